@@ -1,0 +1,125 @@
+#ifndef WYX_CORE_RSTRING_H
+#define WYX_CORE_RSTRING_H
+
+// The SDK's character string: a byte string with an explicit length, a small inline
+// buffer and a distinct invalid state.
+//
+// The text pointer is always one of four kinds: the shared empty text, the shared invalid
+// marker (its text reads as empty), the string's own inline buffer, or a heap block the
+// string owns. Texts of up to 62 bytes live inline, so short strings never allocate.
+// Failures never throw: they surface as the invalid state, which spreads through copies,
+// assignments and concatenations, or as the results the operations document.
+// File names held in an RString are UTF-8.
+
+#include <memory>
+
+class RString {
+public:
+    static constexpr int kInlineSize = 64;
+
+    RString() noexcept;
+    RString(const RString& other);
+    RString(RString&& other) noexcept;
+    RString(const char* text);               // null gives an invalid string
+    RString(const char* bytes, int count);   // exactly count bytes; zero bytes are kept
+    explicit RString(int value);             // "%d"
+    explicit RString(float value);           // "%f" of the value widened to double
+    explicit RString(double value);          // "%f"
+    RString(char c, int count);              // c repeated; a negative count is invalid
+    ~RString();
+
+    RString& operator=(const RString& other);
+    RString& operator=(RString&& other) noexcept;
+    RString& operator=(const char* text);
+    RString& operator=(char c);
+    RString& AssignInt(int value);
+    RString& AssignFloat(double value);  // "%f"; also takes a float widened to double
+    RString& AssignDouble(double value);
+
+    RString& operator+=(const RString& other);
+    RString& operator+=(const char* text);
+    RString& operator+=(char c);
+    RString& operator+=(int value);
+
+    const char* Buffer() const { return text_; }
+    int GetLength() const { return length_; }
+    bool IsValid() const;
+    bool IsEmptyText() const { return length_ == 0; }
+
+    // The byte at index; past the end, a shared zero byte (reset to 0 on every such call),
+    // so reading yields 0 and a write lands harmlessly.
+    char& operator[](unsigned index);
+    char operator[](unsigned index) const;
+
+    // Searches answer a byte index, or -1 when nothing is found.
+    int FindChar(char c, int start = 0) const;
+    int FindLastChar(char c) const;
+    int FindAnyChar(const char* set, int start = 0) const;
+    int FindText(const char* text, int start = 0) const;
+
+    // Replaces the first occurrence of oldText at or after start. False, string unchanged,
+    // when there is none, when it lies at index 4096 or beyond, or when the result would
+    // not fit 4095 bytes.
+    bool ReplaceFirst(const char* oldText, const char* newText, int start = 0);
+
+    // Tokens are maximal runs of bytes that are not in the delimiter set.
+    int CountTokens(const char* delimiters) const;
+    RString TokenAt(int index, const char* delimiters) const;
+
+    // Unsigned byte comparison, -1, 0 or 1; null counts as the empty text.
+    int CompareText(const char* text) const;
+    int CompareIgnoringCase(const char* text) const;
+
+    bool operator==(const RString& other) const { return CompareText(other.text_) == 0; }
+    bool operator==(const char* text) const { return CompareText(text) == 0; }
+    bool operator!=(const RString& other) const { return CompareText(other.text_) != 0; }
+    bool operator!=(const char* text) const { return CompareText(text) != 0; }
+    bool operator<(const RString& other) const { return CompareText(other.text_) < 0; }
+    bool operator<(const char* text) const { return CompareText(text) < 0; }
+
+    RString Substring(int start, int count) const;
+    RString SubstringFrom(int start) const;
+    RString FirstChars(int count) const;
+    RString LastChars(int count) const;
+    RString ToUpperCase() const;
+    RString ToLowerCase() const;
+    RString Reversed() const;
+    // Mode 0 trims the end, mode 1 the start, any other mode both ends.
+    RString Trimmed(int mode) const;
+
+    // Back to the empty text, freeing a heap block.
+    void Clear();
+
+private:
+    using HeapBlock = std::unique_ptr<char[]>;
+
+    void InitEmpty();
+    void MarkInvalid();
+    bool IsOnHeap() const;
+    HeapBlock DetachBuffer();
+    HeapBlock AllocateBuffer(int count, bool& failed);
+    bool AssignBytes(int count, const char* bytes);
+    bool AssignConcat(int count1, const char* bytes1, int count2, const char* bytes2);
+    bool AppendBytes(int count, const char* bytes);
+    void CopyRange(RString& target, int count, int start) const;
+    template <typename Transform>
+    RString TransformedCopy(Transform transform) const;
+
+    char* text_;
+    int length_;
+    int capacity_;
+    char inline_[kInlineSize];
+};
+
+RString operator+(const RString& left, const RString& right);
+RString operator+(const RString& left, const char* right);
+RString operator+(const RString& left, char right);
+RString operator+(const RString& left, int right);
+
+// True when c belongs to set; false for a null set. The terminating zero is never in a set.
+bool CharInSet(char c, const char* set);
+
+// The process-wide empty string, returned by functions that have no text to give.
+const RString& EmptyString();
+
+#endif
