@@ -2,7 +2,10 @@
 // the heap) and the matrix and Euler maths that every transform passes through.
 
 #include "bench/AllocationCounter.h"
+#include "core/EulerAngles.h"
+#include "core/RMatrix.h"
 #include "core/RString.h"
+#include "core/RVector4.h"
 
 #include <benchmark/benchmark.h>
 
@@ -66,5 +69,49 @@ void BM_RStringLongAppend(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_RStringLongAppend)->Arg(1000);
+
+RMatrix SampleTransform() {
+    return RMatrix::ConstructFromTRS(RVector4(1.0, -2.0, 3.5, 0.0), RVector4(30.0, -45.0, 60.0, 0.0),
+                                     RVector4(1.5, 0.5, 2.0, 0.0));
+}
+
+void BM_MatrixMultiplyAffine(benchmark::State& state) {
+    RMatrix product;
+    const RMatrix a = SampleTransform();
+    const RMatrix b = a.Inverse();
+    for (auto _ : state) {
+        MatrixMultiplyAffine(product, a, b);
+        benchmark::DoNotOptimize(product);
+    }
+}
+BENCHMARK(BM_MatrixMultiplyAffine);
+
+void BM_MatrixInverse(benchmark::State& state) {
+    const RMatrix m = SampleTransform();
+    for (auto _ : state) benchmark::DoNotOptimize(m.Inverse());
+}
+BENCHMARK(BM_MatrixInverse);
+
+void BM_EulerToMatrixAndBack(benchmark::State& state) {
+    const int code = static_cast<int>(state.range(0));
+    RMatrix m;
+    RVector4 angles;
+    for (auto _ : state) {
+        EulerToMatrix(m, 12.0, -75.0, 140.0, code);
+        MatrixToEuler(angles, m, code);
+        benchmark::DoNotOptimize(angles);
+    }
+}
+BENCHMARK(BM_EulerToMatrixAndBack)->Arg(0)->Arg(5)->Arg(10);
+
+void BM_MatrixDecomposeTRS(benchmark::State& state) {
+    const RMatrix m = SampleTransform();
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(m.GetTranslation());
+        benchmark::DoNotOptimize(m.GetRotation());
+        benchmark::DoNotOptimize(m.GetScaling());
+    }
+}
+BENCHMARK(BM_MatrixDecomposeTRS);
 
 }  // namespace

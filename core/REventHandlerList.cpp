@@ -59,6 +59,12 @@ void REventHandlerList::Clear() {
     });
 }
 
+// The cursor lives on this frame and is unchained before it returns (or the list died and
+// forgot it); GCC cannot see that through the handler calls.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdangling-pointer"
+#endif
 int REventHandlerList::Dispatch(int eventType, REventRecord& record) {
     DispatchCursor cursor{cursors_, this, records_.GetCount() - 1, 0};
     cursors_ = &cursor;
@@ -76,3 +82,6 @@ int REventHandlerList::Dispatch(int eventType, REventRecord& record) {
     }
     return 0;
 }
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic pop
+#endif
