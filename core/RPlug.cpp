@@ -1,0 +1,543 @@
+#include "core/RPlug.h"
+
+#include "core/RClassIdFilter.h"
+
+#include <algorithm>
+#include <climits>
+
+// ---- lifetime -------------------------------------------------------------------------------
+
+RPlug::RPlug() {
+    EnsureSdkLoaded();
+    cell_ = GetHandleTable().TakeCell(this);
+    filter_ = GetClassIdFilter(kNoClassId);
+}
+
+RPlug::~RPlug() {
+    dying_ = true;
+    DisconnectAndReleaseChildren();
+    RPlug::SetOwner(nullptr);
+    GetHandleTable().ReleaseCell(cell_, this);
+}
+
+void RPlug::Destroy() {
+    if (dying_) return;
+    if (lockCount_ > 0) {
+        state_ |= kDestroyPending;
+        return;
+    }
+    lockCount_ = 1;
+    PrepareDestroy();
+    delete this;
+}
+
+void RPlug::Init(RPlug* /*argument*/) {}
+
+void RPlug::PrepareDestroy() {
+    RRelayEvent destroying;
+    destroying.code = kPlugEventDestroying;
+    destroying.sender = this;
+    RelayB(destroying);
+    DisconnectAndReleaseChildren();
+}
+
+void RPlug::DisconnectAndReleaseChildren() {
+    if (!HasState(kRegisteredChild)) {
+        DisconnectAllSources();
+        DisconnectAllDestinations();
+    }
+    while (!children_.empty()) {
+        RPlug* child = children_.back();
+        children_.pop_back();
+        child->owner_ = nullptr;
+        if (child->HasState(kOwnedChild)) child->Destroy();
+    }
+}
+
+void RPlug::Lock() {
+    if (lockCount_ < INT_MAX) ++lockCount_;
+}
+
+void RPlug::Unlock() {
+    if (lockCount_ == 0) return;
+    if (--lockCount_ == 0 && HasState(kDestroyPending) && !dying_) {
+        state_ &= ~kDestroyPending;
+        Destroy();
+    }
+}
+
+void RPlug::SetState(std::uint32_t mask, bool on) {
+    if (on) {
+        state_ |= mask;
+    } else {
+        state_ &= ~mask;
+    }
+}
+
+// ---- identity and plain virtual behaviour ---------------------------------------------------
+
+RPlug* RPlug::QueryInterface(std::uint32_t interfaceId) {
+    return (interfaceId == 0 || interfaceId == 2 || interfaceId == kInterfaceId) ? this : nullptr;
+}
+
+bool RPlug::Is(int classId) const {
+    for (const RClassInfo* info = GetClassInfo(); info != nullptr; info = info->parent) {
+        if (info->classId == classId) return true;
+    }
+    return false;
+}
+
+const RString& RPlug::GetDescription() const { return EmptyString(); }
+
+RPlug* RPlug::CreatePlug(const RPlugFilter* /*filter*/) { return CreatePlugObject<RPlug>(nullptr); }
+
+bool RPlug::IsReplacing(const RPlug* a, const RPlug* b) const {
+    return owner_ != nullptr && owner_->IsReplacing(a, b);
+}
+
+bool RPlug::HasOwner(int /*argument*/) const { return owner_ != nullptr; }
+
+bool RPlug::RelayA(const RRelayEvent& event) {
+    return owner_ != nullptr && !HasState(kOwnedChild) ? owner_->RelayA(event) : true;
+}
+
+bool RPlug::RelayB(const RRelayEvent& event) {
+    return owner_ != nullptr && !HasState(kOwnedChild) ? owner_->RelayB(event) : true;
+}
+
+// Events climb the owner chain, each level adding itself to the path; they stop at a plug
+// without owner or at an owned child.
+bool RPlug::SendEvent(const RPlugEventPath* path, const RPlugEvent& event) {
+    if (owner_ == nullptr || HasState(kOwnedChild)) return true;
+    const RPlugEventPath step{path, this};
+    return owner_->SendEvent(&step, event);
+}
+
+bool RPlug::NotifyBegin() {
+    RPlugEvent event;
+    event.code = kPlugEventNotifyBegin;
+    event.sender = this;
+    return SendEvent(nullptr, event);
+}
+
+bool RPlug::NotifyEnd() {
+    RPlugEvent event;
+    event.code = kPlugEventNotifyEnd;
+    event.sender = this;
+    return SendEvent(nullptr, event);
+}
+
+void RPlug::SendConnectionEvent(int code, RPlug* other, int index, int flags) {
+    RPlugEvent event;
+    event.code = code;
+    event.sender = this;
+    event.index = index;
+    event.other = other;
+    event.extra = flags;
+    SendEvent(nullptr, event);
+}
+
+// ---- ownership, children and filters --------------------------------------------------------
+
+bool RPlug::SetOwner(RPlug* owner) {
+    if (owner == owner_) return false;
+    // An owner chain that reaches back to this plug would make events climb forever.
+    for (const RPlug* up = owner; up != nullptr; up = up->owner_) {
+        if (up == this) return false;
+    }
+    if (owner_ != nullptr && HasState(kRegisteredChild)) {
+        auto& siblings = owner_->children_;
+        siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
+    }
+    owner_ = owner;
+    if (owner_ != nullptr && HasState(kRegisteredChild)) {
+        owner_->children_.push_back(this);
+        CopyAcceptedConnectionsOf(owner_);
+    }
+    return true;
+}
+
+bool RPlug::AddChild(RPlug* child) {
+    if (child == nullptr || child->owner_ == this) return false;
+    return child->SetOwner(this);
+}
+
+bool RPlug::RemoveChild(RPlug* child) {
+    if (child == nullptr || child->owner_ != this) return false;
+    child->SetOwner(nullptr);
+    return true;
+}
+
+RPlug* RPlug::GetChild(int index) const {
+    return index >= 0 && index < GetChildCount() ? children_[static_cast<size_t>(index)] : nullptr;
+}
+
+void RPlug::CopyAcceptedConnectionsOf(const RPlug* owner) {
+    for (const RConnection& entry : owner->sources_) {
+        const RPlug* plug = entry.Plug();
+        if (plug != nullptr && AcceptsSource(plug)) sources_.push_back(entry);
+    }
+    for (const RConnection& entry : owner->destinations_) {
+        const RPlug* plug = entry.Plug();
+        if (plug != nullptr && AcceptsDestination(plug)) destinations_.push_back(entry);
+    }
+}
+
+void RPlug::SetFilter(const RPlugFilter* filter, bool registered) {
+    filter_ = filter;
+    const bool wasRegistered = HasState(kRegisteredChild);
+    if (registered == wasRegistered) return;
+    if (owner_ != nullptr && wasRegistered) {
+        auto& siblings = owner_->children_;
+        siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
+    }
+    SetState(kRegisteredChild, registered);
+    if (owner_ != nullptr && registered) {
+        owner_->children_.push_back(this);
+        CopyAcceptedConnectionsOf(owner_);
+    }
+}
+
+// The filters of class id -1 and of RPlug take every plug.
+bool RPlug::IsAcceptAllFilter(const RPlugFilter* filter) const {
+    if (filter == nullptr) return true;
+    if (!filter->Is(RClassIdFilter::ClassId())) return false;
+    const int classId = static_cast<const RClassIdFilter*>(filter)->GetFilterClassId();
+    return classId == kNoClassId || classId == ClassId();
+}
+
+RPlug* RPlug::FindFilteredSubPlug(const RPlugFilter* filter) {
+    if (IsAcceptAllFilter(filter)) return this;
+    for (auto it = children_.rbegin(); it != children_.rend(); ++it) {
+        if (filter->IsEqual((*it)->filter_)) return *it;
+    }
+    return nullptr;
+}
+
+RPlug* RPlug::GetFilteredSubPlug(const RPlugFilter* filter) {
+    if (RPlug* found = FindFilteredSubPlug(filter)) return found;
+    RPlug* child = CreatePlug(filter);
+    AddChild(child);
+    child->SetFilter(filter, true);
+    child->SetState(kOwnedChild, true);
+    return child;
+}
+
+// ---- connection tests -------------------------------------------------------------------------
+
+bool RPlug::AcceptsSource(const RPlug* plug) const {
+    return HasState(kTakesSources) && (filter_ == nullptr || filter_->Accept(plug));
+}
+
+bool RPlug::AcceptsDestination(const RPlug* plug) const {
+    return HasState(kTakesDestinations) && (filter_ == nullptr || filter_->Accept(plug));
+}
+
+bool RPlug::AcceptsSourceChecked(RPlug* plug) {
+    if (!AcceptsSource(plug)) return false;
+    RPlugEvent event;
+    event.code = kPlugEventMayTakeSource;
+    event.sender = this;
+    event.other = plug;
+    return SendEvent(nullptr, event);
+}
+
+bool RPlug::AcceptsDestinationChecked(RPlug* plug) {
+    if (!AcceptsDestination(plug)) return false;
+    RPlugEvent event;
+    event.code = kPlugEventMayTakeDestination;
+    event.sender = this;
+    event.other = plug;
+    return SendEvent(nullptr, event);
+}
+
+// ---- connection lists -------------------------------------------------------------------------
+
+RPlug* RPlug::PlugAt(const std::vector<RConnection>& list, int index) {
+    const RConnection* entry = EntryAt(list, index);
+    return entry != nullptr ? entry->Plug() : nullptr;
+}
+
+const RConnection* RPlug::EntryAt(const std::vector<RConnection>& list, int index) {
+    return index >= 0 && index < static_cast<int>(list.size()) ? &list[static_cast<size_t>(index)] : nullptr;
+}
+
+int RPlug::IndexOf(const std::vector<RConnection>& list, const RPlug* plug) {
+    if (plug == nullptr) return -1;
+    for (int i = static_cast<int>(list.size()) - 1; i >= 0; --i) {
+        if (list[static_cast<size_t>(i)].Plug() == plug) return i;
+    }
+    return -1;
+}
+
+// Before `before` when it is in the list, else at the end.
+int RPlug::InsertionPlace(const std::vector<RConnection>& list, const RPlug* before) {
+    const int index = IndexOf(list, before);
+    return index >= 0 ? index : static_cast<int>(list.size());
+}
+
+// Where a child mirroring part of its owner's list puts a new entry that goes to
+// parentPlace in the owner's list: before its first entry that follows that place there.
+int RPlug::MirrorPlace(const std::vector<RConnection>& parentList, int parentPlace,
+                       const std::vector<RConnection>& childList) {
+    for (size_t k = static_cast<size_t>(parentPlace); k < parentList.size(); ++k) {
+        for (size_t j = 0; j < childList.size(); ++j) {
+            if (childList[j].ref.IsEqual(parentList[k].ref)) return static_cast<int>(j);
+        }
+    }
+    return static_cast<int>(childList.size());
+}
+
+std::vector<RPlug::ChildPlace> RPlug::AcceptingChildren(const RPlug* far, bool sourceSide,
+                                                        int parentPlace) const {
+    std::vector<ChildPlace> result;
+    for (const RPlug* child : children_) {
+        const bool accepts = sourceSide ? child->AcceptsSource(far) : child->AcceptsDestination(far);
+        if (!accepts) continue;
+        const int place = sourceSide ? MirrorPlace(sources_, parentPlace, child->sources_)
+                                     : MirrorPlace(destinations_, parentPlace, child->destinations_);
+        result.push_back({child->GetRef(), place});
+    }
+    return result;
+}
+
+std::vector<RPlugRef> RPlug::ChildrenHolding(const RPlug* far, bool sourceSide) const {
+    std::vector<RPlugRef> result;
+    for (const RPlug* child : children_) {
+        const int index = sourceSide ? child->IndexOfSource(far) : child->IndexOfDestination(far);
+        if (index >= 0) result.push_back(child->GetRef());
+    }
+    return result;
+}
+
+// Climbs both plugs to the top of their registered-child chains, testing at every level
+// that the pair may connect (asking the plugs with events 0 and 1 when `ask` is set).
+bool RPlug::ClimbToConnectablePair(RPlug*& src, RPlug*& dst, int& flags, bool ask) {
+    for (;;) {
+        if (src == nullptr || dst == nullptr || src == dst) return false;
+        if (dst->HasState(kOneWayDestination)) flags |= kOneWay;
+        const bool oneWay = (flags & kOneWay) != 0;
+        if (ask) {
+            if (!dst->AcceptsSourceChecked(src)) return false;
+            if (!oneWay && !src->AcceptsDestinationChecked(dst)) return false;
+        } else {
+            if (!dst->AcceptsSource(src)) return false;
+            if (!oneWay && !src->AcceptsDestination(dst)) return false;
+        }
+        bool climbed = false;
+        if (src->HasState(kRegisteredChild) && src->owner_ != nullptr) {
+            src = src->owner_;
+            climbed = true;
+        }
+        if (dst->HasState(kRegisteredChild) && dst->owner_ != nullptr) {
+            dst = dst->owner_;
+            climbed = true;
+        }
+        if (!climbed) return true;
+    }
+}
+
+bool RPlug::Connect(RPlug* src, RPlug* srcBefore, RPlug* dst, RPlug* dstBefore, int flags) {
+    if (!ClimbToConnectablePair(src, dst, flags, true)) return false;
+    const bool oneWay = (flags & kOneWay) != 0;
+    // The handlers below may destroy either plug: that waits for the end of the call.
+    src->Lock();
+    dst->Lock();
+
+    int dstPlace = InsertionPlace(dst->sources_, dstBefore);
+    int srcPlace = InsertionPlace(src->destinations_, srcBefore);
+    const auto dstChildren = dst->AcceptingChildren(src, true, dstPlace);
+    const auto srcChildren = oneWay ? std::vector<ChildPlace>() : src->AcceptingChildren(dst, false, srcPlace);
+
+    dst->SendConnectionEvent(kPlugEventSourceAdding, src, dstPlace, flags);
+    if (!oneWay) src->SendConnectionEvent(kPlugEventDestinationAdding, dst, srcPlace, flags);
+    for (const ChildPlace& entry : dstChildren) {
+        if (RPlug* child = entry.child.Get()) child->SendConnectionEvent(kPlugEventSourceAdding, src, entry.place, flags);
+    }
+    for (const ChildPlace& entry : srcChildren) {
+        if (RPlug* child = entry.child.Get())
+            child->SendConnectionEvent(kPlugEventDestinationAdding, dst, entry.place, flags);
+    }
+
+    // The handlers may have changed the lists: the places are taken again.
+    const auto insert = [flags](std::vector<RConnection>& list, int place, const RPlug* plug) {
+        place = std::min(place, static_cast<int>(list.size()));
+        list.insert(list.begin() + place, RConnection{plug->GetRef(), flags});
+        return place;
+    };
+    dstPlace = insert(dst->sources_, InsertionPlace(dst->sources_, dstBefore), src);
+    if (!oneWay) srcPlace = insert(src->destinations_, InsertionPlace(src->destinations_, srcBefore), dst);
+    std::vector<ChildPlace> dstPlaced;
+    std::vector<ChildPlace> srcPlaced;
+    for (const ChildPlace& entry : dstChildren) {
+        if (RPlug* child = entry.child.Get()) dstPlaced.push_back({entry.child, insert(child->sources_, entry.place, src)});
+    }
+    for (const ChildPlace& entry : srcChildren) {
+        if (RPlug* child = entry.child.Get())
+            srcPlaced.push_back({entry.child, insert(child->destinations_, entry.place, dst)});
+    }
+
+    dst->SendConnectionEvent(kPlugEventSourceAdded, src, dstPlace, flags);
+    if (!oneWay) src->SendConnectionEvent(kPlugEventDestinationAdded, dst, srcPlace, flags);
+    for (const ChildPlace& entry : dstPlaced) {
+        if (RPlug* child = entry.child.Get()) child->SendConnectionEvent(kPlugEventSourceAdded, src, entry.place, flags);
+    }
+    for (const ChildPlace& entry : srcPlaced) {
+        if (RPlug* child = entry.child.Get())
+            child->SendConnectionEvent(kPlugEventDestinationAdded, dst, entry.place, flags);
+    }
+
+    dst->Unlock();
+    src->Unlock();
+    return true;
+}
+
+bool RPlug::Disconnect(RPlug* src, RPlug* dst) {
+    int flags = 0;
+    if (!ClimbToConnectablePair(src, dst, flags, false)) return false;
+    const int dstIndex = dst->IndexOfSource(src);
+    const int srcIndex = src->IndexOfDestination(dst);
+    if (dstIndex < 0 && srcIndex < 0) return false;
+    if (dstIndex >= 0) flags = dst->sources_[static_cast<size_t>(dstIndex)].flags;
+
+    const auto dstChildren = dstIndex >= 0 ? dst->ChildrenHolding(src, true) : std::vector<RPlugRef>();
+    const auto srcChildren = srcIndex >= 0 ? src->ChildrenHolding(dst, false) : std::vector<RPlugRef>();
+
+    dst->BeginDisconnect();
+    src->BeginDisconnect();
+    dst->Lock();
+    src->Lock();
+
+    if (dstIndex >= 0) dst->SendConnectionEvent(kPlugEventSourceRemoving, src, dstIndex, flags);
+    if (srcIndex >= 0) src->SendConnectionEvent(kPlugEventDestinationRemoving, dst, srcIndex, flags);
+    for (const RPlugRef& ref : dstChildren) {
+        if (RPlug* child = ref.Get())
+            child->SendConnectionEvent(kPlugEventSourceRemoving, src, child->IndexOfSource(src), flags);
+    }
+    for (const RPlugRef& ref : srcChildren) {
+        if (RPlug* child = ref.Get())
+            child->SendConnectionEvent(kPlugEventDestinationRemoving, dst, child->IndexOfDestination(dst), flags);
+    }
+
+    // The handlers may have changed the lists: each entry is found again.
+    const auto remove = [](std::vector<RConnection>& list, const RPlug* plug) {
+        const int index = IndexOf(list, plug);
+        if (index >= 0) list.erase(list.begin() + index);
+        return index;
+    };
+    const int dstFormer = remove(dst->sources_, src);
+    const int srcFormer = remove(src->destinations_, dst);
+    std::vector<ChildPlace> dstRemoved;
+    std::vector<ChildPlace> srcRemoved;
+    for (const RPlugRef& ref : dstChildren) {
+        if (RPlug* child = ref.Get()) dstRemoved.push_back({ref, remove(child->sources_, src)});
+    }
+    for (const RPlugRef& ref : srcChildren) {
+        if (RPlug* child = ref.Get()) srcRemoved.push_back({ref, remove(child->destinations_, dst)});
+    }
+
+    if (dstFormer >= 0) dst->SendConnectionEvent(kPlugEventSourceRemoved, src, dstFormer, flags);
+    if (srcFormer >= 0) src->SendConnectionEvent(kPlugEventDestinationRemoved, dst, srcFormer, flags);
+    for (const ChildPlace& entry : dstRemoved) {
+        RPlug* child = entry.child.Get();
+        if (child != nullptr && entry.place >= 0)
+            child->SendConnectionEvent(kPlugEventSourceRemoved, src, entry.place, flags);
+    }
+    for (const ChildPlace& entry : srcRemoved) {
+        RPlug* child = entry.child.Get();
+        if (child != nullptr && entry.place >= 0)
+            child->SendConnectionEvent(kPlugEventDestinationRemoved, dst, entry.place, flags);
+    }
+
+    dst->EndDisconnect();
+    src->EndDisconnect();
+    dst->Unlock();
+    src->Unlock();
+    return true;
+}
+
+bool RPlug::ConnectSourceAt(int index, RPlug* src, int flags) {
+    return Connect(src, nullptr, this, GetSource(index), flags);
+}
+
+bool RPlug::ConnectDestinationAt(int index, RPlug* dst, int flags) {
+    return Connect(this, GetDestination(index), dst, nullptr, flags);
+}
+
+void RPlug::DisconnectAllSources() {
+    for (int i = GetSourceCount() - 1; i >= 0; i = std::min(i - 1, GetSourceCount() - 1)) {
+        DisconnectSourceAt(i);
+    }
+}
+
+void RPlug::DisconnectAllDestinations() {
+    for (int i = GetDestinationCount() - 1; i >= 0; i = std::min(i - 1, GetDestinationCount() - 1)) {
+        DisconnectDestinationAt(i);
+    }
+}
+
+// ---- replacement -------------------------------------------------------------------------------
+
+void RPlug::NotifyReplacement(int code, RPlug* other, RPlug* newPlug) {
+    RPlugEvent event;
+    event.code = code;
+    event.other = other;
+    event.user = newPlug;
+    event.sender = this;
+    SendEvent(nullptr, event);
+    for (const RPlugRef& ref : ChildrenHolding(other, code == kPlugEventDestinationReplacing ||
+                                                          code == kPlugEventDestinationReplaced)) {
+        if (RPlug* child = ref.Get()) {
+            event.sender = child;
+            child->SendEvent(nullptr, event);
+        }
+    }
+}
+
+// This plug keeps its list place: the new plug goes where the old one stood.
+bool RPlug::Replace(RPlug* oldPlug, RPlug* newPlug, int index, bool sourceSide) {
+    const int place = sourceSide ? IndexOfSource(oldPlug) : IndexOfDestination(oldPlug);
+    if (place < 0) return false;
+    RPlug* const next = sourceSide ? GetSource(place + 1) : GetDestination(place + 1);
+    const int ownBefore = sourceSide ? kPlugEventDestinationReplacing : kPlugEventSourceReplacing;
+    const int ownAfter = sourceSide ? kPlugEventDestinationReplaced : kPlugEventSourceReplaced;
+    const int oldBefore = sourceSide ? kPlugEventSourceReplacing : kPlugEventDestinationReplacing;
+    const int oldAfter = sourceSide ? kPlugEventSourceReplaced : kPlugEventDestinationReplaced;
+
+    Lock();
+    oldPlug->Lock();
+    NotifyReplacement(ownBefore, oldPlug, newPlug);
+    oldPlug->NotifyReplacement(oldBefore, this, newPlug);
+    bool connected = false;
+    if (sourceSide ? Disconnect(oldPlug, this) : Disconnect(this, oldPlug)) {
+        if (newPlug != nullptr) {
+            RPlug* newBefore = index >= 0 ? (sourceSide ? newPlug->GetDestination(index) : newPlug->GetSource(index))
+                                          : nullptr;
+            connected = sourceSide ? Connect(newPlug, newBefore, this, next, 0)
+                                   : Connect(this, next, newPlug, newBefore, 0);
+        }
+    }
+    NotifyReplacement(ownAfter, oldPlug, newPlug);
+    oldPlug->NotifyReplacement(oldAfter, this, newPlug);
+    oldPlug->Unlock();
+    Unlock();
+    return connected;
+}
+
+bool RPlug::ReplaceSource(RPlug* oldPlug, RPlug* newPlug, int index) {
+    return Replace(oldPlug, newPlug, index, true);
+}
+
+bool RPlug::ReplaceDestination(RPlug* oldPlug, RPlug* newPlug, int index) {
+    return Replace(oldPlug, newPlug, index, false);
+}
+
+bool RPlug::ReplaceSourceAt(int index, RPlug* newPlug) {
+    if (index >= GetSourceCount()) return ConnectSource(newPlug);
+    return ReplaceSource(GetSource(index), newPlug);
+}
+
+bool RPlug::ReplaceDestinationAt(int index, RPlug* newPlug) {
+    if (index >= GetDestinationCount()) return ConnectDestination(newPlug);
+    return ReplaceDestination(GetDestination(index), newPlug);
+}

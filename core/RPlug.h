@@ -1,0 +1,268 @@
+#ifndef WYX_CORE_RPLUG_H
+#define WYX_CORE_RPLUG_H
+
+// The root of the object model.
+//
+// A plug sits in an ownership tree (one owner; its registered children) and holds two
+// ordered connection lists, its sources and its destinations, made of weak references.
+// Events about connections travel up the owner chain (SendEvent), where objects turn them
+// into object events. A registered child mirrors the part of its owner's connections that
+// its filter accepts, and is kept current by every connection change of the owner; this is
+// how an object lists its connections of one class (GetFilteredSubPlug).
+//
+// Plugs live on the heap and end through Destroy(). While a plug is locked (it takes part
+// in a disconnection), Destroy() only marks it and the last Unlock() destroys it.
+
+#include "core/RClassRegistry.h"
+#include "core/RPlugRef.h"
+#include "core/RString.h"
+
+#include <cstdint>
+#include <vector>
+
+class RPlugFilter;
+
+// Plug event codes.
+enum RPlugEventCode {
+    kPlugEventMayTakeSource = 0,       // may the receiver take `other` as a source (veto: false)
+    kPlugEventMayTakeDestination = 1,  // may the receiver take `other` as a destination
+    kPlugEventSourceAdding = 2,
+    kPlugEventDestinationAdding = 3,
+    kPlugEventSourceAdded = 4,         // `index` is its place
+    kPlugEventDestinationAdded = 5,
+    kPlugEventSourceRemoving = 6,
+    kPlugEventDestinationRemoving = 7,
+    kPlugEventSourceRemoved = 8,       // `index` is its former place
+    kPlugEventDestinationRemoved = 9,
+    kPlugEventSourceReplacing = 10,    // source side of a replacement; `user` is the new plug
+    kPlugEventSourceReplaced = 11,
+    kPlugEventDestinationReplacing = 12,
+    kPlugEventDestinationReplaced = 13,
+    kPlugEventNotifyBegin = 14,
+    kPlugEventNotifyEnd = 15,
+    kPlugEventDestroying = 21,         // relayed through RelayB
+};
+
+// A plug event. `sender` is the plug whose connections change, `other` the plug at the far
+// end, `extra` the connection flags.
+struct RPlugEvent {
+    int code = 0;
+    RPlug* sender = nullptr;
+    int index = -1;
+    RPlug* other = nullptr;
+    int extra = 0;
+    RPlug* user = nullptr;
+};
+
+// The owners an event has climbed through, innermost last.
+struct RPlugEventPath {
+    const RPlugEventPath* previous;
+    RPlug* plug;
+};
+
+// A relayed notice (destroying, renaming, value changes and the like).
+struct RRelayEvent {
+    int code = 0;
+    RPlug* sender = nullptr;
+    const char* newText = nullptr;
+    const char* oldText = nullptr;
+};
+
+// One entry of a connection list.
+struct RConnection {
+    RPlugRef ref;
+    int flags = 0;
+
+    RPlug* Plug() const { return ref.Get(); }
+};
+
+class RPlug {
+public:
+    // State bits.
+    static constexpr std::uint32_t kTakesSources = 1;
+    static constexpr std::uint32_t kTakesDestinations = 2;
+    static constexpr std::uint32_t kOneWayDestination = 4;  // sources do not record this plug
+    static constexpr std::uint32_t kRegisteredChild = 8;
+    static constexpr std::uint32_t kOwnedChild = 16;        // destroyed with its owner; events stop here
+    static constexpr std::uint32_t kDestroyPending = 0x10000;
+
+    // Connection flag: the source does not record the destination.
+    static constexpr int kOneWay = 2;
+
+    static constexpr std::uint32_t kInterfaceId = 0xDE1947F3;
+
+    RPlug();
+    RPlug(const RPlug&) = delete;
+    RPlug& operator=(const RPlug&) = delete;
+
+    static const RClassInfo& StaticClassInfo() { return ClassInfoAt(RClassTableIndex::RPlug); }
+    static int ClassId() { return StaticClassInfo().classId; }
+
+    // ---- the virtual operations ------------------------------------------------------------
+    // This plug for the interface ids 0, 2 and kInterfaceId; else null.
+    virtual RPlug* QueryInterface(std::uint32_t interfaceId);
+    // Ends the plug: PrepareDestroy() and deletion, or, while locked, a pending mark that
+    // the last Unlock() acts on.
+    virtual void Destroy();
+    // Called with the creator's argument right after construction by the create operations.
+    virtual void Init(RPlug* argument);
+    // Relays kPlugEventDestroying, then disconnects everything and releases the children.
+    virtual void PrepareDestroy();
+    virtual const RClassInfo* GetClassInfo() const { return &StaticClassInfo(); }
+    virtual int GetKind() const { return 2; }
+    virtual const RString& GetDescription() const;
+    // A new plain plug (the argument is ignored), already initialised.
+    virtual RPlug* CreatePlug(const RPlugFilter* filter);
+    virtual bool IsReplacing(const RPlug* a, const RPlug* b) const;
+    virtual bool HasOwner(int argument = 0) const;
+    virtual bool RelayA(const RRelayEvent& event);
+    virtual bool RelayB(const RRelayEvent& event);
+    virtual bool SendEvent(const RPlugEventPath* path, const RPlugEvent& event);
+    virtual bool SetOwner(RPlug* owner);
+    virtual int GetSubPlugCount() const { return 0; }
+    virtual RPlug* GetSubPlug(int /*index*/) const { return nullptr; }
+    virtual bool AddChild(RPlug* child);
+    virtual bool RemoveChild(RPlug* child);
+    virtual bool NotifyBegin();
+    virtual bool NotifyEnd();
+    virtual void BeginDisconnect() {}
+    virtual void EndDisconnect() {}
+    virtual bool IsValid() const { return true; }
+
+    // ---- class identity ---------------------------------------------------------------------
+    // True for the class's own id and the ids of all its ancestors.
+    bool Is(int classId) const;
+    int GetClassId() const { return GetClassInfo()->classId; }
+    const char* GetClassName() const { return GetClassInfo()->name; }
+
+    // ---- connections ------------------------------------------------------------------------
+    // Connects src as a source of dst: before dstBefore in dst's sources and before srcBefore
+    // in src's destinations (at the end when those are null or absent). Flag kOneWay: the
+    // source does not record the destination.
+    static bool Connect(RPlug* src, RPlug* srcBefore, RPlug* dst, RPlug* dstBefore, int flags);
+    static bool Disconnect(RPlug* src, RPlug* dst);
+
+    bool ConnectSource(RPlug* src, int flags = 0) { return Connect(src, nullptr, this, nullptr, flags); }
+    bool ConnectDestination(RPlug* dst, int flags = 0) { return Connect(this, nullptr, dst, nullptr, flags); }
+    // Insert before the plug now at that index (at the end when the index is out of range).
+    bool ConnectSourceAt(int index, RPlug* src, int flags = 0);
+    bool ConnectDestinationAt(int index, RPlug* dst, int flags = 0);
+
+    bool DisconnectSource(RPlug* src) { return Disconnect(src, this); }
+    bool DisconnectDestination(RPlug* dst) { return Disconnect(this, dst); }
+    bool DisconnectSourceAt(int index) { return Disconnect(GetSource(index), this); }
+    bool DisconnectDestinationAt(int index) { return Disconnect(this, GetDestination(index)); }
+    void DisconnectAllSources();
+    void DisconnectAllDestinations();
+
+    // Replaces the connection with `oldPlug` by one with `newPlug` in the same place of this
+    // plug's list; the new plug's own list place is `index` (-1 for the end).
+    bool ReplaceSource(RPlug* oldPlug, RPlug* newPlug, int index = -1);
+    bool ReplaceDestination(RPlug* oldPlug, RPlug* newPlug, int index = -1);
+    bool ReplaceSourceAt(int index, RPlug* newPlug);
+    bool ReplaceDestinationAt(int index, RPlug* newPlug);
+
+    int GetSourceCount() const { return static_cast<int>(sources_.size()); }
+    int GetDestinationCount() const { return static_cast<int>(destinations_.size()); }
+    // The plug of an entry; null out of range or when it is gone.
+    RPlug* GetSource(int index) const { return PlugAt(sources_, index); }
+    RPlug* GetDestination(int index) const { return PlugAt(destinations_, index); }
+    const RConnection* GetSourceConnection(int index) const { return EntryAt(sources_, index); }
+    const RConnection* GetDestinationConnection(int index) const { return EntryAt(destinations_, index); }
+    // Searched from the last entry to the first; -1 when absent.
+    int IndexOfSource(const RPlug* plug) const { return IndexOf(sources_, plug); }
+    int IndexOfDestination(const RPlug* plug) const { return IndexOf(destinations_, plug); }
+    bool HasSourceConnection(const RPlug* plug) const { return IndexOfSource(plug) >= 0; }
+    bool HasDestinationConnection(const RPlug* plug) const { return IndexOfDestination(plug) >= 0; }
+
+    // Takes a plug as source (bit kTakesSources and the filter) / as destination.
+    bool AcceptsSource(const RPlug* plug) const;
+    bool AcceptsDestination(const RPlug* plug) const;
+    // The same, also asking the plug itself with event 0 / 1.
+    bool AcceptsSourceChecked(RPlug* plug);
+    bool AcceptsDestinationChecked(RPlug* plug);
+
+    // ---- ownership, children and filters -----------------------------------------------------
+    RPlug* GetOwner() const { return owner_; }
+    int GetChildCount() const { return static_cast<int>(children_.size()); }
+    RPlug* GetChild(int index) const;
+    // Stores the filter (null: the accept-all filter of class id -1). When the registered
+    // flag turns on and the plug has an owner, the plug joins its owner's children and
+    // copies the owner's accepted connections.
+    void SetFilter(const RPlugFilter* filter, bool registered);
+    const RPlugFilter* GetFilter() const { return filter_; }
+    // This plug for the accept-all filters, else the last registered child with an equal
+    // filter; null when none.
+    RPlug* FindFilteredSubPlug(const RPlugFilter* filter);
+    // As FindFilteredSubPlug, creating the owned registered child when it is missing.
+    RPlug* GetFilteredSubPlug(const RPlugFilter* filter);
+
+    // ---- state and lock ----------------------------------------------------------------------
+    std::uint32_t GetState() const { return state_; }
+    bool HasState(std::uint32_t mask) const { return (state_ & mask) != 0; }
+    void SetState(std::uint32_t mask, bool on);
+    void Lock();
+    // The last unlock of a plug marked for destruction destroys it.
+    void Unlock();
+    int GetLockCount() const { return lockCount_; }
+
+    const RPlugHandleCell* GetHandleCell() const { return cell_; }
+    RPlugRef GetRef() const { return RPlugRef(this); }
+
+protected:
+    // Plugs end through Destroy(); the destructor disconnects whatever is still connected.
+    virtual ~RPlug();
+
+    // Disconnects everything (unless a registered child) and releases the registered
+    // children, destroying the owned ones.
+    void DisconnectAndReleaseChildren();
+    bool IsDying() const { return dying_; }
+
+private:
+    struct ChildPlace {
+        RPlugRef child;
+        int place;
+    };
+
+    static RPlug* PlugAt(const std::vector<RConnection>& list, int index);
+    static const RConnection* EntryAt(const std::vector<RConnection>& list, int index);
+    static int IndexOf(const std::vector<RConnection>& list, const RPlug* plug);
+    static int InsertionPlace(const std::vector<RConnection>& list, const RPlug* before);
+    static int MirrorPlace(const std::vector<RConnection>& parentList, int parentPlace,
+                           const std::vector<RConnection>& childList);
+    static bool ClimbToConnectablePair(RPlug*& src, RPlug*& dst, int& flags, bool ask);
+    bool IsAcceptAllFilter(const RPlugFilter* filter) const;
+    std::vector<ChildPlace> AcceptingChildren(const RPlug* far, bool sourceSide, int parentPlace) const;
+    std::vector<RPlugRef> ChildrenHolding(const RPlug* far, bool sourceSide) const;
+    void SendConnectionEvent(int code, RPlug* other, int index, int flags);
+    void CopyAcceptedConnectionsOf(const RPlug* owner);
+    bool Replace(RPlug* oldPlug, RPlug* newPlug, int index, bool sourceSide);
+    void NotifyReplacement(int code, RPlug* other, RPlug* newPlug);
+
+    RPlugHandleCell* cell_;
+    RPlug* owner_ = nullptr;
+    std::vector<RConnection> sources_;
+    std::vector<RConnection> destinations_;
+    std::vector<RPlug*> children_;  // registered children, in registration order
+    std::uint32_t state_ = kTakesSources | kTakesDestinations;
+    const RPlugFilter* filter_ = nullptr;
+    int lockCount_ = 0;
+    bool dying_ = false;  // the destructor runs: nothing may destroy the plug again
+};
+
+// Builds a plug of class T on the heap and initialises it; the plug ends with Destroy().
+template <typename T, typename... Args>
+T* CreatePlugObject(RPlug* initArgument, Args&&... args) {
+    T* plug = new T(std::forward<Args>(args)...);
+    plug->Init(initArgument);
+    return plug;
+}
+
+// For owning a plug in a std::unique_ptr: destroys it through Destroy().
+struct RPlugDestroyer {
+    void operator()(RPlug* plug) const {
+        if (plug != nullptr) plug->Destroy();
+    }
+};
+
+#endif
