@@ -150,6 +150,7 @@ const RClassInfo& ClassInfoAt(RClassTableIndex index) {
 }
 
 const RClassInfo* FindClassInfo(int classId) {
+    EnsureSdkLoaded();
     if (classId == kNoClassId) return &Records().none;
     for (const RClassInfo& info : Records().byIndex) {
         if (info.classId == classId) return &info;
@@ -158,6 +159,7 @@ const RClassInfo* FindClassInfo(int classId) {
 }
 
 int FindClassId(const char* name) {
+    EnsureSdkLoaded();
     const Registry& registry = TheRegistry();
     if (!registry.names || name == nullptr) return kNoClassId;
     int index = -1;
@@ -183,6 +185,7 @@ int RegisterClassInfo(RClassInfo& info, int fixedId) {
 }
 
 RClassIdFilter* GetClassIdFilter(int classId) {
+    EnsureSdkLoaded();
     const Registry& registry = TheRegistry();
     const long long slot = static_cast<long long>(classId) + 1;
     if (slot < 0 || slot >= static_cast<long long>(registry.byId.size())) return nullptr;
@@ -190,7 +193,10 @@ RClassIdFilter* GetClassIdFilter(int classId) {
     return info != nullptr ? info->filter : nullptr;
 }
 
-bool IsClassRegistryActive() { return !TheRegistry().byId.empty(); }
+bool IsClassRegistryActive() {
+    EnsureSdkLoaded();
+    return !TheRegistry().byId.empty();
+}
 
 void RegistryAddUser() {
     Registry& registry = TheRegistry();

@@ -11,8 +11,9 @@
 // chain of their record.
 //
 // The registry proper (the name map, the id table and the class filters handed to
-// connection filters) is active from the SDK's first start (SdkInitialize, taken once for
-// the process when the first plug is built) to its last stop (SdkTerminate).
+// connection filters) is active from the SDK's first start to its last stop. The process
+// takes one start of its own when the object model is first used (EnsureSdkLoaded), as
+// loading the library did; each object factory takes another.
 
 class RClassIdFilter;
 
@@ -97,8 +98,7 @@ void RegistryRemoveUser();
 bool SdkInitialize();
 void SdkTerminate();
 int GetSdkUserCount();
-// Takes the process's own SDK start once, as loading the library did; called by the first
-// plug.
+// Takes the process's own SDK start once; called by every entry into the object model.
 void EnsureSdkLoaded();
 
 // Declares the class-info accessors of a class of the table.
