@@ -1,0 +1,72 @@
+#ifndef WYX_PLATFORM_NATIVEFILES_H
+#define WYX_PLATFORM_NATIVEFILES_H
+
+// Files and folders of the operating system.
+//
+// Every path given to these functions is an SDK path: UTF-8 bytes in which both '/' and '\'
+// separate components. It is turned into the operating system's form here, at the call,
+// and nowhere else. Paths answered by these functions are in the operating system's form,
+// which the SDK's path functions accept as they are.
+
+#include <cstdio>
+#include <string>
+
+namespace platform {
+
+// The operating system's form of an SDK path: every '\' becomes '/'. A rooted SDK path such
+// as "\home\x" thus names "/home/x". Null gives the empty text.
+std::string ToNativePath(const char* path);
+
+// Opens a file with a C runtime mode ("r", "wb", "at+", "wx", ...). The text flag 't' is dropped
+// (there is no text translation here) and the descriptor is not inherited by child processes.
+// A folder is never opened as a file. Null when either argument is null or the open fails.
+std::FILE* OpenFile(const char* path, const char* mode);
+
+// Removes a file (never a folder); true when it was removed.
+bool RemoveFile(const char* path);
+
+// Renames from over to, replacing an existing file atomically; true on success.
+bool RenameFile(const char* from, const char* to);
+
+// Creates one folder level; true when it was created.
+bool MakeDirectory(const char* path);
+
+// Removes an empty folder; true when it was removed.
+bool RemoveDirectory(const char* path);
+
+bool IsDirectory(const char* path);
+bool PathExists(const char* path);
+
+// Sets the size of an open file after flushing it: 0 on success, -1 on failure.
+int TruncateFile(std::FILE* file, long long size);
+
+// The current working folder; empty when it cannot be read.
+std::string CurrentDirectory();
+
+// The absolute form of a path, made without consulting the file system: a relative path is
+// joined to the current folder, then "." and ".." components and repeated separators are
+// resolved (".." at the top stays at the top). Null or empty gives the current folder.
+std::string FullPath(const char* path);
+
+// Creates a new, empty file with a unique name in folder (the system's temporary folder when
+// folder is null, empty or not a folder) whose name begins with prefix. The name is taken
+// by the creation itself, so no other process can claim it first. The file is left closed
+// and private to the user. Empty when it cannot be created.
+std::string CreateTempFile(const char* folder, const char* prefix);
+
+// Creates a new, empty folder with a unique name, as CreateTempFile does for files.
+std::string CreateTempFolder(const char* folder, const char* prefix);
+
+// Puts a finished temporary file in place of target with one atomic rename. The temporary
+// file takes target's permissions when target exists; a new target stays private to the
+// user, as the temporary file was made.
+// On failure the temporary file is removed and target is left as it was.
+bool CommitTempFile(const char* tempPath, const char* targetPath);
+
+// Compares two file names as this file system does: byte for byte, case counting.
+// Answers <0, 0 or >0.
+int CompareFileNames(const char* left, const char* right);
+
+}  // namespace platform
+
+#endif
