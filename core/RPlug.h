@@ -250,6 +250,19 @@ private:
     bool dying_ = false;  // the destructor runs: nothing may destroy the plug again
 };
 
+// Holds a lock on a plug for a scope, so that a Destroy() asked for meanwhile waits for
+// the end of the scope. Nothing may touch the plug after the guard is gone.
+class RPlugLock {
+public:
+    explicit RPlugLock(RPlug* plug) : plug_(plug) { plug_->Lock(); }
+    ~RPlugLock() { plug_->Unlock(); }
+    RPlugLock(const RPlugLock&) = delete;
+    RPlugLock& operator=(const RPlugLock&) = delete;
+
+private:
+    RPlug* plug_;
+};
+
 // Builds a plug of class T on the heap and initialises it; the plug ends with Destroy().
 template <typename T, typename... Args>
 T* CreatePlugObject(RPlug* initArgument, Args&&... args) {

@@ -1,0 +1,733 @@
+#include "core/RObject.h"
+
+#include "core/RClassIdFilter.h"
+#include "core/REntityList.h"
+#include "core/RGenericObjectList.h"
+#include "core/RObjectProperty.h"
+#include "core/RReferenceProperty.h"
+#include "core/RTypedProperty.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+// Handed out as selection serials; the first one handed out is 2.
+std::uint64_t gSelectionCounter = 1;
+
+int ConnectionKind(int plugEventCode) {
+    switch (plugEventCode) {
+        case kPlugEventSourceAdding:
+        case kPlugEventDestinationAdding: return kConnectionAdding;
+        case kPlugEventSourceAdded:
+        case kPlugEventDestinationAdded: return kConnectionAdded;
+        case kPlugEventSourceRemoving:
+        case kPlugEventDestinationRemoving: return kConnectionRemoving;
+        case kPlugEventSourceRemoved:
+        case kPlugEventDestinationRemoved: return kConnectionRemoved;
+        default: return 0;
+    }
+}
+
+bool IsSourceEvent(int code) {
+    return code == kPlugEventSourceAdding || code == kPlugEventSourceAdded || code == kPlugEventSourceRemoving ||
+           code == kPlugEventSourceRemoved;
+}
+
+bool IsObject(const RPlug* plug) { return plug != nullptr && plug->Is(RObject::ClassId()); }
+
+RObject* AsObject(RPlug* plug) { return IsObject(plug) ? static_cast<RObject*>(plug) : nullptr; }
+
+// Cuts `text` at the last occurrence of `separator`: the part before goes to `before`,
+// the rest stays in `text`. Without the separator `before` is empty.
+void CutAtLast(RString& text, const char* separator, RString& before) {
+    const int length = static_cast<int>(std::strlen(separator));
+    int found = -1;
+    for (int at = text.FindText(separator); at >= 0; at = text.FindText(separator, at + 1)) found = at;
+    if (found < 0) {
+        before.Clear();
+        return;
+    }
+    before = text.FirstChars(found);
+    text = text.SubstringFrom(found + length);
+}
+
+}  // namespace
+
+RObject::RObject() = default;
+
+RObject::~RObject() {
+    handlers_.reset();
+    for (int i = GetSourceCount() - 1; i >= 0; i = std::min(i - 1, GetSourceCount() - 1)) {
+        if (IsObject(GetSource(i))) DisconnectSourceAt(i);
+    }
+    if (RObject* owning = GetOwningObject()) Disconnect(this, owning);
+    RemoveAllProperties();
+    if (entityList_ != nullptr) entityList_->Remove(this);
+}
+
+// ---- plug operations ------------------------------------------------------------------------------
+
+RPlug* RObject::QueryInterface(std::uint32_t interfaceId) {
+    return interfaceId == kInterfaceId ? this : RPlug::QueryInterface(interfaceId);
+}
+
+void RObject::Destroy() {
+    // Already on its way out: a second request changes nothing.
+    if (IsDying() || HasObjectFlags(kObjectDestroying)) return;
+    RPlug::Destroy();
+}
+
+void RObject::Init(RPlug* argument) {
+    if (argument != nullptr && argument->Is(REntityList::ClassId())) static_cast<REntityList*>(argument)->Add(this);
+}
+
+void RObject::PrepareDestroy() {
+    SetObjectFlags(kObjectDestroying, true);
+    SetSelectionState(0);
+    NotifyObjectEvent(kObjectEventDestroyed, GetRef(), nullptr, -1);
+    DisconnectAll();
+    RemoveAllProperties();
+    if (entityList_ != nullptr) entityList_->Remove(this);
+    RPlug::PrepareDestroy();
+}
+
+bool RObject::IsReplacing(const RPlug* a, const RPlug* b) const {
+    return std::any_of(replacements_.begin(), replacements_.end(), [a, b](const ReplacementRecord& record) {
+        return (record.sender == a && record.other == b) || (record.sender == b && record.other == a);
+    });
+}
+
+bool RObject::HasOwner(int argument) const {
+    if (argument != 0 || GetSourceCount() != 0 || GetDestinationCount() > 1) return false;
+    if (GetDestinationCount() == 1 && !owningObject_.IsValid()) return false;
+    return std::none_of(properties_.begin(), properties_.end(), [](const RProperty* property) {
+        return property->GetSourceCount() != 0 || property->GetDestinationCount() != 0;
+    });
+}
+
+RObject* RObject::GetOwningObject() const { return AsObject(owningObject_.Get()); }
+
+bool RObject::RelayA(const RRelayEvent& event) {
+    RPlugLock lock(this);
+    if (RObject* owning = GetOwningObject()) {
+        if (!owning->ReceiveRelayA(event)) return false;
+    }
+    return RPlug::RelayA(event);
+}
+
+bool RObject::RelayB(const RRelayEvent& event) {
+    RPlugLock lock(this);
+    if (RObject* owning = GetOwningObject()) {
+        if (!owning->ReceiveRelayB(event)) return false;
+    }
+    return RPlug::RelayB(event);
+}
+
+// Turns plug events into object events, then hands them to the owning object and up the
+// owner chain.
+bool RObject::SendEvent(const RPlugEventPath* path, const RPlugEvent& event) {
+    RPlugLock lock(this);
+    if (!HandlePlugEventLocally(event)) return false;
+    if (RObject* owning = GetOwningObject()) {
+        if (!owning->ReceivePlugEvent(path, event)) return false;
+    }
+    return RPlug::SendEvent(path, event);
+}
+
+bool RObject::HandlePlugEventLocally(const RPlugEvent& event) {
+    const int code = event.code;
+    if (code == kPlugEventSourceReplacing || code == kPlugEventDestinationReplacing) {
+        replacements_.push_back({event.sender, event.other, event.extra, code == kPlugEventSourceReplacing});
+    } else if (code == kPlugEventSourceReplaced || code == kPlugEventDestinationReplaced) {
+        const bool sourceSide = code == kPlugEventSourceReplaced;
+        const auto found = std::find_if(replacements_.begin(), replacements_.end(), [&](const ReplacementRecord& r) {
+            return r.sender == event.sender && r.other == event.other && r.sourceSide == sourceSide;
+        });
+        if (found != replacements_.end()) replacements_.erase(found);
+    }
+
+    if (!IsObject(event.other)) {
+        // A reference property whose referenced property is going away leaves its object.
+        if (code == kPlugEventSourceRemoving && !IsReplacing(event.sender, event.other) && event.sender != nullptr &&
+            event.sender->Is(RProperty::ClassId()) && event.other != nullptr && event.other->Is(RProperty::ClassId())) {
+            auto* reference = static_cast<RProperty*>(event.sender);
+            if (reference->IsReference() && reference->GetOwnerObject() == this) {
+                DestroyPropertyAt(IndexOfProperty(reference));
+            }
+        }
+        if (code == kPlugEventNotifyBegin || code == kPlugEventNotifyEnd) {
+            const int objectCode = code == kPlugEventNotifyBegin ? kObjectEventSelectionSet : kObjectEventSelectionCleared;
+            return DispatchObjectEvent(event.sender, objectCode, RPlugRef(event.other), event.index);
+        }
+        return true;
+    }
+
+    const int kind = ConnectionKind(code);
+    if (kind == 0) return true;
+    if (event.sender == this) {
+        if (!IsSourceEvent(code)) return OnDestinationConnectionEvent(kind);
+        return DispatchObjectEvent(this, kind, RPlugRef(event.other), event.index) && OnOwnConnectionEvent(kind, event);
+    }
+    if (code == kPlugEventSourceRemoved && HasObjectFlags(kObjectDestroying)) return true;
+    if (IsSourceEvent(code)) return DispatchObjectEvent(event.sender, kind, RPlugRef(event.other), event.index);
+    return true;
+}
+
+// ---- names ------------------------------------------------------------------------------------------
+
+bool RObject::ChangeName(const char* text, int eventBefore, int eventAfter, int relayBefore, int relayAfter,
+                         RString* target, RString* storedCopy) {
+    RPlugLock lock(this);
+    const RString oldText = *target;
+    NotifyObjectEvent(eventBefore, GetRef(), text, -1);
+    RRelayEvent relay;
+    relay.code = relayBefore;
+    relay.sender = this;
+    relay.newText = text;
+    relay.oldText = oldText.Buffer();
+    RelayB(relay);
+    *target = text;
+    if (storedCopy != nullptr) *storedCopy = text;
+    InvalidateFullName(false);
+    NotifyObjectEvent(eventAfter, GetRef(), text, -1);
+    relay.code = relayAfter;
+    RelayB(relay);
+    return true;
+}
+
+bool RObject::SetName(const char* text) {
+    if (text == nullptr) text = "";
+    if (name_ == text) return false;
+    const RString blankless = RString(text).Trimmed(2);
+    const RString name = blankless.IsEmptyText() ? RString("1") : RString(text);
+    return ChangeName(name.Buffer(), kObjectEventNameChanging, kObjectEventNameChanged, kRelayRenaming, kRelayRenamed,
+                      &name_, &storedName_);
+}
+
+bool RObject::SetNameOnly(const char* text) {
+    if (text == nullptr) text = "";
+    if (name_ == text) return false;
+    const RString name = RString(text).Trimmed(2).IsEmptyText() ? RString("1") : RString(text);
+    return ChangeName(name.Buffer(), kObjectEventNameOnlyChanging, kObjectEventNameOnlyChanged, kRelayRenaming,
+                      kRelayRenamed, &name_, nullptr);
+}
+
+bool RObject::SetNameSpaceAndCopy(const char* text) {
+    const RString stripped = StripNameSpacePath(text != nullptr ? text : "");
+    if (nameSpace_ == stripped && storedNameSpace_ == stripped) return false;
+    constexpr int kRelayNameSpaceChanging = 27;
+    return ChangeName(stripped.Buffer(), kObjectEventNameSpaceAndCopyChanging, kObjectEventNameSpaceAndCopyChanged,
+                      kRelayNameSpaceChanging, kRelayRenamed, &nameSpace_, &storedNameSpace_);
+}
+
+bool RObject::SetNameSpace(const char* text) {
+    if (text == nullptr) text = "";
+    if (nameSpace_ == text) return false;
+    constexpr int kRelayNameSpaceChanging = 27;
+    return ChangeName(text, kObjectEventNameSpaceChanging, kObjectEventNameSpaceChanged, kRelayNameSpaceChanging,
+                      kRelayNameSpaceChanging, &nameSpace_, nullptr);
+}
+
+bool RObject::SetFullName(const char* text) {
+    RString first;
+    RString second;
+    RString third;
+    RString rest;
+    SplitObjectName(text, first, second, third, rest);
+    SetNameSpaceAndCopy(third.Buffer());
+    return SetName(rest.Buffer());
+}
+
+void RObject::SplitObjectName(const char* text, RString& first, RString& second, RString& third, RString& rest) {
+    rest = text != nullptr ? text : "";
+    CutAtLast(rest, ":::", first);
+    CutAtLast(rest, "::", second);
+    CutAtLast(rest, ":", third);
+}
+
+RString RObject::JoinObjectName(const char* first, const char* second, const char* name) {
+    RString result;
+    if (first != nullptr && *first != '\0') (result += first) += "::";
+    if (second != nullptr && *second != '\0') (result += second) += ":";
+    result += name != nullptr ? name : "";
+    return result;
+}
+
+RString RObject::JoinPrefixAndName(const char* prefix, const char* name) {
+    const RString tail(name != nullptr ? name : "");
+    if (prefix == nullptr || *prefix == '\0') return tail;
+    RString result(prefix);
+    if (tail[0] != ':') result += ':';
+    result += tail;
+    if (result.GetLength() > 0 && result[static_cast<unsigned>(result.GetLength() - 1)] == ':') {
+        result = result.FirstChars(result.GetLength() - 1);
+    }
+    return result;
+}
+
+// The first live object of the name-space class among this object's sources.
+RObject* RObject::NameSpaceOwner() const {
+    const int classId = GetNameSpaceClassId();
+    if (classId == kNoClassId) return nullptr;
+    for (int i = 0; i < GetSourceCount(); ++i) {
+        RPlug* source = GetSource(i);
+        if (source != nullptr && source != this && source->Is(classId)) return AsObject(source);
+    }
+    return nullptr;
+}
+
+// The name spaces of the chain of name-space owners, outermost first. A chain that comes
+// back to an object already in it ends there.
+RString RObject::NameSpacePath() const {
+    std::vector<const RObject*> chain{this};
+    for (const RObject* owner = NameSpaceOwner(); owner != nullptr; owner = owner->NameSpaceOwner()) {
+        if (std::find(chain.begin(), chain.end(), owner) != chain.end()) break;
+        chain.push_back(owner);
+    }
+    RString path = chain.back()->nameSpace_;
+    for (auto it = chain.rbegin() + 1; it != chain.rend(); ++it) {
+        path = JoinPrefixAndName(path.Buffer(), (*it)->nameSpace_.Buffer());
+    }
+    return path;
+}
+
+RString RObject::StripNameSpacePath(const char* text) const {
+    const RObject* owner = NameSpaceOwner();
+    if (owner == nullptr) return RString(text);
+    const RString path = owner->NameSpacePath();
+    RString stripped(text);
+    if (!path.IsEmptyText() && stripped.FindText(path.Buffer()) == 0) {
+        int cut = path.GetLength();
+        while (stripped[static_cast<unsigned>(cut)] == ':') ++cut;
+        stripped = stripped.SubstringFrom(cut);
+    }
+    return stripped;
+}
+
+const RString& RObject::GetFullName() const {
+    if (fullNameStale_) {
+        RString full;
+        const RString& description = GetDescription();
+        if (!description.IsEmptyText()) (full += description) += "::";
+        const RString path = NameSpacePath();
+        if (!path.IsEmptyText()) (full += path) += ":";
+        full += GetName();
+        fullName_ = full;
+        fullNameStale_ = false;
+    }
+    return fullName_;
+}
+
+// Marks the object and, when asked, every object reachable through destinations; each is
+// visited once, so connection cycles end.
+void RObject::InvalidateFullName(bool propagate) {
+    fullNameStale_ = true;
+    if (!propagate) return;
+    std::vector<RObject*> visited{this};
+    for (size_t next = 0; next < visited.size(); ++next) {
+        RObject* object = visited[next];
+        object->fullNameStale_ = true;
+        for (int i = 0; i < object->GetDestinationCount(); ++i) {
+            RObject* destination = AsObject(object->GetDestination(i));
+            if (destination != nullptr && std::find(visited.begin(), visited.end(), destination) == visited.end()) {
+                visited.push_back(destination);
+            }
+        }
+    }
+}
+
+// ---- object events and selection ------------------------------------------------------------------
+
+bool RObject::NotifyObjectEvent(int code, const RPlugRef& ref, const char* text, int index) {
+    RPlugLock lock(this);
+    if (code == kObjectEventDestroyed) {
+        RRelayEvent relay;
+        relay.code = kPlugEventDestroying;
+        relay.sender = this;
+        RelayB(relay);
+    }
+    if (RObject* owning = GetOwningObject()) owning->ReceiveObjectEvent(this, code, ref, text, index);
+    for (int i = 0; i < GetDestinationCount(); ++i) {
+        RPlug* destination = GetDestination(i);
+        if (destination == nullptr) break;
+        if (RObject* object = AsObject(destination)) object->OnOwnedObjectEvent(this, code, ref, text, index);
+    }
+    return true;
+}
+
+void RObject::SendObjectEvent23() { NotifyObjectEvent(kObjectEvent23, GetRef(), nullptr, -1); }
+
+void RObject::SendObjectEvent24() { NotifyObjectEvent(kObjectEvent24, GetRef(), nullptr, -1); }
+
+void RObject::SetSelected(bool selected) {
+    if (selected == selected_) return;
+    selected_ = selected;
+    NotifyObjectEvent(selected ? kObjectEventSelected : kObjectEventUnselected, GetRef(), nullptr, -1);
+}
+
+bool RObject::SetSelectionState(std::uint32_t bits) {
+    RPlugLock lock(this);
+    RRelayEvent relay;
+    relay.sender = this;
+    constexpr int kRelaySelectionSet = 22;
+    constexpr int kRelaySelectionCleared = 23;
+    constexpr int kRelaySelectionRenewed = 24;
+    if (bits == selectionState_) {
+        if ((bits & 1) != 0) {
+            NotifyObjectEvent(kObjectEventSelectionRenewed, GetRef(), nullptr, -1);
+            relay.code = kRelaySelectionRenewed;
+            RelayB(relay);
+        }
+        return false;
+    }
+    const std::uint32_t old = selectionState_;
+    selectionState_ = bits;
+    const bool wasSet = (old & 1) != 0;
+    const bool isSet = (bits & 1) != 0;
+    if (isSet && !wasSet) {
+        selectionSerial_ = ++gSelectionCounter;
+        NotifyObjectEvent(kObjectEventSelectionSet, GetRef(), nullptr, -1);
+        relay.code = kRelaySelectionSet;
+        RelayB(relay);
+    } else if (!isSet && wasSet) {
+        NotifyObjectEvent(kObjectEventSelectionCleared, GetRef(), nullptr, -1);
+        relay.code = kRelaySelectionCleared;
+        RelayB(relay);
+    } else if (isSet) {
+        selectionSerial_ = ++gSelectionCounter;
+        NotifyObjectEvent(kObjectEventSelectionRenewed, GetRef(), nullptr, -1);
+        relay.code = kRelaySelectionRenewed;
+        RelayB(relay);
+    }
+    if (((old ^ bits) & 2) != 0) {
+        const int code = (bits & 2) != 0 ? kObjectEventSecondSelectionSet : kObjectEventSecondSelectionCleared;
+        NotifyObjectEvent(code, GetRef(), nullptr, -1);
+    }
+    return true;
+}
+
+void RObject::SetObjectFlags(std::uint32_t mask, bool on) {
+    if (on) {
+        objectFlags_ |= mask;
+    } else {
+        objectFlags_ &= ~mask;
+    }
+}
+
+REventHandlerList& RObject::GetEventHandlers() {
+    if (handlers_ == nullptr) handlers_ = std::make_unique<REventHandlerList>();
+    return *handlers_;
+}
+
+bool RObject::DispatchObjectEvent(RPlug* sender, int code, const RPlugRef& subject, int index) {
+    if (handlers_ == nullptr) return true;
+    if (sender != this && (sender == nullptr || sender->GetOwner() != this)) return true;
+    RPlugLock lock(this);
+    RObjectEventRecord record;
+    record.eventId = RObjectEventRecord::kEventId;
+    record.sender = sender;
+    record.object = GetRef();
+    record.subject = subject;
+    record.code = code;
+    record.index = index;
+    handlers_->Dispatch(code, record);
+    return true;
+}
+
+bool RObject::OnOwnConnectionEvent(int kind, const RPlugEvent& event) {
+    RObject* other = AsObject(event.other);
+    const RPlugRef ref(event.other);
+    switch (kind) {
+        case kConnectionAdding:
+            if (other != nullptr) NotifyObjectEvent(kObjectEventConnecting, ref, nullptr, event.index);
+            break;
+        case kConnectionRemoving:
+            if (other != nullptr) NotifyObjectEvent(kObjectEventDisconnecting, ref, nullptr, event.index);
+            break;
+        case kConnectionAdded:
+            NotifyObjectEvent(kObjectEventConnected, ref, nullptr, event.index);
+            // The new source takes its name space relative to this object's path.
+            if (other != nullptr && ref.IsValid()) {
+                const int classId = other->GetNameSpaceClassId();
+                if (classId != kNoClassId && Is(classId) && !other->nameSpace_.IsEmptyText()) {
+                    const RString nameSpace = other->nameSpace_;
+                    other->SetNameSpaceAndCopy(nameSpace.Buffer());
+                }
+            }
+            NotifyObjectEvent(kObjectEventConnectionsChanged, ref, nullptr, event.index);
+            break;
+        case kConnectionRemoved:
+            NotifyObjectEvent(kObjectEventDisconnected, ref, nullptr, event.index);
+            NotifyObjectEvent(kObjectEventConnectionsChanged, ref, nullptr, event.index);
+            break;
+        default: break;
+    }
+    return true;
+}
+
+// ---- properties --------------------------------------------------------------------------------------
+
+RProperty* RObject::GetProperty(int index) const {
+    return index >= 0 && index < GetPropertyCount() ? properties_[static_cast<size_t>(index)] : nullptr;
+}
+
+int RObject::IndexOfProperty(const RProperty* property) const {
+    const auto found = std::find(properties_.begin(), properties_.end(), property);
+    return found == properties_.end() ? -1 : static_cast<int>(found - properties_.begin());
+}
+
+RProperty* RObject::FindProperty(const char* name) const {
+    if (name == nullptr) return nullptr;
+    for (RProperty* property : properties_) {
+        if (std::strcmp(property->GetName(), name) == 0) return property;
+    }
+    return nullptr;
+}
+
+RString RObject::UniquePropertyName(const char* name) const {
+    const RString requested(name != nullptr ? name : "");
+    RString candidate = requested;
+    for (int counter = 0; FindProperty(candidate.Buffer()) != nullptr; ++counter) {
+        candidate = requested + " " + counter;
+    }
+    return candidate;
+}
+
+RProperty* RObject::CreateProperty(const char* name, int typeCode, const RDataType* dataType, bool animatable,
+                                   bool userFlag, RPlug* argument) {
+    RProperty* property = nullptr;
+    switch (typeCode) {
+        case kPropertyTypeInt:
+        case kPropertyTypeEnum: property = CreatePlugObject<RIntegerProperty>(nullptr, typeCode, 0); break;
+        case kPropertyTypeBool:
+        case kPropertyTypeAction: property = CreatePlugObject<RBoolProperty>(nullptr, typeCode, false); break;
+        case kPropertyTypeDouble: property = CreatePlugObject<RNumberProperty>(nullptr, typeCode, 0.0); break;
+        case kPropertyTypeTime: property = CreatePlugObject<RTimeProperty>(nullptr, typeCode, RTime()); break;
+        case kPropertyTypeVector3:
+        case kPropertyTypeColorRGB:
+            property = CreatePlugObject<RVectorProperty>(nullptr, typeCode, RVector4(0.0, 0.0, 0.0, 1.0));
+            break;
+        case kPropertyTypeColorRGBA:
+            property = CreatePlugObject<RVectorProperty>(nullptr, typeCode, RVector4(0.0, 0.0, 0.0, 0.0));
+            break;
+        case kPropertyTypeString: property = CreatePlugObject<RStringProperty>(nullptr, typeCode, RString()); break;
+        case kPropertyTypeObject: property = CreatePlugObject<RObjectProperty>(nullptr); break;
+        case kPropertyTypeReference: property = CreatePlugObject<RReferenceProperty>(nullptr); break;
+        default: return nullptr;
+    }
+    RPlugLock lock(this);
+    property->RProperty::Declare(UniquePropertyName(name).Buffer(), this);
+    property->SetTypeCode(typeCode);
+    property->SetFlag(RProperty::kUserProperty, userFlag);
+    property->SetFlag(RProperty::kOwnedByObject, true);
+    property->SetDataType(dataType);
+    AddProperty(property);
+    const bool takesArgument =
+        typeCode == kPropertyTypeString || typeCode == kPropertyTypeObject || typeCode == kPropertyTypeReference;
+    if (takesArgument && argument != nullptr) property->ConnectSource(argument);
+    property->SetMinMax(0.0, 100.0);
+    if (animatable) property->SetFlag(RProperty::kAnimatable, true);
+    return property;
+}
+
+void RObject::AddProperty(RProperty* property) {
+    if (property == nullptr) return;
+    RPlugLock lock(this);
+    OnPropertyEvent(8, property, property->GetName());
+    properties_.push_back(property);
+    OnPropertyEvent(11, property, property->GetName());
+}
+
+int RObject::RemoveProperty(int index) {
+    RProperty* property = GetProperty(index);
+    if (property == nullptr) return 1;
+    RPlugLock lock(this);
+    OnPropertyEvent(9, property, property->GetName());
+    ReleaseProperty(property);
+    // Releasing may have removed other properties of this object: the index is found again.
+    const int current = IndexOfProperty(property);
+    if (current >= 0) properties_.erase(properties_.begin() + current);
+    OnPropertyEvent(12, property, property->GetName());
+    return 0;
+}
+
+bool RObject::RemoveProperty(RProperty* property) { return RemoveProperty(IndexOfProperty(property)) == 0; }
+
+void RObject::DestroyPropertyAt(int index) {
+    RProperty* property = GetProperty(index);
+    if (property == nullptr || RemoveProperty(index) != 0) return;
+    if (property->IsOwnedByObject()) {
+        property->Destroy();
+    } else {
+        property->DisconnectAllSources();
+        property->DisconnectAllDestinations();
+        RemoveChild(property);
+    }
+}
+
+void RObject::ReleaseProperty(RProperty* property) {
+    if (property == nullptr || property->IsReference()) return;
+    for (int i = property->GetDestinationCount() - 1; i >= 0; i = std::min(i - 1, property->GetDestinationCount() - 1)) {
+        RPlug* destination = property->GetDestination(i);
+        if (destination == nullptr || !destination->Is(RProperty::ClassId())) continue;
+        auto* referrer = static_cast<RProperty*>(destination);
+        if (RObject* object = referrer->GetOwnerObject()) object->DestroyPropertyAt(object->IndexOfProperty(referrer));
+    }
+}
+
+void RObject::RemoveAllProperties() {
+    for (int i = GetPropertyCount() - 1; i >= 0; i = std::min(i - 1, GetPropertyCount() - 1)) DestroyPropertyAt(i);
+}
+
+RProperty* RObject::CreateReferenceProperty(RPlug* plug, const char* name) {
+    if (plug == nullptr) return nullptr;
+    RString defaultName;
+    if (name == nullptr || *name == '\0') {
+        defaultName = RString(plug->GetClassName()) + ".";
+        if (plug->Is(RProperty::ClassId())) {
+            defaultName += static_cast<RProperty*>(plug)->GetName();
+        } else if (RObject* object = AsObject(plug)) {
+            defaultName += object->GetName();
+        }
+        name = defaultName.Buffer();
+    }
+    return CreateProperty(name, kPropertyTypeReference, nullptr, false, false, plug);
+}
+
+RProperty* RObject::CopyProperty(const RProperty* property) {
+    if (property == nullptr) return nullptr;
+    RProperty* copy = CreateProperty(property->GetName(), property->GetTypeCode(), property->GetDataType(),
+                                     property->IsAnimatable(), property->IsUserProperty(), nullptr);
+    if (copy == nullptr) return nullptr;
+    copy->SetFlag(~0u, false);
+    copy->SetFlag(property->GetFlags() | RProperty::kOwnedByObject, true);
+    copy->SetMinMax(property->GetMin(), property->GetMax());
+    return copy;
+}
+
+bool RObject::RemoveUserProperty(RProperty* property) {
+    const int index = IndexOfProperty(property);
+    if (index < 0 || !property->IsUserProperty()) return false;
+    DestroyPropertyAt(index);
+    return true;
+}
+
+// ---- copying and moving ---------------------------------------------------------------------------------
+
+void RObject::CopyPropertyValues(const RObject* other, int flags) {
+    if ((flags & 1) == 0 || other == nullptr || other == this || !Is(other->GetClassId())) return;
+    const int count = std::min(GetPropertyCount(), other->GetPropertyCount());
+    for (int i = 0; i < count; ++i) {
+        const RProperty* from = other->GetProperty(i);
+        RProperty* to = GetProperty(i);
+        if (from->IsAnimatable() || to->IsAnimatable()) continue;
+        if (std::strcmp(from->GetName(), to->GetName()) != 0) continue;
+        if (from->GetTypeCode() != to->GetTypeCode() || from->GetDataType() != to->GetDataType()) continue;
+        to->SetValue(from->GetValue());
+    }
+}
+
+bool RObject::CopyFrom(RObject* other, int flags) {
+    if (other == nullptr) return false;
+    RPlugLock lock(this);
+    if ((flags & kCopyValues) != 0) CopyPropertyValues(other, 1);
+    if ((flags & kCopyDestinations) != 0) MoveConnections(2, other, nullptr);
+    if ((flags & kCopySources) != 0) MoveConnections(1, other, nullptr);
+    if ((flags & kCopyNames) != 0) {
+        const RString nameSpace(other->GetNameSpace());
+        const RString name(other->GetName());
+        SetNameSpaceAndCopy(nameSpace.Buffer());
+        SetName(name.Buffer());
+    }
+    return (flags & (kCopyValues | kCopyNames)) != 0;
+}
+
+void RObject::MoveConnections(int mode, RObject* other, RGenericObjectList* const lists[2]) {
+    if ((mode != 1 && mode != 2) || other == nullptr || other == this) return;
+    RPlugLock lock(this);
+    MoveConnectionsOf(this, mode, other, lists);
+    for (int i = 0; i < GetPropertyCount(); ++i) {
+        RProperty* property = GetProperty(i);
+        if (property->HasState(kRegisteredChild)) continue;
+        if (RProperty* target = other->FindProperty(property->GetName())) {
+            MoveConnectionsOf(property, mode, target, lists);
+        }
+    }
+}
+
+void RObject::MoveConnectionsOf(RPlug* plug, int mode, RPlug* target, RGenericObjectList* const lists[2]) {
+    const bool sources = mode == 1;
+    const auto count = [&] { return sources ? plug->GetSourceCount() : plug->GetDestinationCount(); };
+    const int entityClassId = ClassInfoAt(RClassTableIndex::REntity).classId;
+    RObject* const root = GetRootObject(this);
+    for (int i = count() - 1; i >= 0; i = std::min(i - 1, count() - 1)) {
+        RPlug* far = sources ? plug->GetSource(i) : plug->GetDestination(i);
+        if (far == nullptr) continue;
+        if (!sources && far->Is(entityClassId)) continue;
+        if (sources && root != nullptr && !root->AcceptsConnectionCopy(far)) continue;
+
+        bool onlyRemove = sources ? target->HasSourceConnection(far) : target->HasDestinationConnection(far);
+        const RObject* farRoot = GetRootObject(far);
+        if (farRoot != nullptr && lists != nullptr) {
+            for (int k = 0; k < 2 && !onlyRemove; ++k) {
+                onlyRemove = lists[k] != nullptr && lists[k]->FindByFullName(farRoot->GetFullName().Buffer()).IsValid();
+            }
+        }
+        if (onlyRemove) {
+            sources ? Disconnect(far, plug) : Disconnect(plug, far);
+        } else if (sources) {
+            far->ReplaceDestination(plug, target, -1);
+        } else {
+            far->ReplaceSource(plug, target, -1);
+        }
+    }
+}
+
+bool RObject::CanCopyConnections() const {
+    const auto refuses = [this](const RPlug* plug) {
+        const RObject* object = AsObject(const_cast<RPlug*>(plug));
+        return object != nullptr && !object->AcceptsConnectionCopy(this);
+    };
+    for (int i = 0; i < GetSourceCount(); ++i) {
+        if (refuses(GetSource(i))) return false;
+    }
+    for (int i = 0; i < GetDestinationCount(); ++i) {
+        if (refuses(GetDestination(i))) return false;
+    }
+    return true;
+}
+
+// ---- connections -------------------------------------------------------------------------------------------
+
+void RObject::DisconnectAll() {
+    RPlugLock lock(this);
+    for (int i = GetPropertyCount() - 1; i >= 0; i = std::min(i - 1, GetPropertyCount() - 1)) {
+        RProperty* property = GetProperty(i);
+        property->DisconnectAllSources();
+        property->DisconnectAllDestinations();
+    }
+    DisconnectAllSources();
+    const RObject* owning = GetOwningObject();
+    for (int i = GetDestinationCount() - 1; i >= 0; i = std::min(i - 1, GetDestinationCount() - 1)) {
+        RPlug* destination = GetDestination(i);
+        if (destination != nullptr && destination != owning) DisconnectDestinationAt(i);
+    }
+}
+
+RObject* RObject::GetConnectedObject(int index, int classId) {
+    RPlug* list = this;
+    if (classId != kNoClassId && classId != RPlug::ClassId()) {
+        const RClassIdFilter* filter = GetClassIdFilter(classId);
+        if (filter == nullptr) return nullptr;
+        list = GetFilteredSubPlug(filter);
+    }
+    return AsObject(list->GetSource(index));
+}
+
+RObject* RObject::GetRootObject(RPlug* plug) {
+    if (plug == nullptr) return nullptr;
+    RPlug* top = plug;
+    while (top->GetOwner() != nullptr) top = top->GetOwner();
+    return AsObject(top);
+}

@@ -1,0 +1,274 @@
+#ifndef WYX_CORE_ROBJECT_H
+#define WYX_CORE_ROBJECT_H
+
+// The plug that carries a name and a list of properties.
+//
+// An object turns the plug events of its own connections and of its properties'
+// connections into object events, which it hands to its owning object, to the objects
+// connected to it as destinations, and to the handlers registered in its event handler list.
+// Names have a name space; the full name joins the class description, the name-space path
+// and the name.
+
+#include "core/REventHandlerList.h"
+#include "core/RPlug.h"
+#include "core/RProperty.h"
+#include "core/RString.h"
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+class REntityList;
+class RGenericObjectList;
+
+// Object event codes.
+enum RObjectEventCode {
+    kObjectEventDestroyed = 1,
+    kObjectEventSourceAboutToBeAdded = 2,
+    kObjectEventConnected = 4,
+    kObjectEventDisconnected = 5,
+    kObjectEventSelectionSet = 6,
+    kObjectEventSelectionCleared = 7,
+    kObjectEventNameChanging = 8,
+    kObjectEventNameSpaceAndCopyChanging = 9,
+    kObjectEventNameOnlyChanging = 10,
+    kObjectEventNameSpaceChanging = 11,
+    kObjectEventNameChanged = 12,
+    kObjectEventNameSpaceAndCopyChanged = 13,
+    kObjectEventNameOnlyChanged = 14,
+    kObjectEventNameSpaceChanged = 15,
+    kObjectEventSecondSelectionSet = 16,
+    kObjectEventSecondSelectionCleared = 17,
+    kObjectEventSelected = 19,
+    kObjectEventUnselected = 20,
+    kObjectEvent23 = 23,
+    kObjectEvent24 = 24,
+    kObjectEventSelectionRenewed = 25,
+    kObjectEventConnecting = 28,
+    kObjectEventDisconnecting = 29,
+    kObjectEventConnectionsChanged = 31,
+};
+
+// Connection kinds of object events: about to be added, added, about to be removed, removed.
+enum RConnectionKind {
+    kConnectionAdding = 1,
+    kConnectionRemoving = 2,
+    kConnectionAdded = 4,
+    kConnectionRemoved = 5,
+};
+
+// The record handed to an object's event handlers.
+struct RObjectEventRecord : REventRecord {
+    static constexpr int kEventId = 0x52362;
+
+    RPlug* sender = nullptr;  // the object or property whose connections changed
+    RPlugRef object;          // the object dispatching
+    RPlugRef subject;         // the plug at the far end
+    int code = 0;             // a connection kind or an object event code
+    int index = -1;
+};
+
+class RObject : public RPlug {
+    WYX_DECLARE_CLASS(RObject)
+
+public:
+    static constexpr std::uint32_t kInterfaceId = 0x98ABD146;
+    // Object flags.
+    static constexpr std::uint32_t kObjectDestroying = 8;
+    // CopyFrom flags.
+    static constexpr int kCopyValues = 2;
+    static constexpr int kCopyDestinations = 4;
+    static constexpr int kCopySources = 8;
+    static constexpr int kCopyNames = 64;
+
+    RObject();
+
+    // ---- plug operations ------------------------------------------------------------------------
+    RPlug* QueryInterface(std::uint32_t interfaceId) override;
+    // Like a plug's: at once, unless the object is locked (then when the last lock goes).
+    void Destroy() override;
+    // An entity list as argument takes the object in.
+    void Init(RPlug* argument) override;
+    // Marks the object as being destroyed, clears its selection, sends object event 1,
+    // disconnects all, removes all properties and leaves its entity list.
+    void PrepareDestroy() override;
+    int GetKind() const override { return 1; }
+    bool IsReplacing(const RPlug* a, const RPlug* b) const override;
+    // True only for argument 0, no source, at most one destination (the owning object) and no
+    // connection on any property.
+    bool HasOwner(int argument = 0) const override;
+    bool RelayA(const RRelayEvent& event) override;
+    bool RelayB(const RRelayEvent& event) override;
+    bool SendEvent(const RPlugEventPath* path, const RPlugEvent& event) override;
+    int GetSubPlugCount() const override { return GetPropertyCount(); }
+    RPlug* GetSubPlug(int index) const override { return GetProperty(index); }
+
+    // ---- what an owning object receives from the objects it owns --------------------------------
+    virtual bool ReceiveRelayB(const RRelayEvent& /*event*/) { return true; }
+    virtual bool ReceiveRelayA(const RRelayEvent& /*event*/) { return true; }
+    virtual bool ReceivePlugEvent(const RPlugEventPath* /*path*/, const RPlugEvent& /*event*/) { return true; }
+    virtual bool ReceiveObjectEvent(RObject* /*object*/, int /*code*/, const RPlugRef& /*ref*/,
+                                    const char* /*text*/, int /*index*/) {
+        return true;
+    }
+
+    // ---- names ------------------------------------------------------------------------------
+    // The class id of the objects that give this one its name space; -1 for none.
+    virtual int GetNameSpaceClassId() const { return kNoClassId; }
+    // Names the object; a blank text names it "1". Nothing happens for the current name.
+    virtual bool SetName(const char* text);
+    virtual const char* GetName() const { return name_.Buffer(); }
+    virtual bool SetNameSpaceAndCopy(const char* text);
+    virtual bool SetNameOnly(const char* text);
+    virtual bool SetNameSpace(const char* text);
+    // Splits a full name and sets the name space and the name.
+    virtual bool SetFullName(const char* text);
+    // Marks the cached full name stale; with propagate, also that of every object this one
+    // reaches as a destination.
+    virtual void InvalidateFullName(bool propagate);
+    const char* GetNameSpace() const { return nameSpace_.Buffer(); }
+    // Description "::", name-space path ":", name; the empty text when all are empty.
+    const RString& GetFullName() const;
+
+    // Cuts a full name at the last ":::", then the last "::", then the last ":".
+    static void SplitObjectName(const char* text, RString& first, RString& second, RString& third, RString& rest);
+    // "first::second:name", leaving out empty parts.
+    static RString JoinObjectName(const char* first, const char* second, const char* name);
+    // "prefix:name"; a name beginning with ':' takes no extra ':', a trailing ':' is dropped.
+    static RString JoinPrefixAndName(const char* prefix, const char* name);
+
+    // ---- object events and selection ---------------------------------------------------------
+    // Tells the owning object and the objects connected as destinations.
+    virtual bool NotifyObjectEvent(int code, const RPlugRef& ref, const char* text, int index);
+    virtual bool OnOwnedObjectEvent(RObject* /*object*/, int /*code*/, const RPlugRef& /*ref*/,
+                                    const char* /*text*/, int /*index*/) {
+        return false;
+    }
+    virtual void SendObjectEvent23();
+    virtual void SendObjectEvent24();
+    virtual void SetSelected(bool selected);
+    virtual bool SetSelectionState(std::uint32_t bits);
+    // Asked before (codes 0, 1, 2: a false answer vetoes) and told after (4, 5) every change
+    // of a list this object watches.
+    virtual bool OnListChange(RGenericObjectList* /*list*/, int /*code*/, const RPlugRef& /*entry*/,
+                              int /*index*/) {
+        return true;
+    }
+    // Dispatches an object event record to the handlers, when the sender is this object or
+    // one of its properties.
+    virtual bool DispatchObjectEvent(RPlug* sender, int code, const RPlugRef& subject, int index);
+    virtual bool OnOwnConnectionEvent(int kind, const RPlugEvent& event);
+    virtual bool OnDestinationConnectionEvent(int /*kind*/) { return true; }
+    // Codes 8 and 11 around adding, 9 and 12 around removing a property.
+    virtual bool OnPropertyEvent(int /*code*/, RProperty* /*property*/, const char* /*name*/) { return true; }
+
+    bool IsSelected() const { return selected_; }
+    std::uint32_t GetSelectionState() const { return selectionState_; }
+    std::uint64_t GetSelectionSerial() const { return selectionSerial_; }
+    bool HasObjectFlags(std::uint32_t mask) const { return (objectFlags_ & mask) != 0; }
+    void SetObjectFlags(std::uint32_t mask, bool on);
+
+    // The handlers of this object's event records; the list is made on first use.
+    REventHandlerList& GetEventHandlers();
+    bool HasEventHandlers() const { return handlers_ != nullptr; }
+
+    // ---- properties -------------------------------------------------------------------------------
+    int GetPropertyCount() const { return static_cast<int>(properties_.size()); }
+    RProperty* GetProperty(int index) const;
+    int IndexOfProperty(const RProperty* property) const;
+    // The first property with exactly that name.
+    RProperty* FindProperty(const char* name) const;
+
+    // A new property of a type code (1, 2, 4, 6, 7, 8, 9, 13, 14, 15, 16 or 17; null for any
+    // other), owned by the object, with a name made unique ("n", "n 0", "n 1"), range 0 to 100.
+    virtual RProperty* CreateProperty(const char* name, int typeCode, const RDataType* dataType, bool animatable,
+                                      bool userFlag, RPlug* argument);
+    virtual void AddProperty(RProperty* property);
+    // 1 for an index out of range, else 0.
+    virtual int RemoveProperty(int index);
+    bool RemoveProperty(RProperty* property);
+    // Removes the property and destroys it (owned by the object) or disconnects it.
+    virtual void DestroyPropertyAt(int index);
+    // Removes the reference properties that refer to the property from their objects.
+    virtual void ReleaseProperty(RProperty* property);
+    virtual void RemoveAllProperties();
+    // A reference property (type code 17) referring to the plug; its name defaults to the
+    // plug's class name, "." and the plug's name.
+    virtual RProperty* CreateReferenceProperty(RPlug* plug, const char* name);
+    // A property of the same name, type, data type and flags, with the same range.
+    virtual RProperty* CopyProperty(const RProperty* property);
+    // Removes a user property of this object; false otherwise.
+    bool RemoveUserProperty(RProperty* property);
+
+    // ---- copying and moving --------------------------------------------------------------------
+    // With bit 0 of the flags, copies the values of the properties that stand at the same
+    // index with the same name and data type in both objects and are not animatable.
+    virtual void CopyPropertyValues(const RObject* other, int flags);
+    // kCopyValues, kCopyDestinations, kCopySources, kCopyNames; true for values or names.
+    virtual bool CopyFrom(RObject* other, int flags);
+    // Mode 1 moves this object's sources (and its properties'), mode 2 its destinations, to
+    // the other object. Far plugs whose root object's full name is in one of the lists are
+    // only disconnected.
+    virtual void MoveConnections(int mode, RObject* other, RGenericObjectList* const lists[2]);
+    virtual bool AcceptsConnectionCopy(const RPlug* /*plug*/) const { return true; }
+    bool CanCopyConnections() const;
+
+    // ---- connections --------------------------------------------------------------------------------
+    // Disconnects every property (last first), then the object's sources, then its
+    // destinations except the owning object.
+    virtual void DisconnectAll();
+    // The source at an index among the object's connections of a class (all for -1).
+    RObject* GetConnectedObject(int index, int classId);
+    // The top of a plug's owner chain when it is an object.
+    static RObject* GetRootObject(RPlug* plug);
+
+    // ---- owning object and entity list -------------------------------------------------------------
+    void SetOwningObject(const RPlugRef& ref) { owningObject_ = ref; }
+    RObject* GetOwningObject() const;
+    REntityList* GetEntityList() const { return entityList_; }
+    int GetEntityIndex() const { return entityIndex_; }
+    void SetEntityMembership(REntityList* list, int index) {
+        entityList_ = list;
+        entityIndex_ = index;
+    }
+
+protected:
+    ~RObject() override;
+
+private:
+    struct ReplacementRecord {
+        const RPlug* sender;
+        const RPlug* other;
+        int extra;
+        bool sourceSide;
+    };
+
+    // A name setter's events and relays; the stored strings are passed in.
+    bool ChangeName(const char* text, int eventBefore, int eventAfter, int relayBefore, int relayAfter,
+                    RString* target, RString* storedCopy);
+    RString NameSpacePath() const;
+    RObject* NameSpaceOwner() const;
+    RString StripNameSpacePath(const char* text) const;
+    bool HandlePlugEventLocally(const RPlugEvent& event);
+    void MoveConnectionsOf(RPlug* plug, int mode, RPlug* target, RGenericObjectList* const lists[2]);
+    RString UniquePropertyName(const char* name) const;
+
+    REntityList* entityList_ = nullptr;
+    int entityIndex_ = -2;
+    RPlugRef owningObject_;
+    RString name_;
+    RString storedName_;
+    RString nameSpace_;
+    RString storedNameSpace_;
+    mutable RString fullName_;
+    mutable bool fullNameStale_ = true;
+    std::unique_ptr<REventHandlerList> handlers_;
+    bool selected_ = false;
+    std::uint32_t objectFlags_ = 0;
+    std::uint32_t selectionState_ = 0;
+    std::uint64_t selectionSerial_ = 0;
+    std::vector<ReplacementRecord> replacements_;
+    std::vector<RProperty*> properties_;
+};
+
+#endif

@@ -1,0 +1,198 @@
+#ifndef WYX_CORE_RPROPERTY_H
+#define WYX_CORE_RPROPERTY_H
+
+// A named, typed value owned by an object.
+//
+// A property is a plug whose owner is its object. It holds one value of its type code (an
+// integer, a flag, a number, a time, a vector or colour, a text, or references to other
+// objects) and may name a data type, which gives the value's text form. A typed property
+// either keeps its value itself or is bound to a getter and a setter of its owner, so that a
+// scene class can publish a member value without copying it. Curves animate a property by
+// connecting to it; readers and writers go through the type code and the text form.
+
+#include "core/RDataType.h"
+#include "core/RPlug.h"
+#include "core/RString.h"
+#include "core/RTime.h"
+#include "core/RVector4.h"
+
+#include <cstdint>
+#include <memory>
+#include <variant>
+
+class RObject;
+class RProperty;
+class RWyxStringList;
+
+// Type codes of property values.
+enum RPropertyTypeCode {
+    kPropertyTypeUnknown = 0,
+    kPropertyTypeInt = 1,
+    kPropertyTypeBool = 2,
+    kPropertyTypeFloat = 3,
+    kPropertyTypeDouble = 4,
+    kPropertyTypeCharPtr = 5,
+    kPropertyTypeEnum = 6,
+    kPropertyTypeTime = 7,
+    kPropertyTypeString = 8,
+    kPropertyTypeObject = 9,
+    kPropertyTypeEvent = 10,
+    kPropertyTypeStringList = 11,
+    kPropertyTypeVector4 = 12,
+    kPropertyTypeVector3 = 13,
+    kPropertyTypeColorRGB = 14,
+    kPropertyTypeColorRGBA = 15,
+    kPropertyTypeAction = 16,
+    kPropertyTypeReference = 17,
+    kPropertyTypeVectorElement = 18,
+    kPropertyTypeCount = 19
+};
+
+// Relayed around a value change (RelayA) and on a range change (RelayB).
+enum RPropertyRelayCode {
+    kRelayValueChanging = 18,
+    kRelayValueChanged = 19,
+    kRelayRenaming = 25,
+    kRelayRenamed = 26,
+    kRelayRangeChanged = 29,
+};
+
+// A property value. Vectors and colours are four doubles (a vector or colour without alpha
+// has w = 1); an object property holds the object's plug.
+using RPropertyValue = std::variant<std::monostate, int, bool, double, RTime, RVector4, RString, RPlug*>;
+
+// The name of an enumeration value, or null.
+using REnumNameCallback = const char* (*)(const RProperty& property, int value);
+
+class RProperty : public RPlug {
+    WYX_DECLARE_CLASS(RProperty)
+
+public:
+    // Info flags.
+    static constexpr std::uint32_t kOwnedByObject = 1;  // the object destroys it on removal
+    static constexpr std::uint32_t kAnimatable = 2;
+    static constexpr std::uint32_t kListFlag = 4;       // set with kObjectList
+    static constexpr std::uint32_t kObjectList = 8;
+    static constexpr std::uint32_t kIndexed = 16;       // takes an index in entity lists
+    static constexpr std::uint32_t kOwnedName = 32;
+    static constexpr std::uint32_t kUserProperty = 64;
+    static constexpr std::uint32_t kUserFlag = 128;
+    static constexpr std::uint32_t kReferenceFlag = 256;
+    static constexpr std::uint32_t kEnumCallback = 512;
+
+    // State flags.
+    static constexpr std::uint32_t kStateWriterFlag = 8;  // tested by the writers
+    static constexpr std::uint32_t kStateNotSaved = 16;   // not written to property blocks
+    static constexpr std::uint32_t kStateReadOnly = 32;   // declared with a getter and no setter
+
+    RProperty();
+
+    // ---- value access by type code ----------------------------------------------------------
+    // Integer and enumeration values, and flags as 0 or 1; 0 for other codes.
+    virtual int GetInt() const;
+    // Stores an integer (codes 1, 6) or a flag (2, 16: value != 0); false for other codes.
+    virtual bool SetInt(int value);
+    // Integers and flags as doubles, numbers as they are; 0.0 for other codes.
+    virtual double GetDouble() const;
+    // Numbers (codes 3, 4) as they are, integers and flags truncated toward zero.
+    virtual bool SetDouble(double value);
+    // Renames; with makeUnique the name is first made unique among the object's properties.
+    // Double quotes are dropped. False when the rename is refused.
+    virtual bool SetName(const char* name, bool makeUnique);
+    // The value; an empty value for codes without one.
+    virtual RPropertyValue GetValue() const { return std::monostate(); }
+    // Stores a value of this property's kind; false for any other kind.
+    virtual bool SetValue(const RPropertyValue& /*value*/) { return false; }
+
+    // The owner adds the property as its child; the name is stored.
+    void Declare(const char* name, RObject* owner);
+
+    // ---- info ------------------------------------------------------------------------------
+    std::uint32_t GetFlags() const { return flags_; }
+    void SetFlag(std::uint32_t mask, bool on);
+    bool HasFlag(std::uint32_t mask) const { return (flags_ & mask) != 0; }
+    bool IsAnimatable() const { return HasFlag(kAnimatable); }
+    bool IsOwnedByObject() const { return HasFlag(kOwnedByObject); }
+    bool IsUserProperty() const { return HasFlag(kUserProperty); }
+    bool IsObjectList() const { return HasFlag(kObjectList); }
+
+    void SetStateFlags(std::uint32_t mask, bool on);
+    bool HasStateFlags(std::uint32_t mask) const { return (stateFlags_ & mask) != 0; }
+    void SetReadOnly(bool on) { SetStateFlags(kStateReadOnly, on); }
+
+    int GetTypeCode() const { return typeCode_; }
+    void SetTypeCode(int code) { typeCode_ = code; }
+    void SetNameAndTypeCode(const char* name, int code);
+    // The data type; without one, the default of the type code (4 Number, 7 Time, 12 Vector4,
+    // 13 Vector, 14 Color, 15 ColorAndAlpha), else null.
+    const RDataType* GetDataType() const;
+    void SetDataType(const RDataType* type) { dataType_ = type; }
+
+    const char* GetName() const { return name_.Buffer(); }
+    // An empty or null text clears the label.
+    void SetLabel(const char* text);
+    const char* GetLabel() const { return label_.Buffer(); }
+    bool HasLabel() const { return !label_.IsEmptyText(); }
+
+    // A change of either bound relays kRelayRangeChanged; setting the same values does not.
+    void SetMinMax(double minimum, double maximum);
+    void SetMin(double minimum) { SetMinMax(minimum, maximum_); }
+    void SetMax(double maximum) { SetMinMax(minimum_, maximum); }
+    double GetMin() const { return minimum_; }
+    double GetMax() const { return maximum_; }
+
+    // The index an entity list gave the property; -1 when none.
+    int GetIndex() const { return index_; }
+    void SetIndex(int index) { index_ = index; }
+
+    // The owner as an object; null when the owner is not an object.
+    RObject* GetOwnerObject() const;
+
+    // ---- enumerations ------------------------------------------------------------------------
+    // The callback's answer (not for user properties), else the list's entry; null when there
+    // is none, including for a negative or too large value.
+    const char* GetEnumName(int value) const;
+    RWyxStringList* GetEnumList(bool create);
+    void SetEnumNameCallback(REnumNameCallback callback);
+
+    // ---- references --------------------------------------------------------------------------
+    bool IsReference() const { return typeCode_ == kPropertyTypeReference; }
+    // For a reference property, the property it refers to (its first source that is a
+    // property); this property itself for other codes.
+    RProperty* GetReferencedProperty() const;
+    // The reference properties that refer to this one (its destinations that are properties).
+    int GetReferrerCount() const;
+    RProperty* GetReferrer(int index) const;
+
+    // ---- names of type codes and text of values --------------------------------------------------
+    // Null for a code outside the table.
+    static const char* GetTypeName(int code);
+    // 0 for a name not in the table.
+    static int TypeCodeFromName(const char* name);
+    // The type code a data type stands for; 0 for null or a type without one.
+    static int GetPropertyTypeCode(const RDataType* type);
+    // The value as the writers print it.
+    RString GetValueAsText() const;
+
+protected:
+    ~RProperty() override;
+
+    // Renaming without the uniqueness step: relays, stores, relays.
+    bool StoreName(const char* name);
+    RString MakeUniqueName(const char* name) const;
+
+private:
+    std::uint32_t flags_ = 0;
+    RString name_;
+    RString label_;
+    const RDataType* dataType_ = nullptr;
+    double minimum_;
+    double maximum_;
+    int typeCode_ = kPropertyTypeUnknown;
+    std::unique_ptr<RWyxStringList> enumList_;
+    REnumNameCallback enumCallback_ = nullptr;
+    int index_ = -1;
+    std::uint32_t stateFlags_ = 0;
+};
+
+#endif
