@@ -1,0 +1,40 @@
+#ifndef WYX_CORE_RWYXPROPERTYHANDLER_H
+#define WYX_CORE_RWYXPROPERTYHANDLER_H
+
+// The properties object of a scene class: an object whose properties are the class's
+// animatable values, and which turns user-property records into real properties.
+//
+// Scene classes derive their own properties objects from it and answer the user-property
+// notifications there; the handler itself ignores them.
+
+#include "core/RObject.h"
+#include "core/RWyxUserProperty.h"
+
+class RWyxPropertyHandler : public RObject, public RWyxUserPropertyObserver {
+    WYX_DECLARE_CLASS(RWyxPropertyHandler)
+
+public:
+    RWyxPropertyHandler() = default;
+
+    // As RObject's, with the animatable flag set after the property is made.
+    RProperty* CreateProperty(const char* name, int typeCode, const RDataType* dataType, bool animatable,
+                              bool userFlag, RPlug* argument) override;
+
+    // Makes a property of this handler from a stand-alone user property (its type's data
+    // type, flags, range and label) and turns the user property into its wrapper, with this
+    // handler as notification target. False for null, for a user property that already
+    // wraps a property, or when its type has no data type.
+    bool CreateUserProperty(RWyxUserProperty* userProperty);
+
+    // Removes the property from this handler (destroying it when the handler owns it) and
+    // clears the pointer. False when the pointer is null or the property is not this
+    // handler's.
+    bool ReleaseAndClear(RProperty*& property);
+
+    void OnUserPropertyChanged(RWyxUserProperty& /*userProperty*/) override {}
+
+protected:
+    ~RWyxPropertyHandler() override = default;
+};
+
+#endif

@@ -1,0 +1,76 @@
+#ifndef WYX_CORE_RWYXSCENEOBJECT_H
+#define WYX_CORE_RWYXSCENEOBJECT_H
+
+// The base of the scene classes (nodes, node attributes, materials, textures, poses and the
+// like): a name that carries the prefix of the object's type in files ("Model::",
+// "Material::" ...), and the object's user properties, which it owns.
+
+#include "core/RNamePair.h"
+#include "core/RString.h"
+#include "core/RWyxStringList.h"
+#include "core/RWyxUserProperty.h"
+
+#include <memory>
+#include <vector>
+
+class RProperty;
+
+class RWyxSceneObject {
+public:
+    // Initial and current name both `name`; `manager` is the scene or factory that made it.
+    RWyxSceneObject(void* manager, const RString& name);
+    // Deletes the user properties.
+    virtual ~RWyxSceneObject();
+    RWyxSceneObject(const RWyxSceneObject&) = delete;
+    RWyxSceneObject& operator=(const RWyxSceneObject&) = delete;
+
+    // ---- hooks of the scene classes --------------------------------------------------------
+    // Called by the object factory right before it deletes the object.
+    virtual void PrepareDestroy() {}
+    // Decides the name prefix (GetNamePrefix).
+    virtual int GetTypeId() const = 0;
+    virtual RString GetTypeDescription() const { return RString(); }
+    // A new list, the caller's to keep.
+    virtual std::unique_ptr<RWyxStringList> GetStringList() const;
+    // Called once for each user property added (nodes and materials make its property here).
+    virtual void OnUserPropertyAdded(RWyxUserProperty& /*userProperty*/) {}
+
+    // ---- names --------------------------------------------------------------------------------
+    // The current name becomes the type prefix followed by the name as given.
+    void SetName(const RString& name);
+    const RString& GetName() const { return names_.GetCurrent(); }
+    const RString& GetInitialName() const { return names_.GetInitial(); }
+    // Initial and current name both the text itself, without a prefix.
+    void ResetName(const RString& name) { names_.SetBoth(name); }
+    // Renaming strategies work on the pair directly (verbatim, no prefix added).
+    RNamePair& GetNamePair() { return names_; }
+    // The prefix of the object's type id; empty for ids without one.
+    RString GetNamePrefix() const;
+    // The current name after the type prefix; without that prefix, after the first "::";
+    // else the name itself.
+    RString GetNameWithoutPrefix() const;
+    // The text after the first ":"; the whole text when it has none.
+    static RString GetTextAfterColon(const RString& text);
+
+    // ---- user properties ------------------------------------------------------------------------
+    int GetUserPropertyCount() const { return static_cast<int>(userProperties_.size()); }
+    // Null out of range.
+    RWyxUserProperty* GetUserProperty(int index) const;
+    // Takes the user property, appends it and calls OnUserPropertyAdded; answers it. Null is
+    // ignored; a user property already in the list stays where it is (the list keeps owning
+    // it) and the hook is not called again.
+    RWyxUserProperty* AddUserProperty(std::unique_ptr<RWyxUserProperty> userProperty);
+    // The user property that wraps the property; null when none does.
+    RWyxUserProperty* FindUserProperty(const RProperty* property) const;
+    // The first user property of that name (exact); null when none has it or for null.
+    RWyxUserProperty* FindUserPropertyByName(const char* name) const;
+
+    void* GetManager() const { return manager_; }
+
+private:
+    RNamePair names_;
+    std::vector<std::unique_ptr<RWyxUserProperty>> userProperties_;
+    void* manager_;
+};
+
+#endif
