@@ -3,6 +3,7 @@
 #include "core/FilePaths.h"
 #include "core/RIniFile.h"
 #include "tests/platform/ScratchFolder.h"
+#include "tests/support/CommaLocale.h"
 
 #include <clocale>
 #include <cmath>
@@ -238,14 +239,15 @@ TEST_F(DataTypeTest, ToTextKeepsWithinTheBuffer) {
 }
 
 TEST_F(DataTypeTest, TextIgnoresTheProcessLocale) {
-    const std::string previous = std::setlocale(LC_NUMERIC, nullptr);
-    if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8") == nullptr) {
-        GTEST_SKIP() << "no locale with a decimal comma is installed";
-    }
     RDataValue value;
-    const bool read = RDataType::Number().FromText("2.5", value);
-    const std::string text = Text(RDataType::Vector(), RDataValue(RVector3(0.5, 1, 2)));
-    std::setlocale(LC_NUMERIC, previous.c_str());
+    bool read = false;
+    std::string text;
+    {
+        const CommaLocale commaLocale;
+        ASSERT_TRUE(commaLocale.IsActive()) << "a locale with a decimal comma is needed";
+        read = RDataType::Number().FromText("2.5", value);
+        text = Text(RDataType::Vector(), RDataValue(RVector3(0.5, 1, 2)));
+    }
     EXPECT_TRUE(read);
     EXPECT_EQ(value.GetNumber(), 2.5);
     EXPECT_EQ(text, "{0.50,1.00,2.00}");

@@ -1,4 +1,5 @@
 #include "platform/SystemServices.h"
+#include "tests/support/CommaLocale.h"
 
 #include <gtest/gtest.h>
 
@@ -19,15 +20,11 @@ int Format(char* buffer, std::size_t size, const char* format, ...) {
 }  // namespace
 
 TEST(SystemServices, FormattingIgnoresTheProcessLocale) {
-    const std::string previous = std::setlocale(LC_NUMERIC, nullptr);
-    const bool commaLocale = std::setlocale(LC_NUMERIC, "de_DE.UTF-8") != nullptr;
+    const CommaLocale commaLocale;
+    ASSERT_TRUE(commaLocale.IsActive()) << "a locale with a decimal comma is needed";
     char buffer[32];
     EXPECT_EQ(Format(buffer, sizeof(buffer), "%.2f|%d", 1.5, 7), 6);
     EXPECT_STREQ(buffer, "1.50|7");
-    std::setlocale(LC_NUMERIC, previous.c_str());
-    if (!commaLocale) {
-        GTEST_LOG_(INFO) << "no comma locale installed; checked under the current one";
-    }
 }
 
 TEST(SystemServices, FormattingNeverPassesTheBuffer) {
