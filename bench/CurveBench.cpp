@@ -1,0 +1,82 @@
+// Benchmarks of function-curve evaluation and key insertion. Every animated value of a file
+// passes through curve evaluation: sequential times (playback, plotting, resampling) must cost
+// a few tens of nanoseconds, random times must stay logarithmic in the key count, and building
+// a curve key by key in time order must be linear overall.
+
+#include "curves/RFCurve.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <random>
+#include <vector>
+
+namespace {
+
+constexpr int64_t kFrame = RTime::kTicksPerSecond / 30;
+
+// A cubic curve with automatic tangents, one key per frame, wavy values.
+void BuildCurve(RFCurve& curve, int keyCount) {
+    curve.BeginBulkKeys(keyCount);
+    for (int i = 0; i < keyCount; ++i) {
+        curve.GetKey(i).Set(RTime(i * kFrame), static_cast<float>(std::sin(i * 0.1) * 10.0), RCurveKey::Cubic,
+                            RCurveKey::Auto, 0.0f, 0.0f, 0, RCurveKey::kDefaultWeight, RCurveKey::kDefaultWeight,
+                            0.0f, 0.0f);
+    }
+    curve.EndBulkKeys(keyCount);
+}
+
+RCurveKey CubicKey(float value) {
+    RCurveKey key;
+    key.Set(RTime(), value, RCurveKey::Cubic, RCurveKey::Auto, 0.0f, 0.0f, 0, RCurveKey::kDefaultWeight,
+            RCurveKey::kDefaultWeight, 0.0f, 0.0f);
+    return key;
+}
+
+// Playback: times advance by a quarter frame through the whole curve, through the cache.
+void BM_CurveEvaluateSequential(benchmark::State& state) {
+    const int keyCount = static_cast<int>(state.range(0));
+    RFCurve curve;
+    BuildCurve(curve, keyCount);
+    const int64_t end = (keyCount - 1) * kFrame;
+    int64_t t = 0;
+    int hint = 0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(curve.EvaluateAtCached(RTime(t), &hint));
+        t += kFrame / 4;
+        if (t > end) t = 0;
+    }
+}
+BENCHMARK(BM_CurveEvaluateSequential)->Arg(1000)->Arg(100000);
+
+// Random times over the whole curve; the carried hint is of no help.
+void BM_CurveEvaluateRandom(benchmark::State& state) {
+    const int keyCount = static_cast<int>(state.range(0));
+    RFCurve curve;
+    BuildCurve(curve, keyCount);
+    std::mt19937_64 random(17);
+    std::uniform_int_distribution<int64_t> pick(0, (keyCount - 1) * kFrame);
+    std::vector<RTime> times(4096);
+    for (RTime& time : times) time = RTime(pick(random));
+    std::size_t next = 0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(curve.EvaluateAt(times[next]));
+        next = (next + 1) & (times.size() - 1);
+    }
+}
+BENCHMARK(BM_CurveEvaluateRandom)->Arg(1000)->Arg(10000)->Arg(100000);
+
+// Building a curve with AddKey in time order; the counter gives the cost per key.
+void BM_CurveAddKeysInOrder(benchmark::State& state) {
+    const int keyCount = static_cast<int>(state.range(0));
+    for (auto _ : state) {
+        RFCurve curve;
+        for (int i = 0; i < keyCount; ++i) curve.AddKey(RTime(i * kFrame), CubicKey(static_cast<float>(i)));
+        benchmark::DoNotOptimize(curve.GetKeyCount());
+    }
+    state.counters["ns/key"] = benchmark::Counter(static_cast<double>(keyCount) * state.iterations(),
+                                                  benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_CurveAddKeysInOrder)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+}  // namespace

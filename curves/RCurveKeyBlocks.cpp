@@ -1,0 +1,115 @@
+#include "curves/RCurveKeyBlocks.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+namespace {
+
+int TableStepsFor(int keyCount) {
+    return (keyCount + RCurveKeyBlocks::kKeysPerTableStep - 1) / RCurveKeyBlocks::kKeysPerTableStep;
+}
+
+}  // namespace
+
+RCurveKeyBlocks::~RCurveKeyBlocks() { Release(); }
+
+bool RCurveKeyBlocks::GrowTable(int pointers) {
+    void* grown = std::realloc(table_.get(), static_cast<std::size_t>(pointers) * sizeof(Block*));
+    if (grown == nullptr) {
+        return false;
+    }
+    table_.release();
+    table_.reset(static_cast<Block**>(grown));
+    std::fill(table_.get() + tableSize_, table_.get() + pointers, nullptr);
+    tableSize_ = pointers;
+    return true;
+}
+
+bool RCurveKeyBlocks::Reserve(int count) {
+    if (count <= 0) {
+        return true;
+    }
+    if (count > GetCapacity() && !GrowTable(TableStepsFor(count) * kTableStep)) {
+        return false;
+    }
+    const int lastNeeded = (count - 1) / kKeysPerBlock;
+    while (lastAllocated_ < lastNeeded) {
+        void* memory = std::calloc(1, kBlockBytes);
+        if (memory == nullptr) {
+            return false;
+        }
+        table_.get()[lastAllocated_ + 1] = new (memory) Block;
+        ++lastAllocated_;
+    }
+    return true;
+}
+
+void RCurveKeyBlocks::FreeBlocksFrom(int firstBlock) {
+    for (int i = lastAllocated_; i >= firstBlock && i >= 0; --i) {
+        std::free(table_.get()[i]);
+        table_.get()[i] = nullptr;
+    }
+    lastAllocated_ = std::min(lastAllocated_, firstBlock - 1);
+}
+
+void RCurveKeyBlocks::Compact(int keyCount) {
+    if (keyCount <= 0) {
+        Release();
+        return;
+    }
+    FreeBlocksFrom((keyCount - 1) / kKeysPerBlock + 1);
+    const int steps = TableStepsFor(keyCount);
+    if (tableSize_ / kTableStep > keyCount / kKeysPerTableStep + 1) {
+        // Shrinking keeps every allocated block: they all lie below the new size.
+        void* shrunk = std::realloc(table_.get(), static_cast<std::size_t>(steps) * kTableStep * sizeof(Block*));
+        if (shrunk != nullptr) {
+            table_.release();
+            table_.reset(static_cast<Block**>(shrunk));
+            tableSize_ = steps * kTableStep;
+        }
+    }
+}
+
+void RCurveKeyBlocks::Release() {
+    FreeBlocksFrom(0);
+    table_.reset();
+    tableSize_ = 0;
+    lastAllocated_ = -1;
+}
+
+void RCurveKeyBlocks::MoveKeys(int to, int from, int count) {
+    if (count <= 0 || to == from) {
+        return;
+    }
+    // Copy runs that stay inside one block on both sides; go backwards when moving up so an
+    // overlapping source is read before it is overwritten.
+    if (to > from) {
+        int remaining = count;
+        while (remaining > 0) {
+            const int sourceEnd = from + remaining;
+            const int targetEnd = to + remaining;
+            const int run = std::min({remaining, (sourceEnd - 1) % kKeysPerBlock + 1,
+                                      (targetEnd - 1) % kKeysPerBlock + 1});
+            std::memmove(&Key(targetEnd - run), &Key(sourceEnd - run), run * sizeof(RCurveKey));
+            remaining -= run;
+        }
+    } else {
+        int done = 0;
+        while (done < count) {
+            const int source = from + done;
+            const int target = to + done;
+            const int run = std::min({count - done, kKeysPerBlock - source % kKeysPerBlock,
+                                      kKeysPerBlock - target % kKeysPerBlock});
+            std::memmove(&Key(target), &Key(source), run * sizeof(RCurveKey));
+            done += run;
+        }
+    }
+}
+
+void RCurveKeyBlocks::CopyBlocksFrom(const RCurveKeyBlocks& other, int keyCount) {
+    const int blocks = (keyCount + kKeysPerBlock - 1) / kKeysPerBlock;
+    for (int i = 0; i < blocks; ++i) {
+        std::memcpy(static_cast<void*>(table_.get()[i]), other.table_.get()[i], kBlockBytes);
+    }
+}

@@ -1,0 +1,418 @@
+// Curve-level operations: copying and cloning, removing ranges of keys, committing a cached
+// value as a key, and replacing a span of keys by another curve's.
+
+#include <algorithm>
+#include <cmath>
+
+#include "curves/CurveTime.h"
+#include "curves/RFCurve.h"
+
+namespace {
+
+using Key = RCurveKey;
+
+// The key AddKeyFromCache builds: a Tcb key (continuity -1 for a break), an Auto key (AutoBreak
+// with ratio 100 for a break), or the given kind with slopes 0; weights 1/3, velocities 0.
+Key MakeCommittedKey(RTime time, float value, uint32_t interpolation, uint32_t tangentMode, bool makeBreak) {
+    Key key;
+    if (interpolation == Key::Cubic && tangentMode == Key::Tcb) {
+        key.SetTensionContinuityBias(time, value, 0.0f, makeBreak ? -1.0f : 0.0f, 0.0f);
+        return key;
+    }
+    uint32_t mode = tangentMode;
+    float outgoing = 0.0f;
+    if (interpolation == Key::Cubic && tangentMode == Key::Auto && makeBreak) {
+        mode = Key::AutoBreak;
+        outgoing = 100.0f;
+    }
+    key.Set(time, value, interpolation, mode, outgoing, 0.0f, 0, Key::kDefaultWeight, Key::kDefaultWeight, 0.0f,
+            0.0f);
+    return key;
+}
+
+// Tolerances of half a key or more would let the two rounding directions cross.
+double UsableTolerance(double tolerance) {
+    constexpr double kBelowHalf = 0.4999999;
+    return tolerance > 0.0 ? std::min(tolerance, kBelowHalf) : 0.0;
+}
+
+// The fraction of the span at a time, in single precision; 0 for a span of one instant.
+float SpanFraction(RTime start, RTime stop, RTime time) {
+    if (stop <= start) {
+        return 0.0f;
+    }
+    return static_cast<float>(curve_time::SecondsBetween(start.GetTicks(), time.GetTicks()) /
+                              curve_time::SecondsBetween(start.GetTicks(), stop.GetTicks()));
+}
+
+}  // namespace
+
+// ---- Copying ----------------------------------------------------------------------------------
+
+void RFCurve::CopyFrom(const RFCurve& source, bool withKeys) {
+    if (&source == this) {
+        return;
+    }
+    if (!withKeys) {
+        ClearKeys();
+    }
+    defaultValue_ = source.defaultValue_;
+    if (withKeys) {
+        const int count = source.keyCount_;
+        const bool stored = BeginBulkKeys(count);
+        if (stored) {
+            keys_.CopyBlocksFrom(source.keys_, count);
+        }
+        EndBulkKeys(stored ? count : 0);
+    }
+    std::copy(source.color_, source.color_ + 3, color_);
+    selected_ = source.selected_;
+    tag_ = source.tag_;
+    cacheValid_ = source.cacheValid_;
+    cacheTime_ = source.cacheTime_;
+    cacheValue_ = source.cacheValue_;
+    preType_ = source.preType_;
+    preRepetition_ = source.preRepetition_;
+    postType_ = source.postType_;
+    postRepetition_ = source.postRepetition_;
+    CountModification();
+    NotifyChange(RCurveChangeRecord::KeysChanged, -1);
+}
+
+RFCurve* RFCurve::Clone(RTime start, RTime stop) const {
+    RFCurve* copy = Create();
+    if (start.IsInfinitelyEarly() && stop.IsInfinitelyLate()) {
+        copy->CopyFrom(*this, true);
+        return copy;
+    }
+    copy->defaultValue_ = defaultValue_;
+    copy->tag_ = tag_;
+    copy->cacheValid_ = cacheValid_;
+    copy->cacheTime_ = cacheTime_;
+    copy->cacheValue_ = cacheValue_;
+    copy->modificationCount_ = modificationCount_;
+    return copy;
+}
+
+// ---- Removing ranges ----------------------------------------------------------------------
+
+bool RFCurve::RemoveKeys(int first, int last) {
+    const int n = keyCount_;
+    if (n == 0) {
+        return false;
+    }
+    ResetCache();
+    const float firstValue = keys_.Key(0).GetValue();
+    first = std::max(first, 0);
+    last = std::min(last, n - 1);
+    if (first > last) {
+        return true;
+    }
+    if (first == last) {
+        return RemoveKey(first) == 0;
+    }
+    if (first == 0 && last == n - 1) {
+        ClearKeys();
+        defaultValue_ = firstValue;
+        return true;
+    }
+    const bool hasNext = last < n - 1;
+    RCurveKeyTangentInfo nextIncoming;
+    if (hasNext) {
+        nextIncoming = GetLeftTangentInfo(last + 1);
+    }
+    keys_.MoveKeys(first, last + 1, n - last - 1);
+    keyCount_ -= last - first + 1;
+    if (hasNext) {
+        SetLeftTangentInfo(first, nextIncoming);
+    }
+    NotifyChange(RCurveChangeRecord::KeysChanged, -1);
+    return true;
+}
+
+bool RFCurve::RemoveKeysInSpan(RTime start, RTime stop) {
+    if (keyCount_ == 0) {
+        return false;
+    }
+    const double a = FindKeyIndex(start);
+    const double b = FindKeyIndex(stop);
+    const int first = static_cast<int>(std::ceil(a)) + (a == std::floor(a) ? 1 : 0);
+    const int last = static_cast<int>(std::floor(b)) - (b == std::floor(b) ? 1 : 0);
+    return RemoveKeys(first, last);
+}
+
+// Removes the keys from start to stop, both included; no tick arithmetic at the span ends.
+bool RFCurve::RemoveKeysInClosedSpan(RTime start, RTime stop) {
+    if (keyCount_ == 0) {
+        return false;
+    }
+    const int first = static_cast<int>(std::ceil(FindKeyIndex(start)));
+    const int last = static_cast<int>(std::floor(FindKeyIndex(stop)));
+    return first <= last && RemoveKeys(first, last);
+}
+
+// ---- Committing the cached value ----------------------------------------------------------------
+
+int RFCurve::AddKeyFromCache(int* hint, uint32_t interpolation, uint32_t tangentMode, bool makeBreak,
+                             bool replace, RTime time, double tolerance) {
+    if (!cacheValid_) {
+        return 1;
+    }
+    if (!time.IsInfinitelyLate()) {
+        cacheTime_ = time;
+    }
+    const RTime at = cacheTime_;
+    const float value = cacheValue_;
+    if (keyCount_ == 0) {
+        return AddKey(at, MakeCommittedKey(at, value, interpolation, tangentMode, makeBreak), hint) < 0 ? 1 : 0;
+    }
+
+    const int n = keyCount_;
+    const double tol = UsableTolerance(tolerance);
+    const double x = FindKeyIndex(at, hint);
+    const int lo = static_cast<int>(std::floor(x + tol));
+    const int hi = static_cast<int>(std::ceil(x - tol));
+    const bool existing = lo == hi;
+    const int lower = existing ? lo - 1 : lo;
+    int upper = existing ? hi + 1 : hi;
+    // Outside the keys there is no neighbour on one side.
+    const bool hasLower = lower >= 0;
+    const bool hasUpper = upper < n;
+    const RCurveKeyTangentInfo lowerSide = hasLower ? GetRightTangentInfo(lower) : RCurveKeyTangentInfo();
+    const RCurveKeyTangentInfo upperSide = hasUpper ? GetLeftTangentInfo(upper) : RCurveKeyTangentInfo();
+
+    RCurveKeyTangentInfo incoming;
+    RCurveKeyTangentInfo outgoing;
+    int e = lo;
+    if (existing) {
+        incoming = GetLeftTangentInfo(e);
+        outgoing = GetRightTangentInfo(e);
+        Key key = keys_.Key(e);
+        if (replace) {
+            key = MakeCommittedKey(at, value, interpolation, tangentMode, makeBreak);
+        } else {
+            key.SetValue(value);
+            key.SetTime(at);
+        }
+        if (ReplaceKey(e, key) != 0) {
+            return 1;
+        }
+    } else {
+        incoming.slope = static_cast<float>(GetLeftDerivativeAt(at, hint));
+        outgoing.slope = static_cast<float>(GetRightDerivativeAt(at, hint));
+        e = AddKey(at, MakeCommittedKey(at, value, interpolation, tangentMode, makeBreak), hint);
+        if (e < 0) {
+            return 1;
+        }
+        ++upper;
+    }
+
+    if (makeBreak) {
+        incoming.slope = 0.0f;
+        outgoing.slope = 0.0f;
+        incoming.autoRatio = 100.0f;
+        outgoing.autoRatio = 100.0f;
+        Key& key = keys_.Key(e);
+        if (key.IsCubicWithMode(Key::Auto)) {
+            key.SetTangentMode(Key::AutoBreak);
+        } else if (key.IsCubicWithMode(Key::Tcb)) {
+            key.SetRawData(0, 0.0f);
+            key.SetRawData(1, -1.0f);
+            key.SetRawData(2, 0.0f);
+        }
+    }
+    SetLeftTangentInfo(e, incoming);
+    SetRightTangentInfo(e, outgoing);
+    if (hasLower) {
+        SetRightTangentInfo(lower, lowerSide);
+    }
+    if (hasUpper) {
+        SetLeftTangentInfo(upper, upperSide);
+    }
+    if (hint != nullptr) {
+        *hint = e;
+    }
+    return 0;
+}
+
+// ---- Replacing spans --------------------------------------------------------------------------
+
+bool RFCurve::ReplaceSpan(const RFCurve& source, RTime start, RTime stop, bool keepSpan, bool fillWhenEmpty) {
+    return ReplaceSpanMapped(source, start, stop, keepSpan, fillWhenEmpty, SpanMapping());
+}
+
+bool RFCurve::ReplaceSpanScaled(const RFCurve& source, RTime start, RTime stop, float startFactor,
+                                float stopFactor, bool keepSpan, bool fillWhenEmpty) {
+    SpanMapping mapping;
+    mapping.scaleAtStart = startFactor;
+    mapping.scaleAtStop = stopFactor;
+    mapping.identity = false;
+    return ReplaceSpanMapped(source, start, stop, keepSpan, fillWhenEmpty, mapping);
+}
+
+bool RFCurve::ReplaceSpanOffset(const RFCurve& source, RTime start, RTime stop, float startOffset,
+                                bool invertAtStart, float stopOffset, bool invertAtStop, bool keepSpan,
+                                bool fillWhenEmpty) {
+    SpanMapping mapping;
+    mapping.offsetAtStart = startOffset;
+    mapping.scaleAtStart = invertAtStart ? -1.0 : 1.0;
+    mapping.offsetAtStop = stopOffset;
+    mapping.scaleAtStop = invertAtStop ? -1.0 : 1.0;
+    mapping.mapUserSlopes = true;
+    mapping.identity = false;
+    return ReplaceSpanMapped(source, start, stop, keepSpan, fillWhenEmpty, mapping);
+}
+
+// Maps the value (and, for offsets, the user slopes) of a key copied into the span.
+void RFCurve::MapSpanKey(int index, RTime start, RTime stop, const SpanMapping& mapping) {
+    Key& key = keys_.Key(index);
+    const double f = SpanFraction(start, stop, key.GetTime());
+    const double offset = (1.0 - f) * mapping.offsetAtStart + f * mapping.offsetAtStop;
+    const double scale = (1.0 - f) * mapping.scaleAtStart + f * mapping.scaleAtStop;
+    key.SetValue(static_cast<float>(offset + scale * key.GetValue()));
+    if (mapping.mapUserSlopes && (key.IsCubicWithMode(Key::User) || key.IsCubicWithMode(Key::UserBreak))) {
+        // The offset fades along the span: its slope adds to every user slope.
+        const double seconds = curve_time::SecondsBetween(start.GetTicks(), stop.GetTicks());
+        const double drift = seconds > 0.0 ? (mapping.offsetAtStop - mapping.offsetAtStart) / seconds : 0.0;
+        key.SetDataValue(0, static_cast<float>(scale * key.GetDataValue(0) + drift));
+        key.SetDataValue(1, static_cast<float>(scale * key.GetDataValue(1) + drift));
+    }
+}
+
+RFCurve::SpanBorder RFCurve::ReadSpanBorder(RTime end, bool bounded, bool before) const {
+    SpanBorder border;
+    border.bounded = bounded;
+    if (!bounded) {
+        return border;
+    }
+    // Bounded ends lie strictly inside the 64-bit range, so one tick further stays inside.
+    border.time = RTime(before ? end.GetTicks() - 1 : end.GetTicks() + 1);
+    border.value = EvaluateAt(border.time);
+    border.slope = before ? GetLeftDerivativeAt(border.time) : GetRightDerivativeAt(border.time);
+    return border;
+}
+
+int RFCurve::CommitUserKey(RTime time, float value) {
+    SetCache(time, value);
+    int index = 0;
+    return AddKeyFromCache(&index, Key::Cubic, Key::User, false, true) == 0 ? index : -1;
+}
+
+// A flat (or, for a mapped fill, straight) span from start to stop, pinned to this curve's
+// former values one tick outside each bounded end; the keys there keep the curve's former
+// slope on their outer side.
+void RFCurve::FillSpan(RTime start, RTime stop, float startValue, float stopValue, const SpanBorder& before,
+                       const SpanBorder& after) {
+    if (!before.bounded && !after.bounded) {
+        defaultValue_ = startValue;
+        return;
+    }
+    const double seconds = curve_time::SecondsBetween(start.GetTicks(), stop.GetTicks());
+    const double inner = seconds > 0.0 ? (static_cast<double>(stopValue) - startValue) / seconds : 0.0;
+    if (before.bounded) {
+        CommitUserKey(before.time, before.value);
+        CommitUserKey(start, startValue);
+    }
+    if (after.bounded) {
+        CommitUserKey(stop, stopValue);
+        CommitUserKey(after.time, after.value);
+    }
+    const int lastIndex = keyCount_ - 1;
+    auto indexAt = [&](RTime time) { return std::clamp(static_cast<int>(FindKeyIndex(time)), 0, lastIndex); };
+    auto breakKey = [&](RTime time, double incoming, double outgoing) {
+        const int k = indexAt(time);
+        keys_.Key(k).SetTangentMode(Key::UserBreak);
+        SetLeftDerivative(k, incoming);
+        SetRightDerivative(k, outgoing);
+    };
+    if (before.bounded) {
+        breakKey(before.time, before.slope, 0.0);
+        breakKey(start, 0.0, inner);
+    }
+    if (after.bounded) {
+        breakKey(stop, inner, 0.0);
+        breakKey(after.time, 0.0, after.slope);
+    }
+}
+
+bool RFCurve::ReplaceSpanMapped(const RFCurve& source, RTime start, RTime stop, bool keepSpan,
+                                bool fillWhenEmpty, const SpanMapping& mapping) {
+    const bool startBounded = !start.IsInfinitelyEarly();
+    const bool stopBounded = !stop.IsInfinitelyLate();
+    const int sourceCount = source.GetKeyCount();
+    if (sourceCount > 0) {
+        if (!startBounded) {
+            start = source.GetKey(0).GetTime();
+        }
+        if (!stopBounded) {
+            stop = source.GetKey(sourceCount - 1).GetTime();
+        }
+    }
+    if (start > stop) {
+        return false;
+    }
+    int firstSource = 0;
+    int lastSource = -1;
+    if (sourceCount > 0) {
+        firstSource = std::max(0, static_cast<int>(std::ceil(source.FindKeyIndex(start))));
+        lastSource = std::min(static_cast<int>(std::floor(source.FindKeyIndex(stop))), sourceCount - 1);
+        if (!keepSpan) {
+            // The span shrinks to the source keys inside it; none inside leaves nothing to do.
+            if (firstSource > lastSource) {
+                return false;
+            }
+            start = source.GetKey(firstSource).GetTime();
+            stop = source.GetKey(lastSource).GetTime();
+        }
+    }
+
+    BeginEdit();
+    const double incomingAtStart = GetLeftDerivativeAt(start);
+    const double outgoingAtStop = GetRightDerivativeAt(stop);
+    const bool filling = sourceCount == 0 && fillWhenEmpty;
+    const SpanBorder before = filling ? ReadSpanBorder(start, startBounded, true) : SpanBorder();
+    const SpanBorder after = filling ? ReadSpanBorder(stop, stopBounded, false) : SpanBorder();
+    RemoveKeysInClosedSpan(start, stop);
+
+    if (sourceCount > 0) {
+        ResetCache();
+        int hint = 0;
+        int lastAdded = -1;
+        for (int k = firstSource; k <= lastSource; ++k) {
+            const Key& key = source.GetKey(k);
+            const int index = AddKey(key.GetTime(), key, &hint);
+            if (index < 0) {
+                break;
+            }
+            if (!mapping.identity) {
+                MapSpanKey(index, start, stop, mapping);
+            }
+            lastAdded = index;
+        }
+        constexpr uint32_t kStoredTangentBits = Key::User | Key::Auto;
+        if (lastAdded >= 0 && startBounded) {
+            const int first = static_cast<int>(std::ceil(FindKeyIndex(start)));
+            if (first < keyCount_ && keys_.Key(first).GetTime() <= stop &&
+                (keys_.Key(first).GetTangentMode() & kStoredTangentBits) != 0) {
+                SetLeftDerivative(first, incomingAtStart);
+            }
+        }
+        if (lastAdded >= 0 && stopBounded && (keys_.Key(lastAdded).GetTangentMode() & kStoredTangentBits) != 0) {
+            SetRightDerivative(lastAdded, outgoingAtStop);
+        }
+    } else if (filling) {
+        const float fill = source.GetDefaultValue();
+        auto mapped = [&](double f) {
+            if (mapping.identity) {
+                return fill;
+            }
+            const double offset = (1.0 - f) * mapping.offsetAtStart + f * mapping.offsetAtStop;
+            const double scale = (1.0 - f) * mapping.scaleAtStart + f * mapping.scaleAtStop;
+            return static_cast<float>(offset + scale * fill);
+        };
+        FillSpan(start, stop, mapped(0.0), mapped(1.0), before, after);
+    }
+    NotifyChange(RCurveChangeRecord::KeysChanged, -1);
+    EndEdit();
+    return true;
+}

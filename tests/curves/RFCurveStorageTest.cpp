@@ -1,0 +1,157 @@
+#include "curves/RFCurve.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <limits>
+#include <numeric>
+#include <random>
+#include <vector>
+
+#include "tests/curves/CurveTestSupport.h"
+
+using namespace curve_test;
+
+TEST(RFCurveStorage, AddingAtAnExistingTimeReplacesAndIndexesFollowTime) {
+    RFCurve curve;
+    AddKeys(curve, {{1.0, 1.0f}, {2.0, 2.0f}});
+    EXPECT_EQ(curve.AddKey(At(1.0), MakeKey(9.0f, RCurveKey::Linear, 0)), 0);
+    EXPECT_EQ(curve.GetKeyCount(), 2);
+    EXPECT_EQ(curve.GetKey(0).GetValue(), 9.0f);
+    EXPECT_EQ(curve.GetKey(0).GetInterpolation(), RCurveKey::Linear);
+    EXPECT_EQ(curve.AddKey(At(0.0), MakeKey(0.0f, RCurveKey::Linear, 0)), 0);
+    int hint = 0;
+    EXPECT_EQ(curve.AddKey(At(5.0), MakeKey(5.0f, RCurveKey::Linear, 0), &hint), 3);
+    EXPECT_EQ(hint, 3);
+    EXPECT_EQ(curve.GetKey(3).GetTime(), At(5.0));
+}
+
+TEST(RFCurveStorage, ThousandsOfKeysInAnyOrderStaySortedAndGrowTheTable) {
+    RFCurve curve;
+    std::vector<int> order(5000);
+    std::iota(order.begin(), order.end(), 0);
+    std::shuffle(order.begin(), order.end(), std::mt19937(7));
+    for (int i : order) {
+        ASSERT_GE(curve.AddKey(RTime(i * 1000LL), MakeKey(static_cast<float>(i), RCurveKey::Linear, 0)), 0);
+        if (curve.GetKeyCount() == 1600) {
+            EXPECT_EQ(curve.GetKeyCapacity(), 1600);
+        } else if (curve.GetKeyCount() == 1601) {
+            EXPECT_EQ(curve.GetKeyCapacity(), 3200);
+        }
+    }
+    EXPECT_EQ(curve.GetKeyCapacity(), 6400);
+    for (int i = 0; i < 5000; ++i) ASSERT_EQ(curve.GetKey(i).GetValue(), i);
+    // Remove every other key from the back; the rest closes up.
+    for (int i = 4999; i >= 0; i -= 2) ASSERT_EQ(curve.RemoveKey(i), 0);
+    ASSERT_EQ(curve.GetKeyCount(), 2500);
+    for (int i = 0; i < 2500; ++i) ASSERT_EQ(curve.GetKey(i).GetValue(), 2 * i);
+    curve.RemoveKeys(10, 2499);
+    curve.CompactKeyBlocks();
+    EXPECT_EQ(curve.GetKeyCapacity(), 1600);
+    curve.ClearKeys();
+    EXPECT_EQ(curve.GetKeyCapacity(), 0);
+    EXPECT_EQ(curve.GetKeyCount(), 0);
+}
+
+TEST(RFCurveStorage, FindKeyIndexGivesFractionsAndHints) {
+    RFCurve curve;
+    EXPECT_EQ(curve.FindKeyIndex(At(1.0)), -1.0);
+    AddKeys(curve, {{0.0, 0.0f}, {1.0, 1.0f}, {3.0, 3.0f}});
+    EXPECT_EQ(curve.FindKeyIndex(At(-1.0)), -0.5);
+    EXPECT_EQ(curve.FindKeyIndex(At(4.0)), 2.5);
+    EXPECT_EQ(curve.FindKeyIndex(At(1.0)), 1.0);
+    EXPECT_EQ(curve.FindKeyIndex(At(2.5)), 1.75);
+    EXPECT_EQ(curve.FindKeyIndex(At(3.0)), 2.0);
+    // Any hint, even a stale or absurd one, gives the same answers.
+    for (int start : {-5, 0, 1, 2, 3, 99}) {
+        int hint = start;
+        EXPECT_EQ(curve.FindKeyIndex(At(0.5), &hint), 0.5) << start;
+        hint = start;
+        EXPECT_EQ(curve.FindKeyIndex(At(2.0), &hint), 1.5) << start;
+    }
+    int hint = 0;
+    curve.FindKeyIndex(At(9.0), &hint);
+    EXPECT_EQ(hint, 3);
+}
+
+TEST(RFCurveStorage, RemovingTheOnlyKeyLeavesItsValueAsDefault) {
+    RFCurve curve;
+    AddKeys(curve, {{1.0, 4.5f}});
+    EXPECT_EQ(curve.RemoveKey(1), 1);
+    EXPECT_EQ(curve.RemoveKey(-1), 1);
+    EXPECT_EQ(curve.RemoveKey(0), 0);
+    EXPECT_EQ(curve.GetKeyCount(), 0);
+    EXPECT_EQ(curve.GetDefaultValue(), 4.5f);
+    EXPECT_EQ(curve.EvaluateAt(At(-3.0)), 4.5f);
+}
+
+TEST(RFCurveStorage, ReplaceKeyRefusesBadIndexesAndOrder) {
+    RFCurve curve;
+    AddKeys(curve, {{0.0, 0.0f}, {1.0, 1.0f}, {2.0, 2.0f}});
+    ChangeLog log;
+    curve.AddListener(&ChangeLog::Listen, &log);
+    RCurveKey key = MakeKey(7.0f, RCurveKey::Linear, 0);
+    key.SetTime(At(1.5));
+    EXPECT_EQ(curve.ReplaceKey(3, key), 1);
+    EXPECT_EQ(curve.ReplaceKey(-1, key), 1);
+    EXPECT_EQ(curve.ReplaceKey(0, key), 1);  // would pass key 1
+    EXPECT_EQ(log.calls, 0);
+    EXPECT_EQ(curve.ReplaceKey(1, key), 0);
+    EXPECT_EQ(curve.GetKey(1).GetValue(), 7.0f);
+    EXPECT_EQ(log.calls, 1);
+}
+
+TEST(RFCurveStorage, InsertKeyAtReturnsWhereTheKeyLanded) {
+    RFCurve curve;
+    EXPECT_EQ(curve.InsertKeyAt(At(1.0)), 0);
+    AddKeys(curve, {{2.0, 10.0f}}, RCurveKey::Linear, 0);
+    // After the last key the new key lands at the old count.
+    EXPECT_EQ(curve.InsertKeyAt(At(3.0)), 2);
+    EXPECT_EQ(curve.GetKeyCount(), 3);
+    EXPECT_EQ(curve.GetKey(2).GetTime(), At(3.0));
+    EXPECT_EQ(curve.GetKey(2).GetValue(), 10.0f);
+    EXPECT_EQ(curve.InsertKeyAt(At(0.0)), 0);
+    EXPECT_EQ(curve.InsertKeyAt(At(2.0)), 2);  // existing key kept
+    EXPECT_EQ(curve.GetKeyCount(), 4);
+}
+
+TEST(RFCurveStorage, AppendKeyIsUncheckedAndSilent) {
+    RFCurve curve;
+    ChangeLog log;
+    curve.AddListener(&ChangeLog::Listen, &log);
+    EXPECT_EQ(curve.AppendKey(At(1.0), 2.0f), 0);
+    EXPECT_EQ(curve.AppendKey(At(2.0), 3.0f), 1);
+    EXPECT_EQ(log.calls, 0);
+    EXPECT_EQ(curve.GetModificationCount(), 2u);
+    EXPECT_TRUE(curve.GetKey(1).IsCubicWithMode(RCurveKey::Auto));
+    // Keys out of order do not make the search leave the keys.
+    EXPECT_EQ(curve.AppendKey(At(0.5), 9.0f), 2);
+    EXPECT_EQ(curve.AppendKey(At(0.5), 9.0f), 3);
+    for (double s : {0.0, 0.5, 0.75, 1.5, 3.0}) {
+        const double x = curve.FindKeyIndex(At(s));
+        EXPECT_GE(x, -0.5);
+        EXPECT_LE(x, 3.5);
+        EXPECT_FALSE(std::isnan(curve.EvaluateAt(At(s))));
+    }
+}
+
+TEST(RFCurveStorage, ScaleValuesScalesSelectedKeysWithOneNotification) {
+    RFCurve curve;
+    AddKeys(curve, {{0.0, 1.0f}, {1.0, 2.0f}, {2.0, 3.0f}}, RCurveKey::Cubic, RCurveKey::User);
+    curve.SetDefaultValue(5.0f);
+    curve.GetKey(1).SetSelected(true);
+    curve.GetKey(1).SetDataValue(0, 4.0f);
+    ChangeLog log;
+    curve.AddListener(&ChangeLog::Listen, &log);
+    curve.ScaleValues(true, 2.0f);
+    EXPECT_EQ(curve.GetKey(0).GetValue(), 1.0f);
+    EXPECT_EQ(curve.GetKey(1).GetValue(), 4.0f);
+    EXPECT_EQ(curve.GetKey(1).GetDataValue(0), 8.0f);
+    EXPECT_EQ(curve.GetDefaultValue(), 5.0f);
+    EXPECT_EQ(log.calls, 1);
+    EXPECT_EQ(log.last.GetCount(), 2u);
+    EXPECT_EQ(log.last.GetFirstIndex(), 1);
+    curve.ScaleValues(false, 10.0f);
+    EXPECT_EQ(curve.GetDefaultValue(), 50.0f);
+    EXPECT_EQ(curve.GetKey(2).GetValue(), 30.0f);
+}
