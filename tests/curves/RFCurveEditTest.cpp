@@ -30,8 +30,8 @@ void MakeRamp(RFCurve& curve, uint32_t interpolation = RCurveKey::Linear, uint32
 }  // namespace
 
 TEST(RFCurveNotification, TwoEditsInOneBracketGiveOneRecord) {
-    RFCurve curve;
     ChangeLog log;
+    RFCurve curve;
     curve.AddListener(&ChangeLog::Listen, &log);
     curve.BeginEdit();
     curve.AddKey(At(1.0), MakeKey(1.0f, RCurveKey::Linear, 0));
@@ -60,13 +60,13 @@ TEST(RFCurveNotification, AWholeCurveMarkSurvivesLaterKeyIndexes) {
 }
 
 TEST(RFCurveNotification, SelectionCountsInTheHighHalfAndListenersComeAndGo) {
+    ChangeLog first;
+    ChangeLog second;
     RFCurve curve;
     curve.SetDefaultValue(1.0f);
     const uint32_t before = curve.GetModificationCount();
     curve.SetCurveSelected(true);
     EXPECT_EQ(curve.GetModificationCount(), before + 0x10000u);
-    ChangeLog first;
-    ChangeLog second;
     curve.AddListener(&ChangeLog::Listen, &first);
     curve.AddListener(&ChangeLog::Listen, &second);
     curve.RemoveListener(&ChangeLog::Listen, &first);
@@ -182,6 +182,7 @@ TEST(RFCurveEdit, CopyAndClone) {
 }
 
 TEST(RFCurveSpan, ReplaceSpanWithAndWithoutKeepingTheSpan) {
+    ChangeLog log;
     RFCurve source;
     AddKeys(source, {{1.5, 5.0f}, {2.0, 5.0f}, {2.5, 5.0f}}, RCurveKey::Linear, 0);
     RFCurve kept;
@@ -196,7 +197,6 @@ TEST(RFCurveSpan, ReplaceSpanWithAndWithoutKeepingTheSpan) {
     // Unbounded ends become the source's first and last keys.
     RFCurve unbounded;
     MakeRamp(unbounded);
-    ChangeLog log;
     unbounded.AddListener(&ChangeLog::Listen, &log);
     EXPECT_TRUE(unbounded.ReplaceSpan(source, kUnboundedStart, kUnboundedStop, true, false));
     EXPECT_EQ(KeySeconds(unbounded), (std::vector<double>{0, 1, 1.5, 2, 2.5, 3, 4}));

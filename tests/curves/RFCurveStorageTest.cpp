@@ -86,9 +86,9 @@ TEST(RFCurveStorage, RemovingTheOnlyKeyLeavesItsValueAsDefault) {
 }
 
 TEST(RFCurveStorage, ReplaceKeyRefusesBadIndexesAndOrder) {
+    ChangeLog log;
     RFCurve curve;
     AddKeys(curve, {{0.0, 0.0f}, {1.0, 1.0f}, {2.0, 2.0f}});
-    ChangeLog log;
     curve.AddListener(&ChangeLog::Listen, &log);
     RCurveKey key = MakeKey(7.0f, RCurveKey::Linear, 0);
     key.SetTime(At(1.5));
@@ -116,8 +116,8 @@ TEST(RFCurveStorage, InsertKeyAtReturnsWhereTheKeyLanded) {
 }
 
 TEST(RFCurveStorage, AppendKeyIsUncheckedAndSilent) {
-    RFCurve curve;
     ChangeLog log;
+    RFCurve curve;
     curve.AddListener(&ChangeLog::Listen, &log);
     EXPECT_EQ(curve.AppendKey(At(1.0), 2.0f), 0);
     EXPECT_EQ(curve.AppendKey(At(2.0), 3.0f), 1);
@@ -136,12 +136,12 @@ TEST(RFCurveStorage, AppendKeyIsUncheckedAndSilent) {
 }
 
 TEST(RFCurveStorage, ScaleValuesScalesSelectedKeysWithOneNotification) {
+    ChangeLog log;
     RFCurve curve;
     AddKeys(curve, {{0.0, 1.0f}, {1.0, 2.0f}, {2.0, 3.0f}}, RCurveKey::Cubic, RCurveKey::User);
     curve.SetDefaultValue(5.0f);
     curve.GetKey(1).SetSelected(true);
     curve.GetKey(1).SetDataValue(0, 4.0f);
-    ChangeLog log;
     curve.AddListener(&ChangeLog::Listen, &log);
     curve.ScaleValues(true, 2.0f);
     EXPECT_EQ(curve.GetKey(0).GetValue(), 1.0f);
