@@ -125,6 +125,10 @@ int TruncateFile(std::FILE* file, long long size) {
     return ::ftruncate(::fileno(file), static_cast<off_t>(size)) == 0 ? 0 : -1;
 }
 
+bool SyncFile(std::FILE* file) {
+    return file != nullptr && std::fflush(file) == 0 && ::fsync(::fileno(file)) == 0;
+}
+
 std::string CurrentDirectory() {
     std::vector<char> buffer(256);
     while (::getcwd(buffer.data(), buffer.size()) == nullptr) {
@@ -191,10 +195,18 @@ bool CommitTempFile(const char* tempPath, const char* targetPath) {
     }
     const std::string nativeTemp = ToNativePath(tempPath);
     const std::string nativeTarget = ToNativePath(targetPath);
+    // A replaced file keeps its permissions; a new one gets those any newly created file
+    // would get (the temporary file was created private to its owner).
     struct stat targetInfo;
-    const bool keepMode = ::stat(nativeTarget.c_str(), &targetInfo) == 0;
-    if ((keepMode && ::chmod(nativeTemp.c_str(), targetInfo.st_mode & 07777) != 0) ||
-        std::rename(nativeTemp.c_str(), nativeTarget.c_str()) != 0) {
+    mode_t mode = 0;
+    if (::stat(nativeTarget.c_str(), &targetInfo) == 0) {
+        mode = targetInfo.st_mode & 07777;
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+    if (::chmod(nativeTemp.c_str(), mode) != 0 || std::rename(nativeTemp.c_str(), nativeTarget.c_str()) != 0) {
         ::unlink(nativeTemp.c_str());
         return false;
     }

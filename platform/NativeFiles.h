@@ -40,6 +40,10 @@ bool PathExists(const char* path);
 // Sets the size of an open file after flushing it: 0 on success, -1 on failure.
 int TruncateFile(std::FILE* file, long long size);
 
+// Flushes an open file's buffers and waits until its bytes reached the storage device;
+// true when both succeeded.
+bool SyncFile(std::FILE* file);
+
 // The current working folder; empty when it cannot be read.
 std::string CurrentDirectory();
 
@@ -58,8 +62,8 @@ std::string CreateTempFile(const char* folder, const char* prefix);
 std::string CreateTempFolder(const char* folder, const char* prefix);
 
 // Puts a finished temporary file in place of target with one atomic rename. The temporary
-// file takes target's permissions when target exists; a new target stays private to the
-// user, as the temporary file was made.
+// file takes target's permissions when target exists; a new target gets the permissions a
+// newly created file gets (0666 less the umask), not the temporary file's private ones.
 // On failure the temporary file is removed and target is left as it was.
 bool CommitTempFile(const char* tempPath, const char* targetPath);
 

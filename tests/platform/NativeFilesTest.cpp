@@ -114,6 +114,15 @@ TEST(NativeFiles, CommitKeepsTheTargetsPermissionsOrLeavesItAlone) {
     EXPECT_EQ(info.st_mode & 0777, 0640u);
     EXPECT_FALSE(platform::PathExists(temp.c_str()));
 
+    // A new target gets the permissions of a newly created file, not the private ones of
+    // the temporary file.
+    const mode_t mask = ::umask(022);
+    const std::string fresh = platform::CreateTempFile(scratch.Path().c_str(), "fresh.");
+    ASSERT_TRUE(platform::CommitTempFile(fresh.c_str(), scratch.Join("fresh").c_str()));
+    ::umask(mask);
+    ASSERT_EQ(::stat(scratch.Join("fresh").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0644u);
+
     // A target in a missing folder: the commit fails, the temporary file is gone.
     const std::string another = platform::CreateTempFile(scratch.Path().c_str(), "x");
     EXPECT_FALSE(platform::CommitTempFile(another.c_str(), scratch.Join("none/target").c_str()));

@@ -1,0 +1,224 @@
+// The ASCII form of RWyxFile: writing field lines and parsing them back into the index.
+
+#include "fileio/RWyxFile.h"
+
+#include "fileio/RWyxAsciiTokenizer.h"
+
+#include <charconv>
+#include <cstring>
+#include <limits>
+
+namespace {
+
+constexpr std::string_view kFirstLinePrefix = ";WYX ASCII ";
+constexpr std::string_view kLastLine = ";WYX END";
+
+// Characters written bare as a character value; any other is written as a quoted text.
+bool IsBareChar(char c) {
+    return c > ' ' && c < 0x7f && std::strchr(",\"{}\\;:", c) == nullptr;
+}
+
+}  // namespace
+
+// ---- Writing ----
+
+void RWyxFile::WriteAsciiIndent(std::size_t depth) {
+    for (std::size_t i = 0; i < depth; ++i) {
+        output_.AppendByte('\t');
+    }
+}
+
+void RWyxFile::BeginAsciiRecord(std::string_view name) {
+    WriteAsciiIndent(frames_.size());
+    output_.Append(name.data(), name.size());
+    output_.AppendByte(':');
+}
+
+void RWyxFile::AppendAsciiSeparator() {
+    output_.AppendByte(frames_.back().valueCount == 0 ? ' ' : ',');
+}
+
+void RWyxFile::AppendAsciiDouble(double value) {
+    constexpr std::size_t kRoom = 32;
+    char* text = reinterpret_cast<char*>(output_.Reserve(kRoom));
+    const auto result = std::to_chars(text, text + kRoom, value, std::chars_format::general, 15);
+    output_.Commit(static_cast<std::size_t>(result.ptr - text));
+}
+
+void RWyxFile::AppendAsciiInteger(std::int64_t value) {
+    constexpr std::size_t kRoom = 24;
+    char* text = reinterpret_cast<char*>(output_.Reserve(kRoom));
+    const auto result = std::to_chars(text, text + kRoom, value);
+    output_.Commit(static_cast<std::size_t>(result.ptr - text));
+}
+
+void RWyxFile::AppendAsciiQuoted(std::string_view text) {
+    output_.AppendByte('"');
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '"' || text[i] == '\\') {
+            output_.Append(text.data() + start, i - start);
+            output_.AppendByte('\\');
+            start = i;
+        }
+    }
+    output_.Append(text.data() + start, text.size() - start);
+    output_.AppendByte('"');
+}
+
+void RWyxFile::AppendAsciiChar(char value) {
+    if (IsBareChar(value)) {
+        output_.AppendByte(static_cast<unsigned char>(value));
+    } else {
+        AppendAsciiQuoted(std::string_view(&value, 1));
+    }
+}
+
+void RWyxFile::WriteAsciiComment(const char* text) {
+    std::string_view rest(text != nullptr ? text : "");
+    do {
+        const std::size_t end = rest.find('\n');
+        const std::string_view line = rest.substr(0, end);
+        WriteAsciiIndent(frames_.size());
+        output_.AppendByte(';');
+        if (!line.empty()) {
+            output_.AppendByte(' ');
+            output_.Append(line.data(), line.size());
+        }
+        output_.AppendByte('\n');
+        rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
+    } while (!rest.empty());
+}
+
+// ---- Reading ----
+
+bool RWyxFile::ParseAsciiFile() {
+    const char* text = data_.get();
+    RWyxAsciiTokenizer scan(text, 0, dataSize_);
+    // First line: the form and the version.
+    int version = 0;
+    if (!scan.Consume(kFirstLinePrefix)) {
+        Fail(kErrorCorrupted);
+        return false;
+    }
+    const std::uint64_t versionStart = scan.Position();
+    while (!scan.AtLineEnd() && scan.Peek() >= '0' && scan.Peek() <= '9') {
+        scan.Advance();
+    }
+    const auto parsed = std::from_chars(text + versionStart, text + scan.Position(), version);
+    scan.SkipBlanks();
+    if (parsed.ec == std::errc::result_out_of_range && scan.AtLineEnd() && scan.Position() > versionStart) {
+        Fail(kErrorVersionTooNew);
+        return false;
+    }
+    if (parsed.ec != std::errc() || parsed.ptr == text + versionStart || version < 1 || !scan.AtLineEnd()) {
+        Fail(kErrorCorrupted);
+        return false;
+    }
+    if (version > kMaxFileVersion) {
+        Fail(kErrorVersionTooNew);
+        return false;
+    }
+    scan.SkipLine();
+    binary_ = false;
+    encrypted_ = false;
+    headerInfo_.fileVersion = version;
+
+    Section section;
+    section.version = version;
+    std::size_t depth = 0;
+    bool ended = false;
+    index_.OpenLevel();
+    while (!ended) {
+        scan.SkipBlanks();
+        if (scan.AtEnd()) {
+            break;  // no last line: truncated
+        }
+        const char c = scan.Peek();
+        if (c == '\n') {
+            scan.Advance();
+        } else if (c == ';') {
+            if (scan.Consume(kLastLine) && (scan.AtLineEnd() || scan.Peek() == ' ' || scan.Peek() == '\t' ||
+                                            scan.Peek() == '\r')) {
+                ended = true;
+            } else {
+                scan.SkipLine();
+            }
+        } else if (c == '}') {
+            scan.Advance();
+            scan.SkipBlanks();
+            RWyxLevel unused;
+            if (depth == 0 || !scan.AtLineEnd() || !index_.CloseLevel(unused)) {
+                break;
+            }
+            --depth;
+        } else {
+            std::uint64_t nameOffset = 0;
+            std::uint64_t nameLength = 0;
+            if (!scan.ReadName(nameOffset, nameLength) ||
+                nameLength > std::numeric_limits<std::uint16_t>::max()) {
+                break;
+            }
+            RWyxRecord record;
+            record.nameLength = static_cast<std::uint16_t>(nameLength);
+            scan.SkipBlanks();
+            record.valuesOffset = scan.Position();
+            if (record.valuesOffset - nameOffset > std::numeric_limits<std::uint32_t>::max()) {
+                break;
+            }
+            record.nameGap = static_cast<std::uint32_t>(record.valuesOffset - nameOffset);
+            std::uint64_t valuesEnd = record.valuesOffset;
+            std::uint64_t count = 0;
+            RWyxAsciiTokenizer::Token token;
+            RWyxAsciiTokenizer::Scan result;
+            while ((result = scan.NextValue(token)) == RWyxAsciiTokenizer::Scan::kValue) {
+                ++count;
+                valuesEnd = token.offset + token.length;
+            }
+            if (result == RWyxAsciiTokenizer::Scan::kBad || count > std::numeric_limits<std::uint32_t>::max() ||
+                valuesEnd - record.valuesOffset > std::numeric_limits<std::uint32_t>::max()) {
+                break;
+            }
+            record.valueCount = static_cast<std::uint32_t>(count);
+            record.valueBytes = static_cast<std::uint32_t>(valuesEnd - record.valuesOffset);
+            if (!scan.AtLineEnd()) {  // the block's '{'
+                scan.Advance();
+                scan.SkipBlanks();
+                if (!scan.AtLineEnd() || depth + 1 >= static_cast<std::size_t>(RWyxRecordIndex::kMaxDepth)) {
+                    break;
+                }
+                record.hasBlock = true;
+            }
+            index_.Add(record, text[nameOffset] == '#');
+            if (record.hasBlock) {
+                index_.OpenLevel();
+                ++depth;
+            }
+        }
+    }
+    if (!ended || depth != 0 || !scan.OnlyBlankLinesLeft() || !index_.CloseLevel(section.top)) {
+        Fail(kErrorCorrupted);
+        return false;
+    }
+    for (const RWyxRecord& record : index_.HiddenTopRecords()) {
+        if (RecordName(record) == "#Header") {
+            ReadHeaderRecord(record);
+        }
+    }
+    sections_.push_back(section);
+    return !error_.HasError();
+}
+
+bool RWyxFile::NextAsciiValue(const RWyxRecord& record, Cursor& cursor, Value& value) {
+    RWyxAsciiTokenizer scan(data_.get(), cursor.offset, record.valuesOffset + record.valueBytes);
+    RWyxAsciiTokenizer::Token token;
+    if (scan.NextValue(token) != RWyxAsciiTokenizer::Scan::kValue) {
+        return false;
+    }
+    value.type = 'T';
+    value.asciiQuoted = token.quoted;
+    value.bytes = RWyxAsciiTokenizer::TokenText(data_.get(), token, scratch_);
+    cursor.offset = scan.Position();
+    ++cursor.index;
+    return true;
+}

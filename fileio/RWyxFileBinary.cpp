@@ -1,0 +1,277 @@
+// The binary and encrypted forms of RWyxFile: file header, sections, records, footer.
+
+#include "fileio/RWyxFile.h"
+
+#include "fileio/LittleEndian.h"
+#include "fileio/WyxBinaryLayout.h"
+
+#include <cstring>
+#include <limits>
+
+using namespace wyx_layout;
+
+namespace {
+
+bool SameBytes(const unsigned char* bytes, const unsigned char* expected, std::size_t count) {
+    return std::memcmp(bytes, expected, count) == 0;
+}
+
+}  // namespace
+
+// ---- Writing ----
+
+void RWyxFile::WriteBinaryFileHeader() {
+    unsigned char header[kFileHeaderSize] = {};
+    std::memcpy(header, kFileMagic, sizeof kFileMagic);
+    wyx_le::StoreU32(header + 8, static_cast<std::uint32_t>(headerInfo_.fileVersion));
+    header[12] = encrypted_ ? kFormEncrypted : kFormBinary;
+    output_.Append(header, sizeof header);
+}
+
+bool RWyxFile::WriteBinarySectionHeader(const Section& section) {
+    const bool encrypt = encrypted_ && section.kind == kMainSection;
+    unsigned char header[kSectionHeaderSize] = {};
+    std::memcpy(header, kSectionMagic, sizeof kSectionMagic);
+    wyx_le::StoreU32(header + kSectionKindAt, static_cast<std::uint32_t>(section.kind));
+    wyx_le::StoreU32(header + kSectionVersionAt, static_cast<std::uint32_t>(section.version));
+    wyx_le::StoreU32(header + kSectionFlagsAt, encrypt ? kFlagEncrypted : 0);
+    if (encrypt) {
+        if (!RWyxCipher::RandomBytes(nonce_, RWyxCipher::kNonceSize) || !cipher_.Start(nonce_)) {
+            return false;
+        }
+        std::memcpy(header + kSectionNonceAt, nonce_, sizeof nonce_);
+    }
+    output_.Append(header, sizeof header);
+    if (encrypt) {
+        output_.BeginEncryption(&cipher_, output_.Position());
+    }
+    return true;
+}
+
+void RWyxFile::EndBinarySection(Section& section) {
+    static constexpr unsigned char kNullRecord[RWyxRecordIndex::kRecordHeaderSize] = {};
+    output_.Append(kNullRecord, sizeof kNullRecord);
+    const std::uint64_t bodyStart = section.headerOffset + kSectionHeaderSize;
+    const std::uint64_t bodyLength = output_.Position() - bodyStart;
+    if (encrypted_ && section.kind == kMainSection) {
+        output_.EndEncryption();
+        if (bodyLength > RWyxCipher::kMaxStreamBytes) {
+            FailField("Write field error : section too large");
+            return;
+        }
+    }
+    unsigned char length[8];
+    wyx_le::StoreU64(length, bodyLength);
+    output_.Patch(section.headerOffset + kSectionBodyLengthAt, length, sizeof length);
+}
+
+void RWyxFile::WriteBinaryFooter() {
+    unsigned char footer[kFooterSize] = {};
+    wyx_le::StoreU32(footer, static_cast<std::uint32_t>(sections_.size()));
+    wyx_le::StoreU64(footer + 8, output_.Position());
+    std::memcpy(footer + 16, kFooterMagic, sizeof kFooterMagic);
+    output_.Append(footer, sizeof footer);
+}
+
+void RWyxFile::BeginBinaryRecord(std::string_view name) {
+    // The lengths are patched in when the record ends.
+    constexpr std::size_t kHeader = RWyxRecordIndex::kRecordHeaderSize;
+    unsigned char* target = output_.Reserve(kHeader + name.size());
+    std::memset(target, 0, kHeader - 1);
+    target[kHeader - 1] = static_cast<unsigned char>(name.size());
+    std::memcpy(target + kHeader, name.data(), name.size());
+    output_.Commit(kHeader + name.size());
+}
+
+void RWyxFile::EndBinaryValues(WriteFrame& frame) {
+    frame.valueBytes = output_.Position() - frame.valuesStart;
+    if (frame.valueBytes > std::numeric_limits<std::uint32_t>::max()) {
+        FailField("Write field error : field too large");
+    }
+}
+
+void RWyxFile::EndBinaryRecord(const WriteFrame& frame) {
+    const std::uint64_t length = output_.Position() - frame.recordStart;
+    if (length > std::numeric_limits<std::uint32_t>::max()) {
+        FailField("Write field error : field too large");
+        return;
+    }
+    unsigned char header[12];
+    wyx_le::StoreU32(header, static_cast<std::uint32_t>(length));
+    wyx_le::StoreU32(header + 4, static_cast<std::uint32_t>(frame.valueCount));
+    wyx_le::StoreU32(header + 8, static_cast<std::uint32_t>(frame.valueBytes));
+    output_.Patch(frame.recordStart, header, sizeof header);
+}
+
+void RWyxFile::AppendBinaryBytesValue(char type, const char* bytes, std::size_t count) {
+    if (count > std::numeric_limits<std::uint32_t>::max()) {
+        FailField("Write field error : value too large");
+        return;
+    }
+    unsigned char length[4];
+    wyx_le::StoreU32(length, static_cast<std::uint32_t>(count));
+    output_.AppendTagged(type, length);
+    output_.Append(bytes, count);
+}
+
+// ---- Reading ----
+
+bool RWyxFile::ParseBinaryFile(const char* password) {
+    auto* bytes = reinterpret_cast<unsigned char*>(data_.get());
+    const std::uint64_t size = dataSize_;
+    if (size < kFileHeaderSize + kFooterSize || !SameBytes(bytes, kFileMagic, sizeof kFileMagic)) {
+        Fail(kErrorCorrupted);
+        return false;
+    }
+    const std::uint32_t version = wyx_le::LoadU32(bytes + 8);
+    const unsigned char form = bytes[12];
+    if (version == 0 || version > static_cast<std::uint32_t>(std::numeric_limits<int>::max()) ||
+        form > kFormEncrypted || bytes[13] != 0 || bytes[14] != 0 || bytes[15] != 0) {
+        Fail(kErrorCorrupted);
+        return false;
+    }
+    if (version > static_cast<std::uint32_t>(kMaxFileVersion)) {
+        Fail(kErrorVersionTooNew);
+        return false;
+    }
+    binary_ = true;
+    encrypted_ = form == kFormEncrypted;
+    headerInfo_.fileVersion = static_cast<int>(version);
+
+    const unsigned char* footer = bytes + size - kFooterSize;
+    const std::uint32_t sectionCount = wyx_le::LoadU32(footer);
+    const std::uint64_t footerOffset = wyx_le::LoadU64(footer + 8);
+    if (!SameBytes(footer + 16, kFooterMagic, sizeof kFooterMagic) || wyx_le::LoadU32(footer + 4) != 0 ||
+        footerOffset != size - kFooterSize || sectionCount == 0 || sectionCount > kMaxSections) {
+        Fail(kErrorCorrupted);
+        return false;
+    }
+
+    std::uint64_t pos = kFileHeaderSize;
+    for (std::uint32_t i = 0; i < sectionCount; ++i) {
+        if (footerOffset - pos < kSectionHeaderSize) {
+            Fail(kErrorCorrupted);
+            return false;
+        }
+        unsigned char* header = bytes + pos;
+        const std::uint32_t kind = wyx_le::LoadU32(header + kSectionKindAt);
+        const std::uint32_t sectionVersion = wyx_le::LoadU32(header + kSectionVersionAt);
+        const std::uint32_t flags = wyx_le::LoadU32(header + kSectionFlagsAt);
+        const std::uint64_t bodyLength = wyx_le::LoadU64(header + kSectionBodyLengthAt);
+        const bool encryptedBody = (flags & kFlagEncrypted) != 0;
+        const std::uint64_t bodyStart = pos + kSectionHeaderSize;
+        if (!SameBytes(header, kSectionMagic, sizeof kSectionMagic) || kind != i ||
+            sectionVersion > static_cast<std::uint32_t>(std::numeric_limits<int>::max()) ||
+            (flags & ~(kFlagEncrypted | kFlagPassword)) != 0 ||
+            encryptedBody != (encrypted_ && kind == static_cast<std::uint32_t>(kMainSection)) ||
+            bodyLength > footerOffset - bodyStart) {
+            Fail(kErrorCorrupted);
+            return false;
+        }
+        if (encryptedBody && (!cipher_.Start(header + kSectionNonceAt) ||
+                              !cipher_.Apply(0, bytes + bodyStart, bodyLength))) {
+            Fail(kErrorCorrupted);
+            return false;
+        }
+        Section section;
+        section.kind = static_cast<int>(kind);
+        section.version = static_cast<int>(sectionVersion);
+        section.headerOffset = pos;
+        section.passwordProtected = (flags & kFlagPassword) != 0;
+        if (!index_.ParseBinary(bytes, bodyStart, bodyStart + bodyLength, section.top)) {
+            Fail(kErrorCorrupted);
+            return false;
+        }
+        if (section.kind == kMainSection) {
+            for (const RWyxRecord& record : index_.HiddenTopRecords()) {
+                if (RecordName(record) == "#Header") {
+                    ReadHeaderRecord(record);
+                }
+            }
+        }
+        sections_.push_back(section);
+        pos = bodyStart + bodyLength;
+    }
+    if (pos != footerOffset) {
+        Fail(kErrorCorrupted);
+        return false;
+    }
+    for (const Section& section : sections_) {
+        if (section.passwordProtected) {
+            const int failure = CheckPassword(password, bytes + section.headerOffset);
+            if (failure != RError::kNoError) {
+                Fail(failure);
+                return false;
+            }
+        }
+    }
+    return !error_.HasError();
+}
+
+namespace {
+
+// The bytes that follow a value's type letter before any text: 0 for an unknown letter.
+std::uint64_t FixedValueSize(char type) {
+    switch (type) {
+    case 'C':
+        return 1;
+    case 'F':
+    case 'I':
+    case 'S':  // the length of the text
+    case 'R':
+        return 4;
+    case 'D':
+    case 'L':
+        return 8;
+    default:
+        return 0;
+    }
+}
+
+}  // namespace
+
+bool RWyxFile::NextBinaryValue(const RWyxRecord& record, Cursor& cursor, Value& value) const {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(data_.get());
+    const std::uint64_t end = record.valuesOffset + record.valueBytes;
+    std::uint64_t pos = cursor.offset;
+    if (pos >= end) {
+        return false;
+    }
+    value.type = static_cast<char>(bytes[pos++]);
+    const std::uint64_t size = FixedValueSize(value.type);
+    if (size == 0 || end - pos < size) {
+        return false;
+    }
+    const unsigned char* at = bytes + pos;
+    pos += size;
+    switch (value.type) {
+    case 'D':
+        value.real = wyx_le::BitsToDouble(wyx_le::LoadU64(at));
+        break;
+    case 'F':
+        value.real = wyx_le::BitsToFloat(wyx_le::LoadU32(at));
+        break;
+    case 'I':
+        value.integer = static_cast<std::int32_t>(wyx_le::LoadU32(at));
+        break;
+    case 'L':
+        value.integer = static_cast<std::int64_t>(wyx_le::LoadU64(at));
+        break;
+    case 'C':
+        value.integer = static_cast<char>(at[0]);
+        break;
+    default: {  // "S" and "R": the bytes follow their length
+        const std::uint32_t length = wyx_le::LoadU32(at);
+        if (end - pos < length) {
+            return false;
+        }
+        value.bytes = std::string_view(data_.get() + pos, length);
+        pos += length;
+        break;
+    }
+    }
+    cursor.offset = pos;
+    ++cursor.index;
+    // The last value must end where the record says its values end.
+    return cursor.index < record.valueCount || pos == end;
+}

@@ -1,0 +1,94 @@
+#ifndef WYX_FILEIO_RWYXRECORDINDEX_H
+#define WYX_FILEIO_RWYXRECORDINDEX_H
+
+// The index of a WYX file's records, built once when the file is opened: one compact entry
+// per record (where its name and values lie, how many values, its children), the children
+// of every record stored next to each other so that a level is a run of entries. Values are
+// not decoded here; the reader decodes them on demand.
+//
+// The binary form is parsed here; the ASCII parser fills the index through the builder
+// operations (OpenLevel, Add, CloseLevel). Records whose names begin with '#' belong to the
+// container: they are checked like any other but kept out of the levels, the top-level ones
+// in a list of their own.
+
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+struct RWyxRecord {
+    std::uint64_t valuesOffset = 0;
+    std::uint32_t nameGap = 0;     // from the name's first byte to the values
+    std::uint32_t valueBytes = 0;  // binary: bytes of the values; ASCII: length of their text
+    std::uint32_t valueCount = 0;
+    std::uint32_t firstChild = 0;  // index of the first child entry
+    std::uint32_t childCount = 0;
+    std::uint16_t nameLength = 0;
+    bool hasBlock = false;
+    bool read = false;  // FieldReadBegin took it during the current visit of its level
+
+    std::uint64_t NameOffset() const { return valuesOffset - nameGap; }
+};
+
+// A level: a run of entries.
+struct RWyxLevel {
+    std::uint32_t first = 0;
+    std::uint32_t count = 0;
+};
+
+class RWyxRecordIndex {
+public:
+    // Deeper nesting is refused by the parsers and by the writer.
+    static constexpr int kMaxDepth = 1000;
+    // The fixed part of a binary record, and the null record that ends a block.
+    static constexpr std::uint32_t kRecordHeaderSize = 13;
+
+    void Clear();
+
+    // Builder. OpenLevel starts collecting a level's records; CloseLevel files them as a run
+    // and makes it the children of the last record added to the enclosing level (the
+    // outermost level's run is answered instead). False when the index would outgrow its
+    // 32-bit entry numbers.
+    void OpenLevel();
+    void Add(const RWyxRecord& record, bool hidden);
+    bool CloseLevel(RWyxLevel& outermost);
+
+    // Parses the binary records in [begin, end) of data as an outermost level: records, each
+    // with an optional block, the whole ended by a null record that ends exactly at end.
+    // False for anything that does not fit; the index must then be cleared. The blocks of
+    // container records are not looked into (nothing reads them).
+    bool ParseBinary(const unsigned char* data, std::uint64_t begin, std::uint64_t end,
+                     RWyxLevel& top);
+
+    RWyxRecord& At(std::uint32_t index) { return entries_[index]; }
+    const RWyxRecord& At(std::uint32_t index) const { return entries_[index]; }
+
+    // The top-level container records of the outermost level parsed or closed last, in file
+    // order.
+    const std::vector<RWyxRecord>& HiddenTopRecords() const { return hiddenTop_; }
+
+private:
+    // A block whose records are still to be parsed.
+    struct PendingBlock {
+        std::uint32_t owner;
+        std::uint32_t depth;  // of the block's records
+        std::uint64_t begin;
+        std::uint64_t end;
+    };
+
+    // Appends the records of one level [begin, end) as a run; blocks go to pending_.
+    bool ParseBinaryLevel(const unsigned char* data, std::uint64_t begin, std::uint64_t end,
+                          std::uint32_t depth, RWyxLevel& run);
+
+    struct PendingRecord {
+        RWyxRecord record;
+        bool hidden;
+    };
+
+    std::vector<RWyxRecord> entries_;
+    std::vector<std::vector<PendingRecord>> levels_;  // reused across depths
+    std::size_t depth_ = 0;
+    std::vector<RWyxRecord> hiddenTop_;
+    std::vector<PendingBlock> pending_;
+};
+
+#endif

@@ -1,0 +1,25 @@
+#ifndef WYX_FILEIO_TIFFIMAGE_H
+#define WYX_FILEIO_TIFFIMAGE_H
+
+// TIFF files for the images embedded in WYX files. File names are UTF-8 SDK paths.
+
+class RImageBuffer;
+
+// True when the name's extension, upper-cased, is "TIF" or "TIFF", the file opens as a
+// TIFF and its compression (tag 259) is anything but none.
+bool IsCompressedTiff(const char* fileName);
+
+// Writes the buffer's image as a TIFF: 8 bits per sample, one sample per channel, Deflate
+// compression when asked, else none. The file is written under a new temporary name in the
+// target's folder and renamed over the target only once it is complete, so a failed write
+// leaves no partial file and leaves an existing target as it was. False for a buffer
+// without a valid image, or when the file cannot be written.
+bool WriteImageAsTiff(const char* fileName, bool deflate, const RImageBuffer& buffer);
+
+// Reads the first image of a TIFF file into the buffer. Grey, grey-and-alpha, RGB and RGBA
+// images of 8 bits per sample keep their channels; any other kind that the TIFF library can
+// render comes as RGBA. Sizes are checked before anything is allocated. On failure the
+// buffer holds no image; its file name and keep-file flag are never touched.
+bool ReadImageFromTiff(const char* fileName, RImageBuffer& buffer);
+
+#endif

@@ -1,0 +1,89 @@
+// Embedding files as raw values.
+
+#include "fileio/RWyxFile.h"
+#include "tests/fileio/WyxFileTestSupport.h"
+#include "tests/platform/ScratchFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace {
+
+std::string RandomBytes(std::size_t count, unsigned seed) {
+    std::mt19937 generator(seed);
+    std::string bytes(count, '\0');
+    for (char& c : bytes) {
+        c = static_cast<char>(generator());
+    }
+    return bytes;
+}
+
+TEST(RWyxFileContentTest, SeveralMegabytesGoInPiecesAndComeBackWhole) {
+    ScratchFolder scratch;
+    const std::string content = RandomBytes(3 * RWyxFile::kContentPieceSize + 12345, 7);
+    const std::string source = scratch.WriteFile("texture.tif", content);
+    const std::string other = scratch.WriteFile("other.tif", "tiny");
+    const std::string path = scratch.Join("media.wyx");
+    for (const WyxForm form : {WyxForm::kBinary, WyxForm::kEncrypted}) {
+        SCOPED_TRACE(FormName(form));
+        {
+            RWyxFile file;
+            ASSERT_TRUE(CreateInForm(file, path, form));
+            file.FieldWriteBegin("Content");
+            EXPECT_TRUE(file.FieldWriteFileContent(source.c_str(), nullptr));
+            file.FieldWriteEnd();
+            // The same file again: not copied a second time.
+            file.FieldWriteBegin("Content");
+            EXPECT_TRUE(file.FieldWriteFileContent((scratch.Path() + "/./texture.tif").c_str(), nullptr));
+            file.FieldWriteEnd();
+            // A missing path falls back to the alternative, relative to the WYX file's folder.
+            file.FieldWriteBegin("Content");
+            EXPECT_TRUE(file.FieldWriteFileContent("/no/such/file.tif", "other.tif"));
+            EXPECT_FALSE(file.FieldWriteFileContent("/no/such/file.tif", "missing.tif"));
+            file.FieldWriteEnd();
+            ASSERT_TRUE(file.Close()) << file.GetLastErrorString();
+        }
+        EXPECT_LT(ScratchFolder::ReadFile(path).size(), content.size() + 1000);
+        RWyxFile file;
+        ASSERT_TRUE(file.Open(path.c_str()));
+        ASSERT_TRUE(file.FieldReadBegin("Content"));
+        EXPECT_EQ('R', file.FieldReadValueType());
+        const char* bytes = nullptr;
+        std::uint32_t size = 0;
+        ASSERT_TRUE(file.FieldReadRaw(bytes, size));
+        ASSERT_EQ(content.size(), size);
+        EXPECT_TRUE(std::equal(content.begin(), content.end(), bytes));
+        ASSERT_TRUE(file.FieldReadBegin("Content"));
+        EXPECT_EQ(0, file.FieldReadValuesLeft());
+        ASSERT_TRUE(file.FieldReadBegin("Content"));
+        EXPECT_EQ(RString("tiny"), file.FieldReadString());
+        EXPECT_TRUE(file.Close());
+    }
+}
+
+TEST(RWyxFileContentTest, AsciiFormAndClosedFieldsRefuseContent) {
+    ScratchFolder scratch;
+    const std::string source = scratch.WriteFile("a.bin", "abc");
+    RWyxFile ascii;
+    ASSERT_TRUE(CreateInForm(ascii, scratch.Join("a.wyx"), WyxForm::kAscii));
+    ascii.FieldWriteBegin("Content");
+    EXPECT_FALSE(ascii.FieldWriteFileContent(source.c_str(), nullptr));
+    ascii.FieldWriteEnd();
+    EXPECT_TRUE(ascii.Close());
+
+    RWyxFile binary;
+    ASSERT_TRUE(CreateInForm(binary, scratch.Join("b.wyx"), WyxForm::kBinary));
+    EXPECT_FALSE(binary.FieldWriteFileContent(source.c_str(), nullptr));
+    EXPECT_STREQ("Write field error : Field not opened", binary.GetLastErrorString());
+    EXPECT_FALSE(binary.Close());
+
+    RWyxFile reader;
+    ASSERT_TRUE(reader.Open(scratch.Join("a.wyx").c_str()));
+    ASSERT_TRUE(reader.FieldReadBegin("Content"));
+    const char* bytes = nullptr;
+    std::uint32_t size = 0;
+    EXPECT_FALSE(reader.FieldReadRaw(bytes, size));
+}
+
+}  // namespace

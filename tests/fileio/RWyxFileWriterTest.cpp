@@ -1,0 +1,242 @@
+// The field writer's rules, its error texts, the ASCII text it makes, failures of the disk,
+// and the path helpers.
+
+#include "core/FilePaths.h"
+#include "fileio/RWyxFile.h"
+#include "tests/fileio/WyxFileTestSupport.h"
+#include "tests/platform/ScratchFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/resource.h>
+
+namespace {
+
+class WriterTest : public ::testing::Test {
+protected:
+    ScratchFolder scratch_;
+    std::string path_ = scratch_.Join("out.wyx");
+};
+
+struct MisuseCase {
+    const char* label;
+    void (*misuse)(RWyxFile&);
+    const char* text;
+};
+
+TEST_F(WriterTest, MisuseSetsError10WithItsTextAndNothingIsPutInPlace) {
+    const MisuseCase cases[] = {
+        {"begin twice", [](RWyxFile& f) { f.FieldWriteBegin("A"); f.FieldWriteBegin("B"); },
+         "Begin Field error last field not closed"},
+        {"value without field", [](RWyxFile& f) { f.FieldWriteChar('x'); }, "Write field error : Field not opened"},
+        {"null text", [](RWyxFile& f) { f.FieldWriteBegin("A"); f.FieldWriteString(static_cast<const char*>(nullptr)); },
+         "Write field error : R_NULL value"},
+        {"block without field", [](RWyxFile& f) { f.FieldWriteBlockBegin(); }, "Write field error : Field not opened"},
+        {"value after block", [](RWyxFile& f) {
+             f.FieldWriteBegin("A"); f.FieldWriteBlockBegin(); f.FieldWriteBlockEnd(); f.FieldWriteInt(1); },
+         "Write field error : Field not opened"},
+        {"block end with open child", [](RWyxFile& f) {
+             f.FieldWriteBegin("A"); f.FieldWriteBlockBegin(); f.FieldWriteBegin("B"); f.FieldWriteBlockEnd(); },
+         "End Block error last field not closed"},
+        {"reserved name", [](RWyxFile& f) { f.FieldWriteBegin("#Header"); }, "Begin Field error : invalid field name"},
+        {"name with colon", [](RWyxFile& f) { f.FieldWriteBegin("a:b"); }, "Begin Field error : invalid field name"},
+        {"end without field", [](RWyxFile& f) { f.FieldWriteEnd(); }, "End Field error : Field not opened"},
+    };
+    for (const WyxForm form : {WyxForm::kBinary, WyxForm::kAscii}) {
+        for (const MisuseCase& c : cases) {
+            SCOPED_TRACE(std::string(FormName(form)) + ": " + c.label);
+            RWyxFile file;
+            ASSERT_TRUE(CreateInForm(file, path_, form));
+            c.misuse(file);
+            EXPECT_EQ(RWyxFile::kErrorField, file.GetLastErrorID());
+            EXPECT_STREQ(c.text, file.GetLastErrorString());
+            file.FieldWriteBegin("Later");  // sticky: the first error stays
+            EXPECT_STREQ(c.text, file.GetLastErrorString());
+            EXPECT_FALSE(file.Close());
+            EXPECT_FALSE(platform::PathExists(path_.c_str()));
+        }
+    }
+}
+
+TEST_F(WriterTest, AsciiTextIsExactlyAsExpected) {
+    RWyxFile file;
+    ASSERT_TRUE(CreateInForm(file, path_, WyxForm::kAscii));
+    file.FieldWriteComment("Object definitions");
+    file.FieldWriteBegin("Definitions");
+    file.FieldWriteBlockBegin();
+    file.FieldWriteBegin("Version");
+    file.FieldWriteInt(100);
+    file.FieldWriteEnd();
+    file.FieldWriteComment("two\nlines");
+    file.FieldWriteBegin("Key");
+    file.FieldWriteDouble(0.1);
+    file.FieldWriteDouble(1e20);
+    file.FieldWriteDouble(-1.0 / 3.0);
+    file.FieldWriteChar('U');
+    file.FieldWriteChar(',');
+    file.FieldWriteLong(-9000000000LL);
+    file.FieldWriteEnd();
+    file.FieldWriteBegin("Name");
+    file.FieldWriteString("say \"hi\" \\ there");
+    file.FieldWriteEnd();
+    file.FieldWriteBegin("Empty");
+    file.FieldWriteBlockBegin();
+    file.FieldWriteBlockEnd();
+    file.FieldWriteEnd();
+    file.FieldWriteBlockEnd();
+    file.FieldWriteEnd();
+    file.FieldWriteComment("");
+    ASSERT_TRUE(file.Close()) << file.GetLastErrorString();
+    EXPECT_EQ(";WYX ASCII 6000\n"
+              "; Object definitions\n"
+              "Definitions: {\n"
+              "\tVersion: 100\n"
+              "\t; two\n"
+              "\t; lines\n"
+              "\tKey: 0.1,1e+20,-0.333333333333333,U,\",\",-9000000000\n"
+              "\tName: \"say \\\"hi\\\" \\\\ there\"\n"
+              "\tEmpty: {\n"
+              "\t}\n"
+              "}\n"
+              ";\n"
+              ";WYX END\n",
+              ScratchFolder::ReadFile(path_));
+}
+
+TEST_F(WriterTest, CloseCompletesOpenFieldsAndBinaryIgnoresComments) {
+    {
+        RWyxFile file;
+        ASSERT_TRUE(CreateInForm(file, path_, WyxForm::kBinary));
+        file.FieldWriteComment("ignored");
+        file.FieldWriteBegin("Outer");
+        file.FieldWriteBlockBegin();
+        file.FieldWriteBegin("Inner");
+        file.FieldWriteInt(5);
+        // No ends: Close finishes them.
+        ASSERT_TRUE(file.Close());
+        EXPECT_FALSE(file.Close());
+        EXPECT_EQ(RWyxFile::kErrorNotOpened, file.GetLastErrorID());
+    }
+    RWyxFile file;
+    ASSERT_TRUE(file.Open(path_.c_str()));
+    ASSERT_TRUE(file.FieldReadBegin("Outer"));
+    ASSERT_TRUE(file.FieldReadBlockBegin());
+    EXPECT_EQ(5, file.FieldReadIntByName("Inner", 0));
+}
+
+TEST_F(WriterTest, CreateAndOpenFailuresAreReported) {
+    RWyxFile file;
+    RWyxFileHeaderInfo info;
+    info.fileVersion = 6000;
+    EXPECT_FALSE(file.Create(scratch_.Join("missing/x.wyx").c_str(), true, false, info));
+    EXPECT_EQ(RWyxFile::kErrorNotCreated, file.GetLastErrorID());
+    EXPECT_STREQ("File not created", file.GetLastErrorString());
+    info.fileVersion = 0;
+    EXPECT_FALSE(file.Create(path_.c_str(), true, false, info));
+    EXPECT_FALSE(file.Open(scratch_.Join("none.wyx").c_str()));
+    EXPECT_EQ(RWyxFile::kErrorNotOpened, file.GetLastErrorID());
+    EXPECT_FALSE(file.Open(scratch_.WriteFile("text.wyx", "hello").c_str()));
+    EXPECT_EQ(RWyxFile::kErrorCorrupted, file.GetLastErrorID());
+    EXPECT_STREQ("File is corrupted", file.GetLastErrorString());
+    EXPECT_FALSE(file.Open(scratch_.WriteFile("new.wyx", ";WYX ASCII 7000\n;WYX END\n").c_str()));
+    EXPECT_EQ(RWyxFile::kErrorVersionTooNew, file.GetLastErrorID());
+    EXPECT_FALSE(file.Close());
+}
+
+TEST_F(WriterTest, NestingIsLimitedToWhatReadersAccept) {
+    RWyxFile file;
+    ASSERT_TRUE(CreateInForm(file, path_, WyxForm::kBinary));
+    for (int i = 0; i < RWyxRecordIndex::kMaxDepth; ++i) {
+        file.FieldWriteBegin("N");
+        file.FieldWriteBlockBegin();
+    }
+    EXPECT_EQ(RWyxFile::kErrorField, file.GetLastErrorID());
+    EXPECT_STREQ("Begin Block error : blocks nested too deeply", file.GetLastErrorString());
+    EXPECT_FALSE(file.Close());
+
+    for (const WyxForm form : {WyxForm::kBinary, WyxForm::kAscii}) {
+        RWyxFile deep;
+        ASSERT_TRUE(CreateInForm(deep, path_, form));
+        for (int i = 0; i + 1 < RWyxRecordIndex::kMaxDepth; ++i) {
+            deep.FieldWriteBegin("N");
+            deep.FieldWriteBlockBegin();
+        }
+        ASSERT_TRUE(deep.Close());
+        ASSERT_TRUE(deep.Open(path_.c_str())) << FormName(form);
+        int levels = 1;
+        while (deep.FieldReadBegin("N") && deep.FieldReadBlockBegin()) {
+            ++levels;
+        }
+        EXPECT_EQ(RWyxRecordIndex::kMaxDepth, levels);
+    }
+}
+
+TEST_F(WriterTest, ShortWriteFailsCloseAndKeepsTheOldFile) {
+    scratch_.WriteFile("out.wyx", "old content");
+    // Files may not grow beyond 1 MiB for the length of this test; the signal that would
+    // stop the process is ignored so that the write itself fails.
+    struct rlimit saved;
+    ASSERT_EQ(0, getrlimit(RLIMIT_FSIZE, &saved));
+    const auto savedHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit limited = saved;
+    limited.rlim_cur = 1 << 20;
+    ASSERT_EQ(0, setrlimit(RLIMIT_FSIZE, &limited));
+    bool closed;
+    int error;
+    {
+        RWyxFile file;
+        const bool created = CreateInForm(file, path_, WyxForm::kBinary);
+        file.FieldWriteBegin("Big");
+        for (int i = 0; i < 400000; ++i) {
+            file.FieldWriteDouble(i);
+        }
+        file.FieldWriteEnd();
+        closed = created && file.Close();
+        error = file.GetLastErrorID();
+    }
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, savedHandler);
+    EXPECT_FALSE(closed);
+    EXPECT_EQ(RWyxFile::kErrorWrite, error);
+    EXPECT_EQ("old content", ScratchFolder::ReadFile(path_));
+}
+
+TEST_F(WriterTest, PasswordIsSetOnceAndOnlyInBinaryForms) {
+    RWyxFile ascii;
+    ASSERT_TRUE(CreateInForm(ascii, path_, WyxForm::kAscii));
+    EXPECT_FALSE(ascii.SetPassword("secret"));
+    EXPECT_TRUE(ascii.Close());
+    RWyxFile binary;
+    ASSERT_TRUE(CreateInForm(binary, path_, WyxForm::kBinary));
+    EXPECT_FALSE(binary.SetPassword(""));
+    EXPECT_TRUE(binary.SetPassword("secret"));
+    EXPECT_FALSE(binary.SetPassword("other"));
+    EXPECT_TRUE(binary.Close());
+    RWyxFile reader;
+    EXPECT_TRUE(reader.Open(path_.c_str(), "secret"));
+    EXPECT_TRUE(reader.IsPasswordProtected());
+}
+
+TEST(RWyxFilePathTest, PathsAreJoinedToAndMadeRelativeToTheFileFolder) {
+    RWyxFile fresh;
+    EXPECT_STREQ("\\tex\\wood.png", fresh.GetFullPath("tex/wood.png"));
+    EXPECT_STREQ("\\abs\\wood.png", fresh.GetFullPath("/abs/./x/../wood.png"));
+    EXPECT_STREQ("", fresh.GetFullPath(nullptr));
+    EXPECT_STREQ("abs/wood.png", fresh.GetRelativePath("/abs/wood.png"));
+    EXPECT_STREQ("", fresh.GetRelativePath(nullptr));
+
+    ScratchFolder scratch;
+    RWyxFile file;
+    ASSERT_TRUE(CreateInForm(file, scratch.Join("scene.wyx"), WyxForm::kBinary));
+    const std::string folder = scratch.Path();
+    const RString full = file.GetFullPath("media/a.png");
+    RString expected;
+    NormalizePath(expected, (folder + "/media/a.png").c_str());
+    EXPECT_EQ(expected, full);
+    EXPECT_STREQ("media/a.png", file.GetRelativePath((folder + "/media/a.png").c_str()));
+    EXPECT_STREQ("media/a.png", file.GetRelativePath("media/a.png"));
+    EXPECT_STREQ("../b.png", file.GetRelativePath((folder + "/../b.png").c_str()));
+}
+
+}  // namespace
