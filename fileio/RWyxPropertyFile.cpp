@@ -1,0 +1,349 @@
+#include "fileio/RWyxPropertyFile.h"
+
+#include "core/RDataType.h"
+#include "core/RObject.h"
+#include "core/RWyxPropertyHandler.h"
+#include "core/RWyxSceneObject.h"
+#include "core/RWyxUserProperty.h"
+
+#include <variant>
+
+namespace {
+
+// What a record holds as its value, by type code.
+enum class ValueKind { kNone, kInt, kBool, kDouble, kTime, kString, kVector3, kVector4 };
+
+ValueKind KindOf(int typeCode) {
+    switch (typeCode) {
+        case kPropertyTypeInt:
+        case kPropertyTypeEnum: return ValueKind::kInt;
+        case kPropertyTypeBool:
+        case kPropertyTypeAction: return ValueKind::kBool;
+        case kPropertyTypeFloat:
+        case kPropertyTypeDouble: return ValueKind::kDouble;
+        case kPropertyTypeTime: return ValueKind::kTime;
+        case kPropertyTypeCharPtr:
+        case kPropertyTypeString: return ValueKind::kString;
+        case kPropertyTypeVector3:
+        case kPropertyTypeColorRGB: return ValueKind::kVector3;
+        case kPropertyTypeVector4:
+        case kPropertyTypeColorRGBA: return ValueKind::kVector4;
+        default: return ValueKind::kNone;
+    }
+}
+
+int ValueCount(ValueKind kind) {
+    switch (kind) {
+        case ValueKind::kNone: return 0;
+        case ValueKind::kVector3: return 3;
+        case ValueKind::kVector4: return 4;
+        default: return 1;
+    }
+}
+
+// Types that get a record: those with a value, and object references (a record without one).
+bool IsSavedTypeCode(int typeCode) {
+    return KindOf(typeCode) != ValueKind::kNone || typeCode == kPropertyTypeObject ||
+           typeCode == kPropertyTypeReference;
+}
+
+// The info flags a record keeps, each as a letter of the flags text.
+struct FlagLetter {
+    char letter;
+    std::uint32_t flag;
+};
+const FlagLetter kFlagLetters[] = {
+    {'A', RProperty::kAnimatable},
+    {'U', RProperty::kUserProperty},
+    {'X', RProperty::kUserFlag},
+};
+
+RString FlagsToText(const RProperty& property) {
+    RString text;
+    for (const FlagLetter& entry : kFlagLetters) {
+        if (property.HasFlag(entry.flag)) text += entry.letter;
+    }
+    return text;
+}
+
+// False when the text holds a letter that stands for no saved flag.
+bool FlagsFromText(const RString& text, std::uint32_t& flags) {
+    flags = 0;
+    for (int i = 0; i < text.GetLength(); ++i) {
+        bool known = false;
+        for (const FlagLetter& entry : kFlagLetters) {
+            if (text[static_cast<unsigned>(i)] == entry.letter) {
+                flags |= entry.flag;
+                known = true;
+            }
+        }
+        if (!known) return false;
+    }
+    return true;
+}
+
+bool IsNumberType(char type) { return type == 'D' || type == 'F' || type == 'I' || type == 'L'; }
+
+template <typename T>
+T ValueOr(const RPropertyValue& value, const T& fallback) {
+    const T* typed = std::get_if<T>(&value);
+    return typed != nullptr ? *typed : fallback;
+}
+
+const RVector4 kDefaultVector(0.0, 0.0, 0.0, 1.0);
+
+// The property of that name on the first object that has one.
+RProperty* FindProperty(const std::vector<RObject*>& objects, const RString& name) {
+    for (const RObject* object : objects) {
+        if (object == nullptr) continue;
+        if (RProperty* property = object->FindProperty(name.Buffer())) return property;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+std::unique_ptr<RWyxPropertyFile> RWyxPropertyFile::Create() { return std::make_unique<RWyxPropertyFile>(); }
+
+// ---- writing ---------------------------------------------------------------------------------------
+
+bool RWyxPropertyFile::WritePropertyBlock(const std::vector<RProperty*>& properties) {
+    file_.FieldWriteBegin(GetBlockName());
+    file_.FieldWriteBlockBegin();
+    for (const RProperty* property : properties) {
+        if (property == nullptr || property->HasStateFlags(RProperty::kStateNotSaved)) continue;
+        if (!IsSavedTypeCode(property->GetTypeCode())) continue;
+        WriteRecord(*property);
+    }
+    file_.FieldWriteBlockEnd();
+    file_.FieldWriteEnd();
+    return file_.GetLastErrorID() == -1;
+}
+
+void RWyxPropertyFile::WriteRecord(const RProperty& property) {
+    file_.FieldWriteBegin(kRecordName);
+    file_.FieldWriteString(property.GetName());
+    WriteTypes(property);
+    file_.FieldWriteString(FlagsToText(property));
+    WriteValue(property);
+    if (property.IsUserProperty()) {
+        file_.FieldWriteString(property.GetLabel());
+        file_.FieldWriteDouble(property.GetMin());
+        file_.FieldWriteDouble(property.GetMax());
+    }
+    file_.FieldWriteEnd();
+}
+
+void RWyxPropertyFile::WriteTypes(const RProperty& property) {
+    const int typeCode = property.GetTypeCode();
+    const RDataType* dataType = property.GetDataType();
+    if (v5Format_) {
+        // One name: the data type's when it alone tells the type code.
+        const bool dataTypeTells = dataType != nullptr && RProperty::GetPropertyTypeCode(dataType) == typeCode;
+        file_.FieldWriteString(dataTypeTells ? dataType->GetName() : RProperty::GetTypeName(typeCode));
+        return;
+    }
+    file_.FieldWriteString(RProperty::GetTypeName(typeCode));
+    file_.FieldWriteString(dataType != nullptr ? dataType->GetName() : "");
+}
+
+void RWyxPropertyFile::WriteValue(const RProperty& property) {
+    const ValueKind kind = KindOf(property.GetTypeCode());
+    switch (kind) {
+        case ValueKind::kNone: return;
+        case ValueKind::kInt: file_.FieldWriteInt(property.GetInt()); return;
+        case ValueKind::kBool: file_.FieldWriteInt(property.GetInt() != 0 ? 1 : 0); return;
+        case ValueKind::kDouble: file_.FieldWriteDouble(property.GetDouble()); return;
+        case ValueKind::kTime: file_.FieldWriteTime(ValueOr(property.GetValue(), RTime())); return;
+        case ValueKind::kString: file_.FieldWriteString(ValueOr(property.GetValue(), RString())); return;
+        case ValueKind::kVector3:
+        case ValueKind::kVector4: {
+            const RVector4 vector = ValueOr(property.GetValue(), kDefaultVector);
+            const double components[] = {vector.x, vector.y, vector.z, vector.w};
+            for (int i = 0; i < ValueCount(kind); ++i) file_.FieldWriteDouble(components[i]);
+            return;
+        }
+    }
+}
+
+// ---- reading ---------------------------------------------------------------------------------------
+
+bool RWyxPropertyFile::ReadPropertyBlock(const std::vector<RObject*>& targets, RWyxSceneObject* userPropertyOwner) {
+    if (!file_.FieldReadBegin(GetBlockName())) return false;
+    if (!file_.FieldReadBlockBegin()) {
+        file_.FieldReadEnd();
+        return false;
+    }
+    while (file_.FieldReadBegin(kRecordName)) {
+        ReadRecord(targets, userPropertyOwner);
+        file_.FieldReadEnd();
+    }
+    file_.FieldReadBlockEnd();
+    file_.FieldReadEnd();
+    return true;
+}
+
+void RWyxPropertyFile::ReadRecord(const std::vector<RObject*>& targets, RWyxSceneObject* userPropertyOwner) {
+    // Name, the type (two names in "Properties60"), flags.
+    const int headerCount = v5Format_ ? 3 : 4;
+    if (file_.FieldReadValuesLeft() < headerCount) {
+        Warn(RString(), "the record is incomplete");
+        return;
+    }
+    Record record;
+    record.name = file_.FieldReadString();
+    if (record.name.IsEmptyText()) {
+        Warn(record.name, "the record has no name");
+        return;
+    }
+    if (!ReadTypes(record) || !ReadValues(record)) return;
+
+    if (RProperty* property = FindProperty(targets, record.name)) {
+        if (property->GetTypeCode() != record.typeCode) {
+            Warn(record.name, RString("it clashes with a property of type \"") +
+                                  RProperty::GetTypeName(property->GetTypeCode()) + "\"");
+            return;
+        }
+        ApplyRecord(record, *property);
+        return;
+    }
+    if ((record.flags & RProperty::kUserProperty) == 0) {
+        Warn(record.name, "the object has no such property");
+        return;
+    }
+    RObject* first = targets.empty() ? nullptr : targets.front();
+    if (first == nullptr || CreateUserProperty(record, *first, userPropertyOwner) == nullptr) {
+        Warn(record.name, "the user property cannot be made");
+    }
+}
+
+bool RWyxPropertyFile::ReadTypes(Record& record) {
+    const RString typeName = file_.FieldReadString();
+    if (v5Format_) {
+        const RDataType* dataType = RDataType::FindByName(typeName.Buffer());
+        const int dataTypeCode = RProperty::GetPropertyTypeCode(dataType);
+        if (dataTypeCode != kPropertyTypeUnknown) {
+            record.typeCode = dataTypeCode;
+            record.dataType = dataType;
+        } else {
+            record.typeCode = RProperty::TypeCodeFromName(typeName.Buffer());
+        }
+    } else {
+        record.typeCode = RProperty::TypeCodeFromName(typeName.Buffer());
+    }
+    if (!IsSavedTypeCode(record.typeCode)) {
+        Warn(record.name, RString("unknown type \"") + typeName + "\"");
+        return false;
+    }
+    if (v5Format_) return true;
+
+    const RString dataTypeName = file_.FieldReadString();
+    if (dataTypeName.IsEmptyText()) return true;
+    record.dataType = RDataType::FindByName(dataTypeName.Buffer());
+    if (record.dataType == nullptr) {
+        Warn(record.name, RString("unknown data type \"") + dataTypeName + "\"");
+        return false;
+    }
+    return true;
+}
+
+bool RWyxPropertyFile::ReadValues(Record& record) {
+    const RString flagsText = file_.FieldReadString();
+    if (!FlagsFromText(flagsText, record.flags)) {
+        Warn(record.name, RString("unknown flags \"") + flagsText + "\"");
+        return false;
+    }
+    const bool user = (record.flags & RProperty::kUserProperty) != 0;
+    const ValueKind kind = KindOf(record.typeCode);
+    const int expected = ValueCount(kind) + (user ? 3 : 0);
+    const int found = file_.FieldReadValuesLeft();
+    if (found != expected) {
+        Warn(record.name, RString(found) + " values where its type has " + RString(expected));
+        return false;
+    }
+
+    // Each value is checked for its kind before it is taken.
+    bool sound = true;
+    auto expectNumber = [&]() { sound = sound && IsNumberType(file_.FieldReadValueType()); };
+    auto number = [&]() {
+        expectNumber();
+        return file_.FieldReadDouble();
+    };
+    auto text = [&]() {
+        sound = sound && file_.FieldReadValueType() == 'S';
+        return file_.FieldReadString();
+    };
+    switch (kind) {
+        case ValueKind::kNone: break;
+        case ValueKind::kInt:
+            expectNumber();
+            record.value = static_cast<int>(file_.FieldReadInt());
+            break;
+        case ValueKind::kBool:
+            expectNumber();
+            record.value = file_.FieldReadInt() != 0;
+            break;
+        case ValueKind::kDouble: record.value = number(); break;
+        case ValueKind::kTime:
+            expectNumber();
+            record.value = file_.FieldReadTime();
+            break;
+        case ValueKind::kString: record.value = text(); break;
+        case ValueKind::kVector3:
+        case ValueKind::kVector4: {
+            RVector4 vector = kDefaultVector;
+            double* components[] = {&vector.x, &vector.y, &vector.z, &vector.w};
+            for (int i = 0; i < ValueCount(kind); ++i) *components[i] = number();
+            record.value = vector;
+            break;
+        }
+    }
+    if (user) {
+        record.label = text();
+        record.minimum = number();
+        record.maximum = number();
+    }
+    if (!sound) Warn(record.name, "a value is not of its type's kind");
+    return sound;
+}
+
+void RWyxPropertyFile::ApplyRecord(const Record& record, RProperty& property) {
+    if ((record.flags & RProperty::kUserProperty) != 0 && property.IsUserProperty()) {
+        property.SetLabel(record.label.Buffer());
+        property.SetMinMax(record.minimum, record.maximum);
+    }
+    if (std::holds_alternative<std::monostate>(record.value) || property.HasStateFlags(RProperty::kStateReadOnly)) {
+        return;
+    }
+    if (!property.SetValue(record.value)) Warn(record.name, "the property refused the value");
+}
+
+RProperty* RWyxPropertyFile::CreateUserProperty(const Record& record, RObject& target,
+                                                RWyxSceneObject* userPropertyOwner) {
+    const bool animatable = (record.flags & RProperty::kAnimatable) != 0;
+    RProperty* property =
+        target.CreateProperty(record.name.Buffer(), record.typeCode, record.dataType, animatable, true, nullptr);
+    if (property == nullptr) return nullptr;
+    property->SetFlag(RProperty::kUserFlag, (record.flags & RProperty::kUserFlag) != 0);
+    // Animatable user properties are marked for the writers, as the property handler marks them.
+    if (animatable) property->SetStateFlags(RProperty::kStateWriterFlag, true);
+    ApplyRecord(record, *property);
+
+    if (userPropertyOwner != nullptr) {
+        RWyxUserProperty* userProperty =
+            userPropertyOwner->AddUserProperty(std::make_unique<RWyxUserProperty>(userPropertyOwner, property));
+        if (target.Is(RWyxPropertyHandler::ClassId())) {
+            auto* handler = static_cast<RWyxPropertyHandler*>(&target);
+            userProperty->SetNotifyTarget(handler, handler);
+        }
+    }
+    return property;
+}
+
+void RWyxPropertyFile::Warn(const RString& name, const RString& text) {
+    messageText_ += "Property \"";
+    messageText_ += name;
+    messageText_ += "\" skipped: ";
+    messageText_ += text;
+    messageText_ += '\n';
+}

@@ -1,0 +1,126 @@
+#ifndef WYX_FILEIO_RWYXPROPERTYFILE_H
+#define WYX_FILEIO_RWYXPROPERTYFILE_H
+
+// The WYX file as the scene writers and readers use it: the container file together with
+// the property blocks, which store the properties of an object one record each.
+//
+// Design note
+// -----------
+// A property block is a field with a block that holds one "Property" field per property,
+// in the order given. The block is named "Properties60", or "Properties" in the version-5
+// property format. Both formats share the record below except for the type.
+//
+//   Property: name, type code, data type, flags, value..., [label, minimum, maximum]
+//
+//   name       the property's name (string).
+//   type code  the type code's name: "int", "bool", "double", "RTime", "Vector3D" ... (string).
+//   data type  the data type's name; "" when the property has none (string).
+//   flags      a letter for each saved info flag: "A" animatable, "U" user property, "X" the
+//              further user flag; "" for none (string).
+//   value      by type code: int and enum one int; bool and Action one int, 0 or 1; float and
+//              double one double; RTime one time (seconds before file version 2001, ticks
+//              from it on); charptr and RString one string; Vector3D and ColorRGB three
+//              doubles; Vector4D and ColorRGBA four doubles.
+//   label, minimum, maximum
+//              user properties ("U") only: a string and two doubles (infinite for no bound).
+//
+// Version-5 record: Property: name, type, flags, value..., [label, minimum, maximum]. The one
+//   type is the data type's name when the type code follows from that data type, else the
+//   type code's name; reading takes a data type that gives a type code, else a type code name.
+//
+// Object references (types "object" and "Reference") are records without a value: they are
+// connections, stored by the writers with the other connections. The record keeps the
+// property itself, so that a user property of such a type is made again on reading and the
+// connections find it. Types without a value of their own ("unknown", "event",
+// "stringlist", "VectorElement") are not written, nor are properties marked not saved
+// (RProperty::kStateNotSaved).
+//
+// Reading a block onto objects: each record is matched by name with the objects' properties,
+// the first object first. A property of the same type code takes the value (read-only
+// properties keep theirs); a user property also takes label and range. A user record with no
+// such property makes one on the first object, with the record's type code, data type,
+// flags, range and label, and when a scene object is given it gets that property's user
+// property (already wrapping it) in its list. A record is skipped with a warning in the
+// message text when its type or data type is unknown, its values do not match its type in
+// number or kind, its flags are not ours, its name clashes with a property of another type
+// code, or it names no property and is not a user property.
+
+#include "core/RProperty.h"
+#include "core/RString.h"
+#include "fileio/RWyxFile.h"
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+class RObject;
+class RWyxSceneObject;
+
+class RWyxPropertyFile {
+public:
+    static constexpr const char* kBlockName = "Properties60";
+    static constexpr const char* kV5BlockName = "Properties";
+    static constexpr const char* kRecordName = "Property";
+
+    static std::unique_ptr<RWyxPropertyFile> Create();
+
+    RWyxPropertyFile() = default;
+    RWyxPropertyFile(const RWyxPropertyFile&) = delete;
+    RWyxPropertyFile& operator=(const RWyxPropertyFile&) = delete;
+
+    // The container file every field goes through.
+    RWyxFile& GetFile() { return file_; }
+    const RWyxFile& GetFile() const { return file_; }
+
+    // Chooses the version-5 "Properties" block instead of "Properties60".
+    void SetV5PropertyFormat(bool on) { v5Format_ = on; }
+    bool IsV5PropertyFormat() const { return v5Format_; }
+    // The block name of the current format.
+    const char* GetBlockName() const { return v5Format_ ? kV5BlockName : kBlockName; }
+
+    // Writes the block of the properties as a field at the current level (null entries and
+    // properties not saved are left out). False when the file keeps an error afterwards.
+    bool WritePropertyBlock(const std::vector<RProperty*>& properties);
+
+    // Reads the next block of the current format at the current level onto the objects (see
+    // the design note); user properties made go to userPropertyOwner's list when given.
+    // False when there is no such block; records skipped are told in the message text.
+    bool ReadPropertyBlock(const std::vector<RObject*>& targets, RWyxSceneObject* userPropertyOwner = nullptr);
+    bool ReadPropertyBlock(RObject& target, RWyxSceneObject* userPropertyOwner = nullptr) {
+        return ReadPropertyBlock(std::vector<RObject*>{&target}, userPropertyOwner);
+    }
+
+    // Warnings of the reading, one line each; kept until cleared.
+    const RString& GetMessageText() const { return messageText_; }
+    void ClearMessageText() { messageText_.Clear(); }
+
+private:
+    // A record as read, before it is matched with a property.
+    struct Record {
+        RString name;
+        int typeCode = kPropertyTypeUnknown;
+        const RDataType* dataType = nullptr;
+        std::uint32_t flags = 0;
+        RPropertyValue value;
+        RString label;
+        double minimum = 0.0;
+        double maximum = 0.0;
+    };
+
+    void WriteRecord(const RProperty& property);
+    void WriteTypes(const RProperty& property);
+    void WriteValue(const RProperty& property);
+
+    void ReadRecord(const std::vector<RObject*>& targets, RWyxSceneObject* userPropertyOwner);
+    bool ReadTypes(Record& record);
+    bool ReadValues(Record& record);
+    void ApplyRecord(const Record& record, RProperty& property);
+    RProperty* CreateUserProperty(const Record& record, RObject& target, RWyxSceneObject* userPropertyOwner);
+    void Warn(const RString& name, const RString& text);
+
+    RWyxFile file_;
+    bool v5Format_ = false;
+    RString messageText_;
+};
+
+#endif

@@ -1,0 +1,353 @@
+// Property blocks written and read back in both property formats and both file forms, and
+// malformed records skipped with warnings.
+
+#include "fileio/RWyxPropertyFile.h"
+#include "core/RDataType.h"
+#include "core/RObjectProperty.h"
+#include "core/RTypedProperty.h"
+#include "core/RWyxPropertyHandler.h"
+#include "core/RWyxSceneObject.h"
+#include "tests/fileio/WyxFileTestSupport.h"
+#include "tests/platform/ScratchFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <iterator>
+#include <initializer_list>
+#include <memory>
+#include <string>
+#include <tuple>
+#include <variant>
+#include <vector>
+
+namespace {
+
+class TestHandler : public RWyxPropertyHandler {
+public:
+    void OnUserPropertyChanged(RWyxUserProperty& /*userProperty*/) override { ++told; }
+    int told = 0;
+};
+using HandlerPtr = std::unique_ptr<TestHandler, RPlugDestroyer>;
+HandlerPtr NewHandler() { return HandlerPtr(CreatePlugObject<TestHandler>(nullptr)); }
+
+// A scene object whose hook makes the property of a user-property record, as nodes do.
+class TestSceneObject : public RWyxSceneObject {
+public:
+    explicit TestSceneObject(RWyxPropertyHandler* handler) : RWyxSceneObject(nullptr, "Node"), handler_(handler) {}
+    int GetTypeId() const override { return 1; }
+    void OnUserPropertyAdded(RWyxUserProperty& userProperty) override { handler_->CreateUserProperty(&userProperty); }
+
+private:
+    RWyxPropertyHandler* handler_;
+};
+
+// A property declared by its object (not a user property), of any type code.
+template <typename T>
+RProperty* Declare(RObject& object, const char* name, int typeCode, T initial, const RDataType* dataType = nullptr) {
+    auto* property = CreatePlugObject<RTypedProperty<T>>(nullptr, typeCode, initial);
+    property->Declare(name, &object);
+    property->SetFlag(RProperty::kOwnedByObject, true);
+    property->SetDataType(dataType);
+    object.AddProperty(property);
+    return property;
+}
+
+// A distinct value of the property's kind.
+RPropertyValue SampleValue(int typeCode, int seed) {
+    switch (typeCode) {
+        case kPropertyTypeInt:
+        case kPropertyTypeEnum: return -123456 + seed;
+        case kPropertyTypeBool:
+        case kPropertyTypeAction: return true;
+        case kPropertyTypeFloat:
+        case kPropertyTypeDouble: return 0.375 + seed;
+        case kPropertyTypeTime: return RTime(RTime::kTicksPerSecond * 7 + 12345 + seed);
+        case kPropertyTypeCharPtr:
+        case kPropertyTypeString: return RString("a \"quoted\", {braced} text");
+        case kPropertyTypeVector3:
+        case kPropertyTypeColorRGB: return RVector4(1.5, -2.25, seed, 1.0);
+        case kPropertyTypeVector4:
+        case kPropertyTypeColorRGBA: return RVector4(0.5, 0.25, -0.125, seed);
+        default: return std::monostate();
+    }
+}
+
+class PropertyFileTest : public ::testing::TestWithParam<std::tuple<WyxForm, bool>> {
+protected:
+    WyxForm Form() const { return std::get<0>(GetParam()); }
+    bool V5() const { return std::get<1>(GetParam()); }
+
+    // Writes the block inside a "Model" field.
+    void Write(const std::vector<RProperty*>& properties) {
+        std::unique_ptr<RWyxPropertyFile> writer = RWyxPropertyFile::Create();
+        writer->SetV5PropertyFormat(V5());
+        ASSERT_TRUE(CreateInForm(writer->GetFile(), path_, Form()));
+        writer->GetFile().FieldWriteBegin("Model");
+        writer->GetFile().FieldWriteBlockBegin();
+        EXPECT_TRUE(writer->WritePropertyBlock(properties));
+        writer->GetFile().FieldWriteBlockEnd();
+        writer->GetFile().FieldWriteEnd();
+        ASSERT_TRUE(writer->GetFile().Close()) << writer->GetFile().GetLastErrorString();
+    }
+
+    // Opens the file and enters the "Model" block.
+    void Open() {
+        reader_.SetV5PropertyFormat(V5());
+        ASSERT_TRUE(reader_.GetFile().Open(path_.c_str())) << reader_.GetFile().GetLastErrorString();
+        ASSERT_TRUE(reader_.GetFile().FieldReadBegin("Model"));
+        ASSERT_TRUE(reader_.GetFile().FieldReadBlockBegin());
+    }
+
+    ScratchFolder scratch_;
+    std::string path_ = scratch_.Join("properties.wyx");
+    RWyxPropertyFile reader_;
+};
+
+TEST_P(PropertyFileTest, EveryTypeComesBack) {
+    HandlerPtr source = NewHandler();
+    HandlerPtr target = NewHandler();
+    HandlerPtr referenced = NewHandler();
+
+    // A user property of every data type that has a type code; Vector4 types (which no
+    // object makes on reading) are declared on both objects.
+    for (int index = 0; index < RDataType::kTypeCount; ++index) {
+        const RDataType* dataType = RDataType::At(index);
+        const int typeCode = RProperty::GetPropertyTypeCode(dataType);
+        if (typeCode == kPropertyTypeUnknown) continue;
+        RProperty* property = nullptr;
+        if (typeCode == kPropertyTypeVector4) {
+            property = Declare(*source, dataType->GetName(), typeCode, RVector4(), dataType);
+            Declare(*target, dataType->GetName(), typeCode, RVector4(), dataType);
+        } else {
+            property = source->CreateProperty(dataType->GetName(), typeCode, dataType, index % 2 == 0, true, nullptr);
+            property->SetLabel(index % 3 == 0 ? "" : "Label of the property");
+            property->SetMinMax(index % 5 == 0 ? -HUGE_VAL : -index, index % 4 == 0 ? HUGE_VAL : 10.0 * index);
+        }
+        ASSERT_TRUE(property->SetValue(SampleValue(typeCode, index))) << dataType->GetName();
+    }
+    // Type codes without a data type; float and charptr are declared on both objects.
+    for (const int typeCode : {kPropertyTypeInt, kPropertyTypeString}) {
+        RProperty* property = source->CreateProperty(RProperty::GetTypeName(typeCode), typeCode, nullptr, false, true,
+                                                     nullptr);
+        ASSERT_TRUE(property->SetValue(SampleValue(typeCode, 3)));
+    }
+    Declare(*source, "float", kPropertyTypeFloat, 0.0)->SetValue(SampleValue(kPropertyTypeFloat, 1));
+    Declare(*target, "float", kPropertyTypeFloat, 0.0);
+    Declare(*source, "charptr", kPropertyTypeCharPtr, RString())->SetValue(SampleValue(kPropertyTypeCharPtr, 1));
+    Declare(*target, "charptr", kPropertyTypeCharPtr, RString());
+    // Object references keep their property, not their connection.
+    source->CreateProperty("Target", kPropertyTypeObject, nullptr, false, true, referenced.get());
+    source->CreateReferenceProperty(referenced.get(), "Link")->SetFlag(RProperty::kUserProperty, true);
+
+    std::vector<RProperty*> properties;
+    for (int i = 0; i < source->GetPropertyCount(); ++i) properties.push_back(source->GetProperty(i));
+    Write(properties);
+    Open();
+    ASSERT_TRUE(reader_.ReadPropertyBlock(*target));
+    EXPECT_STREQ(reader_.GetMessageText().Buffer(), "");
+
+    ASSERT_EQ(target->GetPropertyCount(), source->GetPropertyCount());
+    for (const RProperty* written : properties) {
+        SCOPED_TRACE(written->GetName());
+        const RProperty* read = target->FindProperty(written->GetName());
+        ASSERT_NE(read, nullptr);
+        EXPECT_EQ(read->GetTypeCode(), written->GetTypeCode());
+        EXPECT_EQ(read->GetDataType(), written->GetDataType());
+        EXPECT_EQ(read->IsUserProperty(), written->IsUserProperty());
+        EXPECT_EQ(read->IsAnimatable(), written->IsAnimatable());
+        if (written->GetTypeCode() == kPropertyTypeObject || written->IsReference()) {
+            EXPECT_EQ(read->GetSourceCount(), 0) << "connections are stored elsewhere";
+            continue;
+        }
+        EXPECT_TRUE(read->GetValue() == written->GetValue());
+        if (written->IsUserProperty()) {
+            EXPECT_STREQ(read->GetLabel(), written->GetLabel());
+            EXPECT_EQ(read->GetMin(), written->GetMin());
+            EXPECT_EQ(read->GetMax(), written->GetMax());
+        }
+    }
+}
+
+TEST_P(PropertyFileTest, UserPropertiesJoinTheSceneObject) {
+    HandlerPtr source = NewHandler();
+    RProperty* speed = source->CreateProperty("Speed", kPropertyTypeDouble, &RDataType::Number(), true, true, nullptr);
+    speed->SetFlag(RProperty::kUserFlag, true);
+    speed->SetLabel("Speed in m/s");
+    speed->SetMinMax(-HUGE_VAL, 12.5);
+    speed->SetDouble(Form() == WyxForm::kBinary ? 1.0 / 3.0 : 0.25);
+    RProperty* tint = source->CreateProperty("Tint", kPropertyTypeColorRGB, &RDataType::Color(), false, true, nullptr);
+    tint->SetValue(RVector4(0.1, 0.2, 0.3, 1.0));
+    // Not saved: neither written nor made again.
+    RProperty* scratch = source->CreateProperty("Scratch", kPropertyTypeInt, nullptr, false, true, nullptr);
+    scratch->SetStateFlags(RProperty::kStateNotSaved, true);
+    Write({speed, nullptr, tint, scratch});
+
+    HandlerPtr target = NewHandler();
+    TestSceneObject node(target.get());
+    Open();
+    ASSERT_TRUE(reader_.ReadPropertyBlock(*target, &node));
+    EXPECT_STREQ(reader_.GetMessageText().Buffer(), "");
+    EXPECT_EQ(target->FindProperty("Scratch"), nullptr);
+    ASSERT_EQ(node.GetUserPropertyCount(), 2);
+
+    RWyxUserProperty* userSpeed = node.FindUserPropertyByName("Speed");
+    ASSERT_NE(userSpeed, nullptr);
+    const RProperty* readSpeed = target->FindProperty("Speed");
+    EXPECT_TRUE(userSpeed->IsSameProperty(readSpeed));
+    EXPECT_EQ(userSpeed->GetOwner(), &node);
+    EXPECT_STREQ(userSpeed->GetLabel(false), "Speed in m/s");
+    EXPECT_EQ(userSpeed->GetMin(), -HUGE_VAL);
+    EXPECT_EQ(userSpeed->GetMax(), 12.5);
+    EXPECT_EQ(userSpeed->GetDouble(), speed->GetDouble()) << "binary files keep every bit";
+    EXPECT_TRUE(userSpeed->GetFlag(RWyxUserProperty::kFlagAnimatable));
+    EXPECT_TRUE(userSpeed->GetFlag(RWyxUserProperty::kFlagUserProperty));
+    EXPECT_TRUE(userSpeed->GetFlag(RWyxUserProperty::kFlagExtra));
+    EXPECT_TRUE(readSpeed->HasStateFlags(RProperty::kStateWriterFlag));
+    EXPECT_STREQ(node.FindUserPropertyByName("Tint")->GetLabel(true), "Tint");
+
+    // The handler is told of later changes; the block read again sets the values only.
+    EXPECT_TRUE(userSpeed->SetDouble(5.0));
+    EXPECT_EQ(target->told, 1);
+    reader_.GetFile().FieldReadBlockEnd();
+    reader_.GetFile().FieldReadEnd();
+    ASSERT_TRUE(reader_.GetFile().ProjectOpenSection(RWyxFile::kMainSection));
+    ASSERT_TRUE(reader_.GetFile().FieldReadBegin("Model"));
+    ASSERT_TRUE(reader_.GetFile().FieldReadBlockBegin());
+    ASSERT_TRUE(reader_.ReadPropertyBlock(*target, &node));
+    EXPECT_EQ(node.GetUserPropertyCount(), 2);
+    EXPECT_EQ(target->GetPropertyCount(), 2);
+    EXPECT_EQ(userSpeed->GetDouble(), speed->GetDouble());
+}
+
+TEST_P(PropertyFileTest, RecordsAreMatchedAcrossObjectsAndFormatsStayApart) {
+    HandlerPtr nodeSource = NewHandler();
+    HandlerPtr attributeSource = NewHandler();
+    Declare(*nodeSource, "Visibility", kPropertyTypeBool, true);
+    Declare(*attributeSource, "FieldOfView", kPropertyTypeDouble, 40.0, RDataType::FindByName("FieldOfView"));
+    Write({nodeSource->GetProperty(0), attributeSource->GetProperty(0)});
+
+    HandlerPtr node = NewHandler();
+    HandlerPtr attribute = NewHandler();
+    Declare(*node, "Visibility", kPropertyTypeBool, false);
+    Declare(*attribute, "FieldOfView", kPropertyTypeDouble, 25.0, RDataType::FindByName("FieldOfView"));
+    Open();
+    reader_.SetV5PropertyFormat(!V5());
+    EXPECT_FALSE(reader_.ReadPropertyBlock({node.get(), attribute.get()})) << "the other format's block";
+    reader_.SetV5PropertyFormat(V5());
+    ASSERT_TRUE(reader_.ReadPropertyBlock({node.get(), nullptr, attribute.get()}));
+    EXPECT_STREQ(reader_.GetMessageText().Buffer(), "");
+    EXPECT_EQ(node->GetProperty(0)->GetInt(), 1);
+    EXPECT_EQ(attribute->GetProperty(0)->GetDouble(), 40.0);
+    EXPECT_FALSE(reader_.ReadPropertyBlock({node.get()})) << "each block is read once";
+}
+
+INSTANTIATE_TEST_SUITE_P(FormsAndFormats, PropertyFileTest,
+                         ::testing::Combine(::testing::Values(WyxForm::kBinary, WyxForm::kAscii), ::testing::Bool()),
+                         [](const auto& info) {
+                             return std::string(FormName(std::get<0>(info.param))) +
+                                    (std::get<1>(info.param) ? "V5" : "V6");
+                         });
+
+// ---- malformed records -----------------------------------------------------------------------------
+
+class MalformedPropertyTest : public ::testing::TestWithParam<WyxForm> {
+protected:
+    using Value = std::variant<const char*, int, double>;
+
+    void Record(RWyxFile& file, std::initializer_list<Value> values) {
+        file.FieldWriteBegin("Property");
+        for (const Value& value : values) {
+            if (const char* const* text = std::get_if<const char*>(&value)) file.FieldWriteString(*text);
+            if (const int* integer = std::get_if<int>(&value)) file.FieldWriteInt(*integer);
+            if (const double* number = std::get_if<double>(&value)) file.FieldWriteDouble(*number);
+        }
+        file.FieldWriteEnd();
+    }
+
+    ScratchFolder scratch_;
+    std::string path_ = scratch_.Join("malformed.wyx");
+};
+
+TEST_P(MalformedPropertyTest, BadRecordsAreSkippedWithWarnings) {
+    {
+        RWyxFile file;
+        ASSERT_TRUE(CreateInForm(file, path_, GetParam()));
+        file.FieldWriteBegin("Properties60");
+        file.FieldWriteBlockBegin();
+        Record(file, {"A", "int", "NoSuchType", "", 1});
+        Record(file, {"B", "integer", "", "", 1});
+        Record(file, {"Size", "int", "Integer", "", 1, 2});
+        Record(file, {"Size", "double", "Number", "", 2.5});
+        Record(file, {"Size", "int", "Integer", "Q", 3});
+        Record(file, {"Size", "int", "Integer", "", "seven"});
+        Record(file, {"Missing", "int", "", "", 3});
+        Record(file, {"", "int", "", "", 1});
+        Record(file, {"OnlyAName"});
+        Record(file, {"NewVector", "Vector3D", "Vector", "U", 1.0, 2.0, "label", 0.0, 1.0});
+        Record(file, {"Event", "event", "", "U"});
+        Record(file, {"Quaternion", "Vector4D", "Quaternion", "U", 0.0, 0.0, 0.0, 1.0, "", 0.0, 1.0});
+        Record(file, {"Size", "int", "Integer", "", 42});
+        Record(file, {"Fresh", "double", "Real", "U", 1.5, "Fresh one", 0.0, 10.0});
+        file.FieldWriteBegin("Other");
+        file.FieldWriteInt(7);
+        file.FieldWriteEnd();
+        file.FieldWriteBlockEnd();
+        file.FieldWriteEnd();
+        file.FieldWriteBegin("Properties60");
+        file.FieldWriteEnd();
+        file.FieldWriteBegin("Properties");
+        file.FieldWriteBlockBegin();
+        Record(file, {"Size", "Integer", "", 7});
+        Record(file, {"X", "Nonsense", "", 1});
+        file.FieldWriteBlockEnd();
+        file.FieldWriteEnd();
+        ASSERT_TRUE(file.Close()) << file.GetLastErrorString();
+    }
+    HandlerPtr target = NewHandler();
+    Declare(*target, "Size", kPropertyTypeInt, 0, &RDataType::Integer());
+    RWyxPropertyFile reader;
+    ASSERT_TRUE(reader.GetFile().Open(path_.c_str()));
+    ASSERT_TRUE(reader.ReadPropertyBlock(*target));
+
+    EXPECT_EQ(target->FindProperty("Size")->GetInt(), 42);
+    const RProperty* fresh = target->FindProperty("Fresh");
+    ASSERT_NE(fresh, nullptr);
+    EXPECT_EQ(fresh->GetDouble(), 1.5);
+    EXPECT_STREQ(fresh->GetLabel(), "Fresh one");
+    EXPECT_EQ(target->GetPropertyCount(), 2) << "nothing else was made";
+
+    const std::string text = reader.GetMessageText().Buffer();
+    const char* const expected[] = {
+        "\"A\" skipped: unknown data type \"NoSuchType\"",
+        "\"B\" skipped: unknown type \"integer\"",
+        "\"Size\" skipped: 2 values where its type has 1",
+        "\"Size\" skipped: it clashes with a property of type \"int\"",
+        "\"Size\" skipped: unknown flags \"Q\"",
+        "\"Size\" skipped: a value is not of its type's kind",
+        "\"Missing\" skipped: the object has no such property",
+        "\"\" skipped: the record has no name",
+        "\"\" skipped: the record is incomplete",
+        "\"NewVector\" skipped: 5 values where its type has 6",
+        "\"Event\" skipped: unknown type \"event\"",
+        "\"Quaternion\" skipped: the user property cannot be made",
+    };
+    for (const char* warning : expected) EXPECT_NE(text.find(warning), std::string::npos) << warning;
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), static_cast<long>(std::size(expected))) << text;
+
+    // A block field without a block; a version-5 block with a type nobody knows.
+    reader.ClearMessageText();
+    EXPECT_FALSE(reader.ReadPropertyBlock(*target));
+    reader.SetV5PropertyFormat(true);
+    ASSERT_TRUE(reader.ReadPropertyBlock(*target));
+    EXPECT_EQ(target->FindProperty("Size")->GetInt(), 7);
+    EXPECT_STREQ(reader.GetMessageText().Buffer(), "Property \"X\" skipped: unknown type \"Nonsense\"\n");
+    reader.ClearMessageText();
+    EXPECT_TRUE(reader.GetMessageText().IsEmptyText());
+}
+
+INSTANTIATE_TEST_SUITE_P(Forms, MalformedPropertyTest, ::testing::Values(WyxForm::kBinary, WyxForm::kAscii),
+                         [](const auto& info) { return std::string(FormName(info.param)); });
+
+}  // namespace
