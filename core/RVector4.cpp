@@ -100,3 +100,25 @@ void VectorCross3(RVector3& out, const RVector3& a, const RVector3& b) {
 void VectorScale3(RVector3& out, const RVector3& v, double scale) {
     out = RVector3(v.x * scale, v.y * scale, v.z * scale);
 }
+
+void Vector3Add(RVector3& out, const RVector3& a, const RVector3& b) {
+    out = RVector3(a.x + b.x, a.y + b.y, a.z + b.z);
+}
+
+void VectorAddN(double* out, const double* a, const double* b, int n) {
+    for (int i = 0; i < n; ++i) {
+        out[i] = a[i] + b[i];
+    }
+}
+
+void VectorScaleN(double* out, const double* a, double scale, int n) {
+    for (int i = 0; i < n; ++i) {
+        out[i] = scale * a[i];
+    }
+}
+
+void VectorLerpN(double* out, const double* a, const double* b, double t, int n) {
+    for (int i = 0; i < n; ++i) {
+        out[i] = (1.0 - t) * a[i] + t * b[i];
+    }
+}

@@ -67,5 +67,13 @@ double VectorDot3(const RVector3& a, const RVector3& b);
 void VectorCross3(RVector3& out, const RVector3& a, const RVector3& b);
 // out = v * scale.
 void VectorScale3(RVector3& out, const RVector3& v, double scale);
+// out = a + b; out may be a or b.
+void Vector3Add(RVector3& out, const RVector3& a, const RVector3& b);
+
+// Element-wise forms over n doubles; out may be a or b.
+void VectorAddN(double* out, const double* a, const double* b, int n);
+void VectorScaleN(double* out, const double* a, double scale, int n);
+// out[i] = (1 - t) a[i] + t b[i].
+void VectorLerpN(double* out, const double* a, const double* b, double t, int n);
 
 #endif

@@ -1,0 +1,792 @@
+#include "curves/RFCurveNode.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "core/RDataType.h"
+#include "core/RProperty.h"
+#include "curves/RFCurve.h"
+
+// The names of a node, shared by the node and its shallow copies.
+struct RFCurveNode::NameRecord {
+    RString channelName;
+    RString userName;
+    const RDataType* dataType = nullptr;
+    RProperty* property = nullptr;
+};
+
+struct RFCurveNode::ListenerRecord {
+    struct Registration {
+        Listener listener;
+        void* userData;
+    };
+    ChangeRecord changes;
+    std::vector<Registration> registrations;
+    bool enabled = true;
+};
+
+namespace {
+
+bool IsTimeWarpType(const RDataType* dataType) {
+    return dataType != nullptr && dataType == RDataType::FindByName("TimeWarp");
+}
+
+int CompareNameIgnoringCase(const RFCurveNode& node, const char* text) {
+    if (node.GetProperty() != nullptr) {
+        return RString(node.GetName()).CompareIgnoringCase(text);
+    }
+    return node.GetChannelName().CompareIgnoringCase(text);
+}
+
+// The data type a one-letter path segment stands for, or null.
+const RDataType* TransformTypeOfLetter(const RString& segment) {
+    if (segment == "T") {
+        return RDataType::FindByName("Lcl Translation");
+    }
+    if (segment == "R") {
+        return RDataType::FindByName("Lcl Rotation");
+    }
+    if (segment == "S") {
+        return RDataType::FindByName("Lcl Scaling");
+    }
+    return nullptr;
+}
+
+bool MatchesSegment(const RFCurveNode& node, const RString& segment, const RDataType* letterType) {
+    if (CompareNameIgnoringCase(node, segment.Buffer()) == 0) {
+        return true;
+    }
+    return letterType != nullptr && node.GetDataType() == letterType;
+}
+
+// The first child matching the segment, else the first match in a child's subtree.
+RFCurveNode* FindSegment(const RFCurveNode& node, const RString& segment,
+                         const RDataType* letterType) {
+    for (int i = 0; i < node.GetChildCount(); ++i) {
+        RFCurveNode* child = node.GetChild(i);
+        if (MatchesSegment(*child, segment, letterType)) {
+            return child;
+        }
+        if (RFCurveNode* deeper = FindSegment(*child, segment, letterType)) {
+            return deeper;
+        }
+    }
+    return nullptr;
+}
+
+void CopyCurveLook(RFCurve& target, const RFCurve& source) {
+    float rgb[3];
+    source.GetColor(rgb);
+    target.SetColor(rgb);
+    target.SetCurveSelected(source.IsCurveSelected());
+}
+
+}  // namespace
+
+// ---- Construction and destruction --------------------------------------------------------
+
+RFCurveNode::RFCurveNode(const char* name, const RDataType* dataType)
+    : name_(std::make_shared<NameRecord>()), layerOwner_(this) {
+    name_->channelName = name;
+    name_->userName = IsTimeWarpType(dataType) ? RString(static_cast<const char*>(nullptr))
+                                               : RString(name);
+    name_->dataType = dataType;
+}
+
+RFCurveNode::RFCurveNode(const RFCurveNode& source)
+    : quaternionInterpolation_(source.quaternionInterpolation_),
+      name_(source.name_),
+      layerOwner_(this),
+      sourceNode_(&source),
+      layerType_(source.layerType_),
+      rotationOrder_(source.rotationOrder_),
+      cacheFilled_(source.cacheFilled_),
+      cachedCount_(source.cachedCount_),
+      cachedTime_(source.cachedTime_) {
+    std::copy(source.cachedValues_, source.cachedValues_ + kMaxCachedValues, cachedValues_);
+}
+
+RFCurveNode::~RFCurveNode() {
+    Notify(ChangeDestroyed);
+    listeners_.reset();
+    RFCurveNode::Clear();
+    if (parent_ != nullptr) {
+        auto& siblings = parent_->children_;
+        siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
+    }
+}
+
+RFCurveNode* RFCurveNode::Create(const char* name, const RDataType* dataType, int layerType,
+                                 int layerID) {
+    RFCurveNode* node = new RFCurveNode(name, dataType);
+    node->SetLayerType(layerType, nullptr);
+    node->layerID_ = layerID;
+    return node;
+}
+
+void RFCurveNode::Destroy(RFCurveNode* node) {
+    delete node;
+}
+
+void RFCurveNode::Release(RFCurveNode* node) {
+    if (node != nullptr && --node->referenceCount_ <= 0) {
+        delete node;
+    }
+}
+
+void RFCurveNode::Clear() {
+    while (!children_.empty()) {
+        RFCurveNode* child = children_.back();
+        children_.pop_back();
+        if (!IsNonOwning()) {
+            child->parent_ = nullptr;
+            delete child;
+        }
+    }
+    children_.shrink_to_fit();
+    RFCurve::Destroy(std::exchange(curve_, nullptr));
+    ReleaseNextLayer();
+    ReleaseTimeWarp();
+    layerOwner_ = this;
+}
+
+void RFCurveNode::ReleaseNextLayer() {
+    Release(std::exchange(nextLayer_, nullptr));
+}
+
+void RFCurveNode::ReleaseTimeWarp() {
+    Release(std::exchange(timeWarp_, nullptr));
+}
+
+// ---- Tree ----------------------------------------------------------------------------------
+
+bool RFCurveNode::Reaches(const RFCurveNode* target) const {
+    if (this != target && children_.empty() && nextLayer_ == nullptr && timeWarp_ == nullptr) {
+        return false;  // the usual case of a new node: nothing to walk
+    }
+    // Children and layers are owned once, so only shared nodes (time warps) can be met twice.
+    std::vector<const RFCurveNode*> pending{this};
+    std::vector<const RFCurveNode*> sharedSeen;
+    while (!pending.empty()) {
+        const RFCurveNode* node = pending.back();
+        pending.pop_back();
+        if (node == target) {
+            return true;
+        }
+        if (node->referenceCount_ > 0) {
+            if (std::find(sharedSeen.begin(), sharedSeen.end(), node) != sharedSeen.end()) {
+                continue;
+            }
+            sharedSeen.push_back(node);
+        }
+        pending.insert(pending.end(), node->children_.begin(), node->children_.end());
+        if (node->nextLayer_ != nullptr) {
+            pending.push_back(node->nextLayer_);
+        }
+        if (node->timeWarp_ != nullptr) {
+            pending.push_back(node->timeWarp_);
+        }
+    }
+    return false;
+}
+
+int RFCurveNode::InsertChildAt(int index, RFCurveNode* child) {
+    if (child == nullptr || child == this || GetChildIndex(child) >= 0 || child->Reaches(this)) {
+        return -1;
+    }
+    if (!IsNonOwning()) {
+        if (child->parent_ != nullptr) {
+            auto& siblings = child->parent_->children_;
+            siblings.erase(std::remove(siblings.begin(), siblings.end(), child), siblings.end());
+        }
+        child->parent_ = this;
+    }
+    children_.insert(children_.begin() + index, child);
+    return index;
+}
+
+int RFCurveNode::AddChild(RFCurveNode* child) {
+    return InsertChildAt(GetChildCount(), child);
+}
+
+int RFCurveNode::InsertChildSorted(RFCurveNode* child) {
+    if (child == nullptr) {
+        return -1;
+    }
+    const RString name(child->GetName());
+    int index = 0;
+    while (index < GetChildCount() && CompareNameIgnoringCase(*children_[index], name.Buffer()) < 0) {
+        ++index;
+    }
+    return InsertChildAt(index, child);
+}
+
+void RFCurveNode::RemoveChild(int index) {
+    RFCurveNode* child = GetChild(index);
+    if (child == nullptr) {
+        return;
+    }
+    if (!IsNonOwning() && child->parent_ == this) {
+        child->parent_ = nullptr;
+    }
+    children_.erase(children_.begin() + index);
+}
+
+void RFCurveNode::DeleteChild(int index) {
+    RFCurveNode* child = GetChild(index);
+    if (child == nullptr) {
+        return;
+    }
+    RemoveChild(index);
+    delete child;
+}
+
+void RFCurveNode::RemoveAndDeleteChild(RFCurveNode* node) {
+    const int index = GetChildIndex(node);
+    if (node != nullptr && index >= 0) {
+        DeleteChild(index);
+    }
+}
+
+int RFCurveNode::GetChildCount() const {
+    return static_cast<int>(children_.size());
+}
+
+RFCurveNode* RFCurveNode::GetChild(int index) const {
+    return index >= 0 && index < GetChildCount() ? children_[index] : nullptr;
+}
+
+bool RFCurveNode::IsChild(const RFCurveNode* node, bool recursive) const {
+    for (const RFCurveNode* child : children_) {
+        if (child == node || (recursive && child->IsChild(node, true))) {
+            return true;
+        }
+    }
+    return false;
+}
+
+RFCurveNode* RFCurveNode::FindChildByDataType(const RDataType* dataType) const {
+    for (RFCurveNode* child : children_) {
+        if (child->GetDataType() == dataType) {
+            return child;
+        }
+    }
+    return nullptr;
+}
+
+int RFCurveNode::GetChildIndex(const RFCurveNode* node) const {
+    const auto found = std::find(children_.begin(), children_.end(), node);
+    return found == children_.end() ? -1 : static_cast<int>(found - children_.begin());
+}
+
+int RFCurveNode::GetChildIndexByName(const char* name) const {
+    for (int i = 0; i < GetChildCount(); ++i) {
+        if (CompareNameIgnoringCase(*children_[i], name) == 0) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+void RFCurveNode::SetParent(RFCurveNode* parent) {
+    parent_ = parent;
+}
+
+RFCurveNode* RFCurveNode::GetParent() const {
+    return parent_;
+}
+
+RFCurveNode* RFCurveNode::FindByDataType(const RDataType* dataType) const {
+    for (RFCurveNode* child : children_) {
+        if (child->GetDataType() == dataType) {
+            return child;
+        }
+        if (RFCurveNode* deeper = child->FindByDataType(dataType)) {
+            return deeper;
+        }
+    }
+    return nullptr;
+}
+
+RFCurveNode* RFCurveNode::FindByPath(const char* path) const {
+    if (path == nullptr) {
+        return nullptr;
+    }
+    const RString text(path);
+    const RFCurveNode* node = this;
+    int start = 0;
+    for (;;) {
+        int end = text.FindChar('/', start);
+        if (end < 0) {
+            end = text.GetLength();
+        }
+        const RString segment = text.Substring(start, end - start);
+        node = FindSegment(*node, segment, TransformTypeOfLetter(segment));
+        if (node == nullptr || end == text.GetLength()) {
+            return const_cast<RFCurveNode*>(node);
+        }
+        start = end + 1;
+    }
+}
+
+RFCurveNode* RFCurveNode::FindOrAddChild(const char* name, bool withCurve) {
+    RFCurveNode* child = GetChild(GetChildIndexByName(name));
+    if (child == nullptr) {
+        child = Create(name, nullptr, LayerNormal, 0);
+        AddChild(child);
+    }
+    if (withCurve && child->curve_ == nullptr) {
+        child->SetCurve(RFCurve::Create(), true);
+    }
+    return child;
+}
+
+void RFCurveNode::EnsureCurves() {
+    if (children_.empty() && curve_ == nullptr) {
+        curve_ = RFCurve::Create();
+    }
+    for (RFCurveNode* child : children_) {
+        child->EnsureCurves();
+    }
+}
+
+bool RFCurveNode::HasEulerChannels() const {
+    if (curve_ != nullptr || GetChildCount() != 3) {
+        return false;
+    }
+    return std::all_of(children_.begin(), children_.end(), [](const RFCurveNode* child) {
+        return child->curve_ != nullptr && child->children_.empty();
+    });
+}
+
+// ---- Copies --------------------------------------------------------------------------------
+
+RFCurveNode* RFCurveNode::Clone(bool shareName, bool copyCurves, bool newEmptyCurves,
+                                int layerID) const {
+    const int resolvedID = layerID == -1 ? layerID_ : layerID;
+    RFCurveNode* copy = nullptr;
+    if (shareName) {
+        copy = new RFCurveNode(*this);
+    } else {
+        copy = new RFCurveNode(nullptr, name_->dataType);
+        copy->name_->channelName = name_->channelName;
+        copy->name_->userName = name_->userName;
+        copy->layerType_ = layerType_;
+        copy->layerID_ = resolvedID;
+        if (resolvedID != 0) {
+            copy->layerOwner_ = layerOwner_;
+        }
+    }
+    copy->ownerPropertyLink_ = ownerPropertyLink_;
+    copy->quaternionInterpolation_ = quaternionInterpolation_;
+    copy->rotationOrder_ = rotationOrder_;
+    copy->SetFlag(FlagCopiedByClone, (flags_ & FlagCopiedByClone) != 0);
+    if (curve_ != nullptr && (copyCurves || newEmptyCurves)) {
+        copy->curve_ = RFCurve::Create();
+        if (copyCurves) {
+            copy->curve_->CopyFrom(*curve_, true);
+        }
+    }
+    const int childLayerID = shareName ? layerID : resolvedID;
+    for (const RFCurveNode* child : children_) {
+        copy->AddChild(child->Clone(shareName, copyCurves, newEmptyCurves, childLayerID));
+    }
+    return copy;
+}
+
+RFCurveNode* RFCurveNode::Duplicate(bool shareName) const {
+    return Clone(shareName, true, false, -1);
+}
+
+void RFCurveNode::CopyFrom(RFCurveNode& source, bool move) {
+    if (&source == this) {
+        return;
+    }
+    cachedTime_ = source.cachedTime_;
+    cacheFilled_ = source.cacheFilled_;
+    cachedCount_ = source.cachedCount_;
+    std::copy(source.cachedValues_, source.cachedValues_ + kMaxCachedValues, cachedValues_);
+    if (source.curve_ != nullptr) {
+        if (move) {
+            RFCurve::Destroy(std::exchange(curve_, std::exchange(source.curve_, nullptr)));
+        } else if (curve_ == nullptr) {
+            curve_ = source.curve_->Clone(RTime(RTime::kInfinitelyEarly), RTime(RTime::kInfinitelyLate));
+        } else {
+            curve_->CopyFrom(*source.curve_, true);
+        }
+    }
+    SetLayerType(source.layerType_, nullptr);
+    const int pairs = std::min(GetChildCount(), source.GetChildCount());
+    for (int i = 0; i < pairs; ++i) {
+        children_[i]->CopyFrom(*source.children_[i], move);
+    }
+
+    // The layer chain: only the first layers are matched here; deeper ones are matched when
+    // that layer is copied in turn.
+    RFCurveNode* sourceLayer = source.nextLayer_;
+    if (sourceLayer == nullptr) {
+        if (nextLayer_ != nullptr) {
+            ReleaseNextLayer();
+            layerOwner_->Notify(ChangeLayersChanged);
+        }
+        return;
+    }
+    const int wanted = sourceLayer->layerID_;
+    while (nextLayer_ == nullptr || nextLayer_->layerID_ != wanted) {
+        if (nextLayer_ == nullptr) {
+            if (CreateLayer(wanted, true) == nullptr) {
+                return;
+            }
+        } else if (wanted < nextLayer_->layerID_) {
+            RFCurveNode* following = nextLayer_;
+            nextLayer_ = nullptr;
+            RFCurveNode* created = CreateLayer(wanted, false);
+            if (created == nullptr) {
+                nextLayer_ = following;
+                return;
+            }
+            created->SetLayer(following, false);
+        } else {
+            // This layer has no counterpart in the source: cut it out of the chain.
+            RFCurveNode* removed = nextLayer_;
+            nextLayer_ = std::exchange(removed->nextLayer_, nullptr);
+            Release(removed);
+            layerOwner_->Notify(ChangeLayersChanged);
+        }
+    }
+    nextLayer_->CopyFrom(*sourceLayer, move);
+}
+
+// ---- Names, flags and links ----------------------------------------------------------------
+
+const char* RFCurveNode::GetName() const {
+    if (name_->property != nullptr) {
+        return name_->property->GetName();
+    }
+    return name_->channelName.Buffer();
+}
+
+const RString& RFCurveNode::GetChannelName() const {
+    return name_->channelName;
+}
+
+const RString& RFCurveNode::GetUserName() const {
+    return name_->userName;
+}
+
+void RFCurveNode::SetUserName(const char* name) {
+    name_->userName = name;
+}
+
+const RDataType* RFCurveNode::GetDataType() const {
+    return name_->dataType;
+}
+
+RProperty* RFCurveNode::GetProperty() const {
+    return name_->property;
+}
+
+void RFCurveNode::SetProperty(RProperty* property) {
+    name_->property = property;
+}
+
+void RFCurveNode::ShareNameOf(const RFCurveNode& other) {
+    name_ = other.name_;
+}
+
+void RFCurveNode::SetFlag(uint32_t bits, bool on) {
+    flags_ = on ? (flags_ | bits) : (flags_ & ~bits);
+}
+
+int RFCurveNode::GetEffectiveLayerID(int layerID) const {
+    return IsLayeringEnabled() ? layerID : 0;
+}
+
+// ---- Curve and time warp -------------------------------------------------------------------
+
+RFCurve* RFCurveNode::SetCurve(RFCurve* curve, bool deleteOld) {
+    if (curve == curve_) {
+        return nullptr;
+    }
+    RFCurve* old = std::exchange(curve_, curve);
+    if (deleteOld) {
+        RFCurve::Destroy(std::exchange(old, nullptr));
+    }
+    Notify(ChangeCurveReplaced);
+    return old;
+}
+
+bool RFCurveNode::SetTimeWarp(RFCurveNode* timeWarp) {
+    if (timeWarp == timeWarp_) {
+        return true;
+    }
+    if (timeWarp != nullptr && timeWarp->Reaches(this)) {
+        return false;
+    }
+    // Referenced before the old one is released, in case releasing it would free the new one.
+    if (timeWarp != nullptr) {
+        timeWarp->AddReference();
+    }
+    ReleaseTimeWarp();
+    timeWarp_ = timeWarp;
+    Notify(ChangeTimeWarpReplaced);
+    return true;
+}
+
+bool RFCurveNode::GetTransformCurves(RFCurve* translation[3], RFCurve* rotation[3],
+                                     RFCurve* scaling[3]) const {
+    struct Channel {
+        const char* letter;
+        const char* typeName;
+        RFCurve** curves;
+    };
+    const Channel channels[3] = {{"T", "Lcl Translation", translation},
+                                 {"R", "Lcl Rotation", rotation},
+                                 {"S", "Lcl Scaling", scaling}};
+    static const char* const kAxes[3] = {"X", "Y", "Z"};
+    for (const Channel& channel : channels) {
+        const RFCurveNode* node = FindByPath(channel.letter);
+        if (node == nullptr) {
+            node = FindByDataType(RDataType::FindByName(channel.typeName));
+        }
+        if (node == nullptr) {
+            return false;
+        }
+        for (int axis = 0; axis < 3; ++axis) {
+            const RFCurveNode* component = node->FindByPath(kAxes[axis]);
+            if (component == nullptr || component->curve_ == nullptr) {
+                return false;
+            }
+            channel.curves[axis] = component->curve_;
+        }
+    }
+    return true;
+}
+
+int RFCurveNode::GetKeyCount(bool withLayers) const {
+    int count = curve_ != nullptr ? curve_->GetKeyCount() : 0;
+    for (const RFCurveNode* child : children_) {
+        count += child->GetKeyCount(false);
+    }
+    if (withLayers && nextLayer_ != nullptr) {
+        count += nextLayer_->GetKeyCount(true);
+    }
+    return count;
+}
+
+double* RFCurveNode::GetDefaultValues(double* out) const {
+    if (curve_ != nullptr) {
+        *out++ = curve_->GetDefaultValue();
+    }
+    for (const RFCurveNode* child : children_) {
+        out = child->GetDefaultValues(out);
+    }
+    return out;
+}
+
+const double* RFCurveNode::SetDefaultValues(const double* in) {
+    if (curve_ != nullptr) {
+        curve_->SetDefaultValue(static_cast<float>(*in++));
+    }
+    for (RFCurveNode* child : children_) {
+        in = child->SetDefaultValues(in);
+    }
+    return in;
+}
+
+bool RFCurveNode::GetTimeSpan(RTime& start, RTime& stop) const {
+    bool found = false;
+    if (curve_ != nullptr && curve_->GetKeyCount() > 0) {
+        start = std::min(start, curve_->GetKey(0).GetTime());
+        stop = std::max(stop, curve_->GetKey(curve_->GetKeyCount() - 1).GetTime());
+        found = true;
+    }
+    for (const RFCurveNode* child : children_) {
+        found = child->GetTimeSpan(start, stop) || found;
+    }
+    return found;
+}
+
+// ---- Layers --------------------------------------------------------------------------------
+
+void RFCurveNode::SetLayerType(int layerType, RFCurveNode* ownerNode) {
+    if (layerType == layerType_) {
+        return;
+    }
+    if (layerType == LayerQuaternion && GetChildCount() == 3) {
+        RFCurveNode* w = Create("W", &RDataType::Number(), LayerNormal, layerID_);
+        AddChild(w);
+        w->curve_ = RFCurve::Create();
+        const RFCurve* first = children_[0]->curve_;
+        if (first != nullptr && first->IsCurveSelected()) {
+            w->curve_->SetCurveSelected(true);
+        }
+        if (ownerNode != nullptr) {
+            w->layerOwner_ = ownerNode;
+        }
+    } else if (layerType == LayerRotation && layerType_ == LayerQuaternion && GetChildCount() == 4) {
+        DeleteChild(3);
+    }
+    layerType_ = layerType;
+}
+
+bool RFCurveNode::SetLayer(RFCurveNode* layer, bool deleteOld) {
+    if (layer == nextLayer_) {
+        return true;
+    }
+    if (layer != nullptr && layer->Reaches(this)) {
+        return false;
+    }
+    // Deleting the old layer must not take the new one with it.
+    if (deleteOld && layer != nullptr && nextLayer_ != nullptr && nextLayer_->Reaches(layer)) {
+        return false;
+    }
+    RFCurveNode* old = std::exchange(nextLayer_, layer);
+    if (deleteOld) {
+        Release(old);
+    }
+    layerOwner_->Notify(ChangeLayersChanged);
+    return true;
+}
+
+RFCurveNode* RFCurveNode::FindLayer(int layerID) const {
+    const RFCurveNode* node = this;
+    while (node != nullptr && node->layerID_ < layerID) {
+        node = node->nextLayer_;
+    }
+    return node != nullptr && node->layerID_ == layerID ? const_cast<RFCurveNode*>(node) : nullptr;
+}
+
+void RFCurveNode::AddLayer(int layerID) {
+    if (!IsLayeringEnabled() || layerID <= layerID_) {
+        return;
+    }
+    RFCurveNode* found = this;
+    while (found->nextLayer_ != nullptr && found->nextLayer_->layerID_ < layerID) {
+        found = found->nextLayer_;
+    }
+    RFCurveNode* following = found->nextLayer_;
+    if (following != nullptr && following->layerID_ == layerID) {
+        return;
+    }
+    if (following == nullptr) {
+        found->CreateLayer(layerID, true);
+    } else {
+        found->nextLayer_ = nullptr;
+        RFCurveNode* created = found->CreateLayer(layerID, false);
+        if (created == nullptr) {
+            found->nextLayer_ = following;
+            return;
+        }
+        created->SetLayer(following, false);
+    }
+    layerOwner_->Notify(ChangeLayersChanged);
+}
+
+RFCurveNode* RFCurveNode::CreateLayer(int layerID, bool deleteOld) {
+    if (!IsLayeringEnabled()) {
+        return nullptr;
+    }
+    RFCurveNode* layer = Clone(false, false, true, layerID);
+    if (!SetLayer(layer, deleteOld)) {
+        delete layer;
+        return nullptr;
+    }
+    std::vector<double> identity(std::max(GetChildCount(), kMaxCachedValues), 0.0);
+    GetLayerIdentity(identity.data());
+    if (layer->curve_ != nullptr && curve_ != nullptr) {
+        layer->curve_->SetDefaultValue(static_cast<float>(identity[0]));
+        CopyCurveLook(*layer->curve_, *curve_);
+    }
+    for (int i = 0; i < GetChildCount(); ++i) {
+        RFCurve* target = layer->children_[i]->curve_;
+        const RFCurve* model = children_[i]->curve_;
+        if (target != nullptr && model != nullptr) {
+            target->SetDefaultValue(static_cast<float>(identity[i]));
+            CopyCurveLook(*target, *model);
+        }
+    }
+    return layer;
+}
+
+int RFCurveNode::GetLayerIdentity(double* out) const {
+    if (layerType_ == LayerQuaternion) {
+        std::fill(out, out + 3, 0.0);
+        out[3] = 1.0;
+        return 4;
+    }
+    const int count = !children_.empty() ? GetChildCount() : (curve_ != nullptr ? 1 : 0);
+    std::fill(out, out + count, layerType_ == LayerMultiplicative ? 1.0 : 0.0);
+    return count;
+}
+
+void RFCurveNode::SetQuaternionInterpolation(bool on) {
+    for (RFCurveNode* node = this; node != nullptr; node = node->nextLayer_) {
+        node->quaternionInterpolation_ = on;
+    }
+    layerOwner_->InvalidateCache(0, true);
+    layerOwner_->Notify(ChangeLayersChanged);
+}
+
+void RFCurveNode::SetRotationOrder(int order) {
+    for (RFCurveNode* node = this; node != nullptr; node = node->nextLayer_) {
+        node->rotationOrder_ = order;
+    }
+}
+
+// ---- Change notification -------------------------------------------------------------------
+
+void RFCurveNode::Notify(uint32_t kind) {
+    if (!listeners_) {
+        return;
+    }
+    listeners_->changes.kinds |= kind;
+    ++listeners_->changes.count;
+    ++modificationCount_;
+    if (listeners_->enabled) {
+        Deliver();
+    }
+}
+
+void RFCurveNode::Deliver() {
+    const ChangeRecord changes = listeners_->changes;
+    // Counted down by index: a listener may remove registrations while it runs.
+    for (std::size_t i = listeners_->registrations.size(); i > 0; --i) {
+        if (i > listeners_->registrations.size()) {
+            continue;
+        }
+        const ListenerRecord::Registration registration = listeners_->registrations[i - 1];
+        registration.listener(*this, changes, registration.userData);
+    }
+    listeners_->changes = ChangeRecord{};
+}
+
+void RFCurveNode::AddListener(Listener listener, void* userData) {
+    if (!listeners_) {
+        listeners_ = std::make_unique<ListenerRecord>();
+    }
+    listeners_->registrations.push_back({listener, userData});
+}
+
+void RFCurveNode::RemoveListener(Listener listener, void* userData) {
+    if (!listeners_) {
+        return;
+    }
+    auto& registrations = listeners_->registrations;
+    for (auto it = registrations.rbegin(); it != registrations.rend(); ++it) {
+        if (it->listener == listener && it->userData == userData) {
+            registrations.erase(std::next(it).base());
+            return;
+        }
+    }
+}
+
+void RFCurveNode::SetNotifyEnabled(bool enabled) {
+    if (!listeners_) {
+        return;
+    }
+    listeners_->enabled = enabled;
+    if (enabled && listeners_->changes.count > 0) {
+        Deliver();
+    }
+}

@@ -1,0 +1,160 @@
+#include "curves/RotationContinuity.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "core/EulerAngles.h"
+#include "core/RQuaternion.h"
+
+namespace {
+
+constexpr double kHalfDegreesToRadians = 0.008726646259971648;
+constexpr double kTwiceRadiansToDegrees = 114.59155902616465;
+constexpr double kTurnsPerDegree = 0.002777777777777778;
+constexpr double kFullTurnThreshold = -0.9999999999;
+constexpr double kGimbalTolerance = 1e-6;
+
+bool IsEulerCode(int rotationOrder) {
+    return rotationOrder >= 0 && rotationOrder <= 11;
+}
+
+double ClampUnit(double value) {
+    return std::clamp(value, -1.0, 1.0);
+}
+
+double SquaredDistance(const double a[3], const double b[3]) {
+    double sum = 0.0;
+    for (int i = 0; i < 3; ++i) {
+        sum += (a[i] - b[i]) * (a[i] - b[i]);
+    }
+    return sum;
+}
+
+}  // namespace
+
+void RotationOrderAxes(int axisOrder[3], int rotationOrder) {
+    const EulerOrder order = GetEulerOrder(IsEulerCode(rotationOrder) ? rotationOrder : 0);
+    std::copy(order.axes, order.axes + 3, axisOrder);
+}
+
+void EulerToMatrixInOrder(RMatrix& out, const double angles[3], int rotationOrder) {
+    if (rotationOrder == kRotationOrderSphericXYZ) {
+        SphericToMatrix(out, angles);
+        return;
+    }
+    if (!IsEulerCode(rotationOrder) || rotationOrder == 0) {
+        EulerXYZToMatrix(out, angles[0], angles[1], angles[2]);
+        return;
+    }
+    int axes[3];
+    RotationOrderAxes(axes, rotationOrder);
+    EulerToMatrix(out, angles[axes[0]], angles[axes[1]], angles[axes[2]], rotationOrder);
+}
+
+void MatrixToEulerInOrder(double angles[3], const RMatrix& matrix, int rotationOrder) {
+    if (rotationOrder == kRotationOrderSphericXYZ) {
+        MatrixToSpheric(angles, matrix);
+        return;
+    }
+    RVector4 result;
+    if (!IsEulerCode(rotationOrder) || rotationOrder == 0) {
+        MatrixToEulerXYZ(result, matrix);
+        angles[0] = result.x;
+        angles[1] = result.y;
+        angles[2] = result.z;
+        return;
+    }
+    MatrixToEuler(result, matrix, rotationOrder);
+    int axes[3];
+    RotationOrderAxes(axes, rotationOrder);
+    angles[axes[0]] = result.x;
+    angles[axes[1]] = result.y;
+    angles[axes[2]] = result.z;
+}
+
+void SphericToMatrix(RMatrix& out, const double angles[3]) {
+    const double sx = std::sin(angles[0] * kHalfDegreesToRadians);
+    const double cx = std::cos(angles[0] * kHalfDegreesToRadians);
+    const double sy = std::sin(angles[1] * kHalfDegreesToRadians);
+    const double cy = std::cos(angles[1] * kHalfDegreesToRadians);
+    const double sz = std::sin(angles[2] * kHalfDegreesToRadians);
+    const double cz = std::cos(angles[2] * kHalfDegreesToRadians);
+    // The swing (0, sy, sz, cy cz) of the X axis times the twist (sx, 0, 0, cx) about it.
+    const RQuaternion q(sx * cy * cz, cx * sy + sx * sz, cx * sz - sx * sy, cx * cy * cz);
+    QuaternionToMatrix(out, q);
+}
+
+void MatrixToSpheric(double angles[3], const RMatrix& matrix) {
+    if (matrix[0][0] <= kFullTurnThreshold) {
+        angles[0] = angles[1] = angles[2] = 180.0;
+        return;
+    }
+    // The swing that takes the X axis to the first row.
+    RQuaternion swing(0.0, -matrix[0][2], matrix[0][1], 1.0 + matrix[0][0]);
+    QuaternionScale(swing, swing, 1.0 / QuaternionLength(swing));
+    // The swing built from the half-angle sines is not of unit length; r undoes that.
+    const double s = swing.y * swing.y * swing.z * swing.z;
+    const double r = s > 1e-10 ? std::sqrt((1.0 - std::sqrt(std::max(0.0, 1.0 - 4.0 * s))) / (2.0 * s))
+                               : 1.0;
+    angles[1] = std::asin(ClampUnit(r * swing.y)) * kTwiceRadiansToDegrees;
+    angles[2] = std::asin(ClampUnit(r * swing.z)) * kTwiceRadiansToDegrees;
+
+    RQuaternion full;
+    QuaternionFromMatrix(full, matrix);
+    RQuaternion twist;
+    QuaternionConjugate(twist, swing);
+    QuaternionMultiply(twist, twist, full);
+    QuaternionScale(twist, twist, 1.0 / QuaternionLength(twist));
+    RVector4 yAxis;
+    QuaternionYAxis(yAxis, twist);
+    angles[0] = std::atan2(yAxis.z, yAxis.y) * kRadiansToDegrees;
+}
+
+double NearestEquivalentAngle(double angle, double reference) {
+    const double turns = (reference - angle) * kTurnsPerDegree;
+    double whole = 0.0;
+    const double fraction = std::modf(turns, &whole);
+    if (fraction > 0.5) {
+        whole += 1.0;
+    } else if (fraction < -0.5) {
+        whole -= 1.0;
+    }
+    return angle + 360.0 * whole;
+}
+
+bool EulerFilterStep(double out[3], const double current[3], const double previous[3],
+                     const int axisOrder[3]) {
+    const int a = axisOrder[0];
+    const int b = axisOrder[1];
+    const int c = axisOrder[2];
+    const double reference[3] = {previous[a], previous[b], previous[c]};
+    double plain[3] = {current[a], current[b], current[c]};
+    double flipped[3] = {current[a] + 180.0, 180.0 - current[b], current[c] + 180.0};
+    for (int i = 0; i < 3; ++i) {
+        plain[i] = NearestEquivalentAngle(plain[i], reference[i]);
+        flipped[i] = NearestEquivalentAngle(flipped[i], reference[i]);
+    }
+    const bool flip = SquaredDistance(flipped, reference) <= SquaredDistance(plain, reference);
+    const double* chosen = flip ? flipped : plain;
+    out[a] = chosen[0];
+    out[b] = chosen[1];
+    out[c] = chosen[2];
+
+    // At a middle angle of 90 degrees only the difference of the outer angles matters, at
+    // 270 only their sum: share the rest of the distance to previous between them. The odd
+    // axis orders turn the other way round, which swaps the two cases.
+    const bool oddOrder = (b - a + 3) % 3 == 2;
+    const double middle = std::fmod(std::fmod(out[b], 360.0) + 360.0, 360.0);
+    const double keepsDifference = oddOrder ? 270.0 : 90.0;
+    const double keepsSum = oddOrder ? 90.0 : 270.0;
+    if (std::fabs(middle - keepsDifference) <= kGimbalTolerance) {
+        const double h = ((previous[a] - out[a]) + (previous[c] - out[c])) / 2.0;
+        out[a] += h;
+        out[c] += h;
+    } else if (std::fabs(middle - keepsSum) <= kGimbalTolerance) {
+        const double h = ((previous[a] - out[a]) - (previous[c] - out[c])) / 2.0;
+        out[a] += h;
+        out[c] -= h;
+    }
+    return flip;
+}

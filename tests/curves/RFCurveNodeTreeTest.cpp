@@ -1,0 +1,344 @@
+#include <gtest/gtest.h>
+
+#include "CurveNodeTestSupport.h"
+
+using namespace curve_node_test;
+using curve_test::At;
+
+namespace {
+
+struct NotifyLog {
+    int calls = 0;
+    uint32_t kinds = 0;
+    static void Listen(RFCurveNode&, const RFCurveNode::ChangeRecord& record, void* userData) {
+        auto* log = static_cast<NotifyLog*>(userData);
+        ++log->calls;
+        log->kinds |= record.kinds;
+    }
+};
+
+}  // namespace
+
+TEST(RFCurveNodeTree, NamesAndTimeWarpUserName) {
+    NodePtr plain(RFCurveNode::Create("Lcl Rotation", Type("Lcl Rotation")));
+    EXPECT_STREQ(plain->GetName(), "Lcl Rotation");
+    EXPECT_TRUE(plain->GetUserName().IsValid());
+    EXPECT_STREQ(plain->GetUserName().Buffer(), "Lcl Rotation");
+    EXPECT_EQ(plain->GetFlags(), 0x60u);
+    EXPECT_EQ(plain->GetLayerOwner(), plain.get());
+
+    NodePtr warp(RFCurveNode::Create("Warp", Type("TimeWarp")));
+    EXPECT_FALSE(warp->GetUserName().IsValid());
+
+    // A shallow copy shares the name record.
+    NodePtr copy(plain->Clone(true, false, false, -1));
+    copy->SetUserName("renamed");
+    EXPECT_STREQ(plain->GetUserName().Buffer(), "renamed");
+    EXPECT_EQ(copy->GetSourceNode(), plain.get());
+}
+
+TEST(RFCurveNodeTree, FindByPathThroughDataTypesAndDepth) {
+    NodePtr root(RFCurveNode::Create("Defaults", nullptr));
+    RFCurveNode* rotation = MakeVectorNode("Rotation channel", Type("Lcl Rotation"), {1, 2, 3});
+    root->AddChild(MakeVectorNode("Lcl Translation", Type("Lcl Translation"), {0, 0, 0}));
+    root->AddChild(rotation);
+    RFCurveNode* deep = root->GetChild(0)->GetChild(1)->FindOrAddChild("Hidden", true);
+
+    EXPECT_EQ(root->FindByPath("R/X"), rotation->GetChild(0));
+    EXPECT_EQ(root->FindByPath("r/z"), nullptr);  // the letters are exact, names ignore case
+    EXPECT_EQ(root->FindByPath("rotation CHANNEL/z"), rotation->GetChild(2));
+    // A name that exists only deeper is found depth-first, first child first.
+    EXPECT_EQ(root->FindByPath("Hidden"), deep);
+    EXPECT_EQ(root->FindByPath("X"), root->GetChild(0)->GetChild(0));
+    EXPECT_EQ(root->FindByPath("R/W"), nullptr);
+    EXPECT_EQ(root->FindByPath(nullptr), nullptr);
+    EXPECT_EQ(root->FindByDataType(Type("Lcl Rotation")), rotation);
+}
+
+TEST(RFCurveNodeTree, SortedInsertionGoesBeforeNamesakes) {
+    NodePtr node(RFCurveNode::Create("parent", nullptr));
+    node->AddChild(RFCurveNode::Create("a", nullptr));
+    node->AddChild(RFCurveNode::Create("B", nullptr));
+    node->AddChild(RFCurveNode::Create("c", nullptr));
+    RFCurveNode* b = RFCurveNode::Create("b", nullptr);
+    EXPECT_EQ(node->InsertChildSorted(b), 1);
+    EXPECT_EQ(node->GetChild(1), b);
+    EXPECT_EQ(b->GetParent(), node.get());
+    EXPECT_EQ(node->InsertChildSorted(RFCurveNode::Create("z", nullptr)), 4);
+    EXPECT_EQ(node->GetChildIndexByName("C"), 3);
+}
+
+TEST(RFCurveNodeTree, LayerTypesAddAndRemoveTheWChannel) {
+    NodePtr node(MakeVectorNode("R", Type("Lcl Rotation"), {0, 0, 0}));
+    ChannelCurve(*node, 0).SetCurveSelected(true);
+    RFCurveNode owner("owner");
+    node->SetLayerType(RFCurveNode::LayerQuaternion, &owner);
+    ASSERT_EQ(node->GetChildCount(), 4);
+    RFCurveNode* w = node->GetChild(3);
+    EXPECT_STREQ(w->GetName(), "W");
+    EXPECT_EQ(w->GetDataType(), &RDataType::Number());
+    ASSERT_NE(w->GetCurve(), nullptr);
+    EXPECT_EQ(w->GetCurve()->GetKeyCount(), 0);
+    EXPECT_TRUE(w->GetCurve()->IsCurveSelected());
+    EXPECT_EQ(w->GetLayerOwner(), &owner);
+
+    double identity[4] = {9, 9, 9, 9};
+    EXPECT_EQ(node->GetLayerIdentity(identity), 4);
+    EXPECT_EQ(identity[3], 1.0);
+
+    node->SetLayerType(RFCurveNode::LayerRotation);
+    EXPECT_EQ(node->GetChildCount(), 3);
+
+    NodePtr two(RFCurveNode::Create("UV", nullptr));
+    two->AddChild(MakeLeaf("U", 0));
+    two->AddChild(MakeLeaf("V", 0));
+    two->SetLayerType(RFCurveNode::LayerQuaternion);
+    EXPECT_EQ(two->GetChildCount(), 2);
+
+    NodePtr scaling(MakeVectorNode("S", nullptr, {1, 1, 1}, RFCurveNode::LayerMultiplicative));
+    EXPECT_EQ(scaling->GetLayerIdentity(identity), 3);
+    EXPECT_EQ(identity[0], 1.0);
+    EXPECT_EQ(identity[2], 1.0);
+}
+
+TEST(RFCurveNodeTree, LayerChainStaysSortedAndTakesIdentityDefaults) {
+    NodePtr node(MakeVectorNode("S", nullptr, {2, 3, 4}, RFCurveNode::LayerMultiplicative));
+    float red[3] = {1, 0, 0};
+    ChannelCurve(*node, 1).SetColor(red);
+    node->AddLayer(0);
+    EXPECT_EQ(node->GetNextLayer(), nullptr);
+    node->AddLayer(5);
+    node->AddLayer(3);
+    node->AddLayer(3);
+    node->AddLayer(-2);  // below the base: refused, the chain stays sorted
+    RFCurveNode* three = node->GetNextLayer();
+    ASSERT_NE(three, nullptr);
+    EXPECT_EQ(three->GetLayerID(), 3);
+    ASSERT_NE(three->GetNextLayer(), nullptr);
+    EXPECT_EQ(three->GetNextLayer()->GetLayerID(), 5);
+    EXPECT_EQ(three->GetNextLayer()->GetNextLayer(), nullptr);
+    EXPECT_EQ(node->FindLayer(5), three->GetNextLayer());
+    EXPECT_EQ(node->FindLayer(4), nullptr);
+    EXPECT_EQ(node->FindLayer(0), node.get());
+
+    EXPECT_EQ(three->GetLayerOwner(), node.get());
+    EXPECT_EQ(three->GetChild(1)->GetLayerOwner(), node->GetChild(1));
+    EXPECT_EQ(three->GetChild(1)->GetLayerID(), 3);
+    EXPECT_EQ(ChannelCurve(*three, 1).GetDefaultValue(), 1.0f);
+    float rgb[3];
+    ChannelCurve(*three, 1).GetColor(rgb);
+    EXPECT_EQ(rgb[1], 0.0f);
+
+    node->SetFlag(RFCurveNode::FlagLayeringEnabled, false);
+    EXPECT_EQ(node->CreateLayer(7, false), nullptr);
+    EXPECT_EQ(node->GetEffectiveLayerID(7), 0);
+}
+
+TEST(RFCurveNodeTree, SetCurveAndTimeWarpWithTheHeldObjectChangeNothing) {
+    NodePtr node(MakeLeaf("X", 4));
+    NotifyLog log;
+    node->AddListener(&NotifyLog::Listen, &log);
+    RFCurve* held = node->GetCurve();
+    EXPECT_EQ(node->SetCurve(held, true), nullptr);
+    EXPECT_EQ(node->GetCurve(), held);
+    EXPECT_EQ(held->GetDefaultValue(), 4.0f);
+    EXPECT_EQ(log.calls, 0);
+
+    RFCurve* replacement = RFCurve::Create();
+    EXPECT_EQ(node->SetCurve(replacement, false), held);
+    RFCurve::Destroy(held);
+    EXPECT_EQ(log.kinds, RFCurveNode::ChangeCurveReplaced);
+
+    RFCurveNode* warp = MakeLeaf("warp", 2);
+    EXPECT_TRUE(node->SetTimeWarp(warp));
+    EXPECT_EQ(warp->GetReferenceCount(), 1);
+    EXPECT_TRUE(node->SetTimeWarp(warp));  // no release-then-store of the same node
+    EXPECT_EQ(warp->GetReferenceCount(), 1);
+    EXPECT_EQ(warp->GetCurve()->GetDefaultValue(), 2.0f);
+    EXPECT_EQ(log.calls, 2);
+}
+
+TEST(RFCurveNodeTree, CyclesAreRefused) {
+    NodePtr root(RFCurveNode::Create("root", nullptr));
+    RFCurveNode* child = root->FindOrAddChild("child", false);
+    RFCurveNode* grandchild = child->FindOrAddChild("grandchild", true);
+    EXPECT_EQ(grandchild->AddChild(root.get()), -1);
+    EXPECT_EQ(root->AddChild(root.get()), -1);
+    EXPECT_EQ(root->AddChild(child), -1);  // already a child
+    EXPECT_EQ(root->AddChild(nullptr), -1);
+    // A node cannot warp by itself or by a node whose evaluation reaches it.
+    EXPECT_FALSE(grandchild->SetTimeWarp(grandchild));
+    EXPECT_FALSE(grandchild->SetTimeWarp(root.get()));
+    RFCurveNode* warp = MakeLeaf("warp", 1);
+    ASSERT_TRUE(root->SetTimeWarp(warp));
+    EXPECT_EQ(warp->AddChild(RFCurveNode::Create("loop", nullptr)), 0);
+    EXPECT_EQ(warp->GetChild(0)->AddChild(root.get()), -1);
+    EXPECT_FALSE(grandchild->SetLayer(root.get(), false));
+}
+
+TEST(RFCurveNodeTree, RemovingAChildThatIsNotOwnLeavesTheTreeAlone) {
+    NodePtr first(RFCurveNode::Create("first", nullptr));
+    NodePtr second(RFCurveNode::Create("second", nullptr));
+    RFCurveNode* child = first->FindOrAddChild("child", true);
+    second->RemoveAndDeleteChild(child);
+    EXPECT_EQ(first->GetChild(0), child);
+    EXPECT_EQ(child->GetParent(), first.get());
+    second->RemoveChild(0);
+    second->DeleteChild(3);
+    second->RemoveAndDeleteChild(nullptr);
+
+    first->RemoveAndDeleteChild(child);
+    EXPECT_EQ(first->GetChildCount(), 0);
+
+    // Adopting a child takes it out of its previous parent.
+    RFCurveNode* moved = first->FindOrAddChild("moved", false);
+    second->AddChild(moved);
+    EXPECT_EQ(first->GetChildCount(), 0);
+    EXPECT_EQ(moved->GetParent(), second.get());
+}
+
+TEST(RFCurveNodeTree, DestructionOrderAndSharedTimeWarps) {
+    DestructionLog log;
+    RFCurveNode* root = MakeVectorNode("root", nullptr, {1, 2, 3});
+    log.Watch(*root);
+    for (int i = 0; i < 3; ++i) {
+        log.Watch(*root->GetChild(i));
+    }
+    root->CreateLayer(1, true);
+    log.Watch(*root->GetNextLayer());
+    RFCurveNode* warp = MakeLeaf("warp", 0);
+    log.Watch(*warp);
+    RFCurveNode* other = MakeLeaf("other", 0);
+    ASSERT_TRUE(root->SetTimeWarp(warp));
+    ASSERT_TRUE(other->SetTimeWarp(warp));
+    EXPECT_EQ(warp->GetReferenceCount(), 2);
+
+    RFCurveNode::Destroy(root);
+    // The node first, then its children last to first, then its layer; the shared warp stays.
+    const std::vector<std::string> expected{"root", "Z", "Y", "X", "root"};
+    EXPECT_EQ(log.names, expected);
+    EXPECT_EQ(warp->GetReferenceCount(), 1);
+    RFCurveNode::Destroy(other);
+    EXPECT_EQ(log.names.back(), "warp");
+
+    // A deleted child leaves its parent's array.
+    NodePtr parent(MakeVectorNode("P", nullptr, {0, 0, 0}));
+    RFCurveNode::Destroy(parent->GetChild(1));
+    EXPECT_EQ(parent->GetChildCount(), 2);
+    EXPECT_STREQ(parent->GetChild(1)->GetName(), "Z");
+}
+
+TEST(RFCurveNodeTree, TransformCurvesNeedAllNine) {
+    NodePtr root(RFCurveNode::Create("Defaults", nullptr));
+    root->AddChild(MakeVectorNode("Lcl Translation", Type("Lcl Translation"), {0, 0, 0}));
+    RFCurveNode* rotation = MakeVectorNode("R", nullptr, {0, 0});
+    root->AddChild(rotation);
+    root->AddChild(MakeVectorNode("Lcl Scaling", Type("Lcl Scaling"), {1, 1, 1}));
+    RFCurve* t[3] = {};
+    RFCurve* r[3] = {};
+    RFCurve* s[3] = {};
+    EXPECT_FALSE(root->GetTransformCurves(t, r, s));
+    rotation->AddChild(MakeLeaf("Z", 0));
+    EXPECT_TRUE(root->GetTransformCurves(t, r, s));
+    EXPECT_EQ(r[2], &ChannelCurve(*rotation, 2));
+    EXPECT_EQ(s[0], &ChannelCurve(*root->GetChild(2), 0));
+}
+
+TEST(RFCurveNodeTree, KeysDefaultsAndSpans) {
+    NodePtr node(MakeVectorNode("T", nullptr, {1, 2, 3}));
+    curve_test::AddKeys(ChannelCurve(*node, 1), {{1.0, 0.0f}, {4.0, 1.0f}});
+    curve_test::AddKeys(ChannelCurve(*node, 2), {{-2.0, 0.0f}});
+    node->CreateLayer(1, true);
+    curve_test::AddKeys(ChannelCurve(*node->GetNextLayer(), 0), {{9.0, 0.0f}});
+    EXPECT_EQ(node->GetKeyCount(false), 3);
+    EXPECT_EQ(node->GetKeyCount(true), 4);
+
+    double defaults[3];
+    EXPECT_EQ(node->GetDefaultValues(defaults), defaults + 3);
+    EXPECT_EQ(defaults[2], 3.0);
+    const double replacement[3] = {7, 8, 9};
+    EXPECT_EQ(node->SetDefaultValues(replacement), replacement + 3);
+    EXPECT_EQ(ChannelCurve(*node, 0).GetDefaultValue(), 7.0f);
+
+    RTime start = At(0.0);
+    RTime stop = At(0.0);
+    EXPECT_TRUE(node->GetTimeSpan(start, stop));
+    EXPECT_EQ(start, At(-2.0));
+    EXPECT_EQ(stop, At(4.0));
+    NodePtr empty(MakeVectorNode("E", nullptr, {0}));
+    EXPECT_FALSE(empty->GetTimeSpan(start, stop));
+}
+
+TEST(RFCurveNodeTree, CloneCopiesStructureAndCurvesAsAsked) {
+    NodePtr node(MakeVectorNode("R", Type("Lcl Rotation"), {1, 2, 3}, RFCurveNode::LayerRotation));
+    node->SetRotationOrder(4);
+    node->SetOwnerPropertyLink(77);
+    curve_test::AddKeys(ChannelCurve(*node, 0), {{1.0, 5.0f}});
+
+    NodePtr copy(node->Duplicate(false));
+    EXPECT_STREQ(copy->GetName(), "R");
+    EXPECT_EQ(copy->GetDataType(), Type("Lcl Rotation"));
+    EXPECT_EQ(copy->GetLayerType(), RFCurveNode::LayerRotation);
+    EXPECT_EQ(copy->GetRotationOrder(), 4);
+    EXPECT_EQ(copy->GetOwnerPropertyLink(), 77u);
+    EXPECT_EQ(ChannelCurve(*copy, 0).GetKeyCount(), 1);
+    EXPECT_NE(&ChannelCurve(*copy, 0), &ChannelCurve(*node, 0));
+    EXPECT_EQ(copy->GetChild(2)->GetParent(), copy.get());
+
+    NodePtr empty(node->Clone(false, false, true, 6));
+    EXPECT_EQ(empty->GetLayerID(), 6);
+    EXPECT_EQ(empty->GetChild(0)->GetLayerID(), 6);
+    EXPECT_EQ(empty->GetLayerOwner(), node.get());
+    EXPECT_EQ(ChannelCurve(*empty, 0).GetKeyCount(), 0);
+
+    NodePtr bare(node->Clone(false, false, false, -1));
+    EXPECT_EQ(bare->GetChild(0)->GetCurve(), nullptr);
+    bare->EnsureCurves();
+    EXPECT_NE(bare->GetChild(0)->GetCurve(), nullptr);
+    EXPECT_EQ(bare->GetCurve(), nullptr);
+}
+
+TEST(RFCurveNodeTree, CopyFromMatchesCurvesAndLayerChains) {
+    NodePtr source(MakeVectorNode("T", nullptr, {1, 2, 3}, RFCurveNode::LayerAdditive));
+    curve_test::AddKeys(ChannelCurve(*source, 0), {{1.0, 5.0f}, {2.0, 6.0f}});
+    source->AddLayer(2);
+    source->AddLayer(4);
+    ChannelCurve(*source->FindLayer(4), 2).SetDefaultValue(40);
+
+    NodePtr target(MakeVectorNode("T", nullptr, {0, 0, 0}, RFCurveNode::LayerAdditive));
+    target->AddLayer(3);
+    target->CopyFrom(*source, false);
+    EXPECT_EQ(ChannelCurve(*target, 0).GetKeyCount(), 2);
+    EXPECT_EQ(ChannelCurve(*source, 0).GetKeyCount(), 2);
+    ASSERT_NE(target->FindLayer(2), nullptr);
+    ASSERT_NE(target->FindLayer(4), nullptr);
+    EXPECT_EQ(target->FindLayer(3), nullptr);
+    EXPECT_EQ(ChannelCurve(*target->FindLayer(4), 2).GetDefaultValue(), 40.0f);
+
+    RFCurve* moved = &ChannelCurve(*source, 1);
+    target->CopyFrom(*source, true);
+    EXPECT_EQ(&ChannelCurve(*target, 1), moved);
+    EXPECT_EQ(source->GetChild(1)->GetCurve(), nullptr);
+
+    NodePtr plain(MakeVectorNode("T", nullptr, {0, 0, 0}));
+    target->CopyFrom(*plain, false);
+    EXPECT_EQ(target->GetNextLayer(), nullptr);
+}
+
+TEST(RFCurveNodeTree, ListenersSeeChangesOnlyWhileEnabled) {
+    NodePtr node(MakeVectorNode("R", nullptr, {0, 0, 0}, RFCurveNode::LayerRotation));
+    NotifyLog log;
+    node->AddListener(&NotifyLog::Listen, &log);
+    node->SetNotifyEnabled(false);
+    node->AddLayer(1);
+    node->SetQuaternionInterpolation(true);
+    EXPECT_EQ(log.calls, 0);
+    node->SetNotifyEnabled(true);
+    EXPECT_EQ(log.calls, 1);
+    EXPECT_EQ(log.kinds, RFCurveNode::ChangeLayersChanged);
+    EXPECT_TRUE(node->GetNextLayer()->GetQuaternionInterpolation());
+    EXPECT_GT(node->GetModificationCount(), 0u);
+    node->RemoveListener(&NotifyLog::Listen, &log);
+    node->SetTimeWarp(MakeLeaf("warp", 0));
+    EXPECT_EQ(log.calls, 1);
+}

@@ -1,0 +1,250 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "core/RVector4.h"
+#include "CurveNodeTestSupport.h"
+#include "curves/RTimeWarpRegistry.h"
+#include "curves/RotationContinuity.h"
+
+using namespace curve_node_test;
+using curve_test::At;
+
+namespace {
+
+bool SameRotation(const double a[3], const double b[3], int order) {
+    RMatrix first;
+    RMatrix second;
+    EulerToMatrixInOrder(first, a, order);
+    EulerToMatrixInOrder(second, b, order);
+    return MatrixCompare(first, second, 1e-9) == 0;
+}
+
+}  // namespace
+
+TEST(RotationContinuity, NearestEquivalentAngle) {
+    EXPECT_EQ(NearestEquivalentAngle(350, 0), -10);
+    EXPECT_EQ(NearestEquivalentAngle(10, 350), 370);
+    EXPECT_EQ(NearestEquivalentAngle(180, 0), 180);  // exactly half a turn: unchanged
+    EXPECT_EQ(NearestEquivalentAngle(-540, 0), -180);
+    EXPECT_EQ(NearestEquivalentAngle(725, 0), 5);
+}
+
+TEST(RotationContinuity, EulerFilterStepCases) {
+    const int xyz[3] = {0, 1, 2};
+    double out[3];
+    const double zero[3] = {0, 0, 0};
+
+    const double almostTurn[3] = {0, 0, 359};
+    EXPECT_FALSE(EulerFilterStep(out, almostTurn, zero, xyz));
+    EXPECT_EQ(std::vector<double>(out, out + 3), (std::vector<double>{0, 0, -1}));
+
+    const double previous[3] = {170, 0, 0};
+    const double current[3] = {-170, 0, 0};
+    EXPECT_FALSE(EulerFilterStep(out, current, previous, xyz));
+    EXPECT_EQ(std::vector<double>(out, out + 3), (std::vector<double>{190, 0, 0}));
+
+    double flipped[3] = {180, 180, 180};
+    EXPECT_TRUE(EulerFilterStep(flipped, flipped, zero, xyz));  // out may be current
+    EXPECT_EQ(std::vector<double>(flipped, flipped + 3), (std::vector<double>{0, 0, 0}));
+}
+
+TEST(RotationContinuity, EulerFilterStepGimbalCases) {
+    const int xyz[3] = {0, 1, 2};
+    double out[3];
+    const double previous[3] = {10, 90, 20};
+    const double current[3] = {40, 90, 50};
+    EXPECT_FALSE(EulerFilterStep(out, current, previous, xyz));
+    EXPECT_EQ(std::vector<double>(out, out + 3), (std::vector<double>{10, 90, 20}));
+
+    // At 270 (-90) the sum of the outer angles is kept.
+    const double low[3] = {40, -90, 50};
+    const double lowPrevious[3] = {0, -90, 0};
+    EulerFilterStep(out, low, lowPrevious, xyz);
+    EXPECT_NEAR(out[0] + out[2], 90.0, 1e-9);
+    EXPECT_NEAR(out[0] - out[2], 0.0, 1e-9);
+
+    // Whatever the order, the result is the same rotation; the odd orders keep the sum at
+    // 90 and the difference at 270.
+    for (int order = 0; order <= 10; order += 2) {
+        int axes[3];
+        RotationOrderAxes(axes, order);
+        for (double middle : {90.0, -90.0, 37.0}) {
+            double triple[3];
+            triple[axes[0]] = 40;
+            triple[axes[1]] = middle;
+            triple[axes[2]] = 75;
+            double before[3];
+            before[axes[0]] = -100;
+            before[axes[1]] = middle;
+            before[axes[2]] = 300;
+            EulerFilterStep(out, triple, before, axes);
+            EXPECT_TRUE(SameRotation(out, triple, order)) << "order " << order << " middle " << middle;
+        }
+    }
+}
+
+TEST(RotationContinuity, SphericFormRoundTrips) {
+    const double cases[][3] = {{30, 20, -40}, {-120, 60, 10}, {0, 0, 0}, {170, -80, 85}};
+    for (const auto& angles : cases) {
+        RMatrix rotation;
+        SphericToMatrix(rotation, angles);
+        double back[3];
+        MatrixToSpheric(back, rotation);
+        for (int i = 0; i < 3; ++i) {
+            EXPECT_NEAR(back[i], angles[i], 1e-9);
+        }
+    }
+    RMatrix reversed;
+    const double half[3] = {0, 0, 180};
+    SphericToMatrix(reversed, half);
+    double back[3];
+    MatrixToSpheric(back, reversed);
+    EXPECT_EQ(std::vector<double>(back, back + 3), (std::vector<double>{180, 180, 180}));
+
+    // Euler orders go through the axis table: angles stay on their own channels.
+    const double angles[3] = {10, 20, 30};
+    for (int order = 0; order <= 10; order += 2) {
+        RMatrix rotation;
+        EulerToMatrixInOrder(rotation, angles, order);
+        double result[3];
+        MatrixToEulerInOrder(result, rotation, order);
+        for (int i = 0; i < 3; ++i) {
+            EXPECT_NEAR(result[i], angles[i], 1e-9) << "order " << order;
+        }
+    }
+}
+
+TEST(RotationContinuity, VectorFunctions) {
+    const double a[3] = {1, 2, 3};
+    const double b[3] = {5, 6, 7};
+    double out[3];
+    VectorLerpN(out, a, b, 0.0, 3);
+    EXPECT_EQ(std::vector<double>(out, out + 3), std::vector<double>(a, a + 3));
+    VectorLerpN(out, a, b, 1.0, 3);
+    EXPECT_EQ(std::vector<double>(out, out + 3), std::vector<double>(b, b + 3));
+    VectorAddN(out, a, b, 3);
+    EXPECT_EQ(out[2], 10.0);
+    VectorScaleN(out, out, 0.5, 3);
+    EXPECT_EQ(out[2], 5.0);
+    RVector3 sum;
+    Vector3Add(sum, RVector3(1, 2, 3), RVector3(1, 1, 1));
+    EXPECT_EQ(sum.z, 4.0);
+}
+
+TEST(RotationContinuity, FilterEulerUsesTheNodesOrder) {
+    NodePtr node(MakeVectorNode("R", nullptr, {0, 0, 0}, RFCurveNode::LayerRotation));
+    double correction[3];
+    const double current[3] = {-170, 0, 0};
+    const double previous[3] = {170, 0, 0};
+    EXPECT_FALSE(node->FilterEuler(correction, current, previous));
+    EXPECT_EQ(std::vector<double>(correction, correction + 3), (std::vector<double>{360, 0, 0}));
+
+    // Order ZXY (axes 2, 0, 1): the flipped triple turns X round (the middle axis).
+    node->SetRotationOrder(8);
+    int axes[3];
+    RotationOrderAxes(axes, 8);
+    const double triple[3] = {30, 100, 60};
+    double other[3];
+    other[axes[0]] = triple[axes[0]] + 180;
+    other[axes[1]] = 180 - triple[axes[1]];
+    other[axes[2]] = triple[axes[2]] + 180;
+    ASSERT_TRUE(SameRotation(triple, other, 8));
+    EXPECT_TRUE(node->FilterEuler(correction, other, triple));
+    double corrected[3];
+    for (int i = 0; i < 3; ++i) {
+        corrected[i] = correction[i] + (i == axes[1] ? -other[i] : other[i]);
+        EXPECT_NEAR(corrected[i], triple[i], 1e-9) << i;
+    }
+
+    node->SetRotationOrder(RFCurveNode::kSphericXYZ);
+    EXPECT_FALSE(node->FilterEuler(correction, other, triple));
+}
+
+TEST(RotationContinuity, PreviousKeyTimesAndContinuousKeys) {
+    NodePtr node(MakeVectorNode("R", nullptr, {0, 0, 0}, RFCurveNode::LayerRotation));
+    curve_test::AddKeys(ChannelCurve(*node, 0), {{1.0, 170.0f}});
+    curve_test::AddKeys(ChannelCurve(*node, 2), {{2.0, 0.0f}});
+    RTime previous;
+    node->FindPreviousKeyTime(previous, At(1.0));
+    EXPECT_EQ(previous, At(1.0));  // at the first key: the time itself
+    node->FindPreviousKeyTime(previous, At(3.0));
+    EXPECT_EQ(previous, At(2.0));
+    const uint8_t mask[3] = {1, 1, 0};
+    node->FindPreviousKeyTime(previous, At(3.0), mask, 3);
+    EXPECT_EQ(previous, At(1.0));
+
+    ChannelCurve(*node, 2).RemoveKey(0);
+    ChannelCurve(*node, 2).SetDefaultValue(0);
+    double out[3];
+    const double values[3] = {-170, 0, 0};
+    node->SetKeysContinuous(out, values, At(2.0));
+    EXPECT_EQ(std::vector<double>(out, out + 3), (std::vector<double>{190, 0, 0}));
+
+    const double keys[6] = {-170, 0, 0, 99, 98, 97};
+    EXPECT_EQ(node->AddKeyValues(At(2.0), keys, true), keys + 3);
+    EXPECT_EQ(ChannelCurve(*node, 0).GetKey(1).GetValue(), 190.0f);
+    EXPECT_EQ(ChannelCurve(*node, 2).GetKeyCount(), 1);
+    // A time before the last key keeps the keys in order.
+    EXPECT_EQ(node->AddKeyValues(At(0.5), keys + 3, false), keys + 6);
+    EXPECT_EQ(ChannelCurve(*node, 0).GetKey(0).GetTime(), At(0.5));
+    EXPECT_EQ(ChannelCurve(*node, 0).GetKeyCount(), 3);
+
+    // A node that is not a rotation takes its values as they are.
+    NodePtr leaf(MakeLeaf("leaf", 0));
+    leaf->SetKeysContinuous(out, values, At(2.0));
+    EXPECT_EQ(out[0], -170.0);
+}
+
+TEST(RotationContinuity, ReplaceSpanJoinsRotationsByWholeTurns) {
+    NodePtr target(MakeVectorNode("R", nullptr, {0, 0, 0}, RFCurveNode::LayerRotation));
+    curve_test::AddKeys(ChannelCurve(*target, 0), {{0.0, 350.0f}, {1.0, 360.0f}, {2.0, 370.0f}, {3.0, 380.0f}});
+    NodePtr source(MakeVectorNode("R", nullptr, {0, 0, 0}, RFCurveNode::LayerRotation));
+    curve_test::AddKeys(ChannelCurve(*source, 0), {{1.0, 0.0f}, {1.5, 5.0f}, {2.0, 10.0f}});
+    EXPECT_TRUE(target->ReplaceSpan(*source, At(1.0), At(2.0), true, false));
+    const RFCurve& x = ChannelCurve(*target, 0);
+    ASSERT_EQ(x.GetKeyCount(), 5);
+    EXPECT_FLOAT_EQ(x.GetKey(2).GetValue(), 365.0f);
+    EXPECT_FLOAT_EQ(x.GetKey(3).GetValue(), 370.0f);
+
+    // Other nodes copy curve by curve; a quaternion takes this node's magnitudes.
+    NodePtr plain(MakeVectorNode("T", nullptr, {0, 0, 0}));
+    NodePtr plainSource(MakeVectorNode("T", nullptr, {0, 0, 0}));
+    curve_test::AddKeys(ChannelCurve(*plainSource, 1), {{1.0, 4.0f}});
+    EXPECT_TRUE(plain->ReplaceSpan(*plainSource, At(0.0), At(2.0), true, true));
+    EXPECT_EQ(ChannelCurve(*plain, 1).EvaluateAt(At(1.0)), 4.0f);
+    EXPECT_FALSE(plain->ReplaceSpan(*plain, At(0.0), At(2.0), true, true));
+
+    NodePtr quaternion(MakeVectorNode("Q", nullptr, {0, 0, 0, 2}, RFCurveNode::LayerQuaternion));
+    NodePtr unit(MakeVectorNode("Q", nullptr, {0, 0, 0, 1}, RFCurveNode::LayerQuaternion));
+    curve_test::AddKeys(ChannelCurve(*unit, 3), {{1.0, 1.0f}});
+    EXPECT_TRUE(quaternion->ReplaceSpan(*unit, At(0.0), At(2.0), true, true));
+    EXPECT_FLOAT_EQ(ChannelCurve(*quaternion, 3).EvaluateAt(At(1.0)), 2.0f);
+}
+
+TEST(RotationContinuity, TimeWarpRegistry) {
+    SetTimeWarpList(nullptr);
+    EXPECT_EQ(FindTimeWarp(1), nullptr);
+    int id = 42;
+    RFCurveNode warp("warp", Type("TimeWarp"));
+    EXPECT_FALSE(FindTimeWarpId(nullptr, id));
+    EXPECT_FALSE(FindTimeWarpId(&warp, id));
+
+    RIntMap list(8);
+    SetTimeWarpList(&list);
+    EXPECT_EQ(FindTimeWarp(1), nullptr);
+    RFCurveNode other("other");
+    EXPECT_EQ(AddTimeWarpToList(list, 7, &warp), 0);
+    EXPECT_EQ(AddTimeWarpToList(list, -3, &other), 0);
+    EXPECT_EQ(AddTimeWarpToList(list, 9, nullptr), -1);
+    EXPECT_EQ(FindTimeWarp(7), &warp);
+    EXPECT_EQ(FindTimeWarp(-3), &other);
+    EXPECT_EQ(FindTimeWarp(8), nullptr);
+    EXPECT_TRUE(FindTimeWarpId(&other, id));
+    EXPECT_EQ(id, -3);
+    RFCurveNode stranger("stranger");
+    EXPECT_FALSE(FindTimeWarpId(&stranger, id));
+    EXPECT_EQ(id, -3);
+    SetTimeWarpList(nullptr);
+    EXPECT_EQ(GetTimeWarpList(), nullptr);
+}
