@@ -135,8 +135,8 @@ TEST(RFCurveNodeTree, LayerChainStaysSortedAndTakesIdentityDefaults) {
 }
 
 TEST(RFCurveNodeTree, SetCurveAndTimeWarpWithTheHeldObjectChangeNothing) {
+    NotifyLog log;  // outlives the node, which notifies its listeners as it dies
     NodePtr node(MakeLeaf("X", 4));
-    NotifyLog log;
     node->AddListener(&NotifyLog::Listen, &log);
     RFCurve* held = node->GetCurve();
     EXPECT_EQ(node->SetCurve(held, true), nullptr);
