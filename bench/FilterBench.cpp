@@ -1,0 +1,150 @@
+// Benchmarks of the key filters on dense curves (motion capture gives a key per frame on every
+// channel). Each pass must be linear or n log n in the key count: compare the keys-per-second
+// figures of the 10,000 and 100,000-key cases, which must stay close.
+//
+// Sections: constant key reduction, key synchronization, unroll, gimbal killer. Further filters add their own
+// section (or a file of their own to the filter_bench program).
+
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <memory>
+
+#include "curves/RFCurve.h"
+#include "curves/RFCurveFilterConstantKeyReducer.h"
+#include "curves/RFCurveFilterGimbleKiller.h"
+#include "curves/RFCurveFilterKeySync.h"
+#include "curves/RFCurveFilterUnroll.h"
+#include "curves/RFCurveNode.h"
+
+namespace {
+
+constexpr int64_t kFrame = RTime::kTicksPerSecond / 30;
+
+struct NodeDeleter {
+    void operator()(RFCurveNode* node) const { RFCurveNode::Destroy(node); }
+};
+using NodePtr = std::unique_ptr<RFCurveNode, NodeDeleter>;
+
+// One Cubic key per frame with the values the function gives, automatic or flat user tangents.
+template <typename Values>
+void FillCurve(RFCurve& curve, int keyCount, uint32_t tangentMode, Values values) {
+    curve.BeginBulkKeys(keyCount);
+    for (int i = 0; i < keyCount; ++i) {
+        curve.GetKey(i).Set(RTime(i * kFrame), static_cast<float>(values(i)), RCurveKey::Cubic, tangentMode,
+                            0.0f, 0.0f, 0, RCurveKey::kDefaultWeight, RCurveKey::kDefaultWeight, 0.0f, 0.0f);
+    }
+    curve.EndBulkKeys(keyCount);
+}
+
+void ReportKeys(benchmark::State& state, int keyCount) {
+    state.SetItemsProcessed(state.iterations() * keyCount);
+    state.counters["keys"] = keyCount;
+}
+
+// ---- Constant key reduction ------------------------------------------------------------------
+
+// Plateaus of four equal keys: a run every four keys, each losing its two inner keys, the
+// case where removing runs one by one would move the rest of the curve every time.
+void BM_ConstantKeyReducerPlateaus(benchmark::State& state) {
+    const int keyCount = static_cast<int>(state.range(0));
+    RFCurve curve;
+    RFCurveFilterConstantKeyReducer reducer;
+    for (auto _ : state) {
+        state.PauseTiming();
+        FillCurve(curve, keyCount, RCurveKey::User, [](int i) { return i / 4; });
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(reducer.Apply(curve));
+    }
+    ReportKeys(state, keyCount);
+}
+BENCHMARK(BM_ConstantKeyReducerPlateaus)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+// A wavy curve with automatic tangents: every key is examined, none goes.
+void BM_ConstantKeyReducerNothingToRemove(benchmark::State& state) {
+    const int keyCount = static_cast<int>(state.range(0));
+    RFCurve curve;
+    FillCurve(curve, keyCount, RCurveKey::Auto, [](int i) { return std::sin(i * 0.1) * 10.0; });
+    RFCurveFilterConstantKeyReducer reducer;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(reducer.Apply(curve));
+    }
+    ReportKeys(state, keyCount);
+}
+BENCHMARK(BM_ConstantKeyReducerNothingToRemove)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+// ---- Key synchronization ---------------------------------------------------------------------
+
+// Two curves keyed on alternate frames: every key of each becomes a new key of the other.
+void BM_KeySyncInterleaved(benchmark::State& state) {
+    const int keyCount = static_cast<int>(state.range(0));
+    RFCurve even;
+    RFCurve odd;
+    RFCurve* curves[] = {&even, &odd};
+    RFCurveFilterKeySync sync;
+    for (auto _ : state) {
+        state.PauseTiming();
+        FillCurve(even, keyCount / 2, RCurveKey::Auto, [](int i) { return std::sin(i * 0.2); });
+        FillCurve(odd, keyCount / 2, RCurveKey::Auto, [](int i) { return std::cos(i * 0.2); });
+        for (int i = 0; i < keyCount / 2; ++i) {
+            odd.GetKey(i).SetTime(RTime((2 * i + 1) * kFrame));
+            even.GetKey(i).SetTime(RTime(2 * i * kFrame));
+        }
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(sync.Apply(curves, 2));
+    }
+    ReportKeys(state, keyCount);
+}
+BENCHMARK(BM_KeySyncInterleaved)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+// ---- Rotation filters ------------------------------------------------------------------------
+
+// A rotation node whose Z channel spins 7 degrees a frame, wrapped into [-180, 180) as
+// sampled Euler angles come, while X and Y sway.
+NodePtr MakeSpinningRotation() {
+    NodePtr node(RFCurveNode::Create("R", nullptr, RFCurveNode::LayerRotation));
+    static const char* const kNames[] = {"X", "Y", "Z"};
+    for (const char* name : kNames) {
+        RFCurveNode* child = RFCurveNode::Create(name, nullptr);
+        child->SetCurve(RFCurve::Create());
+        node->AddChild(child);
+    }
+    return node;
+}
+
+void FillSpin(RFCurveNode& node, int keyCount) {
+    FillCurve(*node.GetChild(0)->GetCurve(), keyCount, RCurveKey::Auto, [](int i) { return 20.0 * std::sin(i * 0.01); });
+    FillCurve(*node.GetChild(1)->GetCurve(), keyCount, RCurveKey::Auto, [](int i) { return 15.0 * std::cos(i * 0.013); });
+    FillCurve(*node.GetChild(2)->GetCurve(), keyCount, RCurveKey::Auto,
+              [](int i) { return std::fmod(i * 7.0, 360.0) - 180.0; });
+}
+
+void BM_Unroll(benchmark::State& state) {
+    const int keyCount = static_cast<int>(state.range(0));
+    NodePtr node = MakeSpinningRotation();
+    RFCurveFilterUnroll unroll;
+    for (auto _ : state) {
+        state.PauseTiming();
+        FillSpin(*node, keyCount);
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(unroll.Apply(*node, false));
+    }
+    ReportKeys(state, keyCount);
+}
+BENCHMARK(BM_Unroll)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+void BM_GimbleKiller(benchmark::State& state) {
+    const int keyCount = static_cast<int>(state.range(0));
+    NodePtr node = MakeSpinningRotation();
+    RFCurveFilterGimbleKiller killer;
+    for (auto _ : state) {
+        state.PauseTiming();
+        FillSpin(*node, keyCount);
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(killer.Apply(*node, false));
+    }
+    ReportKeys(state, keyCount);
+}
+BENCHMARK(BM_GimbleKiller)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+}  // namespace

@@ -1,0 +1,183 @@
+#include "curves/RFCurveFilterUnroll.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "core/EulerAngles.h"
+#include "core/RMatrix.h"
+#include "curves/RAnimationSettings.h"
+#include "curves/RFCurve.h"
+#include "curves/RFCurveFilterKeySync.h"
+#include "curves/RFCurveFilterSupport.h"
+#include "curves/RFCurveNode.h"
+#include "curves/RotationContinuity.h"
+
+namespace {
+
+const char* const kMessages[] = {"No key", "Left unchanged", "Need rotation curvenode", "Unexepected"};
+
+constexpr int kErrorNoKey = 0;
+constexpr int kErrorNotRotation = 2;
+
+const char kNotRotationText[] = "Unroll Filter, Works only on rotation CurveNodes.";
+const char kNoKeyText[] = "Unroll Filter, No key to be filtered.";
+
+constexpr double kGimbalTolerance = 1e-6;
+constexpr double kDegreesPerRadian = 57.29577951308232;
+
+double SquaredDistance(const double a[3], const double b[3]) {
+    double sum = 0.0;
+    for (int i = 0; i < 3; ++i) {
+        sum += (a[i] - b[i]) * (a[i] - b[i]);
+    }
+    return sum;
+}
+
+// Spheric angles have no second triple for the same orientation; only the gimbal cases of the
+// middle angle are evened out against the previous key.
+void EvenOutSphericGimbal(double angles[3], const double previous[3]) {
+    const double middle = std::fmod(std::fmod(angles[1], 360.0) + 360.0, 360.0);
+    if (std::fabs(middle - 90.0) <= kGimbalTolerance) {
+        const double h = ((previous[0] - angles[0]) + (previous[2] - angles[2])) / 2.0;
+        angles[0] += h;
+        angles[2] += h;
+    } else if (std::fabs(middle - 270.0) <= kGimbalTolerance) {
+        const double h = ((previous[0] - angles[0]) - (previous[2] - angles[2])) / 2.0;
+        angles[0] += h;
+        angles[2] -= h;
+    }
+}
+
+// The squared rotation angle (degrees) between two XYZ orientations over their squared Euler
+// distance: small when the Euler angles travel far for little rotation.
+double PathRatio(const double previous[3], const double current[3]) {
+    const double distance = SquaredDistance(previous, current);
+    if (distance <= 2.220446049250313e-16) {
+        return 100.0;
+    }
+    RMatrix a;
+    RMatrix b;
+    EulerXYZToMatrix(a, previous[0], previous[1], previous[2]);
+    EulerXYZToMatrix(b, current[0], current[1], current[2]);
+    // The trace of the relative rotation a^T b.
+    double trace = 0.0;
+    for (int r = 0; r < 3; ++r) {
+        for (int c = 0; c < 3; ++c) {
+            trace += a[r][c] * b[r][c];
+        }
+    }
+    const double quarter = (trace + 1.0) / 4.0;
+    const double root = quarter > 1e-10 ? std::sqrt(std::min(quarter, 1.0)) : 0.0;
+    const double angle = 2.0 * std::acos(root) * kDegreesPerRadian;
+    return angle * angle / distance;
+}
+
+}  // namespace
+
+RFCurveFilterUnroll::RFCurveFilterUnroll() : RFCurveFilter("Unroll Filter", kMessages, 4) {
+    RFCurveFilterUnroll::Reset();
+}
+
+void RFCurveFilterUnroll::Reset() {
+    precision_ = GetUnrollPrecision();
+    path_ = GetUnrollPath();
+    RFCurveFilter::Reset();
+}
+
+bool RFCurveFilterUnroll::Apply(RFCurve& /*curve*/) {
+    return Fail(kErrorNotRotation, kNotRotationText);
+}
+
+bool RFCurveFilterUnroll::Apply(RFCurve* const* curves, int count) {
+    if (count != 3 || curves == nullptr) {
+        return Fail(kErrorNotRotation, kNotRotationText);
+    }
+    TemporaryRotationNode node(curves);
+    if (!node.IsComplete()) {
+        return Fail(kErrorNotRotation, kNotRotationText);
+    }
+    return Apply(node.Get(), false);
+}
+
+bool RFCurveFilterUnroll::Apply(RFCurveNode& node, bool /*recursive*/) {
+    if (node.GetChildCount() != 3 || node.GetLayerType() != RFCurveNode::LayerRotation) {
+        return Fail(kErrorNotRotation, kNotRotationText);
+    }
+    RFCurve* curves[3];
+    for (int i = 0; i < 3; ++i) {
+        curves[i] = node.GetChild(i)->GetCurve();
+        if (curves[i] == nullptr) {
+            return Fail(kErrorNotRotation, kNotRotationText);
+        }
+    }
+    if (node.GetKeyCount(false) == 0) {
+        return Fail(kErrorNoKey, kNoKeyText);
+    }
+
+    // The span: the filter's, narrowed to the keys of the three curves.
+    RTime start(kSpanStop);
+    RTime stop(kSpanStart);
+    for (const RFCurve* curve : curves) {
+        if (curve->GetKeyCount() > 0) {
+            start = std::min(start, curve->GetKey(0).GetTime());
+            stop = std::max(stop, curve->GetKey(curve->GetKeyCount() - 1).GetTime());
+        }
+    }
+    start = std::max(start, GetStartTime());
+    stop = std::min(stop, GetStopTime());
+
+    TemporaryNodeCopy work(node.Duplicate(true));
+    RFCurve* workCurves[3];
+    for (int i = 0; i < 3; ++i) {
+        workCurves[i] = work->GetChild(i)->GetCurve();
+    }
+    RFCurveFilterKeySync sync;
+    if (sync.IsNeeded(workCurves, 3)) {
+        sync.SetSpan(GetStartTime(), GetStopTime());
+        sync.Apply(workCurves, 3);
+    }
+
+    const RFCurve& x = *workCurves[0];
+    const int first = static_cast<int>(x.FindKeyIndex(start));
+    const int last = std::min(static_cast<int>(x.FindKeyIndex(stop)), x.GetKeyCount() - 1);
+    if (first < 0 || start > stop) {
+        return Fail(kErrorNoKey, kNoKeyText);
+    }
+
+    const int order = node.GetRotationOrder();
+    int axes[3];
+    RotationOrderAxes(axes, order);
+    double previous[3] = {0.0, 0.0, 0.0};
+    if (first > 0) {
+        for (int c = 0; c < 3; ++c) {
+            previous[c] = workCurves[c]->GetKey(first).GetValue();
+        }
+    }
+    for (int k = first; k <= last; ++k) {
+        double angles[3];
+        for (int c = 0; c < 3; ++c) {
+            angles[c] = workCurves[c]->GetKey(k).GetValue();
+        }
+        if (order == kRotationOrderSphericXYZ) {
+            EvenOutSphericGimbal(angles, previous);
+        } else {
+            EulerFilterStep(angles, angles, previous, axes);
+        }
+        for (int c = 0; c < 3; ++c) {
+            workCurves[c]->GetKey(k).SetValue(static_cast<float>(angles[c]));
+        }
+        // A key reached by far more Euler travel than rotation lets the next key stand.
+        if (path_ && PathRatio(previous, angles) < precision_) {
+            ++k;
+        }
+        std::copy(angles, angles + 3, previous);
+    }
+    for (RFCurve* curve : workCurves) {
+        curve->ResetCache();
+    }
+
+    if (first != last) {
+        TakeOverRotationSpan(node, *work, GetStartTime(), GetStopTime());
+    }
+    return true;
+}

@@ -1,0 +1,357 @@
+// The key-filter base, the constant key reducer, the key synchronizer and the time shift.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "curves/RFCurveFilter.h"
+#include "curves/RFCurveFilterConstantKeyReducer.h"
+#include "curves/RFCurveFilterKeySync.h"
+#include "curves/RFCurveFilterTimeShiftAndScale.h"
+#include "CurveNodeTestSupport.h"
+#include "CurveTestSupport.h"
+
+using namespace curve_test;
+using namespace curve_node_test;
+
+namespace {
+
+struct CurveDeleter {
+    void operator()(RFCurve* curve) const { RFCurve::Destroy(curve); }
+};
+using CurvePtr = std::unique_ptr<RFCurve, CurveDeleter>;
+
+CurvePtr MakeCurve(std::initializer_list<std::pair<double, float>> keys,
+                   uint32_t interpolation = RCurveKey::Cubic, uint32_t tangentMode = RCurveKey::User) {
+    CurvePtr curve(RFCurve::Create());
+    AddKeys(*curve, keys, interpolation, tangentMode);
+    return curve;
+}
+
+std::vector<double> KeyTimes(const RFCurve& curve) {
+    std::vector<double> times;
+    for (int k = 0; k < curve.GetKeyCount(); ++k) {
+        times.push_back(curve.GetKey(k).GetTime().ToSeconds());
+    }
+    return times;
+}
+
+// Records the curves it is applied to, by their default value.
+class RecordingFilter : public RFCurveFilter {
+public:
+    RecordingFilter() : RFCurveFilter("Recording", kMessages, 1) { Reset(); }
+    using RFCurveFilter::Apply;
+    bool Apply(RFCurve& curve) override {
+        visited.push_back(curve.GetDefaultValue());
+        return true;
+    }
+    std::vector<float> visited;
+
+private:
+    static constexpr const char* kMessages[] = {"No key"};
+};
+
+}  // namespace
+
+// ---- Base ------------------------------------------------------------------------------------
+
+TEST(RFCurveFilterTest, FreshFiltersSpanTheWholeTimeLine) {
+    RFCurveFilterConstantKeyReducer reducer;
+    RFCurveFilterKeySync sync;
+    RFCurveFilterTimeShiftAndScale shift;
+    for (const RFCurveFilter* filter : std::initializer_list<const RFCurveFilter*>{&reducer, &sync, &shift}) {
+        EXPECT_EQ(filter->GetStartTime().GetTicks(), -9223372036854775807LL);
+        EXPECT_EQ(filter->GetStopTime().GetTicks(), 9223372036854775807LL);
+    }
+    EXPECT_STREQ(reducer.GetName(), "Constant Key Reducer");
+    EXPECT_STREQ(sync.GetName(), "FCurve Key Synchronizer");
+    EXPECT_STREQ(shift.GetName(), "TimeShiftAndScaleFilter");
+}
+
+TEST(RFCurveFilterTest, SpanKeyIndexes) {
+    RecordingFilter filter;
+    CurvePtr empty(RFCurve::Create());
+    EXPECT_EQ(filter.GetFirstKeyIndex(*empty), -1);
+    EXPECT_EQ(filter.GetLastKeyIndex(*empty), -1);
+
+    CurvePtr curve = MakeCurve({{0, 0}, {1, 0}, {2, 0}, {3, 0}, {4, 0}});
+    EXPECT_EQ(filter.GetFirstKeyIndex(*curve), 0);
+    EXPECT_EQ(filter.GetLastKeyIndex(*curve), 5);
+    EXPECT_EQ(filter.GetLastKeyIndexInKeys(*curve), 4);
+    filter.SetSpan(At(1.5), At(2.5));
+    EXPECT_EQ(filter.GetFirstKeyIndex(*curve), 0);  // the key just before the start
+    EXPECT_EQ(filter.GetLastKeyIndex(*curve), 3);
+    filter.SetSpan(At(2), At(3));
+    EXPECT_EQ(filter.GetFirstKeyIndex(*curve), 1);
+    EXPECT_EQ(filter.GetLastKeyIndex(*curve), 4);
+}
+
+TEST(RFCurveFilterTest, NodeFormsVisitChildrenBeforeTheirOwnCurve) {
+    NodePtr root(MakeLeaf("root", 1.0f));
+    RFCurveNode* child = MakeLeaf("child", 2.0f);
+    child->AddChild(MakeLeaf("grandchild", 3.0f));
+    root->AddChild(child);
+    root->AddChild(RFCurveNode::Create("empty", nullptr));
+    root->AddChild(MakeLeaf("last", 4.0f));
+
+    RecordingFilter filter;
+    filter.Apply(*root, true);
+    EXPECT_EQ(filter.visited, (std::vector<float>{3.0f, 2.0f, 4.0f, 1.0f}));
+    filter.visited.clear();
+    filter.Apply(*root, false);
+    EXPECT_EQ(filter.visited, (std::vector<float>{1.0f}));
+    EXPECT_TRUE(filter.IsNeeded(*root, true));
+}
+
+// ---- Constant key reducer ----------------------------------------------------------------------
+
+TEST(RFCurveFilterConstantKeyReducerTest, FlatCurveLosesEveryKey) {
+    for (uint32_t interpolation : {RCurveKey::Cubic, RCurveKey::Linear}) {
+        CurvePtr curve = MakeCurve({{0, 7}, {1, 7}, {2, 7}, {3, 7}, {4, 7}}, interpolation);
+        RFCurveFilterConstantKeyReducer reducer;
+        EXPECT_TRUE(reducer.Apply(*curve));
+        EXPECT_EQ(curve->GetKeyCount(), 0);
+        EXPECT_FLOAT_EQ(curve->GetDefaultValue(), 7.0f);
+    }
+    CurvePtr curve = MakeCurve({{0, 7}, {1, 7}, {2, 7}, {3, 7}, {4, 7}});
+    RFCurveFilterConstantKeyReducer reducer;
+    reducer.SetKeepEndKeys(true);
+    EXPECT_TRUE(reducer.Apply(*curve));
+    EXPECT_EQ(KeyTimes(*curve), (std::vector<double>{0, 4}));
+}
+
+TEST(RFCurveFilterConstantKeyReducerTest, RunsKeepTheirEndKeys) {
+    CurvePtr curve = MakeCurve({{0, 1}, {1, 1}, {2, 1}, {3, 5}, {4, 5}, {5, 5}});
+    RFCurveFilterConstantKeyReducer reducer;
+    EXPECT_TRUE(reducer.Apply(*curve));
+    EXPECT_EQ(KeyTimes(*curve), (std::vector<double>{0, 2, 3, 5}));
+
+    // Many runs: every plateau of four keys loses its two inner keys.
+    CurvePtr stairs(RFCurve::Create());
+    for (int k = 0; k < 400; ++k) {
+        stairs->AddKey(RTime(k * kSecond), MakeKey(static_cast<float>(k / 4), RCurveKey::Cubic, RCurveKey::User));
+    }
+    EXPECT_TRUE(reducer.Apply(*stairs));
+    ASSERT_EQ(stairs->GetKeyCount(), 200);
+    for (int k = 0; k < 200; ++k) {
+        const int source = (k / 2) * 4 + (k % 2) * 3;
+        EXPECT_EQ(stairs->GetKey(k).GetTime(), RTime(source * kSecond)) << k;
+        EXPECT_FLOAT_EQ(stairs->GetKey(k).GetValue(), static_cast<float>(source / 4)) << k;
+    }
+}
+
+TEST(RFCurveFilterConstantKeyReducerTest, SteepArrivalKeepsTheRunsFirstKey) {
+    // Key 1 is reached by a steep segment: it stays, keys 2 and 3 go.
+    CurvePtr curve = MakeCurve({{0, 0}, {1, 3}, {2, 3}, {3, 3}, {4, 3}});
+    curve->GetKey(1).SetTangentMode(RCurveKey::UserBreak);
+    ASSERT_TRUE(curve->SetLeftDerivative(1, 5.0));
+    RFCurveFilterConstantKeyReducer reducer;
+    reducer.SetKeepEndKeys(true);
+    EXPECT_TRUE(reducer.Apply(*curve));
+    EXPECT_EQ(KeyTimes(*curve), (std::vector<double>{0, 1, 4}));
+}
+
+TEST(RFCurveFilterConstantKeyReducerTest, ShortCurves) {
+    RFCurveFilterConstantKeyReducer reducer;
+    CurvePtr pair = MakeCurve({{1, 2}, {2, 2}});
+    EXPECT_TRUE(reducer.Apply(*pair));
+    EXPECT_EQ(pair->GetKeyCount(), 0);
+    EXPECT_FLOAT_EQ(pair->GetDefaultValue(), 2.0f);
+
+    pair = MakeCurve({{1, 2}, {2, 2}});
+    reducer.SetStartTime(At(1.5));
+    EXPECT_TRUE(reducer.Apply(*pair));
+    EXPECT_EQ(KeyTimes(*pair), (std::vector<double>{1}));
+    reducer.Reset();
+
+    CurvePtr single = MakeCurve({{3, 9}});
+    EXPECT_TRUE(reducer.Apply(*single));
+    EXPECT_EQ(single->GetKeyCount(), 0);
+    EXPECT_FLOAT_EQ(single->GetDefaultValue(), 9.0f);
+}
+
+TEST(RFCurveFilterConstantKeyReducerTest, FailuresLeaveTheirText) {
+    RFCurveFilterConstantKeyReducer reducer;
+    CurvePtr empty(RFCurve::Create());
+    EXPECT_FALSE(reducer.Apply(*empty));
+    EXPECT_EQ(reducer.GetLastErrorCode(), 0);
+    EXPECT_STREQ(reducer.GetLastErrorString(), "ConstantKeyReducer, No key to be filtered.");
+
+    CurvePtr ramp = MakeCurve({{0, 0}, {1, 1}, {2, 2}}, RCurveKey::Cubic, RCurveKey::Auto);
+    const uint32_t modifications = ramp->GetModificationCount();
+    EXPECT_FALSE(reducer.Apply(*ramp));
+    EXPECT_EQ(reducer.GetLastErrorCode(), 1);
+    EXPECT_STREQ(reducer.GetLastErrorString(), "ConstantKeyReducer, No key were changed by filter.");
+    EXPECT_EQ(ramp->GetKeyCount(), 3);
+    EXPECT_EQ(ramp->GetModificationCount(), modifications);
+}
+
+TEST(RFCurveFilterConstantKeyReducerTest, RotationChannelsUseTheRotationTolerance) {
+    auto makeNode = [] {
+        NodePtr node(MakeVectorNode("Lcl Rotation", Type("Lcl Rotation"), {0, 0, 0}, 2));
+        for (int c = 0; c < 3; ++c) {
+            AddKeys(ChannelCurve(*node, c), {{0, 10.0f}, {1, 10.0003f}, {2, 10.0001f}, {3, 10.0f}},
+                    RCurveKey::Linear);
+        }
+        return node;
+    };
+    NodePtr node = makeNode();
+    RFCurveFilterConstantKeyReducer reducer;
+    EXPECT_TRUE(reducer.Apply(*node, true));
+    for (int c = 0; c < 3; ++c) {
+        EXPECT_EQ(ChannelCurve(*node, c).GetKeyCount(), 0);
+    }
+    EXPECT_EQ(reducer.GetSlopeTolerance(), 5e-13);
+    EXPECT_EQ(reducer.GetValueTolerance(), 5e-13);
+
+    // Alone, or with tolerances the caller chose, the curves keep their keys.
+    node = makeNode();
+    EXPECT_FALSE(reducer.Apply(ChannelCurve(*node, 0)));
+    reducer.SetValueTolerance(1e-6);
+    reducer.SetSlopeTolerance(1e-6);
+    reducer.Apply(*node, true);
+    EXPECT_EQ(ChannelCurve(*node, 1).GetKeyCount(), 4);
+    EXPECT_EQ(reducer.GetValueTolerance(), 1e-6);
+}
+
+// ---- Key synchronizer ------------------------------------------------------------------------
+
+TEST(RFCurveFilterKeySyncTest, SynchronizesWithoutChangingShapes) {
+    CurvePtr a = MakeCurve({{0, 0}, {10, 10}}, RCurveKey::Cubic, RCurveKey::Auto);
+    CurvePtr b = MakeCurve({{5, 3}}, RCurveKey::Cubic, RCurveKey::Auto);
+    CurvePtr before[2] = {CurvePtr(a->Clone(RTime(RTime::kInfinitelyEarly), RTime(RTime::kInfinitelyLate))),
+                          CurvePtr(b->Clone(RTime(RTime::kInfinitelyEarly), RTime(RTime::kInfinitelyLate)))};
+    RFCurve* curves[] = {a.get(), b.get()};
+    RFCurveFilterKeySync sync;
+    EXPECT_TRUE(sync.IsNeeded(curves, 2));
+    EXPECT_TRUE(sync.Apply(curves, 2));
+    EXPECT_FALSE(sync.IsNeeded(curves, 2));
+    for (int c = 0; c < 2; ++c) {
+        EXPECT_EQ(KeyTimes(*curves[c]), (std::vector<double>{0, 5, 10}));
+        for (double t = -1.0; t <= 11.0; t += 0.5) {
+            EXPECT_NEAR(curves[c]->EvaluateAt(At(t)), before[c]->EvaluateAt(At(t)), 1e-4) << c << " " << t;
+        }
+    }
+    // Already synchronized: true, nothing moves.
+    EXPECT_TRUE(sync.Apply(curves, 2));
+    EXPECT_FLOAT_EQ(b->GetKey(0).GetValue(), 3.0f);
+    EXPECT_FLOAT_EQ(a->GetKey(1).GetValue(), before[0]->EvaluateAt(At(5)));
+}
+
+// Every key, old or new, lies on the curve's unchanged shape.
+TEST(RFCurveFilterKeySyncTest, LongInterleavedCurvesGetEveryKeyTime) {
+    CurvePtr even(RFCurve::Create());
+    CurvePtr odd(RFCurve::Create());
+    for (int i = 0; i < 60; ++i) {
+        even->AddKey(RTime(2 * i * kSecond), MakeKey(static_cast<float>(i % 7), RCurveKey::Cubic, RCurveKey::Auto));
+        odd->AddKey(RTime((2 * i + 1) * kSecond),
+                    MakeKey(static_cast<float>(i % 5), RCurveKey::Cubic, i % 3 == 0 ? RCurveKey::User : RCurveKey::Auto));
+    }
+    CurvePtr before[2] = {CurvePtr(even->Clone(RTime(RTime::kInfinitelyEarly), RTime(RTime::kInfinitelyLate))),
+                          CurvePtr(odd->Clone(RTime(RTime::kInfinitelyEarly), RTime(RTime::kInfinitelyLate)))};
+    RFCurve* curves[] = {even.get(), odd.get()};
+    RFCurveFilterKeySync sync;
+    ASSERT_TRUE(sync.Apply(curves, 2));
+    for (int c = 0; c < 2; ++c) {
+        ASSERT_EQ(curves[c]->GetKeyCount(), 120);
+        for (int k = 0; k < 120; ++k) {
+            EXPECT_EQ(curves[c]->GetKey(k).GetTime(), RTime(k * kSecond));
+            EXPECT_FLOAT_EQ(curves[c]->GetKey(k).GetValue(), before[c]->EvaluateAt(RTime(k * kSecond)));
+        }
+    }
+}
+
+TEST(RFCurveFilterKeySyncTest, OnlyKeyTimesInsideTheSpan) {
+    CurvePtr a = MakeCurve({{0, 0}, {10, 10}});
+    CurvePtr b = MakeCurve({{2, 1}, {5, 1}, {8, 1}});
+    RFCurve* curves[] = {a.get(), b.get()};
+    RFCurveFilterKeySync sync;
+    sync.SetSpan(At(3), At(7));
+    EXPECT_TRUE(sync.Apply(curves, 2));
+    EXPECT_EQ(KeyTimes(*a), (std::vector<double>{0, 5, 10}));
+    EXPECT_EQ(KeyTimes(*b), (std::vector<double>{2, 5, 8}));
+}
+
+TEST(RFCurveFilterKeySyncTest, IsNeededAndItsReasons) {
+    CurvePtr a = MakeCurve({{0, 0}, {1, 0}, {2, 0}});
+    CurvePtr b = MakeCurve({{0, 1}, {1, 1}, {2, 1}});
+    CurvePtr c = MakeCurve({{0, 1}, {1, 1}, {2, 1}, {3, 1}});
+    RFCurveFilterKeySync sync;
+    RFCurve* equal[] = {a.get(), b.get(), b.get()};
+    EXPECT_FALSE(sync.IsNeeded(equal, 3));
+    RFCurve* different[] = {a.get(), b.get(), c.get()};
+    EXPECT_TRUE(sync.IsNeeded(different, 3));
+    EXPECT_EQ(sync.GetLastErrorCode(), 2);
+    EXPECT_STREQ(sync.GetLastErrorString(), "KeySyncFilter, Key count is different in the Curves to be filtered.");
+    EXPECT_FALSE(sync.Apply(*a));
+    EXPECT_STREQ(sync.GetLastErrorString(), "KeySyncFilter, No key were changed by filter.");
+    RFCurve* one[] = {a.get()};
+    EXPECT_FALSE(sync.Apply(one, 1));
+}
+
+TEST(RFCurveFilterKeySyncTest, NodeFormsTakeTwentyChildCurvesAndSkipChildrenWithout) {
+    auto makeNode = [](int children) {
+        NodePtr node(RFCurveNode::Create("many", nullptr));
+        for (int i = 0; i < children; ++i) {
+            RFCurveNode* leaf = MakeLeaf(std::to_string(i).c_str(), 0.0f);
+            AddKeys(*leaf->GetCurve(), {{static_cast<double>(i), 1.0f}});
+            node->AddChild(leaf);
+        }
+        return node;
+    };
+    RFCurveFilterKeySync sync;
+    NodePtr twenty = makeNode(20);
+    EXPECT_TRUE(sync.IsNeeded(*twenty, false));
+    EXPECT_TRUE(sync.Apply(*twenty, false));
+    EXPECT_EQ(ChannelCurve(*twenty, 19).GetKeyCount(), 20);
+
+    NodePtr many = makeNode(21);
+    EXPECT_FALSE(sync.IsNeeded(*many, false));
+    EXPECT_EQ(sync.GetLastErrorCode(), 4);
+    EXPECT_FALSE(sync.Apply(*many, false));
+
+    NodePtr gaps = makeNode(2);
+    gaps->AddChild(RFCurveNode::Create("no curve", nullptr));
+    gaps->AddChild(MakeLeaf("3", 0.0f));
+    EXPECT_TRUE(sync.Apply(*gaps, false));
+    EXPECT_EQ(KeyTimes(ChannelCurve(*gaps, 3)), (std::vector<double>{0, 1}));
+}
+
+// ---- Time shift and scale --------------------------------------------------------------------
+
+TEST(RFCurveFilterTimeShiftAndScaleTest, ShiftsThenScales) {
+    CurvePtr curve = MakeCurve({{1, 0}, {2, 1}});
+    RFCurveFilterTimeShiftAndScale filter;
+    EXPECT_EQ(filter.GetScale(), 1.0);
+    filter.SetShift(RTime(kSecond));
+    filter.SetScale(2.0);
+    EXPECT_TRUE(filter.Apply(*curve));
+    EXPECT_EQ(KeyTimes(*curve), (std::vector<double>{4, 6}));
+
+    filter.SetShift(RTime(kSecond / 2));
+    filter.SetScale(-1.0);
+    EXPECT_TRUE(filter.Apply(*curve));
+    EXPECT_EQ(KeyTimes(*curve), (std::vector<double>{4.5, 6.5}));
+
+    filter.SetShift(RTime());
+    EXPECT_FALSE(filter.Apply(*curve));
+    EXPECT_STREQ(filter.GetLastErrorString(), "TimeShiftAndScaleFilter, No key were changed by filter.");
+    filter.SetScale(3.0);
+    CurvePtr empty(RFCurve::Create());
+    EXPECT_FALSE(filter.Apply(*empty));
+    EXPECT_EQ(filter.GetLastErrorCode(), 0);
+}
+
+TEST(RFCurveFilterTimeShiftAndScaleTest, KeysStayInOrderWhenScaledTogether) {
+    CurvePtr curve(RFCurve::Create());
+    for (int k = 0; k < 4; ++k) {
+        curve->AddKey(RTime(k), MakeKey(0.0f, RCurveKey::Cubic, RCurveKey::Auto));
+    }
+    RFCurveFilterTimeShiftAndScale filter;
+    filter.SetScale(0.25);
+    EXPECT_TRUE(filter.Apply(*curve));
+    for (int k = 1; k < 4; ++k) {
+        EXPECT_LT(curve->GetKey(k - 1).GetTime(), curve->GetKey(k).GetTime());
+    }
+}
