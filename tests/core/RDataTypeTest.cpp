@@ -2,7 +2,7 @@
 
 #include "core/FilePaths.h"
 #include "core/RIniFile.h"
-#include "tests/platform/ScratchFolder.h"
+#include "tests/support/ScratchFolder.h"
 #include "tests/support/CommaLocale.h"
 
 #include <clocale>

@@ -2,7 +2,7 @@
 
 #include "core/REventHub.h"
 #include "core/RTempFileRegistry.h"
-#include "tests/platform/ScratchFolder.h"
+#include "tests/support/ScratchFolder.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 #include "core/RWyxTimeStamp.h"
 
 #include "core/FilePaths.h"
-#include "tests/platform/ScratchFolder.h"
+#include "tests/support/ScratchFolder.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 
 #include "core/FilePaths.h"
 #include "core/RRegistryKey.h"
-#include "tests/platform/ScratchFolder.h"
+#include "tests/support/ScratchFolder.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "core/RRegistryKey.h"
 
-#include "tests/platform/ScratchFolder.h"
+#include "tests/support/ScratchFolder.h"
 
 #include <gtest/gtest.h>
 

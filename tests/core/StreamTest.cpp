@@ -1,7 +1,7 @@
 #include "core/RFileStream.h"
 #include "core/RMemoryStream.h"
 
-#include "tests/platform/ScratchFolder.h"
+#include "tests/support/ScratchFolder.h"
 
 #include <gtest/gtest.h>
 

@@ -10,8 +10,8 @@
 
 #include "curves/RFCurve.h"
 #include "fileio/RWyxFile.h"
-#include "tests/fileio/WyxFileTestSupport.h"
-#include "tests/platform/ScratchFolder.h"
+#include "tests/support/WyxFileTestSupport.h"
+#include "tests/support/ScratchFolder.h"
 
 namespace record_test {
 

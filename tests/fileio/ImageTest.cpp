@@ -1,7 +1,7 @@
 #include "fileio/RImageBuffer.h"
 #include "fileio/RImageConverter.h"
 #include "fileio/TiffImage.h"
-#include "tests/platform/ScratchFolder.h"
+#include "tests/support/ScratchFolder.h"
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>

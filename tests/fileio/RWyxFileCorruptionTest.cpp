@@ -3,8 +3,8 @@
 // overread or a hang. Runs under the sanitizers in CI.
 
 #include "fileio/RWyxFile.h"
-#include "tests/fileio/WyxFileTestSupport.h"
-#include "tests/platform/ScratchFolder.h"
+#include "tests/support/WyxFileTestSupport.h"
+#include "tests/support/ScratchFolder.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // Passwords and the encrypted form.
 
 #include "fileio/RWyxFile.h"
-#include "tests/fileio/WyxFileTestSupport.h"
-#include "tests/platform/ScratchFolder.h"
+#include "tests/support/WyxFileTestSupport.h"
+#include "tests/support/ScratchFolder.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // Writing and reading back every value type, block shape and section in each form.
 
 #include "fileio/RWyxFile.h"
-#include "tests/fileio/WyxFileTestSupport.h"
-#include "tests/platform/ScratchFolder.h"
+#include "tests/support/WyxFileTestSupport.h"
+#include "tests/support/ScratchFolder.h"
 
 #include <gtest/gtest.h>
 

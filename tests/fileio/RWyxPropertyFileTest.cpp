@@ -7,8 +7,8 @@
 #include "core/RTypedProperty.h"
 #include "core/RWyxPropertyHandler.h"
 #include "core/RWyxSceneObject.h"
-#include "tests/fileio/WyxFileTestSupport.h"
-#include "tests/platform/ScratchFolder.h"
+#include "tests/support/WyxFileTestSupport.h"
+#include "tests/support/ScratchFolder.h"
 
 #include <gtest/gtest.h>
 

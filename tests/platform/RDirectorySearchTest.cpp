@@ -1,6 +1,6 @@
 #include "platform/RDirectorySearch.h"
 
-#include "tests/platform/ScratchFolder.h"
+#include "tests/support/ScratchFolder.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "platform/RegistryStore.h"
 
 #include "platform/SystemServices.h"
-#include "tests/platform/ScratchFolder.h"
+#include "tests/support/ScratchFolder.h"
 
 #include <gtest/gtest.h>
 

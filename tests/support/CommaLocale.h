@@ -5,7 +5,7 @@
 // so that tests can check that number texts do not depend on the process locale. When no
 // such locale is installed, one is compiled with localedef into a scratch folder.
 
-#include "tests/platform/ScratchFolder.h"
+#include "tests/support/ScratchFolder.h"
 
 #include <clocale>
 #include <cstdlib>

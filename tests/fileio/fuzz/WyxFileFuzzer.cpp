@@ -2,7 +2,7 @@
 
 #include "fileio/RWyxFile.h"
 #include "platform/NativeFiles.h"
-#include "tests/fileio/WyxFileTestSupport.h"
+#include "tests/support/WyxFileTestSupport.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,5 +1,5 @@
-#ifndef WYX_TESTS_PLATFORM_SCRATCHFOLDER_H
-#define WYX_TESTS_PLATFORM_SCRATCHFOLDER_H
+#ifndef WYX_TESTS_SUPPORT_SCRATCHFOLDER_H
+#define WYX_TESTS_SUPPORT_SCRATCHFOLDER_H
 
 // Test helpers: a private temporary folder removed with everything in it at the end of the
 // test, and an environment variable set for the length of a test.

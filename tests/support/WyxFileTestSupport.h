@@ -1,5 +1,5 @@
-#ifndef WYX_TESTS_FILEIO_WYXFILETESTSUPPORT_H
-#define WYX_TESTS_FILEIO_WYXFILETESTSUPPORT_H
+#ifndef WYX_TESTS_SUPPORT_WYXFILETESTSUPPORT_H
+#define WYX_TESTS_SUPPORT_WYXFILETESTSUPPORT_H
 
 // Shared by the container tests and the fuzzer: the three forms, a sample file that holds
 // every value type, nested and empty blocks and an extension section, and a walker that
