@@ -184,7 +184,7 @@ int RegisterClassInfo(RClassInfo& info, int fixedId) {
     return id;
 }
 
-RClassIdFilter* GetClassIdFilter(int classId) {
+const RClassIdFilter* GetClassIdFilter(int classId) {
     EnsureSdkLoaded();
     const Registry& registry = TheRegistry();
     const long long slot = static_cast<long long>(classId) + 1;
@@ -235,5 +235,6 @@ int GetSdkUserCount() { return gSdkUsers; }
 
 void EnsureSdkLoaded() {
     static std::atomic<bool> loaded{false};
-    if (!loaded.exchange(true)) SdkInitialize();
+    // A plain load first: this runs on every class-id query.
+    if (!loaded.load(std::memory_order_acquire) && !loaded.exchange(true)) SdkInitialize();
 }

@@ -85,7 +85,7 @@ int FindClassId(const char* name);
 int RegisterClassInfo(RClassInfo& info, int fixedId);
 // The filter of a class id; for -1 the "None" filter, which accepts every plug and no
 // plug. Null while the registry is not active or for an id no class took.
-RClassIdFilter* GetClassIdFilter(int classId);
+const RClassIdFilter* GetClassIdFilter(int classId);
 bool IsClassRegistryActive();
 
 // The registry's use count. The first user activates it (and takes a handle-table user);

@@ -58,9 +58,9 @@ RObject::RObject() = default;
 
 RObject::~RObject() {
     handlers_.reset();
-    for (int i = GetSourceCount() - 1; i >= 0; i = std::min(i - 1, GetSourceCount() - 1)) {
+    WalkFromLast([this] { return GetSourceCount(); }, [this](int i) {
         if (IsObject(GetSource(i))) DisconnectSourceAt(i);
-    }
+    });
     if (RObject* owning = GetOwningObject()) Disconnect(this, owning);
     RemoveAllProperties();
     if (entityList_ != nullptr) entityList_->Remove(this);
@@ -176,9 +176,12 @@ bool RObject::HandlePlugEventLocally(const RPlugEvent& event) {
 
 // ---- names ------------------------------------------------------------------------------------------
 
-bool RObject::ChangeName(const char* text, int eventBefore, int eventAfter, int relayBefore, int relayAfter,
+bool RObject::ChangeName(const char* newName, int eventBefore, int eventAfter, int relayBefore, int relayAfter,
                          RString* target, RString* storedCopy) {
     RPlugLock lock(this);
+    // Copies: the handlers below may change the strings the arguments point into.
+    const RString newText(newName);
+    const char* const text = newText.Buffer();
     const RString oldText = *target;
     NotifyObjectEvent(eventBefore, GetRef(), text, -1);
     RRelayEvent relay;
@@ -216,7 +219,6 @@ bool RObject::SetNameOnly(const char* text) {
 bool RObject::SetNameSpaceAndCopy(const char* text) {
     const RString stripped = StripNameSpacePath(text != nullptr ? text : "");
     if (nameSpace_ == stripped && storedNameSpace_ == stripped) return false;
-    constexpr int kRelayNameSpaceChanging = 27;
     return ChangeName(stripped.Buffer(), kObjectEventNameSpaceAndCopyChanging, kObjectEventNameSpaceAndCopyChanged,
                       kRelayNameSpaceChanging, kRelayRenamed, &nameSpace_, &storedNameSpace_);
 }
@@ -224,7 +226,6 @@ bool RObject::SetNameSpaceAndCopy(const char* text) {
 bool RObject::SetNameSpace(const char* text) {
     if (text == nullptr) text = "";
     if (nameSpace_ == text) return false;
-    constexpr int kRelayNameSpaceChanging = 27;
     return ChangeName(text, kObjectEventNameSpaceChanging, kObjectEventNameSpaceChanged, kRelayNameSpaceChanging,
                       kRelayNameSpaceChanging, &nameSpace_, nullptr);
 }
@@ -266,13 +267,14 @@ RString RObject::JoinPrefixAndName(const char* prefix, const char* name) {
     return result;
 }
 
-// The first live object of the name-space class among this object's sources.
+// The first live object of the name-space class among this object's destinations: an
+// object is connected as a source of the object that gives it its name space.
 RObject* RObject::NameSpaceOwner() const {
     const int classId = GetNameSpaceClassId();
     if (classId == kNoClassId) return nullptr;
-    for (int i = 0; i < GetSourceCount(); ++i) {
-        RPlug* source = GetSource(i);
-        if (source != nullptr && source != this && source->Is(classId)) return AsObject(source);
+    for (int i = 0; i < GetDestinationCount(); ++i) {
+        RPlug* destination = GetDestination(i);
+        if (destination != nullptr && destination != this && destination->Is(classId)) return AsObject(destination);
     }
     return nullptr;
 }
@@ -343,15 +345,19 @@ bool RObject::NotifyObjectEvent(int code, const RPlugRef& ref, const char* text,
     RPlugLock lock(this);
     if (code == kObjectEventDestroyed) {
         RRelayEvent relay;
-        relay.code = kPlugEventDestroying;
+        relay.code = kRelayDestroying;
         relay.sender = this;
         RelayB(relay);
     }
     if (RObject* owning = GetOwningObject()) owning->ReceiveObjectEvent(this, code, ref, text, index);
-    for (int i = 0; i < GetDestinationCount(); ++i) {
-        RPlug* destination = GetDestination(i);
-        if (destination == nullptr) break;
-        if (RObject* object = AsObject(destination)) object->OnOwnedObjectEvent(this, code, ref, text, index);
+    // The destinations as they stand now: a handler that disconnects one must not make the
+    // walk skip the next.
+    std::vector<RPlugRef> destinations;
+    for (int i = 0; i < GetDestinationCount(); ++i) destinations.push_back(RPlugRef(GetDestination(i)));
+    for (const RPlugRef& destination : destinations) {
+        RPlug* plug = destination.Get();
+        if (plug == nullptr) break;
+        if (RObject* object = AsObject(plug)) object->OnOwnedObjectEvent(this, code, ref, text, index);
     }
     return true;
 }
@@ -370,9 +376,6 @@ bool RObject::SetSelectionState(std::uint32_t bits) {
     RPlugLock lock(this);
     RRelayEvent relay;
     relay.sender = this;
-    constexpr int kRelaySelectionSet = 22;
-    constexpr int kRelaySelectionCleared = 23;
-    constexpr int kRelaySelectionRenewed = 24;
     if (bits == selectionState_) {
         if ((bits & 1) != 0) {
             NotifyObjectEvent(kObjectEventSelectionRenewed, GetRef(), nullptr, -1);
@@ -517,6 +520,7 @@ RProperty* RObject::CreateProperty(const char* name, int typeCode, const RDataTy
         default: return nullptr;
     }
     RPlugLock lock(this);
+    RPlugLock lockProperty(property);
     property->RProperty::Declare(UniquePropertyName(name).Buffer(), this);
     property->SetTypeCode(typeCode);
     property->SetFlag(RProperty::kUserProperty, userFlag);
@@ -549,6 +553,9 @@ int RObject::RemoveProperty(int index) {
     const int current = IndexOfProperty(property);
     if (current >= 0) properties_.erase(properties_.begin() + current);
     OnPropertyEvent(12, property, property->GetName());
+    // A property outside the list no longer belongs to this object: it must not keep
+    // pointing at it (the object may die first).
+    RemoveChild(property);
     return 0;
 }
 
@@ -556,28 +563,32 @@ bool RObject::RemoveProperty(RProperty* property) { return RemoveProperty(IndexO
 
 void RObject::DestroyPropertyAt(int index) {
     RProperty* property = GetProperty(index);
-    if (property == nullptr || RemoveProperty(index) != 0) return;
+    if (property == nullptr) return;
+    RPlugLock lockObject(this);
+    RPlugLock lockProperty(property);
+    if (RemoveProperty(index) != 0) return;
     if (property->IsOwnedByObject()) {
-        property->Destroy();
+        property->Destroy();  // when the lock above goes
     } else {
         property->DisconnectAllSources();
         property->DisconnectAllDestinations();
-        RemoveChild(property);
     }
 }
 
 void RObject::ReleaseProperty(RProperty* property) {
     if (property == nullptr || property->IsReference()) return;
-    for (int i = property->GetDestinationCount() - 1; i >= 0; i = std::min(i - 1, property->GetDestinationCount() - 1)) {
+    RPlugLock lock(property);
+    WalkFromLast([property] { return property->GetDestinationCount(); }, [property](int i) {
         RPlug* destination = property->GetDestination(i);
-        if (destination == nullptr || !destination->Is(RProperty::ClassId())) continue;
+        if (destination == nullptr || !destination->Is(RProperty::ClassId())) return;
         auto* referrer = static_cast<RProperty*>(destination);
         if (RObject* object = referrer->GetOwnerObject()) object->DestroyPropertyAt(object->IndexOfProperty(referrer));
-    }
+    });
 }
 
 void RObject::RemoveAllProperties() {
-    for (int i = GetPropertyCount() - 1; i >= 0; i = std::min(i - 1, GetPropertyCount() - 1)) DestroyPropertyAt(i);
+    RPlugLock lock(this);
+    WalkFromLast([this] { return GetPropertyCount(); }, [this](int i) { DestroyPropertyAt(i); });
 }
 
 RProperty* RObject::CreateReferenceProperty(RPlug* plug, const char* name) {
@@ -661,11 +672,11 @@ void RObject::MoveConnectionsOf(RPlug* plug, int mode, RPlug* target, RGenericOb
     const auto count = [&] { return sources ? plug->GetSourceCount() : plug->GetDestinationCount(); };
     const int entityClassId = ClassInfoAt(RClassTableIndex::REntity).classId;
     RObject* const root = GetRootObject(this);
-    for (int i = count() - 1; i >= 0; i = std::min(i - 1, count() - 1)) {
+    WalkFromLast(count, [&](int i) {
         RPlug* far = sources ? plug->GetSource(i) : plug->GetDestination(i);
-        if (far == nullptr) continue;
-        if (!sources && far->Is(entityClassId)) continue;
-        if (sources && root != nullptr && !root->AcceptsConnectionCopy(far)) continue;
+        if (far == nullptr) return;
+        if (!sources && far->Is(entityClassId)) return;
+        if (sources && root != nullptr && !root->AcceptsConnectionCopy(far)) return;
 
         bool onlyRemove = sources ? target->HasSourceConnection(far) : target->HasDestinationConnection(far);
         const RObject* farRoot = GetRootObject(far);
@@ -681,7 +692,7 @@ void RObject::MoveConnectionsOf(RPlug* plug, int mode, RPlug* target, RGenericOb
         } else {
             far->ReplaceSource(plug, target, -1);
         }
-    }
+    });
 }
 
 bool RObject::CanCopyConnections() const {
@@ -702,17 +713,17 @@ bool RObject::CanCopyConnections() const {
 
 void RObject::DisconnectAll() {
     RPlugLock lock(this);
-    for (int i = GetPropertyCount() - 1; i >= 0; i = std::min(i - 1, GetPropertyCount() - 1)) {
+    WalkFromLast([this] { return GetPropertyCount(); }, [this](int i) {
         RProperty* property = GetProperty(i);
         property->DisconnectAllSources();
         property->DisconnectAllDestinations();
-    }
+    });
     DisconnectAllSources();
     const RObject* owning = GetOwningObject();
-    for (int i = GetDestinationCount() - 1; i >= 0; i = std::min(i - 1, GetDestinationCount() - 1)) {
+    WalkFromLast([this] { return GetDestinationCount(); }, [this, owning](int i) {
         RPlug* destination = GetDestination(i);
         if (destination != nullptr && destination != owning) DisconnectDestinationAt(i);
-    }
+    });
 }
 
 RObject* RObject::GetConnectedObject(int index, int classId) {

@@ -12,6 +12,7 @@ RPlug* RObjectProperty::GetReferencedObject() const {
 
 bool RObjectProperty::SetReferencedObject(RPlug* plug) {
     if (plug == GetReferencedObject()) return true;
+    RPlugLock lock(this);
     DisconnectAllSources();
     return plug == nullptr || ConnectSource(plug);
 }

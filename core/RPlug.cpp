@@ -17,6 +17,8 @@ RPlug::~RPlug() {
     dying_ = true;
     DisconnectAndReleaseChildren();
     RPlug::SetOwner(nullptr);
+    // Children that stay (plain children, whoever owns them) must not point at a dead owner.
+    for (RPlug* child : members_) child->owner_ = nullptr;
     GetHandleTable().ReleaseCell(cell_, this);
 }
 
@@ -35,7 +37,7 @@ void RPlug::Init(RPlug* /*argument*/) {}
 
 void RPlug::PrepareDestroy() {
     RRelayEvent destroying;
-    destroying.code = kPlugEventDestroying;
+    destroying.code = kRelayDestroying;
     destroying.sender = this;
     RelayB(destroying);
     DisconnectAndReleaseChildren();
@@ -48,8 +50,7 @@ void RPlug::DisconnectAndReleaseChildren() {
     }
     while (!children_.empty()) {
         RPlug* child = children_.back();
-        children_.pop_back();
-        child->owner_ = nullptr;
+        child->LeaveOwner();
         if (child->HasState(kOwnedChild)) child->Destroy();
     }
 }
@@ -145,16 +146,31 @@ bool RPlug::SetOwner(RPlug* owner) {
     for (const RPlug* up = owner; up != nullptr; up = up->owner_) {
         if (up == this) return false;
     }
-    if (owner_ != nullptr && HasState(kRegisteredChild)) {
-        auto& siblings = owner_->children_;
-        siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
-    }
-    owner_ = owner;
-    if (owner_ != nullptr && HasState(kRegisteredChild)) {
-        owner_->children_.push_back(this);
-        CopyAcceptedConnectionsOf(owner_);
-    }
+    LeaveOwner();
+    if (owner != nullptr) JoinOwner(owner);
     return true;
+}
+
+// Takes this plug out of its owner's lists; the plug has no owner afterwards.
+void RPlug::LeaveOwner() {
+    if (owner_ == nullptr) return;
+    const auto drop = [this](std::vector<RPlug*>& list) {
+        list.erase(std::remove(list.begin(), list.end(), this), list.end());
+    };
+    drop(owner_->members_);
+    if (HasState(kRegisteredChild)) drop(owner_->children_);
+    owner_ = nullptr;
+}
+
+// Puts this plug in the owner's lists; a registered child also copies the owner's
+// connections that its filter accepts.
+void RPlug::JoinOwner(RPlug* owner) {
+    owner_ = owner;
+    owner->members_.push_back(this);
+    if (HasState(kRegisteredChild)) {
+        owner->children_.push_back(this);
+        CopyAcceptedConnectionsOf(owner);
+    }
 }
 
 bool RPlug::AddChild(RPlug* child) {
@@ -185,17 +201,11 @@ void RPlug::CopyAcceptedConnectionsOf(const RPlug* owner) {
 
 void RPlug::SetFilter(const RPlugFilter* filter, bool registered) {
     filter_ = filter;
-    const bool wasRegistered = HasState(kRegisteredChild);
-    if (registered == wasRegistered) return;
-    if (owner_ != nullptr && wasRegistered) {
-        auto& siblings = owner_->children_;
-        siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
-    }
+    if (registered == HasState(kRegisteredChild)) return;
+    RPlug* const owner = owner_;
+    LeaveOwner();
     SetState(kRegisteredChild, registered);
-    if (owner_ != nullptr && registered) {
-        owner_->children_.push_back(this);
-        CopyAcceptedConnectionsOf(owner_);
-    }
+    if (owner != nullptr) JoinOwner(owner);
 }
 
 // The filters of class id -1 and of RPlug take every plug.
@@ -209,7 +219,7 @@ bool RPlug::IsAcceptAllFilter(const RPlugFilter* filter) const {
 RPlug* RPlug::FindFilteredSubPlug(const RPlugFilter* filter) {
     if (IsAcceptAllFilter(filter)) return this;
     for (auto it = children_.rbegin(); it != children_.rend(); ++it) {
-        if (filter->IsEqual((*it)->filter_)) return *it;
+        if ((*it)->filter_ == filter || filter->IsEqual((*it)->filter_)) return *it;
     }
     return nullptr;
 }
@@ -310,35 +320,36 @@ std::vector<RPlugRef> RPlug::ChildrenHolding(const RPlug* far, bool sourceSide) 
     return result;
 }
 
-// Climbs both plugs to the top of their registered-child chains, testing at every level
-// that the pair may connect (asking the plugs with events 0 and 1 when `ask` is set).
-bool RPlug::ClimbToConnectablePair(RPlug*& src, RPlug*& dst, int& flags, bool ask) {
+// Climbs both plugs to the top of their registered-child chains, asking at every level
+// whether the pair may connect (the filters and events 0 and 1).
+bool RPlug::ClimbToConnectablePair(RPlug*& src, RPlug*& dst, int& flags) {
     for (;;) {
         if (src == nullptr || dst == nullptr || src == dst) return false;
         if (dst->HasState(kOneWayDestination)) flags |= kOneWay;
-        const bool oneWay = (flags & kOneWay) != 0;
-        if (ask) {
-            if (!dst->AcceptsSourceChecked(src)) return false;
-            if (!oneWay && !src->AcceptsDestinationChecked(dst)) return false;
-        } else {
-            if (!dst->AcceptsSource(src)) return false;
-            if (!oneWay && !src->AcceptsDestination(dst)) return false;
-        }
-        bool climbed = false;
-        if (src->HasState(kRegisteredChild) && src->owner_ != nullptr) {
-            src = src->owner_;
-            climbed = true;
-        }
-        if (dst->HasState(kRegisteredChild) && dst->owner_ != nullptr) {
-            dst = dst->owner_;
-            climbed = true;
-        }
-        if (!climbed) return true;
+        if (!dst->AcceptsSourceChecked(src)) return false;
+        if ((flags & kOneWay) == 0 && !src->AcceptsDestinationChecked(dst)) return false;
+        RPlug* const srcUp = src->RegisteredOwner();
+        RPlug* const dstUp = dst->RegisteredOwner();
+        if (srcUp == nullptr && dstUp == nullptr) return true;
+        if (srcUp != nullptr) src = srcUp;
+        if (dstUp != nullptr) dst = dstUp;
     }
 }
 
+RPlug* RPlug::RegisteredOwner() const { return HasState(kRegisteredChild) ? owner_ : nullptr; }
+
+// The plug whose connections this one mirrors, or the plug itself.
+RPlug* RPlug::ConnectionHolder() {
+    RPlug* holder = this;
+    while (RPlug* up = holder->RegisteredOwner()) holder = up;
+    return holder;
+}
+
 bool RPlug::Connect(RPlug* src, RPlug* srcBefore, RPlug* dst, RPlug* dstBefore, int flags) {
-    if (!ClimbToConnectablePair(src, dst, flags, true)) return false;
+    // The plugs asked may be destroyed by the handlers asked: that waits for the end.
+    const RPlugLock lockSource(src);
+    const RPlugLock lockDestination(dst);
+    if (!ClimbToConnectablePair(src, dst, flags)) return false;
     const bool oneWay = (flags & kOneWay) != 0;
     // The handlers below may destroy either plug: that waits for the end of the call.
     src->Lock();
@@ -392,9 +403,14 @@ bool RPlug::Connect(RPlug* src, RPlug* srcBefore, RPlug* dst, RPlug* dstBefore, 
     return true;
 }
 
+// Only the entries decide: a connection stays removable whatever the filters or the side
+// flags of either plug have become since it was made.
 bool RPlug::Disconnect(RPlug* src, RPlug* dst) {
+    if (src == nullptr || dst == nullptr) return false;
+    src = src->ConnectionHolder();
+    dst = dst->ConnectionHolder();
+    if (src == dst) return false;
     int flags = 0;
-    if (!ClimbToConnectablePair(src, dst, flags, false)) return false;
     const int dstIndex = dst->IndexOfSource(src);
     const int srcIndex = src->IndexOfDestination(dst);
     if (dstIndex < 0 && srcIndex < 0) return false;
@@ -465,28 +481,27 @@ bool RPlug::ConnectDestinationAt(int index, RPlug* dst, int flags) {
 }
 
 void RPlug::DisconnectAllSources() {
-    for (int i = GetSourceCount() - 1; i >= 0; i = std::min(i - 1, GetSourceCount() - 1)) {
-        DisconnectSourceAt(i);
-    }
+    RPlugLock lock(this);
+    WalkFromLast([this] { return GetSourceCount(); }, [this](int i) { DisconnectSourceAt(i); });
 }
 
 void RPlug::DisconnectAllDestinations() {
-    for (int i = GetDestinationCount() - 1; i >= 0; i = std::min(i - 1, GetDestinationCount() - 1)) {
-        DisconnectDestinationAt(i);
-    }
+    RPlugLock lock(this);
+    WalkFromLast([this] { return GetDestinationCount(); }, [this](int i) { DisconnectDestinationAt(i); });
 }
 
 // ---- replacement -------------------------------------------------------------------------------
 
-void RPlug::NotifyReplacement(int code, RPlug* other, RPlug* newPlug) {
+// Sends a replacement event to this plug and to the registered children taken before the
+// replacement began (so that the children told "before" are also told "after").
+void RPlug::NotifyReplacement(int code, RPlug* other, RPlug* newPlug, const std::vector<RPlugRef>& children) {
     RPlugEvent event;
     event.code = code;
     event.other = other;
     event.user = newPlug;
     event.sender = this;
     SendEvent(nullptr, event);
-    for (const RPlugRef& ref : ChildrenHolding(other, code == kPlugEventDestinationReplacing ||
-                                                          code == kPlugEventDestinationReplaced)) {
+    for (const RPlugRef& ref : children) {
         if (RPlug* child = ref.Get()) {
             event.sender = child;
             child->SendEvent(nullptr, event);
@@ -498,29 +513,30 @@ void RPlug::NotifyReplacement(int code, RPlug* other, RPlug* newPlug) {
 bool RPlug::Replace(RPlug* oldPlug, RPlug* newPlug, int index, bool sourceSide) {
     const int place = sourceSide ? IndexOfSource(oldPlug) : IndexOfDestination(oldPlug);
     if (place < 0) return false;
-    RPlug* const next = sourceSide ? GetSource(place + 1) : GetDestination(place + 1);
+    const RPlugRef next(sourceSide ? GetSource(place + 1) : GetDestination(place + 1));
     const int ownBefore = sourceSide ? kPlugEventDestinationReplacing : kPlugEventSourceReplacing;
     const int ownAfter = sourceSide ? kPlugEventDestinationReplaced : kPlugEventSourceReplaced;
     const int oldBefore = sourceSide ? kPlugEventSourceReplacing : kPlugEventDestinationReplacing;
     const int oldAfter = sourceSide ? kPlugEventSourceReplaced : kPlugEventDestinationReplaced;
+    const std::vector<RPlugRef> ownChildren = ChildrenHolding(oldPlug, sourceSide);
+    const std::vector<RPlugRef> oldChildren = oldPlug->ChildrenHolding(this, !sourceSide);
 
-    Lock();
-    oldPlug->Lock();
-    NotifyReplacement(ownBefore, oldPlug, newPlug);
-    oldPlug->NotifyReplacement(oldBefore, this, newPlug);
+    const RPlugLock lockThis(this);
+    const RPlugLock lockOld(oldPlug);
+    const RPlugLock lockNew(newPlug);
+    NotifyReplacement(ownBefore, oldPlug, newPlug, ownChildren);
+    oldPlug->NotifyReplacement(oldBefore, this, newPlug, oldChildren);
     bool connected = false;
     if (sourceSide ? Disconnect(oldPlug, this) : Disconnect(this, oldPlug)) {
         if (newPlug != nullptr) {
             RPlug* newBefore = index >= 0 ? (sourceSide ? newPlug->GetDestination(index) : newPlug->GetSource(index))
                                           : nullptr;
-            connected = sourceSide ? Connect(newPlug, newBefore, this, next, 0)
-                                   : Connect(this, next, newPlug, newBefore, 0);
+            connected = sourceSide ? Connect(newPlug, newBefore, this, next.Get(), 0)
+                                   : Connect(this, next.Get(), newPlug, newBefore, 0);
         }
     }
-    NotifyReplacement(ownAfter, oldPlug, newPlug);
-    oldPlug->NotifyReplacement(oldAfter, this, newPlug);
-    oldPlug->Unlock();
-    Unlock();
+    NotifyReplacement(ownAfter, oldPlug, newPlug, ownChildren);
+    oldPlug->NotifyReplacement(oldAfter, this, newPlug, oldChildren);
     return connected;
 }
 

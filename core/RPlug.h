@@ -17,6 +17,7 @@
 #include "core/RPlugRef.h"
 #include "core/RString.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -40,7 +41,6 @@ enum RPlugEventCode {
     kPlugEventDestinationReplaced = 13,
     kPlugEventNotifyBegin = 14,
     kPlugEventNotifyEnd = 15,
-    kPlugEventDestroying = 21,         // relayed through RelayB
 };
 
 // A plug event. `sender` is the plug whose connections change, `other` the plug at the far
@@ -58,6 +58,20 @@ struct RPlugEvent {
 struct RPlugEventPath {
     const RPlugEventPath* previous;
     RPlug* plug;
+};
+
+// Codes of relayed notices.
+enum RRelayCode {
+    kRelayValueChanging = 18,
+    kRelayValueChanged = 19,
+    kRelayDestroying = 21,
+    kRelaySelectionSet = 22,
+    kRelaySelectionCleared = 23,
+    kRelaySelectionRenewed = 24,
+    kRelayRenaming = 25,
+    kRelayRenamed = 26,
+    kRelayNameSpaceChanging = 27,
+    kRelayRangeChanged = 29,
 };
 
 // A relayed notice (destroying, renaming, value changes and the like).
@@ -230,38 +244,55 @@ private:
     static int InsertionPlace(const std::vector<RConnection>& list, const RPlug* before);
     static int MirrorPlace(const std::vector<RConnection>& parentList, int parentPlace,
                            const std::vector<RConnection>& childList);
-    static bool ClimbToConnectablePair(RPlug*& src, RPlug*& dst, int& flags, bool ask);
+    static bool ClimbToConnectablePair(RPlug*& src, RPlug*& dst, int& flags);
+    RPlug* RegisteredOwner() const;
+    RPlug* ConnectionHolder();
     bool IsAcceptAllFilter(const RPlugFilter* filter) const;
     std::vector<ChildPlace> AcceptingChildren(const RPlug* far, bool sourceSide, int parentPlace) const;
     std::vector<RPlugRef> ChildrenHolding(const RPlug* far, bool sourceSide) const;
     void SendConnectionEvent(int code, RPlug* other, int index, int flags);
+    void LeaveOwner();
+    void JoinOwner(RPlug* owner);
     void CopyAcceptedConnectionsOf(const RPlug* owner);
     bool Replace(RPlug* oldPlug, RPlug* newPlug, int index, bool sourceSide);
-    void NotifyReplacement(int code, RPlug* other, RPlug* newPlug);
+    void NotifyReplacement(int code, RPlug* other, RPlug* newPlug, const std::vector<RPlugRef>& children);
 
     RPlugHandleCell* cell_;
     RPlug* owner_ = nullptr;
     std::vector<RConnection> sources_;
     std::vector<RConnection> destinations_;
     std::vector<RPlug*> children_;  // registered children, in registration order
+    std::vector<RPlug*> members_;   // every child, registered or not
     std::uint32_t state_ = kTakesSources | kTakesDestinations;
     const RPlugFilter* filter_ = nullptr;
     int lockCount_ = 0;
     bool dying_ = false;  // the destructor runs: nothing may destroy the plug again
 };
 
-// Holds a lock on a plug for a scope, so that a Destroy() asked for meanwhile waits for
-// the end of the scope. Nothing may touch the plug after the guard is gone.
+// Holds a lock on a plug (none for null) for a scope, so that a Destroy() asked for
+// meanwhile waits for the end of the scope. Nothing may touch the plug after the guard is
+// gone.
 class RPlugLock {
 public:
-    explicit RPlugLock(RPlug* plug) : plug_(plug) { plug_->Lock(); }
-    ~RPlugLock() { plug_->Unlock(); }
+    explicit RPlugLock(RPlug* plug) : plug_(plug) {
+        if (plug_ != nullptr) plug_->Lock();
+    }
+    ~RPlugLock() {
+        if (plug_ != nullptr) plug_->Unlock();
+    }
     RPlugLock(const RPlugLock&) = delete;
     RPlugLock& operator=(const RPlugLock&) = delete;
 
 private:
     RPlug* plug_;
 };
+
+// Calls visit(i) for i from count() - 1 down to 0, reading the count again after every
+// visit, so that visits which remove entries neither skip nor repeat any.
+template <typename Count, typename Visit>
+void WalkFromLast(Count count, Visit visit) {
+    for (int i = count() - 1; i >= 0; i = std::min(i - 1, count() - 1)) visit(i);
+}
 
 // Builds a plug of class T on the heap and initialises it; the plug ends with Destroy().
 template <typename T, typename... Args>

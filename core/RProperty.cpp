@@ -52,6 +52,11 @@ RProperty::RProperty() : minimum_(-HUGE_VAL), maximum_(HUGE_VAL) {}
 
 RProperty::~RProperty() = default;
 
+void RProperty::PrepareDestroy() {
+    if (RObject* object = GetOwnerObject()) object->RemoveProperty(object->IndexOfProperty(this));
+    RPlug::PrepareDestroy();
+}
+
 // ---- values by type code -------------------------------------------------------------------
 
 int RProperty::GetInt() const {
@@ -145,6 +150,9 @@ RString RProperty::MakeUniqueName(const char* name) const {
 }
 
 bool RProperty::StoreName(const char* name) {
+    RPlugLock lock(this);
+    const RString newName(name);  // the handlers may change the caller's string
+    name = newName.Buffer();
     const RString oldName = name_;
     RRelayEvent relay;
     relay.code = kRelayRenaming;

@@ -48,15 +48,6 @@ enum RPropertyTypeCode {
     kPropertyTypeCount = 19
 };
 
-// Relayed around a value change (RelayA) and on a range change (RelayB).
-enum RPropertyRelayCode {
-    kRelayValueChanging = 18,
-    kRelayValueChanged = 19,
-    kRelayRenaming = 25,
-    kRelayRenamed = 26,
-    kRelayRangeChanged = 29,
-};
-
 // A property value. Vectors and colours are four doubles (a vector or colour without alpha
 // has w = 1); an object property holds the object's plug.
 using RPropertyValue = std::variant<std::monostate, int, bool, double, RTime, RVector4, RString, RPlug*>;
@@ -86,6 +77,9 @@ public:
     static constexpr std::uint32_t kStateReadOnly = 32;   // declared with a getter and no setter
 
     RProperty();
+
+    // A property destroyed on its own first leaves its object's property list.
+    void PrepareDestroy() override;
 
     // ---- value access by type code ----------------------------------------------------------
     // Integer and enumeration values, and flags as 0 or 1; 0 for other codes.

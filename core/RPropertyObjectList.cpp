@@ -22,9 +22,10 @@ RPropertyObjectList* RPropertyObjectList::CreateObjectListProperty(RObject* owne
     property->Declare(name, owner);
     property->classId_ = classId;
     property->second_ = argument;
-    property->SetFilter(GetClassIdFilter(classId), registeredFlag);
+    // The side first: registering copies the owner's connections of that side only.
     property->SetState(kSideBits, false);
     property->SetState(sideBits & kSideBits, true);
+    property->SetFilter(GetClassIdFilter(classId), registeredFlag);
     property->SetNameAndTypeCode(name, kPropertyTypeObject);
     property->SetFlag(kOwnedName | kOwnedByObject, true);
     owner->AddProperty(property);

@@ -39,6 +39,7 @@ public:
 
     // Stores the value, or hands it to the owner's setter.
     bool Set(const T& value) {
+        RPlugLock lock(this);  // the handlers of the relays may destroy the property
         RRelayEvent relay;
         relay.code = kRelayValueChanging;
         relay.sender = this;

@@ -54,13 +54,13 @@ TEST(RClassRegistry, ParentsRegisteredLaterStillFormTheChain) {
 }
 
 TEST(RClassRegistry, FiltersAcceptByClassAndCompareByClassId) {
-    RClassIdFilter* none = GetClassIdFilter(kNoClassId);
+    const RClassIdFilter* none = GetClassIdFilter(kNoClassId);
     ASSERT_NE(none, nullptr);
     PlugPtr plug(CreatePlugObject<RPlug>(nullptr));
     EXPECT_TRUE(none->Accept(plug.get()));
     EXPECT_TRUE(none->Accept(nullptr));
 
-    RClassIdFilter* filterClass = GetClassIdFilter(RPlugFilter::ClassId());
+    const RClassIdFilter* filterClass = GetClassIdFilter(RPlugFilter::ClassId());
     ASSERT_NE(filterClass, nullptr);
     EXPECT_FALSE(filterClass->Accept(plug.get()));
     EXPECT_FALSE(filterClass->Accept(nullptr));
