@@ -10,6 +10,8 @@
 #include <cstring>
 #include <iterator>
 #include <limits>
+#include <new>
+#include <utility>
 
 namespace {
 
@@ -52,14 +54,59 @@ std::int32_t ClampToInt32(std::int64_t value) {
     return static_cast<std::int32_t>(value);
 }
 
+// Whether a well-formed number text lying beyond the doubles is too large rather than too
+// small: the power of ten of its first significant digit decides.
+bool IsOverflowText(std::string_view number) {
+    std::size_t i = !number.empty() && number[0] == '-' ? 1 : 0;
+    std::int64_t power = 0;
+    bool significant = false;
+    bool point = false;
+    for (; i < number.size() && number[i] != 'e' && number[i] != 'E'; ++i) {
+        const char c = number[i];
+        if (c == '.') {
+            point = true;
+        } else if (significant) {
+            power += point ? 0 : 1;
+        } else if (point) {
+            --power;  // a zero after the point, or the first significant digit there
+            significant = c != '0';
+        } else {
+            significant = c != '0';
+        }
+    }
+    if (!significant) {
+        return false;
+    }
+    if (i + 1 < number.size()) {
+        const std::size_t digits = i + 1 + (number[i + 1] == '+' ? 1 : 0);
+        std::int64_t exponent = 0;
+        const auto parsed = std::from_chars(number.data() + digits, number.data() + number.size(), exponent);
+        if (parsed.ec != std::errc()) {
+            return number[i + 1] != '-';  // an exponent beyond 64 bits decides alone
+        }
+        return exponent >= -power;
+    }
+    return power >= 0;
+}
+
 // The number a text begins with (0 when none does); `whole` tells whether it was all of it.
+// A number beyond the doubles gives the largest double or zero, with its sign: "%.15g"
+// writes the largest double as a text slightly above it.
 double TextToDouble(std::string_view text, bool* whole = nullptr) {
     double value = 0.0;
-    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (whole != nullptr) {
-        *whole = result.ec == std::errc() && result.ptr == text.data() + text.size();
+    const char* const end = text.data() + text.size();
+    const auto result = std::from_chars(text.data(), end, value);
+    if (result.ec == std::errc::result_out_of_range) {
+        const std::string_view number(text.data(), static_cast<std::size_t>(result.ptr - text.data()));
+        value = IsOverflowText(number) ? std::numeric_limits<double>::max() : 0.0;
+        value = text[0] == '-' ? -value : value;
+    } else if (result.ec != std::errc()) {
+        value = 0.0;
     }
-    return result.ec == std::errc() ? value : 0.0;
+    if (whole != nullptr) {
+        *whole = result.ec != std::errc::invalid_argument && result.ptr == end;
+    }
+    return value;
 }
 
 std::int64_t TextToInt64(std::string_view text, bool* whole = nullptr) {
@@ -114,6 +161,10 @@ RWyxFile::~RWyxFile() {
 
 void RWyxFile::ResetState() {
     error_.ClearError();
+    ForgetFile();
+}
+
+void RWyxFile::ForgetFile() {
     mode_ = Mode::kClosed;
     binary_ = false;
     encrypted_ = false;
@@ -144,6 +195,19 @@ void RWyxFile::Fail(int code, const char* text) {
     }
 }
 
+void RWyxFile::NoteOutputFailure() {
+    switch (output_.GetFailure()) {
+    case RWyxOutputStream::Failure::kNone:
+        break;
+    case RWyxOutputStream::Failure::kOutOfSpace:
+        Fail(kErrorOutOfDiskSpace);
+        break;
+    case RWyxOutputStream::Failure::kWriteError:
+        Fail(kErrorWrite);
+        break;
+    }
+}
+
 // ---- Creating, opening, closing ----
 
 bool RWyxFile::Create(const char* name, bool binary, bool encrypted, const RWyxFileHeaderInfo& headerInfo) {
@@ -160,9 +224,10 @@ bool RWyxFile::Create(const char* name, bool binary, bool encrypted, const RWyxF
     GetCurrentDirectoryPath(current);
     MakeAbsolutePath(fileName_, current.Buffer(), name);
     GetFileDirectory(folder_, fileName_.Buffer());
-    // The temporary file must lie beside the target so that putting it in place is a rename.
+    // The temporary file must lie beside the target so that putting it in place is a rename;
+    // a folder cannot be replaced by a file.
     const char* folder = folder_.IsEmptyText() ? "/" : folder_.Buffer();
-    if (!platform::IsDirectory(folder)) {
+    if (!platform::IsDirectory(folder) || platform::IsDirectory(fileName_.Buffer())) {
         Fail(kErrorNotCreated);
         return false;
     }
@@ -187,11 +252,12 @@ bool RWyxFile::Create(const char* name, bool binary, bool encrypted, const RWyxF
     if (!StartSection(kMainSection)) {
         output_.Abandon();
         platform::RemoveFile(tempName_.Buffer());
-        mode_ = Mode::kClosed;
+        ForgetFile();
         Fail(kErrorNotCreated);
         return false;
     }
     WriteHeaderRecord();
+    NoteOutputFailure();
     return true;
 }
 
@@ -214,16 +280,8 @@ bool RWyxFile::Close() {
         } else {
             output_.Append(";WYX END\n", 9);
         }
-        switch (output_.Finish()) {
-        case RWyxOutputStream::Failure::kNone:
-            break;
-        case RWyxOutputStream::Failure::kOutOfSpace:
-            Fail(kErrorOutOfDiskSpace);
-            break;
-        case RWyxOutputStream::Failure::kWriteError:
-            Fail(kErrorWrite);
-            break;
-        }
+        output_.Finish();
+        NoteOutputFailure();
     }
     if (error_.HasError()) {
         platform::RemoveFile(tempName_.Buffer());
@@ -248,29 +306,38 @@ bool RWyxFile::Open(const char* name, const char* password) {
     GetCurrentDirectoryPath(current);
     MakeAbsolutePath(fileName_, current.Buffer(), name);
     GetFileDirectory(folder_, fileName_.Buffer());
+    bool opened = false;
+    try {
+        opened = ReadAndParse(password);
+        if (opened) {
+            mode_ = Mode::kReading;
+            ProjectOpenSection(kMainSection);
+        }
+    } catch (const std::bad_alloc&) {
+        // The index of a huge file may not fit in memory: no exception leaves the interface.
+        Fail(kErrorNotOpened);
+        opened = false;
+    }
+    if (!opened) {
+        ForgetFile();  // nothing of the refused file stays, only the error
+    }
+    return opened;
+}
+
+bool RWyxFile::ReadAndParse(const char* password) {
     if (!ReadFileBytes(fileName_.Buffer())) {
-        ReleaseReading();
         Fail(kErrorNotOpened);
         return false;
     }
-    mode_ = Mode::kReading;
     const std::string_view text(data_.get(), dataSize_);
-    bool parsed = false;
     if (text.substr(0, 4) == "\x89WYX") {
-        parsed = ParseBinaryFile(password);
-    } else if (text.substr(0, 11) == ";WYX ASCII ") {
-        parsed = ParseAsciiFile();
-    } else {
-        Fail(kErrorCorrupted);
+        return ParseBinaryFile(password);
     }
-    if (!parsed) {
-        ReleaseReading();
-        sections_.clear();
-        mode_ = Mode::kClosed;
-        return false;
+    if (text.substr(0, 11) == ";WYX ASCII ") {
+        return ParseAsciiFile();
     }
-    ProjectOpenSection(kMainSection);
-    return true;
+    Fail(kErrorCorrupted);
+    return false;
 }
 
 bool RWyxFile::ReadFileBytes(const char* name) {
@@ -322,6 +389,7 @@ bool RWyxFile::StartSection(int kind) {
     }
     sections_.push_back(section);
     sectionOpen_ = true;
+    NoteOutputFailure();
     return true;
 }
 
@@ -345,6 +413,7 @@ void RWyxFile::CloseSectionIfOpen() {
         EndBinarySection(sections_.back());
     }
     sectionOpen_ = false;
+    NoteOutputFailure();
 }
 
 bool RWyxFile::ProjectCloseSection() {
@@ -369,7 +438,7 @@ bool RWyxFile::ProjectCreateExtensionSection(bool closeOpenSection) {
         Fail(kErrorWrite);
         return false;
     }
-    return true;
+    return !error_.HasError();
 }
 
 bool RWyxFile::ProjectOpenSection(int section) {
@@ -404,15 +473,16 @@ int RWyxFile::GetCurrentSectionVersion() const {
 }
 
 bool RWyxFile::SetPassword(const char* text) {
-    if (mode_ != Mode::kWriting || !binary_ || !sectionOpen_ || error_.HasError() || text == nullptr ||
-        text[0] == '\0' || sections_.back().passwordProtected) {
+    if (mode_ != Mode::kWriting || !binary_ || !sectionOpen_ || sections_.back().kind != kMainSection ||
+        error_.HasError() || text == nullptr || text[0] == '\0' || sections_.back().passwordProtected) {
         return false;
     }
     if (!WritePasswordVerifier(text)) {
         return false;
     }
     sections_.back().passwordProtected = true;
-    return true;
+    NoteOutputFailure();
+    return !error_.HasError();
 }
 
 bool RWyxFile::IsPasswordProtected() const {
@@ -480,6 +550,7 @@ void RWyxFile::BeginRecord(std::string_view name) {
     WriteFrame& frame = frames_.back();
     frame.recordStart = start;
     frame.valuesStart = output_.Position();
+    NoteOutputFailure();
 }
 
 void RWyxFile::WriteHeaderRecord() {
@@ -534,6 +605,7 @@ void RWyxFile::FieldWriteEnd() {
         output_.AppendByte('\n');
     }
     frames_.pop_back();
+    NoteOutputFailure();
 }
 
 void RWyxFile::FieldWriteBlockBegin() {
@@ -551,6 +623,7 @@ void RWyxFile::FieldWriteBlockBegin() {
         output_.Append(" {\n", 3);
     }
     frame.phase = Phase::kBlockOpen;
+    NoteOutputFailure();
 }
 
 void RWyxFile::FieldWriteBlockEnd() {
@@ -563,13 +636,13 @@ void RWyxFile::FieldWriteBlockEnd() {
         return;
     }
     if (binary_) {
-        static constexpr unsigned char kNullRecord[RWyxRecordIndex::kRecordHeaderSize] = {};
-        output_.Append(kNullRecord, sizeof kNullRecord);
+        AppendBinaryNullRecord();
     } else {
         WriteAsciiIndent(frames_.size() - 1);
         output_.AppendByte('}');
     }
     frames_.back().phase = Phase::kBlockClosed;
+    NoteOutputFailure();
 }
 
 template <typename WriteBinary, typename WriteAscii>
@@ -584,6 +657,7 @@ void RWyxFile::WriteValue(WriteBinary writeBinary, WriteAscii writeAscii) {
         writeAscii();
     }
     ++frames_.back().valueCount;
+    NoteOutputFailure();
 }
 
 void RWyxFile::FieldWriteDouble(double value) {
@@ -674,6 +748,7 @@ void RWyxFile::FieldWriteComment(const char* text) {
         return;
     }
     WriteAsciiComment(text);
+    NoteOutputFailure();
 }
 
 // ---- Field reader ----
@@ -926,8 +1001,10 @@ RTime RWyxFile::FieldReadTime() {
     if (!NextCurrentValue(value)) {
         return RTime();
     }
-    const bool ticks = value.type == 'L' || value.type == 'I' ||
-                       (value.type == 'T' && headerInfo_.fileVersion >= kTickTimeVersion);
+    // "L" is always a tick count and "D" and "F" always seconds; any other value (a binary
+    // "I" as much as its ASCII text) is ticks from kTickTimeVersion on and seconds before.
+    const bool seconds = value.type == 'D' || value.type == 'F';
+    const bool ticks = value.type == 'L' || (!seconds && headerInfo_.fileVersion >= kTickTimeVersion);
     if (ticks) {
         return RTime(ValueToInt64(value.type, value.real, value.integer, value.bytes));
     }
@@ -957,32 +1034,27 @@ bool RWyxFile::FieldReadSkipValue() {
     return NextCurrentValue(value);
 }
 
-std::int32_t RWyxFile::FieldReadIntByName(const char* name, std::int32_t defaultValue) {
+template <typename T, typename Read>
+T RWyxFile::ReadOneValueByName(const char* name, T defaultValue, Read read) {
     if (!FieldReadBegin(name)) {
         return defaultValue;
     }
-    const std::int32_t value = FieldReadValuesLeft() > 0 ? FieldReadInt() : defaultValue;
+    T value = FieldReadValuesLeft() > 0 ? read() : std::move(defaultValue);
     FieldReadEnd();
     return value;
+}
+
+std::int32_t RWyxFile::FieldReadIntByName(const char* name, std::int32_t defaultValue) {
+    return ReadOneValueByName(name, defaultValue, [this] { return FieldReadInt(); });
 }
 
 RString RWyxFile::FieldReadStringByName(const char* name, const char* defaultValue) {
-    if (!FieldReadBegin(name)) {
-        return RString(defaultValue != nullptr ? defaultValue : "");
-    }
-    RString value = FieldReadValuesLeft() > 0 ? FieldReadString()
-                                              : RString(defaultValue != nullptr ? defaultValue : "");
-    FieldReadEnd();
-    return value;
+    return ReadOneValueByName(name, RString(defaultValue != nullptr ? defaultValue : ""),
+                              [this] { return FieldReadString(); });
 }
 
 char RWyxFile::FieldReadCharByName(const char* name, char defaultValue) {
-    if (!FieldReadBegin(name)) {
-        return defaultValue;
-    }
-    const char value = FieldReadValuesLeft() > 0 ? FieldReadChar() : defaultValue;
-    FieldReadEnd();
-    return value;
+    return ReadOneValueByName(name, defaultValue, [this] { return FieldReadChar(); });
 }
 
 char RWyxFile::FieldReadValueType() {
@@ -1007,6 +1079,14 @@ int RWyxFile::FieldReadValuesLeft() const {
     return left > static_cast<std::uint32_t>(std::numeric_limits<int>::max())
                ? std::numeric_limits<int>::max()
                : static_cast<int>(left);
+}
+
+void RWyxFile::ReadHeaderInfo() {
+    for (const RWyxRecord& record : index_.HiddenTopRecords()) {
+        if (RecordName(record) == "#Header") {
+            ReadHeaderRecord(record);
+        }
+    }
 }
 
 void RWyxFile::ReadHeaderRecord(const RWyxRecord& record) {

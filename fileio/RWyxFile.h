@@ -12,9 +12,9 @@
 //   sections, one after the other; the first is the main section, an optional second one the
 //   extension section (binary forms only; it holds the Summary). Section header, 88 bytes:
 //     "SECT", u32 kind (0 main, 1 extension), u32 section version, u32 flags (1 encrypted,
-//     2 password protected), 12-byte nonce, u32 password iterations, 16-byte password salt,
-//     32-byte password verifier, u64 body length; then the body: records, ended by a null
-//     record.
+//     2 password protected; the main section only), 12-byte nonce, u32 password iterations,
+//     16-byte password salt, 32-byte password verifier, u64 body length; then the body:
+//     records, ended by a null record.
 //   footer, 24 bytes: u32 section count, u32 zero, u64 offset of the footer itself, magic
 //     0A 57 59 58 45 4E 44 0A. A file that does not end in a footer pointing at itself is
 //     truncated.
@@ -32,7 +32,9 @@
 // ASCII form: a first line ";WYX ASCII <version>", then one field per line as
 //   `Name: v1,v2,...` indented with one tab per block level, " {" at the end of a field's
 //   line opening its block and "}" on a line of its own closing it; comments as "; text"
-//   lines; numbers as "%.15g" / "%d" text made independently of the locale; strings quoted
+//   lines (';' starts a comment only at the start of a line); numbers as "%.15g" / "%d" text
+//   made independently of the locale (a number beyond the doubles, as "%.15g" makes of the
+//   largest one, reads as the largest double or zero, with its sign); strings quoted
 //   with their quotes and backslashes escaped; a character bare, or quoted when it would
 //   clash with the syntax; and a last line ";WYX END", so that a truncated file is
 //   detected. The ASCII form has no extension section, no password and no raw values.
@@ -43,10 +45,11 @@
 //   reader decrypts the body once. No key exists in the interfaces: this keeps content from
 //   casual reading only, not from anyone holding this library.
 //
-// Password: never stored reversibly. The section header keeps a random 16-byte salt, an
-//   iteration count and PBKDF2-HMAC-SHA256 of the password (32 bytes). Opening a protected
-//   file without the password fails with "Password required", with a wrong one with
-//   "Wrong password". The password gates this reader only; it does not key the encryption.
+// Password: never stored reversibly. The main section's header keeps a random 16-byte
+//   salt, an iteration count and PBKDF2-HMAC-SHA256 of the password (32 bytes); a password
+//   flag on any other section makes the file corrupt. Opening a protected file without the
+//   password fails with "Password required", with a wrong one with "Wrong password". The
+//   password gates this reader only; it does not key the encryption.
 //
 // Reading: the whole file is read into memory once (not mapped, so that another program
 //   truncating the file cannot fault this one); every record header is checked against
@@ -58,8 +61,10 @@
 //
 // Errors are sticky: the first failure (disk full, short write, corrupt input, misuse of
 //   the field writer) is kept until the next Create or Open, reported by GetLastErrorID and
-//   GetLastErrorString, and makes Close answer false. Once a write has failed nothing more
-//   is written and the file is not put in place. Answers that are not failures (no such
+//   GetLastErrorString, and makes Close answer false. A failed write to the disk is kept by
+//   the writing call during which it happened (the buffer goes out when it is full, so that
+//   is some calls after the value concerned). Once a write has failed nothing more is
+//   written and the file is not put in place. Answers that are not failures (no such
 //   field, an extension section refused in the ASCII form) leave the error alone. Writing
 //   goes to a temporary file beside the target, which Close flushes, syncs to the disk and
 //   renames over the target, so a failed write never damages an existing file.
@@ -125,12 +130,14 @@ public:
     // Starts writing name (made absolute against the current folder) in the binary form
     // (encrypted when asked) or the ASCII form, with the header info's file version (1 to
     // kMaxFileVersion). The main section is open afterwards. A file still open is closed
-    // first. False with error 4 "File not created" when the file cannot be made.
+    // first. False with error 4 "File not created" when the file cannot be made (also when
+    // name is a folder).
     bool Create(const char* name, bool binary, bool encrypted, const RWyxFileHeaderInfo& headerInfo);
     // Reads name in whichever form it has; the main section is current afterwards. False
     // with error 3 when it cannot be read, 0 when it is not a sound WYX file, 1 when its
     // version is newer than this container knows, 6 / 5 when it is protected and password is
-    // missing / wrong.
+    // missing / wrong. After a failure nothing of the file is kept (header info, form) but
+    // the error and the name.
     bool Open(const char* name, const char* password = nullptr);
     // Writing: closes open fields, blocks and sections, writes the end of the file, makes
     // sure every byte reached the disk and puts the file in place. Reading: releases the
@@ -174,9 +181,10 @@ public:
     int GetSectionVersion(int section) const;
     // The current section's version; 0 when no section is current.
     int GetCurrentSectionVersion() const;
-    // Writing, binary forms: protects the current section with the password (the first call
-    // with a non-empty text counts). False for the ASCII form, for an empty text, when the
-    // section already has a password, and when no section is open.
+    // Writing, binary forms: protects the main section with the password (the first call
+    // with a non-empty text counts). False, changing nothing, for the ASCII form, for an
+    // empty text, when the main section already has a password, and unless the main
+    // section is the open one.
     bool SetPassword(const char* text);
     // Reading: whether the main section is protected by a password.
     bool IsPasswordProtected() const;
@@ -185,8 +193,9 @@ public:
     // Misuse sets error 10 with its text; every call does nothing once an error is kept.
 
     // Opens a field at the current level. Names are 1 to 255 bytes without control
-    // characters, ':', '"', '{', '}' or ';', neither beginning with '#' nor beginning or
-    // ending with a blank.
+    // characters, ':', '"', '{' or '}', beginning with neither '#' nor ';' (a comment in
+    // the ASCII form; elsewhere in a name ';' is an ordinary character), and neither
+    // beginning nor ending with a blank.
     void FieldWriteBegin(const char* name);
     // Closes the open field (its block, when it has one, must be closed).
     void FieldWriteEnd();
@@ -247,8 +256,9 @@ public:
     char FieldReadChar();
     // A text, or a number's text.
     RString FieldReadString();
-    // A tick count ("L", or an integer from version 2001 on) or seconds ("D", "F", or any
-    // value below version 2001).
+    // A tick count or seconds: "L" is always ticks, "D" and "F" always seconds; any other
+    // value (an "I" or a text, binary or ASCII alike) is ticks from version 2001 on and
+    // seconds before.
     RTime FieldReadTime();
     // A raw value: a view of its bytes, valid until Close. False, and nothing passed, when
     // the next value is not raw.
@@ -325,6 +335,11 @@ private:
 
     // Common (RWyxFile.cpp).
     void ResetState();
+    // Everything about the file but the kept error and its name.
+    void ForgetFile();
+    bool ReadAndParse(const char* password);
+    // Keeps a failure of the output stream as the error.
+    void NoteOutputFailure();
     void Fail(int code, const char* text = nullptr);
     void FailField(const char* text) { Fail(kErrorField, text); }
     bool CanWrite();
@@ -349,7 +364,12 @@ private:
     bool NextValue(const RWyxRecord& record, Cursor& cursor, Value& value);
     bool NextCurrentValue(Value& value);
     const unsigned char* TakeFixedValue(char type, std::size_t size);
+    // The "#Header" record among the hidden top-level records, when there is one.
+    void ReadHeaderInfo();
     void ReadHeaderRecord(const RWyxRecord& record);
+    // Opens the field, reads one value with read, leaves it.
+    template <typename T, typename Read>
+    T ReadOneValueByName(const char* name, T defaultValue, Read read);
     bool ReadFileBytes(const char* name);
     void ReleaseReading();
 
@@ -361,6 +381,7 @@ private:
     void BeginBinaryRecord(std::string_view name);
     void EndBinaryValues(WriteFrame& frame);
     void EndBinaryRecord(const WriteFrame& frame);
+    void AppendBinaryNullRecord();
     void AppendBinaryBytesValue(char type, const char* bytes, std::size_t count);
     bool ParseBinaryFile(const char* password);
     bool NextBinaryValue(const RWyxRecord& record, Cursor& cursor, Value& value) const;

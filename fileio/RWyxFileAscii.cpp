@@ -200,11 +200,7 @@ bool RWyxFile::ParseAsciiFile() {
         Fail(kErrorCorrupted);
         return false;
     }
-    for (const RWyxRecord& record : index_.HiddenTopRecords()) {
-        if (RecordName(record) == "#Header") {
-            ReadHeaderRecord(record);
-        }
-    }
+    ReadHeaderInfo();
     sections_.push_back(section);
     return !error_.HasError();
 }

@@ -48,9 +48,13 @@ bool RWyxFile::WriteBinarySectionHeader(const Section& section) {
     return true;
 }
 
-void RWyxFile::EndBinarySection(Section& section) {
+void RWyxFile::AppendBinaryNullRecord() {
     static constexpr unsigned char kNullRecord[RWyxRecordIndex::kRecordHeaderSize] = {};
     output_.Append(kNullRecord, sizeof kNullRecord);
+}
+
+void RWyxFile::EndBinarySection(Section& section) {
+    AppendBinaryNullRecord();
     const std::uint64_t bodyStart = section.headerOffset + kSectionHeaderSize;
     const std::uint64_t bodyLength = output_.Position() - bodyStart;
     if (encrypted_ && section.kind == kMainSection) {
@@ -164,6 +168,7 @@ bool RWyxFile::ParseBinaryFile(const char* password) {
             sectionVersion > static_cast<std::uint32_t>(std::numeric_limits<int>::max()) ||
             (flags & ~(kFlagEncrypted | kFlagPassword)) != 0 ||
             encryptedBody != (encrypted_ && kind == static_cast<std::uint32_t>(kMainSection)) ||
+            ((flags & kFlagPassword) != 0 && kind != static_cast<std::uint32_t>(kMainSection)) ||
             bodyLength > footerOffset - bodyStart) {
             Fail(kErrorCorrupted);
             return false;
@@ -183,11 +188,7 @@ bool RWyxFile::ParseBinaryFile(const char* password) {
             return false;
         }
         if (section.kind == kMainSection) {
-            for (const RWyxRecord& record : index_.HiddenTopRecords()) {
-                if (RecordName(record) == "#Header") {
-                    ReadHeaderRecord(record);
-                }
-            }
+            ReadHeaderInfo();
         }
         sections_.push_back(section);
         pos = bodyStart + bodyLength;
@@ -196,13 +197,13 @@ bool RWyxFile::ParseBinaryFile(const char* password) {
         Fail(kErrorCorrupted);
         return false;
     }
-    for (const Section& section : sections_) {
-        if (section.passwordProtected) {
-            const int failure = CheckPassword(password, bytes + section.headerOffset);
-            if (failure != RError::kNoError) {
-                Fail(failure);
-                return false;
-            }
+    // Only the main section can carry a password (checked above).
+    const Section& main = sections_.front();
+    if (main.passwordProtected) {
+        const int failure = CheckPassword(password, bytes + main.headerOffset);
+        if (failure != RError::kNoError) {
+            Fail(failure);
+            return false;
         }
     }
     return !error_.HasError();

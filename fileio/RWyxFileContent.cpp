@@ -33,11 +33,12 @@ bool RWyxFile::FieldWriteFileContent(const char* path, const char* alternativePa
     }
     const bool copied = CopyFileAsRawValue(source);
     std::fclose(source);
+    NoteOutputFailure();
     if (copied) {
         embeddedFiles_.insert(identity);
         ++frames_.back().valueCount;
     }
-    return copied;
+    return copied && !error_.HasError();
 }
 
 bool RWyxFile::CopyFileAsRawValue(std::FILE* source) {

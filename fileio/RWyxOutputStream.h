@@ -82,6 +82,8 @@ public:
     Failure Finish();
     // Closes the file without writing out the buffer.
     void Abandon();
+    // The first failure so far (kNone while all went well).
+    Failure GetFailure() const { return failure_; }
 
 private:
     void Flush();

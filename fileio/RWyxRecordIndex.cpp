@@ -70,8 +70,10 @@ bool RWyxRecordIndex::ParseBinary(const unsigned char* data, std::uint64_t begin
                                   RWyxLevel& top) {
     hiddenTop_.clear();
     pending_.clear();
-    // Room for records of about 32 bytes: untouched room costs address space only.
-    constexpr std::uint64_t kMostReserved = std::uint64_t{1} << 24;
+    // Room for records of about 32 bytes, fewer than the section can hold (a record takes at
+    // least 14). Capped at 32 MiB of entries, so that a large section of few large records
+    // (embedded files) does not reserve much; beyond the cap the index grows as records come.
+    constexpr std::uint64_t kMostReserved = std::uint64_t{1} << 20;
     const std::uint64_t guess = std::min<std::uint64_t>((end - begin) / 32, kMostReserved);
     if (entries_.capacity() < entries_.size() + guess) {
         entries_.reserve(static_cast<std::size_t>(entries_.size() + guess));

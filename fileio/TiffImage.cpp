@@ -7,6 +7,7 @@
 
 #include <tiffio.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdarg>
 #include <cstdint>
@@ -181,6 +182,13 @@ struct TiffLayout {
     std::uint16_t planar = PLANARCONFIG_CONTIG;
     std::uint16_t photometric = 0;
     bool hasPhotometric = false;
+    bool tiled = false;
+    std::uint32_t tileWidth = 0;
+    std::uint32_t tileHeight = 0;
+
+    // Planes stored one after the other, and the samples of a pixel within one.
+    int Planes() const { return planar == PLANARCONFIG_SEPARATE ? samples : 1; }
+    std::size_t Step() const { return planar == PLANARCONFIG_SEPARATE ? 1 : samples; }
 };
 
 TiffLayout ReadLayout(TIFF* tiff) {
@@ -191,32 +199,105 @@ TiffLayout ReadLayout(TIFF* tiff) {
     TIFFGetFieldDefaulted(tiff, TIFFTAG_BITSPERSAMPLE, &layout.bits);
     TIFFGetFieldDefaulted(tiff, TIFFTAG_PLANARCONFIG, &layout.planar);
     layout.hasPhotometric = TIFFGetField(tiff, TIFFTAG_PHOTOMETRIC, &layout.photometric) == 1;
+    layout.tiled = TIFFIsTiled(tiff) != 0;
+    if (layout.tiled) {
+        TIFFGetField(tiff, TIFFTAG_TILEWIDTH, &layout.tileWidth);
+        TIFFGetField(tiff, TIFFTAG_TILELENGTH, &layout.tileHeight);
+    }
     return layout;
 }
 
-// Grey, grey and alpha, RGB and RGBA of 8 bits in interleaved strips are read row by row
-// as they are stored.
+// Grey, grey and alpha, RGB and RGBA of 8 bits are read exactly as they are stored, in
+// strips or tiles, interleaved or in separate planes.
 bool IsPlainLayout(TIFF* tiff, const TiffLayout& layout) {
     if (layout.bits != 8 || layout.samples < 1 || layout.samples > RImageBuffer::kMaxChannels ||
-        layout.planar != PLANARCONFIG_CONTIG || !layout.hasPhotometric || TIFFIsTiled(tiff)) {
+        (layout.planar != PLANARCONFIG_CONTIG && layout.planar != PLANARCONFIG_SEPARATE) ||
+        !layout.hasPhotometric) {
         return false;
     }
     const bool grey = layout.photometric == PHOTOMETRIC_MINISBLACK && layout.samples <= 2;
     const bool rgb = layout.photometric == PHOTOMETRIC_RGB && layout.samples >= 3;
-    const auto rowBytes = static_cast<std::uint64_t>(layout.width) * layout.samples;
-    return (grey || rgb) && static_cast<std::uint64_t>(TIFFScanlineSize64(tiff)) == rowBytes;
+    if (!grey && !rgb) return false;
+    if (layout.tiled) {
+        const std::uint64_t tileBytes =
+            static_cast<std::uint64_t>(layout.tileWidth) * layout.tileHeight * layout.Step();
+        return tileBytes > 0 && static_cast<std::uint64_t>(TIFFTileSize64(tiff)) == tileBytes;
+    }
+    return static_cast<std::uint64_t>(TIFFScanlineSize64(tiff)) == std::uint64_t{layout.width} * layout.Step();
 }
 
-bool ReadPlainRows(TIFF* tiff, RImageBuffer& buffer) {
+// Puts a run of stored pixels, `step` samples each, into the buffer row at target, from
+// channel `channel` on.
+void PlaceSamples(const unsigned char* from, std::size_t pixels, std::size_t step, unsigned char* target,
+                  int channels, int channel) {
+    const auto stride = static_cast<std::size_t>(channels);
+    if (step == stride) {
+        std::memcpy(target, from, pixels * step);
+        return;
+    }
+    for (std::size_t i = 0; i < pixels; ++i) {
+        std::memcpy(target + i * stride + static_cast<std::size_t>(channel), from + i * step, step);
+    }
+}
+
+bool ReadPlainRows(TIFF* tiff, const TiffLayout& layout, RImageBuffer& buffer) {
     const std::size_t rowBytes = buffer.GetRowByteCount();
+    const auto width = static_cast<std::size_t>(buffer.GetWidth());
+    const std::size_t step = layout.Step();
+    // Interleaved rows go straight into the buffer; a plane's rows go through a scratch row.
+    std::vector<unsigned char> row(layout.Planes() > 1 ? width : 0);
     unsigned char* pixels = buffer.GetPixels();
-    for (int y = 0; y < buffer.GetHeight(); ++y) {
-        if (TIFFReadScanline(tiff, pixels + static_cast<std::size_t>(y) * rowBytes, static_cast<std::uint32_t>(y),
-                             0) != 1) {
-            return false;
+    for (int plane = 0; plane < layout.Planes(); ++plane) {
+        for (int y = 0; y < buffer.GetHeight(); ++y) {
+            unsigned char* target = pixels + static_cast<std::size_t>(y) * rowBytes;
+            unsigned char* into = row.empty() ? target : row.data();
+            if (TIFFReadScanline(tiff, into, static_cast<std::uint32_t>(y), static_cast<std::uint16_t>(plane)) != 1) {
+                return false;
+            }
+            if (!row.empty()) PlaceSamples(row.data(), width, step, target, buffer.GetChannelCount(), plane);
         }
     }
     return true;
+}
+
+bool ReadPlainTiles(TIFF* tiff, const TiffLayout& layout, RImageBuffer& buffer) {
+    const std::size_t step = layout.Step();
+    const std::uint64_t tileBytes = std::uint64_t{layout.tileWidth} * layout.tileHeight * step;
+    // A tile far larger than the image is not believed.
+    if (tileBytes > std::max<std::uint64_t>(buffer.GetPixelByteCount(), std::uint64_t{1} << 20)) return false;
+    std::vector<unsigned char> tile(static_cast<std::size_t>(tileBytes));
+    const std::size_t rowBytes = buffer.GetRowByteCount();
+    const int channels = buffer.GetChannelCount();
+    const std::size_t tileRowBytes = std::size_t{layout.tileWidth} * step;
+    for (int plane = 0; plane < layout.Planes(); ++plane) {
+        for (std::uint32_t top = 0; top < layout.height; top += layout.tileHeight) {
+            for (std::uint32_t left = 0; left < layout.width; left += layout.tileWidth) {
+                if (TIFFReadTile(tiff, tile.data(), left, top, 0, static_cast<std::uint16_t>(plane)) < 0) {
+                    return false;
+                }
+                // Tiles at the right and bottom edges reach past the image.
+                const std::uint32_t rows = std::min(layout.tileHeight, layout.height - top);
+                const std::uint32_t columns = std::min(layout.tileWidth, layout.width - left);
+                for (std::uint32_t r = 0; r < rows; ++r) {
+                    unsigned char* target = buffer.GetPixels() + (top + std::size_t{r}) * rowBytes +
+                                            std::size_t{left} * static_cast<std::size_t>(channels);
+                    PlaceSamples(tile.data() + r * tileRowBytes, columns, step, target, channels, plane);
+                }
+            }
+        }
+    }
+    return true;
+}
+
+// Undoes the renderer's multiplication of colour by an unassociated alpha (rounded as
+// libtiff rounds it, so that most values come back exactly).
+void Unpremultiply(unsigned char* pixel) {
+    const unsigned alpha = pixel[3];
+    if (alpha == 0 || alpha == 255) return;
+    for (int c = 0; c < 3; ++c) {
+        const unsigned value = (pixel[c] * 255u + alpha / 2) / alpha;
+        pixel[c] = static_cast<unsigned char>(std::min(value, 255u));
+    }
 }
 
 // Any other kind, rendered by libtiff as packed RGBA words straight into the buffer's own
@@ -224,13 +305,17 @@ bool ReadPlainRows(TIFF* tiff, RImageBuffer& buffer) {
 // aligned for words), then unpacked in place.
 bool ReadRenderedRgba(TIFF* tiff, RImageBuffer& buffer) {
     char message[1024] = {};
-    if (TIFFRGBAImageOK(tiff, message) != 1) return false;
+    TIFFRGBAImage image;
+    if (TIFFRGBAImageOK(tiff, message) != 1 || TIFFRGBAImageBegin(&image, tiff, 1, message) != 1) return false;
+    image.req_orientation = ORIENTATION_TOPLEFT;
     unsigned char* pixels = buffer.GetPixels();
-    if (TIFFReadRGBAImageOriented(tiff, static_cast<std::uint32_t>(buffer.GetWidth()),
-                                  static_cast<std::uint32_t>(buffer.GetHeight()),
-                                  reinterpret_cast<std::uint32_t*>(pixels), ORIENTATION_TOPLEFT, 1) != 1) {
-        return false;
-    }
+    const bool rendered = TIFFRGBAImageGet(&image, reinterpret_cast<std::uint32_t*>(pixels),
+                                           static_cast<std::uint32_t>(buffer.GetWidth()),
+                                           static_cast<std::uint32_t>(buffer.GetHeight())) == 1;
+    // The renderer gives colour multiplied by alpha; an unassociated alpha was not.
+    const bool unassociated = image.alpha == EXTRASAMPLE_UNASSALPHA;
+    TIFFRGBAImageEnd(&image);
+    if (!rendered) return false;
     const std::size_t count = buffer.GetPixelByteCount() / 4;
     for (std::size_t i = 0; i < count; ++i) {
         unsigned char* pixel = pixels + 4 * i;
@@ -240,6 +325,7 @@ bool ReadRenderedRgba(TIFF* tiff, RImageBuffer& buffer) {
         pixel[1] = static_cast<unsigned char>(TIFFGetG(word));
         pixel[2] = static_cast<unsigned char>(TIFFGetB(word));
         pixel[3] = static_cast<unsigned char>(TIFFGetA(word));
+        if (unassociated) Unpremultiply(pixel);
     }
     return true;
 }
@@ -295,7 +381,9 @@ bool ReadImageFromTiff(const char* fileName, RImageBuffer& buffer) {
                      channels)) {
         return false;
     }
-    const bool read = plain ? ReadPlainRows(tiff, buffer) : ReadRenderedRgba(tiff, buffer);
+    const bool read = !plain          ? ReadRenderedRgba(tiff, buffer)
+                      : layout.tiled ? ReadPlainTiles(tiff, layout, buffer)
+                                     : ReadPlainRows(tiff, layout, buffer);
     if (!read) {
         buffer.Init(0, 0, false, RImageBuffer::kType8Bit, RImageBuffer::kMaxChannels);
     }

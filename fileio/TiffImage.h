@@ -17,8 +17,10 @@ bool IsCompressedTiff(const char* fileName);
 bool WriteImageAsTiff(const char* fileName, bool deflate, const RImageBuffer& buffer);
 
 // Reads the first image of a TIFF file into the buffer. Grey, grey-and-alpha, RGB and RGBA
-// images of 8 bits per sample keep their channels; any other kind that the TIFF library can
-// render comes as RGBA. Sizes are checked before anything is allocated. On failure the
+// images of 8 bits per sample keep their channels and stored values (strips or tiles,
+// interleaved or planar); any other kind that the TIFF library can render comes as RGBA,
+// with colour not multiplied by an unassociated alpha. Sizes are checked before anything
+// is allocated. On failure the
 // buffer holds no image; its file name and keep-file flag are never touched.
 bool ReadImageFromTiff(const char* fileName, RImageBuffer& buffer);
 

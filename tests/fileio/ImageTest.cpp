@@ -1,15 +1,16 @@
 #include "fileio/RImageBuffer.h"
 #include "fileio/RImageConverter.h"
 #include "fileio/TiffImage.h"
+#include "tests/fileio/FileSizeLimit.h"
 #include "tests/support/ScratchFolder.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
+#include <tiffio.h>
 
 #include <algorithm>
 #include <climits>
-#include <csignal>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -220,26 +221,6 @@ TEST(TiffTest, FailedWritesLeaveNothingBehindAndTargetsUntouched) {
     EXPECT_EQ(left, (std::vector<std::string>{"blocked.tif", "existing.tif"}));
 }
 
-// Lowers the size limit of files this process writes, so that a write fails part-way.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &saved_);
-        oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit lowered = saved_;
-        lowered.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &lowered);
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, oldHandler_);
-    }
-
-private:
-    rlimit saved_{};
-    void (*oldHandler_)(int) = nullptr;
-};
-
 TEST(TiffTest, AWriteThatFailsPartWayLeavesTheTargetAsItWas) {
     ScratchFolder folder;
     const std::string target = folder.WriteFile("image.tif", "precious");
@@ -324,6 +305,113 @@ TEST(TiffReadTest, MalformedFilesAreRefused) {
     const std::string cut = folder.WriteFile("cut.tif", bytes.substr(0, bytes.size() / 2));
     EXPECT_FALSE(ReadImageFromTiff(cut.c_str(), buffer));
     EXPECT_FALSE(buffer.IsValid());
+}
+
+// RGBA with unassociated alpha, written by libtiff itself in the layout asked for: strips of
+// five rows or 16 x 16 tiles (the image's edges cut through the last ones), interleaved or
+// one plane per sample, 8 or 16 bits per sample.
+void WriteRgbaTiff(const std::string& path, const RImageBuffer& image, bool tiled, bool separate, int bits) {
+    TIFF* tiff = TIFFOpen(path.c_str(), "w");
+    ASSERT_NE(tiff, nullptr);
+    const auto width = static_cast<std::uint32_t>(image.GetWidth());
+    const auto height = static_cast<std::uint32_t>(image.GetHeight());
+    const std::uint16_t extra[1] = {EXTRASAMPLE_UNASSALPHA};
+    TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, width);
+    TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, height);
+    TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, bits);
+    TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, 4);
+    TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, separate ? PLANARCONFIG_SEPARATE : PLANARCONFIG_CONTIG);
+    TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
+    TIFFSetField(tiff, TIFFTAG_EXTRASAMPLES, 1, extra);
+    TIFFSetField(tiff, TIFFTAG_COMPRESSION, COMPRESSION_ADOBE_DEFLATE);
+    const std::uint32_t blockWidth = tiled ? 16 : width;
+    const std::uint32_t blockHeight = tiled ? 16 : 5;
+    if (tiled) {
+        TIFFSetField(tiff, TIFFTAG_TILEWIDTH, blockWidth);
+        TIFFSetField(tiff, TIFFTAG_TILELENGTH, blockHeight);
+    } else {
+        TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, blockHeight);
+    }
+    const int planes = separate ? 4 : 1;
+    const int step = separate ? 1 : 4;
+    const std::size_t sampleBytes = static_cast<std::size_t>(bits / 8);
+    std::vector<unsigned char> block(blockWidth * blockHeight * static_cast<std::size_t>(step) * sampleBytes);
+    for (int plane = 0; plane < planes; ++plane) {
+        for (std::uint32_t top = 0; top < height; top += blockHeight) {
+            for (std::uint32_t left = 0; left < width; left += blockWidth) {
+                std::fill(block.begin(), block.end(), 0);
+                for (std::uint32_t y = top; y < std::min(height, top + blockHeight); ++y) {
+                    for (std::uint32_t x = left; x < std::min(width, left + blockWidth); ++x) {
+                        for (int s = 0; s < step; ++s) {
+                            const std::size_t channel = static_cast<std::size_t>(plane + s);
+                            const unsigned char narrow = image.GetPixels()[(y * width + x) * 4 + channel];
+                            const auto wide = static_cast<std::uint16_t>(narrow * 257);
+                            const std::size_t at = ((y - top) * blockWidth + (x - left)) * static_cast<std::size_t>(step) +
+                                                   static_cast<std::size_t>(s);
+                            if (bits == 8) {
+                                block[at] = narrow;
+                            } else {
+                                std::memcpy(block.data() + at * 2, &wide, 2);
+                            }
+                        }
+                    }
+                }
+                const auto sample = static_cast<std::uint16_t>(plane);
+                const bool written =
+                    tiled ? TIFFWriteTile(tiff, block.data(), left, top, 0, sample) >= 0
+                          : TIFFWriteEncodedStrip(tiff, TIFFComputeStrip(tiff, top, sample), block.data(),
+                                                  static_cast<tmsize_t>(std::min(blockHeight, height - top) *
+                                                                        blockWidth * step * sampleBytes)) >= 0;
+                ASSERT_TRUE(written);
+            }
+        }
+    }
+    TIFFClose(tiff);
+}
+
+// Colours of every kind under alphas of at least a half, so that undoing the multiplication
+// by alpha is exact to one step.
+void FillTranslucent(RImageBuffer& image) {
+    FillPattern(image);
+    for (std::size_t i = 3; i < image.GetPixelByteCount(); i += 4) {
+        image.GetPixels()[i] = static_cast<unsigned char>(128 + i % 128);
+    }
+}
+
+TEST(TiffReadTest, TiledAndPlanarRgbaAreReadExactlyAsStored) {
+    ScratchFolder folder;
+    RImageBuffer written;
+    ASSERT_TRUE(written.Init(37, 23, true, RImageBuffer::kType8Bit, 4));
+    FillTranslucent(written);
+    for (const bool tiled : {false, true}) {
+        for (const bool separate : {false, true}) {
+            SCOPED_TRACE(std::string(tiled ? "tiles" : "strips") + (separate ? ", planes" : ", interleaved"));
+            const std::string path = folder.Join("rgba.tif");
+            WriteRgbaTiff(path, written, tiled, separate, 8);
+            RImageBuffer read;
+            ASSERT_TRUE(ReadImageFromTiff(path.c_str(), read));
+            ASSERT_EQ(read.GetChannelCount(), 4);
+            ASSERT_EQ(read.GetPixelByteCount(), written.GetPixelByteCount());
+            EXPECT_EQ(std::memcmp(read.GetPixels(), written.GetPixels(), read.GetPixelByteCount()), 0);
+        }
+    }
+}
+
+TEST(TiffReadTest, RenderedKindsKeepColourApartFromUnassociatedAlpha) {
+    ScratchFolder folder;
+    RImageBuffer written;
+    ASSERT_TRUE(written.Init(19, 7, true, RImageBuffer::kType8Bit, 4));
+    FillTranslucent(written);
+    const std::string path = folder.Join("rgba16.tif");
+    WriteRgbaTiff(path, written, false, false, 16);  // 16 bits: rendered by libtiff
+    RImageBuffer read;
+    ASSERT_TRUE(ReadImageFromTiff(path.c_str(), read));
+    ASSERT_EQ(read.GetPixelByteCount(), written.GetPixelByteCount());
+    int worst = 0;
+    for (std::size_t i = 0; i < read.GetPixelByteCount(); ++i) {
+        worst = std::max(worst, std::abs(int{read.GetPixels()[i]} - int{written.GetPixels()[i]}));
+    }
+    EXPECT_LE(worst, 1);
 }
 
 TEST(TiffReadTest, OtherKindsAreReadAsRgba) {

@@ -40,6 +40,11 @@ TEST_F(ProtectionTest, RightWrongAndMissingPasswords) {
         EXPECT_EQ(RWyxFile::kErrorPasswordRequired, file.GetLastErrorID());
         EXPECT_STREQ("Password required", file.GetLastErrorString());
         EXPECT_FALSE(file.IsOpen());
+        // Nothing of the refused file is kept.
+        EXPECT_FALSE(file.IsBinary());
+        EXPECT_FALSE(file.IsEncrypted());
+        EXPECT_EQ(0, file.GetFileVersion());
+        EXPECT_EQ(0, file.GetSectionVersion(RWyxFile::kMainSection));
         EXPECT_FALSE(file.Open(path_.c_str(), "open sesamE"));
         EXPECT_EQ(RWyxFile::kErrorWrongPassword, file.GetLastErrorID());
         EXPECT_STREQ("Wrong password", file.GetLastErrorString());
@@ -49,6 +54,34 @@ TEST_F(ProtectionTest, RightWrongAndMissingPasswords) {
         ASSERT_TRUE(file.ProjectOpenSection(RWyxFile::kExtensionSection));
         EXPECT_EQ(1, file.FieldReadIntByName("Summary", 0));
         EXPECT_TRUE(file.Close());
+    }
+}
+
+TEST_F(ProtectionTest, OnlyTheMainSectionTakesAPassword) {
+    {
+        RWyxFile file;
+        ASSERT_TRUE(CreateInForm(file, path_, WyxForm::kBinary));
+        ASSERT_TRUE(file.ProjectCreateExtensionSection(true));
+        EXPECT_FALSE(file.SetPassword("late"));  // refused, nothing changes
+        file.FieldWriteBegin("Summary");
+        file.FieldWriteInt(1);
+        file.FieldWriteEnd();
+        ASSERT_TRUE(file.Close()) << file.GetLastErrorString();
+    }
+    RWyxFile file;
+    ASSERT_TRUE(file.Open(path_.c_str())) << file.GetLastErrorString();
+    EXPECT_FALSE(file.IsPasswordProtected());
+    ASSERT_TRUE(file.Close());
+
+    // A password flag on the extension section, whatever made it, makes the file corrupt.
+    std::string bytes = ScratchFolder::ReadFile(path_);
+    const std::size_t extension = bytes.rfind("SECT");
+    ASSERT_NE(std::string::npos, extension);
+    bytes[extension + 12] = 2;  // the section's flags
+    scratch_.WriteFile("flagged.wyx", bytes);
+    for (const char* password : {static_cast<const char*>(nullptr), "late"}) {
+        EXPECT_FALSE(file.Open(scratch_.Join("flagged.wyx").c_str(), password));
+        EXPECT_EQ(RWyxFile::kErrorCorrupted, file.GetLastErrorID());
     }
 }
 

@@ -73,6 +73,30 @@ TEST_P(RoundTripTest, EveryValueTypeComesBack) {
     EXPECT_EQ(-1, file.GetLastErrorID());
 }
 
+TEST_P(RoundTripTest, TheLargestDoublesComeBackAsNumbers) {
+    constexpr double kMax = std::numeric_limits<double>::max();
+    constexpr double kSmallest = std::numeric_limits<double>::denorm_min();
+    {
+        RWyxFile file;
+        ASSERT_TRUE(Create(file));
+        file.FieldWriteBegin("Far");
+        file.FieldWriteDouble(kMax);  // "%.15g" makes a text above the largest double
+        file.FieldWriteDouble(-kMax);
+        file.FieldWriteDouble(kSmallest);
+        file.FieldWriteEnd();
+        ASSERT_TRUE(file.Close());
+    }
+    RWyxFile file;
+    ASSERT_TRUE(Open(file));
+    ASSERT_TRUE(file.FieldReadBegin("Far"));
+    EXPECT_EQ('D', file.FieldReadValueType());
+    EXPECT_EQ(kMax, file.FieldReadDouble());
+    EXPECT_EQ('D', file.FieldReadValueType());
+    EXPECT_EQ(-kMax, file.FieldReadDouble());
+    EXPECT_EQ(kSmallest, file.FieldReadDouble());
+    EXPECT_EQ(-1, file.GetLastErrorID());
+}
+
 TEST_P(RoundTripTest, NumbersConvertBetweenKinds) {
     {
         RWyxFile file;
@@ -195,6 +219,7 @@ TEST_P(RoundTripTest, TimesAreSecondsBeforeVersion2001AndTicksFrom) {
             ASSERT_TRUE(Create(file, version));
             file.FieldWriteBegin("LocalTime");
             file.FieldWriteTimeSpan(start, stop);
+            file.FieldWriteInt(5);  // a whole number: seconds before 2001 in every form
             file.FieldWriteEnd();
             ASSERT_TRUE(file.Close());
         }
@@ -205,6 +230,7 @@ TEST_P(RoundTripTest, TimesAreSecondsBeforeVersion2001AndTicksFrom) {
         EXPECT_EQ(version < 2001 ? 'D' : 'L', file.FieldReadValueType());
         EXPECT_EQ(start, file.FieldReadTime());
         EXPECT_EQ(stop, file.FieldReadTime());
+        EXPECT_EQ(version < 2001 ? RTime(5 * RTime::kTicksPerSecond) : RTime(5), file.FieldReadTime());
     }
 }
 
@@ -293,8 +319,56 @@ TEST_P(RoundTripTest, SampleFileWalksCompletely) {
     EXPECT_TRUE(file.Close()) << file.GetLastErrorString();
 }
 
+TEST_P(RoundTripTest, SemicolonsInsideNamesAreOrdinaryCharacters) {
+    {
+        RWyxFile file;
+        ASSERT_TRUE(Create(file));
+        file.FieldWriteBegin("a;b");
+        file.FieldWriteInt(5);
+        file.FieldWriteEnd();
+        ASSERT_TRUE(file.Close()) << file.GetLastErrorString();
+    }
+    RWyxFile file;
+    ASSERT_TRUE(Open(file));
+    EXPECT_EQ(RString("a;b"), file.FieldGetName(0));
+    EXPECT_EQ(5, file.FieldReadIntByName("a;b", 0));
+}
+
 INSTANTIATE_TEST_SUITE_P(Forms, RoundTripTest,
                          ::testing::Values(WyxForm::kBinary, WyxForm::kAscii, WyxForm::kEncrypted),
                          [](const ::testing::TestParamInfo<WyxForm>& info) { return FormName(info.param); });
+
+}  // namespace
+
+namespace {
+
+// Number texts beyond the doubles, as other writers may make them, saturate with their sign.
+TEST(AsciiNumberTest, TextsBeyondTheDoublesSaturate) {
+    ScratchFolder scratch;
+    const std::string path = scratch.WriteFile(
+        "far.wyx", ";WYX ASCII 6000\n"
+                   "Far: 1e400,-2.5e999999999999999999999,1e-400,-0.001e-999,12345e-330,0.001e312,1" +
+                       std::string(400, '0') + ",5e-400x\n;WYX END\n");
+    RWyxFile file;
+    ASSERT_TRUE(file.Open(path.c_str()));
+    ASSERT_TRUE(file.FieldReadBegin("Far"));
+    constexpr double kMax = std::numeric_limits<double>::max();
+    EXPECT_EQ('D', file.FieldReadValueType());
+    EXPECT_EQ(kMax, file.FieldReadDouble());
+    EXPECT_EQ(-kMax, file.FieldReadDouble());
+    EXPECT_EQ('D', file.FieldReadValueType());
+    const double tiny = file.FieldReadDouble();
+    EXPECT_EQ(0.0, tiny);
+    EXPECT_FALSE(std::signbit(tiny));
+    const double negativeTiny = file.FieldReadDouble();
+    EXPECT_EQ(0.0, negativeTiny);
+    EXPECT_TRUE(std::signbit(negativeTiny));
+    EXPECT_EQ(0.0, file.FieldReadDouble());   // 1.2345e-326: below the smallest double
+    EXPECT_EQ(kMax, file.FieldReadDouble());  // 1e309
+    EXPECT_EQ('D', file.FieldReadValueType());
+    EXPECT_EQ(kMax, file.FieldReadDouble());  // 1e400 without an exponent
+    EXPECT_EQ('S', file.FieldReadValueType());  // not a number as a whole
+    EXPECT_EQ(0.0, file.FieldReadDouble());
+}
 
 }  // namespace

@@ -3,13 +3,13 @@
 
 #include "core/FilePaths.h"
 #include "fileio/RWyxFile.h"
+#include "tests/fileio/FileSizeLimit.h"
 #include "tests/support/WyxFileTestSupport.h"
 #include "tests/support/ScratchFolder.h"
 
 #include <gtest/gtest.h>
 
-#include <csignal>
-#include <sys/resource.h>
+#include <cstdint>
 
 namespace {
 
@@ -41,6 +41,8 @@ TEST_F(WriterTest, MisuseSetsError10WithItsTextAndNothingIsPutInPlace) {
          "End Block error last field not closed"},
         {"reserved name", [](RWyxFile& f) { f.FieldWriteBegin("#Header"); }, "Begin Field error : invalid field name"},
         {"name with colon", [](RWyxFile& f) { f.FieldWriteBegin("a:b"); }, "Begin Field error : invalid field name"},
+        {"name read as a comment", [](RWyxFile& f) { f.FieldWriteBegin(";a"); },
+         "Begin Field error : invalid field name"},
         {"end without field", [](RWyxFile& f) { f.FieldWriteEnd(); }, "End Field error : Field not opened"},
     };
     for (const WyxForm form : {WyxForm::kBinary, WyxForm::kAscii}) {
@@ -132,6 +134,13 @@ TEST_F(WriterTest, CreateAndOpenFailuresAreReported) {
     EXPECT_FALSE(file.Create(scratch_.Join("missing/x.wyx").c_str(), true, false, info));
     EXPECT_EQ(RWyxFile::kErrorNotCreated, file.GetLastErrorID());
     EXPECT_STREQ("File not created", file.GetLastErrorString());
+    // A folder cannot become the file: refused at once, not at Close.
+    for (const bool binary : {true, false}) {
+        EXPECT_FALSE(file.Create(scratch_.Path().c_str(), binary, false, info));
+        EXPECT_EQ(RWyxFile::kErrorNotCreated, file.GetLastErrorID());
+        EXPECT_FALSE(file.IsOpen());
+    }
+    EXPECT_TRUE(platform::IsDirectory(scratch_.Path().c_str()));
     info.fileVersion = 0;
     EXPECT_FALSE(file.Create(path_.c_str(), true, false, info));
     EXPECT_FALSE(file.Open(scratch_.Join("none.wyx").c_str()));
@@ -174,17 +183,10 @@ TEST_F(WriterTest, NestingIsLimitedToWhatReadersAccept) {
 
 TEST_F(WriterTest, ShortWriteFailsCloseAndKeepsTheOldFile) {
     scratch_.WriteFile("out.wyx", "old content");
-    // Files may not grow beyond 1 MiB for the length of this test; the signal that would
-    // stop the process is ignored so that the write itself fails.
-    struct rlimit saved;
-    ASSERT_EQ(0, getrlimit(RLIMIT_FSIZE, &saved));
-    const auto savedHandler = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit limited = saved;
-    limited.rlim_cur = 1 << 20;
-    ASSERT_EQ(0, setrlimit(RLIMIT_FSIZE, &limited));
     bool closed;
     int error;
     {
+        const FileSizeLimit limit(1 << 20);
         RWyxFile file;
         const bool created = CreateInForm(file, path_, WyxForm::kBinary);
         file.FieldWriteBegin("Big");
@@ -195,11 +197,37 @@ TEST_F(WriterTest, ShortWriteFailsCloseAndKeepsTheOldFile) {
         closed = created && file.Close();
         error = file.GetLastErrorID();
     }
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, savedHandler);
     EXPECT_FALSE(closed);
     EXPECT_EQ(RWyxFile::kErrorWrite, error);
     EXPECT_EQ("old content", ScratchFolder::ReadFile(path_));
+}
+
+TEST_F(WriterTest, AFailedWriteIsKeptAsSoonAsItHappens) {
+    for (const WyxForm form : {WyxForm::kBinary, WyxForm::kAscii}) {
+        SCOPED_TRACE(FormName(form));
+        std::uint64_t fields = 0;
+        int error = -1;
+        bool closed = true;
+        {
+            const FileSizeLimit limit(200000);
+            RWyxFile file;
+            const bool created = CreateInForm(file, path_, form);
+            // Each field takes about 20 bytes; the write buffer goes out once 1 MiB is full.
+            while (created && fields < 400000 && file.GetLastErrorID() == -1) {
+                file.FieldWriteBegin("N");
+                file.FieldWriteInt(static_cast<std::int32_t>(fields++));
+                file.FieldWriteEnd();
+            }
+            error = file.GetLastErrorID();
+            file.FieldWriteBegin("After");  // nothing more is done
+            EXPECT_EQ(error, file.GetLastErrorID());
+            closed = file.Close();
+        }
+        EXPECT_EQ(RWyxFile::kErrorWrite, error);
+        EXPECT_LT(fields, 150000u);
+        EXPECT_FALSE(closed);
+        EXPECT_FALSE(platform::PathExists(path_.c_str()));
+    }
 }
 
 TEST_F(WriterTest, PasswordIsSetOnceAndOnlyInBinaryForms) {
