@@ -79,4 +79,30 @@ void BM_CurveAddKeysInOrder(benchmark::State& state) {
 }
 BENCHMARK(BM_CurveAddKeysInOrder)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
+// Replacing the middle third of a long curve by a source twice as dense there: the span is
+// removed once and the source keys copied in with one move of the keys after it, so the cost
+// per key stays flat as the curve grows.
+void BM_CurveReplaceSpanMiddle(benchmark::State& state) {
+    const int keyCount = static_cast<int>(state.range(0));
+    RFCurve source;
+    source.BeginBulkKeys(keyCount);
+    for (int i = 0; i < keyCount; ++i) {
+        source.GetKey(i) = CubicKey(static_cast<float>(-i));
+        source.GetKey(i).SetTime(RTime(i * (kFrame / 2)));
+    }
+    source.EndBulkKeys(keyCount);
+    const RTime start((keyCount / 3) * kFrame);
+    const RTime stop((2 * keyCount / 3) * kFrame);
+    RFCurve curve;
+    for (auto _ : state) {
+        state.PauseTiming();
+        BuildCurve(curve, keyCount);
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(curve.ReplaceSpan(source, start, stop, true, false));
+    }
+    state.counters["ns/key"] = benchmark::Counter(static_cast<double>(keyCount) * state.iterations(),
+                                                  benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_CurveReplaceSpanMiddle)->Arg(10000)->Arg(40000)->Unit(benchmark::kMillisecond);
+
 }  // namespace

@@ -2,17 +2,20 @@
 // channel). Each pass must be linear or n log n in the key count: compare the keys-per-second
 // figures of the 10,000 and 100,000-key cases, which must stay close.
 //
-// Sections: constant key reduction, key synchronization, unroll, gimbal killer. Further filters add their own
-// section (or a file of their own to the filter_bench program).
+// Sections: constant key reduction, key synchronization, unroll, gimbal killer, filters and plotting
+// over the middle of a long curve, Bezier fit on tied errors. Further filters add their own section
+// (or a file of their own to the filter_bench program).
 
 #include <benchmark/benchmark.h>
 
 #include <cmath>
 #include <memory>
 
+#include "curves/LayerPlotting.h"
 #include "curves/RFCurve.h"
 #include "curves/RFCurveFilterConstantKeyReducer.h"
 #include "curves/RFCurveFilterGimbleKiller.h"
+#include "curves/RFCurveFilterKeyReducer.h"
 #include "curves/RFCurveFilterKeySync.h"
 #include "curves/RFCurveFilterUnroll.h"
 #include "curves/RFCurveNode.h"
@@ -119,32 +122,89 @@ void FillSpin(RFCurveNode& node, int keyCount) {
               [](int i) { return std::fmod(i * 7.0, 360.0) - 180.0; });
 }
 
-void BM_Unroll(benchmark::State& state) {
+// A rotation filter on the whole curve, or over its middle half (the span taken over from the
+// reworked copy must not cost a move of the keys after it for every key).
+template <typename Filter>
+void RunRotationFilter(benchmark::State& state, bool middleHalf) {
     const int keyCount = static_cast<int>(state.range(0));
     NodePtr node = MakeSpinningRotation();
-    RFCurveFilterUnroll unroll;
+    Filter filter;
+    if (middleHalf) {
+        filter.SetSpan(RTime((keyCount / 4) * kFrame), RTime((3 * keyCount / 4) * kFrame));
+    }
     for (auto _ : state) {
         state.PauseTiming();
         FillSpin(*node, keyCount);
         state.ResumeTiming();
-        benchmark::DoNotOptimize(unroll.Apply(*node, false));
+        benchmark::DoNotOptimize(filter.Apply(*node, false));
     }
     ReportKeys(state, keyCount);
 }
+
+void BM_Unroll(benchmark::State& state) { RunRotationFilter<RFCurveFilterUnroll>(state, false); }
 BENCHMARK(BM_Unroll)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
-void BM_GimbleKiller(benchmark::State& state) {
+void BM_GimbleKiller(benchmark::State& state) { RunRotationFilter<RFCurveFilterGimbleKiller>(state, false); }
+BENCHMARK(BM_GimbleKiller)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+// ---- Work over the middle of a long curve ----------------------------------------------------
+
+void BM_UnrollMiddleSpan(benchmark::State& state) { RunRotationFilter<RFCurveFilterUnroll>(state, true); }
+BENCHMARK(BM_UnrollMiddleSpan)->Arg(10000)->Arg(40000)->Unit(benchmark::kMillisecond);
+
+void BM_GimbleKillerMiddleSpan(benchmark::State& state) { RunRotationFilter<RFCurveFilterGimbleKiller>(state, true); }
+BENCHMARK(BM_GimbleKillerMiddleSpan)->Arg(10000)->Arg(40000)->Unit(benchmark::kMillisecond);
+
+// Plotting an additive layer into the base over the middle half (merge mode): the base's keys
+// there are replaced by the plotted ones and the layer is neutralised over the same span.
+void BM_PlotMergeIntoSpan(benchmark::State& state) {
     const int keyCount = static_cast<int>(state.range(0));
-    NodePtr node = MakeSpinningRotation();
-    RFCurveFilterGimbleKiller killer;
+    NodePtr node(RFCurveNode::Create("T", nullptr, RFCurveNode::LayerAdditive));
+    for (const char* name : {"X", "Y", "Z"}) {
+        node->FindOrAddChild(name, true);
+    }
+    RLayerPlotOptions options;
+    options.mergeIntoSpan = true;
+    const RTime start((keyCount / 4) * kFrame);
+    const RTime stop((3 * keyCount / 4) * kFrame);
     for (auto _ : state) {
         state.PauseTiming();
-        FillSpin(*node, keyCount);
+        node->SetLayer(nullptr, true);
+        for (int c = 0; c < 3; ++c) {
+            FillCurve(*node->GetChild(c)->GetCurve(), keyCount, RCurveKey::Auto,
+                      [c](int i) { return std::sin(i * 0.01 + c); });
+        }
+        RFCurveNode* layer = node->CreateLayer(1, true);
+        const double offsets[3] = {1.0, 2.0, 3.0};
+        layer->SetDefaultValues(offsets);
         state.ResumeTiming();
-        benchmark::DoNotOptimize(killer.Apply(*node, false));
+        benchmark::DoNotOptimize(PlotNodeAnimation(*node, start, stop, RTime(kFrame), options));
     }
     ReportKeys(state, keyCount);
 }
-BENCHMARK(BM_GimbleKiller)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PlotMergeIntoSpan)->Arg(10000)->Arg(40000)->Unit(benchmark::kMillisecond);
+
+// ---- Bezier fit on tied errors ---------------------------------------------------------------
+
+// A zigzag, whose automatic slopes are all flat: between two fitted keys of one value every key
+// misses the fit by the same amount, and the split must fall in the middle of the range, not
+// next to one end.
+void BM_BezierFitZigzag(benchmark::State& state) {
+    const int keyCount = static_cast<int>(state.range(0));
+    RFCurve curve;
+    RFCurveFilterKeyReducer reducer;
+    reducer.SetPrecision(0.01);
+    int kept = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        FillCurve(curve, keyCount, RCurveKey::Auto, [](int i) { return (i % 2) * 10.0; });
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(reducer.Apply(curve));
+        kept = curve.GetKeyCount();
+    }
+    ReportKeys(state, keyCount);
+    state.counters["kept"] = kept;
+}
+BENCHMARK(BM_BezierFitZigzag)->Arg(10000)->Arg(40000)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -3,9 +3,8 @@
 #include <algorithm>
 #include <utility>
 
-#include "core/RMatrix.h"
-#include "core/RQuaternion.h"
 #include "curves/CurveTime.h"
+#include "curves/LayerCombination.h"
 #include "curves/RAnimationSettings.h"
 #include "curves/RFCurve.h"
 #include "curves/RFCurveFilterGimbleKiller.h"
@@ -13,54 +12,12 @@
 #include "curves/RFCurveFilterUnroll.h"
 #include "curves/RFCurveNode.h"
 #include "curves/RKeyUtilities.h"
-#include "curves/RotationContinuity.h"
 #include "curves/SampleTimes.h"
 
 namespace {
 
-void CombineRotation(double* out, const double* accumulated, const double* layer, int rotationOrder) {
-    RMatrix below;
-    RMatrix above;
-    EulerToMatrixInOrder(below, accumulated, rotationOrder);
-    EulerToMatrixInOrder(above, layer, rotationOrder);
-    RMatrix combined;
-    MatrixMultiplyRotation(combined, below, above);  // the layer's rotation acts first
-    MatrixToEulerInOrder(out, combined, rotationOrder);
-}
-
-void CombineQuaternion(double* out, const double* accumulated, const double* layer) {
-    RQuaternion product;
-    QuaternionMultiply(product, RQuaternion(accumulated[0], accumulated[1], accumulated[2], accumulated[3]),
-                       RQuaternion(layer[0], layer[1], layer[2], layer[3]));
-    out[0] = product.x;
-    out[1] = product.y;
-    out[2] = product.z;
-    out[3] = product.w;
-}
-
-// Rotation and quaternion layers compose their first three or four values; values beyond
-// them, and a node too small for its type, add.
-void Combine(int layerType, int rotationOrder, double* out, const double* accumulated, const double* layer,
-             int count) {
-    int composed = 0;
-    if (layerType == RFCurveNode::LayerRotation && count >= 3) {
-        CombineRotation(out, accumulated, layer, rotationOrder);
-        composed = 3;
-    } else if (layerType == RFCurveNode::LayerQuaternion && count >= 4) {
-        CombineQuaternion(out, accumulated, layer);
-        composed = 4;
-    }
-    for (int i = composed; i < count; ++i) {
-        out[i] = layerType == RFCurveNode::LayerMultiplicative ? accumulated[i] * layer[i]
-                                                                : accumulated[i] + layer[i];
-    }
-}
-
 void LayerIdentity(int layerType, std::vector<double>& out) {
-    std::fill(out.begin(), out.end(), layerType == RFCurveNode::LayerMultiplicative ? 1.0 : 0.0);
-    if (layerType == RFCurveNode::LayerQuaternion && out.size() >= 4) {
-        out[3] = 1.0;
-    }
+    FillLayerIdentity(layerType, out.data(), static_cast<int>(out.size()));
 }
 
 template <typename Visit>
@@ -111,8 +68,8 @@ public:
 
 private:
     void CombineIn() {
-        Combine(layerType_, rotationOrder_, combined_.data(), combined_.data(), values_.data(),
-                static_cast<int>(combined_.size()));
+        CombineLayerValuesByType(layerType_, rotationOrder_, combined_.data(), values_.data(),
+                                 static_cast<int>(combined_.size()));
     }
 
     int layerType_;
@@ -166,10 +123,7 @@ void TransferCurves(RFCurveNode& target, RFCurveNode& plotted) {
     if (plotted.GetCurve() != nullptr) {
         RFCurve* curve = plotted.SetCurve(nullptr, false);
         if (const RFCurve* old = target.GetCurve()) {
-            float rgb[3];
-            old->GetColor(rgb);
-            curve->SetColor(rgb);
-            curve->SetCurveSelected(old->IsCurveSelected());
+            curve->CopyLookFrom(*old);
         }
         target.SetCurve(curve, true);
     }
@@ -273,7 +227,11 @@ void ApplyRotationFilterByMode(RFCurveNode& node, RTime start, RTime stop) {
 }
 
 void CombineLayerValues(const RFCurveNode& node, double* out, const double* accumulated, const double* layerValues) {
-    Combine(node.GetLayerType(), node.GetRotationOrder(), out, accumulated, layerValues, node.GetRawValueCount());
+    const int count = node.GetRawValueCount();
+    if (out != accumulated) {
+        std::copy(accumulated, accumulated + count, out);
+    }
+    CombineLayerValuesByType(node.GetLayerType(), node.GetRotationOrder(), out, layerValues, count);
 }
 
 bool GetLayeredAnimationSpan(const RFCurveNode& node, RTime& start, RTime& stop) {

@@ -7,9 +7,10 @@
 //
 // The value of a node at a time is a vector of doubles laid out as RFCurveNode::EvaluateRaw
 // writes it: one per curve of the subtree in pre-order (one per child for a channel node,
-// one for a leaf). Layers combine by the node's layer type: 0 and 1 add, 2 compose Euler
-// rotations in the node's rotation order (the layer's rotation acting first, as the layered
-// evaluation does), 3 multiply, 4 multiply (x, y, z, w) quaternions.
+// one for a leaf). Layers combine by the node's layer type exactly as the layered evaluation
+// combines them (curves/LayerCombination.h): 0 and 1 add, 2 compose Euler rotations in the
+// node's rotation order (the layer's rotation acting first), 3 multiply, 4 multiply (x, y, z,
+// w) quaternions, a zero quaternion counting as the identity.
 
 #include <vector>
 

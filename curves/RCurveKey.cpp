@@ -64,6 +64,13 @@ void RCurveKey::Set(RTime time, float value, uint32_t interpolation, uint32_t ta
     SetField(flags_, kMarkMask, 0);
 }
 
+RCurveKey RCurveKey::Plain(RTime time, float value, uint32_t interpolation, uint32_t tangentMode, float data0,
+                           float data1) {
+    RCurveKey key;
+    key.Set(time, value, interpolation, tangentMode, data0, data1, 0, kDefaultWeight, kDefaultWeight, 0.0f, 0.0f);
+    return key;
+}
+
 void RCurveKey::SetTensionContinuityBias(RTime time, float value, float tension, float continuity,
                                          float bias) {
     time_ = time;

@@ -56,6 +56,11 @@ public:
     // bits. The velocity mode is left as it is.
     void Set(RTime time, float value, uint32_t interpolation, uint32_t tangentMode, float data0,
              float data1, uint32_t weightMode, float data2, float data3, float data4, float data5);
+    // A new key without weights or velocities (weights 1/3, velocities 0, both modes off):
+    // by default the Cubic Auto key that appended, inserted and sampled keys are. data0 and
+    // data1 are the outgoing and the next key's incoming slope or ratio.
+    static RCurveKey Plain(RTime time, float value, uint32_t interpolation = Cubic, uint32_t tangentMode = Auto,
+                           float data0 = 0.0f, float data1 = 0.0f);
     // A Cubic Tcb key with the three parameters.
     void SetTensionContinuityBias(RTime time, float value, float tension, float continuity,
                                   float bias);

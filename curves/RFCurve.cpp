@@ -38,6 +38,13 @@ void RFCurve::SetColor(const float* rgb) {
     }
 }
 
+void RFCurve::CopyLookFrom(const RFCurve& source) {
+    SetColor(source.color_);
+    if (selected_ != source.selected_) {
+        SetCurveSelected(source.selected_);
+    }
+}
+
 void RFCurve::SetPreExtrapolationType(int type) {
     preType_ = type;
     ResetCache();
@@ -110,18 +117,26 @@ void RFCurve::SetNotifyNow(bool deliverNow) {
 
 void RFCurve::Deliver() {
     // The record is handed over before the calls, so a listener that edits the curve starts
-    // a record of its own; indexes are re-read because a listener may add or remove listeners.
+    // a record of its own. The calls go over the registrations as they were when delivery
+    // began: a listener may add or remove listeners, and one removed meanwhile is not called.
     const RCurveChangeRecord record = changes_;
     changes_.Reset();
-    for (std::size_t i = 0; i < listeners_.size(); ++i) {
-        const Listening entry = listeners_[i];
-        entry.listener(*this, record, entry.userData);
+    if (listeners_.empty()) {
+        return;
+    }
+    const std::vector<Listening> registered = listeners_;
+    for (const Listening& entry : registered) {
+        const bool stillRegistered = std::any_of(listeners_.begin(), listeners_.end(),
+                                                 [&](const Listening& now) { return now.serial == entry.serial; });
+        if (stillRegistered) {
+            entry.listener(*this, record, entry.userData);
+        }
     }
 }
 
 void RFCurve::AddListener(Listener listener, void* userData) {
     if (listener != nullptr) {
-        listeners_.push_back({listener, userData});
+        listeners_.push_back({listener, userData, nextListenerSerial_++});
     }
 }
 
@@ -216,7 +231,16 @@ double RFCurve::FindKeyIndex(RTime time, int* hint) const {
     }
     const double elapsed = curve_time::TicksToSeconds(curve_time::TicksBetween(from, ticks));
     const double length = curve_time::TicksToSeconds(curve_time::TicksBetween(from, to));
-    return j + elapsed / length;
+    // A whole number means a key at exactly this time, and every caller relies on it: a time
+    // strictly between two keys stays strictly between their indexes even where the fraction
+    // is lost in rounding (a tick next to a key far into a long curve).
+    const double lower = j;
+    const double upper = j + 1.0;
+    const double index = lower + elapsed / length;
+    if (index <= lower) {
+        return std::nextafter(lower, upper);
+    }
+    return index < upper ? index : std::nextafter(upper, lower);
 }
 
 // ---- Key edits --------------------------------------------------------------------------
@@ -291,19 +315,13 @@ int RFCurve::AppendKey(RTime time, float value) {
     if (keyCount_ >= kMaxKeyCount || !ReserveKeys(keyCount_ + 1)) {
         return -1;
     }
-    RCurveKey& key = keys_.Key(keyCount_);
-    key.Set(time, value, RCurveKey::Cubic, RCurveKey::Auto, 0.0f, 0.0f, 0, RCurveKey::kDefaultWeight,
-            RCurveKey::kDefaultWeight, 0.0f, 0.0f);
-    key.SetVelocityMode(0);
+    keys_.Key(keyCount_) = RCurveKey::Plain(time, value);
     CountModification();
     return keyCount_++;
 }
 
 int RFCurve::InsertKeyKeepingShape(RTime time, int* hint) {
-    RCurveKey key;
-    key.Set(time, EvaluateAt(time, hint), RCurveKey::Cubic, RCurveKey::Auto, 0.0f, 0.0f, 0,
-            RCurveKey::kDefaultWeight, RCurveKey::kDefaultWeight, 0.0f, 0.0f);
-    return AddKey(time, key, hint);
+    return AddKey(time, RCurveKey::Plain(time, EvaluateAt(time, hint)), hint);
 }
 
 int RFCurve::InsertKeyAt(RTime time, int* hint) {

@@ -87,6 +87,10 @@ public:
     // Notifies SelectionChanged, which moves the modification counter by 0x10000.
     void SetCurveSelected(bool selected);
 
+    // Takes the source's colour and curve selection (notifying only a selection that changes):
+    // what a curve that stands in for another keeps of it.
+    void CopyLookFrom(const RFCurve& source);
+
     // A word for the curve's owner, copied with the curve and not interpreted here.
     uintptr_t GetTag() const { return tag_; }
     void SetTag(uintptr_t tag) { tag_ = tag; }
@@ -248,16 +252,20 @@ public:
     // ends are kept on keys whose tangents are stored. A source without keys with
     // fillWhenEmpty gives a flat span at its default value, joined to this curve's values
     // next to the span. False, nothing changed, for an empty span (start after stop, or no
-    // source key inside it without keepSpan).
+    // source key inside it without keepSpan). The span is removed and the copies put in with
+    // one move of the keys after it, so the cost is linear in the keys of both curves, and
+    // the listeners hear of it once.
     bool ReplaceSpan(const RFCurve& source, RTime start, RTime stop, bool keepSpan,
                      bool fillWhenEmpty);
     // As ReplaceSpan, each copied value multiplied by a factor fading linearly from
     // startFactor at the span start to stopFactor at its end.
     bool ReplaceSpanScaled(const RFCurve& source, RTime start, RTime stop, float startFactor,
                            float stopFactor, bool keepSpan, bool fillWhenEmpty);
-    // As ReplaceSpan, each copied value v becoming offset + v (or, inverted, offset - v, with
-    // user slopes negated), the offset fading linearly from startOffset to stopOffset. The
-    // curve-node tree uses it to bring rotation channels next to each other by whole turns.
+    // As ReplaceSpan, each copied value v becoming startOffset + v (or, inverted, startOffset - v,
+    // with user slopes negated); in a second pass every key after the span is mapped the same
+    // way by stopOffset (0 and not inverted leave them as they are). The curve-node tree uses
+    // it to join rotation channels by whole turns and flips, one correction for the whole copy
+    // and one for the keys after it, so that no key's orientation changes.
     bool ReplaceSpanOffset(const RFCurve& source, RTime start, RTime stop, float startOffset,
                            bool invertAtStart, float stopOffset, bool invertAtStop, bool keepSpan,
                            bool fillWhenEmpty);
@@ -266,16 +274,22 @@ private:
     struct Listening {
         Listener listener;
         void* userData;
+        // Tells registrations of the same pair apart while a delivery runs.
+        uint64_t serial;
     };
     // How copied span values are mapped: at fraction f of the span, value v becomes
-    // (1 - f)(offsetAtStart + scaleAtStart v) + f (offsetAtStop + scaleAtStop v).
+    // (1 - f)(offsetAtStart + scaleAtStart v) + f (offsetAtStop + scaleAtStop v). The keys
+    // after the span become offsetAfter + scaleAfter v.
     struct SpanMapping {
         double offsetAtStart = 0.0;
         double scaleAtStart = 1.0;
         double offsetAtStop = 0.0;
         double scaleAtStop = 1.0;
+        double offsetAfter = 0.0;
+        double scaleAfter = 1.0;
         bool mapUserSlopes = false;
         bool identity = true;
+        bool MapsKeysAfter() const { return offsetAfter != 0.0 || scaleAfter != 1.0; }
     };
 
     // Storage and key edits (RFCurve.cpp).
@@ -298,6 +312,11 @@ private:
     bool SetSideOn(int k, bool left, bool weight, bool on);
     bool SetSideValue(int k, bool left, bool weight, float value);
     RCurveKeyTangentInfo GetSideInfo(int k, bool left) const;
+    // Whether a side of key k stores an auto ratio, so that its slope follows the neighbours.
+    bool IsAutoSide(int k, bool left) const;
+    // An automatic side with the auto ratio that gives its slope against key k's present
+    // neighbours; other sides, and one that does not lie between two keys, unchanged.
+    RCurveKeyTangentInfo RatioKeepingSlope(int k, bool left, RCurveKeyTangentInfo side) const;
     void SetSideWeightAndVelocity(int k, bool left, const RCurveKeyTangentInfo& info);
 
     // Evaluation (RFCurveEvaluation.cpp).
@@ -309,6 +328,14 @@ private:
     double DerivativeAt(RTime time, int* hint, bool left) const;
 
     // Operations (RFCurveEdit.cpp).
+    struct KeySides {
+        RCurveKeyTangentInfo incoming;
+        RCurveKeyTangentInfo outgoing;
+        bool facingLeft = false;
+        bool withFar = false;
+    };
+    KeySides ReadSides(int k, bool facingLeft) const;
+    void WriteSides(int k, const KeySides& sides, bool newNeighbour);
     bool RemoveKeysInClosedSpan(RTime start, RTime stop);
     bool ReplaceSpanMapped(const RFCurve& source, RTime start, RTime stop, bool keepSpan,
                            bool fillWhenEmpty, const SpanMapping& mapping);
@@ -322,7 +349,9 @@ private:
     SpanBorder ReadSpanBorder(RTime end, bool bounded, bool before) const;
     void FillSpan(RTime start, RTime stop, float startValue, float stopValue,
                   const SpanBorder& before, const SpanBorder& after);
+    int InsertSpanKeys(const RFCurve& source, int from, int count, RTime start);
     void MapSpanKey(int index, RTime start, RTime stop, const SpanMapping& mapping);
+    void MapKeysAfter(RTime stop, const SpanMapping& mapping);
     int CommitUserKey(RTime time, float value);
 
     float color_[3] = {1.0f, 1.0f, 1.0f};
@@ -344,6 +373,7 @@ private:
     mutable float cacheValue_ = 0.0f;
     RCurveChangeRecord changes_;
     std::vector<Listening> listeners_;
+    uint64_t nextListenerSerial_ = 0;
 };
 
 #endif

@@ -14,20 +14,15 @@ using Key = RCurveKey;
 // The key AddKeyFromCache builds: a Tcb key (continuity -1 for a break), an Auto key (AutoBreak
 // with ratio 100 for a break), or the given kind with slopes 0; weights 1/3, velocities 0.
 Key MakeCommittedKey(RTime time, float value, uint32_t interpolation, uint32_t tangentMode, bool makeBreak) {
-    Key key;
     if (interpolation == Key::Cubic && tangentMode == Key::Tcb) {
+        Key key;
         key.SetTensionContinuityBias(time, value, 0.0f, makeBreak ? -1.0f : 0.0f, 0.0f);
         return key;
     }
-    uint32_t mode = tangentMode;
-    float outgoing = 0.0f;
     if (interpolation == Key::Cubic && tangentMode == Key::Auto && makeBreak) {
-        mode = Key::AutoBreak;
-        outgoing = 100.0f;
+        return Key::Plain(time, value, Key::Cubic, Key::AutoBreak, 100.0f);
     }
-    key.Set(time, value, interpolation, mode, outgoing, 0.0f, 0, Key::kDefaultWeight, Key::kDefaultWeight, 0.0f,
-            0.0f);
-    return key;
+    return Key::Plain(time, value, interpolation, tangentMode);
 }
 
 // Tolerances of half a key or more would let the two rounding directions cross.
@@ -175,11 +170,13 @@ int RFCurve::AddKeyFromCache(int* hint, uint32_t interpolation, uint32_t tangent
     const bool existing = lo == hi;
     const int lower = existing ? lo - 1 : lo;
     int upper = existing ? hi + 1 : hi;
-    // Outside the keys there is no neighbour on one side.
+    // Outside the keys there is no neighbour on one side. Each neighbour keeps the side that
+    // faces the key, and its other side too when that one is automatic: an automatic slope
+    // follows the secants on both sides of its key.
     const bool hasLower = lower >= 0;
     const bool hasUpper = upper < n;
-    const RCurveKeyTangentInfo lowerSide = hasLower ? GetRightTangentInfo(lower) : RCurveKeyTangentInfo();
-    const RCurveKeyTangentInfo upperSide = hasUpper ? GetLeftTangentInfo(upper) : RCurveKeyTangentInfo();
+    const KeySides lowerSides = hasLower ? ReadSides(lower, false) : KeySides();
+    const KeySides upperSides = hasUpper ? ReadSides(upper, true) : KeySides();
 
     RCurveKeyTangentInfo incoming;
     RCurveKeyTangentInfo outgoing;
@@ -207,6 +204,11 @@ int RFCurve::AddKeyFromCache(int* hint, uint32_t interpolation, uint32_t tangent
         ++upper;
     }
 
+    if (!existing && !makeBreak) {
+        // The slopes read from the curve hold for the new key only as slopes.
+        incoming = RatioKeepingSlope(e, true, incoming);
+        outgoing = RatioKeepingSlope(e, false, outgoing);
+    }
     if (makeBreak) {
         incoming.slope = 0.0f;
         outgoing.slope = 0.0f;
@@ -224,15 +226,44 @@ int RFCurve::AddKeyFromCache(int* hint, uint32_t interpolation, uint32_t tangent
     SetLeftTangentInfo(e, incoming);
     SetRightTangentInfo(e, outgoing);
     if (hasLower) {
-        SetRightTangentInfo(lower, lowerSide);
+        WriteSides(lower, lowerSides, !existing);
     }
     if (hasUpper) {
-        SetLeftTangentInfo(upper, upperSide);
+        WriteSides(upper, upperSides, !existing);
     }
     if (hint != nullptr) {
         *hint = e;
     }
     return 0;
+}
+
+// The side of neighbour k that faces a key being committed (its left side with facingLeft),
+// and its other side when that one is automatic.
+RFCurve::KeySides RFCurve::ReadSides(int k, bool facingLeft) const {
+    KeySides sides;
+    sides.facingLeft = facingLeft;
+    sides.withFar = IsAutoSide(k, !facingLeft);
+    const RCurveKeyTangentInfo facing = facingLeft ? GetLeftTangentInfo(k) : GetRightTangentInfo(k);
+    const RCurveKeyTangentInfo far = !sides.withFar ? RCurveKeyTangentInfo()
+                                     : facingLeft   ? GetRightTangentInfo(k)
+                                                    : GetLeftTangentInfo(k);
+    sides.incoming = facingLeft ? facing : far;
+    sides.outgoing = facingLeft ? far : facing;
+    return sides;
+}
+
+// Applies the sides read of key k again, incoming first; with newNeighbour the automatic sides
+// keep their slopes against the key's new neighbours instead of their former ratios.
+void RFCurve::WriteSides(int k, const KeySides& sides, bool newNeighbour) {
+    const auto kept = [&](bool left, const RCurveKeyTangentInfo& side) {
+        return newNeighbour ? RatioKeepingSlope(k, left, side) : side;
+    };
+    if (sides.facingLeft || sides.withFar) {
+        SetLeftTangentInfo(k, kept(true, sides.incoming));
+    }
+    if (!sides.facingLeft || sides.withFar) {
+        SetRightTangentInfo(k, kept(false, sides.outgoing));
+    }
 }
 
 // ---- Replacing spans --------------------------------------------------------------------------
@@ -256,10 +287,12 @@ bool RFCurve::ReplaceSpanOffset(const RFCurve& source, RTime start, RTime stop, 
     SpanMapping mapping;
     mapping.offsetAtStart = startOffset;
     mapping.scaleAtStart = invertAtStart ? -1.0 : 1.0;
-    mapping.offsetAtStop = stopOffset;
-    mapping.scaleAtStop = invertAtStop ? -1.0 : 1.0;
+    mapping.offsetAtStop = mapping.offsetAtStart;
+    mapping.scaleAtStop = mapping.scaleAtStart;
+    mapping.offsetAfter = stopOffset;
+    mapping.scaleAfter = invertAtStop ? -1.0 : 1.0;
     mapping.mapUserSlopes = true;
-    mapping.identity = false;
+    mapping.identity = startOffset == 0.0f && !invertAtStart;
     return ReplaceSpanMapped(source, start, stop, keepSpan, fillWhenEmpty, mapping);
 }
 
@@ -277,6 +310,21 @@ void RFCurve::MapSpanKey(int index, RTime start, RTime stop, const SpanMapping& 
         key.SetDataValue(0, static_cast<float>(scale * key.GetDataValue(0) + drift));
         key.SetDataValue(1, static_cast<float>(scale * key.GetDataValue(1) + drift));
     }
+}
+
+// Maps every key after the span, user slopes included, so that the curve there keeps its shape
+// under the new offset.
+void RFCurve::MapKeysAfter(RTime stop, const SpanMapping& mapping) {
+    const int first = keyCount_ == 0 ? 0 : static_cast<int>(std::floor(FindKeyIndex(stop))) + 1;
+    for (int k = std::max(first, 0); k < keyCount_; ++k) {
+        Key& key = keys_.Key(k);
+        key.SetValue(static_cast<float>(mapping.offsetAfter + mapping.scaleAfter * key.GetValue()));
+        if (mapping.mapUserSlopes && key.IsCubicWithModeBits(Key::User)) {
+            key.SetDataValue(0, static_cast<float>(mapping.scaleAfter * key.GetDataValue(0)));
+            key.SetDataValue(1, static_cast<float>(mapping.scaleAfter * key.GetDataValue(1)));
+        }
+    }
+    ResetCache();
 }
 
 RFCurve::SpanBorder RFCurve::ReadSpanBorder(RTime end, bool bounded, bool before) const {
@@ -365,40 +413,36 @@ bool RFCurve::ReplaceSpanMapped(const RFCurve& source, RTime start, RTime stop, 
             stop = source.GetKey(lastSource).GetTime();
         }
     }
+    // Room for every copied key is made before anything changes: the keys of the span only
+    // make room when they go.
+    const int copied = std::max(lastSource - firstSource + 1, 0);
+    if (copied > kMaxKeyCount - keyCount_ || !ReserveKeys(keyCount_ + copied)) {
+        return false;
+    }
 
     BeginEdit();
     const double incomingAtStart = GetLeftDerivativeAt(start);
-    const double outgoingAtStop = GetRightDerivativeAt(stop);
+    // The slope leaving the span belongs to the keys after it, which may be mapped.
+    const double outgoingAtStop = GetRightDerivativeAt(stop) * (mapping.mapUserSlopes ? mapping.scaleAfter : 1.0);
     const bool filling = sourceCount == 0 && fillWhenEmpty;
     const SpanBorder before = filling ? ReadSpanBorder(start, startBounded, true) : SpanBorder();
     const SpanBorder after = filling ? ReadSpanBorder(stop, stopBounded, false) : SpanBorder();
     RemoveKeysInClosedSpan(start, stop);
-
-    if (sourceCount > 0) {
-        ResetCache();
-        int hint = 0;
-        int lastAdded = -1;
-        for (int k = firstSource; k <= lastSource; ++k) {
-            const Key& key = source.GetKey(k);
-            const int index = AddKey(key.GetTime(), key, &hint);
-            if (index < 0) {
-                break;
+    // Removing every key frees the storage: room is made again (what was there is reused).
+    if (copied > 0 && ReserveKeys(keyCount_ + copied)) {
+        const int first = InsertSpanKeys(source, firstSource, copied, start);
+        const int last = first + copied - 1;
+        if (!mapping.identity) {
+            for (int k = first; k <= last; ++k) {
+                MapSpanKey(k, start, stop, mapping);
             }
-            if (!mapping.identity) {
-                MapSpanKey(index, start, stop, mapping);
-            }
-            lastAdded = index;
         }
         constexpr uint32_t kStoredTangentBits = Key::User | Key::Auto;
-        if (lastAdded >= 0 && startBounded) {
-            const int first = static_cast<int>(std::ceil(FindKeyIndex(start)));
-            if (first < keyCount_ && keys_.Key(first).GetTime() <= stop &&
-                (keys_.Key(first).GetTangentMode() & kStoredTangentBits) != 0) {
-                SetLeftDerivative(first, incomingAtStart);
-            }
+        if (startBounded && (keys_.Key(first).GetTangentMode() & kStoredTangentBits) != 0) {
+            SetLeftDerivative(first, incomingAtStart);
         }
-        if (lastAdded >= 0 && stopBounded && (keys_.Key(lastAdded).GetTangentMode() & kStoredTangentBits) != 0) {
-            SetRightDerivative(lastAdded, outgoingAtStop);
+        if (stopBounded && (keys_.Key(last).GetTangentMode() & kStoredTangentBits) != 0) {
+            SetRightDerivative(last, outgoingAtStop);
         }
     } else if (filling) {
         const float fill = source.GetDefaultValue();
@@ -412,7 +456,24 @@ bool RFCurve::ReplaceSpanMapped(const RFCurve& source, RTime start, RTime stop, 
         };
         FillSpan(start, stop, mapped(0.0), mapped(1.0), before, after);
     }
+    if (mapping.MapsKeysAfter()) {
+        MapKeysAfter(stop, mapping);
+    }
     NotifyChange(RCurveChangeRecord::KeysChanged, -1);
     EndEdit();
     return true;
+}
+
+// Copies count source keys from index from into the gap the removed span left at start, with
+// one move of the keys after it; the room was reserved. Answers the index of the first copy.
+int RFCurve::InsertSpanKeys(const RFCurve& source, int from, int count, RTime start) {
+    ResetCache();
+    const int at = keyCount_ == 0 ? 0 : static_cast<int>(std::ceil(FindKeyIndex(start)));
+    keys_.MoveKeys(at + count, at, keyCount_ - at);
+    for (int k = 0; k < count; ++k) {
+        keys_.Key(at + k) = source.GetKey(from + k);
+    }
+    keyCount_ += count;
+    CountModification();
+    return at;
 }

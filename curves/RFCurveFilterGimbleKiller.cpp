@@ -24,14 +24,6 @@ constexpr int kErrorNotRotation = 3;
 // the time between the keys, this bounds them for keys far apart in time too.
 constexpr int kMaxInsertedPerStep = 4096;
 
-double SquaredStep(const double a[3], const double b[3]) {
-    double sum = 0.0;
-    for (int i = 0; i < 3; ++i) {
-        sum += (a[i] - b[i]) * (a[i] - b[i]);
-    }
-    return sum;
-}
-
 // The rebuilt X, Y, Z curves of a rotation and the state of the rebuild.
 class RotationRebuild {
 public:
@@ -55,7 +47,7 @@ public:
             const RCurveKey key = source_[c]->GetKeyCount() > index &&
                                           source_[c]->GetKey(index).GetTime() == time
                                       ? source_[c]->GetKey(index)
-                                      : MakeAutoKey(time, previous_[c]);
+                                      : RCurveKey::Plain(time, static_cast<float>(previous_[c]));
             if (rebuilt_[c]->AddKey(time, key) < 0) {
                 return false;
             }
@@ -84,14 +76,6 @@ public:
     }
 
 private:
-    static RCurveKey MakeAutoKey(RTime time, double value) {
-        RCurveKey key;
-        key.Set(time, static_cast<float>(value), RCurveKey::Cubic, RCurveKey::Auto, 0.0f, 0.0f, 0,
-                RCurveKey::kDefaultWeight, RCurveKey::kDefaultWeight, 0.0f, 0.0f);
-        key.SetVelocityMode(0);
-        return key;
-    }
-
     // The three angles at the X key's time: a channel without a key there is evaluated.
     void ReadTriple(int index, RTime time, double out[3]) const {
         for (int c = 0; c < 3; ++c) {
@@ -103,7 +87,7 @@ private:
     }
 
     bool IsTooFar(const double triple[3], RTime time) const {
-        return SquaredStep(triple, previous_) >= RFCurveFilterGimbleKiller::kMaxSquaredStep &&
+        return SquaredEulerDistance(triple, previous_) >= RFCurveFilterGimbleKiller::kMaxSquaredStep &&
                (time - previousTime_).ToSeconds() >= RFCurveFilterGimbleKiller::kMinSubdividedSeconds;
     }
 

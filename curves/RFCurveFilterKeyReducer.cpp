@@ -18,9 +18,6 @@ constexpr int kErrorLeftUnchanged = 1;
 constexpr const char* kTooFewKeysText = "KeyReducer, No key were changed by filter.";
 constexpr const char* kEmptySpanText = "KeyReducer, Invalid Time Span. No key were changed by filter.";
 
-// The weights every fitted key carries (unweighted segments: a third of the segment).
-constexpr float kFitWeight = 0.33333334f;
-
 // One source key taken into the fit: the outgoing slope at it and the incoming slope at the
 // next fitted key, as a key stores them.
 struct FittedKey {
@@ -37,11 +34,8 @@ uint32_t UserMode(float left, float right) {
 }
 
 RCurveKey MakeFittedKey(const RCurveKey& source, const FittedKey& fitted) {
-    RCurveKey key;
-    key.Set(source.GetTime(), source.GetValue(), RCurveKey::Cubic, fitted.tangentMode, fitted.outSlope,
-            fitted.inSlope, 0, kFitWeight, kFitWeight, 0.0f, 0.0f);
-    key.SetVelocityMode(0);
-    return key;
+    return RCurveKey::Plain(source.GetTime(), source.GetValue(), RCurveKey::Cubic, fitted.tangentMode,
+                            fitted.outSlope, fitted.inSlope);
 }
 
 // A range of source keys between two adjacent fitted keys, or the progress report that
@@ -145,13 +139,18 @@ void RFCurveFilterKeyReducer::Fit(const RFCurve& source, int first, int last, RF
         segment.Load(MakeFittedKey(source.GetKey(range.first), slot(range.first)),
                      MakeFittedKey(source.GetKey(range.last), slot(range.last)));
         // The fitted keys at both ends match their source keys: only the keys between count.
+        // Of keys that miss the fit equally, the one nearest the middle splits the range, so
+        // that even errors (a zigzag) still halve it at every step.
         double worst = 0.0;
         int split = -1;
+        const int middle = range.first + (range.last - range.first) / 2;
+        const auto offCentre = [middle](int k) { return k < middle ? middle - k : k - middle; };
         for (int k = range.first + 1; k < range.last; ++k) {
             const RCurveKey& key = source.GetKey(k);
             const double difference = segment.ValueAt(key.GetTime()) - key.GetValue();
-            if (difference * difference > worst) {
-                worst = difference * difference;
+            const double squared = difference * difference;
+            if (squared > worst || (squared == worst && split >= 0 && offCentre(k) < offCentre(split))) {
+                worst = squared;
                 split = k;
             }
         }

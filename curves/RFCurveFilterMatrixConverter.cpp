@@ -48,7 +48,6 @@ constexpr int kScaling = 6;
 const char* const kTransformNames[3] = {"T", "R", "S"};
 const char* const kAxisNames[3] = {"X", "Y", "Z"};
 
-constexpr float kKeyWeight = 0.33333334f;
 // The last period step is taken while it lies before the stop by more than this many periods.
 constexpr double kStopMargin = 0.025;
 
@@ -374,10 +373,8 @@ void RFCurveFilterMatrixConverter::WriteSamples(const Channels& channels, const 
         ConvertSample(sample);
         for (int i = 0; i < kChannelCount; ++i) {
             const KeyKind kind = kinds[static_cast<std::size_t>(i)].At(time);
-            RCurveKey& key = converted[i]->GetKey(static_cast<int>(k));
-            key.Set(time, static_cast<float>(sample.values[i]), kind.interpolation, kind.tangentMode, 0.0f, 0.0f,
-                    0, kKeyWeight, kKeyWeight, 0.0f, 0.0f);
-            key.SetVelocityMode(0);
+            converted[i]->GetKey(static_cast<int>(k)) =
+                RCurveKey::Plain(time, static_cast<float>(sample.values[i]), kind.interpolation, kind.tangentMode);
         }
     }
 }

@@ -36,11 +36,5 @@ TemporaryRotationNode::~TemporaryRotationNode() {
 }
 
 bool TakeOverRotationSpan(RFCurveNode& node, const RFCurveNode& source, RTime start, RTime stop) {
-    bool replaced = true;
-    for (int i = 0; i < 3; ++i) {
-        replaced = node.GetChild(i)->GetCurve()->ReplaceSpan(*source.GetChild(i)->GetCurve(), start, stop,
-                                                            false, false) &&
-                   replaced;
-    }
-    return replaced;
+    return node.ReplaceSpan(source, start, stop, false, false);
 }

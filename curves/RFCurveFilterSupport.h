@@ -42,11 +42,11 @@ private:
     bool complete_ = true;
 };
 
-// Replaces the keys of the node's three channels over the span by the source's (a node of
-// the same shape); keys outside the span are not touched. The reworked keys are taken as
-// they are: no whole-turn correction is blended across the span, since a blended correction
-// would turn the orientation of the keys inside it, and at an unbounded end would undo the
-// filter's work. True when every channel was replaced.
+// Replaces the keys of the rotation node's three channels over the span by the source's (a
+// node of the same shape) with the node's own span replacement, shrunk to the source keys
+// inside the span: the copy joins the keys before the span and the keys after it join the
+// copy by whole turns and flips, which keeps every key's orientation. True when every channel
+// was replaced.
 bool TakeOverRotationSpan(RFCurveNode& node, const RFCurveNode& source, RTime start, RTime stop);
 
 #endif

@@ -22,36 +22,12 @@ constexpr int kErrorNotRotation = 2;
 const char kNotRotationText[] = "Unroll Filter, Works only on rotation CurveNodes.";
 const char kNoKeyText[] = "Unroll Filter, No key to be filtered.";
 
-constexpr double kGimbalTolerance = 1e-6;
 constexpr double kDegreesPerRadian = 57.29577951308232;
-
-double SquaredDistance(const double a[3], const double b[3]) {
-    double sum = 0.0;
-    for (int i = 0; i < 3; ++i) {
-        sum += (a[i] - b[i]) * (a[i] - b[i]);
-    }
-    return sum;
-}
-
-// Spheric angles have no second triple for the same orientation; only the gimbal cases of the
-// middle angle are evened out against the previous key.
-void EvenOutSphericGimbal(double angles[3], const double previous[3]) {
-    const double middle = std::fmod(std::fmod(angles[1], 360.0) + 360.0, 360.0);
-    if (std::fabs(middle - 90.0) <= kGimbalTolerance) {
-        const double h = ((previous[0] - angles[0]) + (previous[2] - angles[2])) / 2.0;
-        angles[0] += h;
-        angles[2] += h;
-    } else if (std::fabs(middle - 270.0) <= kGimbalTolerance) {
-        const double h = ((previous[0] - angles[0]) - (previous[2] - angles[2])) / 2.0;
-        angles[0] += h;
-        angles[2] -= h;
-    }
-}
 
 // The squared rotation angle (degrees) between two XYZ orientations over their squared Euler
 // distance: small when the Euler angles travel far for little rotation.
 double PathRatio(const double previous[3], const double current[3]) {
-    const double distance = SquaredDistance(previous, current);
+    const double distance = SquaredEulerDistance(previous, current);
     if (distance <= 2.220446049250313e-16) {
         return 100.0;
     }
@@ -159,7 +135,9 @@ bool RFCurveFilterUnroll::Apply(RFCurveNode& node, bool /*recursive*/) {
             angles[c] = workCurves[c]->GetKey(k).GetValue();
         }
         if (order == kRotationOrderSphericXYZ) {
-            EvenOutSphericGimbal(angles, previous);
+            // Spheric angles have no second triple for the same orientation; only the gimbal
+            // cases of the middle angle are evened out against the previous key.
+            EvenOutGimbal(angles, previous, axes);
         } else {
             EulerFilterStep(angles, angles, previous, axes);
         }

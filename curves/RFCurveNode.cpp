@@ -5,6 +5,7 @@
 
 #include "core/RDataType.h"
 #include "core/RProperty.h"
+#include "curves/LayerCombination.h"
 #include "curves/RFCurve.h"
 
 // The names of a node, shared by the node and its shallow copies.
@@ -19,10 +20,18 @@ struct RFCurveNode::ListenerRecord {
     struct Registration {
         Listener listener;
         void* userData;
+        // Tells registrations of the same pair apart while a delivery runs.
+        uint64_t serial;
     };
     ChangeRecord changes;
     std::vector<Registration> registrations;
+    uint64_t nextSerial = 0;
     bool enabled = true;
+
+    bool IsRegistered(uint64_t serial) const {
+        return std::any_of(registrations.begin(), registrations.end(),
+                           [serial](const Registration& entry) { return entry.serial == serial; });
+    }
 };
 
 namespace {
@@ -36,20 +45,6 @@ int CompareNameIgnoringCase(const RFCurveNode& node, const char* text) {
         return RString(node.GetName()).CompareIgnoringCase(text);
     }
     return node.GetChannelName().CompareIgnoringCase(text);
-}
-
-// The data type a one-letter path segment stands for, or null.
-const RDataType* TransformTypeOfLetter(const RString& segment) {
-    if (segment == "T") {
-        return RDataType::FindByName("Lcl Translation");
-    }
-    if (segment == "R") {
-        return RDataType::FindByName("Lcl Rotation");
-    }
-    if (segment == "S") {
-        return RDataType::FindByName("Lcl Scaling");
-    }
-    return nullptr;
 }
 
 bool MatchesSegment(const RFCurveNode& node, const RString& segment, const RDataType* letterType) {
@@ -72,13 +67,6 @@ RFCurveNode* FindSegment(const RFCurveNode& node, const RString& segment,
         }
     }
     return nullptr;
-}
-
-void CopyCurveLook(RFCurve& target, const RFCurve& source) {
-    float rgb[3];
-    source.GetColor(rgb);
-    target.SetColor(rgb);
-    target.SetCurveSelected(source.IsCurveSelected());
 }
 
 }  // namespace
@@ -134,13 +122,39 @@ void RFCurveNode::Release(RFCurveNode* node) {
     }
 }
 
+void RFCurveNode::Adopt(RFCurveNode* child) {
+    if (child->parent_ != nullptr) {
+        auto& siblings = child->parent_->children_;
+        siblings.erase(std::remove(siblings.begin(), siblings.end(), child), siblings.end());
+    }
+    // A reference the previous parent held passes to this one.
+    if (!child->heldByParent_) {
+        child->AddReference();
+        child->heldByParent_ = true;
+    }
+    child->parent_ = this;
+}
+
+void RFCurveNode::Disown(RFCurveNode* child) {
+    child->parent_ = nullptr;
+    if (child->heldByParent_) {
+        child->heldByParent_ = false;
+        --child->referenceCount_;
+    }
+}
+
 void RFCurveNode::Clear() {
     while (!children_.empty()) {
         RFCurveNode* child = children_.back();
         children_.pop_back();
         if (!IsNonOwning()) {
-            child->parent_ = nullptr;
-            delete child;
+            // A child that time warps still use outlives its parent until they let it go.
+            if (child->parent_ == this) {
+                Disown(child);
+            }
+            if (child->referenceCount_ <= 0) {
+                delete child;
+            }
         }
     }
     children_.shrink_to_fit();
@@ -164,7 +178,8 @@ bool RFCurveNode::Reaches(const RFCurveNode* target) const {
     if (this != target && children_.empty() && nextLayer_ == nullptr && timeWarp_ == nullptr) {
         return false;  // the usual case of a new node: nothing to walk
     }
-    // Children and layers are owned once, so only shared nodes (time warps) can be met twice.
+    // Children and layers are owned once, so only nodes that time warps hold besides their
+    // parent can be met twice.
     std::vector<const RFCurveNode*> pending{this};
     std::vector<const RFCurveNode*> sharedSeen;
     while (!pending.empty()) {
@@ -173,7 +188,7 @@ bool RFCurveNode::Reaches(const RFCurveNode* target) const {
         if (node == target) {
             return true;
         }
-        if (node->referenceCount_ > 0) {
+        if (node->referenceCount_ > (node->heldByParent_ ? 1 : 0)) {
             if (std::find(sharedSeen.begin(), sharedSeen.end(), node) != sharedSeen.end()) {
                 continue;
             }
@@ -195,11 +210,7 @@ int RFCurveNode::InsertChildAt(int index, RFCurveNode* child) {
         return -1;
     }
     if (!IsNonOwning()) {
-        if (child->parent_ != nullptr) {
-            auto& siblings = child->parent_->children_;
-            siblings.erase(std::remove(siblings.begin(), siblings.end(), child), siblings.end());
-        }
-        child->parent_ = this;
+        Adopt(child);
     }
     children_.insert(children_.begin() + index, child);
     return index;
@@ -227,7 +238,7 @@ void RFCurveNode::RemoveChild(int index) {
         return;
     }
     if (!IsNonOwning() && child->parent_ == this) {
-        child->parent_ = nullptr;
+        Disown(child);
     }
     children_.erase(children_.begin() + index);
 }
@@ -238,7 +249,10 @@ void RFCurveNode::DeleteChild(int index) {
         return;
     }
     RemoveChild(index);
-    delete child;
+    // Time warps that still use the child keep it until they release it.
+    if (child->referenceCount_ <= 0) {
+        delete child;
+    }
 }
 
 void RFCurveNode::RemoveAndDeleteChild(RFCurveNode* node) {
@@ -321,11 +335,27 @@ RFCurveNode* RFCurveNode::FindByPath(const char* path) const {
             end = text.GetLength();
         }
         const RString segment = text.Substring(start, end - start);
-        node = FindSegment(*node, segment, TransformTypeOfLetter(segment));
+        node = FindSegment(*node, segment, TransformTypeOfLetter(segment.Buffer()));
         if (node == nullptr || end == text.GetLength()) {
             return const_cast<RFCurveNode*>(node);
         }
         start = end + 1;
+    }
+}
+
+const RDataType* RFCurveNode::TransformTypeOfLetter(const char* name) {
+    if (name == nullptr || name[0] == '\0' || name[1] != '\0') {
+        return nullptr;
+    }
+    switch (name[0]) {
+        case 'T':
+            return RDataType::FindByName("Lcl Translation");
+        case 'R':
+            return RDataType::FindByName("Lcl Rotation");
+        case 'S':
+            return RDataType::FindByName("Lcl Scaling");
+        default:
+            return nullptr;
     }
 }
 
@@ -350,8 +380,8 @@ void RFCurveNode::EnsureCurves() {
     }
 }
 
-bool RFCurveNode::HasEulerChannels() const {
-    if (curve_ != nullptr || GetChildCount() != 3) {
+bool RFCurveNode::HasLeafChannels(int count) const {
+    if (curve_ != nullptr || GetChildCount() != count) {
         return false;
     }
     return std::all_of(children_.begin(), children_.end(), [](const RFCurveNode* child) {
@@ -610,6 +640,26 @@ bool RFCurveNode::GetTimeSpan(RTime& start, RTime& stop) const {
 // ---- Layers --------------------------------------------------------------------------------
 
 void RFCurveNode::SetLayerType(int layerType, RFCurveNode* ownerNode) {
+    std::vector<RFCurveNode*> layers;
+    for (RFCurveNode* layer = nextLayer_; layer != nullptr; layer = layer->nextLayer_) {
+        layers.push_back(layer);
+    }
+    if (layerType == LayerQuaternion) {
+        ApplyLayerType(layerType, ownerNode);
+        RFCurveNode* w = GetChildCount() == 4 ? children_[3] : nullptr;
+        for (RFCurveNode* layer : layers) {
+            layer->ApplyLayerType(layerType, w);
+        }
+        return;
+    }
+    // The layers drop their "W" before this node drops its own, their layer owner.
+    for (auto layer = layers.rbegin(); layer != layers.rend(); ++layer) {
+        (*layer)->ApplyLayerType(layerType, nullptr);
+    }
+    ApplyLayerType(layerType, ownerNode);
+}
+
+void RFCurveNode::ApplyLayerType(int layerType, RFCurveNode* ownerNode) {
     if (layerType == layerType_) {
         return;
     }
@@ -696,27 +746,25 @@ RFCurveNode* RFCurveNode::CreateLayer(int layerID, bool deleteOld) {
     GetLayerIdentity(identity.data());
     if (layer->curve_ != nullptr && curve_ != nullptr) {
         layer->curve_->SetDefaultValue(static_cast<float>(identity[0]));
-        CopyCurveLook(*layer->curve_, *curve_);
+        layer->curve_->CopyLookFrom(*curve_);
     }
     for (int i = 0; i < GetChildCount(); ++i) {
         RFCurve* target = layer->children_[i]->curve_;
         const RFCurve* model = children_[i]->curve_;
         if (target != nullptr && model != nullptr) {
             target->SetDefaultValue(static_cast<float>(identity[i]));
-            CopyCurveLook(*target, *model);
+            target->CopyLookFrom(*model);
         }
     }
     return layer;
 }
 
 int RFCurveNode::GetLayerIdentity(double* out) const {
+    int count = !children_.empty() ? GetChildCount() : (curve_ != nullptr ? 1 : 0);
     if (layerType_ == LayerQuaternion) {
-        std::fill(out, out + 3, 0.0);
-        out[3] = 1.0;
-        return 4;
+        count = 4;
     }
-    const int count = !children_.empty() ? GetChildCount() : (curve_ != nullptr ? 1 : 0);
-    std::fill(out, out + count, layerType_ == LayerMultiplicative ? 1.0 : 0.0);
+    FillLayerIdentity(layerType_, out, count);
     return count;
 }
 
@@ -749,23 +797,25 @@ void RFCurveNode::Notify(uint32_t kind) {
 }
 
 void RFCurveNode::Deliver() {
+    // The record is handed over before the calls, so a listener that changes the node starts a
+    // record of its own. The calls go, last registered first, over the registrations as they
+    // were when delivery began: a listener may add or remove listeners, and one removed
+    // meanwhile is not called.
     const ChangeRecord changes = listeners_->changes;
-    // Counted down by index: a listener may remove registrations while it runs.
-    for (std::size_t i = listeners_->registrations.size(); i > 0; --i) {
-        if (i > listeners_->registrations.size()) {
-            continue;
-        }
-        const ListenerRecord::Registration registration = listeners_->registrations[i - 1];
-        registration.listener(*this, changes, registration.userData);
-    }
     listeners_->changes = ChangeRecord{};
+    const std::vector<ListenerRecord::Registration> registered = listeners_->registrations;
+    for (auto entry = registered.rbegin(); entry != registered.rend(); ++entry) {
+        if (listeners_ && listeners_->IsRegistered(entry->serial)) {
+            entry->listener(*this, changes, entry->userData);
+        }
+    }
 }
 
 void RFCurveNode::AddListener(Listener listener, void* userData) {
     if (!listeners_) {
         listeners_ = std::make_unique<ListenerRecord>();
     }
-    listeners_->registrations.push_back({listener, userData});
+    listeners_->registrations.push_back({listener, userData, listeners_->nextSerial++});
 }
 
 void RFCurveNode::RemoveListener(Listener listener, void* userData) {

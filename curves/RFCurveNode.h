@@ -94,8 +94,9 @@ public:
 
     // ---- Tree ----------------------------------------------------------------------------
 
-    // Deletes the children (last first; a non-owning node only drops them), the curve, the
-    // next layer and the time-warp reference; the node becomes its own layer owner again.
+    // Releases the children (last first; a non-owning node only drops them), so that a child
+    // no time warp uses is deleted; deletes the curve and the next layer and releases the
+    // time warp; the node becomes its own layer owner again.
     virtual void Clear();
     // Appends and, unless non-owning, adopts the child (taking it out of the child array of
     // an owning previous parent). Answers the new index, or -1, nothing changed, for null,
@@ -104,7 +105,8 @@ public:
     // Takes the child out of the array (unless non-owning, clearing its parent); the child
     // survives. A bad index changes nothing.
     virtual void RemoveChild(int index);
-    // RemoveChild, then deletes the child.
+    // RemoveChild, then deletes the child unless time warps (or another parent) still hold it;
+    // the last of them to let it go deletes it.
     virtual void DeleteChild(int index);
     virtual int GetChildCount() const;
     // Null when the index is outside 0 to count - 1.
@@ -133,11 +135,17 @@ public:
     // case, "T", "R" and "S" also the child of data type "Lcl Translation", "Lcl Rotation"
     // or "Lcl Scaling"; a child that does not match is searched in depth for the segment.
     RFCurveNode* FindByPath(const char* path) const;
+    // The data type a one-letter channel name stands for: "T", "R" and "S" for "Lcl
+    // Translation", "Lcl Rotation" and "Lcl Scaling"; null for any other name.
+    static const RDataType* TransformTypeOfLetter(const char* name);
     // The child of that name, appended (no data type, layer 0) when absent; with withCurve
     // a child without a curve gets a new empty one.
     RFCurveNode* FindOrAddChild(const char* name, bool withCurve);
     // Every node of the subtree without children and without curve gets an empty curve.
     void EnsureCurves();
+    // No curve of its own and exactly `count` children, each with a curve and without
+    // children: the channels of a rotation (3) or quaternion (4) node.
+    bool HasLeafChannels(int count) const;
 
     // ---- Copies --------------------------------------------------------------------------
 
@@ -178,8 +186,10 @@ public:
     uintptr_t GetOwnerPropertyLink() const { return ownerPropertyLink_; }
     void SetOwnerPropertyLink(uintptr_t link) { ownerPropertyLink_ = link; }
 
-    // How many time-warp links hold this node. Release drops one and deletes the node when
-    // none is left (a node never referenced is deleted too).
+    // How many links hold this node: its owning parent's and each time-warp link. Release
+    // drops one and deletes the node when none is left (a node never referenced is deleted
+    // too); a parent that deletes or clears its children releases them the same way, so a
+    // child still used as a time warp outlives its parent.
     int GetReferenceCount() const { return referenceCount_; }
     void AddReference() { ++referenceCount_; }
     static void Release(RFCurveNode* node);
@@ -219,7 +229,9 @@ public:
     int GetLayerType() const { return layerType_; }
     // Type 4 (quaternion) adds a "W" child to a node with three children (an empty curve,
     // selected like the first child's, ownerNode as its layer owner when given); going from
-    // 4 to 2 deletes the fourth child. The type is stored in every case.
+    // 4 to 2 deletes the fourth child. The type is stored in every case. The same happens on
+    // every next layer, whose new "W" has this node's "W" as its layer owner, so a layer
+    // never keeps a channel whose owner is gone.
     void SetLayerType(int layerType, RFCurveNode* ownerNode = nullptr);
     int GetLayerID() const { return layerID_; }
     void SetLayerID(int layerID) { layerID_ = layerID; }
@@ -317,10 +329,15 @@ private:
 
     // Whether evaluating this node (its children, layers and time warps) reaches target.
     bool Reaches(const RFCurveNode* target) const;
-    // A node with exactly three children, each with a curve and without children of its
-    // own, and no curve of its own: the Euler channels of a rotation.
-    bool HasEulerChannels() const;
+    // The Euler channels of a rotation.
+    bool HasEulerChannels() const { return HasLeafChannels(3); }
     int InsertChildAt(int index, RFCurveNode* child);
+    // Takes the child into this (owning) node, with the reference of the parent it leaves or
+    // a new one; Disown gives up the reference without deleting.
+    void Adopt(RFCurveNode* child);
+    static void Disown(RFCurveNode* child);
+    // Applies a layer type to this node alone (SetLayerType applies it along the chain).
+    void ApplyLayerType(int layerType, RFCurveNode* ownerNode);
     void ReleaseTimeWarp();
     void ReleaseNextLayer();
     void Deliver();
@@ -337,6 +354,8 @@ private:
     std::shared_ptr<NameRecord> name_;
     uint32_t flags_ = kInitialFlags;
     int referenceCount_ = 0;
+    // Whether referenceCount_ counts the owning parent.
+    bool heldByParent_ = false;
     std::vector<RFCurveNode*> children_;
     RFCurve* curve_ = nullptr;
     RFCurveNode* timeWarp_ = nullptr;

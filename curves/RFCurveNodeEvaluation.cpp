@@ -10,6 +10,7 @@
 #include "core/RQuaternion.h"
 #include "core/RVector4.h"
 #include "curves/CurveTime.h"
+#include "curves/LayerCombination.h"
 #include "curves/RFCurve.h"
 #include "curves/RFCurveNode.h"
 #include "curves/RotationContinuity.h"
@@ -39,61 +40,6 @@ private:
     std::vector<double> heap_;
     double* data_ = inline_;
 };
-
-// The identity stands in for a quaternion of length zero.
-RQuaternion QuaternionOrIdentity(const double* values) {
-    const RQuaternion q(values[0], values[1], values[2], values[3]);
-    if (q.x == 0.0 && q.y == 0.0 && q.z == 0.0 && q.w == 0.0) {
-        return RQuaternion();
-    }
-    return q;
-}
-
-void CombineRotations(double* base, const double* layer, int rotationOrder) {
-    RMatrix baseRotation;
-    RMatrix layerRotation;
-    EulerToMatrixInOrder(baseRotation, base, rotationOrder);
-    EulerToMatrixInOrder(layerRotation, layer, rotationOrder);
-    // layer x base: the layer's rotation acts first.
-    RMatrix combined;
-    MatrixMultiplyRotation(combined, baseRotation, layerRotation);
-    MatrixToEulerInOrder(base, combined, rotationOrder);
-}
-
-// Combines a layer's values into the base values by the layer type, over the values both
-// have.
-void CombineValues(int layerType, int rotationOrder, double* base, int baseCount,
-                   const double* layer, int layerCount) {
-    const int count = std::min(baseCount, layerCount);
-    switch (layerType) {
-        case RFCurveNode::LayerNormal:
-        case RFCurveNode::LayerAdditive:
-            VectorAddN(base, layer, base, count);
-            break;
-        case RFCurveNode::LayerMultiplicative:
-            for (int i = 0; i < count; ++i) {
-                base[i] = layer[i] * base[i];
-            }
-            break;
-        case RFCurveNode::LayerRotation:
-            if (count >= 3) {
-                CombineRotations(base, layer, rotationOrder);
-            }
-            break;
-        case RFCurveNode::LayerQuaternion:
-            if (count >= 4) {
-                RQuaternion product;
-                QuaternionMultiply(product, QuaternionOrIdentity(base), QuaternionOrIdentity(layer));
-                base[0] = product.x;
-                base[1] = product.y;
-                base[2] = product.z;
-                base[3] = product.w;
-            }
-            break;
-        default:
-            break;
-    }
-}
 
 // The Euler XYZ angles of a quaternion (a zero quaternion is the identity).
 void QuaternionToEulerXYZ(double* out, const RQuaternion& q) {
@@ -257,11 +203,11 @@ void RFCurveNode::CombineNextLayer(double* base, int baseCount, bool ownCurve, R
     const int layerCount = static_cast<int>(
         nextLayer_->Evaluate(layerValues.Data(), time, &layerHint, useCache) - layerValues.Data());
     if (!ownCurve) {
-        CombineValues(layerType_, rotationOrder_, base, baseCount, layerValues.Data(), layerCount);
+        CombineLayerValuesByType(layerType_, rotationOrder_, base, layerValues.Data(), std::min(baseCount, layerCount));
     } else if (layerType_ != LayerRotation && layerType_ != LayerQuaternion) {
         // Only the own curve's value is combined.
-        CombineValues(layerType_, rotationOrder_, base, std::min(baseCount, 1), layerValues.Data(),
-                      std::min(layerCount, 1));
+        CombineLayerValuesByType(layerType_, rotationOrder_, base, layerValues.Data(),
+                                 std::min({baseCount, layerCount, 1}));
     }
 }
 

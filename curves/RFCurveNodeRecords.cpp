@@ -26,23 +26,6 @@ const RDataType* Scaling() {
     return type;
 }
 
-// The transform data type a one-letter channel name stands for; null for any other name.
-const RDataType* TypeOfLetter(const RString& name) {
-    if (name.GetLength() != 1) {
-        return nullptr;
-    }
-    switch (name[0u]) {
-    case 'T':
-        return Translation();
-    case 'R':
-        return Rotation();
-    case 'S':
-        return Scaling();
-    default:
-        return nullptr;
-    }
-}
-
 RString FieldValueName(const RFCurveNode& node, bool letterNames) {
     if (letterNames && node.GetDataType() != nullptr) {
         if (node.GetDataType() == Translation()) {
@@ -62,7 +45,7 @@ bool Contains(const RString& text, const char* part) { return text.FindText(part
 
 // The parent's child a channel name stands for, or null.
 RFCurveNode* FindChannel(const RFCurveNode& parent, const RString& name) {
-    if (const RDataType* type = TypeOfLetter(name)) {
+    if (const RDataType* type = RFCurveNode::TransformTypeOfLetter(name.Buffer())) {
         if (RFCurveNode* child = parent.FindChildByDataType(type)) {
             return child;
         }
@@ -145,7 +128,10 @@ public:
         : file_(file), defaultOnly_(defaultOnly), withColor_(withColor) {}
 
     void ReadNode(RFCurveNode& node, bool createMissing, int depth, bool inLayer);
-    RFCurveNode* ReadChannel(RFCurveNode* parent, bool createMissing, int depth, bool inLayer);
+    // curveFromThisBlock: the parent's curve was read from the block being read (it did not
+    // exist before), so the file holds both and an unknown channel is still made.
+    RFCurveNode* ReadChannel(RFCurveNode* parent, bool createMissing, int depth, bool inLayer,
+                             bool curveFromThisBlock = false);
     RFCurveNode* ReadLayer(RFCurveNode& node, int depth);
 
 private:
@@ -190,14 +176,16 @@ void NodeReader::ReadNode(RFCurveNode& node, bool createMissing, int depth, bool
     if (!userName.IsEmptyText()) {
         node.SetUserName(userName.Buffer());
     }
+    const bool hadCurve = node.GetCurve() != nullptr;
     ReadCurve(node);
+    const bool curveFromThisBlock = !hadCurve && node.GetCurve() != nullptr;
     const int layerID = file_.FieldReadIntByName("LayerID", 0);
     node.SetLayerID(layerID > 0 ? layerID : 0);
     const int layerType = file_.FieldReadIntByName("LayerType", 0);
     const bool knownType = layerType >= RFCurveNode::LayerNormal && layerType <= RFCurveNode::LayerQuaternion;
     node.SetLayerType(knownType ? layerType : RFCurveNode::LayerNormal);
     const bool layerPart = inLayer || node.GetLayerID() > 0;
-    while (ReadChannel(&node, createMissing && !layerPart, depth, layerPart) != nullptr) {
+    while (ReadChannel(&node, createMissing && !layerPart, depth, layerPart, curveFromThisBlock) != nullptr) {
     }
     ReadLayer(node, depth);
     ReadTimeWarp(node);
@@ -205,7 +193,8 @@ void NodeReader::ReadNode(RFCurveNode& node, bool createMissing, int depth, bool
     RepairLayerType(node, file_.GetCurrentSectionVersion());
 }
 
-RFCurveNode* NodeReader::ReadChannel(RFCurveNode* parent, bool createMissing, int depth, bool inLayer) {
+RFCurveNode* NodeReader::ReadChannel(RFCurveNode* parent, bool createMissing, int depth, bool inLayer,
+                                     bool curveFromThisBlock) {
     if (depth >= RFCurveNodeRecords::kMaxNesting) {
         return nullptr;
     }
@@ -213,7 +202,10 @@ RFCurveNode* NodeReader::ReadChannel(RFCurveNode* parent, bool createMissing, in
         const RString name = file_.FieldReadString();
         RFCurveNode* child = parent != nullptr ? FindChannel(*parent, name) : nullptr;
         if (child == nullptr) {
-            if ((parent != nullptr && parent->GetCurve() != nullptr) || !createMissing) {
+            // A node that had its curve before the file was read keeps the shape it has; one
+            // the file gives both a curve and channels gets both.
+            const bool keepsShape = parent != nullptr && parent->GetCurve() != nullptr && !curveFromThisBlock;
+            if (keepsShape || !createMissing) {
                 file_.FieldReadEnd();
                 continue;
             }
@@ -239,12 +231,7 @@ RFCurveNode* NodeReader::ReadChannel(RFCurveNode* parent, bool createMissing, in
 void CopyCurveLooks(const RFCurveNode& from, RFCurveNode& to) {
     const RFCurve* source = from.GetCurve();
     if (RFCurve* curve = to.GetCurve(); curve != nullptr && source != nullptr) {
-        float rgb[3];
-        source->GetColor(rgb);
-        curve->SetColor(rgb);
-        if (source->IsCurveSelected()) {
-            curve->SetCurveSelected(true);
-        }
+        curve->CopyLookFrom(*source);
     }
     for (int i = 0; i < from.GetChildCount() && i < to.GetChildCount(); ++i) {
         CopyCurveLooks(*from.GetChild(i), *to.GetChild(i));

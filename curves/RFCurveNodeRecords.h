@@ -11,6 +11,9 @@
 //   "LayerID", "LayerType"  when not 0
 //   "LayerChannel"          the next layer (not when writing defaults only)
 //
+// A node that already had its curve keeps its shape: channels it does not know are passed. A
+// node whose curve and channels both come from the file keeps both.
+//
 // A file is untrusted input: layer ids must be 0 or more and rise along a layer chain (a
 // layer that breaks the order is dropped), layer types lie in 0 to 4 and a rotation or
 // quaternion layer type needs its three or four channels, a layer holds only the channels

@@ -55,26 +55,7 @@ void AddCubicAutoKey(RFCurve& curve, RTime time, float value) {
         curve.AppendKey(time, value);
         return;
     }
-    RCurveKey key;
-    key.Set(time, value, RCurveKey::Cubic, RCurveKey::Auto, 0.0f, 0.0f, 0, RCurveKey::kDefaultWeight,
-            RCurveKey::kDefaultWeight, 0.0f, 0.0f);
-    key.SetVelocityMode(0);
-    curve.AddKey(time, key);
-}
-
-// A node whose first `count` children are leaves with curves, exactly that many children
-// and no curve of its own.
-bool HasLeafChannels(const RFCurveNode& node, int count) {
-    if (node.GetCurve() != nullptr || node.GetChildCount() != count) {
-        return false;
-    }
-    for (int i = 0; i < count; ++i) {
-        const RFCurveNode* child = node.GetChild(i);
-        if (child->GetCurve() == nullptr || child->GetChildCount() != 0) {
-            return false;
-        }
-    }
-    return true;
+    curve.AddKey(time, RCurveKey::Plain(time, value));
 }
 
 void LeafValues(double* out, const RFCurveNode& node, int count, RTime time) {
@@ -82,6 +63,49 @@ void LeafValues(double* out, const RFCurveNode& node, int count, RTime time) {
         out[i] = node.GetChild(i)->GetCurve()->EvaluateAt(time);
     }
 }
+
+// The first key time at or after the time over the first `count` children's curves; false
+// when none has one.
+bool FirstKeyFrom(const RFCurveNode& node, int count, RTime time, RTime& out) {
+    bool found = false;
+    for (int i = 0; i < count; ++i) {
+        const RFCurve& curve = *node.GetChild(i)->GetCurve();
+        const int k = std::max(static_cast<int>(std::ceil(curve.FindKeyIndex(time))), 0);
+        if (k < curve.GetKeyCount() && (!found || curve.GetKey(k).GetTime() < out)) {
+            out = curve.GetKey(k).GetTime();
+            found = true;
+        }
+    }
+    return found;
+}
+
+// The last key time at or before the time over the first `count` children's curves.
+bool LastKeyUpTo(const RFCurveNode& node, int count, RTime time, RTime& out) {
+    bool found = false;
+    for (int i = 0; i < count; ++i) {
+        const RFCurve& curve = *node.GetChild(i)->GetCurve();
+        const int k = std::min(static_cast<int>(std::floor(curve.FindKeyIndex(time))), curve.GetKeyCount() - 1);
+        if (k >= 0 && (!found || curve.GetKey(k).GetTime() > out)) {
+            out = curve.GetKey(k).GetTime();
+            found = true;
+        }
+    }
+    return found;
+}
+
+// A whole-turn and flip correction of an Euler triple: value v of channel i becomes
+// offset[i] + v, or offset[i] - v on the middle channel of a flip. It keeps every
+// orientation, so the same correction applies to every key of a run.
+struct EulerCorrection {
+    double offset[3] = {0.0, 0.0, 0.0};
+    bool flip = false;
+    int middle = 1;
+
+    bool Inverts(int channel) const { return flip && channel == middle; }
+    double Apply(int channel, double value) const {
+        return offset[channel] + (Inverts(channel) ? -value : value);
+    }
+};
 
 struct SpanReplacement {
     RTime start;
@@ -110,11 +134,11 @@ struct SpanReplacement {
     }
 
     void Replace(RFCurveNode& target, const RFCurveNode& source) {
-        if (target.GetLayerType() == RFCurveNode::LayerQuaternion && HasLeafChannels(target, 4) &&
-            HasLeafChannels(source, 4)) {
+        if (target.GetLayerType() == RFCurveNode::LayerQuaternion && target.HasLeafChannels(4) &&
+            source.HasLeafChannels(4)) {
             ReplaceQuaternion(target, source);
-        } else if (target.GetLayerType() == RFCurveNode::LayerRotation && HasLeafChannels(target, 3) &&
-                   HasLeafChannels(source, 3)) {
+        } else if (target.GetLayerType() == RFCurveNode::LayerRotation && target.HasLeafChannels(3) &&
+                   source.HasLeafChannels(3)) {
             ReplaceRotation(target, source);
         } else {
             ReplaceChannels(target, source);
@@ -136,27 +160,56 @@ struct SpanReplacement {
         }
     }
 
-    // The source's channels moved by whole turns, or flipped to the other triple, so that
-    // they join this node's rotation at both span ends.
+    // The times the copy will cover: unbounded ends, and without keepSpan both ends, come to
+    // the source's keys inside the span.
+    void CopiedSpan(const RFCurveNode& source, RTime& from, RTime& to) const {
+        from = start;
+        to = stop;
+        if (!keepSpan || start.IsInfinitelyEarly()) {
+            FirstKeyFrom(source, 3, start, from);
+        }
+        if (!keepSpan || stop.IsInfinitelyLate()) {
+            LastKeyUpTo(source, 3, stop, to);
+        }
+    }
+
+    // Every copied key gets one correction: the one that brings the copy next to this node's
+    // last key before the span. Every key after the span gets one too: the one that brings
+    // them next to the copy's end. Both only change Euler triples into equivalent ones, so
+    // no key's orientation changes; a side without keys needs none.
     void ReplaceRotation(RFCurveNode& target, const RFCurveNode& source) {
-        double targetStart[3];
-        double targetStop[3];
-        double sourceStart[3];
-        double sourceStop[3];
-        ValuesAtEnds(targetStart, targetStop, target, source, 3);
-        ValuesAtEnds(sourceStart, sourceStop, source, source, 3);
-        double startCorrection[3];
-        double stopCorrection[3];
-        const bool flipAtStart = target.FilterEuler(startCorrection, sourceStart, targetStart);
-        const bool flipAtStop = target.FilterEuler(stopCorrection, sourceStop, targetStop);
         int axes[3];
         RotationOrderAxes(axes, target.GetRotationOrder());
+        EulerCorrection copy;
+        EulerCorrection after;
+        copy.middle = after.middle = axes[1];
+        RTime from;
+        RTime to;
+        CopiedSpan(source, from, to);
+        RTime joined;
+        target.FindPreviousKeyTime(joined, from);
+        if (joined < from) {
+            double reference[3];
+            double first[3];
+            LeafValues(reference, target, 3, joined);
+            LeafValues(first, source, 3, from);
+            copy.flip = target.FilterEuler(copy.offset, first, reference);
+        }
+        RTime following;
+        if (!to.IsInfinitelyLate() && FirstKeyFrom(target, 3, RTime(to.GetTicks() + 1), following)) {
+            double last[3];
+            double next[3];
+            LeafValues(last, source, 3, to);
+            LeafValues(next, target, 3, following);
+            for (int i = 0; i < 3; ++i) {
+                last[i] = copy.Apply(i, last[i]);
+            }
+            after.flip = target.FilterEuler(after.offset, next, last);
+        }
         for (int i = 0; i < 3; ++i) {
-            const bool middle = i == axes[1];
             Count(target.GetChild(i)->GetCurve()->ReplaceSpanOffset(
-                *source.GetChild(i)->GetCurve(), start, stop, static_cast<float>(startCorrection[i]),
-                flipAtStart && middle, static_cast<float>(stopCorrection[i]), flipAtStop && middle,
-                keepSpan, fillWhenEmpty));
+                *source.GetChild(i)->GetCurve(), start, stop, static_cast<float>(copy.offset[i]),
+                copy.Inverts(i), static_cast<float>(after.offset[i]), after.Inverts(i), keepSpan, fillWhenEmpty));
         }
     }
 

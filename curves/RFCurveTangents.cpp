@@ -385,6 +385,29 @@ RCurveKeyTangentInfo RFCurve::GetSideInfo(int k, bool left) const {
     return info;
 }
 
+bool RFCurve::IsAutoSide(int k, bool left) const {
+    if (k < 0 || k >= keyCount_ || (left && k < 1)) {
+        return false;
+    }
+    const Key& key = keys_.Key(k);
+    if (!left || key.GetInterpolation() == Key::Cubic) {
+        return key.IsCubicWithModeBits(Key::Auto);
+    }
+    return keys_.Key(k - 1).IsCubicWithModeBits(Key::Auto);
+}
+
+RCurveKeyTangentInfo RFCurve::RatioKeepingSlope(int k, bool left, RCurveKeyTangentInfo side) const {
+    if (k < 0 || k >= keyCount_ || (left ? k < 1 : k >= keyCount_ - 1) || !IsAutoSide(k, left)) {
+        return side;
+    }
+    double leftSecant = 0.0;
+    double rightSecant = 0.0;
+    NeighbourSlopes(k, leftSecant, rightSecant);
+    side.autoRatio = static_cast<float>(left ? AutoRatioFromSlopeLeft(side.slope, leftSecant, rightSecant)
+                                             : AutoRatioFromSlopeRight(side.slope, leftSecant, rightSecant));
+    return side;
+}
+
 RCurveKeyTangentInfo RFCurve::GetLeftTangentInfo(int k) const { return GetSideInfo(k, true); }
 
 RCurveKeyTangentInfo RFCurve::GetRightTangentInfo(int k) const { return GetSideInfo(k, false); }
@@ -403,12 +426,7 @@ bool RFCurve::SetLeftTangentInfo(int k, const RCurveKeyTangentInfo& info) {
         return false;
     }
     SetSideWeightAndVelocity(k, true, info);
-    const Key& key = keys_.Key(k);
-    const Key& previous = keys_.Key(k - 1);
-    const bool autoSide = key.GetInterpolation() == Key::Cubic
-                              ? (key.GetTangentMode() & Key::Auto) != 0
-                              : previous.IsCubicWithModeBits(Key::Auto);
-    if (autoSide) {
+    if (IsAutoSide(k, true)) {
         SetLeftAutoRatio(k, info.autoRatio);
     } else {
         SetLeftDerivative(k, info.slope);
@@ -422,7 +440,7 @@ bool RFCurve::SetRightTangentInfo(int k, const RCurveKeyTangentInfo& info) {
         return false;
     }
     Key& key = keys_.Key(k);
-    const bool autoSide = key.IsCubicWithModeBits(Key::Auto);
+    const bool autoSide = IsAutoSide(k, false);
     if (k == n - 1) {
         if (autoSide) {
             key.SetDataValue(0, info.autoRatio);

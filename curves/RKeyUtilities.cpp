@@ -126,8 +126,7 @@ bool CountKeyTypes(const RFCurve& curve, RCurveKeyStats& stats) {
 bool ResampleCurve(const RFCurve& source, RFCurve& destination, RTime start, RTime stop, RTime period,
                    uint32_t interpolation, uint32_t tangentMode, bool includeStop) {
     auto fill = [&](const RFCurve& from, RFCurve& to, int i, RTime time, int& hint) {
-        to.GetKey(i).Set(time, from.EvaluateAt(time, &hint), interpolation, tangentMode, 0.0f, 0.0f, 0,
-                         Key::kDefaultWeight, Key::kDefaultWeight, 0.0f, 0.0f);
+        to.GetKey(i) = Key::Plain(time, from.EvaluateAt(time, &hint), interpolation, tangentMode);
     };
     return Resample(source, destination, start, stop, period, includeStop, fill);
 }
@@ -147,8 +146,7 @@ bool ResampleCurveKeepingTypes(const RFCurve& source, RFCurve& destination, RTim
             userSlopes = IsCubicUser(model);
         }
         Key& key = to.GetKey(i);
-        key.Set(time, from.EvaluateAt(time, &hint), interpolation, tangentMode, 0.0f, 0.0f, 0,
-                Key::kDefaultWeight, Key::kDefaultWeight, 0.0f, 0.0f);
+        key = Key::Plain(time, from.EvaluateAt(time, &hint), interpolation, tangentMode);
         if (userSlopes) {
             // The incoming slope of a key is stored in the key before it.
             key.SetDataValue(0, static_cast<float>(from.GetRightDerivativeAt(time)));

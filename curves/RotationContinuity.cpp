@@ -22,15 +22,15 @@ double ClampUnit(double value) {
     return std::clamp(value, -1.0, 1.0);
 }
 
-double SquaredDistance(const double a[3], const double b[3]) {
+}  // namespace
+
+double SquaredEulerDistance(const double a[3], const double b[3]) {
     double sum = 0.0;
     for (int i = 0; i < 3; ++i) {
         sum += (a[i] - b[i]) * (a[i] - b[i]);
     }
     return sum;
 }
-
-}  // namespace
 
 void RotationOrderAxes(int axisOrder[3], int rotationOrder) {
     const EulerOrder order = GetEulerOrder(IsEulerCode(rotationOrder) ? rotationOrder : 0);
@@ -134,27 +134,32 @@ bool EulerFilterStep(double out[3], const double current[3], const double previo
         plain[i] = NearestEquivalentAngle(plain[i], reference[i]);
         flipped[i] = NearestEquivalentAngle(flipped[i], reference[i]);
     }
-    const bool flip = SquaredDistance(flipped, reference) <= SquaredDistance(plain, reference);
+    const bool flip = SquaredEulerDistance(flipped, reference) <= SquaredEulerDistance(plain, reference);
     const double* chosen = flip ? flipped : plain;
     out[a] = chosen[0];
     out[b] = chosen[1];
     out[c] = chosen[2];
+    EvenOutGimbal(out, previous, axisOrder);
+    return flip;
+}
 
-    // At a middle angle of 90 degrees only the difference of the outer angles matters, at
-    // 270 only their sum: share the rest of the distance to previous between them. The odd
+void EvenOutGimbal(double angles[3], const double previous[3], const int axisOrder[3]) {
+    const int a = axisOrder[0];
+    const int b = axisOrder[1];
+    const int c = axisOrder[2];
+    // At 90 degrees the difference of the outer angles is kept, at 270 their sum; the odd
     // axis orders turn the other way round, which swaps the two cases.
     const bool oddOrder = (b - a + 3) % 3 == 2;
-    const double middle = std::fmod(std::fmod(out[b], 360.0) + 360.0, 360.0);
+    const double middle = std::fmod(std::fmod(angles[b], 360.0) + 360.0, 360.0);
     const double keepsDifference = oddOrder ? 270.0 : 90.0;
     const double keepsSum = oddOrder ? 90.0 : 270.0;
     if (std::fabs(middle - keepsDifference) <= kGimbalTolerance) {
-        const double h = ((previous[a] - out[a]) + (previous[c] - out[c])) / 2.0;
-        out[a] += h;
-        out[c] += h;
+        const double h = ((previous[a] - angles[a]) + (previous[c] - angles[c])) / 2.0;
+        angles[a] += h;
+        angles[c] += h;
     } else if (std::fabs(middle - keepsSum) <= kGimbalTolerance) {
-        const double h = ((previous[a] - out[a]) - (previous[c] - out[c])) / 2.0;
-        out[a] += h;
-        out[c] -= h;
+        const double h = ((previous[a] - angles[a]) - (previous[c] - angles[c])) / 2.0;
+        angles[a] += h;
+        angles[c] -= h;
     }
-    return flip;
 }

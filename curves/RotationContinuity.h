@@ -34,6 +34,14 @@ void MatrixToSpheric(double angles[3], const RMatrix& matrix);
 // reference exactly half a turn away leaves the angle as it is.
 double NearestEquivalentAngle(double angle, double reference);
 
+// The squared Euclidean distance of two Euler triples, in squared degrees.
+double SquaredEulerDistance(const double a[3], const double b[3]);
+
+// At a middle angle (axisOrder[1]) of 90 or 270 degrees only the difference or the sum of
+// the outer angles matters: shares the rest of their distance to previous between them,
+// which leaves the rotation as it is.
+void EvenOutGimbal(double angles[3], const double previous[3], const int axisOrder[3]);
+
 // Writes to out the Euler triple equivalent to current that lies nearest previous: each
 // angle of current and of its flipped triple (first + 180, 180 - middle, last + 180 in the
 // axis order) moved by whole turns next to previous, the nearer of the two taken (a tie

@@ -83,6 +83,32 @@ TEST(LayerPlottingTest, CombinesByLayerType) {
     EXPECT_NEAR(angles[0], 0.0, 1e-9);
     EXPECT_NEAR(angles[1], 0.0, 1e-9);
     EXPECT_NEAR(angles[2], 90.0, 1e-9);
+
+    // A zero quaternion turns nothing, as in the layered evaluation.
+    const double zero[4] = {0, 0, 0, 0};
+    CombineLayerValues(*node, out, a, zero);
+    for (int i = 0; i < 4; ++i) EXPECT_DOUBLE_EQ(out[i], a[i]) << i;
+}
+
+// A quaternion layer whose curves all hold 0 (a "W" missing from a file) leaves the rotation
+// as the evaluation gives it, before and after plotting.
+TEST(LayerPlottingTest, AZeroQuaternionLayerKeepsTheRotation) {
+    const double half = 0.5 * std::sqrt(2.0);
+    NodePtr node(MakeVectorNode("Q", nullptr, {0, 0, static_cast<float>(half), static_cast<float>(half)},
+                                RFCurveNode::LayerQuaternion));
+    const double zero[4] = {0, 0, 0, 0};
+    node->CreateLayer(1, true)->SetDefaultValues(zero);
+    double before[3];
+    node->Evaluate(before, At(0.0), nullptr, false);
+    EXPECT_NEAR(before[2], 90.0, 1e-4);
+    ASSERT_TRUE(PlotNodeAnimation(*node));
+    double after[3];
+    node->Evaluate(after, At(0.0), nullptr, false);
+    for (int i = 0; i < 3; ++i) EXPECT_NEAR(after[i], before[i], 1e-4) << i;
+    double defaults[4];
+    node->GetDefaultValues(defaults);
+    EXPECT_NEAR(defaults[2], half, 1e-6);
+    EXPECT_NEAR(defaults[3], half, 1e-6);
 }
 
 TEST(LayerPlottingTest, AdditiveLayersPlotToTheirSumOnEveryFrame) {

@@ -4,6 +4,8 @@
 
 #include <limits>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "tests/curves/CurveTestSupport.h"
 
@@ -77,6 +79,38 @@ TEST(RFCurveNotification, SelectionCountsInTheHighHalfAndListenersComeAndGo) {
     EXPECT_EQ(second.last.GetKinds(), RCurveChangeRecord::DefaultChanged);
 }
 
+// A listener that removes itself or another during a delivery: every listener registered when
+// the delivery began and not removed before its turn is called exactly once.
+TEST(RFCurveNotification, ListenersRemovedDuringADeliveryAreNeitherSkippedNorRepeated) {
+    struct Remover {
+        int calls = 0;
+        std::pair<RFCurve::Listener, void*> removes{nullptr, nullptr};
+        static void Listen(RFCurve& curve, const RCurveChangeRecord&, void* userData) {
+            auto* self = static_cast<Remover*>(userData);
+            ++self->calls;
+            if (self->removes.first != nullptr) {
+                curve.RemoveListener(self->removes.first, self->removes.second);
+            }
+        }
+    };
+    Remover first;
+    Remover second;
+    Remover third;
+    first.removes = {&Remover::Listen, &first};  // itself
+    second.removes = {&Remover::Listen, &third};  // the next one, before its turn
+    RFCurve curve;
+    for (Remover* listener : {&first, &second, &third}) curve.AddListener(&Remover::Listen, listener);
+    curve.SetDefaultValue(1.0f);
+    EXPECT_EQ(first.calls, 1);
+    EXPECT_EQ(second.calls, 1);
+    EXPECT_EQ(third.calls, 0);
+    second.removes = {nullptr, nullptr};
+    curve.SetDefaultValue(2.0f);
+    EXPECT_EQ(first.calls, 1);
+    EXPECT_EQ(second.calls, 2);
+    EXPECT_EQ(third.calls, 0);
+}
+
 TEST(RFCurveNotification, DestructionIsAnnouncedEvenInsideABracket) {
     ChangeLog log;
     {
@@ -127,6 +161,24 @@ TEST(RFCurveEdit, CommittingACachedValueKeepsTheShape) {
     EXPECT_EQ(curve.InsertKeyAt(At(1.6)), 3);
     ASSERT_EQ(curve.GetKeyCount(), 5);
     for (int i = 0; i <= 20; ++i) EXPECT_NEAR(curve.EvaluateAt(At(i * 0.1)), before[i], 1e-4) << i;
+}
+
+// On automatic tangents the new key takes the slope it read and the neighbours keep theirs on
+// both sides, so the whole curve keeps its shape.
+TEST(RFCurveEdit, InsertingIntoAnAutomaticCurveKeepsItsShape) {
+    RFCurve curve;
+    AddKeys(curve, {{0.0, 0.0f}, {1.0, 10.0f}, {2.0, 0.0f}, {3.0, 5.0f}});
+    curve.SetRightAutoRatio(1, 40.0);
+    const double slope = curve.GetLeftDerivativeAt(At(0.5));
+    std::vector<float> before;
+    for (int i = 0; i <= 30; ++i) before.push_back(curve.EvaluateAt(At(i * 0.1)));
+    EXPECT_EQ(curve.InsertKeyAt(At(0.5)), 1);
+    EXPECT_EQ(curve.InsertKeyAt(At(1.3)), 3);
+    ASSERT_EQ(curve.GetKeyCount(), 6);
+    EXPECT_EQ(curve.GetKey(1).GetTangentMode(), RCurveKey::Auto);
+    EXPECT_NEAR(curve.GetLeftDerivative(1), slope, 1e-3);
+    EXPECT_NEAR(curve.GetRightDerivative(1), slope, 1e-3);
+    for (int i = 0; i <= 30; ++i) EXPECT_NEAR(curve.EvaluateAt(At(i * 0.1)), before[i], 1e-3) << i;
 }
 
 TEST(RFCurveEdit, AddKeyFromCacheOutsideTheKeysAndWithAnEmptyCache) {
@@ -246,14 +298,42 @@ TEST(RFCurveSpan, ScaledAndOffsetCopies) {
     EXPECT_FLOAT_EQ(scaled.GetKey(2).GetValue(), 2.0f);
     EXPECT_FLOAT_EQ(scaled.GetKey(3).GetValue(), 3.0f);
 
+    // One offset for the whole copy, none blended in; a second one for the keys after it.
     RFCurve turned;
     MakeRamp(turned);
-    EXPECT_TRUE(turned.ReplaceSpanOffset(source, At(1.0), At(3.0), 360.0f, false, 360.0f, false, true, false));
+    EXPECT_TRUE(turned.ReplaceSpanOffset(source, At(1.0), At(3.0), 360.0f, false, 0.0f, false, true, false));
+    EXPECT_FLOAT_EQ(turned.GetKey(1).GetValue(), 361.0f);
     EXPECT_FLOAT_EQ(turned.GetKey(2).GetValue(), 361.0f);
+    EXPECT_FLOAT_EQ(turned.GetKey(3).GetValue(), 361.0f);
     EXPECT_FLOAT_EQ(turned.GetKey(2).GetDataValue(0), 2.0f);
+    EXPECT_FLOAT_EQ(turned.GetKey(4).GetValue(), 40.0f);
+    EXPECT_FLOAT_EQ(turned.GetKey(0).GetValue(), 0.0f);
     RFCurve flipped;
     MakeRamp(flipped);
-    EXPECT_TRUE(flipped.ReplaceSpanOffset(source, At(1.0), At(3.0), 180.0f, true, 180.0f, true, true, false));
-    EXPECT_FLOAT_EQ(flipped.GetKey(2).GetValue(), 179.0f);
+    EXPECT_TRUE(flipped.ReplaceSpanOffset(source, At(1.0), At(3.0), 180.0f, true, 360.0f, true, true, false));
+    EXPECT_FLOAT_EQ(flipped.GetKey(1).GetValue(), 179.0f);
+    EXPECT_FLOAT_EQ(flipped.GetKey(3).GetValue(), 179.0f);
     EXPECT_FLOAT_EQ(flipped.GetKey(2).GetDataValue(0), -2.0f);
+    EXPECT_FLOAT_EQ(flipped.GetKey(4).GetValue(), 320.0f);
+    EXPECT_FLOAT_EQ(flipped.GetKey(0).GetValue(), 0.0f);
+}
+
+// A span in the middle: the keys around it stay in order with their values, the copied keys
+// land between them, and the listeners hear of it once.
+TEST(RFCurveSpan, ReplacingTheMiddleOfALongCurve) {
+    ChangeLog log;
+    RFCurve curve;
+    for (int k = 0; k < 3000; ++k) curve.AppendKey(At(k), static_cast<float>(k));
+    RFCurve source;
+    for (int k = 0; k < 2000; ++k) source.AppendKey(At(1000.25 + 0.5 * k), -1.0f);
+    curve.AddListener(&ChangeLog::Listen, &log);
+    EXPECT_TRUE(curve.ReplaceSpan(source, At(1000.0), At(1999.9), true, false));
+    EXPECT_EQ(log.calls, 1);
+    ASSERT_EQ(curve.GetKeyCount(), 1000 + 2000 + 1000);
+    for (int k = 1; k < curve.GetKeyCount(); ++k) ASSERT_LT(curve.GetKey(k - 1).GetTime(), curve.GetKey(k).GetTime());
+    EXPECT_EQ(curve.GetKey(999).GetValue(), 999.0f);
+    EXPECT_EQ(curve.GetKey(1000).GetValue(), -1.0f);
+    EXPECT_EQ(curve.GetKey(2999).GetValue(), -1.0f);
+    EXPECT_EQ(curve.GetKey(3000).GetValue(), 2000.0f);
+    EXPECT_EQ(curve.GetKey(3999).GetValue(), 2999.0f);
 }

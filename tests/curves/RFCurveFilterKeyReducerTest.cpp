@@ -96,6 +96,20 @@ TEST(RFCurveFilterKeyReducerTest, StraightLineKeepsOnlyItsEnds) {
     EXPECT_FLOAT_EQ(curve.EvaluateAt(At(25 / 30.0)), 15.5f);
 }
 
+// Keys that miss the fit by the same amount split the range in its middle (splitting next to
+// an end would make even errors cost a pass over the range per key).
+TEST(RFCurveFilterKeyReducerTest, TiedErrorsSplitInTheMiddle) {
+    RFCurve curve;
+    const float values[] = {0, 10, 10, 10, 10, 10, 10, 10, 0};
+    for (int i = 0; i < 9; ++i) curve.AddKey(At(i / 30.0), MakeKey(values[i], RCurveKey::Cubic, RCurveKey::User));
+    RFCurveFilterKeyReducer filter;
+    filter.SetPrecision(0.01);
+    ASSERT_TRUE(filter.Apply(curve));
+    std::vector<RTime> kept;
+    for (int k = 0; k < curve.GetKeyCount(); ++k) kept.push_back(curve.GetKey(k).GetTime());
+    EXPECT_EQ(kept, (std::vector<RTime>{At(0.0), At(1 / 30.0), At(4 / 30.0), At(7 / 30.0), At(8 / 30.0)}));
+}
+
 TEST(RFCurveFilterKeyReducerTest, PrecisionZeroMatchesEverySourceKeyExactly) {
     RFCurve curve;
     std::mt19937 random(7);

@@ -165,6 +165,19 @@ TEST(RFCurveFilterUnrollTest, KeysOutsideTheSpanStay) {
     ExpectTriple(KeyTriple(*node, 3), {0, 0, 150});
 }
 
+// The keys after the span join the unrolled ones by one whole turn for all of them, so the
+// rotation stays continuous there and each key keeps its orientation.
+TEST(RFCurveFilterUnrollTest, KeysAfterTheSpanJoinTheUnrolledOnes) {
+    NodePtr node = MakeRotation(
+        {{0, {0, 0, 0}}, {1, {0, 0, 170}}, {2, {0, 0, -170}}, {3, {0, 0, -150}}, {4, {0, 0, -130}}});
+    RFCurveFilterUnroll filter;
+    filter.SetSpan(At(0), At(2));
+    ASSERT_TRUE(filter.Apply(*node, false));
+    ExpectTriple(KeyTriple(*node, 2), {0, 0, 190});
+    ExpectTriple(KeyTriple(*node, 3), {0, 0, 210});
+    ExpectTriple(KeyTriple(*node, 4), {0, 0, 230});
+}
+
 TEST(RFCurveFilterUnrollTest, ThreeLooseCurvesAndRefusals) {
     CurvePtr curves[3] = {CurvePtr(RFCurve::Create()), CurvePtr(RFCurve::Create()), CurvePtr(RFCurve::Create())};
     AddKeys(*curves[0], {{0, 0}, {1, 0}});

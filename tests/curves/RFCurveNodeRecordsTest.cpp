@@ -121,6 +121,9 @@ INSTANTIATE_TEST_SUITE_P(Forms, NodeRecordsForms, testing::Values(WyxForm::kBina
 TEST_P(NodeRecordsForms, LayeredTreeWithTimeWarpRoundTrips) {
     TimeWarpScope scope;
     const NodePtr tree(BuildTakeTree(scope.Warp()));
+    // A channel with both a curve and channels of its own keeps both.
+    RFCurveNode* mixed = tree->GetChild(1)->GetChild(2);
+    AddWavyKeys(*mixed->FindOrAddChild("Offset", true)->GetCurve(), 2.0f);
     RecordFile file(GetParam());
     WriteChildren(file, *tree, false, false);
 
@@ -209,19 +212,29 @@ TEST_P(NodeRecordsForms, ChannelsAreFoundCreatedOrPassed) {
             DefaultField(out, 3);
             Channel(out, "Unknown", [&] { DefaultField(out, 4); });
         });
+        Channel(out, "Mixed", [&] {
+            DefaultField(out, 5);
+            Channel(out, "Unknown", [&] { DefaultField(out, 6); });
+        });
     }));
     const NodePtr root(RFCurveNode::Create("Defaults", nullptr));
     RFCurveNode* vector = RFCurveNode::Create("Vector", nullptr);
     vector->AddChild(RFCurveNode::Create("X", nullptr));
     root->AddChild(vector);
-    ASSERT_EQ(2, ReadChildren(file, *root));
+    RFCurveNode* leaf = root->FindOrAddChild("Leaf", true);
+    ASSERT_EQ(3, ReadChildren(file, *root));
     ASSERT_EQ(2, vector->GetChildCount());
     EXPECT_EQ(1.0f, vector->GetChild(0)->GetCurve()->GetDefaultValue());
     EXPECT_STREQ("New", vector->GetChild(1)->GetName());
-    // A parent with a curve passes channels it does not know.
-    RFCurveNode* leaf = root->GetChild(1);
+    // A parent that had a curve before the file was read passes channels it does not know.
     EXPECT_EQ(3.0f, leaf->GetCurve()->GetDefaultValue());
     EXPECT_EQ(0, leaf->GetChildCount());
+    // A node the file makes keeps both the curve and the channels the file gives it.
+    RFCurveNode* mixed = root->GetChild(2);
+    ASSERT_STREQ("Mixed", mixed->GetName());
+    EXPECT_EQ(5.0f, mixed->GetCurve()->GetDefaultValue());
+    ASSERT_EQ(1, mixed->GetChildCount());
+    EXPECT_EQ(6.0f, mixed->GetChild(0)->GetCurve()->GetDefaultValue());
 
     // Without create-missing nothing new appears.
     const NodePtr bare(RFCurveNode::Create("Defaults", nullptr));

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "CurveNodeTestSupport.h"
 
 using namespace curve_node_test;
@@ -99,6 +102,26 @@ TEST(RFCurveNodeTree, LayerTypesAddAndRemoveTheWChannel) {
     EXPECT_EQ(scaling->GetLayerIdentity(identity), 3);
     EXPECT_EQ(identity[0], 1.0);
     EXPECT_EQ(identity[2], 1.0);
+}
+
+// The layers of a node follow its "W": a layer never keeps a channel whose layer owner is gone.
+TEST(RFCurveNodeTree, LayerTypesChangeTheWOfEveryLayer) {
+    NodePtr node(MakeVectorNode("Q", nullptr, {0, 0, 0}));
+    node->SetLayerType(RFCurveNode::LayerQuaternion);
+    RFCurveNode* layer = node->CreateLayer(1, true);
+    ASSERT_EQ(layer->GetChildCount(), 4);
+    EXPECT_EQ(layer->GetChild(3)->GetLayerOwner(), node->GetChild(3));
+    node->SetLayerType(RFCurveNode::LayerRotation);
+    EXPECT_EQ(node->GetChildCount(), 3);
+    EXPECT_EQ(layer->GetChildCount(), 3);
+    EXPECT_EQ(layer->GetLayerType(), RFCurveNode::LayerRotation);
+    layer->SetQuaternionInterpolation(true);
+
+    // Back to a quaternion: the layer's new "W" is owned by the node's new one.
+    node->SetLayerType(RFCurveNode::LayerQuaternion);
+    ASSERT_EQ(layer->GetChildCount(), 4);
+    EXPECT_EQ(layer->GetChild(3)->GetLayerOwner(), node->GetChild(3));
+    EXPECT_EQ(node->GetChild(3)->GetLayerOwner(), node->GetChild(3));
 }
 
 TEST(RFCurveNodeTree, LayerChainStaysSortedAndTakesIdentityDefaults) {
@@ -226,6 +249,75 @@ TEST(RFCurveNodeTree, DestructionOrderAndSharedTimeWarps) {
     RFCurveNode::Destroy(parent->GetChild(1));
     EXPECT_EQ(parent->GetChildCount(), 2);
     EXPECT_STREQ(parent->GetChild(1)->GetName(), "Z");
+}
+
+// A parent holds a reference on each child: a child that time warps still use outlives the
+// parent that clears or deletes it, until the last of them lets it go.
+TEST(RFCurveNodeTree, TimeWarpsKeepTheirNodeAliveAfterItsParent) {
+    DestructionLog log;
+    NodePtr user(MakeLeaf("user", 0));
+    NodePtr other(MakeLeaf("other", 0));
+    RFCurveNode* holder = RFCurveNode::Create("TimeWarps", nullptr);
+    RFCurveNode* warp = holder->FindOrAddChild("Warp", true);
+    RFCurveNode* second = holder->FindOrAddChild("Second", true);
+    ChannelCurve(*holder, 0).SetDefaultValue(2.0f);
+    log.Watch(*warp);
+    log.Watch(*second);
+    EXPECT_EQ(warp->GetReferenceCount(), 1);
+    ASSERT_TRUE(user->SetTimeWarp(warp));
+    ASSERT_TRUE(other->SetTimeWarp(second));
+    EXPECT_EQ(warp->GetReferenceCount(), 2);
+
+    holder->DeleteChild(1);
+    RFCurveNode::Destroy(holder);
+    EXPECT_TRUE(log.names.empty());
+    EXPECT_EQ(warp->GetParent(), nullptr);
+    EXPECT_EQ(warp->GetReferenceCount(), 1);
+    double value = 0.0;
+    user->Evaluate(&value, At(5.0), nullptr, false);
+    EXPECT_EQ(user->GetTimeWarp(), warp);
+    user->SetTimeWarp(nullptr);
+    EXPECT_EQ(log.names, std::vector<std::string>{"Warp"});
+    other.reset();
+    EXPECT_EQ(log.names, (std::vector<std::string>{"Warp", "Second"}));
+
+    // Moving a child between parents moves the reference with it.
+    NodePtr first(RFCurveNode::Create("first", nullptr));
+    NodePtr next(RFCurveNode::Create("next", nullptr));
+    RFCurveNode* moved = first->FindOrAddChild("moved", false);
+    next->AddChild(moved);
+    EXPECT_EQ(moved->GetReferenceCount(), 1);
+    next->RemoveChild(0);
+    EXPECT_EQ(moved->GetReferenceCount(), 0);
+    RFCurveNode::Destroy(moved);
+}
+
+// A node listener that removes another during a delivery: every listener registered when the
+// delivery began and not removed before its turn is called exactly once.
+TEST(RFCurveNodeTree, ListenersRemovedDuringADeliveryAreNeitherSkippedNorRepeated) {
+    struct Remover {
+        int calls = 0;
+        void* removes = nullptr;
+        static void Listen(RFCurveNode& node, const RFCurveNode::ChangeRecord&, void* userData) {
+            auto* self = static_cast<Remover*>(userData);
+            ++self->calls;
+            if (self->removes != nullptr) {
+                node.RemoveListener(&Listen, self->removes);
+            }
+        }
+    };
+    Remover first;
+    Remover second;
+    Remover third;
+    NodePtr node(MakeLeaf("N", 0));
+    for (Remover* listener : {&first, &second, &third}) node->AddListener(&Remover::Listen, listener);
+    third.removes = &first;  // the last registered is called first
+    node->SetCurve(RFCurve::Create());
+    EXPECT_EQ(third.calls, 1);
+    EXPECT_EQ(second.calls, 1);
+    EXPECT_EQ(first.calls, 0);
+    node->RemoveListener(&Remover::Listen, &second);
+    node->RemoveListener(&Remover::Listen, &third);
 }
 
 TEST(RFCurveNodeTree, TransformCurvesNeedAllNine) {

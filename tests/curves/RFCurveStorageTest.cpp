@@ -74,6 +74,45 @@ TEST(RFCurveStorage, FindKeyIndexGivesFractionsAndHints) {
     EXPECT_EQ(hint, 3);
 }
 
+// Far into a long curve a tick is lost in the fraction of a key index: a time next to a key
+// must still read as lying between keys, never as the key itself.
+TEST(RFCurveStorage, ATimeNextToAKeyFarIntoALongCurveIsNoKeyHit) {
+    constexpr int kCount = 100002;
+    constexpr int64_t kStep = 10 * kSecond;
+    auto build = [](RFCurve& curve) {
+        for (int k = 0; k < kCount; ++k) curve.AppendKey(RTime(k * kStep), static_cast<float>(k));
+    };
+    const RTime beforeKey(100001 * kStep - 1);
+    const RTime afterKey(100000 * kStep + 1);
+
+    RFCurve added;
+    build(added);
+    const double index = added.FindKeyIndex(beforeKey);
+    EXPECT_GT(index, 100000.0);
+    EXPECT_LT(index, 100001.0);
+    EXPECT_EQ(added.AddKey(beforeKey, MakeKey(-5.0f, RCurveKey::Cubic, RCurveKey::Auto)), 100001);
+    ASSERT_EQ(added.GetKeyCount(), kCount + 1);
+    EXPECT_EQ(added.GetKey(100002).GetTime(), RTime(100001 * kStep));
+    EXPECT_EQ(added.InsertKeyAt(afterKey), 100001);
+    EXPECT_EQ(added.GetKeyCount(), kCount + 2);
+    EXPECT_EQ(added.GetKey(100000).GetTime(), RTime(100000 * kStep));
+
+    // Span edits starting a tick after a key leave that key alone.
+    RFCurve removed;
+    build(removed);
+    EXPECT_TRUE(removed.RemoveKeysInSpan(afterKey, RTime(100001 * kStep + kStep / 2)));
+    EXPECT_EQ(removed.GetKeyCount(), kCount - 1);
+    EXPECT_EQ(removed.GetKey(100000).GetTime(), RTime(100000 * kStep));
+    RFCurve replaced;
+    build(replaced);
+    RFCurve source;
+    source.AppendKey(RTime(100000 * kStep + kStep / 3), 7.0f);
+    EXPECT_TRUE(replaced.ReplaceSpan(source, afterKey, RTime(100001 * kStep + kStep / 2), true, false));
+    EXPECT_EQ(replaced.GetKeyCount(), kCount);
+    EXPECT_EQ(replaced.GetKey(100000).GetValue(), 100000.0f);
+    EXPECT_EQ(replaced.GetKey(100001).GetValue(), 7.0f);
+}
+
 TEST(RFCurveStorage, RemovingTheOnlyKeyLeavesItsValueAsDefault) {
     RFCurve curve;
     AddKeys(curve, {{1.0, 4.5f}});

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cmath>
+#include <utility>
 #include <vector>
 
 #include "core/RVector4.h"
@@ -220,6 +223,49 @@ TEST(RotationContinuity, ReplaceSpanJoinsRotationsByWholeTurns) {
     curve_test::AddKeys(ChannelCurve(*unit, 3), {{1.0, 1.0f}});
     EXPECT_TRUE(quaternion->ReplaceSpan(*unit, At(0.0), At(2.0), true, true));
     EXPECT_FLOAT_EQ(ChannelCurve(*quaternion, 3).EvaluateAt(At(1.0)), 2.0f);
+}
+
+// The copy takes one whole-turn or flip correction, so every copied key keeps its orientation;
+// the keys after the span take one too, which joins them to the copy's end.
+TEST(RotationContinuity, ReplaceSpanKeepsTheOrientationOfEveryKey) {
+    struct Case {
+        std::vector<std::pair<double, std::array<float, 3>>> target;
+        std::vector<std::pair<double, std::array<float, 3>>> source;
+    };
+    const Case cases[] = {
+        {{{0, {0, 0, 0}}, {10, {0, 0, 0}}}, {{0, {0, 0, 0}}, {5, {0, 0, 200}}, {10, {0, 0, 400}}}},
+        {{{0, {0, 0, 0}}, {10, {0, 0, 0}}}, {{0, {0, 0, 0}}, {5, {30, 20, 10}}, {10, {180, 180, 180}}}},
+        {{{-1, {0, 0, 360}}, {0, {0, 0, 360}}, {10, {0, 0, 0}}, {11, {0, 0, 10}}},
+         {{0, {0, 0, 0}}, {5, {30, 20, 10}}, {10, {180, 180, 180}}}},
+    };
+    auto fill = [](RFCurveNode& node, const std::vector<std::pair<double, std::array<float, 3>>>& keys) {
+        for (const auto& [seconds, triple] : keys) {
+            for (int c = 0; c < 3; ++c) curve_test::AddKeys(ChannelCurve(node, c), {{seconds, triple[c]}});
+        }
+    };
+    for (const Case& test : cases) {
+        NodePtr target(MakeVectorNode("R", nullptr, {0, 0, 0}, RFCurveNode::LayerRotation));
+        NodePtr source(MakeVectorNode("R", nullptr, {0, 0, 0}, RFCurveNode::LayerRotation));
+        fill(*target, test.target);
+        fill(*source, test.source);
+        double after[3];
+        target->EvaluateRaw(after, At(11.0));
+        EXPECT_TRUE(target->ReplaceSpan(*source, At(0.0), At(10.0), true, false));
+        for (const auto& [seconds, triple] : test.source) {
+            double copied[3];
+            double wanted[3] = {triple[0], triple[1], triple[2]};
+            target->EvaluateRaw(copied, At(seconds));
+            EXPECT_TRUE(SameRotation(copied, wanted, 0)) << seconds;
+        }
+        double joined[3];
+        double last[3];
+        target->EvaluateRaw(joined, At(11.0));
+        target->EvaluateRaw(last, At(10.0));
+        if (test.target.back().first > 10.0) {
+            EXPECT_TRUE(SameRotation(joined, after, 0));
+            EXPECT_LT(std::fabs(joined[2] - last[2]), 180.0);
+        }
+    }
 }
 
 TEST(RotationContinuity, TimeWarpRegistry) {
