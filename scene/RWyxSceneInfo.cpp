@@ -1,0 +1,6 @@
+#include "scene/RWyxSceneInfo.h"
+
+void RWyxSceneInfo::Clear()
+{
+    *this = RWyxSceneInfo();
+}
