@@ -1,6 +1,7 @@
 #include "fileio/RImageBuffer.h"
 
 #include <new>
+#include <utility>
 
 std::size_t RImageBuffer::PixelByteCount(long long width, long long height, int channels) {
     if (width <= 0 || height <= 0 || channels < 1 || channels > kMaxChannels) {
@@ -40,6 +41,17 @@ bool RImageBuffer::Init(int width, int height, bool allocate, int type, int chan
     height_ = height;
     type_ = type;
     channels_ = channels;
+    return true;
+}
+
+bool RImageBuffer::Adopt(int width, int height, int channels, std::unique_ptr<unsigned char[]> pixels) {
+    if (pixels == nullptr || width == 0 || height == 0 || !Init(width, height, false, kType8Bit, channels)) {
+        Release();
+        return false;
+    }
+    pixels_ = std::move(pixels);
+    pixelBytes_ = PixelByteCount(width, height, channels);
+    valid_ = true;
     return true;
 }
 

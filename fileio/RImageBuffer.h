@@ -33,6 +33,11 @@ public:
     // keep-file flag are not touched.
     bool Init(int width, int height, bool allocate, int type, int channels);
 
+    // Takes over a complete pixel block of that size (PixelByteCount bytes), as Init with
+    // allocate would have made it. False, the buffer left empty, for a size Init refuses
+    // or a null block.
+    bool Adopt(int width, int height, int channels, std::unique_ptr<unsigned char[]> pixels);
+
     void SetName(const char* fileName);
     const RString& GetFileName() const { return fileName_; }
     void SetKeepOriginal(bool keep) { keepFile_ = keep; }

@@ -1,19 +1,41 @@
 #include "fileio/RWyxCipher.h"
 
+#include "fileio/LittleEndian.h"
+
+#include <openssl/core_names.h>
+#include <openssl/crypto.h>
 #include <openssl/evp.h>
+#include <openssl/params.h>
 #include <openssl/rand.h>
 
 #include <cstring>
 
 namespace {
 
-// The container's own key. It is part of the program, not a secret: the encrypted form keeps
-// content from casual reading, nothing more.
-constexpr unsigned char kKey[32] = {
+constexpr unsigned char kBuiltInKey[RWyxCipher::kKeySize] = {
     0x57, 0x59, 0x58, 0x2d, 0x63, 0x6f, 0x6e, 0x74, 0x61, 0x69, 0x6e, 0x65, 0x72, 0x2d, 0x6b, 0x65,
     0x79, 0x9e, 0x37, 0x79, 0xb9, 0x7f, 0x4a, 0x7c, 0x15, 0xf3, 0x9c, 0xc0, 0x60, 0x5c, 0xed, 0xa5};
 
 constexpr std::uint64_t kBlockSize = 64;
+// The library takes int lengths: longer runs go in pieces.
+constexpr std::size_t kPiece = std::size_t{1} << 30;
+
+// The IV of OpenSSL's ChaCha20: the 32-bit little-endian block counter, then the nonce.
+bool StartAtBlock(evp_cipher_ctx_st* context, const unsigned char* key, const unsigned char* nonce,
+                  std::uint64_t block) {
+    unsigned char iv[16];
+    wyx_le::StoreU32(iv, static_cast<std::uint32_t>(block));
+    std::memcpy(iv + 4, nonce, RWyxCipher::kNonceSize);
+    return EVP_EncryptInit_ex(context, EVP_chacha20(), nullptr, key, iv) == 1;
+}
+
+struct CipherContext {
+    CipherContext() : context(EVP_CIPHER_CTX_new()) {}
+    ~CipherContext() { EVP_CIPHER_CTX_free(context); }
+    CipherContext(const CipherContext&) = delete;
+    CipherContext& operator=(const CipherContext&) = delete;
+    EVP_CIPHER_CTX* context;
+};
 
 }  // namespace
 
@@ -21,25 +43,31 @@ void RWyxCipher::ContextDeleter::operator()(evp_cipher_ctx_st* context) const {
     EVP_CIPHER_CTX_free(context);
 }
 
+void RWyxCipher::MacDeleter::operator()(evp_mac_ctx_st* context) const {
+    EVP_MAC_CTX_free(context);
+}
+
+const unsigned char* RWyxCipher::BuiltInKey() {
+    return kBuiltInKey;
+}
+
 RWyxCipher::RWyxCipher() : context_(EVP_CIPHER_CTX_new()) {}
 
-RWyxCipher::~RWyxCipher() = default;
+RWyxCipher::~RWyxCipher() {
+    OPENSSL_cleanse(key_, sizeof key_);
+}
 
-bool RWyxCipher::Start(const unsigned char* nonce) {
+bool RWyxCipher::Start(const unsigned char* key, const unsigned char* nonce) {
+    std::memcpy(key_, key, kKeySize);
     std::memcpy(nonce_, nonce, kNonceSize);
     started_ = context_ != nullptr;
     return started_ && Seek(0);
 }
 
 bool RWyxCipher::Seek(std::uint64_t offset) {
-    // The IV is the 32-bit little-endian block counter followed by the nonce.
+    // The text starts at block 1; block 0 gives the tag's one-time key.
     const std::uint64_t block = offset / kBlockSize;
-    unsigned char iv[16];
-    for (int i = 0; i < 4; ++i) {
-        iv[i] = static_cast<unsigned char>(block >> (8 * i));
-    }
-    std::memcpy(iv + 4, nonce_, kNonceSize);
-    if (EVP_EncryptInit_ex(context_.get(), EVP_chacha20(), nullptr, kKey, iv) != 1) {
+    if (!StartAtBlock(context_.get(), key_, nonce_, block + 1)) {
         return false;
     }
     position_ = block * kBlockSize;
@@ -60,8 +88,6 @@ bool RWyxCipher::Apply(std::uint64_t offset, unsigned char* bytes, std::size_t c
     if (offset != position_ && !Seek(offset)) {
         return false;
     }
-    // The library takes int lengths: go in pieces.
-    constexpr std::size_t kPiece = std::size_t{1} << 30;
     while (count > 0) {
         const std::size_t piece = count < kPiece ? count : kPiece;
         int produced = 0;
@@ -74,6 +100,68 @@ bool RWyxCipher::Apply(std::uint64_t offset, unsigned char* bytes, std::size_t c
         position_ += piece;
     }
     return true;
+}
+
+bool RWyxCipher::TagBegin(const unsigned char* aad, std::size_t aadSize) {
+    // Poly1305 keyed with the first 32 bytes of keystream block 0.
+    unsigned char oneTimeKey[32] = {};
+    int produced = 0;
+    CipherContext block;
+    const bool keyed = started_ && block.context != nullptr && StartAtBlock(block.context, key_, nonce_, 0) &&
+                       EVP_EncryptUpdate(block.context, oneTimeKey, &produced, oneTimeKey, sizeof oneTimeKey) == 1;
+    EVP_MAC* poly = keyed ? EVP_MAC_fetch(nullptr, "POLY1305", nullptr) : nullptr;
+    mac_.reset(poly != nullptr ? EVP_MAC_CTX_new(poly) : nullptr);
+    EVP_MAC_free(poly);
+    const bool ready = mac_ != nullptr && EVP_MAC_init(mac_.get(), oneTimeKey, sizeof oneTimeKey, nullptr) == 1;
+    OPENSSL_cleanse(oneTimeKey, sizeof oneTimeKey);
+    aadSize_ = aadSize;
+    macedBytes_ = 0;
+    return ready && EVP_MAC_update(mac_.get(), aad, aadSize) == 1 && MacPad(aadSize);
+}
+
+bool RWyxCipher::MacPad(std::uint64_t length) {
+    static constexpr unsigned char kZeros[16] = {};
+    const std::size_t pad = static_cast<std::size_t>((16 - length % 16) % 16);
+    return pad == 0 || EVP_MAC_update(mac_.get(), kZeros, pad) == 1;
+}
+
+bool RWyxCipher::TagUpdate(const unsigned char* ciphertext, std::size_t count) {
+    macedBytes_ += count;
+    return mac_ != nullptr && EVP_MAC_update(mac_.get(), ciphertext, count) == 1;
+}
+
+bool RWyxCipher::TagFinish(unsigned char* tag) {
+    unsigned char lengths[16];
+    wyx_le::StoreU64(lengths, aadSize_);
+    wyx_le::StoreU64(lengths + 8, macedBytes_);
+    std::size_t written = 0;
+    const bool done = mac_ != nullptr && MacPad(macedBytes_) && EVP_MAC_update(mac_.get(), lengths, 16) == 1 &&
+                      EVP_MAC_final(mac_.get(), tag, &written, kTagSize) == 1 && written == kTagSize;
+    mac_.reset();
+    return done;
+}
+
+bool RWyxCipher::Open(const unsigned char* key, const unsigned char* nonce, const unsigned char* aad,
+                      std::size_t aadSize, unsigned char* bytes, std::uint64_t count, const unsigned char* tag) {
+    CipherContext sealed;
+    int produced = 0;
+    if (count > kMaxStreamBytes || sealed.context == nullptr ||
+        EVP_DecryptInit_ex(sealed.context, EVP_chacha20_poly1305(), nullptr, key, nonce) != 1 ||
+        EVP_DecryptUpdate(sealed.context, nullptr, &produced, aad, static_cast<int>(aadSize)) != 1) {
+        return false;
+    }
+    while (count > 0) {
+        const std::size_t piece = count < kPiece ? static_cast<std::size_t>(count) : kPiece;
+        if (EVP_DecryptUpdate(sealed.context, bytes, &produced, bytes, static_cast<int>(piece)) != 1) {
+            return false;
+        }
+        bytes += piece;
+        count -= piece;
+    }
+    unsigned char expected[kTagSize];
+    std::memcpy(expected, tag, kTagSize);
+    return EVP_CIPHER_CTX_ctrl(sealed.context, EVP_CTRL_AEAD_SET_TAG, kTagSize, expected) == 1 &&
+           EVP_DecryptFinal_ex(sealed.context, expected, &produced) == 1;
 }
 
 bool RWyxCipher::RandomBytes(unsigned char* bytes, int count) {

@@ -1,48 +1,75 @@
 #ifndef WYX_FILEIO_RWYXCIPHER_H
 #define WYX_FILEIO_RWYXCIPHER_H
 
-// The keystream of the encrypted form: ChaCha20 (OpenSSL's libcrypto) under the container's
-// built-in key and a per-file nonce. The keystream can be applied at any byte offset, so
-// bytes already written can be patched and bytes anywhere can be read.
+// The authenticated encryption of a WYX section: ChaCha20-Poly1305 (RFC 8439, OpenSSL's
+// libcrypto). The writer applies the cipher's keystream at any byte offset, so bytes already
+// written can be patched, and computes the tag from the finished ciphertext at the end; the
+// reader decrypts and checks a whole section in one call with the library's own AEAD.
 
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 
 struct evp_cipher_ctx_st;
+struct evp_mac_ctx_st;
 
 class RWyxCipher {
 public:
+    static constexpr int kKeySize = 32;
     static constexpr int kNonceSize = 12;
-    // The 32-bit block counter covers this many bytes; a longer stream is refused.
-    static constexpr std::uint64_t kMaxStreamBytes = (std::uint64_t{1} << 32) * 64;
+    static constexpr int kTagSize = 16;
+    // The 32-bit block counter (block 0 keys the tag) covers this many bytes of text.
+    static constexpr std::uint64_t kMaxStreamBytes = ((std::uint64_t{1} << 32) - 1) * 64;
+
+    // The key of the encrypted form without a password. It is part of the program, not a
+    // secret: that form keeps content from casual reading and finds damage, nothing more.
+    static const unsigned char* BuiltInKey();
 
     RWyxCipher();
     ~RWyxCipher();
     RWyxCipher(const RWyxCipher&) = delete;
     RWyxCipher& operator=(const RWyxCipher&) = delete;
 
-    // Starts a stream under nonce (kNonceSize bytes). False when the library refuses.
-    bool Start(const unsigned char* nonce);
-    // XORs count bytes in place with the keystream from stream offset on. Encryption and
-    // decryption are the same operation. False when not started, past kMaxStreamBytes, or
-    // when the library fails.
+    // Starts a stream under key (kKeySize bytes) and nonce (kNonceSize). False when the
+    // library refuses.
+    bool Start(const unsigned char* key, const unsigned char* nonce);
+    // XORs count bytes in place with the keystream of the text from offset on. Encryption
+    // and decryption are the same operation. False when not started, past kMaxStreamBytes,
+    // or when the library fails.
     bool Apply(std::uint64_t offset, unsigned char* bytes, std::size_t count);
+
+    // The tag of aad and the ciphertext given to TagUpdate in order.
+    bool TagBegin(const unsigned char* aad, std::size_t aadSize);
+    bool TagUpdate(const unsigned char* ciphertext, std::size_t count);
+    bool TagFinish(unsigned char* tag);
+
+    // Decrypts count bytes in place and checks them and aad against tag. False when they
+    // are not what was sealed under key and nonce (the bytes are then not to be used).
+    static bool Open(const unsigned char* key, const unsigned char* nonce, const unsigned char* aad,
+                     std::size_t aadSize, unsigned char* bytes, std::uint64_t count, const unsigned char* tag);
 
     // Fills bytes with random bytes from the library's generator; false when it fails.
     static bool RandomBytes(unsigned char* bytes, int count);
 
 private:
     bool Seek(std::uint64_t offset);
+    bool MacPad(std::uint64_t length);
 
     struct ContextDeleter {
         void operator()(evp_cipher_ctx_st* context) const;
     };
+    struct MacDeleter {
+        void operator()(evp_mac_ctx_st* context) const;
+    };
 
     std::unique_ptr<evp_cipher_ctx_st, ContextDeleter> context_;
+    std::unique_ptr<evp_mac_ctx_st, MacDeleter> mac_;
+    unsigned char key_[kKeySize] = {};
     unsigned char nonce_[kNonceSize] = {};
     bool started_ = false;
-    std::uint64_t position_ = 0;  // the stream offset the library's state stands at
+    std::uint64_t position_ = 0;  // the text offset the library's state stands at
+    std::uint64_t aadSize_ = 0;
+    std::uint64_t macedBytes_ = 0;
 };
 
 #endif

@@ -152,8 +152,8 @@ void RWyxFile::FreeDeleter::operator()(char* bytes) const {
 RWyxFile::RWyxFile() : error_(kMessages, kMessageCount) {}
 
 RWyxFile::~RWyxFile() {
-    if (IsOpen()) {
-        Close();
+    if (mode_ == Mode::kWriting) {
+        Abandon();
     }
 }
 
@@ -173,6 +173,7 @@ void RWyxFile::ForgetFile() {
     sections_.clear();
     sectionOpen_ = false;
     embeddedFiles_.clear();
+    cipher_.reset();
     ReleaseReading();
 }
 
@@ -211,9 +212,7 @@ void RWyxFile::NoteOutputFailure() {
 // ---- Creating, opening, closing ----
 
 bool RWyxFile::Create(const char* name, bool binary, bool encrypted, const RWyxFileHeaderInfo& headerInfo) {
-    if (IsOpen()) {
-        Close();
-    }
+    LeaveOpenFile();
     ResetState();
     if (name == nullptr || name[0] == '\0' || headerInfo.fileVersion < 1 ||
         headerInfo.fileVersion > kMaxFileVersion) {
@@ -224,18 +223,10 @@ bool RWyxFile::Create(const char* name, bool binary, bool encrypted, const RWyxF
     GetCurrentDirectoryPath(current);
     MakeAbsolutePath(fileName_, current.Buffer(), name);
     GetFileDirectory(folder_, fileName_.Buffer());
-    // The temporary file must lie beside the target so that putting it in place is a rename;
-    // a folder cannot be replaced by a file.
-    const char* folder = folder_.IsEmptyText() ? "/" : folder_.Buffer();
-    if (!platform::IsDirectory(folder) || platform::IsDirectory(fileName_.Buffer())) {
-        Fail(kErrorNotCreated);
-        return false;
-    }
-    tempName_ = TempFileName(folder, ".wyx-");
-    if (tempName_.IsEmptyText() || !output_.Attach(platform::OpenFile(tempName_.Buffer(), "wb"))) {
-        if (!tempName_.IsEmptyText()) {
-            platform::RemoveFile(tempName_.Buffer());
-        }
+    // The content goes to a temporary file beside the target (the file its links lead to),
+    // put in place by Close only; a file that may not be written, or a folder, is refused.
+    if (!replacement_.Begin(fileName_.Buffer()) || !output_.Attach(replacement_.File())) {
+        replacement_.Abandon();
         Fail(kErrorNotCreated);
         return false;
     }
@@ -250,15 +241,31 @@ bool RWyxFile::Create(const char* name, bool binary, bool encrypted, const RWyxF
         output_.Append(line.Buffer(), static_cast<std::size_t>(line.GetLength()));
     }
     if (!StartSection(kMainSection)) {
-        output_.Abandon();
-        platform::RemoveFile(tempName_.Buffer());
-        ForgetFile();
+        Abandon();
         Fail(kErrorNotCreated);
         return false;
     }
     WriteHeaderRecord();
     NoteOutputFailure();
     return true;
+}
+
+void RWyxFile::LeaveOpenFile() {
+    if (mode_ == Mode::kWriting) {
+        Abandon();
+    } else if (mode_ == Mode::kReading) {
+        ReleaseReading();
+        mode_ = Mode::kClosed;
+    }
+}
+
+void RWyxFile::Abandon() {
+    if (mode_ != Mode::kWriting) {
+        return;
+    }
+    output_.Abandon();
+    replacement_.Abandon();
+    ForgetFile();
 }
 
 bool RWyxFile::Close() {
@@ -272,9 +279,7 @@ bool RWyxFile::Close() {
         return false;
     }
     CloseSectionIfOpen();
-    if (error_.HasError()) {
-        output_.Abandon();
-    } else {
+    if (!error_.HasError()) {
         if (binary_) {
             WriteBinaryFooter();
         } else {
@@ -283,20 +288,21 @@ bool RWyxFile::Close() {
         output_.Finish();
         NoteOutputFailure();
     }
-    if (error_.HasError()) {
-        platform::RemoveFile(tempName_.Buffer());
-    } else if (!platform::CommitTempFile(tempName_.Buffer(), fileName_.Buffer())) {
+    if (!error_.HasError() && !replacement_.Commit()) {
         Fail(kErrorWrite);
+    }
+    if (error_.HasError()) {
+        Abandon();  // the target stays as it was
+        return false;
     }
     mode_ = Mode::kClosed;
     frames_.clear();
-    return !error_.HasError();
+    cipher_.reset();
+    return true;
 }
 
 bool RWyxFile::Open(const char* name, const char* password) {
-    if (IsOpen()) {
-        Close();
-    }
+    LeaveOpenFile();
     ResetState();
     if (name == nullptr || name[0] == '\0') {
         Fail(kErrorNotOpened);
@@ -306,9 +312,30 @@ bool RWyxFile::Open(const char* name, const char* password) {
     GetCurrentDirectoryPath(current);
     MakeAbsolutePath(fileName_, current.Buffer(), name);
     GetFileDirectory(folder_, fileName_.Buffer());
+    return OpenWith(password, [this] { return ReadFileBytes(fileName_.Buffer()); });
+}
+
+bool RWyxFile::OpenFromMemory(const void* data, std::size_t size, const char* password) {
+    LeaveOpenFile();
+    ResetState();
+    fileName_.Clear();
+    folder_.Clear();
+    if (data == nullptr) {
+        Fail(kErrorNotOpened);
+        return false;
+    }
+    return OpenWith(password, [&] { return CopyBytes(data, size); });
+}
+
+template <typename Load>
+bool RWyxFile::OpenWith(const char* password, Load load) {
     bool opened = false;
     try {
-        opened = ReadAndParse(password);
+        if (!load()) {
+            Fail(kErrorNotOpened);
+        } else {
+            opened = ParseBytes(password);
+        }
         if (opened) {
             mode_ = Mode::kReading;
             ProjectOpenSection(kMainSection);
@@ -324,11 +351,7 @@ bool RWyxFile::Open(const char* name, const char* password) {
     return opened;
 }
 
-bool RWyxFile::ReadAndParse(const char* password) {
-    if (!ReadFileBytes(fileName_.Buffer())) {
-        Fail(kErrorNotOpened);
-        return false;
-    }
+bool RWyxFile::ParseBytes(const char* password) {
     const std::string_view text(data_.get(), dataSize_);
     if (text.substr(0, 4) == "\x89WYX") {
         return ParseBinaryFile(password);
@@ -338,6 +361,16 @@ bool RWyxFile::ReadAndParse(const char* password) {
     }
     Fail(kErrorCorrupted);
     return false;
+}
+
+bool RWyxFile::CopyBytes(const void* data, std::size_t size) {
+    dataSize_ = size;
+    data_.reset(static_cast<char*>(std::malloc(size > 0 ? size : 1)));
+    if (data_ == nullptr) {
+        return false;
+    }
+    std::memcpy(data_.get(), data, size);
+    return true;
 }
 
 bool RWyxFile::ReadFileBytes(const char* name) {
@@ -477,7 +510,7 @@ bool RWyxFile::SetPassword(const char* text) {
         error_.HasError() || text == nullptr || text[0] == '\0' || sections_.back().passwordProtected) {
         return false;
     }
-    if (!WritePasswordVerifier(text)) {
+    if (!WritePassword(text)) {
         return false;
     }
     sections_.back().passwordProtected = true;

@@ -13,8 +13,8 @@
 //   extension section (binary forms only; it holds the Summary). Section header, 88 bytes:
 //     "SECT", u32 kind (0 main, 1 extension), u32 section version, u32 flags (1 encrypted,
 //     2 password protected; the main section only), 12-byte nonce, u32 password iterations,
-//     16-byte password salt, 32-byte password verifier, u64 body length; then the body:
-//     records, ended by a null record.
+//     16-byte password salt, 16-byte tag, 16-byte password check value, u64 body length;
+//     fields a section does not use are zero. Then the body: records, ended by a null record.
 //   footer, 24 bytes: u32 section count, u32 zero, u64 offset of the footer itself, magic
 //     0A 57 59 58 45 4E 44 0A. A file that does not end in a footer pointing at itself is
 //     truncated.
@@ -39,43 +39,69 @@
 //   clash with the syntax; and a last line ";WYX END", so that a truncated file is
 //   detected. The ASCII form has no extension section, no password and no raw values.
 //
-// Encryption: the main section's body passes through ChaCha20 (OpenSSL's libcrypto) under a
-//   key built into the container and a random nonce kept in the section header. The
-//   keystream can be taken at any offset, so the writer patches lengths in place and the
-//   reader decrypts the body once. No key exists in the interfaces: this keeps content from
-//   casual reading only, not from anyone holding this library.
+// Encryption: the main section's body is sealed with ChaCha20-Poly1305 (RFC 8439, OpenSSL's
+//   libcrypto) under a random nonce kept in its header, in the encrypted form and whenever
+//   the file has a password. The tag covers the file header, the section header (its tag
+//   field zero: flags, nonce, salt, iterations, check value, body length) and the encrypted
+//   body, so that no bit of them changes unnoticed; the reader authenticates and decrypts
+//   the body before it looks at any record. The writer applies the keystream as bytes leave
+//   its buffer (lengths are patched in place) and computes the tag at the end of the
+//   section from the encrypted body read back from the file. The extension section stays
+//   plain and is not covered. Without a password the key is built into the container: the
+//   encrypted form keeps content from casual reading and finds damage, but does not keep it
+//   from anyone holding this library.
 //
-// Password: never stored reversibly. The main section's header keeps a random 16-byte
-//   salt, an iteration count and PBKDF2-HMAC-SHA256 of the password (32 bytes); a password
-//   flag on any other section makes the file corrupt. Opening a protected file without the
-//   password fails with "Password required", with a wrong one with "Wrong password". The
-//   password gates this reader only; it does not key the encryption.
+// Password: keys the main section. PBKDF2-HMAC-SHA256 of the password and a random 16-byte
+//   salt (the iteration count kept in the header, at most 2,000,000 read) gives a master
+//   key; HMAC-SHA256 of it gives the section's key and a 16-byte check value kept in the
+//   header. The password is never stored, nor anything that opens the file without it.
+//   Opening a protected file without a password (or with an empty one) fails with
+//   "Password required" before anything is derived; a password whose check value differs
+//   with "Wrong password"; a body that does not authenticate as damaged ("File is
+//   corrupted"). A password flag on any other section makes the file corrupt, and clearing
+//   it leaves a body that is neither readable nor authentic. A password set after some of
+//   the body left the write buffer has that part read back and encrypted again under it.
 //
 // Reading: the whole file is read into memory once (not mapped, so that another program
-//   truncating the file cannot fault this one); every record header is checked against
-//   what encloses it and against the file size and indexed into a compact tree in which the
-//   children of a record lie next to each other; values are decoded on demand, each read
-//   checked against its record's bounds. FieldReadBegin(name) takes the next field of that
-//   name not taken yet during the current visit of the level (names may repeat; a later one
-//   may be taken before an earlier one); entering a block starts a new visit of it.
+//   truncating the file cannot fault this one), from disk or from a caller's buffer
+//   (OpenFromMemory copies it); every record header is checked against what encloses it and
+//   against the file size (a record's value count fits its value bytes, at least two bytes
+//   a value, none only when there are no bytes) and indexed into a compact tree in which
+//   the children of a record lie next to each other; values are decoded on demand, each
+//   read checked against its record's bounds, the last one against where the record's
+//   values end. The index takes 32 bytes a record: the ASCII form is parsed twice (counting,
+//   then placing each record), so that it is made at its exact size, at most about 11
+//   times the file for its smallest records; the binary form reserves what its section can
+//   hold. FieldReadBegin(name) takes the next field of that name not taken yet during the
+//   current visit of the level (names may repeat; a later one may be taken before an earlier
+//   one); entering a block starts a new visit of it.
 //
 // Errors are sticky: the first failure (disk full, short write, corrupt input, misuse of
 //   the field writer) is kept until the next Create or Open, reported by GetLastErrorID and
 //   GetLastErrorString, and makes Close answer false. A failed write to the disk is kept by
 //   the writing call during which it happened (the buffer goes out when it is full, so that
 //   is some calls after the value concerned). Once a write has failed nothing more is
-//   written and the file is not put in place. Answers that are not failures (no such
-//   field, an extension section refused in the ASCII form) leave the error alone. Writing
-//   goes to a temporary file beside the target, which Close flushes, syncs to the disk and
-//   renames over the target, so a failed write never damages an existing file.
+//   written. Answers that are not failures (no such field, an extension section refused in
+//   the ASCII form) leave the error alone.
+//
+// Writing goes through platform::RFileReplacement: a temporary file beside the target (the
+//   file its symbolic links lead to), worked on through the descriptor it was created with,
+//   which only a successful Close puts in place (synced, with the target's permissions and
+//   owner, then the folder synced; a target with several hard links is overwritten in place
+//   so that all its names see the new content). A target this process may not open for
+//   writing is refused at Create. A write that fails, is abandoned (Abandon) or is let go
+//   without Close (destruction, another Create or Open) leaves the target as it was and
+//   removes the temporary file; writers call Abandon on failures of their own.
 
 #include "core/RError.h"
 #include "core/RString.h"
 #include "core/RTime.h"
 #include "core/RWyxTimeStamp.h"
+#include "fileio/RWyxAsciiTokenizer.h"
 #include "fileio/RWyxCipher.h"
 #include "fileio/RWyxOutputStream.h"
 #include "fileio/RWyxRecordIndex.h"
+#include "platform/RFileReplacement.h"
 
 #include <cstdint>
 #include <memory>
@@ -120,7 +146,7 @@ public:
     static constexpr std::size_t kContentPieceSize = 512 * 1024;
 
     RWyxFile();
-    // Closes the file (a file being written is completed and put in place).
+    // Releases the file; a write not completed by Close is abandoned (see Abandon).
     ~RWyxFile();
     RWyxFile(const RWyxFile&) = delete;
     RWyxFile& operator=(const RWyxFile&) = delete;
@@ -129,20 +155,30 @@ public:
 
     // Starts writing name (made absolute against the current folder) in the binary form
     // (encrypted when asked) or the ASCII form, with the header info's file version (1 to
-    // kMaxFileVersion). The main section is open afterwards. A file still open is closed
-    // first. False with error 4 "File not created" when the file cannot be made (also when
-    // name is a folder).
+    // kMaxFileVersion). The main section is open afterwards. A file still being written is
+    // abandoned first, one being read released. False with error 4 "File not created" when
+    // the file cannot be made: a folder, a file this process may not open for writing or
+    // anything but a regular file, a folder it may not create a file in. A symbolic link is
+    // followed: the file it names is written.
     bool Create(const char* name, bool binary, bool encrypted, const RWyxFileHeaderInfo& headerInfo);
     // Reads name in whichever form it has; the main section is current afterwards. False
     // with error 3 when it cannot be read, 0 when it is not a sound WYX file, 1 when its
     // version is newer than this container knows, 6 / 5 when it is protected and password is
-    // missing / wrong. After a failure nothing of the file is kept (header info, form) but
-    // the error and the name.
+    // missing or empty / wrong. After a failure nothing of the file is kept (header info,
+    // form) but the error and the name. A file still being written is abandoned first.
     bool Open(const char* name, const char* password = nullptr);
+    // Reads a WYX file held in memory (size bytes at data), as Open reads one from disk and
+    // with the same checks and errors (3 when data is null). The bytes are copied: the
+    // caller's buffer may go as soon as this returns. The file has no name or folder.
+    bool OpenFromMemory(const void* data, std::size_t size, const char* password = nullptr);
     // Writing: closes open fields, blocks and sections, writes the end of the file, makes
-    // sure every byte reached the disk and puts the file in place. Reading: releases the
-    // file. False when the file was not open (error 3) or any error was kept.
-    bool Close();
+    // sure every byte reached the disk and puts the file in place; only this replaces a
+    // file. Reading: releases the file. False when the file was not open (error 3) or any
+    // error was kept (a failed write is then abandoned).
+    [[nodiscard]] bool Close();
+    // Writing: drops everything written; the target is left as it was and the temporary
+    // file removed. For a writer that stops on a failure of its own. Nothing otherwise.
+    void Abandon();
 
     bool IsOpen() const { return mode_ != Mode::kClosed; }
     bool IsWriting() const { return mode_ == Mode::kWriting; }
@@ -181,10 +217,11 @@ public:
     int GetSectionVersion(int section) const;
     // The current section's version; 0 when no section is current.
     int GetCurrentSectionVersion() const;
-    // Writing, binary forms: protects the main section with the password (the first call
-    // with a non-empty text counts). False, changing nothing, for the ASCII form, for an
-    // empty text, when the main section already has a password, and unless the main
-    // section is the open one.
+    // Writing, binary forms: protects the main section with the password: its whole body,
+    // what was written before the call too, is sealed under a key made from the password
+    // (the first call with a non-empty text counts). False, changing nothing, for the ASCII
+    // form, for an empty text, when the main section already has a password, and unless
+    // the main section is the open one.
     bool SetPassword(const char* text);
     // Reading: whether the main section is protected by a password.
     bool IsPasswordProtected() const;
@@ -298,6 +335,7 @@ private:
         int version = 0;
         std::uint64_t headerOffset = 0;  // binary forms
         bool passwordProtected = false;
+        bool sealed = false;  // reading: encrypted and authenticated
         RWyxLevel top;  // reading
     };
 
@@ -335,9 +373,15 @@ private:
 
     // Common (RWyxFile.cpp).
     void ResetState();
+    // Abandons a write, releases a read.
+    void LeaveOpenFile();
     // Everything about the file but the kept error and its name.
     void ForgetFile();
-    bool ReadAndParse(const char* password);
+    // Open and OpenFromMemory after the name is set: load fills data_, then it is parsed.
+    template <typename Load>
+    bool OpenWith(const char* password, Load load);
+    bool ParseBytes(const char* password);
+    bool CopyBytes(const void* data, std::size_t size);
     // Keeps a failure of the output stream as the error.
     void NoteOutputFailure();
     void Fail(int code, const char* text = nullptr);
@@ -384,6 +428,11 @@ private:
     void AppendBinaryNullRecord();
     void AppendBinaryBytesValue(char type, const char* bytes, std::size_t count);
     bool ParseBinaryFile(const char* password);
+    bool ReadBinarySectionHeader(std::uint32_t index, std::uint64_t at, std::uint64_t footerOffset,
+                                 Section& section, std::uint64_t& bodyLength) const;
+    // Authenticates and decrypts a sealed section's body in place.
+    bool UnsealSection(const Section& section, std::uint64_t bodyLength, const char* password);
+    void SealSection(const Section& section, std::uint64_t bodyLength);
     bool NextBinaryValue(const RWyxRecord& record, Cursor& cursor, Value& value) const;
 
     // ASCII form (RWyxFileAscii.cpp).
@@ -396,11 +445,15 @@ private:
     void AppendAsciiChar(char value);
     void WriteAsciiComment(const char* text);
     bool ParseAsciiFile();
+    template <typename Sink>
+    bool ScanAsciiRecords(std::uint64_t start, Sink& sink) const;
+    bool ScanAsciiRecord(RWyxAsciiTokenizer& scan, RWyxRecord& record) const;
     bool NextAsciiValue(const RWyxRecord& record, Cursor& cursor, Value& value);
 
     // Password (RWyxFilePassword.cpp).
-    bool WritePasswordVerifier(const char* text);
-    int CheckPassword(const char* password, const unsigned char* sectionHeader) const;
+    bool WritePassword(const char* text);
+    // The key of a protected section's body, or the error the password earns.
+    int UnlockSection(const char* password, const unsigned char* sectionHeader, unsigned char* key) const;
 
     // Embedded file content (RWyxFileContent.cpp).
     bool CopyFileAsRawValue(std::FILE* source);
@@ -415,9 +468,9 @@ private:
     RError error_;
 
     // Writing.
-    RString tempName_;
+    platform::RFileReplacement replacement_;
     RWyxOutputStream output_;
-    RWyxCipher cipher_;
+    std::unique_ptr<RWyxCipher> cipher_;  // of the main section, while it is encrypted
     unsigned char nonce_[RWyxCipher::kNonceSize] = {};
     std::vector<WriteFrame> frames_;
     std::vector<Section> sections_;  // also filled when reading

@@ -7,6 +7,7 @@
 #include <charconv>
 #include <cstring>
 #include <limits>
+#include <vector>
 
 namespace {
 
@@ -92,6 +93,86 @@ void RWyxFile::WriteAsciiComment(const char* text) {
 
 // ---- Reading ----
 
+namespace {
+
+// The first pass over the records: how many there are at the top level and in each block
+// (in the order the blocks begin), so that the second pass places them without copies.
+class RecordCounter {
+public:
+    bool Record(const RWyxRecord& /*record*/, bool hidden) {
+        lastHidden_ = hidden || hiddenDepth_ > 0;
+        if (!lastHidden_) {
+            ++total_;
+            ++(open_.empty() ? top_ : blockCounts_[open_.back()]);
+        }
+        return true;
+    }
+    bool OpenBlock() {
+        if (lastHidden_) {
+            ++hiddenDepth_;
+        } else {
+            open_.push_back(blockCounts_.size());
+            blockCounts_.push_back(0);
+        }
+        return true;
+    }
+    bool CloseBlock() {
+        if (hiddenDepth_ > 0) {
+            --hiddenDepth_;
+        } else {
+            open_.pop_back();
+        }
+        lastHidden_ = true;
+        return true;
+    }
+
+    std::uint64_t Total() const { return total_; }
+    std::uint64_t Top() const { return top_; }
+    const std::vector<std::uint64_t>& BlockCounts() const { return blockCounts_; }
+
+private:
+    std::uint64_t total_ = 0;
+    std::uint64_t top_ = 0;
+    std::vector<std::uint64_t> blockCounts_;
+    std::vector<std::size_t> open_;
+    std::size_t hiddenDepth_ = 0;
+    bool lastHidden_ = true;
+};
+
+// The second pass: each record into its place in the index.
+class RecordPlacer {
+public:
+    RecordPlacer(RWyxRecordIndex& index, const std::vector<std::uint64_t>& blockCounts)
+        : index_(index), blockCounts_(blockCounts) {}
+    bool Record(const RWyxRecord& record, bool hidden) {
+        lastHidden_ = hidden || hiddenDepth_ > 0;
+        return index_.Place(record, hidden);
+    }
+    bool OpenBlock() {
+        if (lastHidden_) {
+            ++hiddenDepth_;
+            return index_.OpenBlock(0);
+        }
+        return nextBlock_ < blockCounts_.size() && index_.OpenBlock(blockCounts_[nextBlock_++]);
+    }
+    bool CloseBlock() {
+        if (hiddenDepth_ > 0) {
+            --hiddenDepth_;
+        }
+        lastHidden_ = true;
+        return index_.CloseBlock();
+    }
+
+private:
+    RWyxRecordIndex& index_;
+    const std::vector<std::uint64_t>& blockCounts_;
+    std::size_t nextBlock_ = 0;
+    std::size_t hiddenDepth_ = 0;
+    bool lastHidden_ = true;
+};
+
+}  // namespace
+
 bool RWyxFile::ParseAsciiFile() {
     const char* text = data_.get();
     RWyxAsciiTokenizer scan(text, 0, dataSize_);
@@ -126,13 +207,31 @@ bool RWyxFile::ParseAsciiFile() {
 
     Section section;
     section.version = version;
+    RecordCounter counter;
+    RecordPlacer placer(index_, counter.BlockCounts());
+    if (!ScanAsciiRecords(scan.Position(), counter) ||
+        !index_.StartPlacement(counter.Total(), counter.Top(), section.top) ||
+        !ScanAsciiRecords(scan.Position(), placer) || !index_.PlacementComplete()) {
+        Fail(kErrorCorrupted);
+        return false;
+    }
+    ReadHeaderInfo();
+    sections_.push_back(section);
+    return !error_.HasError();
+}
+
+// The records from start to the last line, each handed to sink with the blocks that open
+// and close; false for anything that does not parse, for a missing last line and for any
+// text after it.
+template <typename Sink>
+bool RWyxFile::ScanAsciiRecords(std::uint64_t start, Sink& sink) const {
+    const char* text = data_.get();
+    RWyxAsciiTokenizer scan(text, start, dataSize_);
     std::size_t depth = 0;
-    bool ended = false;
-    index_.OpenLevel();
-    while (!ended) {
+    while (true) {
         scan.SkipBlanks();
         if (scan.AtEnd()) {
-            break;  // no last line: truncated
+            return false;  // no last line: truncated
         }
         const char c = scan.Peek();
         if (c == '\n') {
@@ -140,69 +239,70 @@ bool RWyxFile::ParseAsciiFile() {
         } else if (c == ';') {
             if (scan.Consume(kLastLine) && (scan.AtLineEnd() || scan.Peek() == ' ' || scan.Peek() == '\t' ||
                                             scan.Peek() == '\r')) {
-                ended = true;
-            } else {
-                scan.SkipLine();
+                return depth == 0 && scan.OnlyBlankLinesLeft();
             }
+            scan.SkipLine();
         } else if (c == '}') {
             scan.Advance();
             scan.SkipBlanks();
-            RWyxLevel unused;
-            if (depth == 0 || !scan.AtLineEnd() || !index_.CloseLevel(unused)) {
-                break;
+            if (depth == 0 || !scan.AtLineEnd() || !sink.CloseBlock()) {
+                return false;
             }
             --depth;
         } else {
-            std::uint64_t nameOffset = 0;
-            std::uint64_t nameLength = 0;
-            if (!scan.ReadName(nameOffset, nameLength) ||
-                nameLength > std::numeric_limits<std::uint16_t>::max()) {
-                break;
-            }
             RWyxRecord record;
-            record.nameLength = static_cast<std::uint16_t>(nameLength);
-            scan.SkipBlanks();
-            record.valuesOffset = scan.Position();
-            if (record.valuesOffset - nameOffset > std::numeric_limits<std::uint32_t>::max()) {
-                break;
+            if (!ScanAsciiRecord(scan, record)) {
+                return false;
             }
-            record.nameGap = static_cast<std::uint32_t>(record.valuesOffset - nameOffset);
-            std::uint64_t valuesEnd = record.valuesOffset;
-            std::uint64_t count = 0;
-            RWyxAsciiTokenizer::Token token;
-            RWyxAsciiTokenizer::Scan result;
-            while ((result = scan.NextValue(token)) == RWyxAsciiTokenizer::Scan::kValue) {
-                ++count;
-                valuesEnd = token.offset + token.length;
-            }
-            if (result == RWyxAsciiTokenizer::Scan::kBad || count > std::numeric_limits<std::uint32_t>::max() ||
-                valuesEnd - record.valuesOffset > std::numeric_limits<std::uint32_t>::max()) {
-                break;
-            }
-            record.valueCount = static_cast<std::uint32_t>(count);
-            record.valueBytes = static_cast<std::uint32_t>(valuesEnd - record.valuesOffset);
             if (!scan.AtLineEnd()) {  // the block's '{'
                 scan.Advance();
                 scan.SkipBlanks();
                 if (!scan.AtLineEnd() || depth + 1 >= static_cast<std::size_t>(RWyxRecordIndex::kMaxDepth)) {
-                    break;
+                    return false;
                 }
                 record.hasBlock = true;
             }
-            index_.Add(record, text[nameOffset] == '#');
+            if (!sink.Record(record, text[record.NameOffset()] == '#')) {
+                return false;
+            }
             if (record.hasBlock) {
-                index_.OpenLevel();
+                if (!sink.OpenBlock()) {
+                    return false;
+                }
                 ++depth;
             }
         }
     }
-    if (!ended || depth != 0 || !scan.OnlyBlankLinesLeft() || !index_.CloseLevel(section.top)) {
-        Fail(kErrorCorrupted);
+}
+
+bool RWyxFile::ScanAsciiRecord(RWyxAsciiTokenizer& scan, RWyxRecord& record) const {
+    std::uint64_t nameOffset = 0;
+    std::uint64_t nameLength = 0;
+    if (!scan.ReadName(nameOffset, nameLength) || nameLength > static_cast<std::uint64_t>(kMaxNameLength)) {
         return false;
     }
-    ReadHeaderInfo();
-    sections_.push_back(section);
-    return !error_.HasError();
+    record.nameLength = static_cast<std::uint16_t>(nameLength);
+    scan.SkipBlanks();
+    record.valuesOffset = scan.Position();
+    if (record.valuesOffset - nameOffset > std::numeric_limits<std::uint32_t>::max()) {
+        return false;
+    }
+    record.nameGap = static_cast<std::uint32_t>(record.valuesOffset - nameOffset);
+    std::uint64_t valuesEnd = record.valuesOffset;
+    std::uint64_t count = 0;
+    RWyxAsciiTokenizer::Token token;
+    RWyxAsciiTokenizer::Scan result;
+    while ((result = scan.NextValue(token)) == RWyxAsciiTokenizer::Scan::kValue) {
+        ++count;
+        valuesEnd = token.offset + token.length;
+    }
+    if (result == RWyxAsciiTokenizer::Scan::kBad || count > std::numeric_limits<std::uint32_t>::max() ||
+        valuesEnd - record.valuesOffset > std::numeric_limits<std::uint32_t>::max()) {
+        return false;
+    }
+    record.valueCount = static_cast<std::uint32_t>(count);
+    record.valueBytes = static_cast<std::uint32_t>(valuesEnd - record.valuesOffset);
+    return true;
 }
 
 bool RWyxFile::NextAsciiValue(const RWyxRecord& record, Cursor& cursor, Value& value) {

@@ -5,8 +5,12 @@
 #include "fileio/LittleEndian.h"
 #include "fileio/WyxBinaryLayout.h"
 
+#include <openssl/crypto.h>
+
+#include <algorithm>
 #include <cstring>
 #include <limits>
+#include <vector>
 
 using namespace wyx_layout;
 
@@ -36,14 +40,16 @@ bool RWyxFile::WriteBinarySectionHeader(const Section& section) {
     wyx_le::StoreU32(header + kSectionVersionAt, static_cast<std::uint32_t>(section.version));
     wyx_le::StoreU32(header + kSectionFlagsAt, encrypt ? kFlagEncrypted : 0);
     if (encrypt) {
-        if (!RWyxCipher::RandomBytes(nonce_, RWyxCipher::kNonceSize) || !cipher_.Start(nonce_)) {
+        cipher_ = std::make_unique<RWyxCipher>();
+        if (!RWyxCipher::RandomBytes(nonce_, RWyxCipher::kNonceSize) ||
+            !cipher_->Start(RWyxCipher::BuiltInKey(), nonce_)) {
             return false;
         }
         std::memcpy(header + kSectionNonceAt, nonce_, sizeof nonce_);
     }
     output_.Append(header, sizeof header);
     if (encrypt) {
-        output_.BeginEncryption(&cipher_, output_.Position());
+        output_.BeginEncryption(cipher_.get(), output_.Position());
     }
     return true;
 }
@@ -57,7 +63,8 @@ void RWyxFile::EndBinarySection(Section& section) {
     AppendBinaryNullRecord();
     const std::uint64_t bodyStart = section.headerOffset + kSectionHeaderSize;
     const std::uint64_t bodyLength = output_.Position() - bodyStart;
-    if (encrypted_ && section.kind == kMainSection) {
+    const bool sealed = section.kind == kMainSection && cipher_ != nullptr;
+    if (sealed) {
         output_.EndEncryption();
         if (bodyLength > RWyxCipher::kMaxStreamBytes) {
             FailField("Write field error : section too large");
@@ -67,6 +74,32 @@ void RWyxFile::EndBinarySection(Section& section) {
     unsigned char length[8];
     wyx_le::StoreU64(length, bodyLength);
     output_.Patch(section.headerOffset + kSectionBodyLengthAt, length, sizeof length);
+    if (sealed) {
+        SealSection(section, bodyLength);
+    }
+}
+
+// The tag covers the file header, the section header (its tag field zero) and the encrypted
+// body, read back as they are in the file.
+void RWyxFile::SealSection(const Section& section, std::uint64_t bodyLength) {
+    unsigned char aad[kFileHeaderSize + kSectionHeaderSize];
+    bool sealed = output_.ReadBack(0, aad, kFileHeaderSize) &&
+                  output_.ReadBack(section.headerOffset, aad + kFileHeaderSize, kSectionHeaderSize) &&
+                  cipher_->TagBegin(aad, sizeof aad);
+    const std::uint64_t bodyStart = section.headerOffset + kSectionHeaderSize;
+    std::vector<unsigned char> piece(sealed ? kContentPieceSize : 0);
+    for (std::uint64_t done = 0; sealed && done < bodyLength;) {
+        const std::size_t count = static_cast<std::size_t>(std::min<std::uint64_t>(piece.size(), bodyLength - done));
+        sealed = output_.ReadBack(bodyStart + done, piece.data(), count) && cipher_->TagUpdate(piece.data(), count);
+        done += count;
+    }
+    unsigned char tag[kTagSize];
+    if (!sealed || !cipher_->TagFinish(tag)) {
+        NoteOutputFailure();
+        Fail(kErrorWrite);
+        return;
+    }
+    output_.Patch(section.headerOffset + kSectionTagAt, tag, sizeof tag);
 }
 
 void RWyxFile::WriteBinaryFooter() {
@@ -157,32 +190,14 @@ bool RWyxFile::ParseBinaryFile(const char* password) {
             Fail(kErrorCorrupted);
             return false;
         }
-        unsigned char* header = bytes + pos;
-        const std::uint32_t kind = wyx_le::LoadU32(header + kSectionKindAt);
-        const std::uint32_t sectionVersion = wyx_le::LoadU32(header + kSectionVersionAt);
-        const std::uint32_t flags = wyx_le::LoadU32(header + kSectionFlagsAt);
-        const std::uint64_t bodyLength = wyx_le::LoadU64(header + kSectionBodyLengthAt);
-        const bool encryptedBody = (flags & kFlagEncrypted) != 0;
-        const std::uint64_t bodyStart = pos + kSectionHeaderSize;
-        if (!SameBytes(header, kSectionMagic, sizeof kSectionMagic) || kind != i ||
-            sectionVersion > static_cast<std::uint32_t>(std::numeric_limits<int>::max()) ||
-            (flags & ~(kFlagEncrypted | kFlagPassword)) != 0 ||
-            encryptedBody != (encrypted_ && kind == static_cast<std::uint32_t>(kMainSection)) ||
-            ((flags & kFlagPassword) != 0 && kind != static_cast<std::uint32_t>(kMainSection)) ||
-            bodyLength > footerOffset - bodyStart) {
-            Fail(kErrorCorrupted);
-            return false;
-        }
-        if (encryptedBody && (!cipher_.Start(header + kSectionNonceAt) ||
-                              !cipher_.Apply(0, bytes + bodyStart, bodyLength))) {
-            Fail(kErrorCorrupted);
-            return false;
-        }
         Section section;
-        section.kind = static_cast<int>(kind);
-        section.version = static_cast<int>(sectionVersion);
-        section.headerOffset = pos;
-        section.passwordProtected = (flags & kFlagPassword) != 0;
+        std::uint64_t bodyLength = 0;
+        if (!ReadBinarySectionHeader(i, pos, footerOffset, section, bodyLength) ||
+            !UnsealSection(section, bodyLength, password)) {
+            Fail(kErrorCorrupted);  // unless a password error was kept
+            return false;
+        }
+        const std::uint64_t bodyStart = pos + kSectionHeaderSize;
         if (!index_.ParseBinary(bytes, bodyStart, bodyStart + bodyLength, section.top)) {
             Fail(kErrorCorrupted);
             return false;
@@ -197,16 +212,68 @@ bool RWyxFile::ParseBinaryFile(const char* password) {
         Fail(kErrorCorrupted);
         return false;
     }
-    // Only the main section can carry a password (checked above).
-    const Section& main = sections_.front();
-    if (main.passwordProtected) {
-        const int failure = CheckPassword(password, bytes + main.headerOffset);
+    return !error_.HasError();
+}
+
+bool RWyxFile::ReadBinarySectionHeader(std::uint32_t index, std::uint64_t at, std::uint64_t footerOffset,
+                                       Section& section, std::uint64_t& bodyLength) const {
+    const auto* header = reinterpret_cast<const unsigned char*>(data_.get()) + at;
+    const std::uint32_t kind = wyx_le::LoadU32(header + kSectionKindAt);
+    const std::uint32_t version = wyx_le::LoadU32(header + kSectionVersionAt);
+    const std::uint32_t flags = wyx_le::LoadU32(header + kSectionFlagsAt);
+    bodyLength = wyx_le::LoadU64(header + kSectionBodyLengthAt);
+    const bool main = kind == static_cast<std::uint32_t>(kMainSection);
+    const bool password = (flags & kFlagPassword) != 0;
+    section.kind = static_cast<int>(kind);
+    section.version = static_cast<int>(version);
+    section.headerOffset = at;
+    section.passwordProtected = password;
+    section.sealed = (flags & kFlagEncrypted) != 0;
+    // Only the main section is encrypted: in the encrypted form, and whenever it has a
+    // password. Fields a section does not use are zero.
+    const auto zero = [header](std::size_t from, std::size_t to) {
+        for (std::size_t i = from; i < to; ++i) {
+            if (header[i] != 0) {
+                return false;
+            }
+        }
+        return true;
+    };
+    return SameBytes(header, kSectionMagic, sizeof kSectionMagic) && kind == index &&
+           version <= static_cast<std::uint32_t>(std::numeric_limits<int>::max()) &&
+           (flags & ~(kFlagEncrypted | kFlagPassword)) == 0 && (!password || main) &&
+           section.sealed == (main && (encrypted_ || password)) &&
+           (section.sealed || zero(kSectionNonceAt, kSectionIterationsAt)) &&
+           (section.sealed || zero(kSectionTagAt, kSectionCheckAt)) &&
+           (password || (zero(kSectionIterationsAt, kSectionTagAt) && zero(kSectionCheckAt, kSectionBodyLengthAt))) &&
+           bodyLength <= footerOffset - (at + kSectionHeaderSize);
+}
+
+bool RWyxFile::UnsealSection(const Section& section, std::uint64_t bodyLength, const char* password) {
+    if (!section.sealed) {
+        return true;
+    }
+    auto* bytes = reinterpret_cast<unsigned char*>(data_.get());
+    const unsigned char* header = bytes + section.headerOffset;
+    unsigned char key[RWyxCipher::kKeySize];
+    std::memcpy(key, RWyxCipher::BuiltInKey(), sizeof key);
+    if (section.passwordProtected) {
+        const int failure = UnlockSection(password, header, key);
         if (failure != RError::kNoError) {
             Fail(failure);
             return false;
         }
     }
-    return !error_.HasError();
+    // Nothing of the body is looked at before it proved authentic.
+    unsigned char aad[kFileHeaderSize + kSectionHeaderSize];
+    std::memcpy(aad, bytes, kFileHeaderSize);
+    std::memcpy(aad + kFileHeaderSize, header, kSectionHeaderSize);
+    std::memset(aad + kFileHeaderSize + kSectionTagAt, 0, kTagSize);
+    const bool authentic = RWyxCipher::Open(key, header + kSectionNonceAt, aad, sizeof aad,
+                                            bytes + section.headerOffset + kSectionHeaderSize, bodyLength,
+                                            header + kSectionTagAt);
+    OPENSSL_cleanse(key, sizeof key);
+    return authentic;
 }
 
 namespace {

@@ -1,7 +1,5 @@
 #include "fileio/RWyxOutputStream.h"
 
-#include "platform/NativeFiles.h"
-
 #include <algorithm>
 #include <cerrno>
 #include <limits>
@@ -9,16 +7,9 @@
 
 RWyxOutputStream::RWyxOutputStream() = default;
 
-RWyxOutputStream::~RWyxOutputStream() {
-    Abandon();
-}
-
 bool RWyxOutputStream::Attach(std::FILE* file) {
     Abandon();
     if (file == nullptr || std::setvbuf(file, nullptr, _IONBF, 0) != 0) {
-        if (file != nullptr) {
-            std::fclose(file);
-        }
         return false;
     }
     if (buffer_ == nullptr) {
@@ -116,15 +107,50 @@ void RWyxOutputStream::EndEncryption() {
     encryptedEnd_ = Position();
 }
 
+void RWyxOutputStream::SwitchEncryption(RWyxCipher* cipher, std::uint64_t start) {
+    std::vector<unsigned char> piece(kBufferSize);
+    for (std::uint64_t offset = start; offset < flushed_ && failure_ == Failure::kNone;) {
+        const std::size_t count = static_cast<std::size_t>(std::min<std::uint64_t>(kBufferSize, flushed_ - offset));
+        if (!ReadBack(offset, piece.data(), count)) {
+            return;
+        }
+        Encrypt(offset, piece.data(), count);  // undoes the old cipher where it applied
+        RWyxCipher* const oldCipher = cipher_;
+        const std::uint64_t oldStart = encryptedStart_;
+        const std::uint64_t oldEnd = encryptedEnd_;
+        BeginEncryption(cipher, start);
+        if (SeekTo(offset)) {
+            WriteOut(offset, piece.data(), count);
+        }
+        cipher_ = oldCipher;
+        encryptedStart_ = oldStart;
+        encryptedEnd_ = oldEnd;
+        offset += count;
+    }
+    if (file_ != nullptr && failure_ == Failure::kNone) {
+        SeekTo(flushed_);
+    }
+    BeginEncryption(cipher, start);
+}
+
+bool RWyxOutputStream::ReadBack(std::uint64_t offset, unsigned char* bytes, std::size_t count) {
+    Flush();
+    if (file_ == nullptr || failure_ != Failure::kNone || offset + count > flushed_) {
+        return false;
+    }
+    const bool read = SeekTo(offset) && std::fread(bytes, 1, count, file_) == count;
+    if (!read) {
+        Fail();
+    }
+    return SeekTo(flushed_) && read;
+}
+
 RWyxOutputStream::Failure RWyxOutputStream::Finish() {
     if (file_ == nullptr) {
         return failure_;
     }
     Flush();
-    if (failure_ == Failure::kNone && !platform::SyncFile(file_)) {
-        Fail();
-    }
-    if (std::fclose(file_) != 0) {
+    if (failure_ == Failure::kNone && std::fflush(file_) != 0) {
         Fail();
     }
     file_ = nullptr;
@@ -133,10 +159,7 @@ RWyxOutputStream::Failure RWyxOutputStream::Finish() {
 }
 
 void RWyxOutputStream::Abandon() {
-    if (file_ != nullptr) {
-        std::fclose(file_);
-        file_ = nullptr;
-    }
+    file_ = nullptr;
     cipher_ = nullptr;
     used_ = 0;
 }

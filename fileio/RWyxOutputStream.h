@@ -1,9 +1,10 @@
 #ifndef WYX_FILEIO_RWYXOUTPUTSTREAM_H
 #define WYX_FILEIO_RWYXOUTPUTSTREAM_H
 
-// The byte sink of a WYX file being written: a large buffer in front of an unbuffered C file,
-// absolute positions, patches of bytes already written (in the buffer or on disk), and the
-// encryption of one range of the file on its way out.
+// The byte sink of a WYX file being written: a large buffer in front of an unbuffered C file
+// (which it does not own), absolute positions, patches of bytes already written (in the
+// buffer or on disk), the encryption of one range of the file on its way out, and reading
+// back what was written (to compute a tag over it).
 //
 // The first failure is kept; after it every operation does nothing.
 
@@ -21,12 +22,12 @@ public:
     static constexpr std::size_t kBufferSize = std::size_t{1} << 20;
 
     RWyxOutputStream();  // the buffer is made by the first Attach
-    ~RWyxOutputStream();
+    ~RWyxOutputStream() = default;
     RWyxOutputStream(const RWyxOutputStream&) = delete;
     RWyxOutputStream& operator=(const RWyxOutputStream&) = delete;
 
-    // Takes an open file (positioned at its start) over; false when the file cannot be set
-    // to unbuffered writing.
+    // Writes to an open file (positioned at its start, open for reading too), which stays
+    // its owner's; false when the file cannot be set to unbuffered writing.
     bool Attach(std::FILE* file);
 
     // The absolute offset of the next byte.
@@ -75,12 +76,19 @@ public:
 
     // Bytes from start on are encrypted with cipher until EndEncryption (end offset).
     void BeginEncryption(RWyxCipher* cipher, std::uint64_t start);
+    // Encryption from start on with another cipher from now on: bytes already on the disk
+    // are read back, decrypted from the old cipher (where it applied) and encrypted anew.
+    void SwitchEncryption(RWyxCipher* cipher, std::uint64_t start);
     void EndEncryption();
 
-    // Writes out everything, makes sure it reached the disk and closes the file. Answers the
-    // first failure of the stream's life (kNone when all went well).
+    // Writes out the buffer and copies count bytes at offset, as they are in the file, into
+    // bytes. False (and a failure kept) when they cannot be read.
+    bool ReadBack(std::uint64_t offset, unsigned char* bytes, std::size_t count);
+
+    // Writes out everything and lets the file go. Answers the first failure of the stream's
+    // life (kNone when all went well).
     Failure Finish();
-    // Closes the file without writing out the buffer.
+    // Lets the file go without writing out the buffer.
     void Abandon();
     // The first failure so far (kNone while all went well).
     Failure GetFailure() const { return failure_; }

@@ -20,61 +20,88 @@ bool IsNullRecord(const unsigned char* bytes) {
 
 void RWyxRecordIndex::Clear() {
     entries_.clear();
-    levels_.clear();
-    depth_ = 0;
+    entries_.shrink_to_fit();
+    placing_.clear();
+    nextRun_ = 0;
     hiddenTop_.clear();
     pending_.clear();
 }
 
-void RWyxRecordIndex::OpenLevel() {
-    if (depth_ == levels_.size()) {
-        levels_.emplace_back();
+bool RWyxRecordIndex::StartPlacement(std::uint64_t total, std::uint64_t topCount, RWyxLevel& top) {
+    if (total >= std::numeric_limits<std::uint32_t>::max() || topCount > total) {
+        return false;
     }
-    levels_[depth_++].clear();
-}
-
-void RWyxRecordIndex::Add(const RWyxRecord& record, bool hidden) {
-    levels_[depth_ - 1].push_back(PendingRecord{record, hidden});
-}
-
-bool RWyxRecordIndex::CloseLevel(RWyxLevel& outermost) {
-    std::vector<PendingRecord>& level = levels_[--depth_];
-    if (depth_ == 0) {
-        hiddenTop_.clear();
-    }
-    RWyxLevel run;
-    run.first = static_cast<std::uint32_t>(entries_.size());
-    for (const PendingRecord& pending : level) {
-        if (!pending.hidden) {
-            if (entries_.size() >= std::numeric_limits<std::uint32_t>::max()) {
-                return false;
-            }
-            entries_.push_back(pending.record);
-        } else if (depth_ == 0) {
-            hiddenTop_.push_back(pending.record);
-        }
-    }
-    run.count = static_cast<std::uint32_t>(entries_.size() - run.first);
-    level.clear();
-    if (depth_ == 0) {
-        outermost = run;
-    } else {
-        RWyxRecord& parent = levels_[depth_ - 1].back().record;
-        parent.firstChild = run.first;
-        parent.childCount = run.count;
-    }
+    entries_.assign(static_cast<std::size_t>(total), RWyxRecord());
+    hiddenTop_.clear();
+    placing_.assign(1, PlacementLevel{0, static_cast<std::uint32_t>(topCount), false});
+    nextRun_ = static_cast<std::uint32_t>(topCount);
+    lastHidden_ = true;
+    top = RWyxLevel{0, static_cast<std::uint32_t>(topCount)};
     return true;
+}
+
+bool RWyxRecordIndex::Place(const RWyxRecord& record, bool hidden) {
+    PlacementLevel& level = placing_.back();
+    lastHidden_ = hidden || level.hidden;
+    if (lastHidden_) {
+        if (hidden && placing_.size() == 1) {
+            KeepHidden(record);
+        }
+        return true;
+    }
+    if (level.next == level.end) {
+        return false;
+    }
+    lastPlaced_ = level.next++;
+    entries_[lastPlaced_] = record;
+    return true;
+}
+
+void RWyxRecordIndex::KeepHidden(const RWyxRecord& record) {
+    if (hiddenTop_.size() < kMaxHiddenKept) {
+        hiddenTop_.push_back(record);
+    }
+}
+
+bool RWyxRecordIndex::OpenBlock(std::uint64_t childCount) {
+    if (lastHidden_) {
+        placing_.push_back(PlacementLevel{0, 0, true});
+        return true;
+    }
+    if (childCount > entries_.size() - nextRun_) {
+        return false;
+    }
+    RWyxRecord& owner = entries_[lastPlaced_];
+    owner.firstChild = nextRun_;
+    owner.childCount = static_cast<std::uint32_t>(childCount);
+    placing_.push_back(PlacementLevel{nextRun_, nextRun_ + owner.childCount, false});
+    nextRun_ += owner.childCount;
+    return true;
+}
+
+bool RWyxRecordIndex::CloseBlock() {
+    if (placing_.size() < 2 || placing_.back().next != placing_.back().end) {
+        return false;
+    }
+    placing_.pop_back();
+    lastHidden_ = true;
+    return true;
+}
+
+bool RWyxRecordIndex::PlacementComplete() const {
+    return placing_.size() == 1 && placing_.back().next == placing_.back().end && nextRun_ == entries_.size();
 }
 
 bool RWyxRecordIndex::ParseBinary(const unsigned char* data, std::uint64_t begin, std::uint64_t end,
                                   RWyxLevel& top) {
     hiddenTop_.clear();
     pending_.clear();
-    // Room for records of about 32 bytes, fewer than the section can hold (a record takes at
-    // least 14). Capped at 32 MiB of entries, so that a large section of few large records
-    // (embedded files) does not reserve much; beyond the cap the index grows as records come.
+    // Room for as many records as the section can hold (a record takes at least 14 bytes),
+    // so that the index is not copied while it grows. Capped at 32 MiB of entries, so that a
+    // large section of few large records (embedded files) does not reserve much; beyond the
+    // cap the index grows as records come.
     constexpr std::uint64_t kMostReserved = std::uint64_t{1} << 20;
-    const std::uint64_t guess = std::min<std::uint64_t>((end - begin) / 32, kMostReserved);
+    const std::uint64_t guess = std::min<std::uint64_t>((end - begin) / (kRecordHeaderSize + 1), kMostReserved);
     if (entries_.capacity() < entries_.size() + guess) {
         entries_.reserve(static_cast<std::size_t>(entries_.size() + guess));
     }
@@ -113,7 +140,9 @@ bool RWyxRecordIndex::ParseBinaryLevel(const unsigned char* data, std::uint64_t 
         const std::uint32_t valueBytes = wyx_le::LoadU32(header + 8);
         const std::uint8_t nameLength = header[12];
         const std::uint64_t fixed = std::uint64_t{kRecordHeaderSize} + nameLength + valueBytes;
-        if (nameLength == 0 || valueCount > valueBytes || length < fixed || length > end - pos) {
+        // Every value takes a type letter and at least one byte.
+        if (nameLength == 0 || valueCount > valueBytes / 2 || (valueCount == 0) != (valueBytes == 0) ||
+            length < fixed || length > end - pos) {
             return false;
         }
         RWyxRecord record;
@@ -128,7 +157,7 @@ bool RWyxRecordIndex::ParseBinaryLevel(const unsigned char* data, std::uint64_t 
         }
         if (data[pos + kRecordHeaderSize] == '#') {
             if (depth == 1) {
-                hiddenTop_.push_back(record);
+                KeepHidden(record);
             }
         } else {
             if (entries_.size() >= std::numeric_limits<std::uint32_t>::max()) {

@@ -6,10 +6,14 @@
 // of every record stored next to each other so that a level is a run of entries. Values are
 // not decoded here; the reader decodes them on demand.
 //
-// The binary form is parsed here; the ASCII parser fills the index through the builder
-// operations (OpenLevel, Add, CloseLevel). Records whose names begin with '#' belong to the
-// container: they are checked like any other but kept out of the levels, the top-level ones
-// in a list of their own.
+// The binary form is parsed here; the ASCII parser counts the records first and then
+// places each where it belongs (StartPlacement, Place, OpenBlock, CloseBlock), so that the
+// index is made at its exact size without copies. Records whose names begin with '#' belong
+// to the container: they are checked like any other but kept out of the levels, the
+// top-level ones in a list of their own.
+//
+// An entry takes sizeof(RWyxRecord) bytes, 32: the index of a file takes at most that many
+// times its records, about 11 times the smallest ASCII record ("A:" and a line end).
 
 #include <cstdint>
 #include <string_view>
@@ -41,16 +45,22 @@ public:
     static constexpr int kMaxDepth = 1000;
     // The fixed part of a binary record, and the null record that ends a block.
     static constexpr std::uint32_t kRecordHeaderSize = 13;
+    static constexpr std::size_t kMaxHiddenKept = 16;
 
     void Clear();
 
-    // Builder. OpenLevel starts collecting a level's records; CloseLevel files them as a run
-    // and makes it the children of the last record added to the enclosing level (the
-    // outermost level's run is answered instead). False when the index would outgrow its
-    // 32-bit entry numbers.
-    void OpenLevel();
-    void Add(const RWyxRecord& record, bool hidden);
-    bool CloseLevel(RWyxLevel& outermost);
+    // Placement of counted records. StartPlacement makes room for total entries, the first
+    // topCount of them the top level (answered as top). Place puts a record at the next
+    // place of the current level (a hidden one in the top-level container list, or nowhere
+    // below it); OpenBlock gives the last record placed the next childCount entries as its
+    // children and makes them the current level; CloseBlock returns to the enclosing one.
+    // Each answers false when the records do not match the counts.
+    bool StartPlacement(std::uint64_t total, std::uint64_t topCount, RWyxLevel& top);
+    bool Place(const RWyxRecord& record, bool hidden);
+    bool OpenBlock(std::uint64_t childCount);
+    bool CloseBlock();
+    // True when every place was filled.
+    bool PlacementComplete() const;
 
     // Parses the binary records in [begin, end) of data as an outermost level: records, each
     // with an optional block, the whole ended by a null record that ends exactly at end.
@@ -62,11 +72,13 @@ public:
     RWyxRecord& At(std::uint32_t index) { return entries_[index]; }
     const RWyxRecord& At(std::uint32_t index) const { return entries_[index]; }
 
-    // The top-level container records of the outermost level parsed or closed last, in file
-    // order.
+    // The top-level container records of the outermost level parsed or placed last, in file
+    // order; the first kMaxHiddenKept of them (the container writes one, "#Header").
     const std::vector<RWyxRecord>& HiddenTopRecords() const { return hiddenTop_; }
 
 private:
+    void KeepHidden(const RWyxRecord& record);
+
     // A block whose records are still to be parsed.
     struct PendingBlock {
         std::uint32_t owner;
@@ -79,14 +91,19 @@ private:
     bool ParseBinaryLevel(const unsigned char* data, std::uint64_t begin, std::uint64_t end,
                           std::uint32_t depth, RWyxLevel& run);
 
-    struct PendingRecord {
-        RWyxRecord record;
+    // A level being placed: its next place and its end; hidden levels (below a container
+    // record) take no places.
+    struct PlacementLevel {
+        std::uint32_t next;
+        std::uint32_t end;
         bool hidden;
     };
 
     std::vector<RWyxRecord> entries_;
-    std::vector<std::vector<PendingRecord>> levels_;  // reused across depths
-    std::size_t depth_ = 0;
+    std::vector<PlacementLevel> placing_;
+    std::uint32_t nextRun_ = 0;  // where the next block's children go
+    std::uint32_t lastPlaced_ = 0;
+    bool lastHidden_ = true;
     std::vector<RWyxRecord> hiddenTop_;
     std::vector<PendingBlock> pending_;
 };

@@ -23,11 +23,13 @@ constexpr std::size_t kSectionFlagsAt = 12;
 constexpr std::size_t kSectionNonceAt = 16;
 constexpr std::size_t kSectionIterationsAt = 28;
 constexpr std::size_t kSectionSaltAt = 32;
-constexpr std::size_t kSectionVerifierAt = 48;
+constexpr std::size_t kSectionTagAt = 48;
+constexpr std::size_t kSectionCheckAt = 64;
 constexpr std::size_t kSectionBodyLengthAt = 80;
 
 constexpr int kSaltSize = 16;
-constexpr int kVerifierSize = 32;
+constexpr int kTagSize = 16;
+constexpr int kCheckSize = 16;
 
 // Section flags.
 constexpr std::uint32_t kFlagEncrypted = 1;

@@ -1,5 +1,7 @@
 #include "platform/NativeFiles.h"
 
+#include "platform/RFileReplacement.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -190,27 +192,14 @@ std::string CreateTempFolder(const char* folder, const char* prefix) {
 }
 
 bool CommitTempFile(const char* tempPath, const char* targetPath) {
-    if (tempPath == nullptr || targetPath == nullptr) {
+    RFileReplacement replacement;
+    if (!replacement.Adopt(tempPath, targetPath)) {
+        if (tempPath != nullptr && tempPath[0] != '\0') {
+            ::unlink(ToNativePath(tempPath).c_str());
+        }
         return false;
     }
-    const std::string nativeTemp = ToNativePath(tempPath);
-    const std::string nativeTarget = ToNativePath(targetPath);
-    // A replaced file keeps its permissions; a new one gets those any newly created file
-    // would get (the temporary file was created private to its owner).
-    struct stat targetInfo;
-    mode_t mode = 0;
-    if (::stat(nativeTarget.c_str(), &targetInfo) == 0) {
-        mode = targetInfo.st_mode & 07777;
-    } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = 0666 & ~mask;
-    }
-    if (::chmod(nativeTemp.c_str(), mode) != 0 || std::rename(nativeTemp.c_str(), nativeTarget.c_str()) != 0) {
-        ::unlink(nativeTemp.c_str());
-        return false;
-    }
-    return true;
+    return replacement.Commit();
 }
 
 int CompareFileNames(const char* left, const char* right) {

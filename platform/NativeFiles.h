@@ -61,10 +61,11 @@ std::string CreateTempFile(const char* folder, const char* prefix);
 // Creates a new, empty folder with a unique name, as CreateTempFile does for files.
 std::string CreateTempFolder(const char* folder, const char* prefix);
 
-// Puts a finished temporary file in place of target with one atomic rename. The temporary
-// file takes target's permissions when target exists; a new target gets the permissions a
-// newly created file gets (0666 less the umask), not the temporary file's private ones.
-// On failure the temporary file is removed and target is left as it was.
+// Puts a finished temporary file (made by CreateTempFile beside target) in place of target
+// as RFileReplacement::Commit does: links followed, a target this process may not write
+// refused, permissions and owner kept (a new target gets those of any new file), file and
+// folder synced. On failure the temporary file is removed and target is left as it was.
+// New code writes through an RFileReplacement, which never reopens the file by name.
 bool CommitTempFile(const char* tempPath, const char* targetPath);
 
 // Compares two file names as this file system does: byte for byte, case counting.

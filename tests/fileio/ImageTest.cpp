@@ -1,7 +1,8 @@
 #include "fileio/RImageBuffer.h"
 #include "fileio/RImageConverter.h"
 #include "fileio/TiffImage.h"
-#include "tests/fileio/FileSizeLimit.h"
+#include "tests/platform/FileSizeLimit.h"
+#include "tests/fileio/SystemCallCounter.h"
 #include "tests/support/ScratchFolder.h"
 
 #include <gtest/gtest.h>
@@ -151,6 +152,9 @@ TEST_P(TiffRoundTripTest, PixelsComeBackAsWritten) {
 
     RImageBuffer read;
     read.SetName("kept.tif");
+    const std::string bytes = ScratchFolder::ReadFile(path);
+    ASSERT_TRUE(ReadImageFromTiffBytes(bytes.data(), bytes.size(), read));
+    EXPECT_EQ(std::memcmp(read.GetPixels(), written.GetPixels(), read.GetPixelByteCount()), 0);
     ASSERT_TRUE(ReadImageFromTiff(path.c_str(), read));
     EXPECT_TRUE(read.IsValid());
     EXPECT_EQ(read.GetWidth(), 37);
@@ -294,6 +298,32 @@ TEST(TiffReadTest, MalformedFilesAreRefused) {
                                                 std::string(10, '\x7f'));
     EXPECT_FALSE(ReadImageFromTiff(folder.WriteFile("short.tif", shortStrip).c_str(), buffer));
     EXPECT_FALSE(buffer.IsValid());
+
+    // Headers that claim 16384 x 16384 RGBA in a few bytes: strips past the end of the
+    // file, many strips of a byte, a Deflate strip far too small for the image (rendered as
+    // RGBA), and garbage Deflate data large enough to be believed. Each is refused having
+    // allocated little.
+    const std::string bomb = HandMadeTiff({{256, 4, 16384}, {257, 4, 16384}, {258, 3, 8}, {259, 3, 1},
+                                           {262, 3, 2}, {277, 3, 4}, {278, 4, 16384}},
+                                          std::string(16, '\0'));
+    std::string pastTheEnd = bomb;
+    pastTheEnd.replace(pastTheEnd.size() - 8, 4, std::string("\xff\xff\xff\x0f", 4));  // StripByteCounts
+    const std::string tinyStrips = HandMadeTiff({{256, 4, 16384}, {257, 4, 16384}, {258, 3, 8}, {259, 3, 1},
+                                                 {262, 3, 1}, {277, 3, 1}, {278, 4, 1}},
+                                                std::string(16, '\0'));
+    auto deflated = [](std::size_t size, std::uint32_t bits) {
+        std::string noise(size, '\0');
+        for (std::size_t i = 0; i < size; ++i) noise[i] = static_cast<char>((i * 2654435761u) >> 13);
+        return HandMadeTiff({{256, 4, 16384}, {257, 4, 16384}, {258, 3, bits}, {259, 3, 8}, {262, 3, 1},
+                             {277, 3, 1}, {278, 4, 16384}},
+                            noise);
+    };
+    for (const std::string& hostile : {pastTheEnd, tinyStrips, deflated(150, 16), deflated(40000, 8)}) {
+        const std::uint64_t before = CountedSystemCalls().allocatedBytes;
+        EXPECT_FALSE(ReadImageFromTiffBytes(hostile.data(), hostile.size(), buffer));
+        EXPECT_LT(CountedSystemCalls().allocatedBytes - before, std::uint64_t{1} << 20) << hostile.size();
+        EXPECT_FALSE(buffer.IsValid());
+    }
 
     // A valid file cut in half.
     RImageBuffer image;

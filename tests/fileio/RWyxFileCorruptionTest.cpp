@@ -3,6 +3,7 @@
 // overread or a hang. Runs under the sanitizers in CI.
 
 #include "fileio/RWyxFile.h"
+#include "tests/fileio/SystemCallCounter.h"
 #include "tests/support/WyxFileTestSupport.h"
 #include "tests/support/ScratchFolder.h"
 
@@ -36,7 +37,7 @@ protected:
             return false;
         }
         WalkFile(file);
-        file.Close();
+        (void)file.Close();
         return true;
     }
 
@@ -56,12 +57,16 @@ TEST_P(CorruptionTest, EveryTruncationIsDetected) {
 }
 
 TEST_P(CorruptionTest, ByteFlipsAreReadSafelyOrRefused) {
+    // In the encrypted form nothing damaged before the extension section goes unnoticed.
+    const std::size_t sealedEnd = GetParam() == WyxForm::kEncrypted ? valid_.rfind("SECT") : 0;
     int refused = 0;
     for (std::size_t at = 0; at < valid_.size(); ++at) {
         for (const unsigned char mask : {0x01, 0x80, 0xff}) {
             std::string bytes = valid_;
             bytes[at] = static_cast<char>(bytes[at] ^ mask);
-            refused += Try(bytes) ? 0 : 1;
+            const bool opened = Try(bytes);
+            ASSERT_FALSE(opened && at < sealedEnd) << "byte " << at;
+            refused += opened ? 0 : 1;
         }
     }
     EXPECT_GT(refused, 0);
@@ -95,10 +100,12 @@ TEST(RWyxFileHostileTest, RecordHeadersBeyondTheirBoundsAreRefused) {
         ASSERT_TRUE(CreateInForm(file, path, WyxForm::kBinary));
         file.FieldWriteBegin("A");
         file.FieldWriteInt(1);
+        file.FieldWriteInt(2);
         file.FieldWriteEnd();
         ASSERT_TRUE(file.Close());
     }
     const std::string valid = ScratchFolder::ReadFile(path);
+    RWyxFile file;
     const std::size_t record = 16 + 88;  // the first record follows the file and section headers
     struct Patch {
         std::size_t at;
@@ -107,7 +114,7 @@ TEST(RWyxFileHostileTest, RecordHeadersBeyondTheirBoundsAreRefused) {
     const Patch patches[] = {
         {record, 0xffffffffu},      // record length past the section
         {record, 12},               // shorter than its own header
-        {record + 4, 0x7fffffffu},  // more values than bytes
+        {record + 4, 6},            // more values than their bytes can hold
         {record + 8, 0xfffffff0u},  // value bytes past the record
         {16 + 80, 0xffffffffu},     // section body past the footer
         {16 + 4, 1},                // the first section is not the main one
@@ -117,24 +124,72 @@ TEST(RWyxFileHostileTest, RecordHeadersBeyondTheirBoundsAreRefused) {
         for (int i = 0; i < 4; ++i) {
             bytes[patch.at + static_cast<std::size_t>(i)] = static_cast<char>(patch.value >> (8 * i));
         }
-        scratch.WriteFile("patched.wyx", bytes);
-        RWyxFile file;
-        EXPECT_FALSE(file.Open(scratch.Join("patched.wyx").c_str())) << patch.at;
+        EXPECT_FALSE(file.OpenFromMemory(bytes.data(), bytes.size())) << patch.at;
         EXPECT_EQ(RWyxFile::kErrorCorrupted, file.GetLastErrorID());
     }
-    // A value count that fits the bytes but not the values is found when reading.
-    std::string bytes = valid;
-    bytes[record + 4] = 3;
-    bytes[record + 8] = 5;
-    scratch.WriteFile("patched.wyx", bytes);
+    // Value counts that fit the bytes but not the values are found when reading: more
+    // values than there are, fewer (the last one read must end where the values end).
+    for (const std::uint32_t count : {3u, 1u}) {
+        std::string bytes = valid;
+        bytes[record + 4] = static_cast<char>(count);
+        RWyxFile file;
+        ASSERT_TRUE(file.OpenFromMemory(bytes.data(), bytes.size()));
+        ASSERT_TRUE(file.FieldReadBegin("A"));
+        for (std::int32_t expected = 1; expected < static_cast<std::int32_t>(count); ++expected) {
+            EXPECT_EQ(expected, file.FieldReadInt());
+            EXPECT_EQ(-1, file.GetLastErrorID());
+        }
+        EXPECT_EQ(0, file.FieldReadInt()) << count;
+        EXPECT_EQ(RWyxFile::kErrorCorrupted, file.GetLastErrorID()) << count;
+        EXPECT_EQ(0, file.FieldReadValuesLeft());
+        EXPECT_FALSE(file.Close());
+    }
+    // No values in value bytes, or values in none: refused at once.
+    for (const std::size_t at : {record + 4, record + 8}) {
+        std::string bytes = valid;
+        bytes[at] = 0;
+        EXPECT_FALSE(file.OpenFromMemory(bytes.data(), bytes.size())) << at;
+    }
+}
+
+// Text after the ASCII form's last line, and hostile shapes of both forms: the index of a
+// file takes a small multiple of its size, whatever its records look like.
+TEST(RWyxFileHostileTest, TheIndexStaysASmallMultipleOfTheFile) {
     RWyxFile file;
-    ASSERT_TRUE(file.Open(scratch.Join("patched.wyx").c_str()));
-    ASSERT_TRUE(file.FieldReadBegin("A"));
-    EXPECT_EQ(1, file.FieldReadInt());
-    EXPECT_EQ(0, file.FieldReadInt());
+    const std::string trailing = ";WYX ASCII 6000\nA: 1\n;WYX END\nB: 2\n";
+    EXPECT_FALSE(file.OpenFromMemory(trailing.data(), trailing.size()));
     EXPECT_EQ(RWyxFile::kErrorCorrupted, file.GetLastErrorID());
-    EXPECT_EQ(0, file.FieldReadValuesLeft());
-    EXPECT_FALSE(file.Close());
+
+    auto repeat = [](const std::string& piece, int count) {
+        std::string text;
+        for (int i = 0; i < count; ++i) text += piece;
+        return text;
+    };
+    constexpr int kCount = 100000;
+    const std::string ascii[] = {
+        repeat("A:\n", kCount),
+        "A: {\n" + repeat("B:\n", kCount) + "}\n",
+        repeat("A: {\n", 998) + repeat("}\n", 998) + repeat("A: {\n}\n", kCount / 2),
+        repeat("#A:\n", kCount),
+    };
+    for (const std::string& body : ascii) {
+        const std::string text = ";WYX ASCII 6000\n" + body + ";WYX END\n";
+        const std::uint64_t before = CountedSystemCalls().allocatedBytes;
+        ASSERT_TRUE(file.OpenFromMemory(text.data(), text.size())) << body.substr(0, 20);
+        EXPECT_LE(CountedSystemCalls().allocatedBytes - before, 12 * text.size()) << body.substr(0, 20);
+    }
+    RWyxFile writer;
+    ScratchFolder scratch;
+    ASSERT_TRUE(CreateInForm(writer, scratch.Join("tiny.wyx"), WyxForm::kBinary));
+    for (int i = 0; i < kCount; ++i) {
+        writer.FieldWriteBegin("A");
+        writer.FieldWriteEnd();
+    }
+    ASSERT_TRUE(writer.Close());
+    const std::string binary = ScratchFolder::ReadFile(scratch.Join("tiny.wyx"));
+    const std::uint64_t before = CountedSystemCalls().allocatedBytes;
+    ASSERT_TRUE(file.OpenFromMemory(binary.data(), binary.size()));
+    EXPECT_LE(CountedSystemCalls().allocatedBytes - before, 4 * binary.size());
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// Passwords and the encrypted form.
+// Passwords and the encrypted form: what is hidden, what is refused, what damage is found.
 
 #include "fileio/RWyxFile.h"
 #include "tests/support/WyxFileTestSupport.h"
@@ -8,124 +8,165 @@
 
 namespace {
 
-class ProtectionTest : public ::testing::Test {
+constexpr std::size_t kMainFlagsAt = 16 + 12;  // file header, then the section's flags
+
+class ProtectionTest : public ::testing::TestWithParam<WyxForm> {
 protected:
-    void WriteProtected(WyxForm form, const char* password) {
+    // A protected file whose main section holds more than the write buffer before the
+    // password is set, so that bytes already on the disk are encrypted again.
+    void WriteProtected(const char* password, int bigValues = 0) {
         RWyxFile file;
-        ASSERT_TRUE(CreateInForm(file, path_, form));
+        ASSERT_TRUE(CreateInForm(file, path_, GetParam()));
+        file.FieldWriteBegin("Big");
+        for (int i = 0; i < bigValues; ++i) {
+            file.FieldWriteDouble(i * 0.5);
+        }
+        file.FieldWriteEnd();
+        EXPECT_TRUE(file.SetPassword(password));
+        EXPECT_FALSE(file.SetPassword("another"));  // the first one counts
         file.FieldWriteBegin("Secret");
         file.FieldWriteString("plain words nobody should grep");
         file.FieldWriteEnd();
-        EXPECT_TRUE(file.SetPassword(password));
         ASSERT_TRUE(file.ProjectCreateExtensionSection(true));
         file.FieldWriteBegin("Summary");
         file.FieldWriteInt(1);
         file.FieldWriteEnd();
         ASSERT_TRUE(file.Close()) << file.GetLastErrorString();
+        bytes_ = ScratchFolder::ReadFile(path_);
+    }
+
+    // Opens bytes from memory; answers the error (-1 when it opened, and then it is read).
+    int OpenBytes(const std::string& bytes, const char* password) {
+        RWyxFile file;
+        if (!file.OpenFromMemory(bytes.data(), bytes.size(), password)) {
+            EXPECT_FALSE(file.IsOpen());
+            EXPECT_EQ(0, file.GetFileVersion());  // nothing of a refused file is kept
+            return file.GetLastErrorID();
+        }
+        WalkFile(file);
+        return -1;
     }
 
     ScratchFolder scratch_;
     std::string path_ = scratch_.Join("protected.wyx");
+    std::string bytes_;
 };
 
-TEST_F(ProtectionTest, RightWrongAndMissingPasswords) {
-    for (const WyxForm form : {WyxForm::kBinary, WyxForm::kEncrypted}) {
-        SCOPED_TRACE(FormName(form));
-        WriteProtected(form, "open sesame");
-        const std::string bytes = ScratchFolder::ReadFile(path_);
-        EXPECT_EQ(std::string::npos, bytes.find("open sesame"));  // never stored as such
-
+TEST_P(ProtectionTest, OnlyTheRightPasswordOpensTheFile) {
+    WriteProtected("open sesame");
+    EXPECT_EQ(std::string::npos, bytes_.find("open sesame"));
+    EXPECT_EQ(std::string::npos, bytes_.find("plain words"));  // encrypted in both forms
+    EXPECT_NE(std::string::npos, bytes_.find("Summary"));      // the extension section is plain
+    const struct {
+        const char* password;
+        int error;
+        const char* text;
+    } cases[] = {
+        {nullptr, RWyxFile::kErrorPasswordRequired, "Password required"},
+        {"", RWyxFile::kErrorPasswordRequired, "Password required"},
+        {"open sesamE", RWyxFile::kErrorWrongPassword, "Wrong password"},
+    };
+    for (const auto& c : cases) {
         RWyxFile file;
-        EXPECT_FALSE(file.Open(path_.c_str()));
-        EXPECT_EQ(RWyxFile::kErrorPasswordRequired, file.GetLastErrorID());
-        EXPECT_STREQ("Password required", file.GetLastErrorString());
-        EXPECT_FALSE(file.IsOpen());
-        // Nothing of the refused file is kept.
+        EXPECT_FALSE(file.Open(path_.c_str(), c.password));
+        EXPECT_EQ(c.error, file.GetLastErrorID());
+        EXPECT_STREQ(c.text, file.GetLastErrorString());
         EXPECT_FALSE(file.IsBinary());
-        EXPECT_FALSE(file.IsEncrypted());
-        EXPECT_EQ(0, file.GetFileVersion());
         EXPECT_EQ(0, file.GetSectionVersion(RWyxFile::kMainSection));
-        EXPECT_FALSE(file.Open(path_.c_str(), "open sesamE"));
-        EXPECT_EQ(RWyxFile::kErrorWrongPassword, file.GetLastErrorID());
-        EXPECT_STREQ("Wrong password", file.GetLastErrorString());
-        ASSERT_TRUE(file.Open(path_.c_str(), "open sesame"));
-        EXPECT_TRUE(file.IsPasswordProtected());
-        EXPECT_EQ(RString("plain words nobody should grep"), file.FieldReadStringByName("Secret", ""));
-        ASSERT_TRUE(file.ProjectOpenSection(RWyxFile::kExtensionSection));
-        EXPECT_EQ(1, file.FieldReadIntByName("Summary", 0));
-        EXPECT_TRUE(file.Close());
+        EXPECT_EQ(c.error, OpenBytes(bytes_, c.password));
+    }
+    RWyxFile file;
+    ASSERT_TRUE(file.Open(path_.c_str(), "open sesame")) << file.GetLastErrorString();
+    EXPECT_TRUE(file.IsPasswordProtected());
+    EXPECT_EQ(GetParam() == WyxForm::kEncrypted, file.IsEncrypted());
+    EXPECT_EQ(RString("plain words nobody should grep"), file.FieldReadStringByName("Secret", ""));
+    ASSERT_TRUE(file.ProjectOpenSection(RWyxFile::kExtensionSection));
+    EXPECT_EQ(1, file.FieldReadIntByName("Summary", 0));
+    EXPECT_TRUE(file.Close());
+}
+
+TEST_P(ProtectionTest, BytesWrittenBeforeThePasswordAreEncryptedUnderIt) {
+    constexpr int kCount = 300000;  // 2.7 MB, beyond the 1 MiB write buffer
+    WriteProtected("pw", kCount);
+    RWyxFile file;
+    ASSERT_TRUE(file.Open(path_.c_str(), "pw")) << file.GetLastErrorString();
+    ASSERT_TRUE(file.FieldReadBegin("Big"));
+    ASSERT_EQ(kCount, file.FieldReadValuesLeft());
+    for (int i = 0; i < kCount; ++i) {
+        ASSERT_EQ(i * 0.5, file.FieldReadDouble());
+    }
+    EXPECT_EQ(RString("plain words nobody should grep"), file.FieldReadStringByName("Secret", ""));
+}
+
+TEST_P(ProtectionTest, NoFlippedBitOfTheMainSectionGoesUnnoticed) {
+    WriteProtected("pw");
+    // Clearing the password flag (and the encryption flag with it) does not open the file.
+    for (const unsigned char cleared : {0x02, 0x03}) {
+        std::string bytes = bytes_;
+        bytes[kMainFlagsAt] = static_cast<char>(bytes[kMainFlagsAt] & ~cleared);
+        EXPECT_EQ(RWyxFile::kErrorCorrupted, OpenBytes(bytes, nullptr)) << int{cleared};
+        EXPECT_EQ(RWyxFile::kErrorCorrupted, OpenBytes(bytes, "pw")) << int{cleared};
+    }
+    // A bit of each part of the file header, the main section's header and its body, with
+    // the password: damage to what the password is checked with (iterations, salt, check
+    // value) reads as a wrong password, anything else as a damaged file.
+    const std::size_t bodyEnd = bytes_.rfind("SECT");
+    const std::size_t positions[] = {8, 12, 16 + 8, 16 + 16, 16 + 28, 16 + 32, 16 + 48, 16 + 63, 16 + 64,
+                                     16 + 80, 16 + 88, bodyEnd / 2, bodyEnd - 1};
+    for (const std::size_t at : positions) {
+        std::string bytes = bytes_;
+        bytes[at] = static_cast<char>(bytes[at] ^ 0x10);
+        const bool checkValue = (at >= 16 + 28 && at < 16 + 48) || (at >= 16 + 64 && at < 16 + 80);
+        EXPECT_EQ(checkValue ? RWyxFile::kErrorWrongPassword : RWyxFile::kErrorCorrupted, OpenBytes(bytes, "pw"))
+            << "byte " << at;
     }
 }
 
-TEST_F(ProtectionTest, OnlyTheMainSectionTakesAPassword) {
+INSTANTIATE_TEST_SUITE_P(Forms, ProtectionTest, ::testing::Values(WyxForm::kBinary, WyxForm::kEncrypted),
+                         [](const ::testing::TestParamInfo<WyxForm>& info) { return FormName(info.param); });
+
+TEST(EncryptedFormTest, TheMainSectionIsHiddenAndEachFileHasItsOwnNonce) {
+    ScratchFolder scratch;
+    std::string written[2];
+    for (std::string& bytes : written) {
+        RWyxFile file;
+        ASSERT_TRUE(CreateInForm(file, scratch.Join("e.wyx"), WyxForm::kEncrypted));
+        WriteSampleContent(file);
+        ASSERT_TRUE(file.Close());
+        bytes = ScratchFolder::ReadFile(scratch.Join("e.wyx"));
+    }
+    EXPECT_EQ(std::string::npos, written[0].find("Objects"));
+    EXPECT_NE(std::string::npos, written[0].find("Summary"));
+    ASSERT_EQ(written[0].size(), written[1].size());
+    EXPECT_NE(written[0], written[1]);
+}
+
+TEST(EncryptedFormTest, OnlyTheMainSectionTakesAPassword) {
+    ScratchFolder scratch;
+    const std::string path = scratch.Join("late.wyx");
     {
         RWyxFile file;
-        ASSERT_TRUE(CreateInForm(file, path_, WyxForm::kBinary));
+        ASSERT_TRUE(CreateInForm(file, path, WyxForm::kAscii));
+        EXPECT_FALSE(file.SetPassword("secret"));  // no password in the ASCII form
+        ASSERT_TRUE(file.Close());
+        ASSERT_TRUE(CreateInForm(file, path, WyxForm::kBinary));
+        EXPECT_FALSE(file.SetPassword(""));
         ASSERT_TRUE(file.ProjectCreateExtensionSection(true));
         EXPECT_FALSE(file.SetPassword("late"));  // refused, nothing changes
-        file.FieldWriteBegin("Summary");
-        file.FieldWriteInt(1);
-        file.FieldWriteEnd();
         ASSERT_TRUE(file.Close()) << file.GetLastErrorString();
     }
     RWyxFile file;
-    ASSERT_TRUE(file.Open(path_.c_str())) << file.GetLastErrorString();
+    ASSERT_TRUE(file.Open(path.c_str())) << file.GetLastErrorString();
     EXPECT_FALSE(file.IsPasswordProtected());
     ASSERT_TRUE(file.Close());
 
     // A password flag on the extension section, whatever made it, makes the file corrupt.
-    std::string bytes = ScratchFolder::ReadFile(path_);
-    const std::size_t extension = bytes.rfind("SECT");
-    ASSERT_NE(std::string::npos, extension);
-    bytes[extension + 12] = 2;  // the section's flags
-    scratch_.WriteFile("flagged.wyx", bytes);
+    std::string bytes = ScratchFolder::ReadFile(path);
+    bytes[bytes.rfind("SECT") + 12] = 2;
     for (const char* password : {static_cast<const char*>(nullptr), "late"}) {
-        EXPECT_FALSE(file.Open(scratch_.Join("flagged.wyx").c_str(), password));
+        EXPECT_FALSE(file.OpenFromMemory(bytes.data(), bytes.size(), password));
         EXPECT_EQ(RWyxFile::kErrorCorrupted, file.GetLastErrorID());
     }
-}
-
-TEST_F(ProtectionTest, EncryptedFormHidesTheMainSectionOnly) {
-    WriteProtected(WyxForm::kEncrypted, "pw");
-    const std::string encrypted = ScratchFolder::ReadFile(path_);
-    EXPECT_EQ(std::string::npos, encrypted.find("plain words"));
-    EXPECT_EQ(std::string::npos, encrypted.find("Secret"));
-    EXPECT_NE(std::string::npos, encrypted.find("Summary"));  // the extension section stays plain
-    WriteProtected(WyxForm::kBinary, "pw");
-    EXPECT_NE(std::string::npos, ScratchFolder::ReadFile(path_).find("plain words"));
-
-    // Two encrypted files of the same content differ (each has its own nonce).
-    WriteProtected(WyxForm::kEncrypted, "pw");
-    const std::string second = ScratchFolder::ReadFile(path_);
-    ASSERT_EQ(encrypted.size(), second.size());
-    EXPECT_NE(encrypted, second);
-}
-
-TEST_F(ProtectionTest, PatchesOfFlushedBytesAreEncryptedToo) {
-    // A field larger than the write buffer has its header patched on disk after the bytes
-    // left the buffer; the reader must still see the right lengths.
-    {
-        RWyxFile file;
-        ASSERT_TRUE(CreateInForm(file, path_, WyxForm::kEncrypted));
-        file.FieldWriteBegin("Big");
-        for (int i = 0; i < 300000; ++i) {
-            file.FieldWriteDouble(i * 0.5);
-        }
-        file.FieldWriteEnd();
-        file.FieldWriteBegin("After");
-        file.FieldWriteInt(42);
-        file.FieldWriteEnd();
-        ASSERT_TRUE(file.Close());
-    }
-    RWyxFile file;
-    ASSERT_TRUE(file.Open(path_.c_str()));
-    ASSERT_TRUE(file.FieldReadBegin("Big"));
-    ASSERT_EQ(300000, file.FieldReadValuesLeft());
-    for (int i = 0; i < 300000; ++i) {
-        ASSERT_EQ(i * 0.5, file.FieldReadDouble());
-    }
-    EXPECT_EQ(42, file.FieldReadIntByName("After", 0));
-    EXPECT_TRUE(file.Close());
 }
 
 }  // namespace

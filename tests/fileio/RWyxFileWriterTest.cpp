@@ -3,13 +3,17 @@
 
 #include "core/FilePaths.h"
 #include "fileio/RWyxFile.h"
-#include "tests/fileio/FileSizeLimit.h"
+#include "fileio/RImageBuffer.h"
+#include "fileio/TiffImage.h"
+#include "tests/platform/FileSizeLimit.h"
+#include "tests/fileio/SystemCallCounter.h"
 #include "tests/support/WyxFileTestSupport.h"
 #include "tests/support/ScratchFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <filesystem>
 
 namespace {
 
@@ -181,30 +185,10 @@ TEST_F(WriterTest, NestingIsLimitedToWhatReadersAccept) {
     }
 }
 
-TEST_F(WriterTest, ShortWriteFailsCloseAndKeepsTheOldFile) {
-    scratch_.WriteFile("out.wyx", "old content");
-    bool closed;
-    int error;
-    {
-        const FileSizeLimit limit(1 << 20);
-        RWyxFile file;
-        const bool created = CreateInForm(file, path_, WyxForm::kBinary);
-        file.FieldWriteBegin("Big");
-        for (int i = 0; i < 400000; ++i) {
-            file.FieldWriteDouble(i);
-        }
-        file.FieldWriteEnd();
-        closed = created && file.Close();
-        error = file.GetLastErrorID();
-    }
-    EXPECT_FALSE(closed);
-    EXPECT_EQ(RWyxFile::kErrorWrite, error);
-    EXPECT_EQ("old content", ScratchFolder::ReadFile(path_));
-}
-
 TEST_F(WriterTest, AFailedWriteIsKeptAsSoonAsItHappens) {
     for (const WyxForm form : {WyxForm::kBinary, WyxForm::kAscii}) {
         SCOPED_TRACE(FormName(form));
+        scratch_.WriteFile("out.wyx", "old content");
         std::uint64_t fields = 0;
         int error = -1;
         bool closed = true;
@@ -226,24 +210,124 @@ TEST_F(WriterTest, AFailedWriteIsKeptAsSoonAsItHappens) {
         EXPECT_EQ(RWyxFile::kErrorWrite, error);
         EXPECT_LT(fields, 150000u);
         EXPECT_FALSE(closed);
-        EXPECT_FALSE(platform::PathExists(path_.c_str()));
+        EXPECT_EQ("old content", ScratchFolder::ReadFile(path_));
     }
 }
 
-TEST_F(WriterTest, PasswordIsSetOnceAndOnlyInBinaryForms) {
-    RWyxFile ascii;
-    ASSERT_TRUE(CreateInForm(ascii, path_, WyxForm::kAscii));
-    EXPECT_FALSE(ascii.SetPassword("secret"));
-    EXPECT_TRUE(ascii.Close());
-    RWyxFile binary;
-    ASSERT_TRUE(CreateInForm(binary, path_, WyxForm::kBinary));
-    EXPECT_FALSE(binary.SetPassword(""));
-    EXPECT_TRUE(binary.SetPassword("secret"));
-    EXPECT_FALSE(binary.SetPassword("other"));
-    EXPECT_TRUE(binary.Close());
-    RWyxFile reader;
-    EXPECT_TRUE(reader.Open(path_.c_str(), "secret"));
-    EXPECT_TRUE(reader.IsPasswordProtected());
+int FieldCount(const std::string& path) {
+    RWyxFile file;
+    return file.Open(path.c_str()) ? file.FieldGetCount() : -1;
+}
+
+TEST_F(WriterTest, OnlyACompletedWriteReplacesTheFile) {
+    {
+        RWyxFile file;
+        ASSERT_TRUE(CreateInForm(file, path_, WyxForm::kBinary));
+        for (int i = 0; i < 1000; ++i) {
+            file.FieldWriteBegin("F");
+            file.FieldWriteInt(i);
+            file.FieldWriteEnd();
+        }
+        ASSERT_TRUE(file.Close());
+    }
+    // A writer that stops on its own failure abandons the file or just lets it go; opening
+    // another file meanwhile abandons it too.
+    const struct {
+        const char* label;
+        void (*stop)(RWyxFile&, const std::string&);
+    } stops[] = {
+        {"abandoned", [](RWyxFile& f, const std::string&) { f.Abandon(); }},
+        {"destroyed", [](RWyxFile&, const std::string&) {}},
+        {"reopened", [](RWyxFile& f, const std::string& p) { EXPECT_TRUE(f.Open(p.c_str())); }},
+    };
+    for (const auto& stop : stops) {
+        for (const WyxForm form : {WyxForm::kBinary, WyxForm::kAscii}) {
+            SCOPED_TRACE(std::string(stop.label) + " " + FormName(form));
+            {
+                RWyxFile file;
+                ASSERT_TRUE(CreateInForm(file, path_, form));
+                file.FieldWriteBegin("Only");
+                file.FieldWriteEnd();
+                stop.stop(file, path_);
+            }
+            EXPECT_EQ(1000, FieldCount(path_));
+            EXPECT_EQ(1, std::distance(std::filesystem::directory_iterator(scratch_.Path()),
+                                       std::filesystem::directory_iterator()));
+        }
+    }
+}
+
+TEST_F(WriterTest, VersionsAndNameLengthsAreCheckedAtTheirBounds) {
+    const std::string longest(RWyxFile::kMaxNameLength, 'n');
+    for (const WyxForm form : {WyxForm::kBinary, WyxForm::kAscii}) {
+        SCOPED_TRACE(FormName(form));
+        RWyxFile file;
+        ASSERT_TRUE(CreateInForm(file, path_, form, RWyxFile::kMaxFileVersion));
+        file.FieldWriteBegin(longest.c_str());
+        file.FieldWriteEnd();
+        ASSERT_TRUE(file.Close()) << file.GetLastErrorString();
+        ASSERT_TRUE(file.Open(path_.c_str()));
+        EXPECT_EQ(RWyxFile::kMaxFileVersion, file.GetFileVersion());
+        EXPECT_EQ(RString(longest.c_str()), file.FieldGetName(0));
+        EXPECT_TRUE(file.Close());
+
+        EXPECT_FALSE(CreateInForm(file, path_, form, RWyxFile::kMaxFileVersion + 1));
+        EXPECT_EQ(RWyxFile::kErrorNotCreated, file.GetLastErrorID());
+        ASSERT_TRUE(CreateInForm(file, path_, form));
+        file.FieldWriteBegin((longest + "n").c_str());
+        EXPECT_STREQ("Begin Field error : invalid field name", file.GetLastErrorString());
+        EXPECT_FALSE(file.Close());
+    }
+    // Read back: one version too new; a name one byte too long (only the ASCII form can
+    // hold one).
+    std::string binary = ScratchFolder::ReadFile(path_);
+    RWyxFile file;
+    const std::string ascii[] = {";WYX ASCII 7000\nA: 1\n;WYX END\n", ";WYX ASCII 6999\n" + longest + "n: 1\n;WYX END\n"};
+    EXPECT_FALSE(file.OpenFromMemory(ascii[0].data(), ascii[0].size()));
+    EXPECT_EQ(RWyxFile::kErrorVersionTooNew, file.GetLastErrorID());
+    EXPECT_FALSE(file.OpenFromMemory(ascii[1].data(), ascii[1].size()));
+    EXPECT_EQ(RWyxFile::kErrorCorrupted, file.GetLastErrorID());
+    {
+        RWyxFile writer;
+        ASSERT_TRUE(CreateInForm(writer, path_, WyxForm::kBinary, RWyxFile::kMaxFileVersion));
+        ASSERT_TRUE(writer.Close());
+        binary = ScratchFolder::ReadFile(path_);
+    }
+    binary[8] = static_cast<char>((RWyxFile::kMaxFileVersion + 1) & 0xff);
+    EXPECT_FALSE(file.OpenFromMemory(binary.data(), binary.size()));
+    EXPECT_EQ(RWyxFile::kErrorVersionTooNew, file.GetLastErrorID());
+}
+
+TEST_F(WriterTest, WritesSyncFileAndFolderAndLeaveTheUmaskAlone) {
+    RImageBuffer image;
+    ASSERT_TRUE(image.Init(4, 4, true, RImageBuffer::kType8Bit, 3));
+    const struct {
+        const char* label;
+        bool (*write)(const std::string&, const RImageBuffer&);
+    } writes[] = {
+        {"binary", [](const std::string& p, const RImageBuffer&) {
+             RWyxFile f;
+             return CreateInForm(f, p, WyxForm::kBinary) && f.Close();
+         }},
+        {"ascii", [](const std::string& p, const RImageBuffer&) {
+             RWyxFile f;
+             return CreateInForm(f, p, WyxForm::kAscii) && f.Close();
+         }},
+        {"tiff", [](const std::string& p, const RImageBuffer& i) { return WriteImageAsTiff(p.c_str(), true, i); }},
+    };
+    for (const auto& write : writes) {
+        for (const bool replacing : {false, true}) {
+            SCOPED_TRACE(std::string(write.label) + (replacing ? ", replacing" : ", new"));
+            const std::string path = scratch_.Join(write.label);
+            const SystemCallCounts before = CountedSystemCalls();
+            ASSERT_TRUE(write.write(path, image));
+            const SystemCallCounts after = CountedSystemCalls();
+            EXPECT_GE(after.fileSyncs - before.fileSyncs, 1);
+            EXPECT_GE(after.folderSyncs - before.folderSyncs, 1);
+            EXPECT_EQ(after.umaskCalls, before.umaskCalls);
+            EXPECT_EQ(after.chmodCalls, before.chmodCalls);
+        }
+    }
 }
 
 TEST(RWyxFilePathTest, PathsAreJoinedToAndMadeRelativeToTheFileFolder) {

@@ -226,19 +226,32 @@ TEST_P(PropertyFileTest, RecordsAreMatchedAcrossObjectsAndFormatsStayApart) {
     HandlerPtr attributeSource = NewHandler();
     Declare(*nodeSource, "Visibility", kPropertyTypeBool, true);
     Declare(*attributeSource, "FieldOfView", kPropertyTypeDouble, 40.0, RDataType::FindByName("FieldOfView"));
-    Write({nodeSource->GetProperty(0), attributeSource->GetProperty(0)});
+    // A read-only property is saved like any other (it is the object's state), and read
+    // back it keeps the value its object gives it.
+    Declare(*nodeSource, "Frozen", kPropertyTypeInt, 5)->SetReadOnly(true);
+    Write({nodeSource->GetProperty(0), attributeSource->GetProperty(0), nodeSource->GetProperty(1)});
 
     HandlerPtr node = NewHandler();
     HandlerPtr attribute = NewHandler();
     Declare(*node, "Visibility", kPropertyTypeBool, false);
+    Declare(*node, "Frozen", kPropertyTypeInt, 9)->SetReadOnly(true);
     Declare(*attribute, "FieldOfView", kPropertyTypeDouble, 25.0, RDataType::FindByName("FieldOfView"));
     Open();
+    RWyxFile& file = reader_.GetFile();
+    ASSERT_TRUE(file.FieldReadBegin(reader_.GetBlockName()) && file.FieldReadBlockBegin());
+    EXPECT_EQ(3, file.FieldGetCount());
+    ASSERT_TRUE(file.FieldReadBeginAt(2));
+    EXPECT_EQ(RString("Frozen"), file.FieldReadString());
+    file.FieldReadBlockEnd();
+    ASSERT_TRUE(file.ProjectOpenSection(RWyxFile::kMainSection) && file.FieldReadBegin("Model") &&
+                file.FieldReadBlockBegin());
     reader_.SetV5PropertyFormat(!V5());
     EXPECT_FALSE(reader_.ReadPropertyBlock({node.get(), attribute.get()})) << "the other format's block";
     reader_.SetV5PropertyFormat(V5());
     ASSERT_TRUE(reader_.ReadPropertyBlock({node.get(), nullptr, attribute.get()}));
     EXPECT_STREQ(reader_.GetMessageText().Buffer(), "");
     EXPECT_EQ(node->GetProperty(0)->GetInt(), 1);
+    EXPECT_EQ(node->GetProperty(1)->GetInt(), 9);
     EXPECT_EQ(attribute->GetProperty(0)->GetDouble(), 40.0);
     EXPECT_FALSE(reader_.ReadPropertyBlock({node.get()})) << "each block is read once";
 }

@@ -1,5 +1,5 @@
-#ifndef WYX_TESTS_FILEIO_FILESIZELIMIT_H
-#define WYX_TESTS_FILEIO_FILESIZELIMIT_H
+#ifndef WYX_TESTS_PLATFORM_FILESIZELIMIT_H
+#define WYX_TESTS_PLATFORM_FILESIZELIMIT_H
 
 // Lowers the size limit of the files this process writes for the life of the object, so
 // that a write fails part-way. The signal that would stop the process is ignored meanwhile,

@@ -1,0 +1,3 @@
+#include "fileio/RWyxFileExporter.h"
+
+RWyxFileExporter::~RWyxFileExporter() = default;

@@ -1,0 +1,3 @@
+#include "fileio/RWyxFileImporter.h"
+
+RWyxFileImporter::~RWyxFileImporter() = default;

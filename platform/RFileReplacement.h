@@ -1,0 +1,76 @@
+#ifndef WYX_PLATFORM_RFILEREPLACEMENT_H
+#define WYX_PLATFORM_RFILEREPLACEMENT_H
+
+// Writes a file as a plain write would, but puts the new content in place only once it is
+// complete: the content goes to a new temporary file beside the file, and Commit replaces
+// the file with it. Until Commit the file is untouched, and Abandon (or destruction) drops
+// the temporary file.
+//
+// What a plain write would do is kept: a symbolic link is followed and the file it names is
+// replaced (the link stays a link); a file this process may not open for writing, or that is
+// not a regular file, is refused at Begin; the replaced file keeps its permissions and, where
+// the process may set them, its owner and group; a new file gets the permissions any newly
+// created file gets. A file with more than one hard link is overwritten in place at Commit
+// (space for the new content is reserved first), so that every link sees the new content,
+// as after a plain write; that last copy is the one step that is not atomic.
+//
+// The temporary file is worked on through the descriptor it was created with, never
+// reopened by name; the process's umask is read, never changed. Commit syncs the file
+// before the rename and the folder after it.
+
+#include <cstdio>
+#include <string>
+#include <sys/types.h>
+
+namespace platform {
+
+class RFileReplacement {
+public:
+    RFileReplacement() = default;
+    // Abandons a replacement that was not committed.
+    ~RFileReplacement();
+    RFileReplacement(const RFileReplacement&) = delete;
+    RFileReplacement& operator=(const RFileReplacement&) = delete;
+
+    // Starts replacing path (an SDK path): follows its symbolic links, checks that the file
+    // may be written, and creates the temporary file (named prefix and a unique ending, in
+    // the folder of the file the links lead to). A replacement still active is abandoned
+    // first. False, nothing created, when the file cannot be written.
+    bool Begin(const char* path, const char* prefix = ".wyx-");
+    // For callers that made the temporary file themselves (by name, with CreateTempFile):
+    // as Begin, but takes tempPath over instead of creating a file.
+    bool Adopt(const char* tempPath, const char* path);
+
+    // The temporary file, open for reading and writing; null while no replacement is
+    // active. It stays owned here: the caller neither closes it nor changes its buffering
+    // after the first write.
+    std::FILE* File() const { return file_; }
+    bool IsActive() const { return file_ != nullptr; }
+    // The file that Commit replaces, links followed (operating system form).
+    const std::string& TargetPath() const { return target_; }
+
+    // Puts the written content in place. False when any step failed; the file is then as
+    // it was and the temporary file is gone.
+    bool Commit();
+    // Drops the temporary file; the file is left as it was.
+    void Abandon();
+
+private:
+    bool Prepare(const char* path);
+    bool CommitByRename();
+    bool CommitInPlace();
+    void Reset();
+
+    std::FILE* file_ = nullptr;
+    std::string tempPath_;
+    std::string target_;
+    int inPlaceTarget_ = -1;  // the target opened for writing, when it has several links
+    bool targetExists_ = false;
+    mode_t mode_ = 0;
+    uid_t owner_ = 0;
+    gid_t group_ = 0;
+};
+
+}  // namespace platform
+
+#endif

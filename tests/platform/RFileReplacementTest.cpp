@@ -1,0 +1,159 @@
+#include "platform/RFileReplacement.h"
+
+#include "tests/platform/FileSizeLimit.h"
+#include "tests/support/ScratchFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+bool Replace(const std::string& path, const std::string& content) {
+    platform::RFileReplacement replacement;
+    return replacement.Begin(path.c_str()) &&
+           std::fwrite(content.data(), 1, content.size(), replacement.File()) == content.size() &&
+           replacement.Commit();
+}
+
+struct stat StatOf(const std::string& path) {
+    struct stat info = {};
+    EXPECT_EQ(::lstat(path.c_str(), &info), 0) << path;
+    return info;
+}
+
+std::size_t EntryCount(const std::string& folder) {
+    std::size_t count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        (void)entry;
+        ++count;
+    }
+    return count;
+}
+
+TEST(RFileReplacement, OnlyCommitReplacesAndAbandonLeavesNothingBehind) {
+    ScratchFolder scratch;
+    const std::string target = scratch.WriteFile("t", "old");
+    for (const bool destroy : {false, true}) {
+        platform::RFileReplacement replacement;
+        ASSERT_TRUE(replacement.Begin(target.c_str()));
+        std::fputs("half", replacement.File());
+        EXPECT_EQ(EntryCount(scratch.Path()), 2u);
+        if (!destroy) {
+            replacement.Abandon();
+            EXPECT_FALSE(replacement.IsActive());
+            EXPECT_FALSE(replacement.Commit());
+        }
+    }
+    EXPECT_EQ(ScratchFolder::ReadFile(target), "old");
+    EXPECT_EQ(EntryCount(scratch.Path()), 1u);
+    ASSERT_TRUE(Replace(target, "new"));
+    EXPECT_EQ(ScratchFolder::ReadFile(target), "new");
+    EXPECT_EQ(EntryCount(scratch.Path()), 1u);
+}
+
+TEST(RFileReplacement, LinksAreFollowedAndHardLinksAllSeeTheNewContent) {
+    ScratchFolder scratch;
+    const std::string real = scratch.WriteFile("real", "old");
+    ASSERT_EQ(::symlink("real", scratch.Join("relative").c_str()), 0);
+    ASSERT_EQ(::symlink(real.c_str(), scratch.Join("absolute").c_str()), 0);
+    ASSERT_EQ(::symlink("relative", scratch.Join("chain").c_str()), 0);
+    for (const char* link : {"relative", "absolute", "chain"}) {
+        ASSERT_TRUE(Replace(scratch.Join(link), link)) << link;
+        EXPECT_TRUE(S_ISLNK(StatOf(scratch.Join(link)).st_mode)) << link;
+        EXPECT_EQ(ScratchFolder::ReadFile(real), link);
+    }
+    // A dangling link makes the file where it points, as opening it for writing would.
+    ASSERT_EQ(::symlink("made", scratch.Join("dangling").c_str()), 0);
+    ASSERT_TRUE(Replace(scratch.Join("dangling"), "made"));
+    EXPECT_EQ(ScratchFolder::ReadFile(scratch.Join("made")), "made");
+    ASSERT_EQ(::symlink("loop", scratch.Join("loop").c_str()), 0);
+    EXPECT_FALSE(Replace(scratch.Join("loop"), "x"));
+
+    // A hard-linked file is written in place: same file, every name sees the new content.
+    ASSERT_EQ(::link(real.c_str(), scratch.Join("hard").c_str()), 0);
+    const ino_t inode = StatOf(real).st_ino;
+    ASSERT_TRUE(Replace(scratch.Join("hard"), "shared and longer"));
+    EXPECT_EQ(ScratchFolder::ReadFile(real), "shared and longer");
+    ASSERT_TRUE(Replace(real, "short"));
+    EXPECT_EQ(ScratchFolder::ReadFile(scratch.Join("hard")), "short");
+    EXPECT_EQ(StatOf(real).st_ino, inode);
+    EXPECT_EQ(StatOf(real).st_nlink, 2u);
+    platform::RFileReplacement abandoned;
+    ASSERT_TRUE(abandoned.Begin(real.c_str()));
+    std::fputs("never", abandoned.File());
+    abandoned.Abandon();
+    EXPECT_EQ(ScratchFolder::ReadFile(scratch.Join("hard")), "short");
+    // Space is taken before any byte changes: a file too large to fit fails the commit and
+    // leaves the file whole.
+    platform::RFileReplacement large;
+    ASSERT_TRUE(large.Begin(real.c_str()));
+    const std::string content(100000, 'L');
+    ASSERT_EQ(std::fwrite(content.data(), 1, content.size(), large.File()), content.size());
+    ASSERT_EQ(std::fflush(large.File()), 0);
+    {
+        const FileSizeLimit limit(50000);
+        EXPECT_FALSE(large.Commit());
+    }
+    EXPECT_EQ(ScratchFolder::ReadFile(scratch.Join("hard")), "short");
+}
+
+TEST(RFileReplacement, PermissionsAndOwnersAreKeptAndNewFilesGetTheUsualOnes) {
+    ScratchFolder scratch;
+    const std::string target = scratch.WriteFile("t", "old");
+    ASSERT_EQ(::chmod(target.c_str(), 0640), 0);
+    ASSERT_TRUE(Replace(target, "new"));
+    EXPECT_EQ(StatOf(target).st_mode & 07777, 0640u);
+
+    const mode_t saved = ::umask(027);
+    const bool made = Replace(scratch.Join("fresh"), "x");
+    ::umask(saved);
+    ASSERT_TRUE(made);
+    EXPECT_EQ(StatOf(scratch.Join("fresh")).st_mode & 0777, 0640u);
+
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "changing owners needs root";
+    }
+    ASSERT_EQ(::chown(target.c_str(), 65534, 65534), 0);
+    ASSERT_TRUE(Replace(target, "by root"));
+    EXPECT_EQ(StatOf(target).st_uid, 65534u);
+    EXPECT_EQ(StatOf(target).st_gid, 65534u);
+    EXPECT_EQ(StatOf(target).st_mode & 07777, 0640u);
+}
+
+TEST(RFileReplacement, WhatAPlainWriteRefusesIsRefused) {
+    ScratchFolder scratch;
+    EXPECT_FALSE(Replace(scratch.Path(), "x"));                  // a folder
+    EXPECT_FALSE(Replace(scratch.Join("none/t"), "x"));          // a missing folder
+    // Not a regular file, though it opens for writing (it has a reader).
+    ASSERT_EQ(::mkfifo(scratch.Join("fifo").c_str(), 0666), 0);
+    const int reader = ::open(scratch.Join("fifo").c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    EXPECT_FALSE(Replace(scratch.Join("fifo"), "x"));
+    ::close(reader);
+    EXPECT_TRUE(S_ISFIFO(StatOf(scratch.Join("fifo")).st_mode));
+
+    // A read-only file in a folder anyone may write in, written by another user than its
+    // owner (root may write anything, so a child process drops to "nobody" for this).
+    const std::string target = scratch.WriteFile("readonly", "kept");
+    ASSERT_EQ(::chmod(target.c_str(), 0444), 0);
+    ASSERT_EQ(::chmod(scratch.Path().c_str(), 0777), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        const bool dropped = ::geteuid() != 0 || (::setgid(65534) == 0 && ::setuid(65534) == 0);
+        std::_Exit(!dropped ? 2 : Replace(target, "replaced") ? 1 : 0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "1: replaced, 2: could not drop root";
+    EXPECT_EQ(ScratchFolder::ReadFile(target), "kept");
+    EXPECT_EQ(EntryCount(scratch.Path()), 2u);
+}
+
+}  // namespace
