@@ -1,13 +1,21 @@
 // Benchmarks of the SDK core's value types: short-string operations (which must not touch
-// the heap) and the matrix and Euler maths that every transform passes through.
+// the heap) and the matrix and Euler maths that every transform passes through; and of the
+// object model with many user properties on one object, whose cost per property must not
+// grow with their number.
 
 #include "bench/AllocationCounter.h"
 #include "core/EulerAngles.h"
 #include "core/RMatrix.h"
 #include "core/RString.h"
 #include "core/RVector4.h"
+#include "core/RWyxPropertyHandler.h"
+#include "core/RWyxSceneObject.h"
 
 #include <benchmark/benchmark.h>
+
+#include <memory>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -113,5 +121,62 @@ void BM_MatrixDecomposeTRS(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_MatrixDecomposeTRS);
+
+// A node's scene-object part: each user property added wraps a property of its handler.
+class UserPropertyNode : public RWyxSceneObject {
+public:
+    UserPropertyNode() : RWyxSceneObject(nullptr, "Model::Node") {}
+    int GetTypeId() const override { return 1; }
+};
+
+// One scene object with `count` user properties, as the property-block reader makes them.
+struct UserPropertyScene {
+    explicit UserPropertyScene(const std::vector<std::string>& names)
+        : handler(CreatePlugObject<RWyxPropertyHandler>(nullptr)), node(std::make_unique<UserPropertyNode>()) {
+        for (const std::string& name : names) {
+            RProperty* property =
+                handler->CreateProperty(name.c_str(), kPropertyTypeDouble, &RDataType::Number(), true, true, nullptr);
+            node->AddUserProperty(std::make_unique<RWyxUserProperty>(node.get(), property));
+        }
+    }
+    void Destroy() {
+        handler->Destroy();
+        node.reset();
+    }
+
+    RWyxPropertyHandler* handler;
+    std::unique_ptr<UserPropertyNode> node;
+};
+
+std::vector<std::string> PropertyNames(benchmark::State& state) {
+    std::vector<std::string> names;
+    for (int i = 0; i < state.range(0); ++i) names.push_back("User property " + std::to_string(i));
+    return names;
+}
+
+// Items per second is properties per second: it must be about the same for 4,000 and 40,000.
+void BM_UserPropertiesCreate(benchmark::State& state) {
+    const std::vector<std::string> names = PropertyNames(state);
+    for (auto _ : state) {
+        UserPropertyScene scene(names);
+        state.PauseTiming();
+        scene.Destroy();
+        state.ResumeTiming();
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_UserPropertiesCreate)->Arg(4000)->Arg(40000)->Unit(benchmark::kMillisecond);
+
+void BM_UserPropertiesDestroy(benchmark::State& state) {
+    const std::vector<std::string> names = PropertyNames(state);
+    for (auto _ : state) {
+        state.PauseTiming();
+        UserPropertyScene scene(names);
+        state.ResumeTiming();
+        scene.Destroy();
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_UserPropertiesDestroy)->Arg(4000)->Arg(40000)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -262,9 +262,11 @@ const char* RIniFile::ReadValueFromFile(const char* section, const char* key, co
     while (!found && ReadWholeLine(file, line)) {
         const std::string_view text = CleanLine(line);
         std::string_view name;
+        // Names are taken as the cached reading takes them: the section name trimmed, and
+        // only lines with '=' as entries, so that both readings agree on the first match.
         if (SectionName(text, name)) {
-            selected = BeginsWithIgnoringCase(text.substr(1), section);
-        } else if (selected && BeginsWithIgnoringCase(text, key)) {
+            selected = BeginsWithIgnoringCase(name, section);
+        } else if (selected && text.find('=') != std::string_view::npos && BeginsWithIgnoringCase(text, key)) {
             value_ = ToRString(ValueText(text.substr(std::strlen(key))));
             found = true;
         }

@@ -27,10 +27,11 @@ public:
     RIniFile& operator=(const RIniFile&) = delete;
 
     // The value of key in section, or defaultValue (which may be null) when the file, the
-    // section or the key is missing. With a cache, names are matched whole. Without one, a
-    // section line is taken when its name begins with section, and an entry when its key
-    // begins with key (both without regard to case), and the text answered stays valid
-    // until the next call.
+    // section or the key is missing. Lines without '=' are no entries, and the first entry
+    // that matches wins (a section that appears twice is read as one). With a cache, names
+    // are matched whole. Without one, a section line is taken when its (trimmed) name
+    // begins with section, and an entry when its key begins with key (both without regard
+    // to case), and the text answered stays valid until the next call.
     const char* GetValue(const char* section, const char* key, const char* defaultValue);
 
     // Sets the value of key in section, adding either when missing, and marks the file

@@ -104,6 +104,12 @@ RMatrix RMatrix::ConstructFromTRS(const RVector4& translation, const RVector4& r
     return matrix;
 }
 
+RMatrix RMatrix::CopyConstruct(const RMatrix& other) {
+    RMatrix matrix;
+    MatrixCopyAffine(matrix, other);
+    return matrix;
+}
+
 const RMatrix& RMatrix::Identity() {
     static const RMatrix identity;
     return identity;

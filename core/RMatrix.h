@@ -22,6 +22,10 @@ public:
     // translation, Euler XYZ rotation in degrees, scaling; w of each is ignored.
     static RMatrix ConstructFromTRS(const RVector4& translation, const RVector4& rotation,
                                     const RVector4& scaling);
+    // A new matrix as Assign makes it: identity, then the first three doubles of each of the
+    // four rows copied. The copy constructor keeps all sixteen doubles (value semantics);
+    // this is the affine copy, whose fourth column is identity whatever the source held.
+    static RMatrix CopyConstruct(const RMatrix& other);
     static const RMatrix& Identity();
 
     double* operator[](int row) { return m_[row]; }

@@ -8,6 +8,7 @@
 #include "core/RTypedProperty.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 
 namespace {
@@ -64,6 +65,8 @@ RObject::~RObject() {
     if (RObject* owning = GetOwningObject()) Disconnect(this, owning);
     RemoveAllProperties();
     if (entityList_ != nullptr) entityList_->Remove(this);
+    // Blocks adopted after PrepareDestroy get only the plain release.
+    ReleaseOwnedBlocks();
 }
 
 // ---- plug operations ------------------------------------------------------------------------------
@@ -90,6 +93,23 @@ void RObject::PrepareDestroy() {
     RemoveAllProperties();
     if (entityList_ != nullptr) entityList_->Remove(this);
     RPlug::PrepareDestroy();
+    ReleaseOwnedBlocks();
+}
+
+void RObject::AdoptBlock(ROwnedBlock block) {
+    if (block != nullptr) ownedBlocks_.push_back(std::move(block));
+}
+
+// A release may adopt further blocks: they are released in their turn.
+void RObject::ReleaseOwnedBlocks() {
+    while (!ownedBlocks_.empty()) {
+        std::vector<ROwnedBlock> blocks = std::move(ownedBlocks_);
+        ownedBlocks_.clear();
+        for (ROwnedBlock& block : blocks) {
+            ReleaseBlock(block.get());
+            block.reset();
+        }
+    }
 }
 
 bool RObject::IsReplacing(const RPlug* a, const RPlug* b) const {
@@ -475,26 +495,83 @@ RProperty* RObject::GetProperty(int index) const {
     return index >= 0 && index < GetPropertyCount() ? properties_[static_cast<size_t>(index)] : nullptr;
 }
 
+// Searched from both ends at once: removals mostly happen at one end or the other.
 int RObject::IndexOfProperty(const RProperty* property) const {
-    const auto found = std::find(properties_.begin(), properties_.end(), property);
-    return found == properties_.end() ? -1 : static_cast<int>(found - properties_.begin());
+    for (int front = 0, back = GetPropertyCount() - 1; front <= back; ++front, --back) {
+        if (properties_[static_cast<size_t>(front)] == property) return front;
+        if (properties_[static_cast<size_t>(back)] == property) return back;
+    }
+    return -1;
 }
 
 RProperty* RObject::FindProperty(const char* name) const {
     if (name == nullptr) return nullptr;
-    for (RProperty* property : properties_) {
-        if (std::strcmp(property->GetName(), name) == 0) return property;
+    if (nameIndexSuspended_) {
+        const auto named = [name](const RProperty* property) { return std::strcmp(property->GetName(), name) == 0; };
+        const auto found = std::find_if(properties_.begin(), properties_.end(), named);
+        return found != properties_.end() ? *found : nullptr;
     }
-    return nullptr;
+    RProperty* found = nullptr;
+    int foundAt = -1;
+    nameIndex_.ForEachNamed(name, [&](RProperty* property) {
+        if (found == nullptr) {
+            found = property;
+            return;
+        }
+        // Same-named properties are rare: only then are their list places looked up.
+        if (foundAt < 0) foundAt = IndexOfProperty(found);
+        const int at = IndexOfProperty(property);
+        if (at < foundAt) {
+            found = property;
+            foundAt = at;
+        }
+    });
+    return found;
 }
 
-RString RObject::UniquePropertyName(const char* name) const {
+// Only the properties the object owns are indexed, each once: a property leaves the index
+// before its name changes or it changes owner.
+void RObject::IndexPropertyName(RProperty* property) {
+    if (nameIndexSuspended_ || property->nameIndexed_ || property->GetOwner() != this) return;
+    nameIndex_.Add(property);
+    property->nameIndexed_ = true;
+}
+
+void RObject::UnindexPropertyName(RProperty* property) {
+    if (!property->nameIndexed_) return;
+    property->nameIndexed_ = false;
+    if (nameIndexSuspended_) return;
+    nameIndex_.Remove(property);
+    LowerCounterFloor(property->GetName());
+}
+
+// The requested name when it is free, else the name, a blank and the lowest free counter
+// from 0 on. The search starts at the counter floor of the name (every counter below it is
+// taken), so that many properties of one name do not search from 0 each time.
+RString RObject::UniquePropertyName(const char* name) {
     const RString requested(name != nullptr ? name : "");
-    RString candidate = requested;
-    for (int counter = 0; FindProperty(candidate.Buffer()) != nullptr; ++counter) {
-        candidate = requested + " " + counter;
+    if (FindProperty(requested.Buffer()) == nullptr) return requested;
+    int& floor = counterFloors_[requested.Buffer()];
+    RString candidate = requested + " " + floor;
+    while (FindProperty(candidate.Buffer()) != nullptr && floor < INT_MAX) {
+        ++floor;
+        candidate = requested + " " + floor;
     }
     return candidate;
+}
+
+// A name "stem <digits>" that leaves the object frees that counter of the stem.
+void RObject::LowerCounterFloor(const char* leavingName) {
+    if (counterFloors_.empty()) return;
+    const char* blank = std::strrchr(leavingName, ' ');
+    if (blank == nullptr || blank[1] == '\0') return;
+    long long counter = 0;
+    for (const char* digit = blank + 1; *digit != '\0'; ++digit) {
+        if (*digit < '0' || *digit > '9') return;
+        counter = std::min<long long>(counter * 10 + (*digit - '0'), INT_MAX);
+    }
+    const auto found = counterFloors_.find(std::string(leavingName, static_cast<size_t>(blank - leavingName)));
+    if (found != counterFloors_.end() && counter < found->second) found->second = static_cast<int>(counter);
 }
 
 RProperty* RObject::CreateProperty(const char* name, int typeCode, const RDataType* dataType, bool animatable,
@@ -540,6 +617,7 @@ void RObject::AddProperty(RProperty* property) {
     RPlugLock lock(this);
     OnPropertyEvent(8, property, property->GetName());
     properties_.push_back(property);
+    IndexPropertyName(property);
     OnPropertyEvent(11, property, property->GetName());
 }
 
@@ -551,7 +629,10 @@ int RObject::RemoveProperty(int index) {
     ReleaseProperty(property);
     // Releasing may have removed other properties of this object: the index is found again.
     const int current = IndexOfProperty(property);
-    if (current >= 0) properties_.erase(properties_.begin() + current);
+    if (current >= 0) {
+        properties_.erase(properties_.begin() + current);
+        UnindexPropertyName(property);
+    }
     OnPropertyEvent(12, property, property->GetName());
     // A property outside the list no longer belongs to this object: it must not keep
     // pointing at it (the object may die first).
@@ -586,9 +667,22 @@ void RObject::ReleaseProperty(RProperty* property) {
     });
 }
 
+// The name index is dropped whole rather than entry by entry (FindProperty meanwhile scans
+// the list) and made again from whatever properties the removals leave.
 void RObject::RemoveAllProperties() {
     RPlugLock lock(this);
+    const bool outermost = !nameIndexSuspended_;
+    nameIndexSuspended_ = true;
+    nameIndex_.Clear();
+    counterFloors_.clear();  // only lower bounds: the searches find them again
     WalkFromLast([this] { return GetPropertyCount(); }, [this](int i) { DestroyPropertyAt(i); });
+    if (!outermost) return;
+    nameIndexSuspended_ = false;
+    counterFloors_.clear();
+    for (RProperty* property : properties_) {
+        property->nameIndexed_ = false;
+        IndexPropertyName(property);
+    }
 }
 
 RProperty* RObject::CreateReferenceProperty(RPlug* plug, const char* name) {
@@ -715,6 +809,9 @@ void RObject::DisconnectAll() {
     RPlugLock lock(this);
     WalkFromLast([this] { return GetPropertyCount(); }, [this](int i) {
         RProperty* property = GetProperty(i);
+        // A reference property that loses its source is removed and destroyed on the way:
+        // the lock keeps it alive until both of its lists are done.
+        const RPlugLock lockProperty(property);
         property->DisconnectAllSources();
         property->DisconnectAllDestinations();
     });

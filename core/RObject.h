@@ -12,10 +12,16 @@
 #include "core/REventHandlerList.h"
 #include "core/RPlug.h"
 #include "core/RProperty.h"
+#include "core/RPropertyNameIndex.h"
 #include "core/RString.h"
 
 #include <cstdint>
+#include <cstdlib>
+#include <deque>
 #include <memory>
+#include <string>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 class REntityList;
@@ -67,6 +73,12 @@ struct RObjectEventRecord : REventRecord {
     int code = 0;             // a connection kind or an object event code
     int index = -1;
 };
+
+// A memory block allocated with std::malloc, owned by an object (RObject::AdoptBlock).
+struct RBlockFreer {
+    void operator()(void* block) const { std::free(block); }
+};
+using ROwnedBlock = std::unique_ptr<void, RBlockFreer>;
 
 class RObject : public RPlug {
     WYX_DECLARE_CLASS(RObject)
@@ -175,8 +187,9 @@ public:
     // ---- properties -------------------------------------------------------------------------------
     int GetPropertyCount() const { return static_cast<int>(properties_.size()); }
     RProperty* GetProperty(int index) const;
+    // -1 when absent.
     int IndexOfProperty(const RProperty* property) const;
-    // The first property with exactly that name.
+    // The first property with exactly that name (looked up by name, not scanned).
     RProperty* FindProperty(const char* name) const;
 
     // A new property of a type code (1, 2, 4, 6, 7, 8, 9, 13, 14, 15, 16 or 17; null for any
@@ -222,6 +235,16 @@ public:
     // The top of a plug's owner chain when it is an object.
     static RObject* GetRootObject(RPlug* plug);
 
+    // ---- owned memory blocks ---------------------------------------------------------------------
+    // Takes a block (null is ignored). When the object is destroyed each block, oldest first,
+    // goes through ReleaseBlock and is then freed.
+    void AdoptBlock(ROwnedBlock block);
+    int GetOwnedBlockCount() const { return static_cast<int>(ownedBlocks_.size()); }
+    // Releases what a block refers to, right before the object frees it. The blocks are
+    // released while the object is whole (in PrepareDestroy), so that a subclass's override
+    // is the one called. The block is freed whatever the answer.
+    virtual bool ReleaseBlock(void* /*block*/) { return true; }
+
     // ---- owning object and entity list -------------------------------------------------------------
     void SetOwningObject(const RPlugRef& ref) { owningObject_ = ref; }
     RObject* GetOwningObject() const;
@@ -236,6 +259,8 @@ protected:
     ~RObject() override;
 
 private:
+    friend class RProperty;  // takes itself out of the name index to rename or leave
+
     struct ReplacementRecord {
         const RPlug* sender;
         const RPlug* other;
@@ -251,7 +276,12 @@ private:
     RString StripNameSpacePath(const char* text) const;
     bool HandlePlugEventLocally(const RPlugEvent& event);
     void MoveConnectionsOf(RPlug* plug, int mode, RPlug* target, RGenericObjectList* const lists[2]);
-    RString UniquePropertyName(const char* name) const;
+    RString UniquePropertyName(const char* name);
+    void LowerCounterFloor(const char* leavingName);
+    // The name index of FindProperty (the properties this object owns).
+    void IndexPropertyName(RProperty* property);
+    void UnindexPropertyName(RProperty* property);
+    void ReleaseOwnedBlocks();
 
     REntityList* entityList_ = nullptr;
     int entityIndex_ = -2;
@@ -268,7 +298,11 @@ private:
     std::uint32_t selectionState_ = 0;
     std::uint64_t selectionSerial_ = 0;
     std::vector<ReplacementRecord> replacements_;
-    std::vector<RProperty*> properties_;
+    std::vector<ROwnedBlock> ownedBlocks_;
+    std::deque<RProperty*> properties_;  // removals at either end move nothing
+    RPropertyNameIndex nameIndex_;
+    bool nameIndexSuspended_ = false;  // while RemoveAllProperties runs
+    std::unordered_map<std::string, int> counterFloors_;  // UniquePropertyName
 };
 
 #endif

@@ -18,7 +18,10 @@ RPlug::~RPlug() {
     DisconnectAndReleaseChildren();
     RPlug::SetOwner(nullptr);
     // Children that stay (plain children, whoever owns them) must not point at a dead owner.
-    for (RPlug* child : members_) child->owner_ = nullptr;
+    for (RPlug* child : members_) {
+        child->owner_ = nullptr;
+        child->memberSlot_ = -1;
+    }
     GetHandleTable().ReleaseCell(cell_, this);
 }
 
@@ -154,11 +157,17 @@ bool RPlug::SetOwner(RPlug* owner) {
 // Takes this plug out of its owner's lists; the plug has no owner afterwards.
 void RPlug::LeaveOwner() {
     if (owner_ == nullptr) return;
-    const auto drop = [this](std::vector<RPlug*>& list) {
-        list.erase(std::remove(list.begin(), list.end(), this), list.end());
-    };
-    drop(owner_->members_);
-    if (HasState(kRegisteredChild)) drop(owner_->children_);
+    // The member list has no order: the last member takes this one's slot.
+    std::vector<RPlug*>& members = owner_->members_;
+    RPlug* const last = members.back();
+    members[static_cast<size_t>(memberSlot_)] = last;
+    last->memberSlot_ = memberSlot_;
+    members.pop_back();
+    memberSlot_ = -1;
+    if (HasState(kRegisteredChild)) {
+        std::vector<RPlug*>& children = owner_->children_;
+        children.erase(std::remove(children.begin(), children.end(), this), children.end());
+    }
     owner_ = nullptr;
 }
 
@@ -166,6 +175,7 @@ void RPlug::LeaveOwner() {
 // connections that its filter accepts.
 void RPlug::JoinOwner(RPlug* owner) {
     owner_ = owner;
+    memberSlot_ = static_cast<int>(owner->members_.size());
     owner->members_.push_back(this);
     if (HasState(kRegisteredChild)) {
         owner->children_.push_back(this);

@@ -262,7 +262,8 @@ private:
     std::vector<RConnection> sources_;
     std::vector<RConnection> destinations_;
     std::vector<RPlug*> children_;  // registered children, in registration order
-    std::vector<RPlug*> members_;   // every child, registered or not
+    std::vector<RPlug*> members_;   // every child, registered or not, in no order
+    int memberSlot_ = -1;           // this plug's place in its owner's members_
     std::uint32_t state_ = kTakesSources | kTakesDestinations;
     const RPlugFilter* filter_ = nullptr;
     int lockCount_ = 0;

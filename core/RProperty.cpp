@@ -48,7 +48,7 @@ RString BraceForm(const RVector4& v, int count) {
 
 }  // namespace
 
-RProperty::RProperty() : minimum_(-HUGE_VAL), maximum_(HUGE_VAL) {}
+RProperty::RProperty() = default;
 
 RProperty::~RProperty() = default;
 
@@ -61,23 +61,23 @@ void RProperty::PrepareDestroy() {
 
 int RProperty::GetInt() const {
     const RPropertyValue value = GetValue();
-    if (IsIntegerCode(typeCode_)) {
+    if (IsIntegerCode(GetTypeCode())) {
         if (const int* integer = std::get_if<int>(&value)) return *integer;
-    } else if (IsFlagCode(typeCode_)) {
+    } else if (IsFlagCode(GetTypeCode())) {
         if (const bool* flag = std::get_if<bool>(&value)) return *flag ? 1 : 0;
     }
     return 0;
 }
 
 bool RProperty::SetInt(int value) {
-    if (IsIntegerCode(typeCode_)) return SetValue(value);
-    if (IsFlagCode(typeCode_)) return SetValue(value != 0);
+    if (IsIntegerCode(GetTypeCode())) return SetValue(value);
+    if (IsFlagCode(GetTypeCode())) return SetValue(value != 0);
     return false;
 }
 
 double RProperty::GetDouble() const {
-    if (IsIntegerCode(typeCode_) || IsFlagCode(typeCode_)) return GetInt();
-    if (IsDoubleCode(typeCode_)) {
+    if (IsIntegerCode(GetTypeCode()) || IsFlagCode(GetTypeCode())) return GetInt();
+    if (IsDoubleCode(GetTypeCode())) {
         const RPropertyValue value = GetValue();
         if (const double* number = std::get_if<double>(&value)) return *number;
     }
@@ -85,8 +85,8 @@ double RProperty::GetDouble() const {
 }
 
 bool RProperty::SetDouble(double value) {
-    if (IsIntegerCode(typeCode_) || IsFlagCode(typeCode_)) return SetInt(TruncateToInt(value));
-    if (IsDoubleCode(typeCode_)) return SetValue(value);
+    if (IsIntegerCode(GetTypeCode()) || IsFlagCode(GetTypeCode())) return SetInt(TruncateToInt(value));
+    if (IsDoubleCode(GetTypeCode())) return SetValue(value);
     return false;
 }
 
@@ -94,12 +94,12 @@ bool RProperty::SetDouble(double value) {
 
 void RProperty::Declare(const char* name, RObject* owner) {
     if (owner != nullptr) owner->AddChild(this);
-    name_ = name != nullptr ? name : "";
+    StoreNameText(name);
 }
 
 void RProperty::SetNameAndTypeCode(const char* name, int code) {
-    name_ = name != nullptr ? name : "";
-    typeCode_ = code;
+    StoreNameText(name);
+    info_.SetTypeCode(code);
 }
 
 bool RProperty::SetName(const char* name, bool makeUnique) {
@@ -149,40 +149,40 @@ RString RProperty::MakeUniqueName(const char* name) const {
     return candidate;
 }
 
+// Every name change goes through here, so that the object's name index follows.
+void RProperty::StoreNameText(const char* name) {
+    RObject* object = nameIndexed_ ? GetOwnerObject() : nullptr;
+    if (object != nullptr) object->UnindexPropertyName(this);
+    info_.SetName(name);
+    if (object != nullptr) object->IndexPropertyName(this);
+}
+
+// A property that changes owner leaves its object's name index.
+bool RProperty::SetOwner(RPlug* owner) {
+    RObject* previous = nameIndexed_ ? GetOwnerObject() : nullptr;
+    if (!RPlug::SetOwner(owner)) return false;
+    if (previous != nullptr) previous->UnindexPropertyName(this);
+    return true;
+}
+
 bool RProperty::StoreName(const char* name) {
     RPlugLock lock(this);
     const RString newName(name);  // the handlers may change the caller's string
     name = newName.Buffer();
-    const RString oldName = name_;
+    const RString oldName(GetName());
     RRelayEvent relay;
     relay.code = kRelayRenaming;
     relay.sender = this;
     relay.newText = name;
     relay.oldText = oldName.Buffer();
     if (!RelayB(relay)) return false;
-    name_ = WithoutDoubleQuotes(name);
+    StoreNameText(WithoutDoubleQuotes(name).Buffer());
     relay.code = kRelayRenamed;
     RelayB(relay);
     return true;
 }
 
-void RProperty::SetLabel(const char* text) {
-    if (text == nullptr || *text == '\0') {
-        label_.Clear();
-    } else {
-        label_ = text;
-    }
-}
-
 // ---- info ------------------------------------------------------------------------------------
-
-void RProperty::SetFlag(std::uint32_t mask, bool on) {
-    if (on) {
-        flags_ |= mask;
-    } else {
-        flags_ &= ~mask;
-    }
-}
 
 void RProperty::SetStateFlags(std::uint32_t mask, bool on) {
     if (on) {
@@ -192,23 +192,8 @@ void RProperty::SetStateFlags(std::uint32_t mask, bool on) {
     }
 }
 
-const RDataType* RProperty::GetDataType() const {
-    if (dataType_ != nullptr) return dataType_;
-    switch (typeCode_) {
-        case kPropertyTypeDouble: return &RDataType::Number();
-        case kPropertyTypeTime: return &RDataType::Time();
-        case kPropertyTypeVector4: return &RDataType::Vector4();
-        case kPropertyTypeVector3: return &RDataType::Vector();
-        case kPropertyTypeColorRGB: return &RDataType::Color();
-        case kPropertyTypeColorRGBA: return &RDataType::ColorAndAlpha();
-        default: return nullptr;
-    }
-}
-
 void RProperty::SetMinMax(double minimum, double maximum) {
-    if (minimum == minimum_ && maximum == maximum_) return;
-    minimum_ = minimum;
-    maximum_ = maximum;
+    if (!info_.SetRange(minimum, maximum)) return;
     RRelayEvent relay;
     relay.code = kRelayRangeChanged;
     relay.sender = this;
@@ -223,19 +208,11 @@ RObject* RProperty::GetOwnerObject() const {
 // ---- enumerations ------------------------------------------------------------------------------
 
 const char* RProperty::GetEnumName(int value) const {
-    if (!IsUserProperty() && enumCallback_ != nullptr) return enumCallback_(*this, value);
-    if (enumList_ == nullptr || value < 0 || value >= enumList_->GetCount()) return nullptr;
-    return enumList_->GetItem(value)->text.Buffer();
-}
-
-RWyxStringList* RProperty::GetEnumList(bool create) {
-    if (enumList_ == nullptr && create) enumList_ = std::make_unique<RWyxStringList>();
-    return enumList_.get();
-}
-
-void RProperty::SetEnumNameCallback(REnumNameCallback callback) {
-    enumCallback_ = callback;
-    SetFlag(kEnumCallback, callback != nullptr);
+    const REnumNameCallback callback = info_.GetEnumNameCallback();
+    if (!IsUserProperty() && callback != nullptr) return callback(*this, value);
+    const RWyxStringList* list = info_.GetEnumList();
+    if (list == nullptr || value < 0 || value >= list->GetCount()) return nullptr;
+    return list->GetItem(value)->text.Buffer();
 }
 
 // ---- references ----------------------------------------------------------------------------------
@@ -299,7 +276,7 @@ int RProperty::GetPropertyTypeCode(const RDataType* type) {
 
 RString RProperty::GetValueAsText() const {
     const RPropertyValue value = GetValue();
-    switch (typeCode_) {
+    switch (GetTypeCode()) {
         case kPropertyTypeInt: return RString(GetInt());
         case kPropertyTypeBool:
         case kPropertyTypeAction: return RString(GetInt() != 0 ? "True" : "False");
@@ -330,8 +307,9 @@ RString RProperty::GetValueAsText() const {
         case kPropertyTypeColorRGB: {
             const RVector4* vector = std::get_if<RVector4>(&value);
             if (vector == nullptr) return RString();
-            if (typeCode_ == kPropertyTypeVector3) return BraceForm(*vector, 3);
-            if (typeCode_ == kPropertyTypeColorRGB) return BraceForm(RVector4(vector->x, vector->y, vector->z, 1.0), 4);
+            const int code = GetTypeCode();
+            if (code == kPropertyTypeVector3) return BraceForm(*vector, 3);
+            if (code == kPropertyTypeColorRGB) return BraceForm(RVector4(vector->x, vector->y, vector->z, 1.0), 4);
             return BraceForm(*vector, 4);
         }
         default: return RString();

@@ -12,12 +12,12 @@
 
 #include "core/RDataType.h"
 #include "core/RPlug.h"
+#include "core/RPropertyInfo.h"
 #include "core/RString.h"
 #include "core/RTime.h"
 #include "core/RVector4.h"
 
 #include <cstdint>
-#include <memory>
 #include <variant>
 
 class RObject;
@@ -52,24 +52,21 @@ enum RPropertyTypeCode {
 // has w = 1); an object property holds the object's plug.
 using RPropertyValue = std::variant<std::monostate, int, bool, double, RTime, RVector4, RString, RPlug*>;
 
-// The name of an enumeration value, or null.
-using REnumNameCallback = const char* (*)(const RProperty& property, int value);
-
 class RProperty : public RPlug {
     WYX_DECLARE_CLASS(RProperty)
 
 public:
-    // Info flags.
-    static constexpr std::uint32_t kOwnedByObject = 1;  // the object destroys it on removal
-    static constexpr std::uint32_t kAnimatable = 2;
-    static constexpr std::uint32_t kListFlag = 4;       // set with kObjectList
-    static constexpr std::uint32_t kObjectList = 8;
-    static constexpr std::uint32_t kIndexed = 16;       // takes an index in entity lists
-    static constexpr std::uint32_t kOwnedName = 32;
-    static constexpr std::uint32_t kUserProperty = 64;
-    static constexpr std::uint32_t kUserFlag = 128;
-    static constexpr std::uint32_t kReferenceFlag = 256;
-    static constexpr std::uint32_t kEnumCallback = 512;
+    // Info flags (RPropertyInfo).
+    static constexpr std::uint32_t kOwnedByObject = RPropertyInfo::kOwnedByObject;
+    static constexpr std::uint32_t kAnimatable = RPropertyInfo::kAnimatable;
+    static constexpr std::uint32_t kListFlag = RPropertyInfo::kListFlag;
+    static constexpr std::uint32_t kObjectList = RPropertyInfo::kObjectList;
+    static constexpr std::uint32_t kIndexed = RPropertyInfo::kIndexed;
+    static constexpr std::uint32_t kOwnedName = RPropertyInfo::kOwnedName;
+    static constexpr std::uint32_t kUserProperty = RPropertyInfo::kUserProperty;
+    static constexpr std::uint32_t kUserFlag = RPropertyInfo::kUserFlag;
+    static constexpr std::uint32_t kReferenceFlag = RPropertyInfo::kReferenceFlag;
+    static constexpr std::uint32_t kEnumCallback = RPropertyInfo::kEnumCallback;
 
     // State flags.
     static constexpr std::uint32_t kStateWriterFlag = 8;  // tested by the writers
@@ -80,6 +77,7 @@ public:
 
     // A property destroyed on its own first leaves its object's property list.
     void PrepareDestroy() override;
+    bool SetOwner(RPlug* owner) override;
 
     // ---- value access by type code ----------------------------------------------------------
     // Integer and enumeration values, and flags as 0 or 1; 0 for other codes.
@@ -102,9 +100,11 @@ public:
     void Declare(const char* name, RObject* owner);
 
     // ---- info ------------------------------------------------------------------------------
-    std::uint32_t GetFlags() const { return flags_; }
-    void SetFlag(std::uint32_t mask, bool on);
-    bool HasFlag(std::uint32_t mask) const { return (flags_ & mask) != 0; }
+    // The description part; it changes through the property, which relays the changes.
+    const RPropertyInfo& GetInfo() const { return info_; }
+    std::uint32_t GetFlags() const { return info_.GetFlags(); }
+    void SetFlag(std::uint32_t mask, bool on) { info_.SetFlag(mask, on); }
+    bool HasFlag(std::uint32_t mask) const { return info_.HasFlag(mask); }
     bool IsAnimatable() const { return HasFlag(kAnimatable); }
     bool IsOwnedByObject() const { return HasFlag(kOwnedByObject); }
     bool IsUserProperty() const { return HasFlag(kUserProperty); }
@@ -114,30 +114,30 @@ public:
     bool HasStateFlags(std::uint32_t mask) const { return (stateFlags_ & mask) != 0; }
     void SetReadOnly(bool on) { SetStateFlags(kStateReadOnly, on); }
 
-    int GetTypeCode() const { return typeCode_; }
-    void SetTypeCode(int code) { typeCode_ = code; }
+    int GetTypeCode() const { return info_.GetTypeCode(); }
+    void SetTypeCode(int code) { info_.SetTypeCode(code); }
     void SetNameAndTypeCode(const char* name, int code);
     // The data type; without one, the default of the type code (4 Number, 7 Time, 12 Vector4,
     // 13 Vector, 14 Color, 15 ColorAndAlpha), else null.
-    const RDataType* GetDataType() const;
-    void SetDataType(const RDataType* type) { dataType_ = type; }
+    const RDataType* GetDataType() const { return info_.GetDataType(); }
+    void SetDataType(const RDataType* type) { info_.SetDataType(type); }
 
-    const char* GetName() const { return name_.Buffer(); }
+    const char* GetName() const { return info_.GetName(); }
     // An empty or null text clears the label.
-    void SetLabel(const char* text);
-    const char* GetLabel() const { return label_.Buffer(); }
-    bool HasLabel() const { return !label_.IsEmptyText(); }
+    void SetLabel(const char* text) { info_.SetLabel(text); }
+    const char* GetLabel() const { return info_.GetLabel(); }
+    bool HasLabel() const { return info_.HasLabel(); }
 
     // A change of either bound relays kRelayRangeChanged; setting the same values does not.
     void SetMinMax(double minimum, double maximum);
-    void SetMin(double minimum) { SetMinMax(minimum, maximum_); }
-    void SetMax(double maximum) { SetMinMax(minimum_, maximum); }
-    double GetMin() const { return minimum_; }
-    double GetMax() const { return maximum_; }
+    void SetMin(double minimum) { SetMinMax(minimum, GetMax()); }
+    void SetMax(double maximum) { SetMinMax(GetMin(), maximum); }
+    double GetMin() const { return info_.GetMin(); }
+    double GetMax() const { return info_.GetMax(); }
 
     // The index an entity list gave the property; -1 when none.
-    int GetIndex() const { return index_; }
-    void SetIndex(int index) { index_ = index; }
+    int GetIndex() const { return info_.GetIndex(); }
+    void SetIndex(int index) { info_.SetIndex(index); }
 
     // The owner as an object; null when the owner is not an object.
     RObject* GetOwnerObject() const;
@@ -146,11 +146,11 @@ public:
     // The callback's answer (not for user properties), else the list's entry; null when there
     // is none, including for a negative or too large value.
     const char* GetEnumName(int value) const;
-    RWyxStringList* GetEnumList(bool create);
-    void SetEnumNameCallback(REnumNameCallback callback);
+    RWyxStringList* GetEnumList(bool create) { return info_.GetEnumList(create); }
+    void SetEnumNameCallback(REnumNameCallback callback) { info_.SetEnumNameCallback(callback); }
 
     // ---- references --------------------------------------------------------------------------
-    bool IsReference() const { return typeCode_ == kPropertyTypeReference; }
+    bool IsReference() const { return GetTypeCode() == kPropertyTypeReference; }
     // For a reference property, the property it refers to (its first source that is a
     // property); this property itself for other codes.
     RProperty* GetReferencedProperty() const;
@@ -176,17 +176,13 @@ protected:
     RString MakeUniqueName(const char* name) const;
 
 private:
-    std::uint32_t flags_ = 0;
-    RString name_;
-    RString label_;
-    const RDataType* dataType_ = nullptr;
-    double minimum_;
-    double maximum_;
-    int typeCode_ = kPropertyTypeUnknown;
-    std::unique_ptr<RWyxStringList> enumList_;
-    REnumNameCallback enumCallback_ = nullptr;
-    int index_ = -1;
+    friend class RObject;  // keeps nameIndexed_
+
+    void StoreNameText(const char* name);
+
+    RPropertyInfo info_;
     std::uint32_t stateFlags_ = 0;
+    bool nameIndexed_ = false;  // in its owner object's name index
 };
 
 #endif

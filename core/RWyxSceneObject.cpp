@@ -1,5 +1,6 @@
 #include "core/RWyxSceneObject.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -43,6 +44,7 @@ std::unique_ptr<RWyxStringList> RWyxSceneObject::GetStringList() const {
 // ---- names ------------------------------------------------------------------------------------
 
 void RWyxSceneObject::SetName(const RString& name) {
+    OnNameChanging();
     names_.SetCurrent(GetNamePrefix() + name);
 }
 
@@ -77,16 +79,25 @@ RWyxUserProperty* RWyxSceneObject::GetUserProperty(int index) const {
 RWyxUserProperty* RWyxSceneObject::AddUserProperty(std::unique_ptr<RWyxUserProperty> userProperty) {
     RWyxUserProperty* added = userProperty.get();
     if (added == nullptr) return nullptr;
-    for (const auto& present : userProperties_) {
-        if (present.get() == added) {
-            // The list owns it already; a second owner would delete it twice.
-            static_cast<void>(userProperty.release());
-            return added;
-        }
+    if (added->listedIn_ != nullptr) {
+        // A list owns it already; a second owner would delete it twice.
+        static_cast<void>(userProperty.release());
+        return added->listedIn_ == this ? added : nullptr;
     }
+    added->listedIn_ = this;
     userProperties_.push_back(std::move(userProperty));
     OnUserPropertyAdded(*added);
     return added;
+}
+
+bool RWyxSceneObject::RemoveUserProperty(RWyxUserProperty* userProperty) {
+    const auto isIt = [userProperty](const auto& present) { return present.get() == userProperty; };
+    if (userProperty == nullptr || std::none_of(userProperties_.begin(), userProperties_.end(), isIt)) return false;
+    OnUserPropertyRemoved(*userProperty);
+    // The hook may have changed the list: look the entry up again.
+    const auto found = std::find_if(userProperties_.begin(), userProperties_.end(), isIt);
+    if (found != userProperties_.end()) userProperties_.erase(found);
+    return true;
 }
 
 RWyxUserProperty* RWyxSceneObject::FindUserProperty(const RProperty* property) const {

@@ -34,6 +34,9 @@ public:
     virtual std::unique_ptr<RWyxStringList> GetStringList() const;
     // Called once for each user property added (nodes and materials make its property here).
     virtual void OnUserPropertyAdded(RWyxUserProperty& /*userProperty*/) {}
+    // Called by RemoveUserProperty while the user property still lives (take-node containers
+    // drop its channels here).
+    virtual void OnUserPropertyRemoved(RWyxUserProperty& /*userProperty*/) {}
 
     // ---- names --------------------------------------------------------------------------------
     // The current name becomes the type prefix followed by the name as given.
@@ -41,9 +44,16 @@ public:
     const RString& GetName() const { return names_.GetCurrent(); }
     const RString& GetInitialName() const { return names_.GetInitial(); }
     // Initial and current name both the text itself, without a prefix.
-    void ResetName(const RString& name) { names_.SetBoth(name); }
-    // Renaming strategies work on the pair directly (verbatim, no prefix added).
-    RNamePair& GetNamePair() { return names_; }
+    void ResetName(const RString& name) {
+        OnNameChanging();
+        names_.SetBoth(name);
+    }
+    // Renaming strategies work on the pair directly (verbatim, no prefix added). Handing the
+    // pair out counts as a name change (OnNameChanging).
+    RNamePair& GetNamePair() {
+        OnNameChanging();
+        return names_;
+    }
     // The prefix of the object's type id; empty for ids without one.
     RString GetNamePrefix() const;
     // The current name after the type prefix; without that prefix, after the first "::";
@@ -58,14 +68,24 @@ public:
     RWyxUserProperty* GetUserProperty(int index) const;
     // Takes the user property, appends it and calls OnUserPropertyAdded; answers it. Null is
     // ignored; a user property already in the list stays where it is (the list keeps owning
-    // it) and the hook is not called again.
+    // it) and the hook is not called again; one in another object's list stays there (null).
     RWyxUserProperty* AddUserProperty(std::unique_ptr<RWyxUserProperty> userProperty);
+    // Calls OnUserPropertyRemoved, then takes the user property out of the list and deletes
+    // it. False, nothing done, for null or a user property not in the list.
+    bool RemoveUserProperty(RWyxUserProperty* userProperty);
     // The user property that wraps the property; null when none does.
     RWyxUserProperty* FindUserProperty(const RProperty* property) const;
     // The first user property of that name (exact); null when none has it or for null.
     RWyxUserProperty* FindUserPropertyByName(const char* name) const;
 
     void* GetManager() const { return manager_; }
+
+protected:
+    // Called right before the name may change: by SetName and ResetName, and by GetNamePair,
+    // whose caller changes the pair itself. A class whose objects are looked up by name
+    // elsewhere (nodes in their factory's index) reports the change from here; the name is
+    // read again at the next lookup.
+    virtual void OnNameChanging() {}
 
 private:
     RNamePair names_;

@@ -19,6 +19,7 @@
 class RPlug;
 class RProperty;
 class RWyxPropertyHandler;
+class RWyxSceneObject;
 class RWyxUserProperty;
 
 enum RWyxUserPropertyType {
@@ -109,6 +110,7 @@ public:
 
 private:
     friend class RWyxPropertyHandler;
+    friend class RWyxSceneObject;  // marks the list that owns it (listedIn_)
 
     struct Record {
         RString name;
@@ -132,6 +134,7 @@ private:
     bool targetBoundToPlug_ = false;
     std::optional<Record> record_;
     void* owner_;
+    const RWyxSceneObject* listedIn_ = nullptr;  // the scene object whose list owns it
 };
 
 #endif

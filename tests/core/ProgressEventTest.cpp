@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -27,32 +28,28 @@ void Record(void* object, int eventType, REventRecord& record, void*) {
 
 }  // namespace
 
-TEST(RProgressReporter, CancelFlagsAndReset) {
+TEST(RProgressReporter, CancelFlagsTitlesAndReset) {
     RProgress* progress = GetProgressReporter();
     ASSERT_NE(progress, nullptr);
     EXPECT_EQ(GetProgressReporter(), progress);
     progress->Reset();
-    EXPECT_FALSE(progress->IsCancelRequested());
-    EXPECT_FALSE(progress->IsCancelSeen());
+    const auto flags = [progress] {
+        const bool requested = progress->IsCancelRequested();  // asked first: it marks the request seen
+        return std::make_pair(requested, progress->IsCancelSeen());
+    };
+    EXPECT_EQ(flags(), std::make_pair(false, false));
     progress->RequestCancel();
     EXPECT_FALSE(progress->IsCancelSeen());
-    EXPECT_TRUE(progress->IsCancelRequested());
-    EXPECT_TRUE(progress->IsCancelSeen());
-    EXPECT_TRUE(progress->IsCancelRequested());
+    EXPECT_EQ(flags(), std::make_pair(true, true));
     progress->BeginRun();
     progress->SetStepCount(3);
     progress->StepDone();
     progress->EndRun();
     EXPECT_TRUE(progress->IsCancelRequested());  // the notices change nothing
     progress->Reset();
-    EXPECT_FALSE(progress->IsCancelRequested());
-    EXPECT_FALSE(progress->IsCancelSeen());
+    EXPECT_EQ(flags(), std::make_pair(false, false));
     EXPECT_EQ(progress->GetProgress(), 0);
-}
 
-TEST(RProgressReporter, SetTitleEmptiesTheDetail) {
-    RProgress* progress = GetProgressReporter();
-    ASSERT_NE(progress, nullptr);
     progress->SetTitle("Reading");
     EXPECT_STREQ(progress->GetTitle(), "Reading");
     EXPECT_STREQ(progress->GetDetail(), "");
@@ -63,7 +60,7 @@ TEST(RProgressReporter, SetTitleEmptiesTheDetail) {
     EXPECT_STREQ(progress->GetTitle(), "");
 }
 
-TEST(RProgressReporter, InterfaceQueriesAndRelease) {
+TEST(RProgressReporterAndEventHub, InterfaceQueriesAndRelease) {
     RProgress* progress = GetProgressReporter();
     ASSERT_NE(progress, nullptr);
     auto* reporter = static_cast<RProgressReporter*>(progress->QueryInterface(0));
@@ -77,9 +74,7 @@ TEST(RProgressReporter, InterfaceQueriesAndRelease) {
     RProgress* fresh = GetProgressReporter();
     ASSERT_NE(fresh, nullptr);
     EXPECT_STREQ(fresh->GetTitle(), "");
-}
 
-TEST(REventHub, InterfaceQueries) {
     REventHub* hub = GetEventHub();
     ASSERT_NE(hub, nullptr);
     EXPECT_EQ(GetEventHub(), hub);

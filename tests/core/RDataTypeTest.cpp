@@ -75,15 +75,13 @@ TEST_F(DataTypeTest, TableOrderBasesAndLookup) {
     const int counts[] = {1, 0, 3, 4, 16};
     for (int base = 0; base < 5; ++base) {
         EXPECT_EQ(kBaseTypes[base], RDataType::At(base));
-        EXPECT_EQ(kBaseTypes[base]->GetSize(), sizes[base]);
-        EXPECT_EQ(kBaseTypes[base]->GetComponentCount(), counts[base]);
+        EXPECT_EQ(std::make_pair(kBaseTypes[base]->GetSize(), kBaseTypes[base]->GetComponentCount()),
+                  std::make_pair(sizes[base], counts[base]));
     }
-    const RDataType* named[] = {&RDataType::Integer(), &RDataType::Action(), &RDataType::Bool(),
-                                &RDataType::Enum(), &RDataType::Color(), &RDataType::ColorAndAlpha()};
-    const int namedIndexes[] = {6, 7, 17, 18, 19, 20};
-    for (int index = 0; index < 6; ++index) {
-        EXPECT_EQ(named[index], RDataType::At(namedIndexes[index]));
-    }
+    const std::pair<const RDataType*, int> named[] = {{&RDataType::Integer(), 6}, {&RDataType::Action(), 7},
+                                                      {&RDataType::Bool(), 17},   {&RDataType::Enum(), 18},
+                                                      {&RDataType::Color(), 19},  {&RDataType::ColorAndAlpha(), 20}};
+    for (const auto& [type, index] : named) EXPECT_EQ(type, RDataType::At(index));
 
     EXPECT_EQ(RDataType::FindByName("number"), &RDataType::Number());
     EXPECT_EQ(RDataType::FindByName("LCL TRANSLATION"), RDataType::At(27));
@@ -164,7 +162,7 @@ TEST_F(DataTypeTest, TextRoundTripsOfEveryBaseType) {
     EXPECT_EQ(value.GetTime(), time);
 }
 
-TEST_F(DataTypeTest, NumberReadsAnyTextAsAtofDoes) {
+TEST_F(DataTypeTest, NumbersReadAnyTextAsAtofDoesButBraceFormsNeedExactlyTheirComponents) {
     RDataValue value(7.0);
     EXPECT_TRUE(RDataType::Number().FromText("abc", value));
     EXPECT_EQ(value.GetNumber(), 0.0);
@@ -172,10 +170,8 @@ TEST_F(DataTypeTest, NumberReadsAnyTextAsAtofDoes) {
     EXPECT_EQ(value.GetNumber(), 2.5);
     EXPECT_TRUE(RDataType::Number().FromText("1e400", value));
     EXPECT_TRUE(std::isinf(value.GetNumber()));
-}
 
-TEST_F(DataTypeTest, BraceFormsNeedExactlyTheirComponents) {
-    RDataValue value(RVector3(9.0, 9.0, 9.0));
+    value = RDataValue(RVector3(9.0, 9.0, 9.0));
     for (const char* text : {"{1,2}", "{1,2", "{1,2,", "{1;2;3}", "1,2,3}", "{1,2,3", "{1,,3}", "{1 ,2,3}",
                              "{1,2,3,4}", "{", ""}) {
         EXPECT_FALSE(RDataType::Vector().FromText(text, value)) << text;

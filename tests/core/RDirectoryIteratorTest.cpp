@@ -64,9 +64,7 @@ TEST(RDirectoryIterator, DeleteDirectoryRemovesEveryFileWhateverTheListingOrder)
         ASSERT_TRUE(platform::MakeDirectory(folder.c_str()));
         std::vector<std::string> order = names;
         std::rotate(order.begin(), order.begin() + rotation * 2, order.end());
-        for (const std::string& name : order) {
-            scratch.WriteFile("media/" + name, "x");
-        }
+        for (const std::string& name : order) scratch.WriteFile("media/" + name, "x");
         EXPECT_FALSE(RDirectoryIterator::IsDirectoryEmpty(folder.c_str()));
         EXPECT_TRUE(RDirectoryIterator::DeleteDirectory(folder.c_str()));
         EXPECT_FALSE(platform::PathExists(folder.c_str())) << rotation;

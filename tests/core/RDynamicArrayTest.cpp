@@ -11,9 +11,7 @@ std::vector<int> Contents(const RDynamicArray& array) {
 }
 
 void AppendInts(RDynamicArray& array, std::initializer_list<int> values) {
-    for (int value : values) {
-        array.Append(&value);
-    }
+    for (int value : values) array.Append(&value);
 }
 
 }  // namespace

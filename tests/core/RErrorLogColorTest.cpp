@@ -11,6 +11,8 @@
 #include <cmath>
 #include <limits>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -37,18 +39,29 @@ protected:
     std::string previous_;
 };
 
+// The error's code and text after setting a code.
+std::pair<int, std::string> AfterCode(RError& error, int code) {
+    error.SetErrorCode(code);
+    return {error.GetLastErrorCode(), error.GetLastErrorString()};
+}
+
 }  // namespace
 
-TEST(RError, CodesTakeTheirTextsFromTheTable) {
+TEST(RError, CodesTakeTheirTextsFromTheTableAndOthersGiveAnEmptyText) {
     RError error(kMessages, 3);
     EXPECT_EQ(error.GetLastErrorCode(), -1);
     EXPECT_STREQ(error.GetLastErrorString(), "");
     EXPECT_FALSE(error.HasError());
-    error.SetErrorCode(2);
-    EXPECT_EQ(error.GetLastErrorCode(), 2);
-    EXPECT_STREQ(error.GetLastErrorString(), "Unexpected end of file");
-    error.SetErrorCode(1);  // a null row reads as empty
-    EXPECT_STREQ(error.GetLastErrorString(), "");
+    using Result = std::pair<int, std::string>;
+    EXPECT_EQ(AfterCode(error, 2), Result(2, "Unexpected end of file"));
+    EXPECT_EQ(AfterCode(error, 1), Result(1, ""));  // a null row reads as empty
+    error.SetErrorCode(0);
+    EXPECT_EQ(AfterCode(error, 3), Result(3, ""));
+    EXPECT_EQ(AfterCode(error, -7), Result(-7, ""));
+    error.SetErrorCode(0);
+    EXPECT_EQ(AfterCode(error, -1), Result(-1, ""));
+    EXPECT_FALSE(error.HasError());
+
     error.SetError(10, "Begin Field error last field not closed");
     EXPECT_EQ(error.GetLastErrorCode(), 10);
     EXPECT_STREQ(error.GetLastErrorString(), "Begin Field error last field not closed");
@@ -58,25 +71,9 @@ TEST(RError, CodesTakeTheirTextsFromTheTable) {
     error.ClearError();
     EXPECT_EQ(error.GetLastErrorCode(), -1);
     EXPECT_STREQ(error.GetLastErrorString(), "");
-}
-
-TEST(RError, CodesOutsideTheTableGiveAnEmptyText) {
-    RError error(kMessages, 3);
-    error.SetErrorCode(0);
-    error.SetErrorCode(3);
-    EXPECT_EQ(error.GetLastErrorCode(), 3);
-    EXPECT_STREQ(error.GetLastErrorString(), "");
-    error.SetErrorCode(-7);
-    EXPECT_EQ(error.GetLastErrorCode(), -7);
-    EXPECT_STREQ(error.GetLastErrorString(), "");
-    error.SetErrorCode(0);
-    error.SetErrorCode(-1);
-    EXPECT_FALSE(error.HasError());
-    EXPECT_STREQ(error.GetLastErrorString(), "");
 
     RError noTable(nullptr, 5);
-    noTable.SetErrorCode(2);
-    EXPECT_STREQ(noTable.GetLastErrorString(), "");
+    EXPECT_EQ(AfterCode(noTable, 2), Result(2, ""));
     EXPECT_EQ(noTable.GetMessageCount(), 0);
 }
 
@@ -94,14 +91,12 @@ TEST(RWyxColor, ComponentsAreClampedToTheUnitRange) {
     const RWyxColor white;
     EXPECT_EQ(white.GetRed() + white.GetGreen() + white.GetBlue() + white.GetAlpha(), 4.0);
     RWyxColor color(1.5, -0.2, 0.5, 2.0);
-    EXPECT_EQ(color.GetRed(), 1.0);
-    EXPECT_EQ(color.GetGreen(), 0.0);
-    EXPECT_EQ(color.GetBlue(), 0.5);
-    EXPECT_EQ(color.GetAlpha(), 1.0);
+    const auto components = [&color] {
+        return std::vector<double>{color.GetRed(), color.GetGreen(), color.GetBlue(), color.GetAlpha()};
+    };
+    EXPECT_EQ(components(), (std::vector<double>{1.0, 0.0, 0.5, 1.0}));
     color.Set(std::nan(""), 0.25, std::numeric_limits<double>::infinity(), -0.0);
-    EXPECT_EQ(color.GetRed(), 0.0);
-    EXPECT_EQ(color.GetGreen(), 0.25);
-    EXPECT_EQ(color.GetBlue(), 1.0);
+    EXPECT_EQ(components(), (std::vector<double>{0.0, 0.25, 1.0, 0.0}));
     const RWyxColor copy(color);
     EXPECT_FALSE(copy != color);
     EXPECT_TRUE(copy != white);

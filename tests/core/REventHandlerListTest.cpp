@@ -9,9 +9,11 @@
 
 namespace {
 
+using Log = std::vector<int>;
+
 // A handler target: records its id when called and then runs an optional action.
 struct Target {
-    std::vector<int>* log;
+    Log* log;
     int id;
     std::function<void(REventRecord&)> action;
 };
@@ -21,15 +23,13 @@ void Handle(void* object, int eventType, REventRecord& record, void* userData) {
     target->log->push_back(target->id);
     EXPECT_EQ(eventType, 77);
     EXPECT_EQ(userData, target);
-    if (target->action) {
-        target->action(record);
-    }
+    if (target->action) target->action(record);
 }
 
 void Other(void*, int, REventRecord&, void*) {}
 
-void AddTarget(REventHandlerList& list, Target& target) {
-    ASSERT_EQ(list.Add(&target, Handle, &target), 0);
+void AddTargets(REventHandlerList& list, std::initializer_list<Target*> targets) {
+    for (Target* target : targets) ASSERT_EQ(list.Add(target, Handle, target), 0);
 }
 
 int Dispatch(REventHandlerList& list) {
@@ -39,115 +39,93 @@ int Dispatch(REventHandlerList& list) {
 
 }  // namespace
 
-TEST(REventHandlerList, CallsHandlersFromTheOldest) {
-    std::vector<int> log;
+TEST(REventHandlerList, CallsHandlersFromTheOldestAndRemovesByObjectAndMethod) {
+    Log log;
     Target a{&log, 1, {}}, b{&log, 2, {}}, c{&log, 3, {}};
     REventHandlerList list;
-    AddTarget(list, a);
-    AddTarget(list, b);
-    AddTarget(list, c);
+    AddTargets(list, {&a, &b, &c});
     EXPECT_EQ(Dispatch(list), 0);
-    EXPECT_EQ(log, (std::vector<int>{1, 2, 3}));
+    EXPECT_EQ(log, (Log{1, 2, 3}));
     EXPECT_EQ(list.Add(&a, nullptr, nullptr), -1);
-}
-
-TEST(REventHandlerList, RemoveMatchesObjectAndMethod) {
-    std::vector<int> log;
-    Target a{&log, 1, {}}, b{&log, 2, {}};
-    REventHandlerList list;
-    AddTarget(list, a);
-    AddTarget(list, b);
     EXPECT_EQ(list.Remove(&a, Other), 1);
     EXPECT_EQ(list.Remove(&a, Handle), 0);
     EXPECT_EQ(list.Remove(&a, Handle), 1);
+    log.clear();
     Dispatch(list);
-    EXPECT_EQ(log, (std::vector<int>{2}));
+    EXPECT_EQ(log, (Log{2, 3}));
 }
 
 TEST(REventHandlerList, HandlerAddedDuringADispatchWaitsForTheNext) {
-    std::vector<int> log;
+    Log log;
     REventHandlerList list;
     Target late{&log, 9, {}};
-    Target a{&log, 1, [&](REventRecord&) { AddTarget(list, late); }};
+    Target a{&log, 1, [&](REventRecord&) { AddTargets(list, {&late}); }};
     Target b{&log, 2, {}};
-    AddTarget(list, a);
-    AddTarget(list, b);
+    AddTargets(list, {&a, &b});
     Dispatch(list);
-    EXPECT_EQ(log, (std::vector<int>{1, 2}));
-    log.clear();
+    EXPECT_EQ(log, (Log{1, 2}));
     list.Remove(&a, Handle);
     Dispatch(list);
-    EXPECT_EQ(log, (std::vector<int>{2, 9}));
+    EXPECT_EQ(log, (Log{1, 2, 2, 9}));
 }
 
 TEST(REventHandlerList, RemovingHandlersDuringADispatch) {
-    std::vector<int> log;
+    Log log;
     REventHandlerList list;
     Target c{&log, 3, {}};
     Target b{&log, 2, [&](REventRecord&) { list.Remove(&b, Handle); }};  // itself
     Target a{&log, 1, [&](REventRecord&) { list.Remove(&c, Handle); }};  // one not yet run
     Target d{&log, 4, {}};
-    AddTarget(list, a);
-    AddTarget(list, b);
-    AddTarget(list, c);
-    AddTarget(list, d);
+    AddTargets(list, {&a, &b, &c, &d});
     Dispatch(list);
-    EXPECT_EQ(log, (std::vector<int>{1, 2, 4}));
+    EXPECT_EQ(log, (Log{1, 2, 4}));
     EXPECT_EQ(list.GetCount(), 2);
 }
 
 TEST(REventHandlerList, HandledRecordStopsTheDispatch) {
-    std::vector<int> log;
+    Log log;
     REventHandlerList list;
     Target a{&log, 1, {}};
     Target b{&log, 2, [](REventRecord& record) { record.handled = true; }};
     Target c{&log, 3, {}};
-    AddTarget(list, a);
-    AddTarget(list, b);
-    AddTarget(list, c);
+    AddTargets(list, {&a, &b, &c});
     Dispatch(list);
-    EXPECT_EQ(log, (std::vector<int>{1, 2}));
+    EXPECT_EQ(log, (Log{1, 2}));
 }
 
 TEST(REventHandlerList, ClearingOrDestroyingTheListInsideAHandlerEndsTheDispatch) {
-    std::vector<int> log;
+    Log log;
     auto list = std::make_unique<REventHandlerList>();
     Target a{&log, 1, [&](REventRecord&) { list.reset(); }};
     Target b{&log, 2, {}};
-    AddTarget(*list, a);
-    AddTarget(*list, b);
+    AddTargets(*list, {&a, &b});
     Dispatch(*list);
-    EXPECT_EQ(log, (std::vector<int>{1}));
+    EXPECT_EQ(log, (Log{1}));
     EXPECT_EQ(list, nullptr);
 
-    log.clear();
     REventHandlerList cleared;
     Target c{&log, 3, [&](REventRecord&) { cleared.Clear(); }};
-    AddTarget(cleared, c);
-    AddTarget(cleared, b);
+    AddTargets(cleared, {&c, &b});
     Dispatch(cleared);
-    EXPECT_EQ(log, (std::vector<int>{3}));
+    EXPECT_EQ(log, (Log{1, 3}));
     EXPECT_EQ(cleared.GetCount(), 0);
 }
 
 TEST(REventHandlerList, NestedDispatchesKeepTheirOwnCursors) {
-    std::vector<int> log;
+    Log log;
     REventHandlerList list;
     int depth = 0;
     Target a{&log, 1, [&](REventRecord&) {
-                 if (depth++ == 0) {
-                     Dispatch(list);
-                 }
+                 if (depth++ == 0) Dispatch(list);
              }};
     Target b{&log, 2, {}};
-    AddTarget(list, a);
-    AddTarget(list, b);
+    AddTargets(list, {&a, &b});
     Dispatch(list);
-    EXPECT_EQ(log, (std::vector<int>{1, 1, 2, 2}));
+    EXPECT_EQ(log, (Log{1, 1, 2, 2}));
 }
 
 TEST(RNamedEventSubscription, ListsLiveAsLongAsTheirSubscriptions) {
-    std::vector<int> log;
+    Log log;
     Target a{&log, 1, {}};
     Target b{&log, 2, {}};
     {
@@ -159,7 +137,7 @@ TEST(RNamedEventSubscription, ListsLiveAsLongAsTheirSubscriptions) {
             ASSERT_NE(list, nullptr);
             EXPECT_EQ(list->GetCount(), 2);
             Dispatch(*list);
-            EXPECT_EQ(log, (std::vector<int>{1, 2}));
+            EXPECT_EQ(log, (Log{1, 2}));
         }
         ASSERT_NE(FindNamedHandlerList("SceneChanged"), nullptr);
         EXPECT_EQ(FindNamedHandlerList("SceneChanged")->GetCount(), 1);
@@ -170,11 +148,11 @@ TEST(RNamedEventSubscription, ListsLiveAsLongAsTheirSubscriptions) {
 }
 
 TEST(RNamedEventSubscription, TheLastSubscriptionMayEndInsideADispatch) {
-    std::vector<int> log;
+    Log log;
     std::unique_ptr<RNamedEventSubscription> subscription;
     Target a{&log, 1, [&](REventRecord&) { subscription.reset(); }};
     subscription = std::make_unique<RNamedEventSubscription>("Closing", &a, Handle, &a);
     Dispatch(*FindNamedHandlerList("Closing"));
-    EXPECT_EQ(log, (std::vector<int>{1}));
+    EXPECT_EQ(log, (Log{1}));
     EXPECT_EQ(FindNamedHandlerList("Closing"), nullptr);
 }

@@ -146,3 +146,43 @@ TEST_F(RIniFileTest, SaveFailsWhenTheFolderIsMissing) {
     EXPECT_FALSE(ini.Save());
     EXPECT_TRUE(ini.IsModified());
 }
+
+namespace {
+
+// A file in which the asked entry can be read more than one way, and the value both readings
+// must answer: the first entry that matches, as if a repeated section were one.
+struct RepeatedEntry {
+    const char* name;
+    const char* text;
+    const char* expected;
+};
+
+const RepeatedEntry kRepeatedEntries[] = {
+    {"KeyTwice", "[S]\nk = first\nk = second\n", "first"},
+    {"KeyTwiceInOtherCase", "[S]\nK = first\nk = second\n", "first"},
+    {"KeyTwiceOtherBlanks", "[S]\n  k=first\nk   =   second\n", "first"},
+    {"EmptyFirstValue", "[S]\nk =\nk = second\n", ""},
+    {"SectionTwice", "[S]\nk = first\n[T]\nk = t\n[S]\nk = second\n", "first"},
+    {"SectionTwiceInOtherCase", "[s]\nk = first\n[S]\nk = second\n", "first"},
+    {"KeyOnlyInTheRepeat", "[S]\na = 1\n[S]\nk = second\n", "second"},
+    {"BlanksInTheSectionLine", "[ S ]\nk = first\n", "first"},
+    {"LineWithoutEqualsFirst", "[S]\nk\nk = second\n", "second"},
+    {"CommentedOutFirst", "[S]\n; k = first\nk = second ; note\n", "second"},
+};
+
+class RIniFileRepeats : public RIniFileTest, public ::testing::WithParamInterface<RepeatedEntry> {};
+
+void PrintTo(const RepeatedEntry& entry, std::ostream* os) { *os << entry.name; }
+
+}  // namespace
+
+TEST_P(RIniFileRepeats, CachedAndUncachedReadsAgree) {
+    Write("r.ini", GetParam().text);
+    RIniFile cached("r.ini", true);
+    RIniFile uncached("r.ini", false);
+    EXPECT_STREQ(cached.GetValue("S", "k", "default"), GetParam().expected);
+    EXPECT_STREQ(uncached.GetValue("S", "k", "default"), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, RIniFileRepeats, ::testing::ValuesIn(kRepeatedEntries),
+                         [](const auto& info) { return std::string(info.param.name); });

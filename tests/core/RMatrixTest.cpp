@@ -14,25 +14,23 @@ const RVector4 kScaling(2.0, 0.5, 3.0, 0.0);
 RMatrix FilledMatrix(double first) {
     RMatrix m;
     for (int row = 0; row < 4; ++row) {
-        for (int column = 0; column < 4; ++column) {
-            m[row][column] = first + row * 4 + column;
-        }
+        for (int column = 0; column < 4; ++column) m[row][column] = first + row * 4 + column;
     }
     return m;
 }
 
 }  // namespace
 
-TEST(RMatrixTest, AssignLeavesFourthColumnIdentity) {
-    RMatrix target = FilledMatrix(100.0);
+TEST(RMatrixTest, AffineCopiesLeaveTheFourthColumnIdentity) {
     const RMatrix source = FilledMatrix(1.0);
-    target.Assign(source);
-    EXPECT_EQ(MatrixCompare(target, source, 1e-300), 0);  // the 12 affine values
-    for (int row = 0; row < 4; ++row) {
-        EXPECT_EQ(target[row][3], row == 3 ? 1.0 : 0.0);
+    RMatrix assigned = FilledMatrix(100.0);
+    assigned.Assign(source);
+    for (const RMatrix& copy : {assigned, RMatrix::CopyConstruct(source)}) {
+        EXPECT_EQ(MatrixCompare(copy, source, 1e-300), 0);  // the 12 affine values
+        for (int row = 0; row < 4; ++row) EXPECT_EQ(copy[row][3], row == 3 ? 1.0 : 0.0) << row;
     }
-    target.AssignAll(source);
-    EXPECT_EQ(target[1][3], source[1][3]);
+    assigned.AssignAll(source);
+    EXPECT_EQ(assigned[1][3], source[1][3]);
 }
 
 TEST(RMatrixTest, TrsLayoutAndSplit) {

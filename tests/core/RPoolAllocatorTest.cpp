@@ -123,14 +123,10 @@ TEST(RPoolAllocator, ReallocateKeepsTheContentsAndFailureKeepsTheOldBlock) {
     RPoolAllocator pool(256, 2, 0, 0);
     auto* bytes = static_cast<unsigned char*>(pool.Reallocate(hooks, nullptr, 16));
     ASSERT_NE(bytes, nullptr);
-    for (int i = 0; i < 16; ++i) {
-        bytes[i] = static_cast<unsigned char>(i + 1);
-    }
+    for (int i = 0; i < 16; ++i) bytes[i] = static_cast<unsigned char>(i + 1);
     auto* grown = static_cast<unsigned char*>(pool.Reallocate(hooks, bytes, 1000));
     ASSERT_NE(grown, nullptr);
-    for (int i = 0; i < 16; ++i) {
-        EXPECT_EQ(grown[i], i + 1);
-    }
+    for (int i = 0; i < 16; ++i) EXPECT_EQ(grown[i], i + 1);
     auto* shrunk = static_cast<unsigned char*>(pool.Reallocate(hooks, grown, 4));
     ASSERT_NE(shrunk, nullptr);
     EXPECT_EQ(shrunk[3], 4);

@@ -15,22 +15,32 @@ class RRegistryKeyTest : public ::testing::Test {
 protected:
     RRegistryKeyTest() : environment_("WYX_REGISTRY_FILE", scratch_.Join("registry.txt")) {}
 
+    // A refused call and the Windows code it left.
+    static void ExpectRefused(const RRegistryKey& key, bool result, int code) {
+        EXPECT_FALSE(result);
+        EXPECT_EQ(key.GetLastError(), code);
+    }
+
+    // Connected to the current user's root with a key created at `path`.
+    void Open(RRegistryKey& key, const char* path = "Software\\Test") {
+        ASSERT_TRUE(key.Connect(RRegistryKey::kCurrentUser, nullptr));
+        ASSERT_TRUE(key.CreateKey(path, nullptr, 0, platform::kRegistryAllAccess, nullptr, nullptr));
+    }
+
     ScratchFolder scratch_;
     ScopedEnvironment environment_;
 };
 
 }  // namespace
 
-TEST(RRegistryKey, RootNames) {
+TEST(RRegistryKey, RootNamesAndMachineName) {
     EXPECT_STREQ(RRegistryKey::RootName(RRegistryKey::kClassesRoot), "HKEY_CLASSES_ROOT");
     EXPECT_STREQ(RRegistryKey::RootName(RRegistryKey::kCurrentUser), "HKEY_CURRENT_USER");
     EXPECT_STREQ(RRegistryKey::RootName(RRegistryKey::kPerformanceData), "HKEY_PERFORMANCE_DATA");
     EXPECT_STREQ(RRegistryKey::RootName(RRegistryKey::kDynData), "HKEY_DYN_DATA");
     EXPECT_STREQ(RRegistryKey::RootName(0x80000007u), "Unknown");
     EXPECT_STREQ(RRegistryKey::RootName(0), "Unknown");
-}
 
-TEST(RRegistryKey, MachineNameFallsBackToQuestionMark) {
     char name[256];
     EXPECT_TRUE(GetMachineName(name, sizeof(name)));
     char tiny[2];
@@ -72,38 +82,29 @@ TEST_F(RRegistryKeyTest, ValuesRoundTripThroughTheStore) {
 
 TEST_F(RRegistryKeyTest, FailuresLeaveTheirWindowsCodes) {
     RRegistryKey key;
-    EXPECT_FALSE(key.Connect(RRegistryKey::kCurrentUser, "OTHERPC"));
-    EXPECT_EQ(key.GetLastError(), 6);
-    EXPECT_FALSE(key.Connect(RRegistryKey::kClassesRoot, "OTHERPC"));
-    EXPECT_EQ(key.GetLastError(), 6);
-    EXPECT_FALSE(key.Connect(RRegistryKey::kLocalMachine, "\\\\OTHERPC-that-is-not-here"));
-    EXPECT_EQ(key.GetLastError(), platform::kRegistryBadNetPath);
+    ExpectRefused(key, key.Connect(RRegistryKey::kCurrentUser, "OTHERPC"), 6);
+    ExpectRefused(key, key.Connect(RRegistryKey::kClassesRoot, "OTHERPC"), 6);
+    ExpectRefused(key, key.Connect(RRegistryKey::kLocalMachine, "\\\\OTHERPC-that-is-not-here"),
+                  platform::kRegistryBadNetPath);
+    RRegistryKey unconnected;
+    ExpectRefused(unconnected, unconnected.SetDWORD("v", 1), 6);
 
     ASSERT_TRUE(key.Connect(RRegistryKey::kCurrentUser, nullptr));
-    EXPECT_FALSE(key.CreateKey(nullptr, nullptr, 0, platform::kRegistryAllAccess, nullptr, nullptr));
-    EXPECT_EQ(key.GetLastError(), 87);
-    EXPECT_FALSE(key.OpenKey("Software\\Missing", platform::kRegistryRead));
-    EXPECT_EQ(key.GetLastError(), 2);
-
-    ASSERT_TRUE(key.CreateKey("Software\\Test", "", 0, platform::kRegistryAllAccess, nullptr, nullptr));
+    ExpectRefused(key, key.CreateKey(nullptr, nullptr, 0, platform::kRegistryAllAccess, nullptr, nullptr), 87);
+    ExpectRefused(key, key.OpenKey("Software\\Missing", platform::kRegistryRead), 2);
+    Open(key);
     RString text("stale");
-    EXPECT_FALSE(key.QueryString("Missing", text));
-    EXPECT_EQ(key.GetLastError(), 2);
+    ExpectRefused(key, key.QueryString("Missing", text), 2);
     EXPECT_STREQ(text.Buffer(), "");
     std::uint32_t number = 7;
-    EXPECT_FALSE(key.QueryDWORD(nullptr, number));
-    EXPECT_EQ(key.GetLastError(), 87);
-    EXPECT_FALSE(key.SetValue("x", platform::kRegistryTypeDword, nullptr, 4));
-    EXPECT_EQ(key.GetLastError(), 87);
-    EXPECT_FALSE(key.SetString("x", nullptr));
-    EXPECT_EQ(key.GetLastError(), 87);
-    EXPECT_FALSE(key.SetDWORD(nullptr, 1));
-    EXPECT_EQ(key.GetLastError(), 87);
+    ExpectRefused(key, key.QueryDWORD(nullptr, number), 87);
+    ExpectRefused(key, key.SetValue("x", platform::kRegistryTypeDword, nullptr, 4), 87);
+    ExpectRefused(key, key.SetString("x", nullptr), 87);
+    ExpectRefused(key, key.SetDWORD(nullptr, 1), 87);
 
     // Values of the wrong type are refused, and the out value is untouched.
     ASSERT_TRUE(key.SetString("text", "12"));
-    EXPECT_FALSE(key.QueryDWORD("text", number));
-    EXPECT_EQ(key.GetLastError(), RRegistryKey::kErrorUnsupportedType);
+    ExpectRefused(key, key.QueryDWORD("text", number), RRegistryKey::kErrorUnsupportedType);
     EXPECT_EQ(number, 7u);
     ASSERT_TRUE(key.SetDWORD("number", 12));
     EXPECT_FALSE(key.QueryString("number", text));
@@ -112,8 +113,7 @@ TEST_F(RRegistryKeyTest, FailuresLeaveTheirWindowsCodes) {
 
 TEST_F(RRegistryKeyTest, StringsThatFillTheBufferStayInBounds) {
     RRegistryKey key;
-    ASSERT_TRUE(key.Connect(RRegistryKey::kCurrentUser, nullptr));
-    ASSERT_TRUE(key.CreateKey("Software\\Test", nullptr, 0, platform::kRegistryAllAccess, nullptr, nullptr));
+    Open(key);
     const std::string full(RRegistryKey::kStringBufferSize, 'a');  // no room for a terminator
     ASSERT_TRUE(key.SetValue("full", platform::kRegistryTypeString, full.data(),
                              static_cast<std::uint32_t>(full.size())));
@@ -124,12 +124,11 @@ TEST_F(RRegistryKeyTest, StringsThatFillTheBufferStayInBounds) {
     const std::string tooLong(RRegistryKey::kStringBufferSize, 'b');  // with its terminator, one too many
     ASSERT_TRUE(key.SetString("long", tooLong.c_str()));
     text = "stale";
-    EXPECT_FALSE(key.QueryString("long", text));
-    EXPECT_EQ(key.GetLastError(), platform::kRegistryMoreData);
+    ExpectRefused(key, key.QueryString("long", text), platform::kRegistryMoreData);
     EXPECT_STREQ(text.Buffer(), "");
 }
 
-TEST_F(RRegistryKeyTest, ClassNameAndInformationOfAnOpenedKey) {
+TEST_F(RRegistryKeyTest, ClassNameAndInformationOfAnOpenedKeyAndOtherRoots) {
     RRegistryKey key;
     ASSERT_TRUE(key.Connect(RRegistryKey::kCurrentUser, nullptr));
     ASSERT_TRUE(key.CreateKey("A\\B", "Options", 0, platform::kRegistryAllAccess, nullptr, nullptr));
@@ -139,18 +138,11 @@ TEST_F(RRegistryKeyTest, ClassNameAndInformationOfAnOpenedKey) {
     ASSERT_TRUE(key.OpenKey("A", platform::kRegistryRead));
     EXPECT_STREQ(key.GetClassName().Buffer(), "");
     EXPECT_EQ(key.GetInfo().subKeyCount, 2u);
-    EXPECT_FALSE(key.SetDWORD("v", 1));  // opened for reading only
-    EXPECT_EQ(key.GetLastError(), platform::kRegistryAccessDenied);
-}
+    ExpectRefused(key, key.SetDWORD("v", 1), platform::kRegistryAccessDenied);  // opened for reading only
 
-TEST_F(RRegistryKeyTest, OtherLocalRootsConnectButHoldNothing) {
-    RRegistryKey key;
+    // Other local roots connect but hold nothing.
     ASSERT_TRUE(key.Connect(RRegistryKey::kLocalMachine, nullptr));
     EXPECT_STREQ(key.GetRootName().Buffer(), "HKEY_LOCAL_MACHINE");
-    EXPECT_FALSE(key.OpenKey("SOFTWARE", platform::kRegistryRead));
-    EXPECT_EQ(key.GetLastError(), platform::kRegistryAccessDenied);
+    ExpectRefused(key, key.OpenKey("SOFTWARE", platform::kRegistryRead), platform::kRegistryAccessDenied);
     EXPECT_TRUE(key.Close());
-    RRegistryKey unconnected;
-    EXPECT_FALSE(unconnected.SetDWORD("v", 1));
-    EXPECT_EQ(unconnected.GetLastError(), 6);
 }

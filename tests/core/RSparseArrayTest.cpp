@@ -4,49 +4,37 @@
 
 #include <climits>
 #include <set>
+#include <vector>
 
 namespace {
 
-int Found(const RSparseArray& set, std::optional<int> start = std::nullopt, std::optional<int> end = std::nullopt,
-          std::optional<bool> wanted = std::nullopt) {
-    int index = 7;
-    const bool found = set.Search(index, start, end, wanted);
-    EXPECT_EQ(found, index >= 0);
-    return index;
+RSparseArray SetOf(std::initializer_list<int> integers) {
+    RSparseArray set;
+    for (int n : integers) EXPECT_TRUE(set.SetBit(n)) << n;
+    return set;
 }
 
 }  // namespace
 
-TEST(RSparseArray, SetsTestsAndClearsAcrossPages) {
-    RSparseArray set;
-    const int integers[] = {0, 31, 32, 33, 1000, 40000, 5000000, INT_MAX};
-    for (int n : integers) {
-        ASSERT_TRUE(set.SetBit(n)) << n;
-    }
-    for (int n : integers) {
-        EXPECT_TRUE(set.TestBit(n)) << n;
-    }
-    EXPECT_FALSE(set.TestBit(30));
-    EXPECT_FALSE(set.TestBit(999));
-    EXPECT_FALSE(set.TestBit(INT_MAX - 1));
+TEST(RSparseArray, SetsTestsAndClearsAcrossPagesAndRefusesNegatives) {
+    const std::initializer_list<int> integers = {0, 31, 32, 33, 1000, 40000, 5000000, INT_MAX};
+    RSparseArray set = SetOf(integers);
+    for (int n : integers) EXPECT_TRUE(set.TestBit(n)) << n;
+    for (int n : {30, 999, INT_MAX - 1, -1}) EXPECT_FALSE(set.TestBit(n)) << n;
     EXPECT_EQ(set.HighestSet(), INT_MAX);
-
     EXPECT_TRUE(set.ClearBit(INT_MAX));
     EXPECT_TRUE(set.ClearBit(32));
     EXPECT_TRUE(set.ClearBit(12345));  // never set
     EXPECT_FALSE(set.TestBit(32));
     EXPECT_TRUE(set.TestBit(33));
     EXPECT_EQ(set.HighestSet(), 5000000);
-}
 
-TEST(RSparseArray, RefusesNegativeIntegers) {
-    RSparseArray set;
-    EXPECT_FALSE(set.SetBit(-1));
-    EXPECT_FALSE(set.ClearBit(-1));
-    EXPECT_FALSE(set.TestBit(-1));
-    EXPECT_TRUE(set.IsEmpty());
+    RSparseArray empty;
+    EXPECT_FALSE(empty.SetBit(-1));
+    EXPECT_FALSE(empty.ClearBit(-1));
+    EXPECT_TRUE(empty.IsEmpty());
     int index = 0;
-    EXPECT_FALSE(set.Search(index, -5));
+    EXPECT_FALSE(empty.Search(index, -5));
     EXPECT_EQ(index, -1);
 }
 
@@ -65,95 +53,84 @@ TEST(RSparseArray, MatchesAReferenceSetUnderRandomEdits) {
             reference.insert(n);
         }
     }
-    for (int n = 0; n < 6100; ++n) {
-        ASSERT_EQ(set.TestBit(n), reference.count(n) == 1) << n;
-    }
+    for (int n = 0; n < 6100; ++n) ASSERT_EQ(set.TestBit(n), reference.count(n) == 1) << n;
     EXPECT_EQ(set.HighestSet(), *reference.rbegin());
 }
 
-TEST(RSparseArray, CopiesAreIndependent) {
+TEST(RSparseArray, CopiesAreIndependentAndUnionAddsTheOtherSetsBits) {
     RSparseArray original;
-    for (int n = 0; n < 200; n += 3) {
-        original.SetBit(n);
-    }
+    for (int n = 0; n < 200; n += 3) original.SetBit(n);
     RSparseArray copy(original);
     RSparseArray assigned;
     assigned = original;
     copy.SetBit(1);
     copy.ClearBit(3);
     assigned.SetBit(100000);
-    EXPECT_FALSE(original.TestBit(1));
-    EXPECT_TRUE(original.TestBit(3));
-    EXPECT_FALSE(original.TestBit(100000));
-    EXPECT_TRUE(copy.TestBit(1));
-    EXPECT_FALSE(copy.TestBit(3));
-    EXPECT_FALSE(copy.TestBit(100000));
+    EXPECT_EQ((std::vector<bool>{original.TestBit(1), original.TestBit(3), original.TestBit(100000)}),
+              (std::vector<bool>{false, true, false}));
+    EXPECT_EQ((std::vector<bool>{copy.TestBit(1), copy.TestBit(3), copy.TestBit(100000)}),
+              (std::vector<bool>{true, false, false}));
     EXPECT_TRUE(assigned.TestBit(3));
-
     original = RSparseArray();
     EXPECT_TRUE(original.IsEmpty());
-    EXPECT_TRUE(copy.TestBit(6));
-    EXPECT_TRUE(assigned.TestBit(6));
-}
+    EXPECT_TRUE(copy.TestBit(6) && assigned.TestBit(6));
 
-TEST(RSparseArray, SearchForClearBitsStopsAtTheLastPage) {
-    RSparseArray set;
-    EXPECT_EQ(Found(set, 0, std::nullopt, false), -1);  // no page at all
-    for (int n = 0; n < 32; ++n) {
-        set.SetBit(n);
-    }
-    EXPECT_EQ(Found(set, 0, std::nullopt, false), -1);  // past the last page
-    EXPECT_EQ(Found(set), 0);
-    set.ClearBit(5);
-    EXPECT_EQ(Found(set, 0, std::nullopt, false), 5);
-    EXPECT_EQ(Found(set, 6, std::nullopt, false), -1);
-}
-
-TEST(RSparseArray, SearchAnswersStartBeforeAPageForClearBits) {
-    RSparseArray set;
-    set.SetBit(1000);
-    EXPECT_EQ(Found(set, 10, std::nullopt, false), 10);
-    EXPECT_EQ(Found(set, 10), 10);  // no wanted value counts as clear
-    EXPECT_EQ(Found(set, 10, std::nullopt, true), 1000);
-    EXPECT_EQ(Found(set, 1000, std::nullopt, false), 1001);
-    EXPECT_EQ(Found(set, 1001, std::nullopt, true), -1);
-}
-
-TEST(RSparseArray, SearchForSetBitsVisitsPagesInOrderAndStopsBeforeTheEnd) {
-    RSparseArray set;
-    set.SetBit(70);
-    set.SetBit(90000);
-    set.SetBit(5);
-    EXPECT_EQ(Found(set, 0, std::nullopt, true), 5);
-    EXPECT_EQ(Found(set, 6, std::nullopt, true), 70);
-    EXPECT_EQ(Found(set, 71, std::nullopt, true), 90000);
-    EXPECT_EQ(Found(set, 90001, std::nullopt, true), -1);
-
-    EXPECT_EQ(Found(set, 6, 70, true), -1);
-    EXPECT_EQ(Found(set, 6, 71, true), 70);
-    EXPECT_EQ(Found(set, 71, 90000, true), -1);
-    EXPECT_EQ(Found(set, 70, 71, false), -1);
-    EXPECT_EQ(Found(set, 64, 66, false), 64);
-    EXPECT_EQ(Found(set, 5, 5, false), -1);
-}
-
-TEST(RSparseArray, UnionAddsTheOtherSetsBits) {
-    RSparseArray left;
-    RSparseArray right;
-    left.SetBit(1);
-    left.SetBit(5000);
-    right.SetBit(2);
-    right.SetBit(5001);
-    right.SetBit(70000);
-    RSparseArray before(left);
+    RSparseArray left = SetOf({1, 5000});
+    const RSparseArray right = SetOf({2, 5001, 70000});
+    const RSparseArray before(left);
     ASSERT_TRUE(left.Union(right));
-    for (int n : {1, 2, 5000, 5001, 70000}) {
-        EXPECT_TRUE(left.TestBit(n)) << n;
-    }
+    for (int n : {1, 2, 5000, 5001, 70000}) EXPECT_TRUE(left.TestBit(n)) << n;
     EXPECT_FALSE(before.TestBit(2));
     EXPECT_FALSE(right.TestBit(1));
     ASSERT_TRUE(left.Union(left));
     EXPECT_EQ(left.HighestSet(), 70000);
+}
+
+TEST(RSparseArray, SearchTable) {
+    struct Case {
+        std::vector<int> bits;
+        int start;
+        std::optional<int> end;
+        std::optional<bool> wanted;
+        int expected;
+    };
+    std::vector<int> fullPage;  // the first page, every bit set; then without bit 5
+    for (int n = 0; n < 32; ++n) fullPage.push_back(n);
+    std::vector<int> firstPage = fullPage;
+    firstPage.erase(firstPage.begin() + 5);
+    const Case cases[] = {
+        // Clear bits: no page at all, or past the last page, there is none.
+        {{}, 0, std::nullopt, false, -1},
+        {fullPage, 0, std::nullopt, false, -1},
+        {fullPage, 0, std::nullopt, std::nullopt, 0},
+        {firstPage, 0, std::nullopt, false, 5},
+        {firstPage, 6, std::nullopt, false, -1},
+        // A start before the first page is clear; no wanted value counts as clear.
+        {{1000}, 10, std::nullopt, false, 10},
+        {{1000}, 10, std::nullopt, std::nullopt, 10},
+        {{1000}, 10, std::nullopt, true, 1000},
+        {{1000}, 1000, std::nullopt, false, 1001},
+        {{1000}, 1001, std::nullopt, true, -1},
+        // Set bits are found page by page, and never at or past the end.
+        {{70, 90000, 5}, 0, std::nullopt, true, 5},
+        {{70, 90000, 5}, 6, std::nullopt, true, 70},
+        {{70, 90000, 5}, 71, std::nullopt, true, 90000},
+        {{70, 90000, 5}, 90001, std::nullopt, true, -1},
+        {{70, 90000, 5}, 6, 70, true, -1},
+        {{70, 90000, 5}, 6, 71, true, 70},
+        {{70, 90000, 5}, 71, 90000, true, -1},
+        {{70, 90000, 5}, 70, 71, false, -1},
+        {{70, 90000, 5}, 64, 66, false, 64},
+        {{70, 90000, 5}, 5, 5, false, -1},
+    };
+    for (const Case& c : cases) {
+        RSparseArray set;
+        for (int n : c.bits) set.SetBit(n);
+        int index = 7;
+        const bool found = set.Search(index, c.start, c.end, c.wanted);
+        EXPECT_EQ(index, c.expected) << "start " << c.start << " case " << &c - cases;
+        EXPECT_EQ(found, index >= 0);
+    }
 }
 
 TEST(RSparseArray, FreeIndexRuleOfTheEntityLists) {

@@ -16,6 +16,8 @@ bool IsInline(const RString& s) {
 
 RString Invalid() { return RString(static_cast<const char*>(nullptr)); }
 
+RString Repeated(char c, int count) { return RString(std::string(static_cast<size_t>(count), c).c_str()); }
+
 }  // namespace
 
 TEST(RString, InvalidStateSpreadsThroughCopiesAssignmentsAndConcatenation) {
@@ -23,17 +25,13 @@ TEST(RString, InvalidStateSpreadsThroughCopiesAssignmentsAndConcatenation) {
     EXPECT_FALSE(invalid.IsValid());
     EXPECT_STREQ(invalid.Buffer(), "");
     EXPECT_TRUE(invalid.IsEmptyText());
-
-    EXPECT_FALSE(RString(invalid).IsValid());
     RString assigned("text");
     assigned = invalid;
-    EXPECT_FALSE(assigned.IsValid());
-
-    EXPECT_FALSE((RString("a") + invalid).IsValid());
-    EXPECT_FALSE((invalid + "a").IsValid());
-    EXPECT_FALSE((RString("a") + static_cast<const char*>(nullptr)).IsValid());
-    EXPECT_FALSE((invalid + 'x').IsValid());
-    EXPECT_FALSE((invalid + 7).IsValid());
+    const RString made[] = {RString(invalid), assigned, RString("a") + invalid, invalid + "a",
+                            RString("a") + static_cast<const char*>(nullptr), invalid + 'x', invalid + 7,
+                            RString(nullptr, 3), RString("abc", -1), RString('x', -1), invalid.Trimmed(2),
+                            invalid.ToUpperCase()};
+    for (const RString& each : made) EXPECT_FALSE(each.IsValid()) << &each - made;
 
     RString appended("abc");
     appended += static_cast<const char*>(nullptr);
@@ -41,38 +39,38 @@ TEST(RString, InvalidStateSpreadsThroughCopiesAssignmentsAndConcatenation) {
     appended += "more";  // appending to an invalid string leaves it invalid and unchanged
     EXPECT_FALSE(appended.IsValid());
     EXPECT_EQ(appended.GetLength(), 0);
-
-    EXPECT_FALSE(RString(nullptr, 3).IsValid());
-    EXPECT_FALSE(RString("abc", -1).IsValid());
-    EXPECT_FALSE(RString('x', -1).IsValid());
-    EXPECT_FALSE(invalid.Trimmed(2).IsValid());
-    EXPECT_FALSE(invalid.ToUpperCase().IsValid());
-    // Two invalid strings compare their (empty) texts.
-    EXPECT_TRUE(invalid == Invalid());
-    // Reassigning a valid text makes it valid again.
-    assigned = "back";
+    EXPECT_TRUE(invalid == Invalid());  // two invalid strings compare their (empty) texts
+    assigned = "back";                  // reassigning a valid text makes it valid again
     EXPECT_TRUE(assigned.IsValid());
     EXPECT_EQ(assigned, "back");
 }
 
-TEST(RString, ShortTextsStayInlineLongTextsGoToTheHeap) {
-    const RString at62(std::string(62, 'a').c_str());
-    const RString at63(std::string(63, 'a').c_str());
+TEST(RString, ShortTextsStayInlineLongTextsGoToTheHeapAndKeepEveryAppend) {
+    const RString at62 = Repeated('a', 62);
+    const RString at63 = Repeated('a', 63);
     EXPECT_TRUE(IsInline(at62));
     EXPECT_FALSE(IsInline(at63));
     EXPECT_EQ(at63.GetLength(), 63);
-
     // Appends that outgrow the inline buffer move to the heap and keep the text.
     RString grown(at62);
     grown += 'b';
     EXPECT_FALSE(IsInline(grown));
     EXPECT_EQ(grown.GetLength(), 63);
     EXPECT_EQ(grown.Buffer()[62], 'b');
-
-    // Moving a heap string hands over its block; moving an inline one copies it.
+    // Moving a heap string hands over its block.
     RString moved(std::move(grown));
     EXPECT_EQ(moved.GetLength(), 63);
     EXPECT_TRUE(grown.IsEmptyText());
+
+    RString many;
+    std::string expected;
+    for (int i = 0; i < 1000; ++i) {
+        many += i;
+        many += ',';
+        expected += std::to_string(i) + ",";
+    }
+    EXPECT_EQ(std::string(many.Buffer()), expected);
+    EXPECT_EQ(many.GetLength(), static_cast<int>(expected.size()));
 }
 
 TEST(RString, ConstructionAndNumberTexts) {
@@ -84,12 +82,9 @@ TEST(RString, ConstructionAndNumberTexts) {
     EXPECT_EQ(RString('z', 3), "zzz");
     EXPECT_TRUE(RString('z', 0).IsEmptyText());
     EXPECT_TRUE(RString('z', 0).IsValid());
-
     // The largest double in "%f" is more than 300 characters and must fit.
-    const RString huge(DBL_MAX);
-    EXPECT_EQ(huge.GetLength(), 309 + 7);
+    EXPECT_EQ(RString(DBL_MAX).GetLength(), 309 + 7);
     EXPECT_EQ(RString(-DBL_MAX).GetLength(), 309 + 8);
-
     // Zero bytes inside a counted construction are kept.
     const RString withZero("a\0b", 3);
     EXPECT_EQ(withZero.GetLength(), 3);
@@ -101,49 +96,32 @@ TEST(RString, ConstructionAndNumberTexts) {
     assigned.AssignInt(-12);
     EXPECT_EQ(assigned, "-12");
     assigned.AssignDouble(2.0);
-    EXPECT_EQ(assigned, "2.000000");
     assigned += 5;
     EXPECT_EQ(assigned, "2.0000005");
 }
 
-TEST(RString, SelfAssignmentAndSelfAppend) {
+TEST(RString, SelfAssignmentSelfAppendAndIndexingPastTheEnd) {
     RString s("abc");
     s += s;
     EXPECT_EQ(s, "abcabc");
     const RString& alias = s;
     s = alias;
     EXPECT_EQ(s, "abcabc");
-
-    RString longText(std::string(100, 'x').c_str());
+    RString longText = Repeated('x', 100);
     longText += longText;
     EXPECT_EQ(longText.GetLength(), 200);
     longText = longText.Substring(150, 10);
     EXPECT_EQ(longText, "xxxxxxxxxx");
-}
 
-TEST(RString, ManyAppendsKeepTheWholeText) {
-    RString s;
-    std::string expected;
-    for (int i = 0; i < 1000; ++i) {
-        s += i;
-        s += ',';
-        expected += std::to_string(i) + ",";
-    }
-    EXPECT_EQ(std::string(s.Buffer()), expected);
-    EXPECT_EQ(s.GetLength(), static_cast<int>(expected.size()));
-}
-
-TEST(RString, IndexingPastTheEndGivesAHarmlessZeroByte) {
-    RString s("ab");
-    EXPECT_EQ(s[1], 'b');
-    char& past = s[2];
+    RString ab("ab");
+    char& past = ab[2];
     EXPECT_EQ(past, '\0');
-    EXPECT_NE(&past, s.Buffer() + 2);  // not the string's own terminator
-    past = 'x';                        // lands harmlessly
-    EXPECT_EQ(s, "ab");
-    EXPECT_EQ(s[100], '\0');
-    s[0] = 'c';
-    EXPECT_EQ(s, "cb");
+    EXPECT_NE(&past, ab.Buffer() + 2);  // not the string's own terminator
+    past = 'x';                         // lands harmlessly
+    EXPECT_EQ(ab, "ab");
+    EXPECT_EQ(ab[100], '\0');
+    ab[0] = 'c';
+    EXPECT_EQ(ab, "cb");
 }
 
 TEST(RString, Searches) {
@@ -165,34 +143,30 @@ TEST(RString, Searches) {
     EXPECT_EQ(s.FindText("", 3), 3);
 }
 
-TEST(RString, ReplaceFirst) {
+TEST(RString, ReplaceFirstWithinTheWorkBufferLimits) {
     RString s("a b c");
     while (s.ReplaceFirst(" ", "_")) {
     }
     EXPECT_EQ(s, "a_b_c");
-
     RString t("one two one");
     EXPECT_TRUE(t.ReplaceFirst("one", "three", 1));
     EXPECT_EQ(t, "one two three");
-    EXPECT_FALSE(t.ReplaceFirst("four", "x"));
-    EXPECT_EQ(t, "one two three");
-    // An empty pattern never matches, so loops until false end.
-    EXPECT_FALSE(t.ReplaceFirst("", "x"));
-    EXPECT_FALSE(t.ReplaceFirst(nullptr, "x"));
+    // A pattern that is absent or empty never matches, so loops until false end.
+    for (const char* pattern : {"four", "", static_cast<const char*>(nullptr)}) {
+        EXPECT_FALSE(t.ReplaceFirst(pattern, "x"));
+    }
     EXPECT_FALSE(t.ReplaceFirst("one", nullptr));
-}
+    EXPECT_EQ(t, "one two three");
 
-TEST(RString, ReplaceFirstRespectsTheWorkBufferLimits) {
-    // An occurrence at index 4096 is out of reach.
-    RString far((std::string(4096, 'a') + "b").c_str());
+    // An occurrence at index 4096 is out of reach; at 4095 it is replaced, as long as the
+    // result fits 4095 bytes.
+    RString far(RString(Repeated('a', 4096)) + "b");
     EXPECT_FALSE(far.ReplaceFirst("b", "c"));
     EXPECT_EQ(far.Buffer()[4096], 'b');
-
-    // At 4095 it is replaced, as long as the result fits 4095 bytes.
-    RString edge((std::string(4095, 'a') + "b").c_str());
+    RString edge(Repeated('a', 4095) + "b");
     EXPECT_FALSE(edge.ReplaceFirst("b", "cc"));  // 4097 bytes would not fit
     EXPECT_EQ(edge.GetLength(), 4096);
-    RString fits((std::string(4094, 'a') + "b").c_str());
+    RString fits(Repeated('a', 4094) + "b");
     EXPECT_TRUE(fits.ReplaceFirst("b", "c"));
     EXPECT_EQ(fits.Buffer()[4094], 'c');
     EXPECT_FALSE(fits.ReplaceFirst("c", "cc"));
@@ -206,11 +180,9 @@ TEST(RString, Tokens) {
     EXPECT_EQ(s.TokenAt(1, ","), "b");
     EXPECT_TRUE(s.TokenAt(2, ",").IsEmptyText());
     EXPECT_TRUE(s.TokenAt(-1, ",").IsEmptyText());
-
     const RString words("  alpha\tbeta  gamma ");
     EXPECT_EQ(words.CountTokens(" \t"), 3);
     EXPECT_EQ(words.TokenAt(2, " \t"), "gamma");
-
     // A null delimiter set makes the whole text one token.
     EXPECT_EQ(s.CountTokens(nullptr), 1);
     EXPECT_EQ(s.TokenAt(0, nullptr), s);
@@ -225,8 +197,7 @@ TEST(RString, Comparison) {
     EXPECT_EQ(s.CompareText("ab"), 1);
     EXPECT_EQ(s.CompareText(nullptr), 1);
     EXPECT_EQ(RString().CompareText(nullptr), 0);
-    // Bytes compare unsigned: 0xE9 sorts after 'z'.
-    EXPECT_EQ(RString("\xE9").CompareText("z"), 1);
+    EXPECT_EQ(RString("\xE9").CompareText("z"), 1);  // bytes compare unsigned: 0xE9 sorts after 'z'
     EXPECT_EQ(s.CompareIgnoringCase("ABC"), 0);
     EXPECT_EQ(s.CompareIgnoringCase("ABD"), -1);
     EXPECT_TRUE(s == "abc");
@@ -235,45 +206,37 @@ TEST(RString, Comparison) {
     EXPECT_FALSE(s < "abc");
 }
 
-TEST(RString, RangeCopies) {
+TEST(RString, RangeCopiesTrimmingAndClearing) {
     const RString s("abcdef");
     EXPECT_EQ(s.Substring(1, 3), "bcd");
     EXPECT_EQ(s.Substring(4, 100), "ef");
-    const RString atEnd = s.Substring(6, 5);
-    EXPECT_TRUE(atEnd.IsValid());
-    EXPECT_TRUE(atEnd.IsEmptyText());
-    EXPECT_FALSE(s.Substring(7, 5).IsValid());
-    EXPECT_FALSE(s.Substring(1, -1).IsValid());
-    EXPECT_FALSE(s.Substring(-1, 2).IsValid());
+    EXPECT_TRUE(s.Substring(6, 5).IsValid());
+    EXPECT_TRUE(s.Substring(6, 5).IsEmptyText());
+    for (const RString& refused : {s.Substring(7, 5), s.Substring(1, -1), s.Substring(-1, 2), s.SubstringFrom(7),
+                                   s.LastChars(-1)}) {
+        EXPECT_FALSE(refused.IsValid());
+    }
     EXPECT_EQ(s.Substring(2, INT_MAX), "cdef");
     EXPECT_EQ(s.SubstringFrom(4), "ef");
-    EXPECT_FALSE(s.SubstringFrom(7).IsValid());
     EXPECT_EQ(s.FirstChars(2), "ab");
     EXPECT_EQ(s.FirstChars(10), "abcdef");
     EXPECT_EQ(s.LastChars(2), "ef");
     EXPECT_EQ(s.LastChars(10), "abcdef");
-    EXPECT_FALSE(s.LastChars(-1).IsValid());
     EXPECT_EQ(RString("MiXed").ToUpperCase(), "MIXED");
     EXPECT_EQ(RString("MiXed").ToLowerCase(), "mixed");
     EXPECT_EQ(s.Reversed(), "fedcba");
-}
 
-TEST(RString, TrimmedModes) {
-    const RString s("  a  ");
-    EXPECT_EQ(s.Trimmed(0), "  a");
-    EXPECT_EQ(s.Trimmed(1), "a  ");
-    EXPECT_EQ(s.Trimmed(2), "a");
-    EXPECT_EQ(s.Trimmed(7), "a");
+    const RString padded("  a  ");
+    EXPECT_EQ(padded.Trimmed(0), "  a");
+    EXPECT_EQ(padded.Trimmed(1), "a  ");
+    EXPECT_EQ(padded.Trimmed(2), "a");
+    EXPECT_EQ(padded.Trimmed(7), "a");
     EXPECT_EQ(RString(" \t\r\n").Trimmed(2), "");
-}
 
-TEST(RString, ClearAndEmptyString) {
-    RString s(std::string(80, 'x').c_str());
-    s.Clear();
-    EXPECT_TRUE(s.IsValid());
-    EXPECT_TRUE(s.IsEmptyText());
-    EXPECT_TRUE(EmptyString().IsEmptyText());
-    EXPECT_TRUE(EmptyString().IsValid());
+    RString cleared = Repeated('x', 80);
+    cleared.Clear();
+    EXPECT_TRUE(cleared.IsValid() && cleared.IsEmptyText());
+    EXPECT_TRUE(EmptyString().IsValid() && EmptyString().IsEmptyText());
     EXPECT_TRUE(CharInSet('a', "abc"));
     EXPECT_FALSE(CharInSet('\0', "abc"));
     EXPECT_FALSE(CharInSet('a', nullptr));

@@ -25,9 +25,7 @@ private:
 TEST_F(TimeModeTest, TableRowsKeepTheirOrder) {
     const RTimeModeTable& table = TimeModeTable();
     const RTimeMode modes[] = {1, 2, 3, 4, 5, 6, 8, 9, 10, 11, 7, 13};
-    for (size_t row = 0; row < table.size(); ++row) {
-        EXPECT_EQ(table[row].mode, modes[row]) << "row " << row + 1;
-    }
+    for (size_t row = 0; row < table.size(); ++row) EXPECT_EQ(table[row].mode, modes[row]) << "row " << row + 1;
     EXPECT_STREQ(table[6].shortName, "29.97 drop");
     EXPECT_STREQ(table[6].longName, "NTSC Drop");
     EXPECT_EQ(table[6].fileRateCode, 4);

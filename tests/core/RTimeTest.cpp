@@ -56,7 +56,7 @@ TEST_F(TimeTest, SecondsAndFrames) {
     EXPECT_EQ(time.GetTicks(), 0);
 }
 
-TEST_F(TimeTest, ArithmeticSaturatesInsteadOfWrapping) {
+TEST_F(TimeTest, ArithmeticSaturatesAndDivisionTruncates) {
     const RTime late(RTime::kInfinitelyLate);
     const RTime smallest(RTime::kSmallest);
     EXPECT_EQ((RTime(5) + RTime(-7)).GetTicks(), -2);
@@ -70,16 +70,11 @@ TEST_F(TimeTest, ArithmeticSaturatesInsteadOfWrapping) {
     EXPECT_EQ(smallest * -1, late);
     EXPECT_EQ(RTime(int64_t{1} << 40) * RTime(int64_t{1} << 40), late);
     EXPECT_EQ(RTime(-(int64_t{1} << 40)) * RTime(int64_t{1} << 40), smallest);
-}
-
-TEST_F(TimeTest, DivisionTruncatesAndNeverTraps) {
+    // Division truncates and never traps; it cuts a start time to a sampling grid.
     EXPECT_EQ((RTime(-7) / RTime(2)).GetTicks(), -3);
     EXPECT_EQ((RTime(7) / RTime(0)).GetTicks(), 0);
     EXPECT_EQ((RTime(RTime::kSmallest) / RTime(-1)).GetTicks(), 0);
-    // Cutting a start time to a sampling grid.
-    const RTime start(5 * kFrame30 + 123);
-    const RTime period(kFrame30);
-    EXPECT_EQ(start / period * period, RTime(5 * kFrame30));
+    EXPECT_EQ(RTime(5 * kFrame30 + 123) / RTime(kFrame30) * RTime(kFrame30), RTime(5 * kFrame30));
 }
 
 TEST_F(TimeTest, DropFrameNumbersZeroAndOneDoNotExist) {
@@ -94,7 +89,8 @@ TEST_F(TimeTest, DropFrameNumbersZeroAndOneDoNotExist) {
     EXPECT_EQ(Timecode(1, 0, 0, 0, 0, 13).GetTicks(), 86292 * int64_t{1926349600});
 }
 
-TEST_F(TimeTest, DropFrameTimecodeRoundTrips) {
+TEST_F(TimeTest, TimecodesAndTimesRoundTripInEveryMode) {
+    // Drop-frame timecodes over every minute, through their times and back.
     for (RTimeMode mode : {7, 8, 13}) {
         const int rate = FindTimeModeTiming(mode)->timecodeRate;
         for (int hours : {0, 1, 23}) {
@@ -113,10 +109,8 @@ TEST_F(TimeTest, DropFrameTimecodeRoundTrips) {
             }
         }
     }
-}
-
-TEST_F(TimeTest, EveryFrameSplitsAndComesBack) {
-    // Consecutive frames across two ten-minute blocks, and before zero.
+    // Consecutive frames across two ten-minute blocks, and before zero, through their
+    // timecodes and back.
     for (RTimeMode mode : {6, 7, 8, 9, 10, 12, 13}) {
         const int64_t length = FindTimeModeTiming(mode)->frameLength;
         for (int64_t frame = -40000; frame < 40000; frame += 7) {
@@ -271,30 +265,32 @@ TEST_F(TimeTest, TimecodeTextsRoundTrip) {
 }
 
 TEST_F(TimeTest, ParsesShortForms) {
-    RTime time;
-    ASSERT_TRUE(time.ParseTime("5", 6, kTimeFormatTimecode));
-    EXPECT_EQ(time, Timecode(0, 0, 5, 0, 0, 6));
-    ASSERT_TRUE(time.ParseTime("1:30", 6, kTimeFormatTimecode));
-    EXPECT_EQ(time, Timecode(0, 1, 30, 0, 0, 6));
-    ASSERT_TRUE(time.ParseTime("1;02:03.04.5", 6, kTimeFormatTimecode));
-    EXPECT_EQ(time, Timecode(1, 2, 3, 4, 0, 6, 50));
-    ASSERT_TRUE(time.ParseTime("1:02:03.04 (20)", 6, kTimeFormatTimecode));
-    EXPECT_EQ(time, Timecode(1, 2, 3, 4, 0, 6, 20));
-    ASSERT_TRUE(time.ParseTime("2.5", 6, kTimeFormatFrameCount));
-    EXPECT_EQ(time, Timecode(0, 0, 0, 2, 0, 6, 50));
-    ASSERT_TRUE(time.ParseTime("2.05", 6, kTimeFormatFrameCount));
-    EXPECT_EQ(time, Timecode(0, 0, 0, 2, 0, 6, 5));
-    ASSERT_TRUE(time.ParseTime("2.123", 6, kTimeFormatFrameCount));
-    EXPECT_EQ(time, Timecode(0, 0, 0, 2, 0, 6, 12));
-    ASSERT_TRUE(time.ParseTime("(50)", 6, kTimeFormatFrameCount));
-    EXPECT_EQ(time.GetTicks(), kFrame30 / 2);
-    ASSERT_TRUE(time.ParseTime("12*", 6, kTimeFormatFrameCount));
-    EXPECT_EQ(time.GetTicks(), 12 * kFrame30);
-    // A negative residual counts from the frame below; "-0" stays zero.
-    ASSERT_TRUE(time.ParseTime("-0 (75)", 6, kTimeFormatFrameCount));
-    EXPECT_EQ(time.GetTicks(), -kFrame30 / 4);
-    ASSERT_TRUE(time.ParseTime("-0", 6, kTimeFormatFrameCount));
-    EXPECT_EQ(time.GetTicks(), 0);
+    struct Case {
+        const char* text;
+        int format;
+        int64_t ticks;
+    };
+    const int64_t second = RTime::kTicksPerSecond;
+    const Case cases[] = {
+        {"5", kTimeFormatTimecode, 5 * second},
+        {"1:30", kTimeFormatTimecode, 90 * second},
+        {"1;02:03.04.5", kTimeFormatTimecode, 3723 * second + 4 * kFrame30 + kFrame30 / 2},
+        {"1:02:03.04 (20)", kTimeFormatTimecode, 3723 * second + 4 * kFrame30 + kFrame30 / 5},
+        {"2.5", kTimeFormatFrameCount, 2 * kFrame30 + kFrame30 / 2},
+        {"2.05", kTimeFormatFrameCount, 2 * kFrame30 + kFrame30 / 20},
+        {"2.123", kTimeFormatFrameCount, 2 * kFrame30 + kFrame30 * 12 / 100},
+        {"(50)", kTimeFormatFrameCount, kFrame30 / 2},
+        {"12*", kTimeFormatFrameCount, 12 * kFrame30},
+        {"-0 (75)", kTimeFormatFrameCount, -kFrame30 / 4},  // a negative residual counts from the frame below
+        {"-0", kTimeFormatFrameCount, 0},
+        {"000000000000000012", kTimeFormatFrameCount, 12 * kFrame30},
+        {"---", kTimeFormatFrameCount, RTime::kInfinitelyLate},
+    };
+    for (const Case& c : cases) {
+        RTime time(42);
+        ASSERT_TRUE(time.ParseTime(c.text, 6, c.format)) << c.text;
+        EXPECT_EQ(time.GetTicks(), c.ticks) << c.text;
+    }
 }
 
 TEST_F(TimeTest, PlaceholdersReadAsInfiniteTimes) {
@@ -312,26 +308,19 @@ TEST_F(TimeTest, PlaceholdersReadAsInfiniteTimes) {
             }
         }
     }
-    ASSERT_TRUE(time.ParseTime("---", 6, kTimeFormatFrameCount));
-    EXPECT_TRUE(time.IsInfinitelyLate());
 }
 
 TEST_F(TimeTest, UnreadableTextsLeaveTheTimeUnchanged) {
     RTime time(42);
-    EXPECT_FALSE(time.ParseTime("1234567890123456789", 6, kTimeFormatFrameCount));
-    EXPECT_FALSE(time.ParseTime("", 6, kTimeFormatFrameCount));
+    for (const char* text : {"1234567890123456789", "", "abc", "12 (x)", "999999999999999999"}) {
+        EXPECT_FALSE(time.ParseTime(text, 6, kTimeFormatFrameCount)) << text;
+    }
+    for (const char* text : {"abc", "12:ab:00", "99999999:00:00", "1:9999999999:00"}) {
+        EXPECT_FALSE(time.ParseTime(text, 6, kTimeFormatTimecode)) << text;
+    }
     EXPECT_FALSE(time.ParseTime(nullptr, 6, kTimeFormatFrameCount));
     EXPECT_FALSE(time.ParseTime("12", 14, kTimeFormatFrameCount));
-    EXPECT_FALSE(time.ParseTime("abc", 6, kTimeFormatFrameCount));
-    EXPECT_FALSE(time.ParseTime("abc", 6, kTimeFormatTimecode));
-    EXPECT_FALSE(time.ParseTime("12:ab:00", 6, kTimeFormatTimecode));
-    EXPECT_FALSE(time.ParseTime("12 (x)", 6, kTimeFormatFrameCount));
-    EXPECT_FALSE(time.ParseTime("999999999999999999", 6, kTimeFormatFrameCount));
-    EXPECT_FALSE(time.ParseTime("99999999:00:00", 6, kTimeFormatTimecode));
-    EXPECT_FALSE(time.ParseTime("1:9999999999:00", 6, kTimeFormatTimecode));
     EXPECT_EQ(time.GetTicks(), 42);
-    ASSERT_TRUE(time.ParseTime("000000000000000012", 6, kTimeFormatFrameCount));
-    EXPECT_EQ(time.GetTicks(), 12 * kFrame30);
 }
 
 }  // namespace

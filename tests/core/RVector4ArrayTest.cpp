@@ -35,9 +35,7 @@ TEST(RVector4ArrayTest, InsertGetCopyAndRemove) {
 TEST(RVector4ArrayTest, InsertingOwnElementWhileGrowing) {
     RVector4Array array(1);  // every insertion grows the storage
     array.Add(RVector4(1.0, 2.0, 3.0, 4.0));
-    for (int round = 0; round < 8; ++round) {
-        array.InsertAt(*array.GetAt(0), 0);
-    }
+    for (int round = 0; round < 8; ++round) array.InsertAt(*array.GetAt(0), 0);
     ASSERT_EQ(array.GetCount(), 9);
     EXPECT_EQ(array.GetAt(8)->w, 4.0);
     EXPECT_EQ(array.GetAt(0)->y, 2.0);
@@ -45,9 +43,7 @@ TEST(RVector4ArrayTest, InsertingOwnElementWhileGrowing) {
 
 TEST(RVector4ArrayTest, AssignTakesBlockSizeAndElements) {
     RVector4Array source(5);
-    for (int index = 0; index < 7; ++index) {
-        source.Add(RVector4(index, 0.0, 0.0, -index));
-    }
+    for (int index = 0; index < 7; ++index) source.Add(RVector4(index, 0.0, 0.0, -index));
     RVector4Array target(3);
     target.Add(RVector4(100.0, 0.0, 0.0, 0.0));
     ASSERT_TRUE(target.Assign(source));

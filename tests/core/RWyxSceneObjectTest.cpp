@@ -74,6 +74,10 @@ TEST(RWyxSceneObject, UserPropertiesAddedOnceFoundAndOwned) {
         // The same user property again: one entry, one owner, one call.
         EXPECT_EQ(node.AddUserProperty(std::unique_ptr<RWyxUserProperty>(first)), first);
         EXPECT_EQ(node.added, (std::vector<const RWyxUserProperty*>{first, second}));
+        // Nor may another node take it over: it stays with the node that owns it.
+        TestSceneObject other(1, "other");
+        EXPECT_EQ(other.AddUserProperty(std::unique_ptr<RWyxUserProperty>(second)), nullptr);
+        EXPECT_EQ(other.GetUserPropertyCount(), 0);
         EXPECT_EQ(node.GetUserPropertyCount(), 2);
         EXPECT_EQ(node.GetUserProperty(1), second);
         EXPECT_EQ(node.GetUserProperty(2), nullptr);

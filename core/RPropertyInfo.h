@@ -1,0 +1,96 @@
+#ifndef WYX_CORE_RPROPERTYINFO_H
+#define WYX_CORE_RPROPERTYINFO_H
+
+// The description part of every property: its info flags, name, label, data type, range,
+// type code, enumeration names and entity-list index; all a property is apart from its
+// value, its connections and the accessors it may be bound to.
+//
+// The accessors (a getter and a setter of the owner) stay with the typed property that holds
+// the value (RTypedProperty<T>): they are typed by that value, which a description shared by
+// every property class could only hold by converting the value on each read and write.
+
+#include "core/RDataType.h"
+#include "core/RString.h"
+
+#include <cstdint>
+#include <memory>
+
+class RProperty;
+class RWyxStringList;
+
+// The name of an enumeration value, or null.
+using REnumNameCallback = const char* (*)(const RProperty& property, int value);
+
+class RPropertyInfo {
+public:
+    // Info flags.
+    static constexpr std::uint32_t kOwnedByObject = 1;  // the object destroys it on removal
+    static constexpr std::uint32_t kAnimatable = 2;
+    static constexpr std::uint32_t kListFlag = 4;       // set with kObjectList
+    static constexpr std::uint32_t kObjectList = 8;
+    static constexpr std::uint32_t kIndexed = 16;       // takes an index in entity lists
+    static constexpr std::uint32_t kOwnedName = 32;
+    static constexpr std::uint32_t kUserProperty = 64;
+    static constexpr std::uint32_t kUserFlag = 128;
+    static constexpr std::uint32_t kReferenceFlag = 256;
+    static constexpr std::uint32_t kEnumCallback = 512;  // kept by SetEnumNameCallback
+
+    // No flags, the empty name, no label, no data type, range -HUGE_VAL to +HUGE_VAL, type
+    // code 0, no enumeration names, index -1.
+    RPropertyInfo();
+    ~RPropertyInfo();
+    RPropertyInfo(const RPropertyInfo&) = delete;
+    RPropertyInfo& operator=(const RPropertyInfo&) = delete;
+
+    std::uint32_t GetFlags() const { return flags_; }
+    void SetFlag(std::uint32_t mask, bool on);
+    bool HasFlag(std::uint32_t mask) const { return (flags_ & mask) != 0; }
+
+    const char* GetName() const { return name_.Buffer(); }
+    // Null stores the empty name.
+    void SetName(const char* name) { name_ = name != nullptr ? name : ""; }
+
+    // An empty or null text clears the label.
+    void SetLabel(const char* text);
+    const char* GetLabel() const { return label_.Buffer(); }
+    bool HasLabel() const { return !label_.IsEmptyText(); }
+
+    int GetTypeCode() const { return typeCode_; }
+    void SetTypeCode(int code) { typeCode_ = code; }
+
+    // The data type; without one, the default of the type code (DefaultDataType).
+    const RDataType* GetDataType() const;
+    void SetDataType(const RDataType* type) { dataType_ = type; }
+    // 4 Number, 7 Time, 12 Vector4, 13 Vector, 14 Color, 15 ColorAndAlpha; null for the others.
+    static const RDataType* DefaultDataType(int typeCode);
+
+    double GetMin() const { return minimum_; }
+    double GetMax() const { return maximum_; }
+    // False (and nothing stored) when both bounds are already these.
+    bool SetRange(double minimum, double maximum);
+
+    // The list of enumeration names, made empty on first use when asked.
+    RWyxStringList* GetEnumList(bool create);
+    const RWyxStringList* GetEnumList() const { return enumList_.get(); }
+    // Stores the callback and sets flag 512 while there is one.
+    void SetEnumNameCallback(REnumNameCallback callback);
+    REnumNameCallback GetEnumNameCallback() const { return enumCallback_; }
+
+    // The index an entity list gave the property; -1 when none.
+    int GetIndex() const { return index_; }
+    void SetIndex(int index) { index_ = index; }
+
+private:
+    std::uint32_t flags_ = 0;
+    RString name_;
+    RString label_;
+    const RDataType* dataType_ = nullptr;
+    double minimum_;
+    double maximum_;
+    int typeCode_ = 0;
+    std::unique_ptr<RWyxStringList> enumList_;
+    REnumNameCallback enumCallback_ = nullptr;
+    int index_ = -1;
+};
+
+#endif

@@ -1,0 +1,67 @@
+#include "core/RPropertyNameIndex.h"
+
+#include "core/RProperty.h"
+
+#include <cstring>
+#include <functional>
+#include <string_view>
+#include <utility>
+
+namespace {
+
+constexpr std::size_t kFirstCapacity = 16;
+
+}  // namespace
+
+std::size_t RPropertyNameIndex::HashOf(const char* name) { return std::hash<std::string_view>()(name); }
+
+bool RPropertyNameIndex::NameIs(const RProperty& property, const char* name) {
+    return std::strcmp(property.GetName(), name) == 0;
+}
+
+void RPropertyNameIndex::Add(RProperty* property) {
+    if (property == nullptr) return;
+    if (2 * (static_cast<std::size_t>(count_) + 1) > slots_.size()) Grow();
+    Place(Slot{HashOf(property->GetName()), property});
+    ++count_;
+}
+
+void RPropertyNameIndex::Place(const Slot& slot) {
+    std::size_t at = slot.hash & Mask();
+    while (slots_[at].property != nullptr) at = (at + 1) & Mask();
+    slots_[at] = slot;
+}
+
+void RPropertyNameIndex::Grow() {
+    std::vector<Slot> old(slots_.empty() ? kFirstCapacity : 2 * slots_.size());
+    old.swap(slots_);
+    for (const Slot& slot : old) {
+        if (slot.property != nullptr) Place(slot);
+    }
+}
+
+// Linear probing without markers: the entries after the freed slot that would no longer be
+// reached from their home slot move back into it.
+void RPropertyNameIndex::Remove(const RProperty* property) {
+    if (property == nullptr || slots_.empty()) return;
+    std::size_t at = HashOf(property->GetName()) & Mask();
+    while (slots_[at].property != property) {
+        if (slots_[at].property == nullptr) return;
+        at = (at + 1) & Mask();
+    }
+    slots_[at] = Slot();
+    --count_;
+    for (std::size_t next = (at + 1) & Mask(); slots_[next].property != nullptr; next = (next + 1) & Mask()) {
+        const std::size_t home = slots_[next].hash & Mask();
+        // The entry may stay when its home lies cyclically within (at, next].
+        const bool reachable = at <= next ? (at < home && home <= next) : (at < home || home <= next);
+        if (reachable) continue;
+        slots_[at] = std::exchange(slots_[next], Slot());
+        at = next;
+    }
+}
+
+void RPropertyNameIndex::Clear() {
+    std::vector<Slot>().swap(slots_);
+    count_ = 0;
+}

@@ -1,0 +1,51 @@
+#ifndef WYX_CORE_RPROPERTYNAMEINDEX_H
+#define WYX_CORE_RPROPERTYNAMEINDEX_H
+
+// The properties of one object by name, for lookups that do not scan the property list.
+//
+// An open-addressing table of {name hash, property} in one block (linear probing, at most
+// half full, entries shifted back on removal), so that adding and removing a property
+// costs one probe sequence and no allocation of its own: an object with many thousand
+// properties is built and torn down in time linear in their number. The table keeps no
+// copy of the names; a property must leave the table before its name changes.
+
+#include <cstddef>
+#include <vector>
+
+class RProperty;
+
+class RPropertyNameIndex {
+public:
+    void Add(RProperty* property);
+    // Nothing happens for a property that is not in the table.
+    void Remove(const RProperty* property);
+    void Clear();
+    int GetCount() const { return count_; }
+
+    // Calls visit(property) for every property of that name, in no particular order.
+    template <typename Visit>
+    void ForEachNamed(const char* name, Visit visit) const {
+        if (slots_.empty()) return;
+        const std::size_t hash = HashOf(name);
+        for (std::size_t at = hash & Mask(); slots_[at].property != nullptr; at = (at + 1) & Mask()) {
+            if (slots_[at].hash == hash && NameIs(*slots_[at].property, name)) visit(slots_[at].property);
+        }
+    }
+
+private:
+    struct Slot {
+        std::size_t hash = 0;
+        RProperty* property = nullptr;
+    };
+
+    static std::size_t HashOf(const char* name);
+    static bool NameIs(const RProperty& property, const char* name);
+    std::size_t Mask() const { return slots_.size() - 1; }
+    void Grow();
+    void Place(const Slot& slot);
+
+    std::vector<Slot> slots_;  // a power of two in size, or empty
+    int count_ = 0;
+};
+
+#endif
