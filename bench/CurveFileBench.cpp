@@ -4,7 +4,10 @@
 // reading must each reach 10 million keys per second. Writing includes creating the file
 // and putting it on the disk, reading includes opening it; the keys/s figures are taken
 // over wall-clock time.
+//
+// The hostile shapes at the end time files made to cost far more than their size.
 
+#include "bench/AllocationCounter.h"
 #include "curves/RFCurve.h"
 #include "curves/RFCurveNode.h"
 #include "curves/RFCurveNodeRecords.h"
@@ -13,6 +16,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -168,5 +172,105 @@ void BM_CurveFileReadInPlace(benchmark::State& state) {
         [&](const std::string& path) { return ReadInPlace(path, nodes); }, [] {});
 }
 BENCHMARK(BM_CurveFileReadInPlace)->ArgName("binary")->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// ---- Hostile shapes ----------------------------------------------------------------------
+// Files made to cost far more than their size: reading must stay linear (or n log n) in the
+// records and make a bounded number of objects per record. Each shape runs at two sizes; the
+// cost per channel (record) must stay flat between them.
+
+// Records in one block: the channel name, a default value.
+void WriteChannel(RWyxFile& file, const std::string& name) {
+    file.FieldWriteBegin("Channel");
+    file.FieldWriteString(name.c_str());
+    file.FieldWriteBlockBegin();
+    file.FieldWriteBegin("Default");
+    file.FieldWriteDouble(1.0);
+    file.FieldWriteEnd();
+    file.FieldWriteBlockEnd();
+    file.FieldWriteEnd();
+}
+
+// One node holding `channels` channels of distinct names, followed by `layers` nested layer
+// records that hold nothing (each would copy the node's channels).
+bool WriteWideNode(const std::string& path, int channels, int layers) {
+    RWyxFile file;
+    RWyxFileHeaderInfo info;
+    info.fileVersion = 6000;
+    if (!file.Create(path.c_str(), true, false, info)) {
+        return false;
+    }
+    file.FieldWriteBegin("Channel");
+    file.FieldWriteString("Wide");
+    file.FieldWriteBlockBegin();
+    for (int c = 0; c < channels; ++c) {
+        WriteChannel(file, "channel " + std::to_string(c));
+    }
+    for (int l = 1; l <= layers; ++l) {
+        file.FieldWriteBegin("LayerChannel");
+        file.FieldWriteString("Wide");
+        file.FieldWriteBlockBegin();
+        file.FieldWriteBegin("LayerID");
+        file.FieldWriteInt(l);
+        file.FieldWriteEnd();
+    }
+    for (int l = 0; l < layers; ++l) {
+        file.FieldWriteBlockEnd();
+        file.FieldWriteEnd();
+    }
+    file.FieldWriteBlockEnd();
+    file.FieldWriteEnd();
+    return file.Close();
+}
+
+int CountNodes(const RFCurveNode& node) {
+    int count = 1;
+    for (int i = 0; i < node.GetChildCount(); ++i) {
+        count += CountNodes(*node.GetChild(i));
+    }
+    return node.GetNextLayer() != nullptr ? count + CountNodes(*node.GetNextLayer()) : count;
+}
+
+void TimeHostileRead(benchmark::State& state, int channels, int layers) {
+    const std::string path = (std::filesystem::temp_directory_path() / "curve_file_bench_hostile.wyx").string();
+    if (!WriteWideNode(path, channels, layers)) {
+        state.SkipWithError("writing failed");
+        return;
+    }
+    const double bytes = static_cast<double>(std::filesystem::file_size(path));
+    int nodes = 0;
+    std::uint64_t allocations = 0;
+    for (auto _ : state) {
+        RWyxFile file;
+        const std::uint64_t before = AllocationCount();
+        if (!file.Open(path.c_str())) {
+            state.SkipWithError("reading failed");
+            break;
+        }
+        NodePtr node(RFCurveNodeRecords::ReadTopChannel(file, false, true));
+        allocations = AllocationCount() - before;
+        nodes = node != nullptr ? CountNodes(*node) : 0;
+        state.PauseTiming();
+        node.reset();
+        state.ResumeTiming();
+    }
+    const double records = channels + layers;
+    state.counters["time/record"] = benchmark::Counter(records, benchmark::Counter::kIsIterationInvariantRate |
+                                                                    benchmark::Counter::kInvert);
+    state.counters["nodes/record"] = nodes / records;
+    state.counters["allocations/KB"] = static_cast<double>(allocations) / (bytes / 1024.0);
+    std::remove(path.c_str());
+}
+
+// Channels of one parent, each looked up by name among those read before it.
+void BM_HostileFlatChannels(benchmark::State& state) {
+    TimeHostileRead(state, static_cast<int>(state.range(0)), 0);
+}
+BENCHMARK(BM_HostileFlatChannels)->ArgName("channels")->Arg(5000)->Arg(40000)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// A chain of empty layer records under a node of many channels.
+void BM_HostileLayerChain(benchmark::State& state) {
+    TimeHostileRead(state, static_cast<int>(state.range(0)), 200);
+}
+BENCHMARK(BM_HostileLayerChain)->ArgName("channels")->Arg(2000)->Arg(16000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace

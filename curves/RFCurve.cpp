@@ -22,6 +22,8 @@ void RFCurve::Destroy(RFCurve* curve) { delete curve; }
 
 void RFCurve::SetDefaultValue(float value) {
     defaultValue_ = value;
+    // A curve without keys evaluates to it.
+    ResetCache();
     NotifyChange(RCurveChangeRecord::DefaultChanged, -1);
     CountModification();
 }
@@ -305,7 +307,7 @@ int RFCurve::RemoveKey(int index) {
     keys_.MoveKeys(index, index + 1, keyCount_ - index - 1);
     --keyCount_;
     if (hasNext) {
-        SetLeftTangentInfo(index, nextIncoming);
+        RestoreIncomingSide(index, nextIncoming);
     }
     NotifyChange(RCurveChangeRecord::KeysChanged, index - 1);
     return 0;
@@ -328,19 +330,27 @@ int RFCurve::InsertKeyAt(RTime time, int* hint) {
     if (keyCount_ == 0) {
         return InsertKeyKeepingShape(time, hint);
     }
-    const int j = std::min(static_cast<int>(std::ceil(FindKeyIndex(time, hint))), keyCount_ - 1);
+    const double x = FindKeyIndex(time, hint);
+    const int j = std::min(static_cast<int>(std::ceil(x)), keyCount_ - 1);
     if (keys_.Key(j).GetTime() == time) {
         return j;
     }
     const RCurveKey& model = keys_.Key(j > 0 ? j - 1 : 0);
     const uint32_t interpolation = model.GetInterpolation();
-    const uint32_t tangentMode = model.GetTangentMode();
-    EvaluateAtCached(time, hint);
+    // A Tcb key's slopes follow its neighbours' values, so the new key holds the slope the
+    // curve has at its time as an unbroken User key instead.
+    const uint32_t tangentMode = model.IsCubicWithMode(RCurveKey::Tcb) ? RCurveKey::User : model.GetTangentMode();
+    const int lower = x < 0.0 ? -1 : static_cast<int>(std::floor(x));
+    const InsertedSpanEnd outside = ReadInsertedSpanEnd(lower);
+    const float value = EvaluateAtCached(time, hint);
+    HoldTcbSlopesAround(lower, lower + 1);
+    SetCache(time, value);
     // The key lands where the time belongs, which after the last key is past j.
     int landed = j;
     if (AddKeyFromCache(&landed, interpolation, tangentMode, false, true) != 0) {
         return -1;
     }
+    HoldExtrapolatedShape(landed, outside);
     if (hint != nullptr) {
         *hint = landed;
     }

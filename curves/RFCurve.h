@@ -150,8 +150,11 @@ public:
     int AppendKey(RTime time, float value);
     // Adds a Cubic Auto key with the curve's value at the time; answers its index.
     int InsertKeyKeepingShape(RTime time, int* hint = nullptr);
-    // Adds a key at the time with the kind of the key before it, keeping the curve's shape;
-    // a key already there is kept. Answers the index of the key at the time, -1 on failure.
+    // Adds a key at the time with the kind of the key before it (an unbroken User key where
+    // that is a Tcb key), keeping the curve's shape: the keys whose Tcb slopes the new key
+    // would change become User keys holding their slopes, and outside the keys the new
+    // segment follows the extrapolation (flat, or the keep-slope line). A key already there
+    // is kept. Answers the index of the key at the time, -1 on failure.
     int InsertKeyAt(RTime time, int* hint = nullptr);
     // Multiplies values and user slopes (only of selected keys when selectedOnly is set;
     // the default value too when it is not, or when the curve without keys is selected).
@@ -335,6 +338,7 @@ private:
         bool withFar = false;
     };
     KeySides ReadSides(int k, bool facingLeft) const;
+    void RestoreIncomingSide(int k, const RCurveKeyTangentInfo& incoming);
     void WriteSides(int k, const KeySides& sides, bool newNeighbour);
     bool RemoveKeysInClosedSpan(RTime start, RTime stop);
     bool ReplaceSpanMapped(const RFCurve& source, RTime start, RTime stop, bool keepSpan,
@@ -353,6 +357,22 @@ private:
     void MapSpanKey(int index, RTime start, RTime stop, const SpanMapping& mapping);
     void MapKeysAfter(RTime stop, const SpanMapping& mapping);
     int CommitUserKey(RTime time, float value);
+
+    // Keeping the shape where InsertKeyAt puts a key (RFCurveEdit.cpp).
+    // Outside the keys the curve follows its extrapolation: flat, or the keep-slope line.
+    struct InsertedSpanEnd {
+        bool outside = false;
+        bool afterLast = false;
+        double slope = 0.0;        // the extrapolated curve's slope
+        double endFarSlope = 0.0;  // the end key's slope on its side within the keys
+    };
+    InsertedSpanEnd ReadInsertedSpanEnd(int lower) const;
+    void HoldExtrapolatedShape(int inserted, const InsertedSpanEnd& end);
+    // Makes the keys whose slopes a key put between keys lower and upper would change
+    // through Tcb parameters hold the slopes they have as User keys.
+    void HoldTcbSlopesAround(int lower, int upper);
+    bool FollowsNeighboursThroughTcb(int k, bool besideInsertAfter) const;
+    void HoldSlopesAsUser(const std::vector<int>& keys);
 
     float color_[3] = {1.0f, 1.0f, 1.0f};
     float defaultValue_ = 0.0f;

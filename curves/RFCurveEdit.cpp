@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "curves/AutoTangents.h"
 #include "curves/CurveTime.h"
 #include "curves/RFCurve.h"
 
@@ -30,6 +31,12 @@ double UsableTolerance(double tolerance) {
     constexpr double kBelowHalf = 0.4999999;
     return tolerance > 0.0 ? std::min(tolerance, kBelowHalf) : 0.0;
 }
+
+bool NearlyEqual(double a, double b) {
+    return std::fabs(a - b) <= 1e-6 * std::max({1.0, std::fabs(a), std::fabs(b)});
+}
+
+bool IsTcb(const Key& key) { return key.IsCubicWithMode(Key::Tcb); }
 
 // The fraction of the span at a time, in single precision; 0 for a span of one instant.
 float SpanFraction(RTime start, RTime stop, RTime time) {
@@ -119,10 +126,21 @@ bool RFCurve::RemoveKeys(int first, int last) {
     keys_.MoveKeys(first, last + 1, n - last - 1);
     keyCount_ -= last - first + 1;
     if (hasNext) {
-        SetLeftTangentInfo(first, nextIncoming);
+        RestoreIncomingSide(first, nextIncoming);
     }
     NotifyChange(RCurveChangeRecord::KeysChanged, -1);
     return true;
+}
+
+// Setting the incoming side of an unbroken User key sets its outgoing side too: that one is
+// kept as it was.
+void RFCurve::RestoreIncomingSide(int k, const RCurveKeyTangentInfo& incoming) {
+    const bool keepOutgoing = keys_.Key(k).IsCubicWithMode(Key::User) && k < keyCount_ - 1;
+    const RCurveKeyTangentInfo outgoing = keepOutgoing ? GetRightTangentInfo(k) : RCurveKeyTangentInfo();
+    SetLeftTangentInfo(k, incoming);
+    if (keepOutgoing) {
+        SetRightTangentInfo(k, outgoing);
+    }
 }
 
 bool RFCurve::RemoveKeysInSpan(RTime start, RTime stop) {
@@ -238,11 +256,12 @@ int RFCurve::AddKeyFromCache(int* hint, uint32_t interpolation, uint32_t tangent
 }
 
 // The side of neighbour k that faces a key being committed (its left side with facingLeft),
-// and its other side when that one is automatic.
+// and its other side when that one is automatic or writing the facing one would change it.
 RFCurve::KeySides RFCurve::ReadSides(int k, bool facingLeft) const {
     KeySides sides;
     sides.facingLeft = facingLeft;
-    sides.withFar = IsAutoSide(k, !facingLeft);
+    // Setting the incoming side of an unbroken User key sets its outgoing side too.
+    sides.withFar = IsAutoSide(k, !facingLeft) || (facingLeft && keys_.Key(k).IsCubicWithMode(Key::User));
     const RCurveKeyTangentInfo facing = facingLeft ? GetLeftTangentInfo(k) : GetRightTangentInfo(k);
     const RCurveKeyTangentInfo far = !sides.withFar ? RCurveKeyTangentInfo()
                                      : facingLeft   ? GetRightTangentInfo(k)
@@ -264,6 +283,130 @@ void RFCurve::WriteSides(int k, const KeySides& sides, bool newNeighbour) {
     if (!sides.facingLeft || sides.withFar) {
         SetRightTangentInfo(k, kept(false, sides.outgoing));
     }
+}
+
+// ---- Keeping the shape around an inserted key ------------------------------------------------
+
+RFCurve::InsertedSpanEnd RFCurve::ReadInsertedSpanEnd(int lower) const {
+    InsertedSpanEnd end;
+    const int n = keyCount_;
+    end.outside = lower < 0 || lower >= n - 1;
+    if (!end.outside) {
+        return end;
+    }
+    end.afterLast = lower >= 0;
+    const int type = end.afterLast ? postType_ : preType_;
+    const int repetitions = end.afterLast ? postRepetition_ : preRepetition_;
+    end.endFarSlope = end.afterLast ? GetLeftDerivative(n - 1) : GetRightDerivative(0);
+    if (type == ExtrapolationKeepSlope && repetitions != 0 && n > 1) {
+        end.slope = end.endFarSlope;
+    }
+    return end;
+}
+
+// A key put outside the keys starts or ends the segment that now stands where the curve
+// followed its extrapolation: the new key and the end key's side facing it take the
+// extrapolated slope, and the end key becomes broken when its other side differs.
+void RFCurve::HoldExtrapolatedShape(int inserted, const InsertedSpanEnd& end) {
+    if (!end.outside || keyCount_ < 2) {
+        return;
+    }
+    const int endKey = end.afterLast ? inserted - 1 : inserted + 1;
+    Key& key = keys_.Key(endKey);
+    const bool unbroken = key.IsCubicWithMode(Key::Auto) || key.IsCubicWithMode(Key::User);
+    if (unbroken && !NearlyEqual(end.slope, end.endFarSlope)) {
+        key.SetTangentMode(key.GetTangentMode() | Key::Break);
+    }
+    if (end.afterLast) {
+        SetRightDerivative(endKey, end.slope);
+        SetLeftDerivative(inserted, end.slope);
+    } else {
+        SetRightDerivative(inserted, end.slope);
+        SetLeftDerivative(endKey, end.slope);
+        SetRightDerivative(endKey, end.endFarSlope);
+    }
+}
+
+// Key k's slopes follow the value of a neighbour through Tcb parameters: its own, or, on its
+// incoming side, those of a Tcb key before it (which a User key alone does not read).
+bool RFCurve::FollowsNeighboursThroughTcb(int k, bool besideInsertAfter) const {
+    const Key& key = keys_.Key(k);
+    if (key.GetInterpolation() != Key::Cubic) {
+        return false;
+    }
+    if (IsTcb(key)) {
+        return true;
+    }
+    return besideInsertAfter && k >= 1 && IsTcb(keys_.Key(k - 1)) && key.GetTangentMode() != Key::User;
+}
+
+void RFCurve::HoldTcbSlopesAround(int lower, int upper) {
+    const int n = keyCount_;
+    std::vector<int> held;
+    if (lower >= 0 && lower < n && FollowsNeighboursThroughTcb(lower, true)) {
+        held.push_back(lower);
+    }
+    if (upper >= 0 && upper < n && FollowsNeighboursThroughTcb(upper, false)) {
+        held.push_back(upper);
+    }
+    if (held.empty()) {
+        return;
+    }
+    // Behind a Tcb key only an unbroken User key holds a slope of its own (and not as the last
+    // key): a key whose two sides differ needs the key before it to hold its incoming slope.
+    for (int k = held.front(); k >= 1 && IsTcb(keys_.Key(k - 1)); --k) {
+        if (k != n - 1 && NearlyEqual(GetLeftDerivative(k), GetRightDerivative(k))) {
+            break;
+        }
+        held.insert(held.begin(), k - 1);
+    }
+    HoldSlopesAsUser(held);
+}
+
+// The keys (ascending) become User or UserBreak keys holding the slopes they have, and the
+// key after each keeps its incoming slope. The curve keeps its shape.
+void RFCurve::HoldSlopesAsUser(const std::vector<int>& keys) {
+    const int n = keyCount_;
+    struct Slopes {
+        double incoming;
+        double outgoing;
+        double nextIncoming;
+    };
+    std::vector<Slopes> slopes;
+    slopes.reserve(keys.size());
+    for (const int k : keys) {
+        slopes.push_back({GetLeftDerivative(k), GetRightDerivative(k), k + 1 < n ? GetLeftDerivative(k + 1) : 0.0});
+    }
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        const int k = keys[i];
+        const Slopes& held = slopes[i];
+        Key& key = keys_.Key(k);
+        if (IsTcb(key)) {
+            // The words of the bias become weights again.
+            key.SetWeightMode(0);
+            key.SetDataValue(2, Key::kDefaultWeight);
+            key.SetDataValue(3, Key::kDefaultWeight);
+        }
+        const bool behindTcb = k >= 1 && IsTcb(keys_.Key(k - 1));
+        key.SetTangentMode(behindTcb || NearlyEqual(held.incoming, held.outgoing) ? Key::User : Key::UserBreak);
+        key.SetDataValue(0, static_cast<float>(held.outgoing));
+        Key* previous = k >= 1 ? &keys_.Key(k - 1) : nullptr;
+        if (previous != nullptr && !behindTcb && previous->GetInterpolation() == Key::Cubic) {
+            previous->SetDataValue(1, static_cast<float>(held.incoming));
+        }
+        const bool nextHeld = i + 1 < keys.size() && keys[i + 1] == k + 1;
+        if (k + 1 < n && !nextHeld && !IsTcb(keys_.Key(k + 1))) {
+            double stored = held.nextIncoming;
+            double left = 0.0;
+            double right = 0.0;
+            if (keys_.Key(k + 1).IsCubicWithModeBits(Key::Auto) && NeighbourSlopes(k + 1, left, right)) {
+                stored = AutoRatioFromSlopeLeft(stored, left, right);
+            }
+            key.SetDataValue(1, static_cast<float>(stored));
+        }
+    }
+    ResetCache();
+    NotifyChange(RCurveChangeRecord::KeysChanged, -1);
 }
 
 // ---- Replacing spans --------------------------------------------------------------------------

@@ -28,7 +28,6 @@ constexpr int kMaxInsertedPerStep = 4096;
 class RotationRebuild {
 public:
     RotationRebuild(RFCurve* const* source, int order) : order_(order) {
-        RotationOrderAxes(axes_, order);
         for (int c = 0; c < 3; ++c) {
             source_[c] = source[c];
             rebuilt_[c].reset(RFCurve::Create());
@@ -62,7 +61,7 @@ public:
         double current[3];
         ReadTriple(index, time, current);
         if (order_ != kRotationOrderSphericXYZ) {
-            EulerFilterStep(current, current, previous_, axes_);
+            EulerFilterStepInOrder(current, current, previous_, order_);
         }
         for (int inserted = 0; inserted < kMaxInsertedPerStep && IsTooFar(current, time); ++inserted) {
             double between[3];
@@ -120,7 +119,7 @@ private:
             MatrixMultiplyRotation(orientation, step, from);
             MatrixToEulerInOrder(out, orientation, order_);
             if (order_ != kRotationOrderSphericXYZ) {
-                EulerFilterStep(out, out, previous_, axes_);
+                EulerFilterStepInOrder(out, out, previous_, order_);
             }
             outTime.FromSeconds(f * currentSeconds + (1.0 - f) * previousSeconds);
             if (!IsTooFar(out, outTime)) {
@@ -144,7 +143,6 @@ private:
     RFCurve* source_[3] = {nullptr, nullptr, nullptr};
     TemporaryCurve rebuilt_[3];
     int order_;
-    int axes_[3];
     double previous_[3] = {0.0, 0.0, 0.0};
     RTime previousTime_;
 };

@@ -130,13 +130,17 @@ bool StaysAtDefault(const RFCurve& curve) {
 struct RFCurveFilterMatrixConverter::Channels {
     RFCurveNode* nodes[kChannelCount] = {};
     RFCurve* curves[kChannelCount] = {};
+    RFCurveNode* rotation = nullptr;
 
     // The nine channels of "T", "R" and "S"; false when one is missing or has no curve.
     bool Find(const RFCurveNode& node) {
         for (int transform = 0; transform < 3; ++transform) {
-            const RFCurveNode* parent = node.FindByPath(kTransformNames[transform]);
+            RFCurveNode* parent = node.FindByPath(kTransformNames[transform]);
             if (parent == nullptr) {
                 return false;
+            }
+            if (transform == 1) {
+                rotation = parent;
             }
             for (int axis = 0; axis < 3; ++axis) {
                 const int i = 3 * transform + axis;
@@ -314,6 +318,9 @@ bool RFCurveFilterMatrixConverter::Convert(RFCurveNode& node) {
     for (int i = rewriteTranslation ? 0 : kRotation; i < kChannelCount; ++i) {
         channels.nodes[i]->SetCurve(converted[i].release(), true);
     }
+    // The rotation keys are now angles of the destination order, which the node (and the
+    // unroll that follows) must read them in.
+    channels.rotation->SetRotationOrder(destinationOrder_);
     return true;
 }
 

@@ -14,7 +14,7 @@
 //
 // (row-vector convention: the first acts first). The rotation is read in the source
 // rotation order and written in the destination order (Euler codes 0 to 11 of
-// core/EulerAngles.h, 12 spheric XYZ).
+// core/EulerAngles.h, 12 spheric XYZ), which the rotation node then takes as its own.
 //
 // After converting (or finding nothing to convert) the rotation is unrolled and resampled
 // and constant keys are reduced, as the flags ask.

@@ -24,17 +24,17 @@ const char kNoKeyText[] = "Unroll Filter, No key to be filtered.";
 
 constexpr double kDegreesPerRadian = 57.29577951308232;
 
-// The squared rotation angle (degrees) between two XYZ orientations over their squared Euler
+// The squared rotation angle (degrees) between two orientations over their squared Euler
 // distance: small when the Euler angles travel far for little rotation.
-double PathRatio(const double previous[3], const double current[3]) {
+double PathRatio(const double previous[3], const double current[3], int order) {
     const double distance = SquaredEulerDistance(previous, current);
     if (distance <= 2.220446049250313e-16) {
         return 100.0;
     }
     RMatrix a;
     RMatrix b;
-    EulerXYZToMatrix(a, previous[0], previous[1], previous[2]);
-    EulerXYZToMatrix(b, current[0], current[1], current[2]);
+    EulerToMatrixInOrder(a, previous, order);
+    EulerToMatrixInOrder(b, current, order);
     // The trace of the relative rotation a^T b.
     double trace = 0.0;
     for (int r = 0; r < 3; ++r) {
@@ -121,8 +121,6 @@ bool RFCurveFilterUnroll::Apply(RFCurveNode& node, bool /*recursive*/) {
     }
 
     const int order = node.GetRotationOrder();
-    int axes[3];
-    RotationOrderAxes(axes, order);
     double previous[3] = {0.0, 0.0, 0.0};
     if (first > 0) {
         for (int c = 0; c < 3; ++c) {
@@ -134,18 +132,13 @@ bool RFCurveFilterUnroll::Apply(RFCurveNode& node, bool /*recursive*/) {
         for (int c = 0; c < 3; ++c) {
             angles[c] = workCurves[c]->GetKey(k).GetValue();
         }
-        if (order == kRotationOrderSphericXYZ) {
-            // Spheric angles have no second triple for the same orientation; only the gimbal
-            // cases of the middle angle are evened out against the previous key.
-            EvenOutGimbal(angles, previous, axes);
-        } else {
-            EulerFilterStep(angles, angles, previous, axes);
-        }
+        // Of the triples of the key's orientation, the one nearest the previous key.
+        EulerFilterStepInOrder(angles, angles, previous, order);
         for (int c = 0; c < 3; ++c) {
             workCurves[c]->GetKey(k).SetValue(static_cast<float>(angles[c]));
         }
         // A key reached by far more Euler travel than rotation lets the next key stand.
-        if (path_ && PathRatio(previous, angles) < precision_) {
+        if (path_ && PathRatio(previous, angles, order) < precision_) {
             ++k;
         }
         std::copy(angles, angles + 3, previous);

@@ -98,9 +98,11 @@ RFCurveNode::~RFCurveNode() {
     Notify(ChangeDestroyed);
     listeners_.reset();
     RFCurveNode::Clear();
-    if (parent_ != nullptr) {
-        auto& siblings = parent_->children_;
-        siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
+    for (RFCurveNode* holder : {parent_, holder_ != parent_ ? holder_ : nullptr}) {
+        if (holder != nullptr) {
+            auto& siblings = holder->children_;
+            siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
+        }
     }
 }
 
@@ -123,10 +125,11 @@ void RFCurveNode::Release(RFCurveNode* node) {
 }
 
 void RFCurveNode::Adopt(RFCurveNode* child) {
-    if (child->parent_ != nullptr) {
-        auto& siblings = child->parent_->children_;
+    if (RFCurveNode* previous = child->holder_ != nullptr ? child->holder_ : child->parent_) {
+        auto& siblings = previous->children_;
         siblings.erase(std::remove(siblings.begin(), siblings.end(), child), siblings.end());
     }
+    child->holder_ = this;
     // A reference the previous parent held passes to this one.
     if (!child->heldByParent_) {
         child->AddReference();
@@ -137,6 +140,7 @@ void RFCurveNode::Adopt(RFCurveNode* child) {
 
 void RFCurveNode::Disown(RFCurveNode* child) {
     child->parent_ = nullptr;
+    child->holder_ = nullptr;
     if (child->heldByParent_) {
         child->heldByParent_ = false;
         --child->referenceCount_;
@@ -147,6 +151,9 @@ void RFCurveNode::Clear() {
     while (!children_.empty()) {
         RFCurveNode* child = children_.back();
         children_.pop_back();
+        if (child->holder_ == this) {
+            child->holder_ = nullptr;
+        }
         if (!IsNonOwning()) {
             // A child that time warps still use outlives its parent until they let it go.
             if (child->parent_ == this) {
@@ -205,12 +212,23 @@ bool RFCurveNode::Reaches(const RFCurveNode* target) const {
     return false;
 }
 
+bool RFCurveNode::HoldsChild(const RFCurveNode* child) const {
+    // An owning node knows the children it holds; only children it took while it did not own
+    // them have to be looked for (which, for the children of a file, would cost their square).
+    if (!IsNonOwning() && !holdsLooseChildren_) {
+        return child->holder_ == this;
+    }
+    return GetChildIndex(child) >= 0;
+}
+
 int RFCurveNode::InsertChildAt(int index, RFCurveNode* child) {
-    if (child == nullptr || child == this || GetChildIndex(child) >= 0 || child->Reaches(this)) {
+    if (child == nullptr || child == this || HoldsChild(child) || child->Reaches(this)) {
         return -1;
     }
     if (!IsNonOwning()) {
         Adopt(child);
+    } else {
+        holdsLooseChildren_ = true;
     }
     children_.insert(children_.begin() + index, child);
     return index;
@@ -239,6 +257,9 @@ void RFCurveNode::RemoveChild(int index) {
     }
     if (!IsNonOwning() && child->parent_ == this) {
         Disown(child);
+    }
+    if (child->holder_ == this) {
+        child->holder_ = nullptr;
     }
     children_.erase(children_.begin() + index);
 }

@@ -289,8 +289,10 @@ public:
     // ---- Rotation continuity --------------------------------------------------------------
 
     // Per channel, the correction that brings current next to previous: whole turns, plus
-    // 180 when the flipped triple of the node's rotation order is nearer (true answered);
-    // the middle channel of a flipped triple is then to be negated before the correction.
+    // the flipped triple's offset when that triple of the node's rotation order is nearer
+    // (true answered): 180 on the outer channels and on the middle one (0 for the repeated
+    // forms), whose value is then to be negated before the correction. Spheric XYZ angles
+    // are never flipped and only X takes whole turns.
     bool FilterEuler(double out[3], const double current[3], const double previous[3]) const;
     // The latest key time strictly before the time over the subtree's curves (children
     // whose mask byte is 0 are skipped; a null mask keeps all); the time itself when none.
@@ -332,6 +334,7 @@ private:
     // The Euler channels of a rotation.
     bool HasEulerChannels() const { return HasLeafChannels(3); }
     int InsertChildAt(int index, RFCurveNode* child);
+    bool HoldsChild(const RFCurveNode* child) const;
     // Takes the child into this (owning) node, with the reference of the parent it leaves or
     // a new one; Disown gives up the reference without deleting.
     void Adopt(RFCurveNode* child);
@@ -356,6 +359,10 @@ private:
     int referenceCount_ = 0;
     // Whether referenceCount_ counts the owning parent.
     bool heldByParent_ = false;
+    // The owning node whose children hold this node (its parent, unless SetParent said
+    // otherwise), and whether this node holds children it took while not owning them.
+    RFCurveNode* holder_ = nullptr;
+    bool holdsLooseChildren_ = false;
     std::vector<RFCurveNode*> children_;
     RFCurve* curve_ = nullptr;
     RFCurveNode* timeWarp_ = nullptr;

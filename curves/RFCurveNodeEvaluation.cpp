@@ -333,9 +333,7 @@ double* RFCurveNode::EvaluateRotationLayer(double* out, RTime time, int* hint, b
         // Of the equivalent triples, the one next to the channels' own values.
         double channels[3];
         ChannelValues(channels, time, *hint);
-        int axes[3];
-        RotationOrderAxes(axes, rotationOrder_);
-        EulerFilterStep(result, result, channels, axes);
+        EulerFilterStepInOrder(result, result, channels, rotationOrder_);
     }
     for (int i = 0; i < 3; ++i) {
         RFCurve& channel = *children_[i]->curve_;

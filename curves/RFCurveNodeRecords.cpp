@@ -1,5 +1,13 @@
 #include "curves/RFCurveNodeRecords.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
 #include "core/RDataType.h"
 #include "core/RString.h"
 #include "curves/RFCurve.h"
@@ -43,35 +51,117 @@ RString FieldValueName(const RFCurveNode& node, bool letterNames) {
 
 bool Contains(const RString& text, const char* part) { return text.FindText(part) >= 0; }
 
+// The children of a node by name ignoring case (the first child of each name) and by transform
+// data type, for the channels of one block: a file may hold any number of channels, and
+// looking each one up among all the children read before it would cost their square.
+// Children added later are taken in on the next lookup.
+// The first lookup walks the children (a single channel read alone costs no index).
+class ChannelIndex {
+public:
+    explicit ChannelIndex(const RFCurveNode& parent) : parent_(parent) {}
+
+    RFCurveNode* FindByName(const std::string& name) {
+        if (lookups_++ == 0) {
+            for (int i = 0; i < parent_.GetChildCount(); ++i) {
+                if (SameIgnoringCase(parent_.GetChild(i)->GetName(), name.c_str())) {
+                    return parent_.GetChild(i);
+                }
+            }
+            return nullptr;
+        }
+        CatchUp();
+        const auto found = byName_.find(Folded(name));
+        return found == byName_.end() ? nullptr : parent_.GetChild(found->second);
+    }
+    RFCurveNode* FindByType(const RDataType* type) {
+        if (lookups_++ == 0) {
+            return parent_.FindChildByDataType(type);
+        }
+        CatchUp();
+        const int index = FindIndexedType(type);
+        return index < 0 ? nullptr : parent_.GetChild(index);
+    }
+
+private:
+    // Names compare ignoring the case of ASCII letters only.
+    static char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+    static std::string Folded(std::string name) {
+        for (char& c : name) {
+            c = Upper(c);
+        }
+        return name;
+    }
+    static bool SameIgnoringCase(const char* a, const char* b) {
+        for (; *a != '\0' && Upper(*a) == Upper(*b); ++a, ++b) {
+        }
+        return Upper(*a) == Upper(*b);
+    }
+
+    void CatchUp() {
+        const int count = parent_.GetChildCount();
+        if (count < indexed_) {
+            // Children went away: start again.
+            byName_.clear();
+            byType_.clear();
+            indexed_ = 0;
+        }
+        for (; indexed_ < count; ++indexed_) {
+            const RFCurveNode* child = parent_.GetChild(indexed_);
+            byName_.emplace(Folded(child->GetName()), indexed_);
+            const RDataType* type = child->GetDataType();
+            const bool transform = type == Translation() || type == Rotation() || type == Scaling();
+            if (transform && FindIndexedType(type) < 0) {
+                byType_.emplace_back(type, indexed_);
+            }
+        }
+    }
+
+    int FindIndexedType(const RDataType* type) const {
+        for (const auto& [indexed, index] : byType_) {
+            if (indexed == type) {
+                return index;
+            }
+        }
+        return -1;
+    }
+
+    const RFCurveNode& parent_;
+    std::unordered_map<std::string, int> byName_;
+    std::vector<std::pair<const RDataType*, int>> byType_;
+    int indexed_ = 0;
+    int lookups_ = 0;
+};
+
 // The parent's child a channel name stands for, or null.
-RFCurveNode* FindChannel(const RFCurveNode& parent, const RString& name) {
+RFCurveNode* FindChannel(ChannelIndex& children, const RString& name) {
     if (const RDataType* type = RFCurveNode::TransformTypeOfLetter(name.Buffer())) {
-        if (RFCurveNode* child = parent.FindChildByDataType(type)) {
+        if (RFCurveNode* child = children.FindByType(type)) {
             return child;
         }
     }
-    if (RFCurveNode* child = parent.GetChild(parent.GetChildIndexByName(name.Buffer()))) {
+    const std::string text(name.Buffer());
+    if (RFCurveNode* child = children.FindByName(text)) {
         return child;
     }
     // "X (note)" and "X  (note)" name "X".
-    int end = name.FindChar('(');
-    if (end < 0) {
+    std::size_t end = text.find('(');
+    if (end == std::string::npos) {
         return nullptr;
     }
-    for (int blanks = 0; blanks < 2 && end > 0 && name[static_cast<unsigned>(end - 1)] == ' '; ++blanks) {
+    for (int blanks = 0; blanks < 2 && end > 0 && text[end - 1] == ' '; ++blanks) {
         --end;
     }
-    return parent.GetChild(parent.GetChildIndexByName(name.FirstChars(end).Buffer()));
+    return children.FindByName(text.substr(0, end));
 }
 
 // A channel of a layer below the base layer takes the name record of the base node's
 // channel, which becomes its layer owner.
-void LinkToLayerOwner(const RFCurveNode& parent, RFCurveNode& child) {
+void LinkToLayerOwner(const RFCurveNode& parent, ChannelIndex* ownerChildren, RFCurveNode& child) {
     const RFCurveNode* owner = parent.GetLayerOwner();
-    if (owner == nullptr || owner == &parent) {
+    if (owner == nullptr || owner == &parent || ownerChildren == nullptr) {
         return;
     }
-    RFCurveNode* ownerChild = owner->GetChild(owner->GetChildIndexByName(child.GetName()));
+    RFCurveNode* ownerChild = ownerChildren->FindByName(child.GetName());
     if (ownerChild == nullptr || ownerChild == &child) {
         return;
     }
@@ -119,28 +209,61 @@ bool IsComponentName(const char* name) {
     return name[0] != '\0' && name[1] == '\0' && (name[0] == 'X' || name[0] == 'Y' || name[0] == 'Z');
 }
 
+int CountNodes(const RFCurveNode& node) {
+    int count = 1;
+    for (int i = 0; i < node.GetChildCount(); ++i) {
+        count += CountNodes(*node.GetChild(i));
+    }
+    return count;
+}
+
 // Reads nodes with the options of one call. depth counts the nodes being read around the
 // current one; inLayer marks the nodes of a layer, which hold only the channels of the node
 // they were copied from.
+//
+// What a file makes is bounded by what it holds: each channel record makes at most one node,
+// and a layer record, which copies its node's whole subtree, is read only while the nodes
+// copied for layers stay within a few per channel record read (besides the nodes the caller
+// had): a layer written by this system holds a record per channel it copies, while a chain of
+// empty layer records under a node of many channels would otherwise copy them all again for
+// every record.
 class NodeReader {
 public:
-    NodeReader(RWyxFile& file, bool defaultOnly, bool withColor)
-        : file_(file), defaultOnly_(defaultOnly), withColor_(withColor) {}
+    static constexpr int kLayerNodesPerRecord = 2;
+    static constexpr int kLayerNodeAllowance = 64;
+
+    // existing: the node the caller reads into (or the parent of the channel), whose nodes
+    // a layer copy may take besides the allowance.
+    NodeReader(RWyxFile& file, bool defaultOnly, bool withColor, const RFCurveNode* existing)
+        : file_(file), defaultOnly_(defaultOnly), withColor_(withColor), existing_(existing) {}
 
     void ReadNode(RFCurveNode& node, bool createMissing, int depth, bool inLayer);
     // curveFromThisBlock: the parent's curve was read from the block being read (it did not
     // exist before), so the file holds both and an unknown channel is still made.
-    RFCurveNode* ReadChannel(RFCurveNode* parent, bool createMissing, int depth, bool inLayer,
-                             bool curveFromThisBlock = false);
+    RFCurveNode* ReadChannel(RFCurveNode* parent, ChannelIndex* children, ChannelIndex* ownerChildren,
+                             bool createMissing, int depth, bool inLayer, bool curveFromThisBlock = false);
     RFCurveNode* ReadLayer(RFCurveNode& node, int depth);
 
 private:
     void ReadCurve(RFCurveNode& node);
     void ReadTimeWarp(RFCurveNode& node);
+    bool MayCopyForLayer(int nodes) {
+        const auto within = [&] { return layerNodes_ + nodes <= kLayerNodesPerRecord * records_ + allowance_; };
+        if (!within() && existing_ != nullptr) {
+            // Counted only when needed: a channel read alone must not cost its parent's tree.
+            allowance_ += CountNodes(*existing_);
+            existing_ = nullptr;
+        }
+        return within();
+    }
 
     RWyxFile& file_;
     const bool defaultOnly_;
     const bool withColor_;
+    const RFCurveNode* existing_;
+    int64_t allowance_ = kLayerNodeAllowance;
+    int64_t records_ = 0;
+    int64_t layerNodes_ = 0;
 };
 
 void NodeReader::ReadCurve(RFCurveNode& node) {
@@ -179,13 +302,24 @@ void NodeReader::ReadNode(RFCurveNode& node, bool createMissing, int depth, bool
     const bool hadCurve = node.GetCurve() != nullptr;
     ReadCurve(node);
     const bool curveFromThisBlock = !hadCurve && node.GetCurve() != nullptr;
-    const int layerID = file_.FieldReadIntByName("LayerID", 0);
-    node.SetLayerID(layerID > 0 ? layerID : 0);
+    // A layer id that would not stay below the id of a layer the node already has is not
+    // taken: the chain must rise.
+    const int layerID = std::max(file_.FieldReadIntByName("LayerID", 0), 0);
+    if (node.GetNextLayer() == nullptr || layerID < node.GetNextLayer()->GetLayerID()) {
+        node.SetLayerID(layerID);
+    }
     const int layerType = file_.FieldReadIntByName("LayerType", 0);
     const bool knownType = layerType >= RFCurveNode::LayerNormal && layerType <= RFCurveNode::LayerQuaternion;
     node.SetLayerType(knownType ? layerType : RFCurveNode::LayerNormal);
     const bool layerPart = inLayer || node.GetLayerID() > 0;
-    while (ReadChannel(&node, createMissing && !layerPart, depth, layerPart, curveFromThisBlock) != nullptr) {
+    ChannelIndex children(node);
+    const RFCurveNode* owner = node.GetLayerOwner();
+    std::unique_ptr<ChannelIndex> ownerChildren;
+    if (owner != nullptr && owner != &node) {
+        ownerChildren = std::make_unique<ChannelIndex>(*owner);
+    }
+    while (ReadChannel(&node, &children, ownerChildren.get(), createMissing && !layerPart, depth, layerPart,
+                       curveFromThisBlock) != nullptr) {
     }
     ReadLayer(node, depth);
     ReadTimeWarp(node);
@@ -193,14 +327,15 @@ void NodeReader::ReadNode(RFCurveNode& node, bool createMissing, int depth, bool
     RepairLayerType(node, file_.GetCurrentSectionVersion());
 }
 
-RFCurveNode* NodeReader::ReadChannel(RFCurveNode* parent, bool createMissing, int depth, bool inLayer,
-                                     bool curveFromThisBlock) {
+RFCurveNode* NodeReader::ReadChannel(RFCurveNode* parent, ChannelIndex* children, ChannelIndex* ownerChildren,
+                                     bool createMissing, int depth, bool inLayer, bool curveFromThisBlock) {
     if (depth >= RFCurveNodeRecords::kMaxNesting) {
         return nullptr;
     }
     while (file_.FieldReadBegin("Channel")) {
+        ++records_;
         const RString name = file_.FieldReadString();
-        RFCurveNode* child = parent != nullptr ? FindChannel(*parent, name) : nullptr;
+        RFCurveNode* child = parent != nullptr && children != nullptr ? FindChannel(*children, name) : nullptr;
         if (child == nullptr) {
             // A node that had its curve before the file was read keeps the shape it has; one
             // the file gives both a curve and channels gets both.
@@ -219,7 +354,7 @@ RFCurveNode* NodeReader::ReadChannel(RFCurveNode* parent, bool createMissing, in
         ReadNode(*child, createMissing, depth + 1, inLayer);
         file_.FieldReadEnd();
         if (parent != nullptr && child->GetLayerID() >= 1) {
-            LinkToLayerOwner(*parent, *child);
+            LinkToLayerOwner(*parent, ownerChildren, *child);
         }
         return child;
     }
@@ -242,6 +377,13 @@ RFCurveNode* NodeReader::ReadLayer(RFCurveNode& node, int depth) {
     if (depth >= RFCurveNodeRecords::kMaxNesting || !file_.FieldReadBegin("LayerChannel")) {
         return nullptr;
     }
+    ++records_;
+    const int copied = CountNodes(node);
+    if (!MayCopyForLayer(copied)) {
+        file_.FieldReadEnd();
+        return nullptr;
+    }
+    layerNodes_ += copied;
     RFCurveNode* layer = node.Clone(false, false, true, node.GetLayerID());
     CopyCurveLooks(node, *layer);
     layer->SetLayerOwner(node.GetLayerOwner());
@@ -300,13 +442,23 @@ bool RFCurveNodeRecords::Write(const RFCurveNode& node, RWyxFile& file, bool def
 
 void RFCurveNodeRecords::Read(RFCurveNode& node, RWyxFile& file, bool defaultOnly, bool createMissing,
                               bool withColor) {
-    NodeReader(file, defaultOnly, withColor).ReadNode(node, createMissing, 1, false);
+    NodeReader(file, defaultOnly, withColor, &node).ReadNode(node, createMissing, 1, false);
 }
 
 RFCurveNode* RFCurveNodeRecords::ReadChannel(RWyxFile& file, RFCurveNode* parent, bool defaultOnly,
                                              bool createMissing, bool withColor) {
     const bool inLayer = parent != nullptr && parent->GetLayerID() > 0;
-    return NodeReader(file, defaultOnly, withColor).ReadChannel(parent, createMissing && !inLayer, 0, inLayer);
+    std::unique_ptr<ChannelIndex> children;
+    std::unique_ptr<ChannelIndex> ownerChildren;
+    if (parent != nullptr) {
+        children = std::make_unique<ChannelIndex>(*parent);
+        const RFCurveNode* owner = parent->GetLayerOwner();
+        if (owner != nullptr && owner != parent) {
+            ownerChildren = std::make_unique<ChannelIndex>(*owner);
+        }
+    }
+    return NodeReader(file, defaultOnly, withColor, parent)
+        .ReadChannel(parent, children.get(), ownerChildren.get(), createMissing && !inLayer, 0, inLayer);
 }
 
 RFCurveNode* RFCurveNodeRecords::ReadTopChannel(RWyxFile& file, bool defaultOnly, bool withColor) {
@@ -314,5 +466,5 @@ RFCurveNode* RFCurveNodeRecords::ReadTopChannel(RWyxFile& file, bool defaultOnly
 }
 
 RFCurveNode* RFCurveNodeRecords::ReadLayerChannel(RWyxFile& file, RFCurveNode& node, bool defaultOnly) {
-    return NodeReader(file, defaultOnly, false).ReadLayer(node, 0);
+    return NodeReader(file, defaultOnly, false, &node).ReadLayer(node, 0);
 }

@@ -230,18 +230,30 @@ struct SpanReplacement {
 bool RFCurveNode::FilterEuler(double out[3], const double current[3], const double previous[3]) const {
     int axes[3];
     RotationOrderAxes(axes, rotationOrder_);
+    const bool spheric = rotationOrder_ == kSphericXYZ;
+    const bool repeated = IsRepeatedAxisOrder(rotationOrder_);
     bool flip = false;
-    if (rotationOrder_ != kSphericXYZ) {
+    if (!spheric) {
         double scratch[3];
-        flip = EulerFilterStep(scratch, current, previous, axes);
+        flip = EulerFilterStepInOrder(scratch, current, previous, rotationOrder_);
     }
+    // The flipped triple: first + 180, 180 - middle (repeated forms: -middle), last + 180.
     double base[3] = {current[0], current[1], current[2]};
+    double flipOffset[3] = {0.0, 0.0, 0.0};
     if (flip) {
-        base[axes[0]] += 180.0;
-        base[axes[1]] = 180.0 - base[axes[1]];
-        base[axes[2]] += 180.0;
+        flipOffset[axes[0]] = 180.0;
+        flipOffset[axes[1]] = repeated ? 0.0 : 180.0;
+        flipOffset[axes[2]] = 180.0;
+        for (int i = 0; i < 3; ++i) {
+            base[i] = flipOffset[i] + (i == axes[1] ? -current[i] : current[i]);
+        }
     }
     for (int i = 0; i < 3; ++i) {
+        // Spheric angles repeat every whole turn on X only.
+        if (spheric && i != 0) {
+            out[i] = 0.0;
+            continue;
+        }
         double whole = 0.0;
         const double fraction = std::modf((previous[i] - base[i]) / 360.0, &whole);
         if (fraction > kHalfTurnMargin) {
@@ -249,7 +261,7 @@ bool RFCurveNode::FilterEuler(double out[3], const double current[3], const doub
         } else if (fraction < -kHalfTurnMargin) {
             whole -= 1.0;
         }
-        out[i] = 360.0 * whole + (flip ? 180.0 : 0.0);
+        out[i] = 360.0 * whole + flipOffset[i];
     }
     return flip;
 }
@@ -271,9 +283,7 @@ void RFCurveNode::SetKeysContinuous(double out[3], const double values[3], RTime
     FindPreviousKeyTime(previousTime, time);
     double previous[3];
     EvaluateRaw(previous, previousTime);
-    int axes[3];
-    RotationOrderAxes(axes, rotationOrder_);
-    EulerFilterStep(out, values, previous, axes);
+    EulerFilterStepInOrder(out, values, previous, rotationOrder_);
 }
 
 const double* RFCurveNode::AddKeyValues(RTime time, const double* values, bool continuous) {

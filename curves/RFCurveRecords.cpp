@@ -42,7 +42,12 @@ float ClampToFloat(double value) {
     return static_cast<float>(std::clamp(value, -static_cast<double>(FLT_MAX), static_cast<double>(FLT_MAX)));
 }
 
-bool HasIncomingWeight(const Key* key) { return key != nullptr && (key->GetWeightMode() & Key::WeightedNextLeft) != 0; }
+bool IsTcb(const Key& key) { return key.IsCubicWithMode(Key::Tcb); }
+
+// A Tcb key keeps its bias where other keys keep the next key's incoming weight: it has none.
+bool HasIncomingWeight(const Key* key) {
+    return key != nullptr && !IsTcb(*key) && (key->GetWeightMode() & Key::WeightedNextLeft) != 0;
+}
 
 // ---- Writing ----------------------------------------------------------------------------
 
@@ -384,27 +389,34 @@ void KeyReader::MarkLinearFollows(Key* previous) const {
     }
 }
 
-// The "a" and "d" codings of 4002 on give the incoming side of the key no weight.
+// The "a" and "d" codings of 4002 on give the incoming side of the key no weight. A Tcb key
+// holds its bias in those words and its continuity in the incoming slope's: it is left alone.
 void ClearIncomingWeight(Key* previous) {
+    if (previous == nullptr || IsTcb(*previous)) {
+        return;
+    }
     const float unweighted = StartingKey(0).GetDataValue(3);
-    if (previous != nullptr && previous->GetDataValue(3) != unweighted) {
+    if (previous->GetDataValue(3) != unweighted) {
         previous->SetDataValue(3, unweighted);
     }
-    if (previous != nullptr) {
-        previous->SetWeightMode(0, Key::WeightedNextLeft);
-    }
+    previous->SetWeightMode(0, Key::WeightedNextLeft);
 }
 
-// The ratio of the segment into an Auto key, as the previous key's interpolation gives it.
-float IncomingRatio(const Key& previous) {
-    switch (previous.GetInterpolation()) {
-    case Key::Constant:
-        return 0.0f;
-    case Key::Linear:
-        return kLinearRatio;
-    default:
-        return previous.GetDataValue(1);
+// Whether the "p" coding's ratios describe a broken key: the outgoing ratio does not mirror
+// the incoming one, as the previous key's interpolation gives it. Behind a Tcb key the
+// incoming side follows the Tcb key's continuity, not a ratio of this key, so nothing tells
+// a break there: the key is what the letter says.
+bool RatiosBreak(float outgoing, const Key* previous) {
+    if (previous == nullptr || IsTcb(*previous)) {
+        return false;
     }
+    float incoming = previous->GetDataValue(1);
+    if (previous->GetInterpolation() == Key::Constant) {
+        incoming = 0.0f;
+    } else if (previous->GetInterpolation() == Key::Linear) {
+        incoming = kLinearRatio;
+    }
+    return std::fabs(static_cast<double>(outgoing) + incoming) > kBrokenRatioTolerance;
 }
 
 bool KeyReader::ReadTangent(Key& key, Key* previous) {
@@ -438,8 +450,7 @@ bool KeyReader::ReadTangent(Key& key, Key* previous) {
         key.SetDataValue(0, data0);
         key.SetDataValue(1, data1);
         uint32_t mode = tangent == 'S' ? Key::User : tangent == 'B' ? Key::UserBreak : tangent == 'Q' ? Key::AutoBreak : Key::Auto;
-        if (tangent == 'P' && previous != nullptr &&
-            std::fabs(static_cast<double>(data0) + IncomingRatio(*previous)) > kBrokenRatioTolerance) {
+        if (tangent == 'P' && RatiosBreak(data0, previous)) {
             mode = Key::AutoBreak;
         }
         key.SetTangentMode(mode);
@@ -580,7 +591,6 @@ bool KeyReader::ConvertControlValues(char letter, const Key& key, Key* previous)
 
 // ---- Final pass for key versions below 4000 ---------------------------------------------
 
-bool IsTcb(const Key& key) { return key.IsCubicWithMode(Key::Tcb); }
 bool IsTcbOrUser(const Key& key) { return IsTcb(key) || key.IsCubicWithModeBits(Key::User); }
 
 bool NearlyEqual(double a, double b) {

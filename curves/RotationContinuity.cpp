@@ -122,14 +122,16 @@ double NearestEquivalentAngle(double angle, double reference) {
     return angle + 360.0 * whole;
 }
 
-bool EulerFilterStep(double out[3], const double current[3], const double previous[3],
-                     const int axisOrder[3]) {
+namespace {
+
+bool FilterStep(double out[3], const double current[3], const double previous[3], const int axisOrder[3],
+                bool repeatedAxis) {
     const int a = axisOrder[0];
     const int b = axisOrder[1];
     const int c = axisOrder[2];
     const double reference[3] = {previous[a], previous[b], previous[c]};
     double plain[3] = {current[a], current[b], current[c]};
-    double flipped[3] = {current[a] + 180.0, 180.0 - current[b], current[c] + 180.0};
+    double flipped[3] = {current[a] + 180.0, (repeatedAxis ? 0.0 : 180.0) - current[b], current[c] + 180.0};
     for (int i = 0; i < 3; ++i) {
         plain[i] = NearestEquivalentAngle(plain[i], reference[i]);
         flipped[i] = NearestEquivalentAngle(flipped[i], reference[i]);
@@ -139,25 +141,51 @@ bool EulerFilterStep(double out[3], const double current[3], const double previo
     out[a] = chosen[0];
     out[b] = chosen[1];
     out[c] = chosen[2];
-    EvenOutGimbal(out, previous, axisOrder);
+    EvenOutGimbal(out, previous, axisOrder, repeatedAxis);
     return flip;
 }
 
-void EvenOutGimbal(double angles[3], const double previous[3], const int axisOrder[3]) {
+}  // namespace
+
+bool IsRepeatedAxisOrder(int rotationOrder) {
+    return IsEulerCode(rotationOrder) && (rotationOrder & 1) != 0;
+}
+
+bool EulerFilterStep(double out[3], const double current[3], const double previous[3],
+                     const int axisOrder[3]) {
+    return FilterStep(out, current, previous, axisOrder, false);
+}
+
+bool EulerFilterStepInOrder(double out[3], const double current[3], const double previous[3],
+                            int rotationOrder) {
+    if (rotationOrder == kRotationOrderSphericXYZ) {
+        out[0] = NearestEquivalentAngle(current[0], previous[0]);
+        out[1] = current[1];
+        out[2] = current[2];
+        return false;
+    }
+    int axes[3];
+    RotationOrderAxes(axes, rotationOrder);
+    return FilterStep(out, current, previous, axes, IsRepeatedAxisOrder(rotationOrder));
+}
+
+void EvenOutGimbal(double angles[3], const double previous[3], const int axisOrder[3], bool repeatedAxis) {
     const int a = axisOrder[0];
     const int b = axisOrder[1];
     const int c = axisOrder[2];
     // At 90 degrees the difference of the outer angles is kept, at 270 their sum; the odd
-    // axis orders turn the other way round, which swaps the two cases.
+    // axis orders turn the other way round, which swaps the two cases. The repeated forms
+    // keep the sum at 0 and the difference at 180 degrees.
     const bool oddOrder = (b - a + 3) % 3 == 2;
     const double middle = std::fmod(std::fmod(angles[b], 360.0) + 360.0, 360.0);
-    const double keepsDifference = oddOrder ? 270.0 : 90.0;
-    const double keepsSum = oddOrder ? 90.0 : 270.0;
+    const double keepsDifference = repeatedAxis ? 180.0 : oddOrder ? 270.0 : 90.0;
+    const double keepsSum = repeatedAxis ? 0.0 : oddOrder ? 90.0 : 270.0;
+    const double sumDistance = std::min(std::fabs(middle - keepsSum), std::fabs(middle - keepsSum - 360.0));
     if (std::fabs(middle - keepsDifference) <= kGimbalTolerance) {
         const double h = ((previous[a] - angles[a]) + (previous[c] - angles[c])) / 2.0;
         angles[a] += h;
         angles[c] += h;
-    } else if (std::fabs(middle - keepsSum) <= kGimbalTolerance) {
+    } else if (sumDistance <= kGimbalTolerance) {
         const double h = ((previous[a] - angles[a]) - (previous[c] - angles[c])) / 2.0;
         angles[a] += h;
         angles[c] -= h;

@@ -37,10 +37,16 @@ double NearestEquivalentAngle(double angle, double reference);
 // The squared Euclidean distance of two Euler triples, in squared degrees.
 double SquaredEulerDistance(const double a[3], const double b[3]);
 
-// At a middle angle (axisOrder[1]) of 90 or 270 degrees only the difference or the sum of
-// the outer angles matters: shares the rest of their distance to previous between them,
-// which leaves the rotation as it is.
-void EvenOutGimbal(double angles[3], const double previous[3], const int axisOrder[3]);
+// Whether the order is one of the repeated-axis Euler forms (first and last rotation about
+// the same axis): their second triple of a rotation is (first + 180, -middle, last + 180),
+// and their gimbal cases lie at a middle angle of 0 and 180 degrees.
+bool IsRepeatedAxisOrder(int rotationOrder);
+
+// At a middle angle (axisOrder[1]) of 90 or 270 degrees (0 or 180 for the repeated forms)
+// only the difference or the sum of the outer angles matters: shares the rest of their
+// distance to previous between them, which leaves the rotation as it is.
+void EvenOutGimbal(double angles[3], const double previous[3], const int axisOrder[3],
+                   bool repeatedAxis = false);
 
 // Writes to out the Euler triple equivalent to current that lies nearest previous: each
 // angle of current and of its flipped triple (first + 180, 180 - middle, last + 180 in the
@@ -50,5 +56,10 @@ void EvenOutGimbal(double angles[3], const double previous[3], const int axisOrd
 // be current.
 bool EulerFilterStep(double out[3], const double current[3], const double previous[3],
                      const int axisOrder[3]);
+// EulerFilterStep for the triples of a rotation order, each of which it keeps: the repeated
+// forms flip and even out as they repeat; spheric XYZ angles have no second triple and only
+// X repeats every whole turn, so only X is moved (by whole turns).
+bool EulerFilterStepInOrder(double out[3], const double current[3], const double previous[3],
+                            int rotationOrder);
 
 #endif

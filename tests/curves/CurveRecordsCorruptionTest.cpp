@@ -62,19 +62,7 @@ void EvaluateTree(RFCurveNode& node) {
 // The valid file: a curve of every coding under "Curve" and a layered tree as "Channel".
 void WriteSample(RWyxFile& out) {
     RFCurve curve;
-    curve.SetDefaultValue(2.0f);
-    curve.AddKey(At(0.0), MakeKey(1.0f, Key::Constant, Key::ConstantNext));
-    curve.AddKey(At(0.2), MakeKey(2.0f, Key::Linear, 0));
-    Key tcb;
-    tcb.SetTensionContinuityBias(RTime(), 0.5f, 0.1f, 0.2f, 0.3f);
-    curve.AddKey(At(0.4), tcb);
-    Key user;
-    user.Set(RTime(), 4.0f, Key::Cubic, Key::UserBreak, 1.0f, -1.0f, Key::WeightedRight | Key::WeightedNextLeft, 0.3f,
-             0.6f, 0.0f, 0.0f);
-    curve.AddKey(At(0.6), user);
-    curve.AddKey(At(0.8), MakeKey(5.0f, Key::Cubic, Key::Auto));
-    curve.AddKey(At(1.0), MakeKey(6.0f, Key::Cubic, Key::AutoBreak, 3.0f, 0.0f));
-    curve.SetPostExtrapolationType(RFCurve::ExtrapolationMirror);
+    record_test::BuildEveryCoding(curve);
     out.FieldWriteBegin("Curve");
     out.FieldWriteBlockBegin();
     RFCurveRecords::Write(curve, out, false, true, false);

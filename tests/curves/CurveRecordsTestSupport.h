@@ -9,7 +9,9 @@
 #include <string>
 
 #include "curves/RFCurve.h"
+#include "curves/RFCurveRecords.h"
 #include "fileio/RWyxFile.h"
+#include "tests/curves/CurveTestSupport.h"
 #include "tests/support/WyxFileTestSupport.h"
 #include "tests/support/ScratchFolder.h"
 
@@ -57,6 +59,34 @@ inline void ExpectSameKey(const RCurveKey& expected, const RCurveKey& actual, in
     for (int i = 2; i < 6; ++i) {
         EXPECT_EQ(expected.GetDataValue(i), actual.GetDataValue(i)) << "data " << i;
     }
+}
+
+// A curve with a key of every coding the writer has: Constant with and without ConstantNext,
+// Linear, Tcb, weighted User and UserBreak, Auto with ratios 0 ("a"), Auto and AutoBreak with
+// ratios ("p", "q"), AutoBreak with ratios 0, and extrapolation and colour.
+inline void BuildEveryCoding(RFCurve& curve) {
+    using curve_test::At;
+    using curve_test::MakeKey;
+    using Key = RCurveKey;
+    curve.SetDefaultValue(7.5f);
+    curve.AddKey(At(0.0), MakeKey(1.0f, Key::Constant, Key::ConstantNext));
+    curve.AddKey(At(1.0), MakeKey(2.0f, Key::Constant, 0));
+    curve.AddKey(At(2.0), MakeKey(-3.0f, Key::Linear, 0));
+    curve.AddKey(At(3.0), curve_test::MakeTcb(4.25f, 0.25f, -0.5f, 0.125f));
+    curve.AddKey(At(4.0), MakeKey(5.0f, Key::Cubic, Key::User, 1.5f, -2.0f, Key::WeightedRight | Key::WeightedNextLeft, 0.25f, 0.6f));
+    curve.AddKey(At(5.5), MakeKey(6.0f, Key::Cubic, Key::UserBreak, -0.75f, 3.0f, Key::WeightedRight, 0.7f));
+    curve.AddKey(At(6.0), MakeKey(2.0f, Key::Cubic, Key::Auto));
+    curve.AddKey(At(7.0), MakeKey(1.0f, Key::Cubic, Key::Auto, 0.0f, 30.0f));
+    curve.AddKey(At(8.0), MakeKey(0.5f, Key::Cubic, Key::Auto, -30.0f, 12.0f, Key::WeightedNextLeft, Key::kDefaultWeight, 0.4f));
+    curve.AddKey(At(9.0), MakeKey(0.25f, Key::Cubic, Key::AutoBreak, 20.0f, 0.0f));
+    curve.AddKey(At(10.0), MakeKey(0.125f, Key::Cubic, Key::AutoBreak));
+    curve.AddKey(RTime(10 * curve_test::kSecond + 12345), MakeKey(-1.0f, Key::Cubic, Key::Auto));
+    curve.SetPreExtrapolationType(RFCurve::ExtrapolationRepetition);
+    curve.SetPreExtrapolationRepetition(3);
+    curve.SetPostExtrapolationType(RFCurve::ExtrapolationKeepSlope);
+    curve.SetPostExtrapolationRepetition(RFCurve::kUnlimitedRepetitions);
+    const float rgb[3] = {0.25f, 0.5f, 0.75f};
+    curve.SetColor(rgb);
 }
 
 inline void ExpectSameCurve(const RFCurve& expected, const RFCurve& actual) {

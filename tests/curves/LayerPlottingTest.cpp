@@ -48,19 +48,15 @@ void ExpectEveryKey(const RFCurveNode& node, const std::vector<double>& expected
 
 }  // namespace
 
-TEST(AnimationSettingsTest, SettingsAsLoaded) {
+TEST(AnimationSettingsTest, SettingsAsLoadedUnrollRotations) {
     EXPECT_EQ(GetPlotPeriod().GetTicks(), 1539538600);
     EXPECT_EQ(GetRotationFilterMode(), 2);
     EXPECT_EQ(GetUnrollPrecision(), 0.25);
     EXPECT_FALSE(GetUnrollPath());
     EXPECT_TRUE(IsConstantKeyReductionOn());
-}
-
-TEST(AnimationSettingsTest, RotationFilterByModeUnrolls) {
     NodePtr node(MakeVectorNode("R", Type("Lcl Rotation"), {0, 0, 0}, RFCurveNode::LayerRotation));
-    AddKeys(ChannelCurve(*node, 2), {{0.0, 170.0f}, {1.0, -170.0f}});
-    AddKeys(ChannelCurve(*node, 0), {{0.0, 0.0f}, {1.0, 0.0f}});
-    AddKeys(ChannelCurve(*node, 1), {{0.0, 0.0f}, {1.0, 0.0f}});
+    KeyChannels(*node, {0, 0, 170});
+    AddKeys(ChannelCurve(*node, 2), {{1.0, -170.0f}});
     ApplyRotationFilterByMode(*node, RTime(RTime::kInfinitelyEarly), RTime(RTime::kInfinitelyLate));
     EXPECT_NEAR(ChannelCurve(*node, 2).GetKey(1).GetValue(), 190.0f, 1e-3);
 }
@@ -111,35 +107,36 @@ TEST(LayerPlottingTest, AZeroQuaternionLayerKeepsTheRotation) {
     EXPECT_NEAR(defaults[3], half, 1e-6);
 }
 
-TEST(LayerPlottingTest, AdditiveLayersPlotToTheirSumOnEveryFrame) {
-    NodePtr node = MakeLayered(RFCurveNode::LayerAdditive, {1, 1, 1}, {2, 2, 2});
-    ASSERT_TRUE(PlotNodeAnimation(*node));
-    ExpectEveryKey(*node, {3, 3, 3}, 31);
-    EXPECT_EQ(ChannelCurve(*node, 0).GetKey(30).GetTime(), At(1.0));
-    // The merged layer is gone: the plotted value is not added to a second time.
-    EXPECT_EQ(node->GetNextLayer(), nullptr);
-    double values[3];
-    node->Evaluate(values, At(0.5), nullptr, false);
-    EXPECT_NEAR(values[0], 3.0, 1e-5);
-}
-
-TEST(LayerPlottingTest, MultiplicativeAndQuaternionChains) {
-    NodePtr scaled = MakeLayered(RFCurveNode::LayerMultiplicative, {2, 2, 2}, {3, 3, 3});
-    ASSERT_TRUE(PlotNodeAnimation(*scaled));
-    ExpectEveryKey(*scaled, {6, 6, 6}, 31);
-
+// Constant layers plot to keys of their combined value on every frame of the span, and the
+// merged layer leaves the chain (its values are not combined a second time).
+TEST(LayerPlottingTest, LayersPlotToTheirCombinedValueOnEveryFrame) {
     const double half = 0.5 * std::sqrt(2.0);
-    NodePtr turned(MakeVectorNode("Q", nullptr, {0, 0, 0, 1}, RFCurveNode::LayerQuaternion));
-    KeyChannels(*turned, {0, 0, 0, 1});
-    KeyChannels(*turned->CreateLayer(1, true), {0, 0, static_cast<float>(half), static_cast<float>(half)});
-    ASSERT_TRUE(PlotNodeAnimation(*turned));
-    ExpectEveryKey(*turned, {0, 0, half, half}, 31);
-}
-
-TEST(LayerPlottingTest, RotationLayersCompose) {
-    NodePtr node = MakeLayered(RFCurveNode::LayerRotation, {0, 0, 30}, {0, 0, 60});
-    ASSERT_TRUE(PlotNodeAnimation(*node));
-    ExpectEveryKey(*node, {0, 0, 90}, 31);
+    const float h = static_cast<float>(half);
+    struct Case {
+        int layerType;
+        std::initializer_list<float> base;
+        std::initializer_list<float> layer;
+        std::vector<double> plotted;
+    };
+    const Case cases[] = {
+        {RFCurveNode::LayerAdditive, {1, 1, 1}, {2, 2, 2}, {3, 3, 3}},
+        {RFCurveNode::LayerMultiplicative, {2, 2, 2}, {3, 3, 3}, {6, 6, 6}},
+        {RFCurveNode::LayerRotation, {0, 0, 30}, {0, 0, 60}, {0, 0, 90}},
+        {RFCurveNode::LayerQuaternion, {0, 0, 0, 1}, {0, 0, h, h}, {0, 0, half, half}},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(testing::Message() << "layer type " << test.layerType);
+        NodePtr node(MakeVectorNode("Lcl Translation", nullptr, test.base, test.layerType));
+        KeyChannels(*node, test.base);
+        KeyChannels(*node->CreateLayer(1, true), test.layer);
+        ASSERT_TRUE(PlotNodeAnimation(*node));
+        ExpectEveryKey(*node, test.plotted, 31);
+        EXPECT_EQ(ChannelCurve(*node, 0).GetKey(30).GetTime(), At(1.0));
+        EXPECT_EQ(node->GetNextLayer(), nullptr);
+        std::vector<double> raw(test.plotted.size());
+        node->EvaluateRaw(raw.data(), At(0.5));
+        for (std::size_t i = 0; i < raw.size(); ++i) EXPECT_NEAR(raw[i], test.plotted[i], 1e-5);
+    }
 }
 
 TEST(LayerPlottingTest, NodeWithoutKeysKeepsItsCombinedDefaults) {

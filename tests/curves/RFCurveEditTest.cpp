@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <limits>
-#include <memory>
 #include <utility>
 #include <vector>
 
@@ -15,19 +13,6 @@ namespace {
 
 const RTime kUnboundedStart(RTime::kInfinitelyEarly);
 const RTime kUnboundedStop(RTime::kInfinitelyLate);
-
-std::vector<double> KeySeconds(const RFCurve& curve) {
-    std::vector<double> seconds;
-    for (int k = 0; k < curve.GetKeyCount(); ++k) {
-        seconds.push_back(curve.GetKey(k).GetTime().ToSeconds());
-    }
-    return seconds;
-}
-
-// Keys at 0..4 s with value 10 x seconds.
-void MakeRamp(RFCurve& curve, uint32_t interpolation = RCurveKey::Linear, uint32_t mode = 0) {
-    AddKeys(curve, {{0.0, 0.0f}, {1.0, 10.0f}, {2.0, 20.0f}, {3.0, 30.0f}, {4.0, 40.0f}}, interpolation, mode);
-}
 
 }  // namespace
 
@@ -47,9 +32,8 @@ TEST(RFCurveNotification, TwoEditsInOneBracketGiveOneRecord) {
     EXPECT_EQ(log.last.GetLastIndex(), 1);
     curve.EndEdit();  // nothing accumulated: no call
     EXPECT_EQ(log.calls, 1);
-}
 
-TEST(RFCurveNotification, AWholeCurveMarkSurvivesLaterKeyIndexes) {
+    // A whole-curve mark survives later key indexes.
     RCurveChangeRecord record;
     record.Add(RCurveChangeRecord::KeysChanged, 4);
     record.Add(RCurveChangeRecord::DefaultChanged, -1);
@@ -96,7 +80,7 @@ TEST(RFCurveNotification, ListenersRemovedDuringADeliveryAreNeitherSkippedNorRep
     Remover first;
     Remover second;
     Remover third;
-    first.removes = {&Remover::Listen, &first};  // itself
+    first.removes = {&Remover::Listen, &first};   // itself
     second.removes = {&Remover::Listen, &third};  // the next one, before its turn
     RFCurve curve;
     for (Remover* listener : {&first, &second, &third}) curve.AddListener(&Remover::Listen, listener);
@@ -125,7 +109,7 @@ TEST(RFCurveNotification, DestructionIsAnnouncedEvenInsideABracket) {
 
 TEST(RFCurveEdit, RemovingRangesByIndexAndSpan) {
     RFCurve curve;
-    MakeRamp(curve);
+    MakeRamp(curve, 4);
     EXPECT_TRUE(curve.RemoveKeysInSpan(At(1.0), At(3.0)));  // keys on the ends stay
     EXPECT_EQ(KeySeconds(curve), (std::vector<double>{0, 1, 3, 4}));
     EXPECT_TRUE(curve.RemoveKeysInSpan(At(-9.0), At(-8.0)));
@@ -137,54 +121,68 @@ TEST(RFCurveEdit, RemovingRangesByIndexAndSpan) {
     EXPECT_EQ(curve.GetKeyCount(), 0);
     EXPECT_EQ(curve.GetDefaultValue(), 30.0f);
     EXPECT_FALSE(curve.RemoveKeys(0, 0));
+
+    // The key after a removed range keeps its incoming side.
+    RFCurve user;
+    MakeRamp(user, 4, RCurveKey::Cubic, RCurveKey::UserBreak);
+    user.SetLeftDerivative(4, -3.0);
+    user.SetLeftWeight(4, 0.25f);
+    EXPECT_TRUE(user.RemoveKeys(1, 3));
+    ASSERT_EQ(user.GetKeyCount(), 2);
+    EXPECT_FLOAT_EQ(user.GetLeftDerivative(1), -3.0f);
+    EXPECT_NEAR(user.GetLeftWeight(1), 0.25f, 1e-4);
 }
 
-TEST(RFCurveEdit, RemovingARangeKeepsTheIncomingSideOfTheNextKey) {
+// Inserting a key keeps the curve's values everywhere: inside the keys, and outside them
+// where the curve follows its (constant) extrapolation. Tcb keys, whose slopes follow their
+// neighbours' values, and User keys whose two slopes differ hold the slopes they had; Auto
+// keys take the ratios that keep their slopes.
+TEST(RFCurveEdit, InsertingKeepsTheShapeOfEveryKind) {
+    struct Case {
+        const char* name;
+        std::vector<RCurveKey> keys;
+    };
+    const Case cases[] = {
+        {"tcb", {MakeTcb(0, 0.1f, 0.2f, 0.3f), MakeTcb(10, 0, 0, 0), MakeTcb(-3, 0.1f, -0.4f, 0.3f), MakeTcb(5, 0.2f, 0.2f, -0.3f)}},
+        {"mixed",
+         {MakeTcb(0, 0.1f, 0.2f, 0.3f), MakeKey(10, RCurveKey::Cubic, RCurveKey::UserBreak, -1, 4),
+          MakeTcb(-3, 0, 0.5f, 0), MakeKey(5, RCurveKey::Cubic, RCurveKey::Auto, 30, 0), MakeTcb(2, 0, -0.3f, 0.2f)}},
+        {"behind tcb",
+         {MakeTcb(1, 0, 0.4f, 0), MakeKey(4, RCurveKey::Cubic, RCurveKey::AutoBreak, 20, 10),
+          MakeKey(-2, RCurveKey::Linear, 0), MakeTcb(3, 0.3f, 0, 0), MakeKey(0, RCurveKey::Constant, 0)}},
+        {"user", {MakeKey(0, RCurveKey::Cubic, RCurveKey::User, 3, 2), MakeKey(10, RCurveKey::Cubic, RCurveKey::UserBreak, -1, 4),
+                  MakeKey(-3, RCurveKey::Cubic, RCurveKey::User, 2, 1), MakeKey(5, RCurveKey::Cubic, RCurveKey::User, 1, 1)}},
+        {"auto", {MakeKey(0, RCurveKey::Cubic, RCurveKey::Auto), MakeKey(10, RCurveKey::Cubic, RCurveKey::Auto, 40, 0),
+                  MakeKey(-3, RCurveKey::Cubic, RCurveKey::Auto), MakeKey(5, RCurveKey::Cubic, RCurveKey::Auto)}},
+    };
+    for (const Case& test : cases) {
+        for (double time : {0.3, 1.5, 2.7, 3.9, -0.5, 6.0}) {
+            SCOPED_TRACE(testing::Message() << test.name << " at " << time);
+            RFCurve curve;
+            for (std::size_t k = 0; k < test.keys.size(); ++k) curve.AddKey(At(1.2 * k), test.keys[k]);
+            const std::vector<float> before = Samples(curve, -1.0, 7.0);
+            ASSERT_GE(curve.InsertKeyAt(At(time)), 0);
+            EXPECT_EQ(curve.GetKeyCount(), static_cast<int>(test.keys.size()) + 1);
+            const std::vector<float> after = Samples(curve, -1.0, 7.0);
+            for (std::size_t i = 0; i < before.size(); ++i) {
+                ASSERT_NEAR(after[i], before[i], 1e-4) << "at " << i * 0.1 - 1.0;
+            }
+        }
+    }
+    // The key at an inserted time takes the slope the curve had there.
     RFCurve curve;
-    MakeRamp(curve, RCurveKey::Cubic, RCurveKey::UserBreak);
-    curve.SetLeftDerivative(4, -3.0);
-    curve.SetLeftWeight(4, 0.25f);
-    EXPECT_TRUE(curve.RemoveKeys(1, 3));
-    ASSERT_EQ(curve.GetKeyCount(), 2);
-    EXPECT_FLOAT_EQ(curve.GetLeftDerivative(1), -3.0f);
-    EXPECT_NEAR(curve.GetLeftWeight(1), 0.25f, 1e-4);
-}
-
-TEST(RFCurveEdit, CommittingACachedValueKeepsTheShape) {
-    RFCurve curve;
-    AddKeys(curve, {{0.0, 0.0f}, {1.0, 10.0f}, {2.0, 0.0f}}, RCurveKey::Cubic, RCurveKey::User);
-    curve.SetLeftDerivative(1, 8.0);
-    curve.SetRightDerivative(0, 12.0);
-    std::vector<float> before;
-    for (int i = 0; i <= 20; ++i) before.push_back(curve.EvaluateAt(At(i * 0.1)));
-    EXPECT_EQ(curve.InsertKeyAt(At(0.35)), 1);
-    EXPECT_EQ(curve.InsertKeyAt(At(1.6)), 3);
-    ASSERT_EQ(curve.GetKeyCount(), 5);
-    for (int i = 0; i <= 20; ++i) EXPECT_NEAR(curve.EvaluateAt(At(i * 0.1)), before[i], 1e-4) << i;
-}
-
-// On automatic tangents the new key takes the slope it read and the neighbours keep theirs on
-// both sides, so the whole curve keeps its shape.
-TEST(RFCurveEdit, InsertingIntoAnAutomaticCurveKeepsItsShape) {
-    RFCurve curve;
-    AddKeys(curve, {{0.0, 0.0f}, {1.0, 10.0f}, {2.0, 0.0f}, {3.0, 5.0f}});
-    curve.SetRightAutoRatio(1, 40.0);
+    AddKeys(curve, {{0.0, 0.0f}, {1.0, 10.0f}, {2.0, 0.0f}});
     const double slope = curve.GetLeftDerivativeAt(At(0.5));
-    std::vector<float> before;
-    for (int i = 0; i <= 30; ++i) before.push_back(curve.EvaluateAt(At(i * 0.1)));
     EXPECT_EQ(curve.InsertKeyAt(At(0.5)), 1);
-    EXPECT_EQ(curve.InsertKeyAt(At(1.3)), 3);
-    ASSERT_EQ(curve.GetKeyCount(), 6);
     EXPECT_EQ(curve.GetKey(1).GetTangentMode(), RCurveKey::Auto);
     EXPECT_NEAR(curve.GetLeftDerivative(1), slope, 1e-3);
     EXPECT_NEAR(curve.GetRightDerivative(1), slope, 1e-3);
-    for (int i = 0; i <= 30; ++i) EXPECT_NEAR(curve.EvaluateAt(At(i * 0.1)), before[i], 1e-3) << i;
 }
 
 TEST(RFCurveEdit, AddKeyFromCacheOutsideTheKeysAndWithAnEmptyCache) {
     RFCurve curve;
     EXPECT_EQ(curve.AddKeyFromCache(nullptr, RCurveKey::Cubic, RCurveKey::Auto, false, true), 1);
-    MakeRamp(curve, RCurveKey::Cubic, RCurveKey::User);
+    MakeRamp(curve, 4, RCurveKey::Cubic, RCurveKey::User);
     curve.SetCache(At(9.0), 5.0f);
     int index = -1;
     EXPECT_EQ(curve.AddKeyFromCache(&index, RCurveKey::Cubic, RCurveKey::Auto, true, true), 0);
@@ -204,7 +202,7 @@ TEST(RFCurveEdit, AddKeyFromCacheOutsideTheKeysAndWithAnEmptyCache) {
 
 TEST(RFCurveEdit, CopyAndClone) {
     RFCurve source;
-    MakeRamp(source);
+    MakeRamp(source, 4);
     const float red[3] = {0.5f, 0.25f, 0.125f};
     source.SetColor(red);
     source.SetColor(nullptr);
@@ -224,43 +222,47 @@ TEST(RFCurveEdit, CopyAndClone) {
     EXPECT_EQ(copy.GetKeyCount(), 0);
     EXPECT_EQ(copy.GetDefaultValue(), 6.0f);
 
-    std::unique_ptr<RFCurve> whole(source.Clone(kUnboundedStart, kUnboundedStop));
+    const CurvePtr whole(source.Clone(kUnboundedStart, kUnboundedStop));
     EXPECT_EQ(whole->GetKeyCount(), 5);
     EXPECT_EQ(whole->GetTag(), 77u);
-    std::unique_ptr<RFCurve> part(source.Clone(At(0.0), At(2.0)));
+    const CurvePtr part(source.Clone(At(0.0), At(2.0)));
     EXPECT_EQ(part->GetKeyCount(), 0);
     EXPECT_EQ(part->GetDefaultValue(), 6.0f);
     RFCurve::Destroy(nullptr);
 }
 
 TEST(RFCurveSpan, ReplaceSpanWithAndWithoutKeepingTheSpan) {
-    ChangeLog log;
     RFCurve source;
     AddKeys(source, {{1.5, 5.0f}, {2.0, 5.0f}, {2.5, 5.0f}}, RCurveKey::Linear, 0);
-    RFCurve kept;
-    MakeRamp(kept);
-    EXPECT_TRUE(kept.ReplaceSpan(source, At(1.0), At(3.0), true, false));
-    EXPECT_EQ(KeySeconds(kept), (std::vector<double>{0, 1.5, 2, 2.5, 4}));
-    RFCurve shrunk;
-    MakeRamp(shrunk);
-    EXPECT_TRUE(shrunk.ReplaceSpan(source, At(1.0), At(3.0), false, false));
-    EXPECT_EQ(KeySeconds(shrunk), (std::vector<double>{0, 1, 1.5, 2, 2.5, 3, 4}));
-    EXPECT_EQ(shrunk.GetKey(3).GetValue(), 5.0f);
-    // Unbounded ends become the source's first and last keys.
-    RFCurve unbounded;
-    MakeRamp(unbounded);
-    unbounded.AddListener(&ChangeLog::Listen, &log);
-    EXPECT_TRUE(unbounded.ReplaceSpan(source, kUnboundedStart, kUnboundedStop, true, false));
-    EXPECT_EQ(KeySeconds(unbounded), (std::vector<double>{0, 1, 1.5, 2, 2.5, 3, 4}));
-    EXPECT_EQ(log.calls, 1);
-    EXPECT_EQ(log.last.GetFirstIndex(), -1);
+    struct Case {
+        RTime start;
+        RTime stop;
+        bool keepSpan;
+        std::vector<double> keys;
+    };
+    const Case cases[] = {
+        {At(1.0), At(3.0), true, {0, 1.5, 2, 2.5, 4}},
+        {At(1.0), At(3.0), false, {0, 1, 1.5, 2, 2.5, 3, 4}},
+        {kUnboundedStart, kUnboundedStop, true, {0, 1, 1.5, 2, 2.5, 3, 4}},  // the source's first and last keys
+    };
+    for (const Case& test : cases) {
+        ChangeLog log;
+        RFCurve curve;
+        MakeRamp(curve, 4);
+        curve.AddListener(&ChangeLog::Listen, &log);
+        EXPECT_TRUE(curve.ReplaceSpan(source, test.start, test.stop, test.keepSpan, false));
+        EXPECT_EQ(KeySeconds(curve), test.keys);
+        EXPECT_EQ(curve.EvaluateAt(At(2.0)), 5.0f);
+        EXPECT_EQ(log.calls, 1);
+        EXPECT_EQ(log.last.GetFirstIndex(), -1);
+    }
 }
 
 TEST(RFCurveSpan, EmptySpansAndSourcesChangeNothingOrFill) {
     RFCurve source;
     AddKeys(source, {{1.5, 5.0f}}, RCurveKey::Linear, 0);
     RFCurve curve;
-    MakeRamp(curve);
+    MakeRamp(curve, 4);
     EXPECT_FALSE(curve.ReplaceSpan(source, At(3.0), At(1.0), true, false));
     EXPECT_FALSE(curve.ReplaceSpan(source, At(2.0), At(3.0), false, false));  // no source key inside
     EXPECT_EQ(curve.GetKeyCount(), 5);
@@ -271,17 +273,14 @@ TEST(RFCurveSpan, EmptySpansAndSourcesChangeNothingOrFill) {
     EXPECT_EQ(KeySeconds(curve), (std::vector<double>{0, 4}));
 
     RFCurve filled;
-    MakeRamp(filled);
+    MakeRamp(filled, 4);
     EXPECT_TRUE(filled.ReplaceSpan(empty, At(1.5), At(2.5), true, true));
-    EXPECT_FLOAT_EQ(filled.EvaluateAt(At(2.0)), 7.0f);
-    EXPECT_FLOAT_EQ(filled.EvaluateAt(At(1.5)), 7.0f);
-    EXPECT_FLOAT_EQ(filled.EvaluateAt(At(2.5)), 7.0f);
-    EXPECT_NEAR(filled.EvaluateAt(At(0.5)), 5.0f, 1e-4);
-    EXPECT_NEAR(filled.EvaluateAt(At(3.5)), 35.0f, 1e-4);
+    const std::pair<double, float> values[] = {{2.0, 7.0f}, {1.5, 7.0f}, {2.5, 7.0f}, {0.5, 5.0f}, {3.5, 35.0f}};
+    for (const auto& [seconds, value] : values) EXPECT_NEAR(filled.EvaluateAt(At(seconds)), value, 1e-4) << seconds;
     EXPECT_NEAR(filled.EvaluateAt(RTime(At(1.5).GetTicks() - 1)), 15.0f, 1e-4);
 
     RFCurve cleared;
-    MakeRamp(cleared);
+    MakeRamp(cleared, 4);
     EXPECT_TRUE(cleared.ReplaceSpan(empty, kUnboundedStart, kUnboundedStop, true, true));
     EXPECT_EQ(cleared.GetKeyCount(), 0);
     EXPECT_EQ(cleared.EvaluateAt(At(1.0)), 7.0f);
@@ -292,30 +291,31 @@ TEST(RFCurveSpan, ScaledAndOffsetCopies) {
     AddKeys(source, {{1.0, 1.0f}, {2.0, 1.0f}, {3.0, 1.0f}}, RCurveKey::Cubic, RCurveKey::User);
     source.SetRightDerivative(1, 2.0);
     RFCurve scaled;
-    MakeRamp(scaled);
+    MakeRamp(scaled, 4);
     EXPECT_TRUE(scaled.ReplaceSpanScaled(source, At(1.0), At(3.0), 1.0f, 3.0f, true, false));
-    EXPECT_FLOAT_EQ(scaled.GetKey(1).GetValue(), 1.0f);
-    EXPECT_FLOAT_EQ(scaled.GetKey(2).GetValue(), 2.0f);
-    EXPECT_FLOAT_EQ(scaled.GetKey(3).GetValue(), 3.0f);
+    for (int k = 1; k <= 3; ++k) EXPECT_FLOAT_EQ(scaled.GetKey(k).GetValue(), static_cast<float>(k));
 
-    // One offset for the whole copy, none blended in; a second one for the keys after it.
-    RFCurve turned;
-    MakeRamp(turned);
-    EXPECT_TRUE(turned.ReplaceSpanOffset(source, At(1.0), At(3.0), 360.0f, false, 0.0f, false, true, false));
-    EXPECT_FLOAT_EQ(turned.GetKey(1).GetValue(), 361.0f);
-    EXPECT_FLOAT_EQ(turned.GetKey(2).GetValue(), 361.0f);
-    EXPECT_FLOAT_EQ(turned.GetKey(3).GetValue(), 361.0f);
-    EXPECT_FLOAT_EQ(turned.GetKey(2).GetDataValue(0), 2.0f);
-    EXPECT_FLOAT_EQ(turned.GetKey(4).GetValue(), 40.0f);
-    EXPECT_FLOAT_EQ(turned.GetKey(0).GetValue(), 0.0f);
-    RFCurve flipped;
-    MakeRamp(flipped);
-    EXPECT_TRUE(flipped.ReplaceSpanOffset(source, At(1.0), At(3.0), 180.0f, true, 360.0f, true, true, false));
-    EXPECT_FLOAT_EQ(flipped.GetKey(1).GetValue(), 179.0f);
-    EXPECT_FLOAT_EQ(flipped.GetKey(3).GetValue(), 179.0f);
-    EXPECT_FLOAT_EQ(flipped.GetKey(2).GetDataValue(0), -2.0f);
-    EXPECT_FLOAT_EQ(flipped.GetKey(4).GetValue(), 320.0f);
-    EXPECT_FLOAT_EQ(flipped.GetKey(0).GetValue(), 0.0f);
+    // One offset for the whole copy, none blended in; a second one for the keys after it,
+    // each inverted as asked (user slopes too).
+    struct Case {
+        float offset;
+        bool invert;
+        float after;
+        bool invertAfter;
+        float copied;
+        float slope;
+        float last;
+    };
+    for (const Case& test : {Case{360, false, 0, false, 361, 2, 40}, Case{180, true, 360, true, 179, -2, 320}}) {
+        RFCurve curve;
+        MakeRamp(curve, 4);
+        EXPECT_TRUE(curve.ReplaceSpanOffset(source, At(1.0), At(3.0), test.offset, test.invert, test.after,
+                                            test.invertAfter, true, false));
+        EXPECT_FLOAT_EQ(curve.GetKey(0).GetValue(), 0.0f);
+        for (int k = 1; k <= 3; ++k) EXPECT_FLOAT_EQ(curve.GetKey(k).GetValue(), test.copied) << k;
+        EXPECT_FLOAT_EQ(curve.GetKey(2).GetDataValue(0), test.slope);
+        EXPECT_FLOAT_EQ(curve.GetKey(4).GetValue(), test.last);
+    }
 }
 
 // A span in the middle: the keys around it stay in order with their values, the copied keys
@@ -331,9 +331,6 @@ TEST(RFCurveSpan, ReplacingTheMiddleOfALongCurve) {
     EXPECT_EQ(log.calls, 1);
     ASSERT_EQ(curve.GetKeyCount(), 1000 + 2000 + 1000);
     for (int k = 1; k < curve.GetKeyCount(); ++k) ASSERT_LT(curve.GetKey(k - 1).GetTime(), curve.GetKey(k).GetTime());
-    EXPECT_EQ(curve.GetKey(999).GetValue(), 999.0f);
-    EXPECT_EQ(curve.GetKey(1000).GetValue(), -1.0f);
-    EXPECT_EQ(curve.GetKey(2999).GetValue(), -1.0f);
-    EXPECT_EQ(curve.GetKey(3000).GetValue(), 2000.0f);
-    EXPECT_EQ(curve.GetKey(3999).GetValue(), 2999.0f);
+    const std::pair<int, float> values[] = {{999, 999.0f}, {1000, -1.0f}, {2999, -1.0f}, {3000, 2000.0f}, {3999, 2999.0f}};
+    for (const auto& [k, value] : values) EXPECT_EQ(curve.GetKey(k).GetValue(), value) << k;
 }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <limits>
 
 #include "tests/curves/CurveTestSupport.h"
@@ -12,9 +13,7 @@ namespace {
 
 constexpr int64_t kLatest = std::numeric_limits<int64_t>::max();
 constexpr int64_t kEarliest = std::numeric_limits<int64_t>::min();
-
-// Linear from 0 at 0 s to 10 at 1 s.
-void MakeRamp(RFCurve& curve) { AddKeys(curve, {{0.0, 0.0f}, {1.0, 10.0f}}, RCurveKey::Linear, 0); }
+constexpr int kUnlimited = RFCurve::kUnlimitedRepetitions;
 
 }  // namespace
 
@@ -32,49 +31,34 @@ TEST(RFCurveEvaluation, NoKeysGiveTheDefaultAndOneKeyItsValue) {
     }
 }
 
-TEST(RFCurveEvaluation, ConstantAndRepetitionExtrapolation) {
-    RFCurve curve;
-    MakeRamp(curve);
-    EXPECT_EQ(curve.EvaluateAt(At(-1.0)), 0.0f);
-    EXPECT_EQ(curve.EvaluateAt(At(2.0)), 10.0f);
-    curve.SetPreExtrapolationType(RFCurve::ExtrapolationRepetition);
-    curve.SetPostExtrapolationType(RFCurve::ExtrapolationRepetition);
-    curve.SetPreExtrapolationRepetition(1);
-    curve.SetPostExtrapolationRepetition(1);
-    EXPECT_FLOAT_EQ(curve.EvaluateAt(At(1.25)), 2.5f);
-    EXPECT_FLOAT_EQ(curve.EvaluateAt(At(-0.25)), 7.5f);
-    // One repetition, then the end key holds.
-    EXPECT_EQ(curve.EvaluateAt(At(2.5)), 10.0f);
-    EXPECT_EQ(curve.EvaluateAt(At(-1.5)), 0.0f);
-    curve.SetPostExtrapolationRepetition(RFCurve::kUnlimitedRepetitions);
-    EXPECT_FLOAT_EQ(curve.EvaluateAt(At(1000.25)), 2.5f);
-}
-
-TEST(RFCurveEvaluation, MirrorExtrapolation) {
-    RFCurve curve;
-    MakeRamp(curve);
-    curve.SetPreExtrapolationType(RFCurve::ExtrapolationMirror);
-    curve.SetPostExtrapolationType(RFCurve::ExtrapolationMirror);
-    curve.SetPreExtrapolationRepetition(-1);
-    curve.SetPostExtrapolationRepetition(-1);
-    EXPECT_FLOAT_EQ(curve.EvaluateAt(At(-0.25)), 2.5f);
-    EXPECT_FLOAT_EQ(curve.EvaluateAt(At(-1.25)), 7.5f);
-    EXPECT_FLOAT_EQ(curve.EvaluateAt(At(1.25)), 7.5f);
-    EXPECT_FLOAT_EQ(curve.EvaluateAt(At(2.25)), 2.5f);
-}
-
-TEST(RFCurveEvaluation, KeepSlopeExtrapolation) {
-    RFCurve curve;
-    MakeRamp(curve);
-    curve.SetPostExtrapolationType(RFCurve::ExtrapolationKeepSlope);
-    curve.SetPreExtrapolationType(RFCurve::ExtrapolationKeepSlope);
-    EXPECT_EQ(curve.EvaluateAt(At(3.0)), 10.0f);  // zero repetitions: no extension
-    curve.SetPostExtrapolationRepetition(-1);
-    curve.SetPreExtrapolationRepetition(-1);
-    EXPECT_FLOAT_EQ(curve.EvaluateAt(At(3.0)), 30.0f);
-    EXPECT_FLOAT_EQ(curve.EvaluateAt(At(-1.0)), -10.0f);
-    curve.SetPostExtrapolationRepetition(1);
-    EXPECT_FLOAT_EQ(curve.EvaluateAt(At(5.0)), 20.0f);
+// The linear ramp from 0 at 0 s to 10 at 1 s, extrapolated on both sides.
+TEST(RFCurveEvaluation, Extrapolation) {
+    struct Case {
+        int type;
+        int repetitions;
+        double seconds;
+        float value;
+    };
+    const Case cases[] = {
+        {RFCurve::ExtrapolationConstant, 0, -1.0, 0.0f},    {RFCurve::ExtrapolationConstant, 0, 2.0, 10.0f},
+        {RFCurve::ExtrapolationRepetition, 1, 1.25, 2.5f},  {RFCurve::ExtrapolationRepetition, 1, -0.25, 7.5f},
+        {RFCurve::ExtrapolationRepetition, 1, 2.5, 10.0f},  {RFCurve::ExtrapolationRepetition, 1, -1.5, 0.0f},
+        {RFCurve::ExtrapolationRepetition, kUnlimited, 1000.25, 2.5f},
+        {RFCurve::ExtrapolationMirror, kUnlimited, -0.25, 2.5f}, {RFCurve::ExtrapolationMirror, kUnlimited, -1.25, 7.5f},
+        {RFCurve::ExtrapolationMirror, kUnlimited, 1.25, 7.5f},  {RFCurve::ExtrapolationMirror, kUnlimited, 2.25, 2.5f},
+        {RFCurve::ExtrapolationKeepSlope, 0, 3.0, 10.0f},   {RFCurve::ExtrapolationKeepSlope, kUnlimited, 3.0, 30.0f},
+        {RFCurve::ExtrapolationKeepSlope, kUnlimited, -1.0, -10.0f}, {RFCurve::ExtrapolationKeepSlope, 1, 5.0, 20.0f},
+    };
+    for (const Case& test : cases) {
+        RFCurve curve;
+        MakeRamp(curve);
+        curve.SetPreExtrapolationType(test.type);
+        curve.SetPostExtrapolationType(test.type);
+        curve.SetPreExtrapolationRepetition(test.repetitions);
+        curve.SetPostExtrapolationRepetition(test.repetitions);
+        EXPECT_FLOAT_EQ(curve.EvaluateAt(At(test.seconds)), test.value)
+            << "type " << test.type << " x" << test.repetitions << " at " << test.seconds;
+    }
 }
 
 TEST(RFCurveEvaluation, ExtrapolationAtTheEndsOfTheTimeRangeDoesNotOverflow) {
@@ -97,7 +81,7 @@ TEST(RFCurveEvaluation, ExtrapolationAtTheEndsOfTheTimeRangeDoesNotOverflow) {
     }
     // Repetition far from a short span near the ends of the range.
     RFCurve shortSpan;
-    AddKeys(shortSpan, {{0.0, 0.0f}, {1.0, 10.0f}}, RCurveKey::Linear, 0);
+    MakeRamp(shortSpan);
     shortSpan.SetPreExtrapolationType(RFCurve::ExtrapolationMirror);
     shortSpan.SetPostExtrapolationType(RFCurve::ExtrapolationRepetition);
     shortSpan.SetPreExtrapolationRepetition(-1);
@@ -106,7 +90,7 @@ TEST(RFCurveEvaluation, ExtrapolationAtTheEndsOfTheTimeRangeDoesNotOverflow) {
     EXPECT_EQ(shortSpan.EvaluateAt(RTime(kLatest)), 10.0f);  // the latest time is beyond the cap
 }
 
-TEST(RFCurveEvaluation, CacheHasItsOwnValidFlag) {
+TEST(RFCurveEvaluation, CacheHoldsOneTime) {
     RFCurve curve;
     MakeRamp(curve);
     EXPECT_FALSE(curve.IsCacheValid());
@@ -116,11 +100,52 @@ TEST(RFCurveEvaluation, CacheHasItsOwnValidFlag) {
     curve.SetCache(RTime(kLatest), 42.0f);
     EXPECT_EQ(curve.EvaluateAtCached(RTime(kLatest)), 42.0f);
     EXPECT_FLOAT_EQ(curve.EvaluateAtCached(At(0.5)), 5.0f);
-    curve.AddKey(At(2.0), MakeKey(1.0f, RCurveKey::Linear, 0));
-    EXPECT_FALSE(curve.IsCacheValid());
+    EXPECT_FLOAT_EQ(curve.EvaluateAtCached(At(0.25)), 2.5f);  // a new time is evaluated
 }
 
-TEST(RFCurveEvaluation, SegmentInterpolations) {
+// Every change that moves the curve's value at a time empties the cache: a cached evaluation
+// afterwards gives what a plain one gives.
+TEST(RFCurveEvaluation, EveryChangeEmptiesTheCache) {
+    const auto cubic = [](RFCurve& c) {
+        c.GetKey(0).SetInterpolation(RCurveKey::Cubic);
+        c.GetKey(0).SetTangentMode(RCurveKey::User);
+        c.SetRightDerivative(0, 40.0);
+    };
+    struct Change {
+        const char* name;
+        double at;
+        std::function<void(RFCurve&)> apply;
+    };
+    const Change changes[] = {
+        {"pre type", -0.25, [](RFCurve& c) { c.SetPreExtrapolationType(RFCurve::ExtrapolationMirror); }},
+        {"pre repetition", -0.25, [](RFCurve& c) { c.SetPreExtrapolationRepetition(0); }},
+        {"post type", 2.0, [](RFCurve& c) { c.SetPostExtrapolationType(RFCurve::ExtrapolationConstant); }},
+        {"post repetition", 2.0, [](RFCurve& c) { c.SetPostExtrapolationRepetition(0); }},
+        {"default", 0.5, [](RFCurve& c) { c.ClearKeys(); c.EvaluateAtCached(At(0.5)); c.SetDefaultValue(4.0f); }},
+        {"added key", 0.5, [](RFCurve& c) { c.AddKey(At(0.5), MakeKey(99.0f, RCurveKey::Linear, 0)); }},
+        {"removed key", 0.5, [](RFCurve& c) { c.RemoveKey(1); }},
+        {"replaced key", 0.5, [](RFCurve& c) { RCurveKey k = c.GetKey(1); k.SetValue(20.0f); c.ReplaceKey(1, k); }},
+        {"scaled", 0.5, [](RFCurve& c) { c.ScaleValues(false, 2.0f); }},
+        {"range removed", 0.5, [](RFCurve& c) { c.RemoveKeys(0, 1); }},
+        {"slope", 0.5, [&](RFCurve& c) { cubic(c); c.SetRightDerivative(0, 0.0); c.EvaluateAtCached(At(0.5)); c.SetRightDerivative(0, 40.0); }},
+        {"weight", 0.3, [&](RFCurve& c) { cubic(c); c.EvaluateAtCached(At(0.3)); c.SetRightWeight(0, 0.9f); }},
+    };
+    for (const Change& change : changes) {
+        RFCurve curve;
+        MakeRamp(curve);
+        curve.SetPreExtrapolationType(RFCurve::ExtrapolationRepetition);
+        curve.SetPreExtrapolationRepetition(kUnlimited);
+        curve.SetPostExtrapolationType(RFCurve::ExtrapolationKeepSlope);
+        curve.SetPostExtrapolationRepetition(kUnlimited);
+        const float before = curve.EvaluateAtCached(At(change.at));
+        change.apply(curve);
+        const float expected = curve.EvaluateAt(At(change.at));
+        EXPECT_NE(expected, before) << change.name;
+        EXPECT_EQ(curve.EvaluateAtCached(At(change.at)), expected) << change.name;
+    }
+}
+
+TEST(RFCurveEvaluation, SegmentInterpolationsAndControlValues) {
     RFCurve curve;
     AddKeys(curve, {{0.0, 0.0f}, {1.0, 10.0f}, {2.0, 20.0f}}, RCurveKey::Constant, 0);
     EXPECT_EQ(curve.EvaluateAt(At(0.5)), 0.0f);
@@ -137,6 +162,14 @@ TEST(RFCurveEvaluation, SegmentInterpolations) {
     EXPECT_EQ(cubic.GetRightDerivativeAt(At(2.0)), 0.0);
     EXPECT_EQ(cubic.InterpolateAtIndex(-3.0), 0.0f);
     EXPECT_EQ(cubic.InterpolateAtIndex(7.0), 10.0f);
+
+    RFCurve ramp;
+    MakeRamp(ramp);
+    EXPECT_NEAR(ramp.GetRightControlValue(0), 10.0 / 3.0, 1e-9);
+    EXPECT_EQ(ramp.GetRightControlValue(1), 10.0);
+    EXPECT_NEAR(ramp.GetLeftControlValue(1), 20.0 / 3.0, 1e-9);
+    EXPECT_EQ(ramp.GetLeftControlValue(0), 0.0);
+    EXPECT_EQ(ramp.GetLeftControlValue(5), 0.0);
 }
 
 TEST(RFCurveEvaluation, WeightsOfOneThirdMatchTheUnweightedSegment) {
@@ -153,14 +186,4 @@ TEST(RFCurveEvaluation, WeightsOfOneThirdMatchTheUnweightedSegment) {
     EXPECT_GT(std::fabs(curve.EvaluateAt(At(0.6)) - unweighted), 0.05);
     EXPECT_NEAR(RFCurve::SolveBezierTime(0.3f, 1.0f / 3.0f, 1.0f / 3.0f), 0.3f, 1e-5);
     EXPECT_FLOAT_EQ(curve.EvaluateAt(At(2.0)), 4.0f);
-}
-
-TEST(RFCurveEvaluation, ControlValues) {
-    RFCurve curve;
-    AddKeys(curve, {{0.0, 0.0f}, {1.0, 10.0f}}, RCurveKey::Linear, 0);
-    EXPECT_NEAR(curve.GetRightControlValue(0), 10.0 / 3.0, 1e-9);
-    EXPECT_EQ(curve.GetRightControlValue(1), 10.0);
-    EXPECT_NEAR(curve.GetLeftControlValue(1), 20.0 / 3.0, 1e-9);
-    EXPECT_EQ(curve.GetLeftControlValue(0), 0.0);
-    EXPECT_EQ(curve.GetLeftControlValue(5), 0.0);
 }

@@ -1,4 +1,5 @@
-// The gimbal killer, the unroll filter and the resample filter.
+// The gimbal killer, the unroll filter and the resample filter, and the orientation of every
+// key under each filter that re-expresses rotations.
 
 #include <gtest/gtest.h>
 
@@ -6,9 +7,12 @@
 #include <vector>
 
 #include "core/RTimeMode.h"
+#include "curves/LayerPlotting.h"
 #include "curves/RFCurveFilterGimbleKiller.h"
+#include "curves/RFCurveFilterMatrixConverter.h"
 #include "curves/RFCurveFilterResample.h"
 #include "curves/RFCurveFilterUnroll.h"
+#include "curves/RotationContinuity.h"
 #include "CurveNodeTestSupport.h"
 #include "CurveTestSupport.h"
 
@@ -18,14 +22,10 @@ using namespace curve_node_test;
 namespace {
 
 using Triple = std::array<float, 3>;
-
-struct CurveDeleter {
-    void operator()(RFCurve* curve) const { RFCurve::Destroy(curve); }
-};
-using CurvePtr = std::unique_ptr<RFCurve, CurveDeleter>;
+using TripleKeys = std::vector<std::pair<double, Triple>>;
 
 // A rotation node "R" (Euler XYZ) with one key per triple at the given times.
-NodePtr MakeRotation(const std::vector<std::pair<double, Triple>>& keys) {
+NodePtr MakeRotation(const TripleKeys& keys) {
     NodePtr node(MakeVectorNode("R", Type("Lcl Rotation"), {0, 0, 0}, RFCurveNode::LayerRotation));
     for (const auto& [seconds, triple] : keys) {
         for (int c = 0; c < 3; ++c) {
@@ -40,19 +40,20 @@ Triple KeyTriple(const RFCurveNode& node, int k) {
             ChannelCurve(node, 2).GetKey(k).GetValue()};
 }
 
-double SquaredStep(const Triple& a, const Triple& b) {
-    double sum = 0.0;
-    for (int c = 0; c < 3; ++c) {
-        sum += (static_cast<double>(a[c]) - b[c]) * (static_cast<double>(a[c]) - b[c]);
-    }
-    return sum;
+void ExpectTriple(const Triple& actual, const Triple& expected) {
+    for (int c = 0; c < 3; ++c) EXPECT_NEAR(actual[c], expected[c], 1e-3) << "channel " << c;
 }
 
-void ExpectTriple(const Triple& actual, const Triple& expected) {
-    for (int c = 0; c < 3; ++c) {
-        EXPECT_NEAR(actual[c], expected[c], 1e-3) << "channel " << c;
+// Three loose curves, for the array forms of the rotation filters.
+struct LooseCurves {
+    explicit LooseCurves(const TripleKeys& keys) {
+        for (const auto& [seconds, triple] : keys) {
+            for (int c = 0; c < 3; ++c) curves[c]->AddKey(At(seconds), MakeKey(triple[c], RCurveKey::Cubic, RCurveKey::Auto));
+        }
     }
-}
+    CurvePtr curves[3] = {CurvePtr(RFCurve::Create()), CurvePtr(RFCurve::Create()), CurvePtr(RFCurve::Create())};
+    RFCurve* raw[3] = {curves[0].get(), curves[1].get(), curves[2].get()};
+};
 
 }  // namespace
 
@@ -68,176 +69,132 @@ TEST(RFCurveFilterGimbleKillerTest, SubdividesLargeEulerSteps) {
     ExpectTriple(KeyTriple(*node, x.GetKeyCount() - 1), {0, 0, 170});
     EXPECT_EQ(x.GetKey(x.GetKeyCount() - 1).GetTime(), At(1));
     for (int k = 1; k < x.GetKeyCount(); ++k) {
-        EXPECT_LT(SquaredStep(KeyTriple(*node, k - 1), KeyTriple(*node, k)), 75.0) << k;
+        const Triple a = KeyTriple(*node, k - 1);
+        const Triple b = KeyTriple(*node, k);
+        double step = 0.0;
+        for (int c = 0; c < 3; ++c) step += (static_cast<double>(a[c]) - b[c]) * (static_cast<double>(a[c]) - b[c]);
+        EXPECT_LT(step, 75.0) << k;
         EXPECT_LT(x.GetKey(k - 1).GetTime(), x.GetKey(k).GetTime());
-        const RCurveKey& key = x.GetKey(k);
-        EXPECT_EQ(key.GetInterpolation(), RCurveKey::Cubic);
-        EXPECT_EQ(key.GetTangentMode(), RCurveKey::Auto);
+        EXPECT_TRUE(x.GetKey(k).IsCubicWithMode(RCurveKey::Auto));
     }
-}
 
-TEST(RFCurveFilterGimbleKillerTest, SmallStepsAndCloseKeysAreCopied) {
-    NodePtr small = MakeRotation({{0, {0, 0, 0}}, {1, {4, 4, 4}}, {2, {8, 8, 8}}});
-    RFCurveFilterGimbleKiller filter;
-    ASSERT_TRUE(filter.Apply(*small, false));
-    EXPECT_EQ(ChannelCurve(*small, 0).GetKeyCount(), 3);
-
-    // Closer than 1/1200 s: never split, however far apart.
-    NodePtr close = MakeRotation({{0, {0, 0, 0}}, {0.0008, {0, 0, 120}}});
-    ASSERT_TRUE(filter.Apply(*close, false));
-    EXPECT_EQ(ChannelCurve(*close, 0).GetKeyCount(), 2);
-}
-
-TEST(RFCurveFilterGimbleKillerTest, MakesKeysContinuousOverTheWholeCurve) {
-    NodePtr node = MakeRotation({{0, {0, 0, 170}}, {1, {0, 0, -170}}});
-    RFCurveFilterGimbleKiller filter;
+    // Continuous over the whole curve: -170 after 170 becomes 190, with keys at 0.25 and 0.625 s.
+    node = MakeRotation({{0, {0, 0, 170}}, {1, {0, 0, -170}}});
     ASSERT_TRUE(filter.Apply(*node, false));
-    const int last = ChannelCurve(*node, 0).GetKeyCount() - 1;
-    EXPECT_EQ(last, 3);  // keys at 0.25 and 0.625 s between them
-    ExpectTriple(KeyTriple(*node, last), {0, 0, 190});
+    ASSERT_EQ(ChannelCurve(*node, 0).GetKeyCount(), 4);
+    ExpectTriple(KeyTriple(*node, 3), {0, 0, 190});
+
+    // Small steps, and keys closer than 1/1200 s however far apart, are copied.
+    for (const TripleKeys& keys : {TripleKeys{{0, {0, 0, 0}}, {1, {4, 4, 4}}, {2, {8, 8, 8}}},
+                                   TripleKeys{{0, {0, 0, 0}}, {0.0008, {0, 0, 120}}}}) {
+        node = MakeRotation(keys);
+        ASSERT_TRUE(filter.Apply(*node, false));
+        EXPECT_EQ(ChannelCurve(*node, 0).GetKeyCount(), static_cast<int>(keys.size()));
+    }
+    LooseCurves loose({{0, {0, 0, 0}}, {1, {0, 0, 170}}});
+    EXPECT_TRUE(filter.Apply(loose.raw, 3));
+    EXPECT_GT(loose.curves[2]->GetKeyCount(), 2);
 }
 
-TEST(RFCurveFilterGimbleKillerTest, RefusesWhatIsNotThreeRotationCurves) {
-    RFCurveFilterGimbleKiller filter;
-    CurvePtr a(RFCurve::Create());
-    CurvePtr b(RFCurve::Create());
-    RFCurve* two[] = {a.get(), b.get()};
-    EXPECT_FALSE(filter.Apply(two, 2));
-    EXPECT_STREQ(filter.GetLastErrorString(), "Need 3 RFCurve to apply a gimble killer filter.");
-    EXPECT_FALSE(filter.Apply(*a));
-    EXPECT_EQ(filter.GetLastErrorCode(), 2);
+TEST(RFCurveFilterRotationTest, FiltersRefuseWhatIsNotThreeRotationCurves) {
+    RFCurveFilterGimbleKiller killer;
+    RFCurveFilterUnroll unroll;
+    LooseCurves loose({{0, {0, 0, 170}}, {1, {0, 0, -170}}});
+    EXPECT_FALSE(killer.Apply(loose.raw, 2));
+    EXPECT_STREQ(killer.GetLastErrorString(), "Need 3 RFCurve to apply a gimble killer filter.");
+    EXPECT_FALSE(killer.Apply(*loose.raw[0]));
+    EXPECT_EQ(killer.GetLastErrorCode(), 2);
+    EXPECT_FALSE(unroll.Apply(loose.raw, 2));
+    EXPECT_EQ(unroll.GetLastErrorCode(), 2);
+    EXPECT_STREQ(unroll.GetLastErrorString(), "Unroll Filter, Works only on rotation CurveNodes.");
 
     NodePtr pair(RFCurveNode::Create("R", nullptr, RFCurveNode::LayerRotation));
     pair->AddChild(MakeLeaf("X", 0));
     pair->AddChild(MakeLeaf("Y", 0));
-    EXPECT_FALSE(filter.Apply(*pair, false));
-    EXPECT_STREQ(filter.GetLastErrorString(), "Gimble Killer. ioCurveNode does not have 3 childs.");
+    EXPECT_FALSE(killer.Apply(*pair, false));
+    EXPECT_STREQ(killer.GetLastErrorString(), "Gimble Killer. ioCurveNode does not have 3 childs.");
 
     NodePtr translation(MakeVectorNode("T", Type("Lcl Translation"), {0, 0, 0}));
-    EXPECT_FALSE(filter.Apply(*translation, false));
-    EXPECT_EQ(filter.GetLastErrorCode(), 3);
-    NodePtr unkeyed = MakeRotation({});
-    EXPECT_FALSE(filter.Apply(*unkeyed, false));
-    EXPECT_EQ(filter.GetLastErrorCode(), 0);
-}
+    AddKeys(ChannelCurve(*translation, 2), {{0, 170}, {1, -170}});
+    EXPECT_FALSE(killer.Apply(*translation, false));
+    EXPECT_EQ(killer.GetLastErrorCode(), 3);
+    EXPECT_FALSE(unroll.Apply(*translation, false));
+    EXPECT_FLOAT_EQ(ChannelCurve(*translation, 2).GetKey(1).GetValue(), -170.0f);
 
-TEST(RFCurveFilterGimbleKillerTest, ThreeLooseCurvesComeBackFiltered) {
-    CurvePtr curves[3] = {CurvePtr(RFCurve::Create()), CurvePtr(RFCurve::Create()), CurvePtr(RFCurve::Create())};
-    AddKeys(*curves[0], {{0, 0}, {1, 0}});
-    AddKeys(*curves[1], {{0, 0}, {1, 0}});
-    AddKeys(*curves[2], {{0, 0}, {1, 170}});
-    RFCurve* raw[] = {curves[0].get(), curves[1].get(), curves[2].get()};
-    RFCurveFilterGimbleKiller filter;
-    EXPECT_TRUE(filter.Apply(raw, 3));
-    EXPECT_GT(curves[2]->GetKeyCount(), 2);
+    NodePtr unkeyed = MakeRotation({});
+    EXPECT_FALSE(killer.Apply(*unkeyed, false));
+    EXPECT_EQ(killer.GetLastErrorCode(), 0);
+    EXPECT_FALSE(unroll.Apply(*unkeyed, false));
+    EXPECT_STREQ(unroll.GetLastErrorString(), "Unroll Filter, No key to be filtered.");
 }
 
 // ---- Unroll ----------------------------------------------------------------------------------
 
 TEST(RFCurveFilterUnrollTest, PicksTheNearestEquivalentTriple) {
-    NodePtr node = MakeRotation({{0, {0, 0, 170}}, {1, {0, 0, -170}}});
+    struct Case {
+        TripleKeys keys;
+        double start;
+        double stop;
+        std::vector<Triple> expected;
+    };
+    const Case cases[] = {
+        {{{0, {0, 0, 170}}, {1, {0, 0, -170}}}, -1, 9, {{0, 0, 170}, {0, 0, 190}}},
+        // From a span starting at a later key, that key's own triple is the reference.
+        {{{0, {170, 10, 170}}, {1, {170, 10, 170}}, {2, {-12, 172, -12}}}, 1, 9, {{170, 10, 170}, {170, 10, 170}, {168, 8, 168}}},
+        // From the first key, (0, 0, 0) is.
+        {{{0, {370, 0, 0}}, {1, {375, 0, 0}}}, -1, 9, {{10, 0, 0}, {15, 0, 0}}},
+        // Keys after the span stay, joined to the unrolled ones by whole turns.
+        {{{0, {0, 0, 0}}, {1, {0, 0, 170}}, {2, {0, 0, -170}}, {3, {0, 0, 150}}}, 0, 2, {{0, 0, 0}, {0, 0, 170}, {0, 0, 190}, {0, 0, 150}}},
+        {{{0, {0, 0, 0}}, {1, {0, 0, 170}}, {2, {0, 0, -170}}, {3, {0, 0, -150}}, {4, {0, 0, -130}}}, 0, 2,
+         {{0, 0, 0}, {0, 0, 170}, {0, 0, 190}, {0, 0, 210}, {0, 0, 230}}},
+    };
+    for (const Case& test : cases) {
+        NodePtr node = MakeRotation(test.keys);
+        RFCurveFilterUnroll filter;
+        EXPECT_EQ(filter.GetPrecision(), 0.25);
+        filter.SetSpan(At(test.start), At(test.stop));
+        ASSERT_TRUE(filter.Apply(*node, false));
+        for (std::size_t k = 0; k < test.expected.size(); ++k) ExpectTriple(KeyTriple(*node, static_cast<int>(k)), test.expected[k]);
+    }
+    LooseCurves loose({{0, {0, 0, 170}}, {1, {0, 0, -170}}});
     RFCurveFilterUnroll filter;
-    EXPECT_EQ(filter.GetPrecision(), 0.25);
-    ASSERT_TRUE(filter.Apply(*node, false));
-    ExpectTriple(KeyTriple(*node, 1), {0, 0, 190});
-
-    // From a span starting at a later key, that key's own triple is the reference.
-    NodePtr flipped = MakeRotation({{0, {170, 10, 170}}, {1, {170, 10, 170}}, {2, {-12, 172, -12}}});
-    filter.SetStartTime(At(1));
-    ASSERT_TRUE(filter.Apply(*flipped, false));
-    ExpectTriple(KeyTriple(*flipped, 2), {168, 8, 168});
-    filter.Reset();
-
-    NodePtr turned = MakeRotation({{0, {370, 0, 0}}, {1, {375, 0, 0}}});
-    ASSERT_TRUE(filter.Apply(*turned, false));
-    ExpectTriple(KeyTriple(*turned, 0), {10, 0, 0});
-    ExpectTriple(KeyTriple(*turned, 1), {15, 0, 0});
-}
-
-TEST(RFCurveFilterUnrollTest, KeysOutsideTheSpanStay) {
-    NodePtr node = MakeRotation({{0, {0, 0, 0}}, {1, {0, 0, 170}}, {2, {0, 0, -170}}, {3, {0, 0, 150}}});
-    RFCurveFilterUnroll filter;
-    filter.SetSpan(At(0), At(2));
-    ASSERT_TRUE(filter.Apply(*node, false));
-    ExpectTriple(KeyTriple(*node, 0), {0, 0, 0});
-    ExpectTriple(KeyTriple(*node, 1), {0, 0, 170});
-    ExpectTriple(KeyTriple(*node, 2), {0, 0, 190});
-    ExpectTriple(KeyTriple(*node, 3), {0, 0, 150});
-}
-
-// The keys after the span join the unrolled ones by one whole turn for all of them, so the
-// rotation stays continuous there and each key keeps its orientation.
-TEST(RFCurveFilterUnrollTest, KeysAfterTheSpanJoinTheUnrolledOnes) {
-    NodePtr node = MakeRotation(
-        {{0, {0, 0, 0}}, {1, {0, 0, 170}}, {2, {0, 0, -170}}, {3, {0, 0, -150}}, {4, {0, 0, -130}}});
-    RFCurveFilterUnroll filter;
-    filter.SetSpan(At(0), At(2));
-    ASSERT_TRUE(filter.Apply(*node, false));
-    ExpectTriple(KeyTriple(*node, 2), {0, 0, 190});
-    ExpectTriple(KeyTriple(*node, 3), {0, 0, 210});
-    ExpectTriple(KeyTriple(*node, 4), {0, 0, 230});
-}
-
-TEST(RFCurveFilterUnrollTest, ThreeLooseCurvesAndRefusals) {
-    CurvePtr curves[3] = {CurvePtr(RFCurve::Create()), CurvePtr(RFCurve::Create()), CurvePtr(RFCurve::Create())};
-    AddKeys(*curves[0], {{0, 0}, {1, 0}});
-    AddKeys(*curves[1], {{0, 0}, {1, 0}});
-    AddKeys(*curves[2], {{0, 170}, {1, -170}});
-    RFCurve* raw[] = {curves[0].get(), curves[1].get(), curves[2].get()};
-    RFCurveFilterUnroll filter;
-    EXPECT_TRUE(filter.Apply(raw, 3));
-    EXPECT_FLOAT_EQ(curves[2]->GetKey(1).GetValue(), 190.0f);
-
-    EXPECT_FALSE(filter.Apply(raw, 2));
-    EXPECT_EQ(filter.GetLastErrorCode(), 2);
-    EXPECT_STREQ(filter.GetLastErrorString(), "Unroll Filter, Works only on rotation CurveNodes.");
-
-    NodePtr translation(MakeVectorNode("T", Type("Lcl Translation"), {0, 0, 0}));
-    AddKeys(ChannelCurve(*translation, 2), {{0, 170}, {1, -170}});
-    EXPECT_FALSE(filter.Apply(*translation, false));
-    EXPECT_FLOAT_EQ(ChannelCurve(*translation, 2).GetKey(1).GetValue(), -170.0f);
-
-    NodePtr unkeyed = MakeRotation({});
-    EXPECT_FALSE(filter.Apply(*unkeyed, false));
-    EXPECT_STREQ(filter.GetLastErrorString(), "Unroll Filter, No key to be filtered.");
+    EXPECT_TRUE(filter.Apply(loose.raw, 3));
+    EXPECT_FLOAT_EQ(loose.curves[2]->GetKey(1).GetValue(), 190.0f);
 }
 
 // ---- Resample --------------------------------------------------------------------------------
 
 TEST(RFCurveFilterResampleTest, ReplacesTheKeysAtThePeriod) {
-    CurvePtr curve(RFCurve::Create());
-    AddKeys(*curve, {{0, 0}, {1, 4}}, RCurveKey::Linear);
+    RFCurve curve;
+    AddKeys(curve, {{0, 0}, {1, 4}}, RCurveKey::Linear);
     RFCurveFilterResample filter;
     RTime frame;
     frame.SetFromTimecode(0, 0, 0, 1, 0, 0);
     EXPECT_EQ(filter.GetPeriod(), frame);
     filter.SetPeriod(At(0.25));
-    ASSERT_TRUE(filter.Apply(*curve));
-    ASSERT_EQ(curve->GetKeyCount(), 5);
+    ASSERT_TRUE(filter.Apply(curve));
+    ASSERT_EQ(curve.GetKeyCount(), 5);
     for (int k = 0; k < 5; ++k) {
-        EXPECT_EQ(curve->GetKey(k).GetTime(), At(0.25 * k));
-        EXPECT_NEAR(curve->GetKey(k).GetValue(), k, 1e-5);
-        EXPECT_EQ(curve->GetKey(k).GetInterpolation(), RCurveKey::Cubic);
+        EXPECT_EQ(curve.GetKey(k).GetTime(), At(0.25 * k));
+        EXPECT_NEAR(curve.GetKey(k).GetValue(), k, 1e-5);
+        EXPECT_EQ(curve.GetKey(k).GetInterpolation(), RCurveKey::Cubic);
     }
 }
 
 TEST(RFCurveFilterResampleTest, BadPeriodsAndIntervals) {
     RFCurveFilterResample filter;
-    CurvePtr curve(RFCurve::Create());
-    EXPECT_FALSE(filter.Apply(*curve));
+    RFCurve curve;
+    EXPECT_FALSE(filter.Apply(curve));
     EXPECT_STREQ(filter.GetLastErrorString(), "Bad Interval");
-    AddKeys(*curve, {{0, 0}, {1, 4}});
-    filter.SetPeriod(RTime());
-    EXPECT_FALSE(filter.Apply(*curve));
-    EXPECT_STREQ(filter.GetLastErrorString(), "Bad Period");
-    filter.SetPeriod(RTime(-5));
-    EXPECT_FALSE(filter.Apply(*curve));
-    EXPECT_EQ(filter.GetLastErrorCode(), 0);
+    AddKeys(curve, {{0, 0}, {1, 4}});
     // A tick per key over a second would be billions of keys: refused, the curve kept.
-    filter.SetPeriod(RTime(1));
-    EXPECT_FALSE(filter.Apply(*curve));
-    EXPECT_STREQ(filter.GetLastErrorString(), "Bad Period");
-    EXPECT_EQ(curve->GetKeyCount(), 2);
+    for (const int64_t period : {int64_t{0}, int64_t{-5}, int64_t{1}}) {
+        filter.SetPeriod(RTime(period));
+        EXPECT_FALSE(filter.Apply(curve));
+        EXPECT_STREQ(filter.GetLastErrorString(), "Bad Period");
+        EXPECT_EQ(filter.GetLastErrorCode(), 0);
+    }
+    EXPECT_EQ(curve.GetKeyCount(), 2);
 }
 
 TEST(RFCurveFilterResampleTest, AlignsThePositiveStartToThePeriod) {
@@ -246,16 +203,104 @@ TEST(RFCurveFilterResampleTest, AlignsThePositiveStartToThePeriod) {
     filter.SetPeriod(RTime(period));
     filter.SetAlignToPeriod(true);
     EXPECT_TRUE(filter.GetAlignToPeriod());
-
-    CurvePtr curve(RFCurve::Create());
-    AddKeys(*curve, {{0, 0}, {1, 1}}, RCurveKey::Linear);
-    filter.SetSpan(RTime(period * 3 / 2), RTime(period * 5));
-    ASSERT_TRUE(filter.Apply(*curve));
-    EXPECT_EQ(curve->GetKey(1).GetTime(), RTime(period * 2));
-
-    CurvePtr early(RFCurve::Create());
-    AddKeys(*early, {{-1, 0}, {1, 1}}, RCurveKey::Linear);
-    filter.SetSpan(RTime(-period * 3 / 2), RTime(period * 5));
-    ASSERT_TRUE(filter.Apply(*early));
-    EXPECT_EQ(early->GetKey(1).GetTime(), RTime(-period * 3 / 2));
+    for (const bool positive : {true, false}) {
+        RFCurve curve;
+        AddKeys(curve, {{positive ? 0 : -1, 0}, {1, 1}}, RCurveKey::Linear);
+        const int64_t start = (positive ? 1 : -1) * period * 3 / 2;
+        filter.SetSpan(RTime(start), RTime(period * 5));
+        ASSERT_TRUE(filter.Apply(curve));
+        EXPECT_EQ(curve.GetKey(1).GetTime(), RTime(positive ? period * 2 : start));
+    }
 }
+
+// ---- Every filter that re-expresses rotations keeps each key's orientation -----------------
+
+namespace {
+
+// Keys that ask for whole turns, flipped triples and the gimbal cases of the Euler orders.
+const std::vector<std::pair<double, Triple>> kTurningKeys = {
+    {0, {0, 0, 0}},         {1, {10, 90, 20}},     {2, {-170, 30, 170}}, {3, {190, -60, -400}},
+    {4, {5, 175, -5}},      {5, {40, 90, 50}},     {6, {300, -90, 10}},  {7, {-20, 140, 80}},
+};
+
+RMatrix Orientation(const double angles[3], int order) {
+    RMatrix rotation;
+    EulerToMatrixInOrder(rotation, angles, order);
+    return rotation;
+}
+
+// The node's orientation (read in readOrder) at every key time equals the keys' (in keyOrder).
+void ExpectKeyOrientations(const RFCurveNode& node, int readOrder, int keyOrder) {
+    for (const auto& [seconds, triple] : kTurningKeys) {
+        double before[3] = {triple[0], triple[1], triple[2]};
+        double after[3];
+        node.EvaluateRaw(after, At(seconds));
+        EXPECT_EQ(MatrixCompare(Orientation(before, keyOrder), Orientation(after, readOrder), 1e-4), 0)
+            << "key at " << seconds << " s: " << after[0] << ", " << after[1] << ", " << after[2];
+    }
+}
+
+NodePtr MakeTurningRotation(int order) {
+    NodePtr node = MakeRotation(kTurningKeys);
+    node->SetRotationOrder(order);
+    return node;
+}
+
+class RotationFilters : public testing::TestWithParam<int> {};
+
+INSTANTIATE_TEST_SUITE_P(Orders, RotationFilters, testing::Range(0, 13));
+
+TEST_P(RotationFilters, UnrollAndRotationFilterModeKeepOrientations) {
+    NodePtr node = MakeTurningRotation(GetParam());
+    RFCurveFilterUnroll unroll;
+    ASSERT_TRUE(unroll.Apply(*node, false));
+    ExpectKeyOrientations(*node, GetParam(), GetParam());
+    // A span inside the keys: the keys after it join the unrolled ones.
+    node = MakeTurningRotation(GetParam());
+    unroll.SetSpan(At(1.5), At(4.5));
+    ASSERT_TRUE(unroll.Apply(*node, false));
+    ExpectKeyOrientations(*node, GetParam(), GetParam());
+
+    node = MakeTurningRotation(GetParam());
+    ApplyRotationFilterByMode(*node, RTime(RTime::kInfinitelyEarly), RTime(RTime::kInfinitelyLate));
+    ExpectKeyOrientations(*node, GetParam(), GetParam());
+}
+
+TEST_P(RotationFilters, GimbalKillerKeepsOrientations) {
+    NodePtr node = MakeTurningRotation(GetParam());
+    RFCurveFilterGimbleKiller killer;
+    ASSERT_TRUE(killer.Apply(*node, false));
+    EXPECT_GT(ChannelCurve(*node, 0).GetKeyCount(), static_cast<int>(kTurningKeys.size()));
+    ExpectKeyOrientations(*node, GetParam(), GetParam());
+}
+
+TEST_P(RotationFilters, MatrixConverterKeepsOrientations) {
+    for (const int destination : {GetParam(), (GetParam() + 5) % 13}) {
+        SCOPED_TRACE(testing::Message() << "to order " << destination);
+        NodePtr transform(RFCurveNode::Create("Defaults", nullptr));
+        transform->AddChild(MakeVectorNode("T", nullptr, {0, 0, 0}));
+        transform->AddChild(MakeTurningRotation(GetParam()).release());
+        transform->AddChild(MakeVectorNode("S", nullptr, {1, 1, 1}));
+        RFCurveFilterMatrixConverter converter;
+        converter.SetResamplingPeriod(At(1.0));
+        converter.SetSourceRotationOrder(GetParam());
+        converter.SetDestinationRotationOrder(destination);
+        converter.Apply(*transform, true);
+        const RFCurveNode& rotation = *transform->GetChild(1);
+        EXPECT_EQ(rotation.GetRotationOrder(), destination);
+        ExpectKeyOrientations(rotation, destination, GetParam());
+    }
+}
+
+TEST_P(RotationFilters, LayerPlottingKeepsOrientations) {
+    for (const bool merge : {false, true}) {
+        NodePtr node = MakeTurningRotation(GetParam());
+        node->CreateLayer(1, true);
+        RLayerPlotOptions options;
+        options.mergeIntoSpan = merge;
+        ASSERT_TRUE(PlotNodeAnimation(*node, merge ? At(2.0) : At(0.0), At(7.0), At(1.0), options));
+        ExpectKeyOrientations(merge ? *node->FindLayer(0) : *node, GetParam(), GetParam());
+    }
+}
+
+}  // namespace

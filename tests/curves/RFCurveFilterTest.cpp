@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/curves/CurveTestSupport.h"
+
 #include "curves/RFCurveFilter.h"
 #include "curves/RFCurveFilterConstantKeyReducer.h"
 #include "curves/RFCurveFilterKeySync.h"
@@ -16,26 +18,6 @@ using namespace curve_test;
 using namespace curve_node_test;
 
 namespace {
-
-struct CurveDeleter {
-    void operator()(RFCurve* curve) const { RFCurve::Destroy(curve); }
-};
-using CurvePtr = std::unique_ptr<RFCurve, CurveDeleter>;
-
-CurvePtr MakeCurve(std::initializer_list<std::pair<double, float>> keys,
-                   uint32_t interpolation = RCurveKey::Cubic, uint32_t tangentMode = RCurveKey::User) {
-    CurvePtr curve(RFCurve::Create());
-    AddKeys(*curve, keys, interpolation, tangentMode);
-    return curve;
-}
-
-std::vector<double> KeyTimes(const RFCurve& curve) {
-    std::vector<double> times;
-    for (int k = 0; k < curve.GetKeyCount(); ++k) {
-        times.push_back(curve.GetKey(k).GetTime().ToSeconds());
-    }
-    return times;
-}
 
 // Records the curves it is applied to, by their default value.
 class RecordingFilter : public RFCurveFilter {
@@ -118,14 +100,14 @@ TEST(RFCurveFilterConstantKeyReducerTest, FlatCurveLosesEveryKey) {
     RFCurveFilterConstantKeyReducer reducer;
     reducer.SetKeepEndKeys(true);
     EXPECT_TRUE(reducer.Apply(*curve));
-    EXPECT_EQ(KeyTimes(*curve), (std::vector<double>{0, 4}));
+    EXPECT_EQ(KeySeconds(*curve), (std::vector<double>{0, 4}));
 }
 
 TEST(RFCurveFilterConstantKeyReducerTest, RunsKeepTheirEndKeys) {
     CurvePtr curve = MakeCurve({{0, 1}, {1, 1}, {2, 1}, {3, 5}, {4, 5}, {5, 5}});
     RFCurveFilterConstantKeyReducer reducer;
     EXPECT_TRUE(reducer.Apply(*curve));
-    EXPECT_EQ(KeyTimes(*curve), (std::vector<double>{0, 2, 3, 5}));
+    EXPECT_EQ(KeySeconds(*curve), (std::vector<double>{0, 2, 3, 5}));
 
     // Many runs: every plateau of four keys loses its two inner keys.
     CurvePtr stairs(RFCurve::Create());
@@ -149,7 +131,7 @@ TEST(RFCurveFilterConstantKeyReducerTest, SteepArrivalKeepsTheRunsFirstKey) {
     RFCurveFilterConstantKeyReducer reducer;
     reducer.SetKeepEndKeys(true);
     EXPECT_TRUE(reducer.Apply(*curve));
-    EXPECT_EQ(KeyTimes(*curve), (std::vector<double>{0, 1, 4}));
+    EXPECT_EQ(KeySeconds(*curve), (std::vector<double>{0, 1, 4}));
 }
 
 TEST(RFCurveFilterConstantKeyReducerTest, ShortCurves) {
@@ -162,7 +144,7 @@ TEST(RFCurveFilterConstantKeyReducerTest, ShortCurves) {
     pair = MakeCurve({{1, 2}, {2, 2}});
     reducer.SetStartTime(At(1.5));
     EXPECT_TRUE(reducer.Apply(*pair));
-    EXPECT_EQ(KeyTimes(*pair), (std::vector<double>{1}));
+    EXPECT_EQ(KeySeconds(*pair), (std::vector<double>{1}));
     reducer.Reset();
 
     CurvePtr single = MakeCurve({{3, 9}});
@@ -217,49 +199,41 @@ TEST(RFCurveFilterConstantKeyReducerTest, RotationChannelsUseTheRotationToleranc
 
 // ---- Key synchronizer ------------------------------------------------------------------------
 
+// Every key time of any curve becomes a key time of every curve, and every key, old or new,
+// lies on the curve's unchanged shape, whatever its kind (Tcb curves included).
 TEST(RFCurveFilterKeySyncTest, SynchronizesWithoutChangingShapes) {
-    CurvePtr a = MakeCurve({{0, 0}, {10, 10}}, RCurveKey::Cubic, RCurveKey::Auto);
-    CurvePtr b = MakeCurve({{5, 3}}, RCurveKey::Cubic, RCurveKey::Auto);
-    CurvePtr before[2] = {CurvePtr(a->Clone(RTime(RTime::kInfinitelyEarly), RTime(RTime::kInfinitelyLate))),
-                          CurvePtr(b->Clone(RTime(RTime::kInfinitelyEarly), RTime(RTime::kInfinitelyLate)))};
-    RFCurve* curves[] = {a.get(), b.get()};
-    RFCurveFilterKeySync sync;
-    EXPECT_TRUE(sync.IsNeeded(curves, 2));
-    EXPECT_TRUE(sync.Apply(curves, 2));
-    EXPECT_FALSE(sync.IsNeeded(curves, 2));
-    for (int c = 0; c < 2; ++c) {
-        EXPECT_EQ(KeyTimes(*curves[c]), (std::vector<double>{0, 5, 10}));
-        for (double t = -1.0; t <= 11.0; t += 0.5) {
-            EXPECT_NEAR(curves[c]->EvaluateAt(At(t)), before[c]->EvaluateAt(At(t)), 1e-4) << c << " " << t;
-        }
-    }
-    // Already synchronized: true, nothing moves.
-    EXPECT_TRUE(sync.Apply(curves, 2));
-    EXPECT_FLOAT_EQ(b->GetKey(0).GetValue(), 3.0f);
-    EXPECT_FLOAT_EQ(a->GetKey(1).GetValue(), before[0]->EvaluateAt(At(5)));
-}
-
-// Every key, old or new, lies on the curve's unchanged shape.
-TEST(RFCurveFilterKeySyncTest, LongInterleavedCurvesGetEveryKeyTime) {
     CurvePtr even(RFCurve::Create());
     CurvePtr odd(RFCurve::Create());
+    CurvePtr tcb(RFCurve::Create());
     for (int i = 0; i < 60; ++i) {
         even->AddKey(RTime(2 * i * kSecond), MakeKey(static_cast<float>(i % 7), RCurveKey::Cubic, RCurveKey::Auto));
         odd->AddKey(RTime((2 * i + 1) * kSecond),
                     MakeKey(static_cast<float>(i % 5), RCurveKey::Cubic, i % 3 == 0 ? RCurveKey::User : RCurveKey::Auto));
-    }
-    CurvePtr before[2] = {CurvePtr(even->Clone(RTime(RTime::kInfinitelyEarly), RTime(RTime::kInfinitelyLate))),
-                          CurvePtr(odd->Clone(RTime(RTime::kInfinitelyEarly), RTime(RTime::kInfinitelyLate)))};
-    RFCurve* curves[] = {even.get(), odd.get()};
-    RFCurveFilterKeySync sync;
-    ASSERT_TRUE(sync.Apply(curves, 2));
-    for (int c = 0; c < 2; ++c) {
-        ASSERT_EQ(curves[c]->GetKeyCount(), 120);
-        for (int k = 0; k < 120; ++k) {
-            EXPECT_EQ(curves[c]->GetKey(k).GetTime(), RTime(k * kSecond));
-            EXPECT_FLOAT_EQ(curves[c]->GetKey(k).GetValue(), before[c]->EvaluateAt(RTime(k * kSecond)));
+        if (i % 3 == 0) {
+            tcb->AddKey(RTime((2 * i + 3) * kSecond), MakeTcb(static_cast<float>(i % 4), 0.1f, 0.2f * (i % 3), 0.3f));
         }
     }
+    std::vector<CurvePtr> before;
+    for (const RFCurve* curve : {even.get(), odd.get(), tcb.get()}) {
+        before.emplace_back(curve->Clone(RTime(RTime::kInfinitelyEarly), RTime(RTime::kInfinitelyLate)));
+    }
+    RFCurve* curves[] = {even.get(), odd.get(), tcb.get()};
+    RFCurveFilterKeySync sync;
+    EXPECT_TRUE(sync.IsNeeded(curves, 3));
+    ASSERT_TRUE(sync.Apply(curves, 3));
+    EXPECT_FALSE(sync.IsNeeded(curves, 3));
+    for (int c = 0; c < 3; ++c) {
+        ASSERT_EQ(curves[c]->GetKeyCount(), 120) << c;
+        for (int k = 0; k < 120; ++k) {
+            EXPECT_EQ(curves[c]->GetKey(k).GetTime(), RTime(k * kSecond));
+        }
+        for (int i = -10; i <= 1250; ++i) {
+            ASSERT_NEAR(curves[c]->EvaluateAt(At(i * 0.1)), before[c]->EvaluateAt(At(i * 0.1)), 1e-4) << c << " at " << i * 0.1;
+        }
+    }
+    // Already synchronized: true, nothing moves.
+    EXPECT_TRUE(sync.Apply(curves, 3));
+    EXPECT_FLOAT_EQ(odd->GetKey(1).GetValue(), before[1]->GetKey(0).GetValue());
 }
 
 TEST(RFCurveFilterKeySyncTest, OnlyKeyTimesInsideTheSpan) {
@@ -269,8 +243,8 @@ TEST(RFCurveFilterKeySyncTest, OnlyKeyTimesInsideTheSpan) {
     RFCurveFilterKeySync sync;
     sync.SetSpan(At(3), At(7));
     EXPECT_TRUE(sync.Apply(curves, 2));
-    EXPECT_EQ(KeyTimes(*a), (std::vector<double>{0, 5, 10}));
-    EXPECT_EQ(KeyTimes(*b), (std::vector<double>{2, 5, 8}));
+    EXPECT_EQ(KeySeconds(*a), (std::vector<double>{0, 5, 10}));
+    EXPECT_EQ(KeySeconds(*b), (std::vector<double>{2, 5, 8}));
 }
 
 TEST(RFCurveFilterKeySyncTest, IsNeededAndItsReasons) {
@@ -315,7 +289,7 @@ TEST(RFCurveFilterKeySyncTest, NodeFormsTakeTwentyChildCurvesAndSkipChildrenWith
     gaps->AddChild(RFCurveNode::Create("no curve", nullptr));
     gaps->AddChild(MakeLeaf("3", 0.0f));
     EXPECT_TRUE(sync.Apply(*gaps, false));
-    EXPECT_EQ(KeyTimes(ChannelCurve(*gaps, 3)), (std::vector<double>{0, 1}));
+    EXPECT_EQ(KeySeconds(ChannelCurve(*gaps, 3)), (std::vector<double>{0, 1}));
 }
 
 // ---- Time shift and scale --------------------------------------------------------------------
@@ -327,12 +301,12 @@ TEST(RFCurveFilterTimeShiftAndScaleTest, ShiftsThenScales) {
     filter.SetShift(RTime(kSecond));
     filter.SetScale(2.0);
     EXPECT_TRUE(filter.Apply(*curve));
-    EXPECT_EQ(KeyTimes(*curve), (std::vector<double>{4, 6}));
+    EXPECT_EQ(KeySeconds(*curve), (std::vector<double>{4, 6}));
 
     filter.SetShift(RTime(kSecond / 2));
     filter.SetScale(-1.0);
     EXPECT_TRUE(filter.Apply(*curve));
-    EXPECT_EQ(KeyTimes(*curve), (std::vector<double>{4.5, 6.5}));
+    EXPECT_EQ(KeySeconds(*curve), (std::vector<double>{4.5, 6.5}));
 
     filter.SetShift(RTime());
     EXPECT_FALSE(filter.Apply(*curve));

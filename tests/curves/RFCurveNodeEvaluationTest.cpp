@@ -44,59 +44,47 @@ void ExpectNear(const RVector4& actual, const RVector4& expected, double toleran
 
 }  // namespace
 
-TEST(RFCurveNodeEvaluation, AdditiveLayers) {
-    NodePtr node(MakeVectorNode("T", nullptr, {10, 20, 30}, RFCurveNode::LayerAdditive));
-    RFCurveNode* layer = node->CreateLayer(1, true);
-    EXPECT_EQ(Evaluate(*node, At(0)), (std::vector<double>{10, 20, 30}));
-    SetLayerDefaults(*layer, {1, 2, 3});
-    EXPECT_EQ(Evaluate(*node, At(0)), (std::vector<double>{11, 22, 33}));
-    // Layers of layers add up too.
-    node->AddLayer(2);
-    SetLayerDefaults(*node->FindLayer(2), {100, 0, 0});
-    EXPECT_EQ(Evaluate(*node, At(0))[0], 111.0);
-    std::vector<double> raw(3);
-    node->EvaluateRaw(raw.data(), At(0));
-    EXPECT_EQ(raw, (std::vector<double>{10, 20, 30}));
+// Layers add (types 0 and 1) or multiply (3) over the base values, a layer of layers too;
+// an own curve's value combines the same way. Unkeyed layers hold the identity.
+TEST(RFCurveNodeEvaluation, AdditiveAndMultiplicativeLayers) {
+    for (const int type : {RFCurveNode::LayerAdditive, RFCurveNode::LayerMultiplicative}) {
+        const bool add = type == RFCurveNode::LayerAdditive;
+        NodePtr node(MakeVectorNode("V", nullptr, {2, 3, 4}, type));
+        RFCurveNode* layer = node->CreateLayer(1, true);
+        EXPECT_EQ(Evaluate(*node, At(0)), (std::vector<double>{2, 3, 4}));
+        SetLayerDefaults(*layer, {2, 5, 10});
+        EXPECT_EQ(Evaluate(*node, At(0)), add ? (std::vector<double>{4, 8, 14}) : (std::vector<double>{4, 15, 40}));
+        node->AddLayer(2);
+        SetLayerDefaults(*node->FindLayer(2), {100, 1, 1});
+        EXPECT_EQ(Evaluate(*node, At(0))[0], add ? 104.0 : 400.0);
+        std::vector<double> raw(3);
+        node->EvaluateRaw(raw.data(), At(0));
+        EXPECT_EQ(raw, (std::vector<double>{2, 3, 4}));
+
+        NodePtr leaf(MakeLeaf("Intensity", 5));
+        leaf->SetLayerType(type);
+        RFCurveNode* leafLayer = leaf->CreateLayer(1, true);
+        EXPECT_EQ(leafLayer->GetCurve()->GetDefaultValue(), add ? 0.0f : 1.0f);
+        leafLayer->GetCurve()->SetDefaultValue(3);
+        EXPECT_EQ(Evaluate(*leaf, At(0)), (std::vector<double>{add ? 8.0 : 15.0}));
+    }
 }
 
-TEST(RFCurveNodeEvaluation, MultiplicativeLayersAndOwnCurves) {
-    NodePtr node(MakeVectorNode("S", nullptr, {2, 3, 4}, RFCurveNode::LayerMultiplicative));
-    RFCurveNode* layer = node->CreateLayer(1, true);
-    EXPECT_EQ(Evaluate(*node, At(0)), (std::vector<double>{2, 3, 4}));
-    SetLayerDefaults(*layer, {2, 2, 2});
-    EXPECT_EQ(Evaluate(*node, At(0)), (std::vector<double>{4, 6, 8}));
-
-    NodePtr leaf(MakeLeaf("Intensity", 5));
-    leaf->SetLayerType(RFCurveNode::LayerMultiplicative);
-    RFCurveNode* leafLayer = leaf->CreateLayer(1, true);
-    EXPECT_EQ(leafLayer->GetCurve()->GetDefaultValue(), 1.0f);
-    leafLayer->GetCurve()->SetDefaultValue(3);
-    EXPECT_EQ(Evaluate(*leaf, At(0)), (std::vector<double>{15}));
-}
-
+// A rotation layer composes rotations in the node's order, the layer's acting first: a
+// (0, 0, 90) layer over (90, 0, 0) is not (90, 0, 90).
 TEST(RFCurveNodeEvaluation, RotationLayerComposesRotations) {
-    NodePtr node(MakeVectorNode("R", nullptr, {90, 0, 0}, RFCurveNode::LayerRotation));
-    RFCurveNode* layer = node->CreateLayer(1, true);
-    EXPECT_EQ(Evaluate(*node, At(0)), (std::vector<double>{90, 0, 0}));
-    SetLayerDefaults(*layer, {0, 0, 90});
-    const std::vector<double> angles = Evaluate(*node, At(0));
-    ASSERT_EQ(angles.size(), 3u);
-    EXPECT_NE(angles, (std::vector<double>{90, 0, 90}));
-    // The layer's Z turn acts first: X goes to Y and then to Z, Y goes to -X.
-    ExpectNear(Turn(angles, RVector4(1, 0, 0, 0)), RVector4(0, 0, 1, 0));
-    ExpectNear(Turn(angles, RVector4(0, 1, 0, 0)), RVector4(-1, 0, 0, 0));
-}
-
-TEST(RFCurveNodeEvaluation, RotationLayerInOtherOrders) {
-    for (int order : {2, 8, RFCurveNode::kSphericXYZ}) {
-        NodePtr node(MakeVectorNode("R", nullptr, {30, 40, 50}, RFCurveNode::LayerRotation));
+    for (int order : {0, 1, 2, 8, RFCurveNode::kSphericXYZ}) {
+        NodePtr node(MakeVectorNode("R", nullptr, {90, 0, 0}, RFCurveNode::LayerRotation));
         node->SetRotationOrder(order);
         RFCurveNode* layer = node->CreateLayer(1, true);
         EXPECT_EQ(layer->GetRotationOrder(), order);
-        SetLayerDefaults(*layer, {-20, 10, 5});
+        const std::vector<double> unchanged = Evaluate(*node, At(0));
+        for (int i = 0; i < 3; ++i) EXPECT_NEAR(unchanged[i], i == 0 ? 90.0 : 0.0, 1e-9) << "order " << order;
+        SetLayerDefaults(*layer, {0, 0, 90});
         const std::vector<double> angles = Evaluate(*node, At(0));
-        const double base[3] = {30, 40, 50};
-        const double top[3] = {-20, 10, 5};
+        ASSERT_EQ(angles.size(), 3u);
+        const double base[3] = {90, 0, 0};
+        const double top[3] = {0, 0, 90};
         RMatrix baseRotation;
         RMatrix layerRotation;
         RMatrix expected;
@@ -106,6 +94,11 @@ TEST(RFCurveNodeEvaluation, RotationLayerInOtherOrders) {
         MatrixMultiplyRotation(expected, baseRotation, layerRotation);
         EulerToMatrixInOrder(actual, angles.data(), order);
         EXPECT_EQ(MatrixCompare(actual, expected, 1e-9), 0) << "order " << order;
+        if (order == 0) {
+            // X goes to Y and then to Z, Y goes to -X.
+            ExpectNear(Turn(angles, RVector4(1, 0, 0, 0)), RVector4(0, 0, 1, 0));
+            ExpectNear(Turn(angles, RVector4(0, 1, 0, 0)), RVector4(-1, 0, 0, 0));
+        }
     }
 }
 
@@ -149,11 +142,18 @@ TEST(RFCurveNodeEvaluation, CacheReturnsWhatItStored) {
     curve_test::AddKeys(ChannelCurve(*node, 0), {{0.0, 0.0f}, {1.0, 10.0f}}, RCurveKey::Linear);
     std::vector<double> first = Evaluate(*node, At(0.5), true);
     EXPECT_TRUE(node->IsCacheFilled());
+    // Another time is evaluated and cached in its turn.
+    EXPECT_EQ(Evaluate(*node, At(0.75), true)[0], 7.5);
+    EXPECT_EQ(Evaluate(*node, At(0.5), true), first);
     ChannelCurve(*node, 0).GetKey(1).SetValue(20.0f);  // not seen through the cache
     EXPECT_EQ(Evaluate(*node, At(0.5), true), first);
     node->InvalidateCache(0, true);
     EXPECT_FALSE(node->IsCacheFilled());
     EXPECT_EQ(Evaluate(*node, At(0.5), true)[0], 10.0);
+    // With the any-time flag the cached values serve every time.
+    node->SetFlag(RFCurveNode::FlagCacheAnyTime, true);
+    EXPECT_EQ(Evaluate(*node, At(0.25), true)[0], 10.0);
+    EXPECT_EQ(Evaluate(*node, At(0.25), false)[0], 5.0);
 
     // A node with a curve of its own and children that write nothing caches what it wrote.
     NodePtr mixed(MakeLeaf("own", 7));

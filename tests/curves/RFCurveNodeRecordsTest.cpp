@@ -284,6 +284,98 @@ TEST_P(NodeRecordsForms, LayerIdsTypesAndChannelsFromTheFileAreChecked) {
     EXPECT_EQ(nullptr, layer->GetNextLayer());
     EXPECT_EQ(RFCurveNode::LayerNormal, root->GetChild(1)->GetLayerType());
     EXPECT_EQ(RFCurveNode::LayerNormal, root->GetChild(2)->GetLayerType());
+
+    // Read into a node that has a layer already, an id at or above that layer's is not taken.
+    const NodePtr layered(RFCurveNode::Create("Defaults", nullptr));
+    RFCurveNode* existing = MakeVectorNode("Lcl Translation", Type("Lcl Translation"), {0, 0, 0});
+    existing->CreateLayer(1, true);
+    layered->AddChild(existing);
+    RecordFile high(GetParam());
+    ASSERT_TRUE(high.Write([](RWyxFile& out) { Channel(out, "Lcl Translation", [&] { IntField(out, "LayerID", 5); }); }));
+    ASSERT_EQ(1, ReadChildren(high, *layered));
+    EXPECT_LT(existing->GetLayerID(), existing->GetNextLayer()->GetLayerID());
+}
+
+// ---- Hostile shapes: what a file makes and the work it takes are bounded by what it holds ----
+
+// Counts how often the reader asks a node about its children.
+class CountingNode : public RFCurveNode {
+public:
+    CountingNode() : RFCurveNode("Counted") {}
+    int GetChildCount() const override { return ++asked_, RFCurveNode::GetChildCount(); }
+    RFCurveNode* GetChild(int index) const override { return ++asked_, RFCurveNode::GetChild(index); }
+    // A walk over all the children.
+    int GetChildIndex(const RFCurveNode* node) const override {
+        asked_ += RFCurveNode::GetChildCount();
+        return RFCurveNode::GetChildIndex(node);
+    }
+    int GetChildIndexByName(const char* name) const override {
+        asked_ += RFCurveNode::GetChildCount();
+        return RFCurveNode::GetChildIndexByName(name);
+    }
+    int Asked() const { return asked_; }
+
+private:
+    mutable int asked_ = 0;
+};
+
+int CountNodes(const RFCurveNode& node) {
+    int count = 1;
+    for (int i = 0; i < node.GetChildCount(); ++i) {
+        count += CountNodes(*node.GetChild(i));
+    }
+    return node.GetNextLayer() != nullptr ? count + CountNodes(*node.GetNextLayer()) : count;
+}
+
+// One node of many channels with distinct names (and the transform letters), followed by a
+// chain of layer records that hold nothing.
+void WriteWideNode(RWyxFile& out, int channels, int layers) {
+    Channel(out, "Wide", [&] {
+        for (int c = 0; c < channels; ++c) {
+            const std::string name = c % 100 == 0 ? "T" : "channel " + std::to_string(c);
+            Channel(out, name.c_str(), [&] { DefaultField(out, c); });
+        }
+        for (int l = 1; l <= layers; ++l) {
+            out.FieldWriteBegin("LayerChannel");
+            out.FieldWriteString("Wide");
+            out.FieldWriteBlockBegin();
+            IntField(out, "LayerID", l);
+        }
+        for (int l = 0; l < layers; ++l) {
+            out.FieldWriteBlockEnd();
+            out.FieldWriteEnd();
+        }
+    });
+}
+
+TEST_P(NodeRecordsForms, ChannelsAreFoundWithoutComparingEachWithAllBefore) {
+    constexpr int kChannels = 3000;
+    RecordFile file(GetParam());
+    ASSERT_TRUE(file.Write([](RWyxFile& out) { WriteWideNode(out, kChannels, 0); }));
+    RWyxFile in;
+    ASSERT_TRUE(file.Open(in));
+    ASSERT_TRUE(in.FieldReadBegin("Channel"));
+    CountingNode wide;
+    RFCurveNodeRecords::Read(wide, in, false, true, true);
+    ASSERT_EQ(wide.RFCurveNode::GetChildCount(), kChannels - kChannels / 100 + 1);
+    EXPECT_LE(wide.Asked(), 8 * kChannels);
+}
+
+// Every layer copies its node's channels: a chain of empty layer records may not make the
+// channels the file holds again for each record.
+TEST_P(NodeRecordsForms, EmptyLayerRecordsDoNotCopyTheirNodeOverAndOver) {
+    constexpr int kChannels = 400;
+    constexpr int kLayers = 100;
+    RecordFile file(GetParam());
+    ASSERT_TRUE(file.Write([](RWyxFile& out) { WriteWideNode(out, kChannels, kLayers); }));
+    RWyxFile in;
+    ASSERT_TRUE(file.Open(in));
+    const NodePtr top(RFCurveNodeRecords::ReadTopChannel(in, false, true));
+    ASSERT_NE(top, nullptr);
+    EXPECT_LE(CountNodes(*top), 4 * (kChannels + kLayers));
+    // The layers that were read are whole copies of the node.
+    ASSERT_NE(top->GetNextLayer(), nullptr);
+    EXPECT_EQ(top->GetNextLayer()->GetChildCount(), top->GetChildCount());
 }
 
 TEST_P(NodeRecordsForms, DeepNestingStopsAtTheLimit) {

@@ -181,22 +181,64 @@ TEST(RFCurveNodeTree, SetCurveAndTimeWarpWithTheHeldObjectChangeNothing) {
     EXPECT_EQ(log.calls, 2);
 }
 
+// A link that would let a node's evaluation (or destruction) reach the node again is refused
+// and changes nothing; a link that was made by mistake is undone at once, so that a failure
+// is reported instead of a recursion without end.
 TEST(RFCurveNodeTree, CyclesAreRefused) {
     NodePtr root(RFCurveNode::Create("root", nullptr));
     RFCurveNode* child = root->FindOrAddChild("child", false);
     RFCurveNode* grandchild = child->FindOrAddChild("grandchild", true);
-    EXPECT_EQ(grandchild->AddChild(root.get()), -1);
-    EXPECT_EQ(root->AddChild(root.get()), -1);
-    EXPECT_EQ(root->AddChild(child), -1);  // already a child
-    EXPECT_EQ(root->AddChild(nullptr), -1);
-    // A node cannot warp by itself or by a node whose evaluation reaches it.
-    EXPECT_FALSE(grandchild->SetTimeWarp(grandchild));
-    EXPECT_FALSE(grandchild->SetTimeWarp(root.get()));
     RFCurveNode* warp = MakeLeaf("warp", 1);
     ASSERT_TRUE(root->SetTimeWarp(warp));
-    EXPECT_EQ(warp->AddChild(RFCurveNode::Create("loop", nullptr)), 0);
-    EXPECT_EQ(warp->GetChild(0)->AddChild(root.get()), -1);
-    EXPECT_FALSE(grandchild->SetLayer(root.get(), false));
+    RFCurveNode* loop = RFCurveNode::Create("loop", nullptr);
+    ASSERT_EQ(warp->AddChild(loop), 0);
+
+    auto expectNoChild = [](RFCurveNode& parent, RFCurveNode* candidate, int index, const char* what) {
+        EXPECT_EQ(index, -1) << what;
+        if (index >= 0) {
+            parent.RemoveChild(index);
+        }
+        EXPECT_FALSE(parent.IsChild(candidate, false)) << what;
+    };
+    expectNoChild(*grandchild, root.get(), grandchild->AddChild(root.get()), "ancestor");
+    expectNoChild(*grandchild, child, grandchild->InsertChildSorted(child), "parent, sorted");
+    expectNoChild(*loop, root.get(), loop->AddChild(root.get()), "through a time warp");
+    expectNoChild(*root, root.get(), root->AddChild(root.get()), "itself");
+    EXPECT_EQ(root->AddChild(child), -1);  // already a child
+    EXPECT_EQ(root->GetChildCount(), 1);
+    // A view (non-owning) holds a child once too, also after it starts owning its children.
+    NodePtr view(RFCurveNode::Create("view", nullptr));
+    view->SetFlag(RFCurveNode::FlagNonOwning, true);
+    EXPECT_EQ(view->AddChild(grandchild), 0);
+    EXPECT_EQ(view->AddChild(grandchild), -1);
+    view->SetFlag(RFCurveNode::FlagNonOwning, false);
+    EXPECT_EQ(view->AddChild(grandchild), -1);
+    view->SetFlag(RFCurveNode::FlagNonOwning, true);
+    view->RemoveChild(0);
+    EXPECT_EQ(grandchild->GetParent(), child);
+    EXPECT_EQ(root->AddChild(nullptr), -1);
+    EXPECT_EQ(root->GetParent(), nullptr);
+    EXPECT_EQ(child->GetParent(), root.get());
+
+    // A node cannot warp by itself or by a node whose evaluation reaches it, nor layer them.
+    for (RFCurveNode* target : {grandchild, root.get()}) {
+        const bool warped = grandchild->SetTimeWarp(target);
+        EXPECT_FALSE(warped);
+        if (warped) {
+            target->AddReference();  // releasing the link must not delete the node
+            grandchild->SetTimeWarp(nullptr);
+        }
+        EXPECT_EQ(grandchild->GetTimeWarp(), nullptr);
+    }
+    for (RFCurveNode* target : {root.get(), child, grandchild}) {
+        const bool layered = grandchild->SetLayer(target, false);
+        EXPECT_FALSE(layered);
+        if (layered) {
+            grandchild->SetLayer(nullptr, false);
+        }
+        EXPECT_EQ(grandchild->GetNextLayer(), nullptr);
+    }
+    EXPECT_EQ(root->GetReferenceCount(), 0);
 }
 
 TEST(RFCurveNodeTree, RemovingAChildThatIsNotOwnLeavesTheTreeAlone) {

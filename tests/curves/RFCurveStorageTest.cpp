@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <limits>
 #include <numeric>
 #include <random>
 #include <vector>
@@ -33,10 +31,8 @@ TEST(RFCurveStorage, ThousandsOfKeysInAnyOrderStaySortedAndGrowTheTable) {
     std::shuffle(order.begin(), order.end(), std::mt19937(7));
     for (int i : order) {
         ASSERT_GE(curve.AddKey(RTime(i * 1000LL), MakeKey(static_cast<float>(i), RCurveKey::Linear, 0)), 0);
-        if (curve.GetKeyCount() == 1600) {
-            EXPECT_EQ(curve.GetKeyCapacity(), 1600);
-        } else if (curve.GetKeyCount() == 1601) {
-            EXPECT_EQ(curve.GetKeyCapacity(), 3200);
+        if (curve.GetKeyCount() == 1600 || curve.GetKeyCount() == 1601) {
+            EXPECT_EQ(curve.GetKeyCapacity(), curve.GetKeyCount() == 1600 ? 1600 : 3200);
         }
     }
     EXPECT_EQ(curve.GetKeyCapacity(), 6400);
@@ -57,11 +53,8 @@ TEST(RFCurveStorage, FindKeyIndexGivesFractionsAndHints) {
     RFCurve curve;
     EXPECT_EQ(curve.FindKeyIndex(At(1.0)), -1.0);
     AddKeys(curve, {{0.0, 0.0f}, {1.0, 1.0f}, {3.0, 3.0f}});
-    EXPECT_EQ(curve.FindKeyIndex(At(-1.0)), -0.5);
-    EXPECT_EQ(curve.FindKeyIndex(At(4.0)), 2.5);
-    EXPECT_EQ(curve.FindKeyIndex(At(1.0)), 1.0);
-    EXPECT_EQ(curve.FindKeyIndex(At(2.5)), 1.75);
-    EXPECT_EQ(curve.FindKeyIndex(At(3.0)), 2.0);
+    const std::pair<double, double> cases[] = {{-1.0, -0.5}, {4.0, 2.5}, {1.0, 1.0}, {2.5, 1.75}, {3.0, 2.0}};
+    for (const auto& [seconds, index] : cases) EXPECT_EQ(curve.FindKeyIndex(At(seconds)), index) << seconds;
     // Any hint, even a stale or absurd one, gives the same answers.
     for (int start : {-5, 0, 1, 2, 3, 99}) {
         int hint = start;
@@ -113,31 +106,27 @@ TEST(RFCurveStorage, ATimeNextToAKeyFarIntoALongCurveIsNoKeyHit) {
     EXPECT_EQ(replaced.GetKey(100001).GetValue(), 7.0f);
 }
 
-TEST(RFCurveStorage, RemovingTheOnlyKeyLeavesItsValueAsDefault) {
-    RFCurve curve;
-    AddKeys(curve, {{1.0, 4.5f}});
-    EXPECT_EQ(curve.RemoveKey(1), 1);
-    EXPECT_EQ(curve.RemoveKey(-1), 1);
-    EXPECT_EQ(curve.RemoveKey(0), 0);
-    EXPECT_EQ(curve.GetKeyCount(), 0);
-    EXPECT_EQ(curve.GetDefaultValue(), 4.5f);
-    EXPECT_EQ(curve.EvaluateAt(At(-3.0)), 4.5f);
-}
-
-TEST(RFCurveStorage, ReplaceKeyRefusesBadIndexesAndOrder) {
+TEST(RFCurveStorage, RemoveAndReplaceRefuseBadIndexesAndOrder) {
     ChangeLog log;
     RFCurve curve;
     AddKeys(curve, {{0.0, 0.0f}, {1.0, 1.0f}, {2.0, 2.0f}});
     curve.AddListener(&ChangeLog::Listen, &log);
     RCurveKey key = MakeKey(7.0f, RCurveKey::Linear, 0);
     key.SetTime(At(1.5));
-    EXPECT_EQ(curve.ReplaceKey(3, key), 1);
-    EXPECT_EQ(curve.ReplaceKey(-1, key), 1);
-    EXPECT_EQ(curve.ReplaceKey(0, key), 1);  // would pass key 1
+    for (int index : {3, -1, 0}) EXPECT_EQ(curve.ReplaceKey(index, key), 1) << index;  // 0 would pass key 1
+    EXPECT_EQ(curve.RemoveKey(3), 1);
+    EXPECT_EQ(curve.RemoveKey(-1), 1);
     EXPECT_EQ(log.calls, 0);
     EXPECT_EQ(curve.ReplaceKey(1, key), 0);
     EXPECT_EQ(curve.GetKey(1).GetValue(), 7.0f);
     EXPECT_EQ(log.calls, 1);
+    // Removing the only key leaves its value as the default.
+    curve.RemoveKeys(1, 2);
+    curve.GetKey(0).SetValue(4.5f);
+    EXPECT_EQ(curve.RemoveKey(0), 0);
+    EXPECT_EQ(curve.GetKeyCount(), 0);
+    EXPECT_EQ(curve.GetDefaultValue(), 4.5f);
+    EXPECT_EQ(curve.EvaluateAt(At(-3.0)), 4.5f);
 }
 
 TEST(RFCurveStorage, InsertKeyAtReturnsWhereTheKeyLanded) {

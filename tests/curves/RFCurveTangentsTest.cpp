@@ -20,6 +20,13 @@ TEST(RFCurveTangents, AutoTangentsFromRatios) {
     // The end keys: incoming equals outgoing at the first key, and the reverse at the last.
     EXPECT_DOUBLE_EQ(curve.GetLeftDerivative(0), curve.GetRightDerivative(0));
     EXPECT_DOUBLE_EQ(curve.GetRightDerivative(2), curve.GetLeftDerivative(2));
+    // A slope given to an Auto key is stored as the ratio that gives it.
+    ASSERT_TRUE(curve.SetRightDerivative(1, -2.5));
+    ASSERT_TRUE(curve.SetLeftDerivative(1, 7.0));
+    EXPECT_NEAR(curve.GetRightDerivative(1), -2.5, 1e-4);
+    EXPECT_NEAR(curve.GetLeftDerivative(1), 7.0, 1e-4);
+    EXPECT_FALSE(curve.SetRightDerivative(2, 1.0));
+    EXPECT_FALSE(curve.SetLeftDerivative(0, 1.0));
 }
 
 TEST(RFCurveTangents, SlopeAndRatioRoundTripInEveryZone) {
@@ -37,22 +44,11 @@ TEST(RFCurveTangents, SlopeAndRatioRoundTripInEveryZone) {
     EXPECT_EQ(AutoRatioFromSlopeRight(3.0, 3.0, 3.0), 0.0);
 }
 
-TEST(RFCurveTangents, SettingASlopeOnAnAutoKeyStoresItsRatio) {
-    RFCurve curve;
-    AddKeys(curve, {{0.0, 0.0f}, {1.0, 10.0f}, {3.0, 4.0f}});
-    ASSERT_TRUE(curve.SetRightDerivative(1, -2.5));
-    ASSERT_TRUE(curve.SetLeftDerivative(1, 7.0));
-    EXPECT_NEAR(curve.GetRightDerivative(1), -2.5, 1e-4);
-    EXPECT_NEAR(curve.GetLeftDerivative(1), 7.0, 1e-4);
-    EXPECT_FALSE(curve.SetRightDerivative(2, 1.0));
-    EXPECT_FALSE(curve.SetLeftDerivative(0, 1.0));
-}
-
 TEST(RFCurveTangents, TcbWithZeroParametersIsCatmullRom) {
     RFCurve curve;
     AddKeys(curve, {{0.0, 0.0f}, {1.0, 4.0f}, {2.0, 10.0f}});
-    RCurveKey tcb;
-    tcb.SetTensionContinuityBias(At(1.0), 4.0f, 0.0f, 0.0f, 0.0f);
+    RCurveKey tcb = MakeTcb(4.0f, 0.0f, 0.0f, 0.0f);
+    tcb.SetTime(At(1.0));
     ASSERT_EQ(curve.ReplaceKey(1, tcb), 0);
     EXPECT_DOUBLE_EQ(curve.GetLeftDerivative(1), 5.0);
     EXPECT_DOUBLE_EQ(curve.GetRightDerivative(1), 5.0);
@@ -100,18 +96,28 @@ TEST(RFCurveTangents, TangentInfoRoundTripsWeightsAndVelocities) {
     EXPECT_EQ(other.GetRightWeight(2), RCurveKey::kDefaultWeight);
 }
 
-TEST(RFCurveTangents, RemovingAKeyKeepsTheBiasOfATcbKeyBeforeIt) {
+// Removing a key restores the incoming side of the key after it, and nothing else: a Tcb key
+// before it keeps its bias, a User key whose slopes differ keeps its outgoing one.
+TEST(RFCurveTangents, RemovingAKeyKeepsTheSidesOfItsNeighbours) {
     RFCurve curve;
-    AddKeys(curve, {{0.0, 0.0f}, {1.0, 2.0f}, {2.0, 5.0f}, {3.0, 1.0f}}, RCurveKey::Cubic, RCurveKey::UserBreak);
-    RCurveKey tcb;
-    tcb.SetTensionContinuityBias(At(1.0), 2.0f, 0.1f, 0.2f, 0.25f);
+    AddKeys(curve, {{0.0, 0.0f}, {1.0, 2.0f}, {2.0, 5.0f}, {3.0, 1.0f}, {4.0, 2.0f}}, RCurveKey::Cubic,
+            RCurveKey::UserBreak);
+    RCurveKey tcb = MakeTcb(2.0f, 0.1f, 0.2f, 0.25f);
+    tcb.SetTime(At(1.0));
     ASSERT_EQ(curve.ReplaceKey(1, tcb), 0);
     curve.SetLeftWeight(3, 0.6f);
+    curve.GetKey(3).SetTangentMode(RCurveKey::User);
+    curve.GetKey(3).SetDataValue(0, 4.0f);  // an unbroken key from a file may have two slopes
     ASSERT_EQ(curve.RemoveKey(2), 0);
-    // The restored incoming side of the key now after the Tcb key leaves its bias alone.
     EXPECT_FLOAT_EQ(curve.GetKey(1).GetRawData(2), 0.25f);
+    EXPECT_DOUBLE_EQ(curve.GetRightDerivative(2), 4.0);
     EXPECT_FALSE(curve.IsLeftWeighted(2));
     EXPECT_FALSE(curve.SetLeftWeight(2, 0.5f));
     EXPECT_FALSE(curve.SetRightWeighted(1, true));
     EXPECT_FLOAT_EQ(curve.GetKey(1).GetRawData(2), 0.25f);
+    // A range removal the same.
+    curve.AddKey(At(2.0), MakeKey(3.0f, RCurveKey::Cubic, RCurveKey::Auto));
+    curve.AddKey(At(2.5), MakeKey(3.0f, RCurveKey::Cubic, RCurveKey::Auto));
+    ASSERT_TRUE(curve.RemoveKeys(2, 3));
+    EXPECT_DOUBLE_EQ(curve.GetRightDerivative(2), 4.0);
 }

@@ -9,35 +9,30 @@
 
 using namespace curve_test;
 
-namespace {
-
-std::vector<int64_t> KeyTicks(const RFCurve& curve) {
-    std::vector<int64_t> ticks;
-    for (int k = 0; k < curve.GetKeyCount(); ++k) ticks.push_back(curve.GetKey(k).GetTime().GetTicks());
-    return ticks;
-}
-
-void MakeRamp(RFCurve& curve) { AddKeys(curve, {{0.0, 0.0f}, {1.0, 10.0f}}, RCurveKey::Linear, 0); }
-
-}  // namespace
-
-TEST(RKeyUtilities, ResamplingEveryFourTenthsOfASecond) {
+TEST(RKeyUtilities, ResamplingAtAPeriod) {
     RFCurve source;
     MakeRamp(source);
-    RFCurve sampled;
-    const RTime period(2 * kSecond / 5);
-    ASSERT_TRUE(ResampleCurve(source, sampled, At(0.0), At(1.0), period, RCurveKey::Cubic, RCurveKey::Auto, false));
-    EXPECT_EQ(KeyTicks(sampled), (std::vector<int64_t>{0, 2 * kSecond / 5, 4 * kSecond / 5}));
-    EXPECT_FLOAT_EQ(sampled.GetKey(2).GetValue(), 8.0f);
-    EXPECT_TRUE(sampled.GetKey(1).IsCubicWithMode(RCurveKey::Auto));
-    ASSERT_TRUE(ResampleCurve(source, sampled, At(0.0), At(1.0), period, RCurveKey::Linear, 0, true));
-    EXPECT_EQ(KeyTicks(sampled), (std::vector<int64_t>{0, 2 * kSecond / 5, 4 * kSecond / 5, kSecond}));
-    EXPECT_EQ(sampled.GetKey(3).GetValue(), 10.0f);
-    const RTime quarter(kSecond / 4);
-    ASSERT_TRUE(ResampleCurve(source, sampled, At(0.0), At(1.0), quarter, RCurveKey::Linear, 0, false));
-    EXPECT_EQ(sampled.GetKeyCount(), 5);
-    ASSERT_TRUE(ResampleCurve(source, sampled, At(0.0), At(1.0), quarter, RCurveKey::Linear, 0, true));
-    EXPECT_EQ(sampled.GetKeyCount(), 5);
+    struct Case {
+        int64_t period;
+        bool includeStop;
+        std::vector<double> keys;
+    };
+    const Case cases[] = {{2 * kSecond / 5, false, {0, 0.4, 0.8}}, {2 * kSecond / 5, true, {0, 0.4, 0.8, 1}},
+                          {kSecond / 4, false, {0, 0.25, 0.5, 0.75, 1}}, {kSecond / 4, true, {0, 0.25, 0.5, 0.75, 1}}};
+    for (const Case& test : cases) {
+        RFCurve sampled;
+        ASSERT_TRUE(ResampleCurve(source, sampled, At(0.0), At(1.0), RTime(test.period), RCurveKey::Cubic,
+                                  RCurveKey::Auto, test.includeStop));
+        EXPECT_EQ(KeySeconds(sampled), test.keys);
+        for (int k = 0; k < sampled.GetKeyCount(); ++k) {
+            EXPECT_FLOAT_EQ(sampled.GetKey(k).GetValue(), static_cast<float>(10.0 * test.keys[k]));
+            EXPECT_TRUE(sampled.GetKey(k).IsCubicWithMode(RCurveKey::Auto));
+        }
+    }
+    // Into itself.
+    ASSERT_TRUE(ResampleCurve(source, source, At(0.0), At(1.0), RTime(kSecond / 2), RCurveKey::Linear, 0, false));
+    ASSERT_EQ(source.GetKeyCount(), 3);
+    EXPECT_FLOAT_EQ(source.GetKey(1).GetValue(), 5.0f);
 }
 
 TEST(RKeyUtilities, ResamplingRefusesBadPeriodsSpansAndTooManySamples) {
@@ -52,24 +47,14 @@ TEST(RKeyUtilities, ResamplingRefusesBadPeriodsSpansAndTooManySamples) {
     EXPECT_FALSE(ResampleCurve(source, sampled, RTime(RTime::kSmallest), RTime(RTime::kInfinitelyLate),
                                RTime(kSecond), RCurveKey::Linear, 0, true));
     EXPECT_FALSE(ResampleCurveKeepingTypes(source, sampled, At(0.0), At(1.0), RTime(0), true));
-    EXPECT_EQ(KeyTicks(sampled), (std::vector<int64_t>{5 * kSecond}));
-}
-
-TEST(RKeyUtilities, ResamplingACurveIntoItself) {
-    RFCurve curve;
-    MakeRamp(curve);
-    ASSERT_TRUE(ResampleCurve(curve, curve, At(0.0), At(1.0), RTime(kSecond / 2), RCurveKey::Linear, 0, false));
-    ASSERT_EQ(curve.GetKeyCount(), 3);
-    EXPECT_FLOAT_EQ(curve.GetKey(1).GetValue(), 5.0f);
+    EXPECT_EQ(KeySeconds(sampled), (std::vector<double>{5}));
 }
 
 TEST(RKeyUtilities, ResamplingKeepsKindsAndUserSlopes) {
     RFCurve source;
     AddKeys(source, {{0.0, 0.0f}, {1.0, 10.0f}}, RCurveKey::Cubic, RCurveKey::User);
     source.SetRightDerivative(0, 4.0);
-    RCurveKey tcb;
-    tcb.SetTensionContinuityBias(At(2.0), 0.0f, 0.0f, 0.0f, 0.0f);
-    source.AddKey(At(2.0), tcb);
+    source.AddKey(At(2.0), MakeTcb(0.0f, 0.0f, 0.0f, 0.0f));
     RFCurve sampled;
     ASSERT_TRUE(ResampleCurveKeepingTypes(source, sampled, At(0.0), At(3.0), RTime(kSecond / 2), false));
     ASSERT_EQ(sampled.GetKeyCount(), 7);
@@ -87,9 +72,7 @@ TEST(RKeyUtilities, CountKeyTypes) {
     stats.linear = 9;
     EXPECT_TRUE(CountKeyTypes(curve, stats));
     EXPECT_EQ(stats.linear, 0u);
-    RCurveKey tcb;
-    tcb.SetTensionContinuityBias(At(1.0), 1.0f, 0.0f, 0.0f, 0.0f);
-    curve.AddKey(At(1.0), tcb);
+    curve.AddKey(At(1.0), MakeTcb(1.0f, 0.0f, 0.0f, 0.0f));
     EXPECT_TRUE(CountKeyTypes(curve, stats));
     EXPECT_EQ(stats.cubicTcb, 1u);
     EXPECT_EQ(stats.constant + stats.linear + stats.cubicAuto + stats.cubicAutoBreak + stats.cubicUser +
@@ -107,15 +90,11 @@ TEST(RKeyUtilities, SplicingKeepsTheBaseOutsideTheInsertedSpan) {
     AddKeys(inserted, {{3.5, 1.0f}, {4.5, 1.0f}, {5.5, 1.0f}}, RCurveKey::Linear, 0);
     RFCurve spliced;
     SpliceCurves(base, inserted, spliced);
-    ASSERT_EQ(spliced.GetKeyCount(), 12);
-    EXPECT_EQ(spliced.GetKey(3).GetTime(), At(3.0));
-    EXPECT_EQ(spliced.GetKey(4).GetTime(), At(3.5));
-    EXPECT_EQ(spliced.GetKey(6).GetTime(), At(5.5));
-    EXPECT_EQ(spliced.GetKey(7).GetTime(), At(6.0));
+    EXPECT_EQ(KeySeconds(spliced), (std::vector<double>{0, 1, 2, 3, 3.5, 4.5, 5.5, 6, 7, 8, 9, 10}));
     EXPECT_TRUE(spliced.GetKey(6).IsCubicWithMode(RCurveKey::UserBreak));
     // Into one of its own inputs.
     SpliceCurves(base, inserted, base);
-    EXPECT_EQ(KeyTicks(base), KeyTicks(spliced));
+    EXPECT_EQ(KeySeconds(base), KeySeconds(spliced));
     // A covering insert replaces everything; an empty one copies the base.
     RFCurve wide;
     AddKeys(wide, {{-1.0, 3.0f}, {20.0, 3.0f}}, RCurveKey::Linear, 0);

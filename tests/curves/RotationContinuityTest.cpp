@@ -26,63 +26,66 @@ bool SameRotation(const double a[3], const double b[3], int order) {
 }  // namespace
 
 TEST(RotationContinuity, NearestEquivalentAngle) {
-    EXPECT_EQ(NearestEquivalentAngle(350, 0), -10);
-    EXPECT_EQ(NearestEquivalentAngle(10, 350), 370);
-    EXPECT_EQ(NearestEquivalentAngle(180, 0), 180);  // exactly half a turn: unchanged
-    EXPECT_EQ(NearestEquivalentAngle(-540, 0), -180);
-    EXPECT_EQ(NearestEquivalentAngle(725, 0), 5);
+    const double cases[][3] = {{350, 0, -10}, {10, 350, 370}, {180, 0, 180}, {-540, 0, -180}, {725, 0, 5}};
+    for (const auto& c : cases) EXPECT_EQ(NearestEquivalentAngle(c[0], c[1]), c[2]) << c[0] << " near " << c[1];
 }
 
 TEST(RotationContinuity, EulerFilterStepCases) {
+    struct Case {
+        std::array<double, 3> current;
+        std::array<double, 3> previous;
+        std::array<double, 3> out;
+        bool flipped;
+    };
+    const Case cases[] = {
+        {{0, 0, 359}, {0, 0, 0}, {0, 0, -1}, false},
+        {{-170, 0, 0}, {170, 0, 0}, {190, 0, 0}, false},
+        {{180, 180, 180}, {0, 0, 0}, {0, 0, 0}, true},  // the flipped form of the identity
+        {{40, 90, 50}, {10, 90, 20}, {10, 90, 20}, false},  // at 90 both outer angles move by -30
+    };
     const int xyz[3] = {0, 1, 2};
-    double out[3];
-    const double zero[3] = {0, 0, 0};
-
-    const double almostTurn[3] = {0, 0, 359};
-    EXPECT_FALSE(EulerFilterStep(out, almostTurn, zero, xyz));
-    EXPECT_EQ(std::vector<double>(out, out + 3), (std::vector<double>{0, 0, -1}));
-
-    const double previous[3] = {170, 0, 0};
-    const double current[3] = {-170, 0, 0};
-    EXPECT_FALSE(EulerFilterStep(out, current, previous, xyz));
-    EXPECT_EQ(std::vector<double>(out, out + 3), (std::vector<double>{190, 0, 0}));
-
-    double flipped[3] = {180, 180, 180};
-    EXPECT_TRUE(EulerFilterStep(flipped, flipped, zero, xyz));  // out may be current
-    EXPECT_EQ(std::vector<double>(flipped, flipped + 3), (std::vector<double>{0, 0, 0}));
-}
-
-TEST(RotationContinuity, EulerFilterStepGimbalCases) {
-    const int xyz[3] = {0, 1, 2};
-    double out[3];
-    const double previous[3] = {10, 90, 20};
-    const double current[3] = {40, 90, 50};
-    EXPECT_FALSE(EulerFilterStep(out, current, previous, xyz));
-    EXPECT_EQ(std::vector<double>(out, out + 3), (std::vector<double>{10, 90, 20}));
-
+    for (const Case& test : cases) {
+        double out[3] = {test.current[0], test.current[1], test.current[2]};
+        EXPECT_EQ(EulerFilterStep(out, out, test.previous.data(), xyz), test.flipped);  // out may be current
+        EXPECT_EQ(std::vector<double>(out, out + 3), std::vector<double>(test.out.begin(), test.out.end()));
+    }
     // At 270 (-90) the sum of the outer angles is kept.
+    double out[3];
     const double low[3] = {40, -90, 50};
     const double lowPrevious[3] = {0, -90, 0};
     EulerFilterStep(out, low, lowPrevious, xyz);
     EXPECT_NEAR(out[0] + out[2], 90.0, 1e-9);
     EXPECT_NEAR(out[0] - out[2], 0.0, 1e-9);
+}
 
-    // Whatever the order, the result is the same rotation; the odd orders keep the sum at
-    // 90 and the difference at 270.
-    for (int order = 0; order <= 10; order += 2) {
+// Whatever the order (the repeated-axis forms and spheric XYZ included) and however far the
+// previous triple lies, the step gives a triple of the same rotation; at the gimbal angles of
+// the order it brings the outer angles next to the previous ones.
+TEST(RotationContinuity, EulerFilterStepKeepsTheRotationInEveryOrder) {
+    for (int order = 0; order <= RFCurveNode::kSphericXYZ; ++order) {
         int axes[3];
         RotationOrderAxes(axes, order);
-        for (double middle : {90.0, -90.0, 37.0}) {
+        const bool repeated = order % 2 == 1 && order < RFCurveNode::kSphericXYZ;
+        for (double middle : {90.0, -90.0, 0.0, 180.0, 37.0, 175.0}) {
             double triple[3];
             triple[axes[0]] = 40;
             triple[axes[1]] = middle;
             triple[axes[2]] = 75;
             double before[3];
             before[axes[0]] = -100;
-            before[axes[1]] = middle;
+            before[axes[1]] = middle + 3;
             before[axes[2]] = 300;
-            EulerFilterStep(out, triple, before, axes);
+            double out[3];
+            EulerFilterStepInOrder(out, triple, before, order);
             EXPECT_TRUE(SameRotation(out, triple, order)) << "order " << order << " middle " << middle;
+            const bool gimbal = repeated ? (middle == 0.0 || middle == 180.0) : std::fabs(middle) == 90.0;
+            if (gimbal && order != RFCurveNode::kSphericXYZ) {
+                before[axes[1]] = middle;
+                EulerFilterStepInOrder(out, triple, before, order);
+                EXPECT_TRUE(SameRotation(out, triple, order)) << "order " << order << " middle " << middle;
+                EXPECT_LT(std::fabs(out[axes[0]] - before[axes[0]]) + std::fabs(out[axes[2]] - before[axes[2]]), 181.0)
+                    << "order " << order << " middle " << middle;
+            }
         }
     }
 }
@@ -116,23 +119,6 @@ TEST(RotationContinuity, SphericFormRoundTrips) {
             EXPECT_NEAR(result[i], angles[i], 1e-9) << "order " << order;
         }
     }
-}
-
-TEST(RotationContinuity, VectorFunctions) {
-    const double a[3] = {1, 2, 3};
-    const double b[3] = {5, 6, 7};
-    double out[3];
-    VectorLerpN(out, a, b, 0.0, 3);
-    EXPECT_EQ(std::vector<double>(out, out + 3), std::vector<double>(a, a + 3));
-    VectorLerpN(out, a, b, 1.0, 3);
-    EXPECT_EQ(std::vector<double>(out, out + 3), std::vector<double>(b, b + 3));
-    VectorAddN(out, a, b, 3);
-    EXPECT_EQ(out[2], 10.0);
-    VectorScaleN(out, out, 0.5, 3);
-    EXPECT_EQ(out[2], 5.0);
-    RVector3 sum;
-    Vector3Add(sum, RVector3(1, 2, 3), RVector3(1, 1, 1));
-    EXPECT_EQ(sum.z, 4.0);
 }
 
 TEST(RotationContinuity, FilterEulerUsesTheNodesOrder) {
