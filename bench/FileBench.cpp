@@ -155,7 +155,10 @@ void BM_WyxRead(benchmark::State& state) {
             return;
         }
         benchmark::DoNotOptimize(ReadContent(file, content));
-        file.Close();
+        if (!file.Close()) {
+            state.SkipWithError("the file could not be released");
+            return;
+        }
     }
     state.SetBytesProcessed(state.iterations() * FileSize(path));
     SetLabel(state, form, content);

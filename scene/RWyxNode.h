@@ -1,0 +1,266 @@
+#ifndef WYX_SCENE_RWYXNODE_H
+#define WYX_SCENE_RWYXNODE_H
+
+// A node of the scene hierarchy: the root "RootNode", nulls, meshes, cameras, lights,
+// skeleton joints and markers are all nodes, told apart by their optional node attribute.
+//
+// The node is a take-node container: it owns one take node per take, whose curves animate
+// its properties. Its values (local transform, visibility, pivots, limits, targets) live in
+// its properties object, an RWyxNodeProperties it owns. The hierarchy is the connection
+// graph of the properties objects: a child's object is a source of its parent's, a target's
+// object a source of the "LookAtProperty" or "UpVectorProperty" list. A connection that
+// would make a node its own ancestor is refused.
+//
+// Nodes are made and destroyed by the object factory, which names them "Model::" plus the
+// given name. The attribute belongs to the factory, not to the node: a node only points at it.
+// Walks over a subtree (finding, marking, the animation interval) run on an explicit stack,
+// so a hierarchy of any depth is safe.
+//
+// The typed attribute accessors (GetCamera, GetMesh ...), the attribute flags and the
+// character slots are defined with the attribute kinds in attributes/RWyxNodeTypedAccess.cpp.
+
+#include "core/RError.h"
+#include "core/RMatrix.h"
+#include "core/RString.h"
+#include "core/RTime.h"
+#include "core/RVector4.h"
+#include "scene/RWyxTakeNodeContainer.h"
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+class RWyxCamera;
+class RWyxCameraSwitcher;
+class RWyxCharacter;
+class RWyxEntityContainer;
+class RWyxGeometry;
+class RWyxLight;
+class RWyxMarker;
+class RWyxMesh;
+class RWyxNodeAttribute;
+class RWyxNodeLimits;
+class RWyxNodeProperties;
+class RWyxNull;
+class RWyxNurb;
+class RWyxObjectFactory;
+class RWyxOptical;
+class RWyxPatch;
+class RWyxSkeleton;
+
+class RWyxNode : public RWyxTakeNodeContainer {
+public:
+    // Codes of the node's error object (its message table has one text per code).
+    static constexpr int kErrorTakeNode = 0;
+    static constexpr int kErrorNodeNameClash = 1;
+    static constexpr int kErrorMaterialNameClash = 2;
+    static constexpr int kErrorTextureNameClash = 3;
+    static constexpr int kErrorGoboNameClash = 4;
+    static constexpr int kErrorNotAChild = 5;
+    static constexpr int kErrorCyclicGraph = 6;
+    static constexpr int kErrorIndexOutOfRange = 7;
+
+    // Kinds of character links: the character's model slot, the control set's model slot,
+    // the effector slot, the auxiliary effector slot.
+    static constexpr int kCharacterLinkModel = 0;
+    static constexpr int kCharacterLinkControlSet = 1;
+    static constexpr int kCharacterLinkEffector = 2;
+    static constexpr int kCharacterLinkAuxiliaryEffector = 3;
+
+    struct CharacterLink {
+        RWyxCharacter* character;
+        int kind;
+        int index;
+        int subIndex;
+    };
+
+    // One of the two matrix caches of the transform evaluation (the current take's and the
+    // default take's).
+    struct MatrixCache {
+        // Curve hints zeroed and both matrices marked invalid.
+        void Reset();
+
+        int curveHints[3] = {0, 0, 0};
+        RTime localTime;
+        RTime globalTime;
+        bool localValid = false;
+        bool globalValid = false;
+        RMatrix local;
+        RMatrix global;
+    };
+
+    // The properties object with its defaults, the limits, the take "Default" (current),
+    // visibility on, shading mode 3 and a user property wrapping every property of the
+    // properties object (made through the factory when there is one). `name` is the full name.
+    RWyxNode(RWyxObjectFactory* factory, const RString& name);
+    // Clears the character slots that hold the node, detaches the attribute (which the node
+    // does not own), then destroys the limits and the properties object.
+    ~RWyxNode() override;
+
+    // ---- scene-object and take-node-container operations --------------------------------------
+    // Breaks the connections of the properties object (hierarchy, targets, materials) while
+    // the node is whole, and lets the attribute go.
+    void PrepareDestroy() override;
+    // Object type 1: names carry "Model::".
+    int GetTypeId() const override { return 1; }
+    // The attribute's type name; "Null" without an attribute.
+    RString GetTypeDescription() const override { return GetTypeName(); }
+    // The attribute's type names; {"Null"} without an attribute.
+    std::unique_ptr<RWyxStringList> GetStringList() const override { return GetTypeNameList(); }
+    // A stand-alone user property gets its property made on the properties object first.
+    void OnUserPropertyAdded(RWyxUserProperty& userProperty) override;
+    // Its channels go; a property made for it leaves the properties object (the node's
+    // standard properties stay).
+    void OnUserPropertyRemoved(RWyxUserProperty& userProperty) override;
+    // Every property of the properties object, in order, then the attribute's.
+    void CollectProperties(std::vector<RProperty*>& properties) const override;
+    // Both invalidate the matrix caches first.
+    bool SetCurrentTakeNodeByName(const char* name) override;
+    bool SetCurrentTakeNodeByIndex(int index) override;
+    // The key interval of the current take over the node's whole subtree; false, start and
+    // stop untouched, when no node of it has keys.
+    bool GetAnimationInterval(RTime& start, RTime& stop) override;
+    // "Transform" with "T", "R", "S" and "Visibility", linked to the properties in the take
+    // "Default" (any case); then the other animatable properties' channels and the
+    // attribute's.
+    void CreateChannelTemplate(RWyxTakeNode& takeNode) override;
+
+    RString GetTypeName() const;
+    std::unique_ptr<RWyxStringList> GetTypeNameList() const;
+
+    RWyxNodeProperties* GetProperties() const { return properties_; }
+    RWyxNodeLimits* GetLimits() const { return limits_.get(); }
+    RWyxObjectFactory* GetFactory() const { return factory_; }
+    RError& GetError() { return error_; }
+    const RError& GetError() const { return error_; }
+
+    // ---- hierarchy ---------------------------------------------------------------------------
+    RWyxNode* GetParent() const;
+    // The argument is ignored (kept for callers that pass one).
+    int GetChildCount(int ignored = 0) const;
+    // Null when the index is not below the count.
+    RWyxNode* GetChild(int index) const;
+    // Moves the node below this one (out of its present parent first). False for null, and,
+    // with error 6 and the tree unchanged, for this node itself or one of its ancestors.
+    bool AddChild(RWyxNode* node);
+    // Disconnects the node from this one; answers the node.
+    RWyxNode* RemoveChild(RWyxNode* node);
+    // The first child (with recursive, descendant, depth first in child order) whose current
+    // name (initial name with byInitialName) is "Model::" plus the name; null when none.
+    RWyxNode* FindChild(const char* name, bool recursive, bool byInitialName) const;
+
+    // ---- targets -----------------------------------------------------------------------------
+    // Connects the node as the look-at (up-vector) target unless it is one already. False for
+    // a null node or when the list property is gone.
+    bool SetTarget(RWyxNode* node);
+    RWyxNode* GetTarget() const;
+    bool SetTargetUp(RWyxNode* node);
+    RWyxNode* GetTargetUp() const;
+    void SetPostTargetRotation(double x, double y, double z, double w) { postTargetRotation_.Set(x, y, z, w); }
+    RVector4& GetPostTargetRotation(RVector4& out) const { return out = postTargetRotation_; }
+    void SetUpTargetRotation(double x, double y, double z, double w) { upTargetRotation_.Set(x, y, z, w); }
+    RVector4& GetUpTargetRotation(RVector4& out) const { return out = upTargetRotation_; }
+
+    // ---- visibility and flags ------------------------------------------------------------------
+    // "Show" and "Visibility" (1.0 or 0.0); the curve defaults of "Visibility" follow.
+    void SetVisibility(bool visible);
+    bool GetVisibility() const;
+    void SetShadingMode(int mode) { shadingMode_ = mode; }
+    int GetShadingMode() const { return shadingMode_; }
+    void SetMultiLayer(bool on) { multiLayer_ = on; }
+    bool GetMultiLayer() const { return multiLayer_; }
+    void SetMultiTake(int value) { multiTake_ = value; }
+    int GetMultiTake() const { return multiTake_; }
+    void SetInheritType(int type);
+    int& GetInheritType(int& out) const;
+    // With recursive, the whole subtree takes the value.
+    void SetMarked(int value, bool recursive);
+    // With subtree, true when this node or any node below it is marked.
+    bool IsMarked(bool subtree) const;
+
+    // ---- node attribute ------------------------------------------------------------------------
+    // Null, nothing changed, for the current attribute. Otherwise the previous attribute is
+    // detached, the new one taken off its present node and attached here, and the MultiLayer
+    // and MultiTake flags follow the new kind. Answers the previous attribute.
+    RWyxNodeAttribute* SetNodeAttribute(RWyxNodeAttribute* attribute);
+    RWyxNodeAttribute* GetNodeAttribute() const { return attribute_; }
+    // The attribute when its type id is the one named; null otherwise.
+    RWyxNull* GetNull() const;
+    RWyxMarker* GetMarker() const;
+    RWyxSkeleton* GetSkeleton() const;
+    RWyxGeometry* GetGeometry() const;  // mesh, NURBS or patch
+    RWyxMesh* GetMesh() const;
+    RWyxNurb* GetNurb() const;
+    RWyxPatch* GetPatch() const;
+    RWyxCamera* GetCamera() const;
+    RWyxCameraSwitcher* GetCameraSwitcher() const;
+    RWyxLight* GetLight() const;
+    RWyxOptical* GetOptical() const;
+
+    // ---- scene membership ----------------------------------------------------------------------
+    RWyxEntityContainer* GetEntity() const { return entity_; }
+
+    // ---- character links -------------------------------------------------------------------------
+    // Appends a link; answers its index (-1 when it could not be stored).
+    int AddCharacterLink(RWyxCharacter* character, int kind, int index, int subIndex);
+    // The index of the link equal in all four words; -1 for a null character or no match.
+    int FindCharacterLink(RWyxCharacter* character, int kind, int index, int subIndex) const;
+    // Removes the matching link; answers its former index or -1.
+    int RemoveCharacterLink(RWyxCharacter* character, int kind, int index, int subIndex);
+    int GetCharacterLinkCount() const { return static_cast<int>(characterLinks_.size()); }
+    // Null out of range.
+    const CharacterLink* GetCharacterLink(int index) const;
+
+    // ---- names of children read from a file, resolved by the reader ----------------------------
+    void AddPendingChildName(const char* name);
+    // Null out of range.
+    const char* GetPendingChildName(int index) const;
+    int GetPendingChildNameCount() const { return static_cast<int>(pendingChildNames_.size()); }
+
+    // ---- transform caches --------------------------------------------------------------------------
+    MatrixCache& GetCurrentTakeCache() { return currentTakeCache_; }
+    MatrixCache& GetDefaultTakeCache() { return defaultTakeCache_; }
+    int GetEvaluationId() const { return evaluationId_; }
+
+protected:
+    // Tells the factory that the name may change, so that its name index follows.
+    void OnNameChanging() override;
+
+private:
+    friend class RWyxNodeAttribute;
+
+    // Called by an attribute being deleted while attached: the node drops it without
+    // detaching it (its channels stay in the take nodes).
+    void ForgetDeletedAttribute(const RWyxNodeAttribute* attribute);
+    void CreateUserPropertyWrappers();
+    void InvalidateMatrixCaches();
+    // The MultiLayer and MultiTake flags of the present attribute's kind.
+    void UpdateAttributeFlags();
+    // Clears, in every linked character, the slot that holds this node.
+    void ReleaseCharacterSlots();
+    RWyxNode* FindTarget(const char* listName) const;
+    bool ConnectTarget(const char* listName, RWyxNode* node);
+    RWyxNodeAttribute* AttributeOfType(int typeId) const;
+
+    RWyxNodeProperties* properties_ = nullptr;  // owned; ends through Destroy()
+    std::unique_ptr<RWyxNodeLimits> limits_;
+    std::vector<RString> pendingChildNames_;
+    RWyxEntityContainer* entity_ = nullptr;
+    RVector4 postTargetRotation_;
+    RVector4 upTargetRotation_;
+    RWyxNodeAttribute* attribute_ = nullptr;  // the factory's
+    int shadingMode_ = 3;
+    bool multiLayer_ = false;
+    int multiTake_ = 1;
+    MatrixCache currentTakeCache_;
+    MatrixCache defaultTakeCache_;
+    RMatrix evaluatedLocal_;
+    RMatrix evaluatedGlobal_;
+    int evaluationId_ = -1;
+    int marked_ = 0;
+    std::vector<CharacterLink> characterLinks_;
+    RError error_;
+    RWyxObjectFactory* factory_;
+};
+
+#endif

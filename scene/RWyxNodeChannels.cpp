@@ -1,0 +1,86 @@
+// The channel template of a node: the curve nodes a new, empty take node of a node gets.
+
+#include "core/RDataType.h"
+#include "core/RProperty.h"
+#include "curves/RFCurve.h"
+#include "curves/RFCurveNode.h"
+#include "scene/RWyxNode.h"
+#include "scene/RWyxNodeAttribute.h"
+#include "scene/RWyxNodeProperties.h"
+#include "scene/RWyxTakeNode.h"
+
+#include <cstring>
+#include <variant>
+
+namespace {
+
+const char* const kTransformProperties[] = {"Lcl Translation", "Lcl Rotation", "Lcl Scaling"};
+const char* const kTransformChannels[] = {"T", "R", "S"};
+const char* const kComponentNames[] = {"X", "Y", "Z"};
+const float kComponentColors[3][3] = {{1.0f, 0.0f, 0.0f}, {0.0f, 1.0f, 0.0f}, {0.0f, 0.0f, 1.0f}};
+const float kVisibilityColor[3] = {0.75f, 0.0f, 0.0f};
+
+bool IsTemplateChannelProperty(const char* name) {
+    for (const char* transform : kTransformProperties) {
+        if (std::strcmp(name, transform) == 0) return true;
+    }
+    return std::strcmp(name, "Visibility") == 0;
+}
+
+RFCurve* NewCurve(double defaultValue, const float* color) {
+    RFCurve* curve = RFCurve::Create();
+    curve->SetDefaultValue(static_cast<float>(defaultValue));
+    curve->SetColor(color);
+    return curve;
+}
+
+// The vector value of a property; `fallback` when the property is missing or holds none.
+RVector4 VectorValue(const RProperty* property, const RVector4& fallback) {
+    if (property == nullptr) return fallback;
+    const RPropertyValue value = property->GetValue();
+    const RVector4* vector = std::get_if<RVector4>(&value);
+    return vector != nullptr ? *vector : fallback;
+}
+
+}  // namespace
+
+void RWyxNode::CreateChannelTemplate(RWyxTakeNode& takeNode) {
+    RFCurveNode* root = takeNode.GetRootCurveNode();
+    if (root == nullptr) return;
+    const bool linked = takeNode.GetName().CompareIgnoringCase(kDefaultTakeName) == 0;
+
+    RFCurveNode* transform = RFCurveNode::Create("Transform", nullptr);
+    for (int channel = 0; channel < 3; ++channel) {
+        const char* propertyName = kTransformProperties[channel];
+        RProperty* property = properties_->FindProperty(propertyName);
+        const double missing = channel == 2 ? 1.0 : 0.0;
+        const RVector4 value = VectorValue(property, RVector4(missing, missing, missing, 1.0));
+        RFCurveNode* node = RFCurveNode::Create(kTransformChannels[channel], RDataType::FindByName(propertyName));
+        for (int component = 0; component < 3; ++component) {
+            RFCurveNode* leaf = RFCurveNode::Create(kComponentNames[component], nullptr);
+            RFCurve* curve = NewCurve(*value.Component(component), kComponentColors[component]);
+            leaf->SetCurve(curve, true);
+            node->AddChild(leaf);
+            if (linked) LinkPropertyToCurve(property, component, curve);
+        }
+        transform->AddChild(node);
+    }
+
+    RProperty* visibilityProperty = properties_->FindProperty("Visibility");
+    RFCurveNode* visibility = RFCurveNode::Create("Visibility", RDataType::FindByName("Visibility"));
+    RFCurve* visibilityCurve =
+        NewCurve(visibilityProperty != nullptr ? visibilityProperty->GetDouble() : 1.0, kVisibilityColor);
+    visibility->SetCurve(visibilityCurve, true);
+    if (linked) LinkPropertyToCurve(visibilityProperty, 0, visibilityCurve);
+
+    root->AddChild(transform);
+    root->AddChild(visibility);
+
+    for (int i = 0; i < properties_->GetPropertyCount(); ++i) {
+        RProperty* property = properties_->GetProperty(i);
+        if (property != nullptr && property->IsAnimatable() && !IsTemplateChannelProperty(property->GetName())) {
+            CreatePropertyCurveNode(takeNode, *property);
+        }
+    }
+    if (attribute_ != nullptr) attribute_->AddChannels(takeNode);
+}

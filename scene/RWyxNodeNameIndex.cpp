@@ -1,0 +1,85 @@
+#include "scene/RWyxNodeNameIndex.h"
+
+#include "scene/RWyxNode.h"
+
+#include <algorithm>
+
+namespace {
+
+bool SerialBefore(const std::pair<std::uint64_t, RWyxNode*>& entry, std::uint64_t serial) {
+    return entry.first < serial;
+}
+
+}  // namespace
+
+void RWyxNodeNameIndex::Add(RWyxNode* node) {
+    if (node == nullptr || Contains(node)) return;
+    const std::uint64_t serial = nextSerial_++;
+    const std::string name = Key(node->GetName());
+    entries_.emplace(node, Entry{serial, name, false});
+    File(node, serial, name);
+}
+
+void RWyxNodeNameIndex::Remove(const RWyxNode* node) {
+    const auto found = entries_.find(node);
+    if (found == entries_.end()) return;
+    Unfile(found->second.serial, found->second.name);
+    entries_.erase(found);
+}
+
+std::uint64_t RWyxNodeNameIndex::SerialOf(const RWyxNode* node) const {
+    const auto found = entries_.find(node);
+    return found != entries_.end() ? found->second.serial : 0;
+}
+
+void RWyxNodeNameIndex::MarkRenamed(RWyxNode* node) {
+    const auto found = entries_.find(node);
+    if (found == entries_.end() || found->second.renamed) return;
+    found->second.renamed = true;
+    renamed_.push_back(node);
+}
+
+RWyxNode* RWyxNodeNameIndex::Find(const RString& fullName, int occurrence) {
+    RefileRenamed();
+    if (occurrence < 0) return nullptr;
+    const auto bucket = buckets_.find(Key(fullName));
+    if (bucket == buckets_.end() || occurrence >= static_cast<int>(bucket->second.size())) return nullptr;
+    return bucket->second[static_cast<size_t>(occurrence)].second;
+}
+
+void RWyxNodeNameIndex::Clear() {
+    entries_.clear();
+    buckets_.clear();
+    renamed_.clear();
+}
+
+// Serials grow with every recording, so a new node goes to the end of its bucket; a renamed
+// one goes back to its place among older and newer namesakes.
+void RWyxNodeNameIndex::File(RWyxNode* node, std::uint64_t serial, const std::string& name) {
+    Bucket& bucket = buckets_[name];
+    bucket.insert(std::lower_bound(bucket.begin(), bucket.end(), serial, SerialBefore), {serial, node});
+}
+
+void RWyxNodeNameIndex::Unfile(std::uint64_t serial, const std::string& name) {
+    const auto bucket = buckets_.find(name);
+    if (bucket == buckets_.end()) return;
+    Bucket& entries = bucket->second;
+    const auto at = std::lower_bound(entries.begin(), entries.end(), serial, SerialBefore);
+    if (at != entries.end() && at->first == serial) entries.erase(at);
+    if (entries.empty()) buckets_.erase(bucket);
+}
+
+void RWyxNodeNameIndex::RefileRenamed() {
+    for (RWyxNode* node : renamed_) {
+        const auto found = entries_.find(node);
+        if (found == entries_.end()) continue;  // destroyed meanwhile
+        Entry& entry = found->second;
+        entry.renamed = false;
+        std::string current = Key(node->GetName());
+        if (current == entry.name) continue;
+        Unfile(entry.serial, entry.name);
+        entry.name = std::move(current);
+        File(node, entry.serial, entry.name);
+    }
+    renamed_.clear();
+}

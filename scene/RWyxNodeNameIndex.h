@@ -1,0 +1,59 @@
+#ifndef WYX_SCENE_RWYXNODENAMEINDEX_H
+#define WYX_SCENE_RWYXNODENAMEINDEX_H
+
+// The object factory's index of its nodes by current name, so that finding a node by name
+// does not scan the node list.
+//
+// Every node recorded gets a serial number that grows with each recording; since the node
+// list only appends and closes gaps, serial order is list order. Each name keeps its nodes
+// in serial order, so the n-th occurrence of a name in the list is the n-th node of the name
+// here. A node whose name may have changed is reported (MarkRenamed) and filed again under
+// its current name at the next lookup.
+
+#include "core/RString.h"
+
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+class RWyxNode;
+
+class RWyxNodeNameIndex {
+public:
+    // Files a node just appended to the node list.
+    void Add(RWyxNode* node);
+    void Remove(const RWyxNode* node);
+    bool Contains(const RWyxNode* node) const { return entries_.count(node) != 0; }
+    // The node's serial; 0 for a node not recorded.
+    std::uint64_t SerialOf(const RWyxNode* node) const;
+    // The node's name may change (it is read again at the next lookup).
+    void MarkRenamed(RWyxNode* node);
+    // The occurrence-th node (from 0) whose current name is `fullName`, in list order; null
+    // when there are not that many.
+    RWyxNode* Find(const RString& fullName, int occurrence);
+    void Clear();
+
+private:
+    struct Entry {
+        std::uint64_t serial;
+        std::string name;  // the name it is filed under
+        bool renamed;
+    };
+    using Bucket = std::vector<std::pair<std::uint64_t, RWyxNode*>>;
+
+    static std::string Key(const RString& name) {
+        return std::string(name.Buffer(), static_cast<size_t>(name.GetLength()));
+    }
+    void File(RWyxNode* node, std::uint64_t serial, const std::string& name);
+    void Unfile(std::uint64_t serial, const std::string& name);
+    void RefileRenamed();
+
+    std::unordered_map<const RWyxNode*, Entry> entries_;
+    std::unordered_map<std::string, Bucket> buckets_;
+    std::vector<RWyxNode*> renamed_;
+    std::uint64_t nextSerial_ = 1;
+};
+
+#endif

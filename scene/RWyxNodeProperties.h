@@ -1,0 +1,284 @@
+#ifndef WYX_SCENE_RWYXNODEPROPERTIES_H
+#define WYX_SCENE_RWYXNODEPROPERTIES_H
+
+// The properties object of a scene node: the node's 54 typed, named properties (transform
+// set-up, limits, geometric transform, look-at and up-vector targets, display switches and
+// the four animatable channels "Lcl Translation", "Lcl Rotation", "Lcl Scaling" and
+// "Visibility") and the node's two pivot sets.
+//
+// Rows 1 to 50 of the property array are members of this object: their values live in its
+// fields and the properties are bound to its setters and getters. Rows 51 to 54 are created
+// properties owned by the property array. Nodes form the hierarchy by connecting their
+// properties objects (a child's object is a source of its parent's); this object watches
+// those connections and refuses one that would close a cycle.
+
+#include "core/RPlugRef.h"
+#include "core/RPropertyObjectList.h"
+#include "core/RTypedProperty.h"
+#include "core/RWyxPropertyHandler.h"
+#include "scene/RWyxPivotSet.h"
+
+#include <cstdint>
+#include <memory>
+
+class RWyxNode;
+
+class RWyxNodeProperties : public RWyxPropertyHandler {
+    WYX_DECLARE_CLASS(RWyxNodeProperties)
+
+public:
+    // Values of "InheritType"; 1 is named "RSrs" so that it stays distinct from 0 in text.
+    static constexpr int kInheritRrSs = 0;
+    static constexpr int kInheritRSrs = 1;
+    static constexpr int kInheritRrs = 2;
+
+    static constexpr int kPivotSetCount = 2;
+    // Number of properties a new object lists.
+    static constexpr int kPropertyCount = 54;
+
+    // Declares the 54 properties in table order with their defaults; `node` is the owner
+    // (not owned, may be null for an object used on its own).
+    explicit RWyxNodeProperties(RWyxNode* node);
+
+    // A new object on the heap; it ends through Destroy().
+    static RWyxNodeProperties* Create(RWyxNode* node);
+
+    RWyxNode* GetNode() const { return node_; }
+
+    // Refuses a source connection of another node's properties object that would make this
+    // node its own ancestor, with error 6 on this object's node; hands everything else on.
+    bool SendEvent(const RPlugEventPath* path, const RPlugEvent& event) override;
+
+    // A value change of an animatable property, made directly or through its user property,
+    // is handed to the owning node, which writes it into the defaults of the matching curves.
+    bool RelayA(const RRelayEvent& event) override;
+
+    // ---- the hierarchy as the connections of the properties objects -------------------------
+    // The first live destination that is a node properties object; null when none.
+    RWyxNodeProperties* GetParentProperties() const;
+    // The live sources that are node properties objects, in connection order.
+    int GetChildPropertiesCount() const;
+    RWyxNodeProperties* GetChildProperties(int index) const;
+    // True when `child` connected as a source of `parent` would close a cycle: it is
+    // `parent` itself or one of its ancestors.
+    static bool WouldCloseCycle(const RWyxNodeProperties* parent, const RWyxNodeProperties* child);
+
+    // True for the 54 properties every node has (false for those made for user properties).
+    bool IsStandardProperty(const RProperty* property) const;
+
+    // ---- pivot sets and target properties ---------------------------------------------------
+    // Set 0 or 1; null for any other index.
+    RWyxPivotSet* GetPivotSet(int index);
+    const RWyxPivotSet* GetPivotSet(int index) const;
+    RPropertyObjectList* GetLookAtProperty() const { return lookAt_; }
+    RPropertyObjectList* GetUpVectorProperty() const { return upVector_; }
+
+    // The name of a rotation order, 0 "Euler XYZ" to 6 "Spheric XYZ"; null for any other.
+    static const char* RotationOrderName(int order);
+    // The name of an inherit type, 0 "RrSs", 1 "RSrs", 2 "Rrs"; null for any other.
+    static const char* InheritTypeName(int type);
+
+    // ---- setters and getters of the stored values --------------------------------------------
+    // Bool setters take a byte and answer it; Vector setters store x, y and z, and Vector
+    // getters answer w = 1.0.
+    std::uint8_t SetQuaternionInterpolate(std::uint8_t value) { return SetBool(kQuaternionInterpolate, value); }
+    bool GetQuaternionInterpolate() const { return bools_[kQuaternionInterpolate]; }
+    void SetRotationOffset(const RVector4& value) { SetVector(kRotationOffset, value); }
+    RVector4 GetRotationOffset() const { return vectors_[kRotationOffset]; }
+    void SetRotationPivot(const RVector4& value) { SetVector(kRotationPivot, value); }
+    RVector4 GetRotationPivot() const { return vectors_[kRotationPivot]; }
+    void SetRotationPivotUpdateOffset(const RVector4& value) { SetVector(kRotationPivotUpdateOffset, value); }
+    RVector4 GetRotationPivotUpdateOffset() const { return vectors_[kRotationPivotUpdateOffset]; }
+    void SetScalingOffset(const RVector4& value) { SetVector(kScalingOffset, value); }
+    RVector4 GetScalingOffset() const { return vectors_[kScalingOffset]; }
+    void SetScalingPivot(const RVector4& value) { SetVector(kScalingPivot, value); }
+    RVector4 GetScalingPivot() const { return vectors_[kScalingPivot]; }
+    void SetScalingPivotUpdateOffset(const RVector4& value) { SetVector(kScalingPivotUpdateOffset, value); }
+    RVector4 GetScalingPivotUpdateOffset() const { return vectors_[kScalingPivotUpdateOffset]; }
+    std::uint8_t SetTranslationActive(std::uint8_t value) { return SetBool(kTranslationActive, value); }
+    bool GetTranslationActive() const { return bools_[kTranslationActive]; }
+    void SetTranslationMin(const RVector4& value) { SetVector(kTranslationMin, value); }
+    RVector4 GetTranslationMin() const { return vectors_[kTranslationMin]; }
+    void SetTranslationMax(const RVector4& value) { SetVector(kTranslationMax, value); }
+    RVector4 GetTranslationMax() const { return vectors_[kTranslationMax]; }
+    std::uint8_t SetTranslationMinX(std::uint8_t value) { return SetBool(kTranslationMinX, value); }
+    bool GetTranslationMinX() const { return bools_[kTranslationMinX]; }
+    std::uint8_t SetTranslationMinY(std::uint8_t value) { return SetBool(kTranslationMinY, value); }
+    bool GetTranslationMinY() const { return bools_[kTranslationMinY]; }
+    std::uint8_t SetTranslationMinZ(std::uint8_t value) { return SetBool(kTranslationMinZ, value); }
+    bool GetTranslationMinZ() const { return bools_[kTranslationMinZ]; }
+    std::uint8_t SetTranslationMaxX(std::uint8_t value) { return SetBool(kTranslationMaxX, value); }
+    bool GetTranslationMaxX() const { return bools_[kTranslationMaxX]; }
+    std::uint8_t SetTranslationMaxY(std::uint8_t value) { return SetBool(kTranslationMaxY, value); }
+    bool GetTranslationMaxY() const { return bools_[kTranslationMaxY]; }
+    std::uint8_t SetTranslationMaxZ(std::uint8_t value) { return SetBool(kTranslationMaxZ, value); }
+    bool GetTranslationMaxZ() const { return bools_[kTranslationMaxZ]; }
+    int SetRotationOrder(int value) { return enums_[kRotationOrder] = value; }
+    int GetRotationOrder() const { return enums_[kRotationOrder]; }
+    std::uint8_t SetRotationSpaceForLimitOnly(std::uint8_t value) { return SetBool(kRotationSpaceForLimitOnly, value); }
+    bool GetRotationSpaceForLimitOnly() const { return bools_[kRotationSpaceForLimitOnly]; }
+    double SetAxisLen(double value) { return numbers_[kAxisLen] = value; }
+    double GetAxisLen() const { return numbers_[kAxisLen]; }
+    void SetPreRotation(const RVector4& value) { SetVector(kPreRotation, value); }
+    RVector4 GetPreRotation() const { return vectors_[kPreRotation]; }
+    void SetPostRotation(const RVector4& value) { SetVector(kPostRotation, value); }
+    RVector4 GetPostRotation() const { return vectors_[kPostRotation]; }
+    std::uint8_t SetRotationActive(std::uint8_t value) { return SetBool(kRotationActive, value); }
+    bool GetRotationActive() const { return bools_[kRotationActive]; }
+    void SetRotationMin(const RVector4& value) { SetVector(kRotationMin, value); }
+    RVector4 GetRotationMin() const { return vectors_[kRotationMin]; }
+    void SetRotationMax(const RVector4& value) { SetVector(kRotationMax, value); }
+    RVector4 GetRotationMax() const { return vectors_[kRotationMax]; }
+    double SetRotationStiffnessX(double value) { return numbers_[kRotationStiffnessX] = value; }
+    double GetRotationStiffnessX() const { return numbers_[kRotationStiffnessX]; }
+    double SetRotationStiffnessY(double value) { return numbers_[kRotationStiffnessY] = value; }
+    double GetRotationStiffnessY() const { return numbers_[kRotationStiffnessY]; }
+    double SetRotationStiffnessZ(double value) { return numbers_[kRotationStiffnessZ] = value; }
+    double GetRotationStiffnessZ() const { return numbers_[kRotationStiffnessZ]; }
+    std::uint8_t SetRotationMinX(std::uint8_t value) { return SetBool(kRotationMinX, value); }
+    bool GetRotationMinX() const { return bools_[kRotationMinX]; }
+    std::uint8_t SetRotationMinY(std::uint8_t value) { return SetBool(kRotationMinY, value); }
+    bool GetRotationMinY() const { return bools_[kRotationMinY]; }
+    std::uint8_t SetRotationMinZ(std::uint8_t value) { return SetBool(kRotationMinZ, value); }
+    bool GetRotationMinZ() const { return bools_[kRotationMinZ]; }
+    std::uint8_t SetRotationMaxX(std::uint8_t value) { return SetBool(kRotationMaxX, value); }
+    bool GetRotationMaxX() const { return bools_[kRotationMaxX]; }
+    std::uint8_t SetRotationMaxY(std::uint8_t value) { return SetBool(kRotationMaxY, value); }
+    bool GetRotationMaxY() const { return bools_[kRotationMaxY]; }
+    std::uint8_t SetRotationMaxZ(std::uint8_t value) { return SetBool(kRotationMaxZ, value); }
+    bool GetRotationMaxZ() const { return bools_[kRotationMaxZ]; }
+    int SetInheritType(int value) { return enums_[kInheritType] = value; }
+    int GetInheritType() const { return enums_[kInheritType]; }
+    std::uint8_t SetScalingActive(std::uint8_t value) { return SetBool(kScalingActive, value); }
+    bool GetScalingActive() const { return bools_[kScalingActive]; }
+    void SetScalingMin(const RVector4& value) { SetVector(kScalingMin, value); }
+    RVector4 GetScalingMin() const { return vectors_[kScalingMin]; }
+    void SetScalingMax(const RVector4& value) { SetVector(kScalingMax, value); }
+    RVector4 GetScalingMax() const { return vectors_[kScalingMax]; }
+    std::uint8_t SetScalingMinX(std::uint8_t value) { return SetBool(kScalingMinX, value); }
+    bool GetScalingMinX() const { return bools_[kScalingMinX]; }
+    std::uint8_t SetScalingMinY(std::uint8_t value) { return SetBool(kScalingMinY, value); }
+    bool GetScalingMinY() const { return bools_[kScalingMinY]; }
+    std::uint8_t SetScalingMinZ(std::uint8_t value) { return SetBool(kScalingMinZ, value); }
+    bool GetScalingMinZ() const { return bools_[kScalingMinZ]; }
+    std::uint8_t SetScalingMaxX(std::uint8_t value) { return SetBool(kScalingMaxX, value); }
+    bool GetScalingMaxX() const { return bools_[kScalingMaxX]; }
+    std::uint8_t SetScalingMaxY(std::uint8_t value) { return SetBool(kScalingMaxY, value); }
+    bool GetScalingMaxY() const { return bools_[kScalingMaxY]; }
+    std::uint8_t SetScalingMaxZ(std::uint8_t value) { return SetBool(kScalingMaxZ, value); }
+    bool GetScalingMaxZ() const { return bools_[kScalingMaxZ]; }
+    void SetGeometricTranslation(const RVector4& value) { SetVector(kGeometricTranslation, value); }
+    RVector4 GetGeometricTranslation() const { return vectors_[kGeometricTranslation]; }
+    void SetGeometricRotation(const RVector4& value) { SetVector(kGeometricRotation, value); }
+    RVector4 GetGeometricRotation() const { return vectors_[kGeometricRotation]; }
+    void SetGeometricScaling(const RVector4& value) { SetVector(kGeometricScaling, value); }
+    RVector4 GetGeometricScaling() const { return vectors_[kGeometricScaling]; }
+    std::uint8_t SetShow(std::uint8_t value) { return SetBool(kShow, value); }
+    bool GetShow() const { return bools_[kShow]; }
+    std::uint8_t SetNegativePercentShapeSupport(std::uint8_t value) {
+        return SetBool(kNegativePercentShapeSupport, value);
+    }
+    bool GetNegativePercentShapeSupport() const { return bools_[kNegativePercentShapeSupport]; }
+
+protected:
+    // Takes the member properties out of the property array before they go.
+    ~RWyxNodeProperties() override;
+
+private:
+    friend class RWyxNode;
+
+    // Called by the node right before it destroys this object: a destruction that has to
+    // wait (the object is locked) must not reach the node afterwards.
+    void ForgetNode() { node_ = nullptr; }
+
+    // Where each stored value lives, by kind.
+    enum BoolSlot {
+        kQuaternionInterpolate,
+        kTranslationActive,
+        kTranslationMinX,
+        kTranslationMinY,
+        kTranslationMinZ,
+        kTranslationMaxX,
+        kTranslationMaxY,
+        kTranslationMaxZ,
+        kRotationSpaceForLimitOnly,
+        kRotationActive,
+        kRotationMinX,
+        kRotationMinY,
+        kRotationMinZ,
+        kRotationMaxX,
+        kRotationMaxY,
+        kRotationMaxZ,
+        kScalingActive,
+        kScalingMinX,
+        kScalingMinY,
+        kScalingMinZ,
+        kScalingMaxX,
+        kScalingMaxY,
+        kScalingMaxZ,
+        kShow,
+        kNegativePercentShapeSupport,
+        kBoolCount
+    };
+    enum VectorSlot {
+        kRotationOffset,
+        kRotationPivot,
+        kRotationPivotUpdateOffset,
+        kScalingOffset,
+        kScalingPivot,
+        kScalingPivotUpdateOffset,
+        kTranslationMin,
+        kTranslationMax,
+        kPreRotation,
+        kPostRotation,
+        kRotationMin,
+        kRotationMax,
+        kScalingMin,
+        kScalingMax,
+        kGeometricTranslation,
+        kGeometricRotation,
+        kGeometricScaling,
+        kVectorCount
+    };
+    enum NumberSlot { kRotationStiffnessX, kRotationStiffnessY, kRotationStiffnessZ, kAxisLen, kNumberCount };
+    enum EnumSlot { kRotationOrder, kInheritType, kEnumCount };
+
+    enum class Kind { Bool, Vector, Number, Enum, LookAt, UpVector };
+    struct Row;
+    static const Row kRows[];
+
+    template <typename T>
+    using Member = std::unique_ptr<T, RPlugDestroyer>;
+
+    std::uint8_t SetBool(BoolSlot slot, std::uint8_t value) {
+        bools_[slot] = value != 0;
+        return value;
+    }
+    void SetVector(VectorSlot slot, const RVector4& value) {
+        vectors_[slot] = RVector4(value.x, value.y, value.z, 1.0);
+    }
+
+    void DeclareRow(const Row& row);
+    RProperty* CreateChannelProperty(const char* name);
+    void ReleaseMemberProperties();
+
+    bool bools_[kBoolCount] = {};
+    RVector4 vectors_[kVectorCount];
+    double numbers_[kNumberCount] = {};
+    int enums_[kEnumCount] = {};
+
+    Member<RBoolProperty> boolProperties_[kBoolCount];
+    Member<RVectorProperty> vectorProperties_[kVectorCount];
+    Member<RNumberProperty> numberProperties_[kNumberCount];
+    Member<RIntegerProperty> enumProperties_[kEnumCount];
+    RPropertyObjectList* lookAt_ = nullptr;    // owned by the property array
+    RPropertyObjectList* upVector_ = nullptr;  // owned by the property array
+    RPlugRef channels_[4];                     // rows 51 to 54, owned by the property array
+    // An owned child plug that mirrors the connections with other node properties objects,
+    // so that the parent and the children are read without scanning every connection.
+    RPlug* hierarchyLinks_ = nullptr;
+    RWyxPivotSet pivotSets_[kPivotSetCount];
+    RWyxNode* node_;
+};
+
+#endif

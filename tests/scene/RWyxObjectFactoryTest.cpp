@@ -1,0 +1,438 @@
+#include "scene/RWyxObjectFactory.h"
+
+#include "NodeTestSupport.h"
+#include "attributes/RWyxCamera.h"
+#include "attributes/RWyxDeformer.h"
+#include "attributes/RWyxGenericNode.h"
+#include "attributes/RWyxGobo.h"
+#include "attributes/RWyxMaterial.h"
+#include "attributes/RWyxNull.h"
+#include "attributes/RWyxPose.h"
+#include "attributes/RWyxTexture.h"
+#include "core/RClassRegistry.h"
+#include "core/RWyxUserProperty.h"
+#include "scene/RWyxNode.h"
+#include "scene/RWyxNodeProperties.h"
+#include "scene/RWyxScene.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+using node_test::MakeChain;
+
+namespace {
+
+// Counts the nodes and attributes of a factory that are alive, so that a teardown can be
+// checked to leave none.
+int gLiveNodes = 0;
+int gLiveNulls = 0;
+int gStrategyEvents = 0;
+
+class CountedNode : public RWyxNode {
+public:
+    CountedNode(RWyxObjectFactory* factory, const RString& name) : RWyxNode(factory, name) { ++gLiveNodes; }
+    ~CountedNode() override { --gLiveNodes; }
+};
+
+// Logs the detach a node asks of it, so that the order of destruction can be seen.
+class CountedNull : public RWyxNull {
+public:
+    CountedNull(RWyxObjectFactory* factory, std::vector<std::string>* log) : RWyxNull(factory), log_(log) {
+        ++gLiveNulls;
+    }
+    ~CountedNull() override {
+        --gLiveNulls;
+        if (log_ != nullptr) log_->push_back(GetNode() != nullptr ? "deleted attached" : "deleted");
+    }
+    void Detach() override {
+        if (log_ != nullptr) log_->push_back("detach");
+        RWyxNull::Detach();
+    }
+
+private:
+    std::vector<std::string>* log_;
+};
+
+class CountingStrategy : public RRenamingStrategy {
+public:
+    CountingStrategy() : RRenamingStrategy(0, false) {}
+    ~CountingStrategy() override { gStrategyEvents += 100; }
+    void OnFactoryObjectsDestroyed() override { ++gStrategyEvents; }
+};
+
+class CountingFactory : public RWyxObjectFactory {
+public:
+    // The objects go while the log they write to is still there.
+    ~CountingFactory() override { DestroyAll(); }
+
+    RWyxNode* NewNode(const RString& fullName) override { return new CountedNode(this, fullName); }
+    RWyxNull* NewNull() override { return new CountedNull(this, &log); }
+
+    std::vector<std::string> log;
+};
+
+class FactoryTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        gLiveNodes = 0;
+        gLiveNulls = 0;
+        gStrategyEvents = 0;
+    }
+    void ExpectNotFound() {
+        EXPECT_EQ(factory.GetError().GetLastErrorCode(), RWyxObjectFactory::kErrorObjectNotFound);
+        EXPECT_STREQ(factory.GetError().GetLastErrorString(), "Object not found");
+        factory.GetError().ClearError();
+    }
+
+    CountingFactory factory;
+};
+
+// ---- names ---------------------------------------------------------------------------------------------
+
+TEST(FactoryNames, BuildPrefixedNameKeepsTheTextAfterTheFirstSeparator) {
+    struct Case {
+        const char* prefix;
+        const char* name;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"Model::", "Scene::Arm", "Model::Arm"}, {"Model::", "Model::Arm", "Model::Arm"},
+        {"Model::", "Foo::", "Model::Name"},     {"Model::", "", "Model::Name"},
+        {"Model::", nullptr, "Model::Name"},     {"Model::", "A::B::C", "Model::B::C"},
+        {"", "Arm", "Arm"},                      {nullptr, "Pose::Rest", "Rest"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_STREQ(BuildPrefixedName(c.prefix, c.name).Buffer(), c.expected) << (c.name ? c.name : "(null)");
+    }
+}
+
+TEST(FactoryNames, OnlyClusterInAnyCaseMakesASubDeformerName) {
+    EXPECT_STREQ(DeformerNamePrefix("cluster"), "SubDeformer::");
+    EXPECT_STREQ(DeformerNamePrefix("CLUSTER"), "SubDeformer::");
+    EXPECT_STREQ(DeformerNamePrefix("Skin"), "Deformer::");
+    EXPECT_STREQ(DeformerNamePrefix("Clusters"), "Deformer::");
+    EXPECT_STREQ(DeformerNamePrefix(nullptr), "Deformer::");
+}
+
+TEST_F(FactoryTest, CreatedObjectsCarryTheirPrefixedNames) {
+    EXPECT_STREQ(factory.CreateNode("Scene::Arm")->GetName().Buffer(), "Model::Arm");
+    EXPECT_STREQ(factory.CreateNode("")->GetName().Buffer(), "Model::Name");
+    EXPECT_STREQ(factory.CreateMaterial("Skin")->GetName().Buffer(), "Material::Skin");
+    EXPECT_STREQ(factory.CreateTexture("Model::Wood")->GetName().Buffer(), "Texture::Wood");
+    EXPECT_STREQ(factory.CreatePose("Rest", true)->GetName().Buffer(), "Pose::Rest");
+    EXPECT_STREQ(factory.CreateGobo("Spot")->GetName().Buffer(), "Spot");
+    EXPECT_STREQ(factory.CreateGenericNode("Globals")->GetName().Buffer(), "Globals");
+
+    RWyxDeformer* cluster = factory.CreateDeformer("Arm", "cluster");
+    RWyxDeformer* skin = factory.CreateDeformer("Arm", "Skin");
+    EXPECT_STREQ(cluster->GetName().Buffer(), "SubDeformer::Arm");
+    EXPECT_EQ(cluster->GetDeformerType(), RWyxDeformer::kCluster);
+    EXPECT_STREQ(skin->GetName().Buffer(), "Deformer::Arm");
+    EXPECT_EQ(skin->GetDeformerType(), RWyxDeformer::kSkin);
+}
+
+TEST_F(FactoryTest, InvalidArgumentsRecordNothing) {
+    EXPECT_EQ(factory.CreateGenericNode(nullptr), nullptr);
+    EXPECT_EQ(factory.GetObjectCount(RWyxObjectFactory::kGenericNodes), 0);
+    EXPECT_EQ(factory.CreateDeformer("Arm", nullptr), nullptr);
+    EXPECT_EQ(factory.GetObjectCount(RWyxObjectFactory::kDeformers), 0);
+    EXPECT_EQ(factory.CreateUserProperty(nullptr, "Real", "label"), nullptr);
+    EXPECT_EQ(factory.CreateUserProperty("speed", "Real", nullptr), nullptr);
+    EXPECT_EQ(factory.CreateUserPropertyFor(nullptr), nullptr);
+    EXPECT_EQ(factory.GetObjectCount(RWyxObjectFactory::kUserProperties), 0);
+}
+
+// ---- finding -------------------------------------------------------------------------------------------
+
+TEST_F(FactoryTest, FindNodeCountsOccurrencesInCreationOrder) {
+    RWyxNode* first = factory.CreateNode("Arm");
+    factory.CreateNode("Leg");
+    RWyxNode* second = factory.CreateNode("Scene::Arm");
+    EXPECT_EQ(factory.FindNode("Arm", 0), first);
+    EXPECT_EQ(factory.FindNode("Model::Arm", 0), first);
+    EXPECT_EQ(factory.FindNode("Arm", 1), second);
+    EXPECT_EQ(factory.GetError().GetLastErrorCode(), RError::kNoError);
+    EXPECT_EQ(factory.FindNode("Arm", 2), nullptr);
+    ExpectNotFound();
+    EXPECT_EQ(factory.FindNode("Arm", -1), nullptr);
+    ExpectNotFound();
+    EXPECT_EQ(factory.FindNode("arm", 0), nullptr);
+    ExpectNotFound();
+}
+
+TEST_F(FactoryTest, FindNodeFollowsRenamesAndKeepsListOrder) {
+    RWyxNode* older = factory.CreateNode("Hand");
+    RWyxNode* newer = factory.CreateNode("Finger");
+    RWyxNode* newest = factory.CreateNode("Finger");
+    older->SetName("Finger");
+    EXPECT_EQ(factory.FindNode("Hand", 0), nullptr);
+    EXPECT_EQ(factory.FindNode("Finger", 0), older);
+    EXPECT_EQ(factory.FindNode("Finger", 1), newer);
+    EXPECT_EQ(factory.FindNode("Finger", 2), newest);
+
+    newer->GetNamePair().SetCurrent("Model::Thumb");
+    EXPECT_EQ(factory.FindNode("Thumb", 0), newer);
+    EXPECT_EQ(factory.FindNode("Finger", 1), newest);
+    newest->ResetName("Model::Palm");
+    EXPECT_EQ(factory.FindNode("Palm", 0), newest);
+    EXPECT_EQ(factory.FindNode("Finger", 1), nullptr);
+
+    ASSERT_TRUE(factory.DestroyNode(older, false));
+    EXPECT_EQ(factory.FindNode("Finger", 0), nullptr);
+}
+
+TEST_F(FactoryTest, TheNodeRenamingStrategyMakesNewNamesUnique) {
+    factory.SetNodeRenamingStrategy(std::make_unique<RRenamingStrategy>(0, false));
+    RWyxNode* first = factory.CreateNode("Cube");
+    RWyxNode* second = factory.CreateNode("Cube");
+    EXPECT_STREQ(first->GetName().Buffer(), "Model::Cube");
+    EXPECT_STREQ(second->GetName().Buffer(), "Model::Cube_ncl1_1");
+    EXPECT_EQ(factory.FindNode("Cube", 1), nullptr);
+    EXPECT_EQ(factory.FindNode("Cube_ncl1_1", 0), second);
+    EXPECT_NE(factory.ReleaseNodeRenamingStrategy(), nullptr);
+    EXPECT_STREQ(factory.CreateNode("Cube")->GetName().Buffer(), "Model::Cube");
+}
+
+TEST_F(FactoryTest, OtherKindsAreFoundByTheirOwnNames) {
+    RWyxMaterial* skin = factory.CreateMaterial("Skin");
+    RWyxMaterial* skin2 = factory.CreateMaterial("Skin");
+    RWyxTexture* wood = factory.CreateTexture("Wood");
+    RWyxGobo* spot = factory.CreateGobo("Spot");
+    RWyxPose* rest = factory.CreatePose("Rest", false);
+    RWyxGenericNode* globals = factory.CreateGenericNode("Globals");
+    RWyxUserProperty* speed = factory.CreateUserProperty("speed", "Real", "Speed");
+
+    EXPECT_EQ(factory.FindMaterial("Skin", 1), skin2);
+    EXPECT_EQ(factory.FindMaterial("Material::Skin", 0), skin);
+    EXPECT_EQ(factory.FindTexture("Wood", 0), wood);
+    EXPECT_EQ(factory.FindGobo("Spot", 0), spot);
+    EXPECT_EQ(factory.FindGobo("Model::Spot", 0), nullptr);
+    ExpectNotFound();
+    EXPECT_EQ(factory.FindPose("Pose::Rest"), rest);
+    EXPECT_FALSE(rest->IsBindPose());
+    EXPECT_EQ(factory.FindPose("Rest"), nullptr);
+    ExpectNotFound();
+    EXPECT_EQ(factory.FindGenericNode("Globals"), globals);
+    EXPECT_EQ(factory.FindUserProperty("speed"), speed);
+    EXPECT_EQ(factory.FindUserProperty("Speed"), nullptr);
+    EXPECT_EQ(factory.GetError().GetLastErrorCode(), RError::kNoError);  // no error for user properties
+    EXPECT_EQ(factory.GetMaterial(1), skin2);
+    EXPECT_EQ(factory.GetMaterial(2), nullptr);
+    EXPECT_EQ(factory.GetMaterial(-1), nullptr);
+    EXPECT_EQ(factory.GetMaterialCount(), 2);
+    EXPECT_EQ(factory.GetNode(0), nullptr);
+}
+
+// ---- destroying ------------------------------------------------------------------------------------------
+
+TEST_F(FactoryTest, DestroyingAnObjectTwiceFailsWithObjectNotFound) {
+    using Destroy = std::function<bool()>;
+    RWyxScene* scene = factory.CreateScene();
+    RWyxNode* node = factory.CreateNode("Arm");
+    RWyxNodeAttribute* camera = factory.CreateCamera();
+    RWyxSkinLink* link = factory.CreateSkinLink();
+    RWyxMaterial* material = factory.CreateMaterial("Skin");
+    RWyxShape* shape = factory.CreateShape();
+    RWyxTexture* texture = factory.CreateTexture("Wood");
+    RWyxGobo* gobo = factory.CreateGobo("Spot");
+    RWyxPose* pose = factory.CreatePose("Bind", true);
+    RWyxUserProperty* userProperty = factory.CreateUserProperty("speed", "Real", "Speed");
+    RWyxGenericNode* generic = factory.CreateGenericNode("Globals");
+    RWyxDeformer* deformer = factory.CreateDeformer("Arm", "Skin");
+    RWyxThumbnail* thumbnail = factory.CreateThumbnail();
+    RWyxSceneInfo* info = factory.CreateSceneInfo();
+    RWyxGeometryConverter* geometry = factory.CreateGeometryConverter();
+    RImageConverter* image = factory.CreateImageConverter();
+    RWyxFileExporter* exporter = factory.CreateFileExporter();
+    RWyxFileImporter* importer = factory.CreateFileImporter();
+    const std::vector<std::pair<const char*, Destroy>> destroys = {
+        {"scene", [&] { return factory.DestroyScene(scene, false); }},
+        {"node", [&] { return factory.DestroyNode(node, true); }},
+        {"attribute", [&] { return factory.DestroyNodeAttribute(camera); }},
+        {"skin link", [&] { return factory.DestroySkinLink(link); }},
+        {"material", [&] { return factory.DestroyMaterial(material); }},
+        {"shape", [&] { return factory.DestroyShape(shape); }},
+        {"texture", [&] { return factory.DestroyTexture(texture); }},
+        {"gobo", [&] { return factory.DestroyGobo(gobo); }},
+        {"pose", [&] { return factory.DestroyPose(pose); }},
+        {"user property", [&] { return factory.DestroyUserProperty(userProperty); }},
+        {"generic node", [&] { return factory.DestroyGenericNode(generic); }},
+        {"deformer", [&] { return factory.DestroyDeformer(deformer); }},
+        {"thumbnail", [&] { return factory.DestroyThumbnail(thumbnail); }},
+        {"scene info", [&] { return factory.DestroySceneInfo(info); }},
+        {"geometry converter", [&] { return factory.DestroyGeometryConverter(geometry); }},
+        {"image converter", [&] { return factory.DestroyImageConverter(image); }},
+        {"file exporter", [&] { return factory.DestroyFileExporter(exporter); }},
+        {"file importer", [&] { return factory.DestroyFileImporter(importer); }},
+    };
+    for (const auto& [kind, destroy] : destroys) {
+        EXPECT_TRUE(destroy()) << kind;
+        EXPECT_EQ(factory.GetError().GetLastErrorCode(), RError::kNoError) << kind;
+        EXPECT_FALSE(destroy()) << kind;
+        ExpectNotFound();
+    }
+    for (int kind = 0; kind < RWyxObjectFactory::kObjectKindCount; ++kind) {
+        EXPECT_EQ(factory.GetObjectCount(static_cast<RWyxObjectFactory::ObjectKind>(kind)), 0) << kind;
+    }
+    EXPECT_FALSE(factory.DestroyNode(nullptr, false));
+    ExpectNotFound();
+}
+
+TEST_F(FactoryTest, DestroyNodeRecursiveTakesTheSubtreeWithItsAttributes) {
+    std::vector<RWyxNode*> chain = MakeChain(factory, 3);
+    RWyxNode* sibling = factory.CreateNode("Sibling");
+    RWyxNode* outside = factory.CreateNode("Outside");
+    outside->AddChild(chain[0]);
+    chain[0]->AddChild(sibling);
+    for (RWyxNode* node : {chain[1], chain[2], sibling}) node->SetNodeAttribute(factory.CreateNull());
+    ASSERT_EQ(gLiveNulls, 3);
+
+    EXPECT_TRUE(factory.DestroyNode(chain[0], true));
+    EXPECT_EQ(gLiveNodes, 1);
+    EXPECT_EQ(gLiveNulls, 0);
+    EXPECT_EQ(factory.GetNodeCount(), 1);
+    EXPECT_EQ(factory.GetObjectCount(RWyxObjectFactory::kNodeAttributes), 0);
+    EXPECT_EQ(outside->GetChildCount(), 0);
+}
+
+TEST_F(FactoryTest, ASubtreeNodeOfAnotherFactoryIsLeftAliveAndTheResultIsFalse) {
+    RWyxObjectFactory other;
+    RWyxNode* foreign = other.CreateNode("Foreign");
+    RWyxNode* parent = factory.CreateNode("Parent");
+    RWyxNode* mine = factory.CreateNode("Mine");
+    parent->AddChild(foreign);
+    parent->AddChild(mine);
+    EXPECT_FALSE(factory.DestroyNode(parent, true));
+    EXPECT_EQ(gLiveNodes, 0);
+    EXPECT_EQ(other.FindNode("Foreign", 0), foreign);
+    EXPECT_EQ(foreign->GetParent(), nullptr);
+}
+
+TEST_F(FactoryTest, DestroyingAnAttributeDetachesItFromItsNodeFirst) {
+    RWyxNode* node = factory.CreateNode("Holder");
+    RWyxNull* null = factory.CreateNull();
+    node->SetNodeAttribute(null);
+    EXPECT_TRUE(factory.DestroyNodeAttribute(null));
+    EXPECT_EQ(node->GetNodeAttribute(), nullptr);
+    EXPECT_EQ(factory.log, (std::vector<std::string>{"detach", "deleted"}));
+    EXPECT_STREQ(node->GetTypeName().Buffer(), "Null");
+}
+
+TEST_F(FactoryTest, ANodeDestroyedWithoutItsAttributeLeavesItDetachedAndRecorded) {
+    RWyxNode* node = factory.CreateNode("Holder");
+    RWyxNull* null = factory.CreateNull();
+    node->SetNodeAttribute(null);
+    EXPECT_TRUE(factory.DestroyNode(node, false));
+    EXPECT_EQ(null->GetNode(), nullptr);
+    EXPECT_EQ(gLiveNulls, 1);
+    EXPECT_TRUE(factory.DestroyNodeAttribute(null));
+    EXPECT_EQ(factory.log, (std::vector<std::string>{"detach", "deleted"}));
+}
+
+TEST_F(FactoryTest, DestroySceneFreesTheSceneWhateverTheFlag) {
+    RWyxScene* kept = factory.CreateScene();
+    RWyxScene* recursive = factory.CreateScene();
+    EXPECT_EQ(kept->GetFactory(), &factory);
+    EXPECT_TRUE(factory.DestroyScene(kept, false));
+    EXPECT_TRUE(factory.DestroyScene(recursive, true));
+    EXPECT_EQ(factory.GetObjectCount(RWyxObjectFactory::kScenes), 0);
+}
+
+// ---- user properties -------------------------------------------------------------------------------------
+
+TEST_F(FactoryTest, AUserPropertyHandedToASceneObjectIsNoLongerTheFactorys) {
+    RWyxNode* node = factory.CreateNode("Owner");
+    RWyxUserProperty* speed = factory.CreateUserProperty("speed", "Real", "Speed");
+    ASSERT_EQ(factory.GetObjectCount(RWyxObjectFactory::kUserProperties), 1);
+    std::unique_ptr<RWyxUserProperty> handed = factory.HandOverUserProperty(speed);
+    ASSERT_EQ(handed.get(), speed);
+    EXPECT_EQ(factory.GetObjectCount(RWyxObjectFactory::kUserProperties), 0);
+    ASSERT_EQ(node->AddUserProperty(std::move(handed)), speed);
+    EXPECT_NE(node->GetProperties()->FindProperty("speed"), nullptr);
+
+    EXPECT_FALSE(factory.DestroyUserProperty(speed));
+    ExpectNotFound();
+    EXPECT_EQ(factory.HandOverUserProperty(speed), nullptr);
+    ExpectNotFound();
+    EXPECT_EQ(factory.FindUserProperty("speed"), nullptr);
+}
+
+// Every order of destruction must free each user property exactly once (the sanitizer's
+// leak and double-free checks watch this test).
+TEST(FactoryUserPropertyOrders, NodesWrappersAndStandAloneUserPropertiesGoOnceInEveryOrder) {
+    for (int order = 0; order < 3; ++order) {
+        auto factory = std::make_unique<RWyxObjectFactory>();
+        RWyxNode* node = factory->CreateNode("Owner");
+        RWyxUserProperty* free = factory->CreateUserProperty("free", "Integer", "Free");
+        RWyxUserProperty* wrapper = factory->CreateUserPropertyFor(node->GetProperties()->FindProperty("AxisLen"));
+        ASSERT_NE(wrapper, nullptr);
+        node->AddUserProperty(factory->HandOverUserProperty(factory->CreateUserProperty("extra", "Bool", "Extra")));
+        switch (order) {
+            case 0:
+                EXPECT_TRUE(factory->DestroyNode(node, true));
+                EXPECT_TRUE(factory->DestroyUserProperty(free));
+                break;
+            case 1:
+                EXPECT_TRUE(factory->DestroyUserProperty(wrapper));
+                EXPECT_TRUE(factory->DestroyNode(node, false));
+                break;
+            default: break;  // everything goes with the factory
+        }
+        factory.reset();
+    }
+}
+
+// ---- teardown ----------------------------------------------------------------------------------------------
+
+TEST_F(FactoryTest, DestroyAllDestroysWhatASessionLeftAndTellsTheStrategies) {
+    factory.SetNodeRenamingStrategy(std::make_unique<CountingStrategy>());
+    std::vector<RWyxNode*> chain = MakeChain(factory, 4);
+    chain[1]->SetNodeAttribute(factory.CreateNull());
+    factory.CreateNull();
+    factory.CreateScene();
+    factory.CreateMaterial("Skin");
+    factory.CreateImageConverter();
+    factory.CreateUserProperty("free", "Real", "Free");
+    ASSERT_EQ(gLiveNodes, 4);
+
+    factory.DestroyAll();
+    EXPECT_EQ(gLiveNodes, 0);
+    EXPECT_EQ(gLiveNulls, 0);
+    EXPECT_EQ(gStrategyEvents, 1);
+    EXPECT_EQ(factory.log, (std::vector<std::string>{"detach", "deleted", "deleted"}));
+    for (int kind = 0; kind < RWyxObjectFactory::kObjectKindCount; ++kind) {
+        EXPECT_EQ(factory.GetObjectCount(static_cast<RWyxObjectFactory::ObjectKind>(kind)), 0) << kind;
+    }
+    EXPECT_EQ(factory.FindNode("Link0", 0), nullptr);
+    EXPECT_NE(factory.CreateNode("Again"), nullptr);
+}
+
+TEST(FactoryLifetime, ATornDownFactoryFreesEverythingAndItsStrategies) {
+    gStrategyEvents = 0;
+    EnsureSdkLoaded();  // the process's own start, taken once by the first use of the object model
+    const int usersBefore = GetSdkUserCount();
+    {
+        RWyxObjectFactory factory;
+        EXPECT_EQ(GetSdkUserCount(), usersBefore + 1);
+        factory.SetNodeRenamingStrategy(std::make_unique<CountingStrategy>());
+        factory.SetMaterialRenamingStrategy(std::make_unique<CountingStrategy>());
+        RWyxNode* root = factory.CreateNode("Root");
+        root->AddChild(factory.CreateNode("Child"));
+        root->SetNodeAttribute(factory.CreateCamera());
+        factory.CreateGobo("Spot");
+        factory.CreateTexture("Wood");
+        factory.CreateDeformer("Arm", "Cluster");
+        factory.CreateFileImporter();
+        factory.CreateGeometryConverter();
+        factory.CreateThumbnail();
+        factory.CreateSceneInfo();
+    }
+    EXPECT_EQ(gStrategyEvents, 2 + 200);  // told once each, then destroyed
+    EXPECT_EQ(GetSdkUserCount(), usersBefore);
+}
+
+}  // namespace
