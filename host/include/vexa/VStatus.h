@@ -1,0 +1,47 @@
+#ifndef VEXA_VSTATUS_H
+#define VEXA_VSTATUS_H
+
+// The result of a host call: a status code and, for a failure, a text saying what failed.
+// perror() writes "<context>: <error text>" into the host's message log (VMessageLog), where
+// the shell shows it and tests read it.
+
+#include <vexa/VString.h>
+#include <vexa/VexaExport.h>
+
+class VEXA_API VStatus {
+public:
+    enum StatusCode {
+        kSuccess = 0,
+        kFailure = 1,
+        kInsufficientMemory = 2,
+        kInvalidParameter = 3,
+        kNotImplemented = 4,
+        kUnknownParameter = 5,
+        kEndOfFile = 6,
+        kNotFound = 7,
+    };
+
+    VStatus() = default;
+    VStatus(StatusCode code) : code_(code) {}
+    VStatus(StatusCode code, const VString& text) : code_(code), text_(text) {}
+
+    StatusCode statusCode() const { return code_; }
+    bool error() const { return code_ != kSuccess; }
+    explicit operator bool() const { return code_ == kSuccess; }
+    bool operator==(StatusCode code) const { return code_ == code; }
+    bool operator!=(StatusCode code) const { return code_ != code; }
+    bool operator==(const VStatus& other) const { return code_ == other.code_; }
+    bool operator!=(const VStatus& other) const { return code_ != other.code_; }
+
+    // The text given at construction, else a fixed text for the code.
+    VString errorString() const;
+    void perror(const VString& context) const;
+    void perror(const char* context) const { perror(VString(context)); }
+    void clear() { code_ = kSuccess; text_ = VString(); }
+
+private:
+    StatusCode code_ = kSuccess;
+    VString text_;
+};
+
+#endif

@@ -1,0 +1,27 @@
+#ifndef VEXA_HOST_OBJECTRECORD_H
+#define VEXA_HOST_OBJECTRECORD_H
+
+// What a VObject stands for: a node, an attribute, a plug-in, later components and data.
+
+#include <vexa/VFn.h>
+#include <vexa/VexaExport.h>
+
+#include <memory>
+
+namespace vexa_host {
+
+class VEXA_API ObjectRecord : public std::enable_shared_from_this<ObjectRecord> {
+public:
+    ObjectRecord() = default;
+    ObjectRecord(const ObjectRecord&) = delete;
+    ObjectRecord& operator=(const ObjectRecord&) = delete;
+    virtual ~ObjectRecord();
+
+    virtual VFn::Type apiType() const = 0;
+    virtual bool hasFn(VFn::Type type) const = 0;
+    virtual const char* apiTypeName() const = 0;
+};
+
+}  // namespace vexa_host
+
+#endif

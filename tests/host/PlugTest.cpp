@@ -1,0 +1,325 @@
+// Plug values, types, locks, arrays, dynamic attributes and connections.
+
+#include "HostTestSupport.h"
+
+#include "host/src/ApiSupport.h"
+#include "host/src/PlugAccess.h"
+
+#include <vexa/VDGModifier.h>
+#include <vexa/VFnAttribute.h>
+#include <vexa/VGlobal.h>
+#include <vexa/VFnNumericAttribute.h>
+#include <vexa/VIntArray.h>
+#include <vexa/VPlugArray.h>
+
+namespace {
+
+using PlugTest = HostTest;
+
+VObject addNumeric(const VObject& node, const char* name, VFnNumericAttribute::NumericType type, double initial = 0.0) {
+    VFnNumericAttribute numeric;
+    VObject attribute = numeric.create(name, name, type, initial);
+    EXPECT_TRUE(VFnDependencyNode(node).addAttribute(attribute));
+    return attribute;
+}
+
+TEST_F(PlugTest, DefaultsAreReadUntilAValueIsSet) {
+    VObject ball = makeTransform("ball");
+    EXPECT_EQ(plugOf(ball, "scaleY").asDouble(), 1.0);
+    EXPECT_EQ(plugOf(ball, "translateX").asDouble(), 0.0);
+    EXPECT_TRUE(plugOf(ball, "visibility").asBool());
+    ASSERT_TRUE(plugOf(ball, "ty").setValue(2.5));
+    EXPECT_EQ(plugOf(ball, "translateY").asDouble(), 2.5);
+}
+
+TEST_F(PlugTest, NumbersTakeTheAttributesType) {
+    struct Case {
+        VFnNumericAttribute::NumericType type;
+        double set;
+        double read;
+    };
+    const Case cases[] = {
+        {VFnNumericAttribute::kBoolean, 0.2, 1.0}, {VFnNumericAttribute::kShort, -2.7, -2.0},
+        {VFnNumericAttribute::kLong, 7.9, 7.0},    {VFnNumericAttribute::kFloat, 0.1, static_cast<double>(0.1f)},
+        {VFnNumericAttribute::kDouble, 0.1, 0.1},
+    };
+    VObject node = makeNode("objectSet", "holder");
+    int index = 0;
+    for (const Case& c : cases) {
+        const std::string name = "value" + std::to_string(index++);
+        addNumeric(node, name.c_str(), c.type);
+        VPlug plug = plugOf(node, name.c_str());
+        ASSERT_TRUE(plug.setValue(c.set));
+        EXPECT_EQ(plug.asDouble(), c.read) << name;
+    }
+}
+
+TEST_F(PlugTest, HardLimitsClampAndSoftLimitsDoNot) {
+    VObject node = makeNode("objectSet", "holder");
+    VFnNumericAttribute numeric;
+    VObject attribute = numeric.create("amount", "amt", VFnNumericAttribute::kDouble);
+    numeric.setMin(0.0);
+    numeric.setMax(10.0);
+    numeric.setSoftMax(5.0);
+    ASSERT_TRUE(VFnDependencyNode(node).addAttribute(attribute));
+    VPlug plug = plugOf(node, "amt");
+    plug.setValue(12.0);
+    EXPECT_EQ(plug.asDouble(), 10.0);
+    plug.setValue(7.0);
+    EXPECT_EQ(plug.asDouble(), 7.0);
+    plug.setValue(-1.0);
+    EXPECT_EQ(plug.asDouble(), 0.0);
+    double soft = 0.0;
+    EXPECT_TRUE(numeric.hasSoftMax());
+    EXPECT_FALSE(numeric.hasSoftMin());
+    EXPECT_TRUE(numeric.getSoftMax(soft));
+    EXPECT_EQ(soft, 5.0);
+    EXPECT_EQ(numeric.getSoftMin(soft), VStatus::kNotFound);
+}
+
+TEST_F(PlugTest, TextsAndMatricesKeepTheirKind) {
+    VObject joint = makeNode("joint", "j");
+    VPlug bindPose = plugOf(joint, "bindPose");
+    VMatrix pose;
+    pose[3][0] = 4.0;
+    ASSERT_TRUE(bindPose.setValue(pose));
+    VMatrix read;
+    ASSERT_TRUE(bindPose.getValue(read));
+    EXPECT_EQ(read, pose);
+    EXPECT_EQ(bindPose.setValue(1.0), VStatus::kInvalidParameter);
+    double number = 0.0;
+    EXPECT_EQ(plugOf(joint, "translate").getValue(number), VStatus::kInvalidParameter);
+}
+
+TEST_F(PlugTest, LockingAParentLocksItsChildren) {
+    VObject ball = makeTransform("ball");
+    VPlug translate = plugOf(ball, "translate");
+    VPlug x = plugOf(ball, "tx");
+    ASSERT_TRUE(translate.setLocked(true));
+    EXPECT_TRUE(x.isLocked());
+    EXPECT_EQ(x.setValue(1.0), VStatus::kFailure);
+    // Unlocking the child alone is not enough while the parent stays locked.
+    x.setLocked(false);
+    EXPECT_TRUE(x.isLocked());
+    translate.setLocked(false);
+    EXPECT_TRUE(x.setValue(1.0));
+    EXPECT_EQ(x.asDouble(), 1.0);
+}
+
+TEST_F(PlugTest, ArrayElementsExistOnceSetOrConnected) {
+    VObject node = makeNode("objectSet", "holder");
+    VFnNumericAttribute numeric;
+    VObject attribute = numeric.create("weight", "w", VFnNumericAttribute::kDouble);
+    numeric.setArray(true);
+    VFnDependencyNode(node).addAttribute(attribute);
+    VPlug weights = plugOf(node, "weight");
+    EXPECT_TRUE(weights.isArray());
+    EXPECT_EQ(weights.numElements(), 0u);
+    EXPECT_EQ(weights.setValue(1.0), VStatus::kInvalidParameter);
+    weights.elementByLogicalIndex(7).setValue(0.5);
+    weights.elementByLogicalIndex(2).setValue(0.25);
+    VObject source = makeTransform("src");
+    VPlug element = weights.elementByLogicalIndex(12);
+    ASSERT_TRUE(vexa_host::Scene::instance().connect(*plugOf(source, "tx").nodeRecord(), *plugOf(source, "tx").path(),
+                                                      *element.nodeRecord(), *element.path()));
+    VIntArray indices;
+    EXPECT_EQ(weights.getExistingArrayAttributeIndices(indices), 3);
+    EXPECT_EQ(indices[0], 2);
+    EXPECT_EQ(indices[1], 7);
+    EXPECT_EQ(indices[2], 12);
+    EXPECT_EQ(weights.elementByPhysicalIndex(1).asDouble(), 0.5);
+    EXPECT_EQ(plugOf(node, "weight[7]").logicalIndex(), 7u);
+    EXPECT_EQ(plugOf(node, "weight[7]").array(), weights);
+}
+
+TEST_F(PlugTest, PlugNamesCarryElementIndices) {
+    VObject node = makeNode("objectSet", "holder");
+    VFnNumericAttribute numeric;
+    VObject input = numeric.create("input", "ip", VFnNumericAttribute::k3Double);
+    numeric.setArray(true);
+    VFnDependencyNode(node).addAttribute(input);
+    VPlug plug = plugOf(node, "input[3].inputY");
+    EXPECT_EQ(plug.name(), "holder.input[3].inputY");
+    EXPECT_EQ(plug.info(), "holder.input[3].inputY");
+    EXPECT_EQ(plug.partialName(false, false, false, false, false, false), "ip[3].ipy");
+    EXPECT_EQ(plugOf(node, "inputY").partialName(true, false, false, false, false, true), "holder.inputY");
+    // A child found without its array's index must get one before it holds a value.
+    VPlug loose = plugOf(node, "inputY");
+    EXPECT_EQ(loose.setValue(1.0), VStatus::kInvalidParameter);
+    ASSERT_TRUE(loose.selectAncestorLogicalIndex(5, VFnDependencyNode(node).attribute("input")));
+    EXPECT_EQ(loose.info(), "holder.input[5].inputY");
+    EXPECT_TRUE(loose.setValue(1.0));
+    VStatus status;
+    VFnDependencyNode(node).findPlug("input[x]", &status);
+    EXPECT_EQ(status, VStatus::kNotFound);
+    VFnDependencyNode(node).findPlug("inputY[1]", &status);
+    EXPECT_EQ(status, VStatus::kNotFound);
+}
+
+TEST_F(PlugTest, DagPlugInfoUsesThePartialPathName) {
+    VObject a = makeTransform("a");
+    VObject b = makeTransform("b");
+    makeTransform("geo", a);
+    VObject geo = makeTransform("geo", b);
+    EXPECT_EQ(plugOf(geo, "tx").info(), "b|geo.translateX");
+    EXPECT_EQ(plugOf(geo, "tx").name(), "geo.translateX");
+}
+
+TEST_F(PlugTest, DynamicAttributesClassAndNameClashes) {
+    VObject ball = makeTransform("ball");
+    VFnDependencyNode node(ball);
+    const unsigned staticCount = node.attributeCount();
+    VFnNumericAttribute numeric;
+    VObject tag = numeric.create("lumtraxTypeID", "wyxID", VFnNumericAttribute::kShort);
+    ASSERT_TRUE(node.addAttribute(tag));
+    EXPECT_EQ(node.attributeCount(), staticCount + 1);
+    EXPECT_EQ(node.attributeClass(node.attribute(staticCount)), VFnDependencyNode::kLocalDynamicAttr);
+    EXPECT_EQ(node.attributeClass(node.attribute("translateX")), VFnDependencyNode::kNormalAttr);
+    // Either name already in use: status 3.
+    EXPECT_EQ(node.addAttribute(numeric.create("other", "wyxID", VFnNumericAttribute::kShort)), VStatus::kInvalidParameter);
+    EXPECT_EQ(node.addAttribute(numeric.create("translate", "tt", VFnNumericAttribute::kShort)), VStatus::kInvalidParameter);
+    EXPECT_EQ(node.addAttribute(VObject()), VStatus::kFailure);
+    // A colour lists its children after it, each of them dynamic too.
+    VObject color = numeric.createColor("tint", "tn");
+    ASSERT_TRUE(node.addAttribute(color));
+    ASSERT_EQ(node.attributeCount(), staticCount + 5);
+    EXPECT_EQ(VFnAttribute(node.attribute(staticCount + 2)).name(), "tintR");
+    EXPECT_EQ(node.attributeClass(node.attribute(staticCount + 4)), VFnDependencyNode::kLocalDynamicAttr);
+    EXPECT_EQ(node.attribute(staticCount + 1).apiType(), VFn::kAttribute3Float);
+    EXPECT_TRUE(VFnAttribute(color).isUsedAsColor());
+    EXPECT_EQ(VFnNumericAttribute(color).unitType(), VFnNumericAttribute::k3Float);
+}
+
+TEST_F(PlugTest, RemovingAnAttributeDropsItsValuesAndConnections) {
+    VObject ball = makeTransform("ball");
+    VObject other = makeTransform("other");
+    VObject extra = addNumeric(ball, "extra", VFnNumericAttribute::kDouble, 3.0);
+    VPlug plug = plugOf(ball, "extra");
+    plug.setValue(5.0);
+    vexa_host::Scene::instance().connect(*plug.nodeRecord(), *plug.path(), *plugOf(other, "tx").nodeRecord(),
+                                         *plugOf(other, "tx").path());
+    ASSERT_TRUE(VFnDependencyNode(ball).removeAttribute(extra));
+    EXPECT_FALSE(VFnDependencyNode(ball).hasAttribute("extra"));
+    EXPECT_FALSE(plugOf(other, "tx").isConnected());
+    ASSERT_TRUE(VFnDependencyNode(ball).addAttribute(extra));
+    EXPECT_EQ(plugOf(ball, "extra").asDouble(), 3.0);
+    EXPECT_EQ(VFnDependencyNode(ball).removeAttribute(VFnDependencyNode(ball).attribute("tx")), VStatus::kInvalidParameter);
+}
+
+TEST_F(PlugTest, ADrivenPlugReadsItsSourceAndKeepsItsOwnValueForLater) {
+    VObject a = makeTransform("a");
+    VObject b = makeTransform("b");
+    VPlug source = plugOf(a, "tx");
+    VPlug target = plugOf(b, "ty");
+    target.setValue(9.0);
+    source.setValue(4.0);
+    VDGModifier modifier;
+    modifier.connect(source, target);
+    ASSERT_TRUE(modifier.doIt());
+    EXPECT_EQ(target.asDouble(), 4.0);
+    EXPECT_TRUE(target.isDestination());
+    EXPECT_TRUE(source.isSource());
+    VPlugArray sources;
+    ASSERT_TRUE(target.connectedTo(sources, true, false));
+    EXPECT_EQ(sources[0], source);
+    target.setValue(1.0);
+    EXPECT_EQ(target.asDouble(), 4.0);
+    ASSERT_TRUE(modifier.undoIt());
+    EXPECT_FALSE(target.isConnected());
+    EXPECT_EQ(target.asDouble(), 1.0);
+}
+
+TEST_F(PlugTest, ACompoundConnectionDrivesTheChildren) {
+    VObject a = makeTransform("a");
+    VObject b = makeTransform("b");
+    plugOf(a, "translate").child(1).setValue(6.0);
+    VDGModifier modifier;
+    modifier.connect(plugOf(a, "translate"), plugOf(b, "scale"));
+    ASSERT_TRUE(modifier.doIt());
+    EXPECT_EQ(plugOf(b, "scaleY").asDouble(), 6.0);
+    EXPECT_EQ(plugOf(b, "scaleX").asDouble(), 0.0);
+    // The children of a driven compound cannot take another connection.
+    VDGModifier second;
+    second.connect(plugOf(a, "tz"), plugOf(b, "sz"));
+    EXPECT_EQ(second.doIt(), VStatus::kFailure);
+}
+
+TEST_F(PlugTest, ConnectionsRefuseWhatDoesNotFit) {
+    VObject a = makeTransform("a");
+    VObject b = makeTransform("b");
+    vexa_host::Scene& scene = vexa_host::Scene::instance();
+    auto connect = [&scene](const VPlug& from, const VPlug& to) {
+        return scene.connect(*from.nodeRecord(), *from.path(), *to.nodeRecord(), *to.path());
+    };
+    EXPECT_EQ(connect(plugOf(a, "translate"), plugOf(b, "tx")), VStatus::kInvalidParameter);
+    EXPECT_EQ(connect(plugOf(b, "matrix"), plugOf(a, "tx")), VStatus::kInvalidParameter);
+    EXPECT_EQ(connect(plugOf(a, "tx"), plugOf(b, "matrix")), VStatus::kFailure);
+    EXPECT_EQ(connect(plugOf(a, "tx"), plugOf(a, "tx")), VStatus::kInvalidParameter);
+    EXPECT_EQ(connect(plugOf(a, "tx"), plugOf(b, "worldMatrix")), VStatus::kInvalidParameter);
+    plugOf(b, "ty").setLocked(true);
+    EXPECT_EQ(connect(plugOf(a, "tx"), plugOf(b, "ty")), VStatus::kFailure);
+    ASSERT_TRUE(connect(plugOf(a, "tx"), plugOf(b, "tz")));
+    EXPECT_EQ(connect(plugOf(a, "ty"), plugOf(b, "tz")), VStatus::kFailure);
+    EXPECT_EQ(scene.disconnect(*plugOf(a, "ty").nodeRecord(), *plugOf(a, "ty").path(), *plugOf(b, "tz").nodeRecord(),
+                               *plugOf(b, "tz").path()),
+              VStatus::kNotFound);
+}
+
+TEST_F(PlugTest, AConnectionLoopReadsAsFailure) {
+    VObject a = makeTransform("a");
+    VObject b = makeTransform("b");
+    VDGModifier modifier;
+    modifier.connect(plugOf(a, "tx"), plugOf(b, "tx"));
+    modifier.connect(plugOf(b, "tx"), plugOf(a, "tx"));
+    ASSERT_TRUE(modifier.doIt());
+    VStatus status;
+    plugOf(a, "tx").asDouble(&status);
+    EXPECT_EQ(status, VStatus::kFailure);
+}
+
+TEST_F(PlugTest, MatrixOutputsAreComputedFromTheTransform) {
+    VObject parent = makeTransform("parent");
+    VObject child = makeTransform("child", parent);
+    plugOf(parent, "tx").setValue(10.0);
+    plugOf(child, "ty").setValue(2.0);
+    VMatrix local;
+    ASSERT_TRUE(plugOf(child, "matrix").getValue(local));
+    EXPECT_EQ(local[3][1], 2.0);
+    EXPECT_EQ(local[3][0], 0.0);
+    VMatrix world;
+    ASSERT_TRUE(plugOf(child, "worldMatrix[0]").getValue(world));
+    EXPECT_EQ(world[3][0], 10.0);
+    EXPECT_EQ(world[3][1], 2.0);
+    VMatrix inverse;
+    ASSERT_TRUE(plugOf(child, "worldInverseMatrix[0]").getValue(inverse));
+    EXPECT_TRUE((world * inverse).isEquivalent(VMatrix()));
+    EXPECT_EQ(plugOf(child, "matrix").setValue(VMatrix()), VStatus::kFailure);
+}
+
+TEST_F(PlugTest, DeletedNodesRefuseTheirPlugs) {
+    VObject ball = makeTransform("ball");
+    VPlug plug = plugOf(ball, "tx");
+    VGlobal::deleteNode(ball);
+    EXPECT_EQ(plug.setValue(1.0), VStatus::kInvalidParameter);
+    VStatus status;
+    plug.asDouble(&status);
+    EXPECT_EQ(status, VStatus::kInvalidParameter);
+}
+
+TEST_F(PlugTest, ModifierDropsAFailedChangeAndTakesBackWhatItDid) {
+    VObject a = makeTransform("a");
+    VDGModifier modifier;
+    VObject curve = modifier.createNode("animCurveTL");
+    modifier.renameNode(a, "renamed");
+    modifier.connect(plugOf(a, "tx"), plugOf(a, "matrix"));
+    modifier.renameNode(a, "again");
+    EXPECT_FALSE(modifier.doIt());
+    EXPECT_EQ(nameOf(a), "renamed");
+    ASSERT_TRUE(modifier.doIt());
+    EXPECT_EQ(nameOf(a), "again");
+    ASSERT_TRUE(modifier.undoIt());
+    EXPECT_EQ(nameOf(a), "a");
+    EXPECT_EQ(vexa_host::liveNodeOf(curve), nullptr);
+}
+
+}  // namespace

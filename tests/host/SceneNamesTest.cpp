@@ -1,0 +1,129 @@
+// Names made legal and unique, DAG siblings, namespaces and renaming.
+
+#include "HostTestSupport.h"
+
+#include <vexa/VFnDagNode.h>
+#include <vexa/VGlobal.h>
+
+namespace {
+
+using SceneNamesTest = HostTest;
+
+TEST_F(SceneNamesTest, ClashingNamesCountUpFromTheirOwnNumber) {
+    struct Case {
+        const char* requested;
+        const char* expected;
+    };
+    makeTransform("ball");
+    makeNode("objectSet", "ball7");
+    const Case cases[] = {
+        {"ball", "ball1"}, {"ball", "ball2"}, {"ball7", "ball8"}, {"ball", "ball9"}, {"ball2", "ball10"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(nameOf(makeNode("objectSet", c.requested)), c.expected) << c.requested;
+}
+
+TEST_F(SceneNamesTest, IllegalCharactersAndLeadingDigitsAreReplaced) {
+    EXPECT_EQ(nameOf(makeNode("objectSet", "a b-c")), "a_b_c");
+    EXPECT_EQ(nameOf(makeNode("objectSet", "9lives")), "_9lives");
+    EXPECT_EQ(nameOf(makeNode("objectSet", "")), "objectSet1");
+    EXPECT_EQ(nameOf(makeNode("objectSet", "")), "objectSet2");
+}
+
+TEST_F(SceneNamesTest, DagSiblingsDifferButCousinsMayShareANameOutsideTheDagNot) {
+    VObject a = makeTransform("a");
+    VObject b = makeTransform("b");
+    EXPECT_EQ(nameOf(makeTransform("geo", a)), "geo");
+    EXPECT_EQ(nameOf(makeTransform("geo", b)), "geo");
+    EXPECT_EQ(nameOf(makeTransform("geo", a)), "geo1");
+    // A dependency node's name differs from every DAG name, and a DAG node avoids it too.
+    EXPECT_EQ(nameOf(makeNode("objectSet", "geo")), "geo2");
+    makeNode("objectSet", "shared");
+    EXPECT_EQ(nameOf(makeTransform("shared")), "shared1");
+}
+
+TEST_F(SceneNamesTest, ShapesGetShapeNamesAndATransformOfTheirOwn) {
+    VFnDagNode dag;
+    VStatus status;
+    VObject shape = dag.create("locator", VObject::kNullObj, &status);
+    ASSERT_TRUE(status);
+    EXPECT_EQ(nameOf(shape), "locatorShape1");
+    ASSERT_EQ(dag.parentCount(), 1u);
+    EXPECT_TRUE(dag.parent(0).hasFn(VFn::kTransform));
+    EXPECT_EQ(nameOf(dag.parent(0)), "locator1");
+}
+
+TEST_F(SceneNamesTest, RenameKeepsTheNameWhenFreeAndAvoidsSiblings) {
+    VObject a = makeTransform("a");
+    VObject b = makeTransform("b");
+    VFnDependencyNode fn(b);
+    EXPECT_EQ(fn.setName("b"), "b");
+    EXPECT_EQ(fn.setName("a"), "a1");
+    EXPECT_EQ(fn.setName("x y"), "x_y");
+    EXPECT_EQ(nameOf(a), "a");
+}
+
+TEST_F(SceneNamesTest, MovingANodeBesideANamesakeRenamesIt) {
+    VObject a = makeTransform("a");
+    VObject child = makeTransform("geo", a);
+    makeTransform("geo");
+    // Unlinked from its only parent, the node goes under the world, beside the other "geo".
+    ASSERT_TRUE(VFnDagNode(a).removeChild(child));
+    EXPECT_EQ(VFnDagNode(child).fullPathName(), "|geo1");
+    VObject b = makeTransform("b");
+    makeTransform("geo", b);
+    ASSERT_TRUE(VFnDagNode(b).addChild(child));
+    EXPECT_EQ(VFnDagNode(child).fullPathName(), "|b|geo1");
+}
+
+TEST_F(SceneNamesTest, NamespacesAreMadeWithTheirParentsAndKeepNamesApart) {
+    VObject first = makeNode("objectSet", "ns:sub:thing");
+    VObject second = makeNode("objectSet", "other:thing");
+    VObject third = makeNode("objectSet", "ns:sub:thing");
+    EXPECT_EQ(nameOf(first), "ns:sub:thing");
+    EXPECT_EQ(nameOf(second), "other:thing");
+    EXPECT_EQ(nameOf(third), "ns:sub:thing1");
+    EXPECT_EQ(VFnDependencyNode(first).nodeNamespace(), "ns:sub");
+    vexa_host::Scene& scene = vexa_host::Scene::instance();
+    EXPECT_TRUE(scene.namespaceExists("ns"));
+    EXPECT_TRUE(scene.namespaceExists("ns:sub"));
+    EXPECT_FALSE(scene.namespaceExists("sub"));
+}
+
+TEST_F(SceneNamesTest, TheCurrentNamespaceHoldsNewNamesUnlessTheyStartAtTheRoot) {
+    vexa_host::Scene& scene = vexa_host::Scene::instance();
+    EXPECT_FALSE(scene.setCurrentNamespace("missing"));
+    scene.addNamespace("rig");
+    ASSERT_TRUE(scene.setCurrentNamespace("rig"));
+    EXPECT_EQ(nameOf(makeNode("objectSet", "arm")), "rig:arm");
+    EXPECT_EQ(nameOf(makeNode("objectSet", ":arm")), "arm");
+    ASSERT_TRUE(scene.setCurrentNamespace(":"));
+    EXPECT_EQ(nameOf(makeNode("objectSet", "leg")), "leg");
+}
+
+TEST_F(SceneNamesTest, OnlyAnEmptyNamespaceCanBeRemoved) {
+    vexa_host::Scene& scene = vexa_host::Scene::instance();
+    VObject node = makeNode("objectSet", "ns:thing");
+    EXPECT_FALSE(scene.removeNamespace("ns"));
+    VFnDependencyNode(node).setName(":thing");
+    EXPECT_TRUE(scene.removeNamespace("ns"));
+    EXPECT_FALSE(scene.namespaceExists("ns"));
+}
+
+TEST_F(SceneNamesTest, ANewSceneForgetsNamesAndNumbers) {
+    makeTransform("ball");
+    makeTransform("ball");
+    vexa_host::Scene::instance().reset();
+    EXPECT_TRUE(vexa_host::Scene::instance().nodes().empty());
+    EXPECT_EQ(nameOf(makeTransform("ball")), "ball");
+    EXPECT_EQ(nameOf(makeTransform("ball")), "ball1");
+}
+
+TEST_F(SceneNamesTest, DeletedNodesFreeTheirNames) {
+    VObject ball = makeTransform("ball");
+    ASSERT_TRUE(VGlobal::deleteNode(ball));
+    EXPECT_EQ(nameOf(makeTransform("ball")), "ball");
+    VFnDependencyNode stale;
+    EXPECT_EQ(stale.setObject(ball), VStatus::kInvalidParameter);
+}
+
+}  // namespace

@@ -1,0 +1,224 @@
+// Selection texts, selection lists, the active selection and the sets an item belongs to.
+
+#include "HostTestSupport.h"
+
+#include "host/src/ApiSupport.h"
+#include "host/src/SelectionItems.h"
+#include "host/src/SetMembers.h"
+
+#include <vexa/VFnDagNode.h>
+#include <vexa/VGlobal.h>
+#include <vexa/VObjectArray.h>
+#include <vexa/VSelectionList.h>
+#include <vexa/VStringArray.h>
+
+#include <memory>
+
+namespace {
+
+// A face range of a shape, as a node type with components would make it.
+class FaceRange : public vexa_host::ComponentRecord {
+public:
+    explicit FaceRange(std::string text) : text_(std::move(text)) {}
+    VFn::Type apiType() const override { return VFn::kMeshPolygonComponent; }
+    bool hasFn(VFn::Type type) const override { return type == VFn::kMeshPolygonComponent || type == VFn::kComponent; }
+    const char* apiTypeName() const override { return "faceRange"; }
+    std::string text() const override { return text_; }
+    bool sameAs(const ComponentRecord& other) const override { return other.text() == text_; }
+
+private:
+    std::string text_;
+};
+
+class SelectionTest : public HostTest {
+protected:
+    void SetUp() override {
+        HostTest::SetUp();
+        group = makeTransform("group");
+        ball = makeTransform("ball", group);
+        other = makeTransform("other");
+        geoA = makeTransform("geo", group);
+        geoB = makeTransform("geo", other);
+        set = makeNode("objectSet", "set");
+    }
+
+    static VStringArray strings(const VSelectionList& list) {
+        VStringArray result;
+        list.getSelectionStrings(result);
+        return result;
+    }
+
+    VObject group, ball, other, geoA, geoB, set;
+};
+
+TEST_F(SelectionTest, TextsNameNodesPathsAndPlugs) {
+    struct Case {
+        const char* text;
+        const char* shown;
+    };
+    const Case cases[] = {
+        {"ball", "ball"},
+        {"|group|ball", "ball"},
+        {"group|geo", "group|geo"},
+        {"|other|geo", "other|geo"},
+        {"set", "set"},
+        {"ball.translateX", "ball.translateX"},
+        {"ball.tx", "ball.translateX"},
+        {"other|geo.worldMatrix[0]", "other|geo.worldMatrix[0]"},
+        {":ball", "ball"},
+    };
+    for (const Case& c : cases) {
+        VSelectionList list;
+        ASSERT_TRUE(list.add(c.text)) << c.text;
+        ASSERT_EQ(list.length(), 1u) << c.text;
+        EXPECT_EQ(strings(list)[0], c.shown) << c.text;
+    }
+}
+
+TEST_F(SelectionTest, BadTextsSayWhy) {
+    struct Case {
+        const char* text;
+        VStatus::StatusCode code;
+    };
+    const Case cases[] = {
+        {"geo", VStatus::kInvalidParameter}, {"missing", VStatus::kNotFound}, {"ball.nothing", VStatus::kNotFound},
+        {"|ball", VStatus::kNotFound},       {"", VStatus::kInvalidParameter}, {"ball.tx[2]", VStatus::kNotFound},
+    };
+    for (const Case& c : cases) {
+        VSelectionList list;
+        EXPECT_EQ(list.add(c.text), c.code) << c.text;
+        EXPECT_EQ(list.length(), 0u) << c.text;
+    }
+}
+
+TEST_F(SelectionTest, PatternsAddEveryMatchOnce) {
+    VSelectionList list;
+    ASSERT_TRUE(list.add("g*"));
+    ASSERT_TRUE(list.add("group"));
+    const VStringArray shown = strings(list);
+    ASSERT_EQ(shown.length(), 3u);
+    EXPECT_EQ(shown[0], "group");
+    EXPECT_EQ(shown[1], "group|geo");
+    EXPECT_EQ(shown[2], "other|geo");
+    VSelectionList single;
+    ASSERT_TRUE(single.add("?et"));
+    EXPECT_EQ(strings(single)[0], "set");
+}
+
+TEST_F(SelectionTest, ItemsKeepTheirKinds) {
+    VSelectionList list;
+    list.add("ball");
+    list.add("set");
+    list.add("ball.ty");
+    VDagPath path;
+    VObject node;
+    VPlug plug;
+    ASSERT_TRUE(list.getDagPath(0, path));
+    EXPECT_EQ(path.fullPathName(), "|group|ball");
+    EXPECT_EQ(list.getDagPath(1, path), VStatus::kInvalidParameter);
+    ASSERT_TRUE(list.getDependNode(1, node));
+    EXPECT_EQ(node, set);
+    ASSERT_TRUE(list.getPlug(2, plug));
+    EXPECT_EQ(plug, plugOf(ball, "ty"));
+    EXPECT_EQ(list.getPlug(0, plug), VStatus::kInvalidParameter);
+    EXPECT_EQ(list.getDependNode(3, node), VStatus::kInvalidParameter);
+}
+
+TEST_F(SelectionTest, HasItemComparesPathsNodesAndPlugs) {
+    VSelectionList list;
+    list.add("ball");
+    list.add(set);
+    list.add(plugOf(ball, "tx"));
+    VDagPath ballPath;
+    VDagPath::getAPathTo(ball, ballPath);
+    VDagPath groupPath;
+    VDagPath::getAPathTo(group, groupPath);
+    EXPECT_TRUE(list.hasItem(ballPath));
+    EXPECT_FALSE(list.hasItem(groupPath));
+    EXPECT_TRUE(list.hasItem(set));
+    EXPECT_TRUE(list.hasItem(ball));
+    EXPECT_TRUE(list.hasItem(plugOf(ball, "tx")));
+    EXPECT_FALSE(list.hasItem(plugOf(ball, "ty")));
+    EXPECT_FALSE(list.hasItem(other));
+}
+
+TEST_F(SelectionTest, MergeAddsTogglesAndRemoves) {
+    VSelectionList first;
+    first.add("ball");
+    first.add("set");
+    VSelectionList second;
+    second.add("set");
+    second.add("group");
+    VSelectionList merged = first;
+    merged.merge(second);
+    EXPECT_EQ(merged.length(), 3u);
+    VSelectionList toggled = first;
+    toggled.merge(second, VSelectionList::kXORWithList);
+    EXPECT_EQ(strings(toggled).length(), 2u);
+    EXPECT_FALSE(toggled.hasItem(set));
+    VSelectionList removed = first;
+    removed.merge(second, VSelectionList::kRemoveFromList);
+    ASSERT_EQ(removed.length(), 1u);
+    EXPECT_EQ(strings(removed)[0], "ball");
+    EXPECT_EQ(first.length(), 2u);
+}
+
+TEST_F(SelectionTest, TheActiveSelectionForgetsDeletedNodes) {
+    ASSERT_TRUE(VGlobal::selectByName("ball", VGlobal::kReplaceList));
+    ASSERT_TRUE(VGlobal::selectByName("set", VGlobal::kAddToList));
+    ASSERT_TRUE(VGlobal::selectByName("ball", VGlobal::kXORWithList));
+    VSelectionList active;
+    VGlobal::getActiveSelectionList(active);
+    ASSERT_EQ(active.length(), 1u);
+    EXPECT_EQ(strings(active)[0], "set");
+    VGlobal::selectByName("group", VGlobal::kAddToList);
+    VGlobal::deleteNode(set);
+    VGlobal::getActiveSelectionList(active);
+    ASSERT_EQ(active.length(), 1u);
+    EXPECT_EQ(strings(active)[0], "group");
+    EXPECT_EQ(VGlobal::selectByName("missing"), VStatus::kNotFound);
+    VGlobal::clearSelectionList();
+    VGlobal::getActiveSelectionList(active);
+    EXPECT_TRUE(active.isEmpty());
+}
+
+TEST_F(SelectionTest, AssociatedSetsHoldTheItemsNode) {
+    auto* members = dynamic_cast<vexa_host::SetMembers*>(vexa_host::nodeOf(set)->payload());
+    ASSERT_NE(members, nullptr);
+    VDagPath ballPath;
+    VDagPath::getAPathTo(ball, ballPath);
+    EXPECT_TRUE(members->add(vexa_host::dagItem(ballPath)));
+    EXPECT_FALSE(members->add(vexa_host::dagItem(ballPath)));
+    makeNode("objectSet", "empty");
+    VSelectionList list;
+    list.add("ball");
+    VObjectArray sets;
+    ASSERT_TRUE(VGlobal::getAssociatedSets(list, sets));
+    ASSERT_EQ(sets.length(), 1u);
+    EXPECT_EQ(sets[0], set);
+    VGlobal::deleteNode(ball);
+    EXPECT_TRUE(members->items().empty());
+}
+
+TEST_F(SelectionTest, NodeTypesCanTeachComponentTexts) {
+    vexa_host::addComponentParser([](const VDagPath& shape, const std::string& text, VObject& component) {
+        if (!shape.node().hasFn(VFn::kLocator) || text.compare(0, 2, "f[") != 0) return VStatus(VStatus::kNotFound);
+        component = VObject(std::make_shared<FaceRange>(text));
+        return VStatus();
+    });
+    VFnDagNode dag;
+    dag.create("locator", ball);
+    VSelectionList list;
+    ASSERT_TRUE(list.add("ball.f[0:5]"));
+    VDagPath path;
+    VObject component;
+    ASSERT_TRUE(list.getDagPath(0, path, component));
+    EXPECT_EQ(path.fullPathName(), "|group|ball|locatorShape1");
+    EXPECT_TRUE(component.hasFn(VFn::kMeshPolygonComponent));
+    EXPECT_EQ(strings(list)[0], "locatorShape1.f[0:5]");
+    EXPECT_TRUE(list.hasItem(path, component));
+    EXPECT_FALSE(list.hasItem(path, VObject(std::make_shared<FaceRange>("f[1]"))));
+    EXPECT_EQ(list.add("other.f[1]"), VStatus::kNotFound);
+}
+
+}  // namespace
