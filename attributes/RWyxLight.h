@@ -1,18 +1,64 @@
 #ifndef WYX_ATTRIBUTES_RWYXLIGHT_H
 #define WYX_ATTRIBUTES_RWYXLIGHT_H
 
-// The light attribute of a node (point, infinite or spot light, with an optional gobo). Made by the
-// object factory and destroyed through it. Completed by the node-attribute work: for now it answers
-// its type id and type name.
+// The light attribute of a node: a point, infinite or spot light, whether it casts light, and
+// its animatable colour, intensity, cone angle and fog, whose channels ("Color", "Intensity",
+// "Cone angle", "Fog") it adds to its owner's take nodes. It may project a gobo, which it
+// does not own. Made by the object factory and destroyed through it.
+//
+// The defaults are the default values of the channels in the owner's first take node; a
+// detached light keeps and answers its own values.
 
-#include "scene/RWyxNodeAttribute.h"
+#include "attributes/RWyxChannelAttribute.h"
+#include "attributes/RWyxLightProperties.h"
 
-class RWyxLight : public RWyxNodeAttribute {
+#include <memory>
+
+class RWyxGobo;
+
+class RWyxLight : public RWyxChannelAttribute {
 public:
-    explicit RWyxLight(RWyxObjectFactory* factory) : RWyxNodeAttribute(factory) {}
+    // Light types.
+    static constexpr int kPoint = 0;
+    static constexpr int kInfinite = 1;
+    static constexpr int kSpot = 2;
+
+    // A white point light of intensity 100 casting light, cone angle 45 and fog 50.
+    explicit RWyxLight(RWyxObjectFactory* factory);
 
     int GetAttributeType() const override { return kLight; }
+    // "Light"; the type-name list is {"Light"}.
     RString GetTypeName() const override { return RString("Light"); }
+
+    // Type 0 to 2; false, nothing changed, for any other value.
+    bool SetLightType(int type);
+    int GetLightType() const { return Table().GetInt(RWyxLightProperties::kLightType); }
+    void SetCastLight(bool on) { Table().SetBool(RWyxLightProperties::kCastLight, on); }
+    bool GetCastLight() const { return Table().GetBool(RWyxLightProperties::kCastLight); }
+
+    // Red, green and blue (w 1 when read).
+    void SetDefaultColor(double red, double green, double blue);
+    RVector4 GetDefaultColor() const { return GetChannelDefaultVector(RWyxLightProperties::kColor); }
+    void SetDefaultIntensity(double value) { SetChannelDefault(RWyxLightProperties::kIntensity, value); }
+    double GetDefaultIntensity() const { return GetChannelDefault(RWyxLightProperties::kIntensity); }
+    // Degrees.
+    void SetDefaultConeAngle(double degrees) { SetChannelDefault(RWyxLightProperties::kConeAngle, degrees); }
+    double GetDefaultConeAngle() const { return GetChannelDefault(RWyxLightProperties::kConeAngle); }
+    void SetDefaultFog(double value) { SetChannelDefault(RWyxLightProperties::kFog, value); }
+    double GetDefaultFog() const { return GetChannelDefault(RWyxLightProperties::kFog); }
+
+    // Null takes the gobo away.
+    void SetGobo(RWyxGobo* gobo);
+    // Null when there is none or the gobo has been destroyed since.
+    RWyxGobo* GetGobo() const;
+
+    RWyxLightProperties* GetProperties() const { return static_cast<RWyxLightProperties*>(GetPropertiesObject()); }
+
+private:
+    RWyxLight(RWyxObjectFactory* factory, RWyxLightProperties* properties);
+
+    RWyxGobo* gobo_ = nullptr;
+    std::weak_ptr<const void> goboLifetime_;
 };
 
 #endif

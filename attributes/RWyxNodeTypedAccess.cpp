@@ -59,8 +59,8 @@ RWyxOptical* RWyxNode::GetOptical() const {
 void RWyxNode::UpdateAttributeFlags() {
     const RWyxMarker* marker = GetMarker();
     const int markerType = marker != nullptr ? marker->GetType() : -1;
-    multiLayer_ = markerType == RWyxMarker::kIKEffector || markerType == RWyxMarker::kFKEffector;
-    const bool singleTake = GetLight() != nullptr || GetCamera() != nullptr || markerType == RWyxMarker::kOpticalMarker;
+    multiLayer_ = RWyxMarker::IsLayeredType(markerType);
+    const bool singleTake = GetLight() != nullptr || GetCamera() != nullptr || RWyxMarker::IsSingleTakeType(markerType);
     multiTake_ = singleTake ? 0 : 1;
 }
 

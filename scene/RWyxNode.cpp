@@ -70,7 +70,7 @@ RWyxNode::RWyxNode(RWyxObjectFactory* factory, const RString& name)
     CreateDefaultTakeNode();
     SetVisibility(true);
     shadingMode_ = 3;
-    CreateUserPropertyWrappers();
+    AddUserPropertyWrappers(*properties_, factory_);
 }
 
 RWyxNode::~RWyxNode() {
@@ -91,22 +91,6 @@ RWyxNode::~RWyxNode() {
 void RWyxNode::PrepareDestroy() {
     if (RWyxNodeAttribute* attribute = std::exchange(attribute_, nullptr)) attribute->Detach();
     properties_->DisconnectAll();
-}
-
-// Every property of the properties object gets its wrapper, made by the factory and then
-// handed over to this node, which owns it from then on.
-void RWyxNode::CreateUserPropertyWrappers() {
-    for (int i = 0; i < properties_->GetPropertyCount(); ++i) {
-        RProperty* property = properties_->GetProperty(i);
-        if (property == nullptr || FindUserProperty(property) != nullptr) continue;
-        std::unique_ptr<RWyxUserProperty> wrapper;
-        if (factory_ != nullptr) {
-            wrapper = factory_->HandOverUserProperty(factory_->CreateUserPropertyFor(property));
-        } else {
-            wrapper = std::make_unique<RWyxUserProperty>(nullptr, property);
-        }
-        AddUserProperty(std::move(wrapper));
-    }
 }
 
 void RWyxNode::OnUserPropertyAdded(RWyxUserProperty& userProperty) {

@@ -232,7 +232,6 @@ private:
     // Called by an attribute being deleted while attached: the node drops it without
     // detaching it (its channels stay in the take nodes).
     void ForgetDeletedAttribute(const RWyxNodeAttribute* attribute);
-    void CreateUserPropertyWrappers();
     void InvalidateMatrixCaches();
     // The MultiLayer and MultiTake flags of the present attribute's kind.
     void UpdateAttributeFlags();

@@ -7,11 +7,13 @@
 #include <variant>
 
 #include "core/RDataType.h"
+#include "core/RObject.h"
 #include "core/RPlugRef.h"
 #include "core/RProperty.h"
 #include "curves/RCurveChangeRecord.h"
 #include "curves/RFCurve.h"
 #include "curves/RFCurveNode.h"
+#include "scene/RWyxObjectFactory.h"
 #include "scene/RWyxTakeNode.h"
 
 // A property component kept equal to a curve's default value.
@@ -514,4 +516,18 @@ void RWyxTakeNodeContainer::RemoveLink(const PropertyCurveLink* link) {
     const std::unique_ptr<PropertyCurveLink> removed = std::move(*found);
     links_.erase(found);
     removed->curve->RemoveListener(OnLinkedCurveChanged, removed.get());
+}
+
+void RWyxTakeNodeContainer::AddUserPropertyWrappers(const RObject& properties, RWyxObjectFactory* factory) {
+    for (int i = 0; i < properties.GetPropertyCount(); ++i) {
+        RProperty* property = properties.GetProperty(i);
+        if (property == nullptr || FindUserProperty(property) != nullptr) continue;
+        std::unique_ptr<RWyxUserProperty> wrapper;
+        if (factory != nullptr) {
+            wrapper = factory->HandOverUserProperty(factory->CreateUserPropertyFor(property));
+        } else {
+            wrapper = std::make_unique<RWyxUserProperty>(nullptr, property);
+        }
+        AddUserProperty(std::move(wrapper));
+    }
 }

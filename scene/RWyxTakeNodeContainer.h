@@ -42,7 +42,9 @@ class RCurveChangeRecord;
 class RDataType;
 class RFCurve;
 class RFCurveNode;
+class RObject;
 class RProperty;
+class RWyxObjectFactory;
 class RWyxTakeNode;
 
 class RWyxTakeNodeContainer : public RWyxSceneObject {
@@ -139,6 +141,11 @@ public:
     static const char* PropertyNameToChannel(const char* name);
     // The links in force.
     int GetPropertyCurveLinkCount() const { return static_cast<int>(links_.size()); }
+
+protected:
+    // Gives every property of `properties` that has none yet a user-property wrapper owned by
+    // this object: made by the factory and handed over when there is one, else made here.
+    void AddUserPropertyWrappers(const RObject& properties, RWyxObjectFactory* factory);
 
 private:
     struct PropertyCurveLink;

@@ -1,0 +1,163 @@
+#include "attributes/RWyxChannelAttribute.h"
+
+#include "core/RDataType.h"
+#include "curves/RFCurve.h"
+#include "curves/RFCurveNode.h"
+#include "scene/RWyxNode.h"
+#include "scene/RWyxTakeNode.h"
+
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+
+namespace {
+
+constexpr int kVectorComponents = 3;
+const char* const kComponentNames[kVectorComponents] = {"X", "Y", "Z"};
+
+bool IsVectorRow(const RWyxPropertyRow& row) {
+    const RDataType* dataType = nullptr;
+    int typeCode = 0;
+    RWyxPropertyTable::ResolveType(row.typeName, dataType, typeCode);
+    return typeCode == kPropertyTypeVector3 || typeCode == kPropertyTypeColorRGB;
+}
+
+// The curve of one component of a channel: the channel's own for a scalar, its child's for
+// a vector. Null when the channel lacks it.
+RFCurve* ComponentCurve(const RFCurveNode& channel, bool vector, int component) {
+    if (!vector) return channel.GetCurve();
+    const RFCurveNode* child = channel.GetChild(channel.GetChildIndexByName(kComponentNames[component]));
+    return child != nullptr ? child->GetCurve() : nullptr;
+}
+
+// Curves hold floats: a double beyond their range saturates instead of overflowing.
+float ToCurveValue(double value) {
+    if (std::isnan(value)) return static_cast<float>(value);
+    return static_cast<float>(std::clamp(value, -static_cast<double>(FLT_MAX), static_cast<double>(FLT_MAX)));
+}
+
+RFCurve* NewCurve(double defaultValue) {
+    RFCurve* curve = RFCurve::Create();
+    curve->SetDefaultValue(ToCurveValue(defaultValue));
+    return curve;
+}
+
+}  // namespace
+
+RWyxChannelAttribute::RWyxChannelAttribute(RWyxObjectFactory* factory, RObject* properties, RWyxPropertyTable& table)
+    : RWyxNodeAttribute(factory), properties_(properties), table_(table) {}
+
+RWyxChannelAttribute::~RWyxChannelAttribute() = default;
+
+const char* RWyxChannelAttribute::GetChannelName(int row) const {
+    const RWyxPropertyRow* entry = table_.GetRow(row);
+    return entry != nullptr ? entry->name : nullptr;
+}
+
+bool RWyxChannelAttribute::IsAnimatableRow(int row) const {
+    const RWyxPropertyRow* entry = table_.GetRow(row);
+    return entry != nullptr && (entry->flags & RWyxPropertyRow::kAnimatable) != 0;
+}
+
+void RWyxChannelAttribute::AddChannels(RWyxTakeNode& takeNode) {
+    RFCurveNode* root = takeNode.GetRootCurveNode();
+    if (root == nullptr) return;
+    const bool linked = takeNode.GetName().CompareIgnoringCase(RWyxTakeNodeContainer::kDefaultTakeName) == 0;
+    for (int row = 0; row < table_.GetRowCount(); ++row) {
+        if (!IsAnimatableRow(row) || table_.GetProperty(row) == nullptr) continue;
+        if (root->GetChildIndexByName(GetChannelName(row)) < 0) root->AddChild(NewChannel(row, linked));
+    }
+}
+
+// A scalar channel carries its curve itself; a vector channel one child per component.
+RFCurveNode* RWyxChannelAttribute::NewChannel(int row, bool linked) const {
+    RProperty* property = table_.GetProperty(row);
+    RFCurveNode* channel = RFCurveNode::Create(GetChannelName(row), property->GetDataType());
+    const bool vector = IsVectorRow(*table_.GetRow(row));
+    const RVector4 values = vector ? table_.GetVector(row) : RVector4(table_.GetNumber(row), 0.0, 0.0, 0.0);
+    for (int component = 0; component < (vector ? kVectorComponents : 1); ++component) {
+        RFCurve* curve = NewCurve(*values.Component(component));
+        if (vector) {
+            RFCurveNode* leaf = RFCurveNode::Create(kComponentNames[component], nullptr);
+            leaf->SetCurve(curve, true);
+            channel->AddChild(leaf);
+        } else {
+            channel->SetCurve(curve, true);
+        }
+        if (linked && GetNode() != nullptr) GetNode()->LinkPropertyToCurve(property, component, curve);
+    }
+    return channel;
+}
+
+void RWyxChannelAttribute::RemoveChannels(RWyxTakeNode& takeNode) {
+    RFCurveNode* root = takeNode.GetRootCurveNode();
+    if (root == nullptr) return;
+    for (int row = 0; row < table_.GetRowCount(); ++row) {
+        // Deleting the curves ends their links to the properties.
+        if (IsAnimatableRow(row)) root->DeleteChild(root->GetChildIndexByName(GetChannelName(row)));
+    }
+}
+
+void RWyxChannelAttribute::CollectProperties(std::vector<RProperty*>& properties) const {
+    for (int i = 0; i < properties_->GetPropertyCount(); ++i) properties.push_back(properties_->GetProperty(i));
+}
+
+// ---- defaults through the owner's default take ----------------------------------------------
+
+RFCurveNode* RWyxChannelAttribute::FindDefaultChannel(int row) const {
+    const RWyxNode* node = GetNode();
+    const RWyxTakeNode* takeNode = node != nullptr ? node->GetDefaultTakeNode() : nullptr;
+    if (takeNode == nullptr || !IsAnimatableRow(row)) return nullptr;
+    const RFCurveNode* root = takeNode->GetRootCurveNode();
+    return root != nullptr ? root->GetChild(root->GetChildIndexByName(GetChannelName(row))) : nullptr;
+}
+
+double RWyxChannelAttribute::GetChannelDefault(int row) const {
+    const RFCurveNode* channel = FindDefaultChannel(row);
+    const RFCurve* curve = channel != nullptr ? ComponentCurve(*channel, false, 0) : nullptr;
+    return curve != nullptr ? curve->GetDefaultValue() : table_.GetNumber(row);
+}
+
+RVector4 RWyxChannelAttribute::GetChannelDefaultVector(int row) const {
+    RVector4 value = table_.GetVector(row);
+    if (const RFCurveNode* channel = FindDefaultChannel(row)) {
+        for (int component = 0; component < kVectorComponents; ++component) {
+            if (const RFCurve* curve = ComponentCurve(*channel, true, component)) {
+                *value.Component(component) = curve->GetDefaultValue();
+            }
+        }
+    }
+    return value;
+}
+
+// The curves go first: their link writes the property in curve precision, and the property
+// then takes the exact value.
+void RWyxChannelAttribute::SetChannelDefault(int row, double value) {
+    if (const RFCurveNode* channel = FindDefaultChannel(row)) {
+        if (RFCurve* curve = ComponentCurve(*channel, false, 0)) curve->SetDefaultValue(ToCurveValue(value));
+    }
+    table_.SetNumber(row, value);
+}
+
+void RWyxChannelAttribute::SetChannelDefaultVector(int row, const RVector4& value) {
+    if (const RFCurveNode* channel = FindDefaultChannel(row)) {
+        for (int component = 0; component < kVectorComponents; ++component) {
+            if (RFCurve* curve = ComponentCurve(*channel, true, component)) {
+                curve->SetDefaultValue(ToCurveValue(*value.Component(component)));
+            }
+        }
+    }
+    table_.SetVector(row, value);
+}
+
+void RWyxChannelAttribute::ResetProperties() {
+    table_.ResetAll();
+    for (int row = 0; row < table_.GetRowCount(); ++row) {
+        if (!IsAnimatableRow(row)) continue;
+        if (IsVectorRow(*table_.GetRow(row))) {
+            SetChannelDefaultVector(row, table_.GetVector(row));
+        } else {
+            SetChannelDefault(row, table_.GetNumber(row));
+        }
+    }
+}

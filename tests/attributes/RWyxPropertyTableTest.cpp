@@ -1,0 +1,184 @@
+#include "attributes/RWyxPropertyTable.h"
+
+#include "core/RDataType.h"
+#include "core/RWyxPropertyHandler.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+namespace {
+
+template <typename T>
+using Owned = std::unique_ptr<T, RPlugDestroyer>;
+
+const char* ModeName(const RProperty& /*property*/, int value) {
+    static const char* const kNames[] = {"Off", "On"};
+    return RWyxPropertyTable::NameAt(kNames, value);
+}
+
+enum Row { kSize, kColor, kMode, kCount, kShown, kLabel, kIntensity, kHidden, kRowCount };
+
+const RWyxPropertyRow kRows[kRowCount] = {
+    {"Size", "Number", RWyxPropertyDefault::Number(100.0), 0, nullptr},
+    {"Color", "Color", RWyxPropertyDefault::Vector(0.25, 0.5, 0.75), RWyxPropertyRow::kAnimatable, nullptr},
+    {"Mode", "Enum", RWyxPropertyDefault::Number(1), 0, &ModeName},
+    {"Count", "Integer", RWyxPropertyDefault::Number(7), 0, nullptr},
+    {"Shown", "Bool", RWyxPropertyDefault::Flag(true), 0, nullptr},
+    {"Label", "RString", RWyxPropertyDefault::Text("none"), 0, nullptr},
+    {"Intensity", "Intensity", RWyxPropertyDefault::Number(50.0), RWyxPropertyRow::kAnimatable, nullptr},
+    {"Hidden", "Bool", RWyxPropertyDefault::Flag(false), RWyxPropertyRow::kNotSaved, nullptr},
+};
+
+const int kTypeCodes[kRowCount] = {kPropertyTypeDouble, kPropertyTypeColorRGB, kPropertyTypeEnum,
+                                   kPropertyTypeInt,    kPropertyTypeBool,     kPropertyTypeString,
+                                   kPropertyTypeDouble, kPropertyTypeBool};
+
+Owned<RObject> NewObject() { return Owned<RObject>(CreatePlugObject<RObject>(nullptr)); }
+
+void ExpectDefaults(const RWyxPropertyTable& table) {
+    EXPECT_DOUBLE_EQ(table.GetNumber(kSize), 100.0);
+    EXPECT_DOUBLE_EQ(table.GetVector(kColor).x, 0.25);
+    EXPECT_DOUBLE_EQ(table.GetVector(kColor).z, 0.75);
+    EXPECT_EQ(table.GetInt(kMode), 1);
+    EXPECT_EQ(table.GetInt(kCount), 7);
+    EXPECT_TRUE(table.GetBool(kShown));
+    EXPECT_STREQ(table.GetText(kLabel).Buffer(), "none");
+    EXPECT_DOUBLE_EQ(table.GetNumber(kIntensity), 50.0);
+}
+
+}  // namespace
+
+TEST(RWyxPropertyTable, MakesEveryRowInOrderWithItsTypeDefaultFlagsAndEnumNames) {
+    Owned<RObject> object = NewObject();
+    RWyxPropertyTable table(kRows);
+    ASSERT_TRUE(table.CreateProperties(*object));
+    ASSERT_EQ(object->GetPropertyCount(), kRowCount);
+    for (int i = 0; i < kRowCount; ++i) {
+        SCOPED_TRACE(kRows[i].name);
+        const RProperty* property = object->GetProperty(i);
+        ASSERT_EQ(table.GetProperty(i), property);
+        EXPECT_STREQ(property->GetName(), kRows[i].name);
+        EXPECT_EQ(property->GetTypeCode(), kTypeCodes[i]);
+        const bool animatable = (kRows[i].flags & RWyxPropertyRow::kAnimatable) != 0;
+        EXPECT_EQ(property->IsAnimatable(), animatable);
+        EXPECT_EQ(property->HasStateFlags(RProperty::kStateWriterFlag), animatable);
+        EXPECT_EQ(property->HasStateFlags(RProperty::kStateNotSaved), i == kHidden);
+    }
+    EXPECT_EQ(table.GetProperty(kIntensity)->GetDataType(), RDataType::FindByName("Intensity"));
+    EXPECT_EQ(table.GetProperty(kLabel)->GetInfo().GetDataType(), nullptr);
+    ExpectDefaults(table);
+    // The values live in the properties.
+    EXPECT_DOUBLE_EQ(object->FindProperty("Size")->GetDouble(), 100.0);
+    EXPECT_STREQ(object->FindProperty("Mode")->GetValueAsText().Buffer(), "On");
+    EXPECT_EQ(table.FindRow("Intensity"), kIntensity);
+    EXPECT_EQ(table.FindRow("intensity"), -1);
+    EXPECT_EQ(table.GetRow(kRowCount), nullptr);
+}
+
+TEST(RWyxPropertyTable, AHandlerMakesItsAnimatablePropertiesThroughItsOwnCreateProperty) {
+    Owned<RWyxPropertyHandler> handler(CreatePlugObject<RWyxPropertyHandler>(nullptr));
+    RWyxPropertyTable table(kRows);
+    ASSERT_TRUE(table.CreateProperties(*handler));
+    EXPECT_TRUE(table.GetProperty(kColor)->IsAnimatable());
+    EXPECT_FALSE(table.GetProperty(kSize)->IsAnimatable());
+}
+
+TEST(RWyxPropertyTable, SettersWriteThePropertiesRefuseOtherKindsAndResetRestoresTheDefaults) {
+    Owned<RObject> object = NewObject();
+    RWyxPropertyTable table(kRows);
+    table.CreateProperties(*object);
+    EXPECT_TRUE(table.SetNumber(kSize, 2.5));
+    EXPECT_DOUBLE_EQ(object->FindProperty("Size")->GetDouble(), 2.5);
+    EXPECT_TRUE(table.SetVector(kColor, RVector4(1.0, 0.0, 0.5, 1.0)));
+    EXPECT_DOUBLE_EQ(table.GetVector(kColor).z, 0.5);
+    EXPECT_TRUE(table.SetInt(kCount, -3));
+    EXPECT_EQ(table.GetInt(kCount), -3);
+    EXPECT_TRUE(table.SetInt(kMode, 0));
+    EXPECT_TRUE(table.SetBool(kShown, false));
+    EXPECT_FALSE(table.GetBool(kShown));
+    EXPECT_TRUE(table.SetText(kLabel, RString("key")));
+    EXPECT_STREQ(table.GetText(kLabel).Buffer(), "key");
+
+    EXPECT_FALSE(table.SetVector(kSize, RVector4(1.0, 2.0, 3.0, 1.0)));
+    EXPECT_FALSE(table.SetText(kSize, RString("x")));
+    EXPECT_DOUBLE_EQ(table.GetNumber(kSize), 2.5);
+    EXPECT_FALSE(table.SetNumber(kRowCount, 1.0));
+    EXPECT_FALSE(table.SetNumber(-1, 1.0));
+
+    table.ResetAll();
+    ExpectDefaults(table);
+}
+
+TEST(RWyxPropertyTable, ATakenNameKeepsTheObjectsOwnPropertyApart) {
+    Owned<RObject> object = NewObject();
+    RProperty* earlier = object->CreateProperty("Size", kPropertyTypeDouble, nullptr, false, false, nullptr);
+    earlier->SetDouble(-1.0);
+    RWyxPropertyTable table(kRows);
+    table.CreateProperties(*object);
+    ASSERT_NE(table.GetProperty(kSize), earlier);
+    table.SetNumber(kSize, 3.0);
+    EXPECT_DOUBLE_EQ(earlier->GetDouble(), -1.0);
+    EXPECT_DOUBLE_EQ(table.GetNumber(kSize), 3.0);
+}
+
+TEST(RWyxPropertyTable, ARemovedPropertyReadsAsItsDefaultAndRefusesWrites) {
+    Owned<RObject> object = NewObject();
+    RWyxPropertyTable table(kRows);
+    table.CreateProperties(*object);
+    table.SetNumber(kIntensity, 80.0);
+    object->DestroyPropertyAt(object->IndexOfProperty(table.GetProperty(kIntensity)));
+    EXPECT_EQ(table.GetProperty(kIntensity), nullptr);
+    EXPECT_DOUBLE_EQ(table.GetNumber(kIntensity), 50.0);
+    EXPECT_FALSE(table.SetNumber(kIntensity, 1.0));
+    EXPECT_FALSE(table.ResetRow(kIntensity));
+
+    std::vector<RProperty*> collected;
+    table.CollectProperties(collected);
+    ASSERT_EQ(collected.size(), static_cast<size_t>(kRowCount - 1));
+    EXPECT_STREQ(collected[kIntensity]->GetName(), "Hidden");
+}
+
+TEST(RWyxPropertyTable, ARowOfATypeNoPropertyHasIsSkippedAndReadsAsItsDefault) {
+    const RWyxPropertyRow rows[] = {
+        {"Odd", "NoSuchType", RWyxPropertyDefault::Number(4.0), 0, nullptr},
+        {"Wide", "Vector4", RWyxPropertyDefault::Vector4(1, 2, 3, 4), 0, nullptr},
+        {"After", "Vector", RWyxPropertyDefault::Vector(1.0, 2.0, 3.0), 0, nullptr},
+    };
+    Owned<RObject> object = NewObject();
+    RWyxPropertyTable table(rows);
+    EXPECT_FALSE(table.CreateProperties(*object));
+    ASSERT_EQ(object->GetPropertyCount(), 1);
+    EXPECT_EQ(table.GetProperty(2), object->GetProperty(0));
+    EXPECT_EQ(table.GetProperty(0), nullptr);
+    EXPECT_DOUBLE_EQ(table.GetNumber(0), 4.0);
+    EXPECT_DOUBLE_EQ(table.GetVector(1).w, 4.0);
+    // Before the properties are made every row reads as its default.
+    RWyxPropertyTable unmade(kRows);
+    ExpectDefaults(unmade);
+}
+
+TEST(RWyxPropertyTable, TypeNamesResolveToDataTypesOrPropertyTypes) {
+    struct Case {
+        const char* typeName;
+        bool resolves;
+        int typeCode;
+        bool hasDataType;
+    };
+    const Case cases[] = {
+        {"Real", true, kPropertyTypeDouble, true},          {"Occlusion", true, kPropertyTypeDouble, true},
+        {"Translation", true, kPropertyTypeVector3, true},  {"ColorAndAlpha", true, kPropertyTypeColorRGBA, true},
+        {"Time", true, kPropertyTypeTime, true},            {"RString", true, kPropertyTypeString, false},
+        {"object", true, kPropertyTypeObject, false},       {"Matrix", false, kPropertyTypeUnknown, true},
+        {"Vector4", false, kPropertyTypeVector4, true},     {nullptr, false, kPropertyTypeUnknown, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typeName != nullptr ? c.typeName : "(null)");
+        const RDataType* dataType = nullptr;
+        int typeCode = -1;
+        EXPECT_EQ(RWyxPropertyTable::ResolveType(c.typeName, dataType, typeCode), c.resolves);
+        EXPECT_EQ(typeCode, c.typeCode);
+        EXPECT_EQ(dataType != nullptr, c.hasDataType);
+    }
+}
