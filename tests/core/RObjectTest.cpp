@@ -1,6 +1,10 @@
+#include "core/REntityList.h"
 #include "core/RObject.h"
+#include "core/RObjectList.h"
+#include "core/RPropertyObjectList.h"
 #include "core/RTypedProperty.h"
 #include "core/RWyxStringList.h"
+#include "tests/support/OwnedPlug.h"
 
 #include <gtest/gtest.h>
 
@@ -8,35 +12,36 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
-#include <memory>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 namespace {
 
-// An owning object that records what the objects it owns tell it.
+using Log = std::vector<std::string>;
+RProperty* const kNone = nullptr;
+
+// An owner that records what its objects tell it, and destroys its victim when a value of it starts to change.
 class RecordingOwner : public RObject {
 public:
     bool ReceiveObjectEvent(RObject*, int code, const RPlugRef&, const char*, int) override {
         log.push_back("event " + std::to_string(code));
+        codes.push_back(code);
+        return true;
+    }
+    bool ReceiveRelayA(const RRelayEvent& event) override {
+        if (event.code == kRelayValueChanging && victim != nullptr) std::exchange(victim, nullptr)->Destroy();
         return true;
     }
     bool ReceiveRelayB(const RRelayEvent& event) override {
         log.push_back("relay " + std::to_string(event.code));
         return true;
     }
-    std::vector<std::string> log;
+    Log log;
+    std::vector<int> codes;
+    RObject* victim = nullptr;
 };
-
-using Log = std::vector<std::string>;
-
-template <typename T>
-using Owned = std::unique_ptr<T, RPlugDestroyer>;
-
-template <typename T>
-Owned<T> Make() {
-    return Owned<T>(CreatePlugObject<T>(nullptr));
-}
 
 RProperty* Add(RObject& object, const char* name, int typeCode = kPropertyTypeDouble,
                const RDataType* dataType = nullptr, RPlug* argument = nullptr) {
@@ -54,81 +59,12 @@ struct Watched {
 struct HandlerLog {
     std::vector<int> codes;
     std::function<void()> onEvent;
-
     static void Record(void* self, int, REventRecord& record, void*) {
         auto* log = static_cast<HandlerLog*>(self);
         log->codes.push_back(static_cast<RObjectEventRecord&>(record).code);
         if (log->onEvent) log->onEvent();
     }
 };
-
-}  // namespace
-
-TEST(RObjectNames, EventsAndRelaysInOrderAndNoneForAnUnchangedName) {
-    Watched w;
-    ASSERT_TRUE(w.object->SetName("Cube"));
-    EXPECT_EQ(w.owner->log, (Log{"event 8", "relay 25", "event 12", "relay 26"}));
-    EXPECT_STREQ(w.object->GetName(), "Cube");
-    w.owner->log.clear();
-    EXPECT_FALSE(w.object->SetName("Cube"));
-    EXPECT_TRUE(w.owner->log.empty());
-    w.object->SetName("   ");
-    EXPECT_STREQ(w.object->GetName(), "1");
-}
-
-TEST(RObjectNames, FullNameJoinsNameSpaceAndNameAndSplitsBack) {
-    Owned<RObject> object = Make<RObject>();
-    object->SetName("arm");
-    EXPECT_EQ(object->GetFullName(), "arm");
-    object->SetNameSpaceAndCopy("rig");
-    EXPECT_EQ(object->GetFullName(), "rig:arm");
-    object->SetFullName("Model::char:body:leg");
-    EXPECT_STREQ(object->GetNameSpace(), "char:body");
-    EXPECT_STREQ(object->GetName(), "leg");
-    EXPECT_EQ(object->GetFullName(), "char:body:leg");
-
-    RString a, b, c, rest;
-    RObject::SplitObjectName("x:::Model::ns:name", a, b, c, rest);
-    EXPECT_EQ(a + "|" + b + "|" + c + "|" + rest, "x|Model|ns|name");
-    RObject::SplitObjectName("plain", a, b, c, rest);
-    EXPECT_TRUE(a.IsEmptyText() && b.IsEmptyText() && c.IsEmptyText());
-    EXPECT_EQ(RObject::JoinObjectName("x", "ns", "n"), "x::ns:n");
-    EXPECT_EQ(RObject::JoinObjectName("", "", "n"), "n");
-    EXPECT_EQ(RObject::JoinPrefixAndName("ns", ":n"), "ns:n");
-    EXPECT_EQ(RObject::JoinPrefixAndName("ns", ""), "ns");
-}
-
-TEST(RObjectProperties, UniqueNamesAndRefusedTypeCodes) {
-    Owned<RObject> object = Make<RObject>();
-    RProperty* first = Add(*object, "n");
-    RProperty* second = Add(*object, "n");
-    RProperty* third = object->CreateProperty("n", kPropertyTypeInt, nullptr, true, false, nullptr);
-    ASSERT_TRUE(first && second && third);
-    EXPECT_EQ(RString(first->GetName()) + "|" + second->GetName() + "|" + third->GetName(), "n|n 0|n 1");
-    EXPECT_TRUE(third->IsAnimatable());
-    EXPECT_TRUE(first->IsOwnedByObject());
-    EXPECT_EQ(first->GetOwnerObject(), object.get());
-    EXPECT_EQ(first->GetMin(), 0.0);
-    EXPECT_EQ(first->GetMax(), 100.0);
-    EXPECT_EQ(Add(*object, "v4", kPropertyTypeVector4), nullptr);
-    EXPECT_EQ(Add(*object, "f", kPropertyTypeFloat), nullptr);
-    EXPECT_EQ(object->GetPropertyCount(), 3);
-    EXPECT_EQ(object->FindProperty("N"), nullptr);
-    EXPECT_EQ(object->FindProperty("n 0"), second);
-}
-
-TEST(RObjectProperties, AFreedCounterOfAUniqueNameIsTakenAgain) {
-    Owned<RObject> object = Make<RObject>();
-    std::vector<RProperty*> made;
-    for (int i = 0; i < 4; ++i) made.push_back(Add(*object, "n", kPropertyTypeInt));
-    ASSERT_STREQ(made[3]->GetName(), "n 2");
-    ASSERT_TRUE(object->RemoveProperty(made[2]));  // frees "n 1"
-    made[1]->SetName("renamed", false);           // frees "n 0"
-    for (const char* expected : {"n 0", "n 1", "n 3"}) EXPECT_STREQ(Add(*object, "n")->GetName(), expected);
-    made[2]->Destroy();
-}
-
-namespace {
 
 // Looks its first property up after each removal, and makes one more when "b" goes.
 class LookingObject : public RObject {
@@ -142,10 +78,178 @@ public:
     std::vector<bool> seenA;
 };
 
+// Records the tag each block it releases holds (so the block is still readable then).
+class BlockKeeper : public RObject {
+public:
+    explicit BlockKeeper(std::vector<int>* released) : released_(released) {}
+    bool ReleaseBlock(void* block) override {
+        released_->push_back(*static_cast<const int*>(block));
+        return true;
+    }
+private:
+    std::vector<int>* released_;
+};
+
+ROwnedBlock TaggedBlock(int tag) {
+    ROwnedBlock block(std::malloc(sizeof(int)));
+    *static_cast<int*>(block.get()) = tag;
+    return block;
+}
+
+// Destroys the plugs it was given when the test ends (those still alive).
+class Cleanup {
+public:
+    Cleanup(std::initializer_list<RPlug*> plugs) : refs_(plugs.begin(), plugs.end()) {}
+    ~Cleanup() {
+        for (const RPlugRef& ref : refs_) {
+            if (RPlug* plug = ref.Get()) plug->Destroy();
+        }
+    }
+private:
+    std::vector<RPlugRef> refs_;
+};
+
+// An object whose name space comes from the object it is connected to (as a source).
+class SpacedObject : public RObject {
+public:
+    int GetNameSpaceClassId() const override { return RObject::ClassId(); }
+};
+
+// Handler data: destroy `target` when an event of `kind` arrives.
+struct DestroyOnKind {
+    int kind;
+    RPlug* target;
+    static void Handle(void* self, int eventKind, REventRecord&, void*) {
+        auto* rule = static_cast<DestroyOnKind*>(self);
+        if (eventKind == rule->kind && rule->target != nullptr) std::exchange(rule->target, nullptr)->Destroy();
+    }
+    void Watch(RObject* object) { object->GetEventHandlers().Add(this, &DestroyOnKind::Handle, nullptr); }
+};
+
+// Records the codes and indexes a watched list reports, and refuses one code.
+class Watcher : public RObject {
+public:
+    bool OnListChange(RGenericObjectList* /*list*/, int code, const RPlugRef& /*entry*/, int index) override {
+        calls.push_back({code, index});
+        return code != refuse;
+    }
+    std::vector<std::pair<int, int>> calls;
+    int refuse = -1;
+};
+
+// Logs its name when destroyed, after running an optional action.
+class Tracked : public RObject {
+public:
+    Tracked(std::vector<std::string>* log, std::string name) : log_(log), name_(std::move(name)) {}
+    void PrepareDestroy() override {
+        if (onDestroy) onDestroy();
+        RObject::PrepareDestroy();
+    }
+    std::function<void()> onDestroy;
+protected:
+    ~Tracked() override { log_->push_back(name_); }
+private:
+    std::vector<std::string>* log_;
+    std::string name_;
+};
+
+using Ints = std::vector<int>;
+REntityList* const kNoList = nullptr;
+using Objects = std::vector<const RObject*>;
+
+RProperty* IndexedProperty(RObject* object, const char* name) {
+    RProperty* property = object->CreateProperty(name, kPropertyTypeInt, nullptr, false, false, nullptr);
+    property->SetFlag(RProperty::kIndexed, true);
+    return property;
+}
+
+// The objects a list holds, in order (null for stale entries).
+Objects Entries(const RGenericObjectList& list) {
+    Objects entries;
+    for (int i = 0; i < list.GetCount(); ++i) entries.push_back(RGenericObjectList::Resolve(list.GetAt(i)));
+    return entries;
+}
+
+RPropertyObjectList* ListProperty(RObject& owner, const char* name, std::uint32_t side) {
+    return RPropertyObjectList::CreateObjectListProperty(&owner, name, false, RObject::ClassId(), 0, side, 0);
+}
+
 }  // namespace
 
+TEST(RObjectNames, EventsInOrderNoneForAnUnchangedNameAndFullNamesJoinAndSplit) {
+    Watched w;
+    ASSERT_TRUE(w.object->SetName("Cube"));
+    EXPECT_EQ(w.owner->log, (Log{"event 8", "relay 25", "event 12", "relay 26"}));
+    EXPECT_STREQ(w.object->GetName(), "Cube");
+    w.owner->log.clear();
+    EXPECT_FALSE(w.object->SetName("Cube"));
+    EXPECT_TRUE(w.owner->log.empty());
+    w.object->SetName("   ");
+    EXPECT_STREQ(w.object->GetName(), "1");
+    auto object = Make<RObject>();
+    object->SetName("arm");
+    EXPECT_EQ(object->GetFullName(), "arm");
+    object->SetNameSpaceAndCopy("rig");
+    EXPECT_EQ(object->GetFullName(), "rig:arm");
+    object->SetFullName("Model::char:body:leg");
+    EXPECT_STREQ(object->GetNameSpace(), "char:body");
+    EXPECT_STREQ(object->GetName(), "leg");
+    EXPECT_EQ(object->GetFullName(), "char:body:leg");
+    RString a, b, c, rest;
+    RObject::SplitObjectName("x:::Model::ns:name", a, b, c, rest);
+    EXPECT_EQ(a + "|" + b + "|" + c + "|" + rest, "x|Model|ns|name");
+    RObject::SplitObjectName("plain", a, b, c, rest);
+    EXPECT_EQ(a + "|" + b + "|" + c + "|" + rest, "|||plain");
+    EXPECT_EQ(RObject::JoinObjectName("x", "ns", "n"), "x::ns:n");
+    EXPECT_EQ(RObject::JoinObjectName("", "", "n"), "n");
+    EXPECT_EQ(RObject::JoinPrefixAndName("ns", ":n"), "ns:n");
+    EXPECT_EQ(RObject::JoinPrefixAndName("ns", ""), "ns");
+}
+
+TEST(RObjectProperties, UniqueNamesRenamingAndRefusedTypeCodes) {
+    auto object = Make<RObject>();
+    RProperty* first = Add(*object, "n");
+    RProperty* second = Add(*object, "n");
+    RProperty* third = object->CreateProperty("n", kPropertyTypeInt, nullptr, true, false, nullptr);
+    ASSERT_TRUE(first && second && third);
+    EXPECT_EQ(RString(first->GetName()) + "|" + second->GetName() + "|" + third->GetName(), "n|n 0|n 1");
+    EXPECT_TRUE(third->IsAnimatable() && first->IsOwnedByObject());
+    EXPECT_EQ(first->GetOwnerObject(), object.get());
+    EXPECT_EQ(std::make_pair(first->GetMin(), first->GetMax()), std::make_pair(0.0, 100.0));
+    EXPECT_EQ(std::make_pair(Add(*object, "v4", kPropertyTypeVector4), Add(*object, "f", kPropertyTypeFloat)),
+              std::make_pair(kNone, kNone));
+    EXPECT_EQ(object->GetPropertyCount(), 3);
+    EXPECT_EQ(std::make_pair(object->FindProperty("N"), object->FindProperty("n 0")), std::make_pair(kNone, second));
+    Add(*object, "b2");
+    for (const auto& [name, unique, expected] : {std::tuple("n", true, "n 1"), std::tuple(" b2 ", true, "b3"),
+                                                  std::tuple("say \"hi\"", false, "say hi")}) {
+        ASSERT_TRUE(third->SetName(name, unique));
+        EXPECT_STREQ(third->GetName(), expected);
+    }
+}
+
+TEST(RObjectProperties, AFreedCounterIsTakenAgainAndAPropertyThatChangesOwnerLeavesTheIndex) {
+    auto object = Make<RObject>();
+    std::vector<RProperty*> made;
+    for (int i = 0; i < 4; ++i) made.push_back(Add(*object, "n", kPropertyTypeInt));
+    ASSERT_STREQ(made[3]->GetName(), "n 2");
+    ASSERT_TRUE(object->RemoveProperty(made[2]));  // frees "n 1"
+    made[1]->SetName("renamed", false);           // frees "n 0"
+    for (const char* expected : {"n 0", "n 1", "n 3"}) EXPECT_STREQ(Add(*object, "n")->GetName(), expected);
+    made[2]->Destroy();
+    auto first = Make<RObject>();
+    auto second = Make<RObject>();
+    RProperty* moved = Add(*first, "p");
+    ASSERT_TRUE(second->AddChild(moved));
+    EXPECT_EQ(first->FindProperty("p"), nullptr);  // an object finds the properties it owns
+    moved->SetName("q", false);
+    // Owned by the second, but not one of its properties.
+    EXPECT_EQ(std::make_pair(first->FindProperty("q"), second->FindProperty("q")), std::make_pair(kNone, kNone));
+    EXPECT_STREQ(Add(*first, "p")->GetName(), "p");
+}
+
 TEST(RObjectProperties, NamesAreFoundWhileAllAreRemovedAndAfterwards) {
-    Owned<LookingObject> object = Make<LookingObject>();
+    auto object = Make<LookingObject>();
     for (const char* name : {"a", "a", "a", "b", "c"}) Add(*object, name);
     object->RemoveAllProperties();
     EXPECT_EQ(object->seenA, (std::vector<bool>{true, true, true, true, false}));
@@ -156,55 +260,37 @@ TEST(RObjectProperties, NamesAreFoundWhileAllAreRemovedAndAfterwards) {
     EXPECT_STREQ(Add(*object, "a")->GetName(), "a 0");  // the counters of removed names are free again
 }
 
-TEST(RObjectProperties, APropertyThatChangesOwnerLeavesTheNameIndex) {
-    Owned<RObject> first = Make<RObject>();
-    Owned<RObject> second = Make<RObject>();
-    RProperty* moved = Add(*first, "p");
-    ASSERT_TRUE(second->AddChild(moved));
-    EXPECT_EQ(first->FindProperty("p"), nullptr);  // an object finds the properties it owns
-    moved->SetName("q", false);
-    EXPECT_EQ(first->FindProperty("q"), nullptr);
-    EXPECT_EQ(second->FindProperty("q"), nullptr);  // owned there, but not one of its properties
-    EXPECT_STREQ(Add(*first, "p")->GetName(), "p");
-}
-
-TEST(RObjectProperties, TypedValuesThroughTheGenericAccessors) {
-    Owned<RObject> object = Make<RObject>();
+TEST(RObjectProperties, TypedAndBoundValuesThroughTheGenericAccessors) {
+    auto object = Make<RObject>();
     RProperty* integer = Add(*object, "i", kPropertyTypeInt);
     RProperty* flag = Add(*object, "b", kPropertyTypeBool);
     RProperty* number = Add(*object, "d", kPropertyTypeDouble);
     RProperty* vector = Add(*object, "v", kPropertyTypeVector3);
     RProperty* color = Add(*object, "c", kPropertyTypeColorRGB, &RDataType::Color());
-
     EXPECT_TRUE(integer->SetDouble(2.7));
     EXPECT_EQ(integer->GetInt(), 2);
     EXPECT_TRUE(integer->SetDouble(-1e300));  // kept within the int range
     EXPECT_EQ(integer->GetInt(), INT_MIN);
-    EXPECT_TRUE(flag->SetDouble(2.7));
-    EXPECT_EQ(flag->GetValueAsText(), "True");
-    EXPECT_TRUE(number->SetDouble(0.25));
-    EXPECT_EQ(number->GetValueAsText(), "0.250000");
-    EXPECT_FALSE(vector->SetInt(3));
-    EXPECT_FALSE(vector->SetValue(1.0));  // a value of another kind
-    EXPECT_TRUE(vector->SetValue(RVector4(1, 2, 3, 1)));
-    EXPECT_EQ(vector->GetValueAsText(), "{1.000000,2.000000,3.000000}");
-    EXPECT_TRUE(color->SetValue(RVector4(0.5, 0.25, 1, 1)));
-    EXPECT_EQ(color->GetValueAsText(), "{0.500000,0.250000,1.000000,1.000000}");
-
+    // A vector takes no int nor a value of another kind.
+    EXPECT_EQ((std::vector<bool>{flag->SetDouble(2.7), number->SetDouble(0.25), vector->SetInt(3),
+                                 vector->SetValue(1.0), vector->SetValue(RVector4(1, 2, 3, 1)),
+                                 color->SetValue(RVector4(0.5, 0.25, 1, 1))}),
+              (std::vector<bool>{true, true, false, false, true, true}));
+    EXPECT_EQ(flag->GetValueAsText() + "|" + number->GetValueAsText() + "|" + vector->GetValueAsText() + "|" +
+                  color->GetValueAsText(),
+              "True|0.250000|{1.000000,2.000000,3.000000}|{0.500000,0.250000,1.000000,1.000000}");
     EXPECT_EQ(color->GetDataType(), &RDataType::Color());
-    EXPECT_EQ(RProperty::GetPropertyTypeCode(&RDataType::Color()), kPropertyTypeColorRGB);
-    EXPECT_EQ(RProperty::GetPropertyTypeCode(RDataType::FindByName("Lcl Translation")), kPropertyTypeVector3);
-    EXPECT_EQ(RProperty::GetPropertyTypeCode(RDataType::FindByName("Visibility")), kPropertyTypeDouble);
-    EXPECT_EQ(RProperty::TypeCodeFromName("Vector3D"), kPropertyTypeVector3);
-    EXPECT_EQ(RProperty::TypeCodeFromName("vector3d"), kPropertyTypeUnknown);
+    const std::pair<int, int> codes[] = {
+        {RProperty::GetPropertyTypeCode(&RDataType::Color()), kPropertyTypeColorRGB},
+        {RProperty::GetPropertyTypeCode(RDataType::FindByName("Lcl Translation")), kPropertyTypeVector3},
+        {RProperty::GetPropertyTypeCode(RDataType::FindByName("Visibility")), kPropertyTypeDouble},
+        {RProperty::TypeCodeFromName("Vector3D"), kPropertyTypeVector3},
+        {RProperty::TypeCodeFromName("vector3d"), kPropertyTypeUnknown}};
+    for (const auto& [got, expected] : codes) EXPECT_EQ(got, expected);
     EXPECT_STREQ(RProperty::GetTypeName(kPropertyTypeReference), "Reference");
     EXPECT_EQ(RProperty::GetTypeName(19), nullptr);
-}
-
-TEST(RObjectProperties, BoundPropertiesFollowTheirOwner) {
-    Owned<RObject> object = Make<RObject>();
-    int member = 5;
-    Owned<RIntegerProperty> bound(CreatePlugObject<RIntegerProperty>(nullptr, kPropertyTypeInt, 0));
+    int member = 5;  // a property bound to its owner's member
+    auto bound = Make<RIntegerProperty>(kPropertyTypeInt, 0);
     bound->Declare("bound", object.get(), [&] { return member; }, [&](const int& value) { member = value * 10; });
     EXPECT_EQ(bound->GetInt(), 5);
     member = 7;
@@ -215,59 +301,31 @@ TEST(RObjectProperties, BoundPropertiesFollowTheirOwner) {
     object->RemoveChild(bound.get());
 }
 
-TEST(RObjectProperties, RenamingMakesNamesUniqueAndDropsQuotes) {
-    Owned<RObject> object = Make<RObject>();
-    Add(*object, "a");
-    Add(*object, "b2");
-    RProperty* other = Add(*object, "x");
-    ASSERT_TRUE(other->SetName("a", true));
-    EXPECT_STREQ(other->GetName(), "a 1");
-    ASSERT_TRUE(other->SetName(" b2 ", true));
-    EXPECT_STREQ(other->GetName(), "b3");
-    ASSERT_TRUE(other->SetName("say \"hi\"", false));
-    EXPECT_STREQ(other->GetName(), "say hi");
+TEST(RObjectProperties, FindPropertyFollowsTheNewNameAndListOrderWhicheverWayItIsRenamed) {
+    using Rename = void (*)(RProperty&, const char*);
+    const std::pair<const char*, Rename> routes[] = {
+        {"SetName", [](RProperty& p, const char* name) { p.SetName(name, false); }},
+        {"SetNameAndTypeCode", [](RProperty& p, const char* name) { p.SetNameAndTypeCode(name, p.GetTypeCode()); }},
+        {"Declare", [](RProperty& p, const char* name) { p.Declare(name, p.GetOwnerObject()); }}};
+    for (const auto& [route, rename] : routes) {
+        SCOPED_TRACE(route);
+        auto object = Make<RObject>();
+        RProperty* first = Add(*object, "a");
+        RProperty* second = Add(*object, "b");
+        rename(*second, "c");
+        EXPECT_EQ(object->FindProperty("b"), nullptr);
+        EXPECT_EQ(object->FindProperty("c"), second);
+        // Two of one name: the one first in the list is found, whichever took the name last.
+        rename(*first, "c");
+        EXPECT_EQ(object->FindProperty("c"), first);
+        rename(*first, "a");
+        EXPECT_EQ(object->FindProperty("c"), second);
+        EXPECT_EQ(object->FindProperty("a"), first);
+        EXPECT_STREQ(Add(*object, "c")->GetName(), "c 0");
+    }
 }
 
-namespace {
-
-// The ways a property of an object changes its name.
-struct RenameRoute {
-    const char* name;
-    void (*rename)(RProperty& property, const char* name);
-};
-
-const RenameRoute kRenameRoutes[] = {
-    {"SetName", [](RProperty& p, const char* name) { p.SetName(name, false); }},
-    {"SetNameAndTypeCode", [](RProperty& p, const char* name) { p.SetNameAndTypeCode(name, p.GetTypeCode()); }},
-    {"Declare", [](RProperty& p, const char* name) { p.Declare(name, p.GetOwnerObject()); }},
-};
-
-void PrintTo(const RenameRoute& route, std::ostream* os) { *os << route.name; }
-
-class RObjectPropertyRename : public ::testing::TestWithParam<RenameRoute> {};
-
-}  // namespace
-
-TEST_P(RObjectPropertyRename, FindPropertyFollowsTheNewNameAndListOrder) {
-    Owned<RObject> object = Make<RObject>();
-    RProperty* first = Add(*object, "a");
-    RProperty* second = Add(*object, "b");
-    GetParam().rename(*second, "c");
-    EXPECT_EQ(object->FindProperty("b"), nullptr);
-    EXPECT_EQ(object->FindProperty("c"), second);
-    // Two of one name: the one first in the list is found, whichever took the name last.
-    GetParam().rename(*first, "c");
-    EXPECT_EQ(object->FindProperty("c"), first);
-    GetParam().rename(*first, "a");
-    EXPECT_EQ(object->FindProperty("c"), second);
-    EXPECT_EQ(object->FindProperty("a"), first);
-    EXPECT_STREQ(Add(*object, "c")->GetName(), "c 0");
-}
-
-INSTANTIATE_TEST_SUITE_P(Routes, RObjectPropertyRename, ::testing::ValuesIn(kRenameRoutes),
-                         [](const auto& info) { return std::string(info.param.name); });
-
-TEST(RObjectProperties, RangeRelaysOnlyChangesAndEnumNamesStayInRange) {
+TEST(RObjectProperties, RangeRelaysOnlyChangesAndEnumNamesStayInRangeAndCopyingValuesNeedsTheSameNameAndDataType) {
     Watched w;
     RProperty* property = Add(*w.object, "p");
     w.owner->log.clear();
@@ -276,19 +334,14 @@ TEST(RObjectProperties, RangeRelaysOnlyChangesAndEnumNamesStayInRange) {
     property->SetMax(50.0);
     property->SetMin(0.0);
     EXPECT_EQ(w.owner->log, (Log{"relay 29"}));
-
     RProperty* choice = Add(*w.object, "e", kPropertyTypeEnum, &RDataType::Enum());
     choice->GetEnumList(true)->SetText("Low~High");
     EXPECT_STREQ(choice->GetEnumName(1), "High");
-    EXPECT_EQ(choice->GetEnumName(2), nullptr);
-    EXPECT_EQ(choice->GetEnumName(-1), nullptr);
+    EXPECT_TRUE(choice->GetEnumName(2) == nullptr && choice->GetEnumName(-1) == nullptr);
     choice->SetInt(1);
     EXPECT_EQ(choice->GetValueAsText(), "High");
-}
-
-TEST(RObjectProperties, CopyingValuesNeedsTheSameNameAndDataType) {
-    Owned<RObject> from = Make<RObject>();
-    Owned<RObject> to = Make<RObject>();
+    auto from = Make<RObject>();
+    auto to = Make<RObject>();
     Add(*from, "x")->SetDouble(4.0);
     Add(*from, "y", kPropertyTypeVector3)->SetValue(RVector4(1, 2, 3, 1));
     Add(*to, "x");
@@ -319,136 +372,83 @@ TEST(RObjectSelection, SerialsGrowAndRepeatsRenew) {
     EXPECT_EQ(w.owner->log, (Log{"event 19"}));
 }
 
-TEST(RObjectEvents, ConnectionsReachTheHandlersAsConnectionKinds) {
-    Owned<RObject> object = Make<RObject>();
-    Owned<RObject> source = Make<RObject>();
+TEST(RObjectEvents, ConnectionsReachTheHandlersDestroyInsideOneIsDeferredAndEndsProperties) {
+    auto object = Make<RObject>();
+    auto source = Make<RObject>();
     HandlerLog log;
     object->GetEventHandlers().Add(&log, &HandlerLog::Record, nullptr);
     ASSERT_TRUE(object->ConnectSource(source.get()));
     ASSERT_TRUE(object->DisconnectSource(source.get()));
     EXPECT_EQ(log.codes,
               (std::vector<int>{kConnectionAdding, kConnectionAdded, kConnectionRemoving, kConnectionRemoved}));
-}
-
-TEST(RObjectDestroy, DestroyingAnObjectEndsItsPropertiesAndConnections) {
-    Watched w;
-    RObject* object = w.object.release();
-    Owned<RObject> other = Make<RObject>();
-    const RPlugRef propertyRef(Add(*object, "p"));
-    ASSERT_TRUE(object->ConnectSource(other.get()));
-    ASSERT_TRUE(object->GetProperty(0)->ConnectDestination(other.get()));
+    RObject* doomed = object.release();
+    const RPlugRef ref(doomed);
+    bool aliveAfterRequest = false;
+    log.onEvent = [&] {
+        if (!ref.IsValid()) return;
+        doomed->Destroy();
+        aliveAfterRequest = ref.IsValid();
+    };
+    ASSERT_TRUE(doomed->ConnectSource(source.get()));
+    EXPECT_TRUE(aliveAfterRequest);
+    EXPECT_FALSE(ref.IsValid());
+    EXPECT_EQ(source->GetDestinationCount(), 0);
+    Watched w;  // destroying an object ends its properties and connections
+    doomed = w.object.release();
+    const RPlugRef propertyRef(Add(*doomed, "p"));
+    ASSERT_TRUE(doomed->ConnectSource(source.get()));
+    ASSERT_TRUE(doomed->GetProperty(0)->ConnectDestination(source.get()));
     w.owner->log.clear();
-    object->Destroy();
+    doomed->Destroy();
     EXPECT_FALSE(propertyRef.IsValid());
-    EXPECT_EQ(other->GetDestinationCount() + other->GetSourceCount(), 0);
+    EXPECT_EQ(source->GetDestinationCount() + source->GetSourceCount(), 0);
     ASSERT_GE(w.owner->log.size(), 2u);
     EXPECT_EQ(Log(w.owner->log.begin(), w.owner->log.begin() + 2), (Log{"relay 21", "event 1"}));
 }
 
-TEST(RObjectDestroy, DestroyFromInsideItsOwnHandlerIsDeferred) {
-    RObject* object = CreatePlugObject<RObject>(nullptr);
-    const RPlugRef ref(object);
-    Owned<RObject> source = Make<RObject>();
-    HandlerLog log;
-    bool aliveAfterRequest = false;
-    log.onEvent = [&] {
-        if (!ref.IsValid()) return;
-        object->Destroy();
-        aliveAfterRequest = ref.IsValid();
-    };
-    object->GetEventHandlers().Add(&log, &HandlerLog::Record, nullptr);
-    ASSERT_TRUE(object->ConnectSource(source.get()));
-    EXPECT_TRUE(aliveAfterRequest);
-    EXPECT_FALSE(ref.IsValid());
-    EXPECT_EQ(source->GetDestinationCount(), 0);
-}
-
-TEST(RObjectReferences, ReferenceAndObjectPropertiesFollowWhatTheyReferTo) {
-    Owned<RObject> holder = Make<RObject>();
+TEST(RObjectReferences, ReferenceAndObjectPropertiesFollowWhatTheyReferToAndLeaveNothingDangling) {
+    auto holder = Make<RObject>();
     RObject* target = CreatePlugObject<RObject>(nullptr);
     target->SetName("Target");
     RProperty* referenced = Add(*target, "value");
     RProperty* reference = holder->CreateReferenceProperty(referenced, nullptr);
     ASSERT_NE(reference, nullptr);
     EXPECT_STREQ(reference->GetName(), "RProperty.value");
-    EXPECT_EQ(reference->GetReferencedProperty(), referenced);
     EXPECT_EQ(referenced->GetReferrerCount(), 1);
-    EXPECT_EQ(referenced->GetReferrer(0), reference);
-    EXPECT_EQ(referenced->GetReferencedProperty(), referenced);
+    EXPECT_EQ((std::vector<const RProperty*>{reference->GetReferencedProperty(), referenced->GetReferrer(0),
+                                             referenced->GetReferencedProperty()}),
+              (std::vector<const RProperty*>{referenced, reference, referenced}));
     RProperty* link = Add(*holder, "link", kPropertyTypeObject, nullptr, target);
     EXPECT_EQ(std::get<RPlug*>(link->GetValue()), target);
     EXPECT_EQ(link->GetValueAsText(), "Target");
-
     target->Destroy();
     EXPECT_EQ(holder->GetPropertyCount(), 1);  // the reference left with its property
     EXPECT_EQ(std::get<RPlug*>(link->GetValue()), nullptr);
     EXPECT_EQ(link->GetValueAsText(), "Object!");
-}
-
-namespace {
-
-// Who holds the reference property, and which object goes first.
-struct ReferenceTeardown {
-    const char* name;
-    bool selfReference;  // the reference is a property of the referenced property's object
-    bool holderFirst;    // the object holding the reference is destroyed first
-};
-
-void PrintTo(const ReferenceTeardown& c, std::ostream* os) { *os << c.name; }
-
-class RObjectReferenceTeardown : public ::testing::TestWithParam<ReferenceTeardown> {};
-
-}  // namespace
-
-TEST_P(RObjectReferenceTeardown, DestroyingEitherObjectLeavesNothingDangling) {
-    const ReferenceTeardown& c = GetParam();
-    RObject* target = CreatePlugObject<RObject>(nullptr);
-    RObject* holder = c.selfReference ? target : CreatePlugObject<RObject>(nullptr);
-    RProperty* referenced = Add(*target, "T");
-    RProperty* reference = holder->CreateReferenceProperty(referenced, "r");
-    ASSERT_NE(reference, nullptr);
-    const RPlugRef targetRef(target), holderRef(holder), referencedRef(referenced), referenceRef(reference);
-
-    (c.holderFirst ? holder : target)->Destroy();
-    EXPECT_FALSE(referenceRef.IsValid());
-    EXPECT_FALSE((c.holderFirst ? holderRef : targetRef).IsValid());
-    if (c.selfReference) return;
-    RObject* survivor = c.holderFirst ? target : holder;
-    EXPECT_EQ(referencedRef.IsValid(), c.holderFirst);
-    EXPECT_EQ(survivor->GetPropertyCount(), c.holderFirst ? 1 : 0);
-    if (c.holderFirst) { EXPECT_EQ(referenced->GetDestinationCount(), 0); }
-    survivor->Destroy();
-    EXPECT_FALSE(referencedRef.IsValid());
-}
-
-INSTANTIATE_TEST_SUITE_P(Orders, RObjectReferenceTeardown,
-                         ::testing::Values(ReferenceTeardown{"HolderFirst", false, true},
-                                           ReferenceTeardown{"TargetFirst", false, false},
-                                           ReferenceTeardown{"SelfReference", true, true}),
-                         [](const auto& info) { return std::string(info.param.name); });
-
-namespace {
-
-// Records the tag each block it releases holds (so the block is still readable then).
-class BlockKeeper : public RObject {
-public:
-    explicit BlockKeeper(std::vector<int>* released) : released_(released) {}
-    bool ReleaseBlock(void* block) override {
-        released_->push_back(*static_cast<const int*>(block));
-        return true;
+    // Whether the reference is a property of the referenced property's own object, and
+    // whether the object holding the reference is destroyed first.
+    for (const auto& [selfReference, holderFirst] : {std::pair(false, true), std::pair(false, false),
+                                                      std::pair(true, true)}) {
+        SCOPED_TRACE(::testing::Message() << "self " << selfReference << " holder first " << holderFirst);
+        RObject* target = CreatePlugObject<RObject>(nullptr);
+        RObject* holder = selfReference ? target : CreatePlugObject<RObject>(nullptr);
+        RProperty* referenced = Add(*target, "T");
+        RProperty* reference = holder->CreateReferenceProperty(referenced, "r");
+        ASSERT_NE(reference, nullptr);
+        const RPlugRef targetRef(target), holderRef(holder), referencedRef(referenced), referenceRef(reference);
+        (holderFirst ? holder : target)->Destroy();
+        EXPECT_FALSE(referenceRef.IsValid() || (holderFirst ? holderRef : targetRef).IsValid());
+        if (selfReference) continue;
+        RObject* survivor = holderFirst ? target : holder;
+        EXPECT_EQ(referencedRef.IsValid(), holderFirst);
+        EXPECT_EQ(survivor->GetPropertyCount(), holderFirst ? 1 : 0);
+        if (holderFirst) {
+            EXPECT_EQ(referenced->GetDestinationCount(), 0);
+        }
+        survivor->Destroy();
+        EXPECT_FALSE(referencedRef.IsValid());
     }
-
-private:
-    std::vector<int>* released_;
-};
-
-ROwnedBlock TaggedBlock(int tag) {
-    ROwnedBlock block(std::malloc(sizeof(int)));
-    *static_cast<int*>(block.get()) = tag;
-    return block;
 }
-
-}  // namespace
 
 TEST(RObjectBlocks, OwnedBlocksGoThroughTheSubclassReleaseOldestFirst) {
     std::vector<int> released;
@@ -459,4 +459,384 @@ TEST(RObjectBlocks, OwnedBlocksGoThroughTheSubclassReleaseOldestFirst) {
     EXPECT_EQ(keeper->GetOwnedBlockCount(), 2);
     keeper->Destroy();  // the leak checker sees a block left unfreed
     EXPECT_EQ(released, (std::vector<int>{1, 2}));
+}
+
+// Plugs, objects and properties destroyed or detached while others still refer to them.
+TEST(ObjectLifetime, ChildrenForgetAnOwnerThatDiesWhateverOrderOthersLeft) {
+    RPlug* owner = CreatePlugObject<RPlug>(nullptr);
+    RPlug* children[4];
+    for (RPlug*& child : children) ASSERT_TRUE(owner->AddChild(child = CreatePlugObject<RPlug>(nullptr)));
+    const Cleanup cleanup{children[0], children[1], children[2], children[3]};
+    // The first and then the last leave; each must take its own place in the owner's books.
+    ASSERT_TRUE(owner->RemoveChild(children[0]));
+    ASSERT_TRUE(owner->RemoveChild(children[3]));
+    ASSERT_TRUE(children[0]->SetOwner(children[3]));
+    owner->Destroy();
+    EXPECT_EQ(children[1]->GetOwner(), nullptr);
+    EXPECT_EQ(children[2]->GetOwner(), nullptr);
+    EXPECT_EQ(children[0]->GetOwner(), children[3]);
+    children[3]->Destroy();
+    EXPECT_EQ(children[0]->GetOwner(), nullptr);
+}
+
+TEST(ObjectLifetime, APropertyRemovedOrDestroyedOnItsOwnLeavesItsObject) {
+    RObject* object = CreatePlugObject<RObject>(nullptr);
+    RProperty* removed = Add(*object, "removed", kPropertyTypeInt);
+    RProperty* destroyed = Add(*object, "destroyed", kPropertyTypeInt);
+    ASSERT_TRUE(object->RemoveProperty(removed));
+    EXPECT_EQ(removed->GetOwner(), nullptr);
+    destroyed->Destroy();
+    EXPECT_EQ(object->GetPropertyCount(), 0);
+    EXPECT_EQ(object->FindProperty("destroyed"), nullptr);
+    object->Destroy();
+    EXPECT_TRUE(removed->SetInt(3));  // relays to no one
+    EXPECT_EQ(removed->GetInt(), 3);
+    removed->Destroy();
+}
+
+TEST(ObjectLifetime, AnObjectDestroyedWhileItsPropertyConnectsOrChanges) {
+    RObject* object = CreatePlugObject<RObject>(nullptr);
+    RObject* source = CreatePlugObject<RObject>(nullptr);
+    const Cleanup cleanup{source};
+    const RPlugRef propertyRef(Add(*object, "p", kPropertyTypeInt));
+    DestroyOnKind rule{kConnectionAdding, object};
+    rule.Watch(object);
+    object->GetProperty(0)->ConnectSource(source);
+    EXPECT_FALSE(propertyRef.IsValid());
+    EXPECT_EQ(source->GetDestinationCount(), 0);
+    RecordingOwner* owner = CreatePlugObject<RecordingOwner>(nullptr);
+    RObject* changed = CreatePlugObject<RObject>(nullptr);
+    const Cleanup ownerCleanup{owner};
+    changed->SetOwningObject(owner->GetRef());
+    owner->victim = changed;
+    RProperty* property = Add(*changed, "p", kPropertyTypeInt);
+    const RPlugRef changedRef(changed), changingRef(property);
+    property->SetInt(5);
+    EXPECT_FALSE(changedRef.IsValid());
+    EXPECT_FALSE(changingRef.IsValid());
+}
+
+TEST(ObjectLifetime, AnObjectDestroyedInTheMiddleOfDisconnectingAll) {
+    RObject* target = CreatePlugObject<RObject>(nullptr);
+    RObject* first = CreatePlugObject<RObject>(nullptr);
+    RObject* second = CreatePlugObject<RObject>(nullptr);
+    const Cleanup cleanup{first, second};
+    ASSERT_TRUE(target->ConnectSource(first));
+    ASSERT_TRUE(target->ConnectSource(second));
+    DestroyOnKind rule{kConnectionRemoving, target};
+    rule.Watch(target);
+    const RPlugRef targetRef(target);
+    target->DisconnectAllSources();
+    EXPECT_FALSE(targetRef.IsValid());
+    EXPECT_EQ(first->GetDestinationCount() + second->GetDestinationCount(), 0);
+}
+
+TEST(ObjectLifetime, ReplacementsWhoseNewPlugDiesAndListsThatHearBothEnds) {
+    RObject* target = CreatePlugObject<RObject>(nullptr);
+    RObject* oldSource = CreatePlugObject<RObject>(nullptr);
+    RObject* replacement = CreatePlugObject<RObject>(nullptr);
+    RObject* destination = CreatePlugObject<RObject>(nullptr);
+    const Cleanup cleanup{target, oldSource, replacement, destination};
+    ASSERT_TRUE(target->ConnectDestination(destination));
+    ASSERT_TRUE(target->ConnectSource(oldSource));
+    // A registered list copies only its own side, and hears both ends of a replacement.
+    RPropertyObjectList* list = RPropertyObjectList::CreateObjectListProperty(
+        target, "Sources", true, RObject::ClassId(), 0, RPlug::kTakesSources, 0);
+    EXPECT_EQ(list->GetSourceCount(), 1);
+    EXPECT_EQ(list->GetDestinationCount(), 0);
+    ASSERT_TRUE(target->ReplaceSource(oldSource, replacement));
+    EXPECT_EQ(list->GetObject(0), replacement);
+    EXPECT_FALSE(target->IsReplacing(list, oldSource));
+    EXPECT_FALSE(target->IsReplacing(target, oldSource));
+    // The new plug destroyed by a handler in the middle of the replacement.
+    DestroyOnKind rule{kConnectionRemoved, oldSource};
+    rule.Watch(target);
+    const RPlugRef doomedRef(oldSource);
+    target->ReplaceSource(replacement, oldSource);
+    EXPECT_FALSE(doomedRef.IsValid());
+    EXPECT_EQ(replacement->GetDestinationCount(), 0);
+    EXPECT_EQ(target->GetSource(0), nullptr);
+}
+
+TEST(ObjectLifetime, ConnectionsStayRemovableWhenTheFilterChanges) {
+    RObject* owner = CreatePlugObject<RObject>(nullptr);
+    RObject* member = CreatePlugObject<RObject>(nullptr);
+    RPlug* src = CreatePlugObject<RPlug>(nullptr);
+    RPlug* dst = CreatePlugObject<RPlug>(nullptr);
+    const Cleanup cleanup{owner, member, src, dst};
+    RPropertyObjectList* list = RPropertyObjectList::CreateObjectListProperty(owner, "L", false, RObject::ClassId(), 0,
+                                                                              RPlug::kTakesSources, 0);
+    ASSERT_TRUE(list->Add(member));
+    list->SetClass(ClassInfoAt(RClassTableIndex::RGenericObjectList).classId, -1);
+    EXPECT_TRUE(list->Remove(member));
+    EXPECT_EQ(list->GetCount(), 0);
+    EXPECT_EQ(member->GetDestinationCount(), 0);
+    // A one-way connection from a plug that takes no destinations can still be undone.
+    src->SetState(RPlug::kTakesDestinations, false);
+    ASSERT_TRUE(RPlug::Connect(src, nullptr, dst, nullptr, RPlug::kOneWay));
+    EXPECT_TRUE(dst->DisconnectSource(src));
+    EXPECT_EQ(dst->GetSourceCount(), 0);
+}
+
+TEST(ObjectLifetime, AConnectedObjectTakesItsNameSpaceRelativeToItsOwner) {
+    RObject* scene = CreatePlugObject<RObject>(nullptr);
+    SpacedObject* object = CreatePlugObject<SpacedObject>(nullptr);
+    const Cleanup cleanup{scene, object};
+    scene->SetNameSpaceAndCopy("scene");
+    object->SetNameSpaceAndCopy("scene:ns");
+    object->SetName("a");
+    ASSERT_TRUE(scene->ConnectSource(object));
+    EXPECT_STREQ(object->GetNameSpace(), "ns");
+    EXPECT_EQ(object->GetFullName(), "scene:ns:a");
+}
+
+TEST(ObjectLifetime, ALockedObjectDestroyedLivesWholeUntilTheLastUnlock) {
+    RecordingOwner* owner = CreatePlugObject<RecordingOwner>(nullptr);
+    RObject* object = CreatePlugObject<RObject>(nullptr);
+    const Cleanup cleanup{owner};
+    object->SetOwningObject(owner->GetRef());
+    RProperty* property = Add(*object, "p", kPropertyTypeInt);
+    const RPlugRef objectRef(object), propertyRef(property);
+    object->Lock();
+    object->Lock();
+    object->Destroy();
+    ASSERT_TRUE(objectRef.IsValid()) << "destroyed at once while locked";
+    object->Destroy();  // asked twice: still one destruction, at the end
+    object->Unlock();
+    ASSERT_TRUE(objectRef.IsValid()) << "destroyed before the last unlock";
+    EXPECT_TRUE(object->HasState(RPlug::kDestroyPending));
+    EXPECT_EQ(object->FindProperty("p"), property);
+    EXPECT_TRUE(owner->codes.empty()) << "told it was destroyed while still locked";
+    object->Unlock();
+    EXPECT_FALSE(objectRef.IsValid());
+    EXPECT_FALSE(propertyRef.IsValid());
+    EXPECT_EQ(owner->codes, (std::vector<int>{kObjectEventDestroyed}));
+    // A locked property stays in its object until the unlock.
+    object = CreatePlugObject<RObject>(nullptr);
+    const Cleanup objectCleanup{object};
+    property = Add(*object, "p", kPropertyTypeInt);
+    const RPlugRef lockedRef(property);
+    property->Lock();
+    property->Destroy();
+    ASSERT_TRUE(lockedRef.IsValid()) << "destroyed at once while locked";
+    EXPECT_EQ(object->FindProperty("p"), property);
+    EXPECT_EQ(property->GetOwnerObject(), object);
+    property->Unlock();
+    EXPECT_FALSE(lockedRef.IsValid());
+    EXPECT_EQ(object->GetPropertyCount(), 0);
+}
+
+TEST(RGenericObjectList, WatcherIsAskedAndToldAndCanVeto) {
+    auto list = Make<RObjectList>();
+    auto a = Make<RObject>();
+    auto watcher = Make<Watcher>();
+    list->SetWatcher(watcher.get());
+    using Calls = std::vector<std::pair<int, int>>;
+    EXPECT_EQ(list->Add(a->GetRef()), 0);
+    EXPECT_EQ(watcher->calls, (Calls{{RGenericObjectList::kAskAdd, 0}, {RGenericObjectList::kTellAdded, 0}}));
+    watcher->refuse = RGenericObjectList::kAskAdd;
+    EXPECT_EQ((Ints{list->Add(a->GetRef()), list->InsertAt(0, a->GetRef()), list->SetAt(0, a->GetRef())}),
+              (Ints{-1, -1, -1}));
+    watcher->refuse = RGenericObjectList::kAskRemove;
+    EXPECT_FALSE(list->RemoveAt(0));
+    watcher->refuse = RGenericObjectList::kAskClear;
+    EXPECT_FALSE(list->Clear(false));
+    EXPECT_EQ(list->GetCount(), 1);
+    // A destroyed watcher is never called again: the list watches itself.
+    watcher.reset();
+    EXPECT_EQ(list->GetWatcher(), list.get());
+    EXPECT_EQ(list->Add(a->GetRef()), 1);
+}
+
+TEST(RGenericObjectList, RemoveTakesTheLaterOfTwoEqualEntriesAndIndexesStayInRange) {
+    auto list = Make<RObjectList>();
+    auto a = Make<RObject>();
+    auto b = Make<RObject>();
+    for (RObject* object : {a.get(), b.get(), a.get()}) list->Add(object->GetRef());
+    auto watcher = Make<Watcher>();
+    list->SetWatcher(watcher.get());
+    EXPECT_TRUE(list->Remove(a->GetRef()));
+    EXPECT_EQ(Entries(*list), (Objects{a.get(), b.get()}));
+    EXPECT_EQ(watcher->calls.back(), std::make_pair(RGenericObjectList::kTellRemoved, 2));
+    EXPECT_FALSE(list->Remove(RPlugRef()));
+    auto plain = Make<RGenericObjectList>();
+    EXPECT_EQ((std::vector<bool>{plain->GetAt(0).IsValid(), plain->GetAt(-1).IsValid(), plain->RemoveAt(0)}),
+              (std::vector<bool>{false, false, false}));
+    // Past the end is appended; AddAll adds the entries the list held when the call began.
+    EXPECT_EQ((Ints{plain->SetAt(0, a->GetRef()), plain->InsertAt(-1, a->GetRef()), plain->InsertAt(7, a->GetRef()),
+                    plain->InsertAt(0, b->GetRef()), plain->AddAll(*plain)}),
+              (Ints{-1, -1, 0, 0, 2}));
+    EXPECT_EQ(Entries(*plain), (Objects{b.get(), a.get(), b.get(), a.get()}));
+}
+
+TEST(RGenericObjectList, StaleEntriesResolveToNoneAndClearDestroysFromLastToFirst) {
+    Log log;
+    auto list = Make<RGenericObjectList>();
+    for (const char* name : {"a", "b", "c"}) {
+        RObject* object = CreatePlugObject<Tracked>(nullptr, &log, name);
+        object->SetName(name);
+        list->Add(object->GetRef());
+    }
+    RObject* b = RGenericObjectList::Resolve(list->GetAt(1));
+    EXPECT_EQ(list->FindByFullName("b").Get(), b);
+    EXPECT_EQ(list->FindByFullName("C").Get(), nullptr);
+    b->Destroy();
+    EXPECT_EQ(Entries(*list)[1], nullptr);
+    EXPECT_EQ(list->FindByFullName("b").Get(), nullptr);
+    EXPECT_TRUE(list->Clear(true));
+    EXPECT_EQ(log, (Log{"b", "c", "a"}));
+    EXPECT_EQ(list->GetCount(), 0);
+}
+
+TEST(RGenericObjectList, ClearIsSafeWhenDestructionsEditOrDestroyTheList) {
+    Log log;
+    RGenericObjectList* list = CreatePlugObject<RGenericObjectList>(nullptr);
+    const RPlugRef listRef = list->GetRef();
+    std::vector<Tracked*> objects;
+    for (const char* name : {"a", "b", "c", "d"}) {
+        objects.push_back(CreatePlugObject<Tracked>(nullptr, &log, name));
+        list->Add(objects.back()->GetRef());
+    }
+    auto outsider = Make<RObject>();
+    // "d" removes the first entry and adds an outsider; "b" destroys the list itself.
+    objects[3]->onDestroy = [&] {
+        list->RemoveAt(0);
+        list->Add(outsider->GetRef());
+    };
+    objects[1]->onDestroy = [&] { list->Destroy(); };
+    list->Clear(true);
+    EXPECT_EQ(log, (Log{"d", "c", "b", "a"}));
+    EXPECT_FALSE(listRef.IsValid());  // destroyed once the clear was over
+}
+
+TEST(RPropertyObjectList, CreateDeclaresAnObjectListOnTheOwner) {
+    auto owner = Make<RObject>();
+    auto* property = RPropertyObjectList::CreateObjectListProperty(
+        owner.get(), "Targets", false, RObject::ClassId(), 7, RPlug::kTakesSources, RProperty::kStateNotSaved);
+    ASSERT_NE(property, nullptr);
+    EXPECT_EQ(owner->FindProperty("Targets"), property);
+    EXPECT_EQ(property->GetTypeCode(), kPropertyTypeObject);
+    const std::uint32_t listFlags = RProperty::kObjectList | RProperty::kListFlag | RProperty::kOwnedByObject;
+    EXPECT_EQ((std::vector<bool>{property->HasFlag(listFlags), property->HasStateFlags(RProperty::kStateNotSaved),
+                                 property->HasState(RPlug::kTakesDestinations)}),
+              (std::vector<bool>{true, true, false}));
+    int classId = 0, second = 0;
+    property->GetClass(classId, second);
+    EXPECT_EQ(std::make_pair(classId, second), std::make_pair(RObject::ClassId(), 7));
+    EXPECT_EQ(RPropertyObjectList::CreateObjectListProperty(nullptr, "x", false, -1, 0, 1, 0), nullptr);
+}
+
+TEST(RPropertyObjectList, SourceSideListsAndCountsItsSources) {
+    auto owner = Make<RObject>();
+    auto a = Make<RObject>();
+    auto b = Make<RObject>();
+    RPropertyObjectList* list = ListProperty(*owner, "Targets", RPlug::kTakesSources);
+    EXPECT_TRUE(list->Add(a.get()));
+    EXPECT_EQ(list->GetSource(0), a.get());
+    EXPECT_EQ(list->GetChangeCount(), 2);  // the edit, then the source added
+    EXPECT_TRUE(list->InsertAt(0, b.get()));
+    EXPECT_EQ(list->GetCount(), 2);
+    EXPECT_EQ(list->GetObject(0), b.get());
+    EXPECT_EQ(list->IndexOf(a.get()), 1);
+    // A connection removed elsewhere is a change of the list as well.
+    const int before = list->GetChangeCount();
+    list->DisconnectSource(b.get());
+    EXPECT_EQ(list->GetChangeCount(), before + 1);
+    EXPECT_TRUE(list->ReplaceAt(0, b.get()));
+    EXPECT_EQ(list->GetObject(0), b.get());
+    EXPECT_EQ(list->IndexOf(a.get()), -1);
+    list->Clear();
+    EXPECT_EQ(list->GetCount(), 0);
+}
+
+TEST(RPropertyObjectList, DestinationSideAndClassFilter) {
+    auto owner = Make<RObject>();
+    auto a = Make<RObject>();
+    RPropertyObjectList* list = ListProperty(*owner, "Users", RPlug::kTakesDestinations);
+    EXPECT_TRUE(list->Add(a.get()));
+    EXPECT_EQ(list->GetDestination(0), a.get());
+    EXPECT_EQ(list->IndexOf(a.get()), 0);
+    EXPECT_TRUE(list->Remove(a.get()));
+    EXPECT_EQ(list->GetChangeCount(), 4);  // two per edit: on this side, destinations count
+    list->SetClass(RGenericObjectList::ClassId(), 1);
+    EXPECT_FALSE(list->Add(a.get()));
+    auto objects = Make<RGenericObjectList>();
+    EXPECT_TRUE(list->Add(objects.get()));
+    EXPECT_EQ(list->GetObject(0), objects.get());
+}
+
+TEST(REntityList, RemovingAnObjectFreesItsIndex) {
+    auto list = Make<REntityList>();
+    auto a = MakeWith<RObject>(list.get());  // Init adds the object to the list
+    EXPECT_EQ(a->GetEntityList(), list.get());
+    EXPECT_EQ((Ints{a->GetEntityIndex(), list->Add(a.get())}), (Ints{0, 0}));  // already in: keeps its index
+    EXPECT_TRUE(list->Remove(a.get()));
+    EXPECT_EQ(std::make_pair(a->GetEntityIndex(), a->GetEntityList()), std::make_pair(-1, kNoList));
+    EXPECT_FALSE(list->Remove(a.get()));
+    std::vector<Owned<RObject>> objects;
+    for (int i = 0; i < 40; ++i) {
+        objects.push_back(Make<RObject>());
+        ASSERT_EQ(list->Add(objects.back().get()), i);
+    }
+    list->Remove(objects[35].get());
+    objects[3].reset();  // destruction leaves the list
+    EXPECT_EQ(list->Add(a.get()), 3);
+    EXPECT_EQ(list->GetObjectAt(3), a.get());
+    objects.push_back(Make<RObject>());
+    EXPECT_EQ((Ints{list->Add(objects[35].get()), list->Add(objects[36].get()), list->Add(objects.back().get())}),
+              (Ints{35, 36, 40}));
+}
+
+TEST(REntityList, IndexedPropertiesGetIndexesAndGiveThemBack) {
+    auto list = Make<REntityList>();
+    auto a = Make<RObject>();
+    auto b = Make<RObject>();
+    RProperty* plain = a->CreateProperty("Plain", kPropertyTypeInt, nullptr, false, false, nullptr);
+    RProperty* first = IndexedProperty(a.get(), "First");
+    RProperty* gone = IndexedProperty(a.get(), "Gone");
+    RProperty* second = IndexedProperty(b.get(), "Second");
+    list->Add(a.get());
+    list->Add(b.get());
+    EXPECT_EQ((std::vector<int>{plain->GetIndex(), first->GetIndex(), gone->GetIndex()}), (std::vector<int>{-1, 0, 1}));
+    EXPECT_EQ(list->GetPropertyAt(2), second);
+    // A property destroyed while indexed still gives its index back with its object.
+    a->DestroyPropertyAt(a->IndexOfProperty(gone));
+    EXPECT_EQ(list->GetPropertyAt(1), nullptr);
+    EXPECT_TRUE(list->Remove(a.get()));
+    EXPECT_EQ(first->GetIndex(), -1);
+    auto c = Make<RObject>();
+    RProperty* third = IndexedProperty(c.get(), "Third");
+    RProperty* fourth = IndexedProperty(c.get(), "Fourth");
+    list->Add(c.get());
+    EXPECT_EQ(std::make_pair(third->GetIndex(), fourth->GetIndex()), std::make_pair(0, 1));
+    // A destroyed object's properties are gone before it leaves the list; their indexes
+    // still come back.
+    b.reset();
+    auto d = Make<RObject>();
+    list->Add(d.get());
+    EXPECT_EQ(list->GetObjectAt(1), d.get());
+    EXPECT_EQ(IndexedProperty(d.get(), "Fifth")->GetIndex(), -1);  // indexed after joining: none
+    list->Remove(d.get());
+    list->Add(d.get());
+    EXPECT_EQ(d->GetProperty(0)->GetIndex(), 2);
+}
+
+TEST(REntityList, ObjectsOutliveTheirListOrMoveToAnother) {
+    auto a = Make<RObject>();
+    auto b = Make<RObject>();
+    RProperty* property = IndexedProperty(a.get(), "Id");
+    auto other = Make<REntityList>();
+    other->Add(b.get());
+    {
+        auto list = Make<REntityList>();
+        list->Add(a.get());
+        EXPECT_EQ(other->Add(a.get()), 1);  // leaves the first list
+        EXPECT_EQ(list->GetObjectAt(0), nullptr);
+        EXPECT_EQ(list->Add(b.get()), 0);  // and b moves the other way
+    }
+    // The list is gone: b no longer points at it, and destroying b is safe.
+    EXPECT_EQ(std::make_pair(b->GetEntityIndex(), b->GetEntityList()), std::make_pair(-1, kNoList));
+    b.reset();
+    EXPECT_EQ(a->GetEntityList(), other.get());
+    EXPECT_EQ(property->GetIndex(), 0);
 }

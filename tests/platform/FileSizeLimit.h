@@ -24,7 +24,6 @@ public:
     }
     FileSizeLimit(const FileSizeLimit&) = delete;
     FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
 private:
     rlimit saved_{};
     void (*oldHandler_)(int) = nullptr;

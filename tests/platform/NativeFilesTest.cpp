@@ -1,39 +1,56 @@
 #include "platform/NativeFiles.h"
+#include "platform/RDirectorySearch.h"
 
 #include "tests/support/ScratchFolder.h"
 
 #include <gtest/gtest.h>
 
+#include <set>
+#include <string>
+
 #include <sys/stat.h>
 
-TEST(NativeFiles, SdkPathsReachTheSystemWithForwardSlashes) {
+namespace {
+
+std::string SdkForm(std::string path) {
+    for (char& c : path) c = c == '/' ? '\\' : c;
+    return path;
+}
+
+std::set<std::string> ListAll(RDirectorySearch& search, const std::string& pattern) {
+    std::set<std::string> names;
+    if (search.Open(pattern.c_str())) {
+        do {
+            names.insert(search.EntryName());
+        } while (search.Next());
+    }
+    return names;
+}
+
+}  // namespace
+
+TEST(NativeFiles, SdkPathsReachTheSystemWithForwardSlashesAndFoldersAreNoFiles) {
     EXPECT_EQ(platform::ToNativePath("\\home\\x/y"), "/home/x/y");
     EXPECT_EQ(platform::ToNativePath(nullptr), "");
-
     ScratchFolder scratch;
-    std::string sdkPath = scratch.Join("f.txt");
-    for (char& c : sdkPath) {
-        c = c == '/' ? '\\' : c;
-    }
+    const std::string sdkPath = SdkForm(scratch.Join("f.txt"));
     std::FILE* file = platform::OpenFile(sdkPath.c_str(), "wt+");
     ASSERT_NE(file, nullptr);
     std::fputs("a\n", file);
     std::fclose(file);
     EXPECT_EQ(ScratchFolder::ReadFile(scratch.Join("f.txt")), "a\n");
     EXPECT_TRUE(platform::PathExists(sdkPath.c_str()));
-}
-
-TEST(NativeFiles, FoldersAreNeitherOpenedNorRemovedAsFiles) {
-    ScratchFolder scratch;
-    EXPECT_EQ(platform::OpenFile(scratch.Path().c_str(), "rb"), nullptr);
+    // Folders are neither opened nor removed as files; nor is what is missing or unnamed.
+    for (const std::string& path : {scratch.Path(), scratch.Join("missing"), std::string()}) {
+        EXPECT_EQ(platform::OpenFile(path.c_str(), "rb"), nullptr) << path;
+    }
+    EXPECT_EQ(platform::OpenFile(nullptr, "rb"), nullptr);
+    EXPECT_EQ(platform::OpenFile(scratch.Join("x").c_str(), "t"), nullptr);
     EXPECT_FALSE(platform::RemoveFile(scratch.Path().c_str()));
     EXPECT_TRUE(platform::IsDirectory(scratch.Path().c_str()));
-    EXPECT_EQ(platform::OpenFile(nullptr, "rb"), nullptr);
-    EXPECT_EQ(platform::OpenFile(scratch.Join("missing").c_str(), "rb"), nullptr);
-    EXPECT_EQ(platform::OpenFile(scratch.Join("x").c_str(), "t"), nullptr);
 }
 
-TEST(NativeFiles, FoldersAreMadeAndRemoved) {
+TEST(NativeFiles, FoldersAreMadeAndRemovedAndRenameReplacesTheTarget) {
     ScratchFolder scratch;
     const std::string folder = scratch.Join("sub");
     EXPECT_TRUE(platform::MakeDirectory(folder.c_str()));
@@ -43,10 +60,6 @@ TEST(NativeFiles, FoldersAreMadeAndRemoved) {
     EXPECT_TRUE(platform::RemoveFile((folder + "/f").c_str()));
     EXPECT_TRUE(platform::RemoveDirectory(folder.c_str()));
     EXPECT_FALSE(platform::PathExists(folder.c_str()));
-}
-
-TEST(NativeFiles, RenameReplacesTheTarget) {
-    ScratchFolder scratch;
     const std::string from = scratch.WriteFile("a", "new");
     const std::string to = scratch.WriteFile("b", "old");
     EXPECT_TRUE(platform::RenameFile(from.c_str(), to.c_str()));
@@ -54,7 +67,7 @@ TEST(NativeFiles, RenameReplacesTheTarget) {
     EXPECT_FALSE(platform::PathExists(from.c_str()));
 }
 
-TEST(NativeFiles, TruncateSetsTheSizeOfAnOpenFile) {
+TEST(NativeFiles, TruncateSetsTheSizeOfAnOpenFileAndFullPathResolvesDotsWithoutTheFileSystem) {
     ScratchFolder scratch;
     std::FILE* file = platform::OpenFile(scratch.Join("t").c_str(), "wb+");
     ASSERT_NE(file, nullptr);
@@ -64,9 +77,6 @@ TEST(NativeFiles, TruncateSetsTheSizeOfAnOpenFile) {
     EXPECT_EQ(platform::TruncateFile(nullptr, 1), -1);
     std::fclose(file);
     EXPECT_EQ(ScratchFolder::ReadFile(scratch.Join("t")), "0123");
-}
-
-TEST(NativeFiles, FullPathResolvesDotsWithoutTheFileSystem) {
     EXPECT_EQ(platform::FullPath("/a/./b/../c//d"), "/a/c/d");
     EXPECT_EQ(platform::FullPath("\\a\\b\\.."), "/a");
     EXPECT_EQ(platform::FullPath("/../.."), "/");
@@ -76,28 +86,20 @@ TEST(NativeFiles, FullPathResolvesDotsWithoutTheFileSystem) {
     EXPECT_EQ(platform::FullPath("x/y"), platform::FullPath((current + "/x/y").c_str()));
 }
 
-TEST(NativeFiles, TemporaryFilesAreCreatedUnderUniqueNames) {
+TEST(NativeFiles, TemporaryFilesAreCreatedUnderUniqueNamesAndCommittedOrRemoved) {
     ScratchFolder scratch;
     const std::string first = platform::CreateTempFile(scratch.Path().c_str(), "pre");
     const std::string second = platform::CreateTempFile(scratch.Path().c_str(), "pre");
-    ASSERT_FALSE(first.empty());
-    ASSERT_FALSE(second.empty());
+    ASSERT_FALSE(first.empty() || second.empty());
     EXPECT_NE(first, second);
     EXPECT_EQ(first.rfind(scratch.Join("pre"), 0), 0u);
     EXPECT_TRUE(platform::PathExists(first.c_str()));
-
     // A folder that does not exist falls back to the temporary folder.
     const std::string elsewhere = platform::CreateTempFile(scratch.Join("missing").c_str(), "wyx-test-");
     ASSERT_FALSE(elsewhere.empty());
     EXPECT_EQ(elsewhere.find(scratch.Join("missing")), std::string::npos);
     EXPECT_TRUE(platform::RemoveFile(elsewhere.c_str()));
-
-    const std::string folder = platform::CreateTempFolder(scratch.Path().c_str(), "dir");
-    EXPECT_TRUE(platform::IsDirectory(folder.c_str()));
-}
-
-TEST(NativeFiles, CommitPutsATemporaryFileInPlaceOrRemovesIt) {
-    ScratchFolder scratch;
+    EXPECT_TRUE(platform::IsDirectory(platform::CreateTempFolder(scratch.Path().c_str(), "dir").c_str()));
     const std::string target = scratch.WriteFile("settings", "old");
     ASSERT_EQ(::chmod(target.c_str(), 0640), 0);
     const std::string temp = platform::CreateTempFile(scratch.Path().c_str(), "settings.");
@@ -108,9 +110,29 @@ TEST(NativeFiles, CommitPutsATemporaryFileInPlaceOrRemovesIt) {
     ASSERT_EQ(::stat(target.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0640u);
     EXPECT_FALSE(platform::PathExists(temp.c_str()));
+    // A target in a missing folder, or a folder as target: the commit fails, the temporary file is gone.
+    for (const std::string& refused : {scratch.Join("none/target"), scratch.Path()}) {
+        const std::string another = platform::CreateTempFile(scratch.Path().c_str(), "x");
+        EXPECT_FALSE(platform::CommitTempFile(another.c_str(), refused.c_str())) << refused;
+        EXPECT_FALSE(platform::PathExists(another.c_str())) << refused;
+    }
+}
 
-    // A target in a missing folder: the commit fails, the temporary file is gone.
-    const std::string another = platform::CreateTempFile(scratch.Path().c_str(), "x");
-    EXPECT_FALSE(platform::CommitTempFile(another.c_str(), scratch.Join("none/target").c_str()));
-    EXPECT_FALSE(platform::PathExists(another.c_str()));
+TEST(RDirectorySearch, PatternsMatchWithoutRegardToCaseAndTheSearchStaysOpenAtTheEndUntilClosed) {
+    ScratchFolder scratch;
+    RDirectorySearch search;
+    EXPECT_EQ(ListAll(search, scratch.Join("*.*")), (std::set<std::string>{".", ".."}));
+    EXPECT_TRUE(search.IsOpen());
+    EXPECT_STREQ(search.EntryName(), "");
+    search.Close();
+    EXPECT_FALSE(search.IsOpen());
+    scratch.WriteFile("one.WYX", "");
+    scratch.WriteFile("two.obj", "");
+    EXPECT_EQ(ListAll(search, SdkForm(scratch.Join("*.wyx"))), std::set<std::string>{"one.WYX"});
+    // Missing folders and empty patterns fail.
+    for (const std::string& pattern : {scratch.Join("missing/*.*"), scratch.Join("none*"), scratch.Path() + "/"}) {
+        EXPECT_FALSE(search.Open(pattern.c_str())) << pattern;
+    }
+    EXPECT_FALSE(search.Open(nullptr));
+    EXPECT_FALSE(search.Next());
 }

@@ -17,15 +17,12 @@ namespace {
 class RegistryStore : public ::testing::Test {
 protected:
     RegistryStore() : file_(scratch_.Join("registry.txt")), environment_("WYX_REGISTRY_FILE", file_) {}
-
     RegistryHandle Create(const char* path, std::uint32_t access = kRegistryAllAccess) {
         RegistryHandle key = 0;
         EXPECT_EQ(RegistryCreateKey(kRegistryCurrentUser, path, nullptr, access, &key, nullptr), kRegistrySuccess);
         return key;
     }
-
     std::string FileText() const { return ScratchFolder::ReadFile(file_); }
-
     ScratchFolder scratch_;
     std::string file_;
     ScopedEnvironment environment_;
@@ -36,9 +33,7 @@ std::uint32_t QueryDword(RegistryHandle key, const char* name, long* error = nul
     std::uint32_t size = sizeof(value);
     std::uint32_t type = 0;
     const long result = RegistryQueryValue(key, name, &type, &value, &size);
-    if (error != nullptr) {
-        *error = result;
-    }
+    if (error != nullptr) *error = result;
     EXPECT_TRUE(result != kRegistrySuccess || (type == kRegistryTypeDword && size == 4));
     return value;
 }
@@ -54,13 +49,11 @@ TEST_F(RegistryStore, ValuesSurviveInTheFileInItsDocumentedForm) {
     const unsigned char bytes[] = {1, 2, 255};
     EXPECT_EQ(RegistrySetValue(key, "Raw", 3, bytes, 3), kRegistrySuccess);
     EXPECT_EQ(RegistryCloseKey(key), kRegistrySuccess);
-
     const std::string saved = FileText();
-    EXPECT_NE(saved.find("[SOFTWARE\\\\Pellix\\\\WYX]\n"), std::string::npos) << saved;
-    EXPECT_NE(saved.find("\"Count\"=dword:0000002a\n"), std::string::npos) << saved;
-    EXPECT_NE(saved.find("\"Greeting\"=\"say \\\"hi\\\"\\\\\\x0a\"\n"), std::string::npos) << saved;
-    EXPECT_NE(saved.find("\"Raw\"=hex(3):01,02,ff\n"), std::string::npos) << saved;
-
+    for (const char* line : {"[SOFTWARE\\\\Pellix\\\\WYX]\n", "\"Count\"=dword:0000002a\n",
+                             "\"Greeting\"=\"say \\\"hi\\\"\\\\\\x0a\"\n", "\"Raw\"=hex(3):01,02,ff\n"}) {
+        EXPECT_NE(saved.find(line), std::string::npos) << line << " in " << saved;
+    }
     RegistryHandle again = 0;
     ASSERT_EQ(RegistryOpenKey(kRegistryCurrentUser, "software\\PELLIX\\wyx", kRegistryRead, &again),
               kRegistrySuccess);
@@ -69,8 +62,7 @@ TEST_F(RegistryStore, ValuesSurviveInTheFileInItsDocumentedForm) {
     std::uint32_t size = sizeof(buffer);
     std::uint32_t type = 0;
     ASSERT_EQ(RegistryQueryValue(again, "Greeting", &type, buffer, &size), kRegistrySuccess);
-    EXPECT_EQ(type, kRegistryTypeString);
-    EXPECT_EQ(size, sizeof(text));
+    EXPECT_EQ(std::make_pair(type, size), std::make_pair(kRegistryTypeString, std::uint32_t{sizeof(text)}));
     EXPECT_STREQ(buffer, text);
     size = sizeof(buffer);
     ASSERT_EQ(RegistryQueryValue(again, "Raw", &type, buffer, &size), kRegistrySuccess);
@@ -79,24 +71,7 @@ TEST_F(RegistryStore, ValuesSurviveInTheFileInItsDocumentedForm) {
     EXPECT_EQ(RegistryCloseKey(again), kRegistrySuccess);
 }
 
-TEST_F(RegistryStore, StringsWithoutTerminatorOrWithInnerZerosKeepTheirBytes) {
-    const RegistryHandle key = Create("K");
-    const char unterminated[3] = {'a', 'b', 'c'};
-    const char inner[4] = {'a', 0, 'b', 0};
-    ASSERT_EQ(RegistrySetValue(key, "u", kRegistryTypeString, unterminated, 3), kRegistrySuccess);
-    ASSERT_EQ(RegistrySetValue(key, "i", kRegistryTypeString, inner, 4), kRegistrySuccess);
-    char buffer[8] = {};
-    std::uint32_t size = sizeof(buffer);
-    ASSERT_EQ(RegistryQueryValue(key, "u", nullptr, buffer, &size), kRegistrySuccess);
-    EXPECT_EQ(size, 3u);
-    size = sizeof(buffer);
-    ASSERT_EQ(RegistryQueryValue(key, "i", nullptr, buffer, &size), kRegistrySuccess);
-    EXPECT_EQ(size, 4u);
-    EXPECT_EQ(std::memcmp(buffer, inner, 4), 0);
-    RegistryCloseKey(key);
-}
-
-TEST_F(RegistryStore, ValueSizesAndMissingValues) {
+TEST_F(RegistryStore, ValueSizesMissingValuesAndStringsWithoutTerminatorOrWithInnerZeros) {
     const RegistryHandle key = Create("K");
     const char text[] = "0123456789";
     ASSERT_EQ(RegistrySetValue(key, "t", kRegistryTypeString, text, sizeof(text)), kRegistrySuccess);
@@ -108,13 +83,24 @@ TEST_F(RegistryStore, ValueSizesAndMissingValues) {
     size = 0;
     EXPECT_EQ(RegistryQueryValue(key, "t", nullptr, nullptr, &size), kRegistrySuccess);
     EXPECT_EQ(size, sizeof(text));
-
     long error = 0;
     QueryDword(key, "absent", &error);
     EXPECT_EQ(error, kRegistryFileNotFound);
     EXPECT_EQ(RegistryQueryValue(key, nullptr, nullptr, nullptr, &size), kRegistryInvalidParameter);
     EXPECT_EQ(RegistrySetValue(key, nullptr, kRegistryTypeDword, text, 4), kRegistryInvalidParameter);
     EXPECT_EQ(RegistrySetValue(key, "x", kRegistryTypeDword, nullptr, 4), kRegistryInvalidParameter);
+    const char unterminated[3] = {'a', 'b', 'c'};
+    const char inner[4] = {'a', 0, 'b', 0};
+    ASSERT_EQ(RegistrySetValue(key, "u", kRegistryTypeString, unterminated, 3), kRegistrySuccess);
+    ASSERT_EQ(RegistrySetValue(key, "i", kRegistryTypeString, inner, 4), kRegistrySuccess);
+    char buffer[8] = {};
+    size = sizeof(buffer);
+    ASSERT_EQ(RegistryQueryValue(key, "u", nullptr, buffer, &size), kRegistrySuccess);
+    EXPECT_EQ(size, 3u);
+    size = sizeof(buffer);
+    ASSERT_EQ(RegistryQueryValue(key, "i", nullptr, buffer, &size), kRegistrySuccess);
+    EXPECT_EQ(size, 4u);
+    EXPECT_EQ(std::memcmp(buffer, inner, 4), 0);
     RegistryCloseKey(key);
 }
 
@@ -132,26 +118,23 @@ TEST_F(RegistryStore, KeysAreCreatedWithTheirAncestorsAndCounted) {
     std::uint32_t classLength = sizeof(className);
     RegistryKeyInfo info;
     ASSERT_EQ(RegistryQueryInfo(key, className, &classLength, &info), kRegistrySuccess);
-    EXPECT_STREQ(className, "MyClass");
-    EXPECT_EQ(classLength, 7u);
+    EXPECT_EQ(std::string(className) + " " + std::to_string(classLength), "MyClass 7");
     EXPECT_NE(info.lastWriteHigh, 0u);
     RegistryCloseKey(key);
-
     RegistryHandle sibling = Create("A\\Longer");
     RegistryCloseKey(sibling);
     ASSERT_EQ(RegistryOpenKey(kRegistryCurrentUser, "A", kRegistryRead, &key), kRegistrySuccess);
     ASSERT_EQ(RegistryQueryInfo(key, nullptr, nullptr, &info), kRegistrySuccess);
-    EXPECT_EQ(info.subKeyCount, 2u);
-    EXPECT_EQ(info.maxSubKeyLength, 6u);
-    EXPECT_EQ(info.valueCount, 0u);
+    EXPECT_EQ((std::vector<std::uint32_t>{info.subKeyCount, info.maxSubKeyLength, info.valueCount}),
+              (std::vector<std::uint32_t>{2, 6, 0}));
     RegistryCloseKey(key);
 }
 
-TEST_F(RegistryStore, HandlesRootsAndAccessRights) {
+TEST_F(RegistryStore, HandlesRootsMachinesAndAccessRights) {
     RegistryHandle key = 0;
-    EXPECT_EQ(RegistryCloseKey(0x1234), kRegistryInvalidHandle);
-    EXPECT_EQ(RegistryOpenKey(0x1234, "x", kRegistryRead, &key), kRegistryInvalidHandle);
-    EXPECT_EQ(RegistryConnect(nullptr, 0x12, &key), kRegistryInvalidHandle);
+    EXPECT_EQ((std::vector<long>{RegistryCloseKey(0x1234), RegistryOpenKey(0x1234, "x", kRegistryRead, &key),
+                                 RegistryConnect(nullptr, 0x12, &key)}),
+              std::vector<long>(3, kRegistryInvalidHandle));
     EXPECT_EQ(RegistryCreateKey(kRegistryClassesRoot, "x", nullptr, kRegistryAllAccess, &key, nullptr),
               kRegistryAccessDenied);
     Create("R");
@@ -159,21 +142,21 @@ TEST_F(RegistryStore, HandlesRootsAndAccessRights) {
     ASSERT_EQ(RegistryOpenKey(kRegistryCurrentUser, "R", kRegistryRead, &readOnly), kRegistrySuccess);
     EXPECT_EQ(RegistryCreateKey(readOnly, "child", nullptr, kRegistryAllAccess, &key, nullptr),
               kRegistryAccessDenied);
+    const std::uint32_t number = 1;
+    EXPECT_EQ(RegistrySetValue(readOnly, "v", kRegistryTypeDword, &number, 4), kRegistryAccessDenied);
     RegistryCloseKey(readOnly);
-}
-
-TEST_F(RegistryStore, RemoteMachinesAreRefusedAndThisMachineIsLocal) {
-    RegistryHandle root = 0;
+    RegistryHandle root = 0;  // remote machines are refused; this machine is local
     EXPECT_EQ(RegistryConnect("\\\\some-other-machine-name", kRegistryLocalMachine, &root), kRegistryBadNetPath);
-    EXPECT_EQ(RegistryConnect(nullptr, kRegistryLocalMachine, &root), kRegistrySuccess);
-    EXPECT_EQ(root, kRegistryLocalMachine);
     char local[256];
     ASSERT_TRUE(GetHostName(local, sizeof(local)));
-    EXPECT_EQ(RegistryConnect(local, kRegistryUsers, &root), kRegistrySuccess);
-    EXPECT_EQ(root, kRegistryUsers);
+    RegistryHandle users = 0;
+    EXPECT_EQ((std::vector<long>{RegistryConnect(nullptr, kRegistryLocalMachine, &root),
+                                 RegistryConnect(local, kRegistryUsers, &users)}),
+              std::vector<long>(2, kRegistrySuccess));
+    EXPECT_EQ(std::make_pair(root, users), std::make_pair(kRegistryLocalMachine, kRegistryUsers));
 }
 
-TEST_F(RegistryStore, AFileWrittenByHandIsReadAndMalformedLinesPassedOver) {
+TEST_F(RegistryStore, AFileWrittenByHandIsReadMalformedLinesPassedOverAndTheDefaultFileLiesInTheConfigFolder) {
     scratch_.WriteFile("registry.txt",
                        "; comment\r\n[Deep\\\\Key]\r\n\"n\"=dword:00000010\r\n\"bad\"=dword:zz\r\n"
                        "garbage\r\n\"s\"=\"x\\x41y\"\r\n");
@@ -191,17 +174,13 @@ TEST_F(RegistryStore, AFileWrittenByHandIsReadAndMalformedLinesPassedOver) {
     // The parent of a key named only by its full path exists too.
     EXPECT_EQ(RegistryOpenKey(kRegistryCurrentUser, "Deep", kRegistryRead, &key), kRegistrySuccess);
     RegistryCloseKey(key);
-}
-
-TEST_F(RegistryStore, TheDefaultFileLiesInTheConfigurationFolder) {
     ScopedEnvironment noOverride("WYX_REGISTRY_FILE", "");
     ScopedEnvironment config("XDG_CONFIG_HOME", scratch_.Join("config"));
     EXPECT_EQ(RegistryFilePath(), scratch_.Join("config/wyx/registry.txt"));
-    const RegistryHandle key = Create("K");
-    RegistryCloseKey(key);
+    RegistryCloseKey(Create("K"));
     EXPECT_NE(ScratchFolder::ReadFile(scratch_.Join("config/wyx/registry.txt")).find("[K]"), std::string::npos);
-
     ScopedEnvironment relative("XDG_CONFIG_HOME", "relative");
     ScopedEnvironment home("HOME", scratch_.Join("home"));
     EXPECT_EQ(RegistryFilePath(), scratch_.Join("home/.config/wyx/registry.txt"));
 }
+
