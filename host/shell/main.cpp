@@ -2,19 +2,24 @@
 //
 //   vexa [-p PLUGIN]... [-c COMMANDS | SCRIPT]
 //
-// Loads the plug-ins named with -p, then runs the commands of -c, or of the script file, or,
-// with neither, reads commands from standard input line by line (with a prompt when it is a
-// terminal). Each command's result is printed as "// Result: ..."; messages go to standard
-// error. Commands from -c or a script stop at the first failure, and the shell then exits
-// with status 1; an interactive session goes on. At exit every plug-in is unloaded
-// (uninitializePlugin), the last loaded first.
+// Loads the plug-ins named with -p, then runs the script of -c, or of the script file, or,
+// with neither, reads standard input line by line, each line a script (with a prompt when it
+// is a terminal). Statements end with ";" (ScriptParser.h). Each statement's result is printed
+// as "// Result: ..."; messages go to standard error. A script from -c or a file stops at the
+// first failure, and the shell then exits with status 1; an interactive session goes on. At
+// exit every plug-in is unloaded (uninitializePlugin), the last loaded first.
+//
+// The interface is headless: "dumpUI" prints the windows and the dialogs shown, and
+// "userAction" acts as the user (-set CONTROL VALUE, -pick RADIOBUTTON, -rows LIST ROW...,
+// -press BUTTON; -answer LABEL, -answerIndex N or -dismiss for the next confirm dialog).
 //
 // When VEXA_PLUG_IN_PATH is not set, the shell sets it to its own folder and adds the folder
 // of every plug-in it loads, so that plug-ins can find their own folder there.
 
 #include "host/src/CommandEngine.h"
-#include "host/src/CommandLine.h"
+#include "host/src/ScriptText.h"
 #include "host/src/PluginManager.h"
+#include "host/src/ScriptInterpreter.h"
 
 #include <vexa/VMessageLog.h>
 
@@ -71,7 +76,7 @@ std::string executableFolder() {
 
 bool run(const std::string& text) {
     vexa_host::CommandResult result;
-    const VStatus status = vexa_host::runCommands(text, result, [](const vexa_host::CommandResult& each) {
+    const VStatus status = vexa_host::ScriptInterpreter::instance().run(text, result, [](const vexa_host::CommandResult& each) {
         if (!each.empty()) std::cout << "// Result: " << each.joined() << std::endl;
     });
     std::cout.flush();

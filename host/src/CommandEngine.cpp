@@ -1,6 +1,6 @@
 #include "host/src/CommandEngine.h"
 
-#include "host/src/CommandLine.h"
+#include "host/src/ScriptInterpreter.h"
 
 #include <vexa/VMessageLog.h>
 #include <vexa/VPxCommand.h>
@@ -64,7 +64,12 @@ CommandEngine& CommandEngine::instance() {
     return engine;
 }
 
-CommandEngine::CommandEngine() { registerBuiltinCommands(*this); }
+CommandEngine::CommandEngine() {
+    registerBuiltinCommands(*this);
+    registerUiCommands(*this);
+    registerPreferenceCommands(*this);
+    registerSceneCommands(*this);
+}
 
 VStatus CommandEngine::registerBuiltin(const std::string& name, BuiltinCommand command) {
     if (name.empty() || commands_.count(name) != 0) return VStatus(VStatus::kFailure, "the command " + name + " exists");
@@ -124,7 +129,7 @@ VStatus CommandEngine::execute(const std::string& text, CommandResult& result) {
         const ScriptRunner runner = runner_;
         return runner(text, result);
     }
-    return runCommands(text, result);
+    return ScriptInterpreter::instance().run(text, result);
 }
 
 void CommandEngine::setScriptRunner(ScriptRunner runner) { runner_ = std::move(runner); }

@@ -4,9 +4,9 @@
 // The host's commands: the built-in ones and those plug-ins register, run by name with their
 // arguments, and the runner that turns a script text into such runs.
 //
-// The runner is replaceable (setScriptRunner): the host starts with the simple one of
-// CommandLine.h; a full interpreter installs itself in its place. VGlobal::executeCommand and
-// the shell both go through execute().
+// The runner is replaceable (setScriptRunner): the host runs scripts with its interpreter
+// (ScriptInterpreter.h) unless another runner is installed. VGlobal::executeCommand, the
+// interface's button and change commands and the shell all go through execute().
 
 #include <vexa/VArgList.h>
 #include <vexa/VFnPlugin.h>
@@ -62,7 +62,7 @@ public:
     VStatus invoke(const std::string& name, const VArgList& args, CommandResult& result);
     // Runs a script text through the installed runner.
     VStatus execute(const std::string& text, CommandResult& result);
-    void setScriptRunner(ScriptRunner runner);  // an empty runner restores the simple one
+    void setScriptRunner(ScriptRunner runner);  // an empty runner restores the interpreter
 
     // The result of the plug-in command running now (null outside one).
     CommandResult* currentResult();
@@ -86,6 +86,11 @@ private:
 // The built-in commands (loadPlugin, unloadPlugin, file, dumpScene, getAttr, setAttr,
 // connectAttr, disconnectAttr, createNode, delete, exists, print).
 void registerBuiltinCommands(CommandEngine& engine);
+// The interface commands (UiCommands.cpp), the session's settings (PreferenceCommands.cpp) and
+// the scene commands of the interface scripts (SceneCommands.cpp).
+void registerUiCommands(CommandEngine& engine);
+void registerPreferenceCommands(CommandEngine& engine);
+void registerSceneCommands(CommandEngine& engine);
 
 }  // namespace vexa_host
 

@@ -1,6 +1,6 @@
 #include "host/src/SceneDump.h"
 
-#include "host/src/CommandLine.h"
+#include "host/src/ScriptText.h"
 #include "host/src/Scene.h"
 
 #include <vexa/VString.h>

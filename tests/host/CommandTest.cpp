@@ -4,7 +4,7 @@
 
 #include "host/src/ApiSupport.h"
 #include "host/src/CommandEngine.h"
-#include "host/src/CommandLine.h"
+#include "host/src/ScriptText.h"
 
 #include <vexa/VArgList.h>
 #include <vexa/VDoubleArray.h>
@@ -44,31 +44,8 @@ protected:
         return result;
     }
 
-    static std::vector<std::vector<std::string>> split(const std::string& text) {
-        std::vector<vexa_host::CommandWords> commands;
-        std::string error;
-        EXPECT_TRUE(vexa_host::splitCommands(text, commands, error)) << error;
-        std::vector<std::vector<std::string>> words;
-        for (const auto& command : commands) words.push_back(command.words);
-        return words;
-    }
-
     std::ostringstream printed;
 };
-
-TEST_F(CommandTest, WordsQuotesEscapesSeparatorsAndComments) {
-    using Words = std::vector<std::vector<std::string>>;
-    EXPECT_EQ(split("a b  c"), (Words{{"a", "b", "c"}}));
-    EXPECT_EQ(split("a \"b c;d\" e"), (Words{{"a", "b c;d", "e"}}));
-    EXPECT_EQ(split("say \"q\\\"uote\\\\ \\n\\tx\\z\""), (Words{{"say", "q\"uote\\ \n\txz"}}));
-    EXPECT_EQ(split("a;b\nc ; ;"), (Words{{"a"}, {"b"}, {"c"}}));
-    EXPECT_EQ(split("a -f \"\" // comment; not a command\nb"), (Words{{"a", "-f", ""}, {"b"}}));
-    EXPECT_EQ(split("path/to//x"), (Words{{"path/to//x"}}));
-    std::vector<vexa_host::CommandWords> commands;
-    std::string error;
-    EXPECT_FALSE(vexa_host::splitCommands("a \"open", commands, error));
-    EXPECT_EQ(error, "unterminated string");
-}
 
 TEST_F(CommandTest, ARunStopsAtTheFirstFailure) {
     VStatus status;

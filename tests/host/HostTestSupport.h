@@ -1,10 +1,14 @@
 #ifndef WYX_TESTS_HOST_HOSTTESTSUPPORT_H
 #define WYX_TESTS_HOST_HOSTTESTSUPPORT_H
 
-// Shared set-up of the host tests: every test starts from a new scene, an empty message log
-// and the default UI units; helpers make nodes and read plugs.
+// Shared set-up of the host tests: every test starts from a new scene, no windows, no script
+// variables, the session's default settings, an empty message log and the default UI units;
+// helpers make nodes and read plugs.
 
+#include "host/src/HostPreferences.h"
 #include "host/src/Scene.h"
+#include "host/src/ScriptInterpreter.h"
+#include "host/src/UiModel.h"
 
 #include <vexa/VAngle.h>
 #include <vexa/VDistance.h>
@@ -27,6 +31,9 @@ class HostTest : public ::testing::Test {
 protected:
     void SetUp() override {
         vexa_host::Scene::instance().reset();
+        vexa_host::UiModel::instance().reset();
+        vexa_host::HostPreferences::instance().reset();
+        vexa_host::ScriptInterpreter::instance().clearVariables();
         VMessageLog::clear();
         VTime::setUIUnit(VTime::kFilm);
         VAngle::setUIUnit(VAngle::kDegrees);

@@ -236,9 +236,30 @@ TEST_F(PluginTest, TheShellImportsThroughThePluginAndDumpsTheScene) {
     std::remove(file.c_str());
 }
 
+TEST_F(PluginTest, TheShellActsAsTheUserAndShowsTheInterface) {
+    const std::string script = scratchFile("dialog.vx");
+    writeFile(script, R"(window -t "Dialog" W; columnLayout; checkBox -cc "print \"ticked\\n\"" BOX;
+button -l "Go" -c "print \"pressed\\n\"" GO; showWindow W;
+userAction -set BOX on; userAction -press GO; userAction -answer "No";
+confirmDialog -t "Question" -m "Sure?" -b "Yes" -b "No"; dumpUI;
+)");
+    std::string output;
+    EXPECT_EQ(runShell("", script, output), 0) << output;
+    EXPECT_NE(output.find("ticked\npressed\n// Result: No\n"), std::string::npos) << output;
+    EXPECT_NE(output.find(R"(window W "Dialog" shown
+  columnLayout columnLayout1
+    checkBox BOX "" value 1 cc "print \"ticked\\n\""
+    button GO "Go" c "print \"pressed\\n\""
+dialog "Question" "Sure?" buttons "Yes" "No" answer "No"
+)"),
+              std::string::npos)
+        << output;
+    std::remove(script.c_str());
+}
+
 TEST_F(PluginTest, TheShellStopsAScriptAtAFailureAndReadsStandardInput) {
     const std::string script = scratchFile("script.vx");
-    writeFile(script, "createNode transform -n a\nnoSuchCommand\ncreateNode transform -n b\n");
+    writeFile(script, "createNode transform -n a;\nnoSuchCommand;\ncreateNode transform -n b;\n");
     std::string output;
     EXPECT_EQ(runShell("", script, output), 1);
     EXPECT_NE(output.find("// Result: a\n"), std::string::npos) << output;

@@ -1,0 +1,256 @@
+// The script interpreter: what it accepts and refuses, the words commands receive, values
+// and variables across runs, and results in every form executeCommand offers.
+
+#include "HostTestSupport.h"
+
+#include "host/src/CommandEngine.h"
+#include "host/src/ScriptInterpreter.h"
+#include "host/src/ScriptParser.h"
+
+#include <vexa/VGlobal.h>
+#include <vexa/VPxCommand.h>
+#include <vexa/VStringArray.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+using vexa_host::CommandEngine;
+using vexa_host::CommandResult;
+using vexa_host::ScriptInterpreter;
+using Words = std::vector<std::string>;
+
+// An interpreter whose commands only record their words and answer "ok".
+class RecordingInterpreter {
+public:
+    RecordingInterpreter()
+        : interpreter_([this](const std::string& name, const VArgList& args, CommandResult& result) {
+              Words words{name};
+              for (unsigned i = 0; i < args.length(); ++i) words.push_back(args.asString(i).str());
+              calls.push_back(words);
+              result.addText("ok");
+              return VStatus();
+          }) {}
+    VStatus run(const std::string& text) {
+        CommandResult result;
+        return interpreter_.run(text, result);
+    }
+    std::vector<Words> calls;
+
+private:
+    ScriptInterpreter interpreter_;
+};
+
+class ScriptTest : public HostTest {
+protected:
+    void SetUp() override {
+        HostTest::SetUp();
+        CommandEngine::instance().setOutput(&printed);
+    }
+    void TearDown() override {
+        CommandEngine::instance().setOutput(nullptr);
+        HostTest::TearDown();
+    }
+    static VStringArray run(const std::string& script) {
+        VStringArray result;
+        const VStatus status = VGlobal::executeCommand(VString(script), result);
+        EXPECT_TRUE(status) << script << ": " << status.errorString().asChar();
+        return result;
+    }
+    static std::string lastError() {
+        const VStringArray errors = VMessageLog::linesOf(VMessageLog::kError);
+        return errors.length() == 0 ? std::string() : errors[errors.length() - 1].str();
+    }
+    std::ostringstream printed;
+};
+
+TEST_F(ScriptTest, CommandsReceiveTheirWordsAsTheHostSplitsThem) {
+    struct Case {
+        const char* script;
+        Words words;
+    };
+    const std::vector<Case> cases = {
+        {"cmd -label\"x y\"", {"cmd", "-label", "x y"}},
+        {"cmd \"x.divisions\"3", {"cmd", "x.divisions", "3"}},
+        {"cmd -al \"left\"-v false", {"cmd", "-al", "left", "-v", "false"}},
+        {"cmd\t-a\t\"b\"\t", {"cmd", "-a", "b"}},
+        {"cmd \"q\\\"uote\\\\ \\n\\t;`x`//\\z\"", {"cmd", "q\"uote\\ \n\t;`x`//z"}},
+        {"cmd \"two\nlines\"", {"cmd", "two\nlines"}},
+        {"cmd ..  -0.5 a|b|c ns:x.tx[2] \"\"", {"cmd", "..", "-0.5", "a|b|c", "ns:x.tx[2]", ""}},
+        {"cmd (\"a\" + 1 + \"b\") (1 + 2) (1.5 + 2) (true + 1) (false)", {"cmd", "a1b", "3", "3.5", "2", "0"}},
+        {"cmd(1, \"two\", 3.5, -2)", {"cmd", "1", "two", "3.5", "-2"}},
+        {"cmd (2e3) (1.5e1) (-.5)", {"cmd", "2000", "15", "-0.5"}},
+        {"cmd // a comment; not a statement\n -x", {"cmd", "-x"}},
+        {"cmd `other`", {"cmd", "ok"}},
+    };
+    for (const Case& entry : cases) {
+        SCOPED_TRACE(entry.script);
+        RecordingInterpreter interpreter;
+        ASSERT_TRUE(interpreter.run(entry.script));
+        ASSERT_FALSE(interpreter.calls.empty());
+        EXPECT_EQ(interpreter.calls.back(), entry.words);
+    }
+}
+
+TEST_F(ScriptTest, MalformedScriptsAreRefusedWholeWithTheReason) {
+    struct Case {
+        const char* script;
+        const char* error;
+    };
+    const std::string deep = std::string(100, '(') + "1" + std::string(100, ')');
+    const std::vector<Case> cases = {
+        {"first; cmd \"open", "Syntax error: unterminated string at character 12"},
+        {"first; cmd `other", "Syntax error: unterminated ` at character 12"},
+        {"first; cmd `x \"`\"", "Syntax error: unterminated ` at character 12"},
+        {"first; cmd `x \"y\" (`", "Syntax error: in the command substitution (unexpected end of the text at character 8) at character 12"},
+        {"first; string $", "Syntax error: a variable needs a name at character 16"},
+        {"first; string $a[3]", "Syntax error: an array is declared with [] at character 17"},
+        {"first; $a[0] = 1", "Syntax error: an element cannot be assigned to at character 13"},
+        {"first; global cmd", "Syntax error: a type must follow global at character 18"},
+        {"first; if ($x) { cmd; }", "Syntax error: blocks are not supported at character 16"},
+        {"first; cmd $a.tx", "Syntax error: unexpected '.' at character 14"},
+        {"first; int $i = 3abc", "Syntax error: unexpected 'a' at character 18"},
+        {"first; string $s = word", "Syntax error: unexpected word 'word' at character 20"},
+        {"first; cmd (1", "Syntax error: unexpected end of the text at character 14"},
+        {"first; cmd ,", "Syntax error: unexpected ',' at character 12"},
+        {"first; string $s = \"a\" \"b\"", "Syntax error: unexpected '\"' at character 24"},
+        {"first; cmd(1) other", "Syntax error: unexpected 'o' at character 15"},
+        {"first; \x01", "Syntax error: unexpected character code 1 at character 8"},
+        {"first; a.b c", "Syntax error: unexpected '.' at character 9"},
+    };
+    for (const Case& entry : cases) {
+        SCOPED_TRACE(entry.script);
+        VMessageLog::clear();
+        RecordingInterpreter interpreter;
+        EXPECT_EQ(interpreter.run(entry.script), VStatus::kFailure);
+        EXPECT_TRUE(interpreter.calls.empty()) << "a refused script runs nothing";
+        EXPECT_EQ(lastError(), entry.error);
+    }
+    RecordingInterpreter interpreter;
+    EXPECT_EQ(interpreter.run("cmd " + deep), VStatus::kFailure);
+    EXPECT_EQ(lastError().substr(0, 33), "Syntax error: nesting too deep at");
+    EXPECT_TRUE(interpreter.run("cmd " + std::string(60, '(') + "1" + std::string(60, ')')));
+}
+
+TEST_F(ScriptTest, TextWithQuotesBackslashesAndSeparatorsReachesTheCommandUnchanged) {
+    const std::string text = "C:\\dir\\\"quoted\"; `not run` \\n\ttab";
+    std::string literal = "\"";
+    for (char c : text) {
+        if (c == '"' || c == '\\') literal += '\\';
+        literal += c == '\t' ? std::string("\\t") : std::string(1, c);
+    }
+    literal += "\"";
+    run("print " + literal);
+    EXPECT_EQ(printed.str(), text);
+    run("string $kept = " + literal);
+    run("createNode transform -n holder");
+    vexa_host::Node& holder = *vexa_host::Scene::instance().nodesNamed("holder").front();
+    holder.addDynamicAttribute(vexa_host::makeTyped("note", "nt", vexa_host::AttributeKind::String));
+    run("setAttr holder.note -type \"string\" $kept");
+    EXPECT_EQ(run("getAttr holder.note")[0], VString(text));
+}
+
+TEST_F(ScriptTest, VariablesLiveAcrossRunsWithTheirTypes) {
+    run("string $name = \"ball\"");
+    run("createNode transform -n $name");
+    EXPECT_EQ(run("getAttr ($name + \".tx\")")[0], "0");
+    run("int $count = `exists createNode`;");
+    run("int $count = $count + 1; float $half = 0.5 + $count; $auto = 2.5");
+    EXPECT_EQ(run("print ($count + \" \" + $half + \" \" + $auto)").length(), 0u);
+    EXPECT_EQ(printed.str(), "2 2.5 2.5");
+    run("string $name");
+    EXPECT_EQ(run("print $name").length(), 0u);
+    EXPECT_EQ(printed.str(), "2 2.5 2.5ball") << "a declaration without a value keeps the value";
+
+    run("int $cut = \"7.9\"; float $none = \"x\"; int $fromFloat = 2.5 + 1; string $number = 4");
+    EXPECT_EQ(run("print ($cut + \",\" + $none + \",\" + $fromFloat + \",\" + ($number + 1))").length(), 0u);
+    EXPECT_EQ(printed.str(), "2 2.5 2.5ball7,0,3,41");
+
+    run("setAttr ball.translate 1 2 3; string $values[] = `getAttr ball.translate`");
+    EXPECT_EQ(run("print $values[2]").length(), 0u);
+    EXPECT_EQ(printed.str().substr(printed.str().size() - 1), "3");
+    EXPECT_EQ(run("string $all[] = $values").length(), 3u);
+}
+
+TEST_F(ScriptTest, ValueErrorsFailTheRunWithAnErrorText) {
+    struct Case {
+        const char* script;
+        const char* error;
+    };
+    const std::vector<Case> cases = {
+        {"print $nope", "undeclared variable $nope"},
+        {"string $s = \"a\"; int $s = 1", "$s is a string and cannot become a int"},
+        {"createNode transform -n b; string $one = `getAttr b.translate`", "$one holds one value and cannot take 3"},
+        {"string $list[] = `getAttr b.translate`; print $list[3]", "the index 3 is outside $list (3 items)"},
+        {"string $scalar = \"x\"; print $scalar[0]", "$scalar is not an array"},
+        {"$none = `select -cl`; print $none[0]", "the index 0 is outside $none (0 items)"},
+        {"string $empty = `select -cl`; int $zero = `select -cl`; print ($empty + $zero + \"|\"); print $nothing", "undeclared variable $nothing"},
+        {"string $list[] = `getAttr b.translate`; print ($list + 1)", "+ takes single values, not 3"},
+    };
+    for (const Case& entry : cases) {
+        SCOPED_TRACE(entry.script);
+        VMessageLog::clear();
+        ScriptInterpreter::instance().clearVariables();
+        VStringArray result;
+        EXPECT_EQ(VGlobal::executeCommand(entry.script, result), VStatus::kFailure);
+        EXPECT_EQ(lastError(), entry.error);
+    }
+}
+
+TEST_F(ScriptTest, ARunStopsAtTheFailingStatementAndAnswersTheLastResult) {
+    VStringArray result;
+    EXPECT_EQ(VGlobal::executeCommand("createNode transform -n a; setAttr a.tx nothing; createNode transform -n b", result),
+              VStatus::kFailure);
+    EXPECT_TRUE(vexa_host::Scene::instance().nodesNamed("b").empty());
+    EXPECT_EQ(lastError().substr(0, 8), "setAttr:");
+    ASSERT_TRUE(VGlobal::executeCommand("createNode transform -n c; window -ex nowhere", result));
+    ASSERT_EQ(result.length(), 1u);
+    EXPECT_EQ(result[0], "0") << "an int result reads as text as well";
+    VString text;
+    ASSERT_TRUE(VGlobal::executeCommand("string $t = \"word\"", text));
+    EXPECT_EQ(text, "word");
+    ASSERT_TRUE(VGlobal::executeCommand("string $t = \"other\"; commandEcho -st false", result));
+    EXPECT_EQ(result.length(), 0u);
+}
+
+// A plug-in command that runs a script of its own: the text it is given. It counts its runs
+// and stops running scripts after 100 of them.
+int scriptingRuns = 0;
+class ScriptingCommand : public VPxCommand {
+public:
+    static void* create() { return new ScriptingCommand; }
+    VStatus doIt(const VArgList& args) override {
+        if (++scriptingRuns > 100) return VStatus();
+        VStringArray result;
+        const VStatus status = VGlobal::executeCommand(args.asString(0), result);
+        setResult(result);
+        return status;
+    }
+};
+
+TEST_F(ScriptTest, PluginCommandsRunScriptsInsideScriptsToALimit) {
+    static const int owner = 0;
+    ASSERT_TRUE(CommandEngine::instance().registerPluginCommand("Scripting", ScriptingCommand::create, &owner));
+    EXPECT_EQ(run("string $inner = `Scripting \"string $x = \\\"deep\\\"\"`")[0], "deep");
+    run("print $x");
+    EXPECT_EQ(printed.str(), "deep") << "the inner script's variable is the host's";
+    VStringArray result;
+    scriptingRuns = 0;
+    EXPECT_EQ(VGlobal::executeCommand("string $self = \"Scripting $self\"; Scripting $self", result), VStatus::kFailure);
+    EXPECT_EQ(lastError(), "scripts run inside each other too deeply");
+    EXPECT_EQ(scriptingRuns, ScriptInterpreter::kMaxRunDepth);
+    ASSERT_TRUE(CommandEngine::instance().deregisterPluginCommand("Scripting", &owner));
+}
+
+TEST_F(ScriptTest, EchoedCommandsGoToTheLog) {
+    run("commandEcho -st true");
+    run("createNode transform -n shown");
+    const VStringArray info = VMessageLog::linesOf(VMessageLog::kInfo);
+    ASSERT_GE(info.length(), 1u);
+    EXPECT_EQ(info[info.length() - 1], "createNode transform -n shown");
+    EXPECT_EQ(run("commandEcho -q -st")[0], "1");
+}
+
+}  // namespace
