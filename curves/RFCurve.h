@@ -21,6 +21,7 @@
 // The implementation is spread over RFCurve.cpp (storage, key edits, settings, notification),
 // RFCurveTangents.cpp, RFCurveEvaluation.cpp and RFCurveEdit.cpp (copying, ranges, spans).
 
+#include <atomic>
 #include <cstdint>
 #include <vector>
 
@@ -97,6 +98,13 @@ public:
 
     // Low half: content changes; high half: selection changes.
     uint32_t GetModificationCount() const { return modificationCount_; }
+
+    // Counts the changes of every curve and curve node of the process that can change an
+    // evaluated value (keys, defaults, extrapolation; a node's curve, children, layers and
+    // time warp): a cache of values evaluated from curves is stale once it has moved.
+    static uint64_t GetEditCountOfAllCurves() { return editCountOfAllCurves_.load(std::memory_order_relaxed); }
+    // Curve nodes count their own such changes here.
+    static void CountEditOfAllCurves() { editCountOfAllCurves_.fetch_add(1, std::memory_order_relaxed); }
 
     // ---- Edit bracket and notification -------------------------------------------------
 
@@ -299,7 +307,10 @@ private:
     int64_t KeyTicks(int k) const { return keys_.Key(k).GetTime().GetTicks(); }
     double KeyValue(int k) const { return keys_.Key(k).GetValue(); }
     int LastKeyAtOrBefore(int64_t ticks, int low, int high) const;
-    void CountModification(uint32_t amount = 1) { modificationCount_ += amount; }
+    void CountModification(uint32_t amount = 1) {
+        modificationCount_ += amount;
+        CountEditOfAllCurves();
+    }
     void Deliver();
 
     // Tangents (RFCurveTangents.cpp).
@@ -394,6 +405,7 @@ private:
     RCurveChangeRecord changes_;
     std::vector<Listening> listeners_;
     uint64_t nextListenerSerial_ = 0;
+    static inline std::atomic<uint64_t> editCountOfAllCurves_{0};
 };
 
 #endif

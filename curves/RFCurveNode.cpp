@@ -231,6 +231,7 @@ int RFCurveNode::InsertChildAt(int index, RFCurveNode* child) {
         holdsLooseChildren_ = true;
     }
     children_.insert(children_.begin() + index, child);
+    RFCurve::CountEditOfAllCurves();
     return index;
 }
 
@@ -262,6 +263,7 @@ void RFCurveNode::RemoveChild(int index) {
         child->holder_ = nullptr;
     }
     children_.erase(children_.begin() + index);
+    RFCurve::CountEditOfAllCurves();
 }
 
 void RFCurveNode::DeleteChild(int index) {
@@ -547,6 +549,7 @@ void RFCurveNode::ShareNameOf(const RFCurveNode& other) {
 
 void RFCurveNode::SetFlag(uint32_t bits, bool on) {
     flags_ = on ? (flags_ | bits) : (flags_ & ~bits);
+    RFCurve::CountEditOfAllCurves();
 }
 
 int RFCurveNode::GetEffectiveLayerID(int layerID) const {
@@ -699,6 +702,7 @@ void RFCurveNode::ApplyLayerType(int layerType, RFCurveNode* ownerNode) {
         DeleteChild(3);
     }
     layerType_ = layerType;
+    RFCurve::CountEditOfAllCurves();
 }
 
 bool RFCurveNode::SetLayer(RFCurveNode* layer, bool deleteOld) {
@@ -801,11 +805,13 @@ void RFCurveNode::SetRotationOrder(int order) {
     for (RFCurveNode* node = this; node != nullptr; node = node->nextLayer_) {
         node->rotationOrder_ = order;
     }
+    RFCurve::CountEditOfAllCurves();
 }
 
 // ---- Change notification -------------------------------------------------------------------
 
 void RFCurveNode::Notify(uint32_t kind) {
+    RFCurve::CountEditOfAllCurves();
     if (!listeners_) {
         return;
     }

@@ -74,6 +74,8 @@ RWyxNode::RWyxNode(RWyxObjectFactory* factory, const RString& name)
 }
 
 RWyxNode::~RWyxNode() {
+    // Its container must not keep listing a node that is gone.
+    SetEntity(nullptr, false);
     ReleaseCharacterSlots();
     // The attribute stays with the factory; it must not keep pointing at this node.
     if (RWyxNodeAttribute* attribute = std::exchange(attribute_, nullptr)) attribute->Detach();
@@ -133,6 +135,8 @@ void RWyxNode::CollectProperties(std::vector<RProperty*>& properties) const {
 void RWyxNode::InvalidateMatrixCaches() {
     currentTakeCache_.Reset();
     defaultTakeCache_.Reset();
+    // The global matrices of the subtree depend on this node's take as well.
+    InvalidateTransformCaches();
 }
 
 bool RWyxNode::SetCurrentTakeNodeByName(const char* name) {
@@ -183,7 +187,16 @@ bool RWyxNode::AddChild(RWyxNode* node) {
         error_.SetErrorCode(kErrorCyclicGraph);
         return false;
     }
-    if (RWyxNode* parent = node->GetParent()) parent->RemoveChild(node);
+    if (RWyxNode* parent = node->GetParent()) {
+        // Whether the subtree may join this node's container is decided before it leaves
+        // its present parent as well.
+        const int clash = node->FindEntityClash(entity_, false);
+        if (clash >= 0) {
+            error_.SetErrorCode(clash);
+            return false;
+        }
+        parent->RemoveChild(node);
+    }
     return properties_->ConnectSource(node->properties_);
 }
 

@@ -87,6 +87,15 @@ public:
         bool globalValid = false;
         RMatrix local;
         RMatrix global;
+        // The transform stamp the cache was filled under (GetTransformStamp): once the stamp
+        // has moved, the cache is reset before its next use.
+        std::uint64_t stamp = 0;
+        // The "T", "R" and "S" channels found in channelTake (null where it has none) and the
+        // number of values each gives, kept for the stamp, so that an evaluation need not
+        // look them up again.
+        const RWyxTakeNode* channelTake = nullptr;
+        RFCurveNode* channels[3] = {nullptr, nullptr, nullptr};
+        int channelValueCounts[3] = {0, 0, 0};
     };
 
     // The properties object with its defaults, the limits, the take "Default" (current),
@@ -197,8 +206,21 @@ public:
     RWyxLight* GetLight() const;
     RWyxOptical* GetOptical() const;
 
-    // ---- scene membership ----------------------------------------------------------------------
+    // ---- scene membership (RWyxNodeMembership.cpp) -------------------------------------------
+    // The entity container the node belongs to; null when none.
     RWyxEntityContainer* GetEntity() const { return entity_; }
+    // Moves the node's subtree, with the materials, textures and gobos it uses, from its
+    // container into `entity` (null: into none); with asRoot the node becomes the root of
+    // `entity`, whose present root leaves first and which is emptied. Joining is decided
+    // before anything moves: a name clash in the subtree (nodes seen twice, and with asRoot
+    // names the target holds) or a gobo whose name the target gives another gobo answers
+    // false with code 1 to 4, nothing moved. Leaving is never refused. True for the present
+    // container.
+    bool SetEntity(RWyxEntityContainer* entity, bool asRoot);
+    // The code (kErrorNodeNameClash ... kErrorGoboNameClash) that would refuse moving the
+    // subtree into `entity`; -1 when it may join. Leaving (null) is always allowed.
+    int FindEntityClash(RWyxEntityContainer* entity, bool asRoot);
+    friend class RWyxEntityContainer;  // keeps the node's link with its node list
 
     // ---- character links -------------------------------------------------------------------------
     // Appends a link; answers its index (-1 when it could not be stored).
@@ -217,10 +239,97 @@ public:
     const char* GetPendingChildName(int index) const;
     int GetPendingChildNameCount() const { return static_cast<int>(pendingChildNames_.size()); }
 
-    // ---- transform caches --------------------------------------------------------------------------
+    // ---- transforms (scene/RWyxNodeTransforms.cpp) ------------------------------------------------
+    // Every cached transform (both matrix caches, the pivot global transforms) holds the
+    // transform stamp it was computed under and is recomputed once the stamp has moved. The
+    // stamp moves with every change a transform may depend on: the "Lcl" properties, pivot
+    // sets and rotation orders, parenting, take selection and every curve edit.
+    static std::uint64_t GetTransformStamp();
+    // Moves the stamp; for callers that write the fields of a pivot set directly.
+    static void InvalidateTransformCaches();
+
+    // The values of "Lcl Translation", "Lcl Rotation" (degrees, Euler X, Y, Z) and "Lcl
+    // Scaling". Without the property a setter does nothing and a getter leaves out as it was.
+    void SetDefaultTranslation(const RVector4& value);
+    RVector4& GetDefaultTranslation(RVector4& out) const;
+    void SetDefaultRotation(const RVector4& value);
+    RVector4& GetDefaultRotation(RVector4& out) const;
+    void SetDefaultScaling(const RVector4& value);
+    RVector4& GetDefaultScaling(RVector4& out) const;
+
+    // Pivot sets 0 and 1 (a set is in use when its state is 0). For any other set index a
+    // setter does nothing and a getter answers null or false or leaves out as it was.
+    void SetPivotState(int set, int state);
+    int& GetPivotState(int set, int& out) const;
+    // 0 "Euler XYZ" .. 5 "Euler ZYX", 6 "Spheric XYZ".
+    void SetRotationOrder(int set, int order);
+    int& GetRotationOrder(int set, int& out) const;
+    void SetRotationSpaceForLimitOnly(int set, bool flag);
+    bool GetRotationSpaceForLimitOnly(int set) const;
+    void SetRotationOffset(int set, double x, double y, double z, double w);
+    const RVector4* GetRotationOffset(int set) const;
+    void SetRotationPivot(int set, double x, double y, double z, double w);
+    const RVector4* GetRotationPivot(int set) const;
+    void SetPreRotation(int set, double x, double y, double z, double w);  // degrees
+    const RVector4* GetPreRotation(int set) const;
+    void SetPostRotation(int set, double x, double y, double z, double w);  // degrees
+    const RVector4* GetPostRotation(int set) const;
+    void SetScalingOffset(int set, double x, double y, double z, double w);
+    const RVector4* GetScalingOffset(int set) const;
+    void SetScalingPivot(int set, double x, double y, double z, double w);
+    const RVector4* GetScalingPivot(int set) const;
+    RVector4& GetGeometricTranslation(RVector4& out, int set) const;
+    RVector4& GetGeometricRotation(RVector4& out, int set) const;
+    RVector4& GetGeometricScaling(RVector4& out, int set) const;
+
+    // The pivot global transform of a set: the local scaling, the set's post-rotation, the
+    // local rotation, the pre-rotation and the translation with the set's rotation pivot and
+    // offset (and the parent's pivot compensation), then the parent's transform of the set.
+    // With force the whole tree is recomputed from the topmost ancestor; otherwise a stale
+    // cache is recomputed along the path from the nearest ancestor that is current. Null for
+    // a bad set index.
+    const RMatrix* GetPivotGlobalTransform(int set, bool force);
+    RVector4& GetPivotGlobalTranslation(RVector4& out, int set, bool force);
+    // Euler X, Y, Z degrees of the rows normalised (negated when mirrored); finite for a
+    // zero row (zero scaling).
+    RVector4& GetPivotGlobalRotation(RVector4& out, int set, bool force);
+    // The row lengths, all three negated when the axes mirror.
+    RVector4& GetPivotGlobalScaling(RVector4& out, int set, bool force);
+
+    // Plain matrices of the "T", "R" and "S" channels: scaling, rotation about X, then Y,
+    // then Z, then translation. The default ones take the channels' default values in the
+    // default take; the timed ones evaluate the current take at the time. A channel the take
+    // node lacks keeps (0, 0, 0), (0, 0, 0) or (1, 1, 1). Global = local then the parent's.
+    RMatrix GetDefaultLocalMatrix();
+    RMatrix GetDefaultGlobalMatrix();
+    RMatrix GetLocalMatrixAt(RTime time);
+    RMatrix GetGlobalMatrixAt(RTime time);
+
+    // Evaluated matrices, for walkers that evaluate a hierarchy once per time step.
+    // The evaluated local matrix becomes the default local one (in the subtree when asked).
+    void StoreDefaultLocalMatrix(bool recursive);
+    // ... the default local one while the current take is the default take, else the one at
+    // the time.
+    void EvaluateLocalMatrix(RTime time, bool recursive);
+    // Unless the node carries the id already: the evaluated global matrix becomes the
+    // evaluated local one then the parent's evaluated global one (the parent evaluated first);
+    // with recursive, the subtree follows, less the subtrees of nodes carrying the id.
+    void EvaluateGlobalMatrix(int evaluationId, bool recursive);
+    void SetEvaluationId(int evaluationId, bool recursive);
+    void SetGlobalMatrix(const RMatrix& matrix);
+    const RMatrix& GetGlobalMatrix() const { return evaluatedGlobal_; }
+    const RMatrix& GetEvaluatedLocalMatrix() const { return evaluatedLocal_; }
+    int GetEvaluationId() const { return evaluationId_; }
+
+    // After a file's properties are read: pivot set 0 takes the pivot properties when any of
+    // them is not the default (set 1 is reset), and the limits take the limit properties
+    // when they differ.
+    void ReadPivotsAndLimitsFromProperties();
+    // Before the properties are written: they take pivot set 0's values and the limits'.
+    void WritePivotsAndLimitsToProperties();
+
     MatrixCache& GetCurrentTakeCache() { return currentTakeCache_; }
     MatrixCache& GetDefaultTakeCache() { return defaultTakeCache_; }
-    int GetEvaluationId() const { return evaluationId_; }
 
 protected:
     // Tells the factory that the name may change, so that its name index follows.
@@ -233,6 +342,16 @@ private:
     // detaching it (its channels stay in the take nodes).
     void ForgetDeletedAttribute(const RWyxNodeAttribute* attribute);
     void InvalidateMatrixCaches();
+    // ---- transforms (scene/RWyxNodeTransforms.cpp) ----
+    // The cache reset first when its stamp is not the present one.
+    static MatrixCache& Current(MatrixCache& cache);
+    const RMatrix& DefaultLocal();
+    const RMatrix& DefaultGlobal();
+    const RMatrix& LocalAt(RTime time);
+    const RMatrix& GlobalAt(RTime time);
+    // Finds the "T", "R", "S" channels of the take node and their value counts (of their
+    // curves' default values with defaults, else of their evaluation) once per stamp.
+    static void FindChannels(MatrixCache& cache, const RWyxTakeNode& takeNode, bool defaults);
     // The MultiLayer and MultiTake flags of the present attribute's kind.
     void UpdateAttributeFlags();
     // Clears, in every linked character, the slot that holds this node.

@@ -282,21 +282,43 @@ bool RWyxNodeProperties::WouldCloseCycle(const RWyxNodeProperties* parent, const
 }
 
 bool RWyxNodeProperties::SendEvent(const RPlugEventPath* path, const RPlugEvent& event) {
+    // Linking and unlinking nodes moves the global transforms of the subtree.
+    if (event.code >= kPlugEventSourceAdded && event.code <= kPlugEventDestinationReplaced &&
+        AsNodeProperties(event.other) != nullptr) {
+        RWyxNode::InvalidateTransformCaches();
+    }
     if (event.sender == this && event.code == kPlugEventMayTakeSource) {
         const RWyxNodeProperties* child = AsNodeProperties(event.other);
         if (child != nullptr && node_ != nullptr) {
-            const RWyxNode* childNode = child->GetNode();
-            const bool sameScene = childNode != nullptr && node_->GetEntity() != nullptr &&
-                                   node_->GetEntity() == childNode->GetEntity();
+            RWyxNode* childNode = child->GetNode();
+            RWyxEntityContainer* entity = node_->GetEntity();
+            const bool sameScene = childNode != nullptr && entity != nullptr && entity == childNode->GetEntity();
             if (sameScene || WouldCloseCycle(this, child)) {
                 node_->GetError().SetErrorCode(RWyxNode::kErrorCyclicGraph);
+                return false;
+            }
+            // The child's subtree joins this node's container once linked: whether it may is
+            // decided now, so that a refusal leaves no link behind.
+            const int clash = childNode != nullptr ? childNode->FindEntityClash(entity, false) : -1;
+            if (clash >= 0) {
+                node_->GetError().SetErrorCode(clash);
                 return false;
             }
         } else if (child != nullptr && WouldCloseCycle(this, child)) {
             return false;
         }
     }
+    if (event.sender == this && node_ != nullptr &&
+        (event.code == kPlugEventSourceAdded || event.code == kPlugEventSourceRemoved)) {
+        MoveChildSubtree(AsNodeProperties(event.other), event.code == kPlugEventSourceAdded);
+    }
     return RWyxPropertyHandler::SendEvent(path, event);
+}
+
+// A linked child's subtree joins this node's container; an unlinked one leaves its own.
+void RWyxNodeProperties::MoveChildSubtree(RWyxNodeProperties* child, bool linked) {
+    RWyxNode* childNode = child != nullptr ? child->GetNode() : nullptr;
+    if (childNode != nullptr) childNode->SetEntity(linked ? node_->GetEntity() : nullptr, false);
 }
 
 bool RWyxNodeProperties::RelayA(const RRelayEvent& event) {
@@ -307,6 +329,8 @@ bool RWyxNodeProperties::RelayA(const RRelayEvent& event) {
     }
     const auto* property = static_cast<const RProperty*>(event.sender);
     if (property->GetOwner() != this || !property->IsAnimatable()) return result;
+    // The pivot global transforms read the "Lcl" values directly.
+    RWyxNode::InvalidateTransformCaches();
     if (RWyxUserProperty* userProperty = node_->FindUserProperty(property)) node_->UpdateCurveDefaults(*userProperty);
     return result;
 }

@@ -46,7 +46,10 @@ public:
     RWyxNode* GetNode() const { return node_; }
 
     // Refuses a source connection of another node's properties object that would make this
-    // node its own ancestor, with error 6 on this object's node; hands everything else on.
+    // node its own ancestor or that links a parentless member of this node's container, with
+    // error 6 on this object's node, and one whose subtree could not join that container,
+    // with its clash code (1 to 4). A linked child's subtree then joins the container, an
+    // unlinked one leaves. Hands every event not refused on.
     bool SendEvent(const RPlugEventPath* path, const RPlugEvent& event) override;
 
     // A value change of an animatable property, made directly or through its user property,
@@ -261,6 +264,8 @@ private:
     void DeclareRow(const Row& row);
     RProperty* CreateChannelProperty(const char* name);
     void ReleaseMemberProperties();
+    // Moves a linked (unlinked) child's subtree into this node's container (out of its own).
+    void MoveChildSubtree(RWyxNodeProperties* child, bool linked);
 
     bool bools_[kBoolCount] = {};
     RVector4 vectors_[kVectorCount];

@@ -17,5 +17,6 @@ void RWyxPivotSet::Reset() {
     rotationSpaceForLimitOnly = 0;
     pivotGlobalTransform.SetIdentity();
     cacheValid = 0;
+    cacheStamp = 0;
     pivotState = 1;
 }

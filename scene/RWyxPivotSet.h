@@ -5,8 +5,9 @@
 // transform that place a node in its parent's space besides its local translation, rotation
 // and scaling, with the cached pivot global transform of the set. A file fills set 0; a
 // consumer that represents pivots differently prepares set 1. The fields carry the names of
-// the node properties that hold the same values in files. Completed by the node-transform
-// work (evaluation of the pivot global transform and the conversions between the sets).
+// the node properties that hold the same values in files. The node evaluates the pivot
+// global transform (scene/RWyxNodeTransforms.cpp); the cached one counts only while
+// `cacheValid` is set and `cacheStamp` is the node transform stamp it was computed under.
 
 #include "core/RMatrix.h"
 #include "core/RVector4.h"
@@ -21,7 +22,7 @@ struct RWyxPivotSet {
 
     // Back to the defaults: every vector (0, 0, 0, 1) but the geometric scaling (1, 1, 1, 1),
     // rotation order 0 ("Euler XYZ"), the flags cleared, the transform the identity, the
-    // cache invalid and the set not in use.
+    // cache invalid (stamp 0) and the set not in use.
     void Reset();
 
     bool IsInUse() const { return pivotState == kInUse; }
@@ -41,6 +42,7 @@ struct RWyxPivotSet {
     std::uint8_t rotationSpaceForLimitOnly = 0;
     RMatrix pivotGlobalTransform;
     std::uint8_t cacheValid = 0;
+    std::uint64_t cacheStamp = 0;
     int pivotState = 1;
 };
 

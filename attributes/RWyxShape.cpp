@@ -1,0 +1,7 @@
+#include "attributes/RWyxShape.h"
+
+RWyxShape::RWyxShape(RWyxObjectFactory* factory) : RWyxLayerContainer(factory) {}
+
+RWyxShape::~RWyxShape() = default;
+
+void RWyxShape::Assign(const RWyxShape& other) { AssignLayerContainer(other); }
