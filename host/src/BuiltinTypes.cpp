@@ -5,6 +5,7 @@
 #include "host/src/PlugAccess.h"
 #include "host/src/Scene.h"
 #include "host/src/SetMembers.h"
+#include "host/src/ShapeTypes.h"
 #include "host/src/TransformNode.h"
 
 #include <vexa/VFnNumericAttribute.h>
@@ -132,14 +133,20 @@ void registerBuiltinTypes(NodeTypeRegistry& registry) {
                            {makeNumericCompound("jointOrient", "jo", N::k3Double, kXYZ, 0.0, UnitKind::Angle),
                             matrixAttribute("bindPose", "bps", false, true)},
                            {}, {}}), "joint");
-    require(registry.registerType({"lookAt", "transform", VFn::kLookAt, {}, false, {}, {}, {}}), "lookAt");
+    // A look-at group: the root of a camera rig (camera, aim, up), turning the camera by "twist".
+    AttributePtr twist = makeNumeric("twist", "tws", N::kDouble, 0.0, UnitKind::Angle);
+    twist->keyable = true;
+    require(registry.registerType({"lookAt", "transform", VFn::kLookAt, {}, false, {twist}, {}, {}}), "lookAt");
     require(registry.registerType({"shape", "dagNode", VFn::kShape, {}, true,
                            {makeNumeric("intermediateObject", "io", N::kBoolean)}, {}, {}}), "shape");
     require(registry.registerType({"locator", "shape", VFn::kLocator, {}, false,
                            {makeNumericCompound("localPosition", "lp", N::k3Double, kXYZ, 0.0, UnitKind::Distance),
                             makeNumericCompound("localScale", "los", N::k3Double, kXYZ, 1.0)},
                            {}, {}}), "locator");
-    require(registry.registerType({"objectSet", "dependNode", VFn::kObjectSet, {}, false, {}, {},
+    // "usedBy" takes the "message" of the node the set serves (a deformer's set).
+    AttributePtr usedBy = makeTyped("usedBy", "ub", AttributeKind::Message);
+    usedBy->array = true;
+    require(registry.registerType({"objectSet", "dependNode", VFn::kObjectSet, {}, false, {usedBy}, {},
                            [] { return std::make_unique<SetMembers>(); }}), "objectSet");
 
     require(registry.registerType({"animCurve", "dependNode", VFn::kAnimCurve, {}, true, {}, {},
@@ -152,6 +159,7 @@ void registerBuiltinTypes(NodeTypeRegistry& registry) {
     registerAnimCurve(registry, "animCurveUL", VFn::kAnimCurveUnitlessToDistance, UnitKind::None, UnitKind::Distance);
     registerAnimCurve(registry, "animCurveUT", VFn::kAnimCurveUnitlessToTime, UnitKind::None, UnitKind::Time);
     registerAnimCurve(registry, "animCurveUU", VFn::kAnimCurveUnitlessToUnitless, UnitKind::None, UnitKind::None);
+    registerShapeTypes(registry);
 }
 
 }  // namespace vexa_host

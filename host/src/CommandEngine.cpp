@@ -69,6 +69,10 @@ CommandEngine::CommandEngine() {
     registerUiCommands(*this);
     registerPreferenceCommands(*this);
     registerSceneCommands(*this);
+    registerCameraCommands(*this);
+    registerShadingCommands(*this);
+    registerDeformerCommands(*this);
+    registerFixtureCommands(*this);
 }
 
 VStatus CommandEngine::registerBuiltin(const std::string& name, BuiltinCommand command) {

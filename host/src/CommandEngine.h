@@ -91,6 +91,13 @@ void registerBuiltinCommands(CommandEngine& engine);
 void registerUiCommands(CommandEngine& engine);
 void registerPreferenceCommands(CommandEngine& engine);
 void registerSceneCommands(CommandEngine& engine);
+// The camera commands: camera, cameraMakeNode, objectMoveCommand (CameraCommands.cpp).
+void registerCameraCommands(CommandEngine& engine);
+// shadingNode and sets (ShadingCommands.cpp); cluster, percent, newSkinCluster, skinPercent
+// (DeformerCommands.cpp); the commands that build test scenes (FixtureCommands.h).
+void registerShadingCommands(CommandEngine& engine);
+void registerDeformerCommands(CommandEngine& engine);
+void registerFixtureCommands(CommandEngine& engine);
 
 }  // namespace vexa_host
 

@@ -30,7 +30,11 @@ NodeTypeRegistry& NodeTypeRegistry::instance() {
     return registry;
 }
 
-NodeTypeRegistry::NodeTypeRegistry() { registerBuiltinTypes(*this); }
+NodeTypeRegistry::NodeTypeRegistry() {
+    registerBuiltinTypes(*this);
+    registerShadingTypes(*this);
+    registerDeformerTypes(*this);
+}
 
 namespace {
 

@@ -85,6 +85,10 @@ private:
 // The built-in types (dependNode, dagNode, world, transform, joint, lookAt, shape, locator,
 // objectSet and the animation curves); called once by the registry.
 void registerBuiltinTypes(NodeTypeRegistry& registry);
+// Shaders, shading groups and textures (ShadingNodes.cpp); deformers, their history and bind
+// poses (DeformerNodes.cpp).
+void registerShadingTypes(NodeTypeRegistry& registry);
+void registerDeformerTypes(NodeTypeRegistry& registry);
 
 }  // namespace vexa_host
 

@@ -4,6 +4,7 @@
 #include "host/src/ApiSupport.h"
 #include "host/src/CommandEngine.h"
 #include "host/src/CommandFlags.h"
+#include "host/src/FixtureCommands.h"
 #include "host/src/PlugAccess.h"
 #include "host/src/Scene.h"
 #include "host/src/SelectionItems.h"
@@ -232,10 +233,13 @@ VStatus selectCommand(const VArgList& args, CommandResult&) {
 VStatus setDrivenKeyframeCommand(const VArgList& args, CommandResult& result) {
     CommandFlags flags;
     VStatus status;
-    if (!readFlags("setDrivenKeyframe", args, {{"-q", "-query", 0}, {"-cd", "-currentDriver", 1}}, flags, status)) {
+    if (!readFlags("setDrivenKeyframe", args,
+                   {{"-q", "-query", 0}, {"-cd", "-currentDriver", 1}, {"-dv", "-driverValue", 1}, {"-v", "-value", 1}},
+                   flags, status)) {
         return status;
     }
-    if (!flags.query() || !flags.has("-cd")) return failure("setDrivenKeyframe", "only -q -cd is known to this host");
+    if (!flags.query()) return addDrivenKeyframe(flags, result);  // the test fixture (FixtureCommands.h)
+    if (!flags.has("-cd")) return failure("setDrivenKeyframe", "only -q -cd is known to this host");
     if (flags.positional().size() != 1) return failure("setDrivenKeyframe", "name one attribute");
     std::vector<SelectionItem> items;
     status = resolveSelection(flags.positional().front(), items);

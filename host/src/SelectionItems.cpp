@@ -110,6 +110,17 @@ bool addUnique(std::vector<SelectionItem>& list, const SelectionItem& item) {
     if (std::any_of(list.begin(), list.end(), [&item](const SelectionItem& other) { return other.sameAs(item); })) {
         return false;
     }
+    const auto* added = dynamic_cast<const ComponentRecord*>(item.component.record().get());
+    if (item.kind == SelectionItem::kDagPath && added != nullptr) {
+        for (SelectionItem& held : list) {
+            const auto* mine = dynamic_cast<const ComponentRecord*>(held.component.record().get());
+            if (held.kind != SelectionItem::kDagPath || held.path != item.path || mine == nullptr) continue;
+            if (std::shared_ptr<ComponentRecord> merged = mine->mergedWith(*added)) {
+                held.component = VObject(merged);
+                return true;
+            }
+        }
+    }
     list.push_back(item);
     return true;
 }
@@ -137,16 +148,28 @@ VStatus resolveSelection(const std::string& pattern, std::vector<SelectionItem>&
             if (node->isTransform()) shape.extendToShape();
             for (const ComponentParser& parser : componentParsers()) {
                 VObject component;
-                if (parser(shape, rest, component)) {
+                const VStatus parsed = parser(shape, rest, component);
+                if (parsed) {
                     items.push_back(dagItem(shape, component));
                     found = VStatus();
                     break;
                 }
+                // A parser that knows the text but not its indices says why.
+                if (parsed.statusCode() != VStatus::kNotFound) return parsed;
             }
         }
         if (!found) return found;
     }
     return VStatus();
+}
+
+std::vector<std::string> selectionTexts(const SelectionItem& item) {
+    const auto* component = dynamic_cast<const ComponentRecord*>(item.component.record().get());
+    if (item.kind != SelectionItem::kDagPath || component == nullptr) return {selectionText(item)};
+    const std::string path = item.path.partialPathName().asChar();
+    std::vector<std::string> result;
+    for (const std::string& text : component->texts()) result.push_back(path + "." + text);
+    return result;
 }
 
 std::string selectionText(const SelectionItem& item) {
@@ -159,10 +182,11 @@ std::string selectionText(const SelectionItem& item) {
     case SelectionItem::kDagPath: break;
     }
     std::string text = item.path.partialPathName().asChar();
-    if (const auto* component = dynamic_cast<const ComponentRecord*>(item.component.record().get())) {
-        text += "." + component->text();
-    }
-    return text;
+    const auto* component = dynamic_cast<const ComponentRecord*>(item.component.record().get());
+    if (component == nullptr) return text;
+    std::string joined;
+    for (const std::string& run : component->texts()) joined += (joined.empty() ? "" : " ") + text + "." + run;
+    return joined;
 }
 
 }  // namespace vexa_host

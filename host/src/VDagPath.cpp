@@ -1,10 +1,13 @@
 #include <vexa/VDagPath.h>
 
 #include "host/src/ApiSupport.h"
+#include "host/src/PlugAccess.h"
 #include "host/src/Scene.h"
 #include "host/src/TransformNode.h"
 
 #include <vexa/VDagPathArray.h>
+
+#include <algorithm>
 
 using namespace vexa_host;
 
@@ -137,7 +140,11 @@ VObject VDagPath::child(unsigned index, VStatus* status) const {
 VStatus VDagPath::extendToShape() {
     if (nodes_.empty()) return invalidPath();
     if (!nodes_.back()->isTransform()) return VStatus();
-    const std::vector<Node*> shapes = shapesBelow(*nodes_.back());
+    std::vector<Node*> shapes = shapesBelow(*nodes_.back());
+    // The intermediate shapes of a deformed shape's history do not count.
+    shapes.erase(std::remove_if(shapes.begin(), shapes.end(),
+                                [](const Node* shape) { return readNumber(*shape, "intermediateObject") != 0.0; }),
+                 shapes.end());
     if (shapes.size() != 1) {
         return VStatus(VStatus::kInvalidParameter, shapes.empty() ? "the transform holds no shape" : "the transform holds several shapes");
     }

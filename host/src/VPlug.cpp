@@ -1,6 +1,7 @@
 #include <vexa/VPlug.h>
 
 #include "host/src/ApiSupport.h"
+#include "host/src/GeometryObject.h"
 #include "host/src/PlugAccess.h"
 #include "host/src/Scene.h"
 #include "host/src/TransformNode.h"
@@ -333,6 +334,22 @@ VStatus VPlug::getValue(VMatrix& value) const {
     if (!std::holds_alternative<MatrixValue>(any)) return VStatus(VStatus::kInvalidParameter, "the plug holds no matrix");
     value = fromMatrixValue(std::get<MatrixValue>(any));
     return VStatus();
+}
+
+VStatus VPlug::getValue(VObject& data) const {
+    PlugValue any;
+    VStatus status = readAny(*this, any);
+    if (!status) return status;
+    const auto* value = std::get_if<std::shared_ptr<const DataValue>>(&any);
+    if (value == nullptr) return VStatus(VStatus::kInvalidParameter, "the plug holds no data");
+    data = *value ? geometryObject(*value) : VObject();
+    return VStatus();
+}
+
+VStatus VPlug::setValue(const VObject& data) {
+    const GeometryObject* geometry = geometryObjectOf(data);
+    if (geometry == nullptr) return VStatus(VStatus::kInvalidParameter, "the object holds no data");
+    return writeAny(*this, geometry->data());
 }
 
 VStatus VPlug::setValue(double value) { return writeAny(*this, value); }

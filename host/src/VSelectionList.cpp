@@ -140,13 +140,15 @@ bool VSelectionList::hasItem(const VPlug& plug, VStatus* status) const {
 
 VStatus VSelectionList::getSelectionStrings(VStringArray& strings) const {
     strings.clear();
-    for (const SelectionItem& item : items_->list) strings.append(VString(selectionText(item)));
+    for (const SelectionItem& item : items_->list) {
+        for (const std::string& text : selectionTexts(item)) strings.append(VString(text));
+    }
     return VStatus();
 }
 
 VStatus VSelectionList::getSelectionStrings(unsigned index, VStringArray& strings) const {
     strings.clear();
     if (index >= items_->list.size()) return badIndex();
-    strings.append(VString(selectionText(items_->list[index])));
+    for (const std::string& text : selectionTexts(items_->list[index])) strings.append(VString(text));
     return VStatus();
 }

@@ -49,7 +49,8 @@ public:
     unsigned childCount(VStatus* status = nullptr) const;
     VObject child(unsigned index, VStatus* status = nullptr) const;
     // Goes down to the single shape below a transform path; a shape path stays as it is.
-    // Fails (kInvalidParameter) when the transform holds no shape or more than one.
+    // Intermediate shapes (the originals of deformed shapes) are passed over. Fails
+    // (kInvalidParameter) when the transform holds no other shape or more than one.
     VStatus extendToShape();
     VStatus extendToShapeDirectlyBelow(unsigned index);
     VStatus numberOfShapesDirectlyBelow(unsigned& count) const;

@@ -45,6 +45,7 @@ public:
         kNurbsSurface = 285,
         kNurbsSurfaceGeometry = 286,
         kMesh = 287,
+        kMeshGeometry = 288,  // the geometry of a mesh as a plug holds it (stand-in's own number)
         kLight = 293,
         kAmbientLight = 294,
         kAreaLight = 296,
@@ -75,6 +76,8 @@ public:
         kMeshEdgeComponent = 528,
         kMeshPolygonComponent = 532,
         kMeshVertComponent = 533,
+        kSingleIndexedComponent = 534,  // stand-in's own numbers for the two component kinds
+        kDoubleIndexedComponent = 535,
 
         kAttribute = 540,
         kNumericAttribute = 544,

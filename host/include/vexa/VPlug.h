@@ -89,6 +89,9 @@ public:
     VStatus getValue(char& value) const;
     VStatus getValue(VString& value) const;
     VStatus getValue(VMatrix& value) const;
+    // A data plug's value (geometry) as an object that function sets such as VFnMesh take;
+    // the null object when the plug holds no data. kInvalidParameter for another kind of plug.
+    VStatus getValue(VObject& data) const;
     VStatus setValue(double value);
     VStatus setValue(float value);
     VStatus setValue(int value);
@@ -98,6 +101,8 @@ public:
     VStatus setValue(const VString& value);
     VStatus setValue(const char* value);
     VStatus setValue(const VMatrix& value);
+    // Stores the data of an object that getValue gave (or a function set made).
+    VStatus setValue(const VObject& data);
     double asDouble(VStatus* status = nullptr) const;
     float asFloat(VStatus* status = nullptr) const;
     int asInt(VStatus* status = nullptr) const;

@@ -10,10 +10,16 @@
 //   "|group|ball", "group|ball"  a DAG path by full or partial path name
 //   "ball.translateX", "blend.weight[2]", "node.input[0].groupId"   a plug
 //   "mesh.f[0:5]", "surface.cv[0:3][2]"   a component, for node types that know components
-// Nothing found is kNotFound. An item already in the list is not added twice.
+// Nothing found is kNotFound; a component text with indices outside the shape is
+// kInvalidParameter. An item already in the list is not added twice, and a component added on
+// a path that the list holds with a component of the same kind joins that item.
+//
+// Components: "vtx[...]" (mesh vertices) and "f[...]" (mesh polygons) take one index, "cv[...][...]"
+// (surface CVs, U first) two; an index is a number, a range "a:b" or "*" (all).
 //
 // getSelectionStrings gives nodes by name, DAG paths by partial path name, plugs as
-// VPlug::info, components as "<path>.<component>".
+// VPlug::info, components as "<path>.<component>", one string per run of elements
+// ("mesh.f[0:2]", "mesh.f[5]").
 
 #include <vexa/VDagPath.h>
 #include <vexa/VObject.h>

@@ -24,6 +24,18 @@
 // Text. A number appended to a VString has one text, the shortest that reads back to the same
 // double (VString.h); command results use the same text.
 //
+// History. Deformers and other history nodes are connections between a shape's intermediate
+// original ("<shape>Orig", after the shape under its transform) and the shape, so the
+// dependency-graph walks find them upstream of the shape (VFnGeometryFilter.h); deformers pass
+// geometry through unchanged. Shading groups are sets of restriction 5 whose "surfaceShader"
+// is fed by the shader's "outColor" (VFnSet.h).
+//
+// Geometry. Mesh and NURBS surface function sets work on a shape node or on geometry data read
+// from a plug (VPlug::getValue); a shape driven by its history shows that history's result and
+// refuses edits. Components (single-indexed: mesh polygons 532 and vertices 533; double-
+// indexed: surface CVs 521) travel beside DAG paths; selection texts name them ("mesh.f[0:5]",
+// "surface.cv[0:3][2]"). Images (VImage.h) are RGBA bytes, rows from the top.
+//
 // Messages. VStatus::perror, VGlobal::display... and VPxCommand::display... all go to the
 // message log (VMessageLog.h), which keeps them for tests to read.
 //

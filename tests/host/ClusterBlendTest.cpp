@@ -1,0 +1,184 @@
+// Clusters made and weighted as the import makes them and read as the export reads them, and
+// blend shapes with their targets and sliders.
+
+#include "DeformerTestSupport.h"
+
+#include <vexa/VFnBlendShapeDeformer.h>
+#include <vexa/VFnSet.h>
+#include <vexa/VObjectArray.h>
+#include <vexa/VPlugArray.h>
+
+namespace {
+
+class ClusterBlendTest : public DeformerTest {
+protected:
+    void SetUp() override {
+        DeformerTest::SetUp();
+        body = makeStrip("body", 4);
+        makeTransform("handle");
+    }
+    static float clusterWeight(const char* cluster, int geometry, int point) {
+        const std::string plug = "weightList[" + std::to_string(geometry) + "].weights[" + std::to_string(point) + "]";
+        return plugOf(named(cluster), plug.c_str()).asFloat();
+    }
+    VObject body;
+};
+
+TEST_F(ClusterBlendTest, TheImportedClusterTakesItsMembersAndRunsOfWeights) {
+    ASSERT_TRUE(VFnTransform(named("handle")).setTranslation(VVector(1.0, 2.0, 3.0), VSpace::kTransform));
+    run("select -cl");
+    EXPECT_EQ(run("cluster -n Grip  -bf -bs 1.0  -wn handle  handle"), "Grip handle");
+    const VObject cluster = named("Grip");
+    EXPECT_FALSE(plugOf(cluster, "relative").asBool());
+    VMatrix bindPre;
+    ASSERT_TRUE(plugOf(cluster, "bindPreMatrix").getValue(bindPre));
+    EXPECT_EQ(bindPre[3][1], -2.0) << "the inverse of the handle's world matrix";
+    VMatrix handleMatrix;
+    ASSERT_TRUE(plugOf(cluster, "matrix").getValue(handleMatrix));
+    EXPECT_EQ(handleMatrix[3][2], 3.0) << "fed by the handle";
+    VDagPath handlePath = pathOf(named("handle"));
+    EXPECT_TRUE(handlePath.hasFn(VFn::kClusterHandle)) << "the weighted node became the handle";
+    ASSERT_EQ(VFnDagNode(named("handle")).childCount(), 1u);
+    const VObject handleShape = VFnDagNode(named("handle")).child(0);
+    EXPECT_EQ(firstConnected(handleShape, VFn::kCluster, VItDependencyGraph::kDownstream), cluster);
+    // The import adds the members through the cluster's set, then the weights by runs.
+    VFnGeometryFilter filter(cluster);
+    VSelectionList members;
+    for (int vertex : {3, 4, 5, 6}) members.add(VString("body.vtx[") + vertex + "]");
+    ASSERT_TRUE(VFnSet(filter.deformerSet()).addMembers(members));
+    run("percent -v 0.500000 Grip  body.vtx[3:5]");
+    run("percent -v 0.250000 Grip  body.vtx[6]");
+    const float expected[] = {1.0f, 1.0f, 1.0f, 0.5f, 0.5f, 0.5f, 0.25f, 1.0f};
+    for (int point = 0; point < 8; ++point) EXPECT_FLOAT_EQ(clusterWeight("Grip", 0, point), expected[point]) << point;
+    EXPECT_EQ(run("percent -q -v Grip body.vtx[5:7]"), "0.5 0.25 1");
+    // The export's view: the set's members with their components, the output to the shape,
+    // the input with a connected groupId.
+    VSelectionList read;
+    ASSERT_TRUE(VFnSet(filter.deformerSet()).getMembers(read, false));
+    ASSERT_EQ(read.length(), 1u) << "the vertices of one path merge";
+    VDagPath memberPath;
+    VObject component;
+    ASSERT_TRUE(read.getDagPath(0, memberPath, component));
+    EXPECT_EQ(memberPath.node(), body);
+    EXPECT_TRUE(component.hasFn(VFn::kMeshVertComponent));
+    EXPECT_EQ(run("sets -q GripSet"), "bodyShape.vtx[3:6]");
+    EXPECT_EQ(filter.indexForOutputShape(body), 0u);
+    EXPECT_TRUE(plugOf(cluster, "input[0].groupId").isConnected());
+    // The weights as the export reads them: "weights" with the geometry's index chosen on "wl".
+    VPlug weights = plugOf(cluster, "weights");
+    ASSERT_TRUE(weights.selectAncestorLogicalIndex(0, VFnDependencyNode(cluster).attribute("wl")));
+    EXPECT_DOUBLE_EQ(weights.elementByLogicalIndex(6).asDouble(), 0.25);
+    EXPECT_DOUBLE_EQ(weights.elementByLogicalIndex(3).asDouble(), 0.5);
+}
+
+TEST_F(ClusterBlendTest, ClustersWeighEachGeometryOnItsOwnList) {
+    makeStrip("other", 1);
+    EXPECT_EQ(run("cluster -rel -n Pair body other"), "Pair PairHandle");
+    EXPECT_TRUE(plugOf(named("Pair"), "relative").asBool());
+    EXPECT_TRUE(pathOf(named("PairHandle")).hasFn(VFn::kClusterHandle));
+    EXPECT_EQ(VFnDagNode(named("PairHandle")).child(0), named("PairHandleShape"));
+    run("percent -v 0.3 Pair other.vtx[1]");
+    EXPECT_FLOAT_EQ(clusterWeight("Pair", 1, 1), 0.3f);
+    EXPECT_FLOAT_EQ(clusterWeight("Pair", 0, 1), 1.0f) << "the first geometry keeps its weight";
+    run("percent -v 0 Pair body");
+    EXPECT_FLOAT_EQ(clusterWeight("Pair", 0, 9), 0.0f) << "a shape stands for all its points";
+    makeStrip("loose", 1);
+    EXPECT_EQ(failure("percent -v 1 Pair loose.vtx[0]"), "percent: looseShape.vtx[0] is not deformed by Pair");
+    EXPECT_EQ(failure("percent -v x Pair body"), "percent: -v takes a number");
+    EXPECT_EQ(failure("percent -v 1 Pair body.f[0]"), "percent: the component is not of the shape's vertices");
+}
+
+TEST_F(ClusterBlendTest, SurfaceCVsAreWeighedUByV) {
+    makeSurface("sheet");
+    run("cluster -n cvs sheet");
+    run("percent -v 0.5 cvs sheet.cv[1][0]");
+    const float expected[] = {1.0f, 1.0f, 0.5f, 1.0f, 1.0f, 1.0f};  // CV (u, v) is point u * 2 + v
+    for (int point = 0; point < 6; ++point) EXPECT_FLOAT_EQ(clusterWeight("cvs", 0, point), expected[point]) << point;
+    run("percent -v 0 cvs sheet");
+    EXPECT_FLOAT_EQ(clusterWeight("cvs", 0, 5), 0.0f) << "every CV of the surface";
+    EXPECT_EQ(run("percent -q -v cvs sheet.cv[2][1]"), "0");
+}
+
+TEST_F(ClusterBlendTest, ABlendShapeWithTwoTargetsKeepsItsSliders) {
+    makeStrip("smile", 4);
+    makeStrip("frown", 4);
+    VFnBlendShapeDeformer blend;
+    VStatus status;
+    const VObject deformer = blend.create(body, VFnBlendShapeDeformer::kLocalOrigin, &status);
+    ASSERT_TRUE(status);
+    blend.setName("Face_BlendShaper");
+    EXPECT_EQ(blend.origin(), VFnBlendShapeDeformer::kLocalOrigin);
+    ASSERT_TRUE(blend.addBaseObject(body)) << "a base it has is kept as it is";
+    EXPECT_EQ(blend.numOutputConnections(), 1u);
+    EXPECT_EQ(firstConnected(body, VFn::kBlendShape, VItDependencyGraph::kUpstream), deformer);
+    ASSERT_TRUE(blend.addTarget(body, 0, named("smile"), 1.0));
+    ASSERT_TRUE(blend.addTarget(body, 1, named("frown"), 1.0));
+    EXPECT_EQ(blend.numWeights(), 2u);
+    VIntArray indices;
+    ASSERT_TRUE(blend.weightIndexList(indices));
+    ASSERT_EQ(indices.length(), 2u);
+    EXPECT_EQ(indices[1], 1);
+    VObjectArray targets;
+    ASSERT_TRUE(blend.getTargets(body, 1, targets));
+    ASSERT_EQ(targets.length(), 1u);
+    EXPECT_EQ(nameOf(targets[0]), VString("frownShape"));
+    VObjectArray bases;
+    ASSERT_TRUE(blend.getBaseObjects(bases));
+    ASSERT_EQ(bases.length(), 1u);
+    EXPECT_EQ(bases[0], body);
+    EXPECT_TRUE(plugOf(deformer, "inputTarget[0].inputTargetGroup[0].inputTargetItem[6000].inputGeomTarget").isConnected());
+    // Sliders: a plug each, keyed or set; the envelope is what the export zeroes for a while.
+    ASSERT_TRUE(blend.setWeight(1, 0.75f));
+    EXPECT_FLOAT_EQ(blend.weight(1), 0.75f);
+    EXPECT_EQ(plugOf(deformer, "weight").elementByLogicalIndex(1).name(), VString("Face_BlendShaper.weight[1]"));
+    ASSERT_TRUE(blend.setEnvelope(0.0f));
+    EXPECT_FLOAT_EQ(blend.envelope(), 0.0f);
+    // A deleted target leaves its slider without a target.
+    ASSERT_TRUE(VGlobal::deleteNode(named("frown")));
+    ASSERT_TRUE(blend.getTargets(body, 1, targets));
+    EXPECT_EQ(targets.length(), 0u);
+    EXPECT_EQ(blend.numWeights(), 2u);
+    EXPECT_EQ(pointCount(body), 10);
+    run("connectAttr smileShape.worldMesh[0] Face_BlendShaper.inputTarget[0].inputTargetGroup[4].inputTargetItem[6000].inputGeomTarget");
+    ASSERT_TRUE(blend.weightIndexList(indices));
+    ASSERT_EQ(indices.length(), 3u) << "a target without a weight plug still makes a slider";
+    EXPECT_EQ(indices[2], 4);
+}
+
+struct TargetRow {
+    const char* what;
+    int weightIndex;
+    double fullWeight;
+    bool baseIsTarget;  // give the target as the base
+    VStatus::StatusCode code;
+};
+
+TEST_F(ClusterBlendTest, TargetsAreRefusedWhereTheyCannotGo) {
+    makeStrip("smile", 4);
+    VFnBlendShapeDeformer blend;
+    blend.create(named("body"));
+    ASSERT_TRUE(blend.addTarget(body, 0, named("smile"), 1.0));
+    const std::vector<TargetRow> rows = {
+        {"a full weight of 0", 1, 0.0, false, VStatus::kInvalidParameter},
+        {"a full weight above 1", 1, 1.5, false, VStatus::kInvalidParameter},
+        {"a negative index", -1, 1.0, false, VStatus::kInvalidParameter},
+        {"a base it does not deform", 1, 1.0, true, VStatus::kInvalidParameter},
+        {"a place already taken", 0, 1.0, false, VStatus::kFailure},
+    };
+    for (const TargetRow& row : rows) {
+        const VObject base = row.baseIsTarget ? named("smile") : body;
+        EXPECT_EQ(blend.addTarget(base, row.weightIndex, named("smile"), row.fullWeight), row.code) << row.what;
+    }
+    EXPECT_EQ(blend.addTarget(body, 2, makeTransform("empty"), 1.0), VStatus::kInvalidParameter) << "no geometry";
+    ASSERT_TRUE(blend.addTarget(body, 0, named("smile"), 0.5)) << "another full weight is another place";
+    EXPECT_TRUE(plugOf(blend.object(), "inputTarget[0].inputTargetGroup[0].inputTargetItem[5500].inputGeomTarget").isConnected());
+    EXPECT_EQ(blend.numWeights(), 1u);
+    VStatus status;
+    VFnBlendShapeDeformer().create(makeTransform("nothing"), VFnBlendShapeDeformer::kWorldOrigin, &status);
+    EXPECT_EQ(status, VStatus::kInvalidParameter);
+    EXPECT_EQ(run("blendShape -n both -origin world smile body"), "both");
+    EXPECT_EQ(VFnBlendShapeDeformer(named("both")).origin(), VFnBlendShapeDeformer::kWorldOrigin);
+    EXPECT_EQ(VFnBlendShapeDeformer(named("both")).numWeights(), 1u);
+}
+
+}  // namespace

@@ -1,0 +1,164 @@
+// Components: single- and double-indexed ones made through their function sets, and those
+// named by selection texts ("cube.f[0:5]", "surface.cv[0:3][2]"), merged on one path, given
+// back as selection strings and selected by the select command.
+
+#include "GeometryTestSupport.h"
+
+#include <vexa/VFnDoubleIndexedComponent.h>
+#include <vexa/VFnSingleIndexedComponent.h>
+#include <vexa/VGlobal.h>
+#include <vexa/VSelectionList.h>
+
+namespace {
+
+using namespace geometry_test;
+
+class ComponentTest : public HostTest {
+protected:
+    void SetUp() override {
+        HostTest::SetUp();
+        VFnMesh mesh;
+        makeCube(mesh);
+        VFnNurbsSurface surface;
+        VStatus status;
+        const VObject shape = surface.create(gridCVs(5, 4), evenKnots(5, 3), evenKnots(4, 1), 3, 1, VFnNurbsSurface::kOpen,
+                                             VFnNurbsSurface::kOpen, false, VObject::kNullObj, &status);
+        ASSERT_TRUE(status) << status.errorString().asChar();
+        VFnDagNode(VFnDagNode(shape).parent(0)).setName("sheet");
+    }
+    static std::vector<std::string> strings(const VSelectionList& list) {
+        VStringArray texts;
+        list.getSelectionStrings(texts);
+        std::vector<std::string> result;
+        for (const VString& text : texts) result.push_back(text.str());
+        return result;
+    }
+};
+
+TEST_F(ComponentTest, CompleteDataStandsForEveryElementAndBoundsThem) {
+    VFnSingleIndexedComponent vertices;
+    const VObject made = vertices.create(VFn::kMeshVertComponent);
+    EXPECT_TRUE(made.hasFn(VFn::kComponent));
+    EXPECT_TRUE(made.hasFn(VFn::kSingleIndexedComponent));
+    EXPECT_EQ(made.apiType(), VFn::kMeshVertComponent);
+    ASSERT_TRUE(vertices.setCompleteData(4));
+    EXPECT_EQ(vertices.elementCount(), 4) << "complete and empty: all four";
+    EXPECT_TRUE(vertices.isComplete());
+    VIntArray elements;
+    ASSERT_TRUE(vertices.getElements(elements));
+    EXPECT_EQ(items(elements), (std::vector<int>{0, 1, 2, 3}));
+    ASSERT_TRUE(vertices.addElement(3));
+    ASSERT_TRUE(vertices.addElement(1));
+    ASSERT_TRUE(vertices.addElement(3));
+    EXPECT_EQ(vertices.elementCount(), 2) << "its own elements, each once";
+    EXPECT_FALSE(vertices.isComplete());
+    EXPECT_EQ(vertices.element(0), 3);
+    EXPECT_EQ(vertices.addElement(4), VStatus::kInvalidParameter) << "past the complete data";
+    EXPECT_EQ(vertices.addElement(-1), VStatus::kInvalidParameter);
+    EXPECT_EQ(vertices.setCompleteData(3), VStatus::kInvalidParameter) << "element 3 would lie outside";
+    VStatus status;
+    EXPECT_EQ(vertices.element(2, &status), -1);
+    EXPECT_EQ(status, VStatus::kInvalidParameter);
+    EXPECT_EQ(VFnSingleIndexedComponent().create(VFn::kSurfaceCVComponent, &status), VObject());
+    EXPECT_EQ(status, VStatus::kInvalidParameter);
+}
+
+TEST_F(ComponentTest, DoubleIndexedComponentsCoverBothDirections) {
+    VFnDoubleIndexedComponent cvs;
+    const VObject made = cvs.create(VFn::kSurfaceCVComponent);
+    EXPECT_TRUE(made.hasFn(VFn::kDoubleIndexedComponent));
+    ASSERT_TRUE(cvs.setCompleteData(2, 3));
+    EXPECT_EQ(cvs.elementCount(), 6);
+    int u = -1, v = -1;
+    ASSERT_TRUE(cvs.getElement(5, u, v));
+    EXPECT_EQ(std::make_pair(u, v), std::make_pair(1, 2)) << "U outer, V inner";
+    ASSERT_TRUE(cvs.addElement(1, 0));
+    EXPECT_EQ(cvs.addElement(2, 0), VStatus::kInvalidParameter);
+    EXPECT_EQ(cvs.addElement(0, 3), VStatus::kInvalidParameter);
+    EXPECT_EQ(cvs.addElements(VIntArray(2, 0), VIntArray(1, 0)), VStatus::kInvalidParameter) << "arrays of different lengths";
+    VIntArray us, vs;
+    ASSERT_TRUE(cvs.getElements(us, vs));
+    EXPECT_EQ(items(us), (std::vector<int>{1}));
+    EXPECT_EQ(cvs.getElement(1, u, v), VStatus::kInvalidParameter);
+}
+
+TEST_F(ComponentTest, SelectionTextsNameComponentsOfTheShape) {
+    struct Case {
+        const char* text;
+        VFn::Type type;
+        int elements;
+        std::vector<std::string> shown;
+    };
+    const Case cases[] = {
+        {"cube.f[0:5]", VFn::kMeshPolygonComponent, 6, {"cubeShape1.f[0:5]"}},
+        {"cube.vtx[3]", VFn::kMeshVertComponent, 1, {"cubeShape1.vtx[3]"}},
+        {"cube.vtx[*]", VFn::kMeshVertComponent, 8, {"cubeShape1.vtx[0:7]"}},
+        {"cubeShape1.f[2:3]", VFn::kMeshPolygonComponent, 2, {"cubeShape1.f[2:3]"}},
+        {"sheet.cv[0:3][2]", VFn::kSurfaceCVComponent, 4, {"nurbsSurfaceShape1.cv[0:3][2]"}},
+        {"sheet.cv[1][*]", VFn::kSurfaceCVComponent, 4, {"nurbsSurfaceShape1.cv[1][0:3]"}},
+    };
+    for (const Case& c : cases) {
+        VSelectionList list;
+        ASSERT_TRUE(list.add(c.text)) << c.text;
+        VDagPath path;
+        VObject component;
+        ASSERT_TRUE(list.getDagPath(0, path, component)) << c.text;
+        EXPECT_TRUE(path.hasFn(c.type == VFn::kSurfaceCVComponent ? VFn::kNurbsSurface : VFn::kMesh)) << c.text;
+        EXPECT_EQ(component.apiType(), c.type) << c.text;
+        EXPECT_EQ(VFnComponent(component).elementCount(), c.elements) << c.text;
+        EXPECT_EQ(strings(list), c.shown) << c.text;
+    }
+}
+
+TEST_F(ComponentTest, MalformedOrOutsideIndicesAreRefused) {
+    struct Case {
+        const char* text;
+        VStatus::StatusCode code;
+    };
+    const Case cases[] = {
+        {"cube.f[6]", VStatus::kInvalidParameter},       {"cube.f[0:6]", VStatus::kInvalidParameter},
+        {"cube.f[3:1]", VStatus::kInvalidParameter},     {"cube.vtx[-1]", VStatus::kInvalidParameter},
+        {"cube.vtx[1]x", VStatus::kInvalidParameter},    {"cube.vtx[]", VStatus::kInvalidParameter},
+        {"sheet.cv[5][0]", VStatus::kInvalidParameter},  {"sheet.cv[0][4]", VStatus::kInvalidParameter},
+        {"sheet.cv[0]", VStatus::kInvalidParameter},     {"cube.cv[0][0]", VStatus::kNotFound},
+        {"sheet.f[0]", VStatus::kNotFound},              {"cube.edge[0]", VStatus::kNotFound},
+    };
+    for (const Case& c : cases) {
+        VSelectionList list;
+        EXPECT_EQ(list.add(c.text), c.code) << c.text;
+        EXPECT_EQ(list.length(), 0u) << c.text;
+    }
+}
+
+TEST_F(ComponentTest, ComponentsOnOnePathMergeAndComeBackAsRuns) {
+    VSelectionList list;
+    for (const char* text : {"cube.f[0]", "cube.f[1:2]", "cube.f[5]", "cube.vtx[0]", "cube.f[1]"}) ASSERT_TRUE(list.add(text)) << text;
+    EXPECT_EQ(list.length(), 2u) << "faces merged into one item, vertices in another";
+    EXPECT_EQ(strings(list), (std::vector<std::string>{"cubeShape1.f[0:2]", "cubeShape1.f[5]", "cubeShape1.vtx[0]"}));
+    VDagPath path;
+    VObject faces;
+    ASSERT_TRUE(list.getDagPath(0, path, faces));
+    EXPECT_EQ(VFnComponent(faces).elementCount(), 4);
+    VStringArray first;
+    ASSERT_TRUE(list.getSelectionStrings(0, first));
+    EXPECT_EQ(first.length(), 2u);
+
+    VSelectionList cvs;
+    for (const char* text : {"sheet.cv[0][0:1]", "sheet.cv[1][0]", "sheet.cv[2][0]", "sheet.cv[3][1:3]", "sheet.cv[4][1:3]"}) {
+        ASSERT_TRUE(cvs.add(text)) << text;
+    }
+    EXPECT_EQ(strings(cvs), (std::vector<std::string>{"nurbsSurfaceShape1.cv[0][0:1]", "nurbsSurfaceShape1.cv[1:2][0]",
+                                                      "nurbsSurfaceShape1.cv[3:4][1:3]"}));
+}
+
+TEST_F(ComponentTest, SelectTakesComponents) {
+    ASSERT_TRUE(VGlobal::executeCommand("select -cl; select -tgl cube.vtx[0:2]; select -tgl cube.vtx[6]; select -add sheet.cv[0][0:1]"));
+    VSelectionList active;
+    VGlobal::getActiveSelectionList(active);
+    EXPECT_EQ(strings(active), (std::vector<std::string>{"cubeShape1.vtx[0:2]", "cubeShape1.vtx[6]", "nurbsSurfaceShape1.cv[0][0:1]"}));
+    EXPECT_EQ(VGlobal::executeCommand("select cube.vtx[8]"), VStatus::kFailure);
+    VGlobal::getActiveSelectionList(active);
+    EXPECT_EQ(active.length(), 2u) << "a refused selection changes nothing";
+}
+
+}  // namespace

@@ -1,0 +1,378 @@
+// Polygon meshes: creation (with the polygons of size 0 that imports pass), normals, UV sets,
+// colours, copies, mesh data read from plugs, history, spaces and the shading groups of faces.
+
+#include "GeometryTestSupport.h"
+
+#include "host/src/ApiSupport.h"
+#include "host/src/SelectionItems.h"
+#include "host/src/SetMembers.h"
+#include "host/src/SingleIndexedComponent.h"
+
+#include <vexa/VDGModifier.h>
+#include <vexa/VGlobal.h>
+
+#include <cmath>
+
+namespace {
+
+using namespace geometry_test;
+
+class MeshTest : public HostTest {
+protected:
+    void SetUp() override {
+        HostTest::SetUp();
+        shape = makeCube(mesh);
+    }
+    static void expectVector(const VVector& actual, double x, double y, double z, const char* what) {
+        EXPECT_TRUE(actual.isEquivalent(VVector(x, y, z), 1e-9)) << what << ": " << actual.x << " " << actual.y << " " << actual.z;
+    }
+
+    VFnMesh mesh;
+    VObject shape;
+};
+
+TEST_F(MeshTest, CubeReadsBackItsPointsAndPolygons) {
+    EXPECT_EQ(mesh.numVertices(), 8);
+    EXPECT_EQ(mesh.numPolygons(), 6);
+    EXPECT_EQ(mesh.numFaceVertices(), 24);
+    EXPECT_STREQ(VObject(shape).apiTypeStr(), "mesh");
+    VIntArray vertices;
+    ASSERT_TRUE(mesh.getPolygonVertices(3, vertices));
+    EXPECT_EQ(items(vertices), (std::vector<int>{6, 7, 1, 0}));
+    EXPECT_EQ(mesh.polygonVertexCount(5), 4);
+    VPoint point;
+    ASSERT_TRUE(mesh.getPoint(5, point));
+    EXPECT_EQ(point, VPoint(1, 1, -1));
+    EXPECT_EQ(mesh.getPolygonVertices(6, vertices), VStatus::kInvalidParameter);
+    EXPECT_EQ(mesh.getPoint(8, point), VStatus::kInvalidParameter);
+}
+
+TEST_F(MeshTest, UntouchedNormalsAreFlatWithOnePerCorner) {
+    EXPECT_EQ(mesh.numNormals(), 24);
+    VVector normal;
+    ASSERT_TRUE(mesh.getPolygonNormal(0, normal));
+    expectVector(normal, 0, 0, 1, "front face");
+    ASSERT_TRUE(mesh.getFaceVertexNormal(1, 3, normal));
+    expectVector(normal, 0, 1, 0, "top face at vertex 3");
+    ASSERT_TRUE(mesh.getVertexNormal(3, normal));
+    const double third = 1.0 / std::sqrt(3.0);
+    expectVector(normal, third, third, third, "vertex 3, mean of three faces");
+    EXPECT_EQ(mesh.getFaceVertexNormal(1, 0, normal), VStatus::kInvalidParameter) << "vertex 0 is not on face 1";
+}
+
+TEST_F(MeshTest, VertexNormalsAreSharedAndFaceVertexNormalsStayWithTheirCorner) {
+    VVectorArray normals;
+    VIntArray ids;
+    for (int i = 0; i < 8; ++i) {
+        normals.append(VVector(0, 0, i + 1.0));
+        ids.append(i);
+    }
+    ASSERT_TRUE(mesh.setVertexNormals(normals, ids));
+    EXPECT_EQ(mesh.numNormals(), 8);
+    VVector normal;
+    ASSERT_TRUE(mesh.getFaceVertexNormal(4, 7, normal));
+    expectVector(normal, 0, 0, 8, "the corner takes its vertex's normal");
+
+    ASSERT_TRUE(mesh.setFaceVertexNormals(VVectorArray(1, VVector(1, 0, 0)), VIntArray(1, 0), VIntArray(1, 0)));
+    EXPECT_EQ(mesh.numNormals(), 9) << "one corner has a normal of its own";
+    ASSERT_TRUE(mesh.getFaceVertexNormal(0, 0, normal));
+    expectVector(normal, 1, 0, 0, "face 0 at vertex 0");
+    ASSERT_TRUE(mesh.getFaceVertexNormal(3, 0, normal));
+    expectVector(normal, 0, 0, 1, "face 3 at vertex 0 keeps the vertex normal");
+    ASSERT_TRUE(mesh.getVertexNormal(0, normal));
+    expectVector(normal, 0, 0, 1, "the vertex normal");
+
+    EXPECT_EQ(mesh.setVertexNormals(normals, VIntArray(1, 0)), VStatus::kInvalidParameter) << "arrays of different lengths";
+    EXPECT_EQ(mesh.setFaceVertexNormals(VVectorArray(1, VVector()), VIntArray(1, 1), VIntArray(1, 0)), VStatus::kInvalidParameter)
+        << "vertex 0 is not a corner of face 1";
+}
+
+TEST_F(MeshTest, MalformedTopologyMakesNothing) {
+    struct Case {
+        const char* what;
+        int numVertices;
+        int numPolygons;
+        std::vector<int> counts;
+        std::vector<int> connects;
+    };
+    const Case cases[] = {
+        {"counts add up to more than the vertex list", 3, 1, {4}, {0, 1, 2}},
+        {"counts add up to less than the vertex list", 3, 1, {3}, {0, 1, 2, 0}},
+        {"a vertex index past the points", 3, 1, {3}, {0, 1, 3}},
+        {"a negative vertex index", 3, 1, {3}, {0, -1, 2}},
+        {"a negative count", 3, 2, {3, -3}, {0, 1, 2}},
+        {"a polygon count below the count list", 3, 0, {3}, {0, 1, 2}},
+        {"a vertex count other than the points given", 4, 1, {3}, {0, 1, 2}},
+    };
+    VPointArray points;
+    for (int i = 0; i < 3; ++i) points.append(VPoint(i, i * i, 0));
+    for (const Case& c : cases) {
+        const size_t before = vexa_host::Scene::instance().nodes().size();
+        VFnMesh made;
+        VStatus status;
+        const VObject result = made.create(c.numVertices, c.numPolygons, points, VIntArray(c.counts.data(), static_cast<unsigned>(c.counts.size())),
+                                           VIntArray(c.connects.data(), static_cast<unsigned>(c.connects.size())), VObject::kNullObj, &status);
+        EXPECT_EQ(status, VStatus::kInvalidParameter) << c.what;
+        EXPECT_TRUE(result.isNull()) << c.what;
+        EXPECT_EQ(vexa_host::Scene::instance().nodes().size(), before) << c.what;
+    }
+}
+
+TEST_F(MeshTest, PolygonsOfSizeZeroAndDegeneratePolygonsAreLeftOut) {
+    // The import passes the source's polygon count (5) with counts only for the polygons it
+    // kept; the two-vertex polygon is dropped by the host.
+    VPointArray points;
+    for (int i = 0; i < 6; ++i) points.append(VPoint(i, i % 2, 0));
+    const int counts[] = {4, 0, 2, 3};
+    const int connects[] = {0, 1, 2, 3, 4, 5, 0, 2, 4};
+    VFnMesh made;
+    VStatus status;
+    made.create(6, 5, points, VIntArray(counts, 4), VIntArray(connects, 9), VObject::kNullObj, &status);
+    ASSERT_TRUE(status) << status.errorString().asChar();
+    EXPECT_EQ(made.numPolygons(), 2);
+    VIntArray vertices;
+    ASSERT_TRUE(made.getPolygonVertices(1, vertices));
+    EXPECT_EQ(items(vertices), (std::vector<int>{0, 2, 4}));
+    // UVs are then assigned with counts rebuilt from the host mesh.
+    ASSERT_TRUE(made.setUVs(VFloatArray(6, 0.5f), VFloatArray(6, 0.25f)));
+    const int uvCounts[] = {4, 3};
+    const int uvIds[] = {0, 1, 2, 3, 5, 4, 3};
+    ASSERT_TRUE(made.assignUVs(VIntArray(uvCounts, 2), VIntArray(uvIds, 7)));
+    int id = -1;
+    ASSERT_TRUE(made.getPolygonUVid(1, 1, id));
+    EXPECT_EQ(id, 4);
+}
+
+TEST_F(MeshTest, UVSetsRenameCreateAssignAndReadBack) {
+    VStringArray names;
+    ASSERT_TRUE(mesh.getUVSetNames(names));
+    EXPECT_EQ(items(names), (std::vector<VString>{"map1"}));
+    ASSERT_TRUE(mesh.renameUVSet("map1", "uvSet1"));
+    ASSERT_TRUE(mesh.createUVSet("uvSet2"));
+    EXPECT_EQ(mesh.createUVSet("uvSet2"), VStatus::kInvalidParameter) << "a name in use";
+    EXPECT_EQ(mesh.renameUVSet("map1", "uvSet3"), VStatus::kInvalidParameter) << "map1 is gone";
+    ASSERT_TRUE(mesh.getUVSetNames(names));
+    EXPECT_EQ(items(names), (std::vector<VString>{"uvSet1", "uvSet2"}));
+    EXPECT_EQ(mesh.currentUVSetName(), VString("uvSet1")) << "the renamed set stays current";
+
+    const VString second("uvSet2");
+    VFloatArray u, v;
+    for (int i = 0; i < 4; ++i) {
+        u.append(i * 0.25f);
+        v.append(1.0f - i * 0.25f);
+    }
+    ASSERT_TRUE(mesh.setUVs(u, v, &second));
+    VIntArray uvIds;
+    for (int face = 0; face < 6; ++face) {
+        for (int corner = 0; corner < 4; ++corner) uvIds.append(corner);
+    }
+    ASSERT_TRUE(mesh.assignUVs(cubeCounts(), uvIds, &second));
+    EXPECT_EQ(mesh.numUVs(&second), 4);
+    EXPECT_EQ(mesh.numUVs(), 0) << "the current set has none";
+    int id = -1;
+    ASSERT_TRUE(mesh.getPolygonUVid(5, 2, id, &second));
+    EXPECT_EQ(id, 2);
+    EXPECT_EQ(mesh.getPolygonUVid(5, 2, id), VStatus::kFailure) << "no UV in the current set";
+    ASSERT_TRUE(mesh.setCurrentUVSetName("uvSet2"));
+    ASSERT_TRUE(mesh.getPolygonUVid(5, 2, id));
+    EXPECT_EQ(id, 2) << "the current set now";
+    ASSERT_TRUE(mesh.assignUV(5, 2, 0));
+    ASSERT_TRUE(mesh.getPolygonUVid(5, 2, id));
+    EXPECT_EQ(id, 0);
+    EXPECT_EQ(mesh.assignUV(5, 2, 4), VStatus::kInvalidParameter) << "UV 4 of 4";
+    EXPECT_EQ(mesh.getPolygonUVid(5, 4, id, &second), VStatus::kInvalidParameter) << "a quad has no corner 4";
+    VFloatArray readU, readV;
+    ASSERT_TRUE(mesh.getUVs(readU, readV, &second));
+    EXPECT_EQ(items(readU), items(u));
+    EXPECT_EQ(items(readV), items(v));
+
+    // Counts that do not fit the polygons, or ids past the UVs, assign nothing.
+    VIntArray shortCounts = cubeCounts();
+    shortCounts[0] = 3;
+    VIntArray shortIds = uvIds;
+    shortIds.remove(0);
+    EXPECT_EQ(mesh.assignUVs(shortCounts, shortIds, &second), VStatus::kInvalidParameter) << "3 UVs for a quad";
+    VIntArray farIds = uvIds;
+    farIds[23] = 4;
+    EXPECT_EQ(mesh.assignUVs(cubeCounts(), farIds, &second), VStatus::kInvalidParameter);
+    ASSERT_TRUE(mesh.getPolygonUVid(5, 3, id, &second));
+    EXPECT_EQ(id, 3);
+    // The last set stays; deleting the current one makes the first current.
+    ASSERT_TRUE(mesh.deleteUVSet("uvSet1"));
+    EXPECT_EQ(mesh.deleteUVSet("uvSet2"), VStatus::kFailure);
+    EXPECT_EQ(mesh.numUVSets(), 1);
+    // Fewer UVs unassign the corners that used the ones removed.
+    ASSERT_TRUE(mesh.setUVs(VFloatArray(2, 0.0f), VFloatArray(2, 0.0f), &second));
+    EXPECT_EQ(mesh.getPolygonUVid(5, 3, id, &second), VStatus::kFailure);
+    ASSERT_TRUE(mesh.getPolygonUVid(5, 1, id, &second));
+    EXPECT_EQ(id, 1);
+}
+
+TEST_F(MeshTest, TexturesAssociatedWithAUVSetDropOutWhenDeleted) {
+    const VObject wood = makeNode("objectSet", "wood");
+    const VObject stone = makeNode("objectSet", "stone");
+    ASSERT_TRUE(mesh.createUVSet("detail"));
+    ASSERT_TRUE(mesh.associateUVSetTexture("map1", wood));
+    ASSERT_TRUE(mesh.associateUVSetTexture("map1", wood));
+    ASSERT_TRUE(mesh.associateUVSetTexture("detail", stone));
+    EXPECT_EQ(mesh.associateUVSetTexture("none", stone), VStatus::kInvalidParameter);
+    VObjectArray textures;
+    ASSERT_TRUE(mesh.getAssociatedUVSetTextures("map1", textures));
+    EXPECT_EQ(items(textures), (std::vector<VObject>{wood})) << "linked once";
+    VGlobal::deleteNode(stone);
+    ASSERT_TRUE(mesh.getAssociatedUVSetTextures("detail", textures));
+    EXPECT_EQ(textures.length(), 0u);
+}
+
+TEST_F(MeshTest, UnsetColoursReadNegativeAndCornersOverrideTheirVertex) {
+    VColorArray colors;
+    ASSERT_TRUE(mesh.getFaceVertexColors(colors));
+    ASSERT_EQ(colors.length(), 24u);
+    for (const VColor& color : colors) EXPECT_EQ(color, VColor(-1, -1, -1, -1));
+
+    ASSERT_TRUE(mesh.setVertexColors(VColorArray(1, VColor(1, 0, 0, 1)), VIntArray(1, 3)));
+    ASSERT_TRUE(mesh.setFaceVertexColors(VColorArray(1, VColor(0, 0, 1, 0.5f)), VIntArray(1, 1), VIntArray(1, 3)));
+    ASSERT_TRUE(mesh.getFaceVertexColors(colors));
+    int index = -1;
+    ASSERT_TRUE(mesh.getFaceVertexColorIndex(0, 2, index));  // face 0, corner 2 is vertex 3
+    EXPECT_EQ(index, 2);
+    EXPECT_EQ(colors[2], VColor(1, 0, 0, 1));
+    ASSERT_TRUE(mesh.getFaceVertexColorIndex(1, 1, index));  // face 1, corner 1 is vertex 3
+    EXPECT_EQ(index, 5);
+    EXPECT_EQ(colors[5], VColor(0, 0, 1, 0.5f));
+    ASSERT_TRUE(mesh.getFaceVertexColorIndex(4, 3, index));  // face 4, corner 3 is vertex 3
+    EXPECT_EQ(colors[static_cast<unsigned>(index)], VColor(1, 0, 0, 1));
+    EXPECT_EQ(colors[0], VColor(-1, -1, -1, -1));
+    ASSERT_TRUE(mesh.getVertexColors(colors));
+    EXPECT_EQ(colors[3], VColor(1, 0, 0, 1));
+    EXPECT_EQ(colors[4], VColor(-1, -1, -1, -1));
+
+    EXPECT_EQ(mesh.getFaceVertexColorIndex(0, 4, index), VStatus::kInvalidParameter);
+    EXPECT_EQ(mesh.setVertexColors(VColorArray(1, VColor()), VIntArray(1, 8)), VStatus::kInvalidParameter);
+    EXPECT_EQ(mesh.setFaceVertexColors(VColorArray(1, VColor()), VIntArray(1, 0), VIntArray(1, 5)), VStatus::kInvalidParameter);
+}
+
+TEST_F(MeshTest, ACopyKeepsEverythingAndIsEditedAlone) {
+    ASSERT_TRUE(mesh.setUVs(VFloatArray(1, 0.5f), VFloatArray(1, 0.5f)));
+    VFnMesh copy;
+    VStatus status;
+    const VObject copied = copy.copy(shape, VObject::kNullObj, &status);
+    ASSERT_TRUE(status) << status.errorString().asChar();
+    EXPECT_NE(copied, shape);
+    EXPECT_EQ(copy.numPolygons(), 6);
+    EXPECT_EQ(copy.numUVs(), 1);
+    VPointArray moved = cubePoints();
+    moved[0] = VPoint(9, 9, 9);
+    ASSERT_TRUE(copy.setPoints(moved));
+    VPoint point;
+    mesh.getPoint(0, point);
+    EXPECT_EQ(point, VPoint(-1, -1, 1)) << "the original keeps its points";
+    copy.getPoint(0, point);
+    EXPECT_EQ(point, VPoint(9, 9, 9));
+    EXPECT_EQ(copy.setPoints(VPointArray(7, VPoint())), VStatus::kInvalidParameter) << "seven points for eight";
+}
+
+TEST_F(MeshTest, MeshDataFromPlugsIsReadEditedAndStored) {
+    VObject data;
+    ASSERT_TRUE(plugOf(shape, "outMesh").getValue(data));
+    ASSERT_TRUE(data.hasFn(VFn::kMeshGeometry));
+    VFnMesh onData(data);
+    EXPECT_EQ(onData.numPolygons(), 6);
+    ASSERT_TRUE(onData.setPoint(0, VPoint(0, 0, 5)));
+    VPoint point;
+    mesh.getPoint(0, point);
+    EXPECT_EQ(point, VPoint(-1, -1, 1)) << "data read from a plug is a copy";
+
+    VFnDagNode other;
+    const VObject target = other.create("mesh");
+    ASSERT_TRUE(plugOf(target, "inMesh").setValue(data));
+    VFnMesh stored(target);
+    EXPECT_EQ(stored.numPolygons(), 6);
+    stored.getPoint(0, point);
+    EXPECT_EQ(point, VPoint(0, 0, 5));
+
+    // A mesh can be created into a data object.
+    VObject fresh;
+    ASSERT_TRUE(plugOf(other.create("mesh"), "outMesh").getValue(fresh));
+    EXPECT_TRUE(fresh.isNull()) << "an empty mesh holds no data";
+    VPlug emptyPlug = plugOf(target, "visibility");
+    EXPECT_EQ(emptyPlug.getValue(fresh), VStatus::kInvalidParameter) << "not a data plug";
+    EXPECT_EQ(plugOf(target, "inMesh").setValue(target), VStatus::kInvalidParameter) << "a node is not data";
+    VFnMesh intoData;
+    VStatus status;
+    const VObject made = intoData.create(8, 6, cubePoints(), cubeCounts(), cubeConnects(), data, &status);
+    ASSERT_TRUE(status);
+    EXPECT_EQ(made, data);
+    EXPECT_EQ(VFnMesh(data).numVertices(), 8);
+}
+
+TEST_F(MeshTest, AMeshDrivenByItsHistoryShowsItAndRefusesEdits) {
+    VFnDagNode other;
+    const VObject deformed = other.create("mesh");
+    ASSERT_TRUE(vexa_host::Scene::instance().connect(*vexa_host::nodeOf(shape), *plugOf(shape, "worldMesh[0]").path(),
+                                                     *vexa_host::nodeOf(deformed), *plugOf(deformed, "inMesh").path()));
+    VFnMesh shown(deformed);
+    EXPECT_EQ(shown.numPolygons(), 6);
+    EXPECT_EQ(shown.setPoints(cubePoints()), VStatus::kFailure);
+    ASSERT_TRUE(mesh.setPoint(1, VPoint(2, 2, 2)));
+    VPoint point;
+    shown.getPoint(1, point);
+    EXPECT_EQ(point, VPoint(2, 2, 2)) << "the upstream edit shows downstream";
+}
+
+TEST_F(MeshTest, WorldSpaceGoesThroughThePath) {
+    const VObject transform = VFnDagNode(shape).parent(0);
+    VFnTransform(transform).setTranslation(VVector(0, 5, 0), VSpace::kTransform);
+    VDagPath path;
+    VDagPath::getAPathTo(transform, path);
+    VFnMesh onPath(path);
+    VPoint point;
+    ASSERT_TRUE(onPath.getPoint(0, point, VSpace::kWorld));
+    EXPECT_EQ(point, VPoint(-1, 4, 1));
+    ASSERT_TRUE(onPath.setPoint(0, VPoint(0, 5, 0), VSpace::kWorld));
+    ASSERT_TRUE(onPath.getPoint(0, point));
+    EXPECT_EQ(point, VPoint(0, 0, 0));
+    EXPECT_EQ(mesh.getPoint(0, point, VSpace::kWorld), VStatus::kInvalidParameter) << "made from the node, no path";
+}
+
+TEST_F(MeshTest, ShadingGroupsOfFacesWinOverTheWholeObject) {
+    using namespace vexa_host;
+    const VObject whole = makeNode("shadingEngine", "wholeSG");
+    const VObject faces = makeNode("shadingEngine", "facesSG");
+    VDagPath path;
+    VDagPath::getAPathTo(shape, path);
+    auto polygons = std::make_shared<SingleIndexedComponent>(VFn::kMeshPolygonComponent);
+    polygons->add(4);
+    polygons->add(1);
+    dynamic_cast<SetMembers*>(nodeOf(faces)->payload())->add(dagItem(path, VObject(polygons)));
+    VObjectArray shaders;
+    VIntArray indices;
+    ASSERT_TRUE(mesh.getConnectedShaders(0, shaders, indices));
+    EXPECT_EQ(items(shaders), (std::vector<VObject>{faces}));
+    EXPECT_EQ(items(indices), (std::vector<int>{-1, 0, -1, -1, 0, -1}));
+
+    VDagPath transformPath = path;
+    transformPath.pop();
+    dynamic_cast<SetMembers*>(nodeOf(whole)->payload())->add(dagItem(transformPath));
+    ASSERT_TRUE(mesh.getConnectedShaders(0, shaders, indices));
+    EXPECT_EQ(items(shaders), (std::vector<VObject>{whole, faces})) << "in scene order";
+    EXPECT_EQ(items(indices), (std::vector<int>{0, 1, 0, 0, 1, 0}));
+    EXPECT_EQ(mesh.getConnectedShaders(1, shaders, indices), VStatus::kInvalidParameter) << "one instance only";
+    const VObject later = makeNode("shadingEngine", "laterSG");
+    dynamic_cast<SetMembers*>(nodeOf(later)->payload())->add(dagItem(path));
+    ASSERT_TRUE(mesh.getConnectedShaders(0, shaders, indices));
+    EXPECT_EQ(items(shaders), (std::vector<VObject>{whole, faces})) << "the first group holding the whole instance";
+}
+
+TEST_F(MeshTest, OtherObjectsAreRefused) {
+    VStatus status;
+    VFnMesh onTransform(makeTransform("plain"), &status);
+    EXPECT_EQ(status, VStatus::kInvalidParameter);
+    const VObject transform = VFnDagNode(shape).parent(0);
+    VGlobal::deleteNode(transform);
+    EXPECT_FALSE(mesh.numPolygons(&status) > 0);
+    EXPECT_EQ(status, VStatus::kInvalidParameter) << "the mesh was deleted";
+    EXPECT_EQ(mesh.updateSurface(), VStatus::kInvalidParameter);
+}
+
+}  // namespace

@@ -1,0 +1,295 @@
+// Shaders, the shader list, shading groups and sets, and the texture networks the import builds
+// and the export reads.
+
+#include "DeformerTestSupport.h"
+
+#include <vexa/VDGModifier.h>
+#include <vexa/VFnPhongShader.h>
+#include <vexa/VFnSet.h>
+#include <vexa/VObjectArray.h>
+#include <vexa/VPlugArray.h>
+
+#include <functional>
+
+namespace {
+
+class ShadingTest : public DeformerTest {
+protected:
+    static VColor readPlugColor(const VObject& node, const std::string& stem) {
+        const char* channels[3] = {"R", "G", "B"};
+        float values[3] = {};
+        for (int i = 0; i < 3; ++i) values[i] = plugOf(node, (stem + channels[i]).c_str()).asFloat();
+        return VColor(values[0], values[1], values[2]);
+    }
+    // The node feeding the plug through its one incoming connection, as the export finds a
+    // shader behind "surfaceShader"; the null object otherwise.
+    static VObject sourceOf(const VPlug& plug) {
+        VPlugArray sources;
+        plug.connectedTo(sources, true, false);
+        return sources.length() == 1 ? sources[0].node() : VObject();
+    }
+};
+
+struct ColourRow {
+    const char* stem;
+    float defaultRed;
+    std::function<VStatus(VFnPhongShader&, const VColor&)> set;
+    std::function<VColor(const VFnPhongShader&)> get;
+};
+
+TEST_F(ShadingTest, ShaderColoursReadBackThroughTheirSetsAndPlugs) {
+    const std::vector<ColourRow> rows = {
+        {"color", 0.5f, &VFnLambertShader::setColor, [](const VFnPhongShader& s) { return s.color(); }},
+        {"transparency", 0.0f, &VFnLambertShader::setTransparency, [](const VFnPhongShader& s) { return s.transparency(); }},
+        {"ambientColor", 0.0f, &VFnLambertShader::setAmbientColor, [](const VFnPhongShader& s) { return s.ambientColor(); }},
+        {"incandescence", 0.0f, &VFnLambertShader::setIncandescence, [](const VFnPhongShader& s) { return s.incandescence(); }},
+        {"specularColor", 0.5f, &VFnReflectShader::setSpecularColor, [](const VFnPhongShader& s) { return s.specularColor(); }},
+        {"reflectedColor", 0.0f, &VFnReflectShader::setReflectedColor, [](const VFnPhongShader& s) { return s.reflectedColor(); }},
+    };
+    VFnPhongShader phong;
+    VObject shader = phong.create(false);
+    for (const ColourRow& row : rows) {
+        EXPECT_EQ(row.get(phong), VColor(row.defaultRed, row.defaultRed, row.defaultRed)) << row.stem;
+        ASSERT_TRUE(row.set(phong, VColor(0.25f, 0.5f, 0.75f, 0.1f))) << row.stem;
+        EXPECT_EQ(row.get(phong), VColor(0.25f, 0.5f, 0.75f)) << row.stem << ": alpha reads 1";
+        EXPECT_EQ(readPlugColor(shader, row.stem), VColor(0.25f, 0.5f, 0.75f)) << row.stem;
+    }
+    EXPECT_FLOAT_EQ(phong.cosPower(), 20.0f);
+    EXPECT_FLOAT_EQ(phong.diffuseCoeff(), 0.8f);
+    EXPECT_FLOAT_EQ(phong.reflectivity(), 0.5f);
+    for (float power : {3.0f, -5.0f, 200.0f}) {
+        ASSERT_TRUE(phong.setCosPower(power));
+        EXPECT_FLOAT_EQ(phong.cosPower(), power) << "the power is kept without limits";
+    }
+}
+
+TEST_F(ShadingTest, ShaderFunctionSetsFollowTheShaderKinds) {
+    VObject lambert = VFnLambertShader().create(false);
+    VObject phong = VFnPhongShader().create(false);
+    for (VFn::Type type : {VFn::kLambert, VFn::kReflect, VFn::kPhong}) EXPECT_TRUE(phong.hasFn(type)) << type;
+    EXPECT_EQ(phong.apiType(), VFn::kPhong);
+    EXPECT_TRUE(lambert.hasFn(VFn::kLambert));
+    VStatus status;
+    VFnPhongShader wrong(lambert, &status);
+    EXPECT_EQ(status, VStatus::kInvalidParameter);
+    VFnReflectShader reflect(lambert, &status);
+    EXPECT_EQ(status, VStatus::kInvalidParameter);
+    VFnLambertShader(makeTransform("t"), &status);
+    EXPECT_EQ(status, VStatus::kInvalidParameter);
+}
+
+TEST_F(ShadingTest, ListedShadersGoOnTheOneShaderList) {
+    VSelectionList list;
+    EXPECT_EQ(list.add("defaultShaderList1"), VStatus::kNotFound) << "no shader, no list";
+    VObject first = VFnPhongShader().create(true);
+    VObject unlisted = VFnPhongShader().create(false);
+    VObject second = VFnLambertShader().create(true);
+    EXPECT_EQ(run("shadingNode -asShader phong"), "phong3");
+    VObject shaderList = named("defaultShaderList1");
+    EXPECT_EQ(sourceOf(plugOf(shaderList, "shaders[0]")), first);
+    EXPECT_EQ(sourceOf(plugOf(shaderList, "shaders[1]")), second);
+    EXPECT_EQ(sourceOf(plugOf(shaderList, "shaders[2]")), named("phong3"));
+    EXPECT_FALSE(plugOf(unlisted, "message").isConnected());
+    EXPECT_EQ(vexa_host::Scene::instance().nodesNamed("defaultShaderList2").size(), 0u);
+}
+
+TEST_F(ShadingTest, ALockedChannelRefusesTheColourFromThere) {
+    VFnLambertShader lambert;
+    VObject shader = lambert.create(false);
+    ASSERT_TRUE(plugOf(shader, "colorG").setLocked(true));
+    EXPECT_EQ(lambert.setColor(VColor(0.1f, 0.2f, 0.3f)), VStatus::kFailure);
+    EXPECT_EQ(lambert.color(), VColor(0.1f, 0.5f, 0.5f)) << "red taken, green and blue as they were";
+}
+
+struct ShadingNodeRow {
+    const char* script;
+    const char* result;  // null: the command fails
+};
+
+TEST_F(ShadingTest, ShadingNodeMakesEachKindOnlyAsItsKind) {
+    const std::vector<ShadingNodeRow> rows = {
+        {"shadingNode -at file", "file1"},
+        {"shadingNode -asTexture layeredTexture", "layeredTexture1"},
+        {"shadingNode -au place2dTexture", "place2dTexture1"},
+        {"shadingNode -as lambert -n skin", "skin"},
+        {"shadingNode -at phong", nullptr},
+        {"shadingNode -as file", nullptr},
+        {"shadingNode -au lambert", nullptr},
+        {"shadingNode -au file", nullptr},
+        {"shadingNode -at -au file", nullptr},
+        {"shadingNode file", nullptr},
+        {"shadingNode -au transform", nullptr},
+        {"shadingNode -au reflect", nullptr},
+        {"shadingNode -au noSuchType", nullptr},
+    };
+    for (const ShadingNodeRow& row : rows) {
+        if (row.result != nullptr) {
+            EXPECT_EQ(run(row.script), row.result);
+        } else {
+            EXPECT_EQ(failure(row.script).compare(0, 13, "shadingNode: "), 0) << row.script;
+        }
+    }
+    EXPECT_TRUE(named("file1").hasFn(VFn::kFileTexture));
+    EXPECT_TRUE(named("layeredTexture1").hasFn(VFn::kLayeredTexture));
+    EXPECT_TRUE(plugOf(named("skin"), "message").isConnected()) << "a shader made as a shader is listed";
+}
+
+TEST_F(ShadingTest, TheImportedShadingGroupTakesItsShaderAndANameOfItsOwn) {
+    VObject shader = VFnPhongShader().create(true);
+    const std::string command = "sets -renderable true -noSurfaceShader true -empty -name \"BodySG\"";
+    EXPECT_EQ(run(command), "BodySG");
+    EXPECT_EQ(run(command), "BodySG1") << "a taken name comes back unique";
+    run("connectAttr -f \"phong1.outColor\"  \"BodySG1.surfaceShader\"  ");
+    VObject group = named("BodySG1");
+    EXPECT_TRUE(group.hasFn(VFn::kShadingEngine));
+    EXPECT_TRUE(group.hasFn(VFn::kObjectSet));
+    EXPECT_EQ(VFnSet(group).restriction(), VFnSet::kRenderableOnly);
+    EXPECT_EQ(sourceOf(plugOf(group, "surfaceShader")), shader);
+    EXPECT_TRUE(sourceOf(plugOf(named("BodySG"), "surfaceShader")).isNull());
+    EXPECT_EQ(VFnSet(makeNode("objectSet", "plain")).restriction(), VFnSet::kNone);
+}
+
+TEST_F(ShadingTest, AFileTextureNetworkCarriesThePlacementValues) {
+    VObject shader = VFnPhongShader().create(true);
+    VObject file = named(run("shadingNode -at file").c_str());
+    VObject placement = named(run("shadingNode -au place2dTexture").c_str());
+    ASSERT_TRUE(plugOf(file, "fileTextureName").setValue("\\tex.tif"));
+    VDGModifier modifier;
+    ASSERT_TRUE(modifier.connect(plugOf(placement, "outUV"), plugOf(file, "uv")));
+    ASSERT_TRUE(modifier.connect(plugOf(file, "outColor"), plugOf(shader, "color")));
+    ASSERT_TRUE(modifier.doIt());
+    const std::vector<std::pair<const char*, double>> values = {
+        {"offsetU", 0.5}, {"offsetV", 0.25}, {"repeatU", 2.0}, {"repeatV", 3.0}, {"translateFrameU", 0.125}, {"rotateUV", 0.5}};
+    for (const auto& entry : values) ASSERT_TRUE(plugOf(placement, entry.first).setValue(entry.second)) << entry.first;
+    run("setAttr place2dTexture1.rotateFrame 90");
+    EXPECT_NEAR(plugOf(placement, "rotateFrame").asDouble(), 1.5707963267948966, 1e-6) << "angles kept in radians";
+    // Read back as the export does: from the file node's "uv" to the placement.
+    VObject found = sourceOf(plugOf(file, "uv"));
+    ASSERT_EQ(found, placement);
+    for (const auto& entry : values) EXPECT_NEAR(plugOf(found, entry.first).asDouble(), entry.second, 1e-6) << entry.first;
+    EXPECT_EQ(plugOf(file, "fileTextureName").asString(), VString("\\tex.tif"));
+    EXPECT_EQ(sourceOf(plugOf(shader, "color")), file);
+    EXPECT_DOUBLE_EQ(plugOf(placement, "repeatV").asDouble(), 3.0);
+    EXPECT_DOUBLE_EQ(plugOf(named(run("shadingNode -au place2dTexture").c_str()), "repeatU").asDouble(), 1.0);
+}
+
+TEST_F(ShadingTest, ALayeredTextureStacksFileTexturesOnItsInputs) {
+    VObject shader = VFnPhongShader().create(true);
+    VObject layered = named(run("shadingNode -at layeredTexture").c_str());
+    for (int i = 0; i < 3; ++i) {
+        const std::string input = "layeredTexture1.inputs[" + std::to_string(i) + "]";
+        const std::string file = run("shadingNode -at file");
+        run("connectAttr " + file + ".outColor " + input + ".color");
+        run("setAttr " + input + ".blendMode " + std::to_string(4 + i) + "; setAttr " + input + ".alpha 0." + std::to_string(i + 1));
+    }
+    run("connectAttr layeredTexture1.outColor phong1.color");
+    VPlug inputs = plugOf(layered, "inputs");
+    ASSERT_EQ(inputs.numElements(), 3u);
+    for (unsigned i = 0; i < 3; ++i) {
+        VPlug element = inputs.elementByLogicalIndex(i);
+        EXPECT_EQ(plugOf(layered, ("inputs[" + std::to_string(i) + "].blendMode").c_str()).asShort(), 4 + static_cast<int>(i));
+        EXPECT_NEAR(element.child(1).asDouble(), 0.1 * (i + 1), 1e-6) << "alpha";
+        EXPECT_EQ(sourceOf(element.child(0)), named(("file" + std::to_string(i + 1)).c_str()));
+    }
+    EXPECT_EQ(sourceOf(plugOf(shader, "color")), layered);
+    EXPECT_EQ(plugOf(named(run("shadingNode -at layeredTexture").c_str()), "inputs[0].blendMode").asShort(), 1);
+}
+
+TEST_F(ShadingTest, SetsAreMadeListedEditedAndRefuseWhatTheyCannotHold) {
+    makeTransform("a");
+    makeTransform("b");
+    makeNode("animCurveTL", "curve");
+    EXPECT_EQ(run("sets -name keep a curve"), "keep");
+    EXPECT_EQ(run("sets -q keep"), "a curve");
+    run("select b");
+    EXPECT_EQ(run("sets -n picked"), "picked") << "the selection when no members are named";
+    EXPECT_EQ(run("sets -q picked"), "b");
+    run("sets -e -addElement keep b; sets -e -remove keep a");
+    EXPECT_EQ(run("sets -q keep"), "curve b");
+    EXPECT_EQ(run("sets -em -n nothing; sets -q nothing"), "");
+    EXPECT_EQ(failure("sets -renderable true -n shaded curve"), "sets: curve: a shading group holds shapes and their components only");
+    EXPECT_EQ(vexa_host::Scene::instance().nodesNamed("shaded").size(), 0u) << "a refused set is not left behind";
+    EXPECT_EQ(failure("sets -e -forceElement nowhere a").compare(0, 6, "sets: "), 0);
+    EXPECT_EQ(failure("sets -e keep a"), "sets: an edit takes one of -forceElement, -addElement, -remove");
+    EXPECT_EQ(failure("sets -e -remove keep a"), "sets: a: the item is not a member");
+    EXPECT_EQ(failure("sets -em -n x a"), "sets: -empty takes no members");
+}
+
+TEST_F(ShadingTest, ForcingAShapeMovesItBetweenShadingGroups) {
+    VObject shape = makeStrip("body", 2);
+    run("cluster body");  // a deformed shape: its original stays out of the groups
+    run("sets -renderable true -noSurfaceShader true -empty -name first");
+    run("sets -renderable true -noSurfaceShader true -empty -name second");
+    run("sets -renderable true -noSurfaceShader true -empty -name third");
+    for (const char* group : {"first", "second", "third"}) run(std::string("sets -e -forceElement \"") + group + "\"  \"body\"");
+    EXPECT_EQ(run("sets -q first"), "");
+    EXPECT_EQ(run("sets -q second"), "");
+    EXPECT_EQ(run("sets -q third"), "bodyShape") << "the transform stands for its shape; the last group wins";
+    // What the export asks: the sets of the shape's path, and the renderable one among them.
+    VSelectionList list;
+    list.add(pathOf(shape));
+    VObjectArray sets;
+    ASSERT_TRUE(VGlobal::getAssociatedSets(list, sets));
+    ASSERT_EQ(sets.length(), 1u);
+    EXPECT_EQ(sets[0], named("third"));
+    run("sets -e -addElement first body");
+    EXPECT_EQ(run("sets -q first"), "bodyShape") << "adding without force leaves the other group alone";
+    EXPECT_EQ(run("sets -q third"), "bodyShape");
+}
+
+TEST_F(ShadingTest, ForcingPolygonsLeavesTheRestWithTheirGroup) {
+    makeStrip("body", 6);
+    run("sets -renderable true -empty -name whole; sets -renderable true -empty -name part");
+    run("sets -e -forceElement whole body");
+    run("sets -e -forceElement part body.f[1:2]");
+    EXPECT_EQ(run("sets -q part"), "bodyShape.f[1:2]");
+    EXPECT_EQ(run("sets -q whole"), "bodyShape.f[0] bodyShape.f[3:5]");
+    run("sets -e -forceElement part body.f[4]");
+    EXPECT_EQ(run("sets -q whole"), "bodyShape.f[0] bodyShape.f[3] bodyShape.f[5]");
+    EXPECT_EQ(run("sets -q part"), "bodyShape.f[1:2] bodyShape.f[4]");
+    run("sets -e -forceElement whole body.f[0:5]");
+    EXPECT_EQ(run("sets -q part"), "") << "forced back, nothing of it stays";
+    VSelectionList list;
+    list.add("bodyShape");
+    VObjectArray sets;
+    ASSERT_TRUE(VGlobal::getAssociatedSets(list, sets));
+    ASSERT_EQ(sets.length(), 1u);
+    EXPECT_EQ(sets[0], named("whole"));
+    run("sets -renderable true -empty -name all; sets -e -forceElement all body");
+    run("sets -e -forceElement all body.f[2]");
+    EXPECT_EQ(run("sets -q all"), "bodyShape") << "a group with the whole shape has its polygons";
+}
+
+TEST_F(ShadingTest, SetFunctionSetHoldsMembersByKind) {
+    VObject shape = makeStrip("body", 1);
+    VObject holder = makeTransform("empty");
+    VObject curve = makeNode("animCurveTL", "curve");
+    VSelectionList members;
+    members.add(VObject(named("body")));
+    VStatus status;
+    VFnSet group;
+    VObject made = group.create(members, VFnSet::kRenderableOnly, &status);
+    ASSERT_TRUE(status);
+    EXPECT_TRUE(made.hasFn(VFn::kShadingEngine));
+    EXPECT_TRUE(group.isMember(pathOf(shape))) << "the transform was taken as its shape";
+    EXPECT_TRUE(group.isMember(shape));
+    EXPECT_FALSE(group.isMember(pathOf(named("body")))) << "the transform itself is no member";
+    EXPECT_EQ(group.addMember(curve), VStatus::kInvalidParameter);
+    EXPECT_EQ(group.addMember(pathOf(holder)), VStatus::kInvalidParameter) << "a transform without shapes";
+    VSelectionList read;
+    ASSERT_TRUE(group.getMembers(read, false));
+    EXPECT_EQ(read.length(), 1u);
+    EXPECT_EQ(group.removeMember(shape), VStatus());
+    EXPECT_EQ(group.removeMember(shape), VStatus::kNotFound);
+    VFnSet plain;
+    plain.create(VSelectionList(), VFnSet::kNone);
+    ASSERT_TRUE(plain.addMember(curve));
+    ASSERT_TRUE(plain.addMember(pathOf(holder)));
+    EXPECT_TRUE(plain.isMember(curve));
+    ASSERT_TRUE(plain.clear());
+    EXPECT_FALSE(plain.isMember(curve));
+    VFnSet().create(VSelectionList(), static_cast<VFnSet::Restriction>(3), &status);
+    EXPECT_EQ(status, VStatus::kInvalidParameter);
+}
+
+}  // namespace
