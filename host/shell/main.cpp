@@ -16,10 +16,10 @@
 // When VEXA_PLUG_IN_PATH is not set, the shell sets it to its own folder and adds the folder
 // of every plug-in it loads, so that plug-ins can find their own folder there.
 
-#include "host/src/CommandEngine.h"
-#include "host/src/ScriptText.h"
-#include "host/src/PluginManager.h"
-#include "host/src/ScriptInterpreter.h"
+#include "host/src/plugins/PluginManager.h"
+#include "host/src/script/CommandEngine.h"
+#include "host/src/script/ScriptInterpreter.h"
+#include "host/src/script/ScriptText.h"
 
 #include <vexa/VMessageLog.h>
 

@@ -3,8 +3,8 @@
 
 #include "HostTestSupport.h"
 
-#include "host/src/CommandEngine.h"
-#include "host/src/PluginManager.h"
+#include "host/src/plugins/PluginManager.h"
+#include "host/src/script/CommandEngine.h"
 
 #include <vexa/VFnPlugin.h>
 #include <vexa/VFnTransform.h>

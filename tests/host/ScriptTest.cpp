@@ -3,9 +3,9 @@
 
 #include "HostTestSupport.h"
 
-#include "host/src/CommandEngine.h"
-#include "host/src/ScriptInterpreter.h"
-#include "host/src/ScriptParser.h"
+#include "host/src/script/CommandEngine.h"
+#include "host/src/script/ScriptInterpreter.h"
+#include "host/src/script/ScriptParser.h"
 
 #include <vexa/VGlobal.h>
 #include <vexa/VPxCommand.h>

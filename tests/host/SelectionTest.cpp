@@ -2,9 +2,9 @@
 
 #include "HostTestSupport.h"
 
-#include "host/src/ApiSupport.h"
-#include "host/src/SelectionItems.h"
-#include "host/src/SetMembers.h"
+#include "host/src/api/ApiSupport.h"
+#include "host/src/scene/SelectionItems.h"
+#include "host/src/scene/SetMembers.h"
 
 #include <vexa/VFnDagNode.h>
 #include <vexa/VGlobal.h>

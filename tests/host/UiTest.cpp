@@ -3,8 +3,8 @@
 
 #include "HostTestSupport.h"
 
-#include "host/src/CommandEngine.h"
-#include "host/src/UiModel.h"
+#include "host/src/script/CommandEngine.h"
+#include "host/src/ui/UiModel.h"
 
 #include <vexa/VGlobal.h>
 #include <vexa/VIntArray.h>
