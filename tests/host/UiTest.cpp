@@ -406,4 +406,16 @@ TEST_F(UiTest, NamesAreMadeUniqueAndTheNewestOfAnOwnNameIsFound) {
     EXPECT_NE(UiModel::instance().find("window3"), nullptr) << "nothing is deleted when one name is wrong";
 }
 
+TEST_F(UiTest, TheUserCannotPickRowZero) {
+    ASSERT_TRUE(runEach({"window W", "columnLayout", "textScrollList -a a -a b LIST", "showWindow W"}));
+    ASSERT_TRUE(user("-rows LIST 1"));
+    EXPECT_EQ(user("-rows LIST 0"), VStatus::kFailure);
+    EXPECT_EQ(lastError(), "userAction: row 0 is not in LIST (2 rows)");
+    EXPECT_EQ(UiModel::instance().userSelectRows("LIST", {0}), VStatus::kInvalidParameter);
+    VIntArray rows;
+    ASSERT_TRUE(VGlobal::executeCommand("textScrollList -q -sii LIST", rows));
+    ASSERT_EQ(rows.length(), 1u);
+    EXPECT_EQ(rows[0], 1) << "a refused action changes nothing";
+}
+
 }  // namespace

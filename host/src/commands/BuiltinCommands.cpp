@@ -7,6 +7,7 @@
 #include "host/src/scene/Scene.h"
 #include "host/src/scene/SelectionItems.h"
 #include "host/src/scene/TransformNode.h"
+#include "host/src/script/PluginCall.h"
 
 #include <vexa/VAngle.h>
 #include <vexa/VDistance.h>
@@ -343,6 +344,15 @@ std::string extensionOf(const std::string& name) {
     return VString(name.substr(dot + 1)).toLowerCase().str();
 }
 
+// A translator's answer to a question; one that throws answers no, its error in the message log.
+template <typename Question>
+bool answers(const TranslatorEntry& entry, const char* method, Question&& question) {
+    bool answer = false;
+    const VStatus status = callPlugin(entry.name + "::" + method, [&] { answer = question(); });
+    if (!status) VMessageLog::add(VMessageLog::kError, status.errorString());
+    return answer;
+}
+
 // The translator for a file: the named one, or for reading the one that knows the file's first
 // bytes, for writing the one whose default extension is the file's.
 const TranslatorEntry* chooseTranslator(const VFileObject& file, const std::string& typeName, bool reading,
@@ -359,18 +369,31 @@ const TranslatorEntry* chooseTranslator(const VFileObject& file, const std::stri
         in.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
         buffer.resize(static_cast<size_t>(in.gcount()));
     }
+    const std::string extension = extensionOf(file.rawFullName().str());
     const TranslatorEntry* couldBe = nullptr;
     for (const TranslatorEntry& entry : translators) {
         if (!typeName.empty() && entry.name != typeName) continue;
-        std::unique_ptr<VPxFileTranslator> translator = PluginManager::make(entry);
-        if (!translator) continue;
-        if (reading ? !translator->haveReadMethod() : !translator->haveWriteMethod()) continue;
-        if (!typeName.empty()) return &entry;
-        if (!reading) {
-            if (translator->defaultExtension().toLowerCase().str() == extensionOf(file.rawFullName().str())) return &entry;
+        std::unique_ptr<VPxFileTranslator> translator;
+        if (VStatus status = PluginManager::make(entry, translator); !status) {
+            VMessageLog::add(VMessageLog::kError, status.errorString());
             continue;
         }
-        const auto kind = translator->identifyFile(file, buffer.data(), static_cast<short>(buffer.size()));
+        const bool capable = reading ? answers(entry, "haveReadMethod", [&] { return translator->haveReadMethod(); })
+                                     : answers(entry, "haveWriteMethod", [&] { return translator->haveWriteMethod(); });
+        if (!capable) continue;
+        if (!typeName.empty()) return &entry;
+        if (!reading) {
+            if (answers(entry, "defaultExtension",
+                        [&] { return translator->defaultExtension().toLowerCase().str() == extension; })) {
+                return &entry;
+            }
+            continue;
+        }
+        VPxFileTranslator::VFileKind kind = VPxFileTranslator::kNotMyFileType;
+        answers(entry, "identifyFile", [&] {
+            kind = translator->identifyFile(file, buffer.data(), static_cast<short>(buffer.size()));
+            return true;
+        });
         if (kind == VPxFileTranslator::kIsMyFileType) return &entry;
         if (kind == VPxFileTranslator::kCouldBeMyFileType && couldBe == nullptr) couldBe = &entry;
     }
@@ -399,12 +422,17 @@ VStatus fileCommand(const VArgList& args, CommandResult& result) {
     const VFileObject file(VString(parsed.positional.front()));
     const TranslatorEntry* entry = chooseTranslator(file, parsed.value("-typ", "-type"), reading, error);
     if (entry == nullptr) return fail("file: " + error);
-    std::unique_ptr<VPxFileTranslator> translator = PluginManager::make(*entry);
-    if (!translator) return fail("file: the translator " + entry->name + " could not be made");
+    std::unique_ptr<VPxFileTranslator> translator;
+    VStatus status = PluginManager::make(*entry, translator);
+    if (!status) return fail("file: " + status.errorString().str());
     const VString options(parsed.value("-op", "-options"));
-    VStatus status = reading ? translator->reader(file, options, VPxFileTranslator::kImportAccessMode)
-                             : translator->writer(file, options, VPxFileTranslator::kExportAccessMode);
-    if (!status) return fail("file: " + entry->name + " failed: " + status.errorString().str());
+    VStatus answer;
+    status = callPlugin(entry->name + (reading ? "::reader" : "::writer"), [&] {
+        answer = reading ? translator->reader(file, options, VPxFileTranslator::kImportAccessMode)
+                         : translator->writer(file, options, VPxFileTranslator::kExportAccessMode);
+    });
+    if (!status) return fail("file: " + status.errorString().str());
+    if (!answer) return fail("file: " + entry->name + " failed: " + answer.errorString().str());
     result.addText(file.fullName().str());
     return VStatus();
 }

@@ -1,6 +1,7 @@
 #include "host/src/plugins/PluginManager.h"
 
 #include "host/src/script/CommandEngine.h"
+#include "host/src/script/PluginCall.h"
 
 #include <vexa/VFnPlugin.h>
 #include <vexa/VMessageLog.h>
@@ -74,14 +75,25 @@ PluginManager& PluginManager::instance() {
     return manager;
 }
 
-std::string PluginManager::resolve(const std::string& pathOrName) const {
-    if (pathOrName.find('/') != std::string::npos) return pathOrName;
-    for (const std::string& folder : searchFolders()) {
+// A bare name is looked for on the search path only, never in the current folder: a plug-in is
+// native code, and whatever folder the user stands in must not decide which code runs.
+std::string PluginManager::resolve(const std::string& pathOrName, std::string& error) const {
+    if (pathOrName.find('/') != std::string::npos) {
+        if (isFile(pathOrName)) return pathOrName;
+        error = "plug-in not found: " + pathOrName;
+        return std::string();
+    }
+    const std::vector<std::string> folders = searchFolders();
+    std::string searched;
+    for (const std::string& folder : folders) {
         for (const std::string& candidate : {folder + "/" + pathOrName, folder + "/" + pathOrName + ".vll"}) {
             if (isFile(candidate)) return candidate;
         }
+        searched += (searched.empty() ? "" : ", ") + folder;
     }
-    return isFile(pathOrName) ? "./" + pathOrName : std::string();
+    error = "plug-in not found: " + pathOrName + (folders.empty() ? std::string(" (") + kSearchPathVariable + " names no folder)"
+                                                                  : " (searched " + searched + ")");
+    return std::string();
 }
 
 void PluginManager::addToSearchPath(const std::string& folder) const {
@@ -94,8 +106,9 @@ void PluginManager::addToSearchPath(const std::string& folder) const {
 }
 
 VStatus PluginManager::load(const std::string& pathOrName, std::string& loadedName) {
-    const std::string path = resolve(pathOrName);
-    if (path.empty() || !isFile(path)) return VStatus(VStatus::kNotFound, "plug-in not found: " + pathOrName);
+    std::string error;
+    const std::string path = resolve(pathOrName, error);
+    if (path.empty()) return VStatus(VStatus::kNotFound, error);
     const std::string name = stemOf(path);
     if (isLoaded(name)) return VStatus(VStatus::kFailure, "the plug-in " + name + " is already loaded");
     auto record = std::make_shared<PluginRecord>();
@@ -121,7 +134,14 @@ VStatus PluginManager::load(const std::string& pathOrName, std::string& loadedNa
         return VStatus(VStatus::kFailure, path + " was built for another version of the host interface");
     }
     plugins_.push_back(record);
-    VStatus status = reinterpret_cast<EntryPoint>(initialize)(VObject(record));
+    VStatus status;
+    const VStatus call = callPlugin("initializePlugin of " + name,
+                                    [&] { status = reinterpret_cast<EntryPoint>(initialize)(VObject(record)); });
+    if (!call) {
+        plugins_.pop_back();
+        close(record);
+        return call;
+    }
     if (!status) {
         plugins_.pop_back();
         close(record);
@@ -136,17 +156,25 @@ VStatus PluginManager::unload(const std::string& name, bool force) {
                            [&name](const std::shared_ptr<PluginRecord>& record) { return record->name == name; });
     if (it == plugins_.end()) return VStatus(VStatus::kNotFound, "the plug-in " + name + " is not loaded");
     std::shared_ptr<PluginRecord> record = *it;
-    VStatus status = reinterpret_cast<EntryPoint>(record->uninitialize)(VObject(record));
-    if (!status && !force) {
-        return VStatus(status.statusCode(), "uninitializePlugin of " + name + " failed: " + status.errorString().str());
+    VStatus status;
+    const VStatus call = callPlugin("uninitializePlugin of " + name,
+                                    [&] { status = reinterpret_cast<EntryPoint>(record->uninitialize)(VObject(record)); });
+    if (!call) {
+        status = call;
+    } else if (!status) {
+        status = VStatus(status.statusCode(), "uninitializePlugin of " + name + " failed: " + status.errorString().str());
     }
+    if (!status && !force) return status;
     plugins_.erase(std::find(plugins_.begin(), plugins_.end(), record));
     close(record);
     return status;
 }
 
 void PluginManager::unloadAll() {
-    while (!plugins_.empty()) unload(plugins_.back()->name, true);
+    while (!plugins_.empty()) {
+        const VStatus status = unload(plugins_.back()->name, true);
+        if (!status) VMessageLog::add(VMessageLog::kError, status.errorString());
+    }
 }
 
 void PluginManager::close(const std::shared_ptr<PluginRecord>& record) {
@@ -210,8 +238,13 @@ VStatus PluginManager::deregisterTranslator(const PluginRecord& owner, const std
     return VStatus();
 }
 
-std::unique_ptr<VPxFileTranslator> PluginManager::make(const TranslatorEntry& entry) {
-    return std::unique_ptr<VPxFileTranslator>(static_cast<VPxFileTranslator*>(entry.creator()));
+VStatus PluginManager::make(const TranslatorEntry& entry, std::unique_ptr<VPxFileTranslator>& translator) {
+    translator.reset();
+    const VStatus status = callPlugin("the creator of the translator " + entry.name, [&] {
+        translator.reset(static_cast<VPxFileTranslator*>(entry.creator()));
+    });
+    if (status && !translator) return VStatus(VStatus::kFailure, "the translator " + entry.name + " could not be made");
+    return status;
 }
 
 }  // namespace vexa_host

@@ -10,9 +10,14 @@
 // exit), which drops its remaining registrations and closes it all the same.
 //
 // A plug-in named without a folder is looked for in the folders of VEXA_PLUG_IN_PATH (";"
-// between folders), as NAME or NAME.vll. When the host manages that variable (the shell does,
-// unless the user set it), the folder of every plug-in loaded is added to it before the
-// plug-in initialises, so that the plug-in can find its own folder there.
+// between folders), as NAME or NAME.vll, and nowhere else (not in the current folder); a name
+// with a "/" is a path, loaded as given. Not found is kNotFound naming the folders searched.
+// When the host manages that variable (the shell does, unless the user set it), the folder of
+// every plug-in loaded is added to it before the plug-in initialises, so that the plug-in can
+// find its own folder there.
+//
+// Every call into the plug-in goes through callPlugin (PluginCall.h): an entry point that throws
+// fails as one that answers a failing status does. The forced unloads at exit log their failures.
 
 #include "host/src/scene/ObjectRecord.h"
 
@@ -68,12 +73,13 @@ public:
     VStatus registerTranslator(const PluginRecord& owner, const std::string& name, VFnPlugin::TranslatorCreator creator);
     VStatus deregisterTranslator(const PluginRecord& owner, const std::string& name);
     const std::vector<TranslatorEntry>& translators() const { return translators_; }
-    // A new translator made by the entry's creator (null when the creator gives none).
-    static std::unique_ptr<VPxFileTranslator> make(const TranslatorEntry& entry);
+    // A new translator made by the entry's creator; kFailure (and null) when the creator gives
+    // none or throws.
+    static VStatus make(const TranslatorEntry& entry, std::unique_ptr<VPxFileTranslator>& translator);
 
 private:
     PluginManager() = default;
-    std::string resolve(const std::string& pathOrName) const;
+    std::string resolve(const std::string& pathOrName, std::string& error) const;
     void addToSearchPath(const std::string& folder) const;
     void dropRegistrations(const PluginRecord& record);
     void close(const std::shared_ptr<PluginRecord>& record);

@@ -1,5 +1,6 @@
 #include "host/src/script/CommandEngine.h"
 
+#include "host/src/script/PluginCall.h"
 #include "host/src/script/ScriptInterpreter.h"
 
 #include <vexa/VMessageLog.h>
@@ -12,6 +13,16 @@
 #include <memory>
 
 namespace vexa_host {
+
+namespace {
+
+// A failure the plug-in's code could not report itself goes to the message log.
+VStatus logged(const VStatus& status) {
+    VMessageLog::add(VMessageLog::kError, status.errorString());
+    return status;
+}
+
+}  // namespace
 
 void CommandResult::addText(const std::string& text) {
     Item item;
@@ -113,12 +124,17 @@ VStatus CommandEngine::invoke(const std::string& name, const VArgList& args, Com
         const BuiltinCommand command = it->second.builtin;  // a copy: the command may change the table
         return command(args, result);
     }
-    std::unique_ptr<VPxCommand> command(static_cast<VPxCommand*>(it->second.creator()));
+    const VFnPlugin::CommandCreator creator = it->second.creator;
+    std::unique_ptr<VPxCommand> command;
+    VStatus status = callPlugin("the creator of the command " + name,
+                                [&] { command.reset(static_cast<VPxCommand*>(creator())); });
+    if (!status) return logged(status);
     if (!command) return VStatus(VStatus::kInsufficientMemory, "the command " + name + " could not be made");
     running_.push_back(&result);
-    VStatus status = command->doIt(args);
+    VStatus answer;
+    status = callPlugin(name, [&] { answer = command->doIt(args); });
     running_.pop_back();
-    return status;
+    return status ? answer : logged(status);
 }
 
 VStatus CommandEngine::execute(const std::string& text, CommandResult& result) {

@@ -58,7 +58,8 @@ public:
     std::vector<std::string> commandsOf(const void* owner) const;
     bool exists(const std::string& name) const;
 
-    // Runs one command. An unknown name prints an error and is kFailure.
+    // Runs one command. An unknown name prints an error and is kFailure. A plug-in's command
+    // that throws (in its creator or doIt) fails with the exception's text in the message log.
     VStatus invoke(const std::string& name, const VArgList& args, CommandResult& result);
     // Runs a script text through the installed runner.
     VStatus execute(const std::string& text, CommandResult& result);

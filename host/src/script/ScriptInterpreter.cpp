@@ -58,25 +58,36 @@ ScriptInterpreter& ScriptInterpreter::instance() {
 
 ScriptInterpreter::ScriptInterpreter(Invoker invoker) : invoker_(std::move(invoker)) {}
 
-VStatus ScriptInterpreter::run(const std::string& text, CommandResult& result, const StatementObserver& afterEach) {
+VStatus ScriptInterpreter::run(const std::string& text, CommandResult& result, const StatementObserver& afterEach,
+                               const std::string& source) {
     result.clear();
     if (depth_ >= kMaxRunDepth) return commandFailure("scripts run inside each other too deeply");
     ScriptBlock block;
     std::string error;
-    if (!ScriptParser::parse(text, block, error)) return commandFailure("Syntax error: " + error);
+    if (!ScriptParser::parse(text, block, error)) {
+        return commandFailure("Syntax error: " + error + (source.empty() ? "" : " of " + source));
+    }
     if (depth_ == 0 && HostPreferences::instance().commandEcho) VMessageLog::add(VMessageLog::kInfo, VString(text));
     ++depth_;
-    const VStatus status = runBlock(block, result, afterEach);
+    const ScriptStatement* failed = nullptr;
+    const VStatus status = runBlock(block, result, afterEach, &failed);
     --depth_;
+    if (failed != nullptr && !source.empty()) {
+        VMessageLog::add(VMessageLog::kError, VString(source + " stops at " + ScriptParser::placeOf(text, failed->offset)));
+    }
     return status;
 }
 
-VStatus ScriptInterpreter::runBlock(const ScriptBlock& block, CommandResult& result, const StatementObserver& afterEach) {
+VStatus ScriptInterpreter::runBlock(const ScriptBlock& block, CommandResult& result, const StatementObserver& afterEach,
+                                    const ScriptStatement** failed) {
     for (const ScriptStatement& statement : block) {
         result.clear();
         const VStatus status = runStatement(statement, result);
         if (afterEach) afterEach(result);
-        if (!status) return status;
+        if (!status) {
+            if (failed != nullptr) *failed = &statement;
+            return status;
+        }
     }
     return VStatus();
 }

@@ -45,8 +45,12 @@ public:
     // An interpreter of its own that runs commands through the invoker.
     explicit ScriptInterpreter(Invoker invoker);
 
-    // afterEach sees the result of each statement of the text as it completes.
-    VStatus run(const std::string& text, CommandResult& result, const StatementObserver& afterEach = {});
+    // afterEach sees the result of each statement of the text as it completes. A text with a
+    // source (a script file's name) names it in its errors: a syntax error says "... at line L,
+    // column C of SOURCE", and a statement that fails adds the error "SOURCE stops at line L,
+    // column C".
+    VStatus run(const std::string& text, CommandResult& result, const StatementObserver& afterEach = {},
+                const std::string& source = std::string());
 
     bool hasVariable(const std::string& name) const { return variables_.count(name) != 0; }
     void clearVariables() { variables_.clear(); }
@@ -58,7 +62,9 @@ private:
         CommandResult value;
     };
 
-    VStatus runBlock(const ScriptBlock& block, CommandResult& result, const StatementObserver& afterEach);
+    // failed: the statement that failed (null when none did).
+    VStatus runBlock(const ScriptBlock& block, CommandResult& result, const StatementObserver& afterEach,
+                     const ScriptStatement** failed = nullptr);
     VStatus runStatement(const ScriptStatement& statement, CommandResult& result);
     VStatus runCommand(const std::string& name, const std::vector<ScriptExpression>& arguments, CommandResult& result);
     VStatus evaluate(const ScriptExpression& expression, CommandResult& value);

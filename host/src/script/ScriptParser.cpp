@@ -1,5 +1,6 @@
 #include "host/src/script/ScriptParser.h"
 
+#include <algorithm>
 #include <cctype>
 
 namespace vexa_host {
@@ -22,10 +23,12 @@ char escaped(char c) {
 }
 
 // Reads one text; the substitutions inside it are read by readers of their own, one level
-// deeper.
+// deeper. A reader of a substitution knows where its text starts in the whole script, so that
+// errors and statements give their places in the whole script.
 class Reader {
 public:
-    Reader(const std::string& text, int depth) : text_(text), depth_(depth) {}
+    Reader(const std::string& text, int depth, const std::string& whole, size_t base)
+        : text_(text), depth_(depth), whole_(whole), base_(base) {}
 
     bool block(ScriptBlock& statements) {
         while (true) {
@@ -36,6 +39,7 @@ public:
                 continue;
             }
             ScriptStatement statement;
+            statement.offset = base_ + pos_;
             if (!this->statement(statement)) return false;
             statements.push_back(std::move(statement));
             skipBlanks();
@@ -59,10 +63,12 @@ private:
     bool atEnd() const { return pos_ >= text_.size(); }
     char peek(size_t ahead = 0) const { return pos_ + ahead < text_.size() ? text_[pos_ + ahead] : '\0'; }
 
-    bool fail(const std::string& what) {
-        if (error_.empty()) error_ = what + " at character " + std::to_string(pos_ + 1);
+    bool fail(const std::string& what) { return failWith(what + " at " + place(pos_)); }
+    bool failWith(const std::string& error) {
+        if (error_.empty()) error_ = error;
         return false;
     }
+    std::string place(size_t pos) const { return ScriptParser::placeOf(whole_, base_ + pos); }
     bool unexpected() {
         if (atEnd()) return fail("unexpected end of the text");
         const unsigned char c = static_cast<unsigned char>(peek());
@@ -329,10 +335,10 @@ private:
         if (end >= text_.size()) return fail("unterminated `");
         const std::string inner = text_.substr(open + 1, end - open - 1);
         auto block = std::make_shared<ScriptBlock>();
-        Reader reader(inner, depth_ + 1);
+        Reader reader(inner, depth_ + 1, whole_, base_ + open + 1);
         if (!reader.block(*block)) {
             pos_ = open;
-            return fail("in the command substitution (" + reader.error() + ")");
+            return failWith("in the command substitution at " + place(open) + ": " + reader.error());
         }
         term.kind = ScriptExpression::kSubstitution;
         term.script = std::move(block);
@@ -343,6 +349,8 @@ private:
     const std::string& text_;
     size_t pos_ = 0;
     int depth_;
+    const std::string& whole_;
+    size_t base_;
     std::string error_;
 };
 
@@ -350,10 +358,30 @@ private:
 
 bool ScriptParser::parse(const std::string& text, ScriptBlock& block, std::string& error) {
     block.clear();
-    Reader reader(text, 0);
+    Reader reader(text, 0, text, 0);
     if (reader.block(block)) return true;
     error = reader.error();
     return false;
+}
+
+void ScriptParser::lineAndColumn(const std::string& text, size_t offset, size_t& line, size_t& column) {
+    offset = std::min(offset, text.size());
+    line = 1;
+    size_t lineStart = 0;
+    for (size_t i = 0; i < offset; ++i) {
+        if (text[i] == '\n') {
+            ++line;
+            lineStart = i + 1;
+        }
+    }
+    column = offset - lineStart + 1;
+}
+
+std::string ScriptParser::placeOf(const std::string& text, size_t offset) {
+    size_t line = 0;
+    size_t column = 0;
+    lineAndColumn(text, offset, line, column);
+    return "line " + std::to_string(line) + ", column " + std::to_string(column);
 }
 
 }  // namespace vexa_host

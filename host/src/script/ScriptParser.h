@@ -20,11 +20,13 @@
 // with C escapes (\" \\ \n \t \r; any other escaped character stands for itself); line ends,
 // backquotes, ";" and the rest are plain characters inside it. "//" at
 // the start of a word comments out the rest of the line. Blocks ("{", "}") and every other
-// construct are refused with an error that says where. Nesting (parentheses, substitutions)
+// construct are refused with an error that says where: "unexpected ';' at line 2, column 7"
+// (lines and columns count from 1, columns in bytes). Nesting (parentheses, substitutions)
 // is limited to kMaxNesting levels.
 
 #include <vexa/VexaExport.h>
 
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <vector>
@@ -49,6 +51,7 @@ struct ScriptStatement {
     std::string type;  // declarations: "string", "int" or "float"
     bool array = false;
     std::vector<ScriptExpression> arguments;  // a command's arguments; the assigned value, if any
+    size_t offset = 0;  // where the statement starts in the whole script text
 };
 
 class VEXA_API ScriptParser {
@@ -58,6 +61,9 @@ public:
     // False with an error (what and where) when the text is not a script; the block is then
     // incomplete and not to be run.
     static bool parse(const std::string& text, ScriptBlock& block, std::string& error);
+    // The line and column (from 1) of a byte offset of a text, and the same as "line L, column C".
+    static void lineAndColumn(const std::string& text, size_t offset, size_t& line, size_t& column);
+    static std::string placeOf(const std::string& text, size_t offset);
 };
 
 }  // namespace vexa_host
