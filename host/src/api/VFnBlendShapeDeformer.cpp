@@ -167,8 +167,3 @@ VFnBlendShapeDeformer::Origin VFnBlendShapeDeformer::origin(VStatus* status) con
     return node != nullptr && readNumber(*node, "origin") != 0.0 ? kWorldOrigin : kLocalOrigin;
 }
 
-VStatus VFnBlendShapeDeformer::setOrigin(Origin origin) {
-    if (VStatus alive = checkAlive(); !alive) return alive;
-    if (origin != kLocalOrigin && origin != kWorldOrigin) return VStatus(VStatus::kInvalidParameter, "unknown origin");
-    return writeNumber(*liveNodeOf(object_), "origin", origin);
-}

@@ -96,12 +96,9 @@ double VFnCamera::farClippingPlane(VStatus* status) const { return plugNumber(ob
 VStatus VFnCamera::setFarClippingPlane(double distance) { return setPlugNumber(object_, "farClipPlane", distance); }
 bool VFnCamera::isOrtho(VStatus* status) const { return plugNumber(object_, "orthographic", status) != 0.0; }
 VStatus VFnCamera::setIsOrtho(bool orthographic) { return setPlugNumber(object_, "orthographic", orthographic ? 1.0 : 0.0); }
-double VFnCamera::orthoWidth(VStatus* status) const { return plugNumber(object_, "orthographicWidth", status); }
-VStatus VFnCamera::setOrthoWidth(double width) { return setPositive(object_, "orthographicWidth", width); }
 double VFnCamera::focusDistance(VStatus* status) const { return plugNumber(object_, "focusDistance", status); }
 VStatus VFnCamera::setFocusDistance(double distance) { return setPlugNumber(object_, "focusDistance", distance); }
 double VFnCamera::centerOfInterest(VStatus* status) const { return plugNumber(object_, "centerOfInterest", status); }
-VStatus VFnCamera::setCenterOfInterest(double distance) { return setPlugNumber(object_, "centerOfInterest", distance); }
 
 double VFnCamera::horizontalFieldOfView(VStatus* status) const { return fieldOfView(object_, true, status); }
 VStatus VFnCamera::setHorizontalFieldOfView(double radians) { return setFieldOfView(object_, true, radians); }

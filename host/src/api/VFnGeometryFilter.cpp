@@ -50,12 +50,6 @@ VObject VFnGeometryFilter::inputShapeAtIndex(unsigned index, VStatus* status) co
     return shape;
 }
 
-VObject VFnGeometryFilter::outputShapeAtIndex(unsigned index, VStatus* status) const {
-    VObject shape;
-    report(status, shapeAt(index, true, shape));
-    return shape;
-}
-
 unsigned VFnGeometryFilter::indexForOutputShape(const VObject& shape, VStatus* status) const {
     if (VStatus alive = checkAlive(); !alive) {
         report(status, alive);

@@ -75,4 +75,3 @@ VStatus VFnLambertShader::setAmbientColor(const VColor& color) { return writeCol
 VColor VFnLambertShader::incandescence(VStatus* status) const { return readColor("incandescence", status); }
 VStatus VFnLambertShader::setIncandescence(const VColor& color) { return writeColor("incandescence", color); }
 float VFnLambertShader::diffuseCoeff(VStatus* status) const { return readFloat("diffuse", status); }
-VStatus VFnLambertShader::setDiffuseCoeff(float coefficient) { return writeFloat("diffuse", coefficient); }

@@ -196,16 +196,6 @@ VStatus VFnMesh::getPolygonVertices(int polygonId, VIntArray& vertexList) const 
     return VStatus();
 }
 
-VStatus VFnMesh::getPoints(VPointArray& points, VSpace::Space space) const {
-    points.clear();
-    Reading reading = readMesh(object_, hasPath_, path_);
-    VMatrix matrix;
-    if (reading.status) reading.status = reading.target.toSpace(space, matrix);
-    if (!reading.status) return reading.status;
-    for (const VPoint& point : reading.mesh->points()) points.append(point * matrix);
-    return VStatus();
-}
-
 VStatus VFnMesh::setPoints(const VPointArray& points, VSpace::Space space) {
     return editMesh(object_, hasPath_, path_, [&](MeshData& mesh, const ShapeTarget& target) {
         VMatrix matrix;

@@ -202,23 +202,3 @@ VStatus VFnNurbsSurface::getCVs(VPointArray& points, VSpace::Space space) const 
     return VStatus();
 }
 
-VStatus VFnNurbsSurface::setCVs(const VPointArray& points, VSpace::Space space) {
-    return editSurface(object_, hasPath_, path_, [&](D& surface, const ShapeTarget& target) {
-        VMatrix matrix;
-        if (VStatus status = target.toSpace(space, matrix); !status) return status;
-        if (points.length() != surface.cvs().size()) {
-            return VStatus(VStatus::kInvalidParameter, "the surface has " + std::to_string(surface.cvs().size()) + " CVs, " +
-                                                           std::to_string(points.length()) + " were given");
-        }
-        const VMatrix back = matrix.inverse();
-        D edited = surface;
-        const int countV = surface.cvCount(D::kV);
-        for (unsigned i = 0; i < points.length(); ++i) {
-            VPoint local = VPoint(points[i].x, points[i].y, points[i].z) * back;
-            local.w = points[i].w;
-            if (VStatus status = edited.setCV(static_cast<int>(i) / countV, static_cast<int>(i) % countV, local); !status) return status;
-        }
-        surface = std::move(edited);
-        return VStatus();
-    });
-}

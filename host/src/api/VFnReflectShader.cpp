@@ -11,6 +11,5 @@ VFnReflectShader::VFnReflectShader(const VObject& object, VStatus* status) {
 VColor VFnReflectShader::specularColor(VStatus* status) const { return readColor("specularColor", status); }
 VStatus VFnReflectShader::setSpecularColor(const VColor& color) { return writeColor("specularColor", color); }
 float VFnReflectShader::reflectivity(VStatus* status) const { return readFloat("reflectivity", status); }
-VStatus VFnReflectShader::setReflectivity(float reflectivity) { return writeFloat("reflectivity", reflectivity); }
 VColor VFnReflectShader::reflectedColor(VStatus* status) const { return readColor("reflectedColor", status); }
 VStatus VFnReflectShader::setReflectedColor(const VColor& color) { return writeColor("reflectedColor", color); }

@@ -105,14 +105,6 @@ VStatus VFnSet::removeMember(const VDagPath& path, const VObject& component) {
     return removeSetMember(*liveNodeOf(object_), dagItem(path, component));
 }
 
-VStatus VFnSet::removeMembers(const VSelectionList& members) {
-    if (VStatus alive = checkAlive(); !alive) return alive;
-    for (const SelectionItem& item : members.items().list) {
-        if (VStatus status = removeSetMember(*liveNodeOf(object_), item); !status) return status;
-    }
-    return VStatus();
-}
-
 bool VFnSet::isMember(const VObject& node, VStatus* status) const {
     if (VStatus alive = checkAlive(); !alive) {
         report(status, alive);

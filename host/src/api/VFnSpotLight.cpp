@@ -41,7 +41,3 @@ VStatus VFnSpotLight::setConeAngle(double radians) {
     return setNumber(object_, "coneAngle", radians);
 }
 
-double VFnSpotLight::penumbraAngle(VStatus* status) const { return number(object_, "penumbraAngle", status); }
-VStatus VFnSpotLight::setPenumbraAngle(double radians) { return setNumber(object_, "penumbraAngle", radians); }
-double VFnSpotLight::dropOff(VStatus* status) const { return number(object_, "dropoff", status); }
-VStatus VFnSpotLight::setDropOff(double dropOff) { return setNumber(object_, "dropoff", dropOff); }

@@ -66,16 +66,6 @@ int VItMeshPolygon::vertexIndex(int corner, VStatus* status) const {
     return current ? walk_->mesh().polygonVertex(walk_->index(), corner) : -1;
 }
 
-VStatus VItMeshPolygon::getVertices(VIntArray& vertices) const {
-    vertices.clear();
-    if (VStatus status = walk_->current(); !status) return status;
-    const int polygon = walk_->index();
-    for (int corner = 0; corner < walk_->mesh().polygonSize(polygon); ++corner) {
-        vertices.append(walk_->mesh().polygonVertex(polygon, corner));
-    }
-    return VStatus();
-}
-
 int VItMeshPolygon::normalIndex(int corner, VStatus* status) const {
     VStatus current = walk_->current();
     const int size = current ? walk_->mesh().polygonSize(walk_->index()) : 0;
@@ -110,19 +100,6 @@ VPoint VItMeshPolygon::center(VSpace::Space space, VStatus* status) const {
         sum = VPoint(sum.x + point.x, sum.y + point.y, sum.z + point.z);
     }
     return VPoint(sum.x / size, sum.y / size, sum.z / size) * matrix;
-}
-
-VStatus VItMeshPolygon::getUVIndex(int corner, int& uvId, const VString* uvSet) const {
-    if (VStatus status = walk_->current(); !status) return status;
-    const MeshData& mesh = walk_->mesh();
-    const int polygon = walk_->index();
-    if (corner < 0 || corner >= mesh.polygonSize(polygon)) return badCorner(corner, mesh.polygonSize(polygon));
-    const MeshData::UVSet* set = mesh.findUVSet(uvSet != nullptr ? uvSet->str() : std::string());
-    if (set == nullptr) return VStatus(VStatus::kInvalidParameter, "no such UV set");
-    const int id = set->ids[static_cast<size_t>(mesh.faceVertexOffset(polygon) + corner)];
-    if (id < 0) return VStatus(VStatus::kFailure, "the corner has no UV");
-    uvId = id;
-    return VStatus();
 }
 
 VObject VItMeshPolygon::polygon(VStatus* status) const {
