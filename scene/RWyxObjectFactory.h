@@ -155,6 +155,8 @@ public:
     virtual bool DestroyShape(RWyxShape* shape);
     virtual bool DestroyTexture(RWyxTexture* texture);
     virtual bool DestroyGobo(RWyxGobo* gobo);
+    // A pose or deformer destroyed here leaves every scene of the factory first (their pose
+    // lists and entity containers), so that none keeps pointing at it.
     virtual bool DestroyPose(RWyxPose* pose);
     // Only a user property the factory still owns (not handed over).
     virtual bool DestroyUserProperty(RWyxUserProperty* userProperty);
@@ -233,6 +235,8 @@ public:
     int GetNodeCount() const { return nodes_.GetCount(); }
     RWyxMaterial* GetMaterial(int index) const { return materials_.At(index); }
     int GetMaterialCount() const { return materials_.GetCount(); }
+    RWyxScene* GetScene(int index) const { return scenes_.At(index); }
+    int GetSceneCount() const { return scenes_.GetCount(); }
     int GetObjectCount(ObjectKind kind) const;
 
     // ---- renaming strategies (owned once installed) ------------------------------------------
