@@ -347,6 +347,12 @@ public:
     bool ConvertPivotAnimationSimple(int direction, double rate, bool reduceConstantKeys);
     bool ConvertPivotAnimation(int direction, double rate, bool reduceConstantKeys);
 
+    // ---- culling ----------------------------------------------------------------------------------
+    // 0 off, 1 counter-clockwise, 2 clockwise; kept as given (the writers name other values
+    // off). Off for a new node.
+    void SetCullingMode(int mode) { cullingMode_ = mode; }
+    int GetCullingMode() const { return cullingMode_; }
+
 protected:
     // Tells the factory that the name may change, so that its name index follows.
     void OnNameChanging() override;
@@ -384,6 +390,7 @@ private:
     RVector4 upTargetRotation_;
     RWyxNodeAttribute* attribute_ = nullptr;  // the factory's
     int shadingMode_ = 3;
+    int cullingMode_ = 0;
     bool multiLayer_ = false;
     int multiTake_ = 1;
     MatrixCache currentTakeCache_;

@@ -235,6 +235,12 @@ public:
     int GetNodeCount() const { return nodes_.GetCount(); }
     RWyxMaterial* GetMaterial(int index) const { return materials_.At(index); }
     int GetMaterialCount() const { return materials_.GetCount(); }
+    RWyxTexture* GetTexture(int index) const { return textures_.At(index); }
+    int GetTextureCount() const { return textures_.GetCount(); }
+    RWyxPose* GetPose(int index) const { return poses_.At(index); }
+    int GetPoseCount() const { return poses_.GetCount(); }
+    RImageConverter* GetImageConverter(int index) const { return imageConverters_.At(index); }
+    int GetImageConverterCount() const { return imageConverters_.GetCount(); }
     RWyxScene* GetScene(int index) const { return scenes_.At(index); }
     int GetSceneCount() const { return scenes_.GetCount(); }
     int GetObjectCount(ObjectKind kind) const;

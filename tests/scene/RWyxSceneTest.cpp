@@ -144,6 +144,7 @@ TEST_F(SceneTest, TakesAreSwitchedEverywhereAndListedInTheOrderFirstMet) {
     EXPECT_TRUE(scene->SetTakeInfo(info));
     ASSERT_EQ(scene->GetTakeInfoCount(), 1) << "the same name is replaced";
     EXPECT_STREQ(scene->GetTakeInfo("Run")->description.Buffer(), "second");
+    EXPECT_TRUE(scene->GetTakeInfoAt(0)->selected) << "a new take info is selected";
     EXPECT_EQ(scene->GetTakeInfoAt(1), nullptr);
 }
 
