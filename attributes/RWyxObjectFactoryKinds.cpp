@@ -21,6 +21,7 @@
 #include "attributes/RWyxTexture.h"
 #include "attributes/RWyxThumbnail.h"
 #include "scene/RWyxObjectFactory.h"
+#include "scene/RWyxScene.h"
 
 #include <new>
 #include <utility>
@@ -32,7 +33,8 @@ T* NewOrNull(Args&&... args) {
     return new (std::nothrow) T(std::forward<Args>(args)...);
 }
 
-// Materials, textures and gobos let go of what they hold while they are whole.
+// Materials, textures, gobos, poses, generic nodes and deformers let go of their connections
+// while they are whole.
 template <typename T>
 void PrepareAndDelete(T* object) {
     object->PrepareDestroy();
@@ -143,9 +145,9 @@ void RWyxObjectFactory::DeleteMaterial(RWyxMaterial* material) { PrepareAndDelet
 void RWyxObjectFactory::DeleteShape(RWyxShape* shape) { DeleteObject(shape); }
 void RWyxObjectFactory::DeleteTexture(RWyxTexture* texture) { PrepareAndDelete(texture); }
 void RWyxObjectFactory::DeleteGobo(RWyxGobo* gobo) { PrepareAndDelete(gobo); }
-void RWyxObjectFactory::DeletePose(RWyxPose* pose) { DeleteObject(pose); }
-void RWyxObjectFactory::DeleteGenericNode(RWyxGenericNode* genericNode) { DeleteObject(genericNode); }
-void RWyxObjectFactory::DeleteDeformer(RWyxDeformer* deformer) { DeleteObject(deformer); }
+void RWyxObjectFactory::DeletePose(RWyxPose* pose) { PrepareAndDelete(pose); }
+void RWyxObjectFactory::DeleteGenericNode(RWyxGenericNode* genericNode) { PrepareAndDelete(genericNode); }
+void RWyxObjectFactory::DeleteDeformer(RWyxDeformer* deformer) { PrepareAndDelete(deformer); }
 void RWyxObjectFactory::DeleteThumbnail(RWyxThumbnail* thumbnail) { DeleteObject(thumbnail); }
 
 bool RWyxObjectFactory::DestroySkinLink(RWyxSkinLink* skinLink) {
@@ -164,13 +166,19 @@ bool RWyxObjectFactory::DestroyTexture(RWyxTexture* texture) {
 
 bool RWyxObjectFactory::DestroyGobo(RWyxGobo* gobo) { return DestroyRecorded(gobos_, gobo, DeleteGobo); }
 
-bool RWyxObjectFactory::DestroyPose(RWyxPose* pose) { return DestroyRecorded(poses_, pose, DeletePose); }
+bool RWyxObjectFactory::DestroyPose(RWyxPose* pose) {
+    if (pose == nullptr || poses_.IndexOf(pose) < 0) return NotFound();
+    for (int i = 0; i < scenes_.GetCount(); ++i) scenes_.At(i)->RemovePose(pose);
+    return DestroyRecorded(poses_, pose, DeletePose);
+}
 
 bool RWyxObjectFactory::DestroyGenericNode(RWyxGenericNode* genericNode) {
     return DestroyRecorded(genericNodes_, genericNode, DeleteGenericNode);
 }
 
 bool RWyxObjectFactory::DestroyDeformer(RWyxDeformer* deformer) {
+    if (deformer == nullptr || deformers_.IndexOf(deformer) < 0) return NotFound();
+    for (int i = 0; i < scenes_.GetCount(); ++i) scenes_.At(i)->ForgetDeformer(deformer);
     return DestroyRecorded(deformers_, deformer, DeleteDeformer);
 }
 

@@ -1,25 +1,82 @@
 #ifndef WYX_ATTRIBUTES_RWYXPOSE_H
 #define WYX_ATTRIBUTES_RWYXPOSE_H
 
-// A bind pose or rest pose: the matrices of a set of nodes at one moment ("Pose::" names).
-// Made by the object factory and destroyed through it. Completed by the pose work: for now it
-// holds its name and whether it is a bind pose.
+// A bind pose (type code 'b', "BindPose") or rest pose ('r', "RestPose"): the matrices of a
+// set of nodes at one moment, each entry {node name, 4x4 matrix, local flag}. Named "Pose::"
+// plus the given name, made by the object factory with its take "Default" and destroyed
+// through it; a scene registers it (RWyxScene::AddPose) without owning it.
+//
+// One node has one matrix in a pose and, for bind poses, the same matrix in every bind pose
+// of the scenes of its factory: Add refuses (-1) an entry that would say otherwise. Entries
+// are equal when their names are equal byte for byte, their local flags agree and their
+// matrices agree within kMatrixTolerance in the twelve affine elements.
 
-#include "core/RWyxSceneObject.h"
+#include "attributes/RWyxPropertyOwner.h"
+#include "core/RMatrix.h"
+#include "core/RString.h"
+
+#include <vector>
 
 class RWyxObjectFactory;
+class RWyxPoseProperties;
 
-class RWyxPose : public RWyxSceneObject {
+class RWyxPose : public RWyxPropertyOwner {
 public:
+    static constexpr char kBindPose = 'b';
+    static constexpr char kRestPose = 'r';
+    static constexpr double kMatrixTolerance = 1e-6;
+
     // `name` is the full name.
-    RWyxPose(RWyxObjectFactory* factory, const RString& name, bool bindPose)
-        : RWyxSceneObject(factory, name), bindPose_(bindPose) {}
+    RWyxPose(RWyxObjectFactory* factory, const RString& name, bool bindPose);
 
     int GetTypeId() const override { return 9; }
+    // "BindPose" or "RestPose".
+    RString GetTypeDescription() const override { return RString(GetTypeName()); }
+    const char* GetTypeName() const { return bindPose_ ? "BindPose" : "RestPose"; }
     bool IsBindPose() const { return bindPose_; }
+    // 'b' or 'r'.
+    char GetPoseType() const { return bindPose_ ? kBindPose : kRestPose; }
+    RWyxPoseProperties* GetProperties() const;
+
+    // ---- entries -----------------------------------------------------------------------------
+    // The index of the new entry; the index of an equal entry already there; -1 for a null
+    // name, or when the node has another matrix (or flag) in this pose or, for a bind pose,
+    // in another bind pose registered in a scene of the factory.
+    int Add(const char* nodeName, const RMatrix& matrix, bool local);
+    // The first entry of that node name; -1 when none (or for null).
+    int Find(const char* nodeName) const;
+    int GetCount() const { return static_cast<int>(entries_.size()); }
+    // Null out of range.
+    const char* GetNodeName(int index) const;
+    // The identity out of range.
+    const RMatrix& GetMatrix(int index) const;
+    // False out of range.
+    bool IsLocalMatrix(int index) const;
+    // Renames entry index; false, nothing changed, out of range or for a null or empty name.
+    bool SetNodeName(int index, const char* nodeName);
+    // Removes entry index; false out of range.
+    bool Remove(int index);
+
+    // Every bind pose registered in a scene of the factory (each pose once, in the order of
+    // the scenes and their poses) that holds an entry of that node name, with the index of the
+    // first such entry. True when any was found.
+    static bool FindBindPoses(const RWyxObjectFactory* factory, const char* nodeName, std::vector<RWyxPose*>& poses,
+                              std::vector<int>& indices);
 
 private:
+    struct Entry {
+        RString nodeName;
+        RMatrix matrix;
+        bool local;
+    };
+
+    bool IsEntryIndex(int index) const { return index >= 0 && index < GetCount(); }
+    static bool SameData(const Entry& entry, const RMatrix& matrix, bool local);
+    // True when another bind pose of the factory's scenes has the node with other data.
+    bool ConflictsWithOtherBindPoses(const char* nodeName, const RMatrix& matrix, bool local) const;
+
     bool bindPose_;
+    std::vector<Entry> entries_;
 };
 
 #endif

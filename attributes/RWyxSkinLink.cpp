@@ -13,11 +13,16 @@ RWyxSkinLink::TRS RWyxSkinLink::TRS::FromMatrix(const RMatrix& matrix) {
 
 void RWyxSkinLink::Assign(const RWyxSkinLink& other) {
     if (&other == this) return;
-    mode_ = other.mode_;
     link_ = other.link_;
     associateModel_ = other.associateModel_;
     name_ = other.name_;
     associateModelName_ = other.associateModelName_;
+    AssignClusterData(other);
+}
+
+void RWyxSkinLink::AssignClusterData(const RWyxSkinLink& other) {
+    if (&other == this) return;
+    mode_ = other.mode_;
     userDataId_ = other.userDataId_;
     userDataValue_ = other.userDataValue_;
     indices_ = other.indices_;

@@ -44,6 +44,10 @@ public:
     // Everything of the other (weights, matrices, names, user data, node pointers); the link
     // then shares nothing with it but the nodes.
     void Assign(const RWyxSkinLink& other);
+    // The cluster data of the other: mode, user data, control points with their weights and
+    // the four matrices with the parent's flag. The link node, the associate model and their
+    // names stay as they are.
+    void AssignClusterData(const RWyxSkinLink& other);
 
     // Kept as given; the writers name 1 and 2 and leave other values out.
     int GetMode() const { return mode_; }
@@ -103,6 +107,12 @@ public:
     void SetTransformLink(const TRS& trs) { transformLink_ = trs; }
     const TRS& GetTransformAssociateModel() const { return transformAssociateModel_; }
     void SetTransformAssociateModel(const TRS& trs) { transformAssociateModel_ = trs; }
+    const TRS& GetTransformParent() const { return transformParent_; }
+    // Sets the flag too.
+    void SetTransformParent(const TRS& trs) {
+        transformParent_ = trs;
+        transformParentSet_ = true;
+    }
 
 private:
     int mode_ = kNormal;

@@ -23,6 +23,7 @@ const char* const kNodeMessages[] = {
     "Target node is not a child of this object",
     "Operation with a target of the entity would generate a cyclic graph",
     "Index out of range",
+    "Sampling rate out of range",
 };
 constexpr int kNodeMessageCount = static_cast<int>(sizeof(kNodeMessages) / sizeof(kNodeMessages[0]));
 

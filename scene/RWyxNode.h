@@ -59,6 +59,7 @@ public:
     static constexpr int kErrorNotAChild = 5;
     static constexpr int kErrorCyclicGraph = 6;
     static constexpr int kErrorIndexOutOfRange = 7;
+    static constexpr int kErrorSamplingRate = 8;
 
     // Kinds of character links: the character's model slot, the control set's model slot,
     // the effector slot, the auxiliary effector slot.
@@ -331,6 +332,27 @@ public:
     MatrixCache& GetCurrentTakeCache() { return currentTakeCache_; }
     MatrixCache& GetDefaultTakeCache() { return defaultTakeCache_; }
 
+    // ---- pivot-set animation conversion (attributes/RWyxNodePivotConversion.cpp) -------------
+    // Re-express the animation of the node's subtree so that every node keeps its motion under
+    // the other pivot set: direction 0 converts from set 1 to set 0, any other from set 0 to
+    // set 1. The translation curves take a constant shift and the rotation goes through the
+    // matrix converter, sampled `rate` times a second in every take node; the geometries'
+    // pivot matrices follow. The simple form accounts for rotation pivots and offsets, the
+    // parent's pivot compensation and the pre- and post-rotations; the full form also for
+    // scaling pivots and offsets, geometric transforms and differing rotation orders (and has
+    // no parent term). Pivot states and pivot-set values are left as they are.
+    // Checked before anything changes: false with kErrorSamplingRate, the subtree untouched,
+    // for a rate that is not a positive number or that would sample some take node's keys
+    // more than the converter's key limit allows.
+    bool ConvertPivotAnimationSimple(int direction, double rate, bool reduceConstantKeys);
+    bool ConvertPivotAnimation(int direction, double rate, bool reduceConstantKeys);
+
+    // ---- culling ----------------------------------------------------------------------------------
+    // 0 off, 1 counter-clockwise, 2 clockwise; kept as given (the writers name other values
+    // off). Off for a new node.
+    void SetCullingMode(int mode) { cullingMode_ = mode; }
+    int GetCullingMode() const { return cullingMode_; }
+
 protected:
     // Tells the factory that the name may change, so that its name index follows.
     void OnNameChanging() override;
@@ -368,6 +390,7 @@ private:
     RVector4 upTargetRotation_;
     RWyxNodeAttribute* attribute_ = nullptr;  // the factory's
     int shadingMode_ = 3;
+    int cullingMode_ = 0;
     bool multiLayer_ = false;
     int multiTake_ = 1;
     MatrixCache currentTakeCache_;

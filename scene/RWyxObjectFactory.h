@@ -155,6 +155,8 @@ public:
     virtual bool DestroyShape(RWyxShape* shape);
     virtual bool DestroyTexture(RWyxTexture* texture);
     virtual bool DestroyGobo(RWyxGobo* gobo);
+    // A pose or deformer destroyed here leaves every scene of the factory first (their pose
+    // lists and entity containers), so that none keeps pointing at it.
     virtual bool DestroyPose(RWyxPose* pose);
     // Only a user property the factory still owns (not handed over).
     virtual bool DestroyUserProperty(RWyxUserProperty* userProperty);
@@ -233,6 +235,14 @@ public:
     int GetNodeCount() const { return nodes_.GetCount(); }
     RWyxMaterial* GetMaterial(int index) const { return materials_.At(index); }
     int GetMaterialCount() const { return materials_.GetCount(); }
+    RWyxTexture* GetTexture(int index) const { return textures_.At(index); }
+    int GetTextureCount() const { return textures_.GetCount(); }
+    RWyxPose* GetPose(int index) const { return poses_.At(index); }
+    int GetPoseCount() const { return poses_.GetCount(); }
+    RImageConverter* GetImageConverter(int index) const { return imageConverters_.At(index); }
+    int GetImageConverterCount() const { return imageConverters_.GetCount(); }
+    RWyxScene* GetScene(int index) const { return scenes_.At(index); }
+    int GetSceneCount() const { return scenes_.GetCount(); }
     int GetObjectCount(ObjectKind kind) const;
 
     // ---- renaming strategies (owned once installed) ------------------------------------------

@@ -38,9 +38,12 @@ public:
     RTime referenceStart;
     RTime referenceStop;
 
+    // Whether the take is chosen: the writers write only selected takes and the reader reads
+    // only those its options select; the importer's take infos carry the user's choice. A
+    // new take info is selected.
+    bool selected = true;
     // Fields files carry along with the take without any operation giving them a meaning;
     // they are kept so that a record copied or read and written again keeps them.
-    int opaqueFirst = 1;
     std::int64_t opaqueWord = 0;
     int opaqueSecond = 1;
 

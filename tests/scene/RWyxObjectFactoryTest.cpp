@@ -250,7 +250,8 @@ TEST_F(FactoryTest, DestroyingAnObjectTwiceFailsWithObjectNotFound) {
     RWyxFileExporter* exporter = factory.CreateFileExporter();
     RWyxFileImporter* importer = factory.CreateFileImporter();
     const std::vector<std::pair<const char*, Destroy>> destroys = {
-        {"scene", [&] { return factory.DestroyScene(scene, false); }},
+        // Recursively, so that the scene's root node goes too and every list ends empty.
+        {"scene", [&] { return factory.DestroyScene(scene, true); }},
         {"node", [&] { return factory.DestroyNode(node, true); }},
         {"attribute", [&] { return factory.DestroyNodeAttribute(camera); }},
         {"skin link", [&] { return factory.DestroySkinLink(link); }},
@@ -397,7 +398,7 @@ TEST_F(FactoryTest, DestroyAllDestroysWhatASessionLeftAndTellsTheStrategies) {
     factory.CreateMaterial("Skin");
     factory.CreateImageConverter();
     factory.CreateUserProperty("free", "Real", "Free");
-    ASSERT_EQ(gLiveNodes, 4);
+    ASSERT_EQ(gLiveNodes, 6);  // the chain, and the scene's root and "Camera Switcher" nodes
 
     factory.DestroyAll();
     EXPECT_EQ(gLiveNodes, 0);

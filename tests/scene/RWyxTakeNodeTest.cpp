@@ -106,7 +106,7 @@ TEST(RWyxTakeInfo, ConstructedValuesAndCopiesShareTheThumbnail) {
     EXPECT_TRUE(fresh.name.IsEmptyText() && fresh.importName.IsEmptyText() && fresh.description.IsEmptyText());
     EXPECT_EQ(fresh.localStart.GetTicks() | fresh.localStop.GetTicks() | fresh.referenceStart.GetTicks() |
                   fresh.referenceStop.GetTicks() | fresh.opaqueWord, 0);
-    EXPECT_EQ(fresh.opaqueFirst + fresh.opaqueSecond, 2);
+    EXPECT_EQ((fresh.selected ? 1 : 0) + fresh.opaqueSecond, 2);
     EXPECT_EQ(fresh.GetThumbnail(), nullptr);
 
     int standIn = 0;  // only the address matters: the record never touches its thumbnail

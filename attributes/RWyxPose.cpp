@@ -1,0 +1,99 @@
+#include "attributes/RWyxPose.h"
+
+#include "attributes/RWyxPoseProperties.h"
+#include "scene/RWyxObjectFactory.h"
+#include "scene/RWyxScene.h"
+
+#include <algorithm>
+#include <cstring>
+
+RWyxPose::RWyxPose(RWyxObjectFactory* factory, const RString& name, bool bindPose)
+    : RWyxPropertyOwner(factory, name), bindPose_(bindPose) {
+    AdoptProperties(RWyxPoseProperties::Create(this));
+}
+
+RWyxPoseProperties* RWyxPose::GetProperties() const {
+    return static_cast<RWyxPoseProperties*>(GetOwnedProperties());
+}
+
+// ---- entries ---------------------------------------------------------------------------------------
+
+bool RWyxPose::SameData(const Entry& entry, const RMatrix& matrix, bool local) {
+    return entry.local == local && MatrixCompare(entry.matrix, matrix, kMatrixTolerance) == 0;
+}
+
+int RWyxPose::Add(const char* nodeName, const RMatrix& matrix, bool local) {
+    if (nodeName == nullptr) return -1;
+    const int present = Find(nodeName);
+    if (present >= 0) return SameData(entries_[static_cast<size_t>(present)], matrix, local) ? present : -1;
+    if (bindPose_ && ConflictsWithOtherBindPoses(nodeName, matrix, local)) return -1;
+    Entry entry{RString(nodeName), RMatrix(), local};
+    entry.matrix.AssignAll(matrix);
+    entries_.push_back(entry);
+    return GetCount() - 1;
+}
+
+bool RWyxPose::ConflictsWithOtherBindPoses(const char* nodeName, const RMatrix& matrix, bool local) const {
+    std::vector<RWyxPose*> poses;
+    std::vector<int> indices;
+    if (!FindBindPoses(GetFactory(), nodeName, poses, indices)) return false;
+    for (size_t i = 0; i < poses.size(); ++i) {
+        if (poses[i] == this) continue;
+        if (!SameData(poses[i]->entries_[static_cast<size_t>(indices[i])], matrix, local)) return true;
+    }
+    return false;
+}
+
+int RWyxPose::Find(const char* nodeName) const {
+    if (nodeName == nullptr) return -1;
+    for (int i = 0; i < GetCount(); ++i) {
+        if (std::strcmp(entries_[static_cast<size_t>(i)].nodeName.Buffer(), nodeName) == 0) return i;
+    }
+    return -1;
+}
+
+const char* RWyxPose::GetNodeName(int index) const {
+    return IsEntryIndex(index) ? entries_[static_cast<size_t>(index)].nodeName.Buffer() : nullptr;
+}
+
+const RMatrix& RWyxPose::GetMatrix(int index) const {
+    return IsEntryIndex(index) ? entries_[static_cast<size_t>(index)].matrix : RMatrix::Identity();
+}
+
+bool RWyxPose::IsLocalMatrix(int index) const {
+    return IsEntryIndex(index) && entries_[static_cast<size_t>(index)].local;
+}
+
+bool RWyxPose::SetNodeName(int index, const char* nodeName) {
+    if (!IsEntryIndex(index) || nodeName == nullptr || *nodeName == '\0') return false;
+    entries_[static_cast<size_t>(index)].nodeName = nodeName;
+    return true;
+}
+
+bool RWyxPose::Remove(int index) {
+    if (!IsEntryIndex(index)) return false;
+    entries_.erase(entries_.begin() + index);
+    return true;
+}
+
+// ---- the look-up over a factory's scenes ----------------------------------------------------------------
+
+bool RWyxPose::FindBindPoses(const RWyxObjectFactory* factory, const char* nodeName, std::vector<RWyxPose*>& poses,
+                             std::vector<int>& indices) {
+    poses.clear();
+    indices.clear();
+    if (factory == nullptr || nodeName == nullptr) return false;
+    for (int s = 0; s < factory->GetSceneCount(); ++s) {
+        const RWyxScene* scene = factory->GetScene(s);
+        for (int p = 0; p < scene->GetPoseCount(); ++p) {
+            RWyxPose* pose = scene->GetPose(p);
+            if (pose == nullptr || !pose->IsBindPose()) continue;
+            if (std::find(poses.begin(), poses.end(), pose) != poses.end()) continue;
+            const int index = pose->Find(nodeName);
+            if (index < 0) continue;
+            poses.push_back(pose);
+            indices.push_back(index);
+        }
+    }
+    return !poses.empty();
+}
