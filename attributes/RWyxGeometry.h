@@ -59,8 +59,8 @@ public:
     // Bakes the pivot into the geometry: every control point (of the geometry and of its
     // shapes) becomes point x 3x3 part + translation row, its w kept; every normal is turned by
     // the inverse transpose of the 3x3 part (exact for any pivot, shears included) and made unit
-    // length; a flattened pivot gives finite normals (zero where nothing is left to face). The pivot is then the identity, so that nothing
-    // applies it a second time.
+    // length; a flattened pivot gives finite normals (zero where nothing is left to face). The
+    // pivot is then the identity, so that nothing (a writer) applies it a second time.
     void ApplyPivotToControlPoints();
 
     // ---- skin links ---------------------------------------------------------------------------------

@@ -126,6 +126,7 @@ TEST_F(GeometryTest, NormalsFollowTheInverseTransposeAndZeroScaleGivesNoNaN) {
 // transforms that can shear), one that mirrors, and one too large to square.
 TEST_F(GeometryTest, NormalsOfShearedMirroredAndHugePivotsStayPerpendicularToTheirSurfaces) {
     const double r = std::sqrt(0.5);
+    const double f = 1.0 / std::sqrt(17.0);
     struct Case {
         const char* what;
         double rows[3][3];
@@ -137,7 +138,7 @@ TEST_F(GeometryTest, NormalsOfShearedMirroredAndHugePivotsStayPerpendicularToThe
         {"shear, x plane", {{1, 0, 0}, {1, 1, 0}, {0, 0, 1}}, {1, 0, 0, 1}, {r, -r, 0, 1}},
         {"shear, y plane", {{1, 0, 0}, {1, 1, 0}, {0, 0, 1}}, {0, 1, 0, 1}, {0, 1, 0, 1}},
         {"mirror", {{-1, 0, 0}, {0, 1, 0}, {0, 0, 1}}, {1, 0, 0, 1}, {-1, 0, 0, 1}},
-        {"huge", {{4e200, 0, 0}, {0, 1e200, 0}, {0, 0, 1e200}}, {r, r, 0, 1}, {1 / std::sqrt(17.0), 4 / std::sqrt(17.0), 0, 1}},
+        {"huge", {{4e200, 0, 0}, {0, 1e200, 0}, {0, 0, 1e200}}, {r, r, 0, 1}, {f, 4 * f, 0, 1}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
