@@ -10,6 +10,7 @@
 #include "scene/RWyxTakeNode.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstddef>
 #include <cstdio>
 #include <iterator>
@@ -71,16 +72,30 @@ void TransformKeepingW(RVector4& point, const RMatrix& matrix) {
     point.w = w;
 }
 
-// The matrix that turns normals: the inverse transpose of the 3x3 part, which for axis rows
-// that are orthogonal is each row divided by its squared length. A zero row stays zero.
+// The matrix that turns normals: the inverse transpose of the 3x3 part, up to a positive
+// factor (the normals are made unit length afterwards). That is the cofactor matrix, whose
+// rows are the cross products of the other two axis rows, signed by the determinant so that a
+// mirroring pivot turns the normals round. It holds for any pivot, also one whose axis rows
+// are not orthogonal (a shear), and needs no inverse: a flattened axis gives a finite matrix.
+// The part is first scaled to elements of at most 1 (a positive factor, which keeps the
+// directions), so that the products cannot overflow for a huge pivot.
 RMatrix NormalMatrixOf(const RMatrix& matrix) {
+    double largest = 0.0;
+    for (int row = 0; row < 3; ++row) {
+        for (int column = 0; column < 3; ++column) largest = std::max(largest, std::fabs(matrix[row][column]));
+    }
+    const double unit = largest > 0.0 && std::isfinite(largest) ? largest : 1.0;
+    RVector4 rows[3];
+    for (int row = 0; row < 3; ++row) {
+        rows[row] = RVector4(matrix[row][0] / unit, matrix[row][1] / unit, matrix[row][2] / unit, 0.0);
+    }
+    const RVector4 cofactors[3] = {rows[1].Cross3(rows[2]), rows[2].Cross3(rows[0]), rows[0].Cross3(rows[1])};
+    const double sign = rows[0].Dot3(cofactors[0]) < 0.0 ? -1.0 : 1.0;
     RMatrix normals;
     for (int row = 0; row < 3; ++row) {
-        const double squared = matrix[row][0] * matrix[row][0] + matrix[row][1] * matrix[row][1] +
-                               matrix[row][2] * matrix[row][2];
-        for (int column = 0; column < 3; ++column) {
-            normals[row][column] = squared > 0.0 ? matrix[row][column] / squared : 0.0;
-        }
+        normals[row][0] = sign * cofactors[row].x;
+        normals[row][1] = sign * cofactors[row].y;
+        normals[row][2] = sign * cofactors[row].z;
     }
     return normals;
 }
@@ -189,7 +204,7 @@ int RWyxGeometry::AddShape(RWyxShape* shape, const char* name) {
         refusal = kErrorShapeAlreadyAdded;
     } else if (name == nullptr || *name == '\0') {
         refusal = kErrorEmptyShapeName;
-    } else if (FindShape(name) >= 0) {
+    } else if (FindShape(name) >= 0 || ChannelNameTaken(name)) {
         refusal = kErrorShapeNameUsed;
     }
     if (refusal >= 0) {
@@ -199,6 +214,14 @@ int RWyxGeometry::AddShape(RWyxShape* shape, const char* name) {
     shapes_.push_back(ShapeEntry{shape, RString(name)});
     for (RWyxTakeNode* takeNode : OwnerTakeNodes()) AddShapeChannel(*takeNode, shapes_.back().name);
     return GetShapeCount() - 1;
+}
+
+bool RWyxGeometry::ChannelNameTaken(const char* name) const {
+    const RString wanted(name);
+    const std::vector<RWyxTakeNode*> takeNodes = OwnerTakeNodes();
+    return std::any_of(takeNodes.begin(), takeNodes.end(), [&](const RWyxTakeNode* takeNode) {
+        return FindChannelNamed(*takeNode, wanted) != nullptr && FindShapeChannel(*takeNode, wanted) == nullptr;
+    });
 }
 
 RWyxShape* RWyxGeometry::GetShape(int index) {
@@ -360,14 +383,22 @@ std::vector<RWyxTakeNode*> RWyxGeometry::OwnerTakeNodes() const {
     return takeNodes;
 }
 
+// Only a channel of the shape data type: a channel of the node of the same name (a shape
+// named "Visibility") is never taken for the shape's weights.
 RFCurveNode* RWyxGeometry::FindShapeChannel(const RWyxTakeNode& takeNode, const RString& name) const {
+    RFCurveNode* channel = FindChannelNamed(takeNode, name);
+    return channel != nullptr && channel->GetDataType() == RDataType::FindByName(kShapeDataTypeName) ? channel
+                                                                                                   : nullptr;
+}
+
+RFCurveNode* RWyxGeometry::FindChannelNamed(const RWyxTakeNode& takeNode, const RString& name) const {
     const RFCurveNode* root = takeNode.GetRootCurveNode();
     return root != nullptr ? root->GetChild(root->GetChildIndexByName(name.Buffer())) : nullptr;
 }
 
 void RWyxGeometry::AddShapeChannel(RWyxTakeNode& takeNode, const RString& name) const {
     RFCurveNode* root = takeNode.GetRootCurveNode();
-    if (root == nullptr || root->GetChildIndexByName(name.Buffer()) >= 0) return;
+    if (root == nullptr || FindChannelNamed(takeNode, name) != nullptr) return;
     RFCurveNode* channel = RFCurveNode::Create(name.Buffer(), RDataType::FindByName(kShapeDataTypeName));
     channel->SetCurve(RFCurve::Create(), true);
     root->AddChild(channel);
@@ -377,9 +408,7 @@ void RWyxGeometry::AddShapeChannel(RWyxTakeNode& takeNode, const RString& name) 
 void RWyxGeometry::RemoveShapeChannel(RWyxTakeNode& takeNode, const RString& name) const {
     RFCurveNode* root = takeNode.GetRootCurveNode();
     RFCurveNode* channel = FindShapeChannel(takeNode, name);
-    if (root == nullptr || channel == nullptr) return;
-    if (channel->GetDataType() != RDataType::FindByName(kShapeDataTypeName)) return;
-    root->DeleteChild(root->GetChildIndex(channel));
+    if (root != nullptr && channel != nullptr) root->DeleteChild(root->GetChildIndex(channel));
 }
 
 void RWyxGeometry::AddChannels(RWyxTakeNode& takeNode) {

@@ -58,9 +58,9 @@ public:
     void CopyPivot(const RWyxGeometry& other);
     // Bakes the pivot into the geometry: every control point (of the geometry and of its
     // shapes) becomes point x 3x3 part + translation row, its w kept; every normal is turned by
-    // the inverse transpose of the 3x3 part and made unit length (a zero axis row gives zero
-    // there, never a division by zero). The pivot is then the identity, so that nothing
-    // applies it a second time.
+    // the inverse transpose of the 3x3 part (exact for any pivot, shears included) and made unit
+    // length; a flattened pivot gives finite normals (zero where nothing is left to face). The
+    // pivot is then the identity, so that nothing (a writer) applies it a second time.
     void ApplyPivotToControlPoints();
 
     // ---- skin links ---------------------------------------------------------------------------------
@@ -78,7 +78,9 @@ public:
     // ---- shapes ------------------------------------------------------------------------------------------
     // Answers the new index, after making the shape's channel in every take node of the owner.
     // -1 with kErrorNullShape, kErrorShapeAlreadyAdded, kErrorEmptyShapeName, or
-    // kErrorShapeNameUsed (names compare ignoring case, as channels are found).
+    // kErrorShapeNameUsed: another shape has the name (names compare ignoring case, as
+    // channels are found), or a take node of the owner has a channel of that name that is not
+    // a shape channel. A shape channel of the name already there becomes the shape's.
     int AddShape(RWyxShape* shape, const char* name);
     int GetShapeCount() const { return static_cast<int>(shapes_.size()); }
     // Null, with kErrorIndexOutOfRange, outside 0 to count - 1.
@@ -138,6 +140,12 @@ private:
 
     // The shape channel's curve node in the take node; null when missing.
     RFCurveNode* FindShapeChannel(const RWyxTakeNode& takeNode, const RString& name) const;
+    // The take node's channel of that name, whatever its kind; null when none.
+    RFCurveNode* FindChannelNamed(const RWyxTakeNode& takeNode, const RString& name) const;
+    // True when a take node of the owner has a channel of that name that is not a shape
+    // channel (the node's own, such as "Visibility"). A shape channel of the name (one read
+    // from a file before its shape was added) is the shape's to take.
+    bool ChannelNameTaken(const char* name) const;
     void AddShapeChannel(RWyxTakeNode& takeNode, const RString& name) const;
     void RemoveShapeChannel(RWyxTakeNode& takeNode, const RString& name) const;
     // Every take node of the owner node, in order (none when detached).

@@ -24,19 +24,50 @@ RString PrefixedName(const char* prefix, const char* name) {
     return given.FindText(prefix) == 0 ? given : RString(prefix) + given;
 }
 
-// The index-th object of a properties kind among the sources of the node's properties object
-// (a node that uses a material or texture has its properties object as a source).
-template <typename Properties, typename Object>
-Object* ConnectedObject(const RWyxNode* node, int index, Object* (Properties::*getObject)() const) {
+// Calls visit(properties) for each properties object of the kind among the sources of the
+// node's properties object, in connection order (a node that uses a material or texture has
+// its properties object as a source), until visit answers true.
+template <typename Properties, typename Visit>
+void VisitConnected(const RWyxNode* node, Visit visit) {
     const RWyxNodeProperties* properties = node != nullptr ? node->GetProperties() : nullptr;
-    if (properties == nullptr || index < 0) return nullptr;
-    int found = 0;
+    if (properties == nullptr) return;
     for (int i = 0; i < properties->GetSourceCount(); ++i) {
         RPlug* source = properties->GetSource(i);
-        if (source == nullptr || !source->Is(Properties::ClassId())) continue;
-        if (found++ == index) return (static_cast<Properties*>(source)->*getObject)();
+        if (source != nullptr && source->Is(Properties::ClassId()) && visit(*static_cast<Properties*>(source))) return;
     }
-    return nullptr;
+}
+
+// The index-th connected object of a properties kind; null when there is none.
+template <typename Properties, typename Object>
+Object* ConnectedObject(const RWyxNode* node, int index, Object* (Properties::*getObject)() const) {
+    Object* found = nullptr;
+    int position = 0;
+    VisitConnected<Properties>(node, [&](const Properties& properties) {
+        if (position++ != index) return false;
+        found = (properties.*getObject)();
+        return true;
+    });
+    return found;
+}
+
+template <typename Properties>
+int ConnectedCount(const RWyxNode* node) {
+    int count = 0;
+    VisitConnected<Properties>(node, [&count](const Properties&) {
+        ++count;
+        return false;
+    });
+    return count;
+}
+
+// The number of objects an element gives: its direct entries, or for index reference (whose
+// indices name the owner's connected objects) the number of those, so that every index below
+// the count reaches an object through ElementObject.
+template <typename Properties, typename Element>
+int ElementObjectCount(const Element* element, const RWyxNode* owner) {
+    if (element == nullptr) return 0;
+    if (element->GetReferenceMode() == RWyxLayerElement::kIndex) return ConnectedCount<Properties>(owner);
+    return element->GetDirectCount();
 }
 
 // The object at an index of a material or texture element: the direct entry for direct and
@@ -216,8 +247,7 @@ RWyxMaterial* RWyxLayerContainer::GetMaterial(int index, int layer) const {
 
 int RWyxLayerContainer::GetMaterialCount(int layer) const {
     const RWyxLayer* source = GetLayer(layer);
-    const RWyxLayerElementMaterial* element = source != nullptr ? source->GetMaterials() : nullptr;
-    return element != nullptr ? element->GetDirectCount() : 0;
+    return ElementObjectCount<RWyxMaterialProperties>(source != nullptr ? source->GetMaterials() : nullptr, GetNode());
 }
 
 // ---- textures -------------------------------------------------------------------------------------------
@@ -249,6 +279,5 @@ RWyxTexture* RWyxLayerContainer::GetTexture(int index, int layer) const {
 
 int RWyxLayerContainer::GetTextureCount(int layer) const {
     const RWyxLayer* source = GetLayer(layer);
-    const RWyxLayerElementTexture* element = source != nullptr ? source->GetTextures() : nullptr;
-    return element != nullptr ? element->GetDirectCount() : 0;
+    return ElementObjectCount<RWyxTextureProperties>(source != nullptr ? source->GetTextures() : nullptr, GetNode());
 }

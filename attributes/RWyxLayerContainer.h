@@ -91,7 +91,9 @@ public:
     // The material at index of the layer's element: the direct entry, or for index reference
     // the index-th material connected to the owner node. Null when there is none.
     virtual RWyxMaterial* GetMaterial(int index, int layer = 0) const;
-    // The number of materials the layer's element holds (0 without one).
+    // The number of materials the layer uses: its element's direct entries, or for index
+    // reference the materials connected to the owner node (0 without an element), so that
+    // GetMaterial answers one for every index below it.
     int GetMaterialCount(int layer = 0) const;
 
     // As the material operations, for the layer's texture element (made with blend mode

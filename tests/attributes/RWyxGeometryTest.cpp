@@ -122,6 +122,42 @@ TEST_F(GeometryTest, NormalsFollowTheInverseTransposeAndZeroScaleGivesNoNaN) {
     }
 }
 
+// A pivot whose axis rows are not orthogonal (the full pivot conversion composes geometric
+// transforms that can shear), one that mirrors, and one too large to square.
+TEST_F(GeometryTest, NormalsOfShearedMirroredAndHugePivotsStayPerpendicularToTheirSurfaces) {
+    const double r = std::sqrt(0.5);
+    const double f = 1.0 / std::sqrt(17.0);
+    struct Case {
+        const char* what;
+        double rows[3][3];
+        RVector4 normal;
+        RVector4 expected;
+    };
+    const Case cases[] = {
+        // (x, y, z) -> (x + y, y, z): the plane x = c becomes x - y = c, the plane y = c stays.
+        {"shear, x plane", {{1, 0, 0}, {1, 1, 0}, {0, 0, 1}}, {1, 0, 0, 1}, {r, -r, 0, 1}},
+        {"shear, y plane", {{1, 0, 0}, {1, 1, 0}, {0, 0, 1}}, {0, 1, 0, 1}, {0, 1, 0, 1}},
+        {"mirror", {{-1, 0, 0}, {0, 1, 0}, {0, 0, 1}}, {1, 0, 0, 1}, {-1, 0, 0, 1}},
+        {"huge", {{4e200, 0, 0}, {0, 1e200, 0}, {0, 0, 1e200}}, {r, r, 0, 1}, {f, 4 * f, 0, 1}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        mesh.InitControlPoints(1);
+        mesh.InitNormals(0);
+        mesh.GetNormals()[0] = c.normal;
+        RMatrix pivot;
+        for (int row = 0; row < 3; ++row) {
+            for (int column = 0; column < 3; ++column) pivot[row][column] = c.rows[row][column];
+        }
+        mesh.SetPivot(pivot);
+        mesh.ApplyPivotToControlPoints();
+        const RVector4& normal = mesh.GetNormals()[0];
+        EXPECT_NEAR(normal.x, c.expected.x, 1e-12);
+        EXPECT_NEAR(normal.y, c.expected.y, 1e-12);
+        EXPECT_NEAR(normal.z, c.expected.z, 1e-12);
+    }
+}
+
 // ---- skin links ----------------------------------------------------------------------------------
 
 TEST_F(GeometryTest, SkinLinksAreAddedOnceAndReadByIndex) {
@@ -249,6 +285,42 @@ TEST_F(GeometryTest, ShapeChannelsLiveInEveryTakeNodeOfTheOwner) {
     node->SetNodeAttribute(nullptr);
     EXPECT_EQ(mesh.GetShapeChannel(later, 0), nullptr);
     EXPECT_EQ(mesh.GetError().GetLastErrorCode(), RWyxGeometry::kErrorShapeChannelNotFound);
+}
+
+// A shape named as one of the node's own channels never reads its weights from that channel,
+// and taking the shape's channels away leaves the node's alone.
+TEST_F(GeometryTest, AShapeNeverTakesTheNodesChannelOfItsName) {
+    RWyxNode* node = factory.CreateNode("Face");
+    RWyxTakeNode* takeNode = node->GetDefaultTakeNode();
+    const RFCurveNode* root = takeNode->GetRootCurveNode();
+    const int visibility = root->GetChildIndexByName("Visibility");
+    ASSERT_GE(visibility, 0);
+    const RFCurve* visibilityCurve = root->GetChild(visibility)->GetCurve();
+
+    node->SetNodeAttribute(&mesh);
+    EXPECT_EQ(mesh.AddShape(ShapeOf(0), "Visibility"), -1);
+    EXPECT_EQ(mesh.GetError().GetLastErrorCode(), RWyxGeometry::kErrorShapeNameUsed);
+    node->SetNodeAttribute(nullptr);
+
+    // Added while detached, the name cannot be refused: the shape then has no channel.
+    ASSERT_EQ(mesh.AddShape(ShapeOf(0), "visibility"), 0);
+    node->SetNodeAttribute(&mesh);
+    EXPECT_EQ(mesh.GetShapeChannel(takeNode, 0), nullptr);
+    EXPECT_EQ(mesh.GetError().GetLastErrorCode(), RWyxGeometry::kErrorShapeChannelNotFound);
+    node->SetNodeAttribute(nullptr);
+    ASSERT_EQ(root->GetChildIndexByName("Visibility"), visibility);
+    EXPECT_EQ(root->GetChild(visibility)->GetCurve(), visibilityCurve);
+
+    // A shape channel already there (read from a file before its shape) is the shape's.
+    RFCurveNode* readChannel = RFCurveNode::Create("Read", RDataType::FindByName("Shape"));
+    readChannel->SetCurve(RFCurve::Create(), true);
+    readChannel->GetCurve()->SetDefaultValue(25.0f);
+    takeNode->GetRootCurveNode()->AddChild(readChannel);
+    node->SetNodeAttribute(&mesh);
+    ASSERT_EQ(mesh.AddShape(ShapeOf(0), "Read"), 1);
+    ASSERT_NE(mesh.GetShapeChannel(takeNode, 1), nullptr);
+    EXPECT_EQ(mesh.GetShapeChannel(takeNode, 1)->GetDefaultValue(), 25.0f);
+    node->SetNodeAttribute(nullptr);
 }
 
 TEST_F(GeometryTest, CopiedShapesAreNewAndKeepTheChannelsOfNamesThatRemain) {

@@ -3,6 +3,7 @@
 
 #include "attributes/RWyxLayerContainer.h"
 #include "attributes/RWyxMaterial.h"
+#include "attributes/RWyxMaterialProperties.h"
 #include "attributes/RWyxShape.h"
 #include "attributes/RWyxTexture.h"
 #include "attributes/RWyxTextureProperties.h"
@@ -70,6 +71,10 @@ TEST_F(LayerContainerTest, AMaterialAddedTwiceIsRefusedAndFoundByName) {
     EXPECT_EQ(container.AddMaterial(skin, 2), 0);
     EXPECT_EQ(container.GetLayerCount(), 3);  // layers 0 and 1 made on the way
     EXPECT_EQ(container.AddMaterial(bone, 2), 1);
+    // A new material element gives every polygon its first material until indices say more.
+    const RWyxLayerElementMaterial* materials = container.GetLayer(2)->GetMaterials();
+    EXPECT_EQ(materials->GetMappingMode(), RWyxLayerElement::kAllSame);
+    EXPECT_EQ(materials->GetReferenceMode(), RWyxLayerElement::kIndexToDirect);
     EXPECT_EQ(container.AddMaterial(skin, 2), -1);  // already there
     EXPECT_EQ(container.GetMaterialCount(2), 2);
     EXPECT_EQ(container.AddMaterial(nullptr, 2), -1);
@@ -104,10 +109,23 @@ TEST_F(LayerContainerTest, IndexReferenceTakesTheOwnersConnectedTexture) {
     container.GetLayer(0)->GetTextures()->SetReferenceMode(RWyxLayerElement::kIndex);
 
     EXPECT_EQ(container.GetTexture(1), nullptr);  // detached: no owner to ask
+    EXPECT_EQ(container.GetTextureCount(0), 0);
     node->SetNodeAttribute(&container);
     EXPECT_EQ(container.GetTexture(0), wood);
     EXPECT_EQ(container.GetTexture(1), rust);
     EXPECT_EQ(container.GetTexture(2), nullptr);
+    // The count is what the indices can reach: every connected texture, none past them.
+    EXPECT_EQ(container.GetTextureCount(0), 2);
+
+    // Materials alike; other connections of the node (its textures) are not counted.
+    RWyxMaterial* paint = factory.CreateMaterial("Paint");
+    container.AddMaterial(paint);
+    container.AddMaterial(factory.CreateMaterial("Varnish"));
+    container.GetLayer(0)->GetMaterials()->SetReferenceMode(RWyxLayerElement::kIndex);
+    EXPECT_EQ(container.GetMaterialCount(0), 0);
+    ASSERT_TRUE(node->GetProperties()->ConnectSource(paint->GetProperties()));
+    EXPECT_EQ(container.GetMaterialCount(0), 1);
+    EXPECT_EQ(container.GetMaterial(0), paint);
     node->SetNodeAttribute(nullptr);
 }
 
@@ -123,6 +141,10 @@ TEST_F(LayerContainerTest, LayersOfAKindAreCountedInLayerOrder) {
     EXPECT_EQ(container.GetLayerIndexOfKind(0, RWyxLayerElement::kUV), 4);
     EXPECT_EQ(container.GetLayer(5), nullptr);
     EXPECT_EQ(container.CreateLayer(), 5);
+    // No more layers than the cap, however they are asked for.
+    ASSERT_NE(container.EnsureLayer(RWyxLayerContainer::kMaxLayerCount - 1), nullptr);
+    EXPECT_EQ(container.CreateLayer(), -1);
+    EXPECT_EQ(container.GetLayerCount(), RWyxLayerContainer::kMaxLayerCount);
 }
 
 struct NormalsCase {
@@ -141,7 +163,12 @@ TEST_F(LayerContainerTest, InitNormalsMapsByControlPointUnlessAnotherCountIsGive
     ASSERT_TRUE(container.InitControlPoints(5));
     for (const NormalsCase& c : cases) {
         SCOPED_TRACE(c.count);
+        if (RWyxLayer* layer = container.GetLayer(0)) {
+            layer->GetNormals()->SetReferenceMode(RWyxLayerElement::kIndexToDirect);  // undone by the init
+            layer->GetNormals()->AddIndex(3);
+        }
         ASSERT_TRUE(container.InitNormals(c.count));
+        EXPECT_EQ(container.GetLayer(0)->GetNormals()->GetIndexCount(), 0);
         const RWyxLayerElementNormal* normals = container.GetLayer(0)->GetNormals();
         EXPECT_EQ(normals->GetMappingMode(), c.mapping);
         EXPECT_EQ(normals->GetReferenceMode(), RWyxLayerElement::kDirect);
@@ -165,9 +192,22 @@ TEST_F(LayerContainerTest, CopiedLayersAreIndependentOfTheirSource) {
     container.InitControlPoints(2);
     container.InitNormals(0);
     container.GetNormals()[1].Set(0.0, 1.0, 0.0, 1.0);
+    container.GetLayer(1)->SetUVs(std::make_unique<RWyxLayerElementUV>())->AddDirect(RVector2(0.5, 0.25));
+    container.GetLayer(1)->SetVertexColors(std::make_unique<RWyxLayerElementVertexColor>());
+    container.GetLayer(0)->SetPolygonGroups(std::make_unique<RWyxLayerElementPolygonGroup>())->AddIndex(7);
     RWyxShape& copy = *factory.CreateShape();
     copy.Assign(container);
     ASSERT_EQ(copy.GetLayerCount(), 2);
+    for (int kind = RWyxLayerElement::kFirstKind; kind <= RWyxLayerElement::kLastKind; ++kind) {
+        for (int layer = 0; layer < 2; ++layer) {
+            const RWyxLayerElement* original = container.GetLayer(layer)->GetElement(kind);
+            const RWyxLayerElement* copied = copy.GetLayer(layer)->GetElement(kind);
+            EXPECT_EQ(copied != nullptr, original != nullptr) << kind << " " << layer;
+            EXPECT_TRUE(copied == nullptr || (copied != original && copied->GetKind() == kind)) << kind;
+        }
+    }
+    EXPECT_EQ(copy.GetLayer(1)->GetUVs()->GetDirectAt(0)->v, 0.25);
+    EXPECT_EQ(copy.GetLayer(0)->GetPolygonGroups()->GetIndexAt(0), 7);
     EXPECT_EQ(copy.GetMaterial(0, 1), skin);
     EXPECT_DOUBLE_EQ(copy.GetNormals()[1].y, 1.0);
     EXPECT_EQ(copy.GetLayer(1)->GetTextures()->GetBlendMode(), RWyxLayerElementTexture::kModulate2);

@@ -70,8 +70,9 @@ TEST_F(MeshTest, BeginPolygonStoresIndicesAtThePolygonsPlace) {
     // their polygon's place.
     RWyxMesh& late = *factory.CreateMesh();
     late.BeginPolygon(-1, -1, -1);
-    late.BeginPolygon(-1, 6, -1);
+    late.BeginPolygon(3, 6, -1);
     EXPECT_EQ(late.GetTextureIndices(), nullptr);
+    EXPECT_EQ(late.GetMaterialIndices(), nullptr);
     late.AddMaterial(factory.CreateMaterial("Late"));
     late.GetLayer(0)->GetMaterials()->SetMappingMode(RWyxLayerElement::kByPolygon);
     late.BeginPolygon(0, -1, -1);
@@ -88,11 +89,17 @@ TEST_F(MeshTest, UVIndicesLineUpWithThePolygonVertices) {
     mesh.AddPolygonVertex(1, 2);  // the second vertex's UV lands at its own place
     mesh.AddPolygonVertex(2);     // -1 keeps the array in line
     mesh.AddPolygonVertex(3, 3);  // one past the UV array
-    EXPECT_EQ(mesh.GetLayer(0)->GetUVs()->IndexArray(), (std::vector<int>{-1, 2, -1, 3}));
+    mesh.AddPolygonVertex(0);     // a last vertex without UV still takes its place
+    mesh.BeginPolygon();
+    mesh.AddPolygonVertex(1, 0);
+    EXPECT_EQ(mesh.GetLayer(0)->GetUVs()->IndexArray(), (std::vector<int>{-1, 2, -1, 3, -1, 0}));
     EXPECT_EQ(mesh.GetTextureUVIndex(0, 0), -1);
     EXPECT_EQ(mesh.GetTextureUVIndex(0, 1), 2);
     EXPECT_EQ(mesh.GetTextureUVIndex(0, 3), -1);  // an index past the UVs is not handed out
-    EXPECT_EQ(mesh.GetTextureUVIndex(0, 4), -1);
+    EXPECT_EQ(mesh.GetTextureUVIndex(1, 0), 0);
+    EXPECT_EQ(mesh.GetTextureUVIndex(0, 5), -1) << "past its polygon, not the next polygon's vertex";
+    mesh.AddPolygonVertex(2);
+    EXPECT_EQ(mesh.GetLayer(0)->GetUVs()->GetIndexCount(), mesh.GetPolygonVertexCount());
     EXPECT_DOUBLE_EQ(mesh.GetTextureUVs()[2].v, 0.25);
     mesh.GetLayer(0)->GetUVs()->SetMappingMode(RWyxLayerElement::kByControlPoint);
     EXPECT_EQ(mesh.GetTextureUVIndex(0, 1), -1);  // UV indices belong to polygon-vertex mapping only
@@ -141,6 +148,9 @@ TEST_F(MeshTest, MappingKindsSetUpTheirElements) {
         EXPECT_EQ(mesh.GetMaterialMappingKind(), c.answered);
         EXPECT_EQ(mesh.GetMaterialIndexCount(), c.indexCount);
     }
+    mesh.InitTextureIndices(RWyxMesh::kKindByPolygon);
+    EXPECT_EQ(mesh.GetTextureMappingKind(), RWyxMesh::kKindByPolygon);
+    EXPECT_EQ(mesh.GetTextureIndexCount(), 2);
     mesh.InitTextureIndices(RWyxMesh::kKindByControlPoint);  // textures know no control-point kind
     EXPECT_EQ(mesh.GetTextureMappingKind(), RWyxMesh::kKindAllSame);
     EXPECT_EQ(mesh.GetTextureIndexCount(), 1);

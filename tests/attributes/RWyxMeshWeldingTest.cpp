@@ -91,6 +91,21 @@ TEST_F(WeldingTest, PointsOnEitherSideOfACellBoundaryAreFound) {
     }
     SetPoints(points);
     EXPECT_EQ(Duplicates(true), expected);
+
+    // A third point between each pair matches both: the higher one counts, also when the two
+    // lie in different cells.
+    points.clear();
+    expected.clear();
+    for (int k = 0; k < 400; ++k) {
+        const double x = 0.25 + k * 0.37 * kTolerance;
+        const int first = static_cast<int>(points.size());
+        points.emplace_back(x - half, 10.0 * k, 0.0, 1.0);
+        points.emplace_back(x + half, 10.0 * k, 0.0, 1.0);
+        points.emplace_back(x, 10.0 * k, 0.0, 1.0);
+        expected.insert(expected.end(), {first, first, first + 1});
+    }
+    SetPoints(points);
+    EXPECT_EQ(Duplicates(true), expected);
 }
 
 TEST_F(WeldingTest, MergingKeepsOnePointPerPositionAndCarriesItsData) {
@@ -114,6 +129,10 @@ TEST_F(WeldingTest, MergingKeepsOnePointPerPositionAndCarriesItsData) {
     RWyxSkinLink* link = factory.CreateSkinLink();
     for (int i : {4, 1, 5, 9}) link->AddControlPointIndex(i, 0.1 * i);  // 9 names no point
     mesh.AddDeformer(link);
+    RWyxSkinLink* second = factory.CreateSkinLink();  // lands on points the first link took
+    second->AddControlPointIndex(4, 0.4);
+    second->AddControlPointIndex(0, 0.7);
+    mesh.AddDeformer(second);
     RWyxShape* shape = factory.CreateShape();
     shape->InitControlPoints(6);
     for (int i = 0; i < 6; ++i) shape->GetControlPoints()[i].z = i;
@@ -140,6 +159,9 @@ TEST_F(WeldingTest, MergingKeepsOnePointPerPositionAndCarriesItsData) {
     EXPECT_EQ(groups->GetDirectCount(), 7);
     EXPECT_EQ(LinkIndices(*link), (std::vector<int>{1, 3}));
     EXPECT_EQ(LinkWeights(*link), (std::vector<double>{0.1, 0.5}));  // the kept point's weight wins
+    EXPECT_EQ(mesh.GetError().GetLastErrorCode(), RWyxGeometry::kErrorControlPointIndex) << "the pair of 9 dropped";
+    EXPECT_EQ(LinkIndices(*second), (std::vector<int>{1, 0}));
+    EXPECT_EQ(LinkWeights(*second), (std::vector<double>{0.4, 0.7}));
     ASSERT_EQ(shape->GetControlPointsCount(), 4);
     EXPECT_DOUBLE_EQ(shape->GetControlPoints()[3].z, 5.0);
     EXPECT_EQ(shortShape->GetControlPointsCount(), 2);  // did not fit: left alone
@@ -249,6 +271,7 @@ TEST_F(UnweldTest, SecondStepRefusesArraysThatDoNotFitAndChangesNothing) {
         {"another old point", {0, 1, 2, 4, 5, 3, 6, 7, 2}},
         {"a gap in the new points", {0, 1, 2, 4, 5, 3, 6, 7, 10}},
         {"one new point for two old points", {0, 1, 2, 4, 4, 3, 6, 7, 8}},
+        {"one new point for two old points, no gap", {0, 1, 2, 4, 4, 3, 5, 6, 7}},
         {"far past every new point", {0, 1, 2, 4, 5, 3, 6, 7, 2147483647}},
         {"negative", {0, 1, 2, 4, 5, 3, 6, 7, -1}},
     };

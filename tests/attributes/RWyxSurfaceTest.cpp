@@ -112,6 +112,7 @@ TEST_F(SurfaceTest, AssignedNurbsCopyEveryFieldAndShareNothing) {
     ASSERT_TRUE(copy.Assign(nurb));
     const std::vector<double> source = Fields(nurb);
     EXPECT_EQ(Fields(copy), source);
+    EXPECT_EQ(copy.GetUStep() * 10 + copy.GetVStep(), 67);
 
     // A swapped copy, as the writers make it, never reaches back into its source.
     copy.GetVKnotVector()[0] = 9.0;
@@ -132,6 +133,9 @@ TEST_F(SurfaceTest, PatchFieldsAndCapsAreKeptAndCopied) {
     RWyxPatch& copy = *factory.CreatePatch();
     ASSERT_TRUE(copy.Assign(patch));
     EXPECT_EQ(Fields(copy), Fields(patch));
+    patch.SetClosed(false, true);
+    ASSERT_TRUE(copy.Assign(patch));
+    EXPECT_TRUE(!copy.GetUClosed() && copy.GetVClosed());
 }
 
 // ---- skin links ----------------------------------------------------------------------------------

@@ -2,6 +2,7 @@
 #include "core/RMatrix.h"
 #include "core/RMatrixBlock.h"
 #include "core/RQuaternion.h"
+#include "core/RVector2.h"
 #include "core/RVector4.h"
 #include "core/RVector4Array.h"
 
@@ -134,6 +135,20 @@ TEST(RVector4Test, EqualityToleranceIsInclusiveAndIgnoresWAndNormalize3KeepsW) {
     RVector3 a(1.0, 0.0, 0.0);
     VectorCross3(a, a, RVector3(0.0, 1.0, 0.0));
     EXPECT_EQ((Doubles{a.x, a.y, a.z}), (Doubles{0, 0, 1}));
+}
+
+TEST(RVector2Test, ComponentsByIndexSetAssignAndEquality) {
+    RVector2 uv(0.25, 0.75);
+    EXPECT_EQ(uv.GetAt(0), 0.25);
+    EXPECT_EQ(uv.GetAt(1), 0.75);
+    RVector2 other;
+    EXPECT_EQ(other.GetAt(0) + other.GetAt(1), 0.0);
+    other.Assign(uv);
+    EXPECT_EQ(other, uv);
+    other.Set(1.0, 2.0);
+    EXPECT_NE(other, uv);
+    EXPECT_EQ(other.GetAt(0), 1.0);
+    EXPECT_EQ(other.v, 2.0);
 }
 
 TEST(RVector4ArrayTest, InsertGetCopyRemoveAndAssign) {

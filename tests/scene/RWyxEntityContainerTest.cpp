@@ -29,6 +29,12 @@ TEST_F(EntityContainerTest, ARootedNewContainerAndMembersThatNeverOutliveTheirRe
     EXPECT_EQ(Container(nullptr).GetRootNode(), nullptr) << "no factory, no root";
     ASSERT_TRUE(factory.DestroyNode(Node("Arm", Root()), false));
     EXPECT_EQ(scene->GetNodeCount(), 1);
+    // A member without a parent leaves its record when it goes.
+    RWyxNode* loose = Node("Loose");
+    ASSERT_TRUE(scene->AddNode(loose));
+    ASSERT_TRUE(factory.DestroyNode(loose, false));
+    EXPECT_EQ(scene->GetNodeCount(), 1);
+    EXPECT_EQ(scene->GetNode(0), Root());
 
     auto own = std::make_unique<RWyxObjectFactory>();
     RWyxNode* orphan = Container(own.get()).GetRootNode();
@@ -132,6 +138,16 @@ TEST_F(EntityContainerTest, UseListsCountUsesFindByFullNameAndReportInUseAndNotF
     EXPECT_EQ(s.GetError().GetLastErrorCode(), Container::kErrorMaterialNotFound);
     EXPECT_EQ(s.FindTexture("Wood"), nullptr);
     EXPECT_EQ(s.GetError().GetLastErrorCode(), Container::kErrorTextureNotFound);
+
+    // Of two recorded objects with one name, the look-up answers the first recorded.
+    RWyxMaterial* first = factory.CreateMaterial("Twin");
+    RWyxMaterial* second = factory.CreateMaterial("Twin");
+    ASSERT_EQ(first->GetName(), second->GetName());
+    s.AddMaterialUse(first);
+    s.AddMaterialUse(second);
+    EXPECT_EQ(s.FindMaterial("Material::Twin"), first);
+    s.RemoveMaterialUse(first);
+    EXPECT_EQ(s.FindMaterial("Material::Twin"), second);
 }
 
 TEST_F(EntityContainerTest, AGoboNamedAsAnEarlierEntrysIsRefusedWhileTheSameGoboCountsUp) {

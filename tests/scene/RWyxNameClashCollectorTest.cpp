@@ -52,6 +52,8 @@ TEST_F(NameClashCollectorTest, NodeNamesClashWithEarlierOnesAndWithTheTargetRoot
     EXPECT_FALSE(collector.SetKindEnabled(4, true));
     EXPECT_TRUE(collector.Collect(top).empty());
     EXPECT_EQ(collector.GetNodesSeen().size(), 4u);
+    collector.Collect(top);
+    EXPECT_EQ(collector.GetNodesSeen().size(), 8u) << "a disabled kind lists every visit, repeats included";
 
     RWyxNode* arm = Node("Arm", Root());
     RWyxNode* hand = Node("Hand", arm);

@@ -155,6 +155,8 @@ TEST_F(NodeLimitsTest, TheFrameAlongTheBoneSeenFromParentAndNode) {
     const Case cases[] = {
         {"node turned", V(10, 0, 0), V(0, 10, 0), V(0, 0, 0), V(0, 0, 30), V(0, 0, 120), V(0, 0, 90), true},
         {"parent turned", V(10, 0, 0), V(0, 10, 0), V(0, 0, 30), V(0, 0, 0), V(0, 0, 90), V(0, 0, 90), true},
+        // The bone leaves the plane of the offset: the second axis is the third one x the bone.
+        {"out of the plane", V(10, 0, 0), V(10, 0, 10), V(0, 0, 0), V(0, 0, 0), V(90, -45, 0), V(90, -45, 0), true},
         // No plane of bone and offset: the shortest arc from the frame's X axis to the bone.
         {"on the parent", V(0, 0, 0), V(0, 5, 0), V(0, 0, 0), V(0, 0, 0), V(0, 0, 90), V(0, 0, 90), false},
         {"along the offset", V(10, 0, 0), V(5, 0, 0), V(0, 0, 0), V(0, 0, 0), V(0, 0, 0), V(0, 0, 0), true},

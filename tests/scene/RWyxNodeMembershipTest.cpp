@@ -161,9 +161,15 @@ TEST_F(NodeMembershipTest, ANewRootReplacesTheOldOneUnlessANameOfItsSubtreeIsTak
     EXPECT_EQ(scene->GetNodeCount(), 3);
     EXPECT_TRUE(clashing->SetEntity(nullptr, true)) << "already in none";
 
+    // A member outside the old root's subtree and a use recorded directly go with the rest.
+    RWyxNode* loose = Node("Loose");
+    ASSERT_TRUE(scene->AddNode(loose));
+    ASSERT_TRUE(scene->AddMaterialUse(factory.CreateMaterial("Paint")));
     RWyxNode* top = Node("Top");
     RWyxNode* lamp = LitNode("Lamp2", factory.CreateGobo("Beam"), top);
     ASSERT_TRUE(top->SetEntity(scene.get(), true));
+    EXPECT_EQ(loose->GetEntity(), nullptr);
+    EXPECT_EQ(scene->GetMaterialCount(), 0);
     EXPECT_EQ(scene->GetRootNode(), top);
     EXPECT_TRUE(SubtreeIn(top, scene.get()));
     EXPECT_TRUE(SubtreeIn(oldRoot, nullptr));

@@ -433,6 +433,7 @@ TEST_F(NodeTransformsTest, ANodeCarryingTheIdKeepsItsMatrixAndSoDoesItsSubtree) 
     chain[2]->EvaluateGlobalMatrix(7, false);
     EXPECT_TRUE(Near(chain[2]->GetGlobalMatrix().GetTranslation(), V(102, 0, 0), 1e-6));
     chain[0]->SetEvaluationId(8, true);
+    EXPECT_EQ(chain[2]->GetEvaluationId(), 8) << "the whole subtree takes the id";
     chain[1]->SetEvaluationId(9, false);
     chain[2]->SetEvaluationId(3, false);
     chain[0]->EvaluateGlobalMatrix(9, true);
@@ -496,6 +497,7 @@ TEST_F(NodeTransformsTest, APivotPropertyAwayFromItsDefaultFillsPivotSetZero) {
         {"update offset", [](RWyxNodeProperties& p) { p.SetScalingPivotUpdateOffset(RVector4(0, 0, 1e-5, 1)); }, true},
         {"within tolerance", [](RWyxNodeProperties& p) { p.SetPreRotation(RVector4(5e-7, 0, 0, 1)); }, false},
         {"just beyond", [](RWyxNodeProperties& p) { p.SetGeometricRotation(RVector4(0, -2e-6, 0, 1)); }, true},
+        {"x just beyond", [](RWyxNodeProperties& p) { p.SetRotationOffset(RVector4(2e-6, 0, 0, 1)); }, true},
         {"geometric scaling", [](RWyxNodeProperties& p) { p.SetGeometricScaling(RVector4(1, 1, 1.00001, 1)); }, true},
         {"scaling within", [](RWyxNodeProperties& p) { p.SetGeometricScaling(RVector4(1, 1 - 5e-7, 1, 1)); }, false},
         {"rotation order", [](RWyxNodeProperties& p) { p.SetRotationOrder(3); }, true},
@@ -563,11 +565,13 @@ TEST_F(NodeTransformsTest, LimitsAreTakenFromThePropertiesOnlyWhenTheyDifferAndW
     RWyxNodeProperties& p = *node->GetProperties();
     p.SetRotationActive(1);
     p.SetRotationMaxY(1);
+    p.SetScalingMaxZ(1);
     p.SetRotationMin(RVector4(-10, -20, -30, 1));
     p.SetScalingMax(RVector4(2, 2, 2, 1));
     node->ReadPivotsAndLimitsFromProperties();
     EXPECT_TRUE(!limits.GetAuto(1) && limits.GetAuto(0));
     EXPECT_TRUE(limits.GetMaxSwitch(1, 1) && !limits.GetMaxSwitch(1, 0));
+    EXPECT_TRUE(limits.GetMaxSwitch(2, 2) && !limits.GetMaxSwitch(2, 1) && !limits.GetMinSwitch(2, 2));
     EXPECT_TRUE(Near(limits.GetMin(1, out), V(-10, -20, -30)));
     EXPECT_TRUE(Near(limits.GetMax(2, out), V(2, 2, 2)));
     EXPECT_FALSE(node->GetRotationSpaceForLimitOnly(0));  // taking the active byte leaves the pivot set

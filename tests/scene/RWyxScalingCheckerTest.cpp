@@ -59,7 +59,7 @@ TEST_F(ScalingCheckerTest, DefaultValuesDecideByTheFirstTestThatHolds) {
         {1, 2, 1, false, kNone, "none"},          {-1, 1, 1, false, kNone, "negative"},
         {1, 1, -1, false, kNone, "negative"},     {2, 2, 2, true, kJoint, "not unit"},
         {2, 2, 2, false, kJoint, "none"},         {-1, -1, -1, true, kJoint, "not unit"},
-        {1, 1, 1, true, kJoint, "none"},
+        {1, 1, 1, true, kJoint, "none"},         {0, 0, 0, true, kNone, "none"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.x << " " << c.y << " " << c.z << " " << c.attribute << c.withChild);
@@ -107,6 +107,8 @@ TEST_F(ScalingCheckerTest, KeysAreSampledFromTheEarliestFirstToTheLatestLastKey)
          "negative"},
         {"from the earliest first key", 1, kNone, 0, {{0, 1, 1}, {0, 2, 1}, {1, 0, -1}, {1, 0.5, 1}, {1, 2, 1}},
          "negative"},
+        // One second is 24 sampling periods: the sample at the last key's own time counts.
+        {"only at the last key", 1, kNone, 0, {{0, 0, 1}, {0, 1, 1}, {1, 0, 1}, {1, 0.95, 1}, {1, 1, -1}}, "negative"},
         {"defaults decide before keys", 2, kNone, 0, {{0, 0, 1}, {0, 1, -1}}, "not uniform"},
         {"non-uniform outranks not unit", 1, kJoint, 0.5,
          {{0, 0, 1.45f}, {1, 0, 0.6f}, {2, 0, 1.45f}, {0, 1, 2}, {1, 1, 2}, {2, 1, 2}}, "not uniform"},
