@@ -4,6 +4,7 @@
 #include "fileio/LittleEndian.h"
 #include "platform/NativeFiles.h"
 
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -209,6 +210,19 @@ void RWyxFile::NoteOutputFailure() {
     }
 }
 
+// A failed commit leaves the target as it was, unless the old content of a file overwritten
+// in place could not be put back: the text then says where it is kept.
+void RWyxFile::NoteCommitFailure() {
+    const int failure = replacement_.FailureCode();
+    const int code = failure == ENOSPC || failure == EDQUOT ? kErrorOutOfDiskSpace : kErrorWrite;
+    const std::string& kept = replacement_.KeptOldContent();
+    if (kept.empty()) {
+        Fail(code);
+    } else {
+        Fail(code, (RString(kMessages[code]) + " : the old content is kept in " + kept.c_str()).Buffer());
+    }
+}
+
 // ---- Creating, opening, closing ----
 
 bool RWyxFile::Create(const char* name, bool binary, bool encrypted, const RWyxFileHeaderInfo& headerInfo) {
@@ -289,7 +303,7 @@ bool RWyxFile::Close() {
         NoteOutputFailure();
     }
     if (!error_.HasError() && !replacement_.Commit()) {
-        Fail(kErrorWrite);
+        NoteCommitFailure();
     }
     if (error_.HasError()) {
         Abandon();  // the target stays as it was

@@ -85,13 +85,17 @@
 //   the ASCII form) leave the error alone.
 //
 // Writing goes through platform::RFileReplacement: a temporary file beside the target (the
-//   file its symbolic links lead to), worked on through the descriptor it was created with,
+//   file its symbolic links lead to; without a name where the file system allows, so that a
+//   killed writer leaves nothing), worked on through the descriptor it was created with,
 //   which only a successful Close puts in place (synced, with the target's permissions and
 //   owner, then the folder synced; a target with several hard links is overwritten in place
-//   so that all its names see the new content). A target this process may not open for
-//   writing is refused at Create. A write that fails, is abandoned (Abandon) or is let go
-//   without Close (destruction, another Create or Open) leaves the target as it was and
-//   removes the temporary file; writers call Abandon on failures of their own.
+//   so that all its names see the new content, its old content copied aside first and put
+//   back when the overwrite fails). A target this process may not open for writing is
+//   refused at Create. A write that fails, is abandoned (Abandon) or is let go without Close
+//   (destruction, another Create or Open) leaves the target as it was and removes the
+//   temporary file; writers call Abandon on failures of their own. A failed Close reports
+//   error 7 for a full disk, else 8; when the old content of a file overwritten in place
+//   could not be put back, the text names the file beside it that holds it.
 
 #include "core/RError.h"
 #include "core/RString.h"
@@ -384,6 +388,8 @@ private:
     bool CopyBytes(const void* data, std::size_t size);
     // Keeps a failure of the output stream as the error.
     void NoteOutputFailure();
+    // Keeps the failure of putting the written file in place as the error.
+    void NoteCommitFailure();
     void Fail(int code, const char* text = nullptr);
     void FailField(const char* text) { Fail(kErrorField, text); }
     bool CanWrite();
