@@ -173,6 +173,7 @@ void RWyxFile::ForgetFile() {
     frames_.clear();
     sections_.clear();
     sectionOpen_ = false;
+    sealPending_ = false;
     embeddedFiles_.clear();
     cipher_.reset();
     ReleaseReading();
@@ -296,6 +297,9 @@ bool RWyxFile::Close() {
     if (!error_.HasError()) {
         if (binary_) {
             WriteBinaryFooter();
+            if (sealPending_) {
+                SealSection(sections_.front(), sections_.front().bodyLength);
+            }
         } else {
             output_.Append(";WYX END\n", 9);
         }
@@ -312,6 +316,7 @@ bool RWyxFile::Close() {
     mode_ = Mode::kClosed;
     frames_.clear();
     cipher_.reset();
+    sealPending_ = false;
     return true;
 }
 
