@@ -100,14 +100,16 @@ extern "C" int fallocate(int descriptor, int mode, off_t offset, off_t length) {
     return fallocate64(descriptor, mode, offset, length);
 }
 
-extern "C" int openat64(int folder, const char* path, int flags, ...) {
-    mode_t mode = 0;
-    if ((flags & O_CREAT) != 0 || (flags & O_TMPFILE) == O_TMPFILE) {
-        va_list arguments;
-        va_start(arguments, flags);
-        mode = static_cast<mode_t>(va_arg(arguments, int));
-        va_end(arguments);
-    }
+namespace {
+
+// The mode argument of an open: there only when a file may be made.
+mode_t ModeArgument(int flags, va_list& arguments) {
+    const bool makes = (flags & O_CREAT) != 0 || (flags & O_TMPFILE) == O_TMPFILE;
+    return makes ? static_cast<mode_t>(va_arg(arguments, int)) : 0;
+}
+
+// The program's files are opened through openat (64-bit offsets are the only ones here).
+int OpenAt(int folder, const char* path, int flags, mode_t mode) {
     if (gFaults.noUnnamedFiles && (flags & O_TMPFILE) == O_TMPFILE) {
         errno = EOPNOTSUPP;
         return -1;
@@ -115,13 +117,12 @@ extern "C" int openat64(int folder, const char* path, int flags, ...) {
     return static_cast<int>(::syscall(SYS_openat, folder, path, flags, mode));
 }
 
+}  // namespace
+
 extern "C" int openat(int folder, const char* path, int flags, ...) {
-    mode_t mode = 0;
-    if ((flags & O_CREAT) != 0 || (flags & O_TMPFILE) == O_TMPFILE) {
-        va_list arguments;
-        va_start(arguments, flags);
-        mode = static_cast<mode_t>(va_arg(arguments, int));
-        va_end(arguments);
-    }
-    return openat64(folder, path, flags, mode);
+    va_list arguments;
+    va_start(arguments, flags);
+    const mode_t mode = ModeArgument(flags, arguments);
+    va_end(arguments);
+    return OpenAt(folder, path, flags, mode);
 }
