@@ -16,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
 #include <functional>
@@ -76,11 +77,13 @@ Outcome WriteTiff(const std::string& path) {
     return Outcome{WriteImageAsTiff(path.c_str(), false, image), -1};
 }
 
-const struct {
+struct WriterCase {
     const char* label;
     Writer write;
     bool container;
-} kWriters[] = {
+};
+
+const WriterCase kWriters[] = {
     {"binary", [](const std::string& p) { return WriteContainer(p, WyxForm::kBinary, nullptr); }, true},
     {"encrypted", [](const std::string& p) { return WriteContainer(p, WyxForm::kEncrypted, nullptr); }, true},
     {"password", [](const std::string& p) { return WriteContainer(p, WyxForm::kBinary, "pw"); }, true},
@@ -88,7 +91,8 @@ const struct {
     {"tiff", WriteTiff, false},
 };
 
-class FailedWriteTest : public ::testing::Test {
+// A target in a scratch folder, with its old content.
+class ScratchTarget {
 protected:
     std::size_t EntryCount() const {
         return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(scratch_.Path()),
@@ -101,7 +105,14 @@ protected:
     const std::string old_ = std::string(3000, 'o');
 };
 
-TEST_F(FailedWriteTest, AFailedOverwriteInPlaceLeavesTheOldContentUnderEveryName) {
+class FailedWriteTest : public ::testing::TestWithParam<int>, protected ScratchTarget {
+protected:
+    const WriterCase& Writer() const { return kWriters[GetParam()]; }
+};
+
+class FailedWriteNamingTest : public ::testing::Test, protected ScratchTarget {};
+
+TEST_P(FailedWriteTest, AFailedOverwriteInPlaceLeavesTheOldContentUnderEveryName) {
     const struct {
         const char* label;
         off_t failFrom;
@@ -112,33 +123,31 @@ TEST_F(FailedWriteTest, AFailedOverwriteInPlaceLeavesTheOldContentUnderEveryName
         {"I/O error", 1000, EIO, FailingWrites::Kind::kPassing, RWyxFile::kErrorWrite},
         {"full disk", 3000, ENOSPC, FailingWrites::Kind::kLasting, RWyxFile::kErrorOutOfDiskSpace},
     };
-    for (const auto& writer : kWriters) {
-        for (const auto& fault : faults) {
-            SCOPED_TRACE(std::string(writer.label) + ", " + fault.label);
-            scratch_.WriteFile("target", old_);
-            ASSERT_EQ(::link(target_.c_str(), other_.c_str()), 0);
-            Outcome outcome;
-            {
-                const NoSpaceReservation noReservation;
-                const FailingWrites failing(target_, fault.failFrom, fault.error, fault.kind);
-                outcome = writer.write(target_);
-                EXPECT_GE(failing.Failures(), 1);
-            }
-            EXPECT_FALSE(outcome.written);
-            EXPECT_EQ(outcome.error, writer.container ? fault.code : -1);
-            EXPECT_EQ(ScratchFolder::ReadFile(target_), old_);
-            EXPECT_EQ(ScratchFolder::ReadFile(other_), old_);
-            EXPECT_EQ(EntryCount(), 2u);
-            // Without the fault the same write goes through, to both names.
-            ASSERT_TRUE(writer.write(target_).written);
-            EXPECT_EQ(ScratchFolder::ReadFile(target_), ScratchFolder::ReadFile(other_));
-            std::filesystem::remove(target_);
-            std::filesystem::remove(other_);
+    const WriterCase& writer = Writer();
+    scratch_.WriteFile("target", old_);
+    ASSERT_EQ(::link(target_.c_str(), other_.c_str()), 0);
+    for (const auto& fault : faults) {
+        SCOPED_TRACE(fault.label);
+        Outcome outcome;
+        {
+            const NoSpaceReservation noReservation;
+            const FailingWrites failing(target_, fault.failFrom, fault.error, fault.kind);
+            outcome = writer.write(target_);
+            EXPECT_GE(failing.Failures(), 1);
         }
+        EXPECT_FALSE(outcome.written);
+        EXPECT_EQ(outcome.error, writer.container ? fault.code : -1);
+        EXPECT_EQ(ScratchFolder::ReadFile(target_), old_);
+        EXPECT_EQ(ScratchFolder::ReadFile(other_), old_);
+        EXPECT_EQ(EntryCount(), 2u);
     }
+    // Without a fault the same write goes through, to both names.
+    ASSERT_TRUE(writer.write(target_).written);
+    EXPECT_NE(ScratchFolder::ReadFile(other_), old_);
+    EXPECT_EQ(ScratchFolder::ReadFile(target_), ScratchFolder::ReadFile(other_));
 }
 
-TEST_F(FailedWriteTest, OldContentThatCouldNotBePutBackIsNamedInTheError) {
+TEST_F(FailedWriteNamingTest, OldContentThatCouldNotBePutBackIsNamedInTheError) {
     scratch_.WriteFile("target", old_);
     ASSERT_EQ(::link(target_.c_str(), other_.c_str()), 0);
     RWyxFile file;
@@ -156,20 +165,24 @@ TEST_F(FailedWriteTest, OldContentThatCouldNotBePutBackIsNamedInTheError) {
     EXPECT_EQ(ScratchFolder::ReadFile(text.substr(lead.size())), old_);
 }
 
-TEST_F(FailedWriteTest, AFailedWriteByRenameLeavesTheFileAsItWas) {
-    for (const auto& writer : kWriters) {
-        SCOPED_TRACE(writer.label);
-        scratch_.WriteFile("target", old_);
-        Outcome outcome;
-        {
-            const FileSizeLimit limit(1000);
-            outcome = writer.write(target_);
-        }
-        EXPECT_FALSE(outcome.written);
-        EXPECT_EQ(outcome.error, writer.container ? RWyxFile::kErrorWrite : -1);
-        EXPECT_EQ(ScratchFolder::ReadFile(target_), old_);
-        EXPECT_EQ(EntryCount(), 1u);
+TEST_P(FailedWriteTest, AFailedWriteByRenameLeavesTheFileAsItWas) {
+    scratch_.WriteFile("target", old_);
+    Outcome outcome;
+    {
+        const FileSizeLimit limit(1000);
+        outcome = Writer().write(target_);
     }
+    EXPECT_FALSE(outcome.written);
+    EXPECT_EQ(outcome.error, Writer().container ? RWyxFile::kErrorWrite : -1);
+    EXPECT_EQ(ScratchFolder::ReadFile(target_), old_);
+    EXPECT_EQ(EntryCount(), 1u);
 }
+
+INSTANTIATE_TEST_SUITE_P(Writers, FailedWriteTest, ::testing::Range(0, static_cast<int>(std::size(kWriters))),
+                         [](const ::testing::TestParamInfo<int>& info) {
+                             std::string name = kWriters[info.param].label;
+                             name.erase(std::remove(name.begin(), name.end(), ' '), name.end());
+                             return name;
+                         });
 
 }  // namespace

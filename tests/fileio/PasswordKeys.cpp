@@ -69,7 +69,8 @@ std::string Resealed(const std::string& bytes, const std::string& password, std:
     const PasswordKeys old = DerivePasswordKeys(password, file + kSaltAt, IterationsOf(bytes));
     ApplyKeystream(old.key, file + kNonceAt, file + kBodyAt, length);
 
-    const PasswordKeys fresh = DerivePasswordKeys(password, file + kSaltAt, iterations);
+    const PasswordKeys fresh =
+        iterations == IterationsOf(bytes) ? old : DerivePasswordKeys(password, file + kSaltAt, iterations);
     const std::uint32_t flags = wyx_le::LoadU32(file + kFlagsAt) & ~kWholeFileFlag;
     wyx_le::StoreU32(file + kFlagsAt, cover == TagCover::kWholeFile ? flags | kWholeFileFlag : flags);
     wyx_le::StoreU32(file + kIterationsAt, iterations);
