@@ -1,12 +1,26 @@
 #include "fileio/RStreamOptionsWyx.h"
 
+#include <openssl/crypto.h>
+
 #include <utility>
 
 namespace {
 
 constexpr int kFirstFlagOffByDefault = 10;
 
+// Overwrites a password's bytes before the text lets them go.
+void Wipe(RString& password) {
+    if (!password.IsEmptyText()) {
+        OPENSSL_cleanse(&password[0], static_cast<std::size_t>(password.GetLength()));
+    }
+    password.Clear();
+}
+
 }  // namespace
+
+RStreamTakeEntry::~RStreamTakeEntry() { Wipe(password); }
+
+RStreamOptionsWyx::~RStreamOptionsWyx() { Wipe(password_); }
 
 RStreamOptionsWyx* RStreamOptionsWyx::Create() { return CreatePlugObject<RStreamOptionsWyx>(nullptr); }
 
@@ -23,7 +37,7 @@ void RStreamOptionsWyx::ResetOwnValues() {
     }
     takes_.clear();
     passwordProtected_ = false;
-    password_.Clear();
+    Wipe(password_);
     template_ = 0;
 }
 
@@ -79,4 +93,7 @@ int RStreamOptionsWyx::GetSelectedTakeCount() const {
 
 void RStreamOptionsWyx::ClearTakes() { takes_.clear(); }
 
-void RStreamOptionsWyx::SetPassword(const char* text) { password_ = text != nullptr ? text : ""; }
+void RStreamOptionsWyx::SetPassword(const char* text) {
+    Wipe(password_);
+    password_ = text != nullptr ? text : "";
+}

@@ -10,8 +10,14 @@
 
 #include <vector>
 
-// One take of a file or scene as the options know it.
+// One take of a file or scene as the options know it. Its password is wiped when the entry
+// goes (copies made as the list grows included).
 struct RStreamTakeEntry {
+    RStreamTakeEntry() = default;
+    RStreamTakeEntry(const RStreamTakeEntry&) = default;
+    RStreamTakeEntry& operator=(const RStreamTakeEntry&) = default;
+    ~RStreamTakeEntry();
+
     RString name;
     bool selected = true;
     bool passwordProtected = false;
@@ -60,7 +66,8 @@ public:
 
     void SetPasswordProtected(bool on) { passwordProtected_ = on; }
     bool IsPasswordProtected() const { return passwordProtected_; }
-    // Null as empty.
+    // Null as empty. The password replaced is wiped, as is the one held when the options
+    // are reset or destroyed.
     void SetPassword(const char* text);
     const RString& GetPassword() const { return password_; }
     // True when the password flag is set and the password is not empty.
@@ -70,7 +77,7 @@ public:
     int GetTemplate() const { return template_; }
 
 protected:
-    ~RStreamOptionsWyx() override = default;
+    ~RStreamOptionsWyx() override;
 
 private:
     void ResetOwnValues();

@@ -57,6 +57,10 @@ RWyxCipher::~RWyxCipher() {
     OPENSSL_cleanse(key_, sizeof key_);
 }
 
+RWyxCipher::Key::~Key() {
+    OPENSSL_cleanse(bytes_, sizeof bytes_);
+}
+
 bool RWyxCipher::Start(const unsigned char* key, const unsigned char* nonce) {
     std::memcpy(key_, key, kKeySize);
     std::memcpy(nonce_, nonce, kNonceSize);
@@ -102,21 +106,25 @@ bool RWyxCipher::Apply(std::uint64_t offset, unsigned char* bytes, std::size_t c
     return true;
 }
 
-bool RWyxCipher::TagBegin(const unsigned char* aad, std::size_t aadSize) {
+bool RWyxCipher::TagBegin() {
     // Poly1305 keyed with the first 32 bytes of keystream block 0.
-    unsigned char oneTimeKey[32] = {};
+    Key oneTimeKey;
     int produced = 0;
     CipherContext block;
     const bool keyed = started_ && block.context != nullptr && StartAtBlock(block.context, key_, nonce_, 0) &&
-                       EVP_EncryptUpdate(block.context, oneTimeKey, &produced, oneTimeKey, sizeof oneTimeKey) == 1;
+                       EVP_EncryptUpdate(block.context, oneTimeKey.Bytes(), &produced, oneTimeKey.Bytes(), 32) == 1;
     EVP_MAC* poly = keyed ? EVP_MAC_fetch(nullptr, "POLY1305", nullptr) : nullptr;
     mac_.reset(poly != nullptr ? EVP_MAC_CTX_new(poly) : nullptr);
     EVP_MAC_free(poly);
-    const bool ready = mac_ != nullptr && EVP_MAC_init(mac_.get(), oneTimeKey, sizeof oneTimeKey, nullptr) == 1;
-    OPENSSL_cleanse(oneTimeKey, sizeof oneTimeKey);
-    aadSize_ = aadSize;
+    aadSize_ = 0;
+    aadPadded_ = false;
     macedBytes_ = 0;
-    return ready && EVP_MAC_update(mac_.get(), aad, aadSize) == 1 && MacPad(aadSize);
+    return mac_ != nullptr && EVP_MAC_init(mac_.get(), oneTimeKey.Bytes(), 32, nullptr) == 1;
+}
+
+bool RWyxCipher::TagAad(const unsigned char* bytes, std::size_t count) {
+    aadSize_ += count;
+    return mac_ != nullptr && !aadPadded_ && EVP_MAC_update(mac_.get(), bytes, count) == 1;
 }
 
 bool RWyxCipher::MacPad(std::uint64_t length) {
@@ -125,9 +133,17 @@ bool RWyxCipher::MacPad(std::uint64_t length) {
     return pad == 0 || EVP_MAC_update(mac_.get(), kZeros, pad) == 1;
 }
 
+bool RWyxCipher::EndAad() {
+    if (aadPadded_) {
+        return true;
+    }
+    aadPadded_ = true;
+    return MacPad(aadSize_);
+}
+
 bool RWyxCipher::TagUpdate(const unsigned char* ciphertext, std::size_t count) {
     macedBytes_ += count;
-    return mac_ != nullptr && EVP_MAC_update(mac_.get(), ciphertext, count) == 1;
+    return mac_ != nullptr && EndAad() && EVP_MAC_update(mac_.get(), ciphertext, count) == 1;
 }
 
 bool RWyxCipher::TagFinish(unsigned char* tag) {
@@ -135,31 +151,51 @@ bool RWyxCipher::TagFinish(unsigned char* tag) {
     wyx_le::StoreU64(lengths, aadSize_);
     wyx_le::StoreU64(lengths + 8, macedBytes_);
     std::size_t written = 0;
-    const bool done = mac_ != nullptr && MacPad(macedBytes_) && EVP_MAC_update(mac_.get(), lengths, 16) == 1 &&
+    const bool done = mac_ != nullptr && EndAad() && MacPad(macedBytes_) &&
+                      EVP_MAC_update(mac_.get(), lengths, 16) == 1 &&
                       EVP_MAC_final(mac_.get(), tag, &written, kTagSize) == 1 && written == kTagSize;
     mac_.reset();
     return done;
 }
 
-bool RWyxCipher::Open(const unsigned char* key, const unsigned char* nonce, const unsigned char* aad,
-                      std::size_t aadSize, unsigned char* bytes, std::uint64_t count, const unsigned char* tag) {
-    CipherContext sealed;
-    int produced = 0;
-    if (count > kMaxStreamBytes || sealed.context == nullptr ||
-        EVP_DecryptInit_ex(sealed.context, EVP_chacha20_poly1305(), nullptr, key, nonce) != 1 ||
-        EVP_DecryptUpdate(sealed.context, nullptr, &produced, aad, static_cast<int>(aadSize)) != 1) {
-        return false;
-    }
+namespace {
+
+// Hands count bytes to the library in int-sized pieces: the additional data when out is
+// null, else text decrypted into out.
+bool DecryptUpdate(EVP_CIPHER_CTX* context, unsigned char* out, const unsigned char* in, std::uint64_t count) {
     while (count > 0) {
         const std::size_t piece = count < kPiece ? static_cast<std::size_t>(count) : kPiece;
-        if (EVP_DecryptUpdate(sealed.context, bytes, &produced, bytes, static_cast<int>(piece)) != 1) {
+        int produced = 0;
+        if (EVP_DecryptUpdate(context, out, &produced, in, static_cast<int>(piece)) != 1) {
             return false;
         }
-        bytes += piece;
+        in += piece;
+        out = out != nullptr ? out + piece : nullptr;
         count -= piece;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool RWyxCipher::Open(const unsigned char* key, const unsigned char* nonce, const Span* aad, std::size_t aadRuns,
+                      unsigned char* bytes, std::uint64_t count, const unsigned char* tag) {
+    CipherContext sealed;
+    if (count > kMaxStreamBytes || sealed.context == nullptr ||
+        EVP_DecryptInit_ex(sealed.context, EVP_chacha20_poly1305(), nullptr, key, nonce) != 1) {
+        return false;
+    }
+    for (std::size_t i = 0; i < aadRuns; ++i) {
+        if (!DecryptUpdate(sealed.context, nullptr, aad[i].bytes, aad[i].size)) {
+            return false;
+        }
+    }
+    if (!DecryptUpdate(sealed.context, bytes, bytes, count)) {
+        return false;
     }
     unsigned char expected[kTagSize];
     std::memcpy(expected, tag, kTagSize);
+    int produced = 0;
     return EVP_CIPHER_CTX_ctrl(sealed.context, EVP_CTRL_AEAD_SET_TAG, kTagSize, expected) == 1 &&
            EVP_DecryptFinal_ex(sealed.context, expected, &produced) == 1;
 }

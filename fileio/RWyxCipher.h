@@ -38,15 +38,38 @@ public:
     // or when the library fails.
     bool Apply(std::uint64_t offset, unsigned char* bytes, std::size_t count);
 
-    // The tag of aad and the ciphertext given to TagUpdate in order.
-    bool TagBegin(const unsigned char* aad, std::size_t aadSize);
+    // A run of bytes that the tag covers without encrypting them.
+    struct Span {
+        const unsigned char* bytes = nullptr;
+        std::uint64_t size = 0;
+    };
+
+    // A key or what a key is made from, wiped when it goes, on every path.
+    class Key {
+    public:
+        Key() = default;
+        ~Key();
+        Key(const Key&) = delete;
+        Key& operator=(const Key&) = delete;
+        unsigned char* Bytes() { return bytes_; }
+        const unsigned char* Bytes() const { return bytes_; }
+
+    private:
+        unsigned char bytes_[kKeySize] = {};
+    };
+
+    // The tag of the additional data (TagAad, any number of runs, all before the first
+    // ciphertext) and the ciphertext given to TagUpdate, in order.
+    bool TagBegin();
+    bool TagAad(const unsigned char* bytes, std::size_t count);
     bool TagUpdate(const unsigned char* ciphertext, std::size_t count);
     bool TagFinish(unsigned char* tag);
 
-    // Decrypts count bytes in place and checks them and aad against tag. False when they
-    // are not what was sealed under key and nonce (the bytes are then not to be used).
-    static bool Open(const unsigned char* key, const unsigned char* nonce, const unsigned char* aad,
-                     std::size_t aadSize, unsigned char* bytes, std::uint64_t count, const unsigned char* tag);
+    // Decrypts count bytes in place and checks them and the additional data (the runs of aad,
+    // in order) against tag. False when they are not what was sealed under key and nonce
+    // (the bytes are then not to be used).
+    static bool Open(const unsigned char* key, const unsigned char* nonce, const Span* aad, std::size_t aadRuns,
+                     unsigned char* bytes, std::uint64_t count, const unsigned char* tag);
 
     // Fills bytes with random bytes from the library's generator; false when it fails.
     static bool RandomBytes(unsigned char* bytes, int count);
@@ -54,6 +77,7 @@ public:
 private:
     bool Seek(std::uint64_t offset);
     bool MacPad(std::uint64_t length);
+    bool EndAad();
 
     struct ContextDeleter {
         void operator()(evp_cipher_ctx_st* context) const;
@@ -69,6 +93,7 @@ private:
     bool started_ = false;
     std::uint64_t position_ = 0;  // the text offset the library's state stands at
     std::uint64_t aadSize_ = 0;
+    bool aadPadded_ = false;  // the additional data is complete
     std::uint64_t macedBytes_ = 0;
 };
 

@@ -4,6 +4,7 @@
 #include "fileio/LittleEndian.h"
 #include "platform/NativeFiles.h"
 
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -172,6 +173,7 @@ void RWyxFile::ForgetFile() {
     frames_.clear();
     sections_.clear();
     sectionOpen_ = false;
+    sealPending_ = false;
     embeddedFiles_.clear();
     cipher_.reset();
     ReleaseReading();
@@ -206,6 +208,19 @@ void RWyxFile::NoteOutputFailure() {
     case RWyxOutputStream::Failure::kWriteError:
         Fail(kErrorWrite);
         break;
+    }
+}
+
+// A failed commit leaves the target as it was, unless the old content of a file overwritten
+// in place could not be put back: the text then says where it is kept.
+void RWyxFile::NoteCommitFailure() {
+    const int failure = replacement_.FailureCode();
+    const int code = failure == ENOSPC || failure == EDQUOT ? kErrorOutOfDiskSpace : kErrorWrite;
+    const std::string& kept = replacement_.KeptOldContent();
+    if (kept.empty()) {
+        Fail(code);
+    } else {
+        Fail(code, (RString(kMessages[code]) + " : the old content is kept in " + kept.c_str()).Buffer());
     }
 }
 
@@ -282,6 +297,9 @@ bool RWyxFile::Close() {
     if (!error_.HasError()) {
         if (binary_) {
             WriteBinaryFooter();
+            if (sealPending_) {
+                SealSection(sections_.front(), sections_.front().bodyLength);
+            }
         } else {
             output_.Append(";WYX END\n", 9);
         }
@@ -289,7 +307,7 @@ bool RWyxFile::Close() {
         NoteOutputFailure();
     }
     if (!error_.HasError() && !replacement_.Commit()) {
-        Fail(kErrorWrite);
+        NoteCommitFailure();
     }
     if (error_.HasError()) {
         Abandon();  // the target stays as it was
@@ -298,6 +316,7 @@ bool RWyxFile::Close() {
     mode_ = Mode::kClosed;
     frames_.clear();
     cipher_.reset();
+    sealPending_ = false;
     return true;
 }
 

@@ -12,7 +12,8 @@
 //   sections, one after the other; the first is the main section, an optional second one the
 //   extension section (binary forms only; it holds the Summary). Section header, 88 bytes:
 //     "SECT", u32 kind (0 main, 1 extension), u32 section version, u32 flags (1 encrypted,
-//     2 password protected; the main section only), 12-byte nonce, u32 password iterations,
+//     2 password protected, 4 tag over the whole file; the main section only), 12-byte
+//     nonce, u32 password iterations,
 //     16-byte password salt, 16-byte tag, 16-byte password check value, u64 body length;
 //     fields a section does not use are zero. Then the body: records, ended by a null record.
 //   footer, 24 bytes: u32 section count, u32 zero, u64 offset of the footer itself, magic
@@ -45,16 +46,21 @@
 //   field zero: flags, nonce, salt, iterations, check value, body length) and the encrypted
 //   body, so that no bit of them changes unnoticed; the reader authenticates and decrypts
 //   the body before it looks at any record. The writer applies the keystream as bytes leave
-//   its buffer (lengths are patched in place) and computes the tag at the end of the
-//   section from the encrypted body read back from the file. The extension section stays
-//   plain and is not covered. Without a password the key is built into the container: the
-//   encrypted form keeps content from casual reading and finds damage, but does not keep it
-//   from anyone holding this library.
+//   its buffer (lengths are patched in place) and computes the tag from the encrypted body
+//   read back from the file: at the end of the section, or with a password at Close, since
+//   the tag of a protected file (flag 4) also covers, as additional data after the
+//   headers, every byte that follows the body: the extension section, which stays plain,
+//   and the footer. Files protected before flag 4 have their extension section uncovered
+//   and still open. Without a password the extension section is not covered and the key is
+//   built into the container: the encrypted form keeps content from casual reading and
+//   finds damage, but does not keep it from anyone holding this library.
 //
 // Password: keys the main section. PBKDF2-HMAC-SHA256 of the password and a random 16-byte
-//   salt (the iteration count kept in the header, at most 2,000,000 read) gives a master
-//   key; HMAC-SHA256 of it gives the section's key and a 16-byte check value kept in the
-//   header. The password is never stored, nor anything that opens the file without it.
+//   salt (the iteration count kept in the header: 600,000 written, at most 2,000,000 read, so
+//   that files written with 100,000 still open) gives a master key; HMAC-SHA256 of it gives
+//   the section's key and a 16-byte check value kept in the header. The password is never
+//   stored, nor anything that opens the file without it; keys are wiped after use, a wrong
+//   password's too.
 //   Opening a protected file without a password (or with an empty one) fails with
 //   "Password required" before anything is derived; a password whose check value differs
 //   with "Wrong password"; a body that does not authenticate as damaged ("File is
@@ -85,13 +91,17 @@
 //   the ASCII form) leave the error alone.
 //
 // Writing goes through platform::RFileReplacement: a temporary file beside the target (the
-//   file its symbolic links lead to), worked on through the descriptor it was created with,
+//   file its symbolic links lead to; without a name where the file system allows, so that a
+//   killed writer leaves nothing), worked on through the descriptor it was created with,
 //   which only a successful Close puts in place (synced, with the target's permissions and
 //   owner, then the folder synced; a target with several hard links is overwritten in place
-//   so that all its names see the new content). A target this process may not open for
-//   writing is refused at Create. A write that fails, is abandoned (Abandon) or is let go
-//   without Close (destruction, another Create or Open) leaves the target as it was and
-//   removes the temporary file; writers call Abandon on failures of their own.
+//   so that all its names see the new content, its old content copied aside first and put
+//   back when the overwrite fails). A target this process may not open for writing is
+//   refused at Create. A write that fails, is abandoned (Abandon) or is let go without Close
+//   (destruction, another Create or Open) leaves the target as it was and removes the
+//   temporary file; writers call Abandon on failures of their own. A failed Close reports
+//   error 7 for a full disk, else 8; when the old content of a file overwritten in place
+//   could not be put back, the text names the file beside it that holds it.
 
 #include "core/RError.h"
 #include "core/RString.h"
@@ -142,6 +152,10 @@ public:
     static constexpr int kTickTimeVersion = 2001;
     // Field names are 1 to this many bytes.
     static constexpr int kMaxNameLength = 255;
+    // Iterations of the password's key derivation written into new files, and the most a
+    // file may ask of the reader (older files were written with 100,000).
+    static constexpr std::uint32_t kPasswordIterations = 600000;
+    static constexpr std::uint32_t kMaxPasswordIterations = 2000000;
     // Embedded file content is copied in pieces of this size.
     static constexpr std::size_t kContentPieceSize = 512 * 1024;
 
@@ -334,6 +348,7 @@ private:
         int kind = kMainSection;
         int version = 0;
         std::uint64_t headerOffset = 0;  // binary forms
+        std::uint64_t bodyLength = 0;    // writing: known once the section ended
         bool passwordProtected = false;
         bool sealed = false;  // reading: encrypted and authenticated
         RWyxLevel top;  // reading
@@ -384,6 +399,8 @@ private:
     bool CopyBytes(const void* data, std::size_t size);
     // Keeps a failure of the output stream as the error.
     void NoteOutputFailure();
+    // Keeps the failure of putting the written file in place as the error.
+    void NoteCommitFailure();
     void Fail(int code, const char* text = nullptr);
     void FailField(const char* text) { Fail(kErrorField, text); }
     bool CanWrite();
@@ -433,6 +450,8 @@ private:
     // Authenticates and decrypts a sealed section's body in place.
     bool UnsealSection(const Section& section, std::uint64_t bodyLength, const char* password);
     void SealSection(const Section& section, std::uint64_t bodyLength);
+    template <typename Add>
+    bool TagFileBytes(std::uint64_t offset, std::uint64_t count, std::vector<unsigned char>& piece, Add add);
     bool NextBinaryValue(const RWyxRecord& record, Cursor& cursor, Value& value) const;
 
     // ASCII form (RWyxFileAscii.cpp).
@@ -453,7 +472,7 @@ private:
     // Password (RWyxFilePassword.cpp).
     bool WritePassword(const char* text);
     // The key of a protected section's body, or the error the password earns.
-    int UnlockSection(const char* password, const unsigned char* sectionHeader, unsigned char* key) const;
+    int UnlockSection(const char* password, const unsigned char* sectionHeader, RWyxCipher::Key& key) const;
 
     // Embedded file content (RWyxFileContent.cpp).
     bool CopyFileAsRawValue(std::FILE* source);
@@ -475,6 +494,7 @@ private:
     std::vector<WriteFrame> frames_;
     std::vector<Section> sections_;  // also filled when reading
     bool sectionOpen_ = false;
+    bool sealPending_ = false;  // the protected main section, sealed once the file is complete
     std::set<std::string> embeddedFiles_;
 
     // Reading.

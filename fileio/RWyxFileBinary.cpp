@@ -5,9 +5,8 @@
 #include "fileio/LittleEndian.h"
 #include "fileio/WyxBinaryLayout.h"
 
-#include <openssl/crypto.h>
-
 #include <algorithm>
+#include <iterator>
 #include <cstring>
 #include <limits>
 #include <vector>
@@ -63,6 +62,7 @@ void RWyxFile::EndBinarySection(Section& section) {
     AppendBinaryNullRecord();
     const std::uint64_t bodyStart = section.headerOffset + kSectionHeaderSize;
     const std::uint64_t bodyLength = output_.Position() - bodyStart;
+    section.bodyLength = bodyLength;
     const bool sealed = section.kind == kMainSection && cipher_ != nullptr;
     if (sealed) {
         output_.EndEncryption();
@@ -74,25 +74,42 @@ void RWyxFile::EndBinarySection(Section& section) {
     unsigned char length[8];
     wyx_le::StoreU64(length, bodyLength);
     output_.Patch(section.headerOffset + kSectionBodyLengthAt, length, sizeof length);
-    if (sealed) {
+    if (sealed && section.passwordProtected) {
+        sealPending_ = true;  // its tag covers the rest of the file: sealed by Close
+    } else if (sealed) {
         SealSection(section, bodyLength);
     }
 }
 
-// The tag covers the file header, the section header (its tag field zero) and the encrypted
-// body, read back as they are in the file.
-void RWyxFile::SealSection(const Section& section, std::uint64_t bodyLength) {
-    unsigned char aad[kFileHeaderSize + kSectionHeaderSize];
-    bool sealed = output_.ReadBack(0, aad, kFileHeaderSize) &&
-                  output_.ReadBack(section.headerOffset, aad + kFileHeaderSize, kSectionHeaderSize) &&
-                  cipher_->TagBegin(aad, sizeof aad);
-    const std::uint64_t bodyStart = section.headerOffset + kSectionHeaderSize;
-    std::vector<unsigned char> piece(sealed ? kContentPieceSize : 0);
-    for (std::uint64_t done = 0; sealed && done < bodyLength;) {
-        const std::size_t count = static_cast<std::size_t>(std::min<std::uint64_t>(piece.size(), bodyLength - done));
-        sealed = output_.ReadBack(bodyStart + done, piece.data(), count) && cipher_->TagUpdate(piece.data(), count);
-        done += count;
+// Feeds count bytes of the file from offset on, read back as they are in the file, to add:
+// the tag's additional data or its ciphertext.
+template <typename Add>
+bool RWyxFile::TagFileBytes(std::uint64_t offset, std::uint64_t count, std::vector<unsigned char>& piece, Add add) {
+    for (std::uint64_t done = 0; done < count;) {
+        const std::size_t size = static_cast<std::size_t>(std::min<std::uint64_t>(piece.size(), count - done));
+        if (!output_.ReadBack(offset + done, piece.data(), size) || !add(piece.data(), size)) {
+            return false;
+        }
+        done += size;
     }
+    return true;
+}
+
+// The tag covers the file header, the section header (its tag field zero), with a password
+// every byte after the body (extension section and footer), and the encrypted body, read back
+// as they are in the file.
+void RWyxFile::SealSection(const Section& section, std::uint64_t bodyLength) {
+    unsigned char headers[kFileHeaderSize + kSectionHeaderSize];
+    bool sealed = output_.ReadBack(0, headers, kFileHeaderSize) &&
+                  output_.ReadBack(section.headerOffset, headers + kFileHeaderSize, kSectionHeaderSize) &&
+                  cipher_->TagBegin() && cipher_->TagAad(headers, sizeof headers);
+    const std::uint64_t bodyStart = section.headerOffset + kSectionHeaderSize;
+    const std::uint64_t bodyEnd = bodyStart + bodyLength;
+    std::vector<unsigned char> piece(sealed ? kContentPieceSize : 0);
+    const auto aad = [this](const unsigned char* bytes, std::size_t size) { return cipher_->TagAad(bytes, size); };
+    const auto text = [this](const unsigned char* bytes, std::size_t size) { return cipher_->TagUpdate(bytes, size); };
+    sealed = sealed && (!section.passwordProtected || TagFileBytes(bodyEnd, output_.Position() - bodyEnd, piece, aad)) &&
+             TagFileBytes(bodyStart, bodyLength, piece, text);
     unsigned char tag[kTagSize];
     if (!sealed || !cipher_->TagFinish(tag)) {
         NoteOutputFailure();
@@ -241,7 +258,8 @@ bool RWyxFile::ReadBinarySectionHeader(std::uint32_t index, std::uint64_t at, st
     };
     return SameBytes(header, kSectionMagic, sizeof kSectionMagic) && kind == index &&
            version <= static_cast<std::uint32_t>(std::numeric_limits<int>::max()) &&
-           (flags & ~(kFlagEncrypted | kFlagPassword)) == 0 && (!password || main) &&
+           (flags & ~(kFlagEncrypted | kFlagPassword | kFlagWholeFile)) == 0 && (!password || main) &&
+           ((flags & kFlagWholeFile) == 0 || password) &&
            section.sealed == (main && (encrypted_ || password)) &&
            (section.sealed || zero(kSectionNonceAt, kSectionIterationsAt)) &&
            (section.sealed || zero(kSectionTagAt, kSectionCheckAt)) &&
@@ -255,8 +273,8 @@ bool RWyxFile::UnsealSection(const Section& section, std::uint64_t bodyLength, c
     }
     auto* bytes = reinterpret_cast<unsigned char*>(data_.get());
     const unsigned char* header = bytes + section.headerOffset;
-    unsigned char key[RWyxCipher::kKeySize];
-    std::memcpy(key, RWyxCipher::BuiltInKey(), sizeof key);
+    RWyxCipher::Key key;
+    std::memcpy(key.Bytes(), RWyxCipher::BuiltInKey(), RWyxCipher::kKeySize);
     if (section.passwordProtected) {
         const int failure = UnlockSection(password, header, key);
         if (failure != RError::kNoError) {
@@ -264,16 +282,19 @@ bool RWyxFile::UnsealSection(const Section& section, std::uint64_t bodyLength, c
             return false;
         }
     }
-    // Nothing of the body is looked at before it proved authentic.
-    unsigned char aad[kFileHeaderSize + kSectionHeaderSize];
-    std::memcpy(aad, bytes, kFileHeaderSize);
-    std::memcpy(aad + kFileHeaderSize, header, kSectionHeaderSize);
-    std::memset(aad + kFileHeaderSize + kSectionTagAt, 0, kTagSize);
-    const bool authentic = RWyxCipher::Open(key, header + kSectionNonceAt, aad, sizeof aad,
-                                            bytes + section.headerOffset + kSectionHeaderSize, bodyLength,
-                                            header + kSectionTagAt);
-    OPENSSL_cleanse(key, sizeof key);
-    return authentic;
+    // Nothing of the body is looked at before it proved authentic. Files written before
+    // the tag covered the whole file have an extension section that is not covered.
+    unsigned char sectionHeader[kSectionHeaderSize];
+    std::memcpy(sectionHeader, header, kSectionHeaderSize);
+    std::memset(sectionHeader + kSectionTagAt, 0, kTagSize);
+    const std::uint64_t bodyStart = section.headerOffset + kSectionHeaderSize;
+    const std::uint64_t bodyEnd = bodyStart + bodyLength;
+    const bool wholeFile = (wyx_le::LoadU32(header + kSectionFlagsAt) & kFlagWholeFile) != 0;
+    const RWyxCipher::Span aad[] = {{bytes, kFileHeaderSize},
+                                    {sectionHeader, kSectionHeaderSize},
+                                    {bytes + bodyEnd, wholeFile ? dataSize_ - bodyEnd : 0}};
+    return RWyxCipher::Open(key.Bytes(), header + kSectionNonceAt, aad, std::size(aad), bytes + bodyStart, bodyLength,
+                            header + kSectionTagAt);
 }
 
 namespace {

@@ -1,7 +1,8 @@
 // Passwords of RWyxFile. A password keys the main section's encryption: PBKDF2-HMAC-SHA256
 // of the password and a random salt gives a master key, and HMAC-SHA256 of the master key
 // gives the section's key and a check value that tells a wrong password from a damaged file.
-// Neither the password nor anything that opens the file without it is stored.
+// Neither the password nor anything that opens the file without it is stored, and every key
+// made on the way is wiped when it goes, whatever the answer.
 
 #include "fileio/RWyxFile.h"
 
@@ -18,15 +19,12 @@ using namespace wyx_layout;
 
 namespace {
 
-constexpr std::uint32_t kIterations = 100000;
-// Files asking for more work than this are refused rather than keeping the reader busy.
-constexpr std::uint32_t kMaxIterations = 2000000;
-
-bool Derive(const unsigned char* master, const char* purpose, unsigned char* out, std::size_t size) {
+bool Derive(const RWyxCipher::Key& master, const char* purpose, unsigned char* out, std::size_t size) {
     unsigned char full[EVP_MAX_MD_SIZE];
     unsigned int length = 0;
-    const bool made = HMAC(EVP_sha256(), master, RWyxCipher::kKeySize, reinterpret_cast<const unsigned char*>(purpose),
-                           std::strlen(purpose), full, &length) != nullptr &&
+    const bool made = HMAC(EVP_sha256(), master.Bytes(), RWyxCipher::kKeySize,
+                           reinterpret_cast<const unsigned char*>(purpose), std::strlen(purpose), full, &length) !=
+                          nullptr &&
                       length >= size;
     if (made) {
         std::memcpy(out, full, size);
@@ -36,14 +34,12 @@ bool Derive(const unsigned char* master, const char* purpose, unsigned char* out
 }
 
 bool DerivePasswordKeys(const char* password, const unsigned char* salt, std::uint32_t iterations,
-                        unsigned char* key, unsigned char* check) {
-    unsigned char master[RWyxCipher::kKeySize];
-    const bool made = PKCS5_PBKDF2_HMAC(password, static_cast<int>(std::strlen(password)), salt, kSaltSize,
-                                        static_cast<int>(iterations), EVP_sha256(), sizeof master, master) == 1 &&
-                      Derive(master, "WYX section key", key, RWyxCipher::kKeySize) &&
-                      Derive(master, "WYX password check", check, kCheckSize);
-    OPENSSL_cleanse(master, sizeof master);
-    return made;
+                        RWyxCipher::Key& key, unsigned char* check) {
+    RWyxCipher::Key master;
+    return PKCS5_PBKDF2_HMAC(password, static_cast<int>(std::strlen(password)), salt, kSaltSize,
+                             static_cast<int>(iterations), EVP_sha256(), RWyxCipher::kKeySize, master.Bytes()) == 1 &&
+           Derive(master, "WYX section key", key.Bytes(), RWyxCipher::kKeySize) &&
+           Derive(master, "WYX password check", check, kCheckSize);
 }
 
 }  // namespace
@@ -51,35 +47,34 @@ bool DerivePasswordKeys(const char* password, const unsigned char* salt, std::ui
 bool RWyxFile::WritePassword(const char* text) {
     const Section& section = sections_.back();
     unsigned char salt[kSaltSize];
-    unsigned char key[RWyxCipher::kKeySize];
+    RWyxCipher::Key key;
     unsigned char check[kCheckSize];
     auto cipher = std::make_unique<RWyxCipher>();
     // A section not encrypted so far gets its nonce now.
-    const bool made = RWyxCipher::RandomBytes(salt, kSaltSize) &&
-                      DerivePasswordKeys(text, salt, kIterations, key, check) &&
-                      (cipher_ != nullptr || RWyxCipher::RandomBytes(nonce_, RWyxCipher::kNonceSize)) &&
-                      cipher->Start(key, nonce_);
-    OPENSSL_cleanse(key, sizeof key);
-    if (!made) {
+    if (!RWyxCipher::RandomBytes(salt, kSaltSize) ||
+        !DerivePasswordKeys(text, salt, kPasswordIterations, key, check) ||
+        (cipher_ == nullptr && !RWyxCipher::RandomBytes(nonce_, RWyxCipher::kNonceSize)) ||
+        !cipher->Start(key.Bytes(), nonce_)) {
         return false;
     }
     // Whatever of the body went out already is encrypted again under the password's key.
     output_.SwitchEncryption(cipher.get(), section.headerOffset + kSectionHeaderSize);
     cipher_ = std::move(cipher);
-    // Flags, nonce, iterations and salt are one run of the header; the check another.
+    // Flags, nonce, iterations and salt are one run of the header; the check another. The
+    // section's tag will cover the whole file.
     unsigned char patch[kSectionTagAt - kSectionFlagsAt] = {};
-    wyx_le::StoreU32(patch, kFlagPassword | kFlagEncrypted);
+    wyx_le::StoreU32(patch, kFlagPassword | kFlagEncrypted | kFlagWholeFile);
     std::memcpy(patch + (kSectionNonceAt - kSectionFlagsAt), nonce_, sizeof nonce_);
-    wyx_le::StoreU32(patch + (kSectionIterationsAt - kSectionFlagsAt), kIterations);
+    wyx_le::StoreU32(patch + (kSectionIterationsAt - kSectionFlagsAt), kPasswordIterations);
     std::memcpy(patch + (kSectionSaltAt - kSectionFlagsAt), salt, kSaltSize);
     output_.Patch(section.headerOffset + kSectionFlagsAt, patch, sizeof patch);
     output_.Patch(section.headerOffset + kSectionCheckAt, check, sizeof check);
     return true;
 }
 
-int RWyxFile::UnlockSection(const char* password, const unsigned char* sectionHeader, unsigned char* key) const {
+int RWyxFile::UnlockSection(const char* password, const unsigned char* sectionHeader, RWyxCipher::Key& key) const {
     const std::uint32_t iterations = wyx_le::LoadU32(sectionHeader + kSectionIterationsAt);
-    if (iterations == 0 || iterations > kMaxIterations) {
+    if (iterations == 0 || iterations > kMaxPasswordIterations) {
         return kErrorCorrupted;
     }
     if (password == nullptr || password[0] == '\0') {
@@ -88,7 +83,7 @@ int RWyxFile::UnlockSection(const char* password, const unsigned char* sectionHe
     unsigned char check[kCheckSize];
     if (!DerivePasswordKeys(password, sectionHeader + kSectionSaltAt, iterations, key, check) ||
         CRYPTO_memcmp(check, sectionHeader + kSectionCheckAt, kCheckSize) != 0) {
-        return kErrorWrongPassword;
+        return kErrorWrongPassword;  // the key made from the wrong password goes with its holder
     }
     return RError::kNoError;
 }

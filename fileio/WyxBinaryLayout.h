@@ -31,9 +31,11 @@ constexpr int kSaltSize = 16;
 constexpr int kTagSize = 16;
 constexpr int kCheckSize = 16;
 
-// Section flags.
+// Section flags. kFlagWholeFile (with a password only): the main section's tag covers every
+// byte of the file outside its body as well, the extension section and the footer too.
 constexpr std::uint32_t kFlagEncrypted = 1;
 constexpr std::uint32_t kFlagPassword = 2;
+constexpr std::uint32_t kFlagWholeFile = 4;
 
 // File forms.
 constexpr unsigned char kFormBinary = 0;

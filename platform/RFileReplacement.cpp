@@ -2,10 +2,14 @@
 
 #include "platform/NativeFiles.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <fcntl.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -16,6 +20,12 @@ namespace {
 
 // Symbolic links followed before giving up, as the system does.
 constexpr int kMaxLinks = 40;
+// Names tried for the unnamed temporary file before giving up.
+constexpr int kNameAttempts = 100;
+// Content is copied in pieces of this size.
+constexpr off_t kCopyPiece = off_t{1} << 20;
+// Prefix of the old content's copy for replacements that adopted a temporary file.
+constexpr char kAdoptedPrefix[] = ".wyx-";
 
 std::string FolderOf(const std::string& path) {
     const std::size_t slash = path.rfind('/');
@@ -83,11 +93,33 @@ bool WriteAll(int descriptor, const unsigned char* bytes, std::size_t count, off
             continue;
         }
         if (written <= 0) {
+            errno = written == 0 ? EIO : errno;
             return false;
         }
         bytes += written;
         count -= static_cast<std::size_t>(written);
         offset += written;
+    }
+    return true;
+}
+
+// Copies the first size bytes of one file over the start of another.
+bool CopyContent(int from, int to, off_t size) {
+    std::vector<unsigned char> piece(static_cast<std::size_t>(std::min<off_t>(size, kCopyPiece)));
+    for (off_t offset = 0; offset < size;) {
+        const std::size_t wanted = static_cast<std::size_t>(std::min<off_t>(size - offset, kCopyPiece));
+        const ssize_t got = ::pread(from, piece.data(), wanted, offset);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            errno = got == 0 ? EIO : errno;  // the file is shorter than it was
+            return false;
+        }
+        if (!WriteAll(to, piece.data(), static_cast<std::size_t>(got), offset)) {
+            return false;
+        }
+        offset += got;
     }
     return true;
 }
@@ -104,7 +136,46 @@ bool SyncFolder(const std::string& folder) {
     return synced;
 }
 
+// The name under which the process reaches an open descriptor's file.
+std::string ProcPath(int descriptor) {
+    return "/proc/self/fd/" + std::to_string(descriptor);
+}
+
+// A new file without a name in folder, open for reading and writing; -1 where the file
+// system or the kernel has no such files, or where it could not be named later (no /proc).
+int OpenUnnamed(const std::string& folder) {
+    const int descriptor = ::openat(AT_FDCWD, folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    if (descriptor >= 0 && ::access(ProcPath(descriptor).c_str(), F_OK) != 0) {
+        ::close(descriptor);
+        return -1;
+    }
+    return descriptor;
+}
+
+// Six letters or digits, different from call to call.
+std::string UniqueEnding() {
+    static constexpr char kSymbols[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    static unsigned counter = 0;
+    unsigned char random[6];
+    if (::getrandom(random, sizeof random, GRND_NONBLOCK) != static_cast<ssize_t>(sizeof random)) {
+        timespec now{};
+        ::clock_gettime(CLOCK_MONOTONIC, &now);
+        std::uint64_t mixed = static_cast<std::uint64_t>(now.tv_nsec) ^ (static_cast<std::uint64_t>(now.tv_sec) << 30) ^
+                              (static_cast<std::uint64_t>(::getpid()) << 44) ^ ++counter;
+        for (unsigned char& byte : random) {
+            mixed = mixed * 6364136223846793005ull + 1442695040888963407ull;
+            byte = static_cast<unsigned char>(mixed >> 56);
+        }
+    }
+    std::string ending;
+    for (const unsigned char byte : random) {
+        ending += kSymbols[byte % (sizeof kSymbols - 1)];
+    }
+    return ending;
+}
+
 }  // namespace
+
 
 RFileReplacement::~RFileReplacement() {
     Abandon();
@@ -114,6 +185,7 @@ void RFileReplacement::Reset() {
     file_ = nullptr;
     tempPath_.clear();
     target_.clear();
+    prefix_.clear();
     if (inPlaceTarget_ >= 0) {
         ::close(inPlaceTarget_);
     }
@@ -124,6 +196,8 @@ void RFileReplacement::Reset() {
 
 bool RFileReplacement::Prepare(const char* path) {
     Abandon();
+    failureCode_ = 0;
+    keptOldContent_.clear();
     if (path == nullptr || path[0] == '\0') {
         return false;
     }
@@ -141,8 +215,13 @@ bool RFileReplacement::Prepare(const char* path) {
         mode_ = 0666 & ~CurrentUmask(FolderOf(target_));
         return true;
     }
-    // Opened for writing (not truncated) to be refused exactly where a plain write is.
-    const int descriptor = ::open(target_.c_str(), O_WRONLY | O_NOFOLLOW | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    // Opened for writing (not truncated) to be refused exactly where a plain write is; for
+    // reading too where allowed, so that an in-place commit can keep the old content.
+    constexpr int kFlags = O_NOFOLLOW | O_NOCTTY | O_NONBLOCK | O_CLOEXEC;
+    int descriptor = ::open(target_.c_str(), O_RDWR | kFlags);
+    if (descriptor < 0 && errno == EACCES) {
+        descriptor = ::open(target_.c_str(), O_WRONLY | kFlags);
+    }
     if (descriptor < 0 || ::fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode)) {
         if (descriptor >= 0) {
             ::close(descriptor);
@@ -162,21 +241,31 @@ bool RFileReplacement::Prepare(const char* path) {
 }
 
 bool RFileReplacement::Begin(const char* path, const char* prefix) {
-    if (!Prepare(path)) {
+    if (!Prepare(path) || !CreateTemporary(prefix)) {
         Reset();
         return false;
     }
-    std::string name = FolderOf(target_) + "/" + ToNativePath(prefix != nullptr ? prefix : "") + "XXXXXX";
-    const int descriptor = ::mkostemp(name.data(), O_CLOEXEC);
+    return true;
+}
+
+bool RFileReplacement::CreateTemporary(const char* prefix) {
+    prefix_ = ToNativePath(prefix != nullptr ? prefix : "");
+    const std::string folder = FolderOf(target_);
+    std::string name;
+    int descriptor = OpenUnnamed(folder);
     if (descriptor < 0) {
-        Reset();
-        return false;
+        name = folder + "/" + prefix_ + "XXXXXX";
+        descriptor = ::mkostemp(name.data(), O_CLOEXEC);
+        if (descriptor < 0) {
+            return false;
+        }
     }
     file_ = ::fdopen(descriptor, "w+b");
     if (file_ == nullptr) {
         ::close(descriptor);
-        ::unlink(name.c_str());
-        Reset();
+        if (!name.empty()) {
+            ::unlink(name.c_str());
+        }
         return false;
     }
     tempPath_ = name;
@@ -188,6 +277,7 @@ bool RFileReplacement::Adopt(const char* tempPath, const char* path) {
         Reset();
         return false;
     }
+    prefix_ = kAdoptedPrefix;
     tempPath_ = ToNativePath(tempPath);
     const int descriptor = ::open(tempPath_.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
     file_ = descriptor >= 0 ? ::fdopen(descriptor, "r+b") : nullptr;
@@ -207,6 +297,7 @@ bool RFileReplacement::Commit() {
     }
     const bool committed = std::fflush(file_) == 0 && (inPlaceTarget_ >= 0 ? CommitInPlace() : CommitByRename());
     if (!committed) {
+        failureCode_ = errno;
         Abandon();
         return false;
     }
@@ -224,7 +315,7 @@ bool RFileReplacement::CommitByRename() {
         ::fchown(descriptor, owner_, group_) != 0) {
         (void)::fchown(descriptor, static_cast<uid_t>(-1), group_);  // the group alone, where allowed
     }
-    if (::fchmod(descriptor, mode_) != 0) {
+    if (::fchmod(descriptor, mode_) != 0 || (tempPath_.empty() && !LinkUnnamedTemporary(descriptor))) {
         return false;
     }
     const int closed = std::fclose(file_);
@@ -236,36 +327,86 @@ bool RFileReplacement::CommitByRename() {
     return SyncFolder(FolderOf(target_));
 }
 
-bool RFileReplacement::CommitInPlace() {
-    const int source = ::fileno(file_);
-    struct stat info;
-    if (::fstat(source, &info) != 0) {
-        return false;
-    }
-    // Space first, so that a full disk is found before any byte of the file changes.
-    if (info.st_size > 0 && ::fallocate(inPlaceTarget_, 0, 0, info.st_size) != 0 && errno != EOPNOTSUPP &&
-        errno != ENOSYS) {
-        return false;
-    }
-    std::vector<unsigned char> piece(std::size_t{1} << 20);
-    for (off_t offset = 0; offset < info.st_size;) {
-        const ssize_t got = ::pread(source, piece.data(), piece.size(), offset);
-        if (got < 0 && errno == EINTR) {
-            continue;
+// Gives the unnamed temporary file a new name beside the target, so that it can be renamed
+// over it (a link cannot replace a name).
+bool RFileReplacement::LinkUnnamedTemporary(int descriptor) {
+    const std::string folder = FolderOf(target_);
+    const std::string procPath = ProcPath(descriptor);
+    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+        const std::string name = folder + "/" + prefix_ + UniqueEnding();
+        if (::linkat(AT_FDCWD, procPath.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0 ||
+            (errno != EEXIST && ::linkat(descriptor, "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH) == 0)) {
+            tempPath_ = name;
+            return true;
         }
-        if (got <= 0 || !WriteAll(inPlaceTarget_, piece.data(), static_cast<std::size_t>(got), offset)) {
+        if (errno != EEXIST) {
             return false;
         }
-        offset += got;
     }
-    if (::ftruncate(inPlaceTarget_, info.st_size) != 0 || ::fsync(inPlaceTarget_) != 0) {
+    return false;
+}
+
+bool RFileReplacement::CommitInPlace() {
+    const int source = ::fileno(file_);
+    struct stat fresh;
+    struct stat old;
+    if (::fstat(source, &fresh) != 0 || ::fstat(inPlaceTarget_, &old) != 0) {
         return false;
     }
+    std::string copyPath;
+    int copy = -1;
+    if (!SaveOldContent(old.st_size, copyPath, copy)) {
+        return false;
+    }
+    // Space first where the file system reserves it, so that a full disk is mostly found
+    // before any byte of the file changes; the old content is put back on any failure.
+    const bool reserved = fresh.st_size == 0 || ::fallocate(inPlaceTarget_, 0, 0, fresh.st_size) == 0 ||
+                          errno == EOPNOTSUPP || errno == ENOSYS;
+    if (!reserved || !CopyContent(source, inPlaceTarget_, fresh.st_size) ||
+        ::ftruncate(inPlaceTarget_, fresh.st_size) != 0 || ::fsync(inPlaceTarget_) != 0) {
+        const int code = errno;
+        RestoreOldContent(copyPath, copy, old.st_size);
+        errno = code;
+        return false;
+    }
+    ::close(copy);
+    ::unlink(copyPath.c_str());
     std::fclose(file_);
     file_ = nullptr;
-    ::unlink(tempPath_.c_str());
-    tempPath_.clear();
+    if (!tempPath_.empty()) {
+        ::unlink(tempPath_.c_str());
+        tempPath_.clear();
+    }
     return true;
+}
+
+// Copies the target's old content to a new file beside it, synced with its name, so that it
+// can be put back, or found, when the overwrite fails part way.
+bool RFileReplacement::SaveOldContent(off_t size, std::string& copyPath, int& copy) {
+    copyPath = FolderOf(target_) + "/" + prefix_ + "old-XXXXXX";
+    copy = ::mkostemp(copyPath.data(), O_CLOEXEC);
+    if (copy < 0) {
+        return false;
+    }
+    if (CopyContent(inPlaceTarget_, copy, size) && ::fsync(copy) == 0 && SyncFolder(FolderOf(target_))) {
+        return true;
+    }
+    const int code = errno;
+    ::close(copy);
+    ::unlink(copyPath.c_str());
+    errno = code;
+    return false;
+}
+
+void RFileReplacement::RestoreOldContent(const std::string& copyPath, int copy, off_t size) {
+    const bool restored = CopyContent(copy, inPlaceTarget_, size) && ::ftruncate(inPlaceTarget_, size) == 0 &&
+                          ::fsync(inPlaceTarget_) == 0;
+    ::close(copy);
+    if (restored) {
+        ::unlink(copyPath.c_str());
+    } else {
+        keptOldContent_ = copyPath;
+    }
 }
 
 void RFileReplacement::Abandon() {

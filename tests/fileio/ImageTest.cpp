@@ -457,4 +457,73 @@ TEST(TiffReadTest, OtherKindsAreReadAsRgba) {
     EXPECT_EQ(std::memcmp(buffer.GetPixels(), expected, sizeof(expected)), 0);
 }
 
+// Sets entry `index` of a strip or tile offset or byte-count tag of a little-endian TIFF's
+// first directory (a value kept in the entry, or an array of SHORT or LONG it points at).
+void PatchStrile(std::string& tiff, std::uint16_t tag, std::uint32_t index, std::uint32_t value) {
+    auto load = [&tiff](std::size_t at, int bytes) {
+        std::uint32_t v = 0;
+        for (int i = bytes - 1; i >= 0; --i) v = (v << 8) | static_cast<unsigned char>(tiff[at + static_cast<std::size_t>(i)]);
+        return v;
+    };
+    const std::size_t directory = load(4, 4);
+    for (std::size_t entry = directory + 2; entry < directory + 2 + 12 * load(directory, 2); entry += 12) {
+        if (load(entry, 2) != tag) continue;
+        const int width = load(entry + 2, 2) == 3 ? 2 : 4;
+        const std::uint32_t count = load(entry + 4, 4);
+        ASSERT_LT(index, count);
+        const std::size_t at = (count * static_cast<std::uint32_t>(width) <= 4 ? entry + 8 : load(entry + 8, 4)) +
+                               index * static_cast<std::size_t>(width);
+        for (int i = 0; i < width; ++i) tiff[at + static_cast<std::size_t>(i)] = static_cast<char>(value >> (8 * i));
+        return;
+    }
+    FAIL() << "no tag " << tag;
+}
+
+// A strip or tile that starts at or past the end of the file, or runs past it by a byte
+// although its length alone fits the file, is refused before any pixel is allocated
+// (libtiff refuses such a file too, but only once the reader allocated its image).
+TEST(TiffReadTest, StrilesReachingPastTheEndAreRefusedBeforeAnyPixelIsMade) {
+    std::string noise(4096, '\0');
+    for (std::size_t i = 0; i < noise.size(); ++i) noise[i] = static_cast<char>((i * 2654435761u) >> 13);
+    // 16 bits a sample: rendered as RGBA, which allocates the whole image before decoding.
+    const std::string strip = HandMadeTiff({{256, 4, 1024}, {257, 4, 1024}, {258, 3, 16}, {259, 3, 8},
+                                            {262, 3, 1}, {277, 3, 1}, {278, 4, 1024}},
+                                           noise);
+    ScratchFolder folder;
+    RImageBuffer image;
+    ASSERT_TRUE(image.Init(40, 40, true, RImageBuffer::kType8Bit, 4));
+    WriteRgbaTiff(folder.Join("tiles.tif"), image, true, false, 16);
+    const std::string tiles = ScratchFolder::ReadFile(folder.Join("tiles.tif"));
+    const std::uint32_t lastTile = 8;  // of 3 x 3
+    const auto size = [](const std::string& file) { return static_cast<std::uint32_t>(file.size()); };
+    const struct {
+        const char* label;
+        const std::string& file;
+        std::uint16_t offsetTag;
+        std::uint16_t countTag;
+        std::uint32_t index;
+        std::uint32_t offset;
+        std::uint32_t bytes;
+        std::uint64_t imageBytes;
+    } cases[] = {
+        {"strip one byte past the end", strip, 273, 279, 0, 8, size(strip) - 7, 1024 * 1024 * 4},
+        {"strip as long as the file", strip, 273, 279, 0, 8, size(strip), 1024 * 1024 * 4},
+        {"strip at the end", strip, 273, 279, 0, size(strip), 1024, 1024 * 1024 * 4},
+        {"strip past the end", strip, 273, 279, 0, size(strip) + 1, 1024, 1024 * 1024 * 4},
+        {"tile one byte past the end", tiles, 324, 325, lastTile, size(tiles) - 100, 101, 40 * 40 * 4},
+    };
+    for (const auto& c : cases) {
+        std::string bytes = c.file;
+        PatchStrile(bytes, c.offsetTag, c.index, c.offset);
+        PatchStrile(bytes, c.countTag, c.index, c.bytes);
+        RImageBuffer buffer;
+        const std::uint64_t before = CountedSystemCalls().allocatedBytes;
+        EXPECT_FALSE(ReadImageFromTiffBytes(bytes.data(), bytes.size(), buffer)) << c.label;
+        EXPECT_LT(CountedSystemCalls().allocatedBytes - before, c.imageBytes) << c.label;
+    }
+    // Unpatched, both are read as far as their data allows: past the checks.
+    RImageBuffer buffer;
+    EXPECT_TRUE(ReadImageFromTiffBytes(tiles.data(), tiles.size(), buffer));
+}
+
 }  // namespace

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <vector>
 
 namespace {
 
@@ -190,6 +191,103 @@ TEST(RWyxFileHostileTest, TheIndexStaysASmallMultipleOfTheFile) {
     const std::uint64_t before = CountedSystemCalls().allocatedBytes;
     ASSERT_TRUE(file.OpenFromMemory(binary.data(), binary.size()));
     EXPECT_LE(CountedSystemCalls().allocatedBytes - before, 4 * binary.size());
+}
+
+void AppendU32(std::string& bytes, std::uint32_t value) {
+    for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<char>(value >> (8 * i)));
+}
+
+void AppendU64(std::string& bytes, std::uint64_t value) {
+    AppendU32(bytes, static_cast<std::uint32_t>(value));
+    AppendU32(bytes, static_cast<std::uint32_t>(value >> 32));
+}
+
+// A binary file (version 6000, no encryption) of the given section bodies; the footer claims
+// `claimed` sections (their number when negative).
+std::string BinaryFile(const std::vector<std::string>& bodies, int claimed = -1) {
+    std::string file("\x89WYX\r\n\x1a\n", 8);
+    AppendU32(file, 6000);
+    AppendU32(file, 0);
+    for (std::size_t kind = 0; kind < bodies.size(); ++kind) {
+        file += "SECT";
+        AppendU32(file, static_cast<std::uint32_t>(kind));
+        AppendU32(file, 6000);
+        file.append(88 - 12 - 8, '\0');  // flags to the check value: unused
+        AppendU64(file, bodies[kind].size());
+        file += bodies[kind];
+    }
+    AppendU32(file, static_cast<std::uint32_t>(claimed < 0 ? bodies.size() : static_cast<std::size_t>(claimed)));
+    AppendU32(file, 0);
+    AppendU64(file, file.size() - 8);
+    file += "\nWYXEND\n";
+    return file;
+}
+
+// Records "N" nested `blocks` deep, each holding the next in its block, the last one's block
+// empty; a section body.
+std::string NestedRecords(int blocks) {
+    std::string body;
+    for (int i = 0; i < blocks; ++i) {
+        AppendU32(body, static_cast<std::uint32_t>(27 * (blocks - i)));  // header, name, null records
+        AppendU32(body, 0);
+        AppendU32(body, 0);
+        body += '\x01';
+        body += 'N';
+    }
+    body.append(13 * static_cast<std::size_t>(blocks + 1), '\0');
+    return body;
+}
+
+std::string NestedAscii(int blocks) {
+    std::string text = ";WYX ASCII 6000\n";
+    for (int i = 0; i < blocks; ++i) text += std::string(static_cast<std::size_t>(i), '\t') + "N: {\n";
+    for (int i = blocks - 1; i >= 0; --i) text += std::string(static_cast<std::size_t>(i), '\t') + "}\n";
+    return text + ";WYX END\n";
+}
+
+// Blocks nest as deep as the writer may write them, and not one level deeper, in both forms.
+TEST(RWyxFileHostileTest, BlocksNestedPastTheLimitAreRefused) {
+    constexpr int kDeepest = RWyxRecordIndex::kMaxDepth - 1;  // blocks; records lie one level deeper
+    for (const bool binary : {true, false}) {
+        SCOPED_TRACE(binary ? "binary" : "ascii");
+        for (const int blocks : {kDeepest, kDeepest + 1}) {
+            const std::string bytes = binary ? BinaryFile({NestedRecords(blocks)}) : NestedAscii(blocks);
+            RWyxFile file;
+            if (blocks > kDeepest) {
+                EXPECT_FALSE(file.OpenFromMemory(bytes.data(), bytes.size()));
+                EXPECT_EQ(RWyxFile::kErrorCorrupted, file.GetLastErrorID());
+                continue;
+            }
+            ASSERT_TRUE(file.OpenFromMemory(bytes.data(), bytes.size())) << file.GetLastErrorString();
+            int entered = 0;
+            while (file.FieldReadBegin("N") && file.FieldReadBlockBegin()) ++entered;
+            EXPECT_EQ(entered, blocks);
+        }
+    }
+}
+
+// Sections as the footer counts them: more than the file holds (the last would lie in the
+// footer), more than the format has (a third one, well formed), as many as there are.
+TEST(RWyxFileHostileTest, FootersClaimingOtherSectionsAreRefused) {
+    const std::string body = NestedRecords(1);
+    const struct {
+        const char* label;
+        std::string file;
+        bool opens;
+    } cases[] = {
+        {"one section", BinaryFile({body}), true},
+        {"two sections", BinaryFile({body, body}), true},
+        {"two claimed, one there", BinaryFile({body}, 2), false},
+        {"three claimed, two there", BinaryFile({body, body}, 3), false},
+        {"three there", BinaryFile({body, body, body}), false},
+        {"one claimed, two there", BinaryFile({body, body}, 1), false},
+        {"none claimed", BinaryFile({body}, 0), false},
+    };
+    for (const auto& c : cases) {
+        RWyxFile file;
+        EXPECT_EQ(c.opens, file.OpenFromMemory(c.file.data(), c.file.size())) << c.label;
+        EXPECT_EQ(c.opens ? -1 : RWyxFile::kErrorCorrupted, file.GetLastErrorID()) << c.label;
+    }
 }
 
 }  // namespace

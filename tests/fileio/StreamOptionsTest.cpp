@@ -1,10 +1,13 @@
 #include "fileio/RStreamOptions.h"
 #include "fileio/RStreamOptionsBase.h"
 #include "fileio/RStreamOptionsWyx.h"
+#include "tests/fileio/SystemCallCounter.h"
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <memory>
+#include <string>
 
 namespace {
 
@@ -201,6 +204,48 @@ TEST(StreamOptionsWyxTest, ResetRestoresEverything) {
     EXPECT_TRUE(options->GetPassword().IsEmptyText());
     EXPECT_EQ(options->GetTemplate(), 0);
     EXPECT_EQ(options->AskQuestion("t", "x", nullptr, nullptr, nullptr, 4), 4);
+}
+
+// Passwords do not outlive their use in the options: a replaced one, the one held at a
+// reset or at destruction, short (inline) or long (on the heap), the takes' ones too.
+TEST(StreamOptionsWyxTest, PasswordsAreWipedWhenReplacedResetOrDestroyed) {
+    const std::string longer(100, 'L');
+    const struct {
+        const char* label;
+        const char* secret;
+        void (*drop)(Owned<RStreamOptionsWyx>&);
+    } cases[] = {
+        {"replaced", "first secret", [](Owned<RStreamOptionsWyx>& o) { o->SetPassword("next"); }},
+        {"cleared", "first secret", [](Owned<RStreamOptionsWyx>& o) { o->SetPassword(nullptr); }},
+        {"reset", "first secret", [](Owned<RStreamOptionsWyx>& o) { o->ResetHooks(); }},
+        {"destroyed", "first secret", [](Owned<RStreamOptionsWyx>& o) { o.reset(); }},
+        {"long, replaced", longer.c_str(), [](Owned<RStreamOptionsWyx>& o) { o->SetPassword("next"); }},
+        {"long, destroyed", longer.c_str(), [](Owned<RStreamOptionsWyx>& o) { o.reset(); }},
+    };
+    for (const auto& c : cases) {
+        Owned<RStreamOptionsWyx> options(RStreamOptionsWyx::Create());
+        options->SetPassword(c.secret);
+        WatchWipesOf(c.secret, std::strlen(c.secret));
+        c.drop(options);
+        EXPECT_EQ(WipesOfWatched(), 1) << c.label;
+    }
+    for (const bool destroy : {false, true}) {
+        Owned<RStreamOptionsWyx> options(RStreamOptionsWyx::Create());
+        options->AddTake("Take 001");
+        options->GetTake(0)->password = "take secret";
+        WatchWipesOf("take secret", 11);
+        for (int i = 0; i < 40; ++i) options->AddTake(std::to_string(i).c_str());  // the list grows
+        EXPECT_GE(WipesOfWatched(), 1);  // copies left behind are wiped
+        EXPECT_STREQ(options->GetTake(0)->password.Buffer(), "take secret");
+        WatchWipesOf("take secret", 11);
+        if (destroy) {
+            options.reset();
+        } else {
+            options->ClearTakes();
+        }
+        EXPECT_EQ(WipesOfWatched(), 1) << destroy;
+    }
+    WatchWipesOf(nullptr, 0);
 }
 
 }  // namespace

@@ -1,9 +1,13 @@
 #include "tests/fileio/SystemCallCounter.h"
 
+#include <openssl/crypto.h>
+
 #include <atomic>
 #include <fcntl.h>
 #include <cstdlib>
+#include <cstring>
 #include <new>
+#include <vector>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -15,6 +19,8 @@ std::atomic<int> gFileSyncs{0};
 std::atomic<int> gFolderSyncs{0};
 std::atomic<int> gUmasks{0};
 std::atomic<int> gChmods{0};
+std::vector<unsigned char> gWatched;
+int gWatchedWipes = 0;
 
 void* Allocate(std::size_t size) {
     gAllocated += size;
@@ -61,4 +67,20 @@ extern "C" mode_t umask(mode_t mask) {
 extern "C" int chmod(const char* path, mode_t mode) {
     ++gChmods;
     return static_cast<int>(::syscall(SYS_fchmodat, AT_FDCWD, path, mode));
+}
+
+void WatchWipesOf(const void* bytes, std::size_t size) {
+    const auto* first = static_cast<const unsigned char*>(bytes);
+    gWatched.assign(first, first + size);
+    gWatchedWipes = 0;
+}
+
+int WipesOfWatched() { return gWatchedWipes; }
+
+extern "C" void OPENSSL_cleanse(void* block, std::size_t size) {
+    if (!gWatched.empty() && size == gWatched.size() && std::memcmp(block, gWatched.data(), size) == 0) {
+        ++gWatchedWipes;
+    }
+    std::memset(block, 0, size);
+    __asm__ __volatile__("" : : "r"(block) : "memory");  // the stores are not dropped
 }

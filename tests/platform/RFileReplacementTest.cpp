@@ -1,13 +1,17 @@
 #include "platform/RFileReplacement.h"
 
 #include "tests/platform/FileSizeLimit.h"
+#include "tests/platform/WriteFaults.h"
 #include "tests/support/ScratchFolder.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <csignal>
 #include <fcntl.h>
 #include <filesystem>
 #include <iterator>
+#include <optional>
 #include <vector>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -39,7 +43,8 @@ TEST(RFileReplacement, OnlyCommitReplacesAndAbandonLeavesNothingBehind) {
         platform::RFileReplacement replacement;
         ASSERT_TRUE(replacement.Begin(target.c_str()));
         std::fputs("half", replacement.File());
-        EXPECT_EQ(EntryCount(scratch.Path()), 2u);
+        // The temporary file has no name where the file system allows it.
+        EXPECT_EQ(EntryCount(scratch.Path()), FolderTakesUnnamedFiles(scratch.Path()) ? 1u : 2u);
         if (!destroy) {
             replacement.Abandon();
             EXPECT_FALSE(replacement.IsActive());
@@ -144,6 +149,134 @@ TEST(RFileReplacement, WhatAPlainWriteRefusesIsRefused) {
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status << " (1: replaced, 2: not dropped)";
     EXPECT_EQ(ScratchFolder::ReadFile(target), "kept");
     EXPECT_EQ(EntryCount(scratch.Path()), 2u);
+}
+
+
+// A writer killed before it commits, in a child process; answers the entries it left in the
+// folder.
+std::size_t EntriesLeftByAKilledWriter(const ScratchFolder& scratch, const std::string& target, bool named) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        std::optional<NoUnnamedFiles> refused;
+        if (named) refused.emplace();
+        platform::RFileReplacement replacement;
+        if (replacement.Begin(target.c_str())) {
+            std::fputs("never committed", replacement.File());
+            std::fflush(replacement.File());
+            ::raise(SIGKILL);
+        }
+        std::_Exit(1);
+    }
+    int status = 0;
+    EXPECT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFSIGNALED(status)) << status;
+    return EntryCount(scratch.Path());
+}
+
+TEST(RFileReplacement, AKilledWriterLeavesNothingWhereUnnamedFilesAreMade) {
+    // Where the file system cannot make unnamed files the temporary file has a name, and it
+    // stays (found by its prefix).
+    ScratchFolder named;
+    EXPECT_EQ(EntriesLeftByAKilledWriter(named, named.WriteFile("t", "old"), true), 2u);
+    ScratchFolder scratch;
+    const std::string target = scratch.WriteFile("t", "old");
+    if (!FolderTakesUnnamedFiles(scratch.Path())) GTEST_SKIP() << "no unnamed files on this file system";
+    EXPECT_EQ(EntriesLeftByAKilledWriter(scratch, target, false), 1u);
+    EXPECT_EQ(ScratchFolder::ReadFile(target), "old");
+}
+
+TEST(RFileReplacement, WithoutUnnamedFilesANamedTemporaryFileIsUsedAndRemoved) {
+    ScratchFolder scratch;
+    const std::string target = scratch.WriteFile("t", "old");
+    const NoUnnamedFiles refused;
+    for (const bool commit : {false, true}) {
+        platform::RFileReplacement replacement;
+        ASSERT_TRUE(replacement.Begin(target.c_str(), ".pre-"));
+        std::fputs("new", replacement.File());
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(scratch.Path())) {
+            names.push_back(entry.path().filename().string());
+        }
+        ASSERT_EQ(names.size(), 2u);
+        EXPECT_EQ((names[0] == "t" ? names[1] : names[0]).rfind(".pre-", 0), 0u);
+        EXPECT_EQ(commit, commit && replacement.Commit());
+    }
+    EXPECT_EQ(ScratchFolder::ReadFile(target), "new");
+    EXPECT_EQ(EntryCount(scratch.Path()), 1u);
+}
+
+// A hard-linked file whose overwrite fails part way: passing I/O errors, and a full disk on
+// a file system that cannot reserve space (writes beyond the old end fail).
+TEST(RFileReplacement, AFailedOverwriteInPlacePutsTheOldContentBack) {
+    ScratchFolder scratch;
+    const std::string old(3000, 'o');
+    const std::string content(100000, 'n');
+    const struct {
+        const char* label;
+        off_t failFrom;
+        int error;
+        FailingWrites::Kind kind;
+    } faults[] = {
+        {"I/O error", 1000, EIO, FailingWrites::Kind::kPassing},
+        {"full disk", 3000, ENOSPC, FailingWrites::Kind::kLasting},
+    };
+    for (const auto& fault : faults) {
+        SCOPED_TRACE(fault.label);
+        const std::string target = scratch.WriteFile("t", old);
+        ASSERT_EQ(::link(target.c_str(), scratch.Join("other").c_str()), 0);
+        const ino_t inode = StatOf(target).st_ino;
+        platform::RFileReplacement replacement;
+        ASSERT_TRUE(replacement.Begin(target.c_str()));
+        ASSERT_EQ(std::fwrite(content.data(), 1, content.size(), replacement.File()), content.size());
+        {
+            const NoSpaceReservation noReservation;
+            const FailingWrites failing(target, fault.failFrom, fault.error, fault.kind);
+            EXPECT_FALSE(replacement.Commit());
+            EXPECT_GE(failing.Failures(), 1);
+        }
+        EXPECT_EQ(replacement.FailureCode(), fault.error);
+        EXPECT_EQ(replacement.KeptOldContent(), "");
+        EXPECT_EQ(ScratchFolder::ReadFile(scratch.Join("other")), old);
+        EXPECT_EQ(StatOf(target).st_ino, inode);
+        EXPECT_EQ(EntryCount(scratch.Path()), 2u);
+        // The next write goes through.
+        ASSERT_TRUE(Replace(target, "fine"));
+        EXPECT_EQ(ScratchFolder::ReadFile(scratch.Join("other")), "fine");
+        std::filesystem::remove(target);
+        std::filesystem::remove(scratch.Join("other"));
+    }
+}
+
+TEST(RFileReplacement, OldContentThatCannotBePutBackIsKeptBesideTheFile) {
+    ScratchFolder scratch;
+    const std::string old(3000, 'o');
+    const std::string target = scratch.WriteFile("t", old);
+    ASSERT_EQ(::link(target.c_str(), scratch.Join("other").c_str()), 0);
+    platform::RFileReplacement replacement;
+    ASSERT_TRUE(replacement.Begin(target.c_str()));
+    std::fputs(std::string(10000, 'n').c_str(), replacement.File());
+    {
+        const NoSpaceReservation noReservation;
+        const FailingWrites failing(target, 1000, EIO, FailingWrites::Kind::kLasting);
+        EXPECT_FALSE(replacement.Commit());
+    }
+    EXPECT_EQ(replacement.FailureCode(), EIO);
+    const std::string kept = replacement.KeptOldContent();
+    ASSERT_EQ(kept.rfind(scratch.Join(".wyx-old-"), 0), 0u) << kept;
+    EXPECT_EQ(ScratchFolder::ReadFile(kept), old);
+    EXPECT_EQ(EntryCount(scratch.Path()), 3u);
+    // A failure on the road by rename (one link) leaves the file as it was and nothing else.
+    const std::string single = scratch.WriteFile("single", old);
+    platform::RFileReplacement renamed;
+    ASSERT_TRUE(renamed.Begin(single.c_str()));
+    std::fputs(std::string(2000, 'n').c_str(), renamed.File());  // still in the stream's buffer
+    {
+        const FileSizeLimit limit(1000);
+        EXPECT_FALSE(renamed.Commit());
+    }
+    EXPECT_EQ(renamed.FailureCode(), EFBIG);
+    EXPECT_EQ(ScratchFolder::ReadFile(single), old);
+    EXPECT_EQ(EntryCount(scratch.Path()), 4u);
 }
 
 }  // namespace
