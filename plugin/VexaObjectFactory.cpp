@@ -27,7 +27,7 @@ void RenameNodeForFile(RRenamingStrategy& strategy, RWyxNode& node) {
     RNamePair pair(node.GetName());
     strategy.Rename(pair);
     node.ResetName(pair.GetInitial());
-    node.SetName(pair.GetCurrent());
+    node.GetNamePair().SetCurrent(pair.GetCurrent());  // the current name carries its prefix already
 }
 
 }  // namespace
