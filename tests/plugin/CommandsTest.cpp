@@ -1,6 +1,7 @@
 // The 26 commands: the option setters with their flags and usage errors, the obsolete and
 // pending commands, and the batch dialog driven as a user would.
 
+#include "CommandNames.h"
 #include "PluginTestSupport.h"
 
 #include "plugin/BatchDialogCommands.h"
@@ -19,17 +20,9 @@ using vexa_host::UiModel;
 using CommandsTest = PluginCommandTest;
 
 TEST_F(CommandsTest, TheCommandTableHoldsTheTwentySixInRegistrationOrder) {
-    const char* const expected[] = {
-        "WYXImport", "WYXExport", "WYXBatchDialog", "WYXSetUserParams", "WYXImportShowUI", "WYXImportMode",
-        "WYXImportMerge", "WYXImportMergeAnimationOnly", "WYXImportMergeBackNullPivots",
-        "WYXImportConvertDeformingNullsToJoint", "WYXImportHardEdges", "WYXImportProtectDrivenKeys", "WYXExportShowUI",
-        "WYXExportApplyConstantKeyReducer", "WYXExportReplacePivotsByNulls", "WYXResamplingRate",
-        "WYXExportEmbeddedTextures", "WYXExportConvert2Tif", "WYXExportHardEdges", "WYXRead", "WYXGetTakeCount",
-        "WYXGetTakeIndex", "WYXGetTakeName", "WYXGetTakeComment", "WYXGetTakeLocalTimeSpan",
-        "WYXGetTakeReferenceTimeSpan"};
     ASSERT_EQ(kWyxVexaCommandCount, 26);
     for (int i = 0; i < kWyxVexaCommandCount; ++i) {
-        EXPECT_STREQ(kWyxVexaCommands[i].name, expected[i]);
+        EXPECT_STREQ(kWyxVexaCommands[i].name, kExpectedCommands[i]);
         EXPECT_NE(kWyxVexaCommands[i].creator, nullptr);
     }
 }

@@ -2,6 +2,8 @@
 // manager and through the shell, its entry points, what it registers and takes back, the
 // options it saves when it is unloaded, and the file translator on the host's "file" command.
 
+#include "CommandNames.h"
+
 #include "core/RRegistryKey.h"
 #include "tests/support/PluginTestSupport.h"
 #include "tests/support/ScratchFolder.h"
@@ -17,15 +19,6 @@
 #include <string>
 
 namespace {
-
-const char* const kCommands[] = {
-    "WYXImport", "WYXExport", "WYXBatchDialog", "WYXSetUserParams", "WYXImportShowUI", "WYXImportMode",
-    "WYXImportMerge", "WYXImportMergeAnimationOnly", "WYXImportMergeBackNullPivots",
-    "WYXImportConvertDeformingNullsToJoint", "WYXImportHardEdges", "WYXImportProtectDrivenKeys", "WYXExportShowUI",
-    "WYXExportApplyConstantKeyReducer", "WYXExportReplacePivotsByNulls", "WYXResamplingRate",
-    "WYXExportEmbeddedTextures", "WYXExportConvert2Tif", "WYXExportHardEdges", "WYXRead", "WYXGetTakeCount",
-    "WYXGetTakeIndex", "WYXGetTakeName", "WYXGetTakeComment", "WYXGetTakeLocalTimeSpan",
-    "WYXGetTakeReferenceTimeSpan"};
 
 // A plug-in folder of this test holding a link to the module, and a registry file of its own.
 class PluginModuleTest : public PluginTest {
@@ -70,7 +63,7 @@ TEST_F(PluginModuleTest, LoadingRegistersEverythingAndUnloadingTakesItBackAndSav
     ASSERT_TRUE(load("wyxvexa", &name));
     EXPECT_EQ(name, "wyxvexa");
     auto& engine = vexa_host::CommandEngine::instance();
-    for (const char* command : kCommands) EXPECT_TRUE(engine.exists(command)) << command;
+    for (const char* command : kExpectedCommands) EXPECT_TRUE(engine.exists(command)) << command;
     EXPECT_EQ(engine.commandsOf(nullptr).size(), 0u);
     EXPECT_TRUE(translatorRegistered());
     VFnPlugin plugin(vexa_host::PluginManager::instance().pluginObject("wyxvexa"));
@@ -81,7 +74,7 @@ TEST_F(PluginModuleTest, LoadingRegistersEverythingAndUnloadingTakesItBackAndSav
     ASSERT_TRUE(VGlobal::executeCommand("WYXImportShowUI -v false"));
     ASSERT_TRUE(VGlobal::executeCommand("WYXResamplingRate -v 29.97"));
     vexa_host::PluginManager::instance().unloadAll();
-    for (const char* command : kCommands) EXPECT_FALSE(engine.exists(command)) << command;
+    for (const char* command : kExpectedCommands) EXPECT_FALSE(engine.exists(command)) << command;
     EXPECT_FALSE(translatorRegistered());
 
     EXPECT_EQ(stored("kImportShowUI"), "0");
