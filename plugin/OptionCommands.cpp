@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-const BoolOptionCommandSpec kBoolOptionCommands[10] = {
+const BoolOptionSetter kBoolOptionCommands[10] = {
     {"WYXImportShowUI", kImportShowUI},
     {"WYXImportMergeBackNullPivots", kImportNullsToPivot},
     {"WYXImportConvertDeformingNullsToJoint", kImportDeformNullsAsJoints},
@@ -29,11 +29,11 @@ VString RateUsage() {
 }  // namespace
 
 VStatus RunBoolOptionCommand(int index, const VArgList& args) {
-    const BoolOptionCommandSpec& spec = kBoolOptionCommands[index];
+    const BoolOptionSetter& setter = kBoolOptionCommands[index];
     VStatus read(VStatus::kFailure);
     const bool value = WyxVexaCommand::HasValueFlag(args) ? args.asBool(1, &read) : false;
-    if (!read) return WyxVexaCommand::Fail(VString("Use syntax: ") + spec.name + " -v true|false");
-    GetPluginOptions()->SetBoolOption(spec.option, value);
+    if (!read) return WyxVexaCommand::Fail(VString("Use syntax: ") + setter.name + " -v true|false");
+    GetPluginOptions()->SetBoolOption(setter.option, value);
     return WyxVexaCommand::Succeed();
 }
 

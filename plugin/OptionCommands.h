@@ -14,13 +14,13 @@
 
 #include "plugin/WyxVexaCommand.h"
 
-struct BoolOptionCommandSpec {
+struct BoolOptionSetter {
     const char* name;
     int option;
 };
 
 // The boolean setters, in registration order.
-extern const BoolOptionCommandSpec kBoolOptionCommands[10];
+extern const BoolOptionSetter kBoolOptionCommands[10];
 
 // Runs the boolean setter kBoolOptionCommands[index].
 VStatus RunBoolOptionCommand(int index, const VArgList& args);
