@@ -2,11 +2,7 @@
 
 #include "core/RDirectoryIterator.h"
 #include "platform/NativeFiles.h"
-
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cstdlib>
+#include "platform/SystemServices.h"
 
 namespace {
 
@@ -14,8 +10,7 @@ const char kFolderSeparator = '\\';
 
 // The environment variable's value; empty when it is not set.
 RString Environment(const char* name) {
-    const char* value = std::getenv(name);
-    return RString(value != nullptr ? value : "");
+    return RString(platform::EnvironmentValue(name).c_str());
 }
 
 RString WithSeparator(const RString& folder) { return folder + RString(kFolderSeparator, 1); }
@@ -34,19 +29,9 @@ bool HoldsPluginFile(const RString& folder) {
     return false;
 }
 
-RString SystemTempFolder() {
-    const RString fromEnvironment = Environment("TMPDIR");
-    return fromEnvironment.IsEmptyText() ? RString("/tmp") : fromEnvironment;
-}
-
 }  // namespace
 
-bool IsWritablePath(const RString& path) {
-    const std::string native = platform::ToNativePath(path.Buffer());
-    struct stat info {};
-    if (native.empty() || ::stat(native.c_str(), &info) != 0) return false;
-    return (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0 && ::access(native.c_str(), W_OK) == 0;
-}
+bool IsWritablePath(const RString& path) { return platform::IsWritablePath(path.Buffer()); }
 
 RString FindPluginFolder() {
     const RString list = Environment("VEXA_PLUG_IN_PATH");
@@ -55,5 +40,5 @@ RString FindPluginFolder() {
         if (HoldsPluginFile(folder)) return WithSeparator(folder);
     }
     const RString temp = Environment("TEMP");
-    return WithSeparator(temp.IsEmptyText() ? SystemTempFolder() : temp);
+    return WithSeparator(temp.IsEmptyText() ? RString(platform::SystemTempFolder().c_str()) : temp);
 }

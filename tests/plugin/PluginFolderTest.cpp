@@ -67,9 +67,14 @@ TEST_F(PluginFolderTest, WithoutAPluginFolderTheTemporaryFoldersServe) {
         ScopedEnvironment temp("TEMP", "/scratch/temp");
         EXPECT_EQ(found(), "/scratch/temp\\");
     }
+    const std::string tmpdirFolder = folder("tmpdir");
     {
-        ScopedEnvironment tmpdir("TMPDIR", "/scratch/tmpdir");
-        EXPECT_EQ(found(), "/scratch/tmpdir\\");
+        ScopedEnvironment tmpdir("TMPDIR", tmpdirFolder);
+        EXPECT_EQ(found(), RString((tmpdirFolder + "\\").c_str()));
+    }
+    {
+        ScopedEnvironment tmpdir("TMPDIR", "/scratch/not-a-folder");
+        EXPECT_EQ(found(), "/tmp\\") << "a TMPDIR that names no folder is passed over";
     }
     EXPECT_EQ(found(), "/tmp\\");
     ::unsetenv("VEXA_PLUG_IN_PATH");
