@@ -7,7 +7,7 @@
 // microseconds per node (per connection for the connections): the figures must stay flat from
 // N = 10,000 to N = 100,000, since any step that is linear per node makes a phase quadratic.
 
-#include "host/src/Scene.h"
+#include "host/src/scene/Scene.h"
 
 #include <vexa/VDGModifier.h>
 #include <vexa/VFnDagNode.h>

@@ -6,8 +6,14 @@
 // with neither, reads standard input line by line, each line a script (with a prompt when it
 // is a terminal). Statements end with ";" (ScriptParser.h). Each statement's result is printed
 // as "// Result: ..."; messages go to standard error. A script from -c or a file stops at the
-// first failure, and the shell then exits with status 1; an interactive session goes on. At
-// exit every plug-in is unloaded (uninitializePlugin), the last loaded first.
+// first failure, and the shell then exits with status 1; an interactive session goes on. The
+// errors of a script file give the file's name with the line and column. At exit every
+// plug-in is unloaded (uninitializePlugin), the last loaded first. "-h" or "--help" prints
+// the usage (kUsage) and exits 0.
+//
+// Exit status: 0 when everything ran; 1 when a plug-in did not load, a script failed, or the
+// script file cannot be read (an empty path, a folder, a file that is missing or unreadable);
+// 2 for arguments the shell does not understand.
 //
 // The interface is headless: "dumpUI" prints the windows and the dialogs shown, and
 // "userAction" acts as the user (-set CONTROL VALUE, -pick RADIOBUTTON, -rows LIST ROW...,
@@ -16,54 +22,111 @@
 // When VEXA_PLUG_IN_PATH is not set, the shell sets it to its own folder and adds the folder
 // of every plug-in it loads, so that plug-ins can find their own folder there.
 
-#include "host/src/CommandEngine.h"
-#include "host/src/ScriptText.h"
-#include "host/src/PluginManager.h"
-#include "host/src/ScriptInterpreter.h"
+#include "host/src/plugins/PluginManager.h"
+#include "host/src/script/CommandEngine.h"
+#include "host/src/script/ScriptInterpreter.h"
+#include "host/src/script/ScriptText.h"
 
 #include <vexa/VMessageLog.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <climits>
 #include <cstdlib>
-#include <fstream>
+#include <cstring>
 #include <iostream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 namespace {
+
+const char* const kUsage = R"(usage: vexa [-p PLUGIN]... [-c COMMANDS | SCRIPT]
+
+Runs scripts of the Vexa host stand-in.
+
+  -p PLUGIN     load the plug-in first; PLUGIN is a path (with a "/"), or a name looked up
+                as NAME or NAME.vll in the folders of VEXA_PLUG_IN_PATH (";" between
+                folders). May be given more than once; the plug-ins load in that order.
+  -c COMMANDS   run COMMANDS as a script, then exit.
+  SCRIPT        run the script file SCRIPT, then exit.
+  -h, --help    print this help and exit.
+
+With neither -c nor SCRIPT, standard input is read line by line, each line a script. A script
+of -c or SCRIPT stops at its first failure. Results print to standard output as
+"// Result: ...", messages to standard error. When VEXA_PLUG_IN_PATH is not set, the shell
+sets it to its own folder and adds the folder of every plug-in it loads.
+
+Exit status: 0 when everything ran, 1 when a plug-in or a script failed or SCRIPT cannot be
+read, 2 for arguments the shell does not understand.
+)";
 
 struct Options {
     std::vector<std::string> plugins;
     std::string commands;
     std::string script;
     bool haveCommands = false;
+    bool haveScript = false;
+    bool help = false;
 };
 
-void printUsage() { std::cerr << "usage: vexa [-p PLUGIN]... [-c COMMANDS | SCRIPT]\n"; }
+void printUsage(std::ostream& out) { out << kUsage; }
+void printUsageLine(std::ostream& out) { out << "usage: vexa [-p PLUGIN]... [-c COMMANDS | SCRIPT]  (vexa --help tells more)\n"; }
 
+bool refuse(const std::string& message) {
+    std::cerr << "vexa: " << message << "\n";
+    return false;
+}
+
+// False, with the reason on standard error, for arguments the shell does not understand.
 bool parseOptions(int argc, char** argv, Options& options) {
     for (int i = 1; i < argc; ++i) {
         const std::string word = argv[i];
-        if ((word == "-p" || word == "-c") && i + 1 < argc) {
+        if (word == "-h" || word == "--help") {
+            options.help = true;
+        } else if (word == "-p" || word == "-c") {
+            if (i + 1 >= argc) return refuse(word + " needs a value");
             if (word == "-p") {
                 options.plugins.push_back(argv[++i]);
             } else {
                 options.commands = argv[++i];
                 options.haveCommands = true;
             }
-        } else if (word == "-h" || word == "--help") {
-            return false;
-        } else if (!word.empty() && word.front() != '-' && options.script.empty()) {
+        } else if ((word.empty() || word.front() != '-') && !options.haveScript) {
             options.script = word;
+            options.haveScript = true;
         } else {
-            std::cerr << "vexa: unknown argument " << word << "\n";
-            return false;
+            return refuse("unknown argument " + word);
         }
     }
-    return !(options.haveCommands && !options.script.empty());
+    if (options.haveCommands && options.haveScript) return refuse("give -c or a script file, not both");
+    return true;
+}
+
+// The text of the script file; false, with the reason on standard error, when it cannot be
+// read (an empty path, a folder, a missing or unreadable file).
+bool readScript(const std::string& path, std::string& text) {
+    if (path.empty()) return refuse("the script path is empty");
+    struct stat info;
+    if (stat(path.c_str(), &info) != 0) return refuse("cannot read " + path + ": " + std::strerror(errno));
+    if (S_ISDIR(info.st_mode)) return refuse(path + " is a folder, not a script");
+    const int file = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (file < 0) return refuse("cannot read " + path + ": " + std::strerror(errno));
+    char buffer[65536];
+    ssize_t count = 0;
+    while ((count = read(file, buffer, sizeof(buffer))) != 0) {
+        if (count < 0 && errno == EINTR) continue;
+        if (count < 0) {
+            const int error = errno;
+            close(file);
+            return refuse("cannot read " + path + ": " + std::strerror(error));
+        }
+        text.append(buffer, static_cast<size_t>(count));
+    }
+    close(file);
+    return true;
 }
 
 std::string executableFolder() {
@@ -74,11 +137,12 @@ std::string executableFolder() {
     return full.substr(0, full.rfind('/'));
 }
 
-bool run(const std::string& text) {
+bool run(const std::string& text, const std::string& source = std::string()) {
     vexa_host::CommandResult result;
-    const VStatus status = vexa_host::ScriptInterpreter::instance().run(text, result, [](const vexa_host::CommandResult& each) {
+    const auto printResult = [](const vexa_host::CommandResult& each) {
         if (!each.empty()) std::cout << "// Result: " << each.joined() << std::endl;
-    });
+    };
+    const VStatus status = vexa_host::ScriptInterpreter::instance().run(text, result, printResult, source);
     std::cout.flush();
     return static_cast<bool>(status);
 }
@@ -99,9 +163,15 @@ bool runInteractive() {
 int main(int argc, char** argv) {
     Options options;
     if (!parseOptions(argc, argv, options)) {
-        printUsage();
+        printUsageLine(std::cerr);
         return 2;
     }
+    if (options.help) {
+        printUsage(std::cout);
+        return 0;
+    }
+    std::string script;
+    if (options.haveScript && !readScript(options.script, script)) return 1;
     if (std::getenv("VEXA_PLUG_IN_PATH") == nullptr) {
         setenv("VEXA_PLUG_IN_PATH", executableFolder().c_str(), 1);
         vexa_host::PluginManager::instance().setManageSearchPath(true);
@@ -113,16 +183,8 @@ int main(int argc, char** argv) {
     if (ok) {
         if (options.haveCommands) {
             ok = run(options.commands);
-        } else if (!options.script.empty()) {
-            std::ifstream in(options.script);
-            if (!in) {
-                std::cerr << "vexa: cannot read " << options.script << "\n";
-                ok = false;
-            } else {
-                std::ostringstream text;
-                text << in.rdbuf();
-                ok = run(text.str());
-            }
+        } else if (options.haveScript) {
+            ok = run(script, options.script);
         } else {
             ok = runInteractive();
         }

@@ -5,6 +5,7 @@
 #include <vexa/VAnimControl.h>
 #include <vexa/VDGModifier.h>
 #include <vexa/VFnAnimCurve.h>
+#include <vexa/VGlobal.h>
 
 #include <cmath>
 
@@ -273,6 +274,33 @@ TEST_F(AnimCurveTest, DrivenKeysFollowTheirInputPlug) {
     plugOf(driver, "tx").setValue(0.25);
     EXPECT_NEAR(plugOf(ball, "ty").asDouble(), 25.0, 1e-12);
     EXPECT_NEAR(curve.evaluateAtInput(0.5), 50.0, 1e-12);
+}
+
+TEST_F(AnimCurveTest, DeletingANodeKeepsACurveThatStillDrivesAnother) {
+    VFnAnimCurve curve = keyed("tx", {{0.0, 1.0}, {1.0, 3.0}}, VFnAnimCurve::kTangentLinear);
+    const std::string curveName = curve.name().str();
+    VObject other = makeTransform("other");
+    ASSERT_TRUE(VGlobal::executeCommand(VString(("connectAttr " + curveName + ".output other.tx").c_str())));
+    VGlobal::deleteNode(ball);
+    ASSERT_EQ(vexa_host::Scene::instance().nodesNamed(curveName).size(), 1u) << "other is still animated";
+    EXPECT_TRUE(plugOf(other, "tx").isConnected());
+    VAnimControl::setCurrentTime(VTime(1.0, VTime::kSeconds));
+    EXPECT_DOUBLE_EQ(plugOf(other, "tx").asDouble(), 3.0);
+    // Driving nothing any more, it goes with the last node it drove.
+    VGlobal::deleteNode(other);
+    EXPECT_EQ(vexa_host::Scene::instance().nodesNamed(curveName).size(), 0u);
+}
+
+TEST_F(AnimCurveTest, AStepOutTangentHoldsTheKeyWhateverTheNextKeyComesInWith) {
+    VFnAnimCurve curve;
+    curve.create(plugOf(ball, "ty"));
+    curve.addKey(VTime(0.0, VTime::kSeconds), 1.0, VFnAnimCurve::kTangentLinear, VFnAnimCurve::kTangentStep);
+    curve.addKey(VTime(1.0, VTime::kSeconds), 5.0, VFnAnimCurve::kTangentLinear, VFnAnimCurve::kTangentStep);
+    curve.addKey(VTime(2.0, VTime::kSeconds), 9.0, VFnAnimCurve::kTangentClamped, VFnAnimCurve::kTangentLinear);
+    EXPECT_EQ(curve.evaluate(VTime(0.5, VTime::kSeconds)), 1.0);
+    EXPECT_EQ(curve.evaluate(VTime(0.999, VTime::kSeconds)), 1.0);
+    EXPECT_EQ(curve.evaluate(VTime(1.0, VTime::kSeconds)), 5.0);
+    EXPECT_EQ(curve.evaluate(VTime(1.5, VTime::kSeconds)), 5.0);
 }
 
 }  // namespace

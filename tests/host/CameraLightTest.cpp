@@ -4,7 +4,7 @@
 
 #include "HostTestSupport.h"
 
-#include "host/src/CommandEngine.h"
+#include "host/src/script/CommandEngine.h"
 
 #include <vexa/VFnCamera.h>
 #include <vexa/VFnDirectionalLight.h>

@@ -2,9 +2,9 @@
 
 #include "HostTestSupport.h"
 
-#include "host/src/ApiSupport.h"
-#include "host/src/CommandEngine.h"
-#include "host/src/ScriptText.h"
+#include "host/src/api/ApiSupport.h"
+#include "host/src/script/CommandEngine.h"
+#include "host/src/script/ScriptText.h"
 
 #include <vexa/VArgList.h>
 #include <vexa/VDoubleArray.h>

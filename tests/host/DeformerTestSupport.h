@@ -6,9 +6,9 @@
 
 #include "HostTestSupport.h"
 
-#include "host/src/MeshData.h"
-#include "host/src/NurbsSurfaceData.h"
-#include "host/src/PlugAccess.h"
+#include "host/src/geometry/MeshData.h"
+#include "host/src/geometry/NurbsSurfaceData.h"
+#include "host/src/scene/PlugAccess.h"
 
 #include <vexa/VDagPath.h>
 #include <vexa/VGlobal.h>

@@ -3,7 +3,7 @@
 
 #include "DeformerTestSupport.h"
 
-#include "host/src/CharacterRig.h"
+#include "host/src/commands/CharacterRig.h"
 
 #include <vexa/VDagPathArray.h>
 #include <vexa/VFnAnimCurve.h>

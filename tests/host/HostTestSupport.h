@@ -5,10 +5,10 @@
 // variables, the session's default settings, an empty message log and the default UI units;
 // helpers make nodes and read plugs.
 
-#include "host/src/HostPreferences.h"
-#include "host/src/Scene.h"
-#include "host/src/ScriptInterpreter.h"
-#include "host/src/UiModel.h"
+#include "host/src/scene/Scene.h"
+#include "host/src/script/HostPreferences.h"
+#include "host/src/script/ScriptInterpreter.h"
+#include "host/src/ui/UiModel.h"
 
 #include <vexa/VAngle.h>
 #include <vexa/VDistance.h>

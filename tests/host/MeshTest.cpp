@@ -3,10 +3,10 @@
 
 #include "GeometryTestSupport.h"
 
-#include "host/src/ApiSupport.h"
-#include "host/src/SelectionItems.h"
-#include "host/src/SetMembers.h"
-#include "host/src/SingleIndexedComponent.h"
+#include "host/src/api/ApiSupport.h"
+#include "host/src/geometry/SingleIndexedComponent.h"
+#include "host/src/scene/SelectionItems.h"
+#include "host/src/scene/SetMembers.h"
 
 #include <vexa/VDGModifier.h>
 #include <vexa/VGlobal.h>

@@ -2,8 +2,8 @@
 
 #include "HostTestSupport.h"
 
-#include "host/src/ApiSupport.h"
-#include "host/src/PlugAccess.h"
+#include "host/src/api/ApiSupport.h"
+#include "host/src/scene/PlugAccess.h"
 
 #include <vexa/VDGModifier.h>
 #include <vexa/VFnAttribute.h>

@@ -1,10 +1,9 @@
 // Plug-in loading (entry points, interface version, registrations, visibility), the
 // translator road from "file -import" to a plug-in command, and the shell.
 
-#include "HostTestSupport.h"
+#include "PluginTestSupport.h"
 
-#include "host/src/CommandEngine.h"
-#include "host/src/PluginManager.h"
+#include "host/src/script/CommandEngine.h"
 
 #include <vexa/VFnPlugin.h>
 #include <vexa/VFnTransform.h>
@@ -12,53 +11,11 @@
 #include <vexa/VStringArray.h>
 
 #include <dlfcn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cstdio>
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
-#include <string>
 
 namespace {
 
 using vexa_host::CommandEngine;
 using vexa_host::PluginManager;
-
-std::string folderOf(const std::string& path) { return path.substr(0, path.rfind('/')); }
-
-std::string scratchFile(const std::string& name) {
-    return std::string(::testing::TempDir()) + "/vexa_" + std::to_string(getpid()) + "_" + name;
-}
-
-void writeFile(const std::string& path, const std::string& text) { std::ofstream(path) << text; }
-
-std::string readFile(const std::string& path) {
-    std::ifstream in(path);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-class PluginTest : public HostTest {
-protected:
-    void SetUp() override {
-        HostTest::SetUp();
-        unsetenv("VEXA_TEST_PLUGIN_FAIL");
-    }
-    void TearDown() override {
-        PluginManager::instance().unloadAll();
-        HostTest::TearDown();
-    }
-
-    static VStatus load(const char* path, std::string* name = nullptr) {
-        std::string loaded;
-        VStatus status = PluginManager::instance().load(path, loaded);
-        if (name != nullptr) *name = loaded;
-        return status;
-    }
-};
 
 TEST_F(PluginTest, LoadingRegistersTheTranslatorAndCommands) {
     std::string name;
@@ -187,21 +144,6 @@ TEST_F(PluginTest, CommandsOfTheTestPluginShowTheirUsage) {
     const VStringArray errors = VMessageLog::linesOf(VMessageLog::kError);
     ASSERT_EQ(errors.length(), 1u);
     EXPECT_EQ(errors[0], "Use syntax: TestImport -f \"filename\" [-caller name]");
-}
-
-// Runs the shell with the given arguments; answers its exit status and its merged output.
-int runShell(const std::string& environment, const std::string& arguments, std::string& output,
-             const std::string& input = std::string()) {
-    const std::string command = environment + " " + VEXA_SHELL_PATH + " " + arguments + " 2>&1" +
-                                (input.empty() ? " </dev/null" : " <" + input);
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) return -1;
-    char buffer[4096];
-    output.clear();
-    size_t count = 0;
-    while ((count = fread(buffer, 1, sizeof(buffer), pipe)) > 0) output.append(buffer, count);
-    const int status = pclose(pipe);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 TEST_F(PluginTest, TheShellTellsThePluginWhereItLives) {

@@ -3,7 +3,7 @@
 
 #include "HostTestSupport.h"
 
-#include "host/src/CommandEngine.h"
+#include "host/src/script/CommandEngine.h"
 
 #include <vexa/VFnNumericAttribute.h>
 #include <vexa/VGlobal.h>

@@ -126,4 +126,23 @@ TEST_F(SceneNamesTest, DeletedNodesFreeTheirNames) {
     EXPECT_EQ(stale.setObject(ball), VStatus::kInvalidParameter);
 }
 
+TEST_F(SceneNamesTest, ANodeMovedBesideAChildOfItsNameIsRenamed) {
+    VObject a = makeTransform("a");
+    VObject b = makeTransform("b");
+    makeTransform("geo", a);
+    VObject moved = makeTransform("geo", b);
+    ASSERT_TRUE(VFnDagNode(a).addChild(moved));
+    EXPECT_EQ(VFnDagNode(moved).fullPathName(), "|a|geo1");
+    EXPECT_EQ(vexa_host::Scene::instance().findPaths("|a|geo").size(), 1u) << "every path names one node";
+    // The parent command moves through the same door.
+    VObject other = makeTransform("geo", b);
+    ASSERT_TRUE(VGlobal::executeCommand("parent |b|geo |a"));
+    EXPECT_EQ(VFnDagNode(other).fullPathName(), "|a|geo2");
+    // So does an instance: its name must be free under every parent it has.
+    VObject shared = makeTransform("geo", b);
+    ASSERT_TRUE(VFnDagNode(a).addChild(shared, VFnDagNode::kNextPos, true));
+    EXPECT_EQ(nameOf(shared), "geo3");
+    EXPECT_EQ(vexa_host::Scene::instance().findPaths("|a|geo").size(), 1u);
+}
+
 }  // namespace

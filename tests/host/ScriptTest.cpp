@@ -3,9 +3,9 @@
 
 #include "HostTestSupport.h"
 
-#include "host/src/CommandEngine.h"
-#include "host/src/ScriptInterpreter.h"
-#include "host/src/ScriptParser.h"
+#include "host/src/script/CommandEngine.h"
+#include "host/src/script/ScriptInterpreter.h"
+#include "host/src/script/ScriptParser.h"
 
 #include <vexa/VGlobal.h>
 #include <vexa/VPxCommand.h>
@@ -101,24 +101,28 @@ TEST_F(ScriptTest, MalformedScriptsAreRefusedWholeWithTheReason) {
     };
     const std::string deep = std::string(100, '(') + "1" + std::string(100, ')');
     const std::vector<Case> cases = {
-        {"first; cmd \"open", "Syntax error: unterminated string at character 12"},
-        {"first; cmd `other", "Syntax error: unterminated ` at character 12"},
-        {"first; cmd `x \"`\"", "Syntax error: unterminated ` at character 12"},
-        {"first; cmd `x \"y\" (`", "Syntax error: in the command substitution (unexpected end of the text at character 8) at character 12"},
-        {"first; string $", "Syntax error: a variable needs a name at character 16"},
-        {"first; string $a[3]", "Syntax error: an array is declared with [] at character 17"},
-        {"first; $a[0] = 1", "Syntax error: an element cannot be assigned to at character 13"},
-        {"first; global cmd", "Syntax error: a type must follow global at character 18"},
-        {"first; if ($x) { cmd; }", "Syntax error: blocks are not supported at character 16"},
-        {"first; cmd $a.tx", "Syntax error: unexpected '.' at character 14"},
-        {"first; int $i = 3abc", "Syntax error: unexpected 'a' at character 18"},
-        {"first; string $s = word", "Syntax error: unexpected word 'word' at character 20"},
-        {"first; cmd (1", "Syntax error: unexpected end of the text at character 14"},
-        {"first; cmd ,", "Syntax error: unexpected ',' at character 12"},
-        {"first; string $s = \"a\" \"b\"", "Syntax error: unexpected '\"' at character 24"},
-        {"first; cmd(1) other", "Syntax error: unexpected 'o' at character 15"},
-        {"first; \x01", "Syntax error: unexpected character code 1 at character 8"},
-        {"first; a.b c", "Syntax error: unexpected '.' at character 9"},
+        {"first; cmd \"open", "Syntax error: unterminated string at line 1, column 12"},
+        {"first; cmd `other", "Syntax error: unterminated ` at line 1, column 12"},
+        {"first; cmd `x \"`\"", "Syntax error: unterminated ` at line 1, column 12"},
+        {"first; cmd `x \"y\" (`", "Syntax error: in the command substitution at line 1, column 12: unexpected end of the text at line 1, column 20"},
+        {"first; string $", "Syntax error: a variable needs a name at line 1, column 16"},
+        {"first; string $a[3]", "Syntax error: an array is declared with [] at line 1, column 17"},
+        {"first; $a[0] = 1", "Syntax error: an element cannot be assigned to at line 1, column 13"},
+        {"first; global cmd", "Syntax error: a type must follow global at line 1, column 18"},
+        {"first; if ($x) { cmd; }", "Syntax error: blocks are not supported at line 1, column 16"},
+        {"first; cmd $a.tx", "Syntax error: unexpected '.' at line 1, column 14"},
+        {"first; int $i = 3abc", "Syntax error: unexpected 'a' at line 1, column 18"},
+        {"first; string $s = word", "Syntax error: unexpected word 'word' at line 1, column 20"},
+        {"first; cmd (1", "Syntax error: unexpected end of the text at line 1, column 14"},
+        {"first; cmd ,", "Syntax error: unexpected ',' at line 1, column 12"},
+        {"first; string $s = \"a\" \"b\"", "Syntax error: unexpected '\"' at line 1, column 24"},
+        {"first; cmd(1) other", "Syntax error: unexpected 'o' at line 1, column 15"},
+        {"first; \x01", "Syntax error: unexpected character code 1 at line 1, column 8"},
+        {"first; a.b c", "Syntax error: unexpected '.' at line 1, column 9"},
+        // Lines count line feeds; columns start again after each.
+        {"first;\n\n  cmd \"open", "Syntax error: unterminated string at line 3, column 7"},
+        {"first;\ncmd `a;\n  b (`", "Syntax error: in the command substitution at line 2, column 5: unexpected end of the text at line 3, column 6"},
+        {"first;\r\n\tcmd ,", "Syntax error: unexpected ',' at line 2, column 6"},
     };
     for (const Case& entry : cases) {
         SCOPED_TRACE(entry.script);

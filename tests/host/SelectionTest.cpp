@@ -2,9 +2,10 @@
 
 #include "HostTestSupport.h"
 
-#include "host/src/ApiSupport.h"
-#include "host/src/SelectionItems.h"
-#include "host/src/SetMembers.h"
+#include "host/src/api/ApiSupport.h"
+#include "host/src/scene/Scene.h"
+#include "host/src/scene/SelectionItems.h"
+#include "host/src/scene/SetMembers.h"
 
 #include <vexa/VFnDagNode.h>
 #include <vexa/VGlobal.h>
@@ -219,6 +220,18 @@ TEST_F(SelectionTest, NodeTypesCanTeachComponentTexts) {
     EXPECT_TRUE(list.hasItem(path, component));
     EXPECT_FALSE(list.hasItem(path, VObject(std::make_shared<FaceRange>("f[1]"))));
     EXPECT_EQ(list.add("other.f[1]"), VStatus::kNotFound);
+}
+
+TEST_F(SelectionTest, DeletedNodesLeaveTheActiveSelectionItself) {
+    ASSERT_TRUE(VGlobal::selectByName("set", VGlobal::kReplaceList));
+    ASSERT_TRUE(VGlobal::selectByName("ball", VGlobal::kAddToList));
+    ASSERT_TRUE(VGlobal::selectByName("other", VGlobal::kAddToList));
+    VGlobal::deleteNode(set);
+    ASSERT_TRUE(VGlobal::executeCommand("delete ball"));
+    // Not only hidden from readers: the list lets go of them, and of their records.
+    const std::vector<vexa_host::SelectionItem>& active = vexa_host::Scene::instance().activeSelection();
+    ASSERT_EQ(active.size(), 1u);
+    EXPECT_EQ(active.front().node, other);
 }
 
 }  // namespace

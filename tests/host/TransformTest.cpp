@@ -3,7 +3,7 @@
 
 #include "HostTestSupport.h"
 
-#include "host/src/TransformMath.h"
+#include "host/src/scene/TransformMath.h"
 
 #include <vexa/VFnIkJoint.h>
 #include <vexa/VFnTransform.h>

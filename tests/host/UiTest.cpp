@@ -3,8 +3,8 @@
 
 #include "HostTestSupport.h"
 
-#include "host/src/CommandEngine.h"
-#include "host/src/UiModel.h"
+#include "host/src/script/CommandEngine.h"
+#include "host/src/ui/UiModel.h"
 
 #include <vexa/VGlobal.h>
 #include <vexa/VIntArray.h>
@@ -404,6 +404,18 @@ TEST_F(UiTest, NamesAreMadeUniqueAndTheNewestOfAnOwnNameIsFound) {
     EXPECT_EQ(VGlobal::executeCommand("deleteUI window3 nothing"), VStatus::kFailure);
     EXPECT_EQ(lastError(), "deleteUI: no window or control named nothing");
     EXPECT_NE(UiModel::instance().find("window3"), nullptr) << "nothing is deleted when one name is wrong";
+}
+
+TEST_F(UiTest, TheUserCannotPickRowZero) {
+    ASSERT_TRUE(runEach({"window W", "columnLayout", "textScrollList -a a -a b LIST", "showWindow W"}));
+    ASSERT_TRUE(user("-rows LIST 1"));
+    EXPECT_EQ(user("-rows LIST 0"), VStatus::kFailure);
+    EXPECT_EQ(lastError(), "userAction: row 0 is not in LIST (2 rows)");
+    EXPECT_EQ(UiModel::instance().userSelectRows("LIST", {0}), VStatus::kInvalidParameter);
+    VIntArray rows;
+    ASSERT_TRUE(VGlobal::executeCommand("textScrollList -q -sii LIST", rows));
+    ASSERT_EQ(rows.length(), 1u);
+    EXPECT_EQ(rows[0], 1) << "a refused action changes nothing";
 }
 
 }  // namespace

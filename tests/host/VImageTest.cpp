@@ -4,7 +4,7 @@
 
 #include "HostTestSupport.h"
 
-#include "host/src/RgbaImage.h"
+#include "host/src/images/RgbaImage.h"
 
 #include <vexa/VImage.h>
 

@@ -43,7 +43,6 @@ public:
     float weight(unsigned index, VStatus* status = nullptr) const;
     VStatus setWeight(unsigned index, float weight);
     Origin origin(VStatus* status = nullptr) const;
-    VStatus setOrigin(Origin origin);
 
 private:
     VStatus baseIndex(const VObject& baseObject, int& index) const;

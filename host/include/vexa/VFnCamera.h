@@ -56,12 +56,9 @@ public:
 
     bool isOrtho(VStatus* status = nullptr) const;
     VStatus setIsOrtho(bool orthographic);
-    double orthoWidth(VStatus* status = nullptr) const;
-    VStatus setOrthoWidth(double width);
     double focusDistance(VStatus* status = nullptr) const;
     VStatus setFocusDistance(double distance);
     double centerOfInterest(VStatus* status = nullptr) const;
-    VStatus setCenterOfInterest(double distance);
 
     double horizontalFieldOfView(VStatus* status = nullptr) const;
     VStatus setHorizontalFieldOfView(double radians);

@@ -30,7 +30,6 @@ public:
     // The shapes each output reaches.
     VStatus getOutputGeometry(VObjectArray& shapes) const;
     VObject inputShapeAtIndex(unsigned index, VStatus* status = nullptr) const;
-    VObject outputShapeAtIndex(unsigned index, VStatus* status = nullptr) const;
     // kNotFound when the deformer does not deform the shape.
     unsigned indexForOutputShape(const VObject& shape, VStatus* status = nullptr) const;
     VStatus getPathAtIndex(unsigned index, VDagPath& path) const;

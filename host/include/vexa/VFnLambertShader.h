@@ -34,7 +34,6 @@ public:
     VColor incandescence(VStatus* status = nullptr) const;
     VStatus setIncandescence(const VColor& color);
     float diffuseCoeff(VStatus* status = nullptr) const;
-    VStatus setDiffuseCoeff(float coefficient);
 
 protected:
     VObject createShader(const char* typeName, bool uiShow, VStatus* status);

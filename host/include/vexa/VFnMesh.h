@@ -71,7 +71,6 @@ public:
     int polygonVertexCount(int polygonId, VStatus* status = nullptr) const;
     VStatus getPolygonVertices(int polygonId, VIntArray& vertexList) const;
 
-    VStatus getPoints(VPointArray& points, VSpace::Space space = VSpace::kObject) const;
     VStatus setPoints(const VPointArray& points, VSpace::Space space = VSpace::kObject);
     VStatus getPoint(int vertexId, VPoint& point, VSpace::Space space = VSpace::kObject) const;
     VStatus setPoint(int vertexId, const VPoint& point, VSpace::Space space = VSpace::kObject);

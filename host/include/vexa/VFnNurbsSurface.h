@@ -57,7 +57,6 @@ public:
     VStatus getCV(unsigned indexU, unsigned indexV, VPoint& point, VSpace::Space space = VSpace::kObject) const;
     VStatus setCV(unsigned indexU, unsigned indexV, const VPoint& point, VSpace::Space space = VSpace::kObject);
     VStatus getCVs(VPointArray& points, VSpace::Space space = VSpace::kObject) const;
-    VStatus setCVs(const VPointArray& points, VSpace::Space space = VSpace::kObject);
 };
 
 #endif

@@ -17,7 +17,6 @@ public:
     VColor specularColor(VStatus* status = nullptr) const;
     VStatus setSpecularColor(const VColor& color);
     float reflectivity(VStatus* status = nullptr) const;
-    VStatus setReflectivity(float reflectivity);
     VColor reflectedColor(VStatus* status = nullptr) const;
     VStatus setReflectedColor(const VColor& color);
 };

@@ -40,7 +40,6 @@ public:
     VStatus addMembers(const VSelectionList& members);
     VStatus removeMember(const VObject& node);
     VStatus removeMember(const VDagPath& path, const VObject& component = VObject::kNullObj);
-    VStatus removeMembers(const VSelectionList& members);
     // A member path answers for its components too; a node for its paths.
     bool isMember(const VObject& node, VStatus* status = nullptr) const;
     bool isMember(const VDagPath& path, const VObject& component = VObject::kNullObj, VStatus* status = nullptr) const;

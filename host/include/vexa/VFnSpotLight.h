@@ -3,7 +3,7 @@
 
 // The function set of spot lights (kSpotLight): a cone along the light's -Z axis. The cone
 // angle (radians, plug "coneAngle", animatable) is the full opening, between 0 and pi
-// (kInvalidParameter outside); penumbra angle and dropoff shape its edge.
+// (kInvalidParameter outside). The node also has the plugs "penumbraAngle" and "dropoff".
 
 #include <vexa/VFnLight.h>
 #include <vexa/VexaExport.h>
@@ -19,10 +19,6 @@ public:
 
     double coneAngle(VStatus* status = nullptr) const;
     VStatus setConeAngle(double radians);
-    double penumbraAngle(VStatus* status = nullptr) const;
-    VStatus setPenumbraAngle(double radians);
-    double dropOff(VStatus* status = nullptr) const;
-    VStatus setDropOff(double dropOff);
 };
 
 #endif

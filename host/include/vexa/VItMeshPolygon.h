@@ -43,13 +43,11 @@ public:
     int polygonVertexCount(VStatus* status = nullptr) const;
     // The mesh vertex at a corner of the current polygon.
     int vertexIndex(int corner, VStatus* status = nullptr) const;
-    VStatus getVertices(VIntArray& vertices) const;
     // The corner's entry in the mesh's normal array (VFnMesh::getNormals).
     int normalIndex(int corner, VStatus* status = nullptr) const;
     VStatus getNormal(VVector& normal, VSpace::Space space = VSpace::kObject) const;
     VPoint center(VSpace::Space space = VSpace::kObject, VStatus* status = nullptr) const;
     // kFailure when the corner has no UV in the set (null: the current set).
-    VStatus getUVIndex(int corner, int& uvId, const VString* uvSet = nullptr) const;
     // The current polygon as a polygon component of one element.
     VObject polygon(VStatus* status = nullptr) const;
 

@@ -9,7 +9,9 @@
 //
 // The host finds them by their plain names: it refuses a module without all three, or whose
 // VApiVersion is not a version of this interface (see VFnPlugin::kApiVersion), calls
-// initializePlugin once after loading and uninitializePlugin once before unloading.
+// initializePlugin once after loading and uninitializePlugin once before unloading. An entry
+// point that throws fails as one that answers a failing status: the host catches the exception
+// and logs its text.
 
 #include <vexa/VObject.h>
 #include <vexa/VStatus.h>

@@ -5,6 +5,9 @@
 // per run through the creator the plug-in registered (VFnPlugin::registerCommand), calls
 // doIt with the arguments and deletes it afterwards.
 //
+// A command whose creator or doIt throws fails with the exception's text in the message log;
+// the host and its scene go on (with what the command changed before the throw).
+//
 // The result is that of the command running now: setResult replaces it, appendToResult adds
 // an item. displayError and the others print into the message log.
 

@@ -9,6 +9,10 @@
 // first kCouldBeMyFileType. "file -export NAME" takes the translator with a writer whose
 // default extension is NAME's extension. "-type NAME" on either names the translator.
 //
+// A translator method that throws fails its use: a throwing reader or writer fails the "file"
+// command, a throwing identifyFile or capability method counts as a no; the exception's text
+// goes to the message log.
+//
 // The base answers: no reader, no writer, no namespace support, an empty default extension,
 // the filter "*.<default extension>" ("*.*" without one), can be opened, kNotMyFileType.
 

@@ -2,7 +2,7 @@
 // TIFF (through libtiff, with the host's size and strip checks) or uncompressed Targa. A
 // decoded image must be as large as it says; a refused one must be left empty.
 
-#include "host/src/RgbaImage.h"
+#include "host/src/images/RgbaImage.h"
 
 #include <cstddef>
 #include <cstdint>

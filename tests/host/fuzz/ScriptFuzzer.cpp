@@ -3,11 +3,11 @@
 // are answered with their name instead of running; printed output goes to memory. Every input
 // starts from a new scene, no windows, no variables and the default settings.
 
-#include "host/src/CommandEngine.h"
-#include "host/src/HostPreferences.h"
-#include "host/src/Scene.h"
-#include "host/src/ScriptInterpreter.h"
-#include "host/src/UiModel.h"
+#include "host/src/scene/Scene.h"
+#include "host/src/script/CommandEngine.h"
+#include "host/src/script/HostPreferences.h"
+#include "host/src/script/ScriptInterpreter.h"
+#include "host/src/ui/UiModel.h"
 
 #include <vexa/VMessageLog.h>
 

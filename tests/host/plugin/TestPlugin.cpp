@@ -8,7 +8,14 @@
 //
 // Built as vexatestplugin.vll, and as vexaoldapiplugin.vll with VEXA_TEST_OLD_API (an
 // interface version the host refuses). With VEXA_TEST_PLUGIN_FAIL set in the environment,
-// initializePlugin registers its translator and then fails.
+// initializePlugin registers its translator and then fails. VEXA_TEST_PLUGIN_THROW names a
+// place where the plug-in throws: initializePlugin (after registering its translator),
+// uninitializePlugin, createCommand, doIt (TestImport, after its first transform),
+// createTranslator, reader, writer, or identifyFile (which throws an int, not a
+// std::exception).
+//
+// The translator passes the file name to its command as a string literal of its own making,
+// so that no file name can add words or statements to the command.
 
 #include <vexa/VArgList.h>
 #include <vexa/VDagPath.h>
@@ -28,6 +35,7 @@
 #include <cstring>
 #include <fstream>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 
 #ifdef VEXA_TEST_OLD_API
@@ -43,20 +51,56 @@ namespace {
 
 const char* const kCaller = "TestTranslator";
 
+void throwIfAsked(const char* place) {
+    const char* value = std::getenv("VEXA_TEST_PLUGIN_THROW");
+    if (value == nullptr || std::strcmp(value, place) != 0) return;
+    if (std::strcmp(place, "identifyFile") == 0) throw 42;
+    throw std::runtime_error(std::string(place) + " gave up");
+}
+
+// A text as a script string literal: double-quoted, with quotes, backslashes, line ends and
+// tabs escaped, so that the interpreter reads back exactly the text.
+std::string scriptString(const std::string& text) {
+    std::string literal = "\"";
+    for (const char c : text) {
+        switch (c) {
+        case '"': literal += "\\\""; break;
+        case '\\': literal += "\\\\"; break;
+        case '\n': literal += "\\n"; break;
+        case '\r': literal += "\\r"; break;
+        case '\t': literal += "\\t"; break;
+        default: literal += c; break;
+        }
+    }
+    return literal + "\"";
+}
+
+VStatus runTranslatorCommand(const char* command, const VFileObject& file) {
+    const std::string text = std::string(command) + " -f " + scriptString(file.fullName().asChar()) + " -caller " +
+                             scriptString(kCaller);
+    return VGlobal::executeCommand(VString(text.c_str()));
+}
+
 class TestTranslator : public VPxFileTranslator {
 public:
-    static void* create() { return new TestTranslator; }
+    static void* create() {
+        throwIfAsked("createTranslator");
+        return new TestTranslator;
+    }
 
     VStatus reader(const VFileObject& file, const VString&, FileAccessMode) override {
-        return VGlobal::executeCommand("TestImport -f \"" + file.fullName() + "\" -caller \"" + kCaller + "\"");
+        throwIfAsked("reader");
+        return runTranslatorCommand("TestImport", file);
     }
     VStatus writer(const VFileObject& file, const VString&, FileAccessMode) override {
-        return VGlobal::executeCommand("TestExport -f \"" + file.fullName() + "\" -caller \"" + kCaller + "\"");
+        throwIfAsked("writer");
+        return runTranslatorCommand("TestExport", file);
     }
     bool haveReadMethod() const override { return true; }
     bool haveWriteMethod() const override { return true; }
     VString defaultExtension() const override { return "tst"; }
     VFileKind identifyFile(const VFileObject&, const char* buffer, short size) const override {
+        throwIfAsked("identifyFile");
         return size >= 5 && std::strncmp(buffer, "# tst", 5) == 0 ? kIsMyFileType : kNotMyFileType;
     }
 };
@@ -76,7 +120,10 @@ bool readFlags(const VArgList& args, const char* command, VString& file, VString
 
 class TestImport : public VPxCommand {
 public:
-    static void* create() { return new TestImport; }
+    static void* create() {
+        throwIfAsked("createCommand");
+        return new TestImport;
+    }
 
     VStatus doIt(const VArgList& args) override {
         VString file;
@@ -99,6 +146,7 @@ public:
             transform.setName(VString(name.c_str()));
             transform.setTranslation(VVector(x, y, z), VSpace::kTransform);
             ++count;
+            throwIfAsked("doIt");
         }
         const VString who = caller.isEmpty() ? VString("user") : caller;
         displayInfo(VString("TestImport read ") + count + " transforms for " + who);
@@ -168,11 +216,13 @@ VStatus initializePlugin(VObject plugin) {
         return status;
     }
     if (std::getenv("VEXA_TEST_PLUGIN_FAIL") != nullptr) return VStatus(VStatus::kFailure, "asked to fail");
+    throwIfAsked("initializePlugin");
     for (size_t i = 0; i < 3; ++i) functions.registerCommand(kCommands[i], kCreators[i]);
     return status;
 }
 
 VStatus uninitializePlugin(VObject plugin) {
+    throwIfAsked("uninitializePlugin");
     VFnPlugin functions(plugin);
     VStatus status = functions.deregisterFileTranslator("TestFormat");
     if (!status) {

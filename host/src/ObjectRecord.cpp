@@ -1,7 +1,0 @@
-#include "host/src/ObjectRecord.h"
-
-namespace vexa_host {
-
-ObjectRecord::~ObjectRecord() = default;
-
-}  // namespace vexa_host

@@ -1,0 +1,497 @@
+#include <vexa/VFnMesh.h>
+
+#include "host/src/api/ApiSupport.h"
+#include "host/src/api/ShapePath.h"
+#include "host/src/api/ShapeTarget.h"
+#include "host/src/geometry/SingleIndexedComponent.h"
+#include "host/src/scene/Scene.h"
+#include "host/src/scene/SetMembers.h"
+
+#include <algorithm>
+
+using namespace vexa_host;
+
+namespace {
+
+struct Reading {
+    ShapeTarget target;
+    MeshDataPtr mesh;
+    VStatus status;
+};
+
+Reading readMesh(const VObject& object, bool hasPath, const VDagPath& path) {
+    Reading reading;
+    if (object.isNull()) {
+        reading.status = noObject();
+        return reading;
+    }
+    reading.status = hasPath ? ShapeTarget::resolve(path, ShapeTarget::kMeshShape, reading.target) : ShapeTarget::resolve(object, ShapeTarget::kMeshShape, reading.target);
+    if (reading.status) reading.mesh = reading.target.readMesh(reading.status);
+    return reading;
+}
+
+// Runs an edit on a copy of the geometry and stores the copy when the edit succeeds.
+template <typename Edit>
+VStatus editMesh(const VObject& object, bool hasPath, const VDagPath& path, Edit edit) {
+    Reading reading = readMesh(object, hasPath, path);
+    if (!reading.status) return reading.status;
+    auto copy = std::make_shared<MeshData>(*reading.mesh);
+    if (VStatus status = edit(*copy, reading.target); !status) return status;
+    return reading.target.write(std::move(copy));
+}
+
+VStatus badPolygon(int polygon, const MeshData& mesh) {
+    return VStatus(VStatus::kInvalidParameter, "polygon " + std::to_string(polygon) + " of " + std::to_string(mesh.polygonCount()));
+}
+
+VStatus badVertex(int vertex, const MeshData& mesh) {
+    return VStatus(VStatus::kInvalidParameter, "vertex " + std::to_string(vertex) + " of " + std::to_string(mesh.pointCount()));
+}
+
+VStatus badCorner(int polygon, int corner) {
+    return VStatus(VStatus::kInvalidParameter, "polygon " + std::to_string(polygon) + " has no corner " + std::to_string(corner));
+}
+
+std::string uvSetName(const VString* uvSet) { return uvSet != nullptr ? uvSet->str() : std::string(); }
+
+VVector transformNormal(const VVector& normal, const VMatrix& matrix) { return ShapeTarget::normalToSpace(normal, matrix); }
+
+std::vector<int> toVector(const VIntArray& array) { return array.items(); }
+
+// Where the geometry of a new mesh goes: into a mesh data object, or a new node under a parent.
+VObject placeMesh(MeshDataPtr data, const VObject& parentOrData, VStatus& status) {
+    if (GeometryObject* geometry = geometryObjectOf(parentOrData)) {
+        if (!geometry->hasFn(VFn::kMeshGeometry)) {
+            status = VStatus(VStatus::kInvalidParameter, "the data object holds no mesh");
+            return VObject();
+        }
+        geometry->setData(std::move(data));
+        status = VStatus();
+        return parentOrData;
+    }
+    Node* parent = nullptr;
+    if (!parentOrData.isNull() && (parent = liveNodeOf(parentOrData)) == nullptr) {
+        status = VStatus(VStatus::kInvalidParameter, "the parent is not a live node");
+        return VObject();
+    }
+    NodePtr node = Scene::instance().createNode("mesh", std::string(), parent, status);
+    if (!node) return VObject();
+    status = setOwnMesh(*node, std::move(data));
+    return status ? objectOf(*node) : VObject();
+}
+
+bool samePath(const VDagPath& memberPath, const NodeChain& instance) {
+    const auto& nodes = memberPath.nodes();
+    if (nodes.size() != instance.size() && nodes.size() + 1 != instance.size()) return false;
+    for (size_t i = 0; i < nodes.size(); ++i) {
+        if (nodes[i].get() != instance[i]) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+VFnMesh::VFnMesh(const VObject& object, VStatus* status) { report(status, VFnMesh::setObject(object)); }
+
+VFnMesh::VFnMesh(const VDagPath& path, VStatus* status) { report(status, VFnMesh::setObject(path)); }
+
+VStatus VFnMesh::setObject(const VObject& object) {
+    if (object.hasFn(VFn::kMeshGeometry)) {
+        hasPath_ = false;
+        path_ = VDagPath();
+        object_ = object;
+        return VStatus();
+    }
+    return VFnDagNode::setObject(object);
+}
+
+VStatus VFnMesh::setObject(const VDagPath& path) {
+    VDagPath shape;
+    if (VStatus status = shapePathOf(path, shape); !status) {
+        object_ = VObject();
+        return status;
+    }
+    return VFnDagNode::setObject(shape);
+}
+
+VObject VFnMesh::create(int numVertices, int numPolygons, const VPointArray& vertexArray, const VIntArray& polygonCounts,
+                        const VIntArray& polygonConnects, const VObject& parentOrData, VStatus* status) {
+    auto fail = [status](const std::string& text) {
+        report(status, VStatus(VStatus::kInvalidParameter, text));
+        return VObject();
+    };
+    if (numVertices < 0 || static_cast<unsigned>(numVertices) != vertexArray.length()) {
+        return fail("the vertex count " + std::to_string(numVertices) + " differs from the " +
+                    std::to_string(vertexArray.length()) + " points given");
+    }
+    if (numPolygons < 0 || static_cast<unsigned>(numPolygons) < polygonCounts.length()) {
+        return fail("the polygon count " + std::to_string(numPolygons) + " is below the " +
+                    std::to_string(polygonCounts.length()) + " counts given");
+    }
+    auto data = std::make_shared<MeshData>();
+    VStatus built = data->build(vertexArray.items(), toVector(polygonCounts), toVector(polygonConnects));
+    if (!built) return fail(built.errorString().str());
+    VStatus placed;
+    VObject result = placeMesh(std::move(data), parentOrData, placed);
+    report(status, placed);
+    if (placed) setObject(result);
+    return result;
+}
+
+VObject VFnMesh::copy(const VObject& source, const VObject& parentOrData, VStatus* status) {
+    ShapeTarget target;
+    VStatus result = ShapeTarget::resolve(source, ShapeTarget::kMeshShape, target);
+    MeshDataPtr mesh = result ? target.readMesh(result) : nullptr;
+    if (!result) {
+        report(status, result);
+        return VObject();
+    }
+    // The data is shared, not copied: every edit makes a copy of its own.
+    VObject made = placeMesh(mesh, parentOrData, result);
+    report(status, result);
+    if (result) setObject(made);
+    return made;
+}
+
+VStatus VFnMesh::updateSurface() { return readMesh(object_, hasPath_, path_).status; }
+
+int VFnMesh::numVertices(VStatus* status) const {
+    Reading reading = readMesh(object_, hasPath_, path_);
+    report(status, reading.status);
+    return reading.mesh ? reading.mesh->pointCount() : 0;
+}
+
+int VFnMesh::numPolygons(VStatus* status) const {
+    Reading reading = readMesh(object_, hasPath_, path_);
+    report(status, reading.status);
+    return reading.mesh ? reading.mesh->polygonCount() : 0;
+}
+
+int VFnMesh::numFaceVertices(VStatus* status) const {
+    Reading reading = readMesh(object_, hasPath_, path_);
+    report(status, reading.status);
+    return reading.mesh ? reading.mesh->faceVertexCount() : 0;
+}
+
+int VFnMesh::numNormals(VStatus* status) const {
+    Reading reading = readMesh(object_, hasPath_, path_);
+    report(status, reading.status);
+    return reading.mesh ? static_cast<int>(reading.mesh->normalLayout().normals.size()) : 0;
+}
+
+int VFnMesh::polygonVertexCount(int polygonId, VStatus* status) const {
+    Reading reading = readMesh(object_, hasPath_, path_);
+    if (reading.status && !reading.mesh->hasPolygon(polygonId)) reading.status = badPolygon(polygonId, *reading.mesh);
+    report(status, reading.status);
+    return reading.status ? reading.mesh->polygonSize(polygonId) : 0;
+}
+
+VStatus VFnMesh::getPolygonVertices(int polygonId, VIntArray& vertexList) const {
+    vertexList.clear();
+    Reading reading = readMesh(object_, hasPath_, path_);
+    if (!reading.status) return reading.status;
+    const MeshData& mesh = *reading.mesh;
+    if (!mesh.hasPolygon(polygonId)) return badPolygon(polygonId, mesh);
+    for (int corner = 0; corner < mesh.polygonSize(polygonId); ++corner) vertexList.append(mesh.polygonVertex(polygonId, corner));
+    return VStatus();
+}
+
+VStatus VFnMesh::setPoints(const VPointArray& points, VSpace::Space space) {
+    return editMesh(object_, hasPath_, path_, [&](MeshData& mesh, const ShapeTarget& target) {
+        VMatrix matrix;
+        if (VStatus status = target.toSpace(space, matrix); !status) return status;
+        const VMatrix back = matrix.inverse();
+        std::vector<VPoint> local;
+        local.reserve(points.length());
+        for (const VPoint& point : points) local.push_back(point * back);
+        return mesh.setPoints(std::move(local));
+    });
+}
+
+VStatus VFnMesh::getPoint(int vertexId, VPoint& point, VSpace::Space space) const {
+    Reading reading = readMesh(object_, hasPath_, path_);
+    VMatrix matrix;
+    if (reading.status) reading.status = reading.target.toSpace(space, matrix);
+    if (!reading.status) return reading.status;
+    if (!reading.mesh->hasPoint(vertexId)) return badVertex(vertexId, *reading.mesh);
+    point = reading.mesh->points()[static_cast<size_t>(vertexId)] * matrix;
+    return VStatus();
+}
+
+VStatus VFnMesh::setPoint(int vertexId, const VPoint& point, VSpace::Space space) {
+    return editMesh(object_, hasPath_, path_, [&](MeshData& mesh, const ShapeTarget& target) {
+        VMatrix matrix;
+        if (VStatus status = target.toSpace(space, matrix); !status) return status;
+        return mesh.setPoint(vertexId, point * matrix.inverse());
+    });
+}
+
+VStatus VFnMesh::getNormals(VVectorArray& normals, VSpace::Space space) const {
+    normals.clear();
+    Reading reading = readMesh(object_, hasPath_, path_);
+    VMatrix matrix;
+    if (reading.status) reading.status = reading.target.toSpace(space, matrix);
+    if (!reading.status) return reading.status;
+    for (const VVector& normal : reading.mesh->normalLayout().normals) normals.append(transformNormal(normal, matrix));
+    return VStatus();
+}
+
+VStatus VFnMesh::getVertexNormal(int vertexId, VVector& normal, VSpace::Space space) const {
+    Reading reading = readMesh(object_, hasPath_, path_);
+    VMatrix matrix;
+    if (reading.status) reading.status = reading.target.toSpace(space, matrix);
+    if (!reading.status) return reading.status;
+    if (!reading.mesh->hasPoint(vertexId)) return badVertex(vertexId, *reading.mesh);
+    normal = transformNormal(reading.mesh->vertexNormal(vertexId), matrix);
+    return VStatus();
+}
+
+VStatus VFnMesh::getFaceVertexNormal(int faceId, int vertexId, VVector& normal, VSpace::Space space) const {
+    Reading reading = readMesh(object_, hasPath_, path_);
+    VMatrix matrix;
+    if (reading.status) reading.status = reading.target.toSpace(space, matrix);
+    if (!reading.status) return reading.status;
+    const MeshData& mesh = *reading.mesh;
+    const int corner = mesh.cornerOf(faceId, vertexId);
+    if (corner < 0) return badCorner(faceId, vertexId);
+    const MeshData::NormalLayout& layout = mesh.normalLayout();
+    const int id = layout.ids[static_cast<size_t>(mesh.faceVertexOffset(faceId) + corner)];
+    normal = transformNormal(layout.normals[static_cast<size_t>(id)], matrix);
+    return VStatus();
+}
+
+VStatus VFnMesh::getPolygonNormal(int polygonId, VVector& normal, VSpace::Space space) const {
+    Reading reading = readMesh(object_, hasPath_, path_);
+    VMatrix matrix;
+    if (reading.status) reading.status = reading.target.toSpace(space, matrix);
+    if (!reading.status) return reading.status;
+    if (!reading.mesh->hasPolygon(polygonId)) return badPolygon(polygonId, *reading.mesh);
+    normal = transformNormal(reading.mesh->polygonNormal(polygonId), matrix);
+    return VStatus();
+}
+
+VStatus VFnMesh::setVertexNormals(const VVectorArray& normals, const VIntArray& vertexIds, VSpace::Space space) {
+    if (normals.length() != vertexIds.length()) return VStatus(VStatus::kInvalidParameter, "the normal and vertex arrays differ in length");
+    return editMesh(object_, hasPath_, path_, [&](MeshData& mesh, const ShapeTarget& target) {
+        VMatrix matrix;
+        if (VStatus status = target.toSpace(space, matrix); !status) return status;
+        const VMatrix back = matrix.inverse();
+        for (unsigned i = 0; i < normals.length(); ++i) {
+            if (VStatus status = mesh.setVertexNormal(vertexIds[i], transformNormal(normals[i], back)); !status) return status;
+        }
+        return VStatus();
+    });
+}
+
+VStatus VFnMesh::setFaceVertexNormals(const VVectorArray& normals, const VIntArray& faceIds, const VIntArray& vertexIds,
+                                      VSpace::Space space) {
+    if (normals.length() != faceIds.length() || normals.length() != vertexIds.length()) {
+        return VStatus(VStatus::kInvalidParameter, "the normal, face and vertex arrays differ in length");
+    }
+    return editMesh(object_, hasPath_, path_, [&](MeshData& mesh, const ShapeTarget& target) {
+        VMatrix matrix;
+        if (VStatus status = target.toSpace(space, matrix); !status) return status;
+        const VMatrix back = matrix.inverse();
+        for (unsigned i = 0; i < normals.length(); ++i) {
+            VStatus status = mesh.setFaceVertexNormal(faceIds[i], vertexIds[i], transformNormal(normals[i], back));
+            if (!status) return status;
+        }
+        return VStatus();
+    });
+}
+
+int VFnMesh::numUVSets(VStatus* status) const {
+    Reading reading = readMesh(object_, hasPath_, path_);
+    report(status, reading.status);
+    return reading.mesh ? static_cast<int>(reading.mesh->uvSets().size()) : 0;
+}
+
+VStatus VFnMesh::getUVSetNames(VStringArray& names) const {
+    names.clear();
+    Reading reading = readMesh(object_, hasPath_, path_);
+    if (!reading.status) return reading.status;
+    for (const MeshData::UVSet& set : reading.mesh->uvSets()) names.append(VString(set.name));
+    return VStatus();
+}
+
+VString VFnMesh::currentUVSetName(VStatus* status) const {
+    Reading reading = readMesh(object_, hasPath_, path_);
+    report(status, reading.status);
+    return reading.mesh ? VString(reading.mesh->currentUVSet()) : VString();
+}
+
+VStatus VFnMesh::setCurrentUVSetName(const VString& name) {
+    return editMesh(object_, hasPath_, path_, [&](MeshData& mesh, const ShapeTarget&) { return mesh.setCurrentUVSet(name.str()); });
+}
+
+VStatus VFnMesh::createUVSet(const VString& name) {
+    return editMesh(object_, hasPath_, path_, [&](MeshData& mesh, const ShapeTarget&) { return mesh.createUVSet(name.str()); });
+}
+
+VStatus VFnMesh::renameUVSet(const VString& name, const VString& newName) {
+    return editMesh(object_, hasPath_, path_,
+                    [&](MeshData& mesh, const ShapeTarget&) { return mesh.renameUVSet(name.str(), newName.str()); });
+}
+
+VStatus VFnMesh::deleteUVSet(const VString& name) {
+    return editMesh(object_, hasPath_, path_, [&](MeshData& mesh, const ShapeTarget&) { return mesh.deleteUVSet(name.str()); });
+}
+
+int VFnMesh::numUVs(const VString* uvSet, VStatus* status) const {
+    Reading reading = readMesh(object_, hasPath_, path_);
+    const MeshData::UVSet* set = reading.status ? reading.mesh->findUVSet(uvSetName(uvSet)) : nullptr;
+    if (reading.status && set == nullptr) reading.status = VStatus(VStatus::kInvalidParameter, "no UV set " + uvSetName(uvSet));
+    report(status, reading.status);
+    return set != nullptr ? static_cast<int>(set->u.size()) : 0;
+}
+
+VStatus VFnMesh::setUVs(const VFloatArray& u, const VFloatArray& v, const VString* uvSet) {
+    return editMesh(object_, hasPath_, path_,
+                    [&](MeshData& mesh, const ShapeTarget&) { return mesh.setUVs(uvSetName(uvSet), u.items(), v.items()); });
+}
+
+VStatus VFnMesh::getUVs(VFloatArray& u, VFloatArray& v, const VString* uvSet) const {
+    u.clear();
+    v.clear();
+    Reading reading = readMesh(object_, hasPath_, path_);
+    if (!reading.status) return reading.status;
+    const MeshData::UVSet* set = reading.mesh->findUVSet(uvSetName(uvSet));
+    if (set == nullptr) return VStatus(VStatus::kInvalidParameter, "no UV set " + uvSetName(uvSet));
+    u = VFloatArray(set->u.data(), static_cast<unsigned>(set->u.size()));
+    v = VFloatArray(set->v.data(), static_cast<unsigned>(set->v.size()));
+    return VStatus();
+}
+
+VStatus VFnMesh::assignUVs(const VIntArray& uvCounts, const VIntArray& uvIds, const VString* uvSet) {
+    return editMesh(object_, hasPath_, path_, [&](MeshData& mesh, const ShapeTarget&) {
+        return mesh.assignUVs(uvSetName(uvSet), toVector(uvCounts), toVector(uvIds));
+    });
+}
+
+VStatus VFnMesh::assignUV(int polygonId, int vertexIndex, int uvId, const VString* uvSet) {
+    return editMesh(object_, hasPath_, path_,
+                    [&](MeshData& mesh, const ShapeTarget&) { return mesh.setUVId(uvSetName(uvSet), polygonId, vertexIndex, uvId); });
+}
+
+VStatus VFnMesh::getPolygonUVid(int polygonId, int vertexIndex, int& uvId, const VString* uvSet) const {
+    Reading reading = readMesh(object_, hasPath_, path_);
+    if (!reading.status) return reading.status;
+    const MeshData& mesh = *reading.mesh;
+    const MeshData::UVSet* set = mesh.findUVSet(uvSetName(uvSet));
+    if (set == nullptr) return VStatus(VStatus::kInvalidParameter, "no UV set " + uvSetName(uvSet));
+    if (!mesh.hasPolygon(polygonId)) return badPolygon(polygonId, mesh);
+    if (vertexIndex < 0 || vertexIndex >= mesh.polygonSize(polygonId)) return badCorner(polygonId, vertexIndex);
+    const int id = set->ids[static_cast<size_t>(mesh.faceVertexOffset(polygonId) + vertexIndex)];
+    if (id < 0) return VStatus(VStatus::kFailure, "corner " + std::to_string(vertexIndex) + " of polygon " + std::to_string(polygonId) + " has no UV");
+    uvId = id;
+    return VStatus();
+}
+
+VStatus VFnMesh::getAssociatedUVSetTextures(const VString& uvSet, VObjectArray& textures) const {
+    textures.clear();
+    Reading reading = readMesh(object_, hasPath_, path_);
+    if (!reading.status) return reading.status;
+    if (reading.mesh->findUVSet(uvSet.str()) == nullptr) return VStatus(VStatus::kInvalidParameter, "no UV set " + uvSet.str());
+    for (const std::shared_ptr<ObjectRecord>& texture : reading.mesh->linkedTextures(uvSet.str())) textures.append(VObject(texture));
+    return VStatus();
+}
+
+VStatus VFnMesh::associateUVSetTexture(const VString& uvSet, const VObject& texture) {
+    Node* node = liveNodeOf(texture);
+    if (node == nullptr) return VStatus(VStatus::kInvalidParameter, "the texture is not a live node");
+    return editMesh(object_, hasPath_, path_,
+                    [&](MeshData& mesh, const ShapeTarget&) { return mesh.linkTexture(uvSet.str(), node->self()); });
+}
+
+VStatus VFnMesh::setVertexColors(const VColorArray& colors, const VIntArray& vertexIds) {
+    if (colors.length() != vertexIds.length()) return VStatus(VStatus::kInvalidParameter, "the colour and vertex arrays differ in length");
+    return editMesh(object_, hasPath_, path_, [&](MeshData& mesh, const ShapeTarget&) {
+        for (unsigned i = 0; i < colors.length(); ++i) {
+            if (VStatus status = mesh.setVertexColor(vertexIds[i], colors[i]); !status) return status;
+        }
+        return VStatus();
+    });
+}
+
+VStatus VFnMesh::setFaceVertexColors(const VColorArray& colors, const VIntArray& faceIds, const VIntArray& vertexIds) {
+    if (colors.length() != faceIds.length() || colors.length() != vertexIds.length()) {
+        return VStatus(VStatus::kInvalidParameter, "the colour, face and vertex arrays differ in length");
+    }
+    return editMesh(object_, hasPath_, path_, [&](MeshData& mesh, const ShapeTarget&) {
+        for (unsigned i = 0; i < colors.length(); ++i) {
+            if (VStatus status = mesh.setFaceVertexColor(faceIds[i], vertexIds[i], colors[i]); !status) return status;
+        }
+        return VStatus();
+    });
+}
+
+VStatus VFnMesh::getFaceVertexColors(VColorArray& colors) const {
+    colors.clear();
+    Reading reading = readMesh(object_, hasPath_, path_);
+    if (!reading.status) return reading.status;
+    for (int corner = 0; corner < reading.mesh->faceVertexCount(); ++corner) colors.append(reading.mesh->faceVertexColor(corner));
+    return VStatus();
+}
+
+VStatus VFnMesh::getVertexColors(VColorArray& colors) const {
+    colors.clear();
+    Reading reading = readMesh(object_, hasPath_, path_);
+    if (!reading.status) return reading.status;
+    for (int vertex = 0; vertex < reading.mesh->pointCount(); ++vertex) colors.append(reading.mesh->vertexColor(vertex));
+    return VStatus();
+}
+
+VStatus VFnMesh::getFaceVertexColorIndex(int faceId, int localVertex, int& colorIndex) const {
+    Reading reading = readMesh(object_, hasPath_, path_);
+    if (!reading.status) return reading.status;
+    const MeshData& mesh = *reading.mesh;
+    if (!mesh.hasPolygon(faceId)) return badPolygon(faceId, mesh);
+    if (localVertex < 0 || localVertex >= mesh.polygonSize(faceId)) return badCorner(faceId, localVertex);
+    colorIndex = mesh.faceVertexOffset(faceId) + localVertex;
+    return VStatus();
+}
+
+VStatus VFnMesh::getConnectedShaders(unsigned instanceNumber, VObjectArray& shaders, VIntArray& indices) const {
+    shaders.clear();
+    indices.clear();
+    Reading reading = readMesh(object_, hasPath_, path_);
+    if (!reading.status) return reading.status;
+    Node* node = reading.target.node();
+    if (node == nullptr) return VStatus(VStatus::kInvalidParameter, "shaders belong to mesh nodes, not to mesh data");
+    const std::vector<NodeChain> paths = Scene::allPaths(*node);
+    if (instanceNumber >= paths.size()) {
+        return VStatus(VStatus::kInvalidParameter, "instance " + std::to_string(instanceNumber) + " of " + std::to_string(paths.size()));
+    }
+    const NodeChain& instance = paths[instanceNumber];
+    const int polygons = reading.mesh->polygonCount();
+    std::vector<Node*> faceBy(static_cast<size_t>(polygons), nullptr);
+    Node* whole = nullptr;
+    for (const auto& entry : Scene::instance().nodes()) {
+        Node& group = *entry.second;
+        auto* members = dynamic_cast<SetMembers*>(group.payload());
+        if (members == nullptr || !group.hasFn(VFn::kShadingEngine)) continue;
+        for (const SelectionItem& item : members->items()) {
+            if (item.kind != SelectionItem::kDagPath || !samePath(item.path, instance)) continue;
+            const auto* faces = dynamic_cast<const SingleIndexedComponent*>(item.component.record().get());
+            if (item.component.isNull()) {
+                if (whole == nullptr) whole = &group;
+            } else if (faces != nullptr && faces->apiType() == VFn::kMeshPolygonComponent) {
+                for (int face : faces->elements()) {
+                    if (face < polygons && faceBy[static_cast<size_t>(face)] == nullptr) faceBy[static_cast<size_t>(face)] = &group;
+                }
+            }
+        }
+    }
+    std::vector<Node*> used;
+    for (Node*& group : faceBy) {
+        if (group == nullptr) group = whole;
+        if (group != nullptr && std::find(used.begin(), used.end(), group) == used.end()) used.push_back(group);
+    }
+    // Groups listed in scene order.
+    std::sort(used.begin(), used.end(), [](const Node* a, const Node* b) { return a->id() < b->id(); });
+    for (Node* group : used) shaders.append(objectOf(*group));
+    for (Node* group : faceBy) {
+        indices.append(group == nullptr ? -1 : static_cast<int>(std::find(used.begin(), used.end(), group) - used.begin()));
+    }
+    return VStatus();
+}

@@ -1,0 +1,15 @@
+#include "host/src/commands/CommandItems.h"
+
+namespace vexa_host {
+
+VStatus commandError(const std::string& command, const std::string& what) { return commandFailure(command + ": " + what); }
+
+bool readCommandFlags(const char* command, const VArgList& args, const std::vector<FlagSpec>& table, CommandFlags& flags,
+                      VStatus& status) {
+    std::string error;
+    if (flags.read(args, table, error)) return true;
+    status = commandError(command, error);
+    return false;
+}
+
+}  // namespace vexa_host

@@ -1,0 +1,122 @@
+// The shading commands: shadingNode makes shaders, textures and utility nodes; sets makes,
+// edits and lists object sets and shading groups.
+
+#include "host/src/api/ApiSupport.h"
+#include "host/src/commands/CommandItems.h"
+#include "host/src/commands/HostCommands.h"
+#include "host/src/scene/Scene.h"
+#include "host/src/scene/SetMembers.h"
+#include "host/src/shading/SetMembership.h"
+#include "host/src/shading/ShadingNodes.h"
+
+namespace vexa_host {
+
+namespace {
+
+// "shadingNode -asShader|-asTexture|-asUtility [-n name] type": the node's name.
+VStatus shadingNodeCommand(const VArgList& args, CommandResult& result) {
+    static const std::vector<FlagSpec> table = {
+        {"-as", "-asShader", 0}, {"-at", "-asTexture", 0}, {"-au", "-asUtility", 0}, {"-n", "-name", 1}};
+    CommandFlags flags;
+    VStatus status;
+    if (!readCommandFlags("shadingNode", args, table, flags, status)) return status;
+    const int kinds = (flags.has("-as") ? 1 : 0) + (flags.has("-at") ? 1 : 0) + (flags.has("-au") ? 1 : 0);
+    if (kinds != 1 || flags.positional().size() != 1) {
+        return commandError("shadingNode", "give one of -asShader, -asTexture, -asUtility and one node type");
+    }
+    const std::string& typeName = flags.positional().front();
+    const NodeType* type = NodeTypeRegistry::instance().find(typeName);
+    if (type == nullptr || type->abstract || type->dag) return commandError("shadingNode", "unknown node type " + typeName);
+    const bool fits = flags.has("-as") ? isShaderType(*type)
+                      : flags.has("-at") ? isTextureType(*type)
+                                         : !isShaderType(*type) && !isTextureType(*type);
+    if (!fits) return commandError("shadingNode", typeName + " is not of the kind asked for");
+    const std::string name = flags.value("-n");
+    NodePtr node = flags.has("-as") ? createShaderNode(typeName, name, true, status)
+                                    : Scene::instance().createNode(typeName, name, nullptr, status);
+    if (!node) return commandError("shadingNode", status.errorString().str());
+    result.addText(node->name());
+    return VStatus();
+}
+
+VStatus listMembers(const CommandFlags& flags, CommandResult& result) {
+    if (flags.positional().size() != 1) return commandError("sets", "name one set to list");
+    Node* set = nullptr;
+    if (VStatus status = nodeNamed(flags.positional().front(), set); !status) return commandError("sets", status.errorString().str());
+    auto* members = dynamic_cast<SetMembers*>(set->payload());
+    if (members == nullptr) return commandError("sets", set->name() + " is not a set");
+    for (const SelectionItem& item : members->items()) {
+        for (const std::string& text : selectionTexts(item)) result.addText(text);
+    }
+    return VStatus();
+}
+
+// "sets -e -forceElement|-addElement|-remove SET items": the items (or the active selection).
+VStatus editMembers(const CommandFlags& flags) {
+    const char* const edits[] = {"-fe", "-add", "-rm"};
+    const char* edit = nullptr;
+    for (const char* candidate : edits) {
+        if (flags.has(candidate)) edit = edit == nullptr ? candidate : "";
+    }
+    if (edit == nullptr || *edit == '\0') return commandError("sets", "an edit takes one of -forceElement, -addElement, -remove");
+    Node* set = nullptr;
+    if (VStatus status = nodeNamed(flags.value(edit), set); !status) return commandError("sets", status.errorString().str());
+    std::vector<SelectionItem> items;
+    if (VStatus status = itemsNamed(flags.positional(), items); !status) return commandError("sets", status.errorString().str());
+    for (const SelectionItem& item : items) {
+        const std::string edited = std::string(edit);
+        VStatus status = edited == "-rm" ? removeSetMember(*set, item) : addSetMember(*set, item, edited == "-fe");
+        if (!status) return commandError("sets", selectionText(item) + ": " + status.errorString().str());
+    }
+    return VStatus();
+}
+
+VStatus makeSet(const CommandFlags& flags, CommandResult& result) {
+    bool renderable = false;
+    bool noShader = false;
+    if ((flags.has("-r") && !readBoolWord(flags.value("-r"), renderable)) ||
+        (flags.has("-nss") && !readBoolWord(flags.value("-nss"), noShader))) {
+        return commandError("sets", "-renderable and -noSurfaceShader take true or false");
+    }
+    std::vector<SelectionItem> items;
+    if (!flags.has("-em")) {
+        if (VStatus status = itemsNamed(flags.positional(), items); !status) return commandError("sets", status.errorString().str());
+    } else if (!flags.positional().empty()) {
+        return commandError("sets", "-empty takes no members");
+    }
+    Scene& scene = Scene::instance();
+    VStatus status;
+    NodePtr set = scene.createNode(renderable ? "shadingEngine" : "objectSet", flags.value("-n"), nullptr, status);
+    if (!set) return commandError("sets", status.errorString().str());
+    for (const SelectionItem& item : items) {
+        status = addSetMember(*set, item, false);
+        if (!status) {
+            scene.deleteNode(*set);
+            return commandError("sets", selectionText(item) + ": " + status.errorString().str());
+        }
+    }
+    result.addText(set->name());
+    return VStatus();
+}
+
+VStatus setsCommand(const VArgList& args, CommandResult& result) {
+    static const std::vector<FlagSpec> table = {
+        {"-q", "-query", 0},          {"-e", "-edit", 0},         {"-n", "-name", 1},
+        {"-r", "-renderable", 1},     {"-nss", "-noSurfaceShader", 1}, {"-em", "-empty", 0},
+        {"-fe", "-forceElement", 1},  {"-add", "-addElement", 1}, {"-rm", "-remove", 1}};
+    CommandFlags flags;
+    VStatus status;
+    if (!readCommandFlags("sets", args, table, flags, status)) return status;
+    if (flags.query()) return listMembers(flags, result);
+    if (flags.edit()) return editMembers(flags);
+    return makeSet(flags, result);
+}
+
+}  // namespace
+
+void registerShadingCommands(CommandEngine& engine) {
+    engine.registerBuiltin("shadingNode", shadingNodeCommand);
+    engine.registerBuiltin("sets", setsCommand);
+}
+
+}  // namespace vexa_host

@@ -1,0 +1,211 @@
+#include "host/src/geometry/ShapeTypes.h"
+
+#include "host/src/geometry/DoubleIndexedComponent.h"
+#include "host/src/geometry/MeshData.h"
+#include "host/src/geometry/NurbsSurfaceData.h"
+#include "host/src/geometry/SingleIndexedComponent.h"
+#include "host/src/scene/Handles.h"
+#include "host/src/scene/PlugAccess.h"
+
+#include <vexa/VFnNumericAttribute.h>
+
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+
+namespace vexa_host {
+
+namespace {
+
+using N = VFnNumericAttribute;
+
+constexpr double kDegree = 0.017453292519943295;
+
+void require(const NodeType* type, const char* name) {
+    if (type == nullptr) {
+        std::fprintf(stderr, "vexa: the node type %s does not register\n", name);
+        std::abort();
+    }
+}
+
+AttributePtr dataAttribute(const std::string& longName, const std::string& shortName, const char* dataType, bool input,
+                           bool array = false) {
+    AttributePtr attribute = makeTyped(longName, shortName, AttributeKind::Data, dataType);
+    attribute->writable = input;
+    attribute->storable = input;
+    attribute->hidden = true;
+    attribute->array = array;
+    return attribute;
+}
+
+AttributePtr keyable(AttributePtr attribute) {
+    attribute->keyable = true;
+    for (const AttributePtr& child : attribute->children) child->keyable = true;
+    return attribute;
+}
+
+AttributePtr limited(AttributePtr attribute, double minimum, double maximum) {
+    attribute->minimum = minimum;
+    attribute->maximum = maximum;
+    return attribute;
+}
+
+// A shape's output geometry ("outMesh", "worldMesh[i]") is what reaches its input plug.
+ComputeFunction passThrough(const char* input, const char* output, const char* worldOutput) {
+    return [=](const Node& node, const PlugPath& path, PlugValue& value) {
+        if (path.steps.size() != 1) return false;
+        const std::string& name = path.leaf().longName;
+        if (name != output && name != worldOutput) return false;
+        PlugValue read;
+        AttributePtr source = node.findAttribute(input);
+        value = source && readValue(node, PlugPath::of(source), read) ? read : PlugValue(std::shared_ptr<const DataValue>());
+        return true;
+    };
+}
+
+std::vector<AttributePtr> cameraAttributes() {
+    return {
+        makeNumeric("horizontalFilmAperture", "hfa", N::kDouble, 1.41732),
+        makeNumeric("verticalFilmAperture", "vfa", N::kDouble, 0.94488),
+        makeNumeric("horizontalFilmOffset", "hfo", N::kDouble, 0.0),
+        makeNumeric("verticalFilmOffset", "vfo", N::kDouble, 0.0),
+        keyable(makeNumeric("focalLength", "fl", N::kDouble, 35.0)),
+        makeNumeric("lensSqueezeRatio", "lsr", N::kDouble, 1.0),
+        limited(makeNumeric("filmFit", "ff", N::kShort, 1.0), 0.0, 3.0),
+        makeNumeric("clippingPlanes", "cp", N::kBoolean, 1.0),
+        makeNumeric("nearClipPlane", "ncp", N::kDouble, 0.1, UnitKind::Distance),
+        makeNumeric("farClipPlane", "fcp", N::kDouble, 10000.0, UnitKind::Distance),
+        makeNumeric("orthographic", "o", N::kBoolean, 0.0),
+        makeNumeric("orthographicWidth", "ow", N::kDouble, 30.0, UnitKind::Distance),
+        makeNumeric("focusDistance", "fd", N::kDouble, 5.0, UnitKind::Distance),
+        makeNumeric("centerOfInterest", "coi", N::kDouble, 5.0, UnitKind::Distance),
+        makeNumeric("cameraScale", "cs", N::kDouble, 1.0),
+        makeNumeric("overscan", "ovr", N::kDouble, 1.0),
+        makeNumeric("motionBlur", "mb", N::kBoolean, 0.0),
+        makeNumeric("shutterAngle", "sa", N::kDouble, 144.0 * kDegree, UnitKind::Angle),
+    };
+}
+
+std::vector<AttributePtr> lightAttributes() {
+    AttributePtr color = keyable(makeNumericCompound("color", "cl", N::k3Float, {"R", "G", "B"}, 1.0));
+    color->usedAsColor = true;
+    return {color, keyable(makeNumeric("intensity", "in", N::kFloat, 1.0))};
+}
+
+std::vector<AttributePtr> spotLightAttributes() {
+    return {keyable(limited(makeNumeric("coneAngle", "ca", N::kDouble, 40.0 * kDegree, UnitKind::Angle), 0.0, 3.14159265358979)),
+            keyable(makeNumeric("penumbraAngle", "pa", N::kDouble, 0.0, UnitKind::Angle)),
+            keyable(makeNumeric("dropoff", "dro", N::kDouble, 0.0))};
+}
+
+// ---- components --------------------------------------------------------------------------
+
+// One bracketed index: a number, "a:b" or "*" (every index below count). Moves `at` past it.
+bool readRange(const std::string& text, size_t& at, int count, int& first, int& last, std::string& error) {
+    if (at >= text.size() || text[at] != '[') return false;
+    const size_t close = text.find(']', at);
+    if (close == std::string::npos) return false;
+    const std::string inside = text.substr(at + 1, close - at - 1);
+    at = close + 1;
+    if (inside == "*") {
+        first = 0;
+        last = count - 1;
+        return true;
+    }
+    auto number = [](const std::string& word, int& value) {
+        if (word.empty() || word.size() > 9) return false;
+        for (char c : word) {
+            if (!std::isdigit(static_cast<unsigned char>(c))) return false;
+        }
+        value = std::atoi(word.c_str());
+        return true;
+    };
+    const size_t colon = inside.find(':');
+    if (!number(inside.substr(0, colon), first)) return false;
+    last = first;
+    if (colon != std::string::npos && !number(inside.substr(colon + 1), last)) return false;
+    if (last < first || last >= count) {
+        error = "[" + inside + "] is outside the " + std::to_string(count) + " elements";
+        return false;
+    }
+    return true;
+}
+
+Node* shapeNodeOf(const VDagPath& path) {
+    Node* node = path.length() > 0 ? liveNodeOf(path.node()) : nullptr;
+    return node != nullptr && !node->isTransform() ? node : nullptr;
+}
+
+VStatus notMine() { return VStatus(VStatus::kNotFound, "not a component of this shape"); }
+
+VStatus malformed(const std::string& text, const std::string& error) {
+    return VStatus(VStatus::kInvalidParameter, "the component " + text + (error.empty() ? " is malformed" : ": " + error));
+}
+
+VStatus parseMeshComponent(const VDagPath& path, const std::string& text, VObject& component) {
+    Node* node = shapeNodeOf(path);
+    if (node == nullptr || !node->hasFn(VFn::kMesh)) return notMine();
+    const bool polygons = text.compare(0, 2, "f[") == 0;
+    if (!polygons && text.compare(0, 4, "vtx[") != 0) return notMine();
+    MeshDataPtr mesh = meshOf(*node);
+    const int count = mesh == nullptr ? 0 : (polygons ? mesh->polygonCount() : mesh->pointCount());
+    size_t at = text.find('[');
+    int first = 0;
+    int last = 0;
+    std::string error;
+    if (!readRange(text, at, count, first, last, error) || at != text.size()) return malformed(text, error);
+    auto record = std::make_shared<SingleIndexedComponent>(polygons ? VFn::kMeshPolygonComponent : VFn::kMeshVertComponent);
+    for (int i = first; i <= last; ++i) record->add(i);
+    component = VObject(record);
+    return VStatus();
+}
+
+VStatus parseSurfaceComponent(const VDagPath& path, const std::string& text, VObject& component) {
+    Node* node = shapeNodeOf(path);
+    if (node == nullptr || !node->hasFn(VFn::kNurbsSurface) || text.compare(0, 3, "cv[") != 0) return notMine();
+    NurbsSurfaceDataPtr surface = nurbsSurfaceOf(*node);
+    const int countU = surface == nullptr ? 0 : surface->cvCount(NurbsSurfaceData::kU);
+    const int countV = surface == nullptr ? 0 : surface->cvCount(NurbsSurfaceData::kV);
+    size_t at = 2;
+    int firstU = 0, lastU = 0, firstV = 0, lastV = 0;
+    std::string error;
+    if (!readRange(text, at, countU, firstU, lastU, error) || !readRange(text, at, countV, firstV, lastV, error) ||
+        at != text.size()) {
+        return malformed(text, error);
+    }
+    auto record = std::make_shared<DoubleIndexedComponent>(VFn::kSurfaceCVComponent);
+    for (int u = firstU; u <= lastU; ++u) {
+        for (int v = firstV; v <= lastV; ++v) record->add(u, v);
+    }
+    component = VObject(record);
+    return VStatus();
+}
+
+}  // namespace
+
+void registerShapeTypes(NodeTypeRegistry& registry) {
+    const char* mesh = MeshData::kTypeName;
+    require(registry.registerType({"mesh", "shape", VFn::kMesh, {}, false,
+                                   {dataAttribute("inMesh", "i", mesh, true), dataAttribute("outMesh", "o", mesh, false),
+                                    dataAttribute("worldMesh", "w", mesh, false, true)},
+                                   passThrough("inMesh", "outMesh", "worldMesh"), {}}), "mesh");
+    const char* surface = NurbsSurfaceData::kTypeName;
+    require(registry.registerType({"nurbsSurface", "shape", VFn::kNurbsSurface, {}, false,
+                                   {dataAttribute("create", "cr", surface, true), dataAttribute("local", "l", surface, false),
+                                    dataAttribute("worldSpace", "ws", surface, false, true),
+                                    makeNumeric("curvePrecision", "cpr", N::kShort, 4.0),
+                                    makeNumeric("curvePrecisionShaded", "cps", N::kShort, 1.0)},
+                                   passThrough("create", "local", "worldSpace"), {}}), "nurbsSurface");
+    require(registry.registerType({"camera", "shape", VFn::kCamera, {}, false, cameraAttributes(), {}, {}}), "camera");
+    require(registry.registerType({"light", "shape", VFn::kLight, {}, true, lightAttributes(), {}, {}}), "light");
+    require(registry.registerType({"ambientLight", "light", VFn::kAmbientLight, {}, false, {}, {}, {}}), "ambientLight");
+    require(registry.registerType({"pointLight", "light", VFn::kPointLight, {}, false, {}, {}, {}}), "pointLight");
+    require(registry.registerType({"directionalLight", "light", VFn::kDirectionalLight, {}, false, {}, {}, {}}), "directionalLight");
+    require(registry.registerType({"areaLight", "light", VFn::kAreaLight, {}, false, {}, {}, {}}), "areaLight");
+    require(registry.registerType({"volumeLight", "light", VFn::kVolumeLight, {}, false, {}, {}, {}}), "volumeLight");
+    require(registry.registerType({"spotLight", "light", VFn::kSpotLight, {}, false, spotLightAttributes(), {}, {}}), "spotLight");
+    addComponentParser(parseMeshComponent);
+    addComponentParser(parseSurfaceComponent);
+}
+
+}  // namespace vexa_host

@@ -1,0 +1,107 @@
+#include "host/src/geometry/SingleIndexedComponent.h"
+
+#include <algorithm>
+#include <memory>
+
+namespace vexa_host {
+
+namespace {
+
+const char* prefixOf(VFn::Type type) { return type == VFn::kMeshPolygonComponent ? "f" : "vtx"; }
+
+// Runs of consecutive indices, ascending: "vtx[0:2]", "vtx[5]".
+std::vector<std::string> runTexts(const char* prefix, std::vector<int> indices) {
+    std::sort(indices.begin(), indices.end());
+    std::vector<std::string> texts;
+    for (size_t begin = 0; begin < indices.size();) {
+        size_t end = begin;
+        while (end + 1 < indices.size() && indices[end + 1] == indices[end] + 1) ++end;
+        std::string text = std::string(prefix) + "[" + std::to_string(indices[begin]);
+        if (end > begin) text += ":" + std::to_string(indices[end]);
+        texts.push_back(text + "]");
+        begin = end + 1;
+    }
+    return texts;
+}
+
+}  // namespace
+
+bool SingleIndexedComponent::isKind(VFn::Type type) {
+    return type == VFn::kMeshPolygonComponent || type == VFn::kMeshVertComponent;
+}
+
+bool SingleIndexedComponent::hasFn(VFn::Type type) const {
+    return type == VFn::kBase || type == type_ || type == VFn::kComponent || type == VFn::kSingleIndexedComponent;
+}
+
+const char* SingleIndexedComponent::apiTypeName() const {
+    return type_ == VFn::kMeshPolygonComponent ? "meshPolygonComponent" : "meshVertComponent";
+}
+
+std::string SingleIndexedComponent::text() const {
+    std::string joined;
+    for (const std::string& run : texts()) joined += (joined.empty() ? "" : " ") + run;
+    return joined;
+}
+
+std::vector<std::string> SingleIndexedComponent::texts() const { return runTexts(prefixOf(type_), elements()); }
+
+bool SingleIndexedComponent::sameAs(const ComponentRecord& other) const {
+    const auto* same = dynamic_cast<const SingleIndexedComponent*>(&other);
+    if (same == nullptr || same->type_ != type_) return false;
+    std::vector<int> mine = elements();
+    std::vector<int> theirs = same->elements();
+    std::sort(mine.begin(), mine.end());
+    std::sort(theirs.begin(), theirs.end());
+    return mine == theirs;
+}
+
+std::shared_ptr<ComponentRecord> SingleIndexedComponent::mergedWith(const ComponentRecord& other) const {
+    const auto* same = dynamic_cast<const SingleIndexedComponent*>(&other);
+    if (same == nullptr || same->type_ != type_) return nullptr;
+    auto merged = std::make_shared<SingleIndexedComponent>(type_);
+    for (int element : elements()) merged->add(element);
+    for (int element : same->elements()) merged->add(element);
+    return merged;
+}
+
+VStatus SingleIndexedComponent::add(int element) {
+    if (element < 0 || (complete_ >= 0 && element >= complete_)) {
+        return VStatus(VStatus::kInvalidParameter, "element " + std::to_string(element) + " is outside the component's " +
+                                                       std::to_string(complete_) + " elements");
+    }
+    if (held_.insert(element).second) elements_.push_back(element);
+    return VStatus();
+}
+
+VStatus SingleIndexedComponent::setCompleteCount(int count) {
+    if (count < 0) return VStatus(VStatus::kInvalidParameter, "a negative element count");
+    for (int element : elements_) {
+        if (element >= count) {
+            return VStatus(VStatus::kInvalidParameter, "element " + std::to_string(element) + " lies past " + std::to_string(count));
+        }
+    }
+    complete_ = count;
+    return VStatus();
+}
+
+bool SingleIndexedComponent::isComplete() const {
+    return complete_ >= 0 && (elements_.empty() || static_cast<int>(elements_.size()) == complete_);
+}
+
+std::vector<int> SingleIndexedComponent::elements() const {
+    if (!elements_.empty() || complete_ < 0) return elements_;
+    std::vector<int> all(static_cast<size_t>(complete_));
+    for (int i = 0; i < complete_; ++i) all[static_cast<size_t>(i)] = i;
+    return all;
+}
+
+int SingleIndexedComponent::elementCount() const {
+    return !elements_.empty() || complete_ < 0 ? static_cast<int>(elements_.size()) : complete_;
+}
+
+int SingleIndexedComponent::element(int index) const {
+    return elements_.empty() ? index : elements_[static_cast<size_t>(index)];
+}
+
+}  // namespace vexa_host

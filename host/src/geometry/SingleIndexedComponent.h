@@ -1,0 +1,57 @@
+#ifndef VEXA_HOST_SINGLEINDEXEDCOMPONENT_H
+#define VEXA_HOST_SINGLEINDEXEDCOMPONENT_H
+
+// A component whose elements have one index: mesh polygons ("f", kMeshPolygonComponent) and
+// mesh vertices ("vtx", kMeshVertComponent).
+//
+// Elements are kept in the order they were added, each once. Complete data, when set, is the
+// number of elements the shape has: every element must lie below it, and a component with
+// complete data and no elements of its own stands for all of them (0 .. count - 1).
+
+#include "host/src/scene/SelectionItems.h"
+
+#include <vexa/VStatus.h>
+#include <vexa/VexaExport.h>
+
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+namespace vexa_host {
+
+class VEXA_API SingleIndexedComponent : public ComponentRecord {
+public:
+    // False for a type that is not a single-indexed component kind.
+    static bool isKind(VFn::Type type);
+
+    explicit SingleIndexedComponent(VFn::Type type) : type_(type) {}
+
+    VFn::Type apiType() const override { return type_; }
+    bool hasFn(VFn::Type type) const override;
+    const char* apiTypeName() const override;
+    std::string text() const override;
+    std::vector<std::string> texts() const override;
+    bool sameAs(const ComponentRecord& other) const override;
+    std::shared_ptr<ComponentRecord> mergedWith(const ComponentRecord& other) const override;
+
+    // kInvalidParameter for a negative index or one at or past the complete data.
+    VStatus add(int element);
+    // kInvalidParameter when an element lies at or past the count, or the count is negative.
+    VStatus setCompleteCount(int count);
+    int completeCount() const { return complete_; }  // -1: not set
+    bool isComplete() const;
+    // The elements it stands for (its own, or all when complete and empty).
+    std::vector<int> elements() const;
+    int elementCount() const;
+    int element(int index) const;  // the index must lie below elementCount()
+
+private:
+    VFn::Type type_;
+    std::vector<int> elements_;
+    std::unordered_set<int> held_;
+    int complete_ = -1;
+};
+
+}  // namespace vexa_host
+
+#endif

@@ -1,0 +1,96 @@
+#include "host/src/geometry/SkinWeights.h"
+
+#include "host/src/scene/PlugAccess.h"
+
+#include <algorithm>
+#include <string>
+
+namespace vexa_host {
+
+namespace {
+
+std::string weightsText(int point) { return "weightList[" + std::to_string(point) + "].weights"; }
+
+PlugPath plugOn(const Node& node, const std::string& text) {
+    PlugPath path;
+    parsePlugPath(node, text, path);
+    return path;
+}
+
+PlugPath weightPlug(const Node& skin, int point, int influence) {
+    return plugOn(skin, weightsText(point) + "[" + std::to_string(influence) + "]");
+}
+
+bool isKept(const std::vector<int>& kept, int influence) {
+    return std::find(kept.begin(), kept.end(), influence) != kept.end();
+}
+
+}  // namespace
+
+std::vector<int> influenceIndices(const Node& skin) {
+    std::vector<int> result;
+    for (const Connection& connection : skin.incoming()) {
+        if (connection.local.steps.size() == 1 && connection.local.leaf().longName == "matrix") {
+            result.push_back(connection.local.steps.front().index);
+        }
+    }
+    std::sort(result.begin(), result.end());
+    return result;
+}
+
+Node* influenceAt(const Node& skin, int index) {
+    for (const Connection& connection : skin.incoming()) {
+        if (connection.local.steps.size() == 1 && connection.local.leaf().longName == "matrix" &&
+            connection.local.steps.front().index == index) {
+            return connection.other;
+        }
+    }
+    return nullptr;
+}
+
+int indexOfInfluence(const Node& skin, const Node& influence) {
+    for (int index : influenceIndices(skin)) {
+        if (influenceAt(skin, index) == &influence) return index;
+    }
+    return -1;
+}
+
+float skinWeight(const Node& skin, int point, int influence) {
+    double value = 0.0;
+    readNumber(skin, weightPlug(skin, point, influence), value);
+    return static_cast<float>(value);
+}
+
+VStatus setSkinWeight(Node& skin, int point, int influence, float weight) {
+    if (point < 0 || influence < 0) return VStatus(VStatus::kInvalidParameter, "a negative point or influence");
+    return writeValue(skin, weightPlug(skin, point, influence), static_cast<double>(weight));
+}
+
+std::vector<int> weightedInfluences(const Node& skin, int point) {
+    return existingIndices(skin, plugOn(skin, weightsText(point)));
+}
+
+VStatus normalizeOthers(Node& skin, int point, const std::vector<int>& kept) {
+    double keptSum = 0.0;
+    double otherSum = 0.0;
+    const std::vector<int> weighted = weightedInfluences(skin, point);
+    for (int influence : weighted) (isKept(kept, influence) ? keptSum : otherSum) += skinWeight(skin, point, influence);
+    if (otherSum <= 0.0) return VStatus();
+    const double scale = std::max(0.0, 1.0 - keptSum) / otherSum;
+    for (int influence : weighted) {
+        if (isKept(kept, influence)) continue;
+        const float scaled = static_cast<float>(skinWeight(skin, point, influence) * scale);
+        if (VStatus status = setSkinWeight(skin, point, influence, scaled); !status) return status;
+    }
+    return VStatus();
+}
+
+VStatus normalizePoint(Node& skin, int point) { return normalizeOthers(skin, point, {}); }
+
+void pruneWeights(Node& skin, int point, double below) {
+    for (int influence : weightedInfluences(skin, point)) {
+        if (skinWeight(skin, point, influence) < below) skin.values().erase(weightPlug(skin, point, influence).key());
+    }
+}
+
+}  // namespace vexa_host

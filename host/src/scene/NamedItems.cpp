@@ -1,0 +1,43 @@
+#include "host/src/scene/NamedItems.h"
+
+#include "host/src/scene/Handles.h"
+#include "host/src/scene/Scene.h"
+
+namespace vexa_host {
+
+VStatus itemsNamed(const std::vector<std::string>& words, std::vector<SelectionItem>& items) {
+    items.clear();
+    if (words.empty()) {
+        for (const SelectionItem& item : Scene::instance().activeSelection()) {
+            if (item.stillExists()) items.push_back(item);
+        }
+        return VStatus();
+    }
+    for (const std::string& word : words) {
+        if (VStatus status = resolveSelection(word, items); !status) return status;
+    }
+    return VStatus();
+}
+
+VStatus nodeNamed(const std::string& word, Node*& node) {
+    std::vector<SelectionItem> items;
+    VStatus status = resolveSelection(word, items);
+    node = status && items.size() == 1 && items.front().kind != SelectionItem::kPlug ? liveNodeOf(items.front().node) : nullptr;
+    if (node != nullptr) return VStatus();
+    return status ? VStatus(VStatus::kInvalidParameter, word + " does not name one node") : status;
+}
+
+Node* shapeOfItem(const SelectionItem& item) {
+    if (item.kind != SelectionItem::kDagPath) return nullptr;
+    VDagPath path = item.path;
+    if (!path.isValid() || !path.extendToShape()) return nullptr;
+    return liveNodeOf(path.node());
+}
+
+VDagPath firstPathOf(const Node& node) {
+    std::vector<NodePtr> nodes;
+    for (Node* link : Scene::firstPath(node)) nodes.push_back(link->self());
+    return VDagPath(std::move(nodes));
+}
+
+}  // namespace vexa_host

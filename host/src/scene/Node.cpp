@@ -1,0 +1,137 @@
+#include "host/src/scene/Node.h"
+
+#include <algorithm>
+
+namespace vexa_host {
+
+Node::Node(const NodeType& type, std::uint64_t id) : type_(&type), id_(id) {
+    if (type.makePayload) payload_ = type.makePayload();
+}
+
+Node::~Node() = default;
+
+Node* Node::child(size_t index) const {
+    if (index >= liveChildren_) return nullptr;
+    if (childSlots_.size() != liveChildren_) squeezeChildren();
+    return childSlots_[index];
+}
+
+std::vector<Node*> Node::children() const {
+    std::vector<Node*> result;
+    result.reserve(liveChildren_);
+    for (Node* child : childSlots_) {
+        if (child != nullptr) result.push_back(child);
+    }
+    return result;
+}
+
+bool Node::hasParent(const Node* parent) const {
+    return std::any_of(parents_.begin(), parents_.end(), [parent](const ParentLink& link) { return link.parent == parent; });
+}
+
+bool Node::isAncestorOf(const Node* node) const {
+    for (const ParentLink& link : node->parents()) {
+        if (link.parent == this || isAncestorOf(link.parent)) return true;
+    }
+    return false;
+}
+
+void Node::linkChild(Node* child, size_t index) {
+    if (childSlots_.size() != liveChildren_) squeezeChildren();
+    if (index >= childSlots_.size()) {
+        child->parents_.push_back({this, childSlots_.size()});
+        childSlots_.push_back(child);
+    } else {
+        childSlots_.insert(childSlots_.begin() + static_cast<std::ptrdiff_t>(index), child);
+        child->parents_.push_back({this, index});
+        for (size_t slot = index + 1; slot < childSlots_.size(); ++slot) {
+            for (ParentLink& link : childSlots_[slot]->parents_) {
+                if (link.parent == this && link.slot == slot - 1) {
+                    link.slot = slot;
+                    break;
+                }
+            }
+        }
+    }
+    ++liveChildren_;
+}
+
+void Node::unlinkChild(Node* child) {
+    auto link = std::find_if(child->parents_.begin(), child->parents_.end(),
+                             [this](const ParentLink& candidate) { return candidate.parent == this; });
+    if (link == child->parents_.end()) return;
+    childSlots_[link->slot] = nullptr;
+    child->parents_.erase(link);
+    --liveChildren_;
+    const size_t emptied = childSlots_.size() - liveChildren_;
+    if (emptied > 16 && emptied > liveChildren_) squeezeChildren();
+}
+
+void Node::squeezeChildren() const {
+    size_t next = 0;
+    for (size_t slot = 0; slot < childSlots_.size(); ++slot) {
+        Node* child = childSlots_[slot];
+        if (child == nullptr) continue;
+        for (ParentLink& link : child->parents_) {
+            if (link.parent == this && link.slot == slot) {
+                link.slot = next;
+                break;
+            }
+        }
+        childSlots_[next++] = child;
+    }
+    childSlots_.resize(next);
+}
+
+AttributePtr Node::findAttribute(const std::string& name) const {
+    auto it = type_->byName.find(name);
+    if (it != type_->byName.end()) return it->second;
+    for (const AttributePtr& attribute : dynamicAttributes_) {
+        if (attribute->isNamed(name)) return attribute;
+        if (AttributePtr child = attribute->findDescendant(name)) return child;
+    }
+    return nullptr;
+}
+
+std::vector<AttributePtr> Node::attributes() const {
+    std::vector<AttributePtr> result = type_->attributes;
+    std::vector<AttributePtr> pending(dynamicAttributes_.rbegin(), dynamicAttributes_.rend());
+    while (!pending.empty()) {
+        AttributePtr attribute = pending.back();
+        pending.pop_back();
+        result.push_back(attribute);
+        for (auto it = attribute->children.rbegin(); it != attribute->children.rend(); ++it) pending.push_back(*it);
+    }
+    return result;
+}
+
+namespace {
+
+bool anyNameIn(const Node& node, const AttributeDef& attribute) {
+    if (node.findAttribute(attribute.longName) || node.findAttribute(attribute.shortName)) return true;
+    return std::any_of(attribute.children.begin(), attribute.children.end(),
+                       [&node](const AttributePtr& child) { return anyNameIn(node, *child); });
+}
+
+}  // namespace
+
+bool Node::addDynamicAttribute(const AttributePtr& attribute) {
+    if (attribute->parent != nullptr || anyNameIn(*this, *attribute)) return false;
+    std::function<void(AttributeDef&)> markDynamic = [&markDynamic](AttributeDef& a) {
+        a.dynamic = true;
+        for (const AttributePtr& child : a.children) markDynamic(*child);
+    };
+    markDynamic(*attribute);
+    dynamicAttributes_.push_back(attribute);
+    return true;
+}
+
+bool Node::removeDynamicAttribute(const AttributeDef* attribute) {
+    auto it = std::find_if(dynamicAttributes_.begin(), dynamicAttributes_.end(),
+                           [attribute](const AttributePtr& candidate) { return candidate.get() == attribute; });
+    if (it == dynamicAttributes_.end()) return false;
+    dynamicAttributes_.erase(it);
+    return true;
+}
+
+}  // namespace vexa_host

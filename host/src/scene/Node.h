@@ -1,0 +1,111 @@
+#ifndef VEXA_HOST_NODE_H
+#define VEXA_HOST_NODE_H
+
+// One node of the scene: its type, name, dynamic attributes, stored plug values, locks,
+// connections, DAG links and the data its type keeps beside the plugs.
+//
+// DAG links: a node lists its parents; a parent keeps its children in slots, and each parent
+// link remembers the slot it occupies, so unlinking is constant time. Emptied slots are
+// squeezed out once they outnumber the live ones.
+
+#include "host/src/scene/AttributeDef.h"
+#include "host/src/scene/NodeType.h"
+#include "host/src/scene/ObjectRecord.h"
+#include "host/src/scene/PlugPath.h"
+#include "host/src/scene/PlugValue.h"
+
+#include <vexa/VexaExport.h>
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace vexa_host {
+
+class Node;
+using NodePtr = std::shared_ptr<Node>;
+
+// One end of a connection, kept by both nodes: on the destination as incoming (other = the
+// source), on the source as outgoing (other = the destination).
+struct Connection {
+    Node* other = nullptr;
+    PlugPath local;
+    PlugPath remote;
+};
+
+struct ParentLink {
+    Node* parent = nullptr;
+    size_t slot = 0;
+};
+
+class VEXA_API Node : public ObjectRecord {
+public:
+    Node(const NodeType& type, std::uint64_t id);
+    ~Node() override;
+
+    VFn::Type apiType() const override { return type_->fnType; }
+    bool hasFn(VFn::Type type) const override { return type_->hasFn(type); }
+    const char* apiTypeName() const override { return type_->name.c_str(); }
+
+    const NodeType& type() const { return *type_; }
+    std::uint64_t id() const { return id_; }
+    const std::string& name() const { return name_; }
+    bool alive() const { return alive_; }
+    bool isDag() const { return type_->dag; }
+    bool isTransform() const { return type_->transform; }
+    bool isWorld() const { return type_->fnType == VFn::kWorld; }
+    NodePtr self() { return std::static_pointer_cast<Node>(shared_from_this()); }
+
+    // DAG.
+    const std::vector<ParentLink>& parents() const { return parents_; }
+    size_t childCount() const { return liveChildren_; }
+    Node* child(size_t index) const;  // in order; null past the end
+    std::vector<Node*> children() const;
+    bool hasParent(const Node* parent) const;
+    bool isAncestorOf(const Node* node) const;
+
+    // Attributes: the type's, then the node's own.
+    AttributePtr findAttribute(const std::string& name) const;
+    std::vector<AttributePtr> attributes() const;
+    const std::vector<AttributePtr>& dynamicAttributes() const { return dynamicAttributes_; }
+    bool addDynamicAttribute(const AttributePtr& attribute);  // false when a name is in use
+    bool removeDynamicAttribute(const AttributeDef* attribute);
+
+    // Plug state.
+    std::map<std::string, PlugValue>& values() { return values_; }
+    const std::map<std::string, PlugValue>& values() const { return values_; }
+    std::set<std::string>& lockedPlugs() { return locked_; }
+    const std::set<std::string>& lockedPlugs() const { return locked_; }
+    std::vector<Connection>& incoming() { return incoming_; }
+    const std::vector<Connection>& incoming() const { return incoming_; }
+    std::vector<Connection>& outgoing() { return outgoing_; }
+    const std::vector<Connection>& outgoing() const { return outgoing_; }
+    NodePayload* payload() const { return payload_.get(); }
+
+private:
+    friend class Scene;
+    void linkChild(Node* child, size_t index);  // index past the end appends
+    void unlinkChild(Node* child);
+    void squeezeChildren() const;
+
+    const NodeType* type_;
+    std::uint64_t id_;
+    std::string name_;
+    bool alive_ = true;
+    std::vector<ParentLink> parents_;
+    mutable std::vector<Node*> childSlots_;
+    size_t liveChildren_ = 0;
+    std::vector<AttributePtr> dynamicAttributes_;
+    std::map<std::string, PlugValue> values_;
+    std::set<std::string> locked_;
+    std::vector<Connection> incoming_;
+    std::vector<Connection> outgoing_;
+    std::unique_ptr<NodePayload> payload_;
+};
+
+}  // namespace vexa_host
+
+#endif

@@ -1,0 +1,171 @@
+#include "host/src/scene/PlugAccess.h"
+
+#include <vexa/VFnNumericAttribute.h>
+
+#include <algorithm>
+#include <cmath>
+#include <set>
+
+namespace vexa_host {
+
+namespace {
+
+constexpr int kMaxChainLength = 64;
+
+VStatus checkReadable(const PlugPath& path) {
+    if (path.empty() || !path.indicesResolved() || path.isArrayPlug()) {
+        return VStatus(VStatus::kInvalidParameter, "the plug lacks an element index");
+    }
+    if (!path.leaf().hasValue()) return VStatus(VStatus::kInvalidParameter, "the plug holds no value of its own");
+    return VStatus();
+}
+
+VStatus read(const Node& node, const PlugPath& path, PlugValue& value, int depth) {
+    if (depth > kMaxChainLength) return VStatus(VStatus::kFailure, "the connections make a loop");
+    if (VStatus status = checkReadable(path); !status) return status;
+    PlugPath sourcePath;
+    if (const Connection* connection = drivingConnection(node, path, &sourcePath)) {
+        return read(*connection->other, sourcePath, value, depth + 1);
+    }
+    for (const ComputeFunction& compute : node.type().computes) {
+        if (compute(node, path, value)) return VStatus();
+    }
+    auto stored = node.values().find(path.key());
+    value = stored != node.values().end() ? stored->second : defaultValue(path.leaf());
+    return VStatus();
+}
+
+double conformNumber(const AttributeDef& attribute, double number) {
+    if (attribute.minimum && number < *attribute.minimum) number = *attribute.minimum;
+    if (attribute.maximum && number > *attribute.maximum) number = *attribute.maximum;
+    if (attribute.numericType == VFnNumericAttribute::kBoolean) return number != 0.0 ? 1.0 : 0.0;
+    if (attribute.isIntegral()) return std::trunc(number);
+    if (attribute.numericType == VFnNumericAttribute::kFloat) return static_cast<double>(static_cast<float>(number));
+    return number;
+}
+
+bool valueFits(const AttributeDef& attribute, const PlugValue& value) {
+    switch (attribute.kind) {
+    case AttributeKind::Numeric: return std::holds_alternative<double>(value);
+    case AttributeKind::String: return std::holds_alternative<std::string>(value);
+    case AttributeKind::Matrix: return std::holds_alternative<MatrixValue>(value);
+    case AttributeKind::Data: return std::holds_alternative<std::shared_ptr<const DataValue>>(value);
+    default: return false;
+    }
+}
+
+}  // namespace
+
+PlugValue defaultValue(const AttributeDef& attribute) {
+    switch (attribute.kind) {
+    case AttributeKind::String: return attribute.defaultText;
+    case AttributeKind::Matrix: return identityMatrixValue();
+    case AttributeKind::Data: return std::shared_ptr<const DataValue>();
+    default: return attribute.defaultValue;
+    }
+}
+
+const Connection* drivingConnection(const Node& node, const PlugPath& path, PlugPath* sourcePath) {
+    for (const Connection& connection : node.incoming()) {
+        if (!path.startsWith(connection.local)) continue;
+        if (sourcePath != nullptr) {
+            // Below the connected plug, follow the same children and indices on the source.
+            *sourcePath = connection.remote;
+            const AttributeDef* destinationParent = connection.local.steps.back().attribute.get();
+            for (size_t i = connection.local.steps.size(); i < path.steps.size(); ++i) {
+                const int childIndex = destinationParent->childIndex(path.steps[i].attribute.get());
+                const AttributeDef& sourceParent = sourcePath->leaf();
+                if (childIndex < 0 || childIndex >= static_cast<int>(sourceParent.children.size())) return nullptr;
+                sourcePath->steps.push_back({sourceParent.children[static_cast<size_t>(childIndex)], path.steps[i].index});
+                destinationParent = path.steps[i].attribute.get();
+            }
+        }
+        return &connection;
+    }
+    return nullptr;
+}
+
+VStatus readValue(const Node& node, const PlugPath& path, PlugValue& value) {
+    if (!node.alive()) return VStatus(VStatus::kInvalidParameter, "the node was deleted");
+    return read(node, path, value, 0);
+}
+
+VStatus readNumber(const Node& node, const PlugPath& path, double& value) {
+    PlugValue any;
+    VStatus status = readValue(node, path, any);
+    if (!status) return status;
+    if (!std::holds_alternative<double>(any)) return VStatus(VStatus::kInvalidParameter, "the plug is not numeric");
+    value = std::get<double>(any);
+    return VStatus();
+}
+
+double readNumber(const Node& node, const std::string& attributeName, double fallback) {
+    AttributePtr attribute = node.findAttribute(attributeName);
+    if (!attribute) return fallback;
+    double value = fallback;
+    return readNumber(node, PlugPath::of(attribute), value) ? value : fallback;
+}
+
+VStatus writeNumber(Node& node, const std::string& attributeName, double value) {
+    AttributePtr attribute = node.findAttribute(attributeName);
+    if (!attribute) return VStatus(VStatus::kNotFound, "no attribute " + attributeName);
+    return writeValue(node, PlugPath::of(attribute), value);
+}
+
+VStatus writeValue(Node& node, const PlugPath& path, const PlugValue& value) {
+    if (!node.alive()) return VStatus(VStatus::kInvalidParameter, "the node was deleted");
+    if (VStatus status = checkReadable(path); !status) return status;
+    const AttributeDef& attribute = path.leaf();
+    if (!attribute.writable) return VStatus(VStatus::kFailure, "the attribute is not writable");
+    if (isLocked(node, path)) return VStatus(VStatus::kFailure, "the plug is locked");
+    if (!valueFits(attribute, value)) return VStatus(VStatus::kInvalidParameter, "the value does not fit the attribute");
+    PlugValue stored = value;
+    if (attribute.kind == AttributeKind::Numeric) stored = conformNumber(attribute, std::get<double>(value));
+    node.values()[path.key()] = std::move(stored);
+    return VStatus();
+}
+
+bool isLocked(const Node& node, const PlugPath& path) {
+    if (node.lockedPlugs().empty()) return false;
+    PlugPath prefix;
+    for (const PlugStep& step : path.steps) {
+        prefix.steps.push_back(step);
+        if (node.lockedPlugs().count(prefix.key()) != 0) return true;
+    }
+    return false;
+}
+
+void setLocked(Node& node, const PlugPath& path, bool locked) {
+    if (locked) {
+        node.lockedPlugs().insert(path.key());
+    } else {
+        node.lockedPlugs().erase(path.key());
+    }
+}
+
+std::vector<int> existingIndices(const Node& node, const PlugPath& arrayPath) {
+    std::set<int> indices;
+    const std::string prefix = arrayPath.key() + "[";
+    for (auto it = node.values().lower_bound(prefix); it != node.values().end(); ++it) {
+        if (it->first.compare(0, prefix.size(), prefix) != 0) break;
+        indices.insert(std::atoi(it->first.c_str() + prefix.size()));
+    }
+    const size_t depth = arrayPath.steps.size();
+    auto collect = [&](const std::vector<Connection>& list) {
+        for (const Connection& connection : list) {
+            const PlugPath& local = connection.local;
+            if (local.steps.size() < depth) continue;
+            bool same = true;
+            for (size_t i = 0; i + 1 < depth && same; ++i) same = local.steps[i] == arrayPath.steps[i];
+            if (same && local.steps[depth - 1].attribute == arrayPath.steps[depth - 1].attribute &&
+                local.steps[depth - 1].index >= 0) {
+                indices.insert(local.steps[depth - 1].index);
+            }
+        }
+    };
+    collect(node.incoming());
+    collect(node.outgoing());
+    return {indices.begin(), indices.end()};
+}
+
+}  // namespace vexa_host

@@ -1,0 +1,463 @@
+#include "host/src/scene/Scene.h"
+
+#include "host/src/scene/PlugAccess.h"
+#include "host/src/scene/SelectionItems.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace vexa_host {
+
+namespace {
+
+constexpr size_t kMaxNumberDigits = 9;
+
+bool isNameCharacter(char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_' || c == ':';
+}
+
+// Replaces illegal characters and answers whether the name was absolute (began with ":").
+std::string cleanName(const std::string& requested, bool& absolute) {
+    std::string clean;
+    for (char c : requested) clean += isNameCharacter(c) ? c : '_';
+    absolute = !clean.empty() && clean.front() == ':';
+    const size_t first = clean.find_first_not_of(':');
+    return first == std::string::npos ? std::string() : clean.substr(first);
+}
+
+void splitNamespace(const std::string& name, std::string& nameSpace, std::string& leaf) {
+    const size_t colon = name.rfind(':');
+    if (colon == std::string::npos) {
+        nameSpace.clear();
+        leaf = name;
+    } else {
+        nameSpace = name.substr(0, colon);
+        leaf = name.substr(colon + 1);
+    }
+}
+
+std::vector<Node*> parentsOf(const Node& node) {
+    std::vector<Node*> parents;
+    for (const ParentLink& link : node.parents()) parents.push_back(link.parent);
+    return parents;
+}
+
+bool suffixMatches(const NodeChain& chain, const std::vector<std::string>& names, bool whole) {
+    if (names.size() > chain.size() || (whole && names.size() != chain.size())) return false;
+    const size_t offset = chain.size() - names.size();
+    for (size_t i = 0; i < names.size(); ++i) {
+        if (chain[offset + i]->name() != names[i]) return false;
+    }
+    return true;
+}
+
+bool kindsFit(const AttributeDef& a, const AttributeDef& b) {
+    if (a.kind != b.kind) return false;
+    if (a.kind == AttributeKind::Compound) return a.children.size() == b.children.size();
+    if (a.kind == AttributeKind::Data) return a.dataType == b.dataType || a.dataType.empty() || b.dataType.empty();
+    return true;
+}
+
+bool overlaps(const PlugPath& a, const PlugPath& b) { return a.startsWith(b) || b.startsWith(a); }
+
+void eraseConnection(std::vector<Connection>& list, const Node* other, const PlugPath& local, const PlugPath& remote) {
+    auto it = std::find_if(list.begin(), list.end(), [&](const Connection& c) {
+        return c.other == other && c.local == local && c.remote == remote;
+    });
+    if (it != list.end()) list.erase(it);
+}
+
+}  // namespace
+
+Scene& Scene::instance() {
+    static Scene scene;
+    return scene;
+}
+
+Scene::Scene() : activeSelection_(std::make_unique<std::vector<SelectionItem>>()) {
+    world_ = std::make_shared<Node>(*NodeTypeRegistry::instance().find("world"), 0);
+    world_->name_ = "world";
+}
+
+Scene::~Scene() = default;
+
+void Scene::reset() {
+    while (world_->childCount() > 0) deleteNode(*world_->child(world_->childCount() - 1));
+    while (!nodes_.empty()) deleteNode(*nodes_.rbegin()->second);
+    names_.clear();
+    nextNumber_.clear();
+    namespaces_.clear();
+    currentNamespace_.clear();
+    currentTime_ = 0.0;
+    minTime_ = 0.0;
+    maxTime_ = 10.0;
+    activeSelection_->clear();
+}
+
+NodePtr Scene::createNode(const std::string& typeName, const std::string& name, Node* dagParent, VStatus& status) {
+    const NodeType* type = NodeTypeRegistry::instance().find(typeName);
+    if (type == nullptr || type->abstract || type->fnType == VFn::kWorld) {
+        status = VStatus(VStatus::kInvalidParameter, "unknown or abstract node type: " + typeName);
+        return nullptr;
+    }
+    Node* parent = nullptr;
+    if (type->dag) {
+        parent = dagParent != nullptr ? dagParent : world_.get();
+        if (!parent->alive() || (!parent->isTransform() && !parent->isWorld())) {
+            status = VStatus(VStatus::kInvalidParameter, "the parent cannot have children");
+            return nullptr;
+        }
+        if (!type->transform && parent->isWorld()) {
+            NodePtr holder = createNode("transform", typeName + "1", nullptr, status);
+            if (!holder) return nullptr;
+            parent = holder.get();
+        }
+    }
+    auto node = std::make_shared<Node>(*type, nextId_++);
+    const std::vector<Node*> parents = parent != nullptr ? std::vector<Node*>{parent} : std::vector<Node*>{};
+    indexName(*node, uniqueName(name, *node, parents));
+    nodes_[node->id()] = node;
+    if (parent != nullptr) parent->linkChild(node.get(), static_cast<size_t>(-1));
+    status = VStatus();
+    return node;
+}
+
+std::string Scene::rename(Node& node, const std::string& requested) {
+    if (node.isWorld() || !node.alive()) return node.name();
+    unindexName(node);
+    indexName(node, uniqueName(requested, node, parentsOf(node)));
+    return node.name();
+}
+
+void Scene::indexName(Node& node, const std::string& name) {
+    node.name_ = name;
+    names_[name].push_back(&node);
+}
+
+void Scene::unindexName(Node& node) {
+    auto it = names_.find(node.name_);
+    if (it == names_.end()) return;
+    std::vector<Node*>& list = it->second;
+    list.erase(std::remove(list.begin(), list.end(), &node), list.end());
+    if (list.empty()) names_.erase(it);
+}
+
+const std::vector<Node*>& Scene::nodesNamed(const std::string& name) const {
+    static const std::vector<Node*> none;
+    auto it = names_.find(name);
+    return it == names_.end() ? none : it->second;
+}
+
+bool Scene::nameFree(const std::string& name, const Node& node, const std::vector<Node*>& parents) const {
+    for (Node* other : nodesNamed(name)) {
+        if (other == &node) continue;
+        if (!other->isDag() || !node.isDag()) return false;
+        for (const ParentLink& link : other->parents()) {
+            if (std::find(parents.begin(), parents.end(), link.parent) != parents.end()) return false;
+        }
+    }
+    return true;
+}
+
+std::string Scene::uniqueName(const std::string& requested, const Node& node, const std::vector<Node*>& parents) {
+    bool absolute = false;
+    std::string nameSpace;
+    std::string leaf;
+    splitNamespace(cleanName(requested, absolute), nameSpace, leaf);
+    if (!absolute && !currentNamespace_.empty()) {
+        nameSpace = nameSpace.empty() ? currentNamespace_ : currentNamespace_ + ":" + nameSpace;
+    }
+    if (leaf.empty()) leaf = node.type().name + (node.isDag() && !node.isTransform() ? "Shape1" : "1");
+    if (std::isdigit(static_cast<unsigned char>(leaf.front()))) leaf = "_" + leaf;
+    if (!nameSpace.empty()) addNamespace(nameSpace);
+    const std::string prefix = nameSpace.empty() ? std::string() : nameSpace + ":";
+    if (nameFree(prefix + leaf, node, parents)) return prefix + leaf;
+
+    size_t digits = 0;
+    while (digits < leaf.size() && digits < kMaxNumberDigits &&
+           std::isdigit(static_cast<unsigned char>(leaf[leaf.size() - 1 - digits]))) {
+        ++digits;
+    }
+    const std::string base = leaf.substr(0, leaf.size() - digits);
+    unsigned number = digits == 0 ? 1u : static_cast<unsigned>(std::stoul(leaf.substr(base.size()))) + 1u;
+    unsigned& next = nextNumber_[prefix + base];
+    number = std::max(number, next);
+    while (!nameFree(prefix + base + std::to_string(number), node, parents)) ++number;
+    next = number + 1;
+    return prefix + base + std::to_string(number);
+}
+
+bool Scene::namespaceExists(const std::string& name) const { return name.empty() || namespaces_.count(name) != 0; }
+
+void Scene::addNamespace(const std::string& name) {
+    for (size_t colon = name.find(':'); colon != std::string::npos; colon = name.find(':', colon + 1)) {
+        namespaces_.insert(name.substr(0, colon));
+    }
+    if (!name.empty()) namespaces_.insert(name);
+}
+
+bool Scene::removeNamespace(const std::string& name) {
+    if (namespaces_.count(name) == 0) return false;
+    const std::string prefix = name + ":";
+    for (const auto& entry : names_) {
+        if (entry.first.compare(0, prefix.size(), prefix) == 0) return false;
+    }
+    for (const std::string& other : namespaces_) {
+        if (other.compare(0, prefix.size(), prefix) == 0) return false;
+    }
+    namespaces_.erase(name);
+    if (currentNamespace_ == name) currentNamespace_.clear();
+    return true;
+}
+
+bool Scene::setCurrentNamespace(const std::string& name) {
+    const std::string clean = name.empty() || name == ":" ? std::string() : (name.front() == ':' ? name.substr(1) : name);
+    if (!namespaceExists(clean)) return false;
+    currentNamespace_ = clean;
+    return true;
+}
+
+VStatus Scene::addChild(Node& parent, Node& child, size_t index, bool keepExistingParents) {
+    if (!parent.alive() || !child.alive() || !child.isDag() || child.isWorld()) {
+        return VStatus(VStatus::kInvalidParameter, "not a DAG node");
+    }
+    if (!parent.isTransform() && !parent.isWorld()) return VStatus(VStatus::kInvalidParameter, "the parent cannot have children");
+    if (parent.isWorld() && !child.isTransform()) return VStatus(VStatus::kInvalidParameter, "a shape needs a transform above it");
+    if (&parent == &child || child.isAncestorOf(&parent)) return VStatus(VStatus::kInvalidParameter, "the link would make a cycle");
+    if (child.hasParent(&parent)) {
+        if (keepExistingParents) return VStatus(VStatus::kInvalidParameter, "already a child of that parent");
+        parent.unlinkChild(&child);
+    }
+    if (!keepExistingParents) {
+        for (Node* old : parentsOf(child)) old->unlinkChild(&child);
+    }
+    parent.linkChild(&child, index);
+    if (!nameFree(child.name(), child, parentsOf(child))) rename(child, child.name());
+    return VStatus();
+}
+
+VStatus Scene::removeChild(Node& parent, Node& child) {
+    if (!child.hasParent(&parent)) return VStatus(VStatus::kInvalidParameter, "not a child of that parent");
+    if (child.parents().size() == 1 && !child.isTransform()) {
+        return VStatus(VStatus::kInvalidParameter, "a shape needs a transform above it");
+    }
+    parent.unlinkChild(&child);
+    if (child.parents().empty()) {
+        world_->linkChild(&child, static_cast<size_t>(-1));
+        if (!nameFree(child.name(), child, {world_.get()})) rename(child, child.name());
+    }
+    return VStatus();
+}
+
+std::vector<NodeChain> Scene::allPaths(const Node& node) {
+    std::vector<NodeChain> result;
+    if (node.isWorld() || !node.isDag()) return result;
+    // Chains grow upwards until they reach the world; the stack takes first parents first, so
+    // the paths come out in instance order.
+    std::vector<NodeChain> pending{{const_cast<Node*>(&node)}};
+    while (!pending.empty()) {
+        NodeChain chain = std::move(pending.back());
+        pending.pop_back();
+        if (chain.back()->isWorld()) {
+            chain.pop_back();
+            result.emplace_back(chain.rbegin(), chain.rend());
+            continue;
+        }
+        const auto& links = chain.back()->parents();
+        for (auto link = links.rbegin(); link != links.rend(); ++link) {
+            NodeChain longer = chain;
+            longer.push_back(link->parent);
+            pending.push_back(std::move(longer));
+        }
+    }
+    return result;
+}
+
+NodeChain Scene::firstPath(const Node& node) {
+    NodeChain chain;
+    for (const Node* current = &node; current != nullptr && !current->isWorld() && current->isDag();) {
+        chain.push_back(const_cast<Node*>(current));
+        current = current->parents().empty() ? nullptr : current->parents().front().parent;
+    }
+    std::reverse(chain.begin(), chain.end());
+    return chain;
+}
+
+std::string Scene::fullPathName(const NodeChain& chain) {
+    std::string text;
+    for (const Node* node : chain) text += "|" + node->name();
+    return text;
+}
+
+std::string Scene::partialPathName(const NodeChain& chain) const {
+    if (chain.empty()) return std::string();
+    std::vector<std::string> names;
+    for (const Node* node : chain) names.push_back(node->name());
+    std::vector<NodeChain> candidates;
+    for (Node* node : nodesNamed(chain.back()->name())) {
+        for (NodeChain& path : allPaths(*node)) candidates.push_back(std::move(path));
+    }
+    for (size_t length = 1; length <= names.size(); ++length) {
+        const std::vector<std::string> tail(names.end() - static_cast<std::ptrdiff_t>(length), names.end());
+        const auto matches = std::count_if(candidates.begin(), candidates.end(),
+                                           [&tail](const NodeChain& path) { return suffixMatches(path, tail, false); });
+        if (matches <= 1) {
+            std::string text;
+            for (const std::string& name : tail) text += (text.empty() ? "" : "|") + name;
+            return text;
+        }
+    }
+    return fullPathName(chain);
+}
+
+std::vector<NodeChain> Scene::findPaths(const std::string& pathText) const {
+    std::vector<NodeChain> found;
+    const bool whole = !pathText.empty() && pathText.front() == '|';
+    std::vector<std::string> names;
+    size_t begin = 0;
+    while (begin <= pathText.size()) {
+        const size_t bar = pathText.find('|', begin);
+        const std::string name = pathText.substr(begin, bar == std::string::npos ? std::string::npos : bar - begin);
+        if (!name.empty()) names.push_back(name);
+        if (bar == std::string::npos) break;
+        begin = bar + 1;
+    }
+    if (names.empty()) return found;
+    for (Node* node : nodesNamed(names.back())) {
+        if (!node->isDag()) continue;
+        for (NodeChain& path : allPaths(*node)) {
+            if (suffixMatches(path, names, whole)) found.push_back(std::move(path));
+        }
+    }
+    return found;
+}
+
+VStatus Scene::connect(Node& source, const PlugPath& sourcePath, Node& destination, const PlugPath& destinationPath) {
+    if (!source.alive() || !destination.alive()) return VStatus(VStatus::kInvalidParameter, "a node was deleted");
+    if (!sourcePath.indicesResolved() || !destinationPath.indicesResolved() || sourcePath.isArrayPlug() ||
+        destinationPath.isArrayPlug()) {
+        return VStatus(VStatus::kInvalidParameter, "a plug lacks an element index");
+    }
+    if (&source == &destination && sourcePath == destinationPath) {
+        return VStatus(VStatus::kInvalidParameter, "a plug cannot drive itself");
+    }
+    const AttributeDef& from = sourcePath.leaf();
+    const AttributeDef& to = destinationPath.leaf();
+    if (!from.connectable || !to.connectable || !from.readable || !to.writable) {
+        return VStatus(VStatus::kFailure, "the attribute is not connectable");
+    }
+    if (!kindsFit(from, to)) return VStatus(VStatus::kInvalidParameter, "the plugs hold different kinds of value");
+    if (isLocked(destination, destinationPath)) return VStatus(VStatus::kFailure, "the destination plug is locked");
+    for (const Connection& existing : destination.incoming()) {
+        if (overlaps(existing.local, destinationPath)) {
+            return VStatus(VStatus::kFailure, "the destination plug is already connected");
+        }
+    }
+    destination.incoming().push_back({&source, destinationPath, sourcePath});
+    source.outgoing().push_back({&destination, sourcePath, destinationPath});
+    return VStatus();
+}
+
+VStatus Scene::disconnect(Node& source, const PlugPath& sourcePath, Node& destination, const PlugPath& destinationPath) {
+    auto& incoming = destination.incoming();
+    auto it = std::find_if(incoming.begin(), incoming.end(), [&](const Connection& c) {
+        return c.other == &source && c.local == destinationPath && c.remote == sourcePath;
+    });
+    if (it == incoming.end()) return VStatus(VStatus::kNotFound, "the plugs are not connected");
+    incoming.erase(it);
+    eraseConnection(source.outgoing(), &destination, sourcePath, destinationPath);
+    return VStatus();
+}
+
+VStatus Scene::removeAttribute(Node& node, const AttributeDef& attribute) {
+    if (!attribute.dynamic || attribute.parent != nullptr) {
+        return VStatus(VStatus::kInvalidParameter, "only a top-level dynamic attribute can be removed");
+    }
+    std::set<std::string> names;
+    std::function<void(const AttributeDef&)> collect = [&](const AttributeDef& a) {
+        names.insert(a.longName);
+        for (const AttributePtr& child : a.children) collect(*child);
+    };
+    collect(attribute);
+    auto mentions = [&names](const std::string& key) {
+        size_t begin = 0;
+        while (begin <= key.size()) {
+            const size_t dot = key.find('.', begin);
+            std::string part = key.substr(begin, dot == std::string::npos ? std::string::npos : dot - begin);
+            part = part.substr(0, part.find('['));
+            if (names.count(part) != 0) return true;
+            if (dot == std::string::npos) break;
+            begin = dot + 1;
+        }
+        return false;
+    };
+    auto usesAttribute = [&attribute](const PlugPath& path) {
+        return std::any_of(path.steps.begin(), path.steps.end(),
+                           [&attribute](const PlugStep& step) { return step.attribute.get() == &attribute; });
+    };
+    for (auto it = node.values().begin(); it != node.values().end();) {
+        it = mentions(it->first) ? node.values().erase(it) : std::next(it);
+    }
+    for (auto it = node.lockedPlugs().begin(); it != node.lockedPlugs().end();) {
+        it = mentions(*it) ? node.lockedPlugs().erase(it) : std::next(it);
+    }
+    for (const Connection& c : std::vector<Connection>(node.incoming())) {
+        if (usesAttribute(c.local)) disconnect(*c.other, c.remote, node, c.local);
+    }
+    for (const Connection& c : std::vector<Connection>(node.outgoing())) {
+        if (usesAttribute(c.local)) disconnect(node, c.local, *c.other, c.remote);
+    }
+    node.removeDynamicAttribute(&attribute);
+    return VStatus();
+}
+
+void Scene::setTimeRange(double minTime, double maxTime) {
+    minTime_ = minTime;
+    maxTime_ = maxTime;
+}
+
+void Scene::deleteNode(Node& node) {
+    if (node.isWorld() || !node.alive()) return;
+    std::vector<NodePtr> keepAlive;  // the deleted nodes live until every link to them is gone
+    std::vector<Node*> curves;       // animation curves that drove a deleted node
+    std::vector<Node*> pending{&node};
+    while (!pending.empty()) {
+        Node* current = pending.back();
+        pending.pop_back();
+        if (!current->alive()) continue;
+        for (Node* child : current->children()) {
+            if (child->parents().size() > 1) {
+                current->unlinkChild(child);
+            } else {
+                pending.push_back(child);
+            }
+        }
+        deleteOne(*current, keepAlive, curves);
+    }
+    // Animation curves that drove only deleted nodes go with them.
+    for (size_t i = 0; i < curves.size(); ++i) {
+        if (curves[i]->alive() && curves[i]->outgoing().empty()) deleteOne(*curves[i], keepAlive, curves);
+    }
+    auto& selection = *activeSelection_;
+    selection.erase(std::remove_if(selection.begin(), selection.end(),
+                                   [](const SelectionItem& item) { return !item.stillExists(); }),
+                    selection.end());
+}
+
+void Scene::deleteOne(Node& node, std::vector<NodePtr>& keepAlive, std::vector<Node*>& curves) {
+    keepAlive.push_back(node.self());
+    for (Node* child : node.children()) node.unlinkChild(child);
+    for (Node* parent : parentsOf(node)) parent->unlinkChild(&node);
+    for (const Connection& c : node.incoming()) {
+        eraseConnection(c.other->outgoing(), &node, c.remote, c.local);
+        if (c.other->hasFn(VFn::kAnimCurve)) curves.push_back(c.other);
+    }
+    for (const Connection& c : node.outgoing()) eraseConnection(c.other->incoming(), &node, c.remote, c.local);
+    node.incoming().clear();
+    node.outgoing().clear();
+    unindexName(node);
+    node.alive_ = false;
+    nodes_.erase(node.id());
+}
+
+}  // namespace vexa_host

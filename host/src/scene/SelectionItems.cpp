@@ -1,0 +1,192 @@
+#include "host/src/scene/SelectionItems.h"
+
+#include "host/src/scene/Node.h"
+#include "host/src/scene/Scene.h"
+
+#include <algorithm>
+
+namespace vexa_host {
+
+namespace {
+
+std::vector<ComponentParser>& componentParsers() {
+    static std::vector<ComponentParser> parsers;
+    return parsers;
+}
+
+bool globMatch(const char* pattern, const char* text) {
+    if (*pattern == '\0') return *text == '\0';
+    if (*pattern == '*') return globMatch(pattern + 1, text) || (*text != '\0' && globMatch(pattern, text + 1));
+    if (*text == '\0') return false;
+    return (*pattern == '?' || *pattern == *text) && globMatch(pattern + 1, text + 1);
+}
+
+VDagPath pathOf(const NodeChain& chain) {
+    std::vector<NodePtr> nodes;
+    for (Node* node : chain) nodes.push_back(node->self());
+    return VDagPath(std::move(nodes));
+}
+
+SelectionItem itemForNode(Node& node) {
+    return node.isDag() ? dagItem(pathOf(Scene::firstPath(node))) : nodeItem(VObject(node.self()));
+}
+
+// The objects a node text names: a path text, a glob pattern, or a plain name.
+VStatus resolveNodes(const std::string& text, std::vector<SelectionItem>& items) {
+    Scene& scene = Scene::instance();
+    if (text.find('|') != std::string::npos) {
+        for (const NodeChain& chain : scene.findPaths(text)) items.push_back(dagItem(pathOf(chain)));
+        return items.empty() ? VStatus(VStatus::kNotFound, "no object matches " + text) : VStatus();
+    }
+    const std::string name = text.front() == ':' ? text.substr(1) : text;
+    if (name.find_first_of("*?") != std::string::npos) {
+        for (const auto& entry : scene.nodes()) {
+            if (globMatch(name.c_str(), entry.second->name().c_str())) items.push_back(itemForNode(*entry.second));
+        }
+        return items.empty() ? VStatus(VStatus::kNotFound, "no object matches " + text) : VStatus();
+    }
+    const std::vector<Node*>& named = scene.nodesNamed(name);
+    if (named.empty()) return VStatus(VStatus::kNotFound, "no object matches " + text);
+    if (named.size() > 1) return VStatus(VStatus::kInvalidParameter, "more than one object matches " + text);
+    items.push_back(itemForNode(*named.front()));
+    return VStatus();
+}
+
+}  // namespace
+
+void addComponentParser(ComponentParser parser) { componentParsers().push_back(std::move(parser)); }
+
+bool SelectionItem::sameAs(const SelectionItem& other) const {
+    if (kind != other.kind) return false;
+    switch (kind) {
+    case kNode: return node == other.node;
+    case kPlug: return plug == other.plug;
+    case kDagPath: break;
+    }
+    if (path != other.path || component.isNull() != other.component.isNull()) return false;
+    if (component.isNull()) return true;
+    const auto* mine = dynamic_cast<const ComponentRecord*>(component.record().get());
+    const auto* theirs = dynamic_cast<const ComponentRecord*>(other.component.record().get());
+    return mine != nullptr && theirs != nullptr && mine->sameAs(*theirs);
+}
+
+bool SelectionItem::stillExists() const {
+    switch (kind) {
+    case kNode: {
+        const auto* record = dynamic_cast<const Node*>(node.record().get());
+        return record != nullptr && record->alive();
+    }
+    case kPlug: return !plug.isNull() && plug.nodeRecord()->alive();
+    case kDagPath: return path.isValid();
+    }
+    return false;
+}
+
+SelectionItem dagItem(const VDagPath& path, const VObject& component) {
+    SelectionItem item;
+    item.kind = SelectionItem::kDagPath;
+    item.path = path;
+    item.node = path.node();
+    item.component = component;
+    return item;
+}
+
+SelectionItem nodeItem(const VObject& node) {
+    SelectionItem item;
+    item.kind = SelectionItem::kNode;
+    item.node = node;
+    return item;
+}
+
+SelectionItem plugItem(const VPlug& plug) {
+    SelectionItem item;
+    item.kind = SelectionItem::kPlug;
+    item.plug = plug;
+    item.node = plug.node();
+    return item;
+}
+
+bool addUnique(std::vector<SelectionItem>& list, const SelectionItem& item) {
+    if (std::any_of(list.begin(), list.end(), [&item](const SelectionItem& other) { return other.sameAs(item); })) {
+        return false;
+    }
+    const auto* added = dynamic_cast<const ComponentRecord*>(item.component.record().get());
+    if (item.kind == SelectionItem::kDagPath && added != nullptr) {
+        for (SelectionItem& held : list) {
+            const auto* mine = dynamic_cast<const ComponentRecord*>(held.component.record().get());
+            if (held.kind != SelectionItem::kDagPath || held.path != item.path || mine == nullptr) continue;
+            if (std::shared_ptr<ComponentRecord> merged = mine->mergedWith(*added)) {
+                held.component = VObject(merged);
+                return true;
+            }
+        }
+    }
+    list.push_back(item);
+    return true;
+}
+
+VStatus resolveSelection(const std::string& pattern, std::vector<SelectionItem>& items) {
+    if (pattern.empty()) return VStatus(VStatus::kInvalidParameter, "empty selection text");
+    const size_t dot = pattern.find('.');
+    std::vector<SelectionItem> nodes;
+    if (VStatus status = resolveNodes(pattern.substr(0, dot), nodes); !status) return status;
+    if (dot == std::string::npos) {
+        items.insert(items.end(), nodes.begin(), nodes.end());
+        return VStatus();
+    }
+    const std::string rest = pattern.substr(dot + 1);
+    for (const SelectionItem& owner : nodes) {
+        auto* node = static_cast<Node*>(owner.node.record().get());
+        PlugPath path;
+        if (parsePlugPath(*node, rest, path)) {
+            items.push_back(plugItem(VPlug(node->self(), std::make_shared<PlugPath>(path))));
+            continue;
+        }
+        VStatus found(VStatus::kNotFound, "no attribute or component " + rest);
+        if (owner.kind == SelectionItem::kDagPath) {
+            VDagPath shape = owner.path;
+            if (node->isTransform()) shape.extendToShape();
+            for (const ComponentParser& parser : componentParsers()) {
+                VObject component;
+                const VStatus parsed = parser(shape, rest, component);
+                if (parsed) {
+                    items.push_back(dagItem(shape, component));
+                    found = VStatus();
+                    break;
+                }
+                // A parser that knows the text but not its indices says why.
+                if (parsed.statusCode() != VStatus::kNotFound) return parsed;
+            }
+        }
+        if (!found) return found;
+    }
+    return VStatus();
+}
+
+std::vector<std::string> selectionTexts(const SelectionItem& item) {
+    const auto* component = dynamic_cast<const ComponentRecord*>(item.component.record().get());
+    if (item.kind != SelectionItem::kDagPath || component == nullptr) return {selectionText(item)};
+    const std::string path = item.path.partialPathName().asChar();
+    std::vector<std::string> result;
+    for (const std::string& text : component->texts()) result.push_back(path + "." + text);
+    return result;
+}
+
+std::string selectionText(const SelectionItem& item) {
+    switch (item.kind) {
+    case SelectionItem::kNode: {
+        const auto* node = dynamic_cast<const Node*>(item.node.record().get());
+        return node != nullptr ? node->name() : std::string();
+    }
+    case SelectionItem::kPlug: return item.plug.info().asChar();
+    case SelectionItem::kDagPath: break;
+    }
+    std::string text = item.path.partialPathName().asChar();
+    const auto* component = dynamic_cast<const ComponentRecord*>(item.component.record().get());
+    if (component == nullptr) return text;
+    std::string joined;
+    for (const std::string& run : component->texts()) joined += (joined.empty() ? "" : " ") + text + "." + run;
+    return joined;
+}
+
+}  // namespace vexa_host

@@ -1,0 +1,73 @@
+#ifndef VEXA_HOST_SELECTIONITEMS_H
+#define VEXA_HOST_SELECTIONITEMS_H
+
+// The items of a selection list: a dependency node, a DAG path with an optional component, or
+// a plug.
+
+#include "host/src/scene/ObjectRecord.h"
+
+#include <vexa/VDagPath.h>
+#include <vexa/VObject.h>
+#include <vexa/VPlug.h>
+#include <vexa/VStatus.h>
+#include <vexa/VexaExport.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace vexa_host {
+
+// A part of a shape (faces, vertices, CVs) as a selection item carries it.
+class VEXA_API ComponentRecord : public ObjectRecord {
+public:
+    // The component as written after the shape's name ("f[0:5]").
+    virtual std::string text() const = 0;
+    virtual bool sameAs(const ComponentRecord& other) const = 0;
+    // The texts of its runs of elements, one each ("f[0:2]", "f[5]"); one text by default.
+    virtual std::vector<std::string> texts() const { return {text()}; }
+    // A component holding the elements of both, or null when the two do not merge (other
+    // kinds of element). A selection list merges components added on one path.
+    virtual std::shared_ptr<ComponentRecord> mergedWith(const ComponentRecord&) const { return nullptr; }
+};
+
+// Reads a component text ("f[0:5]") of the shape at the end of the path; node types that know
+// components install one. Answers kNotFound when the text is not a component of that shape.
+using ComponentParser = std::function<VStatus(const VDagPath& shape, const std::string& text, VObject& component)>;
+VEXA_API void addComponentParser(ComponentParser parser);
+
+struct VEXA_API SelectionItem {
+    enum Kind { kNode, kDagPath, kPlug };
+    Kind kind = kNode;
+    VObject node;
+    VDagPath path;
+    VObject component;
+    VPlug plug;
+
+    bool sameAs(const SelectionItem& other) const;
+    bool stillExists() const;
+};
+
+struct SelectionItems {
+    std::vector<SelectionItem> list;
+};
+
+// The items a selection text names (see VSelectionList::add): kNotFound when none,
+// kInvalidParameter for a plain name that several DAG nodes carry or a malformed text.
+VEXA_API VStatus resolveSelection(const std::string& pattern, std::vector<SelectionItem>& items);
+// The text getSelectionStrings gives for an item; a component of several runs gives one text
+// per run (selectionTexts), joined by blanks here.
+VEXA_API std::string selectionText(const SelectionItem& item);
+VEXA_API std::vector<std::string> selectionTexts(const SelectionItem& item);
+// Adds unless the list already holds the same item; a component on a path that the list holds
+// with a component of the same kind is merged into that item. Answers whether the list grew
+// or changed.
+VEXA_API bool addUnique(std::vector<SelectionItem>& list, const SelectionItem& item);
+VEXA_API SelectionItem dagItem(const VDagPath& path, const VObject& component = VObject());
+VEXA_API SelectionItem nodeItem(const VObject& node);
+VEXA_API SelectionItem plugItem(const VPlug& plug);
+
+}  // namespace vexa_host
+
+#endif

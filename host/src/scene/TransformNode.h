@@ -1,0 +1,46 @@
+#ifndef VEXA_HOST_TRANSFORMNODE_H
+#define VEXA_HOST_TRANSFORMNODE_H
+
+// Transform-kind nodes on the scene database: their parts read from and written to plugs, the
+// limits, and the matrices worked out from them.
+
+#include "host/src/scene/Node.h"
+#include "host/src/scene/Scene.h"
+
+#include <vexa/VFnTransform.h>
+#include <vexa/VMatrix.h>
+#include <vexa/VTransformationMatrix.h>
+#include <vexa/VexaExport.h>
+
+#include <string>
+
+namespace vexa_host {
+
+// The parts as stored; with limited, translation, rotation and scale clamped by the enabled
+// limits (what the node's matrix uses).
+VEXA_API VTransformationMatrix readTransformation(const Node& node, bool limited);
+// Writes every part; stops at the first plug that refuses (a locked one).
+VEXA_API VStatus writeTransformation(Node& node, const VTransformationMatrix& transformation);
+// The node's local matrix: its transformation for transform kinds, else the identity.
+VEXA_API VMatrix localMatrix(const Node& node);
+// The product of the local matrices of a path, the last node's first.
+VEXA_API VMatrix inclusiveMatrix(const NodeChain& chain);
+
+// The three plugs stem+"X", stem+"Y", stem+"Z" ("translate", "rotateAxis", ...).
+VEXA_API void readTriple(const Node& node, const std::string& stem, double values[3], double fallback = 0.0);
+VEXA_API VStatus writeTriple(Node& node, const std::string& stem, const double values[3]);
+
+// The plugs of a limit: its value and its enable flag. False for an unknown limit type.
+bool limitAttributeNames(int limitType, std::string& valueName, std::string& enableName);
+
+// Computed outputs: "matrix" of transform kinds, "worldMatrix[i]" and "worldInverseMatrix[i]"
+// of DAG nodes (i: the instance number).
+bool computeTransformOutputs(const Node& node, const PlugPath& path, PlugValue& value);
+bool computeDagOutputs(const Node& node, const PlugPath& path, PlugValue& value);
+
+MatrixValue toMatrixValue(const VMatrix& matrix);
+VMatrix fromMatrixValue(const MatrixValue& value);
+
+}  // namespace vexa_host
+
+#endif

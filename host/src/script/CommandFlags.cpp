@@ -1,0 +1,98 @@
+#include "host/src/script/CommandFlags.h"
+
+#include <vexa/VMessageLog.h>
+#include <vexa/VString.h>
+
+#include <cctype>
+#include <cstring>
+
+namespace vexa_host {
+
+namespace {
+
+bool looksLikeFlag(const std::string& word) {
+    return word.size() > 1 && word[0] == '-' && std::isalpha(static_cast<unsigned char>(word[1])) != 0;
+}
+
+const FlagSpec* lookUp(const std::vector<FlagSpec>& table, const std::string& word) {
+    for (const FlagSpec& spec : table) {
+        if (word == spec.shortName || (spec.longName != nullptr && word == spec.longName)) return &spec;
+    }
+    return nullptr;
+}
+
+bool isModeFlag(const FlagSpec* spec, const char* name) {
+    return spec != nullptr && std::strcmp(spec->shortName, name) == 0 && spec->valueCount == 0;
+}
+
+}  // namespace
+
+bool CommandFlags::read(const VArgList& args, const std::vector<FlagSpec>& table, std::string& error) {
+    std::vector<std::string> words;
+    for (unsigned i = 0; i < args.length(); ++i) words.push_back(args.asString(i).str());
+    for (const std::string& word : words) {
+        const FlagSpec* spec = looksLikeFlag(word) ? lookUp(table, word) : nullptr;
+        query_ = query_ || isModeFlag(spec, "-q");
+        edit_ = edit_ || isModeFlag(spec, "-e");
+    }
+    for (size_t i = 0; i < words.size(); ++i) {
+        if (!looksLikeFlag(words[i])) {
+            positional_.push_back(words[i]);
+            continue;
+        }
+        const FlagSpec* spec = lookUp(table, words[i]);
+        if (spec == nullptr) {
+            error = "invalid flag " + words[i];
+            return false;
+        }
+        Flag flag;
+        flag.spec = *spec;
+        const size_t count = query_ ? 0 : static_cast<size_t>(spec->valueCount);
+        if (words.size() - i - 1 < count) {
+            error = "the flag " + words[i] + " needs " + std::to_string(count) + " value" + (count == 1 ? "" : "s");
+            return false;
+        }
+        flag.values.assign(words.begin() + static_cast<long>(i) + 1, words.begin() + static_cast<long>(i + 1 + count));
+        i += count;
+        flags_.push_back(std::move(flag));
+    }
+    return true;
+}
+
+const CommandFlags::Flag* CommandFlags::find(const char* shortName) const {
+    for (auto it = flags_.rbegin(); it != flags_.rend(); ++it) {
+        if (std::strcmp(it->spec.shortName, shortName) == 0) return &*it;
+    }
+    return nullptr;
+}
+
+const std::vector<std::string>* CommandFlags::values(const char* shortName) const {
+    const Flag* flag = find(shortName);
+    return flag != nullptr ? &flag->values : nullptr;
+}
+
+std::string CommandFlags::value(const char* shortName, const std::string& fallback) const {
+    const Flag* flag = find(shortName);
+    return flag != nullptr && !flag->values.empty() ? flag->values.front() : fallback;
+}
+
+bool readBoolWord(const std::string& word, bool& value) {
+    VStatus status;
+    const bool read = VArgList(VStringArray(1, VString(word))).asBool(0, &status);
+    if (status) value = read;
+    return static_cast<bool>(status);
+}
+
+bool readNumberWord(const std::string& word, double& value) {
+    const VString text(word);
+    if (!text.isDouble()) return false;
+    value = text.asDouble();
+    return true;
+}
+
+VStatus commandFailure(const std::string& message) {
+    VMessageLog::add(VMessageLog::kError, VString(message));
+    return VStatus(VStatus::kFailure, message);
+}
+
+}  // namespace vexa_host

@@ -1,0 +1,387 @@
+#include "host/src/script/ScriptParser.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace vexa_host {
+
+namespace {
+
+bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool isNameStart(char c) { return std::isalpha(static_cast<unsigned char>(c)) != 0 || c == '_'; }
+bool isNameChar(char c) { return isNameStart(c) || std::isdigit(static_cast<unsigned char>(c)) != 0; }
+bool isDigit(char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; }
+bool endsWord(char c) { return isBlank(c) || c == ';' || c == '"' || c == '`'; }
+
+char escaped(char c) {
+    switch (c) {
+    case 'n': return '\n';
+    case 't': return '\t';
+    case 'r': return '\r';
+    default: return c;
+    }
+}
+
+// Reads one text; the substitutions inside it are read by readers of their own, one level
+// deeper. A reader of a substitution knows where its text starts in the whole script, so that
+// errors and statements give their places in the whole script.
+class Reader {
+public:
+    Reader(const std::string& text, int depth, const std::string& whole, size_t base)
+        : text_(text), depth_(depth), whole_(whole), base_(base) {}
+
+    bool block(ScriptBlock& statements) {
+        while (true) {
+            skipBlanks();
+            if (atEnd()) return true;
+            if (peek() == ';') {
+                ++pos_;
+                continue;
+            }
+            ScriptStatement statement;
+            statement.offset = base_ + pos_;
+            if (!this->statement(statement)) return false;
+            statements.push_back(std::move(statement));
+            skipBlanks();
+            if (atEnd()) return true;
+            if (peek() != ';') return unexpected();
+            ++pos_;
+        }
+    }
+    const std::string& error() const { return error_; }
+
+private:
+    // Counts one level of nesting for as long as it lives.
+    struct Level {
+        explicit Level(int& depth) : depth_(depth) { ++depth_; }
+        ~Level() { --depth_; }
+        Level(const Level&) = delete;
+        Level& operator=(const Level&) = delete;
+        int& depth_;
+    };
+
+    bool atEnd() const { return pos_ >= text_.size(); }
+    char peek(size_t ahead = 0) const { return pos_ + ahead < text_.size() ? text_[pos_ + ahead] : '\0'; }
+
+    bool fail(const std::string& what) { return failWith(what + " at " + place(pos_)); }
+    bool failWith(const std::string& error) {
+        if (error_.empty()) error_ = error;
+        return false;
+    }
+    std::string place(size_t pos) const { return ScriptParser::placeOf(whole_, base_ + pos); }
+    bool unexpected() {
+        if (atEnd()) return fail("unexpected end of the text");
+        const unsigned char c = static_cast<unsigned char>(peek());
+        if (std::isprint(c) != 0) return fail(std::string("unexpected '") + peek() + "'");
+        return fail("unexpected character code " + std::to_string(c));
+    }
+    bool tooDeep() const { return depth_ > ScriptParser::kMaxNesting; }
+
+    void skipBlanks() {
+        while (!atEnd()) {
+            if (isBlank(peek())) {
+                ++pos_;
+            } else if (peek() == '/' && peek(1) == '/') {
+                while (!atEnd() && peek() != '\n') ++pos_;
+            } else {
+                return;
+            }
+        }
+    }
+
+    std::string name() {
+        const size_t start = pos_;
+        if (isNameStart(peek())) {
+            while (isNameChar(peek())) ++pos_;
+        }
+        return text_.substr(start, pos_ - start);
+    }
+
+    bool statement(ScriptStatement& statement) {
+        if (peek() == '$') return assignment(statement);
+        std::string word = name();
+        if (word.empty()) return unexpected();
+        const bool global = word == "global" && isBlank(peek());
+        if (global) {
+            skipBlanks();
+            word = name();
+        }
+        if ((word == "string" || word == "int" || word == "float") && isBlank(peek())) {
+            return declaration(word, statement);
+        }
+        if (global) return fail("a type must follow global");
+        statement.kind = ScriptStatement::kCommand;
+        statement.name = word;
+        if (peek() == '(') {
+            ScriptExpression call;
+            if (!callArguments(call)) return false;
+            statement.arguments = std::move(call.operands);
+            return true;
+        }
+        if (!atEnd() && !endsWord(peek())) return unexpected();
+        return commandArguments(statement);
+    }
+
+    bool declaration(const std::string& type, ScriptStatement& statement) {
+        statement.kind = ScriptStatement::kDeclaration;
+        statement.type = type;
+        skipBlanks();
+        if (peek() != '$') return fail("a variable must follow " + type);
+        ++pos_;
+        statement.name = name();
+        if (statement.name.empty()) return fail("a variable needs a name");
+        if (peek() == '[') {
+            if (peek(1) != ']') return fail("an array is declared with []");
+            pos_ += 2;
+            statement.array = true;
+        }
+        skipBlanks();
+        if (peek() != '=') return true;
+        ++pos_;
+        statement.arguments.emplace_back();
+        return expression(statement.arguments.back());
+    }
+
+    bool assignment(ScriptStatement& statement) {
+        ScriptExpression target;
+        if (!variable(target)) return false;
+        if (!target.operands.empty()) return fail("an element cannot be assigned to");
+        statement.kind = ScriptStatement::kAssignment;
+        statement.name = target.text;
+        skipBlanks();
+        if (peek() != '=') return unexpected();
+        ++pos_;
+        statement.arguments.emplace_back();
+        return expression(statement.arguments.back());
+    }
+
+    bool commandArguments(ScriptStatement& statement) {
+        while (true) {
+            skipBlanks();
+            if (atEnd() || peek() == ';') return true;
+            statement.arguments.emplace_back();
+            if (!argument(statement.arguments.back())) return false;
+        }
+    }
+
+    bool argument(ScriptExpression& argument) {
+        switch (peek()) {
+        case '"': argument.kind = ScriptExpression::kText; return stringLiteral(argument.text);
+        case '`': return substitution(argument);
+        case '(': return parenthesised(argument);
+        case '$':
+            if (!variable(argument)) return false;
+            return atEnd() || endsWord(peek()) ? true : unexpected();
+        case ')':
+        case ',':
+            return unexpected();
+        case '{':
+        case '}':
+            return fail("blocks are not supported");
+        default: break;
+        }
+        const size_t start = pos_;
+        while (!atEnd() && !endsWord(peek())) ++pos_;
+        argument.kind = ScriptExpression::kText;
+        argument.text = text_.substr(start, pos_ - start);
+        return true;
+    }
+
+    bool expression(ScriptExpression& expression) {
+        Level level(depth_);
+        if (tooDeep()) return fail("nesting too deep");
+        ScriptExpression first;
+        if (!term(first)) return false;
+        skipBlanks();
+        if (peek() != '+') {
+            expression = std::move(first);
+            return true;
+        }
+        expression.kind = ScriptExpression::kSum;
+        expression.operands.push_back(std::move(first));
+        while (peek() == '+') {
+            ++pos_;
+            expression.operands.emplace_back();
+            if (!term(expression.operands.back())) return false;
+            skipBlanks();
+        }
+        return true;
+    }
+
+    bool term(ScriptExpression& term) {
+        skipBlanks();
+        const char c = peek();
+        if (c == '"') {
+            term.kind = ScriptExpression::kText;
+            return stringLiteral(term.text);
+        }
+        if (c == '$') return variable(term);
+        if (c == '`') return substitution(term);
+        if (c == '(') return parenthesised(term);
+        if (isDigit(c) || ((c == '-' || c == '.') && (isDigit(peek(1)) || peek(1) == '.'))) return number(term);
+        const std::string word = name();
+        if (word.empty()) return unexpected();
+        if (peek() == '(') {
+            term.kind = ScriptExpression::kCall;
+            term.text = word;
+            return callArguments(term);
+        }
+        if (word == "true" || word == "false") {
+            term.kind = ScriptExpression::kNumber;
+            term.text = word == "true" ? "1" : "0";
+            return true;
+        }
+        pos_ -= word.size();
+        return fail("unexpected word '" + word + "'");
+    }
+
+    bool number(ScriptExpression& term) {
+        const size_t start = pos_;
+        if (peek() == '-') ++pos_;
+        size_t digits = 0;
+        for (; isDigit(peek()); ++pos_) ++digits;
+        if (peek() == '.') {
+            for (++pos_; isDigit(peek()); ++pos_) ++digits;
+        }
+        if (digits == 0) return unexpected();
+        if ((peek() == 'e' || peek() == 'E') && (isDigit(peek(1)) || ((peek(1) == '+' || peek(1) == '-') && isDigit(peek(2))))) {
+            pos_ += 2;
+            while (isDigit(peek())) ++pos_;
+        }
+        if (isNameChar(peek()) || peek() == '.') return unexpected();
+        term.kind = ScriptExpression::kNumber;
+        term.text = text_.substr(start, pos_ - start);
+        return true;
+    }
+
+    bool parenthesised(ScriptExpression& term) {
+        ++pos_;
+        if (!expression(term)) return false;
+        skipBlanks();
+        if (peek() != ')') return unexpected();
+        ++pos_;
+        return true;
+    }
+
+    bool variable(ScriptExpression& term) {
+        ++pos_;
+        term.kind = ScriptExpression::kVariable;
+        term.text = name();
+        if (term.text.empty()) return fail("a variable needs a name");
+        if (peek() != '[') return true;
+        ++pos_;
+        term.operands.emplace_back();
+        if (!expression(term.operands.back())) return false;
+        skipBlanks();
+        if (peek() != ']') return unexpected();
+        ++pos_;
+        return true;
+    }
+
+    bool callArguments(ScriptExpression& call) {
+        Level level(depth_);
+        if (tooDeep()) return fail("nesting too deep");
+        ++pos_;
+        skipBlanks();
+        if (peek() == ')') {
+            ++pos_;
+            return true;
+        }
+        while (true) {
+            call.operands.emplace_back();
+            if (!expression(call.operands.back())) return false;
+            skipBlanks();
+            if (peek() == ')') {
+                ++pos_;
+                return true;
+            }
+            if (peek() != ',') return unexpected();
+            ++pos_;
+        }
+    }
+
+    bool stringLiteral(std::string& value) {
+        const size_t start = pos_;
+        for (++pos_; !atEnd(); ++pos_) {
+            const char c = peek();
+            if (c == '"') {
+                ++pos_;
+                return true;
+            }
+            if (c == '\\') {
+                if (++pos_ >= text_.size()) break;
+                value += escaped(peek());
+            } else {
+                value += c;
+            }
+        }
+        pos_ = start;
+        return fail("unterminated string");
+    }
+
+    // The text between backquotes is a script of its own; a backquote inside one of its
+    // strings does not end it.
+    bool substitution(ScriptExpression& term) {
+        const size_t open = pos_;
+        size_t end = pos_ + 1;
+        while (end < text_.size() && text_[end] != '`') {
+            if (text_[end] == '"') {
+                for (++end; end < text_.size() && text_[end] != '"'; ++end) {
+                    if (text_[end] == '\\') ++end;
+                }
+            }
+            if (end < text_.size()) ++end;
+        }
+        if (end >= text_.size()) return fail("unterminated `");
+        const std::string inner = text_.substr(open + 1, end - open - 1);
+        auto block = std::make_shared<ScriptBlock>();
+        Reader reader(inner, depth_ + 1, whole_, base_ + open + 1);
+        if (!reader.block(*block)) {
+            pos_ = open;
+            return failWith("in the command substitution at " + place(open) + ": " + reader.error());
+        }
+        term.kind = ScriptExpression::kSubstitution;
+        term.script = std::move(block);
+        pos_ = end + 1;
+        return true;
+    }
+
+    const std::string& text_;
+    size_t pos_ = 0;
+    int depth_;
+    const std::string& whole_;
+    size_t base_;
+    std::string error_;
+};
+
+}  // namespace
+
+bool ScriptParser::parse(const std::string& text, ScriptBlock& block, std::string& error) {
+    block.clear();
+    Reader reader(text, 0, text, 0);
+    if (reader.block(block)) return true;
+    error = reader.error();
+    return false;
+}
+
+void ScriptParser::lineAndColumn(const std::string& text, size_t offset, size_t& line, size_t& column) {
+    offset = std::min(offset, text.size());
+    line = 1;
+    size_t lineStart = 0;
+    for (size_t i = 0; i < offset; ++i) {
+        if (text[i] == '\n') {
+            ++line;
+            lineStart = i + 1;
+        }
+    }
+    column = offset - lineStart + 1;
+}
+
+std::string ScriptParser::placeOf(const std::string& text, size_t offset) {
+    size_t line = 0;
+    size_t column = 0;
+    lineAndColumn(text, offset, line, column);
+    return "line " + std::to_string(line) + ", column " + std::to_string(column);
+}
+
+}  // namespace vexa_host

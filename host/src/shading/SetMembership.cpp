@@ -1,0 +1,134 @@
+#include "host/src/shading/SetMembership.h"
+
+#include "host/src/geometry/GeometryHistory.h"
+#include "host/src/geometry/MeshData.h"
+#include "host/src/geometry/SingleIndexedComponent.h"
+#include "host/src/scene/Handles.h"
+#include "host/src/scene/PlugAccess.h"
+#include "host/src/scene/Scene.h"
+#include "host/src/scene/SetMembers.h"
+
+#include <memory>
+#include <unordered_set>
+
+namespace vexa_host {
+
+namespace {
+
+SetMembers* membersOf(Node& set) { return dynamic_cast<SetMembers*>(set.payload()); }
+
+bool isIntermediate(const Node& node) { return readNumber(node, "intermediateObject") != 0.0; }
+
+// The elements of a member that stay when the forced ones leave it: a whole shape keeps all
+// its elements of the forced kind but those; a component of that kind loses them. Null when
+// the member is untouched (another kind of element), an empty component when nothing stays.
+std::shared_ptr<SingleIndexedComponent> remainder(const SelectionItem& member, const SingleIndexedComponent& forced) {
+    std::vector<int> held;
+    if (member.component.isNull()) {
+        MeshDataPtr mesh = meshOf(*liveNodeOf(member.path.node()));
+        const bool faces = forced.apiType() == VFn::kMeshPolygonComponent;
+        const int count = mesh == nullptr ? 0 : (faces ? mesh->polygonCount() : mesh->pointCount());
+        for (int element = 0; element < count; ++element) held.push_back(element);
+    } else if (const auto* own = dynamic_cast<const SingleIndexedComponent*>(member.component.record().get())) {
+        if (own->apiType() != forced.apiType()) return nullptr;
+        held = own->elements();
+    } else {
+        return nullptr;
+    }
+    const std::vector<int> leaving = forced.elements();
+    const std::unordered_set<int> gone(leaving.begin(), leaving.end());
+    auto rest = std::make_shared<SingleIndexedComponent>(forced.apiType());
+    for (int element : held) {
+        if (gone.count(element) == 0) rest->add(element);
+    }
+    return rest;
+}
+
+// Takes the item (a shape, or elements of it) out of every other shading group.
+void leaveOtherGroups(const Node& group, const SelectionItem& item) {
+    const auto* forced = dynamic_cast<const SingleIndexedComponent*>(item.component.record().get());
+    for (const auto& entry : Scene::instance().nodes()) {
+        Node& other = *entry.second;
+        if (&other == &group || setRestriction(other) != 5) continue;
+        SetMembers* members = membersOf(other);
+        const std::vector<SelectionItem> held = members->items();
+        for (const SelectionItem& member : held) {
+            if (member.kind != SelectionItem::kDagPath || member.path != item.path) continue;
+            if (item.component.isNull() || member.sameAs(item)) {
+                members->remove(member);
+                continue;
+            }
+            std::shared_ptr<SingleIndexedComponent> rest = forced != nullptr ? remainder(member, *forced) : nullptr;
+            if (rest == nullptr) continue;
+            members->remove(member);
+            if (rest->elementCount() > 0) members->add(dagItem(member.path, VObject(rest)));
+        }
+    }
+}
+
+// The group holds the whole shape of the item already (so its elements too).
+bool holdsWhole(SetMembers& members, const SelectionItem& item) {
+    for (const SelectionItem& member : members.items()) {
+        if (member.kind == SelectionItem::kDagPath && member.path == item.path && member.component.isNull()) return true;
+    }
+    return false;
+}
+
+VStatus addToDeformer(Node& set, const SelectionItem& item) {
+    Node* deformer = deformerOfSet(set);
+    if (deformer == nullptr || item.kind != SelectionItem::kDagPath) return VStatus();
+    VDagPath shapePath = item.path;
+    if (VStatus status = shapePath.extendToShape(); !status) return status;
+    Node* shape = liveNodeOf(shapePath.node());
+    int index = -1;
+    return shape != nullptr ? attachGeometry(*deformer, *shape, false, index) : VStatus();
+}
+
+}  // namespace
+
+int setRestriction(const Node& set) { return set.hasFn(VFn::kShadingEngine) ? 5 : 0; }
+
+VStatus renderableItems(const SelectionItem& item, std::vector<SelectionItem>& items) {
+    if (item.kind != SelectionItem::kDagPath || !item.path.isValid()) {
+        return VStatus(VStatus::kInvalidParameter, "a shading group holds shapes and their components only");
+    }
+    Node* node = liveNodeOf(item.path.node());
+    if (node == nullptr || !node->isTransform()) {
+        items.push_back(item);
+        return VStatus();
+    }
+    const size_t before = items.size();
+    for (Node* child : node->children()) {
+        if (child->isTransform() || isIntermediate(*child)) continue;
+        VDagPath shape = item.path;
+        shape.push(objectOf(*child));
+        items.push_back(dagItem(shape));
+    }
+    return items.size() > before ? VStatus() : VStatus(VStatus::kInvalidParameter, "the transform holds no shape");
+}
+
+VStatus addSetMember(Node& set, const SelectionItem& item, bool force) {
+    SetMembers* members = membersOf(set);
+    if (members == nullptr || !set.alive()) return VStatus(VStatus::kInvalidParameter, "not an object set");
+    if (!item.stillExists()) return VStatus(VStatus::kInvalidParameter, "the item no longer exists");
+    if (setRestriction(set) != 5) {
+        if (VStatus status = addToDeformer(set, item); !status) return status;
+        members->add(item);
+        return VStatus();
+    }
+    std::vector<SelectionItem> shapes;
+    if (VStatus status = renderableItems(item, shapes); !status) return status;
+    for (const SelectionItem& shape : shapes) {
+        if (force) leaveOtherGroups(set, shape);
+        if (!holdsWhole(*members, shape)) members->add(shape);
+    }
+    return VStatus();
+}
+
+VStatus removeSetMember(Node& set, const SelectionItem& item) {
+    SetMembers* members = membersOf(set);
+    if (members == nullptr) return VStatus(VStatus::kInvalidParameter, "not an object set");
+    return members->remove(item) ? VStatus() : VStatus(VStatus::kNotFound, "the item is not a member");
+}
+
+}  // namespace vexa_host

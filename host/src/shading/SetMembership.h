@@ -1,0 +1,32 @@
+#ifndef VEXA_HOST_SETMEMBERSHIP_H
+#define VEXA_HOST_SETMEMBERSHIP_H
+
+// Changing the members of object sets, with the rules of the kinds of set (VFnSet.h):
+// shading groups take shapes and their components only, a transform standing for the shapes
+// below it; a deformer's set puts each new member's shape into the deformer's history.
+//
+// Forcing an item into a shading group first takes it out of every other shading group: a
+// shape, and each of its polygons, is shaded by one group. Forcing polygons (or vertices) in
+// leaves a group that held the whole shape, or other elements of it, with the rest.
+
+#include "host/src/scene/Node.h"
+#include "host/src/scene/SelectionItems.h"
+
+#include <vexa/VStatus.h>
+#include <vexa/VexaExport.h>
+
+#include <vector>
+
+namespace vexa_host {
+
+// 5 (renderable) for a shading group, 0 for other sets.
+VEXA_API int setRestriction(const Node& set);
+VEXA_API VStatus addSetMember(Node& set, const SelectionItem& item, bool force);
+// kNotFound when the item is not a member.
+VEXA_API VStatus removeSetMember(Node& set, const SelectionItem& item);
+// The items a shading group would hold for an item: a transform path gives its shapes.
+VEXA_API VStatus renderableItems(const SelectionItem& item, std::vector<SelectionItem>& items);
+
+}  // namespace vexa_host
+
+#endif
