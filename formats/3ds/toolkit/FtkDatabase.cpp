@@ -20,7 +20,7 @@ bool IsLoadableTop(std::uint32_t id) { return id == 0x4D4D || id == 0xC23D || id
 // Builds the tree below the top chunk from the file, headers and positions only.
 class TreeLoader {
 public:
-    TreeLoader(FtkFile* file, std::uint64_t fileSize) : file_(file), fileSize_(fileSize) {}
+    explicit TreeLoader(FtkFile* file) : file_(file) {}
 
     bool ReadChildren(FtkChunk* chunk, int depth, bool extraData) {
         if (depth > kFtkMaxChunkDepth) {
@@ -33,6 +33,7 @@ public:
         }
         const bool extraRule = extraData || chunk->id == kExtraDataEntry;
         std::uint64_t position = static_cast<std::uint64_t>(chunk->position) + kFtkHeaderSize + chunk->dataSize;
+        std::unique_ptr<FtkChunk>* tail = &chunk->children;  // appending stays linear in the children
         const std::uint64_t end = static_cast<std::uint64_t>(chunk->position) + chunk->length;
         while (position < end) {
             if (end - position < kFtkHeaderSize) {
@@ -60,7 +61,7 @@ public:
             } else if (!fits) {
                 return Fail(ERR_INVALID_CHUNK);
             }
-            FtkChunk* child = Append(chunk, id, length, position);
+            FtkChunk* child = Append(tail, id, length, position);
             if (child == nullptr || !ReadChildren(child, depth + 1, extraRule)) {
                 return false;
             }
@@ -90,8 +91,10 @@ private:
         return true;
     }
 
-    FtkChunk* Append(FtkChunk* parent, std::uint32_t id, std::uint32_t length, std::uint64_t position) {
-        std::unique_ptr<FtkChunk> child = FtkNewChunkWithId(id);
+    // Puts a new child at the tail link and moves the tail behind it.
+    FtkChunk* Append(std::unique_ptr<FtkChunk>*& tail, std::uint32_t id, std::uint32_t length, std::uint64_t position) {
+        *tail = FtkNewChunkWithId(id);
+        FtkChunk* child = tail->get();
         if (child == nullptr) {
             return nullptr;
         }
@@ -99,11 +102,11 @@ private:
         child->position = static_cast<std::uint32_t>(position);
         child->sourceSlot = file_->slot;
         child->sourceSerial = file_->serial;
-        return FtkAddChildLast(parent, std::move(child));
+        tail = &child->next;
+        return child;
     }
 
     FtkFile* file_;
-    std::uint64_t fileSize_;
 };
 
 void CollectNamedChunks(FtkChunk* first, std::uint32_t id, FtkNameList& list, bool materials) {
@@ -124,6 +127,8 @@ void CollectNamedChunks(FtkChunk* first, std::uint32_t id, FtkNameList& list, bo
         list.entries.push_back(std::move(entry));
     }
 }
+
+std::string NodeKey(std::uint32_t tag, const std::string& name) { return std::to_string(tag) + ":" + name; }
 
 FtkNameList* Rebuilt(std::unique_ptr<FtkNameList>& list) {
     if (list == nullptr) {
@@ -261,7 +266,7 @@ void FtkLoadDatabase(FtkFile* file, FtkDatabase* database) {
             FtkSetError(ERR_READING_FILE);  // the file ends inside its top chunk
             loaded = false;
         } else {
-            loaded = TreeLoader(file, fileSize).ReadChildren(top, 0, false);
+            loaded = TreeLoader(file).ReadChildren(top, 0, false);
         }
         if (loaded) {
             FtkAfterLoadNodes(database);
@@ -315,6 +320,7 @@ void FtkUpdateObjectList(FtkDatabase* database) {
         return;
     }
     database->objectListDirty = false;
+    database->objectKindsStale = true;
     FtkNameList* list = Rebuilt(database->objectList);
     FtkChunk* meshData = FtkFindChunk(database->topchunk.get(), 0x3D3D);
     CollectNamedChunks(FtkFindChunk(meshData, 0x4000), 0x4000, *list, false);
@@ -339,6 +345,8 @@ void FtkUpdateNodeList(FtkDatabase* database) {
         return;
     }
     database->nodeListDirty = false;
+    database->nodesByTag.clear();
+    database->nodesByName.clear();
     FtkNameList* list = Rebuilt(database->nodeList);
     FtkChunk* keyframer = FtkFindChunk(database->topchunk.get(), 0xB000);
     for (FtkChunk* node = keyframer != nullptr ? keyframer->children.get() : nullptr; node != nullptr;
@@ -356,6 +364,8 @@ void FtkUpdateNodeList(FtkDatabase* database) {
             }
             entry.hasName = true;
             entry.chunk = node;
+            database->nodesByTag[node->id].push_back(node);
+            database->nodesByName.emplace(NodeKey(node->id, entry.name), node);  // the first one wins
         }
         list->entries.push_back(std::move(entry));
     }
@@ -398,28 +408,20 @@ FtkChunk* FtkMaterialByIndex(FtkDatabase* database, std::uint32_t index) {
 
 FtkChunk* FtkFindNode(FtkDatabase* database, const char* name, std::uint32_t tag) {
     FtkUpdateNodeList(database);
-    if (database == nullptr || name == nullptr || database->nodeList == nullptr) {
+    if (database == nullptr || name == nullptr) {
         return nullptr;
     }
-    for (const FtkNameEntry& entry : database->nodeList->entries) {
-        if (entry.hasName && entry.chunk->id == tag && entry.name == name) {
-            return entry.chunk;
-        }
-    }
-    return nullptr;
+    const auto found = database->nodesByName.find(NodeKey(tag, name));
+    return found != database->nodesByName.end() ? found->second : nullptr;
 }
 
 FtkChunk* FtkNodeByIndex(FtkDatabase* database, std::uint32_t index, std::uint32_t tag) {
     FtkUpdateNodeList(database);
-    if (database == nullptr || database->nodeList == nullptr) {
+    if (database == nullptr) {
         return nullptr;
     }
-    for (const FtkNameEntry& entry : database->nodeList->entries) {
-        if (entry.chunk != nullptr && entry.chunk->id == tag && index-- == 0) {
-            return entry.chunk;
-        }
-    }
-    return nullptr;
+    const auto found = database->nodesByTag.find(tag);
+    return found != database->nodesByTag.end() && index < found->second.size() ? found->second[index] : nullptr;
 }
 
 void FtkInitNameList(std::unique_ptr<FtkNameList>& list, std::uint32_t count) {

@@ -23,6 +23,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 constexpr int kFtkMaxChunkDepth = 64;
@@ -56,6 +57,12 @@ struct FtkDatabase {
     std::unique_ptr<FtkNameList> objectList;
     std::unique_ptr<FtkNameList> materialList;
     std::unique_ptr<FtkNameList> nodeList;
+    // Indexes made with the lists, so that reading every entity stays linear: named objects
+    // by kind (FtkNamedObject.h), keyframer nodes by tag, and by tag and name.
+    bool objectKindsStale = true;
+    std::vector<std::vector<FtkChunk*>> objectsByKind;
+    std::unordered_map<std::uint32_t, std::vector<FtkChunk*>> nodesByTag;
+    std::unordered_map<std::string, FtkChunk*> nodesByName;
 };
 
 void FtkInitDatabase(std::unique_ptr<FtkDatabase>& database);

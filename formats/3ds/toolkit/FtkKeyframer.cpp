@@ -162,23 +162,18 @@ void StoreParentName(FtkChunk* header, const std::string& name) {
     }
 }
 
-// The record a parent name refers to: "name" a record without instance name, "name.instance"
-// a record with both. Null for an empty name.
-long FindRecordByName(const std::vector<FtkNodeRecord>& records, const std::string& name) {
-    if (name.empty()) {
-        return -1;
-    }
-    const std::size_t dot = name.find('.');
+// The records by the names a parent name gives: "name" for a record without instance name,
+// "name.instance" for one with both (split at the first '.'); the first record wins.
+std::unordered_map<std::string, std::size_t> RecordsByName(const std::vector<FtkNodeRecord>& records) {
+    std::unordered_map<std::string, std::size_t> byName;
     for (std::size_t i = 0; i < records.size(); ++i) {
         const FtkNodeRecord& record = records[i];
-        const bool matches = dot == std::string::npos
-                                 ? record.name == name && record.instance.empty()
-                                 : record.name == name.substr(0, dot) && record.instance == name.substr(dot + 1);
-        if (matches) {
-            return static_cast<long>(i);
+        // An empty name matches no node; a name holding '.' cannot be told from name.instance.
+        if (!record.name.empty() && record.name.find('.') == std::string::npos) {
+            byName.emplace(RecordName(record), i);
         }
     }
-    return -1;
+    return byName;
 }
 
 }  // namespace
@@ -371,6 +366,9 @@ FtkChunk* FtkFindNodeChunk(FtkDatabase* database, const char* name, std::uint32_
         FtkSetError(ERR_INVALID_ARG);
         return nullptr;
     }
+    if (tag != 0xB002) {
+        return FtkFindNode(database, name, tag);  // names without instance: the node list's index
+    }
     FtkChunk* keyframer = FtkFindChunk(database->topchunk.get(), 0xB000);
     for (FtkChunk* node = FtkFindChunk(keyframer, tag); node != nullptr; node = FtkFindNextChunk(node->next.get(), tag)) {
         FtkChunk* headerChunk = FtkFindChild(node, 0xB010);
@@ -390,13 +388,11 @@ std::string FtkGetParentName(FtkChunk* node) {
 
 std::uint32_t FtkNodeCount(FtkDatabase* database, std::uint32_t tag) {
     FtkUpdateNodeList(database);
-    std::uint32_t count = 0;
-    if (database != nullptr && database->nodeList != nullptr) {
-        for (const FtkNameEntry& entry : database->nodeList->entries) {
-            count += entry.chunk != nullptr && entry.chunk->id == tag ? 1 : 0;
-        }
+    if (database == nullptr) {
+        return 0;
     }
-    return count;
+    const auto found = database->nodesByTag.find(tag);
+    return found != database->nodesByTag.end() ? static_cast<std::uint32_t>(found->second.size()) : 0;
 }
 
 void FtkNodeNames(FtkDatabase* database, std::uint32_t tag, std::unique_ptr<FtkStringList>& names) {
@@ -512,6 +508,7 @@ void FtkBeforeSaveNodes(FtkDatabase* database) {
         records.push_back(std::move(record));
         recordNodes.push_back(node);
     }
+    const std::unordered_map<std::string, std::size_t> byName = RecordsByName(records);
     for (std::size_t i = 0; i < recordNodes.size(); ++i) {
         FtkChunk* headerChunk = FtkFindChild(recordNodes[i], 0xB010);
         FtkNodeHeader header;
@@ -519,7 +516,8 @@ void FtkBeforeSaveNodes(FtkDatabase* database) {
             continue;
         }
         FtkChunk* parentName = FtkFindChild(headerChunk, kFtkParentNameChunk);
-        const long parent = parentName != nullptr ? FindRecordByName(records, FtkChunkString(parentName)) : -1;
+        const auto found = parentName != nullptr ? byName.find(FtkChunkString(parentName)) : byName.end();
+        const long parent = found != byName.end() ? static_cast<long>(found->second) : -1;
         // A node is never written as its own parent.
         records[i].parentId = parent >= 0 && static_cast<std::size_t>(parent) != i
                                   ? records[static_cast<std::size_t>(parent)].id

@@ -3,11 +3,15 @@
 #include "formats/3ds/toolkit/FtkDatabase.h"
 #include "formats/3ds/toolkit/FtkErrors.h"
 
+#include <array>
 #include <utility>
+#include <vector>
 
 namespace {
 
 constexpr std::uint32_t kExtendedData = 0x8000;
+constexpr std::array<FtkObjectKind, 4> kObjectKinds = {FtkObjectKind::Mesh, FtkObjectKind::Camera,
+                                                      FtkObjectKind::OmniLight, FtkObjectKind::SpotLight};
 
 // Empties an existing entity in place (keeping a copy of its extended data), or adds a new one.
 FtkPutFrame BeginPut(FtkChunk* existing, FtkChunk* parent, std::uint32_t id) {
@@ -51,28 +55,32 @@ bool FtkIsObjectOfKind(FtkChunk* object, FtkObjectKind kind) {
     return false;
 }
 
-std::uint32_t FtkCountObjects(FtkDatabase* database, FtkObjectKind kind) {
-    FtkUpdateObjectList(database);
-    std::uint32_t count = 0;
-    if (database != nullptr && database->objectList != nullptr) {
-        for (const FtkNameEntry& entry : database->objectList->entries) {
-            count += FtkIsObjectOfKind(entry.chunk, kind) ? 1 : 0;
-        }
-    }
-    return count;
-}
-
-FtkChunk* FtkObjectByIndex(FtkDatabase* database, FtkObjectKind kind, std::uint32_t index) {
+// The named objects of the kind in list order, rebuilt with the object list.
+static const std::vector<FtkChunk*>* ObjectsOfKind(FtkDatabase* database, FtkObjectKind kind) {
     FtkUpdateObjectList(database);
     if (database == nullptr || database->objectList == nullptr) {
         return nullptr;
     }
-    for (const FtkNameEntry& entry : database->objectList->entries) {
-        if (FtkIsObjectOfKind(entry.chunk, kind) && index-- == 0) {
-            return entry.chunk;
+    if (database->objectKindsStale) {
+        database->objectKindsStale = false;
+        database->objectsByKind.assign(kObjectKinds.size(), std::vector<FtkChunk*>());
+        for (const FtkNameEntry& entry : database->objectList->entries) {
+            for (std::size_t k = 0; k < kObjectKinds.size(); ++k) {
+                if (FtkIsObjectOfKind(entry.chunk, kObjectKinds[k])) database->objectsByKind[k].push_back(entry.chunk);
+            }
         }
     }
-    return nullptr;
+    return &database->objectsByKind[static_cast<std::size_t>(kind)];
+}
+
+std::uint32_t FtkCountObjects(FtkDatabase* database, FtkObjectKind kind) {
+    const std::vector<FtkChunk*>* objects = ObjectsOfKind(database, kind);
+    return objects != nullptr ? static_cast<std::uint32_t>(objects->size()) : 0;
+}
+
+FtkChunk* FtkObjectByIndex(FtkDatabase* database, FtkObjectKind kind, std::uint32_t index) {
+    const std::vector<FtkChunk*>* objects = ObjectsOfKind(database, kind);
+    return objects != nullptr && index < objects->size() ? (*objects)[index] : nullptr;
 }
 
 FtkPutFrame FtkBeginObjectPut(FtkDatabase* database, const char* name) {
