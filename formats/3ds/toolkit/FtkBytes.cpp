@@ -114,7 +114,7 @@ std::string FtkByteReader::String(std::size_t maxChars) {
     }
     const std::size_t window = std::min(Remaining(), maxChars + 1);
     const unsigned char* start = data_ + position_;
-    const void* zero = std::memchr(start, 0, window);
+    const void* zero = window > 0 ? std::memchr(start, 0, window) : nullptr;
     if (zero == nullptr) {
         ok_ = false;
         return std::string();
@@ -126,6 +126,9 @@ std::string FtkByteReader::String(std::size_t maxChars) {
 
 std::string FtkByteReader::RestAsString() {
     if (!ok_) {
+        return std::string();
+    }
+    if (Remaining() == 0) {
         return std::string();
     }
     const unsigned char* start = data_ + position_;
