@@ -13,7 +13,6 @@ constexpr std::uint32_t kExtraDataEntry = 0x8001;
 constexpr std::uint32_t kFirstExtraDataChild = 0x8002;
 constexpr std::uint32_t kLastExtraDataChild = 0x800F;
 constexpr std::uint32_t kKeyframerRevisions[] = {1, 2, 5, 6};
-constexpr std::uint32_t kDefaultAnimationLength = 30;
 
 bool IsLoadableTop(std::uint32_t id) { return id == 0x4D4D || id == 0xC23D || id == 0x3DAA; }
 

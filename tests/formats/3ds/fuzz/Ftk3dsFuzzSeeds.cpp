@@ -1,0 +1,36 @@
+// Writes seed files for the 3DS chunk fuzzer into the folder given: the rich scene built
+// through the toolkit, and small files of each database kind.
+
+#include "tests/formats/3ds/Ftk3dsTestSupport.h"
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+bool WriteSeed(const std::string& folder, const char* name, const ftk_test::Bytes& bytes) {
+    const std::string path = folder + "/" + name;
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr) {
+        return false;
+    }
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    return std::fclose(file) == 0 && written;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s <seed folder>\n", argv[0]);
+        return 2;
+    }
+    const std::string folder = argv[1];
+    using namespace ftk_test;
+    bool written = WriteSeed(folder, "scene.3ds", RichScene());
+    for (int kind = kFtkMeshFile; kind <= kFtkMaterialFile; ++kind) {
+        std::unique_ptr<FtkDatabase> database = NewDatabase(kind);
+        written = WriteSeed(folder, ("kind" + std::to_string(kind) + ".3ds").c_str(), Save(database.get())) && written;
+    }
+    return written ? 0 : 1;
+}
