@@ -3,6 +3,7 @@
 #include "fileio/LittleEndian.h"
 #include "formats/3ds/toolkit/FtkErrors.h"
 #include "formats/3ds/toolkit/FtkNamedObject.h"
+#include "formats/3ds/toolkit/FtkRecord.h"
 
 #include <cmath>
 #include <new>
@@ -12,18 +13,6 @@ namespace {
 
 constexpr float kColorByteScale = 0.003921569f;  // 1/255 in single precision
 constexpr std::uint32_t kDefaultLightColorBits = 0x3F357753;  // 0.708852
-
-template <typename Record>
-bool Allocate(std::unique_ptr<Record>& record) {
-    if (record == nullptr) {
-        record.reset(new (std::nothrow) Record);
-        if (record == nullptr) {
-            FtkSetError(ERR_NO_MEM);
-            return false;
-        }
-    }
-    return true;
-}
 
 // The chunk's data read by `read`; ERR_INVALID_CHUNK when it does not hold it.
 template <typename Read>
@@ -129,10 +118,7 @@ bool ReadLight(FtkChunk* object, FtkLight& light, bool spot) {
 }
 
 bool GetLight(FtkDatabase* database, std::uint32_t index, std::unique_ptr<FtkLight>& light, bool spot) {
-    if (!FtkCheckDatabase(database, false)) {
-        return false;
-    }
-    FtkChunk* object = FtkObjectByIndex(database, spot ? FtkObjectKind::SpotLight : FtkObjectKind::OmniLight, index);
+    FtkChunk* object = FtkObjectToGet(database, spot ? FtkObjectKind::SpotLight : FtkObjectKind::OmniLight, index);
     if (object == nullptr) {
         return false;
     }
@@ -180,9 +166,7 @@ float FtkFovToLens(float fov) { return kFtkLensFovProduct / (fov > 0.0f ? fov : 
 // ---- cameras ------------------------------------------------------------------------------------
 
 void FtkInitCamera(std::unique_ptr<FtkCamera>& camera) {
-    if (Allocate(camera)) {
-        *camera = FtkCamera();
-    }
+    FtkResetRecord(camera);
 }
 
 void FtkReleaseCamera(std::unique_ptr<FtkCamera>& camera) { camera.reset(); }
@@ -190,10 +174,7 @@ void FtkReleaseCamera(std::unique_ptr<FtkCamera>& camera) { camera.reset(); }
 std::uint32_t FtkCameraCount(FtkDatabase* database) { return FtkCountObjects(database, FtkObjectKind::Camera); }
 
 bool FtkGetCameraByIndex(FtkDatabase* database, std::uint32_t index, std::unique_ptr<FtkCamera>& camera) {
-    if (!FtkCheckDatabase(database, false)) {
-        return false;
-    }
-    FtkChunk* object = FtkObjectByIndex(database, FtkObjectKind::Camera, index);
+    FtkChunk* object = FtkObjectToGet(database, FtkObjectKind::Camera, index);
     if (object == nullptr) {
         return false;
     }
@@ -260,7 +241,7 @@ void FtkPutCamera(FtkDatabase* database, const FtkCamera* camera) {
 // ---- lights -------------------------------------------------------------------------------------
 
 void FtkInitLight(std::unique_ptr<FtkLight>& light) {
-    if (!Allocate(light)) {
+    if (!FtkAllocateRecord(light)) {
         return;
     }
     std::unique_ptr<FtkSpotlight> spot = std::move(light->spot);
@@ -274,10 +255,8 @@ void FtkInitLight(std::unique_ptr<FtkLight>& light) {
 void FtkInitSpotlight(std::unique_ptr<FtkLight>& light) {
     FtkInitLight(light);
     if (light != nullptr) {
-        light->spot.reset(new (std::nothrow) FtkSpotlight);
-        if (light->spot == nullptr) {
-            FtkSetError(ERR_NO_MEM);
-        }
+        light->spot.reset();
+        FtkAllocateRecord(light->spot);
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "formats/3ds/toolkit/FtkErrors.h"
 #include "formats/3ds/toolkit/FtkKeyframer.h"
+#include "formats/3ds/toolkit/FtkRecord.h"
 
 #include <cstring>
 #include <new>
@@ -142,14 +143,7 @@ FtkNameList* Rebuilt(std::unique_ptr<FtkNameList>& list) {
 // ---- the database -------------------------------------------------------------------------------
 
 void FtkInitDatabase(std::unique_ptr<FtkDatabase>& database) {
-    if (database == nullptr) {
-        database.reset(new (std::nothrow) FtkDatabase);
-        if (database == nullptr) {
-            FtkSetError(ERR_NO_MEM);
-            return;
-        }
-    }
-    *database = FtkDatabase();
+    FtkResetRecord(database);
 }
 
 void FtkReleaseDatabase(std::unique_ptr<FtkDatabase>& database) { database.reset(); }
@@ -424,27 +418,17 @@ FtkChunk* FtkNodeByIndex(FtkDatabase* database, std::uint32_t index, std::uint32
 }
 
 void FtkInitNameList(std::unique_ptr<FtkNameList>& list, std::uint32_t count) {
-    if (list == nullptr) {
-        list.reset(new (std::nothrow) FtkNameList);
-        if (list == nullptr) {
-            FtkSetError(ERR_NO_MEM);
-            return;
-        }
+    if (FtkAllocateRecord(list)) {
+        list->entries.assign(count, FtkNameEntry());
     }
-    list->entries.assign(count, FtkNameEntry());
 }
 
 void FtkReleaseNameList(std::unique_ptr<FtkNameList>& list) { list.reset(); }
 
 void FtkInitStringList(std::unique_ptr<FtkStringList>& list, std::uint32_t count) {
-    if (list == nullptr) {
-        list.reset(new (std::nothrow) FtkStringList);
-        if (list == nullptr) {
-            FtkSetError(ERR_NO_MEM);
-            return;
-        }
+    if (FtkAllocateRecord(list)) {
+        list->items.assign(count, std::string());
     }
-    list->items.assign(count, std::string());
 }
 
 void FtkAddString(FtkStringList* list, const char* text) {

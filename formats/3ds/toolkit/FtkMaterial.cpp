@@ -3,6 +3,7 @@
 #include "formats/3ds/toolkit/FtkDatabase.h"
 #include "formats/3ds/toolkit/FtkErrors.h"
 #include "formats/3ds/toolkit/FtkNamedObject.h"
+#include "formats/3ds/toolkit/FtkRecord.h"
 #include "formats/3ds/toolkit/FtkSceneSettings.h"
 
 #include <cmath>
@@ -331,14 +332,7 @@ void FtkInitTextureMap(FtkTextureMap* map) {
 }
 
 void FtkInitMaterial(std::unique_ptr<FtkMaterial>& material) {
-    if (material == nullptr) {
-        material.reset(new (std::nothrow) FtkMaterial);
-        if (material == nullptr) {
-            FtkSetError(ERR_NO_MEM);
-            return;
-        }
-    }
-    *material = FtkMaterial();
+    FtkResetRecord(material);
 }
 
 void FtkReleaseMaterial(std::unique_ptr<FtkMaterial>& material) { material.reset(); }

@@ -227,10 +227,7 @@ void WriteFaces(FtkChunk* mesh4100, const FtkMeshObject& mesh) {
 std::uint32_t FtkMeshCount(FtkDatabase* database) { return FtkCountObjects(database, FtkObjectKind::Mesh); }
 
 bool FtkGetMeshByIndex(FtkDatabase* database, std::uint32_t index, std::unique_ptr<FtkMeshObject>& mesh) {
-    if (!FtkCheckDatabase(database, false)) {
-        return false;
-    }
-    FtkChunk* object = FtkObjectByIndex(database, FtkObjectKind::Mesh, index);
+    FtkChunk* object = FtkObjectToGet(database, FtkObjectKind::Mesh, index);
     if (object == nullptr) {
         return false;
     }

@@ -1,6 +1,7 @@
 #include "formats/3ds/toolkit/FtkMeshObject.h"
 
 #include "formats/3ds/toolkit/FtkErrors.h"
+#include "formats/3ds/toolkit/FtkRecord.h"
 
 #include <new>
 
@@ -24,14 +25,9 @@ void Fit(std::vector<Element>& array, std::size_t count, const Element& fresh) {
 
 void FtkInitMeshObject(std::unique_ptr<FtkMeshObject>& mesh, std::uint16_t vertexCount, std::uint16_t faceCount,
                        std::uint32_t mask) {
-    if (mesh == nullptr) {
-        mesh.reset(new (std::nothrow) FtkMeshObject);
-        if (mesh == nullptr) {
-            FtkSetError(ERR_NO_MEM);
-            return;
-        }
+    if (!FtkResetRecord(mesh)) {
+        return;
     }
-    *mesh = FtkMeshObject();
     mesh->vertexCount = vertexCount;
     mesh->faceCount = faceCount;
     std::uint32_t arrays = kFtkMeshVertices | kFtkMeshFaces;

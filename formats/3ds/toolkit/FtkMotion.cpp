@@ -2,6 +2,7 @@
 
 #include "formats/3ds/toolkit/FtkDatabase.h"
 #include "formats/3ds/toolkit/FtkErrors.h"
+#include "formats/3ds/toolkit/FtkRecord.h"
 
 #include <cstring>
 #include <new>
@@ -16,19 +17,6 @@ constexpr std::uint32_t kCameraTargetNode = 0xB004;
 constexpr std::uint32_t kOmniNode = 0xB005;
 constexpr std::uint32_t kSpotTargetNode = 0xB006;
 constexpr std::uint32_t kSpotNode = 0xB007;
-
-template <typename Record>
-bool Reset(std::unique_ptr<Record>& record) {
-    if (record == nullptr) {
-        record.reset(new (std::nothrow) Record);
-        if (record == nullptr) {
-            FtkSetError(ERR_NO_MEM);
-            return false;
-        }
-    }
-    *record = Record();
-    return true;
-}
 
 // count zeroed key headers and count values equal to `fresh`; nothing for a count of 0.
 template <typename Value>
@@ -93,6 +81,11 @@ bool ReadTarget(FtkDatabase* database, std::uint32_t tag, Motion& motion) {
            ReadTrack(target, 0xB020, motion.targetPosition);
 }
 
+// The index-th node of the tag for a get, after the database checks; null when there is none.
+FtkChunk* NodeToGet(FtkDatabase* database, std::uint32_t index, std::uint32_t tag) {
+    return FtkCheckDatabase(database, false) ? FtkNodeByIndex(database, index, tag) : nullptr;
+}
+
 // Adds a node of the tag with its node id and header under the keyframer.
 template <typename Motion>
 FtkChunk* AddNode(FtkDatabase* database, std::uint32_t tag, const Motion& motion) {
@@ -135,7 +128,7 @@ void AddPoint(FtkChunk* node, std::uint32_t id, const FtkPoint& point) {
 
 void FtkInitCameraMotion(std::unique_ptr<FtkCameraMotion>& motion, std::uint32_t positionKeys, std::uint32_t fovKeys,
                          std::uint32_t rollKeys, std::uint32_t targetKeys) {
-    if (!Reset(motion)) {
+    if (!FtkResetRecord(motion)) {
         return;
     }
     SizeTrack(motion->position, positionKeys, FtkPoint());
@@ -153,10 +146,7 @@ void FtkCameraNodeNames(FtkDatabase* database, std::unique_ptr<FtkStringList>& n
 }
 
 bool FtkGetCameraMotionByIndex(FtkDatabase* database, std::uint32_t index, std::unique_ptr<FtkCameraMotion>& motion) {
-    if (!FtkCheckDatabase(database, false)) {
-        return false;
-    }
-    FtkChunk* node = FtkNodeByIndex(database, index, kCameraNode);
+    FtkChunk* node = NodeToGet(database, index, kCameraNode);
     if (node == nullptr) {
         return false;
     }
@@ -188,7 +178,7 @@ void FtkPutCameraMotion(FtkDatabase* database, const FtkCameraMotion* motion) {
 void FtkInitSpotMotion(std::unique_ptr<FtkSpotMotion>& motion, std::uint32_t positionKeys, std::uint32_t colorKeys,
                        std::uint32_t hotspotKeys, std::uint32_t falloffKeys, std::uint32_t rollKeys,
                        std::uint32_t targetKeys) {
-    if (!Reset(motion)) {
+    if (!FtkResetRecord(motion)) {
         return;
     }
     SizeTrack(motion->position, positionKeys, FtkPoint());
@@ -206,10 +196,7 @@ void FtkSpotNodeNames(FtkDatabase* database, std::unique_ptr<FtkStringList>& nam
 }
 
 bool FtkGetSpotMotionByIndex(FtkDatabase* database, std::uint32_t index, std::unique_ptr<FtkSpotMotion>& motion) {
-    if (!FtkCheckDatabase(database, false)) {
-        return false;
-    }
-    FtkChunk* node = FtkNodeByIndex(database, index, kSpotNode);
+    FtkChunk* node = NodeToGet(database, index, kSpotNode);
     if (node == nullptr) {
         return false;
     }
@@ -237,7 +224,7 @@ void FtkPutSpotMotion(FtkDatabase* database, const FtkSpotMotion* motion) {
 // ---- omni lights --------------------------------------------------------------------------------
 
 void FtkInitOmniMotion(std::unique_ptr<FtkOmniMotion>& motion, std::uint32_t positionKeys, std::uint32_t colorKeys) {
-    if (!Reset(motion)) {
+    if (!FtkResetRecord(motion)) {
         return;
     }
     SizeTrack(motion->position, positionKeys, FtkPoint());
@@ -253,10 +240,7 @@ void FtkOmniNodeNames(FtkDatabase* database, std::unique_ptr<FtkStringList>& nam
 }
 
 bool FtkGetOmniMotionByIndex(FtkDatabase* database, std::uint32_t index, std::unique_ptr<FtkOmniMotion>& motion) {
-    if (!FtkCheckDatabase(database, false)) {
-        return false;
-    }
-    FtkChunk* node = FtkNodeByIndex(database, index, kOmniNode);
+    FtkChunk* node = NodeToGet(database, index, kOmniNode);
     if (node == nullptr) {
         return false;
     }
@@ -280,7 +264,7 @@ void FtkPutOmniMotion(FtkDatabase* database, const FtkOmniMotion* motion) {
 void FtkInitObjectMotion(std::unique_ptr<FtkObjectMotion>& motion, std::uint32_t positionKeys,
                          std::uint32_t rotationKeys, std::uint32_t scaleKeys, std::uint32_t morphKeys,
                          std::uint32_t hideKeys) {
-    if (!Reset(motion)) {
+    if (!FtkResetRecord(motion)) {
         return;
     }
     SizeTrack(motion->position, positionKeys, FtkPoint());
@@ -295,10 +279,7 @@ void FtkReleaseObjectMotion(std::unique_ptr<FtkObjectMotion>& motion) { motion.r
 std::uint32_t FtkObjectNodeCount(FtkDatabase* database) { return FtkNodeCount(database, kObjectNode); }
 
 bool FtkGetObjectMotionByIndex(FtkDatabase* database, std::uint32_t index, std::unique_ptr<FtkObjectMotion>& motion) {
-    if (!FtkCheckDatabase(database, false)) {
-        return false;
-    }
-    FtkChunk* node = FtkNodeByIndex(database, index, kObjectNode);
+    FtkChunk* node = NodeToGet(database, index, kObjectNode);
     if (node == nullptr) {
         return false;
     }

@@ -83,6 +83,10 @@ FtkChunk* FtkObjectByIndex(FtkDatabase* database, FtkObjectKind kind, std::uint3
     return objects != nullptr && index < objects->size() ? (*objects)[index] : nullptr;
 }
 
+FtkChunk* FtkObjectToGet(FtkDatabase* database, FtkObjectKind kind, std::uint32_t index) {
+    return FtkCheckDatabase(database, false) ? FtkObjectByIndex(database, kind, index) : nullptr;
+}
+
 FtkPutFrame FtkBeginObjectPut(FtkDatabase* database, const char* name) {
     if (!FtkCheckDatabase(database, false)) {
         return FtkPutFrame();

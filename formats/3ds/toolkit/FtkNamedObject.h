@@ -21,6 +21,8 @@ bool FtkIsObjectOfKind(FtkChunk* object, FtkObjectKind kind);
 std::uint32_t FtkCountObjects(FtkDatabase* database, FtkObjectKind kind);
 // The index-th named object of the kind, in named-object order; null past the last.
 FtkChunk* FtkObjectByIndex(FtkDatabase* database, FtkObjectKind kind, std::uint32_t index);
+// The same for a get: null also when the database is not a mesh or project file (recorded).
+FtkChunk* FtkObjectToGet(FtkDatabase* database, FtkObjectKind kind, std::uint32_t index);
 
 // An entity chunk ready to be filled by a put, and the extended data it had.
 struct FtkPutFrame {

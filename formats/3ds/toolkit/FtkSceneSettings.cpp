@@ -4,6 +4,7 @@
 #include "formats/3ds/toolkit/FtkDatabase.h"
 #include "formats/3ds/toolkit/FtkErrors.h"
 #include "formats/3ds/toolkit/FtkKeyframer.h"
+#include "formats/3ds/toolkit/FtkRecord.h"
 
 #include <new>
 
@@ -11,18 +12,6 @@ namespace {
 
 constexpr float kAmbientByteScale = 0.00390625f;  // 1/256
 constexpr std::uint32_t kDefaultAmbientBits = 0x3EC8C932;  // 0.39216
-
-template <typename Record>
-bool Allocate(std::unique_ptr<Record>& record) {
-    if (record == nullptr) {
-        record.reset(new (std::nothrow) Record);
-        if (record == nullptr) {
-            FtkSetError(ERR_NO_MEM);
-            return false;
-        }
-    }
-    return true;
-}
 
 bool ReadColor(FtkChunk* chunk, float byteScale, FtkColor& color) {
     FtkByteReader reader = FtkChunkReader(chunk);
@@ -103,10 +92,9 @@ void FtkAddColorChildren(FtkChunk* parent, const FtkColor& color) {
 // ---- mesh settings ------------------------------------------------------------------------------
 
 void FtkInitMeshSettings(std::unique_ptr<FtkMeshSettings>& settings) {
-    if (!Allocate(settings)) {
+    if (!FtkResetRecord(settings)) {
         return;
     }
-    *settings = FtkMeshSettings();
     const float ambient = wyx_le::BitsToFloat(kDefaultAmbientBits);
     settings->ambientLight = FtkColor{ambient, ambient, ambient};
 }
@@ -166,9 +154,7 @@ void FtkPutMeshSettings(FtkDatabase* database, const FtkMeshSettings* settings) 
 // ---- background ---------------------------------------------------------------------------------
 
 void FtkInitBackground(std::unique_ptr<FtkBackground>& background) {
-    if (Allocate(background)) {
-        *background = FtkBackground();
-    }
+    FtkResetRecord(background);
 }
 
 void FtkReleaseBackground(std::unique_ptr<FtkBackground>& background) { background.reset(); }
@@ -246,7 +232,7 @@ void FtkPutBackground(FtkDatabase* database, const FtkBackground* background) {
 // ---- keyframer settings -------------------------------------------------------------------------
 
 void FtkInitKeyframerSettings(std::unique_ptr<FtkKeyframerSettings>& settings) {
-    if (Allocate(settings)) {
+    if (FtkAllocateRecord(settings)) {
         FtkInitKeyframerRange(settings.get());
         FtkInitKeyframerSegment(settings.get());
     }

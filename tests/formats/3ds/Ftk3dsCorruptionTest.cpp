@@ -1,7 +1,7 @@
 // Every truncation and many byte flips of valid 3DS files are loaded and read through every
 // entity and motion function; the sanitizers stop the suite on any read out of bounds.
 
-#include "tests/formats/3ds/Ftk3dsTestSupport.h"
+#include "tests/formats/3ds/FtkToolkitTest.h"
 
 #include <gtest/gtest.h>
 
@@ -9,12 +9,7 @@ using namespace ftk_test;
 
 namespace {
 
-class Ftk3dsCorruptionTest : public ::testing::Test {
-protected:
-    void SetUp() override { ResetToolkit(); }
-    void TearDown() override { ResetToolkit(); }
-
-};
+using Ftk3dsCorruptionTest = FtkToolkitTest;
 
 TEST_F(Ftk3dsCorruptionTest, TheSceneReadsWhole) {
     const Bytes scene = RichScene();

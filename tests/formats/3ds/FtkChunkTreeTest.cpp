@@ -1,6 +1,6 @@
 #include "formats/3ds/toolkit/FtkChunk.h"
 #include "formats/3ds/toolkit/FtkKeyframer.h"
-#include "tests/formats/3ds/Ftk3dsTestSupport.h"
+#include "tests/formats/3ds/FtkToolkitTest.h"
 
 #include <gtest/gtest.h>
 
@@ -8,11 +8,7 @@ using namespace ftk_test;
 
 namespace {
 
-class FtkChunkTreeTest : public ::testing::Test {
-protected:
-    void SetUp() override { ResetToolkit(); }
-    void TearDown() override { ResetToolkit(); }
-};
+using FtkChunkTreeTest = FtkToolkitTest;
 
 // A mesh file that already carries this system's version stamps and node numbers, with chunks
 // the toolkit does not know at several places.

@@ -1,5 +1,5 @@
 #include "formats/3ds/toolkit/FtkNamedObject.h"
-#include "tests/formats/3ds/Ftk3dsTestSupport.h"
+#include "tests/formats/3ds/FtkToolkitTest.h"
 
 #include <gtest/gtest.h>
 
@@ -7,11 +7,7 @@ using namespace ftk_test;
 
 namespace {
 
-class FtkEntityTest : public ::testing::Test {
-protected:
-    void SetUp() override { ResetToolkit(); }
-    void TearDown() override { ResetToolkit(); }
-};
+using FtkEntityTest = FtkToolkitTest;
 
 Bytes MeshFile(std::initializer_list<Bytes> meshData) {
     return Chunk(0x4D4D, {}, {Chunk(0x3D3D, {}, meshData)});

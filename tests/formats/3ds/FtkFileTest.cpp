@@ -1,5 +1,5 @@
 #include "formats/3ds/toolkit/FtkChunk.h"
-#include "tests/formats/3ds/Ftk3dsTestSupport.h"
+#include "tests/formats/3ds/FtkToolkitTest.h"
 #include "tests/support/ScratchFolder.h"
 
 #include <gtest/gtest.h>
@@ -10,11 +10,7 @@ using namespace ftk_test;
 
 namespace {
 
-class FtkFileTest : public ::testing::Test {
-protected:
-    void SetUp() override { ResetToolkit(); }
-    void TearDown() override { ResetToolkit(); }
-};
+using FtkFileTest = FtkToolkitTest;
 
 int CountFiles(const std::string& folder) {
     int count = 0;

@@ -1,5 +1,5 @@
 #include "formats/3ds/toolkit/FtkKeyframer.h"
-#include "tests/formats/3ds/Ftk3dsTestSupport.h"
+#include "tests/formats/3ds/FtkToolkitTest.h"
 
 #include <gtest/gtest.h>
 
@@ -7,11 +7,7 @@ using namespace ftk_test;
 
 namespace {
 
-class FtkKeyframerTest : public ::testing::Test {
-protected:
-    void SetUp() override { ResetToolkit(); }
-    void TearDown() override { ResetToolkit(); }
-};
+using FtkKeyframerTest = FtkToolkitTest;
 
 std::uint16_t NodeId(FtkChunk* node) { return FtkChunkReader(FtkFindChild(node, 0xB030)).Word(); }
 

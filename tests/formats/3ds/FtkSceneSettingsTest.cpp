@@ -1,6 +1,6 @@
 #include "formats/3ds/RStreamOptions3ds.h"
 #include "fileio/RStreamOptionsWyx.h"
-#include "tests/formats/3ds/Ftk3dsTestSupport.h"
+#include "tests/formats/3ds/FtkToolkitTest.h"
 
 #include <gtest/gtest.h>
 
@@ -8,11 +8,7 @@ using namespace ftk_test;
 
 namespace {
 
-class FtkSceneSettingsTest : public ::testing::Test {
-protected:
-    void SetUp() override { ResetToolkit(); }
-    void TearDown() override { ResetToolkit(); }
-};
+using FtkSceneSettingsTest = FtkToolkitTest;
 
 std::unique_ptr<FtkMeshSettings> ReadSettings(FtkDatabase* database) {
     std::unique_ptr<FtkMeshSettings> settings;

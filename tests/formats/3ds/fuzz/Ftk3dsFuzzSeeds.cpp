@@ -4,18 +4,15 @@
 #include "tests/formats/3ds/Ftk3dsTestSupport.h"
 
 #include <cstdio>
+#include <fstream>
 #include <string>
 
 namespace {
 
-bool WriteSeed(const std::string& folder, const char* name, const ftk_test::Bytes& bytes) {
-    const std::string path = folder + "/" + name;
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) {
-        return false;
-    }
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    return std::fclose(file) == 0 && written;
+bool WriteSeed(const std::string& folder, const std::string& name, const ftk_test::Bytes& bytes) {
+    std::ofstream out(folder + "/" + name, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    return static_cast<bool>(out.flush());
 }
 
 }  // namespace
@@ -30,7 +27,7 @@ int main(int argc, char** argv) {
     bool written = WriteSeed(folder, "scene.3ds", RichScene());
     for (int kind = kFtkMeshFile; kind <= kFtkMaterialFile; ++kind) {
         std::unique_ptr<FtkDatabase> database = NewDatabase(kind);
-        written = WriteSeed(folder, ("kind" + std::to_string(kind) + ".3ds").c_str(), Save(database.get())) && written;
+        written = WriteSeed(folder, "kind" + std::to_string(kind) + ".3ds", Save(database.get())) && written;
     }
     return written ? 0 : 1;
 }
