@@ -85,7 +85,7 @@ std::unique_ptr<FtkChunk> FtkNewChunkData(std::uint32_t id);
 // The node's data, read from its source when not in memory. Null for a chunk without own
 // data, for a chunk made in memory without a record, and on a failed read (ERR_READING_FILE).
 FtkChunkData* FtkReadChunkData(FtkChunk* chunk);
-// A reader over the node's data (empty when it has none).
+// A reader over the node's data (empty when it has none or the node is null).
 FtkByteReader FtkChunkReader(FtkChunk* chunk);
 // Replaces the node's data record with these bytes.
 void FtkSetChunkData(FtkChunk* chunk, std::vector<unsigned char> bytes);

@@ -321,8 +321,12 @@ FtkFile* FtkOpenFile(const char* name, const char* mode) {
     if (existing != nullptr) {
         // The old reader goes on reading the old contents under another name; an old
         // writer is finished first.
-        const bool cleared = existing->mode == kFtkModeRead ? FtkMoveReaderAside(existing) : (FtkCloseFile(existing), !FtkShouldStop());
-        if (!cleared) {
+        if (existing->mode == kFtkModeRead) {
+            FtkMoveReaderAside(existing);
+        } else {
+            FtkCloseFile(existing);
+        }
+        if (FtkShouldStop()) {
             FtkUnregisterFile(file);
             return nullptr;
         }
@@ -640,16 +644,11 @@ void FtkWriteKeyHeader(const FtkKeyHeader& key) {
     WriteEncoded(writer);
 }
 
-std::uint16_t FtkSwapWord(std::uint16_t value) {
-    const unsigned char bytes[2] = {static_cast<unsigned char>(value), static_cast<unsigned char>(value >> 8)};
-    return FtkByteReader(bytes, 2).Word();
-}
+// The file form is decoded byte by byte (FtkBytes.h), whatever the host's order, so the values
+// reaching these are already in host order.
+std::uint16_t FtkSwapWord(std::uint16_t value) { return value; }
 
-std::uint32_t FtkSwapDword(std::uint32_t value) {
-    FtkByteWriter writer;
-    writer.Dword(value);
-    return FtkByteReader(writer.View()).Dword();
-}
+std::uint32_t FtkSwapDword(std::uint32_t value) { return value; }
 
 std::size_t FtkStringLength(const char* text, std::size_t limit) {
     if (text == nullptr) {

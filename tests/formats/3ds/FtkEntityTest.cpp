@@ -324,3 +324,52 @@ TEST_F(FtkEntityTest, MeshRecordStorageInitialisesEveryElement) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(FtkEntityTest, ARichSceneReadsBackWhatWasPut) {
+    std::unique_ptr<FtkDatabase> database = Load(RichScene());
+    ASSERT_FALSE(ftkErrorPending) << ErrorCodes();
+    std::unique_ptr<FtkMeshObject> mesh;
+    ASSERT_TRUE(FtkGetMeshByIndex(database.get(), 0, mesh));
+    EXPECT_EQ(mesh->useMapInfo, 1);
+    EXPECT_EQ(mesh->mapInfo.tileY, 1.0f);
+    EXPECT_EQ(mesh->useBoxMap, 1);
+    EXPECT_EQ(mesh->hidden, 1);
+    EXPECT_EQ(mesh->vertexFlags.size(), 4u);
+    EXPECT_EQ(mesh->texVertCount, 4);
+    EXPECT_EQ(mesh->faces[1].flag, 7);
+    EXPECT_EQ(mesh->smoothGroups, (std::vector<std::uint32_t>{1, 2}));
+    EXPECT_EQ(mesh->vertices[3].y, 6.0f);
+    std::unique_ptr<FtkMaterial> material;
+    ASSERT_TRUE(FtkGetMaterialByIndex(database.get(), 1, material));
+    EXPECT_STREQ(material->name, "Blue");
+    EXPECT_EQ(material->maps[kFtkBumpMap].procData, (std::vector<std::uint8_t>{1, 2, 3}));
+    EXPECT_EQ(material->maps[kFtkTextureMap].tintSource, 4);
+    EXPECT_EQ(material->autoReflection.useAuto, 1);
+    EXPECT_FLOAT_EQ(material->transFalloff, -0.25f);
+    std::unique_ptr<FtkLight> light;
+    ASSERT_TRUE(FtkGetOmniLightByIndex(database.get(), 0, light));
+    EXPECT_EQ(light->exclude->items, (std::vector<std::string>{"box"}));
+    EXPECT_FLOAT_EQ(light->color.g, 0.708852f);
+    std::unique_ptr<FtkMeshSettings> settings;
+    FtkInitMeshSettings(settings);
+    FtkGetMeshSettings(database.get(), settings.get());
+    EXPECT_EQ(settings->masterScale, 2.0f);
+    std::unique_ptr<FtkBackground> background;
+    FtkInitBackground(background);
+    FtkGetBackground(database.get(), background.get());
+    EXPECT_EQ(background->bitmap, "sky.tga");
+    EXPECT_EQ(background->active, kFtkGradientBackground);
+    std::unique_ptr<FtkObjectMotion> object;
+    ASSERT_TRUE(FtkGetObjectMotionByIndex(database.get(), 0, object));
+    EXPECT_STREQ(object->morph.values.at(0).name, "box");
+    EXPECT_EQ(object->hide.keyCount, 1u);
+    EXPECT_EQ(object->position.keys.at(1).time, 0u);
+    std::unique_ptr<FtkOmniMotion> omni;
+    ASSERT_TRUE(FtkGetOmniMotionByIndex(database.get(), 0, omni));
+    EXPECT_EQ(omni->color.values.at(1).b, 1.0f);
+    EXPECT_FALSE(ftkErrorPending) << ErrorCodes();
+}
+
+}  // namespace

@@ -4,6 +4,7 @@
 #include "tests/formats/3ds/Ftk3dsTestSupport.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -23,6 +24,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::string folder = argv[1];
+    std::error_code ignored;
+    std::filesystem::create_directories(folder, ignored);
     using namespace ftk_test;
     bool written = WriteSeed(folder, "scene.3ds", RichScene());
     for (int kind = kFtkMeshFile; kind <= kFtkMaterialFile; ++kind) {
