@@ -357,7 +357,7 @@ FtkChunk* FtkAddTargetNode(const char* targetParentName, const FtkTrackGroup<Ftk
     }
     FtkAddNodeId(node);
     FtkAddNodeHeader(name, flags1, flags2, targetParentName, node);
-    FtkAddTrack(0xB020, positions, node);
+    FtkAddPositionTrack(positions, node);
     return node;
 }
 

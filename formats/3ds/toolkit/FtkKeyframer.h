@@ -117,6 +117,16 @@ FtkChunk* FtkAddParentName(FtkChunk* header, const char* name);
 // when the count exceeds the keys or values given.
 template <typename Value>
 FtkChunk* FtkAddTrack(std::uint32_t id, const FtkTrackGroup<Value>& track, FtkChunk* node);
+// The tracks the puts add: position 0xB020, colour 0xB025, roll 0xB024.
+inline FtkChunk* FtkAddPositionTrack(const FtkTrackGroup<FtkPoint>& track, FtkChunk* node) {
+    return FtkAddTrack(0xB020, track, node);
+}
+inline FtkChunk* FtkAddColorTrack(const FtkTrackGroup<FtkColor>& track, FtkChunk* node) {
+    return FtkAddTrack(0xB025, track, node);
+}
+inline FtkChunk* FtkAddRollTrack(const FtkTrackGroup<float>& track, FtkChunk* node) {
+    return FtkAddTrack(0xB024, track, node);
+}
 // A camera target (0xB004) or spot target (0xB006) node with id, header and position track.
 FtkChunk* FtkAddTargetNode(const char* targetParentName, const FtkTrackGroup<FtkPoint>& positions, const char* name,
                            std::uint16_t flags1, std::uint16_t flags2, bool cameraTarget, FtkChunk* keyframer);

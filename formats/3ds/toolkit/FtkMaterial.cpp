@@ -93,7 +93,9 @@ std::uint16_t EncodeMapFlags(const FtkTextureMap& map) {
     return static_cast<std::uint16_t>(flags);
 }
 
-void ReadTextureMap(FtkChunk* mapChunk, FtkTextureMap& map) {
+}  // namespace
+
+void FtkReadTextureMap(FtkChunk* mapChunk, FtkTextureMap& map) {
     map.percent = FtkReadPercentage(mapChunk);
     for (FtkChunk* child = mapChunk->children.get(); child != nullptr && !FtkShouldStop(); child = child->next.get()) {
         switch (child->id) {
@@ -124,6 +126,8 @@ void ReadTextureMap(FtkChunk* mapChunk, FtkTextureMap& map) {
         }
     }
 }
+
+namespace {
 
 void ReadProcData(FtkChunk* chunk, FtkTextureMap& map) {
     const FtkChunkData* data = FtkReadChunkData(chunk);
@@ -184,7 +188,7 @@ bool ReadMaterialChild(FtkChunk* child, FtkMaterial& material, bool& falloffInwa
         default: break;
     }
     if (const int map = MapIndexOf(kMapChunks, child->id); map >= 0) {
-        ReadTextureMap(child, material.maps[map]);
+        FtkReadTextureMap(child, material.maps[map]);
         return true;
     }
     if (const int map = MapIndexOf(kProcChunks, child->id); map >= 0) {
@@ -223,7 +227,9 @@ void AddMaterialColor(FtkChunk* entry, std::uint32_t id, const FtkColor& color) 
     AddColorBytes(chunk, 0x0012, color);
 }
 
-void WriteTextureMap(FtkChunk* mapChunk, const FtkTextureMap& map) {
+}  // namespace
+
+void FtkWriteTextureMap(FtkChunk* mapChunk, const FtkTextureMap& map) {
     FtkByteWriter percent;
     percent.Short(FtkPercentWord(map.percent, 0.5f));
     AddBytes(mapChunk, 0x0030, percent);
@@ -251,6 +257,8 @@ void WriteTextureMap(FtkChunk* mapChunk, const FtkTextureMap& map) {
     }
 }
 
+namespace {
+
 void WriteMaps(FtkChunk* entry, const FtkMaterial& material) {
     for (int i = 0; i < kFtkReflectionMap; ++i) {
         const FtkTextureMap& map = material.maps[i];
@@ -258,7 +266,7 @@ void WriteMaps(FtkChunk* entry, const FtkMaterial& material) {
             continue;
         }
         FtkChunk* mapChunk = FtkAddChunk(kMapChunks[i], entry);
-        WriteTextureMap(mapChunk, map);
+        FtkWriteTextureMap(mapChunk, map);
         if (i == kFtkBumpMap) {
             FtkByteWriter amount;
             amount.Short(FtkPercentWord(map.percent, 0.0f));
@@ -281,7 +289,7 @@ void WriteMaps(FtkChunk* entry, const FtkMaterial& material) {
     }
     const FtkTextureMap& mask = material.maps[kFtkReflectionMask];
     if (mask.name[0] != '\0') {
-        WriteTextureMap(FtkAddChunk(kMapChunks[kFtkReflectionMask], entry), mask);
+        FtkWriteTextureMap(FtkAddChunk(kMapChunks[kFtkReflectionMask], entry), mask);
         if (!mask.procData.empty() && mask.procDataSize > 0) {
             FtkByteWriter proc;
             proc.Bytes(mask.procData.data(), std::min<std::size_t>(mask.procDataSize, mask.procData.size()));

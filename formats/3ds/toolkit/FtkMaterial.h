@@ -118,6 +118,12 @@ bool FtkGetMaterialByIndex(FtkDatabase* database, std::uint32_t index, std::uniq
 // Adds the entry, or replaces the entry of that name in its place.
 void FtkPutMaterial(FtkDatabase* database, const FtkMaterial* material);
 
+// The sub-chunks of one map (or mask) chunk into the record; the bump map's 0xA252 amount
+// after the others.
+void FtkReadTextureMap(struct FtkChunk* mapChunk, FtkTextureMap& map);
+// The sub-chunks of one map under the map chunk: strength, name, flags, and the scale,
+// offset, rotation, blur and tints that differ from their defaults.
+void FtkWriteTextureMap(struct FtkChunk* mapChunk, const FtkTextureMap& map);
 // A percentage sub-chunk of the parent: 0x0030 (16-bit, / 100) or else 0x0031 (float); 0
 // without either.
 float FtkReadPercentage(struct FtkChunk* parent);

@@ -167,9 +167,9 @@ void FtkPutCameraMotion(FtkDatabase* database, const FtkCameraMotion* motion) {
     }
     AddTargetFirst(database, *motion, true);
     FtkChunk* node = AddNode(database, kCameraNode, *motion);
-    FtkAddTrack(0xB020, motion->position, node);
+    FtkAddPositionTrack(motion->position, node);
     FtkAddTrack(0xB023, motion->fov, node);
-    FtkAddTrack(0xB024, motion->roll, node);
+    FtkAddRollTrack(motion->roll, node);
     FtkMarkNodeListDirty(database);
 }
 
@@ -213,11 +213,11 @@ void FtkPutSpotMotion(FtkDatabase* database, const FtkSpotMotion* motion) {
     }
     AddTargetFirst(database, *motion, false);
     FtkChunk* node = AddNode(database, kSpotNode, *motion);
-    FtkAddTrack(0xB020, motion->position, node);
-    FtkAddTrack(0xB025, motion->color, node);
+    FtkAddPositionTrack(motion->position, node);
+    FtkAddColorTrack(motion->color, node);
     FtkAddTrack(0xB027, motion->hotspot, node);
     FtkAddTrack(0xB028, motion->falloff, node);
-    FtkAddTrack(0xB024, motion->roll, node);
+    FtkAddRollTrack(motion->roll, node);
     FtkMarkNodeListDirty(database);
 }
 
@@ -254,8 +254,8 @@ void FtkPutOmniMotion(FtkDatabase* database, const FtkOmniMotion* motion) {
         return;
     }
     FtkChunk* node = AddNode(database, kOmniNode, *motion);
-    FtkAddTrack(0xB020, motion->position, node);
-    FtkAddTrack(0xB025, motion->color, node);
+    FtkAddPositionTrack(motion->position, node);
+    FtkAddColorTrack(motion->color, node);
     FtkMarkNodeListDirty(database);
 }
 
@@ -337,7 +337,7 @@ void FtkPutObjectMotion(FtkDatabase* database, const FtkObjectMotion* motion) {
         FtkSetChunkData(FtkAddChunk(0xB015, node), writer.Take());
     }
     AddPoint(node, 0xB013, motion->pivot);
-    FtkAddTrack(0xB020, motion->position, node);
+    FtkAddPositionTrack(motion->position, node);
     FtkAddTrack(0xB021, motion->rotation, node);
     FtkAddTrack(0xB022, motion->scale, node);
     FtkAddTrack(0xB026, motion->morph, node);
