@@ -30,15 +30,9 @@ RFCurve* ComponentCurve(const RFCurveNode& channel, bool vector, int component) 
     return child != nullptr ? child->GetCurve() : nullptr;
 }
 
-// Curves hold floats: a double beyond their range saturates instead of overflowing.
-float ToCurveValue(double value) {
-    if (std::isnan(value)) return static_cast<float>(value);
-    return static_cast<float>(std::clamp(value, -static_cast<double>(FLT_MAX), static_cast<double>(FLT_MAX)));
-}
-
 RFCurve* NewCurve(double defaultValue) {
     RFCurve* curve = RFCurve::Create();
-    curve->SetDefaultValue(ToCurveValue(defaultValue));
+    curve->SetDefaultValue(RWyxTakeNodeContainer::ToCurveValue(defaultValue));
     return curve;
 }
 
@@ -134,7 +128,7 @@ RVector4 RWyxChannelAttribute::GetChannelDefaultVector(int row) const {
 // then takes the exact value.
 void RWyxChannelAttribute::SetChannelDefault(int row, double value) {
     if (const RFCurveNode* channel = FindDefaultChannel(row)) {
-        if (RFCurve* curve = ComponentCurve(*channel, false, 0)) curve->SetDefaultValue(ToCurveValue(value));
+        if (RFCurve* curve = ComponentCurve(*channel, false, 0)) curve->SetDefaultValue(RWyxTakeNodeContainer::ToCurveValue(value));
     }
     table_.SetNumber(row, value);
 }
@@ -143,7 +137,7 @@ void RWyxChannelAttribute::SetChannelDefaultVector(int row, const RVector4& valu
     if (const RFCurveNode* channel = FindDefaultChannel(row)) {
         for (int component = 0; component < kVectorComponents; ++component) {
             if (RFCurve* curve = ComponentCurve(*channel, true, component)) {
-                curve->SetDefaultValue(ToCurveValue(*value.Component(component)));
+                curve->SetDefaultValue(RWyxTakeNodeContainer::ToCurveValue(*value.Component(component)));
             }
         }
     }

@@ -4,6 +4,10 @@
 // The base of the scene classes (nodes, node attributes, materials, textures, poses and the
 // like): a name that carries the prefix of the object's type in files ("Model::",
 // "Material::" ...), and the object's user properties, which it owns.
+//
+// The user properties that wrap an object's built-in properties are listed first and made
+// when first asked for (DeferUserPropertyWrappers): most are never asked for, and a scene of
+// many objects would otherwise hold one wrapper per property of each.
 
 #include "core/RNamePair.h"
 #include "core/RString.h"
@@ -13,6 +17,7 @@
 #include <memory>
 #include <vector>
 
+class RObject;
 class RProperty;
 
 class RWyxSceneObject {
@@ -63,7 +68,7 @@ public:
     static RString GetTextAfterColon(const RString& text);
 
     // ---- user properties ------------------------------------------------------------------------
-    int GetUserPropertyCount() const { return static_cast<int>(userProperties_.size()); }
+    int GetUserPropertyCount() const;
     // Null out of range.
     RWyxUserProperty* GetUserProperty(int index) const;
     // Takes the user property, appends it and calls OnUserPropertyAdded; answers it. Null is
@@ -77,10 +82,28 @@ public:
     RWyxUserProperty* FindUserProperty(const RProperty* property) const;
     // The first user property of that name (exact); null when none has it or for null.
     RWyxUserProperty* FindUserPropertyByName(const char* name) const;
+    // True when a user property wraps the property (FindUserProperty would find one), without
+    // making a wrapper that was not asked for yet.
+    bool HasUserPropertyFor(const RProperty* property) const;
+
+    // Called by the source of the deferred wrappers when a property leaves it: the wrappers not
+    // made yet are made now, while the source's list still says which property each wraps.
+    void OnWrappedPropertyLeaving(const RProperty* property);
 
     void* GetManager() const { return manager_; }
 
 protected:
+    // The first `count` properties of `source`, in order, each get a user property wrapping it,
+    // listed first and made when first asked for (MakeUserPropertyFor). The source must be the
+    // object's own and must report a property that leaves it (OnWrappedPropertyLeaving). Call
+    // once, while the list is empty; OnUserPropertyAdded is not called for these.
+    void DeferUserPropertyWrappers(const RObject& source, int count);
+    // Makes the wrapper of a property whose user property is asked for the first time; the
+    // base makes a plain one.
+    virtual std::unique_ptr<RWyxUserProperty> MakeUserPropertyFor(RProperty* property) const;
+    // For a class about to destroy the source: the deferred wrappers not made yet are dropped
+    // (nobody has seen them) and the source is no longer read.
+    void ForgetWrapperSource();
     // Called right before the name may change: by SetName and ResetName, and by GetNamePair,
     // whose caller changes the pair itself. A class whose objects are looked up by name
     // elsewhere (nodes in their factory's index) reports the change from here; the name is
@@ -88,8 +111,24 @@ protected:
     virtual void OnNameChanging() {}
 
 private:
+    // Until a deferred wrapper is first made (or a user property is added) the list is empty;
+    // afterwards its first deferredCount_ entries are the deferred ones, null while not made.
+    bool IsExpanded() const { return deferredCount_ == 0 || !userProperties_.empty(); }
+    void Expand() const;
+    // The wrapper at a deferred index, made when missing.
+    RWyxUserProperty* MakeDeferred(int index) const;
+    // Makes every deferred wrapper not made yet; the list has no deferred entries afterwards.
+    void MakeAllDeferred() const;
+    // The property a deferred entry wraps while it is not made; null otherwise.
+    RProperty* PendingProperty(int index) const;
+    // The user property made at an index; null when none is (yet).
+    RWyxUserProperty* MadeAt(int index) const;
+
     RNamePair names_;
-    std::vector<std::unique_ptr<RWyxUserProperty>> userProperties_;
+    // Made when first asked for, also through const accessors.
+    mutable std::vector<std::unique_ptr<RWyxUserProperty>> userProperties_;
+    mutable const RObject* wrapperSource_ = nullptr;
+    mutable int deferredCount_ = 0;
     void* manager_;
 };
 

@@ -81,6 +81,8 @@ RWyxNode::~RWyxNode() {
     if (RWyxNodeAttribute* attribute = std::exchange(attribute_, nullptr)) attribute->Detach();
     limits_.reset();
     if (RWyxNodeProperties* properties = std::exchange(properties_, nullptr)) {
+        ForgetWrapperSource();
+        properties->SetWrapperList(nullptr);
         properties->ForgetNode();
         properties->Destroy();
     }

@@ -29,7 +29,7 @@ bool IsTemplateChannelProperty(const char* name) {
 
 RFCurve* NewCurve(double defaultValue, const float* color) {
     RFCurve* curve = RFCurve::Create();
-    curve->SetDefaultValue(static_cast<float>(defaultValue));
+    curve->SetDefaultValue(RWyxTakeNodeContainer::ToCurveValue(defaultValue));
     curve->SetColor(color);
     return curve;
 }

@@ -331,6 +331,6 @@ bool RWyxNodeProperties::RelayA(const RRelayEvent& event) {
     if (property->GetOwner() != this || !property->IsAnimatable()) return result;
     // The pivot global transforms read the "Lcl" values directly.
     RWyxNode::InvalidateTransformCaches();
-    if (RWyxUserProperty* userProperty = node_->FindUserProperty(property)) node_->UpdateCurveDefaults(*userProperty);
+    if (node_->HasUserPropertyFor(property)) node_->UpdateCurveDefaults(*property);
     return result;
 }

@@ -10,6 +10,7 @@
 #include "core/RObject.h"
 #include "core/RPlugRef.h"
 #include "core/RProperty.h"
+#include "core/RWyxPropertyHandler.h"
 #include "curves/RCurveChangeRecord.h"
 #include "curves/RFCurve.h"
 #include "curves/RFCurveNode.h"
@@ -91,18 +92,10 @@ int ReadComponents(const RProperty& property, double values[kMaxComponents]) {
     return count;
 }
 
-// Curves hold floats: a double outside their range saturates instead of overflowing.
-float ToCurveValue(double value) {
-    if (std::isnan(value)) {
-        return static_cast<float>(value);
-    }
-    return static_cast<float>(std::clamp(value, -static_cast<double>(FLT_MAX), static_cast<double>(FLT_MAX)));
-}
-
 // The listeners hear of the new default once.
 void WriteDefault(RFCurve& curve, double value) {
     curve.BeginEdit();
-    curve.SetDefaultValue(ToCurveValue(value));
+    curve.SetDefaultValue(RWyxTakeNodeContainer::ToCurveValue(value));
     curve.EndEdit();
 }
 
@@ -295,6 +288,13 @@ bool RWyxTakeNodeContainer::IsAnimatedInAnyTakeByType(const char* nodeName, cons
 
 // ---- channels of properties ----------------------------------------------------------------
 
+float RWyxTakeNodeContainer::ToCurveValue(double value) {
+    if (std::isnan(value)) {
+        return static_cast<float>(value);
+    }
+    return static_cast<float>(std::clamp(value, -static_cast<double>(FLT_MAX), static_cast<double>(FLT_MAX)));
+}
+
 const char* RWyxTakeNodeContainer::PropertyNameToChannel(const char* name) {
     if (name == nullptr) {
         return nullptr;
@@ -362,12 +362,17 @@ void RWyxTakeNodeContainer::CreatePropertyCurveNode(RWyxTakeNode& takeNode, RPro
 }
 
 void RWyxTakeNodeContainer::UpdateCurveDefaults(RWyxUserProperty& userProperty) {
-    // A property written from a linked curve: the curves hold the value already.
-    if (writingLinkedProperty_ || !userProperty.GetFlag(RWyxUserProperty::kFlagAnimatable)) {
+    if (!userProperty.GetFlag(RWyxUserProperty::kFlagAnimatable)) {
         return;
     }
-    const RProperty* property = userProperty.GetProperty();
-    if (property == nullptr) {
+    if (const RProperty* property = userProperty.GetProperty()) {
+        UpdateCurveDefaults(*property);
+    }
+}
+
+void RWyxTakeNodeContainer::UpdateCurveDefaults(const RProperty& property) {
+    // A property written from a linked curve: the curves hold the value already.
+    if (writingLinkedProperty_ || !property.IsAnimatable()) {
         return;
     }
     RWyxTakeNode* const takeNodes[2] = {
@@ -376,10 +381,10 @@ void RWyxTakeNodeContainer::UpdateCurveDefaults(RWyxUserProperty& userProperty) 
         GetDefaultTakeNode()};
     for (int i = 0; i < 2; ++i) {
         const bool repeated = i == 1 && takeNodes[1] == takeNodes[0];
-        RFCurveNode* channel = takeNodes[i] != nullptr && !repeated ? FindChannel(*takeNodes[i], property->GetName())
+        RFCurveNode* channel = takeNodes[i] != nullptr && !repeated ? FindChannel(*takeNodes[i], property.GetName())
                                                                      : nullptr;
         if (channel != nullptr) {
-            WriteChannelDefaults(*channel, *property);
+            WriteChannelDefaults(*channel, property);
         }
     }
 }
@@ -518,16 +523,19 @@ void RWyxTakeNodeContainer::RemoveLink(const PropertyCurveLink* link) {
     removed->curve->RemoveListener(OnLinkedCurveChanged, removed.get());
 }
 
-void RWyxTakeNodeContainer::AddUserPropertyWrappers(const RObject& properties, RWyxObjectFactory* factory) {
+void RWyxTakeNodeContainer::AddUserPropertyWrappers(RWyxPropertyHandler& properties, RWyxObjectFactory* factory) {
+    wrapperFactory_ = factory;
+    // Of what adding each wrapper does (ConnectPropertyCurves), the template did all but the
+    // writers' mark.
     for (int i = 0; i < properties.GetPropertyCount(); ++i) {
         RProperty* property = properties.GetProperty(i);
-        if (property == nullptr || FindUserProperty(property) != nullptr) continue;
-        std::unique_ptr<RWyxUserProperty> wrapper;
-        if (factory != nullptr) {
-            wrapper = factory->HandOverUserProperty(factory->CreateUserPropertyFor(property));
-        } else {
-            wrapper = std::make_unique<RWyxUserProperty>(nullptr, property);
-        }
-        AddUserProperty(std::move(wrapper));
+        if (property != nullptr && property->IsAnimatable()) property->SetStateFlags(RProperty::kStateWriterFlag, true);
     }
+    properties.SetWrapperList(this);
+    DeferUserPropertyWrappers(properties, properties.GetPropertyCount());
+}
+
+std::unique_ptr<RWyxUserProperty> RWyxTakeNodeContainer::MakeUserPropertyFor(RProperty* property) const {
+    if (wrapperFactory_ == nullptr) return RWyxSceneObject::MakeUserPropertyFor(property);
+    return wrapperFactory_->HandOverUserProperty(wrapperFactory_->CreateUserPropertyFor(property));
 }
