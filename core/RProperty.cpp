@@ -48,7 +48,9 @@ RString BraceForm(const RVector4& v, int count) {
 
 }  // namespace
 
-RProperty::RProperty() = default;
+RProperty::RProperty() : info_(&RPropertyInfo::Default(kPropertyTypeUnknown)) {}
+
+RProperty::RProperty(const RPropertyInfo& description) : info_(&description) {}
 
 RProperty::~RProperty() = default;
 
@@ -99,7 +101,7 @@ void RProperty::Declare(const char* name, RObject* owner) {
 
 void RProperty::SetNameAndTypeCode(const char* name, int code) {
     StoreNameText(name);
-    info_.SetTypeCode(code);
+    SetTypeCode(code);
 }
 
 bool RProperty::SetName(const char* name, bool makeUnique) {
@@ -151,9 +153,10 @@ RString RProperty::MakeUniqueName(const char* name) const {
 
 // Every name change goes through here, so that the object's name index follows.
 void RProperty::StoreNameText(const char* name) {
+    if (std::strcmp(GetName(), name != nullptr ? name : "") == 0) return;
     RObject* object = nameIndexed_ ? GetOwnerObject() : nullptr;
     if (object != nullptr) object->UnindexPropertyName(this);
-    info_.SetName(name);
+    EditInfo().SetName(name);
     if (object != nullptr) object->IndexPropertyName(this);
 }
 
@@ -184,6 +187,53 @@ bool RProperty::StoreName(const char* name) {
 
 // ---- info ------------------------------------------------------------------------------------
 
+RPropertyInfo& RProperty::EditInfo() {
+    if (ownInfo_ == nullptr) {
+        ownInfo_ = std::make_unique<RPropertyInfo>(*info_);
+        info_ = ownInfo_.get();
+    }
+    return *ownInfo_;
+}
+
+// Only a change makes the description the property's own: setting what it holds does not.
+void RProperty::SetFlag(std::uint32_t mask, bool on) {
+    const std::uint32_t flags = GetFlags();
+    if ((on ? (flags | mask) : (flags & ~mask)) != flags) EditInfo().SetFlag(mask, on);
+}
+
+void RProperty::SetTypeCode(int code) {
+    if (code == GetTypeCode()) return;
+    // A property still on the default of its type code moves to the default of the new one.
+    if (info_ == &RPropertyInfo::Default(GetTypeCode()) && code >= 0 && code < kPropertyTypeCount) {
+        info_ = &RPropertyInfo::Default(code);
+        return;
+    }
+    EditInfo().SetTypeCode(code);
+}
+
+void RProperty::SetDataType(const RDataType* type) {
+    if (info_->GetStoredDataType() != type) EditInfo().SetDataType(type);
+}
+
+void RProperty::SetLabel(const char* text) {
+    if (text == nullptr || *text == '\0' ? HasLabel() : std::strcmp(text, GetLabel()) != 0) EditInfo().SetLabel(text);
+}
+
+void RProperty::SetIndex(int index) {
+    if (index != GetIndex()) EditInfo().SetIndex(index);
+}
+
+RWyxStringList* RProperty::GetEnumList(bool create) {
+    if (!create && info_->GetEnumList() == nullptr) return nullptr;
+    return EditInfo().GetEnumList(create);
+}
+
+void RProperty::SetEnumNameCallback(REnumNameCallback callback) {
+    if (callback != info_->GetEnumNameCallback() || HasFlag(kEnumCallback) != (callback != nullptr)) {
+        EditInfo().SetEnumNameCallback(callback);
+    }
+}
+
 void RProperty::SetStateFlags(std::uint32_t mask, bool on) {
     if (on) {
         stateFlags_ |= mask;
@@ -193,7 +243,8 @@ void RProperty::SetStateFlags(std::uint32_t mask, bool on) {
 }
 
 void RProperty::SetMinMax(double minimum, double maximum) {
-    if (!info_.SetRange(minimum, maximum)) return;
+    if (minimum == GetMin() && maximum == GetMax()) return;
+    EditInfo().SetRange(minimum, maximum);
     RRelayEvent relay;
     relay.code = kRelayRangeChanged;
     relay.sender = this;
@@ -208,9 +259,9 @@ RObject* RProperty::GetOwnerObject() const {
 // ---- enumerations ------------------------------------------------------------------------------
 
 const char* RProperty::GetEnumName(int value) const {
-    const REnumNameCallback callback = info_.GetEnumNameCallback();
+    const REnumNameCallback callback = info_->GetEnumNameCallback();
     if (!IsUserProperty() && callback != nullptr) return callback(*this, value);
-    const RWyxStringList* list = info_.GetEnumList();
+    const RWyxStringList* list = info_->GetEnumList();
     if (list == nullptr || value < 0 || value >= list->GetCount()) return nullptr;
     return list->GetItem(value)->text.Buffer();
 }

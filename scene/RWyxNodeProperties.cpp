@@ -116,19 +116,20 @@ const RWyxNodeProperties::Row RWyxNodeProperties::kRows[] = {
     {"UpVectorProperty", Kind::UpVector, 0, 1, nullptr},
     {"Show", Kind::Bool, kShow, 0, nullptr},
     {"NegativePercentShapeSupport", Kind::Bool, kNegativePercentShapeSupport, 0, nullptr},
+    // Animatable, holding their values, marked for the writers; of the data type of their name.
+    {"Lcl Translation", Kind::Channel, 0, RProperty::kStateWriterFlag, nullptr},
+    {"Lcl Rotation", Kind::Channel, 1, RProperty::kStateWriterFlag, nullptr},
+    {"Lcl Scaling", Kind::Channel, 2, RProperty::kStateWriterFlag, nullptr},
+    {"Visibility", Kind::Channel, 3, RProperty::kStateWriterFlag, nullptr},
 };
 
 RWyxNodeProperties::RWyxNodeProperties(RWyxNode* node) : node_(node) {
     for (RVector4& vector : vectors_) vector = RVector4(0.0, 0.0, 0.0, 1.0);
+    bools_[kShow] = true;
+    bools_[kNegativePercentShapeSupport] = true;
+    vectors_[kGeometricScaling] = RVector4(1.0, 1.0, 1.0, 1.0);
     hierarchyLinks_ = GetFilteredSubPlug(GetClassIdFilter(ClassId()));
-    for (const Row& row : kRows) DeclareRow(row);
-    SetShow(1);
-    SetNegativePercentShapeSupport(1);
-    SetGeometricScaling(RVector4(1.0, 1.0, 1.0, 1.0));
-    const char* const channels[] = {"Lcl Translation", "Lcl Rotation", "Lcl Scaling", "Visibility"};
-    for (int i = 0; i < 4; ++i) channels_[i] = RPlugRef(CreateChannelProperty(channels[i]));
-    if (RPlug* scaling = channels_[2].Get()) static_cast<RProperty*>(scaling)->SetValue(RVector4(1.0, 1.0, 1.0, 1.0));
-    if (RPlug* visibility = channels_[3].Get()) static_cast<RProperty*>(visibility)->SetDouble(1.0);
+    for (int row = 0; row < kPropertyCount; ++row) DeclareRow(row);
 }
 
 RWyxNodeProperties* RWyxNodeProperties::Create(RWyxNode* node) {
@@ -149,67 +150,98 @@ void RWyxNodeProperties::ReleaseMemberProperties() {
     for (auto& member : enumProperties_) release(member.get());
 }
 
-void RWyxNodeProperties::DeclareRow(const Row& row) {
+const RPropertyInfo& RWyxNodeProperties::Description(int row) {
+    static_assert(sizeof(kRows) / sizeof(kRows[0]) == kPropertyCount, "one row per property");
+    // Built once, for the process's life: every node's properties point at it.
+    static const auto* const descriptions = [] {
+        auto* table = new std::vector<RPropertyInfo>();
+        table->reserve(kPropertyCount);
+        for (const Row& entry : kRows) {
+            switch (entry.kind) {
+                case Kind::Bool: table->emplace_back(entry.name, kPropertyTypeBool, 0u); break;
+                case Kind::Vector: table->emplace_back(entry.name, kPropertyTypeVector3, 0u); break;
+                case Kind::Number: table->emplace_back(entry.name, kPropertyTypeDouble, 0u); break;
+                case Kind::Enum:
+                    table->emplace_back(entry.name, kPropertyTypeEnum, 0u);
+                    table->back().SetEnumNameCallback(entry.enumNames);
+                    break;
+                case Kind::LookAt:
+                case Kind::UpVector:
+                    table->emplace_back(entry.name, kPropertyTypeObject,
+                                        RProperty::kListFlag | RProperty::kObjectList | RProperty::kOwnedName |
+                                            RProperty::kOwnedByObject);
+                    break;
+                case Kind::Channel: {
+                    const RDataType* dataType = RDataType::FindByName(entry.name);
+                    table->emplace_back(entry.name, RProperty::GetPropertyTypeCode(dataType),
+                                        RProperty::kOwnedByObject | RProperty::kAnimatable, dataType);
+                    table->back().SetRange(0.0, 100.0);
+                    break;
+                }
+            }
+        }
+        return table;
+    }();
+    return (*descriptions)[static_cast<size_t>(row)];
+}
+
+template <typename T, typename Store>
+RProperty* RWyxNodeProperties::DeclareMember(Member<RFieldProperty<T>>& member, const RPropertyInfo& description,
+                                             T& field, Store store) {
+    member.reset(CreatePlugObject<RFieldProperty<T>>(nullptr, description, field, store));
+    member->Declare(description.GetName(), this);
+    return member.get();
+}
+
+namespace {
+
+// Vector fields keep w = 1.
+void StoreVector(RVector4& field, const RVector4& value) { field = RVector4(value.x, value.y, value.z, 1.0); }
+
+}  // namespace
+
+void RWyxNodeProperties::DeclareRow(int rowIndex) {
+    const Row& row = kRows[rowIndex];
+    const RPropertyInfo& description = Description(rowIndex);
     RProperty* declared = nullptr;
     switch (row.kind) {
-        case Kind::Bool: {
-            const auto slot = static_cast<BoolSlot>(row.slot);
-            boolProperties_[slot].reset(CreatePlugObject<RBoolProperty>(nullptr, kPropertyTypeBool, false));
-            boolProperties_[slot]->Declare(
-                row.name, this, [this, slot] { return bools_[slot]; },
-                [this, slot](const bool& value) { SetBool(slot, value ? 1 : 0); });
-            declared = boolProperties_[slot].get();
+        case Kind::Bool:
+            declared = DeclareMember(boolProperties_[row.slot], description, bools_[row.slot]);
             break;
-        }
-        case Kind::Vector: {
-            const auto slot = static_cast<VectorSlot>(row.slot);
-            vectorProperties_[slot].reset(
-                CreatePlugObject<RVectorProperty>(nullptr, kPropertyTypeVector3, RVector4(0.0, 0.0, 0.0, 1.0)));
-            vectorProperties_[slot]->Declare(
-                row.name, this, [this, slot] { return vectors_[slot]; },
-                [this, slot](const RVector4& value) { SetVector(slot, value); });
-            declared = vectorProperties_[slot].get();
+        case Kind::Vector:
+            declared = DeclareMember(vectorProperties_[row.slot], description, vectors_[row.slot], &StoreVector);
             break;
-        }
-        case Kind::Number: {
-            const auto slot = static_cast<NumberSlot>(row.slot);
-            numberProperties_[slot].reset(CreatePlugObject<RNumberProperty>(nullptr, kPropertyTypeDouble, 0.0));
-            numberProperties_[slot]->Declare(
-                row.name, this, [this, slot] { return numbers_[slot]; },
-                [this, slot](const double& value) { numbers_[slot] = value; });
-            declared = numberProperties_[slot].get();
+        case Kind::Number:
+            declared = DeclareMember(numberProperties_[row.slot], description, numbers_[row.slot]);
             break;
-        }
-        case Kind::Enum: {
-            const auto slot = static_cast<EnumSlot>(row.slot);
-            enumProperties_[slot].reset(CreatePlugObject<RIntegerProperty>(nullptr, kPropertyTypeEnum, 0));
-            enumProperties_[slot]->Declare(
-                row.name, this, [this, slot] { return enums_[slot]; },
-                [this, slot](const int& value) { enums_[slot] = value; });
-            enumProperties_[slot]->SetEnumNameCallback(row.enumNames);
-            declared = enumProperties_[slot].get();
+        case Kind::Enum:
+            declared = DeclareMember(enumProperties_[row.slot], description, enums_[row.slot]);
             break;
-        }
         case Kind::LookAt:
         case Kind::UpVector: {
             // Sources only, of node properties objects; owned by the property array.
             RPropertyObjectList* list = RPropertyObjectList::CreateObjectListProperty(
-                this, row.name, false, ClassId(), -1, RPlug::kTakesSources, row.stateFlags);
+                this, description, false, ClassId(), -1, RPlug::kTakesSources, row.stateFlags);
             (row.kind == Kind::LookAt ? lookAt_ : upVector_) = list;
             return;
+        }
+        case Kind::Channel: {
+            // Owned by the property array; scaling starts at 1, visibility on.
+            RProperty* channel = nullptr;
+            if (description.GetTypeCode() == kPropertyTypeDouble) {
+                channel = CreatePlugObject<RNumberProperty>(nullptr, description, 1.0);
+            } else {
+                const double start = row.slot == 2 ? 1.0 : 0.0;
+                channel = CreatePlugObject<RVectorProperty>(nullptr, description, RVector4(start, start, start, 1.0));
+            }
+            channel->Declare(description.GetName(), this);
+            channels_[row.slot] = RPlugRef(channel);
+            declared = channel;
+            break;
         }
     }
     AddProperty(declared);
     if (row.stateFlags != 0) declared->SetStateFlags(row.stateFlags, true);
-}
-
-// An animatable property of the data type of its name, marked for the writers.
-RProperty* RWyxNodeProperties::CreateChannelProperty(const char* name) {
-    const RDataType* dataType = RDataType::FindByName(name);
-    RProperty* property =
-        CreateProperty(name, RProperty::GetPropertyTypeCode(dataType), dataType, true, false, nullptr);
-    if (property != nullptr) property->SetStateFlags(RProperty::kStateWriterFlag, true);
-    return property;
 }
 
 bool RWyxNodeProperties::IsStandardProperty(const RProperty* property) const {

@@ -7,8 +7,9 @@
 // "Visibility") and the node's two pivot sets.
 //
 // Rows 1 to 50 of the property array are members of this object: their values live in its
-// fields and the properties are bound to its setters and getters. Rows 51 to 54 are created
-// properties owned by the property array. Nodes form the hierarchy by connecting their
+// fields, which the properties read and write. Rows 51 to 54 are properties holding their
+// values, owned by the property array. Every property's description (name, type, flags,
+// range) is its row of the class's table, shared by all nodes until a property changes it. Nodes form the hierarchy by connecting their
 // properties objects (a child's object is a source of its parent's); this object watches
 // those connections and refuses one that would close a cycle.
 
@@ -246,9 +247,10 @@ private:
     enum NumberSlot { kRotationStiffnessX, kRotationStiffnessY, kRotationStiffnessZ, kAxisLen, kNumberCount };
     enum EnumSlot { kRotationOrder, kInheritType, kEnumCount };
 
-    enum class Kind { Bool, Vector, Number, Enum, LookAt, UpVector };
+    enum class Kind { Bool, Vector, Number, Enum, LookAt, UpVector, Channel };
     struct Row;
     static const Row kRows[];
+    static constexpr int kChannelCount = 4;
 
     template <typename T>
     using Member = std::unique_ptr<T, RPlugDestroyer>;
@@ -261,8 +263,12 @@ private:
         vectors_[slot] = RVector4(value.x, value.y, value.z, 1.0);
     }
 
-    void DeclareRow(const Row& row);
-    RProperty* CreateChannelProperty(const char* name);
+    // The description of a row of kRows, shared by every node.
+    static const RPropertyInfo& Description(int row);
+    void DeclareRow(int row);
+    template <typename T, typename Store = typename RFieldProperty<T>::Store>
+    RProperty* DeclareMember(Member<RFieldProperty<T>>& member, const RPropertyInfo& description, T& field,
+                             Store store = nullptr);
     void ReleaseMemberProperties();
     // Moves a linked (unlinked) child's subtree into this node's container (out of its own).
     void MoveChildSubtree(RWyxNodeProperties* child, bool linked);
@@ -272,13 +278,13 @@ private:
     double numbers_[kNumberCount] = {};
     int enums_[kEnumCount] = {};
 
-    Member<RBoolProperty> boolProperties_[kBoolCount];
-    Member<RVectorProperty> vectorProperties_[kVectorCount];
-    Member<RNumberProperty> numberProperties_[kNumberCount];
-    Member<RIntegerProperty> enumProperties_[kEnumCount];
+    Member<RFieldProperty<bool>> boolProperties_[kBoolCount];
+    Member<RFieldProperty<RVector4>> vectorProperties_[kVectorCount];
+    Member<RFieldProperty<double>> numberProperties_[kNumberCount];
+    Member<RFieldProperty<int>> enumProperties_[kEnumCount];
     RPropertyObjectList* lookAt_ = nullptr;    // owned by the property array
     RPropertyObjectList* upVector_ = nullptr;  // owned by the property array
-    RPlugRef channels_[4];                     // rows 51 to 54, owned by the property array
+    RPlugRef channels_[kChannelCount];         // rows 51 to 54, owned by the property array
     // An owned child plug that mirrors the connections with other node properties objects,
     // so that the parent and the children are read without scanning every connection.
     RPlug* hierarchyLinks_ = nullptr;
