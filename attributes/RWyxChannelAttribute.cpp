@@ -56,7 +56,7 @@ bool RWyxChannelAttribute::IsAnimatableRow(int row) const {
 void RWyxChannelAttribute::AddChannels(RWyxTakeNode& takeNode) {
     RFCurveNode* root = takeNode.GetRootCurveNode();
     if (root == nullptr) return;
-    const bool linked = takeNode.GetName().CompareIgnoringCase(RWyxTakeNodeContainer::kDefaultTakeName) == 0;
+    const bool linked = takeNode.TemplateLinksProperties();
     for (int row = 0; row < table_.GetRowCount(); ++row) {
         if (!IsAnimatableRow(row) || table_.GetProperty(row) == nullptr) continue;
         if (root->GetChildIndexByName(GetChannelName(row)) < 0) root->AddChild(NewChannel(row, linked));

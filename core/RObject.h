@@ -173,6 +173,9 @@ public:
     virtual bool OnDestinationConnectionEvent(int /*kind*/) { return true; }
     // Codes 8 and 11 around adding, 9 and 12 around removing a property.
     virtual bool OnPropertyEvent(int /*code*/, RProperty* /*property*/, const char* /*name*/) { return true; }
+    // Told right before a property of this object changes its name, info flags, type code or
+    // data type (what decides how the property is animated).
+    virtual void OnPropertyDescriptionChanging(RProperty& /*property*/) {}
 
     bool IsSelected() const { return selected_; }
     std::uint32_t GetSelectionState() const { return selectionState_; }

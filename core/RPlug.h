@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 class RPlugFilter;
@@ -176,16 +177,16 @@ public:
     bool ReplaceSourceAt(int index, RPlug* newPlug);
     bool ReplaceDestinationAt(int index, RPlug* newPlug);
 
-    int GetSourceCount() const { return static_cast<int>(sources_.size()); }
-    int GetDestinationCount() const { return static_cast<int>(destinations_.size()); }
+    int GetSourceCount() const { return static_cast<int>(Sources().size()); }
+    int GetDestinationCount() const { return static_cast<int>(Destinations().size()); }
     // The plug of an entry; null out of range or when it is gone.
-    RPlug* GetSource(int index) const { return PlugAt(sources_, index); }
-    RPlug* GetDestination(int index) const { return PlugAt(destinations_, index); }
-    const RConnection* GetSourceConnection(int index) const { return EntryAt(sources_, index); }
-    const RConnection* GetDestinationConnection(int index) const { return EntryAt(destinations_, index); }
+    RPlug* GetSource(int index) const { return PlugAt(Sources(), index); }
+    RPlug* GetDestination(int index) const { return PlugAt(Destinations(), index); }
+    const RConnection* GetSourceConnection(int index) const { return EntryAt(Sources(), index); }
+    const RConnection* GetDestinationConnection(int index) const { return EntryAt(Destinations(), index); }
     // Searched from the last entry to the first; -1 when absent.
-    int IndexOfSource(const RPlug* plug) const { return IndexOf(sources_, plug); }
-    int IndexOfDestination(const RPlug* plug) const { return IndexOf(destinations_, plug); }
+    int IndexOfSource(const RPlug* plug) const { return IndexOf(Sources(), plug); }
+    int IndexOfDestination(const RPlug* plug) const { return IndexOf(Destinations(), plug); }
     bool HasSourceConnection(const RPlug* plug) const { return IndexOfSource(plug) >= 0; }
     bool HasDestinationConnection(const RPlug* plug) const { return IndexOfDestination(plug) >= 0; }
 
@@ -198,13 +199,13 @@ public:
 
     // ---- ownership, children and filters -----------------------------------------------------
     RPlug* GetOwner() const { return owner_; }
-    int GetChildCount() const { return static_cast<int>(children_.size()); }
+    int GetChildCount() const { return static_cast<int>(Children().size()); }
     RPlug* GetChild(int index) const;
     // Stores the filter (null: the accept-all filter of class id -1). When the registered
     // flag turns on and the plug has an owner, the plug joins its owner's children and
     // copies the owner's accepted connections.
     void SetFilter(const RPlugFilter* filter, bool registered);
-    const RPlugFilter* GetFilter() const { return filter_; }
+    const RPlugFilter* GetFilter() const;
     // This plug for the accept-all filters, else the last registered child with an equal
     // filter; null when none.
     RPlug* FindFilteredSubPlug(const RPlugFilter* filter);
@@ -238,6 +239,22 @@ private:
         int place;
     };
 
+    // The connection lists and the children, made when a plug first has any: most plugs (the
+    // properties of an object) never have.
+    struct Links {
+        std::vector<RConnection> sources;
+        std::vector<RConnection> destinations;
+        std::vector<RPlug*> children;  // registered children, in registration order
+        std::vector<RPlug*> members;   // every child, registered or not, in no order
+    };
+    static const Links& NoLinks();
+    const Links& ReadLinks() const { return links_ != nullptr ? *links_ : NoLinks(); }
+    Links& EditLinks();
+    const std::vector<RConnection>& Sources() const { return ReadLinks().sources; }
+    const std::vector<RConnection>& Destinations() const { return ReadLinks().destinations; }
+    const std::vector<RPlug*>& Children() const { return ReadLinks().children; }
+    const std::vector<RPlug*>& Members() const { return ReadLinks().members; }
+
     static RPlug* PlugAt(const std::vector<RConnection>& list, int index);
     static const RConnection* EntryAt(const std::vector<RConnection>& list, int index);
     static int IndexOf(const std::vector<RConnection>& list, const RPlug* plug);
@@ -259,15 +276,14 @@ private:
 
     RPlugHandleCell* cell_;
     RPlug* owner_ = nullptr;
-    std::vector<RConnection> sources_;
-    std::vector<RConnection> destinations_;
-    std::vector<RPlug*> children_;  // registered children, in registration order
-    std::vector<RPlug*> members_;   // every child, registered or not, in no order
-    int memberSlot_ = -1;           // this plug's place in its owner's members_
-    std::uint32_t state_ = kTakesSources | kTakesDestinations;
+    std::unique_ptr<Links> links_;
+    // Null stands for the accept-all filter of class id -1, unless a null filter was set.
     const RPlugFilter* filter_ = nullptr;
+    int memberSlot_ = -1;  // this plug's place in its owner's members
+    std::uint32_t state_ = kTakesSources | kTakesDestinations;
     int lockCount_ = 0;
     bool dying_ = false;  // the destructor runs: nothing may destroy the plug again
+    bool filterCleared_ = false;  // SetFilter(nullptr)
 };
 
 // Holds a lock on a plug (none for null) for a scope, so that a Destroy() asked for

@@ -154,6 +154,7 @@ RString RProperty::MakeUniqueName(const char* name) const {
 // Every name change goes through here, so that the object's name index follows.
 void RProperty::StoreNameText(const char* name) {
     if (std::strcmp(GetName(), name != nullptr ? name : "") == 0) return;
+    TellDescriptionChanging();
     RObject* object = nameIndexed_ ? GetOwnerObject() : nullptr;
     if (object != nullptr) object->UnindexPropertyName(this);
     EditInfo().SetName(name);
@@ -187,6 +188,10 @@ bool RProperty::StoreName(const char* name) {
 
 // ---- info ------------------------------------------------------------------------------------
 
+void RProperty::TellDescriptionChanging() {
+    if (RObject* object = GetOwnerObject()) object->OnPropertyDescriptionChanging(*this);
+}
+
 RPropertyInfo& RProperty::EditInfo() {
     if (ownInfo_ == nullptr) {
         ownInfo_ = std::make_unique<RPropertyInfo>(*info_);
@@ -198,11 +203,14 @@ RPropertyInfo& RProperty::EditInfo() {
 // Only a change makes the description the property's own: setting what it holds does not.
 void RProperty::SetFlag(std::uint32_t mask, bool on) {
     const std::uint32_t flags = GetFlags();
-    if ((on ? (flags | mask) : (flags & ~mask)) != flags) EditInfo().SetFlag(mask, on);
+    if ((on ? (flags | mask) : (flags & ~mask)) == flags) return;
+    TellDescriptionChanging();
+    EditInfo().SetFlag(mask, on);
 }
 
 void RProperty::SetTypeCode(int code) {
     if (code == GetTypeCode()) return;
+    TellDescriptionChanging();
     // A property still on the default of its type code moves to the default of the new one.
     if (info_ == &RPropertyInfo::Default(GetTypeCode()) && code >= 0 && code < kPropertyTypeCount) {
         info_ = &RPropertyInfo::Default(code);
@@ -212,7 +220,9 @@ void RProperty::SetTypeCode(int code) {
 }
 
 void RProperty::SetDataType(const RDataType* type) {
-    if (info_->GetStoredDataType() != type) EditInfo().SetDataType(type);
+    if (info_->GetStoredDataType() == type) return;
+    TellDescriptionChanging();
+    EditInfo().SetDataType(type);
 }
 
 void RProperty::SetLabel(const char* text) {

@@ -206,6 +206,8 @@ private:
     void StoreNameText(const char* name);
     // The description to change: the property's own, copied from the shared one first.
     RPropertyInfo& EditInfo();
+    // Tells the owning object of a change of name, flags, type code or data type.
+    void TellDescriptionChanging();
 
     const RPropertyInfo* info_;                // the shared description or ownInfo_
     std::unique_ptr<RPropertyInfo> ownInfo_;  // made at the first change

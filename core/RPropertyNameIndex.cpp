@@ -21,7 +21,9 @@ bool RPropertyNameIndex::NameIs(const RProperty& property, const char* name) {
 
 void RPropertyNameIndex::Add(RProperty* property) {
     if (property == nullptr) return;
-    if (2 * (static_cast<std::size_t>(count_) + 1) > slots_.size()) Grow();
+    // At most seven eighths full: a probe compares stored hashes, so a long run stays cheap,
+    // and the 54 properties of a node fit 64 slots.
+    if (8 * (static_cast<std::size_t>(count_) + 1) > 7 * slots_.size()) Grow();
     Place(Slot{HashOf(property->GetName()), property});
     ++count_;
 }

@@ -4,7 +4,7 @@
 // The properties of one object by name, for lookups that do not scan the property list.
 //
 // An open-addressing table of {name hash, property} in one block (linear probing, at most
-// half full, entries shifted back on removal), so that adding and removing a property
+// seven eighths full, entries shifted back on removal), so that adding and removing a property
 // costs one probe sequence and no allocation of its own: an object with many thousand
 // properties is built and torn down in time linear in their number. The table keeps no
 // copy of the names; a property must leave the table before its name changes.

@@ -104,7 +104,19 @@ public:
     // time warp): a cache of values evaluated from curves is stale once it has moved.
     static uint64_t GetEditCountOfAllCurves() { return editCountOfAllCurves_.load(std::memory_order_relaxed); }
     // Curve nodes count their own such changes here.
-    static void CountEditOfAllCurves() { editCountOfAllCurves_.fetch_add(1, std::memory_order_relaxed); }
+    static void CountEditOfAllCurves() {
+        if (uncountedEditScopes_ == 0) editCountOfAllCurves_.fetch_add(1, std::memory_order_relaxed);
+    }
+    // While one lives, the edits this thread makes are not counted as edits of all curves: for
+    // building curves and curve nodes that nothing has evaluated yet, so that no cache of
+    // evaluated values goes stale for them.
+    class UncountedEdits {
+    public:
+        UncountedEdits() { ++uncountedEditScopes_; }
+        ~UncountedEdits() { --uncountedEditScopes_; }
+        UncountedEdits(const UncountedEdits&) = delete;
+        UncountedEdits& operator=(const UncountedEdits&) = delete;
+    };
 
     // ---- Edit bracket and notification -------------------------------------------------
 
@@ -406,6 +418,7 @@ private:
     std::vector<Listening> listeners_;
     uint64_t nextListenerSerial_ = 0;
     static inline std::atomic<uint64_t> editCountOfAllCurves_{0};
+    static inline thread_local int uncountedEditScopes_ = 0;
 };
 
 #endif

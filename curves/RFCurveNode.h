@@ -329,6 +329,16 @@ private:
     struct NameRecord;
     struct ListenerRecord;
 
+    // The record of a new node: nodes of the same (name, data type) share one from a bounded
+    // table of common names, copied before it is changed (a tree of channels made from a
+    // template then carries no name copies of its own).
+    static std::shared_ptr<NameRecord> NewNameRecord(const char* name, const RDataType* dataType);
+    // The record before a change of it: a common one is replaced by a copy first.
+    NameRecord& EditName();
+    // The record to share with a shallow copy: a common one becomes this node's own first, so
+    // that the copy and this node share the changes.
+    const std::shared_ptr<NameRecord>& NameToShare() const;
+
     // Whether evaluating this node (its children, layers and time warps) reaches target.
     bool Reaches(const RFCurveNode* target) const;
     // The Euler channels of a rotation.
@@ -354,7 +364,7 @@ private:
     void ChannelValues(double out[3], RTime time, int hint) const;
 
     bool quaternionInterpolation_ = false;
-    std::shared_ptr<NameRecord> name_;
+    mutable std::shared_ptr<NameRecord> name_;
     uint32_t flags_ = kInitialFlags;
     int referenceCount_ = 0;
     // Whether referenceCount_ counts the owning parent.

@@ -317,8 +317,8 @@ public:
     void EvaluateGlobalMatrix(int evaluationId, bool recursive);
     void SetEvaluationId(int evaluationId, bool recursive);
     void SetGlobalMatrix(const RMatrix& matrix);
-    const RMatrix& GetGlobalMatrix() const { return evaluatedGlobal_; }
-    const RMatrix& GetEvaluatedLocalMatrix() const { return evaluatedLocal_; }
+    const RMatrix& GetGlobalMatrix() const { return ReadEvaluation().global; }
+    const RMatrix& GetEvaluatedLocalMatrix() const { return ReadEvaluation().local; }
     int GetEvaluationId() const { return evaluationId_; }
 
     // After a file's properties are read: pivot set 0 takes the pivot properties when any of
@@ -328,12 +328,14 @@ public:
     // Before the properties are written: they take pivot set 0's values and the limits'.
     void WritePivotsAndLimitsToProperties();
 
-    MatrixCache& GetCurrentTakeCache() { return currentTakeCache_; }
-    MatrixCache& GetDefaultTakeCache() { return defaultTakeCache_; }
+    MatrixCache& GetCurrentTakeCache() { return Evaluation().currentTake; }
+    MatrixCache& GetDefaultTakeCache() { return Evaluation().defaultTake; }
 
 protected:
     // Tells the factory that the name may change, so that its name index follows.
     void OnNameChanging() override;
+    // While the node has no attribute: the attribute's channels are made with their own rules.
+    bool CanDeferTakeTrees() const override { return attribute_ == nullptr; }
 
 private:
     friend class RWyxNodeAttribute;
@@ -342,6 +344,16 @@ private:
     // detaching it (its channels stay in the take nodes).
     void ForgetDeletedAttribute(const RWyxNodeAttribute* attribute);
     void InvalidateMatrixCaches();
+    // The matrix caches and the evaluated matrices, made when first used: a node that is
+    // never evaluated carries none.
+    struct Evaluated {
+        MatrixCache currentTake;
+        MatrixCache defaultTake;
+        RMatrix local;
+        RMatrix global;
+    };
+    Evaluated& Evaluation();
+    const Evaluated& ReadEvaluation() const;
     // ---- transforms (scene/RWyxNodeTransforms.cpp) ----
     // The cache reset first when its stamp is not the present one.
     static MatrixCache& Current(MatrixCache& cache);
@@ -370,10 +382,7 @@ private:
     int shadingMode_ = 3;
     bool multiLayer_ = false;
     int multiTake_ = 1;
-    MatrixCache currentTakeCache_;
-    MatrixCache defaultTakeCache_;
-    RMatrix evaluatedLocal_;
-    RMatrix evaluatedGlobal_;
+    std::unique_ptr<Evaluated> evaluation_;  // made at the first evaluation
     int evaluationId_ = -1;
     int marked_ = 0;
     std::vector<CharacterLink> characterLinks_;

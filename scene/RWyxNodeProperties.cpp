@@ -276,11 +276,15 @@ const char* RWyxNodeProperties::InheritTypeName(int type) {
 // ---- pivot sets -----------------------------------------------------------------------------
 
 RWyxPivotSet* RWyxNodeProperties::GetPivotSet(int index) {
-    return index >= 0 && index < kPivotSetCount ? &pivotSets_[index] : nullptr;
+    if (index < 0 || index >= kPivotSetCount) return nullptr;
+    if (pivotSets_ == nullptr) pivotSets_ = std::make_unique<RWyxPivotSet[]>(kPivotSetCount);
+    return &pivotSets_[index];
 }
 
 const RWyxPivotSet* RWyxNodeProperties::GetPivotSet(int index) const {
-    return index >= 0 && index < kPivotSetCount ? &pivotSets_[index] : nullptr;
+    if (index < 0 || index >= kPivotSetCount) return nullptr;
+    static const RWyxPivotSet defaults[kPivotSetCount];
+    return pivotSets_ != nullptr ? &pivotSets_[index] : &defaults[index];
 }
 
 // ---- hierarchy ------------------------------------------------------------------------------
@@ -353,16 +357,32 @@ void RWyxNodeProperties::MoveChildSubtree(RWyxNodeProperties* child, bool linked
     if (childNode != nullptr) childNode->SetEntity(linked ? node_->GetEntity() : nullptr, false);
 }
 
-bool RWyxNodeProperties::RelayA(const RRelayEvent& event) {
-    const bool result = RWyxPropertyHandler::RelayA(event);
-    if (event.code != kRelayValueChanged || node_ == nullptr || event.sender == nullptr ||
-        !event.sender->Is(RProperty::ClassId())) {
-        return result;
-    }
+bool RWyxNodeProperties::OnPropertyEvent(int code, RProperty* property, const char* name) {
+    // Codes 8 and 9: a property is about to join or leave the list.
+    if ((code == 8 || code == 9) && node_ != nullptr) node_->MakeTakeTrees(false);
+    return RWyxPropertyHandler::OnPropertyEvent(code, property, name);
+}
+
+void RWyxNodeProperties::OnPropertyDescriptionChanging(RProperty& /*property*/) {
+    if (node_ != nullptr) node_->MakeTakeTrees(false);
+}
+
+// Whether the relay is about the value of one of this object's animatable properties.
+const RProperty* RWyxNodeProperties::AnimatableSender(const RRelayEvent& event) const {
+    if (node_ == nullptr || event.sender == nullptr || !event.sender->Is(RProperty::ClassId())) return nullptr;
     const auto* property = static_cast<const RProperty*>(event.sender);
-    if (property->GetOwner() != this || !property->IsAnimatable()) return result;
+    return property->GetOwner() == this && property->IsAnimatable() ? property : nullptr;
+}
+
+bool RWyxNodeProperties::RelayA(const RRelayEvent& event) {
+    // The copies of the default take that wait must keep the value they were made with.
+    if (event.code == kRelayValueChanging && AnimatableSender(event) != nullptr) node_->MakeTakeTrees(true);
+    const bool result = RWyxPropertyHandler::RelayA(event);
+    const RProperty* property = event.code == kRelayValueChanged ? AnimatableSender(event) : nullptr;
+    if (property == nullptr) return result;
     // The pivot global transforms read the "Lcl" values directly.
     RWyxNode::InvalidateTransformCaches();
-    if (node_->HasUserPropertyFor(property)) node_->UpdateCurveDefaults(*property);
+    // The node may be gone meanwhile (a handler destroyed it).
+    if (node_ != nullptr && node_->HasUserPropertyFor(property)) node_->UpdateCurveDefaults(*property);
     return result;
 }

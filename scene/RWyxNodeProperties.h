@@ -57,6 +57,12 @@ public:
     // is handed to the owning node, which writes it into the defaults of the matching curves.
     bool RelayA(const RRelayEvent& event) override;
 
+    // What the node's channel template reads is about to change (the list of properties, a
+    // property's name, flags, type or data type): the node's take trees that wait are made
+    // first, from what they would have been made of.
+    bool OnPropertyEvent(int code, RProperty* property, const char* name) override;
+    void OnPropertyDescriptionChanging(RProperty& property) override;
+
     // ---- the hierarchy as the connections of the properties objects -------------------------
     // The first live destination that is a node properties object; null when none.
     RWyxNodeProperties* GetParentProperties() const;
@@ -71,7 +77,9 @@ public:
     bool IsStandardProperty(const RProperty* property) const;
 
     // ---- pivot sets and target properties ---------------------------------------------------
-    // Set 0 or 1; null for any other index.
+    // Set 0 or 1; null for any other index. The sets are made at the first call of the
+    // non-const form (a node whose pivots nobody reads or sets carries none); until then the
+    // const form answers sets with the defaults.
     RWyxPivotSet* GetPivotSet(int index);
     const RWyxPivotSet* GetPivotSet(int index) const;
     RPropertyObjectList* GetLookAtProperty() const { return lookAt_; }
@@ -266,6 +274,8 @@ private:
     // The description of a row of kRows, shared by every node.
     static const RPropertyInfo& Description(int row);
     void DeclareRow(int row);
+    // The sender of a relay when it is one of this object's animatable properties; else null.
+    const RProperty* AnimatableSender(const RRelayEvent& event) const;
     template <typename T, typename Store = typename RFieldProperty<T>::Store>
     RProperty* DeclareMember(Member<RFieldProperty<T>>& member, const RPropertyInfo& description, T& field,
                              Store store = nullptr);
@@ -288,7 +298,7 @@ private:
     // An owned child plug that mirrors the connections with other node properties objects,
     // so that the parent and the children are read without scanning every connection.
     RPlug* hierarchyLinks_ = nullptr;
-    RWyxPivotSet pivotSets_[kPivotSetCount];
+    std::unique_ptr<RWyxPivotSet[]> pivotSets_;  // kPivotSetCount, made when first asked for
     RWyxNode* node_;
 };
 

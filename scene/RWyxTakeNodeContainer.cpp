@@ -109,6 +109,10 @@ RFCurve& EnsureCurve(RFCurveNode& node) {
 // The node whose curve holds component `index` of a channel of `count` components: the
 // channel itself for a scalar, else its index-th child, created with the component's name
 // when missing. The node gets a curve when it has none.
+bool IsDefaultTakeName(const char* name) {
+    return RString(name).CompareIgnoringCase(RWyxTakeNodeContainer::kDefaultTakeName) == 0;
+}
+
 RFCurveNode& ComponentNode(RFCurveNode& channel, int count, int index) {
     RFCurveNode* node = &channel;
     if (count > 1) {
@@ -120,10 +124,6 @@ RFCurveNode& ComponentNode(RFCurveNode& channel, int count, int index) {
     }
     EnsureCurve(*node);
     return *node;
-}
-
-bool IsDefaultTakeName(const RString& name) {
-    return name.CompareIgnoringCase(RWyxTakeNodeContainer::kDefaultTakeName) == 0;
 }
 
 }  // namespace
@@ -180,9 +180,16 @@ RWyxTakeNode* RWyxTakeNodeContainer::AddTakeNode(const char* name) {
         return nullptr;
     }
     std::unique_ptr<RWyxTakeNode> takeNode;
-    if (const RWyxTakeNode* defaultTake = GetDefaultTakeNode()) {
+    const RWyxTakeNode* defaultTake = GetDefaultTakeNode();
+    if (defaultTake != nullptr && (defaultTake->IsTreeMade() || !CanDeferTakeTrees())) {
+        defaultTake->GetRootCurveNode();
         takeNode = std::make_unique<RWyxTakeNode>(*defaultTake);
         takeNode->SetName(name);
+    } else if (defaultTake != nullptr) {
+        // The default take is all template still: so is its copy.
+        takeNode.reset(new RWyxTakeNode(RString(name), *this, false));
+    } else if (CanDeferTakeTrees()) {
+        takeNode.reset(new RWyxTakeNode(RString(name), *this, IsDefaultTakeName(name)));
     } else {
         takeNode = std::make_unique<RWyxTakeNode>(RString(name));
         CreateChannelTemplate(*takeNode);
@@ -213,6 +220,18 @@ bool RWyxTakeNodeContainer::RemoveTakeNode(int index) {
     std::unique_ptr<RWyxTakeNode> removed = std::move(takeNodes_[static_cast<size_t>(index)]);
     takeNodes_.erase(takeNodes_.begin() + index);
     return true;
+}
+
+void RWyxTakeNodeContainer::MakeTakeTrees(bool copiesOnly) {
+    for (size_t i = copiesOnly ? 1 : 0; i < takeNodes_.size(); ++i) {
+        if (!takeNodes_[i]->IsTreeMade()) takeNodes_[i]->GetRootCurveNode();
+    }
+}
+
+int RWyxTakeNodeContainer::GetPropertyCurveLinkCount() {
+    // The links of a default take not made yet are those its template makes.
+    if (const RWyxTakeNode* defaultTake = GetDefaultTakeNode()) defaultTake->GetRootCurveNode();
+    return static_cast<int>(links_.size());
 }
 
 RWyxTakeNode* RWyxTakeNodeContainer::GetTakeNode(int index) {
@@ -355,7 +374,7 @@ void RWyxTakeNodeContainer::CreatePropertyCurveNode(RWyxTakeNode& takeNode, RPro
     for (int i = 0; i < count; ++i) {
         ComponentNode(*channel, count, i);
     }
-    if (IsDefaultTakeName(takeNode.GetName())) {
+    if (takeNode.TemplateLinksProperties()) {
         LinkChannel(*channel, property);
     }
     WriteChannelDefaults(*channel, property);
@@ -380,9 +399,9 @@ void RWyxTakeNodeContainer::UpdateCurveDefaults(const RProperty& property) {
                                                                  : nullptr,
         GetDefaultTakeNode()};
     for (int i = 0; i < 2; ++i) {
-        const bool repeated = i == 1 && takeNodes[1] == takeNodes[0];
-        RFCurveNode* channel = takeNodes[i] != nullptr && !repeated ? FindChannel(*takeNodes[i], property.GetName())
-                                                                     : nullptr;
+        // A tree not made yet takes the value when it is made.
+        const bool skipped = takeNodes[i] == nullptr || !takeNodes[i]->IsTreeMade() || (i == 1 && takeNodes[1] == takeNodes[0]);
+        RFCurveNode* channel = !skipped ? FindChannel(*takeNodes[i], property.GetName()) : nullptr;
         if (channel != nullptr) {
             WriteChannelDefaults(*channel, property);
         }
@@ -391,7 +410,8 @@ void RWyxTakeNodeContainer::UpdateCurveDefaults(const RProperty& property) {
 
 void RWyxTakeNodeContainer::UpdateAllCurveDefaults() {
     const RWyxTakeNode* defaultTake = GetDefaultTakeNode();
-    if (defaultTake == nullptr) {
+    // A tree not made yet takes the values when it is made.
+    if (defaultTake == nullptr || !defaultTake->IsTreeMade()) {
         return;
     }
     std::vector<RProperty*> properties;

@@ -146,10 +146,20 @@ public:
     // "T", "R" and "S" for "Lcl Translation", "Lcl Rotation" and "Lcl Scaling"; any other
     // name as it is.
     static const char* PropertyNameToChannel(const char* name);
-    // The links in force.
-    int GetPropertyCurveLinkCount() const { return static_cast<int>(links_.size()); }
+    // Makes the trees of the take nodes that wait for it (other than the default take's with
+    // copiesOnly); see CanDeferTakeTrees.
+    void MakeTakeTrees(bool copiesOnly);
+    // The links in force (those of a default take whose tree is not made yet included: its
+    // tree is made).
+    int GetPropertyCurveLinkCount();
 
 protected:
+    // True when the trees of new take nodes may wait until first asked for (RWyxTakeNode): the
+    // derived class then makes them (MakeTakeTrees) before anything its template reads changes,
+    // except the values of animatable properties, which the copies alone must keep as they
+    // were (copiesOnly). False here.
+    virtual bool CanDeferTakeTrees() const { return false; }
+
     // Gives every property of `properties` a user-property wrapper owned by this object, made
     // when first asked for: by the factory and handed over when there is one, else here. Call
     // once, from the constructor, after the take "Default" is made and before any user
