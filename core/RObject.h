@@ -138,7 +138,7 @@ public:
     // Marks the cached full name stale; with propagate, also that of every object this one
     // reaches as a destination.
     virtual void InvalidateFullName(bool propagate);
-    const char* GetNameSpace() const { return nameSpace_.Buffer(); }
+    const char* GetNameSpace() const { return ReadExtras().nameSpace.Buffer(); }
     // Description "::", name-space path ":", name; the empty text when all are empty.
     const RString& GetFullName() const;
 
@@ -242,7 +242,7 @@ public:
     // Takes a block (null is ignored). When the object is destroyed each block, oldest first,
     // goes through ReleaseBlock and is then freed.
     void AdoptBlock(ROwnedBlock block);
-    int GetOwnedBlockCount() const { return static_cast<int>(ownedBlocks_.size()); }
+    int GetOwnedBlockCount() const { return static_cast<int>(ReadExtras().ownedBlocks.size()); }
     // Releases what a block refers to, right before the object frees it. The blocks are
     // released while the object is whole (in PrepareDestroy), so that a subclass's override
     // is the one called. The block is freed whatever the answer.
@@ -286,26 +286,33 @@ private:
     void UnindexPropertyName(RProperty* property);
     void ReleaseOwnedBlocks();
 
+    // What most objects never use (an object of a scene's properties has no name space, no
+    // replacement under way, no owned block), made on first use.
+    struct Extras {
+        RString nameSpace;
+        RString storedNameSpace;
+        RString fullName;  // cached; fullNameStale_ tells
+        std::vector<ReplacementRecord> replacements;
+        std::vector<ROwnedBlock> ownedBlocks;
+        std::unordered_map<std::string, int> counterFloors;  // UniquePropertyName
+    };
+    const Extras& ReadExtras() const;
+    Extras& EditExtras() const;
+
     REntityList* entityList_ = nullptr;
     int entityIndex_ = -2;
     RPlugRef owningObject_;
     RString name_;
-    RString storedName_;
-    RString nameSpace_;
-    RString storedNameSpace_;
-    mutable RString fullName_;
+    mutable std::unique_ptr<Extras> extras_;
     mutable bool fullNameStale_ = true;
-    std::unique_ptr<REventHandlerList> handlers_;
     bool selected_ = false;
+    bool nameIndexSuspended_ = false;  // while RemoveAllProperties runs
+    std::unique_ptr<REventHandlerList> handlers_;
     std::uint32_t objectFlags_ = 0;
     std::uint32_t selectionState_ = 0;
     std::uint64_t selectionSerial_ = 0;
-    std::vector<ReplacementRecord> replacements_;
-    std::vector<ROwnedBlock> ownedBlocks_;
     std::deque<RProperty*> properties_;  // removals at either end move nothing
     RPropertyNameIndex nameIndex_;
-    bool nameIndexSuspended_ = false;  // while RemoveAllProperties runs
-    std::unordered_map<std::string, int> counterFloors_;  // UniquePropertyName
 };
 
 #endif

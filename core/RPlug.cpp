@@ -23,7 +23,8 @@ RPlug::Links& RPlug::EditLinks() {
 }
 
 const RPlugFilter* RPlug::GetFilter() const {
-    return filter_ != nullptr || filterCleared_ ? filter_ : GetClassIdFilter(kNoClassId);
+    const Links& links = ReadLinks();
+    return links.filter != nullptr || links.filterCleared ? links.filter : GetClassIdFilter(kNoClassId);
 }
 
 RPlug::~RPlug() {
@@ -224,8 +225,9 @@ void RPlug::CopyAcceptedConnectionsOf(const RPlug* owner) {
 }
 
 void RPlug::SetFilter(const RPlugFilter* filter, bool registered) {
-    filter_ = filter;
-    filterCleared_ = filter == nullptr;
+    Links& links = EditLinks();
+    links.filter = filter;
+    links.filterCleared = filter == nullptr;
     if (registered == HasState(kRegisteredChild)) return;
     RPlug* const owner = owner_;
     LeaveOwner();
@@ -263,11 +265,13 @@ RPlug* RPlug::GetFilteredSubPlug(const RPlugFilter* filter) {
 // ---- connection tests -------------------------------------------------------------------------
 
 bool RPlug::AcceptsSource(const RPlug* plug) const {
-    return HasState(kTakesSources) && (filter_ == nullptr || filter_->Accept(plug));
+    const RPlugFilter* filter = ReadLinks().filter;
+    return HasState(kTakesSources) && (filter == nullptr || filter->Accept(plug));
 }
 
 bool RPlug::AcceptsDestination(const RPlug* plug) const {
-    return HasState(kTakesDestinations) && (filter_ == nullptr || filter_->Accept(plug));
+    const RPlugFilter* filter = ReadLinks().filter;
+    return HasState(kTakesDestinations) && (filter == nullptr || filter->Accept(plug));
 }
 
 bool RPlug::AcceptsSourceChecked(RPlug* plug) {

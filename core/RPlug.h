@@ -239,13 +239,16 @@ private:
         int place;
     };
 
-    // The connection lists and the children, made when a plug first has any: most plugs (the
-    // properties of an object) never have.
+    // The connection lists, the children and the filter, made when a plug first has any: most
+    // plugs (the properties of an object) never have.
     struct Links {
         std::vector<RConnection> sources;
         std::vector<RConnection> destinations;
         std::vector<RPlug*> children;  // registered children, in registration order
         std::vector<RPlug*> members;   // every child, registered or not, in no order
+        // Null stands for the accept-all filter of class id -1, unless a null filter was set.
+        const RPlugFilter* filter = nullptr;
+        bool filterCleared = false;  // SetFilter(nullptr)
     };
     static const Links& NoLinks();
     const Links& ReadLinks() const { return links_ != nullptr ? *links_ : NoLinks(); }
@@ -277,13 +280,10 @@ private:
     RPlugHandleCell* cell_;
     RPlug* owner_ = nullptr;
     std::unique_ptr<Links> links_;
-    // Null stands for the accept-all filter of class id -1, unless a null filter was set.
-    const RPlugFilter* filter_ = nullptr;
     int memberSlot_ = -1;  // this plug's place in its owner's members
     std::uint32_t state_ = kTakesSources | kTakesDestinations;
     int lockCount_ = 0;
     bool dying_ = false;  // the destructor runs: nothing may destroy the plug again
-    bool filterCleared_ = false;  // SetFilter(nullptr)
 };
 
 // Holds a lock on a plug (none for null) for a scope, so that a Destroy() asked for

@@ -52,7 +52,9 @@ RProperty::RProperty() : info_(&RPropertyInfo::Default(kPropertyTypeUnknown)) {}
 
 RProperty::RProperty(const RPropertyInfo& description) : info_(&description) {}
 
-RProperty::~RProperty() = default;
+RProperty::~RProperty() {
+    if (ownsInfo_) delete info_;
+}
 
 void RProperty::PrepareDestroy() {
     if (RObject* object = GetOwnerObject()) object->RemoveProperty(object->IndexOfProperty(this));
@@ -193,11 +195,13 @@ void RProperty::TellDescriptionChanging() {
 }
 
 RPropertyInfo& RProperty::EditInfo() {
-    if (ownInfo_ == nullptr) {
-        ownInfo_ = std::make_unique<RPropertyInfo>(*info_);
-        info_ = ownInfo_.get();
+    if (!ownsInfo_) {
+        auto* copy = new RPropertyInfo(*info_);  // deleted with the property
+        info_ = copy;
+        ownsInfo_ = true;
+        return *copy;
     }
-    return *ownInfo_;
+    return const_cast<RPropertyInfo&>(*info_);  // the property's own copy
 }
 
 // Only a change makes the description the property's own: setting what it holds does not.

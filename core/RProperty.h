@@ -109,7 +109,7 @@ public:
     // from it, which makes it a copy of its own.
     const RPropertyInfo& GetInfo() const { return *info_; }
     // True while the property changed nothing of the description it was made with.
-    bool SharesInfo() const { return ownInfo_ == nullptr; }
+    bool SharesInfo() const { return !ownsInfo_; }
     std::uint32_t GetFlags() const { return info_->GetFlags(); }
     void SetFlag(std::uint32_t mask, bool on);
     bool HasFlag(std::uint32_t mask) const { return info_->HasFlag(mask); }
@@ -209,10 +209,12 @@ private:
     // Tells the owning object of a change of name, flags, type code or data type.
     void TellDescriptionChanging();
 
-    const RPropertyInfo* info_;                // the shared description or ownInfo_
-    std::unique_ptr<RPropertyInfo> ownInfo_;  // made at the first change
+    // The shared description, or from the first change on the property's own copy, which it
+    // deletes (ownsInfo_).
+    const RPropertyInfo* info_;
     std::uint32_t stateFlags_ = 0;
     bool nameIndexed_ = false;  // in its owner object's name index
+    bool ownsInfo_ = false;
 };
 
 #endif

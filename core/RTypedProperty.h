@@ -85,26 +85,22 @@ using RVectorProperty = RTypedProperty<RVector4>;
 using RStringProperty = RTypedProperty<RString>;
 
 // A built-in property whose value is a field of its owner: reading answers the field, writing
-// stores into it, through a store function when the field keeps its values in a normal form
-// (a vector with w = 1, say). Its description is the row of the owner class's table. The
-// owner takes the property out of its list before the field goes.
+// stores into it, through `Store` when the field keeps its values in a normal form (a vector
+// with w = 1, say). Its description is the row of the owner class's table. The owner takes
+// the property out of its list before the field goes.
 template <typename T>
+void StoreFieldAsGiven(T& field, const T& value) {
+    field = value;
+}
+
+template <typename T, void (*Store)(T& field, const T& value) = &StoreFieldAsGiven<T>>
 class RFieldProperty : public RProperty {
 public:
-    using Store = void (*)(T& field, const T& value);
-
-    RFieldProperty(const RPropertyInfo& description, T& field, Store store = nullptr)
-        : RProperty(description), field_(&field), store_(store) {}
+    RFieldProperty(const RPropertyInfo& description, T& field) : RProperty(description), field_(&field) {}
 
     const T& Get() const { return *field_; }
     bool Set(const T& value) {
-        return WriteValue([this, &value] {
-            if (store_ != nullptr) {
-                store_(*field_, value);
-            } else {
-                *field_ = value;
-            }
-        });
+        return WriteValue([this, &value] { Store(*field_, value); });
     }
 
     RPropertyValue GetValue() const override { return *field_; }
@@ -115,7 +111,6 @@ public:
 
 private:
     T* field_;
-    Store store_;
 };
 
 #endif

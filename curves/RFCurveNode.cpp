@@ -148,11 +148,7 @@ RFCurveNode::RFCurveNode(const RFCurveNode& source)
       sourceNode_(&source),
       layerType_(source.layerType_),
       rotationOrder_(source.rotationOrder_),
-      cacheFilled_(source.cacheFilled_),
-      cachedCount_(source.cachedCount_),
-      cachedTime_(source.cachedTime_) {
-    std::copy(source.cachedValues_, source.cachedValues_ + kMaxCachedValues, cachedValues_);
-}
+      cache_(source.cache_ != nullptr ? std::make_unique<EvaluationCache>(*source.cache_) : nullptr) {}
 
 RFCurveNode::~RFCurveNode() {
     Notify(ChangeDestroyed);
@@ -519,10 +515,11 @@ void RFCurveNode::CopyFrom(RFCurveNode& source, bool move) {
     if (&source == this) {
         return;
     }
-    cachedTime_ = source.cachedTime_;
-    cacheFilled_ = source.cacheFilled_;
-    cachedCount_ = source.cachedCount_;
-    std::copy(source.cachedValues_, source.cachedValues_ + kMaxCachedValues, cachedValues_);
+    if (source.cache_ != nullptr) {
+        cache_ = std::make_unique<EvaluationCache>(*source.cache_);
+    } else {
+        cache_.reset();
+    }
     if (source.curve_ != nullptr) {
         if (move) {
             RFCurve::Destroy(std::exchange(curve_, std::exchange(source.curve_, nullptr)));

@@ -284,7 +284,7 @@ public:
     // Empties the caches of the nodes of that (effective) layer id in the subtree, and with
     // withLayers those of every next layer.
     void InvalidateCache(int layerID, bool withLayers);
-    bool IsCacheFilled() const { return cacheFilled_; }
+    bool IsCacheFilled() const { return cache_ != nullptr && cache_->filled; }
 
     // ---- Rotation continuity --------------------------------------------------------------
 
@@ -384,10 +384,16 @@ private:
     int layerID_ = 0;
     uint32_t modificationCount_ = 0;
     int rotationOrder_ = 0;
-    bool cacheFilled_ = false;
-    int cachedCount_ = 0;
-    double cachedValues_[kMaxCachedValues] = {0.0, 0.0, 0.0, 0.0};
-    RTime cachedTime_{RTime::kInfinitelyLate};
+    // The last values evaluated, made at the first evaluation that keeps them: most nodes of
+    // a scene are never evaluated.
+    struct EvaluationCache {
+        bool filled = false;
+        int count = 0;
+        double values[kMaxCachedValues] = {0.0, 0.0, 0.0, 0.0};
+        RTime time{RTime::kInfinitelyLate};
+    };
+    std::unique_ptr<EvaluationCache> cache_;
+    void ForgetCachedValues();
     std::unique_ptr<ListenerRecord> listeners_;
     uintptr_t ownerPropertyLink_ = 0;
 };

@@ -185,20 +185,12 @@ const RPropertyInfo& RWyxNodeProperties::Description(int row) {
     return (*descriptions)[static_cast<size_t>(row)];
 }
 
-template <typename T, typename Store>
-RProperty* RWyxNodeProperties::DeclareMember(Member<RFieldProperty<T>>& member, const RPropertyInfo& description,
-                                             T& field, Store store) {
-    member.reset(CreatePlugObject<RFieldProperty<T>>(nullptr, description, field, store));
+template <typename Property, typename T>
+RProperty* RWyxNodeProperties::DeclareMember(Member<Property>& member, const RPropertyInfo& description, T& field) {
+    member.reset(CreatePlugObject<Property>(nullptr, description, field));
     member->Declare(description.GetName(), this);
     return member.get();
 }
-
-namespace {
-
-// Vector fields keep w = 1.
-void StoreVector(RVector4& field, const RVector4& value) { field = RVector4(value.x, value.y, value.z, 1.0); }
-
-}  // namespace
 
 void RWyxNodeProperties::DeclareRow(int rowIndex) {
     const Row& row = kRows[rowIndex];
@@ -209,7 +201,7 @@ void RWyxNodeProperties::DeclareRow(int rowIndex) {
             declared = DeclareMember(boolProperties_[row.slot], description, bools_[row.slot]);
             break;
         case Kind::Vector:
-            declared = DeclareMember(vectorProperties_[row.slot], description, vectors_[row.slot], &StoreVector);
+            declared = DeclareMember(vectorProperties_[row.slot], description, vectors_[row.slot]);
             break;
         case Kind::Number:
             declared = DeclareMember(numberProperties_[row.slot], description, numbers_[row.slot]);

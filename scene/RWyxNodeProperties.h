@@ -276,9 +276,10 @@ private:
     void DeclareRow(int row);
     // The sender of a relay when it is one of this object's animatable properties; else null.
     const RProperty* AnimatableSender(const RRelayEvent& event) const;
-    template <typename T, typename Store = typename RFieldProperty<T>::Store>
-    RProperty* DeclareMember(Member<RFieldProperty<T>>& member, const RPropertyInfo& description, T& field,
-                             Store store = nullptr);
+    template <typename Property, typename T>
+    RProperty* DeclareMember(Member<Property>& member, const RPropertyInfo& description, T& field);
+    // Vector fields keep w = 1.
+    static void StoreVector(RVector4& field, const RVector4& value) { field = RVector4(value.x, value.y, value.z, 1.0); }
     void ReleaseMemberProperties();
     // Moves a linked (unlinked) child's subtree into this node's container (out of its own).
     void MoveChildSubtree(RWyxNodeProperties* child, bool linked);
@@ -289,7 +290,7 @@ private:
     int enums_[kEnumCount] = {};
 
     Member<RFieldProperty<bool>> boolProperties_[kBoolCount];
-    Member<RFieldProperty<RVector4>> vectorProperties_[kVectorCount];
+    Member<RFieldProperty<RVector4, &StoreVector>> vectorProperties_[kVectorCount];
     Member<RFieldProperty<double>> numberProperties_[kNumberCount];
     Member<RFieldProperty<int>> enumProperties_[kEnumCount];
     RPropertyObjectList* lookAt_ = nullptr;    // owned by the property array
