@@ -516,6 +516,12 @@ int RObject::IndexOfProperty(const RProperty* property) const {
     return -1;
 }
 
+void RObject::ReserveProperties(int count) {
+    if (count > 0) properties_.reserve(static_cast<size_t>(count));
+    ReserveChildren(count);
+    nameIndex_.Reserve(count);
+}
+
 RProperty* RObject::FindProperty(const char* name) const {
     if (name == nullptr) return nullptr;
     if (nameIndexSuspended_) {
@@ -643,7 +649,11 @@ int RObject::RemoveProperty(int index) {
     // Releasing may have removed other properties of this object: the index is found again.
     const int current = IndexOfProperty(property);
     if (current >= 0) {
-        properties_.erase(properties_.begin() + current);
+        if (current == GetPropertyCount() - 1) {
+            properties_.pop_back();
+        } else {
+            properties_.erase(properties_.begin() + current);
+        }
         UnindexPropertyName(property);
     }
     OnPropertyEvent(12, property, property->GetName());
@@ -670,7 +680,7 @@ void RObject::DestroyPropertyAt(int index) {
 }
 
 void RObject::ReleaseProperty(RProperty* property) {
-    if (property == nullptr || property->IsReference()) return;
+    if (property == nullptr || property->IsReference() || property->GetDestinationCount() == 0) return;
     RPlugLock lock(property);
     WalkFromLast([property] { return property->GetDestinationCount(); }, [property](int i) {
         RPlug* destination = property->GetDestination(i);
@@ -822,6 +832,7 @@ void RObject::DisconnectAll() {
     RPlugLock lock(this);
     WalkFromLast([this] { return GetPropertyCount(); }, [this](int i) {
         RProperty* property = GetProperty(i);
+        if (!property->HasConnections()) return;
         // A reference property that loses its source is removed and destroyed on the way:
         // the lock keeps it alive until both of its lists are done.
         const RPlugLock lockProperty(property);

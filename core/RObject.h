@@ -17,7 +17,6 @@
 
 #include <cstdint>
 #include <cstdlib>
-#include <deque>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -188,6 +187,9 @@ public:
     bool HasEventHandlers() const { return handlers_ != nullptr; }
 
     // ---- properties -------------------------------------------------------------------------------
+    // Room for that many properties (and other children), for an object that knows how many it
+    // will have: nothing grows while they are added.
+    void ReserveProperties(int count);
     int GetPropertyCount() const { return static_cast<int>(properties_.size()); }
     RProperty* GetProperty(int index) const;
     // -1 when absent.
@@ -311,7 +313,9 @@ private:
     std::uint32_t objectFlags_ = 0;
     std::uint32_t selectionState_ = 0;
     std::uint64_t selectionSerial_ = 0;
-    std::deque<RProperty*> properties_;  // removals at either end move nothing
+    // Removals at the end move nothing (the object's own removals run from the end); one
+    // elsewhere moves the properties behind it.
+    std::vector<RProperty*> properties_;
     RPropertyNameIndex nameIndex_;
 };
 

@@ -7,9 +7,16 @@
 
 // ---- lifetime -------------------------------------------------------------------------------
 
-RPlug::RPlug() {
+RPlug::RPlug() : RPlug(DeferCell()) { GetHandleCell(); }
+
+RPlug::RPlug(DeferCell) {
     EnsureSdkLoaded();
-    cell_ = GetHandleTable().TakeCell(this);
+    GetHandleTable().AddPlug();
+}
+
+const RPlugHandleCell* RPlug::GetHandleCell() const {
+    if (cell_ == nullptr) cell_ = GetHandleTable().TakeCell(const_cast<RPlug*>(this));
+    return cell_;
 }
 
 const RPlug::Links& RPlug::NoLinks() {
@@ -20,6 +27,10 @@ const RPlug::Links& RPlug::NoLinks() {
 RPlug::Links& RPlug::EditLinks() {
     if (links_ == nullptr) links_ = std::make_unique<Links>();
     return *links_;
+}
+
+void RPlug::ReserveChildren(int count) {
+    if (count > 0) EditLinks().members.reserve(static_cast<size_t>(count));
 }
 
 const RPlugFilter* RPlug::GetFilter() const {
@@ -36,7 +47,8 @@ RPlug::~RPlug() {
         child->owner_ = nullptr;
         child->memberSlot_ = -1;
     }
-    GetHandleTable().ReleaseCell(cell_, this);
+    if (cell_ != nullptr) GetHandleTable().ReleaseCell(cell_, this);
+    GetHandleTable().RemovePlug();
 }
 
 void RPlug::Destroy() {
@@ -47,8 +59,10 @@ void RPlug::Destroy() {
     }
     lockCount_ = 1;
     PrepareDestroy();
-    delete this;
+    Dispose();
 }
+
+void RPlug::Dispose() { delete this; }
 
 void RPlug::Init(RPlug* /*argument*/) {}
 
@@ -515,12 +529,15 @@ bool RPlug::ConnectDestinationAt(int index, RPlug* dst, int flags) {
     return Connect(this, GetDestination(index), dst, nullptr, flags);
 }
 
+// Nothing to disconnect takes no lock: the plug cannot end meanwhile.
 void RPlug::DisconnectAllSources() {
+    if (GetSourceCount() == 0) return;
     RPlugLock lock(this);
     WalkFromLast([this] { return GetSourceCount(); }, [this](int i) { DisconnectSourceAt(i); });
 }
 
 void RPlug::DisconnectAllDestinations() {
+    if (GetDestinationCount() == 0) return;
     RPlugLock lock(this);
     WalkFromLast([this] { return GetDestinationCount(); }, [this](int i) { DisconnectDestinationAt(i); });
 }

@@ -177,8 +177,10 @@ public:
     bool ReplaceSourceAt(int index, RPlug* newPlug);
     bool ReplaceDestinationAt(int index, RPlug* newPlug);
 
-    int GetSourceCount() const { return static_cast<int>(Sources().size()); }
-    int GetDestinationCount() const { return static_cast<int>(Destinations().size()); }
+    int GetSourceCount() const { return links_ != nullptr ? static_cast<int>(links_->sources.size()) : 0; }
+    int GetDestinationCount() const {
+        return links_ != nullptr ? static_cast<int>(links_->destinations.size()) : 0;
+    }
     // The plug of an entry; null out of range or when it is gone.
     RPlug* GetSource(int index) const { return PlugAt(Sources(), index); }
     RPlug* GetDestination(int index) const { return PlugAt(Destinations(), index); }
@@ -199,7 +201,9 @@ public:
 
     // ---- ownership, children and filters -----------------------------------------------------
     RPlug* GetOwner() const { return owner_; }
-    int GetChildCount() const { return static_cast<int>(Children().size()); }
+    // True while the plug has a source or a destination.
+    bool HasConnections() const { return GetSourceCount() > 0 || GetDestinationCount() > 0; }
+    int GetChildCount() const { return links_ != nullptr ? static_cast<int>(links_->children.size()) : 0; }
     RPlug* GetChild(int index) const;
     // Stores the filter (null: the accept-all filter of class id -1). When the registered
     // flag turns on and the plug has an owner, the plug joins its owner's children and
@@ -221,12 +225,25 @@ public:
     void Unlock();
     int GetLockCount() const { return lockCount_; }
 
-    const RPlugHandleCell* GetHandleCell() const { return cell_; }
+    // The plug's cell of the handle table (taken at the first call by a plug made with
+    // DeferCell).
+    const RPlugHandleCell* GetHandleCell() const;
     RPlugRef GetRef() const { return RPlugRef(this); }
 
 protected:
+    // For plugs of which there are many and which are seldom referred to (the properties of
+    // objects): the cell of the handle table is taken at the first reference only.
+    struct DeferCell {};
+    explicit RPlug(DeferCell);
+
     // Plugs end through Destroy(); the destructor disconnects whatever is still connected.
     virtual ~RPlug();
+    // Ends the prepared plug and gives its memory back (Destroy's last step): deletes it,
+    // unless its class keeps plugs elsewhere.
+    virtual void Dispose();
+
+    // Room for that many children, for a plug that knows how many it will have.
+    void ReserveChildren(int count);
 
     // Disconnects everything (unless a registered child) and releases the registered
     // children, destroying the owned ones.
@@ -277,7 +294,7 @@ private:
     bool Replace(RPlug* oldPlug, RPlug* newPlug, int index, bool sourceSide);
     void NotifyReplacement(int code, RPlug* other, RPlug* newPlug, const std::vector<RPlugRef>& children);
 
-    RPlugHandleCell* cell_;
+    mutable RPlugHandleCell* cell_ = nullptr;  // see DeferCell
     RPlug* owner_ = nullptr;
     std::unique_ptr<Links> links_;
     int memberSlot_ = -1;  // this plug's place in its owner's members

@@ -1,6 +1,7 @@
 #include "core/RProperty.h"
 
 #include "core/RObject.h"
+#include "core/RPropertyBlock.h"
 #include "core/RWyxStringList.h"
 
 #include <climits>
@@ -48,12 +49,23 @@ RString BraceForm(const RVector4& v, int count) {
 
 }  // namespace
 
-RProperty::RProperty() : info_(&RPropertyInfo::Default(kPropertyTypeUnknown)) {}
+// A scene holds many properties, most of which nothing ever refers to: their cells wait.
+RProperty::RProperty() : RPlug(DeferCell()), info_(&RPropertyInfo::Default(kPropertyTypeUnknown)) {}
 
-RProperty::RProperty(const RPropertyInfo& description) : info_(&description) {}
+RProperty::RProperty(const RPropertyInfo& description) : RPlug(DeferCell()), info_(&description) {}
 
 RProperty::~RProperty() {
     if (ownsInfo_) delete info_;
+}
+
+void RProperty::Dispose() {
+    if (blockSlot_ == kNotInBlock) {
+        RPlug::Dispose();
+        return;
+    }
+    RPropertyBlock* block = RPropertyBlock::Of(*this, blockSlot_, std::size_t{blockSlotUnits_} * 8);
+    this->~RProperty();  // the whole property: the destructor is virtual
+    block->Release();
 }
 
 void RProperty::PrepareDestroy() {

@@ -200,8 +200,14 @@ protected:
     bool StoreName(const char* name);
     RString MakeUniqueName(const char* name) const;
 
+    // A property placed in a block (RPropertyBlock) gives its slot back instead of being
+    // deleted.
+    void Dispose() override;
+
 private:
-    friend class RObject;  // keeps nameIndexed_
+    friend class RObject;          // keeps nameIndexed_
+    friend class RPropertyBlock;   // places properties in its slots
+    static constexpr std::uint8_t kNotInBlock = 0xFF;
 
     void StoreNameText(const char* name);
     // The description to change: the property's own, copied from the shared one first.
@@ -215,6 +221,8 @@ private:
     std::uint32_t stateFlags_ = 0;
     bool nameIndexed_ = false;  // in its owner object's name index
     bool ownsInfo_ = false;
+    std::uint8_t blockSlot_ = kNotInBlock;  // the slot of a property placed in a block
+    std::uint8_t blockSlotUnits_ = 0;       // that block's slot size in 8-byte units
 };
 
 #endif

@@ -17,6 +17,8 @@ class RProperty;
 class RPropertyNameIndex {
 public:
     void Add(RProperty* property);
+    // Room for that many properties without growing.
+    void Reserve(int count);
     // Nothing happens for a property that is not in the table.
     void Remove(const RProperty* property);
     void Clear();
@@ -42,6 +44,8 @@ private:
     static bool NameIs(const RProperty& property, const char* name);
     std::size_t Mask() const { return slots_.size() - 1; }
     void Grow();
+    void Rehash(std::size_t capacity);
+    static bool Fits(std::size_t count, std::size_t capacity) { return 8 * count <= 7 * capacity; }
     void Place(const Slot& slot);
 
     std::vector<Slot> slots_;  // a power of two in size, or empty

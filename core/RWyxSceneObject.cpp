@@ -35,7 +35,9 @@ const char* PrefixOfTypeId(int typeId) {
 
 }  // namespace
 
-RWyxSceneObject::RWyxSceneObject(void* manager, const RString& name) : names_(name), manager_(manager) {}
+RWyxSceneObject::RWyxSceneObject(void* manager, const RString& name) : names_(name), manager_(manager) {
+    names_.SetObserver(this);
+}
 
 RWyxSceneObject::~RWyxSceneObject() = default;
 
@@ -45,10 +47,7 @@ std::unique_ptr<RWyxStringList> RWyxSceneObject::GetStringList() const {
 
 // ---- names ------------------------------------------------------------------------------------
 
-void RWyxSceneObject::SetName(const RString& name) {
-    OnNameChanging();
-    names_.SetCurrent(GetNamePrefix() + name);
-}
+void RWyxSceneObject::SetName(const RString& name) { names_.SetCurrent(GetNamePrefix() + name); }
 
 RString RWyxSceneObject::GetNamePrefix() const {
     return RString(PrefixOfTypeId(GetTypeId()));

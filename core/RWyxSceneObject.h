@@ -20,7 +20,7 @@
 class RObject;
 class RProperty;
 
-class RWyxSceneObject {
+class RWyxSceneObject : private RNamePairObserver {
 public:
     // Initial and current name both `name`; `manager` is the scene or factory that made it.
     RWyxSceneObject(void* manager, const RString& name);
@@ -49,16 +49,10 @@ public:
     const RString& GetName() const { return names_.GetCurrent(); }
     const RString& GetInitialName() const { return names_.GetInitial(); }
     // Initial and current name both the text itself, without a prefix.
-    void ResetName(const RString& name) {
-        OnNameChanging();
-        names_.SetBoth(name);
-    }
-    // Renaming strategies work on the pair directly (verbatim, no prefix added). Handing the
-    // pair out counts as a name change (OnNameChanging).
-    RNamePair& GetNamePair() {
-        OnNameChanging();
-        return names_;
-    }
+    void ResetName(const RString& name) { names_.SetBoth(name); }
+    // Renaming strategies work on the pair directly (verbatim, no prefix added); every change
+    // made through it is reported (OnNameChanging) like the others.
+    RNamePair& GetNamePair() { return names_; }
     // The prefix of the object's type id; empty for ids without one.
     RString GetNamePrefix() const;
     // The current name after the type prefix; without that prefix, after the first "::";
@@ -104,13 +98,15 @@ protected:
     // For a class about to destroy the source: the deferred wrappers not made yet are dropped
     // (nobody has seen them) and the source is no longer read.
     void ForgetWrapperSource();
-    // Called right before the name may change: by SetName and ResetName, and by GetNamePair,
-    // whose caller changes the pair itself. A class whose objects are looked up by name
-    // elsewhere (nodes in their factory's index) reports the change from here; the name is
-    // read again at the next lookup.
+    // Called right before the name changes, whatever the way: SetName, ResetName or the pair
+    // GetNamePair hands out. A class whose objects are looked up by name elsewhere (nodes in
+    // their factory's index) reports the change from here; the name is read again at the
+    // next lookup.
     virtual void OnNameChanging() {}
 
 private:
+    void OnNamePairChanging() override { OnNameChanging(); }
+
     // Until a deferred wrapper is first made (or a user property is added) the list is empty;
     // afterwards its first deferredCount_ entries are the deferred ones, null while not made.
     bool IsExpanded() const { return deferredCount_ == 0 || !userProperties_.empty(); }

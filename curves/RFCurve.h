@@ -397,21 +397,22 @@ private:
     bool FollowsNeighboursThroughTcb(int k, bool besideInsertAfter) const;
     void HoldSlopesAsUser(const std::vector<int>& keys);
 
+    // The members are in an order that leaves no gaps: a scene holds many curves.
     float color_[3] = {1.0f, 1.0f, 1.0f};
     float defaultValue_ = 0.0f;
     uint32_t modificationCount_ = 0;
     bool deliverNow_ = true;
     bool notifyEnabled_ = true;
+    bool selected_ = false;
+    mutable bool cacheValid_ = false;
     RCurveKeyBlocks keys_;
     int keyCount_ = 0;
     int preType_ = ExtrapolationConstant;
     int preRepetition_ = 0;
     int postType_ = ExtrapolationConstant;
     int postRepetition_ = 0;
-    uintptr_t tag_ = 0;
-    bool selected_ = false;
     mutable int searchHint_ = 0;
-    mutable bool cacheValid_ = false;
+    uintptr_t tag_ = 0;
     mutable RTime cacheTime_;
     mutable float cacheValue_ = 0.0f;
     RCurveChangeRecord changes_;

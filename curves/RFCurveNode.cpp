@@ -142,13 +142,13 @@ RFCurveNode::RFCurveNode(const char* name, const RDataType* dataType)
     : name_(NewNameRecord(name, dataType)), layerOwner_(this) {}
 
 RFCurveNode::RFCurveNode(const RFCurveNode& source)
-    : quaternionInterpolation_(source.quaternionInterpolation_),
-      name_(source.NameToShare()),
+    : name_(source.NameToShare()),
       layerOwner_(this),
       sourceNode_(&source),
       layerType_(source.layerType_),
       rotationOrder_(source.rotationOrder_),
-      cache_(source.cache_ != nullptr ? std::make_unique<EvaluationCache>(*source.cache_) : nullptr) {}
+      cache_(source.cache_ != nullptr ? std::make_unique<EvaluationCache>(*source.cache_) : nullptr),
+      quaternionInterpolation_(source.quaternionInterpolation_) {}
 
 RFCurveNode::~RFCurveNode() {
     Notify(ChangeDestroyed);

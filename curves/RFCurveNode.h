@@ -363,16 +363,13 @@ private:
     void ResetCaches(bool withLayers);
     void ChannelValues(double out[3], RTime time, int hint) const;
 
-    bool quaternionInterpolation_ = false;
+    // The members are in an order that leaves no gaps: a scene holds many nodes.
     mutable std::shared_ptr<NameRecord> name_;
     uint32_t flags_ = kInitialFlags;
     int referenceCount_ = 0;
-    // Whether referenceCount_ counts the owning parent.
-    bool heldByParent_ = false;
     // The owning node whose children hold this node (its parent, unless SetParent said
-    // otherwise), and whether this node holds children it took while not owning them.
+    // otherwise).
     RFCurveNode* holder_ = nullptr;
-    bool holdsLooseChildren_ = false;
     std::vector<RFCurveNode*> children_;
     RFCurve* curve_ = nullptr;
     RFCurveNode* timeWarp_ = nullptr;
@@ -396,6 +393,11 @@ private:
     void ForgetCachedValues();
     std::unique_ptr<ListenerRecord> listeners_;
     uintptr_t ownerPropertyLink_ = 0;
+    bool quaternionInterpolation_ = false;
+    // Whether referenceCount_ counts the owning parent.
+    bool heldByParent_ = false;
+    // Whether this node holds children it took while not owning them.
+    bool holdsLooseChildren_ = false;
 };
 
 #endif

@@ -128,6 +128,9 @@ RWyxNodeProperties::RWyxNodeProperties(RWyxNode* node) : node_(node) {
     bools_[kShow] = true;
     bools_[kNegativePercentShapeSupport] = true;
     vectors_[kGeometricScaling] = RVector4(1.0, 1.0, 1.0, 1.0);
+    ReserveProperties(kPropertyCount + 1);  // and the hierarchy links
+    constexpr int kMemberCount = kBoolCount + kVectorCount + kNumberCount + kEnumCount;
+    memberBlock_.reset(RPropertyBlock::Create(kMemberCount, sizeof(RFieldProperty<RVector4, &StoreVector>)));
     hierarchyLinks_ = GetFilteredSubPlug(GetClassIdFilter(ClassId()));
     for (int row = 0; row < kPropertyCount; ++row) DeclareRow(row);
 }
@@ -187,7 +190,8 @@ const RPropertyInfo& RWyxNodeProperties::Description(int row) {
 
 template <typename Property, typename T>
 RProperty* RWyxNodeProperties::DeclareMember(Member<Property>& member, const RPropertyInfo& description, T& field) {
-    member.reset(CreatePlugObject<Property>(nullptr, description, field));
+    Property* made = memberBlock_ != nullptr ? memberBlock_->Make<Property>(description, field) : nullptr;
+    member.reset(made != nullptr ? made : CreatePlugObject<Property>(nullptr, description, field));
     member->Declare(description.GetName(), this);
     return member.get();
 }

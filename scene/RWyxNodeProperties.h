@@ -14,6 +14,7 @@
 // those connections and refuses one that would close a cycle.
 
 #include "core/RPlugRef.h"
+#include "core/RPropertyBlock.h"
 #include "core/RPropertyObjectList.h"
 #include "core/RTypedProperty.h"
 #include "core/RWyxPropertyHandler.h"
@@ -289,6 +290,12 @@ private:
     double numbers_[kNumberCount] = {};
     int enums_[kEnumCount] = {};
 
+    struct BlockReleaser {
+        void operator()(RPropertyBlock* block) const { block->ReleaseOwner(); }
+    };
+    // Holds the member properties side by side; declared before them, so that it is let go
+    // after they have ended.
+    std::unique_ptr<RPropertyBlock, BlockReleaser> memberBlock_;
     Member<RFieldProperty<bool>> boolProperties_[kBoolCount];
     Member<RFieldProperty<RVector4, &StoreVector>> vectorProperties_[kVectorCount];
     Member<RFieldProperty<double>> numberProperties_[kNumberCount];

@@ -129,10 +129,15 @@ RWyxTakeNode::~RWyxTakeNode() {
     if (root_ == nullptr) {
         return;
     }
-    if (root_->IsNonOwning()) {
-        DetachReferencedChildren(*root_);
+    {
+        // The tree goes as one edit: caches of evaluated values need to see it once.
+        const RFCurve::UncountedEdits uncounted;
+        if (root_->IsNonOwning()) {
+            DetachReferencedChildren(*root_);
+        }
+        RFCurveNode::Destroy(root_);
     }
-    RFCurveNode::Destroy(root_);
+    RFCurve::CountEditOfAllCurves();
 }
 
 RFCurveNode* RWyxTakeNode::GetRootCurveNode() const {
