@@ -175,6 +175,14 @@ public:
     // Told right before a property of this object changes its name, info flags, type code or
     // data type (what decides how the property is animated).
     virtual void OnPropertyDescriptionChanging(RProperty& /*property*/) {}
+    // Asked before a value is stored in one of this object's properties (by the property's
+    // Set or SetValue), when the object checks values (ChecksPropertyValues): false refuses
+    // it, and the write answers false with nothing stored and nothing relayed. An object
+    // whose values have rules keeps them this way whoever writes.
+    virtual bool AcceptsPropertyValue(const RProperty& /*property*/, const RPropertyValue& /*value*/) const {
+        return true;
+    }
+    bool ChecksPropertyValues() const { return checksPropertyValues_; }
 
     bool IsSelected() const { return selected_; }
     std::uint32_t GetSelectionState() const { return selectionState_; }
@@ -263,6 +271,9 @@ public:
 protected:
     ~RObject() override;
 
+    // Whether AcceptsPropertyValue is asked (off: no write pays for it).
+    void SetChecksPropertyValues(bool on) { checksPropertyValues_ = on; }
+
 private:
     friend class RProperty;  // takes itself out of the name index to rename or leave
 
@@ -309,6 +320,7 @@ private:
     mutable bool fullNameStale_ = true;
     bool selected_ = false;
     bool nameIndexSuspended_ = false;  // while RemoveAllProperties runs
+    bool checksPropertyValues_ = false;
     std::unique_ptr<REventHandlerList> handlers_;
     std::uint32_t objectFlags_ = 0;
     std::uint32_t selectionState_ = 0;

@@ -202,6 +202,16 @@ bool RProperty::StoreName(const char* name) {
 
 // ---- info ------------------------------------------------------------------------------------
 
+const RObject* RProperty::ValueChecker() const {
+    if (GetOwner() == nullptr) return nullptr;
+    const RObject* owner = GetOwnerObject();
+    return owner != nullptr && owner->ChecksPropertyValues() ? owner : nullptr;
+}
+
+bool RProperty::OwnerAccepts(const RObject& owner, const RPropertyValue& value) const {
+    return owner.AcceptsPropertyValue(*this, value);
+}
+
 void RProperty::TellDescriptionChanging() {
     if (RObject* object = GetOwnerObject()) object->OnPropertyDescriptionChanging(*this);
 }

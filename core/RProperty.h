@@ -182,9 +182,13 @@ protected:
 
     // Brackets a write of the value with the relays kRelayValueChanging and
     // kRelayValueChanged; a handler of the relays may destroy the property, which then waits
-    // for the end of the write.
-    template <typename Store>
-    bool WriteValue(Store store) {
+    // for the end of the write. False, nothing stored, when the owning object refuses the
+    // value (RObject::AcceptsPropertyValue).
+    template <typename T, typename Store>
+    bool WriteValue(const T& value, Store store) {
+        if (const RObject* checker = ValueChecker()) {
+            if (!OwnerAccepts(*checker, RPropertyValue(value))) return false;
+        }
         RPlugLock lock(this);
         RRelayEvent relay;
         relay.code = kRelayValueChanging;
@@ -214,6 +218,9 @@ private:
     RPropertyInfo& EditInfo();
     // Tells the owning object of a change of name, flags, type code or data type.
     void TellDescriptionChanging();
+    // The owning object when it checks the values written; null otherwise.
+    const RObject* ValueChecker() const;
+    bool OwnerAccepts(const RObject& owner, const RPropertyValue& value) const;
 
     // The shared description, or from the first change on the property's own copy, which it
     // deletes (ownsInfo_).

@@ -42,9 +42,9 @@ public:
         return value_;
     }
 
-    // Stores the value, or hands it to the owner's setter.
+    // Stores the value, or hands it to the owner's setter; false when the owner refuses it.
     bool Set(const T& value) {
-        return WriteValue([this, &value] {
+        return WriteValue(value, [this, &value] {
             if (accessors_ != nullptr && accessors_->setter) {
                 accessors_->setter(value);
             } else {
@@ -100,7 +100,7 @@ public:
 
     const T& Get() const { return *field_; }
     bool Set(const T& value) {
-        return WriteValue([this, &value] { Store(*field_, value); });
+        return WriteValue(value, [this, &value] { Store(*field_, value); });
     }
 
     RPropertyValue GetValue() const override { return *field_; }

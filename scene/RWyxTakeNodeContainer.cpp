@@ -408,6 +408,17 @@ void RWyxTakeNodeContainer::UpdateCurveDefaults(const RProperty& property) {
     }
 }
 
+void RWyxTakeNodeContainer::UpdateDefaultTakeChannel(const RProperty& property, const char* channelName) {
+    RWyxTakeNode* defaultTake = GetDefaultTakeNode();
+    if (writingLinkedProperty_ || defaultTake == nullptr || channelName == nullptr) {
+        return;
+    }
+    RFCurveNode& root = *defaultTake->GetRootCurveNode();
+    if (RFCurveNode* channel = root.GetChild(root.GetChildIndexByName(channelName))) {
+        WriteChannelDefaults(*channel, property);
+    }
+}
+
 void RWyxTakeNodeContainer::UpdateAllCurveDefaults() {
     const RWyxTakeNode* defaultTake = GetDefaultTakeNode();
     // A tree not made yet takes the values when it is made.

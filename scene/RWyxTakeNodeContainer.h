@@ -137,6 +137,11 @@ public:
     // The same for the property itself (an animatable one); the derived classes call it for
     // the properties a user property wraps (HasUserPropertyFor).
     void UpdateCurveDefaults(const RProperty& property);
+    // Writes the property's value as the defaults of the channel of that name (a child of the
+    // root) in the default take node, when it has one; nothing while the property takes its
+    // value from a linked curve. For the properties of an attribute, whose channels may be
+    // named otherwise.
+    void UpdateDefaultTakeChannel(const RProperty& property, const char* channelName);
     // Writes the value of every property CollectProperties lists into the defaults of its
     // channel in the default take node, where the channel exists.
     void UpdateAllCurveDefaults();
