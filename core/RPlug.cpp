@@ -3,7 +3,6 @@
 #include "core/RClassIdFilter.h"
 
 #include <algorithm>
-#include <climits>
 
 // ---- lifetime -------------------------------------------------------------------------------
 
@@ -43,7 +42,7 @@ RPlug::~RPlug() {
     DisconnectAndReleaseChildren();
     RPlug::SetOwner(nullptr);
     // Children that stay (plain children, whoever owns them) must not point at a dead owner.
-    for (RPlug* child : Members()) {
+    for (RPlug* child : links_ != nullptr ? links_->members : NoLinks().members) {
         child->owner_ = nullptr;
         child->memberSlot_ = -1;
     }
@@ -79,23 +78,17 @@ void RPlug::DisconnectAndReleaseChildren() {
         DisconnectAllSources();
         DisconnectAllDestinations();
     }
-    while (!Children().empty()) {
-        RPlug* child = Children().back();
+    while (links_ != nullptr && !links_->children.empty()) {
+        RPlug* child = links_->children.back();
         child->LeaveOwner();
         if (child->HasState(kOwnedChild)) child->Destroy();
     }
 }
 
-void RPlug::Lock() {
-    if (lockCount_ < INT_MAX) ++lockCount_;
-}
-
-void RPlug::Unlock() {
-    if (lockCount_ == 0) return;
-    if (--lockCount_ == 0 && HasState(kDestroyPending) && !dying_) {
-        state_ &= ~kDestroyPending;
-        Destroy();
-    }
+void RPlug::EndPendingDestroy() {
+    if (dying_) return;
+    state_ &= ~kDestroyPending;
+    Destroy();
 }
 
 void RPlug::SetState(std::uint32_t mask, bool on) {

@@ -105,6 +105,7 @@ public:
     static constexpr int kOneWay = 2;
 
     static constexpr std::uint32_t kInterfaceId = 0xDE1947F3;
+    static constexpr int kMaxLocks = 0x7FFFFFFF;
 
     RPlug();
     RPlug(const RPlug&) = delete;
@@ -220,9 +221,13 @@ public:
     std::uint32_t GetState() const { return state_; }
     bool HasState(std::uint32_t mask) const { return (state_ & mask) != 0; }
     void SetState(std::uint32_t mask, bool on);
-    void Lock();
+    void Lock() {
+        if (lockCount_ < kMaxLocks) ++lockCount_;
+    }
     // The last unlock of a plug marked for destruction destroys it.
-    void Unlock();
+    void Unlock() {
+        if (lockCount_ > 0 && --lockCount_ == 0 && HasState(kDestroyPending)) EndPendingDestroy();
+    }
     int GetLockCount() const { return lockCount_; }
 
     // The plug's cell of the handle table (taken at the first call by a plug made with
@@ -268,6 +273,8 @@ private:
         bool filterCleared = false;  // SetFilter(nullptr)
     };
     static const Links& NoLinks();
+    // The last unlock of a plug whose destruction waited.
+    void EndPendingDestroy();
     const Links& ReadLinks() const { return links_ != nullptr ? *links_ : NoLinks(); }
     Links& EditLinks();
     const std::vector<RConnection>& Sources() const { return ReadLinks().sources; }

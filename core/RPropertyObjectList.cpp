@@ -1,6 +1,7 @@
 #include "core/RPropertyObjectList.h"
 
 #include "core/RClassIdFilter.h"
+#include "core/RPropertyBlock.h"
 
 namespace {
 
@@ -31,9 +32,11 @@ RPropertyObjectList* RPropertyObjectList::CreateObjectListProperty(RObject* owne
 
 RPropertyObjectList* RPropertyObjectList::CreateObjectListProperty(RObject* owner, const RPropertyInfo& description,
                                                                    bool registeredFlag, int classId, int argument,
-                                                                   std::uint32_t sideBits, std::uint32_t state) {
+                                                                   std::uint32_t sideBits, std::uint32_t state,
+                                                                   RPropertyBlock* block) {
     if (owner == nullptr) return nullptr;
-    auto* property = CreatePlugObject<RPropertyObjectList>(nullptr, description);
+    RPropertyObjectList* property = block != nullptr ? block->Make<RPropertyObjectList>(description) : nullptr;
+    if (property == nullptr) property = CreatePlugObject<RPropertyObjectList>(nullptr, description);
     property->SetStateFlags(state, true);
     property->Declare(description.GetName(), owner);
     property->Place(registeredFlag, classId, argument, sideBits);

@@ -12,6 +12,8 @@
 #include "core/RObject.h"
 #include "core/RProperty.h"
 
+class RPropertyBlock;
+
 class RPropertyObjectList : public RProperty {
     WYX_DECLARE_CLASS(RPropertyObjectList)
 
@@ -29,10 +31,12 @@ public:
                                                          int classId, int argument, std::uint32_t sideBits,
                                                          std::uint32_t state);
     // The same for a built-in list whose description (name, type code 9, the list flags and
-    // kOwnedName | kOwnedByObject) is a row of its class's table, shared.
+    // kOwnedName | kOwnedByObject) is a row of its class's table, shared; made in the block
+    // when one is given and has room.
     static RPropertyObjectList* CreateObjectListProperty(RObject* owner, const RPropertyInfo& description,
                                                          bool registeredFlag, int classId, int argument,
-                                                         std::uint32_t sideBits, std::uint32_t state);
+                                                         std::uint32_t sideBits, std::uint32_t state,
+                                                         RPropertyBlock* block = nullptr);
 
     // True when the list is the property's sources (plug-state bit 0).
     bool ListsSources() const { return HasState(kTakesSources); }

@@ -4,7 +4,9 @@
 #include "core/RDataType.h"
 #include "scene/RWyxNode.h"
 
+#include <algorithm>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 struct RWyxNodeProperties::Row {
@@ -131,6 +133,9 @@ RWyxNodeProperties::RWyxNodeProperties(RWyxNode* node) : node_(node) {
     ReserveProperties(kPropertyCount + 1);  // and the hierarchy links
     constexpr int kMemberCount = kBoolCount + kVectorCount + kNumberCount + kEnumCount;
     memberBlock_.reset(RPropertyBlock::Create(kMemberCount, sizeof(RFieldProperty<RVector4, &StoreVector>)));
+    constexpr std::size_t kOwnedSize =
+        std::max({sizeof(RVectorProperty), sizeof(RNumberProperty), sizeof(RPropertyObjectList)});
+    ownedBlock_.reset(RPropertyBlock::Create(kChannelCount + 2, kOwnedSize));
     hierarchyLinks_ = GetFilteredSubPlug(GetClassIdFilter(ClassId()));
     for (int row = 0; row < kPropertyCount; ++row) DeclareRow(row);
 }
@@ -188,6 +193,12 @@ const RPropertyInfo& RWyxNodeProperties::Description(int row) {
     return (*descriptions)[static_cast<size_t>(row)];
 }
 
+template <typename Property, typename... Args>
+Property* RWyxNodeProperties::MakeOwned(Args&&... args) {
+    Property* made = ownedBlock_ != nullptr ? ownedBlock_->Make<Property>(std::forward<Args>(args)...) : nullptr;
+    return made != nullptr ? made : CreatePlugObject<Property>(nullptr, std::forward<Args>(args)...);
+}
+
 template <typename Property, typename T>
 RProperty* RWyxNodeProperties::DeclareMember(Member<Property>& member, const RPropertyInfo& description, T& field) {
     Property* made = memberBlock_ != nullptr ? memberBlock_->Make<Property>(description, field) : nullptr;
@@ -217,7 +228,7 @@ void RWyxNodeProperties::DeclareRow(int rowIndex) {
         case Kind::UpVector: {
             // Sources only, of node properties objects; owned by the property array.
             RPropertyObjectList* list = RPropertyObjectList::CreateObjectListProperty(
-                this, description, false, ClassId(), -1, RPlug::kTakesSources, row.stateFlags);
+                this, description, false, ClassId(), -1, RPlug::kTakesSources, row.stateFlags, ownedBlock_.get());
             (row.kind == Kind::LookAt ? lookAt_ : upVector_) = list;
             return;
         }
@@ -225,10 +236,10 @@ void RWyxNodeProperties::DeclareRow(int rowIndex) {
             // Owned by the property array; scaling starts at 1, visibility on.
             RProperty* channel = nullptr;
             if (description.GetTypeCode() == kPropertyTypeDouble) {
-                channel = CreatePlugObject<RNumberProperty>(nullptr, description, 1.0);
+                channel = MakeOwned<RNumberProperty>(description, 1.0);
             } else {
                 const double start = row.slot == 2 ? 1.0 : 0.0;
-                channel = CreatePlugObject<RVectorProperty>(nullptr, description, RVector4(start, start, start, 1.0));
+                channel = MakeOwned<RVectorProperty>(description, RVector4(start, start, start, 1.0));
             }
             channel->Declare(description.GetName(), this);
             channels_[row.slot] = RPlugRef(channel);

@@ -279,6 +279,9 @@ private:
     const RProperty* AnimatableSender(const RRelayEvent& event) const;
     template <typename Property, typename T>
     RProperty* DeclareMember(Member<Property>& member, const RPropertyInfo& description, T& field);
+    // A property the array owns, in the block when it has room.
+    template <typename Property, typename... Args>
+    Property* MakeOwned(Args&&... args);
     // Vector fields keep w = 1.
     static void StoreVector(RVector4& field, const RVector4& value) { field = RVector4(value.x, value.y, value.z, 1.0); }
     void ReleaseMemberProperties();
@@ -296,6 +299,8 @@ private:
     // Holds the member properties side by side; declared before them, so that it is let go
     // after they have ended.
     std::unique_ptr<RPropertyBlock, BlockReleaser> memberBlock_;
+    // Holds the properties the property array owns (the target lists and the channels).
+    std::unique_ptr<RPropertyBlock, BlockReleaser> ownedBlock_;
     Member<RFieldProperty<bool>> boolProperties_[kBoolCount];
     Member<RFieldProperty<RVector4, &StoreVector>> vectorProperties_[kVectorCount];
     Member<RFieldProperty<double>> numberProperties_[kNumberCount];
