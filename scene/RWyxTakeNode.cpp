@@ -116,14 +116,9 @@ RWyxTakeNode::RWyxTakeNode(const RString& name, RWyxTakeNodeContainer& container
       templateLinks_(linked ? TemplateLinks::Linked : TemplateLinks::NotLinked),
       error_(kMessages, 1) {}
 
-// A copy of a take node whose tree is not made yet waits as well: the template makes what
-// copying the tree would have given (a copy's curves are never linked to properties).
+// A copy is whole: the tree of a take node that waits is made first.
 RWyxTakeNode::RWyxTakeNode(const RWyxTakeNode& other)
-    : name_(other.name_),
-      root_(other.IsTreeMade() ? CopyTree(*other.root_) : nullptr),
-      pendingTemplate_(other.pendingTemplate_),
-      templateLinks_(other.IsTreeMade() ? TemplateLinks::ByName : TemplateLinks::NotLinked),
-      error_(kMessages, 1) {}
+    : name_(other.name_), root_(CopyTree(*other.GetRootCurveNode())), error_(kMessages, 1) {}
 
 RWyxTakeNode::~RWyxTakeNode() {
     if (root_ == nullptr) {

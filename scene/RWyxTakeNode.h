@@ -61,9 +61,9 @@ public:
 
     // An empty take node: a root curve node "Defaults" without data type or curve.
     explicit RWyxTakeNode(const RString& name);
-    // The same name and a deep copy of the other's tree: every node, curve, key and animation
-    // layer is the copy's own; time warps are shared (one more reference each). The copy
-    // evaluates exactly like the original.
+    // The same name and a deep copy of the other's tree (made first when it waits): every
+    // node, curve, key and animation layer is the copy's own; time warps are shared (one more
+    // reference each). The copy evaluates exactly like the original.
     RWyxTakeNode(const RWyxTakeNode& other);
     RWyxTakeNode& operator=(const RWyxTakeNode&) = delete;
     // Deletes the tree with its curves (a root that does not own its children only drops

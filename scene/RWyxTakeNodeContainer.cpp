@@ -182,7 +182,6 @@ RWyxTakeNode* RWyxTakeNodeContainer::AddTakeNode(const char* name) {
     std::unique_ptr<RWyxTakeNode> takeNode;
     const RWyxTakeNode* defaultTake = GetDefaultTakeNode();
     if (defaultTake != nullptr && (defaultTake->IsTreeMade() || !CanDeferTakeTrees())) {
-        defaultTake->GetRootCurveNode();
         takeNode = std::make_unique<RWyxTakeNode>(*defaultTake);
         takeNode->SetName(name);
     } else if (defaultTake != nullptr) {
