@@ -27,8 +27,10 @@
 #include <benchmark/benchmark.h>
 
 #include <chrono>
+#include <initializer_list>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -42,6 +44,13 @@ double MicrosecondsSince(Clock::time_point start) {
 }
 
 std::string NodeName(int index) { return "Node" + std::to_string(index); }
+
+// Each total of all iterations as a counter per node.
+void ReportPerNode(benchmark::State& state, int count,
+                   std::initializer_list<std::pair<const char*, double>> totals) {
+    const double perNode = static_cast<double>(state.iterations()) * count;
+    for (const auto& [name, total] : totals) state.counters[name] = total / perNode;
+}
 
 void AnimateTranslation(RWyxTakeNode& take) {
     RFCurve* curve = take.GetTranslationXCurve();
@@ -136,12 +145,9 @@ void BM_SceneHierarchy(benchmark::State& state) {
         factory.reset();
         destroy += MicrosecondsSince(start);
     }
-    const double perNode = static_cast<double>(state.iterations()) * count;
-    state.counters["build_us/node"] = build / perNode;
-    state.counters["find_us/node"] = find / perNode;
-    state.counters["rename_us/node"] = rename / perNode;
-    state.counters["walk_us/node"] = walk / perNode;
-    state.counters["destroy_us/node"] = destroy / perNode;
+    ReportPerNode(state, count,
+                  {{"build_us/node", build}, {"find_us/node", find}, {"rename_us/node", rename},
+                   {"walk_us/node", walk}, {"destroy_us/node", destroy}});
     state.SetLabel(shape == kWide ? "wide" : "chain");
 }
 BENCHMARK(BM_SceneHierarchy)
@@ -188,11 +194,9 @@ void BM_NodeCost(benchmark::State& state) {
         factory.reset();
         destroy += MicrosecondsSince(start);
     }
-    const double perNode = static_cast<double>(state.iterations()) * count;
-    state.counters["build_us/node"] = build / perNode;
-    state.counters["destroy_us/node"] = destroy / perNode;
-    state.counters["bytes/node"] = bytes / perNode;
-    state.counters["allocs/node"] = allocations / perNode;
+    ReportPerNode(state, count,
+                  {{"build_us/node", build}, {"destroy_us/node", destroy}, {"bytes/node", bytes},
+                   {"allocs/node", allocations}});
     state.SetLabel(kind == kBareNode ? "bare" : "take and four keys");
 }
 BENCHMARK(BM_NodeCost)
