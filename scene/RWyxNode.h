@@ -100,7 +100,9 @@ public:
 
     // The properties object with its defaults, the limits, the take "Default" (current),
     // visibility on, shading mode 3 and a user property wrapping every property of the
-    // properties object (made through the factory when there is one). `name` is the full name.
+    // properties object (made through the factory when there is one, when first asked for).
+    // The trees of the takes of a node without an attribute are made when first asked for as
+    // well (RWyxTakeNode). `name` is the full name.
     RWyxNode(RWyxObjectFactory* factory, const RString& name);
     // Clears the character slots that hold the node, detaches the attribute (which the node
     // does not own), then destroys the limits and the properties object.
