@@ -246,37 +246,22 @@ void RWyxWriterWyx6::WriteRelationsSection(RWyxScene& scene) {
     RWyxEntityContainer& entity = *scene.GetEntity();
     WriteSectionHeading(" Object relations");
     FieldBlock block(File(), "Relations");
-    ForEachNodeBelow(*scene.GetRootNode(), [this](RWyxNode& node) {
-        WriteEmptyBlockField(File(), "Model", node.GetName(), node.GetTypeName());
-    });
-    if (Flag(Flags::kFlagMaterials)) {
-        for (int i = 0; i < entity.GetMaterialCount(); ++i) {
-            const RWyxMaterial& material = *entity.GetMaterial(i);
-            WriteEmptyBlockField(File(), "Material", material.GetName(), material.GetTypeDescription());
-        }
-    }
-    if (Flag(Flags::kFlagMedia)) {
-        for (int i = 0; i < entity.GetTextureCount(); ++i) {
-            const RWyxTexture& texture = *entity.GetTexture(i);
-            WriteEmptyBlockField(File(), "Texture", texture.GetName(), texture.GetTypeDescription());
-        }
-    }
-    if (Flag(Flags::kFlagCharacters)) {
-        for (int i = 0; i < scene.GetCharacterCount(); ++i) {
-            const RWyxCharacter& character = *scene.GetCharacter(i);
-            WriteEmptyBlockField(File(), "Constraint", character.GetName(), character.GetTypeDescription());
-        }
-    }
-    if (Flag(Flags::kFlagDeformers)) {
-        for (int i = 0; i < scene.GetDeformerCount(RWyxEntityContainer::kAllDeformers); ++i) {
-            const RWyxDeformer& deformer = *scene.GetDeformer(i, RWyxEntityContainer::kAllDeformers);
-            WriteEmptyBlockField(File(), "Deformer", deformer.GetName(), deformer.GetTypeDescription());
-        }
-    }
-    for (int i = 0; i < scene.GetPoseCount(); ++i) {
-        const RWyxPose& pose = *scene.GetPose(i);
-        WriteEmptyBlockField(File(), "Pose", pose.GetName(), pose.GetTypeDescription());
-    }
+    auto relation = [this](const char* kind, const RWyxSceneObject* object) {
+        WriteEmptyBlockField(File(), kind, object->GetName(), object->GetTypeDescription());
+    };
+    // The objects of one kind: count and object by index.
+    auto relations = [&](bool written, const char* kind, int count, auto objectAt) {
+        for (int i = 0; written && i < count; ++i) relation(kind, objectAt(i));
+    };
+    ForEachNodeBelow(*scene.GetRootNode(), [&](RWyxNode& node) { relation("Model", &node); });
+    relations(Flag(Flags::kFlagMaterials), "Material", entity.GetMaterialCount(),
+              [&](int i) { return entity.GetMaterial(i); });
+    relations(Flag(Flags::kFlagMedia), "Texture", entity.GetTextureCount(), [&](int i) { return entity.GetTexture(i); });
+    relations(Flag(Flags::kFlagCharacters), "Constraint", scene.GetCharacterCount(),
+              [&](int i) { return scene.GetCharacter(i); });
+    relations(Flag(Flags::kFlagDeformers), "Deformer", scene.GetDeformerCount(RWyxEntityContainer::kAllDeformers),
+              [&](int i) { return scene.GetDeformer(i, RWyxEntityContainer::kAllDeformers); });
+    relations(true, "Pose", scene.GetPoseCount(), [&](int i) { return scene.GetPose(i); });
 }
 
 // ---- Version5 --------------------------------------------------------------------------------------------

@@ -59,24 +59,24 @@ private:
     RWyxFile& file_;
 };
 
-inline void WriteInts(RWyxFile& file, const char* name, const int* values, std::size_t count) {
+// A field of count numbers (ints or doubles).
+template <typename Number>
+void WriteNumbers(RWyxFile& file, const char* name, const Number* values, std::size_t count) {
     file.FieldWriteBegin(name);
-    for (std::size_t i = 0; i < count; ++i) file.FieldWriteInt(values[i]);
+    for (std::size_t i = 0; i < count; ++i) WriteValue(file, values[i]);
     file.FieldWriteEnd();
+}
+
+inline void WriteInts(RWyxFile& file, const char* name, const int* values, std::size_t count) {
+    WriteNumbers(file, name, values, count);
 }
 
 inline void WriteInts(RWyxFile& file, const char* name, const std::vector<int>& values) {
-    WriteInts(file, name, values.data(), values.size());
+    WriteNumbers(file, name, values.data(), values.size());
 }
 
 inline void WriteDoubles(RWyxFile& file, const char* name, const double* values, std::size_t count) {
-    file.FieldWriteBegin(name);
-    for (std::size_t i = 0; i < count; ++i) file.FieldWriteDouble(values[i]);
-    file.FieldWriteEnd();
-}
-
-inline void WriteDoubles(RWyxFile& file, const char* name, const std::vector<double>& values) {
-    WriteDoubles(file, name, values.data(), values.size());
+    WriteNumbers(file, name, values, count);
 }
 
 // The sixteen doubles of the matrix, row by row.

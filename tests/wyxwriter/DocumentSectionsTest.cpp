@@ -8,17 +8,22 @@
 #include "attributes/RWyxControlSetPlug.h"
 #include "attributes/RWyxGenericNode.h"
 #include "attributes/RWyxMaterial.h"
+#include "attributes/RWyxMaterialProperties.h"
 #include "attributes/RWyxMesh.h"
 #include "attributes/RWyxNull.h"
 #include "attributes/RWyxPose.h"
 #include "attributes/RWyxSkinLink.h"
 #include "attributes/RWyxTexture.h"
+#include "attributes/RWyxTextureProperties.h"
+#include "attributes/RWyxThumbnail.h"
+#include "core/RTimeMode.h"
 #include "fileio/RWyxCipher.h"
 #include "fileio/RWyxFile.h"
 #include "scene/RWyxEntityContainer.h"
 #include "scene/RWyxGlobalLightSettings.h"
 #include "scene/RWyxGlobalTimeSettings.h"
 #include "scene/RWyxNode.h"
+#include "scene/RWyxNodeProperties.h"
 #include "scene/RWyxScene.h"
 #include "scene/RWyxSceneInfo.h"
 
@@ -136,6 +141,18 @@ TEST_F(DocumentTest, ConnectionsTieEveryObjectToWhatUsesIt) {
                                   "OO|Model::Arm|SubDeformer::Cluster Arm|", "OP|Model::Arm|Model::Eye|LookAtProperty|"}));
 }
 
+TEST_F(DocumentTest, AConnectionReachedAlongSeveralPathsIsWrittenOnce) {
+    RWyxMaterial* shared = factory.CreateMaterial("Shared");
+    RWyxTexture* map = factory.CreateTexture("Map");
+    shared->GetProperties()->ConnectSource(map->GetProperties());
+    for (const char* name : {"Left", "Right"}) AddNode(name)->GetProperties()->ConnectSource(shared->GetProperties());
+    const FileTree tree = WriteAndRead();
+    Names connections;
+    for (const Record& connect : tree.main.Child("Connections").children) connections.push_back(connect.values[1] + ">" + connect.values[2]);
+    EXPECT_EQ(connections, (Names{"Model::Left>Model::Scene", "Model::Right>Model::Scene", "Material::Shared>Model::Left",
+                                  "Texture::Map>Material::Shared", "Material::Shared>Model::Right"}));
+}
+
 TEST_F(DocumentTest, TheRootNeverTakesTheNameOfAModel) {
     RWyxNode* user = AddNode("Scene");
     AddNode("Scene 1", user);
@@ -187,7 +204,9 @@ TEST_F(DocumentTest, Version5BlockHoldsLightFogShadowsAndTimeSettingsOnlyWithFla
               (Names{"Version:108", "Count:1", "Plane:1", "UseShadow:1", "ShadowIntensity:75"}));
     EXPECT_EQ(shadows.Child("Plane").Numbers(), (std::vector<double>{1, 2, 3, 0, 0, 1, 0}));
     EXPECT_EQ(settings.Child("Settings").Names(), (Names{"FrameRate", "TimeFormat", "SnapOnFrames", "ReferenceTimeIndex"}));
-    EXPECT_EQ(settings.Child("Settings").Child("SnapOnFrames").Int(), 1);
+    EXPECT_EQ(settings.Child("Settings").NamesWithValue(),
+              (Names{std::string("FrameRate:") + ModeShortName(11), "TimeFormat:1", "SnapOnFrames:1",
+                     "ReferenceTimeIndex:-1"}));
 
     light.RemoveAllShadowPlanes();
     EXPECT_EQ(WriteAndRead().main.Child("Version5").Find("ShadowPlanes"), nullptr);
@@ -278,6 +297,11 @@ TEST_F(DocumentTest, TheAsciiTextOfASmallSceneIsAsPrescribed) {
 
 TEST_F(DocumentTest, TheSummaryListsTheSceneInfo) {
     RWyxSceneInfo* info = factory.CreateSceneInfo();
+    RWyxThumbnail* thumbnail = factory.CreateThumbnail();
+    thumbnail->SetSize(RWyxThumbnail::k64x64);
+    const std::vector<std::uint8_t> pixels(thumbnail->GetSizeInBytes(), 9);
+    thumbnail->SetImage(pixels.data(), pixels.size());
+    info->SetThumbnail(thumbnail);
     info->title = "Title";
     info->author = "Author";
     info->comment = "Comment";
@@ -285,7 +309,7 @@ TEST_F(DocumentTest, TheSummaryListsTheSceneInfo) {
     const FileTree tree = WriteAndRead();
     const Record& block = tree.extension.Child("Summary").Child("SceneInfo");
     EXPECT_EQ(block.values, Names{"SceneInfo::GlobalInfo"});
-    EXPECT_EQ(block.NamesWithValue(), (Names{"Type:UserData", "Version:100", "MetaData"}));
+    EXPECT_EQ(block.NamesWithValue(), (Names{"Type:UserData", "Version:100", "Thumbnail", "MetaData"}));
     EXPECT_EQ(block.Child("MetaData").NamesWithValue(),
               (Names{"Version:100", "Title:Title", "Subject:", "Author:Author", "Keywords:", "Revision:",
                      "Comment:Comment"}));

@@ -49,6 +49,19 @@ Element* SetElement(RWyxLayer* layer, Element* (RWyxLayer::*set)(std::unique_ptr
     return element;
 }
 
+TEST(GeometryNamesTest, ModesAndBlendModesHaveTheirTextsAndUnknownValuesTheFirst) {
+    const Names mappings = {"NoMappingInformation", "ByVertice", "ByPolygonVertex", "ByPolygon", "AllSame",
+                            "NoMappingInformation"};
+    const Names references = {"Direct", "Index", "IndexToDirect", "Direct", "Direct", "Direct"};
+    const Names blends = {"Translucent", "Add", "Modulate", "Modulate2", "MaxBlend", "Translucent"};
+    for (int value = 0; value < 6; ++value) {
+        EXPECT_EQ(RWyxWriterWyx6::MappingModeName(value), mappings[static_cast<std::size_t>(value)]);
+        EXPECT_EQ(RWyxWriterWyx6::ReferenceModeName(value), references[static_cast<std::size_t>(value)]);
+        EXPECT_EQ(RWyxWriterWyx6::BlendModeName(value), blends[static_cast<std::size_t>(value)]);
+    }
+    EXPECT_STREQ(RWyxWriterWyx6::MappingModeName(-1), "NoMappingInformation");
+}
+
 TEST_F(GeometryTest, MeshPointsGoThroughThePivotAndPolygonsEndInTheirComplement) {
     RWyxMesh* mesh = AddMesh("Mesh", 5);
     mesh->SetPivot(RMatrix::ConstructFromTRS(RVector4(10, 0, 0, 0), RVector4(), RVector4(2, 1, 1, 0)));
@@ -207,10 +220,13 @@ TEST_F(GeometryTest, APatchTypeOutsideTheFiveIsRefused) {
     Options().SetFlag(RStreamOptionsWyx::kFlagGeometry, true);
     patch->InitControlPoints(2, RWyxPatch::kBSpline, 1, RWyxPatch::kCardinal);
     patch->SetCapped(RWyxPatch::kVCapTop, true);
+    patch->SetClosed(true, false);
     const FileTree modelTree = WriteAndRead();
     const Record& model = Model(modelTree);
     EXPECT_EQ(model.Child("PatchType").values, (Names{"BSpline", "Cardinal"}));
     EXPECT_EQ(model.Child("VCapped").Numbers(), (Numbers{0, 1}));
+    EXPECT_EQ(model.Child("UCapped").Numbers(), (Numbers{0, 0}));
+    EXPECT_EQ(model.Child("Closed").Numbers(), (Numbers{1, 0}));
     EXPECT_EQ(model.Child("Points").values.size(), 6u) << "three values a point";
 }
 

@@ -67,6 +67,8 @@ TEST_F(WriterTest, EachAttributeKindWritesItsFieldsAndGeometryOnlyWithFlagZero) 
     marker->SetType(RWyxMarker::kIKEffector);
     RWyxSkeleton* rootJoint = factory.CreateSkeleton();
     rootJoint->SetSkeletonType(RWyxSkeleton::kRoot);
+    RWyxSkeleton* secondRoot = factory.CreateSkeleton();
+    secondRoot->SetSkeletonType(RWyxSkeleton::kEffectorRoot);
     RWyxMesh* mesh = factory.CreateMesh();
     mesh->InitControlPoints(3);
     RWyxNurb* nurb = factory.CreateNurb();
@@ -85,6 +87,7 @@ TEST_F(WriterTest, EachAttributeKindWritesItsFieldsAndGeometryOnlyWithFlagZero) 
         {"Null", factory.CreateNull(), nullFields, nullFields},
         {"Marker", marker, {"Type:IKEffector", "TypeFlags:Marker"}, {"Type:IKEffector", "TypeFlags:Marker"}},
         {"Joint", rootJoint, {"Type:Root", "TypeFlags:Null"}, {"Type:Root", "TypeFlags:Null"}},
+        {"Effector", secondRoot, {"Type:Root", "TypeFlags:Null"}, {"Type:Root", "TypeFlags:Null"}},
         {"Mesh", mesh, {"Vertices:0", "GeometryVersion:124"}, nullFields},
         {"Nurb", nurb, {"Type:Nurb", "NurbVersion:100"}, nullFields},
         {"Patch", patch, {"Type:Patch", "PatchVersion:100"}, nullFields},

@@ -7,6 +7,7 @@
 #include "attributes/RWyxGenericNode.h"
 #include "attributes/RWyxMaterial.h"
 #include "attributes/RWyxTexture.h"
+#include "attributes/RWyxThumbnail.h"
 #include "curves/RFCurve.h"
 #include "curves/RFCurveNode.h"
 #include "curves/RFCurveNodeRecords.h"
@@ -49,6 +50,11 @@ TEST_F(TakesTest, SpansAreComputedFromTheKeysStoredAndListedAlikeInTheSummary) {
     AddKeys(*switcher->GetTakeNode(1)->GetTranslationXCurve(), {{0.5, 1}});
     Animated("B", "Idle", {});
     RWyxTakeInfo stored;
+    RWyxThumbnail* thumbnail = factory.CreateThumbnail();
+    thumbnail->SetSize(RWyxThumbnail::k64x64);
+    const std::vector<std::uint8_t> pixels(thumbnail->GetSizeInBytes(), 3);
+    thumbnail->SetImage(pixels.data(), pixels.size());
+    stored.SetThumbnail(thumbnail);
     stored.name = "Idle";
     stored.localStart = RTime(2 * kSecond);
     stored.localStop = RTime(4 * kSecond);
@@ -62,13 +68,13 @@ TEST_F(TakesTest, SpansAreComputedFromTheKeysStoredAndListedAlikeInTheSummary) {
         << "a stored span stays; one without keys is 0 to 1 second";
     EXPECT_EQ(takes.Child("Take", 1).NamesWithValue(),
               (Names{"FileName:Idle.tak", "LocalTime:" + std::to_string(2 * kSecond), "ReferenceTime:0",
-                     "Comments:standing", "Model:Model::B"}));
+                     "Comments:standing", "Thumbnail", "Model:Model::B"}));
     const RWyxTakeInfo* walk = scene->GetTakeInfo("Walk");
     ASSERT_NE(walk, nullptr) << "the take info made for the take stays";
     EXPECT_EQ(walk->localStart.GetTicks(), kSecond / 2);
     const Record& summary = tree.extension.Child("Summary").Child("Takes");
     EXPECT_EQ(summary.NamesWithValue(), (Names{"Version:101", "Current:", "Take:Walk", "Take:Idle"}));
-    EXPECT_EQ(summary.Child("Take", 1).Names(), (Names{"Comments", "LocalTime", "ReferenceTime"}));
+    EXPECT_EQ(summary.Child("Take", 1).Names(), (Names{"Comments", "LocalTime", "ReferenceTime", "Thumbnail"}));
     EXPECT_EQ(Spans(summary.Child("Take", 0)), Spans(takes.Child("Take", 0)));
     EXPECT_EQ(Spans(summary.Child("Take", 1)), Spans(takes.Child("Take", 1)));
     EXPECT_STREQ(scene->GetCurrentTakeName(), "") << "the scene's current take is left as it was";
