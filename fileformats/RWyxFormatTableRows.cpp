@@ -8,6 +8,7 @@
 #include "fileio/RWyxFileImporter.h"
 #include "fileio/RWyxFormatTable.h"
 #include "fileio/WyxHeaderForm.h"
+#include "wyxwriter/RWyxWriterWyx6.h"
 
 namespace {
 
@@ -15,6 +16,17 @@ using Importer = RWyxFileImporter;
 using Exporter = RWyxFileExporter;
 
 RStreamOptionsPtr NewWyxOptions() { return RStreamOptionsPtr(RStreamOptionsWyx::Create()); }
+
+// Exporter forms 0 to 2 (binary, ASCII, encrypted) are the version-6 writer's file modes 1, 0
+// and 2; the version-5 forms are not built yet.
+std::unique_ptr<RWyxWriter> NewWyxWriter(RWyxObjectFactory* factory, RWyxIO* owner, int form) {
+    static constexpr int kModes[] = {RWyxWriterWyx::kFileModeBinary, RWyxWriterWyx::kFileModeAscii,
+                                     RWyxWriterWyx::kFileModeEncrypted};
+    if (form < 0 || form > 2) return nullptr;
+    auto writer = std::make_unique<RWyxWriterWyx6>(factory, owner);
+    writer->SetFileMode(kModes[form]);
+    return writer;
+}
 
 // A format whose reader and writer are not built yet, told by its extension, with options its
 // reader or writer gives.
@@ -26,7 +38,7 @@ const RWyxFormatRow kRows[] = {
     // Importer forms 0 ASCII, 1 binary, 2 encrypted (the header tells); exporter forms
     // 0 binary, 1 ASCII, 2 encrypted (version 6), 3 binary, 4 ASCII (version 5).
     {"WYX", "wyx", Importer::kFormatWyxAscii, 3, Exporter::kFormatWyxBinary, 5, &RecognizeWyxHeader, kWyxHeaderBytes,
-     nullptr, nullptr, &NewWyxOptions},
+     nullptr, &NewWyxWriter, &NewWyxOptions},
     ByExtension("BVH", "bvh", Importer::kFormatBvh, Exporter::kFormatBvh),
     ByExtension("HTR", "htr", Importer::kFormatHtr, Exporter::kFormatHtr),
     ByExtension("TRC", "trc", Importer::kFormatTrc, Exporter::kFormatTrc),

@@ -1,0 +1,3 @@
+#include "formats/motion/RStreamOptionsMotion.h"
+
+RStreamOptionsMotion* RStreamOptionsMotion::Create() { return CreatePlugObject<RStreamOptionsMotion>(nullptr); }
