@@ -5,6 +5,7 @@
 #include "attributes/RWyxLayer.h"
 #include "attributes/RWyxLayerElement.h"
 #include "scene/RWyxEntityContainer.h"
+#include "scene/RWyxNameClashCollector.h"
 #include "scene/RWyxNode.h"
 #include "scene/RWyxNodeProperties.h"
 #include "scene/RWyxObjectFactory.h"
@@ -31,9 +32,11 @@ RWyxScenePreparation::RWyxScenePreparation(RWyxScene& scene) : scene_(scene) {
     scene.ConnectLayerMaterials();
     scene.ConnectLayerTextures();
     scene.BuildDeformersFromSkinLinks();
+    RecordUnlistedUses();
 }
 
 RWyxScenePreparation::~RWyxScenePreparation() {
+    RemoveRecordedUses();
     DestroyBuiltDeformers();
     DisconnectAddedSources();
     for (SavedIndices& saved : indices_) saved.element->IndexArray() = std::move(saved.indices);
@@ -79,4 +82,30 @@ void RWyxScenePreparation::DisconnectAddedSources() {
             if (saved.sources.count(source) == 0) saved.properties->DisconnectSource(source);
         }
     }
+}
+
+void RWyxScenePreparation::RecordUnlistedUses() {
+    RWyxEntityContainer& entity = *scene_.GetEntity();
+    for (int n = 0; n < entity.GetNodeCount(); ++n) {
+        const RWyxNode* node = entity.GetNode(n);
+        if (node == nullptr) continue;
+        RWyxNameClashCollector::NodeObjects objects;
+        RWyxNameClashCollector::GatherObjects(*node, objects);
+        for (RWyxMaterial* material : objects.materials) {
+            if (entity.GetUseCount(material) == 0 && entity.AddMaterialUse(material)) {
+                recordedMaterials_.push_back(material);
+            }
+        }
+        for (RWyxTexture* texture : objects.textures) {
+            if (entity.GetUseCount(texture) == 0 && entity.AddTextureUse(texture)) {
+                recordedTextures_.push_back(texture);
+            }
+        }
+    }
+}
+
+void RWyxScenePreparation::RemoveRecordedUses() {
+    RWyxEntityContainer& entity = *scene_.GetEntity();
+    for (RWyxMaterial* material : recordedMaterials_) entity.RemoveMaterialUse(material);
+    for (RWyxTexture* texture : recordedTextures_) entity.RemoveTextureUse(texture);
 }

@@ -9,9 +9,12 @@
 // the nodes. The constructor runs the scene's translation (RWyxScene::ConnectLayerMaterials,
 // ConnectLayerTextures, BuildDeformersFromSkinLinks) after noting what it will change: the
 // sources of every geometry node's properties object, the index arrays it cuts (an index past
-// its element's direct array becomes -1) and the deformers the scene had. The destructor
-// destroys the deformers the translation built (clusters first), disconnects the sources it
-// added and puts the index arrays back.
+// its element's direct array becomes -1) and the deformers the scene had. The scene's lists of
+// materials and textures, which the Objects section is written from, record a node's uses when
+// the node joins the scene: a material or texture given to its geometry later is recorded for
+// the length of the write, so that no connection names an object without a record. The
+// destructor destroys the deformers the translation built (clusters first), disconnects the
+// sources it added, takes back the uses it recorded and puts the index arrays back.
 
 #include <unordered_set>
 #include <vector>
@@ -19,7 +22,9 @@
 class RPlug;
 class RWyxDeformer;
 class RWyxLayerElement;
+class RWyxMaterial;
 class RWyxScene;
+class RWyxTexture;
 
 class RWyxScenePreparation {
 public:
@@ -41,11 +46,15 @@ private:
     void SaveGeometryNodes();
     void DestroyBuiltDeformers();
     void DisconnectAddedSources();
+    void RecordUnlistedUses();
+    void RemoveRecordedUses();
 
     RWyxScene& scene_;
     std::vector<SavedSources> sources_;
     std::vector<SavedIndices> indices_;
     std::unordered_set<const RWyxDeformer*> deformersBefore_;
+    std::vector<RWyxMaterial*> recordedMaterials_;
+    std::vector<RWyxTexture*> recordedTextures_;
 };
 
 #endif

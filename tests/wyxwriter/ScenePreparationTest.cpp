@@ -92,3 +92,40 @@ TEST_F(ScenePreparationTest, WritingLeavesConnectionsObjectsAndSelectionsAsTheyW
 }
 
 }  // namespace
+
+// A node joins the scene before its geometry gets a material and a texture: the scene's lists
+// did not record them, yet the file must hold a record for everything a connection names.
+TEST(ScenePreparationUsesTest, MaterialsAndTexturesGivenAfterTheNodeJoinedGetRecordsForTheWrite) {
+    RWyxObjectFactory factory;
+    RWyxScene* scene = factory.CreateScene();
+    RWyxNode* node = factory.CreateNode("Late");
+    scene->GetRootNode()->AddChild(node);
+    RWyxMesh* mesh = factory.CreateMesh();
+    mesh->InitControlPoints(3);
+    node->SetNodeAttribute(mesh);
+    RWyxMaterial* material = factory.CreateMaterial("Late");
+    RWyxTexture* texture = factory.CreateTexture("Late");
+    mesh->AddMaterial(material);
+    mesh->AddTexture(texture);
+    RWyxEntityContainer& entity = *scene->GetEntity();
+    ASSERT_EQ(entity.GetUseCount(material), 0) << "the scene learns of uses when a node joins";
+    {
+        const RWyxScenePreparation preparation(*scene);
+        EXPECT_EQ(entity.GetUseCount(material), 1);
+        EXPECT_EQ(entity.GetUseCount(texture), 1);
+        ASSERT_EQ(entity.GetMaterialCount(), 1);
+        EXPECT_EQ(entity.GetMaterial(0), material);
+    }
+    EXPECT_EQ(entity.GetUseCount(material), 0) << "the recorded uses are taken back";
+    EXPECT_EQ(entity.GetUseCount(texture), 0);
+
+    ScratchFolder folder;
+    const std::string path = folder.Join("late.wyx");
+    const WriteResult written = WriteScene(factory, scene, path, Form::kAscii);
+    ASSERT_TRUE(written.created && written.written && written.closed) << written.errorText;
+    FileTree tree;
+    ASSERT_TRUE(ReadTree(path, tree));
+    ASSERT_NE(tree.main.Child("Objects").Find("Material"), nullptr) << "the connected material has its record";
+    ASSERT_NE(tree.main.Child("Objects").Find("Texture"), nullptr);
+    factory.DestroyScene(scene, true);
+}
