@@ -1,0 +1,52 @@
+// The SDK's table of file formats: one row per format, with the factories of the readers and
+// writers built so far. A reader or writer that lands fills its row's factory here (this
+// layer sees every format's classes); a factory answering null for a form leaves that form
+// unsupported.
+
+#include "fileio/RStreamOptionsWyx.h"
+#include "fileio/RWyxFileExporter.h"
+#include "fileio/RWyxFileImporter.h"
+#include "fileio/RWyxFormatTable.h"
+#include "fileio/WyxHeaderForm.h"
+
+namespace {
+
+using Importer = RWyxFileImporter;
+using Exporter = RWyxFileExporter;
+
+RStreamOptionsPtr NewWyxOptions() { return RStreamOptionsPtr(RStreamOptionsWyx::Create()); }
+
+// A format whose reader and writer are not built yet, told by its extension, with options its
+// reader or writer gives.
+constexpr RWyxFormatRow ByExtension(const char* name, const char* extension, int importId, int exportId) {
+    return {name, extension, importId, 1, exportId, 1, nullptr, 0, nullptr, nullptr, nullptr};
+}
+
+const RWyxFormatRow kRows[] = {
+    // Importer forms 0 ASCII, 1 binary, 2 encrypted (the header tells); exporter forms
+    // 0 binary, 1 ASCII, 2 encrypted (version 6), 3 binary, 4 ASCII (version 5).
+    {"WYX", "wyx", Importer::kFormatWyxAscii, 3, Exporter::kFormatWyxBinary, 5, &RecognizeWyxHeader, kWyxHeaderBytes,
+     nullptr, nullptr, &NewWyxOptions},
+    ByExtension("BVH", "bvh", Importer::kFormatBvh, Exporter::kFormatBvh),
+    ByExtension("HTR", "htr", Importer::kFormatHtr, Exporter::kFormatHtr),
+    ByExtension("TRC", "trc", Importer::kFormatTrc, Exporter::kFormatTrc),
+    ByExtension("ASF", "asf", Importer::kFormatAsf, Exporter::kFormatAsf),
+    ByExtension("AMC", "amc", Importer::kFormatAmc, Exporter::kFormatAmc),
+    ByExtension("C3D", "c3d", Importer::kFormatC3d, Exporter::kFormatC3d),
+    // AOA and MCD share one reader class and one writer class, told apart by a flag (0, 1).
+    ByExtension("AOA", "aoa", Importer::kFormatAoa, Exporter::kFormatAoa),
+    ByExtension("MCD", "mcd", Importer::kFormatMcd, Exporter::kFormatMcd),
+    ByExtension("VPM", "vpm", Importer::kFormatVpm, Exporter::kFormatVpm),
+    ByExtension("MOV", "mov", Importer::kFormatMov, Exporter::kFormatMov),
+    ByExtension("BRD", "brd", Importer::kFormatBrd, Exporter::kFormatBrd),
+    ByExtension("DXF", "dxf", Importer::kFormatDxf, Exporter::kFormatDxf),
+    ByExtension("3DS", "3ds", Importer::kFormat3ds, Exporter::kFormat3ds),
+    ByExtension("OBJ", "obj", Importer::kFormatObj, Exporter::kFormatObj),
+};
+
+}  // namespace
+
+const RWyxFormatTable& GetFormatTable() {
+    static const RWyxFormatTable table(kRows, static_cast<int>(sizeof kRows / sizeof kRows[0]));
+    return table;
+}

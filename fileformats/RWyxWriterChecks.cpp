@@ -1,0 +1,49 @@
+// The writer base's checks on the scene it is to write (see fileio/RWyxWriter.h).
+
+#include "fileio/RWyxWriter.h"
+
+#include "scene/RWyxNode.h"
+#include "scene/RWyxScene.h"
+
+#include <vector>
+
+RWyxNode* RWyxWriter::FindExportRoot(RWyxScene* scene) {
+    const RWyxNode* root = scene != nullptr ? scene->GetRootNode() : nullptr;
+    if (root == nullptr || root->GetChildCount() != 1) {
+        return nullptr;
+    }
+    for (RWyxNode* node = root->GetChild(0); node != nullptr; node = node->GetChild(0)) {
+        if (node->IsMarked(false)) {
+            return node;
+        }
+        if (node->GetChildCount() != 1) {
+            return nullptr;
+        }
+    }
+    return nullptr;
+}
+
+bool RWyxWriter::CheckNodeNames(RWyxNode* node, RString& text) {
+    bool clean = true;
+    std::vector<const RWyxNode*> pending;
+    if (node != nullptr) {
+        pending.push_back(node);
+    }
+    while (!pending.empty()) {
+        const RWyxNode* current = pending.back();
+        pending.pop_back();
+        const RString& name = current->GetName();
+        if (name.FindAnyChar(" \t\n") >= 0) {
+            text += "\n    ";
+            text += name;
+            clean = false;
+        }
+        // Children in reverse, so that the first child is taken next: pre-order.
+        for (int i = current->GetChildCount() - 1; i >= 0; --i) {
+            if (const RWyxNode* child = current->GetChild(i)) {
+                pending.push_back(child);
+            }
+        }
+    }
+    return clean;
+}

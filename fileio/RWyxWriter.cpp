@@ -1,0 +1,35 @@
+#include "fileio/RWyxWriter.h"
+
+#include "fileio/RWyxIO.h"
+
+namespace {
+
+const char* const kMessages[RWyxWriter::kErrorCount] = {
+    "File is corrupted",
+    "File not opened",
+    "File not created",
+    "Out of disk space",
+    "Stream options not set",
+    "Unidentified error",
+};
+
+}  // namespace
+
+RWyxWriter::RWyxWriter(RWyxObjectFactory* factory, RWyxIO* owner)
+    : RWyxMessageHolder(kMessages, kErrorCount), factory_(factory), owner_(owner) {}
+
+RWyxWriter::~RWyxWriter() = default;
+
+bool RWyxWriter::WriteScene(RWyxScene* scene, RStreamOptions* options, RWyxPropertyFile* file) {
+    if (file == nullptr) {
+        return Write(scene, options);
+    }
+    SetError(kErrorUnidentified, "This writer cannot write into another file");
+    return false;
+}
+
+void RWyxWriter::ReportProgress(int status, const char* text, const char* detail, float percent) const {
+    if (owner_ != nullptr) {
+        owner_->ReportProgress(status, text, detail, percent);
+    }
+}
