@@ -207,12 +207,17 @@ bool RBvhFile::ReadJointTree(RBvhJoint* root) {
         return false;
     }
     RBvhJoint* current = root;
+    int depth = 1;
     while (current != nullptr) {
         if (IsAtEnd()) {
             return Fail("The file ends inside a joint");
         }
         switch (ReadKeyword(keywords_)) {
             case kJoint: {
+                if (++depth > kMaxSkeletonDepth) {
+                    Error("The hierarchy is deeper than %d joints", kMaxSkeletonDepth);
+                    return false;
+                }
                 RBvhJoint* joint = AddJoint(current, false);
                 if (!ReadJointHeader(joint)) {
                     return false;
@@ -227,6 +232,7 @@ bool RBvhFile::ReadJointTree(RBvhJoint* root) {
                 break;
             case kCloseBrace:
                 current = current->parent;
+                --depth;
                 NextLine();
                 break;
             default:

@@ -22,8 +22,8 @@
 // Error policy: any deviation from the grammar, a channel count outside 0 to 6, a missing
 // name, number or frame line, a frame value that is not a finite number, a negative frame
 // time, a rate beyond kMaxFrameRate and a frame span beyond the time range refuse the file;
-// the last error text says where and why. The hierarchy is read without recursion, so any
-// nesting depth is safe. Frame counts are claims: keys are appended as frame lines arrive.
+// the last error text says where and why, as does a hierarchy deeper than kMaxSkeletonDepth
+// joints (the limit the writers walk to). Frame counts are claims: keys are appended as frame lines arrive.
 
 #include "core/RTime.h"
 #include "formats/motion/RBvhJoint.h"

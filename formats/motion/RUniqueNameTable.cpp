@@ -70,10 +70,12 @@ void RUniqueNameTable::Clear() {
     }
 }
 
+// The sum of the characters, taken without regard to case so that names equal without
+// regard to case share their bucket.
 unsigned RUniqueNameTable::Hash(const std::string& name) const {
     unsigned sum = 0;
     for (char c : name) {
-        sum += static_cast<unsigned>(static_cast<int>(static_cast<signed char>(c)));
+        sum += static_cast<unsigned>(static_cast<int>(static_cast<signed char>(std::tolower(static_cast<unsigned char>(c)))));
     }
     return sum & mask_;
 }

@@ -7,10 +7,12 @@
 // file extension's digit (".sd", ".mp", ".mpg" followed by a digit) is no counter. Every
 // stored name carries a user value (the marker's index) by which it is found again.
 //
-// Names are cut to kMaxNameLength characters before they are looked at; blanks around them
-// are dropped and an empty name becomes "Default". A counter of more than kMaxCounterDigits
-// digits is taken as part of the name, so raising it can never overflow. Stored names stay
-// where they are for the table's life (until Clear): the pointers answered stay valid.
+// Names land in hash buckets by the sum of their characters taken without regard to case, so
+// that "Hip" and "hip" meet. Names are cut to kMaxNameLength characters before they are looked
+// at; blanks around them are dropped and an empty name becomes "Default". A counter of more
+// than kMaxCounterDigits digits is taken as part of the name, so raising it can never
+// overflow. Stored names stay where they are for the table's life (until Clear): the pointers
+// answered stay valid.
 
 #include <cstdint>
 #include <deque>
