@@ -170,6 +170,8 @@ void RMotionTextFile::Abandon() {
 }
 
 bool RMotionTextFile::Rewind() {
+    // Lines are counted from the start again, so that reports name the line they mean.
+    lineNumber_ = 0;
     readFailed_ = false;
     lastError_.clear();
     if (source_ == nullptr || !source_->Rewind()) {

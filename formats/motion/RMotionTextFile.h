@@ -79,8 +79,8 @@ public:
     bool Close();
     // Closes the file; a written file is dropped, leaving the file as it was.
     void Abandon();
-    // Restarts at the first significant line; false when the source cannot go back or holds
-    // no significant line. The line number runs on.
+    // Restarts at the first significant line, counting lines from the start again; false when
+    // the source cannot go back or holds no significant line.
     bool Rewind();
     bool IsOpen() const { return reading_ || writing_; }
 

@@ -225,7 +225,7 @@ TEST(MotionTextFileTest, OpeningFailsForAMissingFileAndRewindStartsAgain) {
     EXPECT_STREQ(file.GetLine(), "two");
     ASSERT_TRUE(file.Rewind());
     EXPECT_STREQ(file.GetLine(), "one");
-    EXPECT_EQ(file.GetLineNumber(), 4);
+    EXPECT_EQ(file.GetLineNumber(), 1);
     EXPECT_FALSE(file.Close());
     EXPECT_EQ(file.GetLineNumber(), 0);
 }
