@@ -134,8 +134,7 @@ bool RWyxReaderBrd::FillAnimation(const RStreamOptionsMotion& options, const std
                                   const char* takeName) {
     const RTime start = options.GetStartTime();
     const RTime period = options.GetFramePeriod();
-    // Only the frames the scan found are keyed, however many the options ask for.
-    const int count = options.GetFrameCount() < frameCount_ ? options.GetFrameCount() : frameCount_;
+    const int count = options.GetFrameCount();
     const bool lastValidMode = options.GetOption(kMotionImportSetOccludedToLastValidPosition) == 1;
     double angles[3] = {0.0, 0.0, 0.0};
     for (std::size_t m = 0; m < nodes.size(); ++m) {
@@ -224,6 +223,10 @@ bool RWyxReaderBrd::Read(RWyxScene* scene, RStreamOptions* options) {
     if (scene == nullptr || scene->GetRootNode() == nullptr) {
         SetError(kErrorUnidentified, "No scene to read into");
         return false;
+    }
+    // Only the frames the scan found are keyed, however many the options ask for.
+    if (motion->GetFrameCount() > frameCount_) {
+        motion->SetFrameCount(frameCount_);
     }
     if (!motion->FramesFitTimeRange(motion->GetFrameCount())) {
         SetError(kErrorCorrupted, "File is corrupted: the frames reach beyond the time range");

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <string>
 
 namespace {
@@ -104,7 +105,12 @@ INSTANTIATE_TEST_SUITE_P(
                 "need more keys"},
         Refusal{"span beyond the rows", Row(0, 0, 0.0) + "200 1 P 0 0 0 Q 0 0 0 1 2 0\n", "need more keys"},
         Refusal{"times backwards", "1 0 P 0 0 0 Q 0 0 0 1 5 0\n2 0 P 0 0 0 Q 0 0 0 1 4 0\n", "frames per second"},
-        Refusal{"time beyond the range", "1 0 P 0 0 0 Q 0 0 0 1 1e300 0\n", "time range"}));
+        Refusal{"time beyond the range", "1 0 P 0 0 0 Q 0 0 0 1 1e300 0\n", "time range"}),
+    [](const ::testing::TestParamInfo<Refusal>& info) {
+        std::string name = info.param.what;
+        for (char& c : name) c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+        return name;
+    });
 
 TEST(BrdReaderTest, ASpanOfSixtyFourKeysPerRowIsRead) {
     SceneFixture fixture;

@@ -1,0 +1,17 @@
+// Feeds arbitrary bytes, from memory, through the BVH reader into a scene.
+
+#include "formats/motion/RWyxReaderBvh.h"
+#include "tests/formats/motion/fuzz/MotionFuzzScene.h"
+
+#include <cstddef>
+#include <cstdint>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static MotionFuzzScene fuzz;
+    {
+        RWyxReaderBvh reader(&fuzz.Factory());
+        fuzz.Read(reader, data, size, [](RStreamOptionsMotion&) {});
+    }
+    fuzz.Done();
+    return 0;
+}
