@@ -6,6 +6,14 @@
 
 RStreamOptionsMotion* RStreamOptionsMotion::Create() { return CreatePlugObject<RStreamOptionsMotion>(nullptr); }
 
+RStreamOptionsMotion* RStreamOptionsMotion::CreateWith(std::initializer_list<std::pair<int, int>> options) {
+    RStreamOptionsMotion* made = Create();
+    for (const auto& [index, value] : options) {
+        made->SetOption(index, value);
+    }
+    return made;
+}
+
 RStreamOptionsMotion::RStreamOptionsMotion() { ResetOwnValues(); }
 
 RStreamOptionsMotion::~RStreamOptionsMotion() { ReleaseAsfScene(); }

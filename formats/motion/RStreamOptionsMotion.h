@@ -13,6 +13,9 @@
 #include "core/RTime.h"
 #include "fileio/RStreamOptions.h"
 
+#include <initializer_list>
+#include <utility>
+
 // The option slots of the motion formats.
 enum RMotionOptionIndex {
     kMotionTranslation = 0,
@@ -49,6 +52,8 @@ public:
 
     // New options with their reset values; they end with Destroy().
     static RStreamOptionsMotion* Create();
+    // New options with the given (index, value) options set: a format's defaults.
+    static RStreamOptionsMotion* CreateWith(std::initializer_list<std::pair<int, int>> options);
 
     RStreamOptionsMotion();
 

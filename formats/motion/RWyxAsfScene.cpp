@@ -3,6 +3,7 @@
 #include "core/EulerAngles.h"
 #include "core/RMatrix.h"
 #include "formats/motion/MotionConversion.h"
+#include "formats/motion/RStreamOptionsMotion.h"
 #include "scene/RWyxNode.h"
 
 namespace {
@@ -69,6 +70,15 @@ void RWyxAsfScene::SetSkeletonName(const char* text) {
     if (name_.size() > static_cast<std::size_t>(kMaxNameLength)) {
         name_.resize(static_cast<std::size_t>(kMaxNameLength));
     }
+}
+
+RWyxAsfScene* RWyxAsfScene::FromOptions(const RStreamOptionsMotion& options) {
+    RObject* stored = options.GetAsfScene();
+    return stored != nullptr && stored->Is(ClassId()) ? static_cast<RWyxAsfScene*>(stored) : nullptr;
+}
+
+RString RWyxAsfScene::GetReferenceName() const {
+    return RString(name_.empty() ? "ASF" : name_.c_str()) + ":reference";
 }
 
 RWyxNode* RWyxAsfScene::CreateNodes(RWyxObjectFactory& factory, const char* takeName, bool limits) {

@@ -18,6 +18,7 @@
 #include <memory>
 #include <string>
 
+class RStreamOptionsMotion;
 class RWyxNode;
 class RWyxObjectFactory;
 
@@ -36,6 +37,11 @@ public:
     // The skeleton name (not the object-model name).
     const char* GetName() const override { return name_.c_str(); }
     void SetSkeletonName(const char* text);
+    // The skeleton an ASF read or write left in the options; null when they hold none.
+    static RWyxAsfScene* FromOptions(const RStreamOptionsMotion& options);
+    // The name of the node the skeleton's nodes hang under: the skeleton name (or "ASF")
+    // followed by ":reference".
+    RString GetReferenceName() const;
 
     double massUnit = 1.0;
     double lengthUnit = 1.0;

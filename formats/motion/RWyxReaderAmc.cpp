@@ -1,22 +1,18 @@
 #include "formats/motion/RWyxReaderAmc.h"
 
 #include "formats/motion/RStreamOptionsMotion.h"
+#include "formats/motion/RWyxReaderAsf.h"
 #include "formats/motion/RWyxAsfScene.h"
 #include "scene/RWyxNode.h"
 #include "scene/RWyxObjectFactory.h"
 #include "scene/RWyxScene.h"
-#include "scene/RWyxTakeInfo.h"
 
 RStreamOptionsPtr RWyxReaderAmc::GetReadOptions(bool /*quiet*/) {
     if (!CheckOpen()) {
         return nullptr;
     }
-    RStreamOptionsPtr options(RStreamOptionsMotion::Create());
-    auto& motion = static_cast<RStreamOptionsMotion&>(*options);
-    motion.SetOption(kMotionImportCreateReferenceNode, 1);
-    motion.SetOption(kMotionImportDummyNodes, 0);
-    motion.SetOption(kMotionImportLimits, 0);
-    if (!File().ReadHeader(motion)) {
+    RStreamOptionsPtr options(RWyxReaderAsf::NewSkeletonOptions());
+    if (!File().ReadHeader(static_cast<RStreamOptionsMotion&>(*options))) {
         SetCorrupted();
         return nullptr;
     }
@@ -40,16 +36,15 @@ bool RWyxReaderAmc::Read(RWyxScene* scene, RStreamOptions* options) {
     if (motion == nullptr) {
         return false;
     }
-    RObject* stored = motion->GetAsfScene();
-    if (stored == nullptr || !stored->Is(RWyxAsfScene::ClassId())) {
+    RWyxAsfScene* found = RWyxAsfScene::FromOptions(*motion);
+    if (found == nullptr) {
         SetError(kErrorOptionsNotSet, "Stream options not set: read the ASF skeleton first");
         return false;
     }
-    if (scene == nullptr || scene->GetRootNode() == nullptr) {
-        SetError(kErrorUnidentified, "No scene to read into");
+    if (!CheckScene(scene)) {
         return false;
     }
-    RWyxAsfScene& skeleton = static_cast<RWyxAsfScene&>(*stored);
+    RWyxAsfScene& skeleton = *found;
     if (!File().ReadFrames(skeleton, *motion)) {
         SetCorrupted();
         return false;
@@ -58,7 +53,7 @@ bool RWyxReaderAmc::Read(RWyxScene* scene, RStreamOptions* options) {
     const bool limits = motion->GetOption(kMotionImportLimits) == 1;
     RWyxNode* parent = scene->GetRootNode();
     if (motion->GetOption(kMotionImportCreateReferenceNode) == 1) {
-        const RString name = RString(*skeleton.GetName() != '\0' ? skeleton.GetName() : "ASF") + ":reference";
+        const RString name = skeleton.GetReferenceName();
         RWyxNode* reference = parent->FindChild(name.Buffer(), false, false);
         if (reference == nullptr) {
             reference = GetFactory()->CreateNode(name.Buffer());
@@ -71,15 +66,6 @@ bool RWyxReaderAmc::Read(RWyxScene* scene, RStreamOptions* options) {
         parent = reference;
     }
     skeleton.MergeNodes(*GetFactory(), parent, takeName.Buffer(), limits);
-    RWyxTakeInfo info;
-    info.name = takeName;
-    info.importName = takeName;
-    const int frames = motion->GetFrameCount();
-    info.localStart = motion->GetStartTime();
-    info.localStop = frames > 0 ? info.localStart + motion->GetFramePeriod() * (frames - 1) : info.localStart;
-    info.referenceStart = info.localStart;
-    info.referenceStop = info.localStop;
-    scene->SetTakeInfo(info);
-    scene->SetCurrentTake(takeName.Buffer());
+    StoreTake(*scene, takeName, *motion);
     return true;
 }

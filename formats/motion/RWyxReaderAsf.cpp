@@ -6,16 +6,16 @@
 #include "scene/RWyxObjectFactory.h"
 #include "scene/RWyxScene.h"
 
+RStreamOptionsMotion* RWyxReaderAsf::NewSkeletonOptions() {
+    return RStreamOptionsMotion::CreateWith(
+        {{kMotionImportCreateReferenceNode, 1}, {kMotionImportDummyNodes, 0}, {kMotionImportLimits, 0}});
+}
+
 RStreamOptionsPtr RWyxReaderAsf::GetReadOptions(bool /*quiet*/) {
     if (!CheckOpen()) {
         return nullptr;
     }
-    RStreamOptionsPtr options(RStreamOptionsMotion::Create());
-    auto& motion = static_cast<RStreamOptionsMotion&>(*options);
-    motion.SetOption(kMotionImportCreateReferenceNode, 1);
-    motion.SetOption(kMotionImportDummyNodes, 0);
-    motion.SetOption(kMotionImportLimits, 0);
-    return options;
+    return RStreamOptionsPtr(NewSkeletonOptions());
 }
 
 bool RWyxReaderAsf::Read(RWyxScene* scene, RStreamOptions* options) {
@@ -23,11 +23,7 @@ bool RWyxReaderAsf::Read(RWyxScene* scene, RStreamOptions* options) {
         return false;
     }
     RStreamOptionsMotion* motion = CheckOptions(options);
-    if (motion == nullptr) {
-        return false;
-    }
-    if (scene == nullptr || scene->GetRootNode() == nullptr) {
-        SetError(kErrorUnidentified, "No scene to read into");
+    if (motion == nullptr || !CheckScene(scene)) {
         return false;
     }
     std::unique_ptr<RWyxAsfScene, RPlugDestroyer> skeleton(RWyxAsfScene::Create());
@@ -43,17 +39,12 @@ bool RWyxReaderAsf::Read(RWyxScene* scene, RStreamOptions* options) {
         SetError(kErrorCorrupted, "File is corrupted: the skeleton's nodes could not be made");
         return false;
     }
-    RString clashes;
-    if (!CheckDuplicateNames(root, clashes)) {
-        const RString message = RString("Duplicate names found in ") + GetFileNameWithExtension() + ":" + clashes;
-        motion->ShowMessage("Error", message.Buffer(), "Ok", nullptr, nullptr, 0);
-        SetError(kErrorCorrupted, message);
+    if (!RefuseDuplicateNames(root, *motion)) {
         return false;
     }
     RWyxNode* parent = scene->GetRootNode();
     if (motion->GetOption(kMotionImportCreateReferenceNode) == 1) {
-        const RString name = RString(*skeleton->GetName() != '\0' ? skeleton->GetName() : "ASF") + ":reference";
-        RWyxNode* reference = GetFactory()->CreateNode(name.Buffer());
+        RWyxNode* reference = GetFactory()->CreateNode(skeleton->GetReferenceName().Buffer());
         if (reference == nullptr) {
             SetError(kErrorUnidentified, "The reference node could not be made");
             return false;

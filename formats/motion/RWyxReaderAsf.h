@@ -16,6 +16,8 @@ public:
 
     // ImportCreateReferenceNode 1, ImportDummyNodes 0, ImportLimits 0.
     RStreamOptionsPtr GetReadOptions(bool quiet) override;
+    // Those options, which the AMC reader offers too.
+    static RStreamOptionsMotion* NewSkeletonOptions();
     bool Read(RWyxScene* scene, RStreamOptions* options) override;
 
 protected:

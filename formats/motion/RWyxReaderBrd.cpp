@@ -13,7 +13,6 @@
 #include "scene/RWyxNode.h"
 #include "scene/RWyxObjectFactory.h"
 #include "scene/RWyxScene.h"
-#include "scene/RWyxTakeInfo.h"
 #include "scene/RWyxTakeNode.h"
 
 #include <climits>
@@ -105,14 +104,12 @@ RStreamOptionsPtr RWyxReaderBrd::GetReadOptions(bool /*quiet*/) {
         SetCorrupted();
         return nullptr;
     }
-    RStreamOptionsPtr options(RStreamOptionsMotion::Create());
-    auto& motion = static_cast<RStreamOptionsMotion&>(*options);
-    motion.SetStartTime(firstTime_);
-    motion.SetFrameCount(frameCount_);
-    motion.SetFrameRate(0, frameRate_);
-    motion.SetOption(kMotionImportAsOpticalSegments, 0);
-    motion.SetOption(kMotionImportSetOccludedToLastValidPosition, 1);
-    return options;
+    RStreamOptionsMotion* options = RStreamOptionsMotion::CreateWith(
+        {{kMotionImportAsOpticalSegments, 0}, {kMotionImportSetOccludedToLastValidPosition, 1}});
+    options->SetStartTime(firstTime_);
+    options->SetFrameCount(frameCount_);
+    options->SetFrameRate(0, frameRate_);
+    return RStreamOptionsPtr(options);
 }
 
 std::vector<RWyxNode*> RWyxReaderBrd::CreateMarkerNodes() {
@@ -220,8 +217,7 @@ bool RWyxReaderBrd::Read(RWyxScene* scene, RStreamOptions* options) {
     if (motion == nullptr) {
         return false;
     }
-    if (scene == nullptr || scene->GetRootNode() == nullptr) {
-        SetError(kErrorUnidentified, "No scene to read into");
+    if (!CheckScene(scene)) {
         return false;
     }
     // Only the frames the scan found are keyed, however many the options ask for.
@@ -244,16 +240,7 @@ bool RWyxReaderBrd::Read(RWyxScene* scene, RStreamOptions* options) {
         return false;
     }
     scene->GetRootNode()->AddChild(group);
-    RWyxTakeInfo info;
-    info.name = takeName;
-    info.importName = takeName;
-    const int frames = motion->GetFrameCount();
-    info.localStart = motion->GetStartTime();
-    info.localStop = frames > 0 ? info.localStart + motion->GetFramePeriod() * (frames - 1) : info.localStart;
-    info.referenceStart = info.localStart;
-    info.referenceStop = info.localStop;
-    scene->SetTakeInfo(info);
-    scene->SetCurrentTake(takeName.Buffer());
+    StoreTake(*scene, takeName, *motion);
     if (motion->GetTimeMode() != 0) {
         scene->GetGlobalTimeSettings()->SetTimeMode(motion->GetTimeMode());
     }

@@ -2,6 +2,8 @@
 
 #include "core/FilePaths.h"
 #include "formats/motion/RStreamOptionsMotion.h"
+#include "scene/RWyxScene.h"
+#include "scene/RWyxTakeInfo.h"
 
 RWyxReaderMotion::~RWyxReaderMotion() = default;
 
@@ -77,4 +79,36 @@ void RWyxReaderMotion::SetCorrupted() {
     } else {
         SetError(kErrorCorrupted, RString("File is corrupted: ") + detail.c_str());
     }
+}
+
+bool RWyxReaderMotion::CheckScene(RWyxScene* scene) {
+    if (scene == nullptr || scene->GetRootNode() == nullptr) {
+        SetError(kErrorUnidentified, "No scene to read into");
+        return false;
+    }
+    return true;
+}
+
+bool RWyxReaderMotion::RefuseDuplicateNames(RWyxNode* node, const RStreamOptionsMotion& options) {
+    RString clashes;
+    if (CheckDuplicateNames(node, clashes)) {
+        return true;
+    }
+    const RString message = RString("Duplicate names found in ") + GetFileNameWithExtension() + ":" + clashes;
+    options.ShowMessage("Error", message.Buffer(), "Ok", nullptr, nullptr, 0);
+    SetError(kErrorCorrupted, message);
+    return false;
+}
+
+void RWyxReaderMotion::StoreTake(RWyxScene& scene, const RString& takeName, const RStreamOptionsMotion& options) {
+    RWyxTakeInfo info;
+    info.name = takeName;
+    info.importName = takeName;
+    const int frames = options.GetFrameCount();
+    info.localStart = options.GetStartTime();
+    info.localStop = frames > 0 ? info.localStart + options.GetFramePeriod() * (frames - 1) : info.localStart;
+    info.referenceStart = info.localStart;
+    info.referenceStop = info.localStop;
+    scene.SetTakeInfo(info);
+    scene.SetCurrentTake(takeName.Buffer());
 }

@@ -20,6 +20,8 @@
 #include <memory>
 
 class RStreamOptionsMotion;
+class RWyxNode;
+class RWyxScene;
 
 class RWyxReaderMotion : public RWyxReader {
 public:
@@ -52,6 +54,14 @@ protected:
     RStreamOptionsMotion* CheckOptions(RStreamOptions* options);
     // Error 0 with the format object's account of where and why.
     void SetCorrupted();
+    // Error 7 and false for a scene without a root node.
+    bool CheckScene(RWyxScene* scene);
+    // True when no two nodes below the node share a name; otherwise the names go, once each,
+    // through the options' message hook ("Duplicate names found in <file>:") and into error 0.
+    bool RefuseDuplicateNames(RWyxNode* node, const RStreamOptionsMotion& options);
+    // Stores the take's information (the options' start to start + period x (frames - 1)) in
+    // the scene and makes the take current.
+    static void StoreTake(RWyxScene& scene, const RString& takeName, const RStreamOptionsMotion& options);
 
 private:
     std::unique_ptr<RMotionTextFile> file_;

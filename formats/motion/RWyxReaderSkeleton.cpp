@@ -4,7 +4,6 @@
 #include "scene/RWyxNode.h"
 #include "scene/RWyxObjectFactory.h"
 #include "scene/RWyxScene.h"
-#include "scene/RWyxTakeInfo.h"
 
 RStreamOptionsPtr RWyxReaderSkeleton::GetReadOptions(bool /*quiet*/) {
     if (!CheckOpen()) {
@@ -37,10 +36,7 @@ bool RWyxReaderSkeleton::Read(RWyxScene* scene, RStreamOptions* options) {
         return false;
     }
     RStreamOptionsMotion* motion = CheckOptions(options);
-    if (motion == nullptr || scene == nullptr || scene->GetRootNode() == nullptr) {
-        if (motion != nullptr) {
-            SetError(kErrorUnidentified, "No scene to read into");
-        }
+    if (motion == nullptr || !CheckScene(scene)) {
         return false;
     }
     const RString label = GetFormatLabel();
@@ -55,11 +51,7 @@ bool RWyxReaderSkeleton::Read(RWyxScene* scene, RStreamOptions* options) {
         SetCorrupted();
         return false;
     }
-    RString clashes;
-    if (!CheckDuplicateNames(reference, clashes)) {
-        const RString message = RString("Duplicate names found in ") + GetFileNameWithExtension() + ":" + clashes;
-        motion->ShowMessage("Error", message.Buffer(), "Ok", nullptr, nullptr, 0);
-        SetError(kErrorCorrupted, message);
+    if (!RefuseDuplicateNames(reference, *motion)) {
         return false;
     }
     RWyxNode* parent = motion->GetOption(kMotionImportCreateReferenceNode) == 1 ? reference : scene->GetRootNode();
@@ -71,16 +63,7 @@ bool RWyxReaderSkeleton::Read(RWyxScene* scene, RStreamOptions* options) {
         SetCorrupted();
         return false;
     }
-    RWyxTakeInfo info;
-    info.name = takeName;
-    info.importName = takeName;
-    const int frames = motion->GetFrameCount();
-    info.localStart = motion->GetStartTime();
-    info.localStop = frames > 0 ? motion->GetStartTime() + motion->GetFramePeriod() * (frames - 1) : info.localStart;
-    info.referenceStart = info.localStart;
-    info.referenceStop = info.localStop;
-    scene->SetTakeInfo(info);
-    scene->SetCurrentTake(takeName.Buffer());
+    StoreTake(*scene, takeName, *motion);
     FinishRead(*scene, parent);
     return true;
 }

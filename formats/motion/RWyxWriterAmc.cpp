@@ -24,12 +24,12 @@ bool RWyxWriterAmc::Write(RWyxScene* scene, RStreamOptions* options) {
     if (motion == nullptr) {
         return false;
     }
-    RObject* stored = motion->GetAsfScene();
-    if (stored == nullptr || !stored->Is(RWyxAsfScene::ClassId())) {
+    RWyxAsfScene* found = RWyxAsfScene::FromOptions(*motion);
+    if (found == nullptr) {
         SetError(kErrorOptionsNotSet, "Stream options not set: write the ASF skeleton first");
         return false;
     }
-    RWyxAsfScene& skeleton = static_cast<RWyxAsfScene&>(*stored);
+    RWyxAsfScene& skeleton = *found;
     if (!skeleton.BindToNodes(root)) {
         SetError(kErrorUnidentified, "The skeleton could not be bound to the nodes");
         return false;

@@ -1,19 +1,13 @@
 #include "formats/motion/RWyxWriterAsf.h"
 
-#include "formats/motion/MotionConversion.h"
 #include "formats/motion/RStreamOptionsMotion.h"
 #include "formats/motion/RWyxAsfScene.h"
 #include "scene/RWyxNode.h"
 
 RStreamOptionsPtr RWyxWriterAsf::NewWriteOptions() {
-    RStreamOptionsPtr options(RStreamOptionsMotion::Create());
-    auto& motion = static_cast<RStreamOptionsMotion&>(*options);
-    motion.SetOption(kMotionTranslation, 0);
-    motion.SetOption(kMotionExportFromGlobalPosition, 0);
-    motion.SetOption(kMotionExportRequireSingleRootNode, 1);
-    motion.SetOption(kMotionExportFrameRate, 1);
-    motion.SetOption(kMotionExportFrameRange, 0);
-    return options;
+    return RStreamOptionsPtr(RStreamOptionsMotion::CreateWith(
+        {{kMotionTranslation, 0}, {kMotionExportFromGlobalPosition, 0}, {kMotionExportRequireSingleRootNode, 1},
+         {kMotionExportFrameRate, 1}, {kMotionExportFrameRange, 0}}));
 }
 
 RStreamOptionsPtr RWyxWriterAsf::GetWriteOptions() { return NewWriteOptions(); }
@@ -31,22 +25,11 @@ RWyxNode* RWyxWriterAsf::CheckScene(RWyxScene* scene, RStreamOptionsMotion*& mot
     if (motion == nullptr) {
         return nullptr;
     }
-    RString names = "Spaces are not allowed in ASF node names:";
-    if (!CheckNodeNames(root, names)) {
-        ShowError(*motion, names, "OK");
-        SetError(kErrorUnidentified, names);
+    if (!CheckNodes(root, *motion, "ASF")) {
         return nullptr;
     }
     if (root->FindChild("root", true, false) != nullptr) {
-        const RString text = "Model name \"root\" is only allowed for the ASF root node.";
-        ShowError(*motion, text, "OK");
-        SetError(kErrorUnidentified, text);
-        return nullptr;
-    }
-    if (NodeTreeDepth(root, kMaxSkeletonDepth) > kMaxSkeletonDepth) {
-        const RString text = RString("The skeleton is deeper than ") + kMaxSkeletonDepth + " levels";
-        ShowError(*motion, text, "OK");
-        SetError(kErrorUnidentified, text);
+        Refuse(*motion, "Model name \"root\" is only allowed for the ASF root node.");
         return nullptr;
     }
     return root;

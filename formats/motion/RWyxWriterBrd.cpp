@@ -21,11 +21,8 @@ bool IsOccludedAt(RWyxNode& node, RTime time) {
 }  // namespace
 
 RStreamOptionsPtr RWyxWriterBrd::GetWriteOptions() {
-    RStreamOptionsPtr options(RStreamOptionsMotion::Create());
-    auto& motion = static_cast<RStreamOptionsMotion&>(*options);
-    motion.SetOption(kMotionExportGapsAsValidData, 1);
-    motion.SetOption(kMotionExportFromGlobalPosition, 0);
-    return options;
+    return RStreamOptionsPtr(
+        RStreamOptionsMotion::CreateWith({{kMotionExportGapsAsValidData, 1}, {kMotionExportFromGlobalPosition, 0}}));
 }
 
 std::vector<RWyxNode*> RWyxWriterBrd::CollectMarkers(RWyxNode* root) {

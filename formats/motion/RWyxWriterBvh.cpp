@@ -29,12 +29,8 @@ bool HasTransformKeys(RWyxTakeNode& take) {
 }  // namespace
 
 RStreamOptionsPtr RWyxWriterBvh::GetWriteOptions() {
-    RStreamOptionsPtr options(RStreamOptionsMotion::Create());
-    auto& motion = static_cast<RStreamOptionsMotion&>(*options);
-    motion.SetOption(kMotionTranslation, 0);
-    motion.SetOption(kMotionExportFromGlobalPosition, 0);
-    motion.SetOption(kMotionExportRequireSingleRootNode, 1);
-    return options;
+    return RStreamOptionsPtr(RStreamOptionsMotion::CreateWith(
+        {{kMotionTranslation, 0}, {kMotionExportFromGlobalPosition, 0}, {kMotionExportRequireSingleRootNode, 1}}));
 }
 
 bool RWyxWriterBvh::IsEndSite(RWyxNode& node) {

@@ -42,12 +42,6 @@ RMatrix Then(const RMatrix& first, const RMatrix& second) {
     return out;
 }
 
-RMatrix InverseOf(const RMatrix& matrix) {
-    RMatrix out;
-    MatrixInverseOrthogonal(out, matrix);
-    return out;
-}
-
 const RWyxPose* FindRestPose(const RWyxScene& scene, RWyxNode* evaluationParent) {
     if (evaluationParent == nullptr) {
         return nullptr;
@@ -65,11 +59,8 @@ const RWyxPose* FindRestPose(const RWyxScene& scene, RWyxNode* evaluationParent)
 }  // namespace
 
 RStreamOptionsPtr RWyxWriterHtr::GetWriteOptions() {
-    RStreamOptionsPtr options(RStreamOptionsMotion::Create());
-    auto& motion = static_cast<RStreamOptionsMotion&>(*options);
-    motion.SetOption(kMotionExportFromGlobalPosition, 0);
-    motion.SetOption(kMotionExportRequireSingleRootNode, 1);
-    return options;
+    return RStreamOptionsPtr(RStreamOptionsMotion::CreateWith(
+        {{kMotionExportFromGlobalPosition, 0}, {kMotionExportRequireSingleRootNode, 1}}));
 }
 
 bool RWyxWriterHtr::IsEndNode(RWyxNode& node) {
@@ -139,7 +130,7 @@ void RWyxWriterHtr::ConvertBase(Segment& segment, const RWyxPose* restPose) {
     segment.child = FromEulerAndTranslation(turned.GetRotation(), translation);
     RMatrix written = segment.child;
     if (segment.hasParentMatrix) {
-        written = Then(segment.child, InverseOf(NormalizedRotation(segment.baseParent)));
+        written = Then(segment.child, NormalizedRotation(segment.baseParent).Inverse());
     }
     const int entry = restPose != nullptr && !restPose->IsBindPose() ? restPose->Find(node.GetName().Buffer()) : -1;
     if (entry >= 0 && restPose->IsLocalMatrix(entry)) {
@@ -160,7 +151,7 @@ void RWyxWriterHtr::ConvertFrame(const Segment& segment, RTime time, double tran
         RMatrix parentGlobal = AsWritten(RelativeGlobal(parentNode, &time));
         MatrixCopyRotation3x3(parentGlobal, RotationProduct(segment.frameParent, parentGlobal));
         MatrixCopyRotation3x3(global, RotationProduct(withParent, global));
-        frame = Then(global, InverseOf(parentGlobal));
+        frame = Then(global, parentGlobal.Inverse());
     } else {
         MatrixCopyRotation3x3(global, RotationProduct(segment.base, global));
         frame = global;

@@ -1,5 +1,6 @@
 #include "formats/motion/RWyxWriterMotion.h"
 
+#include "formats/motion/MotionConversion.h"
 #include "formats/motion/RStreamOptionsMotion.h"
 
 RWyxWriterMotion::~RWyxWriterMotion() {
@@ -61,6 +62,23 @@ bool RWyxWriterMotion::FinishText() {
     if (file_ == nullptr || !file_->Flush()) {
         SetError(kErrorOutOfDiskSpace, "The file could not be written whole");
         return false;
+    }
+    return true;
+}
+
+bool RWyxWriterMotion::Refuse(const RStreamOptionsMotion& options, const RString& text) {
+    ShowError(options, text, "OK");
+    SetError(kErrorUnidentified, text);
+    return false;
+}
+
+bool RWyxWriterMotion::CheckNodes(RWyxNode* root, const RStreamOptionsMotion& options, const char* label) {
+    RString names = RString("Spaces are not allowed in ") + label + " node names:";
+    if (!CheckNodeNames(root, names)) {
+        return Refuse(options, names);
+    }
+    if (NodeTreeDepth(root, kMaxSkeletonDepth) > kMaxSkeletonDepth) {
+        return Refuse(options, RString("The skeleton is deeper than ") + kMaxSkeletonDepth + " levels");
     }
     return true;
 }

@@ -18,6 +18,7 @@
 #include <memory>
 
 class RStreamOptionsMotion;
+class RWyxNode;
 
 class RWyxWriterMotion : public RWyxWriter {
 public:
@@ -43,6 +44,13 @@ protected:
     static void ShowError(const RStreamOptionsMotion& options, const RString& text, const char* button);
     // Flushes the text written so far; error 3 and false when it could not be written.
     bool FinishText();
+    // No node at or below the root may have a blank, tab or line feed in its name ("Spaces
+    // are not allowed in <label> node names:" with the names) and the tree may be at most
+    // kMaxSkeletonDepth levels deep; each is told through the options' message hook with
+    // error 5.
+    bool CheckNodes(RWyxNode* root, const RStreamOptionsMotion& options, const char* label);
+    // The text through the message hook and as error 5; false.
+    bool Refuse(const RStreamOptionsMotion& options, const RString& text);
 
 private:
     std::unique_ptr<RMotionTextFile> file_;

@@ -1,4 +1,5 @@
 #include "attributes/RWyxPose.h"
+#include "core/EulerAngles.h"
 #include "core/FilePaths.h"
 #include "core/RIniFile.h"
 #include "formats/motion/RHtrFile.h"
@@ -22,8 +23,8 @@ std::string Header(const std::string& overrides = "", int segments = 3, int fram
     std::ostringstream text;
     text << "# made by hand\n[Header]\nFileType htr\nDataType HTRS\nFileVersion 1\nNumSegments " << segments
          << "\nNumFrames " << frames << "\nDataFrameRate 60\nEulerRotationOrder ZYX\nCalibrationUnits cm\n"
-         << "RotationUnits Degrees\nGlobalAxisofGravity Y\nBoneLengthAxis Y\n"
-         << overrides << "ScaleFactor 1.0\n";
+         << "RotationUnits Degrees\nGlobalAxisofGravity Y\nBoneLengthAxis Y\nScaleFactor 1.0\n"
+         << overrides;
     return text.str();
 }
 
@@ -134,6 +135,30 @@ TEST(HtrFileTest, WithTheReferenceNodeKeptZeroFramesLeaveZeroRotationsAfterTheOf
     EXPECT_NEAR(ValueAt(fixture.Node("Hips"), 1, RTime()), 90.0, 1e-4);
     // The hand's translation is its base translation turned by the spine's default rotation.
     EXPECT_NEAR(ValueAt(fixture.Node("Hand"), 1, RTime()), 30.0, 1e-4);
+}
+
+TEST(HtrFileTest, FrameRotationsActBeforeTheBaseAndFrameLengthsScaleLikeBaseOnes) {
+    HtrFixture fixture;
+    fixture.file.SetMinimizeRotationOffset(false);
+    const std::string frames = "[Hips]\n0 1 2 3 0 0 0 1\n[Spine]\n0 0 0 0 0 0 0 1\n[Hand]\n0 0 0 0 90 0 0 7\n[EndOfFile]\n";
+    ASSERT_TRUE(fixture.ReadAll(File(Header("ScaleFactor 2\n", 3, 1), kHierarchy, kBase, frames)));
+    RWyxNode* hips = fixture.file.GetSegment(0)->node;
+    EXPECT_NEAR(ValueAt(hips, 0, RTime()), 0.5, 1e-6);  // 1 cm / 2 + base 0
+    EXPECT_NEAR(ValueAt(hips, 1, RTime()), 46.0, 1e-5);  // 2 / 2 + base 90 / 2
+    // The hand's base turns 90 degrees about Z; its frame turns 90 about X first.
+    RWyxNode* hand = fixture.file.GetSegment(2)->node;
+    RMatrix expected;
+    RMatrix frame;
+    RMatrix base;
+    EulerXYZToMatrix(frame, 90.0, 0.0, 0.0);
+    EulerXYZToMatrix(base, 0.0, 0.0, 90.0);
+    MatrixMultiplyRotation(expected, base, frame);
+    RMatrix keyed;
+    EulerXYZToMatrix(keyed, ValueAt(hand, 3, RTime()), ValueAt(hand, 4, RTime()), ValueAt(hand, 5, RTime()));
+    for (int r = 0; r < 3; ++r) {
+        for (int c = 0; c < 3; ++c) EXPECT_NEAR(keyed[r][c], expected[r][c], 1e-6) << r << c;
+    }
+    EXPECT_EQ(ValueAt(hand, 6, RTime()), 1.0f);  // the frame's scale factor is not applied
 }
 
 TEST(HtrFileTest, SettingsFileCanSwitchTheOffsetPassOff) {

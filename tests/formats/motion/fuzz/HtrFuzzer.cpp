@@ -3,15 +3,7 @@
 #include "formats/motion/RWyxReaderHtr.h"
 #include "tests/formats/motion/fuzz/MotionFuzzScene.h"
 
-#include <cstddef>
-#include <cstdint>
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static MotionFuzzScene fuzz;
-    {
-        RWyxReaderHtr reader(&fuzz.Factory());
-        fuzz.Read(reader, data, size, [](RStreamOptionsMotion&) {});
-    }
-    fuzz.Done();
+    FuzzReader<RWyxReaderHtr>(data, size);
     return 0;
 }

@@ -47,4 +47,15 @@ private:
     long inputs_ = 0;
 };
 
+// One input through a reader of the given kind, in the scene the target keeps.
+template <typename Reader>
+void FuzzReader(const std::uint8_t* data, std::size_t size) {
+    static MotionFuzzScene fuzz;
+    {
+        Reader reader(&fuzz.Factory());
+        fuzz.Read(reader, data, size, [](RStreamOptionsMotion&) {});
+    }
+    fuzz.Done();
+}
+
 #endif
