@@ -18,6 +18,7 @@
 #include "formats/motion/RWyxWriterBrd.h"
 #include "formats/motion/RWyxWriterBvh.h"
 #include "formats/motion/RWyxWriterHtr.h"
+#include "wyxwriter/RWyxWriterWyx6.h"
 
 namespace {
 
@@ -25,6 +26,17 @@ using Importer = RWyxFileImporter;
 using Exporter = RWyxFileExporter;
 
 RStreamOptionsPtr NewWyxOptions() { return RStreamOptionsPtr(RStreamOptionsWyx::Create()); }
+
+// Exporter forms 0 to 2 (binary, ASCII, encrypted) are the version-6 writer's file modes 1, 0
+// and 2; the version-5 forms are not built yet.
+std::unique_ptr<RWyxWriter> NewWyxWriter(RWyxObjectFactory* factory, RWyxIO* owner, int form) {
+    static constexpr int kModes[] = {RWyxWriterWyx::kFileModeBinary, RWyxWriterWyx::kFileModeAscii,
+                                     RWyxWriterWyx::kFileModeEncrypted};
+    if (form < 0 || form > 2) return nullptr;
+    auto writer = std::make_unique<RWyxWriterWyx6>(factory, owner);
+    writer->SetFileMode(kModes[form]);
+    return writer;
+}
 
 template <typename Reader>
 std::unique_ptr<RWyxReader> NewReader(RWyxObjectFactory* factory, int /*form*/) {
@@ -53,7 +65,7 @@ const RWyxFormatRow kRows[] = {
     // Importer forms 0 ASCII, 1 binary, 2 encrypted (the header tells); exporter forms
     // 0 binary, 1 ASCII, 2 encrypted (version 6), 3 binary, 4 ASCII (version 5).
     {"WYX", "wyx", Importer::kFormatWyxAscii, 3, Exporter::kFormatWyxBinary, 5, &RecognizeWyxHeader, kWyxHeaderBytes,
-     nullptr, nullptr, &NewWyxOptions},
+     nullptr, &NewWyxWriter, &NewWyxOptions},
     WithClasses<RWyxReaderBvh, RWyxWriterBvh>("BVH", "bvh", Importer::kFormatBvh, Exporter::kFormatBvh),
     WithClasses<RWyxReaderHtr, RWyxWriterHtr>("HTR", "htr", Importer::kFormatHtr, Exporter::kFormatHtr),
     ByExtension("TRC", "trc", Importer::kFormatTrc, Exporter::kFormatTrc),

@@ -200,6 +200,15 @@ bool RWyxCipher::Open(const unsigned char* key, const unsigned char* nonce, cons
            EVP_DecryptFinal_ex(sealed.context, expected, &produced) == 1;
 }
 
+namespace {
+
+RWyxCipher::RandomSource randomSourceForTesting = nullptr;
+
+}  // namespace
+
 bool RWyxCipher::RandomBytes(unsigned char* bytes, int count) {
+    if (randomSourceForTesting != nullptr) return randomSourceForTesting(bytes, count);
     return RAND_bytes(bytes, count) == 1;
 }
+
+void RWyxCipher::SetRandomSourceForTesting(RandomSource source) { randomSourceForTesting = source; }

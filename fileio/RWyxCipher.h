@@ -73,6 +73,11 @@ public:
 
     // Fills bytes with random bytes from the library's generator; false when it fails.
     static bool RandomBytes(unsigned char* bytes, int count);
+    // Tests that compare whole files byte for byte: RandomBytes answers from the source given
+    // (nonces and salts become what it makes) until null restores the generator. A file
+    // written so is as secret as its source: never for files that are kept.
+    using RandomSource = bool (*)(unsigned char* bytes, int count);
+    static void SetRandomSourceForTesting(RandomSource source);
 
 private:
     bool Seek(std::uint64_t offset);

@@ -100,7 +100,7 @@ public:
     // Reads the file into the scene. Without options, a format with options of its own (WYX)
     // gets new ones carrying the stream flags and the take selection; any other fails with
     // error 10. The reader's message text is copied whatever the result.
-    bool Import(RWyxScene* scene, RStreamOptions* options = nullptr);
+    [[nodiscard]] bool Import(RWyxScene* scene, RStreamOptions* options = nullptr);
 
     // The reader, while one lives.
     RWyxReader* GetReader() const { return reader_.get(); }

@@ -2,9 +2,11 @@
 #define WYX_FORMATS_MOTION_RSTREAMOPTIONSMOTION_H
 
 // The one stream-options class of the motion formats (BVH, HTR, TRC, ASF, AMC, C3D, AOA,
-// MCD, VPM, MOV, BRD). A reader's options operation fills the time span and frame rate it
-// found in the file and puts in the defaults of the options its format offers; a writer's
-// puts in the export options it offers. An option a format does not offer stays -1.
+// MCD, VPM, MOV, BRD), a registered class of the object model: the WYX writers recognise these
+// options by their class and write a motion scene with them. A reader's options operation
+// fills the time span and frame rate it found in the file and puts in the defaults of the
+// options its format offers; a writer's puts in the export options it offers. An option a
+// format does not offer stays -1.
 //
 // The options may also carry the ASF skeleton that an ASF read or write leaves for the AMC
 // read or write that follows; when they own it, a reset or their end destroys it.

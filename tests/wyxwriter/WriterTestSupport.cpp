@@ -1,0 +1,178 @@
+#include "WriterTestSupport.h"
+
+#include "curves/RCurveKey.h"
+#include "curves/RFCurve.h"
+#include "fileio/RWyxFile.h"
+#include "scene/RWyxNode.h"
+#include "scene/RWyxScene.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+namespace writer_test {
+
+namespace {
+
+std::string NumberText(double value) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.15g", value);
+    return text;
+}
+
+std::string ValueText(RWyxFile& file) {
+    switch (file.FieldReadValueType()) {
+    case 'I':
+    case 'L':
+        return std::to_string(file.FieldReadLong());
+    case 'D':
+    case 'F':
+        return NumberText(file.FieldReadDouble());
+    case 'C':
+        return std::string(1, file.FieldReadChar());
+    default:
+        return file.FieldReadString().Buffer();
+    }
+}
+
+void ReadLevel(RWyxFile& file, Record& parent) {
+    const int count = file.FieldGetCount();
+    for (int i = 0; i < count; ++i) {
+        if (!file.FieldReadBeginAt(i)) continue;
+        Record record;
+        record.name = file.FieldGetCurrentName().Buffer();
+        while (file.FieldReadValuesLeft() > 0) record.values.push_back(ValueText(file));
+        if (file.FieldReadBlockBegin()) {
+            record.hasBlock = true;
+            ReadLevel(file, record);
+            file.FieldReadBlockEnd();
+        }
+        file.FieldReadEnd();
+        parent.children.push_back(std::move(record));
+    }
+}
+
+}  // namespace
+
+const Record* Record::Find(const std::string& childName, int occurrence) const {
+    for (const Record& child : children) {
+        if (child.name == childName && occurrence-- == 0) return &child;
+    }
+    return nullptr;
+}
+
+const Record& Record::Child(const std::string& childName, int occurrence) const {
+    static const Record kMissing;
+    const Record* found = Find(childName, occurrence);
+    if (found == nullptr) {
+        ADD_FAILURE() << "no field " << childName << " #" << occurrence << " in " << name;
+        return kMissing;
+    }
+    return *found;
+}
+
+std::vector<const Record*> Record::All(const std::string& childName) const {
+    std::vector<const Record*> found;
+    for (const Record& child : children) {
+        if (child.name == childName) found.push_back(&child);
+    }
+    return found;
+}
+
+std::vector<std::string> Record::Names() const {
+    std::vector<std::string> names;
+    for (const Record& child : children) names.push_back(child.name);
+    return names;
+}
+
+std::vector<std::string> Record::NamesWithValue() const {
+    std::vector<std::string> names;
+    for (const Record& child : children) {
+        names.push_back(child.values.empty() ? child.name : child.name + ":" + child.values[0]);
+    }
+    return names;
+}
+
+double Record::Number(std::size_t i) const {
+    if (i >= values.size()) {
+        ADD_FAILURE() << name << " has no value " << i;
+        return std::nan("");
+    }
+    return std::strtod(values[i].c_str(), nullptr);
+}
+
+std::vector<double> Record::Numbers() const {
+    std::vector<double> numbers;
+    for (std::size_t i = 0; i < values.size(); ++i) numbers.push_back(Number(i));
+    return numbers;
+}
+
+bool Record::operator==(const Record& other) const {
+    return name == other.name && values == other.values && hasBlock == other.hasBlock && children == other.children;
+}
+
+bool ReadTree(const std::string& path, FileTree& out, const char* password) {
+    RWyxFile file;
+    if (!file.Open(path.c_str(), password)) return false;
+    out = FileTree();
+    if (file.ProjectOpenSection(RWyxFile::kMainSection)) ReadLevel(file, out.main);
+    out.hasExtension = file.ProjectOpenSection(RWyxFile::kExtensionSection);
+    if (out.hasExtension) ReadLevel(file, out.extension);
+    (void)file.Close();
+    return true;
+}
+
+WriteResult WriteScene(RWyxObjectFactory& factory, RWyxScene* scene, const std::string& path, Form form,
+                       RStreamOptions* options) {
+    WriteResult result;
+    RWyxIO owner(&factory);
+    owner.SetProgressHandler([&result](int, const char* text, const char*, float percent) {
+        result.progress.push_back(text != nullptr ? std::string(text) : std::to_string(percent));
+    });
+    RWyxWriterWyx6 writer(&factory, &owner);
+    writer.SetFileMode(form == Form::kAscii ? 0 : form == Form::kBinary ? 1 : 2);
+    result.created = writer.FileCreate(path.c_str());
+    if (result.created) {
+        result.written = writer.Write(scene, options);
+        if (result.written) result.closed = writer.FileClose();
+    }
+    result.error = writer.GetLastErrorCode();
+    result.errorText = writer.GetLastErrorString();
+    result.messages = writer.GetMessageText().Buffer();
+    return result;
+}
+
+WriteResult WriteScene(RWyxObjectFactory& factory, RWyxScene* scene, const std::string& path, Form form) {
+    RStreamOptionsPtr options(RStreamOptionsWyx::Create());
+    return WriteScene(factory, scene, path, form, options.get());
+}
+
+void AddKeys(RFCurve& curve, const std::vector<std::pair<double, float>>& keys) {
+    for (const auto& [seconds, value] : keys) {
+        const RTime time(static_cast<std::int64_t>(std::llround(seconds * RTime::kTicksPerSecond)));
+        curve.AddKey(time, RCurveKey::Plain(time, value, RCurveKey::Linear));
+    }
+}
+
+void WriterTest::SetUp() { root = scene->GetRootNode(); }
+
+RWyxNode* WriterTest::AddNode(const char* name, RWyxNode* parent) {
+    RWyxNode* node = factory.CreateNode(name);
+    (parent != nullptr ? parent : root)->AddChild(node);
+    return node;
+}
+
+RStreamOptionsWyx& WriterTest::Options() {
+    if (options_ == nullptr) options_.reset(RStreamOptionsWyx::Create());
+    return static_cast<RStreamOptionsWyx&>(*options_);
+}
+
+FileTree WriterTest::WriteAndRead(Form form, RStreamOptions* options) {
+    lastWrite = WriteScene(factory, scene, path, form, options != nullptr ? options : &Options());
+    EXPECT_TRUE(lastWrite.written && lastWrite.closed) << lastWrite.errorText;
+    FileTree tree;
+    EXPECT_TRUE(ReadTree(path, tree)) << "the file does not open";
+    return tree;
+}
+
+}  // namespace writer_test

@@ -1,0 +1,141 @@
+#ifndef WYX_WYXWRITER_RWYXWRITERWYX_H
+#define WYX_WYXWRITER_RWYXWRITERWYX_H
+
+// What the WYX scene writers share: the file they create and close, the options a write
+// accepts, progress reporting, and the scene-settings blocks both layouts carry. The version-6
+// writer (RWyxWriterWyx6) supplies the file version and the document.
+//
+// File modes, set by the exporter from its format id right after construction: 0 ASCII,
+// 1 binary (the default), 2 encrypted binary.
+//
+// Options a write accepts, tested before anything is written:
+//   - RStreamOptionsWyx: used as given;
+//   - RStreamOptionsMotion: a local RStreamOptionsWyx with every flag off but 6 (takes)
+//     stands in for them;
+//   - none, or any other class: error 4 "Stream options not set"; nothing is written.
+//
+// Errors (the writer base's table): FileCreate keeps the file's own text under 2 "File not
+// created" (the file's code 4), 0 "File is corrupted" (its code 0) or 5; FileClose without a
+// file is 1 "File not opened", a close that fails 1 (the file's code 3) or 5 with the file's
+// text; a write without a created file or given one is 2; a write the file fails is 3 "Out
+// of disk space" for a full disk, else 5 with the file's text; a scene the writer refuses to
+// store (the document's checks) is 5 with the reason.
+//
+// What survives a failure: a write that fails abandons the file it created (the container
+// leaves the target as it was and removes its temporary file), answers false and keeps the
+// error; FileClose then answers false without putting anything in place. Only FileClose
+// after a write that succeeded (or the destructor, when the caller did not close) puts the
+// file in place. A file created and never written is abandoned when the writer goes.
+//
+// Progress: the process-wide reporter hears that a run begins, its step count, a notice
+// per step done and that it ends; the owner (the exporter) hears texts ("Storing models",
+// "Storing take ..." with percent 0) and the percentage of each step of the current run,
+// done × 100 / total from the count before the step. The total is the number of steps the
+// run reports, so that the percentage stays below 100.
+
+#include "core/RString.h"
+#include "fileio/RStreamOptions.h"
+#include "fileio/RWyxReader.h"
+#include "fileio/RWyxWriter.h"
+
+#include <memory>
+
+class RStreamOptions;
+class RStreamOptionsWyx;
+class RWyxFile;
+class RWyxIO;
+class RWyxObjectFactory;
+class RWyxPropertyFile;
+class RWyxScene;
+
+class RWyxWriterWyx : public RWyxWriter {
+public:
+    static constexpr int kFileModeAscii = 0;
+    static constexpr int kFileModeBinary = 1;
+    static constexpr int kFileModeEncrypted = 2;
+
+    // Neither is owned. File mode 1, no property file.
+    RWyxWriterWyx(RWyxObjectFactory* factory, RWyxIO* owner);
+    // Puts the file in place when a write succeeded and FileClose was not called; abandons
+    // it otherwise.
+    ~RWyxWriterWyx() override;
+
+    // Creates the property file when there is none (an existing one is reused) and starts the
+    // container file of the mode under the writer's file version.
+    bool FileCreate(const char* path) override;
+    bool FileClose() override;
+    // From FileCreate until FileClose.
+    bool IsFileOpen() const override { return propertyFile_ != nullptr; }
+    // CreateWriteOptions(null).
+    RStreamOptionsPtr GetWriteOptions() override { return CreateWriteOptions(nullptr); }
+    // WriteScene without a file.
+    bool Write(RWyxScene* scene, RStreamOptions* options) override;
+    // New RStreamOptionsWyx with their reset values; the argument is not used.
+    virtual RStreamOptionsPtr CreateWriteOptions(void* document);
+    // Resolves the options, writes the document into the given property file (the writer's
+    // own when null, which FileCreate must have made) and answers whether it succeeded; see
+    // the notes above for failures. The own file is not closed: FileClose does that.
+    bool WriteScene(RWyxScene* scene, RStreamOptions* options, RWyxPropertyFile* file) override;
+
+    // 0, 1 or 2, kept as given; only 1 and 2 write a binary file, only 2 an encrypted one.
+    void SetFileMode(int mode) { fileMode_ = mode; }
+    int GetFileMode() const { return fileMode_; }
+
+protected:
+    // ---- what a layout supplies ----------------------------------------------------------------
+    // The file version written into the header.
+    virtual int GetFileVersion() const = 0;
+    // Called once on a new property file (the version-5 layout chooses its property format).
+    virtual void PreparePropertyFile(RWyxPropertyFile& /*file*/) {}
+    // Writes the document of the scene into File() with Options(). ownFile is false when the
+    // caller gave the property file. False when the writer refused the scene (its error set);
+    // a failure of the file itself is found by the caller.
+    virtual bool WriteDocument(RWyxScene& scene, bool ownFile) = 0;
+
+    // ---- what the document writers use --------------------------------------------------------
+    // The property file and container file of the write in progress.
+    RWyxPropertyFile& PropertyFile() { return *target_; }
+    RWyxFile& File();
+    // The options of the write in progress.
+    RStreamOptionsWyx& Options() { return *options_; }
+    bool Flag(int index) const;
+    // Error 5 with the text, for a scene the writer refuses.
+    void Refuse(const RString& text);
+    // A line of the message text (warnings of the write).
+    void Warn(const RString& text);
+    // True while the file holds no error.
+    bool FileIsSound();
+
+    // Progress (see the notes above).
+    void BeginProgressRun(int steps);
+    void ProgressStepDone();
+    void EndProgressRun();
+    // Reports the text and starts a run of total steps.
+    void StartProgress(const char* text, int total);
+    // Reports the percentage of the next step.
+    void ProgressStep();
+
+    // ---- blocks both layouts carry ---------------------------------------------------------------
+    void WriteAmbientRenderSettings(RWyxScene& scene);
+    void WriteFogOptions(RWyxScene& scene);
+    // Nothing when the scene has no shadow plane.
+    void WriteShadowPlanes(RWyxScene& scene);
+
+private:
+    // The options to write with: the given ones, or for motion options a local set held in
+    // `local`; null for any other.
+    RStreamOptionsWyx* ResolveOptions(RStreamOptions* options, RStreamOptionsPtr& local);
+    // Keeps the file's failure as the writer's error.
+    void TakeOverFileError(const RWyxFile& file);
+    void ReleasePropertyFile();
+
+    std::unique_ptr<RWyxPropertyFile> propertyFile_;
+    RWyxPropertyFile* target_ = nullptr;    // during a write
+    RStreamOptionsWyx* options_ = nullptr;  // during a write
+    int fileMode_ = kFileModeBinary;
+    bool written_ = false;  // the own file holds a complete document
+    int progressDone_ = 0;
+    int progressTotal_ = 0;
+};
+
+#endif

@@ -1,0 +1,333 @@
+// The version-6 write driver and the document's Definitions, Objects, Relations, Version5 and
+// Summary sections.
+
+#include "wyxwriter/RWyxWriterWyx6.h"
+
+#include "attributes/RWyxCharacter.h"
+#include "attributes/RWyxControlSetPlug.h"
+#include "attributes/RWyxDeformer.h"
+#include "attributes/RWyxGenericNode.h"
+#include "attributes/RWyxMaterial.h"
+#include "attributes/RWyxPatch.h"
+#include "attributes/RWyxPose.h"
+#include "attributes/RWyxTexture.h"
+#include "core/RTimeMode.h"
+#include "fileio/RStreamOptionsWyx.h"
+#include "fileio/RWyxFile.h"
+#include "fileio/RWyxPropertyFile.h"
+#include "formats/geometry/RWyxGeometryConverter.h"
+#include "scene/RWyxEntityContainer.h"
+#include "scene/RWyxGlobalTimeSettings.h"
+#include "scene/RWyxNode.h"
+#include "scene/RWyxObjectFactory.h"
+#include "scene/RWyxScene.h"
+#include "scene/RWyxSceneInfo.h"
+#include "wyxreader/WyxReaderServices.h"
+#include "wyxwriter/RWyxScenePreparation.h"
+#include "wyxwriter/WyxFields.h"
+#include "wyxwriter/WyxNodeWalk.h"
+
+using namespace wyx_fields;
+
+namespace {
+
+constexpr int kDefinitionsVersion = 100;
+constexpr int kSummaryVersion = 101;
+const char* const kDashes66 = "------------------------------------------------------------------";
+const char* const kTemplateMarker = "~wyxexport~";
+
+using Flags = RStreamOptionsWyx;
+
+// The count of every ObjectType of Definitions, in the order they are listed.
+struct DefinitionCounts {
+    int models;
+    int genericNodes;
+    int materials;
+    int textures;
+    int deformers;
+    int poses;
+    int controlSetPlugs;
+    int characters;
+};
+
+void WriteObjectType(RWyxFile& file, const char* type, int count) {
+    FieldBlock block(file, "ObjectType", type);
+    WriteField(file, "Count", count);
+}
+
+}  // namespace
+
+RWyxWriterWyx6::RWyxWriterWyx6(RWyxObjectFactory* factory, RWyxIO* owner) : RWyxWriterWyx(factory, owner) {}
+
+RWyxWriterWyx6::~RWyxWriterWyx6() = default;
+
+const char* RWyxWriterWyx6::MappingModeName(int mode) {
+    static const char* const kNames[] = {"NoMappingInformation", "ByVertice", "ByPolygonVertex", "ByPolygon",
+                                         "AllSame"};
+    return mode >= 0 && mode < 5 ? kNames[mode] : kNames[0];
+}
+
+const char* RWyxWriterWyx6::ReferenceModeName(int mode) {
+    static const char* const kNames[] = {"Direct", "Index", "IndexToDirect"};
+    return mode >= 0 && mode < 3 ? kNames[mode] : kNames[0];
+}
+
+const char* RWyxWriterWyx6::BlendModeName(int mode) {
+    static const char* const kNames[] = {"Translucent", "Add", "Modulate", "Modulate2", "MaxBlend"};
+    return mode >= 0 && mode < 5 ? kNames[mode] : kNames[0];
+}
+
+// ---- driver ---------------------------------------------------------------------------------------
+
+bool RWyxWriterWyx6::WriteDocument(RWyxScene& scene, bool ownFile) {
+    if (!CheckScene(scene) || (ownFile && !ProtectWithPassword())) {
+        return false;
+    }
+    scene_ = &scene;
+    BeginProgressRun(1 + Options().GetSelectedTakeCount());
+    Options().SetTemplate(DetectTemplate(scene));
+    {
+        const RWyxScenePreparation preparation(scene);
+        WriteSections(scene);
+    }
+    if (converter_ != nullptr) {
+        GetFactory()->DestroyGeometryConverter(converter_);
+        converter_ = nullptr;
+    }
+    if (ownFile && FileIsSound()) {
+        File().ProjectCloseSection();
+        WriteSummarySection(scene, 0);
+    }
+    EndProgressRun();
+    scene_ = nullptr;
+    writtenTakes_.clear();
+    elementNumbers_.clear();
+    connections_.clear();
+    visited_.clear();
+    return true;
+}
+
+// Sections 1 to 5 and the Version5 block; a section after which the file holds an error ends
+// the document (the write is then abandoned).
+void RWyxWriterWyx6::WriteSections(RWyxScene& scene) {
+    CollectWrittenTakes(scene);
+    rootName_ = FreeRootName(scene);
+    void (RWyxWriterWyx6::*const sections[])(RWyxScene&) = {
+        &RWyxWriterWyx6::WriteDefinitionsSection, &RWyxWriterWyx6::WriteObjectsSection,
+        &RWyxWriterWyx6::WriteRelationsSection, &RWyxWriterWyx6::WriteConnectionsSection,
+        &RWyxWriterWyx6::WriteTakesSection};
+    for (const auto section : sections) {
+        (this->*section)(scene);
+        if (!FileIsSound()) return;
+    }
+    if (Flag(Flags::kFlagGlobalSettings)) {
+        WriteVersion5Section(scene);
+    }
+}
+
+// A patch is written with one text per direction; a type outside the five would leave a
+// direction without its text and shift what follows, so the scene is refused before anything
+// is written.
+bool RWyxWriterWyx6::CheckScene(RWyxScene& scene) {
+    if (!Flag(Flags::kFlagGeometry)) return true;
+    bool sound = true;
+    ForEachNodeBelow(*scene.GetRootNode(), [&](RWyxNode& node) {
+        const RWyxPatch* patch = node.GetPatch();
+        if (!sound || patch == nullptr || patch->GetControlPointsCount() == 0) return;
+        for (const int type : {patch->GetUType(), patch->GetVType()}) {
+            if (sound && (type < RWyxPatch::kBezier || type > RWyxPatch::kLinear)) {
+                Refuse(RString("Patch type ") + type + " of " + node.GetName() + " is not one of 0 to 4");
+                sound = false;
+            }
+        }
+    });
+    return sound;
+}
+
+// A file asked to carry a password is protected by it; only the binary forms can be.
+bool RWyxWriterWyx6::ProtectWithPassword() {
+    if (!Options().HasPassword()) return true;
+    if (!File().IsBinary()) {
+        Refuse("A password cannot protect an ASCII file");
+        return false;
+    }
+    if (!File().SetPassword(Options().GetPassword().Buffer())) {
+        Refuse("The file could not be protected by the password");
+        return false;
+    }
+    return true;
+}
+
+void RWyxWriterWyx6::WriteSectionHeading(const char* title) {
+    File().FieldWriteComment("");
+    File().FieldWriteComment(title);
+    File().FieldWriteComment(kDashes66);
+    File().FieldWriteComment("");
+}
+
+int RWyxWriterWyx6::DetectTemplate(RWyxScene& scene) const {
+    RWyxEntityContainer& entity = *scene.GetEntity();
+    for (int i = 0; i < entity.GetNodeCount(); ++i) {
+        const RString& name = entity.GetNode(i)->GetName();
+        const int colon = name.FindLastChar(':');
+        const RString tail = colon >= 0 ? name.SubstringFrom(colon + 1) : name;
+        if (tail.CompareText(kTemplateMarker) == 0) return 1;
+    }
+    return 0;
+}
+
+void RWyxWriterWyx6::WritePropertyBlock(const RWyxTakeNodeContainer& object) {
+    std::vector<RProperty*> properties;
+    object.CollectProperties(properties);
+    PropertyFile().WritePropertyBlock(properties);
+}
+
+// ---- Definitions ------------------------------------------------------------------------------------
+
+void RWyxWriterWyx6::WriteDefinitionsSection(RWyxScene& scene) {
+    RWyxEntityContainer& entity = *scene.GetEntity();
+    const bool characters = Flag(Flags::kFlagCharacters);
+    DefinitionCounts counts{};
+    counts.models = CountNodesBelow(*scene.GetRootNode());
+    counts.genericNodes = scene.GetGenericNodeCount();
+    counts.materials = Flag(Flags::kFlagMaterials) ? entity.GetMaterialCount() : 0;
+    counts.textures = Flag(Flags::kFlagMedia) ? entity.GetTextureCount() : 0;
+    counts.deformers = Flag(Flags::kFlagDeformers) ? scene.GetDeformerCount(RWyxEntityContainer::kAllDeformers) : 0;
+    counts.poses = scene.GetPoseCount();
+    counts.controlSetPlugs = characters ? scene.GetControlSetPlugCount() : 0;
+    counts.characters = characters ? scene.GetCharacterCount() : 0;
+
+    WriteSectionHeading(" Object definitions");
+    FieldBlock block(File(), "Definitions");
+    WriteField(File(), "Version", kDefinitionsVersion);
+    WriteField(File(), "Count",
+               counts.models + counts.genericNodes + counts.materials + counts.textures + counts.deformers +
+                   counts.poses + counts.controlSetPlugs + counts.characters);
+    const std::pair<const char*, int> types[] = {
+        {"Model", counts.models},       {"GenericNode", counts.genericNodes},
+        {"Material", counts.materials}, {"Texture", counts.textures},
+        {"Deformer", counts.deformers}, {"Pose", counts.poses},
+        {"ControlSetPlug", counts.controlSetPlugs}, {"Constraint", counts.characters}};
+    for (const auto& [type, count] : types) {
+        if (count > 0) WriteObjectType(File(), type, count);
+    }
+}
+
+// ---- Objects --------------------------------------------------------------------------------------------
+
+void RWyxWriterWyx6::WriteObjectsSection(RWyxScene& scene) {
+    RWyxEntityContainer& entity = *scene.GetEntity();
+    RWyxNode& root = *scene.GetRootNode();
+    WriteSectionHeading(" Object properties");
+    FieldBlock block(File(), "Objects");
+    StartProgress("Storing models", 1 + CountNodesBelow(root));
+    ProgressStep();
+    ForEachNodeBelow(root, [this](RWyxNode& node) {
+        WriteModelRecord(node);
+        ProgressStep();
+    });
+    WriteGenericNodeRecords(scene);
+    WritePoseRecords(scene);
+    for (int i = 0; i < entity.GetMaterialCount(); ++i) WriteMaterialRecord(*entity.GetMaterial(i));
+    for (int i = 0; i < scene.GetDeformerCount(RWyxEntityContainer::kAllDeformers); ++i) {
+        WriteDeformerRecord(*scene.GetDeformer(i, RWyxEntityContainer::kAllDeformers));
+    }
+    for (int i = 0; i < entity.GetTextureCount(); ++i) WriteTextureRecord(*entity.GetTexture(i));
+    if (Flag(Flags::kFlagCharacters)) {
+        WriteControlSetPlugRecords(scene);
+        WriteCharacterRecords(scene);
+    }
+    ProgressStepDone();
+}
+
+// ---- Relations ------------------------------------------------------------------------------------------
+
+void RWyxWriterWyx6::WriteRelationsSection(RWyxScene& scene) {
+    RWyxEntityContainer& entity = *scene.GetEntity();
+    WriteSectionHeading(" Object relations");
+    FieldBlock block(File(), "Relations");
+    auto relation = [this](const char* kind, const RWyxSceneObject* object) {
+        WriteEmptyBlockField(File(), kind, object->GetName(), object->GetTypeDescription());
+    };
+    // The objects of one kind: count and object by index.
+    auto relations = [&](bool written, const char* kind, int count, auto objectAt) {
+        for (int i = 0; written && i < count; ++i) relation(kind, objectAt(i));
+    };
+    ForEachNodeBelow(*scene.GetRootNode(), [&](RWyxNode& node) { relation("Model", &node); });
+    relations(Flag(Flags::kFlagMaterials), "Material", entity.GetMaterialCount(),
+              [&](int i) { return entity.GetMaterial(i); });
+    relations(Flag(Flags::kFlagMedia), "Texture", entity.GetTextureCount(), [&](int i) { return entity.GetTexture(i); });
+    relations(Flag(Flags::kFlagCharacters), "Constraint", scene.GetCharacterCount(),
+              [&](int i) { return scene.GetCharacter(i); });
+    relations(Flag(Flags::kFlagDeformers), "Deformer", scene.GetDeformerCount(RWyxEntityContainer::kAllDeformers),
+              [&](int i) { return scene.GetDeformer(i, RWyxEntityContainer::kAllDeformers); });
+    relations(true, "Pose", scene.GetPoseCount(), [&](int i) { return scene.GetPose(i); });
+}
+
+// ---- Version5 --------------------------------------------------------------------------------------------
+
+void RWyxWriterWyx6::WriteVersion5Section(RWyxScene& scene) {
+    File().FieldWriteComment("Version 5 settings");
+    File().FieldWriteComment(kDashes66);
+    File().FieldWriteComment("");
+    FieldBlock block(File(), "Version5");
+    WriteAmbientRenderSettings(scene);
+    WriteFogOptions(scene);
+    WriteShadowPlanes(scene);
+    WriteTimeSettingsV6(scene);
+}
+
+void RWyxWriterWyx6::WriteTimeSettingsV6(RWyxScene& scene) {
+    const RWyxGlobalTimeSettings& time = *scene.GetGlobalTimeSettings();
+    FieldBlock block(File(), "Settings");
+    WriteField(File(), "FrameRate", ModeShortName(time.GetTimeMode()));
+    WriteField(File(), "TimeFormat", time.GetTimeFormat());
+    WriteField(File(), "SnapOnFrames", time.GetSnapOnFrames());
+    WriteField(File(), "ReferenceTimeIndex", time.GetReferenceTimeIndex());
+}
+
+// ---- Summary ---------------------------------------------------------------------------------------------
+
+bool RWyxWriterWyx6::WriteSummarySection(RWyxScene& scene, int mediaCount) {
+    if (!File().ProjectCreateExtensionSection(false)) {
+        return false;
+    }
+    const int characters = scene.GetCharacterCount();
+    {
+        FieldBlock summary(File(), "Summary");
+        WriteField(File(), "Version", kSummaryVersion);
+        WriteField(File(), "Template", Options().GetTemplate());
+        WriteField(File(), "PasswordProtection", Options().HasPassword());
+        {
+            FieldBlock content(File(), "ContentCount");
+            WriteField(File(), "Version", "100");
+            WriteField(File(), "Model", scene.GetRootNode()->GetChildCount());
+            WriteField(File(), "Device", 0);
+            WriteField(File(), "Character", characters);
+            WriteField(File(), "Actor", 0);
+            WriteField(File(), "Constraint", characters);
+            WriteField(File(), "Media", mediaCount);
+        }
+        if (const RWyxSceneInfo* info = scene.GetSceneInfo()) {
+            WriteSceneInfoBlock(*info);
+        }
+        WriteSummaryTakes(scene);
+    }
+    File().ProjectCloseSection();
+    return true;
+}
+
+void RWyxWriterWyx6::WriteSummaryTakes(RWyxScene& scene) {
+    FieldBlock takes(File(), "Takes");
+    WriteField(File(), "Version", kSummaryVersion);
+    WriteField(File(), "Current", scene.GetCurrentTakeName());
+    for (const RString& name : writtenTakes_) {
+        const RWyxTakeInfo* info = scene.GetTakeInfo(name.Buffer());
+        if (info == nullptr || !info->selected) continue;
+        FieldBlock take(File(), "Take", name);
+        if (!info->description.IsEmptyText()) WriteField(File(), "Comments", info->description);
+        WriteTimeSpan(File(), "LocalTime", info->localStart, info->localStop);
+        WriteTimeSpan(File(), "ReferenceTime", info->referenceStart, info->referenceStop);
+        WriteThumbnailBlock(File(), info->GetThumbnail());
+    }
+}
