@@ -12,12 +12,22 @@
 #include "formats/motion/RWyxReaderAsf.h"
 #include "formats/motion/RWyxReaderBrd.h"
 #include "formats/motion/RWyxReaderBvh.h"
+#include "formats/motion/RWyxReaderC3d.h"
 #include "formats/motion/RWyxReaderHtr.h"
+#include "formats/motion/RWyxReaderMcd.h"
+#include "formats/motion/RWyxReaderMov.h"
+#include "formats/motion/RWyxReaderTrc.h"
+#include "formats/motion/RWyxReaderVpm.h"
 #include "formats/motion/RWyxWriterAmc.h"
 #include "formats/motion/RWyxWriterAsf.h"
 #include "formats/motion/RWyxWriterBrd.h"
 #include "formats/motion/RWyxWriterBvh.h"
+#include "formats/motion/RWyxWriterC3d.h"
 #include "formats/motion/RWyxWriterHtr.h"
+#include "formats/motion/RWyxWriterMcd.h"
+#include "formats/motion/RWyxWriterMov.h"
+#include "formats/motion/RWyxWriterTrc.h"
+#include "formats/motion/RWyxWriterVpm.h"
 #include "wyxwriter/RWyxWriterWyx6.h"
 
 namespace {
@@ -48,6 +58,17 @@ std::unique_ptr<RWyxWriter> NewWriter(RWyxObjectFactory* factory, RWyxIO* owner,
     return std::make_unique<Writer>(factory, owner);
 }
 
+// AOA (false) and MCD (true): one reader class and one writer class, told apart by a flag.
+template <bool Mcd>
+std::unique_ptr<RWyxReader> NewMcdReader(RWyxObjectFactory* factory, int /*form*/) {
+    return std::make_unique<RWyxReaderMcd>(factory, Mcd);
+}
+
+template <bool Mcd>
+std::unique_ptr<RWyxWriter> NewMcdWriter(RWyxObjectFactory* factory, RWyxIO* owner, int /*form*/) {
+    return std::make_unique<RWyxWriterMcd>(factory, owner, Mcd);
+}
+
 // A format told by its extension whose caller gives the options (those of its reader's or
 // writer's options operation).
 template <typename Reader, typename Writer>
@@ -68,15 +89,16 @@ const RWyxFormatRow kRows[] = {
      nullptr, &NewWyxWriter, &NewWyxOptions},
     WithClasses<RWyxReaderBvh, RWyxWriterBvh>("BVH", "bvh", Importer::kFormatBvh, Exporter::kFormatBvh),
     WithClasses<RWyxReaderHtr, RWyxWriterHtr>("HTR", "htr", Importer::kFormatHtr, Exporter::kFormatHtr),
-    ByExtension("TRC", "trc", Importer::kFormatTrc, Exporter::kFormatTrc),
+    WithClasses<RWyxReaderTrc, RWyxWriterTrc>("TRC", "trc", Importer::kFormatTrc, Exporter::kFormatTrc),
     WithClasses<RWyxReaderAsf, RWyxWriterAsf>("ASF", "asf", Importer::kFormatAsf, Exporter::kFormatAsf),
     WithClasses<RWyxReaderAmc, RWyxWriterAmc>("AMC", "amc", Importer::kFormatAmc, Exporter::kFormatAmc),
-    ByExtension("C3D", "c3d", Importer::kFormatC3d, Exporter::kFormatC3d),
-    // AOA and MCD share one reader class and one writer class, told apart by a flag (0, 1).
-    ByExtension("AOA", "aoa", Importer::kFormatAoa, Exporter::kFormatAoa),
-    ByExtension("MCD", "mcd", Importer::kFormatMcd, Exporter::kFormatMcd),
-    ByExtension("VPM", "vpm", Importer::kFormatVpm, Exporter::kFormatVpm),
-    ByExtension("MOV", "mov", Importer::kFormatMov, Exporter::kFormatMov),
+    WithClasses<RWyxReaderC3d, RWyxWriterC3d>("C3D", "c3d", Importer::kFormatC3d, Exporter::kFormatC3d),
+    {"AOA", "aoa", Importer::kFormatAoa, 1, Exporter::kFormatAoa, 1, nullptr, 0, &NewMcdReader<false>,
+     &NewMcdWriter<false>, nullptr},
+    {"MCD", "mcd", Importer::kFormatMcd, 1, Exporter::kFormatMcd, 1, nullptr, 0, &NewMcdReader<true>,
+     &NewMcdWriter<true>, nullptr},
+    WithClasses<RWyxReaderVpm, RWyxWriterVpm>("VPM", "vpm", Importer::kFormatVpm, Exporter::kFormatVpm),
+    WithClasses<RWyxReaderMov, RWyxWriterMov>("MOV", "mov", Importer::kFormatMov, Exporter::kFormatMov),
     WithClasses<RWyxReaderBrd, RWyxWriterBrd>("BRD", "brd", Importer::kFormatBrd, Exporter::kFormatBrd),
     ByExtension("DXF", "dxf", Importer::kFormatDxf, Exporter::kFormatDxf),
     ByExtension("3DS", "3ds", Importer::kFormat3ds, Exporter::kFormat3ds),

@@ -47,7 +47,13 @@ std::size_t InfinityPrefix(const char* text, double& value) {
 class RMotionTextFile::Source {
 public:
     Source(const char* data, std::size_t size) : memory_(data), memorySize_(size) { Rewind(); }
-    explicit Source(std::unique_ptr<RFileStream> file) : file_(std::move(file)), chunk_(kChunkSize) { Rewind(); }
+    explicit Source(std::unique_ptr<RFileStream> file) : file_(std::move(file)), chunk_(kChunkSize) {
+        const long end = file_->Seek(RFileStream::kFromEnd, 0) == 0 ? file_->Tell() : 0;
+        fileSize_ = end > 0 ? end : 0;
+        Rewind();
+    }
+
+    std::int64_t Size() const { return file_ != nullptr ? fileSize_ : static_cast<std::int64_t>(memorySize_); }
 
     const char* Data() const { return data_ + position_; }
     std::size_t Available() const { return size_ - position_; }
@@ -89,6 +95,7 @@ private:
     const char* memory_ = nullptr;
     std::size_t memorySize_ = 0;
     std::unique_ptr<RFileStream> file_;
+    std::int64_t fileSize_ = 0;
     std::vector<char> chunk_;
     const char* data_ = "";
     std::size_t size_ = 0;
@@ -168,6 +175,8 @@ void RMotionTextFile::Abandon() {
     writing_ = false;
     Close();
 }
+
+std::int64_t RMotionTextFile::GetSourceSize() const { return source_ != nullptr ? source_->Size() : 0; }
 
 bool RMotionTextFile::Rewind() {
     // Lines are counted from the start again, so that reports name the line they mean.
@@ -349,6 +358,19 @@ bool RMotionTextFile::ReadWord(RString& out) {
         return false;
     }
     out = word;
+    return true;
+}
+
+bool RMotionTextFile::ReadField(std::string& out) {
+    if (cursor_ == nullptr || *cursor_ == '\0') {
+        return false;
+    }
+    std::size_t length = 0;
+    while (cursor_[length] != '\0' && !CharInSet(cursor_[length], wordDelimiters_)) {
+        ++length;
+    }
+    out.assign(cursor_, length);
+    MoveCursor(cursor_ + length);
     return true;
 }
 

@@ -83,6 +83,8 @@ public:
     // the source cannot go back or holds no significant line.
     bool Rewind();
     bool IsOpen() const { return reading_ || writing_; }
+    // The bytes of the source being read (the file's size when it was opened); 0 when none.
+    std::int64_t GetSourceSize() const;
 
     // ---- lines ----------------------------------------------------------------------------------
     // The next significant line; false at the end of the source or after an overlong line.
@@ -113,6 +115,8 @@ public:
     // then skips delimiters; the rest of a longer word stays at the cursor.
     bool ReadWord(char* buffer, int max);
     bool ReadWord(RString& out);
+    // The whole word at the cursor, however long, then skips delimiters.
+    bool ReadField(std::string& out);
     bool ReadInt(int& out);
     bool ReadDouble(double& out, double scale);
     bool ReadDoublePair(double out[2], double scale);

@@ -64,6 +64,7 @@ RUniqueNameTable::RUniqueNameTable(int bits, int growthStep)
 
 void RUniqueNameTable::Clear() {
     entries_.clear();
+    lastCounters_.clear();
     for (std::vector<int>& bucket : buckets_) {
         bucket.clear();
         bucket.shrink_to_fit();
@@ -119,10 +120,22 @@ const char* RUniqueNameTable::MakeUnique(const char* name, std::int32_t userValu
         base += ' ';
         counter = 1;
     }
+    // Every counter from this start up to the one last answered for it is taken (names are
+    // never removed): the search goes on from there, so that many equal names cost no more
+    // than one search each.
+    std::string key = base + '\n' + std::to_string(counter);
+    for (char& c : key) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    auto [last, fresh] = lastCounters_.try_emplace(std::move(key), counter);
+    if (!fresh) {
+        counter = last->second + 1;
+    }
     std::string candidate = base + std::to_string(counter);
     while (Contains(candidate)) {
         candidate = base + std::to_string(++counter);
     }
+    last->second = counter;
     return Store(std::move(candidate), userValue);
 }
 

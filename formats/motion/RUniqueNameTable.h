@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <deque>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 class RUniqueNameTable {
@@ -48,6 +49,8 @@ private:
     std::size_t growthStep_;
     std::deque<Entry> entries_;
     std::vector<std::vector<int>> buckets_;
+    // For a base and the counter its search starts at, the last counter answered.
+    std::unordered_map<std::string, std::uint64_t> lastCounters_;
 };
 
 #endif

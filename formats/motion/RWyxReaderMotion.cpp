@@ -7,38 +7,56 @@
 
 RWyxReaderMotion::~RWyxReaderMotion() = default;
 
-bool RWyxReaderMotion::FileOpen(const char* path) {
-    if (file_ != nullptr) {
-        FileClose();
-    }
+bool RWyxReaderMotion::OpenSource(const char* path, const void* data, std::size_t size) {
     std::unique_ptr<RMotionTextFile> file = NewFormatFile();
-    if (path == nullptr || file->Open(path, "r")) {
-        SetError(kErrorNotOpened, RString("File not opened: \"") + (path != nullptr ? path : "") + "\" cannot be read");
+    if (file == nullptr) {
+        return false;
+    }
+    if (path == nullptr) {
+        file->OpenBytes(data, size);
+    } else if (file->Open(path, "r")) {
         return false;
     }
     file_ = std::move(file);
+    return true;
+}
+
+std::string RWyxReaderMotion::GetSourceErrorText() const {
+    return file_ != nullptr ? file_->GetLastErrorText() : std::string();
+}
+
+bool RWyxReaderMotion::FileOpen(const char* path) {
+    if (HasSource()) {
+        FileClose();
+    }
+    if (path == nullptr || !OpenSource(path, nullptr, 0)) {
+        SetError(kErrorNotOpened, RString("File not opened: \"") + (path != nullptr ? path : "") + "\" cannot be read");
+        return false;
+    }
     path_ = path;
     GetError().ClearError();
     return true;
 }
 
 bool RWyxReaderMotion::OpenBytes(const void* data, std::size_t size, const char* name) {
-    if (file_ != nullptr) {
+    if (HasSource()) {
         FileClose();
     }
-    file_ = NewFormatFile();
-    file_->OpenBytes(data, size);
+    if (!OpenSource(nullptr, data, size)) {
+        SetError(kErrorNotOpened, nullptr);
+        return false;
+    }
     path_ = name != nullptr ? name : "";
     GetError().ClearError();
     return true;
 }
 
 bool RWyxReaderMotion::FileClose() {
-    if (file_ == nullptr) {
+    if (!HasSource()) {
         SetError(kErrorNotOpened, nullptr);
         return false;
     }
-    file_.reset();
+    CloseSource();
     path_ = "";
     OnClose();
     return true;
@@ -57,7 +75,7 @@ RString RWyxReaderMotion::GetFileNameWithExtension() const {
 }
 
 bool RWyxReaderMotion::CheckOpen() {
-    if (file_ == nullptr) {
+    if (!HasSource()) {
         SetError(kErrorNotOpened, nullptr);
         return false;
     }
@@ -73,7 +91,7 @@ RStreamOptionsMotion* RWyxReaderMotion::CheckOptions(RStreamOptions* options) {
 }
 
 void RWyxReaderMotion::SetCorrupted() {
-    const std::string& detail = file_ != nullptr ? file_->GetLastErrorText() : std::string();
+    const std::string detail = GetSourceErrorText();
     if (detail.empty()) {
         SetError(kErrorCorrupted, nullptr);
     } else {

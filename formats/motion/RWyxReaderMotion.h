@@ -1,8 +1,9 @@
 #ifndef WYX_FORMATS_MOTION_RWYXREADERMOTION_H
 #define WYX_FORMATS_MOTION_RWYXREADERMOTION_H
 
-// What the motion readers share: the format object they own while a file is open, the open
-// file's path, and the checks every read starts with.
+// What the motion readers share: the open file's path, the checks every read starts with,
+// and for the text formats the format object they own while a file is open (the marker
+// readers keep a marker-file object instead, through the source operations).
 //
 // A reader reads a file (FileOpen) or, with OpenBytes, bytes in memory under a file name of
 // the caller's, through the same road: the format object parses the text into records shaped
@@ -18,6 +19,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <string>
 
 class RStreamOptionsMotion;
 class RWyxNode;
@@ -32,14 +34,22 @@ public:
     bool FileOpen(const char* path) override;
     // Error 3 when nothing is open.
     bool FileClose() override;
-    bool IsFileOpen() const override { return file_ != nullptr; }
+    bool IsFileOpen() const override { return HasSource(); }
     // Reads the bytes (kept by the caller while the reader reads) as the file of that name.
     bool OpenBytes(const void* data, std::size_t size, const char* name);
 
     const RString& GetPath() const { return path_; }
 
 protected:
-    virtual std::unique_ptr<RMotionTextFile> NewFormatFile() const = 0;
+    // The text format's object; null for readers that keep another source.
+    virtual std::unique_ptr<RMotionTextFile> NewFormatFile() const { return nullptr; }
+    // The source of the reads: the path (null for bytes) or the bytes. The text readers'
+    // source is their format object.
+    virtual bool OpenSource(const char* path, const void* data, std::size_t size);
+    virtual void CloseSource() { file_.reset(); }
+    virtual bool HasSource() const { return file_ != nullptr; }
+    // Where and why the source refused the file; empty when it did not say.
+    virtual std::string GetSourceErrorText() const;
     // Called when the file closes, for readers that keep what they scanned.
     virtual void OnClose() {}
 

@@ -25,22 +25,6 @@ RStreamOptionsPtr RWyxWriterBrd::GetWriteOptions() {
         RStreamOptionsMotion::CreateWith({{kMotionExportGapsAsValidData, 1}, {kMotionExportFromGlobalPosition, 0}}));
 }
 
-std::vector<RWyxNode*> RWyxWriterBrd::CollectMarkers(RWyxNode* root) {
-    std::vector<RWyxNode*> markers;
-    std::vector<RWyxNode*> pending{root};
-    while (!pending.empty()) {
-        RWyxNode* node = pending.back();
-        pending.pop_back();
-        if (node->IsMarked(false) && node->GetOptical() == nullptr) {
-            markers.push_back(node);
-        }
-        for (int i = node->GetChildCount() - 1; i >= 0; --i) {
-            pending.push_back(node->GetChild(i));
-        }
-    }
-    return markers;
-}
-
 bool RWyxWriterBrd::Write(RWyxScene* scene, RStreamOptions* options) {
     if (!CheckOpen()) {
         return false;
@@ -49,8 +33,7 @@ bool RWyxWriterBrd::Write(RWyxScene* scene, RStreamOptions* options) {
     if (motion == nullptr) {
         return false;
     }
-    if (scene == nullptr || scene->GetRootNode() == nullptr) {
-        SetError(kErrorUnidentified, "No scene to write");
+    if (!CheckScene(scene)) {
         return false;
     }
     const int count = motion->GetFrameCount();
@@ -58,11 +41,8 @@ bool RWyxWriterBrd::Write(RWyxScene* scene, RStreamOptions* options) {
     const RTime period = motion->GetFramePeriod();
     // An unset option (-1) writes gaps as data.
     const bool skipOccluded = motion->GetOption(kMotionExportGapsAsValidData) == 0;
-    RWyxNode* root = motion->GetOption(kMotionExportFromGlobalPosition) == 1 ? nullptr : FindExportRoot(scene);
-    if (root == nullptr) {
-        root = scene->GetRootNode();
-    }
-    const std::vector<RWyxNode*> markers = CollectMarkers(root);
+    RWyxNode* root = FindEvaluationRoot(*scene, *motion);
+    const std::vector<RWyxNode*> markers = CollectMarkedNodes(root);
     RBrdFile& file = static_cast<RBrdFile&>(*GetFormatFile());
     for (int k = 0; k < count; ++k) {
         if (k % 64 == 0) {
@@ -70,11 +50,7 @@ bool RWyxWriterBrd::Write(RWyxScene* scene, RStreamOptions* options) {
                                    static_cast<float>(static_cast<std::int64_t>(k) * 100 / count));
         }
         const RTime time = start + period * k;
-        // The export root is the origin; its subtree is evaluated afresh at every frame.
-        root->EvaluateLocalMatrix(time, true);
-        root->SetEvaluationId(0, true);
-        root->SetGlobalMatrix(RMatrix());
-        root->SetEvaluationId(k + 1, false);
+        EvaluateFrame(root, time, k + 1);
         for (std::size_t m = 0; m < markers.size(); ++m) {
             RWyxNode& node = *markers[m];
             if (skipOccluded && IsOccludedAt(node, time)) {

@@ -23,9 +23,6 @@ public:
 
 protected:
     std::unique_ptr<RMotionTextFile> NewFormatFile() const override { return std::make_unique<RBrdFile>(false); }
-
-private:
-    static std::vector<RWyxNode*> CollectMarkers(RWyxNode* root);
 };
 
 #endif

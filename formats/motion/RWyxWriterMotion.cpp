@@ -2,36 +2,51 @@
 
 #include "formats/motion/MotionConversion.h"
 #include "formats/motion/RStreamOptionsMotion.h"
+#include "scene/RWyxNode.h"
+#include "scene/RWyxScene.h"
 
-RWyxWriterMotion::~RWyxWriterMotion() {
-    if (file_ != nullptr) {
-        file_->Abandon();
+#include <cstring>
+
+RWyxWriterMotion::~RWyxWriterMotion() { AbandonTarget(); }
+
+bool RWyxWriterMotion::CreateTarget(const char* path) {
+    std::unique_ptr<RMotionTextFile> file = NewFormatFile();
+    if (file == nullptr || file->Open(path, "w")) {
+        return false;
     }
+    file_ = std::move(file);
+    return true;
 }
 
-bool RWyxWriterMotion::FileCreate(const char* path) {
+bool RWyxWriterMotion::CloseTarget() {
+    const bool failed = file_ == nullptr || file_->Close();
+    file_.reset();
+    return !failed;
+}
+
+void RWyxWriterMotion::AbandonTarget() {
     if (file_ != nullptr) {
         file_->Abandon();
         file_.reset();
     }
-    std::unique_ptr<RMotionTextFile> file = NewFormatFile();
-    if (path == nullptr || file->Open(path, "w")) {
+}
+
+bool RWyxWriterMotion::FileCreate(const char* path) {
+    AbandonTarget();
+    if (path == nullptr || !CreateTarget(path)) {
         SetError(kErrorNotOpened, RString("Cannot open file \"") + (path != nullptr ? path : "") + "\" for writing.");
         return false;
     }
-    file_ = std::move(file);
     GetError().ClearError();
     return true;
 }
 
 bool RWyxWriterMotion::FileClose() {
-    if (file_ == nullptr) {
+    if (!HasTarget()) {
         SetError(kErrorNotOpened, nullptr);
         return false;
     }
-    const bool failed = file_->Close();
-    file_.reset();
-    if (failed) {
+    if (!CloseTarget()) {
         SetError(kErrorOutOfDiskSpace, "The file could not be written whole");
         return false;
     }
@@ -39,7 +54,7 @@ bool RWyxWriterMotion::FileClose() {
 }
 
 bool RWyxWriterMotion::CheckOpen() {
-    if (file_ == nullptr) {
+    if (!HasTarget()) {
         SetError(kErrorNotOpened, nullptr);
         return false;
     }
@@ -81,4 +96,46 @@ bool RWyxWriterMotion::CheckNodes(RWyxNode* root, const RStreamOptionsMotion& op
         return Refuse(options, RString("The skeleton is deeper than ") + kMaxSkeletonDepth + " levels");
     }
     return true;
+}
+
+bool RWyxWriterMotion::CheckScene(RWyxScene* scene) {
+    if (scene == nullptr || scene->GetRootNode() == nullptr) {
+        SetError(kErrorUnidentified, "No scene to write");
+        return false;
+    }
+    return true;
+}
+
+RWyxNode* RWyxWriterMotion::FindEvaluationRoot(RWyxScene& scene, const RStreamOptionsMotion& options) {
+    RWyxNode* root = options.GetOption(kMotionExportFromGlobalPosition) == 1 ? nullptr : FindExportRoot(&scene);
+    return root != nullptr ? root : scene.GetRootNode();
+}
+
+std::vector<RWyxNode*> RWyxWriterMotion::CollectMarkedNodes(RWyxNode* root) {
+    std::vector<RWyxNode*> nodes;
+    std::vector<RWyxNode*> pending{root};
+    while (!pending.empty()) {
+        RWyxNode* node = pending.back();
+        pending.pop_back();
+        if (node->IsMarked(false) && node->GetOptical() == nullptr) {
+            nodes.push_back(node);
+        }
+        for (int i = node->GetChildCount() - 1; i >= 0; --i) {
+            pending.push_back(node->GetChild(i));
+        }
+    }
+    return nodes;
+}
+
+void RWyxWriterMotion::EvaluateFrame(RWyxNode* root, RTime time, int evaluationId) {
+    root->EvaluateLocalMatrix(time, true);
+    root->SetEvaluationId(0, true);
+    root->SetGlobalMatrix(RMatrix());
+    root->SetEvaluationId(evaluationId, false);
+}
+
+RString RWyxWriterMotion::NameAfterLastColon(const RWyxNode& node) {
+    const char* name = node.GetName().Buffer();
+    const char* colon = std::strrchr(name, ':');
+    return RString(colon != nullptr ? colon + 1 : name);
 }

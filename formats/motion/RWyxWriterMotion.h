@@ -12,13 +12,17 @@
 // options missing or of another class; "Out of disk space" (3) when the text could not be
 // written whole.
 
+#include "core/RString.h"
+#include "core/RTime.h"
 #include "fileio/RWyxWriter.h"
 #include "formats/motion/RMotionTextFile.h"
 
 #include <memory>
+#include <vector>
 
 class RStreamOptionsMotion;
 class RWyxNode;
+class RWyxScene;
 
 class RWyxWriterMotion : public RWyxWriter {
 public:
@@ -30,10 +34,17 @@ public:
     // Puts the written file in place; error 1 without a file, error 3 when it could not be
     // completed.
     bool FileClose() override;
-    bool IsFileOpen() const override { return file_ != nullptr; }
+    bool IsFileOpen() const override { return HasTarget(); }
 
 protected:
-    virtual std::unique_ptr<RMotionTextFile> NewFormatFile() const = 0;
+    // The text format's object; null for writers that keep another target.
+    virtual std::unique_ptr<RMotionTextFile> NewFormatFile() const { return nullptr; }
+    // The file being written: the text writers' target is their format object. CloseTarget
+    // puts the file in place and answers false when it could not; AbandonTarget drops it.
+    virtual bool CreateTarget(const char* path);
+    virtual bool CloseTarget();
+    virtual void AbandonTarget();
+    virtual bool HasTarget() const { return file_ != nullptr; }
 
     RMotionTextFile* GetFormatFile() const { return file_.get(); }
     // Error 1 and false when no file is open.
@@ -51,6 +62,19 @@ protected:
     bool CheckNodes(RWyxNode* root, const RStreamOptionsMotion& options, const char* label);
     // The text through the message hook and as error 5; false.
     bool Refuse(const RStreamOptionsMotion& options, const RString& text);
+    // Error 5 and false for a scene without a root node.
+    bool CheckScene(RWyxScene* scene);
+
+    // The node positions are measured from: the scene root with ExportFromGlobalPosition 1,
+    // else the export root of the writer base, or the scene root when there is none.
+    RWyxNode* FindEvaluationRoot(RWyxScene& scene, const RStreamOptionsMotion& options);
+    // The marked nodes without an optical attribute at or below the root, parents first.
+    static std::vector<RWyxNode*> CollectMarkedNodes(RWyxNode* root);
+    // Evaluates the root's subtree at the time with the root as the origin; the nodes' global
+    // matrices then come from EvaluateGlobalMatrix with the evaluation id (> 0).
+    static void EvaluateFrame(RWyxNode* root, RTime time, int evaluationId);
+    // The node's name after its last ':' (the whole name without one).
+    static RString NameAfterLastColon(const RWyxNode& node);
 
 private:
     std::unique_ptr<RMotionTextFile> file_;

@@ -1,0 +1,274 @@
+#include "formats/motion/RWyxReaderMarker.h"
+
+#include "attributes/RWyxMarker.h"
+#include "attributes/RWyxOptical.h"
+#include "curves/RCurveKey.h"
+#include "curves/RFCurve.h"
+#include "formats/motion/MotionConversion.h"
+#include "formats/motion/RStreamOptionsMotion.h"
+#include "formats/motion/RUniqueNameTable.h"
+#include "scene/RWyxGlobalTimeSettings.h"
+#include "scene/RWyxNode.h"
+#include "scene/RWyxObjectFactory.h"
+#include "scene/RWyxScene.h"
+#include "scene/RWyxTakeNode.h"
+
+#include <cstdint>
+#include <string>
+
+namespace {
+
+constexpr float kPercentOfRead = 50.0f;
+
+float Percent(std::int64_t done, std::int64_t total, float base) {
+    return total > 0 ? base + static_cast<float>(done * 50 / total) : base;
+}
+
+}  // namespace
+
+RWyxReaderMarker::RWyxReaderMarker(RWyxObjectFactory* factory, const char* displayName, const char* shortName)
+    : RWyxReaderMotion(factory), displayName_(displayName), shortName_(shortName) {}
+
+RWyxReaderMarker::~RWyxReaderMarker() = default;
+
+bool RWyxReaderMarker::OpenSource(const char* path, const void* data, std::size_t size) {
+    std::unique_ptr<RMarkerFile> file = NewMarkerFile();
+    if (path == nullptr) {
+        file->OpenBytes(data, size);
+    } else if (file->Open(path, "r") != 0) {
+        return false;
+    }
+    file_ = std::move(file);
+    return true;
+}
+
+std::string RWyxReaderMarker::GetSourceErrorText() const {
+    return file_ != nullptr ? file_->GetLastErrorText() : std::string();
+}
+
+bool RWyxReaderMarker::ReadCheckedHeader(Header& header) {
+    if (!file_->ReadHeader(header.markers, header.start, header.frames, header.rate, header.scale)) {
+        SetCorrupted();
+        return false;
+    }
+    // Every marker the header claims must be backed by at least one byte of the file.
+    if (header.markers < 0 || header.markers > kMaxMarkers || header.markers > file_->GetSourceSize()) {
+        SetError(kErrorCorrupted, RString("File is corrupted: the header claims ") + header.markers +
+                                      " markers, more than the file can hold");
+        return false;
+    }
+    return true;
+}
+
+RStreamOptionsPtr RWyxReaderMarker::GetReadOptions(bool /*quiet*/) {
+    if (!CheckOpen()) {
+        return nullptr;
+    }
+    Header header;
+    if (!ReadCheckedHeader(header)) {
+        return nullptr;
+    }
+    RStreamOptionsMotion* options = RStreamOptionsMotion::Create();
+    options->SetStartTime(header.start);
+    options->SetFrameCount(header.frames);
+    options->SetFrameRate(0, header.rate);
+    SetDefaultOptions(*options);
+    return RStreamOptionsPtr(options);
+}
+
+bool RWyxReaderMarker::ReadMarkerNames(const RStreamOptionsMotion& options, int markers,
+                                       std::vector<RString>& names) {
+    names.assign(static_cast<std::size_t>(markers), RString());
+    if (!file_->ReadNames(names, options.GetOption(kMotionImportActorPrefix) == 1)) {
+        SetCorrupted();
+        return false;
+    }
+    if (options.GetOption(kMotionRenameDuplicateNames) == 1) {
+        RenameDuplicates(options, names);
+    }
+    return true;
+}
+
+void RWyxReaderMarker::RenameDuplicates(const RStreamOptionsMotion& options, std::vector<RString>& names) {
+    RUniqueNameTable table(8, 64);
+    std::string report;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const char* unique = table.MakeUnique(names[i].Buffer(), static_cast<std::int32_t>(i + 1));
+        if (unique != nullptr && names[i] != unique) {
+            report += std::string(names[i].Buffer()) + "  -->  " + unique + "\n";
+            names[i] = unique;
+        }
+    }
+    if (!report.empty()) {
+        const std::string text = "Some objects have been renamed due to naming conflicts:\n" + report + "\n\n";
+        options.ShowMessage("Warning", text.c_str(), "Ok", nullptr, nullptr, 0);
+    }
+}
+
+bool RWyxReaderMarker::ReadFrames(const RStreamOptionsMotion& options, int markers,
+                                  std::vector<RMarkerFrame>& frames, int& extra) {
+    const bool exactZero = options.GetOption(kMotionImportExactZeroAsOccluded) == 1;
+    const bool fillGaps = options.GetOption(kMotionImportSetOccludedToLastValidPosition) == 1;
+    const int count = options.GetFrameCount();
+    const RTime period = options.GetFramePeriod();
+    const std::int64_t bytes = file_->GetSourceSize();
+    std::int64_t keys = 0;
+    int counter = 0;
+    extra = 0;
+    for (int i = 0; i < count; ++i) {
+        options.ReportProgress(0, "Reading animation frames", Percent(i, count, 0.0f));
+        RMarkerFrame frame;
+        frame.reserve(static_cast<std::size_t>(markers));
+        RTime time;
+        if (!file_->ReadFrame(frame, markers, time, counter, period, exactZero)) {
+            SetCorrupted();
+            return false;
+        }
+        const int size = static_cast<int>(frame.size());
+        extra = size - markers > extra ? size - markers : extra;
+        // Every key made (a frame of every node) must be backed by a byte of the file.
+        keys = static_cast<std::int64_t>(frames.size() + 1) * (markers + extra);
+        if (markers + extra > kMaxMarkers || keys > bytes) {
+            SetError(kErrorCorrupted, RString("File is corrupted: ") + static_cast<int>(frames.size() + 1) +
+                                          " frames of " + (markers + extra) + " markers are more than the file holds");
+            return false;
+        }
+        if (fillGaps && !frames.empty()) {
+            const RMarkerFrame& previous = frames.back();
+            for (std::size_t m = 0; m < frame.size() && m < previous.size(); ++m) {
+                if (frame[m].w == 1.0) {
+                    frame[m] = RVector4(previous[m].x, previous[m].y, previous[m].z, 1.0);
+                }
+            }
+        }
+        frames.push_back(std::move(frame));
+    }
+    if (!file_->EndRead()) {
+        SetCorrupted();
+        return false;
+    }
+    return true;
+}
+
+RWyxNode* RWyxReaderMarker::CreateMarkerNode(const char* name) {
+    RWyxNode* node = GetFactory()->CreateNode(name);
+    RWyxMarker* attribute = GetFactory()->CreateMarker();
+    if (node == nullptr || attribute == nullptr) {
+        return nullptr;
+    }
+    attribute->SetType(RWyxMarker::kOpticalMarker);
+    node->SetNodeAttribute(attribute);
+    return node;
+}
+
+RWyxNode* RWyxReaderMarker::CreateNodes(const RStreamOptionsMotion& options, const std::vector<RString>& names,
+                                        int extra, std::vector<RWyxNode*>& nodes) {
+    const bool optical = options.GetOption(kMotionImportAsOpticalSegments) == 1;
+    RWyxNode* parent = GetFactory()->CreateNode((shortName_ + (optical ? ":optical" : ":reference")).Buffer());
+    RWyxOptical* attribute = GetFactory()->CreateOptical();
+    if (parent == nullptr || attribute == nullptr) {
+        return nullptr;
+    }
+    parent->SetNodeAttribute(attribute);
+    const int markers = static_cast<int>(names.size());
+    for (int k = 0; k < markers + extra; ++k) {
+        const std::string name = k < markers ? std::string(names[static_cast<std::size_t>(k)].Buffer())
+                                             : "*Unnamed_" + std::to_string(k + 1);
+        RWyxNode* node = CreateMarkerNode(name.c_str());
+        if (node == nullptr) {
+            GetFactory()->DestroyNode(parent, true);
+            return nullptr;
+        }
+        parent->AddChild(node);
+        nodes.push_back(node);
+    }
+    return parent;
+}
+
+bool RWyxReaderMarker::KeyNodes(const RStreamOptionsMotion& options, const std::vector<RWyxNode*>& nodes,
+                                const std::vector<RMarkerFrame>& frames, double scale) {
+    const RString takeName = GetTakeName();
+    const RTime start = options.GetStartTime();
+    const RTime period = options.GetFramePeriod();
+    const std::int64_t count = static_cast<std::int64_t>(nodes.size());
+    for (std::size_t j = 0; j < nodes.size(); ++j) {
+        options.ReportProgress(0, "Loading animation frames in nodes",
+                               Percent(static_cast<std::int64_t>(j), count, kPercentOfRead));
+        RWyxNode* node = nodes[j];
+        node->AddTakeNode(takeName.Buffer());
+        node->SetCurrentTakeNodeByName(takeName.Buffer());
+        RWyxTakeNode* take = node->GetCurrentTakeNode();
+        if (take == nullptr) {
+            return false;
+        }
+        RFCurve* curves[4] = {take->GetTranslationXCurve(), take->GetTranslationYCurve(),
+                              take->GetTranslationZCurve(), take->GetOcclusionCurve()};
+        BeginCurveEdits(curves, 4);
+        bool ok = true;
+        for (std::size_t f = 0; ok && f < frames.size(); ++f) {
+            const RTime time = start + period * static_cast<int>(f);
+            // A frame without this marker keys it at the origin, occluded.
+            const bool present = j < frames[f].size();
+            const RVector4 element = present ? frames[f][j] : RVector4(0.0, 0.0, 0.0, 1.0);
+            ok = AppendFrameKey(curves[0], time, element.x * scale) && AppendFrameKey(curves[1], time, element.y * scale) &&
+                 AppendFrameKey(curves[2], time, element.z * scale) &&
+                 AppendFrameKey(curves[3], time, element.w, RCurveKey::Constant);
+        }
+        EndCurveEdits(curves, 4);
+        if (!ok) {
+            return false;
+        }
+        ReduceConstantKeys(curves, 4);
+    }
+    return true;
+}
+
+bool RWyxReaderMarker::Read(RWyxScene* scene, RStreamOptions* options) {
+    if (!CheckOpen()) {
+        return false;
+    }
+    RStreamOptionsMotion* motion = CheckOptions(options);
+    if (motion == nullptr || !CheckScene(scene)) {
+        return false;
+    }
+    Header header;
+    if (!ReadCheckedHeader(header)) {
+        return false;
+    }
+    if (header.markers == 0) {
+        return true;
+    }
+    if (motion->GetFrameCount() > header.frames) {
+        motion->SetFrameCount(header.frames);
+    }
+    if (!motion->FramesFitTimeRange(motion->GetFrameCount())) {
+        SetError(kErrorCorrupted, "File is corrupted: the frames reach beyond the time range");
+        return false;
+    }
+    std::vector<RString> names;
+    std::vector<RMarkerFrame> frames;
+    int extra = 0;
+    if (!ReadMarkerNames(*motion, header.markers, names) || !ReadFrames(*motion, header.markers, frames, extra)) {
+        return false;
+    }
+    std::vector<RWyxNode*> nodes;
+    RWyxNode* parent = CreateNodes(*motion, names, extra, nodes);
+    if (parent == nullptr) {
+        SetError(kErrorUnidentified, "The marker nodes could not be made");
+        return false;
+    }
+    if (!RefuseDuplicateNames(parent, *motion)) {
+        GetFactory()->DestroyNode(parent, true);
+        return false;
+    }
+    scene->GetRootNode()->AddChild(parent);
+    if (!KeyNodes(*motion, nodes, frames, header.scale)) {
+        SetError(kErrorUnidentified, "The marker keys could not be stored");
+        return false;
+    }
+    StoreTake(*scene, GetTakeName(), *motion);
+    if (motion->GetTimeMode() != 0) {
+        scene->GetGlobalTimeSettings()->SetTimeMode(motion->GetTimeMode());
+    }
+    return true;
+}

@@ -1,0 +1,113 @@
+#include "formats/motion/RWyxWriterMarker.h"
+
+#include "curves/RFCurve.h"
+#include "formats/motion/RStreamOptionsMotion.h"
+#include "scene/RWyxNode.h"
+#include "scene/RWyxScene.h"
+#include "scene/RWyxTakeNode.h"
+
+#include <cstdint>
+
+namespace {
+
+constexpr double kOccludedAbove = 0.5;
+
+bool IsGapAt(RWyxNode& node, RTime time) {
+    RWyxTakeNode* take = node.GetCurrentTakeNode();
+    RFCurve* occlusion = take != nullptr ? take->GetOcclusionCurve() : nullptr;
+    return occlusion != nullptr && occlusion->EvaluateAt(time) > kOccludedAbove;
+}
+
+}  // namespace
+
+RWyxWriterMarker::RWyxWriterMarker(RWyxObjectFactory* factory, RWyxIO* owner, const char* displayName)
+    : RWyxWriterMotion(factory, owner), displayName_(displayName) {}
+
+// The base's destructor no longer reaches this class's target: it is dropped here.
+RWyxWriterMarker::~RWyxWriterMarker() { AbandonTarget(); }
+
+bool RWyxWriterMarker::CreateTarget(const char* path) {
+    std::unique_ptr<RMarkerFile> file = NewMarkerFile();
+    if (file->Open(path, "w") != 0) {
+        return false;
+    }
+    file_ = std::move(file);
+    return true;
+}
+
+bool RWyxWriterMarker::CloseTarget() {
+    const bool closed = file_ != nullptr && file_->Close() == 0;
+    file_.reset();
+    return closed;
+}
+
+void RWyxWriterMarker::AbandonTarget() {
+    if (file_ != nullptr) {
+        file_->Abandon();
+        file_.reset();
+    }
+}
+
+RStreamOptionsPtr RWyxWriterMarker::GetWriteOptions() {
+    RStreamOptionsMotion* options = RStreamOptionsMotion::Create();
+    SetDefaultOptions(*options);
+    return RStreamOptionsPtr(options);
+}
+
+bool RWyxWriterMarker::RefuseFromFile(const RStreamOptionsMotion& options) {
+    const std::string reason = file_->GetLastErrorText();
+    return Refuse(options, reason.empty() ? RString("The file could not be written") : RString(reason.c_str()));
+}
+
+bool RWyxWriterMarker::WriteFrames(RWyxNode* root, const std::vector<RWyxNode*>& nodes,
+                                   const RStreamOptionsMotion& options) {
+    const int count = options.GetFrameCount();
+    const RTime period = options.GetFramePeriod();
+    const bool gapsAsData = options.GetOption(kMotionExportGapsAsValidData) == 1;
+    std::vector<RVector4> positions(nodes.size());
+    RTime time = options.GetStartTime();
+    for (int n = 1; n <= count; ++n, time = time + period) {
+        options.ReportProgress(0, "Writing animation frames", static_cast<float>(static_cast<std::int64_t>(n) * 100 / count));
+        EvaluateFrame(root, time, n);
+        for (std::size_t i = 0; i < nodes.size(); ++i) {
+            nodes[i]->EvaluateGlobalMatrix(n, false);
+            positions[i] = nodes[i]->GetGlobalMatrix().GetTranslation();
+            positions[i].w = !gapsAsData && IsGapAt(*nodes[i], time) ? 1.0 : 0.0;
+        }
+        if (!file_->WriteFrame(positions.data(), static_cast<int>(nodes.size()), time, n)) {
+            return RefuseFromFile(options);
+        }
+    }
+    return true;
+}
+
+bool RWyxWriterMarker::Write(RWyxScene* scene, RStreamOptions* options) {
+    if (!CheckOpen()) {
+        return false;
+    }
+    RStreamOptionsMotion* motion = CheckOptions(options);
+    if (motion == nullptr || !CheckScene(scene)) {
+        return false;
+    }
+    RWyxNode* root = FindEvaluationRoot(*scene, *motion);
+    const std::vector<RWyxNode*> nodes = CollectMarkedNodes(root);
+    std::vector<RString> names;
+    names.reserve(nodes.size());
+    for (RWyxNode* node : nodes) {
+        names.push_back(NameAfterLastColon(*node));
+    }
+    const double scale = motion->GetOption(kMotionExportC3DRealFormat) == 1 ? -1.0 : 1.0;
+    if (!file_->WriteHeader(static_cast<int>(nodes.size()), motion->GetStartTime(), motion->GetFrameCount(),
+                            motion->GetFrameRate(), scale) ||
+        !file_->WriteNames(names)) {
+        return RefuseFromFile(*motion);
+    }
+    if (!WriteFrames(root, nodes, *motion)) {
+        return false;
+    }
+    if (!file_->Finish()) {
+        SetError(kErrorOutOfDiskSpace, "The file could not be written whole");
+        return false;
+    }
+    return true;
+}

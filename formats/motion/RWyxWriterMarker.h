@@ -1,0 +1,48 @@
+#ifndef WYX_FORMATS_MOTION_RWYXWRITERMARKER_H
+#define WYX_FORMATS_MOTION_RWYXWRITERMARKER_H
+
+// The export road of the optical-marker formats (C3D, TRC, AOA, MCD): the global positions of
+// the marked nodes (without an optical attribute, parents first) below the evaluation root,
+// frame by frame, with a gap where a node's occlusion curve is above one half, handed to the
+// format's marker file. Names are the nodes' names after their last ':'.
+//
+// What the format cannot hold is refused with its reason (error 5, also through the options'
+// message hook) and the file is left as it was; "Out of disk space" (3) when the text or bytes
+// could not be written.
+
+#include "core/RString.h"
+#include "formats/motion/RMarkerFile.h"
+#include "formats/motion/RWyxWriterMotion.h"
+
+#include <memory>
+
+class RWyxWriterMarker : public RWyxWriterMotion {
+public:
+    RWyxWriterMarker(RWyxObjectFactory* factory, RWyxIO* owner, const char* displayName);
+    ~RWyxWriterMarker() override;
+
+    // New motion options with the format's defaults.
+    RStreamOptionsPtr GetWriteOptions() override;
+    bool Write(RWyxScene* scene, RStreamOptions* options) override;
+
+    const RString& GetDisplayName() const { return displayName_; }
+
+protected:
+    virtual std::unique_ptr<RMarkerFile> NewMarkerFile() const = 0;
+    virtual void SetDefaultOptions(RStreamOptionsMotion& options) const = 0;
+
+    bool CreateTarget(const char* path) override;
+    bool CloseTarget() override;
+    void AbandonTarget() override;
+    bool HasTarget() const override { return file_ != nullptr; }
+
+private:
+    bool WriteFrames(RWyxNode* root, const std::vector<RWyxNode*>& nodes, const RStreamOptionsMotion& options);
+    // The file's reason as error 5 through the message hook; false.
+    bool RefuseFromFile(const RStreamOptionsMotion& options);
+
+    std::unique_ptr<RMarkerFile> file_;
+    RString displayName_;
+};
+
+#endif

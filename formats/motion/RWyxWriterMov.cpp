@@ -1,0 +1,54 @@
+#include "formats/motion/RWyxWriterMov.h"
+
+#include "formats/motion/RStreamOptionsMotion.h"
+#include "scene/RWyxNode.h"
+#include "scene/RWyxScene.h"
+
+#include <cstdint>
+#include <vector>
+
+RStreamOptionsPtr RWyxWriterMov::GetWriteOptions() {
+    return RStreamOptionsPtr(RStreamOptionsMotion::CreateWith(
+        {{kMotionTranslation, 1}, {kMotionRotation, 1}, {kMotionScaling, 1}, {kMotionExportFromGlobalPosition, 0}}));
+}
+
+bool RWyxWriterMov::Write(RWyxScene* scene, RStreamOptions* options) {
+    if (!CheckOpen()) {
+        return false;
+    }
+    RStreamOptionsMotion* motion = CheckOptions(options);
+    if (motion == nullptr || !CheckScene(scene)) {
+        return false;
+    }
+    const bool groups[3] = {motion->GetOption(kMotionTranslation) == 1, motion->GetOption(kMotionRotation) == 1,
+                            motion->GetOption(kMotionScaling) == 1};
+    if (!groups[0] && !groups[1] && !groups[2]) {
+        SetError(kErrorNotCreated, "No animation to export.");
+        return false;
+    }
+    RWyxNode* root = FindEvaluationRoot(*scene, *motion);
+    const std::vector<RWyxNode*> nodes = CollectMarkedNodes(root);
+    RMotionTextFile& file = *GetFormatFile();
+    const int frames = motion->GetFrameCount();
+    for (int f = 0; f < frames; ++f) {
+        if (f % 64 == 0) {
+            motion->ReportProgress(0, "Writing MOV animation frames",
+                                   static_cast<float>(static_cast<std::int64_t>(f) * 100 / frames));
+        }
+        const RTime time = motion->GetStartTime() + motion->GetFramePeriod() * f;
+        EvaluateFrame(root, time, f + 1);
+        file.Print(0, "%g\t", time.ToSeconds());
+        for (RWyxNode* node : nodes) {
+            node->EvaluateGlobalMatrix(f + 1, false);
+            const RMatrix& global = node->GetGlobalMatrix();
+            const RVector4 values[3] = {global.GetTranslation(), global.GetRotation(), global.GetScaling()};
+            for (int group = 0; group < 3; ++group) {
+                if (groups[group]) {
+                    file.Print(0, "%g\t%g\t%g\t", values[group].x, values[group].y, values[group].z);
+                }
+            }
+        }
+        file.Print(0, "\n");
+    }
+    return FinishText();
+}

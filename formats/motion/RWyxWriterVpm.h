@@ -1,0 +1,29 @@
+#ifndef WYX_FORMATS_MOTION_RWYXWRITERVPM_H
+#define WYX_FORMATS_MOTION_RWYXWRITERVPM_H
+
+// The VPM writer (exporter format id 13): one segment per marked node (without an optical
+// attribute, parents first below the evaluation root), named after the node's name past its
+// last ':', with the node's global translation and rotation at every frame and scaling 100.
+// The frames of all nodes are computed first: more than kMaxBufferRecords of them (frames
+// times nodes) are refused, like a buffer that cannot be had, with error 5.
+
+#include "formats/motion/RVpmFile.h"
+#include "formats/motion/RWyxWriterMotion.h"
+
+#include <cstdint>
+
+class RWyxWriterVpm : public RWyxWriterMotion {
+public:
+    static constexpr std::int64_t kMaxBufferRecords = std::int64_t{1} << 25;
+
+    explicit RWyxWriterVpm(RWyxObjectFactory* factory, RWyxIO* owner = nullptr) : RWyxWriterMotion(factory, owner) {}
+
+    // ExportFromGlobalPosition 0.
+    RStreamOptionsPtr GetWriteOptions() override;
+    bool Write(RWyxScene* scene, RStreamOptions* options) override;
+
+protected:
+    std::unique_ptr<RMotionTextFile> NewFormatFile() const override { return std::make_unique<RVpmFile>(); }
+};
+
+#endif

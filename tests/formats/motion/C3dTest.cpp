@@ -1,0 +1,449 @@
+// C3D: files written by hand from the published format in every processor layout, read by the
+// reader; the writer's files checked by rules of the published format; hostile headers and
+// parameters; what the writer must refuse.
+
+#include "core/RTimeMode.h"
+#include "attributes/RWyxMarker.h"
+#include "formats/motion/RC3dFile.h"
+#include "formats/motion/RC3dMarkerFile.h"
+#include "formats/motion/RWyxReaderC3d.h"
+#include "formats/motion/RWyxWriterC3d.h"
+#include "tests/formats/motion/C3dFixture.h"
+#include "tests/formats/motion/MotionTestSupport.h"
+#include "tests/support/ScratchFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace motion_test;
+using c3d_fixture::File;
+using c3d_fixture::Parameter;
+using c3d_fixture::Point;
+
+constexpr float kIntegerScale = 0.05f;
+
+// Two markers over three frames: the second occluded in the middle frame.
+File TwoMarkers(int processor, bool floats) {
+    File file;
+    file.processor = processor;
+    file.floats = floats;
+    file.scale = kIntegerScale;
+    file.points = 2;
+    file.parameters = {File::Labels({"LKNE", "RKNE"}, 4), File::Text("UNITS", "mm")};
+    for (int f = 0; f < 3; ++f) {
+        Point left{1.5 + f, -2.0, 30.0 - f, true, 7, 3};
+        Point right{-4.0, 12.25 + f, 0.5, f != 1, 0, 5};
+        file.frames.push_back({left, right});
+    }
+    return file;
+}
+
+void ExpectPosition(RWyxNode* node, RTime time, double x, double y, double z, double tolerance) {
+    ASSERT_NE(node, nullptr);
+    EXPECT_NEAR(ValueAt(node, 0, time), x, tolerance);
+    EXPECT_NEAR(ValueAt(node, 1, time), y, tolerance);
+    EXPECT_NEAR(ValueAt(node, 2, time), z, tolerance);
+}
+
+bool ReadC3d(SceneFixture& fixture, const std::string& bytes, OptionsPtr* keep = nullptr, bool fillGaps = true) {
+    RWyxReaderC3d reader(&fixture.factory);
+    return ReadText(
+        fixture, reader, bytes, "walk.c3d",
+        [&](RStreamOptionsMotion& options) {
+            options.SetOption(kMotionImportSetOccludedToLastValidPosition, fillGaps ? 1 : 0);
+        },
+        keep);
+}
+
+class C3dLayoutTest : public ::testing::TestWithParam<std::tuple<int, bool>> {};
+
+TEST_P(C3dLayoutTest, HandWrittenFileReadsInEveryLayoutAndStorage) {
+    const auto [processor, floats] = GetParam();
+    SceneFixture fixture;
+    OptionsPtr options;
+    ASSERT_TRUE(ReadC3d(fixture, TwoMarkers(processor, floats).Build(), &options, false));
+    EXPECT_EQ(options->GetFrameCount(), 3);
+    EXPECT_NEAR(options->GetFrameRate(), 100.0, 1e-9);
+    EXPECT_NEAR(options->GetStartTime().ToSeconds(), 0.01, 1e-9);  // first frame 1 at 100 fps
+    RWyxNode* left = fixture.Node("LKNE");
+    RWyxNode* right = fixture.Node("RKNE");
+    ASSERT_NE(left, nullptr);
+    ASSERT_NE(right, nullptr);
+    EXPECT_EQ(left->GetParent(), fixture.Node("C3D:optical"));
+    const double tolerance = floats ? 1e-5 : kIntegerScale * 0.1;
+    const RTime start = options->GetStartTime();
+    const RTime period = options->GetFramePeriod();
+    for (int f = 0; f < 3; ++f) {
+        SCOPED_TRACE(f);
+        const RTime time = start + period * f;
+        ExpectPosition(left, time, 1.5 + f, -2.0, 30.0 - f, tolerance);
+        EXPECT_EQ(ValueAt(left, RWyxTakeNode::Occlusion, time), 0.0f);
+        EXPECT_EQ(ValueAt(right, RWyxTakeNode::Occlusion, time), f == 1 ? 1.0f : 0.0f);
+    }
+    ExpectPosition(right, start + period * 2, -4.0, 14.25, 0.5, tolerance);
+}
+
+INSTANTIATE_TEST_SUITE_P(AllLayouts, C3dLayoutTest,
+                         ::testing::Combine(::testing::Values(1, 2, 3), ::testing::Bool()));
+
+TEST(C3dLibraryTest, FloatLayoutsConvert) {
+    const std::uint8_t decOne[4] = {0x80, 0x40, 0x00, 0x00};
+    EXPECT_EQ(RC3dFile::DecodeFloat(decOne, RC3dFile::kDec), 1.0f);
+    const std::uint8_t decMinusZero[4] = {0x00, 0x80, 0x00, 0x00};
+    EXPECT_EQ(RC3dFile::DecodeFloat(decMinusZero, RC3dFile::kDec), 0.0f);
+    const std::uint8_t mipsOne[4] = {0x3F, 0x80, 0x00, 0x00};
+    EXPECT_EQ(RC3dFile::DecodeFloat(mipsOne, RC3dFile::kMips), 1.0f);
+    const std::uint8_t intelHalf[4] = {0x00, 0x00, 0x00, 0x3F};
+    EXPECT_EQ(RC3dFile::DecodeFloat(intelHalf, RC3dFile::kIntel), 0.5f);
+
+    std::uint8_t out[4];
+    ASSERT_TRUE(RC3dFile::EncodeDecFloat(1.0f, out));
+    EXPECT_EQ(std::vector<int>(out, out + 4), (std::vector<int>{0x80, 0x40, 0x00, 0x00}));
+    ASSERT_TRUE(RC3dFile::EncodeDecFloat(-0.0f, out));
+    EXPECT_EQ(std::vector<int>(out, out + 4), (std::vector<int>{0, 0, 0, 0}));
+    for (float value : {-1234.5f, 3.0e-30f, 0.14490029f, 6.5e37f}) {
+        SCOPED_TRACE(value);
+        ASSERT_TRUE(RC3dFile::EncodeDecFloat(value, out));
+        EXPECT_EQ(c3d_fixture::DecValue(out), static_cast<double>(value));
+        EXPECT_EQ(RC3dFile::DecodeFloat(out, RC3dFile::kDec), value);
+    }
+    EXPECT_FALSE(RC3dFile::EncodeDecFloat(3.0e38f, out));  // beyond the DEC range
+}
+
+TEST(C3dLibraryTest, HeaderScaleAndRateAreClamped) {
+    const struct {
+        float scale;
+        float rate;
+        float readScale;
+        float readRate;
+    } cases[] = {{0.0005f, 0.0f, 0.1449f, 30.0f}, {1000.0f, 1200.0f, 0.1449f, 30.0f}, {0.5f, 999.0f, 0.5f, 999.0f},
+                 {-1.0f, 60.0f, -1.0f, 60.0f}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.scale);
+        File file = TwoMarkers(1, false);
+        file.scale = c.scale;
+        file.rate = c.rate;
+        const std::string bytes = file.Build();
+        RC3dFile reader;
+        reader.OpenSourceBytes(bytes.data(), bytes.size());
+        ASSERT_TRUE(reader.ReadHeader());
+        EXPECT_EQ(reader.GetHeader().scale, c.readScale);
+        EXPECT_EQ(reader.GetHeader().frameRate, c.readRate);
+    }
+}
+
+TEST(C3dReaderTest, LabelsBeyondTheFirst255AreNumbered) {
+    File file;
+    file.points = 300;
+    std::vector<std::string> labels;
+    for (int i = 0; i < 255; ++i) labels.push_back("M" + std::to_string(i));
+    file.parameters = {File::Labels(labels, 4)};
+    file.frames = {std::vector<Point>(300, Point{1.0, 2.0, 3.0})};
+    SceneFixture fixture;
+    ASSERT_TRUE(ReadC3d(fixture, file.Build()));
+    EXPECT_NE(fixture.Node("M254"), nullptr);
+    EXPECT_EQ(fixture.Node("0254"), nullptr);
+    for (const char* name : {"0255", "0256", "0299"}) EXPECT_NE(fixture.Node(name), nullptr) << name;
+    EXPECT_EQ(fixture.Node("0300"), nullptr);
+}
+
+TEST(C3dReaderTest, ActorPrefixesAreDroppedOrKept) {
+    for (const bool usesPrefixes : {false, true}) {
+        File file = TwoMarkers(1, true);
+        file.parameters = {File::Labels({"Bob:LKNE", "Bob:RKNE:2"}, 10)};
+        if (usesPrefixes) {
+            file.parameters.push_back(Parameter{"USES_PREFIXES", 2, {}, {1}, "", 2});
+        }
+        SceneFixture fixture;
+        ASSERT_TRUE(ReadC3d(fixture, file.Build()));
+        EXPECT_NE(fixture.Node(usesPrefixes ? "Bob_LKNE" : "LKNE"), nullptr);
+        EXPECT_NE(fixture.Node(usesPrefixes ? "Bob_RKNE_2" : "RKNE_2"), nullptr);
+    }
+}
+
+TEST(C3dReaderTest, UnitsAndScreenAxesMapPositions) {
+    const struct {
+        const char* units;
+        const char* xScreen;
+        double factor;  // of the default millimetre reading
+        bool xKept;     // scene x = file X rather than -X
+    } cases[] = {{"m", "+X", 1000.0, false}, {"cm", "-X", 10.0, true}, {"in", "+Q", 25.4, false},
+                 {"", "", 1.0, false}, {"ft", "-", 304.8, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.units);
+        File file = TwoMarkers(1, true);
+        file.parameters = {File::Labels({"LKNE", "RKNE"}, 4), File::Text("UNITS", c.units),
+                           File::Text("X_SCREEN", c.xScreen), File::Text("Y_SCREEN", "+Z")};
+        SceneFixture fixture;
+        OptionsPtr options;
+        ASSERT_TRUE(ReadC3d(fixture, file.Build(), &options));
+        const double x = (c.xKept ? -1.5 : 1.5) * c.factor;
+        ExpectPosition(fixture.Node("LKNE"), options->GetStartTime(), x, -2.0 * c.factor, 30.0 * c.factor, 1e-3 * c.factor);
+    }
+}
+
+TEST(C3dReaderTest, IntegerPointsInMetresScaleByTheHeaderScale) {
+    File file = TwoMarkers(2, false);
+    file.parameters = {File::Labels({"LKNE", "RKNE"}, 4), File::Text("UNITS", "m")};
+    SceneFixture fixture;
+    OptionsPtr options;
+    ASSERT_TRUE(ReadC3d(fixture, file.Build(), &options));
+    // The words were written for millimetres: read as metres they grow a thousandfold.
+    ExpectPosition(fixture.Node("LKNE"), options->GetStartTime(), 1500.0, -2000.0, 30000.0, 1.0);
+}
+
+TEST(C3dReaderTest, TimeCodeMovesTheStart) {
+    File file = TwoMarkers(1, true);
+    file.parameters.push_back(Parameter{"TIMECODES", 2, {4}, {1, 0, 0, 0}, "", 3});
+    SceneFixture fixture;
+    OptionsPtr options;
+    ASSERT_TRUE(ReadC3d(fixture, file.Build(), &options));
+    EXPECT_NEAR(options->GetStartTime().ToSeconds(), 3600.01, 1e-6);
+    // Fewer than four values, or negative ones, are not a time code.
+    for (const std::vector<double>& numbers : {std::vector<double>{1, 0, 0}, std::vector<double>{-1, 0, 0, 0}}) {
+        File bad = TwoMarkers(1, true);
+        bad.parameters.push_back(Parameter{"TIMECODES", 2, {static_cast<int>(numbers.size())}, numbers, "", 3});
+        SceneFixture other;
+        ASSERT_TRUE(ReadC3d(other, bad.Build(), &options));
+        EXPECT_NEAR(options->GetStartTime().ToSeconds(), 0.01, 1e-9);
+    }
+}
+
+TEST(C3dReaderTest, ResidualsDecideValidity) {
+    File file = TwoMarkers(1, true);
+    file.frames = {{Point{1, 1, 1, true, 200, 63}, Point{2, 2, 2, true, 0, 128}}};  // 128 << 8: a negative word
+    SceneFixture fixture;
+    OptionsPtr options;
+    ASSERT_TRUE(ReadC3d(fixture, file.Build(), &options, false));
+    EXPECT_EQ(ValueAt(fixture.Node("LKNE"), RWyxTakeNode::Occlusion, options->GetStartTime()), 0.0f);
+    EXPECT_EQ(ValueAt(fixture.Node("RKNE"), RWyxTakeNode::Occlusion, options->GetStartTime()), 1.0f);
+
+    // A residual no 16-bit word comes from (not a number, huge) marks a point not valid.
+    for (const std::uint32_t bits : {0x7FC00000u, 0x7149F2CAu}) {
+        std::string bytes = TwoMarkers(1, true).Build();
+        const std::size_t residual = 2 * 512 + 12;  // the first point's fourth float
+        for (int i = 0; i < 4; ++i) bytes[residual + i] = static_cast<char>(bits >> (8 * i));
+        SceneFixture other;
+        ASSERT_TRUE(ReadC3d(other, bytes, &options, false));
+        EXPECT_EQ(ValueAt(other.Node("LKNE"), RWyxTakeNode::Occlusion, options->GetStartTime()), 1.0f);
+    }
+}
+
+TEST(C3dReaderTest, GapsHoldTheLastValidPosition) {
+    SceneFixture fixture;
+    OptionsPtr options;
+    ASSERT_TRUE(ReadC3d(fixture, TwoMarkers(1, true).Build(), &options, true));
+    const RTime middle = options->GetStartTime() + options->GetFramePeriod();
+    ExpectPosition(fixture.Node("RKNE"), middle, -4.0, 12.25, 0.5, 1e-5);
+    EXPECT_EQ(ValueAt(fixture.Node("RKNE"), RWyxTakeNode::Occlusion, middle), 1.0f);
+}
+
+TEST(C3dRefusalTest, HostileHeadersAreRefused) {
+    const struct {
+        const char* what;
+        void (*change)(File&);
+    } cases[] = {
+        {"no points", [](File& f) { f.points = 0; }},
+        {"parameter block 0", [](File& f) { f.parameterBlock = 0; }},
+        {"data start 0", [](File& f) { f.dataStartOverride = 0; }},
+        {"parameter block beyond the file", [](File& f) { f.parameterBlock = 4000; }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        File file = TwoMarkers(1, false);
+        c.change(file);
+        SceneFixture fixture;
+        RWyxReaderC3d reader(&fixture.factory);
+        const std::string bytes = file.Build();
+        reader.OpenBytes(bytes.data(), bytes.size(), "bad.c3d");
+        EXPECT_EQ(reader.GetReadOptions(false), nullptr);
+        EXPECT_EQ(reader.GetLastErrorCode(), RWyxReader::kErrorCorrupted);
+    }
+    std::string noKey = TwoMarkers(1, false).Build();
+    noKey[1] = 0x40;
+    RC3dFile file;
+    file.OpenSourceBytes(noKey.data(), noKey.size());
+    EXPECT_FALSE(file.ReadHeader());
+}
+
+TEST(C3dRefusalTest, EventCountIsCappedAtTheHeaderBlock) {
+    File file = TwoMarkers(1, false);
+    file.events = 60000;
+    const std::string bytes = file.Build();
+    RC3dFile reader;
+    reader.OpenSourceBytes(bytes.data(), bytes.size());
+    ASSERT_TRUE(reader.ReadHeader());
+    EXPECT_EQ(reader.GetEvents().size(), static_cast<std::size_t>(RC3dFile::kMaxEvents));
+    SceneFixture fixture;
+    EXPECT_TRUE(ReadC3d(fixture, bytes));
+}
+
+TEST(C3dRefusalTest, HostileParametersLeaveTheNextRecordFound) {
+    File file = TwoMarkers(1, true);
+    Parameter huge{"HUGE", 2, std::vector<int>(200, 255), {}, ""};  // 255^200 elements claimed
+    Parameter shortOffset{"SHORT", 4, {8}, {1, 2, 3, 4, 5, 6, 7, 8}, "", 1, 12};
+    Parameter longName = File::Text(std::string(100, 'N'), "x");
+    file.parameters = {huge, shortOffset, longName, File::Labels({"LKNE", "RKNE"}, 4), File::Text("UNITS", "cm")};
+    const std::string bytes = file.Build();
+    RC3dFile reader;
+    reader.OpenSourceBytes(bytes.data(), bytes.size());
+    ASSERT_TRUE(reader.ReadHeader());
+    ASSERT_TRUE(reader.BeginParameters());
+    std::vector<RC3dParameter> records;
+    RC3dParameter record;
+    while (reader.ReadRecord(record)) records.push_back(record);
+    ASSERT_EQ(records.size(), 6u);
+    EXPECT_EQ(records[1].name, "HUGE");
+    EXPECT_FALSE(records[1].value.IsValid());
+    EXPECT_EQ(records[2].value.GetDimension(0), 8);
+    EXPECT_EQ(records[2].value.GetDouble(4), 5.0);
+    EXPECT_EQ(records[2].value.GetDouble(5), 0.0);  // beyond what the offset let through
+    EXPECT_EQ(records[3].name, std::string(RC3dParameter::kMaxNameLength, 'N'));
+    EXPECT_EQ(records[4].value.GetRow(1).GetText(), "RKNE");
+    EXPECT_EQ(records[4].value.GetRow(2).GetText(), "");
+    SceneFixture fixture;
+    OptionsPtr options;
+    ASSERT_TRUE(ReadC3d(fixture, bytes, &options));
+    ExpectPosition(fixture.Node("LKNE"), options->GetStartTime(), 15.0, -20.0, 300.0, 1e-3);  // UNITS still found
+}
+
+TEST(C3dRefusalTest, LabelsShorterThanThePointsAndNonTextLabels) {
+    File file = TwoMarkers(1, true);
+    file.parameters = {File::Labels({"ONLY"}, 4)};
+    SceneFixture fixture;
+    ASSERT_TRUE(ReadC3d(fixture, file.Build()));
+    EXPECT_NE(fixture.Node("ONLY"), nullptr);
+    EXPECT_NE(fixture.Node("0001"), nullptr);
+    file.parameters = {Parameter{"LABELS", 2, {2}, {7, 8}, ""}};
+    SceneFixture numbers;
+    ASSERT_TRUE(ReadC3d(numbers, file.Build()));
+    EXPECT_NE(numbers.Node("0000"), nullptr);
+}
+
+// ---- writing ---------------------------------------------------------------------------------------
+
+struct WrittenScene {
+    SceneFixture fixture;
+    std::vector<RWyxNode*> markers;
+
+    explicit WrittenScene(const std::vector<std::string>& names, double reach = 1.0) {
+        // A second child of the root: positions are measured from the scene root.
+        RWyxNode* group = fixture.factory.CreateNode("rig");
+        fixture.scene->GetRootNode()->AddChild(group);
+        fixture.scene->GetRootNode()->AddChild(fixture.factory.CreateNode("camera"));
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            RWyxNode* node = fixture.factory.CreateNode(names[i].c_str());
+            node->SetNodeAttribute(fixture.factory.CreateMarker());
+            group->AddChild(node);
+            node->SetMarked(1, false);
+            node->AddTakeNode("take");
+            node->SetCurrentTakeNodeByName("take");
+            RWyxTakeNode* take = node->GetCurrentTakeNode();
+            for (int f = 0; f < 4; ++f) {
+                const RTime time = RTime(RTime::kTicksPerSecond / 50) * f;
+                take->GetTranslationXCurve()->AppendKey(time, static_cast<float>(reach * (10.0 + f + i)));
+                take->GetTranslationYCurve()->AppendKey(time, static_cast<float>(reach * -3.5));
+                take->GetTranslationZCurve()->AppendKey(time, static_cast<float>(reach * 0.25 * f));
+                take->GetOcclusionCurve()->AppendKey(time, f == 2 && i == 0 ? 1.0f : 0.0f);
+            }
+            markers.push_back(node);
+        }
+    }
+
+    // Writes with the writer's options, changed by adjust; the writer's answer and error text.
+    template <typename Adjust>
+    bool Write(const std::string& path, Adjust adjust, std::string* error = nullptr) {
+        RWyxWriterC3d writer(&fixture.factory);
+        EXPECT_TRUE(writer.FileCreate(path.c_str()));
+        OptionsPtr options = TakeMotionOptions(writer.GetWriteOptions());
+        options->SetFrameRate(0, 50.0);
+        options->SetFrameCount(4);
+        adjust(*options);
+        const bool written = writer.Write(fixture.scene, options.get()) && writer.FileClose();
+        if (error != nullptr) *error = writer.GetLastErrorString();
+        return written;
+    }
+};
+
+TEST(C3dWriterTest, OutputFollowsThePublishedRulesAndReadsBack) {
+    for (const bool real : {true, false}) {
+        SCOPED_TRACE(real);
+        ScratchFolder folder;
+        WrittenScene scene({"arm:LWRA", "RWRA"});
+        const std::string path = folder.Join("out.c3d");
+        ASSERT_TRUE(scene.Write(path, [&](RStreamOptionsMotion& o) { o.SetOption(kMotionExportC3DRealFormat, real ? 1 : 0); }));
+        const c3d_fixture::Checked checked = c3d_fixture::Check(ScratchFolder::ReadFile(path));
+        ASSERT_TRUE(checked.ok) << checked.why;
+        EXPECT_EQ(checked.parameterBlock, 2);
+        EXPECT_EQ(checked.processor, 2);
+        EXPECT_EQ(checked.points, 2);
+        EXPECT_EQ(checked.firstFrame, 0);
+        EXPECT_EQ(checked.lastFrame, 3);
+        EXPECT_NEAR(checked.rate, 50.0, 1e-9);
+        EXPECT_EQ(checked.scale < 0.0, real);
+        EXPECT_EQ(checked.sectionBlocks, checked.dataStart - 2);
+        ASSERT_EQ(checked.parameters.count("POINT:LABELS"), 1u);
+        const c3d_fixture::Parameter& labels = checked.parameters.at("POINT:LABELS");
+        EXPECT_EQ(labels.dimensions, (std::vector<int>{5, 2}));
+        EXPECT_EQ(labels.characters, "LWRA RWRA ");
+        EXPECT_EQ(checked.parameters.at("POINT:USED").numbers, std::vector<double>{2});
+        EXPECT_EQ(checked.parameters.at("POINT:DATA_START").numbers, std::vector<double>{double(checked.dataStart)});
+        EXPECT_EQ(checked.parameters.at("POINT:UNITS").characters, "mm  ");
+        // File X = -x, Y = z, Z = y in millimetres; the second marker's third frame is a gap.
+        const c3d_fixture::Point& point = checked.frames[3][1];
+        const double tolerance = real ? 1e-3 : checked.scale;
+        EXPECT_NEAR(point.x, -140.0, tolerance);
+        EXPECT_NEAR(point.y, 7.5, tolerance);
+        EXPECT_NEAR(point.z, -35.0, tolerance);
+        EXPECT_FALSE(checked.frames[2][0].valid);
+        EXPECT_TRUE(checked.frames[2][1].valid);
+
+        SceneFixture back;
+        OptionsPtr options;
+        ASSERT_TRUE(ReadC3d(back, ScratchFolder::ReadFile(path), &options, false));
+        const RTime third = options->GetStartTime() + options->GetFramePeriod() * 3;
+        ExpectPosition(back.Node("RWRA"), third, 14.0, -3.5, 0.75, real ? 1e-4 : 0.02);
+        EXPECT_EQ(ValueAt(back.Node("LWRA"), RWyxTakeNode::Occlusion, options->GetStartTime() + options->GetFramePeriod() * 2), 1.0f);
+    }
+}
+
+TEST(C3dWriterTest, WhatTheFormatCannotHoldIsRefusedAndNoFileAppears) {
+    const struct {
+        const char* what;
+        std::vector<std::string> names;
+        double reach;
+        void (*adjust)(RStreamOptionsMotion&);
+        const char* says;
+    } cases[] = {
+        {"no markers", {}, 1.0, [](RStreamOptionsMotion&) {}, "No markers"},
+        {"256 markers", std::vector<std::string>(256, "m"), 1.0, [](RStreamOptionsMotion&) {}, "at most 255"},
+        {"long name", {std::string(255, 'n')}, 1.0, [](RStreamOptionsMotion&) {}, "longer than"},
+        {"integer beyond 16 bits", {"far"}, 100.0, [](RStreamOptionsMotion& o) { o.SetOption(kMotionExportC3DRealFormat, 0); },
+         "16-bit"},
+        {"frame beyond 16 bits", {"late"}, 1.0, [](RStreamOptionsMotion& o) { o.SetStartTime(RTime(RTime::kTicksPerSecond * 1400)); },
+         "65535"},
+        {"rate the reader would not take", {"fast"}, 1.0, [](RStreamOptionsMotion& o) { o.SetFrameRate(0, 2000.0); },
+         "frame rate"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ScratchFolder folder;
+        WrittenScene scene(c.names, c.reach);
+        std::string error;
+        const std::string path = folder.Join("out.c3d");
+        EXPECT_FALSE(scene.Write(path, c.adjust, &error));
+        EXPECT_NE(error.find(c.says), std::string::npos) << error;
+        EXPECT_EQ(ScratchFolder::ReadFile(path), "");
+    }
+    // 255 markers and names of 254 characters still fit.
+    ScratchFolder folder;
+    WrittenScene full(std::vector<std::string>(255, std::string(254, 'n')));
+    EXPECT_TRUE(full.Write(folder.Join("full.c3d"), [](RStreamOptionsMotion&) {}));
+    EXPECT_TRUE(c3d_fixture::Check(ScratchFolder::ReadFile(folder.Join("full.c3d"))).ok);
+}
+
+}  // namespace
