@@ -16,6 +16,8 @@ class RAoaFile : public RMarkerTextFile {
 public:
     RAoaFile() : RMarkerTextFile("AOA", " \t\r\n") {}
 
+    // A line "0 0 0".
+    int GetMarkerBytes() const override { return 6; }
     bool ReadHeader(int& markers, RTime& start, int& frames, double& rate, double& scale) override;
     bool ReadNames(std::vector<RString>& names, bool keepActorPrefix) override;
     bool ReadFrame(RMarkerFrame& frame, int markers, RTime& time, int& counter, RTime period,

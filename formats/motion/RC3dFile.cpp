@@ -501,6 +501,9 @@ bool RC3dFile::PutRecord(const RC3dParameter& record) {
     std::vector<std::uint8_t> value;
     if (!record.IsGroup()) {
         const RC3dArray& array = record.value;
+        if (!array.IsValid()) {
+            return false;
+        }
         const bool scalar = array.GetDimensionCount() == 0 ||
                             (array.GetDimensionCount() == 1 && array.GetDimension(0) == 1);
         value.push_back(static_cast<std::uint8_t>(array.GetFileType()));

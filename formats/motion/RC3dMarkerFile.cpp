@@ -307,7 +307,7 @@ bool RC3dMarkerFile::WriteHeader(int markers, RTime start, int frames, double ra
     }
     const double first = std::nearbyint(start.ToSeconds() * rate);
     const double last = first + frames - 1.0;
-    if (!(first >= 0.0 && first <= 65535.0 && last >= 0.0 && last <= 65535.0)) {
+    if (!(first >= 0.0 && first <= 65535.0 && last >= 0.0 && last <= 65535.0 && frames <= 65535)) {
         return Refuse("Frames " + std::to_string(first) + " to " + std::to_string(last) +
                       " cannot be numbered in a C3D file (0 to 65535)");
     }

@@ -39,6 +39,8 @@ public:
     void Abandon() override;
     std::int64_t GetSourceSize() const override { return RC3dFile::GetSourceSize(); }
     std::string GetLastErrorText() const override { return error_; }
+    // An integer point; a float point takes 16.
+    int GetMarkerBytes() const override { return 8; }
 
     bool ReadHeader(int& markers, RTime& start, int& frames, double& rate, double& scale) override;
     bool ReadNames(std::vector<RString>& names, bool keepActorPrefix) override;

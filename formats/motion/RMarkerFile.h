@@ -42,6 +42,9 @@ public:
     virtual int Close() = 0;
     virtual void Abandon() = 0;
     virtual std::int64_t GetSourceSize() const = 0;
+    // The fewest bytes one marker of a frame takes in the format: a header may claim no more
+    // markers than the file holds frames of.
+    virtual int GetMarkerBytes() const { return 1; }
     // Why the file was refused or could not be written; empty when nothing was said.
     virtual std::string GetLastErrorText() const = 0;
 

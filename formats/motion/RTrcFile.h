@@ -20,6 +20,8 @@ class RTrcFile : public RMarkerTextFile {
 public:
     RTrcFile() : RMarkerTextFile("TRC", "\t\r\n") {}
 
+    // A name and three coordinate labels, each with its tab.
+    int GetMarkerBytes() const override { return 8; }
     bool ReadHeader(int& markers, RTime& start, int& frames, double& rate, double& scale) override;
     bool ReadNames(std::vector<RString>& names, bool keepActorPrefix) override;
     bool ReadFrame(RMarkerFrame& frame, int markers, RTime& time, int& counter, RTime period,

@@ -51,8 +51,9 @@ bool RWyxReaderMarker::ReadCheckedHeader(Header& header) {
         SetCorrupted();
         return false;
     }
-    // Every marker the header claims must be backed by at least one byte of the file.
-    if (header.markers < 0 || header.markers > kMaxMarkers || header.markers > file_->GetSourceSize()) {
+    // The file must hold at least one frame of the markers the header claims.
+    const std::int64_t needed = static_cast<std::int64_t>(header.markers) * file_->GetMarkerBytes();
+    if (header.markers < 0 || header.markers > kMaxMarkers || needed > file_->GetSourceSize()) {
         SetError(kErrorCorrupted, RString("File is corrupted: the header claims ") + header.markers +
                                       " markers, more than the file can hold");
         return false;

@@ -6,8 +6,8 @@
 // node per marker (an optical-marker attribute, translation and occlusion curves in a take
 // named after the file) under "<short name>:optical" or "<short name>:reference".
 //
-// Counts are claims the file must back: a header may claim at most one marker per byte of the
-// file, and the keys made (frames read times the nodes) may not outnumber the file's bytes,
+// Counts are claims the file must back: a header may claim no more markers than one frame of
+// the file's format can hold in the file's bytes, and the keys made (frames read times the nodes) may not outnumber the file's bytes,
 // so that memory and time grow with the file, never faster. Frames are read as they come.
 // Elements a frame holds beyond the header's markers get nodes "*Unnamed_<n>", at most
 // kMaxMarkers nodes in all.

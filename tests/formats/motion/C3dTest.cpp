@@ -114,6 +114,22 @@ TEST(C3dLibraryTest, FloatLayoutsConvert) {
     EXPECT_FALSE(RC3dFile::EncodeDecFloat(3.0e38f, out));  // beyond the DEC range
 }
 
+TEST(C3dLibraryTest, RecordsTooLongForTheirOffsetAreRefused) {
+    RC3dFile file;
+    RC3dParameter record;
+    record.name = "BIG";
+    record.groupId = 1;
+    record.value = RC3dArray(RC3dArray::kFloat, {255, 255});  // 260,100 bytes
+    EXPECT_FALSE(record.value.IsValid());
+    EXPECT_FALSE(file.PutRecord(record));
+    record.value = RC3dArray::TextRows(std::vector<std::string>(255, "x"), 255);
+    record.description = std::string(255, 'd');
+    ASSERT_TRUE(file.PutRecord(record));
+    EXPECT_EQ(c3d_fixture::LittleWord(std::string(file.Output().begin(), file.Output().end()), 5), 65288);
+    record.name = std::string(128, 'N');
+    EXPECT_FALSE(file.PutRecord(record));
+}
+
 TEST(C3dLibraryTest, HeaderScaleAndRateAreClamped) {
     const struct {
         float scale;

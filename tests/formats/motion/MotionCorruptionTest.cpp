@@ -6,7 +6,12 @@
 #include "formats/motion/RWyxReaderAsf.h"
 #include "formats/motion/RWyxReaderBrd.h"
 #include "formats/motion/RWyxReaderBvh.h"
+#include "formats/motion/RWyxReaderC3d.h"
 #include "formats/motion/RWyxReaderHtr.h"
+#include "formats/motion/RWyxReaderMcd.h"
+#include "formats/motion/RWyxReaderMov.h"
+#include "formats/motion/RWyxReaderTrc.h"
+#include "formats/motion/RWyxReaderVpm.h"
 #include "tests/formats/motion/MotionSamples.h"
 #include "tests/formats/motion/MotionTestSupport.h"
 
@@ -32,6 +37,23 @@ std::vector<std::string> Damaged(const std::string& valid) {
             changed[at] = replacements[(at + i * 3) % sizeof replacements];
             files.push_back(changed);
         }
+    }
+    return files;
+}
+
+// For binary files, whose blocks are mostly zero padding: truncations every 61 bytes, and a
+// flip of every third byte that is not inside a run of zeros.
+std::vector<std::string> DamagedBinary(const std::string& valid) {
+    std::vector<std::string> files;
+    for (std::size_t size = 0; size < valid.size(); size += 61) files.push_back(valid.substr(0, size));
+    const char replacements[] = {'\0', '\xff', '\x7f', '\x80', '\x01', '\x55'};
+    int telling = 0;
+    for (std::size_t at = 1; at + 1 < valid.size(); ++at) {
+        if (valid[at - 1] == '\0' && valid[at] == '\0' && valid[at + 1] == '\0') continue;
+        if (telling++ % 3 != 0) continue;
+        std::string changed = valid;
+        changed[at] = replacements[at % sizeof replacements];
+        if (changed != valid) files.push_back(changed);
     }
     return files;
 }
@@ -67,11 +89,11 @@ bool ReadDamaged(SceneFixture& fixture, const std::string& text,
 
 template <typename Reader>
 void ExpectSurvivesDamage(const std::string& valid,
-                          const std::function<void(SceneFixture&, OptionsPtr&)>& before = {}) {
+                          const std::function<void(SceneFixture&, OptionsPtr&)>& before = {}, bool binary = false) {
     SceneFixture fixture;
     ASSERT_TRUE(ReadDamaged<Reader>(fixture, valid, before));
     int read = 0;
-    const std::vector<std::string> files = Damaged(valid);
+    const std::vector<std::string> files = binary ? DamagedBinary(valid) : Damaged(valid);
     for (const std::string& file : files) read += ReadDamaged<Reader>(fixture, file, before) ? 1 : 0;
     // Some damage is harmless (a digit for a digit), most is refused.
     EXPECT_GT(read, 0);
@@ -92,5 +114,23 @@ TEST(MotionCorruptionTest, Amc) {
 }
 
 TEST(MotionCorruptionTest, Brd) { ExpectSurvivesDamage<RWyxReaderBrd>(motion_samples::Brd()); }
+
+TEST(MotionCorruptionTest, C3dInEveryLayout) {
+    for (const int processor : {1, 2, 3}) {
+        ExpectSurvivesDamage<RWyxReaderC3d>(motion_samples::C3d(processor, processor == 2), {}, true);
+    }
+}
+
+TEST(MotionCorruptionTest, Trc) { ExpectSurvivesDamage<RWyxReaderTrc>(motion_samples::Trc()); }
+
+struct AoaReader : RWyxReaderMcd {
+    explicit AoaReader(RWyxObjectFactory* factory) : RWyxReaderMcd(factory, false) {}
+};
+
+TEST(MotionCorruptionTest, Aoa) { ExpectSurvivesDamage<AoaReader>(motion_samples::Aoa()); }
+
+TEST(MotionCorruptionTest, Vpm) { ExpectSurvivesDamage<RWyxReaderVpm>(motion_samples::Vpm()); }
+
+TEST(MotionCorruptionTest, Mov) { ExpectSurvivesDamage<RWyxReaderMov>(motion_samples::Mov()); }
 
 }  // namespace

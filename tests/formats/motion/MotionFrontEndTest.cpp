@@ -3,7 +3,9 @@
 #include "fileio/RWyxFileExporter.h"
 #include "fileio/RWyxFileImporter.h"
 #include "formats/motion/RWyxReaderBvh.h"
+#include "formats/motion/RWyxReaderC3d.h"
 #include "formats/motion/RWyxWriterBvh.h"
+#include "formats/motion/RWyxWriterMcd.h"
 #include "tests/formats/motion/MotionSamples.h"
 #include "tests/formats/motion/MotionTestSupport.h"
 #include "tests/support/ScratchFolder.h"
@@ -82,6 +84,64 @@ TEST(MotionFrontEndTest, ExportedBvhReadsBackThroughTheImporter) {
     ASSERT_TRUE(importer->Import(again.scene, read.get())) << importer->GetLastErrorString();
     EXPECT_NE(again.Node("Leg"), nullptr);
     EXPECT_EQ(static_cast<RStreamOptionsMotion&>(*read).GetFrameCount(), 3);
+}
+
+// Every marker and channel format: the importer picks the reader by extension, and the
+// exporter writes with the writer of each id a file that the importer reads back.
+TEST(MotionFrontEndTest, MarkerAndChannelFormatsGoBothWays) {
+    ScratchFolder folder;
+    const struct {
+        const char* extension;
+        std::string text;
+        const char* node;
+        int exportId;
+        const char* readBack;
+    } files[] = {{"c3d", motion_samples::C3d(), "RASI", RWyxFileExporter::kFormatC3d, "LASI"},
+                 {"trc", motion_samples::Trc(), "L_Knee", RWyxFileExporter::kFormatTrc, "LASI"},
+                 {"aoa", motion_samples::Aoa(), "Marker2", RWyxFileExporter::kFormatAoa, "Marker3"},
+                 {"mcd", motion_samples::Aoa(), "Marker2", RWyxFileExporter::kFormatMcd, "Marker3"},
+                 {"vpm", motion_samples::Vpm(), "Chest", RWyxFileExporter::kFormatVpm, "LPSI"},
+                 {"mov", motion_samples::Mov(), "Marker1", RWyxFileExporter::kFormatMov, "Marker0"}};
+    for (const auto& file : files) {
+        SCOPED_TRACE(file.extension);
+        SceneFixture fixture;
+        RWyxFileImporter* importer = fixture.factory.CreateFileImporter();
+        const std::string path = folder.WriteFile(std::string("in.") + file.extension, file.text);
+        ASSERT_TRUE(importer->Initialize(path.c_str())) << importer->GetLastErrorString();
+        RStreamOptionsPtr options = importer->GetReadOptions();
+        ASSERT_NE(options, nullptr) << importer->GetLastErrorString();
+        ASSERT_TRUE(importer->Import(fixture.scene, options.get())) << importer->GetLastErrorString();
+        EXPECT_NE(fixture.Node(file.node), nullptr);
+
+        // Exported from a scene of the C3D sample's three markers, all selected.
+        SceneFixture source;
+        RWyxReaderC3d c3d(&source.factory);
+        OptionsPtr markers;
+        ASSERT_TRUE(ReadText(source, c3d, motion_samples::C3d(), "rig.c3d", [](RStreamOptionsMotion&) {}, &markers));
+        source.scene->GetRootNode()->AddChild(source.factory.CreateNode("camera"));
+        for (const char* name : {"LASI", "RASI", "LPSI"}) source.Node(name)->SetMarked(1, false);
+        RWyxFileExporter* exporter = source.factory.CreateFileExporter();
+        const std::string out = folder.Join(std::string("out.") + file.extension);
+        ASSERT_TRUE(exporter->Initialize(out.c_str()));
+        exporter->SetFileFormat(file.exportId);
+        RWyxWriterMcd model(&source.factory, nullptr, false);
+        OptionsPtr write = TakeMotionOptions(model.GetWriteOptions());
+        write->SetFrameRate(0, markers->GetFrameRate());
+        write->SetStartTime(markers->GetStartTime());
+        write->SetFrameCount(markers->GetFrameCount());
+        write->SetOption(kMotionExportC3DRealFormat, 1);
+        write->SetOption(kMotionTranslation, 1);
+        ASSERT_TRUE(exporter->Export(source.scene, write.get())) << exporter->GetLastErrorString();
+
+        SceneFixture again;
+        RWyxFileImporter* back = again.factory.CreateFileImporter();
+        ASSERT_TRUE(back->Initialize(out.c_str()));
+        RStreamOptionsPtr read = back->GetReadOptions();
+        ASSERT_NE(read, nullptr) << back->GetLastErrorString();
+        ASSERT_TRUE(back->Import(again.scene, read.get())) << back->GetLastErrorString();
+        EXPECT_NE(again.Node(file.readBack), nullptr);
+        EXPECT_EQ(static_cast<RStreamOptionsMotion&>(*read).GetFrameCount(), 3);
+    }
 }
 
 }  // namespace

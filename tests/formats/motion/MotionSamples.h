@@ -4,6 +4,8 @@
 // Small valid files of every motion format, written by hand in the public layouts: the
 // corruption tests cut and flip them, and the fuzzers start from them.
 
+#include "tests/formats/motion/C3dFixture.h"
+
 #include <string>
 
 namespace motion_samples {
@@ -151,6 +153,61 @@ inline std::string Brd() {
            "1\t1\tP\t10.6\t20.35\t-3.1\tQ\t0\t0\t0.1\t0.995\t0\t8333.33\n"
            "2\t2\tP\t11.7\t21.45\t-4.2\tQ\t0.1\t0\t0\t0.995\t0\t16666.7\n"
            "2\t1\tP\t10.7\t20.45\t-3.2\tQ\t0\t0.1\t0\t0.995\t0\t16666.7\n";
+}
+
+// Three markers over three frames, labelled, in millimetres; the processor layout and the
+// storage as given.
+inline std::string C3d(int processor = 1, bool floats = false) {
+    c3d_fixture::File file;
+    file.processor = processor;
+    file.floats = floats;
+    file.points = 3;
+    file.parameters = {c3d_fixture::File::Labels({"LASI", "Bob:RASI", "LPSI"}, 8), c3d_fixture::File::Text("UNITS", "mm"),
+                       c3d_fixture::File::Text("X_SCREEN", "+X"), c3d_fixture::File::Text("Y_SCREEN", "+Z")};
+    for (int f = 0; f < 3; ++f) {
+        file.frames.push_back({c3d_fixture::Point{1.0 + f, 90.5, -3.0}, c3d_fixture::Point{-11.0, 91.0 + f, -3.5, f != 1},
+                               c3d_fixture::Point{0.5, 88.0, 12.0 - f}});
+    }
+    return file.Build();
+}
+
+inline std::string Trc() {
+    return "PathFileType\t4\t(X/Y/Z)\twalk.trc\t\n"
+           "DataRate\tCameraRate\tNumFrames\tNumMarkers\tUnits\tOrigDataRate\tOrigDataStartFrame\tOrigNumFrames\n"
+           "60.00\t60.00\t3\t3\tmm\t60.00\t1\t3\n"
+           "Frame#\tTime\tL Knee\t\t\tR Knee\t\t\tHip\t\t\t\n"
+           "\t\tX1\tY1\tZ1\tX2\tY2\tZ2\tX3\tY3\tZ3\n"
+           "\n"
+           "1\t0.000\t10.5\t900.0\t-30.0\t-110.0\t910.0\t-35.0\t5.0\t880.0\t120.0 \n"
+           "2\t0.017\t11.5\t901.0\t-31.0\t\t\t\t5.5\t881.0\t119.0 \n"
+           "3\t0.033\t12.5\t902.0\t-32.0\t-112.0\t912.0\t-37.0\t6.0\t882.0\t118.0 \n";
+}
+
+inline std::string Aoa() {
+    return "Adaptive Optics capture\n"
+           "frames = 3 markers = 2 Hz = 60\n"
+           "10.5 90 -3\n-11 91 -3.5\n"
+           "11.5 90.5 -3\n0 0 0\n"
+           "12.5 91 -3\n-12 92 -3.5\n";
+}
+
+inline std::string Vpm() {
+    std::string text;
+    for (const char* segment : {"Hips", "Chest"}) {
+        text += std::string("Segment:\t") + segment + "\nFrames:\t3\nFrame Time:\t0.0333333\n"
+                "XTRAN\tYTRAN\tZTRAN\tXROT\tYROT\tZROT\tXSCALE\tYSCALE\tZSCALE\n"
+                "INCHES\tINCHES\tINCHES\tDEGREES\tDEGREES\tDEGREES\tPERCENT\tPERCENT\tPERCENT\n"
+                "1\t36\t-2\t0\t10\t0\t100\t100\t100\n"
+                "1.5\t36.5\t-2\t5\t12\t1\t100\t100\t100\n"
+                "2\t37\t-2\t10\t14\t2\t100\t100\t100\n";
+    }
+    return text;
+}
+
+inline std::string Mov() {
+    return "0\t1\t2\t3\t0\t10\t0\t1\t1\t1\t4\t5\t6\t0\t0\t20\t1\t1\t1\t\n"
+           "0.04\t1.5\t2\t3\t0\t11\t0\t1\t1\t1\t4.5\t5\t6\t0\t0\t21\t1\t1\t1\t\n"
+           "0.08\t2\t2\t3\t0\t12\t0\t1\t1\t1\t5\t5\t6\t0\t0\t22\t1\t1\t1\t\n";
 }
 
 }  // namespace motion_samples

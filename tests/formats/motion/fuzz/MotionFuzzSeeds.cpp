@@ -1,5 +1,6 @@
 // Writes the seed files of the motion fuzz targets into a folder: our own small files of
-// every format. Run: motion_fuzz_seeds <folder>; it makes bvh/, htr/, asf/, amc/ and brd/ in it.
+// every format. Run: motion_fuzz_seeds <folder>; it makes bvh/, htr/, asf/, amc/, brd/, c3d/,
+// trc/, aoa/, vpm/ and mov/ in it.
 
 #include "core/FilePaths.h"
 #include "tests/formats/motion/MotionSamples.h"
@@ -9,8 +10,8 @@
 
 namespace {
 
-bool WriteSeed(const std::string& folder, const char* kind, const std::string& text) {
-    const std::string path = folder + "/" + kind + "/sample." + kind;
+bool WriteSeed(const std::string& folder, const char* kind, const std::string& text, const char* name = "sample") {
+    const std::string path = folder + "/" + kind + "/" + name + "." + kind;
     CreateDirectoryPath(path.c_str());
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (file == nullptr) {
@@ -30,6 +31,11 @@ int main(int argc, char** argv) {
     const std::string folder = argv[1];
     const bool ok = WriteSeed(folder, "bvh", motion_samples::Bvh()) && WriteSeed(folder, "htr", motion_samples::Htr()) &&
                     WriteSeed(folder, "asf", motion_samples::Asf()) && WriteSeed(folder, "amc", motion_samples::Amc()) &&
-                    WriteSeed(folder, "brd", motion_samples::Brd());
+                    WriteSeed(folder, "brd", motion_samples::Brd()) && WriteSeed(folder, "trc", motion_samples::Trc()) &&
+                    WriteSeed(folder, "aoa", motion_samples::Aoa()) && WriteSeed(folder, "vpm", motion_samples::Vpm()) &&
+                    WriteSeed(folder, "mov", motion_samples::Mov()) &&
+                    WriteSeed(folder, "c3d", motion_samples::C3d(1, false), "intel") &&
+                    WriteSeed(folder, "c3d", motion_samples::C3d(2, true), "dec") &&
+                    WriteSeed(folder, "c3d", motion_samples::C3d(3, false), "mips");
     return ok ? 0 : 1;
 }
