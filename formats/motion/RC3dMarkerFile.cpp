@@ -99,6 +99,16 @@ bool RC3dMarkerFile::ReadHeader(int& markers, RTime& start, int& frames, double&
     rate = header.frameRate;
     start.FromSeconds(header.firstFrame / rate);
     frames = header.lastFrame - header.firstFrame + 1;
+    // The data section must hold the frames the header claims (at least one).
+    const bool floats = header.scale < 0.0f;
+    const std::int64_t frameBytes = static_cast<std::int64_t>(header.points) * (floats ? 16 : 8) +
+                                    static_cast<std::int64_t>(header.analogPerFrame) * (floats ? 4 : 2);
+    const std::int64_t available = GetSourceSize() - static_cast<std::int64_t>(header.dataStart - 1) * kBlockSize;
+    if (frameBytes * (frames > 1 ? frames : 1) > available) {
+        error_ = std::to_string(frames) + " frames of " + std::to_string(header.points) +
+                 " points are more than the file holds";
+        return false;
+    }
     scale = 1.0;
     return true;
 }

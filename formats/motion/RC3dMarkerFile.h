@@ -5,7 +5,8 @@
 // reader and writer bases import and export C3D point data (analog data is skipped on reading
 // and none is written).
 //
-// Reading: the POINT group's LABELS (at most 255, the rest named "%04d" of their index), UNITS
+// Reading: the header's frames of points (and analog samples) must lie in the file after the
+// data start, so that no count it claims outruns the file. The POINT group's LABELS (at most 255, the rest named "%04d" of their index), UNITS
 // (mm, cm, m, in, ft: the factor to centimetres) and X_SCREEN / Y_SCREEN (the axis map; a
 // value whose letter is not X, Y or Z is ignored), any USES_PREFIXES (the actor prefix before
 // a ':' is kept, as "<prefix>_<name>", when the reader asks for it). Positions map from the

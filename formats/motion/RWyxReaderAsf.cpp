@@ -19,11 +19,8 @@ RStreamOptionsPtr RWyxReaderAsf::GetReadOptions(bool /*quiet*/) {
 }
 
 bool RWyxReaderAsf::Read(RWyxScene* scene, RStreamOptions* options) {
-    if (!CheckOpen()) {
-        return false;
-    }
-    RStreamOptionsMotion* motion = CheckOptions(options);
-    if (motion == nullptr || !CheckScene(scene)) {
+    RStreamOptionsMotion* motion = BeginRead(scene, options);
+    if (motion == nullptr) {
         return false;
     }
     std::unique_ptr<RWyxAsfScene, RPlugDestroyer> skeleton(RWyxAsfScene::Create());

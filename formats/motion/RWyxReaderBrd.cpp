@@ -115,13 +115,10 @@ RStreamOptionsPtr RWyxReaderBrd::GetReadOptions(bool /*quiet*/) {
 std::vector<RWyxNode*> RWyxReaderBrd::CreateMarkerNodes() {
     std::vector<RWyxNode*> nodes;
     for (const RBrdMarker* marker : markerOrder_) {
-        RWyxNode* node = GetFactory()->CreateNode(("Marker" + std::to_string(marker->GetId())).c_str());
-        RWyxMarker* attribute = GetFactory()->CreateMarker();
-        if (node == nullptr || attribute == nullptr) {
+        RWyxNode* node = CreateMarkerNode(("Marker" + std::to_string(marker->GetId())).c_str());
+        if (node == nullptr) {
             return {};
         }
-        attribute->SetType(RWyxMarker::kOpticalMarker);
-        node->SetNodeAttribute(attribute);
         nodes.push_back(node);
     }
     return nodes;
@@ -191,14 +188,11 @@ bool RWyxReaderBrd::FillAnimation(const RStreamOptionsMotion& options, const std
     return true;
 }
 
-RWyxNode* RWyxReaderBrd::CreateGroupNode(const RStreamOptionsMotion& options, const std::vector<RWyxNode*>& nodes) {
-    const bool optical = options.GetOption(kMotionImportAsOpticalSegments) == 1;
-    RWyxNode* group = GetFactory()->CreateNode(optical ? "BRD:optical" : "BRD:reference");
-    RWyxOptical* attribute = GetFactory()->CreateOptical();
-    if (group == nullptr || attribute == nullptr) {
+RWyxNode* RWyxReaderBrd::CreateParent(const RStreamOptionsMotion& options, const std::vector<RWyxNode*>& nodes) {
+    RWyxNode* group = CreateGroupNode("BRD", options);
+    if (group == nullptr) {
         return nullptr;
     }
-    group->SetNodeAttribute(attribute);
     for (RWyxNode* node : nodes) {
         group->AddChild(node);
     }
@@ -234,7 +228,7 @@ bool RWyxReaderBrd::Read(RWyxScene* scene, RStreamOptions* options) {
         SetError(kErrorUnidentified, "The marker nodes could not be made");
         return false;
     }
-    RWyxNode* group = CreateGroupNode(*motion, nodes);
+    RWyxNode* group = CreateParent(*motion, nodes);
     if (group == nullptr) {
         SetError(kErrorUnidentified, "The group node could not be made");
         return false;

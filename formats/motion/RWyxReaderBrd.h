@@ -52,7 +52,7 @@ private:
     bool CheckSpan(std::int64_t rows);
     std::vector<RWyxNode*> CreateMarkerNodes();
     bool FillAnimation(const RStreamOptionsMotion& options, const std::vector<RWyxNode*>& nodes, const char* takeName);
-    RWyxNode* CreateGroupNode(const RStreamOptionsMotion& options, const std::vector<RWyxNode*>& nodes);
+    RWyxNode* CreateParent(const RStreamOptionsMotion& options, const std::vector<RWyxNode*>& nodes);
 
     bool scanned_ = false;
     std::map<int, RBrdMarker> markers_;

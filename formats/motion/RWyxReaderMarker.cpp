@@ -1,7 +1,5 @@
 #include "formats/motion/RWyxReaderMarker.h"
 
-#include "attributes/RWyxMarker.h"
-#include "attributes/RWyxOptical.h"
 #include "curves/RCurveKey.h"
 #include "curves/RFCurve.h"
 #include "formats/motion/MotionConversion.h"
@@ -151,26 +149,12 @@ bool RWyxReaderMarker::ReadFrames(const RStreamOptionsMotion& options, int marke
     return true;
 }
 
-RWyxNode* RWyxReaderMarker::CreateMarkerNode(const char* name) {
-    RWyxNode* node = GetFactory()->CreateNode(name);
-    RWyxMarker* attribute = GetFactory()->CreateMarker();
-    if (node == nullptr || attribute == nullptr) {
-        return nullptr;
-    }
-    attribute->SetType(RWyxMarker::kOpticalMarker);
-    node->SetNodeAttribute(attribute);
-    return node;
-}
-
 RWyxNode* RWyxReaderMarker::CreateNodes(const RStreamOptionsMotion& options, const std::vector<RString>& names,
                                         int extra, std::vector<RWyxNode*>& nodes) {
-    const bool optical = options.GetOption(kMotionImportAsOpticalSegments) == 1;
-    RWyxNode* parent = GetFactory()->CreateNode((shortName_ + (optical ? ":optical" : ":reference")).Buffer());
-    RWyxOptical* attribute = GetFactory()->CreateOptical();
-    if (parent == nullptr || attribute == nullptr) {
+    RWyxNode* parent = CreateGroupNode(shortName_.Buffer(), options);
+    if (parent == nullptr) {
         return nullptr;
     }
-    parent->SetNodeAttribute(attribute);
     const int markers = static_cast<int>(names.size());
     for (int k = 0; k < markers + extra; ++k) {
         const std::string name = k < markers ? std::string(names[static_cast<std::size_t>(k)].Buffer())
@@ -225,11 +209,8 @@ bool RWyxReaderMarker::KeyNodes(const RStreamOptionsMotion& options, const std::
 }
 
 bool RWyxReaderMarker::Read(RWyxScene* scene, RStreamOptions* options) {
-    if (!CheckOpen()) {
-        return false;
-    }
-    RStreamOptionsMotion* motion = CheckOptions(options);
-    if (motion == nullptr || !CheckScene(scene)) {
+    RStreamOptionsMotion* motion = BeginRead(scene, options);
+    if (motion == nullptr) {
         return false;
     }
     Header header;

@@ -64,7 +64,6 @@ private:
     void RenameDuplicates(const RStreamOptionsMotion& options, std::vector<RString>& names);
     bool ReadFrames(const RStreamOptionsMotion& options, int markers, std::vector<RMarkerFrame>& frames,
                     int& extra);
-    RWyxNode* CreateMarkerNode(const char* name);
     RWyxNode* CreateNodes(const RStreamOptionsMotion& options, const std::vector<RString>& names, int extra,
                           std::vector<RWyxNode*>& nodes);
     bool KeyNodes(const RStreamOptionsMotion& options, const std::vector<RWyxNode*>& nodes,

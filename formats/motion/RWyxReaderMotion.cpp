@@ -1,7 +1,11 @@
 #include "formats/motion/RWyxReaderMotion.h"
 
+#include "attributes/RWyxMarker.h"
+#include "attributes/RWyxOptical.h"
 #include "core/FilePaths.h"
 #include "formats/motion/RStreamOptionsMotion.h"
+#include "scene/RWyxNode.h"
+#include "scene/RWyxObjectFactory.h"
 #include "scene/RWyxScene.h"
 #include "scene/RWyxTakeInfo.h"
 
@@ -129,4 +133,34 @@ void RWyxReaderMotion::StoreTake(RWyxScene& scene, const RString& takeName, cons
     info.referenceStop = info.localStop;
     scene.SetTakeInfo(info);
     scene.SetCurrentTake(takeName.Buffer());
+}
+
+RStreamOptionsMotion* RWyxReaderMotion::BeginRead(RWyxScene* scene, RStreamOptions* options) {
+    if (!CheckOpen()) {
+        return nullptr;
+    }
+    RStreamOptionsMotion* motion = CheckOptions(options);
+    return motion != nullptr && CheckScene(scene) ? motion : nullptr;
+}
+
+RWyxNode* RWyxReaderMotion::CreateMarkerNode(const char* name) {
+    RWyxNode* node = GetFactory()->CreateNode(name);
+    RWyxMarker* attribute = GetFactory()->CreateMarker();
+    if (node == nullptr || attribute == nullptr) {
+        return nullptr;
+    }
+    attribute->SetType(RWyxMarker::kOpticalMarker);
+    node->SetNodeAttribute(attribute);
+    return node;
+}
+
+RWyxNode* RWyxReaderMotion::CreateGroupNode(const char* format, const RStreamOptionsMotion& options) {
+    const bool optical = options.GetOption(kMotionImportAsOpticalSegments) == 1;
+    RWyxNode* group = GetFactory()->CreateNode((RString(format) + (optical ? ":optical" : ":reference")).Buffer());
+    RWyxOptical* attribute = GetFactory()->CreateOptical();
+    if (group == nullptr || attribute == nullptr) {
+        return nullptr;
+    }
+    group->SetNodeAttribute(attribute);
+    return group;
 }

@@ -66,6 +66,14 @@ protected:
     void SetCorrupted();
     // Error 7 and false for a scene without a root node.
     bool CheckScene(RWyxScene* scene);
+    // The checks a read starts with: an open file, motion options, a scene with a root; the
+    // options as motion options, or null with the error set.
+    RStreamOptionsMotion* BeginRead(RWyxScene* scene, RStreamOptions* options);
+    // A node with an optical-marker attribute; null when either could not be made.
+    RWyxNode* CreateMarkerNode(const char* name);
+    // The parent of a read's markers or segments: "<format>:optical" with ImportAsOpticalSegments
+    // 1, else "<format>:reference", with an optical attribute; null when it could not be made.
+    RWyxNode* CreateGroupNode(const char* format, const RStreamOptionsMotion& options);
     // True when no two nodes below the node share a name; otherwise the names go, once each,
     // through the options' message hook ("Duplicate names found in <file>:") and into error 0.
     bool RefuseDuplicateNames(RWyxNode* node, const RStreamOptionsMotion& options);

@@ -1,7 +1,5 @@
 #include "formats/motion/RWyxReaderMov.h"
 
-#include "attributes/RWyxMarker.h"
-#include "attributes/RWyxOptical.h"
 #include "curves/RFCurve.h"
 #include "formats/motion/MotionConversion.h"
 #include "formats/motion/RStreamOptionsMotion.h"
@@ -132,17 +130,14 @@ bool RWyxReaderMov::KeyNode(RWyxNode* node, const RStreamOptionsMotion& options,
 }
 
 bool RWyxReaderMov::Read(RWyxScene* scene, RStreamOptions* options) {
-    if (!CheckOpen()) {
+    RStreamOptionsMotion* motion = BeginRead(scene, options);
+    if (motion == nullptr) {
         return false;
     }
     RMovFile& file = static_cast<RMovFile&>(*GetFormatFile());
     int columns = 0;
     if (!file.CountValues(columns) || columns == 0) {
         SetCorrupted();
-        return false;
-    }
-    RStreamOptionsMotion* motion = CheckOptions(options);
-    if (motion == nullptr || !CheckScene(scene)) {
         return false;
     }
     const bool groups[3] = {motion->GetOption(kMotionTranslation) == 1, motion->GetOption(kMotionRotation) == 1,
@@ -162,26 +157,20 @@ bool RWyxReaderMov::Read(RWyxScene* scene, RStreamOptions* options) {
         SetCorrupted();
         return false;
     }
-    const bool optical = motion->GetOption(kMotionImportAsOpticalSegments) == 1;
-    RWyxNode* parent = GetFactory()->CreateNode(optical ? "MOV:optical" : "MOV:reference");
-    RWyxOptical* attribute = GetFactory()->CreateOptical();
-    if (parent == nullptr || attribute == nullptr) {
+    RWyxNode* parent = CreateGroupNode("MOV", *motion);
+    if (parent == nullptr) {
         SetError(kErrorUnidentified, "The parent node could not be made");
         return false;
     }
-    parent->SetNodeAttribute(attribute);
     const RString takeName = GetTakeName();
     const int segments = (columns - 1) / (3 * enabled);
     for (int k = 0; k < segments; ++k) {
         motion->ReportProgress(0, "Loading MOV animation frames in nodes", static_cast<float>(50 + k * 50 / segments));
-        RWyxNode* node = GetFactory()->CreateNode(("Marker" + std::to_string(k)).c_str());
-        RWyxMarker* marker = GetFactory()->CreateMarker();
-        if (node == nullptr || marker == nullptr) {
+        RWyxNode* node = CreateMarkerNode(("Marker" + std::to_string(k)).c_str());
+        if (node == nullptr) {
             SetError(kErrorUnidentified, "The segment nodes could not be made");
             return false;
         }
-        marker->SetType(RWyxMarker::kOpticalMarker);
-        node->SetNodeAttribute(marker);
         parent->AddChild(node);
         if (!KeyNode(node, *motion, rows, columns, frames, 1 + k * 3 * enabled, groups, takeName.Buffer())) {
             SetError(kErrorUnidentified, "The segment keys could not be stored");

@@ -32,11 +32,8 @@ bool RWyxReaderSkeleton::PlaceNodes(RWyxScene& scene, RWyxNode* reference, const
 }
 
 bool RWyxReaderSkeleton::Read(RWyxScene* scene, RStreamOptions* options) {
-    if (!CheckOpen()) {
-        return false;
-    }
-    RStreamOptionsMotion* motion = CheckOptions(options);
-    if (motion == nullptr || !CheckScene(scene)) {
+    RStreamOptionsMotion* motion = BeginRead(scene, options);
+    if (motion == nullptr) {
         return false;
     }
     const RString label = GetFormatLabel();

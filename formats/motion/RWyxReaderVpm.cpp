@@ -1,7 +1,5 @@
 #include "formats/motion/RWyxReaderVpm.h"
 
-#include "attributes/RWyxMarker.h"
-#include "attributes/RWyxOptical.h"
 #include "curves/RFCurve.h"
 #include "formats/motion/MotionConversion.h"
 #include "formats/motion/RStreamOptionsMotion.h"
@@ -38,13 +36,10 @@ RWyxNode* RWyxReaderVpm::ReadSegment(const RStreamOptionsMotion& options, const 
         return nullptr;
     }
     const int count = options.GetFrameCount() < frames ? options.GetFrameCount() : frames;
-    RWyxNode* node = GetFactory()->CreateNode(name.Buffer());
-    RWyxMarker* marker = GetFactory()->CreateMarker();
-    if (node == nullptr || marker == nullptr) {
+    RWyxNode* node = CreateMarkerNode(name.Buffer());
+    if (node == nullptr) {
         return nullptr;
     }
-    marker->SetType(RWyxMarker::kOpticalMarker);
-    node->SetNodeAttribute(marker);
     node->AddTakeNode(takeName);
     node->SetCurrentTakeNodeByName(takeName);
     RWyxTakeNode* take = node->GetCurrentTakeNode();
@@ -80,25 +75,19 @@ RWyxNode* RWyxReaderVpm::ReadSegment(const RStreamOptionsMotion& options, const 
 }
 
 bool RWyxReaderVpm::Read(RWyxScene* scene, RStreamOptions* options) {
-    if (!CheckOpen()) {
-        return false;
-    }
-    RStreamOptionsMotion* motion = CheckOptions(options);
-    if (motion == nullptr || !CheckScene(scene)) {
+    RStreamOptionsMotion* motion = BeginRead(scene, options);
+    if (motion == nullptr) {
         return false;
     }
     if (!motion->FramesFitTimeRange(motion->GetFrameCount())) {
         SetError(kErrorCorrupted, "File is corrupted: the frames reach beyond the time range");
         return false;
     }
-    const bool optical = motion->GetOption(kMotionImportAsOpticalSegments) == 1;
-    RWyxNode* parent = GetFactory()->CreateNode(optical ? "VPM:optical" : "VPM:reference");
-    RWyxOptical* attribute = GetFactory()->CreateOptical();
-    if (parent == nullptr || attribute == nullptr) {
+    RWyxNode* parent = CreateGroupNode("VPM", *motion);
+    if (parent == nullptr) {
         SetError(kErrorUnidentified, "The parent node could not be made");
         return false;
     }
-    parent->SetNodeAttribute(attribute);
     const RString takeName = GetTakeName();
     for (bool first = true;; first = false) {
         RWyxNode* node = ReadSegment(*motion, takeName.Buffer(), first);

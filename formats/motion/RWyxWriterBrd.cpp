@@ -26,14 +26,8 @@ RStreamOptionsPtr RWyxWriterBrd::GetWriteOptions() {
 }
 
 bool RWyxWriterBrd::Write(RWyxScene* scene, RStreamOptions* options) {
-    if (!CheckOpen()) {
-        return false;
-    }
-    RStreamOptionsMotion* motion = CheckOptions(options);
+    RStreamOptionsMotion* motion = BeginWrite(scene, options);
     if (motion == nullptr) {
-        return false;
-    }
-    if (!CheckScene(scene)) {
         return false;
     }
     const int count = motion->GetFrameCount();

@@ -82,11 +82,8 @@ bool RWyxWriterMarker::WriteFrames(RWyxNode* root, const std::vector<RWyxNode*>&
 }
 
 bool RWyxWriterMarker::Write(RWyxScene* scene, RStreamOptions* options) {
-    if (!CheckOpen()) {
-        return false;
-    }
-    RStreamOptionsMotion* motion = CheckOptions(options);
-    if (motion == nullptr || !CheckScene(scene)) {
+    RStreamOptionsMotion* motion = BeginWrite(scene, options);
+    if (motion == nullptr) {
         return false;
     }
     RWyxNode* root = FindEvaluationRoot(*scene, *motion);

@@ -139,3 +139,11 @@ RString RWyxWriterMotion::NameAfterLastColon(const RWyxNode& node) {
     const char* colon = std::strrchr(name, ':');
     return RString(colon != nullptr ? colon + 1 : name);
 }
+
+RStreamOptionsMotion* RWyxWriterMotion::BeginWrite(RWyxScene* scene, RStreamOptions* options) {
+    if (!CheckOpen()) {
+        return nullptr;
+    }
+    RStreamOptionsMotion* motion = CheckOptions(options);
+    return motion != nullptr && CheckScene(scene) ? motion : nullptr;
+}

@@ -64,6 +64,9 @@ protected:
     bool Refuse(const RStreamOptionsMotion& options, const RString& text);
     // Error 5 and false for a scene without a root node.
     bool CheckScene(RWyxScene* scene);
+    // The checks a write starts with: an open file, motion options, a scene with a root; the
+    // options as motion options, or null with the error set.
+    RStreamOptionsMotion* BeginWrite(RWyxScene* scene, RStreamOptions* options);
 
     // The node positions are measured from: the scene root with ExportFromGlobalPosition 1,
     // else the export root of the writer base, or the scene root when there is none.

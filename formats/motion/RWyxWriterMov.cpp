@@ -13,11 +13,8 @@ RStreamOptionsPtr RWyxWriterMov::GetWriteOptions() {
 }
 
 bool RWyxWriterMov::Write(RWyxScene* scene, RStreamOptions* options) {
-    if (!CheckOpen()) {
-        return false;
-    }
-    RStreamOptionsMotion* motion = CheckOptions(options);
-    if (motion == nullptr || !CheckScene(scene)) {
+    RStreamOptionsMotion* motion = BeginWrite(scene, options);
+    if (motion == nullptr) {
         return false;
     }
     const bool groups[3] = {motion->GetOption(kMotionTranslation) == 1, motion->GetOption(kMotionRotation) == 1,

@@ -33,11 +33,8 @@ RStreamOptionsPtr RWyxWriterVpm::GetWriteOptions() {
 }
 
 bool RWyxWriterVpm::Write(RWyxScene* scene, RStreamOptions* options) {
-    if (!CheckOpen()) {
-        return false;
-    }
-    RStreamOptionsMotion* motion = CheckOptions(options);
-    if (motion == nullptr || !CheckScene(scene)) {
+    RStreamOptionsMotion* motion = BeginWrite(scene, options);
+    if (motion == nullptr) {
         return false;
     }
     RWyxNode* root = FindEvaluationRoot(*scene, *motion);

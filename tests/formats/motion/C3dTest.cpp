@@ -125,7 +125,7 @@ TEST(C3dLibraryTest, RecordsTooLongForTheirOffsetAreRefused) {
     record.value = RC3dArray::TextRows(std::vector<std::string>(255, "x"), 255);
     record.description = std::string(255, 'd');
     ASSERT_TRUE(file.PutRecord(record));
-    EXPECT_EQ(c3d_fixture::LittleWord(std::string(file.Output().begin(), file.Output().end()), 5), 65288);
+    EXPECT_EQ(c3d_fixture::LittleWord(std::string(file.Output().begin(), file.Output().end()), 5), 2 + 4 + 65025 + 1 + 255);
     record.name = std::string(128, 'N');
     EXPECT_FALSE(file.PutRecord(record));
 }
@@ -344,7 +344,6 @@ TEST(C3dRefusalTest, LabelsShorterThanThePointsAndNonTextLabels) {
 
 struct WrittenScene {
     SceneFixture fixture;
-    std::vector<RWyxNode*> markers;
 
     explicit WrittenScene(const std::vector<std::string>& names, double reach = 1.0) {
         // A second child of the root: positions are measured from the scene root.
@@ -352,13 +351,7 @@ struct WrittenScene {
         fixture.scene->GetRootNode()->AddChild(group);
         fixture.scene->GetRootNode()->AddChild(fixture.factory.CreateNode("camera"));
         for (std::size_t i = 0; i < names.size(); ++i) {
-            RWyxNode* node = fixture.factory.CreateNode(names[i].c_str());
-            node->SetNodeAttribute(fixture.factory.CreateMarker());
-            group->AddChild(node);
-            node->SetMarked(1, false);
-            node->AddTakeNode("take");
-            node->SetCurrentTakeNodeByName("take");
-            RWyxTakeNode* take = node->GetCurrentTakeNode();
+            RWyxTakeNode* take = AddMarkedNode(fixture, group, names[i].c_str());
             for (int f = 0; f < 4; ++f) {
                 const RTime time = RTime(RTime::kTicksPerSecond / 50) * f;
                 take->GetTranslationXCurve()->AppendKey(time, static_cast<float>(reach * (10.0 + f + i)));
@@ -366,7 +359,6 @@ struct WrittenScene {
                 take->GetTranslationZCurve()->AppendKey(time, static_cast<float>(reach * 0.25 * f));
                 take->GetOcclusionCurve()->AppendKey(time, f == 2 && i == 0 ? 1.0f : 0.0f);
             }
-            markers.push_back(node);
         }
     }
 
@@ -442,6 +434,7 @@ TEST(C3dWriterTest, WhatTheFormatCannotHoldIsRefusedAndNoFileAppears) {
          "16-bit"},
         {"frame beyond 16 bits", {"late"}, 1.0, [](RStreamOptionsMotion& o) { o.SetStartTime(RTime(RTime::kTicksPerSecond * 1400)); },
          "65535"},
+        {"65,536 frames", {"long"}, 1.0, [](RStreamOptionsMotion& o) { o.SetFrameCount(65536); }, "65535"},
         {"rate the reader would not take", {"fast"}, 1.0, [](RStreamOptionsMotion& o) { o.SetFrameRate(0, 2000.0); },
          "frame rate"},
     };

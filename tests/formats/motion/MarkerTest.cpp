@@ -365,13 +365,7 @@ struct MarkerScene {
         fixture.scene->GetRootNode()->AddChild(fixture.factory.CreateNode("camera"));
         const char* names[] = {"actor:Hip", "Knee"};
         for (int i = 0; i < 2; ++i) {
-            RWyxNode* node = fixture.factory.CreateNode(names[i]);
-            node->SetNodeAttribute(fixture.factory.CreateMarker());
-            fixture.scene->GetRootNode()->AddChild(node);
-            node->SetMarked(1, false);
-            node->AddTakeNode("take");
-            node->SetCurrentTakeNodeByName("take");
-            RWyxTakeNode* take = node->GetCurrentTakeNode();
+            RWyxTakeNode* take = AddMarkedNode(fixture, fixture.scene->GetRootNode(), names[i]);
             for (int f = 0; f < 3; ++f) {
                 const RTime time = RTime(RTime::kTicksPerSecond / 60) * f;
                 take->GetTranslationXCurve()->AppendKey(time, static_cast<float>(1.0 + f + 10 * i));

@@ -4,6 +4,7 @@
 // Shared by the motion-format tests: a factory with a scene, reading a text through a reader
 // from memory with the options the reader gives, and looking at the nodes and curves made.
 
+#include "attributes/RWyxMarker.h"
 #include "core/RPlug.h"
 #include "curves/RFCurve.h"
 #include "formats/motion/RStreamOptionsMotion.h"
@@ -33,6 +34,18 @@ struct SceneFixture {
 
     RWyxNode* Node(const char* name) { return factory.FindNode(name, 0); }
 };
+
+// A marked node with a marker attribute under the parent, keyed in the current take "take":
+// its take node.
+inline RWyxTakeNode* AddMarkedNode(SceneFixture& fixture, RWyxNode* parent, const char* name) {
+    RWyxNode* node = fixture.factory.CreateNode(name);
+    node->SetNodeAttribute(fixture.factory.CreateMarker());
+    parent->AddChild(node);
+    node->SetMarked(1, false);
+    node->AddTakeNode("take");
+    node->SetCurrentTakeNodeByName("take");
+    return node->GetCurrentTakeNode();
+}
 
 // Reads the text through the reader as the file `name`: the reader's options (null when
 // GetReadOptions refused the file, then nothing is read), adjusted by `adjust`, then Read.

@@ -39,12 +39,7 @@ struct PoseScene {
         fixture.scene->GetRootNode()->AddChild(fixture.factory.CreateNode("camera"));
         const char* names[] = {first, second};
         for (int i = 0; i < 2; ++i) {
-            RWyxNode* node = fixture.factory.CreateNode(names[i]);
-            fixture.scene->GetRootNode()->AddChild(node);
-            node->SetMarked(1, false);
-            node->AddTakeNode("take");
-            node->SetCurrentTakeNodeByName("take");
-            RWyxTakeNode* take = node->GetCurrentTakeNode();
+            RWyxTakeNode* take = AddMarkedNode(fixture, fixture.scene->GetRootNode(), names[i]);
             for (int f = 0; f < 3; ++f) {
                 const RTime time = RTime(RTime::kTicksPerSecond / 25) * f;
                 take->GetTranslationXCurve()->AppendKey(time, static_cast<float>(2.54 * (f + 1 + 10 * i)));
