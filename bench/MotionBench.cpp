@@ -4,10 +4,17 @@
 // frames per second, which must stay flat from the shorter file to the longer one (a read or
 // write linear in the frames). The raw operation beside them is parsing the same file's
 // numbers alone (std::from_chars over the bytes), the floor no reader can go below.
+//
+// The same for C3D files of 50 markers (real numbers, DEC layout) at 20,000 and 40,000 frames:
+// reading into marker nodes, writing them back, and beside them the raw decoding of the file's
+// point floats alone.
 
+#include "formats/motion/RC3dMarkerFile.h"
 #include "formats/motion/RStreamOptionsMotion.h"
 #include "formats/motion/RWyxReaderBvh.h"
+#include "formats/motion/RWyxReaderC3d.h"
 #include "formats/motion/RWyxWriterBvh.h"
+#include "formats/motion/RWyxWriterC3d.h"
 #include "platform/NativeFiles.h"
 #include "scene/RWyxNode.h"
 #include "scene/RWyxObjectFactory.h"
@@ -79,13 +86,40 @@ std::string WriteSkeletonFile(int frames) {
     return path;
 }
 
+constexpr int kMarkers = 50;
+
+// Markers circling at their own radius, written by the C3D marker file itself.
+std::string WriteMarkerFile(int frames) {
+    const std::string path = Folder().Join("markers-" + std::to_string(frames) + ".c3d");
+    if (std::filesystem::exists(path)) {
+        return path;
+    }
+    RC3dMarkerFile file;
+    std::vector<RString> names;
+    for (int m = 0; m < kMarkers; ++m) names.push_back(RString("M") + m);
+    file.Open(path.c_str(), "w");
+    file.WriteHeader(kMarkers, RTime(), frames, 100.0, -1.0);
+    file.WriteNames(names);
+    std::vector<RVector4> positions(kMarkers);
+    for (int f = 0; f < frames; ++f) {
+        for (int m = 0; m < kMarkers; ++m) {
+            positions[m] = RVector4((m + 1) * std::cos(0.01 * f), 100.0 + m, (m + 1) * std::sin(0.01 * f), 0.0);
+        }
+        file.WriteFrame(positions.data(), kMarkers, RTime(), f + 1);
+    }
+    file.Finish();
+    file.Close();
+    return path;
+}
+
+template <typename Reader = RWyxReaderBvh>
 struct ReadScene {
     std::unique_ptr<RWyxObjectFactory> factory = std::make_unique<RWyxObjectFactory>();
     RWyxScene* scene = factory->CreateScene();
     OptionsPtr options;
 
     bool Read(const std::string& path) {
-        RWyxReaderBvh reader(factory.get());
+        Reader reader(factory.get());
         if (!reader.FileOpen(path.c_str())) return false;
         options.reset(static_cast<RStreamOptionsMotion*>(reader.GetReadOptions(false).release()));
         return options != nullptr && reader.Read(scene, options.get());
@@ -134,10 +168,10 @@ void BM_BvhRead(benchmark::State& state) {
     const int frames = static_cast<int>(state.range(0));
     const std::string path = WriteSkeletonFile(frames);
     for (auto _ : state) {
-        ReadScene read;
+        ReadScene<> read;
         if (!read.Read(path)) state.SkipWithError("read failed");
         state.PauseTiming();
-        read = ReadScene();  // the scene's destruction is not the reader's
+        read = ReadScene<>();  // the scene's destruction is not the reader's
         state.ResumeTiming();
     }
     ReportFrames(state, frames);
@@ -145,7 +179,7 @@ void BM_BvhRead(benchmark::State& state) {
 
 void BM_BvhWrite(benchmark::State& state) {
     const int frames = static_cast<int>(state.range(0));
-    ReadScene read;
+    ReadScene<> read;
     if (!read.Read(WriteSkeletonFile(frames))) {
         state.SkipWithError("read failed");
         return;
@@ -161,8 +195,62 @@ void BM_BvhWrite(benchmark::State& state) {
     ReportFrames(state, frames);
 }
 
+void BM_C3dRaw(benchmark::State& state) {
+    const int frames = static_cast<int>(state.range(0));
+    const std::string path = WriteMarkerFile(frames);
+    for (auto _ : state) {
+        std::FILE* file = std::fopen(path.c_str(), "rb");
+        std::vector<std::uint8_t> bytes;
+        std::vector<std::uint8_t> chunk(1 << 16);
+        std::size_t got = 0;
+        while ((got = std::fread(chunk.data(), 1, chunk.size(), file)) > 0) bytes.insert(bytes.end(), chunk.begin(), chunk.begin() + got);
+        std::fclose(file);
+        // The data starts at the block the header's word 9 names.
+        const std::size_t data = (static_cast<std::size_t>(bytes[17] << 8 | bytes[16]) - 1) * RC3dFile::kBlockSize;
+        double sum = 0.0;
+        for (std::size_t at = data; at + 4 <= bytes.size(); at += 4) sum += RC3dFile::DecodeFloat(&bytes[at], RC3dFile::kDec);
+        benchmark::DoNotOptimize(sum);
+    }
+    ReportFrames(state, frames);
+}
+
+void BM_C3dRead(benchmark::State& state) {
+    const int frames = static_cast<int>(state.range(0));
+    const std::string path = WriteMarkerFile(frames);
+    for (auto _ : state) {
+        ReadScene<RWyxReaderC3d> read;
+        if (!read.Read(path)) state.SkipWithError("read failed");
+        state.PauseTiming();
+        read = ReadScene<RWyxReaderC3d>();
+        state.ResumeTiming();
+    }
+    ReportFrames(state, frames);
+}
+
+void BM_C3dWrite(benchmark::State& state) {
+    const int frames = static_cast<int>(state.range(0));
+    ReadScene<RWyxReaderC3d> read;
+    if (!read.Read(WriteMarkerFile(frames))) {
+        state.SkipWithError("read failed");
+        return;
+    }
+    for (int m = 0; m < kMarkers; ++m) read.factory->FindNode(("M" + std::to_string(m)).c_str(), 0)->SetMarked(1, false);
+    read.options->SetOption(kMotionExportC3DRealFormat, 1);
+    const std::string out = Folder().Join("written.c3d");
+    for (auto _ : state) {
+        RWyxWriterC3d writer(read.factory.get());
+        if (!writer.FileCreate(out.c_str()) || !writer.Write(read.scene, read.options.get()) || !writer.FileClose()) {
+            state.SkipWithError("write failed");
+        }
+    }
+    ReportFrames(state, frames);
+}
+
 }  // namespace
 
+BENCHMARK(BM_C3dRaw)->Arg(20000)->Arg(40000)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+BENCHMARK(BM_C3dRead)->Arg(20000)->Arg(40000)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+BENCHMARK(BM_C3dWrite)->Arg(20000)->Arg(40000)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 BENCHMARK(BM_BvhRaw)->Arg(50000)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 BENCHMARK(BM_BvhRead)->Arg(50000)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 BENCHMARK(BM_BvhWrite)->Arg(50000)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
