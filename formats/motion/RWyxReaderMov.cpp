@@ -31,7 +31,7 @@ RStreamOptionsPtr RWyxReaderMov::GetReadOptions(bool /*quiet*/) {
         SetCorrupted();
         return nullptr;
     }
-    double times[kRateLines];
+    double times[kRateLines] = {};
     const int count = lines < kRateLines ? lines : kRateLines;
     for (int i = 0; i < count; ++i) {
         file.ReadLine(times + i, 1, i == 0);

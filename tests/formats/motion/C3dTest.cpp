@@ -202,6 +202,23 @@ TEST(C3dReaderTest, UnitsAndScreenAxesMapPositions) {
     }
 }
 
+TEST(C3dReaderTest, ScreenAxesSwapTheFileAxes) {
+    // Y_SCREEN "+Y": file Y is up, so scene y = file Y and scene z = file Z; "-Z" negates it.
+    const struct {
+        const char* yScreen;
+        double y, z;
+    } cases[] = {{"+Y", 30.0, -2.0}, {"-Y", -30.0, 2.0}, {"+z", -2.0, 30.0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.yScreen);
+        File file = TwoMarkers(1, true);
+        file.parameters = {File::Labels({"LKNE", "RKNE"}, 4), File::Text("Y_SCREEN", c.yScreen)};
+        SceneFixture fixture;
+        OptionsPtr options;
+        ASSERT_TRUE(ReadC3d(fixture, file.Build(), &options));
+        ExpectPosition(fixture.Node("LKNE"), options->GetStartTime(), 1.5, c.y, c.z, 1e-4);
+    }
+}
+
 TEST(C3dReaderTest, IntegerPointsInMetresScaleByTheHeaderScale) {
     File file = TwoMarkers(2, false);
     file.parameters = {File::Labels({"LKNE", "RKNE"}, 4), File::Text("UNITS", "m")};

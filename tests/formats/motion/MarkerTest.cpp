@@ -117,6 +117,7 @@ TEST(MarkerReaderTest, OptionsFrameCountIsCutToTheFile) {
         OptionsPtr options;
         ASSERT_TRUE(ReadAoa(fixture, text, [&](RStreamOptionsMotion& o) { o.SetFrameCount(asked); }, &options));
         EXPECT_EQ(options->GetFrameCount(), asked < 3 ? asked : 3);
+        ASSERT_NE(Curve(fixture.Node("Marker1"), 0), nullptr);
         EXPECT_EQ(Curve(fixture.Node("Marker1"), 0)->GetKeyCount(), asked < 3 ? asked : 3);
     }
 }

@@ -94,6 +94,8 @@ TEST(VpmReaderTest, DamagedSecondSegmentAndSkippedFrames) {
     RWyxReaderVpm reader(&fixture.factory);
     ASSERT_TRUE(ReadText(fixture, reader, Segment("Hips", 10, "0.04", 10) + Segment("Chest", 10, "0.04", 10), "walk.vpm",
                          [](RStreamOptionsMotion& o) { o.SetFrameCount(5); }));
+    ASSERT_NE(Curve(fixture.Node("Hips"), 0), nullptr);
+    ASSERT_NE(Curve(fixture.Node("Chest"), 0), nullptr);  // found past the five frames skipped
     EXPECT_EQ(Curve(fixture.Node("Hips"), 0)->GetKeyCount(), 5);
     EXPECT_EQ(Curve(fixture.Node("Chest"), 0)->GetKeyCount(), 5);
 }
