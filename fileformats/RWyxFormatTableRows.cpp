@@ -8,6 +8,10 @@
 #include "fileio/RWyxFileImporter.h"
 #include "fileio/RWyxFormatTable.h"
 #include "fileio/WyxHeaderForm.h"
+#include "formats/geometry/RWyxReaderDxf.h"
+#include "formats/geometry/RWyxReaderObj.h"
+#include "formats/geometry/RWyxWriterDxf.h"
+#include "formats/geometry/RWyxWriterObj.h"
 #include "wyxwriter/RWyxWriterWyx6.h"
 
 namespace {
@@ -26,6 +30,23 @@ std::unique_ptr<RWyxWriter> NewWyxWriter(RWyxObjectFactory* factory, RWyxIO* own
     auto writer = std::make_unique<RWyxWriterWyx6>(factory, owner);
     writer->SetFileMode(kModes[form]);
     return writer;
+}
+
+template <typename Reader>
+std::unique_ptr<RWyxReader> NewReader(RWyxObjectFactory* factory, int /*form*/) {
+    return std::make_unique<Reader>(factory);
+}
+
+template <typename Writer>
+std::unique_ptr<RWyxWriter> NewWriter(RWyxObjectFactory* factory, RWyxIO* owner, int /*form*/) {
+    return std::make_unique<Writer>(factory, owner);
+}
+
+// A format told by its extension whose reader and writer are built; the caller gives the
+// options (those of the reader's or writer's own).
+constexpr RWyxFormatRow Built(const char* name, const char* extension, int importId, int exportId,
+                              RWyxFormatRow::ReaderFactory reader, RWyxFormatRow::WriterFactory writer) {
+    return {name, extension, importId, 1, exportId, 1, nullptr, 0, reader, writer, nullptr};
 }
 
 // A format whose reader and writer are not built yet, told by its extension, with options its
@@ -51,9 +72,11 @@ const RWyxFormatRow kRows[] = {
     ByExtension("VPM", "vpm", Importer::kFormatVpm, Exporter::kFormatVpm),
     ByExtension("MOV", "mov", Importer::kFormatMov, Exporter::kFormatMov),
     ByExtension("BRD", "brd", Importer::kFormatBrd, Exporter::kFormatBrd),
-    ByExtension("DXF", "dxf", Importer::kFormatDxf, Exporter::kFormatDxf),
+    Built("DXF", "dxf", Importer::kFormatDxf, Exporter::kFormatDxf, &NewReader<RWyxReaderDxf>,
+          &NewWriter<RWyxWriterDxf>),
     ByExtension("3DS", "3ds", Importer::kFormat3ds, Exporter::kFormat3ds),
-    ByExtension("OBJ", "obj", Importer::kFormatObj, Exporter::kFormatObj),
+    Built("OBJ", "obj", Importer::kFormatObj, Exporter::kFormatObj, &NewReader<RWyxReaderObj>,
+          &NewWriter<RWyxWriterObj>),
 };
 
 }  // namespace

@@ -1,0 +1,45 @@
+#include "formats/geometry/RWyxGeometryFileReader.h"
+
+#include "core/FilePaths.h"
+#include "formats/geometry/GeometryText.h"
+
+RWyxGeometryFileReader::~RWyxGeometryFileReader() { FileClose(); }
+
+bool RWyxGeometryFileReader::FileOpen(const char* path) {
+    FileClose();
+    if (path == nullptr || !OpenFileUtf8(file_, path, "rt")) {
+        file_ = nullptr;
+        SetError(kErrorNotOpened, RString("Cannot open \"") + (path != nullptr ? path : "") + "\"");
+        return false;
+    }
+    path_ = path;
+    return true;
+}
+
+bool RWyxGeometryFileReader::FileClose() {
+    bool closed = true;
+    if (file_ != nullptr) {
+        closed = std::fclose(file_) == 0;
+        file_ = nullptr;
+    }
+    path_ = RString("");
+    return closed;
+}
+
+bool RWyxGeometryFileReader::ReadOpenFile(std::string& bytes) {
+    if (file_ == nullptr) {
+        SetError(kErrorNotOpened, "No file is open");
+        return false;
+    }
+    if (!ReadRestOfStream(file_, bytes)) {
+        SetError(kErrorNotOpened, RString("Cannot read \"") + path_ + "\"");
+        return false;
+    }
+    return true;
+}
+
+RString RWyxGeometryFileReader::ReferenceNodeName() const {
+    RString name;
+    GetFileName(name, path_.Buffer(), false);
+    return name + "_root";
+}
