@@ -62,7 +62,7 @@ RString RWyxWriterObj::MaterialLibraryPath(const char* outputPath) {
     GetFileExtension(extension, outputPath);
     if (extension.IsEmptyText()) return RString(outputPath) + ".mtl";
     RString path;
-    ChangeFileExtension(path, outputPath, "mtl");
+    ChangeFileExtension(path, outputPath, ".mtl");
     return path;
 }
 
@@ -299,7 +299,7 @@ std::size_t RWyxWriterObj::Record(RWyxMaterial* material, RWyxTexture* texture) 
     const int blank = name.FindChar(' ');
     if (blank >= 0) name[static_cast<unsigned>(blank)] = '_';
     RNamePair pair{name};
-    materialNames_.MakeUnique(pair);
+    if (material != defaultMaterial_) materialNames_.MakeUnique(pair);  // "default" was made unique
     records_.emplace_back(pair.GetCurrent().Buffer(), material, texture);
     recordIndex_.emplace(key, records_.size() - 1);
     WriteMaterialEntry(records_.back());
