@@ -52,7 +52,7 @@ int IndexedColour(const RWyxMesh& mesh, int position) {
     return indices[position] >= 0 ? ColourOf(mesh.GetMaterial(indices[position])) : 0;
 }
 
-void CodeInt(GeometryTextWriter& out, const char* code, int value) { out.Text(code).Text("   ").Int(value).Char('\n'); }
+void CodeInt(GeometryTextWriter& out, const char* code, int value) { out.Text(code).Text("\n   ").Int(value).Char('\n'); }
 
 }  // namespace
 
