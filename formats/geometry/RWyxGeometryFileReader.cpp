@@ -31,7 +31,11 @@ bool RWyxGeometryFileReader::ReadOpenFile(std::string& bytes) {
         SetError(kErrorNotOpened, "No file is open");
         return false;
     }
-    if (!ReadRestOfStream(file_, bytes)) {
+    // The stream returns to where it stood, so that every Read sees the same bytes.
+    const long start = std::ftell(file_);
+    const bool read = ReadRestOfStream(file_, bytes);
+    if (start >= 0) std::fseek(file_, start, SEEK_SET);
+    if (!read) {
         SetError(kErrorNotOpened, RString("Cannot read \"") + path_ + "\"");
         return false;
     }

@@ -26,8 +26,8 @@ public:
     int GetWarningCount() const { return warningCount_; }
 
 protected:
-    // The open file's bytes from where the stream stands; false, error 3 set, when no file is
-    // open or it cannot be read.
+    // The open file's bytes from where the stream stands (it is left there); false, error 3
+    // set, when no file is open or it cannot be read.
     bool ReadOpenFile(std::string& bytes);
     // The path's file name without folder and extension followed by "_root".
     RString ReferenceNodeName() const;
