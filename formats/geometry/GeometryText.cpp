@@ -94,3 +94,10 @@ bool TextLines::Next(std::string_view& line) {
     ++line_;
     return true;
 }
+
+bool CloseStream(std::FILE*& file) {
+    if (file == nullptr) return true;
+    const bool closed = std::fclose(file) == 0;
+    file = nullptr;
+    return closed;
+}

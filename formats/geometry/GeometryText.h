@@ -42,6 +42,10 @@ private:
     int line_ = 0;
 };
 
+// Closes the stream when one is open and forgets it; true when it closed cleanly or none was
+// open.
+bool CloseStream(std::FILE*& file);
+
 // Reads the stream from where it stands to its end into bytes; false on a read error.
 bool ReadRestOfStream(std::FILE* file, std::string& bytes);
 

@@ -17,13 +17,8 @@ bool RWyxGeometryFileReader::FileOpen(const char* path) {
 }
 
 bool RWyxGeometryFileReader::FileClose() {
-    bool closed = true;
-    if (file_ != nullptr) {
-        closed = std::fclose(file_) == 0;
-        file_ = nullptr;
-    }
     path_ = RString("");
-    return closed;
+    return CloseStream(file_);
 }
 
 bool RWyxGeometryFileReader::ReadOpenFile(std::string& bytes) {

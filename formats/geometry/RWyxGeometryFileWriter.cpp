@@ -1,6 +1,10 @@
 #include "formats/geometry/RWyxGeometryFileWriter.h"
 
 #include "core/FilePaths.h"
+#include "fileio/RStreamOptions.h"
+#include "scene/RWyxNode.h"
+#include "scene/RWyxScene.h"
+#include "formats/geometry/GeometryText.h"
 
 RWyxGeometryFileWriter::~RWyxGeometryFileWriter() { FileClose(); }
 
@@ -17,11 +21,20 @@ bool RWyxGeometryFileWriter::FileCreate(const char* path) {
 }
 
 bool RWyxGeometryFileWriter::FileClose() {
-    bool closed = true;
-    if (file_ != nullptr) {
-        closed = std::fclose(file_) == 0;
-        file_ = nullptr;
-    }
     path_ = RString("");
-    return closed;
+    return CloseStream(file_);
+}
+
+RWyxNode* RWyxGeometryFileWriter::BeginWrite(RWyxScene* scene, RStreamOptions* options, int optionsClassId) {
+    if (scene == nullptr || options == nullptr || !options->Is(optionsClassId)) {
+        SetError(kErrorOptionsNotSet, "");
+        return nullptr;
+    }
+    ResetWarnings();
+    RWyxNode* root = scene->GetRootNode();
+    if (root == nullptr || file_ == nullptr) {
+        SetError(kErrorUnidentified, root == nullptr ? "The scene has no root node" : "No file is open");
+        return nullptr;
+    }
+    return root;
 }

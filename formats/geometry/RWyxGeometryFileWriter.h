@@ -10,6 +10,9 @@
 
 #include <cstdio>
 
+class RWyxNode;
+class RWyxScene;
+
 class RWyxGeometryFileWriter : public RWyxWriter {
 public:
     RWyxGeometryFileWriter(RWyxObjectFactory* factory, RWyxIO* owner, bool createFolders)
@@ -27,6 +30,9 @@ public:
 
 protected:
     std::FILE* File() const { return file_; }
+    // The scene's root node when the options are of the class given, a file is open and the
+    // scene has a root; otherwise null with error 4 (options) or 5 set. Clears the warnings.
+    RWyxNode* BeginWrite(RWyxScene* scene, RStreamOptions* options, int optionsClassId);
     void Warn(const RString& text) {
         ++warningCount_;
         MessageText() += text;

@@ -89,19 +89,11 @@ std::string RWyxWriterDxf::LayerName(const char* nodeName, std::vector<std::stri
 }
 
 bool RWyxWriterDxf::Write(RWyxScene* scene, RStreamOptions* options) {
-    if (scene == nullptr || options == nullptr || !options->Is(RStreamOptionsDxf::ClassId())) {
-        SetError(kErrorOptionsNotSet, "");
-        return false;
-    }
+    RWyxNode* root = BeginWrite(scene, options, RStreamOptionsDxf::ClassId());
+    if (root == nullptr) return false;
     const auto& dxfOptions = static_cast<const RStreamOptionsDxf&>(*options);
     forceTriangulation_ = dxfOptions.IsOn(RStreamOptionsDxf::kForceTriangulation);
     evaluateDeformations_ = dxfOptions.IsOn(RStreamOptionsDxf::kEvaluateDeformations);
-    ResetWarnings();
-    RWyxNode* root = scene->GetRootNode();
-    if (root == nullptr || File() == nullptr) {
-        SetError(kErrorUnidentified, root == nullptr ? "The scene has no root node" : "No file is open");
-        return false;
-    }
     try {
         std::vector<RWyxNode*> nodes = CollectNodesDepthFirst(*root);
         nodes.erase(nodes.begin());  // the root itself is written by its children only

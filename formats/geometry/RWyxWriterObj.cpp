@@ -67,19 +67,11 @@ RString RWyxWriterObj::MaterialLibraryPath(const char* outputPath) {
 }
 
 bool RWyxWriterObj::Write(RWyxScene* scene, RStreamOptions* options) {
-    if (scene == nullptr || options == nullptr || !options->Is(RStreamOptionsObj::ClassId())) {
-        SetError(kErrorOptionsNotSet, "");
-        return false;
-    }
+    RWyxNode* root = BeginWrite(scene, options, RStreamOptionsObj::ClassId());
+    if (root == nullptr) return false;
     const auto& objOptions = static_cast<const RStreamOptionsObj&>(*options);
     forceTriangulation_ = objOptions.IsOn(RStreamOptionsObj::kForceTriangulation);
     evaluateDeformations_ = objOptions.IsOn(RStreamOptionsObj::kEvaluateDeformations);
-    ResetWarnings();
-    RWyxNode* root = scene->GetRootNode();
-    if (root == nullptr || File() == nullptr) {
-        SetError(kErrorUnidentified, root == nullptr ? "The scene has no root node" : "No file is open");
-        return false;
-    }
     try {
         const std::vector<RWyxNode*> nodes = CollectNodesDepthFirst(*root);
         CountWarnings(ConvertNodesForExport(*GetFactory(), nodes, forceTriangulation_, MessageText()));
