@@ -8,6 +8,10 @@
 #include "fileio/RWyxFileImporter.h"
 #include "fileio/RWyxFormatTable.h"
 #include "fileio/WyxHeaderForm.h"
+#include "formats/geometry/RWyxReaderDxf.h"
+#include "formats/geometry/RWyxReaderObj.h"
+#include "formats/geometry/RWyxWriterDxf.h"
+#include "formats/geometry/RWyxWriterObj.h"
 #include "formats/motion/RWyxReaderAmc.h"
 #include "formats/motion/RWyxReaderAsf.h"
 #include "formats/motion/RWyxReaderBrd.h"
@@ -78,9 +82,9 @@ const RWyxFormatRow kRows[] = {
     ByExtension("VPM", "vpm", Importer::kFormatVpm, Exporter::kFormatVpm),
     ByExtension("MOV", "mov", Importer::kFormatMov, Exporter::kFormatMov),
     WithClasses<RWyxReaderBrd, RWyxWriterBrd>("BRD", "brd", Importer::kFormatBrd, Exporter::kFormatBrd),
-    ByExtension("DXF", "dxf", Importer::kFormatDxf, Exporter::kFormatDxf),
+    WithClasses<RWyxReaderDxf, RWyxWriterDxf>("DXF", "dxf", Importer::kFormatDxf, Exporter::kFormatDxf),
     ByExtension("3DS", "3ds", Importer::kFormat3ds, Exporter::kFormat3ds),
-    ByExtension("OBJ", "obj", Importer::kFormatObj, Exporter::kFormatObj),
+    WithClasses<RWyxReaderObj, RWyxWriterObj>("OBJ", "obj", Importer::kFormatObj, Exporter::kFormatObj),
 };
 
 }  // namespace
