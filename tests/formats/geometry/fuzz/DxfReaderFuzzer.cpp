@@ -3,8 +3,7 @@
 
 #include "formats/geometry/RStreamOptionsDxf.h"
 #include "formats/geometry/RWyxReaderDxf.h"
-#include "scene/RWyxObjectFactory.h"
-#include "scene/RWyxScene.h"
+#include "tests/support/FuzzScene.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -13,12 +12,15 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size == 0) return 0;
-    RWyxObjectFactory factory;
-    RWyxScene* scene = factory.CreateScene();
-    RWyxReaderDxf reader(&factory);
-    std::unique_ptr<RStreamOptionsDxf, RPlugDestroyer> options(RStreamOptionsDxf::Create());
-    options->SetOptionValue(RStreamOptionsDxf::kObjectDerivation, data[0] % 3);
-    options->SetOptionValue(RStreamOptionsDxf::kWeldVertices, (data[0] >> 2) & 1);
-    reader.ReadBytes(scene, options.get(), std::string_view(reinterpret_cast<const char*>(data) + 1, size - 1));
+    static FuzzScene fuzz;
+    {
+        RWyxReaderDxf reader(&fuzz.Factory());
+        std::unique_ptr<RStreamOptionsDxf, RPlugDestroyer> options(RStreamOptionsDxf::Create());
+        options->SetOptionValue(RStreamOptionsDxf::kObjectDerivation, data[0] % 3);
+        options->SetOptionValue(RStreamOptionsDxf::kWeldVertices, (data[0] >> 2) & 1);
+        reader.ReadBytes(fuzz.Scene(), options.get(),
+                         std::string_view(reinterpret_cast<const char*>(data) + 1, size - 1));
+    }
+    fuzz.Done();
     return 0;
 }

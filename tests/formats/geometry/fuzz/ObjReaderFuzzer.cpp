@@ -3,8 +3,7 @@
 
 #include "formats/geometry/RStreamOptionsObj.h"
 #include "formats/geometry/RWyxReaderObj.h"
-#include "scene/RWyxObjectFactory.h"
-#include "scene/RWyxScene.h"
+#include "tests/support/FuzzScene.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -17,14 +16,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t split = bytes.find("\n#mtl\n");
     const std::string_view obj = bytes.substr(0, split);
     const std::string mtl(split == std::string_view::npos ? std::string_view() : bytes.substr(split + 6));
-    RWyxObjectFactory factory;
-    RWyxScene* scene = factory.CreateScene();
-    RWyxReaderObj reader(&factory);
-    reader.SetLibrarySource([&mtl](const std::string&, std::string& out) {
-        out = mtl;
-        return true;
-    });
-    std::unique_ptr<RStreamOptionsObj, RPlugDestroyer> options(RStreamOptionsObj::Create());
-    reader.ReadBytes(scene, options.get(), obj);
+    static FuzzScene fuzz;
+    {
+        RWyxReaderObj reader(&fuzz.Factory());
+        reader.SetLibrarySource([&mtl](const std::string&, std::string& out) {
+            out = mtl;
+            return true;
+        });
+        std::unique_ptr<RStreamOptionsObj, RPlugDestroyer> options(RStreamOptionsObj::Create());
+        reader.ReadBytes(fuzz.Scene(), options.get(), obj);
+    }
+    fuzz.Done();
     return 0;
 }
