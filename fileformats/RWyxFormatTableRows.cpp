@@ -8,6 +8,8 @@
 #include "fileio/RWyxFileImporter.h"
 #include "fileio/RWyxFormatTable.h"
 #include "fileio/WyxHeaderForm.h"
+#include "formats/3ds/RWyxReader3ds.h"
+#include "formats/3ds/RWyxWriter3ds.h"
 #include "wyxwriter/RWyxWriterWyx6.h"
 
 namespace {
@@ -26,6 +28,14 @@ std::unique_ptr<RWyxWriter> NewWyxWriter(RWyxObjectFactory* factory, RWyxIO* own
     auto writer = std::make_unique<RWyxWriterWyx6>(factory, owner);
     writer->SetFileMode(kModes[form]);
     return writer;
+}
+
+std::unique_ptr<RWyxReader> New3dsReader(RWyxObjectFactory* factory, int /*form*/) {
+    return std::make_unique<RWyxReader3ds>(factory);
+}
+
+std::unique_ptr<RWyxWriter> New3dsWriter(RWyxObjectFactory* factory, RWyxIO* owner, int /*form*/) {
+    return std::make_unique<RWyxWriter3ds>(factory, owner);
 }
 
 // A format whose reader and writer are not built yet, told by its extension, with options its
@@ -52,7 +62,7 @@ const RWyxFormatRow kRows[] = {
     ByExtension("MOV", "mov", Importer::kFormatMov, Exporter::kFormatMov),
     ByExtension("BRD", "brd", Importer::kFormatBrd, Exporter::kFormatBrd),
     ByExtension("DXF", "dxf", Importer::kFormatDxf, Exporter::kFormatDxf),
-    ByExtension("3DS", "3ds", Importer::kFormat3ds, Exporter::kFormat3ds),
+    {"3DS", "3ds", Importer::kFormat3ds, 1, Exporter::kFormat3ds, 1, nullptr, 0, &New3dsReader, &New3dsWriter, nullptr},
     ByExtension("OBJ", "obj", Importer::kFormatObj, Exporter::kFormatObj),
 };
 
