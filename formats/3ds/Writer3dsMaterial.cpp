@@ -48,7 +48,7 @@ std::string CombinationName(const RWyxWriter3ds& writer, const RWyxMaterial* mat
     const std::string prefix = std::to_string(writer.GetMeshCounter()) + ".Mat" + std::to_string(materialIndex);
     if (hasA && hasB) return prefix + "T" + std::to_string(textureA) + "T" + std::to_string(textureB);
     if (hasA) return prefix + "Tex" + std::to_string(textureA);
-    return material != nullptr ? std::string(material->GetName().Buffer()) : std::string();
+    return material != nullptr ? std::string(material->GetNameWithoutPrefix().Buffer()) : std::string();
 }
 
 // The map's file name: as stored when short, its last path part when that fits, else "Tex"
