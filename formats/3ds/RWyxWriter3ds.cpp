@@ -286,7 +286,13 @@ void RWyxWriter3ds::RenameObjects() {
     RWyxObjectFactory* factory = GetFactory();
     RShortNameList nodeNames;
     for (int i = 0; i < factory->GetNodeCount(); ++i) {
-        nodeNames.MakeUnique(factory->GetNode(i)->GetNamePair());
+        RNamePair& name = factory->GetNode(i)->GetNamePair();
+        // A dummy read from a 3DS file is named "$$$DUMMY." and its own name: it is written
+        // as a dummy again, under its own name, which the cut would otherwise lose.
+        const RString text = name.GetCurrent();
+        const int dummy = text.FindText("::$$$DUMMY.");
+        if (dummy >= 0) name.SetCurrent(text.SubstringFrom(dummy + 11));
+        nodeNames.MakeUnique(name);
     }
     RShortNameList materialNames;
     for (int i = 0; i < factory->GetMaterialCount(); ++i) {
@@ -296,14 +302,29 @@ void RWyxWriter3ds::RenameObjects() {
 
 void RWyxWriter3ds::WriteNodes() {
     // Depth first, a node before its children, on a stack of our own.
+    std::vector<RWyxNode*> order;
     std::vector<RWyxNode*> stack{rootNode_};
-    while (!stack.empty() && !refused_) {
+    while (!stack.empty()) {
         RWyxNode* node = stack.back();
         stack.pop_back();
-        WriteNode(node);
+        order.push_back(node);
         for (int i = node->GetChildCount() - 1; i >= 0; --i) {
             if (RWyxNode* child = node->GetChild(i)) stack.push_back(child);
         }
+    }
+    // A camera's or spot light's target travels in its target track: it is not written again
+    // as a dummy of its own unless other nodes hang from it.
+    targets_.clear();
+    for (RWyxNode* node : order) {
+        const RWyxLight* light = node->GetLight();
+        const bool aims = (cameras_ && node->GetCamera() != nullptr) || (lights_ && light != nullptr && light->GetLightType() == 2);
+        if (aims && node->GetTarget() != nullptr && node->GetTarget()->GetChildCount() == 0) {
+            targets_.insert(node->GetTarget());
+        }
+    }
+    for (RWyxNode* node : order) {
+        if (refused_) return;
+        WriteNode(node);
     }
 }
 
@@ -407,6 +428,7 @@ void RWyxWriter3ds::WriteDummy(RWyxNode* node) {
         return;
     }
     if (node->GetParent() == nullptr && !createReferenceNode_) return;
+    if (targets_.count(node) != 0) return;
     std::unique_ptr<FtkObjectMotion> motion = BuildObjectMotion3ds(*this, node);
     if (motion == nullptr) return;
     FtkCopyName(motion->instance, motion->name);

@@ -27,6 +27,7 @@
 #include "formats/3ds/toolkit/FtkSceneSettings.h"
 
 #include <memory>
+#include <unordered_set>
 #include <vector>
 
 class RWyxNode;
@@ -123,6 +124,8 @@ private:
     RTime animStop_;
     bool animOn_ = true;
     bool refused_ = false;
+    // Targets written in their camera's or light's target track only.
+    std::unordered_set<const RWyxNode*> targets_;
 };
 
 #endif

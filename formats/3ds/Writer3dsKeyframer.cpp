@@ -145,7 +145,7 @@ void SampleTarget(RWyxWriter3ds& writer, RWyxNode& node, const RVector4& axis, i
         const int targetCount = KeyCount(take);
         SizeTrack(track, targetCount);
         SamplePositionTrack(track, xyz, targetCount);
-        FtkCopyName(targetParent, KeyframerName(*target).c_str());
+        FtkCopyName(targetParent, ObjectParentName(writer, *target).c_str());
         return;
     }
     RWyxTakeNode* take = AnimatedTake(writer, node);
