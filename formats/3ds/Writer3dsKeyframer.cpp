@@ -230,7 +230,7 @@ void SampleRotationTrack(FtkTrackGroup<FtkRotKey>& track, const Channel3ds xyz[3
         RMatrix inverse;
         MatrixInverseOrthogonal(inverse, previous);
         RMatrix step;
-        MatrixMultiplyRotation(step, inverse, current);  // current, then the inverse
+        MatrixMultiplyRotation(step, current, inverse);  // the inverse, then current
         const RQuaternion q = RWyxWriter3ds::MatrixQuaternion3ds(step);
         previous = current;
         const double length = std::sqrt(q.x * q.x + q.y * q.y + q.z * q.z);

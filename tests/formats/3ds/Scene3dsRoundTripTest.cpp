@@ -39,6 +39,8 @@ protected:
         RWyxTakeNode* take = box->GetCurrentTakeNode();
         SetKeys(take->GetTranslationXCurve(), {{0, 0.0f}, {10, 5.0f}, {20, -5.0f}});
         SetKeys(take->GetRotationYCurve(), {{0, 0.0f}, {20, 120.0f}});
+        SetKeys(take->GetRotationXCurve(), {{0, 20.0f}, {10, -60.0f}, {20, 45.0f}});
+        box_ = box;
         SetKeys(take->GetScalingZCurve(), {{0, 1.0f}, {20, 2.0f}});
         RWyxLight* omni = factory.CreateLight();
         omni->SetLightType(0);
@@ -60,6 +62,8 @@ protected:
         aim->SetDefaultTranslation(RVector4(1, 2, 3, 0));
         cameraNode->SetTarget(aim);
     }
+
+    RWyxNode* box_ = nullptr;
 };
 
 void ExpectSamePoints(const FtkPoint& a, const FtkPoint& b, const char* what) {
@@ -155,8 +159,16 @@ TEST_F(RichScene, WriteReadWriteKeepsCountsCoordinatesMaterialsAndKeys) {
         ASSERT_TRUE(reader.OpenMemory(first.data(), first.size()));
         ASSERT_TRUE(reader.Read(copy, Options().get())) << ErrorCodes();
     }
+    RWyxNode* box = again.FindNode("Box", 0);
+    ASSERT_NE(box, nullptr);
     const Bytes second = WriteScene(again, copy);
     ExpectSameFiles(first, second);
+    // Rotations about several axes at once come back as they were at every frame.
+    for (int frame = 0; frame <= 20; frame += 5) {
+        const RMatrix before = box_->GetGlobalMatrixAt(Frame(frame));
+        const RMatrix after = box->GetGlobalMatrixAt(Frame(frame));
+        EXPECT_EQ(MatrixCompare(before, after, 1e-3), 0) << frame;
+    }
 }
 
 }  // namespace
