@@ -47,14 +47,6 @@ std::string FieldText(const char (&field)[N]) {
 // A texture scale of 0 would divide by zero: it counts as 1.
 double UsableScale(float scale) { return scale != 0.0f ? scale : 1.0; }
 
-// Whether the toolkit's table still holds the record.
-bool IsRegistered(const FtkFile* file) {
-    for (int slot = 0; slot < FtkFileTableHighWater(); ++slot) {
-        if (FtkGetFileByIndex(slot) == file) return true;
-    }
-    return false;
-}
-
 }  // namespace
 
 struct RWyxReader3ds::MeshEntry {
@@ -119,7 +111,7 @@ bool RWyxReader3ds::OpenMemory(const void* data, std::size_t size) {
 }
 
 bool RWyxReader3ds::FileClose() {
-    if (file_ != nullptr && IsRegistered(file_)) FtkCloseFile(file_);
+    if (file_ != nullptr && FtkIsRegisteredFile(file_)) FtkCloseFile(file_);
     file_ = nullptr;
     return true;
 }
@@ -137,7 +129,7 @@ bool RWyxReader3ds::Read(RWyxScene* scene, RStreamOptions* options) {
         SetError(kErrorUnidentified, "No scene to read into");
         return false;
     }
-    if (file_ == nullptr || !IsRegistered(file_)) {
+    if (file_ == nullptr || !FtkIsRegisteredFile(file_)) {
         file_ = nullptr;
         SetError(kErrorNotOpened, nullptr);
         return false;

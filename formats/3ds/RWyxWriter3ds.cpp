@@ -92,14 +92,6 @@ std::unique_ptr<FtkCamera> BuildCamera3ds(RWyxNode& node, const RVector4& transl
     return camera;
 }
 
-// Whether the toolkit's table still holds the record (a close of every file may have freed it).
-bool IsRegistered(const FtkFile* file) {
-    for (int slot = 0; slot < FtkFileTableHighWater(); ++slot) {
-        if (FtkGetFileByIndex(slot) == file) return true;
-    }
-    return false;
-}
-
 bool StartsWithReferenceName(const RString& name) { return std::strncmp(name.Buffer(), "Wyx_Roo", 7) == 0; }
 
 }  // namespace
@@ -151,7 +143,7 @@ bool RWyxWriter3ds::FileClose() {
 }
 
 void RWyxWriter3ds::CloseOutput() {
-    if (file_ != nullptr && IsRegistered(file_)) {
+    if (file_ != nullptr && FtkIsRegisteredFile(file_)) {
         FtkCloseFile(file_);
     }
     file_ = nullptr;
@@ -219,7 +211,8 @@ RVector4 RWyxWriter3ds::ConvertRotation3ds(RVector4 v) {
 // ---- write ------------------------------------------------------------------------------------
 
 bool RWyxWriter3ds::Write(RWyxScene* scene, RStreamOptions* options) {
-    if (file_ == nullptr) {
+    if (file_ == nullptr || !FtkIsRegisteredFile(file_)) {
+        file_ = nullptr;
         SetError(kErrorNotOpened, nullptr);
         return false;
     }

@@ -287,6 +287,19 @@ TEST_F(RWyxReader3dsTest, AFailedReadReleasesItsFileAndTheNextFileReadsAgain) {
     EXPECT_TRUE(Read(whole)) << ErrorCodes();
 }
 
+TEST_F(RWyxReader3dsTest, AFileClosedUnderTheReaderOrWriterIsNotUsed) {
+    const Bytes bytes = CubeFile(kOneMask);
+    RWyxReader3ds reader(&factory);
+    ASSERT_TRUE(reader.OpenMemory(bytes.data(), bytes.size()));
+    RWyxWriter3ds writer(&factory);
+    ASSERT_TRUE(writer.CreateInMemory());
+    FtkCloseAllFiles();  // as a toolkit user closing every file would
+    EXPECT_FALSE(reader.Read(scene, Options().get()));
+    EXPECT_EQ(reader.GetLastErrorCode(), RWyxReader::kErrorNotOpened);
+    EXPECT_FALSE(writer.Write(scene, Options().get()));
+    EXPECT_EQ(writer.GetLastErrorCode(), RWyxWriter::kErrorNotOpened);
+}
+
 TEST_F(RWyxReader3dsTest, TheImporterReadsA3dsFileAndReportsOneItCannotOpen) {
     ScratchFolder folder;
     const Bytes bytes = CubeFile(kOneMask);
