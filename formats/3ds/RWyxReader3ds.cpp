@@ -89,19 +89,17 @@ bool RWyxReader3ds::FileOpen(const char* path) {
     FileClose();
     // A pending error of an earlier file would stop the toolkit at once.
     FtkClearErrors();
-    file_ = path != nullptr ? FtkOpenFile(path, "rb") : nullptr;
-    if (file_ == nullptr) {
-        SetError(kErrorNotOpened, nullptr);
-        return false;
-    }
-    GetError().ClearError();
-    return true;
+    return AttachFile(path != nullptr ? FtkOpenFile(path, "rb") : nullptr);
 }
 
 bool RWyxReader3ds::OpenMemory(const void* data, std::size_t size) {
     FileClose();
     FtkClearErrors();
-    file_ = FtkOpenMemoryFile(data, size);
+    return AttachFile(FtkOpenMemoryFile(data, size));
+}
+
+bool RWyxReader3ds::AttachFile(FtkFile* file) {
+    file_ = file;
     if (file_ == nullptr) {
         SetError(kErrorNotOpened, nullptr);
         return false;
@@ -264,41 +262,45 @@ bool RWyxReader3ds::LoadEntities() {
     return true;
 }
 
+namespace {
+
+// The motion records of a kind: every keyframer node of it, or, for a file without any, one
+// empty record per entity of the kind.
+template <typename Record, typename Entry, typename Get, typename Init>
+bool LoadMotionOf(std::uint32_t nodes, std::vector<std::unique_ptr<Record>>& records,
+                  const std::vector<Entry>& entities, Get get, Init init) {
+    if (nodes == 0) {
+        EmptyMotion(entities, records, init);
+        return true;
+    }
+    return TakeMotion(nodes, records, get);
+}
+
+}  // namespace
+
 bool RWyxReader3ds::LoadMotion() {
     FtkDatabase* db = database_.get();
-    if (const std::uint32_t count = FtkObjectNodeCount(db); count > 0) {
-        if (!TakeMotion(count, objectMotion_, [db](std::uint32_t i, auto& r) { return FtkGetObjectMotionByIndex(db, i, r); })) {
-            return false;
-        }
-    } else {
-        EmptyMotion(meshes_, objectMotion_, [](auto& r) { FtkInitObjectMotion(r, 0, 0, 0, 0, 0); });
+    bool loaded = LoadMotionOf(
+        FtkObjectNodeCount(db), objectMotion_, meshes_,
+        [db](std::uint32_t i, auto& r) { return FtkGetObjectMotionByIndex(db, i, r); },
+        [](auto& r) { FtkInitObjectMotion(r, 0, 0, 0, 0, 0); });
+    if (loaded && lights_) {
+        loaded = LoadMotionOf(
+                     FtkOmniNodeCount(db), omniMotion_, omniLights_,
+                     [db](std::uint32_t i, auto& r) { return FtkGetOmniMotionByIndex(db, i, r); },
+                     [](auto& r) { FtkInitOmniMotion(r, 0, 0); }) &&
+                 LoadMotionOf(
+                     FtkNodeCount(db, kSpotNodeTag), spotMotion_, spotLights_,
+                     [db](std::uint32_t i, auto& r) { return FtkGetSpotMotionByIndex(db, i, r); },
+                     [](auto& r) { FtkInitSpotMotion(r, 0, 0, 0, 0, 0, 0); });
     }
-    if (lights_) {
-        if (const std::uint32_t count = FtkOmniNodeCount(db); count > 0) {
-            if (!TakeMotion(count, omniMotion_, [db](std::uint32_t i, auto& r) { return FtkGetOmniMotionByIndex(db, i, r); })) {
-                return false;
-            }
-        } else {
-            EmptyMotion(omniLights_, omniMotion_, [](auto& r) { FtkInitOmniMotion(r, 0, 0); });
-        }
-        if (const std::uint32_t count = FtkNodeCount(db, kSpotNodeTag); count > 0) {
-            if (!TakeMotion(count, spotMotion_, [db](std::uint32_t i, auto& r) { return FtkGetSpotMotionByIndex(db, i, r); })) {
-                return false;
-            }
-        } else {
-            EmptyMotion(spotLights_, spotMotion_, [](auto& r) { FtkInitSpotMotion(r, 0, 0, 0, 0, 0, 0); });
-        }
+    if (loaded && cameras_) {
+        loaded = LoadMotionOf(
+            FtkCameraNodeCount(db), cameraMotion_, cameraEntries_,
+            [db](std::uint32_t i, auto& r) { return FtkGetCameraMotionByIndex(db, i, r); },
+            [](auto& r) { FtkInitCameraMotion(r, 0, 0, 0, 0); });
     }
-    if (cameras_) {
-        if (const std::uint32_t count = FtkCameraNodeCount(db); count > 0) {
-            if (!TakeMotion(count, cameraMotion_, [db](std::uint32_t i, auto& r) { return FtkGetCameraMotionByIndex(db, i, r); })) {
-                return false;
-            }
-        } else {
-            EmptyMotion(cameraEntries_, cameraMotion_, [](auto& r) { FtkInitCameraMotion(r, 0, 0, 0, 0); });
-        }
-    }
-    return !Stop();
+    return loaded && !Stop();
 }
 
 void RWyxReader3ds::Release() {

@@ -85,6 +85,7 @@ private:
     struct CameraEntry;
     struct Nodes;
 
+    bool AttachFile(FtkFile* file);
     void ReadOptions(RStreamOptions* options);
     bool LoadRecords();
     bool LoadEntities();

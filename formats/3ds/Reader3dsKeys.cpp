@@ -137,27 +137,50 @@ private:
 
 }  // namespace
 
+namespace {
+
+// The common scheme: keys on the target curves when the track is animated (rotations then
+// unrolled, and reduced on request), else `single` given the first value or the fallback.
+template <typename Value, typename Map, typename Single>
+void ConvertTrack(const FtkTrackGroup<Value>& track, RWyxNode& node, const KeyContext3ds& context, Channel first,
+                  int components, const RVector4& fallback, Map map, Single single, bool unroll = false) {
+    const Curves target = CurvesOf(node, first, components);
+    if (IsAnimated(track, context) && target.IsComplete()) {
+        WriteKeys(track, UsableKeys(track), target, map);
+        if (unroll) {
+            RFCurveFilterUnroll filter;
+            filter.SetPath(true);
+            filter.SetPrecision(kUnrollPrecision);
+            filter.Apply(target.curves, target.count);
+        }
+        ReduceKeys(target, context);
+        return;
+    }
+    RVector4 value = fallback;
+    if (!track.values.empty()) {
+        double mapped[3] = {fallback.x, fallback.y, fallback.z};
+        map(track.values[0], mapped);
+        value.Set(mapped[0], mapped[1], mapped[2], 0.0);
+    }
+    single(target, value);
+}
+
+}  // namespace
+
 void ConvertPositionTrack3ds(const FtkTrackGroup<FtkPoint>& track, RWyxNode& node, const KeyContext3ds& context) {
-    const Curves target = CurvesOf(node, RWyxTakeNode::TranslationX, 3);
     auto map = [&context](const FtkPoint& p, double out[3]) {
         out[0] = p.x * context.scale;
         out[1] = p.z * context.scale;
         out[2] = -p.y * context.scale;
     };
-    if (IsAnimated(track, context) && target.IsComplete()) {
-        WriteKeys(track, UsableKeys(track), target, map);
-        ReduceKeys(target, context);
-        return;
-    }
-    double value[3] = {0.0, 0.0, 0.0};
-    if (UsableKeys(track) >= 1 || !track.values.empty()) map(track.values[0], value);
-    const RVector4 translation(value[0], value[1], value[2], 0.0);
-    node.SetDefaultTranslation(translation);
-    SetCurveDefaults(target, translation);
+    ConvertTrack(track, node, context, RWyxTakeNode::TranslationX, 3, RVector4(), map,
+                 [&node](const Curves& target, const RVector4& value) {
+                     node.SetDefaultTranslation(value);
+                     SetCurveDefaults(target, value);
+                 });
 }
 
 void ConvertRotationTrack3ds(const FtkTrackGroup<FtkRotKey>& track, RWyxNode& node, const KeyContext3ds& context) {
-    const Curves target = CurvesOf(node, RWyxTakeNode::RotationX, 3);
     RotationAccumulator accumulator;
     auto map = [&accumulator](const FtkRotKey& key, double out[3]) {
         const RVector4 angles = accumulator.Add(key);
@@ -165,61 +188,43 @@ void ConvertRotationTrack3ds(const FtkTrackGroup<FtkRotKey>& track, RWyxNode& no
         out[1] = angles.y;
         out[2] = angles.z;
     };
-    if (IsAnimated(track, context) && target.IsComplete()) {
-        WriteKeys(track, UsableKeys(track), target, map);
-        RFCurveFilterUnroll unroll;
-        unroll.SetPath(true);
-        unroll.SetPrecision(kUnrollPrecision);
-        unroll.Apply(target.curves, 3);
-        ReduceKeys(target, context);
-        return;
-    }
-    double value[3] = {0.0, 0.0, 0.0};
-    if (!track.values.empty()) map(track.values[0], value);
-    const RVector4 rotation(value[0], value[1], value[2], 0.0);
-    node.SetDefaultRotation(rotation);
-    SetCurveDefaults(target, rotation);
+    ConvertTrack(
+        track, node, context, RWyxTakeNode::RotationX, 3, RVector4(), map,
+        [&node](const Curves& target, const RVector4& value) {
+            node.SetDefaultRotation(value);
+            SetCurveDefaults(target, value);
+        },
+        true);
 }
 
 void ConvertScaleTrack3ds(const FtkTrackGroup<FtkPoint>& track, RWyxNode& node, const KeyContext3ds& context) {
-    const Curves target = CurvesOf(node, RWyxTakeNode::ScalingX, 3);
     auto map = [](const FtkPoint& p, double out[3]) {
         out[0] = p.x;
         out[1] = p.z;
         out[2] = p.y;
     };
-    if (IsAnimated(track, context) && target.IsComplete()) {
-        WriteKeys(track, UsableKeys(track), target, map);
-        ReduceKeys(target, context);
-        return;
-    }
-    double value[3] = {1.0, 1.0, 1.0};
-    if (!track.values.empty()) map(track.values[0], value);
-    const RVector4 scaling(value[0], value[1], value[2], 0.0);
-    node.SetDefaultScaling(scaling);
-    SetCurveDefaults(target, scaling);
+    ConvertTrack(track, node, context, RWyxTakeNode::ScalingX, 3, RVector4(1.0, 1.0, 1.0, 0.0), map,
+                 [&node](const Curves& target, const RVector4& value) {
+                     node.SetDefaultScaling(value);
+                     SetCurveDefaults(target, value);
+                 });
 }
 
 void ConvertColorTrack3ds(const FtkTrackGroup<FtkColor>& track, RWyxNode& node, const KeyContext3ds& context) {
-    const Curves target = CurvesOf(node, RWyxTakeNode::ColorX, 3);
     auto map = [](const FtkColor& c, double out[3]) {
         out[0] = c.r;
         out[1] = c.g;
         out[2] = c.b;
     };
-    if (IsAnimated(track, context) && target.IsComplete()) {
-        WriteKeys(track, UsableKeys(track), target, map);
-        ReduceKeys(target, context);
-        return;
-    }
-    double value[3] = {1.0, 1.0, 1.0};
-    if (!track.values.empty()) map(track.values[0], value);
-    if (RWyxLight* light = node.GetLight()) {
-        light->SetDefaultColor(value[0], value[1], value[2]);
-    } else if (RWyxMarker* marker = node.GetMarker()) {
-        marker->SetColor(RWyxColor(value[0], value[1], value[2], 1.0));
-    }
-    SetSingleKey(target, RVector4(value[0], value[1], value[2], 0.0));
+    ConvertTrack(track, node, context, RWyxTakeNode::ColorX, 3, RVector4(1.0, 1.0, 1.0, 0.0), map,
+                 [&node](const Curves& target, const RVector4& value) {
+                     if (RWyxLight* light = node.GetLight()) {
+                         light->SetDefaultColor(value.x, value.y, value.z);
+                     } else if (RWyxMarker* marker = node.GetMarker()) {
+                         marker->SetColor(RWyxColor(value.x, value.y, value.z, 1.0));
+                     }
+                     SetSingleKey(target, value);
+                 });
 }
 
 namespace {
@@ -228,16 +233,12 @@ namespace {
 template <typename Apply>
 void ConvertFloatTrack(const FtkTrackGroup<float>& track, RWyxNode& node, const KeyContext3ds& context,
                        Channel channel, double fallback, Apply apply) {
-    const Curves target = CurvesOf(node, channel, 1);
-    auto map = [](float value, double out[3]) { out[0] = value; };
-    if (IsAnimated(track, context) && target.IsComplete()) {
-        WriteKeys(track, UsableKeys(track), target, map);
-        ReduceKeys(target, context);
-        return;
-    }
-    const double value = !track.values.empty() ? track.values[0] : fallback;
-    apply(value);
-    SetSingleKey(target, RVector4(value, 0.0, 0.0, 0.0));
+    ConvertTrack(track, node, context, channel, 1, RVector4(fallback, 0.0, 0.0, 0.0),
+                 [](float value, double out[3]) { out[0] = value; },
+                 [&apply](const Curves& target, const RVector4& value) {
+                     apply(value.x);
+                     SetSingleKey(target, value);
+                 });
 }
 
 }  // namespace

@@ -69,6 +69,16 @@ void SizeTrack(FtkTrackGroup<Value>& track, int count) {
     }
 }
 
+// Sizes the track and samples it from the take's channel (or the constants) with `sample`.
+template <typename Value, typename Sampler>
+void BakeTrack(FtkTrackGroup<Value>& track, RWyxTakeNode* take, Channel first, const RVector4& constants, int count,
+               Sampler sample) {
+    Channel3ds xyz[3];
+    SizeTrack(track, count);
+    ChannelsOf(take, first, constants, xyz);
+    sample(track, xyz, count);
+}
+
 RVector4 Sample(const Channel3ds xyz[3], RTime time) {
     return RVector4(xyz[0].At(time), xyz[1].At(time), xyz[2].At(time), 0.0);
 }
@@ -256,16 +266,9 @@ std::unique_ptr<FtkObjectMotion> BuildObjectMotion3ds(RWyxWriter3ds& writer, RWy
                         static_cast<std::uint32_t>(count), 0, 0);
     if (motion == nullptr) return nullptr;
     SetNames(*motion, *node, ObjectParentName(writer, *node));
-    Channel3ds xyz[3];
-    SizeTrack(motion->position, count);
-    ChannelsOf(take, RWyxTakeNode::TranslationX, DefaultTranslation(*node), xyz);
-    SamplePositionTrack(motion->position, xyz, count);
-    SizeTrack(motion->rotation, count);
-    ChannelsOf(take, RWyxTakeNode::RotationX, DefaultRotation(*node), xyz);
-    SampleRotationTrack(motion->rotation, xyz, count);
-    SizeTrack(motion->scale, count);
-    ChannelsOf(take, RWyxTakeNode::ScalingX, DefaultScaling(*node), xyz);
-    SampleScaleTrack(motion->scale, xyz, count);
+    BakeTrack(motion->position, take, RWyxTakeNode::TranslationX, DefaultTranslation(*node), count, SamplePositionTrack);
+    BakeTrack(motion->rotation, take, RWyxTakeNode::RotationX, DefaultRotation(*node), count, SampleRotationTrack);
+    BakeTrack(motion->scale, take, RWyxTakeNode::ScalingX, DefaultScaling(*node), count, SampleScaleTrack);
     return motion;
 }
 
@@ -277,13 +280,8 @@ std::unique_ptr<FtkOmniMotion> BuildOmniMotion3ds(RWyxWriter3ds& writer, RWyxNod
     FtkInitOmniMotion(motion, static_cast<std::uint32_t>(count), static_cast<std::uint32_t>(count));
     if (motion == nullptr) return nullptr;
     SetNames(*motion, *node, LightParentName(*node));
-    Channel3ds xyz[3];
-    SizeTrack(motion->position, count);
-    ChannelsOf(take, RWyxTakeNode::TranslationX, DefaultTranslation(*node), xyz);
-    SamplePositionTrack(motion->position, xyz, count);
-    SizeTrack(motion->color, count);
-    ChannelsOf(take, RWyxTakeNode::ColorX, node->GetLight()->GetDefaultColor(), xyz);
-    SampleColorTrack(motion->color, xyz, count);
+    BakeTrack(motion->position, take, RWyxTakeNode::TranslationX, DefaultTranslation(*node), count, SamplePositionTrack);
+    BakeTrack(motion->color, take, RWyxTakeNode::ColorX, node->GetLight()->GetDefaultColor(), count, SampleColorTrack);
     return motion;
 }
 
@@ -297,13 +295,8 @@ std::unique_ptr<FtkSpotMotion> BuildSpotMotion3ds(RWyxWriter3ds& writer, RWyxNod
     if (motion == nullptr) return nullptr;
     const std::string parent = LightParentName(*node);
     SetNames(*motion, *node, parent);
-    Channel3ds xyz[3];
-    SizeTrack(motion->position, count);
-    ChannelsOf(take, RWyxTakeNode::TranslationX, DefaultTranslation(*node), xyz);
-    SamplePositionTrack(motion->position, xyz, count);
-    SizeTrack(motion->color, count);
-    ChannelsOf(take, RWyxTakeNode::ColorX, node->GetLight()->GetDefaultColor(), xyz);
-    SampleColorTrack(motion->color, xyz, count);
+    BakeTrack(motion->position, take, RWyxTakeNode::TranslationX, DefaultTranslation(*node), count, SamplePositionTrack);
+    BakeTrack(motion->color, take, RWyxTakeNode::ColorX, node->GetLight()->GetDefaultColor(), count, SampleColorTrack);
     const Channel3ds cone = ChannelOf(take, RWyxTakeNode::ConeAngle, node->GetLight()->GetDefaultConeAngle());
     SizeTrack(motion->hotspot, count);
     SampleFloatTrack(motion->hotspot, cone, count);
