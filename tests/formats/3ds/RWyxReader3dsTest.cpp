@@ -84,6 +84,13 @@ TEST_F(RWyxReader3dsTest, VerticesSplitWhereFacesDoNotSmoothTogether) {
     scene = factory.CreateScene();
     ASSERT_TRUE(Read(CubeFile(kSideMasks), Options([](RStreamOptions3ds& o) { o.SetOptionValue(o.kSmoothGroup, 0); })));
     EXPECT_EQ(Node("Cube")->GetMesh()->GetControlPointsCount(), 8);
+    // Faces of mask 0 share their vertices with each other, never with faces of another mask:
+    // corners 0 and 7 meet three sides of one mask, the six others sides of both.
+    factory.DestroyAll();
+    scene = factory.CreateScene();
+    constexpr std::uint32_t kAlternate[6] = {0, 1, 0, 1, 0, 1};
+    ASSERT_TRUE(Read(CubeFile(kAlternate)));
+    EXPECT_EQ(Node("Cube")->GetMesh()->GetControlPointsCount(), 14);
 }
 
 TEST_F(RWyxReader3dsTest, AReferenceNodeCarriesTheScaleThatIsOtherwiseBakedIn) {
@@ -134,6 +141,23 @@ TEST_F(RWyxReader3dsTest, KeysOnRepeatedFramesAreLeftOutAndTheTakeSpansTheKeys) 
     EXPECT_EQ(take->localStart, Frame(0));
     EXPECT_EQ(take->localStop, Frame(20));
     EXPECT_STREQ(scene->GetCurrentTakeName(), "default take");
+}
+
+TEST_F(RWyxReader3dsTest, KeysAreReducedOnRequestAndLeftOutWithoutAnimation) {
+    const Bytes file = PositionTrackFile({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15});
+    ASSERT_TRUE(Read(file));
+    EXPECT_EQ(Node("Mover")->GetCurrentTakeNode()->GetTranslationXCurve()->GetKeyCount(), 16);
+    factory.DestroyAll();
+    scene = factory.CreateScene();
+    ASSERT_TRUE(Read(file, Options([](RStreamOptions3ds& o) { o.SetOptionValue(o.kReduceKeys, 1); })));
+    EXPECT_LT(Node("Mover")->GetCurrentTakeNode()->GetTranslationXCurve()->GetKeyCount(), 16);
+    factory.DestroyAll();
+    scene = factory.CreateScene();
+    ASSERT_TRUE(Read(file, Options([](RStreamOptions3ds& o) { o.SetOptionValue(o.kAnimation, 0); })));
+    EXPECT_EQ(Node("Mover")->GetCurrentTakeNode()->GetTranslationXCurve()->GetKeyCount(), 0);
+    RVector4 translation(9, 9, 9, 0);
+    Node("Mover")->GetDefaultTranslation(translation);
+    EXPECT_EQ(translation.x, 0.0);  // the first key's value
 }
 
 TEST_F(RWyxReader3dsTest, AFileWithoutKeysGetsTheDefaultSpanAndOneNodePerObject) {
@@ -219,6 +243,9 @@ TEST_F(RWyxReader3dsTest, MaterialsTexturesAndZeroTextureScales) {
             FtkInitMaterial(material);
             FtkCopyName(material->name, name);
             material->diffuse = {0.5f, 0.25f, 1.0f};
+            material->specular = {0.6f, 0.6f, 0.6f};
+            material->shinStrength = 0.5f;
+            material->selfIllumPct = 0.5f;
             material->transparency = 0.25f;
             material->shininess = 0.75f;
             FtkCopyName(material->maps[kFtkTextureMap].name, "wood.bmp");
@@ -226,13 +253,39 @@ TEST_F(RWyxReader3dsTest, MaterialsTexturesAndZeroTextureScales) {
             material->maps[kFtkTextureMap].percent = 1.0f;
             FtkPutMaterial(db, material.get());
         }
+        std::unique_ptr<FtkMaterial> placed;
+        FtkInitMaterial(placed);
+        FtkCopyName(placed->name, "Placed");
+        FtkTextureMap& map = placed->maps[kFtkTextureMap];
+        FtkCopyName(map.name, "tile.bmp");
+        map.uScale = 2.0f;
+        map.uOffset = 0.25f;
+        map.percent = 0.5f;
+        map.tiling = 2;
+        FtkCopyName(placed->maps[kFtkTexture2Map].name, "turn.bmp");
+        placed->maps[kFtkTexture2Map].rotation = 90.0f;
+        FtkPutMaterial(db, placed.get());
     });
     ASSERT_TRUE(Read(file));
+    RWyxTexture* tile = factory.FindTexture("tile.bmp", 0);
+    ASSERT_NE(tile, nullptr);
+    EXPECT_NEAR(tile->GetTranslationU(), -1.0, 1e-6);  // -2 ((1 - 1/2) 0.5 + 0.25)
+    EXPECT_NEAR(tile->GetTranslationV(), 0.0, 1e-6);
+    EXPECT_EQ(tile->GetMaterialMode(), 0);
+    EXPECT_EQ(tile->GetWrapModeU(), 1);
+    RWyxTexture* turned = factory.FindTexture("turn.bmp", 0);
+    ASSERT_NE(turned, nullptr);
+    EXPECT_NEAR(turned->GetRotationW(), -90.0, 1e-6);
+    // (-0.5, -0.5) turned by -90 degrees is (-0.5, 0.5); then 0.5 is added.
+    EXPECT_NEAR(turned->GetTranslationU(), 0.0, 1e-6);
+    EXPECT_NEAR(turned->GetTranslationV(), 1.0, 1e-6);
     RWyxMaterial* wood = factory.FindMaterial("Wood", 0);
     ASSERT_NE(wood, nullptr);
     EXPECT_NEAR(wood->GetOpacity(), 0.75, 1e-6);
     EXPECT_NEAR(wood->GetShininess(), 1.0, 1e-6);  // twice 0.75, held to 1
     EXPECT_NEAR(wood->GetDiffuseColor().GetGreen(), 0.25, 0.01);  // stored as a byte
+    EXPECT_NEAR(wood->GetSpecularColor().GetRed(), 0.6 * 0.5 * 4.0 / 3.0, 0.01);
+    EXPECT_NEAR(wood->GetEmissiveColor().GetRed(), 0.25, 0.01);  // diffuse x self-illumination
     RWyxTexture* first = factory.FindTexture("wood.bmp", 0);
     RWyxTexture* second = factory.FindTexture("wood.bmp-1", 0);
     ASSERT_NE(first, nullptr);
@@ -264,6 +317,8 @@ TEST_F(RWyxReader3dsTest, CamerasAndLightsWithTargets) {
     ASSERT_NE(camera->GetCamera(), nullptr);
     EXPECT_EQ(camera->GetTarget(), Node("Cam.Target"));
     EXPECT_NEAR(camera->GetCamera()->GetNearPlane(), 2.54, 1e-6);
+    EXPECT_NEAR(camera->GetCamera()->GetFarPlane(), 1000 * 2.54 * 10, 1e-3);
+    EXPECT_EQ(camera->GetCamera()->GetApertureMode(), RWyxCamera::kApertureHorizontal);
     // A track without values: one key of 45 degrees and the camera's field of view.
     RFCurve* fov = camera->GetCurrentTakeNode()->GetFieldOfViewCurve();
     ASSERT_EQ(fov->GetKeyCount(), 1);
@@ -274,6 +329,9 @@ TEST_F(RWyxReader3dsTest, CamerasAndLightsWithTargets) {
     EXPECT_EQ(spot->GetLight()->GetLightType(), 2);
     EXPECT_NEAR(spot->GetLight()->GetDefaultConeAngle(), 45.0, 1e-6);
     EXPECT_EQ(spot->GetTarget(), Node("Spot.Target"));
+    RVector4 post;
+    spot->GetPostTargetRotation(post);
+    EXPECT_EQ(post.z, 90.0);
 }
 
 TEST_F(RWyxReader3dsTest, AFailedReadReleasesItsFileAndTheNextFileReadsAgain) {

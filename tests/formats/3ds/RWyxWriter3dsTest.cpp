@@ -103,6 +103,10 @@ TEST_F(RWyxWriter3dsTest, TracksAreBakedPerFrameFromZeroToTheLastKey) {
     std::unique_ptr<FtkDatabase> db = LoadFile(Write(Options([](RStreamOptions3ds& o) { o.SetOptionValue(o.kRescale, 0); })));
     std::unique_ptr<FtkObjectMotion> motion = MotionOf(db.get());
     ASSERT_EQ(motion->position.keyCount, 61u);  // 2 seconds: frames 0 to 60
+    SetKeys(take->GetScalingYCurve(), {{0, 3.0f}});
+    db = LoadFile(Write(Options([](RStreamOptions3ds& o) { o.SetOptionValue(o.kRescale, 0); })));
+    EXPECT_FLOAT_EQ(MotionOf(db.get())->scale.values[0].z, 3.0f);  // scene Y is file Z
+    EXPECT_FLOAT_EQ(MotionOf(db.get())->scale.values[0].x, 0.0f);
     EXPECT_EQ(motion->position.keys[60].time, 60u);
     EXPECT_EQ(motion->position.keys[60].rflags, 7);
     EXPECT_NEAR(motion->position.values[60].x, 6.0f, 1e-4);
@@ -302,6 +306,20 @@ TEST_F(RWyxWriter3dsTest, ExportingACameraLeavesItsFieldOfViewCurveAsItWas) {
     EXPECT_NEAR(motion->fov.values[10], 90.0f, 1e-3);
 }
 
+TEST_F(RWyxWriter3dsTest, ACameraWithoutATargetAimsAlongItsXAxisWithItsRollCorrected) {
+    RWyxNode* node = AddNode("Cam", factory.CreateCamera());
+    node->SetDefaultRotation(RVector4(30, 0, 0, 0));
+    node->SetDefaultTranslation(RVector4(1, 2, 3, 0));
+    RWyxWriter3ds writer(&factory);
+    std::unique_ptr<FtkCameraMotion> motion = BuildCameraMotion3ds(writer, node);
+    ASSERT_NE(motion, nullptr);
+    EXPECT_NEAR(motion->roll.values[0], -30.0f, 0.01f);
+    // 10 along local +X (unturned by a turn about X), then into the file's frame.
+    EXPECT_NEAR(motion->targetPosition.values[0].x, 11.0f, 1e-5);
+    EXPECT_NEAR(motion->targetPosition.values[0].y, -3.0f, 1e-5);
+    EXPECT_NEAR(motion->targetPosition.values[0].z, 2.0f, 1e-5);
+}
+
 TEST_F(RWyxWriter3dsTest, LightsCamerasAndTheOptionsThatLeaveThemOut) {
     RWyxLight* spot = factory.CreateLight();
     spot->SetLightType(2);
@@ -316,8 +334,15 @@ TEST_F(RWyxWriter3dsTest, LightsCamerasAndTheOptionsThatLeaveThemOut) {
         AddNode(shade < 0.5 ? "CamA" : "CamB", camera);
         camera->SetDefaultBackgroundColor(shade, shade, shade);
     }
+    spot->SetDefaultIntensity(50.0);
+    spot->SetDefaultColor(0.1, 0.2, 0.3);
     std::unique_ptr<FtkDatabase> db = LoadFile(Write());
     EXPECT_EQ(FtkSpotLightCount(db.get()), 1u);
+    std::unique_ptr<FtkLight> written;
+    ASSERT_TRUE(FtkGetSpotLightByIndex(db.get(), 0, written));
+    EXPECT_FLOAT_EQ(written->multiplier, 0.5f);
+    EXPECT_NEAR(written->color.b, 0.3f, 1e-6);
+    EXPECT_FLOAT_EQ(written->spot->hotspot, 30.0f);
     EXPECT_EQ(FtkOmniLightCount(db.get()), 0u);  // the infinite light is not written
     EXPECT_EQ(FtkCameraCount(db.get()), 2u);
     std::unique_ptr<FtkSpotMotion> motion;
