@@ -8,6 +8,8 @@
 #include "fileio/RWyxFileImporter.h"
 #include "fileio/RWyxFormatTable.h"
 #include "fileio/WyxHeaderForm.h"
+#include "formats/3ds/RWyxReader3ds.h"
+#include "formats/3ds/RWyxWriter3ds.h"
 #include "formats/geometry/RWyxReaderDxf.h"
 #include "formats/geometry/RWyxReaderObj.h"
 #include "formats/geometry/RWyxWriterDxf.h"
@@ -83,7 +85,7 @@ const RWyxFormatRow kRows[] = {
     ByExtension("MOV", "mov", Importer::kFormatMov, Exporter::kFormatMov),
     WithClasses<RWyxReaderBrd, RWyxWriterBrd>("BRD", "brd", Importer::kFormatBrd, Exporter::kFormatBrd),
     WithClasses<RWyxReaderDxf, RWyxWriterDxf>("DXF", "dxf", Importer::kFormatDxf, Exporter::kFormatDxf),
-    ByExtension("3DS", "3ds", Importer::kFormat3ds, Exporter::kFormat3ds),
+    WithClasses<RWyxReader3ds, RWyxWriter3ds>("3DS", "3ds", Importer::kFormat3ds, Exporter::kFormat3ds),
     WithClasses<RWyxReaderObj, RWyxWriterObj>("OBJ", "obj", Importer::kFormatObj, Exporter::kFormatObj),
 };
 
