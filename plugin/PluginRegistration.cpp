@@ -1,6 +1,7 @@
 #include "plugin/PluginRegistration.h"
 
 #include "core/FilePaths.h"
+#include "plugin/ImportSessionCache.h"
 #include "plugin/PluginFolder.h"
 #include "plugin/WYXVexaTranslator.h"
 #include "plugin/WyxVexaCommandTable.h"
@@ -36,5 +37,7 @@ VStatus DeregisterWyxVexaPlugin(const VObject& plugin) {
         return status;
     }
     for (const WyxVexaCommandEntry& command : kWyxVexaCommands) functions.deregisterCommand(command.name);
+    // An open file is let go while the SDK is whole; the session is not kept across a reload.
+    ReleaseCachedImportSession();
     return status;
 }

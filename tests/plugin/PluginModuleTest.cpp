@@ -144,7 +144,7 @@ TEST_F(PluginModuleTest, AFileNameCannotAddCommandsThroughTheTranslator) {
     writeFile(script, "createNode transform -n keepme;\nfile -import \"" + escaped + "\";\ndumpScene;\n");
     std::string output;
     runShell(shellEnvironment(), "-p wyxvexa", output, script);
-    EXPECT_NE(output.find("WYXImport: not available yet"), std::string::npos) << output;
+    EXPECT_NE(output.find("WYXImport error: "), std::string::npos) << output;
     EXPECT_NE(output.find("keepme"), std::string::npos) << output;
     std::remove(script.c_str());
 }
