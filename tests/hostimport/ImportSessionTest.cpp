@@ -2,7 +2,7 @@
 // the host's time range, the blend-shape report, the legacy-pivot test, and the master scale
 // and sampling rate as the registry gives them.
 
-#include "ImportTestSupport.h"
+#include "tests/support/ImportTestSupport.h"
 
 #include "core/RWyxUserProperty.h"
 #include "fileio/RWyxFileImporter.h"

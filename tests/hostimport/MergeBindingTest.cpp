@@ -2,7 +2,7 @@
 // ancestors; user properties mapped to host attributes; reference roots renamed; the root
 // matrix put back above the top nodes.
 
-#include "ImportTestSupport.h"
+#include "tests/support/ImportTestSupport.h"
 
 #include "attributes/RWyxNull.h"
 #include "core/RWyxUserProperty.h"

@@ -2,7 +2,7 @@
 // UVs on the right polygons, UV layers), NURBS surfaces (wrap, forms, weights, knots), lights,
 // cameras with their rigs, skeletons and their type tags.
 
-#include "ImportTestSupport.h"
+#include "tests/support/ImportTestSupport.h"
 
 #include "attributes/RWyxCamera.h"
 #include "attributes/RWyxLayer.h"

@@ -2,7 +2,7 @@
 // namespaces nodes are made in, camera and light groups, deforming nulls, the bind-pose
 // records' order and the deformer count.
 
-#include "ImportTestSupport.h"
+#include "tests/support/ImportTestSupport.h"
 
 #include "attributes/RWyxCamera.h"
 #include "attributes/RWyxLight.h"

@@ -2,6 +2,7 @@
 
 #include "fileio/RStreamOptionsWyx.h"
 #include "fileio/RWyxFormatTable.h"
+#include "platform/NativeFiles.h"
 #include "scene/RWyxNode.h"
 #include "scene/RWyxObjectFactory.h"
 #include "scene/RWyxScene.h"
@@ -16,7 +17,7 @@ public:
     explicit TestSceneReader(RWyxObjectFactory* factory) : RWyxReader(factory) {}
 
     bool FileOpen(const char* path) override {
-        std::FILE* file = std::fopen(path, "rb");
+        std::FILE* file = platform::OpenFile(path, "rb");
         if (file == nullptr) {
             SetError(kErrorNotOpened, "cannot open the test file");
             return false;

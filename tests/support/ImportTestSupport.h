@@ -1,5 +1,5 @@
-#ifndef WYX_TESTS_HOSTIMPORT_IMPORTTESTSUPPORT_H
-#define WYX_TESTS_HOSTIMPORT_IMPORTTESTSUPPORT_H
+#ifndef WYX_TESTS_SUPPORT_IMPORTTESTSUPPORT_H
+#define WYX_TESTS_SUPPORT_IMPORTTESTSUPPORT_H
 
 // Shared set-up of the import's tests: the host's fixture with the plug-in's commands
 // registered and its options at their defaults (dialogs off), new import sessions reading the
