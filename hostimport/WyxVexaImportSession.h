@@ -110,6 +110,12 @@ public:
     // root's children leave the scene with their subtrees; camera targets leave the table (the
     // camera's creation makes them).
     void BuildNameTable(RWyxNode* root);
+    // The parts of BuildNameTable after the table is filled: the host's default cameras
+    // (persp, top, ...) among the root's children leave the scene and the table with their
+    // subtrees; the targets of the table's cameras leave the table (the camera's creation
+    // makes them).
+    void RemoveDefaultCameras(RWyxNode* root);
+    void RemoveCameraTargets();
     // Creates every node of the name table in the host (none in mode 0), then back to the root
     // namespace.
     void CreateNodesInNamespaces();

@@ -72,8 +72,11 @@ void WyxVexaImportSession::BuildNameTable(RWyxNode* root) {
     for (size_t i = 1; i < nodes.size(); ++i) {
         nameTable_.Add(nodes[i]->GetName().Buffer(), reinterpret_cast<std::intptr_t>(nodes[i]));
     }
+    RemoveDefaultCameras(root);
+    RemoveCameraTargets();
+}
 
-    // The host has its own default cameras: the file's go, with everything below them.
+void WyxVexaImportSession::RemoveDefaultCameras(RWyxNode* root) {
     std::vector<RWyxNode*> defaultCameras;
     for (int i = 0; i < root->GetChildCount(); ++i) {
         RWyxNode* child = root->GetChild(i);
@@ -82,14 +85,16 @@ void WyxVexaImportSession::BuildNameTable(RWyxNode* root) {
         }
     }
     for (RWyxNode* camera : defaultCameras) {
+        // The camera's subtree goes with it: no entry may point at a node destroyed here.
         std::vector<RWyxNode*> subtree;
         CollectSubtreePreOrder(camera, subtree);
         RemoveNodesFromTable(nameTable_, NodeSet(subtree.begin(), subtree.end()));
         root->RemoveChild(camera);
         factory_.DestroyNode(camera, true);
     }
+}
 
-    // A camera's creation makes its aim and up targets itself.
+void WyxVexaImportSession::RemoveCameraTargets() {
     NodeSet targets;
     for (int i = 0; i < nameTable_.GetCount(); ++i) {
         const RWyxNode* node = NodeAt(nameTable_, i);

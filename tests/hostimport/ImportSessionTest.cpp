@@ -12,6 +12,7 @@
 #include "scene/RWyxNode.h"
 #include "scene/RWyxScene.h"
 
+#include "host/src/commands/CharacterRig.h"
 #include "host/src/ui/UiModel.h"
 
 #include <vexa/VAnimControl.h>
@@ -57,19 +58,33 @@ TEST_F(ImportSessionTest, OpenAnswersNotFoundOnlyForAMissingFile) {
 
 TEST_F(ImportSessionTest, AFileThatDoesNotReadLeavesTheHostSceneAsItWas) {
     MakeHostNodes();
+    ASSERT_TRUE(vexa_host::loadCharacterRigModule());
     const std::string before = dump();
     options().SetBoolOption(kImportShowUI, true);
-    for (const int mode : {0, 1, 2}) {
-        const VStatus status = importFile(testFile(), mode);
-        EXPECT_EQ(status.statusCode(), VStatus::kFailure) << mode;
-        EXPECT_EQ(status.errorString(), "File is corrupted: the test says so");
-        EXPECT_EQ(dump(), before) << mode;
+    for (const bool partly : {false, true}) {
+        // Cut short, the file leaves a scene with nodes and a character behind.
+        TestSource().readFailsAfterBuild = partly;
+        TestSource().build = [partly](RWyxObjectFactory& factory) {
+            RWyxScene* scene = partly ? Sample(factory) : nullptr;
+            if (scene != nullptr) scene->CreateCharacter("Hero");
+            return scene;
+        };
+        for (const int mode : {0, 1, 2}) {
+            const VStatus status = importFile(testFile(), mode);
+            EXPECT_EQ(status.statusCode(), VStatus::kFailure) << mode;
+            EXPECT_EQ(status.errorString(), "File is corrupted: the test says so");
+            EXPECT_EQ(dump(), before) << mode;
+        }
     }
+    VString characters;
+    ASSERT_TRUE(VGlobal::executeCommand("ZOQGetCharacterCount", characters));
+    EXPECT_EQ(characters, "0");
+    vexa_host::unloadCharacterRigModule();
     EXPECT_NE(logText().find("\tFile is corrupted: the test says so"), std::string::npos) << logText();
     const auto& shown = vexa_host::UiModel::instance().shownDialogs();
-    ASSERT_EQ(shown.size(), 3u);
-    EXPECT_EQ(shown[2].title, "WYX import Error");
-    EXPECT_EQ(shown[2].message, "File is corrupted: the test says so");
+    ASSERT_EQ(shown.size(), 6u);
+    EXPECT_EQ(shown[5].title, "WYX import Error");
+    EXPECT_EQ(shown[5].message, "File is corrupted: the test says so");
 }
 
 TEST_F(ImportSessionTest, TheSampleInEachMode) {

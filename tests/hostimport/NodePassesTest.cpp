@@ -57,7 +57,12 @@ TEST_F(NodePassesTest, DefaultCamerasLeaveTheSceneWithTheirSubtrees) {
     RWyxNode* rig = add(root(), "rig");
     add(rig, "front", factory().CreateCamera());  // not at the top: kept
     add(root(), "side");                         // not a camera: kept
-    session_.BuildNameTable(root());
+    session_.BuildNameTable(nullptr);
+    RStringMap& table = session_.GetNameTable();
+    for (const char* name : {"persp", "child", "grandchild", "top", "rig", "front", "side"}) {
+        table.Add((std::string("Model::") + name).c_str(), reinterpret_cast<std::intptr_t>(factory().FindNode(name, 0)));
+    }
+    session_.RemoveDefaultCameras(root());
     EXPECT_EQ(tableNames(), (std::set<std::string>{"Model::rig", "Model::front", "Model::side"}));
     EXPECT_EQ(root()->GetChildCount(), 2);
     EXPECT_EQ(factory().FindNode("grandchild", 0), nullptr);
@@ -140,15 +145,24 @@ TEST_F(NodePassesTest, PoseRecordsFollowTheTreeInPreOrder) {
 
 // ---- namespaces, through the import ---------------------------------------------------------------
 
+// The nodes of a namespace below a node made earlier: each is made while the namespace of
+// the node before it is current.
+RWyxScene* NamespacedChildren(RWyxObjectFactory& factory, const std::vector<std::string>& names) {
+    RWyxScene* scene = BuildNamedNodes(factory, {"holder"});
+    for (const std::string& name : names) scene->GetRootNode()->GetChild(0)->AddChild(factory.CreateNode(name.c_str()));
+    return scene;
+}
+
 TEST_F(NodePassesTest, NamespacesAreMadeAtTheTopWhateverIsCurrent) {
     TestSource().build = [](RWyxObjectFactory& factory) {
-        return BuildNamedNodes(factory, {"ns:b", "ns:a", "ns2:c", "plain"});
+        return NamespacedChildren(factory, {"ns:b", "ns:a", "ns2:c", "plain"});
     };
     ASSERT_TRUE(VGlobal::executeCommand("namespace -add elsewhere; namespace -set elsewhere"));
     ASSERT_TRUE(importFile(testFile(), 1));
     std::string scene = dump();
-    for (const char* line : {"namespace ns\n", "namespace ns2\n", "node transform |ns:a\n", "node transform |ns:b\n",
-                             "node transform |ns2:c\n", "node transform |plain\n"}) {
+    for (const char* line : {"namespace ns\n", "namespace ns2\n", "node transform |holder|ns:a\n",
+                             "node transform |holder|ns:b\n", "node transform |holder|ns2:c\n",
+                             "node transform |holder|plain\n"}) {
         EXPECT_NE(scene.find(line), std::string::npos) << line << scene;
     }
     EXPECT_EQ(scene.find("ns:ns2"), std::string::npos) << scene;
@@ -157,11 +171,11 @@ TEST_F(NodePassesTest, NamespacesAreMadeAtTheTopWhateverIsCurrent) {
     EXPECT_EQ(current, ":");
 
     // Again, with the namespaces there: other nodes join them.
-    TestSource().build = [](RWyxObjectFactory& factory) { return BuildNamedNodes(factory, {"ns:d", "ns2:e"}); };
+    TestSource().build = [](RWyxObjectFactory& factory) { return NamespacedChildren(factory, {"ns:d", "ns2:e"}); };
     ASSERT_TRUE(importFile(testFile(), 1));
     scene = dump();
-    EXPECT_NE(scene.find("node transform |ns:d\n"), std::string::npos) << scene;
-    EXPECT_NE(scene.find("node transform |ns2:e\n"), std::string::npos) << scene;
+    EXPECT_NE(scene.find("node transform |holder|ns:d\n"), std::string::npos) << scene;
+    EXPECT_NE(scene.find("node transform |holder|ns2:e\n"), std::string::npos) << scene;
     EXPECT_EQ(scene.find("ns:ns2"), std::string::npos) << scene;
     EXPECT_EQ(scene.find("namespace ns2:"), std::string::npos) << scene;
 }

@@ -54,7 +54,9 @@ public:
         MoveInto(*built, *scene);
         GetFactory()->DestroyScene(built, true);
         LeaveOutTakes(*scene, static_cast<RStreamOptionsWyx&>(*options));
-        return true;
+        if (!TestSource().readFailsAfterBuild) return true;
+        SetError(kErrorCorrupted, TestSource().failure.c_str());
+        return false;
     }
 
 private:

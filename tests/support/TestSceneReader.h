@@ -26,6 +26,8 @@ struct TestSceneSource {
     std::vector<RWyxTakeInfo> takes;
     int fileVersion = 6000;
     bool headerFails = false;
+    // The read fails after the scene was filled (a file cut short).
+    bool readFailsAfterBuild = false;
     // The text of a failed read or header.
     std::string failure = "File is corrupted: the test says so";
 };
