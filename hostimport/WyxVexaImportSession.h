@@ -165,8 +165,10 @@ private:
 
     // The parent object of a new host node: the host node of the SDK parent, or the world.
     static VObject ParentObjectOf(const RWyxNode* node);
-    // Names the new host node, binds its path to the node and transfers the user properties.
-    void BindNewTransform(RWyxNode* node, const VObject& transform);
+    // The common start of the creators: a transform (a joint) under the parent's host node,
+    // named after the node, bound to it, with the node's user properties. A null object, the
+    // failure printed, when the host makes none.
+    VObject CreateBoundTransform(RWyxNode* node, const char* failure, bool joint = false);
     // The bind-pose records of one bind pose, in hierarchy order.
     std::vector<BindPoseRecord> CollectBindPoseRecords(RWyxPose& pose);
     void TransferPostNodeMatrices();

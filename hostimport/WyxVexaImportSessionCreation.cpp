@@ -74,11 +74,19 @@ VObject WyxVexaImportSession::ParentObjectOf(const RWyxNode* node) {
     return path != nullptr ? path->node() : VObject();
 }
 
-void WyxVexaImportSession::BindNewTransform(RWyxNode* node, const VObject& transform) {
-    NameHostNode(transform, HostName(node));
+VObject WyxVexaImportSession::CreateBoundTransform(RWyxNode* node, const char* failure, bool joint) {
+    VStatus status;
+    const VObject parent = ParentObjectOf(node);
+    const VObject made = joint ? VFnIkJoint().create(parent, &status) : VFnTransform().create(parent, &status);
+    if (!status) {
+        status.perror(failure);
+        return VObject();
+    }
+    NameHostNode(made, HostName(node));
     VDagPath path;
-    if (VFnDagNode(transform).getPath(path)) Vexa(node).SetDagPath(&path);
-    TransferUserProperties(*this, *node, transform);
+    if (VFnDagNode(made).getPath(path)) Vexa(node).SetDagPath(&path);
+    TransferUserProperties(*this, *node, made);
+    return made;
 }
 
 void WyxVexaImportSession::CreateHostNode(RWyxNode* node) {
@@ -139,30 +147,16 @@ void WyxVexaImportSession::CreateSkeleton(RWyxNode* node, int skeletonType) {
 
 VObject WyxVexaImportSession::CreateNull(RWyxNode* node) {
     if (node->GetNameWithoutPrefix() == "RootNode") return VObject();
+    const VObject made = CreateBoundTransform(node, "Cannot create Null");
+    if (made.isNull()) return VObject();
     VStatus status;
-    VFnTransform transform;
-    const VObject made = transform.create(ParentObjectOf(node), &status);
-    if (!status) {
-        status.perror("Cannot create Null");
-        return VObject();
-    }
-    BindNewTransform(node, made);
     VFnDagNode shape;
     const VObject locator = shape.create("locator", made, &status);
     PrintStatusError(status, "Cannot create Null");
     return locator;
 }
 
-void WyxVexaImportSession::CreateJoint(RWyxNode* node) {
-    VStatus status;
-    VFnIkJoint joint;
-    const VObject made = joint.create(ParentObjectOf(node), &status);
-    if (!status) {
-        status.perror("Cannot create Ik joint");
-        return;
-    }
-    BindNewTransform(node, made);
-}
+void WyxVexaImportSession::CreateJoint(RWyxNode* node) { CreateBoundTransform(node, "Cannot create Ik joint", true); }
 
 void WyxVexaImportSession::CreateLight(RWyxNode* node) {
     const RWyxLight* light = node->GetLight();

@@ -18,7 +18,6 @@
 #include <vexa/VFloatArray.h>
 #include <vexa/VFnBlendShapeDeformer.h>
 #include <vexa/VFnMesh.h>
-#include <vexa/VFnTransform.h>
 #include <vexa/VIntArray.h>
 #include <vexa/VPointArray.h>
 #include <vexa/VVectorArray.h>
@@ -183,16 +182,9 @@ bool HasVertexColors(const RWyxMesh& mesh) {
 }  // namespace
 
 void WyxVexaImportSession::CreateMesh(RWyxNode* node) {
-    VStatus status;
-    VFnTransform transform;
-    const VObject made = transform.create(ParentObjectOf(node), &status);
-    if (!status) {
-        status.perror("Cannot create Mesh Node");
-        return;
-    }
-    BindNewTransform(node, made);
+    const VObject made = CreateBoundTransform(node, "Cannot create Mesh Node");
     const RWyxMesh* mesh = node->GetMesh();
-    if (mesh == nullptr) return;
+    if (made.isNull() || mesh == nullptr) return;
 
     VPointArray points;
     const RVector4* controlPoints = mesh->GetControlPoints();
@@ -206,6 +198,7 @@ void WyxVexaImportSession::CreateMesh(RWyxNode* node) {
                                           VString(node->GetNameWithoutPrefix().Buffer()) +
                                           " name control points the mesh does not have; they were left out.");
     }
+    VStatus status;
     VFnMesh host;
     const int given = static_cast<int>(topology.counts.length());
     const VObject shape = host.create(static_cast<int>(points.length()), given, points, topology.counts,

@@ -10,23 +10,15 @@
 
 #include <vexa/VFnBlendShapeDeformer.h>
 #include <vexa/VFnNurbsSurface.h>
-#include <vexa/VFnTransform.h>
 #include <vexa/VPlug.h>
 
 #include <algorithm>
 #include <string>
 
 void WyxVexaImportSession::CreateNurbs(RWyxNode* node) {
-    VStatus status;
-    VFnTransform transform;
-    const VObject made = transform.create(ParentObjectOf(node), &status);
-    if (!status) {
-        status.perror("Cannot create Nurb");
-        return;
-    }
-    BindNewTransform(node, made);
+    const VObject made = CreateBoundTransform(node, "Cannot create Nurb");
     const RWyxNurb* nurb = node->GetNurb();
-    if (nurb == nullptr) return;
+    if (made.isNull() || nurb == nullptr) return;
     HostNurbsSurface surface;
     if (!ConvertNurbsToHost(*nurb, surface)) {
         VStatus(VStatus::kInvalidParameter, "the surface's counts, orders and knots do not fit").perror("Cannot create Nurb");
@@ -41,6 +33,7 @@ void WyxVexaImportSession::CreateNurbs(RWyxNode* node) {
     vexaNode.SetNurbsNonUniform(0, surface.nonUniform[0]);
     vexaNode.SetNurbsNonUniform(1, surface.nonUniform[1]);
 
+    VStatus status;
     VFnNurbsSurface host;
     const VObject shape = host.create(surface.controlVertices, surface.uKnots, surface.vKnots, surface.uDegree,
                                       surface.vDegree, surface.uForm, surface.vForm, true, made, &status);

@@ -16,21 +16,8 @@
 
 namespace {
 
-class MergeBindingTest : public ImportTest {
+class MergeBindingTest : public SessionSceneTest {
 protected:
-    void SetUp() override {
-        ImportTest::SetUp();
-        scene_ = factory().CreateScene();
-    }
-
-    VexaObjectFactory& factory() { return session_.GetFactory(); }
-    RWyxNode* root() { return scene_->GetRootNode(); }
-    VexaNode* add(RWyxNode* parent, const char* name, const char* nameSpace = "") {
-        auto* node = static_cast<VexaNode*>(factory().CreateNode(name));
-        node->SetNamespace(nameSpace, false);
-        parent->AddChild(node);
-        return node;
-    }
     void walk() {
         VexaMergeBinding* binding = factory().GetMergeBindingObject();
         binding->session = &session_;
@@ -42,16 +29,13 @@ protected:
     static VString boundName(const VexaNode* node) {
         return node->GetDagPath() != nullptr ? node->GetDagPath()->fullPathName() : VString("<unbound>");
     }
-
-    WyxVexaImportSession session_;
-    RWyxScene* scene_ = nullptr;
 };
 
 TEST_F(MergeBindingTest, NodesBindByNameNamespaceAndAncestors) {
     ASSERT_TRUE(VGlobal::executeCommand("namespace -add ns; namespace -add other; createNode transform -n \"other:arm\";"
                                         "createNode transform -n \"ns:arm\"; createNode transform -n left;"
                                         "createNode transform -n right; createNode transform -n hand -p right"));
-    VexaNode* arm = add(root(), "arm", "ns");
+    VexaNode* arm = add(root(), "arm", nullptr, "ns");
     VexaNode* plain = add(root(), "arm");  // no namespace: neither host arm is its
     VexaNode* leftHand = add(add(root(), "left"), "hand");
     VexaNode* rightHand = add(add(root(), "right"), "hand");

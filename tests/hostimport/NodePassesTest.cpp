@@ -20,21 +20,8 @@
 
 namespace {
 
-class NodePassesTest : public ImportTest {
+class NodePassesTest : public SessionSceneTest {
 protected:
-    void SetUp() override {
-        ImportTest::SetUp();
-        scene_ = factory().CreateScene();
-    }
-
-    VexaObjectFactory& factory() { return session_.GetFactory(); }
-    RWyxNode* root() { return scene_->GetRootNode(); }
-    RWyxNode* add(RWyxNode* parent, const char* name, RWyxNodeAttribute* attribute = nullptr) {
-        RWyxNode* node = factory().CreateNode(name);
-        if (attribute != nullptr) node->SetNodeAttribute(attribute);
-        parent->AddChild(node);
-        return node;
-    }
     std::set<std::string> tableNames() {
         std::set<std::string> names;
         RStringMap& table = session_.GetNameTable();
@@ -45,9 +32,6 @@ protected:
         }
         return names;
     }
-
-    WyxVexaImportSession session_;
-    RWyxScene* scene_ = nullptr;
 };
 
 TEST_F(NodePassesTest, DefaultCamerasLeaveTheSceneWithTheirSubtrees) {

@@ -8,6 +8,9 @@
 
 #include "core/FilePaths.h"
 #include "hostimport/WyxVexaImportSession.h"
+#include "plugin/VexaNode.h"
+#include "scene/RWyxNode.h"
+#include "scene/RWyxScene.h"
 #include "plugin/ImportSessionCache.h"
 #include "tests/plugin/PluginTestSupport.h"
 #include "tests/support/ScratchFolder.h"
@@ -58,6 +61,30 @@ protected:
     }
 
     ScratchFolder folder_;
+};
+
+// For passes run on a scene of a session of the test's own: nodes made and added by hand.
+class SessionSceneTest : public ImportTest {
+protected:
+    void SetUp() override {
+        ImportTest::SetUp();
+        scene_ = factory().CreateScene();
+    }
+
+    VexaObjectFactory& factory() { return session_.GetFactory(); }
+    RWyxNode* root() { return scene_->GetRootNode(); }
+    // A node below the parent, with the attribute and the host namespace given.
+    VexaNode* add(RWyxNode* parent, const char* name, RWyxNodeAttribute* attribute = nullptr,
+                  const char* nameSpace = "") {
+        auto* node = static_cast<VexaNode*>(factory().CreateNode(name));
+        if (attribute != nullptr) node->SetNodeAttribute(attribute);
+        node->SetNamespace(nameSpace, false);
+        parent->AddChild(node);
+        return node;
+    }
+
+    WyxVexaImportSession session_;
+    RWyxScene* scene_ = nullptr;
 };
 
 #endif
