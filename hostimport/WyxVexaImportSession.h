@@ -165,6 +165,9 @@ private:
 
     // The parent object of a new host node: the host node of the SDK parent, or the world.
     static VObject ParentObjectOf(const RWyxNode* node);
+    // The name of a new node's shape: the node's host name and "Shape". Shapes named apart
+    // keep the host's look-ups by name short.
+    static VString ShapeName(const RWyxNode* node);
     // The common start of the creators: a transform (a joint) under the parent's host node,
     // named after the node, bound to it, with the node's user properties. A null object, the
     // failure printed, when the host makes none.

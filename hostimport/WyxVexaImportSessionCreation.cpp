@@ -68,6 +68,8 @@ void NameHostNode(const VObject& object, const VString& name) {
 
 }  // namespace
 
+VString WyxVexaImportSession::ShapeName(const RWyxNode* node) { return HostName(node) + "Shape"; }
+
 VObject WyxVexaImportSession::ParentObjectOf(const RWyxNode* node) {
     const RWyxNode* parent = node->GetParent();
     const VDagPath* path = parent != nullptr ? static_cast<const VexaNode*>(parent)->GetDagPath() : nullptr;
@@ -151,7 +153,7 @@ VObject WyxVexaImportSession::CreateNull(RWyxNode* node) {
     if (made.isNull()) return VObject();
     VStatus status;
     VFnDagNode shape;
-    const VObject locator = shape.create("locator", made, &status);
+    const VObject locator = shape.create("locator", ShapeName(node), made, &status);
     PrintStatusError(status, "Cannot create Null");
     return locator;
 }
@@ -177,7 +179,7 @@ void WyxVexaImportSession::CreateLight(RWyxNode* node) {
         default:
             return;
     }
-    if (status) VFnDependencyNode(shape).setName(HostName(node) + "Shape", &status);
+    if (status) VFnDependencyNode(shape).setName(ShapeName(node), &status);
     if (!status) {
         status.perror("Cannot create Light");
         return;

@@ -207,6 +207,8 @@ void WyxVexaImportSession::CreateMesh(RWyxNode* node) {
         status.perror("Cannot create Mesh");
         return;
     }
+    VFnDependencyNode(shape).setName(ShapeName(node), &status);
+    PrintStatusError(status, "Cannot name the new shape");
     if (host.numPolygons() != given) {
         VStatus(VStatus::kFailure)
             .perror("Mesh definition warning: the number of polygons from the source object (" + Number(given) +

@@ -41,6 +41,8 @@ void WyxVexaImportSession::CreateNurbs(RWyxNode* node) {
         status.perror("Cannot create Nurb");
         return;
     }
+    VFnDependencyNode(shape).setName(ShapeName(node), &status);
+    PrintStatusError(status, "Cannot name the new shape");
     const int precision = std::max({nurb->GetUStep() - 1, nurb->GetVStep() - 1, 0});
     VPlug plug = VFnDependencyNode(shape).findPlug("curvePrecision", &status);
     if (status) status = plug.setValue(static_cast<short>(std::min(precision, 32767)));

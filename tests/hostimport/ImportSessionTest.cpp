@@ -94,9 +94,9 @@ TEST_F(ImportSessionTest, TheSampleInEachMode) {
     ASSERT_TRUE(importFile(testFile(), 2));
     std::string scene = dump();
     EXPECT_EQ(scene.find("|keep"), std::string::npos) << scene;
-    for (const char* line : {"node transform |Character\n", "node locator |Character|locatorShape1\n",
+    for (const char* line : {"node transform |Character\n", "node locator |Character|CharacterShape\n",
                              "node joint |Character|Hips\n", "node joint |Character|Hips|Spine|Head\n",
-                             "node mesh |Character|Body|meshShape1\n  inMesh = mesh 32 points, 24 polygons",
+                             "node mesh |Character|Body|BodyShape\n  inMesh = mesh 32 points, 24 polygons",
                              "node camera |Camera|cameraShape1\n", "node spotLight |Light|LightShape\n"}) {
         EXPECT_NE(scene.find(line), std::string::npos) << line << "\n" << scene;
     }
@@ -108,7 +108,7 @@ TEST_F(ImportSessionTest, TheSampleInEachMode) {
     scene = dump();
     EXPECT_NE(scene.find("node transform |keep\n  translateX = 4"), std::string::npos) << scene;
     EXPECT_EQ(scene.find("Character1"), std::string::npos) << scene;
-    EXPECT_EQ(scene.find("|Character|locatorShape"), std::string::npos) << scene;
+    EXPECT_EQ(scene.find("|Character|CharacterShape"), std::string::npos) << scene;
     EXPECT_NE(scene.find("node joint |Character|Hips|Spine|Head\n"), std::string::npos) << scene;
     EXPECT_NE(scene.find("node transform |Camera\n"), std::string::npos) << scene;
 
