@@ -7,6 +7,8 @@
 namespace {
 
 constexpr double kUniformTolerance = 1e-7;
+// The host's highest degree: an order past it is refused before any array is made for it.
+constexpr int kMaxHostDegree = 7;
 
 struct Direction {
     int count;
@@ -17,8 +19,10 @@ struct Direction {
 
     bool Wraps() const { return type == RWyxNurb::kPeriodic || type == RWyxNurb::kClosed; }
     int WrapCount() const { return Wraps() ? order - 1 : 0; }
+    // A wrapping direction repeats order - 1 points: it needs that many to repeat.
     bool IsUsable() const {
-        return count > 0 && order >= 2 && knots != nullptr && knotCount == RWyxNurb::KnotCount(count, order, type);
+        return count > 0 && order >= 2 && order - 1 <= kMaxHostDegree && (!Wraps() || order - 1 <= count) &&
+               knots != nullptr && knotCount == RWyxNurb::KnotCount(count, order, type);
     }
 };
 

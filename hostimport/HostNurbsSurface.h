@@ -30,8 +30,9 @@ struct HostNurbsSurface {
     int replacedWeights = 0;
 };
 
-// False, `out` unusable, when the surface has no control vertices, an order below 2, or knot
-// vectors shorter than the surface needs.
+// False, `out` unusable, when the surface has no control vertices, an order below 2 or of a
+// degree above the host's 7, a wrapping direction with fewer points than it repeats, or knot
+// vectors of another length than the surface needs.
 bool ConvertNurbsToHost(const RWyxNurb& nurb, HostNurbsSurface& out);
 
 #endif

@@ -252,6 +252,14 @@ TEST_F(NodeCreationTest, AnUnevenlyKnottedPeriodicDirectionIsMadeOpenWithItsRepe
     broken->SetOrder(1, 2);
     broken->InitControlPoints(2, RWyxNurb::kOpen, 2, RWyxNurb::kOpen);
     EXPECT_FALSE(ConvertNurbsToHost(*broken, converted));
+    broken->SetOrder(9, 2);  // degree 8
+    broken->InitControlPoints(12, RWyxNurb::kOpen, 2, RWyxNurb::kOpen);
+    EXPECT_FALSE(ConvertNurbsToHost(*broken, converted));
+    broken->SetOrder(4, 2);  // periodic with 2 points: 3 to repeat
+    broken->InitControlPoints(2, RWyxNurb::kPeriodic, 2, RWyxNurb::kOpen);
+    EXPECT_FALSE(ConvertNurbsToHost(*broken, converted));
+    broken->InitControlPoints(3, RWyxNurb::kPeriodic, 2, RWyxNurb::kOpen);
+    EXPECT_TRUE(ConvertNurbsToHost(*broken, converted));
 }
 
 // ---- lights, cameras, skeletons ---------------------------------------------------------------------
