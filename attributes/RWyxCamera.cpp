@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 #include <variant>
 
 namespace {
@@ -40,7 +41,10 @@ const char* RWyxCamera::GetChannelName(int row) const {
 }
 
 void RWyxCamera::Reset() {
+    // The defaults agree with each other: none of them moves another on the way.
+    const bool following = std::exchange(following_, true);
     ResetProperties();
+    following_ = following;
     UpdateFieldOfView();
     position_ = RVector4(0.0, 0.0, 0.0, 1.0);
     positionPending_ = false;
@@ -89,77 +93,47 @@ RVector4 RWyxCamera::GetPosition() const {
 
 // ---- projection and clipping ----------------------------------------------------------------
 
-bool RWyxCamera::SetProjectionType(int type) {
-    if (type != kPerspective && type != kOrthographic) return false;
-    return Table().SetInt(RWyxCameraProperties::kProjectionType, type);
-}
+bool RWyxCamera::SetProjectionType(int type) { return Table().SetInt(RWyxCameraProperties::kProjectionType, type); }
 
 void RWyxCamera::SetNearPlane(double distance) {
     if (std::isnan(distance)) return;
-    const double nearPlane = std::clamp(distance, kMinPlane, kMaxPlane - kMinPlaneGap);
-    Table().SetNumber(RWyxCameraProperties::kNearPlane, nearPlane);
-    if (GetFarPlane() < nearPlane + kMinPlaneGap) {
-        Table().SetNumber(RWyxCameraProperties::kFarPlane, nearPlane + kMinPlaneGap);
-    }
+    Table().SetNumber(RWyxCameraProperties::kNearPlane, std::clamp(distance, kMinPlane, kMaxPlane - kMinPlaneGap));
 }
 
 void RWyxCamera::SetFarPlane(double distance) {
     if (std::isnan(distance)) return;
-    const double farPlane = std::clamp(distance, kMinPlane + kMinPlaneGap, kMaxPlane);
-    Table().SetNumber(RWyxCameraProperties::kFarPlane, farPlane);
-    if (GetNearPlane() > farPlane - kMinPlaneGap) {
-        Table().SetNumber(RWyxCameraProperties::kNearPlane, farPlane - kMinPlaneGap);
-    }
+    Table().SetNumber(RWyxCameraProperties::kFarPlane, std::clamp(distance, kMinPlane + kMinPlaneGap, kMaxPlane));
 }
 
 // ---- lens and film ----------------------------------------------------------------------------
 
-bool RWyxCamera::SetApertureMode(int mode) {
-    if (mode < kApertureHorizontalAndVertical || mode > kApertureVertical) return false;
-    Table().SetInt(RWyxCameraProperties::kApertureMode, mode);
-    UpdateFieldOfView();
-    return true;
-}
+bool RWyxCamera::SetApertureMode(int mode) { return Table().SetInt(RWyxCameraProperties::kApertureMode, mode); }
 
-void RWyxCamera::SetApertureWidth(double inches) {
-    Table().SetNumber(RWyxCameraProperties::kApertureWidth, AtLeastSmallestAperture(inches));
-    UpdateFieldOfView();
+bool RWyxCamera::SetApertureWidth(double inches) {
+    return !std::isinf(inches) && Table().SetNumber(RWyxCameraProperties::kApertureWidth, AtLeastSmallestAperture(inches));
 }
 
 double RWyxCamera::GetApertureWidth() const {
     return AtLeastSmallestAperture(Table().GetNumber(RWyxCameraProperties::kApertureWidth));
 }
 
-void RWyxCamera::SetApertureHeight(double inches) {
-    Table().SetNumber(RWyxCameraProperties::kApertureHeight, AtLeastSmallestAperture(inches));
-    UpdateFieldOfView();
+bool RWyxCamera::SetApertureHeight(double inches) {
+    return !std::isinf(inches) &&
+           Table().SetNumber(RWyxCameraProperties::kApertureHeight, AtLeastSmallestAperture(inches));
 }
 
 double RWyxCamera::GetApertureHeight() const {
     return AtLeastSmallestAperture(Table().GetNumber(RWyxCameraProperties::kApertureHeight));
 }
 
-void RWyxCamera::SetSqueezeRatio(double ratio) {
-    Table().SetNumber(RWyxCameraProperties::kSqueezeRatio, ratio);
-    UpdateFieldOfView();
-}
+bool RWyxCamera::SetSqueezeRatio(double ratio) { return Table().SetNumber(RWyxCameraProperties::kSqueezeRatio, ratio); }
 
 bool RWyxCamera::SetFocalLength(double millimetres) {
-    if (std::isnan(millimetres)) return false;
-    Table().SetNumber(RWyxCameraProperties::kFocalLength, millimetres);
-    UpdateFieldOfView();
-    return true;
+    return Table().SetNumber(RWyxCameraProperties::kFocalLength, millimetres);
 }
 
 bool RWyxCamera::SetFieldOfView(double degrees) {
-    if (std::isnan(degrees)) return false;
-    const double fieldOfView = ClampFieldOfView(degrees);
-    Table().SetNumber(RWyxCameraProperties::kFocalLength,
-                      FocalLengthFromFieldOfView(fieldOfView, GetApertureWidth() * kMillimetresPerInch,
-                                                 GetApertureHeight() * kMillimetresPerInch, GetSqueezeRatio(),
-                                                 GetApertureMode()));
-    SetChannelDefault(RWyxCameraProperties::kFieldOfView, fieldOfView);
-    return true;
+    return !std::isnan(degrees) && Table().SetNumber(RWyxCameraProperties::kFieldOfView, ClampFieldOfView(degrees));
 }
 
 double RWyxCamera::GetFieldOfView() const {
@@ -168,7 +142,77 @@ double RWyxCamera::GetFieldOfView() const {
                                                        GetApertureMode()));
 }
 
-void RWyxCamera::UpdateFieldOfView() { SetChannelDefault(RWyxCameraProperties::kFieldOfView, GetFieldOfView()); }
+// ---- the rules, whoever writes ------------------------------------------------------------------
+
+bool RWyxCamera::AcceptsValue(int row, const RPropertyValue& value) const {
+    const int* integer = std::get_if<int>(&value);
+    const double* number = std::get_if<double>(&value);
+    switch (row) {
+        case RWyxCameraProperties::kProjectionType:
+            return integer == nullptr || *integer == kPerspective || *integer == kOrthographic;
+        case RWyxCameraProperties::kApertureMode:
+            return integer == nullptr || (*integer >= kApertureHorizontalAndVertical && *integer <= kApertureVertical);
+        case RWyxCameraProperties::kApertureWidth:
+        case RWyxCameraProperties::kApertureHeight:
+        case RWyxCameraProperties::kSqueezeRatio:
+        case RWyxCameraProperties::kFocalLength: return number == nullptr || (std::isfinite(*number) && *number > 0.0);
+        case RWyxCameraProperties::kNearPlane:
+        case RWyxCameraProperties::kFarPlane:
+        case RWyxCameraProperties::kFieldOfView: return number == nullptr || !std::isnan(*number);
+        default: return true;
+    }
+}
+
+void RWyxCamera::OnValueChanged(int row) {
+    if (!following_) {
+        switch (row) {
+            case RWyxCameraProperties::kNearPlane: KeepPlanesApart(true); break;
+            case RWyxCameraProperties::kFarPlane: KeepPlanesApart(false); break;
+            case RWyxCameraProperties::kFieldOfView: FollowFieldOfView(); break;
+            case RWyxCameraProperties::kApertureMode:
+            case RWyxCameraProperties::kApertureWidth:
+            case RWyxCameraProperties::kApertureHeight:
+            case RWyxCameraProperties::kSqueezeRatio:
+            case RWyxCameraProperties::kFocalLength: UpdateFieldOfView(); break;
+            default: break;
+        }
+    }
+    RWyxChannelAttribute::OnValueChanged(row);
+}
+
+void RWyxCamera::KeepPlanesApart(bool nearMoved) {
+    const bool following = std::exchange(following_, true);
+    const int moved = nearMoved ? RWyxCameraProperties::kNearPlane : RWyxCameraProperties::kFarPlane;
+    const double lowest = nearMoved ? kMinPlane : kMinPlane + kMinPlaneGap;
+    const double highest = nearMoved ? kMaxPlane - kMinPlaneGap : kMaxPlane;
+    const double written = Table().GetNumber(moved);
+    const double kept = std::clamp(written, lowest, highest);
+    if (kept != written) Table().SetNumber(moved, kept);
+    if (nearMoved && GetFarPlane() < kept + kMinPlaneGap) {
+        Table().SetNumber(RWyxCameraProperties::kFarPlane, kept + kMinPlaneGap);
+    } else if (!nearMoved && GetNearPlane() > kept - kMinPlaneGap) {
+        Table().SetNumber(RWyxCameraProperties::kNearPlane, kept - kMinPlaneGap);
+    }
+    following_ = following;
+}
+
+void RWyxCamera::FollowFieldOfView() {
+    const bool following = std::exchange(following_, true);
+    const double written = Table().GetNumber(RWyxCameraProperties::kFieldOfView);
+    const double fieldOfView = ClampFieldOfView(written);
+    if (fieldOfView != written) Table().SetNumber(RWyxCameraProperties::kFieldOfView, fieldOfView);
+    Table().SetNumber(RWyxCameraProperties::kFocalLength,
+                      FocalLengthFromFieldOfView(fieldOfView, GetApertureWidth() * kMillimetresPerInch,
+                                                 GetApertureHeight() * kMillimetresPerInch, GetSqueezeRatio(),
+                                                 GetApertureMode()));
+    following_ = following;
+}
+
+void RWyxCamera::UpdateFieldOfView() {
+    const bool following = std::exchange(following_, true);
+    Table().SetNumber(RWyxCameraProperties::kFieldOfView, GetFieldOfView());
+    following_ = following;
+}
 
 double RWyxCamera::FieldOfViewFromFocalLength(double focalLength, double filmWidth, double filmHeight,
                                               double squeezeRatio, int apertureMode) {

@@ -11,8 +11,15 @@
 // Lens: the field of view follows from the film (aperture width and height in inches, squeeze
 // ratio), the focal length in millimetres and the aperture mode: the vertical mode measures
 // the film height, the others the film width times the squeeze ratio. The focal length is the
-// lens; changing the film or the mode changes the field of view, and setting a field of view
-// sets the focal length that gives it. Fields of view lie within [1, 179] degrees.
+// lens; changing the film, the mode or the focal length changes the field of view, and setting
+// a field of view sets the focal length that gives it, so that "FieldOfView" always agrees
+// with the lens. Fields of view lie within [1, 179] degrees.
+//
+// The rules hold for every write, through a setter or straight through a property (as a
+// reader writes): a projection type other than 0 or 1, an aperture mode outside 0 to 2, a
+// focal length, squeeze ratio or film size that is 0, negative, infinite or not a number, and
+// a plane or field of view that is not a number are refused; planes and fields of view
+// outside their ranges are brought into them, and a plane set past the other pushes it along.
 //
 // A camera that is not attached to a node keeps its own position and answers it, and every
 // accessor that reads through the owner node answers the camera's own value when detached.
@@ -85,14 +92,16 @@ public:
     // 0 horizontal and vertical, 1 horizontal, 2 vertical; false, nothing changed, otherwise.
     bool SetApertureMode(int mode);
     int GetApertureMode() const { return Table().GetInt(Props::kApertureMode); }
-    // Inches, at least 0.0001 (NaN reads as 0.0001).
-    void SetApertureWidth(double inches);
+    // Inches, at least 0.0001: the setters take 0, negative values and NaN as 0.0001 and
+    // refuse infinity (false).
+    bool SetApertureWidth(double inches);
     double GetApertureWidth() const;
-    void SetApertureHeight(double inches);
+    bool SetApertureHeight(double inches);
     double GetApertureHeight() const;
-    void SetSqueezeRatio(double ratio);
+    // Refused (false) unless finite and above 0.
+    bool SetSqueezeRatio(double ratio);
     double GetSqueezeRatio() const { return Table().GetNumber(Props::kSqueezeRatio); }
-    // Millimetres, stored as given; NaN is refused (false).
+    // Millimetres, stored as given; refused (false) unless finite and above 0.
     bool SetFocalLength(double millimetres);
     double GetFocalLength() const { return Table().GetNumber(Props::kFocalLength); }
     // Degrees, clamped to [1, 179]; sets the focal length that gives it. NaN is refused.
@@ -148,6 +157,11 @@ public:
         return static_cast<RWyxCameraProperties*>(GetPropertiesObject());
     }
 
+protected:
+    bool AcceptsValue(int row, const RPropertyValue& value) const override;
+    // The other values follow a plane, the lens, the film or the field of view.
+    void OnValueChanged(int row) override;
+
 private:
     using Props = RWyxCameraProperties;
 
@@ -155,6 +169,10 @@ private:
 
     // The "FieldOfView" property and channel default follow the lens after a change of it.
     void UpdateFieldOfView();
+    // The focal length follows the field of view, brought within its range first.
+    void FollowFieldOfView();
+    // The plane just written is brought within its range and pushes the other along.
+    void KeepPlanesApart(bool nearMoved);
     RProperty* OwnerTranslation() const;
 
     RVector4 position_;
@@ -164,6 +182,8 @@ private:
     bool showInfoOnMoving_ = true;
     bool showAudio_ = false;
     RVector4 audioColor_;
+    // Set while the camera writes values that follow another: those writes change nothing more.
+    bool following_ = false;
 };
 
 #endif

@@ -10,10 +10,10 @@
 //
 // Film sizes are in inches, the focal length in millimetres, angles in degrees.
 
+#include "attributes/RWyxAttributeProperties.h"
 #include "attributes/RWyxPropertyTable.h"
-#include "core/RObject.h"
 
-class RWyxCameraProperties : public RObject {
+class RWyxCameraProperties : public RWyxAttributeProperties {
     WYX_DECLARE_CLASS(RWyxCameraProperties)
 
 public:

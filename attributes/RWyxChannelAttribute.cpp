@@ -6,9 +6,8 @@
 #include "scene/RWyxNode.h"
 #include "scene/RWyxTakeNode.h"
 
-#include <algorithm>
-#include <cfloat>
 #include <cmath>
+#include <variant>
 
 namespace {
 
@@ -30,24 +29,55 @@ RFCurve* ComponentCurve(const RFCurveNode& channel, bool vector, int component) 
     return child != nullptr ? child->GetCurve() : nullptr;
 }
 
-// Curves hold floats: a double beyond their range saturates instead of overflowing.
-float ToCurveValue(double value) {
-    if (std::isnan(value)) return static_cast<float>(value);
-    return static_cast<float>(std::clamp(value, -static_cast<double>(FLT_MAX), static_cast<double>(FLT_MAX)));
-}
-
 RFCurve* NewCurve(double defaultValue) {
     RFCurve* curve = RFCurve::Create();
-    curve->SetDefaultValue(ToCurveValue(defaultValue));
+    curve->SetDefaultValue(RWyxTakeNodeContainer::ToCurveValue(defaultValue));
     return curve;
 }
 
 }  // namespace
 
-RWyxChannelAttribute::RWyxChannelAttribute(RWyxObjectFactory* factory, RObject* properties, RWyxPropertyTable& table)
-    : RWyxNodeAttribute(factory), properties_(properties), table_(table) {}
+RWyxChannelAttribute::RWyxChannelAttribute(RWyxObjectFactory* factory, RWyxAttributeProperties* properties,
+                                           RWyxPropertyTable& table)
+    : RWyxNodeAttribute(factory), properties_(properties), table_(table) {
+    properties_->SetAttribute(this);
+}
 
-RWyxChannelAttribute::~RWyxChannelAttribute() = default;
+// The properties object may outlive the attribute (its end may wait for a lock): it must not
+// call back.
+RWyxChannelAttribute::~RWyxChannelAttribute() { properties_->SetAttribute(nullptr); }
+
+int RWyxChannelAttribute::RowOf(const RProperty& property) const {
+    const int row = table_.FindRow(property.GetName());
+    return row >= 0 && table_.GetProperty(row) == &property ? row : -1;
+}
+
+bool RWyxChannelAttribute::IsFiniteValue(const RPropertyValue& value) {
+    if (const double* number = std::get_if<double>(&value)) return std::isfinite(*number);
+    if (const RVector4* vector = std::get_if<RVector4>(&value)) {
+        return std::isfinite(vector->x) && std::isfinite(vector->y) && std::isfinite(vector->z) &&
+               std::isfinite(vector->w);
+    }
+    return true;
+}
+
+bool RWyxChannelAttribute::AcceptsPropertyValue(const RProperty& property, const RPropertyValue& value) const {
+    const int row = RowOf(property);
+    return row < 0 || AcceptsValue(row, value);
+}
+
+void RWyxChannelAttribute::OnPropertyValueChanged(const RProperty& property) {
+    const int row = RowOf(property);
+    if (row >= 0) OnValueChanged(row);
+}
+
+void RWyxChannelAttribute::OnValueChanged(int row) {
+    RWyxNode* node = GetNode();
+    const RProperty* property = table_.GetProperty(row);
+    if (node != nullptr && property != nullptr && IsAnimatableRow(row)) {
+        node->UpdateDefaultTakeChannel(*property, GetChannelName(row));
+    }
+}
 
 const char* RWyxChannelAttribute::GetChannelName(int row) const {
     const RWyxPropertyRow* entry = table_.GetRow(row);
@@ -62,7 +92,7 @@ bool RWyxChannelAttribute::IsAnimatableRow(int row) const {
 void RWyxChannelAttribute::AddChannels(RWyxTakeNode& takeNode) {
     RFCurveNode* root = takeNode.GetRootCurveNode();
     if (root == nullptr) return;
-    const bool linked = takeNode.GetName().CompareIgnoringCase(RWyxTakeNodeContainer::kDefaultTakeName) == 0;
+    const bool linked = takeNode.TemplateLinksProperties();
     for (int row = 0; row < table_.GetRowCount(); ++row) {
         if (!IsAnimatableRow(row) || table_.GetProperty(row) == nullptr) continue;
         if (root->GetChildIndexByName(GetChannelName(row)) < 0) root->AddChild(NewChannel(row, linked));
@@ -130,34 +160,11 @@ RVector4 RWyxChannelAttribute::GetChannelDefaultVector(int row) const {
     return value;
 }
 
-// The curves go first: their link writes the property in curve precision, and the property
-// then takes the exact value.
-void RWyxChannelAttribute::SetChannelDefault(int row, double value) {
-    if (const RFCurveNode* channel = FindDefaultChannel(row)) {
-        if (RFCurve* curve = ComponentCurve(*channel, false, 0)) curve->SetDefaultValue(ToCurveValue(value));
-    }
-    table_.SetNumber(row, value);
+bool RWyxChannelAttribute::SetChannelDefault(int row, double value) { return table_.SetNumber(row, value); }
+
+bool RWyxChannelAttribute::SetChannelDefaultVector(int row, const RVector4& value) {
+    return table_.SetVector(row, value);
 }
 
-void RWyxChannelAttribute::SetChannelDefaultVector(int row, const RVector4& value) {
-    if (const RFCurveNode* channel = FindDefaultChannel(row)) {
-        for (int component = 0; component < kVectorComponents; ++component) {
-            if (RFCurve* curve = ComponentCurve(*channel, true, component)) {
-                curve->SetDefaultValue(ToCurveValue(*value.Component(component)));
-            }
-        }
-    }
-    table_.SetVector(row, value);
-}
-
-void RWyxChannelAttribute::ResetProperties() {
-    table_.ResetAll();
-    for (int row = 0; row < table_.GetRowCount(); ++row) {
-        if (!IsAnimatableRow(row)) continue;
-        if (IsVectorRow(*table_.GetRow(row))) {
-            SetChannelDefaultVector(row, table_.GetVector(row));
-        } else {
-            SetChannelDefault(row, table_.GetNumber(row));
-        }
-    }
-}
+// The channels follow each property written.
+void RWyxChannelAttribute::ResetProperties() { table_.ResetAll(); }

@@ -7,7 +7,9 @@
 // does not own. Made by the object factory and destroyed through it.
 //
 // The defaults are the default values of the channels in the owner's first take node; a
-// detached light keeps and answers its own values.
+// detached light keeps and answers its own values. A light type outside 0 to 2, a cone angle
+// outside [0, 180] degrees and an intensity, colour or fog that is not a finite number are
+// refused, through the setters as through the properties.
 
 #include "attributes/RWyxChannelAttribute.h"
 #include "attributes/RWyxLightProperties.h"
@@ -36,15 +38,15 @@ public:
     void SetCastLight(bool on) { Table().SetBool(RWyxLightProperties::kCastLight, on); }
     bool GetCastLight() const { return Table().GetBool(RWyxLightProperties::kCastLight); }
 
-    // Red, green and blue (w 1 when read).
-    void SetDefaultColor(double red, double green, double blue);
+    // Red, green and blue (w 1 when read). The setters answer false for a refused value.
+    bool SetDefaultColor(double red, double green, double blue);
     RVector4 GetDefaultColor() const { return GetChannelDefaultVector(RWyxLightProperties::kColor); }
-    void SetDefaultIntensity(double value) { SetChannelDefault(RWyxLightProperties::kIntensity, value); }
+    bool SetDefaultIntensity(double value) { return SetChannelDefault(RWyxLightProperties::kIntensity, value); }
     double GetDefaultIntensity() const { return GetChannelDefault(RWyxLightProperties::kIntensity); }
     // Degrees.
-    void SetDefaultConeAngle(double degrees) { SetChannelDefault(RWyxLightProperties::kConeAngle, degrees); }
+    bool SetDefaultConeAngle(double degrees) { return SetChannelDefault(RWyxLightProperties::kConeAngle, degrees); }
     double GetDefaultConeAngle() const { return GetChannelDefault(RWyxLightProperties::kConeAngle); }
-    void SetDefaultFog(double value) { SetChannelDefault(RWyxLightProperties::kFog, value); }
+    bool SetDefaultFog(double value) { return SetChannelDefault(RWyxLightProperties::kFog, value); }
     double GetDefaultFog() const { return GetChannelDefault(RWyxLightProperties::kFog); }
 
     // Null takes the gobo away.
@@ -53,6 +55,9 @@ public:
     RWyxGobo* GetGobo() const;
 
     RWyxLightProperties* GetProperties() const { return static_cast<RWyxLightProperties*>(GetPropertiesObject()); }
+
+protected:
+    bool AcceptsValue(int row, const RPropertyValue& value) const override;
 
 private:
     RWyxLight(RWyxObjectFactory* factory, RWyxLightProperties* properties);

@@ -5,10 +5,10 @@
 // values "Color", "Intensity", "Cone angle" and "Fog", whose channels the light adds to its
 // owner's take nodes. The table in the source is the one list of the light's properties.
 
+#include "attributes/RWyxAttributeProperties.h"
 #include "attributes/RWyxPropertyTable.h"
-#include "core/RObject.h"
 
-class RWyxLightProperties : public RObject {
+class RWyxLightProperties : public RWyxAttributeProperties {
     WYX_DECLARE_CLASS(RWyxLightProperties)
 
 public:

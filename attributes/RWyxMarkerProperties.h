@@ -6,10 +6,10 @@
 // to its owner's take nodes. The table in the source is the one list of the marker's
 // properties.
 
+#include "attributes/RWyxAttributeProperties.h"
 #include "attributes/RWyxPropertyTable.h"
-#include "core/RObject.h"
 
-class RWyxMarkerProperties : public RObject {
+class RWyxMarkerProperties : public RWyxAttributeProperties {
     WYX_DECLARE_CLASS(RWyxMarkerProperties)
 
 public:

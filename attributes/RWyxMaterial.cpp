@@ -48,8 +48,10 @@ void RWyxMaterial::SetOpacity(double opacity) {
 }
 
 double RWyxMaterial::GetShininess() const {
-    return ClampUnit(GetProperties()->GetTable().GetNumber(RWyxMaterialProperties::kShininess) / kShininessScale);
+    return ShininessFromStored(GetProperties()->GetTable().GetNumber(RWyxMaterialProperties::kShininess));
 }
+
+double RWyxMaterial::ShininessFromStored(double stored) { return ClampUnit(stored / kShininessScale); }
 
 void RWyxMaterial::SetShininess(double shininess) {
     GetProperties()->GetTable().SetNumber(RWyxMaterialProperties::kShininess, ClampUnit(shininess) * kShininessScale);

@@ -9,9 +9,12 @@
 // Made by the object factory with its take "Default" and destroyed through it
 // (PrepareDestroy, then deletion).
 //
-// Shininess is kept as the Phong exponent: the accessor's value in [0, 1] times 128. Values
-// read from elsewhere are brought into range on the way out: opacity and shininess always
-// answer within [0, 1], colours within [0, 1] with alpha 1.
+// Shininess is kept as the Phong exponent: the accessor's value in [0, 1] times 128. The
+// property and the curves of its channel hold the exponent alike; a writer that stores the
+// accessor's scale takes every stored value, the property's or a curve's (default or key),
+// through ShininessFromStored, so that the value and its curve say the same in the file.
+// Values read from elsewhere are brought into range on the way out: opacity and shininess
+// always answer within [0, 1], colours within [0, 1] with alpha 1.
 
 #include "attributes/RWyxPropertyOwner.h"
 #include "core/RString.h"
@@ -56,6 +59,9 @@ public:
     // (brought into it) and stores it times 128.
     double GetShininess() const;
     void SetShininess(double shininess);
+    // A stored shininess (the property's value, or a default or key of its channel's curves)
+    // in the accessor's scale: divided by 128, within [0, 1]; 0 for NaN.
+    static double ShininessFromStored(double stored);
     double GetReflectivity() const;
     void SetReflectivity(double reflectivity);
 

@@ -4,10 +4,10 @@
 // The properties object of a null: its display size. The table in the source is the one list
 // of the null's properties.
 
+#include "attributes/RWyxAttributeProperties.h"
 #include "attributes/RWyxPropertyTable.h"
-#include "core/RObject.h"
 
-class RWyxNullProperties : public RObject {
+class RWyxNullProperties : public RWyxAttributeProperties {
     WYX_DECLARE_CLASS(RWyxNullProperties)
 
 public:

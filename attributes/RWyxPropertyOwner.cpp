@@ -20,6 +20,8 @@ RWyxPropertyOwner::RWyxPropertyOwner(RWyxObjectFactory* factory, const RString& 
 
 RWyxPropertyOwner::~RWyxPropertyOwner() {
     if (RWyxOwnedProperties* properties = std::exchange(properties_, nullptr)) {
+        ForgetWrapperSource();
+        properties->SetWrapperList(nullptr);
         properties->ForgetOwner();
         properties->Destroy();
     }
@@ -63,5 +65,5 @@ void RWyxPropertyOwner::OnUserPropertyRemoved(RWyxUserProperty& userProperty) {
 }
 
 void RWyxPropertyOwner::OnPropertyValueChanged(const RProperty& property) {
-    if (RWyxUserProperty* userProperty = FindUserProperty(&property)) UpdateCurveDefaults(*userProperty);
+    if (HasUserPropertyFor(&property)) UpdateCurveDefaults(property);
 }

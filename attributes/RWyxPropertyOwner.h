@@ -7,9 +7,9 @@
 // object and builds on it what the take-node container asks of a derived class:
 // - the channels of a new take node: one per animatable property, named like it;
 // - the properties list: every property of the properties object, in order;
-// - one user property wrapping each property, so that a value change of an animatable
-//   property writes the value into the defaults of its curves in the current and the default
-//   take (the properties object reports the changes here);
+// - one user property wrapping each property (made when first asked for), so that a value
+//   change of an animatable property writes the value into the defaults of its curves in the
+//   current and the default take (the properties object reports the changes here);
 // - user properties added later become properties of the properties object, with channels.
 //
 // A derived class makes its properties object in its constructor (with itself as owner) and

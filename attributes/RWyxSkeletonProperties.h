@@ -4,10 +4,10 @@
 // The properties object of a skeleton joint: display size, limb length and colour. The table
 // in the source is the one list of the joint's properties.
 
+#include "attributes/RWyxAttributeProperties.h"
 #include "attributes/RWyxPropertyTable.h"
-#include "core/RObject.h"
 
-class RWyxSkeletonProperties : public RObject {
+class RWyxSkeletonProperties : public RWyxAttributeProperties {
     WYX_DECLARE_CLASS(RWyxSkeletonProperties)
 
 public:

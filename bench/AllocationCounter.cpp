@@ -4,6 +4,10 @@
 #include <cstdlib>
 #include <new>
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 namespace {
 std::atomic<std::uint64_t> gAllocations{0};
 
@@ -14,6 +18,15 @@ void* CountedAllocate(std::size_t size) {
 }  // namespace
 
 std::uint64_t AllocationCount() { return gAllocations.load(std::memory_order_relaxed); }
+
+std::uint64_t HeapBytesInUse() {
+#if defined(__GLIBC__)
+    const struct mallinfo2 info = mallinfo2();
+    return info.uordblks + info.hblkhd;  // small blocks in the arenas, large ones mapped
+#else
+    return 0;
+#endif
+}
 
 void* operator new(std::size_t size) {
     if (void* block = CountedAllocate(size)) return block;

@@ -7,7 +7,14 @@
 // are measured; the chain of 100,000 levels also shows that no walk recurses per level. Each
 // phase is reported as microseconds per node: the figures must stay flat from N = 10,000 to
 // N = 100,000, since any step that is linear per node makes the whole phase quadratic.
+//
+// The cost of one node: N nodes made through the object factory, bare or each with a second
+// take holding four keys, reported as the build and destruction time, the heap bytes held
+// and the heap allocations made per node. The bytes are what the C heap holds in use after
+// the build less what it held before (every allocation counted, with its bookkeeping), so
+// that nothing a node keeps escapes the figure.
 
+#include "bench/AllocationCounter.h"
 #include "core/RString.h"
 #include "core/RTime.h"
 #include "curves/RCurveKey.h"
@@ -20,8 +27,10 @@
 #include <benchmark/benchmark.h>
 
 #include <chrono>
+#include <initializer_list>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -35,6 +44,13 @@ double MicrosecondsSince(Clock::time_point start) {
 }
 
 std::string NodeName(int index) { return "Node" + std::to_string(index); }
+
+// Each total of all iterations as a counter per node.
+void ReportPerNode(benchmark::State& state, int count,
+                   std::initializer_list<std::pair<const char*, double>> totals) {
+    const double perNode = static_cast<double>(state.iterations()) * count;
+    for (const auto& [name, total] : totals) state.counters[name] = total / perNode;
+}
 
 void AnimateTranslation(RWyxTakeNode& take) {
     RFCurve* curve = take.GetTranslationXCurve();
@@ -129,12 +145,9 @@ void BM_SceneHierarchy(benchmark::State& state) {
         factory.reset();
         destroy += MicrosecondsSince(start);
     }
-    const double perNode = static_cast<double>(state.iterations()) * count;
-    state.counters["build_us/node"] = build / perNode;
-    state.counters["find_us/node"] = find / perNode;
-    state.counters["rename_us/node"] = rename / perNode;
-    state.counters["walk_us/node"] = walk / perNode;
-    state.counters["destroy_us/node"] = destroy / perNode;
+    ReportPerNode(state, count,
+                  {{"build_us/node", build}, {"find_us/node", find}, {"rename_us/node", rename},
+                   {"walk_us/node", walk}, {"destroy_us/node", destroy}});
     state.SetLabel(shape == kWide ? "wide" : "chain");
 }
 BENCHMARK(BM_SceneHierarchy)
@@ -142,6 +155,55 @@ BENCHMARK(BM_SceneHierarchy)
     ->Args({100000, kWide})
     ->Args({10000, kChain})
     ->Args({100000, kChain})
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
+
+enum NodeKind { kBareNode = 0, kNodeWithTake = 1 };
+
+void BM_NodeCost(benchmark::State& state) {
+    const int count = static_cast<int>(state.range(0));
+    const auto kind = static_cast<NodeKind>(state.range(1));
+    double build = 0.0;
+    double destroy = 0.0;
+    double bytes = 0.0;
+    double allocations = 0.0;
+    std::vector<std::string> names;
+    names.reserve(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) names.push_back(NodeName(i));
+    for (auto _ : state) {
+        auto factory = std::make_unique<RWyxObjectFactory>();
+        std::vector<RWyxNode*> nodes;
+        nodes.reserve(static_cast<size_t>(count));
+        const std::uint64_t heapBefore = HeapBytesInUse();
+        const std::uint64_t allocationsBefore = AllocationCount();
+        auto start = Clock::now();
+        for (const std::string& name : names) {
+            RWyxNode* node = factory->CreateNode(name.c_str());
+            if (kind == kNodeWithTake) {
+                if (RWyxTakeNode* take = node->AddTakeNode("Take 001")) AnimateTranslation(*take);
+                node->SetCurrentTakeNodeByName("Take 001");
+            }
+            nodes.push_back(node);
+        }
+        build += MicrosecondsSince(start);
+        allocations += static_cast<double>(AllocationCount() - allocationsBefore);
+        bytes += static_cast<double>(HeapBytesInUse()) - static_cast<double>(heapBefore);
+        if (factory->GetNodeCount() != count) state.SkipWithError("a node was not made");
+
+        start = Clock::now();
+        factory.reset();
+        destroy += MicrosecondsSince(start);
+    }
+    ReportPerNode(state, count,
+                  {{"build_us/node", build}, {"destroy_us/node", destroy}, {"bytes/node", bytes},
+                   {"allocs/node", allocations}});
+    state.SetLabel(kind == kBareNode ? "bare" : "take and four keys");
+}
+BENCHMARK(BM_NodeCost)
+    ->Args({10000, kBareNode})
+    ->Args({100000, kBareNode})
+    ->Args({10000, kNodeWithTake})
+    ->Args({100000, kNodeWithTake})
     ->Iterations(1)
     ->Unit(benchmark::kMillisecond);
 

@@ -18,9 +18,17 @@ void RError::SetError(int code, const char* text) {
     SetErrorText(text);
 }
 
-void RError::SetErrorText(const char* text) { text_ = text != nullptr ? text : ""; }
+void RError::SetErrorText(const char* text) {
+    if (text == nullptr || *text == '\0') {
+        text_ = "";
+        return;
+    }
+    if (ownText_ == nullptr) ownText_ = std::make_unique<RString>();
+    *ownText_ = text;  // the text may be the copy held already
+    text_ = ownText_->Buffer();
+}
 
 void RError::ClearError() {
     code_ = kNoError;
-    text_.Clear();
+    text_ = "";
 }

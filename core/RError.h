@@ -6,11 +6,14 @@
 
 #include "core/RString.h"
 
+#include <memory>
+
 class RError {
 public:
     static constexpr int kNoError = -1;
 
-    // The table stays the caller's; it holds count texts (a null text reads as empty).
+    // The table stays the caller's and must outlive the error object (its texts are read in
+    // place); it holds count texts (a null text reads as empty).
     RError(const char* const* messages, int count);
 
     // The code and the table's text at that index. -1 clears; a code outside the table
@@ -24,14 +27,17 @@ public:
     void ClearError();
 
     int GetLastErrorCode() const { return code_; }
-    const char* GetLastErrorString() const { return text_.Buffer(); }
+    const char* GetLastErrorString() const { return text_; }
     bool HasError() const { return code_ != kNoError; }
     int GetMessageCount() const { return count_; }
 
 private:
     int code_ = kNoError;
     int count_;
-    RString text_;
+    // The table's text itself, or a copy of a text given (ownText_, made on first need): most
+    // objects never hold an error, and most errors are the table's.
+    const char* text_ = "";
+    std::unique_ptr<RString> ownText_;
     const char* const* messages_;
 };
 

@@ -96,15 +96,25 @@ void RObject::PrepareDestroy() {
     ReleaseOwnedBlocks();
 }
 
+const RObject::Extras& RObject::ReadExtras() const {
+    static const Extras none;
+    return extras_ != nullptr ? *extras_ : none;
+}
+
+RObject::Extras& RObject::EditExtras() const {
+    if (extras_ == nullptr) extras_ = std::make_unique<Extras>();
+    return *extras_;
+}
+
 void RObject::AdoptBlock(ROwnedBlock block) {
-    if (block != nullptr) ownedBlocks_.push_back(std::move(block));
+    if (block != nullptr) EditExtras().ownedBlocks.push_back(std::move(block));
 }
 
 // A release may adopt further blocks: they are released in their turn.
 void RObject::ReleaseOwnedBlocks() {
-    while (!ownedBlocks_.empty()) {
-        std::vector<ROwnedBlock> blocks = std::move(ownedBlocks_);
-        ownedBlocks_.clear();
+    while (!ReadExtras().ownedBlocks.empty()) {
+        std::vector<ROwnedBlock> blocks = std::move(extras_->ownedBlocks);
+        extras_->ownedBlocks.clear();
         for (ROwnedBlock& block : blocks) {
             ReleaseBlock(block.get());
             block.reset();
@@ -113,7 +123,8 @@ void RObject::ReleaseOwnedBlocks() {
 }
 
 bool RObject::IsReplacing(const RPlug* a, const RPlug* b) const {
-    return std::any_of(replacements_.begin(), replacements_.end(), [a, b](const ReplacementRecord& record) {
+    const std::vector<ReplacementRecord>& replacements = ReadExtras().replacements;
+    return std::any_of(replacements.begin(), replacements.end(), [a, b](const ReplacementRecord& record) {
         return (record.sender == a && record.other == b) || (record.sender == b && record.other == a);
     });
 }
@@ -158,13 +169,14 @@ bool RObject::SendEvent(const RPlugEventPath* path, const RPlugEvent& event) {
 bool RObject::HandlePlugEventLocally(const RPlugEvent& event) {
     const int code = event.code;
     if (code == kPlugEventSourceReplacing || code == kPlugEventDestinationReplacing) {
-        replacements_.push_back({event.sender, event.other, event.extra, code == kPlugEventSourceReplacing});
-    } else if (code == kPlugEventSourceReplaced || code == kPlugEventDestinationReplaced) {
+        EditExtras().replacements.push_back({event.sender, event.other, event.extra, code == kPlugEventSourceReplacing});
+    } else if ((code == kPlugEventSourceReplaced || code == kPlugEventDestinationReplaced) && extras_ != nullptr) {
         const bool sourceSide = code == kPlugEventSourceReplaced;
-        const auto found = std::find_if(replacements_.begin(), replacements_.end(), [&](const ReplacementRecord& r) {
+        std::vector<ReplacementRecord>& replacements = extras_->replacements;
+        const auto found = std::find_if(replacements.begin(), replacements.end(), [&](const ReplacementRecord& r) {
             return r.sender == event.sender && r.other == event.other && r.sourceSide == sourceSide;
         });
-        if (found != replacements_.end()) replacements_.erase(found);
+        if (found != replacements.end()) replacements.erase(found);
     }
 
     if (!IsObject(event.other)) {
@@ -225,7 +237,7 @@ bool RObject::SetName(const char* text) {
     const RString blankless = RString(text).Trimmed(2);
     const RString name = blankless.IsEmptyText() ? RString("1") : RString(text);
     return ChangeName(name.Buffer(), kObjectEventNameChanging, kObjectEventNameChanged, kRelayRenaming, kRelayRenamed,
-                      &name_, &storedName_);
+                      &name_, nullptr);
 }
 
 bool RObject::SetNameOnly(const char* text) {
@@ -238,16 +250,16 @@ bool RObject::SetNameOnly(const char* text) {
 
 bool RObject::SetNameSpaceAndCopy(const char* text) {
     const RString stripped = StripNameSpacePath(text != nullptr ? text : "");
-    if (nameSpace_ == stripped && storedNameSpace_ == stripped) return false;
+    if (ReadExtras().nameSpace == stripped && ReadExtras().storedNameSpace == stripped) return false;
     return ChangeName(stripped.Buffer(), kObjectEventNameSpaceAndCopyChanging, kObjectEventNameSpaceAndCopyChanged,
-                      kRelayNameSpaceChanging, kRelayRenamed, &nameSpace_, &storedNameSpace_);
+                      kRelayNameSpaceChanging, kRelayRenamed, &EditExtras().nameSpace, &EditExtras().storedNameSpace);
 }
 
 bool RObject::SetNameSpace(const char* text) {
     if (text == nullptr) text = "";
-    if (nameSpace_ == text) return false;
+    if (ReadExtras().nameSpace == text) return false;
     return ChangeName(text, kObjectEventNameSpaceChanging, kObjectEventNameSpaceChanged, kRelayNameSpaceChanging,
-                      kRelayNameSpaceChanging, &nameSpace_, nullptr);
+                      kRelayNameSpaceChanging, &EditExtras().nameSpace, nullptr);
 }
 
 bool RObject::SetFullName(const char* text) {
@@ -307,9 +319,9 @@ RString RObject::NameSpacePath() const {
         if (std::find(chain.begin(), chain.end(), owner) != chain.end()) break;
         chain.push_back(owner);
     }
-    RString path = chain.back()->nameSpace_;
+    RString path = chain.back()->GetNameSpace();
     for (auto it = chain.rbegin() + 1; it != chain.rend(); ++it) {
-        path = JoinPrefixAndName(path.Buffer(), (*it)->nameSpace_.Buffer());
+        path = JoinPrefixAndName(path.Buffer(), (*it)->GetNameSpace());
     }
     return path;
 }
@@ -335,10 +347,10 @@ const RString& RObject::GetFullName() const {
         const RString path = NameSpacePath();
         if (!path.IsEmptyText()) (full += path) += ":";
         full += GetName();
-        fullName_ = full;
+        EditExtras().fullName = full;
         fullNameStale_ = false;
     }
-    return fullName_;
+    return ReadExtras().fullName;
 }
 
 // Marks the object and, when asked, every object reachable through destinations; each is
@@ -473,8 +485,8 @@ bool RObject::OnOwnConnectionEvent(int kind, const RPlugEvent& event) {
             // The new source takes its name space relative to this object's path.
             if (other != nullptr && ref.IsValid()) {
                 const int classId = other->GetNameSpaceClassId();
-                if (classId != kNoClassId && Is(classId) && !other->nameSpace_.IsEmptyText()) {
-                    const RString nameSpace = other->nameSpace_;
+                if (classId != kNoClassId && Is(classId) && *other->GetNameSpace() != '\0') {
+                    const RString nameSpace = other->GetNameSpace();
                     other->SetNameSpaceAndCopy(nameSpace.Buffer());
                 }
             }
@@ -502,6 +514,12 @@ int RObject::IndexOfProperty(const RProperty* property) const {
         if (properties_[static_cast<size_t>(back)] == property) return back;
     }
     return -1;
+}
+
+void RObject::ReserveProperties(int count) {
+    if (count > 0) properties_.reserve(static_cast<size_t>(count));
+    ReserveChildren(count);
+    nameIndex_.Reserve(count);
 }
 
 RProperty* RObject::FindProperty(const char* name) const {
@@ -551,7 +569,7 @@ void RObject::UnindexPropertyName(RProperty* property) {
 RString RObject::UniquePropertyName(const char* name) {
     const RString requested(name != nullptr ? name : "");
     if (FindProperty(requested.Buffer()) == nullptr) return requested;
-    int& floor = counterFloors_[requested.Buffer()];
+    int& floor = EditExtras().counterFloors[requested.Buffer()];
     RString candidate = requested + " " + floor;
     while (FindProperty(candidate.Buffer()) != nullptr && floor < INT_MAX) {
         ++floor;
@@ -562,7 +580,7 @@ RString RObject::UniquePropertyName(const char* name) {
 
 // A name "stem <digits>" that leaves the object frees that counter of the stem.
 void RObject::LowerCounterFloor(const char* leavingName) {
-    if (counterFloors_.empty()) return;
+    if (ReadExtras().counterFloors.empty()) return;
     const char* blank = std::strrchr(leavingName, ' ');
     if (blank == nullptr || blank[1] == '\0') return;
     long long counter = 0;
@@ -570,8 +588,9 @@ void RObject::LowerCounterFloor(const char* leavingName) {
         if (*digit < '0' || *digit > '9') return;
         counter = std::min<long long>(counter * 10 + (*digit - '0'), INT_MAX);
     }
-    const auto found = counterFloors_.find(std::string(leavingName, static_cast<size_t>(blank - leavingName)));
-    if (found != counterFloors_.end() && counter < found->second) found->second = static_cast<int>(counter);
+    std::unordered_map<std::string, int>& floors = extras_->counterFloors;
+    const auto found = floors.find(std::string(leavingName, static_cast<size_t>(blank - leavingName)));
+    if (found != floors.end() && counter < found->second) found->second = static_cast<int>(counter);
 }
 
 RProperty* RObject::CreateProperty(const char* name, int typeCode, const RDataType* dataType, bool animatable,
@@ -630,7 +649,11 @@ int RObject::RemoveProperty(int index) {
     // Releasing may have removed other properties of this object: the index is found again.
     const int current = IndexOfProperty(property);
     if (current >= 0) {
-        properties_.erase(properties_.begin() + current);
+        if (current == GetPropertyCount() - 1) {
+            properties_.pop_back();
+        } else {
+            properties_.erase(properties_.begin() + current);
+        }
         UnindexPropertyName(property);
     }
     OnPropertyEvent(12, property, property->GetName());
@@ -657,7 +680,7 @@ void RObject::DestroyPropertyAt(int index) {
 }
 
 void RObject::ReleaseProperty(RProperty* property) {
-    if (property == nullptr || property->IsReference()) return;
+    if (property == nullptr || property->IsReference() || property->GetDestinationCount() == 0) return;
     RPlugLock lock(property);
     WalkFromLast([property] { return property->GetDestinationCount(); }, [property](int i) {
         RPlug* destination = property->GetDestination(i);
@@ -674,11 +697,11 @@ void RObject::RemoveAllProperties() {
     const bool outermost = !nameIndexSuspended_;
     nameIndexSuspended_ = true;
     nameIndex_.Clear();
-    counterFloors_.clear();  // only lower bounds: the searches find them again
+    if (extras_ != nullptr) extras_->counterFloors.clear();  // only lower bounds: the searches find them again
     WalkFromLast([this] { return GetPropertyCount(); }, [this](int i) { DestroyPropertyAt(i); });
     if (!outermost) return;
     nameIndexSuspended_ = false;
-    counterFloors_.clear();
+    if (extras_ != nullptr) extras_->counterFloors.clear();
     for (RProperty* property : properties_) {
         property->nameIndexed_ = false;
         IndexPropertyName(property);
@@ -809,6 +832,7 @@ void RObject::DisconnectAll() {
     RPlugLock lock(this);
     WalkFromLast([this] { return GetPropertyCount(); }, [this](int i) {
         RProperty* property = GetProperty(i);
+        if (!property->HasConnections()) return;
         // A reference property that loses its source is removed and destroyed on the way:
         // the lock keeps it alive until both of its lists are done.
         const RPlugLock lockProperty(property);

@@ -17,7 +17,6 @@
 
 #include <cstdint>
 #include <cstdlib>
-#include <deque>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -138,7 +137,7 @@ public:
     // Marks the cached full name stale; with propagate, also that of every object this one
     // reaches as a destination.
     virtual void InvalidateFullName(bool propagate);
-    const char* GetNameSpace() const { return nameSpace_.Buffer(); }
+    const char* GetNameSpace() const { return ReadExtras().nameSpace.Buffer(); }
     // Description "::", name-space path ":", name; the empty text when all are empty.
     const RString& GetFullName() const;
 
@@ -173,6 +172,17 @@ public:
     virtual bool OnDestinationConnectionEvent(int /*kind*/) { return true; }
     // Codes 8 and 11 around adding, 9 and 12 around removing a property.
     virtual bool OnPropertyEvent(int /*code*/, RProperty* /*property*/, const char* /*name*/) { return true; }
+    // Told right before a property of this object changes its name, info flags, type code or
+    // data type (what decides how the property is animated).
+    virtual void OnPropertyDescriptionChanging(RProperty& /*property*/) {}
+    // Asked before a value is stored in one of this object's properties (by the property's
+    // Set or SetValue), when the object checks values (ChecksPropertyValues): false refuses
+    // it, and the write answers false with nothing stored and nothing relayed. An object
+    // whose values have rules keeps them this way whoever writes.
+    virtual bool AcceptsPropertyValue(const RProperty& /*property*/, const RPropertyValue& /*value*/) const {
+        return true;
+    }
+    bool ChecksPropertyValues() const { return checksPropertyValues_; }
 
     bool IsSelected() const { return selected_; }
     std::uint32_t GetSelectionState() const { return selectionState_; }
@@ -185,6 +195,9 @@ public:
     bool HasEventHandlers() const { return handlers_ != nullptr; }
 
     // ---- properties -------------------------------------------------------------------------------
+    // Room for that many properties (and other children), for an object that knows how many it
+    // will have: nothing grows while they are added.
+    void ReserveProperties(int count);
     int GetPropertyCount() const { return static_cast<int>(properties_.size()); }
     RProperty* GetProperty(int index) const;
     // -1 when absent.
@@ -239,7 +252,7 @@ public:
     // Takes a block (null is ignored). When the object is destroyed each block, oldest first,
     // goes through ReleaseBlock and is then freed.
     void AdoptBlock(ROwnedBlock block);
-    int GetOwnedBlockCount() const { return static_cast<int>(ownedBlocks_.size()); }
+    int GetOwnedBlockCount() const { return static_cast<int>(ReadExtras().ownedBlocks.size()); }
     // Releases what a block refers to, right before the object frees it. The blocks are
     // released while the object is whole (in PrepareDestroy), so that a subclass's override
     // is the one called. The block is freed whatever the answer.
@@ -257,6 +270,9 @@ public:
 
 protected:
     ~RObject() override;
+
+    // Whether AcceptsPropertyValue is asked (off: no write pays for it).
+    void SetChecksPropertyValues(bool on) { checksPropertyValues_ = on; }
 
 private:
     friend class RProperty;  // takes itself out of the name index to rename or leave
@@ -283,26 +299,36 @@ private:
     void UnindexPropertyName(RProperty* property);
     void ReleaseOwnedBlocks();
 
+    // What most objects never use (an object of a scene's properties has no name space, no
+    // replacement under way, no owned block), made on first use.
+    struct Extras {
+        RString nameSpace;
+        RString storedNameSpace;
+        RString fullName;  // cached; fullNameStale_ tells
+        std::vector<ReplacementRecord> replacements;
+        std::vector<ROwnedBlock> ownedBlocks;
+        std::unordered_map<std::string, int> counterFloors;  // UniquePropertyName
+    };
+    const Extras& ReadExtras() const;
+    Extras& EditExtras() const;
+
     REntityList* entityList_ = nullptr;
     int entityIndex_ = -2;
     RPlugRef owningObject_;
     RString name_;
-    RString storedName_;
-    RString nameSpace_;
-    RString storedNameSpace_;
-    mutable RString fullName_;
+    mutable std::unique_ptr<Extras> extras_;
     mutable bool fullNameStale_ = true;
-    std::unique_ptr<REventHandlerList> handlers_;
     bool selected_ = false;
+    bool nameIndexSuspended_ = false;  // while RemoveAllProperties runs
+    bool checksPropertyValues_ = false;
+    std::unique_ptr<REventHandlerList> handlers_;
     std::uint32_t objectFlags_ = 0;
     std::uint32_t selectionState_ = 0;
     std::uint64_t selectionSerial_ = 0;
-    std::vector<ReplacementRecord> replacements_;
-    std::vector<ROwnedBlock> ownedBlocks_;
-    std::deque<RProperty*> properties_;  // removals at either end move nothing
+    // Removals at the end move nothing (the object's own removals run from the end); one
+    // elsewhere moves the properties behind it.
+    std::vector<RProperty*> properties_;
     RPropertyNameIndex nameIndex_;
-    bool nameIndexSuspended_ = false;  // while RemoveAllProperties runs
-    std::unordered_map<std::string, int> counterFloors_;  // UniquePropertyName
 };
 
 #endif

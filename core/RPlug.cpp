@@ -3,14 +3,38 @@
 #include "core/RClassIdFilter.h"
 
 #include <algorithm>
-#include <climits>
 
 // ---- lifetime -------------------------------------------------------------------------------
 
-RPlug::RPlug() {
+RPlug::RPlug() : RPlug(DeferCell()) { GetHandleCell(); }
+
+RPlug::RPlug(DeferCell) {
     EnsureSdkLoaded();
-    cell_ = GetHandleTable().TakeCell(this);
-    filter_ = GetClassIdFilter(kNoClassId);
+    GetHandleTable().AddPlug();
+}
+
+const RPlugHandleCell* RPlug::GetHandleCell() const {
+    if (cell_ == nullptr) cell_ = GetHandleTable().TakeCell(const_cast<RPlug*>(this));
+    return cell_;
+}
+
+const RPlug::Links& RPlug::NoLinks() {
+    static const Links none;
+    return none;
+}
+
+RPlug::Links& RPlug::EditLinks() {
+    if (links_ == nullptr) links_ = std::make_unique<Links>();
+    return *links_;
+}
+
+void RPlug::ReserveChildren(int count) {
+    if (count > 0) EditLinks().members.reserve(static_cast<size_t>(count));
+}
+
+const RPlugFilter* RPlug::GetFilter() const {
+    const Links& links = ReadLinks();
+    return links.filter != nullptr || links.filterCleared ? links.filter : GetClassIdFilter(kNoClassId);
 }
 
 RPlug::~RPlug() {
@@ -18,11 +42,12 @@ RPlug::~RPlug() {
     DisconnectAndReleaseChildren();
     RPlug::SetOwner(nullptr);
     // Children that stay (plain children, whoever owns them) must not point at a dead owner.
-    for (RPlug* child : members_) {
+    for (RPlug* child : links_ != nullptr ? links_->members : NoLinks().members) {
         child->owner_ = nullptr;
         child->memberSlot_ = -1;
     }
-    GetHandleTable().ReleaseCell(cell_, this);
+    if (cell_ != nullptr) GetHandleTable().ReleaseCell(cell_, this);
+    GetHandleTable().RemovePlug();
 }
 
 void RPlug::Destroy() {
@@ -33,8 +58,10 @@ void RPlug::Destroy() {
     }
     lockCount_ = 1;
     PrepareDestroy();
-    delete this;
+    Dispose();
 }
+
+void RPlug::Dispose() { delete this; }
 
 void RPlug::Init(RPlug* /*argument*/) {}
 
@@ -51,23 +78,17 @@ void RPlug::DisconnectAndReleaseChildren() {
         DisconnectAllSources();
         DisconnectAllDestinations();
     }
-    while (!children_.empty()) {
-        RPlug* child = children_.back();
+    while (links_ != nullptr && !links_->children.empty()) {
+        RPlug* child = links_->children.back();
         child->LeaveOwner();
         if (child->HasState(kOwnedChild)) child->Destroy();
     }
 }
 
-void RPlug::Lock() {
-    if (lockCount_ < INT_MAX) ++lockCount_;
-}
-
-void RPlug::Unlock() {
-    if (lockCount_ == 0) return;
-    if (--lockCount_ == 0 && HasState(kDestroyPending) && !dying_) {
-        state_ &= ~kDestroyPending;
-        Destroy();
-    }
+void RPlug::EndPendingDestroy() {
+    if (dying_) return;
+    state_ &= ~kDestroyPending;
+    Destroy();
 }
 
 void RPlug::SetState(std::uint32_t mask, bool on) {
@@ -158,14 +179,14 @@ bool RPlug::SetOwner(RPlug* owner) {
 void RPlug::LeaveOwner() {
     if (owner_ == nullptr) return;
     // The member list has no order: the last member takes this one's slot.
-    std::vector<RPlug*>& members = owner_->members_;
+    std::vector<RPlug*>& members = owner_->EditLinks().members;
     RPlug* const last = members.back();
     members[static_cast<size_t>(memberSlot_)] = last;
     last->memberSlot_ = memberSlot_;
     members.pop_back();
     memberSlot_ = -1;
     if (HasState(kRegisteredChild)) {
-        std::vector<RPlug*>& children = owner_->children_;
+        std::vector<RPlug*>& children = owner_->EditLinks().children;
         children.erase(std::remove(children.begin(), children.end(), this), children.end());
     }
     owner_ = nullptr;
@@ -175,10 +196,11 @@ void RPlug::LeaveOwner() {
 // connections that its filter accepts.
 void RPlug::JoinOwner(RPlug* owner) {
     owner_ = owner;
-    memberSlot_ = static_cast<int>(owner->members_.size());
-    owner->members_.push_back(this);
+    Links& links = owner->EditLinks();
+    memberSlot_ = static_cast<int>(links.members.size());
+    links.members.push_back(this);
     if (HasState(kRegisteredChild)) {
-        owner->children_.push_back(this);
+        links.children.push_back(this);
         CopyAcceptedConnectionsOf(owner);
     }
 }
@@ -195,22 +217,24 @@ bool RPlug::RemoveChild(RPlug* child) {
 }
 
 RPlug* RPlug::GetChild(int index) const {
-    return index >= 0 && index < GetChildCount() ? children_[static_cast<size_t>(index)] : nullptr;
+    return index >= 0 && index < GetChildCount() ? Children()[static_cast<size_t>(index)] : nullptr;
 }
 
 void RPlug::CopyAcceptedConnectionsOf(const RPlug* owner) {
-    for (const RConnection& entry : owner->sources_) {
+    for (const RConnection& entry : owner->Sources()) {
         const RPlug* plug = entry.Plug();
-        if (plug != nullptr && AcceptsSource(plug)) sources_.push_back(entry);
+        if (plug != nullptr && AcceptsSource(plug)) EditLinks().sources.push_back(entry);
     }
-    for (const RConnection& entry : owner->destinations_) {
+    for (const RConnection& entry : owner->Destinations()) {
         const RPlug* plug = entry.Plug();
-        if (plug != nullptr && AcceptsDestination(plug)) destinations_.push_back(entry);
+        if (plug != nullptr && AcceptsDestination(plug)) EditLinks().destinations.push_back(entry);
     }
 }
 
 void RPlug::SetFilter(const RPlugFilter* filter, bool registered) {
-    filter_ = filter;
+    Links& links = EditLinks();
+    links.filter = filter;
+    links.filterCleared = filter == nullptr;
     if (registered == HasState(kRegisteredChild)) return;
     RPlug* const owner = owner_;
     LeaveOwner();
@@ -228,8 +252,10 @@ bool RPlug::IsAcceptAllFilter(const RPlugFilter* filter) const {
 
 RPlug* RPlug::FindFilteredSubPlug(const RPlugFilter* filter) {
     if (IsAcceptAllFilter(filter)) return this;
-    for (auto it = children_.rbegin(); it != children_.rend(); ++it) {
-        if ((*it)->filter_ == filter || filter->IsEqual((*it)->filter_)) return *it;
+    const std::vector<RPlug*>& children = Children();
+    for (auto it = children.rbegin(); it != children.rend(); ++it) {
+        const RPlugFilter* childFilter = (*it)->GetFilter();
+        if (childFilter == filter || filter->IsEqual(childFilter)) return *it;
     }
     return nullptr;
 }
@@ -246,11 +272,13 @@ RPlug* RPlug::GetFilteredSubPlug(const RPlugFilter* filter) {
 // ---- connection tests -------------------------------------------------------------------------
 
 bool RPlug::AcceptsSource(const RPlug* plug) const {
-    return HasState(kTakesSources) && (filter_ == nullptr || filter_->Accept(plug));
+    const RPlugFilter* filter = ReadLinks().filter;
+    return HasState(kTakesSources) && (filter == nullptr || filter->Accept(plug));
 }
 
 bool RPlug::AcceptsDestination(const RPlug* plug) const {
-    return HasState(kTakesDestinations) && (filter_ == nullptr || filter_->Accept(plug));
+    const RPlugFilter* filter = ReadLinks().filter;
+    return HasState(kTakesDestinations) && (filter == nullptr || filter->Accept(plug));
 }
 
 bool RPlug::AcceptsSourceChecked(RPlug* plug) {
@@ -311,11 +339,11 @@ int RPlug::MirrorPlace(const std::vector<RConnection>& parentList, int parentPla
 std::vector<RPlug::ChildPlace> RPlug::AcceptingChildren(const RPlug* far, bool sourceSide,
                                                         int parentPlace) const {
     std::vector<ChildPlace> result;
-    for (const RPlug* child : children_) {
+    for (const RPlug* child : Children()) {
         const bool accepts = sourceSide ? child->AcceptsSource(far) : child->AcceptsDestination(far);
         if (!accepts) continue;
-        const int place = sourceSide ? MirrorPlace(sources_, parentPlace, child->sources_)
-                                     : MirrorPlace(destinations_, parentPlace, child->destinations_);
+        const int place = sourceSide ? MirrorPlace(Sources(), parentPlace, child->Sources())
+                                     : MirrorPlace(Destinations(), parentPlace, child->Destinations());
         result.push_back({child->GetRef(), place});
     }
     return result;
@@ -323,7 +351,7 @@ std::vector<RPlug::ChildPlace> RPlug::AcceptingChildren(const RPlug* far, bool s
 
 std::vector<RPlugRef> RPlug::ChildrenHolding(const RPlug* far, bool sourceSide) const {
     std::vector<RPlugRef> result;
-    for (const RPlug* child : children_) {
+    for (const RPlug* child : Children()) {
         const int index = sourceSide ? child->IndexOfSource(far) : child->IndexOfDestination(far);
         if (index >= 0) result.push_back(child->GetRef());
     }
@@ -365,8 +393,8 @@ bool RPlug::Connect(RPlug* src, RPlug* srcBefore, RPlug* dst, RPlug* dstBefore, 
     src->Lock();
     dst->Lock();
 
-    int dstPlace = InsertionPlace(dst->sources_, dstBefore);
-    int srcPlace = InsertionPlace(src->destinations_, srcBefore);
+    int dstPlace = InsertionPlace(dst->Sources(), dstBefore);
+    int srcPlace = InsertionPlace(src->Destinations(), srcBefore);
     const auto dstChildren = dst->AcceptingChildren(src, true, dstPlace);
     const auto srcChildren = oneWay ? std::vector<ChildPlace>() : src->AcceptingChildren(dst, false, srcPlace);
 
@@ -386,16 +414,18 @@ bool RPlug::Connect(RPlug* src, RPlug* srcBefore, RPlug* dst, RPlug* dstBefore, 
         list.insert(list.begin() + place, RConnection{plug->GetRef(), flags});
         return place;
     };
-    dstPlace = insert(dst->sources_, InsertionPlace(dst->sources_, dstBefore), src);
-    if (!oneWay) srcPlace = insert(src->destinations_, InsertionPlace(src->destinations_, srcBefore), dst);
+    dstPlace = insert(dst->EditLinks().sources, InsertionPlace(dst->Sources(), dstBefore), src);
+    if (!oneWay) {
+        srcPlace = insert(src->EditLinks().destinations, InsertionPlace(src->Destinations(), srcBefore), dst);
+    }
     std::vector<ChildPlace> dstPlaced;
     std::vector<ChildPlace> srcPlaced;
     for (const ChildPlace& entry : dstChildren) {
-        if (RPlug* child = entry.child.Get()) dstPlaced.push_back({entry.child, insert(child->sources_, entry.place, src)});
+        if (RPlug* child = entry.child.Get()) dstPlaced.push_back({entry.child, insert(child->EditLinks().sources, entry.place, src)});
     }
     for (const ChildPlace& entry : srcChildren) {
         if (RPlug* child = entry.child.Get())
-            srcPlaced.push_back({entry.child, insert(child->destinations_, entry.place, dst)});
+            srcPlaced.push_back({entry.child, insert(child->EditLinks().destinations, entry.place, dst)});
     }
 
     dst->SendConnectionEvent(kPlugEventSourceAdded, src, dstPlace, flags);
@@ -424,7 +454,7 @@ bool RPlug::Disconnect(RPlug* src, RPlug* dst) {
     const int dstIndex = dst->IndexOfSource(src);
     const int srcIndex = src->IndexOfDestination(dst);
     if (dstIndex < 0 && srcIndex < 0) return false;
-    if (dstIndex >= 0) flags = dst->sources_[static_cast<size_t>(dstIndex)].flags;
+    if (dstIndex >= 0) flags = dst->Sources()[static_cast<size_t>(dstIndex)].flags;
 
     const auto dstChildren = dstIndex >= 0 ? dst->ChildrenHolding(src, true) : std::vector<RPlugRef>();
     const auto srcChildren = srcIndex >= 0 ? src->ChildrenHolding(dst, false) : std::vector<RPlugRef>();
@@ -446,20 +476,22 @@ bool RPlug::Disconnect(RPlug* src, RPlug* dst) {
     }
 
     // The handlers may have changed the lists: each entry is found again.
-    const auto remove = [](std::vector<RConnection>& list, const RPlug* plug) {
-        const int index = IndexOf(list, plug);
-        if (index >= 0) list.erase(list.begin() + index);
+    const auto remove = [](RPlug* holder, bool sourceSide, const RPlug* plug) {
+        const int index = sourceSide ? holder->IndexOfSource(plug) : holder->IndexOfDestination(plug);
+        if (index < 0) return index;
+        std::vector<RConnection>& list = sourceSide ? holder->EditLinks().sources : holder->EditLinks().destinations;
+        list.erase(list.begin() + index);
         return index;
     };
-    const int dstFormer = remove(dst->sources_, src);
-    const int srcFormer = remove(src->destinations_, dst);
+    const int dstFormer = remove(dst, true, src);
+    const int srcFormer = remove(src, false, dst);
     std::vector<ChildPlace> dstRemoved;
     std::vector<ChildPlace> srcRemoved;
     for (const RPlugRef& ref : dstChildren) {
-        if (RPlug* child = ref.Get()) dstRemoved.push_back({ref, remove(child->sources_, src)});
+        if (RPlug* child = ref.Get()) dstRemoved.push_back({ref, remove(child, true, src)});
     }
     for (const RPlugRef& ref : srcChildren) {
-        if (RPlug* child = ref.Get()) srcRemoved.push_back({ref, remove(child->destinations_, dst)});
+        if (RPlug* child = ref.Get()) srcRemoved.push_back({ref, remove(child, false, dst)});
     }
 
     if (dstFormer >= 0) dst->SendConnectionEvent(kPlugEventSourceRemoved, src, dstFormer, flags);
@@ -490,12 +522,15 @@ bool RPlug::ConnectDestinationAt(int index, RPlug* dst, int flags) {
     return Connect(this, GetDestination(index), dst, nullptr, flags);
 }
 
+// Nothing to disconnect takes no lock: the plug cannot end meanwhile.
 void RPlug::DisconnectAllSources() {
+    if (GetSourceCount() == 0) return;
     RPlugLock lock(this);
     WalkFromLast([this] { return GetSourceCount(); }, [this](int i) { DisconnectSourceAt(i); });
 }
 
 void RPlug::DisconnectAllDestinations() {
+    if (GetDestinationCount() == 0) return;
     RPlugLock lock(this);
     WalkFromLast([this] { return GetDestinationCount(); }, [this](int i) { DisconnectDestinationAt(i); });
 }

@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 class RPlugFilter;
@@ -104,6 +105,7 @@ public:
     static constexpr int kOneWay = 2;
 
     static constexpr std::uint32_t kInterfaceId = 0xDE1947F3;
+    static constexpr int kMaxLocks = 0x7FFFFFFF;
 
     RPlug();
     RPlug(const RPlug&) = delete;
@@ -176,16 +178,18 @@ public:
     bool ReplaceSourceAt(int index, RPlug* newPlug);
     bool ReplaceDestinationAt(int index, RPlug* newPlug);
 
-    int GetSourceCount() const { return static_cast<int>(sources_.size()); }
-    int GetDestinationCount() const { return static_cast<int>(destinations_.size()); }
+    int GetSourceCount() const { return links_ != nullptr ? static_cast<int>(links_->sources.size()) : 0; }
+    int GetDestinationCount() const {
+        return links_ != nullptr ? static_cast<int>(links_->destinations.size()) : 0;
+    }
     // The plug of an entry; null out of range or when it is gone.
-    RPlug* GetSource(int index) const { return PlugAt(sources_, index); }
-    RPlug* GetDestination(int index) const { return PlugAt(destinations_, index); }
-    const RConnection* GetSourceConnection(int index) const { return EntryAt(sources_, index); }
-    const RConnection* GetDestinationConnection(int index) const { return EntryAt(destinations_, index); }
+    RPlug* GetSource(int index) const { return PlugAt(Sources(), index); }
+    RPlug* GetDestination(int index) const { return PlugAt(Destinations(), index); }
+    const RConnection* GetSourceConnection(int index) const { return EntryAt(Sources(), index); }
+    const RConnection* GetDestinationConnection(int index) const { return EntryAt(Destinations(), index); }
     // Searched from the last entry to the first; -1 when absent.
-    int IndexOfSource(const RPlug* plug) const { return IndexOf(sources_, plug); }
-    int IndexOfDestination(const RPlug* plug) const { return IndexOf(destinations_, plug); }
+    int IndexOfSource(const RPlug* plug) const { return IndexOf(Sources(), plug); }
+    int IndexOfDestination(const RPlug* plug) const { return IndexOf(Destinations(), plug); }
     bool HasSourceConnection(const RPlug* plug) const { return IndexOfSource(plug) >= 0; }
     bool HasDestinationConnection(const RPlug* plug) const { return IndexOfDestination(plug) >= 0; }
 
@@ -198,13 +202,15 @@ public:
 
     // ---- ownership, children and filters -----------------------------------------------------
     RPlug* GetOwner() const { return owner_; }
-    int GetChildCount() const { return static_cast<int>(children_.size()); }
+    // True while the plug has a source or a destination.
+    bool HasConnections() const { return GetSourceCount() > 0 || GetDestinationCount() > 0; }
+    int GetChildCount() const { return links_ != nullptr ? static_cast<int>(links_->children.size()) : 0; }
     RPlug* GetChild(int index) const;
     // Stores the filter (null: the accept-all filter of class id -1). When the registered
     // flag turns on and the plug has an owner, the plug joins its owner's children and
     // copies the owner's accepted connections.
     void SetFilter(const RPlugFilter* filter, bool registered);
-    const RPlugFilter* GetFilter() const { return filter_; }
+    const RPlugFilter* GetFilter() const;
     // This plug for the accept-all filters, else the last registered child with an equal
     // filter; null when none.
     RPlug* FindFilteredSubPlug(const RPlugFilter* filter);
@@ -215,17 +221,34 @@ public:
     std::uint32_t GetState() const { return state_; }
     bool HasState(std::uint32_t mask) const { return (state_ & mask) != 0; }
     void SetState(std::uint32_t mask, bool on);
-    void Lock();
+    void Lock() {
+        if (lockCount_ < kMaxLocks) ++lockCount_;
+    }
     // The last unlock of a plug marked for destruction destroys it.
-    void Unlock();
+    void Unlock() {
+        if (lockCount_ > 0 && --lockCount_ == 0 && HasState(kDestroyPending)) EndPendingDestroy();
+    }
     int GetLockCount() const { return lockCount_; }
 
-    const RPlugHandleCell* GetHandleCell() const { return cell_; }
+    // The plug's cell of the handle table (taken at the first call by a plug made with
+    // DeferCell).
+    const RPlugHandleCell* GetHandleCell() const;
     RPlugRef GetRef() const { return RPlugRef(this); }
 
 protected:
+    // For plugs of which there are many and which are seldom referred to (the properties of
+    // objects): the cell of the handle table is taken at the first reference only.
+    struct DeferCell {};
+    explicit RPlug(DeferCell);
+
     // Plugs end through Destroy(); the destructor disconnects whatever is still connected.
     virtual ~RPlug();
+    // Ends the prepared plug and gives its memory back (Destroy's last step): deletes it,
+    // unless its class keeps plugs elsewhere.
+    virtual void Dispose();
+
+    // Room for that many children, for a plug that knows how many it will have.
+    void ReserveChildren(int count);
 
     // Disconnects everything (unless a registered child) and releases the registered
     // children, destroying the owned ones.
@@ -237,6 +260,27 @@ private:
         RPlugRef child;
         int place;
     };
+
+    // The connection lists, the children and the filter, made when a plug first has any: most
+    // plugs (the properties of an object) never have.
+    struct Links {
+        std::vector<RConnection> sources;
+        std::vector<RConnection> destinations;
+        std::vector<RPlug*> children;  // registered children, in registration order
+        std::vector<RPlug*> members;   // every child, registered or not, in no order
+        // Null stands for the accept-all filter of class id -1, unless a null filter was set.
+        const RPlugFilter* filter = nullptr;
+        bool filterCleared = false;  // SetFilter(nullptr)
+    };
+    static const Links& NoLinks();
+    // The last unlock of a plug whose destruction waited.
+    void EndPendingDestroy();
+    const Links& ReadLinks() const { return links_ != nullptr ? *links_ : NoLinks(); }
+    Links& EditLinks();
+    const std::vector<RConnection>& Sources() const { return ReadLinks().sources; }
+    const std::vector<RConnection>& Destinations() const { return ReadLinks().destinations; }
+    const std::vector<RPlug*>& Children() const { return ReadLinks().children; }
+    const std::vector<RPlug*>& Members() const { return ReadLinks().members; }
 
     static RPlug* PlugAt(const std::vector<RConnection>& list, int index);
     static const RConnection* EntryAt(const std::vector<RConnection>& list, int index);
@@ -257,15 +301,11 @@ private:
     bool Replace(RPlug* oldPlug, RPlug* newPlug, int index, bool sourceSide);
     void NotifyReplacement(int code, RPlug* other, RPlug* newPlug, const std::vector<RPlugRef>& children);
 
-    RPlugHandleCell* cell_;
+    mutable RPlugHandleCell* cell_ = nullptr;  // see DeferCell
     RPlug* owner_ = nullptr;
-    std::vector<RConnection> sources_;
-    std::vector<RConnection> destinations_;
-    std::vector<RPlug*> children_;  // registered children, in registration order
-    std::vector<RPlug*> members_;   // every child, registered or not, in no order
-    int memberSlot_ = -1;           // this plug's place in its owner's members_
+    std::unique_ptr<Links> links_;
+    int memberSlot_ = -1;  // this plug's place in its owner's members
     std::uint32_t state_ = kTakesSources | kTakesDestinations;
-    const RPlugFilter* filter_ = nullptr;
     int lockCount_ = 0;
     bool dying_ = false;  // the destructor runs: nothing may destroy the plug again
 };

@@ -41,9 +41,16 @@ bool RPlugHandleTable::AddBlock() {
     return true;
 }
 
-RPlugHandleCell* RPlugHandleTable::TakeCell(RPlug* plug) {
+void RPlugHandleTable::AddPlug() {
     if (livePlugs_ == 0) AddUser();
     ++livePlugs_;
+}
+
+void RPlugHandleTable::RemovePlug() {
+    if (--livePlugs_ == 0) RemoveUser();
+}
+
+RPlugHandleCell* RPlugHandleTable::TakeCell(RPlug* plug) {
     const std::uint64_t serial = NextSerial();
 
     RCriticalSectionGuard guard(lock_);
@@ -56,13 +63,10 @@ RPlugHandleCell* RPlugHandleTable::TakeCell(RPlug* plug) {
 }
 
 void RPlugHandleTable::ReleaseCell(RPlugHandleCell* cell, const RPlug* plug) {
-    {
-        RCriticalSectionGuard guard(lock_);
-        if (cell != nullptr && cell->serial != kFreeMarker && cell->plug == plug) {
-            cell->serial = kFreeMarker;
-            cell->nextFree = freeHead_;
-            freeHead_ = cell;
-        }
+    RCriticalSectionGuard guard(lock_);
+    if (cell != nullptr && cell->serial != kFreeMarker && cell->plug == plug) {
+        cell->serial = kFreeMarker;
+        cell->nextFree = freeHead_;
+        freeHead_ = cell;
     }
-    if (--livePlugs_ == 0) RemoveUser();
 }

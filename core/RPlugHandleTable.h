@@ -3,7 +3,8 @@
 
 // The process-wide table of plug handles.
 //
-// Every live plug owns one cell of the table; a weak reference to a plug is the pair
+// A live plug owns one cell of the table from the first time it is referred to (most plugs,
+// the properties of an object, never are); a weak reference to a plug is the pair
 // {cell, serial} and resolves to the plug only while the cell still holds that serial
 // (RPlugRef). Cells come in blocks of 1024 and are recycled through a free list. The
 // blocks live for the whole process, so a stale reference always reads a live cell and
@@ -36,7 +37,10 @@ public:
     RPlugHandleTable(const RPlugHandleTable&) = delete;
     RPlugHandleTable& operator=(const RPlugHandleTable&) = delete;
 
-    // Takes a cell for a new plug with a new serial; null when no memory can be had.
+    // Counts a plug made and one ended: the live plugs count as one user of the table.
+    void AddPlug();
+    void RemovePlug();
+    // Takes a cell for a plug with a new serial; null when no memory can be had.
     RPlugHandleCell* TakeCell(RPlug* plug);
     // Gives the plug's cell back; a cell that does not hold this plug is left alone.
     void ReleaseCell(RPlugHandleCell* cell, const RPlug* plug);

@@ -1,6 +1,7 @@
 #include "core/RProperty.h"
 
 #include "core/RObject.h"
+#include "core/RPropertyBlock.h"
 #include "core/RWyxStringList.h"
 
 #include <climits>
@@ -48,9 +49,24 @@ RString BraceForm(const RVector4& v, int count) {
 
 }  // namespace
 
-RProperty::RProperty() = default;
+// A scene holds many properties, most of which nothing ever refers to: their cells wait.
+RProperty::RProperty() : RPlug(DeferCell()), info_(&RPropertyInfo::Default(kPropertyTypeUnknown)) {}
 
-RProperty::~RProperty() = default;
+RProperty::RProperty(const RPropertyInfo& description) : RPlug(DeferCell()), info_(&description) {}
+
+RProperty::~RProperty() {
+    if (ownsInfo_) delete info_;
+}
+
+void RProperty::Dispose() {
+    if (blockSlot_ == kNotInBlock) {
+        RPlug::Dispose();
+        return;
+    }
+    RPropertyBlock* block = RPropertyBlock::Of(*this, blockSlot_, std::size_t{blockSlotUnits_} * 8);
+    this->~RProperty();  // the whole property: the destructor is virtual
+    block->Release();
+}
 
 void RProperty::PrepareDestroy() {
     if (RObject* object = GetOwnerObject()) object->RemoveProperty(object->IndexOfProperty(this));
@@ -99,7 +115,7 @@ void RProperty::Declare(const char* name, RObject* owner) {
 
 void RProperty::SetNameAndTypeCode(const char* name, int code) {
     StoreNameText(name);
-    info_.SetTypeCode(code);
+    SetTypeCode(code);
 }
 
 bool RProperty::SetName(const char* name, bool makeUnique) {
@@ -151,9 +167,11 @@ RString RProperty::MakeUniqueName(const char* name) const {
 
 // Every name change goes through here, so that the object's name index follows.
 void RProperty::StoreNameText(const char* name) {
+    if (std::strcmp(GetName(), name != nullptr ? name : "") == 0) return;
+    TellDescriptionChanging();
     RObject* object = nameIndexed_ ? GetOwnerObject() : nullptr;
     if (object != nullptr) object->UnindexPropertyName(this);
-    info_.SetName(name);
+    EditInfo().SetName(name);
     if (object != nullptr) object->IndexPropertyName(this);
 }
 
@@ -184,6 +202,74 @@ bool RProperty::StoreName(const char* name) {
 
 // ---- info ------------------------------------------------------------------------------------
 
+const RObject* RProperty::ValueChecker() const {
+    if (GetOwner() == nullptr) return nullptr;
+    const RObject* owner = GetOwnerObject();
+    return owner != nullptr && owner->ChecksPropertyValues() ? owner : nullptr;
+}
+
+bool RProperty::OwnerAccepts(const RObject& owner, const RPropertyValue& value) const {
+    return owner.AcceptsPropertyValue(*this, value);
+}
+
+void RProperty::TellDescriptionChanging() {
+    if (RObject* object = GetOwnerObject()) object->OnPropertyDescriptionChanging(*this);
+}
+
+RPropertyInfo& RProperty::EditInfo() {
+    if (!ownsInfo_) {
+        auto* copy = new RPropertyInfo(*info_);  // deleted with the property
+        info_ = copy;
+        ownsInfo_ = true;
+        return *copy;
+    }
+    return const_cast<RPropertyInfo&>(*info_);  // the property's own copy
+}
+
+// Only a change makes the description the property's own: setting what it holds does not.
+void RProperty::SetFlag(std::uint32_t mask, bool on) {
+    const std::uint32_t flags = GetFlags();
+    if ((on ? (flags | mask) : (flags & ~mask)) == flags) return;
+    TellDescriptionChanging();
+    EditInfo().SetFlag(mask, on);
+}
+
+void RProperty::SetTypeCode(int code) {
+    if (code == GetTypeCode()) return;
+    TellDescriptionChanging();
+    // A property still on the default of its type code moves to the default of the new one.
+    if (info_ == &RPropertyInfo::Default(GetTypeCode()) && code >= 0 && code < kPropertyTypeCount) {
+        info_ = &RPropertyInfo::Default(code);
+        return;
+    }
+    EditInfo().SetTypeCode(code);
+}
+
+void RProperty::SetDataType(const RDataType* type) {
+    if (info_->GetStoredDataType() == type) return;
+    TellDescriptionChanging();
+    EditInfo().SetDataType(type);
+}
+
+void RProperty::SetLabel(const char* text) {
+    if (text == nullptr || *text == '\0' ? HasLabel() : std::strcmp(text, GetLabel()) != 0) EditInfo().SetLabel(text);
+}
+
+void RProperty::SetIndex(int index) {
+    if (index != GetIndex()) EditInfo().SetIndex(index);
+}
+
+RWyxStringList* RProperty::GetEnumList(bool create) {
+    if (!create && info_->GetEnumList() == nullptr) return nullptr;
+    return EditInfo().GetEnumList(create);
+}
+
+void RProperty::SetEnumNameCallback(REnumNameCallback callback) {
+    if (callback != info_->GetEnumNameCallback() || HasFlag(kEnumCallback) != (callback != nullptr)) {
+        EditInfo().SetEnumNameCallback(callback);
+    }
+}
+
 void RProperty::SetStateFlags(std::uint32_t mask, bool on) {
     if (on) {
         stateFlags_ |= mask;
@@ -193,7 +279,8 @@ void RProperty::SetStateFlags(std::uint32_t mask, bool on) {
 }
 
 void RProperty::SetMinMax(double minimum, double maximum) {
-    if (!info_.SetRange(minimum, maximum)) return;
+    if (minimum == GetMin() && maximum == GetMax()) return;
+    EditInfo().SetRange(minimum, maximum);
     RRelayEvent relay;
     relay.code = kRelayRangeChanged;
     relay.sender = this;
@@ -208,9 +295,9 @@ RObject* RProperty::GetOwnerObject() const {
 // ---- enumerations ------------------------------------------------------------------------------
 
 const char* RProperty::GetEnumName(int value) const {
-    const REnumNameCallback callback = info_.GetEnumNameCallback();
+    const REnumNameCallback callback = info_->GetEnumNameCallback();
     if (!IsUserProperty() && callback != nullptr) return callback(*this, value);
-    const RWyxStringList* list = info_.GetEnumList();
+    const RWyxStringList* list = info_->GetEnumList();
     if (list == nullptr || value < 0 || value >= list->GetCount()) return nullptr;
     return list->GetItem(value)->text.Buffer();
 }

@@ -18,6 +18,7 @@
 #include "core/RVector4.h"
 
 #include <cstdint>
+#include <memory>
 #include <variant>
 
 class RObject;
@@ -74,6 +75,9 @@ public:
     static constexpr std::uint32_t kStateReadOnly = 32;   // declared with a getter and no setter
 
     RProperty();
+    // A built-in property of a class: its description is the row of the class's table (which
+    // outlives every property), shared until the property changes it.
+    explicit RProperty(const RPropertyInfo& description);
 
     // A property destroyed on its own first leaves its object's property list.
     void PrepareDestroy() override;
@@ -100,11 +104,15 @@ public:
     void Declare(const char* name, RObject* owner);
 
     // ---- info ------------------------------------------------------------------------------
-    // The description part; it changes through the property, which relays the changes.
-    const RPropertyInfo& GetInfo() const { return info_; }
-    std::uint32_t GetFlags() const { return info_.GetFlags(); }
-    void SetFlag(std::uint32_t mask, bool on) { info_.SetFlag(mask, on); }
-    bool HasFlag(std::uint32_t mask) const { return info_.HasFlag(mask); }
+    // The description part; it changes through the property, which relays the changes. A
+    // property shares the description it was made with until the first change that differs
+    // from it, which makes it a copy of its own.
+    const RPropertyInfo& GetInfo() const { return *info_; }
+    // True while the property changed nothing of the description it was made with.
+    bool SharesInfo() const { return !ownsInfo_; }
+    std::uint32_t GetFlags() const { return info_->GetFlags(); }
+    void SetFlag(std::uint32_t mask, bool on);
+    bool HasFlag(std::uint32_t mask) const { return info_->HasFlag(mask); }
     bool IsAnimatable() const { return HasFlag(kAnimatable); }
     bool IsOwnedByObject() const { return HasFlag(kOwnedByObject); }
     bool IsUserProperty() const { return HasFlag(kUserProperty); }
@@ -114,30 +122,30 @@ public:
     bool HasStateFlags(std::uint32_t mask) const { return (stateFlags_ & mask) != 0; }
     void SetReadOnly(bool on) { SetStateFlags(kStateReadOnly, on); }
 
-    int GetTypeCode() const { return info_.GetTypeCode(); }
-    void SetTypeCode(int code) { info_.SetTypeCode(code); }
+    int GetTypeCode() const { return info_->GetTypeCode(); }
+    void SetTypeCode(int code);
     void SetNameAndTypeCode(const char* name, int code);
     // The data type; without one, the default of the type code (4 Number, 7 Time, 12 Vector4,
     // 13 Vector, 14 Color, 15 ColorAndAlpha), else null.
-    const RDataType* GetDataType() const { return info_.GetDataType(); }
-    void SetDataType(const RDataType* type) { info_.SetDataType(type); }
+    const RDataType* GetDataType() const { return info_->GetDataType(); }
+    void SetDataType(const RDataType* type);
 
-    const char* GetName() const { return info_.GetName(); }
+    const char* GetName() const { return info_->GetName(); }
     // An empty or null text clears the label.
-    void SetLabel(const char* text) { info_.SetLabel(text); }
-    const char* GetLabel() const { return info_.GetLabel(); }
-    bool HasLabel() const { return info_.HasLabel(); }
+    void SetLabel(const char* text);
+    const char* GetLabel() const { return info_->GetLabel(); }
+    bool HasLabel() const { return info_->HasLabel(); }
 
     // A change of either bound relays kRelayRangeChanged; setting the same values does not.
     void SetMinMax(double minimum, double maximum);
     void SetMin(double minimum) { SetMinMax(minimum, GetMax()); }
     void SetMax(double maximum) { SetMinMax(GetMin(), maximum); }
-    double GetMin() const { return info_.GetMin(); }
-    double GetMax() const { return info_.GetMax(); }
+    double GetMin() const { return info_->GetMin(); }
+    double GetMax() const { return info_->GetMax(); }
 
     // The index an entity list gave the property; -1 when none.
-    int GetIndex() const { return info_.GetIndex(); }
-    void SetIndex(int index) { info_.SetIndex(index); }
+    int GetIndex() const { return info_->GetIndex(); }
+    void SetIndex(int index);
 
     // The owner as an object; null when the owner is not an object.
     RObject* GetOwnerObject() const;
@@ -146,8 +154,9 @@ public:
     // The callback's answer (not for user properties), else the list's entry; null when there
     // is none, including for a negative or too large value.
     const char* GetEnumName(int value) const;
-    RWyxStringList* GetEnumList(bool create) { return info_.GetEnumList(create); }
-    void SetEnumNameCallback(REnumNameCallback callback) { info_.SetEnumNameCallback(callback); }
+    // The list is the property's own (a change of the shared description makes a copy).
+    RWyxStringList* GetEnumList(bool create);
+    void SetEnumNameCallback(REnumNameCallback callback);
 
     // ---- references --------------------------------------------------------------------------
     bool IsReference() const { return GetTypeCode() == kPropertyTypeReference; }
@@ -171,18 +180,56 @@ public:
 protected:
     ~RProperty() override;
 
+    // Brackets a write of the value with the relays kRelayValueChanging and
+    // kRelayValueChanged; a handler of the relays may destroy the property, which then waits
+    // for the end of the write. False, nothing stored, when the owning object refuses the
+    // value (RObject::AcceptsPropertyValue).
+    template <typename T, typename Store>
+    bool WriteValue(const T& value, Store store) {
+        if (const RObject* checker = ValueChecker()) {
+            if (!OwnerAccepts(*checker, RPropertyValue(value))) return false;
+        }
+        RPlugLock lock(this);
+        RRelayEvent relay;
+        relay.code = kRelayValueChanging;
+        relay.sender = this;
+        RelayA(relay);
+        store();
+        relay.code = kRelayValueChanged;
+        RelayA(relay);
+        return true;
+    }
+
     // Renaming without the uniqueness step: relays, stores, relays.
     bool StoreName(const char* name);
     RString MakeUniqueName(const char* name) const;
 
+    // A property placed in a block (RPropertyBlock) gives its slot back instead of being
+    // deleted.
+    void Dispose() override;
+
 private:
-    friend class RObject;  // keeps nameIndexed_
+    friend class RObject;          // keeps nameIndexed_
+    friend class RPropertyBlock;   // places properties in its slots
+    static constexpr std::uint8_t kNotInBlock = 0xFF;
 
     void StoreNameText(const char* name);
+    // The description to change: the property's own, copied from the shared one first.
+    RPropertyInfo& EditInfo();
+    // Tells the owning object of a change of name, flags, type code or data type.
+    void TellDescriptionChanging();
+    // The owning object when it checks the values written; null otherwise.
+    const RObject* ValueChecker() const;
+    bool OwnerAccepts(const RObject& owner, const RPropertyValue& value) const;
 
-    RPropertyInfo info_;
+    // The shared description, or from the first change on the property's own copy, which it
+    // deletes (ownsInfo_).
+    const RPropertyInfo* info_;
     std::uint32_t stateFlags_ = 0;
     bool nameIndexed_ = false;  // in its owner object's name index
+    bool ownsInfo_ = false;
+    std::uint8_t blockSlot_ = kNotInBlock;  // the slot of a property placed in a block
+    std::uint8_t blockSlotUnits_ = 0;       // that block's slot size in 8-byte units
 };
 
 #endif

@@ -7,6 +7,37 @@
 
 RPropertyInfo::RPropertyInfo() : minimum_(-HUGE_VAL), maximum_(HUGE_VAL) {}
 
+RPropertyInfo::RPropertyInfo(const char* name, int typeCode, std::uint32_t flags, const RDataType* dataType)
+    : flags_(flags), name_(name != nullptr ? name : ""), dataType_(dataType), minimum_(-HUGE_VAL),
+      maximum_(HUGE_VAL), typeCode_(typeCode) {}
+
+RPropertyInfo::RPropertyInfo(const RPropertyInfo& other)
+    : flags_(other.flags_),
+      name_(other.name_),
+      label_(other.label_),
+      dataType_(other.dataType_),
+      minimum_(other.minimum_),
+      maximum_(other.maximum_),
+      typeCode_(other.typeCode_),
+      enumCallback_(other.enumCallback_),
+      index_(other.index_) {
+    if (other.enumList_ == nullptr) return;
+    enumList_ = std::make_unique<RWyxStringList>();
+    for (int i = 0; i < other.enumList_->GetCount(); ++i) {
+        const RWyxStringListItem* item = other.enumList_->GetItem(i);
+        enumList_->InsertAt(i, item->text, item->value);
+    }
+}
+
+const RPropertyInfo& RPropertyInfo::Default(int typeCode) {
+    static const auto* const defaults = [] {
+        auto* table = new RPropertyInfo[kPropertyTypeCount];  // for the process's life
+        for (int code = 0; code < kPropertyTypeCount; ++code) table[code].typeCode_ = code;
+        return table;
+    }();
+    return defaults[typeCode >= 0 && typeCode < kPropertyTypeCount ? typeCode : 0];
+}
+
 RPropertyInfo::~RPropertyInfo() = default;
 
 void RPropertyInfo::SetFlag(std::uint32_t mask, bool on) {

@@ -5,6 +5,10 @@
 // type code, enumeration names and entity-list index; all a property is apart from its
 // value, its connections and the accessors it may be bound to.
 //
+// A description may be shared: the built-in properties of a class all point at the one
+// description of their row in the class's table, and a property copies its description only
+// when it is changed (RProperty). A shared description is never changed once shared.
+//
 // The accessors (a getter and a setter of the owner) stay with the typed property that holds
 // the value (RTypedProperty<T>): they are typed by that value, which a description shared by
 // every property class could only hold by converting the value on each read and write.
@@ -38,9 +42,17 @@ public:
     // No flags, the empty name, no label, no data type, range -HUGE_VAL to +HUGE_VAL, type
     // code 0, no enumeration names, index -1.
     RPropertyInfo();
+    // A description with a name, a type code, info flags and a data type (null: the type
+    // code's default); the rest as above.
+    RPropertyInfo(const char* name, int typeCode, std::uint32_t flags, const RDataType* dataType = nullptr);
     ~RPropertyInfo();
-    RPropertyInfo(const RPropertyInfo&) = delete;
+    // A copy has a list of enumeration names of its own.
+    RPropertyInfo(const RPropertyInfo& other);
     RPropertyInfo& operator=(const RPropertyInfo&) = delete;
+
+    // The description every new property of a type code starts with (the defaults above with
+    // that type code), shared; codes outside the table give the one of code 0.
+    static const RPropertyInfo& Default(int typeCode);
 
     std::uint32_t GetFlags() const { return flags_; }
     void SetFlag(std::uint32_t mask, bool on);
@@ -61,6 +73,8 @@ public:
     // The data type; without one, the default of the type code (DefaultDataType).
     const RDataType* GetDataType() const;
     void SetDataType(const RDataType* type) { dataType_ = type; }
+    // The data type as set; null when none is.
+    const RDataType* GetStoredDataType() const { return dataType_; }
     // 4 Number, 7 Time, 12 Vector4, 13 Vector, 14 Color, 15 ColorAndAlpha; null for the others.
     static const RDataType* DefaultDataType(int typeCode);
 

@@ -21,7 +21,9 @@ bool RPropertyNameIndex::NameIs(const RProperty& property, const char* name) {
 
 void RPropertyNameIndex::Add(RProperty* property) {
     if (property == nullptr) return;
-    if (2 * (static_cast<std::size_t>(count_) + 1) > slots_.size()) Grow();
+    // At most seven eighths full: a probe compares stored hashes, so a long run stays cheap,
+    // and the 54 properties of a node fit 64 slots.
+    if (!Fits(static_cast<std::size_t>(count_) + 1, slots_.size())) Grow();
     Place(Slot{HashOf(property->GetName()), property});
     ++count_;
 }
@@ -32,8 +34,16 @@ void RPropertyNameIndex::Place(const Slot& slot) {
     slots_[at] = slot;
 }
 
-void RPropertyNameIndex::Grow() {
-    std::vector<Slot> old(slots_.empty() ? kFirstCapacity : 2 * slots_.size());
+void RPropertyNameIndex::Reserve(int count) {
+    std::size_t capacity = slots_.empty() ? kFirstCapacity : slots_.size();
+    while (count > 0 && !Fits(static_cast<std::size_t>(count), capacity)) capacity *= 2;
+    if (capacity > slots_.size()) Rehash(capacity);
+}
+
+void RPropertyNameIndex::Grow() { Rehash(slots_.empty() ? kFirstCapacity : 2 * slots_.size()); }
+
+void RPropertyNameIndex::Rehash(std::size_t capacity) {
+    std::vector<Slot> old(capacity);
     old.swap(slots_);
     for (const Slot& slot : old) {
         if (slot.property != nullptr) Place(slot);

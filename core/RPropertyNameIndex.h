@@ -4,7 +4,7 @@
 // The properties of one object by name, for lookups that do not scan the property list.
 //
 // An open-addressing table of {name hash, property} in one block (linear probing, at most
-// half full, entries shifted back on removal), so that adding and removing a property
+// seven eighths full, entries shifted back on removal), so that adding and removing a property
 // costs one probe sequence and no allocation of its own: an object with many thousand
 // properties is built and torn down in time linear in their number. The table keeps no
 // copy of the names; a property must leave the table before its name changes.
@@ -17,6 +17,8 @@ class RProperty;
 class RPropertyNameIndex {
 public:
     void Add(RProperty* property);
+    // Room for that many properties without growing.
+    void Reserve(int count);
     // Nothing happens for a property that is not in the table.
     void Remove(const RProperty* property);
     void Clear();
@@ -42,6 +44,8 @@ private:
     static bool NameIs(const RProperty& property, const char* name);
     std::size_t Mask() const { return slots_.size() - 1; }
     void Grow();
+    void Rehash(std::size_t capacity);
+    static bool Fits(std::size_t count, std::size_t capacity) { return 8 * count <= 7 * capacity; }
     void Place(const Slot& slot);
 
     std::vector<Slot> slots_;  // a power of two in size, or empty

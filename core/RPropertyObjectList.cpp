@@ -1,6 +1,7 @@
 #include "core/RPropertyObjectList.h"
 
 #include "core/RClassIdFilter.h"
+#include "core/RPropertyBlock.h"
 
 namespace {
 
@@ -13,6 +14,8 @@ RPropertyObjectList::RPropertyObjectList() {
     SetFlag(kListFlag | kObjectList, true);
 }
 
+RPropertyObjectList::RPropertyObjectList(const RPropertyInfo& description) : RProperty(description) {}
+
 RPropertyObjectList* RPropertyObjectList::CreateObjectListProperty(RObject* owner, const char* name,
                                                                    bool registeredFlag, int classId, int argument,
                                                                    std::uint32_t sideBits, std::uint32_t state) {
@@ -20,16 +23,34 @@ RPropertyObjectList* RPropertyObjectList::CreateObjectListProperty(RObject* owne
     auto* property = CreatePlugObject<RPropertyObjectList>(nullptr);
     property->SetStateFlags(state, true);
     property->Declare(name, owner);
-    property->classId_ = classId;
-    property->second_ = argument;
-    // The side first: registering copies the owner's connections of that side only.
-    property->SetState(kSideBits, false);
-    property->SetState(sideBits & kSideBits, true);
-    property->SetFilter(GetClassIdFilter(classId), registeredFlag);
+    property->Place(registeredFlag, classId, argument, sideBits);
     property->SetNameAndTypeCode(name, kPropertyTypeObject);
     property->SetFlag(kOwnedName | kOwnedByObject, true);
     owner->AddProperty(property);
     return property;
+}
+
+RPropertyObjectList* RPropertyObjectList::CreateObjectListProperty(RObject* owner, const RPropertyInfo& description,
+                                                                   bool registeredFlag, int classId, int argument,
+                                                                   std::uint32_t sideBits, std::uint32_t state,
+                                                                   RPropertyBlock* block) {
+    if (owner == nullptr) return nullptr;
+    RPropertyObjectList* property = block != nullptr ? block->Make<RPropertyObjectList>(description) : nullptr;
+    if (property == nullptr) property = CreatePlugObject<RPropertyObjectList>(nullptr, description);
+    property->SetStateFlags(state, true);
+    property->Declare(description.GetName(), owner);
+    property->Place(registeredFlag, classId, argument, sideBits);
+    owner->AddProperty(property);
+    return property;
+}
+
+void RPropertyObjectList::Place(bool registeredFlag, int classId, int argument, std::uint32_t sideBits) {
+    classId_ = classId;
+    second_ = argument;
+    // The side first: registering copies the owner's connections of that side only.
+    SetState(kSideBits, false);
+    SetState(sideBits & kSideBits, true);
+    SetFilter(GetClassIdFilter(classId), registeredFlag);
 }
 
 int RPropertyObjectList::GetCount() const { return ListsSources() ? GetSourceCount() : GetDestinationCount(); }

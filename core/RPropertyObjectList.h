@@ -12,11 +12,16 @@
 #include "core/RObject.h"
 #include "core/RProperty.h"
 
+class RPropertyBlock;
+
 class RPropertyObjectList : public RProperty {
     WYX_DECLARE_CLASS(RPropertyObjectList)
 
 public:
     RPropertyObjectList();
+    // A built-in list of a class, described by the row of its table (type code 9 with the
+    // list flags).
+    explicit RPropertyObjectList(const RPropertyInfo& description);
 
     // A new object-list property declared on the owner and added to its properties: state
     // word `state`, list flags, the class id and second id word stored, the class id's
@@ -25,6 +30,13 @@ public:
     static RPropertyObjectList* CreateObjectListProperty(RObject* owner, const char* name, bool registeredFlag,
                                                          int classId, int argument, std::uint32_t sideBits,
                                                          std::uint32_t state);
+    // The same for a built-in list whose description (name, type code 9, the list flags and
+    // kOwnedName | kOwnedByObject) is a row of its class's table, shared; made in the block
+    // when one is given and has room.
+    static RPropertyObjectList* CreateObjectListProperty(RObject* owner, const RPropertyInfo& description,
+                                                         bool registeredFlag, int classId, int argument,
+                                                         std::uint32_t sideBits, std::uint32_t state,
+                                                         RPropertyBlock* block = nullptr);
 
     // True when the list is the property's sources (plug-state bit 0).
     bool ListsSources() const { return HasState(kTakesSources); }
@@ -61,6 +73,9 @@ protected:
     virtual void OnChange() { ++changeCount_; }
 
 private:
+    // What both ways of making a list do once the property exists.
+    void Place(bool registeredFlag, int classId, int argument, std::uint32_t sideBits);
+
     int classId_ = kNoClassId;
     int second_ = -1;
     int changeCount_ = 0;

@@ -5,12 +5,14 @@
 //
 // A typed property keeps its value in a cache, or is bound to a getter and a setter of its
 // owner: reading then asks the getter (and the cache follows), writing calls the setter.
-// Every write is bracketed by the relays kRelayValueChanging and kRelayValueChanged.
+// Every write is bracketed by the relays kRelayValueChanging and kRelayValueChanged. The
+// accessors are kept apart from the property, made only for a bound one.
 
 #include "core/RObject.h"
 #include "core/RProperty.h"
 
 #include <functional>
+#include <memory>
 #include <utility>
 
 template <typename T>
@@ -21,37 +23,34 @@ public:
 
     // A property of the given type code, holding `initial`.
     RTypedProperty(int typeCode, T initial) : value_(std::move(initial)) { SetTypeCode(typeCode); }
+    // A built-in property of a class, described by the row of its table, holding `initial`.
+    RTypedProperty(const RPropertyInfo& description, T initial)
+        : RProperty(description), value_(std::move(initial)) {}
 
     // Declares the property on its owner, bound to the owner's accessors when given. A getter
     // without a setter makes the property read-only.
     void Declare(const char* name, RObject* owner, Getter getter = Getter(), Setter setter = Setter()) {
         RProperty::Declare(name, owner);
-        getter_ = std::move(getter);
-        setter_ = std::move(setter);
-        SetReadOnly(getter_ && !setter_);
+        accessors_.reset();
+        if (getter || setter) accessors_ = std::make_unique<Accessors>(Accessors{std::move(getter), std::move(setter)});
+        SetReadOnly(accessors_ != nullptr && accessors_->getter && !accessors_->setter);
     }
 
     // The current value: the owner's, when a getter is bound.
     const T& Get() const {
-        if (getter_) value_ = getter_();
+        if (accessors_ != nullptr && accessors_->getter) value_ = accessors_->getter();
         return value_;
     }
 
-    // Stores the value, or hands it to the owner's setter.
+    // Stores the value, or hands it to the owner's setter; false when the owner refuses it.
     bool Set(const T& value) {
-        RPlugLock lock(this);  // the handlers of the relays may destroy the property
-        RRelayEvent relay;
-        relay.code = kRelayValueChanging;
-        relay.sender = this;
-        RelayA(relay);
-        if (setter_) {
-            setter_(value);
-        } else {
-            value_ = value;
-        }
-        relay.code = kRelayValueChanged;
-        RelayA(relay);
-        return true;
+        return WriteValue(value, [this, &value] {
+            if (accessors_ != nullptr && accessors_->setter) {
+                accessors_->setter(value);
+            } else {
+                value_ = value;
+            }
+        });
     }
 
     RPropertyValue GetValue() const override { return Get(); }
@@ -60,12 +59,16 @@ public:
         return typed != nullptr && Set(*typed);
     }
 
-    bool IsBound() const { return static_cast<bool>(getter_) || static_cast<bool>(setter_); }
+    bool IsBound() const { return accessors_ != nullptr; }
 
 private:
+    struct Accessors {
+        Getter getter;
+        Setter setter;
+    };
+
     mutable T value_;
-    Getter getter_;
-    Setter setter_;
+    std::unique_ptr<Accessors> accessors_;
 };
 
 // Integers (type code 1) and enumerations (6).
@@ -80,5 +83,34 @@ using RTimeProperty = RTypedProperty<RTime>;
 using RVectorProperty = RTypedProperty<RVector4>;
 // Texts (type code 8).
 using RStringProperty = RTypedProperty<RString>;
+
+// A built-in property whose value is a field of its owner: reading answers the field, writing
+// stores into it, through `Store` when the field keeps its values in a normal form (a vector
+// with w = 1, say). Its description is the row of the owner class's table. The owner takes
+// the property out of its list before the field goes.
+template <typename T>
+void StoreFieldAsGiven(T& field, const T& value) {
+    field = value;
+}
+
+template <typename T, void (*Store)(T& field, const T& value) = &StoreFieldAsGiven<T>>
+class RFieldProperty : public RProperty {
+public:
+    RFieldProperty(const RPropertyInfo& description, T& field) : RProperty(description), field_(&field) {}
+
+    const T& Get() const { return *field_; }
+    bool Set(const T& value) {
+        return WriteValue(value, [this, &value] { Store(*field_, value); });
+    }
+
+    RPropertyValue GetValue() const override { return *field_; }
+    bool SetValue(const RPropertyValue& value) override {
+        const T* typed = std::get_if<T>(&value);
+        return typed != nullptr && Set(*typed);
+    }
+
+private:
+    T* field_;
+};
 
 #endif

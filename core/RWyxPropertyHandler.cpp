@@ -1,6 +1,7 @@
 #include "core/RWyxPropertyHandler.h"
 
 #include "core/RDataType.h"
+#include "core/RWyxSceneObject.h"
 
 RProperty* RWyxPropertyHandler::CreateProperty(const char* name, int typeCode, const RDataType* dataType,
                                                bool animatable, bool userFlag, RPlug* argument) {
@@ -46,4 +47,10 @@ bool RWyxPropertyHandler::ReleaseAndClear(RProperty*& property) {
     }
     property = nullptr;
     return true;
+}
+
+bool RWyxPropertyHandler::OnPropertyEvent(int code, RProperty* property, const char* name) {
+    // Code 9: the property is about to leave the list.
+    if (code == 9 && wrapperList_ != nullptr) wrapperList_->OnWrappedPropertyLeaving(property);
+    return RObject::OnPropertyEvent(code, property, name);
 }

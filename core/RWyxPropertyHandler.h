@@ -10,6 +10,8 @@
 #include "core/RObject.h"
 #include "core/RWyxUserProperty.h"
 
+class RWyxSceneObject;
+
 class RWyxPropertyHandler : public RObject, public RWyxUserPropertyObserver {
     WYX_DECLARE_CLASS(RWyxPropertyHandler)
 
@@ -33,8 +35,16 @@ public:
 
     void OnUserPropertyChanged(RWyxUserProperty& /*userProperty*/) override {}
 
+    // The scene object whose deferred user properties wrap this handler's properties: it is
+    // told of every property that leaves, before it leaves. Null for none.
+    void SetWrapperList(RWyxSceneObject* list) { wrapperList_ = list; }
+    bool OnPropertyEvent(int code, RProperty* property, const char* name) override;
+
 protected:
     ~RWyxPropertyHandler() override = default;
+
+private:
+    RWyxSceneObject* wrapperList_ = nullptr;
 };
 
 #endif

@@ -1,5 +1,7 @@
 #include "core/RWyxSceneObject.h"
 
+#include "core/RObject.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -33,7 +35,9 @@ const char* PrefixOfTypeId(int typeId) {
 
 }  // namespace
 
-RWyxSceneObject::RWyxSceneObject(void* manager, const RString& name) : names_(name), manager_(manager) {}
+RWyxSceneObject::RWyxSceneObject(void* manager, const RString& name) : names_(name), manager_(manager) {
+    names_.SetObserver(this);
+}
 
 RWyxSceneObject::~RWyxSceneObject() = default;
 
@@ -43,10 +47,7 @@ std::unique_ptr<RWyxStringList> RWyxSceneObject::GetStringList() const {
 
 // ---- names ------------------------------------------------------------------------------------
 
-void RWyxSceneObject::SetName(const RString& name) {
-    OnNameChanging();
-    names_.SetCurrent(GetNamePrefix() + name);
-}
+void RWyxSceneObject::SetName(const RString& name) { names_.SetCurrent(GetNamePrefix() + name); }
 
 RString RWyxSceneObject::GetNamePrefix() const {
     return RString(PrefixOfTypeId(GetTypeId()));
@@ -71,9 +72,73 @@ RString RWyxSceneObject::GetTextAfterColon(const RString& text) {
 
 // ---- user properties ---------------------------------------------------------------------------
 
+void RWyxSceneObject::DeferUserPropertyWrappers(const RObject& source, int count) {
+    if (!userProperties_.empty() || deferredCount_ != 0) return;
+    wrapperSource_ = &source;
+    deferredCount_ = std::clamp(count, 0, source.GetPropertyCount());
+}
+
+std::unique_ptr<RWyxUserProperty> RWyxSceneObject::MakeUserPropertyFor(RProperty* property) const {
+    return std::make_unique<RWyxUserProperty>(nullptr, property);
+}
+
+void RWyxSceneObject::Expand() const {
+    if (!IsExpanded()) userProperties_.resize(static_cast<size_t>(deferredCount_));
+}
+
+RProperty* RWyxSceneObject::PendingProperty(int index) const {
+    if (index < 0 || index >= deferredCount_ || wrapperSource_ == nullptr) return nullptr;
+    if (IsExpanded() && userProperties_[static_cast<size_t>(index)] != nullptr) return nullptr;
+    return wrapperSource_->GetProperty(index);
+}
+
+RWyxUserProperty* RWyxSceneObject::MadeAt(int index) const {
+    return index >= 0 && index < static_cast<int>(userProperties_.size()) ? userProperties_[static_cast<size_t>(index)].get()
+                                                                          : nullptr;
+}
+
+RWyxUserProperty* RWyxSceneObject::MakeDeferred(int index) const {
+    if (RProperty* property = PendingProperty(index)) {
+        Expand();
+        std::unique_ptr<RWyxUserProperty> wrapper = MakeUserPropertyFor(property);
+        if (wrapper == nullptr) wrapper = RWyxSceneObject::MakeUserPropertyFor(property);
+        wrapper->listedIn_ = this;
+        userProperties_[static_cast<size_t>(index)] = std::move(wrapper);
+    }
+    return userProperties_[static_cast<size_t>(index)].get();
+}
+
+void RWyxSceneObject::MakeAllDeferred() const {
+    for (int i = 0; i < deferredCount_; ++i) MakeDeferred(i);
+    deferredCount_ = 0;
+    wrapperSource_ = nullptr;
+}
+
+void RWyxSceneObject::OnWrappedPropertyLeaving(const RProperty* property) {
+    if (deferredCount_ == 0 || wrapperSource_ == nullptr) return;
+    // Leaving past the deferred entries moves none of them.
+    const int index = wrapperSource_->IndexOfProperty(property);
+    if (index >= 0 && index < deferredCount_) MakeAllDeferred();
+}
+
+void RWyxSceneObject::ForgetWrapperSource() {
+    if (deferredCount_ == 0) return;
+    // Entries never made wrap nothing anyone has seen: they go.
+    if (IsExpanded()) {
+        userProperties_.erase(std::remove(userProperties_.begin(), userProperties_.begin() + deferredCount_, nullptr),
+                              userProperties_.begin() + deferredCount_);
+    }
+    deferredCount_ = 0;
+    wrapperSource_ = nullptr;
+}
+
+int RWyxSceneObject::GetUserPropertyCount() const {
+    return IsExpanded() ? static_cast<int>(userProperties_.size()) : deferredCount_;
+}
+
 RWyxUserProperty* RWyxSceneObject::GetUserProperty(int index) const {
-    return index >= 0 && index < GetUserPropertyCount() ? userProperties_[static_cast<size_t>(index)].get()
-                                                         : nullptr;
+    if (index < 0 || index >= GetUserPropertyCount()) return nullptr;
+    return index < deferredCount_ ? MakeDeferred(index) : MadeAt(index);
 }
 
 RWyxUserProperty* RWyxSceneObject::AddUserProperty(std::unique_ptr<RWyxUserProperty> userProperty) {
@@ -84,6 +149,7 @@ RWyxUserProperty* RWyxSceneObject::AddUserProperty(std::unique_ptr<RWyxUserPrope
         static_cast<void>(userProperty.release());
         return added->listedIn_ == this ? added : nullptr;
     }
+    Expand();
     added->listedIn_ = this;
     userProperties_.push_back(std::move(userProperty));
     OnUserPropertyAdded(*added);
@@ -93,6 +159,11 @@ RWyxUserProperty* RWyxSceneObject::AddUserProperty(std::unique_ptr<RWyxUserPrope
 bool RWyxSceneObject::RemoveUserProperty(RWyxUserProperty* userProperty) {
     const auto isIt = [userProperty](const auto& present) { return present.get() == userProperty; };
     if (userProperty == nullptr || std::none_of(userProperties_.begin(), userProperties_.end(), isIt)) return false;
+    // The entries behind it move up: a deferred one would no longer stand at its property's
+    // index.
+    if (std::find_if(userProperties_.begin(), userProperties_.end(), isIt) - userProperties_.begin() < deferredCount_) {
+        MakeAllDeferred();
+    }
     OnUserPropertyRemoved(*userProperty);
     // The hook may have changed the list: look the entry up again.
     const auto found = std::find_if(userProperties_.begin(), userProperties_.end(), isIt);
@@ -102,16 +173,33 @@ bool RWyxSceneObject::RemoveUserProperty(RWyxUserProperty* userProperty) {
 
 RWyxUserProperty* RWyxSceneObject::FindUserProperty(const RProperty* property) const {
     if (property == nullptr) return nullptr;
-    for (const auto& userProperty : userProperties_) {
-        if (userProperty->IsSameProperty(property)) return userProperty.get();
+    for (int i = 0; i < GetUserPropertyCount(); ++i) {
+        if (PendingProperty(i) == property) return MakeDeferred(i);
+        RWyxUserProperty* userProperty = MadeAt(i);
+        if (userProperty != nullptr && userProperty->IsSameProperty(property)) return userProperty;
     }
     return nullptr;
 }
 
+bool RWyxSceneObject::HasUserPropertyFor(const RProperty* property) const {
+    if (property == nullptr) return false;
+    for (int i = 0; i < GetUserPropertyCount(); ++i) {
+        if (PendingProperty(i) == property) return true;
+        const RWyxUserProperty* userProperty = MadeAt(i);
+        if (userProperty != nullptr && userProperty->IsSameProperty(property)) return true;
+    }
+    return false;
+}
+
 RWyxUserProperty* RWyxSceneObject::FindUserPropertyByName(const char* name) const {
     if (name == nullptr) return nullptr;
-    for (const auto& userProperty : userProperties_) {
-        if (RString(userProperty->GetName()) == name) return userProperty.get();
+    for (int i = 0; i < GetUserPropertyCount(); ++i) {
+        if (const RProperty* pending = PendingProperty(i)) {
+            if (RString(pending->GetName()) == name) return MakeDeferred(i);
+            continue;
+        }
+        RWyxUserProperty* userProperty = MadeAt(i);
+        if (userProperty != nullptr && RString(userProperty->GetName()) == name) return userProperty;
     }
     return nullptr;
 }

@@ -4,6 +4,10 @@
 // The base of the scene classes (nodes, node attributes, materials, textures, poses and the
 // like): a name that carries the prefix of the object's type in files ("Model::",
 // "Material::" ...), and the object's user properties, which it owns.
+//
+// The user properties that wrap an object's built-in properties are listed first and made
+// when first asked for (DeferUserPropertyWrappers): most are never asked for, and a scene of
+// many objects would otherwise hold one wrapper per property of each.
 
 #include "core/RNamePair.h"
 #include "core/RString.h"
@@ -13,9 +17,10 @@
 #include <memory>
 #include <vector>
 
+class RObject;
 class RProperty;
 
-class RWyxSceneObject {
+class RWyxSceneObject : private RNamePairObserver {
 public:
     // Initial and current name both `name`; `manager` is the scene or factory that made it.
     RWyxSceneObject(void* manager, const RString& name);
@@ -44,16 +49,10 @@ public:
     const RString& GetName() const { return names_.GetCurrent(); }
     const RString& GetInitialName() const { return names_.GetInitial(); }
     // Initial and current name both the text itself, without a prefix.
-    void ResetName(const RString& name) {
-        OnNameChanging();
-        names_.SetBoth(name);
-    }
-    // Renaming strategies work on the pair directly (verbatim, no prefix added). Handing the
-    // pair out counts as a name change (OnNameChanging).
-    RNamePair& GetNamePair() {
-        OnNameChanging();
-        return names_;
-    }
+    void ResetName(const RString& name) { names_.SetBoth(name); }
+    // Renaming strategies work on the pair directly (verbatim, no prefix added); every change
+    // made through it is reported (OnNameChanging) like the others.
+    RNamePair& GetNamePair() { return names_; }
     // The prefix of the object's type id; empty for ids without one.
     RString GetNamePrefix() const;
     // The current name after the type prefix; without that prefix, after the first "::";
@@ -63,7 +62,7 @@ public:
     static RString GetTextAfterColon(const RString& text);
 
     // ---- user properties ------------------------------------------------------------------------
-    int GetUserPropertyCount() const { return static_cast<int>(userProperties_.size()); }
+    int GetUserPropertyCount() const;
     // Null out of range.
     RWyxUserProperty* GetUserProperty(int index) const;
     // Takes the user property, appends it and calls OnUserPropertyAdded; answers it. Null is
@@ -77,19 +76,55 @@ public:
     RWyxUserProperty* FindUserProperty(const RProperty* property) const;
     // The first user property of that name (exact); null when none has it or for null.
     RWyxUserProperty* FindUserPropertyByName(const char* name) const;
+    // True when a user property wraps the property (FindUserProperty would find one), without
+    // making a wrapper that was not asked for yet.
+    bool HasUserPropertyFor(const RProperty* property) const;
+
+    // Called by the source of the deferred wrappers when a property leaves it: the wrappers not
+    // made yet are made now, while the source's list still says which property each wraps.
+    void OnWrappedPropertyLeaving(const RProperty* property);
 
     void* GetManager() const { return manager_; }
 
 protected:
-    // Called right before the name may change: by SetName and ResetName, and by GetNamePair,
-    // whose caller changes the pair itself. A class whose objects are looked up by name
-    // elsewhere (nodes in their factory's index) reports the change from here; the name is
-    // read again at the next lookup.
+    // The first `count` properties of `source`, in order, each get a user property wrapping it,
+    // listed first and made when first asked for (MakeUserPropertyFor). The source must be the
+    // object's own and must report a property that leaves it (OnWrappedPropertyLeaving). Call
+    // once, while the list is empty; OnUserPropertyAdded is not called for these.
+    void DeferUserPropertyWrappers(const RObject& source, int count);
+    // Makes the wrapper of a property whose user property is asked for the first time; the
+    // base makes a plain one.
+    virtual std::unique_ptr<RWyxUserProperty> MakeUserPropertyFor(RProperty* property) const;
+    // For a class about to destroy the source: the deferred wrappers not made yet are dropped
+    // (nobody has seen them) and the source is no longer read.
+    void ForgetWrapperSource();
+    // Called right before the name changes, whatever the way: SetName, ResetName or the pair
+    // GetNamePair hands out. A class whose objects are looked up by name elsewhere (nodes in
+    // their factory's index) reports the change from here; the name is read again at the
+    // next lookup.
     virtual void OnNameChanging() {}
 
 private:
+    void OnNamePairChanging() override { OnNameChanging(); }
+
+    // Until a deferred wrapper is first made (or a user property is added) the list is empty;
+    // afterwards its first deferredCount_ entries are the deferred ones, null while not made.
+    bool IsExpanded() const { return deferredCount_ == 0 || !userProperties_.empty(); }
+    void Expand() const;
+    // The wrapper at a deferred index, made when missing.
+    RWyxUserProperty* MakeDeferred(int index) const;
+    // Makes every deferred wrapper not made yet; the list has no deferred entries afterwards.
+    void MakeAllDeferred() const;
+    // The property a deferred entry wraps while it is not made; null otherwise.
+    RProperty* PendingProperty(int index) const;
+    // The user property made at an index; null when none is (yet).
+    RWyxUserProperty* MadeAt(int index) const;
+
     RNamePair names_;
-    std::vector<std::unique_ptr<RWyxUserProperty>> userProperties_;
+    // Made when first asked for, also through const accessors.
+    mutable std::vector<std::unique_ptr<RWyxUserProperty>> userProperties_;
+    mutable const RObject* wrapperSource_ = nullptr;
+    mutable int deferredCount_ = 0;
     void* manager_;
 };
 

@@ -104,7 +104,19 @@ public:
     // time warp): a cache of values evaluated from curves is stale once it has moved.
     static uint64_t GetEditCountOfAllCurves() { return editCountOfAllCurves_.load(std::memory_order_relaxed); }
     // Curve nodes count their own such changes here.
-    static void CountEditOfAllCurves() { editCountOfAllCurves_.fetch_add(1, std::memory_order_relaxed); }
+    static void CountEditOfAllCurves() {
+        if (uncountedEditScopes_ == 0) editCountOfAllCurves_.fetch_add(1, std::memory_order_relaxed);
+    }
+    // While one lives, the edits this thread makes are not counted as edits of all curves: for
+    // building curves and curve nodes that nothing has evaluated yet, so that no cache of
+    // evaluated values goes stale for them.
+    class UncountedEdits {
+    public:
+        UncountedEdits() { ++uncountedEditScopes_; }
+        ~UncountedEdits() { --uncountedEditScopes_; }
+        UncountedEdits(const UncountedEdits&) = delete;
+        UncountedEdits& operator=(const UncountedEdits&) = delete;
+    };
 
     // ---- Edit bracket and notification -------------------------------------------------
 
@@ -385,27 +397,29 @@ private:
     bool FollowsNeighboursThroughTcb(int k, bool besideInsertAfter) const;
     void HoldSlopesAsUser(const std::vector<int>& keys);
 
+    // The members are in an order that leaves no gaps: a scene holds many curves.
     float color_[3] = {1.0f, 1.0f, 1.0f};
     float defaultValue_ = 0.0f;
     uint32_t modificationCount_ = 0;
     bool deliverNow_ = true;
     bool notifyEnabled_ = true;
+    bool selected_ = false;
+    mutable bool cacheValid_ = false;
     RCurveKeyBlocks keys_;
     int keyCount_ = 0;
     int preType_ = ExtrapolationConstant;
     int preRepetition_ = 0;
     int postType_ = ExtrapolationConstant;
     int postRepetition_ = 0;
-    uintptr_t tag_ = 0;
-    bool selected_ = false;
     mutable int searchHint_ = 0;
-    mutable bool cacheValid_ = false;
+    uintptr_t tag_ = 0;
     mutable RTime cacheTime_;
     mutable float cacheValue_ = 0.0f;
     RCurveChangeRecord changes_;
     std::vector<Listening> listeners_;
     uint64_t nextListenerSerial_ = 0;
     static inline std::atomic<uint64_t> editCountOfAllCurves_{0};
+    static inline thread_local int uncountedEditScopes_ = 0;
 };
 
 #endif

@@ -7,6 +7,11 @@
 #include "core/RProperty.h"
 #include "curves/LayerCombination.h"
 #include "curves/RFCurve.h"
+#include "platform/RCriticalSection.h"
+
+#include <cstring>
+#include <string>
+#include <unordered_map>
 
 // The names of a node, shared by the node and its shallow copies.
 struct RFCurveNode::NameRecord {
@@ -14,6 +19,7 @@ struct RFCurveNode::NameRecord {
     RString userName;
     const RDataType* dataType = nullptr;
     RProperty* property = nullptr;
+    bool common = false;  // in the table of common names: never changed, copied instead
 };
 
 struct RFCurveNode::ListenerRecord {
@@ -71,28 +77,78 @@ RFCurveNode* FindSegment(const RFCurveNode& node, const RString& segment,
 
 }  // namespace
 
+// ---- Name records ---------------------------------------------------------------------------
+
+namespace {
+
+// The table of common names holds at most this many (name, data type) pairs, so that files
+// with ever new channel names cannot make it grow without end; later pairs get records of
+// their own.
+constexpr std::size_t kMaxCommonNames = 512;
+constexpr std::size_t kMaxCommonNameLength = 64;
+
+}  // namespace
+
+std::shared_ptr<RFCurveNode::NameRecord> RFCurveNode::NewNameRecord(const char* name, const RDataType* dataType) {
+    const auto make = [name, dataType] {
+        auto record = std::make_shared<NameRecord>();
+        record->channelName = name;
+        record->userName = IsTimeWarpType(dataType) ? RString(static_cast<const char*>(nullptr)) : RString(name);
+        record->dataType = dataType;
+        return record;
+    };
+    if (name == nullptr || std::strlen(name) > kMaxCommonNameLength) {
+        return make();
+    }
+    struct CommonNames {
+        RCriticalSection lock;
+        std::unordered_map<std::string, std::shared_ptr<NameRecord>> records;
+    };
+    static auto* const common = new CommonNames();  // for the process's life
+    std::string key(name);
+    key.append(1, '\0').append(reinterpret_cast<const char*>(&dataType), sizeof(dataType));
+    RCriticalSectionGuard guard(common->lock);
+    const auto found = common->records.find(key);
+    if (found != common->records.end()) {
+        return found->second;
+    }
+    std::shared_ptr<NameRecord> record = make();
+    if (common->records.size() < kMaxCommonNames) {
+        record->common = true;
+        common->records.emplace(std::move(key), record);
+    }
+    return record;
+}
+
+RFCurveNode::NameRecord& RFCurveNode::EditName() {
+    if (name_->common) {
+        name_ = std::make_shared<NameRecord>(*name_);
+        name_->common = false;
+    }
+    return *name_;
+}
+
+const std::shared_ptr<RFCurveNode::NameRecord>& RFCurveNode::NameToShare() const {
+    if (name_->common) {
+        name_ = std::make_shared<NameRecord>(*name_);
+        name_->common = false;
+    }
+    return name_;
+}
+
 // ---- Construction and destruction --------------------------------------------------------
 
 RFCurveNode::RFCurveNode(const char* name, const RDataType* dataType)
-    : name_(std::make_shared<NameRecord>()), layerOwner_(this) {
-    name_->channelName = name;
-    name_->userName = IsTimeWarpType(dataType) ? RString(static_cast<const char*>(nullptr))
-                                               : RString(name);
-    name_->dataType = dataType;
-}
+    : name_(NewNameRecord(name, dataType)), layerOwner_(this) {}
 
 RFCurveNode::RFCurveNode(const RFCurveNode& source)
-    : quaternionInterpolation_(source.quaternionInterpolation_),
-      name_(source.name_),
+    : name_(source.NameToShare()),
       layerOwner_(this),
       sourceNode_(&source),
       layerType_(source.layerType_),
       rotationOrder_(source.rotationOrder_),
-      cacheFilled_(source.cacheFilled_),
-      cachedCount_(source.cachedCount_),
-      cachedTime_(source.cachedTime_) {
-    std::copy(source.cachedValues_, source.cachedValues_ + kMaxCachedValues, cachedValues_);
-}
+      cache_(source.cache_ != nullptr ? std::make_unique<EvaluationCache>(*source.cache_) : nullptr),
+      quaternionInterpolation_(source.quaternionInterpolation_) {}
 
 RFCurveNode::~RFCurveNode() {
     Notify(ChangeDestroyed);
@@ -422,8 +478,12 @@ RFCurveNode* RFCurveNode::Clone(bool shareName, bool copyCurves, bool newEmptyCu
         copy = new RFCurveNode(*this);
     } else {
         copy = new RFCurveNode(nullptr, name_->dataType);
-        copy->name_->channelName = name_->channelName;
-        copy->name_->userName = name_->userName;
+        if (name_->common) {
+            copy->name_ = name_;  // copied before either changes it
+        } else {
+            copy->name_->channelName = name_->channelName;
+            copy->name_->userName = name_->userName;
+        }
         copy->layerType_ = layerType_;
         copy->layerID_ = resolvedID;
         if (resolvedID != 0) {
@@ -455,10 +515,11 @@ void RFCurveNode::CopyFrom(RFCurveNode& source, bool move) {
     if (&source == this) {
         return;
     }
-    cachedTime_ = source.cachedTime_;
-    cacheFilled_ = source.cacheFilled_;
-    cachedCount_ = source.cachedCount_;
-    std::copy(source.cachedValues_, source.cachedValues_ + kMaxCachedValues, cachedValues_);
+    if (source.cache_ != nullptr) {
+        cache_ = std::make_unique<EvaluationCache>(*source.cache_);
+    } else {
+        cache_.reset();
+    }
     if (source.curve_ != nullptr) {
         if (move) {
             RFCurve::Destroy(std::exchange(curve_, std::exchange(source.curve_, nullptr)));
@@ -528,7 +589,7 @@ const RString& RFCurveNode::GetUserName() const {
 }
 
 void RFCurveNode::SetUserName(const char* name) {
-    name_->userName = name;
+    EditName().userName = name;
 }
 
 const RDataType* RFCurveNode::GetDataType() const {
@@ -540,11 +601,13 @@ RProperty* RFCurveNode::GetProperty() const {
 }
 
 void RFCurveNode::SetProperty(RProperty* property) {
-    name_->property = property;
+    if (name_->property != property) {
+        EditName().property = property;
+    }
 }
 
 void RFCurveNode::ShareNameOf(const RFCurveNode& other) {
-    name_ = other.name_;
+    name_ = other.NameToShare();
 }
 
 void RFCurveNode::SetFlag(uint32_t bits, bool on) {

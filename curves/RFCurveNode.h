@@ -284,7 +284,7 @@ public:
     // Empties the caches of the nodes of that (effective) layer id in the subtree, and with
     // withLayers those of every next layer.
     void InvalidateCache(int layerID, bool withLayers);
-    bool IsCacheFilled() const { return cacheFilled_; }
+    bool IsCacheFilled() const { return cache_ != nullptr && cache_->filled; }
 
     // ---- Rotation continuity --------------------------------------------------------------
 
@@ -329,6 +329,16 @@ private:
     struct NameRecord;
     struct ListenerRecord;
 
+    // The record of a new node: nodes of the same (name, data type) share one from a bounded
+    // table of common names, copied before it is changed (a tree of channels made from a
+    // template then carries no name copies of its own).
+    static std::shared_ptr<NameRecord> NewNameRecord(const char* name, const RDataType* dataType);
+    // The record before a change of it: a common one is replaced by a copy first.
+    NameRecord& EditName();
+    // The record to share with a shallow copy: a common one becomes this node's own first, so
+    // that the copy and this node share the changes.
+    const std::shared_ptr<NameRecord>& NameToShare() const;
+
     // Whether evaluating this node (its children, layers and time warps) reaches target.
     bool Reaches(const RFCurveNode* target) const;
     // The Euler channels of a rotation.
@@ -353,16 +363,13 @@ private:
     void ResetCaches(bool withLayers);
     void ChannelValues(double out[3], RTime time, int hint) const;
 
-    bool quaternionInterpolation_ = false;
-    std::shared_ptr<NameRecord> name_;
+    // The members are in an order that leaves no gaps: a scene holds many nodes.
+    mutable std::shared_ptr<NameRecord> name_;
     uint32_t flags_ = kInitialFlags;
     int referenceCount_ = 0;
-    // Whether referenceCount_ counts the owning parent.
-    bool heldByParent_ = false;
     // The owning node whose children hold this node (its parent, unless SetParent said
-    // otherwise), and whether this node holds children it took while not owning them.
+    // otherwise).
     RFCurveNode* holder_ = nullptr;
-    bool holdsLooseChildren_ = false;
     std::vector<RFCurveNode*> children_;
     RFCurve* curve_ = nullptr;
     RFCurveNode* timeWarp_ = nullptr;
@@ -374,12 +381,23 @@ private:
     int layerID_ = 0;
     uint32_t modificationCount_ = 0;
     int rotationOrder_ = 0;
-    bool cacheFilled_ = false;
-    int cachedCount_ = 0;
-    double cachedValues_[kMaxCachedValues] = {0.0, 0.0, 0.0, 0.0};
-    RTime cachedTime_{RTime::kInfinitelyLate};
+    // The last values evaluated, made at the first evaluation that keeps them: most nodes of
+    // a scene are never evaluated.
+    struct EvaluationCache {
+        bool filled = false;
+        int count = 0;
+        double values[kMaxCachedValues] = {0.0, 0.0, 0.0, 0.0};
+        RTime time{RTime::kInfinitelyLate};
+    };
+    std::unique_ptr<EvaluationCache> cache_;
+    void ForgetCachedValues();
     std::unique_ptr<ListenerRecord> listeners_;
     uintptr_t ownerPropertyLink_ = 0;
+    bool quaternionInterpolation_ = false;
+    // Whether referenceCount_ counts the owning parent.
+    bool heldByParent_ = false;
+    // Whether this node holds children it took while not owning them.
+    bool holdsLooseChildren_ = false;
 };
 
 #endif

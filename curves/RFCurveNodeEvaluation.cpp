@@ -131,9 +131,9 @@ double* RFCurveNode::Evaluate(double* out, RTime time, int* hint, bool useCache)
         time = WarpTime(time, useCache);
     }
     const bool cached = useCache && layerID_ == 0;
-    if (cached && cacheFilled_ && (cachedTime_ == time || (flags_ & FlagCacheAnyTime) != 0)) {
-        std::copy(cachedValues_, cachedValues_ + cachedCount_, out);
-        return out + cachedCount_;
+    if (cached && IsCacheFilled() && (cache_->time == time || (flags_ & FlagCacheAnyTime) != 0)) {
+        std::copy(cache_->values, cache_->values + cache_->count, out);
+        return out + cache_->count;
     }
 
     double* next = out;
@@ -153,11 +153,16 @@ double* RFCurveNode::Evaluate(double* out, RTime time, int* hint, bool useCache)
 
     if (cached) {
         const int count = static_cast<int>(next - out);
-        cacheFilled_ = count <= kMaxCachedValues;
-        if (cacheFilled_) {
-            std::copy(out, next, cachedValues_);
-            cachedCount_ = count;
-            cachedTime_ = time;
+        if (count <= kMaxCachedValues) {
+            if (cache_ == nullptr) {
+                cache_ = std::make_unique<EvaluationCache>();
+            }
+            std::copy(out, next, cache_->values);
+            cache_->filled = true;
+            cache_->count = count;
+            cache_->time = time;
+        } else if (cache_ != nullptr) {
+            cache_->filled = false;
         }
     }
     return next;
@@ -357,8 +362,7 @@ void RFCurveNode::InvalidateCache(int layerID, bool withLayers) {
     if (curve_ != nullptr) {
         curve_->ResetCache();
     }
-    cacheFilled_ = false;
-    cachedTime_ = RTime(RTime::kInfinitelyLate);
+    ForgetCachedValues();
     for (RFCurveNode* child : children_) {
         child->InvalidateCache(layerID, withLayers);
     }
@@ -367,12 +371,18 @@ void RFCurveNode::InvalidateCache(int layerID, bool withLayers) {
     }
 }
 
+void RFCurveNode::ForgetCachedValues() {
+    if (cache_ != nullptr) {
+        cache_->filled = false;
+        cache_->time = RTime(RTime::kInfinitelyLate);
+    }
+}
+
 void RFCurveNode::ResetCaches(bool withLayers) {
     if (curve_ != nullptr) {
         curve_->ResetCache();
     }
-    cacheFilled_ = false;
-    cachedTime_ = RTime(RTime::kInfinitelyLate);
+    ForgetCachedValues();
     for (RFCurveNode* child : children_) {
         child->ResetCaches(withLayers);
     }

@@ -30,11 +30,7 @@ std::string TempFolderFor(const char* folder) {
     if (folder != nullptr && folder[0] != '\0' && IsDirectory(folder)) {
         return ToNativePath(folder);
     }
-    const char* fromEnvironment = std::getenv("TMPDIR");
-    if (fromEnvironment != nullptr && fromEnvironment[0] != '\0' && IsDirectory(fromEnvironment)) {
-        return fromEnvironment;
-    }
-    return "/tmp";
+    return SystemTempFolder();
 }
 
 // folder/prefixXXXXXX as a writable buffer for mkstemp and mkdtemp.
@@ -118,6 +114,22 @@ bool IsDirectory(const char* path) {
 bool PathExists(const char* path) {
     struct stat info;
     return StatPath(path, info);
+}
+
+bool IsWritablePath(const char* path) {
+    struct stat info;
+    if (!StatPath(path, info) || (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
+        return false;
+    }
+    return ::access(ToNativePath(path).c_str(), W_OK) == 0;
+}
+
+std::string SystemTempFolder() {
+    const char* fromEnvironment = std::getenv("TMPDIR");
+    if (fromEnvironment != nullptr && fromEnvironment[0] != '\0' && IsDirectory(fromEnvironment)) {
+        return fromEnvironment;
+    }
+    return "/tmp";
 }
 
 int TruncateFile(std::FILE* file, long long size) {

@@ -36,6 +36,11 @@ bool RemoveDirectory(const char* path);
 
 bool IsDirectory(const char* path);
 bool PathExists(const char* path);
+// True when the path exists, carries a write permission bit and this process may write it
+// (the bit check keeps a read-only folder read-only for a process running as root).
+bool IsWritablePath(const char* path);
+// The system's folder for temporary files: $TMPDIR when it names a folder, else /tmp.
+std::string SystemTempFolder();
 
 // Sets the size of an open file after flushing it: 0 on success, -1 on failure.
 int TruncateFile(std::FILE* file, long long size);

@@ -1,6 +1,7 @@
 #include "platform/SystemServices.h"
 
 #include <climits>
+#include <cstdlib>
 #include <clocale>
 #include <cstdio>
 #include <cstring>
@@ -73,6 +74,11 @@ int FormatText(char* buffer, std::size_t size, const char* format, std::va_list 
         buffer[0] = '\0';
     }
     return result;
+}
+
+std::string EnvironmentValue(const char* name) {
+    const char* value = name != nullptr ? std::getenv(name) : nullptr;
+    return value != nullptr ? std::string(value) : std::string();
 }
 
 }  // namespace platform

@@ -6,6 +6,7 @@
 
 #include <cstdarg>
 #include <cstddef>
+#include <string>
 
 namespace platform {
 
@@ -32,6 +33,9 @@ bool GetHostName(char* buffer, std::size_t size);
 // their decimal point. Answers what vsnprintf answers; the buffer is always terminated
 // when size is at least 1.
 int FormatText(char* buffer, std::size_t size, const char* format, std::va_list args);
+
+// The value of an environment variable; the empty text when it is not set.
+std::string EnvironmentValue(const char* name);
 
 }  // namespace platform
 

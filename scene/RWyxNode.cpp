@@ -82,6 +82,8 @@ RWyxNode::~RWyxNode() {
     if (RWyxNodeAttribute* attribute = std::exchange(attribute_, nullptr)) attribute->Detach();
     limits_.reset();
     if (RWyxNodeProperties* properties = std::exchange(properties_, nullptr)) {
+        ForgetWrapperSource();
+        properties->SetWrapperList(nullptr);
         properties->ForgetNode();
         properties->Destroy();
     }
@@ -133,9 +135,21 @@ void RWyxNode::CollectProperties(std::vector<RProperty*>& properties) const {
 
 // ---- take selection and animation -------------------------------------------------------------
 
+RWyxNode::Evaluated& RWyxNode::Evaluation() {
+    if (evaluation_ == nullptr) evaluation_ = std::make_unique<Evaluated>();
+    return *evaluation_;
+}
+
+const RWyxNode::Evaluated& RWyxNode::ReadEvaluation() const {
+    static const Evaluated none;
+    return evaluation_ != nullptr ? *evaluation_ : none;
+}
+
 void RWyxNode::InvalidateMatrixCaches() {
-    currentTakeCache_.Reset();
-    defaultTakeCache_.Reset();
+    if (evaluation_ != nullptr) {
+        evaluation_->currentTake.Reset();
+        evaluation_->defaultTake.Reset();
+    }
     // The global matrices of the subtree depend on this node's take as well.
     InvalidateTransformCaches();
 }
@@ -291,6 +305,7 @@ bool RWyxNode::IsMarked(bool subtree) const {
 
 RWyxNodeAttribute* RWyxNode::SetNodeAttribute(RWyxNodeAttribute* attribute) {
     if (attribute == attribute_) return nullptr;
+    MakeTakeTrees(false);
     RWyxNodeAttribute* previous = attribute_;
     attribute_ = attribute;
     if (previous != nullptr) previous->Detach();

@@ -101,7 +101,9 @@ public:
 
     // The properties object with its defaults, the limits, the take "Default" (current),
     // visibility on, shading mode 3 and a user property wrapping every property of the
-    // properties object (made through the factory when there is one). `name` is the full name.
+    // properties object (made through the factory when there is one, when first asked for).
+    // The trees of the takes of a node without an attribute are made when first asked for as
+    // well (RWyxTakeNode). `name` is the full name.
     RWyxNode(RWyxObjectFactory* factory, const RString& name);
     // Clears the character slots that hold the node, detaches the attribute (which the node
     // does not own), then destroys the limits and the properties object.
@@ -318,8 +320,8 @@ public:
     void EvaluateGlobalMatrix(int evaluationId, bool recursive);
     void SetEvaluationId(int evaluationId, bool recursive);
     void SetGlobalMatrix(const RMatrix& matrix);
-    const RMatrix& GetGlobalMatrix() const { return evaluatedGlobal_; }
-    const RMatrix& GetEvaluatedLocalMatrix() const { return evaluatedLocal_; }
+    const RMatrix& GetGlobalMatrix() const { return ReadEvaluation().global; }
+    const RMatrix& GetEvaluatedLocalMatrix() const { return ReadEvaluation().local; }
     int GetEvaluationId() const { return evaluationId_; }
 
     // After a file's properties are read: pivot set 0 takes the pivot properties when any of
@@ -329,8 +331,8 @@ public:
     // Before the properties are written: they take pivot set 0's values and the limits'.
     void WritePivotsAndLimitsToProperties();
 
-    MatrixCache& GetCurrentTakeCache() { return currentTakeCache_; }
-    MatrixCache& GetDefaultTakeCache() { return defaultTakeCache_; }
+    MatrixCache& GetCurrentTakeCache() { return Evaluation().currentTake; }
+    MatrixCache& GetDefaultTakeCache() { return Evaluation().defaultTake; }
 
     // ---- pivot-set animation conversion (attributes/RWyxNodePivotConversion.cpp) -------------
     // Re-express the animation of the node's subtree so that every node keeps its motion under
@@ -356,6 +358,8 @@ public:
 protected:
     // Tells the factory that the name may change, so that its name index follows.
     void OnNameChanging() override;
+    // While the node has no attribute: the attribute's channels are made with their own rules.
+    bool CanDeferTakeTrees() const override { return attribute_ == nullptr; }
 
 private:
     friend class RWyxNodeAttribute;
@@ -364,6 +368,16 @@ private:
     // detaching it (its channels stay in the take nodes).
     void ForgetDeletedAttribute(const RWyxNodeAttribute* attribute);
     void InvalidateMatrixCaches();
+    // The matrix caches and the evaluated matrices, made when first used: a node that is
+    // never evaluated carries none.
+    struct Evaluated {
+        MatrixCache currentTake;
+        MatrixCache defaultTake;
+        RMatrix local;
+        RMatrix global;
+    };
+    Evaluated& Evaluation();
+    const Evaluated& ReadEvaluation() const;
     // ---- transforms (scene/RWyxNodeTransforms.cpp) ----
     // The cache reset first when its stamp is not the present one.
     static MatrixCache& Current(MatrixCache& cache);
@@ -393,10 +407,7 @@ private:
     int cullingMode_ = 0;
     bool multiLayer_ = false;
     int multiTake_ = 1;
-    MatrixCache currentTakeCache_;
-    MatrixCache defaultTakeCache_;
-    RMatrix evaluatedLocal_;
-    RMatrix evaluatedGlobal_;
+    std::unique_ptr<Evaluated> evaluation_;  // made at the first evaluation
     int evaluationId_ = -1;
     int marked_ = 0;
     std::vector<CharacterLink> characterLinks_;

@@ -29,7 +29,7 @@ bool IsTemplateChannelProperty(const char* name) {
 
 RFCurve* NewCurve(double defaultValue, const float* color) {
     RFCurve* curve = RFCurve::Create();
-    curve->SetDefaultValue(static_cast<float>(defaultValue));
+    curve->SetDefaultValue(RWyxTakeNodeContainer::ToCurveValue(defaultValue));
     curve->SetColor(color);
     return curve;
 }
@@ -47,7 +47,7 @@ RVector4 VectorValue(const RProperty* property, const RVector4& fallback) {
 void RWyxNode::CreateChannelTemplate(RWyxTakeNode& takeNode) {
     RFCurveNode* root = takeNode.GetRootCurveNode();
     if (root == nullptr) return;
-    const bool linked = takeNode.GetName().CompareIgnoringCase(kDefaultTakeName) == 0;
+    const bool linked = takeNode.TemplateLinksProperties();
 
     RFCurveNode* transform = RFCurveNode::Create("Transform", nullptr);
     for (int channel = 0; channel < 3; ++channel) {

@@ -15,9 +15,7 @@ bool SerialBefore(const std::pair<std::uint64_t, RWyxNode*>& entry, std::uint64_
 void RWyxNodeNameIndex::Add(RWyxNode* node) {
     if (node == nullptr || Contains(node)) return;
     const std::uint64_t serial = nextSerial_++;
-    const std::string name = Key(node->GetName());
-    entries_.emplace(node, Entry{serial, name, false});
-    File(node, serial, name);
+    entries_.emplace(node, Entry{serial, File(node, serial, Key(node->GetName())), false});
 }
 
 void RWyxNodeNameIndex::Remove(const RWyxNode* node) {
@@ -55,13 +53,14 @@ void RWyxNodeNameIndex::Clear() {
 
 // Serials grow with every recording, so a new node goes to the end of its bucket; a renamed
 // one goes back to its place among older and newer namesakes.
-void RWyxNodeNameIndex::File(RWyxNode* node, std::uint64_t serial, const std::string& name) {
-    Bucket& bucket = buckets_[name];
+const std::string* RWyxNodeNameIndex::File(RWyxNode* node, std::uint64_t serial, std::string name) {
+    auto& [key, bucket] = *buckets_.try_emplace(std::move(name)).first;
     bucket.insert(std::lower_bound(bucket.begin(), bucket.end(), serial, SerialBefore), {serial, node});
+    return &key;
 }
 
-void RWyxNodeNameIndex::Unfile(std::uint64_t serial, const std::string& name) {
-    const auto bucket = buckets_.find(name);
+void RWyxNodeNameIndex::Unfile(std::uint64_t serial, const std::string* name) {
+    const auto bucket = buckets_.find(*name);
     if (bucket == buckets_.end()) return;
     Bucket& entries = bucket->second;
     const auto at = std::lower_bound(entries.begin(), entries.end(), serial, SerialBefore);
@@ -76,10 +75,9 @@ void RWyxNodeNameIndex::RefileRenamed() {
         Entry& entry = found->second;
         entry.renamed = false;
         std::string current = Key(node->GetName());
-        if (current == entry.name) continue;
+        if (current == *entry.name) continue;
         Unfile(entry.serial, entry.name);
-        entry.name = std::move(current);
-        File(node, entry.serial, entry.name);
+        entry.name = File(node, entry.serial, std::move(current));
     }
     renamed_.clear();
 }

@@ -38,7 +38,7 @@ public:
 private:
     struct Entry {
         std::uint64_t serial;
-        std::string name;  // the name it is filed under
+        const std::string* name;  // the name it is filed under: its bucket's key
         bool renamed;
     };
     using Bucket = std::vector<std::pair<std::uint64_t, RWyxNode*>>;
@@ -46,8 +46,9 @@ private:
     static std::string Key(const RString& name) {
         return std::string(name.Buffer(), static_cast<size_t>(name.GetLength()));
     }
-    void File(RWyxNode* node, std::uint64_t serial, const std::string& name);
-    void Unfile(std::uint64_t serial, const std::string& name);
+    // Files the node under the name; answers the bucket's key.
+    const std::string* File(RWyxNode* node, std::uint64_t serial, std::string name);
+    void Unfile(std::uint64_t serial, const std::string* name);
     void RefileRenamed();
 
     std::unordered_map<const RWyxNode*, Entry> entries_;

@@ -4,7 +4,9 @@
 #include "core/RDataType.h"
 #include "scene/RWyxNode.h"
 
+#include <algorithm>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 struct RWyxNodeProperties::Row {
@@ -116,19 +118,26 @@ const RWyxNodeProperties::Row RWyxNodeProperties::kRows[] = {
     {"UpVectorProperty", Kind::UpVector, 0, 1, nullptr},
     {"Show", Kind::Bool, kShow, 0, nullptr},
     {"NegativePercentShapeSupport", Kind::Bool, kNegativePercentShapeSupport, 0, nullptr},
+    // Animatable, holding their values, marked for the writers; of the data type of their name.
+    {"Lcl Translation", Kind::Channel, 0, RProperty::kStateWriterFlag, nullptr},
+    {"Lcl Rotation", Kind::Channel, 1, RProperty::kStateWriterFlag, nullptr},
+    {"Lcl Scaling", Kind::Channel, 2, RProperty::kStateWriterFlag, nullptr},
+    {"Visibility", Kind::Channel, 3, RProperty::kStateWriterFlag, nullptr},
 };
 
 RWyxNodeProperties::RWyxNodeProperties(RWyxNode* node) : node_(node) {
     for (RVector4& vector : vectors_) vector = RVector4(0.0, 0.0, 0.0, 1.0);
+    bools_[kShow] = true;
+    bools_[kNegativePercentShapeSupport] = true;
+    vectors_[kGeometricScaling] = RVector4(1.0, 1.0, 1.0, 1.0);
+    ReserveProperties(kPropertyCount + 1);  // and the hierarchy links
+    constexpr int kMemberCount = kBoolCount + kVectorCount + kNumberCount + kEnumCount;
+    memberBlock_.reset(RPropertyBlock::Create(kMemberCount, sizeof(RFieldProperty<RVector4, &StoreVector>)));
+    constexpr std::size_t kOwnedSize =
+        std::max({sizeof(RVectorProperty), sizeof(RNumberProperty), sizeof(RPropertyObjectList)});
+    ownedBlock_.reset(RPropertyBlock::Create(kChannelCount + 2, kOwnedSize));
     hierarchyLinks_ = GetFilteredSubPlug(GetClassIdFilter(ClassId()));
-    for (const Row& row : kRows) DeclareRow(row);
-    SetShow(1);
-    SetNegativePercentShapeSupport(1);
-    SetGeometricScaling(RVector4(1.0, 1.0, 1.0, 1.0));
-    const char* const channels[] = {"Lcl Translation", "Lcl Rotation", "Lcl Scaling", "Visibility"};
-    for (int i = 0; i < 4; ++i) channels_[i] = RPlugRef(CreateChannelProperty(channels[i]));
-    if (RPlug* scaling = channels_[2].Get()) static_cast<RProperty*>(scaling)->SetValue(RVector4(1.0, 1.0, 1.0, 1.0));
-    if (RPlug* visibility = channels_[3].Get()) static_cast<RProperty*>(visibility)->SetDouble(1.0);
+    for (int row = 0; row < kPropertyCount; ++row) DeclareRow(row);
 }
 
 RWyxNodeProperties* RWyxNodeProperties::Create(RWyxNode* node) {
@@ -149,67 +158,97 @@ void RWyxNodeProperties::ReleaseMemberProperties() {
     for (auto& member : enumProperties_) release(member.get());
 }
 
-void RWyxNodeProperties::DeclareRow(const Row& row) {
+const RPropertyInfo& RWyxNodeProperties::Description(int row) {
+    static_assert(sizeof(kRows) / sizeof(kRows[0]) == kPropertyCount, "one row per property");
+    // Built once, for the process's life: every node's properties point at it.
+    static const auto* const descriptions = [] {
+        auto* table = new std::vector<RPropertyInfo>();
+        table->reserve(kPropertyCount);
+        for (const Row& entry : kRows) {
+            switch (entry.kind) {
+                case Kind::Bool: table->emplace_back(entry.name, kPropertyTypeBool, 0u); break;
+                case Kind::Vector: table->emplace_back(entry.name, kPropertyTypeVector3, 0u); break;
+                case Kind::Number: table->emplace_back(entry.name, kPropertyTypeDouble, 0u); break;
+                case Kind::Enum:
+                    table->emplace_back(entry.name, kPropertyTypeEnum, 0u);
+                    table->back().SetEnumNameCallback(entry.enumNames);
+                    break;
+                case Kind::LookAt:
+                case Kind::UpVector:
+                    table->emplace_back(entry.name, kPropertyTypeObject,
+                                        RProperty::kListFlag | RProperty::kObjectList | RProperty::kOwnedName |
+                                            RProperty::kOwnedByObject);
+                    break;
+                case Kind::Channel: {
+                    const RDataType* dataType = RDataType::FindByName(entry.name);
+                    table->emplace_back(entry.name, RProperty::GetPropertyTypeCode(dataType),
+                                        RProperty::kOwnedByObject | RProperty::kAnimatable, dataType);
+                    table->back().SetRange(0.0, 100.0);
+                    break;
+                }
+            }
+        }
+        return table;
+    }();
+    return (*descriptions)[static_cast<size_t>(row)];
+}
+
+template <typename Property, typename... Args>
+Property* RWyxNodeProperties::MakeOwned(Args&&... args) {
+    Property* made = ownedBlock_ != nullptr ? ownedBlock_->Make<Property>(std::forward<Args>(args)...) : nullptr;
+    return made != nullptr ? made : CreatePlugObject<Property>(nullptr, std::forward<Args>(args)...);
+}
+
+template <typename Property, typename T>
+RProperty* RWyxNodeProperties::DeclareMember(Member<Property>& member, const RPropertyInfo& description, T& field) {
+    Property* made = memberBlock_ != nullptr ? memberBlock_->Make<Property>(description, field) : nullptr;
+    member.reset(made != nullptr ? made : CreatePlugObject<Property>(nullptr, description, field));
+    member->Declare(description.GetName(), this);
+    return member.get();
+}
+
+void RWyxNodeProperties::DeclareRow(int rowIndex) {
+    const Row& row = kRows[rowIndex];
+    const RPropertyInfo& description = Description(rowIndex);
     RProperty* declared = nullptr;
     switch (row.kind) {
-        case Kind::Bool: {
-            const auto slot = static_cast<BoolSlot>(row.slot);
-            boolProperties_[slot].reset(CreatePlugObject<RBoolProperty>(nullptr, kPropertyTypeBool, false));
-            boolProperties_[slot]->Declare(
-                row.name, this, [this, slot] { return bools_[slot]; },
-                [this, slot](const bool& value) { SetBool(slot, value ? 1 : 0); });
-            declared = boolProperties_[slot].get();
+        case Kind::Bool:
+            declared = DeclareMember(boolProperties_[row.slot], description, bools_[row.slot]);
             break;
-        }
-        case Kind::Vector: {
-            const auto slot = static_cast<VectorSlot>(row.slot);
-            vectorProperties_[slot].reset(
-                CreatePlugObject<RVectorProperty>(nullptr, kPropertyTypeVector3, RVector4(0.0, 0.0, 0.0, 1.0)));
-            vectorProperties_[slot]->Declare(
-                row.name, this, [this, slot] { return vectors_[slot]; },
-                [this, slot](const RVector4& value) { SetVector(slot, value); });
-            declared = vectorProperties_[slot].get();
+        case Kind::Vector:
+            declared = DeclareMember(vectorProperties_[row.slot], description, vectors_[row.slot]);
             break;
-        }
-        case Kind::Number: {
-            const auto slot = static_cast<NumberSlot>(row.slot);
-            numberProperties_[slot].reset(CreatePlugObject<RNumberProperty>(nullptr, kPropertyTypeDouble, 0.0));
-            numberProperties_[slot]->Declare(
-                row.name, this, [this, slot] { return numbers_[slot]; },
-                [this, slot](const double& value) { numbers_[slot] = value; });
-            declared = numberProperties_[slot].get();
+        case Kind::Number:
+            declared = DeclareMember(numberProperties_[row.slot], description, numbers_[row.slot]);
             break;
-        }
-        case Kind::Enum: {
-            const auto slot = static_cast<EnumSlot>(row.slot);
-            enumProperties_[slot].reset(CreatePlugObject<RIntegerProperty>(nullptr, kPropertyTypeEnum, 0));
-            enumProperties_[slot]->Declare(
-                row.name, this, [this, slot] { return enums_[slot]; },
-                [this, slot](const int& value) { enums_[slot] = value; });
-            enumProperties_[slot]->SetEnumNameCallback(row.enumNames);
-            declared = enumProperties_[slot].get();
+        case Kind::Enum:
+            declared = DeclareMember(enumProperties_[row.slot], description, enums_[row.slot]);
             break;
-        }
         case Kind::LookAt:
         case Kind::UpVector: {
             // Sources only, of node properties objects; owned by the property array.
             RPropertyObjectList* list = RPropertyObjectList::CreateObjectListProperty(
-                this, row.name, false, ClassId(), -1, RPlug::kTakesSources, row.stateFlags);
+                this, description, false, ClassId(), -1, RPlug::kTakesSources, row.stateFlags, ownedBlock_.get());
             (row.kind == Kind::LookAt ? lookAt_ : upVector_) = list;
             return;
+        }
+        case Kind::Channel: {
+            // Owned by the property array; scaling starts at 1, visibility on.
+            RProperty* channel = nullptr;
+            if (description.GetTypeCode() == kPropertyTypeDouble) {
+                channel = MakeOwned<RNumberProperty>(description, 1.0);
+            } else {
+                const double start = row.slot == 2 ? 1.0 : 0.0;
+                channel = MakeOwned<RVectorProperty>(description, RVector4(start, start, start, 1.0));
+            }
+            channel->Declare(description.GetName(), this);
+            channels_[row.slot] = RPlugRef(channel);
+            declared = channel;
+            break;
         }
     }
     AddProperty(declared);
     if (row.stateFlags != 0) declared->SetStateFlags(row.stateFlags, true);
-}
-
-// An animatable property of the data type of its name, marked for the writers.
-RProperty* RWyxNodeProperties::CreateChannelProperty(const char* name) {
-    const RDataType* dataType = RDataType::FindByName(name);
-    RProperty* property =
-        CreateProperty(name, RProperty::GetPropertyTypeCode(dataType), dataType, true, false, nullptr);
-    if (property != nullptr) property->SetStateFlags(RProperty::kStateWriterFlag, true);
-    return property;
 }
 
 bool RWyxNodeProperties::IsStandardProperty(const RProperty* property) const {
@@ -244,11 +283,15 @@ const char* RWyxNodeProperties::InheritTypeName(int type) {
 // ---- pivot sets -----------------------------------------------------------------------------
 
 RWyxPivotSet* RWyxNodeProperties::GetPivotSet(int index) {
-    return index >= 0 && index < kPivotSetCount ? &pivotSets_[index] : nullptr;
+    if (index < 0 || index >= kPivotSetCount) return nullptr;
+    if (pivotSets_ == nullptr) pivotSets_ = std::make_unique<RWyxPivotSet[]>(kPivotSetCount);
+    return &pivotSets_[index];
 }
 
 const RWyxPivotSet* RWyxNodeProperties::GetPivotSet(int index) const {
-    return index >= 0 && index < kPivotSetCount ? &pivotSets_[index] : nullptr;
+    if (index < 0 || index >= kPivotSetCount) return nullptr;
+    static const RWyxPivotSet defaults[kPivotSetCount];
+    return pivotSets_ != nullptr ? &pivotSets_[index] : &defaults[index];
 }
 
 // ---- hierarchy ------------------------------------------------------------------------------
@@ -321,16 +364,32 @@ void RWyxNodeProperties::MoveChildSubtree(RWyxNodeProperties* child, bool linked
     if (childNode != nullptr) childNode->SetEntity(linked ? node_->GetEntity() : nullptr, false);
 }
 
-bool RWyxNodeProperties::RelayA(const RRelayEvent& event) {
-    const bool result = RWyxPropertyHandler::RelayA(event);
-    if (event.code != kRelayValueChanged || node_ == nullptr || event.sender == nullptr ||
-        !event.sender->Is(RProperty::ClassId())) {
-        return result;
-    }
+bool RWyxNodeProperties::OnPropertyEvent(int code, RProperty* property, const char* name) {
+    // Codes 8 and 9: a property is about to join or leave the list.
+    if ((code == 8 || code == 9) && node_ != nullptr) node_->MakeTakeTrees(false);
+    return RWyxPropertyHandler::OnPropertyEvent(code, property, name);
+}
+
+void RWyxNodeProperties::OnPropertyDescriptionChanging(RProperty& /*property*/) {
+    if (node_ != nullptr) node_->MakeTakeTrees(false);
+}
+
+// Whether the relay is about the value of one of this object's animatable properties.
+const RProperty* RWyxNodeProperties::AnimatableSender(const RRelayEvent& event) const {
+    if (node_ == nullptr || event.sender == nullptr || !event.sender->Is(RProperty::ClassId())) return nullptr;
     const auto* property = static_cast<const RProperty*>(event.sender);
-    if (property->GetOwner() != this || !property->IsAnimatable()) return result;
+    return property->GetOwner() == this && property->IsAnimatable() ? property : nullptr;
+}
+
+bool RWyxNodeProperties::RelayA(const RRelayEvent& event) {
+    // The copies of the default take that wait must keep the value they were made with.
+    if (event.code == kRelayValueChanging && AnimatableSender(event) != nullptr) node_->MakeTakeTrees(true);
+    const bool result = RWyxPropertyHandler::RelayA(event);
+    const RProperty* property = event.code == kRelayValueChanged ? AnimatableSender(event) : nullptr;
+    if (property == nullptr) return result;
     // The pivot global transforms read the "Lcl" values directly.
     RWyxNode::InvalidateTransformCaches();
-    if (RWyxUserProperty* userProperty = node_->FindUserProperty(property)) node_->UpdateCurveDefaults(*userProperty);
+    // The node may be gone meanwhile (a handler destroyed it).
+    if (node_ != nullptr && node_->HasUserPropertyFor(property)) node_->UpdateCurveDefaults(*property);
     return result;
 }

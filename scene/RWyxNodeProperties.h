@@ -7,12 +7,14 @@
 // "Visibility") and the node's two pivot sets.
 //
 // Rows 1 to 50 of the property array are members of this object: their values live in its
-// fields and the properties are bound to its setters and getters. Rows 51 to 54 are created
-// properties owned by the property array. Nodes form the hierarchy by connecting their
+// fields, which the properties read and write. Rows 51 to 54 are properties holding their
+// values, owned by the property array. Every property's description (name, type, flags,
+// range) is its row of the class's table, shared by all nodes until a property changes it. Nodes form the hierarchy by connecting their
 // properties objects (a child's object is a source of its parent's); this object watches
 // those connections and refuses one that would close a cycle.
 
 #include "core/RPlugRef.h"
+#include "core/RPropertyBlock.h"
 #include "core/RPropertyObjectList.h"
 #include "core/RTypedProperty.h"
 #include "core/RWyxPropertyHandler.h"
@@ -56,6 +58,12 @@ public:
     // is handed to the owning node, which writes it into the defaults of the matching curves.
     bool RelayA(const RRelayEvent& event) override;
 
+    // What the node's channel template reads is about to change (the list of properties, a
+    // property's name, flags, type or data type): the node's take trees that wait are made
+    // first, from what they would have been made of.
+    bool OnPropertyEvent(int code, RProperty* property, const char* name) override;
+    void OnPropertyDescriptionChanging(RProperty& property) override;
+
     // ---- the hierarchy as the connections of the properties objects -------------------------
     // The first live destination that is a node properties object; null when none.
     RWyxNodeProperties* GetParentProperties() const;
@@ -70,7 +78,9 @@ public:
     bool IsStandardProperty(const RProperty* property) const;
 
     // ---- pivot sets and target properties ---------------------------------------------------
-    // Set 0 or 1; null for any other index.
+    // Set 0 or 1; null for any other index. The sets are made at the first call of the
+    // non-const form (a node whose pivots nobody reads or sets carries none); until then the
+    // const form answers sets with the defaults.
     RWyxPivotSet* GetPivotSet(int index);
     const RWyxPivotSet* GetPivotSet(int index) const;
     RPropertyObjectList* GetLookAtProperty() const { return lookAt_; }
@@ -246,9 +256,10 @@ private:
     enum NumberSlot { kRotationStiffnessX, kRotationStiffnessY, kRotationStiffnessZ, kAxisLen, kNumberCount };
     enum EnumSlot { kRotationOrder, kInheritType, kEnumCount };
 
-    enum class Kind { Bool, Vector, Number, Enum, LookAt, UpVector };
+    enum class Kind { Bool, Vector, Number, Enum, LookAt, UpVector, Channel };
     struct Row;
     static const Row kRows[];
+    static constexpr int kChannelCount = 4;
 
     template <typename T>
     using Member = std::unique_ptr<T, RPlugDestroyer>;
@@ -261,8 +272,18 @@ private:
         vectors_[slot] = RVector4(value.x, value.y, value.z, 1.0);
     }
 
-    void DeclareRow(const Row& row);
-    RProperty* CreateChannelProperty(const char* name);
+    // The description of a row of kRows, shared by every node.
+    static const RPropertyInfo& Description(int row);
+    void DeclareRow(int row);
+    // The sender of a relay when it is one of this object's animatable properties; else null.
+    const RProperty* AnimatableSender(const RRelayEvent& event) const;
+    template <typename Property, typename T>
+    RProperty* DeclareMember(Member<Property>& member, const RPropertyInfo& description, T& field);
+    // A property the array owns, in the block when it has room.
+    template <typename Property, typename... Args>
+    Property* MakeOwned(Args&&... args);
+    // Vector fields keep w = 1.
+    static void StoreVector(RVector4& field, const RVector4& value) { field = RVector4(value.x, value.y, value.z, 1.0); }
     void ReleaseMemberProperties();
     // Moves a linked (unlinked) child's subtree into this node's container (out of its own).
     void MoveChildSubtree(RWyxNodeProperties* child, bool linked);
@@ -272,17 +293,25 @@ private:
     double numbers_[kNumberCount] = {};
     int enums_[kEnumCount] = {};
 
-    Member<RBoolProperty> boolProperties_[kBoolCount];
-    Member<RVectorProperty> vectorProperties_[kVectorCount];
-    Member<RNumberProperty> numberProperties_[kNumberCount];
-    Member<RIntegerProperty> enumProperties_[kEnumCount];
+    struct BlockReleaser {
+        void operator()(RPropertyBlock* block) const { block->ReleaseOwner(); }
+    };
+    // Holds the member properties side by side; declared before them, so that it is let go
+    // after they have ended.
+    std::unique_ptr<RPropertyBlock, BlockReleaser> memberBlock_;
+    // Holds the properties the property array owns (the target lists and the channels).
+    std::unique_ptr<RPropertyBlock, BlockReleaser> ownedBlock_;
+    Member<RFieldProperty<bool>> boolProperties_[kBoolCount];
+    Member<RFieldProperty<RVector4, &StoreVector>> vectorProperties_[kVectorCount];
+    Member<RFieldProperty<double>> numberProperties_[kNumberCount];
+    Member<RFieldProperty<int>> enumProperties_[kEnumCount];
     RPropertyObjectList* lookAt_ = nullptr;    // owned by the property array
     RPropertyObjectList* upVector_ = nullptr;  // owned by the property array
-    RPlugRef channels_[4];                     // rows 51 to 54, owned by the property array
+    RPlugRef channels_[kChannelCount];         // rows 51 to 54, owned by the property array
     // An owned child plug that mirrors the connections with other node properties objects,
     // so that the parent and the children are read without scanning every connection.
     RPlug* hierarchyLinks_ = nullptr;
-    RWyxPivotSet pivotSets_[kPivotSetCount];
+    std::unique_ptr<RWyxPivotSet[]> pivotSets_;  // kPivotSetCount, made when first asked for
     RWyxNode* node_;
 };
 

@@ -387,7 +387,7 @@ void RWyxNode::FindChannels(MatrixCache& cache, const RWyxTakeNode& takeNode, bo
 }
 
 const RMatrix& RWyxNode::DefaultLocal() {
-    MatrixCache& cache = Current(defaultTakeCache_);
+    MatrixCache& cache = Current(Evaluation().defaultTake);
     if (cache.localValid) return cache.local;
     RVector4 values[3] = {StartValue(0), StartValue(1), StartValue(2)};
     if (const RWyxTakeNode* takeNode = GetDefaultTakeNode()) {
@@ -405,7 +405,7 @@ const RMatrix& RWyxNode::DefaultLocal() {
 }
 
 const RMatrix& RWyxNode::LocalAt(RTime time) {
-    MatrixCache& cache = Current(currentTakeCache_);
+    MatrixCache& cache = Current(Evaluation().currentTake);
     if (cache.localValid && cache.localTime == time) return cache.local;
     RVector4 values[3] = {StartValue(0), StartValue(1), StartValue(2)};
     if (GetCurrentTakeNodeIndex() >= 0) {
@@ -429,18 +429,18 @@ const RMatrix& RWyxNode::LocalAt(RTime time) {
 }
 
 const RMatrix& RWyxNode::DefaultGlobal() {
-    const auto isCurrent = [](RWyxNode& node) { return Current(node.defaultTakeCache_).globalValid; };
+    const auto isCurrent = [](RWyxNode& node) { return Current(node.Evaluation().defaultTake).globalValid; };
     const auto compose = [](RWyxNode& node, const RWyxNode* parent) {
         const RMatrix& local = node.DefaultLocal();
-        MatrixCache& cache = node.defaultTakeCache_;
+        MatrixCache& cache = node.Evaluation().defaultTake;
         if (parent != nullptr) {
-            MatrixMultiplyAffine(cache.global, parent->defaultTakeCache_.global, local);
+            MatrixMultiplyAffine(cache.global, parent->ReadEvaluation().defaultTake.global, local);
         } else {
             MatrixCopyAffine(cache.global, local);
         }
         cache.globalValid = true;
     };
-    if (isCurrent(*this)) return defaultTakeCache_.global;
+    if (isCurrent(*this)) return Evaluation().defaultTake.global;
     RWyxNode* parent = GetParent();
     if (parent != nullptr && !isCurrent(*parent)) {
         // The ancestors whose matrix is stale, nearest first; they are composed from the top.
@@ -451,26 +451,26 @@ const RMatrix& RWyxNode::DefaultGlobal() {
         for (auto node = stale.rbegin(); node != stale.rend(); ++node) compose(**node, (*node)->GetParent());
     }
     compose(*this, parent);
-    return defaultTakeCache_.global;
+    return Evaluation().defaultTake.global;
 }
 
 const RMatrix& RWyxNode::GlobalAt(RTime time) {
     const auto isCurrent = [time](RWyxNode& node) {
-        const MatrixCache& cache = Current(node.currentTakeCache_);
+        const MatrixCache& cache = Current(node.Evaluation().currentTake);
         return cache.globalValid && cache.globalTime == time;
     };
     const auto compose = [time](RWyxNode& node, const RWyxNode* parent) {
         const RMatrix& local = node.LocalAt(time);
-        MatrixCache& cache = node.currentTakeCache_;
+        MatrixCache& cache = node.Evaluation().currentTake;
         if (parent != nullptr) {
-            MatrixMultiplyAffine(cache.global, parent->currentTakeCache_.global, local);
+            MatrixMultiplyAffine(cache.global, parent->ReadEvaluation().currentTake.global, local);
         } else {
             MatrixCopyAffine(cache.global, local);
         }
         cache.globalTime = time;
         cache.globalValid = true;
     };
-    if (isCurrent(*this)) return currentTakeCache_.global;
+    if (isCurrent(*this)) return Evaluation().currentTake.global;
     RWyxNode* parent = GetParent();
     if (parent != nullptr && !isCurrent(*parent)) {
         std::vector<RWyxNode*> stale;
@@ -480,7 +480,7 @@ const RMatrix& RWyxNode::GlobalAt(RTime time) {
         for (auto node = stale.rbegin(); node != stale.rend(); ++node) compose(**node, (*node)->GetParent());
     }
     compose(*this, parent);
-    return currentTakeCache_.global;
+    return Evaluation().currentTake.global;
 }
 
 RMatrix RWyxNode::GetDefaultLocalMatrix() { return DefaultLocal(); }
@@ -494,12 +494,12 @@ RMatrix RWyxNode::GetGlobalMatrixAt(RTime time) { return GlobalAt(time); }
 // ---- evaluated matrices ----------------------------------------------------------------------------
 
 void RWyxNode::StoreDefaultLocalMatrix(bool recursive) {
-    ForSubtree(*this, recursive, [](RWyxNode& node) { node.evaluatedLocal_ = node.DefaultLocal(); });
+    ForSubtree(*this, recursive, [](RWyxNode& node) { node.Evaluation().local = node.DefaultLocal(); });
 }
 
 void RWyxNode::EvaluateLocalMatrix(RTime time, bool recursive) {
     ForSubtree(*this, recursive, [time](RWyxNode& node) {
-        node.evaluatedLocal_ = node.GetCurrentTakeNodeIndex() == 0 ? node.DefaultLocal() : node.LocalAt(time);
+        node.Evaluation().local = node.GetCurrentTakeNodeIndex() == 0 ? node.DefaultLocal() : node.LocalAt(time);
     });
 }
 
@@ -508,9 +508,9 @@ void RWyxNode::EvaluateGlobalMatrix(int evaluationId, bool recursive) {
     const auto compose = [evaluationId](RWyxNode& node) {
         node.evaluationId_ = evaluationId;
         if (const RWyxNode* parent = node.GetParent()) {
-            MatrixMultiplyAffine(node.evaluatedGlobal_, parent->evaluatedGlobal_, node.evaluatedLocal_);
+            MatrixMultiplyAffine(node.Evaluation().global, parent->ReadEvaluation().global, node.Evaluation().local);
         } else {
-            MatrixCopyAffine(node.evaluatedGlobal_, node.evaluatedLocal_);
+            MatrixCopyAffine(node.Evaluation().global, node.Evaluation().local);
         }
     };
     // The ancestors not evaluated with the id yet go first, from the top.
@@ -541,7 +541,7 @@ void RWyxNode::SetEvaluationId(int evaluationId, bool recursive) {
     ForSubtree(*this, recursive, [evaluationId](RWyxNode& node) { node.evaluationId_ = evaluationId; });
 }
 
-void RWyxNode::SetGlobalMatrix(const RMatrix& matrix) { MatrixCopyAffine(evaluatedGlobal_, matrix); }
+void RWyxNode::SetGlobalMatrix(const RMatrix& matrix) { MatrixCopyAffine(Evaluation().global, matrix); }
 
 // ---- pivots and limits around files -----------------------------------------------------------------
 
@@ -703,7 +703,7 @@ void RWyxNode::ReadPivotsAndLimitsFromProperties() {
 
 void RWyxNode::WritePivotsAndLimitsToProperties() {
     RWyxNodeProperties& p = *properties_;
-    const RWyxPivotSet& first = *p.GetPivotSet(0);
+    const RWyxPivotSet& first = *std::as_const(p).GetPivotSet(0);
     p.SetRotationOffset(first.rotationOffset);
     p.SetRotationPivot(first.rotationPivot);
     p.SetRotationPivotUpdateOffset(first.rotationPivotUpdateOffset);

@@ -150,7 +150,8 @@ RWyxUserProperty* RWyxObjectFactory::CreateUserPropertyFor(RProperty* property) 
 }
 
 RWyxDeformer* RWyxObjectFactory::CreateDeformer(const char* name, const char* typeName) {
-    if (typeName == nullptr) return nullptr;
+    // A null name fails like a null type: nothing is made, nothing recorded.
+    if (name == nullptr || typeName == nullptr) return nullptr;
     const RString fullName = BuildPrefixedName(DeformerNamePrefix(typeName), name);
     return Record(deformers_, NewDeformer(fullName.Buffer(), typeName), DeleteDeformer);
 }

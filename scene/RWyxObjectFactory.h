@@ -210,7 +210,8 @@ public:
     RWyxUserProperty* CreateUserPropertyFor(RProperty* property);
     // Keeps the name as given.
     RWyxGenericNode* CreateGenericNode(const char* name);
-    // Named DeformerNamePrefix(typeName) + name.
+    // Named DeformerNamePrefix(typeName) + name; null, nothing recorded, for a null name or
+    // type name.
     RWyxDeformer* CreateDeformer(const char* name, const char* typeName);
     RWyxThumbnail* CreateThumbnail();
     RWyxSceneInfo* CreateSceneInfo();

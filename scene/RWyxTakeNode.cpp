@@ -1,10 +1,12 @@
 #include "scene/RWyxTakeNode.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "core/RDataType.h"
 #include "curves/RFCurve.h"
 #include "curves/RFCurveNode.h"
+#include "scene/RWyxTakeNodeContainer.h"
 
 namespace {
 
@@ -107,22 +109,61 @@ void DetachReferencedChildren(RFCurveNode& node) {
 RWyxTakeNode::RWyxTakeNode(const RString& name)
     : name_(name), root_(RFCurveNode::Create("Defaults", nullptr)), error_(kMessages, 1) {}
 
+RWyxTakeNode::RWyxTakeNode(const RString& name, RWyxTakeNodeContainer& container, bool linked)
+    : name_(name),
+      root_(nullptr),
+      pendingTemplate_(&container),
+      templateLinks_(linked ? TemplateLinks::Linked : TemplateLinks::NotLinked),
+      error_(kMessages, 1) {}
+
+// A copy is whole: the tree of a take node that waits is made first.
 RWyxTakeNode::RWyxTakeNode(const RWyxTakeNode& other)
-    : name_(other.name_), root_(CopyTree(*other.root_)), error_(kMessages, 1) {}
+    : name_(other.name_), root_(CopyTree(*other.GetRootCurveNode())), error_(kMessages, 1) {}
 
 RWyxTakeNode::~RWyxTakeNode() {
-    if (root_->IsNonOwning()) {
-        DetachReferencedChildren(*root_);
+    if (root_ == nullptr) {
+        return;
     }
-    RFCurveNode::Destroy(root_);
+    {
+        // The tree goes as one edit: caches of evaluated values need to see it once.
+        const RFCurve::UncountedEdits uncounted;
+        if (root_->IsNonOwning()) {
+            DetachReferencedChildren(*root_);
+        }
+        RFCurveNode::Destroy(root_);
+    }
+    RFCurve::CountEditOfAllCurves();
+}
+
+RFCurveNode* RWyxTakeNode::GetRootCurveNode() const {
+    if (!IsTreeMade()) {
+        MakeTree();
+    }
+    return root_;
+}
+
+// A tree nothing has evaluated yet: making it is no edit any cache could have seen.
+void RWyxTakeNode::MakeTree() const {
+    const RFCurve::UncountedEdits uncounted;
+    RWyxTakeNodeContainer* container = std::exchange(pendingTemplate_, nullptr);
+    root_ = RFCurveNode::Create("Defaults", nullptr);
+    container->CreateChannelTemplate(const_cast<RWyxTakeNode&>(*this));
+    templateLinks_ = TemplateLinks::ByName;
+}
+
+bool RWyxTakeNode::TemplateLinksProperties() const {
+    if (templateLinks_ != TemplateLinks::ByName) {
+        return templateLinks_ == TemplateLinks::Linked;
+    }
+    return name_.CompareIgnoringCase(RWyxTakeNodeContainer::kDefaultTakeName) == 0;
 }
 
 bool RWyxTakeNode::GetAnimationInterval(RTime& start, RTime& stop) const {
-    return root_->GetTimeSpan(start, stop);
+    return IsTreeMade() && root_->GetTimeSpan(start, stop);
 }
 
 RFCurveNode* RWyxTakeNode::FindNode(const char* nodeName, const char* channelName) const {
-    RFCurveNode* node = root_;
+    RFCurveNode* node = GetRootCurveNode();
     for (const char* name : {nodeName, channelName}) {
         if (name != nullptr && node != nullptr) {
             node = node->FindByPath(name);

@@ -13,6 +13,11 @@
 // Ownership: the take node owns its root curve node and, through it, the tree and its
 // curves. Time-warp nodes used by the tree are shared and counted: a copy takes references of
 // its own, and destruction gives them back.
+//
+// A take-node container may make a take node whose tree is made when first asked for, by the
+// container's channel template (a take node of an object that nothing has animated yet holds
+// only empty curves): every access to the tree makes it first, and the container makes it
+// before anything the template reads changes.
 
 #include "core/RError.h"
 #include "core/RString.h"
@@ -21,6 +26,7 @@
 class RDataType;
 class RFCurve;
 class RFCurveNode;
+class RWyxTakeNodeContainer;
 
 class RWyxTakeNode {
 public:
@@ -55,9 +61,9 @@ public:
 
     // An empty take node: a root curve node "Defaults" without data type or curve.
     explicit RWyxTakeNode(const RString& name);
-    // The same name and a deep copy of the other's tree: every node, curve, key and animation
-    // layer is the copy's own; time warps are shared (one more reference each). The copy
-    // evaluates exactly like the original.
+    // The same name and a deep copy of the other's tree (made first when it waits): every
+    // node, curve, key and animation layer is the copy's own; time warps are shared (one more
+    // reference each). The copy evaluates exactly like the original.
     RWyxTakeNode(const RWyxTakeNode& other);
     RWyxTakeNode& operator=(const RWyxTakeNode&) = delete;
     // Deletes the tree with its curves (a root that does not own its children only drops
@@ -67,10 +73,17 @@ public:
     void SetName(const RString& name) { name_ = name; }
     const RString& GetName() const { return name_; }
 
-    RFCurveNode* GetRootCurveNode() const { return root_; }
+    // The tree is made first when it is not yet.
+    RFCurveNode* GetRootCurveNode() const;
+    // False while the tree waits to be made by its container's template.
+    bool IsTreeMade() const { return pendingTemplate_ == nullptr; }
+    // Whether a channel template links the curves it makes to the properties: for a take node
+    // made with its tree, when its name is "Default" (any case); for one whose tree was made
+    // later, as it would have been when the take node was made.
+    bool TemplateLinksProperties() const;
 
     // Widens start and stop to the first and last key of all curves of the tree. False, both
-    // untouched, when no curve has keys.
+    // untouched, when no curve has keys (a tree not made yet has none).
     bool GetAnimationInterval(RTime& start, RTime& stop) const;
 
     // From the root, each given (non-null) name in turn is looked up below the node reached
@@ -150,12 +163,23 @@ public:
     const RError& GetError() const { return error_; }
 
 private:
+    friend class RWyxTakeNodeContainer;
+
+    enum class TemplateLinks { ByName, Linked, NotLinked };
+
+    // A take node whose tree `container`'s template makes when first asked for, linked to the
+    // properties or not.
+    RWyxTakeNode(const RString& name, RWyxTakeNodeContainer& container, bool linked);
+    void MakeTree() const;
     // The node a path of given names leads to from the root; null when a name finds nothing.
     RFCurveNode* FindNode(const char* nodeName, const char* channelName) const;
     RFCurve* CurveOrError(const RFCurveNode* node);
 
     RString name_;
-    RFCurveNode* root_;
+    // Null, with the container whose template makes it, until the tree is made.
+    mutable RFCurveNode* root_;
+    mutable RWyxTakeNodeContainer* pendingTemplate_ = nullptr;
+    mutable TemplateLinks templateLinks_ = TemplateLinks::ByName;
     RError error_;
 };
 

@@ -10,6 +10,7 @@
 #include "core/RObject.h"
 #include "core/RPlugRef.h"
 #include "core/RProperty.h"
+#include "core/RWyxPropertyHandler.h"
 #include "curves/RCurveChangeRecord.h"
 #include "curves/RFCurve.h"
 #include "curves/RFCurveNode.h"
@@ -91,18 +92,10 @@ int ReadComponents(const RProperty& property, double values[kMaxComponents]) {
     return count;
 }
 
-// Curves hold floats: a double outside their range saturates instead of overflowing.
-float ToCurveValue(double value) {
-    if (std::isnan(value)) {
-        return static_cast<float>(value);
-    }
-    return static_cast<float>(std::clamp(value, -static_cast<double>(FLT_MAX), static_cast<double>(FLT_MAX)));
-}
-
 // The listeners hear of the new default once.
 void WriteDefault(RFCurve& curve, double value) {
     curve.BeginEdit();
-    curve.SetDefaultValue(ToCurveValue(value));
+    curve.SetDefaultValue(RWyxTakeNodeContainer::ToCurveValue(value));
     curve.EndEdit();
 }
 
@@ -116,6 +109,10 @@ RFCurve& EnsureCurve(RFCurveNode& node) {
 // The node whose curve holds component `index` of a channel of `count` components: the
 // channel itself for a scalar, else its index-th child, created with the component's name
 // when missing. The node gets a curve when it has none.
+bool IsDefaultTakeName(const char* name) {
+    return RString(name).CompareIgnoringCase(RWyxTakeNodeContainer::kDefaultTakeName) == 0;
+}
+
 RFCurveNode& ComponentNode(RFCurveNode& channel, int count, int index) {
     RFCurveNode* node = &channel;
     if (count > 1) {
@@ -127,10 +124,6 @@ RFCurveNode& ComponentNode(RFCurveNode& channel, int count, int index) {
     }
     EnsureCurve(*node);
     return *node;
-}
-
-bool IsDefaultTakeName(const RString& name) {
-    return name.CompareIgnoringCase(RWyxTakeNodeContainer::kDefaultTakeName) == 0;
 }
 
 }  // namespace
@@ -187,9 +180,15 @@ RWyxTakeNode* RWyxTakeNodeContainer::AddTakeNode(const char* name) {
         return nullptr;
     }
     std::unique_ptr<RWyxTakeNode> takeNode;
-    if (const RWyxTakeNode* defaultTake = GetDefaultTakeNode()) {
+    const RWyxTakeNode* defaultTake = GetDefaultTakeNode();
+    if (defaultTake != nullptr && (defaultTake->IsTreeMade() || !CanDeferTakeTrees())) {
         takeNode = std::make_unique<RWyxTakeNode>(*defaultTake);
         takeNode->SetName(name);
+    } else if (defaultTake != nullptr) {
+        // The default take is all template still: so is its copy.
+        takeNode.reset(new RWyxTakeNode(RString(name), *this, false));
+    } else if (CanDeferTakeTrees()) {
+        takeNode.reset(new RWyxTakeNode(RString(name), *this, IsDefaultTakeName(name)));
     } else {
         takeNode = std::make_unique<RWyxTakeNode>(RString(name));
         CreateChannelTemplate(*takeNode);
@@ -220,6 +219,18 @@ bool RWyxTakeNodeContainer::RemoveTakeNode(int index) {
     std::unique_ptr<RWyxTakeNode> removed = std::move(takeNodes_[static_cast<size_t>(index)]);
     takeNodes_.erase(takeNodes_.begin() + index);
     return true;
+}
+
+void RWyxTakeNodeContainer::MakeTakeTrees(bool copiesOnly) {
+    for (size_t i = copiesOnly ? 1 : 0; i < takeNodes_.size(); ++i) {
+        if (!takeNodes_[i]->IsTreeMade()) takeNodes_[i]->GetRootCurveNode();
+    }
+}
+
+int RWyxTakeNodeContainer::GetPropertyCurveLinkCount() {
+    // The links of a default take not made yet are those its template makes.
+    if (const RWyxTakeNode* defaultTake = GetDefaultTakeNode()) defaultTake->GetRootCurveNode();
+    return static_cast<int>(links_.size());
 }
 
 RWyxTakeNode* RWyxTakeNodeContainer::GetTakeNode(int index) {
@@ -295,6 +306,13 @@ bool RWyxTakeNodeContainer::IsAnimatedInAnyTakeByType(const char* nodeName, cons
 
 // ---- channels of properties ----------------------------------------------------------------
 
+float RWyxTakeNodeContainer::ToCurveValue(double value) {
+    if (std::isnan(value)) {
+        return static_cast<float>(value);
+    }
+    return static_cast<float>(std::clamp(value, -static_cast<double>(FLT_MAX), static_cast<double>(FLT_MAX)));
+}
+
 const char* RWyxTakeNodeContainer::PropertyNameToChannel(const char* name) {
     if (name == nullptr) {
         return nullptr;
@@ -355,19 +373,24 @@ void RWyxTakeNodeContainer::CreatePropertyCurveNode(RWyxTakeNode& takeNode, RPro
     for (int i = 0; i < count; ++i) {
         ComponentNode(*channel, count, i);
     }
-    if (IsDefaultTakeName(takeNode.GetName())) {
+    if (takeNode.TemplateLinksProperties()) {
         LinkChannel(*channel, property);
     }
     WriteChannelDefaults(*channel, property);
 }
 
 void RWyxTakeNodeContainer::UpdateCurveDefaults(RWyxUserProperty& userProperty) {
-    // A property written from a linked curve: the curves hold the value already.
-    if (writingLinkedProperty_ || !userProperty.GetFlag(RWyxUserProperty::kFlagAnimatable)) {
+    if (!userProperty.GetFlag(RWyxUserProperty::kFlagAnimatable)) {
         return;
     }
-    const RProperty* property = userProperty.GetProperty();
-    if (property == nullptr) {
+    if (const RProperty* property = userProperty.GetProperty()) {
+        UpdateCurveDefaults(*property);
+    }
+}
+
+void RWyxTakeNodeContainer::UpdateCurveDefaults(const RProperty& property) {
+    // A property written from a linked curve: the curves hold the value already.
+    if (writingLinkedProperty_ || !property.IsAnimatable()) {
         return;
     }
     RWyxTakeNode* const takeNodes[2] = {
@@ -375,18 +398,30 @@ void RWyxTakeNodeContainer::UpdateCurveDefaults(RWyxUserProperty& userProperty) 
                                                                  : nullptr,
         GetDefaultTakeNode()};
     for (int i = 0; i < 2; ++i) {
-        const bool repeated = i == 1 && takeNodes[1] == takeNodes[0];
-        RFCurveNode* channel = takeNodes[i] != nullptr && !repeated ? FindChannel(*takeNodes[i], property->GetName())
-                                                                     : nullptr;
+        // A tree not made yet takes the value when it is made.
+        const bool skipped = takeNodes[i] == nullptr || !takeNodes[i]->IsTreeMade() || (i == 1 && takeNodes[1] == takeNodes[0]);
+        RFCurveNode* channel = !skipped ? FindChannel(*takeNodes[i], property.GetName()) : nullptr;
         if (channel != nullptr) {
-            WriteChannelDefaults(*channel, *property);
+            WriteChannelDefaults(*channel, property);
         }
+    }
+}
+
+void RWyxTakeNodeContainer::UpdateDefaultTakeChannel(const RProperty& property, const char* channelName) {
+    RWyxTakeNode* defaultTake = GetDefaultTakeNode();
+    if (writingLinkedProperty_ || defaultTake == nullptr || channelName == nullptr) {
+        return;
+    }
+    RFCurveNode& root = *defaultTake->GetRootCurveNode();
+    if (RFCurveNode* channel = root.GetChild(root.GetChildIndexByName(channelName))) {
+        WriteChannelDefaults(*channel, property);
     }
 }
 
 void RWyxTakeNodeContainer::UpdateAllCurveDefaults() {
     const RWyxTakeNode* defaultTake = GetDefaultTakeNode();
-    if (defaultTake == nullptr) {
+    // A tree not made yet takes the values when it is made.
+    if (defaultTake == nullptr || !defaultTake->IsTreeMade()) {
         return;
     }
     std::vector<RProperty*> properties;
@@ -518,16 +553,19 @@ void RWyxTakeNodeContainer::RemoveLink(const PropertyCurveLink* link) {
     removed->curve->RemoveListener(OnLinkedCurveChanged, removed.get());
 }
 
-void RWyxTakeNodeContainer::AddUserPropertyWrappers(const RObject& properties, RWyxObjectFactory* factory) {
+void RWyxTakeNodeContainer::AddUserPropertyWrappers(RWyxPropertyHandler& properties, RWyxObjectFactory* factory) {
+    wrapperFactory_ = factory;
+    // Of what adding each wrapper does (ConnectPropertyCurves), the template did all but the
+    // writers' mark.
     for (int i = 0; i < properties.GetPropertyCount(); ++i) {
         RProperty* property = properties.GetProperty(i);
-        if (property == nullptr || FindUserProperty(property) != nullptr) continue;
-        std::unique_ptr<RWyxUserProperty> wrapper;
-        if (factory != nullptr) {
-            wrapper = factory->HandOverUserProperty(factory->CreateUserPropertyFor(property));
-        } else {
-            wrapper = std::make_unique<RWyxUserProperty>(nullptr, property);
-        }
-        AddUserProperty(std::move(wrapper));
+        if (property != nullptr && property->IsAnimatable()) property->SetStateFlags(RProperty::kStateWriterFlag, true);
     }
+    properties.SetWrapperList(this);
+    DeferUserPropertyWrappers(properties, properties.GetPropertyCount());
+}
+
+std::unique_ptr<RWyxUserProperty> RWyxTakeNodeContainer::MakeUserPropertyFor(RProperty* property) const {
+    if (wrapperFactory_ == nullptr) return RWyxSceneObject::MakeUserPropertyFor(property);
+    return wrapperFactory_->HandOverUserProperty(wrapperFactory_->CreateUserPropertyFor(property));
 }

@@ -44,6 +44,7 @@ class RFCurve;
 class RFCurveNode;
 class RObject;
 class RProperty;
+class RWyxPropertyHandler;
 class RWyxObjectFactory;
 class RWyxTakeNode;
 
@@ -133,19 +134,44 @@ public:
     // For an animatable user property: writes its value as the defaults of its channel in the
     // current and in the default take node (creating the channel's missing curves).
     void UpdateCurveDefaults(RWyxUserProperty& userProperty);
+    // The same for the property itself (an animatable one); the derived classes call it for
+    // the properties a user property wraps (HasUserPropertyFor).
+    void UpdateCurveDefaults(const RProperty& property);
+    // Writes the property's value as the defaults of the channel of that name (a child of the
+    // root) in the default take node, when it has one; nothing while the property takes its
+    // value from a linked curve. For the properties of an attribute, whose channels may be
+    // named otherwise.
+    void UpdateDefaultTakeChannel(const RProperty& property, const char* channelName);
     // Writes the value of every property CollectProperties lists into the defaults of its
     // channel in the default take node, where the channel exists.
     void UpdateAllCurveDefaults();
+    // A property value as a curve value: curves hold floats, so a double beyond their range
+    // saturates at the largest float instead of overflowing; NaN stays NaN.
+    static float ToCurveValue(double value);
     // "T", "R" and "S" for "Lcl Translation", "Lcl Rotation" and "Lcl Scaling"; any other
     // name as it is.
     static const char* PropertyNameToChannel(const char* name);
-    // The links in force.
-    int GetPropertyCurveLinkCount() const { return static_cast<int>(links_.size()); }
+    // Makes the trees of the take nodes that wait for it (other than the default take's with
+    // copiesOnly); see CanDeferTakeTrees.
+    void MakeTakeTrees(bool copiesOnly);
+    // The links in force (those of a default take whose tree is not made yet included: its
+    // tree is made).
+    int GetPropertyCurveLinkCount();
 
 protected:
-    // Gives every property of `properties` that has none yet a user-property wrapper owned by
-    // this object: made by the factory and handed over when there is one, else made here.
-    void AddUserPropertyWrappers(const RObject& properties, RWyxObjectFactory* factory);
+    // True when the trees of new take nodes may wait until first asked for (RWyxTakeNode): the
+    // derived class then makes them (MakeTakeTrees) before anything its template reads changes,
+    // except the values of animatable properties, which the copies alone must keep as they
+    // were (copiesOnly). False here.
+    virtual bool CanDeferTakeTrees() const { return false; }
+
+    // Gives every property of `properties` a user-property wrapper owned by this object, made
+    // when first asked for: by the factory and handed over when there is one, else here. Call
+    // once, from the constructor, after the take "Default" is made and before any user
+    // property is added: the template made the channels of the animatable properties already,
+    // which only get the writers' mark here.
+    void AddUserPropertyWrappers(RWyxPropertyHandler& properties, RWyxObjectFactory* factory);
+    std::unique_ptr<RWyxUserProperty> MakeUserPropertyFor(RProperty* property) const override;
 
 private:
     struct PropertyCurveLink;
@@ -164,6 +190,7 @@ private:
 
     std::vector<std::unique_ptr<RWyxTakeNode>> takeNodes_;
     std::vector<std::unique_ptr<PropertyCurveLink>> links_;
+    RWyxObjectFactory* wrapperFactory_ = nullptr;  // makes the deferred wrappers
     int currentIndex_ = -1;
     RError& error_;
     // Break the loop property -> curve defaults -> linked property -> ...: while the one

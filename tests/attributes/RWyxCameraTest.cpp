@@ -159,15 +159,16 @@ TEST_F(CameraTest, FieldOfViewIsClampedBetweenOneAnd179Degrees) {
     EXPECT_NEAR(camera->GetFieldOfView(), 179.0, 1e-9);
 
     // A lens that reaches beyond the limits still reads within them.
-    ASSERT_TRUE(camera->SetFocalLength(0.0));
+    ASSERT_TRUE(camera->SetFocalLength(1e-6));
     EXPECT_DOUBLE_EQ(camera->GetFieldOfView(), 179.0);
     ASSERT_TRUE(camera->SetFocalLength(1e6));
     EXPECT_DOUBLE_EQ(camera->GetFieldOfView(), 1.0);
-    ASSERT_TRUE(camera->SetFocalLength(-35.0));
-    EXPECT_DOUBLE_EQ(camera->GetFieldOfView(), 1.0);
-    EXPECT_DOUBLE_EQ(camera->GetFocalLength(), -35.0);  // stored as given
+    EXPECT_DOUBLE_EQ(camera->GetFocalLength(), 1e6);  // stored as given
+    // No lens has a focal length of 0, below 0 or not a number: refused, the lens kept.
+    EXPECT_FALSE(camera->SetFocalLength(0.0));
+    EXPECT_FALSE(camera->SetFocalLength(-35.0));
     EXPECT_FALSE(camera->SetFocalLength(std::nan("")));
-    EXPECT_DOUBLE_EQ(camera->GetFocalLength(), -35.0);
+    EXPECT_DOUBLE_EQ(camera->GetFocalLength(), 1e6);
 }
 
 TEST_F(CameraTest, ApertureSizesStayAtLeastATenThousandthOfAnInch) {

@@ -1,6 +1,6 @@
 // Animation curves: making them on plugs, keys, tangent types, evaluation, weights, units.
 
-#include "HostTestSupport.h"
+#include "tests/support/HostTestSupport.h"
 
 #include <vexa/VAnimControl.h>
 #include <vexa/VDGModifier.h>

@@ -2,7 +2,7 @@
 // the import (camera, objectMoveCommand, cameraMakeNode 1/2/3 with its rig and selection) and
 // lights (type numbers, function sets, colour, intensity and cone angle).
 
-#include "HostTestSupport.h"
+#include "tests/support/HostTestSupport.h"
 
 #include "host/src/script/CommandEngine.h"
 

@@ -1,6 +1,6 @@
 // The simple command runner, the built-in commands, command results and the scene dump.
 
-#include "HostTestSupport.h"
+#include "tests/support/HostTestSupport.h"
 
 #include "host/src/api/ApiSupport.h"
 #include "host/src/script/CommandEngine.h"

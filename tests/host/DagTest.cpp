@@ -1,6 +1,6 @@
 // DAG paths, instances, path names, the transform-holds-its-shape answer, iterators and deletion.
 
-#include "HostTestSupport.h"
+#include "tests/support/HostTestSupport.h"
 
 #include <vexa/VDagPathArray.h>
 #include <vexa/VDGModifier.h>

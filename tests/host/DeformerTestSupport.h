@@ -4,7 +4,7 @@
 // Shared set-up of the shading and deformer tests: scripts run as the plug-in runs them, and
 // small meshes and surfaces made straight on the scene database.
 
-#include "HostTestSupport.h"
+#include "tests/support/HostTestSupport.h"
 
 #include "host/src/geometry/MeshData.h"
 #include "host/src/geometry/NurbsSurfaceData.h"

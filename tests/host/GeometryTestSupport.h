@@ -4,7 +4,7 @@
 // Geometry the host's shape tests share: a cube mesh (8 points, 6 quads with outward normals)
 // and a flat surface of CVs, and the readers that turn API arrays into plain vectors.
 
-#include "HostTestSupport.h"
+#include "tests/support/HostTestSupport.h"
 
 #include <vexa/VFnMesh.h>
 #include <vexa/VFnNurbsSurface.h>

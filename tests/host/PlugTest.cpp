@@ -1,6 +1,6 @@
 // Plug values, types, locks, arrays, dynamic attributes and connections.
 
-#include "HostTestSupport.h"
+#include "tests/support/HostTestSupport.h"
 
 #include "host/src/api/ApiSupport.h"
 #include "host/src/scene/PlugAccess.h"

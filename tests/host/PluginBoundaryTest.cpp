@@ -3,7 +3,7 @@
 // go on; plug-ins named without a folder come from the search path only; file names reach the
 // translator's command intact, whatever they hold.
 
-#include "PluginTestSupport.h"
+#include "tests/support/PluginTestSupport.h"
 
 #include "host/src/scene/Scene.h"
 #include "host/src/script/CommandEngine.h"

@@ -1,7 +1,7 @@
 // Plug-in loading (entry points, interface version, registrations, visibility), the
 // translator road from "file -import" to a plug-in command, and the shell.
 
-#include "PluginTestSupport.h"
+#include "tests/support/PluginTestSupport.h"
 
 #include "host/src/script/CommandEngine.h"
 

@@ -1,7 +1,7 @@
 // The scene and settings commands of the plug-in's scripts: namespaces, the session's
 // settings, parenting, transform limits, selection and the driven-key query.
 
-#include "HostTestSupport.h"
+#include "tests/support/HostTestSupport.h"
 
 #include "host/src/script/CommandEngine.h"
 

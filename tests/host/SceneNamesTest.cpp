@@ -1,6 +1,6 @@
 // Names made legal and unique, DAG siblings, namespaces and renaming.
 
-#include "HostTestSupport.h"
+#include "tests/support/HostTestSupport.h"
 
 #include <vexa/VFnDagNode.h>
 #include <vexa/VGlobal.h>

@@ -1,7 +1,7 @@
 // The script interpreter: what it accepts and refuses, the words commands receive, values
 // and variables across runs, and results in every form executeCommand offers.
 
-#include "HostTestSupport.h"
+#include "tests/support/HostTestSupport.h"
 
 #include "host/src/script/CommandEngine.h"
 #include "host/src/script/ScriptInterpreter.h"

@@ -1,6 +1,6 @@
 // Selection texts, selection lists, the active selection and the sets an item belongs to.
 
-#include "HostTestSupport.h"
+#include "tests/support/HostTestSupport.h"
 
 #include "host/src/api/ApiSupport.h"
 #include "host/src/scene/Scene.h"

@@ -1,7 +1,7 @@
 // The shell as a new user meets it: its help, the script paths it refuses, and errors that say
 // where in which file they are.
 
-#include "PluginTestSupport.h"
+#include "tests/support/PluginTestSupport.h"
 
 #include <sys/socket.h>
 #include <sys/un.h>

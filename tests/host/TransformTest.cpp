@@ -1,7 +1,7 @@
 // Transforms: the matrix their parts make, rotation orders, quaternions, pivots, limits,
 // rotate axis, joint orient and world space.
 
-#include "HostTestSupport.h"
+#include "tests/support/HostTestSupport.h"
 
 #include "host/src/scene/TransformMath.h"
 

@@ -1,7 +1,7 @@
 // The headless interface: a dialog built the way the plug-in builds its dialogs, read back by
 // the command its button re-runs; the user's actions; confirm dialogs; names and parents.
 
-#include "HostTestSupport.h"
+#include "tests/support/HostTestSupport.h"
 
 #include "host/src/script/CommandEngine.h"
 #include "host/src/ui/UiModel.h"

@@ -1,6 +1,6 @@
 // Time, angle and distance units, the scene's time range and the host's text of numbers.
 
-#include "HostTestSupport.h"
+#include "tests/support/HostTestSupport.h"
 
 #include <vexa/VAnimControl.h>
 #include <vexa/VString.h>

@@ -2,7 +2,7 @@
 // malformed and oversized images refused before their pixels are allocated, and writes that
 // replace a file whole or leave it as it was.
 
-#include "HostTestSupport.h"
+#include "tests/support/HostTestSupport.h"
 
 #include "host/src/images/RgbaImage.h"
 

@@ -10,6 +10,7 @@
 #include "attributes/RWyxPose.h"
 #include "attributes/RWyxTexture.h"
 #include "core/RClassRegistry.h"
+#include "core/RNamePair.h"
 #include "core/RWyxUserProperty.h"
 #include "scene/RWyxNode.h"
 #include "scene/RWyxNodeProperties.h"
@@ -146,6 +147,17 @@ TEST_F(FactoryTest, InvalidArgumentsRecordNothing) {
     EXPECT_EQ(factory.GetObjectCount(RWyxObjectFactory::kUserProperties), 0);
 }
 
+TEST_F(FactoryTest, ANullNameFailsLikeANullTypeAndRecordsNothing) {
+    EXPECT_EQ(factory.CreateDeformer(nullptr, "Skin"), nullptr);
+    EXPECT_EQ(factory.CreateDeformer(nullptr, nullptr), nullptr);
+    EXPECT_EQ(factory.GetObjectCount(RWyxObjectFactory::kDeformers), 0);
+    // An empty name is a name: it gets the default one.
+    RWyxDeformer* unnamed = factory.CreateDeformer("", "Skin");
+    ASSERT_NE(unnamed, nullptr);
+    EXPECT_STREQ(unnamed->GetName().Buffer(), "Deformer::Name");
+    EXPECT_EQ(factory.GetObjectCount(RWyxObjectFactory::kDeformers), 1);
+}
+
 // ---- finding -------------------------------------------------------------------------------------------
 
 TEST_F(FactoryTest, FindNodeCountsOccurrencesInCreationOrder) {
@@ -183,6 +195,24 @@ TEST_F(FactoryTest, FindNodeFollowsRenamesAndKeepsListOrder) {
 
     ASSERT_TRUE(factory.DestroyNode(older, false));
     EXPECT_EQ(factory.FindNode("Finger", 0), nullptr);
+}
+
+// The pair a strategy renames may be kept and changed at any time: every change reaches the
+// index, also after lookups have run.
+TEST_F(FactoryTest, FindNodeFollowsEveryChangeMadeThroughTheNamePair) {
+    RWyxNode* node = factory.CreateNode("P");
+    RNamePair& pair = node->GetNamePair();
+    EXPECT_EQ(factory.FindNode("P", 0), node);
+    pair.SetCurrent("Model::Q");
+    EXPECT_EQ(factory.FindNode("Q", 0), node);
+    EXPECT_EQ(factory.FindNode("P", 0), nullptr);
+    pair.SetBoth("Model::R");
+    EXPECT_EQ(factory.FindNode("R", 0), node);
+    EXPECT_EQ(factory.FindNode("Q", 0), nullptr);
+    RNamePair renamed(RString("Model::S"));
+    pair = renamed;
+    EXPECT_EQ(factory.FindNode("S", 0), node);
+    EXPECT_EQ(factory.FindNode("R", 0), nullptr);
 }
 
 TEST_F(FactoryTest, TheNodeRenamingStrategyMakesNewNamesUnique) {
@@ -298,6 +328,30 @@ TEST_F(FactoryTest, DestroyNodeRecursiveTakesTheSubtreeWithItsAttributes) {
     EXPECT_EQ(factory.GetNodeCount(), 1);
     EXPECT_EQ(factory.GetObjectCount(RWyxObjectFactory::kNodeAttributes), 0);
     EXPECT_EQ(outside->GetChildCount(), 0);
+}
+
+// A node linked below a second parent through its properties object is reached twice by the
+// walk over the tree, and goes once.
+TEST_F(FactoryTest, ANodeReachedThroughTwoParentsIsDestroyedOnce) {
+    RWyxNode* root = factory.CreateNode("Root");
+    RWyxNode* left = factory.CreateNode("Left");
+    RWyxNode* right = factory.CreateNode("Right");
+    RWyxNode* shared = factory.CreateNode("Shared");
+    root->AddChild(left);
+    root->AddChild(right);
+    left->AddChild(shared);
+    ASSERT_TRUE(right->GetProperties()->ConnectSource(shared->GetProperties()));
+    ASSERT_EQ(right->GetChildCount(), 1);
+    shared->SetNodeAttribute(factory.CreateNull());
+    shared->AddChild(factory.CreateNode("Below"));
+    ASSERT_EQ(gLiveNodes, 5);
+
+    EXPECT_TRUE(factory.DestroyNode(root, true));
+    EXPECT_EQ(gLiveNodes, 0);
+    EXPECT_EQ(gLiveNulls, 0);
+    EXPECT_EQ(factory.log, (std::vector<std::string>{"detach", "deleted"}));
+    EXPECT_EQ(factory.GetNodeCount(), 0);
+    EXPECT_EQ(factory.GetObjectCount(RWyxObjectFactory::kNodeAttributes), 0);
 }
 
 TEST_F(FactoryTest, ASubtreeNodeOfAnotherFactoryIsLeftAliveAndTheResultIsFalse) {

@@ -1,10 +1,10 @@
-#ifndef WYX_TESTS_HOST_PLUGINTESTSUPPORT_H
-#define WYX_TESTS_HOST_PLUGINTESTSUPPORT_H
+#ifndef WYX_TESTS_SUPPORT_PLUGINTESTSUPPORT_H
+#define WYX_TESTS_SUPPORT_PLUGINTESTSUPPORT_H
 
 // Shared set-up of the tests that load the test plug-in or run the shell: scratch files, the
 // plug-in's switches cleared before and after each test, every plug-in unloaded afterwards.
 
-#include "HostTestSupport.h"
+#include "tests/support/HostTestSupport.h"
 
 #include "host/src/plugins/PluginManager.h"
 

@@ -1,5 +1,5 @@
-#ifndef WYX_TESTS_HOST_HOSTTESTSUPPORT_H
-#define WYX_TESTS_HOST_HOSTTESTSUPPORT_H
+#ifndef WYX_TESTS_SUPPORT_HOSTTESTSUPPORT_H
+#define WYX_TESTS_SUPPORT_HOSTTESTSUPPORT_H
 
 // Shared set-up of the host tests: every test starts from a new scene, no windows, no script
 // variables, the session's default settings, an empty message log and the default UI units;

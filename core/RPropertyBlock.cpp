@@ -1,0 +1,44 @@
+#include "core/RPropertyBlock.h"
+
+#include <cstdlib>
+
+namespace {
+
+constexpr std::size_t kSlotAlignment = 8;
+
+std::size_t RoundUp(std::size_t size, std::size_t alignment) { return (size + alignment - 1) / alignment * alignment; }
+
+}  // namespace
+
+std::size_t RPropertyBlock::HeaderSize() { return RoundUp(sizeof(RPropertyBlock), alignof(std::max_align_t)); }
+
+RPropertyBlock* RPropertyBlock::Create(int slots, std::size_t slotSize) {
+    slotSize = RoundUp(slotSize, kSlotAlignment);
+    if (slots <= 0 || slots > kMaxSlots || slotSize == 0 || slotSize > kMaxSlotSize) return nullptr;
+    void* memory = std::malloc(HeaderSize() + static_cast<std::size_t>(slots) * slotSize);
+    return memory != nullptr ? new (memory) RPropertyBlock(slots, slotSize) : nullptr;
+}
+
+void* RPropertyBlock::NextSlot() {
+    if (used_ >= capacity_) return nullptr;
+    return reinterpret_cast<unsigned char*>(this) + HeaderSize() + static_cast<std::size_t>(used_) * slotSize_;
+}
+
+void RPropertyBlock::Placed(RProperty& property) {
+    property.blockSlot_ = static_cast<std::uint8_t>(used_);
+    property.blockSlotUnits_ = static_cast<std::uint8_t>(slotSize_ / kSlotAlignment);
+    ++used_;
+    ++live_;
+}
+
+void RPropertyBlock::Release() {
+    if (--live_ > 0) return;
+    this->~RPropertyBlock();
+    std::free(this);
+}
+
+RPropertyBlock* RPropertyBlock::Of(const RProperty& property, int slot, std::size_t slotSize) {
+    const auto* at = reinterpret_cast<const unsigned char*>(&property) - HeaderSize() -
+                     static_cast<std::size_t>(slot) * slotSize;
+    return reinterpret_cast<RPropertyBlock*>(const_cast<unsigned char*>(at));
+}

@@ -1,0 +1,67 @@
+#ifndef WYX_CORE_RPROPERTYBLOCK_H
+#define WYX_CORE_RPROPERTYBLOCK_H
+
+// One allocation holding an object's built-in properties side by side, in slots of one size,
+// so that the many properties of a scene's objects are made, laid out and freed a block at a
+// time rather than one by one.
+//
+// A property placed in a block ends as any other (Destroy); its slot is given back then. The
+// block lives until its owner has let it go (ReleaseOwner) and every property placed in it
+// has ended, whatever the order: a property whose end waits for a lock may outlive the
+// object that made it.
+
+#include "core/RProperty.h"
+
+#include <cstddef>
+#include <new>
+#include <utility>
+
+class RPropertyBlock {
+public:
+    // Slots are at most 255 and at most 2040 bytes each (the property keeps both in a byte).
+    static constexpr int kMaxSlots = 255;
+    static constexpr std::size_t kMaxSlotSize = 2040;
+
+    // A block of `slots` slots of `slotSize` bytes (rounded up to 8), owned by the caller
+    // until ReleaseOwner; null when the sizes are out of range or memory cannot be had.
+    static RPropertyBlock* Create(int slots, std::size_t slotSize);
+
+    // A property of class T made in the next free slot and initialised, as CreatePlugObject
+    // makes one; null when the block is full or T does not fit a slot.
+    template <typename T, typename... Args>
+    T* Make(Args&&... args) {
+        void* slot = sizeof(T) <= slotSize_ ? NextSlot() : nullptr;
+        if (slot == nullptr) return nullptr;
+        T* property = new (slot) T(std::forward<Args>(args)...);
+        Placed(*property);
+        property->Init(nullptr);
+        return property;
+    }
+
+    // The owner is done with the block; it goes once its properties have ended as well.
+    void ReleaseOwner() { Release(); }
+
+    int GetUsedSlots() const { return used_; }
+    int GetLiveCount() const { return live_ - 1; }  // the owner's hold not counted
+
+private:
+    friend class RProperty;
+
+    RPropertyBlock(int slots, std::size_t slotSize) : capacity_(slots), slotSize_(slotSize) {}
+    ~RPropertyBlock() = default;
+
+    // The start of the slots: the block's record first, then the slots.
+    static std::size_t HeaderSize();
+    void* NextSlot();
+    void Placed(RProperty& property);
+    void Release();
+    // The block a placed property lies in.
+    static RPropertyBlock* Of(const RProperty& property, int slot, std::size_t slotSize);
+
+    int capacity_;
+    int used_ = 0;
+    int live_ = 1;  // the owner's hold and the properties placed that have not ended
+    std::size_t slotSize_;
+};
+
+#endif

@@ -1,0 +1,64 @@
+#include "plugin/OptionCommands.h"
+
+#include "plugin/WyxVexaOptions.h"
+
+#include <cstdio>
+
+const BoolOptionSetter kBoolOptionCommands[10] = {
+    {"WYXImportShowUI", kImportShowUI},
+    {"WYXImportMergeBackNullPivots", kImportNullsToPivot},
+    {"WYXImportConvertDeformingNullsToJoint", kImportDeformNullsAsJoints},
+    {"WYXImportHardEdges", kImportHardEdges},
+    {"WYXImportProtectDrivenKeys", kProtectDrivenKeys},
+    {"WYXExportShowUI", kExportShowUI},
+    {"WYXExportApplyConstantKeyReducer", kExportApplyCstKeyRed},
+    {"WYXExportEmbeddedTextures", kExportEmbedTextures},
+    {"WYXExportConvert2Tif", kExportConvert_2Tiff},
+    {"WYXExportHardEdges", kExportHardEdges},
+};
+
+namespace {
+
+VString RateUsage() {
+    char bounds[128];
+    std::snprintf(bounds, sizeof(bounds), " (a rate from %g to %g frames per second)", WyxPluginOptions::kMinSamplingRate,
+                  WyxPluginOptions::kMaxSamplingRate);
+    return VString("Use syntax: WYXResamplingRate -v float") + bounds;
+}
+
+}  // namespace
+
+VStatus RunBoolOptionCommand(int index, const VArgList& args) {
+    const BoolOptionSetter& setter = kBoolOptionCommands[index];
+    VStatus read(VStatus::kFailure);
+    const bool value = WyxVexaCommand::HasValueFlag(args) ? args.asBool(1, &read) : false;
+    if (!read) return WyxVexaCommand::Fail(VString("Use syntax: ") + setter.name + " -v true|false");
+    GetPluginOptions()->SetBoolOption(setter.option, value);
+    return WyxVexaCommand::Succeed();
+}
+
+VStatus ImportModeCommand::Run(const VArgList& args) {
+    const VString word = WyxVexaCommand::HasValueFlag(args) ? args.asString(1).toLowerCase() : VString();
+    int mode = -1;
+    if (word == "merge") mode = WyxPluginOptions::kMerge;
+    if (word == "add") mode = WyxPluginOptions::kCreate;
+    if (word == "exmerge") mode = WyxPluginOptions::kExclusiveMerge;
+    if (mode < 0) return WyxVexaCommand::Fail("Use syntax: WYXImportMode -v exmerge | add | merge");
+    GetPluginOptions()->SetImportMode(mode);
+    return WyxVexaCommand::Succeed();
+}
+
+VStatus ResamplingRateCommand::Run(const VArgList& args) {
+    VStatus read(VStatus::kFailure);
+    const double rate = WyxVexaCommand::HasValueFlag(args) ? args.asDouble(1, &read) : 0.0;
+    if (!read || !WyxPluginOptions::IsValidSamplingRate(rate)) return WyxVexaCommand::Fail(RateUsage());
+    GetPluginOptions()->SetSamplingRate(rate, false);
+    GetPluginOptions()->SetSamplingRate(rate, true);
+    return WyxVexaCommand::Succeed();
+}
+
+VStatus ObsoleteMergeCommand::Run(const VArgList&) {
+    return WyxVexaCommand::Fail(VString(Name()) + ": obsolete command. Use WYXImportMode instead.");
+}
+
+VStatus ExportReplacePivotsByNullsCommand::Run(const VArgList&) { return WyxVexaCommand::Succeed(); }

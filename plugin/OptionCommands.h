@@ -1,0 +1,81 @@
+#ifndef WYX_PLUGIN_OPTIONCOMMANDS_H
+#define WYX_PLUGIN_OPTIONCOMMANDS_H
+
+// The commands that set one option each, and the two obsolete ones.
+//
+//   WYXImportShowUI -v true|false (and the other boolean setters of kBoolOptionCommands)
+//   WYXImportMode -v exmerge | add | merge      (the word in any case)
+//   WYXResamplingRate -v float                  (both sampling rates)
+//   WYXImportMerge, WYXImportMergeAnimationOnly (obsolete: always fail)
+//   WYXExportReplacePivotsByNulls               (changes nothing, succeeds)
+//
+// The flag is "-v" or "-value", exactly. A value the host cannot read as the option's kind
+// is a usage error, as is a rate outside the options' bounds: the option is left alone.
+
+#include "plugin/WyxVexaCommand.h"
+
+struct BoolOptionSetter {
+    const char* name;
+    int option;
+};
+
+// The boolean setters, in registration order.
+extern const BoolOptionSetter kBoolOptionCommands[10];
+
+// Runs the boolean setter kBoolOptionCommands[index].
+VStatus RunBoolOptionCommand(int index, const VArgList& args);
+
+template <int Index>
+class BoolOptionCommand : public WyxVexaCommand {
+public:
+    BoolOptionCommand() : WyxVexaCommand(kBoolOptionCommands[Index].name) {}
+
+protected:
+    VStatus Run(const VArgList& args) override { return RunBoolOptionCommand(Index, args); }
+};
+
+class ImportModeCommand : public WyxVexaCommand {
+public:
+    ImportModeCommand() : WyxVexaCommand("WYXImportMode") {}
+
+protected:
+    VStatus Run(const VArgList& args) override;
+};
+
+class ResamplingRateCommand : public WyxVexaCommand {
+public:
+    ResamplingRateCommand() : WyxVexaCommand("WYXResamplingRate") {}
+
+protected:
+    VStatus Run(const VArgList& args) override;
+};
+
+// WYXImportMerge and WYXImportMergeAnimationOnly: whatever the arguments, the obsolete
+// message and a failure.
+class ObsoleteMergeCommand : public WyxVexaCommand {
+public:
+    explicit ObsoleteMergeCommand(const char* name) : WyxVexaCommand(name) {}
+
+protected:
+    VStatus Run(const VArgList& args) override;
+};
+
+class ImportMergeCommand : public ObsoleteMergeCommand {
+public:
+    ImportMergeCommand() : ObsoleteMergeCommand("WYXImportMerge") {}
+};
+
+class ImportMergeAnimationOnlyCommand : public ObsoleteMergeCommand {
+public:
+    ImportMergeAnimationOnlyCommand() : ObsoleteMergeCommand("WYXImportMergeAnimationOnly") {}
+};
+
+class ExportReplacePivotsByNullsCommand : public WyxVexaCommand {
+public:
+    ExportReplacePivotsByNullsCommand() : WyxVexaCommand("WYXExportReplacePivotsByNulls") {}
+
+protected:
+    VStatus Run(const VArgList& args) override;
+};
+
+#endif

@@ -1,0 +1,13 @@
+#include "plugin/PendingCommands.h"
+
+const char* const kPendingCommandNames[9] = {
+    "WYXImport",       "WYXExport",        "WYXRead",           "WYXGetTakeCount",
+    "WYXGetTakeIndex", "WYXGetTakeName",   "WYXGetTakeComment", "WYXGetTakeLocalTimeSpan",
+    "WYXGetTakeReferenceTimeSpan",
+};
+
+VStatus PendingCommand::Run(const VArgList&) {
+    const VString message = VString(Name()) + ": not available yet in this build of the plug-in.";
+    displayError(message);
+    return VStatus(VStatus::kNotImplemented, message);
+}

@@ -1,0 +1,75 @@
+#include "plugin/VexaNode.h"
+
+#include <new>
+
+VexaNode::VexaNode(RWyxObjectFactory* factory, const RString& name) : RWyxNode(factory, name), namespace_("") {
+    SetOffsetTranslation(0.0, 0.0, 0.0);
+    SetOffsetRotation(0.0, 0.0, 0.0);
+    SetOffsetScaling(1.0, 1.0, 1.0);
+}
+
+VexaNode::~VexaNode() {
+    for (int i = 0; i < attributeNames_.GetCount(); ++i) delete reinterpret_cast<RString*>(attributeNames_.ValueAt(i));
+    attributeNames_.Clear();
+}
+
+void VexaNode::SetDagPath(const VDagPath* path) {
+    dagPathBound_ = path != nullptr;
+    dagPath_ = path != nullptr ? *path : VDagPath();
+}
+
+void VexaNode::SetObject(const VObject* object) {
+    objectBound_ = object != nullptr;
+    object_ = object != nullptr ? *object : VObject();
+}
+
+void VexaNode::SetOffsetTranslation(double x, double y, double z) {
+    offsetTranslation_[0] = x;
+    offsetTranslation_[1] = y;
+    offsetTranslation_[2] = z;
+}
+
+void VexaNode::SetOffsetRotation(double x, double y, double z) {
+    offsetRotation_[0] = x;
+    offsetRotation_[1] = y;
+    offsetRotation_[2] = z;
+}
+
+void VexaNode::SetOffsetScaling(double x, double y, double z) {
+    offsetScaling_[0] = x;
+    offsetScaling_[1] = y;
+    offsetScaling_[2] = z;
+}
+
+void VexaNode::SetNurbsNonUniform(int direction, bool flag) {
+    if (direction == 0 || direction == 1) nurbsNonUniform_[direction] = flag;
+}
+
+bool VexaNode::IsNurbsNonUniform(int direction) const {
+    return (direction == 0 || direction == 1) && nurbsNonUniform_[direction];
+}
+
+void VexaNode::SetNamespace(const RString& name, bool starts) {
+    namespace_ = name;
+    namespaceStart_ = starts;
+}
+
+void VexaNode::GetNamespace(RString& name, bool& starts) const {
+    name = namespace_;
+    starts = namespaceStart_;
+}
+
+void VexaNode::AddAttributeName(const char* propertyName, const RString& attributeName) {
+    if (propertyName == nullptr || attributeNames_.Lookup(propertyName) != 0) return;
+    RString* copy = new (std::nothrow) RString(attributeName);
+    if (copy != nullptr && attributeNames_.Add(propertyName, reinterpret_cast<std::intptr_t>(copy)) < 0) delete copy;
+}
+
+const RString* VexaNode::FindAttributeName(const char* propertyName) const {
+    return reinterpret_cast<const RString*>(attributeNames_.Lookup(propertyName));
+}
+
+int VexaNode::GetPivotStateOf(int set) const {
+    int state = 0;
+    return GetPivotState(set, state);
+}

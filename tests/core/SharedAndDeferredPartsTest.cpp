@@ -1,0 +1,316 @@
+// The parts of the object model that are shared or made late so that a scene of many objects
+// stays small: property descriptions shared from a class's table until changed, properties
+// laid out in one block, handle cells taken at the first reference, user-property wrappers
+// made when asked for; and the hooks an object has over its properties (checked values,
+// description changes), and a name pair's report of every change.
+
+#include "core/RNamePair.h"
+#include "core/RObject.h"
+#include "core/RPropertyBlock.h"
+#include "core/RPropertyInfo.h"
+#include "core/RTypedProperty.h"
+#include "core/RWyxPropertyHandler.h"
+#include "core/RWyxSceneObject.h"
+#include "core/RWyxStringList.h"
+#include "core/RWyxUserProperty.h"
+#include "tests/support/OwnedPlug.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace {
+
+// ---- shared descriptions -----------------------------------------------------------------------
+
+const RPropertyInfo& SharedRow() {
+    static const RPropertyInfo row = [] {
+        RPropertyInfo info("Weight", kPropertyTypeDouble, RPropertyInfo::kAnimatable);
+        info.SetRange(0.0, 10.0);
+        return info;
+    }();
+    return row;
+}
+
+TEST(SharedDescriptions, PropertiesShareTheirRowUntilOneOfThemChangesIt) {
+    auto first = Make<RNumberProperty>(SharedRow(), 1.0);
+    auto second = Make<RNumberProperty>(SharedRow(), 2.0);
+    EXPECT_EQ(&first->GetInfo(), &second->GetInfo());
+    EXPECT_STREQ(first->GetName(), "Weight");
+    EXPECT_TRUE(first->IsAnimatable());
+    EXPECT_EQ(first->GetMax(), 10.0);
+
+    // Setting what the description holds changes nothing and copies nothing.
+    first->SetFlag(RProperty::kAnimatable, true);
+    first->SetMinMax(0.0, 10.0);
+    first->SetLabel(nullptr);
+    first->SetTypeCode(kPropertyTypeDouble);
+    first->SetDataType(nullptr);
+    first->SetIndex(-1);
+    EXPECT_TRUE(first->SharesInfo());
+
+    // A change goes to the property's own copy; the row and the other property keep theirs.
+    const std::function<void(RProperty&)> changes[] = {
+        [](RProperty& p) { p.SetLabel("Mass"); },          [](RProperty& p) { p.SetMax(20.0); },
+        [](RProperty& p) { p.SetFlag(RProperty::kAnimatable, false); },
+        [](RProperty& p) { p.SetIndex(4); },               [](RProperty& p) { ASSERT_TRUE(p.SetName("Load", false)); },
+        [](RProperty& p) { p.SetDataType(&RDataType::Time()); },
+        [](RProperty& p) { p.SetEnumNameCallback([](const RProperty&, int) { return "one"; }); },
+        [](RProperty& p) { p.GetEnumList(true)->InsertAt(0, "zero", 0); },
+    };
+    for (const auto& change : changes) {
+        auto changed = Make<RNumberProperty>(SharedRow(), 1.0);
+        change(*changed);
+        EXPECT_FALSE(changed->SharesInfo());
+        EXPECT_NE(&changed->GetInfo(), &SharedRow());
+    }
+    EXPECT_TRUE(second->SharesInfo());
+    EXPECT_STREQ(SharedRow().GetName(), "Weight");
+    EXPECT_FALSE(SharedRow().HasLabel());
+    EXPECT_EQ(SharedRow().GetMax(), 10.0);
+    EXPECT_TRUE(SharedRow().HasFlag(RPropertyInfo::kAnimatable));
+    EXPECT_EQ(SharedRow().GetIndex(), -1);
+    EXPECT_EQ(SharedRow().GetEnumList(), nullptr);
+}
+
+TEST(SharedDescriptions, ACopiedDescriptionHasItsOwnEnumerationNames) {
+    RPropertyInfo original("Mode", kPropertyTypeEnum, 0);
+    original.GetEnumList(true)->InsertAt(0, "Off", 0);
+    original.GetEnumList(true)->InsertAt(1, "On", 1);
+    RPropertyInfo copy(original);
+    ASSERT_NE(copy.GetEnumList(), nullptr);
+    EXPECT_NE(copy.GetEnumList(), original.GetEnumList());
+    copy.GetEnumList(false)->SetAt(0, "None");
+    EXPECT_STREQ(original.GetEnumList()->GetItem(0)->text.Buffer(), "Off");
+    EXPECT_EQ(copy.GetEnumList()->GetItem(1)->value, 1);
+    EXPECT_STREQ(copy.GetName(), "Mode");
+}
+
+// A new property starts on the shared default of its type code and moves to another code's
+// default without a copy; the text of its value follows the type code as before.
+TEST(SharedDescriptions, TypeCodesOfNewPropertiesAreSharedDefaults) {
+    auto number = Make<RNumberProperty>(kPropertyTypeDouble, 2.5);
+    EXPECT_TRUE(number->SharesInfo());
+    EXPECT_EQ(&number->GetInfo(), &RPropertyInfo::Default(kPropertyTypeDouble));
+    EXPECT_EQ(number->GetDataType(), &RDataType::Number());
+    auto flag = Make<RBoolProperty>(kPropertyTypeAction, true);
+    EXPECT_EQ(flag->GetTypeCode(), kPropertyTypeAction);
+    EXPECT_STREQ(flag->GetValueAsText().Buffer(), "True");
+    EXPECT_EQ(RPropertyInfo::Default(-3).GetTypeCode(), kPropertyTypeUnknown);
+    EXPECT_EQ(RPropertyInfo::Default(kPropertyTypeCount).GetTypeCode(), kPropertyTypeUnknown);
+}
+
+// ---- the object's hooks -------------------------------------------------------------------------
+
+// Refuses negative numbers and logs the description changes of its properties.
+class Checking : public RObject {
+public:
+    Checking() { SetChecksPropertyValues(true); }
+    bool AcceptsPropertyValue(const RProperty& /*property*/, const RPropertyValue& value) const override {
+        const double* number = std::get_if<double>(&value);
+        return number == nullptr || *number >= 0.0;
+    }
+    void OnPropertyDescriptionChanging(RProperty& property) override { changes.push_back(property.GetName()); }
+    bool RelayA(const RRelayEvent& event) override {
+        if (event.code == kRelayValueChanged) ++valueChanges;
+        return RObject::RelayA(event);
+    }
+    std::vector<std::string> changes;
+    int valueChanges = 0;
+};
+
+TEST(ObjectHooks, ARefusedValueIsNeitherStoredNorRelayed) {
+    auto object = Make<Checking>();
+    RProperty* number = object->CreateProperty("Size", kPropertyTypeDouble, nullptr, false, false, nullptr);
+    ASSERT_NE(number, nullptr);
+    ASSERT_TRUE(number->SetDouble(3.0));
+    EXPECT_EQ(object->valueChanges, 1);
+    EXPECT_FALSE(number->SetDouble(-1.0));
+    EXPECT_FALSE(number->SetValue(-2.0));
+    EXPECT_FALSE(static_cast<RNumberProperty*>(number)->Set(-3.0));
+    EXPECT_EQ(number->GetDouble(), 3.0);
+    EXPECT_EQ(object->valueChanges, 1);
+    // Field properties keep the rule as well.
+    double field = 0.0;
+    auto own = Make<RFieldProperty<double>>(SharedRow(), field);
+    own->Declare("Own", object.get());
+    object->AddProperty(own.get());
+    EXPECT_FALSE(own->Set(-5.0));
+    EXPECT_TRUE(own->Set(5.0));
+    EXPECT_EQ(field, 5.0);
+    object->RemoveProperty(own.get());
+}
+
+TEST(ObjectHooks, DescriptionChangesThatDecideAnimationAreToldToTheObject) {
+    auto object = Make<Checking>();
+    RProperty* property = object->CreateProperty("Speed", kPropertyTypeDouble, nullptr, false, false, nullptr);
+    object->changes.clear();
+    property->SetFlag(RProperty::kAnimatable, true);
+    property->SetFlag(RProperty::kAnimatable, true);  // no change
+    property->SetDataType(&RDataType::Time());
+    property->SetTypeCode(kPropertyTypeTime);
+    ASSERT_TRUE(property->SetName("Pace", false));
+    // Label, range and index decide nothing of that.
+    property->SetLabel("Label");
+    property->SetMinMax(1.0, 2.0);
+    property->SetIndex(3);
+    EXPECT_EQ(object->changes, (std::vector<std::string>{"Speed", "Speed", "Speed", "Speed"}));
+}
+
+// ---- properties in a block ---------------------------------------------------------------------
+
+TEST(PropertyBlocks, PlacedPropertiesEndInAnyOrderAndTheBlockGoesWithTheLastOfThem) {
+    RPropertyBlock* block = RPropertyBlock::Create(3, sizeof(RFieldProperty<double>));
+    ASSERT_NE(block, nullptr);
+    double values[3] = {1.0, 2.0, 3.0};
+    auto object = Make<RObject>();
+    std::vector<RFieldProperty<double>*> placed;
+    for (double& value : values) {
+        RFieldProperty<double>* property = block->Make<RFieldProperty<double>>(SharedRow(), value);
+        ASSERT_NE(property, nullptr);
+        property->Declare("Weight", object.get());
+        placed.push_back(property);
+    }
+    EXPECT_EQ(block->Make<RFieldProperty<double>>(SharedRow(), values[0]), nullptr);  // full
+    EXPECT_EQ(block->GetUsedSlots(), 3);
+    EXPECT_EQ(placed[2]->Get(), 3.0);
+    EXPECT_TRUE(RPlugRef(placed[1]).IsValid());
+
+    placed[1]->Destroy();
+    EXPECT_EQ(block->GetLiveCount(), 2);
+    {
+        // One waits for a lock: it ends after the owner let the block go.
+        RPlugLock lock(placed[2]);
+        placed[2]->Destroy();
+        block->ReleaseOwner();
+        EXPECT_EQ(placed[2]->Get(), 3.0);
+        placed[0]->Destroy();
+    }
+    EXPECT_EQ(RPropertyBlock::Create(0, 8), nullptr);
+    EXPECT_EQ(RPropertyBlock::Create(RPropertyBlock::kMaxSlots + 1, 8), nullptr);
+    EXPECT_EQ(RPropertyBlock::Create(1, RPropertyBlock::kMaxSlotSize + 1), nullptr);
+}
+
+// Properties take their handle cell at the first reference; other plugs at once.
+TEST(PropertyCells, AReferenceResolvesFromItsFirstUseOnAndEndsWithTheProperty) {
+    auto property = Make<RNumberProperty>(kPropertyTypeDouble, 1.0);
+    const RPlugRef ref(property.get());
+    EXPECT_EQ(ref.Get(), property.get());
+    EXPECT_EQ(property->GetHandleCell(), property->GetHandleCell());
+    EXPECT_TRUE(ref.IsEqual(property->GetRef()));
+    property.reset();
+    EXPECT_FALSE(ref.IsValid());
+    auto plug = Make<RPlug>();
+    EXPECT_NE(plug->GetHandleCell(), nullptr);
+}
+
+// ---- wrappers made when asked for -----------------------------------------------------------------
+
+class WrappingObject : public RWyxSceneObject {
+public:
+    explicit WrappingObject(RWyxPropertyHandler& source) : RWyxSceneObject(nullptr, "Model::Wrapping") {
+        source.SetWrapperList(this);
+        DeferUserPropertyWrappers(source, source.GetPropertyCount());
+    }
+    int GetTypeId() const override { return 1; }
+    std::unique_ptr<RWyxUserProperty> MakeUserPropertyFor(RProperty* property) const override {
+        ++made;
+        return RWyxSceneObject::MakeUserPropertyFor(property);
+    }
+    void ForgetSource() { ForgetWrapperSource(); }
+    mutable int made = 0;
+};
+
+struct WrappedHandler {
+    WrappedHandler() : handler(Make<RWyxPropertyHandler>()) {
+        for (const char* name : {"A", "B", "C", "D"}) {
+            handler->CreateProperty(name, kPropertyTypeDouble, nullptr, false, false, nullptr);
+        }
+        wrapping = std::make_unique<WrappingObject>(*handler);
+    }
+    ~WrappedHandler() {
+        wrapping->ForgetSource();
+        handler->SetWrapperList(nullptr);
+    }
+    RProperty* Property(int index) const { return handler->GetProperty(index); }
+
+    Owned<RWyxPropertyHandler> handler;
+    std::unique_ptr<WrappingObject> wrapping;
+};
+
+TEST(DeferredWrappers, EachIsMadeOnceWhenAskedForAndWrapsThePropertyAtItsPlace) {
+    WrappedHandler wrapped;
+    WrappingObject& object = *wrapped.wrapping;
+    EXPECT_EQ(object.GetUserPropertyCount(), 4);
+    EXPECT_TRUE(object.HasUserPropertyFor(wrapped.Property(2)));
+    EXPECT_EQ(object.made, 0);
+    RWyxUserProperty* third = object.GetUserProperty(2);
+    ASSERT_NE(third, nullptr);
+    EXPECT_TRUE(third->IsSameProperty(wrapped.Property(2)));
+    EXPECT_EQ(object.GetUserProperty(2), third);
+    EXPECT_EQ(object.FindUserProperty(wrapped.Property(2)), third);
+    EXPECT_EQ(object.made, 1);
+    EXPECT_STREQ(object.FindUserPropertyByName("D")->GetName(), "D");
+    EXPECT_EQ(object.made, 2);
+    EXPECT_EQ(object.FindUserPropertyByName("E"), nullptr);
+    EXPECT_EQ(object.made, 2);
+    // A wrapper added later goes behind them.
+    RWyxUserProperty* added = object.AddUserProperty(std::make_unique<RWyxUserProperty>(nullptr, wrapped.Property(0)));
+    EXPECT_EQ(object.GetUserPropertyCount(), 5);
+    EXPECT_EQ(object.GetUserProperty(4), added);
+    EXPECT_TRUE(object.GetUserProperty(0)->IsSameProperty(wrapped.Property(0)));
+    EXPECT_EQ(object.FindUserProperty(wrapped.Property(0)), object.GetUserProperty(0));  // the first wins
+}
+
+TEST(DeferredWrappers, APropertyLeavingTheSourceFirstMakesTheWrappersStillWaiting) {
+    WrappedHandler wrapped;
+    WrappingObject& object = *wrapped.wrapping;
+    RProperty* b = wrapped.Property(1);
+    RProperty* d = wrapped.Property(3);
+    wrapped.handler->DestroyPropertyAt(0);
+    EXPECT_EQ(object.made, 4);
+    EXPECT_EQ(object.GetUserPropertyCount(), 4);
+    EXPECT_EQ(object.GetUserProperty(0)->GetProperty(), nullptr);
+    EXPECT_STREQ(object.GetUserProperty(0)->GetName(), "");
+    EXPECT_TRUE(object.GetUserProperty(1)->IsSameProperty(b));
+    EXPECT_TRUE(object.GetUserProperty(3)->IsSameProperty(d));
+
+    // Leaving behind the last wrapped property moves none: nothing more is made.
+    WrappedHandler other;
+    other.handler->CreateProperty("E", kPropertyTypeDouble, nullptr, false, false, nullptr);
+    other.handler->DestroyPropertyAt(4);
+    EXPECT_EQ(other.wrapping->made, 0);
+    // A wrapper taken out of the list makes the others first.
+    ASSERT_TRUE(other.wrapping->RemoveUserProperty(other.wrapping->GetUserProperty(1)));
+    EXPECT_EQ(other.wrapping->made, 4);
+    EXPECT_TRUE(other.wrapping->GetUserProperty(1)->IsSameProperty(other.Property(2)));
+}
+
+// ---- name pairs -------------------------------------------------------------------------------------
+
+struct PairObserver : RNamePairObserver {
+    void OnNamePairChanging() override { ++changes; }
+    int changes = 0;
+};
+
+TEST(NamePairs, EveryChangeIsToldBeforeItHappensAndCopiesTellNobody) {
+    PairObserver observer;
+    RNamePair pair(RString("Model::A"));
+    pair.SetObserver(&observer);
+    pair.SetCurrent("Model::B");
+    pair.SetBoth("Model::C");
+    EXPECT_EQ(observer.changes, 2);
+    RNamePair copy(pair);
+    copy.SetCurrent("Model::D");
+    EXPECT_EQ(observer.changes, 2);
+    pair = copy;
+    EXPECT_EQ(observer.changes, 3);
+    EXPECT_STREQ(pair.GetCurrent().Buffer(), "Model::D");
+    EXPECT_STREQ(pair.GetInitial().Buffer(), "Model::C");
+}
+
+}  // namespace

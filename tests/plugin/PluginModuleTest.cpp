@@ -1,0 +1,152 @@
+// The plug-in as the host sees it: the module wyxvexa.vll loaded through the host's plug-in
+// manager and through the shell, its entry points, what it registers and takes back, the
+// options it saves when it is unloaded, and the file translator on the host's "file" command.
+
+#include "CommandNames.h"
+
+#include "core/RRegistryKey.h"
+#include "tests/support/PluginTestSupport.h"
+#include "tests/support/ScratchFolder.h"
+
+#include "host/src/script/CommandEngine.h"
+
+#include <vexa/VGlobal.h>
+
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+
+namespace {
+
+// A plug-in folder of this test holding a link to the module, and a registry file of its own.
+class PluginModuleTest : public PluginTest {
+protected:
+    void SetUp() override {
+        PluginTest::SetUp();
+        std::filesystem::create_symlink(WYX_PLUGIN_MODULE_PATH, scratch_.Join("wyxvexa.vll"));
+    }
+
+    std::string registryFile() const { return scratch_.Join("registry.txt"); }
+    std::string shellEnvironment() const {
+        return "VEXA_PLUG_IN_PATH=" + scratch_.Path() + " WYX_REGISTRY_FILE=" + registryFile();
+    }
+
+    // A value the plug-in stored: a 32-bit value as its decimal text, else the text.
+    static std::string stored(const char* name) {
+        RRegistryKey key;
+        key.Connect(RRegistryKey::kCurrentUser, nullptr);
+        if (!key.OpenKey("SOFTWARE\\Pellix\\WYX_Plugins_6.0\\Vexa50\\UserParams", platform::kRegistryRead)) {
+            return "<no key>";
+        }
+        std::uint32_t value = 0;
+        if (key.QueryDWORD(name, value)) return std::to_string(value);
+        RString text;
+        return key.QueryString(name, text) ? text.Buffer() : "<none>";
+    }
+
+    static bool translatorRegistered() {
+        for (const auto& entry : vexa_host::PluginManager::instance().translators()) {
+            if (entry.name == "Wyx") return true;
+        }
+        return false;
+    }
+
+    ScratchFolder scratch_;
+    ScopedEnvironment path_{"VEXA_PLUG_IN_PATH", scratch_.Path()};
+    ScopedEnvironment registry_{"WYX_REGISTRY_FILE", registryFile()};
+};
+
+TEST_F(PluginModuleTest, LoadingRegistersEverythingAndUnloadingTakesItBackAndSaves) {
+    std::string name;
+    ASSERT_TRUE(load("wyxvexa", &name));
+    EXPECT_EQ(name, "wyxvexa");
+    auto& engine = vexa_host::CommandEngine::instance();
+    for (const char* command : kExpectedCommands) EXPECT_TRUE(engine.exists(command)) << command;
+    EXPECT_EQ(engine.commandsOf(nullptr).size(), 0u);
+    EXPECT_TRUE(translatorRegistered());
+    VFnPlugin plugin(vexa_host::PluginManager::instance().pluginObject("wyxvexa"));
+    EXPECT_EQ(plugin.vendor(), "Pellix");
+    EXPECT_EQ(plugin.version(), "6.0");
+    EXPECT_EQ(plugin.apiVersion(), "5.0");
+
+    ASSERT_TRUE(VGlobal::executeCommand("WYXImportShowUI -v false"));
+    ASSERT_TRUE(VGlobal::executeCommand("WYXResamplingRate -v 29.97"));
+    vexa_host::PluginManager::instance().unloadAll();
+    for (const char* command : kExpectedCommands) EXPECT_FALSE(engine.exists(command)) << command;
+    EXPECT_FALSE(translatorRegistered());
+
+    EXPECT_EQ(stored("kImportShowUI"), "0");
+    EXPECT_EQ(stored("kExportShowUI"), "1");
+    EXPECT_EQ(stored("kImportLoadMode"), "kMerge");  // a first load imports by merging
+    EXPECT_EQ(stored("kImportSamplingRate"), std::to_string(0x41efc28fu));  // 29.97 in single precision
+
+    // Loaded again, the options come back from the registry.
+    ASSERT_TRUE(load("wyxvexa"));
+    ASSERT_TRUE(VGlobal::executeCommand("WYXBatchDialog"));
+    EXPECT_EQ(vexa_host::UiModel::instance().find("WYXIMPORTUI")->value, 1.0);
+    EXPECT_NEAR(vexa_host::UiModel::instance().find("WYXFRAMERATEFIELD")->value, 29.969999, 1e-9);
+}
+
+TEST_F(PluginModuleTest, OnlyTheEntryPointsAreExported) {
+    void* module = dlopen(WYX_PLUGIN_MODULE_PATH, RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(module, nullptr) << dlerror();
+    for (const char* symbol : {"initializePlugin", "uninitializePlugin", "VApiVersion"}) {
+        EXPECT_NE(dlsym(module, symbol), nullptr) << symbol;
+    }
+    EXPECT_STREQ(static_cast<const char*>(dlsym(module, "VApiVersion")), "500");
+    // The plug-in's own functions and the SDK linked into it stay inside.
+    for (const char* symbol : {"_Z16GetPluginOptionsv", "_Z16FindPluginFolderv", "_Z18SetApplicationPathPKc",
+                               "_ZN7RStringC1EPKc", "_ZN17RWyxObjectFactoryC2Ev"}) {
+        EXPECT_EQ(dlsym(module, symbol), nullptr) << symbol;
+    }
+    dlclose(module);
+}
+
+TEST_F(PluginModuleTest, ASecondCopyCannotTakeTheTranslatorAndRegistersNothing) {
+    ASSERT_TRUE(load("wyxvexa"));
+    const std::string copy = scratch_.Join("wyxvexa_copy.vll");
+    std::filesystem::copy_file(WYX_PLUGIN_MODULE_PATH, copy);
+    const VStatus second = load(copy.c_str());
+    EXPECT_FALSE(second);
+    const VStringArray printed = VMessageLog::linesOf(VMessageLog::kStatus);
+    ASSERT_GT(printed.length(), 0u);
+    EXPECT_EQ(printed[0].indexOf("registerFileTranslator"), 0);
+    EXPECT_FALSE(vexa_host::PluginManager::instance().isLoaded("wyxvexa_copy"));
+    EXPECT_TRUE(vexa_host::CommandEngine::instance().exists("WYXImportShowUI"));
+    ASSERT_TRUE(VGlobal::executeCommand("WYXImportMode -v add"));
+}
+
+TEST_F(PluginModuleTest, TheShellRunsTheCommandsAndTheBatchDialog) {
+    std::string output;
+    const int status = runShell(shellEnvironment(), "-p wyxvexa -c 'WYXImportMode -v exmerge; WYXBatchDialog; "
+                                                    "userAction -set WYXFRAMERATEFIELD 48; "
+                                                    "userAction -press WYXVEXABUTTON; dumpUI'",
+                                output);
+    EXPECT_EQ(status, 0) << output;
+    EXPECT_NE(output.find("window WYXBATCHUIWINDOW \"WYX Batch Import/Export Settings Dialog\" hidden"),
+              std::string::npos)
+        << output;
+    EXPECT_EQ(stored("kImportLoadMode"), "kExclusiveMerge");
+    EXPECT_EQ(stored("kExportSamplingRate"), std::to_string(0x42400000u));  // 48
+
+    EXPECT_EQ(runShell(shellEnvironment(), "-p wyxvexa -c 'WYXExport -f \"out.wyx\"'", output), 1);
+    EXPECT_NE(output.find("// Error: WYXExport: not available yet in this build of the plug-in."), std::string::npos)
+        << output;
+}
+
+TEST_F(PluginModuleTest, AFileNameCannotAddCommandsThroughTheTranslator) {
+    const std::string file = scratch_.WriteFile("x\"; file -f -new; \".wyx", "not yet read");
+    std::string escaped;
+    for (const char c : file) escaped += (c == '"' || c == '\\') ? std::string("\\") + c : std::string(1, c);
+    const std::string script = scratchFile("import.vexa");
+    writeFile(script, "createNode transform -n keepme;\nfile -import \"" + escaped + "\";\ndumpScene;\n");
+    std::string output;
+    runShell(shellEnvironment(), "-p wyxvexa", output, script);
+    EXPECT_NE(output.find("WYXImport: not available yet"), std::string::npos) << output;
+    EXPECT_NE(output.find("keepme"), std::string::npos) << output;
+    std::remove(script.c_str());
+}
+
+}  // namespace
