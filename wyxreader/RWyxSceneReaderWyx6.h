@@ -151,7 +151,7 @@ private:
 
     // ---- geometry (RWyxSceneReaderWyx6Geometry.cpp) -----------------------------------------------------
     void ReadMeshAttribute(RWyxNode& node, RWyxMesh& mesh, const RString& name);
-    void ReadPolygons(RWyxMesh& mesh, const std::vector<int>& indices, const RString& name);
+    void ReadPolygons(RWyxMesh& mesh, const RString& name);
     void ReadNurbAttribute(RWyxNode& node, RWyxNurb& nurb, const RString& name);
     void ReadPatchAttribute(RWyxNode& node, RWyxPatch& patch, const RString& name);
     // The values of "Points" when they fill u count x v count points of `stride` values (more

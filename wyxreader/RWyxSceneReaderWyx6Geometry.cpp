@@ -156,48 +156,45 @@ RString Count(std::size_t count) { return RString(static_cast<int>(std::min<std:
 // ---- mesh -----------------------------------------------------------------------------------------------
 
 void RWyxSceneReaderWyx6::ReadMeshAttribute(RWyxNode& /*node*/, RWyxMesh& mesh, const RString& name) {
-    std::vector<double> values;
-    if (!wyx_read::ReadDoublesByName(file_, "Vertices", values)) return;
-    if (values.size() % 3 != 0) {
-        Warn(RString("Model \"") + name + "\": Vertices holds " + Count(values.size()) +
+    const int values = wyx_read::ReadGroupsByName(
+        file_, "Vertices", 3, [&](int count) { mesh.InitControlPoints(count); },
+        [&](int i, const double* p) { mesh.GetControlPoints()[i] = RVector4(p[0], p[1], p[2], 1.0); });
+    if (values < 0) return;
+    if (values % 3 != 0) {
+        Warn(RString("Model \"") + name + "\": Vertices holds " + RString(values) +
              " values, not three a point; the last point was dropped");
     }
-    const int count = static_cast<int>(values.size() / 3);
-    mesh.InitControlPoints(count);
-    RVector4* points = mesh.GetControlPoints();
-    for (int i = 0; i < count; ++i) {
-        const std::size_t at = static_cast<std::size_t>(i) * 3;
-        points[i] = RVector4(values[at], values[at + 1], values[at + 2], 1.0);
+    if (file_.FieldReadBegin("PolygonVertexIndex")) {
+        ReadPolygons(mesh, name);
+        file_.FieldReadEnd();
     }
-    std::vector<int> indices;
-    if (wyx_read::ReadIntsByName(file_, "PolygonVertexIndex", indices)) ReadPolygons(mesh, indices, name);
     ReadGeometryLayers(mesh, name);
 }
 
-void RWyxSceneReaderWyx6::ReadPolygons(RWyxMesh& mesh, const std::vector<int>& indices, const RString& name) {
+// The values of the current field, each polygon's control points with the last complemented
+// (-index - 1), read one polygon at a time.
+void RWyxSceneReaderWyx6::ReadPolygons(RWyxMesh& mesh, const RString& name) {
     const int count = mesh.GetControlPointsCount();
     int dropped = 0;
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < indices.size(); ++i) {
-        if (indices[i] >= 0) continue;
-        // The polygon of start to i; its last index is the complement of its point.
-        const auto point = [&](std::size_t j) { return j == i ? ~indices[j] : indices[j]; };
-        bool sound = true;
-        for (std::size_t j = start; j <= i; ++j) sound = sound && point(j) < count;
-        if (sound) {
+    std::vector<int> polygon;
+    for (int left = file_.FieldReadValuesLeft(); left > 0; --left) {
+        const int value = file_.FieldReadInt();
+        polygon.push_back(value < 0 ? ~value : value);
+        if (value >= 0) continue;
+        if (std::all_of(polygon.begin(), polygon.end(), [count](int point) { return point < count; })) {
             mesh.BeginPolygon(-1, -1, -1);
-            for (std::size_t j = start; j <= i; ++j) mesh.AddPolygonVertex(point(j), -1);
+            for (const int point : polygon) mesh.AddPolygonVertex(point, -1);
         } else {
             ++dropped;
         }
-        start = i + 1;
+        polygon.clear();
     }
     if (dropped > 0) {
         Warn(RString("Model \"") + name + "\": " + RString(dropped) + " polygons naming control points past its " +
              RString(count) + " were dropped");
     }
-    if (start < indices.size()) {
-        Warn(RString("Model \"") + name + "\": the last " + Count(indices.size() - start) +
+    if (!polygon.empty()) {
+        Warn(RString("Model \"") + name + "\": the last " + Count(polygon.size()) +
              " polygon vertices end no polygon (no complemented index); dropped");
     }
 }
@@ -382,36 +379,35 @@ std::unique_ptr<Element> RWyxSceneReaderWyx6::ReadLayerElement(int kind, const R
 
 void RWyxSceneReaderWyx6::ReadElementData(Element& element, const RString& label) {
     const bool indexed = element.GetReferenceMode() != Element::kDirect;
-    std::vector<double> values;
+    // The direct values of the field, `stride` a entry, into the array; warns of a remainder.
+    const auto readDirect = [&](const char* field, int stride, auto& direct, auto make) {
+        const int values = wyx_read::ReadGroupsByName(
+            file_, field, stride, [&](int groups) { direct.reserve(static_cast<std::size_t>(groups)); },
+            [&](int, const double* v) { direct.push_back(make(v)); });
+        if (values > 0 && values % stride != 0) {
+            Warn(label + ": " + field + " holds " + RString(values) + " values, not " + RString(stride) + " an entry");
+        }
+    };
     switch (element.GetKind()) {
-    case Element::kNormal: {
-        wyx_read::ReadDoublesByName(file_, "Normals", values);
-        auto& normals = static_cast<RWyxLayerElementNormal&>(element).DirectArray();
-        for (std::size_t i = 0; i + 2 < values.size(); i += 3) normals.emplace_back(values[i], values[i + 1], values[i + 2], 0.0);
-        if (values.size() % 3 != 0) Warn(label + ": Normals holds " + Count(values.size()) + " values, not three a normal");
+    case Element::kNormal:
+        readDirect("Normals", 3, static_cast<RWyxLayerElementNormal&>(element).DirectArray(),
+                   [](const double* v) { return RVector4(v[0], v[1], v[2], 0.0); });
         return;
-    }
     case Element::kPolygonGroup: {
         auto& groups = static_cast<RWyxLayerElementPolygonGroup&>(element);
         wyx_read::ReadIntsByName(file_, "PolygonGroup", indexed ? groups.IndexArray() : groups.DirectArray());
         return;
     }
-    case Element::kVertexColor: {
-        wyx_read::ReadDoublesByName(file_, "Colors", values);
-        auto& colors = static_cast<RWyxLayerElementVertexColor&>(element).DirectArray();
-        for (std::size_t i = 0; i + 3 < values.size(); i += 4) colors.emplace_back(values[i], values[i + 1], values[i + 2], values[i + 3]);
-        if (values.size() % 4 != 0) Warn(label + ": Colors holds " + Count(values.size()) + " values, not four a colour");
+    case Element::kVertexColor:
+        readDirect("Colors", 4, static_cast<RWyxLayerElementVertexColor&>(element).DirectArray(),
+                   [](const double* v) { return RWyxColor(v[0], v[1], v[2], v[3]); });
         wyx_read::ReadIntsByName(file_, "ColorIndex", element.IndexArray());
         break;
-    }
-    case Element::kUV: {
-        wyx_read::ReadDoublesByName(file_, "UV", values);
-        auto& uvs = static_cast<RWyxLayerElementUV&>(element).DirectArray();
-        for (std::size_t i = 0; i + 1 < values.size(); i += 2) uvs.emplace_back(values[i], values[i + 1]);
-        if (values.size() % 2 != 0) Warn(label + ": UV holds " + Count(values.size()) + " values, not two a point");
+    case Element::kUV:
+        readDirect("UV", 2, static_cast<RWyxLayerElementUV&>(element).DirectArray(),
+                   [](const double* v) { return RVector2(v[0], v[1]); });
         wyx_read::ReadIntsByName(file_, "UVIndex", element.IndexArray());
         break;
-    }
     case Element::kMaterial:
         wyx_read::ReadIntsByName(file_, "Materials", element.IndexArray());
         return;

@@ -58,10 +58,32 @@ bool ReadStringsByName(RWyxFile& file, const char* name, std::vector<RString>& o
 // x, y and z of the next field of the name (w 0); false, out unchanged, when the field is
 // missing or holds fewer than three values.
 bool ReadVector3ByName(RWyxFile& file, const char* name, RVector4& out);
+// The values of the next field of the name read as doubles in groups of `stride`: begin(groups)
+// is called with the number of whole groups, then each(index, values) for every group (values
+// points at stride doubles). Answers the number of values the field holds (a remainder past
+// the last whole group is passed), or -1, nothing called, when there is no such field.
+template <typename Begin, typename Each>
+int ReadGroupsByName(RWyxFile& file, const char* name, int stride, Begin begin, Each each);
+
 // Sixteen doubles, row by row; false, out unchanged, when missing or fewer.
 bool ReadMatrixByName(RWyxFile& file, const char* name, RMatrix& out);
 // Two times of the field (a span); false, both unchanged, when missing or fewer.
 bool ReadTimeSpanByName(RWyxFile& file, const char* name, RTime& start, RTime& stop);
+
+template <typename Begin, typename Each>
+int ReadGroupsByName(RWyxFile& file, const char* name, int stride, Begin begin, Each each) {
+    if (!file.FieldReadBegin(name)) return -1;
+    const int count = file.FieldReadValuesLeft();
+    const int groups = count / stride;
+    begin(groups);
+    double values[16] = {};
+    for (int g = 0; g < groups; ++g) {
+        for (int v = 0; v < stride; ++v) values[v] = file.FieldReadDouble();
+        each(g, values);
+    }
+    file.FieldReadEnd();
+    return count;
+}
 
 }  // namespace wyx_read
 

@@ -415,6 +415,36 @@ std::string WriteAsciiFile(const std::string& path, const std::function<void(RWy
     return file.Close() ? path : "";
 }
 
+void Document::Field(const char* name, const std::vector<Value>& values) {
+    Begin(name, values);
+    file_.FieldWriteEnd();
+}
+
+void Document::Block(const char* name, const std::vector<Value>& values, const Inner& inner) {
+    Begin(name, values);
+    file_.FieldWriteBlockBegin();
+    inner();
+    file_.FieldWriteBlockEnd();
+    file_.FieldWriteEnd();
+}
+
+void Document::Connect(const char* source, const char* destination, const char* property) {
+    if (property == nullptr) {
+        Field("Connect", {"OO", source, destination});
+    } else {
+        Field("Connect", {"OP", source, destination, property});
+    }
+}
+
+void Document::Begin(const char* name, const std::vector<Value>& values) {
+    file_.FieldWriteBegin(name);
+    for (const Value& value : values) {
+        if (const int* i = std::get_if<int>(&value)) file_.FieldWriteInt(*i);
+        if (const double* d = std::get_if<double>(&value)) file_.FieldWriteDouble(*d);
+        if (const char* const* s = std::get_if<const char*>(&value)) file_.FieldWriteString(*s);
+    }
+}
+
 RWyxNode* FindModel(RWyxScene& scene, const char* name) {
     return scene.GetRootNode()->FindChild(name, true, false);
 }

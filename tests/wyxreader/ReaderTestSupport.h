@@ -11,6 +11,8 @@
 
 #include <functional>
 #include <string>
+#include <variant>
+#include <vector>
 
 class RFCurve;
 class RWyxNode;
@@ -48,6 +50,27 @@ RWyxScene* BuildEveryKindScene(RWyxObjectFactory& factory);
 
 // A file written field by field: ASCII, version 6000, the main section built by `fill`.
 std::string WriteAsciiFile(const std::string& path, const std::function<void(RWyxFile&)>& fill);
+
+// A document written field by field, for the files the writer never makes.
+class Document {
+public:
+    using Value = std::variant<int, double, const char*>;
+    using Inner = std::function<void()>;
+
+    explicit Document(RWyxFile& file) : file_(file) {}
+
+    void Field(const char* name, const std::vector<Value>& values = {});
+    void Block(const char* name, const std::vector<Value>& values, const Inner& inner);
+    // A "Model" record with the given fields in its block.
+    void Model(const char* name, const char* type, const Inner& inner = [] {}) { Block("Model", {name, type}, inner); }
+    // "Connect": "OO" (no property) or "OP".
+    void Connect(const char* source, const char* destination, const char* property = nullptr);
+
+private:
+    void Begin(const char* name, const std::vector<Value>& values);
+
+    RWyxFile& file_;
+};
 
 // The node of that name below the root; null when none.
 RWyxNode* FindModel(RWyxScene& scene, const char* name);
