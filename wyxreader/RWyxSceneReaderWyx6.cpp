@@ -19,6 +19,7 @@
 #include "wyxreader/WyxFieldReading.h"
 
 #include <functional>
+#include <iterator>
 
 namespace {
 
@@ -146,6 +147,10 @@ void RWyxSceneReaderWyx6::TranslateBack() {
     scene_.CollectLayerTextures();
     scene_.BuildSkinLinksFromDeformers();
     scene_.DestroyDeformers();
+    // The deformers are gone: their names name nothing from here on.
+    for (auto entry = objects_.begin(); entry != objects_.end();) {
+        entry = entry->second.kind == Kind::kDeformer ? objects_.erase(entry) : std::next(entry);
+    }
     CheckObjectIndices();
     CheckSkinLinks();
 }

@@ -33,7 +33,6 @@
 #include "wyxreader/WyxFieldReading.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdint>
 
 using wyx_read::BlockScope;
@@ -130,23 +129,6 @@ RVector4* NormalsByControlPoint(const RWyxLayerContainer& container) {
         return nullptr;
     }
     return normals->GetDirect();
-}
-
-// The coordinate that the writer's difference with the base gives back the file's delta from:
-// base + delta, or the nearest double to it for which (point - base) is exactly delta, when one
-// lies within two steps. A shape read and written again then writes the same vectors.
-double MovedCoordinate(double base, double delta) {
-    const double point = base + delta;
-    if (point - base == delta || !std::isfinite(point)) return point;
-    double below = point;
-    double above = point;
-    for (int step = 0; step < 2; ++step) {
-        below = std::nextafter(below, -HUGE_VAL);
-        above = std::nextafter(above, HUGE_VAL);
-        if (below - base == delta) return below;
-        if (above - base == delta) return above;
-    }
-    return point;
 }
 
 RString Count(std::size_t count) { return RString(static_cast<int>(std::min<std::size_t>(count, INT32_MAX))); }
@@ -544,9 +526,9 @@ void RWyxSceneReaderWyx6::ReadShape(RWyxGeometry& geometry, const RString& shape
         }
         const auto move = [&](RVector4& target, const std::vector<double>& by) {
             if (by.size() < (i + 1) * 3) return;
-            target.x = MovedCoordinate(target.x, by[i * 3]);
-            target.y = MovedCoordinate(target.y, by[i * 3 + 1]);
-            target.z = MovedCoordinate(target.z, by[i * 3 + 2]);
+            target.x += by[i * 3];
+            target.y += by[i * 3 + 1];
+            target.z += by[i * 3 + 2];
         };
         move(shape->GetControlPoints()[index], moves);
         if (normals != nullptr) move(normals[index], normalMoves);

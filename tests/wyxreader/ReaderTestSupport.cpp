@@ -38,6 +38,8 @@
 #include "wyxreader/RWyxReaderWyx.h"
 #include "wyxwriter/RWyxWriterWyx6.h"
 
+#include <gtest/gtest.h>
+
 #include <sstream>
 #include <vector>
 
@@ -332,7 +334,10 @@ RWyxScene* BuildEveryKindScene(RWyxObjectFactory& factory) {
     group->SetCullingMode(2);
     group->SetDefaultTranslation(RVector4(1.5, -2.0, 0.25, 0));
     group->SetDefaultRotation(RVector4(10, 20, 30, 0));
+    group->SetMultiTake(0);
     AddUserProperty(factory, *group, "Speed", "Real", true)->SetDouble(2.5);
+    // A model named as the writer would name the root: the root is "Model::Scene 1" then.
+    AddNode(factory, "Scene", group, nullptr);
     RWyxNull* locatorNull = factory.CreateNull();
     locatorNull->SetSize(50.0);
     AddNode(factory, "Locator", group, locatorNull);
@@ -460,6 +465,11 @@ std::string WarningWith(const ReadResult& result, const std::string& text) {
         if (line.find(text) != std::string::npos) return line;
     }
     return "";
+}
+
+void ExpectWarnings(const ReadResult& result, const std::vector<std::string>& texts) {
+    EXPECT_EQ(result.warnings, static_cast<int>(texts.size())) << result.warningText;
+    for (const std::string& text : texts) EXPECT_NE(WarningWith(result, text), "") << text;
 }
 
 }  // namespace reader_test

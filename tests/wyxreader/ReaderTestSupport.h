@@ -79,6 +79,8 @@ void AddKey(RFCurve* curve, double seconds, float value);
 
 // The first line of the warnings that holds the text; empty when none does.
 std::string WarningWith(const ReadResult& result, const std::string& text);
+// Test assertions: as many warnings as texts, and a line holding each text.
+void ExpectWarnings(const ReadResult& result, const std::vector<std::string>& texts);
 
 }  // namespace reader_test
 

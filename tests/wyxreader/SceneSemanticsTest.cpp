@@ -113,6 +113,8 @@ TEST_P(SceneSemanticsTest, TheHierarchyAndEveryTransformComeBack) {
     EXPECT_FALSE(Target("Group").GetVisibility());
     EXPECT_EQ(Target("Group").GetShadingMode(), 2);
     EXPECT_EQ(Target("Group").GetCullingMode(), 2);
+    EXPECT_EQ(Target("Group").GetMultiTake(), 0);
+    EXPECT_EQ(Target("Scene").GetParent(), &Target("Group")) << "a model named like the root is a model";
     EXPECT_EQ(Target("Lamp").GetTarget(), &Target("Hips"));
     EXPECT_EQ(Target("Camera").GetTarget(), &Target("Group"));
     EXPECT_EQ(Target("Camera").GetTargetUp(), &Target("Hips"));
@@ -199,6 +201,28 @@ TEST_P(SceneSemanticsTest, TheMeshKeepsItsTopologyAndEveryLayerWithThePivotBaked
     EXPECT_EQ(mesh->GetLayer(1)->GetUVs()->DirectArray(), before.GetLayer(1)->GetUVs()->DirectArray());
     EXPECT_EQ(target->GetEntity()->GetMaterialCount(), 2);
     EXPECT_EQ(target->GetEntity()->GetTextureCount(), 2);
+}
+
+TEST_P(SceneSemanticsTest, MaterialsAndTexturesKeepWhatTheirRecordsHold) {
+    RWyxEntityContainer& entity = *target->GetEntity();
+    const RWyxMaterial& red = *entity.GetMaterial(0);
+    const RWyxMaterial& blue = *entity.GetMaterial(1);
+    EXPECT_EQ(blue.GetName(), "Material::Blue");
+    EXPECT_EQ(blue.GetShadingModel(), "lambert") << "the writer stores the model in lower case";
+    EXPECT_EQ(red.GetDiffuseColor().GetRed(), 0.75);
+    EXPECT_EQ(blue.GetDiffuseColor().GetBlue(), 0.875);
+    const RWyxTexture& brick = *entity.GetTexture(0);
+    const RWyxTexture& detail = *entity.GetTexture(1);
+    EXPECT_EQ(brick.GetFileName(), "maps/brick.png");
+    EXPECT_EQ(brick.GetRelativeFileName(), "brick.png");
+    EXPECT_EQ(brick.GetMediaName(), "Video::Brick");
+    EXPECT_EQ(brick.GetTranslationV(), 0.5);
+    EXPECT_EQ(brick.GetTypeName(), RWyxTexture::kDefaultTypeName);
+    EXPECT_EQ(detail.GetAlphaSource(), RWyxTexture::kAlphaSourceRgbIntensity);
+    EXPECT_EQ(detail.GetCropping(RWyxTexture::kCropLeft), 4);
+    EXPECT_EQ(detail.GetCropping(RWyxTexture::kCropRight), 0);
+    EXPECT_EQ(detail.GetModelUVScaling().u, 2.0);
+    EXPECT_EQ(detail.GetModelUVScaling().v, 0.5);
 }
 
 TEST_P(SceneSemanticsTest, AShapeMovesThePointsItMovedThroughThePivot) {
