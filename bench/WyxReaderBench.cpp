@@ -33,7 +33,8 @@ constexpr int kFormatBinary = 0;
 constexpr double kObjects = 1 + 100 + 2 + 100 * 10;
 
 std::string BenchPath(int format) {
-    return (std::filesystem::temp_directory_path() / (format == kFormatBinary ? "reader_bench.wyx" : "reader_bench_ascii.wyx"))
+    return (std::filesystem::temp_directory_path() /
+            (format == kFormatBinary ? "reader_bench.wyx" : "reader_bench_ascii.wyx"))
         .string();
 }
 
@@ -51,7 +52,8 @@ bool ReadWithReader(RWyxObjectFactory& factory, const std::string& path) {
     RWyxFileHeaderSummary header;
     reader.ReadHeader(header);
     RStreamOptionsPtr options = reader.GetReadOptions(false);
-    return options != nullptr && reader.Read(factory.CreateScene(), options.get()) && reader.GetWarnings().GetCount() == 0;
+    return options != nullptr && reader.Read(factory.CreateScene(), options.get()) &&
+           reader.GetWarnings().GetCount() == 0;
 }
 
 bool ReadWithContainer(const std::string& path, const FileShape& shape) {
@@ -62,9 +64,7 @@ bool ReadWithContainer(const std::string& path, const FileShape& shape) {
     return file.GetLastErrorID() == -1 && file.Close();
 }
 
-double Seconds(std::chrono::steady_clock::duration duration) {
-    return std::chrono::duration<double>(duration).count();
-}
+double Seconds(std::chrono::steady_clock::duration duration) { return std::chrono::duration<double>(duration).count(); }
 
 void BM_ReadScene(benchmark::State& state) {
     const int format = static_cast<int>(state.range(0));

@@ -133,9 +133,11 @@ void RWyxSceneReaderWyx6::PlaceOrphans() {
     for (RWyxNode* node : models_) {
         if (node->GetParent() != nullptr) continue;
         if (root->AddChild(node)) {
-            Warn(RString("Model \"") + node->GetName() + "\": no connection places it in the hierarchy; put below the root");
+            Warn(RString("Model \"") + node->GetName() +
+                 "\": no connection places it in the hierarchy; put below the root");
         } else {
-            Warn(RString("Model \"") + node->GetName() + "\": no connection places it and it cannot join the scene; left out");
+            Warn(RString("Model \"") + node->GetName() +
+                 "\": no connection places it and it cannot join the scene; left out");
         }
     }
 }

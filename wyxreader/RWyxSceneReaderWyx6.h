@@ -115,6 +115,9 @@ private:
         RWyxTakeNodeContainer* object;
         RPlug* properties;
     };
+    // The layer elements of a geometry read so far, by (kind, number); an element placed in a
+    // layer leaves its entry empty.
+    using ElementList = std::vector<std::pair<std::pair<int, int>, std::unique_ptr<RWyxLayerElement>>>;
     // The attribute a model record asks for.
     struct AttributeChoice {
         int kind = -1;  // RWyxNodeAttribute's type id; -1 none
@@ -150,10 +153,10 @@ private:
     void ReadCameraFields(RWyxCamera& camera);
 
     // ---- geometry (RWyxSceneReaderWyx6Geometry.cpp) -----------------------------------------------------
-    void ReadMeshAttribute(RWyxNode& node, RWyxMesh& mesh, const RString& name);
+    void ReadMeshAttribute(RWyxMesh& mesh, const RString& name);
     void ReadPolygons(RWyxMesh& mesh, const RString& name);
-    void ReadNurbAttribute(RWyxNode& node, RWyxNurb& nurb, const RString& name);
-    void ReadPatchAttribute(RWyxNode& node, RWyxPatch& patch, const RString& name);
+    void ReadNurbAttribute(RWyxNurb& nurb, const RString& name);
+    void ReadPatchAttribute(RWyxPatch& patch, const RString& name);
     // The values of "Points" when they fill u count x v count points of `stride` values (more
     // are dropped with a warning); false, with a warning, otherwise.
     bool ReadSurfacePoints(int uCount, int vCount, int stride, const RString& name, std::vector<double>& values);
@@ -162,8 +165,7 @@ private:
     void ReadElementData(RWyxLayerElement& element, const RString& label);
     void CheckDirectIndices(RWyxLayerElement& element, const RString& label);
     void CheckMappedCount(const RWyxLayerElement& element, const RWyxGeometry& geometry, const RString& label);
-    void ReadLayerRecords(RWyxGeometry& geometry, std::vector<std::pair<std::pair<int, int>, std::unique_ptr<RWyxLayerElement>>>& elements,
-                          const RString& name);
+    void ReadLayerRecords(RWyxGeometry& geometry, ElementList& elements, const RString& name);
     void ReadShape(RWyxGeometry& geometry, const RString& shapeName, const RString& name);
     // Copies count values, warning when the file holds another number.
     template <typename T, typename Store>

@@ -51,8 +51,8 @@ const SingleLink kSingleLinks[] = {{"REFERENCE", Tables::kReferenceLink},
                                    {"LEFT_HANDFLOOR", Tables::kLeftHandFloorLink},
                                    {"RIGHT_HANDFLOOR", Tables::kRightHandFloorLink}};
 
-const int kGroups[] = {Tables::kBase,     Tables::kAuxiliary, Tables::kSpine,     Tables::kNeck,
-                       Tables::kRoll,     Tables::kSpecial,   Tables::kLeftHand,  Tables::kRightHand,
+const int kGroups[] = {Tables::kBase,     Tables::kAuxiliary, Tables::kSpine,    Tables::kNeck,
+                       Tables::kRoll,     Tables::kSpecial,   Tables::kLeftHand, Tables::kRightHand,
                        Tables::kLeftFoot, Tables::kRightFoot, Tables::kProps};
 
 RVector4 ReadOffsets(RWyxFile& file, const char* const names[3], double defaultValue) {
@@ -140,7 +140,9 @@ void RWyxSceneReaderWyx6::ReadCharacterRecord() {
 
 void RWyxSceneReaderWyx6::ReadCharacterLinks(RWyxCharacter& character, const RString& name) {
     for (const SingleLink& single : kSingleLinks) {
-        if (const BlockScope block = BlockScope::Open(file_, single.block)) ReadCharacterLinkFields(character, single.link);
+        if (const BlockScope block = BlockScope::Open(file_, single.block)) {
+            ReadCharacterLinkFields(character, single.link);
+        }
     }
     for (const int group : kGroups) {
         const BlockScope block = BlockScope::Open(file_, Tables::GetGroupName(group));
@@ -175,7 +177,8 @@ void RWyxSceneReaderWyx6::ResolveCharacterLinks() {
     for (const auto& [character, link] : namedLinks_) {
         RWyxCharacterLink record;
         if (!character->GetCharacterLink(link, record)) continue;
-        const FileObject* model = Find(record.name.FindText("::") >= 0 ? record.name : RString("Model::") + record.name);
+        const FileObject* model =
+            Find(record.name.FindText("::") >= 0 ? record.name : RString("Model::") + record.name);
         if (model == nullptr || model->kind != Kind::kModel) continue;
         record.node = static_cast<RWyxNode*>(model->object);
         character->SetCharacterLink(link, record);
@@ -189,7 +192,9 @@ void RWyxSceneReaderWyx6::ReadSummarySection() {
     const BlockScope summary = BlockScope::Open(file_, "Summary");
     if (!summary) return;
     if (const BlockScope info = BlockScope::Open(file_, "SceneInfo")) ReadSceneInfo();
-    if (const BlockScope takes = BlockScope::Open(file_, "Takes")) summaryCurrent_ = file_.FieldReadStringByName("Current", "");
+    if (const BlockScope takes = BlockScope::Open(file_, "Takes")) {
+        summaryCurrent_ = file_.FieldReadStringByName("Current", "");
+    }
 }
 
 void RWyxSceneReaderWyx6::ReadSceneInfo() {

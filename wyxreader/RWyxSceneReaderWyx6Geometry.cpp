@@ -137,7 +137,7 @@ RString Count(std::size_t count) { return RString(static_cast<int>(std::min<std:
 
 // ---- mesh -----------------------------------------------------------------------------------------------
 
-void RWyxSceneReaderWyx6::ReadMeshAttribute(RWyxNode& /*node*/, RWyxMesh& mesh, const RString& name) {
+void RWyxSceneReaderWyx6::ReadMeshAttribute(RWyxMesh& mesh, const RString& name) {
     const int values = wyx_read::ReadGroupsByName(
         file_, "Vertices", 3, [&](int count) { mesh.InitControlPoints(count); },
         [&](int i, const double* p) { mesh.GetControlPoints()[i] = RVector4(p[0], p[1], p[2], 1.0); });
@@ -184,7 +184,7 @@ void RWyxSceneReaderWyx6::ReadPolygons(RWyxMesh& mesh, const RString& name) {
 // ---- surfaces -----------------------------------------------------------------------------------------------
 
 bool RWyxSceneReaderWyx6::ReadSurfacePoints(int uCount, int vCount, int stride, const RString& name,
-                                             std::vector<double>& values) {
+                                            std::vector<double>& values) {
     wyx_read::ReadDoublesByName(file_, "Points", values);
     const std::size_t available = values.size() / static_cast<std::size_t>(stride);
     const bool fits = uCount >= 0 && vCount >= 0 &&
@@ -226,7 +226,7 @@ int TypeFromName(const char* const* names, int count, const RString& text, int f
 
 }  // namespace
 
-void RWyxSceneReaderWyx6::ReadNurbAttribute(RWyxNode& /*node*/, RWyxNurb& nurb, const RString& name) {
+void RWyxSceneReaderWyx6::ReadNurbAttribute(RWyxNurb& nurb, const RString& name) {
     std::vector<int> dimensions;
     if (!wyx_read::ReadIntsByName(file_, "Dimensions", dimensions)) return;
     std::vector<int> orders;
@@ -243,7 +243,9 @@ void RWyxSceneReaderWyx6::ReadNurbAttribute(RWyxNode& /*node*/, RWyxNurb& nurb, 
     const int vCount = dimensions.size() >= 2 ? dimensions[1] : -1;
     const int uType = TypeFromName(kFormNames, 3, forms[0], RWyxNurb::kOpen);
     const int vType = TypeFromName(kFormNames, 3, forms[1], RWyxNurb::kOpen);
-    if (!ReadSurfacePoints(uCount, vCount, 4, name, points) || !nurb.InitControlPoints(uCount, uType, vCount, vType)) return;
+    if (!ReadSurfacePoints(uCount, vCount, 4, name, points) || !nurb.InitControlPoints(uCount, uType, vCount, vType)) {
+        return;
+    }
     StorePoints(nurb, points, 4);
     if (steps.size() >= 2) nurb.SetStep(steps[0], steps[1]);
     if (!display.empty()) nurb.SetDisplayMode(display[0]);
@@ -257,8 +259,9 @@ void RWyxSceneReaderWyx6::ReadNurbAttribute(RWyxNode& /*node*/, RWyxNurb& nurb, 
                            static_cast<std::size_t>(orders[0]) <= uKnots.size() &&
                            static_cast<std::size_t>(orders[1]) <= vKnots.size();
     if (orders.size() >= 2 && (!ordersFit || !nurb.SetOrder(orders[0], orders[1]))) {
-        Warn(label + "NurbOrder " + RString(orders[0]) + ", " + RString(orders[1]) + " does not fit its knots; the orders stay " +
-             RString(nurb.GetUOrder()) + ", " + RString(nurb.GetVOrder()));
+        Warn(label + "NurbOrder " + RString(orders[0]) + ", " + RString(orders[1]) +
+             " does not fit its knots; the orders stay " + RString(nurb.GetUOrder()) + ", " +
+             RString(nurb.GetVOrder()));
     }
     std::vector<int> multiplicities;
     wyx_read::ReadIntsByName(file_, "MultiplicityU", multiplicities);
@@ -267,12 +270,14 @@ void RWyxSceneReaderWyx6::ReadNurbAttribute(RWyxNode& /*node*/, RWyxNurb& nurb, 
     wyx_read::ReadIntsByName(file_, "MultiplicityV", multiplicities);
     CopyCounted(multiplicities, nurb.GetVCount(), label + "MultiplicityV",
                 [&](std::size_t i, int m) { nurb.GetVMultiplicity()[i] = m; });
-    CopyCounted(uKnots, nurb.GetUKnotCount(), label + "KnotVectorU", [&](std::size_t i, double k) { nurb.GetUKnotVector()[i] = k; });
-    CopyCounted(vKnots, nurb.GetVKnotCount(), label + "KnotVectorV", [&](std::size_t i, double k) { nurb.GetVKnotVector()[i] = k; });
+    CopyCounted(uKnots, nurb.GetUKnotCount(), label + "KnotVectorU",
+                [&](std::size_t i, double k) { nurb.GetUKnotVector()[i] = k; });
+    CopyCounted(vKnots, nurb.GetVKnotCount(), label + "KnotVectorV",
+                [&](std::size_t i, double k) { nurb.GetVKnotVector()[i] = k; });
     ReadGeometryLayers(nurb, name);
 }
 
-void RWyxSceneReaderWyx6::ReadPatchAttribute(RWyxNode& /*node*/, RWyxPatch& patch, const RString& name) {
+void RWyxSceneReaderWyx6::ReadPatchAttribute(RWyxPatch& patch, const RString& name) {
     std::vector<int> dimensions;
     std::vector<RString> types;
     if (!wyx_read::ReadIntsByName(file_, "Dimensions", dimensions)) return;
@@ -298,7 +303,9 @@ void RWyxSceneReaderWyx6::ReadPatchAttribute(RWyxNode& /*node*/, RWyxPatch& patc
     std::vector<int> values;
     if (wyx_read::ReadIntsByName(file_, "Step", values) && values.size() >= 2) patch.SetStep(values[0], values[1]);
     if (wyx_read::ReadIntsByName(file_, "SurfaceDisplay", values) && !values.empty()) patch.SetDisplayMode(values[0]);
-    if (wyx_read::ReadIntsByName(file_, "Closed", values) && values.size() >= 2) patch.SetClosed(values[0] != 0, values[1] != 0);
+    if (wyx_read::ReadIntsByName(file_, "Closed", values) && values.size() >= 2) {
+        patch.SetClosed(values[0] != 0, values[1] != 0);
+    }
     if (wyx_read::ReadIntsByName(file_, "UCapped", values) && values.size() >= 2) {
         patch.SetCapped(RWyxPatch::kUCapBottom, values[0] != 0);
         patch.SetCapped(RWyxPatch::kUCapTop, values[1] != 0);
@@ -313,7 +320,7 @@ void RWyxSceneReaderWyx6::ReadPatchAttribute(RWyxNode& /*node*/, RWyxPatch& patc
 // ---- layers ----------------------------------------------------------------------------------------------------
 
 void RWyxSceneReaderWyx6::ReadGeometryLayers(RWyxGeometry& geometry, const RString& name) {
-    std::vector<std::pair<std::pair<int, int>, std::unique_ptr<Element>>> elements;
+    ElementList elements;
     for (const int kind : {Element::kNormal, Element::kPolygonGroup, Element::kVertexColor, Element::kUV,
                            Element::kMaterial, Element::kTexture}) {
         const char* field = ElementFieldName(kind);
@@ -322,7 +329,8 @@ void RWyxSceneReaderWyx6::ReadGeometryLayers(RWyxGeometry& geometry, const RStri
             const RString label = RString("Model \"") + name + "\", " + field + " " + RString(number);
             std::unique_ptr<Element> element = ReadLayerElement(kind, label);
             const auto key = std::make_pair(kind, number);
-            const bool taken = std::any_of(elements.begin(), elements.end(), [&](const auto& e) { return e.first == key; });
+            const bool taken =
+                std::any_of(elements.begin(), elements.end(), [&](const auto& e) { return e.first == key; });
             if (taken) {
                 Warn(label + ": a second element of this number was dropped");
             } else if (element != nullptr) {
@@ -421,9 +429,8 @@ void RWyxSceneReaderWyx6::CheckDirectIndices(Element& element, const RString& la
 }
 
 void RWyxSceneReaderWyx6::CheckMappedCount(const Element& element, const RWyxGeometry& geometry, const RString& label) {
-    const RWyxMesh* mesh = geometry.GetAttributeType() == RWyxNodeAttribute::kMesh
-                               ? static_cast<const RWyxMesh*>(&geometry)
-                               : nullptr;
+    const RWyxMesh* mesh =
+        geometry.GetAttributeType() == RWyxNodeAttribute::kMesh ? static_cast<const RWyxMesh*>(&geometry) : nullptr;
     int expected = -1;
     const char* what = "";
     switch (element.GetMappingMode()) {
@@ -447,9 +454,7 @@ void RWyxSceneReaderWyx6::CheckMappedCount(const Element& element, const RWyxGeo
     }
 }
 
-void RWyxSceneReaderWyx6::ReadLayerRecords(
-    RWyxGeometry& geometry, std::vector<std::pair<std::pair<int, int>, std::unique_ptr<Element>>>& elements,
-    const RString& name) {
+void RWyxSceneReaderWyx6::ReadLayerRecords(RWyxGeometry& geometry, ElementList& elements, const RString& name) {
     const int layerLimit = static_cast<int>(elements.size()) + kMaxLayerGap;
     const RString label = RString("Model \"") + name + "\", Layer ";
     while (file_.FieldReadBegin("Layer")) {
@@ -482,7 +487,8 @@ void RWyxSceneReaderWyx6::ReadLayerRecords(
         }
         file_.FieldReadEnd();
     }
-    const auto unplaced = std::count_if(elements.begin(), elements.end(), [](const auto& e) { return e.second != nullptr; });
+    const auto unplaced =
+        std::count_if(elements.begin(), elements.end(), [](const auto& e) { return e.second != nullptr; });
     if (unplaced > 0) {
         Warn(RString("Model \"") + name + "\": " + RString(static_cast<int>(unplaced)) +
              " layer elements no Layer record places were dropped");
@@ -515,7 +521,8 @@ void RWyxSceneReaderWyx6::ReadShape(RWyxGeometry& geometry, const RString& shape
         Warn(label + ": Vertices holds " + Count(moves.size()) + " values for " + Count(indices.size()) + " indices");
     }
     if (hasNormals && normalMoves.size() != indices.size() * 3) {
-        Warn(label + ": Normals holds " + Count(normalMoves.size()) + " values for " + Count(indices.size()) + " indices");
+        Warn(label + ": Normals holds " + Count(normalMoves.size()) + " values for " + Count(indices.size()) +
+             " indices");
     }
     int outside = 0;
     for (std::size_t i = 0; i < indices.size(); ++i) {

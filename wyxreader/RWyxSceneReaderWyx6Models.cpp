@@ -110,7 +110,7 @@ void RWyxSceneReaderWyx6::ReadModelRecord() {
 // A first visit of the record's block finds what names the attribute; the record is read in a
 // second visit.
 RWyxSceneReaderWyx6::AttributeChoice RWyxSceneReaderWyx6::ChooseAttribute(const RString& typeName,
-                                                                         const RString& name) {
+                                                                          const RString& name) {
     RString kindName = typeName;
     std::vector<RString> flags;
     bool hasSize = false;
@@ -135,7 +135,8 @@ RWyxSceneReaderWyx6::AttributeChoice RWyxSceneReaderWyx6::ChooseAttribute(const 
     if (!flags.empty() && family) choice.kind = Attribute::kNull;
     if (choice.kind == Attribute::kNull && !hasSize) choice.kind = -1;
     if (choice.kind == Attribute::kCameraSwitcher) {
-        Warn(RString("Model \"") + name + "\": only the scene's own camera switcher has that attribute; read without one");
+        Warn(RString("Model \"") + name +
+             "\": only the scene's own camera switcher has that attribute; read without one");
         choice.kind = -1;
     }
     return choice;
@@ -193,11 +194,11 @@ void RWyxSceneReaderWyx6::ReadNodeFields(RWyxNode& node) {
 
 void RWyxSceneReaderWyx6::ReadAttributeFields(RWyxNode& node, const RString& name) {
     if (RWyxMesh* mesh = node.GetMesh()) {
-        ReadMeshAttribute(node, *mesh, name);
+        ReadMeshAttribute(*mesh, name);
     } else if (RWyxNurb* nurb = node.GetNurb()) {
-        ReadNurbAttribute(node, *nurb, name);
+        ReadNurbAttribute(*nurb, name);
     } else if (RWyxPatch* patch = node.GetPatch()) {
-        ReadPatchAttribute(node, *patch, name);
+        ReadPatchAttribute(*patch, name);
     } else if (RWyxCamera* camera = node.GetCamera()) {
         ReadCameraFields(*camera);
     }

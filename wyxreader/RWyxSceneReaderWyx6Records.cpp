@@ -114,8 +114,12 @@ void RWyxSceneReaderWyx6::ReadClusterFields(RWyxDeformer& cluster, const RString
     RWyxSkinLink& data = cluster.GetClusterData();
     const RString label = RString("Deformer \"") + name + "\": ";
     const RString mode = file_.FieldReadStringByName("Mode", "");
-    data.SetMode(mode == "Additive" ? RWyxSkinLink::kAdditive : mode == "Total1" ? RWyxSkinLink::kTotal1 : RWyxSkinLink::kNormal);
-    if (!mode.IsEmptyText() && data.GetMode() == RWyxSkinLink::kNormal) Warn(label + "the mode \"" + mode + "\" is unknown");
+    data.SetMode(mode == "Additive" ? RWyxSkinLink::kAdditive
+                 : mode == "Total1" ? RWyxSkinLink::kTotal1
+                                    : RWyxSkinLink::kNormal);
+    if (!mode.IsEmptyText() && data.GetMode() == RWyxSkinLink::kNormal) {
+        Warn(label + "the mode \"" + mode + "\" is unknown");
+    }
     std::vector<RString> userData;
     wyx_read::ReadStringsByName(file_, "UserData", userData);
     userData.resize(2);
@@ -126,8 +130,8 @@ void RWyxSceneReaderWyx6::ReadClusterFields(RWyxDeformer& cluster, const RString
     wyx_read::ReadIntsByName(file_, "Indexes", indices);
     wyx_read::ReadDoublesByName(file_, "Weights", weights);
     if (indices.size() != weights.size()) {
-        Warn(label + RString(static_cast<int>(indices.size())) + " indices and " + RString(static_cast<int>(weights.size())) +
-             " weights; the pairs past the shorter were dropped");
+        Warn(label + RString(static_cast<int>(indices.size())) + " indices and " +
+             RString(static_cast<int>(weights.size())) + " weights; the pairs past the shorter were dropped");
     }
     int negative = 0;
     for (std::size_t i = 0; i < indices.size() && i < weights.size(); ++i) {
@@ -137,7 +141,9 @@ void RWyxSceneReaderWyx6::ReadClusterFields(RWyxDeformer& cluster, const RString
 
     RMatrix link;
     RMatrix matrix;
-    if (!wyx_read::ReadMatrixByName(file_, "TransformLink", link)) Warn(label + "no TransformLink; the identity is taken");
+    if (!wyx_read::ReadMatrixByName(file_, "TransformLink", link)) {
+        Warn(label + "no TransformLink; the identity is taken");
+    }
     data.SetTransformLink(SnappedTRS(link));
     if (wyx_read::ReadMatrixByName(file_, "Transform", matrix)) data.SetTransform(SnappedTRS(TimesLink(matrix, link)));
     if (const BlockScope associate = BlockScope::Open(file_, "AssociateModel")) {
@@ -167,7 +173,9 @@ void RWyxSceneReaderWyx6::ReadTextureRecord() {
     if (wyx_read::ReadDoublesByName(file_, "ModelUVTranslation", uv) && uv.size() >= 2) {
         texture->SetModelUVTranslation(uv[0], uv[1]);
     }
-    if (wyx_read::ReadDoublesByName(file_, "ModelUVScaling", uv) && uv.size() >= 2) texture->SetModelUVScaling(uv[0], uv[1]);
+    if (wyx_read::ReadDoublesByName(file_, "ModelUVScaling", uv) && uv.size() >= 2) {
+        texture->SetModelUVScaling(uv[0], uv[1]);
+    }
     texture->SetAlphaSource(AlphaSource(file_.FieldReadStringByName("Texture_Alpha_Source", "None")));
     std::vector<int> cropping;
     wyx_read::ReadIntsByName(file_, "Cropping", cropping);

@@ -61,7 +61,9 @@ void RWyxSceneReaderWyx6::ReadAmbientAndFog() {
     light.SetFogStart(0.0);
     light.SetFogEnd(end);
     light.SetFogStart(start);
-    if (ReadColor(file_, "FogColor", color)) light.SetFogColor(RWyxColor(color.GetRed(), color.GetGreen(), color.GetBlue(), 1.0));
+    if (ReadColor(file_, "FogColor", color)) {
+        light.SetFogColor(RWyxColor(color.GetRed(), color.GetGreen(), color.GetBlue(), 1.0));
+    }
 }
 
 void RWyxSceneReaderWyx6::ReadShadowPlanes() {
@@ -83,8 +85,12 @@ void RWyxSceneReaderWyx6::ReadShadowPlanes() {
         light.AddShadowPlane(values[6] != 0.0, RVector4(values[0], values[1], values[2], 1.0),
                              RVector4(values[3], values[4], values[5], 1.0));
     }
-    if (stated != planes) Warn(RString("ShadowPlanes: Count says ") + RString(stated) + " for " + RString(planes) + " planes");
-    if (incomplete > 0) Warn(RString("ShadowPlanes: ") + RString(incomplete) + " planes of fewer than seven values were dropped");
+    if (stated != planes) {
+        Warn(RString("ShadowPlanes: Count says ") + RString(stated) + " for " + RString(planes) + " planes");
+    }
+    if (incomplete > 0) {
+        Warn(RString("ShadowPlanes: ") + RString(incomplete) + " planes of fewer than seven values were dropped");
+    }
     light.SetShadowEnable(file_.FieldReadIntByName("UseShadow", light.GetShadowEnable() ? 1 : 0) != 0);
     light.SetShadowIntensity(wyx_read::ReadDoubleByName(file_, "ShadowIntensity", light.GetShadowIntensity()));
 }

@@ -66,10 +66,10 @@ TEST_F(BadInputTest, ConnectionsToMissingObjectsAndPropertiesAreDroppedAndTheMod
             d.Field("Connect", {"XY", "Model::A", "Model::B"});
         });
     });
-    ExpectWarnings(result, {"Connection \"OO\" from \"Model::A\" to \"Model::Missing\": no object \"Model::Missing\"; dropped",
-                            "property \"NoSuchProperty\": the destination has no such property; dropped",
-                            "Connection \"XY\"",
-                            "Model \"Model::A\": no connection places it in the hierarchy; put below the root"});
+    ExpectWarnings(result,
+                   {"Connection \"OO\" from \"Model::A\" to \"Model::Missing\": no object \"Model::Missing\"; dropped",
+                    "property \"NoSuchProperty\": the destination has no such property; dropped", "Connection \"XY\"",
+                    "Model \"Model::A\": no connection places it in the hierarchy; put below the root"});
     ASSERT_NE(Model("A"), nullptr);
     EXPECT_EQ(Model("A")->GetParent(), scene->GetRootNode());
     EXPECT_EQ(scene->GetRootNode()->GetChildCount(), 2);
@@ -92,8 +92,7 @@ TEST_F(BadInputTest, ACycleASecondParentAndTheRootAsAChildAreRefused) {
     });
     ExpectWarnings(result, {"from \"Model::B\" to \"Model::A\": it would make a model its own ancestor",
                             "from \"Model::C\" to \"Model::A\": the model has a parent already (\"Model::RootNode\")",
-                            "the root is no one's child",
-                            "Model \"Model::B\": no connection places it"});
+                            "the root is no one's child", "Model \"Model::B\": no connection places it"});
     EXPECT_EQ(Model("A")->GetParent(), Model("B"));
     EXPECT_EQ(Model("B")->GetParent(), scene->GetRootNode());
 }
@@ -244,13 +243,14 @@ TEST_F(BadInputTest, SurfacesWhosePointsDoNotFillTheirDimensionsAreDroppedWithou
         });
     });
     // The knots agree with the default orders the refused NurbOrder leaves: no warning for them.
-    ExpectWarnings(result, {"Model \"Model::Huge\": Dimensions 100000 x 100000 need more than the 4 values of Points; "
-                            "the surface was dropped",
-                            "Model \"Model::Sheet\": Points holds 9 values for 8; the rest was dropped",
-                            "Model \"Model::Sheet\": NurbOrder 1000000000, 2 does not fit its knots; the orders stay 4, 4",
-                            "Model \"Model::Sheet\": MultiplicityU holds 1 values for 2",
-                            "Model \"Model::Sheet\": MultiplicityV holds 0 values for 1",
-                            "Model \"Model::Quilt\": the patch type \"Hermite\" is unknown; read as Bezier"});
+    ExpectWarnings(result,
+                   {"Model \"Model::Huge\": Dimensions 100000 x 100000 need more than the 4 values of Points; "
+                    "the surface was dropped",
+                    "Model \"Model::Sheet\": Points holds 9 values for 8; the rest was dropped",
+                    "Model \"Model::Sheet\": NurbOrder 1000000000, 2 does not fit its knots; the orders stay 4, 4",
+                    "Model \"Model::Sheet\": MultiplicityU holds 1 values for 2",
+                    "Model \"Model::Sheet\": MultiplicityV holds 0 values for 1",
+                    "Model \"Model::Quilt\": the patch type \"Hermite\" is unknown; read as Bezier"});
     EXPECT_EQ(Model("Huge")->GetNurb()->GetControlPointsCount(), 0);
     const RWyxNurb* sheet = Model("Sheet")->GetNurb();
     EXPECT_EQ(sheet->GetControlPointsCount(), 2);

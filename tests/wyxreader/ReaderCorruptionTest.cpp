@@ -35,7 +35,9 @@ const std::string& ValidFile(Form form) {
         RWyxScene* scene = BuildEveryKindScene(source);
         scene->GetSceneInfo()->SetThumbnail(nullptr);
         scene->GetTakeInfo("Walk")->SetThumbnail(nullptr);
-        if (Write(source, scene, folder.Join("valid.wyx"), form)) file = ScratchFolder::ReadFile(folder.Join("valid.wyx"));
+        if (Write(source, scene, folder.Join("valid.wyx"), form)) {
+            file = ScratchFolder::ReadFile(folder.Join("valid.wyx"));
+        }
     }
     return file;
 }

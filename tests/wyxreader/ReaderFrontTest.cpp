@@ -215,9 +215,8 @@ TEST_F(ReaderFrontTest, APasswordProtectedFileIsReadOnlyWithItsPassword) {
 
 TEST_F(ReaderFrontTest, UnselectedTakesAreSkippedAndWithoutTakesNoneIsRead) {
     const std::string path = WriteScene(Form::kBinary);
-    const ReadResult some = ReadFile(factory, path, [](RStreamOptionsWyx& options) {
-        options.GetTake(options.FindTake("Walk"))->selected = false;
-    });
+    const ReadResult some = ReadFile(
+        factory, path, [](RStreamOptionsWyx& options) { options.GetTake(options.FindTake("Walk"))->selected = false; });
     ASSERT_TRUE(some.read) << some.errorText;
     EXPECT_EQ(FindModel(*some.scene, "Group")->GetTakeNodeCount(), 2) << "Default and Layered";
     EXPECT_STREQ(FindModel(*some.scene, "Group")->GetTakeNodeName(1), "Layered");
@@ -225,9 +224,8 @@ TEST_F(ReaderFrontTest, UnselectedTakesAreSkippedAndWithoutTakesNoneIsRead) {
     EXPECT_EQ(some.scene->GetTakeInfo("Walk"), nullptr);
     EXPECT_STREQ(some.scene->GetCurrentTakeName(), "Layered") << "the current take was skipped: the first read";
 
-    const ReadResult none = ReadFile(factory, path, [](RStreamOptionsWyx& options) {
-        options.SetFlag(RStreamOptionsWyx::kFlagTakes, false);
-    });
+    const ReadResult none = ReadFile(
+        factory, path, [](RStreamOptionsWyx& options) { options.SetFlag(RStreamOptionsWyx::kFlagTakes, false); });
     ASSERT_TRUE(none.read);
     EXPECT_EQ(FindModel(*none.scene, "Hips")->GetTakeNodeCount(), 1);
     EXPECT_EQ(none.scene->GetTakeInfoCount(), 0);

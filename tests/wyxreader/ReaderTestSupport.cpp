@@ -194,7 +194,10 @@ void Skin(RWyxObjectFactory& factory, RWyxMesh& mesh, RWyxNode& body, RWyxNode* 
         link->SetAssociateModel(&body);
         link->SetTransformAssociateModelMatrix(
             RMatrix::ConstructFromTRS(RVector4(-2, 0, 1, 0), RVector4(0, 45, 0, 0), RVector4(1, 1, 1, 0)));
-        if (j == 1) link->SetTransformParentMatrix(RMatrix::ConstructFromTRS(RVector4(0, 1, 0, 0), RVector4(), RVector4(2, 2, 2, 0)));
+        if (j == 1) {
+            link->SetTransformParentMatrix(
+                RMatrix::ConstructFromTRS(RVector4(0, 1, 0, 0), RVector4(), RVector4(2, 2, 2, 0)));
+        }
         mesh.AddDeformer(link);
     }
 }
@@ -304,13 +307,14 @@ void AddTakes(RWyxScene& scene, RWyxObjectFactory& factory, RWyxNode* const node
 
 ReadResult ReadFile(RWyxObjectFactory& factory, const std::string& path,
                     const std::function<void(RStreamOptionsWyx&)>& adjust) {
-    return ReadWith(factory, [&](RWyxReaderWyx& reader) { return reader.FileOpen(path.c_str()); }, adjust);
+    return ReadWith(
+        factory, [&](RWyxReaderWyx& reader) { return reader.FileOpen(path.c_str()); }, adjust);
 }
 
 ReadResult ReadBytes(RWyxObjectFactory& factory, const std::string& bytes,
                      const std::function<void(RStreamOptionsWyx&)>& adjust) {
-    return ReadWith(factory, [&](RWyxReaderWyx& reader) { return reader.OpenFromMemory(bytes.data(), bytes.size()); },
-                    adjust);
+    return ReadWith(
+        factory, [&](RWyxReaderWyx& reader) { return reader.OpenFromMemory(bytes.data(), bytes.size()); }, adjust);
 }
 
 bool Write(RWyxObjectFactory& factory, RWyxScene* scene, const std::string& path, Form form,
@@ -320,8 +324,8 @@ bool Write(RWyxObjectFactory& factory, RWyxScene* scene, const std::string& path
     RWyxWriterWyx6 writer(&factory, nullptr);
     writer.SetFileMode(kModes[static_cast<int>(form)]);
     RStreamOptionsPtr defaults = writer.GetWriteOptions();
-    const bool written = writer.FileCreate(path.c_str()) &&
-                         writer.Write(scene, options != nullptr ? options : defaults.get());
+    const bool written =
+        writer.FileCreate(path.c_str()) && writer.Write(scene, options != nullptr ? options : defaults.get());
     return writer.FileClose() && written;
 }
 
@@ -394,10 +398,12 @@ RWyxScene* BuildEveryKindScene(RWyxObjectFactory& factory) {
 
     RWyxPose* bind = factory.CreatePose("Bind", true);
     bind->Add(body->GetName().Buffer(), RMatrix(), false);
-    bind->Add(hips->GetName().Buffer(), RMatrix::ConstructFromTRS(RVector4(0, 1, 0, 0), RVector4(), RVector4(1, 1, 1, 0)), false);
+    bind->Add(hips->GetName().Buffer(),
+              RMatrix::ConstructFromTRS(RVector4(0, 1, 0, 0), RVector4(), RVector4(1, 1, 1, 0)), false);
     scene->AddPose(bind);
     RWyxPose* rest = factory.CreatePose("Rest", false);
-    rest->Add(spine->GetName().Buffer(), RMatrix::ConstructFromTRS(RVector4(0, 4, 0, 0), RVector4(0, 0, 12, 0), RVector4(1, 1, 1, 0)), true);
+    rest->Add(spine->GetName().Buffer(),
+              RMatrix::ConstructFromTRS(RVector4(0, 4, 0, 0), RVector4(0, 0, 12, 0), RVector4(1, 1, 1, 0)), true);
     rest->Add(body->GetName().Buffer(), RMatrix(), false);
     scene->AddPose(rest);
 
@@ -450,9 +456,7 @@ void Document::Begin(const char* name, const std::vector<Value>& values) {
     }
 }
 
-RWyxNode* FindModel(RWyxScene& scene, const char* name) {
-    return scene.GetRootNode()->FindChild(name, true, false);
-}
+RWyxNode* FindModel(RWyxScene& scene, const char* name) { return scene.GetRootNode()->FindChild(name, true, false); }
 
 void AddKey(RFCurve* curve, double seconds, float value) {
     if (curve == nullptr) return;

@@ -62,7 +62,10 @@ public:
     void Field(const char* name, const std::vector<Value>& values = {});
     void Block(const char* name, const std::vector<Value>& values, const Inner& inner);
     // A "Model" record with the given fields in its block.
-    void Model(const char* name, const char* type, const Inner& inner = [] {}) { Block("Model", {name, type}, inner); }
+    void Model(
+        const char* name, const char* type, const Inner& inner = [] {}) {
+        Block("Model", {name, type}, inner);
+    }
     // "Connect": "OO" (no property) or "OP".
     void Connect(const char* source, const char* destination, const char* property = nullptr);
 

@@ -189,7 +189,8 @@ TEST_P(SceneSemanticsTest, TheMeshKeepsItsTopologyAndEveryLayerWithThePivotBaked
     ASSERT_EQ(mesh->GetMaterialCount(0), 2);
     for (int p = 0; p < 6; ++p) {
         const int index = layer0.GetMaterials()->GetIndexAt(p);
-        EXPECT_EQ(mesh->GetMaterial(index, 0)->GetName(), before.GetMaterial(sourceLayer0.GetMaterials()->GetIndexAt(p), 0)->GetName());
+        EXPECT_EQ(mesh->GetMaterial(index, 0)->GetName(),
+                  before.GetMaterial(sourceLayer0.GetMaterials()->GetIndexAt(p), 0)->GetName());
     }
     EXPECT_EQ(mesh->GetTexture(0, 0)->GetName(), "Texture::Brick");
     const RWyxLayerElementTexture* detail = mesh->GetLayer(1)->GetTextures();
@@ -233,7 +234,8 @@ TEST_P(SceneSemanticsTest, AShapeMovesThePointsItMovedThroughThePivot) {
     const RWyxShape& shape = *mesh->GetShape(0);
     for (int i = 0; i < 8; ++i) {
         ExpectNear(shape.GetControlPoints()[i],
-                   before.GetPivotMatrix().TransformPoint(before.GetShape(0)->GetControlPoints()[i]), 1e-12, "shape point");
+                   before.GetPivotMatrix().TransformPoint(before.GetShape(0)->GetControlPoints()[i]), 1e-12,
+                   "shape point");
     }
     ASSERT_NE(shape.GetNormals(), nullptr) << "the mesh maps one normal per point: the shape takes its normals";
     ExpectNear(shape.GetNormals()[3], mesh->GetNormals()[3], 0.0, "shape normal");
@@ -259,7 +261,8 @@ TEST_P(SceneSemanticsTest, SkinLinksComeBackFromTheClustersWithTheirMatrices) {
         }
         ExpectNear(link.GetTransformMatrix(), expected.GetTransformMatrix(), kMatrix, "transform");
         ExpectNear(link.GetTransformLinkMatrix(), expected.GetTransformLinkMatrix(), kMatrix, "link");
-        ExpectNear(link.GetTransformAssociateModelMatrix(), expected.GetTransformAssociateModelMatrix(), kMatrix, "model");
+        ExpectNear(link.GetTransformAssociateModelMatrix(), expected.GetTransformAssociateModelMatrix(), kMatrix,
+                   "model");
         EXPECT_EQ(link.IsTransformParentSet(), expected.IsTransformParentSet());
         if (expected.IsTransformParentSet()) {
             ExpectNear(link.GetTransformParentMatrix(), expected.GetTransformParentMatrix(), kMatrix, "parent");
@@ -294,7 +297,8 @@ TEST_P(SceneSemanticsTest, SurfacesKeepTheirDescriptionsKnotsAndWeights) {
     EXPECT_TRUE(patch->GetCapped(RWyxPatch::kVCapBottom));
     EXPECT_FALSE(patch->GetCapped(RWyxPatch::kUCapBottom));
     EXPECT_EQ(patch->GetVStep(), 5);
-    ExpectNear(patch->GetControlPoints()[13], Source("Quilt").GetPatch()->GetControlPoints()[13], Tolerance(), "patch point");
+    ExpectNear(patch->GetControlPoints()[13], Source("Quilt").GetPatch()->GetControlPoints()[13], Tolerance(),
+               "patch point");
 }
 
 TEST_P(SceneSemanticsTest, PosesCharactersGenericNodesAndSettingsComeBack) {

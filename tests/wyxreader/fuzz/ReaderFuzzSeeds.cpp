@@ -106,7 +106,8 @@ void WriteObjects(Document& d) {
 
 void WriteConnections(Document& d) {
     d.Block("Connections", {}, [&] {
-        for (const char* model : {"Model::Box", "Model::Sheet", "Model::Quilt", "Model::Hips", "Model::Eye", "Model::Lamp"}) {
+        for (const char* model :
+             {"Model::Box", "Model::Sheet", "Model::Quilt", "Model::Hips", "Model::Eye", "Model::Lamp"}) {
             d.Connect(model, "Model::Scene");
         }
         d.Connect("Model::Tip", "Model::Hips");
@@ -173,9 +174,8 @@ bool WriteCompactDocument(const std::string& path, bool binary, bool encrypted) 
     WriteSettings(d);
     if (binary && file.ProjectCreateExtensionSection(true)) {
         d.Block("Summary", {}, [&] {
-            d.Block("SceneInfo", {"SceneInfo::GlobalInfo"}, [&] {
-                d.Block("MetaData", {}, [&] { d.Field("Title", {"Compact"}); });
-            });
+            d.Block("SceneInfo", {"SceneInfo::GlobalInfo"},
+                    [&] { d.Block("MetaData", {}, [&] { d.Field("Title", {"Compact"}); }); });
             d.Block("Takes", {}, [&] {
                 d.Field("Current", {"Walk"});
                 d.Block("Take", {"Walk"}, [&] { d.Field("Comments", {"one"}); });
