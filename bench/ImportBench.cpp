@@ -2,13 +2,14 @@
 // by the host's plug-in manager and "WYXImport -f file" run by the host's command engine
 // (dialogs off, add to a new scene), on files our writer made of
 //   - a hierarchy of N null nodes (each node below node (i - 1) / 8), N from 1,000 to 10,000;
-//   - one mesh of a million quads (a million control points with normals by control point).
+//   - the benchmarks' large scene: one mesh of a million quads (normals, UVs, two materials)
+//     and a hundred nodes animated in its one take, which the import reads.
 // Beside each import the SDK reader alone reads the same file into a scene (the importer front
 // end, no host): its time over the import's is the reader's share, the rest is the host's
 // creation. Reported per import: seconds, the per-node (per-polygon) time and the reader's
 // share; the per-node time should stay flat from 1,000 to 10,000 nodes.
 
-#include "attributes/RWyxMesh.h"
+#include "WyxBenchScene.h"
 #include "fileio/RStreamOptionsWyx.h"
 #include "fileio/RWyxFileImporter.h"
 #include "platform/NativeFiles.h"
@@ -34,7 +35,7 @@
 
 namespace {
 
-constexpr int kGrid = 1000;  // quads a side: a million polygons
+constexpr int kPolygons = 1000 * 1000;
 constexpr int kBranching = 8;
 
 // Files, the registry and the plug-in's log in a folder of this run.
@@ -71,32 +72,13 @@ std::string NodesFile(int count) {
     return files[count] = path;
 }
 
+// The benchmarks' large scene (WyxBenchScene.h): the million-quad mesh with its normals, UVs and
+// two materials, and a hundred nodes animated in its one take.
 std::string MeshFile() {
     static const std::string file = [] {
-        constexpr int side = kGrid + 1;
-        RWyxObjectFactory factory;
-        RWyxScene* scene = factory.CreateScene();
-        RWyxMesh* mesh = factory.CreateMesh();
-        mesh->InitControlPoints(side * side);
-        mesh->InitNormals(0);
-        RVector4* points = mesh->GetControlPoints();
-        RVector4* normals = mesh->GetNormals();
-        for (int i = 0; i < side * side; ++i) {
-            points[i] = RVector4(i % side, 0.01 * (i % 7), i / side, 1.0);
-            normals[i] = RVector4(0, 1, 0, 1);
-        }
-        for (int row = 0; row < kGrid; ++row) {
-            for (int column = 0; column < kGrid; ++column) {
-                const int corner = row * side + column;
-                mesh->BeginPolygon();
-                for (const int point : {corner, corner + 1, corner + side + 1, corner + side}) mesh->AddPolygonVertex(point);
-            }
-        }
-        RWyxNode* node = factory.CreateNode("ground");
-        node->SetNodeAttribute(mesh);
-        scene->GetRootNode()->AddChild(node);
+        wyx_bench::BigScene& big = wyx_bench::Scene();
         const std::string path = Folder() + "/mesh.wyx";
-        return Write(factory, scene, path) ? path : std::string();
+        return Write(big.factory, big.scene, path) ? path : std::string();
     }();
     return file;
 }
@@ -162,7 +144,7 @@ void BM_ImportNodes(benchmark::State& state) {
 }
 BENCHMARK(BM_ImportNodes)->Arg(1000)->Arg(3000)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(3);
 
-void BM_ImportMillionPolygonMesh(benchmark::State& state) { Measure(state, MeshFile(), kGrid * kGrid); }
+void BM_ImportMillionPolygonMesh(benchmark::State& state) { Measure(state, MeshFile(), kPolygons); }
 BENCHMARK(BM_ImportMillionPolygonMesh)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace
