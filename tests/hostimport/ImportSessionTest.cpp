@@ -87,40 +87,6 @@ TEST_F(ImportSessionTest, AFileThatDoesNotReadLeavesTheHostSceneAsItWas) {
     EXPECT_EQ(shown[5].message, "File is corrupted: the test says so");
 }
 
-TEST_F(ImportSessionTest, TheSampleInEachMode) {
-    TestSource().build = Sample;
-    // Add to a new scene: the host scene is emptied first, the file's nodes all made.
-    MakeHostNodes();
-    ASSERT_TRUE(importFile(testFile(), 2));
-    std::string scene = dump();
-    EXPECT_EQ(scene.find("|keep"), std::string::npos) << scene;
-    for (const char* line : {"node transform |Character\n", "node locator |Character|CharacterShape\n",
-                             "node joint |Character|Hips\n", "node joint |Character|Hips|Spine|Head\n",
-                             "node mesh |Character|Body|BodyShape\n  inMesh = mesh 32 points, 24 polygons",
-                             "node camera |Camera|cameraShape1\n", "node spotLight |Light|LightShape\n"}) {
-        EXPECT_NE(scene.find(line), std::string::npos) << line << "\n" << scene;
-    }
-
-    // Merge: the host's Character takes the file's; nothing of it is made twice.
-    HostTest::SetUp();
-    MakeHostNodes();
-    ASSERT_TRUE(importFile(testFile(), 1));
-    scene = dump();
-    EXPECT_NE(scene.find("node transform |keep\n  translateX = 4"), std::string::npos) << scene;
-    EXPECT_EQ(scene.find("Character1"), std::string::npos) << scene;
-    EXPECT_EQ(scene.find("|Character|CharacterShape"), std::string::npos) << scene;
-    EXPECT_NE(scene.find("node joint |Character|Hips|Spine|Head\n"), std::string::npos) << scene;
-    EXPECT_NE(scene.find("node transform |Camera\n"), std::string::npos) << scene;
-
-    // Exclusive merge: nothing is made.
-    HostTest::SetUp();
-    MakeHostNodes();
-    const std::string before = dump();
-    ASSERT_TRUE(importFile(testFile(), 0));
-    scene = dump();
-    EXPECT_EQ(scene.substr(scene.find('\n')), before.substr(before.find('\n'))) << scene;
-}
-
 TEST_F(ImportSessionTest, TheHostRangeIsTheTakesKeysOrOneFrame) {
     TestSource().build = Sample;
     TestSource().takes = {Take("Walk")};

@@ -48,7 +48,7 @@ TEST_F(SampleFileTest, TheSampleInEachModeBesideNodesOfItsNames) {
     EXPECT_EQ(scene.find("keep"), std::string::npos) << scene;
     EXPECT_EQ(scene.rfind("time 0 range 0 1\n", 0), 0u) << scene;  // the take "Walk", keyed from 0 to 1 s
 
-    // Merge into an empty scene makes the same; beside the file's own nodes it makes nothing.
+    // Merge into an empty scene makes the same, and again makes nothing more.
     HostTest::SetUp();
     options().SetImportMode(1);
     ASSERT_TRUE(import(kSample));
@@ -56,6 +56,16 @@ TEST_F(SampleFileTest, TheSampleInEachModeBesideNodesOfItsNames) {
     for (const char* line : kSampleNodes) EXPECT_NE(merged.find(line), std::string::npos) << line << merged;
     ASSERT_TRUE(import(kSample));
     EXPECT_EQ(dump(), merged);
+
+    // Beside a host node of a file node's name, the file's node is that host node.
+    HostTest::SetUp();
+    ASSERT_TRUE(run("createNode transform -n Character; createNode transform -n keep; setAttr keep.translateX 4"));
+    ASSERT_TRUE(import(kSample));
+    scene = dump();
+    EXPECT_NE(scene.find("node transform |keep\n  translateX = 4\n"), std::string::npos) << scene;
+    EXPECT_EQ(scene.find("Character1"), std::string::npos) << scene;
+    EXPECT_EQ(scene.find("CharacterShape"), std::string::npos) << scene;
+    EXPECT_NE(scene.find("node joint |Character|Hips|Spine|Head\n"), std::string::npos) << scene;
 
     // Exclusive merge makes nothing.
     HostTest::SetUp();
