@@ -24,6 +24,7 @@
 #include "formats/motion/RWyxWriterBrd.h"
 #include "formats/motion/RWyxWriterBvh.h"
 #include "formats/motion/RWyxWriterHtr.h"
+#include "wyxreader/RWyxReaderWyx.h"
 #include "wyxwriter/RWyxWriterWyx6.h"
 
 namespace {
@@ -42,6 +43,13 @@ std::unique_ptr<RWyxWriter> NewWyxWriter(RWyxObjectFactory* factory, RWyxIO* own
     auto writer = std::make_unique<RWyxWriterWyx6>(factory, owner);
     writer->SetFileMode(kModes[form]);
     return writer;
+}
+
+// Every WYX form (ASCII, binary, encrypted) is read by the one reader, which tells the form
+// from the file itself.
+std::unique_ptr<RWyxReader> NewWyxReader(RWyxObjectFactory* factory, int form) {
+    if (form < 0 || form > 2) return nullptr;
+    return std::make_unique<RWyxReaderWyx>(factory);
 }
 
 template <typename Reader>
@@ -71,7 +79,7 @@ const RWyxFormatRow kRows[] = {
     // Importer forms 0 ASCII, 1 binary, 2 encrypted (the header tells); exporter forms
     // 0 binary, 1 ASCII, 2 encrypted (version 6), 3 binary, 4 ASCII (version 5).
     {"WYX", "wyx", Importer::kFormatWyxAscii, 3, Exporter::kFormatWyxBinary, 5, &RecognizeWyxHeader, kWyxHeaderBytes,
-     nullptr, &NewWyxWriter, &NewWyxOptions},
+     &NewWyxReader, &NewWyxWriter, &NewWyxOptions},
     WithClasses<RWyxReaderBvh, RWyxWriterBvh>("BVH", "bvh", Importer::kFormatBvh, Exporter::kFormatBvh),
     WithClasses<RWyxReaderHtr, RWyxWriterHtr>("HTR", "htr", Importer::kFormatHtr, Exporter::kFormatHtr),
     ByExtension("TRC", "trc", Importer::kFormatTrc, Exporter::kFormatTrc),
