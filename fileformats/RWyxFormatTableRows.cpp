@@ -8,6 +8,12 @@
 #include "fileio/RWyxFileImporter.h"
 #include "fileio/RWyxFormatTable.h"
 #include "fileio/WyxHeaderForm.h"
+#include "formats/3ds/RWyxReader3ds.h"
+#include "formats/3ds/RWyxWriter3ds.h"
+#include "formats/geometry/RWyxReaderDxf.h"
+#include "formats/geometry/RWyxReaderObj.h"
+#include "formats/geometry/RWyxWriterDxf.h"
+#include "formats/geometry/RWyxWriterObj.h"
 #include "formats/motion/RWyxReaderAmc.h"
 #include "formats/motion/RWyxReaderAsf.h"
 #include "formats/motion/RWyxReaderBrd.h"
@@ -28,6 +34,7 @@
 #include "formats/motion/RWyxWriterMov.h"
 #include "formats/motion/RWyxWriterTrc.h"
 #include "formats/motion/RWyxWriterVpm.h"
+#include "wyxreader/RWyxReaderWyx.h"
 #include "wyxwriter/RWyxWriterWyx6.h"
 
 namespace {
@@ -46,6 +53,13 @@ std::unique_ptr<RWyxWriter> NewWyxWriter(RWyxObjectFactory* factory, RWyxIO* own
     auto writer = std::make_unique<RWyxWriterWyx6>(factory, owner);
     writer->SetFileMode(kModes[form]);
     return writer;
+}
+
+// Every WYX form (ASCII, binary, encrypted) is read by the one reader, which tells the form
+// from the file itself.
+std::unique_ptr<RWyxReader> NewWyxReader(RWyxObjectFactory* factory, int form) {
+    if (form < 0 || form > 2) return nullptr;
+    return std::make_unique<RWyxReaderWyx>(factory);
 }
 
 template <typename Reader>
@@ -86,7 +100,7 @@ const RWyxFormatRow kRows[] = {
     // Importer forms 0 ASCII, 1 binary, 2 encrypted (the header tells); exporter forms
     // 0 binary, 1 ASCII, 2 encrypted (version 6), 3 binary, 4 ASCII (version 5).
     {"WYX", "wyx", Importer::kFormatWyxAscii, 3, Exporter::kFormatWyxBinary, 5, &RecognizeWyxHeader, kWyxHeaderBytes,
-     nullptr, &NewWyxWriter, &NewWyxOptions},
+     &NewWyxReader, &NewWyxWriter, &NewWyxOptions},
     WithClasses<RWyxReaderBvh, RWyxWriterBvh>("BVH", "bvh", Importer::kFormatBvh, Exporter::kFormatBvh),
     WithClasses<RWyxReaderHtr, RWyxWriterHtr>("HTR", "htr", Importer::kFormatHtr, Exporter::kFormatHtr),
     WithClasses<RWyxReaderTrc, RWyxWriterTrc>("TRC", "trc", Importer::kFormatTrc, Exporter::kFormatTrc),
@@ -100,9 +114,9 @@ const RWyxFormatRow kRows[] = {
     WithClasses<RWyxReaderVpm, RWyxWriterVpm>("VPM", "vpm", Importer::kFormatVpm, Exporter::kFormatVpm),
     WithClasses<RWyxReaderMov, RWyxWriterMov>("MOV", "mov", Importer::kFormatMov, Exporter::kFormatMov),
     WithClasses<RWyxReaderBrd, RWyxWriterBrd>("BRD", "brd", Importer::kFormatBrd, Exporter::kFormatBrd),
-    ByExtension("DXF", "dxf", Importer::kFormatDxf, Exporter::kFormatDxf),
-    ByExtension("3DS", "3ds", Importer::kFormat3ds, Exporter::kFormat3ds),
-    ByExtension("OBJ", "obj", Importer::kFormatObj, Exporter::kFormatObj),
+    WithClasses<RWyxReaderDxf, RWyxWriterDxf>("DXF", "dxf", Importer::kFormatDxf, Exporter::kFormatDxf),
+    WithClasses<RWyxReader3ds, RWyxWriter3ds>("3DS", "3ds", Importer::kFormat3ds, Exporter::kFormat3ds),
+    WithClasses<RWyxReaderObj, RWyxWriterObj>("OBJ", "obj", Importer::kFormatObj, Exporter::kFormatObj),
 };
 
 }  // namespace
