@@ -164,18 +164,22 @@ void BM_BvhRaw(benchmark::State& state) {
     ReportFrames(state, frames);
 }
 
-void BM_BvhRead(benchmark::State& state) {
+// The file of the given frames written by WriteFile, read into a scene by the reader.
+template <typename Reader, std::string (*WriteFile)(int)>
+void BM_Read(benchmark::State& state) {
     const int frames = static_cast<int>(state.range(0));
-    const std::string path = WriteSkeletonFile(frames);
+    const std::string path = WriteFile(frames);
     for (auto _ : state) {
-        ReadScene<> read;
+        ReadScene<Reader> read;
         if (!read.Read(path)) state.SkipWithError("read failed");
         state.PauseTiming();
-        read = ReadScene<>();  // the scene's destruction is not the reader's
+        read = ReadScene<Reader>();  // the scene's destruction is not the reader's
         state.ResumeTiming();
     }
     ReportFrames(state, frames);
 }
+
+void BM_BvhRead(benchmark::State& state) { BM_Read<RWyxReaderBvh, &WriteSkeletonFile>(state); }
 
 void BM_BvhWrite(benchmark::State& state) {
     const int frames = static_cast<int>(state.range(0));
@@ -214,18 +218,7 @@ void BM_C3dRaw(benchmark::State& state) {
     ReportFrames(state, frames);
 }
 
-void BM_C3dRead(benchmark::State& state) {
-    const int frames = static_cast<int>(state.range(0));
-    const std::string path = WriteMarkerFile(frames);
-    for (auto _ : state) {
-        ReadScene<RWyxReaderC3d> read;
-        if (!read.Read(path)) state.SkipWithError("read failed");
-        state.PauseTiming();
-        read = ReadScene<RWyxReaderC3d>();
-        state.ResumeTiming();
-    }
-    ReportFrames(state, frames);
-}
+void BM_C3dRead(benchmark::State& state) { BM_Read<RWyxReaderC3d, &WriteMarkerFile>(state); }
 
 void BM_C3dWrite(benchmark::State& state) {
     const int frames = static_cast<int>(state.range(0));

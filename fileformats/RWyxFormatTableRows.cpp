@@ -90,12 +90,6 @@ constexpr RWyxFormatRow WithClasses(const char* name, const char* extension, int
     return {name, extension, importId, 1, exportId, 1, nullptr, 0, &NewReader<Reader>, &NewWriter<Writer>, nullptr};
 }
 
-// A format whose reader and writer are not built yet, told by its extension, with options its
-// reader or writer gives.
-constexpr RWyxFormatRow ByExtension(const char* name, const char* extension, int importId, int exportId) {
-    return {name, extension, importId, 1, exportId, 1, nullptr, 0, nullptr, nullptr, nullptr};
-}
-
 const RWyxFormatRow kRows[] = {
     // Importer forms 0 ASCII, 1 binary, 2 encrypted (the header tells); exporter forms
     // 0 binary, 1 ASCII, 2 encrypted (version 6), 3 binary, 4 ASCII (version 5).

@@ -9,7 +9,6 @@
 #include "curves/RFCurve.h"
 #include "formats/motion/MotionConversion.h"
 #include "formats/motion/RStreamOptionsMotion.h"
-#include "scene/RWyxGlobalTimeSettings.h"
 #include "scene/RWyxNode.h"
 #include "scene/RWyxObjectFactory.h"
 #include "scene/RWyxScene.h"
@@ -218,8 +217,7 @@ bool RWyxReaderBrd::Read(RWyxScene* scene, RStreamOptions* options) {
     if (motion->GetFrameCount() > frameCount_) {
         motion->SetFrameCount(frameCount_);
     }
-    if (!motion->FramesFitTimeRange(motion->GetFrameCount())) {
-        SetError(kErrorCorrupted, "File is corrupted: the frames reach beyond the time range");
+    if (!CheckFramesFitTimeRange(*motion)) {
         return false;
     }
     const RString takeName = GetTakeName();
@@ -234,9 +232,6 @@ bool RWyxReaderBrd::Read(RWyxScene* scene, RStreamOptions* options) {
         return false;
     }
     scene->GetRootNode()->AddChild(group);
-    StoreTake(*scene, takeName, *motion);
-    if (motion->GetTimeMode() != 0) {
-        scene->GetGlobalTimeSettings()->SetTimeMode(motion->GetTimeMode());
-    }
+    StoreTakeAndTimeMode(*scene, takeName, *motion);
     return true;
 }

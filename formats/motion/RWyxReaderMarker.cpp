@@ -5,7 +5,6 @@
 #include "formats/motion/MotionConversion.h"
 #include "formats/motion/RStreamOptionsMotion.h"
 #include "formats/motion/RUniqueNameTable.h"
-#include "scene/RWyxGlobalTimeSettings.h"
 #include "scene/RWyxNode.h"
 #include "scene/RWyxObjectFactory.h"
 #include "scene/RWyxScene.h"
@@ -223,8 +222,7 @@ bool RWyxReaderMarker::Read(RWyxScene* scene, RStreamOptions* options) {
     if (motion->GetFrameCount() > header.frames) {
         motion->SetFrameCount(header.frames);
     }
-    if (!motion->FramesFitTimeRange(motion->GetFrameCount())) {
-        SetError(kErrorCorrupted, "File is corrupted: the frames reach beyond the time range");
+    if (!CheckFramesFitTimeRange(*motion)) {
         return false;
     }
     std::vector<RString> names;
@@ -248,9 +246,6 @@ bool RWyxReaderMarker::Read(RWyxScene* scene, RStreamOptions* options) {
         SetError(kErrorUnidentified, "The marker keys could not be stored");
         return false;
     }
-    StoreTake(*scene, GetTakeName(), *motion);
-    if (motion->GetTimeMode() != 0) {
-        scene->GetGlobalTimeSettings()->SetTimeMode(motion->GetTimeMode());
-    }
+    StoreTakeAndTimeMode(*scene, GetTakeName(), *motion);
     return true;
 }

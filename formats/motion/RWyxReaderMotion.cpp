@@ -4,6 +4,7 @@
 #include "attributes/RWyxOptical.h"
 #include "core/FilePaths.h"
 #include "formats/motion/RStreamOptionsMotion.h"
+#include "scene/RWyxGlobalTimeSettings.h"
 #include "scene/RWyxNode.h"
 #include "scene/RWyxObjectFactory.h"
 #include "scene/RWyxScene.h"
@@ -133,6 +134,22 @@ void RWyxReaderMotion::StoreTake(RWyxScene& scene, const RString& takeName, cons
     info.referenceStop = info.localStop;
     scene.SetTakeInfo(info);
     scene.SetCurrentTake(takeName.Buffer());
+}
+
+void RWyxReaderMotion::StoreTakeAndTimeMode(RWyxScene& scene, const RString& takeName,
+                                            const RStreamOptionsMotion& options) {
+    StoreTake(scene, takeName, options);
+    if (options.GetTimeMode() != 0) {
+        scene.GetGlobalTimeSettings()->SetTimeMode(options.GetTimeMode());
+    }
+}
+
+bool RWyxReaderMotion::CheckFramesFitTimeRange(const RStreamOptionsMotion& options) {
+    if (!options.FramesFitTimeRange(options.GetFrameCount())) {
+        SetError(kErrorCorrupted, "File is corrupted: the frames reach beyond the time range");
+        return false;
+    }
+    return true;
 }
 
 RStreamOptionsMotion* RWyxReaderMotion::BeginRead(RWyxScene* scene, RStreamOptions* options) {

@@ -80,6 +80,10 @@ protected:
     // Stores the take's information (the options' start to start + period x (frames - 1)) in
     // the scene and makes the take current.
     static void StoreTake(RWyxScene& scene, const RString& takeName, const RStreamOptionsMotion& options);
+    // StoreTake, then the options' time mode, when it is not 0 (custom), as the scene's.
+    static void StoreTakeAndTimeMode(RWyxScene& scene, const RString& takeName, const RStreamOptionsMotion& options);
+    // False with error 0 when the options' frames, from their start, reach beyond the time range.
+    bool CheckFramesFitTimeRange(const RStreamOptionsMotion& options);
 
 private:
     std::unique_ptr<RMotionTextFile> file_;

@@ -3,7 +3,6 @@
 #include "curves/RFCurve.h"
 #include "formats/motion/MotionConversion.h"
 #include "formats/motion/RStreamOptionsMotion.h"
-#include "scene/RWyxGlobalTimeSettings.h"
 #include "scene/RWyxNode.h"
 #include "scene/RWyxObjectFactory.h"
 #include "scene/RWyxScene.h"
@@ -147,8 +146,7 @@ bool RWyxReaderMov::Read(RWyxScene* scene, RStreamOptions* options) {
         SetError(kErrorUnidentified, "No animation to import.");
         return false;
     }
-    if (!motion->FramesFitTimeRange(motion->GetFrameCount())) {
-        SetError(kErrorCorrupted, "File is corrupted: the frames reach beyond the time range");
+    if (!CheckFramesFitTimeRange(*motion)) {
         return false;
     }
     std::vector<double> rows;
@@ -178,9 +176,6 @@ bool RWyxReaderMov::Read(RWyxScene* scene, RStreamOptions* options) {
         }
     }
     scene->GetRootNode()->AddChild(parent);
-    StoreTake(*scene, takeName, *motion);
-    if (motion->GetTimeMode() != 0) {
-        scene->GetGlobalTimeSettings()->SetTimeMode(motion->GetTimeMode());
-    }
+    StoreTakeAndTimeMode(*scene, takeName, *motion);
     return true;
 }

@@ -79,8 +79,7 @@ bool RWyxReaderVpm::Read(RWyxScene* scene, RStreamOptions* options) {
     if (motion == nullptr) {
         return false;
     }
-    if (!motion->FramesFitTimeRange(motion->GetFrameCount())) {
-        SetError(kErrorCorrupted, "File is corrupted: the frames reach beyond the time range");
+    if (!CheckFramesFitTimeRange(*motion)) {
         return false;
     }
     RWyxNode* parent = CreateGroupNode("VPM", *motion);

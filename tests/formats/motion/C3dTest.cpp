@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -266,6 +267,73 @@ TEST(C3dReaderTest, ResidualsDecideValidity) {
     }
 }
 
+TEST(C3dReaderTest, AnalogSamplesBetweenFramesAreSkipped) {
+    for (const bool floats : {false, true}) {
+        SCOPED_TRACE(floats);
+        File file = TwoMarkers(1, floats);
+        file.analogPerFrame = 3;
+        SceneFixture fixture;
+        OptionsPtr options;
+        ASSERT_TRUE(ReadC3d(fixture, file.Build(), &options, false));
+        const double tolerance = floats ? 1e-5 : kIntegerScale * 0.1;
+        ExpectPosition(fixture.Node("LKNE"), options->GetStartTime() + options->GetFramePeriod() * 2, 3.5, -2.0, 28.0,
+                       tolerance);
+        ExpectPosition(fixture.Node("RKNE"), options->GetStartTime() + options->GetFramePeriod() * 2, -4.0, 14.25, 0.5,
+                       tolerance);
+    }
+}
+
+TEST(C3dLibraryTest, IntegerPointsCarryResidualAndCameras) {
+    const std::string bytes = TwoMarkers(1, false).Build();
+    RC3dFile file;
+    file.OpenSourceBytes(bytes.data(), bytes.size());
+    ASSERT_TRUE(file.ReadHeader());
+    ASSERT_TRUE(file.SeekBlock(file.GetHeader().dataStart - 1));
+    RC3dFile::Point point;
+    // The first point: file X = -15 mm, Y = 300 mm, Z = -20 mm, residual 7, cameras 3.
+    ASSERT_TRUE(file.ReadPoint(point, kIntegerScale, 0, 0.1));
+    EXPECT_NEAR(point.x, -1.5, 1e-6);
+    EXPECT_NEAR(point.y, 30.0, 1e-6);
+    EXPECT_NEAR(point.z, -2.0, 1e-6);
+    EXPECT_NEAR(point.residual, 0.7, 1e-9);
+    EXPECT_EQ(point.cameras, 3);
+    EXPECT_TRUE(point.valid);
+    // The second point, then the first point of the next frame once its 8 bytes are skipped.
+    ASSERT_TRUE(file.ReadPoint(point, kIntegerScale, 8, 0.1));
+    EXPECT_NEAR(point.x, 4.0, 1e-6);
+    EXPECT_EQ(point.cameras, 5);
+    ASSERT_TRUE(file.ReadPoint(point, kIntegerScale, 0, 0.1));
+    EXPECT_NEAR(point.x, 4.0, 1e-6);  // the second frame's second point
+    EXPECT_FALSE(point.valid);
+}
+
+TEST(C3dLibraryTest, UnknownProcessorByteReadsAsIntelAndEventsAreRead) {
+    std::string bytes = TwoMarkers(1, true).Build();
+    bytes[512 + 3] = 90;  // no processor of the format
+    // Two events: times 1.5 and 2.5 s, the first displayed (its byte 0), labels HEEL and TOE.
+    bytes[300] = 2;
+    const float times[2] = {1.5f, 2.5f};
+    std::memcpy(&bytes[302], times, sizeof times);
+    bytes[310] = 0;
+    bytes[311] = 1;
+    std::memcpy(&bytes[312], "HEELTOE ", 8);
+    RC3dFile file;
+    file.OpenSourceBytes(bytes.data(), bytes.size());
+    ASSERT_TRUE(file.ReadHeader());
+    EXPECT_EQ(file.GetProcessorType(), RC3dFile::kIntel);
+    ASSERT_EQ(file.GetEvents().size(), 2u);
+    EXPECT_EQ(file.GetEvents()[0].time, 1.5f);
+    EXPECT_EQ(file.GetEvents()[1].time, 2.5f);
+    EXPECT_EQ(file.GetEvents()[0].display, 1);
+    EXPECT_EQ(file.GetEvents()[1].display, 0);
+    EXPECT_EQ(file.GetEvents()[0].label, "HEEL");
+    EXPECT_EQ(file.GetEvents()[1].label, "TOE ");
+    SceneFixture fixture;
+    OptionsPtr options;
+    ASSERT_TRUE(ReadC3d(fixture, bytes, &options, false));
+    ExpectPosition(fixture.Node("LKNE"), options->GetStartTime(), 1.5, -2.0, 30.0, 1e-5);
+}
+
 TEST(C3dReaderTest, GapsHoldTheLastValidPosition) {
     SceneFixture fixture;
     OptionsPtr options;
@@ -434,6 +502,24 @@ TEST(C3dWriterTest, OutputFollowsThePublishedRulesAndReadsBack) {
         ExpectPosition(back.Node("RWRA"), third, 14.0, -3.5, 0.75, real ? 1e-4 : 0.02);
         EXPECT_EQ(ValueAt(back.Node("LWRA"), RWyxTakeNode::Occlusion, options->GetStartTime() + options->GetFramePeriod() * 2), 1.0f);
     }
+}
+
+TEST(C3dWriterTest, StartTimeBecomesTheFirstFrameNumber) {
+    ScratchFolder folder;
+    WrittenScene scene({"LWRA"});
+    const std::string path = folder.Join("late.c3d");
+    // 0.5 s at 50 fps: frames 25 to 28.
+    ASSERT_TRUE(scene.Write(path, [](RStreamOptionsMotion& o) { o.SetStartTime(RTime(RTime::kTicksPerSecond / 2)); }));
+    const c3d_fixture::Checked checked = c3d_fixture::Check(ScratchFolder::ReadFile(path));
+    ASSERT_TRUE(checked.ok) << checked.why;
+    EXPECT_EQ(checked.firstFrame, 25);
+    EXPECT_EQ(checked.lastFrame, 28);
+    EXPECT_EQ(checked.parameters.at("POINT:FRAMES").numbers, std::vector<double>{4});
+    SceneFixture back;
+    OptionsPtr options;
+    ASSERT_TRUE(ReadC3d(back, ScratchFolder::ReadFile(path), &options));
+    EXPECT_NEAR(options->GetStartTime().ToSeconds(), 0.5, 1e-9);
+    EXPECT_EQ(options->GetFrameCount(), 4);
 }
 
 TEST(C3dWriterTest, WhatTheFormatCannotHoldIsRefusedAndNoFileAppears) {

@@ -8,6 +8,8 @@
 #include "formats/motion/RWyxReaderTrc.h"
 #include "formats/motion/RWyxWriterMcd.h"
 #include "formats/motion/RWyxWriterTrc.h"
+#include "scene/RWyxGlobalTimeSettings.h"
+#include "scene/RWyxTakeInfo.h"
 #include "tests/formats/motion/MotionSamples.h"
 #include "tests/formats/motion/MotionTestSupport.h"
 #include "tests/support/ScratchFolder.h"
@@ -145,6 +147,27 @@ TEST(MarkerReaderTest, GapsHoldTheLastSeenPositionWhenAsked) {
         }
         EXPECT_EQ(ValueAt(fixture.Node("Marker2"), RWyxTakeNode::Occlusion, options->GetStartTime()), 1.0f);
     }
+}
+
+TEST(MarkerReaderTest, TheReadStoresItsTakeAndTimeMode) {
+    const std::string text = Aoa(3, 1, "1 0 0\n2 0 0\n3 0 0\n");
+    SceneFixture fixture;
+    OptionsPtr options;
+    ASSERT_TRUE(ReadAoa(fixture, text, &options));
+    EXPECT_STREQ(fixture.scene->GetCurrentTakeName(), "capture");
+    const RWyxTakeInfo* info = fixture.scene->GetTakeInfo("capture");
+    ASSERT_NE(info, nullptr);
+    EXPECT_EQ(info->localStart, RTime());
+    EXPECT_EQ(info->localStop, options->GetFramePeriod() * 2);
+    EXPECT_EQ(info->referenceStop, info->localStop);
+    EXPECT_EQ(fixture.scene->GetGlobalTimeSettings()->GetTimeMode(), 3);  // 60 fps
+
+    // A rate of no time mode leaves the scene's own.
+    SceneFixture custom;
+    const int before = custom.scene->GetGlobalTimeSettings()->GetTimeMode();
+    ASSERT_TRUE(ReadAoa(custom, Aoa(3, 1, "1 0 0\n2 0 0\n3 0 0\n", "61")));
+    EXPECT_EQ(custom.scene->GetGlobalTimeSettings()->GetTimeMode(), before);
+    EXPECT_NE(custom.scene->GetTakeInfo("capture"), nullptr);
 }
 
 TEST(MarkerReaderTest, ClaimsBeyondTheFileAreRefusedBeforeMemoryIsTaken) {

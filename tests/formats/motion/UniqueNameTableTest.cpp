@@ -47,6 +47,19 @@ TEST(UniqueNameTableTest, NamesAreFoundByTheirLastUserValueAndStayWhereTheyAre) 
     EXPECT_STREQ(table.MakeUnique("a", 1), "a");
 }
 
+TEST(UniqueNameTableTest, ManyEqualNamesTakeEachNumberOnceAndStartAgainAfterClear) {
+    RUniqueNameTable table = MarkerTable();
+    for (int i = 0; i < 3000; ++i) table.MakeUnique("m", i);
+    EXPECT_STREQ(table.FindByValue(2999), "m 2999");
+    // A name taken in between is passed over, in any case.
+    EXPECT_STREQ(table.MakeUnique("M 3000", 3000), "M 3000");
+    EXPECT_STREQ(table.MakeUnique("M", 3001), "M 3001");
+    EXPECT_STREQ(table.MakeUnique("m 2", 3002), "m 3002");
+    table.Clear();
+    EXPECT_STREQ(table.MakeUnique("m", 0), "m");
+    EXPECT_STREQ(table.MakeUnique("m", 1), "m 1");
+}
+
 TEST(UniqueNameTableTest, LongNamesAndHugeCountersNeverOverflow) {
     RUniqueNameTable table = MarkerTable();
     const std::string longName(5000, 'n');

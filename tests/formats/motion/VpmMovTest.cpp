@@ -7,6 +7,8 @@
 #include "formats/motion/RWyxReaderVpm.h"
 #include "formats/motion/RWyxWriterMov.h"
 #include "formats/motion/RWyxWriterVpm.h"
+#include "scene/RWyxGlobalTimeSettings.h"
+#include "scene/RWyxTakeInfo.h"
 #include "tests/formats/motion/MotionSamples.h"
 #include "tests/formats/motion/MotionTestSupport.h"
 #include "tests/support/ScratchFolder.h"
@@ -100,6 +102,21 @@ TEST(VpmReaderTest, DamagedSecondSegmentAndSkippedFrames) {
     EXPECT_EQ(Curve(fixture.Node("Chest"), 0)->GetKeyCount(), 5);
 }
 
+TEST(VpmReaderTest, TheReadStoresItsTake) {
+    SceneFixture fixture;
+    RWyxReaderVpm reader(&fixture.factory);
+    OptionsPtr options;
+    ASSERT_TRUE(ReadText(fixture, reader, Segment("Hips", 4, "0.04", 4), "/data/walk.vpm", [](RStreamOptionsMotion&) {},
+                         &options));
+    EXPECT_STREQ(fixture.scene->GetCurrentTakeName(), "walk");
+    const RWyxTakeInfo* info = fixture.scene->GetTakeInfo("walk");
+    ASSERT_NE(info, nullptr);
+    EXPECT_EQ(info->localStart, RTime());
+    EXPECT_EQ(info->localStop, options->GetFramePeriod() * 3);
+    EXPECT_EQ(info->referenceStop, info->localStop);
+    EXPECT_STREQ(fixture.Node("Hips")->GetCurrentTakeNode()->GetName().Buffer(), "walk");
+}
+
 TEST(VpmReaderTest, BadHeadersAndDuplicateNamesAreCorrupted) {
     const std::string files[] = {Segment("Hips", 3, "0", 3), Segment("Hips", 3, "-0.04", 3), Segment("Hips", -1, "0.04", 0),
                                  Segment("Hips", 3, "1e-9", 3), Segment("Hips", 3, "inf", 3),
@@ -170,6 +187,36 @@ TEST(MovReaderTest, ColumnsCountSegmentsAndTimesGiveTheRate) {
     EXPECT_NE(fixture.Node("Marker0"), nullptr);
     EXPECT_EQ(fixture.Node("Marker1"), nullptr);
     EXPECT_NEAR(ValueAt(fixture.Node("Marker0"), 2, RTime()), 3.0, 1e-6);
+}
+
+TEST(MovReaderTest, NoGroupIsRefusedAndTheReadStoresItsTake) {
+    const std::string text = "0.5 1 2 3\n0.54 1 2 3\n0.58 1 2 3\n";
+    {
+        SceneFixture fixture;
+        RWyxReaderMov reader(&fixture.factory);
+        EXPECT_FALSE(ReadText(fixture, reader, text, "take.mov", [](RStreamOptionsMotion& o) {
+            o.SetOption(kMotionTranslation, 0);
+            o.SetOption(kMotionRotation, 0);
+            o.SetOption(kMotionScaling, 0);
+        }));
+        EXPECT_EQ(reader.GetLastErrorCode(), RWyxReader::kErrorUnidentified);
+        EXPECT_STREQ(reader.GetLastErrorString(), "No animation to import.");
+        EXPECT_EQ(fixture.Node("MOV:reference"), nullptr);
+    }
+    SceneFixture fixture;
+    RWyxReaderMov reader(&fixture.factory);
+    OptionsPtr options;
+    ASSERT_TRUE(ReadText(fixture, reader, text, "/data/run.mov", [](RStreamOptionsMotion& o) {
+        o.SetOption(kMotionRotation, 0);
+        o.SetOption(kMotionScaling, 0);
+    }, &options));
+    EXPECT_NEAR(options->GetStartTime().ToSeconds(), 0.5, 1e-9);
+    EXPECT_STREQ(fixture.scene->GetCurrentTakeName(), "run");
+    const RWyxTakeInfo* info = fixture.scene->GetTakeInfo("run");
+    ASSERT_NE(info, nullptr);
+    EXPECT_EQ(info->localStart, options->GetStartTime());
+    EXPECT_EQ(info->localStop, options->GetStartTime() + options->GetFramePeriod() * 2);
+    EXPECT_EQ(fixture.scene->GetGlobalTimeSettings()->GetTimeMode(), 10);  // 25 fps
 }
 
 TEST(MovReaderTest, RepeatedTimesAreNoIntervals) {
