@@ -4,8 +4,10 @@
 #include "attributes/RWyxMarker.h"
 #include "formats/motion/RTimeCodeFile.h"
 #include "formats/motion/RTrcFile.h"
+#include "formats/motion/RWyxReaderC3d.h"
 #include "formats/motion/RWyxReaderMcd.h"
 #include "formats/motion/RWyxReaderTrc.h"
+#include "formats/motion/RWyxWriterC3d.h"
 #include "formats/motion/RWyxWriterMcd.h"
 #include "formats/motion/RWyxWriterTrc.h"
 #include "scene/RWyxGlobalTimeSettings.h"
@@ -45,6 +47,76 @@ bool ReadAoa(SceneFixture& fixture, const std::string& text, Adjust adjust, Opti
 
 bool ReadAoa(SceneFixture& fixture, const std::string& text, OptionsPtr* keep = nullptr) {
     return ReadAoa(fixture, text, [](RStreamOptionsMotion&) {}, keep);
+}
+
+// ---- names and default options ----------------------------------------------------------------
+
+// The options given, as (index, value) pairs, hold those values.
+void ExpectOptions(const RStreamOptionsMotion& options, std::initializer_list<std::pair<int, int>> expected) {
+    for (const auto& [index, value] : expected) {
+        EXPECT_EQ(options.GetOption(index), value) << "option " << index;
+    }
+}
+
+TEST(MarkerFormatTest, EachReaderAndWriterNamesItselfAndGivesItsDefaults) {
+    SceneFixture fixture;
+    RWyxReaderC3d c3d(&fixture.factory);
+    RWyxReaderTrc trc(&fixture.factory);
+    RWyxReaderMcd aoa(&fixture.factory, false);
+    RWyxReaderMcd mcd(&fixture.factory, true);
+    const struct {
+        RWyxReaderMarker* reader;
+        std::string text;
+        const char* display;
+        const char* shortName;
+        std::initializer_list<std::pair<int, int>> options;
+    } readers[] = {
+        {&c3d, motion_samples::C3d(), "Vicon C3D File Importer", "C3D",
+         {{kMotionUnusedSegments, 1}, {kMotionImportAsOpticalSegments, 1}, {kMotionImportSetOccludedToLastValidPosition, 1},
+          {kMotionImportActorPrefix, 1}}},
+        {&trc, motion_samples::Trc(), "Motion Analysis TRC File Importer", "TRC",
+         {{kMotionUnusedSegments, 1}, {kMotionImportAsOpticalSegments, 1}, {kMotionImportSetOccludedToLastValidPosition, 1}}},
+        {&aoa, motion_samples::Aoa(), "Adaptive Optics AOA File Importer", "AOA",
+         {{kMotionImportAsOpticalSegments, 1}, {kMotionImportExactZeroAsOccluded, 1},
+          {kMotionImportSetOccludedToLastValidPosition, 1}}},
+        {&mcd, motion_samples::Aoa(), "Superfluo MCD File Importer", "MCD",
+         {{kMotionImportAsOpticalSegments, 1}, {kMotionImportExactZeroAsOccluded, 1},
+          {kMotionImportSetOccludedToLastValidPosition, 1}}},
+    };
+    for (const auto& r : readers) {
+        SCOPED_TRACE(r.shortName);
+        EXPECT_STREQ(r.reader->GetDisplayName().Buffer(), r.display);
+        EXPECT_STREQ(r.reader->GetShortName().Buffer(), r.shortName);
+        r.reader->OpenBytes(r.text.data(), r.text.size(), "take.txt");
+        OptionsPtr options = TakeMotionOptions(r.reader->GetReadOptions(false));
+        ASSERT_NE(options, nullptr);
+        ExpectOptions(*options, r.options);
+    }
+
+    RWyxWriterC3d c3dWriter(&fixture.factory);
+    RWyxWriterTrc trcWriter(&fixture.factory);
+    RWyxWriterMcd aoaWriter(&fixture.factory, nullptr, false);
+    RWyxWriterMcd mcdWriter(&fixture.factory, nullptr, true);
+    const struct {
+        RWyxWriterMarker* writer;
+        const char* display;
+        std::initializer_list<std::pair<int, int>> options;
+    } writers[] = {
+        {&c3dWriter, "Vicon C3D File Exporter",
+         {{kMotionUnusedSegments, 1}, {kMotionExportGapsAsValidData, 0}, {kMotionExportC3DRealFormat, 1},
+          {kMotionExportFromGlobalPosition, 0}}},
+        {&trcWriter, "Motion Analysis TRC File Exporter",
+         {{kMotionUnusedSegments, 1}, {kMotionExportGapsAsValidData, 0}, {kMotionExportFromGlobalPosition, 0}}},
+        {&aoaWriter, "Adaptive Optics AOA File Exporter", {{kMotionExportFromGlobalPosition, 0}}},
+        {&mcdWriter, "Superfluo MCD File Exporter", {{kMotionExportFromGlobalPosition, 0}}},
+    };
+    for (const auto& w : writers) {
+        SCOPED_TRACE(w.display);
+        EXPECT_STREQ(w.writer->GetDisplayName().Buffer(), w.display);
+        OptionsPtr options = TakeMotionOptions(w.writer->GetWriteOptions());
+        ASSERT_NE(options, nullptr);
+        ExpectOptions(*options, w.options);
+    }
 }
 
 // ---- AOA and MCD --------------------------------------------------------------------------------

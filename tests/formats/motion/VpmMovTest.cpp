@@ -63,6 +63,31 @@ struct PoseScene {
     }
 };
 
+TEST(VpmMovFormatTest, DefaultOptions) {
+    SceneFixture fixture;
+    RWyxReaderVpm vpm(&fixture.factory);
+    const std::string vpmText = motion_samples::Vpm();
+    vpm.OpenBytes(vpmText.data(), vpmText.size(), "take.vpm");
+    OptionsPtr vpmOptions = TakeMotionOptions(vpm.GetReadOptions(false));
+    ASSERT_NE(vpmOptions, nullptr);
+    EXPECT_EQ(vpmOptions->GetOption(kMotionImportAsOpticalSegments), 0);
+    EXPECT_EQ(vpmOptions->GetStartTime(), RTime());
+    RWyxReaderMov mov(&fixture.factory);
+    const std::string movText = motion_samples::Mov();
+    mov.OpenBytes(movText.data(), movText.size(), "take.mov");
+    OptionsPtr movOptions = TakeMotionOptions(mov.GetReadOptions(false));
+    ASSERT_NE(movOptions, nullptr);
+    for (int option : {kMotionTranslation, kMotionRotation, kMotionScaling}) EXPECT_EQ(movOptions->GetOption(option), 1);
+    EXPECT_EQ(movOptions->GetOption(kMotionImportAsOpticalSegments), 0);
+
+    RWyxWriterVpm vpmWriter(&fixture.factory);
+    EXPECT_EQ(TakeMotionOptions(vpmWriter.GetWriteOptions())->GetOption(kMotionExportFromGlobalPosition), 0);
+    RWyxWriterMov movWriter(&fixture.factory);
+    OptionsPtr movWrite = TakeMotionOptions(movWriter.GetWriteOptions());
+    for (int option : {kMotionTranslation, kMotionRotation, kMotionScaling}) EXPECT_EQ(movWrite->GetOption(option), 1);
+    EXPECT_EQ(movWrite->GetOption(kMotionExportFromGlobalPosition), 0);
+}
+
 // ---- VPM ---------------------------------------------------------------------------------------
 
 TEST(VpmReaderTest, SegmentsBecomeNodesInCentimetresWithUnitScaling) {
