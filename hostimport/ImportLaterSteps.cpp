@@ -1,5 +1,16 @@
 #include "hostimport/ImportLaterSteps.h"
 
+#include "hostimport/UserAttributes.h"
+#include "hostimport/WyxVexaImportSession.h"
+#include "plugin/VexaNode.h"
+#include "plugin/WyxVexaOptions.h"
+#include "plugin/ScriptText.h"
+
+#include <vexa/VFnDependencyNode.h>
+#include <vexa/VGlobal.h>
+#include <vexa/VPlug.h>
+#include <vexa/VStringArray.h>
+
 void RegisterImageHandlers(WyxVexaImportSession&) {}
 
 void CheckNonUniformScale(WyxVexaImportSession&, RWyxNode*) {}
@@ -12,11 +23,11 @@ void WeldHardEdges(WyxVexaImportSession&, RWyxNode*) {}
 
 void ResampleRotation(WyxVexaImportSession&, RWyxNode*) {}
 
-void TransferUserProperties(WyxVexaImportSession&, RWyxNode&, const VObject&) {}
+void TransferUserProperties(WyxVexaImportSession&, RWyxNode& node, const VObject& transform) {
+    VFnDependencyNode host(transform);
+    ImportUserProperties(host, static_cast<VexaNode&>(node));
+}
 
-void ImportVertexColors(WyxVexaImportSession&, VFnMesh&, const RWyxMesh&, const std::vector<int>&) {}
-
-void ImportMaterials(WyxVexaImportSession&, RWyxNode*) {}
 
 void ImportNodeAnimation(WyxVexaImportSession&, RWyxNode*) {}
 
@@ -26,6 +37,21 @@ VStatus SetTransformFromMatrix(const VDagPath&, const RMatrix&) { return VStatus
 
 void RemovePrePostRotation(const VexaNode&, RMatrix&) {}
 
-void ImportDeformations(WyxVexaImportSession&, RWyxNode*) {}
+void ImportUserPropertyValues(WyxVexaImportSession& session, RWyxNode* node) { session.ImportUserPropertyValues(node); }
 
-bool CreateHostCharacters(RWyxScene*) { return false; }
+void ImportBlendShapes(WyxVexaImportSession& session, RWyxNode* node) { session.ImportBlendShapes(node); }
+
+bool IsDrivenPlug(const VPlug& plug) {
+    if (!GetPluginOptions()->GetBoolOption(kProtectDrivenKeys) || plug.isNull()) return false;
+    VStringArray drivers;
+    VGlobal::executeCommand("setDrivenKeyframe -q -cd " + QuotedScriptText(plug.name()), drivers);
+    return drivers.length() > 0 && drivers[0] != "No drivers.";
+}
+
+VStatus ImportAttributeCurve(WyxVexaImportSession&, const VFnTransform&, const VString&, RFCurve*, int, double, double) {
+    return VStatus();
+}
+
+VStatus ImportPlugCurve(WyxVexaImportSession&, const VPlug&, RFCurve*, int, double, double) { return VStatus(); }
+
+VStatus TransferCurveKeys(WyxVexaImportSession&, VFnAnimCurve&, RFCurve*, double, double) { return VStatus(); }
