@@ -1,15 +1,10 @@
 #include "hostimport/ImportLaterSteps.h"
 
-#include "hostimport/UserAttributes.h"
-#include "hostimport/WyxVexaImportSession.h"
+#include "hostimport/ImportNodePasses.h"
 #include "plugin/VexaNode.h"
-#include "plugin/WyxVexaOptions.h"
-#include "plugin/ScriptText.h"
+#include "scene/RWyxNode.h"
 
-#include <vexa/VFnDependencyNode.h>
-#include <vexa/VGlobal.h>
-#include <vexa/VPlug.h>
-#include <vexa/VStringArray.h>
+#include <vexa/VDagPath.h>
 
 void RegisterImageHandlers(WyxVexaImportSession&) {}
 
@@ -23,13 +18,16 @@ void WeldHardEdges(WyxVexaImportSession&, RWyxNode*) {}
 
 void ResampleRotation(WyxVexaImportSession&, RWyxNode*) {}
 
-void TransferUserProperties(WyxVexaImportSession&, RWyxNode& node, const VObject& transform) {
-    VFnDependencyNode host(transform);
-    ImportUserProperties(host, static_cast<VexaNode&>(node));
+void ImportNodeAnimation(WyxVexaImportSession& session, RWyxNode* node) {
+    std::vector<RWyxNode*> nodes;
+    CollectSubtreePreOrder(node, nodes);
+    for (RWyxNode* each : nodes) {
+        const VDagPath* path = static_cast<const VexaNode*>(each)->GetDagPath();
+        if (path == nullptr || !path->isValid()) continue;
+        if (each->GetGeometry() != nullptr) ImportBlendShapes(session, each);
+        ImportUserPropertyValues(session, each);
+    }
 }
-
-
-void ImportNodeAnimation(WyxVexaImportSession&, RWyxNode*) {}
 
 VStatus GetTransformMatrix(const VDagPath&, RMatrix&) { return VStatus(); }
 
@@ -37,21 +35,12 @@ VStatus SetTransformFromMatrix(const VDagPath&, const RMatrix&) { return VStatus
 
 void RemovePrePostRotation(const VexaNode&, RMatrix&) {}
 
-void ImportUserPropertyValues(WyxVexaImportSession& session, RWyxNode* node) { session.ImportUserPropertyValues(node); }
-
-void ImportBlendShapes(WyxVexaImportSession& session, RWyxNode* node) { session.ImportBlendShapes(node); }
-
-bool IsDrivenPlug(const VPlug& plug) {
-    if (!GetPluginOptions()->GetBoolOption(kProtectDrivenKeys) || plug.isNull()) return false;
-    VStringArray drivers;
-    VGlobal::executeCommand("setDrivenKeyframe -q -cd " + QuotedScriptText(plug.name()), drivers);
-    return drivers.length() > 0 && drivers[0] != "No drivers.";
-}
-
-VStatus ImportAttributeCurve(WyxVexaImportSession&, const VFnTransform&, const VString&, RFCurve*, int, double, double) {
+VStatus ImportAttributeCurve(WyxVexaImportSession&, VFnDependencyNode&, const char*, RFCurve*, int, double, double) {
     return VStatus();
 }
 
-VStatus ImportPlugCurve(WyxVexaImportSession&, const VPlug&, RFCurve*, int, double, double) { return VStatus(); }
+VStatus ImportPlugCurve(WyxVexaImportSession&, VPlug&, RFCurve*, int, double, double) { return VStatus(); }
 
-VStatus TransferCurveKeys(WyxVexaImportSession&, VFnAnimCurve&, RFCurve*, double, double) { return VStatus(); }
+VStatus TransferCurveKeys(WyxVexaImportSession&, VFnAnimCurve&, const RFCurve&, double, double, const VStatus&) {
+    return VStatus();
+}

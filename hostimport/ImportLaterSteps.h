@@ -12,16 +12,16 @@
 //   SplitPrePostNodes             pre- and post-rotation helper nodes folded into their nodes
 //   WeldHardEdges                 hard edges welded when the option asks
 //   ResampleRotation              rotation space prepared before the pivot-set conversion
-//   ImportNodeAnimation           transforms, visibility, user-property values and blend
-//                                 shapes of a subtree, with their animation
+//   ImportNodeAnimation           transforms and visibility of a subtree with their animation;
+//                                 for now only each node's blend shapes and user-property values
 //   GetTransformMatrix,           the bind-pose pass: host transforms read and written as
 //   SetTransformFromMatrix,       matrices, pre- and post-rotation taken out of a matrix
 //   RemovePrePostRotation
 //   ImportAttributeCurve,         a curve of the file onto a host attribute or plug, and its
 //   ImportPlugCurve,              keys into a host curve (the user-property values and the
-//   TransferCurveKeys             blend-shape weights use them)
+//   TransferCurveKeys             blend-shape weights hand their curves to them)
 //
-// Carried out (by the import session's members and UserAttributes.h):
+// Carried out (WyxVexaImportSessionValues.cpp, UserAttributes.h):
 //
 //   TransferUserProperties        user properties of a node onto its new host transform
 //   ImportUserPropertyValues,     user-property values and blend shapes of a node (the
@@ -43,9 +43,8 @@ class RFCurve;
 class RWyxNode;
 class VDagPath;
 class VFnAnimCurve;
-class VFnTransform;
+class VFnDependencyNode;
 class VPlug;
-class VString;
 class VexaNode;
 class VexaObjectFactory;
 class WyxVexaImportSession;
@@ -73,13 +72,13 @@ void ImportBlendShapes(WyxVexaImportSession& session, RWyxNode* node);
 // True when kProtectDrivenKeys is on and the host names a driver of the plug.
 bool IsDrivenPlug(const VPlug& plug);
 
-// The curve of the file onto the plug of the attribute, or onto the plug: values divided by
-// `a`, slopes by `a` and `b`; `curveType` is the host curve type a new curve gets.
-VStatus ImportAttributeCurve(WyxVexaImportSession& session, const VFnTransform& transform, const VString& attribute,
+// The curve of the file onto the node's attribute, or onto the plug: values divided by `a`,
+// slopes by `a` and `b`; `curveType` is the host curve type a new curve gets. The keys of the
+// file's curve into a host curve that `curveStatus` says was opened or made.
+VStatus ImportAttributeCurve(WyxVexaImportSession& session, VFnDependencyNode& node, const char* attribute,
                              RFCurve* curve, int curveType, double a, double b);
-VStatus ImportPlugCurve(WyxVexaImportSession& session, const VPlug& plug, RFCurve* curve, int curveType, double a,
-                        double b);
-// The keys of the file's curve into the host curve.
-VStatus TransferCurveKeys(WyxVexaImportSession& session, VFnAnimCurve& hostCurve, RFCurve* curve, double a, double b);
+VStatus ImportPlugCurve(WyxVexaImportSession& session, VPlug& plug, RFCurve* curve, int curveType, double a, double b);
+VStatus TransferCurveKeys(WyxVexaImportSession& session, VFnAnimCurve& hostCurve, const RFCurve& curve, double a,
+                          double b, const VStatus& curveStatus);
 
 #endif

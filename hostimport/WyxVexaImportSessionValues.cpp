@@ -1,5 +1,6 @@
 // Two steps of the animation pass: the values and curves of a node's user properties on their
-// host attributes, and the blend shapes of a geometry with their weight curves.
+// host attributes, and the blend shapes of a geometry with their weight curves; and the test
+// that keeps driven keys from being overwritten.
 
 #include "hostimport/HostNurbsSurface.h"
 #include "hostimport/ImportLaterSteps.h"
@@ -14,6 +15,7 @@
 #include "curves/RFCurveNode.h"
 #include "plugin/HostUtilities.h"
 #include "plugin/ProgressDisplay.h"
+#include "plugin/ScriptText.h"
 #include "plugin/VexaNode.h"
 #include "plugin/WyxVexaOptions.h"
 #include "scene/RWyxNode.h"
@@ -27,6 +29,7 @@
 #include <vexa/VFnTransform.h>
 #include <vexa/VGlobal.h>
 #include <vexa/VPointArray.h>
+#include <vexa/VStringArray.h>
 
 namespace {
 
@@ -85,6 +88,22 @@ void SetScalar(VPlug& plug, const RWyxUserProperty& property, const RFCurve* cur
 
 }  // namespace
 
+void TransferUserProperties(WyxVexaImportSession&, RWyxNode& node, const VObject& transform) {
+    VFnDependencyNode host(transform);
+    ImportUserProperties(host, Vexa(&node));
+}
+
+void ImportUserPropertyValues(WyxVexaImportSession& session, RWyxNode* node) { session.ImportUserPropertyValues(node); }
+
+void ImportBlendShapes(WyxVexaImportSession& session, RWyxNode* node) { session.ImportBlendShapes(node); }
+
+bool IsDrivenPlug(const VPlug& plug) {
+    if (!GetPluginOptions()->GetBoolOption(kProtectDrivenKeys) || plug.isNull()) return false;
+    VStringArray drivers;
+    VGlobal::executeCommand("setDrivenKeyframe -q -cd " + QuotedScriptText(plug.name()), drivers);
+    return drivers.length() > 0 && drivers[0] != "No drivers.";
+}
+
 void WyxVexaImportSession::ImportUserPropertyValues(RWyxNode* node) {
     if (node == nullptr || node->GetNodeAttribute() == nullptr) return;
     VexaNode& vexa = Vexa(node);
@@ -102,18 +121,19 @@ void WyxVexaImportSession::ImportUserPropertyValues(RWyxNode* node) {
         if (attribute == nullptr && !exclusive && CreateUserAttribute(*property, transform, vexa)) {
             attribute = vexa.FindAttributeName(UserAttributeKey(*property));
         }
-        if (attribute == nullptr || curves == nullptr) continue;
+        if (attribute == nullptr) continue;
         const VString name(attribute->Buffer());
         if (!transform.hasAttribute(name)) continue;
         VPlug plug = transform.findPlug(name, &status);
+        // A property the take does not animate keeps its own value.
         const RFCurveNode* curveNode = ChildNamed(curves, property->GetName());
         if (!status) continue;
 
         const int type = property->GetType();
         if (type != kUserPropertyColor && type != kUserPropertyVector) {
-            if (curveNode == nullptr) continue;
-            ImportAttributeCurve(*this, transform, name, curveNode->GetCurve(), kUnitlessCurve, 1.0, 1.0);
-            SetScalar(plug, *property, curveNode->GetCurve());
+            RFCurve* curve = curveNode != nullptr ? curveNode->GetCurve() : nullptr;
+            if (curve != nullptr) ImportAttributeCurve(*this, transform, attribute->Buffer(), curve, kUnitlessCurve, 1.0, 1.0);
+            SetScalar(plug, *property, curve);
             continue;
         }
         // Three children: their curves' defaults, unless none of them says anything.
@@ -123,7 +143,8 @@ void WyxVexaImportSession::ImportUserPropertyValues(RWyxNode* node) {
             const RFCurveNode* child = ChildNamed(curveNode, kChildChannels[c]);
             RFCurve* curve = child != nullptr ? child->GetCurve() : nullptr;
             if (curve == nullptr) continue;
-            ImportPlugCurve(*this, plug.child(c), curve, kUnitlessCurve, 1.0, 1.0);
+            VPlug channel = plug.child(c);
+            ImportPlugCurve(*this, channel, curve, kUnitlessCurve, 1.0, 1.0);
             values[c] = curve->GetDefaultValue();
             fromCurves = fromCurves || curve->GetKeyCount() > 0 || curve->GetDefaultValue() != 0.0f;
         }
@@ -251,7 +272,7 @@ void WyxVexaImportSession::ImportBlendShapes(RWyxNode* node) {
             if (channel == nullptr) continue;
             VFnAnimCurve curve;
             curve.create(weight, VFnAnimCurve::kAnimCurveTU, nullptr, &status);
-            if (status) TransferCurveKeys(*this, curve, channel, kPercent, kPercent);
+            if (status) TransferCurveKeys(*this, curve, *channel, kPercent, kPercent, status);
             PrintStatusError(status, "Cannot animate a blend shape");
             continue;
         }
@@ -259,7 +280,7 @@ void WyxVexaImportSession::ImportBlendShapes(RWyxNode* node) {
         if (!status) {
             AddBlendShapeFailure(node);
         } else if (channel != nullptr && !IsDrivenPlug(weight)) {
-            TransferCurveKeys(*this, existing, channel, kPercent, kPercent);
+            TransferCurveKeys(*this, existing, *channel, kPercent, kPercent, status);
         }
     }
 }
