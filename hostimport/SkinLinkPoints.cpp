@@ -2,7 +2,12 @@
 
 #include "attributes/RWyxNurb.h"
 #include "attributes/RWyxSkinLink.h"
+#include "core/RMatrix.h"
+#include "plugin/HostUtilities.h"
 #include "plugin/VexaNode.h"
+
+#include <vexa/VMatrix.h>
+#include <vexa/VPlug.h>
 
 #include <algorithm>
 #include <iterator>
@@ -15,6 +20,14 @@ int WrapCount(int type, int order) {
 }
 
 }  // namespace
+
+void SetMatrixPlug(VPlug plug, const RMatrix& matrix, const char* failure) {
+    double values[4][4];
+    for (int row = 0; row < 4; ++row) {
+        for (int column = 0; column < 4; ++column) values[row][column] = matrix[row][column];
+    }
+    PrintStatusError(plug.isNull() ? VStatus(VStatus::kNotFound, failure) : plug.setValue(VMatrix(values)), failure);
+}
 
 void SortSkinLinkByIndex(RWyxSkinLink& link) {
     const int count = link.GetControlPointIndicesCount();

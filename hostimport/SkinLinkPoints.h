@@ -17,9 +17,15 @@
 #include <utility>
 #include <vector>
 
+class RMatrix;
 class RWyxNurb;
 class RWyxSkinLink;
+class VPlug;
 class VexaNode;
+
+// The matrix into a deformer's matrix plug (a bind matrix); a missing plug or a refusal is
+// printed with the failure text.
+void SetMatrixPlug(VPlug plug, const RMatrix& matrix, const char* failure);
 
 // Sorts the link's pairs by control point; pairs of one point keep their order.
 void SortSkinLinkByIndex(RWyxSkinLink& link);

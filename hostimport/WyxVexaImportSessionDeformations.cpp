@@ -91,17 +91,6 @@ VObject NewCluster(RWyxSkinLink& link, VexaNode& handle) {
     return cluster;
 }
 
-void SetMatrixPlug(const VFnDependencyNode& node, const char* name, const RMatrix& matrix) {
-    double values[4][4];
-    for (int row = 0; row < 4; ++row) {
-        for (int column = 0; column < 4; ++column) values[row][column] = matrix[row][column];
-    }
-    VStatus status;
-    VPlug plug = node.findPlug(name, &status);
-    if (status) status = plug.setValue(VMatrix(values));
-    PrintStatusError(status, name);
-}
-
 }  // namespace
 
 void WyxVexaImportSession::ImportDeformations(RWyxNode* node) {
@@ -162,7 +151,7 @@ void WyxVexaImportSession::ImportCluster(RWyxNode* node, RWyxSkinLink& link, int
     const VFnGeometryFilter deformer(cluster, &status);
     const VObject set = deformer.deformerSet(&status);
     PrintStatusError(status, "Cannot find the cluster's set");
-    SetMatrixPlug(deformer, "bindPreMatrix", link.GetTransformLinkMatrix().Inverse());
+    SetMatrixPlug(deformer.findPlug("bindPreMatrix"), link.GetTransformLinkMatrix().Inverse(), "bindPreMatrix");
     const VString pass = VString("Pass ") + number + " of " + count;
     ProgressTick(&pass);
 

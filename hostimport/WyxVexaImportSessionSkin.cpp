@@ -41,18 +41,6 @@ VexaNode& Vexa(RWyxNode* node) { return *static_cast<VexaNode*>(node); }
 
 void Run(const VString& command) { VGlobal::executeCommand(command); }
 
-VMatrix HostMatrix(const RMatrix& matrix) {
-    double values[4][4];
-    for (int row = 0; row < 4; ++row) {
-        for (int column = 0; column < 4; ++column) values[row][column] = matrix[row][column];
-    }
-    return VMatrix(values);
-}
-
-void SetMatrix(VPlug plug, const RMatrix& matrix, const char* failure) {
-    PrintStatusError(plug.isNull() ? VStatus(VStatus::kNotFound, failure) : plug.setValue(HostMatrix(matrix)), failure);
-}
-
 // The node's matrix in the first bind pose that holds it (by its name in the file), else its
 // global transform.
 RMatrix BindMatrixOf(const RWyxNode& node, const VexaObjectFactory& factory) {
@@ -173,7 +161,7 @@ void WyxVexaImportSession::ImportSkin(RWyxNode* node, const std::vector<RWyxSkin
         if (made.length() > 0) Run("delete " + QuotedScriptText(made[0]));
         return;
     }
-    SetMatrix(skin.findPlug("geomMatrix"), BindMatrixOf(*node, factory_), "geomMatrix");
+    SetMatrixPlug(skin.findPlug("geomMatrix"), BindMatrixOf(*node, factory_), "geomMatrix");
     std::vector<unsigned> influences;
     for (size_t j = 0; j < joints.size(); ++j) {
         const unsigned influence = skin.indexForInfluenceObject(jointPaths[j], &status);
@@ -183,8 +171,8 @@ void WyxVexaImportSession::ImportSkin(RWyxNode* node, const std::vector<RWyxSkin
         const auto link = std::find_if(jointLinks.begin(), jointLinks.end(),
                                        [&](const RWyxSkinLink* each) { return each->GetLink() == joints[j]; });
         const RMatrix jointBind = (*link)->GetTransformLinkMatrix();
-        SetMatrix(bindPreMatrix.elementByLogicalIndex(influence), jointBind.Inverse(), "bindPreMatrix");
-        SetMatrix(VFnDependencyNode(jointPaths[j].node()).findPlug("bindPose"), jointBind, "bindPose");
+        SetMatrixPlug(bindPreMatrix.elementByLogicalIndex(influence), jointBind.Inverse(), "bindPreMatrix");
+        SetMatrixPlug(VFnDependencyNode(jointPaths[j].node()).findPlug("bindPose"), jointBind, "bindPose");
     }
 
     const VString shapeText = QuotedScriptText(shape.partialPathName());

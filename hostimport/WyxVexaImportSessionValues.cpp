@@ -199,8 +199,11 @@ VObject MakeTarget(const RWyxGeometry& geometry, RWyxShape& shape, const VObject
         ProgressTick(&done);
         return copy;
     }
+    // A patch reaches the host as the surface the converter made of it; one left a patch has
+    // no host surface for its shapes.
     HostNurbsSurface surface;
-    if (!ConvertNurbsToHost(static_cast<const RWyxNurb&>(geometry), shape.GetControlPoints(),
+    if (geometry.GetAttributeType() != RWyxNodeAttribute::kNurb ||
+        !ConvertNurbsToHost(static_cast<const RWyxNurb&>(geometry), shape.GetControlPoints(),
                             shape.GetControlPointsCount(), surface)) {
         VStatus(VStatus::kInvalidParameter, "its points are not those of the surface").perror("Cannot add a blend shape");
         return VObject();

@@ -14,6 +14,7 @@
 #include <vexa/VFnAnimCurve.h>
 #include <vexa/VFnBlendShapeDeformer.h>
 #include <vexa/VFnMesh.h>
+#include <vexa/VFnNurbsSurface.h>
 #include <vexa/VObjectArray.h>
 
 namespace {
@@ -69,6 +70,31 @@ TEST_F(BlendShapeImportTest, EachShapeBecomesAHiddenTargetOfItsPoints) {
     VStatus status;
     VFnAnimCurve curve(blend.findPlug("weight").elementByLogicalIndex(0), &status);
     EXPECT_TRUE(status);
+}
+
+TEST_F(BlendShapeImportTest, ASurfacesShapeBecomesASurfaceOfItsPointsAndOneOfAnotherSizeIsRefused) {
+    VexaNode* node = add(root(), "Sheet", NewSurface(factory(), kEvenKnots));
+    RWyxGeometry* geometry = node->GetGeometry();
+    for (const int count : {12, 11}) {
+        RWyxShape* shape = factory().CreateShape();
+        shape->InitControlPoints(count);
+        for (int p = 0; p < count; ++p) shape->SetControlPointAt(p, *geometry->GetControlPointAt(p));
+        shape->GetControlPointAt(5)->z = 4.0;  // SDK U 1, V 1: host CV [1][1]
+        geometry->AddShape(shape, count == 12 ? "Sheet.Raise" : "Sheet.Short");
+    }
+    session_.CreateHostNode(node);
+    session_.ImportBlendShapes(node);
+    VFnBlendShapeDeformer blend = deformerOf("SheetShape");
+    EXPECT_EQ(blend.name(), "Sheet_BlendShaper");
+    VObjectArray targets;
+    ASSERT_TRUE(blend.getTargets(HostNode("SheetShape"), 0, targets));
+    ASSERT_EQ(targets.length(), 1u);
+    VPoint raised;
+    ASSERT_TRUE(VFnNurbsSurface(targets[0]).getCV(1, 1, raised));
+    EXPECT_DOUBLE_EQ(raised.z, 4.0);
+    ASSERT_TRUE(blend.getTargets(HostNode("SheetShape"), 1, targets));
+    EXPECT_EQ(targets.length(), 0u);
+    EXPECT_FALSE(dumps("Sheet_Short"));
 }
 
 TEST_F(BlendShapeImportTest, AShapeWithoutADotNamesTheDeformerAfterItsNode) {
