@@ -68,6 +68,8 @@ protected:
 RWyxMaterial* Material(RWyxObjectFactory& factory, const char* name, double opacity = 1.0) {
     RWyxMaterial* material = factory.CreateMaterial(name);
     material->SetDiffuseColor(RWyxColor(0.1, 0.2, 0.3, 1.0));
+    material->SetSpecularColor(RWyxColor(0.7, 0.6, 0.5, 1.0));
+    material->SetAmbientColor(RWyxColor(0.05, 0.15, 0.25, 1.0));
     material->SetOpacity(opacity);
     material->SetShininess(0.5);
     return material;
@@ -105,6 +107,27 @@ TEST_F(MaterialImportTest, PolygonsGetTheirMaterialsPastPolygonsTheHostLacks) {
     EXPECT_FLOAT_EQ(red.cosPower(), 64.0f);
     EXPECT_FLOAT_EQ(red.transparency().g, 0.75f);
     EXPECT_FLOAT_EQ(red.color().b, 0.3f);
+    EXPECT_FLOAT_EQ(red.specularColor().r, 0.7f);
+    EXPECT_FLOAT_EQ(red.ambientColor().b, 0.25f);
+}
+
+TEST_F(MaterialImportTest, MergedNodesAndExclusiveMergesGetNoShadersTheirNewChildrenDo) {
+    ASSERT_TRUE(run("createNode transform -n Body"));
+    const auto build = [](RWyxObjectFactory& factory, RWyxNode& root) {
+        RWyxMesh* mesh = QuadStrip(factory, {0});
+        mesh->AddMaterial(Material(factory, "Kept"));
+        RWyxNode* body = AddNode(factory, root, "Body", mesh);
+        RWyxMesh* arm = QuadStrip(factory, {0});
+        RWyxMaterial* unnamed = Material(factory, "Unnamed");
+        unnamed->SetName(RString(""));  // a material without a name
+        arm->AddMaterial(unnamed);
+        AddNode(factory, *body, "Arm", arm);
+    };
+    ASSERT_TRUE(importBuilt(build, 0));
+    EXPECT_FALSE(dumps("node phong "));
+    ASSERT_TRUE(importBuilt(build, 1));
+    EXPECT_FALSE(dumps("node phong Kept"));  // Body is the user's node
+    EXPECT_EQ(polygonShaders("ArmShape"), std::vector<std::string>{"unnamed"});
 }
 
 TEST_F(MaterialImportTest, AMeshWithoutMaterialsGetsTheDefaultsAndOneNameOneShader) {
@@ -169,8 +192,10 @@ TEST_F(MaterialImportTest, LayeredTexturesPutTheFirstOnTopWithTheirBlendModes) {
     ASSERT_TRUE(importBuilt([](RWyxObjectFactory& factory, RWyxNode& root) {
         RWyxMesh* mesh = QuadStrip(factory, {0});
         mesh->AddMaterial(Material(factory, "Layered"));
-        AddTextureLayers(*mesh, {Texture(factory, "A", "a.tif"), Texture(factory, "B", "b.tif"),
-                                 Texture(factory, "C", "c.tif"), Texture(factory, "NoFile", "")},
+        RWyxTexture* faint = Texture(factory, "B", "b.tif");
+        faint->SetDefaultAlpha(0.25);
+        AddTextureLayers(*mesh, {Texture(factory, "A", "a.tif"), faint, Texture(factory, "C", "c.tif"),
+                                 Texture(factory, "NoFile", "")},
                          {RWyxLayerElementTexture::kAdditive, RWyxLayerElementTexture::kModulate,
                           RWyxLayerElementTexture::kModulate2, 0});
         AddNode(factory, root, "Body", mesh);
@@ -184,6 +209,8 @@ TEST_F(MaterialImportTest, LayeredTexturesPutTheFirstOnTopWithTheirBlendModes) {
     EXPECT_EQ(number((node + ".inputs[2].blendMode").c_str()), 4.0);
     EXPECT_EQ(number((node + ".inputs[1].blendMode").c_str()), 6.0);
     EXPECT_EQ(number((node + ".inputs[0].blendMode").c_str()), 0.0);
+    EXPECT_EQ(number((node + ".inputs[1].alpha").c_str()), 0.25);
+    EXPECT_EQ(number((node + ".inputs[2].alpha").c_str()), 1.0);
     EXPECT_EQ(dump().find("NoFile"), std::string::npos);  // a texture without a file is left out
 }
 
@@ -207,6 +234,17 @@ TEST_F(MaterialImportTest, PlacementKeepsUOnUForMeshesAndTurnsSurfacesTheOtherWa
         nurb->AddTexture(onSurface);
         nurb->GetLayer(0)->GetTextures()->AddIndex(0);
         AddNode(factory, root, "Sheet", nurb);
+
+        // Closed in SDK U (4 points): the host's V offset moves by two of its four steps.
+        RWyxTexture* onClosed = Texture(factory, "ClosedTex", "tex.tif");
+        onClosed->SetTranslationUV(0.25, 0.5);
+        RWyxNurb* closed = NewSurface(factory, kEvenKnots);
+        closed->InitControlPoints(4, RWyxNurb::kClosed, 3, RWyxNurb::kOpen);
+        for (int i = 0; i < 12; ++i) closed->SetControlPointAt(i, RVector4(i % 4, i / 4, 0.0, 1.0));
+        closed->AddMaterial(Material(factory, "OnClosed"));
+        closed->AddTexture(onClosed);
+        closed->GetLayer(0)->GetTextures()->AddIndex(0);
+        AddNode(factory, root, "Ring", closed);
     }));
     const std::string mesh = sourceOf("Tex.uvCoord");
     const std::string placement = mesh.substr(0, mesh.find('.'));
@@ -222,6 +260,11 @@ TEST_F(MaterialImportTest, PlacementKeepsUOnUForMeshesAndTurnsSurfacesTheOtherWa
     EXPECT_DOUBLE_EQ(number((surfacePlacement + ".offsetV").c_str()), 0.25);
     EXPECT_NEAR(number((surfacePlacement + ".rotateFrame").c_str()), -M_PI / 2, 1e-6);
     EXPECT_DOUBLE_EQ(number((surfacePlacement + ".repeatU").c_str()), 3.0);
+    EXPECT_DOUBLE_EQ(number((surfacePlacement + ".repeatV").c_str()), 2.0);
+    const std::string ring = sourceOf("ClosedTex.uvCoord");
+    const std::string ringPlacement = ring.substr(0, ring.find('.'));
+    EXPECT_DOUBLE_EQ(number((ringPlacement + ".offsetU").c_str()), 0.5);
+    EXPECT_DOUBLE_EQ(number((ringPlacement + ".offsetV").c_str()), 0.75);
 }
 
 TEST_F(MaterialImportTest, TextureFilesResolveBesideTheFileAndHostileNamesStayNames) {
