@@ -65,18 +65,23 @@ protected:
 };
 
 TEST_F(DeformationImportTest, SkinWeightsReadBackAsTheFileHasThem) {
+    options().SetBoolOption(kImportForceWeightNormalize, false);
     ASSERT_TRUE(importBuilt([](RWyxObjectFactory& factory, RWyxNode& root) {
         RWyxNode* hips = nullptr;
         RWyxNode* spine = nullptr;
         AddJoints(factory, root, hips, spine);
-        RWyxNode* body = AddNode(factory, root, "Body", QuadStrip(factory, {-1, -1}));
+        RWyxNode* body = AddNode(factory, root, "Body", QuadStrip(factory, {-1, -1, -1}));
         Link(factory, *body, hips, RWyxSkinLink::kNormal, {{1, 1.0}, {0, 1.0}, {3, 0.5}, {2, 0.5}});
         // A "total" skin link is a skin link too; indices past the points are left out.
         Link(factory, *body, spine, RWyxSkinLink::kTotal1, {{2, 0.5}, {3, 0.5}, {4, 1.0}, {42, 1.0}}, 10.0);
         Link(factory, *body, spine, RWyxSkinLink::kTotal1, {{5, 1.0}}, 10.0);  // the same joint once more
+        Link(factory, *body, hips, RWyxSkinLink::kNormal, {{7, 0.0}});
+        Link(factory, *body, spine, RWyxSkinLink::kNormal, {{7, 0.0}}, 10.0);
     }));
-    EXPECT_EQ(weightsOf("BodyShape", "Hips"), (std::vector<float>{1, 1, 0.5f, 0.5f, 0, 0}));
-    EXPECT_EQ(weightsOf("BodyShape", "Spine"), (std::vector<float>{0, 0, 0.5f, 0.5f, 1, 1}));
+    // Without normalising, a point whose weights add up to 0 is not looked at.
+    EXPECT_EQ(logText().find("add up to 0"), std::string::npos) << logText();
+    EXPECT_EQ(weightsOf("BodyShape", "Hips"), (std::vector<float>{1, 1, 0.5f, 0.5f, 0, 0, 0, 0}));
+    EXPECT_EQ(weightsOf("BodyShape", "Spine"), (std::vector<float>{0, 0, 0.5f, 0.5f, 1, 1, 0, 0}));
     // Spine's bind matrix is the inverse of its world matrix at the bind.
     const VFnSkinCluster skin(HostNode("skinCluster1"));
     const unsigned spine = skin.indexForInfluenceObject(HostPath("Spine"));
@@ -144,6 +149,25 @@ TEST_F(DeformationImportTest, ClustersAreWeightedInRunsOfOneWeight) {
     EXPECT_EQ(VFnDependencyNode(HostNode("Soft1")).findPlug("relative").asDouble(), 1.0);
     EXPECT_EQ(VFnDependencyNode(HostNode("Handle1")).findPlug("relative").asDouble(), 0.0);
     EXPECT_FALSE(dumps("Group1"));  // no cluster on the compensation link's node
+}
+
+TEST_F(DeformationImportTest, AClusterOfTwoGeometriesIsMadeOnceAndSurfacesAreWeightedByCV) {
+    recordScripts();
+    ASSERT_TRUE(importBuilt([](RWyxObjectFactory& factory, RWyxNode& root) {
+        RWyxNode* handle = AddNode(factory, root, "Handle", factory.CreateNull());
+        RWyxNode* body = AddNode(factory, root, "Body", QuadStrip(factory, {-1}));
+        Link(factory, *body, handle, RWyxSkinLink::kAdditive, {{1, 0.5}}, 3.0);
+        // SDK point 5 is U 1, V 1 of the surface: host CV [1][1].
+        RWyxNode* sheet = AddNode(factory, root, "Sheet", NewSurface(factory, kEvenKnots));
+        Link(factory, *sheet, handle, RWyxSkinLink::kAdditive, {{5, 0.75}}, 3.0);
+    }));
+    EXPECT_EQ(scriptsStartingWith("cluster ").size(), 1u);
+    EXPECT_EQ(percent("Handle1 BodyShape.vtx[1]"), std::vector<double>{0.5});
+    EXPECT_EQ(percent("Handle1 SheetShape.cv[1][1]"), std::vector<double>{0.75});
+    // The cluster's bind matrix undoes its handle's place at the bind.
+    VMatrix bind;
+    ASSERT_TRUE(VFnDependencyNode(HostNode("Handle1")).findPlug("bindPreMatrix").getValue(bind));
+    EXPECT_EQ(bind(3, 1), -3.0);
 }
 
 TEST_F(DeformationImportTest, RepeatedCVsOfAnUnevenSurfaceCarryTheirWeights) {

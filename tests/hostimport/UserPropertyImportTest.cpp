@@ -81,6 +81,17 @@ TEST_F(UserPropertyImportTest, EveryTypeGetsItsAttributeUnderItsLabel) {
     EXPECT_TRUE(dumps("node transform |keep\n"));
 }
 
+TEST_F(UserPropertyImportTest, TenNamesAreTriedAndTheEleventhPropertyOfOneNameIsDropped) {
+    ASSERT_TRUE(importBuilt([](RWyxObjectFactory& factory, RWyxNode& root) {
+        RWyxNode* node = AddNode(factory, root, "holder", factory.CreateNull());
+        for (int i = 0; i < 11; ++i) AddProperty(factory, *node, ("p" + std::to_string(i)).c_str(), "Real", "same");
+    }));
+    const VFnDependencyNode holder(nodeOf("holder"));
+    EXPECT_TRUE(holder.hasAttribute("same"));
+    EXPECT_TRUE(holder.hasAttribute("same9"));
+    EXPECT_FALSE(holder.hasAttribute("same10"));
+}
+
 class UserPropertyValuesTest : public SessionSceneTest {
 protected:
     // The file node "holder" bound to the host node of that name, as the merge binds it.
@@ -130,9 +141,14 @@ TEST_F(UserPropertyValuesTest, ValuesComeFromTheCurveUnlessItSaysNothing) {
     AddProperty(factory(), *node, "ratio", "Integer", "")->SetInteger(7);
     AddProperty(factory(), *node, "on", "Bool", "")->SetBool(true);
     AddProperty(factory(), *node, "offset", "Vector", "")->SetVector(1, 2, 3);
+    AddProperty(factory(), *node, "steps", "Integer", "")->SetInteger(1);
+    AddProperty(factory(), *node, "off", "Bool", "")->SetBool(true);
     BindCustomAttributes(node);
     node->AddAttributeName("ratio", RString("ratio"));  // an integer on a float attribute
     curveOf(*node, "fromCurve")->SetDefaultValue(2.5f);
+    curveOf(*node, "steps")->SetDefaultValue(2.75f);
+    curveOf(*node, "off")->AddKey(RTime(), RCurveKey::Plain(RTime(), 0.0f, RCurveKey::Cubic));
+    curveOf(*node, "off")->SetDefaultValue(0.0f);
     session_.ImportUserPropertyValues(node);
     EXPECT_EQ(value("own"), 1.5);
     EXPECT_EQ(value("fromCurve"), 2.5);
@@ -140,6 +156,8 @@ TEST_F(UserPropertyValuesTest, ValuesComeFromTheCurveUnlessItSaysNothing) {
     EXPECT_EQ(value("ratio"), 0.0);   // a float for an integer: not set
     EXPECT_EQ(value("on"), 1.0);
     EXPECT_EQ(value("offsetY"), 2.0);  // keyless children at 0: the property's own vector
+    EXPECT_EQ(value("steps"), 2.0);    // the curve's default, truncated
+    EXPECT_EQ(value("off"), 0.0);      // a keyed curve's default of 0 holds against the property
 }
 
 TEST_F(UserPropertyValuesTest, ExclusiveMergeMakesNoAttribute) {
