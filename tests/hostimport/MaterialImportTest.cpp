@@ -158,14 +158,15 @@ TEST_F(MaterialImportTest, AMeshWithoutMaterialsGetsTheDefaultsAndOneNameOneShad
 
 TEST_F(MaterialImportTest, ControlPointsVoteForTheirPolygonsMaterial) {
     ASSERT_TRUE(importBuilt([](RWyxObjectFactory& factory, RWyxNode& root) {
-        RWyxMesh* mesh = QuadStrip(factory, {-1, -1, -1});
+        RWyxMesh* mesh = QuadStrip(factory, {-1, -1, -1, -1});
         for (const char* name : {"A", "B", "C"}) mesh->AddMaterial(Material(factory, name));
         mesh->InitMaterialIndices(RWyxMesh::kKindByControlPoint);
         // Numbers count from 1. Quad 0 (points 0, 2, 3, 1): 2, 1, 1, 2, a tie that 2 wins by
         // coming first; quad 1 (2, 4, 5, 3): 1, 3, 3, 1, where 1 comes first; quad 2 (4, 6, 7,
-        // 5): 3, 9, 0, 3, where 9 and 0 name no material.
-        const int numbers[8] = {2, 2, 1, 1, 3, 3, 9, 0};
-        for (int i = 0; i < 8; ++i) mesh->GetMaterialIndices()[i] = numbers[i];
+        // 5): 3, 3, 0, 3; quad 3 (6, 8, 9, 7): 3, 9, 9, 0, where 9 and 0 name no material and
+        // the one vote of 3 wins.
+        const int numbers[10] = {2, 2, 1, 1, 3, 3, 3, 0, 9, 9};
+        for (int i = 0; i < 10; ++i) mesh->GetMaterialIndices()[i] = numbers[i];
         AddNode(factory, root, "Voted", mesh);
         // Points past the numbers' array have none.
         RWyxMesh* short_ = QuadStrip(factory, {-1});
@@ -175,7 +176,7 @@ TEST_F(MaterialImportTest, ControlPointsVoteForTheirPolygonsMaterial) {
         short_->GetMaterialIndices()[0] = 1;
         AddNode(factory, root, "Short", short_);
     }));
-    EXPECT_EQ(polygonShaders("VotedShape"), (std::vector<std::string>{"B", "A", "C"}));
+    EXPECT_EQ(polygonShaders("VotedShape"), (std::vector<std::string>{"B", "A", "C", "C"}));
     EXPECT_EQ(polygonShaders("ShortShape"), std::vector<std::string>{"D"});
 }
 
@@ -235,11 +236,11 @@ TEST_F(MaterialImportTest, PlacementKeepsUOnUForMeshesAndTurnsSurfacesTheOtherWa
         nurb->GetLayer(0)->GetTextures()->AddIndex(0);
         AddNode(factory, root, "Sheet", nurb);
 
-        // Closed in SDK U (4 points): the host's V offset moves by two of its four steps.
+        // Closed in SDK U (4 points) and V (3 points): each offset moves by two of its steps.
         RWyxTexture* onClosed = Texture(factory, "ClosedTex", "tex.tif");
         onClosed->SetTranslationUV(0.25, 0.5);
         RWyxNurb* closed = NewSurface(factory, kEvenKnots);
-        closed->InitControlPoints(4, RWyxNurb::kClosed, 3, RWyxNurb::kOpen);
+        closed->InitControlPoints(4, RWyxNurb::kClosed, 3, RWyxNurb::kClosed);
         for (int i = 0; i < 12; ++i) closed->SetControlPointAt(i, RVector4(i % 4, i / 4, 0.0, 1.0));
         closed->AddMaterial(Material(factory, "OnClosed"));
         closed->AddTexture(onClosed);
@@ -263,7 +264,7 @@ TEST_F(MaterialImportTest, PlacementKeepsUOnUForMeshesAndTurnsSurfacesTheOtherWa
     EXPECT_DOUBLE_EQ(number((surfacePlacement + ".repeatV").c_str()), 2.0);
     const std::string ring = sourceOf("ClosedTex.uvCoord");
     const std::string ringPlacement = ring.substr(0, ring.find('.'));
-    EXPECT_DOUBLE_EQ(number((ringPlacement + ".offsetU").c_str()), 0.5);
+    EXPECT_NEAR(number((ringPlacement + ".offsetU").c_str()), 0.5 + 2.0 / 3.0, 1e-6);
     EXPECT_DOUBLE_EQ(number((ringPlacement + ".offsetV").c_str()), 0.75);
 }
 
@@ -296,8 +297,8 @@ TEST_F(MaterialImportTest, ATextureOnASharedShaderIsConnectedOnce) {
             AddNode(factory, root, name, mesh);
         }
     }));
-    const std::string first = sourceOf("Shared.color");
-    EXPECT_TRUE(first == "OneTex.outColor" || first == "TwoTex.outColor") << first;
+    // Children are visited from the last: Two's texture came first and stays.
+    EXPECT_EQ(sourceOf("Shared.color"), "TwoTex.outColor");
 }
 
 TEST_F(MaterialImportTest, VertexColoursDirectIndexedAndPerCornerThroughTheHostsPolygons) {
