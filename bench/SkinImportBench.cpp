@@ -14,16 +14,15 @@
 // Each phase is reported in seconds and in microseconds per vertex; the per-vertex times
 // should stay flat from 10,000 to 100,000 vertices (time linear in the vertex count).
 
+#include "ImportBenchSupport.h"
+
 #include "attributes/RWyxMesh.h"
 #include "attributes/RWyxSkeleton.h"
 #include "attributes/RWyxSkinLink.h"
-#include "platform/NativeFiles.h"
 #include "scene/RWyxNode.h"
 #include "scene/RWyxObjectFactory.h"
 #include "scene/RWyxScene.h"
-#include "wyxwriter/RWyxWriterWyx6.h"
 
-#include "host/src/plugins/PluginManager.h"
 #include "host/src/scene/Scene.h"
 #include "host/src/script/CommandEngine.h"
 #include "host/src/script/ScriptInterpreter.h"
@@ -47,15 +46,6 @@ constexpr double kWeights[kInfluences] = {0.4, 0.3, 0.2, 0.1};
 constexpr int kColumns = 100;
 
 using Clock = std::chrono::steady_clock;
-
-const std::string& Folder() {
-    static const std::string folder = [] {
-        const std::string made = platform::CreateTempFolder(nullptr, "wyx-skin-bench-");
-        setenv("WYX_REGISTRY_FILE", (made + "/registry.txt").c_str(), 1);
-        return made;
-    }();
-    return folder;
-}
 
 // A grid of kColumns columns lying along the chain (y), quads between neighbouring points.
 RWyxMesh* GridMesh(RWyxObjectFactory& factory, int vertices) {
@@ -120,22 +110,8 @@ std::string SkinFile(int vertices) {
         }
     }
     for (RWyxSkinLink* link : links) mesh->AddDeformer(link);
-    const std::string path = Folder() + "/skin" + std::to_string(vertices) + ".wyx";
-    RWyxWriterWyx6 writer(&factory, nullptr);
-    writer.SetFileMode(RWyxWriterWyx::kFileModeBinary);
-    RStreamOptionsPtr options = writer.GetWriteOptions();
-    const bool written = writer.FileCreate(path.c_str()) && writer.Write(scene, options.get()) && writer.FileClose();
-    return written ? (files[vertices] = path) : std::string();
-}
-
-bool LoadPlugin() {
-    static const bool loaded = [] {
-        Folder();
-        std::string name;
-        if (!vexa_host::PluginManager::instance().load(WYX_PLUGIN_MODULE_PATH, name)) return false;
-        return static_cast<bool>(VGlobal::executeCommand("WYXImportShowUI -v false; WYXImportMode -v add"));
-    }();
-    return loaded;
+    const std::string path = wyx_bench::ImportFolder() + "/skin" + std::to_string(vertices) + ".wyx";
+    return wyx_bench::WriteBinary(factory, scene, path) ? (files[vertices] = path) : std::string();
 }
 
 // One script the import ran, with its start and end.
@@ -202,7 +178,7 @@ bool AddPhases(const ScriptClock& clock, std::map<std::string, double>& phases) 
 void BM_ImportSkinByPhase(benchmark::State& state) {
     const int vertices = static_cast<int>(state.range(0));
     const std::string path = SkinFile(vertices);
-    if (path.empty() || !LoadPlugin()) {
+    if (path.empty() || !wyx_bench::LoadImportPlugin()) {
         state.SkipWithError("the file or the plug-in is missing");
         return;
     }

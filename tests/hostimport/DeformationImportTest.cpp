@@ -34,14 +34,19 @@ RWyxSkinLink* Link(RWyxObjectFactory& factory, RWyxNode& geometryNode, RWyxNode*
 }
 
 // Hips (a root) with Spine (a limb node) 10 above it.
-void AddJoints(RWyxObjectFactory& factory, RWyxNode& root, RWyxNode*& hips, RWyxNode*& spine) {
+struct Joints {
+    RWyxNode* hips;
+    RWyxNode* spine;
+};
+Joints AddJoints(RWyxObjectFactory& factory, RWyxNode& root) {
     RWyxSkeleton* hipsJoint = factory.CreateSkeleton();
     hipsJoint->SetSkeletonType(RWyxSkeleton::kRoot);
-    hips = AddNode(factory, root, "Hips", hipsJoint);
+    RWyxNode* hips = AddNode(factory, root, "Hips", hipsJoint);
     RWyxSkeleton* spineJoint = factory.CreateSkeleton();
     spineJoint->SetSkeletonType(RWyxSkeleton::kLimbNode);
-    spine = AddNode(factory, *hips, "Spine", spineJoint);
+    RWyxNode* spine = AddNode(factory, *hips, "Spine", spineJoint);
     spine->SetDefaultTranslation(RVector4(0, 10, 0, 0));
+    return {hips, spine};
 }
 
 class DeformationImportTest : public SceneImportTest {
@@ -67,9 +72,7 @@ protected:
 TEST_F(DeformationImportTest, SkinWeightsReadBackAsTheFileHasThem) {
     options().SetBoolOption(kImportForceWeightNormalize, false);
     ASSERT_TRUE(importBuilt([](RWyxObjectFactory& factory, RWyxNode& root) {
-        RWyxNode* hips = nullptr;
-        RWyxNode* spine = nullptr;
-        AddJoints(factory, root, hips, spine);
+        const auto [hips, spine] = AddJoints(factory, root);
         RWyxNode* body = AddNode(factory, root, "Body", QuadStrip(factory, {-1, -1, -1}));
         Link(factory, *body, hips, RWyxSkinLink::kNormal, {{1, 1.0}, {0, 1.0}, {3, 0.5}, {2, 0.5}});
         // A "total" skin link is a skin link too; indices past the points are left out.
@@ -93,9 +96,7 @@ TEST_F(DeformationImportTest, SkinWeightsReadBackAsTheFileHasThem) {
 TEST_F(DeformationImportTest, NormalisedWeightsShareOneAndAZeroSumIsLeftAndLogged) {
     options().SetBoolOption(kImportForceWeightNormalize, true);
     ASSERT_TRUE(importBuilt([](RWyxObjectFactory& factory, RWyxNode& root) {
-        RWyxNode* hips = nullptr;
-        RWyxNode* spine = nullptr;
-        AddJoints(factory, root, hips, spine);
+        const auto [hips, spine] = AddJoints(factory, root);
         RWyxNode* body = AddNode(factory, root, "Body", QuadStrip(factory, {-1, -1}));
         Link(factory, *body, hips, RWyxSkinLink::kNormal, {{0, 0.2}, {1, 0.3}, {2, 0.0}, {3, 1.0}, {4, 1.0}, {5, 1.0}});
         Link(factory, *body, spine, RWyxSkinLink::kNormal, {{0, 0.6}, {2, 0.0}});
@@ -172,9 +173,7 @@ TEST_F(DeformationImportTest, AClusterOfTwoGeometriesIsMadeOnceAndSurfacesAreWei
 
 TEST_F(DeformationImportTest, RepeatedCVsOfAnUnevenSurfaceCarryTheirWeights) {
     ASSERT_TRUE(importBuilt([](RWyxObjectFactory& factory, RWyxNode& root) {
-        RWyxNode* hips = nullptr;
-        RWyxNode* spine = nullptr;
-        AddJoints(factory, root, hips, spine);
+        const auto [hips, spine] = AddJoints(factory, root);
         RWyxNode* sheet = AddNode(factory, root, "Sheet", NewSurface(factory, kUnevenKnots));
         Weights low;
         Weights high;
@@ -198,9 +197,7 @@ TEST_F(DeformationImportTest, RepeatedCVsOfAnUnevenSurfaceCarryTheirWeights) {
 TEST_F(DeformationImportTest, LinksOfOtherNodesAndASkinUnderItsBoneAreReported) {
     options().SetBoolOption(kImportShowUI, true);
     ASSERT_TRUE(importBuilt([](RWyxObjectFactory& factory, RWyxNode& root) {
-        RWyxNode* hips = nullptr;
-        RWyxNode* spine = nullptr;
-        AddJoints(factory, root, hips, spine);
+        const auto [hips, spine] = AddJoints(factory, root);
         RWyxNode* body = AddNode(factory, *hips, "Body", QuadStrip(factory, {-1}));
         Link(factory, *body, hips, RWyxSkinLink::kNormal, {{0, 1.0}});
         for (const char* name : {"a", "b", "c", "d"}) {

@@ -40,29 +40,13 @@ protected:
         return sources.length() == 1 ? VFnDependencyNode(sources[0].node()).name().str() : "";
     }
     // The name of the node whose plug feeds the plug.
-    static std::string sourceOf(const char* plug) {
-        VSelectionList list;
-        VPlug destination;
-        EXPECT_TRUE(list.add(plug)) << plug;
-        list.getPlug(0, destination);
+    static std::string sourceOf(const std::string& plug) {
         VPlugArray sources;
-        destination.connectedTo(sources, true, false);
+        HostPlug(plug).connectedTo(sources, true, false);
         return sources.length() == 1 ? sources[0].name().str() : "";
     }
-    static double number(const char* plug) {
-        VSelectionList list;
-        VPlug found;
-        EXPECT_TRUE(list.add(plug)) << plug;
-        list.getPlug(0, found);
-        return found.asDouble();
-    }
-    static std::string text(const char* plug) {
-        VSelectionList list;
-        VPlug found;
-        EXPECT_TRUE(list.add(plug)) << plug;
-        list.getPlug(0, found);
-        return found.asString().str();
-    }
+    static double number(const std::string& plug) { return HostPlug(plug).asDouble(); }
+    static std::string text(const std::string& plug) { return HostPlug(plug).asString().str(); }
 };
 
 RWyxMaterial* Material(RWyxObjectFactory& factory, const char* name, double opacity = 1.0) {
@@ -204,14 +188,14 @@ TEST_F(MaterialImportTest, LayeredTexturesPutTheFirstOnTopWithTheirBlendModes) {
     const std::string layered = sourceOf("Layered.color");
     ASSERT_EQ(layered.rfind("layeredTexture", 0), 0u) << layered;
     const std::string node = layered.substr(0, layered.find('.'));
-    EXPECT_EQ(sourceOf((node + ".inputs[2].color").c_str()), "A.outColor");
-    EXPECT_EQ(sourceOf((node + ".inputs[1].color").c_str()), "B.outColor");
-    EXPECT_EQ(sourceOf((node + ".inputs[0].color").c_str()), "C.outColor");
-    EXPECT_EQ(number((node + ".inputs[2].blendMode").c_str()), 4.0);
-    EXPECT_EQ(number((node + ".inputs[1].blendMode").c_str()), 6.0);
-    EXPECT_EQ(number((node + ".inputs[0].blendMode").c_str()), 0.0);
-    EXPECT_EQ(number((node + ".inputs[1].alpha").c_str()), 0.25);
-    EXPECT_EQ(number((node + ".inputs[2].alpha").c_str()), 1.0);
+    EXPECT_EQ(sourceOf(node + ".inputs[2].color"), "A.outColor");
+    EXPECT_EQ(sourceOf(node + ".inputs[1].color"), "B.outColor");
+    EXPECT_EQ(sourceOf(node + ".inputs[0].color"), "C.outColor");
+    EXPECT_EQ(number(node + ".inputs[2].blendMode"), 4.0);
+    EXPECT_EQ(number(node + ".inputs[1].blendMode"), 6.0);
+    EXPECT_EQ(number(node + ".inputs[0].blendMode"), 0.0);
+    EXPECT_EQ(number(node + ".inputs[1].alpha"), 0.25);
+    EXPECT_EQ(number(node + ".inputs[2].alpha"), 1.0);
     EXPECT_EQ(dump().find("NoFile"), std::string::npos);  // a texture without a file is left out
 }
 
@@ -250,22 +234,22 @@ TEST_F(MaterialImportTest, PlacementKeepsUOnUForMeshesAndTurnsSurfacesTheOtherWa
     const std::string mesh = sourceOf("Tex.uvCoord");
     const std::string placement = mesh.substr(0, mesh.find('.'));
     // On a mesh U stays U: what the export reads back as the texture's U.
-    EXPECT_DOUBLE_EQ(number((placement + ".offsetU").c_str()), 0.25);
-    EXPECT_DOUBLE_EQ(number((placement + ".offsetV").c_str()), 0.5);
-    EXPECT_NEAR(number((placement + ".rotateFrame").c_str()), M_PI / 2, 1e-6);
-    EXPECT_DOUBLE_EQ(number((placement + ".repeatU").c_str()), 2.0);
-    EXPECT_DOUBLE_EQ(number((placement + ".repeatV").c_str()), 3.0);
+    EXPECT_DOUBLE_EQ(number(placement + ".offsetU"), 0.25);
+    EXPECT_DOUBLE_EQ(number(placement + ".offsetV"), 0.5);
+    EXPECT_NEAR(number(placement + ".rotateFrame"), M_PI / 2, 1e-6);
+    EXPECT_DOUBLE_EQ(number(placement + ".repeatU"), 2.0);
+    EXPECT_DOUBLE_EQ(number(placement + ".repeatV"), 3.0);
     const std::string surface = sourceOf("SurfaceTex.uvCoord");
     const std::string surfacePlacement = surface.substr(0, surface.find('.'));
-    EXPECT_DOUBLE_EQ(number((surfacePlacement + ".offsetU").c_str()), 0.5);
-    EXPECT_DOUBLE_EQ(number((surfacePlacement + ".offsetV").c_str()), 0.25);
-    EXPECT_NEAR(number((surfacePlacement + ".rotateFrame").c_str()), -M_PI / 2, 1e-6);
-    EXPECT_DOUBLE_EQ(number((surfacePlacement + ".repeatU").c_str()), 3.0);
-    EXPECT_DOUBLE_EQ(number((surfacePlacement + ".repeatV").c_str()), 2.0);
+    EXPECT_DOUBLE_EQ(number(surfacePlacement + ".offsetU"), 0.5);
+    EXPECT_DOUBLE_EQ(number(surfacePlacement + ".offsetV"), 0.25);
+    EXPECT_NEAR(number(surfacePlacement + ".rotateFrame"), -M_PI / 2, 1e-6);
+    EXPECT_DOUBLE_EQ(number(surfacePlacement + ".repeatU"), 3.0);
+    EXPECT_DOUBLE_EQ(number(surfacePlacement + ".repeatV"), 2.0);
     const std::string ring = sourceOf("ClosedTex.uvCoord");
     const std::string ringPlacement = ring.substr(0, ring.find('.'));
-    EXPECT_NEAR(number((ringPlacement + ".offsetU").c_str()), 0.5 + 2.0 / 3.0, 1e-6);
-    EXPECT_DOUBLE_EQ(number((ringPlacement + ".offsetV").c_str()), 0.75);
+    EXPECT_NEAR(number(ringPlacement + ".offsetU"), 0.5 + 2.0 / 3.0, 1e-6);
+    EXPECT_DOUBLE_EQ(number(ringPlacement + ".offsetV"), 0.75);
 }
 
 TEST_F(MaterialImportTest, TextureFilesResolveBesideTheFileAndHostileNamesStayNames) {

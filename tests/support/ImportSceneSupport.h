@@ -19,20 +19,27 @@
 #include <string>
 #include <vector>
 
-// The host's DAG path and node of a name (the test fails when there is none).
-inline VDagPath HostPath(const char* name) {
+// What the host's selection list finds by a name (the test fails when it finds nothing), and
+// the DAG path, node or plug it holds first.
+inline VSelectionList HostSelection(const std::string& name) {
     VSelectionList list;
+    EXPECT_TRUE(list.add(VString(name.c_str()))) << name;
+    return list;
+}
+inline VDagPath HostPath(const char* name) {
     VDagPath path;
-    EXPECT_TRUE(list.add(name)) << name;
-    list.getDagPath(0, path);
+    HostSelection(name).getDagPath(0, path);
     return path;
 }
 inline VObject HostNode(const char* name) {
-    VSelectionList list;
     VObject node;
-    EXPECT_TRUE(list.add(name)) << name;
-    list.getDependNode(0, node);
+    HostSelection(name).getDependNode(0, node);
     return node;
+}
+inline VPlug HostPlug(const std::string& name) {
+    VPlug plug;
+    HostSelection(name).getPlug(0, plug);
+    return plug;
 }
 
 class SceneImportTest : public ImportTest {
