@@ -9,16 +9,14 @@
 // creation. Reported per import: seconds, the per-node (per-polygon) time and the reader's
 // share; the per-node time should stay flat from 1,000 to 10,000 nodes.
 
+#include "ImportBenchSupport.h"
 #include "WyxBenchScene.h"
-#include "fileio/RStreamOptionsWyx.h"
 #include "fileio/RWyxFileImporter.h"
 #include "platform/NativeFiles.h"
 #include "scene/RWyxNode.h"
 #include "scene/RWyxObjectFactory.h"
 #include "scene/RWyxScene.h"
-#include "wyxwriter/RWyxWriterWyx6.h"
 
-#include "host/src/plugins/PluginManager.h"
 #include "host/src/scene/Scene.h"
 
 #include <vexa/VGlobal.h>
@@ -38,23 +36,6 @@ namespace {
 constexpr int kPolygons = 1000 * 1000;
 constexpr int kBranching = 8;
 
-// Files, the registry and the plug-in's log in a folder of this run.
-const std::string& Folder() {
-    static const std::string folder = [] {
-        const std::string made = platform::CreateTempFolder(nullptr, "wyx-import-bench-");
-        setenv("WYX_REGISTRY_FILE", (made + "/registry.txt").c_str(), 1);
-        return made;
-    }();
-    return folder;
-}
-
-bool Write(RWyxObjectFactory& factory, RWyxScene* scene, const std::string& path) {
-    RWyxWriterWyx6 writer(&factory, nullptr);
-    writer.SetFileMode(RWyxWriterWyx::kFileModeBinary);
-    RStreamOptionsPtr options = writer.GetWriteOptions();
-    return writer.FileCreate(path.c_str()) && writer.Write(scene, options.get()) && writer.FileClose();
-}
-
 std::string NodesFile(int count) {
     static std::map<int, std::string> files;
     auto found = files.find(count);
@@ -67,8 +48,8 @@ std::string NodesFile(int count) {
         (i == 0 ? scene->GetRootNode() : nodes[static_cast<size_t>((i - 1) / kBranching)])->AddChild(node);
         nodes.push_back(node);
     }
-    const std::string path = Folder() + "/nodes" + std::to_string(count) + ".wyx";
-    if (!Write(factory, scene, path)) return std::string();
+    const std::string path = wyx_bench::ImportFolder() + "/nodes" + std::to_string(count) + ".wyx";
+    if (!wyx_bench::WriteBinary(factory, scene, path)) return std::string();
     return files[count] = path;
 }
 
@@ -77,20 +58,10 @@ std::string NodesFile(int count) {
 std::string MeshFile() {
     static const std::string file = [] {
         wyx_bench::BigScene& big = wyx_bench::Scene();
-        const std::string path = Folder() + "/mesh.wyx";
-        return Write(big.factory, big.scene, path) ? path : std::string();
+        const std::string path = wyx_bench::ImportFolder() + "/mesh.wyx";
+        return wyx_bench::WriteBinary(big.factory, big.scene, path) ? path : std::string();
     }();
     return file;
-}
-
-bool LoadPlugin() {
-    static const bool loaded = [] {
-        Folder();
-        std::string name;
-        if (!vexa_host::PluginManager::instance().load(WYX_PLUGIN_MODULE_PATH, name)) return false;
-        return static_cast<bool>(VGlobal::executeCommand("WYXImportShowUI -v false; WYXImportMode -v add"));
-    }();
-    return loaded;
 }
 
 double SecondsOf(const std::function<bool()>& work, bool& ok) {
@@ -113,7 +84,7 @@ bool ImportThroughTheShell(const std::string& path) {
 // One import and one read of the file per iteration; the counters are per item (node or
 // polygon).
 void Measure(benchmark::State& state, const std::string& path, int items) {
-    if (path.empty() || !LoadPlugin()) {
+    if (path.empty() || !wyx_bench::LoadImportPlugin()) {
         state.SkipWithError("the file or the plug-in is missing");
         return;
     }

@@ -54,13 +54,13 @@ void ConvertDirection(const Direction& direction, VDoubleArray& knots, unsigned&
 }  // namespace
 
 bool ConvertNurbsToHost(const RWyxNurb& nurb, HostNurbsSurface& out) {
+    return ConvertNurbsToHost(nurb, nurb.GetControlPoints(), nurb.GetControlPointsCount(), out);
+}
+
+bool ConvertNurbsToHost(const RWyxNurb& nurb, const RVector4* points, int pointCount, HostNurbsSurface& out) {
     const Direction u{nurb.GetUCount(), nurb.GetUOrder(), nurb.GetUType(), nurb.GetUKnotVector(), nurb.GetUKnotCount()};
     const Direction v{nurb.GetVCount(), nurb.GetVOrder(), nurb.GetVType(), nurb.GetVKnotVector(), nurb.GetVKnotCount()};
-    const RVector4* points = nurb.GetControlPoints();
-    if (!u.IsUsable() || !v.IsUsable() || points == nullptr ||
-        nurb.GetControlPointsCount() != u.count * v.count) {
-        return false;
-    }
+    if (!u.IsUsable() || !v.IsUsable() || points == nullptr || pointCount != u.count * v.count) return false;
     out = HostNurbsSurface();
     for (int row = 0; row < v.count + v.WrapCount(); ++row) {
         for (int column = 0; column < u.count + u.WrapCount(); ++column) {

@@ -15,6 +15,7 @@
 #include <vexa/VPointArray.h>
 
 class RWyxNurb;
+class RVector4;
 
 struct HostNurbsSurface {
     VPointArray controlVertices;
@@ -34,5 +35,8 @@ struct HostNurbsSurface {
 // degree above the host's 7, a wrapping direction with fewer points than it repeats, or knot
 // vectors of another length than the surface needs.
 bool ConvertNurbsToHost(const RWyxNurb& nurb, HostNurbsSurface& out);
+// The same with other control points in place of the surface's (a blend shape's); false also
+// when their count is not the surface's.
+bool ConvertNurbsToHost(const RWyxNurb& nurb, const RVector4* points, int pointCount, HostNurbsSurface& out);
 
 #endif

@@ -1,5 +1,11 @@
 #include "hostimport/ImportLaterSteps.h"
 
+#include "hostimport/ImportNodePasses.h"
+#include "plugin/VexaNode.h"
+#include "scene/RWyxNode.h"
+
+#include <vexa/VDagPath.h>
+
 void RegisterImageHandlers(WyxVexaImportSession&) {}
 
 void CheckNonUniformScale(WyxVexaImportSession&, RWyxNode*) {}
@@ -12,13 +18,16 @@ void WeldHardEdges(WyxVexaImportSession&, RWyxNode*) {}
 
 void ResampleRotation(WyxVexaImportSession&, RWyxNode*) {}
 
-void TransferUserProperties(WyxVexaImportSession&, RWyxNode&, const VObject&) {}
-
-void ImportVertexColors(WyxVexaImportSession&, VFnMesh&, const RWyxMesh&, const std::vector<int>&) {}
-
-void ImportMaterials(WyxVexaImportSession&, RWyxNode*) {}
-
-void ImportNodeAnimation(WyxVexaImportSession&, RWyxNode*) {}
+void ImportNodeAnimation(WyxVexaImportSession& session, RWyxNode* node) {
+    std::vector<RWyxNode*> nodes;
+    CollectSubtreePreOrder(node, nodes);
+    for (RWyxNode* each : nodes) {
+        const VDagPath* path = static_cast<const VexaNode*>(each)->GetDagPath();
+        if (path == nullptr || !path->isValid()) continue;
+        if (each->GetGeometry() != nullptr) ImportBlendShapes(session, each);
+        ImportUserPropertyValues(session, each);
+    }
+}
 
 VStatus GetTransformMatrix(const VDagPath&, RMatrix&) { return VStatus(); }
 
@@ -26,6 +35,12 @@ VStatus SetTransformFromMatrix(const VDagPath&, const RMatrix&) { return VStatus
 
 void RemovePrePostRotation(const VexaNode&, RMatrix&) {}
 
-void ImportDeformations(WyxVexaImportSession&, RWyxNode*) {}
+VStatus ImportAttributeCurve(WyxVexaImportSession&, VFnDependencyNode&, const char*, RFCurve*, int, double, double) {
+    return VStatus();
+}
 
-bool CreateHostCharacters(RWyxScene*) { return false; }
+VStatus ImportPlugCurve(WyxVexaImportSession&, VPlug&, RFCurve*, int, double, double) { return VStatus(); }
+
+VStatus TransferCurveKeys(WyxVexaImportSession&, VFnAnimCurve&, const RFCurve&, double, double, const VStatus&) {
+    return VStatus();
+}

@@ -3,6 +3,7 @@
 #include "core/RWyxUserProperty.h"
 #include "curves/RFCurveFilterMatrixConverter.h"
 #include "hostimport/ImportNodePasses.h"
+#include "hostimport/UserAttributes.h"
 #include "hostimport/WyxVexaImportSession.h"
 #include "plugin/VexaNode.h"
 #include "plugin/VexaObjectFactory.h"
@@ -13,7 +14,6 @@
 #include <vexa/VFnCamera.h>
 #include <vexa/VFnDagNode.h>
 #include <vexa/VFnLight.h>
-#include <vexa/VFnNumericAttribute.h>
 #include <vexa/VItDag.h>
 
 #include <map>
@@ -21,8 +21,6 @@
 #include <vector>
 
 namespace {
-
-constexpr int kCounterNames = 9;  // "name1" .. "name9"
 
 // The file's nodes by their names (without "Model::"), in byte order.
 using NameIndex = std::map<std::string, std::vector<RWyxNode*>>;
@@ -72,14 +70,6 @@ void Bind(RWyxNode* node, const VDagPath& path) {
         if (status) vexa.SetObject(&light);
     }
     if (node->GetNodeAttribute() != nullptr) BindCustomAttributes(node);
-}
-
-std::string HostAttributeName(const char* propertyName) {
-    std::string name = propertyName;
-    for (char& c : name) {
-        if (c == ' ') c = '_';
-    }
-    return name;
 }
 
 bool HasFittingAttribute(const VFnDependencyNode& host, const RWyxUserProperty& property, const std::string& name) {
@@ -175,41 +165,22 @@ void BindCustomAttributes(RWyxNode* node) {
     for (int i = 0; i < node->GetUserPropertyCount(); ++i) {
         const RWyxUserProperty* property = node->GetUserProperty(i);
         if (property == nullptr || !property->GetFlag(RWyxUserProperty::kFlagUserProperty)) continue;
-        const std::string name = HostAttributeName(property->GetName());
+        const std::string name = UserAttributeBaseName(*property);
+        if (name.empty()) continue;
         if (!host.hasAttribute(VString(name.c_str()))) {
             secondPass.push_back(property);
         } else if (HasFittingAttribute(host, *property, name)) {
-            Vexa(node).AddAttributeName(property->GetName(), RString(name.c_str()));
+            Vexa(node).AddAttributeName(UserAttributeKey(*property), RString(name.c_str()));
         }
     }
     for (const RWyxUserProperty* property : secondPass) {
-        const std::string name = HostAttributeName(property->GetName());
-        for (int counter = 1; counter <= kCounterNames; ++counter) {
-            const std::string numbered = name + std::to_string(counter);
+        const std::string name = UserAttributeBaseName(*property);
+        for (int attempt = 1; attempt < kUserAttributeAttempts; ++attempt) {
+            const std::string numbered = UserAttributeCandidate(name, attempt);
             if (!HasFittingAttribute(host, *property, numbered)) continue;
-            Vexa(node).AddAttributeName(property->GetName(), RString(numbered.c_str()));
+            Vexa(node).AddAttributeName(UserAttributeKey(*property), RString(numbered.c_str()));
             break;
         }
-    }
-}
-
-bool IsCompatibleAttribute(const RWyxUserProperty& property, const VObject& attribute) {
-    VStatus status;
-    const VFnNumericAttribute numeric(attribute, &status);
-    if (!status) return false;
-    switch (numeric.unitType()) {
-        case VFnNumericAttribute::kBoolean:
-            return property.GetType() == kUserPropertyBool;
-        case VFnNumericAttribute::kByte:
-        case VFnNumericAttribute::kChar:
-        case VFnNumericAttribute::kShort:
-        case VFnNumericAttribute::kLong:
-            return property.GetType() == kUserPropertyInteger;
-        case VFnNumericAttribute::kFloat:
-        case VFnNumericAttribute::kDouble:
-            return property.GetType() == kUserPropertyReal;
-        default:
-            return false;
     }
 }
 

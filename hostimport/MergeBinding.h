@@ -24,7 +24,6 @@
 
 struct VexaMergeBinding;
 class RWyxNode;
-class RWyxUserProperty;
 class WyxVexaImportSession;
 
 // The walk; `status` is success.
@@ -37,14 +36,11 @@ bool IsUnmatchedReferenceRoot(const VDagPath& path, RWyxNode* node, const WyxVex
 // below the scene's root and, level by level, names equal to theirs (host namespaces left out).
 bool PathMatchesHierarchy(const RWyxNode* node, const VDagPath& path);
 
-// Over the node's user properties: the host attribute of the property's name (blanks as "_"),
-// or else of that name followed by 1 to 9, that exists on the node's host transform with a
-// fitting type is recorded in the node's attribute-name map.
+// Over the node's user properties: the host attribute of the property's name as the import
+// makes it (UserAttributes.h), or else of that name followed by 1 to 9, that exists on the
+// node's host transform with a fitting type (IsCompatibleAttribute) is recorded in the node's
+// attribute-name map under the property's key.
 void BindCustomAttributes(RWyxNode* node);
-
-// Booleans fit boolean properties, the integer types integer properties, the floating-point
-// types real properties.
-bool IsCompatibleAttribute(const RWyxUserProperty& property, const VObject& attribute);
 
 void ReinsertRootNode(WyxVexaImportSession& session, RWyxNode* root);
 

@@ -6,6 +6,7 @@
 #include "hostimport/ImportNodePasses.h"
 #include "hostimport/MergeBinding.h"
 #include "platform/NativeFiles.h"
+#include "plugin/HostCharacterRig.h"
 #include "plugin/ProgressDisplay.h"
 #include "plugin/VexaNode.h"
 #include "plugin/WyxVexaConfirmDialog.h"
@@ -17,6 +18,8 @@
 #include <vexa/VGlobal.h>
 #include <vexa/VStringArray.h>
 #include <vexa/VTime.h>
+
+#include <algorithm>
 
 namespace {
 
@@ -195,14 +198,14 @@ void WyxVexaImportSession::ConvertPivots() {
 
 void WyxVexaImportSession::ImportContent() {
     if (Options().GetImportMode() != WyxPluginOptions::kExclusiveMerge) SetProgressStatus("Importing materials...");
-    ForChildren(rootNode_, [this](RWyxNode* child) { ImportMaterials(*this, child); });
+    ForChildren(rootNode_, [this](RWyxNode* child) { ImportMaterials(child); });
     SetProgressStatus("Importing animations...");
     attributeEditorFlag_ = false;
     ForChildren(rootNode_, [this](RWyxNode* child) { ImportNodeAnimation(*this, child); });
     SetHostTimeRange();
     ApplyBindPoses();
     SetProgressStatus("Importing deformations...");
-    ForChildren(rootNode_, [this](RWyxNode* child) { ImportDeformations(*this, child); });
+    ForChildren(rootNode_, [this](RWyxNode* child) { ImportDeformations(child); });
     RestoreBindPoses();
     CreateHostCharacters(scene_);
     ReportBlendShapeFailures();
@@ -230,7 +233,17 @@ void WyxVexaImportSession::EndImport() {
     rootNode_ = nullptr;
     nameTable_.Clear();
     bindPoseLists_.clear();
+    hostPolygonMaps_.clear();
     log_.reset();
+}
+
+void WyxVexaImportSession::SetHostPolygonMap(const RWyxNode* node, std::vector<int> hostPolygonOf) {
+    hostPolygonMaps_[node] = std::move(hostPolygonOf);
+}
+
+const std::vector<int>* WyxVexaImportSession::GetHostPolygonMap(const RWyxNode* node) const {
+    const auto found = hostPolygonMaps_.find(node);
+    return found != hostPolygonMaps_.end() ? &found->second : nullptr;
 }
 
 // ---- messages -----------------------------------------------------------------------------------
@@ -244,27 +257,39 @@ void WyxVexaImportSession::ShowDialog(const char* title, const RString& text) co
     dialog.Show();
 }
 
+void WyxVexaImportSession::AddBlendShapeFailure(RWyxNode* node) {
+    if (std::find(blendShapeFailures_.begin(), blendShapeFailures_.end(), node) == blendShapeFailures_.end()) {
+        blendShapeFailures_.push_back(node);
+    }
+}
+
 void WyxVexaImportSession::ReportBlendShapeFailures() {
     if (blendShapeFailures_.empty()) return;
-    const RString title = "Import of blendshape animation failed for the following nodes:";
-    RString message = title + "\n\n";
-    if (log_ != nullptr) log_->AddLine(title.Buffer());
-    const size_t count = blendShapeFailures_.size();
+    std::vector<RString> names;
+    for (const RWyxNode* node : blendShapeFailures_) names.push_back(node->GetNameWithoutPrefix());
+    ReportNames("WYX import error", "Import of blendshape animation failed for the following nodes:", names,
+                {"Make sure the animation function curves exist on these nodes.",
+                 " (Make sure each blendshape have at least a key)"});
+}
+
+void WyxVexaImportSession::ReportNames(const char* dialogTitle, const char* title, const std::vector<RString>& names,
+                                       const std::vector<const char*>& closing) const {
+    RString message = RString(title) + "\n\n";
+    if (log_ != nullptr) log_->AddLine(title);
+    const size_t count = names.size();
     for (size_t start = 0; start < count + 3; start += 3) {
         message += "        ";
         for (size_t i = start; i < start + 3 && i < count; ++i) {
-            const RString name = blendShapeFailures_[i]->GetNameWithoutPrefix();
-            message += name;
+            message += names[i];
             if (i + 1 < count) message += ", ";
-            if (log_ != nullptr) log_->AddLine(name.Buffer());
+            if (log_ != nullptr) log_->AddLine(names[i].Buffer());
         }
         message += "\n";
     }
-    message += "\nMake sure the animation function curves exist on these nodes.\n";
-    message += " (Make sure each blendshape have at least a key)\n";
-    if (log_ != nullptr) {
-        log_->AddLine("Make sure the animation function curves exist on these nodes.");
-        log_->AddLine(" (Make sure each blendshape have at least a key)");
+    message += "\n";
+    for (const char* line : closing) {
+        message += RString(line) + "\n";
+        if (log_ != nullptr) log_->AddLine(line);
     }
-    ShowDialog("WYX import error", message);
+    ShowDialog(dialogTitle, message);
 }

@@ -39,16 +39,26 @@
 #include <vexa/VString.h>
 
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
+class RFCurve;
 class RWyxFileImporter;
 class RWyxFormatTable;
+class RWyxGeometry;
+class RWyxLayerContainer;
 class RWyxLogFile;
 class RWyxMaterial;
+class RWyxMesh;
 class RWyxNode;
 class RWyxPose;
 class RWyxScene;
+class RWyxSkinLink;
+class RWyxTexture;
+class VFnMesh;
+class VPlug;
 class VexaNode;
+struct MaterialAssignment;
 
 class WyxVexaImportSession : public VexaImportRootAdaptor {
 public:
@@ -80,7 +90,8 @@ public:
 
     // Reports the nodes whose blend-shape animation could not be imported; nothing when none.
     void ReportBlendShapeFailures();
-    void AddBlendShapeFailure(RWyxNode* node) { blendShapeFailures_.push_back(node); }
+    // A node already listed is not listed again.
+    void AddBlendShapeFailure(RWyxNode* node);
 
     // ---- what the import's phases share --------------------------------------------------------
     VexaObjectFactory& GetFactory() { return factory_; }
@@ -92,6 +103,11 @@ public:
     RWyxLogFile* GetLog() const { return log_.get(); }
     // With kImportShowUI, shows the text in a dialog with the title and one button "Ok".
     void ShowDialog(const char* title, const RString& text) const;
+    // Logs the title, each name and the closing lines; with kImportShowUI shows them in a
+    // dialog: the title, a blank line, the names three to a row (each row opened by eight
+    // blanks, and a last row of the blanks alone), a blank line and the closing lines.
+    void ReportNames(const char* dialogTitle, const char* title, const std::vector<RString>& names,
+                     const std::vector<const char*>& closing) const;
     // The host's time when the nodes were made.
     RTime GetCurrentTime() const { return currentTime_; }
     bool IsLegacyPivotFile() const { return legacyPivot_; }
@@ -99,7 +115,10 @@ public:
     void SetAttributeEditorFlag(bool flag) { attributeEditorFlag_ = flag; }
     int GetLockedAttributeDecision() const { return lockedAttributeDecision_; }
     void SetLockedAttributeDecision(int decision) { lockedAttributeDecision_ = decision; }
-    std::vector<RWyxMaterial*>& GetMaterialList() { return materials_; }
+    // The SDK-to-host polygon map of a mesh made by this import (CreateMesh): per SDK polygon
+    // the host polygon, or -1 for one the host mesh lacks. Null for other nodes.
+    void SetHostPolygonMap(const RWyxNode* node, std::vector<int> hostPolygonOf);
+    const std::vector<int>* GetHostPolygonMap(const RWyxNode* node) const;
     // The import sampling rate and master scale of the options; their defaults (30, 1) in place
     // of a value out of range.
     static double GetSamplingRate();
@@ -135,6 +154,50 @@ public:
     void CreateNurbs(RWyxNode* node);
     void CreateLight(RWyxNode* node);
     void CreateCamera(RWyxNode* node);
+
+    // ---- materials and shading groups (WyxVexaImportSessionMaterials.cpp) ------------------------
+    // A shader of the host per material (shared by materials of one name), a shading group per
+    // geometry and material, the geometry or its polygons in the groups, then the textures;
+    // for the node and its subtree (nodes of existing host nodes and mode 0 only visited).
+    void ImportMaterials(RWyxNode* node);
+    // A renderable set "<baseName>SG" (the host may number it) whose surface shader is the
+    // shader; answers the name the host gave it, empty when it made none.
+    VString CreateShadingGroup(const VObject& shaderList, const RString& baseName, const VObject& shader);
+    // "sets -e -forceElement" (or "-addElement") of the member into the set.
+    void AddToSet(const VString& setName, const VString& member, bool forceElement);
+
+    // ---- textures and vertex colours (WyxVexaImportSessionTextures.cpp) --------------------------
+    // A file texture with its placement into the shader's "color".
+    void ConnectSingleTexture(const VObject& shader, const RWyxTexture& texture, const RWyxLayerContainer& geometry);
+    // "layeredTexture<n>" into the shader's "color", the assignment's first texture on top.
+    void CreateLayeredTexture(const MaterialAssignment& assignment);
+    // A file texture node named after the texture, with its placement node, into the target.
+    void CreateFileTexture(const VPlug& target, const RWyxTexture& texture, const RWyxLayerContainer& geometry);
+    // The file name the texture's file node gets: a relative name below the folder of the file
+    // being imported, any other as it is.
+    RString ResolveTexturePath(const RString& fileName) const;
+    // The colours of the mesh's first vertex-colour layer onto the host mesh; (0, 0, 0, 0)
+    // leaves a vertex without colour. False when the colours do not fit the mesh or the host
+    // refuses them.
+    bool ImportVertexColors(const RWyxMesh& mesh, VFnMesh& host, const std::vector<int>& hostPolygonOf);
+
+    // ---- user-property values and blend shapes (WyxVexaImportSessionValues.cpp) -------------------
+    // The values (and curves) of the node's user properties on their host attributes; in modes
+    // 1 and 2 a property without one gets it first.
+    void ImportUserPropertyValues(RWyxNode* node);
+    // The geometry's blend shapes: the deformer on the host shape, a target per shape (made, or
+    // those of an existing host node reused), and the weight curves.
+    void ImportBlendShapes(RWyxNode* node);
+
+    // ---- skins and clusters (WyxVexaImportSessionDeformations.cpp, ...Skin.cpp) -------------------
+    // The skin links of the node's subtree: clusters, one skin per geometry, and a report of
+    // the links whose nodes are not joints.
+    void ImportDeformations(RWyxNode* node);
+    // The skin of the geometry from its joint links.
+    void ImportSkin(RWyxNode* node, const std::vector<RWyxSkinLink*>& jointLinks);
+    // Per control point over the links of modes 0 and 2: weights divided by their sum, a single
+    // weight between 0 and 1 made 1. A point whose weights add up to 0 is left and logged.
+    void NormalizeSkinWeights(RWyxGeometry& geometry);
 
     // ---- bind pose (WyxVexaImportSessionBindPose.cpp) ---------------------------------------------
     // Applies the scene's bind poses to the host transforms, keeping what they were.
@@ -176,6 +239,12 @@ private:
     std::vector<BindPoseRecord> CollectBindPoseRecords(RWyxPose& pose);
     void TransferPostNodeMatrices();
     void WarnAboutMissingBindPose();
+    // Materials: one geometry's shaders and groups, and their assignment.
+    void ImportGeometryMaterials(RWyxNode* node, RWyxLayerContainer& geometry);
+    // The shader of the material (the cache's for a name seen before), its group in `group`.
+    VObject ShaderForMaterial(RWyxNode* node, const RWyxMaterial* material, VString& group);
+    // Clusters of one geometry.
+    void ImportCluster(RWyxNode* node, RWyxSkinLink& link, int number, int count);
 
     VexaObjectFactory factory_{VexaObjectFactory::kImportContext};
     RWyxFileImporter* importer_ = nullptr;
@@ -188,7 +257,13 @@ private:
     bool legacyPivot_ = false;
     bool attributeEditorFlag_ = false;
     int lockedAttributeDecision_ = 1;
-    std::vector<RWyxMaterial*> materials_;
+    // The material cache: host shader per material name, for the session's life.
+    struct ImportedMaterialRecord {
+        RString name;
+        VObject shader;
+    };
+    std::vector<ImportedMaterialRecord> materialCache_;
+    std::unordered_map<const RWyxNode*, std::vector<int>> hostPolygonMaps_;
     std::vector<RWyxNode*> blendShapeFailures_;
     std::vector<std::vector<BindPoseRecord>> bindPoseLists_;
 };

@@ -217,7 +217,8 @@ void WyxVexaImportSession::CreateMesh(RWyxNode* node) {
         MatchHostPolygons(host, *mesh, topology);
     }
     SetNormals(host, *mesh, topology);
-    if (HasVertexColors(*mesh)) ImportVertexColors(*this, host, *mesh, topology.hostPolygonOf);
+    SetHostPolygonMap(node, topology.hostPolygonOf);
+    if (HasVertexColors(*mesh)) ImportVertexColors(*mesh, host, topology.hostPolygonOf);
     const int uvLayers = mesh->GetLayerCountOfKind(RWyxLayerElement::kUV);
     for (int n = 0; n < uvLayers; ++n) {
         const RWyxLayerElementUV* uvs = mesh->GetLayerOfKind(n, RWyxLayerElement::kUV)->GetUVs();

@@ -2,7 +2,7 @@
 // UVs on the right polygons, UV layers), NURBS surfaces (wrap, forms, weights, knots), lights,
 // cameras with their rigs, skeletons and their type tags.
 
-#include "tests/support/ImportTestSupport.h"
+#include "tests/support/ImportSceneSupport.h"
 
 #include "attributes/RWyxCamera.h"
 #include "attributes/RWyxLayer.h"
@@ -30,36 +30,10 @@
 
 namespace {
 
-using Builder = std::function<void(RWyxObjectFactory&, RWyxNode& root)>;
-
-class NodeCreationTest : public ImportTest {
+class NodeCreationTest : public SceneImportTest {
 protected:
-    // Imports (merge mode) a scene the builder fills below the root.
-    VStatus importBuilt(const Builder& builder) {
-        TestSource().build = [builder](RWyxObjectFactory& factory) {
-            RWyxScene* scene = factory.CreateScene();
-            builder(factory, *scene->GetRootNode());
-            return scene;
-        };
-        return importFile(testFile(), 1);
-    }
-
-    static VDagPath pathOf(const char* name) {
-        VSelectionList list;
-        VDagPath path;
-        EXPECT_TRUE(list.add(name)) << name;
-        list.getDagPath(0, path);
-        return path;
-    }
     static int tagOf(const char* name) { return LVGetLumtraxID(pathOf(name).node()); }
 };
-
-RWyxNode* AddNode(RWyxObjectFactory& factory, RWyxNode& parent, const char* name, RWyxNodeAttribute* attribute) {
-    RWyxNode* node = factory.CreateNode(name);
-    if (attribute != nullptr) node->SetNodeAttribute(attribute);
-    parent.AddChild(node);
-    return node;
-}
 
 // A square (points 0-3) and an apex (4).
 RWyxMesh* NewMesh(RWyxObjectFactory& factory) {
@@ -181,23 +155,6 @@ TEST_F(NodeCreationTest, ThreeUVLayersGiveThreeSetsAndNormalsByPointStayOnTheirP
 }
 
 // ---- NURBS surfaces ----------------------------------------------------------------------------------
-
-// A surface periodic in SDK U (order 4, 4 points) and open in SDK V (order 2, 3 points), each
-// point weighing 1 + its index / 10.
-RWyxNurb* NewSurface(RWyxObjectFactory& factory, const std::vector<double>& uKnots) {
-    RWyxNurb* nurb = factory.CreateNurb();
-    nurb->SetOrder(4, 2);
-    nurb->InitControlPoints(4, RWyxNurb::kPeriodic, 3, RWyxNurb::kOpen);
-    for (int i = 0; i < 12; ++i) nurb->SetControlPointAt(i, RVector4(i % 4, i / 4, 0.0, 1.0 + i / 10.0));
-    for (size_t k = 0; k < uKnots.size(); ++k) nurb->GetUKnotVector()[k] = uKnots[k];
-    const double vKnots[5] = {0.0, 0.0, 0.1234567891, 1.0, 1.0};
-    for (int k = 0; k < 5; ++k) nurb->GetVKnotVector()[k] = vKnots[k];
-    nurb->SetStep(6, 2);
-    return nurb;
-}
-
-const std::vector<double> kEvenKnots = {-3, -2, -1, 0, 1, 2, 3, 4, 5, 6, 7};
-const std::vector<double> kUnevenKnots = {-3, -2, -1, 0, 1.5, 2, 3, 4, 5, 6, 7};
 
 TEST_F(NodeCreationTest, AnEvenlyKnottedPeriodicSurfaceKeepsItsWeightsAndKnots) {
     ASSERT_TRUE(importBuilt([](RWyxObjectFactory& factory, RWyxNode& root) {

@@ -23,12 +23,15 @@ protected:
     static VStatus import(const std::string& path) { return run("WYXImport -f \"" + path + "\""); }
 };
 
-// The sample's nodes as the host gets them.
-const char* const kSampleNodes[] = {
+// The sample's nodes as the host gets them: the body textured and skinned to its joints, which
+// carry their bind matrices.
+const std::string kSampleNodes[] = {
     "node transform |Character\n",
     "node locator |Character|CharacterShape\n",
-    "node joint |Character|Hips\n  attribute lumtraxTypeID numericAttribute\n  lumtraxTypeID = 2\n",
-    "node joint |Character|Hips|Spine\n  attribute lumtraxTypeID numericAttribute\n  lumtraxTypeID = 5\n",
+    "node joint |Character|Hips\n  attribute lumtraxTypeID numericAttribute\n"
+    "  bindPose = 1 0 -0 0 0 1 0 0 0 0 1 0 0 0 0 1\n  lumtraxTypeID = 2\n",
+    "node joint |Character|Hips|Spine\n  attribute lumtraxTypeID numericAttribute\n"
+    "  bindPose = 1 0 -0 0 0 1 0 0 0 0 1 0 0 10 0 1\n  lumtraxTypeID = 5\n",
     "node joint |Character|Hips|Spine|Head\n",
     "node transform |Character|Body\n",
     "node mesh |Character|Body|BodyShape\n  inMesh = mesh 32 points, 24 polygons, 96 face-vertices, UV sets uvSet1(36)\n",
@@ -36,6 +39,17 @@ const char* const kSampleNodes[] = {
     "node camera |Camera|cameraShape1\n",
     "node transform |Light\n",
     "node spotLight |Light|LightShape\n",
+    "node phong Skin\n",
+    "  colorB = 0.5\n  colorG = 0.6000000238418579\n  colorR = 0.800000011920929\n  cosinePower = 32\n",
+    "node shadingEngine BodySG\n  member BodyShape.f[0:23]\n",
+    "connect Skin.outColor -> BodySG.surfaceShader\n",
+    "node file SkinColor\n  fileTextureName = \"" WYX_SOURCE_DIR "/samples/textures/skin.png\"\n",
+    "connect SkinColor.outColor -> Skin.color\n",
+    "node skinCluster skinCluster1\n  bindPreMatrix[0] = 1 0 0 0 0 1 0 0 -0 0 1 0 -0 -0 -0 1\n"
+    "  bindPreMatrix[1] = 1 0 0 0 0 1 0 0 -0 0 1 0 -0 -10 -0 1\n",
+    // The lowest ring follows the hips alone, the next half the hips and half the spine.
+    "  weightList[0].weights[0] = 1\n  weightList[10].weights[0] = 0.5\n  weightList[10].weights[1] = 0.5\n",
+    "connect skinCluster1.outputGeometry[0] -> |Character|Body|BodyShape.inMesh\n",
 };
 
 TEST_F(SampleFileTest, TheSampleInEachModeBesideNodesOfItsNames) {
@@ -44,7 +58,7 @@ TEST_F(SampleFileTest, TheSampleInEachModeBesideNodesOfItsNames) {
     options().SetImportMode(2);
     ASSERT_TRUE(import(kSample));
     std::string scene = dump();
-    for (const char* line : kSampleNodes) EXPECT_NE(scene.find(line), std::string::npos) << line << scene;
+    for (const std::string& line : kSampleNodes) EXPECT_NE(scene.find(line), std::string::npos) << line << scene;
     EXPECT_EQ(scene.find("keep"), std::string::npos) << scene;
     EXPECT_EQ(scene.rfind("time 0 range 0 1\n", 0), 0u) << scene;  // the take "Walk", keyed from 0 to 1 s
 
@@ -53,7 +67,7 @@ TEST_F(SampleFileTest, TheSampleInEachModeBesideNodesOfItsNames) {
     options().SetImportMode(1);
     ASSERT_TRUE(import(kSample));
     const std::string merged = dump();
-    for (const char* line : kSampleNodes) EXPECT_NE(merged.find(line), std::string::npos) << line << merged;
+    for (const std::string& line : kSampleNodes) EXPECT_NE(merged.find(line), std::string::npos) << line << merged;
     ASSERT_TRUE(import(kSample));
     EXPECT_EQ(dump(), merged);
 

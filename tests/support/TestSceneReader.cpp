@@ -1,5 +1,7 @@
 #include "tests/support/TestSceneReader.h"
 
+#include "attributes/RWyxCharacter.h"
+#include "attributes/RWyxCharacterTables.h"
 #include "fileio/RStreamOptionsWyx.h"
 #include "fileio/RWyxFormatTable.h"
 #include "platform/NativeFiles.h"
@@ -60,7 +62,7 @@ public:
     }
 
 private:
-    // The built scene's nodes, poses and take descriptions go to the scene read into.
+    // The built scene's nodes, poses, take descriptions and characters go to the scene read into.
     static void MoveInto(RWyxScene& from, RWyxScene& to) {
         RWyxNode* source = from.GetRootNode();
         std::vector<RWyxNode*> children;
@@ -68,6 +70,14 @@ private:
         for (RWyxNode* child : children) to.GetRootNode()->AddChild(child);
         for (int i = 0; i < from.GetPoseCount(); ++i) to.AddPose(from.GetPose(i));
         for (int i = 0; i < from.GetTakeInfoCount(); ++i) to.SetTakeInfo(*from.GetTakeInfoAt(i));
+        for (int i = 0; i < from.GetCharacterCount(); ++i) {
+            const RWyxCharacter* source = from.GetCharacter(i);
+            RWyxCharacter* copy = to.GetCharacter(to.CreateCharacter(source->GetNameWithoutPrefix().Buffer()));
+            RWyxCharacterLink link;
+            for (int id = 0; copy != nullptr && id < RWyxCharacterTables::kLinkCount; ++id) {
+                if (source->GetCharacterLink(id, link)) copy->SetCharacterLink(id, link);
+            }
+        }
     }
 
     // As the WYX reader does: without the takes flag no take is read, else only those selected.

@@ -1,0 +1,52 @@
+#ifndef WYX_BENCH_IMPORTBENCHSUPPORT_H
+#define WYX_BENCH_IMPORTBENCHSUPPORT_H
+
+// What the import benchmarks share: a folder of the run for their files, the registry and the
+// plug-in's log; scenes written there as binary files by our writer; and the plug-in module
+// loaded by the host with dialogs off, adding to a new scene. Each program defines
+// WYX_PLUGIN_MODULE_PATH.
+
+#include "fileio/RStreamOptionsWyx.h"
+#include "platform/NativeFiles.h"
+#include "scene/RWyxObjectFactory.h"
+#include "scene/RWyxScene.h"
+#include "wyxwriter/RWyxWriterWyx6.h"
+
+#include "host/src/plugins/PluginManager.h"
+
+#include <vexa/VGlobal.h>
+
+#include <cstdlib>
+#include <string>
+
+namespace wyx_bench {
+
+inline const std::string& ImportFolder() {
+    static const std::string folder = [] {
+        const std::string made = platform::CreateTempFolder(nullptr, "wyx-import-bench-");
+        setenv("WYX_REGISTRY_FILE", (made + "/registry.txt").c_str(), 1);
+        return made;
+    }();
+    return folder;
+}
+
+inline bool WriteBinary(RWyxObjectFactory& factory, RWyxScene* scene, const std::string& path) {
+    RWyxWriterWyx6 writer(&factory, nullptr);
+    writer.SetFileMode(RWyxWriterWyx::kFileModeBinary);
+    RStreamOptionsPtr options = writer.GetWriteOptions();
+    return writer.FileCreate(path.c_str()) && writer.Write(scene, options.get()) && writer.FileClose();
+}
+
+inline bool LoadImportPlugin() {
+    static const bool loaded = [] {
+        ImportFolder();
+        std::string name;
+        if (!vexa_host::PluginManager::instance().load(WYX_PLUGIN_MODULE_PATH, name)) return false;
+        return static_cast<bool>(VGlobal::executeCommand("WYXImportShowUI -v false; WYXImportMode -v add"));
+    }();
+    return loaded;
+}
+
+}  // namespace wyx_bench
+
+#endif

@@ -1,0 +1,24 @@
+#ifndef WYX_HOSTIMPORT_MATERIALASSIGNMENT_H
+#define WYX_HOSTIMPORT_MATERIALASSIGNMENT_H
+
+// What the material import keeps of one shader given to one geometry, for the textures that
+// follow: the shader, the first SDK polygon given it (-1: the whole geometry), and the
+// textures the geometry's texture layers put on those polygons, each once, in the order of
+// the layers, with the blend mode of the layer each came from.
+
+#include <vexa/VObject.h>
+
+#include <vector>
+
+class RWyxLayerContainer;
+class RWyxTexture;
+
+struct MaterialAssignment {
+    const RWyxLayerContainer* geometry = nullptr;
+    int polygon = -1;
+    VObject shader;
+    std::vector<int> blendModes;
+    std::vector<const RWyxTexture*> textures;
+};
+
+#endif

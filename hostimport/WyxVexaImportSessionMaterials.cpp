@@ -1,0 +1,322 @@
+// The materials phase of the import: a Phong shader per material (one per material name over
+// the session), a shading group per geometry and material, the geometry or its polygons put
+// into the groups, then the textures of the geometry's texture layers onto the shaders.
+//
+// Per-polygon assignments go through the SDK-to-host polygon map that the mesh's creation
+// kept (the host mesh lacks the SDK's polygons of size 0 and those it could not make), and
+// every material number and texture index read from the file is checked before use.
+
+#include "hostimport/MaterialAssignment.h"
+#include "hostimport/WyxVexaImportSession.h"
+
+#include "attributes/RWyxLayer.h"
+#include "attributes/RWyxLayerElementTexture.h"
+#include "attributes/RWyxMaterial.h"
+#include "attributes/RWyxMesh.h"
+#include "attributes/RWyxTexture.h"
+#include "plugin/HostUtilities.h"
+#include "plugin/ProgressDisplay.h"
+#include "plugin/ScriptText.h"
+#include "plugin/VexaNode.h"
+#include "plugin/WyxVexaOptions.h"
+#include "scene/RWyxNode.h"
+#include "scene/RWyxNodeAttribute.h"
+
+#include <vexa/VFnPhongShader.h>
+#include <vexa/VFnSingleIndexedComponent.h>
+#include <vexa/VGlobal.h>
+#include <vexa/VSelectionList.h>
+#include <vexa/VStringArray.h>
+
+#include <algorithm>
+
+namespace {
+
+// A shader without a material.
+constexpr float kDefaultCosinePower = 3.0f;
+const VColor kDefaultSpecular(0.3f, 0.3f, 0.3f, 1.0f);
+const VColor kDefaultColor(0.5f, 0.5f, 0.5f, 1.0f);
+const VColor kDefaultAmbient(0.4f, 0.4f, 0.4f, 1.0f);
+const VColor kNoTransparency(0.0f, 0.0f, 0.0f, 1.0f);
+// Shininess 0 to 1 is a cosine power of 0 to 128.
+constexpr double kMaximumCosinePower = 128.0;
+
+const char* const kByControlPointWarning =
+    "Materials assigned by Control Points. Results may differ from original assignment.";
+
+VString Text(const RString& text) { return VString(text.Buffer()); }
+
+VColor HostColor(const RWyxColor& color) {
+    return VColor(static_cast<float>(color.GetRed()), static_cast<float>(color.GetGreen()), static_cast<float>(color.GetBlue()), 1.0f);
+}
+
+VObject FindShaderList() {
+    VSelectionList list;
+    VObject node;
+    VStatus status = list.add("defaultShaderList1");
+    if (status) status = list.getDependNode(0, node);
+    if (!status || node.isNull()) VStatus(VStatus::kNotFound, "defaultShaderList1").perror("Cannot get ShaderList");
+    return node;
+}
+
+void SetShaderValues(const VObject& shader, const RWyxMaterial* material) {
+    VFnPhongShader phong(shader);
+    PrintStatusError(phong.setCosPower(kDefaultCosinePower), "Cannot set the shader's cosine power");
+    if (material == nullptr) {
+        PrintStatusError(phong.setSpecularColor(kDefaultSpecular), "Cannot set the shader's specular colour");
+        PrintStatusError(phong.setColor(kDefaultColor), "Cannot set the shader's colour");
+        PrintStatusError(phong.setTransparency(kNoTransparency), "Cannot set the shader's transparency");
+        PrintStatusError(phong.setAmbientColor(kDefaultAmbient), "Cannot set the shader's ambient colour");
+        return;
+    }
+    PrintStatusError(phong.setCosPower(static_cast<float>(material->GetShininess() * kMaximumCosinePower)),
+                     "Cannot set the shader's cosine power");
+    PrintStatusError(phong.setSpecularColor(HostColor(material->GetSpecularColor())),
+                     "Cannot set the shader's specular colour");
+    PrintStatusError(phong.setColor(HostColor(material->GetDiffuseColor())), "Cannot set the shader's colour");
+    const float transparency = static_cast<float>(1.0 - material->GetOpacity());
+    PrintStatusError(phong.setTransparency(VColor(transparency, transparency, transparency, 1.0f)),
+                     "Cannot set the shader's transparency");
+    PrintStatusError(phong.setAmbientColor(HostColor(material->GetAmbientColor())),
+                     "Cannot set the shader's ambient colour");
+    const RString name = material->GetNameWithoutPrefix();
+    VStatus status;
+    phong.setName(name.IsEmptyText() ? VString("unnamed") : Text(name), &status);
+    PrintStatusError(status, "Cannot name the shader");
+}
+
+// The winner among the control points' material numbers (counted from 1): the most frequent,
+// the first in vertex order on a tie; 0 when no vertex has a number of a material.
+int WinningMaterialNumber(const RWyxMesh& mesh, int polygon, int materialCount) {
+    const int* numbers = mesh.GetMaterialIndices();
+    const int numberCount = mesh.GetMaterialIndexCount();
+    std::vector<std::pair<int, int>> tally;  // number, votes; in order of first appearance
+    for (int v = 0; v < mesh.GetPolygonSize(polygon); ++v) {
+        const int point = mesh.GetPolygonVertex(polygon, v);
+        const int number = point >= 0 && point < numberCount ? numbers[point] : 0;
+        if (number < 1 || number > materialCount) continue;
+        auto entry = tally.begin();
+        while (entry != tally.end() && entry->first != number) ++entry;
+        if (entry == tally.end()) {
+            tally.emplace_back(number, 1);
+        } else {
+            ++entry->second;
+        }
+    }
+    int winner = 0;
+    int votes = 0;
+    for (const auto& entry : tally) {
+        if (entry.second > votes) {
+            winner = entry.first;
+            votes = entry.second;
+        }
+    }
+    return winner;
+}
+
+// The selection strings of the shape's polygons, a run of consecutive ones in one string.
+VStringArray PolygonStrings(const VDagPath& shape, const VIntArray& polygons) {
+    VStringArray strings;
+    if (polygons.length() == 0) return strings;
+    VFnSingleIndexedComponent component;
+    const VObject made = component.create(VFn::kMeshPolygonComponent);
+    VSelectionList list;
+    VStatus status = component.addElements(polygons);
+    if (status) status = list.add(shape, made);
+    if (status) status = list.getSelectionStrings(strings);
+    PrintStatusError(status, "Cannot select the polygons of a material");
+    return strings;
+}
+
+// The texture an element gives the polygon (0 for all same or a whole-object assignment);
+// null when it gives none.
+const RWyxTexture* TextureOf(const RWyxLayerElementTexture& element, const RWyxLayerContainer& geometry, int polygon) {
+    const int position = element.GetMappingMode() == RWyxLayerElement::kAllSame || polygon < 0 ? 0 : polygon;
+    switch (element.GetReferenceMode()) {
+        case RWyxLayerElement::kDirect:
+        case RWyxLayerElement::kIndexToDirect: {
+            RWyxTexture* const* texture = element.GetMappedAt(position);
+            return texture != nullptr ? *texture : nullptr;
+        }
+        case RWyxLayerElement::kIndex: {
+            const int index = element.GetIndexAt(position);
+            return index >= 0 ? geometry.GetTexture(index) : nullptr;
+        }
+        default:
+            return nullptr;
+    }
+}
+
+// The textures of every texture layer for the assignments, each once per assignment.
+void CollectTextures(const RWyxLayerContainer& geometry, bool isMesh, std::vector<MaterialAssignment>& assignments) {
+    for (int n = 0; n < geometry.GetLayerCountOfKind(RWyxLayerElement::kTexture); ++n) {
+        const RWyxLayerElementTexture* element = geometry.GetLayerOfKind(n, RWyxLayerElement::kTexture)->GetTextures();
+        // A surface whose texture layer is empty takes the geometry's first texture, all same.
+        RWyxLayerElementTexture fallback;
+        if (element->GetDirectCount() == 0 && element->GetIndexCount() == 0) {
+            if (isMesh) continue;
+            RWyxTexture* first = geometry.GetTexture(0);
+            fallback.SetMappingMode(RWyxLayerElement::kAllSame);
+            fallback.SetReferenceMode(RWyxLayerElement::kIndexToDirect);
+            fallback.AddDirect(first);
+            fallback.AddIndex(0);
+            fallback.SetBlendMode(first != nullptr ? first->GetBlendMode() : RWyxLayerElementTexture::kTranslucent);
+            element = &fallback;
+        }
+        for (MaterialAssignment& assignment : assignments) {
+            const RWyxTexture* texture = TextureOf(*element, geometry, assignment.polygon);
+            if (texture == nullptr || texture->GetFileName().IsEmptyText()) continue;
+            if (std::find(assignment.textures.begin(), assignment.textures.end(), texture) != assignment.textures.end()) {
+                continue;
+            }
+            assignment.textures.push_back(texture);
+            assignment.blendModes.push_back(element->GetBlendMode());
+        }
+    }
+}
+
+}  // namespace
+
+void WyxVexaImportSession::ImportMaterials(RWyxNode* node) {
+    if (node == nullptr) return;
+    const VString name = Text(node->GetNameWithoutPrefix());
+    ProgressTick(&name);
+    const auto* vexa = static_cast<const VexaNode*>(node);
+    RWyxGeometry* geometry = node->GetGeometry();
+    if (vexa->GetDagPath() != nullptr && !vexa->IsMerged() && geometry != nullptr &&
+        GetPluginOptions()->GetImportMode() != WyxPluginOptions::kExclusiveMerge) {
+        ImportGeometryMaterials(node, *geometry);
+    }
+    for (int i = node->GetChildCount() - 1; i >= 0; --i) ImportMaterials(node->GetChild(i));
+}
+
+VObject WyxVexaImportSession::ShaderForMaterial(RWyxNode* node, const RWyxMaterial* material, VString& group) {
+    const RString materialName = material != nullptr ? material->GetNameWithoutPrefix() : RString();
+    VObject shader;
+    bool cached = false;
+    for (const ImportedMaterialRecord& record : materialCache_) {
+        if (material != nullptr && record.name == materialName) {
+            shader = record.shader;
+            cached = true;
+            break;
+        }
+    }
+    if (!cached) {
+        VStatus status;
+        shader = VFnPhongShader().create(true, &status);
+        if (!status) status.perror("Cannot create shader");
+        if (material != nullptr) materialCache_.push_back({materialName, shader});
+        if (!shader.isNull()) SetShaderValues(shader, material);
+    }
+    group = CreateShadingGroup(FindShaderList(), node->GetNameWithoutPrefix(), shader);
+    return shader;
+}
+
+void WyxVexaImportSession::ImportGeometryMaterials(RWyxNode* node, RWyxLayerContainer& geometry) {
+    // A geometry without materials still gets a shader of the defaults.
+    const int materialCount = geometry.GetMaterialCount(0);
+    std::vector<VString> groups;
+    std::vector<VObject> shaders;
+    for (int i = 0; i == 0 || i < materialCount; ++i) {
+        VString group;
+        shaders.push_back(ShaderForMaterial(node, geometry.GetMaterial(i, 0), group));
+        groups.push_back(group);
+    }
+    const int count = static_cast<int>(shaders.size());
+    const VDagPath& path = *static_cast<VexaNode*>(node)->GetDagPath();
+    std::vector<MaterialAssignment> assignments;
+    const auto assign = [&](int m, int polygon) {
+        MaterialAssignment assignment;
+        assignment.geometry = &geometry;
+        assignment.polygon = polygon;
+        assignment.shader = shaders[static_cast<size_t>(m)];
+        assignments.push_back(assignment);
+    };
+    const auto assignWhole = [&]() {
+        for (int m = 0; m < count; ++m) {
+            AddToSet(groups[static_cast<size_t>(m)], path.partialPathName(), true);
+            assign(m, -1);
+        }
+    };
+
+    const RWyxMesh* mesh = node->GetMesh();
+    const std::vector<int>* hostPolygonOf = GetHostPolygonMap(node);
+    const int mapping = mesh != nullptr ? mesh->GetMaterialMappingKind() : RWyxMesh::kKindAllSame;
+    if (mesh == nullptr || hostPolygonOf == nullptr ||
+        (mapping != RWyxMesh::kKindByControlPoint && mapping != RWyxMesh::kKindByPolygon)) {
+        assignWhole();
+    } else {
+        // Host polygons per material, and the first SDK polygon of each.
+        std::vector<VIntArray> polygons(static_cast<size_t>(count));
+        std::vector<int> first(static_cast<size_t>(count), -1);
+        const bool byPoint = mapping == RWyxMesh::kKindByControlPoint;
+        if (byPoint) ShowDialog("WYX import warning", kByControlPointWarning);
+        const int polygonCount = mesh->GetPolygonCount();
+        for (int p = 0; p < polygonCount; ++p) {
+            const int host = p < static_cast<int>(hostPolygonOf->size()) ? (*hostPolygonOf)[static_cast<size_t>(p)] : -1;
+            int m = -1;
+            if (byPoint) {
+                const VString step = VString("processing polygon ") + (p + 1) + " of " + polygonCount;
+                ProgressTick(&step);
+                if (host >= 0) m = WinningMaterialNumber(*mesh, p, count) - 1;
+            } else {
+                const int number = p < mesh->GetMaterialIndexCount() ? mesh->GetMaterialIndices()[p] : -1;
+                m = number >= 0 && number < count ? number : -1;
+            }
+            if (m < 0) continue;
+            if (host >= 0) polygons[static_cast<size_t>(m)].append(host);
+            if (first[static_cast<size_t>(m)] < 0) first[static_cast<size_t>(m)] = p;
+        }
+        VDagPath shape = path;
+        PrintStatusError(shape.extendToShape(), "Cannot find the mesh of a material");
+        for (int m = 0; m < count; ++m) {
+            const VString pass = VString("processing material ") + (m + 1) + " of " + count;
+            if (!byPoint) ProgressTick(&pass);
+            if (first[static_cast<size_t>(m)] >= 0) assign(m, first[static_cast<size_t>(m)]);
+            const VStringArray strings = PolygonStrings(shape, polygons[static_cast<size_t>(m)]);
+            for (unsigned k = 0; k < strings.length(); ++k) {
+                const VString step = VString("applying... pass: ") + (m + 1) + " of " + count + "  step: " +
+                                     static_cast<int>(k + 1) + " of " + static_cast<int>(strings.length());
+                if (byPoint) ProgressTick(&step);
+                AddToSet(groups[static_cast<size_t>(m)], strings[k], true);
+            }
+        }
+    }
+    CollectTextures(geometry, mesh != nullptr, assignments);
+    for (const MaterialAssignment& assignment : assignments) {
+        if (assignment.textures.size() == 1) {
+            ConnectSingleTexture(assignment.shader, *assignment.textures.front(), geometry);
+        } else if (assignment.textures.size() > 1) {
+            CreateLayeredTexture(assignment);
+        }
+    }
+}
+
+VString WyxVexaImportSession::CreateShadingGroup(const VObject& shaderList, const RString& baseName,
+                                                 const VObject& shader) {
+    VStatus status;
+    const VFnDependencyNode shaderNode(shader, &status);
+    if (status) shaderNode.findPlug("message", &status);
+    PrintStatusError(status, "Cannot find the shader's message plug");
+    const VFnDependencyNode list(shaderList, &status);
+    if (status) list.findPlug("shaders", &status);
+    PrintStatusError(status, "Cannot find the shader list's shaders plug");
+
+    VStringArray made;
+    VGlobal::executeCommand("sets -renderable true -noSurfaceShader true -empty -name " +
+                                QuotedScriptText(Text(baseName + "SG")),
+                            made);
+    if (made.length() == 0 || made[0].isEmpty()) return VString();
+    const VString group = made[0];
+    if (!shader.isNull()) {
+        VGlobal::executeCommand("connectAttr -f " + QuotedScriptText(shaderNode.name() + ".outColor") + "  " +
+                                QuotedScriptText(group + ".surfaceShader") + "  ");
+    }
+    return group;
+}
+
+void WyxVexaImportSession::AddToSet(const VString& setName, const VString& member, bool forceElement) {
+    if (setName.isEmpty()) return;
+    VGlobal::executeCommand(VString("sets -e ") + (forceElement ? "-forceElement " : "-addElement ") +
+                            QuotedScriptText(setName) + "  " + QuotedScriptText(member));
+}
