@@ -131,6 +131,75 @@ TEST(C3dLibraryTest, RecordsTooLongForTheirOffsetAreRefused) {
     EXPECT_FALSE(file.PutRecord(record));
 }
 
+TEST(C3dLibraryTest, RecordsWrittenReadBackWithTheirFlagsValuesAndDescriptions) {
+    RC3dFile writer;
+    RC3dFile::Header header;
+    header.parameterBlock = 2;
+    header.points = 1;
+    header.dataStart = 3;
+    header.frameRate = 60.0f;
+    writer.PutHeader(header);
+    writer.PutFill(512 - writer.Output().size(), 0);
+    writer.PutParameterSectionHeader(1);
+    RC3dParameter group;
+    group.name = "TRIAL";
+    group.groupId = -3;
+    group.locked = true;
+    group.description = "the trial";
+    RC3dParameter rows;
+    rows.name = "NAMES";
+    rows.groupId = 3;
+    rows.value = RC3dArray::TextRows({"ab", "cde"}, 3);
+    rows.description = "two rows";
+    RC3dParameter words;
+    words.name = "FRAMES";
+    words.groupId = 3;
+    words.locked = true;
+    words.value = RC3dArray(RC3dArray::kSignedWord, {3});
+    for (int i = 0; i < 3; ++i) words.value.SetInteger(i, -1000 * (i + 1));
+    RC3dParameter bytes;
+    bytes.name = "FLAGS";
+    bytes.groupId = 3;
+    bytes.value = RC3dArray(RC3dArray::kByte, {2});
+    bytes.value.SetInteger(1, 200);
+    RC3dParameter real;
+    real.name = "RATE";
+    real.groupId = 3;
+    real.value = RC3dArray::Float(-12.375f);
+    for (const RC3dParameter* record : {&group, &rows, &words, &bytes, &real}) ASSERT_TRUE(writer.PutRecord(*record));
+    writer.PutFill(1024 - writer.Output().size(), 0);
+    writer.PutFill(16, 0);
+    writer.ApplyPatches();
+
+    const std::vector<std::uint8_t>& out = writer.Output();
+    RC3dFile reader;
+    reader.OpenSourceBytes(out.data(), out.size());
+    ASSERT_TRUE(reader.ReadHeader());
+    EXPECT_EQ(reader.GetProcessorType(), RC3dFile::kDec);
+    EXPECT_EQ(reader.GetHeader().frameRate, 60.0f);
+    ASSERT_TRUE(reader.BeginParameters());
+    std::vector<RC3dParameter> read;
+    RC3dParameter record;
+    while (reader.ReadRecord(record)) read.push_back(record);
+    ASSERT_EQ(read.size(), 5u);
+    EXPECT_EQ(read[0].name, "TRIAL");
+    EXPECT_EQ(read[0].groupId, -3);
+    EXPECT_TRUE(read[0].locked);
+    EXPECT_EQ(read[0].description, "the trial");
+    EXPECT_EQ(read[1].value.GetDimensions(), (std::vector<int>{3, 2}));
+    EXPECT_EQ(read[1].value.GetRow(1).GetText(), "cde");
+    EXPECT_EQ(read[1].value.GetRow(0).GetText(), "ab ");
+    EXPECT_EQ(read[1].description, "two rows");
+    EXPECT_FALSE(read[1].locked);
+    EXPECT_TRUE(read[2].locked);
+    EXPECT_EQ(read[2].value.GetInteger(2), -3000);
+    EXPECT_EQ(read[3].value.GetInteger(0), 0);
+    EXPECT_EQ(read[3].value.GetInteger(1), 200);
+    EXPECT_EQ(read[4].value.GetDimensionCount(), 0);  // a single value is written as a scalar
+    EXPECT_EQ(read[4].value.GetDouble(0), -12.375);
+    EXPECT_EQ(read[4].groupId, 3);
+}
+
 TEST(C3dLibraryTest, HeaderScaleAndRateAreClamped) {
     const struct {
         float scale;
@@ -180,6 +249,30 @@ TEST(C3dReaderTest, ActorPrefixesAreDroppedOrKept) {
         EXPECT_NE(fixture.Node(usesPrefixes ? "Bob_LKNE" : "LKNE"), nullptr);
         EXPECT_NE(fixture.Node(usesPrefixes ? "Bob_RKNE_2" : "RKNE_2"), nullptr);
     }
+}
+
+TEST(C3dReaderTest, PrefixesNeedTheOptionAndOtherGroupsKeepTheirUnits) {
+    // USES_PREFIXES keeps the prefix only when the reader is asked to.
+    File file = TwoMarkers(1, true);
+    file.parameters = {File::Labels({"Bob:LKNE", "Bob:RKNE"}, 8), Parameter{"USES_PREFIXES", 2, {}, {1}, "", 2}};
+    SceneFixture fixture;
+    RWyxReaderC3d reader(&fixture.factory);
+    ASSERT_TRUE(ReadText(fixture, reader, file.Build(), "walk.c3d",
+                         [](RStreamOptionsMotion& o) { o.SetOption(kMotionImportActorPrefix, 0); }));
+    EXPECT_NE(fixture.Node("LKNE"), nullptr);
+    EXPECT_EQ(fixture.Node("Bob_LKNE"), nullptr);
+
+    // The units and screen axes of another group (analog channels in volts, say) are not the points'.
+    File analog = TwoMarkers(1, true);
+    Parameter metres = File::Text("UNITS", "m");
+    metres.group = 2;
+    Parameter screen = File::Text("X_SCREEN", "-X");
+    screen.group = 2;
+    analog.parameters = {File::Labels({"LKNE", "RKNE"}, 4), metres, screen};
+    SceneFixture other;
+    OptionsPtr options;
+    ASSERT_TRUE(ReadC3d(other, analog.Build(), &options));
+    ExpectPosition(other.Node("LKNE"), options->GetStartTime(), 1.5, -2.0, 30.0, 1e-4);
 }
 
 TEST(C3dReaderTest, UnitsAndScreenAxesMapPositions) {

@@ -505,6 +505,24 @@ TEST(MarkerWriterTest, TrcWritesMillimetresAndEmptyFieldsForGapsAndReadsBack) {
     EXPECT_NEAR(ValueAt(back.Node("Knee"), 0, options->GetStartTime() + options->GetFramePeriod() * 2), 13.0, 1e-5);
 }
 
+TEST(MarkerWriterTest, GapsAsValidDataWriteTheHeldPosition) {
+    ScratchFolder folder;
+    MarkerScene scene;
+    RWyxWriterTrc writer(&scene.fixture.factory);
+    const std::string path = folder.Join("gaps.trc");
+    ASSERT_TRUE(writer.FileCreate(path.c_str()));
+    OptionsPtr options = TakeMotionOptions(writer.GetWriteOptions());
+    options->SetFrameRate(3, 0.0);
+    options->SetFrameCount(3);
+    options->SetOption(kMotionExportGapsAsValidData, 1);
+    ASSERT_TRUE(writer.Write(scene.fixture.scene, options.get())) << writer.GetLastErrorString();
+    ASSERT_TRUE(writer.FileClose());
+    const std::string text = ScratchFolder::ReadFile(path);
+    EXPECT_NE(text.find("2\t0.017\t20.00000\t20.00000\t-30.00000\t120.00000\t20.00000\t-30.00000 \n"),
+              std::string::npos)
+        << text;
+}
+
 TEST(MarkerWriterTest, AoaWritesPositionsAndReadsBackAsNumberedMarkers) {
     ScratchFolder folder;
     MarkerScene scene;
