@@ -464,6 +464,28 @@ TEST(C3dRefusalTest, HostileHeadersAreRefused) {
     EXPECT_FALSE(file.ReadHeader());
 }
 
+TEST(C3dRefusalTest, FramesAndPointsTheDataCannotHoldAreRefusedAtTheHeader) {
+    const std::string whole = TwoMarkers(1, false).Build();
+    std::string lastFrameMissing = whole.substr(0, whole.size() - 16);  // two integer points
+    std::string manyFrames = whole;
+    manyFrames[8] = static_cast<char>(0xFF);  // last frame 65535
+    manyFrames[9] = static_cast<char>(0xFF);
+    std::string manyPoints = whole;
+    manyPoints[2] = static_cast<char>(0xFF);  // 65535 points
+    manyPoints[3] = static_cast<char>(0xFF);
+    std::string analog = whole;
+    analog[4] = 100;  // 100 analog samples a frame
+    for (const std::string* bytes : {&lastFrameMissing, &manyFrames, &manyPoints, &analog}) {
+        SceneFixture fixture;
+        RWyxReaderC3d reader(&fixture.factory);
+        reader.OpenBytes(bytes->data(), bytes->size(), "cut.c3d");
+        EXPECT_EQ(reader.GetReadOptions(false), nullptr);
+        EXPECT_EQ(reader.GetLastErrorCode(), RWyxReader::kErrorCorrupted);
+        EXPECT_NE(std::string(reader.GetLastErrorString()).find("more than the file holds"), std::string::npos)
+            << reader.GetLastErrorString();
+    }
+}
+
 TEST(C3dRefusalTest, EventCountIsCappedAtTheHeaderBlock) {
     File file = TwoMarkers(1, false);
     file.events = 60000;

@@ -142,6 +142,15 @@ TEST(VpmReaderTest, TheReadStoresItsTake) {
     EXPECT_STREQ(fixture.Node("Hips")->GetCurrentTakeNode()->GetName().Buffer(), "walk");
 }
 
+TEST(VpmReaderTest, KeywordsInAnyCase) {
+    const std::string text = "SEGMENT:\tHips\nframes:\t1\nFRAME time:\t0.04\nA B C D E F G H I\n1 2 3 4 5 6 7 8 9\n"
+                             "2 0 0 0 0 0 100 100 100\n";
+    SceneFixture fixture;
+    RWyxReaderVpm reader(&fixture.factory);
+    ASSERT_TRUE(ReadText(fixture, reader, text, "walk.vpm")) << reader.GetLastErrorString();
+    EXPECT_NEAR(ValueAt(fixture.Node("Hips"), 0, RTime()), 2 * 2.54, 1e-5);
+}
+
 TEST(VpmReaderTest, BadHeadersAndDuplicateNamesAreCorrupted) {
     const std::string files[] = {Segment("Hips", 3, "0", 3), Segment("Hips", 3, "-0.04", 3), Segment("Hips", -1, "0.04", 0),
                                  Segment("Hips", 3, "1e-9", 3), Segment("Hips", 3, "inf", 3),
