@@ -60,6 +60,17 @@ bool ReadC3d(SceneFixture& fixture, const std::string& bytes, OptionsPtr* keep =
         keep);
 }
 
+// Every record of the file's parameter section (none when its header or section is not found).
+std::vector<RC3dParameter> ReadRecords(RC3dFile& reader, const void* bytes, std::size_t size) {
+    std::vector<RC3dParameter> records;
+    reader.OpenSourceBytes(bytes, size);
+    RC3dParameter record;
+    for (bool more = reader.ReadHeader() && reader.BeginParameters(); more && reader.ReadRecord(record);) {
+        records.push_back(record);
+    }
+    return records;
+}
+
 class C3dLayoutTest : public ::testing::TestWithParam<std::tuple<int, bool>> {};
 
 TEST_P(C3dLayoutTest, HandWrittenFileReadsInEveryLayoutAndStorage) {
@@ -173,14 +184,9 @@ TEST(C3dLibraryTest, RecordsWrittenReadBackWithTheirFlagsValuesAndDescriptions) 
 
     const std::vector<std::uint8_t>& out = writer.Output();
     RC3dFile reader;
-    reader.OpenSourceBytes(out.data(), out.size());
-    ASSERT_TRUE(reader.ReadHeader());
+    const std::vector<RC3dParameter> read = ReadRecords(reader, out.data(), out.size());
     EXPECT_EQ(reader.GetProcessorType(), RC3dFile::kDec);
     EXPECT_EQ(reader.GetHeader().frameRate, 60.0f);
-    ASSERT_TRUE(reader.BeginParameters());
-    std::vector<RC3dParameter> read;
-    RC3dParameter record;
-    while (reader.ReadRecord(record)) read.push_back(record);
     ASSERT_EQ(read.size(), 5u);
     EXPECT_EQ(read[0].name, "TRIAL");
     EXPECT_EQ(read[0].groupId, -3);
@@ -506,12 +512,7 @@ TEST(C3dRefusalTest, HostileParametersLeaveTheNextRecordFound) {
     file.parameters = {huge, shortOffset, longName, File::Labels({"LKNE", "RKNE"}, 4), File::Text("UNITS", "cm")};
     const std::string bytes = file.Build();
     RC3dFile reader;
-    reader.OpenSourceBytes(bytes.data(), bytes.size());
-    ASSERT_TRUE(reader.ReadHeader());
-    ASSERT_TRUE(reader.BeginParameters());
-    std::vector<RC3dParameter> records;
-    RC3dParameter record;
-    while (reader.ReadRecord(record)) records.push_back(record);
+    const std::vector<RC3dParameter> records = ReadRecords(reader, bytes.data(), bytes.size());
     ASSERT_EQ(records.size(), 6u);
     EXPECT_EQ(records[1].name, "HUGE");
     EXPECT_FALSE(records[1].value.IsValid());
