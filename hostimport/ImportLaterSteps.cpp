@@ -1,6 +1,9 @@
 #include "hostimport/ImportLaterSteps.h"
 
-void RegisterImageHandlers(WyxVexaImportSession&) {}
+#include "hostexport/TextureImageBridge.h"
+#include "hostimport/WyxVexaImportSession.h"
+
+void RegisterImageHandlers(WyxVexaImportSession& session) { RegisterTextureImageBridge(&session.GetFactory()); }
 
 void CheckNonUniformScale(WyxVexaImportSession&, RWyxNode*) {}
 
