@@ -329,7 +329,7 @@ RString WyxVexaExportSession::SuspendSmoothing(const VObject& smooth) {
     const VString attribute = QuotedScriptText(VFnDependencyNode(smooth).name() + ".divisions");
     int divisions = 0;
     if (!VGlobal::executeCommand("getAttr " + attribute, divisions)) return RString();
-    VGlobal::executeCommand("setAttr " + attribute + " 0");
+    if (!VGlobal::executeCommand("setAttr " + attribute + " 0")) return RString();
     return RString(("setAttr " + attribute + NumberText(divisions)).asChar());
 }
 

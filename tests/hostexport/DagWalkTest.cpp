@@ -26,13 +26,6 @@ namespace {
 
 using vexa_host::UiModel;
 
-VObject Named(const char* name) {
-    VSelectionList list;
-    VObject node;
-    if (list.add(name)) list.getDependNode(0, node);
-    return node;
-}
-
 int InheritTypeOf(const RWyxNode* node) {
     int type = -1;
     return node->GetInheritType(type);
