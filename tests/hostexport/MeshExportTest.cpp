@@ -404,7 +404,8 @@ TEST_F(NurbsExportTest, ASurfaceShaderGivesTheMaterialAndASwappedTextureWithItsU
     makePeriodic("hoop");
     script("sets -e -forceElement " + makeShadingGroup("lambert", "paint") + " hoop");
     AddFileTexture("paint", "/maps/paint.tif");
-    script("setAttr place2dTexture1.offsetU 0.25; setAttr place2dTexture1.repeatU 4");
+    script("setAttr place2dTexture1.offsetU 0.25; setAttr place2dTexture1.offsetV 0.125; "
+           "setAttr place2dTexture1.repeatU 4");
     collect();
     const RWyxNurb* nurb = node("hoop")->GetNurb();
     ASSERT_EQ(nurb->GetMaterialCount(0), 1);
@@ -416,7 +417,9 @@ TEST_F(NurbsExportTest, ASurfaceShaderGivesTheMaterialAndASwappedTextureWithItsU
     EXPECT_TRUE(texture->GetSwapUV());
     EXPECT_DOUBLE_EQ(texture->GetScalingU(), 1.0) << "repeatV";
     EXPECT_DOUBLE_EQ(texture->GetScalingV(), 4.0) << "repeatU";
-    EXPECT_NEAR(texture->GetTranslationU(), -0.25, 1e-9);
+    // Translation swapped as the scaling is, as the import reads it back.
+    EXPECT_NEAR(texture->GetTranslationU(), 0.125, 1e-9) << "offsetV";
+    EXPECT_NEAR(texture->GetTranslationV(), 0.25, 1e-9) << "offsetU";
     const RWyxLayerElement* uvs = nurb->GetLayer(0)->GetElement(RWyxLayerElement::kUV);
     ASSERT_NE(uvs, nullptr);
     EXPECT_EQ(uvs->GetMappingMode(), RWyxLayerElement::kAllSame);
