@@ -13,13 +13,17 @@
 
 #include "attributes/RWyxLight.h"
 #include "attributes/RWyxMaterial.h"
+#include "attributes/RWyxNurb.h"
 #include "attributes/RWyxSkeleton.h"
 #include "fileio/RWyxFile.h"
 #include "hostimport/ImportNodePasses.h"
 #include "scene/RWyxTakeInfo.h"
 #include "tests/support/PluginTestSupport.h"
+#include "wyxwriter/RWyxWriterWyx6.h"
 
 #include <vexa/VAnimControl.h>
+
+#include <vector>
 
 namespace {
 
@@ -128,6 +132,40 @@ void CompareWithSample(const std::string& path) {
     }
 }
 
+// A surface periodic in U (order 4, 4 points, evenly knotted: the host keeps it periodic) and
+// open in V (order 2, 3 points, knots unevenly spaced), each point weighing 1 + its index / 10,
+// written as a WYX file.
+bool WriteSurfaceFile(const std::string& path) {
+    RWyxObjectFactory factory;
+    RWyxScene* scene = factory.CreateScene();
+    RWyxNurb* nurb = factory.CreateNurb();
+    RWyxNode* node = factory.CreateNode("surface");
+    if (scene == nullptr || nurb == nullptr || node == nullptr || !nurb->SetOrder(4, 2) ||
+        !nurb->InitControlPoints(4, RWyxNurb::kPeriodic, 3, RWyxNurb::kOpen)) {
+        return false;
+    }
+    for (int i = 0; i < 12; ++i) nurb->SetControlPointAt(i, RVector4(i % 4, i / 4, 0.5 * i, 1.0 + i / 10.0));
+    const double uKnots[11] = {-3, -2, -1, 0, 1, 2, 3, 4, 5, 6, 7};
+    for (int k = 0; k < 11; ++k) nurb->GetUKnotVector()[k] = uKnots[k];
+    const double vKnots[5] = {0.0, 0.0, 0.1234567891, 1.0, 1.0};
+    for (int k = 0; k < 5; ++k) nurb->GetVKnotVector()[k] = vKnots[k];
+    nurb->SetStep(6, 6);
+    node->SetNodeAttribute(nurb);
+    scene->GetRootNode()->AddChild(node);
+    RWyxWriterWyx6 writer(&factory, nullptr);
+    writer.SetFileMode(RWyxWriterWyx::kFileModeBinary);
+    RStreamOptionsPtr options = writer.GetWriteOptions();
+    return writer.FileCreate(path.c_str()) && writer.Write(scene, options.get()) && writer.FileClose();
+}
+
+// The exported knots: the inner ones as they were, the two outer ones mirrored from their
+// neighbours (the host keeps no outer knots).
+void ExpectKnotsRebuilt(const double* original, const double* exported, int count) {
+    for (int k = 1; k + 1 < count; ++k) EXPECT_DOUBLE_EQ(exported[k], original[k]) << k;
+    EXPECT_DOUBLE_EQ(exported[0], 2.0 * original[1] - original[2]);
+    EXPECT_DOUBLE_EQ(exported[count - 1], 2.0 * original[count - 2] - original[count - 3]);
+}
+
 class SampleRoundTripTest : public ExportTest {};
 
 TEST_F(SampleRoundTripTest, TheSampleComesBackByTheCommand) {
@@ -154,6 +192,47 @@ TEST_F(SampleRoundTripTest, TheSampleComesBackThroughTheTranslatorInTheShell) {
     ASSERT_EQ(status, 0) << output;
     EXPECT_EQ(output.find("Error"), std::string::npos) << output;
     CompareWithSample(path);
+}
+
+TEST_F(SampleRoundTripTest, ASurfaceComesBackWithItsPointsAndItsKnotsRebuilt) {
+    const std::string source = file("surface.wyx");
+    ASSERT_TRUE(WriteSurfaceFile(source));
+    options().SetImportMode(WyxPluginOptions::kCreate);
+    ASSERT_TRUE(run("WYXImport -f \"" + source + "\""));
+    const std::string path = file("again.wyx");
+    ASSERT_TRUE(exportTo(path));
+    ReadBack original(source);
+    ReadBack exported(path);
+    ASSERT_TRUE(original.Read()) << original.Error();
+    ASSERT_TRUE(exported.Read()) << exported.Error();
+    const RWyxNurb* before = original.Node("surface")->GetNurb();
+    ASSERT_EQ(before->GetUType(), RWyxNurb::kPeriodic);
+    ASSERT_NE(exported.Node("surface"), nullptr);
+    const RWyxNurb* after = exported.Node("surface")->GetNurb();
+    ASSERT_NE(after, nullptr);
+    EXPECT_EQ(after->GetUType(), RWyxNurb::kPeriodic);
+    EXPECT_EQ(after->GetVType(), RWyxNurb::kOpen);
+    EXPECT_EQ(after->GetUOrder(), 4);
+    EXPECT_EQ(after->GetVOrder(), 2);
+    ASSERT_EQ(after->GetUCount(), 4) << "the repeated points left out again";
+    ASSERT_EQ(after->GetVCount(), 3);
+    for (int i = 0; i < 12; ++i) {
+        const RVector4& a = before->GetControlPoints()[i];
+        const RVector4& b = after->GetControlPoints()[i];
+        EXPECT_EQ(b.x, a.x) << i;
+        EXPECT_EQ(b.y, a.y) << i;
+        EXPECT_EQ(b.z, a.z) << i;
+        EXPECT_DOUBLE_EQ(b.w, a.w) << i;
+    }
+    ASSERT_EQ(after->GetUKnotCount(), 11);
+    ASSERT_EQ(after->GetVKnotCount(), 5);
+    ExpectKnotsRebuilt(before->GetUKnotVector(), after->GetUKnotVector(), 11);
+    ExpectKnotsRebuilt(before->GetVKnotVector(), after->GetVKnotVector(), 5);
+    EXPECT_NE(after->GetVKnotVector()[0], before->GetVKnotVector()[0]) << "uneven ends: rebuilt, not copied";
+    // The step comes from the host's shaded precision, which the import leaves at its default 1
+    // (it sets the wireframe precision).
+    EXPECT_EQ(after->GetUStep(), 1);
+    EXPECT_EQ(after->GetVStep(), 1);
 }
 
 }  // namespace
