@@ -85,6 +85,32 @@ TEST_F(DagWalkTest, EachKindOfTransformGetsItsAttribute) {
     EXPECT_EQ(node("boxShape"), nullptr);
 }
 
+TEST_F(DagWalkTest, ACameraRigHasOneRecordPerTopLevelAncestor) {
+    const std::string rigged = script("camera -n rigged");  // "rigged <shape>"
+    script("cameraMakeNode 2 rigged");
+    script("createNode transform -n outer; camera -n inner; parent inner outer; createNode lookAt -n extra -p outer");
+    collect();
+    // The rig's group comes first: its record holds it, then the camera and its shape.
+    ASSERT_NE(node("rigged_group"), nullptr);
+    EXPECT_EQ(node("rigged_group")->GetNodeAttribute(), nullptr);
+    WyxVexaExportSession::RigRecord* rig =
+        session_->FindRig(*static_cast<VexaNode*>(node("rigged_group"))->GetDagPath());
+    ASSERT_NE(rig, nullptr);
+    EXPECT_EQ(rig->handles[0], Named("rigged_group"));
+    const std::string shape = "|rigged_group|rigged|" + rigged.substr(rigged.find(' ') + 1);
+    EXPECT_EQ(rig->handles[1], Named(shape.c_str()));
+    EXPECT_FALSE(rig->handles[1].isNull());
+    EXPECT_EQ(rig->cameraNode, node("rigged"));
+    EXPECT_EQ(node("rigged")->GetParent(), node("rigged_group"));
+    EXPECT_NE(node("rigged_aim"), nullptr);
+    // A camera met first: the aim node found later below the same ancestor makes no node.
+    EXPECT_EQ(node("extra"), nullptr);
+    rig = session_->FindRig(*static_cast<VexaNode*>(node("outer"))->GetDagPath());
+    ASSERT_NE(rig, nullptr);
+    EXPECT_TRUE(rig->handles[0].isNull());
+    EXPECT_EQ(rig->cameraNode, node("inner"));
+}
+
 TEST_F(DagWalkTest, TheHostsDefaultCamerasAndGroundPlaneStayBehind) {
     script("camera; camera");
     VFnDependencyNode(Named("camera1")).setName("persp");
