@@ -199,6 +199,30 @@ TEST_F(MeshExportTest, OneShadingGroupMapsAllSameTwoMapByPolygon) {
     EXPECT_EQ(session_->GetFactory().GetMaterialCount(), 2);
 }
 
+TEST_F(MeshExportTest, EachInstanceOfAMeshHasTheShadingOfItsOwnPath) {
+    VObject shape = makeCube("box");
+    script("createNode transform -n other");
+    ASSERT_TRUE(VFnDagNode(Named("other")).addChild(shape, VFnDagNode::kNextPos, true));
+    script("sets -e -forceElement " + makeShadingGroup("lambert", "red") + " |box|boxShape");
+    script("sets -e -forceElement " + makeShadingGroup("lambert", "blue") + " |other|boxShape.f[1]");
+    collect();
+    ASSERT_NE(node("box"), nullptr);
+    ASSERT_NE(node("other"), nullptr);
+    const RWyxMesh* first = node("box")->GetMesh();
+    const RWyxMesh* second = node("other")->GetMesh();
+    ASSERT_NE(first, nullptr);
+    ASSERT_NE(second, nullptr);
+    EXPECT_NE(first, second) << "one mesh per instance path";
+    EXPECT_EQ(second->GetPolygonCount(), 6);
+    ASSERT_EQ(first->GetMaterialCount(0), 1);
+    EXPECT_EQ(first->GetMaterial(0, 0)->GetName(), "Material::red");
+    EXPECT_EQ(first->GetMaterialMappingKind(), RWyxMesh::kKindAllSame);
+    EXPECT_EQ(Indices(Element(*second, 0, RWyxLayerElement::kMaterial)), (std::vector<int>{0, 1, 0, 0, 0, 0}));
+    ASSERT_EQ(second->GetMaterialCount(0), 2);
+    EXPECT_EQ(second->GetMaterial(0, 0)->GetName(), "Material::Default_Material");
+    EXPECT_EQ(second->GetMaterial(1, 0)->GetName(), "Material::blue");
+}
+
 TEST_F(MeshExportTest, FacesWithoutShadingShareTheDefaultMaterialWhichLeavesTheHost) {
     makeCube("box");
     script("sets -e -forceElement " + makeShadingGroup("lambert", "red") + " box.f[1]");
