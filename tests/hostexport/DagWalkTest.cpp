@@ -48,6 +48,7 @@ TEST_F(DagWalkTest, EachKindOfTransformGetsItsAttribute) {
     script("createNode transform -n sun; createNode directionalLight -n sunShape -p sun");
     script("createNode transform -n bulb; createNode pointLight -n bulbShape -p bulb");
     script("createNode transform -n glow; createNode ambientLight -n glowShape -p glow");
+    script("createNode transform -n panel; createNode areaLight -n panelShape -p panel");
     collect();
     ASSERT_NE(node("group"), nullptr);
     EXPECT_NE(node("group")->GetNull(), nullptr);
@@ -77,6 +78,12 @@ TEST_F(DagWalkTest, EachKindOfTransformGetsItsAttribute) {
     ASSERT_NE(node("lamp")->GetLight()->GetGobo(), nullptr);
     EXPECT_EQ(node("lamp")->GetLight()->GetGobo()->GetName(), "lamp");
     EXPECT_EQ(node("sun")->GetLight()->GetGobo(), nullptr);
+    // A light of another kind: a point light, hidden.
+    ASSERT_NE(node("panel"), nullptr);
+    ASSERT_NE(node("panel")->GetLight(), nullptr);
+    EXPECT_EQ(node("panel")->GetLight()->GetLightType(), RWyxLight::kPoint);
+    EXPECT_FALSE(node("panel")->GetVisibility());
+    EXPECT_TRUE(node("bulb")->GetVisibility());
     ASSERT_NE(node("glow"), nullptr);
     EXPECT_EQ(node("glow")->GetNodeAttribute(), nullptr) << "an ambient light has no attribute";
     // Every node is in the map under its full path name, shapes are not nodes.
