@@ -15,6 +15,7 @@
 #include "attributes/RWyxMaterial.h"
 #include "attributes/RWyxNurb.h"
 #include "attributes/RWyxSkeleton.h"
+#include "attributes/RWyxTexture.h"
 #include "fileio/RWyxFile.h"
 #include "hostimport/ImportNodePasses.h"
 #include "scene/RWyxTakeInfo.h"
@@ -22,6 +23,8 @@
 #include "wyxwriter/RWyxWriterWyx6.h"
 
 #include <vexa/VAnimControl.h>
+#include <vexa/VPlug.h>
+#include <vexa/VPlugArray.h>
 
 #include <vector>
 
@@ -233,6 +236,66 @@ TEST_F(SampleRoundTripTest, ASurfaceComesBackWithItsPointsAndItsKnotsRebuilt) {
     // (it sets the wireframe precision).
     EXPECT_EQ(after->GetUStep(), 1);
     EXPECT_EQ(after->GetVStep(), 1);
+}
+
+// The placement node feeding the file texture of that name; null when none.
+VObject PlacementOf(const char* fileNode) {
+    VStatus status;
+    const VPlug uv = VFnDependencyNode(Named(fileNode)).findPlug("uv", &status);
+    VPlugArray sources;
+    if (!status || !uv.connectedTo(sources, true, false) || sources.length() != 1) return VObject();
+    return sources[0].node();
+}
+
+double PlugValue(const VObject& node, const char* name) {
+    double value = -1.0;
+    VFnDependencyNode(node).findPlug(name).getValue(value);
+    return value;
+}
+
+// The texture of the mesh of the node "box" in a file read back.
+const RWyxTexture* BoxTexture(const ReadBack& file) {
+    const RWyxNode* box = file.Node("box");
+    const RWyxMesh* mesh = box != nullptr ? box->GetMesh() : nullptr;
+    return mesh != nullptr && mesh->GetTextureCount(0) > 0 ? mesh->GetTexture(0, 0) : nullptr;
+}
+
+TEST_F(SampleRoundTripTest, ATexturePlacementKeepsUAndVThroughExportImportAndExport) {
+    makeCube("box");
+    script("sets -e -forceElement " + makeShadingGroup("lambert", "wood") + " box");
+    const std::string fileNode = script("shadingNode -at file");
+    const std::string place = script("shadingNode -au place2dTexture");
+    script("setAttr -type \"string\" " + fileNode + ".fileTextureName \"/maps/wood.tga\"; connectAttr " + place +
+           ".outUV " + fileNode + ".uv; connectAttr " + fileNode + ".outColor wood.color; setAttr " + place +
+           ".offsetU 0.25; setAttr " + place + ".offsetV 0.5; setAttr " + place + ".repeatU 2; setAttr " + place +
+           ".repeatV 3");
+    const std::string first = file("first.wyx");
+    ASSERT_TRUE(exportTo(first));
+    ReadBack exported(first);
+    ASSERT_TRUE(exported.Read()) << exported.Error();
+    const RWyxTexture* texture = BoxTexture(exported);
+    ASSERT_NE(texture, nullptr);
+    EXPECT_DOUBLE_EQ(texture->GetTranslationU(), 0.25);
+    EXPECT_DOUBLE_EQ(texture->GetTranslationV(), 0.5);
+
+    options().SetImportMode(WyxPluginOptions::kCreate);
+    ASSERT_TRUE(run("WYXImport -f \"" + first + "\""));
+    const VObject placement = PlacementOf(texture->GetNameWithoutPrefix().Buffer());
+    if (placement.isNull()) GTEST_SKIP() << "this build's import makes no file textures";
+    EXPECT_DOUBLE_EQ(PlugValue(placement, "offsetU"), 0.25) << "U from U on import too";
+    EXPECT_DOUBLE_EQ(PlugValue(placement, "offsetV"), 0.5);
+    EXPECT_DOUBLE_EQ(PlugValue(placement, "repeatU"), 2.0);
+    EXPECT_DOUBLE_EQ(PlugValue(placement, "repeatV"), 3.0);
+    const std::string second = file("second.wyx");
+    ASSERT_TRUE(exportTo(second));
+    ReadBack again(second);
+    ASSERT_TRUE(again.Read()) << again.Error();
+    const RWyxTexture* cycled = BoxTexture(again);
+    ASSERT_NE(cycled, nullptr);
+    EXPECT_DOUBLE_EQ(cycled->GetTranslationU(), 0.25);
+    EXPECT_DOUBLE_EQ(cycled->GetTranslationV(), 0.5);
+    EXPECT_DOUBLE_EQ(cycled->GetScalingU(), 2.0);
+    EXPECT_DOUBLE_EQ(cycled->GetScalingV(), 3.0);
 }
 
 }  // namespace
