@@ -330,6 +330,24 @@ TEST_F(MeshExportTest, ALayeredTexturePutsItsTopInputOnTheHighestLayer) {
         << "one material index per polygon, whatever the layers";
 }
 
+TEST_F(MeshExportTest, LayeredTexturesFeedingEachOtherAreReadOnce) {
+    makeCube("box");
+    script("sets -e -forceElement " + makeShadingGroup("lambert", "loop") + " box");
+    const std::string outer = script("shadingNode -at layeredTexture");
+    const std::string inner = script("shadingNode -at layeredTexture");
+    const std::string file = script("shadingNode -at file");
+    script("setAttr -type \"string\" " + file + ".fileTextureName \"/maps/deep.tif\"");
+    script("connectAttr " + file + ".outColor " + inner + ".inputs[0].color; connectAttr " + outer + ".outColor " + inner +
+           ".inputs[1].color; connectAttr " + inner + ".outColor " + outer + ".inputs[0].color; connectAttr " + outer +
+           ".outColor loop.color");
+    collect();
+    const RWyxMesh* mesh = node("box")->GetMesh();
+    ASSERT_NE(mesh, nullptr);
+    EXPECT_EQ(session_->GetFactory().GetTextureCount(), 1);
+    ASSERT_EQ(mesh->GetTextureCount(1), 1) << "the inner stack's bottom input on its layer";
+    EXPECT_EQ(mesh->GetTexture(0, 1)->GetFileName(), "/maps/deep.tif");
+}
+
 TEST_F(MeshExportTest, OneFileNodeIsOneTextureForEveryShaderUsingIt) {
     makeCube("box");
     script("sets -e -forceElement " + makeShadingGroup("lambert", "a") + " box.f[0:2]");
