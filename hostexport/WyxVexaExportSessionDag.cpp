@@ -313,11 +313,11 @@ bool WyxVexaExportSession::ExamineShapeHistory(const VDagPath& path, unsigned ch
     VDagPath sourcePath;
     if (!VDagPath::getAPathTo(sources[0], sourcePath)) return true;
     VPlug visibility = VFnDependencyNode(sourcePath.node()).findPlug("visibility", &status);
-    if (!status) return true;
     // The input shape takes the transform's visibility for the export; RestoreHistory puts
-    // its own back.
+    // its own back. One that has it already is not touched (a value set is a value stored).
+    if (!status || visibility.asBool() == visible) return true;
     history.hiddenInput = sourcePath.node();
-    history.inputVisibility = visibility.asBool();
+    history.inputVisibility = !visible;
     visibility.setValue(visible);
     return true;
 }

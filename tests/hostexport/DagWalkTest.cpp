@@ -281,6 +281,17 @@ TEST_F(DagWalkTest, ADeformedMeshIsReadAndTheUsersSceneLeftAsFound) {
     EXPECT_EQ(dump(), before);
 }
 
+TEST_F(DagWalkTest, ASkinsInputShapeShowingAsItsTransformIsNotTouched) {
+    MakeStrip("body");
+    VFnIkJoint().create();
+    script("select joint1 body; newSkinCluster \"-toSelectedBones\"");
+    const std::string before = dump();
+    ASSERT_EQ(before.find("visibility"), std::string::npos) << "no visibility stored yet";
+    collect();
+    ASSERT_NE(node("body")->GetMesh(), nullptr);
+    EXPECT_EQ(dump(), before) << "a value set, even to what it was, is a value stored";
+}
+
 TEST_F(DagWalkTest, WrappedMeshesAreLoggedEachAndShownOnce) {
     options().SetBoolOption(kExportShowUI, true);
     MakeStrip("one");
