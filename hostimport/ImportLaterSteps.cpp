@@ -1,12 +1,14 @@
 #include "hostimport/ImportLaterSteps.h"
 
+#include "hostexport/TextureImageBridge.h"
 #include "hostimport/ImportNodePasses.h"
+#include "hostimport/WyxVexaImportSession.h"
 #include "plugin/VexaNode.h"
 #include "scene/RWyxNode.h"
 
 #include <vexa/VDagPath.h>
 
-void RegisterImageHandlers(WyxVexaImportSession&) {}
+void RegisterImageHandlers(WyxVexaImportSession& session) { RegisterTextureImageBridge(&session.GetFactory()); }
 
 void CheckNonUniformScale(WyxVexaImportSession&, RWyxNode*) {}
 
