@@ -35,57 +35,7 @@ constexpr double kQuarterTurn = 1.5707963267948966;
 // The file's own transform after its rotation was resampled into single-precision keys.
 constexpr double kResampled = 1e-4;
 
-class TransformImportTest : public ImportTest {
-protected:
-    void SetUp() override {
-        ImportTest::SetUp();
-        WyxVexaImportSession::SetFormatTable(nullptr);
-        scene_ = factory_.CreateScene();
-    }
-
-    RWyxNode* root() { return scene_->GetRootNode(); }
-    RWyxNode* add(RWyxNode* parent, const char* name, RWyxNodeAttribute* attribute = nullptr) {
-        RWyxNode* node = AddNode(factory_, parent, name, attribute);
-        nodes_.push_back(name);
-        return node;
-    }
-
-    // Writes the scene, imports it through WYXImport and reads it back for the comparisons.
-    RWyxScene* importScene() {
-        DescribeTake(scene_);
-        const std::string path = folder_.Join("scene.wyx");
-        EXPECT_TRUE(WriteScene(factory_, scene_, path));
-        EXPECT_TRUE(run("WYXImport -f \"" + path + "\""));
-        RWyxScene* read = ReadScene(readFactory_, path);
-        EXPECT_NE(read, nullptr);
-        return read;
-    }
-
-    static VDagPath hostPath(const char* name) {
-        VDagPath path;
-        EXPECT_TRUE(FindDagPathByName(name, path)) << name;
-        return path;
-    }
-    static RMatrix hostWorld(const char* name, double seconds) {
-        VAnimControl::setCurrentTime(VTime(seconds, VTime::kSeconds));
-        return FromHost(hostPath(name).inclusiveMatrix());
-    }
-    void expectWorlds(RWyxScene& read, const std::vector<double>& times, int set, double tolerance) {
-        for (const std::string& name : nodes_) {
-            RWyxNode* node = read.GetRootNode()->FindChild(name.c_str(), true, false);
-            ASSERT_NE(node, nullptr) << name;
-            for (const double seconds : times) {
-                ExpectMatrixNear(hostWorld(name.c_str(), seconds), GlobalMatrix(*node, Seconds(seconds), set), tolerance,
-                                 name + " at " + std::to_string(seconds));
-            }
-        }
-    }
-
-    RWyxObjectFactory factory_;
-    RWyxObjectFactory readFactory_;
-    RWyxScene* scene_ = nullptr;
-    std::vector<std::string> nodes_;
-};
+using TransformImportTest = WyxFileImportTest;
 
 // Linear keys whose values are exact at sixteenths of a second.
 void Turn(RWyxNode* node, float x, float y, float z) {
