@@ -8,6 +8,9 @@
 #include "hostimport/ValueConverter.h"
 
 #include <vexa/VFnAnimCurve.h>
+#include <vexa/VFnCamera.h>
+#include <vexa/VFnDagNode.h>
+#include <vexa/VFnSpotLight.h>
 #include <vexa/VFnTransform.h>
 
 #include <cmath>
@@ -80,6 +83,7 @@ TEST_F(AnimationImportTest, ALightsColourIntensityAndConeAngleAreAnimated) {
     RWyxTakeNode* take = Take(node);
     Key(take->GetColorXCurve(), 0.0, 0.25f);
     Key(take->GetColorXCurve(), 1.0, 0.75f);
+    Key(take->GetColorZCurve(), 0.0, 0.5f);
     Key(take->GetIntensityCurve(), 0.0, 50.0f);
     Key(take->GetIntensityCurve(), 1.0, 150.0f);
     Key(take->GetConeAngleCurve(), 0.0, 30.0f);
@@ -88,6 +92,7 @@ TEST_F(AnimationImportTest, ALightsColourIntensityAndConeAngleAreAnimated) {
     ASSERT_NE(read, nullptr);
 
     EXPECT_NEAR(CurveOn("spot", "colorR").value(1), 0.75, kExact);
+    EXPECT_NEAR(CurveOn("spot", "colorB").value(0), 0.5, kExact);
     EXPECT_NEAR(CurveOn("spot", "intensity").value(0), 0.5, kExact);
     EXPECT_NEAR(CurveOn("spot", "intensity").value(1), 1.5, kExact);
     EXPECT_NEAR(CurveOn("spot", "coneAngle").value(1), 60.0 * kRadiansPerDegree, kExact);
@@ -126,7 +131,83 @@ TEST_F(AnimationImportTest, ACamerasFieldOfViewBecomesItsFocalLength) {
     double y = 0.0;
     ASSERT_TRUE(focal.getTangent(0, x, y, false));
     EXPECT_NEAR(y / x, converter.Derivative(40.0) * 10.0, 1e-3);
+    ASSERT_TRUE(focal.getTangent(2, x, y, true));
+    EXPECT_NEAR(y / x, converter.Derivative(60.0) * 10.0, 1e-3);
     EXPECT_LT(y / x, 0.0);  // a wider view is a shorter lens
+}
+
+// A still camera gets its film, planes and the focal length of its field of view.
+TEST_F(AnimationImportTest, AStillCameraGetsItsFilmAndLens) {
+    RWyxCamera* camera = factory_.CreateCamera();
+    camera->SetApertureMode(RWyxCamera::kApertureHorizontalAndVertical);
+    camera->SetApertureWidth(1.2);
+    camera->SetApertureHeight(0.8);
+    camera->SetSqueezeRatio(1.5);
+    camera->SetFocalLength(42.0);
+    camera->SetFocusDistance(7.0);
+    add(root(), "still", camera);
+    ASSERT_NE(importScene(), nullptr);
+
+    const VFnCamera host(hostPath("still").child(0));
+    EXPECT_EQ(host.filmFit(), VFnCamera::kFillFilmFit);
+    EXPECT_NEAR(host.horizontalFilmAperture(), 1.2, kExact);
+    EXPECT_NEAR(host.verticalFilmAperture(), 0.8, kExact);
+    EXPECT_NEAR(host.lensSqueezeRatio(), 1.5, kExact);
+    EXPECT_NEAR(host.focusDistance(), 7.0, kExact);
+    EXPECT_NEAR(host.focalLength(), 42.0, 1e-4);
+}
+
+// A camera with a target in its file group: the roll turns the host rig the other way, in
+// radians, and the group's curves move the rig.
+TEST_F(AnimationImportTest, ACamerasRollTurnsItsRigAndItsGroupMovesIt) {
+    RWyxNode* group = add(root(), "rig_group");
+    RWyxNode* camera = add(group, "rig", factory_.CreateCamera());
+    RWyxNode* aim = add(group, "rig_aim");
+    camera->SetTarget(aim);
+    Key(Take(camera)->GetRollCurve(), 0.0, 10.0f);
+    Key(Take(camera)->GetRollCurve(), 1.0, 40.0f);
+    Take(camera)->GetRollCurve()->SetDefaultValue(10.0f);
+    Key(Take(group)->GetTranslationXCurve(), 0.0, 0.0f);
+    Key(Take(group)->GetTranslationXCurve(), 1.0, 10.0f);
+    RWyxNode* stillGroup = add(root(), "still_group");
+    RWyxNode* still = add(stillGroup, "still", factory_.CreateCamera());
+    still->SetTarget(add(stillGroup, "still_aim"));
+    Take(still)->GetRollCurve()->SetDefaultValue(15.0f);
+    ASSERT_NE(importScene(), nullptr);
+
+    const VDagPath lens = hostPath("rig");
+    const VObject hostRig = VFnDagNode(lens.node()).parent(0);
+    ASSERT_TRUE(hostRig.hasFn(VFn::kLookAt));
+    const VFnDependencyNode rigNode(hostRig);
+    const VFnAnimCurve twist(rigNode.findPlug("twist"));
+    ASSERT_EQ(twist.numKeys(), 2u);
+    EXPECT_NEAR(twist.value(0), -10.0 * kRadiansPerDegree, kExact);
+    EXPECT_NEAR(twist.value(1), -40.0 * kRadiansPerDegree, kExact);
+    const VFnAnimCurve moved(rigNode.findPlug("translateX"));
+    ASSERT_EQ(moved.numKeys(), 2u);
+    EXPECT_NEAR(moved.value(1), 10.0, kExact);
+    // Without roll keys the rig holds the roll's value.
+    double twisted = 0.0;
+    ASSERT_TRUE(VFnDependencyNode(VFnDagNode(hostPath("still").node()).parent(0)).findPlug("twist").getValue(twisted));
+    EXPECT_NEAR(twisted, -15.0 * kRadiansPerDegree, kExact);
+}
+
+// A light whose current take is its default take gets only its static values.
+TEST_F(AnimationImportTest, ALightWithoutAnimationGetsItsValues) {
+    RWyxLight* light = factory_.CreateLight();
+    light->SetLightType(RWyxLight::kSpot);
+    light->SetDefaultIntensity(80.0);
+    light->SetDefaultConeAngle(40.0);
+    add(root(), "still", light);
+    ASSERT_NE(importScene(), nullptr);
+
+    const VObject shape = hostPath("still").child(0);
+    const VFnSpotLight spot(shape);
+    EXPECT_NEAR(spot.intensity(), 0.8, 1e-6);
+    EXPECT_NEAR(spot.coneAngle(), 40.0 * kRadiansPerDegree, 1e-6);
+    VStatus status;
+    const VFnAnimCurve none(VFnDependencyNode(shape).findPlug("intensity"), &status);
+    EXPECT_EQ(status, VStatus::kNotFound);
 }
 
 TEST(ValueConverterTest, FieldOfViewAndFocalLengthConvertBothWays) {
@@ -171,6 +252,29 @@ TEST_F(AnimationImportTest, AFlatScaleKeepsTheOffsetFinite) {
     }
     EXPECT_EQ(node->GetOffsetScaling()[0], 0.0);
     EXPECT_NEAR(std::fabs(node->GetOffsetScaling()[1]), 2.0, kExact);
+}
+
+// A node's offset is its own transform followed by its parent's offset.
+TEST_F(AnimationImportTest, AnOffsetFollowsItsParentsOffset) {
+    WyxVexaImportSession session;
+    auto* parent = static_cast<VexaNode*>(session.GetFactory().CreateNode("parent"));
+    auto* child = static_cast<VexaNode*>(session.GetFactory().CreateNode("child"));
+    parent->AddChild(child);
+    parent->SetDefaultTranslation(RVector4(10.0, 0.0, 0.0, 0.0));
+    parent->SetDefaultRotation(RVector4(0.0, 0.0, 90.0, 0.0));
+    parent->SetDefaultScaling(RVector4(2.0, 2.0, 2.0, 0.0));
+    child->SetDefaultTranslation(RVector4(1.0, 0.0, 0.0, 0.0));
+    child->SetDefaultRotation(RVector4(0.0, 0.0, 30.0, 0.0));
+    VFnTransform parentHost(makeTransform("parent"));
+    VFnTransform childHost(makeTransform("child"));
+    session.ImportTransformValues(parent, parentHost);
+    session.ImportTransformValues(child, childHost);
+    const double* translation = child->GetOffsetTranslation();
+    EXPECT_NEAR(translation[0], 10.0, kExact);
+    EXPECT_NEAR(translation[1], 2.0, kExact);
+    EXPECT_NEAR(translation[2], 0.0, kExact);
+    EXPECT_NEAR(child->GetOffsetRotation()[2], 120.0, kExact);
+    EXPECT_NEAR(child->GetOffsetScaling()[0], 2.0, kExact);
 }
 
 }  // namespace

@@ -158,10 +158,20 @@ TEST_F(CurveImportTest, TangentTypesFollowTheKeys) {
     ASSERT_TRUE(importRotation(*mixed));
     host.setObject(VFnAnimCurve(plug("rotateX")).object());
     ASSERT_EQ(host.numKeys(), 3u);
+    EXPECT_EQ(host.inTangentType(0), VFnAnimCurve::kTangentStep);
     EXPECT_EQ(host.outTangentType(0), VFnAnimCurve::kTangentStep);
     EXPECT_EQ(host.inTangentType(1), VFnAnimCurve::kTangentStep);
     EXPECT_EQ(host.outTangentType(1), VFnAnimCurve::kTangentLinear);
     EXPECT_EQ(host.inTangentType(2), VFnAnimCurve::kTangentLinear);
+
+    // The user's tangents are fixed, locked together in the middle.
+    CurvePtr fixed = Curve(RCurveKey::Cubic, RCurveKey::User);
+    ASSERT_TRUE(importRotation(*fixed));
+    host.setObject(VFnAnimCurve(plug("rotateX")).object());
+    EXPECT_EQ(host.inTangentType(0), VFnAnimCurve::kTangentFixed);
+    EXPECT_EQ(host.outTangentType(1), VFnAnimCurve::kTangentFixed);
+    EXPECT_EQ(host.inTangentType(2), VFnAnimCurve::kTangentFixed);
+    EXPECT_TRUE(host.tangentsLocked(1));
 
     // Broken user tangents stay apart; the ends are locked.
     CurvePtr broken = Curve(RCurveKey::Cubic, RCurveKey::UserBreak);
@@ -321,6 +331,16 @@ TEST_F(LockedAttributeTest, ADismissalKeepsAllLocked) {
     EXPECT_EQ(dialogs(), 1u);
     EXPECT_EQ(session_.GetLockedAttributeDecision(), 2);
     EXPECT_TRUE(plug("translateX").isLocked());
+}
+
+// A plug locked under a locked compound: both are unlocked for the curve.
+TEST_F(LockedAttributeTest, ALockedCompoundIsUnlockedWithItsChild) {
+    plug("translate").setLocked(true);
+    VPlug locked = plug("translateX");
+    EXPECT_TRUE(session_.ImportPlugCurve(locked, curve_.get(), VFnAnimCurve::kAnimCurveTL, 1.0, 1.0));
+    EXPECT_EQ(VFnAnimCurve(plug("translateX")).numKeys(), static_cast<unsigned>(curve_->GetKeyCount()));
+    EXPECT_FALSE(plug("translate").isLocked());
+    EXPECT_FALSE(plug("translateX").isLocked());
 }
 
 // Without the dialog the option answers, and the log names every locked attribute.

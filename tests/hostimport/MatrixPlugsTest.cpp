@@ -133,6 +133,8 @@ TEST_F(MatrixPlugsTest, BindPoseMatricesComeFromTheJointOrFromItsPose) {
     ASSERT_TRUE(FindNodePlug(plug, *other, "bindPose"));
     for (unsigned row = 0; row < 4; ++row) plug.elementByLogicalIndex(row).child(0).setValue(1.0);
     EXPECT_FALSE(GetBindPoseMatrix(*other, matrix));
+    for (unsigned row = 4; row < 6; ++row) plug.elementByLogicalIndex(row).child(0).setValue(1.0);  // 18 numbers
+    EXPECT_FALSE(GetBindPoseMatrix(*other, matrix));
     EXPECT_FALSE(GetBindPoseMatrix(*add(root(), "unbound"), matrix));
 }
 

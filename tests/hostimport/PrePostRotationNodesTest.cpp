@@ -129,4 +129,14 @@ TEST_F(PrePostRotationNodesTest, ExportMakesHelpersForNonZeroRotations) {
     EXPECT_FALSE(MergePrePostNodes(first, 0, factory()));
 }
 
+// A node renamed with "ncl" is named for its helpers from its initial name.
+TEST_F(PrePostRotationNodesTest, ARenamedNodesHelpersTakeItsInitialName) {
+    VexaNode* node = add(root(), "arm");
+    node->SetName("armncl1");
+    node->SetPreRotation(0, 0.0, 30.0, 0.0, 1.0);
+    EXPECT_TRUE(MergePrePostNodes(node, 0, factory()));
+    ASSERT_NE(node->GetParent(), nullptr);
+    EXPECT_EQ(node->GetParent()->GetNameWithoutPrefix(), "arm__Pre_cl1");
+}
+
 }  // namespace

@@ -181,6 +181,18 @@ TEST_F(RotationSpaceTest, ARotationSpaceForLimitsOnlyIsDropped) {
                                   "be dropped \\n");
 }
 
+// A post-rotation alone is a modified rotation space: the limits go.
+TEST_F(RotationSpaceTest, APostRotationForLimitsOnlyDropsTheLimits) {
+    VexaNode* node = limitedNode("node");
+    node->SetRotationSpaceForLimitOnly(0, true);
+    node->SetPostRotation(0, 0.0, 0.0, 8.0, 1.0);
+    VexaNode* plain = limitedNode("plain");
+    plain->SetRotationSpaceForLimitOnly(0, true);
+    ResampleRotation(session_, root());
+    EXPECT_FALSE(Limited(node));
+    EXPECT_TRUE(Limited(plain));
+}
+
 // A light points down its -Y axis, a camera down +X; the host's point down -Z: a quarter turn
 // follows their post-rotation unless they aim at a target.
 TEST_F(RotationSpaceTest, LightsAndCamerasWithoutTargetTurnTowardsTheHostsAxis) {
@@ -270,6 +282,25 @@ TEST_F(TransformChecksTest, ACurveIsWeightedByAnyWeightedSideOfItsCubicKeys) {
     curve->GetKey(0).SetWeightMode(RCurveKey::WeightedRight);
     EXPECT_FALSE(IsWeightedCurve(*curve));
     RFCurve::Destroy(curve);
+}
+
+// A mesh whose polygons share a point is stored welded: a stray twin point stays.
+TEST_F(TransformChecksTest, AMeshWhosePolygonsSharePointsIsNotWelded) {
+    RWyxObjectFactory factory;
+    RWyxScene* scene = factory.CreateScene();
+    RWyxMesh* mesh = factory.CreateMesh();
+    const RVector4 points[5] = {{0, 0, 0, 1}, {1, 0, 0, 1}, {0, 1, 0, 1}, {1, 1, 0, 1}, {1, 0, 0, 1}};
+    mesh->InitControlPoints(5);
+    for (int i = 0; i < 5; ++i) mesh->SetControlPointAt(i, points[i]);
+    const int corners[2][3] = {{0, 1, 2}, {2, 4, 3}};
+    for (const auto& polygon : corners) {
+        mesh->BeginPolygon();
+        for (const int corner : polygon) mesh->AddPolygonVertex(corner);
+    }
+    AddNode(factory, scene->GetRootNode(), "shared", mesh);
+    WeldHardEdges(session_, scene->GetRootNode());
+    EXPECT_EQ(mesh->GetControlPointsCount(), 5);
+    EXPECT_EQ(mesh->GetPolygonVertex(1, 1), 4);
 }
 
 }  // namespace

@@ -224,6 +224,23 @@ TEST_F(TransformImportTest, TheAttributeEditorIsHandledOncePerImport) {
     EXPECT_TRUE(preferences.attributeEditorVisible);
 }
 
+// The channel box is shown when the attribute editor had been hidden, and only then.
+TEST_F(TransformImportTest, TheChannelBoxFollowsAHiddenAttributeEditor) {
+    WyxVexaImportSession session;
+    auto* node = static_cast<VexaNode*>(session.GetFactory().CreateNode("limited"));
+    node->GetLimits()->SetActive(RWyxNodeLimits::kTranslation, true);
+    VFnTransform host(makeTransform("limited"));
+    auto& preferences = vexa_host::HostPreferences::instance();
+    for (const bool editorShown : {true, false}) {
+        preferences.attributeEditorVisible = editorShown;
+        preferences.channelBoxVisible = false;
+        session.SetAttributeEditorFlag(false);
+        session.ImportLimits(host, node);
+        EXPECT_EQ(preferences.channelBoxVisible, !editorShown);
+        EXPECT_TRUE(preferences.attributeEditorVisible);
+    }
+}
+
 // A file older than 5.8 keeps its pivots the old way: its pre- and post-rotation become the
 // joint orient and the rotate axis as they are, the pivots are cleared, and only the curves
 // follow; limits and the rotation order stay the host's.
