@@ -63,38 +63,39 @@ bool Write(RWyxObjectFactory& factory, RWyxScene* scene, const std::string& path
     return writer.FileCreate(path.c_str()) && writer.Write(scene, options.get()) && writer.FileClose();
 }
 
-std::string NodesFile(int count) {
-    static std::map<int, std::string> files;
-    auto found = files.find(count);
+// The file of that name in the run's folder, written once from the scene `build` fills.
+std::string CachedFile(const std::string& name, const std::function<void(RWyxObjectFactory&, RWyxScene&)>& build) {
+    static std::map<std::string, std::string> files;
+    auto found = files.find(name);
     if (found != files.end()) return found->second;
     RWyxObjectFactory factory;
     RWyxScene* scene = factory.CreateScene();
-    std::vector<RWyxNode*> nodes;
-    for (int i = 0; i < count; ++i) {
-        RWyxNode* node = factory.CreateNode(("n" + std::to_string(i)).c_str());
-        (i == 0 ? scene->GetRootNode() : nodes[static_cast<size_t>((i - 1) / kBranching)])->AddChild(node);
-        nodes.push_back(node);
-    }
-    const std::string path = Folder() + "/nodes" + std::to_string(count) + ".wyx";
+    build(factory, *scene);
+    const std::string path = Folder() + "/" + name + ".wyx";
     if (!Write(factory, scene, path)) return std::string();
-    return files[count] = path;
+    return files[name] = path;
+}
+
+std::string NodesFile(int count) {
+    return CachedFile("nodes" + std::to_string(count), [count](RWyxObjectFactory& factory, RWyxScene& scene) {
+        std::vector<RWyxNode*> nodes;
+        for (int i = 0; i < count; ++i) {
+            RWyxNode* node = factory.CreateNode(("n" + std::to_string(i)).c_str());
+            (i == 0 ? scene.GetRootNode() : nodes[static_cast<size_t>((i - 1) / kBranching)])->AddChild(node);
+            nodes.push_back(node);
+        }
+    });
 }
 
 // Nodes side by side below the root, each animated on its nine transform channels.
 std::string AnimatedFile(int count) {
-    static std::map<int, std::string> files;
-    auto found = files.find(count);
-    if (found != files.end()) return found->second;
-    RWyxObjectFactory factory;
-    RWyxScene* scene = factory.CreateScene();
-    for (int i = 0; i < count; ++i) {
-        RWyxNode* node = factory.CreateNode(("a" + std::to_string(i)).c_str());
-        scene->GetRootNode()->AddChild(node);
-        wyx_bench::Animate(*node, i, kTransformChannels);
-    }
-    const std::string path = Folder() + "/animated" + std::to_string(count) + ".wyx";
-    if (!Write(factory, scene, path)) return std::string();
-    return files[count] = path;
+    return CachedFile("animated" + std::to_string(count), [count](RWyxObjectFactory& factory, RWyxScene& scene) {
+        for (int i = 0; i < count; ++i) {
+            RWyxNode* node = factory.CreateNode(("a" + std::to_string(i)).c_str());
+            scene.GetRootNode()->AddChild(node);
+            wyx_bench::Animate(*node, i, kTransformChannels);
+        }
+    });
 }
 
 // The keys of the host curve driving the plug "node.attribute" (0 without one).

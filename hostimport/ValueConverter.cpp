@@ -11,6 +11,8 @@ constexpr int kVerticalAperture = 2;
 
 }  // namespace
 
+float ValueConverter::Convert(float value) const { return static_cast<float>(Convert(static_cast<double>(value))); }
+
 std::uint32_t ValueConverter::Convert(std::uint32_t value) const {
     return static_cast<std::uint32_t>(static_cast<std::int64_t>(Convert(static_cast<double>(value))));
 }
@@ -31,10 +33,6 @@ double FieldOfViewToFocalLength::Convert(double value) const {
     return HalfFilm() / std::tan(std::min(value, kMaxFieldOfView) * kPiOver360);
 }
 
-float FieldOfViewToFocalLength::Convert(float value) const {
-    return static_cast<float>(Convert(static_cast<double>(value)));
-}
-
 double FieldOfViewToFocalLength::Derivative(double value) const {
     // Outside the views that have a focal length the focal length does not change.
     if (!(value > 0.0 && value < kMaxFieldOfView)) return 0.0;
@@ -48,10 +46,6 @@ double FocalLengthToFieldOfView::Convert(double value) const {
     const double half = HalfFilm();
     if (half == 0.0) return 0.0;
     return k360OverPi * std::atan(half / value);
-}
-
-float FocalLengthToFieldOfView::Convert(float value) const {
-    return static_cast<float>(Convert(static_cast<double>(value)));
 }
 
 double FocalLengthToFieldOfView::Derivative(double value) const {

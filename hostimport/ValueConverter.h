@@ -18,7 +18,8 @@ class ValueConverter {
 public:
     virtual ~ValueConverter() = default;
     virtual double Convert(double value) const { return value; }
-    virtual float Convert(float value) const { return value; }
+    // Computed as the double conversion.
+    virtual float Convert(float value) const;
     // Computed as the double conversion, truncated.
     virtual std::uint32_t Convert(std::uint32_t value) const;
     virtual std::int32_t Convert(std::int32_t value) const;
@@ -52,9 +53,8 @@ private:
 class FieldOfViewToFocalLength : public CameraValueConverter {
 public:
     using CameraValueConverter::CameraValueConverter;
-    double Convert(double value) const override;
-    float Convert(float value) const override;
     using CameraValueConverter::Convert;
+    double Convert(double value) const override;
     // Millimetres per degree: a field-of-view slope becomes a focal-length slope.
     double Derivative(double value) const override;
 };
@@ -63,9 +63,8 @@ public:
 class FocalLengthToFieldOfView : public CameraValueConverter {
 public:
     using CameraValueConverter::CameraValueConverter;
-    double Convert(double value) const override;
-    float Convert(float value) const override;
     using CameraValueConverter::Convert;
+    double Convert(double value) const override;
     double Derivative(double value) const override;
 };
 
