@@ -48,14 +48,16 @@ RWyxMesh* BuildMesh(RWyxObjectFactory& factory) {
     return mesh;
 }
 
-void Animate(RWyxNode& node, int seed) {
+}  // namespace
+
+void Animate(RWyxNode& node, int seed, int channels) {
     node.AddTakeNode("Take 001");
     RWyxTakeNode& take = *node.GetTakeNode(1);
     RFCurve* curves[] = {take.GetTranslationXCurve(), take.GetTranslationYCurve(), take.GetTranslationZCurve(),
                          take.GetRotationXCurve(),    take.GetRotationYCurve(),    take.GetRotationZCurve(),
                          take.GetScalingXCurve(),     take.GetScalingYCurve(),     take.GetScalingZCurve(),
                          take.GetVisibilityCurve()};
-    for (int c = 0; c < 10; ++c) {
+    for (int c = 0; c < channels && c < 10; ++c) {
         RFCurve& curve = *curves[c];
         curve.BeginBulkKeys(kKeys);
         for (int k = 0; k < kKeys; ++k) {
@@ -67,8 +69,6 @@ void Animate(RWyxNode& node, int seed) {
     }
 }
 
-}  // namespace
-
 BigScene::BigScene() {
     scene = factory.CreateScene();
     RWyxNode* ground = factory.CreateNode("Ground");
@@ -77,7 +77,7 @@ BigScene::BigScene() {
     for (int i = 0; i < kAnimatedNodes; ++i) {
         RWyxNode* node = factory.CreateNode(("Animated " + std::to_string(i)).c_str());
         scene->GetRootNode()->AddChild(node);
-        Animate(*node, i);
+        Animate(*node, i, 10);
     }
 }
 

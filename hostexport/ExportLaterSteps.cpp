@@ -1,7 +1,5 @@
 #include "hostexport/ExportLaterSteps.h"
 
-bool MergePrePostNodes(RWyxNode*, int, VexaObjectFactory&) { return false; }
-
 bool GetHostVisibility(const VDagPath&) { return true; }
 
 VStatus ExportNodeAnimation(WyxVexaExportSession&, RWyxNode*) { return VStatus(); }

@@ -5,11 +5,6 @@
 // place in the export (WyxVexaExportSession::Export and the DAG walk) and does nothing, so
 // that the order of the export is whole and each step can be filled in where it stands.
 //
-// Steps that the import's side builds as well:
-//   MergePrePostNodes             pre- and post-rotation helper nodes made again from the
-//                                 rotate axis and joint orient (the reverse of the import's
-//                                 SplitPrePostNodes)
-//
 // Steps of the export's second half:
 //   GetHostVisibility             the visibility of a DAG node (answers visible for now)
 //   ExportNodeAnimation           pivots, limits, rotation order, rest values and animation
@@ -23,11 +18,7 @@
 
 class RWyxNode;
 class VDagPath;
-class VexaObjectFactory;
 class WyxVexaExportSession;
-
-// True when a pre or a post node was made for the node.
-bool MergePrePostNodes(RWyxNode* node, int argument, VexaObjectFactory& factory);
 
 bool GetHostVisibility(const VDagPath& path);
 // Success unless the pass failed (which fails the export).

@@ -9,6 +9,7 @@
 #include "fileio/RWyxFileExporter.h"
 #include "hostexport/ExportLaterSteps.h"
 #include "hostexport/TextureImageBridge.h"
+#include "hostimport/PrePostRotationNodes.h"
 #include "plugin/HostCharacterRig.h"
 #include "plugin/HostUtilities.h"
 #include "plugin/ProgressDisplay.h"
