@@ -32,9 +32,7 @@ using namespace wyx_fields;
 namespace {
 
 constexpr int kDefinitionsVersion = 100;
-constexpr int kSummaryVersion = 101;
 const char* const kDashes66 = "------------------------------------------------------------------";
-const char* const kTemplateMarker = "~wyxexport~";
 
 using Flags = RStreamOptionsWyx;
 
@@ -96,7 +94,7 @@ bool RWyxWriterWyx6::WriteDocument(RWyxScene& scene, bool ownFile) {
     }
     if (ownFile && FileIsSound()) {
         File().ProjectCloseSection();
-        WriteSummarySection(scene, 0);
+        WriteSummarySection(scene, 0, writtenTakes_);
     }
     EndProgressRun();
     scene_ = nullptr;
@@ -144,36 +142,11 @@ bool RWyxWriterWyx6::CheckScene(RWyxScene& scene) {
     return sound;
 }
 
-// A file asked to carry a password is protected by it; only the binary forms can be.
-bool RWyxWriterWyx6::ProtectWithPassword() {
-    if (!Options().HasPassword()) return true;
-    if (!File().IsBinary()) {
-        Refuse("A password cannot protect an ASCII file");
-        return false;
-    }
-    if (!File().SetPassword(Options().GetPassword().Buffer())) {
-        Refuse("The file could not be protected by the password");
-        return false;
-    }
-    return true;
-}
-
 void RWyxWriterWyx6::WriteSectionHeading(const char* title) {
     File().FieldWriteComment("");
     File().FieldWriteComment(title);
     File().FieldWriteComment(kDashes66);
     File().FieldWriteComment("");
-}
-
-int RWyxWriterWyx6::DetectTemplate(RWyxScene& scene) const {
-    RWyxEntityContainer& entity = *scene.GetEntity();
-    for (int i = 0; i < entity.GetNodeCount(); ++i) {
-        const RString& name = entity.GetNode(i)->GetName();
-        const int colon = name.FindLastChar(':');
-        const RString tail = colon >= 0 ? name.SubstringFrom(colon + 1) : name;
-        if (tail.CompareText(kTemplateMarker) == 0) return 1;
-    }
-    return 0;
 }
 
 void RWyxWriterWyx6::WritePropertyBlock(const RWyxTakeNodeContainer& object) {
@@ -284,50 +257,4 @@ void RWyxWriterWyx6::WriteTimeSettingsV6(RWyxScene& scene) {
     WriteField(File(), "TimeFormat", time.GetTimeFormat());
     WriteField(File(), "SnapOnFrames", time.GetSnapOnFrames());
     WriteField(File(), "ReferenceTimeIndex", time.GetReferenceTimeIndex());
-}
-
-// ---- Summary ---------------------------------------------------------------------------------------------
-
-bool RWyxWriterWyx6::WriteSummarySection(RWyxScene& scene, int mediaCount) {
-    if (!File().ProjectCreateExtensionSection(false)) {
-        return false;
-    }
-    const int characters = scene.GetCharacterCount();
-    {
-        FieldBlock summary(File(), "Summary");
-        WriteField(File(), "Version", kSummaryVersion);
-        WriteField(File(), "Template", Options().GetTemplate());
-        WriteField(File(), "PasswordProtection", Options().HasPassword());
-        {
-            FieldBlock content(File(), "ContentCount");
-            WriteField(File(), "Version", "100");
-            WriteField(File(), "Model", scene.GetRootNode()->GetChildCount());
-            WriteField(File(), "Device", 0);
-            WriteField(File(), "Character", characters);
-            WriteField(File(), "Actor", 0);
-            WriteField(File(), "Constraint", characters);
-            WriteField(File(), "Media", mediaCount);
-        }
-        if (const RWyxSceneInfo* info = scene.GetSceneInfo()) {
-            WriteSceneInfoBlock(*info);
-        }
-        WriteSummaryTakes(scene);
-    }
-    File().ProjectCloseSection();
-    return true;
-}
-
-void RWyxWriterWyx6::WriteSummaryTakes(RWyxScene& scene) {
-    FieldBlock takes(File(), "Takes");
-    WriteField(File(), "Version", kSummaryVersion);
-    WriteField(File(), "Current", scene.GetCurrentTakeName());
-    for (const RString& name : writtenTakes_) {
-        const RWyxTakeInfo* info = scene.GetTakeInfo(name.Buffer());
-        if (info == nullptr || !info->selected) continue;
-        FieldBlock take(File(), "Take", name);
-        if (!info->description.IsEmptyText()) WriteField(File(), "Comments", info->description);
-        WriteTimeSpan(File(), "LocalTime", info->localStart, info->localStop);
-        WriteTimeSpan(File(), "ReferenceTime", info->referenceStart, info->referenceStop);
-        WriteThumbnailBlock(File(), info->GetThumbnail());
-    }
 }

@@ -107,7 +107,6 @@ protected:
 private:
     // ---- driver and document sections (RWyxWriterWyx6.cpp) ------------------------------------------
     bool CheckScene(RWyxScene& scene);
-    bool ProtectWithPassword();
     void WriteSections(RWyxScene& scene);
     void WriteSectionHeading(const char* title);
     void WriteDefinitionsSection(RWyxScene& scene);
@@ -115,9 +114,6 @@ private:
     void WriteRelationsSection(RWyxScene& scene);
     void WriteVersion5Section(RWyxScene& scene);
     void WriteTimeSettingsV6(RWyxScene& scene);
-    bool WriteSummarySection(RWyxScene& scene, int mediaCount);
-    void WriteSummaryTakes(RWyxScene& scene);
-    int DetectTemplate(RWyxScene& scene) const;
     // The property block of the object's properties (CollectProperties).
     void WritePropertyBlock(const RWyxTakeNodeContainer& object);
 
@@ -146,7 +142,6 @@ private:
     void WriteNurbAttribute(RWyxNode& node, RWyxNurb& nurb);
     void WriteNurbFields(RWyxNode& node, RWyxNurb& nurb);
     void WritePatchAttribute(RWyxNode& node, RWyxPatch& patch);
-    void WriteControlPoints(const char* name, const RWyxGeometry& geometry, bool withWeights);
     void WriteGeometryLayers(RWyxNode& node, RWyxGeometry& geometry);
     void WriteLayerElements(RWyxNode& node, RWyxGeometry& geometry, int kind);
     bool WriteLayerElement(RWyxNode& node, const RWyxLayerElement& element, int number);
@@ -170,18 +165,15 @@ private:
     void WriteCharacterLinkGroup(const RWyxCharacter& character, int group, const char* container);
     void WriteCharacterLinkFields(const RWyxCharacter& character, int link);
     bool IsUsableLink(const RWyxCharacter& character, int link) const;
-    void WriteSceneInfoBlock(const RWyxSceneInfo& info);
 
     // ---- takes (RWyxWriterWyx6Takes.cpp) -------------------------------------------------------------
     // The takes the file carries, in the order the scene lists them (see the notes above).
     void CollectWrittenTakes(RWyxScene& scene);
     void WriteTakesSection(RWyxScene& scene);
     void WriteTake(RWyxScene& scene, RWyxTakeInfo& info);
-    void CompleteTakeSpans(RWyxScene& scene, RWyxTakeInfo& info);
     bool WriteObjectAnimation(RWyxTakeNodeContainer& object, const RString& fullName, const RString& take,
                               const char* heading);
     void WriteModelAnimation(RWyxNode& root, const RString& take);
-    void WriteTakeInfoFields(const RWyxTakeInfo& info);
 
     // The state of one write.
     RWyxScene* scene_ = nullptr;

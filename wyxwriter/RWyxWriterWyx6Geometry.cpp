@@ -60,8 +60,6 @@
 #include "wyxwriter/RWyxWriterWyx6.h"
 #include "wyxwriter/WyxFields.h"
 
-#include <cmath>
-
 using namespace wyx_fields;
 
 namespace {
@@ -82,23 +80,6 @@ const char* ElementFieldName(int kind) {
                                          "LayerElementUV",
                                          "LayerElementColor"};
     return kind >= Element::kFirstKind && kind <= Element::kLastKind ? kNames[kind] : kNames[0];
-}
-
-const char* FormName(int type) {
-    switch (type) {
-    case RWyxNurb::kPeriodic:
-        return "Periodic";
-    case RWyxNurb::kClosed:
-        return "Closed";
-    default:
-        return "Open";
-    }
-}
-
-// Only types 0 to 4 reach here (CheckScene).
-const char* PatchTypeName(int type) {
-    static const char* const kNames[] = {"Bezier", "BezierQuadric", "Cardinal", "BSpline", "Linear"};
-    return kNames[type];
 }
 
 // The reference mode an element's data is written by: index and index to direct as they are,
@@ -165,16 +146,6 @@ std::vector<RVector4> ExpandedNormals(const RWyxLayerElementNormal& normals) {
     return expanded;
 }
 
-void WriteVectors3(RWyxFile& file, const char* name, const std::vector<RVector4>& vectors) {
-    file.FieldWriteBegin(name);
-    for (const RVector4& vector : vectors) {
-        file.FieldWriteDouble(vector.x);
-        file.FieldWriteDouble(vector.y);
-        file.FieldWriteDouble(vector.z);
-    }
-    file.FieldWriteEnd();
-}
-
 // The normals of the first normal layer when they are one direct normal per control point.
 const std::vector<RVector4>* NormalsByControlPoint(const RWyxLayerContainer& container) {
     const RWyxLayer* layer = container.GetLayerOfKind(0, Element::kNormal);
@@ -187,31 +158,11 @@ const std::vector<RVector4>* NormalsByControlPoint(const RWyxLayerContainer& con
     return &normals->DirectArray();
 }
 
-// The weight a NURBS point is written with.
-double PointWeight(double w) { return w > 0.0 && std::isfinite(w) ? w : 1.0; }
-
 }  // namespace
 
 RWyxGeometryConverter* RWyxWriterWyx6::Converter() {
     if (converter_ == nullptr) converter_ = GetFactory()->CreateGeometryConverter();
     return converter_;
-}
-
-// ---- control points --------------------------------------------------------------------------------
-
-void RWyxWriterWyx6::WriteControlPoints(const char* name, const RWyxGeometry& geometry, bool withWeights) {
-    const RMatrix& pivot = geometry.GetPivotMatrix();
-    const RVector4* points = geometry.GetControlPoints();
-    RWyxFile& file = File();
-    file.FieldWriteBegin(name);
-    for (int i = 0; i < geometry.GetControlPointsCount(); ++i) {
-        const RVector4 point = ThroughPivot(pivot, points[i]);
-        file.FieldWriteDouble(point.x);
-        file.FieldWriteDouble(point.y);
-        file.FieldWriteDouble(point.z);
-        if (withWeights) file.FieldWriteDouble(PointWeight(points[i].w));
-    }
-    file.FieldWriteEnd();
 }
 
 // ---- mesh -------------------------------------------------------------------------------------------------
