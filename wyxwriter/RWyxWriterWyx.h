@@ -39,6 +39,7 @@
 #include "fileio/RWyxReader.h"
 #include "fileio/RWyxWriter.h"
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -46,6 +47,13 @@ class RStreamOptions;
 class RStreamOptionsWyx;
 class RWyxFile;
 class RWyxGeometry;
+class RWyxGeometryConverter;
+class RWyxLayerContainer;
+class RWyxNode;
+class RWyxNurb;
+class RWyxPatch;
+class RWyxPose;
+class RVector4;
 class RWyxIO;
 class RWyxObjectFactory;
 class RWyxPropertyFile;
@@ -173,6 +181,29 @@ protected:
         RMatrix parent;
     };
     ClusterMatrices ComputeClusterMatrices(const RWyxSkinLink& data, const RString& owner);
+    // False, with error 5 naming the node, when the scene has a patch (with control points)
+    // whose U or V type is not 0 to 4 and geometry is written: its record would leave a
+    // direction without its text and shift what follows.
+    bool RefuseUnwritablePatches(RWyxScene& scene);
+    // Writes the surface, or, when it asks for U and V swapped or its links renumbered, the
+    // geometry converter's copy of it (destroyed afterwards). False, with error 5, when the
+    // copy cannot be made (nothing written then).
+    bool WriteArrangedSurface(RWyxNode& node, RWyxNurb& nurb, const std::function<void(RWyxNurb&)>& write);
+    // Destroys the converter the write made (at the end of a write).
+    void ReleaseConverter();
+    // NurbVersion: 100; SurfaceDisplay; NurbOrder; Dimensions; Step; Form; Points (with
+    // weights); MultiplicityU; MultiplicityV; KnotVectorU; KnotVectorV.
+    void WriteNurbSurfaceFields(const RWyxNurb& nurb);
+    // PatchVersion: 100; SurfaceDisplay; PatchType (types 0 to 4 only); Dimensions; Step;
+    // Closed; UCapped; VCapped; Points.
+    void WritePatchSurfaceFields(const RWyxPatch& patch);
+    // NbPoseNodes; PoseNode { Node; Matrix; Local (rest poses only) } per entry.
+    void WritePoseNodes(const RWyxPose& pose);
+    // FileName: the take's file name, then the info's fields (WriteTakeInfoFields).
+    void WriteTakeHead(const RString& take, const RWyxTakeInfo& info);
+    // The normals of the first normal layer when they are one direct normal per control
+    // point; null otherwise.
+    static const std::vector<RVector4>* NormalsByControlPoint(const RWyxLayerContainer& container);
     // A field of the control points through the geometry's pivot (x' = x M00 + y M10 + z M20 +
     // M30, and so on): x', y', z' per point, and with weights the point's weight (a weight that
     // is not above 0, a point whose weight was never set, as 1).
@@ -187,6 +218,7 @@ private:
     void ReleasePropertyFile();
 
     std::unique_ptr<RWyxPropertyFile> propertyFile_;
+    RWyxGeometryConverter* converter_ = nullptr;  // the factory's; made on first use
     RWyxPropertyFile* target_ = nullptr;    // during a write
     RStreamOptionsWyx* options_ = nullptr;  // during a write
     int fileMode_ = kFileModeBinary;

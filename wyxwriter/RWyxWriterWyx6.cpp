@@ -8,14 +8,12 @@
 #include "attributes/RWyxDeformer.h"
 #include "attributes/RWyxGenericNode.h"
 #include "attributes/RWyxMaterial.h"
-#include "attributes/RWyxPatch.h"
 #include "attributes/RWyxPose.h"
 #include "attributes/RWyxTexture.h"
 #include "core/RTimeMode.h"
 #include "fileio/RStreamOptionsWyx.h"
 #include "fileio/RWyxFile.h"
 #include "fileio/RWyxPropertyFile.h"
-#include "formats/geometry/RWyxGeometryConverter.h"
 #include "scene/RWyxEntityContainer.h"
 #include "scene/RWyxGlobalTimeSettings.h"
 #include "scene/RWyxNode.h"
@@ -78,7 +76,7 @@ const char* RWyxWriterWyx6::BlendModeName(int mode) {
 // ---- driver ---------------------------------------------------------------------------------------
 
 bool RWyxWriterWyx6::WriteDocument(RWyxScene& scene, bool ownFile) {
-    if (!CheckScene(scene) || (ownFile && !ProtectWithPassword())) {
+    if (!RefuseUnwritablePatches(scene) || (ownFile && !ProtectWithPassword())) {
         return false;
     }
     scene_ = &scene;
@@ -88,10 +86,7 @@ bool RWyxWriterWyx6::WriteDocument(RWyxScene& scene, bool ownFile) {
         const RWyxScenePreparation preparation(scene);
         WriteSections(scene);
     }
-    if (converter_ != nullptr) {
-        GetFactory()->DestroyGeometryConverter(converter_);
-        converter_ = nullptr;
-    }
+    ReleaseConverter();
     if (ownFile && FileIsSound()) {
         File().ProjectCloseSection();
         WriteSummarySection(scene, 0, writtenTakes_);
@@ -121,25 +116,6 @@ void RWyxWriterWyx6::WriteSections(RWyxScene& scene) {
     if (Flag(Flags::kFlagGlobalSettings)) {
         WriteVersion5Section(scene);
     }
-}
-
-// A patch is written with one text per direction; a type outside the five would leave a
-// direction without its text and shift what follows, so the scene is refused before anything
-// is written.
-bool RWyxWriterWyx6::CheckScene(RWyxScene& scene) {
-    if (!Flag(Flags::kFlagGeometry)) return true;
-    bool sound = true;
-    ForEachNodeBelow(*scene.GetRootNode(), [&](RWyxNode& node) {
-        const RWyxPatch* patch = node.GetPatch();
-        if (!sound || patch == nullptr || patch->GetControlPointsCount() == 0) return;
-        for (const int type : {patch->GetUType(), patch->GetVType()}) {
-            if (sound && (type < RWyxPatch::kBezier || type > RWyxPatch::kLinear)) {
-                Refuse(RString("Patch type ") + type + " of " + node.GetName() + " is not one of 0 to 4");
-                sound = false;
-            }
-        }
-    });
-    return sound;
 }
 
 void RWyxWriterWyx6::WriteSectionHeading(const char* title) {

@@ -106,7 +106,6 @@ protected:
 
 private:
     // ---- driver and document sections (RWyxWriterWyx6.cpp) ------------------------------------------
-    bool CheckScene(RWyxScene& scene);
     void WriteSections(RWyxScene& scene);
     void WriteSectionHeading(const char* title);
     void WriteDefinitionsSection(RWyxScene& scene);
@@ -148,7 +147,6 @@ private:
     void WriteLayerRecords(const RWyxGeometry& geometry);
     void WriteShape(RWyxNode& node, RWyxGeometry& geometry, RWyxShape& shape, const char* name);
     std::vector<int> MappedObjectIndices(RWyxNode& node, const RWyxLayerElement& element) const;
-    RWyxGeometryConverter* Converter();
 
     // ---- material, deformer and texture records (RWyxWriterWyx6Records.cpp) --------------------
     void WriteMaterialRecord(RWyxMaterial& material);
@@ -185,7 +183,6 @@ private:
     std::unordered_set<std::string> connections_;
     // Properties objects whose connections were written, with the recursion switch they had.
     std::unordered_map<const RPlug*, bool> visited_;
-    RWyxGeometryConverter* converter_ = nullptr;  // the factory's; made on first use
 };
 
 #endif

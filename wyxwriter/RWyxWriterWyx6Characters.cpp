@@ -24,6 +24,7 @@
 #include "scene/RWyxNode.h"
 #include "scene/RWyxScene.h"
 #include "wyxwriter/RWyxWriterWyx6.h"
+#include "wyxwriter/WyxCharacterBlocks.h"
 #include "wyxwriter/WyxFields.h"
 
 using namespace wyx_fields;
@@ -32,22 +33,7 @@ namespace {
 
 constexpr int kRecordVersion = 100;
 using Tables = RWyxCharacterTables;
-
-struct SingleLinkBlock {
-    const char* name;
-    int link;
-};
-
-const SingleLinkBlock kSingleLinks[] = {{"REFERENCE", Tables::kReferenceLink},
-                                        {"LEFT_FLOOR", Tables::kLeftFloorLink},
-                                        {"RIGHT_FLOOR", Tables::kRightFloorLink},
-                                        {"LEFT_HANDFLOOR", Tables::kLeftHandFloorLink},
-                                        {"RIGHT_HANDFLOOR", Tables::kRightHandFloorLink}};
-
-// The groups in the order of the record (the game-mode parents are not written).
-const int kGroupOrder[] = {Tables::kBase,     Tables::kAuxiliary, Tables::kSpine,     Tables::kNeck,
-                           Tables::kRoll,     Tables::kSpecial,   Tables::kLeftHand,  Tables::kRightHand,
-                           Tables::kLeftFoot, Tables::kRightFoot, Tables::kProps};
+using namespace wyx_character_blocks;
 
 void WriteOffsets(RWyxFile& file, const char* const names[3], const RVector4& offset) {
     WriteField(file, names[0], offset.x);
@@ -74,13 +60,7 @@ void RWyxWriterWyx6::WritePoseRecords(RWyxScene& scene) {
         WriteField(file, "Type", pose.IsBindPose() ? "BindPose" : "RestPose");
         WriteField(file, "Version", kRecordVersion);
         WritePropertyBlock(pose);
-        WriteField(file, "NbPoseNodes", pose.GetCount());
-        for (int e = 0; e < pose.GetCount(); ++e) {
-            FieldBlock entry(file, "PoseNode");
-            WriteField(file, "Node", pose.GetNodeName(e));
-            WriteMatrix(file, "Matrix", pose.GetMatrix(e));
-            if (!pose.IsBindPose()) WriteField(file, "Local", pose.IsLocalMatrix(e));
-        }
+        WritePoseNodes(pose);
     }
 }
 

@@ -12,7 +12,7 @@
 //           A weight that is not above 0 (a point whose weight was never set) is written 1.
 //   patch   Type: "Patch"; PatchVersion: 100; SurfaceDisplay; PatchType: "Bezier",
 //           "BezierQuadric", "Cardinal", "BSpline" or "Linear" for U and V (any other type is
-//           refused before the write, RWyxWriterWyx6::CheckScene); Dimensions; Step; Closed;
+//           refused before the write, RefuseUnwritablePatches); Dimensions; Step; Closed;
 //           UCapped; VCapped; Points: x', y', z' ...; the common part
 //
 // Common part: GeometryVersion: 124; the elements (meshes: normals, polygon groups, colours,
@@ -53,10 +53,8 @@
 #include "attributes/RWyxTypedLayerElement.h"
 #include "core/RWyxColor.h"
 #include "fileio/RWyxFile.h"
-#include "formats/geometry/RWyxGeometryConverter.h"
 #include "scene/RWyxNode.h"
 #include "scene/RWyxNodeProperties.h"
-#include "scene/RWyxObjectFactory.h"
 #include "wyxwriter/RWyxWriterWyx6.h"
 #include "wyxwriter/WyxFields.h"
 
@@ -67,7 +65,6 @@ namespace {
 constexpr int kGeometryVersion = 124;
 constexpr int kElementVersion = 100;
 constexpr int kLayerVersion = 100;
-constexpr int kSurfaceVersion = 100;
 
 using Element = RWyxLayerElement;
 
@@ -146,24 +143,7 @@ std::vector<RVector4> ExpandedNormals(const RWyxLayerElementNormal& normals) {
     return expanded;
 }
 
-// The normals of the first normal layer when they are one direct normal per control point.
-const std::vector<RVector4>* NormalsByControlPoint(const RWyxLayerContainer& container) {
-    const RWyxLayer* layer = container.GetLayerOfKind(0, Element::kNormal);
-    const RWyxLayerElementNormal* normals = layer != nullptr ? layer->GetNormals() : nullptr;
-    if (normals == nullptr || normals->GetMappingMode() != Element::kByControlPoint ||
-        normals->GetReferenceMode() != Element::kDirect ||
-        normals->GetDirectCount() != container.GetControlPointsCount()) {
-        return nullptr;
-    }
-    return &normals->DirectArray();
-}
-
 }  // namespace
-
-RWyxGeometryConverter* RWyxWriterWyx6::Converter() {
-    if (converter_ == nullptr) converter_ = GetFactory()->CreateGeometryConverter();
-    return converter_;
-}
 
 // ---- mesh -------------------------------------------------------------------------------------------------
 
@@ -191,38 +171,12 @@ void RWyxWriterWyx6::WriteMeshAttribute(RWyxNode& node, RWyxMesh& mesh) {
 
 void RWyxWriterWyx6::WriteNurbAttribute(RWyxNode& node, RWyxNurb& nurb) {
     if (nurb.GetControlPointsCount() == 0) return;
-    if (!nurb.GetSwapUVFlag() && !nurb.GetSwapLinksFlag()) {
-        WriteNurbFields(node, nurb);
-        return;
-    }
-    RWyxGeometryConverter* converter = Converter();
-    RWyxNurb* copy = converter != nullptr ? converter->CopyNurbSwapped(&nurb, nurb.GetSwapUVFlag(), nurb.GetSwapLinksFlag())
-                                          : nullptr;
-    if (copy == nullptr) {
-        Refuse(RString("The surface of ") + node.GetName() + " could not be rearranged");
-        return;
-    }
-    WriteNurbFields(node, *copy);
-    RWyxObjectFactory& factory = *GetFactory();
-    for (int i = 0; i < copy->GetShapeCount(); ++i) factory.DestroyShape(copy->GetShape(i));
-    for (int i = 0; i < copy->GetDeformerCount(); ++i) factory.DestroySkinLink(copy->GetDeformer(i));
-    factory.DestroyNodeAttribute(copy);
+    WriteArrangedSurface(node, nurb, [&](RWyxNurb& written) { WriteNurbFields(node, written); });
 }
 
 void RWyxWriterWyx6::WriteNurbFields(RWyxNode& node, RWyxNurb& nurb) {
-    RWyxFile& file = File();
-    WriteField(file, "Type", "Nurb");
-    WriteField(file, "NurbVersion", kSurfaceVersion);
-    WriteField(file, "SurfaceDisplay", nurb.GetDisplayMode(), nurb.GetUStep(), nurb.GetVStep());
-    WriteField(file, "NurbOrder", nurb.GetUOrder(), nurb.GetVOrder());
-    WriteField(file, "Dimensions", nurb.GetUCount(), nurb.GetVCount());
-    WriteField(file, "Step", nurb.GetUStep(), nurb.GetVStep());
-    WriteField(file, "Form", FormName(nurb.GetUType()), FormName(nurb.GetVType()));
-    WriteControlPoints("Points", nurb, true);
-    WriteInts(file, "MultiplicityU", nurb.GetUMultiplicity(), nurb.GetUMultiplicity() != nullptr ? nurb.GetUCount() : 0);
-    WriteInts(file, "MultiplicityV", nurb.GetVMultiplicity(), nurb.GetVMultiplicity() != nullptr ? nurb.GetVCount() : 0);
-    WriteDoubles(file, "KnotVectorU", nurb.GetUKnotVector(), static_cast<std::size_t>(nurb.GetUKnotCount()));
-    WriteDoubles(file, "KnotVectorV", nurb.GetVKnotVector(), static_cast<std::size_t>(nurb.GetVKnotCount()));
+    WriteField(File(), "Type", "Nurb");
+    WriteNurbSurfaceFields(nurb);
     WriteGeometryLayers(node, nurb);
 }
 
@@ -230,17 +184,8 @@ void RWyxWriterWyx6::WriteNurbFields(RWyxNode& node, RWyxNurb& nurb) {
 
 void RWyxWriterWyx6::WritePatchAttribute(RWyxNode& node, RWyxPatch& patch) {
     if (patch.GetControlPointsCount() == 0) return;
-    RWyxFile& file = File();
-    WriteField(file, "Type", "Patch");
-    WriteField(file, "PatchVersion", kSurfaceVersion);
-    WriteField(file, "SurfaceDisplay", patch.GetDisplayMode(), patch.GetUStep(), patch.GetVStep());
-    WriteField(file, "PatchType", PatchTypeName(patch.GetUType()), PatchTypeName(patch.GetVType()));
-    WriteField(file, "Dimensions", patch.GetUCount(), patch.GetVCount());
-    WriteField(file, "Step", patch.GetUStep(), patch.GetVStep());
-    WriteField(file, "Closed", patch.GetUClosed(), patch.GetVClosed());
-    WriteField(file, "UCapped", patch.GetCapped(RWyxPatch::kUCapBottom), patch.GetCapped(RWyxPatch::kUCapTop));
-    WriteField(file, "VCapped", patch.GetCapped(RWyxPatch::kVCapBottom), patch.GetCapped(RWyxPatch::kVCapTop));
-    WriteControlPoints("Points", patch, false);
+    WriteField(File(), "Type", "Patch");
+    WritePatchSurfaceFields(patch);
     WriteGeometryLayers(node, patch);
 }
 

@@ -120,8 +120,7 @@ void RWyxWriterWyx6::WriteTake(RWyxScene& scene, RWyxTakeInfo& info) {
     RWyxFile& file = File();
     {
         FieldBlock block(file, "Take", take);
-        WriteField(file, "FileName", TakeFileName(take));
-        WriteTakeInfoFields(info);
+        WriteTakeHead(take, info);
         WriteGroupHeading(file, "Models animation");
         WriteModelAnimation(root, take);
         WriteGroupHeading(file, "Generic nodes animation");

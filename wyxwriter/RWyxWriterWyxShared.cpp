@@ -10,6 +10,14 @@
 //     MetaData { Version: 100; Title; Subject; Author; Keywords; Revision; Comment } }
 
 #include "attributes/RWyxGeometry.h"
+#include "attributes/RWyxLayer.h"
+#include "attributes/RWyxNurb.h"
+#include "attributes/RWyxPatch.h"
+#include "attributes/RWyxPose.h"
+#include "attributes/RWyxShape.h"
+#include "attributes/RWyxTypedLayerElement.h"
+#include "formats/geometry/RWyxGeometryConverter.h"
+#include "scene/RWyxObjectFactory.h"
 #include "attributes/RWyxSkinLink.h"
 #include "fileio/RStreamOptionsWyx.h"
 #include "fileio/RWyxFile.h"
@@ -35,6 +43,7 @@ namespace {
 
 constexpr int kSummaryVersion = 101;
 constexpr int kRecordVersion = 100;
+constexpr int kSurfaceVersion = 100;
 const char* const kTemplateMarker = "~wyxexport~";
 
 // Widens the span by the keys of the take on the node and every node below it.
@@ -274,4 +283,101 @@ RWyxWriterWyx::ClusterMatrices RWyxWriterWyx::ComputeClusterMatrices(const RWyxS
     matrices.associateModel = TimesInverse(Rebuilt(data.GetTransformAssociateModel()), invertible);
     matrices.parent = Rebuilt(data.GetTransformParent());
     return matrices;
+}
+
+bool RWyxWriterWyx::RefuseUnwritablePatches(RWyxScene& scene) {
+    if (!Flag(RStreamOptionsWyx::kFlagGeometry)) return true;
+    bool sound = true;
+    ForEachNodeBelow(*scene.GetRootNode(), [&](RWyxNode& node) {
+        const RWyxPatch* patch = node.GetPatch();
+        if (!sound || patch == nullptr || patch->GetControlPointsCount() == 0) return;
+        for (const int type : {patch->GetUType(), patch->GetVType()}) {
+            if (sound && PatchTypeName(type) == nullptr) {
+                Refuse(RString("Patch type ") + type + " of " + node.GetName() + " is not one of 0 to 4");
+                sound = false;
+            }
+        }
+    });
+    return sound;
+}
+
+bool RWyxWriterWyx::WriteArrangedSurface(RWyxNode& node, RWyxNurb& nurb, const std::function<void(RWyxNurb&)>& write) {
+    if (!nurb.GetSwapUVFlag() && !nurb.GetSwapLinksFlag()) {
+        write(nurb);
+        return true;
+    }
+    if (converter_ == nullptr) converter_ = GetFactory()->CreateGeometryConverter();
+    RWyxNurb* copy = converter_ != nullptr ? converter_->CopyNurbSwapped(&nurb, nurb.GetSwapUVFlag(), nurb.GetSwapLinksFlag())
+                                           : nullptr;
+    if (copy == nullptr) {
+        Refuse(RString("The surface of ") + node.GetName() + " could not be rearranged");
+        return false;
+    }
+    write(*copy);
+    RWyxObjectFactory& factory = *GetFactory();
+    for (int i = 0; i < copy->GetShapeCount(); ++i) factory.DestroyShape(copy->GetShape(i));
+    for (int i = 0; i < copy->GetDeformerCount(); ++i) factory.DestroySkinLink(copy->GetDeformer(i));
+    factory.DestroyNodeAttribute(copy);
+    return true;
+}
+
+void RWyxWriterWyx::ReleaseConverter() {
+    if (converter_ == nullptr) return;
+    GetFactory()->DestroyGeometryConverter(converter_);
+    converter_ = nullptr;
+}
+
+void RWyxWriterWyx::WriteNurbSurfaceFields(const RWyxNurb& nurb) {
+    RWyxFile& file = File();
+    WriteField(file, "NurbVersion", kSurfaceVersion);
+    WriteField(file, "SurfaceDisplay", nurb.GetDisplayMode(), nurb.GetUStep(), nurb.GetVStep());
+    WriteField(file, "NurbOrder", nurb.GetUOrder(), nurb.GetVOrder());
+    WriteField(file, "Dimensions", nurb.GetUCount(), nurb.GetVCount());
+    WriteField(file, "Step", nurb.GetUStep(), nurb.GetVStep());
+    WriteField(file, "Form", FormName(nurb.GetUType()), FormName(nurb.GetVType()));
+    WriteControlPoints("Points", nurb, true);
+    WriteInts(file, "MultiplicityU", nurb.GetUMultiplicity(), nurb.GetUMultiplicity() != nullptr ? nurb.GetUCount() : 0);
+    WriteInts(file, "MultiplicityV", nurb.GetVMultiplicity(), nurb.GetVMultiplicity() != nullptr ? nurb.GetVCount() : 0);
+    WriteDoubles(file, "KnotVectorU", nurb.GetUKnotVector(), static_cast<std::size_t>(nurb.GetUKnotCount()));
+    WriteDoubles(file, "KnotVectorV", nurb.GetVKnotVector(), static_cast<std::size_t>(nurb.GetVKnotCount()));
+}
+
+void RWyxWriterWyx::WritePatchSurfaceFields(const RWyxPatch& patch) {
+    RWyxFile& file = File();
+    WriteField(file, "PatchVersion", kSurfaceVersion);
+    WriteField(file, "SurfaceDisplay", patch.GetDisplayMode(), patch.GetUStep(), patch.GetVStep());
+    WriteField(file, "PatchType", PatchTypeName(patch.GetUType()), PatchTypeName(patch.GetVType()));
+    WriteField(file, "Dimensions", patch.GetUCount(), patch.GetVCount());
+    WriteField(file, "Step", patch.GetUStep(), patch.GetVStep());
+    WriteField(file, "Closed", patch.GetUClosed(), patch.GetVClosed());
+    WriteField(file, "UCapped", patch.GetCapped(RWyxPatch::kUCapBottom), patch.GetCapped(RWyxPatch::kUCapTop));
+    WriteField(file, "VCapped", patch.GetCapped(RWyxPatch::kVCapBottom), patch.GetCapped(RWyxPatch::kVCapTop));
+    WriteControlPoints("Points", patch, false);
+}
+
+void RWyxWriterWyx::WritePoseNodes(const RWyxPose& pose) {
+    RWyxFile& file = File();
+    WriteField(file, "NbPoseNodes", pose.GetCount());
+    for (int e = 0; e < pose.GetCount(); ++e) {
+        FieldBlock entry(file, "PoseNode");
+        WriteField(file, "Node", pose.GetNodeName(e));
+        WriteMatrix(file, "Matrix", pose.GetMatrix(e));
+        if (!pose.IsBindPose()) WriteField(file, "Local", pose.IsLocalMatrix(e));
+    }
+}
+
+void RWyxWriterWyx::WriteTakeHead(const RString& take, const RWyxTakeInfo& info) {
+    WriteField(File(), "FileName", TakeFileName(take));
+    WriteTakeInfoFields(info);
+}
+
+const std::vector<RVector4>* RWyxWriterWyx::NormalsByControlPoint(const RWyxLayerContainer& container) {
+    const RWyxLayer* layer = container.GetLayerOfKind(0, RWyxLayerElement::kNormal);
+    const RWyxLayerElementNormal* normals = layer != nullptr ? layer->GetNormals() : nullptr;
+    if (normals == nullptr || normals->GetMappingMode() != RWyxLayerElement::kByControlPoint ||
+        normals->GetReferenceMode() != RWyxLayerElement::kDirect ||
+        normals->GetDirectCount() != container.GetControlPointsCount()) {
+        return nullptr;
+    }
+    return &normals->DirectArray();
 }

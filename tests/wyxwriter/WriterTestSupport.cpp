@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 namespace writer_test {
 
@@ -111,6 +112,18 @@ bool Record::operator==(const Record& other) const {
     return name == other.name && values == other.values && hasBlock == other.hasBlock && children == other.children;
 }
 
+namespace {
+
+void PrintRecord(const Record& record, int depth, std::ostream& out) {
+    out << "\n" << std::string(static_cast<std::size_t>(depth) * 2, ' ') << record.name << ":";
+    for (const std::string& value : record.values) out << " " << value;
+    for (const Record& child : record.children) PrintRecord(child, depth + 1, out);
+}
+
+}  // namespace
+
+void PrintTo(const Record& record, std::ostream* out) { PrintRecord(record, 0, *out); }
+
 bool ReadTree(const std::string& path, FileTree& out, const char* password) {
     RWyxFile file;
     if (!file.Open(path.c_str(), password)) return false;
@@ -129,8 +142,14 @@ WriteResult WriteScene(RWyxObjectFactory& factory, RWyxScene* scene, const std::
     owner.SetProgressHandler([&result](int, const char* text, const char*, float percent) {
         result.progress.push_back(text != nullptr ? std::string(text) : std::to_string(percent));
     });
-    RWyxWriterWyx6 writer(&factory, &owner);
-    writer.SetFileMode(form == Form::kAscii ? 0 : form == Form::kBinary ? 1 : 2);
+    std::unique_ptr<RWyxWriterWyx> made;
+    if (form == Form::kV5Binary || form == Form::kV5Ascii) {
+        made = std::make_unique<RWyxWriterWyx5>(&factory, &owner);
+    } else {
+        made = std::make_unique<RWyxWriterWyx6>(&factory, &owner);
+    }
+    RWyxWriterWyx& writer = *made;
+    writer.SetFileMode(form == Form::kAscii || form == Form::kV5Ascii ? 0 : form == Form::kEncrypted ? 2 : 1);
     result.created = writer.FileCreate(path.c_str());
     if (result.created) {
         result.written = writer.Write(scene, options);

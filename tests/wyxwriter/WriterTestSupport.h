@@ -9,10 +9,12 @@
 #include "fileio/RWyxIO.h"
 #include "scene/RWyxObjectFactory.h"
 #include "tests/support/ScratchFolder.h"
+#include "wyxwriter/RWyxWriterWyx5.h"
 #include "wyxwriter/RWyxWriterWyx6.h"
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -48,6 +50,9 @@ struct Record {
     bool operator==(const Record& other) const;
 };
 
+// The record as indented text, so that failed comparisons show what differs.
+void PrintTo(const Record& record, std::ostream* out);
+
 // Both sections of a file; false when it does not open.
 struct FileTree {
     Record main;
@@ -56,8 +61,8 @@ struct FileTree {
 };
 bool ReadTree(const std::string& path, FileTree& out, const char* password = nullptr);
 
-// The writer's forms by exporter format id.
-enum class Form { kBinary = 0, kAscii = 1, kEncrypted = 2 };
+// The writers' forms by exporter format id: version 6, then version 5.
+enum class Form { kBinary = 0, kAscii = 1, kEncrypted = 2, kV5Binary = 3, kV5Ascii = 4 };
 
 // A writer driven as the exporter drives it: FileCreate, Write, FileClose. Progress reports
 // are kept as "text" or the percentage's text.
