@@ -239,4 +239,26 @@ TEST_F(V5GeometryTest, ShapesListMovedPointsAndTurnedNormalsAndShapesThatDoNotFi
     EXPECT_NE(lastWrite.messages.find("Short"), std::string::npos);
 }
 
+// A factory that cannot make a geometry converter.
+class NoConverterFactory : public RWyxObjectFactory {
+protected:
+    RWyxGeometryConverter* NewGeometryConverter() override { return nullptr; }
+};
+
+TEST(V5SurfaceCopyTest, ASurfaceThatCannotBeRearrangedIsRefusedNotWrittenFromNothing) {
+    NoConverterFactory factory;
+    RWyxScene* scene = factory.CreateScene();
+    RWyxNurb* nurb = factory.CreateNurb();
+    nurb->InitControlPoints(2, RWyxNurb::kOpen, 2, RWyxNurb::kOpen);
+    nurb->SetSwapUVFlag(true);
+    RWyxNode* node = factory.CreateNode("Surface");
+    node->SetNodeAttribute(nurb);
+    scene->GetRootNode()->AddChild(node);
+    ScratchFolder folder;
+    const WriteResult result = WriteScene(factory, scene, folder.Join("s.wyx"), Form::kV5Binary);
+    EXPECT_FALSE(result.written);
+    EXPECT_EQ(result.error, RWyxWriter::kErrorUnidentified);
+    EXPECT_NE(result.errorText.find("could not be rearranged"), std::string::npos) << result.errorText;
+}
+
 }  // namespace

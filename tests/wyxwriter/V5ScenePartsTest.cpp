@@ -7,6 +7,8 @@
 #include "attributes/RWyxCamera.h"
 #include "attributes/RWyxCharacter.h"
 #include "attributes/RWyxCharacterConstraint.h"
+#include "attributes/RWyxCharacterTables.h"
+#include "attributes/RWyxControlSet.h"
 #include "attributes/RWyxCharacterPose.h"
 #include "attributes/RWyxGlobalCameraSettings.h"
 #include "attributes/RWyxGobo.h"
@@ -94,6 +96,13 @@ TEST_F(V5ScenePartsTest, GobosMarkerSetsActorsAndCharacters) {
     link.node = hips;
     link.translationOffset = RVector4(0, 5, 0, 0);
     hero->SetCharacterLink(0, link);
+    RWyxControlSet& controlSet = hero->GetControlSet();
+    controlSet.SetModelLink(0, hips, "Hips control");
+    RWyxControlSetEffector flags;
+    flags.translationActive = true;
+    controlSet.SetEffector(3, hips, flags);
+    controlSet.SetEffector(4, outside, flags);
+    controlSet.SetAuxiliaryEffector(3, 0, hips, "Pin");
     const FileTree tree = Write();
     const Record& gobos = tree.main.Child("GoboManager");
     EXPECT_EQ(gobos.NamesWithValue(), (Names{"Gobo", "LightGobo:Model::Key", "LightGobo:Model::Fill"})) << "one gobo, two lights";
@@ -118,7 +127,14 @@ TEST_F(V5ScenePartsTest, GobosMarkerSetsActorsAndCharacters) {
     for (const Record* spine : character.Child("SPINE").All("LINK")) EXPECT_NE(spine->values[0], "Spine4") << "4500: left out";
     EXPECT_EQ(character.Child("FILTERSET").All("PARAM").size(), 177u);
     EXPECT_NE(character.Find("GAMEMODEPARENT"), nullptr);
-    EXPECT_EQ(character.Child("SW_CONTROLSET").Child("REFERENCE").Child("LINK").children.size(), 0u);
+    const Record& controls = character.Child("SW_CONTROLSET");
+    EXPECT_EQ(controls.Child("REFERENCE").Child("LINK").children.size(), 0u) << "listed, not set";
+    EXPECT_EQ(controls.Child("BASE").Child("LINK").NamesWithValue(), (Names{"MODEL:Model::Hips", "NAME:Hips control"}));
+    EXPECT_EQ(controls.Child("EFFECTOR").NamesWithValue(), (Names{"LINK:" + std::string(RWyxCharacterTables::GetEffectorName(3))}));
+    EXPECT_EQ(controls.Child("EFFECTOR").Child("LINK").NamesWithValue(),
+              (Names{"NAME:" + std::string(RWyxCharacterTables::GetEffectorName(3)), "MODEL:Model::Hips", "SHOW:1",
+                     "TACTIVE:1", "RACTIVE:0", "CANDIDATE_TACTIVE:0", "CANDIDATE_RACTIVE:0"}));
+    EXPECT_EQ(controls.Child("EFFECTOR_AUX1").Child("LINK").NamesWithValue(), (Names{"NAME:Pin", "MODEL:Model::Hips"}));
     const Record& constraints = tree.main.Child("Constraints").Child("Group");
     EXPECT_EQ(constraints.NamesWithValue(), (Names{"Constraint:Constraint::Hero", "Constraint:Constraint::Actor"}));
     EXPECT_EQ(constraints.Child("Constraint").NamesWithValue(),
