@@ -39,7 +39,7 @@
 #include "scene/RWyxNode.h"
 #include "scene/RWyxScene.h"
 #include "wyxwriter/RWyxWriterWyx5.h"
-#include "wyxwriter/WyxCharacterBlocks.h"
+#include "wyxreader/WyxCharacterBlocks.h"
 #include "wyxwriter/WyxFields.h"
 
 #include <algorithm>
@@ -56,11 +56,6 @@ constexpr double kMarkerSize = 100.0;
 constexpr double kConstraintsVersion = 4.0;
 using Tables = RWyxCharacterTables;
 using namespace wyx_character_blocks;
-
-// The groups of a control set, in order.
-const int kControlSetGroups[] = {Tables::kBase,    Tables::kAuxiliary, Tables::kSpine,    Tables::kNeck,
-                                 Tables::kRoll,    Tables::kSpecial,   Tables::kLeftHand, Tables::kRightHand,
-                                 Tables::kLeftFoot, Tables::kRightFoot};
 
 void WriteXYZ(RWyxFile& file, const char* prefix, const RVector4& value) {
     for (int axis = 0; axis < 3; ++axis) {
@@ -264,7 +259,8 @@ void RWyxWriterWyx5::WriteControlSet(const RWyxCharacter& character) {
         }
     };
     links("REFERENCE", {Tables::kReferenceLink});
-    for (const int group : kControlSetGroups) {
+    for (const int group : kGroupOrder) {
+        if (group == Tables::kProps) continue;  // a control set has no props
         std::vector<int> ids;
         for (int i = 0; i < Tables::GetGroupLinkCount(group); ++i) ids.push_back(Tables::GetGroupLinkId(group, i));
         links(Tables::GetGroupName(group), ids);

@@ -24,7 +24,7 @@
 #include "scene/RWyxNode.h"
 #include "scene/RWyxScene.h"
 #include "wyxwriter/RWyxWriterWyx6.h"
-#include "wyxwriter/WyxCharacterBlocks.h"
+#include "wyxreader/WyxCharacterBlocks.h"
 #include "wyxwriter/WyxFields.h"
 
 using namespace wyx_fields;

@@ -1,8 +1,8 @@
-#ifndef WYX_WYXWRITER_WYXCHARACTERBLOCKS_H
-#define WYX_WYXWRITER_WYXCHARACTERBLOCKS_H
+#ifndef WYX_WYXREADER_WYXCHARACTERBLOCKS_H
+#define WYX_WYXREADER_WYXCHARACTERBLOCKS_H
 
-// The blocks a character's links are written in, shared by both layouts: the five links with
-// blocks of their own and the link groups in the order of the record.
+// The blocks a character's links are written in, in both layouts and read back from: the five
+// links with blocks of their own and the link groups in the order of the record.
 
 #include "attributes/RWyxCharacterTables.h"
 
