@@ -8,6 +8,7 @@
 #include "fileio/RWyxFileImporter.h"
 #include "fileio/RWyxFormatTable.h"
 #include "fileio/WyxHeaderForm.h"
+#include "wyxreader/RWyxReaderWyx.h"
 #include "wyxwriter/RWyxWriterWyx5.h"
 #include "wyxwriter/RWyxWriterWyx6.h"
 
@@ -35,6 +36,13 @@ std::unique_ptr<RWyxWriter> NewWyxWriter(RWyxObjectFactory* factory, RWyxIO* own
     return writer;
 }
 
+// Every WYX form (ASCII, binary, encrypted) is read by the one reader, which tells the form
+// from the file itself.
+std::unique_ptr<RWyxReader> NewWyxReader(RWyxObjectFactory* factory, int form) {
+    if (form < 0 || form > 2) return nullptr;
+    return std::make_unique<RWyxReaderWyx>(factory);
+}
+
 // A format whose reader and writer are not built yet, told by its extension, with options its
 // reader or writer gives.
 constexpr RWyxFormatRow ByExtension(const char* name, const char* extension, int importId, int exportId) {
@@ -45,7 +53,7 @@ const RWyxFormatRow kRows[] = {
     // Importer forms 0 ASCII, 1 binary, 2 encrypted (the header tells); exporter forms
     // 0 binary, 1 ASCII, 2 encrypted (version 6), 3 binary, 4 ASCII (version 5).
     {"WYX", "wyx", Importer::kFormatWyxAscii, 3, Exporter::kFormatWyxBinary, 5, &RecognizeWyxHeader, kWyxHeaderBytes,
-     nullptr, &NewWyxWriter, &NewWyxOptions},
+     &NewWyxReader, &NewWyxWriter, &NewWyxOptions},
     ByExtension("BVH", "bvh", Importer::kFormatBvh, Exporter::kFormatBvh),
     ByExtension("HTR", "htr", Importer::kFormatHtr, Exporter::kFormatHtr),
     ByExtension("TRC", "trc", Importer::kFormatTrc, Exporter::kFormatTrc),

@@ -1,0 +1,58 @@
+#ifndef WYX_BENCH_WYXBENCHSCENE_H
+#define WYX_BENCH_WYXBENCHSCENE_H
+
+// What the WYX writer and reader benchmarks share: the large scene both measure (one mesh of a
+// million quads: a million control points with normals, UVs by polygon vertex, two materials by
+// polygon; a hundred nodes with ten channels of a thousand cubic keys each, in "Take 001"),
+// and a file's fields as the container alone reads and writes them (name, runs of values of one
+// type, block), so that a benchmark can set its reader or writer against the container doing
+// the same work.
+
+#include "core/RTime.h"
+#include "fileio/RWyxFile.h"
+#include "scene/RWyxObjectFactory.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class RWyxScene;
+
+namespace wyx_bench {
+
+constexpr std::int64_t kFrame = RTime::kTicksPerSecond / 30;
+
+// The scene, made once for the program.
+struct BigScene {
+    BigScene();
+    RWyxObjectFactory factory;
+    RWyxScene* scene = nullptr;
+};
+BigScene& Scene();
+
+// A run of values of one type letter.
+struct ValueRun {
+    char type;
+    int count;
+};
+struct FieldShape {
+    std::string name;
+    std::vector<ValueRun> values;
+    bool hasBlock = false;
+    std::vector<FieldShape> children;
+};
+// Both sections of a file.
+struct FileShape {
+    std::vector<FieldShape> main;
+    std::vector<FieldShape> extension;
+};
+
+// The fields of the file at the path (empty when it does not open).
+FileShape ReadFileShape(const std::string& path);
+// Reads the fields of the level (and of their blocks) with the container alone, each value by
+// the call for its type, as the shape lists them; answers the number of values read.
+std::int64_t ReadShapeValues(RWyxFile& file, const std::vector<FieldShape>& fields);
+
+}  // namespace wyx_bench
+
+#endif

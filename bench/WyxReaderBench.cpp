@@ -1,0 +1,119 @@
+// The version-6 reader on the writer benchmark's scene (one mesh of a million quads and a
+// thousand channels of a thousand keys, WyxBenchScene.h), written once in the binary and once
+// in the ASCII form. Each iteration reads the file into a new scene with the reader (open,
+// header, options, read, as the importer drives it) and then reads the very same values with
+// the container alone (open, every field, every value by the call for its type). Reported: the
+// reader's MB/s and objects per second (the file's object records and the animated curves it
+// reads), the ratio of its speed to the container's (the scene layer's own cost must stay below
+// the container's: a ratio of 0.5 or more), and the reader's peak heap, file bytes included,
+// against the file size (at most 3).
+
+#include "bench/HeapPeak.h"
+#include "bench/WyxBenchScene.h"
+#include "fileio/RStreamOptions.h"
+#include "scene/RWyxObjectFactory.h"
+#include "scene/RWyxScene.h"
+#include "wyxreader/RWyxReaderWyx.h"
+#include "wyxwriter/RWyxWriterWyx6.h"
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+namespace {
+
+using namespace wyx_bench;
+
+constexpr int kFormatBinary = 0;
+// The object records of the scene (a mesh node, a hundred animated nodes, two materials) and
+// its animated curves (ten per animated node).
+constexpr double kObjects = 1 + 100 + 2 + 100 * 10;
+
+std::string BenchPath(int format) {
+    return (std::filesystem::temp_directory_path() /
+            (format == kFormatBinary ? "reader_bench.wyx" : "reader_bench_ascii.wyx"))
+        .string();
+}
+
+bool WriteScene(const std::string& path, int format) {
+    RWyxWriterWyx6 writer(&Scene().factory, nullptr);
+    writer.SetFileMode(format == kFormatBinary ? RWyxWriterWyx::kFileModeBinary : RWyxWriterWyx::kFileModeAscii);
+    RStreamOptionsPtr options = writer.GetWriteOptions();
+    return writer.FileCreate(path.c_str()) && writer.Write(Scene().scene, options.get()) && writer.FileClose();
+}
+
+// Reads the file into a new scene of the factory as the importer does.
+bool ReadWithReader(RWyxObjectFactory& factory, const std::string& path) {
+    RWyxReaderWyx reader(&factory);
+    if (!reader.FileOpen(path.c_str())) return false;
+    RWyxFileHeaderSummary header;
+    reader.ReadHeader(header);
+    RStreamOptionsPtr options = reader.GetReadOptions(false);
+    return options != nullptr && reader.Read(factory.CreateScene(), options.get()) &&
+           reader.GetWarnings().GetCount() == 0;
+}
+
+bool ReadWithContainer(const std::string& path, const FileShape& shape) {
+    RWyxFile file;
+    if (!file.Open(path.c_str())) return false;
+    if (file.ProjectOpenSection(RWyxFile::kMainSection)) ReadShapeValues(file, shape.main);
+    if (file.ProjectOpenSection(RWyxFile::kExtensionSection)) ReadShapeValues(file, shape.extension);
+    return file.GetLastErrorID() == -1 && file.Close();
+}
+
+double Seconds(std::chrono::steady_clock::duration duration) { return std::chrono::duration<double>(duration).count(); }
+
+void BM_ReadScene(benchmark::State& state) {
+    const int format = static_cast<int>(state.range(0));
+    const std::string path = BenchPath(format);
+    if (!WriteScene(path, format)) {
+        state.SkipWithError("the writer failed");
+        return;
+    }
+    const FileShape shape = ReadFileShape(path);
+    const double bytes = static_cast<double>(std::filesystem::file_size(path));
+    double readerSeconds = 0.0;
+    double containerSeconds = 0.0;
+    double peak = 0.0;
+    for (auto _ : state) {
+        bool read = false;
+        std::chrono::steady_clock::time_point start;
+        std::chrono::steady_clock::time_point middle;
+        {
+            RWyxObjectFactory factory;  // its scene goes outside the timed part, with the factory
+            const std::uint64_t before = HeapBytesNow();
+            ResetHeapPeak();
+            start = std::chrono::steady_clock::now();
+            read = ReadWithReader(factory, path);
+            middle = std::chrono::steady_clock::now();
+            peak = std::max(peak, static_cast<double>(HeapPeakBytes() - before));
+        }
+        const auto again = std::chrono::steady_clock::now();
+        const bool replayed = ReadWithContainer(path, shape);
+        const auto end = std::chrono::steady_clock::now();
+        if (!read || !replayed) {
+            state.SkipWithError("a read failed");
+            break;
+        }
+        readerSeconds += Seconds(middle - start);
+        containerSeconds += Seconds(end - again);
+        state.SetIterationTime(Seconds(middle - start));
+    }
+    if (readerSeconds > 0.0 && containerSeconds > 0.0) {
+        const double iterations = static_cast<double>(state.iterations());
+        state.counters["file_MB"] = bytes / 1e6;
+        state.counters["reader_MB/s"] = bytes * iterations / readerSeconds / 1e6;
+        state.counters["objects/s"] = kObjects * iterations / readerSeconds;
+        state.counters["container_MB/s"] = bytes * iterations / containerSeconds / 1e6;
+        state.counters["ratio"] = containerSeconds / readerSeconds;
+        state.counters["peak/file"] = peak / bytes;
+    }
+    std::filesystem::remove(path);
+}
+
+BENCHMARK(BM_ReadScene)->Arg(0)->Arg(1)->ArgName("form")->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+
+}  // namespace

@@ -1,0 +1,421 @@
+// A scene of every kind written and read again holds what it held: hierarchy, transforms,
+// attributes, topology and layers, skins, surfaces, poses, characters, settings, takes and
+// curves; and what one cycle changes (listed below) changes as the writer and reader say.
+//
+// One cycle changes: the geometry's pivot, baked into the points (the file holds the points
+// through it); cluster matrices in their last bits; layered channels plotted into layer 0 and,
+// where the layers cancel, reduced to their default values; the scene info, which the ASCII
+// form does not carry.
+
+#include "ReaderTestSupport.h"
+
+#include "attributes/RWyxCamera.h"
+#include "attributes/RWyxCharacter.h"
+#include "attributes/RWyxCharacterLink.h"
+#include "attributes/RWyxControlSetPlug.h"
+#include "attributes/RWyxGenericNode.h"
+#include "attributes/RWyxLayer.h"
+#include "attributes/RWyxLayerElementTexture.h"
+#include "attributes/RWyxLight.h"
+#include "attributes/RWyxMarker.h"
+#include "attributes/RWyxMaterial.h"
+#include "attributes/RWyxMesh.h"
+#include "attributes/RWyxNull.h"
+#include "attributes/RWyxNurb.h"
+#include "attributes/RWyxPatch.h"
+#include "attributes/RWyxPose.h"
+#include "attributes/RWyxShape.h"
+#include "attributes/RWyxSkeleton.h"
+#include "attributes/RWyxSkinLink.h"
+#include "attributes/RWyxTexture.h"
+#include "attributes/RWyxThumbnail.h"
+#include "attributes/RWyxTypedLayerElement.h"
+#include "core/RWyxColor.h"
+#include "core/RWyxUserProperty.h"
+#include "curves/RFCurve.h"
+#include "curves/RFCurveNode.h"
+#include "scene/RWyxEntityContainer.h"
+#include "scene/RWyxGlobalLightSettings.h"
+#include "scene/RWyxGlobalTimeSettings.h"
+#include "scene/RWyxNode.h"
+#include "scene/RWyxScene.h"
+#include "scene/RWyxSceneInfo.h"
+#include "scene/RWyxTakeInfo.h"
+#include "scene/RWyxTakeNode.h"
+#include "tests/support/ScratchFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace reader_test;
+
+constexpr double kTight = 1e-12;  // what the ASCII form's 15 digits keep
+constexpr double kMatrix = 1e-8;  // cluster matrices rebuilt and rounded
+
+void ExpectNear(const RVector4& a, const RVector4& b, double tolerance, const char* what) {
+    EXPECT_NEAR(a.x, b.x, tolerance) << what;
+    EXPECT_NEAR(a.y, b.y, tolerance) << what;
+    EXPECT_NEAR(a.z, b.z, tolerance) << what;
+}
+
+void ExpectNear(const RMatrix& a, const RMatrix& b, double tolerance, const char* what) {
+    for (int r = 0; r < 4; ++r) {
+        for (int c = 0; c < 3; ++c) EXPECT_NEAR(a[r][c], b[r][c], tolerance) << what << " [" << r << "][" << c << "]";
+    }
+}
+
+std::vector<std::string> Names(const RWyxNode& node) {
+    std::vector<std::string> names;
+    for (int i = 0; i < node.GetChildCount(); ++i) names.push_back(node.GetChild(i)->GetName().Buffer());
+    return names;
+}
+
+class SceneSemanticsTest : public ::testing::TestWithParam<Form> {
+protected:
+    void SetUp() override {
+        source = BuildEveryKindScene(sourceFactory);
+        ASSERT_TRUE(Write(sourceFactory, source, folder.Join("scene.wyx"), GetParam()));
+        read = ReadFile(targetFactory, folder.Join("scene.wyx"));
+        ASSERT_TRUE(read.read) << read.errorText;
+        ASSERT_EQ(read.warnings, 0) << read.warningText;
+        target = read.scene;
+    }
+
+    RWyxNode& Source(const char* name) { return *FindModel(*source, name); }
+    RWyxNode& Target(const char* name) {
+        RWyxNode* node = FindModel(*target, name);
+        if (node == nullptr) ADD_FAILURE() << "no model " << name;
+        return node != nullptr ? *node : *target->GetRootNode();
+    }
+    double Tolerance() const { return GetParam() == Form::kAscii ? kTight : 0.0; }
+
+    ScratchFolder folder;
+    RWyxObjectFactory sourceFactory;
+    RWyxObjectFactory targetFactory;
+    RWyxScene* source = nullptr;
+    RWyxScene* target = nullptr;
+    ReadResult read;
+};
+
+TEST_P(SceneSemanticsTest, TheHierarchyAndEveryTransformComeBack) {
+    EXPECT_EQ(Names(*target->GetRootNode()), Names(*source->GetRootNode()));
+    for (const char* name : {"Group", "Hips", "Spine"}) EXPECT_EQ(Names(Target(name)), Names(Source(name))) << name;
+    EXPECT_EQ(target->GetEntity()->GetNodeCount(), source->GetEntity()->GetNodeCount());
+    for (const char* name : {"Group", "Locator", "Spine", "Hand", "Lamp", "Quilt"}) {
+        ExpectNear(*Target(name).GetPivotGlobalTransform(0, false), *Source(name).GetPivotGlobalTransform(0, false),
+                   1e-9, name);
+    }
+    EXPECT_FALSE(Target("Group").GetVisibility());
+    EXPECT_EQ(Target("Group").GetShadingMode(), 2);
+    EXPECT_EQ(Target("Group").GetCullingMode(), 2);
+    EXPECT_EQ(Target("Group").GetMultiTake(), 0);
+    EXPECT_EQ(Target("Scene").GetParent(), &Target("Group")) << "a model named like the root is a model";
+    EXPECT_EQ(Target("Lamp").GetTarget(), &Target("Hips"));
+    EXPECT_EQ(Target("Camera").GetTarget(), &Target("Group"));
+    EXPECT_EQ(Target("Camera").GetTargetUp(), &Target("Hips"));
+}
+
+TEST_P(SceneSemanticsTest, EachSimpleAttributeKeepsItsKindAndValues) {
+    ASSERT_NE(Target("Locator").GetNull(), nullptr);
+    EXPECT_EQ(Target("Locator").GetNull()->GetSize(), 50.0);
+    EXPECT_EQ(Target("Group").GetNodeAttribute(), nullptr) << "a node without attribute stays without one";
+    ASSERT_NE(Target("Effector").GetMarker(), nullptr);
+    EXPECT_EQ(Target("Effector").GetMarker()->GetType(), RWyxMarker::kIKEffector);
+    EXPECT_EQ(Target("Effector").GetMultiLayer(), Source("Effector").GetMultiLayer());
+    const std::pair<const char*, int> joints[] = {
+        {"Hips", RWyxSkeleton::kRoot}, {"Spine", RWyxSkeleton::kLimbNode}, {"Hand", RWyxSkeleton::kLimb}};
+    for (const auto& [name, type] : joints) {
+        ASSERT_NE(Target(name).GetSkeleton(), nullptr) << name;
+        EXPECT_EQ(Target(name).GetSkeleton()->GetSkeletonType(), type) << name;
+    }
+    const RWyxCamera* camera = Target("Camera").GetCamera();
+    ASSERT_NE(camera, nullptr);
+    ExpectNear(camera->GetPosition(), RVector4(0, 15, 60, 0), Tolerance(), "position");
+    ExpectNear(camera->GetUpVector(), RVector4(0, 1, 0.125, 0), Tolerance(), "up");
+    ExpectNear(camera->GetInterestPosition(), RVector4(0, 15, 0, 0), Tolerance(), "look at");
+    EXPECT_NEAR(camera->GetFocalLength(), 35.0, Tolerance());
+    EXPECT_TRUE(camera->GetShowAudio());
+    ExpectNear(camera->GetAudioColor(), RVector4(0.5, 1, 0, 0), 0.0, "audio colour");
+    const RWyxLight* light = Target("Lamp").GetLight();
+    ASSERT_NE(light, nullptr);
+    EXPECT_EQ(light->GetLightType(), RWyxLight::kSpot);
+    EXPECT_NEAR(light->GetDefaultIntensity(), 80.0, Tolerance());
+    EXPECT_NE(Target("Glass").GetOptical(), nullptr);
+    const RWyxUserProperty* speed = Target("Group").FindUserPropertyByName("Speed");
+    ASSERT_NE(speed, nullptr);
+    EXPECT_EQ(speed->GetDouble(), 2.5);
+}
+
+TEST_P(SceneSemanticsTest, TheMeshKeepsItsTopologyAndEveryLayerWithThePivotBakedIn) {
+    const RWyxMesh& before = *Source("Body").GetMesh();
+    const RWyxMesh* mesh = Target("Body").GetMesh();
+    ASSERT_NE(mesh, nullptr);
+    ASSERT_EQ(mesh->GetControlPointsCount(), 8);
+    for (int i = 0; i < 8; ++i) {
+        ExpectNear(mesh->GetControlPoints()[i], before.GetPivotMatrix().TransformPoint(before.GetControlPoints()[i]),
+                   Tolerance(), "point");
+    }
+    EXPECT_EQ(MatrixCompare(mesh->GetPivotMatrix(), RMatrix(), 0.0), 0);
+    ASSERT_EQ(mesh->GetPolygonCount(), 6);
+    for (int p = 0; p < 6; ++p) {
+        ASSERT_EQ(mesh->GetPolygonSize(p), 4);
+        for (int v = 0; v < 4; ++v) EXPECT_EQ(mesh->GetPolygonVertex(p, v), before.GetPolygonVertex(p, v));
+    }
+    ASSERT_EQ(mesh->GetLayerCount(), 2);
+    const RWyxLayer& layer0 = *mesh->GetLayer(0);
+    const RWyxLayer& sourceLayer0 = *before.GetLayer(0);
+    ASSERT_NE(layer0.GetNormals(), nullptr);
+    EXPECT_EQ(layer0.GetNormals()->GetMappingMode(), RWyxLayerElement::kByControlPoint);
+    for (int i = 0; i < 8; ++i) {
+        ExpectNear(layer0.GetNormals()->DirectArray()[static_cast<std::size_t>(i)],
+                   sourceLayer0.GetNormals()->DirectArray()[static_cast<std::size_t>(i)], Tolerance(), "normal");
+    }
+    ASSERT_NE(layer0.GetUVs(), nullptr);
+    EXPECT_EQ(layer0.GetUVs()->GetReferenceMode(), RWyxLayerElement::kIndexToDirect);
+    EXPECT_EQ(layer0.GetUVs()->IndexArray(), sourceLayer0.GetUVs()->IndexArray());
+    EXPECT_EQ(layer0.GetUVs()->DirectArray(), sourceLayer0.GetUVs()->DirectArray());
+    ASSERT_NE(layer0.GetVertexColors(), nullptr);
+    EXPECT_EQ(layer0.GetVertexColors()->IndexArray(), sourceLayer0.GetVertexColors()->IndexArray());
+    EXPECT_EQ(layer0.GetVertexColors()->DirectArray()[1].GetAlpha(), 0.5);
+    ASSERT_NE(layer0.GetPolygonGroups(), nullptr);
+    EXPECT_EQ(layer0.GetPolygonGroups()->IndexArray(), sourceLayer0.GetPolygonGroups()->IndexArray());
+    ASSERT_NE(layer0.GetMaterials(), nullptr);
+    EXPECT_EQ(layer0.GetMaterials()->GetMappingMode(), RWyxLayerElement::kByPolygon);
+    ASSERT_EQ(mesh->GetMaterialCount(0), 2);
+    for (int p = 0; p < 6; ++p) {
+        const int index = layer0.GetMaterials()->GetIndexAt(p);
+        EXPECT_EQ(mesh->GetMaterial(index, 0)->GetName(),
+                  before.GetMaterial(sourceLayer0.GetMaterials()->GetIndexAt(p), 0)->GetName());
+    }
+    EXPECT_EQ(mesh->GetTexture(0, 0)->GetName(), "Texture::Brick");
+    const RWyxLayerElementTexture* detail = mesh->GetLayer(1)->GetTextures();
+    ASSERT_NE(detail, nullptr);
+    EXPECT_EQ(mesh->GetTexture(0, 1)->GetName(), "Texture::Detail");
+    EXPECT_EQ(detail->GetBlendMode(), RWyxLayerElementTexture::kModulate);
+    EXPECT_EQ(detail->GetAlpha(), 0.5);
+    ASSERT_NE(mesh->GetLayer(1)->GetUVs(), nullptr);
+    EXPECT_EQ(mesh->GetLayer(1)->GetUVs()->DirectArray(), before.GetLayer(1)->GetUVs()->DirectArray());
+    EXPECT_EQ(target->GetEntity()->GetMaterialCount(), 2);
+    EXPECT_EQ(target->GetEntity()->GetTextureCount(), 2);
+}
+
+TEST_P(SceneSemanticsTest, MaterialsAndTexturesKeepWhatTheirRecordsHold) {
+    RWyxEntityContainer& entity = *target->GetEntity();
+    const RWyxMaterial& red = *entity.GetMaterial(0);
+    const RWyxMaterial& blue = *entity.GetMaterial(1);
+    EXPECT_EQ(blue.GetName(), "Material::Blue");
+    EXPECT_EQ(blue.GetShadingModel(), "lambert") << "the writer stores the model in lower case";
+    EXPECT_EQ(red.GetDiffuseColor().GetRed(), 0.75);
+    EXPECT_EQ(blue.GetDiffuseColor().GetBlue(), 0.875);
+    const RWyxTexture& brick = *entity.GetTexture(0);
+    const RWyxTexture& detail = *entity.GetTexture(1);
+    EXPECT_EQ(brick.GetFileName(), "maps/brick.png");
+    EXPECT_EQ(brick.GetRelativeFileName(), "brick.png");
+    EXPECT_EQ(brick.GetMediaName(), "Video::Brick");
+    EXPECT_EQ(brick.GetTranslationV(), 0.5);
+    EXPECT_EQ(brick.GetTypeName(), RWyxTexture::kDefaultTypeName);
+    EXPECT_EQ(detail.GetAlphaSource(), RWyxTexture::kAlphaSourceRgbIntensity);
+    EXPECT_EQ(detail.GetCropping(RWyxTexture::kCropLeft), 4);
+    EXPECT_EQ(detail.GetCropping(RWyxTexture::kCropRight), 0);
+    EXPECT_EQ(detail.GetModelUVScaling().u, 2.0);
+    EXPECT_EQ(detail.GetModelUVScaling().v, 0.5);
+}
+
+TEST_P(SceneSemanticsTest, AShapeMovesThePointsItMovedThroughThePivot) {
+    RWyxMesh& before = *Source("Body").GetMesh();
+    RWyxMesh* mesh = Target("Body").GetMesh();
+    ASSERT_EQ(mesh->GetShapeCount(), 1);
+    EXPECT_STREQ(mesh->GetShapeName(0), "Smile");
+    const RWyxShape& shape = *mesh->GetShape(0);
+    for (int i = 0; i < 8; ++i) {
+        ExpectNear(shape.GetControlPoints()[i],
+                   before.GetPivotMatrix().TransformPoint(before.GetShape(0)->GetControlPoints()[i]), 1e-12,
+                   "shape point");
+    }
+    ASSERT_NE(shape.GetNormals(), nullptr) << "the mesh maps one normal per point: the shape takes its normals";
+    ExpectNear(shape.GetNormals()[3], mesh->GetNormals()[3], 0.0, "shape normal");
+}
+
+TEST_P(SceneSemanticsTest, SkinLinksComeBackFromTheClustersWithTheirMatrices) {
+    RWyxMesh& before = *Source("Body").GetMesh();
+    RWyxMesh* mesh = Target("Body").GetMesh();
+    ASSERT_EQ(mesh->GetDeformerCount(), 2);
+    EXPECT_EQ(target->GetDeformerCount(0), 0) << "the file's deformers are gone once translated";
+    for (int j = 0; j < 2; ++j) {
+        SCOPED_TRACE(j);
+        const RWyxSkinLink& expected = *before.GetDeformer(j);
+        const RWyxSkinLink& link = *mesh->GetDeformer(j);
+        EXPECT_EQ(link.GetLink(), &Target(j == 0 ? "Hips" : "Spine"));
+        EXPECT_EQ(link.GetAssociateModel(), &Target("Body"));
+        EXPECT_EQ(link.GetMode(), expected.GetMode());
+        EXPECT_EQ(link.GetUserDataValue(), expected.GetUserDataValue());
+        ASSERT_EQ(link.GetControlPointIndicesCount(), expected.GetControlPointIndicesCount());
+        for (int i = 0; i < link.GetControlPointIndicesCount(); ++i) {
+            EXPECT_EQ(link.GetControlPointIndices()[i], expected.GetControlPointIndices()[i]);
+            EXPECT_NEAR(link.GetControlPointWeights()[i], expected.GetControlPointWeights()[i], Tolerance());
+        }
+        ExpectNear(link.GetTransformMatrix(), expected.GetTransformMatrix(), kMatrix, "transform");
+        ExpectNear(link.GetTransformLinkMatrix(), expected.GetTransformLinkMatrix(), kMatrix, "link");
+        ExpectNear(link.GetTransformAssociateModelMatrix(), expected.GetTransformAssociateModelMatrix(), kMatrix,
+                   "model");
+        EXPECT_EQ(link.IsTransformParentSet(), expected.IsTransformParentSet());
+        if (expected.IsTransformParentSet()) {
+            ExpectNear(link.GetTransformParentMatrix(), expected.GetTransformParentMatrix(), kMatrix, "parent");
+        }
+    }
+}
+
+TEST_P(SceneSemanticsTest, SurfacesKeepTheirDescriptionsKnotsAndWeights) {
+    const RWyxNurb& before = *Source("Sheet").GetNurb();
+    const RWyxNurb* nurb = Target("Sheet").GetNurb();
+    ASSERT_NE(nurb, nullptr);
+    EXPECT_EQ(nurb->GetUOrder(), 4);
+    EXPECT_EQ(nurb->GetVOrder(), 3);
+    EXPECT_EQ(nurb->GetUCount(), 4);
+    EXPECT_EQ(nurb->GetVCount(), 5);
+    EXPECT_EQ(nurb->GetVType(), RWyxNurb::kPeriodic);
+    EXPECT_EQ(nurb->GetUStep(), 6);
+    EXPECT_EQ(nurb->GetDisplayMode(), 2);
+    ASSERT_EQ(nurb->GetUKnotCount(), before.GetUKnotCount());
+    ASSERT_EQ(nurb->GetVKnotCount(), before.GetVKnotCount());
+    for (int i = 0; i < nurb->GetVKnotCount(); ++i) EXPECT_EQ(nurb->GetVKnotVector()[i], before.GetVKnotVector()[i]);
+    EXPECT_EQ(nurb->GetUMultiplicity()[0], 4);
+    EXPECT_EQ(nurb->GetVMultiplicity()[4], 2);
+    for (int i = 0; i < 20; ++i) EXPECT_EQ(nurb->GetControlPoints()[i].w, before.GetControlPoints()[i].w) << i;
+    const RWyxPatch* patch = Target("Quilt").GetPatch();
+    ASSERT_NE(patch, nullptr);
+    EXPECT_EQ(patch->GetUType(), RWyxPatch::kBSpline);
+    EXPECT_EQ(patch->GetVType(), RWyxPatch::kCardinal);
+    EXPECT_TRUE(patch->GetUClosed());
+    EXPECT_FALSE(patch->GetVClosed());
+    EXPECT_TRUE(patch->GetCapped(RWyxPatch::kUCapTop));
+    EXPECT_TRUE(patch->GetCapped(RWyxPatch::kVCapBottom));
+    EXPECT_FALSE(patch->GetCapped(RWyxPatch::kUCapBottom));
+    EXPECT_EQ(patch->GetVStep(), 5);
+    ExpectNear(patch->GetControlPoints()[13], Source("Quilt").GetPatch()->GetControlPoints()[13], Tolerance(),
+               "patch point");
+}
+
+TEST_P(SceneSemanticsTest, PosesCharactersGenericNodesAndSettingsComeBack) {
+    ASSERT_EQ(target->GetPoseCount(), 2);
+    const RWyxPose& bind = *target->GetPose(0);
+    const RWyxPose& rest = *target->GetPose(1);
+    EXPECT_TRUE(bind.IsBindPose());
+    EXPECT_FALSE(rest.IsBindPose());
+    ASSERT_EQ(bind.GetCount(), 2);
+    EXPECT_STREQ(bind.GetNodeName(1), "Model::Hips");
+    ExpectNear(bind.GetMatrix(1), source->GetPose(0)->GetMatrix(1), Tolerance(), "bind matrix");
+    ASSERT_EQ(rest.GetCount(), 2);
+    EXPECT_TRUE(rest.IsLocalMatrix(0));
+    EXPECT_FALSE(rest.IsLocalMatrix(1));
+    ExpectNear(rest.GetMatrix(0), source->GetPose(1)->GetMatrix(0), 1e-12, "rest matrix");
+
+    ASSERT_EQ(target->GetGenericNodeCount(), 1);
+    const RWyxUserProperty* quality = target->GetGenericNode(0)->FindUserPropertyByName("Quality");
+    ASSERT_NE(quality, nullptr);
+    EXPECT_EQ(quality->GetDouble(), 3.0);
+    ASSERT_EQ(target->GetCharacterCount(), 1);
+    RWyxCharacterLink reference;
+    ASSERT_TRUE(target->GetCharacter(0)->GetCharacterLink(67, reference));
+    EXPECT_EQ(reference.node, &Target("Group")) << "the link's name names the model";
+    ExpectNear(reference.translationOffset, RVector4(1, 2, 3, 0), 0.0, "offset");
+    RWyxCharacterLink hips;
+    ASSERT_TRUE(target->GetCharacter(0)->GetCharacterLink(1, hips));
+    EXPECT_EQ(hips.node, &Target("Hips"));
+    ExpectNear(hips.scalingOffset, RVector4(1, 2, 1, 0), 0.0, "scaling offset");
+    EXPECT_FALSE(target->GetCharacter(0)->GetCharacterLink(2, hips));
+    ASSERT_EQ(target->GetControlSetPlugCount(), 1);
+    EXPECT_EQ(target->GetControlSetPlug(0)->GetName(), "ControlSetPlug::Rig");
+
+    RWyxGlobalLightSettings& light = *target->GetGlobalLightSettings();
+    RWyxColor ambient;
+    light.GetAmbientColor(ambient);
+    EXPECT_EQ(ambient.GetBlue(), 0.75);
+    EXPECT_TRUE(light.GetFogEnable());
+    EXPECT_EQ(light.GetFogStart(), 20.0);
+    EXPECT_EQ(light.GetFogEnd(), 400.0);
+    ASSERT_EQ(light.GetShadowPlaneCount(), 2);
+    EXPECT_FALSE(light.GetShadowPlane(1)->enabled);
+    EXPECT_EQ(light.GetShadowPlane(1)->origin.z, 3.0);
+    EXPECT_EQ(light.GetShadowIntensity(), 75.0);
+    const RWyxGlobalTimeSettings& time = *target->GetGlobalTimeSettings();
+    EXPECT_EQ(time.GetTimeMode(), source->GetGlobalTimeSettings()->GetTimeMode());
+    EXPECT_TRUE(time.GetSnapOnFrames());
+    EXPECT_EQ(time.GetTimeFormat(), source->GetGlobalTimeSettings()->GetTimeFormat());
+
+    const RWyxSceneInfo* info = target->GetSceneInfo();
+    if (GetParam() == Form::kAscii) {
+        EXPECT_EQ(info, nullptr) << "the ASCII form has no Summary";
+        return;
+    }
+    ASSERT_NE(info, nullptr);
+    EXPECT_EQ(info->author, "The reader");
+    EXPECT_EQ(info->comment, "A scene with an object of every kind");
+    ASSERT_NE(info->GetThumbnail(), nullptr);
+    const RWyxThumbnail& thumbnail = *source->GetSceneInfo()->GetThumbnail();
+    ASSERT_EQ(info->GetThumbnail()->GetImageLength(), thumbnail.GetImageLength());
+    EXPECT_EQ(std::memcmp(info->GetThumbnail()->GetImage(), thumbnail.GetImage(), thumbnail.GetImageLength()), 0);
+}
+
+TEST_P(SceneSemanticsTest, TakesKeepTheirDescriptionsKeysAndTheCurrentTake) {
+    EXPECT_STREQ(target->GetCurrentTakeName(), "Walk");
+    const RWyxTakeInfo* walk = target->GetTakeInfo("Walk");
+    ASSERT_NE(walk, nullptr);
+    EXPECT_EQ(walk->description, "One step");
+    EXPECT_EQ(walk->referenceStart.GetTicks(), source->GetTakeInfo("Walk")->referenceStart.GetTicks());
+    EXPECT_EQ(walk->localStop.GetTicks(), source->GetTakeInfo("Walk")->localStop.GetTicks());
+    ASSERT_NE(walk->GetThumbnail(), nullptr);
+    ASSERT_NE(target->GetTakeInfo("Layered"), nullptr);
+
+    const RFCurve* hips = Target("Hips").GetTakeNode(1)->GetTranslationYCurve();
+    ASSERT_NE(hips, nullptr);
+    ASSERT_EQ(hips->GetKeyCount(), 3);
+    EXPECT_EQ(hips->GetKey(1).GetValue(), 1.5f);
+    EXPECT_EQ(hips->GetKey(1).GetTime().GetTicks(), RTime::kTicksPerSecond / 2);
+    EXPECT_EQ(Target("Spine").GetTakeNode(1)->GetRotationZCurve()->GetKeyCount(), 2);
+    EXPECT_EQ(Target("Camera").GetTakeNode(1)->GetFieldOfViewCurve()->GetKey(1).GetValue(), 25.0f);
+    const RWyxEntityContainer& entity = *target->GetEntity();
+    RWyxMaterial* red = const_cast<RWyxEntityContainer&>(entity).GetMaterial(0);
+    ASSERT_EQ(red->GetName(), "Material::Red");
+    ASSERT_EQ(red->GetTakeNodeCount(), 2);
+    EXPECT_EQ(red->GetTakeNode(1)->GetDiffuseXCurve()->GetKeyCount(), 2);
+    RWyxTexture* brick = const_cast<RWyxEntityContainer&>(entity).GetTexture(0);
+    EXPECT_EQ(brick->GetTakeNode(1)->GetTextureTranslationXCurve()->GetKey(1).GetValue(), 0.5f);
+    EXPECT_EQ(target->GetGenericNode(0)->GetTakeNode(1)->FindCurve(nullptr, nullptr, "Quality")->GetKeyCount(), 1);
+    EXPECT_EQ(target->GetCharacter(0)->GetTakeNodeCount(), 2);
+    EXPECT_EQ(Target("Group").GetTakeNode(1)->FindCurve(nullptr, nullptr, "Speed")->GetKey(1).GetValue(), 3.0f);
+    // Every object read is in the current take.
+    EXPECT_STREQ(Target("Hips").GetCurrentTakeNodeName(), "Walk");
+    EXPECT_STREQ(Target("Locator").GetCurrentTakeNodeName(), "Default") << "an object without the take";
+}
+
+// The layers of the translation in "Layered" add up to x 1.5 and y 0 at every time: plotting
+// makes constant curves, which the constant-key reducer leaves as default values.
+TEST_P(SceneSemanticsTest, LayeredChannelsArePlottedIntoOneLayerWithTheSameValues) {
+    RWyxTakeNode& take = *Target("Group").GetTakeNode(2);
+    ASSERT_EQ(take.GetName(), "Layered");
+    RFCurveNode* translation = take.GetRootCurveNode()->FindByPath("Transform/T");
+    ASSERT_NE(translation, nullptr);
+    EXPECT_EQ(translation->GetNextLayer(), nullptr);
+    RWyxTakeNode& before = *Source("Group").GetTakeNode(2);
+    RFCurveNode* layered = before.GetRootCurveNode()->FindByPath("Transform/T");
+    for (const double seconds : {0.0, 0.25, 0.5, 1.0}) {
+        const RTime time(static_cast<std::int64_t>(seconds * RTime::kTicksPerSecond));
+        double expected[3] = {};
+        double got[3] = {};
+        layered->Evaluate(expected, time, nullptr, false);
+        translation->Evaluate(got, time, nullptr, false);
+        for (int c = 0; c < 3; ++c) EXPECT_NEAR(got[c], expected[c], 1e-5) << seconds << " s, channel " << c;
+    }
+    EXPECT_EQ(take.GetTranslationXCurve()->GetKeyCount(), 0);
+    EXPECT_FLOAT_EQ(take.GetTranslationXCurve()->GetDefaultValue(), 1.5f);
+}
+
+INSTANTIATE_TEST_SUITE_P(Forms, SceneSemanticsTest, ::testing::Values(Form::kBinary, Form::kAscii, Form::kEncrypted));
+
+}  // namespace

@@ -1,0 +1,214 @@
+// The Model records of the version-6 document: the node, the attribute its kind names, the
+// property block, the node-level fields and the fields of the simple attributes.
+//
+//   Model: full name, type name { Version: 231; Properties60; MultiLayer; MultiTake;
+//     Hidden: "True" (invisible only); Shading: 'W' 'F' 'Y' 'T' 'U' (modes 1 to 5 only);
+//     Culling: "CullingOnCCW" / "CullingOnCW" / "CullingOff"; the attribute's fields }
+//
+// A camera's "Position" is the node's translation, which its properties carry: it is not read
+// again.
+
+#include "attributes/RWyxCamera.h"
+#include "attributes/RWyxChannelAttribute.h"
+#include "attributes/RWyxLight.h"
+#include "attributes/RWyxMarker.h"
+#include "attributes/RWyxMesh.h"
+#include "attributes/RWyxNull.h"
+#include "attributes/RWyxNurb.h"
+#include "attributes/RWyxOptical.h"
+#include "attributes/RWyxPatch.h"
+#include "attributes/RWyxSkeleton.h"
+#include "fileio/RWyxFile.h"
+#include "scene/RWyxNode.h"
+#include "scene/RWyxNodeAttribute.h"
+#include "scene/RWyxNodeProperties.h"
+#include "scene/RWyxObjectFactory.h"
+#include "wyxreader/RWyxSceneReaderWyx6.h"
+#include "wyxreader/WyxFieldReading.h"
+
+#include <algorithm>
+#include <cstring>
+
+using wyx_read::BlockScope;
+using Attribute = RWyxNodeAttribute;
+
+namespace {
+
+struct KindName {
+    const char* name;
+    int kind;
+    int subtype;
+};
+
+const KindName kKindNames[] = {
+    {"Null", Attribute::kNull, 0},
+    {"Marker", Attribute::kMarker, RWyxMarker::kMarker},
+    {"OpticalMarker", Attribute::kMarker, RWyxMarker::kOpticalMarker},
+    {"IKEffector", Attribute::kMarker, RWyxMarker::kIKEffector},
+    {"FKEffector", Attribute::kMarker, RWyxMarker::kFKEffector},
+    {"Root", Attribute::kSkeleton, RWyxSkeleton::kRoot},
+    {"Limb", Attribute::kSkeleton, RWyxSkeleton::kLimb},
+    {"LimbNode", Attribute::kSkeleton, RWyxSkeleton::kLimbNode},
+    {"Mesh", Attribute::kMesh, 0},
+    {"Nurb", Attribute::kNurb, 0},
+    {"Patch", Attribute::kPatch, 0},
+    {"Camera", Attribute::kCamera, 0},
+    {"CameraSwitcher", Attribute::kCameraSwitcher, 0},
+    {"Light", Attribute::kLight, 0},
+    {"Optical", Attribute::kOptical, 0},
+};
+
+const KindName* FindKind(const RString& name) {
+    for (const KindName& entry : kKindNames) {
+        if (name == entry.name) return &entry;
+    }
+    return nullptr;
+}
+
+bool Holds(const std::vector<RString>& texts, const char* text) {
+    return std::any_of(texts.begin(), texts.end(), [text](const RString& t) { return t == text; });
+}
+
+int ShadingMode(char letter) {
+    static const char kLetters[] = "WFYTU";
+    const char* found = letter != '\0' ? std::strchr(kLetters, letter) : nullptr;
+    return found != nullptr ? static_cast<int>(found - kLetters) + 1 : 0;
+}
+
+int CullingMode(const RString& text) {
+    if (text == "CullingOnCCW") return 1;
+    if (text == "CullingOnCW") return 2;
+    return 0;
+}
+
+}  // namespace
+
+void RWyxSceneReaderWyx6::ReadModelRecord() {
+    const RString name = file_.FieldReadString();
+    const RString typeName = file_.FieldReadString();
+    if (!IsFree(name, "Model")) return;
+    const AttributeChoice choice = ChooseAttribute(typeName, name);
+    RWyxNode* node = factory_->CreateNode(name.Buffer());
+    if (node == nullptr) return;
+    Register(name, Kind::kModel, node, node->GetProperties());
+    models_.push_back(node);
+    RWyxNodeAttribute* attribute = MakeAttribute(choice);
+    if (attribute != nullptr) node->SetNodeAttribute(attribute);
+    const BlockScope block = BlockScope::Enter(file_);
+    if (!block) return;
+    std::vector<RObject*> targets{node->GetProperties()};
+    if (choice.kind == Attribute::kNull || choice.kind == Attribute::kMarker || choice.kind == Attribute::kSkeleton ||
+        choice.kind == Attribute::kCamera || choice.kind == Attribute::kLight) {
+        targets.push_back(static_cast<RWyxChannelAttribute*>(attribute)->GetPropertiesObject());
+    }
+    ReadProperties(targets, node, RString("Model \"") + name + "\"");
+    node->ReadPivotsAndLimitsFromProperties();
+    ReadNodeFields(*node);
+    ReadAttributeFields(*node, name);
+}
+
+// A first visit of the record's block finds what names the attribute; the record is read in a
+// second visit.
+RWyxSceneReaderWyx6::AttributeChoice RWyxSceneReaderWyx6::ChooseAttribute(const RString& typeName,
+                                                                          const RString& name) {
+    RString kindName = typeName;
+    std::vector<RString> flags;
+    bool hasSize = false;
+    if (const BlockScope block = BlockScope::Enter(file_)) {
+        if (file_.FieldReadBegin("Type")) {
+            if (file_.FieldReadValuesLeft() > 0) kindName = file_.FieldReadString();
+            file_.FieldReadEnd();
+        }
+        wyx_read::ReadStringsByName(file_, "TypeFlags", flags);
+        hasSize = PropertyBlockHolds("Size");
+    }
+    const KindName* found = FindKind(kindName);
+    AttributeChoice choice;
+    if (found == nullptr) {
+        Warn(RString("Model \"") + name + "\": the attribute kind \"" + kindName + "\" is unknown; read without one");
+        return choice;
+    }
+    choice.kind = found->kind;
+    choice.subtype = found->subtype;
+    const bool family = (choice.kind == Attribute::kSkeleton && !Holds(flags, "Skeleton")) ||
+                        (choice.kind == Attribute::kMarker && !Holds(flags, "Marker"));
+    if (!flags.empty() && family) choice.kind = Attribute::kNull;
+    if (choice.kind == Attribute::kNull && !hasSize) choice.kind = -1;
+    if (choice.kind == Attribute::kCameraSwitcher) {
+        Warn(RString("Model \"") + name +
+             "\": only the scene's own camera switcher has that attribute; read without one");
+        choice.kind = -1;
+    }
+    return choice;
+}
+
+bool RWyxSceneReaderWyx6::PropertyBlockHolds(const char* property) {
+    const BlockScope block = BlockScope::Open(file_, "Properties60");
+    for (int i = 0; block && i < file_.FieldGetCount(); ++i) {
+        if (file_.FieldGetName(i) != "Property" || !file_.FieldReadBeginAt(i)) continue;
+        const bool named = file_.FieldReadString() == property;
+        file_.FieldReadEnd();
+        if (named) return true;
+    }
+    return false;
+}
+
+RWyxNodeAttribute* RWyxSceneReaderWyx6::MakeAttribute(const AttributeChoice& choice) {
+    switch (choice.kind) {
+    case Attribute::kNull:
+        return factory_->CreateNull();
+    case Attribute::kMarker: {
+        RWyxMarker* marker = factory_->CreateMarker();
+        if (marker != nullptr) marker->SetType(choice.subtype);
+        return marker;
+    }
+    case Attribute::kSkeleton: {
+        RWyxSkeleton* skeleton = factory_->CreateSkeleton();
+        if (skeleton != nullptr) skeleton->SetSkeletonType(choice.subtype);
+        return skeleton;
+    }
+    case Attribute::kMesh:
+        return factory_->CreateMesh();
+    case Attribute::kNurb:
+        return factory_->CreateNurb();
+    case Attribute::kPatch:
+        return factory_->CreatePatch();
+    case Attribute::kCamera:
+        return factory_->CreateCamera();
+    case Attribute::kLight:
+        return factory_->CreateLight();
+    case Attribute::kOptical:
+        return factory_->CreateOptical();
+    default:
+        return nullptr;
+    }
+}
+
+void RWyxSceneReaderWyx6::ReadNodeFields(RWyxNode& node) {
+    node.SetMultiLayer(file_.FieldReadIntByName("MultiLayer", node.GetMultiLayer() ? 1 : 0) != 0);
+    node.SetMultiTake(file_.FieldReadIntByName("MultiTake", node.GetMultiTake()));
+    if (file_.FieldReadStringByName("Hidden", "") == "True") node.SetVisibility(false);
+    node.SetShadingMode(ShadingMode(file_.FieldReadCharByName("Shading", '\0')));
+    node.SetCullingMode(CullingMode(file_.FieldReadStringByName("Culling", "")));
+}
+
+void RWyxSceneReaderWyx6::ReadAttributeFields(RWyxNode& node, const RString& name) {
+    if (RWyxMesh* mesh = node.GetMesh()) {
+        ReadMeshAttribute(*mesh, name);
+    } else if (RWyxNurb* nurb = node.GetNurb()) {
+        ReadNurbAttribute(*nurb, name);
+    } else if (RWyxPatch* patch = node.GetPatch()) {
+        ReadPatchAttribute(*patch, name);
+    } else if (RWyxCamera* camera = node.GetCamera()) {
+        ReadCameraFields(*camera);
+    }
+}
+
+void RWyxSceneReaderWyx6::ReadCameraFields(RWyxCamera& camera) {
+    RVector4 vector;
+    if (wyx_read::ReadVector3ByName(file_, "Up", vector)) camera.SetUpVector(vector);
+    if (wyx_read::ReadVector3ByName(file_, "LookAt", vector)) camera.SetInterestPosition(vector);
+    camera.SetShowInfoOnMoving(file_.FieldReadIntByName("ShowInfoOnMoving", camera.GetShowInfoOnMoving() ? 1 : 0) != 0);
+    camera.SetShowAudio(file_.FieldReadIntByName("ShowAudio", camera.GetShowAudio() ? 1 : 0) != 0);
+    if (wyx_read::ReadVector3ByName(file_, "AudioColor", vector)) camera.SetAudioColor(vector);
+}
