@@ -36,12 +36,7 @@ std::size_t RWyxSceneReaderWyx6::PlugPairHash::operator()(const std::pair<const 
 
 RWyxSceneReaderWyx6::RWyxSceneReaderWyx6(RWyxPropertyFile& file, RWyxScene& scene, const RStreamOptionsWyx& options,
                                          RWyxReadWarnings& warnings)
-    : propertyFile_(file),
-      file_(file.GetFile()),
-      scene_(scene),
-      factory_(scene.GetFactory()),
-      options_(options),
-      warnings_(warnings) {}
+    : RWyxSceneReaderWyx(file, scene, options, warnings) {}
 
 RWyxSceneReaderWyx6::~RWyxSceneReaderWyx6() = default;
 
@@ -66,8 +61,6 @@ wyx_read::BlockScope RWyxSceneReaderWyx6::OpenMainBlock(const char* name) {
     if (!file_.ProjectOpenSection(RWyxFile::kMainSection)) return wyx_read::BlockScope::Nothing(file_);
     return wyx_read::BlockScope::Open(file_, name);
 }
-
-void RWyxSceneReaderWyx6::Warn(const RString& text) { warnings_.Add(text); }
 
 // ---- Objects ----------------------------------------------------------------------------------------
 

@@ -46,15 +46,6 @@ bool Contains(const std::vector<RString>& names, const RString& name) {
     return std::find(names.begin(), names.end(), name) != names.end();
 }
 
-// The keys plotting the node over its layered span would make: one per sample per curve.
-std::int64_t PlotCost(const RFCurveNode& node) {
-    RTime start;
-    RTime stop;
-    if (!GetLayeredAnimationSpan(node, start, stop)) return 0;
-    const std::int64_t samples = (stop.GetTicks() - start.GetTicks()) / GetPlotPeriod().GetTicks() + 2;
-    return samples * std::max(node.GetRawValueCount(), 1);
-}
-
 }  // namespace
 
 void RWyxSceneReaderWyx6::ReadTakesSection() {
@@ -68,7 +59,7 @@ void RWyxSceneReaderWyx6::ReadTakesSection() {
     // The curve records resolve time-warp ids through the read's own list.
     RWyxTimeWarpList timeWarps;
     const RWyxTimeWarpList::Installed installed(timeWarps);
-    plotBudget_ = kPlotKeyAllowance;
+    BeginTakes();
     for (int i = 0; i < file_.FieldGetCount(); ++i) {
         if (file_.FieldGetName(i) != "Take" || !file_.FieldReadBeginAt(i)) continue;
         ReadTake();
@@ -76,10 +67,6 @@ void RWyxSceneReaderWyx6::ReadTakesSection() {
     }
 }
 
-bool RWyxSceneReaderWyx6::IsTakeSelected(const RString& take) const {
-    const int index = options_.FindTake(take.Buffer());
-    return index < 0 || options_.GetTake(index)->selected;
-}
 
 void RWyxSceneReaderWyx6::ReadTake() {
     RWyxTakeInfo info;
@@ -148,34 +135,11 @@ bool RWyxSceneReaderWyx6::ReadObjectAnimation(const RString& heading, const RStr
     if (read < channels) {
         Warn(label + ": " + RString(channels - read) + " channels for properties it does not have were dropped");
     }
-    plotBudget_ += static_cast<std::int64_t>(root->GetKeyCount(true)) * kPlotKeysPerKey;
-    for (int i = 0; i < root->GetChildCount(); ++i) FinishChannels(*root->GetChild(i), root->GetTimeWarp(), label);
+    FinishTakeChannels(*root, label);
     return true;
 }
 
-void RWyxSceneReaderWyx6::FinishChannels(RFCurveNode& node, RFCurveNode* inheritedWarp, const RString& label) {
-    RFCurveNode* warp = node.GetTimeWarp() != nullptr ? node.GetTimeWarp() : inheritedWarp;
-    if (node.GetNextLayer() != nullptr) {
-        const std::int64_t cost = PlotCost(node);
-        if (cost > plotBudget_ || !PlotNodeAnimation(node)) {
-            Warn(label + ", channel \"" + node.GetName() + "\": its layers could not be plotted and were kept");
-            return;
-        }
-        plotBudget_ -= cost;
-        FilterChannel(node);
-        return;
-    }
-    for (int i = 0; i < node.GetChildCount(); ++i) FinishChannels(*node.GetChild(i), warp, label);
-    if (warp != nullptr) FilterChannel(node);
-}
 
-void RWyxSceneReaderWyx6::FilterChannel(RFCurveNode& node) {
-    ApplyRotationFilterByMode(node, RTime(RTime::kInfinitelyEarly), RTime(RTime::kInfinitelyLate));
-    if (IsConstantKeyReductionOn()) {
-        RFCurveFilterConstantKeyReducer reducer;
-        reducer.Apply(node, true);
-    }
-}
 
 void RWyxSceneReaderWyx6::SelectCurrentTake() {
     if (readTakes_.empty()) return;
