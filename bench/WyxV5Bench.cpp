@@ -7,10 +7,7 @@
 // per second); version 5 is to stay within a factor of 2 of version 6 (a ratio of 0.5 or more).
 
 #include "bench/WyxBenchScene.h"
-#include "fileio/RStreamOptions.h"
 #include "scene/RWyxObjectFactory.h"
-#include "scene/RWyxScene.h"
-#include "wyxreader/RWyxReaderWyx.h"
 #include "wyxwriter/RWyxWriterWyx5.h"
 #include "wyxwriter/RWyxWriterWyx6.h"
 
@@ -40,20 +37,12 @@ bool Write(int version, const std::string& path, int format) {
     } else {
         writer = std::make_unique<RWyxWriterWyx6>(&Scene().factory, nullptr);
     }
-    writer->SetFileMode(format == kFormatBinary ? RWyxWriterWyx::kFileModeBinary : RWyxWriterWyx::kFileModeAscii);
-    RStreamOptionsPtr options = writer->GetWriteOptions();
-    return writer->FileCreate(path.c_str()) && writer->Write(Scene().scene, options.get()) && writer->FileClose();
+    return WriteBigScene(*writer, path, format == kFormatBinary);
 }
 
 bool Read(const std::string& path) {
     RWyxObjectFactory factory;
-    RWyxReaderWyx reader(&factory);
-    if (!reader.FileOpen(path.c_str())) return false;
-    RWyxFileHeaderSummary header;
-    reader.ReadHeader(header);
-    RStreamOptionsPtr options = reader.GetReadOptions(false);
-    return options != nullptr && reader.Read(factory.CreateScene(), options.get()) &&
-           reader.GetWarnings().GetCount() == 0;
+    return ReadWithReader(factory, path);
 }
 
 double Seconds(std::chrono::steady_clock::duration duration) { return std::chrono::duration<double>(duration).count(); }

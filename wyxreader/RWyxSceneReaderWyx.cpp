@@ -1,7 +1,11 @@
-// What both WYX scene readers read alike: polygons, NURBS and patch surfaces, pose entries,
-// character link offsets, the scene information, the ambient, fog and shadow-plane blocks,
-// and the finishing of take channels (plotting of layers within a budget, filters).
+// What both WYX scene readers read alike: a model's display fields, polygons, NURBS and patch
+// surfaces, pose entries, character link offsets, the scene information, the ambient, fog and
+// shadow-plane blocks, and the takes: their blocks, each object's channels and their finishing
+// (plotting of layers within a budget, filters).
 //
+//   model  MultiLayer; MultiTake; Hidden: "True"; Shading: W, F, Y, T, U; Culling:
+//          "CullingOff" / "CullingOnCCW" / "CullingOnCW"
+//   Takes { Current; Take: name { take info fields; heading: full name { Channel ... } ... } ... }
 //   NURBS  Dimensions; NurbOrder; SurfaceDisplay; Step; Form: "Periodic" / "Closed" / "Open";
 //          Points: x, y, z, weight ...; MultiplicityU/V; KnotVectorU/V
 //   patch  Dimensions; PatchType: "Bezier", "BezierQuadric", "Cardinal", "BSpline", "Linear";
@@ -30,19 +34,27 @@
 #include "curves/RAnimationSettings.h"
 #include "curves/RFCurveFilterConstantKeyReducer.h"
 #include "curves/RFCurveNode.h"
+#include "curves/RFCurveNodeRecords.h"
 #include "fileio/RStreamOptionsWyx.h"
 #include "fileio/RWyxFile.h"
 #include "fileio/RWyxPropertyFile.h"
 #include "scene/RWyxGlobalLightSettings.h"
+#include "scene/RWyxNode.h"
 #include "scene/RWyxObjectFactory.h"
 #include "scene/RWyxScene.h"
 #include "scene/RWyxSceneInfo.h"
+#include "scene/RWyxTakeInfo.h"
+#include "scene/RWyxTakeNode.h"
+#include "scene/RWyxTakeNodeContainer.h"
 #include "wyxreader/RWyxReadWarnings.h"
 #include "wyxreader/RWyxTakeInfoReader.h"
+#include "wyxreader/RWyxTimeWarpList.h"
+#include "wyxreader/WyxLayerNormals.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 
 using wyx_read::BlockScope;
 
@@ -270,14 +282,8 @@ bool RWyxSceneReaderWyx::ReadPatchSurface(RWyxPatch& patch, const RString& label
 }
 
 const RVector4* RWyxSceneReaderWyx::NormalsByControlPoint(const RWyxLayerContainer& container) {
-    const RWyxLayer* layer = container.GetLayerOfKind(0, RWyxLayerElement::kNormal);
-    const RWyxLayerElementNormal* normals = layer != nullptr ? layer->GetNormals() : nullptr;
-    if (normals == nullptr || normals->GetMappingMode() != RWyxLayerElement::kByControlPoint ||
-        normals->GetReferenceMode() != RWyxLayerElement::kDirect ||
-        normals->GetDirectCount() != container.GetControlPointsCount()) {
-        return nullptr;
-    }
-    return normals->GetDirect();
+    const RWyxLayerElementNormal* normals = wyx_layer_normals::ByControlPoint(container);
+    return normals != nullptr ? normals->GetDirect() : nullptr;
 }
 
 RWyxSkinLink::TRS RWyxSceneReaderWyx::ClusterTRS(const RMatrix& matrix) {
@@ -407,7 +413,115 @@ void RWyxSceneReaderWyx::ReadShadowPlanes() {
     light.SetShadowIntensity(wyx_read::ReadDoubleByName(file_, "ShadowIntensity", light.GetShadowIntensity()));
 }
 
+// ---- models ----------------------------------------------------------------------------------------------
+
+namespace {
+
+int ShadingMode(char letter) {
+    static const char kLetters[] = "WFYTU";
+    const char* found = letter != '\0' ? std::strchr(kLetters, letter) : nullptr;
+    return found != nullptr ? static_cast<int>(found - kLetters) + 1 : 0;
+}
+
+int CullingMode(const RString& text) {
+    if (text == "CullingOnCCW") return 1;
+    if (text == "CullingOnCW") return 2;
+    return 0;
+}
+
+}  // namespace
+
+void RWyxSceneReaderWyx::ReadNodeFields(RWyxNode& node) {
+    node.SetMultiLayer(file_.FieldReadIntByName("MultiLayer", node.GetMultiLayer() ? 1 : 0) != 0);
+    node.SetMultiTake(file_.FieldReadIntByName("MultiTake", node.GetMultiTake()));
+    if (file_.FieldReadStringByName("Hidden", "") == "True") node.SetVisibility(false);
+    node.SetShadingMode(ShadingMode(file_.FieldReadCharByName("Shading", '\0')));
+    node.SetCullingMode(CullingMode(file_.FieldReadStringByName("Culling", "")));
+}
+
 // ---- takes ------------------------------------------------------------------------------------------------
+
+namespace {
+
+bool Contains(const std::vector<RString>& names, const RString& name) {
+    return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+}  // namespace
+
+void RWyxSceneReaderWyx::ReadTakeBlocks() {
+    if (file_.FieldReadBegin("Current")) {
+        hasTakesCurrent_ = file_.FieldReadValuesLeft() > 0;
+        takesCurrent_ = file_.FieldReadString();
+        file_.FieldReadEnd();
+    }
+    // The curve records resolve time-warp ids through the read's own list.
+    RWyxTimeWarpList timeWarps;
+    const RWyxTimeWarpList::Installed installed(timeWarps);
+    plotBudget_ = kPlotKeyAllowance;
+    for (int i = 0; i < file_.FieldGetCount(); ++i) {
+        if (file_.FieldGetName(i) != "Take" || !file_.FieldReadBeginAt(i)) continue;
+        ReadTake();
+        file_.FieldReadEnd();
+    }
+}
+
+void RWyxSceneReaderWyx::ReadTake() {
+    RWyxTakeInfo info;
+    info.name = file_.FieldReadString();
+    info.importName = info.name;
+    const RString label = RString("Take \"") + info.name + "\"";
+    if (Contains(fileTakes_, info.name)) {
+        Warn(label + ": a second take of this name was skipped");
+        return;
+    }
+    fileTakes_.push_back(info.name);
+    if (!IsTakeSelected(info.name)) return;
+    if (info.name == RWyxTakeNodeContainer::kDefaultTakeName) {
+        Warn(label + ": the default take is every object's own; the block was skipped");
+        return;
+    }
+    const wyx_read::BlockScope block = wyx_read::BlockScope::Enter(file_);
+    if (!block) return;
+    RWyxTakeInfoReader(file_, factory_, warnings_).ReadTakeInfoFields(info);
+    int animated = 0;
+    for (int i = 0; i < file_.FieldGetCount(); ++i) {
+        const RString heading = file_.FieldGetName(i);
+        if (!IsAnimatedHeading(heading) || !file_.FieldReadBeginAt(i)) continue;
+        if (ReadObjectAnimation(heading, info.name)) ++animated;
+        file_.FieldReadEnd();
+    }
+    if (animated == 0 || !scene_.SetTakeInfo(info)) {
+        Warn(label + ": no object of the scene is animated in it; the take was dropped");
+        return;
+    }
+    readTakes_.push_back(info.name);
+}
+
+RWyxTakeNode* RWyxSceneReaderWyx::AddTakeNode(RWyxTakeNodeContainer& object, const RString& take,
+                                             const RString& label) {
+    RWyxTakeNode* takeNode = object.AddTakeNode(take.Buffer());
+    if (takeNode == nullptr) Warn(label + ": a second block for this object was dropped");
+    return takeNode;
+}
+
+void RWyxSceneReaderWyx::ReadTakeChannels(RFCurveNode& root, const RString& label) {
+    const int channels = wyx_read::CountFields(file_, "Channel");
+    int read = 0;
+    while (RFCurveNodeRecords::ReadChannel(file_, &root, false, false, true) != nullptr) ++read;
+    if (read < channels) {
+        Warn(label + ": " + RString(channels - read) + " channels for properties it does not have were dropped");
+    }
+}
+
+void RWyxSceneReaderWyx::SelectCurrentTake(const RString& current) {
+    if (readTakes_.empty()) return;
+    if (Contains(readTakes_, current) || !Contains(fileTakes_, current)) {
+        scene_.SetCurrentTake(current.Buffer());
+    } else {
+        scene_.SetCurrentTake(readTakes_.front().Buffer());
+    }
+}
 
 void RWyxSceneReaderWyx::FinishTakeChannels(RFCurveNode& root, const RString& label) {
     plotBudget_ += static_cast<std::int64_t>(root.GetKeyCount(true)) * kPlotKeysPerKey;

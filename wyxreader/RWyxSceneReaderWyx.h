@@ -3,9 +3,9 @@
 
 // What the two WYX scene readers share (RWyxSceneReaderWyx6 for the version-6 layout,
 // RWyxSceneReaderWyx5 for the version-5 one): the file, the scene and the options of one
-// read, its warnings, and the records both layouts write alike: NURBS and patch surfaces,
-// polygons, shapes' moved points, pose entries, character link offsets, the scene
-// information, the ambient, fog and shadow-plane blocks, and the finishing of take channels.
+// read, its warnings, and the records both layouts write alike: a model's display fields, NURBS
+// and patch surfaces, polygons, shapes' moved points, pose entries, character link offsets, the
+// scene information, the ambient, fog and shadow-plane blocks, and the takes.
 //
 // Each reads from the current level of the file and trusts nothing it reads: arrays are sized
 // by the values a field holds, counts that disagree are told (Warn) and the sound part kept.
@@ -26,6 +26,7 @@ class RWyxGeometry;
 class RWyxLayerContainer;
 class RVector4;
 class RWyxMesh;
+class RWyxNode;
 class RWyxNurb;
 class RWyxObjectFactory;
 class RWyxPatch;
@@ -33,6 +34,8 @@ class RWyxPose;
 class RWyxPropertyFile;
 class RWyxReadWarnings;
 class RWyxScene;
+class RWyxTakeNode;
+class RWyxTakeNodeContainer;
 struct RWyxCharacterLink;
 
 class RWyxSceneReaderWyx {
@@ -54,6 +57,10 @@ protected:
     void Warn(const RString& text);
     // The take is read unless the options list it unselected.
     bool IsTakeSelected(const RString& take) const;
+
+    // ---- models --------------------------------------------------------------------------------------
+    // MultiLayer, MultiTake, Hidden, Shading (W, F, Y, T, U) and Culling of the current level.
+    void ReadNodeFields(RWyxNode& node);
 
     // ---- geometry ------------------------------------------------------------------------------------
     // "PolygonVertexIndex" (current field): each polygon's control points, the last as its
@@ -96,11 +103,28 @@ protected:
     void ReadShadowPlanes();
 
     // ---- takes -----------------------------------------------------------------------------------------
-    // Starts a read's plotting allowance (kPlotKeyAllowance).
-    void BeginTakes() { plotBudget_ = kPlotKeyAllowance; }
+    // The content of a "Takes" block (current level): "Current" into takesCurrent_ (and
+    // hasTakesCurrent_), then each "Take" block, with the read's own time-warp list and a new
+    // plotting allowance (kPlotKeyAllowance). A take of a name read before, the default take
+    // and a take the options unselect are skipped; of the others, each block whose heading
+    // IsAnimatedHeading is read by ReadObjectAnimation, and a take that animates nothing is
+    // dropped. fileTakes_ gets every take's name, readTakes_ those the scene got.
+    void ReadTakeBlocks();
+    virtual bool IsAnimatedHeading(const RString& heading) const = 0;
+    // The block of one object's animation in the take (current field, the object's full name
+    // its value): true when the object got a take node.
+    virtual bool ReadObjectAnimation(const RString& heading, const RString& take) = 0;
+    // The object's new take node for the take; null, with a warning, when it has one already.
+    RWyxTakeNode* AddTakeNode(RWyxTakeNodeContainer& object, const RString& take, const RString& label);
+    // The "Channel" blocks of the current level into the channels of the same names under
+    // root; those naming channels root does not have are dropped, with a warning.
+    void ReadTakeChannels(RFCurveNode& root, const RString& label);
     // After a take node's channels were read: the keys read add to the allowance; a channel
     // that carries layers is plotted into layer 0 and filtered, and a time-warped one filtered.
     void FinishTakeChannels(RFCurveNode& root, const RString& label);
+    // The scene's current take: the take of this name when it was read or the file has no take
+    // of this name, else the first take read; nothing when no take was read.
+    void SelectCurrentTake(const RString& current);
 
     RWyxPropertyFile& propertyFile_;
     RWyxFile& file_;
@@ -108,8 +132,14 @@ protected:
     RWyxObjectFactory* factory_;
     const RStreamOptionsWyx& options_;
     RWyxReadWarnings& warnings_;
+    // Takes: the names of every "Take" block, those read, and the "Current" field's name.
+    std::vector<RString> fileTakes_;
+    std::vector<RString> readTakes_;
+    RString takesCurrent_;
+    bool hasTakesCurrent_ = false;
 
 private:
+    void ReadTake();
     bool ReadSurfacePoints(int uCount, int vCount, int stride, const RString& label, std::vector<double>& values);
     void FinishChannels(RFCurveNode& node, RFCurveNode* inheritedWarp, const RString& label);
     void FilterChannel(RFCurveNode& node);

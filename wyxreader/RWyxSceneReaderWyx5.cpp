@@ -41,7 +41,7 @@ void RWyxSceneReaderWyx5::Read() {
     if (!file_.ProjectOpenSection(RWyxFile::kMainSection)) return;
     ReadLevel();
     ReadSummary();
-    SelectCurrentTake();
+    if (hasTakesCurrent_) SelectCurrentTake(takesCurrent_);
 }
 
 void RWyxSceneReaderWyx5::ReadLevel() {

@@ -180,10 +180,9 @@ private:
 
     // ---- takes (RWyxSceneReaderWyx5Takes.cpp) ----------------------------------------------------------
     void ReadTakes();
-    void ReadTake();
-    bool ReadObjectAnimation(const RString& heading, const RString& take);
+    bool IsAnimatedHeading(const RString& heading) const override;
+    bool ReadObjectAnimation(const RString& heading, const RString& take) override;
     RWyxTakeNodeContainer* FindAnimated(const RString& heading, const RString& name);
-    void SelectCurrentTake();
 
     // ---- gobos and characters (RWyxSceneReaderWyx5Characters.cpp) ------------------------------------
     void ReadGoboManager();
@@ -208,11 +207,6 @@ private:
     std::vector<ShapeRecord> recordShapes_;
     // The characters in file order with the index of the character that drives each.
     std::vector<std::pair<RWyxCharacter*, int>> characterInputs_;
-    // Takes: the names of every "Take" block, those read, and the current take's name.
-    std::vector<RString> fileTakes_;
-    std::vector<RString> readTakes_;
-    RString current_;
-    bool hasCurrent_ = false;
 };
 
 #endif

@@ -39,7 +39,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 
 using wyx_read::BlockScope;
 using Attribute = RWyxNodeAttribute;
@@ -73,18 +72,6 @@ const KindName kKindNames[] = {
     {"Nurb", Attribute::kNurb, 0, nullptr},
     {"Patch", Attribute::kPatch, 0, nullptr},
 };
-
-int ShadingMode(char letter) {
-    static const char kLetters[] = "WFYTU";
-    const char* found = letter != '\0' ? std::strchr(kLetters, letter) : nullptr;
-    return found != nullptr ? static_cast<int>(found - kLetters) + 1 : 0;
-}
-
-int CullingMode(const RString& text) {
-    if (text == "CullingOnCCW") return 1;
-    if (text == "CullingOnCW") return 2;
-    return 0;
-}
 
 // The index of the name in an enumeration's names; fallback when none has it.
 int NameIndex(const char* (*nameOf)(int), const RString& text, int count, int fallback) {
@@ -207,11 +194,7 @@ void RWyxSceneReaderWyx5::MakeAttribute(RWyxNode& node, const RString& label) {
 
 // After the attribute, whose kind sets the node's MultiLayer and MultiTake.
 void RWyxSceneReaderWyx5::ReadHead(RWyxNode& node) {
-    node.SetMultiLayer(file_.FieldReadIntByName("MultiLayer", node.GetMultiLayer() ? 1 : 0) != 0);
-    node.SetMultiTake(file_.FieldReadIntByName("MultiTake", node.GetMultiTake()));
-    if (file_.FieldReadStringByName("Hidden", "") == "True") node.SetVisibility(false);
-    node.SetShadingMode(ShadingMode(file_.FieldReadCharByName("Shading", '\0')));
-    node.SetCullingMode(CullingMode(file_.FieldReadStringByName("Culling", "")));
+    ReadNodeFields(node);
     ReadLimits(node);
 }
 

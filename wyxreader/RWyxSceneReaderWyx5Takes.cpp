@@ -17,19 +17,14 @@
 #include "curves/RCurveKey.h"
 #include "curves/RFCurve.h"
 #include "curves/RFCurveNode.h"
-#include "curves/RFCurveNodeRecords.h"
 #include "fileio/RWyxFile.h"
 #include "scene/RWyxNode.h"
 #include "scene/RWyxScene.h"
-#include "scene/RWyxTakeInfo.h"
 #include "scene/RWyxTakeNode.h"
 #include "scene/RWyxTakeNodeContainer.h"
 #include "wyxreader/RWyxSceneReaderWyx5.h"
-#include "wyxreader/RWyxTakeInfoReader.h"
-#include "wyxreader/RWyxTimeWarpList.h"
 #include "wyxreader/WyxFieldReading.h"
 
-#include <algorithm>
 #include <cmath>
 
 using wyx_read::BlockScope;
@@ -37,10 +32,6 @@ using wyx_read::BlockScope;
 namespace {
 
 constexpr double kShininessRecordScale = 100.0;
-
-bool Contains(const std::vector<RString>& names, const RString& name) {
-    return std::find(names.begin(), names.end(), name) != names.end();
-}
 
 std::string Key(const RString& name) { return std::string(name.Buffer(), static_cast<std::size_t>(name.GetLength())); }
 
@@ -81,53 +72,11 @@ void StoreShininess(RFCurveNode& root) {
 
 void RWyxSceneReaderWyx5::ReadTakes() {
     const BlockScope block = BlockScope::Open(file_, "Takes");
-    if (!block) return;
-    if (file_.FieldReadBegin("Current")) {
-        hasCurrent_ = file_.FieldReadValuesLeft() > 0;
-        current_ = file_.FieldReadString();
-        file_.FieldReadEnd();
-    }
-    RWyxTimeWarpList timeWarps;
-    const RWyxTimeWarpList::Installed installed(timeWarps);
-    BeginTakes();
-    for (int i = 0; i < file_.FieldGetCount(); ++i) {
-        if (file_.FieldGetName(i) != "Take" || !file_.FieldReadBeginAt(i)) continue;
-        ReadTake();
-        file_.FieldReadEnd();
-    }
+    if (block) ReadTakeBlocks();
 }
 
-void RWyxSceneReaderWyx5::ReadTake() {
-    RWyxTakeInfo info;
-    info.name = file_.FieldReadString();
-    info.importName = info.name;
-    const RString label = RString("Take \"") + info.name + "\"";
-    if (Contains(fileTakes_, info.name)) {
-        Warn(label + ": a second take of this name was skipped");
-        return;
-    }
-    fileTakes_.push_back(info.name);
-    if (!IsTakeSelected(info.name)) return;
-    if (info.name == RWyxTakeNodeContainer::kDefaultTakeName) {
-        Warn(label + ": the default take is every object's own; the block was skipped");
-        return;
-    }
-    const BlockScope block = BlockScope::Enter(file_);
-    if (!block) return;
-    RWyxTakeInfoReader(file_, factory_, warnings_).ReadTakeInfoFields(info);
-    int animated = 0;
-    for (int i = 0; i < file_.FieldGetCount(); ++i) {
-        const RString heading = file_.FieldGetName(i);
-        if (heading != "Model" && heading != "Texture" && heading != "Material") continue;
-        if (!file_.FieldReadBeginAt(i)) continue;
-        if (ReadObjectAnimation(heading, info.name)) ++animated;
-        file_.FieldReadEnd();
-    }
-    if (animated == 0 || !scene_.SetTakeInfo(info)) {
-        Warn(label + ": no object of the scene is animated in it; the take was dropped");
-        return;
-    }
-    readTakes_.push_back(info.name);
+bool RWyxSceneReaderWyx5::IsAnimatedHeading(const RString& heading) const {
+    return heading == "Model" || heading == "Texture" || heading == "Material";
 }
 
 RWyxTakeNodeContainer* RWyxSceneReaderWyx5::FindAnimated(const RString& heading, const RString& name) {
@@ -152,36 +101,19 @@ bool RWyxSceneReaderWyx5::ReadObjectAnimation(const RString& heading, const RStr
         Warn(label + ": no record defines this object; its animation was dropped");
         return false;
     }
-    RWyxTakeNode* takeNode = object->AddTakeNode(take.Buffer());
-    if (takeNode == nullptr) {
-        Warn(label + ": a second block for this object was dropped");
-        return false;
-    }
+    RWyxTakeNode* takeNode = AddTakeNode(*object, take, label);
+    if (takeNode == nullptr) return false;
     const BlockScope block = BlockScope::Enter(file_);
     RFCurveNode* root = takeNode->GetRootCurveNode();
     if (!block || root == nullptr) return true;
     RWyxGeometry* geometry = heading == "Model" ? static_cast<RWyxNode*>(object)->GetGeometry() : nullptr;
     if (geometry != nullptr) geometry->PrepareShapeChannels(*takeNode);
-    const int channels = wyx_read::CountFields(file_, "Channel");
-    int read = 0;
-    while (RFCurveNodeRecords::ReadChannel(file_, root, false, false, true) != nullptr) ++read;
+    ReadTakeChannels(*root, label);
     if (geometry != nullptr) {
         geometry->RestoreShapeChannels(*takeNode);
         geometry->ClearShapeChannelRecords();
     }
-    if (read < channels) {
-        Warn(label + ": " + RString(channels - read) + " channels for properties it does not have were dropped");
-    }
     if (heading == "Material") StoreShininess(*root);
     FinishTakeChannels(*root, label);
     return true;
-}
-
-void RWyxSceneReaderWyx5::SelectCurrentTake() {
-    if (readTakes_.empty() || !hasCurrent_) return;
-    if (Contains(readTakes_, current_) || !Contains(fileTakes_, current_)) {
-        scene_.SetCurrentTake(current_.Buffer());
-    } else {
-        scene_.SetCurrentTake(readTakes_.front().Buffer());
-    }
 }

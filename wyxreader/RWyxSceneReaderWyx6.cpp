@@ -54,7 +54,7 @@ void RWyxSceneReaderWyx6::Read() {
     if (options_.GetFlag(RStreamOptionsWyx::kFlagTakes)) ReadTakesSection();
     ReadVersion5Section();
     ReadSummarySection();
-    SelectCurrentTake();
+    SelectCurrentTake(hasTakesCurrent_ ? takesCurrent_ : summaryCurrent_);
 }
 
 wyx_read::BlockScope RWyxSceneReaderWyx6::OpenMainBlock(const char* name) {

@@ -144,7 +144,6 @@ private:
     AttributeChoice ChooseAttribute(const RString& typeName, const RString& name);
     bool PropertyBlockHolds(const char* property);
     RWyxNodeAttribute* MakeAttribute(const AttributeChoice& choice);
-    void ReadNodeFields(RWyxNode& node);
     void ReadAttributeFields(RWyxNode& node, const RString& name);
     void ReadCameraFields(RWyxCamera& camera);
 
@@ -186,9 +185,8 @@ private:
 
     // ---- takes (RWyxSceneReaderWyx6Takes.cpp) -----------------------------------------------------------
     void ReadTakesSection();
-    void ReadTake();
-    bool ReadObjectAnimation(const RString& heading, const RString& take);
-    void SelectCurrentTake();
+    bool IsAnimatedHeading(const RString& heading) const override;
+    bool ReadObjectAnimation(const RString& heading, const RString& take) override;
 
     // ---- scene settings (RWyxSceneReaderWyx6Settings.cpp) ------------------------------------------------
     void ReadVersion5Section();
@@ -204,11 +202,7 @@ private:
     std::unordered_set<std::pair<const RPlug*, const RPlug*>, PlugPairHash> connected_;
     // Characters whose links may name models, with the links.
     std::vector<std::pair<RWyxCharacter*, int>> namedLinks_;
-    // Takes: the names of every "Take" block, those read, and the current take names.
-    std::vector<RString> fileTakes_;
-    std::vector<RString> readTakes_;
-    RString mainCurrent_;
-    bool hasMainCurrent_ = false;
+    // The current take the Summary names.
     RString summaryCurrent_;
 };
 

@@ -29,6 +29,7 @@
 #include "scene/RWyxTakeNode.h"
 #include "scene/RWyxTakeNodeContainer.h"
 #include "scene/TransformMatrices.h"
+#include "wyxreader/WyxLayerNormals.h"
 #include "wyxreader/WyxReaderServices.h"
 #include "wyxwriter/RWyxWriterWyx.h"
 #include "wyxwriter/WyxFields.h"
@@ -372,12 +373,6 @@ void RWyxWriterWyx::WriteTakeHead(const RString& take, const RWyxTakeInfo& info)
 }
 
 const std::vector<RVector4>* RWyxWriterWyx::NormalsByControlPoint(const RWyxLayerContainer& container) {
-    const RWyxLayer* layer = container.GetLayerOfKind(0, RWyxLayerElement::kNormal);
-    const RWyxLayerElementNormal* normals = layer != nullptr ? layer->GetNormals() : nullptr;
-    if (normals == nullptr || normals->GetMappingMode() != RWyxLayerElement::kByControlPoint ||
-        normals->GetReferenceMode() != RWyxLayerElement::kDirect ||
-        normals->GetDirectCount() != container.GetControlPointsCount()) {
-        return nullptr;
-    }
-    return &normals->DirectArray();
+    const RWyxLayerElementNormal* normals = wyx_layer_normals::ByControlPoint(container);
+    return normals != nullptr ? &normals->DirectArray() : nullptr;
 }
