@@ -143,7 +143,6 @@ void RWyxSceneReaderWyx5::ReadActors() {
                 }
                 actor->SetMarkerSet(scene_.GetMarkerSet(set));
                 int scales = 0;
-                RVector4 scale;
                 while (file_.FieldReadBegin("NODESCALE")) {
                     const std::vector<double> values = wyx_read::ReadDoubles(file_);
                     file_.FieldReadEnd();

@@ -22,12 +22,6 @@
 
 using wyx_read::BlockScope;
 
-namespace {
-
-constexpr int kPlaneValues = 7;
-
-}  // namespace
-
 void RWyxSceneReaderWyx6::ReadVersion5Section() {
     const BlockScope block = OpenMainBlock("Version5");
     if (!block) return;
