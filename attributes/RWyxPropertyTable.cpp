@@ -4,9 +4,30 @@
 #include "core/RTime.h"
 
 #include <cstring>
+#include <mutex>
+#include <string_view>
+#include <unordered_map>
 #include <variant>
 
 namespace {
+
+using RowNameIndex = std::unordered_map<std::string_view, int>;
+
+// The rows of a table by name, made once per rows array: the rows are static and shared by
+// every object of their class, and properties are found by name each time a value changes.
+// The first of two rows of one name wins, as a scan in table order would find it.
+const RowNameIndex* SharedRowIndex(const RWyxPropertyRow* rows, int count) {
+    static std::mutex guard;
+    static std::unordered_map<const RWyxPropertyRow*, RowNameIndex> indexes;
+    const std::lock_guard<std::mutex> lock(guard);
+    auto [entry, made] = indexes.try_emplace(rows);
+    if (made) {
+        for (int i = 0; i < count; ++i) {
+            if (rows[i].name != nullptr) entry->second.emplace(rows[i].name, i);
+        }
+    }
+    return &entry->second;
+}
 
 // Type codes RObject::CreateProperty makes.
 bool IsCreatableTypeCode(int code) {
@@ -52,7 +73,9 @@ bool WriteDefault(RProperty& property, const RWyxPropertyDefault& value) {
 }  // namespace
 
 RWyxPropertyTable::RWyxPropertyTable(const RWyxPropertyRow* rows, int count)
-    : rows_(rows), count_(rows != nullptr && count > 0 ? count : 0) {}
+    : rows_(rows),
+      count_(rows != nullptr && count > 0 ? count : 0),
+      rowIndex_(count_ > 0 ? SharedRowIndex(rows_, count_) : nullptr) {}
 
 bool RWyxPropertyTable::ResolveType(const char* typeName, const RDataType*& dataType, int& typeCode) {
     dataType = RDataType::FindByName(typeName);
@@ -90,11 +113,9 @@ const RWyxPropertyRow* RWyxPropertyTable::GetRow(int row) const {
 }
 
 int RWyxPropertyTable::FindRow(const char* name) const {
-    if (name == nullptr) return -1;
-    for (int i = 0; i < count_; ++i) {
-        if (std::strcmp(rows_[i].name, name) == 0) return i;
-    }
-    return -1;
+    if (name == nullptr || rowIndex_ == nullptr) return -1;
+    const auto found = rowIndex_->find(std::string_view(name));
+    return found != rowIndex_->end() ? found->second : -1;
 }
 
 RProperty* RWyxPropertyTable::GetProperty(int row) const {

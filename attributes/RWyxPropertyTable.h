@@ -52,6 +52,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 // The value a row's property starts with (and returns to on a reset). Numbers, integers,
@@ -140,6 +142,8 @@ public:
 private:
     const RWyxPropertyRow* rows_;
     int count_;
+    // The rows by name; shared by every table over the same rows, never freed.
+    const std::unordered_map<std::string_view, int>* rowIndex_;
     std::vector<RPlugRef> properties_;  // by row; weak
 };
 

@@ -8,6 +8,22 @@
 #include "fileio/RWyxFileImporter.h"
 #include "fileio/RWyxFormatTable.h"
 #include "fileio/WyxHeaderForm.h"
+#include "formats/3ds/RWyxReader3ds.h"
+#include "formats/3ds/RWyxWriter3ds.h"
+#include "formats/geometry/RWyxReaderDxf.h"
+#include "formats/geometry/RWyxReaderObj.h"
+#include "formats/geometry/RWyxWriterDxf.h"
+#include "formats/geometry/RWyxWriterObj.h"
+#include "formats/motion/RWyxReaderAmc.h"
+#include "formats/motion/RWyxReaderAsf.h"
+#include "formats/motion/RWyxReaderBrd.h"
+#include "formats/motion/RWyxReaderBvh.h"
+#include "formats/motion/RWyxReaderHtr.h"
+#include "formats/motion/RWyxWriterAmc.h"
+#include "formats/motion/RWyxWriterAsf.h"
+#include "formats/motion/RWyxWriterBrd.h"
+#include "formats/motion/RWyxWriterBvh.h"
+#include "formats/motion/RWyxWriterHtr.h"
 #include "wyxreader/RWyxReaderWyx.h"
 #include "wyxwriter/RWyxWriterWyx5.h"
 #include "wyxwriter/RWyxWriterWyx6.h"
@@ -43,6 +59,23 @@ std::unique_ptr<RWyxReader> NewWyxReader(RWyxObjectFactory* factory, int form) {
     return std::make_unique<RWyxReaderWyx>(factory);
 }
 
+template <typename Reader>
+std::unique_ptr<RWyxReader> NewReader(RWyxObjectFactory* factory, int /*form*/) {
+    return std::make_unique<Reader>(factory);
+}
+
+template <typename Writer>
+std::unique_ptr<RWyxWriter> NewWriter(RWyxObjectFactory* factory, RWyxIO* owner, int /*form*/) {
+    return std::make_unique<Writer>(factory, owner);
+}
+
+// A format told by its extension whose caller gives the options (those of its reader's or
+// writer's options operation).
+template <typename Reader, typename Writer>
+constexpr RWyxFormatRow WithClasses(const char* name, const char* extension, int importId, int exportId) {
+    return {name, extension, importId, 1, exportId, 1, nullptr, 0, &NewReader<Reader>, &NewWriter<Writer>, nullptr};
+}
+
 // A format whose reader and writer are not built yet, told by its extension, with options its
 // reader or writer gives.
 constexpr RWyxFormatRow ByExtension(const char* name, const char* extension, int importId, int exportId) {
@@ -54,21 +87,21 @@ const RWyxFormatRow kRows[] = {
     // 0 binary, 1 ASCII, 2 encrypted (version 6), 3 binary, 4 ASCII (version 5).
     {"WYX", "wyx", Importer::kFormatWyxAscii, 3, Exporter::kFormatWyxBinary, 5, &RecognizeWyxHeader, kWyxHeaderBytes,
      &NewWyxReader, &NewWyxWriter, &NewWyxOptions},
-    ByExtension("BVH", "bvh", Importer::kFormatBvh, Exporter::kFormatBvh),
-    ByExtension("HTR", "htr", Importer::kFormatHtr, Exporter::kFormatHtr),
+    WithClasses<RWyxReaderBvh, RWyxWriterBvh>("BVH", "bvh", Importer::kFormatBvh, Exporter::kFormatBvh),
+    WithClasses<RWyxReaderHtr, RWyxWriterHtr>("HTR", "htr", Importer::kFormatHtr, Exporter::kFormatHtr),
     ByExtension("TRC", "trc", Importer::kFormatTrc, Exporter::kFormatTrc),
-    ByExtension("ASF", "asf", Importer::kFormatAsf, Exporter::kFormatAsf),
-    ByExtension("AMC", "amc", Importer::kFormatAmc, Exporter::kFormatAmc),
+    WithClasses<RWyxReaderAsf, RWyxWriterAsf>("ASF", "asf", Importer::kFormatAsf, Exporter::kFormatAsf),
+    WithClasses<RWyxReaderAmc, RWyxWriterAmc>("AMC", "amc", Importer::kFormatAmc, Exporter::kFormatAmc),
     ByExtension("C3D", "c3d", Importer::kFormatC3d, Exporter::kFormatC3d),
     // AOA and MCD share one reader class and one writer class, told apart by a flag (0, 1).
     ByExtension("AOA", "aoa", Importer::kFormatAoa, Exporter::kFormatAoa),
     ByExtension("MCD", "mcd", Importer::kFormatMcd, Exporter::kFormatMcd),
     ByExtension("VPM", "vpm", Importer::kFormatVpm, Exporter::kFormatVpm),
     ByExtension("MOV", "mov", Importer::kFormatMov, Exporter::kFormatMov),
-    ByExtension("BRD", "brd", Importer::kFormatBrd, Exporter::kFormatBrd),
-    ByExtension("DXF", "dxf", Importer::kFormatDxf, Exporter::kFormatDxf),
-    ByExtension("3DS", "3ds", Importer::kFormat3ds, Exporter::kFormat3ds),
-    ByExtension("OBJ", "obj", Importer::kFormatObj, Exporter::kFormatObj),
+    WithClasses<RWyxReaderBrd, RWyxWriterBrd>("BRD", "brd", Importer::kFormatBrd, Exporter::kFormatBrd),
+    WithClasses<RWyxReaderDxf, RWyxWriterDxf>("DXF", "dxf", Importer::kFormatDxf, Exporter::kFormatDxf),
+    WithClasses<RWyxReader3ds, RWyxWriter3ds>("3DS", "3ds", Importer::kFormat3ds, Exporter::kFormat3ds),
+    WithClasses<RWyxReaderObj, RWyxWriterObj>("OBJ", "obj", Importer::kFormatObj, Exporter::kFormatObj),
 };
 
 }  // namespace

@@ -1,11 +1,10 @@
 #include "plugin/BatchDialogCommands.h"
 
+#include "plugin/DialogScript.h"
 #include "plugin/ScriptText.h"
 #include "plugin/WyxVexaOptions.h"
 
 #include <vexa/VGlobal.h>
-
-#include <cstdio>
 
 const ModeButtonVariables kImportDialogModeButtons = {"$rb1_ExclusiveMerge", "$rb2_AddToNewScene", "$rb3_Merge"};
 const ModeButtonVariables kBatchDialogModeButtons = {"$rb1_BatchExclusiveMerge", "$rb2_BatchAddToNewScene",
@@ -27,35 +26,6 @@ struct BatchControls {
 BatchControls& Controls() {
     static BatchControls controls;
     return controls;
-}
-
-void RunScript(const VString& command) { VGlobal::executeCommand(command); }
-
-// Runs a command that makes a control and answers the control's full path name.
-VString RunForPath(const VString& command) {
-    VString path;
-    return VGlobal::executeCommand(command, path) ? path : VString();
-}
-
-bool QueryInt(const VString& command, int& value) { return static_cast<bool>(VGlobal::executeCommand(command, value)); }
-
-bool QueryDouble(const VString& command, double& value) {
-    return static_cast<bool>(VGlobal::executeCommand(command, value));
-}
-
-const char* BoolWord(bool on) { return on ? "true" : "false"; }
-
-VString RateText(double rate) {
-    char text[64];
-    std::snprintf(text, sizeof(text), "%f", static_cast<double>(static_cast<float>(rate)));
-    return text;
-}
-
-VString RateBounds() {
-    char text[96];
-    std::snprintf(text, sizeof(text), "a rate from %g to %g frames per second", WyxPluginOptions::kMinSamplingRate,
-                  WyxPluginOptions::kMaxSamplingRate);
-    return text;
 }
 
 // Builds the window; the four read-back controls' paths are kept.
@@ -132,12 +102,6 @@ bool ReadBatchWindow(BatchSettings& settings, VString& failed) {
     return true;
 }
 
-void StoreSamplingRate(WyxVexaOptions& options, double rate) {
-    if (options.SetSamplingRate(rate, false) && options.SetSamplingRate(rate, true)) return;
-    VGlobal::displayWarning("WYXSetUserParams: resampling rate " + VString::fromDouble(rate) + " refused (" +
-                            RateBounds() + "); kept " + VString::fromDouble(options.GetSamplingRate(false)) + ".");
-}
-
 bool IsBatchCaller(const VArgList& args) {
     if (args.length() != 2 || args.asString(0) != "-caller") return false;
     const VString caller = args.asString(1);
@@ -201,7 +165,7 @@ VStatus SetUserParamsCommand::Run(const VArgList& args) {
     options.SetImportMode(settings.importMode);
     options.SetBoolOption(kExportShowUI, settings.exportUi == 0);
     options.SetBoolOption(kExportApplyCstKeyRed, settings.constantKeyReducer != 0);
-    StoreSamplingRate(options, settings.frameRate);
+    StoreDialogSamplingRate(options, settings.frameRate, "WYXSetUserParams");
     RunScript("window -e -vis false WYXBATCHUIWINDOW");
     options.SaveUserParams();
     return VStatus();

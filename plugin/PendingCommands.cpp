@@ -1,10 +1,6 @@
 #include "plugin/PendingCommands.h"
 
-const char* const kPendingCommandNames[9] = {
-    "WYXImport",       "WYXExport",        "WYXRead",           "WYXGetTakeCount",
-    "WYXGetTakeIndex", "WYXGetTakeName",   "WYXGetTakeComment", "WYXGetTakeLocalTimeSpan",
-    "WYXGetTakeReferenceTimeSpan",
-};
+const char* const kPendingCommandNames[1] = {"WYXExport"};
 
 VStatus PendingCommand::Run(const VArgList&) {
     const VString message = VString(Name()) + ": not available yet in this build of the plug-in.";

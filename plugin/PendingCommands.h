@@ -1,10 +1,10 @@
 #ifndef WYX_PLUGIN_PENDINGCOMMANDS_H
 #define WYX_PLUGIN_PENDINGCOMMANDS_H
 
-// The commands whose work this build of the plug-in does not hold yet (the import, the
-// export, WYXRead and the take queries). They are registered in their places so that the
-// command table is whole, and every run fails with "<name>: not available yet in this build
-// of the plug-in." and kNotImplemented, whatever its arguments.
+// The commands whose work this build of the plug-in does not hold yet (the export). They are
+// registered in their places so that the command table is whole, and every run fails with
+// "<name>: not available yet in this build of the plug-in." and kNotImplemented, whatever its
+// arguments.
 
 #include "plugin/WyxVexaCommand.h"
 
@@ -17,7 +17,7 @@ protected:
 };
 
 // Their names, in registration order.
-extern const char* const kPendingCommandNames[9];
+extern const char* const kPendingCommandNames[1];
 
 // One class per command, since the host makes a command from a creator without arguments.
 template <int Index>

@@ -1,8 +1,10 @@
 #include "plugin/WyxVexaCommandTable.h"
 
 #include "plugin/BatchDialogCommands.h"
+#include "plugin/ImportCommand.h"
 #include "plugin/OptionCommands.h"
 #include "plugin/PendingCommands.h"
+#include "plugin/TakeQueryCommands.h"
 
 namespace {
 
@@ -12,8 +14,8 @@ constexpr VFnPlugin::CommandCreator kCreate = &WyxVexaCommand::Create<Command>;
 }  // namespace
 
 const WyxVexaCommandEntry kWyxVexaCommands[kWyxVexaCommandCount] = {
-    {"WYXImport", kCreate<NamedPendingCommand<0>>},
-    {"WYXExport", kCreate<NamedPendingCommand<1>>},
+    {"WYXImport", kCreate<ImportCommand>},
+    {"WYXExport", kCreate<NamedPendingCommand<0>>},
     {"WYXBatchDialog", kCreate<BatchDialogCommand>},
     {"WYXSetUserParams", kCreate<SetUserParamsCommand>},
     {"WYXImportShowUI", kCreate<BoolOptionCommand<0>>},
@@ -31,11 +33,11 @@ const WyxVexaCommandEntry kWyxVexaCommands[kWyxVexaCommandCount] = {
     {"WYXExportEmbeddedTextures", kCreate<BoolOptionCommand<7>>},
     {"WYXExportConvert2Tif", kCreate<BoolOptionCommand<8>>},
     {"WYXExportHardEdges", kCreate<BoolOptionCommand<9>>},
-    {"WYXRead", kCreate<NamedPendingCommand<2>>},
-    {"WYXGetTakeCount", kCreate<NamedPendingCommand<3>>},
-    {"WYXGetTakeIndex", kCreate<NamedPendingCommand<4>>},
-    {"WYXGetTakeName", kCreate<NamedPendingCommand<5>>},
-    {"WYXGetTakeComment", kCreate<NamedPendingCommand<6>>},
-    {"WYXGetTakeLocalTimeSpan", kCreate<NamedPendingCommand<7>>},
-    {"WYXGetTakeReferenceTimeSpan", kCreate<NamedPendingCommand<8>>},
+    {"WYXRead", kCreate<ReadCommand>},
+    {"WYXGetTakeCount", kCreate<TakeQueryCommand<0>>},
+    {"WYXGetTakeIndex", kCreate<TakeQueryCommand<1>>},
+    {"WYXGetTakeName", kCreate<TakeQueryCommand<2>>},
+    {"WYXGetTakeComment", kCreate<TakeQueryCommand<3>>},
+    {"WYXGetTakeLocalTimeSpan", kCreate<TakeQueryCommand<4>>},
+    {"WYXGetTakeReferenceTimeSpan", kCreate<TakeQueryCommand<5>>},
 };

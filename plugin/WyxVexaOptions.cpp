@@ -39,7 +39,9 @@ WyxVexaOptions gPluginOptions;
 
 WyxVexaOptions* GetPluginOptions() { return &gPluginOptions; }
 
-WyxVexaOptions::WyxVexaOptions() : name_(OptionsName()) {
+WyxVexaOptions::WyxVexaOptions() : name_(OptionsName()) { Reload(); }
+
+void WyxVexaOptions::Reload() {
     BuildBaseRecords();
     AppendHostRecords();
     const RString importUnit = GetMasterUnitString(true);

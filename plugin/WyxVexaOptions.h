@@ -22,6 +22,10 @@ public:
     // Saves the values.
     ~WyxVexaOptions() override;
 
+    // What construction does: the records with their defaults, then the stored values, the
+    // unit texts made for the host's unit.
+    void Reload();
+
     // The records 0 to 51 with their defaults, import mode merge, both sampling rates 30,
     // then the unit refresh.
     void Reset() override;

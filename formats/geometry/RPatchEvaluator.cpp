@@ -1,5 +1,6 @@
 #include "formats/geometry/RPatchEvaluator.h"
 
+#include "attributes/RWyxPatch.h"
 #include "formats/geometry/RInfluenceTable.h"
 
 #include <algorithm>
@@ -21,6 +22,7 @@ const char* const kErrorMessages[] = {
     "Control points or surface data missing.",
     "Output too small for the grid.",
     "Influence table too small for the grid.",
+    "Fewer than two samples in a direction.",
 };
 
 // Basis matrices: row j holds the coefficients of t^3, t^2, t and 1 of the basis function of
@@ -42,6 +44,7 @@ const Basis kBases[] = {
 };
 
 constexpr int kBasisCount = static_cast<int>(std::size(kBases));
+static_assert(kBasisCount == RWyxPatch::kLinear + 1, "one basis per patch type, in type order");
 // Two edge points closer than this (relative to the edge's size) are one point.
 constexpr double kCollapseTolerance = 1e-8;
 // A weighted basis sum closer to 0 than this is treated as no weighting at all.
@@ -155,6 +158,7 @@ bool RPatchEvaluator::Fail(int code) {
 
 int RPatchEvaluator::CheckSampleCount(const Direction& direction, long long sampleCount) {
     if (direction.step < 1) return kErrorBadStep;
+    if (sampleCount < 2) return kErrorTooFewSamples;
     if (sampleCount > kMaxGridPoints) return kErrorGridTooLarge;
     return -1;
 }
@@ -306,8 +310,8 @@ void RPatchEvaluator::EvaluateGrid() {
     }
 }
 
-// The edge through grid points (i0 + k di, j0 + k dj), k = 0 .. count - 1, is collapsed when,
-// on each axis, the differences between neighbours add up to (nearly) nothing.
+// The edge through grid points first + k stride, k = 0 .. count - 1, is collapsed when, on each
+// axis, the differences between neighbours add up to (nearly) nothing next to its size.
 bool RPatchEvaluator::IsEdgeCollapsed(int first, int stride, int count) const {
     const int nU = static_cast<int>(directions_[kU].samples.size());
     RVector4 previous, position, uTangent, vTangent;

@@ -20,8 +20,9 @@
 //
 // Failures are values: Evaluate answers false, and the point counts 0, with the reason on
 // GetError() (a basis type outside 0 to 4, fewer control points than the window, a step
-// below 1, a grid of more than kMaxGridPoints, missing control points or outputs, outputs or
-// an influence table too small for the grid). Nothing is written then.
+// below 1, fewer than two samples in a direction (no cell to make), a grid of more than
+// kMaxGridPoints, missing control points or outputs, outputs or an influence table too small
+// for the grid). Nothing is written then.
 
 #include "core/RError.h"
 #include "core/RVector4.h"
@@ -33,13 +34,6 @@ class RInfluenceTable;
 
 class RPatchEvaluator {
 public:
-    // Basis types, as a patch's "PatchType" values.
-    static constexpr int kBezier = 0;
-    static constexpr int kBezierQuadric = 1;
-    static constexpr int kCardinal = 2;
-    static constexpr int kBSpline = 3;
-    static constexpr int kLinear = 4;
-
     // Error codes of GetError().
     static constexpr int kErrorUnknownBasis = 0;
     static constexpr int kErrorTooFewControlPoints = 1;
@@ -51,12 +45,14 @@ public:
     static constexpr int kErrorMissingInput = 7;
     static constexpr int kErrorOutputTooSmall = 8;
     static constexpr int kErrorTableTooSmall = 9;
+    static constexpr int kErrorTooFewSamples = 10;
 
     // The most grid points one evaluation makes (in a direction and in all): counts and steps
     // come from files, and a grid is sized by their product.
     static constexpr long long kMaxGridPoints = 1LL << 26;
 
-    // A new evaluator with each direction set by its basis type (a type outside 0 to 4 leaves
+    // A new evaluator with each direction set by its basis type, a patch's "PatchType"
+    // (RWyxPatch::kBezier to RWyxPatch::kLinear; a type outside them leaves
     // the direction without a basis, which Evaluate refuses), step 4, open.
     static std::unique_ptr<RPatchEvaluator> Create(int uType, int vType);
 

@@ -208,6 +208,13 @@ FtkFile* FtkGetFileByIndex(int slot) {
     return slot >= 0 && slot < table.highWater ? table.slots[static_cast<std::size_t>(slot)].get() : nullptr;
 }
 
+bool FtkIsRegisteredFile(const FtkFile* file) {
+    for (int slot = 0; file != nullptr && slot < FtkFileTableHighWater(); ++slot) {
+        if (FtkGetFileByIndex(slot) == file) return true;
+    }
+    return false;
+}
+
 bool FtkIsValidFileIndex(int slot) { return slot >= 0 && slot < kFtkNoSlot && FtkGetFileByIndex(slot) != nullptr; }
 
 int FtkSelectFile(FtkFile* file) {

@@ -82,6 +82,9 @@ FtkFile* FtkRegisterFile(std::unique_ptr<FtkFile> file);
 std::unique_ptr<FtkFile> FtkUnregisterFile(FtkFile* file);
 // The first registered file of that name (case-sensitive), or null.
 FtkFile* FtkFindFileByName(const char* name);
+// Whether the table holds the record, told without reading it: a record freed by a close of
+// every file is not read.
+bool FtkIsRegisteredFile(const FtkFile* file);
 // The file of the slot; null at or above the high-water mark.
 FtkFile* FtkGetFileByIndex(int slot);
 bool FtkIsValidFileIndex(int slot);

@@ -135,11 +135,13 @@ void ReadProcData(FtkChunk* chunk, FtkTextureMap& map) {
     map.procDataSize = static_cast<std::uint32_t>(map.procData.size());
 }
 
-// One child of a material entry; false for an id the entry may not hold.
-bool ReadMaterialChild(FtkChunk* child, FtkMaterial& material, bool& falloffInwards) {
+// One child of a material entry into the record. Children the record has no field for (the
+// chunks other programs write, extended data) are passed over: they stay in the database, so
+// a database loaded and saved again keeps them byte for byte.
+void ReadMaterialChild(FtkChunk* child, FtkMaterial& material, bool& falloffInwards) {
     FtkColor* const colors[] = {&material.ambient, &material.diffuse, &material.specular};
     switch (child->id) {
-        case 0xA000: FtkCopyName(material.name, FtkChunkString(child).c_str()); return true;
+        case 0xA000: FtkCopyName(material.name, FtkChunkString(child).c_str()); return;
         case 0xA010:
         case 0xA020:
         case 0xA030:
@@ -147,26 +149,26 @@ bool ReadMaterialChild(FtkChunk* child, FtkMaterial& material, bool& falloffInwa
             if (!FtkReadColorChildren(child, false, kColorByteScale, *colors[(child->id - 0xA010) >> 4])) {
                 FtkSetError(ERR_UNFOUND_CHUNK);
             }
-            return true;
-        case 0xA040: material.shininess = FtkReadPercentage(child); return true;
-        case 0xA041: material.shinStrength = FtkReadPercentage(child); return true;
-        case 0xA042: return true;
-        case 0xA050: material.transparency = FtkReadPercentage(child); return true;
-        case 0xA052: material.transFalloff = FtkReadPercentage(child); return true;
-        case 0xA053: material.blur = FtkReadPercentage(child); return true;
-        case 0xA084: material.selfIllumPct = FtkReadPercentage(child); return true;
-        case 0xA100: material.shading = ReadShort(child); return true;
-        case 0xA087: material.wireSize = ReadFloat(child); return true;
-        case 0xA080: material.selfIllum = 1; return true;
-        case 0xA081: material.twoSided = 1; return true;
-        case 0xA083: material.additive = 1; return true;
-        case 0xA085: material.shading = 0; return true;
-        case 0xA088: material.faceMap = 1; return true;
-        case 0xA08A: falloffInwards = true; return true;
-        case 0xA08C: material.soften = 1; return true;
-        case 0xA08E: material.wireAbsolute = 1; return true;
-        case 0xA240: material.useFalloff = 1; return true;
-        case 0xA250: material.useBlur = 1; return true;
+            return;
+        case 0xA040: material.shininess = FtkReadPercentage(child); return;
+        case 0xA041: material.shinStrength = FtkReadPercentage(child); return;
+        case 0xA042: return;
+        case 0xA050: material.transparency = FtkReadPercentage(child); return;
+        case 0xA052: material.transFalloff = FtkReadPercentage(child); return;
+        case 0xA053: material.blur = FtkReadPercentage(child); return;
+        case 0xA084: material.selfIllumPct = FtkReadPercentage(child); return;
+        case 0xA100: material.shading = ReadShort(child); return;
+        case 0xA087: material.wireSize = ReadFloat(child); return;
+        case 0xA080: material.selfIllum = 1; return;
+        case 0xA081: material.twoSided = 1; return;
+        case 0xA083: material.additive = 1; return;
+        case 0xA085: material.shading = 0; return;
+        case 0xA088: material.faceMap = 1; return;
+        case 0xA08A: falloffInwards = true; return;
+        case 0xA08C: material.soften = 1; return;
+        case 0xA08E: material.wireAbsolute = 1; return;
+        case 0xA240: material.useFalloff = 1; return;
+        case 0xA250: material.useBlur = 1; return;
         case 0xA310: {
             FtkByteReader reader = FtkChunkReader(child);
             reader.Skip(2);
@@ -175,7 +177,7 @@ bool ReadMaterialChild(FtkChunk* child, FtkMaterial& material, bool& falloffInwa
             const std::uint32_t nthFrame = reader.Dword();
             if (!reader.Ok()) {
                 FtkSetError(ERR_INVALID_CHUNK);
-                return true;
+                return;
             }
             FtkAutoReflection& automatic = material.autoReflection;
             automatic.useAuto = 1;
@@ -183,19 +185,15 @@ bool ReadMaterialChild(FtkChunk* child, FtkMaterial& material, bool& falloffInwa
             automatic.flagBit4 = (flags & 17) == 17;
             automatic.size = static_cast<std::int32_t>(size);
             automatic.nthFrame = static_cast<std::int32_t>(nthFrame);
-            return true;
+            return;
         }
         default: break;
     }
     if (const int map = MapIndexOf(kMapChunks, child->id); map >= 0) {
         FtkReadTextureMap(child, material.maps[map]);
-        return true;
+    } else if (const int proc = MapIndexOf(kProcChunks, child->id); proc >= 0) {
+        ReadProcData(child, material.maps[proc]);
     }
-    if (const int map = MapIndexOf(kProcChunks, child->id); map >= 0) {
-        ReadProcData(child, material.maps[map]);
-        return true;
-    }
-    return child->id >= 0x8000 && child->id <= 0x80FF;
 }
 
 void AddPercentage(FtkChunk* parent, std::uint32_t id, std::int16_t value) {
@@ -367,9 +365,7 @@ bool FtkGetMaterialByIndex(FtkDatabase* database, std::uint32_t index, std::uniq
     }
     bool falloffInwards = false;
     for (FtkChunk* child = entry->children.get(); child != nullptr && !FtkShouldStop(); child = child->next.get()) {
-        if (!ReadMaterialChild(child, *material, falloffInwards)) {
-            FtkSetError(ERR_INVALID_CHUNK);
-        }
+        ReadMaterialChild(child, *material, falloffInwards);
     }
     // Applied after the walk, so that the switch works before or after the falloff chunk.
     if (falloffInwards) {

@@ -20,7 +20,8 @@
 // 0xA360/0xA362 tints and 0xA364/0xA366/0xA368 red, green and blue tints (bytes / 255);
 // the bump map also 0xA252 (16-bit amount / 100).
 // Extended data 0x8000 to 0x80FF is skipped on reading and a 0x8000 chunk survives a put
-// that replaces the entry. Any other child records ERR_INVALID_CHUNK.
+// that replaces the entry. Any other child (other programs write material chunks of their own)
+// is passed over and stays in the database, so a loaded database saves it byte for byte.
 
 #include "formats/3ds/toolkit/FtkTypes.h"
 

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using namespace ftk_test;
 
 namespace {
@@ -73,10 +75,24 @@ TEST_F(FtkEntityTest, MaterialFaultsAreRecorded) {
     EXPECT_TRUE(FtkHasErrorCode(ERR_UNFOUND_CHUNK));
     ResetToolkit();
     ReadMaterial(MeshFile({Chunk(0xAFFF, {}, {Chunk(0xA000, Str("m")), Chunk(0x1234, {})})}));
-    EXPECT_TRUE(FtkHasErrorCode(ERR_INVALID_CHUNK));
+    EXPECT_EQ(ErrorCodes(), "");  // a chunk of another program's is no fault
     ResetToolkit();
     ReadMaterial(MeshFile({Chunk(0xAFFF, {}, {Chunk(0xA000, Str("m")), Chunk(0xA100, {1})})}));
     EXPECT_TRUE(FtkHasErrorCode(ERR_INVALID_CHUNK));  // data shorter than its field
+}
+
+TEST_F(FtkEntityTest, MaterialChunksOfOtherProgramsAreReadPastAndSavedAsTheyCame) {
+    const Bytes foreign = Chunk(0xA0F7, {9, 8, 7, 6, 5});
+    const Bytes file = MeshFile({Chunk(0xAFFF, {}, {Chunk(0xA000, Str("m")), foreign,
+                                                    Chunk(0xA020, {}, {Chunk(0x0011, {255, 0, 0})})})});
+    std::unique_ptr<FtkDatabase> database = Load(file);
+    std::unique_ptr<FtkMaterial> material;
+    ASSERT_TRUE(FtkGetMaterialByIndex(database.get(), 0, material));
+    EXPECT_EQ(ErrorCodes(), "");
+    EXPECT_STREQ(material->name, "m");
+    EXPECT_FLOAT_EQ(material->diffuse.r, 1.0f);  // the children after it are read too
+    const Bytes saved = Save(database.get());
+    EXPECT_NE(std::search(saved.begin(), saved.end(), foreign.begin(), foreign.end()), saved.end());
 }
 
 TEST_F(FtkEntityTest, MaterialPutWritesWhatAGetReadsBack) {

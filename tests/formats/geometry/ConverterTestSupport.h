@@ -16,6 +16,13 @@
 
 namespace converter_test {
 
+// The control points of a polygon's corners.
+inline std::vector<int> PolygonOf(const RWyxMesh& mesh, int p) {
+    std::vector<int> corners;
+    for (int k = 0; k < mesh.GetPolygonSize(p); ++k) corners.push_back(mesh.GetPolygonVertex(p, k));
+    return corners;
+}
+
 class ConverterTest : public ::testing::Test {
 protected:
     // A gently curved sheet of uCount x vCount control points (w 1).

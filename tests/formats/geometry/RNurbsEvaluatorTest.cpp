@@ -2,6 +2,7 @@
 
 #include "formats/geometry/RNurbsEvaluator.h"
 
+#include "attributes/RWyxPatch.h"
 #include "formats/geometry/RInfluenceTable.h"
 #include "tests/formats/geometry/EvaluatorTestSupport.h"
 
@@ -77,7 +78,7 @@ TEST(RNurbsEvaluator, RepeatedInteriorKnotsAndSpansOfOneHundredMillionthAddNoSam
 
 TEST(RNurbsEvaluator, WeightsOfOneGiveTheBSplineSurfaceAndEqualWeightsChangeNothing) {
     const std::vector<RVector4> net = Sheet(6, 5);
-    auto patch = RPatchEvaluator::Create(RPatchEvaluator::kBSpline, RPatchEvaluator::kBSpline);
+    auto patch = RPatchEvaluator::Create(RWyxPatch::kBSpline, RWyxPatch::kBSpline);
     patch->SetControlPoints(net.data(), 6, 5);
     Grid expected;
     ASSERT_TRUE(Sample(*patch, expected));
@@ -152,6 +153,11 @@ TEST(RNurbsEvaluator, AClosedDirectionHasOrderMinusOneMoreKnotsAndWraps) {
     std::set<int> last;
     for (int e = 0; e < table.GetEntryCount(1, 15); ++e) last.insert(table.GetEntry(1, 15, e)->index);
     EXPECT_EQ(last, (std::set<int>{3, 0, 1}));
+    // One span sampled once leaves a closed direction a single point: no cell to make.
+    Strip single(2, {0, 0, 1, 1, 1}, Line(2), 1);
+    single.evaluator->SetUClosed(true);
+    EXPECT_EQ(single.evaluator->GetUPointCount(), 0);
+    EXPECT_EQ(single.evaluator->GetError().GetLastErrorCode(), RPatchEvaluator::kErrorTooFewSamples);
 }
 
 TEST(RNurbsEvaluator, OrdersKnotsStepsAndWeightsThatCannotBeSampledAreRefused) {

@@ -3,6 +3,7 @@
 
 #include "formats/geometry/RPatchEvaluator.h"
 
+#include "attributes/RWyxPatch.h"
 #include "formats/geometry/RInfluenceTable.h"
 #include "tests/formats/geometry/EvaluatorTestSupport.h"
 
@@ -29,21 +30,21 @@ struct CountCase {
 
 TEST(RPatchEvaluator, PointCountsMatchThePointsWrittenForEveryBasisAndAdvance) {
     const CountCase cases[] = {
-        {"open B-spline", RPatchEvaluator::kBSpline, false, 4, 4, 5},
-        {"open Bezier", RPatchEvaluator::kBezier, false, 4, 4, 13},
-        {"open Bezier of two segments", RPatchEvaluator::kBezier, false, 7, 2, 13},
-        {"open linear", RPatchEvaluator::kLinear, false, 3, 4, 9},
-        {"open Cardinal", RPatchEvaluator::kCardinal, false, 5, 3, 7},
-        {"open quadric", RPatchEvaluator::kBezierQuadric, false, 5, 1, 5},
-        {"closed B-spline", RPatchEvaluator::kBSpline, true, 6, 2, 12},
-        {"closed linear", RPatchEvaluator::kLinear, true, 3, 1, 3},
-        {"closed Bezier", RPatchEvaluator::kBezier, true, 6, 4, 24},
-        {"closed Bezier, a point left over", RPatchEvaluator::kBezier, true, 7, 2, 12},
-        {"closed quadric", RPatchEvaluator::kBezierQuadric, true, 6, 2, 12},
+        {"open B-spline", RWyxPatch::kBSpline, false, 4, 4, 5},
+        {"open Bezier", RWyxPatch::kBezier, false, 4, 4, 13},
+        {"open Bezier of two segments", RWyxPatch::kBezier, false, 7, 2, 13},
+        {"open linear", RWyxPatch::kLinear, false, 3, 4, 9},
+        {"open Cardinal", RWyxPatch::kCardinal, false, 5, 3, 7},
+        {"open quadric", RWyxPatch::kBezierQuadric, false, 5, 1, 5},
+        {"closed B-spline", RWyxPatch::kBSpline, true, 6, 2, 12},
+        {"closed linear", RWyxPatch::kLinear, true, 3, 1, 3},
+        {"closed Bezier", RWyxPatch::kBezier, true, 6, 4, 24},
+        {"closed Bezier, a point left over", RWyxPatch::kBezier, true, 7, 2, 12},
+        {"closed quadric", RWyxPatch::kBezierQuadric, true, 6, 2, 12},
     };
     for (const CountCase& c : cases) {
         SCOPED_TRACE(c.what);
-        auto evaluator = RPatchEvaluator::Create(c.type, RPatchEvaluator::kLinear);
+        auto evaluator = RPatchEvaluator::Create(c.type, RWyxPatch::kLinear);
         const std::vector<RVector4> net = Sheet(c.count, 2);
         evaluator->SetUClosed(c.closed);
         evaluator->SetUStep(c.step);
@@ -57,7 +58,7 @@ TEST(RPatchEvaluator, PointCountsMatchThePointsWrittenForEveryBasisAndAdvance) {
 }
 
 TEST(RPatchEvaluator, AClosedDirectionWrapsToItsFirstControlPoints) {
-    auto evaluator = RPatchEvaluator::Create(RPatchEvaluator::kBSpline, RPatchEvaluator::kLinear);
+    auto evaluator = RPatchEvaluator::Create(RWyxPatch::kBSpline, RWyxPatch::kLinear);
     const std::vector<RVector4> net = Sheet(6, 2);
     evaluator->SetUClosed(true);
     evaluator->SetUStep(2);
@@ -79,7 +80,7 @@ double Bernstein(int k, double t) {
 
 TEST(RPatchEvaluator, BezierAndCardinalSamplesLieWhereTheirBasesPutThem) {
     const std::vector<RVector4> net = Net(4, 2, [](int i, int j) { return RVector4(i * i, j, 3.0 - i, 1.0); });
-    auto bezier = RPatchEvaluator::Create(RPatchEvaluator::kBezier, RPatchEvaluator::kLinear);
+    auto bezier = RPatchEvaluator::Create(RWyxPatch::kBezier, RWyxPatch::kLinear);
     bezier->SetUStep(2);
     bezier->SetVStep(2);
     bezier->SetControlPoints(net.data(), 4, 2);
@@ -93,7 +94,7 @@ TEST(RPatchEvaluator, BezierAndCardinalSamplesLieWhereTheirBasesPutThem) {
         EXPECT_DOUBLE_EQ(grid.At(m, 0).w, 7.0);
     }
 
-    auto cardinal = RPatchEvaluator::Create(RPatchEvaluator::kCardinal, RPatchEvaluator::kLinear);
+    auto cardinal = RPatchEvaluator::Create(RWyxPatch::kCardinal, RWyxPatch::kLinear);
     cardinal->SetControlPoints(net.data(), 4, 2);
     ASSERT_TRUE(Sample(*cardinal, grid));
     EXPECT_LT(evaluator_test::Distance(grid.At(0, 0), net[1]), 1e-12);
@@ -116,13 +117,13 @@ TEST(RPatchEvaluator, SurfacesItCannotSampleAreRefusedAndNothingIsWritten) {
     };
     const Refusal refusals[] = {
         {"unknown basis", 5, 4, 4, RPatchEvaluator::kErrorUnknownBasis},
-        {"too few control points", RPatchEvaluator::kBSpline, 3, 4, RPatchEvaluator::kErrorTooFewControlPoints},
-        {"step 0", RPatchEvaluator::kBezier, 4, 0, RPatchEvaluator::kErrorBadStep},
-        {"grid too large", RPatchEvaluator::kBSpline, 4, 1 << 27, RPatchEvaluator::kErrorGridTooLarge},
+        {"too few control points", RWyxPatch::kBSpline, 3, 4, RPatchEvaluator::kErrorTooFewControlPoints},
+        {"step 0", RWyxPatch::kBezier, 4, 0, RPatchEvaluator::kErrorBadStep},
+        {"grid too large", RWyxPatch::kBSpline, 4, 1 << 27, RPatchEvaluator::kErrorGridTooLarge},
     };
     for (const Refusal& r : refusals) {
         SCOPED_TRACE(r.what);
-        auto evaluator = RPatchEvaluator::Create(r.uType, RPatchEvaluator::kBSpline);
+        auto evaluator = RPatchEvaluator::Create(r.uType, RWyxPatch::kBSpline);
         evaluator->SetUStep(r.step);
         evaluator->SetControlPoints(net.data(), r.uCount, 4);
         EXPECT_EQ(evaluator->GetUPointCount(), 0);
@@ -134,7 +135,7 @@ TEST(RPatchEvaluator, SurfacesItCannotSampleAreRefusedAndNothingIsWritten) {
         EXPECT_EQ(out.x, 1.0);
     }
 
-    auto evaluator = RPatchEvaluator::Create(RPatchEvaluator::kBSpline, RPatchEvaluator::kBSpline);
+    auto evaluator = RPatchEvaluator::Create(RWyxPatch::kBSpline, RWyxPatch::kBSpline);
     Grid grid;
     evaluator->SetControlPoints(nullptr, 4, 4);
     EXPECT_FALSE(Sample(*evaluator, grid));
@@ -175,16 +176,16 @@ bool FirstRowHasOneNormal(const Grid& grid) {
 
 TEST(RPatchEvaluator, OnlyAnEdgeTheSurfaceCollapsesGetsOneNormal) {
     bool collapsed = false;
-    Grid apex = WithCollapsedRow(RPatchEvaluator::kBezier, 4, 0, &collapsed);  // a cone's tip
+    Grid apex = WithCollapsedRow(RWyxPatch::kBezier, 4, 0, &collapsed);  // a cone's tip
     EXPECT_TRUE(collapsed);
     EXPECT_TRUE(FirstRowHasOneNormal(apex));
-    Grid sound = WithCollapsedRow(RPatchEvaluator::kBezier, 4, 1, &collapsed);  // row 1 is not on the edge
+    Grid sound = WithCollapsedRow(RWyxPatch::kBezier, 4, 1, &collapsed);  // row 1 is not on the edge
     EXPECT_FALSE(collapsed);
     EXPECT_FALSE(FirstRowHasOneNormal(sound));
-    Grid bspline = WithCollapsedRow(RPatchEvaluator::kBSpline, 4, 0, &collapsed);
+    Grid bspline = WithCollapsedRow(RWyxPatch::kBSpline, 4, 0, &collapsed);
     EXPECT_FALSE(collapsed);
     EXPECT_FALSE(FirstRowHasOneNormal(bspline));
-    Grid cardinal = WithCollapsedRow(RPatchEvaluator::kCardinal, 5, 1, &collapsed);  // its first grid row
+    Grid cardinal = WithCollapsedRow(RWyxPatch::kCardinal, 5, 1, &collapsed);  // its first grid row
     EXPECT_TRUE(collapsed);
     EXPECT_TRUE(FirstRowHasOneNormal(cardinal));
 }

@@ -20,12 +20,7 @@
 namespace {
 
 using converter_test::ConverterTest;
-
-std::vector<int> PolygonOf(const RWyxMesh& mesh, int p) {
-    std::vector<int> corners;
-    for (int k = 0; k < mesh.GetPolygonSize(p); ++k) corners.push_back(mesh.GetPolygonVertex(p, k));
-    return corners;
-}
+using converter_test::PolygonOf;
 
 class SplitTest : public ConverterTest {
 protected:

@@ -1,0 +1,181 @@
+// The 3DS writer and reader on scenes of N meshes of 20,000 triangles each (a grid of 100 x 100
+// quads), with two materials and a texture per mesh and position and rotation keys over one
+// second, against lib3ds reading the same file in the same run. The UVs are per polygon corner
+// and the "UV per polygon" option splits the vertices, so each mesh is written with 40,000
+// vertices (one per corner). Counters: bytes and faces per second; N = 25, 50 and 100 shows
+// whether time grows linearly with the file.
+//
+// lib3ds is linked into this program only, as the peer to measure against; never into the SDK.
+
+#include "attributes/RWyxMaterial.h"
+#include "attributes/RWyxMesh.h"
+#include "attributes/RWyxTexture.h"
+#include "curves/RFCurve.h"
+#include "formats/3ds/RStreamOptions3ds.h"
+#include "formats/3ds/RWyxReader3ds.h"
+#include "formats/3ds/RWyxWriter3ds.h"
+#include "formats/3ds/toolkit/FtkErrors.h"
+#include "formats/3ds/toolkit/FtkFile.h"
+#include "scene/RWyxNode.h"
+#include "scene/RWyxObjectFactory.h"
+#include "scene/RWyxScene.h"
+#include "scene/RWyxTakeNode.h"
+
+#include <benchmark/benchmark.h>
+#include <lib3ds/file.h>
+
+#include <cstdio>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kGrid = 100;  // quads per side: 2 x 100 x 100 = 20,000 triangles
+constexpr int kFacesPerMesh = 2 * kGrid * kGrid;
+
+RTime Frame(int frame) {
+    RTime time;
+    time.SetFromTimecode(0, 0, 0, frame, 0, 6);
+    return time;
+}
+
+// A grid mesh with UVs per polygon corner, materials and textures by polygon.
+RWyxMesh* GridMesh(RWyxObjectFactory& factory, RWyxMaterial* a, RWyxMaterial* b, RWyxTexture* texture) {
+    RWyxMesh* mesh = factory.CreateMesh();
+    const int side = kGrid + 1;
+    mesh->InitControlPoints(side * side);
+    for (int j = 0; j < side; ++j) {
+        for (int i = 0; i < side; ++i) mesh->GetControlPoints()[j * side + i].Set(i, j, 0.01 * i * j, 0);
+    }
+    mesh->InitMaterialIndices(RWyxMesh::kKindByPolygon);
+    mesh->InitTextureIndices(RWyxMesh::kKindByPolygon);
+    mesh->AddMaterial(a, 0);
+    mesh->AddMaterial(b, 0);
+    mesh->AddTexture(texture, 0);
+    mesh->InitTextureUVMapping(RWyxMesh::kKindByPolygonVertex);
+    for (int j = 0; j < kGrid; ++j) {
+        for (int i = 0; i < kGrid; ++i) {
+            mesh->BeginPolygon((i + j) % 2, 0, -1);
+            const int corners[4] = {j * side + i, j * side + i + 1, (j + 1) * side + i + 1, (j + 1) * side + i};
+            for (int corner : corners) {
+                const int uv = mesh->AddTextureUV((corner % side) / double(kGrid), (corner / side) / double(kGrid));
+                mesh->AddPolygonVertex(corner, uv);
+            }
+        }
+    }
+    return mesh;
+}
+
+struct Scene3ds {
+    RWyxObjectFactory factory;
+    RWyxScene* scene = factory.CreateScene();
+};
+
+std::unique_ptr<Scene3ds> BuildScene(int meshes) {
+    auto built = std::make_unique<Scene3ds>();
+    RWyxObjectFactory& factory = built->factory;
+    for (int m = 0; m < meshes; ++m) {
+        const std::string name = std::to_string(m);
+        RWyxMaterial* a = factory.CreateMaterial(("A" + name).c_str());
+        RWyxMaterial* b = factory.CreateMaterial(("B" + name).c_str());
+        RWyxTexture* texture = factory.CreateTexture(("T" + name).c_str());
+        texture->SetFileName(RString(("t" + name + ".bmp").c_str()));
+        RWyxNode* node = factory.CreateNode(("Mesh" + name).c_str());
+        node->SetNodeAttribute(GridMesh(factory, a, b, texture));
+        built->scene->GetRootNode()->AddChild(node);
+        RWyxTakeNode* take = node->GetCurrentTakeNode();
+        take->GetTranslationXCurve()->AppendKey(Frame(0), 0.0f);
+        take->GetTranslationXCurve()->AppendKey(Frame(30), static_cast<float>(m));
+        take->GetRotationYCurve()->AppendKey(Frame(0), 0.0f);
+        take->GetRotationYCurve()->AppendKey(Frame(30), 90.0f);
+    }
+    return built;
+}
+
+RStreamOptionsPtr Options() {
+    RStreamOptions3ds* options = RStreamOptions3ds::Create();
+    options->ResetHooks();
+    return RStreamOptionsPtr(options);
+}
+
+std::vector<unsigned char> WriteToMemory(Scene3ds& scene) {
+    RWyxWriter3ds writer(&scene.factory);
+    writer.CreateInMemory();
+    writer.Write(scene.scene, Options().get());
+    return writer.GetMemoryContents();
+}
+
+// The file of N meshes, written once and kept on disk for the readers.
+const std::string& FileOf(int meshes, std::size_t& size) {
+    static std::map<int, std::pair<std::string, std::size_t>> files;
+    auto found = files.find(meshes);
+    if (found == files.end()) {
+        std::unique_ptr<Scene3ds> scene = BuildScene(meshes);
+        const std::vector<unsigned char> bytes = WriteToMemory(*scene);
+        const std::string path = "/tmp/wyx-bench-" + std::to_string(meshes) + ".3ds";
+        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                    static_cast<std::streamsize>(bytes.size()));
+        found = files.emplace(meshes, std::make_pair(path, bytes.size())).first;
+    }
+    size = found->second.second;
+    return found->second.first;
+}
+
+void Report(benchmark::State& state, std::size_t bytes, int meshes) {
+    state.SetBytesProcessed(static_cast<std::int64_t>(bytes) * state.iterations());
+    state.counters["faces/s"] =
+        benchmark::Counter(static_cast<double>(meshes) * kFacesPerMesh, benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["MB"] = static_cast<double>(bytes) / 1e6;
+}
+
+void BM_Write3ds(benchmark::State& state) {
+    const int meshes = static_cast<int>(state.range(0));
+    std::unique_ptr<Scene3ds> scene = BuildScene(meshes);
+    std::size_t bytes = WriteToMemory(*scene).size();  // splits the UVs once, as every export does
+    for (auto _ : state) {
+        bytes = WriteToMemory(*scene).size();
+    }
+    Report(state, bytes, meshes);
+}
+
+void BM_Read3ds(benchmark::State& state) {
+    const int meshes = static_cast<int>(state.range(0));
+    std::size_t bytes = 0;
+    const std::string& path = FileOf(meshes, bytes);
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto factory = std::make_unique<RWyxObjectFactory>();
+        RWyxScene* scene = factory->CreateScene();
+        state.ResumeTiming();
+        RWyxReader3ds reader(factory.get());
+        reader.FileOpen(path.c_str());
+        benchmark::DoNotOptimize(reader.Read(scene, Options().get()));
+        state.PauseTiming();
+        factory.reset();
+        state.ResumeTiming();
+    }
+    Report(state, bytes, meshes);
+}
+
+void BM_Lib3dsRead(benchmark::State& state) {
+    const int meshes = static_cast<int>(state.range(0));
+    std::size_t bytes = 0;
+    const std::string& path = FileOf(meshes, bytes);
+    for (auto _ : state) {
+        Lib3dsFile* file = lib3ds_file_load(path.c_str());
+        benchmark::DoNotOptimize(file);
+        state.PauseTiming();
+        lib3ds_file_free(file);
+        state.ResumeTiming();
+    }
+    Report(state, bytes, meshes);
+}
+
+}  // namespace
+
+BENCHMARK(BM_Write3ds)->Arg(25)->Arg(50)->Arg(100)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Read3ds)->Arg(25)->Arg(50)->Arg(100)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Lib3dsRead)->Arg(25)->Arg(50)->Arg(100)->Unit(benchmark::kMillisecond);

@@ -1,0 +1,168 @@
+// Benchmarks of the BVH reader and writer on a skeleton of 100 joints (the root with 6
+// channels, the others with 3) at two lengths, 50,000 and 100,000 frames: reading the file
+// into a scene (parse, keys, post-read filters), and writing that scene back. Each reports
+// frames per second, which must stay flat from the shorter file to the longer one (a read or
+// write linear in the frames). The raw operation beside them is parsing the same file's
+// numbers alone (std::from_chars over the bytes), the floor no reader can go below.
+
+#include "formats/motion/RStreamOptionsMotion.h"
+#include "formats/motion/RWyxReaderBvh.h"
+#include "formats/motion/RWyxWriterBvh.h"
+#include "platform/NativeFiles.h"
+#include "scene/RWyxNode.h"
+#include "scene/RWyxObjectFactory.h"
+#include "scene/RWyxScene.h"
+
+#include <benchmark/benchmark.h>
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kJoints = 100;
+
+using OptionsPtr = std::unique_ptr<RStreamOptionsMotion, RPlugDestroyer>;
+
+// A folder of generated files, removed at the end of the run.
+class BenchFolder {
+public:
+    BenchFolder() : path_(platform::CreateTempFolder(nullptr, "wyx-motion-bench-")) {}
+    ~BenchFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    std::string Join(const std::string& name) const { return path_ + "/" + name; }
+
+private:
+    std::string path_;
+};
+
+BenchFolder& Folder() {
+    static BenchFolder folder;
+    return folder;
+}
+
+// Five limbs of 20 joints hanging from the root; every channel moves every frame.
+std::string WriteSkeletonFile(int frames) {
+    const std::string path = Folder().Join("skeleton-" + std::to_string(frames) + ".bvh");
+    if (std::filesystem::exists(path)) {
+        return path;
+    }
+    std::FILE* file = std::fopen(path.c_str(), "w");
+    std::fprintf(file, "HIERARCHY\nROOT j0\n{\nOFFSET 0 0 0\n"
+                       "CHANNELS 6 Xposition Yposition Zposition Zrotation Xrotation Yrotation\n");
+    const int limbs = 5;
+    const int perLimb = (kJoints - 1) / limbs;
+    int joint = 1;
+    for (int limb = 0; limb < limbs; ++limb) {
+        for (int i = 0; i < perLimb && joint < kJoints; ++i, ++joint) {
+            std::fprintf(file, "JOINT j%d\n{\nOFFSET %d 3 0\nCHANNELS 3 Zrotation Xrotation Yrotation\n", joint,
+                         i == 0 ? limb - 2 : 0);
+        }
+        std::fprintf(file, "End Site\n{\nOFFSET 0 2 0\n}\n");
+        for (int i = 0; i < perLimb; ++i) std::fprintf(file, "}\n");
+    }
+    std::fprintf(file, "}\nMOTION\nFrames: %d\nFrame Time: 0.008333\n", frames);
+    for (int f = 0; f < frames; ++f) {
+        std::fprintf(file, "%.3f %.3f %.3f", 0.01 * f, 90.0, 0.0);
+        for (int c = 0; c < 3 * kJoints; ++c) std::fprintf(file, " %.3f", 60.0 * std::sin(0.001 * f + c));
+        std::fprintf(file, "\n");
+    }
+    std::fclose(file);
+    return path;
+}
+
+struct ReadScene {
+    std::unique_ptr<RWyxObjectFactory> factory = std::make_unique<RWyxObjectFactory>();
+    RWyxScene* scene = factory->CreateScene();
+    OptionsPtr options;
+
+    bool Read(const std::string& path) {
+        RWyxReaderBvh reader(factory.get());
+        if (!reader.FileOpen(path.c_str())) return false;
+        options.reset(static_cast<RStreamOptionsMotion*>(reader.GetReadOptions(false).release()));
+        return options != nullptr && reader.Read(scene, options.get());
+    }
+};
+
+void ReportFrames(benchmark::State& state, int frames) {
+    state.counters["frames/s"] = benchmark::Counter(frames, benchmark::Counter::kIsIterationInvariantRate);
+}
+
+void BM_BvhRaw(benchmark::State& state) {
+    const int frames = static_cast<int>(state.range(0));
+    const std::string path = WriteSkeletonFile(frames);
+    for (auto _ : state) {
+        std::FILE* file = std::fopen(path.c_str(), "rb");
+        std::vector<char> chunk(1 << 16);
+        double sum = 0.0;
+        std::string carry;
+        std::size_t got = 0;
+        while ((got = std::fread(chunk.data(), 1, chunk.size(), file)) > 0) {
+            carry.append(chunk.data(), got);
+            const char* at = carry.data();
+            const char* end = carry.data() + carry.size();
+            const std::size_t last = carry.find_last_of(" \n");
+            if (last == std::string::npos) continue;
+            end = carry.data() + last;
+            while (at < end) {
+                double value = 0.0;
+                const auto result = std::from_chars(at, end, value);
+                if (result.ec == std::errc()) {
+                    sum += value;
+                    at = result.ptr;
+                } else {
+                    ++at;
+                }
+            }
+            carry.erase(0, last);
+        }
+        std::fclose(file);
+        benchmark::DoNotOptimize(sum);
+    }
+    ReportFrames(state, frames);
+}
+
+void BM_BvhRead(benchmark::State& state) {
+    const int frames = static_cast<int>(state.range(0));
+    const std::string path = WriteSkeletonFile(frames);
+    for (auto _ : state) {
+        ReadScene read;
+        if (!read.Read(path)) state.SkipWithError("read failed");
+        state.PauseTiming();
+        read = ReadScene();  // the scene's destruction is not the reader's
+        state.ResumeTiming();
+    }
+    ReportFrames(state, frames);
+}
+
+void BM_BvhWrite(benchmark::State& state) {
+    const int frames = static_cast<int>(state.range(0));
+    ReadScene read;
+    if (!read.Read(WriteSkeletonFile(frames))) {
+        state.SkipWithError("read failed");
+        return;
+    }
+    read.factory->FindNode("j0", 0)->SetMarked(1, false);
+    const std::string out = Folder().Join("written.bvh");
+    for (auto _ : state) {
+        RWyxWriterBvh writer(read.factory.get());
+        if (!writer.FileCreate(out.c_str()) || !writer.Write(read.scene, read.options.get()) || !writer.FileClose()) {
+            state.SkipWithError("write failed");
+        }
+    }
+    ReportFrames(state, frames);
+}
+
+}  // namespace
+
+BENCHMARK(BM_BvhRaw)->Arg(50000)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+BENCHMARK(BM_BvhRead)->Arg(50000)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+BENCHMARK(BM_BvhWrite)->Arg(50000)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();

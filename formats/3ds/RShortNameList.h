@@ -1,0 +1,47 @@
+#ifndef WYX_FORMATS_3DS_RSHORTNAMELIST_H
+#define WYX_FORMATS_3DS_RSHORTNAMELIST_H
+
+// Short names for 3D Studio files, which hold object names of at most 10 characters and
+// material names of at most 16. A name loses its type prefix (everything up to and including
+// the first "::"), is cut to leave room for a counter (limit - 3 characters), and a repeated
+// short name gets a counter: with limit 10, Model::Cylinder01, Model::Cylinder02 and
+// Model::Box give Cylinde, Cylinde1 and Box.
+//
+// Every name handed out is unique within the list, counters included: a later name that is
+// itself "Cylinde1" does not get that name again, and a counter too long for the limit cuts
+// the name further instead of running past the limit. So one list never gives two objects
+// one name, and a put never replaces another object of the same name.
+
+#include "core/RUniqueNameList.h"
+
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+
+class RShortNameList : public RUniqueNameList {
+public:
+    // The limit of MakeUnique: object names.
+    static constexpr int kObjectNameLimit = 10;
+
+    RShortNameList();
+    ~RShortNameList() override;
+
+    void Clear() override;
+    // MakeUniqueWithLimit with the object-name limit.
+    bool MakeUnique(RNamePair& name) override;
+    // Shortens the pair's current name for the limit and makes it unique; true when the name
+    // was given a counter, false when its short form was new.
+    bool MakeUniqueWithLimit(RNamePair& name, int limit);
+    std::unique_ptr<RNameUniquifier> Create() const override;
+
+private:
+    // The base counted with the next free counter, cut so that it stays within the limit.
+    std::string NextNumbered(const std::string& base, int limit);
+
+    // Counter of every short name met as a first occurrence.
+    std::unordered_map<std::string, int> counters_;
+    // Every name handed out.
+    std::unordered_set<std::string> given_;
+};
+
+#endif

@@ -1,0 +1,131 @@
+#ifndef WYX_FORMATS_3DS_RWYXWRITER3DS_H
+#define WYX_FORMATS_3DS_RWYXWRITER3DS_H
+
+// Writes a scene as a 3D Studio mesh file through the 3DS toolkit. One Write fills a toolkit
+// database with the file-wide mesh settings, one named object per mesh, light and camera, one
+// material entry per material and texture combination in use, the keyframer nodes and tracks
+// of every node and the keyframer settings, then saves it.
+//
+// The scene is Y-up, the file Z-up: a scene point (x, y, z) is written as (x, -z, y).
+// Writing changes the scene: NURBS and patches become meshes, meshes whose UVs map by polygon
+// vertex may be split (the "UV per polygon" option), and nodes and materials are renamed to
+// short names (RShortNameList) that stay unique within each kind.
+//
+// Failures: a file that cannot be created is the writer's error 2 at FileCreate; a mesh with
+// more vertices or triangles than a 3DS mesh holds (65,535 each) is refused with error 5 and a
+// text that names it; any toolkit error stops Write with false (the toolkit's error list
+// holds the code). The toolkit's pending error is cleared when the file is created, so one
+// failed file does not fail every later one.
+
+#include "core/RMatrix.h"
+#include "core/RQuaternion.h"
+#include "core/RString.h"
+#include "core/RTime.h"
+#include "core/RVector4.h"
+#include "fileio/RWyxWriter.h"
+#include "formats/3ds/toolkit/FtkDatabase.h"
+#include "formats/3ds/toolkit/FtkSceneSettings.h"
+
+#include <memory>
+#include <unordered_set>
+#include <vector>
+
+class RWyxNode;
+class RWyxScene;
+
+class RWyxWriter3ds : public RWyxWriter {
+public:
+    // The most vertices and faces one 3DS mesh holds (16-bit counts and indices).
+    static constexpr int kMaxMeshElements = 65535;
+    // Centimetres to inches.
+    static constexpr double kInchesPerCentimetre = 0.3937007874015748;
+
+    explicit RWyxWriter3ds(RWyxObjectFactory* factory, RWyxIO* owner = nullptr);
+    ~RWyxWriter3ds() override;
+
+    // Opens the file for writing. False, with error 2 "File not created", when it cannot be.
+    bool FileCreate(const char* path) override;
+    // Collects the file in memory instead (GetMemoryContents after Write); texture files are
+    // not copied.
+    bool CreateInMemory();
+    // Closes the file when Write has not (a failed write); true.
+    bool FileClose() override;
+    bool IsFileOpen() const override { return file_ != nullptr; }
+    RStreamOptionsPtr GetWriteOptions() override;
+    bool Write(RWyxScene* scene, RStreamOptions* options) override;
+    // The bytes written by the last Write to a memory file.
+    const std::vector<unsigned char>& GetMemoryContents() const { return memoryContents_; }
+
+    // ---- coordinate conversions ----------------------------------------------------------------
+    // Scene (x, y, z) to file (x, -z, y).
+    static RVector4 ConvertPosition3ds(RVector4 v);
+    // (x, y, z) to (x, z, y).
+    static RVector4 ConvertScaling3ds(RVector4 v);
+    // Euler X, Y, Z (degrees) of the scene to those of the same rotation in the file's frame.
+    static RVector4 ConvertRotation3ds(RVector4 v);
+    // The quaternion of a rotation matrix (rows, row vectors), in the scene's frame.
+    static RQuaternion MatrixQuaternion3ds(const RMatrix& m);
+
+    // ---- what the mesh, material and keyframer builders read ----------------------------------
+    bool GetTextureMapping() const { return textureMapping_; }
+    bool GetMaterials() const { return materials_; }
+    bool GetUvPerPolygon() const { return uvPerPolygon_; }
+    bool GetAnimOn() const { return animOn_; }
+    bool GetCreateReferenceNode() const { return createReferenceNode_; }
+    int GetMeshCounter() const { return meshCounter_; }
+    int NextMeshCounter() { return ++meshCounter_; }
+    FtkDatabase* GetDatabase() const { return database_.get(); }
+    // The folder texture files are copied into; empty when the file is in memory.
+    const RString& GetOutputFolder() const { return outputFolder_; }
+    void AppendMessage(const RString& text);
+    // Refuses the write: the error and its text; Write answers false after the node.
+    void Refuse(const RString& text);
+    bool IsRefused() const { return refused_; }
+
+private:
+    bool OpenOutput(FtkFile* file);
+    bool SetupWrite(RWyxScene* scene, RStreamOptions* options);
+    void ReadOptions(RStreamOptions* options);
+    void RenameObjects();
+    void WriteNodes();
+    void WriteNode(RWyxNode* node);
+    void WriteGeometry(RWyxNode* node, const RVector4 trs[3]);
+    void WriteLight(RWyxNode* node, const RVector4 trs[3]);
+    void WriteCamera(RWyxNode* node, const RVector4 trs[3]);
+    void WriteDummy(RWyxNode* node);
+    bool PutSettings();
+    bool SaveAndClose();
+    // Closes the output file when the toolkit still holds it.
+    void CloseOutput();
+
+    // Options.
+    bool textureMapping_ = true;
+    bool materials_ = true;
+    bool anim_ = true;
+    bool geometries_ = true;
+    bool lights_ = true;
+    bool cameras_ = true;
+    bool ambientLight_ = true;
+    bool uvPerPolygon_ = false;
+    bool createReferenceNode_ = false;
+    bool rescale_ = true;
+
+    FtkFile* file_ = nullptr;  // the toolkit's record
+    bool inMemory_ = false;
+    RString outputFolder_;
+    std::vector<unsigned char> memoryContents_;
+    std::unique_ptr<FtkDatabase> database_;
+    std::unique_ptr<FtkMeshSettings> meshSettings_;
+    double scale_ = 0.0;
+    int meshCounter_ = 0;
+    RWyxScene* scene_ = nullptr;
+    RWyxNode* rootNode_ = nullptr;
+    RTime animStart_;
+    RTime animStop_;
+    bool animOn_ = true;
+    bool refused_ = false;
+    // Targets written in their camera's or light's target track only.
+    std::unordered_set<const RWyxNode*> targets_;
+};
+
+#endif

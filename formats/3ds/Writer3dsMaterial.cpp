@@ -1,0 +1,169 @@
+#include "formats/3ds/Writer3dsMaterial.h"
+
+#include "attributes/RWyxMaterial.h"
+#include "attributes/RWyxMesh.h"
+#include "attributes/RWyxTexture.h"
+#include "attributes/RWyxTextureProperties.h"
+#include "core/FilePaths.h"
+#include "formats/3ds/RWyxWriter3ds.h"
+#include "platform/NativeFiles.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+
+namespace {
+
+constexpr std::size_t kMaterialNameLength = 15;
+constexpr int kMapNameLength = 12;
+constexpr std::size_t kCopyBlock = 1024;
+constexpr double kDegreesToRadians = 3.14159265358979323846 / 180.0;
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+// A texture the file can hold: mapped by UV, of standard use, with a file name.
+const RWyxTexture* UsableTexture(const RWyxMesh& mesh, int index) {
+    if (index < 0 || index >= mesh.GetTextureCount(0)) return nullptr;
+    const RWyxTexture* texture = mesh.GetTexture(index, 0);
+    if (texture == nullptr || texture->GetMappingType() != RWyxTextureProperties::kMappingUV ||
+        texture->GetTextureUse() != RWyxTextureProperties::kUseStandard || texture->GetFileName().IsEmptyText()) {
+        return nullptr;
+    }
+    return texture;
+}
+
+// The record's name: generated names too long for the field are cut, never left empty.
+void SetName(FtkMaterial& record, const std::string& name) {
+    const std::string text = name.empty() ? std::string("Default") : name.substr(0, kMaterialNameLength);
+    FtkCopyName(record.name, text.c_str());
+}
+
+std::string CombinationName(const RWyxWriter3ds& writer, const RWyxMaterial* material, int materialIndex,
+                            int textureA, int textureB, bool hasA, bool hasB) {
+    const std::string prefix = std::to_string(writer.GetMeshCounter()) + ".Mat" + std::to_string(materialIndex);
+    if (hasA && hasB) return prefix + "T" + std::to_string(textureA) + "T" + std::to_string(textureB);
+    if (hasA) return prefix + "Tex" + std::to_string(textureA);
+    return material != nullptr ? std::string(material->GetNameWithoutPrefix().Buffer()) : std::string();
+}
+
+// The map's file name: as stored when short, its last path part when that fits, else "Tex"
+// and the index with a warning.
+void SetMapName(RWyxWriter3ds& writer, FtkTextureMap& map, const RWyxTexture& texture, int index,
+                const char* recordName) {
+    const RString& path = texture.GetFileName();
+    RString last;
+    GetFileName(last, path.Buffer(), true);
+    if (path.GetLength() < kMapNameLength) {
+        FtkCopyName(map.name, path.Buffer());
+    } else if (last.GetLength() <= kMapNameLength) {
+        FtkCopyName(map.name, last.Buffer());
+    } else {
+        const std::string placeholder = "Tex" + std::to_string(index);
+        FtkCopyName(map.name, placeholder.c_str());
+        writer.AppendMessage(RString("Texture name file: \"") + last + "\" is too long.\nChange manually texture name: \"" +
+                             placeholder.c_str() + "\" in material \"" + recordName + "\" by \"" + path +
+                             "\" for proper work\n\n");
+    }
+}
+
+// A scale of 0 would divide by zero in every reader: it is written as 1.
+double UsableScale(double scale) { return scale != 0.0 && std::isfinite(scale) ? scale : 1.0; }
+
+void FillMap(RWyxWriter3ds& writer, FtkTextureMap& map, const RWyxTexture& texture, int index, bool second,
+             const char* recordName) {
+    SetMapName(writer, map, texture, index, recordName);
+    map.percent = 1.0f;
+    if (second) {
+        const double alpha = texture.GetDefaultAlpha();
+        map.percent = static_cast<float>(texture.GetBlendMode() == RWyxTextureProperties::kBlendAdditive ? alpha * 0.5 : alpha);
+    }
+    const double scaleU = UsableScale(texture.GetScalingU());
+    const double scaleV = UsableScale(texture.GetScalingV());
+    map.uScale = static_cast<float>(scaleU);
+    map.vScale = static_cast<float>(scaleV);
+    const double rotation = texture.GetRotationW();
+    const double x = -(texture.GetTranslationU() - 0.5) / scaleU;
+    const double y = -(texture.GetTranslationV() - 0.5) / scaleV;
+    const double theta = -rotation * kDegreesToRadians;
+    const double cx = x * std::cos(theta) - y * std::sin(theta);
+    const double cy = x * std::sin(theta) + y * std::cos(theta);
+    map.uOffset = static_cast<float>(cx - 0.5);
+    map.vOffset = static_cast<float>(0.5 - cy);
+    map.rotation = static_cast<float>(-rotation);
+    map.tiling = texture.GetWrapModeU() == RWyxTextureProperties::kWrapRepeat ? 1 : 2;
+}
+
+void SetColors(FtkMaterial& record, const RWyxMaterial& material) {
+    auto color = [](const RWyxColor& c) {
+        return FtkColor{static_cast<float>(c.GetRed()), static_cast<float>(c.GetGreen()), static_cast<float>(c.GetBlue())};
+    };
+    const RWyxColor specular = material.GetSpecularColor();
+    const RWyxColor emissive = material.GetEmissiveColor();
+    record.ambient = color(material.GetAmbientColor());
+    record.diffuse = color(material.GetDiffuseColor());
+    record.specular = color(specular);
+    record.shininess = static_cast<float>(material.GetShininess() * 0.5);
+    record.shinStrength = static_cast<float>((specular.GetRed() + specular.GetGreen() + specular.GetBlue()) * 0.25);
+    record.selfIllumPct = static_cast<float>((emissive.GetRed() + emissive.GetGreen() + emissive.GetBlue()) / 3.0);
+    record.transparency = static_cast<float>(1.0 - material.GetOpacity());
+    record.twoSided = 1;
+}
+
+}  // namespace
+
+std::unique_ptr<FtkMaterial> BuildMaterial3ds(RWyxWriter3ds& writer, const RWyxMesh& mesh, int material,
+                                              int textureA, int textureB) {
+    const RWyxMaterial* source = mesh.GetMaterial(material, 0);
+    const RWyxTexture* a = UsableTexture(mesh, textureA);
+    const RWyxTexture* b = UsableTexture(mesh, textureB);
+    const bool hasA = a != nullptr;
+    const bool hasB = b != nullptr;
+    if (a == nullptr) a = b;
+    for (const RWyxTexture* texture : {a, b}) {
+        if (texture != nullptr && !writer.GetOutputFolder().IsEmptyText()) {
+            CopyTextureFile(writer, texture->GetFileName().Buffer());
+        }
+    }
+    std::unique_ptr<FtkMaterial> record;
+    FtkInitMaterial(record);
+    if (record == nullptr) return nullptr;
+    if (source != nullptr) SetColors(*record, *source);
+    SetName(*record, CombinationName(writer, source, material, textureA, textureB, hasA, hasB));
+    if (a != nullptr) FillMap(writer, record->maps[kFtkTextureMap], *a, hasA ? textureA : textureB, false, record->name);
+    if (b != nullptr && hasA) FillMap(writer, record->maps[kFtkTexture2Map], *b, textureB, true, record->name);
+    return record;
+}
+
+bool CopyTextureFile(RWyxWriter3ds& writer, const char* path) {
+    RString name;
+    GetFileName(name, path, true);
+    RString target;
+    MakeAbsolutePath(target, writer.GetOutputFolder().Buffer(), name.Buffer());
+    if (FileExists(target.Buffer())) return true;
+    const FilePtr source(platform::OpenFile(path, "rb"));
+    if (source == nullptr) {
+        writer.AppendMessage(RString("Unable to locate texture file \"") + path + "\".\n");
+        return false;
+    }
+    const FilePtr copy(platform::OpenFile(target.Buffer(), "wb"));
+    if (copy == nullptr) {
+        writer.AppendMessage(RString("Error writing texture file \"") + target + "\".\n");
+        return false;
+    }
+    char block[kCopyBlock];
+    std::size_t count = 0;
+    bool written = true;
+    while (written && (count = std::fread(block, 1, sizeof block, source.get())) > 0) {
+        written = std::fwrite(block, 1, count, copy.get()) == count;
+    }
+    if (!written || std::ferror(source.get()) != 0) {
+        writer.AppendMessage(RString("Error writing texture file \"") + target + "\".\n");
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,27 @@
+#ifndef WYX_FORMATS_3DS_WRITER3DSMATERIAL_H
+#define WYX_FORMATS_3DS_WRITER3DSMATERIAL_H
+
+// The material output of the 3DS writer: one toolkit material per (material, texture A,
+// texture B) combination of a mesh's faces, its colours and factors from the scene material,
+// its texture map from A and second texture map from B, each texture's image copied beside
+// the output file. Only textures mapped by UV and of standard use count; a texture file name
+// too long for the file (12 characters) is replaced by "Tex" and the texture's index, with a
+// warning in the writer's message text.
+
+#include "formats/3ds/toolkit/FtkMaterial.h"
+
+#include <memory>
+
+class RWyxMesh;
+class RWyxWriter3ds;
+
+// An index equal to the mesh's texture count, or naming no texture, means none. The record's
+// name is never empty: a generated name longer than the field is cut.
+std::unique_ptr<FtkMaterial> BuildMaterial3ds(RWyxWriter3ds& writer, const RWyxMesh& mesh, int material,
+                                              int textureA, int textureB);
+
+// Copies the texture file into the output file's folder unless a file of that name is there;
+// false, with a warning in the writer's message text, when it cannot be read or written.
+bool CopyTextureFile(RWyxWriter3ds& writer, const char* path);
+
+#endif

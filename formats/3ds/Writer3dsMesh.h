@@ -1,0 +1,34 @@
+#ifndef WYX_FORMATS_3DS_WRITER3DSMESH_H
+#define WYX_FORMATS_3DS_WRITER3DSMESH_H
+
+// The mesh output of the 3DS writer: one scene mesh becomes one toolkit mesh record, with the
+// node's local transform baked into the vertices, the file's Z-up frame, texture coordinates,
+// triangles in the zig-zag order of TriangulatePolygonIndices, smoothing groups told from the
+// normals, the mesh's local frame, and one material group per (material, texture A, texture B)
+// combination in use, whose material entry is put into the writer's database here.
+//
+// Indices the mesh holds are checked: a material index outside the mesh's materials is held
+// to the nearest one, a texture index outside its textures counts as none, a polygon with a
+// corner outside the control points is left out. A mesh with more than 65,535 vertices or
+// triangles (after UV splitting) is refused through the writer: no record, Write fails.
+
+#include "core/RVector4.h"
+#include "formats/3ds/toolkit/FtkMeshObject.h"
+
+#include <memory>
+
+class RWyxMesh;
+class RWyxObjectFactory;
+class RWyxWriter3ds;
+
+// Null for a null mesh, a mesh without polygons or control points, or a refused mesh. May
+// split the scene mesh's UVs, add the material "Default" to the scene, put material entries
+// and count the writer's meshes.
+std::unique_ptr<FtkMeshObject> BuildMesh3ds(RWyxWriter3ds& writer, RWyxMesh* mesh, const RVector4& translation,
+                                            const RVector4& rotation, const RVector4& scaling, const char* name);
+
+// A new mesh (the factory's) like the source in which every polygon corner has a control
+// point and a UV of its own, UVs by control point. Null when the factory makes no mesh.
+RWyxMesh* SplitMeshUVPerPolygon(RWyxObjectFactory& factory, const RWyxMesh& source);
+
+#endif

@@ -1,0 +1,68 @@
+#ifndef WYX_FORMATS_GEOMETRY_RWYXWRITERDXF_H
+#define WYX_FORMATS_GEOMETRY_RWYXWRITERDXF_H
+
+// Writes the polygon meshes of a scene as an ASCII DXF file (release 10, "AC1008"): one layer
+// per mesh node and its mesh as polyface meshes (POLYLINE with VERTEX records) in world space,
+// with DXF colour numbers approximated from the material colours (DxfColors). NURBS surfaces
+// and patches become meshes first and, with Force Triangulation, meshes become triangles (in
+// the scene itself); with Evaluate Link/Shape deformations the points are written as the
+// shapes and links move them (computed aside: the scene's points stay as they are).
+//
+// Layout: "999" comment; HEADER ($ACADVER, $UCSORG, $UCSXDIR, $TILEMODE, $UCSYDIR); TABLES
+// (when the root has children: LTYPE "CONTINUOUS" and LAYER with one record per mesh node);
+// an empty BLOCKS section; ENTITIES; EOF. Group codes stand right-aligned in three columns.
+//
+// A scene point (x, y, z) is written as (x, -z, y). Face records name their corners last
+// corner first; a polygon of more than four corners is split into triangles by the polygon
+// split of the geometry converter. The counts in a POLYLINE header are the records written
+// after it; a mesh whose points or face records pass the 16-bit limit of the format
+// (kMaxPolyfaceCount) is written as several polyface meshes on its layer. Layer names are the
+// node names cleaned to letters, digits, "_", "-" and "$", at most kMaxLayerNameLength long,
+// and made unique ignoring case.
+//
+// Write fails with error 4 without RStreamOptionsDxf, error 5 without a root node and error
+// 3 ("Out of disk space") when the file could not be written whole.
+
+#include "core/RVector4.h"
+#include "formats/geometry/RWyxGeometryFileWriter.h"
+
+#include <string>
+#include <vector>
+
+class GeometryTextWriter;
+class RWyxMesh;
+class RWyxNode;
+
+class RWyxWriterDxf : public RWyxGeometryFileWriter {
+public:
+    static constexpr int kMaxPolyfaceCount = 32767;
+    static constexpr int kMaxLayerNameLength = 31;
+
+    explicit RWyxWriterDxf(RWyxObjectFactory* factory, RWyxIO* owner = nullptr);
+
+    RStreamOptionsPtr GetWriteOptions() override;
+    bool Write(RWyxScene* scene, RStreamOptions* options) override;
+
+    // The node name as a layer name: cleaned, cut to length and made unique against (and
+    // added to) the names given, compared ignoring case.
+    static std::string LayerName(const char* nodeName, std::vector<std::string>& taken);
+
+private:
+    struct FaceRecord;
+
+    void WriteHeader(GeometryTextWriter& out) const;
+    void WriteTables(GeometryTextWriter& out, bool rootHasChildren, const std::vector<RWyxNode*>& meshNodes,
+                     const std::vector<std::string>& layers) const;
+    void WriteMeshNode(GeometryTextWriter& out, RWyxNode& node, const std::string& layer);
+    std::vector<FaceRecord> CollectFaceRecords(RWyxMesh& mesh, const std::vector<RVector4>& points,
+                                               int meshColour);
+    void WritePolyface(GeometryTextWriter& out, const std::string& layer, int meshColour,
+                       const std::vector<RVector4>& points, const std::vector<int>& pointColours,
+                       const std::vector<int>& vertices, const std::vector<FaceRecord>& records, std::size_t begin,
+                       std::size_t end, const std::vector<int>& local) const;
+
+    bool forceTriangulation_ = true;
+    bool evaluateDeformations_ = true;
+};
+
+#endif

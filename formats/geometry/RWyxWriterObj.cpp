@@ -1,0 +1,349 @@
+#include "formats/geometry/RWyxWriterObj.h"
+
+#include "attributes/RWyxLayer.h"
+#include "attributes/RWyxMaterial.h"
+#include "attributes/RWyxMesh.h"
+#include "attributes/RWyxTexture.h"
+#include "core/FilePaths.h"
+#include "core/RNamePair.h"
+#include "formats/geometry/ExportDeformation.h"
+#include "formats/geometry/GeometryExport.h"
+#include "formats/geometry/GeometryTextWriter.h"
+#include "formats/geometry/RStreamOptionsObj.h"
+#include "scene/RWyxNode.h"
+#include "scene/RWyxObjectFactory.h"
+#include "scene/RWyxScene.h"
+
+#include <new>
+
+namespace {
+
+constexpr const char* kObjHeader = "# \n# Ostrelle OBJ file\n# Created with Rusvane WYX\n# \n";
+constexpr const char* kMtlHeader = "# \n# Ostrelle material file\n# Created with Rusvane WYX\n# \n";
+
+bool MeshUsesMaterials(RWyxMesh& mesh) { return mesh.GetMaterialCount() > 0 || mesh.GetTextureCount() > 0; }
+
+// The entry of an index element for a polygon: by polygon its own, by control point the one
+// of its first corner, else the first; -1 when there is none.
+int IndexForPolygon(const RWyxMesh& mesh, const int* indices, int count, int mapping, int polygon) {
+    if (indices == nullptr) return -1;
+    int position = 0;
+    if (mapping == RWyxMesh::kKindByPolygon) {
+        position = polygon;
+    } else if (mapping == RWyxMesh::kKindByControlPoint) {
+        position = mesh.GetPolygonVertex(polygon, 0);
+    }
+    return position >= 0 && position < count ? indices[position] : -1;
+}
+
+bool HasNormalElement(const RWyxMesh& mesh) {
+    const RWyxLayer* layer = mesh.GetLayer(0);
+    return layer != nullptr && layer->GetNormals() != nullptr && layer->GetNormals()->GetDirectCount() > 0;
+}
+
+}  // namespace
+
+// The "vt" and "vn" numbers of every polygon corner of one mesh, -1 where it has none.
+struct RWyxWriterObj::MeshCorners {
+    int vertexBase = 1;
+    std::vector<int> uvs;
+    std::vector<int> normals;
+};
+
+RWyxWriterObj::RWyxWriterObj(RWyxObjectFactory* factory, RWyxIO* owner)
+    : RWyxGeometryFileWriter(factory, owner, true) {}
+
+RWyxWriterObj::~RWyxWriterObj() { CloseMaterialLibrary(); }
+
+RStreamOptionsPtr RWyxWriterObj::GetWriteOptions() { return RStreamOptionsPtr(RStreamOptionsObj::Create()); }
+
+RString RWyxWriterObj::MaterialLibraryPath(const char* outputPath) {
+    RString extension;
+    GetFileExtension(extension, outputPath);
+    if (extension.IsEmptyText()) return RString(outputPath) + ".mtl";
+    RString path;
+    ChangeFileExtension(path, outputPath, ".mtl");
+    return path;
+}
+
+bool RWyxWriterObj::Write(RWyxScene* scene, RStreamOptions* options) {
+    RWyxNode* root = BeginWrite(scene, options, RStreamOptionsObj::ClassId());
+    if (root == nullptr) return false;
+    const auto& objOptions = static_cast<const RStreamOptionsObj&>(*options);
+    forceTriangulation_ = objOptions.IsOn(RStreamOptionsObj::kForceTriangulation);
+    evaluateDeformations_ = objOptions.IsOn(RStreamOptionsObj::kEvaluateDeformations);
+    try {
+        const std::vector<RWyxNode*> nodes = CollectNodesDepthFirst(*root);
+        CountWarnings(ConvertNodesForExport(*GetFactory(), nodes, forceTriangulation_, MessageText()));
+        materialsNeeded_ = false;
+        for (RWyxNode* node : nodes) {
+            if (RWyxMesh* mesh = node->GetMesh()) materialsNeeded_ = materialsNeeded_ || MeshUsesMaterials(*mesh);
+        }
+        outputPath_ = GetPath();
+        vertexNumber_ = uvNumber_ = normalNumber_ = 1;
+        GeometryTextWriter out(File());
+        out.Text(kObjHeader);
+        if (materialsNeeded_) materialsNeeded_ = OpenMaterialLibrary(out);
+        for (RWyxNode* node : nodes) {
+            if (RWyxMesh* mesh = node->GetMesh()) WriteMesh(*node, *mesh, out);
+        }
+        const bool written = out.Flush() && (mtl_ == nullptr || mtl_->Flush());
+        CloseMaterialLibrary();
+        if (!written) {
+            SetError(kErrorOutOfDiskSpace, RString("Cannot write \"") + outputPath_ + "\" whole");
+            return false;
+        }
+        return true;
+    } catch (const std::bad_alloc&) {
+        CloseMaterialLibrary();
+        SetError(kErrorUnidentified, "Out of memory while writing the OBJ file");
+        return false;
+    }
+}
+
+bool RWyxWriterObj::OpenMaterialLibrary(GeometryTextWriter& out) {
+    const RString path = MaterialLibraryPath(outputPath_.Buffer());
+    if (!OpenFileUtf8(mtlFile_, path.Buffer(), "wt")) {
+        mtlFile_ = nullptr;
+        Warn(RString("Unable to create the material file \"") + path + "\"\n");
+        return false;
+    }
+    mtl_ = std::make_unique<GeometryTextWriter>(mtlFile_);
+    mtl_->Text(kMtlHeader);
+    RString name;
+    GetFileName(name, path.Buffer(), true);
+    out.Text("mtllib ").Text(name.Buffer()).Text("\n\n");
+    RNamePair defaultName{RString("default")};
+    materialNames_.MakeUnique(defaultName);
+    defaultMaterial_ = GetFactory()->CreateMaterial(defaultName.GetCurrent().Buffer());
+    return true;
+}
+
+void RWyxWriterObj::CloseMaterialLibrary() {
+    if (mtl_ != nullptr) mtl_->Flush();
+    mtl_.reset();
+    if (mtlFile_ != nullptr) std::fclose(mtlFile_);
+    mtlFile_ = nullptr;
+    if (defaultMaterial_ != nullptr) GetFactory()->DestroyMaterial(defaultMaterial_);
+    defaultMaterial_ = nullptr;
+    records_.clear();
+    recordIndex_.clear();
+    materialNames_.Clear();
+}
+
+void RWyxWriterObj::WriteMesh(RWyxNode& node, RWyxMesh& mesh, GeometryTextWriter& out) {
+    out.Text("g ").Text(node.GetNameWithoutPrefix().Buffer()).Char('\n');
+    MeshCorners corners;
+    corners.vertexBase = vertexNumber_;
+    std::vector<RVector4> deformedNormals;
+    WritePoints(node, mesh, out, deformedNormals);
+    WriteTextureCoordinates(mesh, out, corners);
+    WriteNormals(mesh, InverseAffineMatrix(ExportMatrix(node)), deformedNormals, out, corners);
+    WriteFaces(mesh, out, corners);
+}
+
+void RWyxWriterObj::WritePoints(RWyxNode& node, RWyxMesh& mesh, GeometryTextWriter& out,
+                                std::vector<RVector4>& normals) {
+    const RMatrix matrix = ExportMatrix(node);
+    DeformedMesh deformed;
+    const RVector4* points = mesh.GetControlPoints();
+    if (evaluateDeformations_ && HasExportDeformation(mesh)) {
+        deformed = EvaluateExportDeformation(node, mesh);
+        CountWarnings(deformed.skippedShapes + deformed.skippedLinkIndices);
+        points = deformed.points.data();
+        normals = std::move(deformed.normals);
+    }
+    for (int k = 0; k < mesh.GetControlPointsCount(); ++k) {
+        const RVector4 p = TransformExportPoint(matrix, points[k]);
+        out.Text("v ").Fixed(p.x).Char(' ').Fixed(p.y).Char(' ').Fixed(p.z).Char('\n');
+    }
+    vertexNumber_ += mesh.GetControlPointsCount();
+}
+
+void RWyxWriterObj::WriteTextureCoordinates(RWyxMesh& mesh, GeometryTextWriter& out, MeshCorners& corners) {
+    const int count = mesh.GetTextureUVCount();
+    const RVector2* uvs = mesh.GetTextureUVs();
+    corners.uvs.assign(static_cast<std::size_t>(mesh.GetPolygonVertexCount()), -1);
+    if (count <= 0 || uvs == nullptr) return;
+    const int mapping = mesh.GetTextureUVMappingKind();
+    const int textureCount = mesh.GetTextureCount();
+    const bool perCorner = textureCount > 0 && mesh.GetTextureMappingKind() == RWyxMesh::kKindByPolygon;
+    const auto uvIndexOf = [&](int polygon, int vertex) {
+        if (mapping == RWyxMesh::kKindByPolygonVertex) return mesh.GetTextureUVIndex(polygon, vertex);
+        if (mapping == RWyxMesh::kKindByControlPoint) {
+            const int point = mesh.GetPolygonVertex(polygon, vertex);
+            return point < count ? point : -1;
+        }
+        return mapping == RWyxMesh::kKindAllSame ? 0 : -1;
+    };
+    const auto line = [&out](const RVector2& uv, bool swap) {
+        out.Text("vt ").Fixed(swap ? uv.v : uv.u).Char(' ').Fixed(swap ? uv.u : uv.v).Char('\n');
+    };
+    const int base = uvNumber_;
+    std::size_t corner = 0;
+    if (perCorner) {
+        const int* textureIndices = mesh.GetTextureIndices();
+        for (int p = 0; p < mesh.GetPolygonCount(); ++p) {
+            const int textureIndex = IndexForPolygon(mesh, textureIndices, mesh.GetTextureIndexCount(),
+                                                     RWyxMesh::kKindByPolygon, p);
+            const RWyxTexture* texture = textureIndex >= 0 ? mesh.GetTexture(textureIndex) : nullptr;
+            const bool swap = texture != nullptr && texture->GetSwapUV();
+            for (int v = 0; v < mesh.GetPolygonSize(p); ++v, ++corner) {
+                const int index = uvIndexOf(p, v);
+                if (index < 0) continue;
+                line(uvs[index], swap);
+                corners.uvs[corner] = uvNumber_++;
+            }
+        }
+        return;
+    }
+    const RWyxTexture* last = textureCount > 0 ? mesh.GetTexture(textureCount - 1) : nullptr;
+    const bool swap = last != nullptr && last->GetSwapUV();
+    for (int i = 0; i < count; ++i) line(uvs[i], swap);
+    uvNumber_ += count;
+    for (int p = 0; p < mesh.GetPolygonCount(); ++p) {
+        for (int v = 0; v < mesh.GetPolygonSize(p); ++v, ++corner) {
+            const int index = uvIndexOf(p, v);
+            corners.uvs[corner] = index >= 0 ? base + index : -1;
+        }
+    }
+}
+
+void RWyxWriterObj::WriteNormals(RWyxMesh& mesh, const RMatrix& inverse, const std::vector<RVector4>& deformed,
+                                 GeometryTextWriter& out, MeshCorners& corners) {
+    corners.normals.assign(static_cast<std::size_t>(mesh.GetPolygonVertexCount()), -1);
+    if (!HasNormalElement(mesh)) return;
+    const auto line = [&out, &inverse](const RVector4& normal) {
+        const RVector4 n = TransformExportNormal(inverse, normal);
+        out.Text("vn ").Fixed(n.x).Char(' ').Fixed(n.y).Char(' ').Fixed(n.z).Char('\n');
+    };
+    std::size_t corner = 0;
+    if (NormalsMapByControlPoint(mesh)) {
+        const int count = mesh.GetControlPointsCount();
+        const RVector4* normals = deformed.size() == static_cast<std::size_t>(count) ? deformed.data() : mesh.GetNormals();
+        for (int k = 0; k < count; ++k) line(normals[k]);
+        for (int p = 0; p < mesh.GetPolygonCount(); ++p) {
+            for (int v = 0; v < mesh.GetPolygonSize(p); ++v, ++corner) {
+                const int point = mesh.GetPolygonVertex(p, v);
+                corners.normals[corner] = point >= 0 ? normalNumber_ + point : -1;
+            }
+        }
+        normalNumber_ += count;
+        return;
+    }
+    for (int p = 0; p < mesh.GetPolygonCount(); ++p) {
+        for (int v = 0; v < mesh.GetPolygonSize(p); ++v, ++corner) {
+            RVector4 normal;
+            if (!mesh.GetPolygonVertexNormal(p, v, normal)) continue;
+            line(normal);
+            corners.normals[corner] = normalNumber_++;
+        }
+    }
+}
+
+void RWyxWriterObj::WriteFaces(RWyxMesh& mesh, GeometryTextWriter& out, const MeshCorners& corners) {
+    const int materialMapping = mesh.GetMaterialMappingKind();
+    const int textureMapping = mesh.GetTextureMappingKind();
+    std::size_t current = records_.size() + 1;  // none yet
+    std::size_t corner = 0;
+    int badCorners = 0;
+    for (int p = 0; p < mesh.GetPolygonCount(); ++p) {
+        if (materialsNeeded_) {
+            const int materialIndex = IndexForPolygon(mesh, mesh.GetMaterialIndices(), mesh.GetMaterialIndexCount(),
+                                                      materialMapping, p);
+            const int textureIndex = IndexForPolygon(mesh, mesh.GetTextureIndices(), mesh.GetTextureIndexCount(),
+                                                     textureMapping, p);
+            RWyxMaterial* material = materialIndex >= 0 ? mesh.GetMaterial(materialIndex) : nullptr;
+            if (material == nullptr) material = mesh.GetMaterialCount() > 0 ? mesh.GetMaterial(0) : nullptr;
+            if (material == nullptr) material = defaultMaterial_;
+            RWyxTexture* texture = textureIndex >= 0 ? mesh.GetTexture(textureIndex) : nullptr;
+            const std::size_t record = Record(material, texture);
+            if (record != current) out.Text("usemtl ").Text(records_[record].GetName().Buffer()).Char('\n');
+            current = record;
+        }
+        out.Char('f');
+        for (int v = 0; v < mesh.GetPolygonSize(p); ++v, ++corner) {
+            const int point = mesh.GetPolygonVertex(p, v);
+            if (point < 0) {
+                ++badCorners;
+                continue;
+            }
+            out.Char(' ').Int(corners.vertexBase + point);
+            const int uv = corners.uvs[corner];
+            const int normal = corners.normals[corner];
+            if (uv < 0 && normal < 0) continue;
+            out.Char('/');
+            if (uv >= 0) out.Int(uv);
+            if (normal >= 0) out.Char('/').Int(normal);
+        }
+        out.Char('\n');
+    }
+    if (badCorners > 0) {
+        Warn(RString("Mesh corners naming no control point left out: ") + badCorners + "\n");
+    }
+}
+
+std::size_t RWyxWriterObj::Record(RWyxMaterial* material, RWyxTexture* texture) {
+    const auto key = std::make_pair(static_cast<const void*>(material), static_cast<const void*>(texture));
+    const auto found = recordIndex_.find(key);
+    if (found != recordIndex_.end()) return found->second;
+    RString name = material != nullptr ? material->GetNameWithoutPrefix() : RString("default");
+    const int blank = name.FindChar(' ');
+    if (blank >= 0) name[static_cast<unsigned>(blank)] = '_';
+    RNamePair pair{name};
+    if (material != defaultMaterial_) materialNames_.MakeUnique(pair);  // "default" was made unique
+    records_.emplace_back(pair.GetCurrent().Buffer(), material, texture);
+    recordIndex_.emplace(key, records_.size() - 1);
+    WriteMaterialEntry(records_.back());
+    return records_.size() - 1;
+}
+
+void RWyxWriterObj::WriteMaterialEntry(const RObjMaterialRecord& record) {
+    GeometryTextWriter& mtl = *mtl_;
+    mtl.Text("\nnewmtl ").Text(record.GetName().Buffer()).Char('\n');
+    const RWyxTexture* texture = record.GetTexture();
+    if (texture != nullptr && texture->GetTextureUse() == 0 && !texture->GetFileName().IsEmptyText()) {
+        RString fileName;
+        GetFileName(fileName, texture->GetFileName().Buffer(), true);
+        CopyTexture(texture->GetFileName(), fileName);
+        mtl.Text("map_Kd ").Text(fileName.Buffer()).Char('\n');
+    }
+    const RWyxMaterial* material = record.GetMaterial();
+    if (material == nullptr) return;
+    const auto color = [&mtl](const char* key, const RWyxColor& c) {
+        mtl.Text(key).Fixed(c.GetRed()).Char(' ').Fixed(c.GetGreen()).Char(' ').Fixed(c.GetBlue()).Char('\n');
+    };
+    color("Ka ", material->GetAmbientColor());
+    color("Kd ", material->GetDiffuseColor());
+    color("Ks ", material->GetSpecularColor());
+    mtl.Text("illum 2\n");
+    mtl.Text("Ns ").Fixed(material->GetShininess() * 100.0).Char('\n');
+    mtl.Text("d ").Fixed(material->GetOpacity()).Char('\n');
+}
+
+void RWyxWriterObj::CopyTexture(const RString& source, const RString& fileName) {
+    RString folder;
+    GetFileDirectory(folder, outputPath_.Buffer());
+    RString target;
+    MakeAbsolutePath(target, folder.Buffer(), fileName.Buffer());
+    if (FileExists(target.Buffer())) return;
+    std::FILE* in = nullptr;
+    if (!OpenFileUtf8(in, source.Buffer(), "rb")) {
+        Warn(RString("Unable to locate texture file \"") + source + "\".\n");
+        return;
+    }
+    std::FILE* out = nullptr;
+    bool copied = false;
+    if (OpenFileUtf8(out, target.Buffer(), "wb")) {
+        char block[1024];
+        std::size_t got = 0;
+        copied = true;
+        while (copied && (got = std::fread(block, 1, sizeof block, in)) > 0) {
+            copied = std::fwrite(block, 1, got, out) == got;
+        }
+        copied = copied && std::feof(in) != 0;
+        copied = std::fclose(out) == 0 && copied;
+    }
+    std::fclose(in);
+    if (!copied) Warn(RString("Error writing texture file \"") + target + "\".\n");
+}

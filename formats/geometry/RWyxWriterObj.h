@@ -1,0 +1,88 @@
+#ifndef WYX_FORMATS_GEOMETRY_RWYXWRITEROBJ_H
+#define WYX_FORMATS_GEOMETRY_RWYXWRITEROBJ_H
+
+// Writes every polygon mesh of a scene into one OBJ file, in world space, and the materials
+// into an MTL library beside it (the output's name with the extension "mtl"); texture files
+// are copied next to the output. NURBS surfaces and patches become meshes first, and with
+// Force Triangulation every mesh becomes triangles (converted in the scene itself); with
+// Evaluate Link/Shape deformations the points are written as the shapes and links move them
+// in the current take (computed aside: the scene's points stay as they are).
+//
+// Per mesh node: "g <name>", its points as "v", its texture coordinates as "vt" (the UV array,
+// or one per polygon corner when textures map by polygon, (v, u) for a texture that swaps
+// them), its normals as "vn" in the mesh's own mapping (one per control point when they map
+// by control point, else one per polygon corner; unit length, zero stays zero), "usemtl"
+// where the (material, texture) pair changes, and "f" with v, v/vt, v//vn or v/vt/vn per
+// corner; a corner without a texture coordinate or normal leaves that part out. Numbers of
+// "v", "vt" and "vn" lines run over the whole file.
+//
+// MTL entries: "newmtl", "map_Kd" (a texture of standard use), "Ka", "Kd", "Ks", "illum 2",
+// "Ns" (shininess x 100) and "d" (the opacity).
+//
+// Write fails with error 4 without RStreamOptionsObj, with error 5 for a scene without a root
+// node and with error 3 ("Out of disk space") when the file could not be written whole.
+// Conversions that fail, texture files that cannot be copied and an MTL file that cannot be
+// made are warnings in the message text.
+
+#include "core/RMatrix.h"
+#include "core/RUniqueNameList.h"
+#include "core/RVector4.h"
+#include "formats/geometry/RObjMaterialRecord.h"
+#include "formats/geometry/RWyxGeometryFileWriter.h"
+
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <utility>
+#include <vector>
+
+class GeometryTextWriter;
+class RWyxMaterial;
+class RWyxMesh;
+class RWyxNode;
+class RWyxTexture;
+
+class RWyxWriterObj : public RWyxGeometryFileWriter {
+public:
+    explicit RWyxWriterObj(RWyxObjectFactory* factory, RWyxIO* owner = nullptr);
+    ~RWyxWriterObj() override;
+
+    RStreamOptionsPtr GetWriteOptions() override;
+    bool Write(RWyxScene* scene, RStreamOptions* options) override;
+
+    // The MTL path of an output path: its extension (after the last '.' of the file name)
+    // replaced by "mtl", or ".mtl" appended when it has none. Folders are left as they are.
+    static RString MaterialLibraryPath(const char* outputPath);
+
+private:
+    struct MeshCorners;
+
+    bool OpenMaterialLibrary(GeometryTextWriter& out);
+    void CloseMaterialLibrary();
+    void WriteMesh(RWyxNode& node, RWyxMesh& mesh, GeometryTextWriter& out);
+    void WritePoints(RWyxNode& node, RWyxMesh& mesh, GeometryTextWriter& out, std::vector<RVector4>& normals);
+    void WriteTextureCoordinates(RWyxMesh& mesh, GeometryTextWriter& out, MeshCorners& corners);
+    void WriteNormals(RWyxMesh& mesh, const RMatrix& inverse, const std::vector<RVector4>& deformed,
+                      GeometryTextWriter& out, MeshCorners& corners);
+    void WriteFaces(RWyxMesh& mesh, GeometryTextWriter& out, const MeshCorners& corners);
+    // The index of the pair's record, written to the MTL file when new.
+    std::size_t Record(RWyxMaterial* material, RWyxTexture* texture);
+    void WriteMaterialEntry(const RObjMaterialRecord& record);
+    void CopyTexture(const RString& source, const RString& fileName);
+
+    bool forceTriangulation_ = false;
+    bool evaluateDeformations_ = true;
+    bool materialsNeeded_ = false;
+    int vertexNumber_ = 1;
+    int uvNumber_ = 1;
+    int normalNumber_ = 1;
+    RString outputPath_;
+    std::FILE* mtlFile_ = nullptr;
+    std::unique_ptr<GeometryTextWriter> mtl_;
+    RWyxMaterial* defaultMaterial_ = nullptr;
+    std::vector<RObjMaterialRecord> records_;
+    std::map<std::pair<const void*, const void*>, std::size_t> recordIndex_;
+    RUniqueNameList materialNames_;
+};
+
+#endif

@@ -1,0 +1,118 @@
+#include "formats/motion/MotionConversion.h"
+
+#include "core/EulerAngles.h"
+#include "core/RQuaternion.h"
+
+#include <utility>
+#include <vector>
+#include "curves/RAnimationSettings.h"
+#include "scene/RWyxNode.h"
+#include "curves/RCurveKey.h"
+#include "curves/RFCurve.h"
+#include "curves/RFCurveFilterConstantKeyReducer.h"
+#include "curves/RFCurveFilterGimbleKiller.h"
+#include "curves/RFCurveFilterUnroll.h"
+
+void BeginCurveEdits(RFCurve* const* curves, int count) {
+    for (int i = 0; i < count; ++i) {
+        if (curves[i] != nullptr) {
+            curves[i]->BeginEdit();
+        }
+    }
+}
+
+void EndCurveEdits(RFCurve* const* curves, int count) {
+    for (int i = 0; i < count; ++i) {
+        if (curves[i] != nullptr) {
+            curves[i]->EndEdit();
+        }
+    }
+}
+
+bool AppendFrameKey(RFCurve* curve, RTime time, double value) {
+    return curve == nullptr || curve->AppendKey(time, static_cast<float>(value)) >= 0;
+}
+
+bool AppendFrameKey(RFCurve* curve, RTime time, double value, unsigned interpolation) {
+    if (curve == nullptr) {
+        return true;
+    }
+    const int index = curve->AppendKey(time, static_cast<float>(value));
+    if (index < 0) {
+        return false;
+    }
+    curve->GetKey(index) = RCurveKey::Plain(time, static_cast<float>(value), interpolation, RCurveKey::Auto);
+    return true;
+}
+
+void FilterRotationCurves(RFCurve* const rotation[3]) {
+    if (rotation[0] == nullptr || rotation[1] == nullptr || rotation[2] == nullptr) {
+        return;
+    }
+    const int mode = GetRotationFilterMode();
+    if (mode == kRotationFilterUnroll) {
+        RFCurveFilterUnroll unroll;
+        unroll.Apply(rotation, 3);
+    } else if (mode == kRotationFilterGimbleKiller) {
+        RFCurveFilterGimbleKiller gimbalKiller;
+        gimbalKiller.Apply(rotation, 3);
+    }
+}
+
+void ReduceConstantKeys(RFCurve* const* curves, int count) {
+    if (!IsConstantKeyReductionOn()) {
+        return;
+    }
+    RFCurveFilterConstantKeyReducer reducer;
+    for (int i = 0; i < count; ++i) {
+        if (curves[i] != nullptr) {
+            reducer.Apply(*curves[i]);
+        }
+    }
+}
+
+void RotationFromXAxis(RMatrix& out, const RVector4& u) {
+    RQuaternion turn;
+    QuaternionFromXAxis(turn, u);
+    QuaternionToMatrix(out, turn);
+}
+
+
+int NodeTreeDepth(RWyxNode* node, int limit) {
+    if (node == nullptr) {
+        return 0;
+    }
+    int deepest = 0;
+    std::vector<std::pair<RWyxNode*, int>> pending{{node, 1}};
+    while (!pending.empty()) {
+        const auto [current, depth] = pending.back();
+        pending.pop_back();
+        if (depth > limit) {
+            return limit + 1;
+        }
+        deepest = depth > deepest ? depth : deepest;
+        for (int i = 0; i < current->GetChildCount(); ++i) {
+            pending.emplace_back(current->GetChild(i), depth + 1);
+        }
+    }
+    return deepest;
+}
+
+RMatrix RotationProduct(const RMatrix& first, const RMatrix& second) {
+    RMatrix product;
+    MatrixMultiplyRotation(product, second, first);
+    return product;
+}
+
+RMatrix RotationProduct(const RMatrix& first, const RMatrix& second, const RMatrix& third) {
+    return RotationProduct(RotationProduct(first, second), third);
+}
+
+void RotationFromAxisAngles(RMatrix& out, const double angles[3], int code) {
+    const EulerOrder order = GetEulerOrder(code);
+    double sequence[3];
+    for (int position = 0; position < 3; ++position) {
+        sequence[position] = angles[order.AngleAxis(position)];
+    }
+    EulerToMatrix(out, sequence[0], sequence[1], sequence[2], code);
+}

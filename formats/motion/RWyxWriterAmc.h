@@ -1,0 +1,24 @@
+#ifndef WYX_FORMATS_MOTION_RWYXWRITERAMC_H
+#define WYX_FORMATS_MOTION_RWYXWRITERAMC_H
+
+// The AMC writer (exporter format id 9): writes the motion of the export root's nodes on the
+// ASF skeleton an ASF write left in the same options ("Stream options not set" without one),
+// frames numbered from 1; the start goes into ":FRAME-RANGE" (written unless ExportFrameRange
+// is 0) and the rate into ":SAMPLES-PER-SECOND" (unless ExportFrameRate is 0).
+
+#include "formats/motion/RAmcFile.h"
+#include "formats/motion/RWyxWriterMotion.h"
+
+class RWyxWriterAmc : public RWyxWriterMotion {
+public:
+    explicit RWyxWriterAmc(RWyxObjectFactory* factory, RWyxIO* owner = nullptr) : RWyxWriterMotion(factory, owner) {}
+
+    // The ASF writer's options.
+    RStreamOptionsPtr GetWriteOptions() override;
+    bool Write(RWyxScene* scene, RStreamOptions* options) override;
+
+protected:
+    std::unique_ptr<RMotionTextFile> NewFormatFile() const override { return std::make_unique<RAmcFile>(false); }
+};
+
+#endif

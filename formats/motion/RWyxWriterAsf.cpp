@@ -1,0 +1,63 @@
+#include "formats/motion/RWyxWriterAsf.h"
+
+#include "formats/motion/RStreamOptionsMotion.h"
+#include "formats/motion/RWyxAsfScene.h"
+#include "scene/RWyxNode.h"
+
+RStreamOptionsPtr RWyxWriterAsf::NewWriteOptions() {
+    return RStreamOptionsPtr(RStreamOptionsMotion::CreateWith(
+        {{kMotionTranslation, 0}, {kMotionExportFromGlobalPosition, 0}, {kMotionExportRequireSingleRootNode, 1},
+         {kMotionExportFrameRate, 1}, {kMotionExportFrameRange, 0}}));
+}
+
+RStreamOptionsPtr RWyxWriterAsf::GetWriteOptions() { return NewWriteOptions(); }
+
+RWyxNode* RWyxWriterAsf::CheckScene(RWyxScene* scene, RStreamOptionsMotion*& motion, RStreamOptions* options) {
+    if (!CheckOpen()) {
+        return nullptr;
+    }
+    RWyxNode* root = FindExportRoot(scene);
+    if (root == nullptr) {
+        SetError(kErrorNotCreated, "Scene must have a single root node.");
+        return nullptr;
+    }
+    motion = CheckOptions(options);
+    if (motion == nullptr) {
+        return nullptr;
+    }
+    if (!CheckNodes(root, *motion, "ASF")) {
+        return nullptr;
+    }
+    if (root->FindChild("root", true, false) != nullptr) {
+        Refuse(*motion, "Model name \"root\" is only allowed for the ASF root node.");
+        return nullptr;
+    }
+    return root;
+}
+
+bool RWyxWriterAsf::Write(RWyxScene* scene, RStreamOptions* options) {
+    RStreamOptionsMotion* motion = nullptr;
+    RWyxNode* root = CheckScene(scene, motion, options);
+    if (root == nullptr) {
+        return false;
+    }
+    std::unique_ptr<RWyxAsfScene, RPlugDestroyer> skeleton(RWyxAsfScene::Create());
+    const bool translationDofs = motion->GetOption(kMotionTranslation) == 1;
+    RVector4 scale(1.0, 1.0, 1.0, 1.0);
+    if (motion->GetOption(kMotionExportFromGlobalPosition) == 1 && root->GetParent() != nullptr) {
+        scale = root->GetParent()->GetDefaultGlobalMatrix().GetScaling();
+    }
+    if (!skeleton->BuildFromNode(root, translationDofs, scale)) {
+        SetError(kErrorUnidentified, "The skeleton could not be built");
+        return false;
+    }
+    motion->ReportProgress(0, "Writing ASF node hierarchy", 0.0f);
+    if (!static_cast<RAsfFile*>(GetFormatFile())->Write(*skeleton) || !FinishText()) {
+        if (!HasError()) {
+            SetError(kErrorOutOfDiskSpace, "The file could not be written whole");
+        }
+        return false;
+    }
+    motion->SetAsfScene(skeleton.release(), true);
+    return true;
+}

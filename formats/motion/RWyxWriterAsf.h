@@ -1,0 +1,34 @@
+#ifndef WYX_FORMATS_MOTION_RWYXWRITERASF_H
+#define WYX_FORMATS_MOTION_RWYXWRITERASF_H
+
+// The ASF writer (exporter format id 8): builds a skeleton from the export root ("root" bone
+// with all six DOFs, a bone per node below it, dummy bones for offset children), writes it,
+// and leaves it, owned, in the options for the AMC write that follows. The export root must be
+// found ("Scene must have a single root node.", error 2), node names may hold no blanks and
+// only the root may be named "root" (error 5, told through the options' message hook).
+
+#include "formats/motion/RAsfFile.h"
+#include "formats/motion/RWyxWriterMotion.h"
+
+class RWyxNode;
+
+class RWyxWriterAsf : public RWyxWriterMotion {
+public:
+    explicit RWyxWriterAsf(RWyxObjectFactory* factory, RWyxIO* owner = nullptr) : RWyxWriterMotion(factory, owner) {}
+
+    // Translation 0, ExportFromGlobalPosition 0, ExportRequireSingleRootNode 1,
+    // ExportFrameRate 1, ExportFrameRange 0 (the AMC writer takes the same).
+    RStreamOptionsPtr GetWriteOptions() override;
+    bool Write(RWyxScene* scene, RStreamOptions* options) override;
+
+    static RStreamOptionsPtr NewWriteOptions();
+
+protected:
+    std::unique_ptr<RMotionTextFile> NewFormatFile() const override { return std::make_unique<RAsfFile>(false); }
+
+private:
+    // The export root after the checks every ASF and AMC write starts with; null after an error.
+    RWyxNode* CheckScene(RWyxScene* scene, RStreamOptionsMotion*& motion, RStreamOptions* options);
+};
+
+#endif

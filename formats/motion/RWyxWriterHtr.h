@@ -1,0 +1,61 @@
+#ifndef WYX_FORMATS_MOTION_RWYXWRITERHTR_H
+#define WYX_FORMATS_MOTION_RWYXWRITERHTR_H
+
+// The HTR writer (exporter format id 6). After the skeleton front it writes the export root
+// and every node below it as segments (the reader's "_End" nodes, leaves with active
+// rotation limits and no axis length, are left out), in millimetres, degrees and the ZYX
+// order, with the bone along Y:
+// - a segment's base position comes from its limits (translation default, rotation axis, axis
+//   length), in its parent's base frame; where the scene holds the rest pose an HTR import
+//   left ("<evaluation parent>_RESTPOSE"), the segment's local rest matrix is written instead,
+//   its translation in millimetres like every other length;
+// - a frame line holds the segment's local transform at the frame time relative to its base.
+// Transforms are evaluated relative to the root's parent (the scene root with
+// ExportFromGlobalPosition 1). The scene is only read.
+
+#include "core/RMatrix.h"
+#include "formats/motion/RHtrFile.h"
+#include "formats/motion/RWyxWriterSkeleton.h"
+
+#include <vector>
+
+class RWyxPose;
+
+class RWyxWriterHtr : public RWyxWriterSkeleton {
+public:
+    explicit RWyxWriterHtr(RWyxObjectFactory* factory, RWyxIO* owner = nullptr) : RWyxWriterSkeleton(factory, owner) {}
+
+    // ExportFromGlobalPosition 0, ExportRequireSingleRootNode 1.
+    RStreamOptionsPtr GetWriteOptions() override;
+
+    // A node without children whose rotation limits are active and whose axis length is 0.
+    static bool IsEndNode(RWyxNode& node);
+
+protected:
+    std::unique_ptr<RMotionTextFile> NewFormatFile() const override { return std::make_unique<RHtrFile>(false); }
+    const char* GetFormatLabel() const override { return "HTR"; }
+    bool WriteSkeleton(RWyxScene& scene, RWyxNode& root, RStreamOptionsMotion& options) override;
+
+private:
+    struct Segment {
+        RWyxNode* node;
+        int parent;  // index, -1 for the root
+        bool hasParentMatrix;
+        RMatrix baseParent;   // P of the base position: the parent's C
+        RMatrix frameParent;  // P of the frame values: the parent's Bg
+        RMatrix base;         // B: the written base rotation and translation
+        RMatrix child;        // C, handed to the children
+        double length;
+    };
+
+    void CollectSegments(RWyxNode& root, bool rootHasParentMatrix);
+    void ConvertBase(Segment& segment, const RWyxPose* restPose);
+    void ConvertFrame(const Segment& segment, RTime time, double translation[3], double rotation[3]) const;
+    RMatrix RelativeGlobal(RWyxNode* node, const RTime* time) const;
+    RHtrFile& File() const { return static_cast<RHtrFile&>(*GetFormatFile()); }
+
+    RWyxNode* evaluationParent_ = nullptr;
+    std::vector<Segment> segments_;
+};
+
+#endif

@@ -1,0 +1,87 @@
+#include "hostimport/ImportNodePasses.h"
+
+#include "attributes/RWyxGeometry.h"
+#include "attributes/RWyxSkeleton.h"
+#include "attributes/RWyxSkinLink.h"
+#include "plugin/VexaObjectFactory.h"
+#include "scene/RWyxNode.h"
+#include "scene/RWyxNodeAttribute.h"
+
+namespace {
+
+bool EndsWith(const RString& text, const char* tail) {
+    const RString ending(tail);
+    return text.GetLength() >= ending.GetLength() && text.LastChars(ending.GetLength()) == ending;
+}
+
+bool StartsWith(const RString& text, const RString& head) {
+    return text.GetLength() >= head.GetLength() && text.FirstChars(head.GetLength()) == head;
+}
+
+// A node that stands for a null: no attribute, or a null attribute.
+bool IsNullNode(const RWyxNode* node) {
+    const RWyxNodeAttribute* attribute = node->GetNodeAttribute();
+    return attribute == nullptr || attribute->GetAttributeType() == RWyxNodeAttribute::kNull;
+}
+
+}  // namespace
+
+bool IsAimUpGroupNode(const RWyxNode* node) {
+    if (node == nullptr) return false;
+    const RString name = node->GetNameWithoutPrefix();
+    if (!EndsWith(name, "_group")) return false;
+    const RString base = name.FirstChars(name.GetLength() - 6);
+    int count = 0;
+    bool aim = false;
+    for (int i = 0; i < node->GetChildCount(); ++i) {
+        const RWyxNode* child = node->GetChild(i);
+        const RString childName = child->GetNameWithoutPrefix();
+        if (child->GetCamera() != nullptr && StartsWith(childName, base)) ++count;
+        if (EndsWith(childName, "_aim")) {
+            ++count;
+            aim = true;
+        }
+        if (EndsWith(childName, "_up")) ++count;
+    }
+    return count >= 2 && aim;
+}
+
+void ConvertDeformingNullsToJoints(RWyxNode* node, VexaObjectFactory& factory) {
+    VisitSubtree(node, [&factory](RWyxNode* each) {
+        RWyxGeometry* geometry = each->GetGeometry();
+        for (int i = 0; geometry != nullptr && i < geometry->GetDeformerCount(); ++i) {
+            RWyxSkinLink* link = geometry->GetDeformer(i);
+            RWyxNode* linked = link != nullptr ? link->GetLink() : nullptr;
+            if (linked == nullptr || !IsNullNode(linked)) continue;
+            RWyxSkeleton* skeleton = factory.CreateSkeleton();
+            if (skeleton == nullptr) continue;
+            linked->SetNodeAttribute(skeleton);
+            skeleton->SetSkeletonType(RWyxSkeleton::kLimbNode);
+        }
+    });
+}
+
+bool IsSkeletonNode(const RWyxNode* node) {
+    return node != nullptr && node->GetNodeAttribute() != nullptr &&
+           node->GetNodeAttribute()->GetAttributeType() == RWyxNodeAttribute::kSkeleton;
+}
+
+void CountGeometryDeformers(RWyxNode* node, int& count) {
+    for (int i = 0; node != nullptr && i < node->GetChildCount(); ++i) {
+        VisitSubtree(node->GetChild(i), [&count](RWyxNode* each) {
+            if (RWyxGeometry* geometry = each->GetGeometry()) count += geometry->GetDeformerCount();
+        });
+    }
+}
+
+void CollectSubtreePreOrder(RWyxNode* node, std::vector<RWyxNode*>& nodes) {
+    if (node == nullptr) return;
+    // An explicit stack: a hierarchy of any depth is safe.
+    std::vector<RWyxNode*> pending{node};
+    while (!pending.empty()) {
+        RWyxNode* current = pending.back();
+        pending.pop_back();
+        nodes.push_back(current);
+        for (int i = current->GetChildCount() - 1; i >= 0; --i) pending.push_back(current->GetChild(i));
+    }
+}

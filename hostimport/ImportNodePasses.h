@@ -1,0 +1,63 @@
+#ifndef WYX_HOSTIMPORT_IMPORTNODEPASSES_H
+#define WYX_HOSTIMPORT_IMPORTNODEPASSES_H
+
+// Passes over the SDK node tree between reading the file and creating host nodes, besides
+// those the import session runs on its name table (WyxVexaImportSession::BuildNameTable,
+// CreateNodesInNamespaces). Each walks the tree in child order and accepts a node without
+// children.
+
+#include <cstddef>
+#include <unordered_map>
+#include <vector>
+
+class RWyxNode;
+class VexaObjectFactory;
+
+// A group that the host's camera and light rigs make: the name ends in "_group", and among the
+// children at least two of {a camera whose name begins with the group's base name, a child
+// named "..._aim", a child named "..._up"} are found, one of them an aim.
+bool IsAimUpGroupNode(const RWyxNode* node);
+
+// Every null that deforms a geometry of the subtree (a skin link's link node without an
+// attribute or with a null attribute) becomes a limb node: the factory makes it a skeleton
+// attribute. A node with any other attribute (a mesh, a camera) keeps it.
+void ConvertDeformingNullsToJoints(RWyxNode* node, VexaObjectFactory& factory);
+
+// False for null and a node without attribute; true for a skeleton.
+bool IsSkeletonNode(const RWyxNode* node);
+
+// Adds the skin links of every geometry below the node (the node left out) to the count.
+void CountGeometryDeformers(RWyxNode* node, int& count);
+
+// The node, then each child's subtree in child order; nothing for null.
+void CollectSubtreePreOrder(RWyxNode* node, std::vector<RWyxNode*>& nodes);
+
+// Calls the visit on the node and every node below it, in pre-order.
+template <typename Visit>
+void VisitSubtree(RWyxNode* node, Visit visit) {
+    std::vector<RWyxNode*> nodes;
+    CollectSubtreePreOrder(node, nodes);
+    for (RWyxNode* each : nodes) visit(each);
+}
+
+// Puts the records in the pre-order of the tree below the root; a record whose node is not in
+// the tree is dropped. A list of one record stays as it is. `Record` has a member `node`.
+template <typename Record>
+void SortPoseRecordsByHierarchy(std::vector<Record>& records, RWyxNode* root) {
+    if (records.size() == 1) return;
+    std::vector<RWyxNode*> order;
+    CollectSubtreePreOrder(root, order);
+    std::vector<Record> work;
+    work.swap(records);
+    // Of several records of one node, the last one left is taken first.
+    std::unordered_map<const RWyxNode*, std::vector<std::size_t>> byNode;
+    for (std::size_t i = 0; i < work.size(); ++i) byNode[work[i].node].push_back(i);
+    for (const RWyxNode* node : order) {
+        const auto found = byNode.find(node);
+        if (found == byNode.end() || found->second.empty()) continue;
+        records.push_back(work[found->second.back()]);
+        found->second.pop_back();
+    }
+}
+
+#endif

@@ -1,0 +1,270 @@
+#include "hostimport/WyxVexaImportSession.h"
+
+#include "core/RWyxLogFile.h"
+#include "fileio/RWyxFileImporter.h"
+#include "hostimport/ImportLaterSteps.h"
+#include "hostimport/ImportNodePasses.h"
+#include "hostimport/MergeBinding.h"
+#include "platform/NativeFiles.h"
+#include "plugin/ProgressDisplay.h"
+#include "plugin/VexaNode.h"
+#include "plugin/WyxVexaConfirmDialog.h"
+#include "plugin/WyxVexaOptions.h"
+#include "scene/RWyxNode.h"
+#include "scene/RWyxScene.h"
+
+#include <vexa/VAnimControl.h>
+#include <vexa/VGlobal.h>
+#include <vexa/VStringArray.h>
+#include <vexa/VTime.h>
+
+namespace {
+
+const RWyxFormatTable* gFormatTable = nullptr;
+
+constexpr double kDefaultSamplingRate = 30.0;
+constexpr double kDefaultMasterScale = 1.0;
+// The host's range when the file has no keys: one frame at 24 frames per second.
+constexpr double kEmptyRangeSeconds = 1.0 / 24.0;
+// Files older than this keep their pivots the old way.
+constexpr int kNewPivotMajor = 5;
+constexpr int kNewPivotMinor = 8;
+
+const WyxVexaOptions& Options() { return *GetPluginOptions(); }
+
+bool ShowUI() { return Options().GetBoolOption(kImportShowUI); }
+
+template <typename Visit>
+void ForChildren(RWyxNode* node, Visit visit) {
+    for (int i = 0; node != nullptr && i < node->GetChildCount(); ++i) visit(node->GetChild(i));
+}
+
+}  // namespace
+
+bool HasActivePivotNode(RWyxNode* node) {
+    bool found = false;
+    ForChildren(node, [&](RWyxNode* child) {
+        VisitSubtree(child, [&](RWyxNode* below) {
+            int state = 0;
+            if (below->GetPivotState(0, state) == 1) found = true;
+        });
+    });
+    return found;
+}
+
+bool IsLegacyPivotFile(RWyxNode* root, RWyxFileImporter& importer) {
+    int major = 0;
+    int minor = 0;
+    int revision = 0;
+    importer.GetFileVersion(major, minor, revision);
+    return major <= kNewPivotMajor && minor < kNewPivotMinor && HasActivePivotNode(root);
+}
+
+WyxVexaImportSession::WyxVexaImportSession() = default;
+
+WyxVexaImportSession::~WyxVexaImportSession() = default;
+
+void WyxVexaImportSession::SetFormatTable(const RWyxFormatTable* table) { gFormatTable = table; }
+
+double WyxVexaImportSession::GetSamplingRate() {
+    const double rate = Options().GetSamplingRate(true);
+    return WyxPluginOptions::IsValidSamplingRate(rate) ? rate : kDefaultSamplingRate;
+}
+
+double WyxVexaImportSession::GetMasterScale() {
+    const double scale = Options().GetMasterScale(true);
+    return WyxPluginOptions::IsValidMasterScale(scale) ? scale : kDefaultMasterScale;
+}
+
+// ---- opening ------------------------------------------------------------------------------------
+
+VStatus WyxVexaImportSession::Open(const VString& path) {
+    Close();
+    importer_ = factory_.CreateFileImporter();
+    if (importer_ == nullptr) return VStatus(VStatus::kInsufficientMemory, "No memory for a file importer");
+    if (gFormatTable != nullptr) importer_->SetFormatTable(gFormatTable);
+    if (!platform::PathExists(path.asChar())) return VStatus(VStatus::kNotFound, "file not found.");
+    if (!importer_->Initialize(path.asChar())) return VStatus(VStatus::kFailure, importer_->GetLastErrorString());
+    return VStatus();
+}
+
+VStatus WyxVexaImportSession::Close() {
+    if (importer_ != nullptr) {
+        factory_.DestroyFileImporter(importer_);
+        importer_ = nullptr;
+    }
+    if (scene_ != nullptr) {
+        factory_.DestroyScene(scene_, true);
+        scene_ = nullptr;
+        rootNode_ = nullptr;
+    }
+    return VStatus();
+}
+
+// ---- the import ---------------------------------------------------------------------------------
+
+VStatus WyxVexaImportSession::Import() {
+    if (!ReadFile()) return VStatus(VStatus::kFailure, FailRead().Buffer());
+    // Only a file that read may empty the host scene.
+    if (Options().GetImportMode() == WyxPluginOptions::kCreate) {
+        VStringArray ignored;
+        VGlobal::executeCommand("file -f -new", ignored);
+    }
+    PrepareScene();
+    CreateHostNodes();
+    ImportContent();
+    EndImport();
+    return VStatus();
+}
+
+bool WyxVexaImportSession::ReadFile() {
+    if (scene_ != nullptr) factory_.DestroyScene(scene_, true);
+    scene_ = nullptr;
+    rootNode_ = nullptr;
+    const RString path = importer_ != nullptr ? importer_->GetFileName() : RString("");
+    log_ = std::make_unique<RWyxLogFile>(kLogFileName, (RString("File import: ") + path).Buffer(), true, true);
+    RegisterImageHandlers(*this);
+    scene_ = factory_.CreateScene();
+    if (scene_ == nullptr || importer_ == nullptr) return false;
+    rootNode_ = scene_->GetRootNode();
+    return importer_->Import(scene_);
+}
+
+RString WyxVexaImportSession::FailRead() {
+    const RString reason = importer_ != nullptr ? RString(importer_->GetLastErrorString()) : RString("No file is open");
+    log_->AddLine(reason.Buffer());
+    ShowDialog("WYX import Error", reason);
+    // Nothing of a file that did not read reaches the host: no characters either.
+    EndImport();
+    return reason;
+}
+
+void WyxVexaImportSession::PrepareScene() {
+    legacyPivot_ = ::IsLegacyPivotFile(rootNode_, *importer_);
+    lockedAttributeDecision_ = 1;
+    ConvertSceneRoot(rootNode_);
+    scene_->SetCurrentTake(takeName_.Buffer());
+    ResetProgress(ShowUI(), "WYXIMPORTWINDOW");
+    CheckNonUniformScale(*this, rootNode_);
+    if (legacyPivot_) {
+        if (Options().GetBoolOption(kImportNullsToPivot)) {
+            CheckPrePostRotationKeys(*this, rootNode_);
+            SplitPrePostNodes(rootNode_, 0, factory_);
+        } else {
+            VisitSubtree(rootNode_, [](RWyxNode* node) {
+                node->SetPivotState(0, 0);
+                node->SetPivotState(1, 0);
+            });
+        }
+    }
+    factory_.RenameNodesForHost();
+    if (Options().GetBoolOption(kImportHardEdges)) WeldHardEdges(*this, rootNode_);
+}
+
+void WyxVexaImportSession::CreateHostNodes() {
+    const bool exclusive = Options().GetImportMode() == WyxPluginOptions::kExclusiveMerge;
+    if (!exclusive) SetProgressStatus("Importing geometry...");
+    BuildNameTable(rootNode_);
+    VexaMergeBinding* binding = factory_.GetMergeBindingObject();
+    binding->session = this;
+    VStatus status;
+    WalkCamerasAndLights(*binding, status, rootNode_, VFn::kInvalid);
+    factory_.ReleaseMergeBindingObject();
+    ReinsertRootNode(*this, rootNode_);
+    currentTime_.FromSeconds(VAnimControl::currentTime().as(VTime::kSeconds));
+    ConvertPivots();
+    if (Options().GetBoolOption(kImportDeformNullsAsJoints)) ConvertDeformingNullsToJoints(rootNode_, factory_);
+    CreateNodesInNamespaces();
+}
+
+void WyxVexaImportSession::ConvertPivots() {
+    const double rate = GetSamplingRate();
+    if (!legacyPivot_) {
+        ResampleRotation(*this, rootNode_);
+        rootNode_->ConvertPivotAnimation(1, rate, true);
+        return;
+    }
+    const bool merging = Options().GetImportMode() != WyxPluginOptions::kCreate;
+    VisitSubtree(rootNode_, [merging](RWyxNode* node) {
+        if (merging && static_cast<VexaNode*>(node)->IsMerged()) return;
+        node->SetRotationPivot(0, 0.0, 0.0, 0.0, 1.0);
+        node->SetRotationOffset(0, 0.0, 0.0, 0.0, 1.0);
+    });
+    rootNode_->ConvertPivotAnimationSimple(0, rate, true);
+}
+
+void WyxVexaImportSession::ImportContent() {
+    if (Options().GetImportMode() != WyxPluginOptions::kExclusiveMerge) SetProgressStatus("Importing materials...");
+    ForChildren(rootNode_, [this](RWyxNode* child) { ImportMaterials(*this, child); });
+    SetProgressStatus("Importing animations...");
+    attributeEditorFlag_ = false;
+    ForChildren(rootNode_, [this](RWyxNode* child) { ImportNodeAnimation(*this, child); });
+    SetHostTimeRange();
+    ApplyBindPoses();
+    SetProgressStatus("Importing deformations...");
+    ForChildren(rootNode_, [this](RWyxNode* child) { ImportDeformations(*this, child); });
+    RestoreBindPoses();
+    CreateHostCharacters(scene_);
+    ReportBlendShapeFailures();
+    blendShapeFailures_.clear();
+}
+
+void WyxVexaImportSession::SetHostTimeRange() {
+    RTime start(RTime::kInfinitelyLate);
+    RTime stop(0);
+    rootNode_->GetAnimationInterval(start, stop);
+    if (start < stop) {
+        VAnimControl::setMinTime(VTime(start.ToSeconds(), VTime::kSeconds));
+        VAnimControl::setMaxTime(VTime(stop.ToSeconds(), VTime::kSeconds));
+        VAnimControl::setCurrentTime(VTime(start.ToSeconds(), VTime::kSeconds));
+        return;
+    }
+    VAnimControl::setMinTime(VTime(0.0, VTime::kSeconds));
+    VAnimControl::setMaxTime(VTime(kEmptyRangeSeconds, VTime::kSeconds));
+    VAnimControl::setCurrentTime(VTime(0.0, VTime::kSeconds));
+}
+
+void WyxVexaImportSession::EndImport() {
+    if (scene_ != nullptr) factory_.DestroyScene(scene_, true);
+    scene_ = nullptr;
+    rootNode_ = nullptr;
+    nameTable_.Clear();
+    bindPoseLists_.clear();
+    log_.reset();
+}
+
+// ---- messages -----------------------------------------------------------------------------------
+
+void WyxVexaImportSession::ShowDialog(const char* title, const RString& text) const {
+    if (!ShowUI()) return;
+    WyxVexaConfirmDialog dialog;
+    dialog.SetTitle(title);
+    dialog.SetMessage(text.Buffer());
+    dialog.SetButtonLabel(0, "Ok");
+    dialog.Show();
+}
+
+void WyxVexaImportSession::ReportBlendShapeFailures() {
+    if (blendShapeFailures_.empty()) return;
+    const RString title = "Import of blendshape animation failed for the following nodes:";
+    RString message = title + "\n\n";
+    if (log_ != nullptr) log_->AddLine(title.Buffer());
+    const size_t count = blendShapeFailures_.size();
+    for (size_t start = 0; start < count + 3; start += 3) {
+        message += "        ";
+        for (size_t i = start; i < start + 3 && i < count; ++i) {
+            const RString name = blendShapeFailures_[i]->GetNameWithoutPrefix();
+            message += name;
+            if (i + 1 < count) message += ", ";
+            if (log_ != nullptr) log_->AddLine(name.Buffer());
+        }
+        message += "\n";
+    }
+    message += "\nMake sure the animation function curves exist on these nodes.\n";
+    message += " (Make sure each blendshape have at least a key)\n";
+    if (log_ != nullptr) {
+        log_->AddLine("Make sure the animation function curves exist on these nodes.");
+        log_->AddLine(" (Make sure each blendshape have at least a key)");
+    }
+    ShowDialog("WYX import error", message);
+}

@@ -1,0 +1,56 @@
+#include "formats/3ds/RShortNameList.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+// The short names the list gives, in order.
+std::vector<std::string> Shorten(RShortNameList& list, const std::vector<std::string>& names, int limit) {
+    std::vector<std::string> result;
+    for (const std::string& name : names) {
+        RNamePair pair(RString(name.c_str()));
+        list.MakeUniqueWithLimit(pair, limit);
+        result.emplace_back(pair.GetCurrent().Buffer());
+    }
+    return result;
+}
+
+TEST(RShortNameListTest, NamesLoseTheirPrefixAndRoomIsLeftForACounter) {
+    RShortNameList list;
+    EXPECT_EQ(Shorten(list, {"Model::Cylinder01", "Model::Cylinder02", "Model::Cylinder03", "Model::Box", "Seven77",
+                             "Eight888", "a::b::c", "abc", "ABC"},
+                      10),
+              (std::vector<std::string>{"Cylinde", "Cylinde1", "Cylinde2", "Box", "Seven77", "Eight88", "b::c", "abc",
+                                        "ABC"}));
+    RShortNameList materials;
+    EXPECT_EQ(Shorten(materials, {"Material::AVeryLongMaterialName"}, 15), (std::vector<std::string>{"AVeryLongMat"}));
+    RNamePair pair(RString("LongNameA"));
+    EXPECT_FALSE(materials.MakeUnique(pair));  // the object-name limit
+    EXPECT_STREQ(pair.GetCurrent().Buffer(), "LongNam");
+}
+
+TEST(RShortNameListTest, EveryNameGivenIsUniqueWithinTheLimit) {
+    RShortNameList list;
+    EXPECT_EQ(Shorten(list, {"LongNameA", "LongNameB", "LongNameC", "LongNam1", "Box", "Box", "Box1"}, 10),
+              (std::vector<std::string>{"LongNam", "LongNam1", "LongNam2", "LongNam3", "Box", "Box1", "Box11"}));
+    RShortNameList many;
+    std::vector<std::string> names(1200, "Repeated");
+    const std::vector<std::string> given = Shorten(many, names, 10);
+    EXPECT_EQ(given[10], "Repeate10");
+    EXPECT_EQ(given[1000], "Repeat1000");
+    std::set<std::string> distinct;
+    for (const std::string& name : given) {
+        EXPECT_LE(name.size(), 10u) << name;
+        distinct.insert(name);
+    }
+    EXPECT_EQ(distinct.size(), given.size());
+    many.Clear();
+    EXPECT_EQ(Shorten(many, {"Repeated"}, 10), (std::vector<std::string>{"Repeate"}));
+    EXPECT_NE(many.Create(), nullptr);
+}
+
+}  // namespace

@@ -1,0 +1,376 @@
+#include "core/EulerAngles.h"
+#include "core/RMatrix.h"
+#include "fileio/RWyxFileImporter.h"
+#include "scene/RWyxTakeInfo.h"
+#include "tests/formats/3ds/Scene3dsTestSupport.h"
+#include "tests/support/ScratchFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <set>
+
+using namespace scene3ds_test;
+using namespace ftk_test;
+
+namespace {
+
+using RWyxReader3dsTest = Scene3dsTest;
+
+constexpr std::uint32_t kSideMasks[6] = {1, 2, 4, 8, 16, 32};
+constexpr std::uint32_t kOneMask[6] = {1, 1, 1, 1, 1, 1};
+
+Bytes CubeFile(const std::uint32_t masks[6]) {
+    return MakeFile([masks](FtkDatabase* db) {
+        std::unique_ptr<FtkMeshObject> cube = Cube("Cube", masks);
+        FtkPutMeshObject(db, cube.get());
+    });
+}
+
+// One mesh of one vertex (1, 2, 3) and one face, with a keyframer node of that pivot.
+Bytes PointFile(const FtkPoint& pivot, int nodes = 1) {
+    return MakeFile([pivot, nodes](FtkDatabase* db) {
+        std::unique_ptr<FtkMeshObject> mesh;
+        FtkInitMeshObject(mesh, 3, 1, 0);
+        FtkCopyName(mesh->name, "Tri");
+        mesh->vertices = {{1, 2, 3}, {1, 2, 3}, {1, 2, 3}};
+        FtkPutMeshObject(db, mesh.get());
+        for (int i = 0; i < nodes; ++i) {
+            std::unique_ptr<FtkObjectMotion> motion;
+            FtkInitObjectMotion(motion, 1, 1, 1, 0, 0);
+            FtkCopyName(motion->name, "Tri");
+            FtkCopyName(motion->instance, i == 0 ? "" : std::to_string(i).c_str());
+            motion->pivot = i == 0 ? pivot : FtkPoint{0, 0, 0};
+            FtkPutObjectMotion(db, motion.get());
+        }
+    });
+}
+
+Bytes PositionTrackFile(std::initializer_list<std::uint32_t> frames) {
+    return MakeFile([frames](FtkDatabase* db) {
+        std::unique_ptr<FtkObjectMotion> motion;
+        FtkInitObjectMotion(motion, static_cast<std::uint32_t>(frames.size()), 1, 1, 0, 0);
+        FtkCopyName(motion->name, "Mover");
+        std::size_t k = 0;
+        for (std::uint32_t frame : frames) {
+            motion->position.keys[k].time = frame;
+            motion->position.values[k] = {static_cast<float>(k), 0, 0};
+            ++k;
+        }
+        FtkPutObjectMotion(db, motion.get());
+    });
+}
+
+RVector4 PointOf(RWyxNode* node, int index) { return node->GetMesh()->GetControlPoints()[index]; }
+
+TEST_F(RWyxReader3dsTest, VerticesSplitWhereFacesDoNotSmoothTogether) {
+    ASSERT_TRUE(Read(CubeFile(kSideMasks)));
+    RWyxMesh* cube = Node("Cube")->GetMesh();
+    ASSERT_NE(cube, nullptr);
+    EXPECT_EQ(cube->GetControlPointsCount(), 24);
+    EXPECT_EQ(cube->GetPolygonCount(), 12);
+    for (int i = 0; i < 24; ++i) {  // flat sides: every normal is an axis
+        const RVector4& n = cube->GetNormals()[i];
+        EXPECT_NEAR(std::fabs(n.x) + std::fabs(n.y) + std::fabs(n.z), 1.0, 1e-9) << i;
+    }
+    factory.DestroyAll();
+    scene = factory.CreateScene();
+    ASSERT_TRUE(Read(CubeFile(kOneMask)));
+    cube = Node("Cube")->GetMesh();
+    EXPECT_EQ(cube->GetControlPointsCount(), 8);
+    const RVector4& corner = cube->GetNormals()[0];  // averaged over three sides
+    EXPECT_NEAR(std::fabs(corner.x), std::sqrt(1.0 / 3.0), 1e-9);
+    factory.DestroyAll();
+    scene = factory.CreateScene();
+    ASSERT_TRUE(Read(CubeFile(kSideMasks), Options([](RStreamOptions3ds& o) { o.SetOptionValue(o.kSmoothGroup, 0); })));
+    EXPECT_EQ(Node("Cube")->GetMesh()->GetControlPointsCount(), 8);
+    // Faces of mask 0 share their vertices with each other, never with faces of another mask:
+    // corners 0 and 7 meet three sides of one mask, the six others sides of both.
+    factory.DestroyAll();
+    scene = factory.CreateScene();
+    constexpr std::uint32_t kAlternate[6] = {0, 1, 0, 1, 0, 1};
+    ASSERT_TRUE(Read(CubeFile(kAlternate)));
+    EXPECT_EQ(Node("Cube")->GetMesh()->GetControlPointsCount(), 14);
+}
+
+TEST_F(RWyxReader3dsTest, AReferenceNodeCarriesTheScaleThatIsOtherwiseBakedIn) {
+    ASSERT_TRUE(Read(PointFile({0, 0, 0}), Options([](RStreamOptions3ds& o) { o.SetOptionValue(o.kCreateReferenceNode, 1); })));
+    RWyxNode* reference = Node("Wyx_Root");
+    ASSERT_NE(reference, nullptr);
+    RVector4 scaling;
+    reference->GetDefaultScaling(scaling);
+    EXPECT_DOUBLE_EQ(scaling.x, 2.54);
+    EXPECT_EQ(Node("Tri")->GetParent(), reference);
+    const RVector4 kept = PointOf(Node("Tri"), 0);
+    EXPECT_NEAR(kept.x, 1.0, 1e-6);
+    EXPECT_NEAR(kept.y, 3.0, 1e-6);
+    EXPECT_NEAR(kept.z, -2.0, 1e-6);
+    factory.DestroyAll();
+    scene = factory.CreateScene();
+    ASSERT_TRUE(Read(PointFile({0, 0, 0})));
+    EXPECT_EQ(Node("Wyx_Root"), nullptr);
+    EXPECT_EQ(Node("Tri")->GetParent(), scene->GetRootNode());
+    const RVector4 baked = PointOf(Node("Tri"), 0);
+    EXPECT_NEAR(baked.x, 2.54, 1e-5);
+    EXPECT_NEAR(baked.y, 7.62, 1e-5);
+    EXPECT_NEAR(baked.z, -5.08, 1e-5);
+}
+
+TEST_F(RWyxReader3dsTest, ANodeReusingAMeshGetsItsOwnCopyShiftedByItsOwnPivot) {
+    ASSERT_TRUE(Read(PointFile({1, 0, 0}, 2), Options([](RStreamOptions3ds& o) { o.SetOptionValue(o.kRescale, 0); })));
+    RWyxNode* first = Node("Tri");
+    RWyxNode* second = Node("Tri.1");
+    ASSERT_NE(first, nullptr);
+    ASSERT_NE(second, nullptr);
+    ASSERT_NE(first->GetMesh(), nullptr);
+    ASSERT_NE(second->GetMesh(), nullptr);
+    EXPECT_NE(first->GetMesh(), second->GetMesh());
+    EXPECT_NEAR(PointOf(first, 0).x, 0.0, 1e-6);   // 1 - pivot 1
+    EXPECT_NEAR(PointOf(second, 0).x, 1.0, 1e-6);  // its own pivot is 0
+}
+
+TEST_F(RWyxReader3dsTest, KeysOnRepeatedFramesAreLeftOutAndTheTakeSpansTheKeys) {
+    ASSERT_TRUE(Read(PositionTrackFile({0, 10, 10, 20})));
+    RFCurve* x = Node("Mover")->GetCurrentTakeNode()->GetTranslationXCurve();
+    ASSERT_EQ(x->GetKeyCount(), 3);
+    EXPECT_EQ(x->GetKey(1).GetTime(), Frame(10));
+    EXPECT_EQ(x->GetKey(2).GetTime(), Frame(20));
+    EXPECT_FLOAT_EQ(x->GetKey(2).GetValue(), 3.0f * 2.54f);  // the fourth key's value
+    RWyxTakeInfo* take = scene->GetTakeInfo("default take");
+    ASSERT_NE(take, nullptr);
+    EXPECT_EQ(take->localStart, Frame(0));
+    EXPECT_EQ(take->localStop, Frame(20));
+    EXPECT_STREQ(scene->GetCurrentTakeName(), "default take");
+}
+
+TEST_F(RWyxReader3dsTest, KeysAreReducedOnRequestAndLeftOutWithoutAnimation) {
+    const Bytes file = PositionTrackFile({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15});
+    ASSERT_TRUE(Read(file));
+    EXPECT_EQ(Node("Mover")->GetCurrentTakeNode()->GetTranslationXCurve()->GetKeyCount(), 16);
+    factory.DestroyAll();
+    scene = factory.CreateScene();
+    ASSERT_TRUE(Read(file, Options([](RStreamOptions3ds& o) { o.SetOptionValue(o.kReduceKeys, 1); })));
+    EXPECT_LT(Node("Mover")->GetCurrentTakeNode()->GetTranslationXCurve()->GetKeyCount(), 16);
+    factory.DestroyAll();
+    scene = factory.CreateScene();
+    ASSERT_TRUE(Read(file, Options([](RStreamOptions3ds& o) { o.SetOptionValue(o.kAnimation, 0); })));
+    EXPECT_EQ(Node("Mover")->GetCurrentTakeNode()->GetTranslationXCurve()->GetKeyCount(), 0);
+    RVector4 translation(9, 9, 9, 0);
+    Node("Mover")->GetDefaultTranslation(translation);
+    EXPECT_EQ(translation.x, 0.0);  // the first key's value
+}
+
+TEST_F(RWyxReader3dsTest, AFileWithoutKeysGetsTheDefaultSpanAndOneNodePerObject) {
+    ASSERT_TRUE(Read(CubeFile(kOneMask)));
+    RWyxTakeInfo* take = scene->GetTakeInfo("default take");
+    ASSERT_NE(take, nullptr);
+    EXPECT_EQ(take->localStop, Frame(150));
+    EXPECT_EQ(Node("Cube")->GetCurrentTakeNode()->GetTranslationXCurve()->GetKeyCount(), 0);
+}
+
+TEST_F(RWyxReader3dsTest, RotationKeysAreAccumulatedIntoAbsoluteRotations) {
+    const Bytes file = MakeFile([](FtkDatabase* db) {
+        std::unique_ptr<FtkObjectMotion> motion;
+        FtkInitObjectMotion(motion, 1, 2, 1, 0, 0);
+        FtkCopyName(motion->name, "Turner");
+        for (int k = 0; k < 2; ++k) {
+            motion->rotation.keys[k].time = static_cast<std::uint32_t>(10 * k);
+            motion->rotation.values[k] = {static_cast<float>(M_PI / 2), 0, 0, 1};  // a quarter turn about file Z
+        }
+        FtkPutObjectMotion(db, motion.get());
+    });
+    ASSERT_TRUE(Read(file));
+    RWyxTakeNode* take = Node("Turner")->GetCurrentTakeNode();
+    auto rotationAt = [take](int frame) {
+        RMatrix m;
+        EulerXYZToMatrix(m, take->GetRotationXCurve()->EvaluateAt(Frame(frame)),
+                         take->GetRotationYCurve()->EvaluateAt(Frame(frame)),
+                         take->GetRotationZCurve()->EvaluateAt(Frame(frame)));
+        return m;
+    };
+    RMatrix quarter;
+    EulerXYZToMatrix(quarter, 0, -90, 0);
+    RMatrix half;
+    EulerXYZToMatrix(half, 0, 180, 0);
+    EXPECT_EQ(MatrixCompare(rotationAt(0), quarter, 1e-4), 0);
+    EXPECT_EQ(MatrixCompare(rotationAt(10), half, 1e-4), 0);
+}
+
+TEST_F(RWyxReader3dsTest, ParentsByRepeatedNamesThatWouldCloseACycleGoToTheTopWithAWarning) {
+    // Ids: B -> node 2, A -> node 0; by name, "A" finds node 1 and "B" finds node 0.
+    const Bytes file = Chunk(0x4D4D, {}, {Chunk(0xB000, {}, {
+        Chunk(0xB002, {}, {Chunk(0xB030, U16(0)), NodeHeader("B", 2)}),
+        Chunk(0xB002, {}, {Chunk(0xB030, U16(1)), NodeHeader("A", 0)}),
+        Chunk(0xB002, {}, {Chunk(0xB030, U16(2)), NodeHeader("A", 0xFFFF)}),
+    })});
+    ASSERT_TRUE(Read(file)) << ErrorCodes();
+    RWyxNode* b = Node("B");
+    RWyxNode* a = factory.FindNode("A", 0);
+    EXPECT_EQ(b->GetParent(), a);
+    EXPECT_EQ(a->GetParent(), scene->GetRootNode());
+    EXPECT_NE(messages.find("its own ancestor"), std::string::npos) << messages;
+}
+
+TEST_F(RWyxReader3dsTest, BadFaceCornersAndGroupFaceNumbersArePassedOver) {
+    const Bytes file = MakeFile([](FtkDatabase* db) {
+        std::unique_ptr<FtkMaterial> material;
+        FtkInitMaterial(material);
+        FtkCopyName(material->name, "Red");
+        FtkPutMaterial(db, material.get());
+        std::unique_ptr<FtkMeshObject> mesh;
+        FtkInitMeshObject(mesh, 3, 2, 0);
+        FtkCopyName(mesh->name, "Bad");
+        mesh->vertices = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
+        mesh->faces = {{0, 1, 2, 7}, {0, 1, 99, 7}};
+        mesh->materialCount = 1;
+        FtkAllocMeshArrays(mesh.get(), kFtkMeshMaterials);
+        FtkCopyName(mesh->materials[0].name, "Red");
+        mesh->materials[0].faceCount = 2;
+        mesh->materials[0].faceIndices = {0, 500};
+        FtkPutMeshObject(db, mesh.get());
+    });
+    ASSERT_TRUE(Read(file)) << ErrorCodes();
+    RWyxMesh* mesh = Node("Bad")->GetMesh();
+    EXPECT_EQ(mesh->GetPolygonCount(), 1);
+    EXPECT_EQ(mesh->GetMaterialCount(0), 1);
+    EXPECT_NE(messages.find("1 faces naming no vertex"), std::string::npos) << messages;
+}
+
+TEST_F(RWyxReader3dsTest, MaterialsTexturesAndZeroTextureScales) {
+    const Bytes file = MakeFile([](FtkDatabase* db) {
+        for (const char* name : {"Wood", "Oak"}) {
+            std::unique_ptr<FtkMaterial> material;
+            FtkInitMaterial(material);
+            FtkCopyName(material->name, name);
+            material->diffuse = {0.5f, 0.25f, 1.0f};
+            material->specular = {0.6f, 0.6f, 0.6f};
+            material->shinStrength = 0.5f;
+            material->selfIllumPct = 0.5f;
+            material->transparency = 0.25f;
+            material->shininess = 0.75f;
+            FtkCopyName(material->maps[kFtkTextureMap].name, "wood.bmp");
+            material->maps[kFtkTextureMap].uScale = 0.0f;
+            material->maps[kFtkTextureMap].percent = 1.0f;
+            FtkPutMaterial(db, material.get());
+        }
+        std::unique_ptr<FtkMaterial> placed;
+        FtkInitMaterial(placed);
+        FtkCopyName(placed->name, "Placed");
+        FtkTextureMap& map = placed->maps[kFtkTextureMap];
+        FtkCopyName(map.name, "tile.bmp");
+        map.uScale = 2.0f;
+        map.uOffset = 0.25f;
+        map.percent = 0.5f;
+        map.tiling = 2;
+        FtkCopyName(placed->maps[kFtkTexture2Map].name, "turn.bmp");
+        placed->maps[kFtkTexture2Map].rotation = 90.0f;
+        FtkPutMaterial(db, placed.get());
+    });
+    ASSERT_TRUE(Read(file));
+    RWyxTexture* tile = factory.FindTexture("tile.bmp", 0);
+    ASSERT_NE(tile, nullptr);
+    EXPECT_NEAR(tile->GetTranslationU(), -1.0, 1e-6);  // -2 ((1 - 1/2) 0.5 + 0.25)
+    EXPECT_NEAR(tile->GetTranslationV(), 0.0, 1e-6);
+    EXPECT_EQ(tile->GetMaterialMode(), 0);
+    EXPECT_EQ(tile->GetWrapModeU(), 1);
+    RWyxTexture* turned = factory.FindTexture("turn.bmp", 0);
+    ASSERT_NE(turned, nullptr);
+    EXPECT_NEAR(turned->GetRotationW(), -90.0, 1e-6);
+    // (-0.5, -0.5) turned by -90 degrees is (-0.5, 0.5); then 0.5 is added.
+    EXPECT_NEAR(turned->GetTranslationU(), 0.0, 1e-6);
+    EXPECT_NEAR(turned->GetTranslationV(), 1.0, 1e-6);
+    RWyxMaterial* wood = factory.FindMaterial("Wood", 0);
+    ASSERT_NE(wood, nullptr);
+    EXPECT_NEAR(wood->GetOpacity(), 0.75, 1e-6);
+    EXPECT_NEAR(wood->GetShininess(), 1.0, 1e-6);  // twice 0.75, held to 1
+    EXPECT_NEAR(wood->GetDiffuseColor().GetGreen(), 0.25, 0.01);  // stored as a byte
+    EXPECT_NEAR(wood->GetSpecularColor().GetRed(), 0.6 * 0.5 * 4.0 / 3.0, 0.01);
+    EXPECT_NEAR(wood->GetEmissiveColor().GetRed(), 0.25, 0.01);  // diffuse x self-illumination
+    RWyxTexture* first = factory.FindTexture("wood.bmp", 0);
+    RWyxTexture* second = factory.FindTexture("wood.bmp-1", 0);
+    ASSERT_NE(first, nullptr);
+    ASSERT_NE(second, nullptr);
+    EXPECT_DOUBLE_EQ(first->GetScalingU(), 1.0);
+    EXPECT_TRUE(std::isfinite(first->GetTranslationU()));
+    EXPECT_EQ(first->GetMaterialMode(), 1);
+}
+
+TEST_F(RWyxReader3dsTest, CamerasAndLightsWithTargets) {
+    const Bytes file = MakeFile([](FtkDatabase* db) {
+        std::unique_ptr<FtkCamera> camera;
+        FtkInitCamera(camera);
+        FtkCopyName(camera->name, "Cam");
+        camera->fov = 60.0f;
+        camera->nearRange = 1.0f;
+        FtkPutCamera(db, camera.get());
+        std::unique_ptr<FtkLight> spot;
+        FtkInitSpotlight(spot);
+        FtkCopyName(spot->name, "Spot");
+        FtkPutLight(db, spot.get());
+        std::unique_ptr<FtkCameraMotion> motion;
+        FtkInitCameraMotion(motion, 1, 0, 0, 1);
+        FtkCopyName(motion->name, "Cam");
+        FtkPutCameraMotion(db, motion.get());
+    });
+    ASSERT_TRUE(Read(file)) << ErrorCodes();
+    RWyxNode* camera = Node("Cam");
+    ASSERT_NE(camera->GetCamera(), nullptr);
+    EXPECT_EQ(camera->GetTarget(), Node("Cam.Target"));
+    EXPECT_NEAR(camera->GetCamera()->GetNearPlane(), 2.54, 1e-6);
+    EXPECT_NEAR(camera->GetCamera()->GetFarPlane(), 1000 * 2.54 * 10, 1e-3);
+    EXPECT_EQ(camera->GetCamera()->GetApertureMode(), RWyxCamera::kApertureHorizontal);
+    // A track without values: one key of 45 degrees and the camera's field of view.
+    RFCurve* fov = camera->GetCurrentTakeNode()->GetFieldOfViewCurve();
+    ASSERT_EQ(fov->GetKeyCount(), 1);
+    EXPECT_FLOAT_EQ(fov->GetKey(0).GetValue(), 45.0f);
+    EXPECT_NEAR(camera->GetCamera()->GetDefaultFieldOfView(), 45.0, 1e-4);
+    RWyxNode* spot = Node("Spot");  // no keyframer node: made from the light
+    ASSERT_NE(spot->GetLight(), nullptr);
+    EXPECT_EQ(spot->GetLight()->GetLightType(), 2);
+    EXPECT_NEAR(spot->GetLight()->GetDefaultConeAngle(), 45.0, 1e-6);
+    EXPECT_EQ(spot->GetTarget(), Node("Spot.Target"));
+    RVector4 post;
+    spot->GetPostTargetRotation(post);
+    EXPECT_EQ(post.z, 90.0);
+}
+
+TEST_F(RWyxReader3dsTest, AFailedReadReleasesItsFileAndTheNextFileReadsAgain) {
+    const Bytes whole = CubeFile(kOneMask);
+    Bytes damaged = whole;
+    damaged.resize(damaged.size() / 2);
+    EXPECT_FALSE(Read(damaged));
+    for (int slot = 0; slot < FtkFileTableHighWater(); ++slot) EXPECT_EQ(FtkGetFileByIndex(slot), nullptr) << slot;
+    EXPECT_TRUE(ftkErrorPending);
+    // Opening the next file clears the toolkit's pending error.
+    EXPECT_TRUE(Read(whole)) << ErrorCodes();
+}
+
+TEST_F(RWyxReader3dsTest, AFileClosedUnderTheReaderOrWriterIsNotUsed) {
+    const Bytes bytes = CubeFile(kOneMask);
+    RWyxReader3ds reader(&factory);
+    ASSERT_TRUE(reader.OpenMemory(bytes.data(), bytes.size()));
+    RWyxWriter3ds writer(&factory);
+    ASSERT_TRUE(writer.CreateInMemory());
+    FtkCloseAllFiles();  // as a toolkit user closing every file would
+    EXPECT_FALSE(reader.Read(scene, Options().get()));
+    EXPECT_EQ(reader.GetLastErrorCode(), RWyxReader::kErrorNotOpened);
+    EXPECT_FALSE(writer.Write(scene, Options().get()));
+    EXPECT_EQ(writer.GetLastErrorCode(), RWyxWriter::kErrorNotOpened);
+}
+
+TEST_F(RWyxReader3dsTest, TheImporterReadsA3dsFileAndReportsOneItCannotOpen) {
+    ScratchFolder folder;
+    const Bytes bytes = CubeFile(kOneMask);
+    const std::string path = folder.WriteFile("cube.3ds", std::string(bytes.begin(), bytes.end()));
+    RWyxFileImporter* importer = factory.CreateFileImporter();
+    ASSERT_TRUE(importer->Initialize(path.c_str()));
+    RStreamOptionsPtr options = importer->GetReadOptions(false);
+    ASSERT_NE(options, nullptr);
+    EXPECT_TRUE(importer->Import(scene, options.get())) << importer->GetLastErrorString();
+    EXPECT_NE(Node("Cube"), nullptr);
+    RWyxReader3ds reader(&factory);
+    EXPECT_FALSE(reader.FileOpen(folder.Join("missing.3ds").c_str()));
+    EXPECT_EQ(reader.GetLastErrorCode(), RWyxReader::kErrorNotOpened);
+}
+
+}  // namespace

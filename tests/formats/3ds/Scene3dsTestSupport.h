@@ -1,0 +1,133 @@
+#ifndef WYX_TESTS_FORMATS_3DS_SCENE3DSTESTSUPPORT_H
+#define WYX_TESTS_FORMATS_3DS_SCENE3DSTESTSUPPORT_H
+
+// Helpers of the 3DS reader and writer suites: files made through the toolkit, scenes read
+// from and written to memory, and a scene with every kind the writer writes.
+
+#include "attributes/RWyxCamera.h"
+#include "attributes/RWyxLight.h"
+#include "attributes/RWyxMaterial.h"
+#include "attributes/RWyxMesh.h"
+#include "attributes/RWyxTexture.h"
+#include "curves/RCurveKey.h"
+#include "curves/RFCurve.h"
+#include "formats/3ds/RStreamOptions3ds.h"
+#include "formats/3ds/RWyxReader3ds.h"
+#include "formats/3ds/RWyxWriter3ds.h"
+#include "scene/RWyxNode.h"
+#include "scene/RWyxObjectFactory.h"
+#include "scene/RWyxScene.h"
+#include "scene/RWyxTakeNode.h"
+#include "tests/formats/3ds/FtkToolkitTest.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace scene3ds_test {
+
+using ftk_test::Bytes;
+
+// Options with their defaults, changed by `edit`.
+inline RStreamOptionsPtr Options(const std::function<void(RStreamOptions3ds&)>& edit = nullptr) {
+    RStreamOptions3ds* options = RStreamOptions3ds::Create();
+    options->ResetHooks();
+    if (edit) edit(*options);
+    return RStreamOptionsPtr(options);
+}
+
+inline RTime Frame(int frame) {
+    RTime time;
+    time.SetFromTimecode(0, 0, 0, frame, 0, 6);
+    return time;
+}
+
+// A curve given keys (frame, value).
+inline void SetKeys(RFCurve* curve, std::initializer_list<std::pair<int, float>> keys) {
+    ASSERT_NE(curve, nullptr);
+    curve->ClearKeys();
+    for (const auto& [frame, value] : keys) curve->AppendKey(Frame(frame), value);
+}
+
+// A mesh file of one database put together by `fill`, saved to bytes.
+inline Bytes MakeFile(const std::function<void(FtkDatabase*)>& fill) {
+    std::unique_ptr<FtkDatabase> database = ftk_test::NewDatabase(kFtkMeshFile);
+    fill(database.get());
+    Bytes bytes = ftk_test::Save(database.get());
+    FtkReleaseDatabase(database);
+    return bytes;
+}
+
+// A cube of 8 vertices and 12 faces; side s (two faces each) gets masks[s].
+inline std::unique_ptr<FtkMeshObject> Cube(const char* name, const std::uint32_t masks[6]) {
+    std::unique_ptr<FtkMeshObject> mesh;
+    FtkInitMeshObject(mesh, 8, 12, kFtkMeshSmoothGroups | kFtkMeshTexVerts);
+    FtkCopyName(mesh->name, name);
+    for (int i = 0; i < 8; ++i) {
+        mesh->vertices[i] = {static_cast<float>(i & 1), static_cast<float>((i >> 1) & 1), static_cast<float>((i >> 2) & 1)};
+    }
+    const std::uint16_t sides[6][4] = {{0, 2, 3, 1}, {4, 5, 7, 6}, {0, 1, 5, 4}, {2, 6, 7, 3}, {0, 4, 6, 2}, {1, 3, 7, 5}};
+    for (int s = 0; s < 6; ++s) {
+        mesh->faces[2 * s] = {sides[s][0], sides[s][1], sides[s][2], 7};
+        mesh->faces[2 * s + 1] = {sides[s][2], sides[s][3], sides[s][0], 7};
+        mesh->smoothGroups[2 * s] = masks[s];
+        mesh->smoothGroups[2 * s + 1] = masks[s];
+    }
+    return mesh;
+}
+
+class Scene3dsTest : public ::testing::Test {
+protected:
+    void SetUp() override { ftk_test::ResetToolkit(); }
+    void TearDown() override { ftk_test::ResetToolkit(); }
+
+    // Reads bytes into the scene; the reader's message text goes to `messages`.
+    bool Read(const Bytes& bytes, const RStreamOptionsPtr& options = Options()) {
+        RWyxReader3ds reader(&factory);
+        if (!reader.OpenMemory(bytes.data(), bytes.size())) return false;
+        const bool read = reader.Read(scene, options.get());
+        messages = reader.GetMessageText().Buffer();
+        return read;
+    }
+
+    Bytes Write(const RStreamOptionsPtr& options = Options()) { return WriteScene(factory, scene, options); }
+
+    static Bytes WriteScene(RWyxObjectFactory& from, RWyxScene* what, const RStreamOptionsPtr& options = Options()) {
+        RWyxWriter3ds writer(&from);
+        EXPECT_TRUE(writer.CreateInMemory());
+        EXPECT_TRUE(writer.Write(what, options.get())) << writer.GetLastErrorString();
+        return writer.GetMemoryContents();
+    }
+
+    RWyxNode* Node(const char* name) { return factory.FindNode(name, 0); }
+
+    RWyxNode* AddNode(const char* name, RWyxNodeAttribute* attribute = nullptr, RWyxNode* parent = nullptr) {
+        RWyxNode* node = factory.CreateNode(name);
+        if (attribute != nullptr) node->SetNodeAttribute(attribute);
+        (parent != nullptr ? parent : scene->GetRootNode())->AddChild(node);
+        return node;
+    }
+
+    // A mesh of quads over the points given, all by control point.
+    RWyxMesh* QuadMesh(const std::vector<RVector4>& points, const std::vector<std::vector<int>>& polygons) {
+        RWyxMesh* mesh = factory.CreateMesh();
+        mesh->InitControlPoints(static_cast<int>(points.size()));
+        for (std::size_t i = 0; i < points.size(); ++i) mesh->GetControlPoints()[i] = points[i];
+        for (const auto& polygon : polygons) {
+            mesh->BeginPolygon();
+            for (int corner : polygon) mesh->AddPolygonVertex(corner);
+        }
+        return mesh;
+    }
+
+    RWyxObjectFactory factory;
+    RWyxScene* scene = factory.CreateScene();
+    std::string messages;
+};
+
+// Loads bytes as a toolkit database (for looking at what the writer wrote).
+inline std::unique_ptr<FtkDatabase> LoadFile(const Bytes& bytes) { return ftk_test::Load(bytes); }
+
+}  // namespace scene3ds_test
+
+#endif

@@ -1,0 +1,154 @@
+// Our OBJ and DXF files as readers of the field read them: tinyobjloader (OBJ), dxflib (DXF
+// layers, polylines and vertices) and ezdxf (DXF polyface faces, through a small script).
+
+#include "formats/geometry/RWyxWriterDxf.h"
+#include "formats/geometry/RWyxWriterObj.h"
+#include "tests/formats/geometry/GeometryFormatTestSupport.h"
+
+#include <dxflib/dl_creationadapter.h>
+#include <dxflib/dl_dxf.h>
+#include <tiny_obj_loader.h>
+
+#include <cmath>
+#include <cstdio>
+#include <sstream>
+
+namespace geometry_format_test {
+namespace {
+
+// Debian's tinyobjloader keeps floats.
+void ExpectClose(double got, double want) { EXPECT_NEAR(got, want, 1e-6 * std::max(1.0, std::fabs(want))); }
+
+class PeerReaderTest : public GeometryFormatTest {
+protected:
+    // A scene of two meshes: a cube with a material, normals and UVs, and a moved pentagon.
+    void BuildScene() {
+        RWyxNode* cube = AddCube("cube");
+        RWyxMesh& mesh = *cube->GetMesh();
+        AddMaterial(mesh, "paint", 0.25, 0.5, 1.0)->SetOpacity(0.75);
+        mesh.InitNormals(8);
+        for (int k = 0; k < 8; ++k) mesh.GetNormals()[k] = RVector4(0, 0, k % 2 == 0 ? 1 : -1, 0);
+        mesh.InitTextureUVMapping(RWyxMesh::kKindByControlPoint);
+        for (int k = 0; k < 8; ++k) mesh.AddTextureUV(k / 8.0, 1 - k / 8.0);
+        std::vector<RVector4> ring;
+        for (int i = 0; i < 5; ++i) ring.emplace_back(std::cos(i * 1.2566), std::sin(i * 1.2566), 0.5, 1);
+        RWyxNode* five = AddMeshNode("five sides", ring, {{0, 1, 2, 3, 4}});
+        five->SetDefaultTranslation(RVector4(100, -3, 2.5, 0));
+    }
+    std::vector<RVector4> WorldPoints(const char* name) {
+        RWyxNode* node = Node(name);
+        const RMatrix matrix = *node->GetPivotGlobalTransform(0, false);
+        std::vector<RVector4> points;
+        for (int k = 0; k < node->GetMesh()->GetControlPointsCount(); ++k) {
+            points.push_back(matrix.TransformPoint(node->GetMesh()->GetControlPoints()[k]));
+        }
+        return points;
+    }
+};
+
+TEST_F(PeerReaderTest, TinyObjLoaderReadsOurObjWithTheSameCountsAndCoordinates) {
+    BuildScene();
+    const std::string path = scratch.Join("scene.obj");
+    RWyxWriterObj writer(&factory);
+    ASSERT_TRUE(writer.FileCreate(path.c_str()));
+    ASSERT_TRUE(writer.Write(scene, ObjOptions().get()));
+    ASSERT_TRUE(writer.FileClose());
+
+    tinyobj::attrib_t attrib;
+    std::vector<tinyobj::shape_t> shapes;
+    std::vector<tinyobj::material_t> materials;
+    std::string warn, err;
+    ASSERT_TRUE(tinyobj::LoadObj(&attrib, &shapes, &materials, &warn, &err, path.c_str(), scratch.Path().c_str(), false))
+        << err;
+    EXPECT_TRUE(err.empty()) << err;
+    ASSERT_EQ(attrib.vertices.size(), 3u * 13u);
+    EXPECT_EQ(attrib.normals.size(), 3u * 8u);
+    EXPECT_EQ(attrib.texcoords.size(), 2u * 8u);
+    ASSERT_EQ(shapes.size(), 2u);
+    EXPECT_EQ(shapes[0].name, "cube");
+    EXPECT_EQ(shapes[0].mesh.num_face_vertices, std::vector<unsigned char>(6, 4));
+    EXPECT_EQ(shapes[1].mesh.num_face_vertices, std::vector<unsigned char>(1, 5));
+    const std::vector<RVector4> five = WorldPoints("five sides");
+    for (int k = 0; k < 5; ++k) {
+        const tinyobj::index_t& index = shapes[1].mesh.indices[static_cast<std::size_t>(k)];
+        ExpectClose(attrib.vertices[3 * index.vertex_index], five[k].x);
+        ExpectClose(attrib.vertices[3 * index.vertex_index + 1], five[k].y);
+        ExpectClose(attrib.vertices[3 * index.vertex_index + 2], five[k].z);
+        EXPECT_EQ(index.texcoord_index, -1);
+    }
+    const tinyobj::index_t& corner = shapes[0].mesh.indices[1];  // corner 3 of the cube's first face
+    ExpectClose(attrib.texcoords[2 * corner.texcoord_index], 3 / 8.0);
+    ExpectClose(attrib.normals[3 * corner.normal_index + 2], -1.0);
+    ASSERT_EQ(materials.size(), 2u);  // paint, and "default" for the pentagon
+    EXPECT_EQ(materials[0].name, "paint");
+    ExpectClose(materials[0].diffuse[1], 0.5);
+    ExpectClose(materials[0].dissolve, 0.75);
+}
+
+struct DxfCollector : DL_CreationAdapter {
+    void addLayer(const DL_LayerData& data) override { layers.push_back(data.name); }
+    void addPolyline(const DL_PolylineData& data) override { polylines.push_back({static_cast<int>(data.m), static_cast<int>(data.n), data.flags}); }
+    void addVertex(const DL_VertexData& data) override { vertices.push_back({data.x, data.y, data.z}); }
+    std::vector<std::string> layers;
+    std::vector<std::array<int, 3>> polylines;
+    std::vector<std::array<double, 3>> vertices;
+};
+
+TEST_F(PeerReaderTest, DxflibAndEzdxfReadOurDxfLayersPolylinesPointsAndFaces) {
+    BuildScene();
+    const std::string path = scratch.Join("scene.dxf");
+    RWyxWriterDxf writer(&factory);
+    ASSERT_TRUE(writer.FileCreate(path.c_str()));
+    OptionsPtr<RStreamOptionsDxf> options = DxfOptions();
+    options->SetOptionValue(RStreamOptionsDxf::kForceTriangulation, 0);
+    ASSERT_TRUE(writer.Write(scene, options.get()));
+    ASSERT_TRUE(writer.FileClose());
+
+    DxfCollector collector;
+    DL_Dxf dxf;
+    ASSERT_TRUE(dxf.in(path, &collector));
+    EXPECT_EQ(collector.layers, (std::vector<std::string>{"cube", "five_sides"}));
+    ASSERT_EQ(collector.polylines.size(), 2u);
+    EXPECT_EQ(collector.polylines[0], (std::array<int, 3>{8, 6, 64}));
+    EXPECT_EQ(collector.polylines[1], (std::array<int, 3>{5, 3, 64}));  // the pentagon as three triangles
+    const std::vector<RVector4> cube = WorldPoints("cube");
+    const std::vector<RVector4> five = WorldPoints("five sides");
+    ASSERT_EQ(collector.vertices.size(), 8u + 5u);  // dxflib hands over the mesh points, not face records
+    for (int k = 0; k < 5; ++k) {
+        const std::array<double, 3>& v = collector.vertices[8 + static_cast<std::size_t>(k)];
+        ExpectClose(v[0], five[k].x);
+        ExpectClose(v[1], -five[k].z);
+        ExpectClose(v[2], five[k].y);
+    }
+
+    // ezdxf's faces: the cube's six quadrilaterals with our points, last corner first.
+    const std::string command = "/usr/bin/python3 " WYX_TEST_SOURCE_DIR "/polyface_faces.py '" + path + "'";
+    std::FILE* pipe = popen(command.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    std::string output;
+    char buffer[4096];
+    for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, got);
+    ASSERT_EQ(pclose(pipe), 0) << output;
+    std::istringstream lines(output);
+    std::string line;
+    ASSERT_TRUE(std::getline(lines, line));
+    EXPECT_EQ(line, "mesh cube 6");
+    RWyxMesh& mesh = *Node("cube")->GetMesh();
+    for (int p = 0; p < 6; ++p) {
+        ASSERT_TRUE(std::getline(lines, line));
+        std::istringstream face(line.substr(5));
+        for (int i = 3; i >= 0; --i) {
+            const RVector4& q = cube[static_cast<std::size_t>(mesh.GetPolygonVertex(p, i))];
+            double x, y, z;
+            face >> x >> y >> z;
+            ExpectClose(x, q.x);
+            ExpectClose(y, -q.z);
+            ExpectClose(z, q.y);
+        }
+    }
+    ASSERT_TRUE(std::getline(lines, line));
+    EXPECT_EQ(line, "mesh five_sides 3");
+}
+
+}  // namespace
+}  // namespace geometry_format_test

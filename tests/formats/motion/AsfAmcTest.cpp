@@ -1,0 +1,440 @@
+#include "core/EulerAngles.h"
+#include "formats/motion/MotionConversion.h"
+#include "formats/motion/RAmcFile.h"
+#include "formats/motion/RAsfFile.h"
+#include "formats/motion/RWyxAsfScene.h"
+#include "formats/motion/RWyxReaderAmc.h"
+#include "formats/motion/RWyxReaderAsf.h"
+#include "formats/motion/RWyxWriterAmc.h"
+#include "formats/motion/RWyxWriterAsf.h"
+#include "scene/RWyxNodeLimits.h"
+#include "tests/formats/motion/MotionTestSupport.h"
+#include "tests/support/OwnedPlug.h"
+#include "tests/support/ScratchFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <cmath>
+#include <string>
+
+namespace {
+
+using namespace motion_test;
+
+const char* const kHeader =
+    "# hand-written, in the layout of public capture libraries\n"
+    ":version 1.10\n"
+    ":name VICON\n"
+    ":units\n"
+    "  mass 1.0\n"
+    "  length 0.45\n"
+    "  angle deg\n"
+    ":documentation\n"
+    "   generated for a test\n"
+    ":root\n"
+    "   order TX TY TZ RX RY RZ\n"
+    "   axis XYZ\n"
+    "   position 0 0 0\n"
+    "   orientation 0 0 0\n";
+
+const char* const kBones =
+    ":bonedata\n"
+    "  begin\n"
+    "     id 1\n"
+    "     name lhipjoint\n"
+    "     direction 0 -1 0\n"
+    "     length 2\n"
+    "     axis 0 0 0  XYZ\n"
+    "  end\n"
+    "  begin\n"
+    "     id 2\n"
+    "     name lfemur\n"
+    "     direction 1 0 0\n"
+    "     length 7\n"
+    "     axis 0 0 20  XYZ\n"
+    "    dof rx ry rz\n"
+    "    limits (-160.0 20.0)\n"
+    "           (-70.0 70.0)\n"
+    "           (-60.0 70.0)\n"
+    "  end\n"
+    "  begin\n"
+    "     id 3\n"
+    "     name ltibia\n"
+    "     direction 0 -1 0\n"
+    "     length 8\n"
+    "     axis 0 0 20  XYZ\n"
+    "    dof rx\n"
+    "    limits (-10.0 170.0)\n"
+    "  end\n"
+    "  begin\n"
+    "     name rhand\n"
+    "     direction 0 1 0\n"
+    "     length 0\n"
+    "     axis 0 0 0 XYZ\n"
+    "    dof rz\n"
+    "  end\n";
+
+const char* const kHierarchy =
+    ":hierarchy\n"
+    "  begin\n"
+    "    root lhipjoint\n"
+    "    lhipjoint lfemur\n"
+    "    lfemur ltibia\n"
+    "  end\n";
+
+std::string Asf(const std::string& hierarchy = kHierarchy) { return kHeader + std::string(kBones) + hierarchy; }
+
+constexpr double kUnit = 2.54 / 0.45;
+
+std::string Replaced(std::string text, const std::string& from, const std::string& to) {
+    text.replace(text.find(from), from.size(), to);
+    return text;
+}
+
+
+struct AsfFixture {
+    RAsfFile file;
+    Owned<RWyxAsfScene> skeleton{RWyxAsfScene::Create()};
+
+    bool Read(const std::string& text, bool collapse) {
+        file.OpenBytes(text.data(), text.size());
+        return file.Read(*skeleton, collapse);
+    }
+    RAsfBone* Bone(const char* name) { return skeleton->GetRoot()->FindBone(name); }
+};
+
+TEST(AsfFileTest, ReadsUnitsBonesAndHierarchy) {
+    AsfFixture fixture;
+    ASSERT_TRUE(fixture.Read(Asf(), false)) << fixture.file.GetLastErrorText();
+    EXPECT_STREQ(fixture.skeleton->GetName(), "VICON");
+    EXPECT_EQ(fixture.skeleton->lengthUnit, 0.45);
+    RAsfBone* root = fixture.skeleton->GetRoot();
+    EXPECT_EQ(root->dofCount, 6);
+    EXPECT_EQ(root->dofs[3], RAsfBone::kRx);
+    RAsfBone* femur = fixture.Bone("lfemur");
+    ASSERT_NE(femur, nullptr);
+    EXPECT_NEAR(femur->length, 7 * kUnit, 1e-12);
+    EXPECT_EQ(femur->parent, fixture.Bone("lhipjoint"));
+    EXPECT_EQ(fixture.Bone("ltibia")->parent, femur);
+    // Bones hang under the root in file order until the hierarchy moves them.
+    ASSERT_EQ(root->GetChildCount(), 2);
+    EXPECT_EQ(root->GetChild(0)->name, "lhipjoint");
+    EXPECT_EQ(root->GetChild(1)->name, "rhand");
+    // The femur's end: length along its direction; the tibia hangs there, in its parent's frame.
+    EXPECT_NEAR(femur->endOffset.x, 7 * kUnit, 1e-9);
+    RAsfBone* tibia = fixture.Bone("ltibia");
+    EXPECT_NEAR(tibia->parentOffset[0], 7 * kUnit, 1e-9);
+    EXPECT_NEAR(tibia->restRotation[2], 0.0, 1e-9);
+    EXPECT_NEAR(femur->restRotation[2], 20.0, 1e-9);
+}
+
+TEST(AsfFileTest, CollapsingMovesChildrenOfBonesWithoutDofsUp) {
+    AsfFixture fixture;
+    ASSERT_TRUE(fixture.Read(Asf(), true));
+    EXPECT_EQ(fixture.Bone("lhipjoint"), nullptr);
+    RAsfBone* femur = fixture.Bone("lfemur");
+    ASSERT_NE(femur, nullptr);
+    EXPECT_EQ(femur->parent, fixture.skeleton->GetRoot());
+    // The hip joint's end offset (0, -2, 0) in file units now leads to the femur.
+    EXPECT_NEAR(femur->parentOffset[1], -2 * kUnit, 1e-9);
+    EXPECT_NEAR(femur->restTranslation[1], -2 * kUnit, 1e-9);
+}
+
+TEST(AsfFileTest, SectionsMatchAsPrefixesAndMissingPartsGiveWarningsOnly) {
+    AsfFixture fixture;
+    std::string text = Asf();
+    text.replace(text.find(":name VICON"), 11, ":NAME");
+    text.replace(text.find("  begin\n     id 2"), 8, "     id 7\n  begin\n");
+    ASSERT_TRUE(fixture.Read(text + ":skin a b c\n  more\n:junk\n", false)) << fixture.file.GetLastErrorText();
+    EXPECT_STREQ(fixture.skeleton->GetName(), "Untitled");
+    EXPECT_NE(fixture.Bone("ltibia"), nullptr);
+    ASSERT_TRUE(fixture.Read(Replaced(Asf(), ":name VICON", ":names"), false));
+    EXPECT_STREQ(fixture.skeleton->GetName(), "s");
+}
+
+struct Refusal {
+    const char* what;
+    std::string text;
+    const char* error;
+};
+
+class AsfRefusalTest : public ::testing::TestWithParam<Refusal> {};
+
+TEST_P(AsfRefusalTest, RefusedWithItsReason) {
+    AsfFixture fixture;
+    EXPECT_FALSE(fixture.Read(GetParam().text, true));
+    EXPECT_NE(fixture.file.GetLastErrorText().find(GetParam().error), std::string::npos)
+        << fixture.file.GetLastErrorText();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, AsfRefusalTest,
+    ::testing::Values(
+        Refusal{"no root", ":version 1.10\n:name x\n:units\n  length 1\n:skin\n", "No :root"},
+        Refusal{"hierarchy before root", ":hierarchy\nbegin\nend\n", "Hierarchy before the root"},
+        Refusal{"bones before root", std::string(kBones) + kHeader + kHierarchy, "Bone data before the root"},
+        Refusal{"unknown parent", Asf(":hierarchy\nbegin\nfoot lfemur\nend\n"), "Unknown parent bone name (foot)"},
+        Refusal{"unknown child", Asf(":hierarchy\nbegin\nlfemur foot\nend\n"), "Unknown child bone name (foot)"},
+        Refusal{"own parent", Asf(":hierarchy\nbegin\nlfemur lfemur\nend\n"), "under itself"},
+        Refusal{"under a descendant", Asf(":hierarchy\nbegin\nltibia lfemur\nlfemur ltibia\nend\n"), "descendant"},
+        Refusal{"no length", Replaced(Asf(), "     length 8\n", ""), "Bone has no length"},
+        Refusal{"root named", Replaced(Asf(), "name rhand", "name root"), "Forbidden bone name"},
+        Refusal{"rotation order", Replaced(Asf(), "axis 0 0 20  XYZ", "axis 0 0 20 XQZ"), "Unknown rotation order"},
+        Refusal{"limits", Replaced(Asf(), "           (-60.0 70.0)\n", ""), "Can't read dof limits"},
+        Refusal{"length overflow", Replaced(Asf(), "length 0.45", "length 1e-320"), "beyond the range"},
+        Refusal{"ends in a block", std::string(kHeader) + ":bonedata\nbegin\nname a\n", "ends in a bone block"}),
+    [](const ::testing::TestParamInfo<Refusal>& info) {
+        std::string name = info.param.what;
+        for (char& c : name) c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+        return name;
+    });
+
+TEST(AsfFileTest, SkeletonsDeeperThanTheLimitAreRefused) {
+    for (int depth : {kMaxSkeletonDepth, kMaxSkeletonDepth + 1}) {
+        std::string text = std::string(kHeader) + ":bonedata\n";
+        for (int i = 1; i < depth; ++i) {
+            text += "begin\nname b" + std::to_string(i) + "\ndirection 0 1 0\nlength 1\nend\n";
+        }
+        text += ":hierarchy\nbegin\n";
+        for (int i = 2; i < depth; ++i) text += "b" + std::to_string(i - 1) + " b" + std::to_string(i) + "\n";
+        text += "end\n";
+        AsfFixture fixture;
+        EXPECT_EQ(fixture.Read(text, false), depth <= kMaxSkeletonDepth) << depth << fixture.file.GetLastErrorText();
+    }
+}
+
+TEST(AsfReaderTest, NodesCarryRestFramesLimitsAndEndNodes) {
+    SceneFixture fixture;
+    RWyxReaderAsf reader(&fixture.factory);
+    OptionsPtr options;
+    ASSERT_TRUE(ReadText(fixture, reader, Asf(), "skel.asf",
+                         [](RStreamOptionsMotion& o) { o.SetOption(kMotionImportLimits, 1); }, &options))
+        << reader.GetLastErrorString();
+    RWyxNode* reference = fixture.Node("VICON:reference");
+    ASSERT_NE(reference, nullptr);
+    EXPECT_EQ(reference->GetParent(), fixture.scene->GetRootNode());
+    EXPECT_EQ(fixture.Node("root")->GetParent(), reference);
+    EXPECT_NE(fixture.Node("ltibia_End"), nullptr);
+    EXPECT_EQ(fixture.Node("rhand_End"), nullptr);  // length 0: no end node
+    ASSERT_NE(options->GetAsfScene(), nullptr);
+    EXPECT_TRUE(options->OwnsAsfScene());
+
+    // rx alone: rotation limits free on the X component (index 2 of the first DOF) only.
+    RWyxNodeLimits& limits = *fixture.Node("ltibia")->GetLimits();
+    RVector4 minimum;
+    RVector4 maximum;
+    limits.GetMin(RWyxNodeLimits::kRotation, minimum);
+    limits.GetMax(RWyxNodeLimits::kRotation, maximum);
+    EXPECT_EQ(minimum.z, -180.0);
+    EXPECT_EQ(maximum.z, 180.0);
+    EXPECT_EQ(minimum.x, 0.0);
+    EXPECT_EQ(maximum.y, 0.0);
+    EXPECT_NEAR(limits.GetAxisLength(), 8 * kUnit, 1e-9);
+    // The femur keeps its world place: its rest translation is the hip's end.
+    EXPECT_NEAR(fixture.Node("lfemur")->GetDefaultGlobalMatrix().GetTranslation().y, -2 * kUnit, 1e-6);
+}
+
+// ---- AMC ------------------------------------------------------------------------------------------
+
+std::string Amc(const std::string& header, int frames, int firstIndex = 1) {
+    std::string text = ":FULLY-SPECIFIED\n:DEGREES\n" + header;
+    for (int f = 0; f < frames; ++f) {
+        text += std::to_string(firstIndex + f) + "\nroot 1 2 3 0 0 " + std::to_string(f) + "\nlfemur 10 20 " +
+                std::to_string(30 + f) + "\nltibia " + std::to_string(40 + f) + "\n";
+    }
+    return text;
+}
+
+struct AmcFixture : SceneFixture {
+    OptionsPtr options;
+
+    bool ReadAsf(const std::string& text = Asf()) {
+        RWyxReaderAsf reader(&factory);
+        return ReadText(*this, reader, text, "skel.asf", [](RStreamOptionsMotion&) {}, &options);
+    }
+    bool ReadAmc(const std::string& text, RWyxReaderAmc& reader) {
+        reader.OpenBytes(text.data(), text.size(), "walk.amc");
+        OptionsPtr header = TakeMotionOptions(reader.GetReadOptions(false));
+        if (header == nullptr) return false;
+        options->SetFrameRate(0, header->GetFrameRate());
+        options->SetFrameCount(header->GetFrameCount());
+        options->SetStartTime(header->GetStartTime());
+        return reader.Read(scene, options.get());
+    }
+};
+
+TEST(AmcReaderTest, FramesArePlacedInTheirRange) {
+    AmcFixture fixture;
+    ASSERT_TRUE(fixture.ReadAsf());
+    RWyxReaderAmc reader(&fixture.factory);
+    ASSERT_TRUE(fixture.ReadAmc(Amc(":SAMPLES-PER-SECOND 60\n:FRAME-RANGE 10-20\n", 13), reader))
+        << reader.GetLastErrorString();
+    EXPECT_EQ(fixture.options->GetFrameCount(), 11);  // the range holds 11 of the 13 frames
+    const RTime period = fixture.options->GetFramePeriod();
+    EXPECT_EQ(fixture.options->GetStartTime(), period * 10);
+    RWyxNode* root = fixture.Node("root");
+    RFCurve* rz = Curve(root, 5);
+    ASSERT_EQ(rz->GetKeyCount(), 11);
+    EXPECT_EQ(rz->GetKey(0).GetTime(), period * 10);
+    EXPECT_EQ(rz->GetKey(10).GetTime(), period * 20);
+    EXPECT_NEAR(rz->GetKey(10).GetValue(), 10.0, 1e-5);
+    EXPECT_STREQ(fixture.scene->GetCurrentTakeName(), "walk");
+    // Translations are in file lengths.
+    EXPECT_NEAR(ValueAt(root, 0, period * 10), 1 * kUnit, 1e-4);
+}
+
+TEST(AmcReaderTest, MissingValuesReadAsZeroAndRadiansBecomeDegrees) {
+    AmcFixture fixture;
+    ASSERT_TRUE(fixture.ReadAsf(Replaced(Asf(), "angle deg", "angle rad")));
+    RWyxReaderAmc reader(&fixture.factory);
+    const std::string text = ":SAMPLES-PER-SECOND 30\n1\nlfemur 0.5\nroot 0 0 0 0 0 0\n2\nlfemur 1\n";
+    ASSERT_TRUE(fixture.ReadAmc(text, reader)) << reader.GetLastErrorString();
+    RAsfBone* femur = static_cast<RWyxAsfScene*>(fixture.options->GetAsfScene())->GetRoot()->FindBone("lfemur");
+    (void)femur;
+    RWyxNode* node = fixture.Node("lfemur");
+    // rx 0.5 rad about the bone's axis frame, ry and rz 0: the local rotation differs from the
+    // rest rotation by 28.6 degrees about the bone's own X axis.
+    RMatrix rest;
+    RMatrix frame = node->GetLocalMatrixAt(RTime());
+    RVector4 defaultRotation;
+    EulerVectorXYZToMatrix(rest, node->GetDefaultRotation(defaultRotation));
+    const RMatrix relative = RotationProduct(frame, rest.Transpose());
+    const double angle = std::acos((relative[0][0] + relative[1][1] + relative[2][2] - 1.0) / 2.0) * kRadiansToDegrees;
+    EXPECT_NEAR(angle, 0.5 * kRadiansToDegrees, 1e-3);
+}
+
+TEST(AmcReaderTest, TakesGetUniqueNamesAndTheSkeletonMustComeFirst) {
+    AmcFixture fixture;
+    RWyxReaderAmc early(&fixture.factory);
+    fixture.options = NewOptions();
+    const std::string text = Amc(":SAMPLES-PER-SECOND 30\n", 2);
+    early.OpenBytes(text.data(), text.size(), "walk.amc");
+    EXPECT_FALSE(early.Read(fixture.scene, fixture.options.get()));
+    EXPECT_EQ(early.GetLastErrorCode(), RWyxReader::kErrorOptionsNotSet);
+
+    ASSERT_TRUE(fixture.ReadAsf());
+    RWyxReaderAmc first(&fixture.factory);
+    ASSERT_TRUE(fixture.ReadAmc(text, first));
+    RWyxReaderAmc second(&fixture.factory);
+    ASSERT_TRUE(fixture.ReadAmc(text, second));
+    EXPECT_STREQ(fixture.scene->GetCurrentTakeName(), "walk 1");
+}
+
+class AmcRefusalTest : public ::testing::TestWithParam<Refusal> {};
+
+TEST_P(AmcRefusalTest, RefusedWithItsReason) {
+    AmcFixture fixture;
+    ASSERT_TRUE(fixture.ReadAsf());
+    RWyxReaderAmc reader(&fixture.factory);
+    EXPECT_FALSE(fixture.ReadAmc(GetParam().text, reader));
+    EXPECT_EQ(reader.GetLastErrorCode(), RWyxReader::kErrorCorrupted);
+    EXPECT_NE(std::string(reader.GetLastErrorString()).find(GetParam().error), std::string::npos)
+        << reader.GetLastErrorString();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, AmcRefusalTest,
+    ::testing::Values(
+        Refusal{"format", ":FORMAT SPARSE\n" + Amc("", 1), "Unsupported DOF line format"},
+        Refusal{"negative rate", Amc(":SAMPLES-PER-SECOND -30\n", 1), "Frame rate -30"},
+        Refusal{"absurd rate", Amc(":SAMPLES-PER-SECOND 1e12\n", 1), "outside 0"},
+        Refusal{"unknown bone", Amc("", 1) + "foot 1 2 3\n", "Unknown bone name (foot)"},
+        Refusal{"second root", Amc("", 1) + "root 1 2 3 4 5 6\n", "Unknown bone name (root)"},
+        Refusal{"bone twice", Amc("", 1) + "ltibia 3\n", "given twice"},
+        Refusal{"frames backwards", Amc("", 2, 5) + "3\nroot 0 0 0 0 0 0\n", "does not follow"},
+        Refusal{"same frame", Amc("", 2, 5) + "6.5\nroot 0 0 0 0 0 0\n", "does not follow"},
+        Refusal{"huge index", Amc("", 1) + "1e30\nroot 0 0 0 0 0 0\n", "does not follow"},
+        Refusal{"beyond the range", Amc(":SAMPLES-PER-SECOND 1\n:FRAME-RANGE 1000000000-1000000005\n", 3), "time range"},
+        Refusal{"not a number", Amc("", 1) + "2\nroot 1 2 inf\n", "not a number"}),
+    [](const ::testing::TestParamInfo<Refusal>& info) {
+        std::string name = info.param.what;
+        for (char& c : name) c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+        return name;
+    });
+
+// Written as ASF and AMC and read again, every bone's node keeps its world place at every frame.
+TEST(AsfAmcWriterTest, RoundTripKeepsWorldPositions) {
+    AmcFixture first;
+    ASSERT_TRUE(first.ReadAsf());
+    RWyxReaderAmc reader(&first.factory);
+    ASSERT_TRUE(first.ReadAmc(Amc(":SAMPLES-PER-SECOND 60\n:FRAME-RANGE 3-6\n", 4), reader));
+    first.Node("root")->SetMarked(1, false);
+
+    ScratchFolder folder;
+    const std::string asfPath = folder.Join("out.asf");
+    const std::string amcPath = folder.Join("out.amc");
+    RWyxWriterAsf asfWriter(&first.factory);
+    OptionsPtr options = TakeMotionOptions(asfWriter.GetWriteOptions());
+    options->SetOption(kMotionExportFrameRange, 1);
+    options->SetFrameRate(0, first.options->GetFrameRate());
+    options->SetFrameCount(first.options->GetFrameCount());
+    options->SetStartTime(first.options->GetStartTime());
+    ASSERT_TRUE(asfWriter.FileCreate(asfPath.c_str()));
+    ASSERT_TRUE(asfWriter.Write(first.scene, options.get())) << asfWriter.GetLastErrorString();
+    ASSERT_TRUE(asfWriter.FileClose());
+    RWyxWriterAmc amcWriter(&first.factory);
+    ASSERT_TRUE(amcWriter.FileCreate(amcPath.c_str()));
+    ASSERT_TRUE(amcWriter.Write(first.scene, options.get())) << amcWriter.GetLastErrorString();
+    ASSERT_TRUE(amcWriter.FileClose());
+    const std::string asf = ScratchFolder::ReadFile(asfPath);
+    const std::string amc = ScratchFolder::ReadFile(amcPath);
+    EXPECT_NE(asf.find("  order  tx ty tz rx ry rz\n"), std::string::npos) << asf;
+    EXPECT_NE(amc.find(":FRAME-RANGE 3-6\n"), std::string::npos) << amc;
+    EXPECT_EQ(amc.find("\n0\n"), std::string::npos);  // frames counted from 1
+
+    AmcFixture second;
+    ASSERT_TRUE(second.ReadAsf(asf)) << asf;
+    RWyxReaderAmc again(&second.factory);
+    ASSERT_TRUE(second.ReadAmc(amc, again)) << again.GetLastErrorString() << amc;
+    for (const char* name : {"root", "lfemur", "ltibia", "ltibia_End"}) {
+        RWyxNode* a = first.Node(name);
+        RWyxNode* b = second.Node(name);
+        ASSERT_NE(b, nullptr) << name << asf;
+        for (int f = 0; f < 4; ++f) {
+            const RTime ta = first.options->GetStartTime() + first.options->GetFramePeriod() * f;
+            const RTime tb = second.options->GetStartTime() + second.options->GetFramePeriod() * f;
+            const RVector4 pa = a->GetGlobalMatrixAt(ta).GetTranslation();
+            const RVector4 pb = b->GetGlobalMatrixAt(tb).GetTranslation();
+            EXPECT_NEAR(pa.x, pb.x, 1e-3) << name << " " << f;
+            EXPECT_NEAR(pa.y, pb.y, 1e-3) << name << " " << f;
+            EXPECT_NEAR(pa.z, pb.z, 1e-3) << name << " " << f;
+        }
+    }
+}
+
+TEST(AsfWriterTest, ChildrenAtDifferentOffsetsGetDummiesAndOnlyTheRootMayBeCalledRoot) {
+    SceneFixture fixture;
+    RWyxNode* hips = fixture.factory.CreateNode("Hips");
+    fixture.scene->GetRootNode()->AddChild(hips);
+    hips->SetMarked(1, false);
+    for (const char* name : {"LeftLeg", "RightLeg"}) {
+        RWyxNode* leg = fixture.factory.CreateNode(name);
+        leg->SetDefaultTranslation(RVector4(name[0] == 'L' ? 1.0 : -1.0, 0.0, 0.0, 1.0));
+        hips->AddChild(leg);
+        RWyxNode* foot = fixture.factory.CreateNode((std::string(name) + "Foot").c_str());
+        foot->SetDefaultTranslation(RVector4(0.0, -5.0, 0.0, 1.0));
+        leg->AddChild(foot);
+    }
+    Owned<RWyxAsfScene> skeleton(RWyxAsfScene::Create());
+    ASSERT_TRUE(skeleton->BuildFromNode(hips, false, RVector4(1, 1, 1, 1)));
+    RAsfBone* root = skeleton->GetRoot();
+    ASSERT_EQ(root->GetChildCount(), 2);
+    EXPECT_EQ(root->GetChild(0)->name, "LeftLegDummy");
+    EXPECT_NEAR(root->GetChild(0)->length, 1.0 / 2.54, 1e-12);
+    EXPECT_EQ(root->GetChild(0)->GetChild(0)->name, "LeftLeg");
+    EXPECT_NEAR(root->GetChild(0)->GetChild(0)->length, 5.0 / 2.54, 1e-12);
+    // The feet are leaves of length 0 without animation: pruned.
+    EXPECT_EQ(root->FindBone("LeftLegFoot"), nullptr);
+
+    ScratchFolder folder;
+    RWyxNode* extra = fixture.factory.CreateNode("root");
+    fixture.Node("LeftLeg")->AddChild(extra);
+    RWyxWriterAsf writer(&fixture.factory);
+    OptionsPtr options = TakeMotionOptions(writer.GetWriteOptions());
+    ASSERT_TRUE(writer.FileCreate(folder.Join("x.asf").c_str()));
+    EXPECT_FALSE(writer.Write(fixture.scene, options.get()));
+    EXPECT_STREQ(writer.GetLastErrorString(), "Model name \"root\" is only allowed for the ASF root node.");
+}
+
+}  // namespace

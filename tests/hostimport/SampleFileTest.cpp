@@ -1,0 +1,110 @@
+// WYX files written by our writer, read by the SDK's reader and imported: the sample character
+// in each mode, its take queried, files cut short or spoilt.
+
+#include "tests/support/ImportTestSupport.h"
+
+#include "host/src/ui/UiModel.h"
+
+#include <vexa/VAnimControl.h>
+
+#include <string>
+
+namespace {
+
+const std::string kSample = WYX_SOURCE_DIR "/samples/character.wyx";
+
+class SampleFileTest : public ImportTest {
+protected:
+    void SetUp() override {
+        ImportTest::SetUp();
+        WyxVexaImportSession::SetFormatTable(nullptr);
+    }
+
+    static VStatus import(const std::string& path) { return run("WYXImport -f \"" + path + "\""); }
+};
+
+// The sample's nodes as the host gets them.
+const char* const kSampleNodes[] = {
+    "node transform |Character\n",
+    "node locator |Character|CharacterShape\n",
+    "node joint |Character|Hips\n  attribute lumtraxTypeID numericAttribute\n  lumtraxTypeID = 2\n",
+    "node joint |Character|Hips|Spine\n  attribute lumtraxTypeID numericAttribute\n  lumtraxTypeID = 5\n",
+    "node joint |Character|Hips|Spine|Head\n",
+    "node transform |Character|Body\n",
+    "node mesh |Character|Body|BodyShape\n  inMesh = mesh 32 points, 24 polygons, 96 face-vertices, UV sets uvSet1(36)\n",
+    "node transform |Camera\n",
+    "node camera |Camera|cameraShape1\n",
+    "node transform |Light\n",
+    "node spotLight |Light|LightShape\n",
+};
+
+TEST_F(SampleFileTest, TheSampleInEachModeBesideNodesOfItsNames) {
+    // Add to a new scene.
+    ASSERT_TRUE(run("createNode transform -n Character; createNode transform -n keep"));
+    options().SetImportMode(2);
+    ASSERT_TRUE(import(kSample));
+    std::string scene = dump();
+    for (const char* line : kSampleNodes) EXPECT_NE(scene.find(line), std::string::npos) << line << scene;
+    EXPECT_EQ(scene.find("keep"), std::string::npos) << scene;
+    EXPECT_EQ(scene.rfind("time 0 range 0 1\n", 0), 0u) << scene;  // the take "Walk", keyed from 0 to 1 s
+
+    // Merge into an empty scene makes the same, and again makes nothing more.
+    HostTest::SetUp();
+    options().SetImportMode(1);
+    ASSERT_TRUE(import(kSample));
+    const std::string merged = dump();
+    for (const char* line : kSampleNodes) EXPECT_NE(merged.find(line), std::string::npos) << line << merged;
+    ASSERT_TRUE(import(kSample));
+    EXPECT_EQ(dump(), merged);
+
+    // Beside a host node of a file node's name, the file's node is that host node.
+    HostTest::SetUp();
+    ASSERT_TRUE(run("createNode transform -n Character; createNode transform -n keep; setAttr keep.translateX 4"));
+    ASSERT_TRUE(import(kSample));
+    scene = dump();
+    EXPECT_NE(scene.find("node transform |keep\n  translateX = 4\n"), std::string::npos) << scene;
+    EXPECT_EQ(scene.find("Character1"), std::string::npos) << scene;
+    EXPECT_EQ(scene.find("CharacterShape"), std::string::npos) << scene;
+    EXPECT_NE(scene.find("node joint |Character|Hips|Spine|Head\n"), std::string::npos) << scene;
+
+    // Exclusive merge makes nothing.
+    HostTest::SetUp();
+    options().SetImportMode(0);
+    ASSERT_TRUE(run("createNode transform -n Character"));
+    ASSERT_TRUE(import(kSample));
+    scene = dump();
+    EXPECT_EQ(scene.find("Hips"), std::string::npos) << scene;
+    EXPECT_EQ(scene.find("Camera"), std::string::npos) << scene;
+}
+
+TEST_F(SampleFileTest, TheSamplesTakeAnswersTheQueries) {
+    VString result;
+    ASSERT_TRUE(run("WYXRead -f \"" + kSample + "\"", &result));
+    EXPECT_EQ(result, "Success");
+    ASSERT_TRUE(run("WYXGetTakeCount", &result));
+    EXPECT_EQ(result, "1");
+    ASSERT_TRUE(run("WYXGetTakeName 0", &result));
+    EXPECT_EQ(result, "Walk");
+    ASSERT_TRUE(run("WYXGetTakeComment 0", &result));
+    EXPECT_EQ(result, "One step");
+    ASSERT_TRUE(run("WYXGetTakeIndex Walk", &result));
+    EXPECT_EQ(result, "0");
+}
+
+// A file cut short or spoilt is refused before anything reaches the host: the scene stays as
+// it was, byte for byte, and the reason is shown.
+TEST_F(SampleFileTest, FilesCutShortLeaveTheSceneAsItWas) {
+    const std::string bytes = ScratchFolder::ReadFile(kSample);
+    ASSERT_GT(bytes.size(), 1000u);
+    ASSERT_TRUE(run("createNode transform -n keep; setAttr keep.translateX 3"));
+    options().SetImportMode(2);
+    const std::string before = dump();
+    for (const size_t size : {size_t{10}, bytes.size() / 4, bytes.size() / 2, bytes.size() - 1}) {
+        const std::string path = folder_.WriteFile("cut.wyx", bytes.substr(0, size));
+        EXPECT_FALSE(import(path)) << size;
+        EXPECT_EQ(lastError().indexOf("WYXImport error: "), 0) << lastError();
+        EXPECT_EQ(dump(), before) << size;
+    }
+}
+
+}  // namespace
