@@ -9,7 +9,6 @@
 #include "attributes/RWyxMesh.h"
 #include "attributes/RWyxNurb.h"
 #include "attributes/RWyxPatch.h"
-#include "attributes/RWyxShape.h"
 #include "attributes/RWyxSkinLink.h"
 #include "attributes/RWyxTexture.h"
 #include "core/RWyxColor.h"
@@ -27,14 +26,6 @@ using Element = RWyxLayerElement;
 
 class V5GeometryTest : public WriterTest {
 protected:
-    // A mesh of count points (i, 0, 0).
-    RWyxMesh* AddMesh(const char* name, int count) {
-        RWyxMesh* mesh = factory.CreateMesh();
-        mesh->InitControlPoints(count);
-        for (int i = 0; i < count; ++i) mesh->GetControlPoints()[i] = RVector4(i, 0, 0, 1);
-        AddNode(name)->SetNodeAttribute(mesh);
-        return mesh;
-    }
     // The first model of a version-5 file of the scene.
     Record Model(int index = 0) {
         const FileTree tree = WriteAndRead(Form::kV5Binary);
@@ -211,22 +202,7 @@ TEST_F(V5GeometryTest, NurbsKeepTheirWeightsAndSurfacesWithoutPointsWriteNothing
 }
 
 TEST_F(V5GeometryTest, ShapesListMovedPointsAndTurnedNormalsAndShapesThatDoNotFitAreReported) {
-    RWyxMesh* mesh = AddMesh("Mesh", 3);
-    mesh->InitNormals(0);
-    mesh->SetPivot(RMatrix::ConstructFromTRS(RVector4(5, 5, 5, 0), RVector4(), RVector4(2, 2, 2, 0)));
-    auto addShape = [&](const char* name, int count) {
-        RWyxShape* shape = factory.CreateShape();
-        shape->InitControlPoints(count);
-        for (int i = 0; i < count && i < 3; ++i) shape->GetControlPoints()[i] = mesh->GetControlPoints()[i];
-        EXPECT_GE(mesh->AddShape(shape, name), 0);
-        return shape;
-    };
-    addShape("Same", 3);
-    RWyxShape* moved = addShape("Moved", 3);
-    moved->GetControlPoints()[2].y = 1.5;
-    moved->InitNormals(0);
-    moved->GetNormals()[2] = RVector4(0, 0, 1, 0);
-    addShape("Short", 2);
+    AddMeshWithShapes();
     const Record model = Model();
     EXPECT_EQ(model.Child("Shape", 0).NamesWithValue(), (Names{"Indexes:0", "Vertices:0", "Normals:0"}));
     EXPECT_EQ(model.Child("Shape", 1).Child("Indexes").Numbers(), Numbers{2});

@@ -1,5 +1,7 @@
 #include "WriterTestSupport.h"
 
+#include "attributes/RWyxMesh.h"
+#include "attributes/RWyxShape.h"
 #include "curves/RCurveKey.h"
 #include "curves/RFCurve.h"
 #include "fileio/RWyxFile.h"
@@ -179,6 +181,34 @@ RWyxNode* WriterTest::AddNode(const char* name, RWyxNode* parent) {
     RWyxNode* node = factory.CreateNode(name);
     (parent != nullptr ? parent : root)->AddChild(node);
     return node;
+}
+
+RWyxMesh* WriterTest::AddMesh(const char* name, int count) {
+    RWyxMesh* mesh = factory.CreateMesh();
+    mesh->InitControlPoints(count);
+    for (int i = 0; i < count; ++i) mesh->GetControlPoints()[i] = RVector4(i, 0, 0, 1);
+    AddNode(name)->SetNodeAttribute(mesh);
+    return mesh;
+}
+
+RWyxMesh* WriterTest::AddMeshWithShapes() {
+    RWyxMesh* mesh = AddMesh("Mesh", 3);
+    mesh->InitNormals(0);
+    mesh->SetPivot(RMatrix::ConstructFromTRS(RVector4(5, 5, 5, 0), RVector4(), RVector4(2, 2, 2, 0)));
+    auto addShape = [&](const char* name, int count) {
+        RWyxShape* shape = factory.CreateShape();
+        shape->InitControlPoints(count);
+        for (int i = 0; i < count && i < 3; ++i) shape->GetControlPoints()[i] = mesh->GetControlPoints()[i];
+        EXPECT_GE(mesh->AddShape(shape, name), 0);
+        return shape;
+    };
+    addShape("Same", 3);
+    RWyxShape* moved = addShape("Moved", 3);
+    moved->GetControlPoints()[2].y = 1.5;
+    moved->InitNormals(0);
+    moved->GetNormals()[2] = RVector4(0, 0, 1, 0);
+    addShape("Short", 2);
+    return mesh;
 }
 
 RStreamOptionsWyx& WriterTest::Options() {

@@ -19,6 +19,7 @@
 #include <vector>
 
 class RFCurve;
+class RWyxMesh;
 class RWyxNode;
 class RWyxScene;
 class RWyxTexture;
@@ -88,6 +89,12 @@ void AddKeys(RFCurve& curve, const std::vector<std::pair<double, float>>& keys);
 class WriterTest : public ::testing::Test {
 protected:
     RWyxNode* AddNode(const char* name, RWyxNode* parent = nullptr);
+    // A mesh of count points (i, 0, 0) on a node below the root.
+    RWyxMesh* AddMesh(const char* name, int count);
+    // A mesh of three points with normals and a pivot that moves by 5 and scales by 2, and its
+    // shapes: "Same" (the mesh's points), "Moved" (point 2 at y 1.5, normal 2 (0, 0, 1)) and
+    // "Short" (two points).
+    RWyxMesh* AddMeshWithShapes();
     // Writes the scene and reads it back; fatal failures when either fails.
     FileTree WriteAndRead(Form form = Form::kBinary, RStreamOptions* options = nullptr);
     // New default options, destroyed with the fixture.
