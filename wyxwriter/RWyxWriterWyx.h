@@ -3,7 +3,8 @@
 
 // What the WYX scene writers share: the file they create and close, the options a write
 // accepts, progress reporting, and the scene-settings blocks both layouts carry. The version-6
-// writer (RWyxWriterWyx6) supplies the file version and the document.
+// and version-5 writers (RWyxWriterWyx6, RWyxWriterWyx5) supply the file version and the
+// document.
 //
 // File modes, set by the exporter from its format id right after construction: 0 ASCII,
 // 1 binary (the default), 2 encrypted binary.
