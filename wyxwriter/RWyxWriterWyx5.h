@@ -53,12 +53,13 @@
 //     not); generic nodes, control-set plugs and skin deformers' own values;
 //   - the Summary and embedded media content in the ASCII form.
 //
-// Refused scenes (error 5, nothing written): a patch whose U or V type is not 0 to 4 (with
-// geometry written), an ASCII file asked to carry a password. Warnings in the message text:
-// a cluster whose link matrix cannot be inverted, a shape whose point count differs, empty
+// Refused scenes (error 5, no file put in place): a patch whose U or V type is not 0 to 4
+// (with geometry written), a NURBS surface asked to be rearranged that the geometry converter
+// cannot copy, an ASCII file asked to carry a password. Warnings in the message text: a
+// cluster whose link matrix cannot be inverted, a shape whose point count differs, empty
 // polygons (left out with their per-polygon entries), a picture that is missing or cannot be
-// converted (its medium written without content), a NURBS surface that cannot be rearranged,
-// character poses nested deeper than kMaxPoseSceneNesting (their scene left out).
+// converted (its medium written without content), character poses nested deeper than
+// kMaxPoseSceneNesting (their scene left out).
 //
 // The writer leaves the scene as it found it except where the document needs it: every
 // texture and camera background gets the media name of its picture, a UV element whose
