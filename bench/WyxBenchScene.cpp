@@ -1,4 +1,4 @@
-// The large scene of the WYX benchmarks and the container's view of a file's fields.
+// The large scene of the WYX benchmarks, its writing and reading, and the container's view of a file's fields.
 
 #include "bench/WyxBenchScene.h"
 
@@ -6,9 +6,12 @@
 #include "attributes/RWyxMesh.h"
 #include "curves/RCurveKey.h"
 #include "curves/RFCurve.h"
+#include "fileio/RStreamOptions.h"
 #include "scene/RWyxNode.h"
 #include "scene/RWyxScene.h"
 #include "scene/RWyxTakeNode.h"
+#include "wyxreader/RWyxReaderWyx.h"
+#include "wyxwriter/RWyxWriterWyx.h"
 
 #include <cmath>
 
@@ -84,6 +87,22 @@ BigScene::BigScene() {
 BigScene& Scene() {
     static BigScene scene;
     return scene;
+}
+
+bool WriteBigScene(RWyxWriterWyx& writer, const std::string& path, bool binary) {
+    writer.SetFileMode(binary ? RWyxWriterWyx::kFileModeBinary : RWyxWriterWyx::kFileModeAscii);
+    RStreamOptionsPtr options = writer.GetWriteOptions();
+    return writer.FileCreate(path.c_str()) && writer.Write(Scene().scene, options.get()) && writer.FileClose();
+}
+
+bool ReadWithReader(RWyxObjectFactory& factory, const std::string& path) {
+    RWyxReaderWyx reader(&factory);
+    if (!reader.FileOpen(path.c_str())) return false;
+    RWyxFileHeaderSummary header;
+    reader.ReadHeader(header);
+    RStreamOptionsPtr options = reader.GetReadOptions(false);
+    return options != nullptr && reader.Read(factory.CreateScene(), options.get()) &&
+           reader.GetWarnings().GetCount() == 0;
 }
 
 namespace {

@@ -11,7 +11,6 @@
 #include "attributes/RWyxMesh.h"
 #include "attributes/RWyxNurb.h"
 #include "attributes/RWyxPatch.h"
-#include "attributes/RWyxShape.h"
 #include "attributes/RWyxSkinLink.h"
 #include "attributes/RWyxTexture.h"
 #include "scene/RWyxEntityContainer.h"
@@ -27,14 +26,6 @@ using Numbers = std::vector<double>;
 
 class GeometryTest : public WriterTest {
 protected:
-    // A mesh of count points (i, 0, 0) on a node below the root.
-    RWyxMesh* AddMesh(const char* name, int count) {
-        RWyxMesh* mesh = factory.CreateMesh();
-        mesh->InitControlPoints(count);
-        for (int i = 0; i < count; ++i) mesh->GetControlPoints()[i] = RVector4(i, 0, 0, 1);
-        AddNode(name)->SetNodeAttribute(mesh);
-        return mesh;
-    }
     const Record& Model(const FileTree& tree, int index = 0) {
         return tree.main.Child("Objects").Child("Model", index);
     }
@@ -231,22 +222,7 @@ TEST_F(GeometryTest, APatchTypeOutsideTheFiveIsRefused) {
 }
 
 TEST_F(GeometryTest, ShapesListTheirMovedPointsAndNormals) {
-    RWyxMesh* mesh = AddMesh("Mesh", 3);
-    mesh->InitNormals(0);
-    mesh->SetPivot(RMatrix::ConstructFromTRS(RVector4(5, 5, 5, 0), RVector4(), RVector4(2, 2, 2, 0)));
-    auto addShape = [&](const char* name, int count) {
-        RWyxShape* shape = factory.CreateShape();
-        shape->InitControlPoints(count);
-        for (int i = 0; i < count && i < 3; ++i) shape->GetControlPoints()[i] = mesh->GetControlPoints()[i];
-        EXPECT_GE(mesh->AddShape(shape, name), 0);
-        return shape;
-    };
-    addShape("Same", 3);
-    RWyxShape* moved = addShape("Moved", 3);
-    moved->GetControlPoints()[2].y = 1.5;
-    moved->InitNormals(0);
-    moved->GetNormals()[2] = RVector4(0, 0, 1, 0);
-    addShape("Short", 2);
+    AddMeshWithShapes();
     const FileTree tree = WriteAndRead();
     const Record& model = Model(tree);
     EXPECT_EQ(model.Child("Shape", 0).NamesWithValue(), (Names{"Indexes:0", "Vertices:0", "Normals:0"}));
