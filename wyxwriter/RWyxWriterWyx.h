@@ -205,6 +205,11 @@ protected:
     // The normals of the first normal layer when they are one direct normal per control
     // point; null otherwise.
     static const std::vector<RVector4>* NormalsByControlPoint(const RWyxLayerContainer& container);
+    // The rotation of the geometry's pivot: normals are written through it, as the control
+    // points are written through the whole pivot (translation and scaling move no direction).
+    static RMatrix PivotRotation(const RWyxGeometry& geometry);
+    // The normals through that rotation.
+    static std::vector<RVector4> TurnedByPivot(const RWyxGeometry& geometry, const std::vector<RVector4>& normals);
     // A field of the control points through the geometry's pivot (x' = x M00 + y M10 + z M20 +
     // M30, and so on): x', y', z' per point, and with weights the point's weight (a weight that
     // is not above 0, a point whose weight was never set, as 1).

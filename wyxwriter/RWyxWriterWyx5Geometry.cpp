@@ -43,7 +43,6 @@
 #include "attributes/RWyxSkinLink.h"
 #include "attributes/RWyxTexture.h"
 #include "attributes/RWyxTypedLayerElement.h"
-#include "core/EulerAngles.h"
 #include "core/RWyxColor.h"
 #include "fileio/RWyxFile.h"
 #include "scene/RWyxNode.h"
@@ -227,16 +226,7 @@ void RWyxWriterWyx5::WriteMesh(RWyxNode& node, RWyxMesh& mesh) {
 void RWyxWriterWyx5::WriteMeshNormals(const RWyxMesh& mesh) {
     const auto* normals = static_cast<const RWyxLayerElementNormal*>(FirstElement(mesh, Element::kNormal));
     if (normals == nullptr) return;
-    RMatrix rotation;
-    EulerVectorXYZToMatrix(rotation, mesh.GetPivotMatrix().GetRotation());
-    std::vector<RVector4> turned;
-    turned.reserve(normals->DirectArray().size());
-    for (const RVector4& normal : normals->DirectArray()) {
-        RVector4 out;
-        MatrixTransformVector(out, rotation, normal);
-        turned.push_back(out);
-    }
-    WriteVectors3(File(), "Normals", turned);
+    WriteVectors3(File(), "Normals", TurnedByPivot(mesh, normals->DirectArray()));
 }
 
 void RWyxWriterWyx5::WriteMeshMaterials(const RWyxMesh& mesh) {

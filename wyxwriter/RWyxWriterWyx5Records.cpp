@@ -30,7 +30,6 @@
 #include "attributes/RWyxTexture.h"
 #include "attributes/RWyxTextureProperties.h"
 #include "attributes/RWyxTypedLayerElement.h"
-#include "core/EulerAngles.h"
 #include "core/RWyxColor.h"
 #include "fileio/RWyxFile.h"
 #include "scene/RWyxNode.h"
@@ -189,8 +188,7 @@ void RWyxWriterWyx5::WriteShape(RWyxNode& node, RWyxGeometry& geometry, RWyxShap
     } else if (!changed) {
         indices.push_back(0);
     }
-    RMatrix rotation;
-    EulerVectorXYZToMatrix(rotation, geometry.GetPivotMatrix().GetRotation());
+    const RMatrix rotation = PivotRotation(geometry);
     // to[i] - from[i] per listed index through the matrix (zero when there is no change).
     auto differences = [&](const RMatrix& matrix, bool points, const RVector4* to, const RVector4* from) {
         std::vector<RVector4> result;

@@ -143,7 +143,8 @@ private:
     void WritePatchAttribute(RWyxNode& node, RWyxPatch& patch);
     void WriteGeometryLayers(RWyxNode& node, RWyxGeometry& geometry);
     void WriteLayerElements(RWyxNode& node, RWyxGeometry& geometry, int kind);
-    bool WriteLayerElement(RWyxNode& node, const RWyxLayerElement& element, int number);
+    // Normals are written through the rotation of the geometry's pivot.
+    bool WriteLayerElement(RWyxNode& node, const RWyxGeometry& geometry, const RWyxLayerElement& element, int number);
     void WriteLayerRecords(const RWyxGeometry& geometry);
     void WriteShape(RWyxNode& node, RWyxGeometry& geometry, RWyxShape& shape, const char* name);
     std::vector<int> MappedObjectIndices(RWyxNode& node, const RWyxLayerElement& element) const;

@@ -211,11 +211,12 @@ void RWyxWriterWyx6::WriteLayerElements(RWyxNode& node, RWyxGeometry& geometry, 
     for (int n = 0; n < geometry.GetLayerCountOfKind(kind); ++n) {
         const RWyxLayer* layer = geometry.GetLayerOfKind(n, kind);
         const Element* element = layer != nullptr ? layer->GetElement(kind) : nullptr;
-        if (element != nullptr && WriteLayerElement(node, *element, n)) elementNumbers_[element] = n;
+        if (element != nullptr && WriteLayerElement(node, geometry, *element, n)) elementNumbers_[element] = n;
     }
 }
 
-bool RWyxWriterWyx6::WriteLayerElement(RWyxNode& node, const Element& element, int number) {
+bool RWyxWriterWyx6::WriteLayerElement(RWyxNode& node, const RWyxGeometry& geometry, const Element& element,
+                                       int number) {
     if (!IsWritten(element)) return false;
     const int kind = element.GetKind();
     const int reference = WrittenReference(element);
@@ -229,7 +230,8 @@ bool RWyxWriterWyx6::WriteLayerElement(RWyxNode& node, const Element& element, i
     case Element::kNormal: {
         const auto& normals = static_cast<const RWyxLayerElementNormal&>(element);
         WriteVectors3(file, "Normals",
-                      reference == Element::kIndexToDirect ? ExpandedNormals(normals) : normals.DirectArray());
+                      TurnedByPivot(geometry, reference == Element::kIndexToDirect ? ExpandedNormals(normals)
+                                                                                   : normals.DirectArray()));
         break;
     }
     case Element::kPolygonGroup:
@@ -329,9 +331,11 @@ void RWyxWriterWyx6::WriteShape(RWyxNode& node, RWyxGeometry& geometry, RWyxShap
     }
     const bool changed = !indices.empty();
     if (!changed) indices.push_back(0);
-    const RMatrix& pivot = geometry.GetPivotMatrix();
-    // The difference of two points through the pivot, per listed index (no change: zero).
-    auto differences = [&](const RVector4* to, const RVector4* from) {
+    // The difference of two points through the pivot, or of two normals through its rotation,
+    // per listed index (no change: zero).
+    auto differences = [&](const RVector4* to, const RVector4* from, bool points) {
+        const RMatrix& pivot = geometry.GetPivotMatrix();
+        const RMatrix rotation = PivotRotation(geometry);
         std::vector<RVector4> result;
         result.reserve(indices.size());
         for (const int i : indices) {
@@ -339,8 +343,15 @@ void RWyxWriterWyx6::WriteShape(RWyxNode& node, RWyxGeometry& geometry, RWyxShap
                 result.emplace_back();
                 continue;
             }
-            const RVector4 a = ThroughPivot(pivot, to[i]);
-            const RVector4 b = ThroughPivot(pivot, from[i]);
+            RVector4 a;
+            RVector4 b;
+            if (points) {
+                a = ThroughPivot(pivot, to[i]);
+                b = ThroughPivot(pivot, from[i]);
+            } else {
+                MatrixTransformVector(a, rotation, to[i]);
+                MatrixTransformVector(b, rotation, from[i]);
+            }
             result.emplace_back(a.x - b.x, a.y - b.y, a.z - b.z, 0.0);
         }
         return result;
@@ -348,12 +359,12 @@ void RWyxWriterWyx6::WriteShape(RWyxNode& node, RWyxGeometry& geometry, RWyxShap
     RWyxFile& file = File();
     FieldBlock block(file, "Shape", name);
     WriteInts(file, "Indexes", indices);
-    WriteVectors3(file, "Vertices", differences(changed ? moved : nullptr, base));
+    WriteVectors3(file, "Vertices", differences(changed ? moved : nullptr, base, true));
     if (geometry.GetAttributeType() == RWyxNodeAttribute::kMesh) {
         const std::vector<RVector4>* baseNormals = NormalsByControlPoint(geometry);
         const std::vector<RVector4>* shapeNormals = NormalsByControlPoint(shape);
         const bool both = changed && baseNormals != nullptr && shapeNormals != nullptr;
         WriteVectors3(file, "Normals",
-                      differences(both ? shapeNormals->data() : nullptr, both ? baseNormals->data() : nullptr));
+                      differences(both ? shapeNormals->data() : nullptr, both ? baseNormals->data() : nullptr, false));
     }
 }

@@ -16,6 +16,7 @@
 #include "attributes/RWyxPose.h"
 #include "attributes/RWyxShape.h"
 #include "attributes/RWyxTypedLayerElement.h"
+#include "core/EulerAngles.h"
 #include "formats/geometry/RWyxGeometryConverter.h"
 #include "scene/RWyxObjectFactory.h"
 #include "attributes/RWyxSkinLink.h"
@@ -375,4 +376,22 @@ void RWyxWriterWyx::WriteTakeHead(const RString& take, const RWyxTakeInfo& info)
 const std::vector<RVector4>* RWyxWriterWyx::NormalsByControlPoint(const RWyxLayerContainer& container) {
     const RWyxLayerElementNormal* normals = wyx_layer_normals::ByControlPoint(container);
     return normals != nullptr ? &normals->DirectArray() : nullptr;
+}
+
+RMatrix RWyxWriterWyx::PivotRotation(const RWyxGeometry& geometry) {
+    RMatrix rotation;
+    EulerVectorXYZToMatrix(rotation, geometry.GetPivotMatrix().GetRotation());
+    return rotation;
+}
+
+std::vector<RVector4> RWyxWriterWyx::TurnedByPivot(const RWyxGeometry& geometry, const std::vector<RVector4>& normals) {
+    const RMatrix rotation = PivotRotation(geometry);
+    std::vector<RVector4> turned;
+    turned.reserve(normals.size());
+    for (const RVector4& normal : normals) {
+        RVector4 out;
+        MatrixTransformVector(out, rotation, normal);
+        turned.push_back(out);
+    }
+    return turned;
 }

@@ -67,6 +67,24 @@ TEST_F(GeometryTest, MeshPointsGoThroughThePivotAndPolygonsEndInTheirComplement)
     EXPECT_EQ(Model(tree, 1).Names().back(), "Culling") << "a mesh without points writes no geometry";
 }
 
+TEST_F(GeometryTest, NormalsGoThroughThePivotsRotationAsThePointsGoThroughThePivot) {
+    RWyxMesh* mesh = AddMesh("Mesh", 2);
+    mesh->SetPivot(RMatrix::ConstructFromTRS(RVector4(0, 1, 0, 0), RVector4(0, 0, 90, 0), RVector4(2, 2, 2, 0)));
+    using E = RWyxLayerElement;
+    auto* normals = SetElement(mesh->EnsureLayer(0), &RWyxLayer::SetNormals, E::kByControlPoint, E::kIndexToDirect);
+    normals->DirectArray() = {RVector4(1, 0, 0, 0), RVector4(0, 0, 1, 0)};
+    normals->IndexArray() = {0, 1};
+    const FileTree tree = WriteAndRead();
+    const Numbers points = Model(tree).Child("Vertices").Numbers();
+    ASSERT_EQ(points.size(), 6u);
+    EXPECT_NEAR(points[3], 0.0, 1e-12);
+    EXPECT_NEAR(points[4], 3.0, 1e-12) << "(1, 0, 0) scaled by 2, turned and moved up";
+    const Numbers written = Model(tree).Child("LayerElementNormal").Child("Normals").Numbers();
+    ASSERT_EQ(written.size(), 6u);
+    const double expected[] = {0, 1, 0, 0, 0, 1};  // turned about Z, neither scaled nor moved
+    for (std::size_t i = 0; i < 6; ++i) EXPECT_NEAR(written[i], expected[i], 1e-12) << i;
+}
+
 TEST_F(GeometryTest, OnlyElementsTheRecordsCanHoldAreWrittenAndReferenced) {
     RWyxMesh* mesh = AddMesh("Mesh", 2);
     RWyxLayer* layer0 = mesh->EnsureLayer(0);
@@ -229,7 +247,7 @@ TEST_F(GeometryTest, ShapesListTheirMovedPointsAndNormals) {
     EXPECT_EQ(model.Child("Shape", 0).Child("Vertices").Numbers(), (Numbers{0, 0, 0}));
     EXPECT_EQ(model.Child("Shape", 1).Child("Indexes").Numbers(), Numbers{2});
     EXPECT_EQ(model.Child("Shape", 1).Child("Vertices").Numbers(), (Numbers{0, 3, 0})) << "through the pivot";
-    EXPECT_EQ(model.Child("Shape", 1).Child("Normals").Numbers(), (Numbers{0, 0, 2}));
+    EXPECT_EQ(model.Child("Shape", 1).Child("Normals").Numbers(), (Numbers{0, 0, 1})) << "turned, not scaled";
     EXPECT_EQ(model.Child("Shape", 2).Child("Indexes").Numbers(), Numbers{0});
     EXPECT_NE(lastWrite.messages.find("Short"), std::string::npos) << "the shape that does not fit is reported";
 }
