@@ -210,6 +210,10 @@ protected:
     static RMatrix PivotRotation(const RWyxGeometry& geometry);
     // The normals through that rotation.
     static std::vector<RVector4> TurnedByPivot(const RWyxGeometry& geometry, const std::vector<RVector4>& normals);
+    // A shape's deltas, to[i] - from[i] per listed index: points through the pivot, normals
+    // through its rotation; zero where either side is null.
+    static std::vector<RVector4> ShapeDeltas(const RWyxGeometry& geometry, const std::vector<int>& indices,
+                                             const RVector4* to, const RVector4* from, bool points);
     // A field of the control points through the geometry's pivot (x' = x M00 + y M10 + z M20 +
     // M30, and so on): x', y', z' per point, and with weights the point's weight (a weight that
     // is not above 0, a point whose weight was never set, as 1).

@@ -188,38 +188,15 @@ void RWyxWriterWyx5::WriteShape(RWyxNode& node, RWyxGeometry& geometry, RWyxShap
     } else if (!changed) {
         indices.push_back(0);
     }
-    const RMatrix rotation = PivotRotation(geometry);
-    // to[i] - from[i] per listed index through the matrix (zero when there is no change).
-    auto differences = [&](const RMatrix& matrix, bool points, const RVector4* to, const RVector4* from) {
-        std::vector<RVector4> result;
-        result.reserve(indices.size());
-        for (const int i : indices) {
-            if (!changed || to == nullptr || from == nullptr) {
-                result.emplace_back();
-                continue;
-            }
-            RVector4 a;
-            RVector4 b;
-            if (points) {
-                a = matrix.TransformPoint(to[i]);
-                b = matrix.TransformPoint(from[i]);
-            } else {
-                MatrixTransformVector(a, matrix, to[i]);
-                MatrixTransformVector(b, matrix, from[i]);
-            }
-            result.emplace_back(a.x - b.x, a.y - b.y, a.z - b.z, 0.0);
-        }
-        return result;
-    };
     RWyxFile& file = File();
     FieldBlock block(file, "Shape", name);
     WriteInts(file, "Indexes", indices);
-    WriteVectors3(file, "Vertices", differences(geometry.GetPivotMatrix(), true, moved, base));
+    WriteVectors3(file, "Vertices", ShapeDeltas(geometry, indices, changed ? moved : nullptr, base, true));
     if (geometry.GetAttributeType() == RWyxNodeAttribute::kMesh) {
         const std::vector<RVector4>* baseNormals = NormalsByControlPoint(geometry);
         const std::vector<RVector4>* shapeNormals = NormalsByControlPoint(shape);
-        const bool both = baseNormals != nullptr && shapeNormals != nullptr;
-        WriteVectors3(file, "Normals", differences(rotation, false, both ? shapeNormals->data() : nullptr,
-                                                   both ? baseNormals->data() : nullptr));
+        const bool both = changed && baseNormals != nullptr && shapeNormals != nullptr;
+        WriteVectors3(file, "Normals", ShapeDeltas(geometry, indices, both ? shapeNormals->data() : nullptr,
+                                                   both ? baseNormals->data() : nullptr, false));
     }
 }

@@ -103,8 +103,6 @@ bool IsWritten(const Element& element) {
     }
 }
 
-RVector4 ThroughPivot(const RMatrix& pivot, const RVector4& point) { return pivot.TransformPoint(point); }
-
 // The material or texture at a direct position of the element; null outside it.
 const void* DirectObjectAt(const Element& element, int position) {
     if (element.GetKind() == Element::kMaterial) {
@@ -331,40 +329,15 @@ void RWyxWriterWyx6::WriteShape(RWyxNode& node, RWyxGeometry& geometry, RWyxShap
     }
     const bool changed = !indices.empty();
     if (!changed) indices.push_back(0);
-    // The difference of two points through the pivot, or of two normals through its rotation,
-    // per listed index (no change: zero).
-    auto differences = [&](const RVector4* to, const RVector4* from, bool points) {
-        const RMatrix& pivot = geometry.GetPivotMatrix();
-        const RMatrix rotation = PivotRotation(geometry);
-        std::vector<RVector4> result;
-        result.reserve(indices.size());
-        for (const int i : indices) {
-            if (to == nullptr || from == nullptr) {
-                result.emplace_back();
-                continue;
-            }
-            RVector4 a;
-            RVector4 b;
-            if (points) {
-                a = ThroughPivot(pivot, to[i]);
-                b = ThroughPivot(pivot, from[i]);
-            } else {
-                MatrixTransformVector(a, rotation, to[i]);
-                MatrixTransformVector(b, rotation, from[i]);
-            }
-            result.emplace_back(a.x - b.x, a.y - b.y, a.z - b.z, 0.0);
-        }
-        return result;
-    };
     RWyxFile& file = File();
     FieldBlock block(file, "Shape", name);
     WriteInts(file, "Indexes", indices);
-    WriteVectors3(file, "Vertices", differences(changed ? moved : nullptr, base, true));
+    WriteVectors3(file, "Vertices", ShapeDeltas(geometry, indices, changed ? moved : nullptr, base, true));
     if (geometry.GetAttributeType() == RWyxNodeAttribute::kMesh) {
         const std::vector<RVector4>* baseNormals = NormalsByControlPoint(geometry);
         const std::vector<RVector4>* shapeNormals = NormalsByControlPoint(shape);
         const bool both = changed && baseNormals != nullptr && shapeNormals != nullptr;
-        WriteVectors3(file, "Normals",
-                      differences(both ? shapeNormals->data() : nullptr, both ? baseNormals->data() : nullptr, false));
+        WriteVectors3(file, "Normals", ShapeDeltas(geometry, indices, both ? shapeNormals->data() : nullptr,
+                                                   both ? baseNormals->data() : nullptr, false));
     }
 }

@@ -395,3 +395,28 @@ std::vector<RVector4> RWyxWriterWyx::TurnedByPivot(const RWyxGeometry& geometry,
     }
     return turned;
 }
+
+std::vector<RVector4> RWyxWriterWyx::ShapeDeltas(const RWyxGeometry& geometry, const std::vector<int>& indices,
+                                                 const RVector4* to, const RVector4* from, bool points) {
+    const RMatrix& pivot = geometry.GetPivotMatrix();
+    const RMatrix rotation = PivotRotation(geometry);
+    std::vector<RVector4> result;
+    result.reserve(indices.size());
+    for (const int i : indices) {
+        if (to == nullptr || from == nullptr) {
+            result.emplace_back();
+            continue;
+        }
+        RVector4 a;
+        RVector4 b;
+        if (points) {
+            a = pivot.TransformPoint(to[i]);
+            b = pivot.TransformPoint(from[i]);
+        } else {
+            MatrixTransformVector(a, rotation, to[i]);
+            MatrixTransformVector(b, rotation, from[i]);
+        }
+        result.emplace_back(a.x - b.x, a.y - b.y, a.z - b.z, 0.0);
+    }
+    return result;
+}
