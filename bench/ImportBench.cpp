@@ -3,7 +3,10 @@
 // (dialogs off, add to a new scene), on files our writer made of
 //   - a hierarchy of N null nodes (each node below node (i - 1) / 8), N from 1,000 to 10,000;
 //   - the benchmarks' large scene: one mesh of a million quads (normals, UVs, two materials)
-//     and a hundred nodes animated in its one take, which the import reads.
+//     and a hundred nodes animated in its one take, which the import reads;
+//   - N animated transforms, N from 100 to 1,000, each with a thousand cubic keys on each of
+//     its nine translation, rotation and scaling channels: the keys per second into the host
+//     should stay flat from 100 to 1,000 nodes (no step quadratic in keys or nodes).
 // Beside each import the SDK reader alone reads the same file into a scene (the importer front
 // end, no host): its time over the import's is the reader's share, the rest is the host's
 // creation. Reported per import: seconds, the per-node (per-polygon) time and the reader's
@@ -19,8 +22,11 @@
 
 #include "host/src/scene/Scene.h"
 
+#include <vexa/VFnAnimCurve.h>
+#include <vexa/VFnDependencyNode.h>
 #include <vexa/VGlobal.h>
 #include <vexa/VMessageLog.h>
+#include <vexa/VSelectionList.h>
 
 #include <benchmark/benchmark.h>
 
@@ -35,22 +41,52 @@ namespace {
 
 constexpr int kPolygons = 1000 * 1000;
 constexpr int kBranching = 8;
+constexpr int kTransformChannels = 9;
+constexpr int kKeysPerChannel = 1000;
 
-std::string NodesFile(int count) {
-    static std::map<int, std::string> files;
-    auto found = files.find(count);
+// The file of that name in the run's folder, written once from the scene `build` fills.
+std::string CachedFile(const std::string& name, const std::function<void(RWyxObjectFactory&, RWyxScene&)>& build) {
+    static std::map<std::string, std::string> files;
+    auto found = files.find(name);
     if (found != files.end()) return found->second;
     RWyxObjectFactory factory;
     RWyxScene* scene = factory.CreateScene();
-    std::vector<RWyxNode*> nodes;
-    for (int i = 0; i < count; ++i) {
-        RWyxNode* node = factory.CreateNode(("n" + std::to_string(i)).c_str());
-        (i == 0 ? scene->GetRootNode() : nodes[static_cast<size_t>((i - 1) / kBranching)])->AddChild(node);
-        nodes.push_back(node);
-    }
-    const std::string path = wyx_bench::ImportFolder() + "/nodes" + std::to_string(count) + ".wyx";
+    build(factory, *scene);
+    const std::string path = wyx_bench::ImportFolder() + "/" + name + ".wyx";
     if (!wyx_bench::WriteBinary(factory, scene, path)) return std::string();
-    return files[count] = path;
+    return files[name] = path;
+}
+
+std::string NodesFile(int count) {
+    return CachedFile("nodes" + std::to_string(count), [count](RWyxObjectFactory& factory, RWyxScene& scene) {
+        std::vector<RWyxNode*> nodes;
+        for (int i = 0; i < count; ++i) {
+            RWyxNode* node = factory.CreateNode(("n" + std::to_string(i)).c_str());
+            (i == 0 ? scene.GetRootNode() : nodes[static_cast<size_t>((i - 1) / kBranching)])->AddChild(node);
+            nodes.push_back(node);
+        }
+    });
+}
+
+// Nodes side by side below the root, each animated on its nine transform channels.
+std::string AnimatedFile(int count) {
+    return CachedFile("animated" + std::to_string(count), [count](RWyxObjectFactory& factory, RWyxScene& scene) {
+        for (int i = 0; i < count; ++i) {
+            RWyxNode* node = factory.CreateNode(("a" + std::to_string(i)).c_str());
+            scene.GetRootNode()->AddChild(node);
+            wyx_bench::Animate(*node, i, kTransformChannels);
+        }
+    });
+}
+
+// The keys of the host curve driving the plug "node.attribute" (0 without one).
+unsigned HostKeys(const char* node, const char* attribute) {
+    VSelectionList selection;
+    VObject object;
+    if (!selection.add(node) || !selection.getDependNode(0, object)) return 0;
+    VStatus status;
+    const VFnAnimCurve curve(VFnDependencyNode(object).findPlug(attribute), &status);
+    return status ? curve.numKeys() : 0;
 }
 
 // The benchmarks' large scene (WyxBenchScene.h): the million-quad mesh with its normals, UVs and
@@ -117,5 +153,21 @@ BENCHMARK(BM_ImportNodes)->Arg(1000)->Arg(3000)->Arg(10000)->Unit(benchmark::kMi
 
 void BM_ImportMillionPolygonMesh(benchmark::State& state) { Measure(state, MeshFile(), kPolygons); }
 BENCHMARK(BM_ImportMillionPolygonMesh)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// keys_per_s counts the keys that reached host curves (checked on the last node after each
+// import) over the import's time.
+void BM_ImportAnimatedTransforms(benchmark::State& state) {
+    const int count = static_cast<int>(state.range(0));
+    Measure(state, AnimatedFile(count), count);
+    if (state.error_occurred()) return;
+    const std::string last = "a" + std::to_string(count - 1);
+    if (HostKeys(last.c_str(), "rotateZ") != kKeysPerChannel || HostKeys(last.c_str(), "scaleZ") != kKeysPerChannel) {
+        state.SkipWithError("the keys did not reach the host");
+        return;
+    }
+    const double keys = static_cast<double>(count) * kTransformChannels * kKeysPerChannel;
+    state.counters["keys_per_s"] = keys / state.counters["import_s"];
+}
+BENCHMARK(BM_ImportAnimatedTransforms)->Arg(100)->Arg(300)->Arg(1000)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace

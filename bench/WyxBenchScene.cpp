@@ -1,4 +1,4 @@
-// The large scene of the WYX benchmarks and the container's view of a file's fields.
+// The large scene of the WYX benchmarks, its writing and reading, and the container's view of a file's fields.
 
 #include "bench/WyxBenchScene.h"
 
@@ -6,9 +6,12 @@
 #include "attributes/RWyxMesh.h"
 #include "curves/RCurveKey.h"
 #include "curves/RFCurve.h"
+#include "fileio/RStreamOptions.h"
 #include "scene/RWyxNode.h"
 #include "scene/RWyxScene.h"
 #include "scene/RWyxTakeNode.h"
+#include "wyxreader/RWyxReaderWyx.h"
+#include "wyxwriter/RWyxWriterWyx.h"
 
 #include <cmath>
 
@@ -48,14 +51,16 @@ RWyxMesh* BuildMesh(RWyxObjectFactory& factory) {
     return mesh;
 }
 
-void Animate(RWyxNode& node, int seed) {
+}  // namespace
+
+void Animate(RWyxNode& node, int seed, int channels) {
     node.AddTakeNode("Take 001");
     RWyxTakeNode& take = *node.GetTakeNode(1);
     RFCurve* curves[] = {take.GetTranslationXCurve(), take.GetTranslationYCurve(), take.GetTranslationZCurve(),
                          take.GetRotationXCurve(),    take.GetRotationYCurve(),    take.GetRotationZCurve(),
                          take.GetScalingXCurve(),     take.GetScalingYCurve(),     take.GetScalingZCurve(),
                          take.GetVisibilityCurve()};
-    for (int c = 0; c < 10; ++c) {
+    for (int c = 0; c < channels && c < 10; ++c) {
         RFCurve& curve = *curves[c];
         curve.BeginBulkKeys(kKeys);
         for (int k = 0; k < kKeys; ++k) {
@@ -67,8 +72,6 @@ void Animate(RWyxNode& node, int seed) {
     }
 }
 
-}  // namespace
-
 BigScene::BigScene() {
     scene = factory.CreateScene();
     RWyxNode* ground = factory.CreateNode("Ground");
@@ -77,13 +80,29 @@ BigScene::BigScene() {
     for (int i = 0; i < kAnimatedNodes; ++i) {
         RWyxNode* node = factory.CreateNode(("Animated " + std::to_string(i)).c_str());
         scene->GetRootNode()->AddChild(node);
-        Animate(*node, i);
+        Animate(*node, i, 10);
     }
 }
 
 BigScene& Scene() {
     static BigScene scene;
     return scene;
+}
+
+bool WriteBigScene(RWyxWriterWyx& writer, const std::string& path, bool binary) {
+    writer.SetFileMode(binary ? RWyxWriterWyx::kFileModeBinary : RWyxWriterWyx::kFileModeAscii);
+    RStreamOptionsPtr options = writer.GetWriteOptions();
+    return writer.FileCreate(path.c_str()) && writer.Write(Scene().scene, options.get()) && writer.FileClose();
+}
+
+bool ReadWithReader(RWyxObjectFactory& factory, const std::string& path) {
+    RWyxReaderWyx reader(&factory);
+    if (!reader.FileOpen(path.c_str())) return false;
+    RWyxFileHeaderSummary header;
+    reader.ReadHeader(header);
+    RStreamOptionsPtr options = reader.GetReadOptions(false);
+    return options != nullptr && reader.Read(factory.CreateScene(), options.get()) &&
+           reader.GetWarnings().GetCount() == 0;
 }
 
 namespace {

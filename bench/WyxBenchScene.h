@@ -4,6 +4,7 @@
 // What the WYX writer and reader benchmarks share: the large scene both measure (one mesh of a
 // million quads: a million control points with normals, UVs by polygon vertex, two materials by
 // polygon; a hundred nodes with ten channels of a thousand cubic keys each, in "Take 001"),
+// writing it and reading a file back as the front ends do,
 // and a file's fields as the container alone reads and writes them (name, runs of values of one
 // type, block), so that a benchmark can set its reader or writer against the container doing
 // the same work.
@@ -16,7 +17,10 @@
 #include <string>
 #include <vector>
 
+class RWyxNode;
+class RWyxObjectFactory;
 class RWyxScene;
+class RWyxWriterWyx;
 
 namespace wyx_bench {
 
@@ -29,6 +33,16 @@ struct BigScene {
     RWyxScene* scene = nullptr;
 };
 BigScene& Scene();
+
+// A thousand cubic keys with user tangents, 30 a second, in "Take 001" on the node's first
+// `channels` channels: translation, rotation and scaling X, Y, Z, then visibility.
+void Animate(RWyxNode& node, int seed, int channels);
+
+// The scene written to the path by the writer, binary or ASCII.
+bool WriteBigScene(RWyxWriterWyx& writer, const std::string& path, bool binary);
+// The file read into a new scene of the factory as the importer reads it: false when it could
+// not be read or the reader warned.
+bool ReadWithReader(RWyxObjectFactory& factory, const std::string& path);
 
 // A run of values of one type letter.
 struct ValueRun {

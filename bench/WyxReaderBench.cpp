@@ -10,10 +10,7 @@
 
 #include "bench/HeapPeak.h"
 #include "bench/WyxBenchScene.h"
-#include "fileio/RStreamOptions.h"
 #include "scene/RWyxObjectFactory.h"
-#include "scene/RWyxScene.h"
-#include "wyxreader/RWyxReaderWyx.h"
 #include "wyxwriter/RWyxWriterWyx6.h"
 
 #include <benchmark/benchmark.h>
@@ -40,20 +37,7 @@ std::string BenchPath(int format) {
 
 bool WriteScene(const std::string& path, int format) {
     RWyxWriterWyx6 writer(&Scene().factory, nullptr);
-    writer.SetFileMode(format == kFormatBinary ? RWyxWriterWyx::kFileModeBinary : RWyxWriterWyx::kFileModeAscii);
-    RStreamOptionsPtr options = writer.GetWriteOptions();
-    return writer.FileCreate(path.c_str()) && writer.Write(Scene().scene, options.get()) && writer.FileClose();
-}
-
-// Reads the file into a new scene of the factory as the importer does.
-bool ReadWithReader(RWyxObjectFactory& factory, const std::string& path) {
-    RWyxReaderWyx reader(&factory);
-    if (!reader.FileOpen(path.c_str())) return false;
-    RWyxFileHeaderSummary header;
-    reader.ReadHeader(header);
-    RStreamOptionsPtr options = reader.GetReadOptions(false);
-    return options != nullptr && reader.Read(factory.CreateScene(), options.get()) &&
-           reader.GetWarnings().GetCount() == 0;
+    return WriteBigScene(writer, path, format == kFormatBinary);
 }
 
 bool ReadWithContainer(const std::string& path, const FileShape& shape) {

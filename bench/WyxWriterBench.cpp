@@ -9,9 +9,7 @@
 // the disk.
 
 #include "bench/WyxBenchScene.h"
-#include "fileio/RStreamOptionsWyx.h"
 #include "fileio/RWyxFile.h"
-#include "scene/RWyxScene.h"
 #include "wyxwriter/RWyxWriterWyx6.h"
 
 #include <benchmark/benchmark.h>
@@ -36,9 +34,7 @@ std::string BenchPath(int format) {
 
 bool WriteWithWriter(const std::string& path, int format) {
     RWyxWriterWyx6 writer(&Scene().factory, nullptr);
-    writer.SetFileMode(format == kFormatBinary ? RWyxWriterWyx::kFileModeBinary : RWyxWriterWyx::kFileModeAscii);
-    RStreamOptionsPtr options = writer.GetWriteOptions();
-    return writer.FileCreate(path.c_str()) && writer.Write(Scene().scene, options.get()) && writer.FileClose();
+    return WriteBigScene(writer, path, format == kFormatBinary);
 }
 
 void Replay(RWyxFile& file, const std::vector<FieldShape>& fields) {

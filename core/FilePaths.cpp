@@ -183,8 +183,8 @@ const char* GetApplicationPath() { return ApplicationFolder().Buffer(); }
 void SetTempPath(const char* path) { SettingsFolder() = OrEmpty(path); }
 const char* GetTempPath() { return SettingsFolder().Buffer(); }
 
-RString TempFileName(const char* folder, const char* prefix) {
-    const std::string name = platform::CreateTempFile(folder, OrEmpty(prefix));
+RString TempFileName(const char* folder, const char* prefix, const char* suffix) {
+    const std::string name = platform::CreateTempFile(folder, OrEmpty(prefix), OrEmpty(suffix));
     return RString(name.c_str());
 }
 

@@ -25,9 +25,10 @@ void SetTempPath(const char* path);
 const char* GetTempPath();
 
 // A new, empty file with a unique name in folder (the temporary folder when folder is not
-// one), named with prefix. The file is created under its name, so no other process can
-// take it first; the caller removes it when done. Empty when it cannot be created.
-RString TempFileName(const char* folder, const char* prefix);
+// one), named with prefix and ending with suffix (null: nothing). The file is created under
+// its name, so no other process can take it first; the caller removes it when done. Empty
+// when it cannot be created.
+RString TempFileName(const char* folder, const char* prefix, const char* suffix = nullptr);
 
 // A relative path (see IsRelativePath) joined to folder, with '/' between them unless the
 // folder ends in a separator; any other path alone. The result is normalised. A null

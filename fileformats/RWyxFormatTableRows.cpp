@@ -35,6 +35,7 @@
 #include "formats/motion/RWyxWriterTrc.h"
 #include "formats/motion/RWyxWriterVpm.h"
 #include "wyxreader/RWyxReaderWyx.h"
+#include "wyxwriter/RWyxWriterWyx5.h"
 #include "wyxwriter/RWyxWriterWyx6.h"
 
 namespace {
@@ -45,12 +46,18 @@ using Exporter = RWyxFileExporter;
 RStreamOptionsPtr NewWyxOptions() { return RStreamOptionsPtr(RStreamOptionsWyx::Create()); }
 
 // Exporter forms 0 to 2 (binary, ASCII, encrypted) are the version-6 writer's file modes 1, 0
-// and 2; the version-5 forms are not built yet.
+// and 2; forms 3 and 4 (binary, ASCII) the version-5 writer's modes 1 and 0.
 std::unique_ptr<RWyxWriter> NewWyxWriter(RWyxObjectFactory* factory, RWyxIO* owner, int form) {
     static constexpr int kModes[] = {RWyxWriterWyx::kFileModeBinary, RWyxWriterWyx::kFileModeAscii,
-                                     RWyxWriterWyx::kFileModeEncrypted};
-    if (form < 0 || form > 2) return nullptr;
-    auto writer = std::make_unique<RWyxWriterWyx6>(factory, owner);
+                                     RWyxWriterWyx::kFileModeEncrypted, RWyxWriterWyx::kFileModeBinary,
+                                     RWyxWriterWyx::kFileModeAscii};
+    if (form < 0 || form > 4) return nullptr;
+    std::unique_ptr<RWyxWriterWyx> writer;
+    if (form <= 2) {
+        writer = std::make_unique<RWyxWriterWyx6>(factory, owner);
+    } else {
+        writer = std::make_unique<RWyxWriterWyx5>(factory, owner);
+    }
     writer->SetFileMode(kModes[form]);
     return writer;
 }

@@ -5,6 +5,8 @@
 #include "hostimport/ImportLaterSteps.h"
 #include "hostimport/ImportNodePasses.h"
 #include "hostimport/MergeBinding.h"
+#include "hostimport/PrePostRotationNodes.h"
+#include "hostimport/TransformChecks.h"
 #include "platform/NativeFiles.h"
 #include "plugin/HostCharacterRig.h"
 #include "plugin/ProgressDisplay.h"
@@ -201,7 +203,7 @@ void WyxVexaImportSession::ImportContent() {
     ForChildren(rootNode_, [this](RWyxNode* child) { ImportMaterials(child); });
     SetProgressStatus("Importing animations...");
     attributeEditorFlag_ = false;
-    ForChildren(rootNode_, [this](RWyxNode* child) { ImportNodeAnimation(*this, child); });
+    ForChildren(rootNode_, [this](RWyxNode* child) { ImportNodeAnimation(child); });
     SetHostTimeRange();
     ApplyBindPoses();
     SetProgressStatus("Importing deformations...");

@@ -53,9 +53,13 @@ class RWyxMesh;
 class RWyxNode;
 class RWyxPose;
 class RWyxScene;
+class RFCurve;
 class RWyxSkinLink;
 class RWyxTexture;
+class VFnAnimCurve;
+class VFnDependencyNode;
 class VFnMesh;
+class VFnTransform;
 class VPlug;
 class VexaNode;
 struct MaterialAssignment;
@@ -209,12 +213,62 @@ public:
     RMatrix BindPoseLocalMatrix(const std::vector<BindPoseRecord>& records, size_t index) const;
     const std::vector<std::vector<BindPoseRecord>>& GetBindPoseLists() const { return bindPoseLists_; }
 
+    // ---- animation (WyxVexaImportSessionAnimation.cpp) ------------------------------------------
+    // Every node of the subtree that has a valid host node gets its attribute's animation
+    // (cameras, lights, blend shapes), then its transform, visibility and user properties.
+    void ImportNodeAnimation(RWyxNode* node);
+    // A light's colour, intensity and (spot lights) cone angle, animated when the current take
+    // is not the default take.
+    void ImportLightAnimation(RWyxNode* node);
+    // A camera's film, planes and focal length (from the field of view) with its animation, and
+    // the roll of a camera with a target; kFailure when the host node is no camera.
+    VStatus ImportCameraAnimation(RWyxNode* node);
+
+    // ---- transforms (WyxVexaImportSessionTransform.cpp) ---------------------------------------
+    // Curves and values, then (unless the file keeps its pivots the old way) pivots, limits and
+    // the rotation order of the node's host transform.
+    void ImportTransform(RWyxNode* node);
+    // The translate, scale and rotate curves of the current take with the values at the current
+    // time (and, for old pivot files, the host's pivots cleared first).
+    void ImportTransformCurves(VFnTransform& transform, RWyxNode* node);
+    // The values at the current time, and the node's offset transform.
+    void ImportTransformValues(RWyxNode* node, VFnTransform& transform);
+    // Joint orient, rotate axis, pivots and their translations from the rotation space the
+    // rotation was resampled into (pivot set 1).
+    void ImportPivots(VFnTransform& transform, RWyxNode* node);
+    // The node's active limits by "transformLimits" commands, the attribute editor hidden
+    // meanwhile once per import.
+    void ImportLimits(VFnTransform& transform, RWyxNode* node);
+    void ImportRotationOrder(VFnTransform& transform, RWyxNode* node);
+    // The "visibility" plug's curve (keys made 0 or 1, stepped) and value.
+    void ImportVisibility(RWyxNode* node);
+
+    // ---- curves (WyxVexaImportSessionCurves.cpp) -------------------------------------------------
+    // Keys divided by `a` become host values; slopes divided by `a` and `b` become host UI slopes.
+    // The curve of the attribute's plug; kFailure when the node has no such attribute.
+    VStatus ImportAttributeCurve(VFnDependencyNode& node, const char* attribute, RFCurve* curve, int curveType,
+                                 double a, double b);
+    // Writes the curve on the plug unless the plug is driven (driven keys protected) or locked
+    // (the locked-attribute answer decides). A curve without keys is a static value: it is
+    // written only into a host curve that drives the plug already, as its one key.
+    VStatus ImportPlugCurve(VPlug& plug, RFCurve* curve, int curveType, double a, double b);
+    // The keys with their tangent types, tangents and weights; a curve with tension, continuity
+    // and bias keys is sampled at the import sampling rate instead.
+    VStatus TransferCurveKeys(VFnAnimCurve& hostCurve, const RFCurve& curve, double a, double b,
+                              const VStatus& curveStatus);
+
     // ---- tests ------------------------------------------------------------------------------------------
     // Importers of new sessions read their formats from this table (null: the SDK's). Tests
     // read scenes from readers of their own.
     static void SetFormatTable(const RWyxFormatTable* table);
 
 private:
+    // The locked plug's answer, asked when it must be (kImportShowUI), else from kSetLockedAttrib.
+    int DecideAboutLockedPlug(const VString& plugName, bool keyed);
+    // The plug (and, when it is still locked, its parent) unlocked; a keyed curve then made on it.
+    VStatus UnlockAndCreateCurve(VPlug& plug, RFCurve* curve, int curveType, double a, double b);
+    VStatus TransferKeysWithTangents(VFnAnimCurve& hostCurve, const RFCurve& curve, double a, double b);
+
     // Steps of Import.
     bool ReadFile();
     // Logs and shows the reason, ends the import; answers the reason.
@@ -267,6 +321,11 @@ private:
     std::vector<RWyxNode*> blendShapeFailures_;
     std::vector<std::vector<BindPoseRecord>> bindPoseLists_;
 };
+
+// The curve sampled `rate` times a second into the host curve as keys of global tangents:
+// keys at the first and the last key's time and at every whole period between them. kInvalid-
+// Parameter, nothing written, for a rate that is not a positive number.
+VStatus ResampleCurveKeys(VFnAnimCurve& hostCurve, const RFCurve& curve, double a, double rate);
 
 // True when the file is older than 5.8 and a node below the root has pivot set 0 in state 1.
 bool IsLegacyPivotFile(RWyxNode* root, RWyxFileImporter& importer);

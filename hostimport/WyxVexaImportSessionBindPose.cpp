@@ -2,8 +2,8 @@
 // a bind pose's member is set to the member's matrix (local to its parent), and afterwards set
 // back to what it was, so that skins bind in the pose the file was bound in.
 
-#include "hostimport/ImportLaterSteps.h"
 #include "hostimport/ImportNodePasses.h"
+#include "hostimport/MatrixPlugs.h"
 #include "hostimport/WyxVexaImportSession.h"
 
 #include "attributes/RWyxPose.h"

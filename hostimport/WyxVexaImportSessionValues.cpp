@@ -93,10 +93,6 @@ void TransferUserProperties(WyxVexaImportSession&, RWyxNode& node, const VObject
     ImportUserProperties(host, Vexa(&node));
 }
 
-void ImportUserPropertyValues(WyxVexaImportSession& session, RWyxNode* node) { session.ImportUserPropertyValues(node); }
-
-void ImportBlendShapes(WyxVexaImportSession& session, RWyxNode* node) { session.ImportBlendShapes(node); }
-
 bool IsDrivenPlug(const VPlug& plug) {
     if (!GetPluginOptions()->GetBoolOption(kProtectDrivenKeys) || plug.isNull()) return false;
     VStringArray drivers;
@@ -132,7 +128,7 @@ void WyxVexaImportSession::ImportUserPropertyValues(RWyxNode* node) {
         const int type = property->GetType();
         if (type != kUserPropertyColor && type != kUserPropertyVector) {
             RFCurve* curve = curveNode != nullptr ? curveNode->GetCurve() : nullptr;
-            if (curve != nullptr) ImportAttributeCurve(*this, transform, attribute->Buffer(), curve, kUnitlessCurve, 1.0, 1.0);
+            if (curve != nullptr) ImportAttributeCurve(transform, attribute->Buffer(), curve, kUnitlessCurve, 1.0, 1.0);
             SetScalar(plug, *property, curve);
             continue;
         }
@@ -144,7 +140,7 @@ void WyxVexaImportSession::ImportUserPropertyValues(RWyxNode* node) {
             RFCurve* curve = child != nullptr ? child->GetCurve() : nullptr;
             if (curve == nullptr) continue;
             VPlug channel = plug.child(c);
-            ImportPlugCurve(*this, channel, curve, kUnitlessCurve, 1.0, 1.0);
+            ImportPlugCurve(channel, curve, kUnitlessCurve, 1.0, 1.0);
             values[c] = curve->GetDefaultValue();
             fromCurves = fromCurves || curve->GetKeyCount() > 0 || curve->GetDefaultValue() != 0.0f;
         }
@@ -275,7 +271,7 @@ void WyxVexaImportSession::ImportBlendShapes(RWyxNode* node) {
             if (channel == nullptr) continue;
             VFnAnimCurve curve;
             curve.create(weight, VFnAnimCurve::kAnimCurveTU, nullptr, &status);
-            if (status) TransferCurveKeys(*this, curve, *channel, kPercent, kPercent, status);
+            if (status) TransferCurveKeys(curve, *channel, kPercent, kPercent, status);
             PrintStatusError(status, "Cannot animate a blend shape");
             continue;
         }
@@ -283,7 +279,7 @@ void WyxVexaImportSession::ImportBlendShapes(RWyxNode* node) {
         if (!status) {
             AddBlendShapeFailure(node);
         } else if (channel != nullptr && !IsDrivenPlug(weight)) {
-            TransferCurveKeys(*this, existing, *channel, kPercent, kPercent, status);
+            TransferCurveKeys(existing, *channel, kPercent, kPercent, status);
         }
     }
 }

@@ -188,9 +188,11 @@ std::string FullPath(const char* path) {
     return result.empty() ? std::string("/") : result;
 }
 
-std::string CreateTempFile(const char* folder, const char* prefix) {
+std::string CreateTempFile(const char* folder, const char* prefix, const char* suffix) {
     std::vector<char> name = TempTemplate(folder, prefix);
-    const int descriptor = ::mkostemp(name.data(), O_CLOEXEC);
+    const std::string ending = ToNativePath(suffix);
+    name.insert(name.end() - 1, ending.begin(), ending.end());
+    const int descriptor = ::mkostemps(name.data(), static_cast<int>(ending.size()), O_CLOEXEC);
     if (descriptor < 0) {
         return std::string();
     }

@@ -58,10 +58,11 @@ std::string CurrentDirectory();
 std::string FullPath(const char* path);
 
 // Creates a new, empty file with a unique name in folder (the system's temporary folder when
-// folder is null, empty or not a folder) whose name begins with prefix. The name is taken
-// by the creation itself, so no other process can claim it first. The file is left closed
-// and private to the user. Empty when it cannot be created.
-std::string CreateTempFile(const char* folder, const char* prefix);
+// folder is null, empty or not a folder) whose name begins with prefix and ends with suffix
+// (such as an extension; null or empty: none). The name is taken by the creation itself, so
+// no other process can claim it first. The file is left closed and private to the user.
+// Empty when it cannot be created.
+std::string CreateTempFile(const char* folder, const char* prefix, const char* suffix = nullptr);
 
 // Creates a new, empty folder with a unique name, as CreateTempFile does for files.
 std::string CreateTempFolder(const char* folder, const char* prefix);

@@ -1,12 +1,18 @@
 #include "plugin/DialogScript.h"
 
+#include "plugin/ScriptText.h"
 #include "plugin/WyxVexaOptions.h"
 
 #include <vexa/VGlobal.h>
 
 #include <cstdio>
+#include <string>
 
 namespace {
+
+constexpr size_t kShownNameLimit = 48;
+constexpr size_t kShownNameHead = 3;
+constexpr size_t kShownNameTail = 42;
 
 VString RateBounds() {
     char text[96];
@@ -31,6 +37,29 @@ bool QueryDouble(const VString& script, double& value) {
 }
 
 const char* BoolWord(bool on) { return on ? "true" : "false"; }
+
+VString CheckState(bool on) { return VString("-v ") + BoolWord(on) + " "; }
+
+VString ShownFileName(const VString& fileName) {
+    const std::string name = fileName.str();
+    if (name.size() <= kShownNameLimit) return fileName;
+    return VString((name.substr(0, kShownNameHead) + "..." + name.substr(name.size() - kShownNameTail)).c_str());
+}
+
+void RunUnitTextLines(const char* unitText) {
+    const std::string text = unitText != nullptr ? unitText : "";
+    const size_t lineBreak = text.find('\n');
+    const std::string lines[2] = {text.substr(0, lineBreak),
+                                  lineBreak == std::string::npos ? std::string() : text.substr(lineBreak + 1)};
+    for (const std::string& line : lines) {
+        RunScript("text -al \"left\" -label " + QuotedScriptText(VString((" " + line).c_str())) + " ");
+    }
+}
+
+bool WindowExists(const char* window) {
+    int exists = 0;
+    return QueryInt(VString("window -ex ") + window, exists) && exists != 0;
+}
 
 VString RateText(double rate) {
     char text[64];

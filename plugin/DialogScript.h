@@ -19,6 +19,15 @@ bool QueryDouble(const VString& script, double& value);
 
 // "true" or "false".
 const char* BoolWord(bool on);
+// A check box's value flags: "-v true " or "-v false ".
+VString CheckState(bool on);
+// A file name as the dialogs show it: whole up to 48 characters, else its first 3, "..." and
+// its last 42.
+VString ShownFileName(const VString& fileName);
+// The two lines of a unit text (split at its first line feed) as two left-aligned texts.
+void RunUnitTextLines(const char* unitText);
+// True when the host has a window of that name (shown or hidden).
+bool WindowExists(const char* window);
 // A rate as a float field shows it: single precision, six decimals.
 VString RateText(double rate);
 

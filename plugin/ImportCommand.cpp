@@ -21,9 +21,6 @@ const char* const kUsage = "Use syntax: WYXImport -f \"filename\" [-t take_index
 const char* const kWindow = "WYXIMPORTWINDOW";
 const char* const kDialogCaller = "WYXImportDialog";
 constexpr int kTakesStreamFlag = 6;
-constexpr int kShownNameLimit = 48;
-constexpr int kShownNameHead = 3;
-constexpr int kShownNameTail = 42;
 
 struct ImportArguments {
     VString fileName;
@@ -69,14 +66,6 @@ ImportDialogControls& Controls() {
 WyxVexaOptions& Options() { return *GetPluginOptions(); }
 
 VString Number(int value) { return VString(std::to_string(value).c_str()); }
-
-VString ShownFileName(const VString& fileName) {
-    const std::string name = fileName.str();
-    if (static_cast<int>(name.size()) <= kShownNameLimit) return fileName;
-    return VString((name.substr(0, kShownNameHead) + "..." + name.substr(name.size() - kShownNameTail)).c_str());
-}
-
-VString CheckState(bool on) { return VString("-v ") + BoolWord(on) + " "; }
 
 // The state of the pivot box: files from version 6 on have no pivot nodes to merge.
 VString NullsToPivotsState(RWyxFileImporter& importer) {
@@ -125,13 +114,7 @@ void BuildImportWindow(const VString& fileName, RWyxFileImporter& importer) {
     RunScript("separator -w 280;");
     options.ResetImportOptions();
     RunScript("setParent ..");
-    const std::string unitText = options.GetMasterUnitString(true).Buffer();
-    const size_t lineBreak = unitText.find('\n');
-    const std::string lines[2] = {unitText.substr(0, lineBreak),
-                                  lineBreak == std::string::npos ? std::string() : unitText.substr(lineBreak + 1)};
-    for (const std::string& line : lines) {
-        RunScript("text -al \"left\" -label " + QuotedScriptText(VString((" " + line).c_str())) + " ");
-    }
+    RunUnitTextLines(options.GetMasterUnitString(true).Buffer());
     RunScript("separator -w 280;");
     controls.forceWeightNormalize =
         RunForPath(CheckBoxScript("Pre-normalize weights", CheckState(options.GetBoolOption(kImportForceWeightNormalize)),
@@ -176,11 +159,6 @@ void BuildImportWindow(const VString& fileName, RWyxFileImporter& importer) {
     RunScript("separator -p WYXIMPORTWINDOW -st \"none\"");
     RunScript(PluginInfoTextScript(kWindow));
     RunScript("showWindow WYXIMPORTWINDOW");
-}
-
-bool WindowExists() {
-    int exists = 0;
-    return QueryInt("window -ex WYXIMPORTWINDOW", exists) && exists != 0;
 }
 
 bool QueryCheckBox(const VString& control, bool& on) {
@@ -279,7 +257,7 @@ VStatus ShowImportDialog(const VString& fileName) {
         return VStatus(VStatus::kFailure, "No WYX file to import.");
     }
     // Cancel only hides the window: a window left from another file goes before the new one.
-    if (WindowExists()) RunScript("deleteUI WYXIMPORTWINDOW");
+    if (WindowExists(kWindow)) RunScript("deleteUI WYXIMPORTWINDOW");
     BuildImportWindow(fileName, *session->GetImporter());
     return VStatus();
 }
@@ -304,7 +282,7 @@ VStatus ImportCommand::Run(const VArgList& args) {
         }
         StoreDialogSettings(settings);
         const VStatus status = ImportTake(settings.takeIndex);
-        if (WindowExists()) RunScript("deleteUI WYXIMPORTWINDOW");
+        if (WindowExists(kWindow)) RunScript("deleteUI WYXIMPORTWINDOW");
         Options().SaveUserParams();
         return status ? Succeed() : ImportFailed(status);
     }

@@ -1,9 +1,9 @@
 #include "plugin/WyxVexaCommandTable.h"
 
 #include "plugin/BatchDialogCommands.h"
+#include "plugin/ExportCommand.h"
 #include "plugin/ImportCommand.h"
 #include "plugin/OptionCommands.h"
-#include "plugin/PendingCommands.h"
 #include "plugin/TakeQueryCommands.h"
 
 namespace {
@@ -15,7 +15,7 @@ constexpr VFnPlugin::CommandCreator kCreate = &WyxVexaCommand::Create<Command>;
 
 const WyxVexaCommandEntry kWyxVexaCommands[kWyxVexaCommandCount] = {
     {"WYXImport", kCreate<ImportCommand>},
-    {"WYXExport", kCreate<NamedPendingCommand<0>>},
+    {"WYXExport", kCreate<ExportCommand>},
     {"WYXBatchDialog", kCreate<BatchDialogCommand>},
     {"WYXSetUserParams", kCreate<SetUserParamsCommand>},
     {"WYXImportShowUI", kCreate<BoolOptionCommand<0>>},

@@ -7,6 +7,7 @@
 #include "fileio/WyxBinaryLayout.h"
 #include "platform/NativeFiles.h"
 #include "scene/RWyxTakeInfo.h"
+#include "wyxreader/RWyxSceneReaderWyx5.h"
 #include "wyxreader/RWyxSceneReaderWyx6.h"
 #include "wyxreader/RWyxTakeInfoReader.h"
 
@@ -145,7 +146,7 @@ bool RWyxReaderWyx::ReadHeader(RWyxFileHeaderSummary& header) {
     }
     if (!headerRead_) {
         headerRead_ = true;
-        if (fileVersion_ >= kFirstVersion6 && (!passwordProtected_ || unlocked_)) {
+        if (!passwordProtected_ || unlocked_) {
             RString current;
             RWyxTakeInfoReader(file_->GetFile(), GetFactory(), warnings_).ReadTakeInfos(headerTakes_, current);
         }
@@ -204,15 +205,14 @@ bool RWyxReaderWyx::Read(RWyxScene* scene, RStreamOptions* options) {
         SetError(kErrorOptionsNotSet, nullptr);
         return false;
     }
-    if (fileVersion_ < kFirstVersion6) {
-        SetError(kErrorVersionTooOld, RString("File version ") + RString(fileVersion_) +
-                                          " has the version-5 layout, which this reader does not read");
-        return false;
-    }
     if (passwordProtected_ && !unlocked_ && !UnlockWith(*options)) return false;
     warnings_.Clear();
-    RWyxSceneReaderWyx6 reader(*file_, *scene, static_cast<const RStreamOptionsWyx&>(*options), warnings_);
-    reader.Read();
+    const auto& wyxOptions = static_cast<const RStreamOptionsWyx&>(*options);
+    if (fileVersion_ >= kFirstVersion6) {
+        RWyxSceneReaderWyx6(*file_, *scene, wyxOptions, warnings_).Read();
+    } else {
+        RWyxSceneReaderWyx5(*file_, *scene, wyxOptions, warnings_).Read();
+    }
     MessageText() += warnings_.GetText();
     if (file_->GetFile().GetLastErrorID() >= 0) {
         TakeOverFileError();

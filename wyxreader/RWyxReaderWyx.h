@@ -1,7 +1,8 @@
 #ifndef WYX_WYXREADER_RWYXREADERWYX_H
 #define WYX_WYXREADER_RWYXREADERWYX_H
 
-// The WYX scene reader: a version-6 file (binary, ASCII or encrypted) into an SDK scene. The
+// The WYX scene reader: a version-6 file (binary, ASCII or encrypted) or a version-5 one
+// (binary or ASCII) into an SDK scene. The
 // importer front end makes it for the WYX forms (RWyxFormatTable) and drives it: FileOpen,
 // ReadHeader, GetReadOptions, Read.
 //
@@ -11,7 +12,7 @@
 // (RWyxFile), which checks the file header and footer, every section and record header
 // against what encloses it, authenticates sealed sections, and indexes the records into a tree
 // shaped like the document; nothing of the scene is made then. Read walks that tree and builds
-// the scene (RWyxSceneReaderWyx6). The path-taking FileOpen is a thin wrapper over the same
+// the scene (RWyxSceneReaderWyx6, or RWyxSceneReaderWyx5 for a version-5 file). The path-taking FileOpen is a thin wrapper over the same
 // open from memory.
 //
 // Password: a file protected by a password opens at FileOpen as far as the container allows
@@ -20,17 +21,17 @@
 // again. GetReadOptions sets the options' password flag for such a file; its header read gives
 // the version and no takes (the takes are inside the sealed section).
 //
-// Versions: the version-6 layout is read from 6000 on; an older file opens (its version is
-// told) but Read refuses it with code 2, its layout being version 5.
+// Versions: the version-6 layout is read from 6000 on, the version-5 layout below it. The
+// header's take descriptions come from the Summary or the main "Takes" block in both.
 //
 // Errors (the reader base's table): 0 "File is corrupted" (the container's text: damage found
 // at FileOpen, or by a value read during Read), 1 a version newer than the container knows,
-// 2 a version-5 file, 3 "File not opened" (no such file, nothing open), 5 a missing or wrong
+// 3 "File not opened" (no such file, nothing open), 5 a missing or wrong
 // password, 6 options that are not WYX options, 7 no scene. A Read that fails leaves in the
 // scene what was read before the failure.
 //
 // Warnings: what Read drops or mends in a file that holds together only in part (see
-// RWyxSceneReaderWyx6) is counted and told one line each (GetWarnings); Read appends the lines
+// RWyxSceneReaderWyx6 and RWyxSceneReaderWyx5) is counted and told one line each (GetWarnings); Read appends the lines
 // to the message text, which the importer passes on.
 
 #include "fileio/RWyxReader.h"

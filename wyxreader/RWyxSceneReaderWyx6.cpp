@@ -36,12 +36,7 @@ std::size_t RWyxSceneReaderWyx6::PlugPairHash::operator()(const std::pair<const 
 
 RWyxSceneReaderWyx6::RWyxSceneReaderWyx6(RWyxPropertyFile& file, RWyxScene& scene, const RStreamOptionsWyx& options,
                                          RWyxReadWarnings& warnings)
-    : propertyFile_(file),
-      file_(file.GetFile()),
-      scene_(scene),
-      factory_(scene.GetFactory()),
-      options_(options),
-      warnings_(warnings) {}
+    : RWyxSceneReaderWyx(file, scene, options, warnings) {}
 
 RWyxSceneReaderWyx6::~RWyxSceneReaderWyx6() = default;
 
@@ -59,15 +54,13 @@ void RWyxSceneReaderWyx6::Read() {
     if (options_.GetFlag(RStreamOptionsWyx::kFlagTakes)) ReadTakesSection();
     ReadVersion5Section();
     ReadSummarySection();
-    SelectCurrentTake();
+    SelectCurrentTake(hasTakesCurrent_ ? takesCurrent_ : summaryCurrent_);
 }
 
 wyx_read::BlockScope RWyxSceneReaderWyx6::OpenMainBlock(const char* name) {
     if (!file_.ProjectOpenSection(RWyxFile::kMainSection)) return wyx_read::BlockScope::Nothing(file_);
     return wyx_read::BlockScope::Open(file_, name);
 }
-
-void RWyxSceneReaderWyx6::Warn(const RString& text) { warnings_.Add(text); }
 
 // ---- Objects ----------------------------------------------------------------------------------------
 

@@ -52,6 +52,7 @@
 // allocation outgrows the file.
 
 #include "core/RString.h"
+#include "wyxreader/RWyxSceneReaderWyx.h"
 #include "wyxreader/WyxFieldReading.h"
 
 #include <cstdint>
@@ -86,14 +87,10 @@ class RWyxScene;
 class RWyxSceneObject;
 class RWyxTakeNodeContainer;
 
-class RWyxSceneReaderWyx6 {
+class RWyxSceneReaderWyx6 : private RWyxSceneReaderWyx {
 public:
     // The layers a geometry may have beyond the number of its layer elements in the file.
     static constexpr int kMaxLayerGap = 8;
-    // The keys plotting layered channels may make in one read, and the more it may make for
-    // every key the takes hold.
-    static constexpr std::int64_t kPlotKeyAllowance = 1000000;
-    static constexpr std::int64_t kPlotKeysPerKey = 64;
 
     // Nothing is owned; the scene gets what is read.
     RWyxSceneReaderWyx6(RWyxPropertyFile& file, RWyxScene& scene, const RStreamOptionsWyx& options,
@@ -141,25 +138,19 @@ private:
     // The next property block at the current level onto the objects; its skipped records
     // become warnings of the record.
     void ReadProperties(const std::vector<RObject*>& targets, RWyxSceneObject* owner, const RString& record);
-    void Warn(const RString& text);
 
     // ---- models (RWyxSceneReaderWyx6Models.cpp) --------------------------------------------------------
     void ReadModelRecord();
     AttributeChoice ChooseAttribute(const RString& typeName, const RString& name);
     bool PropertyBlockHolds(const char* property);
     RWyxNodeAttribute* MakeAttribute(const AttributeChoice& choice);
-    void ReadNodeFields(RWyxNode& node);
     void ReadAttributeFields(RWyxNode& node, const RString& name);
     void ReadCameraFields(RWyxCamera& camera);
 
     // ---- geometry (RWyxSceneReaderWyx6Geometry.cpp) -----------------------------------------------------
     void ReadMeshAttribute(RWyxMesh& mesh, const RString& name);
-    void ReadPolygons(RWyxMesh& mesh, const RString& name);
     void ReadNurbAttribute(RWyxNurb& nurb, const RString& name);
     void ReadPatchAttribute(RWyxPatch& patch, const RString& name);
-    // The values of "Points" when they fill u count x v count points of `stride` values (more
-    // are dropped with a warning); false, with a warning, otherwise.
-    bool ReadSurfacePoints(int uCount, int vCount, int stride, const RString& name, std::vector<double>& values);
     void ReadGeometryLayers(RWyxGeometry& geometry, const RString& name);
     std::unique_ptr<RWyxLayerElement> ReadLayerElement(int kind, const RString& label);
     void ReadElementData(RWyxLayerElement& element, const RString& label);
@@ -167,9 +158,6 @@ private:
     void CheckMappedCount(const RWyxLayerElement& element, const RWyxGeometry& geometry, const RString& label);
     void ReadLayerRecords(RWyxGeometry& geometry, ElementList& elements, const RString& name);
     void ReadShape(RWyxGeometry& geometry, const RString& shapeName, const RString& name);
-    // Copies count values, warning when the file holds another number.
-    template <typename T, typename Store>
-    void CopyCounted(const std::vector<T>& values, int count, const RString& label, Store store);
 
     // ---- material, deformer and texture records (RWyxSceneReaderWyx6Records.cpp) ----------------------
     void ReadMaterialRecord();
@@ -187,7 +175,6 @@ private:
     // The characters' links whose names name models get those models (after every record).
     void ResolveCharacterLinks();
     void ReadSummarySection();
-    void ReadSceneInfo();
 
     // ---- connections (RWyxSceneReaderWyx6Connections.cpp) ---------------------------------------------
     void ReadConnectionsSection();
@@ -198,25 +185,12 @@ private:
 
     // ---- takes (RWyxSceneReaderWyx6Takes.cpp) -----------------------------------------------------------
     void ReadTakesSection();
-    void ReadTake();
-    bool IsTakeSelected(const RString& take) const;
-    bool ReadObjectAnimation(const RString& heading, const RString& take);
-    void FinishChannels(RFCurveNode& node, RFCurveNode* inheritedWarp, const RString& label);
-    void FilterChannel(RFCurveNode& node);
-    void SelectCurrentTake();
+    bool IsAnimatedHeading(const RString& heading) const override;
+    bool ReadObjectAnimation(const RString& heading, const RString& take) override;
 
     // ---- scene settings (RWyxSceneReaderWyx6Settings.cpp) ------------------------------------------------
     void ReadVersion5Section();
-    void ReadAmbientAndFog();
-    void ReadShadowPlanes();
     void ReadTimeSettings();
-
-    RWyxPropertyFile& propertyFile_;
-    RWyxFile& file_;
-    RWyxScene& scene_;
-    RWyxObjectFactory* factory_;
-    const RStreamOptionsWyx& options_;
-    RWyxReadWarnings& warnings_;
 
     std::unordered_map<std::string, FileObject> objects_;
     std::vector<RWyxNode*> models_;  // in record order
@@ -228,23 +202,8 @@ private:
     std::unordered_set<std::pair<const RPlug*, const RPlug*>, PlugPairHash> connected_;
     // Characters whose links may name models, with the links.
     std::vector<std::pair<RWyxCharacter*, int>> namedLinks_;
-    // Takes: the names of every "Take" block, those read, and the current take names.
-    std::vector<RString> fileTakes_;
-    std::vector<RString> readTakes_;
-    RString mainCurrent_;
-    bool hasMainCurrent_ = false;
+    // The current take the Summary names.
     RString summaryCurrent_;
-    // What plotting may still make (kPlotKeyAllowance, kPlotKeysPerKey).
-    std::int64_t plotBudget_ = 0;
 };
-
-template <typename T, typename Store>
-void RWyxSceneReaderWyx6::CopyCounted(const std::vector<T>& values, int count, const RString& label, Store store) {
-    const std::size_t wanted = static_cast<std::size_t>(count > 0 ? count : 0);
-    for (std::size_t i = 0; i < values.size() && i < wanted; ++i) store(i, values[i]);
-    if (values.size() != wanted) {
-        Warn(label + " holds " + RString(static_cast<int>(values.size())) + " values for " + RString(count));
-    }
-}
 
 #endif

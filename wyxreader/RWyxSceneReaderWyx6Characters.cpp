@@ -55,13 +55,6 @@ const int kGroups[] = {Tables::kBase,     Tables::kAuxiliary, Tables::kSpine,   
                        Tables::kRoll,     Tables::kSpecial,   Tables::kLeftHand, Tables::kRightHand,
                        Tables::kLeftFoot, Tables::kRightFoot, Tables::kProps};
 
-RVector4 ReadOffsets(RWyxFile& file, const char* const names[3], double defaultValue) {
-    RVector4 offset;
-    offset.x = wyx_read::ReadDoubleByName(file, names[0], defaultValue);
-    offset.y = wyx_read::ReadDoubleByName(file, names[1], defaultValue);
-    offset.z = wyx_read::ReadDoubleByName(file, names[2], defaultValue);
-    return offset;
-}
 
 }  // namespace
 
@@ -90,29 +83,7 @@ void RWyxSceneReaderWyx6::ReadPoseRecord() {
     if (!block) return;
     const RString label = RString("Pose \"") + name + "\"";
     ReadProperties({pose->GetProperties()}, pose, label);
-    const int stated = file_.FieldReadIntByName("NbPoseNodes", 0);
-    int entries = 0;
-    int refused = 0;
-    while (file_.FieldReadBegin("PoseNode")) {
-        ++entries;
-        if (const BlockScope entry = BlockScope::Enter(file_)) {
-            const RString node = file_.FieldReadStringByName("Node", "");
-            RMatrix matrix;
-            const bool complete = wyx_read::ReadMatrixByName(file_, "Matrix", matrix);
-            const bool local = !pose->IsBindPose() && file_.FieldReadIntByName("Local", 0) != 0;
-            if (!complete || pose->Add(node.Buffer(), matrix, local) < 0) ++refused;
-        } else {
-            ++refused;
-        }
-        file_.FieldReadEnd();
-    }
-    if (stated != entries) {
-        Warn(label + ": NbPoseNodes says " + RString(stated) + " for " + RString(entries) + " PoseNode blocks");
-    }
-    if (refused > 0) {
-        Warn(label + ": " + RString(refused) +
-             " entries without a node or a whole matrix, or at odds with the node's other bind matrix, were dropped");
-    }
+    ReadPoseEntries(*pose, label);
 }
 
 void RWyxSceneReaderWyx6::ReadControlSetPlugRecord() {
@@ -161,14 +132,9 @@ void RWyxSceneReaderWyx6::ReadCharacterLinks(RWyxCharacter& character, const RSt
 
 void RWyxSceneReaderWyx6::ReadCharacterLinkFields(RWyxCharacter& character, int link) {
     if (file_.FieldGetCount() == 0) return;
-    static const char* const kTranslation[3] = {"TOFFSETX", "TOFFSETY", "TOFFSETZ"};
-    static const char* const kRotation[3] = {"ROFFSETX", "ROFFSETY", "ROFFSETZ"};
-    static const char* const kScaling[3] = {"SOFFSETX", "SOFFSETY", "SOFFSETZ"};
     RWyxCharacterLink record;
     record.name = file_.FieldReadStringByName("NAME", "");
-    record.translationOffset = ReadOffsets(file_, kTranslation, 0.0);
-    record.rotationOffset = ReadOffsets(file_, kRotation, 0.0);
-    record.scalingOffset = ReadOffsets(file_, kScaling, 1.0);
+    ReadLinkOffsets(record);
     character.SetCharacterLink(link, record);
     if (!record.name.IsEmptyText()) namedLinks_.emplace_back(&character, link);
 }
@@ -197,18 +163,3 @@ void RWyxSceneReaderWyx6::ReadSummarySection() {
     }
 }
 
-void RWyxSceneReaderWyx6::ReadSceneInfo() {
-    RWyxSceneInfo* info = factory_->CreateSceneInfo();
-    if (info == nullptr) return;
-    info->SetVersion(file_.FieldReadIntByName("Version", 0));
-    info->SetThumbnail(RWyxTakeInfoReader(file_, factory_, warnings_).ReadThumbnail("the scene info"));
-    if (const BlockScope meta = BlockScope::Open(file_, "MetaData")) {
-        info->title = file_.FieldReadStringByName("Title", "");
-        info->subject = file_.FieldReadStringByName("Subject", "");
-        info->author = file_.FieldReadStringByName("Author", "");
-        info->keywords = file_.FieldReadStringByName("Keywords", "");
-        info->revision = file_.FieldReadStringByName("Revision", "");
-        info->comment = file_.FieldReadStringByName("Comment", "");
-    }
-    scene_.SetSceneInfo(info);
-}

@@ -70,8 +70,6 @@ int IndexOf(const char* const (&table)[N], const RString& text) {
 const char* const kMappingNames[] = {"NoMappingInformation", "ByVertice", "ByPolygonVertex", "ByPolygon", "AllSame"};
 const char* const kReferenceNames[] = {"Direct", "Index", "IndexToDirect"};
 const char* const kBlendNames[] = {"Translucent", "Add", "Modulate", "Modulate2", "MaxBlend"};
-const char* const kFormNames[] = {"Periodic", "Closed", "Open"};
-const char* const kPatchTypeNames[] = {"Bezier", "BezierQuadric", "Cardinal", "BSpline", "Linear"};
 
 std::unique_ptr<Element> NewElement(int kind) {
     switch (kind) {
@@ -119,17 +117,6 @@ void StoreElement(RWyxLayer& layer, std::unique_ptr<Element>& element) {
     }
 }
 
-// The normals of the first normal layer when they are one direct normal per control point.
-RVector4* NormalsByControlPoint(const RWyxLayerContainer& container) {
-    const RWyxLayer* layer = container.GetLayerOfKind(0, Element::kNormal);
-    RWyxLayerElementNormal* normals = layer != nullptr ? layer->GetNormals() : nullptr;
-    if (normals == nullptr || normals->GetMappingMode() != Element::kByControlPoint ||
-        normals->GetReferenceMode() != Element::kDirect ||
-        normals->GetDirectCount() != container.GetControlPointsCount()) {
-        return nullptr;
-    }
-    return normals->GetDirect();
-}
 
 RString Count(std::size_t count) { return RString(static_cast<int>(std::min<std::size_t>(count, INT32_MAX))); }
 
@@ -147,7 +134,7 @@ void RWyxSceneReaderWyx6::ReadMeshAttribute(RWyxMesh& mesh, const RString& name)
              " values, not three a point; the last point was dropped");
     }
     if (file_.FieldReadBegin("PolygonVertexIndex")) {
-        ReadPolygons(mesh, name);
+        ReadPolygons(mesh, {}, RString("Model \"") + name + "\"");
         file_.FieldReadEnd();
     }
     ReadGeometryLayers(mesh, name);
@@ -155,166 +142,12 @@ void RWyxSceneReaderWyx6::ReadMeshAttribute(RWyxMesh& mesh, const RString& name)
 
 // The values of the current field, each polygon's control points with the last complemented
 // (-index - 1), read one polygon at a time.
-void RWyxSceneReaderWyx6::ReadPolygons(RWyxMesh& mesh, const RString& name) {
-    const int count = mesh.GetControlPointsCount();
-    int dropped = 0;
-    std::vector<int> polygon;
-    for (int left = file_.FieldReadValuesLeft(); left > 0; --left) {
-        const int value = file_.FieldReadInt();
-        polygon.push_back(value < 0 ? ~value : value);
-        if (value >= 0) continue;
-        if (std::all_of(polygon.begin(), polygon.end(), [count](int point) { return point < count; })) {
-            mesh.BeginPolygon(-1, -1, -1);
-            for (const int point : polygon) mesh.AddPolygonVertex(point, -1);
-        } else {
-            ++dropped;
-        }
-        polygon.clear();
-    }
-    if (dropped > 0) {
-        Warn(RString("Model \"") + name + "\": " + RString(dropped) + " polygons naming control points past its " +
-             RString(count) + " were dropped");
-    }
-    if (!polygon.empty()) {
-        Warn(RString("Model \"") + name + "\": the last " + Count(polygon.size()) +
-             " polygon vertices end no polygon (no complemented index); dropped");
-    }
-}
-
-// ---- surfaces -----------------------------------------------------------------------------------------------
-
-bool RWyxSceneReaderWyx6::ReadSurfacePoints(int uCount, int vCount, int stride, const RString& name,
-                                            std::vector<double>& values) {
-    wyx_read::ReadDoublesByName(file_, "Points", values);
-    const std::size_t available = values.size() / static_cast<std::size_t>(stride);
-    const bool fits = uCount >= 0 && vCount >= 0 &&
-                      (vCount == 0 || static_cast<std::size_t>(uCount) <= available / static_cast<std::size_t>(vCount));
-    const std::int64_t needed = fits ? static_cast<std::int64_t>(uCount) * vCount * stride : 0;
-    if (!fits) {
-        Warn(RString("Model \"") + name + "\": Dimensions " + RString(uCount) + " x " + RString(vCount) +
-             " need more than the " + Count(values.size()) + " values of Points; the surface was dropped");
-        return false;
-    }
-    if (needed < static_cast<std::int64_t>(values.size())) {
-        Warn(RString("Model \"") + name + "\": Points holds " + Count(values.size()) + " values for " +
-             RString(static_cast<int>(needed)) + "; the rest was dropped");
-    }
-    return true;
-}
-
-namespace {
-
-// The points of `stride` values each (x, y, z and, with four, the weight) into the geometry.
-void StorePoints(RWyxGeometry& geometry, const std::vector<double>& values, int stride) {
-    RVector4* out = geometry.GetControlPoints();
-    for (int i = 0; out != nullptr && i < geometry.GetControlPointsCount(); ++i) {
-        const double* p = values.data() + static_cast<std::size_t>(i) * static_cast<std::size_t>(stride);
-        out[i] = RVector4(p[0], p[1], p[2], stride == 4 ? p[3] : 1.0);
-    }
-}
-
-}  // namespace
-
-namespace {
-
-int TypeFromName(const char* const* names, int count, const RString& text, int fallback) {
-    for (int i = 0; i < count; ++i) {
-        if (text == names[i]) return i;
-    }
-    return fallback;
-}
-
-}  // namespace
-
 void RWyxSceneReaderWyx6::ReadNurbAttribute(RWyxNurb& nurb, const RString& name) {
-    std::vector<int> dimensions;
-    if (!wyx_read::ReadIntsByName(file_, "Dimensions", dimensions)) return;
-    std::vector<int> orders;
-    std::vector<int> display;
-    std::vector<int> steps;
-    std::vector<RString> forms;
-    std::vector<double> points;
-    wyx_read::ReadIntsByName(file_, "NurbOrder", orders);
-    wyx_read::ReadIntsByName(file_, "SurfaceDisplay", display);
-    wyx_read::ReadIntsByName(file_, "Step", steps);
-    wyx_read::ReadStringsByName(file_, "Form", forms);
-    forms.resize(2);
-    const int uCount = dimensions.size() >= 2 ? dimensions[0] : -1;
-    const int vCount = dimensions.size() >= 2 ? dimensions[1] : -1;
-    const int uType = TypeFromName(kFormNames, 3, forms[0], RWyxNurb::kOpen);
-    const int vType = TypeFromName(kFormNames, 3, forms[1], RWyxNurb::kOpen);
-    if (!ReadSurfacePoints(uCount, vCount, 4, name, points) || !nurb.InitControlPoints(uCount, uType, vCount, vType)) {
-        return;
-    }
-    StorePoints(nurb, points, 4);
-    if (steps.size() >= 2) nurb.SetStep(steps[0], steps[1]);
-    if (!display.empty()) nurb.SetDisplayMode(display[0]);
-    const RString label = RString("Model \"") + name + "\": ";
-    std::vector<double> uKnots;
-    std::vector<double> vKnots;
-    wyx_read::ReadDoublesByName(file_, "KnotVectorU", uKnots);
-    wyx_read::ReadDoublesByName(file_, "KnotVectorV", vKnots);
-    // An order the knots of the file cannot hold would size the knot vectors past the file.
-    const bool ordersFit = orders.size() >= 2 && orders[0] >= 1 && orders[1] >= 1 &&
-                           static_cast<std::size_t>(orders[0]) <= uKnots.size() &&
-                           static_cast<std::size_t>(orders[1]) <= vKnots.size();
-    if (orders.size() >= 2 && (!ordersFit || !nurb.SetOrder(orders[0], orders[1]))) {
-        Warn(label + "NurbOrder " + RString(orders[0]) + ", " + RString(orders[1]) +
-             " does not fit its knots; the orders stay " + RString(nurb.GetUOrder()) + ", " +
-             RString(nurb.GetVOrder()));
-    }
-    std::vector<int> multiplicities;
-    wyx_read::ReadIntsByName(file_, "MultiplicityU", multiplicities);
-    CopyCounted(multiplicities, nurb.GetUCount(), label + "MultiplicityU",
-                [&](std::size_t i, int m) { nurb.GetUMultiplicity()[i] = m; });
-    wyx_read::ReadIntsByName(file_, "MultiplicityV", multiplicities);
-    CopyCounted(multiplicities, nurb.GetVCount(), label + "MultiplicityV",
-                [&](std::size_t i, int m) { nurb.GetVMultiplicity()[i] = m; });
-    CopyCounted(uKnots, nurb.GetUKnotCount(), label + "KnotVectorU",
-                [&](std::size_t i, double k) { nurb.GetUKnotVector()[i] = k; });
-    CopyCounted(vKnots, nurb.GetVKnotCount(), label + "KnotVectorV",
-                [&](std::size_t i, double k) { nurb.GetVKnotVector()[i] = k; });
-    ReadGeometryLayers(nurb, name);
+    if (ReadNurbSurface(nurb, RString("Model \"") + name + "\"")) ReadGeometryLayers(nurb, name);
 }
 
 void RWyxSceneReaderWyx6::ReadPatchAttribute(RWyxPatch& patch, const RString& name) {
-    std::vector<int> dimensions;
-    std::vector<RString> types;
-    if (!wyx_read::ReadIntsByName(file_, "Dimensions", dimensions)) return;
-    wyx_read::ReadStringsByName(file_, "PatchType", types);
-    types.resize(2);
-    int patchTypes[2] = {RWyxPatch::kBezier, RWyxPatch::kBezier};
-    for (int i = 0; i < 2; ++i) {
-        patchTypes[i] = TypeFromName(kPatchTypeNames, 5, types[static_cast<std::size_t>(i)], -1);
-        if (patchTypes[i] < 0) {
-            Warn(RString("Model \"") + name + "\": the patch type \"" + types[static_cast<std::size_t>(i)] +
-                 "\" is unknown; read as Bezier");
-            patchTypes[i] = RWyxPatch::kBezier;
-        }
-    }
-    const int uCount = dimensions.size() >= 2 ? dimensions[0] : -1;
-    const int vCount = dimensions.size() >= 2 ? dimensions[1] : -1;
-    std::vector<double> points;
-    if (!ReadSurfacePoints(uCount, vCount, 3, name, points) ||
-        !patch.InitControlPoints(uCount, patchTypes[0], vCount, patchTypes[1])) {
-        return;
-    }
-    StorePoints(patch, points, 3);
-    std::vector<int> values;
-    if (wyx_read::ReadIntsByName(file_, "Step", values) && values.size() >= 2) patch.SetStep(values[0], values[1]);
-    if (wyx_read::ReadIntsByName(file_, "SurfaceDisplay", values) && !values.empty()) patch.SetDisplayMode(values[0]);
-    if (wyx_read::ReadIntsByName(file_, "Closed", values) && values.size() >= 2) {
-        patch.SetClosed(values[0] != 0, values[1] != 0);
-    }
-    if (wyx_read::ReadIntsByName(file_, "UCapped", values) && values.size() >= 2) {
-        patch.SetCapped(RWyxPatch::kUCapBottom, values[0] != 0);
-        patch.SetCapped(RWyxPatch::kUCapTop, values[1] != 0);
-    }
-    if (wyx_read::ReadIntsByName(file_, "VCapped", values) && values.size() >= 2) {
-        patch.SetCapped(RWyxPatch::kVCapBottom, values[0] != 0);
-        patch.SetCapped(RWyxPatch::kVCapTop, values[1] != 0);
-    }
-    ReadGeometryLayers(patch, name);
+    if (ReadPatchSurface(patch, RString("Model \"") + name + "\"")) ReadGeometryLayers(patch, name);
 }
 
 // ---- layers ----------------------------------------------------------------------------------------------------

@@ -27,7 +27,6 @@
 #include "wyxreader/WyxFieldReading.h"
 
 #include <algorithm>
-#include <cstring>
 
 using wyx_read::BlockScope;
 using Attribute = RWyxNodeAttribute;
@@ -67,18 +66,6 @@ const KindName* FindKind(const RString& name) {
 
 bool Holds(const std::vector<RString>& texts, const char* text) {
     return std::any_of(texts.begin(), texts.end(), [text](const RString& t) { return t == text; });
-}
-
-int ShadingMode(char letter) {
-    static const char kLetters[] = "WFYTU";
-    const char* found = letter != '\0' ? std::strchr(kLetters, letter) : nullptr;
-    return found != nullptr ? static_cast<int>(found - kLetters) + 1 : 0;
-}
-
-int CullingMode(const RString& text) {
-    if (text == "CullingOnCCW") return 1;
-    if (text == "CullingOnCW") return 2;
-    return 0;
 }
 
 }  // namespace
@@ -182,14 +169,6 @@ RWyxNodeAttribute* RWyxSceneReaderWyx6::MakeAttribute(const AttributeChoice& cho
     default:
         return nullptr;
     }
-}
-
-void RWyxSceneReaderWyx6::ReadNodeFields(RWyxNode& node) {
-    node.SetMultiLayer(file_.FieldReadIntByName("MultiLayer", node.GetMultiLayer() ? 1 : 0) != 0);
-    node.SetMultiTake(file_.FieldReadIntByName("MultiTake", node.GetMultiTake()));
-    if (file_.FieldReadStringByName("Hidden", "") == "True") node.SetVisibility(false);
-    node.SetShadingMode(ShadingMode(file_.FieldReadCharByName("Shading", '\0')));
-    node.SetCullingMode(CullingMode(file_.FieldReadStringByName("Culling", "")));
 }
 
 void RWyxSceneReaderWyx6::ReadAttributeFields(RWyxNode& node, const RString& name) {

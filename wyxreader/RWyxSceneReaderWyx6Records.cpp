@@ -39,41 +39,6 @@ using wyx_read::BlockScope;
 
 namespace {
 
-// The grids of the parts of a cluster's matrices, as powers of two.
-constexpr int kTrsGrid = -30;
-constexpr int kScalingGrid = -36;
-
-double Snapped(double value, int grid) {
-    if (!std::isfinite(value)) return value;
-    return std::ldexp(std::nearbyint(std::ldexp(value, -grid)), grid);
-}
-
-RVector4 Snapped(const RVector4& vector, int grid) {
-    return RVector4(Snapped(vector.x, grid), Snapped(vector.y, grid), Snapped(vector.z, grid), 0.0);
-}
-
-RWyxSkinLink::TRS SnappedTRS(const RMatrix& matrix) {
-    const RWyxSkinLink::TRS exact = RWyxSkinLink::TRS::FromMatrix(matrix);
-    RWyxSkinLink::TRS trs;
-    trs.translation = Snapped(exact.translation, kTrsGrid);
-    trs.rotation = Snapped(exact.rotation, kTrsGrid);
-    trs.scaling = Snapped(exact.scaling, kScalingGrid);
-    return trs;
-}
-
-// The matrix of the file, relative to the link matrix, brought back: file x L.
-RMatrix TimesLink(const RMatrix& relative, const RMatrix& link) {
-    RMatrix out;
-    MatrixMultiplyAffine(out, link, relative);
-    return out;
-}
-
-int AlphaSource(const RString& text) {
-    if (text == "RGB_Intensity") return RWyxTexture::kAlphaSourceRgbIntensity;
-    if (text == "Alpha_Black") return RWyxTexture::kAlphaSourceBlack;
-    return RWyxTexture::kAlphaSourceNone;
-}
-
 }  // namespace
 
 void RWyxSceneReaderWyx6::ReadMaterialRecord() {
@@ -144,14 +109,14 @@ void RWyxSceneReaderWyx6::ReadClusterFields(RWyxDeformer& cluster, const RString
     if (!wyx_read::ReadMatrixByName(file_, "TransformLink", link)) {
         Warn(label + "no TransformLink; the identity is taken");
     }
-    data.SetTransformLink(SnappedTRS(link));
-    if (wyx_read::ReadMatrixByName(file_, "Transform", matrix)) data.SetTransform(SnappedTRS(TimesLink(matrix, link)));
+    data.SetTransformLink(ClusterTRS(link));
+    if (wyx_read::ReadMatrixByName(file_, "Transform", matrix)) data.SetTransform(ClusterTRS(TimesLink(matrix, link)));
     if (const BlockScope associate = BlockScope::Open(file_, "AssociateModel")) {
         if (wyx_read::ReadMatrixByName(file_, "Transform", matrix)) {
-            data.SetTransformAssociateModel(SnappedTRS(TimesLink(matrix, link)));
+            data.SetTransformAssociateModel(ClusterTRS(TimesLink(matrix, link)));
         }
     }
-    if (wyx_read::ReadMatrixByName(file_, "TransformParent", matrix)) data.SetTransformParent(SnappedTRS(matrix));
+    if (wyx_read::ReadMatrixByName(file_, "TransformParent", matrix)) data.SetTransformParent(ClusterTRS(matrix));
 }
 
 void RWyxSceneReaderWyx6::ReadTextureRecord() {
@@ -176,7 +141,7 @@ void RWyxSceneReaderWyx6::ReadTextureRecord() {
     if (wyx_read::ReadDoublesByName(file_, "ModelUVScaling", uv) && uv.size() >= 2) {
         texture->SetModelUVScaling(uv[0], uv[1]);
     }
-    texture->SetAlphaSource(AlphaSource(file_.FieldReadStringByName("Texture_Alpha_Source", "None")));
+    texture->SetAlphaSource(AlphaSourceOf(file_.FieldReadStringByName("Texture_Alpha_Source", "None")));
     std::vector<int> cropping;
     wyx_read::ReadIntsByName(file_, "Cropping", cropping);
     CopyCounted(cropping, RWyxTexture::kCroppingCount, RString("Texture \"") + name + "\": Cropping",

@@ -18,103 +18,28 @@
 // memory. A channel past that keeps its layers, with a warning.
 
 #include "attributes/RWyxCharacter.h"
-#include "curves/LayerPlotting.h"
-#include "curves/RAnimationSettings.h"
-#include "curves/RFCurveFilterConstantKeyReducer.h"
 #include "curves/RFCurveNode.h"
-#include "curves/RFCurveNodeRecords.h"
-#include "fileio/RStreamOptionsWyx.h"
 #include "fileio/RWyxFile.h"
 #include "scene/RWyxNode.h"
 #include "scene/RWyxNodeProperties.h"
 #include "scene/RWyxScene.h"
-#include "scene/RWyxTakeInfo.h"
 #include "scene/RWyxTakeNode.h"
 #include "scene/RWyxTakeNodeContainer.h"
 #include "wyxreader/RWyxSceneReaderWyx6.h"
-#include "wyxreader/RWyxTakeInfoReader.h"
-#include "wyxreader/RWyxTimeWarpList.h"
 #include "wyxreader/WyxFieldReading.h"
 
 #include <algorithm>
 
 using wyx_read::BlockScope;
 
-namespace {
-
-bool Contains(const std::vector<RString>& names, const RString& name) {
-    return std::find(names.begin(), names.end(), name) != names.end();
-}
-
-// The keys plotting the node over its layered span would make: one per sample per curve.
-std::int64_t PlotCost(const RFCurveNode& node) {
-    RTime start;
-    RTime stop;
-    if (!GetLayeredAnimationSpan(node, start, stop)) return 0;
-    const std::int64_t samples = (stop.GetTicks() - start.GetTicks()) / GetPlotPeriod().GetTicks() + 2;
-    return samples * std::max(node.GetRawValueCount(), 1);
-}
-
-}  // namespace
-
 void RWyxSceneReaderWyx6::ReadTakesSection() {
     const BlockScope block = OpenMainBlock("Takes");
-    if (!block) return;
-    if (file_.FieldReadBegin("Current")) {
-        hasMainCurrent_ = file_.FieldReadValuesLeft() > 0;
-        mainCurrent_ = file_.FieldReadString();
-        file_.FieldReadEnd();
-    }
-    // The curve records resolve time-warp ids through the read's own list.
-    RWyxTimeWarpList timeWarps;
-    const RWyxTimeWarpList::Installed installed(timeWarps);
-    plotBudget_ = kPlotKeyAllowance;
-    for (int i = 0; i < file_.FieldGetCount(); ++i) {
-        if (file_.FieldGetName(i) != "Take" || !file_.FieldReadBeginAt(i)) continue;
-        ReadTake();
-        file_.FieldReadEnd();
-    }
+    if (block) ReadTakeBlocks();
 }
 
-bool RWyxSceneReaderWyx6::IsTakeSelected(const RString& take) const {
-    const int index = options_.FindTake(take.Buffer());
-    return index < 0 || options_.GetTake(index)->selected;
-}
-
-void RWyxSceneReaderWyx6::ReadTake() {
-    RWyxTakeInfo info;
-    info.name = file_.FieldReadString();
-    info.importName = info.name;
-    const RString label = RString("Take \"") + info.name + "\"";
-    if (Contains(fileTakes_, info.name)) {
-        Warn(label + ": a second take of this name was skipped");
-        return;
-    }
-    fileTakes_.push_back(info.name);
-    if (!IsTakeSelected(info.name)) return;
-    if (info.name == RWyxTakeNodeContainer::kDefaultTakeName) {
-        Warn(label + ": the default take is every object's own; the block was skipped");
-        return;
-    }
-    const BlockScope block = BlockScope::Enter(file_);
-    if (!block) return;
-    RWyxTakeInfoReader(file_, factory_, warnings_).ReadTakeInfoFields(info);
-    int animated = 0;
-    for (int i = 0; i < file_.FieldGetCount(); ++i) {
-        const RString heading = file_.FieldGetName(i);
-        if (heading != "Model" && heading != "GenericNode" && heading != "Constraint" && heading != "Texture" &&
-            heading != "Material") {
-            continue;
-        }
-        if (!file_.FieldReadBeginAt(i)) continue;
-        if (ReadObjectAnimation(heading, info.name)) ++animated;
-        file_.FieldReadEnd();
-    }
-    if (animated == 0 || !scene_.SetTakeInfo(info)) {
-        Warn(label + ": no object of the scene is animated in it; the take was dropped");
-        return;
-    }
-    readTakes_.push_back(info.name);
+bool RWyxSceneReaderWyx6::IsAnimatedHeading(const RString& heading) const {
+    return heading == "Model" || heading == "GenericNode" || heading == "Constraint" || heading == "Texture" ||
+           heading == "Material";
 }
 
 bool RWyxSceneReaderWyx6::ReadObjectAnimation(const RString& heading, const RString& take) {
@@ -134,55 +59,12 @@ bool RWyxSceneReaderWyx6::ReadObjectAnimation(const RString& heading, const RStr
         Warn(label + ": no record defines this object; its animation was dropped");
         return false;
     }
-    RWyxTakeNode* takeNode = object->object->AddTakeNode(take.Buffer());
-    if (takeNode == nullptr) {
-        Warn(label + ": a second block for this object was dropped");
-        return false;
-    }
+    RWyxTakeNode* takeNode = AddTakeNode(*object->object, take, label);
+    if (takeNode == nullptr) return false;
     const BlockScope block = BlockScope::Enter(file_);
     RFCurveNode* root = takeNode->GetRootCurveNode();
     if (!block || root == nullptr) return true;
-    const int channels = wyx_read::CountFields(file_, "Channel");
-    int read = 0;
-    while (RFCurveNodeRecords::ReadChannel(file_, root, false, false, true) != nullptr) ++read;
-    if (read < channels) {
-        Warn(label + ": " + RString(channels - read) + " channels for properties it does not have were dropped");
-    }
-    plotBudget_ += static_cast<std::int64_t>(root->GetKeyCount(true)) * kPlotKeysPerKey;
-    for (int i = 0; i < root->GetChildCount(); ++i) FinishChannels(*root->GetChild(i), root->GetTimeWarp(), label);
+    ReadTakeChannels(*root, label);
+    FinishTakeChannels(*root, label);
     return true;
-}
-
-void RWyxSceneReaderWyx6::FinishChannels(RFCurveNode& node, RFCurveNode* inheritedWarp, const RString& label) {
-    RFCurveNode* warp = node.GetTimeWarp() != nullptr ? node.GetTimeWarp() : inheritedWarp;
-    if (node.GetNextLayer() != nullptr) {
-        const std::int64_t cost = PlotCost(node);
-        if (cost > plotBudget_ || !PlotNodeAnimation(node)) {
-            Warn(label + ", channel \"" + node.GetName() + "\": its layers could not be plotted and were kept");
-            return;
-        }
-        plotBudget_ -= cost;
-        FilterChannel(node);
-        return;
-    }
-    for (int i = 0; i < node.GetChildCount(); ++i) FinishChannels(*node.GetChild(i), warp, label);
-    if (warp != nullptr) FilterChannel(node);
-}
-
-void RWyxSceneReaderWyx6::FilterChannel(RFCurveNode& node) {
-    ApplyRotationFilterByMode(node, RTime(RTime::kInfinitelyEarly), RTime(RTime::kInfinitelyLate));
-    if (IsConstantKeyReductionOn()) {
-        RFCurveFilterConstantKeyReducer reducer;
-        reducer.Apply(node, true);
-    }
-}
-
-void RWyxSceneReaderWyx6::SelectCurrentTake() {
-    if (readTakes_.empty()) return;
-    const RString& current = hasMainCurrent_ ? mainCurrent_ : summaryCurrent_;
-    if (Contains(readTakes_, current) || !Contains(fileTakes_, current)) {
-        scene_.SetCurrentTake(current.Buffer());
-    } else {
-        scene_.SetCurrentTake(readTakes_.front().Buffer());
-    }
 }

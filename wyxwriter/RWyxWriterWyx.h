@@ -3,7 +3,8 @@
 
 // What the WYX scene writers share: the file they create and close, the options a write
 // accepts, progress reporting, and the scene-settings blocks both layouts carry. The version-6
-// writer (RWyxWriterWyx6) supplies the file version and the document.
+// and version-5 writers (RWyxWriterWyx6, RWyxWriterWyx5) supply the file version and the
+// document.
 //
 // File modes, set by the exporter from its format id right after construction: 0 ASCII,
 // 1 binary (the default), 2 encrypted binary.
@@ -33,20 +34,35 @@
 // done × 100 / total from the count before the step. The total is the number of steps the
 // run reports, so that the percentage stays below 100.
 
+#include "core/RMatrix.h"
 #include "core/RString.h"
 #include "fileio/RStreamOptions.h"
 #include "fileio/RWyxReader.h"
 #include "fileio/RWyxWriter.h"
 
+#include <functional>
 #include <memory>
+#include <vector>
 
 class RStreamOptions;
 class RStreamOptionsWyx;
 class RWyxFile;
+class RWyxGeometry;
+class RWyxGeometryConverter;
+class RWyxLayerContainer;
+class RWyxNode;
+class RWyxNurb;
+class RWyxPatch;
+class RWyxPose;
+class RVector4;
 class RWyxIO;
 class RWyxObjectFactory;
 class RWyxPropertyFile;
 class RWyxScene;
+class RWyxSceneInfo;
+class RWyxSkinLink;
+class RWyxTakeInfo;
+class RWyxTakeNodeContainer;
 
 class RWyxWriterWyx : public RWyxWriter {
 public:
@@ -80,6 +96,10 @@ public:
     // 0, 1 or 2, kept as given; only 1 and 2 write a binary file, only 2 an encrypted one.
     void SetFileMode(int mode) { fileMode_ = mode; }
     int GetFileMode() const { return fileMode_; }
+
+    // The index of the object's take node of that name; -1 when it has none. The writers find
+    // take nodes by name, so that no object's current take changes.
+    static int FindTakeNode(RWyxTakeNodeContainer& object, const RString& take);
 
 protected:
     // ---- what a layout supplies ----------------------------------------------------------------
@@ -121,6 +141,84 @@ protected:
     // Nothing when the scene has no shadow plane.
     void WriteShadowPlanes(RWyxScene& scene);
 
+    // ---- what both layouts write alike (RWyxWriterWyxShared.cpp) ------------------------------
+    // "CullingOnCCW" (1), "CullingOnCW" (2), else "CullingOff".
+    static const char* CullingName(int mode);
+    // 'W', 'F', 'Y', 'T', 'U' for shading modes 1 to 5; 0 for any other.
+    static char ShadingLetter(int mode);
+    // "RGB_Intensity" (1), "Alpha_Black" (2), else "None".
+    static const char* AlphaSourceName(int source);
+    // "Periodic" (0), "Closed" (1), else "Open".
+    static const char* FormName(int type);
+    // "Bezier", "BezierQuadric", "Cardinal", "BSpline", "Linear" for 0 to 4; null otherwise.
+    static const char* PatchTypeName(int type);
+    // The take's name with blanks and tabs made "_", then ".tak".
+    static RString TakeFileName(const RString& take);
+    // 1 when a node of the scene is named (after its last ':') with the template mark, else 0.
+    static int DetectTemplate(RWyxScene& scene);
+    // A file asked to carry a password is protected by it; only the binary forms can be (an
+    // ASCII file asked for one is refused, error 5).
+    bool ProtectWithPassword();
+    // A span of the take info that is all zero becomes the key interval of the take on the
+    // "Camera Switcher" node and the root's hierarchy (0 to 1 second when it has no keys).
+    // Take nodes are found by name: no object's current take changes.
+    static void CompleteTakeSpans(RWyxScene& scene, RWyxTakeInfo& info);
+    // LocalTime; ReferenceTime; Comments (when there are any); Thumbnail (when there is one).
+    void WriteTakeInfoFields(const RWyxTakeInfo& info);
+    // SceneInfo: "SceneInfo::GlobalInfo" { Type; Version; Thumbnail; MetaData {...} }.
+    void WriteSceneInfoBlock(const RWyxSceneInfo& info);
+    // The extension section with the Summary block, listing those of the takes whose take
+    // info is selected; false when the file takes no extension section (ASCII).
+    bool WriteSummarySection(RWyxScene& scene, int mediaCount, const std::vector<RString>& takes);
+
+    // The matrices of a cluster as both layouts store them: the link matrix L as it is, the
+    // transform T as T L^-1, the associate model's A as A L^-1, the parent's as it is. A link
+    // matrix with an axis of no length cannot be inverted: that axis contributes nothing (the
+    // numbers stay finite) and a warning names the owner.
+    struct ClusterMatrices {
+        RMatrix transform;
+        RMatrix link;
+        RMatrix associateModel;
+        RMatrix parent;
+    };
+    ClusterMatrices ComputeClusterMatrices(const RWyxSkinLink& data, const RString& owner);
+    // False, with error 5 naming the node, when the scene has a patch (with control points)
+    // whose U or V type is not 0 to 4 and geometry is written: its record would leave a
+    // direction without its text and shift what follows.
+    bool RefuseUnwritablePatches(RWyxScene& scene);
+    // Writes the surface, or, when it asks for U and V swapped or its links renumbered, the
+    // geometry converter's copy of it (destroyed afterwards). False, with error 5, when the
+    // copy cannot be made (nothing written then).
+    bool WriteArrangedSurface(RWyxNode& node, RWyxNurb& nurb, const std::function<void(RWyxNurb&)>& write);
+    // Destroys the converter the write made (at the end of a write).
+    void ReleaseConverter();
+    // NurbVersion: 100; SurfaceDisplay; NurbOrder; Dimensions; Step; Form; Points (with
+    // weights); MultiplicityU; MultiplicityV; KnotVectorU; KnotVectorV.
+    void WriteNurbSurfaceFields(const RWyxNurb& nurb);
+    // PatchVersion: 100; SurfaceDisplay; PatchType (types 0 to 4 only); Dimensions; Step;
+    // Closed; UCapped; VCapped; Points.
+    void WritePatchSurfaceFields(const RWyxPatch& patch);
+    // NbPoseNodes; PoseNode { Node; Matrix; Local (rest poses only) } per entry.
+    void WritePoseNodes(const RWyxPose& pose);
+    // FileName: the take's file name, then the info's fields (WriteTakeInfoFields).
+    void WriteTakeHead(const RString& take, const RWyxTakeInfo& info);
+    // The normals of the first normal layer when they are one direct normal per control
+    // point; null otherwise.
+    static const std::vector<RVector4>* NormalsByControlPoint(const RWyxLayerContainer& container);
+    // The rotation of the geometry's pivot: normals are written through it, as the control
+    // points are written through the whole pivot (translation and scaling move no direction).
+    static RMatrix PivotRotation(const RWyxGeometry& geometry);
+    // The normals through that rotation.
+    static std::vector<RVector4> TurnedByPivot(const RWyxGeometry& geometry, const std::vector<RVector4>& normals);
+    // A shape's deltas, to[i] - from[i] per listed index: points through the pivot, normals
+    // through its rotation; zero where either side is null.
+    static std::vector<RVector4> ShapeDeltas(const RWyxGeometry& geometry, const std::vector<int>& indices,
+                                             const RVector4* to, const RVector4* from, bool points);
+    // A field of the control points through the geometry's pivot (x' = x M00 + y M10 + z M20 +
+    // M30, and so on): x', y', z' per point, and with weights the point's weight (a weight that
+    // is not above 0, a point whose weight was never set, as 1).
+    void WriteControlPoints(const char* name, const RWyxGeometry& geometry, bool withWeights);
+
 private:
     // The options to write with: the given ones, or for motion options a local set held in
     // `local`; null for any other.
@@ -130,6 +228,7 @@ private:
     void ReleasePropertyFile();
 
     std::unique_ptr<RWyxPropertyFile> propertyFile_;
+    RWyxGeometryConverter* converter_ = nullptr;  // the factory's; made on first use
     RWyxPropertyFile* target_ = nullptr;    // during a write
     RStreamOptionsWyx* options_ = nullptr;  // during a write
     int fileMode_ = kFileModeBinary;

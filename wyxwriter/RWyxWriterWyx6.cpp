@@ -8,14 +8,12 @@
 #include "attributes/RWyxDeformer.h"
 #include "attributes/RWyxGenericNode.h"
 #include "attributes/RWyxMaterial.h"
-#include "attributes/RWyxPatch.h"
 #include "attributes/RWyxPose.h"
 #include "attributes/RWyxTexture.h"
 #include "core/RTimeMode.h"
 #include "fileio/RStreamOptionsWyx.h"
 #include "fileio/RWyxFile.h"
 #include "fileio/RWyxPropertyFile.h"
-#include "formats/geometry/RWyxGeometryConverter.h"
 #include "scene/RWyxEntityContainer.h"
 #include "scene/RWyxGlobalTimeSettings.h"
 #include "scene/RWyxNode.h"
@@ -32,9 +30,7 @@ using namespace wyx_fields;
 namespace {
 
 constexpr int kDefinitionsVersion = 100;
-constexpr int kSummaryVersion = 101;
 const char* const kDashes66 = "------------------------------------------------------------------";
-const char* const kTemplateMarker = "~wyxexport~";
 
 using Flags = RStreamOptionsWyx;
 
@@ -80,7 +76,7 @@ const char* RWyxWriterWyx6::BlendModeName(int mode) {
 // ---- driver ---------------------------------------------------------------------------------------
 
 bool RWyxWriterWyx6::WriteDocument(RWyxScene& scene, bool ownFile) {
-    if (!CheckScene(scene) || (ownFile && !ProtectWithPassword())) {
+    if (!RefuseUnwritablePatches(scene) || (ownFile && !ProtectWithPassword())) {
         return false;
     }
     scene_ = &scene;
@@ -90,13 +86,10 @@ bool RWyxWriterWyx6::WriteDocument(RWyxScene& scene, bool ownFile) {
         const RWyxScenePreparation preparation(scene);
         WriteSections(scene);
     }
-    if (converter_ != nullptr) {
-        GetFactory()->DestroyGeometryConverter(converter_);
-        converter_ = nullptr;
-    }
+    ReleaseConverter();
     if (ownFile && FileIsSound()) {
         File().ProjectCloseSection();
-        WriteSummarySection(scene, 0);
+        WriteSummarySection(scene, 0, writtenTakes_);
     }
     EndProgressRun();
     scene_ = nullptr;
@@ -125,55 +118,11 @@ void RWyxWriterWyx6::WriteSections(RWyxScene& scene) {
     }
 }
 
-// A patch is written with one text per direction; a type outside the five would leave a
-// direction without its text and shift what follows, so the scene is refused before anything
-// is written.
-bool RWyxWriterWyx6::CheckScene(RWyxScene& scene) {
-    if (!Flag(Flags::kFlagGeometry)) return true;
-    bool sound = true;
-    ForEachNodeBelow(*scene.GetRootNode(), [&](RWyxNode& node) {
-        const RWyxPatch* patch = node.GetPatch();
-        if (!sound || patch == nullptr || patch->GetControlPointsCount() == 0) return;
-        for (const int type : {patch->GetUType(), patch->GetVType()}) {
-            if (sound && (type < RWyxPatch::kBezier || type > RWyxPatch::kLinear)) {
-                Refuse(RString("Patch type ") + type + " of " + node.GetName() + " is not one of 0 to 4");
-                sound = false;
-            }
-        }
-    });
-    return sound;
-}
-
-// A file asked to carry a password is protected by it; only the binary forms can be.
-bool RWyxWriterWyx6::ProtectWithPassword() {
-    if (!Options().HasPassword()) return true;
-    if (!File().IsBinary()) {
-        Refuse("A password cannot protect an ASCII file");
-        return false;
-    }
-    if (!File().SetPassword(Options().GetPassword().Buffer())) {
-        Refuse("The file could not be protected by the password");
-        return false;
-    }
-    return true;
-}
-
 void RWyxWriterWyx6::WriteSectionHeading(const char* title) {
     File().FieldWriteComment("");
     File().FieldWriteComment(title);
     File().FieldWriteComment(kDashes66);
     File().FieldWriteComment("");
-}
-
-int RWyxWriterWyx6::DetectTemplate(RWyxScene& scene) const {
-    RWyxEntityContainer& entity = *scene.GetEntity();
-    for (int i = 0; i < entity.GetNodeCount(); ++i) {
-        const RString& name = entity.GetNode(i)->GetName();
-        const int colon = name.FindLastChar(':');
-        const RString tail = colon >= 0 ? name.SubstringFrom(colon + 1) : name;
-        if (tail.CompareText(kTemplateMarker) == 0) return 1;
-    }
-    return 0;
 }
 
 void RWyxWriterWyx6::WritePropertyBlock(const RWyxTakeNodeContainer& object) {
@@ -284,50 +233,4 @@ void RWyxWriterWyx6::WriteTimeSettingsV6(RWyxScene& scene) {
     WriteField(File(), "TimeFormat", time.GetTimeFormat());
     WriteField(File(), "SnapOnFrames", time.GetSnapOnFrames());
     WriteField(File(), "ReferenceTimeIndex", time.GetReferenceTimeIndex());
-}
-
-// ---- Summary ---------------------------------------------------------------------------------------------
-
-bool RWyxWriterWyx6::WriteSummarySection(RWyxScene& scene, int mediaCount) {
-    if (!File().ProjectCreateExtensionSection(false)) {
-        return false;
-    }
-    const int characters = scene.GetCharacterCount();
-    {
-        FieldBlock summary(File(), "Summary");
-        WriteField(File(), "Version", kSummaryVersion);
-        WriteField(File(), "Template", Options().GetTemplate());
-        WriteField(File(), "PasswordProtection", Options().HasPassword());
-        {
-            FieldBlock content(File(), "ContentCount");
-            WriteField(File(), "Version", "100");
-            WriteField(File(), "Model", scene.GetRootNode()->GetChildCount());
-            WriteField(File(), "Device", 0);
-            WriteField(File(), "Character", characters);
-            WriteField(File(), "Actor", 0);
-            WriteField(File(), "Constraint", characters);
-            WriteField(File(), "Media", mediaCount);
-        }
-        if (const RWyxSceneInfo* info = scene.GetSceneInfo()) {
-            WriteSceneInfoBlock(*info);
-        }
-        WriteSummaryTakes(scene);
-    }
-    File().ProjectCloseSection();
-    return true;
-}
-
-void RWyxWriterWyx6::WriteSummaryTakes(RWyxScene& scene) {
-    FieldBlock takes(File(), "Takes");
-    WriteField(File(), "Version", kSummaryVersion);
-    WriteField(File(), "Current", scene.GetCurrentTakeName());
-    for (const RString& name : writtenTakes_) {
-        const RWyxTakeInfo* info = scene.GetTakeInfo(name.Buffer());
-        if (info == nullptr || !info->selected) continue;
-        FieldBlock take(File(), "Take", name);
-        if (!info->description.IsEmptyText()) WriteField(File(), "Comments", info->description);
-        WriteTimeSpan(File(), "LocalTime", info->localStart, info->localStop);
-        WriteTimeSpan(File(), "ReferenceTime", info->referenceStart, info->referenceStop);
-        WriteThumbnailBlock(File(), info->GetThumbnail());
-    }
 }

@@ -106,8 +106,6 @@ protected:
 
 private:
     // ---- driver and document sections (RWyxWriterWyx6.cpp) ------------------------------------------
-    bool CheckScene(RWyxScene& scene);
-    bool ProtectWithPassword();
     void WriteSections(RWyxScene& scene);
     void WriteSectionHeading(const char* title);
     void WriteDefinitionsSection(RWyxScene& scene);
@@ -115,9 +113,6 @@ private:
     void WriteRelationsSection(RWyxScene& scene);
     void WriteVersion5Section(RWyxScene& scene);
     void WriteTimeSettingsV6(RWyxScene& scene);
-    bool WriteSummarySection(RWyxScene& scene, int mediaCount);
-    void WriteSummaryTakes(RWyxScene& scene);
-    int DetectTemplate(RWyxScene& scene) const;
     // The property block of the object's properties (CollectProperties).
     void WritePropertyBlock(const RWyxTakeNodeContainer& object);
 
@@ -146,14 +141,13 @@ private:
     void WriteNurbAttribute(RWyxNode& node, RWyxNurb& nurb);
     void WriteNurbFields(RWyxNode& node, RWyxNurb& nurb);
     void WritePatchAttribute(RWyxNode& node, RWyxPatch& patch);
-    void WriteControlPoints(const char* name, const RWyxGeometry& geometry, bool withWeights);
     void WriteGeometryLayers(RWyxNode& node, RWyxGeometry& geometry);
     void WriteLayerElements(RWyxNode& node, RWyxGeometry& geometry, int kind);
-    bool WriteLayerElement(RWyxNode& node, const RWyxLayerElement& element, int number);
+    // Normals are written through the rotation of the geometry's pivot.
+    bool WriteLayerElement(RWyxNode& node, const RWyxGeometry& geometry, const RWyxLayerElement& element, int number);
     void WriteLayerRecords(const RWyxGeometry& geometry);
     void WriteShape(RWyxNode& node, RWyxGeometry& geometry, RWyxShape& shape, const char* name);
     std::vector<int> MappedObjectIndices(RWyxNode& node, const RWyxLayerElement& element) const;
-    RWyxGeometryConverter* Converter();
 
     // ---- material, deformer and texture records (RWyxWriterWyx6Records.cpp) --------------------
     void WriteMaterialRecord(RWyxMaterial& material);
@@ -170,18 +164,15 @@ private:
     void WriteCharacterLinkGroup(const RWyxCharacter& character, int group, const char* container);
     void WriteCharacterLinkFields(const RWyxCharacter& character, int link);
     bool IsUsableLink(const RWyxCharacter& character, int link) const;
-    void WriteSceneInfoBlock(const RWyxSceneInfo& info);
 
     // ---- takes (RWyxWriterWyx6Takes.cpp) -------------------------------------------------------------
     // The takes the file carries, in the order the scene lists them (see the notes above).
     void CollectWrittenTakes(RWyxScene& scene);
     void WriteTakesSection(RWyxScene& scene);
     void WriteTake(RWyxScene& scene, RWyxTakeInfo& info);
-    void CompleteTakeSpans(RWyxScene& scene, RWyxTakeInfo& info);
     bool WriteObjectAnimation(RWyxTakeNodeContainer& object, const RString& fullName, const RString& take,
                               const char* heading);
     void WriteModelAnimation(RWyxNode& root, const RString& take);
-    void WriteTakeInfoFields(const RWyxTakeInfo& info);
 
     // The state of one write.
     RWyxScene* scene_ = nullptr;
@@ -193,7 +184,6 @@ private:
     std::unordered_set<std::string> connections_;
     // Properties objects whose connections were written, with the recursion switch they had.
     std::unordered_map<const RPlug*, bool> visited_;
-    RWyxGeometryConverter* converter_ = nullptr;  // the factory's; made on first use
 };
 
 #endif

@@ -1,5 +1,5 @@
 // The GenericNode, Pose, ControlSetPlug and Constraint (character) records of the version-6
-// document and the SceneInfo block of its Summary.
+// document.
 //
 //   GenericNode: full name, type name { Version: 100; Properties60 }
 //   Pose: full name, type name { Type: "BindPose" / "RestPose"; Version: 100; Properties60;
@@ -10,8 +10,6 @@
 //     RIGHT_HANDFLOOR { link fields }; BASE, AUXILIARY, SPINE, NECK, ROLL, SPECIAL, LEFTHAND,
 //     RIGHTHAND, LEFTFOOT, RIGHTFOOT, PROPS { LINK: link name { link fields } ... } }
 //   link fields: NAME (when not empty); TOFFSETX/Y/Z; ROFFSETX/Y/Z; SOFFSETX/Y/Z
-//   SceneInfo: "SceneInfo::GlobalInfo" { Type: "UserData"; Version: 100; Thumbnail;
-//     MetaData { Version: 100; Title; Subject; Author; Keywords; Revision; Comment } }
 //
 // A character link is written when it is set and usable: its node belongs to the scene being
 // written, or it carries a name.
@@ -25,9 +23,8 @@
 #include "fileio/RWyxFile.h"
 #include "scene/RWyxNode.h"
 #include "scene/RWyxScene.h"
-#include "scene/RWyxSceneInfo.h"
-#include "wyxreader/WyxReaderServices.h"
 #include "wyxwriter/RWyxWriterWyx6.h"
+#include "wyxreader/WyxCharacterBlocks.h"
 #include "wyxwriter/WyxFields.h"
 
 using namespace wyx_fields;
@@ -36,22 +33,7 @@ namespace {
 
 constexpr int kRecordVersion = 100;
 using Tables = RWyxCharacterTables;
-
-struct SingleLinkBlock {
-    const char* name;
-    int link;
-};
-
-const SingleLinkBlock kSingleLinks[] = {{"REFERENCE", Tables::kReferenceLink},
-                                        {"LEFT_FLOOR", Tables::kLeftFloorLink},
-                                        {"RIGHT_FLOOR", Tables::kRightFloorLink},
-                                        {"LEFT_HANDFLOOR", Tables::kLeftHandFloorLink},
-                                        {"RIGHT_HANDFLOOR", Tables::kRightHandFloorLink}};
-
-// The groups in the order of the record (the game-mode parents are not written).
-const int kGroupOrder[] = {Tables::kBase,     Tables::kAuxiliary, Tables::kSpine,     Tables::kNeck,
-                           Tables::kRoll,     Tables::kSpecial,   Tables::kLeftHand,  Tables::kRightHand,
-                           Tables::kLeftFoot, Tables::kRightFoot, Tables::kProps};
+using namespace wyx_character_blocks;
 
 void WriteOffsets(RWyxFile& file, const char* const names[3], const RVector4& offset) {
     WriteField(file, names[0], offset.x);
@@ -78,13 +60,7 @@ void RWyxWriterWyx6::WritePoseRecords(RWyxScene& scene) {
         WriteField(file, "Type", pose.IsBindPose() ? "BindPose" : "RestPose");
         WriteField(file, "Version", kRecordVersion);
         WritePropertyBlock(pose);
-        WriteField(file, "NbPoseNodes", pose.GetCount());
-        for (int e = 0; e < pose.GetCount(); ++e) {
-            FieldBlock entry(file, "PoseNode");
-            WriteField(file, "Node", pose.GetNodeName(e));
-            WriteMatrix(file, "Matrix", pose.GetMatrix(e));
-            if (!pose.IsBindPose()) WriteField(file, "Local", pose.IsLocalMatrix(e));
-        }
+        WritePoseNodes(pose);
     }
 }
 
@@ -151,20 +127,4 @@ void RWyxWriterWyx6::WriteCharacterLinkFields(const RWyxCharacter& character, in
     WriteOffsets(File(), kTranslation, record.translationOffset);
     WriteOffsets(File(), kRotation, record.rotationOffset);
     WriteOffsets(File(), kScaling, record.scalingOffset);
-}
-
-void RWyxWriterWyx6::WriteSceneInfoBlock(const RWyxSceneInfo& info) {
-    RWyxFile& file = File();
-    FieldBlock block(file, "SceneInfo", "SceneInfo::GlobalInfo");
-    WriteField(file, "Type", "UserData");
-    WriteField(file, "Version", kRecordVersion);
-    WriteThumbnailBlock(file, info.GetThumbnail());
-    FieldBlock metaData(file, "MetaData");
-    WriteField(file, "Version", kRecordVersion);
-    WriteField(file, "Title", info.title);
-    WriteField(file, "Subject", info.subject);
-    WriteField(file, "Author", info.author);
-    WriteField(file, "Keywords", info.keywords);
-    WriteField(file, "Revision", info.revision);
-    WriteField(file, "Comment", info.comment);
 }

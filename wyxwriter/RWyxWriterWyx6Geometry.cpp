@@ -12,7 +12,7 @@
 //           A weight that is not above 0 (a point whose weight was never set) is written 1.
 //   patch   Type: "Patch"; PatchVersion: 100; SurfaceDisplay; PatchType: "Bezier",
 //           "BezierQuadric", "Cardinal", "BSpline" or "Linear" for U and V (any other type is
-//           refused before the write, RWyxWriterWyx6::CheckScene); Dimensions; Step; Closed;
+//           refused before the write, RefuseUnwritablePatches); Dimensions; Step; Closed;
 //           UCapped; VCapped; Points: x', y', z' ...; the common part
 //
 // Common part: GeometryVersion: 124; the elements (meshes: normals, polygon groups, colours,
@@ -53,14 +53,10 @@
 #include "attributes/RWyxTypedLayerElement.h"
 #include "core/RWyxColor.h"
 #include "fileio/RWyxFile.h"
-#include "formats/geometry/RWyxGeometryConverter.h"
 #include "scene/RWyxNode.h"
 #include "scene/RWyxNodeProperties.h"
-#include "scene/RWyxObjectFactory.h"
 #include "wyxwriter/RWyxWriterWyx6.h"
 #include "wyxwriter/WyxFields.h"
-
-#include <cmath>
 
 using namespace wyx_fields;
 
@@ -69,7 +65,6 @@ namespace {
 constexpr int kGeometryVersion = 124;
 constexpr int kElementVersion = 100;
 constexpr int kLayerVersion = 100;
-constexpr int kSurfaceVersion = 100;
 
 using Element = RWyxLayerElement;
 
@@ -82,23 +77,6 @@ const char* ElementFieldName(int kind) {
                                          "LayerElementUV",
                                          "LayerElementColor"};
     return kind >= Element::kFirstKind && kind <= Element::kLastKind ? kNames[kind] : kNames[0];
-}
-
-const char* FormName(int type) {
-    switch (type) {
-    case RWyxNurb::kPeriodic:
-        return "Periodic";
-    case RWyxNurb::kClosed:
-        return "Closed";
-    default:
-        return "Open";
-    }
-}
-
-// Only types 0 to 4 reach here (CheckScene).
-const char* PatchTypeName(int type) {
-    static const char* const kNames[] = {"Bezier", "BezierQuadric", "Cardinal", "BSpline", "Linear"};
-    return kNames[type];
 }
 
 // The reference mode an element's data is written by: index and index to direct as they are,
@@ -124,8 +102,6 @@ bool IsWritten(const Element& element) {
         return false;
     }
 }
-
-RVector4 ThroughPivot(const RMatrix& pivot, const RVector4& point) { return pivot.TransformPoint(point); }
 
 // The material or texture at a direct position of the element; null outside it.
 const void* DirectObjectAt(const Element& element, int position) {
@@ -165,54 +141,7 @@ std::vector<RVector4> ExpandedNormals(const RWyxLayerElementNormal& normals) {
     return expanded;
 }
 
-void WriteVectors3(RWyxFile& file, const char* name, const std::vector<RVector4>& vectors) {
-    file.FieldWriteBegin(name);
-    for (const RVector4& vector : vectors) {
-        file.FieldWriteDouble(vector.x);
-        file.FieldWriteDouble(vector.y);
-        file.FieldWriteDouble(vector.z);
-    }
-    file.FieldWriteEnd();
-}
-
-// The normals of the first normal layer when they are one direct normal per control point.
-const std::vector<RVector4>* NormalsByControlPoint(const RWyxLayerContainer& container) {
-    const RWyxLayer* layer = container.GetLayerOfKind(0, Element::kNormal);
-    const RWyxLayerElementNormal* normals = layer != nullptr ? layer->GetNormals() : nullptr;
-    if (normals == nullptr || normals->GetMappingMode() != Element::kByControlPoint ||
-        normals->GetReferenceMode() != Element::kDirect ||
-        normals->GetDirectCount() != container.GetControlPointsCount()) {
-        return nullptr;
-    }
-    return &normals->DirectArray();
-}
-
-// The weight a NURBS point is written with.
-double PointWeight(double w) { return w > 0.0 && std::isfinite(w) ? w : 1.0; }
-
 }  // namespace
-
-RWyxGeometryConverter* RWyxWriterWyx6::Converter() {
-    if (converter_ == nullptr) converter_ = GetFactory()->CreateGeometryConverter();
-    return converter_;
-}
-
-// ---- control points --------------------------------------------------------------------------------
-
-void RWyxWriterWyx6::WriteControlPoints(const char* name, const RWyxGeometry& geometry, bool withWeights) {
-    const RMatrix& pivot = geometry.GetPivotMatrix();
-    const RVector4* points = geometry.GetControlPoints();
-    RWyxFile& file = File();
-    file.FieldWriteBegin(name);
-    for (int i = 0; i < geometry.GetControlPointsCount(); ++i) {
-        const RVector4 point = ThroughPivot(pivot, points[i]);
-        file.FieldWriteDouble(point.x);
-        file.FieldWriteDouble(point.y);
-        file.FieldWriteDouble(point.z);
-        if (withWeights) file.FieldWriteDouble(PointWeight(points[i].w));
-    }
-    file.FieldWriteEnd();
-}
 
 // ---- mesh -------------------------------------------------------------------------------------------------
 
@@ -240,38 +169,12 @@ void RWyxWriterWyx6::WriteMeshAttribute(RWyxNode& node, RWyxMesh& mesh) {
 
 void RWyxWriterWyx6::WriteNurbAttribute(RWyxNode& node, RWyxNurb& nurb) {
     if (nurb.GetControlPointsCount() == 0) return;
-    if (!nurb.GetSwapUVFlag() && !nurb.GetSwapLinksFlag()) {
-        WriteNurbFields(node, nurb);
-        return;
-    }
-    RWyxGeometryConverter* converter = Converter();
-    RWyxNurb* copy = converter != nullptr ? converter->CopyNurbSwapped(&nurb, nurb.GetSwapUVFlag(), nurb.GetSwapLinksFlag())
-                                          : nullptr;
-    if (copy == nullptr) {
-        Refuse(RString("The surface of ") + node.GetName() + " could not be rearranged");
-        return;
-    }
-    WriteNurbFields(node, *copy);
-    RWyxObjectFactory& factory = *GetFactory();
-    for (int i = 0; i < copy->GetShapeCount(); ++i) factory.DestroyShape(copy->GetShape(i));
-    for (int i = 0; i < copy->GetDeformerCount(); ++i) factory.DestroySkinLink(copy->GetDeformer(i));
-    factory.DestroyNodeAttribute(copy);
+    WriteArrangedSurface(node, nurb, [&](RWyxNurb& written) { WriteNurbFields(node, written); });
 }
 
 void RWyxWriterWyx6::WriteNurbFields(RWyxNode& node, RWyxNurb& nurb) {
-    RWyxFile& file = File();
-    WriteField(file, "Type", "Nurb");
-    WriteField(file, "NurbVersion", kSurfaceVersion);
-    WriteField(file, "SurfaceDisplay", nurb.GetDisplayMode(), nurb.GetUStep(), nurb.GetVStep());
-    WriteField(file, "NurbOrder", nurb.GetUOrder(), nurb.GetVOrder());
-    WriteField(file, "Dimensions", nurb.GetUCount(), nurb.GetVCount());
-    WriteField(file, "Step", nurb.GetUStep(), nurb.GetVStep());
-    WriteField(file, "Form", FormName(nurb.GetUType()), FormName(nurb.GetVType()));
-    WriteControlPoints("Points", nurb, true);
-    WriteInts(file, "MultiplicityU", nurb.GetUMultiplicity(), nurb.GetUMultiplicity() != nullptr ? nurb.GetUCount() : 0);
-    WriteInts(file, "MultiplicityV", nurb.GetVMultiplicity(), nurb.GetVMultiplicity() != nullptr ? nurb.GetVCount() : 0);
-    WriteDoubles(file, "KnotVectorU", nurb.GetUKnotVector(), static_cast<std::size_t>(nurb.GetUKnotCount()));
-    WriteDoubles(file, "KnotVectorV", nurb.GetVKnotVector(), static_cast<std::size_t>(nurb.GetVKnotCount()));
+    WriteField(File(), "Type", "Nurb");
+    WriteNurbSurfaceFields(nurb);
     WriteGeometryLayers(node, nurb);
 }
 
@@ -279,17 +182,8 @@ void RWyxWriterWyx6::WriteNurbFields(RWyxNode& node, RWyxNurb& nurb) {
 
 void RWyxWriterWyx6::WritePatchAttribute(RWyxNode& node, RWyxPatch& patch) {
     if (patch.GetControlPointsCount() == 0) return;
-    RWyxFile& file = File();
-    WriteField(file, "Type", "Patch");
-    WriteField(file, "PatchVersion", kSurfaceVersion);
-    WriteField(file, "SurfaceDisplay", patch.GetDisplayMode(), patch.GetUStep(), patch.GetVStep());
-    WriteField(file, "PatchType", PatchTypeName(patch.GetUType()), PatchTypeName(patch.GetVType()));
-    WriteField(file, "Dimensions", patch.GetUCount(), patch.GetVCount());
-    WriteField(file, "Step", patch.GetUStep(), patch.GetVStep());
-    WriteField(file, "Closed", patch.GetUClosed(), patch.GetVClosed());
-    WriteField(file, "UCapped", patch.GetCapped(RWyxPatch::kUCapBottom), patch.GetCapped(RWyxPatch::kUCapTop));
-    WriteField(file, "VCapped", patch.GetCapped(RWyxPatch::kVCapBottom), patch.GetCapped(RWyxPatch::kVCapTop));
-    WriteControlPoints("Points", patch, false);
+    WriteField(File(), "Type", "Patch");
+    WritePatchSurfaceFields(patch);
     WriteGeometryLayers(node, patch);
 }
 
@@ -315,11 +209,12 @@ void RWyxWriterWyx6::WriteLayerElements(RWyxNode& node, RWyxGeometry& geometry, 
     for (int n = 0; n < geometry.GetLayerCountOfKind(kind); ++n) {
         const RWyxLayer* layer = geometry.GetLayerOfKind(n, kind);
         const Element* element = layer != nullptr ? layer->GetElement(kind) : nullptr;
-        if (element != nullptr && WriteLayerElement(node, *element, n)) elementNumbers_[element] = n;
+        if (element != nullptr && WriteLayerElement(node, geometry, *element, n)) elementNumbers_[element] = n;
     }
 }
 
-bool RWyxWriterWyx6::WriteLayerElement(RWyxNode& node, const Element& element, int number) {
+bool RWyxWriterWyx6::WriteLayerElement(RWyxNode& node, const RWyxGeometry& geometry, const Element& element,
+                                       int number) {
     if (!IsWritten(element)) return false;
     const int kind = element.GetKind();
     const int reference = WrittenReference(element);
@@ -333,7 +228,8 @@ bool RWyxWriterWyx6::WriteLayerElement(RWyxNode& node, const Element& element, i
     case Element::kNormal: {
         const auto& normals = static_cast<const RWyxLayerElementNormal&>(element);
         WriteVectors3(file, "Normals",
-                      reference == Element::kIndexToDirect ? ExpandedNormals(normals) : normals.DirectArray());
+                      TurnedByPivot(geometry, reference == Element::kIndexToDirect ? ExpandedNormals(normals)
+                                                                                   : normals.DirectArray()));
         break;
     }
     case Element::kPolygonGroup:
@@ -433,31 +329,15 @@ void RWyxWriterWyx6::WriteShape(RWyxNode& node, RWyxGeometry& geometry, RWyxShap
     }
     const bool changed = !indices.empty();
     if (!changed) indices.push_back(0);
-    const RMatrix& pivot = geometry.GetPivotMatrix();
-    // The difference of two points through the pivot, per listed index (no change: zero).
-    auto differences = [&](const RVector4* to, const RVector4* from) {
-        std::vector<RVector4> result;
-        result.reserve(indices.size());
-        for (const int i : indices) {
-            if (to == nullptr || from == nullptr) {
-                result.emplace_back();
-                continue;
-            }
-            const RVector4 a = ThroughPivot(pivot, to[i]);
-            const RVector4 b = ThroughPivot(pivot, from[i]);
-            result.emplace_back(a.x - b.x, a.y - b.y, a.z - b.z, 0.0);
-        }
-        return result;
-    };
     RWyxFile& file = File();
     FieldBlock block(file, "Shape", name);
     WriteInts(file, "Indexes", indices);
-    WriteVectors3(file, "Vertices", differences(changed ? moved : nullptr, base));
+    WriteVectors3(file, "Vertices", ShapeDeltas(geometry, indices, changed ? moved : nullptr, base, true));
     if (geometry.GetAttributeType() == RWyxNodeAttribute::kMesh) {
         const std::vector<RVector4>* baseNormals = NormalsByControlPoint(geometry);
         const std::vector<RVector4>* shapeNormals = NormalsByControlPoint(shape);
         const bool both = changed && baseNormals != nullptr && shapeNormals != nullptr;
-        WriteVectors3(file, "Normals",
-                      differences(both ? shapeNormals->data() : nullptr, both ? baseNormals->data() : nullptr));
+        WriteVectors3(file, "Normals", ShapeDeltas(geometry, indices, both ? shapeNormals->data() : nullptr,
+                                                   both ? baseNormals->data() : nullptr, false));
     }
 }

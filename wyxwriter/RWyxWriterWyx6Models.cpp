@@ -42,18 +42,6 @@ namespace {
 
 constexpr int kModelVersion = 231;
 constexpr int kGeometryVersion = 124;
-constexpr char kShadingLetters[] = {'W', 'F', 'Y', 'T', 'U'};
-
-const char* CullingName(int mode) {
-    switch (mode) {
-    case 1:
-        return "CullingOnCCW";
-    case 2:
-        return "CullingOnCW";
-    default:
-        return "CullingOff";
-    }
-}
 
 void WriteTypeFlags(RWyxFile& file, const RWyxStringList& names) {
     file.FieldWriteBegin("TypeFlags");
@@ -71,8 +59,8 @@ void RWyxWriterWyx6::WriteModelRecord(RWyxNode& node) {
     WriteField(File(), "MultiLayer", node.GetMultiLayer());
     WriteField(File(), "MultiTake", node.GetMultiTake());
     if (!node.GetVisibility()) WriteField(File(), "Hidden", "True");
-    const int shading = node.GetShadingMode();
-    if (shading >= 1 && shading <= 5) WriteField(File(), "Shading", kShadingLetters[shading - 1]);
+    const char shading = ShadingLetter(node.GetShadingMode());
+    if (shading != '\0') WriteField(File(), "Shading", shading);
     WriteField(File(), "Culling", CullingName(node.GetCullingMode()));
     WriteNodeAttribute(node);
 }

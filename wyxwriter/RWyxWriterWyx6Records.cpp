@@ -35,9 +35,6 @@
 #include "wyxwriter/RWyxWriterWyx6.h"
 #include "wyxwriter/WyxFields.h"
 
-#include <cmath>
-#include <limits>
-
 using namespace wyx_fields;
 
 namespace {
@@ -46,45 +43,6 @@ constexpr int kMaterialVersion = 101;
 constexpr int kDeformerVersion = 100;
 constexpr int kTextureVersion = 202;
 const char* const kSrcModelReference = "SrcModelReference";
-
-RMatrix Rebuilt(const RWyxSkinLink::TRS& trs) {
-    RMatrix matrix;
-    ComposeMatrixTRS(matrix, trs.translation, trs.rotation, trs.scaling);
-    return matrix;
-}
-
-// The link matrix as it is inverted: an axis row too short to invert is made zero, so that
-// it inverts to zero. False when there was one.
-bool InvertibleRows(RMatrix& matrix) {
-    bool invertible = true;
-    for (int row = 0; row < 3; ++row) {
-        const double squared = matrix[row][0] * matrix[row][0] + matrix[row][1] * matrix[row][1] +
-                               matrix[row][2] * matrix[row][2];
-        if (!(squared >= std::numeric_limits<double>::min()) || !std::isfinite(1.0 / squared)) {
-            matrix[row][0] = matrix[row][1] = matrix[row][2] = 0.0;
-            invertible = false;
-        }
-    }
-    return invertible;
-}
-
-// b L^-1.
-RMatrix TimesInverse(const RMatrix& b, const RMatrix& link) {
-    RMatrix out;
-    MatrixMultiplyInverseOrthogonal(out, link, b);
-    return out;
-}
-
-const char* AlphaSourceName(int source) {
-    switch (source) {
-    case RWyxTexture::kAlphaSourceRgbIntensity:
-        return "RGB_Intensity";
-    case RWyxTexture::kAlphaSourceBlack:
-        return "Alpha_Black";
-    default:
-        return "None";
-    }
-}
 
 // The node of the first source of the plug that is a node's properties object.
 const RWyxNode* FirstSourceNode(const RPlug& plug) {
@@ -163,20 +121,15 @@ void RWyxWriterWyx6::WriteClusterFields(RWyxDeformer& cluster) {
     WriteDoubles(file, "Weights", data.GetControlPointWeights(),
                  static_cast<std::size_t>(data.GetControlPointIndicesCount()));
 
-    const RMatrix link = Rebuilt(data.GetTransformLink());
-    RMatrix invertible = link;
-    if (!InvertibleRows(invertible)) {
-        Warn(RString("The link matrix of ") + cluster.GetName() +
-             " has an axis of no length: the axis is left out of its transforms");
-    }
-    WriteMatrix(file, "Transform", TimesInverse(Rebuilt(data.GetTransform()), invertible));
-    WriteMatrix(file, "TransformLink", link);
+    const ClusterMatrices matrices = ComputeClusterMatrices(data, cluster.GetName());
+    WriteMatrix(file, "Transform", matrices.transform);
+    WriteMatrix(file, "TransformLink", matrices.link);
     const RProperty* reference = cluster.GetProperties()->FindProperty(kSrcModelReference);
     if (reference != nullptr && FirstSourceNode(*reference) != nullptr) {
         FieldBlock associate(file, "AssociateModel");
-        WriteMatrix(file, "Transform", TimesInverse(Rebuilt(data.GetTransformAssociateModel()), invertible));
+        WriteMatrix(file, "Transform", matrices.associateModel);
     }
-    if (data.IsTransformParentSet()) WriteMatrix(file, "TransformParent", Rebuilt(data.GetTransformParent()));
+    if (data.IsTransformParentSet()) WriteMatrix(file, "TransformParent", matrices.parent);
 }
 
 void RWyxWriterWyx6::WriteTextureRecord(RWyxTexture& texture) {

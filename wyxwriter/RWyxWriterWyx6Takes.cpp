@@ -52,36 +52,10 @@ constexpr double kAnimationVersion = 1.1;
 const char* const kDashes52 = "----------------------------------------------------";
 const char* const kDefaultTake = RWyxTakeNodeContainer::kDefaultTakeName;
 
-// The index of the object's take node of that name; -1 when it has none.
-int FindTakeNode(RWyxTakeNodeContainer& object, const RString& take) {
-    for (int i = 0; i < object.GetTakeNodeCount(); ++i) {
-        if (take == object.GetTakeNode(i)->GetName()) return i;
-    }
-    return -1;
+bool HasTakeNode(RWyxTakeNodeContainer& object, const RString& take) {
+    return RWyxWriterWyx::FindTakeNode(object, take) >= 0;
 }
 
-bool HasTakeNode(RWyxTakeNodeContainer& object, const RString& take) { return FindTakeNode(object, take) >= 0; }
-
-// Widens the span by the keys of the take on the node and every node below it.
-void WidenBySubtree(RWyxNode& top, const RString& take, RTime& start, RTime& stop) {
-    auto widen = [&](RWyxNode& node) {
-        const int index = FindTakeNode(node, take);
-        if (index >= 0) node.GetTakeNode(index)->GetAnimationInterval(start, stop);
-    };
-    widen(top);
-    ForEachNodeBelow(top, widen);
-}
-
-bool IsAllZero(RTime start, RTime stop) { return start.GetTicks() == 0 && stop.GetTicks() == 0; }
-
-RString TakeFileName(const RString& take) {
-    RString name = take + ".tak";
-    while (name.ReplaceFirst(" ", "_")) {
-    }
-    while (name.ReplaceFirst("\t", "_")) {
-    }
-    return name;
-}
 
 void WriteGroupHeading(RWyxFile& file, const char* title) {
     file.FieldWriteComment("");
@@ -146,8 +120,7 @@ void RWyxWriterWyx6::WriteTake(RWyxScene& scene, RWyxTakeInfo& info) {
     RWyxFile& file = File();
     {
         FieldBlock block(file, "Take", take);
-        WriteField(file, "FileName", TakeFileName(take));
-        WriteTakeInfoFields(info);
+        WriteTakeHead(take, info);
         WriteGroupHeading(file, "Models animation");
         WriteModelAnimation(root, take);
         WriteGroupHeading(file, "Generic nodes animation");
@@ -175,35 +148,6 @@ void RWyxWriterWyx6::WriteTake(RWyxScene& scene, RWyxTakeInfo& info) {
         }
     }
     ProgressStepDone();
-}
-
-void RWyxWriterWyx6::WriteTakeInfoFields(const RWyxTakeInfo& info) {
-    WriteTimeSpan(File(), "LocalTime", info.localStart, info.localStop);
-    WriteTimeSpan(File(), "ReferenceTime", info.referenceStart, info.referenceStop);
-    if (!info.description.IsEmptyText()) WriteField(File(), "Comments", info.description);
-    WriteThumbnailBlock(File(), info.GetThumbnail());
-}
-
-void RWyxWriterWyx6::CompleteTakeSpans(RWyxScene& scene, RWyxTakeInfo& info) {
-    const bool local = IsAllZero(info.localStart, info.localStop);
-    const bool reference = IsAllZero(info.referenceStart, info.referenceStop);
-    if (!local && !reference) return;
-    RTime start(RTime::kInfinitelyLate);
-    RTime stop(RTime::kSmallest + 1);
-    if (RWyxNode* switcher = scene.GetCameraSwitcherNode()) WidenBySubtree(*switcher, info.name, start, stop);
-    WidenBySubtree(*scene.GetRootNode(), info.name, start, stop);
-    if (start.GetTicks() > stop.GetTicks()) {
-        start = RTime(0);
-        stop.SetFromTimecode(0, 0, 1, 0, 0, 0);
-    }
-    if (local) {
-        info.localStart = start;
-        info.localStop = stop;
-    }
-    if (reference) {
-        info.referenceStart = start;
-        info.referenceStop = stop;
-    }
 }
 
 void RWyxWriterWyx6::WriteModelAnimation(RWyxNode& root, const RString& take) {

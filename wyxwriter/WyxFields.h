@@ -99,6 +99,17 @@ inline void WriteVector3(RWyxFile& file, const char* name, const RVector4& vecto
     WriteField(file, name, vector.x, vector.y, vector.z);
 }
 
+// x, y and z of each vector, back to back.
+inline void WriteVectors3(RWyxFile& file, const char* name, const std::vector<RVector4>& vectors) {
+    file.FieldWriteBegin(name);
+    for (const RVector4& vector : vectors) {
+        file.FieldWriteDouble(vector.x);
+        file.FieldWriteDouble(vector.y);
+        file.FieldWriteDouble(vector.z);
+    }
+    file.FieldWriteEnd();
+}
+
 }  // namespace wyx_fields
 
 #endif

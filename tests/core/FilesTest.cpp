@@ -296,6 +296,15 @@ TEST(FilePaths, CreateDirectoryPathAndTempFileNames) {
     EXPECT_EQ(Out(GetFileName, first.Buffer(), true).rfind("wyx", 0), 0u);
     EXPECT_TRUE(RemoveFile(first.Buffer()));
     EXPECT_FALSE(RemoveFile(first.Buffer()));
+    // With an ending: created under a name that keeps it, unique like the others.
+    const RString tiff = TempFileName(scratch.Path().c_str(), "tex", ".tif");
+    const RString another = TempFileName(scratch.Path().c_str(), "tex", ".tif");
+    ASSERT_FALSE(tiff.IsEmptyText());
+    EXPECT_NE(tiff, another);
+    EXPECT_TRUE(FileExists(tiff.Buffer()));
+    EXPECT_EQ(Out(GetFileExtension, tiff.Buffer()), "tif");
+    EXPECT_EQ(Out(GetFileName, tiff.Buffer(), true).rfind("tex", 0), 0u);
+    EXPECT_EQ(Out(GetFileName, tiff.Buffer(), true).size(), std::string("texXXXXXX.tif").size());
 }
 
 TEST(ReadLine, EndsLinesAtLfCrAndCrLfSplitsLongLinesAndRefusesUselessBuffers) {

@@ -1,5 +1,5 @@
 // Blend shapes on import: the deformer's name, a target per shape with the shape's points, a
-// shape of another size refused, the weight curves, a merged node's blend shape deleted or
+// shape of another size refused, the weight curves and their keys, a merged node's blend shape deleted or
 // reused, and the report of merged nodes without weight curves.
 
 #include "tests/support/ImportSceneSupport.h"
@@ -7,6 +7,7 @@
 #include "plugin/HostUtilities.h"
 
 #include "attributes/RWyxShape.h"
+#include "curves/RFCurve.h"
 #include "plugin/VexaNode.h"
 
 #include "host/src/ui/UiModel.h"
@@ -70,6 +71,24 @@ TEST_F(BlendShapeImportTest, EachShapeBecomesAHiddenTargetOfItsPoints) {
     VStatus status;
     VFnAnimCurve curve(blend.findPlug("weight").elementByLogicalIndex(0), &status);
     EXPECT_TRUE(status);
+}
+
+TEST_F(BlendShapeImportTest, AKeyedWeightArrivesAsHostKeysInItsOwnScale) {
+    VexaNode* node = meshWithShapes("Head", {"Face.Smile"});
+    RFCurve* channel = node->GetGeometry()->GetShapeChannel(node->GetCurrentTakeNode(), 0);
+    ASSERT_NE(channel, nullptr);
+    RTime second;
+    second.FromSeconds(1.0);
+    channel->AddKey(RTime(), RCurveKey::Plain(RTime(), 0.0f, RCurveKey::Linear));
+    channel->AddKey(second, RCurveKey::Plain(second, 80.0f, RCurveKey::Linear));  // percent in the file
+    session_.ImportBlendShapes(node);
+    VStatus status;
+    VFnAnimCurve curve(deformerOf("HeadShape").findPlug("weight").elementByLogicalIndex(0), &status);
+    ASSERT_TRUE(status);
+    ASSERT_EQ(curve.numKeys(), 2u);
+    EXPECT_NEAR(curve.time(1).as(VTime::kSeconds), 1.0, 1e-9);
+    EXPECT_NEAR(curve.value(0), 0.0, 1e-9);
+    EXPECT_NEAR(curve.value(1), 0.8, 1e-6) << "a weight of 1 is 100 in the file";
 }
 
 TEST_F(BlendShapeImportTest, ASurfacesShapeBecomesASurfaceOfItsPointsAndOneOfAnotherSizeIsRefused) {

@@ -417,10 +417,10 @@ RWyxScene* BuildEveryKindScene(RWyxObjectFactory& factory) {
     return scene;
 }
 
-std::string WriteAsciiFile(const std::string& path, const std::function<void(RWyxFile&)>& fill) {
+std::string WriteAsciiFile(const std::string& path, const std::function<void(RWyxFile&)>& fill, int version) {
     RWyxFile file;
     RWyxFileHeaderInfo info;
-    info.fileVersion = 6000;
+    info.fileVersion = version;
     if (!file.Create(path.c_str(), false, false, info)) return "";
     fill(file);
     return file.Close() ? path : "";

@@ -48,8 +48,9 @@ bool Write(RWyxObjectFactory& factory, RWyxScene* scene, const std::string& path
 // A scene with an object of every kind the version-6 writer writes (see the source).
 RWyxScene* BuildEveryKindScene(RWyxObjectFactory& factory);
 
-// A file written field by field: ASCII, version 6000, the main section built by `fill`.
-std::string WriteAsciiFile(const std::string& path, const std::function<void(RWyxFile&)>& fill);
+// A file written field by field: ASCII, version 6000 (or the one given), the main section built
+// by `fill`.
+std::string WriteAsciiFile(const std::string& path, const std::function<void(RWyxFile&)>& fill, int version = 6000);
 
 // A document written field by field, for the files the writer never makes.
 class Document {

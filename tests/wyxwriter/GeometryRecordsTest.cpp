@@ -11,7 +11,6 @@
 #include "attributes/RWyxMesh.h"
 #include "attributes/RWyxNurb.h"
 #include "attributes/RWyxPatch.h"
-#include "attributes/RWyxShape.h"
 #include "attributes/RWyxSkinLink.h"
 #include "attributes/RWyxTexture.h"
 #include "scene/RWyxEntityContainer.h"
@@ -27,14 +26,6 @@ using Numbers = std::vector<double>;
 
 class GeometryTest : public WriterTest {
 protected:
-    // A mesh of count points (i, 0, 0) on a node below the root.
-    RWyxMesh* AddMesh(const char* name, int count) {
-        RWyxMesh* mesh = factory.CreateMesh();
-        mesh->InitControlPoints(count);
-        for (int i = 0; i < count; ++i) mesh->GetControlPoints()[i] = RVector4(i, 0, 0, 1);
-        AddNode(name)->SetNodeAttribute(mesh);
-        return mesh;
-    }
     const Record& Model(const FileTree& tree, int index = 0) {
         return tree.main.Child("Objects").Child("Model", index);
     }
@@ -74,6 +65,24 @@ TEST_F(GeometryTest, MeshPointsGoThroughThePivotAndPolygonsEndInTheirComplement)
     EXPECT_EQ(Model(tree).Child("Vertices").Numbers(), (Numbers{10, 0, 0, 12, 0, 0, 14, 0, 0, 16, 0, 0, 18, 0, 0}));
     EXPECT_EQ(Model(tree).Child("PolygonVertexIndex").Numbers(), (Numbers{0, 1, -3, 2, 1, 3, -5}));
     EXPECT_EQ(Model(tree, 1).Names().back(), "Culling") << "a mesh without points writes no geometry";
+}
+
+TEST_F(GeometryTest, NormalsGoThroughThePivotsRotationAsThePointsGoThroughThePivot) {
+    RWyxMesh* mesh = AddMesh("Mesh", 2);
+    mesh->SetPivot(RMatrix::ConstructFromTRS(RVector4(0, 1, 0, 0), RVector4(0, 0, 90, 0), RVector4(2, 2, 2, 0)));
+    using E = RWyxLayerElement;
+    auto* normals = SetElement(mesh->EnsureLayer(0), &RWyxLayer::SetNormals, E::kByControlPoint, E::kIndexToDirect);
+    normals->DirectArray() = {RVector4(1, 0, 0, 0), RVector4(0, 0, 1, 0)};
+    normals->IndexArray() = {0, 1};
+    const FileTree tree = WriteAndRead();
+    const Numbers points = Model(tree).Child("Vertices").Numbers();
+    ASSERT_EQ(points.size(), 6u);
+    EXPECT_NEAR(points[3], 0.0, 1e-12);
+    EXPECT_NEAR(points[4], 3.0, 1e-12) << "(1, 0, 0) scaled by 2, turned and moved up";
+    const Numbers written = Model(tree).Child("LayerElementNormal").Child("Normals").Numbers();
+    ASSERT_EQ(written.size(), 6u);
+    const double expected[] = {0, 1, 0, 0, 0, 1};  // turned about Z, neither scaled nor moved
+    for (std::size_t i = 0; i < 6; ++i) EXPECT_NEAR(written[i], expected[i], 1e-12) << i;
 }
 
 TEST_F(GeometryTest, OnlyElementsTheRecordsCanHoldAreWrittenAndReferenced) {
@@ -231,29 +240,14 @@ TEST_F(GeometryTest, APatchTypeOutsideTheFiveIsRefused) {
 }
 
 TEST_F(GeometryTest, ShapesListTheirMovedPointsAndNormals) {
-    RWyxMesh* mesh = AddMesh("Mesh", 3);
-    mesh->InitNormals(0);
-    mesh->SetPivot(RMatrix::ConstructFromTRS(RVector4(5, 5, 5, 0), RVector4(), RVector4(2, 2, 2, 0)));
-    auto addShape = [&](const char* name, int count) {
-        RWyxShape* shape = factory.CreateShape();
-        shape->InitControlPoints(count);
-        for (int i = 0; i < count && i < 3; ++i) shape->GetControlPoints()[i] = mesh->GetControlPoints()[i];
-        EXPECT_GE(mesh->AddShape(shape, name), 0);
-        return shape;
-    };
-    addShape("Same", 3);
-    RWyxShape* moved = addShape("Moved", 3);
-    moved->GetControlPoints()[2].y = 1.5;
-    moved->InitNormals(0);
-    moved->GetNormals()[2] = RVector4(0, 0, 1, 0);
-    addShape("Short", 2);
+    AddMeshWithShapes();
     const FileTree tree = WriteAndRead();
     const Record& model = Model(tree);
     EXPECT_EQ(model.Child("Shape", 0).NamesWithValue(), (Names{"Indexes:0", "Vertices:0", "Normals:0"}));
     EXPECT_EQ(model.Child("Shape", 0).Child("Vertices").Numbers(), (Numbers{0, 0, 0}));
     EXPECT_EQ(model.Child("Shape", 1).Child("Indexes").Numbers(), Numbers{2});
     EXPECT_EQ(model.Child("Shape", 1).Child("Vertices").Numbers(), (Numbers{0, 3, 0})) << "through the pivot";
-    EXPECT_EQ(model.Child("Shape", 1).Child("Normals").Numbers(), (Numbers{0, 0, 2}));
+    EXPECT_EQ(model.Child("Shape", 1).Child("Normals").Numbers(), (Numbers{0, 0, 1})) << "turned, not scaled";
     EXPECT_EQ(model.Child("Shape", 2).Child("Indexes").Numbers(), Numbers{0});
     EXPECT_NE(lastWrite.messages.find("Short"), std::string::npos) << "the shape that does not fit is reported";
 }

@@ -1,5 +1,7 @@
 #include "WriterTestSupport.h"
 
+#include "attributes/RWyxMesh.h"
+#include "attributes/RWyxShape.h"
 #include "curves/RCurveKey.h"
 #include "curves/RFCurve.h"
 #include "fileio/RWyxFile.h"
@@ -9,6 +11,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 namespace writer_test {
 
@@ -111,6 +114,18 @@ bool Record::operator==(const Record& other) const {
     return name == other.name && values == other.values && hasBlock == other.hasBlock && children == other.children;
 }
 
+namespace {
+
+void PrintRecord(const Record& record, int depth, std::ostream& out) {
+    out << "\n" << std::string(static_cast<std::size_t>(depth) * 2, ' ') << record.name << ":";
+    for (const std::string& value : record.values) out << " " << value;
+    for (const Record& child : record.children) PrintRecord(child, depth + 1, out);
+}
+
+}  // namespace
+
+void PrintTo(const Record& record, std::ostream* out) { PrintRecord(record, 0, *out); }
+
 bool ReadTree(const std::string& path, FileTree& out, const char* password) {
     RWyxFile file;
     if (!file.Open(path.c_str(), password)) return false;
@@ -129,8 +144,14 @@ WriteResult WriteScene(RWyxObjectFactory& factory, RWyxScene* scene, const std::
     owner.SetProgressHandler([&result](int, const char* text, const char*, float percent) {
         result.progress.push_back(text != nullptr ? std::string(text) : std::to_string(percent));
     });
-    RWyxWriterWyx6 writer(&factory, &owner);
-    writer.SetFileMode(form == Form::kAscii ? 0 : form == Form::kBinary ? 1 : 2);
+    std::unique_ptr<RWyxWriterWyx> made;
+    if (form == Form::kV5Binary || form == Form::kV5Ascii) {
+        made = std::make_unique<RWyxWriterWyx5>(&factory, &owner);
+    } else {
+        made = std::make_unique<RWyxWriterWyx6>(&factory, &owner);
+    }
+    RWyxWriterWyx& writer = *made;
+    writer.SetFileMode(form == Form::kAscii || form == Form::kV5Ascii ? 0 : form == Form::kEncrypted ? 2 : 1);
     result.created = writer.FileCreate(path.c_str());
     if (result.created) {
         result.written = writer.Write(scene, options);
@@ -160,6 +181,34 @@ RWyxNode* WriterTest::AddNode(const char* name, RWyxNode* parent) {
     RWyxNode* node = factory.CreateNode(name);
     (parent != nullptr ? parent : root)->AddChild(node);
     return node;
+}
+
+RWyxMesh* WriterTest::AddMesh(const char* name, int count) {
+    RWyxMesh* mesh = factory.CreateMesh();
+    mesh->InitControlPoints(count);
+    for (int i = 0; i < count; ++i) mesh->GetControlPoints()[i] = RVector4(i, 0, 0, 1);
+    AddNode(name)->SetNodeAttribute(mesh);
+    return mesh;
+}
+
+RWyxMesh* WriterTest::AddMeshWithShapes() {
+    RWyxMesh* mesh = AddMesh("Mesh", 3);
+    mesh->InitNormals(0);
+    mesh->SetPivot(RMatrix::ConstructFromTRS(RVector4(5, 5, 5, 0), RVector4(), RVector4(2, 2, 2, 0)));
+    auto addShape = [&](const char* name, int count) {
+        RWyxShape* shape = factory.CreateShape();
+        shape->InitControlPoints(count);
+        for (int i = 0; i < count && i < 3; ++i) shape->GetControlPoints()[i] = mesh->GetControlPoints()[i];
+        EXPECT_GE(mesh->AddShape(shape, name), 0);
+        return shape;
+    };
+    addShape("Same", 3);
+    RWyxShape* moved = addShape("Moved", 3);
+    moved->GetControlPoints()[2].y = 1.5;
+    moved->InitNormals(0);
+    moved->GetNormals()[2] = RVector4(0, 0, 1, 0);
+    addShape("Short", 2);
+    return mesh;
 }
 
 RStreamOptionsWyx& WriterTest::Options() {

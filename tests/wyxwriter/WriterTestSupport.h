@@ -9,14 +9,17 @@
 #include "fileio/RWyxIO.h"
 #include "scene/RWyxObjectFactory.h"
 #include "tests/support/ScratchFolder.h"
+#include "wyxwriter/RWyxWriterWyx5.h"
 #include "wyxwriter/RWyxWriterWyx6.h"
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
 class RFCurve;
+class RWyxMesh;
 class RWyxNode;
 class RWyxScene;
 class RWyxTexture;
@@ -48,6 +51,9 @@ struct Record {
     bool operator==(const Record& other) const;
 };
 
+// The record as indented text, so that failed comparisons show what differs.
+void PrintTo(const Record& record, std::ostream* out);
+
 // Both sections of a file; false when it does not open.
 struct FileTree {
     Record main;
@@ -56,8 +62,8 @@ struct FileTree {
 };
 bool ReadTree(const std::string& path, FileTree& out, const char* password = nullptr);
 
-// The writer's forms by exporter format id.
-enum class Form { kBinary = 0, kAscii = 1, kEncrypted = 2 };
+// The writers' forms by exporter format id: version 6, then version 5.
+enum class Form { kBinary = 0, kAscii = 1, kEncrypted = 2, kV5Binary = 3, kV5Ascii = 4 };
 
 // A writer driven as the exporter drives it: FileCreate, Write, FileClose. Progress reports
 // are kept as "text" or the percentage's text.
@@ -83,6 +89,12 @@ void AddKeys(RFCurve& curve, const std::vector<std::pair<double, float>>& keys);
 class WriterTest : public ::testing::Test {
 protected:
     RWyxNode* AddNode(const char* name, RWyxNode* parent = nullptr);
+    // A mesh of count points (i, 0, 0) on a node below the root.
+    RWyxMesh* AddMesh(const char* name, int count);
+    // A mesh of three points with normals and a pivot that moves by 5 and scales by 2, and its
+    // shapes: "Same" (the mesh's points), "Moved" (point 2 at y 1.5, normal 2 (0, 0, 1)) and
+    // "Short" (two points).
+    RWyxMesh* AddMeshWithShapes();
     // Writes the scene and reads it back; fatal failures when either fails.
     FileTree WriteAndRead(Form form = Form::kBinary, RStreamOptions* options = nullptr);
     // New default options, destroyed with the fixture.

@@ -1,7 +1,9 @@
 // Writes the seed files of the reader's fuzz target into a folder: a compact document holding a
 // record of every kind (without property blocks, so that it stays small) in the binary, ASCII
 // and encrypted forms, and a small scene the version-6 writer wrote (property blocks and
-// channels as the writer makes them) in the binary and ASCII forms. Run:
+// channels as the writer makes them) in the binary and ASCII forms; the same for version 5: a
+// compact document of every version-5 block and the small scene the version-5 writer wrote.
+// Run:
 // wyx_reader_fuzz_seeds <folder>.
 
 #include "attributes/RWyxMaterial.h"
@@ -15,6 +17,7 @@
 #include "scene/RWyxScene.h"
 #include "scene/RWyxTakeNode.h"
 #include "tests/wyxreader/ReaderTestSupport.h"
+#include "tests/wyxreader/V5SceneSupport.h"
 
 #include <cstdio>
 #include <string>
@@ -185,6 +188,131 @@ bool WriteCompactDocument(const std::string& path, bool binary, bool encrypted) 
     return file.Close();
 }
 
+// The version-5 blocks, each with a few fields of its kind.
+void WriteVersion5Models(Document& d) {
+    d.Block("Media", {}, [&] {
+        d.Block("Video", {}, [&] { d.Block("Video", {"wood"}, [&] { d.Field("Filename", {"wood.png"}); }); });
+    });
+    d.Block("Model", {"Model::Box"}, [&] {
+        d.Block("Limits", {}, [&] {
+            d.Field("RAuto", {0});
+            d.Field("RXMin", {-30.0});
+            d.Field("RType", {0});
+        });
+        d.Block("UserProperty", {}, [&] {
+            d.Field("Name", {"Speed"});
+            d.Field("Type", {"Real"});
+        });
+        d.Block("Material", {"Material::Red"}, [&] { d.Field("Shininess", {20.0}); });
+        d.Block("Texture", {"Texture::Wood"}, [&] { d.Field("Media", {"wood"}); });
+        d.Block("Link", {"Model::Cam"}, [&] {
+            d.Field("Indexes", {0, 1});
+            d.Field("Weights", {0.5, 1.0});
+        });
+        d.Block("Shape", {"Bulge"}, [&] {
+            d.Field("Indexes", {2});
+            d.Field("Vertices", {0.0, 0.5, 0.0});
+        });
+        d.Block("GeometryLayer", {}, [&] {
+            d.Field("LayerIndex", {0});
+            d.Block("LayerTextureInfo", {}, [&] {
+                d.Field("TextureMode", {2});
+                d.Field("TextureId", {0});
+                d.Field("UVMode", {3});
+                d.Field("UV", {0.0, 0.0, 1.0, 0.0, 1.0, 1.0});
+            });
+        });
+        d.Field("GeometryVersion", {123});
+        d.Field("Vertices", {0.0, 0.0, 0.0, 1.0, 0.0, 0.0, 1.0, 1.0, 0.0});
+        d.Field("Normals", {0.0, 0.0, 1.0, 0.0, 0.0, 1.0, 0.0, 0.0, 1.0});
+        d.Field("MaterialAssignation", {"ByPolygon"});
+        d.Field("Materials", {0});
+        d.Field("TextureMode", {"ByPolygon"});
+        d.Field("TextureId", {0});
+        d.Field("PolygonVertexIndex", {0, 1, -3});
+        d.Block("GeometryUVInfo", {}, [&] {
+            d.Field("MappingInformationType", {"ByPolygon"});
+            d.Field("TextureUV", {0.0, 0.0, 1.0, 1.0});
+            d.Field("TextureUVVerticeIndex", {0, 1, 1});
+        });
+        d.Block("Channel", {"Transform"}, [&] {
+            d.Block("Channel", {"T"}, [&] { d.Block("Channel", {"X"}, [&] { d.Field("Default", {1.0}); }); });
+        });
+        d.Field("Children", {"Model::Cam"});
+    });
+    d.Block("Model", {"Model::Cam"}, [&] {
+        d.Field("Type", {"Camera"});
+        d.Field("Type", {1});
+        d.Field("FocalLength", {35.0});
+        d.Field("Media", {"wood"});
+        d.Field("LookAtModel", {"Model::Box"});
+    });
+    d.Block("Model", {"Model::Sheet"}, [&] {
+        d.Field("Type", {"Nurb"});
+        d.Field("NurbOrder", {2, 2});
+        d.Field("Dimensions", {2, 2});
+        d.Field("Points", {0.0, 0.0, 0.0, 1.0, 1.0, 0.0, 0.0, 1.0, 0.0, 1.0, 0.0, 1.0, 1.0, 1.0, 0.0, 1.0});
+        d.Field("KnotVectorU", {0.0, 0.0, 1.0, 1.0});
+        d.Field("KnotVectorV", {0.0, 0.0, 1.0, 1.0});
+    });
+}
+
+void WriteVersion5Scene(Document& d) {
+    d.Block("Takes", {}, [&] {
+        d.Field("Current", {"Walk"});
+        d.Block("Take", {"Walk"}, [&] {
+            d.Block("Material", {"Material::Red"}, [&] {
+                d.Block("Channel", {"Shininess"}, [&] {
+                    d.Field("Default", {20.0});
+                    d.Field("KeyVer", {4004});
+                    d.Field("KeyCount", {1});
+                    d.Field("Key", {0, 25.0, "L"});
+                });
+            });
+        });
+    });
+    d.Block("GoboManager", {}, [&] { d.Block("Gobo", {}, [&] { d.Field("GoboName", {"Leaves"}); }); });
+    d.Block("MARKERSET", {}, [&] {
+        d.Field("NAME", {"MarkerSet::M"});
+        d.Block("MARKER", {}, [&] { d.Field("MODEL", {"Model::Box"}); });
+    });
+    d.Block("ACTOR", {}, [&] { d.Field("CONSTRAINT", {"Constraint::A"}); });
+    d.Block("CHARACTER", {}, [&] {
+        d.Field("CONSTRAINT", {"Constraint::C"});
+        d.Block("REFERENCE", {}, [&] { d.Field("MODEL", {"Model::Box"}); });
+        d.Block("BASE", {}, [&] { d.Block("LINK", {"Hips"}, [&] { d.Field("NAME", {"Hips"}); }); });
+        d.Block("SW_CONTROLSET", {}, [&] {
+            d.Block("EFFECTOR", {}, [&] { d.Block("LINK", {"HipsEffector"}, [&] { d.Field("MODEL", {"Model::Box"}); }); });
+        });
+    });
+    d.Block("SceneGenericPersistence", {}, [&] {
+        d.Block("Pose", {"Pose::Stand"}, [&] {
+            d.Field("Type", {"CharacterPose"});
+            d.Block("PoseScene", {}, [&] { d.Block("Model", {"Model::Posed"}, [&] {}); });
+        });
+        d.Block("Pose", {"Pose::Bind"}, [&] {
+            d.Field("Type", {"BindPose"});
+            d.Block("PoseNode", {}, [&] { d.Field("Node", {"Model::Box"}); });
+        });
+    });
+    d.Block("Settings", {}, [&] {
+        d.Block("Camera", {"Producer Top"}, [&] { d.Field("Position", {0.0, 100.0, 0.0}); });
+        d.Field("TimeMode", {3});
+        d.Block("TimeMarker", {"Start"}, [&] { d.Field("Loop", {1}); });
+    });
+}
+
+bool WriteVersion5Document(const std::string& path, bool binary) {
+    RWyxFile file;
+    RWyxFileHeaderInfo info;
+    info.fileVersion = 5800;
+    if (!file.Create(path.c_str(), binary, false, info)) return false;
+    Document d(file);
+    WriteVersion5Models(d);
+    WriteVersion5Scene(d);
+    return file.Close();
+}
+
 // A null with a material on a mesh and a take of two keys, as the writer writes it.
 RWyxScene* BuildSmallScene(RWyxObjectFactory& factory) {
     RWyxScene* scene = factory.CreateScene();
@@ -219,6 +347,10 @@ int main(int argc, char** argv) {
     RWyxScene* scene = BuildSmallScene(factory);
     ok = ok && Write(factory, scene, folder + "/small.wyx", Form::kBinary) &&
          Write(factory, scene, folder + "/small-ascii.wyx", Form::kAscii);
+    ok = ok && WriteVersion5Document(folder + "/compact5.wyx", true) &&
+         WriteVersion5Document(folder + "/compact5-ascii.wyx", false) &&
+         Export5(factory, scene, folder + "/small5.wyx", Form5::kBinary).empty() &&
+         Export5(factory, scene, folder + "/small5-ascii.wyx", Form5::kAscii).empty();
     if (!ok) {
         std::fprintf(stderr, "a seed could not be written into %s\n", folder.c_str());
         return 1;

@@ -1,0 +1,101 @@
+// The version-5 writer and reader against the version-6 ones on the writer benchmark's scene
+// (one mesh of a million quads with normals, UVs by polygon vertex and two materials by
+// polygon, and a thousand channels of a thousand keys: WyxBenchScene.h), which the version-5
+// layout carries whole. Each iteration writes the scene in version 6 and in version 5 (the same
+// form), then reads both files back into new scenes as the importer does. Reported: MB/s of
+// each write and read, and the ratio of the version-5 speed to the version-6 speed (file bytes
+// per second); version 5 is to stay within a factor of 2 of version 6 (a ratio of 0.5 or more).
+
+#include "bench/WyxBenchScene.h"
+#include "scene/RWyxObjectFactory.h"
+#include "wyxwriter/RWyxWriterWyx5.h"
+#include "wyxwriter/RWyxWriterWyx6.h"
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+namespace {
+
+using namespace wyx_bench;
+
+constexpr int kFormatBinary = 0;
+
+std::string BenchPath(int version, int format) {
+    return (std::filesystem::temp_directory_path() /
+            ("v5_bench_" + std::to_string(version) + (format == kFormatBinary ? ".wyx" : "_ascii.wyx")))
+        .string();
+}
+
+bool Write(int version, const std::string& path, int format) {
+    std::unique_ptr<RWyxWriterWyx> writer;
+    if (version == 5) {
+        writer = std::make_unique<RWyxWriterWyx5>(&Scene().factory, nullptr);
+    } else {
+        writer = std::make_unique<RWyxWriterWyx6>(&Scene().factory, nullptr);
+    }
+    return WriteBigScene(*writer, path, format == kFormatBinary);
+}
+
+bool Read(const std::string& path) {
+    RWyxObjectFactory factory;
+    return ReadWithReader(factory, path);
+}
+
+double Seconds(std::chrono::steady_clock::duration duration) { return std::chrono::duration<double>(duration).count(); }
+
+// Seconds of the call; negative when it failed.
+template <typename Call>
+double Timed(Call call) {
+    const auto start = std::chrono::steady_clock::now();
+    const bool done = call();
+    const double seconds = Seconds(std::chrono::steady_clock::now() - start);
+    return done ? seconds : -1.0;
+}
+
+void BM_Version5AgainstVersion6(benchmark::State& state) {
+    const int format = static_cast<int>(state.range(0));
+    const std::string paths[2] = {BenchPath(6, format), BenchPath(5, format)};
+    double writes[2] = {0.0, 0.0};
+    double reads[2] = {0.0, 0.0};
+    for (auto _ : state) {
+        double iteration = 0.0;
+        for (int v = 0; v < 2; ++v) {
+            const double write = Timed([&] { return Write(v == 0 ? 6 : 5, paths[v], format); });
+            const double read = Timed([&] { return Read(paths[v]); });
+            if (write < 0.0 || read < 0.0) {
+                state.SkipWithError("a write or read failed");
+                return;
+            }
+            writes[v] += write;
+            reads[v] += read;
+            iteration += write + read;
+        }
+        state.SetIterationTime(iteration);
+    }
+    const double iterations = static_cast<double>(state.iterations());
+    double bytes[2];
+    for (int v = 0; v < 2; ++v) bytes[v] = static_cast<double>(std::filesystem::file_size(paths[v]));
+    const char* const names[2] = {"v6", "v5"};
+    for (int v = 0; v < 2; ++v) {
+        state.counters[std::string(names[v]) + "_MB"] = bytes[v] / 1e6;
+        state.counters[std::string(names[v]) + "_write_MB/s"] = bytes[v] * iterations / writes[v] / 1e6;
+        state.counters[std::string(names[v]) + "_read_MB/s"] = bytes[v] * iterations / reads[v] / 1e6;
+    }
+    state.counters["write_ratio"] = (bytes[1] / writes[1]) / (bytes[0] / writes[0]);
+    state.counters["read_ratio"] = (bytes[1] / reads[1]) / (bytes[0] / reads[0]);
+    for (const std::string& path : paths) std::filesystem::remove(path);
+}
+
+BENCHMARK(BM_Version5AgainstVersion6)
+    ->Arg(0)
+    ->Arg(1)
+    ->ArgName("form")
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(2);
+
+}  // namespace

@@ -1,0 +1,221 @@
+#include "hostimport/PrePostRotationNodes.h"
+
+#include "attributes/RWyxSkeleton.h"
+#include "curves/RFCurve.h"
+#include "plugin/VexaObjectFactory.h"
+#include "scene/RWyxNode.h"
+#include "scene/RWyxTakeNode.h"
+
+#include <cstring>
+#include <vector>
+
+namespace {
+
+const char* const kPreMark = "__Pre_";
+const char* const kPostMark = "__Post_";
+const RWyxTakeNode::Channel kTranslation[3] = {RWyxTakeNode::TranslationX, RWyxTakeNode::TranslationY,
+                                               RWyxTakeNode::TranslationZ};
+const RWyxTakeNode::Channel kRotation[3] = {RWyxTakeNode::RotationX, RWyxTakeNode::RotationY, RWyxTakeNode::RotationZ};
+
+bool IsHelper(const RWyxNode* node, const char* mark) { return node != nullptr && node->GetName().FindText(mark) >= 0; }
+
+RVector4 Xyz(const RVector4* vector) { return vector != nullptr ? RVector4(vector->x, vector->y, vector->z, 0.0) : RVector4(); }
+
+RVector4 DefaultTranslation(const RWyxNode& node) {
+    RVector4 translation;
+    node.GetDefaultTranslation(translation);
+    return translation;
+}
+
+RVector4 DefaultRotation(const RWyxNode& node) {
+    RVector4 rotation;
+    node.GetDefaultRotation(rotation);
+    return rotation;
+}
+
+// The node's take node of that name, made first when it has none.
+RWyxTakeNode* TakeNodeNamed(RWyxNode& node, const char* name) {
+    node.AddTakeNode(name);
+    for (int t = 0; t < node.GetTakeNodeCount(); ++t) {
+        if (std::strcmp(node.GetTakeNodeName(t), name) == 0) return node.GetTakeNode(t);
+    }
+    return nullptr;
+}
+
+// In every take of `from`, `to` gets copies of its translation curves, keys and defaults.
+void CopyTranslationCurves(RWyxNode& from, RWyxNode& to) {
+    for (int t = 0; t < from.GetTakeNodeCount(); ++t) {
+        RWyxTakeNode* source = from.GetTakeNode(t);
+        RWyxTakeNode* target = TakeNodeNamed(to, from.GetTakeNodeName(t));
+        if (source == nullptr || target == nullptr) continue;
+        for (RWyxTakeNode::Channel channel : kTranslation) {
+            const RFCurve* curve = source->GetChannelCurve(channel);
+            if (RFCurve* copy = target->GetChannelCurve(channel); curve != nullptr && copy != nullptr) {
+                copy->CopyFrom(*curve, true);
+            }
+        }
+    }
+}
+
+// K takes the place of its pre node P: P's translation and its rotation as pre-rotation. P
+// leaves the tree unless it holds other nodes, which keep it as their parent.
+void FoldPreNode(RWyxNode& k, RWyxNode& p) {
+    k.SetDefaultTranslation(DefaultTranslation(p));
+    const RVector4 rotation = DefaultRotation(p);
+    k.SetPreRotation(0, rotation.x, rotation.y, rotation.z, 1.0);
+    RWyxNode* above = p.GetParent();
+    if (above != nullptr) above->AddChild(&k);
+    if (above != nullptr && p.GetChildCount() == 0) above->RemoveChild(&p);
+    CopyTranslationCurves(p, k);
+}
+
+// K takes its post node Q's rotation as post-rotation and Q's children; Q leaves the tree.
+void FoldPostNode(RWyxNode& k, RWyxNode& q) {
+    const RVector4 rotation = DefaultRotation(q);
+    k.SetPostRotation(0, rotation.x, rotation.y, rotation.z, 1.0);
+    k.RemoveChild(&q);
+    while (q.GetChildCount() > 0) k.AddChild(q.GetChild(0));
+}
+
+// The helper's own node: its first child; the helper itself when it has none.
+RWyxNode* OwnNodeOf(RWyxNode* child) {
+    if (IsHelper(child, kPostMark) && child->GetChildCount() > 0) child = child->GetChild(0);
+    if (IsHelper(child, kPreMark) && child->GetChildCount() > 0) child = child->GetChild(0);
+    return child;
+}
+
+// ---- export ---------------------------------------------------------------------------------------------
+
+RString HelperName(const RWyxNode& node, const char* mark) {
+    const RString current = node.GetNameWithoutPrefix();
+    const int at = current.FindText("ncl");
+    if (at > 0) {
+        RString initial = node.GetInitialName();
+        const int separator = initial.FindText("::");
+        if (separator >= 0) initial = initial.SubstringFrom(separator + 2);
+        return initial + mark + current.LastChars(at);
+    }
+    return current + mark;
+}
+
+void GiveLimbNodeSkeleton(const RWyxNode& node, RWyxNode& helper, VexaObjectFactory& factory) {
+    const RWyxSkeleton* skeleton = node.GetSkeleton();
+    if (skeleton == nullptr) return;
+    RWyxSkeleton* limb = factory.CreateSkeleton();
+    if (limb == nullptr) return;
+    limb->SetSkeletonType(RWyxSkeleton::kLimbNode);
+    limb->SetSize(skeleton->GetSize());
+    helper.SetNodeAttribute(limb);
+}
+
+// Puts `replacement` where `node` is among its parent's children, then `node` below it.
+void InsertAbove(RWyxNode& node, RWyxNode& replacement) {
+    RWyxNode* parent = node.GetParent();
+    if (parent != nullptr) {
+        std::vector<RWyxNode*> after;
+        int index = 0;
+        while (parent->GetChild(index) != &node) ++index;
+        for (int i = index + 1; i < parent->GetChildCount(); ++i) after.push_back(parent->GetChild(i));
+        parent->AddChild(&replacement);
+        for (RWyxNode* sibling : after) parent->AddChild(sibling);
+    }
+    replacement.AddChild(&node);
+}
+
+void SetCurveDefaults(RWyxTakeNode& takeNode, const RWyxTakeNode::Channel (&channels)[3], const RVector4& value) {
+    const double values[3] = {value.x, value.y, value.z};
+    for (int axis = 0; axis < 3; ++axis) {
+        if (RFCurve* curve = takeNode.GetChannelCurve(channels[axis])) curve->SetDefaultValue(static_cast<float>(values[axis]));
+    }
+}
+
+void MakePreNode(RWyxNode& node, VexaObjectFactory& factory) {
+    RWyxNode* pre = factory.CreateNode(HelperName(node, kPreMark).Buffer());
+    if (pre == nullptr) return;
+    GiveLimbNodeSkeleton(node, *pre, factory);
+    InsertAbove(node, *pre);
+    const RVector4 preRotation = Xyz(node.GetPreRotation(0));
+    const RVector4 translation = DefaultTranslation(node);
+    pre->SetDefaultRotation(preRotation);
+    pre->SetDefaultTranslation(translation);
+    node.SetDefaultTranslation(RVector4());
+    node.SetPreRotation(0, 0.0, 0.0, 0.0, 1.0);
+    CopyTranslationCurves(node, *pre);
+    for (int t = 0; t < node.GetTakeNodeCount(); ++t) {
+        RWyxTakeNode* own = node.GetTakeNode(t);
+        RWyxTakeNode* helper = TakeNodeNamed(*pre, node.GetTakeNodeName(t));
+        for (RWyxTakeNode::Channel channel : kTranslation) {
+            if (RFCurve* curve = own->GetChannelCurve(channel)) {
+                curve->ClearKeys();
+                curve->SetDefaultValue(0.0f);
+            }
+        }
+        if (helper == nullptr) continue;
+        SetCurveDefaults(*helper, kTranslation, translation);
+        SetCurveDefaults(*helper, kRotation, preRotation);
+    }
+}
+
+void MakePostNode(RWyxNode& node, VexaObjectFactory& factory) {
+    RWyxNode* post = factory.CreateNode(HelperName(node, kPostMark).Buffer());
+    if (post == nullptr) return;
+    if (node.GetTakeNodeCount() > 0) post->AddTakeNode(node.GetTakeNodeName(0));
+    GiveLimbNodeSkeleton(node, *post, factory);
+    while (node.GetChildCount() > 0) post->AddChild(node.GetChild(0));
+    node.AddChild(post);
+    post->SetDefaultRotation(Xyz(node.GetPostRotation(0)));
+    node.SetPostRotation(0, 0.0, 0.0, 0.0, 1.0);
+}
+
+bool IsNonZero(const RVector4* rotation) {
+    const RVector4 value = Xyz(rotation);
+    return value.x != 0.0 || value.y != 0.0 || value.z != 0.0;
+}
+
+}  // namespace
+
+void SplitPrePostNodes(RWyxNode* node, int direction, VexaObjectFactory& factory) {
+    if (node == nullptr) return;
+    // Once per call: a helper folded among the children leaves the later ones' pivots alone.
+    bool preFound = false;
+    bool postFound = false;
+    for (int i = node->GetChildCount() - 1; i >= 0; --i) {
+        if (i >= node->GetChildCount()) continue;
+        RWyxNode* k = OwnNodeOf(node->GetChild(i));
+        RWyxNode* parent = k->GetParent();
+        RWyxNode* keptPre = nullptr;
+        if (IsHelper(parent, kPreMark) && parent != node) {
+            preFound = true;
+            FoldPreNode(*k, *parent);
+            if (parent->GetParent() != nullptr) keptPre = parent;
+        }
+        RWyxNode* first = k->GetChild(0);
+        if (IsHelper(first, kPostMark)) {
+            postFound = true;
+            FoldPostNode(*k, *first);
+        }
+        if (!preFound && !postFound) {
+            k->SetPivotState(0, 0);
+            k->SetPivotState(1, 0);
+        }
+        SplitPrePostNodes(k, direction, factory);
+        if (keptPre != nullptr) SplitPrePostNodes(keptPre, direction, factory);
+    }
+}
+
+bool MergePrePostNodes(RWyxNode* node, int argument, VexaObjectFactory& factory) {
+    if (node == nullptr) return false;
+    bool made = false;
+    if (IsNonZero(node->GetPreRotation(0))) {
+        MakePreNode(*node, factory);
+        made = true;
+    }
+    if (IsNonZero(node->GetPostRotation(0))) {
+        MakePostNode(*node, factory);
+        made = true;
+    }
+    for (int i = 0; i < node->GetChildCount(); ++i) {
+        if (MergePrePostNodes(node->GetChild(i), argument, factory)) --i;
+    }
+    return made;
+}

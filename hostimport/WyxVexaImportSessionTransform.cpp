@@ -1,0 +1,303 @@
+// The transform import: a host transform gets its node's translation, rotation and scale
+// (curves of the current take, values at the current time), pivots, joint orient and rotate
+// axis, limits, rotation order and visibility.
+//
+// The rotation was resampled into pivot set 1 (ResampleRotation and the pivot-set
+// conversion): the host receives that set's rotation space, so that what the host composes,
+// [-Sp] S [Sp] [St] [-Rp] Ra R Jo [Rp] [Rt] [T], is the file's transform. Files that keep
+// their pivots the old way get only their curves, with the old pre- and post-rotation as
+// joint orient and rotate axis.
+
+#include "hostimport/MatrixPlugs.h"
+#include "hostimport/WyxVexaImportSession.h"
+
+#include "core/EulerAngles.h"
+#include "curves/RFCurve.h"
+#include "plugin/HostUtilities.h"
+#include "plugin/VexaNode.h"
+#include "scene/RWyxNode.h"
+#include "scene/RWyxNodeLimits.h"
+#include "scene/RWyxTakeNode.h"
+
+#include <vexa/VAngle.h>
+#include <vexa/VFnAnimCurve.h>
+#include <vexa/VFnTransform.h>
+#include <vexa/VGlobal.h>
+
+#include <cmath>
+
+namespace {
+
+constexpr double kDegreesPerRadian = 57.29577951308232;
+constexpr double kRadiansPerDegree = 0.017453292519943295;
+constexpr double kMatrixTolerance = 1e-6;
+constexpr float kVisibleAbove = 1e-5f;
+
+// Host rotation orders by SDK rotation order (0 XYZ .. 5 ZYX); spheric has none.
+const VTransformationMatrix::RotationOrder kHostOrders[6] = {
+    VTransformationMatrix::kXYZ, VTransformationMatrix::kXZY, VTransformationMatrix::kYZX,
+    VTransformationMatrix::kYXZ, VTransformationMatrix::kZXY, VTransformationMatrix::kZYX};
+
+VexaNode& Vexa(RWyxNode* node) { return *static_cast<VexaNode*>(node); }
+
+// The host order of the node's pivot set 1; kInvalid for spheric and unknown orders.
+VTransformationMatrix::RotationOrder HostOrderOf(const RWyxNode& node) {
+    int order = -1;
+    node.GetRotationOrder(1, order);
+    return order >= 0 && order < 6 ? kHostOrders[order] : VTransformationMatrix::kInvalid;
+}
+
+RVector4 Xyz(const RVector4* vector) { return vector != nullptr ? RVector4(vector->x, vector->y, vector->z, 0.0) : RVector4(); }
+
+// Adding 0 turns a negative zero (of an Euler conversion) into 0.
+VPoint Point(const RVector4& vector) { return VPoint(vector.x + 0.0, vector.y + 0.0, vector.z + 0.0); }
+
+VVector Vector(const RVector4& vector) { return VVector(vector.x + 0.0, vector.y + 0.0, vector.z + 0.0); }
+
+RMatrix EulerMatrix(double x, double y, double z) {
+    RMatrix matrix;
+    EulerXYZToMatrix(matrix, x, y, z);
+    return matrix;
+}
+
+// Rotate-plug degrees: radians per UI unit pair of the rotate curves.
+double AngleSlopeFactor() { return VAngle::uiUnit() == VAngle::kDegrees ? kRadiansPerDegree : 1.0; }
+
+// Each curve at the time (cached evaluation); a missing curve leaves its value.
+void EvaluateCurvesAt(RFCurve* const curves[3], RTime time, double values[3]) {
+    for (int axis = 0; axis < 3; ++axis) {
+        if (curves[axis] != nullptr) values[axis] = curves[axis]->EvaluateAtCached(time);
+    }
+}
+
+// Old pivot files: the pre- and post-rotation become the joint orient and the rotate axis as
+// they are, and the pivots are cleared (the pivot conversion moved them into the curves).
+void CleanUpLegacyPivots(VFnTransform& transform, const RWyxNode& node) {
+    VPoint host;
+    GetJointOrientDegrees(transform, host);
+    const RVector4 pre = Xyz(node.GetPreRotation(0));
+    if (MatrixCompare(EulerMatrix(host.x, host.y, host.z), EulerMatrix(pre.x, pre.y, pre.z), kMatrixTolerance) != 0) {
+        SetJointOrientDegrees(transform, Point(pre));
+    }
+    GetRotateAxisDegrees(transform, host);
+    const RVector4 post = Xyz(node.GetPostRotation(0));
+    if (MatrixCompare(EulerMatrix(host.x, host.y, host.z), EulerMatrix(post.x, post.y, post.z), kMatrixTolerance) != 0) {
+        SetRotateAxisDegrees(transform, Point(post));
+    }
+    transform.setRotatePivotTranslation(VVector(), VSpace::kTransform);
+    transform.setRotatePivot(VPoint(0.0, 0.0, 0.0), VSpace::kTransform, false);
+    transform.setScalePivotTranslation(VVector(), VSpace::kTransform);
+    transform.setScalePivot(VPoint(0.0, 0.0, 0.0), VSpace::kTransform, false);
+}
+
+// The offset transform: the node's values at the time as a matrix, then its parent's offset;
+// kept on the node as translation, XYZ rotation and scaling.
+void StoreOffset(RWyxNode* node, const double t[3], const double r[3], const double s[3]) {
+    RMatrix offset;
+    offset.SetTRS(RVector4(t[0], t[1], t[2], 0.0), RVector4(r[0], r[1], r[2], 0.0), RVector4(s[0], s[1], s[2], 0.0));
+    if (const RWyxNode* parent = node->GetParent()) {
+        const VexaNode& above = *static_cast<const VexaNode*>(parent);
+        const double* pt = above.GetOffsetTranslation();
+        const double* pr = above.GetOffsetRotation();
+        const double* ps = above.GetOffsetScaling();
+        RMatrix parentOffset;
+        MatrixFromTRS(parentOffset, RVector4(pt[0], pt[1], pt[2], 0.0), RVector4(pr[0], pr[1], pr[2], 0.0),
+                      RVector4(ps[0], ps[1], ps[2], 0.0), 0);
+        MatrixMultiplyAffine(offset, parentOffset, offset);
+    }
+    // The scaling of a zero axis is 0 and its rotation stays finite.
+    const RVector4 translation = offset.GetTranslation();
+    const RVector4 rotation = offset.GetRotation();
+    const RVector4 scaling = offset.GetScaling();
+    Vexa(node).SetOffsetTranslation(translation.x, translation.y, translation.z);
+    Vexa(node).SetOffsetRotation(rotation.x, rotation.y, rotation.z);
+    Vexa(node).SetOffsetScaling(scaling.x, scaling.y, scaling.z);
+}
+
+// ---- limits -------------------------------------------------------------------------------------------
+
+const char* const kLimitFlags[3][3][2] = {
+    {{"transformLimits -tx ", " -etx "}, {"transformLimits -ty ", " -ety "}, {"transformLimits -tz ", " -etz "}},
+    {{"transformLimits -rx ", " -erx "}, {"transformLimits -ry ", " -ery "}, {"transformLimits -rz ", " -erz "}},
+    {{"transformLimits -sx ", " -esx "}, {"transformLimits -sy ", " -esy "}, {"transformLimits -sz ", " -esz "}}};
+
+// What one stored unit of a component is in the unit the command takes (the UI's).
+double LimitUnitFactor(int component) {
+    if (component == RWyxNodeLimits::kTranslation) return 1.0 / CentimetersPerHostUnit();
+    if (component == RWyxNodeLimits::kRotation) return VAngle(1.0, VAngle::kDegrees).as(VAngle::uiUnit());
+    return 1.0;
+}
+
+int QueryInt(const char* command) {
+    int result = 0;
+    VGlobal::executeCommand(command, result);
+    return result;
+}
+
+void SendLimits(const RWyxNodeLimits& limits, int component, const VString& path) {
+    RVector4 minimum;
+    RVector4 maximum;
+    limits.GetMin(component, minimum);
+    limits.GetMax(component, maximum);
+    const double factor = LimitUnitFactor(component);
+    for (int axis = 0; axis < 3; ++axis) {
+        double low = *minimum.Component(axis);
+        double high = *maximum.Component(axis);
+        const bool lowOn = limits.GetMinSwitch(component, axis);
+        const bool highOn = limits.GetMaxSwitch(component, axis);
+        // An inverted pair keeps the enabled bound; with both enabled it goes as it is.
+        if (low > high) {
+            if (!highOn) {
+                high = low;
+            } else if (!lowOn) {
+                low = high;
+            }
+        }
+        const VString command = VString(kLimitFlags[component][axis][0]) + low * factor + " " + high * factor +
+                                kLimitFlags[component][axis][1] + (lowOn ? 1 : 0) + " " + (highOn ? 1 : 0) + " " + path;
+        VGlobal::executeCommand(command);
+    }
+}
+
+}  // namespace
+
+// ---- the transform ----------------------------------------------------------------------------------------
+
+void WyxVexaImportSession::ImportTransform(RWyxNode* node) {
+    const VDagPath* path = Vexa(node).GetDagPath();
+    if (path == nullptr || !path->isValid()) return;
+    VStatus status;
+    VFnTransform transform(*path, &status);
+    if (!status) return;
+    ImportTransformCurves(transform, node);
+    if (legacyPivot_) return;
+    ImportPivots(transform, node);
+    ImportLimits(transform, node);
+    ImportRotationOrder(transform, node);
+}
+
+void WyxVexaImportSession::ImportTransformCurves(VFnTransform& transform, RWyxNode* node) {
+    if (legacyPivot_) CleanUpLegacyPivots(transform, *node);
+    RWyxTakeNode* take = node->GetCurrentTakeNode();
+    if (take != nullptr) {
+        const double centimetres = CentimetersPerHostUnit();
+        ImportAttributeCurve(transform, "translateX", take->GetTranslationXCurve(), VFnAnimCurve::kAnimCurveTL, 1.0, centimetres);
+        ImportAttributeCurve(transform, "translateY", take->GetTranslationYCurve(), VFnAnimCurve::kAnimCurveTL, 1.0, centimetres);
+        ImportAttributeCurve(transform, "translateZ", take->GetTranslationZCurve(), VFnAnimCurve::kAnimCurveTL, 1.0, centimetres);
+        ImportAttributeCurve(transform, "scaleX", take->GetScalingXCurve(), VFnAnimCurve::kAnimCurveTU, 1.0, 1.0);
+        ImportAttributeCurve(transform, "scaleY", take->GetScalingYCurve(), VFnAnimCurve::kAnimCurveTU, 1.0, 1.0);
+        ImportAttributeCurve(transform, "scaleZ", take->GetScalingZCurve(), VFnAnimCurve::kAnimCurveTU, 1.0, 1.0);
+    }
+    ImportTransformValues(node, transform);
+    if (take == nullptr) return;
+    const double b = AngleSlopeFactor();
+    ImportAttributeCurve(transform, "rotateX", take->GetRotationXCurve(), VFnAnimCurve::kAnimCurveTA, kDegreesPerRadian, b);
+    ImportAttributeCurve(transform, "rotateY", take->GetRotationYCurve(), VFnAnimCurve::kAnimCurveTA, kDegreesPerRadian, b);
+    ImportAttributeCurve(transform, "rotateZ", take->GetRotationZCurve(), VFnAnimCurve::kAnimCurveTA, kDegreesPerRadian, b);
+}
+
+void WyxVexaImportSession::ImportTransformValues(RWyxNode* node, VFnTransform& transform) {
+    double t[3] = {0.0, 0.0, 0.0};
+    double r[3] = {0.0, 0.0, 0.0};
+    double s[3] = {1.0, 1.0, 1.0};
+    if (RWyxTakeNode* take = node->GetCurrentTakeNode()) {
+        RFCurve* const translation[3] = {take->GetTranslationXCurve(), take->GetTranslationYCurve(),
+                                         take->GetTranslationZCurve()};
+        RFCurve* const rotation[3] = {take->GetRotationXCurve(), take->GetRotationYCurve(), take->GetRotationZCurve()};
+        RFCurve* const scaling[3] = {take->GetScalingXCurve(), take->GetScalingYCurve(), take->GetScalingZCurve()};
+        EvaluateCurvesAt(translation, currentTime_, t);
+        EvaluateCurvesAt(rotation, currentTime_, r);
+        EvaluateCurvesAt(scaling, currentTime_, s);
+    }
+    PrintStatusError(transform.setTranslation(VVector(t), VSpace::kTransform), "Cannot set the translation");
+    const VTransformationMatrix::RotationOrder order = HostOrderOf(*node);
+    if (order != VTransformationMatrix::kInvalid) {
+        // In the node's own order the angles are stored as the file gives them: no conversion
+        // that a rotate curve driving one of the plugs could spoil.
+        if (!legacyPivot_) transform.setRotationOrder(order, false);
+        const double radians[3] = {r[0] * kRadiansPerDegree, r[1] * kRadiansPerDegree, r[2] * kRadiansPerDegree};
+        PrintStatusError(transform.setRotation(radians, order), "Cannot set the rotation");
+    }
+    PrintStatusError(transform.setScale(s), "Cannot set the scale");
+    StoreOffset(node, t, r, s);
+}
+
+void WyxVexaImportSession::ImportPivots(VFnTransform& transform, RWyxNode* node) {
+    int state = 1;
+    if (node->GetPivotState(0, state) != 0) return;
+    SetJointOrientDegrees(transform, Point(Xyz(node->GetPreRotation(1))));
+    // The rotate axis turns the other way than the post-rotation: the inverse, as X, Y, Z.
+    RMatrix post;
+    EulerVectorXYZToMatrix(post, Xyz(node->GetPostRotation(1)));
+    RMatrix inverse;
+    MatrixTranspose(inverse, post);
+    RVector4 axis;
+    MatrixToEulerXYZ(axis, inverse);
+    SetRotateAxisDegrees(transform, Point(axis));
+    PrintStatusError(transform.setRotatePivot(Point(Xyz(node->GetRotationPivot(1))), VSpace::kTransform, false),
+                     "Cannot set the rotate pivot");
+    PrintStatusError(transform.setRotatePivotTranslation(Vector(Xyz(node->GetRotationOffset(1))), VSpace::kTransform),
+                     "Cannot set the rotate pivot translation");
+    PrintStatusError(transform.setScalePivot(Point(Xyz(node->GetScalingPivot(1))), VSpace::kTransform, false),
+                     "Cannot set the scale pivot");
+    PrintStatusError(transform.setScalePivotTranslation(Vector(Xyz(node->GetScalingOffset(1))), VSpace::kTransform),
+                     "Cannot set the scale pivot translation");
+}
+
+void WyxVexaImportSession::ImportLimits(VFnTransform& transform, RWyxNode* node) {
+    const RWyxNodeLimits* limits = node->GetLimits();
+    if (limits == nullptr) return;
+    bool any = false;
+    for (int component = 0; component < RWyxNodeLimits::kComponentCount; ++component) any |= limits->GetActive(component);
+    if (!any) return;
+    // The attribute editor docked in the main window is hidden while the limits change, once
+    // per import.
+    bool docked = false;
+    bool wasVisible = true;
+    if (!attributeEditorFlag_ && QueryInt("about -b") == 0) {
+        attributeEditorFlag_ = true;
+        docked = QueryInt("optionVar -q aeInMainWindow") != 0;
+        if (docked) {
+            wasVisible = QueryInt("isAttributeEditorVisible") != 0;
+            VGlobal::executeCommand("optionVar -iv aeInMainWindow 0;setAttributeEditorVisible 0");
+        }
+    }
+    const VString path = transform.fullPathName();
+    for (int component = 0; component < RWyxNodeLimits::kComponentCount; ++component) {
+        if (limits->GetActive(component)) SendLimits(*limits, component, path);
+    }
+    if (!docked) return;
+    VGlobal::executeCommand("openAEWindow;refreshAE;optionVar -iv aeInMainWindow 1;setAttributeEditorVisible 1");
+    if (!wasVisible) VGlobal::executeCommand("setChannelBoxVisible(1)");
+}
+
+void WyxVexaImportSession::ImportRotationOrder(VFnTransform& transform, RWyxNode* node) {
+    const VTransformationMatrix::RotationOrder order = HostOrderOf(*node);
+    // An order the host has already (set with the static rotation) needs no reordering.
+    if (order != VTransformationMatrix::kInvalid && order != transform.rotationOrder()) {
+        PrintStatusError(transform.setRotationOrder(order, true), "Cannot set the rotation order");
+    }
+}
+
+void WyxVexaImportSession::ImportVisibility(RWyxNode* node) {
+    VPlug plug;
+    if (!FindNodePlug(plug, *node, "visibility")) return;
+    RWyxTakeNode* current = node->GetCurrentTakeNode();
+    RWyxTakeNode* defaults = node->GetDefaultTakeNode();
+    if (current != nullptr && current != defaults) {
+        if (RFCurve* curve = current->GetVisibilityCurve()) {
+            for (int k = 0; k < curve->GetKeyCount(); ++k) {
+                RCurveKey& key = curve->GetKey(k);
+                key.SetValue(key.GetValue() > kVisibleAbove ? 1.0f : 0.0f);
+                key.SetInterpolation(RCurveKey::Constant);
+                key.SetTangentMode(0);  // holds its own value, not the next key's
+                key.SetWeightMode(0);
+            }
+            curve->NotifyChange(RCurveChangeRecord::KeysChanged, -1);
+            ImportPlugCurve(plug, curve, VFnAnimCurve::kAnimCurveTU, 1.0, 1.0);
+        }
+    }
+    const RFCurve* shown = defaults != nullptr ? defaults->GetVisibilityCurve() : nullptr;
+    const bool visible = (shown == nullptr || shown->GetDefaultValue() > kVisibleAbove) && node->GetVisibility();
+    PrintStatusError(plug.setValue(visible), "Cannot set the visibility");
+}

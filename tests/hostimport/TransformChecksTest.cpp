@@ -1,0 +1,306 @@
+// The checks before host nodes exist: non-uniform scale over "RrSs" children, keys on pre-
+// and post-rotation helpers, the rotation space of pivot set 1 with the limits that survive
+// it, hard edges welded with their skin links, weighted curves.
+
+#include "tests/hostimport/TransformTestSupport.h"
+#include "tests/support/ImportTestSupport.h"
+
+#include "attributes/RWyxCamera.h"
+#include "attributes/RWyxLight.h"
+#include "attributes/RWyxMesh.h"
+#include "attributes/RWyxSkeleton.h"
+#include "attributes/RWyxSkinLink.h"
+#include "hostimport/TransformChecks.h"
+#include "scene/RWyxNodeLimits.h"
+
+#include "host/src/ui/UiModel.h"
+
+#include <memory>
+
+namespace {
+
+using namespace transform_test;
+
+const std::vector<vexa_host::ShownDialog>& Shown() { return vexa_host::UiModel::instance().shownDialogs(); }
+
+using TransformChecksTest = SessionSceneTest;
+
+TEST_F(TransformChecksTest, NonUniformScaleOverRrSsChildrenIsReportedNodeByNode) {
+    TestSource().build = [](RWyxObjectFactory& factory) {
+        RWyxScene* scene = factory.CreateScene();
+        const char* const names[] = {"b", "a", "c"};
+        const RVector4 scales[] = {{3, 1, 1, 0}, {1, 2, 1, 0}, {1, 2, 1, 0}};
+        for (int i = 0; i < 3; ++i) {
+            RWyxNode* node = AddNode(factory, scene->GetRootNode(), names[i]);
+            node->SetDefaultScaling(scales[i]);
+            RWyxNode* child = AddNode(factory, node, (std::string(names[i]) + "1").c_str());
+            if (i == 2) child->SetInheritType(1);  // c's child does not take the scale the RrSs way
+        }
+        return scene;
+    };
+    options().SetBoolOption(kImportShowUI, true);
+    ASSERT_TRUE(importFile(testFile(), 2));
+    const std::string a = "Node a has a Non-uniform scale and one or more child that have a RrSs-type scaling which is not "
+                          "supported by Vexa. Some shearing that was not present in Stagewright may appear on a child.\\n";
+    const std::string b = "Node b" + a.substr(6);
+    EXPECT_NE(logText().find("\t" + a + "\n\t" + a + b + "\n"), std::string::npos) << logText();
+    EXPECT_EQ(logText().find("Node c"), std::string::npos);
+    ASSERT_FALSE(Shown().empty());
+    EXPECT_EQ(Shown()[0].title, "WYX import Error");
+    EXPECT_EQ(Shown()[0].message, a + b);
+}
+
+TEST_F(TransformChecksTest, SortingByNameDropsRepeats) {
+    RWyxNode* b = add(root(), "b");
+    RWyxNode* a = add(root(), "a");
+    std::vector<RWyxNode*> nodes{b, a, b, a};
+    SortNodesByName(nodes);
+    EXPECT_EQ(nodes, (std::vector<RWyxNode*>{a, b}));
+}
+
+// Old files with helper nodes: rotation that moves on a pre node, any key on a post node.
+TEST_F(TransformChecksTest, KeysOnHelperNodesAreReported) {
+    TestSource().fileVersion = 5500;
+    TestSource().takes = {TakeInfo()};
+    TestSource().build = [](RWyxObjectFactory& factory) {
+        RWyxScene* scene = factory.CreateScene();
+        RWyxNode* still = AddNode(factory, scene->GetRootNode(), "arm__Pre_");
+        AddNode(factory, still, "arm");
+        for (const double seconds : {0.0, 1.0, 2.0}) Key(Take(still)->GetRotationZCurve(), seconds, 30.0f);
+        RWyxNode* moving = AddNode(factory, scene->GetRootNode(), "leg__Pre_");
+        RWyxNode* leg = AddNode(factory, moving, "leg");
+        Key(Take(moving)->GetRotationZCurve(), 0.0, 0.0f);
+        Key(Take(moving)->GetRotationZCurve(), 1.0, 30.0f);
+        RWyxNode* post = AddNode(factory, leg, "leg__Post_");
+        Key(Take(post)->GetTranslationXCurve(), 0.0, 1.0f);
+        DescribeTake(scene);
+        return scene;
+    };
+    options().SetBoolOption(kImportNullsToPivot, true);
+    options().SetBoolOption(kImportShowUI, true);
+    ASSERT_TRUE(importFile(testFile(), 2, "Take"));
+    const std::string log = logText();
+    EXPECT_EQ(log.find("arm__Pre_"), std::string::npos) << log;
+    EXPECT_NE(log.find("\tKeyFrames found in the rotation channel for node\n\tleg__Pre_\n\t , \\n Keyframing rotation in a "
+                       "PreRotation node can lead to undefined behavior.\n"),
+              std::string::npos)
+        << log;
+    EXPECT_NE(log.find("\tKeyFrames found in an animation channel for node: \n\tleg__Post_\n"), std::string::npos) << log;
+    ASSERT_GE(Shown().size(), 2u);
+    EXPECT_EQ(Shown()[0].title, "WYX import error");
+    EXPECT_EQ(Shown()[0].message, "KeyFrames found in the rotation channel for node: leg__Pre_ , \\n Keyframing rotation in "
+                                  "a PreRotation node can lead to undefined behavior.");
+    EXPECT_TRUE(dumps("node transform |leg\n"));  // the helpers folded into their nodes
+    EXPECT_FALSE(dumps("__Pre_"));
+}
+
+class RotationSpaceTest : public SessionSceneTest {
+protected:
+    VexaNode* limitedNode(const char* name, RWyxNodeAttribute* attribute = nullptr) {
+        VexaNode* node = add(root(), name, attribute);
+        node->GetLimits()->SetActive(RWyxNodeLimits::kRotation, true);
+        return node;
+    }
+    static bool Limited(const RWyxNode* node) { return node->GetLimits()->GetActive(RWyxNodeLimits::kRotation); }
+    static RVector4 Get(const RVector4* vector) { return *vector; }
+};
+
+TEST_F(RotationSpaceTest, ARotationResampledForAPreRotationOrASphericSpaceDropsItsLimits) {
+    options().SetBoolOption(kImportShowUI, true);
+    VexaNode* pre = limitedNode("pre");
+    pre->SetPreRotation(0, 20.0, 0.0, 0.0, 1.0);
+    pre->SetPostRotation(0, 0.0, 5.0, 0.0, 1.0);
+    pre->SetRotationPivot(0, 1.0, 2.0, 3.0, 1.0);
+    pre->SetRotationOffset(0, 4.0, 0.0, 0.0, 1.0);
+    pre->SetScalingOffset(0, 0.0, 6.0, 0.0, 1.0);
+    pre->SetRotationOrder(0, 4);
+    VexaNode* joint = limitedNode("joint", factory().CreateSkeleton());
+    joint->SetPreRotation(0, 0.0, 0.0, 45.0, 1.0);
+    joint->SetRotationPivot(0, 1.0, 0.0, 0.0, 1.0);
+    VexaNode* spheric = limitedNode("spheric");
+    spheric->SetRotationOrder(0, 6);
+    VexaNode* free = add(root(), "free");
+    free->SetPreRotation(0, 0.0, 10.0, 0.0, 1.0);
+    ResampleRotation(session_, root());
+
+    // A transform's pre-rotation goes into the rotation; its pivots and offsets stay.
+    EXPECT_FALSE(Limited(pre));
+    EXPECT_EQ(Get(pre->GetPreRotation(1)).x, 0.0);
+    EXPECT_EQ(Get(pre->GetPostRotation(1)).y, 5.0);
+    EXPECT_EQ(Get(pre->GetRotationPivot(1)).z, 3.0);
+    EXPECT_EQ(Get(pre->GetRotationOffset(1)).x, 4.0);
+    EXPECT_EQ(Get(pre->GetScalingOffset(1)).y, 6.0);
+    int order = -1;
+    EXPECT_EQ(pre->GetRotationOrder(1, order), 4);
+    // A joint keeps its pre-rotation apart, turns about its origin and keeps its limits.
+    EXPECT_TRUE(Limited(joint));
+    EXPECT_EQ(Get(joint->GetPreRotation(1)).z, 45.0);
+    EXPECT_EQ(Get(joint->GetRotationPivot(1)).x, 0.0);
+    // A spheric rotation is resampled into XYZ.
+    EXPECT_FALSE(Limited(spheric));
+    EXPECT_EQ(spheric->GetRotationOrder(1, order), 0);
+    for (RWyxNode* node : {static_cast<RWyxNode*>(pre), static_cast<RWyxNode*>(free)}) {
+        int state = -1;
+        EXPECT_EQ(node->GetPivotState(1, state), 0);
+    }
+
+    ASSERT_EQ(Shown().size(), 2u);
+    EXPECT_EQ(Shown()[0].title, "WYX import error");
+    EXPECT_EQ(Shown()[0].message,
+              "Node  pre has to resample its rotation because it has a PreRotation.\\nSince the node also has rotation "
+              "limits, those limits cannot be applied due to the resampling and will be dropped\\n");
+    EXPECT_EQ(Shown()[1].message.rfind("Node spheric has to resample its rotation because it has a Spheric rotation "
+                                       "space\\nSince the node also",
+                                       0),
+              0u)
+        << Shown()[1].message;
+}
+
+TEST_F(RotationSpaceTest, ARotationSpaceForLimitsOnlyIsDropped) {
+    options().SetBoolOption(kImportShowUI, true);
+    VexaNode* node = limitedNode("node");
+    node->SetRotationSpaceForLimitOnly(0, true);
+    node->SetPreRotation(0, 20.0, 0.0, 0.0, 1.0);
+    node->SetRotationOrder(0, 2);
+    VexaNode* plain = add(root(), "plain");
+    plain->SetRotationSpaceForLimitOnly(0, true);
+    plain->SetPostRotation(0, 0.0, 0.0, 8.0, 1.0);
+    ResampleRotation(session_, root());
+    EXPECT_FALSE(Limited(node));
+    for (RWyxNode* each : {static_cast<RWyxNode*>(node), static_cast<RWyxNode*>(plain)}) {
+        for (int set = 0; set < 2; ++set) {
+            int order = -1;
+            EXPECT_EQ(each->GetRotationOrder(set, order), 0);
+            EXPECT_EQ(Get(each->GetPreRotation(set)).x, 0.0);
+            EXPECT_EQ(Get(each->GetPostRotation(set)).z, 0.0);
+        }
+    }
+    ASSERT_EQ(Shown().size(), 1u);  // the node without limits loses nothing to tell about
+    EXPECT_EQ(Shown()[0].message, " Node node has the option UseLimitsForRotationSpaceOnly enabled and has a modified "
+                                  "rotation space.\\n This is not supported by Vexa, rotation limits for this node will "
+                                  "be dropped \\n");
+}
+
+// A post-rotation alone is a modified rotation space: the limits go.
+TEST_F(RotationSpaceTest, APostRotationForLimitsOnlyDropsTheLimits) {
+    VexaNode* node = limitedNode("node");
+    node->SetRotationSpaceForLimitOnly(0, true);
+    node->SetPostRotation(0, 0.0, 0.0, 8.0, 1.0);
+    VexaNode* plain = limitedNode("plain");
+    plain->SetRotationSpaceForLimitOnly(0, true);
+    ResampleRotation(session_, root());
+    EXPECT_FALSE(Limited(node));
+    EXPECT_TRUE(Limited(plain));
+}
+
+// A light points down its -Y axis, a camera down +X; the host's point down -Z: a quarter turn
+// follows their post-rotation unless they aim at a target.
+TEST_F(RotationSpaceTest, LightsAndCamerasWithoutTargetTurnTowardsTheHostsAxis) {
+    VexaNode* light = add(root(), "light", factory().CreateLight());
+    light->SetPostRotation(0, 0.0, 0.0, 30.0, 1.0);
+    VexaNode* camera = add(root(), "camera", factory().CreateCamera());
+    VexaNode* aimed = add(root(), "aimed", factory().CreateCamera());
+    aimed->SetTarget(add(root(), "target"));
+    ResampleRotation(session_, root());
+    const RMatrix lightAxes = Rotation(light->GetPostRotation(1));
+    RMatrix inverse;
+    MatrixInverseOrthogonal(inverse, lightAxes);
+    // The host turns by the inverse of the post-rotation: its -Z becomes the light's -Y as
+    // the file's post-rotation turns it.
+    const RVector4 down(0.0, 0.0, -1.0, 0.0);
+    RVector4 hostDirection;
+    MatrixTransformVector(hostDirection, inverse, down);
+    RMatrix fileInverse;
+    RVector4 post(0.0, 0.0, 30.0, 0.0);
+    MatrixInverseOrthogonal(fileInverse, Rotation(&post));
+    RVector4 fileDirection;
+    MatrixTransformVector(fileDirection, fileInverse, RVector4(0.0, -1.0, 0.0, 0.0));
+    EXPECT_NEAR(hostDirection.x, fileDirection.x, 1e-9);
+    EXPECT_NEAR(hostDirection.y, fileDirection.y, 1e-9);
+    EXPECT_NEAR(hostDirection.z, fileDirection.z, 1e-9);
+    EXPECT_NEAR(Get(camera->GetPostRotation(1)).y, 90.0, 1e-9);
+    EXPECT_EQ(Get(aimed->GetPostRotation(1)).y, 0.0);
+}
+
+// Two triangles of three points each, two of them shared in place, skinned by their points.
+RWyxScene* HardEdgedScene(RWyxObjectFactory& factory) {
+    RWyxScene* scene = factory.CreateScene();
+    RWyxMesh* mesh = factory.CreateMesh();
+    const RVector4 points[6] = {{0, 0, 0, 1}, {1, 0, 0, 1}, {0, 1, 0, 1}, {1, 0, 0, 1}, {1, 1, 0, 1}, {0, 1, 0, 1}};
+    mesh->InitControlPoints(6);
+    for (int i = 0; i < 6; ++i) mesh->SetControlPointAt(i, points[i]);
+    for (int polygon = 0; polygon < 2; ++polygon) {
+        mesh->BeginPolygon();
+        for (int corner = 0; corner < 3; ++corner) mesh->AddPolygonVertex(polygon * 3 + corner);
+    }
+    RWyxNode* bone = AddNode(factory, scene->GetRootNode(), "bone", factory.CreateSkeleton());
+    RWyxSkinLink* link = factory.CreateSkinLink();
+    link->SetLink(bone);
+    link->AddControlPointIndex(4, 0.5);
+    link->AddControlPointIndex(5, 0.25);
+    mesh->AddDeformer(link);
+    AddNode(factory, scene->GetRootNode(), "plate", mesh);
+    return scene;
+}
+
+TEST_F(TransformChecksTest, HardEdgesAreWeldedWithTheirSkinLinksWhenAsked) {
+    std::unique_ptr<RWyxObjectFactory> factory = std::make_unique<RWyxObjectFactory>();
+    RWyxScene* scene = HardEdgedScene(*factory);
+    WeldHardEdges(session_, scene->GetRootNode());
+    RWyxMesh* mesh = scene->GetRootNode()->FindChild("plate", false, false)->GetMesh();
+    ASSERT_EQ(mesh->GetControlPointsCount(), 4);
+    EXPECT_EQ(mesh->GetPolygonVertex(1, 0), mesh->GetPolygonVertex(0, 1));
+    EXPECT_EQ(mesh->GetPolygonVertex(1, 2), mesh->GetPolygonVertex(0, 2));
+    const RWyxSkinLink* link = mesh->GetDeformer(0);
+    ASSERT_EQ(link->GetControlPointIndicesCount(), 2);
+    EXPECT_EQ(link->GetControlPointIndices()[0], mesh->GetPolygonVertex(1, 1));  // the corner (1, 1)
+    EXPECT_EQ(link->GetControlPointIndices()[1], mesh->GetPolygonVertex(0, 2));
+    // Welded already: polygons that share points are left alone.
+    WeldHardEdges(session_, scene->GetRootNode());
+    EXPECT_EQ(mesh->GetControlPointsCount(), 4);
+
+    // Through the import, only with the option.
+    TestSource().build = HardEdgedScene;
+    ASSERT_TRUE(importFile(testFile(), 2));
+    EXPECT_TRUE(dumps("mesh 6 points, 2 polygons")) << dump();
+    options().SetBoolOption(kImportHardEdges, true);
+    ASSERT_TRUE(importFile(testFile(), 2));
+    EXPECT_TRUE(dumps("mesh 4 points, 2 polygons")) << dump();
+}
+
+TEST_F(TransformChecksTest, ACurveIsWeightedByAnyWeightedSideOfItsCubicKeys) {
+    RFCurve* curve = RFCurve::Create();
+    for (const double seconds : {0.0, 1.0, 2.0}) Key(curve, seconds, 1.0f, RCurveKey::Cubic, RCurveKey::User);
+    EXPECT_FALSE(IsWeightedCurve(*curve));
+    curve->SetLeftWeight(2, 0.5f);
+    EXPECT_TRUE(IsWeightedCurve(*curve));
+    curve->SetLeftWeighted(2, false);
+    curve->SetRightWeight(0, 0.5f);
+    EXPECT_TRUE(IsWeightedCurve(*curve));
+    curve->SetRightWeighted(0, false);
+    curve->GetKey(0).SetTangentMode(RCurveKey::Tcb);  // a Tcb key's weight words hold its bias
+    curve->GetKey(0).SetWeightMode(RCurveKey::WeightedRight);
+    EXPECT_FALSE(IsWeightedCurve(*curve));
+    RFCurve::Destroy(curve);
+}
+
+// A mesh whose polygons share a point is stored welded: a stray twin point stays.
+TEST_F(TransformChecksTest, AMeshWhosePolygonsSharePointsIsNotWelded) {
+    RWyxObjectFactory factory;
+    RWyxScene* scene = factory.CreateScene();
+    RWyxMesh* mesh = factory.CreateMesh();
+    const RVector4 points[5] = {{0, 0, 0, 1}, {1, 0, 0, 1}, {0, 1, 0, 1}, {1, 1, 0, 1}, {1, 0, 0, 1}};
+    mesh->InitControlPoints(5);
+    for (int i = 0; i < 5; ++i) mesh->SetControlPointAt(i, points[i]);
+    const int corners[2][3] = {{0, 1, 2}, {2, 4, 3}};
+    for (const auto& polygon : corners) {
+        mesh->BeginPolygon();
+        for (const int corner : polygon) mesh->AddPolygonVertex(corner);
+    }
+    AddNode(factory, scene->GetRootNode(), "shared", mesh);
+    WeldHardEdges(session_, scene->GetRootNode());
+    EXPECT_EQ(mesh->GetControlPointsCount(), 5);
+    EXPECT_EQ(mesh->GetPolygonVertex(1, 1), 4);
+}
+
+}  // namespace
