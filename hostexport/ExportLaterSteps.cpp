@@ -4,12 +4,6 @@ bool MergePrePostNodes(RWyxNode*, int, VexaObjectFactory&) { return false; }
 
 bool ReadHostCharacters(RWyxScene*) { return false; }
 
-bool GetHostVisibility(const VDagPath&) { return true; }
-
-VStatus ExportNodeAnimation(WyxVexaExportSession&, RWyxNode*) { return VStatus(); }
-
-int BakeOffsetTransforms(RWyxNode*) { return 0; }
-
 void ExportClustersRecursive(WyxVexaExportSession&, RWyxNode*) {}
 
 void ExportSkinClusters(WyxVexaExportSession&) {}
