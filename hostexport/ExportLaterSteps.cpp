@@ -3,9 +3,3 @@
 bool MergePrePostNodes(RWyxNode*, int, VexaObjectFactory&) { return false; }
 
 bool ReadHostCharacters(RWyxScene*) { return false; }
-
-void ExportClustersRecursive(WyxVexaExportSession&, RWyxNode*) {}
-
-void ExportSkinClusters(WyxVexaExportSession&) {}
-
-void ExportBlendShapesRecursive(WyxVexaExportSession&, RWyxNode*) {}

@@ -3,6 +3,7 @@
 // and animated custom attributes, with the channels of lights and cameras first.
 
 #include "hostexport/AnimCurveExport.h"
+#include "hostexport/DeformerExportSupport.h"
 #include "hostexport/ExportLaterSteps.h"
 #include "hostexport/LightCameraExport.h"
 #include "hostexport/WyxVexaExportSession.h"
@@ -42,14 +43,6 @@ int SdkRotationOrder(VTransformationMatrix::RotationOrder order) {
         case VTransformationMatrix::kZYX: return 5;
         default: return -1;
     }
-}
-
-RMatrix ToMatrix(const VMatrix& values) {
-    RMatrix matrix;
-    for (unsigned row = 0; row < 4; ++row) {
-        for (unsigned column = 0; column < 4; ++column) matrix[row][column] = values(row, column);
-    }
-    return matrix;
 }
 
 // ---- pivots, limits, rotation order --------------------------------------------------------------
@@ -236,7 +229,7 @@ void ExportOrientationPostRotation(RWyxNode& node, const VDagPath& path, const V
     }
     RMatrix turn;
     EulerXYZToMatrix(turn, correction[0], correction[1], correction[2]);
-    const RMatrix orientation = ToMatrix(transform.rotateOrientation(VSpace::kTransform).asMatrix());
+    const RMatrix orientation = MatrixFromHost(transform.rotateOrientation(VSpace::kTransform).asMatrix());
     RMatrix combined;
     MatrixMultiplyRotation(combined, turn, orientation);
     int order = SdkRotationOrder(transform.rotationOrder());

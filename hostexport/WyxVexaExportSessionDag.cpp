@@ -179,6 +179,7 @@ VexaNode* WyxVexaExportSession::CreateMesh(const VDagPath& path, const VFnDagNod
         if (!status) {
             status.perror("VFnMesh constructor");
         } else if ((node = NewMappedNode(path, dagNode)) != nullptr) {
+            node->SetShapeChildIndex(0);
             node->SetVisibility(GetHostVisibility(history.shapePath));
             ExportMesh(mesh, *node, history.sourceGeometry, history.inputGeometry);
         }
@@ -198,6 +199,7 @@ VexaNode* WyxVexaExportSession::CreateNurbs(const VDagPath& path, const VFnDagNo
             status.perror("VFnNurbsSurface constructor");
         } else if ((node = NewMappedNode(path, dagNode)) != nullptr) {
             node->SetShadingMode(4);
+            node->SetShapeChildIndex(0);
             node->SetVisibility(GetHostVisibility(history.shapePath));
             FillNurbs(*node, history);
         }

@@ -1,0 +1,354 @@
+// Skins, bind poses, clusters and blend shapes exported and read back: weights against the
+// host's, bind-time matrices, the bind-pose question answered every way, conflicting bind
+// matrices, NURBS control points numbered as the NURBS export numbers them, shapes from targets.
+
+#include "DeformExportTestSupport.h"
+
+#include "attributes/RWyxGeometry.h"
+#include "attributes/RWyxNurb.h"
+#include "attributes/RWyxPose.h"
+#include "attributes/RWyxShape.h"
+#include "attributes/RWyxSkinLink.h"
+#include "curves/RFCurve.h"
+#include "scene/RWyxTakeNode.h"
+
+#include <vexa/VDoubleArray.h>
+#include <vexa/VFloatArray.h>
+#include <vexa/VFnBlendShapeDeformer.h>
+#include <vexa/VFnDoubleIndexedComponent.h>
+#include <vexa/VFnIkJoint.h>
+#include <vexa/VFnNurbsSurface.h>
+#include <vexa/VFnSkinCluster.h>
+#include <vexa/VFnTransform.h>
+
+#include <map>
+
+namespace {
+
+using vexa_host::ConfirmAnswer;
+using vexa_host::UiModel;
+
+// Control point index -> weight of a link.
+std::map<int, double> WeightsOf(const RWyxSkinLink& link) {
+    std::map<int, double> weights;
+    for (int i = 0; i < link.GetControlPointIndicesCount(); ++i) {
+        weights[link.GetControlPointIndices()[i]] = link.GetControlPointWeights()[i];
+    }
+    return weights;
+}
+
+RWyxSkinLink* LinkOf(RWyxNode* geometryNode, const char* linkName) {
+    RWyxGeometry* geometry = geometryNode != nullptr ? geometryNode->GetGeometry() : nullptr;
+    for (int i = 0; geometry != nullptr && i < geometry->GetDeformerCount(); ++i) {
+        RWyxSkinLink* link = geometry->GetDeformer(i);
+        if (link->GetLink() != nullptr && link->GetLink()->GetNameWithoutPrefix() == linkName) return link;
+    }
+    return nullptr;
+}
+
+RWyxPose* PoseOf(RWyxScene* scene, const char* name) {
+    for (int i = 0; i < scene->GetPoseCount(); ++i) {
+        if (scene->GetPose(i)->GetName() == RString("Pose::") + name) return scene->GetPose(i);
+    }
+    return nullptr;
+}
+
+RMatrix PlugMatrix(const char* node, const char* plug) {
+    VMatrix value;
+    EXPECT_TRUE(VFnDependencyNode(hostNode(node)).findPlug(plug).getValue(value)) << node << "." << plug;
+    return toMatrix(value);
+}
+
+class DeformerExportTest : public AnimatedSessionTest {
+protected:
+    // A strip of quads along X at height z under "<name>", points 2i at (i, 0, z), 2i + 1 at (i, 1, z).
+    static void makeStrip(const char* name, int quads, double z = 0.0) {
+        std::vector<VPoint> points;
+        std::vector<int> counts;
+        std::vector<int> connects;
+        for (int i = 0; i <= quads; ++i) {
+            points.emplace_back(i, 0.0, z);
+            points.emplace_back(i, 1.0, z);
+        }
+        for (int i = 0; i < quads; ++i) {
+            counts.push_back(4);
+            connects.insert(connects.end(), {2 * i, 2 * i + 2, 2 * i + 3, 2 * i + 1});
+        }
+        makeMesh(name, points, counts, connects);
+    }
+    // Joints "<prefix>root" at x = 0 and "<prefix>tip" at x = 2 under a transform "<prefix>rig".
+    static void makeChain(const char* prefix) {
+        const std::string p(prefix);
+        script("createNode transform -n " + p + "rig; setAttr " + p + "rig.translateY 0.5");
+        VFnIkJoint joint;
+        joint.create(hostNode((p + "rig").c_str()));
+        joint.setName(VString((p + "root").c_str()));
+        const VObject tip = joint.create(joint.object());
+        VFnIkJoint(tip).setName(VString((p + "tip").c_str()));
+        ASSERT_TRUE(VFnIkJoint(tip).setTranslation(VVector(2.0, 0.0, 0.0), VSpace::kTransform));
+    }
+    static std::string bind(const std::string& joints, const std::string& geometry) {
+        script("select -cl; select -tgl " + joints + "; select -tgl " + geometry);
+        const std::string made = script("newSkinCluster \"-toSelectedBones -mi 5 -dr 4\"");
+        script("select -cl");
+        return made;
+    }
+    static std::map<int, double> hostWeights(const char* skin, const char* shape, unsigned influence) {
+        VFnSkinCluster skinCluster(hostNode(skin));
+        VFloatArray weights;
+        EXPECT_TRUE(skinCluster.getWeights(hostPath(shape), VObject::kNullObj, influence, weights));
+        std::map<int, double> kept;
+        for (unsigned i = 0; i < weights.length(); ++i) {
+            if (weights[i] > 0.001) kept[static_cast<int>(i)] = weights[i];
+        }
+        return kept;
+    }
+    // A transform "<name>" made an influence of the skin at the index, with weight 0.5 on every
+    // point of the shape.
+    static void addTransformInfluence(const char* name, const char* skin, unsigned index, const char* shape) {
+        script(std::string("createNode transform -n ") + name + "; setAttr " + name + ".translateX 7");
+        connectInfluence(name, skin, index, shape);
+    }
+    static void connectInfluence(const char* name, const char* skin, unsigned index, const char* shape) {
+        script(std::string("connectAttr ") + name + ".worldMatrix[0] " + skin + ".matrix[" + std::to_string(index) + "]");
+        VFnSkinCluster skinCluster(hostNode(skin));
+        ASSERT_TRUE(skinCluster.setWeights(hostPath(shape), VObject::kNullObj, index, 0.5f, false));
+    }
+    std::unique_ptr<ReadBack> exportAndRead(const char* name) {
+        const std::string path = file(name);
+        session_ = std::make_unique<WyxVexaExportSession>();
+        EXPECT_TRUE(session_->Export(path.c_str()));
+        auto back = std::make_unique<ReadBack>(path);
+        EXPECT_TRUE(back->Read()) << back->Error();
+        return back;
+    }
+};
+
+TEST_F(DeformerExportTest, SkinLinksCarryTheHostsWeightsAndBindTimeMatrices) {
+    makeStrip("body", 2);
+    makeChain("");
+    EXPECT_EQ(bind("|rig|root |rig|root|tip", "body"), "skinCluster1");
+    // Moved after the bind: the links keep the matrices of bind time.
+    script("setAttr rig.translateZ 5; setAttr body.translateX 1");
+    const auto back = exportAndRead("skin.wyx");
+    RWyxNode* body = back->Node("body");
+    for (const auto& influence : {std::pair<const char*, unsigned>{"root", 0}, {"tip", 1}}) {
+        SCOPED_TRACE(influence.first);
+        RWyxSkinLink* link = LinkOf(body, influence.first);
+        ASSERT_NE(link, nullptr);
+        EXPECT_EQ(link->GetMode(), 0);
+        const std::map<int, double> expected = hostWeights("skinCluster1", "bodyShape", influence.second);
+        const std::map<int, double> weights = WeightsOf(*link);
+        ASSERT_EQ(weights.size(), expected.size());
+        for (const auto& weight : expected) EXPECT_NEAR(weights.at(weight.first), weight.second, 1e-6);
+        EXPECT_TRUE(matricesNear(link->GetTransformLinkMatrix(), PlugMatrix(influence.first, "bindPose"), 1e-6));
+        EXPECT_TRUE(matricesNear(link->GetTransformMatrix(), PlugMatrix("skinCluster1", "geomMatrix"), 1e-6));
+    }
+    RWyxPose* pose = PoseOf(back->Scene(), "skinCluster1");
+    ASSERT_NE(pose, nullptr);
+    EXPECT_TRUE(pose->IsBindPose());
+    for (const char* member : {"Model::body", "Model::root", "Model::tip", "Model::rig"}) {
+        const int entry = pose->Find(member);
+        ASSERT_GE(entry, 0) << member;
+    }
+    EXPECT_TRUE(matricesNear(pose->GetMatrix(pose->Find("Model::rig")),
+                             PlugMatrix("bindPose1", "worldMatrix[0]"), 1e-6));
+    EXPECT_EQ(logText(), "");
+}
+
+TEST_F(DeformerExportTest, WithoutBindPosesTheQuestionIsAskedYetNoPoseIsMade) {
+    makeStrip("body", 2);
+    makeChain("");
+    bind("|rig|root |rig|root|tip", "body");
+    addTransformInfluence("handle", "skinCluster1", 2, "bodyShape");
+    options().SetBoolOption(kExportBindPose, false);
+    const auto back = exportAndRead("nopose.wyx");
+    EXPECT_EQ(back->Scene()->GetPoseCount(), 0);
+    RWyxSkinLink* link = LinkOf(back->Node("body"), "handle");
+    ASSERT_NE(link, nullptr);
+    EXPECT_EQ(WeightsOf(*link).size(), 6u);
+    EXPECT_TRUE(matricesNear(link->GetTransformLinkMatrix(), toMatrix(hostPath("handle").inclusiveMatrix()), 1e-6))
+        << "the current global transform, not the identity";
+    EXPECT_NE(logText().find("Could not retrieve bind pose for object :  / handle No bind poses"), std::string::npos)
+        << logText();
+}
+
+TEST_F(DeformerExportTest, TheBindPoseQuestionAnsweredEveryWay) {
+    struct Road {
+        bool dialogs;
+        std::vector<ConfirmAnswer> answers;
+        bool poseKept;
+        const char* logged;
+    };
+    const Road roads[] = {
+        {true, {{ConfirmAnswer::kLabel, "Yes", 0}}, true, "Used the DAG node current transform."},
+        {true, {{ConfirmAnswer::kLabel, "No", 0}}, false, "User aborted the export of bind poses."},
+        {true, {{ConfirmAnswer::kDismiss, "", 0}}, false, "The question was dismissed: taken as No."},
+        {true, {}, true, "Used the DAG node current transform."},
+        {false, {}, false, "No bind poses in the hierarchy containing the object will be exported."},
+    };
+    int round = 0;
+    for (const Road& road : roads) {
+        SCOPED_TRACE(round);
+        script("file -f -new");
+        makeStrip("body", 2);
+        makeChain("");
+        bind("|rig|root |rig|root|tip", "body");
+        addTransformInfluence("handle", "skinCluster1", 2, "bodyShape");
+        // A second skin meets the handle again: the answer stands (a "No" is not undone by it).
+        makeStrip("cape", 1, 3.0);
+        bind("|rig|root", "cape");
+        connectInfluence("handle", "skinCluster2", 1, "capeShape");
+        options().SetBoolOption(kExportShowUI, road.dialogs);
+        for (const ConfirmAnswer& answer : road.answers) UiModel::instance().queueAnswer(answer);
+        const size_t before = logText().size();
+        const auto back = exportAndRead(("question" + std::to_string(round++) + ".wyx").c_str());
+        const std::string log = logText().substr(before);
+        EXPECT_NE(log.find(road.logged), std::string::npos) << log;
+        EXPECT_EQ(PoseOf(back->Scene(), "skinCluster1") != nullptr, road.poseKept) << log;
+        EXPECT_EQ(PoseOf(back->Scene(), "skinCluster2") != nullptr, road.poseKept) << log;
+        EXPECT_EQ(log.find("Could not retrieve bind pose for object :  / handle"),
+                  log.rfind("Could not retrieve bind pose for object :  / handle"))
+            << "asked once about the handle";
+        RWyxSkinLink* link = LinkOf(back->Node("cape"), "handle");
+        ASSERT_NE(link, nullptr);
+        EXPECT_TRUE(matricesNear(link->GetTransformLinkMatrix(), toMatrix(hostPath("handle").inclusiveMatrix()), 1e-6));
+        if (road.poseKept) {
+            RWyxPose* pose = PoseOf(back->Scene(), "skinCluster1");
+            EXPECT_TRUE(matricesNear(pose->GetMatrix(pose->Find("Model::handle")),
+                                     toMatrix(hostPath("handle").inclusiveMatrix()), 1e-6));
+        }
+    }
+}
+
+TEST_F(DeformerExportTest, ConflictingBindMatricesAreReportedOnceAndDropTheLaterPose) {
+    makeStrip("body", 2);
+    makeChain("");
+    bind("|rig|root |rig|root|tip", "body");
+    // The body moves, then a joint under it binds a second mesh: its pose holds the body where it
+    // is now, the first skin's geometry matrix where it was.
+    script("setAttr body.translateZ 2");
+    VFnIkJoint joint;
+    joint.create(hostNode("body"));
+    joint.setName("fin");
+    makeStrip("flap", 1, 4.0);
+    bind("|body|fin", "flap");
+    const auto back = exportAndRead("conflict.wyx");
+    EXPECT_NE(PoseOf(back->Scene(), "skinCluster1"), nullptr);
+    EXPECT_EQ(PoseOf(back->Scene(), "skinCluster2"), nullptr);
+    const std::string log = logText();
+    const std::string report = "WYX Export Warning: \n\t / body\n";
+    ASSERT_NE(log.find(report), std::string::npos) << log;
+    EXPECT_EQ(log.find(report), log.rfind(report)) << "one conflict entry";
+}
+
+TEST_F(DeformerExportTest, ClustersRelativeOrCompensatedOnEachGeometry) {
+    makeStrip("body", 2);
+    makeStrip("other", 1, 2.0);
+    script("createNode transform -n holder; setAttr holder.translateX 3; createNode transform -n grip1 -p holder");
+    EXPECT_EQ(script("cluster -n grip -wn grip1 grip1 body.vtx[1:3] other.vtx[0]"), "grip grip1");
+    script("percent -v 0.25 grip body.vtx[2]");
+    script("cluster -rel -n loose body.vtx[4:5]");
+    const auto back = exportAndRead("clusters.wyx");
+    RWyxSkinLink* grip = LinkOf(back->Node("body"), "grip1");
+    ASSERT_NE(grip, nullptr);
+    EXPECT_EQ(grip->GetMode(), 1);
+    EXPECT_EQ(grip->GetUserDataValue(), "WeightedCluster");
+    EXPECT_EQ(WeightsOf(*grip), (std::map<int, double>{{1, 1.0}, {2, 0.25}, {3, 1.0}}));
+    RWyxSkinLink* compensation = LinkOf(back->Node("body"), "holder");
+    ASSERT_NE(compensation, nullptr);
+    EXPECT_EQ(compensation->GetUserDataValue(), "CompensationCluster");
+    EXPECT_EQ(WeightsOf(*compensation), (std::map<int, double>{{1, 1.0}, {2, 1.0}, {3, 1.0}}));
+    EXPECT_TRUE(matricesNear(compensation->GetTransformLinkMatrix(), toMatrix(hostPath("holder").inclusiveMatrix()), 1e-6));
+    RWyxSkinLink* onOther = LinkOf(back->Node("other"), "grip1");
+    ASSERT_NE(onOther, nullptr);
+    EXPECT_EQ(WeightsOf(*onOther), (std::map<int, double>{{0, 1.0}}));
+    RWyxSkinLink* loose = LinkOf(back->Node("body"), "looseHandle");
+    ASSERT_NE(loose, nullptr);
+    EXPECT_EQ(loose->GetUserDataValue(), "WeightedRelativeCluster");
+    EXPECT_EQ(back->Node("body")->GetGeometry()->GetDeformerCount(), 3) << "no compensation for a relative cluster";
+}
+
+class NurbsDeformerTest : public DeformerExportTest {
+protected:
+    // A 4 x 7 open surface "sheet" (degree 1 in U, 3 in V); CV (u, v) at (u, v, 10u + v).
+    static void makeSheet() {
+        VPointArray cvs;
+        for (int u = 0; u < 4; ++u) {
+            for (int v = 0; v < 7; ++v) cvs.append(VPoint(u, v, 10.0 * u + v));
+        }
+        VDoubleArray uKnots;
+        for (double k : {0.0, 1.0, 2.0, 3.0}) uKnots.append(k);
+        VDoubleArray vKnots;
+        for (double k : {0.0, 0.0, 0.0, 1.0, 2.0, 3.0, 4.0, 4.0, 4.0}) vKnots.append(k);
+        VStatus status;
+        const VObject shape = VFnNurbsSurface().create(cvs, uKnots, vKnots, 1, 3, VFnNurbsSurface::kOpen,
+                                                       VFnNurbsSurface::kOpen, false, VObject::kNullObj, &status);
+        ASSERT_TRUE(status) << status.errorString().asChar();
+        VFnDagNode(VFnDagNode(shape).parent(0)).setName("sheet");
+        VFnDagNode(shape).setName("sheetShape");
+    }
+    // The host CV (u, v) that the SDK control point at the index stands for, by position.
+    static std::pair<int, int> hostCvAt(RWyxNode* node, int index) {
+        const RVector4& point = node->GetNurb()->GetControlPoints()[index];
+        return {static_cast<int>(point.x), static_cast<int>(point.y)};
+    }
+};
+
+TEST_F(NurbsDeformerTest, ClusterAndSkinWeightsLandOnTheControlPointsOfTheirCVs) {
+    makeSheet();
+    script("cluster -n pinch sheet.cv[2][5] sheet.cv[3][1]");
+    script("percent -v 0.5 pinch sheet.cv[3][1]");
+    makeChain("");
+    bind("|rig|root |rig|root|tip", "sheet");
+    const auto back = exportAndRead("sheet.wyx");
+    RWyxNode* sheet = back->Node("sheet");
+    ASSERT_NE(sheet, nullptr);
+    ASSERT_NE(sheet->GetNurb(), nullptr);
+    RWyxSkinLink* pinch = LinkOf(sheet, "pinchHandle");
+    ASSERT_NE(pinch, nullptr);
+    std::map<std::pair<int, int>, double> byCv;
+    for (const auto& weight : WeightsOf(*pinch)) byCv[hostCvAt(sheet, weight.first)] = weight.second;
+    EXPECT_EQ(byCv, (std::map<std::pair<int, int>, double>{{{2, 5}, 1.0}, {{3, 1}, 0.5}}));
+    VFnSkinCluster skin(hostNode("skinCluster1"));
+    for (const auto& influence : {std::pair<const char*, unsigned>{"root", 0}, {"tip", 1}}) {
+        RWyxSkinLink* link = LinkOf(sheet, influence.first);
+        ASSERT_NE(link, nullptr);
+        const std::map<int, double> host = hostWeights("skinCluster1", "sheetShape", influence.second);
+        ASSERT_EQ(WeightsOf(*link).size(), host.size());
+        for (const auto& weight : WeightsOf(*link)) {
+            const std::pair<int, int> cv = hostCvAt(sheet, weight.first);
+            EXPECT_NEAR(weight.second, host.at(cv.first * 7 + cv.second), 1e-6) << cv.first << "," << cv.second;
+        }
+    }
+}
+
+TEST_F(DeformerExportTest, BlendShapeSlidersBecomeShapesOfTheirTargets) {
+    makeStrip("base", 2);
+    makeStrip("raised", 2, 1.5);
+    makeStrip("short", 1, 2.0);
+    makeStrip("extra", 2, -1.0);
+    script("blendShape -n faces raised short base");
+    VFnBlendShapeDeformer blend(hostNode("faces"));
+    ASSERT_TRUE(blend.addTarget(hostNode("baseShape"), 0, hostNode("extraShape"), 0.5));
+    keyPlug("faces", "weight[0]", {{0.0, 0.0}, {1.0, 1.0}});
+    const auto back = exportAndRead("blend.wyx");
+    RWyxGeometry* base = back->Node("base")->GetGeometry();
+    ASSERT_EQ(base->GetShapeCount(), 1) << "the target of another point count makes no shape";
+    const RWyxShape* shape = base->GetShape(0);
+    ASSERT_EQ(shape->GetControlPointsCount(), 6);
+    for (int i = 0; i < 6; ++i) EXPECT_DOUBLE_EQ(shape->GetControlPoints()[i].z, 1.5) << "from the first target";
+    EXPECT_EQ(back->Node("raised"), nullptr) << "targets are left out as nodes";
+    EXPECT_EQ(back->Node("extra"), nullptr);
+    ASSERT_TRUE(back->Node("base")->SetCurrentTakeNodeByName("Take 001"));
+    RFCurve* channel = base->GetShapeChannel(back->Node("base")->GetCurrentTakeNode(), 0);
+    ASSERT_NE(channel, nullptr);
+    ASSERT_EQ(channel->GetKeyCount(), 2);
+    EXPECT_NEAR(channel->GetKey(1).GetValue(), 100.0, 1e-4);
+    const std::string log = logText();
+    EXPECT_NE(log.find("has multiple targets affected by weight : faces.weight[0]"), std::string::npos) << log;
+    EXPECT_NE(log.find("The TargetObject :  / short / shortShape number of vertices does not match"), std::string::npos)
+        << log;
+}
+
+}  // namespace
