@@ -10,9 +10,13 @@
 
 class RWyxNode;
 class VDagPath;
+class VPlug;
 class WyxVexaExportSession;
 
 RMatrix MatrixFromHost(const VMatrix& values);
+// The 16 numbers "getAttr" gives of a matrix plug, row by row; false (the matrix as it was) when
+// the command fails or gives fewer.
+bool ReadMatrixByScript(const VPlug& plug, RMatrix& matrix);
 // The node's pivot global transform of set 0; the identity when it has none.
 RMatrix GlobalTransformOf(RWyxNode& node);
 // The node made for the path's transform, or for the transform above a shape path; null when

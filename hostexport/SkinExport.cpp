@@ -17,14 +17,12 @@
 #include "scene/RWyxScene.h"
 
 #include <vexa/VDagPathArray.h>
-#include <vexa/VDoubleArray.h>
 #include <vexa/VFloatArray.h>
 #include <vexa/VFnComponent.h>
 #include <vexa/VFnDoubleIndexedComponent.h>
 #include <vexa/VFnMesh.h>
 #include <vexa/VFnSingleIndexedComponent.h>
 #include <vexa/VFnSkinCluster.h>
-#include <vexa/VGlobal.h>
 #include <vexa/VItDependencyNodes.h>
 #include <vexa/VObjectArray.h>
 #include <vexa/VPlug.h>
@@ -197,14 +195,9 @@ void SkinExport::ExportGeometry(const VObject& skin, const VObject& shape, int n
 RMatrix SkinExport::GeometryMatrix(const VObject& skin, RWyxNode& geometry) const {
     VStatus status;
     const VPlug plug = VFnDependencyNode(skin).findPlug("geomMatrix", &status);
-    VDoubleArray values;
-    if (status) status = VGlobal::executeCommand("getAttr " + plug.info(), values);
-    if (status && values.length() >= 16) {
-        RMatrix matrix;
-        for (unsigned i = 0; i < 16; ++i) matrix[i / 4][i % 4] = values[i];
-        return matrix;
-    }
-    PrintStatusError(status ? VStatus(VStatus::kFailure, "no matrix") : status, "Cannot read the skin's geomMatrix");
+    RMatrix matrix;
+    if (status && ReadMatrixByScript(plug, matrix)) return matrix;
+    PrintStatusError(VStatus(VStatus::kFailure, "no matrix"), "Cannot read the skin's geomMatrix");
     return GlobalTransformOf(geometry);
 }
 

@@ -8,12 +8,14 @@
 #include "attributes/RWyxLight.h"
 #include "core/EulerAngles.h"
 #include "curves/RFCurve.h"
+#include "curves/RFCurveNode.h"
 #include "scene/RWyxNodeLimits.h"
 #include "scene/RWyxTakeNode.h"
 
 #include <vexa/VFnCamera.h>
 #include <vexa/VFnIkJoint.h>
 #include <vexa/VFnLight.h>
+#include <vexa/VFnNumericAttribute.h>
 #include <vexa/VFnSpotLight.h>
 #include <vexa/VFnTransform.h>
 
@@ -117,6 +119,58 @@ TEST_F(AnimationExportTest, VisibilityFollowsTheTransformAndItsKeys) {
     between.FromSeconds(0.75);
     EXPECT_FLOAT_EQ(visibility->EvaluateAt(between), 0.0f) << "a step holds its own value";
     EXPECT_FALSE(node("hidden")->GetVisibility());
+}
+
+TEST_F(AnimationExportTest, KeyedCustomAttributesGetTheirCurvesInTake001) {
+    script("createNode transform -n props");
+    VFnDependencyNode host(hostNode("props"));
+    VFnNumericAttribute power;
+    ASSERT_TRUE(host.addAttribute(power.create("power", "pw", VFnNumericAttribute::kDouble)));
+    VFnNumericAttribute still;
+    ASSERT_TRUE(host.addAttribute(still.create("still", "st", VFnNumericAttribute::kDouble)));
+    keyPlug("props", "pw", {{0.0, 1.0}, {0.5, 4.0}, {1.0, 2.0}});
+    animate();
+    RWyxTakeNode* animated = take("props");
+    ASSERT_NE(animated, nullptr);
+    RFCurveNode* channel = animated->GetRootCurveNode()->FindByPath("pw");
+    ASSERT_NE(channel, nullptr);
+    ASSERT_NE(channel->GetCurve(), nullptr);
+    ASSERT_EQ(channel->GetCurve()->GetKeyCount(), 3);
+    EXPECT_FLOAT_EQ(channel->GetCurve()->GetKey(1).GetValue(), 4.0f);
+    RFCurveNode* unkeyed = animated->GetRootCurveNode()->FindByPath("st");
+    ASSERT_NE(unkeyed, nullptr);
+    EXPECT_TRUE(unkeyed->GetCurve() == nullptr || unkeyed->GetCurve()->GetKeyCount() == 0);
+}
+
+TEST_F(AnimationExportTest, FilmFitsChooseTheApertureMode) {
+    const struct {
+        VFnCamera::FilmFit fit;
+        double width;
+        int mode;
+    } cases[] = {{VFnCamera::kFillFilmFit, 1.0, RWyxCamera::kApertureHorizontal},
+                 {VFnCamera::kFillFilmFit, 2.0, RWyxCamera::kApertureVertical},
+                 {VFnCamera::kOverscanFilmFit, 2.0, RWyxCamera::kApertureHorizontal},
+                 {VFnCamera::kOverscanFilmFit, 1.0, RWyxCamera::kApertureVertical},
+                 {VFnCamera::kVerticalFilmFit, 2.0, RWyxCamera::kApertureVertical}};
+    int n = 0;
+    for (const auto& c : cases) {
+        const std::string name = "fit" + std::to_string(n++);
+        makeCamera(name.c_str());
+        VFnCamera camera(hostPath(name.c_str()));
+        ASSERT_TRUE(camera.setVerticalFilmAperture(1.0));
+        ASSERT_TRUE(camera.setHorizontalFilmAperture(c.width));
+        ASSERT_TRUE(camera.setFilmFit(c.fit));
+    }
+    const bool negativeNear =
+        static_cast<bool>((makeCamera("near"), VFnCamera(hostPath("near")).setNearClippingPlane(-1.0)));
+    animate();
+    for (int i = 0; i < n; ++i) {
+        const std::string name = "fit" + std::to_string(i);
+        EXPECT_EQ(node(name.c_str())->GetCamera()->GetApertureMode(), cases[i].mode) << name;
+    }
+    if (negativeNear) {
+        EXPECT_DOUBLE_EQ(node("near")->GetCamera()->GetNearPlane(), 0.01);
+    }
 }
 
 TEST_F(AnimationExportTest, LightsGiveColourIntensityAndConeWithTheirKeys) {

@@ -5,11 +5,14 @@
 #include "DeformExportTestSupport.h"
 
 #include "attributes/RWyxGeometry.h"
+#include "attributes/RWyxLayer.h"
+#include "attributes/RWyxTypedLayerElement.h"
 #include "attributes/RWyxNurb.h"
 #include "attributes/RWyxPose.h"
 #include "attributes/RWyxShape.h"
 #include "attributes/RWyxSkinLink.h"
 #include "curves/RFCurve.h"
+#include "hostexport/DeformerExportSupport.h"
 #include "scene/RWyxTakeNode.h"
 
 #include <vexa/VDoubleArray.h>
@@ -349,6 +352,50 @@ TEST_F(DeformerExportTest, BlendShapeSlidersBecomeShapesOfTheirTargets) {
     EXPECT_NE(log.find("has multiple targets affected by weight : faces.weight[0]"), std::string::npos) << log;
     EXPECT_NE(log.find("The TargetObject :  / short / shortShape number of vertices does not match"), std::string::npos)
         << log;
+}
+
+TEST_F(DeformerExportTest, ShapeNamesAndNormalsComeFromTheSliderAndAFittingTarget) {
+    makeStrip("base", 2);
+    makeStrip("bent", 2, 1.0);
+    // The same points as two quads made of four triangles: its normals do not fit the base's.
+    makeMesh("split", {{0, 0, 2}, {0, 1, 2}, {1, 0, 2}, {1, 1, 2}, {2, 0, 2}, {2, 1, 2}}, {3, 3, 3, 3},
+             {0, 2, 3, 0, 3, 1, 2, 4, 5, 2, 5, 3});
+    script("blendShape -n baseBlend bent split base");
+    animate();
+    ExportBlendShapesRecursive(*session_, root());
+    RWyxGeometry* base = node("base")->GetGeometry();
+    ASSERT_EQ(base->GetShapeCount(), 2);
+    EXPECT_STREQ(base->GetShapeName(0), "sbaseBlend.weight[0]") << "a name beginning with the base's gets an s";
+    const auto normalsOf = [](const RWyxLayerContainer& container) -> const RWyxLayerElementNormal* {
+        return container.GetLayer(0) != nullptr ? container.GetLayer(0)->GetNormals() : nullptr;
+    };
+    const RWyxLayerElementNormal* baseNormals = normalsOf(*base);
+    ASSERT_NE(baseNormals, nullptr);
+    const RWyxLayerElementNormal* bentNormals = normalsOf(*node("bent")->GetGeometry());
+    const RWyxLayerElementNormal* copied = normalsOf(*base->GetShape(0));
+    ASSERT_NE(copied, nullptr);
+    ASSERT_EQ(copied->GetDirectCount(), bentNormals->GetDirectCount());
+    for (int i = 0; i < copied->GetDirectCount(); ++i) EXPECT_TRUE(copied->GetDirect()[i] == bentNormals->GetDirect()[i]);
+    const RWyxLayerElementNormal* splitNormals = normalsOf(*node("split")->GetGeometry());
+    if (splitNormals != nullptr && splitNormals->GetMappedCount() != baseNormals->GetMappedCount()) {
+        EXPECT_EQ(normalsOf(*base->GetShape(1)), nullptr) << "normals of another layout are not copied";
+    }
+    // A second pass finds the shapes there already and adds none.
+    ExportBlendShapesRecursive(*session_, root());
+    EXPECT_EQ(base->GetShapeCount(), 2);
+}
+
+TEST_F(DeformerExportTest, AMatrixReadByScriptNeedsSixteenNumbers) {
+    script("createNode transform -n moved; setAttr moved.translateY 3");
+    RMatrix matrix;
+    ASSERT_TRUE(ReadMatrixByScript(VFnDependencyNode(hostNode("moved")).findPlug("worldMatrix").elementByLogicalIndex(0),
+                                   matrix));
+    EXPECT_DOUBLE_EQ(matrix[3][1], 3.0);
+    RMatrix untouched;
+    untouched[3][0] = 5.0;
+    EXPECT_FALSE(ReadMatrixByScript(VPlug(), untouched));
+    EXPECT_FALSE(ReadMatrixByScript(VFnDependencyNode(hostNode("moved")).findPlug("translateX"), untouched));
+    EXPECT_DOUBLE_EQ(untouched[3][0], 5.0);
 }
 
 }  // namespace
