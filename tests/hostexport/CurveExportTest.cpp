@@ -73,20 +73,23 @@ protected:
     }
 };
 
-// Tolerance by kind, in degrees on keys of a few units: copied keys agree to the precision of the
-// SDK's single-precision values and fixed-point weights; sampled curves by their grid.
+// Tolerance by kind, in degrees on rotation keys of up to 115 degrees (a translation's is that
+// over 57.3): copied keys agree to the SDK's single-precision values; a weighted fixed tangent
+// to its fixed-point weights (steps of 1e-4 of a segment); sampled curves by their 30 per second
+// grid.
 struct Kind {
     Tangent type;
     bool sampled;
     double tolerance;
+    double weightedTolerance;
 };
 
 const Kind kKinds[] = {
-    {VFnAnimCurve::kTangentGlobal, false, 1e-3},  {VFnAnimCurve::kTangentFixed, false, 1e-3},
-    {VFnAnimCurve::kTangentLinear, false, 1e-3},  {VFnAnimCurve::kTangentFlat, false, 1e-3},
-    {VFnAnimCurve::kTangentSmooth, false, 1e-3},  {VFnAnimCurve::kTangentStep, false, 1e-3},
-    {VFnAnimCurve::kTangentSlow, true, 0.5},      {VFnAnimCurve::kTangentFast, true, 0.5},
-    {VFnAnimCurve::kTangentClamped, false, 1e-3},
+    {VFnAnimCurve::kTangentGlobal, false, 1e-4, 1e-4},  {VFnAnimCurve::kTangentFixed, false, 1e-4, 1e-2},
+    {VFnAnimCurve::kTangentLinear, false, 1e-4, 1e-4},  {VFnAnimCurve::kTangentFlat, false, 1e-4, 1e-4},
+    {VFnAnimCurve::kTangentSmooth, false, 1e-4, 1e-4},  {VFnAnimCurve::kTangentStep, false, 1e-4, 1e-4},
+    {VFnAnimCurve::kTangentSlow, true, 0.5, 0.5},       {VFnAnimCurve::kTangentFast, true, 0.5, 0.5},
+    {VFnAnimCurve::kTangentClamped, false, 1e-4, 1e-4},
 };
 
 TEST_F(CurveExportTest, EveryTangentTypeEvaluatesAsInTheHostUnderBothFrameRatesAndAngleUnits) {
@@ -110,12 +113,30 @@ TEST_F(CurveExportTest, EveryTangentTypeEvaluatesAsInTheHostUnderBothFrameRatesA
                             EXPECT_NEAR(converted.curve->GetKey(k).GetValue(), rotation.value(k) * kDegrees, 1e-4);
                         }
                     }
-                    EXPECT_LT(largestDifference(rotation, *converted.curve, kDegrees), kind.tolerance * kDegrees);
+                    const double tolerance = weighted ? kind.weightedTolerance : kind.tolerance;
+                    EXPECT_LT(largestDifference(rotation, *converted.curve, kDegrees), tolerance);
                     const VFnAnimCurve translation = keyed("translateX", kKeys, kind.type, kind.type, weighted);
-                    EXPECT_LT(largestDifference(translation, *convert(translation, 1.0).curve, 1.0), kind.tolerance);
+                    EXPECT_LT(largestDifference(translation, *convert(translation, 1.0).curve, 1.0), tolerance / kDegrees);
                 }
             }
         }
+    }
+}
+
+TEST_F(CurveExportTest, KeysOfMixedTangentsJoinAsInTheHost) {
+    const Tangent in[] = {VFnAnimCurve::kTangentFixed, VFnAnimCurve::kTangentSmooth, VFnAnimCurve::kTangentFixed,
+                          VFnAnimCurve::kTangentLinear, VFnAnimCurve::kTangentClamped};
+    const Tangent out[] = {VFnAnimCurve::kTangentSmooth, VFnAnimCurve::kTangentFlat, VFnAnimCurve::kTangentLinear,
+                           VFnAnimCurve::kTangentStep, VFnAnimCurve::kTangentClamped};
+    for (const bool weighted : {false, true}) {
+        VFnAnimCurve host = keyed("rotateZ", kKeys, VFnAnimCurve::kTangentSmooth, VFnAnimCurve::kTangentSmooth, weighted);
+        for (unsigned k = 0; k < 5; ++k) {
+            ASSERT_TRUE(host.setInTangentType(k, in[k]));
+            ASSERT_TRUE(host.setOutTangentType(k, out[k]));
+        }
+        const Converted converted = convert(host, kDegrees);
+        ASSERT_EQ(converted.curve->GetKeyCount(), 5) << "copied, not sampled";
+        EXPECT_LT(largestDifference(host, *converted.curve, kDegrees), 1e-4) << (weighted ? "weighted" : "unweighted");
     }
 }
 
