@@ -163,6 +163,7 @@ void MakeSkinnedStrip(int vertices) {
     const VObject shape = mesh.create(static_cast<int>(points.length()), static_cast<int>(counts.length()), points, counts,
                                       connects);
     VFnDagNode(VFnDagNode(shape).parent(0)).setName("skinned");
+    VFnDagNode(shape).setName("skinnedShape");
     VFnIkJoint joint;
     VObject parent = VObject::kNullObj;
     const double step = static_cast<double>(columns) / kJoints;

@@ -220,6 +220,8 @@ TEST_F(DeformerExportTest, TheBindPoseQuestionAnsweredEveryWay) {
             RWyxPose* pose = PoseOf(back->Scene(), "skinCluster1");
             EXPECT_TRUE(matricesNear(pose->GetMatrix(pose->Find("Model::handle")),
                                      toMatrix(hostPath("handle").inclusiveMatrix()), 1e-6));
+            EXPECT_GE(PoseOf(back->Scene(), "skinCluster2")->Find("Model::rig"), 0)
+                << "an ancestor entered in one skin's pose is entered in the next one's too";
         }
     }
 }
