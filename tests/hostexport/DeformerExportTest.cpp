@@ -400,4 +400,46 @@ TEST_F(DeformerExportTest, AMatrixReadByScriptNeedsSixteenNumbers) {
     EXPECT_DOUBLE_EQ(untouched[3][0], 5.0);
 }
 
+TEST_F(DeformerExportTest, PreAndPostHelperNodesGetTheMatricesTheyHaveInTheBindPose) {
+    makeStrip("body", 2);
+    makeChain("");
+    bind("|rig|root |rig|root|tip", "body");
+    animate();
+    // Helper nodes as the pivot conversion makes them: "root__Pre_" between rig and root, and
+    // "tip__Post_" first under tip, turned a quarter about Z.
+    RWyxNode* rig = node("rig");
+    RWyxNode* root = node("root");
+    RWyxNode* tip = node("tip");
+    RWyxNode* pre = session_->GetFactory().CreateNodeForDagPath("root__Pre_", nullptr);
+    RWyxNode* post = session_->GetFactory().CreateNodeForDagPath("tip__Post_", nullptr);
+    rig->RemoveChild(root);
+    rig->AddChild(pre);
+    pre->AddChild(root);
+    tip->AddChild(post);
+    post->SetDefaultRotation(RVector4(0.0, 0.0, 90.0, 0.0));
+    options().SetBoolOption(kExportPivotToNull, true);
+    ExportSkinClusters(*session_);
+    RWyxPose* pose = PoseOf(session_->GetScene(), "skinCluster1");
+    ASSERT_NE(pose, nullptr);
+    const RMatrix tipBind = PlugMatrix("tip", "bindPose");
+    const RMatrix rootBind = PlugMatrix("root", "bindPose");
+    const int postEntry = pose->Find("Model::tip__Post_");
+    ASSERT_GE(postEntry, 0);
+    EXPECT_TRUE(matricesNear(pose->GetMatrix(postEntry), tipBind, 1e-9)) << "the post node turns as the joint did";
+    RMatrix turned;
+    MatrixMultiplyAffine(turned, pose->GetMatrix(pose->Find("Model::tip")),
+                         RMatrix::ConstructFromTRS(RVector4(), RVector4(0.0, 0.0, 90.0, 0.0), RVector4(1.0, 1.0, 1.0, 0.0)));
+    EXPECT_TRUE(matricesNear(turned, tipBind, 1e-9)) << "the joint's entry without the post node's turn";
+    const int preEntry = pose->Find("Model::root__Pre_");
+    ASSERT_GE(preEntry, 0);
+    RVector4 t;
+    RVector4 r;
+    RVector4 sc;
+    RMatrix rebuilt;
+    MatrixMultiplyAffine(rebuilt, pose->GetMatrix(preEntry),
+                         RMatrix::ConstructFromTRS(root->GetDefaultTranslation(t), root->GetDefaultRotation(r),
+                                                   root->GetDefaultScaling(sc)));
+    EXPECT_TRUE(matricesNear(rebuilt, rootBind, 1e-9)) << "the pre node under the joint's own transform";
+}
+
 }  // namespace
