@@ -194,7 +194,8 @@ void SampleKeys(const VFnAnimCurve& curve, const std::vector<HostKey>& keys, RFC
     int64_t endIndex = last.GetTicks() / step;
     if (endIndex * step < last.GetTicks()) ++endIndex;
     const int64_t count = endIndex - startIndex + 1;
-    if (count <= 0 || count > RFCurve::kMaxKeyCount || !target.BeginBulkKeys(static_cast<int>(count))) {
+    if (count <= 0 || count > RFCurve::kMaxKeyCount) return;
+    if (!target.BeginBulkKeys(static_cast<int>(count))) {
         target.EndBulkKeys(0);
         return;
     }

@@ -161,6 +161,16 @@ TEST_F(CurveExportTest, FixedTangentsKeepTheirSlopesAndWeightsLockedOrBroken) {
     }
 }
 
+TEST_F(CurveExportTest, AClampedLastKeyComparesWithTheKeyBeforeIt) {
+    const auto lastInterpolation = [&](double last) {
+        const VFnAnimCurve host = keyed("translateX", {{0.0, 0.0}, {1.0, 5.0}, {2.0, last}}, VFnAnimCurve::kTangentClamped,
+                                        VFnAnimCurve::kTangentClamped);
+        return convert(host, 1.0).curve->GetKey(2).GetInterpolation();
+    };
+    EXPECT_EQ(lastInterpolation(0.0002), RCurveKey::Cubic) << "a tiny value after a large step";
+    EXPECT_EQ(lastInterpolation(5.0002), RCurveKey::Linear) << "a value as the one before it";
+}
+
 TEST_F(CurveExportTest, NeighbouringTangentsTheSdkCannotJoinMakeTheCurveSampled) {
     const auto count = [&](Tangent out, Tangent in, const std::vector<Key>& keys) {
         VFnAnimCurve host = keyed("translateX", keys, out, out);
