@@ -21,6 +21,7 @@
 #include "scene/RWyxNodeAttribute.h"
 #include "scene/RWyxTakeNode.h"
 
+#include <vexa/VAnimControl.h>
 #include <vexa/VFnBlendShapeDeformer.h>
 #include <vexa/VIntArray.h>
 #include <vexa/VObjectArray.h>
@@ -118,10 +119,13 @@ struct Slider {
 
 // The weight's default and, when keyed, its curve in "Take 001", in percent.
 void ExportWeightChannel(RWyxNode& node, RWyxGeometry& geometry, int shapeIndex, const VPlug& weight) {
-    RFCurve* defaults = geometry.GetShapeChannel(node.GetDefaultTakeNode(), shapeIndex);
-    if (defaults != nullptr) defaults->SetDefaultValue(static_cast<float>(weight.asDouble() * kWeightScale));
     VFnAnimCurve curve;
-    if (!FindKeyedAnimCurve(weight, curve)) return;
+    const bool keyed = FindKeyedAnimCurve(weight, curve);
+    // The weight at the host's current time: its curve's value there, else the plug's.
+    const double value = keyed ? curve.evaluate(VAnimControl::currentTime()) : weight.asDouble();
+    RFCurve* defaults = geometry.GetShapeChannel(node.GetDefaultTakeNode(), shapeIndex);
+    if (defaults != nullptr) defaults->SetDefaultValue(static_cast<float>(value * kWeightScale));
+    if (!keyed) return;
     if (node.GetCurrentTakeNode() == node.GetDefaultTakeNode()) SelectTakeNode(node, WyxVexaExportSession::kTakeName);
     RFCurve* channel = geometry.GetShapeChannel(node.GetCurrentTakeNode(), shapeIndex);
     if (channel != nullptr) ConvertAnimCurve(curve, *channel, false, kWeightScale);

@@ -33,7 +33,8 @@
 
 namespace {
 
-constexpr double kWeightThreshold = 0.001;
+// Compared in the weights' own single precision: a weight of exactly 0.001 is left out.
+constexpr float kWeightThreshold = 0.001f;
 constexpr const char* kPreMark = "__Pre_";
 constexpr const char* kPostMark = "__Post_";
 constexpr const char* kQuestionTitle = "WYX Export Question";

@@ -39,6 +39,7 @@ protected:
 
 TEST_F(AnimationExportTest, KeyedChannelsGoIntoTake001AndTheRestValuesIntoBothTakes) {
     script("createNode transform -n mover; createNode transform -n still; setAttr still.translateY 4");
+    script("setAttr still.rotateX 30; setAttr still.scaleZ 2");
     keyPlug("mover", "translateX", {{0.0, 1.0}, {1.0, 3.0}});
     keyPlug("mover", "rotateY", {{0.0, 0.0}, {0.5, kPi / 2.0}});
     const std::string path = file("moves.wyx");
@@ -62,6 +63,8 @@ TEST_F(AnimationExportTest, KeyedChannelsGoIntoTake001AndTheRestValuesIntoBothTa
     EXPECT_NE(take("mover"), nullptr);
     EXPECT_EQ(take("still"), nullptr) << "a node without keys gets no Take 001";
     EXPECT_FLOAT_EQ(channel(take("still", "Default"), RWyxTakeNode::TranslationY)->GetDefaultValue(), 4.0f);
+    EXPECT_NEAR(channel(take("still", "Default"), RWyxTakeNode::RotationX)->GetDefaultValue(), 30.0, 1e-4);
+    EXPECT_FLOAT_EQ(channel(take("still", "Default"), RWyxTakeNode::ScalingZ)->GetDefaultValue(), 2.0f);
     EXPECT_FLOAT_EQ(channel(take("mover"), RWyxTakeNode::ScalingZ)->GetDefaultValue(), 1.0f);
 }
 
@@ -102,6 +105,23 @@ TEST_F(AnimationExportTest, PivotsLimitsRotationOrderAndTheHostsExtraRotations) 
     EXPECT_FALSE(limits->GetMaxSwitch(RWyxNodeLimits::kScaling, 0));
     ASSERT_NE(node("bone"), nullptr);
     EXPECT_TRUE(*node("bone")->GetPreRotation(0) == RVector4(30.0, 0.0, 0.0, 1.0));
+}
+
+TEST_F(AnimationExportTest, EveryHostRotationOrderHasItsSdkOrder) {
+    const std::pair<VTransformationMatrix::RotationOrder, int> orders[] = {
+        {VTransformationMatrix::kXYZ, 0}, {VTransformationMatrix::kYZX, 2}, {VTransformationMatrix::kZXY, 4},
+        {VTransformationMatrix::kXZY, 1}, {VTransformationMatrix::kYXZ, 3}, {VTransformationMatrix::kZYX, 5}};
+    for (const auto& order : orders) {
+        const std::string name = "ordered" + std::to_string(order.first);
+        script("createNode transform -n " + name);
+        ASSERT_TRUE(VFnTransform(hostNode(name.c_str())).setRotationOrder(order.first, false));
+    }
+    animate();
+    for (const auto& order : orders) {
+        int sdk = -1;
+        EXPECT_EQ(node(("ordered" + std::to_string(order.first)).c_str())->GetRotationOrder(0, sdk), order.second)
+            << order.first;
+    }
 }
 
 TEST_F(AnimationExportTest, VisibilityFollowsTheTransformAndItsKeys) {
@@ -308,6 +328,7 @@ TEST_F(AnimationExportTest, BakedOffsetsRebuildTheHostsGlobalMatrices) {
     script("createNode transform -n flat -p arm; setAttr flat.scaleY 0");
     script("createNode transform -n mirror; setAttr mirror.scaleX -1");
     script("createNode transform -n lamp; createNode spotLight -n lampShape -p lamp");
+    makeCamera("cam");
     animate();
     BakeOffsetTransforms(root());
     for (const char* name : {"top", "arm", "mirror"}) {
@@ -321,6 +342,9 @@ TEST_F(AnimationExportTest, BakedOffsetsRebuildTheHostsGlobalMatrices) {
     const double* lamp = static_cast<VexaNode*>(node("lamp"))->GetOffsetRotation();
     EXPECT_NEAR(lamp[0], 90.0, 1e-9);
     EXPECT_NEAR(lamp[1], 0.0, 1e-9);
+    const double* cam = static_cast<VexaNode*>(node("cam"))->GetOffsetRotation();
+    EXPECT_NEAR(cam[0], 0.0, 1e-9);
+    EXPECT_NEAR(cam[1], 90.0, 1e-9) << "a camera turns a quarter about Y";
 }
 
 }  // namespace

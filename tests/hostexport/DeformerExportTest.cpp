@@ -15,12 +15,14 @@
 #include "hostexport/DeformerExportSupport.h"
 #include "scene/RWyxTakeNode.h"
 
+#include <vexa/VAnimControl.h>
 #include <vexa/VDoubleArray.h>
 #include <vexa/VFloatArray.h>
 #include <vexa/VFnBlendShapeDeformer.h>
 #include <vexa/VFnDoubleIndexedComponent.h>
 #include <vexa/VFnIkJoint.h>
 #include <vexa/VFnNurbsSurface.h>
+#include <vexa/VFnSingleIndexedComponent.h>
 #include <vexa/VFnSkinCluster.h>
 #include <vexa/VFnTransform.h>
 
@@ -102,7 +104,7 @@ protected:
         EXPECT_TRUE(skinCluster.getWeights(hostPath(shape), VObject::kNullObj, influence, weights));
         std::map<int, double> kept;
         for (unsigned i = 0; i < weights.length(); ++i) {
-            if (weights[i] > 0.001) kept[static_cast<int>(i)] = weights[i];
+            if (weights[i] > 0.001f) kept[static_cast<int>(i)] = weights[i];
         }
         return kept;
     }
@@ -131,6 +133,12 @@ TEST_F(DeformerExportTest, SkinLinksCarryTheHostsWeightsAndBindTimeMatrices) {
     makeStrip("body", 2);
     makeChain("");
     EXPECT_EQ(bind("|rig|root |rig|root|tip", "body"), "skinCluster1");
+    // A weight of exactly 0.001 is left out of its link.
+    VFnSkinCluster skinCluster(hostNode("skinCluster1"));
+    VFnSingleIndexedComponent vertex;
+    const VObject first = vertex.create(VFn::kMeshVertComponent);
+    vertex.addElement(5);
+    ASSERT_TRUE(skinCluster.setWeights(hostPath("bodyShape"), first, 0, 0.001f, false));
     // Moved after the bind: the links keep the matrices of bind time.
     script("setAttr rig.translateZ 5; setAttr body.translateX 1");
     const auto back = exportAndRead("skin.wyx");
@@ -144,6 +152,9 @@ TEST_F(DeformerExportTest, SkinLinksCarryTheHostsWeightsAndBindTimeMatrices) {
         const std::map<int, double> weights = WeightsOf(*link);
         ASSERT_EQ(weights.size(), expected.size());
         for (const auto& weight : expected) EXPECT_NEAR(weights.at(weight.first), weight.second, 1e-6);
+        if (influence.second == 0) {
+            EXPECT_EQ(weights.count(5), 0u) << "a weight of exactly 0.001";
+        }
         EXPECT_TRUE(matricesNear(link->GetTransformLinkMatrix(), PlugMatrix(influence.first, "bindPose"), 1e-6));
         EXPECT_TRUE(matricesNear(link->GetTransformMatrix(), PlugMatrix("skinCluster1", "geomMatrix"), 1e-6));
     }
@@ -265,6 +276,8 @@ TEST_F(DeformerExportTest, ClustersRelativeOrCompensatedOnEachGeometry) {
     EXPECT_EQ(compensation->GetUserDataValue(), "CompensationCluster");
     EXPECT_EQ(WeightsOf(*compensation), (std::map<int, double>{{1, 1.0}, {2, 1.0}, {3, 1.0}}));
     EXPECT_TRUE(matricesNear(compensation->GetTransformLinkMatrix(), toMatrix(hostPath("holder").inclusiveMatrix()), 1e-6));
+    EXPECT_TRUE(matricesNear(grip->GetTransformLinkMatrix(), toMatrix(hostPath("grip1").inclusiveMatrix()), 1e-6));
+    EXPECT_TRUE(matricesNear(grip->GetTransformMatrix(), toMatrix(hostPath("body").inclusiveMatrix()), 1e-6));
     RWyxSkinLink* onOther = LinkOf(back->Node("other"), "grip1");
     ASSERT_NE(onOther, nullptr);
     EXPECT_EQ(WeightsOf(*onOther), (std::map<int, double>{{0, 1.0}}));
@@ -337,6 +350,7 @@ TEST_F(DeformerExportTest, BlendShapeSlidersBecomeShapesOfTheirTargets) {
     VFnBlendShapeDeformer blend(hostNode("faces"));
     ASSERT_TRUE(blend.addTarget(hostNode("baseShape"), 0, hostNode("extraShape"), 0.5));
     keyPlug("faces", "weight[0]", {{0.0, 0.0}, {1.0, 1.0}});
+    ASSERT_TRUE(VAnimControl::setCurrentTime(VTime(0.25, VTime::kSeconds)));
     const auto back = exportAndRead("blend.wyx");
     RWyxGeometry* base = back->Node("base")->GetGeometry();
     ASSERT_EQ(base->GetShapeCount(), 1) << "the target of another point count makes no shape";
@@ -348,6 +362,7 @@ TEST_F(DeformerExportTest, BlendShapeSlidersBecomeShapesOfTheirTargets) {
     ASSERT_TRUE(back->Node("base")->SetCurrentTakeNodeByName("Take 001"));
     RFCurve* channel = base->GetShapeChannel(back->Node("base")->GetCurrentTakeNode(), 0);
     ASSERT_NE(channel, nullptr);
+    EXPECT_NEAR(channel->GetDefaultValue(), 25.0, 1e-3) << "the weight at the current time, in percent";
     ASSERT_EQ(channel->GetKeyCount(), 2);
     EXPECT_NEAR(channel->GetKey(1).GetValue(), 100.0, 1e-4);
     const std::string log = logText();
