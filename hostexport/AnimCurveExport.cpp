@@ -209,6 +209,8 @@ void SampleKeys(const VFnAnimCurve& curve, const std::vector<HostKey>& keys, RFC
 
 }  // namespace
 
+void FreeCurveDeleter::operator()(RFCurve* curve) const { RFCurve::Destroy(curve); }
+
 void ConvertAnimCurve(const VFnAnimCurve& curve, RFCurve& target, bool bake, double scale) {
     const unsigned n = curve.numKeys();
     if (n == 0) return;

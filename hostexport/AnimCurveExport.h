@@ -13,12 +13,20 @@
 
 #include <vexa/VFnAnimCurve.h>
 
+#include <memory>
+
 class RFCurve;
 class RFCurveNode;
 class RWyxNode;
 class RWyxTakeNode;
 class VFnDependencyNode;
 class VPlug;
+
+// A free curve (made by RFCurve::Create) destroyed with its owner.
+struct FreeCurveDeleter {
+    void operator()(RFCurve* curve) const;
+};
+using FreeCurvePtr = std::unique_ptr<RFCurve, FreeCurveDeleter>;
 
 // The target's keys are replaced; a host curve without keys leaves the target untouched.
 // With bake the curve is sampled whatever its tangents.

@@ -24,14 +24,9 @@ constexpr double kMillimetresPerInch = 25.4;
 constexpr double kNearPlaneInstead = 0.01;
 constexpr double kDefaultFieldOfViewXY = 40.0;
 
-struct CurveDeleter {
-    void operator()(RFCurve* curve) const { RFCurve::Destroy(curve); }
-};
-using CurvePtr = std::unique_ptr<RFCurve, CurveDeleter>;
-
 // A free curve holding the default value of the default take's channel, no keys.
-CurvePtr WorkingCurve(RWyxNode& node, RWyxTakeNode::Channel channel) {
-    CurvePtr curve(RFCurve::Create());
+FreeCurvePtr WorkingCurve(RWyxNode& node, RWyxTakeNode::Channel channel) {
+    FreeCurvePtr curve(RFCurve::Create());
     RWyxTakeNode* defaults = node.GetDefaultTakeNode();
     const RFCurve* source = defaults != nullptr ? defaults->GetChannelCurve(channel) : nullptr;
     if (curve != nullptr && source != nullptr) curve->CopyFrom(*source, false);
@@ -144,11 +139,11 @@ bool ExportLightChannels(const VDagPath& path, RWyxNode& node) {
     attribute->SetDefaultIntensity(light.intensity() * 100.0);
     attribute->SetDefaultFog(0.0);
 
-    CurvePtr intensity = WorkingCurve(node, RWyxTakeNode::Intensity);
-    CurvePtr red = WorkingCurve(node, RWyxTakeNode::ColorX);
-    CurvePtr green = WorkingCurve(node, RWyxTakeNode::ColorY);
-    CurvePtr blue = WorkingCurve(node, RWyxTakeNode::ColorZ);
-    CurvePtr cone = WorkingCurve(node, RWyxTakeNode::ConeAngle);
+    FreeCurvePtr intensity = WorkingCurve(node, RWyxTakeNode::Intensity);
+    FreeCurvePtr red = WorkingCurve(node, RWyxTakeNode::ColorX);
+    FreeCurvePtr green = WorkingCurve(node, RWyxTakeNode::ColorY);
+    FreeCurvePtr blue = WorkingCurve(node, RWyxTakeNode::ColorZ);
+    FreeCurvePtr cone = WorkingCurve(node, RWyxTakeNode::ConeAngle);
     if (!intensity || !red || !green || !blue || !cone) return false;
     ConvertPlug(light, "colorR", *red, 1.0);
     ConvertPlug(light, "colorG", *green, 1.0);
@@ -225,9 +220,9 @@ bool ExportCameraChannels(WyxVexaExportSession& session, RWyxNode& node) {
     if (aimed) aim.findPlug("twist", &status).getValue(twist);
     attribute->SetDefaultRoll(aimed && status ? twist * -kRadiansToDegrees : 0.0);
 
-    CurvePtr horizontal = WorkingCurve(node, RWyxTakeNode::FieldOfViewX);
-    CurvePtr vertical = WorkingCurve(node, RWyxTakeNode::FieldOfView);
-    CurvePtr roll = WorkingCurve(node, RWyxTakeNode::Roll);
+    FreeCurvePtr horizontal = WorkingCurve(node, RWyxTakeNode::FieldOfViewX);
+    FreeCurvePtr vertical = WorkingCurve(node, RWyxTakeNode::FieldOfView);
+    FreeCurvePtr roll = WorkingCurve(node, RWyxTakeNode::Roll);
     if (!horizontal || !vertical || !roll) return false;
     const int mode = attribute->GetApertureMode();
     bool animated = false;

@@ -265,10 +265,6 @@ void ClearCameraChannels(RWyxNode& node, RWyxTakeNode& take) {
     }
 }
 
-struct CurveDeleter {
-    void operator()(RFCurve* curve) const { RFCurve::Destroy(curve); }
-};
-
 VStatus ExportChildrenAnimation(WyxVexaExportSession& session, RWyxNode& node) {
     for (int i = 0; i < node.GetChildCount(); ++i) {
         const VStatus status = ExportNodeAnimation(session, node.GetChild(i));
@@ -293,7 +289,7 @@ void AnimateNode(WyxVexaExportSession& session, RWyxNode& node, const VDagPath& 
     ExportRotationOrder(node, transform);
     RWyxTakeNode* defaults = node.GetDefaultTakeNode();
     if (defaults != nullptr) SetRestTransformDefaults(transform, *defaults);
-    const std::unique_ptr<RFCurve, CurveDeleter> visibility(RFCurve::Create());
+    const FreeCurvePtr visibility(RFCurve::Create());
     const bool visibilityAnimated = visibility != nullptr && ExportVisibilityCurve(node, transform, *visibility);
     const bool transformAnimated = HasKeyedTransformCurve(transform);
     const bool customAnimated = HasKeyedDynamicAttribute(transform);
@@ -304,7 +300,6 @@ void AnimateNode(WyxVexaExportSession& session, RWyxNode& node, const VDagPath& 
         if (take != nullptr && (transformAnimated || lightAnimated || cameraAnimated)) {
             SetRestTransformDefaults(transform, *take);
             if (take->GetRootCurveNode() != nullptr) ExportTransformCurves(transform, *take->GetRootCurveNode(), false);
-            if (!targetedCamera) ExportOrientationPostRotation(node, path, transform);
             if (camera) ClearCameraChannels(node, *take);
         }
         if (take != nullptr && visibilityAnimated && take->GetVisibilityCurve() != nullptr) {
