@@ -271,8 +271,9 @@ TEST_F(AnimationExportTest, FieldOfViewSlopesFollowTheLensFormulasDerivative) {
     ASSERT_TRUE(camera.setHorizontalFilmAperture(1.0));
     ASSERT_TRUE(camera.setFilmFit(VFnCamera::kFillFilmFit));
     ASSERT_TRUE(camera.setNearClippingPlane(0.1));
-    const VFnAnimCurve focal =
-        keyPlug(shape.c_str(), "focalLength", {{0.0, 20.0}, {1.0, 40.0}}, VFnAnimCurve::kTangentLinear);
+    VFnAnimCurve focal = keyPlug(shape.c_str(), "focalLength", {{0.0, 20.0}, {1.0, 40.0}}, VFnAnimCurve::kTangentFixed);
+    // 30 millimetres a second out of the first key.
+    ASSERT_TRUE(focal.setTangent(0, 1.0, 30.0, false, nullptr, false));
     animate();
     const RWyxCamera* attribute = node("lens")->GetCamera();
     EXPECT_EQ(attribute->GetApertureMode(), RWyxCamera::kApertureVertical) << "fill with a wide film";
@@ -283,6 +284,9 @@ TEST_F(AnimationExportTest, FieldOfViewSlopesFollowTheLensFormulasDerivative) {
         const double f = focal.value(static_cast<unsigned>(k));
         EXPECT_NEAR(fieldOfView->GetKey(k).GetValue(), 2.0 * std::atan(film / (2.0 * f)) * kDegrees, 1e-3);
     }
+    // d(fov)/dt = d(fov)/df x df/dt at the key.
+    const double perMillimetre = -film / (20.0 * 20.0 + film * film / 4.0) * kDegrees;
+    EXPECT_NEAR(fieldOfView->GetRightDerivative(0), 30.0 * perMillimetre, 1e-3);
 }
 
 TEST_F(AnimationExportTest, AnAimedCameraTakesItsTargetsAndItsTwistAsRoll) {
