@@ -219,6 +219,16 @@ TEST_F(DeformerExportTest, TheBindPoseQuestionAnsweredEveryWay) {
         const auto back = exportAndRead(("question" + std::to_string(round++) + ".wyx").c_str());
         const std::string log = logText().substr(before);
         EXPECT_NE(log.find(road.logged), std::string::npos) << log;
+        if (road.dialogs) {
+            const auto& shown = UiModel::instance().shownDialogs();
+            ASSERT_FALSE(shown.empty());
+            EXPECT_EQ(shown.back().title, "WYX Export Question");
+            EXPECT_EQ(shown.back().buttons, (std::vector<std::string>{"Yes", "No"}));
+            EXPECT_EQ(shown.back().message.find("Could not retrieve bind pose for object : \n / handle\n\nUse the current "
+                                                "transform instead?"),
+                      0u)
+                << shown.back().message;
+        }
         EXPECT_EQ(PoseOf(back->Scene(), "skinCluster1") != nullptr, road.poseKept) << log;
         EXPECT_EQ(PoseOf(back->Scene(), "skinCluster2") != nullptr, road.poseKept) << log;
         EXPECT_EQ(log.find("Could not retrieve bind pose for object :  / handle"),
