@@ -467,4 +467,30 @@ TEST_F(DeformerExportTest, PreAndPostHelperNodesGetTheMatricesTheyHaveInTheBindP
     EXPECT_TRUE(matricesNear(rebuilt, rootBind, 1e-9)) << "the pre node under the joint's own transform";
 }
 
+TEST_F(DeformerExportTest, EachKindOfBlendShapeWarningIsShownOncePerBaseObject) {
+    makeStrip("base", 1);
+    for (const char* target : {"a", "b", "c", "d"}) makeStrip(target, 1, 1.0);
+    script("blendShape -n pair a c base");
+    VFnBlendShapeDeformer blend(hostNode("pair"));
+    ASSERT_TRUE(blend.addTarget(hostNode("baseShape"), 0, hostNode("bShape"), 0.5));
+    ASSERT_TRUE(blend.addTarget(hostNode("baseShape"), 1, hostNode("dShape"), 0.5));
+    options().SetBoolOption(kExportShowUI, true);
+    collect();
+    ASSERT_TRUE(ExportNodeAnimation(*session_, root()));
+    const size_t before = UiModel::instance().shownDialogs().size();
+    ExportBlendShapesRecursive(*session_, root());
+    const auto& shown = UiModel::instance().shownDialogs();
+    ASSERT_EQ(shown.size(), before + 1) << "two sliders with two targets each, one dialog";
+    EXPECT_EQ(shown.back().title, "WYX Export Warning");
+    EXPECT_NE(shown.back().message.find("The plugin will only use the first target."), std::string::npos);
+    EXPECT_EQ(node("base")->GetGeometry()->GetShapeCount(), 2);
+    session_.reset();  // the log is complete once the session ends
+    const std::string log = logText();
+    size_t lines = 0;
+    for (size_t at = log.find("has multiple targets"); at != std::string::npos; at = log.find("has multiple targets", at + 1)) {
+        ++lines;
+    }
+    EXPECT_EQ(lines, 2u) << "each slider logged";
+}
+
 }  // namespace
