@@ -45,16 +45,11 @@ constexpr int kJoints = 60;
 const char* const kChannels[] = {"translateX", "translateY", "translateZ", "rotateX", "rotateY",
                                  "rotateZ",    "scaleX",     "scaleY",     "scaleZ"};
 
-// The registry and the export's log live in a folder of this run, removed at its end.
 void Prepare() {
     static const bool prepared = [] {
-        static const std::string folder = platform::CreateTempFolder(nullptr, "wyx-export-bench-");
+        const std::string folder = platform::CreateTempFolder(nullptr, "wyx-export-bench-");
         setenv("WYX_REGISTRY_FILE", (folder + "/registry.txt").c_str(), 1);
         SetApplicationPath((folder + "/").c_str());
-        std::atexit([] {
-            for (const char* name : {"/registry.txt", "/wyxvexalog.txt"}) platform::RemoveFile((folder + name).c_str());
-            platform::RemoveDirectory(folder.c_str());
-        });
         WyxVexaOptions& options = *GetPluginOptions();
         options.SetBoolOption(kExportShowUI, false);
         options.SetBoolOption(kExportBindPose, true);
