@@ -107,15 +107,9 @@ WyxVexaExportSession::WyxVexaExportSession() {
 
 WyxVexaExportSession::~WyxVexaExportSession() = default;
 
-double WyxVexaExportSession::GetSamplingRate() {
-    const double rate = Options().GetSamplingRate(false);
-    return WyxPluginOptions::IsValidSamplingRate(rate) ? rate : kDefaultSamplingRate;
-}
+double WyxVexaExportSession::GetSamplingRate() { return Options().GetUsableSamplingRate(false, kDefaultSamplingRate); }
 
-double WyxVexaExportSession::GetMasterScale() {
-    const double scale = Options().GetMasterScale(false);
-    return WyxPluginOptions::IsValidMasterScale(scale) ? scale : kDefaultMasterScale;
-}
+double WyxVexaExportSession::GetMasterScale() { return Options().GetUsableMasterScale(false, kDefaultMasterScale); }
 
 // ---- the export main ----------------------------------------------------------------------------
 
@@ -216,19 +210,13 @@ VexaNode* WyxVexaExportSession::FindNodeForPath(const VString& fullPathName) con
 }
 
 WyxVexaExportSession::RigRecord* WyxVexaExportSession::FindRig(const VDagPath& path) {
-    RString key(path.fullPathName().asChar());
-    KeepFromCharToChar(key, '|', '|');
-    const auto found = rigMap_.find(key.Buffer());
+    const auto found = rigMap_.find(RigKey(path));
     return found != rigMap_.end() ? &found->second : nullptr;
 }
 
 void WyxVexaExportSession::ShowDialog(const char* title, const RString& text) const {
-    if (!ShowUI()) return;
-    WyxVexaConfirmDialog dialog;
-    dialog.SetTitle(title);
-    dialog.SetMessage(text.Buffer());
-    dialog.SetButtonLabel(0, "Ok");
-    dialog.Show();
+    const VString ok = "Ok";
+    if (ShowUI()) ShowHostConfirmDialog(title, text.Buffer(), &ok, 1);
 }
 
 void WyxVexaExportSession::Warn(const std::vector<RString>& lines, const RString& dialogText, const char* title) const {

@@ -46,6 +46,7 @@
 #include <vexa/VStatus.h>
 #include <vexa/VString.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -175,6 +176,13 @@ public:
     static constexpr const char* kErrorTitle = "WYX Export Error";
 
 private:
+    // Every path of a walk of the host's DAG to `visit`; a path that cannot be had is reported
+    // and skipped. The iterator's status when it cannot be made.
+    static VStatus ForEachDagPath(VItDag::TraversalType traversal, VFn::Type filter,
+                                  const std::function<void(const VDagPath&)>& visit);
+    // The key of the path's rig: its top-level ancestor (the text up to its second '|').
+    static std::string RigKey(const VDagPath& path);
+
     // The creators of the DAG walk; each answers the node made, or null.
     // `joint` is set for a joint.
     VexaNode* CreateNodeFor(const VDagPath& path, const VFnDagNode& dagNode, bool& joint);

@@ -84,7 +84,8 @@ VString NumberText(int value) { return VString(std::to_string(value).c_str()); }
 
 // ---- the walk ---------------------------------------------------------------------------------------
 
-VStatus WyxVexaExportSession::WalkDag(VItDag::TraversalType traversal, VFn::Type filter) {
+VStatus WyxVexaExportSession::ForEachDagPath(VItDag::TraversalType traversal, VFn::Type filter,
+                                             const std::function<void(const VDagPath&)>& visit) {
     VStatus status;
     VItDag it(traversal, filter, &status);
     if (!status) {
@@ -93,26 +94,39 @@ VStatus WyxVexaExportSession::WalkDag(VItDag::TraversalType traversal, VFn::Type
     }
     for (; !it.isDone(); it.next()) {
         VDagPath path;
-        VStatus step = it.getPath(path);
-        if (!step) {
+        const VStatus step = it.getPath(path);
+        if (step) {
+            visit(path);
+        } else {
             step.perror("VItDag::getPath");
-            continue;
         }
-        if (IsExcluded(path)) continue;
-        const VFnDagNode dagNode(path, &step);
-        if (!step) {
-            step.perror("VFnDagNode constructor");
-            continue;
+    }
+    return VStatus();
+}
+
+std::string WyxVexaExportSession::RigKey(const VDagPath& path) {
+    RString key(path.fullPathName().asChar());
+    KeepFromCharToChar(key, '|', '|');
+    return key.Buffer();
+}
+
+VStatus WyxVexaExportSession::WalkDag(VItDag::TraversalType traversal, VFn::Type filter) {
+    return ForEachDagPath(traversal, filter, [this](const VDagPath& path) {
+        if (IsExcluded(path)) return;
+        VStatus status;
+        const VFnDagNode dagNode(path, &status);
+        if (!status) {
+            status.perror("VFnDagNode constructor");
+            return;
         }
-        if (!IsKind109(path)) continue;
+        if (!IsKind109(path)) return;
         bool joint = false;
         VexaNode* node = CreateNodeFor(path, dagNode, joint);
-        if (node == nullptr) continue;
+        if (node == nullptr) return;
         const VString name = dagNode.name();
         ProgressTick(&name);
         node->SetInheritType(joint ? kJointInheritType : kPlainInheritType);
-    }
-    return VStatus();
+    });
 }
 
 VexaNode* WyxVexaExportSession::CreateNodeFor(const VDagPath& path, const VFnDagNode& dagNode, bool& joint) {
@@ -239,9 +253,7 @@ VexaNode* WyxVexaExportSession::CreateCamera(const VDagPath& path, const VFnDagN
         status.perror("VFnCamera constructor");
         return nullptr;
     }
-    RString key(path.fullPathName().asChar());
-    KeepFromCharToChar(key, '|', '|');
-    RigRecord& rig = rigMap_[key.Buffer()];
+    RigRecord& rig = rigMap_[RigKey(path)];
     rig.handles[1] = camera.object();
     RWyxCamera* attribute = factory_.CreateCamera();
     if (attribute != nullptr) {
@@ -258,10 +270,9 @@ VexaNode* WyxVexaExportSession::CreateCamera(const VDagPath& path, const VFnDagN
 }
 
 VexaNode* WyxVexaExportSession::CreateRigRoot(const VDagPath& path, const VFnDagNode& dagNode) {
-    RString key(path.fullPathName().asChar());
-    KeepFromCharToChar(key, '|', '|');
-    if (rigMap_.count(key.Buffer()) > 0) return nullptr;
-    rigMap_[key.Buffer()].handles[0] = path.node();
+    const std::string key = RigKey(path);
+    if (rigMap_.count(key) > 0) return nullptr;
+    rigMap_[key].handles[0] = path.node();
     return NewMappedNode(path, dagNode);
 }
 
@@ -304,11 +315,11 @@ bool WyxVexaExportSession::ExamineShapeHistory(const VDagPath& path, unsigned ch
     VDagPath sourcePath;
     if (!VDagPath::getAPathTo(sources[0], sourcePath)) return true;
     VPlug visibility = VFnDependencyNode(sourcePath.node()).findPlug("visibility", &status);
-    if (!status) return true;
     // The input shape takes the transform's visibility for the export; RestoreHistory puts
-    // its own back.
+    // its own back. One that has it already is not touched (a value set is a value stored).
+    if (!status || visibility.asBool() == visible) return true;
     history.hiddenInput = sourcePath.node();
-    history.inputVisibility = visibility.asBool();
+    history.inputVisibility = !visible;
     visibility.setValue(visible);
     return true;
 }
@@ -331,7 +342,7 @@ RString WyxVexaExportSession::SuspendSmoothing(const VObject& smooth) {
     const VString attribute = QuotedScriptText(VFnDependencyNode(smooth).name() + ".divisions");
     int divisions = 0;
     if (!VGlobal::executeCommand("getAttr " + attribute, divisions)) return RString();
-    VGlobal::executeCommand("setAttr " + attribute + " 0");
+    if (!VGlobal::executeCommand("setAttr " + attribute + " 0")) return RString();
     return RString(("setAttr " + attribute + NumberText(divisions)).asChar());
 }
 

@@ -79,27 +79,19 @@ void SetNumberValue(RWyxUserProperty& property, int type, double value) {
 // ---- hierarchy --------------------------------------------------------------------------------------
 
 void WyxVexaExportSession::ExportHierarchy(VItDag::TraversalType traversal, VFn::Type filter) {
-    VStatus status;
-    VItDag it(traversal, filter, &status);
-    if (!status) {
-        status.perror("VItDag constructor");
-        return;
-    }
-    for (; !it.isDone(); it.next()) {
-        VDagPath path;
-        if (!it.getPath(path)) continue;
+    ForEachDagPath(traversal, filter, [this](const VDagPath& path) {
         if (IsExcluded(path)) {
             ProgressTick(nullptr);
-            continue;
+            return;
         }
         const VString name = path.fullPathName();
         VexaNode* node = FindNodeForPath(name);
         // The map is keyed by the exact path name, so the node's own path is this one.
-        if (node == nullptr || node->GetDagPath() == nullptr || *node->GetDagPath() != path) continue;
+        if (node == nullptr || node->GetDagPath() == nullptr || *node->GetDagPath() != path) return;
         if (node->GetNurb() != nullptr || node->GetPatch() != nullptr) ExportSurfaceMaterial(*node);
         AttachToParent(*node, path);
         ProgressTick(&name);
-    }
+    });
 }
 
 void WyxVexaExportSession::AttachToParent(VexaNode& node, const VDagPath& path) {

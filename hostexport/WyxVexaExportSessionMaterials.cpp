@@ -119,11 +119,12 @@ void PlaceTexture(RWyxTexture& texture, const RWyxGeometry& geometry, Placement 
         texture.SetRotationUVW(0.0, 0.0, placement.rotation);
         return;
     }
-    // The surface's U and V are the host's V and U.
+    // The surface's U and V are the host's V and U: scaling and translation alike, so that the
+    // import (offsetU from translation V, offsetV from translation U) gives the offsets back.
     if (nurb->GetUType() == RWyxNurb::kClosed && nurb->GetUCount() > 0) placement.offsetV -= 2.0 / nurb->GetUCount();
     if (nurb->GetVType() == RWyxNurb::kClosed && nurb->GetVCount() > 0) placement.offsetU -= 2.0 / nurb->GetVCount();
     texture.SetScalingUV(placement.repeatV, placement.repeatU);
-    texture.SetTranslationUV(placement.frameU - pivotY - placement.offsetU, placement.frameV - pivotX - placement.offsetV);
+    texture.SetTranslationUV(placement.offsetV - placement.frameV - pivotY, placement.offsetU - placement.frameU - pivotX);
     texture.SetRotationUVW(0.0, 0.0, -placement.rotation);
     texture.SetSwapUV(true);
 }

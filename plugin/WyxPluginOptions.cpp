@@ -220,3 +220,13 @@ void WyxPluginOptions::UnitMessage(bool import) {
 bool WyxPluginOptions::IsValidSamplingRate(double rate) { return InRange(rate, kMinSamplingRate, kMaxSamplingRate); }
 
 bool WyxPluginOptions::IsValidMasterScale(double scale) { return InRange(scale, kMinMasterScale, kMaxMasterScale); }
+
+double WyxPluginOptions::GetUsableSamplingRate(bool import, double fallback) const {
+    const double rate = GetSamplingRate(import);
+    return IsValidSamplingRate(rate) ? rate : fallback;
+}
+
+double WyxPluginOptions::GetUsableMasterScale(bool import, double fallback) const {
+    const double scale = GetMasterScale(import);
+    return IsValidMasterScale(scale) ? scale : fallback;
+}

@@ -151,6 +151,10 @@ public:
 
     static bool IsValidSamplingRate(double rate);
     static bool IsValidMasterScale(double scale);
+    // The rate (scale) of the record, or `fallback` when the record holds one out of range (a
+    // registry edited by hand): what a session may divide by or scale with.
+    double GetUsableSamplingRate(bool import, double fallback) const;
+    double GetUsableMasterScale(bool import, double fallback) const;
 
 protected:
     // Empties the list and appends the records 0 to 42 with their defaults.

@@ -26,13 +26,6 @@ namespace {
 
 using vexa_host::UiModel;
 
-VObject Named(const char* name) {
-    VSelectionList list;
-    VObject node;
-    if (list.add(name)) list.getDependNode(0, node);
-    return node;
-}
-
 int InheritTypeOf(const RWyxNode* node) {
     int type = -1;
     return node->GetInheritType(type);
@@ -55,6 +48,7 @@ TEST_F(DagWalkTest, EachKindOfTransformGetsItsAttribute) {
     script("createNode transform -n sun; createNode directionalLight -n sunShape -p sun");
     script("createNode transform -n bulb; createNode pointLight -n bulbShape -p bulb");
     script("createNode transform -n glow; createNode ambientLight -n glowShape -p glow");
+    script("createNode transform -n panel; createNode areaLight -n panelShape -p panel");
     collect();
     ASSERT_NE(node("group"), nullptr);
     EXPECT_NE(node("group")->GetNull(), nullptr);
@@ -84,12 +78,44 @@ TEST_F(DagWalkTest, EachKindOfTransformGetsItsAttribute) {
     ASSERT_NE(node("lamp")->GetLight()->GetGobo(), nullptr);
     EXPECT_EQ(node("lamp")->GetLight()->GetGobo()->GetName(), "lamp");
     EXPECT_EQ(node("sun")->GetLight()->GetGobo(), nullptr);
+    // A light of another kind: a point light, hidden.
+    ASSERT_NE(node("panel"), nullptr);
+    ASSERT_NE(node("panel")->GetLight(), nullptr);
+    EXPECT_EQ(node("panel")->GetLight()->GetLightType(), RWyxLight::kPoint);
+    EXPECT_FALSE(node("panel")->GetVisibility());
+    EXPECT_TRUE(node("bulb")->GetVisibility());
     ASSERT_NE(node("glow"), nullptr);
     EXPECT_EQ(node("glow")->GetNodeAttribute(), nullptr) << "an ambient light has no attribute";
     // Every node is in the map under its full path name, shapes are not nodes.
     EXPECT_EQ(session_->FindNodeForPath("|group"), node("group"));
     EXPECT_EQ(session_->FindNodeForPath("|box|boxShape"), nullptr);
     EXPECT_EQ(node("boxShape"), nullptr);
+}
+
+TEST_F(DagWalkTest, ACameraRigHasOneRecordPerTopLevelAncestor) {
+    const std::string rigged = script("camera -n rigged");  // "rigged <shape>"
+    script("cameraMakeNode 2 rigged");
+    script("createNode transform -n outer; camera -n inner; parent inner outer; createNode lookAt -n extra -p outer");
+    collect();
+    // The rig's group comes first: its record holds it, then the camera and its shape.
+    ASSERT_NE(node("rigged_group"), nullptr);
+    EXPECT_EQ(node("rigged_group")->GetNodeAttribute(), nullptr);
+    WyxVexaExportSession::RigRecord* rig =
+        session_->FindRig(*static_cast<VexaNode*>(node("rigged_group"))->GetDagPath());
+    ASSERT_NE(rig, nullptr);
+    EXPECT_EQ(rig->handles[0], Named("rigged_group"));
+    const std::string shape = "|rigged_group|rigged|" + rigged.substr(rigged.find(' ') + 1);
+    EXPECT_EQ(rig->handles[1], Named(shape.c_str()));
+    EXPECT_FALSE(rig->handles[1].isNull());
+    EXPECT_EQ(rig->cameraNode, node("rigged"));
+    EXPECT_EQ(node("rigged")->GetParent(), node("rigged_group"));
+    EXPECT_NE(node("rigged_aim"), nullptr);
+    // A camera met first: the aim node found later below the same ancestor makes no node.
+    EXPECT_EQ(node("extra"), nullptr);
+    rig = session_->FindRig(*static_cast<VexaNode*>(node("outer"))->GetDagPath());
+    ASSERT_NE(rig, nullptr);
+    EXPECT_TRUE(rig->handles[0].isNull());
+    EXPECT_EQ(rig->cameraNode, node("inner"));
 }
 
 TEST_F(DagWalkTest, TheHostsDefaultCamerasAndGroundPlaneStayBehind) {
@@ -253,6 +279,17 @@ TEST_F(DagWalkTest, ADeformedMeshIsReadAndTheUsersSceneLeftAsFound) {
     // The whole export through the command leaves it as found too.
     ASSERT_TRUE(exportTo(file("deformed.wyx")));
     EXPECT_EQ(dump(), before);
+}
+
+TEST_F(DagWalkTest, ASkinsInputShapeShowingAsItsTransformIsNotTouched) {
+    MakeStrip("body");
+    VFnIkJoint().create();
+    script("select joint1 body; newSkinCluster \"-toSelectedBones\"");
+    const std::string before = dump();
+    ASSERT_EQ(before.find("visibility"), std::string::npos) << "no visibility stored yet";
+    collect();
+    ASSERT_NE(node("body")->GetMesh(), nullptr);
+    EXPECT_EQ(dump(), before) << "a value set, even to what it was, is a value stored";
 }
 
 TEST_F(DagWalkTest, WrappedMeshesAreLoggedEachAndShownOnce) {

@@ -22,6 +22,7 @@
 #include "host/src/ui/UiModel.h"
 
 #include <vexa/VFnMesh.h>
+#include <vexa/VSelectionList.h>
 #include <vexa/VStringArray.h>
 
 #include <memory>
@@ -37,6 +38,14 @@ inline std::string script(const std::string& text) {
     std::string joined;
     for (unsigned i = 0; i < result.length(); ++i) joined += (i == 0 ? "" : " ") + result[i].str();
     return joined;
+}
+
+// The host node of that name; null when none.
+inline VObject Named(const char* name) {
+    VSelectionList list;
+    VObject node;
+    if (list.add(name)) list.getDependNode(0, node);
+    return node;
 }
 
 // A mesh "name" (shape "nameShape") of the points and polygons given.

@@ -155,12 +155,12 @@ TEST_F(PluginModuleTest, AFileNameCannotAddCommandsThroughTheTranslator) {
     std::remove(script.c_str());
 }
 
-// The README's first command as it stands there, run from the repository root: the shell
-// loads the plug-in, imports the sample character through the import dialog and prints the
-// scene.
+// The shell command of the README's first command (scripts/run-sample runs it), run from the
+// repository root with this build's shell: the shell loads the plug-in, imports the sample
+// character through the import dialog and prints the scene.
 TEST_F(PluginModuleTest, TheMainJobOfTheReadmeRuns) {
     const std::string readme = readFile(WYX_SOURCE_DIR "/README.md");
-    const std::string shell = "    build/sanitize/host/vexa ";
+    const std::string shell = "    build/release/host/vexa ";
     const size_t at = readme.find(shell);
     ASSERT_NE(at, std::string::npos);
     const size_t start = at + shell.size();
