@@ -7,7 +7,7 @@
 #include "curves/RFCurve.h"
 #include "curves/RFCurveFilterMatrixConverter.h"
 #include "fileio/RWyxFileExporter.h"
-#include "hostexport/ExportLaterSteps.h"
+#include "hostexport/ExportSteps.h"
 #include "hostexport/TextureImageBridge.h"
 #include "hostimport/PrePostRotationNodes.h"
 #include "plugin/HostCharacterRig.h"

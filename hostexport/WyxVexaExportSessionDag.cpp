@@ -1,7 +1,7 @@
 // The DAG walk: one SDK node for every exported host transform, with the node attribute its
 // shape calls for, entered in the node map (and cameras in their rig's record).
 
-#include "hostexport/ExportLaterSteps.h"
+#include "hostexport/ExportSteps.h"
 #include "hostexport/WyxVexaExportSession.h"
 
 #include "attributes/RWyxCamera.h"
@@ -193,6 +193,7 @@ VexaNode* WyxVexaExportSession::CreateMesh(const VDagPath& path, const VFnDagNod
         if (!status) {
             status.perror("VFnMesh constructor");
         } else if ((node = NewMappedNode(path, dagNode)) != nullptr) {
+            node->SetShapeChildIndex(0);
             node->SetVisibility(GetHostVisibility(history.shapePath));
             ExportMesh(mesh, *node, history.sourceGeometry, history.inputGeometry);
         }
@@ -212,6 +213,7 @@ VexaNode* WyxVexaExportSession::CreateNurbs(const VDagPath& path, const VFnDagNo
             status.perror("VFnNurbsSurface constructor");
         } else if ((node = NewMappedNode(path, dagNode)) != nullptr) {
             node->SetShadingMode(4);
+            node->SetShapeChildIndex(0);
             node->SetVisibility(GetHostVisibility(history.shapePath));
             FillNurbs(*node, history);
         }

@@ -1,18 +1,20 @@
-#ifndef WYX_HOSTEXPORT_EXPORTLATERSTEPS_H
-#define WYX_HOSTEXPORT_EXPORTLATERSTEPS_H
+#ifndef WYX_HOSTEXPORT_EXPORTSTEPS_H
+#define WYX_HOSTEXPORT_EXPORTSTEPS_H
 
-// The steps of the export that this build does not carry out yet. Each is called from its
-// place in the export (WyxVexaExportSession::Export and the DAG walk) and does nothing, so
-// that the order of the export is whole and each step can be filled in where it stands.
+// The steps of the export that the session's main runs, each built in its own source (the
+// pre- and post-rotation nodes are made by hostimport/PrePostRotationNodes.h, the host's
+// characters read through plugin/HostCharacterRig.h):
 //
-// Steps of the export's second half:
-//   GetHostVisibility             the visibility of a DAG node (answers visible for now)
+//   GetHostVisibility             the visibility of a DAG node and the transform above it
 //   ExportNodeAnimation           pivots, limits, rotation order, rest values and animation
 //                                 of every node, lights and cameras with their channels
+//                                 (WyxVexaExportSessionAnimation.cpp)
 //   BakeOffsetTransforms          rotate axis and joint orient folded into the nodes' offsets
-//   ExportClustersRecursive       clusters and their weights
-//   ExportSkinClusters            skins with their links, weights and bind poses
+//                                 (RotationBaking.cpp)
+//   ExportClustersRecursive       clusters and their weights (ClusterExport.cpp)
+//   ExportSkinClusters            skins with their links, weights and bind poses (SkinExport.cpp)
 //   ExportBlendShapesRecursive    blend-shape targets and their weight curves
+//                                 (BlendShapeExport.cpp)
 
 #include <vexa/VStatus.h>
 
