@@ -12,8 +12,8 @@
 // creation. Reported per import: seconds, the per-node (per-polygon) time and the reader's
 // share; the per-node time should stay flat from 1,000 to 10,000 nodes.
 
-#include "ImportBenchSupport.h"
-#include "WyxBenchScene.h"
+#include "bench/ImportBenchSupport.h"
+#include "bench/WyxBenchScene.h"
 #include "fileio/RWyxFileImporter.h"
 #include "platform/NativeFiles.h"
 #include "scene/RWyxNode.h"

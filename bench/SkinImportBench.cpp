@@ -14,7 +14,7 @@
 // Each phase is reported in seconds and in microseconds per vertex; the per-vertex times
 // should stay flat from 10,000 to 100,000 vertices (time linear in the vertex count).
 
-#include "ImportBenchSupport.h"
+#include "bench/ImportBenchSupport.h"
 
 #include "attributes/RWyxMesh.h"
 #include "attributes/RWyxSkeleton.h"

@@ -1,6 +1,6 @@
 #include "attributes/RWyxMaterial.h"
 
-#include "MaterialTestSupport.h"
+#include "tests/attributes/MaterialTestSupport.h"
 #include "attributes/RWyxMaterialProperties.h"
 #include "core/RWyxUserProperty.h"
 #include "curves/RFCurve.h"

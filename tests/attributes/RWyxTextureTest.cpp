@@ -1,6 +1,6 @@
 #include "attributes/RWyxTexture.h"
 
-#include "MaterialTestSupport.h"
+#include "tests/attributes/MaterialTestSupport.h"
 #include "attributes/RWyxTextureProperties.h"
 #include "curves/RFCurve.h"
 #include "scene/RWyxNode.h"

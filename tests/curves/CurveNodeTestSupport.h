@@ -11,7 +11,7 @@
 #include "core/RDataType.h"
 #include "curves/RFCurve.h"
 #include "curves/RFCurveNode.h"
-#include "CurveTestSupport.h"
+#include "tests/curves/CurveTestSupport.h"
 
 namespace curve_node_test {
 

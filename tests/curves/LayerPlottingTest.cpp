@@ -8,8 +8,8 @@
 #include "core/RQuaternion.h"
 #include "curves/LayerPlotting.h"
 #include "curves/RAnimationSettings.h"
-#include "CurveNodeTestSupport.h"
-#include "CurveTestSupport.h"
+#include "tests/curves/CurveNodeTestSupport.h"
+#include "tests/curves/CurveTestSupport.h"
 
 using namespace curve_test;
 using namespace curve_node_test;

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "curves/RFCurveFilterKeyReducer.h"
-#include "CurveTestSupport.h"
+#include "tests/curves/CurveTestSupport.h"
 
 using namespace curve_test;
 

@@ -7,8 +7,8 @@
 #include "core/EulerAngles.h"
 #include "curves/RFCurveFilterMatrixConverter.h"
 #include "curves/RotationContinuity.h"
-#include "CurveNodeTestSupport.h"
-#include "CurveTestSupport.h"
+#include "tests/curves/CurveNodeTestSupport.h"
+#include "tests/curves/CurveTestSupport.h"
 
 using namespace curve_test;
 using namespace curve_node_test;

@@ -13,8 +13,8 @@
 #include "curves/RFCurveFilterResample.h"
 #include "curves/RFCurveFilterUnroll.h"
 #include "curves/RotationContinuity.h"
-#include "CurveNodeTestSupport.h"
-#include "CurveTestSupport.h"
+#include "tests/curves/CurveNodeTestSupport.h"
+#include "tests/curves/CurveTestSupport.h"
 
 using namespace curve_test;
 using namespace curve_node_test;

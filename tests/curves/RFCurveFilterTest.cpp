@@ -11,8 +11,8 @@
 #include "curves/RFCurveFilterConstantKeyReducer.h"
 #include "curves/RFCurveFilterKeySync.h"
 #include "curves/RFCurveFilterTimeShiftAndScale.h"
-#include "CurveNodeTestSupport.h"
-#include "CurveTestSupport.h"
+#include "tests/curves/CurveNodeTestSupport.h"
+#include "tests/curves/CurveTestSupport.h"
 
 using namespace curve_test;
 using namespace curve_node_test;

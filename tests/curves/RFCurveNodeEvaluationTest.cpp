@@ -5,7 +5,7 @@
 
 #include "core/EulerAngles.h"
 #include "core/RQuaternion.h"
-#include "CurveNodeTestSupport.h"
+#include "tests/curves/CurveNodeTestSupport.h"
 #include "curves/RotationContinuity.h"
 
 using namespace curve_node_test;

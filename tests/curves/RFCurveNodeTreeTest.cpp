@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "CurveNodeTestSupport.h"
+#include "tests/curves/CurveNodeTestSupport.h"
 
 using namespace curve_node_test;
 using curve_test::At;

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "core/RVector4.h"
-#include "CurveNodeTestSupport.h"
+#include "tests/curves/CurveNodeTestSupport.h"
 #include "curves/RTimeWarpRegistry.h"
 #include "curves/RotationContinuity.h"
 

@@ -1,4 +1,4 @@
-#include "FrontEndTestSupport.h"
+#include "tests/fileio/FrontEndTestSupport.h"
 
 #include <memory>
 

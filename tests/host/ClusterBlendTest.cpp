@@ -1,7 +1,7 @@
 // Clusters made and weighted as the import makes them and read as the export reads them, and
 // blend shapes with their targets and sliders.
 
-#include "DeformerTestSupport.h"
+#include "tests/host/DeformerTestSupport.h"
 
 #include <vexa/VFnBlendShapeDeformer.h>
 #include <vexa/VFnSet.h>

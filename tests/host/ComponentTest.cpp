@@ -2,7 +2,7 @@
 // named by selection texts ("cube.f[0:5]", "surface.cv[0:3][2]"), merged on one path, given
 // back as selection strings and selected by the select command.
 
-#include "GeometryTestSupport.h"
+#include "tests/host/GeometryTestSupport.h"
 
 #include <vexa/VFnDoubleIndexedComponent.h>
 #include <vexa/VFnSingleIndexedComponent.h>

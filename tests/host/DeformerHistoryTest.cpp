@@ -1,7 +1,7 @@
 // Deformation history kept as connections: each deformer kind found by the walks the plug-in
 // makes, the original shape, stacked deformers, the smooth node and a history that loops.
 
-#include "DeformerTestSupport.h"
+#include "tests/host/DeformerTestSupport.h"
 
 #include <vexa/VFnGeometryFilter.h>
 #include <vexa/VFnIkJoint.h>

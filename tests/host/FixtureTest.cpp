@@ -1,7 +1,7 @@
 // The optional character-rig module and the commands that build test scenes: instances and
 // driven keys.
 
-#include "DeformerTestSupport.h"
+#include "tests/host/DeformerTestSupport.h"
 
 #include "host/src/commands/CharacterRig.h"
 

@@ -1,7 +1,7 @@
 // The polygon and vertex iterators of meshes, over whole meshes and over components, as the
 // mesh export walks them.
 
-#include "GeometryTestSupport.h"
+#include "tests/host/GeometryTestSupport.h"
 
 #include <vexa/VFnSingleIndexedComponent.h>
 #include <vexa/VItMeshPolygon.h>

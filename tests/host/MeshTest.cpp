@@ -1,7 +1,7 @@
 // Polygon meshes: creation (with the polygons of size 0 that imports pass), normals, UV sets,
 // colours, copies, mesh data read from plugs, history, spaces and the shading groups of faces.
 
-#include "GeometryTestSupport.h"
+#include "tests/host/GeometryTestSupport.h"
 
 #include "host/src/api/ApiSupport.h"
 #include "host/src/geometry/SingleIndexedComponent.h"

@@ -1,7 +1,7 @@
 // NURBS surfaces: each form with its repeated CVs counted, knots, degrees, weights, the display
 // steps, malformed surfaces, surface data from plugs and the CV iterator.
 
-#include "GeometryTestSupport.h"
+#include "tests/host/GeometryTestSupport.h"
 
 #include <vexa/VFnDoubleIndexedComponent.h>
 #include <vexa/VItSurfaceCV.h>

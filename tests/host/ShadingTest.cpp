@@ -1,7 +1,7 @@
 // Shaders, the shader list, shading groups and sets, and the texture networks the import builds
 // and the export reads.
 
-#include "DeformerTestSupport.h"
+#include "tests/host/DeformerTestSupport.h"
 
 #include <vexa/VDGModifier.h>
 #include <vexa/VFnPhongShader.h>

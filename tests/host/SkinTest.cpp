@@ -1,7 +1,7 @@
 // Skins bound through newSkinCluster: influences, the bind-time matrices, the bind pose, and
 // weights set and read as the plug-in's import and export do.
 
-#include "DeformerTestSupport.h"
+#include "tests/host/DeformerTestSupport.h"
 
 #include <vexa/VDoubleArray.h>
 #include <vexa/VFnIkJoint.h>

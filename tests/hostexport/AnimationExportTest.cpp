@@ -2,7 +2,7 @@
 // the file, rest values, pivots, limits, rotation order, pre- and post-rotation, visibility;
 // lights and cameras with their channels; offsets that rebuild the host's global matrices.
 
-#include "DeformExportTestSupport.h"
+#include "tests/hostexport/DeformExportTestSupport.h"
 
 #include "attributes/RWyxCamera.h"
 #include "attributes/RWyxLight.h"

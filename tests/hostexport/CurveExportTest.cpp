@@ -2,7 +2,7 @@
 // frames per second and both angle units, evaluated in the SDK against the host; sampled curves
 // on their grid (negative first keys, spans shorter than a period); the constant key reducer.
 
-#include "ExportTestSupport.h"
+#include "tests/hostexport/ExportTestSupport.h"
 
 #include "curves/RFCurve.h"
 #include "hostexport/AnimCurveExport.h"

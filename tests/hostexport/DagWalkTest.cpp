@@ -2,7 +2,7 @@
 // their skeleton types and custom attributes; and a deformed mesh read without the user's scene
 // changing.
 
-#include "ExportTestSupport.h"
+#include "tests/hostexport/ExportTestSupport.h"
 
 #include "attributes/RWyxCamera.h"
 #include "attributes/RWyxGobo.h"

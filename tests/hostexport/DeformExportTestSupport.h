@@ -4,10 +4,10 @@
 // What the tests of the export's second half share: host nodes by name, keyed host curves, the
 // export run through its animation pass, and matrices compared value for value.
 
-#include "ExportTestSupport.h"
+#include "tests/hostexport/ExportTestSupport.h"
 
 #include "core/RMatrix.h"
-#include "hostexport/ExportLaterSteps.h"
+#include "hostexport/ExportSteps.h"
 
 #include <vexa/VFnAnimCurve.h>
 #include <vexa/VMatrix.h>

@@ -2,7 +2,7 @@
 // host's, bind-time matrices, the bind-pose question answered every way, conflicting bind
 // matrices, NURBS control points numbered as the NURBS export numbers them, shapes from targets.
 
-#include "DeformExportTestSupport.h"
+#include "tests/hostexport/DeformExportTestSupport.h"
 
 #include "attributes/RWyxGeometry.h"
 #include "attributes/RWyxLayer.h"

@@ -2,7 +2,7 @@
 // the rate read back into the options and the registry, Cancel and a second file, names that
 // carry quotes, and exports that fail.
 
-#include "ExportTestSupport.h"
+#include "tests/hostexport/ExportTestSupport.h"
 
 #include "plugin/PluginRegistration.h"
 #include "plugin/UserParamStore.h"

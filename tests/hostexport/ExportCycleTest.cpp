@@ -3,7 +3,7 @@
 // files agree: nodes, transform values, every curve's keys, lights, cameras, skin and cluster
 // weights with their matrices, bind poses and shapes.
 
-#include "DeformExportTestSupport.h"
+#include "tests/hostexport/DeformExportTestSupport.h"
 
 #include "attributes/RWyxCamera.h"
 #include "attributes/RWyxGeometry.h"

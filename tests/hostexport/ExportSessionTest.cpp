@@ -2,7 +2,7 @@
 // with and without root nodes, the name-clash check, namespace warnings, failed writes that
 // leave the target as it was, the joint display scale.
 
-#include "ExportTestSupport.h"
+#include "tests/hostexport/ExportTestSupport.h"
 
 #include "core/RWyxUserProperty.h"
 #include "fileio/RWyxFile.h"

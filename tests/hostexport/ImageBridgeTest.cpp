@@ -2,7 +2,7 @@
 // on export and back to their own format on import, TIFFs compressed or not, pictures the host
 // cannot read, names that carry folders, and the temporary files on every road.
 
-#include "ExportTestSupport.h"
+#include "tests/hostexport/ExportTestSupport.h"
 
 #include "fileio/RImageBuffer.h"
 #include "fileio/RImageConverter.h"

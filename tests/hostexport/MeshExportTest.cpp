@@ -2,7 +2,7 @@
 // coincident control points with hard edges, NURBS surfaces of each form, and the materials
 // and textures the shaders give.
 
-#include "ExportTestSupport.h"
+#include "tests/hostexport/ExportTestSupport.h"
 
 #include "attributes/RWyxMaterial.h"
 #include "attributes/RWyxNurb.h"

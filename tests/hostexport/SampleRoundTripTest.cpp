@@ -9,7 +9,7 @@
 // is left out of the comparison: transform values and animation (they come with the animation
 // export); materials and textures are compared when the import has made them in the host.
 
-#include "ExportTestSupport.h"
+#include "tests/hostexport/ExportTestSupport.h"
 
 #include "attributes/RWyxLight.h"
 #include "attributes/RWyxMaterial.h"

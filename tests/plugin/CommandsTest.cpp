@@ -1,8 +1,8 @@
 // The 26 commands: the option setters with their flags and usage errors, the obsolete and
 // pending commands, and the batch dialog driven as a user would.
 
-#include "CommandNames.h"
-#include "PluginTestSupport.h"
+#include "tests/plugin/CommandNames.h"
+#include "tests/plugin/PluginTestSupport.h"
 
 #include "plugin/BatchDialogCommands.h"
 #include "plugin/OptionCommands.h"

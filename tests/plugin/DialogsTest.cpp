@@ -1,7 +1,7 @@
 // The message dialogs answered by label, index and dismissal, the text they carry, and the
 // progress display.
 
-#include "PluginTestSupport.h"
+#include "tests/plugin/PluginTestSupport.h"
 
 #include "plugin/PluginBoundary.h"
 #include "plugin/ProgressDisplay.h"

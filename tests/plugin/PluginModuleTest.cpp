@@ -2,7 +2,7 @@
 // manager and through the shell, its entry points, what it registers and takes back, the
 // options it saves when it is unloaded, and the file translator on the host's "file" command.
 
-#include "CommandNames.h"
+#include "tests/plugin/CommandNames.h"
 
 #include "core/RRegistryKey.h"
 #include "tests/support/PluginTestSupport.h"

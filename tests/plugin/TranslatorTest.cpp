@@ -1,6 +1,6 @@
 // The translator: which files it takes, and the command it runs with the file's name.
 
-#include "PluginTestSupport.h"
+#include "tests/plugin/PluginTestSupport.h"
 
 #include "plugin/WYXVexaTranslator.h"
 

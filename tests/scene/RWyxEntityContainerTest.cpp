@@ -1,6 +1,6 @@
 #include "scene/RWyxEntityContainer.h"
 
-#include "MembershipTestSupport.h"
+#include "tests/scene/MembershipTestSupport.h"
 #include "attributes/RWyxDeformer.h"
 #include "attributes/RWyxGenericNode.h"
 #include "attributes/RWyxMaterial.h"

@@ -1,6 +1,6 @@
 #include "scene/RWyxNameClashCollector.h"
 
-#include "MembershipTestSupport.h"
+#include "tests/scene/MembershipTestSupport.h"
 #include "attributes/RWyxMaterial.h"
 #include "attributes/RWyxTexture.h"
 #include "scene/RWyxNodeVisitor.h"

@@ -3,7 +3,7 @@
 // made at once: the same wrappers in the same places, the same channels with the same
 // defaults, whatever happened in between.
 
-#include "NodeTestSupport.h"
+#include "tests/scene/NodeTestSupport.h"
 #include "core/RDataType.h"
 #include "core/RProperty.h"
 #include "core/RWyxUserProperty.h"

@@ -1,6 +1,6 @@
 #include "scene/RWyxNodeLimits.h"
 
-#include "TransformTestSupport.h"
+#include "tests/scene/TransformTestSupport.h"
 #include "attributes/RWyxMarker.h"
 #include "attributes/RWyxMesh.h"
 #include "attributes/RWyxNull.h"

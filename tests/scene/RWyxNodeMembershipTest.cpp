@@ -1,6 +1,6 @@
 #include "scene/RWyxNode.h"
 
-#include "MembershipTestSupport.h"
+#include "tests/scene/MembershipTestSupport.h"
 #include "attributes/RWyxMaterial.h"
 #include "attributes/RWyxSkeleton.h"
 #include "attributes/RWyxTexture.h"

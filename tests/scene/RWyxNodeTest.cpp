@@ -1,7 +1,7 @@
 #include "scene/RWyxNode.h"
 
-#include "NodeTestSupport.h"
-#include "TakeTestSupport.h"
+#include "tests/scene/NodeTestSupport.h"
+#include "tests/scene/TakeTestSupport.h"
 #include "attributes/RWyxCamera.h"
 #include "attributes/RWyxCharacter.h"
 #include "attributes/RWyxLight.h"

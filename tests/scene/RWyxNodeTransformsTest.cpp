@@ -1,8 +1,8 @@
 #include "scene/RWyxNode.h"
 
-#include "NodeTestSupport.h"
-#include "TakeTestSupport.h"
-#include "TransformTestSupport.h"
+#include "tests/scene/NodeTestSupport.h"
+#include "tests/scene/TakeTestSupport.h"
+#include "tests/scene/TransformTestSupport.h"
 #include "core/RProperty.h"
 #include "curves/RFCurve.h"
 #include "curves/RFCurveNode.h"

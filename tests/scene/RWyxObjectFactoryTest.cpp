@@ -1,6 +1,6 @@
 #include "scene/RWyxObjectFactory.h"
 
-#include "NodeTestSupport.h"
+#include "tests/scene/NodeTestSupport.h"
 #include "attributes/RWyxCamera.h"
 #include "attributes/RWyxDeformer.h"
 #include "attributes/RWyxGenericNode.h"

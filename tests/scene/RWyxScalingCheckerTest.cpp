@@ -1,6 +1,6 @@
 #include "scene/RWyxScalingChecker.h"
 
-#include "MembershipTestSupport.h"
+#include "tests/scene/MembershipTestSupport.h"
 #include "attributes/RWyxNull.h"
 #include "attributes/RWyxSkeleton.h"
 #include "curves/RCurveKey.h"

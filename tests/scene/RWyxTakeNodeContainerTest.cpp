@@ -8,7 +8,7 @@
 #include "core/RProperty.h"
 #include "core/RWyxPropertyHandler.h"
 #include "scene/RWyxTakeNode.h"
-#include "TakeTestSupport.h"
+#include "tests/scene/TakeTestSupport.h"
 
 using take_test::AddChannel;
 using take_test::AddKey;

@@ -8,7 +8,7 @@
 #include <memory>
 #include <vector>
 
-#include "TakeTestSupport.h"
+#include "tests/scene/TakeTestSupport.h"
 
 using take_test::AddChannel;
 using take_test::AddKey;

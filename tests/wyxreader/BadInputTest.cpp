@@ -1,7 +1,7 @@
 // Files the container accepts whose content does not hold together: each is read as far as
 // it is sound, and each thing dropped or mended is one warning whose text says what and where.
 
-#include "ReaderTestSupport.h"
+#include "tests/wyxreader/ReaderTestSupport.h"
 
 #include "attributes/RWyxLayer.h"
 #include "attributes/RWyxLayerElement.h"

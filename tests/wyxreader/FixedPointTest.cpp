@@ -1,7 +1,7 @@
 // The file is a fixed point of reading and writing: for F = Write(Read(Write(S))),
 // Write(Read(F)) is F byte for byte, in every form.
 
-#include "ReaderTestSupport.h"
+#include "tests/wyxreader/ReaderTestSupport.h"
 
 #include "fileio/RWyxCipher.h"
 #include "scene/RWyxScene.h"

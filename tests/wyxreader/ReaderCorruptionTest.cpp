@@ -3,8 +3,8 @@
 // or a hang. Runs under the sanitizers in CI; the damage is spread over several cases so that
 // none runs long.
 
-#include "ReaderTestSupport.h"
-#include "V5SceneSupport.h"
+#include "tests/wyxreader/ReaderTestSupport.h"
+#include "tests/wyxreader/V5SceneSupport.h"
 
 #include "scene/RWyxScene.h"
 #include "scene/RWyxSceneInfo.h"

@@ -1,7 +1,7 @@
 // The reader as the importer drives it: opening, the header and its take descriptions, the
 // options it offers, passwords, the selection of takes, the front end and the format table.
 
-#include "ReaderTestSupport.h"
+#include "tests/wyxreader/ReaderTestSupport.h"
 
 #include "curves/RFCurveNode.h"
 #include "curves/RTimeWarpRegistry.h"

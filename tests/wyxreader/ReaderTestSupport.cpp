@@ -1,4 +1,4 @@
-#include "ReaderTestSupport.h"
+#include "tests/wyxreader/ReaderTestSupport.h"
 
 #include "attributes/RWyxCamera.h"
 #include "attributes/RWyxCharacter.h"

@@ -1,6 +1,6 @@
 // The sample scenes kept in samples/ read back into the scene the sample program builds.
 
-#include "ReaderTestSupport.h"
+#include "tests/wyxreader/ReaderTestSupport.h"
 
 #include "attributes/RWyxCamera.h"
 #include "attributes/RWyxLight.h"

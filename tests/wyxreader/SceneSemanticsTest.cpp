@@ -7,7 +7,7 @@
 // where the layers cancel, reduced to their default values; the scene info, which the ASCII
 // form does not carry.
 
-#include "ReaderTestSupport.h"
+#include "tests/wyxreader/ReaderTestSupport.h"
 
 #include "attributes/RWyxCamera.h"
 #include "attributes/RWyxCharacter.h"

@@ -3,7 +3,7 @@
 // indices past them, nesting depth. Each is read as far as it is sound; each thing dropped or
 // mended is one warning.
 
-#include "ReaderTestSupport.h"
+#include "tests/wyxreader/ReaderTestSupport.h"
 
 #include "attributes/RWyxCharacterPose.h"
 #include "attributes/RWyxLayer.h"

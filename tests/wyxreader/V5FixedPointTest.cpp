@@ -2,8 +2,8 @@
 // from the file of a scene of every kind the layout carries, the file of F read back is F,
 // byte for byte, in both forms (written to the same folder, pictures not converted).
 
-#include "ReaderTestSupport.h"
-#include "V5SceneSupport.h"
+#include "tests/wyxreader/ReaderTestSupport.h"
+#include "tests/wyxreader/V5SceneSupport.h"
 
 #include "scene/RWyxScene.h"
 #include "tests/support/ScratchFolder.h"

@@ -1,4 +1,4 @@
-#include "V5SceneSupport.h"
+#include "tests/wyxreader/V5SceneSupport.h"
 
 #include "attributes/RWyxCamera.h"
 #include "attributes/RWyxCharacter.h"

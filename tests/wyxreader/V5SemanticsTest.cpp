@@ -5,8 +5,8 @@
 // writer transforms come back: shininess, the camera's projection, polygons, layer numbering,
 // T = Transform L.
 
-#include "ReaderTestSupport.h"
-#include "V5SceneSupport.h"
+#include "tests/wyxreader/ReaderTestSupport.h"
+#include "tests/wyxreader/V5SceneSupport.h"
 
 #include "attributes/RWyxCamera.h"
 #include "attributes/RWyxCharacter.h"

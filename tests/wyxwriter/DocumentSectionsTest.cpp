@@ -2,7 +2,7 @@
 // and without the option flags, Connections, the Summary, the Version5 block, passwords, the
 // ASCII text of a small scene, and the same bytes from the same scene.
 
-#include "WriterTestSupport.h"
+#include "tests/wyxwriter/WriterTestSupport.h"
 
 #include "attributes/RWyxCharacter.h"
 #include "attributes/RWyxControlSetPlug.h"

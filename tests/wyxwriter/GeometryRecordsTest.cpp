@@ -1,7 +1,7 @@
 // Geometry in Model records: mesh points and polygons, layer elements and layers, NURBS and
 // patch surfaces, shapes.
 
-#include "WriterTestSupport.h"
+#include "tests/wyxwriter/WriterTestSupport.h"
 
 #include "attributes/RWyxDeformer.h"
 #include "attributes/RWyxLayer.h"

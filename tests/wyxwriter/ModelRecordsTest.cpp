@@ -1,7 +1,7 @@
 // Model records: the node-level fields and the attribute fields of every kind, with the
 // geometry flag on and off.
 
-#include "WriterTestSupport.h"
+#include "tests/wyxwriter/WriterTestSupport.h"
 
 #include "attributes/RWyxCamera.h"
 #include "attributes/RWyxCameraSwitcher.h"

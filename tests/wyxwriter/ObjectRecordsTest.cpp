@@ -1,6 +1,6 @@
 // Material, deformer, texture, pose, generic-node, control-set-plug and character records.
 
-#include "WriterTestSupport.h"
+#include "tests/wyxwriter/WriterTestSupport.h"
 
 #include "attributes/RWyxCharacter.h"
 #include "attributes/RWyxCharacterLink.h"

@@ -2,7 +2,7 @@
 // files that are not created or not written, failed writes that leave the previous file, and
 // the progress reports of a write.
 
-#include "WriterTestSupport.h"
+#include "tests/wyxwriter/WriterTestSupport.h"
 
 #include "attributes/RWyxMesh.h"
 #include "attributes/RWyxMaterial.h"

@@ -1,7 +1,7 @@
 // The sample scene in samples/: the files there are what the sample program writes today, and
 // they hold a textured, skinned, animated character with a camera and a light.
 
-#include "WriterTestSupport.h"
+#include "tests/wyxwriter/WriterTestSupport.h"
 
 #include "samples/SampleCharacter.h"
 

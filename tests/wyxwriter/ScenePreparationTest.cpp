@@ -1,7 +1,7 @@
 // The scene after a write is the scene before it: the file form the writer needs (material,
 // texture and deformer objects connected to the nodes) is undone, whatever the write did.
 
-#include "WriterTestSupport.h"
+#include "tests/wyxwriter/WriterTestSupport.h"
 
 #include "attributes/RWyxDeformer.h"
 #include "attributes/RWyxLayer.h"

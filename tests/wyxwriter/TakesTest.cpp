@@ -2,7 +2,7 @@
 // kept in the take infos and listed alike in the Summary), the animation blocks and their
 // channels, and the scene's take selections left as they were.
 
-#include "WriterTestSupport.h"
+#include "tests/wyxwriter/WriterTestSupport.h"
 
 #include "attributes/RWyxGenericNode.h"
 #include "attributes/RWyxMaterial.h"

@@ -1,7 +1,7 @@
 // The version-5 document: the order of its blocks, the option flags, motion options, the
 // Summary in binary files only, passwords, progress and the exporter's format ids 3 and 4.
 
-#include "WriterTestSupport.h"
+#include "tests/wyxwriter/WriterTestSupport.h"
 
 #include "attributes/RWyxCharacter.h"
 #include "attributes/RWyxGobo.h"

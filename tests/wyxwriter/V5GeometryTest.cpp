@@ -1,7 +1,7 @@
 // Version-5 geometry: mesh points, normals, materials, textures, polygons, UVs, colours and
 // grid; the records a geometry uses; extra texture layers; NURBS and patches; shapes.
 
-#include "WriterTestSupport.h"
+#include "tests/wyxwriter/WriterTestSupport.h"
 
 #include "attributes/RWyxLayer.h"
 #include "attributes/RWyxLayerElementTexture.h"

@@ -1,7 +1,7 @@
 // Version-5 Model records: the node's fields, limits, look-at, animated-property table, user
 // properties, default channels and children, and the attribute fields of every kind.
 
-#include "WriterTestSupport.h"
+#include "tests/wyxwriter/WriterTestSupport.h"
 
 #include "attributes/RWyxCamera.h"
 #include "attributes/RWyxCameraProperties.h"

@@ -2,7 +2,7 @@
 // records of each take, the shininess written in its record scale without changing the scene,
 // and the scene's take selections left as they were.
 
-#include "WriterTestSupport.h"
+#include "tests/wyxwriter/WriterTestSupport.h"
 
 #include "attributes/RWyxMaterial.h"
 #include "attributes/RWyxMesh.h"

@@ -2,7 +2,7 @@
 // scene of a character pose, constraints, the media with their content, the renderer and
 // time settings with the producer cameras.
 
-#include "WriterTestSupport.h"
+#include "tests/wyxwriter/WriterTestSupport.h"
 
 #include "attributes/RWyxCamera.h"
 #include "attributes/RWyxCharacter.h"

@@ -1,4 +1,4 @@
-#include "WriterTestSupport.h"
+#include "tests/wyxwriter/WriterTestSupport.h"
 
 #include "attributes/RWyxMesh.h"
 #include "attributes/RWyxShape.h"
