@@ -5,9 +5,10 @@
 #include "attributes/RWyxPose.h"
 #include "attributes/RWyxSkinLink.h"
 #include "core/RWyxLogFile.h"
-#include "hostexport/ExportSteps.h"
 #include "hostexport/DeformerExportSupport.h"
+#include "hostexport/ExportSteps.h"
 #include "hostexport/WyxVexaExportSession.h"
+#include "hostimport/MatrixPlugs.h"
 #include "plugin/HostUtilities.h"
 #include "plugin/ProgressDisplay.h"
 #include "plugin/VexaNode.h"
@@ -51,19 +52,6 @@ VString Formatted(const char* format, int a, int b, int c = 0, int d = 0) {
     char text[96];
     std::snprintf(text, sizeof(text), format, a, b, c, d);
     return VString(text);
-}
-
-// The index among the pose's "members" of the element fed by the node; -1 when none.
-int MemberIndex(const VObject& pose, const VObject& node) {
-    VStatus status;
-    const VPlug members = VFnDependencyNode(pose).findPlug("members", &status);
-    if (!status) return -1;
-    for (unsigned i = 0; i < members.numElements(); ++i) {
-        VPlugArray sources;
-        members.elementByPhysicalIndex(i).connectedTo(sources, true, false);
-        if (sources.length() > 0 && sources[0].node() == node) return static_cast<int>(i);
-    }
-    return -1;
 }
 
 // The rotation of a node's default take as a matrix without translation or scaling.
@@ -205,29 +193,10 @@ RMatrix SkinExport::GeometryMatrix(const VObject& skin, RWyxNode& geometry) cons
 // ---- bind matrices and the question --------------------------------------------------------------
 
 bool SkinExport::HostBindMatrix(RWyxNode& node, RMatrix& matrix) {
-    const VDagPath* path = PathOf(node);
-    if (path == nullptr) return false;
-    const VObject object = path->node();
-    VStatus status;
-    VPlug plug = VFnDependencyNode(object).findPlug("bindPose", &status);
-    if (!status) {
-        VObject pose;
-        if (!FindConnectedNodeOfType(object, VFn::kDagPose, pose, VItDependencyGraph::kDownstream,
-                                     VItDependencyGraph::kNodeLevel)) {
-            return false;
-        }
-        bool bindPose = false;
-        const VPlug flag = VFnDependencyNode(pose).findPlug("bindPose", &status);
-        if (!status || !flag.getValue(bindPose) || !bindPose) return false;
-        const int member = MemberIndex(pose, object);
-        if (member < 0) return false;
-        plug = VFnDependencyNode(pose).findPlug("worldMatrix", &status).elementByPhysicalIndex(
-            static_cast<unsigned>(member), &status);
-        if (!status) return false;
-    }
-    VMatrix value;
-    if (!plug.getValue(value)) return false;
-    matrix = MatrixFromHost(value);
+    // Read as the import reads it: the node's own "bindPose", else its bind pose's element.
+    double values[16];
+    if (!GetBindPoseMatrix(node, values)) return false;
+    for (int i = 0; i < 16; ++i) matrix[i / 4][i % 4] = values[i];
     return true;
 }
 
