@@ -60,6 +60,7 @@ class RWyxObjectFactory;
 class RWyxPropertyFile;
 class RWyxScene;
 class RWyxSceneInfo;
+class RWyxShape;
 class RWyxSkinLink;
 class RWyxTakeInfo;
 class RWyxTakeNodeContainer;
@@ -214,6 +215,10 @@ protected:
     // through its rotation; zero where either side is null.
     static std::vector<RVector4> ShapeDeltas(const RWyxGeometry& geometry, const std::vector<int>& indices,
                                              const RVector4* to, const RVector4* from, bool points);
+    // Shape: name { Indexes; Vertices; Normals (meshes only) }: the deltas of the listed points
+    // (zero when nothing changed) and of the normals when both map one per control point.
+    void WriteShapeBlock(const RWyxGeometry& geometry, const RWyxShape& shape, const char* name,
+                         const std::vector<int>& indices, bool changed);
     // A field of the control points through the geometry's pivot (x' = x M00 + y M10 + z M20 +
     // M30, and so on): x', y', z' per point, and with weights the point's weight (a weight that
     // is not above 0, a point whose weight was never set, as 1).

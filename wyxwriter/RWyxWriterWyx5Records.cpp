@@ -188,15 +188,5 @@ void RWyxWriterWyx5::WriteShape(RWyxNode& node, RWyxGeometry& geometry, RWyxShap
     } else if (!changed) {
         indices.push_back(0);
     }
-    RWyxFile& file = File();
-    FieldBlock block(file, "Shape", name);
-    WriteInts(file, "Indexes", indices);
-    WriteVectors3(file, "Vertices", ShapeDeltas(geometry, indices, changed ? moved : nullptr, base, true));
-    if (geometry.GetAttributeType() == RWyxNodeAttribute::kMesh) {
-        const std::vector<RVector4>* baseNormals = NormalsByControlPoint(geometry);
-        const std::vector<RVector4>* shapeNormals = NormalsByControlPoint(shape);
-        const bool both = changed && baseNormals != nullptr && shapeNormals != nullptr;
-        WriteVectors3(file, "Normals", ShapeDeltas(geometry, indices, both ? shapeNormals->data() : nullptr,
-                                                   both ? baseNormals->data() : nullptr, false));
-    }
+    WriteShapeBlock(geometry, shape, name, indices, changed);
 }

@@ -420,3 +420,20 @@ std::vector<RVector4> RWyxWriterWyx::ShapeDeltas(const RWyxGeometry& geometry, c
     }
     return result;
 }
+
+void RWyxWriterWyx::WriteShapeBlock(const RWyxGeometry& geometry, const RWyxShape& shape, const char* name,
+                                    const std::vector<int>& indices, bool changed) {
+    RWyxFile& file = File();
+    FieldBlock block(file, "Shape", name);
+    WriteInts(file, "Indexes", indices);
+    WriteVectors3(file, "Vertices",
+                  ShapeDeltas(geometry, indices, changed ? shape.GetControlPoints() : nullptr,
+                              geometry.GetControlPoints(), true));
+    if (geometry.GetAttributeType() == RWyxNodeAttribute::kMesh) {
+        const std::vector<RVector4>* baseNormals = NormalsByControlPoint(geometry);
+        const std::vector<RVector4>* shapeNormals = NormalsByControlPoint(shape);
+        const bool both = changed && baseNormals != nullptr && shapeNormals != nullptr;
+        WriteVectors3(file, "Normals", ShapeDeltas(geometry, indices, both ? shapeNormals->data() : nullptr,
+                                                   both ? baseNormals->data() : nullptr, false));
+    }
+}
