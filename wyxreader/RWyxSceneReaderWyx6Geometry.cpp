@@ -31,6 +31,7 @@
 #include "scene/RWyxObjectFactory.h"
 #include "wyxreader/RWyxSceneReaderWyx6.h"
 #include "wyxreader/WyxFieldReading.h"
+#include "wyxreader/WyxReaderServices.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -40,20 +41,9 @@ using Element = RWyxLayerElement;
 
 namespace {
 
-const char* ElementFieldName(int kind) {
-    static const char* const kNames[] = {"",
-                                         "LayerElementNormal",
-                                         "LayerElementMaterial",
-                                         "LayerElementTexture",
-                                         "LayerElementPolygonGroup",
-                                         "LayerElementUV",
-                                         "LayerElementColor"};
-    return kind >= Element::kFirstKind && kind <= Element::kLastKind ? kNames[kind] : kNames[0];
-}
-
 int ElementKindOf(const RString& fieldName) {
     for (int kind = Element::kFirstKind; kind <= Element::kLastKind; ++kind) {
-        if (fieldName == ElementFieldName(kind)) return kind;
+        if (fieldName == LayerElementFieldName(kind)) return kind;
     }
     return 0;
 }
@@ -156,7 +146,7 @@ void RWyxSceneReaderWyx6::ReadGeometryLayers(RWyxGeometry& geometry, const RStri
     ElementList elements;
     for (const int kind : {Element::kNormal, Element::kPolygonGroup, Element::kVertexColor, Element::kUV,
                            Element::kMaterial, Element::kTexture}) {
-        const char* field = ElementFieldName(kind);
+        const char* field = LayerElementFieldName(kind);
         while (file_.FieldReadBegin(field)) {
             const int number = file_.FieldReadInt();
             const RString label = RString("Model \"") + name + "\", " + field + " " + RString(number);

@@ -1,5 +1,6 @@
 #include "wyxreader/WyxReaderServices.h"
 
+#include "attributes/RWyxLayerElement.h"
 #include "attributes/RWyxThumbnail.h"
 #include "core/EulerAngles.h"
 #include "core/RMatrix.h"
@@ -42,4 +43,16 @@ void WriteThumbnailBlock(RWyxFile& file, const RWyxThumbnail* thumbnail) {
     file.FieldWriteEnd();
     file.FieldWriteBlockEnd();
     file.FieldWriteEnd();
+}
+
+const char* LayerElementFieldName(int kind) {
+    static const char* const kNames[] = {"",
+                                         "LayerElementNormal",
+                                         "LayerElementMaterial",
+                                         "LayerElementTexture",
+                                         "LayerElementPolygonGroup",
+                                         "LayerElementUV",
+                                         "LayerElementColor"};
+    const bool known = kind >= RWyxLayerElement::kFirstKind && kind <= RWyxLayerElement::kLastKind;
+    return known ? kNames[kind] : kNames[0];
 }

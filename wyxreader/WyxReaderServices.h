@@ -1,8 +1,9 @@
 #ifndef WYX_WYXREADER_WYXREADERSERVICES_H
 #define WYX_WYXREADER_WYXREADERSERVICES_H
 
-// Two routines of the WYX scene reader that the WYX writers share: the matrix a link's stored
-// translation, rotation and scaling stand for, and the "Thumbnail" block of a take or a scene.
+// Routines of the WYX scene reader that the WYX writers share: the matrix a link's stored
+// translation, rotation and scaling stand for, the "Thumbnail" block of a take or a scene, and
+// the field names of the layer elements.
 //
 // "Thumbnail" block, at the file's current level:
 //   Thumbnail {
@@ -24,5 +25,8 @@ void ComposeMatrixTRS(RMatrix& out, const RVector4& translation, const RVector4&
 
 // Writes the block above; nothing for a null or empty thumbnail.
 void WriteThumbnailBlock(RWyxFile& file, const RWyxThumbnail* thumbnail);
+
+// "LayerElementNormal", "LayerElementMaterial", ... for a layer element kind; "" for any other.
+const char* LayerElementFieldName(int kind);
 
 #endif

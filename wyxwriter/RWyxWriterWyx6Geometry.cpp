@@ -55,6 +55,7 @@
 #include "fileio/RWyxFile.h"
 #include "scene/RWyxNode.h"
 #include "scene/RWyxNodeProperties.h"
+#include "wyxreader/WyxReaderServices.h"
 #include "wyxwriter/RWyxWriterWyx6.h"
 #include "wyxwriter/WyxFields.h"
 
@@ -67,17 +68,6 @@ constexpr int kElementVersion = 100;
 constexpr int kLayerVersion = 100;
 
 using Element = RWyxLayerElement;
-
-const char* ElementFieldName(int kind) {
-    static const char* const kNames[] = {"",
-                                         "LayerElementNormal",
-                                         "LayerElementMaterial",
-                                         "LayerElementTexture",
-                                         "LayerElementPolygonGroup",
-                                         "LayerElementUV",
-                                         "LayerElementColor"};
-    return kind >= Element::kFirstKind && kind <= Element::kLastKind ? kNames[kind] : kNames[0];
-}
 
 // The reference mode an element's data is written by: index and index to direct as they are,
 // any other mode direct.
@@ -219,7 +209,7 @@ bool RWyxWriterWyx6::WriteLayerElement(RWyxNode& node, const RWyxGeometry& geome
     const int kind = element.GetKind();
     const int reference = WrittenReference(element);
     RWyxFile& file = File();
-    FieldBlock block(file, ElementFieldName(kind), number);
+    FieldBlock block(file, LayerElementFieldName(kind), number);
     WriteField(file, "Version", kElementVersion);
     WriteField(file, "MappingInformationType", MappingModeName(element.GetMappingMode()));
     WriteField(file, "ReferenceInformationType",
@@ -306,7 +296,7 @@ void RWyxWriterWyx6::WriteLayerRecords(const RWyxGeometry& geometry) {
         WriteField(file, "Version", kLayerVersion);
         for (const auto& [kind, number] : written) {
             FieldBlock entry(file, "LayerElement");
-            WriteField(file, "Type", ElementFieldName(kind));
+            WriteField(file, "Type", LayerElementFieldName(kind));
             WriteField(file, "TypedIndex", number);
         }
     }
