@@ -40,6 +40,19 @@ void AddLogLine(WyxVexaImportSession& session, const RString& line) {
 
 RString NameOf(const RWyxNode* node) { return node->GetNameWithoutPrefix(); }
 
+// The warnings' fixed texts hold the host script's line-break escape (a backslash and n), as
+// the log keeps them. The dialog escapes its whole text for the script, so it is given real
+// line breaks instead; node names are never converted.
+RString DialogLines(const RString& text) {
+    RString lines;
+    for (int i = 0; i < text.GetLength(); ++i) {
+        const bool escape = text.Buffer()[i] == '\\' && i + 1 < text.GetLength() && text.Buffer()[i + 1] == 'n';
+        lines += escape ? '\n' : text.Buffer()[i];
+        if (escape) ++i;
+    }
+    return lines;
+}
+
 template <typename Visit>
 void ForSubtree(RWyxNode* node, Visit visit) {
     if (node != nullptr) VisitSubtree(node, visit);
@@ -84,7 +97,7 @@ void WarnAboutHelperKeys(WyxVexaImportSession& session, const RString& name, boo
     AddLogLine(session, post ? RString(head) : RString("KeyFrames found in the rotation channel for node"));
     AddLogLine(session, name);
     AddLogLine(session, tail);
-    session.ShowDialog("WYX import error", RString(head) + name + tail);
+    session.ShowDialog("WYX import error", RString(head) + name + DialogLines(tail));
 }
 
 // ---- rotation space ----------------------------------------------------------------------------------
@@ -147,10 +160,9 @@ void PrepareRotationSpace(WyxVexaImportSession& session, RWyxNode& node, bool li
     // Only a rotation that is resampled loses its limits: a joint's pre-rotation stays apart.
     if (limits && !skeleton && !IsZero(node.GetPreRotation(0))) {
         DropRotationLimits(node);
-        const RString warning =
-            RString("Node  ") + NameOf(&node) + " has to resample its rotation because it has a PreRotation.\\n" + kLimitsDropped;
-        AddLogLine(session, warning);
-        session.ShowDialog("WYX import error", warning);
+        const RString reason = RString(" has to resample its rotation because it has a PreRotation.\\n") + kLimitsDropped;
+        AddLogLine(session, RString("Node  ") + NameOf(&node) + reason);
+        session.ShowDialog("WYX import error", RString("Node  ") + NameOf(&node) + DialogLines(reason));
     }
     if (order != kSpheric) {
         node.SetRotationOrder(1, order);
@@ -163,19 +175,19 @@ void PrepareRotationSpace(WyxVexaImportSession& session, RWyxNode& node, bool li
                             " has to resample its rotation because it has a Spheric rotation space \\n");
     AddLogLine(session, kLimitsDropped);
     session.ShowDialog("WYX import error", RString("Node ") + NameOf(&node) +
-                                               " has to resample its rotation because it has a Spheric rotation space\\n" +
-                                               kLimitsDropped);
+                                               DialogLines(RString(" has to resample its rotation because it has a "
+                                                                   "Spheric rotation space\\n") +
+                                                           kLimitsDropped));
 }
 
 // The file's rotation space serves its limits only: the transform turns plainly.
 void DropLimitOnlyRotationSpace(WyxVexaImportSession& session, RWyxNode& node, bool limits, int order) {
     const bool modified = !IsZero(node.GetPreRotation(0)) || !IsZero(node.GetPostRotation(0)) || order != 0;
     if (modified && limits) {
-        const RString warning = RString(" Node ") + NameOf(&node) +
-                                " has the option UseLimitsForRotationSpaceOnly enabled and has a modified rotation "
-                                "space.\\n This is not supported by Vexa, rotation limits for this node will be dropped \\n";
-        AddLogLine(session, warning);
-        session.ShowDialog("WYX import error", warning);
+        const RString reason = " has the option UseLimitsForRotationSpaceOnly enabled and has a modified rotation "
+                               "space.\\n This is not supported by Vexa, rotation limits for this node will be dropped \\n";
+        AddLogLine(session, RString(" Node ") + NameOf(&node) + reason);
+        session.ShowDialog("WYX import error", RString(" Node ") + NameOf(&node) + DialogLines(reason));
         DropRotationLimits(node);
     }
     for (int set = 0; set < 2; ++set) {
@@ -223,19 +235,22 @@ void CheckNonUniformScale(WyxVexaImportSession& session, RWyxNode* root) {
     checker.SetNonUniformCheck(true);
     std::vector<RWyxNode*> nodes = checker.Collect(root);
     SortNodesByName(nodes);
+    const RString shearing = " has a Non-uniform scale and one or more child that have a RrSs-type scaling which is not "
+                             "supported by Vexa. Some shearing that was not present in Stagewright may appear on a "
+                             "child.\\n";
     RString message;
+    RString shown;
     for (RWyxNode* node : nodes) {
         for (int i = 0; i < node->GetChildCount(); ++i) {
             int inherit = -1;
             if (node->GetChild(i)->GetInheritType(inherit) != 0) continue;
-            message += RString("Node ") + NameOf(node) +
-                       " has a Non-uniform scale and one or more child that have a RrSs-type scaling which is not "
-                       "supported by Vexa. Some shearing that was not present in Stagewright may appear on a child.\\n";
+            message += RString("Node ") + NameOf(node) + shearing;
+            shown += RString("Node ") + NameOf(node) + DialogLines(shearing);
             AddLogLine(session, message);
             break;
         }
     }
-    if (!message.IsEmptyText()) session.ShowDialog("WYX import Error", message);
+    if (!message.IsEmptyText()) session.ShowDialog("WYX import Error", shown);
 }
 
 // ---- helper nodes --------------------------------------------------------------------------------------------

@@ -221,9 +221,10 @@ int WyxVexaImportSession::DecideAboutLockedPlug(const VString& plugName, bool ke
     } else if (lockedAttributeDecision_ == kAsk) {
         WyxVexa3ButtonDialog dialog;
         dialog.SetTitle("WYX import Warning");
-        dialog.SetMessage(line + "\\n\\n" + "NOTE: Clicking 'Unlock All' or 'Keep All Locked' will silence this dialog\\n" +
+        // Real line breaks: the dialog escapes its text for the script itself.
+        dialog.SetMessage(line + "\n\n" + "NOTE: Clicking 'Unlock All' or 'Keep All Locked' will silence this dialog\n" +
                           "      until the end of the import (the affected attributes will still be printed in the log "
-                          "file).\\n");
+                          "file).\n");
         dialog.SetButtonLabel(0, " Unlock All ");
         dialog.SetButtonLabel(1, " Unlock ");
         dialog.SetButtonLabel(2, " Keep All Locked ");

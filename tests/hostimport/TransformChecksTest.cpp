@@ -47,7 +47,9 @@ TEST_F(TransformChecksTest, NonUniformScaleOverRrSsChildrenIsReportedNodeByNode)
     EXPECT_EQ(logText().find("Node c"), std::string::npos);
     ASSERT_FALSE(Shown().empty());
     EXPECT_EQ(Shown()[0].title, "WYX import Error");
-    EXPECT_EQ(Shown()[0].message, a + b);
+    // The log keeps the script's line-break escapes; the dialog breaks its lines.
+    const std::string shownA = a.substr(0, a.size() - 2) + "\n";
+    EXPECT_EQ(Shown()[0].message, shownA + "Node b" + shownA.substr(6));
 }
 
 TEST_F(TransformChecksTest, SortingByNameDropsRepeats) {
@@ -85,11 +87,16 @@ TEST_F(TransformChecksTest, KeysOnHelperNodesAreReported) {
                        "PreRotation node can lead to undefined behavior.\n"),
               std::string::npos)
         << log;
-    EXPECT_NE(log.find("\tKeyFrames found in an animation channel for node: \n\tleg__Post_\n"), std::string::npos) << log;
+    EXPECT_NE(log.find("\tKeyFrames found in an animation channel for node: \n\tleg__Post_\n\t , \\n Keyframing "
+                       "animation in a PostRotation node can lead to undefined behavior.\n"),
+              std::string::npos)
+        << log;
     ASSERT_GE(Shown().size(), 2u);
     EXPECT_EQ(Shown()[0].title, "WYX import error");
-    EXPECT_EQ(Shown()[0].message, "KeyFrames found in the rotation channel for node: leg__Pre_ , \\n Keyframing rotation in "
+    EXPECT_EQ(Shown()[0].message, "KeyFrames found in the rotation channel for node: leg__Pre_ , \n Keyframing rotation in "
                                   "a PreRotation node can lead to undefined behavior.");
+    EXPECT_EQ(Shown()[1].message, "KeyFrames found in an animation channel for node: leg__Post_ , \n Keyframing animation "
+                                  "in a PostRotation node can lead to undefined behavior.");
     EXPECT_TRUE(dumps("node transform |leg\n"));  // the helpers folded into their nodes
     EXPECT_FALSE(dumps("__Pre_"));
 }
@@ -147,10 +154,10 @@ TEST_F(RotationSpaceTest, ARotationResampledForAPreRotationOrASphericSpaceDropsI
     ASSERT_EQ(Shown().size(), 2u);
     EXPECT_EQ(Shown()[0].title, "WYX import error");
     EXPECT_EQ(Shown()[0].message,
-              "Node  pre has to resample its rotation because it has a PreRotation.\\nSince the node also has rotation "
-              "limits, those limits cannot be applied due to the resampling and will be dropped\\n");
+              "Node  pre has to resample its rotation because it has a PreRotation.\nSince the node also has rotation "
+              "limits, those limits cannot be applied due to the resampling and will be dropped\n");
     EXPECT_EQ(Shown()[1].message.rfind("Node spheric has to resample its rotation because it has a Spheric rotation "
-                                       "space\\nSince the node also",
+                                       "space\nSince the node also",
                                        0),
               0u)
         << Shown()[1].message;
@@ -177,8 +184,44 @@ TEST_F(RotationSpaceTest, ARotationSpaceForLimitsOnlyIsDropped) {
     }
     ASSERT_EQ(Shown().size(), 1u);  // the node without limits loses nothing to tell about
     EXPECT_EQ(Shown()[0].message, " Node node has the option UseLimitsForRotationSpaceOnly enabled and has a modified "
-                                  "rotation space.\\n This is not supported by Vexa, rotation limits for this node will "
-                                  "be dropped \\n");
+                                  "rotation space.\n This is not supported by Vexa, rotation limits for this node will "
+                                  "be dropped \n");
+}
+
+// The log keeps the warnings' line-break escapes as written; only the dialogs break lines.
+TEST_F(TransformChecksTest, RotationSpaceWarningsKeepTheirEscapesInTheLog) {
+    TestSource().build = [](RWyxObjectFactory& factory) {
+        RWyxScene* scene = factory.CreateScene();
+        RWyxNode* pre = AddNode(factory, scene->GetRootNode(), "pre");
+        pre->SetPreRotation(0, 20.0, 0.0, 0.0, 1.0);
+        RWyxNode* spheric = AddNode(factory, scene->GetRootNode(), "spheric");
+        spheric->SetRotationOrder(0, 6);
+        RWyxNode* limitOnly = AddNode(factory, scene->GetRootNode(), "only");
+        limitOnly->SetRotationSpaceForLimitOnly(0, true);
+        limitOnly->SetRotationOrder(0, 2);
+        for (RWyxNode* node : {pre, spheric, limitOnly}) node->GetLimits()->SetActive(RWyxNodeLimits::kRotation, true);
+        return scene;
+    };
+    options().SetBoolOption(kImportShowUI, true);
+    ASSERT_TRUE(importFile(testFile(), 2));
+    const std::string dropped = "Since the node also has rotation limits, those limits cannot be applied due to the "
+                                "resampling and will be dropped";
+    const std::string only = " has the option UseLimitsForRotationSpaceOnly enabled and has a modified rotation space.";
+    const std::string unsupported = " This is not supported by Vexa, rotation limits for this node will be dropped ";
+    const std::string log = logText();
+    for (const std::string& line :
+         {"Node  pre has to resample its rotation because it has a PreRotation.\\n" + dropped + "\\n",
+          "Node  spheric has to resample its rotation because it has a Spheric rotation space \\n\n\t" + dropped + "\\n",
+          " Node only" + only + "\\n" + unsupported + "\\n"}) {
+        EXPECT_NE(log.find("\t" + line + "\n"), std::string::npos) << line << "\n" << log;
+    }
+    std::vector<std::string> messages;
+    for (const vexa_host::ShownDialog& dialog : Shown()) messages.push_back(dialog.message);
+    EXPECT_EQ(messages, (std::vector<std::string>{
+                            "Node  pre has to resample its rotation because it has a PreRotation.\n" + dropped + "\n",
+                            "Node spheric has to resample its rotation because it has a Spheric rotation space\n" +
+                                dropped + "\n",
+                            " Node only" + only + "\n" + unsupported + "\n"}));
 }
 
 // A post-rotation alone is a modified rotation space: the limits go.
