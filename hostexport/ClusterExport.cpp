@@ -65,11 +65,16 @@ PointWeights SurfaceWeights(const VDagPath& path, const VObject& component, cons
     return points;
 }
 
-// The cluster's weights plug of the geometry's index; false, printed, when the member's shape is
-// not one the cluster gives out or its input has no group id.
+// The cluster's weights plug of the geometry's index; false, printed, when the cluster has no
+// geometry output, the member's shape is not one it gives out or its input has no group id.
 bool WeightsOfGeometry(const VObject& deformer, const VObject& shape, VPlug& weights) {
     const VFnGeometryFilter filter(deformer);
     VStatus status;
+    filter.findPlug("outputGeometry", &status);
+    if (!status) {
+        PrintStatusError(status, "Output geometry plug not found");
+        return false;
+    }
     const unsigned index = filter.indexForOutputShape(shape, &status);
     if (!status) {
         PrintStatusError(status, "Logical index not found");

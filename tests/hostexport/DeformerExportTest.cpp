@@ -15,16 +15,21 @@
 #include "hostexport/DeformerExportSupport.h"
 #include "scene/RWyxTakeNode.h"
 
+#include "host/src/scene/AttributeDef.h"
+#include "host/src/scene/NodeType.h"
+
 #include <vexa/VAnimControl.h>
 #include <vexa/VDoubleArray.h>
 #include <vexa/VFloatArray.h>
 #include <vexa/VFnBlendShapeDeformer.h>
 #include <vexa/VFnDoubleIndexedComponent.h>
 #include <vexa/VFnIkJoint.h>
+#include <vexa/VFnNumericAttribute.h>
 #include <vexa/VFnNurbsSurface.h>
 #include <vexa/VFnSingleIndexedComponent.h>
 #include <vexa/VFnSkinCluster.h>
 #include <vexa/VFnTransform.h>
+#include <vexa/VMessageLog.h>
 
 #include <map>
 
@@ -295,6 +300,32 @@ TEST_F(DeformerExportTest, ClustersRelativeOrCompensatedOnEachGeometry) {
     ASSERT_NE(loose, nullptr);
     EXPECT_EQ(loose->GetUserDataValue(), "WeightedRelativeCluster");
     EXPECT_EQ(back->Node("body")->GetGeometry()->GetDeformerCount(), 3) << "no compensation for a relative cluster";
+}
+
+// A cluster node of another kind that gives out no geometry ("outputGeometry"): its members are
+// skipped with the reason printed.
+TEST_F(DeformerExportTest, AClusterWithoutAGeometryOutputIsPrintedAndSkipped) {
+    using namespace vexa_host;
+    if (NodeTypeRegistry::instance().find("outputlessCluster") == nullptr) {
+        NodeTypeDescription type;
+        type.name = "outputlessCluster";
+        type.parent = "dependNode";
+        type.fnType = VFn::kCluster;
+        type.attributes = {makeNumeric("relative", "rel", VFnNumericAttribute::kBoolean),
+                           makeTyped("clusterXforms", "x", AttributeKind::Message)};
+        ASSERT_NE(NodeTypeRegistry::instance().registerType(type), nullptr);
+    }
+    makeStrip("body", 1);
+    script("createNode transform -n grip1; createNode clusterHandle -n grip1Shape -p grip1; "
+           "createNode outputlessCluster -n odd; connectAttr grip1Shape.clusterTransforms[0] odd.clusterXforms; "
+           "sets -em -n oddSet; connectAttr odd.message oddSet.usedBy[0]; sets -e -add oddSet body.vtx[0:1]");
+    VMessageLog::clear();
+    const auto back = exportAndRead("outputless.wyx");
+    EXPECT_EQ(back->Node("body")->GetGeometry()->GetDeformerCount(), 0);
+    const VStringArray printed = VMessageLog::linesOf(VMessageLog::kStatus);
+    bool reported = false;
+    for (unsigned i = 0; i < printed.length(); ++i) reported |= printed[i].indexOf("Output geometry plug not found") >= 0;
+    EXPECT_TRUE(reported);
 }
 
 class NurbsDeformerTest : public DeformerExportTest {
