@@ -191,7 +191,7 @@ void ReinsertRootNode(WyxVexaImportSession& session, RWyxNode* root) {
     std::vector<RWyxNode*> moved;
     for (int i = 0; i < root->GetChildCount(); ++i) {
         RWyxNode* child = root->GetChild(i);
-        if (session.IsNodeToConvert(child)) {
+        if (session.IsConvertibleRoot(child)) {
             if (inserted == nullptr) {
                 inserted = session.GetFactory().CreateNodeForDagPath(session.GetRootName().Buffer(), nullptr);
                 if (inserted == nullptr) return;

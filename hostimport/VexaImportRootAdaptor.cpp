@@ -30,11 +30,11 @@ bool VexaImportRootAdaptor::IsReferenceNode(RWyxNode* node) const {
     return false;
 }
 
-bool VexaImportRootAdaptor::IsNodeToConvert(RWyxNode* node) const {
+bool VexaImportRootAdaptor::IsConvertibleRoot(RWyxNode* node) const {
     return RWyxRootNodeConverter::IsNodeToConvert(node) && !static_cast<VexaNode*>(node)->IsMerged();
 }
 
-void VexaImportRootAdaptor::GetConversionMatrix(RMatrix& out) {
+void VexaImportRootAdaptor::GetHostRootDefaults(RMatrix& out) const {
     // The options refuse a scale out of range where it enters; one that got past them anyway
     // is not let into the root matrix.
     double scale = GetPluginOptions()->GetMasterScale(true);
@@ -48,7 +48,7 @@ void VexaImportRootAdaptor::GetConversionMatrix(RMatrix& out) {
     MatrixMultiplyAffine(out, rotation, scaling);
 }
 
-void VexaImportRootAdaptor::ApplyRootMatrix(RWyxNode* node, const RMatrix& matrix) {
+void VexaImportRootAdaptor::KeepRootMatrix(RWyxNode* node, const RMatrix& matrix) {
     RWyxRootNodeConverter::ApplyRootMatrix(node, matrix);
     rootMatrix_ = std::make_unique<RMatrix>(matrix);
 }

@@ -23,11 +23,16 @@ public:
     // name, in the initial and the current name.
     bool IsReferenceNode(RWyxNode* node) const override;
     // The converter's own test, for a node that merge binding did not bind.
-    bool IsNodeToConvert(RWyxNode* node) const override;
+    bool IsConvertibleRoot(RWyxNode* node) const;
     // Scale by the import master scale; with the host's up axis "z", then 90 degrees about X.
-    void GetConversionMatrix(RMatrix& out) override;
+    void GetHostRootDefaults(RMatrix& out) const;
     // The converter's own operation; the matrix is kept as the root matrix.
-    void ApplyRootMatrix(RWyxNode* node, const RMatrix& matrix) override;
+    void KeepRootMatrix(RWyxNode* node, const RMatrix& matrix);
+
+    // The converter's operations are the three above.
+    bool IsNodeToConvert(RWyxNode* node) const override { return IsConvertibleRoot(node); }
+    void GetConversionMatrix(RMatrix& out) override { GetHostRootDefaults(out); }
+    void ApplyRootMatrix(RWyxNode* node, const RMatrix& matrix) override { KeepRootMatrix(node, matrix); }
 
     // Null until the root conversion ran.
     const RMatrix* GetRootMatrix() const { return rootMatrix_.get(); }

@@ -108,6 +108,40 @@ TEST_F(MergeBindingTest, ReferenceRootsTakeTheRootName) {
     EXPECT_TRUE(session_.IsRootNode(add(root(), "Wyx_Root_1")));
 }
 
+// The conversion's three operations as the import gives them: an unbound node converts, the
+// target is the host's scale (and up axis), and the matrix handed back is kept.
+TEST_F(MergeBindingTest, TheRootAdaptorConvertsUnboundNodesToTheHostsDefaultsAndKeepsTheMatrix) {
+    VexaNode* free = add(root(), "free");
+    VexaNode* bound = add(root(), "bound");
+    bound->SetMerged(true);
+    EXPECT_TRUE(session_.IsConvertibleRoot(free));
+    EXPECT_FALSE(session_.IsConvertibleRoot(bound));
+
+    options().SetMasterScale(2.0, true);
+    for (const char* axis : {"z", "y"}) {
+        ASSERT_TRUE(VGlobal::executeCommand(VString("upAxis -axis ") + axis));
+        RMatrix defaults = RMatrix::ConstructFromTRS(RVector4(5, 6, 7, 0), RVector4(10, 20, 30, 0), RVector4(4, 4, 4, 0));
+        session_.GetHostRootDefaults(defaults);
+        const bool zUp = axis[0] == 'z';
+        const double expected[4][3] = {{2, 0, 0}, {0, zUp ? 0.0 : 2.0, zUp ? 2.0 : 0.0}, {0, zUp ? -2.0 : 0.0, zUp ? 0.0 : 2.0},
+                                       {0, 0, 0}};
+        for (int row = 0; row < 4; ++row) {
+            for (int column = 0; column < 3; ++column) {
+                EXPECT_NEAR(defaults[row][column], expected[row][column], 1e-12) << axis << " " << row << column;
+            }
+        }
+    }
+
+    EXPECT_EQ(session_.GetRootMatrix(), nullptr);
+    const RMatrix kept = RMatrix::ConstructFromTRS(RVector4(1, 2, 3, 0), RVector4(), RVector4(2, 2, 2, 0));
+    session_.KeepRootMatrix(free, kept);
+    ASSERT_NE(session_.GetRootMatrix(), nullptr);
+    EXPECT_EQ((*session_.GetRootMatrix())[3][1], 2.0);
+    RVector4 translation;
+    free->GetDefaultTranslation(translation);
+    EXPECT_EQ(translation.z, 3.0);  // the converter's own operation ran
+}
+
 TEST_F(MergeBindingTest, TheRootMatrixGoesBackAboveTheTopNodesToConvert) {
     VexaNode* first = add(root(), "first");
     VexaNode* second = add(root(), "second");
