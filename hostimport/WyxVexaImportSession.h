@@ -58,6 +58,7 @@ class RWyxSkinLink;
 class RWyxTexture;
 class VFnAnimCurve;
 class VFnDependencyNode;
+class VFnSkinCluster;
 class VFnMesh;
 class VFnTransform;
 class VPlug;
@@ -199,6 +200,11 @@ public:
     void ImportDeformations(RWyxNode* node);
     // The skin of the geometry from its joint links.
     void ImportSkin(RWyxNode* node, const std::vector<RWyxSkinLink*>& jointLinks);
+    // One influence's weights on the geometry's shape, set exactly as the link has them (no
+    // normalising): its checked points as vertices, or as CVs with the repeated CVs of a NURBS
+    // surface. Success with nothing set when the link has no point of the geometry.
+    VStatus SetInfluenceWeights(VFnSkinCluster& skin, const VDagPath& shape, RWyxNode* node, const RWyxSkinLink& link,
+                                unsigned influence);
     // Per control point over the links of modes 0 and 2: weights divided by their sum, a single
     // weight between 0 and 1 made 1. A point whose weights add up to 0 is left and logged.
     void NormalizeSkinWeights(RWyxGeometry& geometry);

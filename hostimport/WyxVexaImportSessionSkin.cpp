@@ -185,18 +185,24 @@ void WyxVexaImportSession::ImportSkin(RWyxNode* node, const std::vector<RWyxSkin
         ProgressTick(&pass);
         const size_t j = static_cast<size_t>(std::find(joints.begin(), joints.end(), link.GetLink()) - joints.begin());
         if (influences[j] == ~0u) continue;
-        VFloatArray values;
-        const VObject component =
-            WeightComponent(geometry, Vexa(node), CheckedLinkWeights(link, geometry.GetControlPointsCount()), values);
-        if (component.isNull() || values.length() == 0) continue;
-        VIntArray influence;
-        influence.append(static_cast<int>(influences[j]));
-        PrintStatusError(skin.setWeights(shape, component, influence, values, false), "Cannot set the skin weights");
+        PrintStatusError(SetInfluenceWeights(skin, shape, node, link, influences[j]), "Cannot set the skin weights");
     }
     Run("setAttr " + QuotedScriptText(skinName + ".normalizeWeights") + " 1");
     Run("skinPercent -normalize true " + QuotedScriptText(skinName) + " " + shapeText);
     Run("setAttr " + QuotedScriptText(skinName + ".normalizeWeights") + " 0");
     Run("select -cl");
+}
+
+VStatus WyxVexaImportSession::SetInfluenceWeights(VFnSkinCluster& skin, const VDagPath& shape, RWyxNode* node,
+                                                  const RWyxSkinLink& link, unsigned influence) {
+    const RWyxGeometry& geometry = *node->GetGeometry();
+    VFloatArray values;
+    const VObject component =
+        WeightComponent(geometry, Vexa(node), CheckedLinkWeights(link, geometry.GetControlPointsCount()), values);
+    if (component.isNull() || values.length() == 0) return VStatus();
+    VIntArray influences;
+    influences.append(static_cast<int>(influence));
+    return skin.setWeights(shape, component, influences, values, false);
 }
 
 void WyxVexaImportSession::NormalizeSkinWeights(RWyxGeometry& geometry) {

@@ -107,6 +107,29 @@ TEST_F(DeformationImportTest, NormalisedWeightsShareOneAndAZeroSumIsLeftAndLogge
         << logText();
 }
 
+// One influence's weights go on as the link has them: the other influences keep theirs (nothing
+// is normalised) and a point the geometry lacks is left out.
+TEST_F(DeformationImportTest, AnInfluencesWeightsAreSetExactlyWithoutNormalising) {
+    options().SetBoolOption(kImportForceWeightNormalize, false);
+    ASSERT_TRUE(importBuilt([](RWyxObjectFactory& factory, RWyxNode& root) {
+        const auto [hips, spine] = AddJoints(factory, root);
+        RWyxNode* body = AddNode(factory, root, "Body", QuadStrip(factory, {-1}));
+        Link(factory, *body, hips, RWyxSkinLink::kNormal, {{0, 1.0}, {1, 1.0}, {2, 1.0}, {3, 1.0}});
+        Link(factory, *body, spine, RWyxSkinLink::kNormal, {{0, 0.0}});
+    }));
+    WyxVexaImportSession session;
+    auto* body = static_cast<VexaNode*>(session.GetFactory().CreateNode("Body"));
+    body->SetNodeAttribute(QuadStrip(session.GetFactory(), {-1}));
+    const VDagPath path = HostPath("Body");
+    body->SetDagPath(&path);
+    const RWyxSkinLink* link = Link(session.GetFactory(), *body, nullptr, RWyxSkinLink::kNormal, {{1, 0.5}, {3, 0.25}, {4, 1.0}});
+    VFnSkinCluster skin(HostNode("skinCluster1"));
+    EXPECT_TRUE(session.SetInfluenceWeights(skin, HostPath("BodyShape"), body, *link,
+                                            skin.indexForInfluenceObject(HostPath("Spine"))));
+    EXPECT_EQ(weightsOf("BodyShape", "Spine"), (std::vector<float>{0, 0.5f, 0, 0.25f}));
+    EXPECT_EQ(weightsOf("BodyShape", "Hips"), (std::vector<float>{1, 1, 1, 1}));
+}
+
 class NormalizeSkinWeightsTest : public SessionSceneTest {};
 
 TEST_F(NormalizeSkinWeightsTest, TwoWeightsShareOneAndASingleWeightBecomesOne) {
