@@ -207,6 +207,33 @@ TEST_F(OptionsTest, ResetRestoresTheDefaultsAndImportsByMerging) {
     EXPECT_EQ(options->GetRecordCount(), 52);
 }
 
+// The options' own records, without the host's records and unit texts.
+class BareOptions : public WyxPluginOptions {
+public:
+    void LoadUserParams() override {}
+    void SaveUserParams() override {}
+    int GetHostUnitIndex() const override { return 0; }
+    double GetUnitScaleBase() const override { return 1.0; }
+};
+
+// Each reset sets its ranges back, their first and last records included, and nothing else.
+TEST(OptionRangesTest, AResetSetsItsRangesBackFromFirstToLastRecord) {
+    const BareOptions defaults;
+    BareOptions options;
+    ASSERT_EQ(options.GetRecordCount(), 43);
+    const auto resetOnly = [&](void (BareOptions::*reset)(), const auto& inRange) {
+        for (int i = 0; i < options.GetRecordCount(); ++i) options.SetOptionString(i, "edited");
+        (options.*reset)();
+        for (int i = 0; i < options.GetRecordCount(); ++i) {
+            EXPECT_EQ(options.GetOptionString(i) == defaults.GetOptionString(i), inRange(i)) << i;
+        }
+    };
+    resetOnly(&BareOptions::ResetExportOptions, [](int i) { return i >= kShowWarnings && i <= kExportUnrollPath; });
+    resetOnly(&BareOptions::ResetImportOptions, [](int i) {
+        return i == kShowWarnings || i == kAsciiWyx || (i >= kImportMasterScale && i <= kImportUnrollPath);
+    });
+}
+
 TEST_F(OptionsTest, UnitTextsFollowTheHostUnit) {
     VDistance::setUIUnit(VDistance::kMeters);
     const auto options = load();
