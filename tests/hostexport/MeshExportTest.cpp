@@ -64,6 +64,25 @@ TEST_F(MeshExportTest, ACubeWithoutHardEdgesHasOneNormalPerControlPoint) {
     EXPECT_EQ(node("box")->GetShadingMode(), 4);
 }
 
+// Without hard edges a corner of three faces (three host normals) gets their average, in the
+// mesh's own space: the transform's turn stays out of it.
+TEST_F(MeshExportTest, WithoutHardEdgesACornersNormalsAreAveraged) {
+    const VObject shape = makeCube("box");
+    script("setAttr box.rotateZ 30");
+    ASSERT_EQ(VFnMesh(shape).numNormals(), 24);
+    collect();
+    const RWyxMesh* mesh = node("box")->GetMesh();
+    ASSERT_NE(mesh, nullptr);
+    ASSERT_EQ(mesh->GetNormalsMappingKind(), RWyxMesh::kKindByControlPoint);
+    for (int i = 0; i < 8; ++i) {
+        const RVector4& point = mesh->GetControlPoints()[i];
+        const RVector4& normal = mesh->GetNormals()[i];
+        EXPECT_NEAR(normal.x, point.x / std::sqrt(3.0), 1e-12) << i;
+        EXPECT_NEAR(normal.y, point.y / std::sqrt(3.0), 1e-12) << i;
+        EXPECT_NEAR(normal.z, point.z / std::sqrt(3.0), 1e-12) << i;
+    }
+}
+
 TEST_F(MeshExportTest, WithHardEdgesACubeUnweldsToOnePointPerCorner) {
     options().SetBoolOption(kExportHardEdges, true);
     makeCube("box");
