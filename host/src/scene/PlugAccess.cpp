@@ -1,5 +1,8 @@
 #include "host/src/scene/PlugAccess.h"
 
+#include "host/src/scene/AnimCurveData.h"
+#include "host/src/scene/Scene.h"
+
 #include <vexa/VFnNumericAttribute.h>
 
 #include <algorithm>
@@ -20,17 +23,29 @@ VStatus checkReadable(const PlugPath& path) {
     return VStatus();
 }
 
+bool isTimeCurve(const Node& node) {
+    return node.hasFn(VFn::kAnimCurve) && isTimeInputType(animCurveTypeOf(node.type().name));
+}
+
+// A value set on a plug that a time curve drives holds until the current time changes.
+bool holdsSetValue(const Node& node, const std::string& key) {
+    auto held = node.heldPlugs().find(key);
+    return held != node.heldPlugs().end() && held->second == Scene::instance().timeStamp();
+}
+
 VStatus read(const Node& node, const PlugPath& path, PlugValue& value, int depth) {
     if (depth > kMaxChainLength) return VStatus(VStatus::kFailure, "the connections make a loop");
     if (VStatus status = checkReadable(path); !status) return status;
+    const std::string key = path.key();
     PlugPath sourcePath;
     if (const Connection* connection = drivingConnection(node, path, &sourcePath)) {
-        return read(*connection->other, sourcePath, value, depth + 1);
+        if (!holdsSetValue(node, key)) return read(*connection->other, sourcePath, value, depth + 1);
+    } else {
+        for (const ComputeFunction& compute : node.type().computes) {
+            if (compute(node, path, value)) return VStatus();
+        }
     }
-    for (const ComputeFunction& compute : node.type().computes) {
-        if (compute(node, path, value)) return VStatus();
-    }
-    auto stored = node.values().find(path.key());
+    auto stored = node.values().find(key);
     value = stored != node.values().end() ? stored->second : defaultValue(path.leaf());
     return VStatus();
 }
@@ -121,7 +136,14 @@ VStatus writeValue(Node& node, const PlugPath& path, const PlugValue& value) {
     if (!valueFits(attribute, value)) return VStatus(VStatus::kInvalidParameter, "the value does not fit the attribute");
     PlugValue stored = value;
     if (attribute.kind == AttributeKind::Numeric) stored = conformNumber(attribute, std::get<double>(value));
-    node.values()[path.key()] = std::move(stored);
+    const std::string key = path.key();
+    node.values()[key] = std::move(stored);
+    const Connection* driver = drivingConnection(node, path);
+    if (driver != nullptr && isTimeCurve(*driver->other)) {
+        node.heldPlugs()[key] = Scene::instance().timeStamp();
+    } else {
+        node.heldPlugs().erase(key);
+    }
     return VStatus();
 }
 
