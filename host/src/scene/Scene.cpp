@@ -90,6 +90,7 @@ void Scene::reset() {
     currentNamespace_.clear();
     currentTime_ = 0.0;
     ++timeStamp_;
+    lastGroupId_ = 0;
     minTime_ = 0.0;
     maxTime_ = 10.0;
     activeSelection_->clear();

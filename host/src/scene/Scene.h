@@ -85,6 +85,9 @@ public:
 
     std::vector<SelectionItem>& activeSelection() { return *activeSelection_; }
 
+    // The next number of the scene's component groups (1, 2, ...; from 1 again after a reset).
+    int nextGroupId() { return ++lastGroupId_; }
+
 private:
     Scene();
     ~Scene();
@@ -103,6 +106,7 @@ private:
     std::string currentNamespace_;
     double currentTime_ = 0.0;
     std::uint64_t timeStamp_ = 0;
+    int lastGroupId_ = 0;
     double minTime_ = 0.0;
     double maxTime_ = 10.0;
     std::unique_ptr<std::vector<SelectionItem>> activeSelection_;
