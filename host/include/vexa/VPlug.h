@@ -93,6 +93,9 @@ public:
     // A data plug's value (geometry) as an object that function sets such as VFnMesh take;
     // the null object when the plug holds no data. kInvalidParameter for another kind of plug.
     VStatus getValue(VObject& data) const;
+    // The number the plug holds of its own, whatever drives it: the value last set on it (kept
+    // for when it is disconnected), else its attribute's default.
+    VStatus getOwnValue(double& value) const;
     VStatus setValue(double value);
     VStatus setValue(float value);
     VStatus setValue(int value);

@@ -33,6 +33,11 @@ bool holdsSetValue(const Node& node, const std::string& key) {
     return held != node.heldPlugs().end() && held->second == Scene::instance().timeStamp();
 }
 
+PlugValue storedValue(const Node& node, const PlugPath& path, const std::string& key) {
+    auto stored = node.values().find(key);
+    return stored != node.values().end() ? stored->second : defaultValue(path.leaf());
+}
+
 VStatus read(const Node& node, const PlugPath& path, PlugValue& value, int depth) {
     if (depth > kMaxChainLength) return VStatus(VStatus::kFailure, "the connections make a loop");
     if (VStatus status = checkReadable(path); !status) return status;
@@ -45,8 +50,7 @@ VStatus read(const Node& node, const PlugPath& path, PlugValue& value, int depth
             if (compute(node, path, value)) return VStatus();
         }
     }
-    auto stored = node.values().find(key);
-    value = stored != node.values().end() ? stored->second : defaultValue(path.leaf());
+    value = storedValue(node, path, key);
     return VStatus();
 }
 
@@ -103,6 +107,13 @@ const Connection* drivingConnection(const Node& node, const PlugPath& path, Plug
 VStatus readValue(const Node& node, const PlugPath& path, PlugValue& value) {
     if (!node.alive()) return VStatus(VStatus::kInvalidParameter, "the node was deleted");
     return read(node, path, value, 0);
+}
+
+VStatus readOwnValue(const Node& node, const PlugPath& path, PlugValue& value) {
+    if (!node.alive()) return VStatus(VStatus::kInvalidParameter, "the node was deleted");
+    if (VStatus status = checkReadable(path); !status) return status;
+    value = storedValue(node, path, path.key());
+    return VStatus();
 }
 
 VStatus readNumber(const Node& node, const PlugPath& path, double& value) {

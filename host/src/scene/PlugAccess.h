@@ -26,6 +26,9 @@
 namespace vexa_host {
 
 VEXA_API VStatus readValue(const Node& node, const PlugPath& path, PlugValue& value);
+// The value the plug holds of its own, whatever drives it: the value last written to it,
+// else its attribute's default; no connection or computed output is looked at.
+VEXA_API VStatus readOwnValue(const Node& node, const PlugPath& path, PlugValue& value);
 VEXA_API VStatus writeValue(Node& node, const PlugPath& path, const PlugValue& value);
 VEXA_API VStatus readNumber(const Node& node, const PlugPath& path, double& value);
 // Reads a numeric plug by attribute name (convenience for computed outputs); the default when
