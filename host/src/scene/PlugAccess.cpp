@@ -28,29 +28,29 @@ bool isTimeCurve(const Node& node) {
 }
 
 // A value set on a plug that a time curve drives holds until the current time changes.
-bool holdsSetValue(const Node& node, const std::string& key) {
-    auto held = node.heldPlugs().find(key);
+bool holdsSetValue(const Node& node, const PlugPath& path) {
+    if (node.heldPlugs().empty()) return false;
+    auto held = node.heldPlugs().find(path.key());
     return held != node.heldPlugs().end() && held->second == Scene::instance().timeStamp();
 }
 
-PlugValue storedValue(const Node& node, const PlugPath& path, const std::string& key) {
-    auto stored = node.values().find(key);
+PlugValue storedValue(const Node& node, const PlugPath& path) {
+    auto stored = node.values().find(path.key());
     return stored != node.values().end() ? stored->second : defaultValue(path.leaf());
 }
 
 VStatus read(const Node& node, const PlugPath& path, PlugValue& value, int depth) {
     if (depth > kMaxChainLength) return VStatus(VStatus::kFailure, "the connections make a loop");
     if (VStatus status = checkReadable(path); !status) return status;
-    const std::string key = path.key();
     PlugPath sourcePath;
     if (const Connection* connection = drivingConnection(node, path, &sourcePath)) {
-        if (!holdsSetValue(node, key)) return read(*connection->other, sourcePath, value, depth + 1);
+        if (!holdsSetValue(node, path)) return read(*connection->other, sourcePath, value, depth + 1);
     } else {
         for (const ComputeFunction& compute : node.type().computes) {
             if (compute(node, path, value)) return VStatus();
         }
     }
-    value = storedValue(node, path, key);
+    value = storedValue(node, path);
     return VStatus();
 }
 
@@ -112,7 +112,7 @@ VStatus readValue(const Node& node, const PlugPath& path, PlugValue& value) {
 VStatus readOwnValue(const Node& node, const PlugPath& path, PlugValue& value) {
     if (!node.alive()) return VStatus(VStatus::kInvalidParameter, "the node was deleted");
     if (VStatus status = checkReadable(path); !status) return status;
-    value = storedValue(node, path, path.key());
+    value = storedValue(node, path);
     return VStatus();
 }
 
