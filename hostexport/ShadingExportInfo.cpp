@@ -80,10 +80,6 @@ int ShadingExportInfo::TextureIndexOn(int layer) const {
     return -1;
 }
 
-bool ShadingExportInfo::HasTextureObject() const {
-    return std::any_of(components.begin(), components.end(), [](const VObject& object) { return !object.isNull(); });
-}
-
 void ApplyShadingIndices(const ShadingExportInfo& info, RWyxLayerContainer& geometry, bool textures, int polygon) {
     RWyxLayer* base = geometry.EnsureLayer(0);
     if (base == nullptr) return;

@@ -53,7 +53,6 @@ struct ShadingExportInfo {
     void CountPolygon();
     // The texture index recorded for the layer: the first id on it; -1 when none.
     int TextureIndexOn(int layer) const;
-    bool HasTextureObject() const;
 };
 
 // Writes the record's material index and (with `textures`) its texture indices into the

@@ -7,6 +7,7 @@
 #include "hostexport/ExportSteps.h"
 #include "hostexport/LightCameraExport.h"
 #include "hostexport/WyxVexaExportSession.h"
+#include "hostimport/AxisCorrection.h"
 
 #include "core/EulerAngles.h"
 #include "core/RMatrix.h"
@@ -29,8 +30,6 @@
 #include <cmath>
 
 namespace {
-
-constexpr double kQuarterTurn = 90.0;
 
 // Host rotation order code (1 xyz .. 6 zyx) to SDK order; -1 for any other code.
 int SdkRotationOrder(VTransformationMatrix::RotationOrder order) {
@@ -213,38 +212,15 @@ void ExportCustomAttributeCurves(RWyxNode& node, const VFnTransform& transform) 
 
 // ---- lights and cameras ------------------------------------------------------------------------------
 
-bool IsAimedLight(const VDagPath& path) { return path.hasFn(VFn::kSpotLight) || path.hasFn(VFn::kDirectionalLight); }
 bool IsCamera(const VDagPath& path) { return path.hasFn(VFn::kCamera) && !path.hasFn(VFn::kLocator); }
 
-// Aim-type lights look down their Y axis in the SDK and cameras down X; the post-rotation
-// turns the host's -Z into that axis, after the rotate axis.
-void ExportOrientationPostRotation(RWyxNode& node, const VDagPath& path, const VFnTransform& transform) {
-    double correction[3] = {0.0, 0.0, 0.0};
-    if (path.hasFn(VFn::kLight) && IsAimedLight(path)) {
-        correction[0] = kQuarterTurn;
-    } else if (IsCamera(path)) {
-        correction[1] = kQuarterTurn;
-    } else {
-        return;
-    }
-    RMatrix turn;
-    EulerXYZToMatrix(turn, correction[0], correction[1], correction[2]);
-    const RMatrix orientation = MatrixFromHost(transform.rotateOrientation(VSpace::kTransform).asMatrix());
-    RMatrix combined;
-    MatrixMultiplyRotation(combined, turn, orientation);
-    int order = SdkRotationOrder(transform.rotationOrder());
-    if (order < 0) order = 0;
-    RVector4 angles;
-    if (order == 0) {
-        MatrixToEulerXYZ(angles, combined);
-    } else {
-        RVector4 sequence;
-        MatrixToEuler(sequence, combined, 2 * order);
-        const EulerOrder axes = GetEulerOrder(2 * order);
-        const double values[3] = {sequence.x, sequence.y, sequence.z};
-        double* slots[3] = {&angles.x, &angles.y, &angles.z};
-        for (int i = 0; i < 3; ++i) *slots[axes.axes[i]] = values[i];
-    }
+// The import turns the post-rotation of every light and camera without a target by a quarter
+// turn (their axis in the host is not the file's): the post-rotation read from the rotate axis
+// gets exactly that turn back.
+void ExportOrientationPostRotation(RWyxNode& node) {
+    const RVector4* post = node.GetPostRotation(0);
+    if (post == nullptr || !HasAxisCorrection(node)) return;
+    const RVector4 angles = WithoutAxisCorrection(node, *post);
     node.SetPostRotation(0, angles.x, angles.y, angles.z, 1.0);
 }
 
@@ -294,7 +270,6 @@ void AnimateNode(WyxVexaExportSession& session, RWyxNode& node, const VDagPath& 
     const bool transformAnimated = HasKeyedTransformCurve(transform);
     const bool customAnimated = HasKeyedDynamicAttribute(transform);
     const bool camera = IsCamera(path);
-    const bool targetedCamera = camera && node.GetTarget() != nullptr;
     if (transformAnimated || visibilityAnimated || lightAnimated || cameraAnimated || customAnimated) {
         RWyxTakeNode* take = SelectTakeNode(node, WyxVexaExportSession::kTakeName);
         if (take != nullptr && (transformAnimated || lightAnimated || cameraAnimated)) {
@@ -313,7 +288,7 @@ void AnimateNode(WyxVexaExportSession& session, RWyxNode& node, const VDagPath& 
             if (scaling != nullptr) scaling->SetDefaultValue(1.0f);
         }
     }
-    if (!targetedCamera) ExportOrientationPostRotation(node, path, transform);
+    ExportOrientationPostRotation(node);
 }
 
 }  // namespace

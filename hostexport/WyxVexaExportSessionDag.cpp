@@ -273,7 +273,11 @@ VexaNode* WyxVexaExportSession::CreateRigRoot(const VDagPath& path, const VFnDag
     const std::string key = RigKey(path);
     if (rigMap_.count(key) > 0) return nullptr;
     rigMap_[key].handles[0] = path.node();
-    return NewMappedNode(path, dagNode);
+    // A null, as the import's test of camera groups takes only nodes of that kind: read back,
+    // the group is the rig's again rather than a null above a new rig.
+    VexaNode* node = NewMappedNode(path, dagNode);
+    if (node != nullptr) node->SetNodeAttribute(factory_.CreateNull());
+    return node;
 }
 
 // ---- the history of a shape -----------------------------------------------------------------------

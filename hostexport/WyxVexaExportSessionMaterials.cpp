@@ -35,6 +35,19 @@ constexpr int kLayeredTextureDepthLimit = 64;
 
 RWyxColor ColorOf(const VColor& color) { return RWyxColor(color.r, color.g, color.b, 1.0); }
 
+// The colour the shader holds of its own: a texture that feeds the colour plug goes to the
+// file as a texture, and the material keeps its own colour beside it.
+RWyxColor OwnColorOf(const VFnDependencyNode& shader, const char* stem) {
+    double channels[3] = {0.0, 0.0, 0.0};
+    const char* const suffixes[3] = {"R", "G", "B"};
+    for (int i = 0; i < 3; ++i) {
+        VStatus status;
+        const VPlug plug = shader.findPlug(VString(stem) + suffixes[i], &status);
+        if (status) plug.getOwnValue(channels[i]);
+    }
+    return RWyxColor(channels[0], channels[1], channels[2], 1.0);
+}
+
 // The nodes whose outputs feed the plug.
 std::vector<VObject> SourcesOf(const VPlug& plug) {
     std::vector<VObject> sources;
@@ -162,7 +175,7 @@ int WyxVexaExportSession::ExportShaderMaterial(const VString& name, const VObjec
     }
     const VFnLambertShader lambert(shader, &status);
     if (status) {
-        material->SetDiffuseColor(ColorOf(lambert.color()));
+        material->SetDiffuseColor(OwnColorOf(lambert, "color"));
         const VColor transparency = lambert.transparency();
         material->SetOpacity(1.0 - (transparency.r + transparency.g + transparency.b) / 3.0);
         material->SetAmbientColor(ColorOf(lambert.ambientColor()));
@@ -298,11 +311,6 @@ void WyxVexaExportSession::ExportSurfaceMaterial(VexaNode& node) {
     info.materialMapping = RWyxLayerElement::kAllSame;
     info.materialIndex = ExportShaderMaterial(VFnDependencyNode(shader).name(), shader, *geometry);
     const bool textures = ExportShaderTextures(shader, node, info);
-    RWyxMaterial* material = geometry->GetMaterial(info.materialIndex, 0);
-    if (textures && material != nullptr) {
-        material->SetAmbientColor(RWyxColor(0.5, 0.5, 0.5, 1.0));
-        material->SetDiffuseColor(RWyxColor(0.5, 0.5, 0.5, 1.0));
-    }
     ApplyShadingIndices(info, *geometry, textures, 0);
     GiveSurfaceTextureUVs(node);
 }

@@ -9,9 +9,7 @@
 #include "hostexport/WyxVexaExportSession.h"
 
 #include "attributes/RWyxLayer.h"
-#include "attributes/RWyxMaterial.h"
 #include "attributes/RWyxMesh.h"
-#include "core/RWyxColor.h"
 #include "core/RWyxLogFile.h"
 #include "hostimport/ImportNodePasses.h"
 #include "plugin/ScriptText.h"
@@ -302,8 +300,6 @@ void WyxVexaExportSession::ExportMeshShading(const VFnMesh& current, VexaNode& n
         ShadingExportInfo& info = entry.info;
         if (!info.textured || info.shader.isNull()) continue;
         info.materialIndex = ExportShaderMaterial(VFnDependencyNode(info.shader).name(), info.shader, mesh);
-        RWyxMaterial* material = mesh.GetMaterial(info.materialIndex, 0);
-        if (material != nullptr && info.HasTextureObject()) material->SetDiffuseColor(RWyxColor(1.0, 1.0, 1.0, 1.0));
     }
     bool allSame = true;
     for (const ShadingEntry& entry : entries) allSame = allSame && entry.info.materialIndex == entries[0].info.materialIndex;

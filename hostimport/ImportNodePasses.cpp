@@ -24,6 +24,17 @@ bool IsNullNode(const RWyxNode* node) {
     return attribute == nullptr || attribute->GetAttributeType() == RWyxNodeAttribute::kNull;
 }
 
+bool IsChildOf(const RWyxNode* node, const RWyxNode* parent) { return node != nullptr && node->GetParent() == parent; }
+
+// True when a camera among the group's children has the node as the target the getter gives.
+bool IsSiblingCameraTarget(const RWyxNode* node, const RWyxNode* group, RWyxNode* (RWyxNode::*target)() const) {
+    for (int i = 0; i < group->GetChildCount(); ++i) {
+        const RWyxNode* child = group->GetChild(i);
+        if (child != node && child->GetCamera() != nullptr && (child->*target)() == node) return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 bool IsAimUpGroupNode(const RWyxNode* node) {
@@ -36,12 +47,16 @@ bool IsAimUpGroupNode(const RWyxNode* node) {
     for (int i = 0; i < node->GetChildCount(); ++i) {
         const RWyxNode* child = node->GetChild(i);
         const RString childName = child->GetNameWithoutPrefix();
-        if (child->GetCamera() != nullptr && StartsWith(childName, base)) ++count;
-        if (EndsWith(childName, "_aim")) {
+        // The host names the rig's camera after the group only until the import names it
+        // after the file's camera: a camera aiming at a sibling is the rig's camera too.
+        if (child->GetCamera() != nullptr && (StartsWith(childName, base) || IsChildOf(child->GetTarget(), node))) {
+            ++count;
+        }
+        if (EndsWith(childName, "_aim") || IsSiblingCameraTarget(child, node, &RWyxNode::GetTarget)) {
             ++count;
             aim = true;
         }
-        if (EndsWith(childName, "_up")) ++count;
+        if (EndsWith(childName, "_up") || IsSiblingCameraTarget(child, node, &RWyxNode::GetTargetUp)) ++count;
     }
     return count >= 2 && aim;
 }

@@ -15,7 +15,10 @@ class VexaObjectFactory;
 
 // A group that the host's camera and light rigs make: the name ends in "_group", and among the
 // children at least two of {a camera whose name begins with the group's base name, a child
-// named "..._aim", a child named "..._up"} are found, one of them an aim.
+// named "..._aim", a child named "..._up"} are found, one of them an aim. A camera whose
+// look-at target is one of the group's children counts as the rig's camera whatever its name,
+// and its look-at and up targets as the aim and up children, so that a rig the import made
+// (its camera named after the file's) is claimed again on the next trip.
 bool IsAimUpGroupNode(const RWyxNode* node);
 
 // Every null that deforms a geometry of the subtree (a skin link's link node without an

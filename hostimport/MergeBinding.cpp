@@ -204,7 +204,10 @@ void ReinsertRootNode(WyxVexaImportSession& session, RWyxNode* root) {
             BakeRootMatrix(child, *rootMatrix);
         }
     }
-    if (inserted == nullptr) return;
+    // The inserted node joins the scene before the children move under it: a subtree that
+    // joins a scene from outside is refused when two of its nodes share a name (the host
+    // lets nodes of one name live under different parents), while a move within the scene
+    // is not.
+    if (inserted == nullptr || !root->AddChild(inserted)) return;
     for (RWyxNode* child : moved) inserted->AddChild(child);
-    root->AddChild(inserted);
 }

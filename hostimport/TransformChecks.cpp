@@ -1,10 +1,10 @@
 #include "hostimport/TransformChecks.h"
 
 #include "attributes/RWyxMesh.h"
-#include "core/EulerAngles.h"
 #include "core/RWyxLogFile.h"
 #include "curves/RFCurve.h"
 #include "curves/RFCurveFilterConstantKeyReducer.h"
+#include "hostimport/AxisCorrection.h"
 #include "hostimport/ImportNodePasses.h"
 #include "hostimport/WyxVexaImportSession.h"
 #include "scene/RWyxNode.h"
@@ -27,10 +27,6 @@ const char* const kPostMark = "__Post_";
 const char* const kLimitsDropped =
     "Since the node also has rotation limits, those limits cannot be applied due to the resampling and will be "
     "dropped\\n";
-
-// The quarter turns that carry the host's light and camera axis (-Z) onto the file's.
-const RVector4 kLightCorrection(90.0, 0.0, 0.0, 0.0);
-const RVector4 kCameraCorrection(0.0, 90.0, 0.0, 0.0);
 
 bool Contains(const RString& text, const char* part) { return text.FindText(part) >= 0; }
 
@@ -115,26 +111,9 @@ void SetVector(RWyxNode& node, void (RWyxNode::*setter)(int, double, double, dou
     (node.*setter)(set, value.x, value.y, value.z, 1.0);
 }
 
-// The post-rotation followed by the correction, as Euler X, Y, Z degrees (the convention of
-// every pre- and post-rotation of the scene).
-RVector4 CorrectedPostRotation(const RVector4& post, const RVector4& correction) {
-    RMatrix postMatrix;
-    RMatrix correctionMatrix;
-    EulerVectorXYZToMatrix(postMatrix, post);
-    EulerVectorXYZToMatrix(correctionMatrix, correction);
-    RMatrix combined;
-    MatrixMultiplyAffine(combined, correctionMatrix, postMatrix);
-    RVector4 angles;
-    MatrixToEulerXYZ(angles, combined);
-    return angles;
-}
-
 void CorrectLightOrCameraAxis(RWyxNode& node) {
-    if (node.GetTarget() != nullptr) return;
-    const bool light = node.GetLight() != nullptr;
-    if (!light && node.GetCamera() == nullptr) return;
-    const RVector4 post = CorrectedPostRotation(Xyz(node.GetPostRotation(0)), light ? kLightCorrection : kCameraCorrection);
-    SetVector(node, &RWyxNode::SetPostRotation, 0, post);
+    if (!HasAxisCorrection(node)) return;
+    SetVector(node, &RWyxNode::SetPostRotation, 0, WithAxisCorrection(node, Xyz(node.GetPostRotation(0))));
 }
 
 bool HasActiveRotationLimits(const RWyxNode& node) {

@@ -1,6 +1,7 @@
 #include "hostimport/UserAttributes.h"
 
 #include "core/RWyxUserProperty.h"
+#include "plugin/HostNodeTag.h"
 #include "plugin/VexaNode.h"
 
 #include <vexa/VFnDependencyNode.h>
@@ -95,9 +96,11 @@ bool IsCompatibleAttribute(const RWyxUserProperty& property, const VObject& attr
     }
 }
 
+bool IsTypeTagProperty(const RWyxUserProperty& property) { return IsLumtraxIDName(UserAttributeKey(property)); }
+
 bool CreateUserAttribute(const RWyxUserProperty& property, VFnDependencyNode& host, VexaNode& node) {
     const std::string base = UserAttributeBaseName(property);
-    if (base.empty()) return false;
+    if (base.empty() || IsTypeTagProperty(property)) return false;
     // Any refusal (a name in use is the usual one) tries the next name.
     for (int attempt = 0; attempt < kUserAttributeAttempts; ++attempt) {
         const std::string name = UserAttributeCandidate(base, attempt);
@@ -118,7 +121,10 @@ void ImportUserProperties(VFnDependencyNode& host, VexaNode& node) {
     if (node.GetNodeAttribute() == nullptr) return;
     for (int i = 0; i < node.GetUserPropertyCount(); ++i) {
         const RWyxUserProperty* property = node.GetUserProperty(i);
-        if (property != nullptr && property->GetFlag(RWyxUserProperty::kFlagUserProperty)) {
+        if (property == nullptr || !property->GetFlag(RWyxUserProperty::kFlagUserProperty)) continue;
+        if (IsTypeTagProperty(*property)) {
+            LVSetLumtraxID(host.object(), property->GetInteger());
+        } else {
             CreateUserAttribute(*property, host, node);
         }
     }

@@ -35,12 +35,18 @@ constexpr int kUserAttributeAttempts = 10;
 // three numbers for Color and Vector.
 bool IsCompatibleAttribute(const RWyxUserProperty& property, const VObject& attribute);
 
+// True for the property under which an export wrote the plug-in's type tag ("wyxID"): it
+// stands for the tag, not for a user attribute.
+bool IsTypeTagProperty(const RWyxUserProperty& property);
+
 // Makes the host attribute of the property on the node (keyable, not hidden; Real and Integer
 // with the property's range as soft limits) under the first free name of the ten, and records
-// it on the node. False when no attempt was taken or the property's type makes none.
+// it on the node. False when no attempt was taken, the property's type makes none, or the
+// property is the type tag.
 bool CreateUserAttribute(const RWyxUserProperty& property, VFnDependencyNode& host, VexaNode& node);
 
-// CreateUserAttribute for every user property of a node that has a node attribute.
+// CreateUserAttribute for every user property of a node that has a node attribute; the type
+// tag's property tags the host node with its value instead.
 void ImportUserProperties(VFnDependencyNode& host, VexaNode& node);
 
 #endif

@@ -5,6 +5,8 @@
 #include <vexa/VFnDependencyNode.h>
 #include <vexa/VFnNumericAttribute.h>
 
+#include <cstring>
+
 namespace {
 
 const char* const kTagName = "lumtraxTypeID";
@@ -56,3 +58,5 @@ int LVGetLumtraxID(const VObject& node) {
     int id = 0;
     return status && plug.getValue(id) ? id : 0;
 }
+
+bool IsLumtraxIDName(const char* name) { return name != nullptr && std::strcmp(name, kTagShortName) == 0; }

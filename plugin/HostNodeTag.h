@@ -12,5 +12,8 @@
 void LVSetLumtraxID(const VObject& node, int id);
 // The node's tag; 0 when the node cannot be opened or carries no tag.
 int LVGetLumtraxID(const VObject& node);
+// True for the name the export writes the tag under among a node's user properties (the
+// tag's short name), so that an import gives the tag back instead of a user attribute.
+bool IsLumtraxIDName(const char* name);
 
 #endif

@@ -87,6 +87,35 @@ TEST_F(AnimCurveTest, TheDrivenPlugReadsTheCurveAtTheCurrentTime) {
     EXPECT_NEAR(VFnTransform(ball).translation(VSpace::kTransform).x, 0.0, 1e-12);
 }
 
+TEST_F(AnimCurveTest, AValueSetOnADrivenPlugHoldsUntilTheTimeChanges) {
+    keyed("tx", {{0.0, 0.0}, {1.0, 10.0}}, VFnAnimCurve::kTangentLinear);
+    ASSERT_TRUE(VAnimControl::setCurrentTime(VTime(0.5, VTime::kSeconds)));
+    ASSERT_TRUE(plugOf(ball, "tx").setValue(2.0));
+    EXPECT_EQ(plugOf(ball, "tx").asDouble(), 2.0);
+    EXPECT_EQ(VFnTransform(ball).translation(VSpace::kTransform).x, 2.0);
+    VMatrix world;
+    ASSERT_TRUE(plugOf(ball, "worldMatrix").elementByLogicalIndex(0).getValue(world));
+    EXPECT_EQ(world(3, 0), 2.0) << "what depends on the plug sees the value set";
+    VAnimControl::setCurrentTime(VTime(0.5, VTime::kSeconds));
+    EXPECT_EQ(plugOf(ball, "tx").asDouble(), 2.0) << "the same time: no new evaluation";
+    VAnimControl::setCurrentTime(VTime(1.0, VTime::kSeconds));
+    EXPECT_EQ(plugOf(ball, "tx").asDouble(), 10.0);
+    VAnimControl::setCurrentTime(VTime(0.5, VTime::kSeconds));
+    EXPECT_NEAR(plugOf(ball, "tx").asDouble(), 5.0, 1e-12) << "once the time moved, the curve again";
+    // A plug driven by another plug (driven keys) reads its driver whatever was set on it.
+    VObject driver = makeTransform("driver");
+    VFnAnimCurve driven(makeNode("animCurveUL", "driven"));
+    driven.addKey(0.0, 0.0, VFnAnimCurve::kTangentLinear, VFnAnimCurve::kTangentLinear);
+    driven.addKey(1.0, 100.0, VFnAnimCurve::kTangentLinear, VFnAnimCurve::kTangentLinear);
+    VDGModifier modifier;
+    modifier.connect(plugOf(driver, "tx"), plugOf(driven.object(), "input"));
+    modifier.connect(plugOf(driven.object(), "output"), plugOf(ball, "ty"));
+    ASSERT_TRUE(modifier.doIt());
+    plugOf(driver, "tx").setValue(0.25);
+    ASSERT_TRUE(plugOf(ball, "ty").setValue(7.0));
+    EXPECT_NEAR(plugOf(ball, "ty").asDouble(), 25.0, 1e-12);
+}
+
 TEST_F(AnimCurveTest, TangentTypesWorkOutTheirSlopes) {
     struct Case {
         VFnAnimCurve::TangentType type;

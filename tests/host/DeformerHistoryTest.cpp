@@ -68,6 +68,18 @@ TEST_F(DeformerHistoryTest, TheUpstreamWalkFromTheShapeFindsEachDeformerKind) {
     }
 }
 
+// Group ids number a scene's component groups: a new scene counts from 1 again, so a scene
+// made twice is made the same.
+TEST_F(DeformerHistoryTest, GroupIdsCountFromOneInEachNewScene) {
+    run("blendShape -n faces target body; select joint1 body; newSkinCluster \"-tsb\"");
+    EXPECT_EQ(VFnGeometryFilter(named("faces")).groupIdAtIndex(0), 1u);
+    EXPECT_EQ(VFnGeometryFilter(named("skinCluster1")).groupIdAtIndex(0), 2u);
+    run("file -f -new");
+    makeStrip("body", 2);
+    run("cluster -n grip body");
+    EXPECT_EQ(VFnGeometryFilter(named("grip")).groupIdAtIndex(0), 1u);
+}
+
 TEST_F(DeformerHistoryTest, StackedDeformersWalkThroughEachOtherToTheShapes) {
     run("blendShape -n faces target body; select joint1 body; newSkinCluster \"-tsb\"");
     VFnGeometryFilter skin(named("skinCluster1"));

@@ -224,6 +224,12 @@ TEST_F(PlugTest, ADrivenPlugReadsItsSourceAndKeepsItsOwnValueForLater) {
     EXPECT_EQ(sources[0], source);
     target.setValue(1.0);
     EXPECT_EQ(target.asDouble(), 4.0);
+    double own = 0.0;
+    ASSERT_TRUE(target.getOwnValue(own));
+    EXPECT_EQ(own, 1.0) << "its own value, beside what drives it";
+    ASSERT_TRUE(plugOf(b, "tz").getOwnValue(own));
+    EXPECT_EQ(own, 0.0) << "the default when nothing was set";
+    EXPECT_EQ(VPlug().getOwnValue(own), VStatus::kInvalidParameter);
     ASSERT_TRUE(modifier.undoIt());
     EXPECT_FALSE(target.isConnected());
     EXPECT_EQ(target.asDouble(), 1.0);

@@ -225,9 +225,11 @@ TEST_F(AnimationExportTest, LightsGiveColourIntensityAndConeWithTheirKeys) {
     ASSERT_NE(node("glow"), nullptr);
     EXPECT_EQ(node("glow")->GetLight(), nullptr);
     EXPECT_EQ(take("glow"), nullptr);
-    // Aim-type lights look along the SDK's axis after a quarter turn about X.
-    EXPECT_TRUE(*node("lamp")->GetPostRotation(0) == RVector4(90.0, 0.0, 0.0, 1.0));
-    EXPECT_TRUE(*node("bulb")->GetPostRotation(0) == RVector4(0.0, 0.0, 0.0, 1.0));
+    // The import turns a light's post-rotation a quarter turn about X: every light the file
+    // carries gets that turn back, spot and point lights alike.
+    EXPECT_TRUE(*node("lamp")->GetPostRotation(0) == RVector4(-90.0, 0.0, 0.0, 1.0));
+    EXPECT_TRUE(*node("bulb")->GetPostRotation(0) == RVector4(-90.0, 0.0, 0.0, 1.0));
+    EXPECT_TRUE(*node("glow")->GetPostRotation(0) == RVector4(0.0, 0.0, 0.0, 1.0)) << "no light in the file";
 }
 
 TEST_F(AnimationExportTest, CameraPlanesFilmAndFieldOfViewCurves) {
@@ -261,7 +263,7 @@ TEST_F(AnimationExportTest, CameraPlanesFilmAndFieldOfViewCurves) {
     EXPECT_NEAR(fieldOfView->GetLeftDerivative(1), 0.0, 1e-9);
     EXPECT_EQ(channel(take("eye"), RWyxTakeNode::FieldOfViewX)->GetKeyCount(), 0);
     EXPECT_FLOAT_EQ(channel(take("eye", "Default"), RWyxTakeNode::ScalingX)->GetDefaultValue(), 1.0f);
-    EXPECT_TRUE(*eye->GetPostRotation(0) == RVector4(0.0, 90.0, 0.0, 1.0));
+    EXPECT_TRUE(*eye->GetPostRotation(0) == RVector4(0.0, -90.0, 0.0, 1.0)) << "the import's quarter turn taken back";
 }
 
 TEST_F(AnimationExportTest, FieldOfViewSlopesFollowTheLensFormulasDerivative) {

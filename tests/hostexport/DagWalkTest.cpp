@@ -99,7 +99,8 @@ TEST_F(DagWalkTest, ACameraRigHasOneRecordPerTopLevelAncestor) {
     collect();
     // The rig's group comes first: its record holds it, then the camera and its shape.
     ASSERT_NE(node("rigged_group"), nullptr);
-    EXPECT_EQ(node("rigged_group")->GetNodeAttribute(), nullptr);
+    ASSERT_NE(node("rigged_group")->GetNodeAttribute(), nullptr) << "a null: read back, it is the rig's group again";
+    EXPECT_EQ(node("rigged_group")->GetNodeAttribute()->GetAttributeType(), RWyxNodeAttribute::kNull);
     WyxVexaExportSession::RigRecord* rig =
         session_->FindRig(*static_cast<VexaNode*>(node("rigged_group"))->GetDagPath());
     ASSERT_NE(rig, nullptr);

@@ -278,9 +278,10 @@ TEST_F(MeshExportTest, ShaderValuesBecomeMaterialValues) {
     EXPECT_NEAR(clear->GetAmbientColor().GetBlue(), 0.2, 1e-6);
 }
 
-TEST_F(MeshExportTest, AFileTextureIsPlacedWithUFromUAndMakesTheDiffuseWhite) {
+TEST_F(MeshExportTest, AFileTextureIsPlacedWithUFromUAndTheMaterialKeepsItsOwnColour) {
     makeCube("box");
     script("sets -e -forceElement " + makeShadingGroup("lambert", "wood") + " box");
+    script("setAttr wood.colorR 0.75; setAttr wood.colorG 0.25; setAttr wood.colorB 0.125");
     AddFileTexture("wood", "/maps/wood.tga");
     script("setAttr place2dTexture1.offsetU 0.25; setAttr place2dTexture1.offsetV 0.5; "
            "setAttr place2dTexture1.repeatU 2; setAttr place2dTexture1.repeatV 3; "
@@ -298,7 +299,10 @@ TEST_F(MeshExportTest, AFileTextureIsPlacedWithUFromUAndMakesTheDiffuseWhite) {
     EXPECT_FALSE(texture->GetSwapUV());
     EXPECT_EQ(Element(*mesh, 0, RWyxLayerElement::kTexture)->GetMappingMode(), RWyxLayerElement::kByPolygon);
     EXPECT_EQ(Indices(Element(*mesh, 0, RWyxLayerElement::kTexture)), std::vector<int>(6, 0));
-    EXPECT_DOUBLE_EQ(mesh->GetMaterial(0, 0)->GetDiffuseColor().GetGreen(), 1.0);
+    // The colour the shader holds beside its texture, not what the texture gives.
+    EXPECT_DOUBLE_EQ(mesh->GetMaterial(0, 0)->GetDiffuseColor().GetRed(), 0.75);
+    EXPECT_DOUBLE_EQ(mesh->GetMaterial(0, 0)->GetDiffuseColor().GetGreen(), 0.25);
+    EXPECT_DOUBLE_EQ(mesh->GetMaterial(0, 0)->GetDiffuseColor().GetBlue(), 0.125);
     // Turned a quarter about the middle of the map: the pivot moves the translation.
     script("setAttr place2dTexture1.rotateFrame 90; setAttr place2dTexture1.translateFrameU 0");
     collect();
@@ -466,13 +470,15 @@ TEST_F(NurbsExportTest, ASurfaceShaderGivesTheMaterialAndASwappedTextureWithItsU
     script("sets -e -forceElement " + makeShadingGroup("lambert", "paint") + " hoop");
     AddFileTexture("paint", "/maps/paint.tif");
     script("setAttr place2dTexture1.offsetU 0.25; setAttr place2dTexture1.offsetV 0.125; "
-           "setAttr place2dTexture1.repeatU 4");
+           "setAttr place2dTexture1.repeatU 4; setAttr paint.colorR 0.75; setAttr paint.ambientColorG 0.25");
     collect();
     const RWyxNurb* nurb = node("hoop")->GetNurb();
     ASSERT_EQ(nurb->GetMaterialCount(0), 1);
     const RWyxMaterial* material = nurb->GetMaterial(0, 0);
     EXPECT_EQ(material->GetName(), "Material::paint");
-    EXPECT_NEAR(material->GetDiffuseColor().GetRed(), 0.5, 1e-9) << "textured surfaces are grey";
+    // A textured material keeps its own colours, on a surface as on a mesh.
+    EXPECT_NEAR(material->GetDiffuseColor().GetRed(), 0.75, 1e-9);
+    EXPECT_NEAR(material->GetAmbientColor().GetGreen(), 0.25, 1e-9);
     ASSERT_EQ(nurb->GetTextureCount(0), 1);
     const RWyxTexture* texture = nurb->GetTexture(0, 0);
     EXPECT_TRUE(texture->GetSwapUV());

@@ -3,8 +3,7 @@
 //
 // What the export changes on the way (each asserted below): points pass through the host in
 // single precision; the current take is "Take 001"; a take's spans are the host's playback
-// range; a textured material's diffuse colour is white, faces without shading in the host have
-// the default material; joints get the size of the joint display scale. What this build does
+// range; faces without shading in the host have the default material; joints get the size of the joint display scale. What this build does
 // not carry yet
 // is left out of the comparison: transform values and animation (they come with the animation
 // export); materials and textures are compared when the import has made them in the host.
@@ -74,8 +73,8 @@ void CompareMeshes(const RWyxMesh& sample, const RWyxMesh& exported) {
             EXPECT_EQ(exported.GetTextureUVs()[exportedUv].v, static_cast<float>(sample.GetTextureUVs()[sampleUv].v));
         }
     }
-    // Materials: those the host has, a textured one white; faces the host has no shading for
-    // (the import made none) share the default material.
+    // Materials: those the host has, a textured one with its own colour (in single precision);
+    // faces the host has no shading for (the import made none) share the default material.
     for (int m = 0; m < exported.GetMaterialCount(0); ++m) {
         const RWyxMaterial* material = exported.GetMaterial(m, 0);
         if (material->GetName() == "Material::Default_Material") {
@@ -83,10 +82,12 @@ void CompareMeshes(const RWyxMesh& sample, const RWyxMesh& exported) {
             EXPECT_EQ(exported.GetMaterialMappingKind(), RWyxMesh::kKindAllSame);
             continue;
         }
-        EXPECT_GE(sample.FindMaterial(material->GetName().Buffer(), 0), 0) << material->GetName().Buffer();
-        if (exported.GetTextureCount(0) > 0) {
-            EXPECT_EQ(material->GetDiffuseColor().GetRed(), 1.0);
-        }
+        const int original = sample.FindMaterial(material->GetName().Buffer(), 0);
+        ASSERT_GE(original, 0) << material->GetName().Buffer();
+        const RWyxColor colour = sample.GetMaterial(original, 0)->GetDiffuseColor();
+        EXPECT_EQ(material->GetDiffuseColor().GetRed(), static_cast<float>(colour.GetRed()));
+        EXPECT_EQ(material->GetDiffuseColor().GetGreen(), static_cast<float>(colour.GetGreen()));
+        EXPECT_EQ(material->GetDiffuseColor().GetBlue(), static_cast<float>(colour.GetBlue()));
     }
 }
 

@@ -81,6 +81,28 @@ TEST_F(NodePassesTest, CameraAndLightGroupsAreKnownByTheirChildren) {
     EXPECT_TRUE(group("v_group", {{"v", true}, {"v_aim", false}}));
 }
 
+// The rig an import made, exported: the host's group keeps its own name while the camera and
+// its aim locator carry the file's names. The camera's targets tell the rig.
+TEST_F(NodePassesTest, ARigWhoseCameraAimsAtASiblingIsAGroupWhateverTheNames) {
+    RWyxNode* rig = add(root(), "camera1_group", factory().CreateNull());
+    RWyxNode* camera = add(rig, "Camera", factory().CreateCamera());
+    RWyxNode* aim = add(rig, "Character");
+    camera->SetTarget(aim);
+    EXPECT_TRUE(IsAimUpGroupNode(rig));
+    RWyxNode* other = add(root(), "other_group", factory().CreateNull());
+    RWyxNode* looking = add(other, "Camera2", factory().CreateCamera());
+    looking->SetTarget(add(root(), "elsewhere"));
+    add(other, "spare");
+    EXPECT_FALSE(IsAimUpGroupNode(other)) << "the target is no child of the group";
+    RWyxNode* upOnly = add(root(), "up_group", factory().CreateNull());
+    RWyxNode* tilted = add(upOnly, "Tilted", factory().CreateCamera());
+    tilted->SetTargetUp(add(upOnly, "Sky"));
+    EXPECT_FALSE(IsAimUpGroupNode(upOnly)) << "no aim";
+    RWyxNode* named = add(root(), "Named_group", factory().CreateNull());
+    add(named, "Named", factory().CreateCamera())->SetTarget(add(named, "Ahead"));
+    EXPECT_TRUE(IsAimUpGroupNode(named));
+}
+
 TEST_F(NodePassesTest, DeformingNullsBecomeLimbNodesOtherKindsStay) {
     RWyxMesh* mesh = factory().CreateMesh();
     add(root(), "body", mesh);

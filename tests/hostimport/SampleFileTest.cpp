@@ -1,7 +1,7 @@
 // WYX files written by our writer, read by the SDK's reader and imported: the sample character
 // in each mode, its take queried, files cut short or spoilt.
 
-#include "tests/support/ImportTestSupport.h"
+#include "tests/support/ImportSceneSupport.h"
 
 #include "host/src/ui/UiModel.h"
 
@@ -120,6 +120,26 @@ TEST_F(SampleFileTest, TheSampleInEachModeBesideNodesOfItsNames) {
     scene = dump();
     EXPECT_EQ(scene.find("Hips"), std::string::npos) << scene;
     EXPECT_EQ(scene.find("Camera"), std::string::npos) << scene;
+}
+
+// The sample's spine turns -10 degrees about Z at 0 s; it is bound straight. The host's bind
+// pose records the file's bind matrices (what the plug-in set while binding), the joints keep
+// their pose at the current time.
+TEST_F(SampleFileTest, TheBindPoseHoldsTheFilesBindMatricesNotTheAnimatedPose) {
+    options().SetImportMode(2);
+    ASSERT_TRUE(import(kSample));
+    const std::string scene = dump();
+    const char* const pose[2] = {"node dagPose bindPose1\n",
+                                 "  worldMatrix[2] = 1 0 0 0 0 1 0 0 0 0 1 0 0 10 0 1\n"
+                                 "  worldMatrix[3] = 1 0 0 0 0 1 0 0 0 0 1 0 0 20 0 1\n"
+                                 "  xformMatrix[0] = 1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1\n"
+                                 "  xformMatrix[1] = 1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1\n"
+                                 "  xformMatrix[2] = 1 0 0 0 0 1 0 0 0 0 1 0 0 10 0 1\n"
+                                 "  xformMatrix[3] = 1 0 0 0 0 1 0 0 0 0 1 0 0 10 0 1\n"};
+    EXPECT_TRUE(HasNode(scene, pose)) << scene;
+    double spin = 0.0;
+    ASSERT_TRUE(HostPlug("Spine.rotateZ").getValue(spin));
+    EXPECT_NEAR(spin, -10.0 * 0.017453292519943295, 1e-12) << "the joint shows its pose at 0 s";
 }
 
 TEST_F(SampleFileTest, TheSamplesTakeAnswersTheQueries) {

@@ -5,9 +5,11 @@
 #include "tests/support/ImportSceneSupport.h"
 
 #include "attributes/RWyxNull.h"
+#include "attributes/RWyxSkeleton.h"
 #include "core/RWyxUserProperty.h"
 #include "hostimport/ImportLaterSteps.h"
 #include "hostimport/MergeBinding.h"
+#include "plugin/HostNodeTag.h"
 #include "plugin/VexaNode.h"
 #include "scene/RWyxTakeNode.h"
 #include "curves/RFCurve.h"
@@ -90,6 +92,35 @@ TEST_F(UserPropertyImportTest, TenNamesAreTriedAndTheEleventhPropertyOfOneNameIs
     EXPECT_TRUE(holder.hasAttribute("same"));
     EXPECT_TRUE(holder.hasAttribute("same9"));
     EXPECT_FALSE(holder.hasAttribute("same10"));
+}
+
+// The export writes the plug-in's type tag as the Integer user property "wyxID"; read back, it
+// tags the host node again and makes no attribute of its own, so a later export still knows
+// the node's skeleton type.
+TEST_F(UserPropertyImportTest, TheTypeTagPropertyTagsTheNodeAndMakesNoAttribute) {
+    ASSERT_TRUE(importBuilt([](RWyxObjectFactory& factory, RWyxNode& root) {
+        RWyxNode* marker = AddNode(factory, root, "marker", factory.CreateNull());
+        AddProperty(factory, *marker, "wyxID", "Integer", "wyxID")->SetInteger(4);
+        AddProperty(factory, *marker, "count", "Integer", "")->SetInteger(7);
+        RWyxSkeleton* rootBone = factory.CreateSkeleton();
+        rootBone->SetSkeletonType(RWyxSkeleton::kRoot);
+        RWyxNode* hips = AddNode(factory, root, "Hips", rootBone);
+        AddProperty(factory, *hips, "wyxID", "Integer", "wyxID")->SetInteger(2);
+        RWyxSkeleton* limb = factory.CreateSkeleton();
+        limb->SetSkeletonType(RWyxSkeleton::kLimbNode);
+        AddProperty(factory, *AddNode(factory, *hips, "Spine", limb), "wyxID", "Integer", "wyxID")->SetInteger(5);
+    }));
+    EXPECT_EQ(LVGetLumtraxID(nodeOf("marker")), 4);
+    EXPECT_EQ(LVGetLumtraxID(nodeOf("Hips")), 2);
+    EXPECT_EQ(LVGetLumtraxID(nodeOf("Spine")), 5);
+    const std::string scene = dump();
+    EXPECT_NE(scene.find("node transform |marker\n  attribute lumtraxTypeID numericAttribute\n"
+                         "  attribute count numericAttribute\n"),
+              std::string::npos)
+        << scene;
+    EXPECT_EQ(scene.find("attribute wyxID"), std::string::npos) << scene;
+    EXPECT_NE(scene.find("node joint |Hips\n  attribute lumtraxTypeID numericAttribute\n  jointOrient"), std::string::npos)
+        << scene;
 }
 
 class UserPropertyValuesTest : public SessionSceneTest {

@@ -10,7 +10,8 @@
 // destination of a connection reads its source: an animation curve's output gives the curve's
 // value at the current time (or at its input's value, for driven keys), a transform's
 // "matrix" and "worldMatrix[i]" are computed from its attributes. Setting a connected plug
-// keeps the value for when it is disconnected. A plug is locked when it or one of its parents
+// keeps the value for when it is disconnected; a plug that a curve drives by time reads the
+// value set on it until the current time changes. A plug is locked when it or one of its parents
 // is; a locked plug refuses new values and new incoming connections (kFailure).
 //
 // Names: name() is "node.attr" with the node's name; info() puts the node's partial DAG path
@@ -92,6 +93,9 @@ public:
     // A data plug's value (geometry) as an object that function sets such as VFnMesh take;
     // the null object when the plug holds no data. kInvalidParameter for another kind of plug.
     VStatus getValue(VObject& data) const;
+    // The number the plug holds of its own, whatever drives it: the value last set on it (kept
+    // for when it is disconnected), else its attribute's default.
+    VStatus getOwnValue(double& value) const;
     VStatus setValue(double value);
     VStatus setValue(float value);
     VStatus setValue(int value);

@@ -26,13 +26,16 @@ VStatus readAny(const VPlug& plug, PlugValue& value) {
     return readValue(*plug.nodeRecord(), *plug.path(), value);
 }
 
-VStatus readDouble(const VPlug& plug, double& value) {
-    PlugValue any;
-    VStatus status = readAny(plug, any);
-    if (!status) return status;
+VStatus numberOf(const PlugValue& any, double& value) {
     if (!std::holds_alternative<double>(any)) return VStatus(VStatus::kInvalidParameter, "the plug is not numeric");
     value = std::get<double>(any);
     return VStatus();
+}
+
+VStatus readDouble(const VPlug& plug, double& value) {
+    PlugValue any;
+    VStatus status = readAny(plug, any);
+    return status ? numberOf(any, value) : status;
 }
 
 VStatus writeAny(const VPlug& plug, const PlugValue& value) {
@@ -292,6 +295,12 @@ VStatus VPlug::setLocked(bool locked) {
 }
 
 VStatus VPlug::getValue(double& value) const { return readDouble(*this, value); }
+VStatus VPlug::getOwnValue(double& value) const {
+    if (isNull()) return nullPlug();
+    PlugValue own;
+    VStatus status = readOwnValue(*node_, *path_, own);
+    return status ? numberOf(own, value) : status;
+}
 VStatus VPlug::getValue(float& value) const {
     double number = 0.0;
     VStatus status = readDouble(*this, number);

@@ -46,11 +46,6 @@ int nextFreeIndex(const Node& deformer) {
     return next;
 }
 
-int nextGroupId() {
-    static int counter = 0;
-    return ++counter;
-}
-
 VStatus makeOriginal(Node& shape, const GeometryPlugs& plugs, Node*& original, PlugPath& originalOutput) {
     if (shape.parents().empty()) return VStatus(VStatus::kInvalidParameter, "the shape has no transform");
     Scene& scene = Scene::instance();
@@ -182,7 +177,7 @@ VStatus attachGeometry(Node& deformer, Node& shape, bool atFront, int& index) {
     NodePtr group = scene.createNode("groupId", "groupId1", nullptr, status);
     if (!group) return status;
     const std::string element = "input[" + std::to_string(next) + "]";
-    status = writeNumber(*group, "groupId", nextGroupId());
+    status = writeNumber(*group, "groupId", scene.nextGroupId());
     if (status) status = scene.connect(*group, plugOn(*group, "groupId"), deformer, plugOn(deformer, element + ".groupId"));
     if (status) {
         status = insertIntoHistory(shape, deformer, plugOn(deformer, element + ".inputGeometry"),

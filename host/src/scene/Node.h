@@ -79,6 +79,10 @@ public:
     const std::map<std::string, PlugValue>& values() const { return values_; }
     std::set<std::string>& lockedPlugs() { return locked_; }
     const std::set<std::string>& lockedPlugs() const { return locked_; }
+    // Plugs driven by a time curve whose set value holds: plug key -> the scene's time stamp
+    // when it was set.
+    std::map<std::string, std::uint64_t>& heldPlugs() { return held_; }
+    const std::map<std::string, std::uint64_t>& heldPlugs() const { return held_; }
     std::vector<Connection>& incoming() { return incoming_; }
     const std::vector<Connection>& incoming() const { return incoming_; }
     std::vector<Connection>& outgoing() { return outgoing_; }
@@ -101,6 +105,7 @@ private:
     std::vector<AttributePtr> dynamicAttributes_;
     std::map<std::string, PlugValue> values_;
     std::set<std::string> locked_;
+    std::map<std::string, std::uint64_t> held_;
     std::vector<Connection> incoming_;
     std::vector<Connection> outgoing_;
     std::unique_ptr<NodePayload> payload_;

@@ -1,5 +1,8 @@
 #include "host/src/scene/PlugAccess.h"
 
+#include "host/src/scene/AnimCurveData.h"
+#include "host/src/scene/Scene.h"
+
 #include <vexa/VFnNumericAttribute.h>
 
 #include <algorithm>
@@ -20,18 +23,34 @@ VStatus checkReadable(const PlugPath& path) {
     return VStatus();
 }
 
+bool isTimeCurve(const Node& node) {
+    return node.hasFn(VFn::kAnimCurve) && isTimeInputType(animCurveTypeOf(node.type().name));
+}
+
+// A value set on a plug that a time curve drives holds until the current time changes.
+bool holdsSetValue(const Node& node, const PlugPath& path) {
+    if (node.heldPlugs().empty()) return false;
+    auto held = node.heldPlugs().find(path.key());
+    return held != node.heldPlugs().end() && held->second == Scene::instance().timeStamp();
+}
+
+PlugValue storedValue(const Node& node, const PlugPath& path) {
+    auto stored = node.values().find(path.key());
+    return stored != node.values().end() ? stored->second : defaultValue(path.leaf());
+}
+
 VStatus read(const Node& node, const PlugPath& path, PlugValue& value, int depth) {
     if (depth > kMaxChainLength) return VStatus(VStatus::kFailure, "the connections make a loop");
     if (VStatus status = checkReadable(path); !status) return status;
     PlugPath sourcePath;
     if (const Connection* connection = drivingConnection(node, path, &sourcePath)) {
-        return read(*connection->other, sourcePath, value, depth + 1);
+        if (!holdsSetValue(node, path)) return read(*connection->other, sourcePath, value, depth + 1);
+    } else {
+        for (const ComputeFunction& compute : node.type().computes) {
+            if (compute(node, path, value)) return VStatus();
+        }
     }
-    for (const ComputeFunction& compute : node.type().computes) {
-        if (compute(node, path, value)) return VStatus();
-    }
-    auto stored = node.values().find(path.key());
-    value = stored != node.values().end() ? stored->second : defaultValue(path.leaf());
+    value = storedValue(node, path);
     return VStatus();
 }
 
@@ -90,6 +109,13 @@ VStatus readValue(const Node& node, const PlugPath& path, PlugValue& value) {
     return read(node, path, value, 0);
 }
 
+VStatus readOwnValue(const Node& node, const PlugPath& path, PlugValue& value) {
+    if (!node.alive()) return VStatus(VStatus::kInvalidParameter, "the node was deleted");
+    if (VStatus status = checkReadable(path); !status) return status;
+    value = storedValue(node, path);
+    return VStatus();
+}
+
 VStatus readNumber(const Node& node, const PlugPath& path, double& value) {
     PlugValue any;
     VStatus status = readValue(node, path, any);
@@ -121,7 +147,14 @@ VStatus writeValue(Node& node, const PlugPath& path, const PlugValue& value) {
     if (!valueFits(attribute, value)) return VStatus(VStatus::kInvalidParameter, "the value does not fit the attribute");
     PlugValue stored = value;
     if (attribute.kind == AttributeKind::Numeric) stored = conformNumber(attribute, std::get<double>(value));
-    node.values()[path.key()] = std::move(stored);
+    const std::string key = path.key();
+    node.values()[key] = std::move(stored);
+    const Connection* driver = drivingConnection(node, path);
+    if (driver != nullptr && isTimeCurve(*driver->other)) {
+        node.heldPlugs()[key] = Scene::instance().timeStamp();
+    } else {
+        node.heldPlugs().erase(key);
+    }
     return VStatus();
 }
 

@@ -6,7 +6,9 @@
 // A read goes, in this order, to: the source of a connection into the plug or into one of its
 // parents (a compound's child reads the same child of the source compound); a computed output
 // of the node's type; the stored value; the attribute's default. Chains of connections are
-// followed up to 64 links (a loop reads as kFailure).
+// followed up to 64 links (a loop reads as kFailure). A plug driven by a time curve (an
+// animation curve whose input is the time) reads the value last written to it instead of the
+// curve until the current time changes, as the host evaluates the curve again only then.
 //
 // A write checks the plug (resolved indices, a value-holding attribute, writable, not locked),
 // converts a number to the attribute's type (booleans 0 or 1, integer types cut towards zero,
@@ -24,6 +26,9 @@
 namespace vexa_host {
 
 VEXA_API VStatus readValue(const Node& node, const PlugPath& path, PlugValue& value);
+// The value the plug holds of its own, whatever drives it: the value last written to it,
+// else its attribute's default; no connection or computed output is looked at.
+VEXA_API VStatus readOwnValue(const Node& node, const PlugPath& path, PlugValue& value);
 VEXA_API VStatus writeValue(Node& node, const PlugPath& path, const PlugValue& value);
 VEXA_API VStatus readNumber(const Node& node, const PlugPath& path, double& value);
 // Reads a numeric plug by attribute name (convenience for computed outputs); the default when

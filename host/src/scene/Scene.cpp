@@ -89,9 +89,17 @@ void Scene::reset() {
     namespaces_.clear();
     currentNamespace_.clear();
     currentTime_ = 0.0;
+    ++timeStamp_;
+    lastGroupId_ = 0;
     minTime_ = 0.0;
     maxTime_ = 10.0;
     activeSelection_->clear();
+}
+
+void Scene::setCurrentTime(double seconds) {
+    if (seconds == currentTime_) return;
+    currentTime_ = seconds;
+    ++timeStamp_;
 }
 
 NodePtr Scene::createNode(const std::string& typeName, const std::string& name, Node* dagParent, VStatus& status) {

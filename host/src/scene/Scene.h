@@ -74,14 +74,19 @@ public:
     // Removes an attribute's values, locks and connections from a node, then the attribute.
     VStatus removeAttribute(Node& node, const AttributeDef& attribute);
 
-    // Time, in seconds.
+    // Time, in seconds. The time stamp moves on whenever the current time changes (and at a
+    // reset): values set on driven plugs hold while it stays the same.
     double currentTime() const { return currentTime_; }
-    void setCurrentTime(double seconds) { currentTime_ = seconds; }
+    void setCurrentTime(double seconds);
+    std::uint64_t timeStamp() const { return timeStamp_; }
     double minTime() const { return minTime_; }
     double maxTime() const { return maxTime_; }
     void setTimeRange(double minTime, double maxTime);
 
     std::vector<SelectionItem>& activeSelection() { return *activeSelection_; }
+
+    // The next number of the scene's component groups (1, 2, ...; from 1 again after a reset).
+    int nextGroupId() { return ++lastGroupId_; }
 
 private:
     Scene();
@@ -100,6 +105,8 @@ private:
     std::set<std::string> namespaces_;
     std::string currentNamespace_;
     double currentTime_ = 0.0;
+    std::uint64_t timeStamp_ = 0;
+    int lastGroupId_ = 0;
     double minTime_ = 0.0;
     double maxTime_ = 10.0;
     std::unique_ptr<std::vector<SelectionItem>> activeSelection_;
