@@ -93,6 +93,30 @@ TEST_F(RWyxReader3dsTest, VerticesSplitWhereFacesDoNotSmoothTogether) {
     EXPECT_EQ(Node("Cube")->GetMesh()->GetControlPointsCount(), 14);
 }
 
+// The cube's faces turn counter-clockwise seen from outside: every normal points out of the
+// cube, whether the sides smooth together or not (averaged normals lean towards the side
+// with more triangles at the corner).
+TEST_F(RWyxReader3dsTest, NormalsPointOutOfTheCube) {
+    for (const std::uint32_t* masks : {kSideMasks, kOneMask}) {
+        ASSERT_TRUE(Read(CubeFile(masks), Options([](RStreamOptions3ds& o) { o.SetOptionValue(o.kRescale, 0); })));
+        RWyxMesh* cube = Node("Cube")->GetMesh();
+        ASSERT_NE(cube, nullptr);
+        const RVector4 centre(0.5, 0.5, -0.5, 0.0);  // file (0.5, 0.5, 0.5)
+        for (int i = 0; i < cube->GetControlPointsCount(); ++i) {
+            const RVector4 outward = cube->GetControlPoints()[i] - centre;
+            const RVector4& normal = cube->GetNormals()[i];
+            const double along = normal.x * outward.x + normal.y * outward.y + normal.z * outward.z;
+            if (masks == kSideMasks) {
+                EXPECT_NEAR(along, 0.5, 1e-9) << i;  // the side's own axis
+            } else {
+                EXPECT_GT(along, 0.8) << i;  // between the three sides' axes
+            }
+        }
+        factory.DestroyAll();
+        scene = factory.CreateScene();
+    }
+}
+
 TEST_F(RWyxReader3dsTest, AReferenceNodeCarriesTheScaleThatIsOtherwiseBakedIn) {
     ASSERT_TRUE(Read(PointFile({0, 0, 0}), Options([](RStreamOptions3ds& o) { o.SetOptionValue(o.kCreateReferenceNode, 1); })));
     RWyxNode* reference = Node("Wyx_Root");
