@@ -141,6 +141,9 @@ bool RWyxReader3ds::Read(RWyxScene* scene, RStreamOptions* options) {
         SetError(kErrorCorrupted, nullptr);
         read = false;
     }
+    // A file refused for what it holds, not for damage (a name longer than the format
+    // allows), says what is wrong.
+    if (!read && !FtkErrorDetail().empty()) SetError(kErrorUnidentified, FtkErrorDetail().c_str());
     // The database and the file go whether the read succeeded or not.
     FtkReleaseMeshSettings(meshSettings_);
     FtkReleaseDatabase(database_);

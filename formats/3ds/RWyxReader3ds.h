@@ -16,7 +16,9 @@
 // passed over; a texture scale of 0 counts as 1; a mesh used by several nodes gives each node
 // a copy of its own; a parent link that would make a node its own ancestor leaves the node at
 // the top, with a warning in the message text. Any toolkit error fails Read (error 0, "File
-// is corrupted"); the database and the file are released whether Read succeeds or not.
+// is corrupted"), except a name longer than the format allows (10 characters for objects and
+// keyframer nodes, 16 for materials): error 7, with a text that gives the name and the limit.
+// The database and the file are released whether Read succeeds or not.
 
 #include "core/RString.h"
 #include "core/RVector4.h"

@@ -222,4 +222,22 @@ TEST_F(Lib3dsCheckTest, OurReaderReadsWhatLib3dsWrites) {
     }
 }
 
+// lib3ds writes names as long as it is given; ours are held to the format's 16 characters for
+// a material and 10 for an object, and the refusal says which name is too long.
+TEST_F(Lib3dsCheckTest, ANameTooLongForTheFormatIsRefusedByName) {
+    Lib3dsPtr file(lib3ds_file_new());
+    Lib3dsMaterial* material = lib3ds_material_new();
+    std::strcpy(material->name, "DefaultMaterial_0");
+    lib3ds_file_insert_material(file.get(), material);
+    ScratchFolder folder;
+    const std::string path = folder.Join("long.3ds");
+    ASSERT_TRUE(lib3ds_file_save(file.get(), path.c_str()));
+    RWyxReader3ds reader(&factory);
+    ASSERT_TRUE(reader.FileOpen(path.c_str()));
+    EXPECT_FALSE(reader.Read(scene, Options().get()));
+    EXPECT_EQ(reader.GetLastErrorCode(), RWyxReader::kErrorUnidentified);
+    EXPECT_STREQ(reader.GetLastErrorString(),
+                 "The material name \"DefaultMaterial_0\" has 17 characters; a 3DS file holds at most 16.");
+}
+
 }  // namespace
