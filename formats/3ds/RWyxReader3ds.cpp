@@ -68,14 +68,18 @@ struct RWyxReader3ds::CameraEntry {
     RWyxMarker* target = nullptr;
 };
 
-// The nodes made, parallel to the motion records.
+// The nodes made, parallel to the motion records, with the light or camera record of each
+// (null where the file holds none of its name): tracks without values fall back on it.
 struct RWyxReader3ds::Nodes {
     std::vector<RWyxNode*> objects;
     std::vector<RWyxNode*> omnis;
+    std::vector<const FtkLight*> omniRecords;
     std::vector<RWyxNode*> spots;
     std::vector<RWyxNode*> spotTargets;
+    std::vector<const FtkLight*> spotRecords;
     std::vector<RWyxNode*> cameras;
     std::vector<RWyxNode*> cameraTargets;
+    std::vector<const FtkCamera*> cameraRecords;
 };
 
 RWyxReader3ds::RWyxReader3ds(RWyxObjectFactory* factory) : RWyxReader(factory) {}
@@ -141,6 +145,9 @@ bool RWyxReader3ds::Read(RWyxScene* scene, RStreamOptions* options) {
         SetError(kErrorCorrupted, nullptr);
         read = false;
     }
+    // A file refused for what it holds, not for damage (a name longer than the format
+    // allows), says what is wrong.
+    if (!read && !FtkErrorDetail().empty()) SetError(kErrorUnidentified, FtkErrorDetail().c_str());
     // The database and the file go whether the read succeeded or not.
     FtkReleaseMeshSettings(meshSettings_);
     FtkReleaseDatabase(database_);
@@ -218,12 +225,13 @@ bool TakeMotion(std::uint32_t count, std::vector<std::unique_ptr<Record>>& recor
     return true;
 }
 
-// One empty motion record per entity, named after it, for files without keyframer data.
+// One motion record per entity, named after it, for files without keyframer data: `init`
+// makes it from the entity's record.
 template <typename Record, typename Entry, typename Init>
 void EmptyMotion(const std::vector<Entry>& entries, std::vector<std::unique_ptr<Record>>& records, Init init) {
     for (const Entry& entry : entries) {
         std::unique_ptr<Record> record;
-        init(record);
+        init(record, *entry.record);
         if (record == nullptr) continue;
         FtkCopyName(record->name, entry.record->name);
         records.push_back(std::move(record));
@@ -265,7 +273,7 @@ bool RWyxReader3ds::LoadEntities() {
 namespace {
 
 // The motion records of a kind: every keyframer node of it, or, for a file without any, one
-// empty record per entity of the kind.
+// record per entity of the kind.
 template <typename Record, typename Entry, typename Get, typename Init>
 bool LoadMotionOf(std::uint32_t nodes, std::vector<std::unique_ptr<Record>>& records,
                   const std::vector<Entry>& entities, Get get, Init init) {
@@ -283,22 +291,26 @@ bool RWyxReader3ds::LoadMotion() {
     bool loaded = LoadMotionOf(
         FtkObjectNodeCount(db), objectMotion_, meshes_,
         [db](std::uint32_t i, auto& r) { return FtkGetObjectMotionByIndex(db, i, r); },
-        [](auto& r) { FtkInitObjectMotion(r, 0, 0, 0, 0, 0); });
+        [](auto& r, const FtkMeshObject& mesh) {
+            // The node stands where the mesh's frame puts it.
+            FtkInitObjectMotion(r, 0, 0, 0, 0, 0);
+            if (r != nullptr) FrameKeys3ds(mesh, *r);
+        });
     if (loaded && lights_) {
         loaded = LoadMotionOf(
                      FtkOmniNodeCount(db), omniMotion_, omniLights_,
                      [db](std::uint32_t i, auto& r) { return FtkGetOmniMotionByIndex(db, i, r); },
-                     [](auto& r) { FtkInitOmniMotion(r, 0, 0); }) &&
+                     [](auto& r, const FtkLight&) { FtkInitOmniMotion(r, 0, 0); }) &&
                  LoadMotionOf(
                      FtkNodeCount(db, kSpotNodeTag), spotMotion_, spotLights_,
                      [db](std::uint32_t i, auto& r) { return FtkGetSpotMotionByIndex(db, i, r); },
-                     [](auto& r) { FtkInitSpotMotion(r, 0, 0, 0, 0, 0, 0); });
+                     [](auto& r, const FtkLight&) { FtkInitSpotMotion(r, 0, 0, 0, 0, 0, 0); });
     }
     if (loaded && cameras_) {
         loaded = LoadMotionOf(
             FtkCameraNodeCount(db), cameraMotion_, cameraEntries_,
             [db](std::uint32_t i, auto& r) { return FtkGetCameraMotionByIndex(db, i, r); },
-            [](auto& r) { FtkInitCameraMotion(r, 0, 0, 0, 0); });
+            [](auto& r, const FtkCamera&) { FtkInitCameraMotion(r, 0, 0, 0, 0); });
     }
     return loaded && !Stop();
 }
@@ -431,6 +443,42 @@ RWyxReader3ds::MeshContext RWyxReader3ds::MeshSettings() const {
     return context;
 }
 
+namespace {
+
+// What the tracks of a light or camera fall back on: the values of its chunk, or the format's
+// defaults for a keyframer node without a light or camera of its name.
+struct ChunkValues {
+    FtkPoint position;
+    FtkPoint target;
+    FtkColor color{1.0f, 1.0f, 1.0f};
+    float angle = 45.0f;  // a spot light's hotspot, a camera's field of view
+    float roll = 0.0f;
+};
+
+ChunkValues LightValues(const FtkLight* light) {
+    ChunkValues values;
+    if (light == nullptr) return values;
+    values.position = light->position;
+    values.color = light->color;
+    if (light->spot != nullptr) {
+        values.target = light->spot->target;
+        values.angle = light->spot->hotspot;
+    }
+    return values;
+}
+
+ChunkValues CameraValues(const FtkCamera* camera) {
+    ChunkValues values;
+    if (camera == nullptr) return values;
+    values.position = camera->position;
+    values.target = camera->target;
+    values.angle = camera->fov > 0.0f ? camera->fov : kFtkDefaultFov;
+    values.roll = camera->roll;
+    return values;
+}
+
+}  // namespace
+
 bool RWyxReader3ds::CreateAttributes() {
     RWyxObjectFactory* factory = GetFactory();
     if (textures_.size() < fileMaterials_.size()) textures_.resize(fileMaterials_.size());
@@ -466,8 +514,7 @@ bool RWyxReader3ds::CreateAttributes() {
         const FtkCamera& record = *entry.record;
         entry.camera->SetNearPlane(record.nearRange * scale_);
         entry.camera->SetFarPlane(record.farRange * scale_ * 10.0);
-        entry.camera->SetFocalLength(record.fov > 0.0f ? 2400.0 / record.fov : 2400.0 / kFtkDefaultFov);
-        entry.camera->SetApertureMode(RWyxCamera::kApertureHorizontal);
+        SetCameraLens3ds(*entry.camera, CameraValues(&record).angle);
         entry.camera->SetDefaultBackgroundColor(background_.r, background_.g, background_.b);
     }
     return true;
@@ -532,8 +579,10 @@ bool RWyxReader3ds::CreateNodes() {
         const std::string name = FieldText(motion->name);
         RWyxNode* node = NewNode(name);
         if (node == nullptr) return false;
-        if (LightEntry* light = lights_ ? FindByName(omniLights_, name) : nullptr) node->SetNodeAttribute(light->light);
+        LightEntry* light = lights_ ? FindByName(omniLights_, name) : nullptr;
+        if (light != nullptr) node->SetNodeAttribute(light->light);
         nodes_->omnis.push_back(node);
+        nodes_->omniRecords.push_back(light != nullptr ? light->record.get() : nullptr);
     }
     auto addPair = [this](const std::string& name, RWyxNodeAttribute* attribute, RWyxNodeAttribute* target,
                           std::vector<RWyxNode*>& nodes, std::vector<RWyxNode*>& targets) {
@@ -553,6 +602,7 @@ bool RWyxReader3ds::CreateNodes() {
                      nodes_->spots, nodes_->spotTargets)) {
             return false;
         }
+        nodes_->spotRecords.push_back(light != nullptr ? light->record.get() : nullptr);
     }
     for (const auto& motion : cameraMotion_) {
         const std::string name = FieldText(motion->name);
@@ -561,6 +611,7 @@ bool RWyxReader3ds::CreateNodes() {
                      nodes_->cameras, nodes_->cameraTargets)) {
             return false;
         }
+        nodes_->cameraRecords.push_back(camera != nullptr ? camera->record.get() : nullptr);
     }
     return true;
 }
@@ -613,31 +664,36 @@ bool RWyxReader3ds::Animate() {
         ConvertRotationTrack3ds(motion.rotation, node, context);
         ConvertScaleTrack3ds(motion.scale, node, context);
     }
+    // Tracks without values take the light's or camera's own values (all the file holds of a
+    // light or camera without a keyframer node).
     for (std::size_t i = 0; i < nodes_->omnis.size(); ++i) {
         RWyxNode& node = *nodes_->omnis[i];
+        const ChunkValues light = LightValues(nodes_->omniRecords[i]);
         if (!prepare(&node)) return false;
-        ConvertPositionTrack3ds(omniMotion_[i]->position, node, context);
-        ConvertColorTrack3ds(omniMotion_[i]->color, node, context);
+        ConvertPositionTrack3ds(omniMotion_[i]->position, node, context, light.position);
+        ConvertColorTrack3ds(omniMotion_[i]->color, node, context, light.color);
     }
     for (std::size_t i = 0; i < nodes_->spots.size(); ++i) {
         RWyxNode& node = *nodes_->spots[i];
         RWyxNode& target = *nodes_->spotTargets[i];
         const FtkSpotMotion& motion = *spotMotion_[i];
+        const ChunkValues light = LightValues(nodes_->spotRecords[i]);
         if (!prepare(&node) || !prepare(&target)) return false;
-        ConvertPositionTrack3ds(motion.position, node, context);
-        ConvertColorTrack3ds(motion.color, node, context);
-        ConvertHotspotTrack3ds(motion.hotspot, node, context);
-        ConvertPositionTrack3ds(motion.targetPosition, target, context);
+        ConvertPositionTrack3ds(motion.position, node, context, light.position);
+        ConvertColorTrack3ds(motion.color, node, context, light.color);
+        ConvertHotspotTrack3ds(motion.hotspot, node, context, light.angle);
+        ConvertPositionTrack3ds(motion.targetPosition, target, context, light.target);
     }
     for (std::size_t i = 0; i < nodes_->cameras.size(); ++i) {
         RWyxNode& node = *nodes_->cameras[i];
         RWyxNode& target = *nodes_->cameraTargets[i];
         const FtkCameraMotion& motion = *cameraMotion_[i];
+        const ChunkValues camera = CameraValues(nodes_->cameraRecords[i]);
         if (!prepare(&node) || !prepare(&target)) return false;
-        ConvertPositionTrack3ds(motion.position, node, context);
-        ConvertFieldOfViewTrack3ds(motion.fov, node, context);
-        ConvertRollTrack3ds(motion.roll, node, context);
-        ConvertPositionTrack3ds(motion.targetPosition, target, context);
+        ConvertPositionTrack3ds(motion.position, node, context, camera.position);
+        ConvertFieldOfViewTrack3ds(motion.fov, node, context, camera.angle);
+        ConvertRollTrack3ds(motion.roll, node, context, camera.roll);
+        ConvertPositionTrack3ds(motion.targetPosition, target, context, camera.target);
     }
     return true;
 }

@@ -7,6 +7,10 @@
 // and textures, node attributes (meshes split at vertices whose faces do not smooth
 // together), nodes, their hierarchy and their animation in the take "default take".
 //
+// A mesh without a keyframer node gets a node placed by the mesh's frame (its points are made
+// local to that frame); a light or camera keeps the position, target, colour and angles of its
+// chunk wherever no track gives them; every keyed channel's default is its value at the start.
+//
 // The file is Z-up: a file point (x, y, z) becomes (x, z, -y). Lengths are multiplied by the
 // scale (2.54 with "Rescale", times the file's master scale), or, with "Create Reference Node",
 // kept in file units under a node "Wyx_Root" that carries the scale.
@@ -16,7 +20,9 @@
 // passed over; a texture scale of 0 counts as 1; a mesh used by several nodes gives each node
 // a copy of its own; a parent link that would make a node its own ancestor leaves the node at
 // the top, with a warning in the message text. Any toolkit error fails Read (error 0, "File
-// is corrupted"); the database and the file are released whether Read succeeds or not.
+// is corrupted"), except a name longer than the format allows (10 characters for objects and
+// keyframer nodes, 16 for materials): error 7, with a text that gives the name and the limit.
+// The database and the file are released whether Read succeeds or not.
 
 #include "core/RString.h"
 #include "core/RVector4.h"

@@ -23,7 +23,9 @@
 #include "scene/RWyxScene.h"
 #include "scene/RWyxTakeNode.h"
 
+#include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -115,7 +117,13 @@ bool RWyxWriter3ds::FileCreate(const char* path) {
     inMemory_ = false;
     GetFileDirectory(outputFolder_, path);
     if (outputFolder_.IsEmptyText()) outputFolder_ = ".";
-    return OpenOutput(FtkOpenFile(path, "wb"));
+    // The file is built in memory and put in place by a Write that succeeds.
+    targetPath_ = path;
+    if (!target_.Begin(path)) {
+        SetError(kErrorNotCreated, nullptr);
+        return false;
+    }
+    return OpenOutput(FtkCreateMemoryFile());
 }
 
 bool RWyxWriter3ds::CreateInMemory() {
@@ -147,6 +155,7 @@ void RWyxWriter3ds::CloseOutput() {
         FtkCloseFile(file_);
     }
     file_ = nullptr;
+    target_.Abandon();
 }
 
 RStreamOptionsPtr RWyxWriter3ds::GetWriteOptions() {
@@ -458,9 +467,28 @@ bool RWyxWriter3ds::PutSettings() {
 bool RWyxWriter3ds::SaveAndClose() {
     FtkSaveDatabase(file_, database_.get());
     if (Stop()) return false;
-    if (inMemory_) memoryContents_ = FtkMemoryFileContents(file_);
+    if (inMemory_) {
+        memoryContents_ = FtkMemoryFileContents(file_);
+    } else if (!PutInPlace(FtkMemoryFileContents(file_))) {
+        return false;
+    }
     FtkReleaseMeshSettings(meshSettings_);
     FtkReleaseDatabase(database_);
     CloseOutput();
     return !Stop();
+}
+
+bool RWyxWriter3ds::PutInPlace(const std::vector<unsigned char>& bytes) {
+    errno = 0;
+    const bool written = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), target_.File()) == bytes.size();
+    const int reason = written ? 0 : errno;
+    if (written && target_.Commit()) return true;
+    const int failure = written ? target_.FailureCode() : reason;
+    RString text = RString("Cannot write \"") + targetPath_ + "\" whole";
+    if (failure != 0) text += RString(": ") + std::strerror(failure);
+    if (!target_.KeptOldContent().empty()) {
+        text += RString("; its old content is kept in \"") + target_.KeptOldContent().c_str() + "\"";
+    }
+    SetError(failure == ENOSPC || failure == EDQUOT ? kErrorOutOfDiskSpace : kErrorUnidentified, text);
+    return false;
 }

@@ -11,10 +11,18 @@
 // vertex may be split (the "UV per polygon" option), and nodes and materials are renamed to
 // short names (RShortNameList) that stay unique within each kind.
 //
-// Failures: a file that cannot be created is the writer's error 2 at FileCreate; a mesh with
-// more vertices or triangles than a 3DS mesh holds (65,535 each) is refused with error 5 and a
-// text that names it; any toolkit error stops Write with false (the toolkit's error list
-// holds the code). The toolkit's pending error is cleared when the file is created, so one
+// The file is never written in place: the toolkit builds it in memory, and a Write that
+// succeeds puts it on the disk through platform::RFileReplacement (written beside the target,
+// then put in its place whole; a target with several hard links is overwritten in place only
+// once the new content is complete). A refused or failed Write leaves the target as it was.
+// Texture files copied beside the file go in place whole as well.
+//
+// Failures: a file that cannot be written (FileCreate checks, without touching it) is the
+// writer's error 2 at FileCreate; a mesh with more vertices or triangles than a 3DS mesh holds
+// (65,535 each) is refused with error 5 and a text that names it; any toolkit error stops
+// Write with false (the toolkit's error list holds the code); a file that cannot be written
+// whole or put in place fails Write with error 3 (a full disk or quota) or 5, with a text that
+// names it and why. The toolkit's pending error is cleared when the file is created, so one
 // failed file does not fail every later one.
 
 #include "core/RMatrix.h"
@@ -25,6 +33,7 @@
 #include "fileio/RWyxWriter.h"
 #include "formats/3ds/toolkit/FtkDatabase.h"
 #include "formats/3ds/toolkit/FtkSceneSettings.h"
+#include "platform/RFileReplacement.h"
 
 #include <memory>
 #include <unordered_set>
@@ -43,12 +52,13 @@ public:
     explicit RWyxWriter3ds(RWyxObjectFactory* factory, RWyxIO* owner = nullptr);
     ~RWyxWriter3ds() override;
 
-    // Opens the file for writing. False, with error 2 "File not created", when it cannot be.
+    // Starts a file for the path, which stays untouched until a Write succeeds. False, with
+    // error 2 "File not created", when it cannot be written.
     bool FileCreate(const char* path) override;
     // Collects the file in memory instead (GetMemoryContents after Write); texture files are
     // not copied.
     bool CreateInMemory();
-    // Closes the file when Write has not (a failed write); true.
+    // Drops what Write has not put in place (a failed write); true.
     bool FileClose() override;
     bool IsFileOpen() const override { return file_ != nullptr; }
     RStreamOptionsPtr GetWriteOptions() override;
@@ -95,7 +105,10 @@ private:
     void WriteDummy(RWyxNode* node);
     bool PutSettings();
     bool SaveAndClose();
-    // Closes the output file when the toolkit still holds it.
+    // Writes the bytes beside the target and puts them in its place; false with the error set.
+    bool PutInPlace(const std::vector<unsigned char>& bytes);
+    // Closes the output file when the toolkit still holds it, and drops a replacement not
+    // put in place.
     void CloseOutput();
 
     // Options.
@@ -110,8 +123,10 @@ private:
     bool createReferenceNode_ = false;
     bool rescale_ = true;
 
-    FtkFile* file_ = nullptr;  // the toolkit's record
-    bool inMemory_ = false;
+    FtkFile* file_ = nullptr;  // the toolkit's record, a file in memory
+    bool inMemory_ = false;    // the caller takes the bytes (else they go to the target)
+    platform::RFileReplacement target_;
+    RString targetPath_;
     RString outputFolder_;
     std::vector<unsigned char> memoryContents_;
     std::unique_ptr<FtkDatabase> database_;

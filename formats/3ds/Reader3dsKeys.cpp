@@ -22,8 +22,9 @@ using Channel = RWyxTakeNode::Channel;
 
 constexpr double kUnrollPrecision = 0.25;
 constexpr double kReducerPrecision = 1.0;
-constexpr double kDefaultConeAngle = 45.0;
 constexpr double kDefaultFieldOfView = 45.0;
+// 3D Studio's lens: the focal length in millimetres times the field of view in degrees.
+constexpr double kLensTimesFieldOfView = 2400.0;
 
 struct Curves {
     RFCurve* curves[3] = {nullptr, nullptr, nullptr};
@@ -139,11 +140,29 @@ private:
 
 namespace {
 
+// The value of the curves at their first key: where the channel starts.
+RVector4 StartValue(const Curves& target) {
+    double values[3] = {0.0, 0.0, 0.0};
+    for (int c = 0; c < target.count; ++c) {
+        if (target.curves[c]->GetKeyCount() > 0) values[c] = target.curves[c]->GetKey(0).GetValue();
+    }
+    return RVector4(values[0], values[1], values[2], 0.0);
+}
+
+// How a track that is not animated lands on its curves.
+enum class Still {
+    kCurveDefaults,  // the curves' default values
+    kKeyAtZero,      // one key at time 0
+};
+
 // The common scheme: keys on the target curves when the track is animated (rotations then
-// unrolled, and reduced on request), else `single` given the first value or the fallback.
-template <typename Value, typename Map, typename Single>
+// unrolled, and reduced on request), with the channel's value at the start as the node's
+// default (`hold`) and, for transforms, the curves' defaults; else the first value (or the
+// fallback, for a track without values) as the node's default and, as `still` says, on the
+// curves.
+template <typename Value, typename Map, typename Hold>
 void ConvertTrack(const FtkTrackGroup<Value>& track, RWyxNode& node, const KeyContext3ds& context, Channel first,
-                  int components, const RVector4& fallback, Map map, Single single, bool unroll = false) {
+                  int components, const Value& fallback, Map map, Hold hold, Still still, bool unroll = false) {
     const Curves target = CurvesOf(node, first, components);
     if (IsAnimated(track, context) && target.IsComplete()) {
         WriteKeys(track, UsableKeys(track), target, map);
@@ -154,30 +173,34 @@ void ConvertTrack(const FtkTrackGroup<Value>& track, RWyxNode& node, const KeyCo
             filter.Apply(target.curves, target.count);
         }
         ReduceKeys(target, context);
+        const RVector4 start = StartValue(target);
+        hold(start);
+        if (still == Still::kCurveDefaults) SetCurveDefaults(target, start);
         return;
     }
-    RVector4 value = fallback;
-    if (!track.values.empty()) {
-        double mapped[3] = {fallback.x, fallback.y, fallback.z};
-        map(track.values[0], mapped);
-        value.Set(mapped[0], mapped[1], mapped[2], 0.0);
+    double mapped[3] = {0.0, 0.0, 0.0};
+    map(track.values.empty() ? fallback : track.values[0], mapped);
+    const RVector4 value(mapped[0], mapped[1], mapped[2], 0.0);
+    hold(value);
+    if (still == Still::kCurveDefaults) {
+        SetCurveDefaults(target, value);
+    } else {
+        SetSingleKey(target, value);
     }
-    single(target, value);
 }
 
 }  // namespace
 
-void ConvertPositionTrack3ds(const FtkTrackGroup<FtkPoint>& track, RWyxNode& node, const KeyContext3ds& context) {
+void ConvertPositionTrack3ds(const FtkTrackGroup<FtkPoint>& track, RWyxNode& node, const KeyContext3ds& context,
+                             const FtkPoint& fallback) {
     auto map = [&context](const FtkPoint& p, double out[3]) {
         out[0] = p.x * context.scale;
         out[1] = p.z * context.scale;
         out[2] = -p.y * context.scale;
     };
-    ConvertTrack(track, node, context, RWyxTakeNode::TranslationX, 3, RVector4(), map,
-                 [&node](const Curves& target, const RVector4& value) {
-                     node.SetDefaultTranslation(value);
-                     SetCurveDefaults(target, value);
-                 });
+    ConvertTrack(
+        track, node, context, RWyxTakeNode::TranslationX, 3, fallback, map,
+        [&node](const RVector4& value) { node.SetDefaultTranslation(value); }, Still::kCurveDefaults);
 }
 
 void ConvertRotationTrack3ds(const FtkTrackGroup<FtkRotKey>& track, RWyxNode& node, const KeyContext3ds& context) {
@@ -189,12 +212,8 @@ void ConvertRotationTrack3ds(const FtkTrackGroup<FtkRotKey>& track, RWyxNode& no
         out[2] = angles.z;
     };
     ConvertTrack(
-        track, node, context, RWyxTakeNode::RotationX, 3, RVector4(), map,
-        [&node](const Curves& target, const RVector4& value) {
-            node.SetDefaultRotation(value);
-            SetCurveDefaults(target, value);
-        },
-        true);
+        track, node, context, RWyxTakeNode::RotationX, 3, FtkRotKey{0.0f, 0.0f, 0.0f, 1.0f}, map,
+        [&node](const RVector4& value) { node.SetDefaultRotation(value); }, Still::kCurveDefaults, true);
 }
 
 void ConvertScaleTrack3ds(const FtkTrackGroup<FtkPoint>& track, RWyxNode& node, const KeyContext3ds& context) {
@@ -203,60 +222,73 @@ void ConvertScaleTrack3ds(const FtkTrackGroup<FtkPoint>& track, RWyxNode& node, 
         out[1] = p.z;
         out[2] = p.y;
     };
-    ConvertTrack(track, node, context, RWyxTakeNode::ScalingX, 3, RVector4(1.0, 1.0, 1.0, 0.0), map,
-                 [&node](const Curves& target, const RVector4& value) {
-                     node.SetDefaultScaling(value);
-                     SetCurveDefaults(target, value);
-                 });
+    ConvertTrack(
+        track, node, context, RWyxTakeNode::ScalingX, 3, FtkPoint{1.0f, 1.0f, 1.0f}, map,
+        [&node](const RVector4& value) { node.SetDefaultScaling(value); }, Still::kCurveDefaults);
 }
 
-void ConvertColorTrack3ds(const FtkTrackGroup<FtkColor>& track, RWyxNode& node, const KeyContext3ds& context) {
+void ConvertColorTrack3ds(const FtkTrackGroup<FtkColor>& track, RWyxNode& node, const KeyContext3ds& context,
+                          const FtkColor& fallback) {
     auto map = [](const FtkColor& c, double out[3]) {
         out[0] = c.r;
         out[1] = c.g;
         out[2] = c.b;
     };
-    ConvertTrack(track, node, context, RWyxTakeNode::ColorX, 3, RVector4(1.0, 1.0, 1.0, 0.0), map,
-                 [&node](const Curves& target, const RVector4& value) {
-                     if (RWyxLight* light = node.GetLight()) {
-                         light->SetDefaultColor(value.x, value.y, value.z);
-                     } else if (RWyxMarker* marker = node.GetMarker()) {
-                         marker->SetColor(RWyxColor(value.x, value.y, value.z, 1.0));
-                     }
-                     SetSingleKey(target, value);
-                 });
+    ConvertTrack(
+        track, node, context, RWyxTakeNode::ColorX, 3, fallback, map,
+        [&node](const RVector4& value) {
+            if (RWyxLight* light = node.GetLight()) {
+                light->SetDefaultColor(value.x, value.y, value.z);
+            } else if (RWyxMarker* marker = node.GetMarker()) {
+                marker->SetColor(RWyxColor(value.x, value.y, value.z, 1.0));
+            }
+        },
+        Still::kKeyAtZero);
 }
 
 namespace {
 
-// The single-value tracks: keys, or one key at time 0 and the node's default through `apply`.
+// The single-value tracks: keys, or one key at time 0; the node's default through `apply`.
 template <typename Apply>
 void ConvertFloatTrack(const FtkTrackGroup<float>& track, RWyxNode& node, const KeyContext3ds& context,
-                       Channel channel, double fallback, Apply apply) {
-    ConvertTrack(track, node, context, channel, 1, RVector4(fallback, 0.0, 0.0, 0.0),
-                 [](float value, double out[3]) { out[0] = value; },
-                 [&apply](const Curves& target, const RVector4& value) {
-                     apply(value.x);
-                     SetSingleKey(target, value);
-                 });
+                       Channel channel, float fallback, Apply apply) {
+    ConvertTrack(
+        track, node, context, channel, 1, fallback, [](float value, double out[3]) { out[0] = value; },
+        [&apply](const RVector4& value) { apply(value.x); }, Still::kKeyAtZero);
 }
 
 }  // namespace
 
-void ConvertHotspotTrack3ds(const FtkTrackGroup<float>& track, RWyxNode& node, const KeyContext3ds& context) {
-    ConvertFloatTrack(track, node, context, RWyxTakeNode::ConeAngle, kDefaultConeAngle, [&node](double value) {
+void ConvertHotspotTrack3ds(const FtkTrackGroup<float>& track, RWyxNode& node, const KeyContext3ds& context,
+                            float fallback) {
+    ConvertFloatTrack(track, node, context, RWyxTakeNode::ConeAngle, fallback, [&node](double value) {
         if (RWyxLight* light = node.GetLight()) light->SetDefaultConeAngle(value);
     });
 }
 
-void ConvertFieldOfViewTrack3ds(const FtkTrackGroup<float>& track, RWyxNode& node, const KeyContext3ds& context) {
-    ConvertFloatTrack(track, node, context, RWyxTakeNode::FieldOfView, kDefaultFieldOfView, [&node](double value) {
-        if (RWyxCamera* camera = node.GetCamera()) camera->SetDefaultFieldOfView(value);
+void ConvertFieldOfViewTrack3ds(const FtkTrackGroup<float>& track, RWyxNode& node, const KeyContext3ds& context,
+                                float fallback) {
+    ConvertFloatTrack(track, node, context, RWyxTakeNode::FieldOfView, fallback, [&node](double value) {
+        if (RWyxCamera* camera = node.GetCamera()) SetCameraLens3ds(*camera, value);
     });
 }
 
-void ConvertRollTrack3ds(const FtkTrackGroup<float>& track, RWyxNode& node, const KeyContext3ds& context) {
-    ConvertFloatTrack(track, node, context, RWyxTakeNode::Roll, 0.0, [&node](double value) {
+void ConvertRollTrack3ds(const FtkTrackGroup<float>& track, RWyxNode& node, const KeyContext3ds& context,
+                         float fallback) {
+    ConvertFloatTrack(track, node, context, RWyxTakeNode::Roll, fallback, [&node](double value) {
         if (RWyxCamera* camera = node.GetCamera()) camera->SetDefaultRoll(value);
     });
+}
+
+void SetCameraLens3ds(RWyxCamera& camera, double fieldOfView) {
+    const double degrees = std::isnan(fieldOfView) ? kDefaultFieldOfView
+                                                   : std::clamp(fieldOfView, RWyxCamera::kMinFieldOfView,
+                                                                RWyxCamera::kMaxFieldOfView);
+    const double focalLength = kLensTimesFieldOfView / degrees;
+    // The film across the horizontal aperture that this focal length sees at this angle.
+    const double filmWidth = 2.0 * focalLength * std::tan(degrees * M_PI / 360.0) / camera.GetSqueezeRatio();
+    camera.SetApertureMode(RWyxCamera::kApertureHorizontal);
+    camera.SetApertureWidth(filmWidth / RWyxCamera::kMillimetresPerInch);
+    camera.SetFocalLength(focalLength);
+    camera.SetDefaultFieldOfView(degrees);
 }

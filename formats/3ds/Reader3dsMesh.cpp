@@ -6,6 +6,7 @@
 #include "attributes/RWyxMesh.h"
 #include "attributes/RWyxTypedLayerElement.h"
 #include "core/RMatrix.h"
+#include "formats/3ds/toolkit/FtkMotion.h"
 #include "scene/RWyxObjectFactory.h"
 
 #include <algorithm>
@@ -69,8 +70,9 @@ struct FaceTextures {
     int second = 0;
 };
 
-// The inverse of the record's local frame; identity for a frame that cannot be inverted.
-RMatrix InverseFrame(const FtkMeshObject& record) {
+// The record's local frame (axis rows X, Y, Z, then the origin, in file coordinates);
+// identity for a frame that cannot be inverted, which leaves the points where they are.
+RMatrix LocalFrame(const FtkMeshObject& record) {
     RMatrix frame;
     for (int row = 0; row < 4; ++row) {
         for (int column = 0; column < 3; ++column) frame[row][column] = record.localMatrix[row * 3 + column];
@@ -79,7 +81,7 @@ RMatrix InverseFrame(const FtkMeshObject& record) {
                                frame[0][1] * (frame[1][0] * frame[2][2] - frame[1][2] * frame[2][0]) +
                                frame[0][2] * (frame[1][0] * frame[2][1] - frame[1][1] * frame[2][0]);
     if (!(std::fabs(determinant) >= kSingularFrame)) return RMatrix();
-    return frame.Inverse();
+    return frame;
 }
 
 bool IsValidFace(const FtkFace& face, int vertices) {
@@ -177,7 +179,7 @@ int ConvertMesh3ds(const FtkMeshObject& record, RWyxMesh& mesh, RWyxObjectFactor
     mesh.InitTextureIndices(RWyxMesh::kKindByPolygon);
     mesh.InitTextureUVMapping(RWyxMesh::kKindByPolygonVertex);
     mesh.InitTextureUVs(vertices);
-    const RMatrix inverse = InverseFrame(record);
+    const RMatrix inverse = LocalFrame(record).Inverse();
     bool twoLayers = false;
     const std::vector<FaceTextures> assignment =
         AssignGroups(record, mesh, factory, context, faces, texVerts > 0, twoLayers);
@@ -213,4 +215,30 @@ int ConvertMesh3ds(const FtkMeshObject& record, RWyxMesh& mesh, RWyxObjectFactor
     }
     AccumulateNormals(mesh);
     return skipped;
+}
+
+void FrameKeys3ds(const FtkMeshObject& record, FtkObjectMotion& motion) {
+    const RMatrix frame = LocalFrame(record);
+    const RVector4 origin = frame.GetTranslation();
+    const RVector4 scaling = frame.GetScaling();
+    // A rotation key turns by minus its angle (as the key conversion reads it).
+    const RVector4 turn = frame.GetQuaternion();
+    RVector4 axis(turn.x, turn.y, turn.z, 0.0);
+    const double sine = axis.Length3();
+    const double angle = -2.0 * std::atan2(sine, turn.w);
+    if (sine > 0.0) {
+        axis *= 1.0 / sine;
+    } else {
+        axis.Set(0.0, 0.0, 1.0, 0.0);
+    }
+    motion.position.keys.assign(1, FtkKeyHeader());
+    motion.position.values.assign(1, FtkPoint{static_cast<float>(origin.x), static_cast<float>(origin.y),
+                                              static_cast<float>(origin.z)});
+    motion.rotation.keys.assign(1, FtkKeyHeader());
+    motion.rotation.values.assign(1, FtkRotKey{static_cast<float>(angle), static_cast<float>(axis.x),
+                                               static_cast<float>(axis.y), static_cast<float>(axis.z)});
+    motion.scale.keys.assign(1, FtkKeyHeader());
+    motion.scale.values.assign(1, FtkPoint{static_cast<float>(scaling.x), static_cast<float>(scaling.y),
+                                           static_cast<float>(scaling.z)});
+    motion.position.keyCount = motion.rotation.keyCount = motion.scale.keyCount = 1;
 }

@@ -19,4 +19,10 @@ class RWyxObjectFactory;
 int ConvertMesh3ds(const FtkMeshObject& record, RWyxMesh& mesh, RWyxObjectFactory& factory,
                    const RWyxReader3ds::MeshContext& context);
 
+// For a mesh the keyframer holds no node of: the transform of the mesh's local frame as the
+// one key of the motion record's position, rotation and scale tracks, so that its node
+// stands where the frame puts it (the mesh's points are made local to that frame). A frame
+// that cannot be inverted gives no move, no turn and a scale of 1.
+void FrameKeys3ds(const FtkMeshObject& record, FtkObjectMotion& motion);
+
 #endif

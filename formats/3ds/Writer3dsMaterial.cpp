@@ -7,6 +7,7 @@
 #include "core/FilePaths.h"
 #include "formats/3ds/RWyxWriter3ds.h"
 #include "platform/NativeFiles.h"
+#include "platform/RFileReplacement.h"
 
 #include <cmath>
 #include <cstdio>
@@ -150,18 +151,16 @@ bool CopyTextureFile(RWyxWriter3ds& writer, const char* path) {
         writer.AppendMessage(RString("Unable to locate texture file \"") + path + "\".\n");
         return false;
     }
-    const FilePtr copy(platform::OpenFile(target.Buffer(), "wb"));
-    if (copy == nullptr) {
-        writer.AppendMessage(RString("Error writing texture file \"") + target + "\".\n");
-        return false;
-    }
+    // Copied aside and put in place whole: a part of a file would stop every later export
+    // from copying it, as a file of that name is never copied over.
+    platform::RFileReplacement copy;
+    bool written = copy.Begin(target.Buffer());
     char block[kCopyBlock];
     std::size_t count = 0;
-    bool written = true;
     while (written && (count = std::fread(block, 1, sizeof block, source.get())) > 0) {
-        written = std::fwrite(block, 1, count, copy.get()) == count;
+        written = std::fwrite(block, 1, count, copy.File()) == count;
     }
-    if (!written || std::ferror(source.get()) != 0) {
+    if (!written || std::ferror(source.get()) != 0 || !copy.Commit()) {
         writer.AppendMessage(RString("Error writing texture file \"") + target + "\".\n");
         return false;
     }

@@ -20,8 +20,9 @@ class RWyxWriter3ds;
 std::unique_ptr<FtkMaterial> BuildMaterial3ds(RWyxWriter3ds& writer, const RWyxMesh& mesh, int material,
                                               int textureA, int textureB);
 
-// Copies the texture file into the output file's folder unless a file of that name is there;
-// false, with a warning in the writer's message text, when it cannot be read or written.
+// Copies the texture file into the output file's folder unless a file of that name is there,
+// putting the copy in place whole; false, with a warning in the writer's message text, when
+// it cannot be read or written.
 bool CopyTextureFile(RWyxWriter3ds& writer, const char* path);
 
 #endif

@@ -1,6 +1,7 @@
 #include "formats/3ds/toolkit/FtkBytes.h"
 
 #include "fileio/LittleEndian.h"
+#include "formats/3ds/toolkit/FtkErrors.h"
 
 #include <algorithm>
 #include <cstring>
@@ -124,6 +125,16 @@ std::string FtkByteReader::String(std::size_t maxChars) {
     return std::string(reinterpret_cast<const char*>(start), length);
 }
 
+std::string FtkByteReader::Name(std::size_t maxChars, const char* what) {
+    const bool wasOk = ok_;
+    const std::size_t start = position_;
+    std::string name = String(maxChars);
+    if (wasOk && !ok_) {
+        FtkRefuseLongName(data_ + start, size_ - start, maxChars, what);
+    }
+    return name;
+}
+
 std::string FtkByteReader::RestAsString() {
     if (!ok_) {
         return std::string();
@@ -169,6 +180,29 @@ void FtkByteWriter::ColorFloats(const FtkColor& color) {
     Float(color.r);
     Float(color.g);
     Float(color.b);
+}
+
+bool FtkRefuseLongName(const unsigned char* bytes, std::size_t size, std::size_t maxChars, const char* what) {
+    constexpr std::size_t kShown = 64;  // a longer name is cut in the text
+    const void* zero = bytes != nullptr && size > 0 ? std::memchr(bytes, 0, size) : nullptr;
+    if (zero == nullptr) {
+        return false;
+    }
+    const std::size_t length = static_cast<std::size_t>(static_cast<const unsigned char*>(zero) - bytes);
+    if (length <= maxChars) {
+        return false;
+    }
+    std::string shown;
+    for (std::size_t i = 0; i < std::min(length, kShown); ++i) {
+        const unsigned char c = bytes[i];
+        shown += c >= 0x20 && c < 0x7F ? static_cast<char>(c) : '?';
+    }
+    if (length > kShown) {
+        shown += "...";
+    }
+    FtkSetError(ERR_STRING_TOO_LONG, std::string("The ") + what + " \"" + shown + "\" has " + std::to_string(length) +
+                                         " characters; a 3DS file holds at most " + std::to_string(maxChars) + ".");
+    return true;
 }
 
 std::uint8_t FtkColorByte(float component) {

@@ -43,6 +43,9 @@ public:
     // A zero-terminated text of at most maxChars characters; fails when no zero comes within
     // maxChars + 1 bytes.
     std::string String(std::size_t maxChars);
+    // As String, for a name of at most maxChars characters: a name that ends only after them
+    // is refused as FtkRefuseLongName says (`what` says what it names).
+    std::string Name(std::size_t maxChars, const char* what);
     // The text up to the first zero or the end of the data; never fails.
     std::string RestAsString();
     std::vector<unsigned char> Bytes(std::size_t count);
@@ -84,6 +87,12 @@ public:
 private:
     std::vector<unsigned char> bytes_;
 };
+
+// When bytes hold a name that ends (with its zero) only after maxChars characters: a name
+// longer than its field, which is refused, but not damage. Records ERR_STRING_TOO_LONG with a
+// text that gives the name, what it is (`what`, such as "material name") and the limit, and
+// answers true. False when the name fits or has no zero in the bytes.
+bool FtkRefuseLongName(const unsigned char* bytes, std::size_t size, std::size_t maxChars, const char* what);
 
 // A colour component in 0..1 as a byte: times 255, truncated toward zero, clamped to 0..255.
 std::uint8_t FtkColorByte(float component);

@@ -2,6 +2,7 @@
 
 #include "formats/3ds/toolkit/FtkErrors.h"
 
+#include <algorithm>
 #include <new>
 #include <utility>
 
@@ -30,6 +31,7 @@ struct OwnDataEntry {
     std::uint32_t id;
     OwnData kind;
     std::uint32_t size;  // Fixed: the bytes; String: the most characters
+    const char* what = nullptr;  // what a leading string names, for the refusal of a long one
 };
 
 constexpr OwnDataEntry kOwnData[] = {
@@ -51,11 +53,12 @@ constexpr OwnDataEntry kOwnData[] = {
     {0xB002, OwnData::Container, 0}, {0xB003, OwnData::Container, 0}, {0xB004, OwnData::Container, 0},
     {0xB005, OwnData::Container, 0}, {0xB006, OwnData::Container, 0}, {0xB007, OwnData::Container, 0},
     // a leading string
-    {0x4000, OwnData::String, 10}, {0x3080, OwnData::String, 10}, {0xB011, OwnData::String, 10},
-    {0x1100, OwnData::String, 12}, {0xA300, OwnData::String, 12}, {0x4181, OwnData::String, 12},
-    {0xA000, OwnData::String, 16},
-    {0xB010, OwnData::NodeHeader, 10},
-    {0xB00A, OwnData::KeyframerHeader, 512},
+    {0x4000, OwnData::String, 10, "object name"}, {0x3080, OwnData::String, 10, "viewport camera name"},
+    {0xB011, OwnData::String, 10, "instance name"}, {0x1100, OwnData::String, 12, "background bitmap name"},
+    {0xA300, OwnData::String, 12, "map file name"}, {0x4181, OwnData::String, 12, "procedure name"},
+    {0xA000, OwnData::String, 16, "material name"},
+    {0xB010, OwnData::NodeHeader, 10, "keyframer node name"},
+    {0xB00A, OwnData::KeyframerHeader, 512, "keyframer header name"},
     {0x4120, OwnData::FaceList, 0},
     // fixed sizes
     {0x0030, OwnData::Fixed, 2}, {0x1420, OwnData::Fixed, 2}, {0x1430, OwnData::Fixed, 2},
@@ -366,6 +369,22 @@ bool FtkOwnDataSize(std::uint32_t id, FtkByteReader probe, std::uint32_t bodySiz
     }
     size = static_cast<std::uint32_t>(own);
     return true;
+}
+
+bool FtkRefuseLongLeadingName(const FtkChunk* chunk, std::uint32_t bodySize) {
+    // How far past its limit a name is looked for; a string without a zero this far is damage.
+    constexpr std::uint32_t kLongestLooked = 1024;
+    const OwnDataEntry* entry = chunk != nullptr ? FindOwnData(chunk->id) : nullptr;
+    if (entry == nullptr || entry->what == nullptr) {
+        return false;
+    }
+    const std::uint32_t skipped = entry->kind == OwnData::KeyframerHeader ? 2 : 0;  // the revision
+    if (bodySize <= skipped) {
+        return false;
+    }
+    std::vector<unsigned char> bytes(std::min(bodySize - skipped, entry->size + 1 + kLongestLooked));
+    return FtkSeek(chunk->position + kFtkHeaderSize + skipped) && FtkReadBytes(bytes.size(), bytes.data()) &&
+           FtkRefuseLongName(bytes.data(), bytes.size(), entry->size, entry->what);
 }
 
 bool FtkWriteChunk(FtkChunk* chunk, FtkFile* file) {

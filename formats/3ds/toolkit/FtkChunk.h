@@ -105,6 +105,10 @@ std::uint32_t FtkOwnDataProbe(std::uint32_t id, std::uint32_t bodySize);
 // of the body; `bodySize` is length - 6. False when the own data does not fit the body or
 // a leading string has no zero within its limit (a damaged chunk).
 bool FtkOwnDataSize(std::uint32_t id, FtkByteReader probe, std::uint32_t bodySize, std::uint32_t& size);
+// For a chunk whose own data failed FtkOwnDataSize, read from the current file: when its
+// leading name ends only past its limit, refuses it as a name too long (FtkRefuseLongName)
+// and answers true; false for damage of another kind.
+bool FtkRefuseLongLeadingName(const FtkChunk* chunk, std::uint32_t bodySize);
 // Writes the chunk and its subtree on the file; ids 0 and 0x80F0 are left out with their
 // subtrees. The stored length is patched when it differs from what was written.
 bool FtkWriteChunk(FtkChunk* chunk, FtkFile* file);

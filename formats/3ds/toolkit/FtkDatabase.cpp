@@ -85,7 +85,8 @@ private:
         }
         std::uint32_t own = 0;
         if (!FtkOwnDataSize(chunk->id, FtkByteReader(probe), body, own)) {
-            return Fail(ERR_INVALID_CHUNK);
+            // A name too long for the format is told as such, not as damage.
+            return FtkRefuseLongLeadingName(chunk, body) ? false : Fail(ERR_INVALID_CHUNK);
         }
         chunk->dataSize = own;
         return true;

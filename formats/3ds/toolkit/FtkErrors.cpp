@@ -51,6 +51,11 @@ constexpr ErrorText kMessages[] = {
 
 FtkErrorEntry gErrors[kFtkErrorListSize];
 
+std::string& Detail() {
+    static std::string detail;
+    return detail;
+}
+
 std::vector<std::string>& Warnings() {
     static std::vector<std::string> warnings;
     return warnings;
@@ -84,6 +89,18 @@ void FtkSetError(int code) {
                                   : FtkErrorEntry{N_ERRORS, FtkErrorMessage(N_ERRORS)};
 }
 
+void FtkSetError(int code, std::string detail) {
+    if (code == NO_FTK_ERRORS) {
+        return;
+    }
+    FtkSetError(code);
+    if (Detail().empty()) {
+        Detail() = std::move(detail);
+    }
+}
+
+const std::string& FtkErrorDetail() { return Detail(); }
+
 const FtkErrorEntry* FtkErrorList() { return gErrors; }
 
 bool FtkHasErrorCode(int code) {
@@ -100,6 +117,7 @@ void FtkClearErrors() {
         entry = FtkErrorEntry{};
     }
     ftkErrorPending = false;
+    Detail().clear();
 }
 
 void FtkAddWarning(std::string text) { Warnings().push_back(std::move(text)); }

@@ -11,6 +11,10 @@
 // process; FtkClearErrors empties them, so that one failed file does not stop every later
 // one (the reader and writer call it when they start).
 //
+// A code may come with a text that says what in the file is wrong in the user's terms (a name
+// longer than the format allows, for instance): the first such text is kept beside the list
+// until FtkClearErrors, for the caller to show instead of the code's own message.
+//
 // Warnings are losses the toolkit repairs and goes on from (a keyframer node whose parent
 // link would make a cycle, for instance): each is a text that says what was dropped.
 
@@ -60,6 +64,10 @@ extern bool ftkContinueOnError;
 
 // Records a code; 0 changes nothing, not even the pending flag.
 void FtkSetError(int code);
+// Records a code with a text that says what is wrong; the first text recorded is kept.
+void FtkSetError(int code, std::string detail);
+// The text kept by FtkSetError(code, detail); empty when none was given.
+const std::string& FtkErrorDetail();
 // The constant text of a code; "Unknown error code was encountered" for codes without one.
 const char* FtkErrorMessage(int code);
 // The kFtkErrorListSize entries of the record.
@@ -68,7 +76,7 @@ const FtkErrorEntry* FtkErrorList();
 bool FtkHasErrorCode(int code);
 // An error is pending and the toolkit is not told to go on: the caller stops.
 inline bool FtkShouldStop() { return ftkErrorPending && !ftkContinueOnError; }
-// Empties the error list and clears the pending flag.
+// Empties the error list and its text and clears the pending flag.
 void FtkClearErrors();
 
 // The warning list.

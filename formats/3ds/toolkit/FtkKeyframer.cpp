@@ -13,6 +13,7 @@ namespace {
 
 constexpr std::size_t kKeyframerNameLength = 512;
 constexpr std::size_t kMorphNameLength = 10;
+static_assert(kMorphNameLength < sizeof(FtkMorphName::name), "a morph name and its zero fit the field");
 
 std::vector<FtkNodeRecord>& Records() {
     static std::vector<FtkNodeRecord> records;
@@ -57,18 +58,17 @@ void ReadValue(FtkByteReader& reader, FtkRotKey& value) {
 // A name of at most 10 characters and its zero; a name that fills the 10 bytes and goes on
 // takes its 11th byte as its end, so the next key is read from where it begins.
 void ReadValue(FtkByteReader& reader, FtkMorphName& value) {
-    std::size_t length = 0;
-    char name[kMorphNameLength + 1] = {};
-    for (; length <= kMorphNameLength; ++length) {
+    // Straight into the (larger, zeroed) field: its bytes past the 10th stay 0.
+    value = FtkMorphName();
+    for (std::size_t length = 0; length <= kMorphNameLength; ++length) {
         const std::uint8_t byte = reader.Byte();
         if (!reader.Ok() || byte == 0) {
             break;
         }
         if (length < kMorphNameLength) {
-            name[length] = static_cast<char>(byte);
+            value.name[length] = static_cast<char>(byte);
         }
     }
-    FtkCopyName(value.name, name);
 }
 
 void WriteValue(FtkByteWriter& writer, const FtkPoint& value) { writer.Point(value); }

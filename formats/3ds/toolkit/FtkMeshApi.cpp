@@ -87,7 +87,8 @@ void ReadFaceChildren(FtkChunk* faceChunk, FtkMeshObject& mesh) {
                 return;
             }
             FtkMaterialGroup group;
-            FtkCopyName(group.name, reader.String(kMaterialNameLength).c_str());
+            FtkCopyName(group.name, reader.Name(kMaterialNameLength, "material name").c_str());
+            if (FtkShouldStop()) return;
             if (ReadCounted(reader, 2, group.faceCount, group.faceIndices, [](FtkByteReader& r) { return r.Word(); })) {
                 mesh.materials.push_back(std::move(group));
                 mesh.materialCount = static_cast<std::uint16_t>(mesh.materials.size());
@@ -100,7 +101,10 @@ void ReadFaceChildren(FtkChunk* faceChunk, FtkMeshObject& mesh) {
             mesh.smoothGroups.resize(mesh.faceCount);
             for (std::uint32_t& mask : mesh.smoothGroups) mask = reader.Dword();
         } else if (child->id == 0x4190) {
-            for (char(&name)[17] : mesh.boxMap) FtkCopyName(name, reader.String(kMaterialNameLength).c_str());
+            for (char(&name)[17] : mesh.boxMap) {
+                FtkCopyName(name, reader.Name(kMaterialNameLength, "box map material name").c_str());
+            }
+            if (FtkShouldStop()) return;
             mesh.useBoxMap = Check(reader) ? 1 : 0;
         }
     }

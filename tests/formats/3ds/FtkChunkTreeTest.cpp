@@ -169,6 +169,43 @@ TEST_F(FtkChunkTreeTest, DamagedStructureStopsTheLoadInOrder) {
     EXPECT_FALSE(ftkErrorPending) << ErrorCodes();
 }
 
+// Names longer than their field are refused as such: the text gives the name and the limit.
+TEST_F(FtkChunkTreeTest, NamesLongerThanTheirFieldAreRefusedByNameAndLimit) {
+    struct LongName {
+        Bytes file;
+        const char* text;
+    };
+    const LongName names[] = {
+        {Chunk(0x4D4D, {}, {Chunk(0x3D3D, {}, {Chunk(0x4000, Str("ElevenChars"))})}),
+         "The object name \"ElevenChars\" has 11 characters; a 3DS file holds at most 10."},
+        {Chunk(0x4D4D, {}, {Chunk(0x3D3D, {}, {Chunk(0xAFFF, {}, {Chunk(0xA000, Str("DefaultMaterial_0"))})})}),
+         "The material name \"DefaultMaterial_0\" has 17 characters; a 3DS file holds at most 16."},
+        {Chunk(0x4D4D, {}, {Chunk(0xB000, {}, {Chunk(0xB002, {}, {NodeHeader("Pyramid_node", 0xFFFF)})})}),
+         "The keyframer node name \"Pyramid_node\" has 12 characters; a 3DS file holds at most 10."},
+    };
+    for (const LongName& name : names) {
+        ResetToolkit();
+        Load(name.file);
+        EXPECT_TRUE(FtkHasErrorCode(ERR_STRING_TOO_LONG)) << name.text << ": " << ErrorCodes();
+        EXPECT_FALSE(FtkHasErrorCode(ERR_INVALID_CHUNK)) << name.text;
+        EXPECT_EQ(FtkErrorDetail(), name.text);
+    }
+    // A material group of a mesh names its material in the face list's data.
+    ResetToolkit();
+    const Bytes faces = Chunk(0x4120, Cat({U16(1), U16(0), U16(1), U16(2), U16(0)}),
+                              {Chunk(0x4130, Cat({Str("DefaultMaterial_0"), U16(1), U16(0)}))});
+    std::unique_ptr<FtkDatabase> database =
+        Load(Chunk(0x4D4D, {}, {Chunk(0x3D3D, {}, {Chunk(0x4000, Str("Box"), {Chunk(0x4100, {}, {faces})})})}));
+    ASSERT_FALSE(ftkErrorPending) << ErrorCodes();
+    std::unique_ptr<FtkMeshObject> mesh;
+    FtkGetMeshByIndex(database.get(), 0, mesh);
+    EXPECT_TRUE(FtkHasErrorCode(ERR_STRING_TOO_LONG)) << ErrorCodes();
+    EXPECT_NE(FtkErrorDetail().find("\"DefaultMaterial_0\" has 17 characters"), std::string::npos) << FtkErrorDetail();
+    // Clearing the errors clears the text.
+    FtkClearErrors();
+    EXPECT_EQ(FtkErrorDetail(), "");
+}
+
 TEST_F(FtkChunkTreeTest, ExtraDataEntriesKeepOnlyTheirOwnChildren) {
     const Bytes entry = Chunk(0x8001, {}, {
         Chunk(0x8002, {1}),

@@ -65,7 +65,24 @@ void ExpectNear(const RVector4& a, const RVector4& b, double tolerance, const st
     EXPECT_NEAR(a.z, b.z, tolerance) << what;
 }
 
-using Lib3dsCheckTest = Scene3dsTest;
+class Lib3dsCheckTest : public Scene3dsTest {
+protected:
+    // Saves the file with lib3ds and reads it with our reader, without rescaling.
+    void SaveAndRead(Lib3dsFile* file, const char* name) {
+        ScratchFolder folder;
+        const std::string path = folder.Join(name);
+        ASSERT_TRUE(lib3ds_file_save(file, path.c_str()));
+        RWyxReader3ds reader(&factory);
+        ASSERT_TRUE(reader.FileOpen(path.c_str()));
+        ASSERT_TRUE(reader.Read(scene, Options([](RStreamOptions3ds& o) { o.SetOptionValue(o.kRescale, 0); }).get()))
+            << ftk_test::ErrorCodes();
+    }
+
+    void ClearScene() {
+        factory.DestroyAll();
+        scene = factory.CreateScene();
+    }
+};
 
 TEST_F(Lib3dsCheckTest, Lib3dsReadsWhatOurWriterWrites) {
     RWyxMaterial* red = factory.CreateMaterial("Red");
@@ -220,6 +237,238 @@ TEST_F(Lib3dsCheckTest, OurReaderReadsWhatLib3dsWrites) {
                        "frame " + std::to_string(frame));
         }
     }
+}
+
+// ---- what a file from lib3ds reads as --------------------------------------------------------
+
+// A mesh of the four file points given, with faces of smoothing mask 0 (no vertex is split,
+// so control point i is vertex i), and the local frame given as axis rows and origin.
+Lib3dsMesh* FramedMesh(const char* name, const float points[4][3], const float frame[4][3]) {
+    Lib3dsMesh* mesh = lib3ds_mesh_new(name);
+    lib3ds_mesh_new_point_list(mesh, 4);
+    lib3ds_mesh_new_face_list(mesh, 4);
+    for (int i = 0; i < 4; ++i) std::memcpy(mesh->pointL[i].pos, points[i], sizeof points[i]);
+    const Lib3dsWord faces[4][3] = {{0, 1, 2}, {0, 1, 3}, {1, 2, 3}, {2, 0, 3}};
+    for (int f = 0; f < 4; ++f) std::memcpy(mesh->faceL[f].points, faces[f], sizeof faces[f]);
+    lib3ds_matrix_identity(mesh->matrix);
+    for (int row = 0; row < 4; ++row) std::memcpy(mesh->matrix[row], frame[row], sizeof frame[row]);
+    return mesh;
+}
+
+Lib3dsNode* KeyframerNode(Lib3dsFile* file, Lib3dsNode* node, const char* name, Lib3dsWord id) {
+    std::strcpy(node->name, name);
+    node->node_id = id;
+    node->parent_id = LIB3DS_NO_PARENT;
+    lib3ds_file_insert_node(file, node);
+    return node;
+}
+
+void AddKey(Lib3dsLin3Track& track, int frame, Lib3dsFloat x, Lib3dsFloat y, Lib3dsFloat z) {
+    Lib3dsLin3Key* key = lib3ds_lin3_key_new();
+    key->tcb.frame = frame;
+    key->value[0] = x;
+    key->value[1] = y;
+    key->value[2] = z;
+    lib3ds_lin3_track_insert(&track, key);
+}
+
+void AddKey(Lib3dsLin1Track& track, int frame, Lib3dsFloat value) {
+    Lib3dsLin1Key* key = lib3ds_lin1_key_new();
+    key->tcb.frame = frame;
+    key->value = value;
+    lib3ds_lin1_track_insert(&track, key);
+}
+
+RVector4 DefaultTranslation(RWyxNode* node) {
+    RVector4 translation(99, 99, 99, 0);
+    if (node != nullptr) node->GetDefaultTranslation(translation);
+    return translation;
+}
+
+void ExpectColor(const RVector4& color, double r, double g, double b, const std::string& what) {
+    ExpectNear(color, RVector4(r, g, b, 0), 1e-3, what);
+}
+
+// Without a keyframer node a mesh's node stands where the mesh's frame puts it: the points,
+// made local to the frame, are back where the file has them. Frames: a move (lib3ds's
+// Pyramid) and a quarter turn about Z with a scale of 2.
+TEST_F(Lib3dsCheckTest, MeshesWithoutKeyframerNodesStandWhereTheirFramesPutThem) {
+    Lib3dsPtr file(lib3ds_file_new());
+    const float pyramid[4][3] = {{2, -1, 0}, {4, -1, 0}, {3, 1, 0}, {3, 0, 2}};
+    const float moved[4][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}, {3, 0, 0}};
+    const float turnedPoints[4][3] = {{1, 4, 3}, {-1, 2, 3}, {1, 2, 5}, {-1, 4, 5}};
+    const float turned[4][3] = {{0, 2, 0}, {-2, 0, 0}, {0, 0, 2}, {1, 2, 3}};
+    struct Case {
+        const char* name;
+        const float (*points)[3];
+    };
+    const Case cases[] = {{"Pyramid", pyramid}, {"Turned", turnedPoints}};
+    lib3ds_file_insert_mesh(file.get(), FramedMesh("Pyramid", pyramid, moved));
+    lib3ds_file_insert_mesh(file.get(), FramedMesh("Turned", turnedPoints, turned));
+    SaveAndRead(file.get(), "framed.3ds");
+    for (const Case& mesh : cases) {
+        RWyxNode* node = Node(mesh.name);
+        ASSERT_NE(node, nullptr) << mesh.name;
+        ASSERT_NE(node->GetMesh(), nullptr) << mesh.name;
+        ASSERT_EQ(node->GetMesh()->GetControlPointsCount(), 4) << mesh.name;
+        const RMatrix global = node->GetGlobalMatrixAt(Frame(0));
+        for (int i = 0; i < 4; ++i) {
+            const RVector4 placed = global.TransformPoint(node->GetMesh()->GetControlPoints()[i]);
+            ExpectNear(RVector4(placed.x, -placed.z, placed.y, 0),
+                       RVector4(mesh.points[i][0], mesh.points[i][1], mesh.points[i][2], 0), 1e-4,
+                       std::string(mesh.name) + " point " + std::to_string(i));
+        }
+    }
+    EXPECT_NEAR(DefaultTranslation(Node("Pyramid")).x, 3.0, 1e-6);
+}
+
+// Without tracks, lights and cameras keep the positions, targets, colours and angles of their
+// chunks: with no keyframer node, and with nodes whose tracks hold no keys.
+TEST_F(Lib3dsCheckTest, LightsAndCamerasWithoutTracksKeepTheirChunksValues) {
+    for (const bool nodes : {false, true}) {
+        Lib3dsPtr file(lib3ds_file_new());
+        Lib3dsLight* omni = lib3ds_light_new("Omni");
+        const Lib3dsFloat omniPosition[3] = {5, 5, 10};
+        const Lib3dsFloat omniColor[3] = {1.0f, 0.9f, 0.8f};
+        std::memcpy(omni->position, omniPosition, sizeof omniPosition);
+        std::memcpy(omni->color, omniColor, sizeof omniColor);
+        lib3ds_file_insert_light(file.get(), omni);
+        Lib3dsLight* spot = lib3ds_light_new("Spot");
+        spot->spot_light = LIB3DS_TRUE;
+        const Lib3dsFloat spotPosition[3] = {1, 2, 3};
+        const Lib3dsFloat spotTarget[3] = {4, 5, 6};
+        const Lib3dsFloat spotColor[3] = {0.2f, 0.4f, 0.6f};
+        std::memcpy(spot->position, spotPosition, sizeof spotPosition);
+        std::memcpy(spot->spot, spotTarget, sizeof spotTarget);
+        std::memcpy(spot->color, spotColor, sizeof spotColor);
+        spot->hot_spot = 30.0f;
+        spot->fall_off = 40.0f;
+        lib3ds_file_insert_light(file.get(), spot);
+        Lib3dsCamera* camera = lib3ds_camera_new("Cam");
+        const Lib3dsFloat cameraPosition[3] = {10, -10, 8};
+        const Lib3dsFloat cameraTarget[3] = {0, 0, 1};
+        std::memcpy(camera->position, cameraPosition, sizeof cameraPosition);
+        std::memcpy(camera->target, cameraTarget, sizeof cameraTarget);
+        camera->fov = 60.0f;
+        camera->roll = 5.0f;
+        lib3ds_file_insert_camera(file.get(), camera);
+        if (nodes) {
+            KeyframerNode(file.get(), lib3ds_node_new_light(), "Omni", 0);
+            KeyframerNode(file.get(), lib3ds_node_new_light(), "Spot", 1);
+            KeyframerNode(file.get(), lib3ds_node_new_spot(), "Spot", 2);
+            KeyframerNode(file.get(), lib3ds_node_new_camera(), "Cam", 3);
+            KeyframerNode(file.get(), lib3ds_node_new_target(), "Cam", 4);
+        }
+        SaveAndRead(file.get(), "lights.3ds");
+        const std::string what = nodes ? "with nodes" : "without nodes";
+        ASSERT_NE(Node("Omni"), nullptr) << what;
+        ASSERT_NE(Node("Omni")->GetLight(), nullptr) << what;
+        ExpectNear(DefaultTranslation(Node("Omni")), RVector4(5, 10, -5, 0), 1e-5, "omni " + what);
+        ExpectColor(Node("Omni")->GetLight()->GetDefaultColor(), 1.0, 0.9, 0.8, "omni " + what);
+        ASSERT_NE(Node("Spot"), nullptr) << what;
+        ASSERT_NE(Node("Spot")->GetLight(), nullptr) << what;
+        ExpectNear(DefaultTranslation(Node("Spot")), RVector4(1, 3, -2, 0), 1e-5, "spot " + what);
+        ExpectNear(DefaultTranslation(Node("Spot.Target")), RVector4(4, 6, -5, 0), 1e-5, "spot target " + what);
+        ExpectColor(Node("Spot")->GetLight()->GetDefaultColor(), 0.2, 0.4, 0.6, "spot " + what);
+        EXPECT_NEAR(Node("Spot")->GetLight()->GetDefaultConeAngle(), 30.0, 1e-4) << what;
+        ASSERT_NE(Node("Cam"), nullptr) << what;
+        RWyxCamera* ours = Node("Cam")->GetCamera();
+        ASSERT_NE(ours, nullptr) << what;
+        ExpectNear(DefaultTranslation(Node("Cam")), RVector4(10, 8, 10, 0), 1e-5, "camera " + what);
+        ExpectNear(DefaultTranslation(Node("Cam.Target")), RVector4(0, 1, 0, 0), 1e-5, "camera target " + what);
+        EXPECT_NEAR(ours->GetDefaultRoll(), 5.0, 1e-4) << what;
+        EXPECT_NEAR(ours->GetFieldOfView(), 60.0, 1e-3) << what;
+        ClearScene();
+    }
+}
+
+// A keyed channel's default is its value at the start, so that what reads only defaults (the
+// writers of static formats) sees the node where its animation starts.
+TEST_F(Lib3dsCheckTest, KeyedChannelsDefaultToTheirValueAtTheStart) {
+    Lib3dsPtr file(lib3ds_file_new());
+    const float pyramid[4][3] = {{-1, -1, 0}, {1, -1, 0}, {0, 1, 0}, {0, 0, 2}};
+    const float identity[4][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}, {0, 0, 0}};
+    lib3ds_file_insert_mesh(file.get(), FramedMesh("Pyramid", pyramid, identity));
+    Lib3dsNode* object = KeyframerNode(file.get(), lib3ds_node_new_object(), "Pyramid", 0);
+    AddKey(object->data.object.pos_track, 0, 3, 0, 0);
+    AddKey(object->data.object.pos_track, 20, 5, 0, 0);
+    AddKey(object->data.object.scl_track, 0, 2, 2, 3);
+    AddKey(object->data.object.scl_track, 20, 1, 1, 1);
+    for (int k = 0; k < 2; ++k) {
+        Lib3dsQuatKey* turn = lib3ds_quat_key_new();
+        turn->tcb.frame = 20 * k;
+        turn->angle = 0.5f;
+        turn->axis[2] = 1.0f;
+        lib3ds_quat_track_insert(&object->data.object.rot_track, turn);
+    }
+    Lib3dsLight* omni = lib3ds_light_new("Omni");
+    lib3ds_file_insert_light(file.get(), omni);
+    Lib3dsNode* light = KeyframerNode(file.get(), lib3ds_node_new_light(), "Omni", 1);
+    AddKey(light->data.light.col_track, 0, 1, 0, 0);
+    AddKey(light->data.light.col_track, 20, 0, 1, 0);
+    SaveAndRead(file.get(), "keyed.3ds");
+    RWyxNode* node = Node("Pyramid");
+    ASSERT_NE(node, nullptr);
+    ASSERT_EQ(node->GetCurrentTakeNode()->GetTranslationXCurve()->GetKeyCount(), 2);
+    ExpectNear(DefaultTranslation(node), RVector4(3, 0, 0, 0), 1e-6, "translation");
+    RVector4 scaling;
+    node->GetDefaultScaling(scaling);
+    ExpectNear(scaling, RVector4(2, 3, 2, 0), 1e-6, "scaling");  // file z is scene y
+    RVector4 rotation;
+    node->GetDefaultRotation(rotation);
+    RWyxTakeNode* take = node->GetCurrentTakeNode();
+    ExpectNear(rotation,
+               RVector4(take->GetRotationXCurve()->EvaluateAt(Frame(0)), take->GetRotationYCurve()->EvaluateAt(Frame(0)),
+                        take->GetRotationZCurve()->EvaluateAt(Frame(0)), 0),
+               1e-4, "rotation");
+    EXPECT_GT(rotation.Length3(), 10.0);  // a turn of about 29 degrees
+    ASSERT_NE(Node("Omni"), nullptr);
+    ExpectColor(Node("Omni")->GetLight()->GetDefaultColor(), 1, 0, 0, "colour");
+}
+
+// One camera chunk reads as one lens, with or without a keyframer node: the focal length is
+// 2400 / field of view and the camera's field of view is the one its curve starts at.
+TEST_F(Lib3dsCheckTest, ACameraHasOneLensWithOrWithoutAKeyframer) {
+    for (const int keys : {0, 1, 2}) {
+        Lib3dsPtr file(lib3ds_file_new());
+        Lib3dsCamera* camera = lib3ds_camera_new("Cam");
+        camera->fov = 45.0f;
+        lib3ds_file_insert_camera(file.get(), camera);
+        if (keys > 0) {
+            Lib3dsNode* node = KeyframerNode(file.get(), lib3ds_node_new_camera(), "Cam", 0);
+            KeyframerNode(file.get(), lib3ds_node_new_target(), "Cam", 1);
+            for (int k = 0; k < keys; ++k) AddKey(node->data.camera.fov_track, 10 * k, 45.0f + 15.0f * k);
+        }
+        SaveAndRead(file.get(), "camera.3ds");
+        const std::string what = std::to_string(keys) + " keys";
+        ASSERT_NE(Node("Cam"), nullptr) << what;
+        RWyxCamera* ours = Node("Cam")->GetCamera();
+        ASSERT_NE(ours, nullptr) << what;
+        EXPECT_NEAR(ours->GetFocalLength(), 2400.0 / 45.0, 1e-3) << what;
+        EXPECT_NEAR(ours->GetFieldOfView(), 45.0, 1e-3) << what;
+        RFCurve* fov = Node("Cam")->GetCurrentTakeNode()->GetFieldOfViewCurve();
+        ASSERT_NE(fov, nullptr) << what;
+        EXPECT_NEAR(fov->EvaluateAt(Frame(0)), 45.0, 1e-3) << what;
+        ClearScene();
+    }
+}
+
+// lib3ds writes names as long as it is given; ours are held to the format's 16 characters for
+// a material and 10 for an object, and the refusal says which name is too long.
+TEST_F(Lib3dsCheckTest, ANameTooLongForTheFormatIsRefusedByName) {
+    Lib3dsPtr file(lib3ds_file_new());
+    Lib3dsMaterial* material = lib3ds_material_new();
+    std::strcpy(material->name, "DefaultMaterial_0");
+    lib3ds_file_insert_material(file.get(), material);
+    ScratchFolder folder;
+    const std::string path = folder.Join("long.3ds");
+    ASSERT_TRUE(lib3ds_file_save(file.get(), path.c_str()));
+    RWyxReader3ds reader(&factory);
+    ASSERT_TRUE(reader.FileOpen(path.c_str()));
+    EXPECT_FALSE(reader.Read(scene, Options().get()));
+    EXPECT_EQ(reader.GetLastErrorCode(), RWyxReader::kErrorUnidentified);
+    EXPECT_STREQ(reader.GetLastErrorString(),
+                 "The material name \"DefaultMaterial_0\" has 17 characters; a 3DS file holds at most 16.");
 }
 
 }  // namespace

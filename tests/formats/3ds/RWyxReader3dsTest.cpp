@@ -93,6 +93,57 @@ TEST_F(RWyxReader3dsTest, VerticesSplitWhereFacesDoNotSmoothTogether) {
     EXPECT_EQ(Node("Cube")->GetMesh()->GetControlPointsCount(), 14);
 }
 
+// The cube's faces turn counter-clockwise seen from outside: every normal points out of the
+// cube, whether the sides smooth together or not (averaged normals lean towards the side
+// with more triangles at the corner).
+TEST_F(RWyxReader3dsTest, NormalsPointOutOfTheCube) {
+    for (const std::uint32_t* masks : {kSideMasks, kOneMask}) {
+        ASSERT_TRUE(Read(CubeFile(masks), Options([](RStreamOptions3ds& o) { o.SetOptionValue(o.kRescale, 0); })));
+        RWyxMesh* cube = Node("Cube")->GetMesh();
+        ASSERT_NE(cube, nullptr);
+        const RVector4 centre(0.5, 0.5, -0.5, 0.0);  // file (0.5, 0.5, 0.5)
+        for (int i = 0; i < cube->GetControlPointsCount(); ++i) {
+            const RVector4 outward = cube->GetControlPoints()[i] - centre;
+            const RVector4& normal = cube->GetNormals()[i];
+            const double along = normal.x * outward.x + normal.y * outward.y + normal.z * outward.z;
+            if (masks == kSideMasks) {
+                EXPECT_NEAR(along, 0.5, 1e-9) << i;  // the side's own axis
+            } else {
+                EXPECT_GT(along, 0.8) << i;  // between the three sides' axes
+            }
+        }
+        factory.DestroyAll();
+        scene = factory.CreateScene();
+    }
+}
+
+// A mesh without a keyframer node stands where its frame puts it, also a frame that mirrors:
+// its points, made local to the frame, are back where the file has them.
+TEST_F(RWyxReader3dsTest, AMeshWithoutANodeIsPlacedByItsFrameEvenAMirroringOne) {
+    const FtkPoint points[3] = {{-1, 0, 5}, {0, 1, 5}, {-2, 3, 4}};
+    const Bytes file = MakeFile([&points](FtkDatabase* db) {
+        std::unique_ptr<FtkMeshObject> mesh;
+        FtkInitMeshObject(mesh, 3, 1, 0);
+        FtkCopyName(mesh->name, "Mirror");
+        mesh->vertices.assign(points, points + 3);
+        mesh->faces[0] = {0, 1, 2, 7};
+        const float frame[12] = {-1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 5};
+        std::copy(frame, frame + 12, mesh->localMatrix);
+        FtkPutMeshObject(db, mesh.get());
+    });
+    ASSERT_TRUE(Read(file, Options([](RStreamOptions3ds& o) { o.SetOptionValue(o.kRescale, 0); })));
+    RWyxNode* node = Node("Mirror");
+    ASSERT_NE(node, nullptr);
+    ASSERT_EQ(node->GetMesh()->GetControlPointsCount(), 3);
+    const RMatrix global = node->GetGlobalMatrixAt(Frame(0));
+    for (int i = 0; i < 3; ++i) {
+        const RVector4 placed = global.TransformPoint(PointOf(node, i));
+        EXPECT_NEAR(placed.x, points[i].x, 1e-5) << i;
+        EXPECT_NEAR(placed.y, points[i].z, 1e-5) << i;
+        EXPECT_NEAR(placed.z, -points[i].y, 1e-5) << i;
+    }
+}
+
 TEST_F(RWyxReader3dsTest, AReferenceNodeCarriesTheScaleThatIsOtherwiseBakedIn) {
     ASSERT_TRUE(Read(PointFile({0, 0, 0}), Options([](RStreamOptions3ds& o) { o.SetOptionValue(o.kCreateReferenceNode, 1); })));
     RWyxNode* reference = Node("Wyx_Root");
@@ -319,15 +370,16 @@ TEST_F(RWyxReader3dsTest, CamerasAndLightsWithTargets) {
     EXPECT_NEAR(camera->GetCamera()->GetNearPlane(), 2.54, 1e-6);
     EXPECT_NEAR(camera->GetCamera()->GetFarPlane(), 1000 * 2.54 * 10, 1e-3);
     EXPECT_EQ(camera->GetCamera()->GetApertureMode(), RWyxCamera::kApertureHorizontal);
-    // A track without values: one key of 45 degrees and the camera's field of view.
+    // A track without values: one key of the camera chunk's 60 degrees and the camera's field
+    // of view.
     RFCurve* fov = camera->GetCurrentTakeNode()->GetFieldOfViewCurve();
     ASSERT_EQ(fov->GetKeyCount(), 1);
-    EXPECT_FLOAT_EQ(fov->GetKey(0).GetValue(), 45.0f);
-    EXPECT_NEAR(camera->GetCamera()->GetDefaultFieldOfView(), 45.0, 1e-4);
+    EXPECT_FLOAT_EQ(fov->GetKey(0).GetValue(), 60.0f);
+    EXPECT_NEAR(camera->GetCamera()->GetDefaultFieldOfView(), 60.0, 1e-4);
     RWyxNode* spot = Node("Spot");  // no keyframer node: made from the light
     ASSERT_NE(spot->GetLight(), nullptr);
     EXPECT_EQ(spot->GetLight()->GetLightType(), 2);
-    EXPECT_NEAR(spot->GetLight()->GetDefaultConeAngle(), 45.0, 1e-6);
+    EXPECT_NEAR(spot->GetLight()->GetDefaultConeAngle(), 44.0, 1e-6);  // the spotlight chunk's hotspot
     EXPECT_EQ(spot->GetTarget(), Node("Spot.Target"));
     RVector4 post;
     spot->GetPostTargetRotation(post);

@@ -1,0 +1,137 @@
+// A 3DS write that is refused or fails leaves the file it would replace as it was, byte for
+// byte under every name: a mesh too large for the format, a file-size limit, a full disk while
+// a hard-linked file is overwritten in place. Texture copies go in place whole.
+
+#include "tests/formats/3ds/Scene3dsTestSupport.h"
+#include "tests/platform/FileSizeLimit.h"
+#include "tests/platform/WriteFaults.h"
+#include "tests/support/ScratchFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <iterator>
+#include <unistd.h>
+
+using namespace scene3ds_test;
+
+namespace {
+
+const std::string kOldContent(5000, 'o');
+
+class Writer3dsDataLossTest : public Scene3dsTest {
+protected:
+    // A mesh of `points` control points in a row, fanned into triangles.
+    void AddMesh(const char* name, int points) {
+        std::vector<RVector4> row;
+        for (int i = 0; i < points; ++i) row.emplace_back(i, i % 7, 0, 0);
+        std::vector<std::vector<int>> fan;
+        for (int i = 1; i + 1 < points; ++i) fan.push_back({0, i, i + 1});
+        AddNode(name, QuadMesh(row, fan));
+    }
+
+    // Writes the scene to path; false when FileCreate or Write fails (the error is kept).
+    bool WriteTo(const std::string& path) {
+        RWyxWriter3ds writer(&factory);
+        const bool written = writer.FileCreate(path.c_str()) && writer.Write(scene, Options().get());
+        error = writer.GetLastErrorCode();
+        errorText = writer.GetLastErrorString();
+        writer.FileClose();
+        return written;
+    }
+
+    // Whether every name holds the old content.
+    ::testing::AssertionResult Kept(std::initializer_list<std::string> names) const {
+        for (const std::string& name : names) {
+            const std::string bytes = ScratchFolder::ReadFile(name);
+            if (bytes != kOldContent) {
+                return ::testing::AssertionFailure() << name << " holds " << bytes.size() << " bytes";
+            }
+        }
+        return ::testing::AssertionSuccess();
+    }
+
+    std::size_t Entries() const {
+        return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(folder.Path()),
+                                                      std::filesystem::directory_iterator()));
+    }
+
+    ScratchFolder folder;
+    const std::string path = folder.Join("scene.3ds");
+    const std::string otherName = folder.Join("other.3ds");
+    int error = -1;
+    std::string errorText;
+};
+
+TEST_F(Writer3dsDataLossTest, ARefusedMeshLeavesTheFileUnderEveryName) {
+    folder.WriteFile("scene.3ds", kOldContent);
+    ASSERT_EQ(::link(path.c_str(), otherName.c_str()), 0);
+    AddMesh("Huge", 70000);
+    EXPECT_FALSE(WriteTo(path));
+    EXPECT_EQ(error, RWyxWriter::kErrorUnidentified);
+    EXPECT_NE(errorText.find("65535"), std::string::npos) << errorText;
+    EXPECT_TRUE(Kept({path, otherName}));
+    EXPECT_EQ(Entries(), 2u) << "nothing left beside the file";
+    // Created and never written: untouched as well.
+    RWyxWriter3ds unwritten(&factory);
+    ASSERT_TRUE(unwritten.FileCreate(path.c_str()));
+    EXPECT_TRUE(unwritten.FileClose());
+    EXPECT_TRUE(Kept({path}));
+}
+
+TEST_F(Writer3dsDataLossTest, AFileSizeLimitFailsTheWriteAndLeavesTheFile) {
+    folder.WriteFile("scene.3ds", kOldContent);
+    AddMesh("Row", 3000);
+    {
+        const FileSizeLimit limit(8000);
+        EXPECT_FALSE(WriteTo(path));
+    }
+    EXPECT_EQ(error, RWyxWriter::kErrorUnidentified);
+    EXPECT_NE(errorText.find("scene.3ds\" whole: File too large"), std::string::npos) << errorText;
+    EXPECT_TRUE(Kept({path}));
+    EXPECT_EQ(Entries(), 1u);
+    // Without the limit the same scene is written and put in place.
+    ASSERT_TRUE(WriteTo(path)) << errorText;
+    EXPECT_GT(ScratchFolder::ReadFile(path).size(), 8000u);
+}
+
+TEST_F(Writer3dsDataLossTest, AFullDiskWhileAHardLinkedFileIsOverwrittenLeavesBothNames) {
+    folder.WriteFile("scene.3ds", kOldContent);
+    ASSERT_EQ(::link(path.c_str(), otherName.c_str()), 0);
+    AddMesh("Row", 3000);
+    {
+        const NoSpaceReservation noReservation;
+        const FailingWrites failing(path, 3000, ENOSPC, FailingWrites::Kind::kLasting);
+        EXPECT_FALSE(WriteTo(path));
+    }
+    EXPECT_EQ(error, RWyxWriter::kErrorOutOfDiskSpace);
+    EXPECT_TRUE(Kept({path, otherName}));
+    // A write that succeeds reaches both names, as a plain write would.
+    ASSERT_TRUE(WriteTo(path)) << errorText;
+    const std::string written = ScratchFolder::ReadFile(path);
+    EXPECT_EQ(written.substr(0, 2), "MM");
+    EXPECT_EQ(ScratchFolder::ReadFile(otherName), written);
+}
+
+TEST_F(Writer3dsDataLossTest, ATextureCopyThatFailsLeavesNoPartOfAFile) {
+    const std::string image = folder.WriteFile("source.bmp", std::string(20000, 'b'));
+    std::filesystem::create_directory(folder.Join("out"));
+    RWyxMesh* mesh = QuadMesh({{0, 0, 0, 0}, {1, 0, 0, 0}, {1, 1, 0, 0}}, {{0, 1, 2}});
+    RWyxTexture* texture = factory.CreateTexture("wood");
+    texture->SetFileName(image.c_str());
+    mesh->AddTexture(texture, 0);
+    mesh->InitTextureIndices(RWyxMesh::kKindByPolygon);
+    mesh->InitTextureUVMapping(RWyxMesh::kKindByControlPoint);
+    mesh->InitTextureUVs(3);
+    AddNode("Box", mesh);
+    {
+        const FileSizeLimit limit(10000);  // the scene fits, the image does not
+        EXPECT_TRUE(WriteTo(folder.Join("out/scene.3ds"))) << errorText;
+    }
+    EXPECT_FALSE(std::filesystem::exists(folder.Join("out/source.bmp")));
+    ASSERT_TRUE(WriteTo(folder.Join("out/scene.3ds"))) << errorText;
+    EXPECT_EQ(ScratchFolder::ReadFile(folder.Join("out/source.bmp")).size(), 20000u) << "copied whole";
+}
+
+}  // namespace
