@@ -147,6 +147,21 @@ TEST_F(V5BadInputTest, SurfacesAndCharacterSectionsKeepTheirSoundParts) {
     EXPECT_EQ(result.scene->GetMarkerSet(0)->GetMarkerCount(), 0);
 }
 
+TEST_F(V5BadInputTest, SurfacesWithoutPointsInADirectionAreDroppedBeforeTheirKnotsAreMade) {
+    const ReadResult result = Read([](Document& d) {
+        Model(d, "Model::Ribbon", [&] {
+            d.Field("Type", {"Nurb"});
+            d.Field("Dimensions", {0, 1000000});
+            d.Field("Points", {0.0, 0.0, 0.0, 1.0});
+        });
+    });
+    ExpectWarnings(result, {"Model::Ribbon\": Dimensions 0 x 1000000 hold no control point; the surface was dropped"});
+    const RWyxNurb* nurb = FindModel(*result.scene, "Ribbon")->GetNurb();
+    ASSERT_NE(nurb, nullptr);
+    EXPECT_EQ(nurb->GetVCount(), 0);
+    EXPECT_EQ(nurb->GetVKnotCount(), nurb->GetVOrder());
+}
+
 TEST_F(V5BadInputTest, PoseScenesNestAtMostEightDeep) {
     const ReadResult result = Read([](Document& d) {
         std::function<void(int)> pose = [&](int depth) {
