@@ -46,7 +46,8 @@
 //     control point or by polygon vertex; an extra layer's textures after the last one its
 //     indices name; materials of layers other than 0; materials by direct reference (written
 //     as the last material);
-//   - shapes whose point count differs from their geometry's (left out, with a warning);
+//   - the points of shapes whose point count differs from their geometry's (such a shape
+//     is written as the single index 0 with zero deltas, with a warning);
 //   - channels' user names; Auto and AutoBreak keys as such (their slopes are written, as
 //     User and UserBreak keys, or "a" / "d" where the slopes are those a reader computes);
 //   - two materials or two textures of one name (records name them, so a reader merges
@@ -176,7 +177,6 @@ private:
     void WriteMaterial(RWyxMaterial& material);
     // False, nothing written, when the link has no link node.
     bool WriteLink(RWyxNode& node, RWyxSkinLink& link);
-    void WriteShape(RWyxNode& node, RWyxGeometry& geometry, RWyxShape& shape, const char* name);
 
     // ---- takes (RWyxWriterWyx5Takes.cpp) ----------------------------------------------------------------
     void WriteTakes(RWyxScene& scene);
