@@ -14,6 +14,7 @@
 #include <cmath>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -264,6 +265,34 @@ TEST(HtrWriterTest, RoundTripKeepsLengthsAndPositions) {
             EXPECT_NEAR(pa.z, pb.z, 1e-3) << a.name << " " << f;
         }
     }
+}
+
+std::vector<std::string> progressReports;
+
+void RecordProgress(int /*status*/, const char* text, float percent) {
+    progressReports.push_back(std::string(text != nullptr ? text : "") + " " + std::to_string(static_cast<int>(percent)));
+}
+
+// Every frame is converted, with its share of the first half of the progress, before the
+// file is printed.
+TEST(HtrWriterTest, FramesAreConvertedBeforeTheNodesAreWritten) {
+    SceneFixture scene;
+    RWyxReaderHtr reader(&scene.factory);
+    OptionsPtr options;
+    ASSERT_TRUE(ReadText(scene, reader, File(), "walk.htr", [](RStreamOptionsMotion&) {}, &options));
+    scene.Node("Hips")->SetMarked(1, false);
+    ASSERT_EQ(options->GetFrameCount(), 2);
+    options->SetProgressHook(&RecordProgress);
+    progressReports.clear();
+    ScratchFolder folder;
+    const std::string path = folder.Join("again.htr");
+    RWyxWriterHtr writer(&scene.factory);
+    ASSERT_TRUE(writer.FileCreate(path.c_str()));
+    ASSERT_TRUE(writer.Write(scene.scene, options.get())) << writer.GetLastErrorString();
+    ASSERT_TRUE(writer.FileClose());
+    options->SetProgressHook(nullptr);
+    EXPECT_EQ(progressReports,
+              (std::vector<std::string>{"Converting HTR nodes 0", "Converting HTR nodes 25", "Writing HTR nodes 50"}));
 }
 
 }  // namespace
