@@ -213,6 +213,24 @@ TEST_F(BadInputTest, PolygonsAndIndicesPastTheirArraysAreDroppedOrCleared) {
     EXPECT_EQ(mesh->GetLayer(0)->GetNormals(), nullptr);
 }
 
+// The control point count itself is past the points: such a polygon goes as one past it does.
+TEST_F(BadInputTest, APolygonNamingThePointCountIsDropped) {
+    const ReadResult result = Read([](Document& d) {
+        d.Block("Objects", {}, [&] {
+            d.Model("Model::Mesh", "Mesh", [&] {
+                d.Field("Vertices", {0.0, 0.0, 0.0, 1.0, 0.0, 0.0, 0.0, 1.0, 0.0});
+                d.Field("PolygonVertexIndex", {0, 1, -3, 1, 2, -4});
+            });
+        });
+        d.Block("Connections", {}, [&] { d.Connect("Model::Mesh", "Model::Scene"); });
+    });
+    ExpectWarnings(result, {"Model \"Model::Mesh\": 1 polygons naming control points past its 3 were dropped"});
+    const RWyxMesh* mesh = Model("Mesh")->GetMesh();
+    ASSERT_NE(mesh, nullptr);
+    ASSERT_EQ(mesh->GetPolygonCount(), 1);
+    EXPECT_EQ(mesh->GetPolygonVertex(0, 2), 2);
+}
+
 TEST_F(BadInputTest, SurfacesWhosePointsDoNotFillTheirDimensionsAreDroppedWithoutTheirAllocation) {
     const ReadResult result = Read([](Document& d) {
         d.Block("Objects", {}, [&] {

@@ -14,6 +14,8 @@
 #include "attributes/RWyxShape.h"
 #include "attributes/RWyxSkinLink.h"
 #include "attributes/RWyxTypedLayerElement.h"
+#include "core/RWyxColor.h"
+#include "scene/RWyxGlobalLightSettings.h"
 #include "scene/RWyxNode.h"
 #include "scene/RWyxScene.h"
 #include "tests/support/ScratchFolder.h"
@@ -22,6 +24,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -160,6 +163,22 @@ TEST_F(V5BadInputTest, SurfacesWithoutPointsInADirectionAreDroppedBeforeTheirKno
     ASSERT_NE(nurb, nullptr);
     EXPECT_EQ(nurb->GetVCount(), 0);
     EXPECT_EQ(nurb->GetVKnotCount(), nurb->GetVOrder());
+}
+
+// A colour of three values is opaque; a fourth value is its alpha.
+TEST_F(V5BadInputTest, AColourOfThreeValuesReadsAlphaOne) {
+    const std::vector<double> colours[] = {{0.25, 0.5, 0.75}, {0.25, 0.5, 0.75, 0.125}};
+    for (const std::vector<double>& values : colours) {
+        const ReadResult result = Read([&](Document& d) {
+            d.Block("AmbientRenderSettings", {}, [&] {
+                d.Field("AmbientLightColor", std::vector<Document::Value>(values.begin(), values.end()));
+            });
+        });
+        RWyxColor ambient;
+        result.scene->GetGlobalLightSettings()->GetAmbientColor(ambient);
+        EXPECT_EQ(ambient.GetBlue(), 0.75);
+        EXPECT_EQ(ambient.GetAlpha(), values.size() == 3 ? 1.0 : 0.125) << values.size() << " values";
+    }
 }
 
 TEST_F(V5BadInputTest, PoseScenesNestAtMostEightDeep) {

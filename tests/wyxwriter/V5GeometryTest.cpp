@@ -81,6 +81,25 @@ TEST_F(V5GeometryTest, EmptyPolygonsAreLeftOutWithTheirEntriesAndIndicesAreCheck
     EXPECT_EQ(model.Child("Texture").values, Names{"Texture::T"});
 }
 
+// An index equal to its count names nothing, as one past it does.
+TEST_F(V5GeometryTest, IndicesEqualToTheirCountAreWrittenAsZero) {
+    RWyxMesh* mesh = AddMesh("Mesh", 3);
+    mesh->AddMaterial(factory.CreateMaterial("A"));
+    mesh->AddMaterial(factory.CreateMaterial("B"));
+    mesh->InitMaterialIndices(RWyxMesh::kKindByPolygon);
+    mesh->AddTexture(factory.CreateTexture("T"));
+    mesh->InitTextureIndices(RWyxMesh::kKindByPolygon);
+    mesh->InitTextureUVMapping(1);
+    mesh->AddTextureUV(0.1, 0.2);
+    mesh->AddTextureUV(0.3, 0.4);
+    mesh->BeginPolygon(2, 1, -1);
+    for (int v : {0, 1, 2}) mesh->AddPolygonVertex(v, v);
+    const Record model = Model();
+    EXPECT_EQ(model.Child("Materials").Numbers(), Numbers{0}) << "material 2 of two";
+    EXPECT_EQ(model.Child("TextureId").Numbers(), Numbers{0}) << "texture 1 of one";
+    EXPECT_EQ(model.Child("GeometryUVInfo").Child("TextureUVVerticeIndex").Numbers(), (Numbers{0, 1, 0})) << "UV 2 of two";
+}
+
 TEST_F(V5GeometryTest, MaterialsByDirectReferenceAreWrittenAsTheLastOne) {
     RWyxMesh* mesh = AddMesh("Mesh", 3);
     mesh->AddMaterial(factory.CreateMaterial("A"));
