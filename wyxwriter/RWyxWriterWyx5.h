@@ -181,6 +181,8 @@ private:
     // ---- takes (RWyxWriterWyx5Takes.cpp) ----------------------------------------------------------------
     void WriteTakes(RWyxScene& scene);
     void WriteTake(RWyxScene& scene, RWyxTakeInfo& info);
+    // The take's animation record of every model below the root.
+    void WriteTakeModelsAnimation(RWyxNode& root, const RString& take);
     // False, nothing written, when the object has no take node of that name.
     bool WriteTakeAnimation(RWyxTakeNodeContainer& object, const RString& take, const char* recordName,
                             bool scaleShininess);

@@ -117,10 +117,7 @@ void RWyxWriterWyx5::WriteTake(RWyxScene& scene, RWyxTakeInfo& info) {
         WriteGroupHeading(file, "Models animation");
         if (RWyxNode* switcher = scene.GetCameraSwitcherNode()) WriteTakeAnimation(*switcher, take, "Model", false);
         ProgressStep();
-        ForEachNodeBelow(root, [&](RWyxNode& node) {
-            WriteTakeAnimation(node, take, "Model", false);
-            ProgressStep();
-        });
+        WriteTakeModelsAnimation(root, take);
         WriteGroupHeading(file, "Textures animation");
         for (RWyxTexture* texture : textures_) {
             ProgressStep();
@@ -133,6 +130,14 @@ void RWyxWriterWyx5::WriteTake(RWyxScene& scene, RWyxTakeInfo& info) {
         }
     }
     ProgressStepDone();
+}
+
+// Every node below the root, a node before its children, with a progress step each.
+void RWyxWriterWyx5::WriteTakeModelsAnimation(RWyxNode& root, const RString& take) {
+    ForEachNodeBelow(root, [&](RWyxNode& node) {
+        WriteTakeAnimation(node, take, "Model", false);
+        ProgressStep();
+    });
 }
 
 void RWyxWriterWyx5::WriteChannel(const RFCurveNode& channel, bool defaultOnly) {
