@@ -224,6 +224,16 @@ TEST(HtrFileTest, ZeroRateTakesTheDefaultRate) {
     EXPECT_EQ(fixture.options->GetTimeMode(), 6);
 }
 
+// Writes the scene through the HTR writer: the file's text, empty when a step failed.
+std::string WriteHtr(SceneFixture& fixture, RStreamOptionsMotion& options) {
+    ScratchFolder folder;
+    const std::string path = folder.Join("again.htr");
+    RWyxWriterHtr writer(&fixture.factory);
+    const bool written = writer.FileCreate(path.c_str()) && writer.Write(fixture.scene, &options) && writer.FileClose();
+    EXPECT_TRUE(written) << writer.GetLastErrorString();
+    return written ? ScratchFolder::ReadFile(path) : std::string();
+}
+
 // Written and read again, an HTR file keeps its base positions and bone lengths (written in
 // millimetres, rest pose included) and every segment's world positions.
 TEST(HtrWriterTest, RoundTripKeepsLengthsAndPositions) {
@@ -236,13 +246,8 @@ TEST(HtrWriterTest, RoundTripKeepsLengthsAndPositions) {
     ASSERT_TRUE(ReadText(first, reader, File(Header(), kHierarchy, kBase, frames), "walk.htr",
                          [](RStreamOptionsMotion&) {}, &options));
     first.Node("Hips")->SetMarked(1, false);
-    ScratchFolder folder;
-    const std::string path = folder.Join("again.htr");
-    RWyxWriterHtr writer(&first.factory);
-    ASSERT_TRUE(writer.FileCreate(path.c_str()));
-    ASSERT_TRUE(writer.Write(first.scene, options.get())) << writer.GetLastErrorString();
-    ASSERT_TRUE(writer.FileClose());
-    const std::string written = ScratchFolder::ReadFile(path);
+    const std::string written = WriteHtr(first, *options);
+    ASSERT_FALSE(written.empty());
     EXPECT_NE(written.find("CalibrationUnits mm\n"), std::string::npos);
 
     HtrFixture second;
@@ -284,12 +289,7 @@ TEST(HtrWriterTest, FramesAreConvertedBeforeTheNodesAreWritten) {
     ASSERT_EQ(options->GetFrameCount(), 2);
     options->SetProgressHook(&RecordProgress);
     progressReports.clear();
-    ScratchFolder folder;
-    const std::string path = folder.Join("again.htr");
-    RWyxWriterHtr writer(&scene.factory);
-    ASSERT_TRUE(writer.FileCreate(path.c_str()));
-    ASSERT_TRUE(writer.Write(scene.scene, options.get())) << writer.GetLastErrorString();
-    ASSERT_TRUE(writer.FileClose());
+    EXPECT_FALSE(WriteHtr(scene, *options).empty());
     options->SetProgressHook(nullptr);
     EXPECT_EQ(progressReports,
               (std::vector<std::string>{"Converting HTR nodes 0", "Converting HTR nodes 25", "Writing HTR nodes 50"}));
