@@ -82,7 +82,9 @@ public:
     // Appends the control point to the last polygon. A UV index other than -1 goes into layer
     // 0's UV index array when the UV element maps by polygon vertex, index to direct, at the
     // vertex's position (vertices before it without one get -1). False, nothing changed,
-    // without a polygon or for a negative control point.
+    // without a polygon or for a negative control point. The point need not exist yet (a
+    // mesh may be built polygons first, as the 3DS writer's split does): a reader checks the
+    // index against the points itself.
     bool AddPolygonVertex(int controlPoint, int uvIndex = -1);
     // Empties the polygons and the polygon vertices.
     void ClearPolygons();

@@ -66,6 +66,9 @@ bool RWyxNurb::SetOrder(int uOrder, int vOrder) {
 bool RWyxNurb::InitControlPoints(int uCount, int uType, int vCount, int vType) {
     constexpr int kMaxCount = INT_MAX / 4;
     if (uCount < 0 || vCount < 0 || uCount > kMaxCount || vCount > kMaxCount) return false;
+    // No points in one direction leave none at all: the other count would only size knots
+    // and multiplicities of a surface that has no point.
+    if ((uCount == 0) != (vCount == 0)) return false;
     const long long points = static_cast<long long>(uCount) * static_cast<long long>(vCount);
     if (points > INT_MAX) return false;
     std::vector<double> uKnots;

@@ -44,7 +44,8 @@ public:
 
     // Sizes the control points to U count x V count (zero-filled), the knot vectors to their
     // knot counts (zero) and the multiplicities to one per control point of the direction (1).
-    // False, nothing changed, for a negative count or a product beyond the int range or memory.
+    // False, nothing changed, for a negative count, a count of 0 in one direction with points
+    // in the other, or a product beyond the int range or memory.
     bool InitControlPoints(int uCount, int uType, int vCount, int vType);
     int GetUCount() const { return uCount_; }
     int GetVCount() const { return vCount_; }

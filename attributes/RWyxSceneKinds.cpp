@@ -64,6 +64,7 @@ RWyxScene::RWyxScene(RWyxObjectFactory* factory) : factory_(factory), error_(kSc
     if (factory_ != nullptr) cameraSwitcherNode_ = factory_->CreateNode(kCameraSwitcherName);
     cameraSwitcher_ = std::make_unique<RWyxCameraSwitcher>(factory_);
     if (cameraSwitcherNode_ != nullptr) cameraSwitcherNode_->SetNodeAttribute(cameraSwitcher_.get());
+    // The camera index keeps the default its channel was made with (1); only Clear sets 0.
     ResetCameraSwitcherNode();
     lightSettings_ = std::make_unique<RWyxGlobalLightSettings>();
     cameraSettings_ = std::make_unique<RWyxGlobalCameraSettings>(factory_, this);
@@ -94,6 +95,7 @@ void RWyxScene::Clear() {
         RemoveTakeNodesAfterDefault(*root);
     }
     ResetCameraSwitcherNode();
+    cameraSwitcher_->SetCameraIndex(0);
     DestroySceneInfo();
     DestroyCharacterObjects();
     poses_.clear();
@@ -115,7 +117,6 @@ void RWyxScene::ResetCameraSwitcherNode() {
     cameraSwitcherNode_->SetVisibility(false);
     cameraSwitcherNode_->SetShadingMode(kCameraSwitcherShadingMode);
     RemoveTakeNodesAfterDefault(*cameraSwitcherNode_);
-    cameraSwitcher_->SetCameraIndex(0);
 }
 
 void RWyxScene::DestroyCharacterObjects() {

@@ -7,7 +7,7 @@
 
 #include <vector>
 
-RWyxNode* RWyxWriter::FindExportRoot(RWyxScene* scene) {
+RWyxNode* RWyxWriter::FindSingleRoot(RWyxScene* scene) {
     const RWyxNode* root = scene != nullptr ? scene->GetRootNode() : nullptr;
     if (root == nullptr || root->GetChildCount() != 1) {
         return nullptr;
@@ -23,7 +23,7 @@ RWyxNode* RWyxWriter::FindExportRoot(RWyxScene* scene) {
     return nullptr;
 }
 
-bool RWyxWriter::CheckNodeNames(RWyxNode* node, RString& text) {
+bool RWyxWriter::CollectNamesWithBlanks(RWyxNode* node, RString& text) {
     bool clean = true;
     std::vector<const RWyxNode*> pending;
     if (node != nullptr) {

@@ -15,8 +15,8 @@
 // sets an error has failed, whatever it answers. After Write the exporter copies the
 // message text, to which a writer appends its warnings.
 //
-// FindExportRoot and CheckNodeNames need the scene classes: they are defined in the top
-// layer, fileformats/RWyxWriterChecks.cpp.
+// FindSingleRoot and CollectNamesWithBlanks need the scene classes: they are defined in the
+// top layer, fileformats/RWyxWriterChecks.cpp.
 
 #include "core/RString.h"
 #include "fileio/RWyxMessageHolder.h"
@@ -56,12 +56,12 @@ public:
     // has exactly one child and answers the first node of that chain (the child included)
     // that is marked (RWyxNode::IsMarked, this node only). Null when the root has no child
     // or several, or the chain ends before a marked node; null for a null scene.
-    virtual RWyxNode* FindExportRoot(RWyxScene* scene);
+    virtual RWyxNode* FindSingleRoot(RWyxScene* scene);
     // Appends "\n    " and the name (RWyxSceneObject::GetName) of every node of the subtree
     // whose name holds a blank, a tab or a line feed, in pre-order, to text; false when there
     // was one. The walk keeps its own stack, so a hierarchy of any depth is safe. A null node
     // has no such name.
-    virtual bool CheckNodeNames(RWyxNode* node, RString& text);
+    virtual bool CollectNamesWithBlanks(RWyxNode* node, RString& text);
     // Writes into the given property file (a scene nested in a file being written) instead
     // of the writer's own. This base writes its own file through Write when no file is given
     // and refuses any file with error 5: only the WYX writers write into another file.

@@ -65,7 +65,8 @@ public:
 
     // Back to the newly built state: the root's subtree, the scene info, the character
     // objects and the generic nodes destroyed, the root keeping only its default take node,
-    // the "Camera Switcher" node reset, the poses forgotten, the settings reset, no take.
+    // the "Camera Switcher" node reset, the poses forgotten, the settings reset, no take. One
+    // difference: the camera index becomes 0, where a new scene has its channel's default 1.
     void Clear();
 
     RWyxObjectFactory* GetFactory() const { return factory_; }

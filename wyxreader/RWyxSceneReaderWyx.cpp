@@ -174,16 +174,20 @@ std::vector<bool> RWyxSceneReaderWyx::ReadPolygons(RWyxMesh& mesh, const std::ve
 
 bool RWyxSceneReaderWyx::ReadSurfacePoints(int uCount, int vCount, int stride, const RString& label,
                                            std::vector<double>& values) {
-    wyx_read::ReadDoublesByName(file_, "Points", values);
-    const std::size_t available = values.size() / static_cast<std::size_t>(stride);
-    const bool fits = uCount >= 0 && vCount >= 0 &&
-                      (vCount == 0 || static_cast<std::size_t>(uCount) <= available / static_cast<std::size_t>(vCount));
-    const std::int64_t needed = fits ? static_cast<std::int64_t>(uCount) * vCount * stride : 0;
-    if (!fits) {
-        Warn(label + ": Dimensions " + RString(uCount) + " x " + RString(vCount) + " need more than the " +
-             Count(values.size()) + " values of Points; the surface was dropped");
+    const RString dimensions = label + ": Dimensions " + RString(uCount) + " x " + RString(vCount);
+    // A direction without points leaves the surface without any, while the other count would
+    // still size its knots and multiplicities: refused before anything is made for it.
+    if (uCount <= 0 || vCount <= 0) {
+        Warn(dimensions + " hold no control point; the surface was dropped");
         return false;
     }
+    wyx_read::ReadDoublesByName(file_, "Points", values);
+    const std::size_t available = values.size() / static_cast<std::size_t>(stride);
+    if (static_cast<std::size_t>(uCount) > available / static_cast<std::size_t>(vCount)) {
+        Warn(dimensions + " need more than the " + Count(values.size()) + " values of Points; the surface was dropped");
+        return false;
+    }
+    const std::int64_t needed = static_cast<std::int64_t>(uCount) * vCount * stride;
     if (needed < static_cast<std::int64_t>(values.size())) {
         Warn(label + ": Points holds " + Count(values.size()) + " values for " + RString(static_cast<int>(needed)) +
              "; the rest was dropped");

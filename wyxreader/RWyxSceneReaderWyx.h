@@ -140,6 +140,8 @@ protected:
 
 private:
     void ReadTake();
+    // The "Points" values of a surface of the dimensions; false, with a warning, for a count
+    // that is not above 0 or dimensions the values cannot fill.
     bool ReadSurfacePoints(int uCount, int vCount, int stride, const RString& label, std::vector<double>& values);
     void FinishChannels(RFCurveNode& node, RFCurveNode* inheritedWarp, const RString& label);
     void FilterChannel(RFCurveNode& node);

@@ -215,10 +215,12 @@ protected:
     // through its rotation; zero where either side is null.
     static std::vector<RVector4> ShapeDeltas(const RWyxGeometry& geometry, const std::vector<int>& indices,
                                              const RVector4* to, const RVector4* from, bool points);
-    // Shape: name { Indexes; Vertices; Normals (meshes only) }: the deltas of the listed points
-    // (zero when nothing changed) and of the normals when both map one per control point.
-    void WriteShapeBlock(const RWyxGeometry& geometry, const RWyxShape& shape, const char* name,
-                         const std::vector<int>& indices, bool changed);
+    // Shape: name { Indexes; Vertices; Normals (meshes only) }: the points that differ from the
+    // geometry's with their deltas, and the deltas of the normals when both map one per control
+    // point; the single index 0 with zero deltas when no point differs. A shape whose point
+    // count differs from the geometry's is written so, with a warning: the record stays (the
+    // weight channels are numbered by shape) and reads back as the geometry unchanged.
+    void WriteShape(RWyxNode& node, const RWyxGeometry& geometry, const RWyxShape& shape, const char* name);
     // A field of the control points through the geometry's pivot (x' = x M00 + y M10 + z M20 +
     // M30, and so on): x', y', z' per point, and with weights the point's weight (a weight that
     // is not above 0, a point whose weight was never set, as 1).

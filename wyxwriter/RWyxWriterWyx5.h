@@ -46,7 +46,10 @@
 //     control point or by polygon vertex; an extra layer's textures after the last one its
 //     indices name; materials of layers other than 0; materials by direct reference (written
 //     as the last material);
-//   - shapes whose point count differs from their geometry's (left out, with a warning);
+//   - the points of shapes whose point count differs from their geometry's (such a shape
+//     is written as the single index 0 with zero deltas, with a warning);
+//   - channels' user names; Auto and AutoBreak keys as such (their slopes are written, as
+//     User and UserBreak keys, or "a" / "d" where the slopes are those a reader computes);
 //   - two materials or two textures of one name (records name them, so a reader merges
 //     them);
 //   - textures and materials no geometry uses (their animation is written, their record
@@ -76,6 +79,7 @@
 #include <unordered_map>
 #include <vector>
 
+class RFCurveNode;
 class RWyxCamera;
 class RWyxCharacter;
 class RWyxGeometry;
@@ -173,14 +177,18 @@ private:
     void WriteMaterial(RWyxMaterial& material);
     // False, nothing written, when the link has no link node.
     bool WriteLink(RWyxNode& node, RWyxSkinLink& link);
-    void WriteShape(RWyxNode& node, RWyxGeometry& geometry, RWyxShape& shape, const char* name);
 
     // ---- takes (RWyxWriterWyx5Takes.cpp) ----------------------------------------------------------------
     void WriteTakes(RWyxScene& scene);
     void WriteTake(RWyxScene& scene, RWyxTakeInfo& info);
+    // The take's animation record of every model below the root.
+    void WriteTakeModelsAnimation(RWyxNode& root, const RString& take);
     // False, nothing written, when the object has no take node of that name.
     bool WriteTakeAnimation(RWyxTakeNodeContainer& object, const RString& take, const char* recordName,
                             bool scaleShininess);
+    // A channel as field "Channel": the transform nodes named "T", "R" and "S", no user name,
+    // with colours, Auto keys by their slopes in the version-5 property format.
+    void WriteChannel(const RFCurveNode& channel, bool defaultOnly);
 
     // ---- character sections and poses (RWyxWriterWyx5Characters.cpp) ---------------------------
     void WriteGoboManager(RWyxScene& scene);

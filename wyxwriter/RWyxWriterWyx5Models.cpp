@@ -15,7 +15,7 @@
 //     AnimatedProperty: member names ...; Animated: property names ...
 //     UserProperty { Name; Type; Label; Min; Max } per animatable user property
 //     the attribute's fields (RWyxWriterWyx5Attributes.cpp)
-//     Channel ... the channels of the default take (defaults only)
+//     Channel ... the channels of the default take (defaults only, no user names)
 //     Children: the children's full names
 //   }
 //   SceneGenericPersistence { Pose: full name { Type: "CharacterPose"; PoseScene { the
@@ -35,7 +35,6 @@
 #include "core/RProperty.h"
 #include "core/RWyxUserProperty.h"
 #include "curves/RFCurveNode.h"
-#include "curves/RFCurveNodeRecords.h"
 #include "fileio/RStreamOptionsWyx.h"
 #include "fileio/RWyxFile.h"
 #include "fileio/RWyxFileExporter.h"
@@ -283,7 +282,7 @@ void RWyxWriterWyx5::WriteDefaultTakeChannels(RWyxNode& node) {
     const RWyxTakeNode* take = node.GetDefaultTakeNode();
     const RFCurveNode* channels = take != nullptr ? take->GetRootCurveNode() : nullptr;
     for (int i = 0; channels != nullptr && i < channels->GetChildCount(); ++i) {
-        RFCurveNodeRecords::Write(*channels->GetChild(i), File(), true, true, false, "Channel", true, false);
+        WriteChannel(*channels->GetChild(i), true);
     }
 }
 

@@ -17,9 +17,10 @@
 //     Vertices: shape point - geometry point through the pivot, per index (0, 0, 0 for no
 //     change); meshes: Normals: the same of the first layer's normals, through the
 //     pivot's rotation, when both map one direct normal per control point, else 0, 0, 0 }
+//     (RWyxWriterWyx::WriteShape, shared with the version-6 writer)
 //   A shape whose point count differs from its geometry's keeps its record (so that the
-//   weight channels, numbered by shape, stay with their shapes) with no index: its points
-//   are left out, with a warning.
+//   weight channels, numbered by shape, stay with their shapes) as one without change: the
+//   single index 0 with zero vectors; its points are left out, with a warning.
 
 #include "attributes/RWyxGeometry.h"
 #include "attributes/RWyxLayer.h"
@@ -170,23 +171,4 @@ bool RWyxWriterWyx5::WriteLink(RWyxNode& node, RWyxSkinLink& link) {
     }
     if (link.IsTransformParentSet()) WriteMatrix(file, "TransformParent", matrices.parent);
     return true;
-}
-
-void RWyxWriterWyx5::WriteShape(RWyxNode& node, RWyxGeometry& geometry, RWyxShape& shape, const char* name) {
-    const int count = geometry.GetControlPointsCount();
-    const bool fits = shape.GetControlPointsCount() == count;
-    const RVector4* base = geometry.GetControlPoints();
-    const RVector4* moved = shape.GetControlPoints();
-    std::vector<int> indices;
-    for (int i = 0; fits && i < count; ++i) {
-        if (base[i].x != moved[i].x || base[i].y != moved[i].y || base[i].z != moved[i].z) indices.push_back(i);
-    }
-    const bool changed = !indices.empty();
-    if (!fits) {
-        Warn(RString("Shape \"") + name + "\" of " + node.GetName() + " has " + shape.GetControlPointsCount() +
-             " control points for a geometry of " + count + ": its points are left out");
-    } else if (!changed) {
-        indices.push_back(0);
-    }
-    WriteShapeBlock(geometry, shape, name, indices, changed);
 }

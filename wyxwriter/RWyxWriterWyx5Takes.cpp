@@ -18,10 +18,12 @@
 // it. Take nodes are found by name: no object's current take changes.
 //
 // An animation record holds the channels of the object's take node, each written with
-// RFCurveNodeRecords::Write (keys, "T", "R", "S" names, user names, colours, Auto keys as
-// such); the default take's record holds only its version. A material's shininess is written
-// in the record's scale: each stored value (the Phong exponent) through
-// RWyxMaterial::ShininessFromStored, times 100, on a copy of the channel.
+// RFCurveNodeRecords::Write (keys, "T", "R", "S" names, no user names, colours, Auto keys by
+// the slopes they evaluate to: "s" or "b" with the key's outgoing and the next key's incoming
+// slope, which read back as User keys of the same shape, or "a" / "d" where a reader's Auto
+// key computes those slopes itself); the default take's record holds only its version. A
+// material's shininess is written in the record's scale: each stored value (the Phong
+// exponent) through RWyxMaterial::ShininessFromStored, times 100, on a copy of the channel.
 
 #include "attributes/RWyxMaterial.h"
 #include "attributes/RWyxTexture.h"
@@ -30,6 +32,7 @@
 #include "curves/RFCurveNode.h"
 #include "curves/RFCurveNodeRecords.h"
 #include "fileio/RWyxFile.h"
+#include "fileio/RWyxPropertyFile.h"
 #include "scene/RWyxEntityContainer.h"
 #include "scene/RWyxNode.h"
 #include "scene/RWyxScene.h"
@@ -114,10 +117,7 @@ void RWyxWriterWyx5::WriteTake(RWyxScene& scene, RWyxTakeInfo& info) {
         WriteGroupHeading(file, "Models animation");
         if (RWyxNode* switcher = scene.GetCameraSwitcherNode()) WriteTakeAnimation(*switcher, take, "Model", false);
         ProgressStep();
-        ForEachNodeBelow(root, [&](RWyxNode& node) {
-            WriteTakeAnimation(node, take, "Model", false);
-            ProgressStep();
-        });
+        WriteTakeModelsAnimation(root, take);
         WriteGroupHeading(file, "Textures animation");
         for (RWyxTexture* texture : textures_) {
             ProgressStep();
@@ -130,6 +130,19 @@ void RWyxWriterWyx5::WriteTake(RWyxScene& scene, RWyxTakeInfo& info) {
         }
     }
     ProgressStepDone();
+}
+
+// Every node below the root, a node before its children, with a progress step each.
+void RWyxWriterWyx5::WriteTakeModelsAnimation(RWyxNode& root, const RString& take) {
+    ForEachNodeBelow(root, [&](RWyxNode& node) {
+        WriteTakeAnimation(node, take, "Model", false);
+        ProgressStep();
+    });
+}
+
+void RWyxWriterWyx5::WriteChannel(const RFCurveNode& channel, bool defaultOnly) {
+    RFCurveNodeRecords::Write(channel, File(), defaultOnly, true, true, "Channel", true,
+                              PropertyFile().IsV5PropertyFormat());
 }
 
 bool RWyxWriterWyx5::WriteTakeAnimation(RWyxTakeNodeContainer& object, const RString& take, const char* recordName,
@@ -146,10 +159,10 @@ bool RWyxWriterWyx5::WriteTakeAnimation(RWyxTakeNodeContainer& object, const RSt
         const RFCurveNode& channel = *channels->GetChild(i);
         if (scaleShininess && channel.GetCurve() != nullptr && RString(channel.GetName()).CompareIgnoringCase("Shininess") == 0) {
             const auto copy = RecordShininessChannel(channel);
-            if (copy != nullptr) RFCurveNodeRecords::Write(*copy, file, false, true, false, "Channel", true, false);
+            if (copy != nullptr) WriteChannel(*copy, false);
             continue;
         }
-        RFCurveNodeRecords::Write(channel, file, false, true, false, "Channel", true, false);
+        WriteChannel(channel, false);
     }
     return true;
 }

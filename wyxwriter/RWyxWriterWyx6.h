@@ -146,7 +146,6 @@ private:
     // Normals are written through the rotation of the geometry's pivot.
     bool WriteLayerElement(RWyxNode& node, const RWyxGeometry& geometry, const RWyxLayerElement& element, int number);
     void WriteLayerRecords(const RWyxGeometry& geometry);
-    void WriteShape(RWyxNode& node, RWyxGeometry& geometry, RWyxShape& shape, const char* name);
     std::vector<int> MappedObjectIndices(RWyxNode& node, const RWyxLayerElement& element) const;
 
     // ---- material, deformer and texture records (RWyxWriterWyx6Records.cpp) --------------------

@@ -301,23 +301,3 @@ void RWyxWriterWyx6::WriteLayerRecords(const RWyxGeometry& geometry) {
         }
     }
 }
-
-// ---- shapes -------------------------------------------------------------------------------------------------
-
-void RWyxWriterWyx6::WriteShape(RWyxNode& node, RWyxGeometry& geometry, RWyxShape& shape, const char* name) {
-    const int count = geometry.GetControlPointsCount();
-    const RVector4* base = geometry.GetControlPoints();
-    const RVector4* moved = shape.GetControlPoints();
-    std::vector<int> indices;
-    if (shape.GetControlPointsCount() == count) {
-        for (int i = 0; i < count; ++i) {
-            if (base[i].x != moved[i].x || base[i].y != moved[i].y || base[i].z != moved[i].z) indices.push_back(i);
-        }
-    } else {
-        Warn(RString("Shape \"") + name + "\" of " + node.GetName() + " has " + shape.GetControlPointsCount() +
-             " control points for a geometry of " + count + ": written without change");
-    }
-    const bool changed = !indices.empty();
-    if (!changed) indices.push_back(0);
-    WriteShapeBlock(geometry, shape, name, indices, changed);
-}

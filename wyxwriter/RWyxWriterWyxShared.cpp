@@ -421,8 +421,22 @@ std::vector<RVector4> RWyxWriterWyx::ShapeDeltas(const RWyxGeometry& geometry, c
     return result;
 }
 
-void RWyxWriterWyx::WriteShapeBlock(const RWyxGeometry& geometry, const RWyxShape& shape, const char* name,
-                                    const std::vector<int>& indices, bool changed) {
+void RWyxWriterWyx::WriteShape(RWyxNode& node, const RWyxGeometry& geometry, const RWyxShape& shape,
+                               const char* name) {
+    const int count = geometry.GetControlPointsCount();
+    const RVector4* base = geometry.GetControlPoints();
+    const RVector4* moved = shape.GetControlPoints();
+    std::vector<int> indices;
+    if (shape.GetControlPointsCount() == count) {
+        for (int i = 0; i < count; ++i) {
+            if (base[i].x != moved[i].x || base[i].y != moved[i].y || base[i].z != moved[i].z) indices.push_back(i);
+        }
+    } else {
+        Warn(RString("Shape \"") + name + "\" of " + node.GetName() + " has " + shape.GetControlPointsCount() +
+             " control points for a geometry of " + count + ": written without change");
+    }
+    const bool changed = !indices.empty();
+    if (!changed) indices.push_back(0);
     RWyxFile& file = File();
     FieldBlock block(file, "Shape", name);
     WriteInts(file, "Indexes", indices);

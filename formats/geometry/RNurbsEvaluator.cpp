@@ -116,5 +116,11 @@ int RNurbsEvaluator::ComputeBasis(Axis axis) {
             d.samples.push_back(sample);
         }
     }
+    d.end = d.samples.back();
+    if (!d.closed) {
+        // The true end of the last span, with that span's functions: where its far edge lies.
+        const int last = spans.back();
+        ComputeBasisFunctions(knots, last, order, knots[last + 1], d.end.value, d.end.derivative);
+    }
     return -1;
 }

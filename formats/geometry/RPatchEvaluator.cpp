@@ -194,6 +194,8 @@ int RPatchEvaluator::ComputeBasis(Axis axis) {
             d.samples.push_back(sample);
         }
     }
+    // The last sample of an open direction is its end (t = 1 of the last segment).
+    d.end = d.samples.back();
     return -1;
 }
 
@@ -250,9 +252,8 @@ void RPatchEvaluator::BuildNets() {
     }
 }
 
-void RPatchEvaluator::SumPoint(const std::vector<RVector4>& net, int i, int j, RVector4 sums[3]) const {
-    const Sample& us = directions_[kU].samples[static_cast<std::size_t>(i)];
-    const Sample& vs = directions_[kV].samples[static_cast<std::size_t>(j)];
+void RPatchEvaluator::SumPoint(const std::vector<RVector4>& net, const Sample& us, const Sample& vs,
+                               RVector4 sums[3]) const {
     const int uCount = directions_[kU].count;
     sums[0] = sums[1] = sums[2] = RVector4(0.0, 0.0, 0.0, 0.0);
     for (int a = 0; a < vs.width; ++a) {
@@ -271,9 +272,15 @@ void RPatchEvaluator::SumPoint(const std::vector<RVector4>& net, int i, int j, R
 }
 
 void RPatchEvaluator::EvaluatePoint(int i, int j, RVector4& position, RVector4& uTangent, RVector4& vTangent) const {
+    EvaluateAt(directions_[kU].samples[static_cast<std::size_t>(i)], directions_[kV].samples[static_cast<std::size_t>(j)],
+               position, uTangent, vTangent);
+}
+
+void RPatchEvaluator::EvaluateAt(const Sample& us, const Sample& vs, RVector4& position, RVector4& uTangent,
+                                 RVector4& vTangent) const {
     RVector4 sums[3];
     if (IsRational()) {
-        SumPoint(weighted_, i, j, sums);
+        SumPoint(weighted_, us, vs, sums);
         const double w = sums[0].w;
         // Weights may be zero in files: without a usable sum the point is taken unweighted.
         if (std::fabs(w) >= kSmallestWeightSum) {
@@ -283,7 +290,7 @@ void RPatchEvaluator::EvaluatePoint(int i, int j, RVector4& position, RVector4& 
             return;
         }
     }
-    SumPoint(plain_, i, j, sums);
+    SumPoint(plain_, us, vs, sums);
     position = Xyz(sums[0]);
     uTangent = Xyz(sums[1]);
     vTangent = Xyz(sums[2]);
@@ -310,17 +317,25 @@ void RPatchEvaluator::EvaluateGrid() {
     }
 }
 
-// The edge through grid points first + k stride, k = 0 .. count - 1, is collapsed when, on each
-// axis, the differences between neighbours add up to (nearly) nothing next to its size.
-bool RPatchEvaluator::IsEdgeCollapsed(int first, int stride, int count) const {
-    const int nU = static_cast<int>(directions_[kU].samples.size());
-    RVector4 previous, position, uTangent, vTangent;
-    EvaluatePoint(first % nU, first / nU, previous, uTangent, vTangent);
+// The edge where direction `fixed` stands at sample `at`, over every sample of the other
+// direction, is collapsed when, on each axis, the differences between neighbours add up to
+// (nearly) nothing next to its size.
+bool RPatchEvaluator::IsEdgeCollapsed(Axis fixed, const Sample& at) const {
+    const std::vector<Sample>& along = directions_[fixed == kU ? kV : kU].samples;
+    RVector4 uTangent, vTangent;
+    const auto evaluate = [&](const Sample& other, RVector4& position) {
+        if (fixed == kU) {
+            EvaluateAt(at, other, position, uTangent, vTangent);
+        } else {
+            EvaluateAt(other, at, position, uTangent, vTangent);
+        }
+    };
+    RVector4 previous, position;
+    evaluate(along.front(), previous);
     double scale = std::max({1.0, std::fabs(previous.x), std::fabs(previous.y), std::fabs(previous.z)});
     double sums[3] = {0.0, 0.0, 0.0};
-    for (int k = 1; k < count; ++k) {
-        const int g = first + k * stride;
-        EvaluatePoint(g % nU, g / nU, position, uTangent, vTangent);
+    for (std::size_t k = 1; k < along.size(); ++k) {
+        evaluate(along[k], position);
         sums[0] += std::fabs(position.x - previous.x);
         sums[1] += std::fabs(position.y - previous.y);
         sums[2] += std::fabs(position.z - previous.z);
@@ -331,13 +346,13 @@ bool RPatchEvaluator::IsEdgeCollapsed(int first, int stride, int count) const {
     return sums[0] < tolerance && sums[1] < tolerance && sums[2] < tolerance;
 }
 
+// Both ends of a direction are judged alike: the far one at the direction's true end, where a
+// NURBS grid's last sample stays just inside its span and so just off a pole.
 void RPatchEvaluator::UpdateCollapsedFlags() {
-    const int nU = static_cast<int>(directions_[kU].samples.size());
-    const int nV = static_cast<int>(directions_[kV].samples.size());
-    collapsed_[0] = IsEdgeCollapsed(0, nU, nV);
-    collapsed_[1] = IsEdgeCollapsed(nU - 1, nU, nV);
-    collapsed_[2] = IsEdgeCollapsed(0, 1, nU);
-    collapsed_[3] = IsEdgeCollapsed((nV - 1) * nU, 1, nU);
+    collapsed_[0] = IsEdgeCollapsed(kU, directions_[kU].samples.front());
+    collapsed_[1] = IsEdgeCollapsed(kU, directions_[kU].end);
+    collapsed_[2] = IsEdgeCollapsed(kV, directions_[kV].samples.front());
+    collapsed_[3] = IsEdgeCollapsed(kV, directions_[kV].end);
     flagsStale_ = false;
 }
 

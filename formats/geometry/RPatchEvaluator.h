@@ -97,7 +97,9 @@ public:
     // is collapsed to one point: there every normal would be zero, so Evaluate gives the
     // whole edge one normal made from the tangents next to it. The test is on the evaluated
     // edge, whatever the basis: a collapsed control row that the surface does not reach does
-    // not count. False when the surface cannot be evaluated.
+    // not count. A far edge is evaluated at the direction's true end (a NURBS grid's last
+    // sample stays just inside its span), so both ends are judged alike. False when the
+    // surface cannot be evaluated.
     bool IsUStartCollapsed();
     bool IsUEndCollapsed();
     bool IsVStartCollapsed();
@@ -129,6 +131,9 @@ protected:
         bool stale = true;
         int error = -1;
         std::vector<Sample> samples;
+        // The sample at the direction's far end, where its far edge is judged collapsed or not:
+        // the last sample, or for an open NURBS direction the end of its last span.
+        Sample end{};
     };
 
     RPatchEvaluator();
@@ -161,14 +166,16 @@ private:
     bool PrepareSurface();
     // The control points as weighted (x w, y w, z w, w) and plain (x, y, z, 1) points.
     void BuildNets();
-    // The sums of one grid point over a net: the point and its U and V derivatives.
-    void SumPoint(const std::vector<RVector4>& net, int i, int j, RVector4 sums[3]) const;
-    // Position and tangents of grid point (i, j).
+    // The sums of one sample pair over a net: the point and its U and V derivatives.
+    void SumPoint(const std::vector<RVector4>& net, const Sample& us, const Sample& vs, RVector4 sums[3]) const;
+    // Position and tangents of grid point (i, j), and of any sample pair.
     void EvaluatePoint(int i, int j, RVector4& position, RVector4& uTangent, RVector4& vTangent) const;
+    void EvaluateAt(const Sample& us, const Sample& vs, RVector4& position, RVector4& uTangent,
+                    RVector4& vTangent) const;
     RVector4 NormalFromTangents(int vTangentPoint, int uTangentPoint) const;
     void EvaluateGrid();
     void UpdateCollapsedFlags();
-    bool IsEdgeCollapsed(int first, int stride, int count) const;
+    bool IsEdgeCollapsed(Axis fixed, const Sample& at) const;
     void RepairCollapsedEdges();
     void ComputeInfluence(RInfluenceTable& table) const;
     bool Fail(int code);

@@ -486,7 +486,7 @@ void RC3dFile::PutHeader(const Header& header) {
     PutWord(0);
 }
 
-void RC3dFile::PutParameterSectionHeader(int blocks) {
+void RC3dFile::WriteParameterHeader(int blocks) {
     PutByte(1);
     PutByte(kKey);
     PutByte(blocks);

@@ -115,7 +115,7 @@ public:
     void PutFill(std::size_t count, int value) { output_.insert(output_.end(), count, static_cast<std::uint8_t>(value)); }
     void PutHeader(const Header& header);
     // The four bytes before the records: key, blocks of the section, processor (DEC).
-    void PutParameterSectionHeader(int blocks);
+    void WriteParameterHeader(int blocks);
     // False when the record's value or text cannot be written (too long for the offset word).
     bool PutRecord(const RC3dParameter& record);
     // scale < 0: floats X/u, Y/u, Z/u and 0 (valid) or -1; else words (1 / (s u)) X ... with a

@@ -360,7 +360,7 @@ bool RC3dMarkerFile::PutParameters(const std::vector<RString>& names) {
         Parameter("DESCRIPTIONS", 1, RC3dArray::TextRows(std::vector<std::string>(names.size()), kDescriptionLength)),
     };
     const std::size_t sectionStart = Output().size();
-    PutParameterSectionHeader(0);
+    WriteParameterHeader(0);
     if (!PutRecord(group)) {
         return false;
     }

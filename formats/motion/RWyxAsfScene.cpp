@@ -102,15 +102,19 @@ void RWyxAsfScene::MergeNodes(RWyxObjectFactory& factory, RWyxNode* parent, cons
 bool RWyxAsfScene::BuildFromNode(RWyxNode* rootNode, bool translationDofs, const RVector4& scale) {
     SetSkeletonName("ASF");
     lengthUnit = 1.0;
-    auto root = std::make_unique<RAsfBone>("root");
-    SetDofs(*root, true);
-    root->BindTakeCurveNodes(rootNode);
-    root_ = std::move(root);
+    CreateRootBone(rootNode);
     if (rootNode != nullptr) {
         BuildBones(rootNode, root_.get(), translationDofs, scale);
     }
     root_->PruneEndBones();
     return true;
+}
+
+void RWyxAsfScene::CreateRootBone(RWyxNode* node) {
+    auto root = std::make_unique<RAsfBone>("root");
+    SetDofs(*root, true);
+    root->BindTakeCurveNodes(node);
+    root_ = std::move(root);
 }
 
 void RWyxAsfScene::BoneFromNode(RAsfBone* bone, const RVector4& rotation, const RVector4& end,

@@ -72,6 +72,8 @@ protected:
     ~RWyxAsfScene() override = default;
 
 private:
+    // The root bone: "root" with the DOFs tx, ty, tz, rx, ry, rz, bound to the node.
+    void CreateRootBone(RWyxNode* node);
     void BuildBones(RWyxNode* node, RAsfBone* bone, bool translationDofs, const RVector4& scale);
     void BoneFromNode(RAsfBone* bone, const RVector4& rotation, const RVector4& end, const RVector4& scale) const;
     static void BindBelow(RAsfBone* bone, RWyxNode* node, const RAsfBone* boundAncestor);

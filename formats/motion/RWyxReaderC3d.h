@@ -12,7 +12,7 @@ public:
     explicit RWyxReaderC3d(RWyxObjectFactory* factory) : RWyxReaderMarker(factory, "Vicon C3D File Importer", "C3D") {}
 
 protected:
-    std::unique_ptr<RMarkerFile> NewMarkerFile() const override { return std::make_unique<RC3dMarkerFile>(); }
+    std::unique_ptr<RMarkerFile> CreateMarkerFile() const override { return std::make_unique<RC3dMarkerFile>(); }
     // UnusedSegments, ImportAsOpticalSegments, ImportSetOccludedToLastValidPosition and
     // ImportActorPrefix 1; the start moved on by the file's time code.
     void SetDefaultOptions(RStreamOptionsMotion& options) override;

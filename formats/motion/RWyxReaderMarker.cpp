@@ -29,7 +29,7 @@ RWyxReaderMarker::RWyxReaderMarker(RWyxObjectFactory* factory, const char* displ
 RWyxReaderMarker::~RWyxReaderMarker() = default;
 
 bool RWyxReaderMarker::OpenSource(const char* path, const void* data, std::size_t size) {
-    std::unique_ptr<RMarkerFile> file = NewMarkerFile();
+    std::unique_ptr<RMarkerFile> file = CreateMarkerFile();
     if (path == nullptr) {
         file->OpenBytes(data, size);
     } else if (file->Open(path, "r") != 0) {
@@ -82,12 +82,12 @@ bool RWyxReaderMarker::ReadMarkerNames(const RStreamOptionsMotion& options, int 
         return false;
     }
     if (options.GetOption(kMotionRenameDuplicateNames) == 1) {
-        RenameDuplicates(options, names);
+        RenameDuplicateNames(options, names);
     }
     return true;
 }
 
-void RWyxReaderMarker::RenameDuplicates(const RStreamOptionsMotion& options, std::vector<RString>& names) {
+void RWyxReaderMarker::RenameDuplicateNames(const RStreamOptionsMotion& options, std::vector<RString>& names) {
     RUniqueNameTable table(8, 64);
     std::string report;
     for (std::size_t i = 0; i < names.size(); ++i) {

@@ -39,7 +39,7 @@ public:
 
 protected:
     // The format's marker file, not yet open.
-    virtual std::unique_ptr<RMarkerFile> NewMarkerFile() const = 0;
+    virtual std::unique_ptr<RMarkerFile> CreateMarkerFile() const = 0;
     // Puts the format's default options in; the file is open and its header was read.
     virtual void SetDefaultOptions(RStreamOptionsMotion& options) = 0;
 
@@ -61,7 +61,7 @@ private:
 
     bool ReadCheckedHeader(Header& header);
     bool ReadMarkerNames(const RStreamOptionsMotion& options, int markers, std::vector<RString>& names);
-    void RenameDuplicates(const RStreamOptionsMotion& options, std::vector<RString>& names);
+    void RenameDuplicateNames(const RStreamOptionsMotion& options, std::vector<RString>& names);
     bool ReadFrames(const RStreamOptionsMotion& options, int markers, std::vector<RMarkerFrame>& frames,
                     int& extra);
     RWyxNode* CreateNodes(const RStreamOptionsMotion& options, const std::vector<RString>& names, int extra,

@@ -14,7 +14,7 @@ public:
                            mcd ? "MCD" : "AOA") {}
 
 protected:
-    std::unique_ptr<RMarkerFile> NewMarkerFile() const override { return std::make_unique<RAoaFile>(); }
+    std::unique_ptr<RMarkerFile> CreateMarkerFile() const override { return std::make_unique<RAoaFile>(); }
     // ImportAsOpticalSegments, ImportExactZeroAsOccluded, ImportSetOccludedToLastValidPosition 1.
     void SetDefaultOptions(RStreamOptionsMotion& options) override;
 };

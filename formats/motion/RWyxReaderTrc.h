@@ -13,7 +13,7 @@ public:
         : RWyxReaderMarker(factory, "Motion Analysis TRC File Importer", "TRC") {}
 
 protected:
-    std::unique_ptr<RMarkerFile> NewMarkerFile() const override { return std::make_unique<RTrcFile>(); }
+    std::unique_ptr<RMarkerFile> CreateMarkerFile() const override { return std::make_unique<RTrcFile>(); }
     // UnusedSegments, ImportAsOpticalSegments, ImportSetOccludedToLastValidPosition 1; then the
     // time-code file.
     void SetDefaultOptions(RStreamOptionsMotion& options) override;

@@ -15,7 +15,7 @@ bool RWyxWriterAmc::Write(RWyxScene* scene, RStreamOptions* options) {
     if (!CheckOpen()) {
         return false;
     }
-    RWyxNode* root = FindExportRoot(scene);
+    RWyxNode* root = FindSingleRoot(scene);
     if (root == nullptr) {
         SetError(kErrorNotCreated, "Scene must have a single root node.");
         return false;

@@ -16,7 +16,7 @@ RWyxNode* RWyxWriterAsf::CheckScene(RWyxScene* scene, RStreamOptionsMotion*& mot
     if (!CheckOpen()) {
         return nullptr;
     }
-    RWyxNode* root = FindExportRoot(scene);
+    RWyxNode* root = FindSingleRoot(scene);
     if (root == nullptr) {
         SetError(kErrorNotCreated, "Scene must have a single root node.");
         return nullptr;

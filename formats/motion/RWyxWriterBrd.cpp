@@ -36,7 +36,7 @@ bool RWyxWriterBrd::Write(RWyxScene* scene, RStreamOptions* options) {
     // An unset option (-1) writes gaps as data.
     const bool skipOccluded = motion->GetOption(kMotionExportGapsAsValidData) == 0;
     RWyxNode* root = FindEvaluationRoot(*scene, *motion);
-    const std::vector<RWyxNode*> markers = CollectMarkedNodes(root);
+    const std::vector<RWyxNode*> markers = CollectMarkers(root);
     RBrdFile& file = static_cast<RBrdFile&>(*GetFormatFile());
     for (int k = 0; k < count; ++k) {
         if (k % 64 == 0) {

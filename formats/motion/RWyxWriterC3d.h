@@ -13,7 +13,7 @@ public:
         : RWyxWriterMarker(factory, owner, "Vicon C3D File Exporter") {}
 
 protected:
-    std::unique_ptr<RMarkerFile> NewMarkerFile() const override { return std::make_unique<RC3dMarkerFile>(); }
+    std::unique_ptr<RMarkerFile> CreateMarkerFile() const override { return std::make_unique<RC3dMarkerFile>(); }
     // UnusedSegments 1, ExportGapsAsValidData 0, ExportC3DRealFormat 1, ExportFromGlobalPosition 0.
     void SetDefaultOptions(RStreamOptionsMotion& options) const override;
 };

@@ -8,12 +8,23 @@
 #include "scene/RWyxNodeLimits.h"
 #include "scene/RWyxScene.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <new>
 #include <string>
 
 namespace {
 
 constexpr double kMillimetresPerCentimetre = 10.0;
+// Converting the frames takes the first half of the progress, printing the second.
+constexpr int kConvertedPercent = 50;
+// Tx, Ty, Tz, Rx, Ry, Rz of a frame line.
+constexpr std::size_t kFrameValues = 6;
+
+// Where the values of a segment's frame start in the table of converted frames.
+std::size_t FrameOffset(std::size_t segment, int frames, int frame) {
+    return (segment * static_cast<std::size_t>(frames) + static_cast<std::size_t>(frame)) * kFrameValues;
+}
 
 // The rotation part alone, rows normalised, translation zero.
 RMatrix NormalizedRotation(const RMatrix& matrix) {
@@ -165,6 +176,25 @@ void RWyxWriterHtr::ConvertFrame(const Segment& segment, RTime time, double tran
     }
 }
 
+bool RWyxWriterHtr::ConvertFrames(const RStreamOptionsMotion& options, int frames, std::vector<double>& values) const {
+    try {
+        values.assign(segments_.size() * static_cast<std::size_t>(frames) * kFrameValues, 0.0);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    const RTime start = options.GetStartTime();
+    const RTime period = options.GetFramePeriod();
+    for (int i = 0; i < frames; ++i) {
+        options.ReportProgress(0, "Converting HTR nodes",
+                               static_cast<float>(static_cast<std::int64_t>(i) * kConvertedPercent / frames));
+        for (std::size_t s = 0; s < segments_.size(); ++s) {
+            double* frame = &values[FrameOffset(s, frames, i)];
+            ConvertFrame(segments_[s], start + period * i, frame, frame + 3);
+        }
+    }
+    return true;
+}
+
 bool RWyxWriterHtr::WriteSkeleton(RWyxScene& scene, RWyxNode& root, RStreamOptionsMotion& options) {
     const bool global = options.GetOption(kMotionExportFromGlobalPosition) == 1;
     evaluationParent_ = global ? scene.GetRootNode() : root.GetParent();
@@ -184,7 +214,12 @@ bool RWyxWriterHtr::WriteSkeleton(RWyxScene& scene, RWyxNode& root, RStreamOptio
     }
 
     const int frames = options.GetFrameCount();
-    const RTime start = options.GetStartTime();
+    std::vector<double> values;
+    if (!ConvertFrames(options, std::max(frames, 0), values)) {
+        return Refuse(options, RString("The ") + frames + " frames of " + static_cast<int>(segments_.size()) +
+                                   " segments are more than memory holds");
+    }
+    options.ReportProgress(0, "Writing HTR nodes", kConvertedPercent);
     const RTime period = options.GetFramePeriod();
     const double seconds = period.ToSeconds();
     const int rate = seconds > 0.0 && 1.0 / seconds < 2147483647.0 ? static_cast<int>(1.0 / seconds) : 0;
@@ -207,14 +242,10 @@ bool RWyxWriterHtr::WriteSkeleton(RWyxScene& scene, RWyxNode& root, RStreamOptio
         file.WriteBasePosition(segment.node->GetNameWithoutPrefix().Buffer(), t, r, segment.length);
     }
     for (std::size_t s = 0; s < segments_.size(); ++s) {
-        const Segment& segment = segments_[s];
-        options.ReportProgress(0, "Writing HTR nodes", static_cast<float>(s * 100 / segments_.size()));
-        file.WriteSection(segment.node->GetNameWithoutPrefix().Buffer());
+        file.WriteSection(segments_[s].node->GetNameWithoutPrefix().Buffer());
         for (int i = 0; i < frames; ++i) {
-            double translation[3];
-            double rotation[3];
-            ConvertFrame(segment, start + period * i, translation, rotation);
-            file.WriteFrame(i, translation, rotation);
+            const double* frame = &values[FrameOffset(s, frames, i)];
+            file.WriteFrame(i, frame, frame + 3);
         }
     }
     file.WriteSection("EndOfFile");

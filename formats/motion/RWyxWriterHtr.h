@@ -11,7 +11,9 @@
 //   its translation in millimetres like every other length;
 // - a frame line holds the segment's local transform at the frame time relative to its base.
 // Transforms are evaluated relative to the root's parent (the scene root with
-// ExportFromGlobalPosition 1). The scene is only read.
+// ExportFromGlobalPosition 1). The scene is only read. Every frame is converted before the
+// file is printed (progress "Converting HTR nodes" 0 to 50, then "Writing HTR nodes" 50), so
+// the frame values are held in memory: six doubles per segment and frame.
 
 #include "core/RMatrix.h"
 #include "formats/motion/RHtrFile.h"
@@ -51,6 +53,10 @@ private:
     void CollectSegments(RWyxNode& root, bool rootHasParentMatrix);
     void ConvertBase(Segment& segment, const RWyxPose* restPose);
     void ConvertFrame(const Segment& segment, RTime time, double translation[3], double rotation[3]) const;
+    // Every segment's frame values (Tx, Ty, Tz, Rx, Ry, Rz), segment after segment, converted
+    // frame by frame with the progress "Converting HTR nodes" from 0 to 50; false when they
+    // do not fit in memory.
+    bool ConvertFrames(const RStreamOptionsMotion& options, int frames, std::vector<double>& values) const;
     RMatrix RelativeGlobal(RWyxNode* node, const RTime* time) const;
     RHtrFile& File() const { return static_cast<RHtrFile&>(*GetFormatFile()); }
 

@@ -27,7 +27,7 @@ RWyxWriterMarker::RWyxWriterMarker(RWyxObjectFactory* factory, RWyxIO* owner, co
 RWyxWriterMarker::~RWyxWriterMarker() { AbandonTarget(); }
 
 bool RWyxWriterMarker::CreateTarget(const char* path) {
-    std::unique_ptr<RMarkerFile> file = NewMarkerFile();
+    std::unique_ptr<RMarkerFile> file = CreateMarkerFile();
     if (file->Open(path, "w") != 0) {
         return false;
     }
@@ -87,7 +87,7 @@ bool RWyxWriterMarker::Write(RWyxScene* scene, RStreamOptions* options) {
         return false;
     }
     RWyxNode* root = FindEvaluationRoot(*scene, *motion);
-    const std::vector<RWyxNode*> nodes = CollectMarkedNodes(root);
+    const std::vector<RWyxNode*> nodes = CollectMarkers(root);
     std::vector<RString> names;
     names.reserve(nodes.size());
     for (RWyxNode* node : nodes) {

@@ -28,7 +28,7 @@ public:
     const RString& GetDisplayName() const { return displayName_; }
 
 protected:
-    virtual std::unique_ptr<RMarkerFile> NewMarkerFile() const = 0;
+    virtual std::unique_ptr<RMarkerFile> CreateMarkerFile() const = 0;
     virtual void SetDefaultOptions(RStreamOptionsMotion& options) const = 0;
 
     bool CreateTarget(const char* path) override;

@@ -13,7 +13,7 @@ public:
         : RWyxWriterMarker(factory, owner, mcd ? "Superfluo MCD File Exporter" : "Adaptive Optics AOA File Exporter") {}
 
 protected:
-    std::unique_ptr<RMarkerFile> NewMarkerFile() const override { return std::make_unique<RAoaFile>(); }
+    std::unique_ptr<RMarkerFile> CreateMarkerFile() const override { return std::make_unique<RAoaFile>(); }
     // ExportFromGlobalPosition 0.
     void SetDefaultOptions(RStreamOptionsMotion& options) const override;
 };

@@ -89,7 +89,7 @@ bool RWyxWriterMotion::Refuse(const RStreamOptionsMotion& options, const RString
 
 bool RWyxWriterMotion::CheckNodes(RWyxNode* root, const RStreamOptionsMotion& options, const char* label) {
     RString names = RString("Spaces are not allowed in ") + label + " node names:";
-    if (!CheckNodeNames(root, names)) {
+    if (!CollectNamesWithBlanks(root, names)) {
         return Refuse(options, names);
     }
     if (NodeTreeDepth(root, kMaxSkeletonDepth) > kMaxSkeletonDepth) {
@@ -107,11 +107,11 @@ bool RWyxWriterMotion::CheckScene(RWyxScene* scene) {
 }
 
 RWyxNode* RWyxWriterMotion::FindEvaluationRoot(RWyxScene& scene, const RStreamOptionsMotion& options) {
-    RWyxNode* root = options.GetOption(kMotionExportFromGlobalPosition) == 1 ? nullptr : FindExportRoot(&scene);
+    RWyxNode* root = options.GetOption(kMotionExportFromGlobalPosition) == 1 ? nullptr : FindSingleRoot(&scene);
     return root != nullptr ? root : scene.GetRootNode();
 }
 
-std::vector<RWyxNode*> RWyxWriterMotion::CollectMarkedNodes(RWyxNode* root) {
+std::vector<RWyxNode*> RWyxWriterMotion::CollectMarkers(RWyxNode* root) {
     std::vector<RWyxNode*> nodes;
     std::vector<RWyxNode*> pending{root};
     while (!pending.empty()) {

@@ -72,7 +72,7 @@ protected:
     // else the export root of the writer base, or the scene root when there is none.
     RWyxNode* FindEvaluationRoot(RWyxScene& scene, const RStreamOptionsMotion& options);
     // The marked nodes without an optical attribute at or below the root, parents first.
-    static std::vector<RWyxNode*> CollectMarkedNodes(RWyxNode* root);
+    static std::vector<RWyxNode*> CollectMarkers(RWyxNode* root);
     // Evaluates the root's subtree at the time with the root as the origin; the nodes' global
     // matrices then come from EvaluateGlobalMatrix with the evaluation id (> 0).
     static void EvaluateFrame(RWyxNode* root, RTime time, int evaluationId);

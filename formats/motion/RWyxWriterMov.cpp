@@ -24,7 +24,7 @@ bool RWyxWriterMov::Write(RWyxScene* scene, RStreamOptions* options) {
         return false;
     }
     RWyxNode* root = FindEvaluationRoot(*scene, *motion);
-    const std::vector<RWyxNode*> nodes = CollectMarkedNodes(root);
+    const std::vector<RWyxNode*> nodes = CollectMarkers(root);
     RMotionTextFile& file = *GetFormatFile();
     const int frames = motion->GetFrameCount();
     for (int f = 0; f < frames; ++f) {

@@ -7,7 +7,7 @@ bool RWyxWriterSkeleton::Write(RWyxScene* scene, RStreamOptions* options) {
     if (!CheckOpen()) {
         return false;
     }
-    RWyxNode* root = FindExportRoot(scene);
+    RWyxNode* root = FindSingleRoot(scene);
     if (root == nullptr) {
         SetError(kErrorNotCreated, "Can not find root node.");
         return false;

@@ -13,7 +13,7 @@ public:
         : RWyxWriterMarker(factory, owner, "Motion Analysis TRC File Exporter") {}
 
 protected:
-    std::unique_ptr<RMarkerFile> NewMarkerFile() const override { return std::make_unique<RTrcFile>(); }
+    std::unique_ptr<RMarkerFile> CreateMarkerFile() const override { return std::make_unique<RTrcFile>(); }
     // UnusedSegments 1, ExportGapsAsValidData 0, ExportFromGlobalPosition 0.
     void SetDefaultOptions(RStreamOptionsMotion& options) const override;
 };

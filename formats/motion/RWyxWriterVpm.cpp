@@ -38,7 +38,7 @@ bool RWyxWriterVpm::Write(RWyxScene* scene, RStreamOptions* options) {
         return false;
     }
     RWyxNode* root = FindEvaluationRoot(*scene, *motion);
-    const std::vector<RWyxNode*> nodes = CollectMarkedNodes(root);
+    const std::vector<RWyxNode*> nodes = CollectMarkers(root);
     const int frames = motion->GetFrameCount();
     const RTime start = motion->GetStartTime();
     const RTime period = motion->GetFramePeriod();

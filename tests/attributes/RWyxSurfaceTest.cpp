@@ -74,6 +74,16 @@ TEST_F(SurfaceTest, ControlPointCountsOutsideTheIntRangeAreRefused) {
     EXPECT_EQ(nurb.GetUKnotCount(), 6);
 }
 
+TEST_F(SurfaceTest, ADirectionWithoutPointsBesideOneWithPointsIsRefused) {
+    ASSERT_TRUE(nurb.InitControlPoints(2, RWyxNurb::kOpen, 2, RWyxNurb::kOpen));
+    EXPECT_FALSE(nurb.InitControlPoints(1000000, RWyxNurb::kOpen, 0, RWyxNurb::kOpen));
+    EXPECT_FALSE(nurb.InitControlPoints(0, RWyxNurb::kOpen, 1000000, RWyxNurb::kClosed));
+    EXPECT_EQ(nurb.GetUCount(), 2);
+    EXPECT_EQ(nurb.GetVKnotCount(), 6) << "nothing changed";
+    EXPECT_TRUE(nurb.InitControlPoints(0, RWyxNurb::kOpen, 0, RWyxNurb::kOpen)) << "no point at all is an empty surface";
+    EXPECT_EQ(nurb.GetUKnotCount(), nurb.GetUOrder());
+}
+
 // Every field of a surface as numbers (knots, multiplicities and control points included),
 // to compare a copy with its source.
 std::vector<double> Fields(const RWyxNurb& n) {

@@ -111,4 +111,30 @@ TEST(FormatTableRowsTest, TheFrontEndsUseThisTableAndNameEachFormatNotBuiltYet) 
     EXPECT_EQ(scene->GetRootNode()->GetChildCount(), 0);
 }
 
+// The three version-6 forms are the version-6 writer's, the encrypted one included.
+TEST(FormatTableRowsTest, EveryVersionSixExportIdWritesAVersionSixFileOfItsForm) {
+    ScratchFolder scratch;
+    RWyxObjectFactory factory;
+    RWyxScene* scene = factory.CreateScene();
+    scene->GetRootNode()->AddChild(factory.CreateNode("A"));
+    const std::pair<int, int> cases[] = {{RWyxFileExporter::kFormatWyxBinary, kWyxFormBinary},
+                                         {RWyxFileExporter::kFormatWyxAscii, kWyxFormAscii},
+                                         {RWyxFileExporter::kFormatWyxEncrypted, kWyxFormEncrypted}};
+    for (const auto& [id, form] : cases) {
+        SCOPED_TRACE(id);
+        const std::string path = scratch.Join("scene" + std::to_string(id) + ".wyx");
+        RWyxFileExporter* exporter = factory.CreateFileExporter();
+        ASSERT_TRUE(exporter->Initialize(path.c_str()));
+        exporter->SetFileFormat(id);
+        ASSERT_TRUE(exporter->Export(scene, nullptr)) << exporter->GetLastErrorString();
+        const std::string bytes = ScratchFolder::ReadFile(path);
+        EXPECT_EQ(RecognizeWyxHeader(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()), form);
+        RWyxFileImporter* importer = factory.CreateFileImporter();
+        ASSERT_TRUE(importer->Initialize(path.c_str()));
+        int major = 0, minor = 0, revision = 0;
+        ASSERT_TRUE(importer->GetFileVersion(major, minor, revision));
+        EXPECT_EQ(major, 6);
+    }
+}
+
 }  // namespace

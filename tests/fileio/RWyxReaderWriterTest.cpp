@@ -118,26 +118,26 @@ TEST_F(SceneChecksTest, OnlyNodeNamesCountAsDuplicates) {
 }
 
 TEST_F(SceneChecksTest, TheExportRootIsTheFirstMarkedNodeOfTheSingleChildChain) {
-    EXPECT_EQ(writer_.FindExportRoot(nullptr), nullptr);
-    EXPECT_EQ(writer_.FindExportRoot(scene_), nullptr) << "the root has no child";
+    EXPECT_EQ(writer_.FindSingleRoot(nullptr), nullptr);
+    EXPECT_EQ(writer_.FindSingleRoot(scene_), nullptr) << "the root has no child";
     RWyxNode* a = Node("A");
     RWyxNode* b = Node("B", a);
     RWyxNode* c = Node("C", b);
-    EXPECT_EQ(writer_.FindExportRoot(scene_), nullptr) << "nothing marked";
+    EXPECT_EQ(writer_.FindSingleRoot(scene_), nullptr) << "nothing marked";
     c->SetMarked(1, false);
-    EXPECT_EQ(writer_.FindExportRoot(scene_), c);
+    EXPECT_EQ(writer_.FindSingleRoot(scene_), c);
     b->SetMarked(1, false);
-    EXPECT_EQ(writer_.FindExportRoot(scene_), b);
+    EXPECT_EQ(writer_.FindSingleRoot(scene_), b);
     a->SetMarked(1, false);
-    EXPECT_EQ(writer_.FindExportRoot(scene_), a) << "the starting child included";
+    EXPECT_EQ(writer_.FindSingleRoot(scene_), a) << "the starting child included";
     a->SetMarked(0, false);
     b->SetMarked(0, false);
     Node("D", b);
-    EXPECT_EQ(writer_.FindExportRoot(scene_), nullptr) << "the chain ends at B's two children";
+    EXPECT_EQ(writer_.FindSingleRoot(scene_), nullptr) << "the chain ends at B's two children";
     b->SetMarked(1, false);
-    EXPECT_EQ(writer_.FindExportRoot(scene_), b);
+    EXPECT_EQ(writer_.FindSingleRoot(scene_), b);
     Node("E");
-    EXPECT_EQ(writer_.FindExportRoot(scene_), nullptr) << "the root has two children";
+    EXPECT_EQ(writer_.FindSingleRoot(scene_), nullptr) << "the root has two children";
 }
 
 TEST_F(SceneChecksTest, NamesWithBlanksTabsOrLineFeedsAreListedInPreOrder) {
@@ -149,12 +149,12 @@ TEST_F(SceneChecksTest, NamesWithBlanksTabsOrLineFeedsAreListedInPreOrder) {
     Node("Foot\nR", right);
     Node("Bad Name");  // outside the subtree
     RString text("Spaces are not allowed in BVH node names:");
-    EXPECT_FALSE(writer_.CheckNodeNames(root, text));
+    EXPECT_FALSE(writer_.CollectNamesWithBlanks(root, text));
     EXPECT_STREQ(text.Buffer(),
                  "Spaces are not allowed in BVH node names:\n    Model::Left Arm\n    Model::Hand\tL\n    Model::Foot\nR");
     RString none;
-    EXPECT_TRUE(writer_.CheckNodeNames(clean, none));
-    EXPECT_TRUE(writer_.CheckNodeNames(nullptr, none));
+    EXPECT_TRUE(writer_.CollectNamesWithBlanks(clean, none));
+    EXPECT_TRUE(writer_.CollectNamesWithBlanks(nullptr, none));
     EXPECT_TRUE(none.IsEmptyText());
 }
 
@@ -173,7 +173,7 @@ bool CheckOnSmallStack(RWyxWriter& writer, RWyxNode* node, RString& text) {
     pthread_t thread;
     const auto run = [](void* argument) -> void* {
         auto* c = static_cast<Call*>(argument);
-        c->result = c->writer.CheckNodeNames(c->node, c->text);
+        c->result = c->writer.CollectNamesWithBlanks(c->node, c->text);
         return nullptr;
     };
     EXPECT_EQ(pthread_create(&thread, &attributes, run, &call), 0);

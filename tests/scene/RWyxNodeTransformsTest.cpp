@@ -74,6 +74,10 @@ TEST(TransformMatricesTest, TransposedProductDeterminantAndRowVectorProduct) {
     EXPECT_TRUE(Near(a, b));
     EXPECT_TRUE(MatrixDeterminantNonNegative(Trs(V(0, 0, 0), V(0, 0, 0), V(0, 1, 1))));
     EXPECT_FALSE(MatrixDeterminantNonNegative(Trs(V(0, 0, 0), V(10, 0, 0), V(1, -1, 1))));
+    // Turned about Z (Y) the second (third) term of the first row weighs most: a mirror stays negative.
+    EXPECT_FALSE(MatrixDeterminantNonNegative(Trs(V(0, 0, 0), V(0, 0, 60), V(1, -1, 1))));
+    EXPECT_TRUE(MatrixDeterminantNonNegative(Trs(V(0, 0, 0), V(0, 0, 60), V(1, 1, 1))));
+    EXPECT_FALSE(MatrixDeterminantNonNegative(Trs(V(0, 0, 0), V(0, 70, 0), V(1, 1, -1))));
     RMatrix product;
     MatrixMultiplyRowVector(product, Trs(V(10, 0, 0), V(0, 0, 0), V(1, 1, 1)), Trs(V(0, 0, 0), V(0, 0, 0), V(2, 2, 2)));
     EXPECT_TRUE(Near(product.TransformPoint(V(1, 1, 1)), V(12, 2, 2)));

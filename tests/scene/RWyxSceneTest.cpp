@@ -61,7 +61,7 @@ TEST_F(SceneTest, ANewSceneHasItsRootItsCameraSwitcherAndItsSettings) {
     EXPECT_FALSE(switcherNode->GetVisibility());
     EXPECT_EQ(switcherNode->GetShadingMode(), 1);
     EXPECT_EQ(switcherNode->GetCameraSwitcher(), scene->GetCameraSwitcher());
-    EXPECT_EQ(scene->GetCameraSwitcher()->GetCameraIndex(), 0);
+    EXPECT_EQ(scene->GetCameraSwitcher()->GetCameraIndex(), 1) << "the channel's default; only Clear sets 0";
     EXPECT_FALSE(scene->GetEntity()->ContainsNode(switcherNode)) << "the switcher is no member";
     EXPECT_EQ(Count(RWyxObjectFactory::kNodeAttributes), 7) << "the producer cameras";
     EXPECT_EQ(scene->GetSceneInfo(), nullptr);

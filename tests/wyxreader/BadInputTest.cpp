@@ -213,6 +213,24 @@ TEST_F(BadInputTest, PolygonsAndIndicesPastTheirArraysAreDroppedOrCleared) {
     EXPECT_EQ(mesh->GetLayer(0)->GetNormals(), nullptr);
 }
 
+// The control point count itself is past the points: such a polygon goes as one past it does.
+TEST_F(BadInputTest, APolygonNamingThePointCountIsDropped) {
+    const ReadResult result = Read([](Document& d) {
+        d.Block("Objects", {}, [&] {
+            d.Model("Model::Mesh", "Mesh", [&] {
+                d.Field("Vertices", {0.0, 0.0, 0.0, 1.0, 0.0, 0.0, 0.0, 1.0, 0.0});
+                d.Field("PolygonVertexIndex", {0, 1, -3, 1, 2, -4});
+            });
+        });
+        d.Block("Connections", {}, [&] { d.Connect("Model::Mesh", "Model::Scene"); });
+    });
+    ExpectWarnings(result, {"Model \"Model::Mesh\": 1 polygons naming control points past its 3 were dropped"});
+    const RWyxMesh* mesh = Model("Mesh")->GetMesh();
+    ASSERT_NE(mesh, nullptr);
+    ASSERT_EQ(mesh->GetPolygonCount(), 1);
+    EXPECT_EQ(mesh->GetPolygonVertex(0, 2), 2);
+}
+
 TEST_F(BadInputTest, SurfacesWhosePointsDoNotFillTheirDimensionsAreDroppedWithoutTheirAllocation) {
     const ReadResult result = Read([](Document& d) {
         d.Block("Objects", {}, [&] {
@@ -257,6 +275,43 @@ TEST_F(BadInputTest, SurfacesWhosePointsDoNotFillTheirDimensionsAreDroppedWithou
     EXPECT_EQ(sheet->GetVType(), RWyxNurb::kOpen);
     EXPECT_EQ(sheet->GetControlPoints()[1].x, 1.0);
     EXPECT_EQ(Model("Quilt")->GetPatch()->GetControlPoints()[0].z, 3.0);
+}
+
+// A count of 0 beside a large one holds no point, but would size knots and multiplicities by
+// the large one: the surface is dropped before anything is made for it.
+TEST_F(BadInputTest, SurfacesWithoutPointsInADirectionAreDroppedBeforeTheirKnotsAreMade) {
+    const ReadResult result = Read([](Document& d) {
+        d.Block("Objects", {}, [&] {
+            d.Model("Model::Ribbon", "Nurb", [&] {
+                d.Field("Type", {"Nurb"});
+                d.Field("Dimensions", {1000000, 0});
+                d.Field("Points", {0.0, 0.0, 0.0, 1.0});
+            });
+            d.Model("Model::Column", "Nurb", [&] {
+                d.Field("Type", {"Nurb"});
+                d.Field("Dimensions", {0, 1000000});
+            });
+            d.Model("Model::Flat", "Patch", [&] {
+                d.Field("Type", {"Patch"});
+                d.Field("PatchType", {"Bezier", "Linear"});
+                d.Field("Dimensions", {0, 3});
+                d.Field("Points", {1.0, 2.0, 3.0});
+            });
+        });
+        d.Block("Connections", {}, [&] {
+            for (const char* name : {"Model::Ribbon", "Model::Column", "Model::Flat"}) d.Connect(name, "Model::Scene");
+        });
+    });
+    ExpectWarnings(result, {"Model \"Model::Ribbon\": Dimensions 1000000 x 0 hold no control point; the surface was dropped",
+                            "Model \"Model::Column\": Dimensions 0 x 1000000 hold no control point",
+                            "Model \"Model::Flat\": Dimensions 0 x 3 hold no control point"});
+    for (const char* name : {"Ribbon", "Column"}) {
+        const RWyxNurb* nurb = Model(name)->GetNurb();
+        ASSERT_NE(nurb, nullptr) << name;
+        EXPECT_EQ(nurb->GetUCount() + nurb->GetVCount(), 0) << name;
+        EXPECT_EQ(nurb->GetUKnotCount() + nurb->GetVKnotCount(), nurb->GetUOrder() + nurb->GetVOrder()) << name;
+    }
+    EXPECT_EQ(Model("Flat")->GetPatch()->GetVCount(), 0);
 }
 
 TEST_F(BadInputTest, ShapesClustersAndPosesWithCountsThatDisagreeKeepWhatIsSound) {

@@ -14,6 +14,8 @@
 #include "attributes/RWyxShape.h"
 #include "attributes/RWyxSkinLink.h"
 #include "attributes/RWyxTypedLayerElement.h"
+#include "core/RWyxColor.h"
+#include "scene/RWyxGlobalLightSettings.h"
 #include "scene/RWyxNode.h"
 #include "scene/RWyxScene.h"
 #include "tests/support/ScratchFolder.h"
@@ -22,6 +24,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -145,6 +148,37 @@ TEST_F(V5BadInputTest, SurfacesAndCharacterSectionsKeepTheirSoundParts) {
     EXPECT_EQ(FindModel(*result.scene, "N")->GetNurb()->GetControlPointsCount(), 0);
     EXPECT_EQ(result.scene->GetCharacterCount(), 1);
     EXPECT_EQ(result.scene->GetMarkerSet(0)->GetMarkerCount(), 0);
+}
+
+TEST_F(V5BadInputTest, SurfacesWithoutPointsInADirectionAreDroppedBeforeTheirKnotsAreMade) {
+    const ReadResult result = Read([](Document& d) {
+        Model(d, "Model::Ribbon", [&] {
+            d.Field("Type", {"Nurb"});
+            d.Field("Dimensions", {0, 1000000});
+            d.Field("Points", {0.0, 0.0, 0.0, 1.0});
+        });
+    });
+    ExpectWarnings(result, {"Model::Ribbon\": Dimensions 0 x 1000000 hold no control point; the surface was dropped"});
+    const RWyxNurb* nurb = FindModel(*result.scene, "Ribbon")->GetNurb();
+    ASSERT_NE(nurb, nullptr);
+    EXPECT_EQ(nurb->GetVCount(), 0);
+    EXPECT_EQ(nurb->GetVKnotCount(), nurb->GetVOrder());
+}
+
+// A colour of three values is opaque; a fourth value is its alpha.
+TEST_F(V5BadInputTest, AColourOfThreeValuesReadsAlphaOne) {
+    const std::vector<double> colours[] = {{0.25, 0.5, 0.75}, {0.25, 0.5, 0.75, 0.125}};
+    for (const std::vector<double>& values : colours) {
+        const ReadResult result = Read([&](Document& d) {
+            d.Block("AmbientRenderSettings", {}, [&] {
+                d.Field("AmbientLightColor", std::vector<Document::Value>(values.begin(), values.end()));
+            });
+        });
+        RWyxColor ambient;
+        result.scene->GetGlobalLightSettings()->GetAmbientColor(ambient);
+        EXPECT_EQ(ambient.GetBlue(), 0.75);
+        EXPECT_EQ(ambient.GetAlpha(), values.size() == 3 ? 1.0 : 0.125) << values.size() << " values";
+    }
 }
 
 TEST_F(V5BadInputTest, PoseScenesNestAtMostEightDeep) {

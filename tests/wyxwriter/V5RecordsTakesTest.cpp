@@ -8,7 +8,9 @@
 #include "attributes/RWyxMesh.h"
 #include "attributes/RWyxSkinLink.h"
 #include "attributes/RWyxTexture.h"
+#include "curves/RCurveKey.h"
 #include "curves/RFCurve.h"
+#include "curves/RFCurveNode.h"
 #include "fileio/RWyxFile.h"
 #include "scene/RWyxNode.h"
 #include "scene/RWyxScene.h"
@@ -171,6 +173,35 @@ TEST_F(V5RecordsTakesTest, ShininessIsWrittenInItsRecordScaleAndTheSceneKeepsIts
     for (int i = 0; i < 3; ++i) Write();
     EXPECT_EQ(Write().main, first.main) << "no drift over writes";
     EXPECT_FLOAT_EQ(curve.GetKey(1).GetValue(), 64.0f);
+}
+
+TEST_F(V5RecordsTakesTest, ChannelsCarryNoUserNameAndAutoKeysTheirSlopes) {
+    RWyxNode* node = AddNode("A");
+    RWyxTakeNode* take = node->AddTakeNode("Walk");
+    RFCurve& curve = *take->GetTranslationXCurve();
+    const RTime second(kSecond);
+    curve.AddKey(RTime(0), RCurveKey::Plain(RTime(0), 0.0f, RCurveKey::Cubic, RCurveKey::Auto, 0.5f, 0.0f));
+    curve.AddKey(second, RCurveKey::Plain(second, 4.0f, RCurveKey::Cubic, RCurveKey::Auto));
+    for (RWyxTakeNode* owner : {take, node->GetDefaultTakeNode()}) {
+        RFCurveNode* transform = owner->GetRootCurveNode()->GetChild(0);
+        ASSERT_STREQ(transform->GetName(), "Transform");
+        transform->SetUserName("Placement");
+    }
+    const FileTree tree = Write();
+    const Record& model = tree.main.Child("Model");
+    EXPECT_EQ(model.Child("Channel").values, Names{"Transform"});
+    EXPECT_EQ(model.Child("Channel").Find("UserName"), nullptr) << "default take";
+    const Record& animated = tree.main.Child("Takes").Child("Take").Child("Model").Child("Channel");
+    EXPECT_EQ(animated.Find("UserName"), nullptr) << "take Walk";
+    const Record& x = animated.Child("Channel").Child("Channel");
+    ASSERT_EQ(x.values, Names{"X"});
+    const Record& key = x.Child("Key");
+    ASSERT_GE(key.values.size(), 6u);
+    // An Auto key with a ratio: its slopes as a User key's, the next key's incoming one after.
+    EXPECT_EQ(key.values[2], "U");
+    EXPECT_EQ(key.values[3], "s") << "not the ratio form \"p\"";
+    EXPECT_NEAR(key.Number(4), curve.GetRightDerivative(0), 1e-9);
+    EXPECT_NEAR(key.Number(5), curve.GetLeftDerivative(1), 1e-9);
 }
 
 }  // namespace

@@ -191,4 +191,67 @@ TEST(RNurbsEvaluator, OrdersKnotsStepsAndWeightsThatCannotBeSampledAreRefused) {
     EXPECT_FALSE(RNurbsEvaluator::Create(3, 3)->SetNurbsData(RNurbsEvaluator::kWeights, nullptr, -1));
 }
 
+// A rational sphere of radius 2, poles along z: a circle of 9 points (order 3) around a half
+// circle of 5 from pole to pole (order 3). With polesInU the half circle runs along U.
+struct Sphere {
+    std::vector<RVector4> net;
+    std::vector<double> weights;
+    std::vector<double> circleKnots{0, 0, 0, 1, 1, 2, 2, 3, 3, 4, 4, 4};
+    std::vector<double> meridianKnots{0, 0, 0, 1, 1, 2, 2, 2};
+    std::unique_ptr<RNurbsEvaluator> evaluator = RNurbsEvaluator::Create(3, 3);
+
+    explicit Sphere(bool polesInU) {
+        const double h = std::sqrt(0.5);
+        const double circle[9][3] = {{1, 0, 1}, {1, 1, h}, {0, 1, 1}, {-1, 1, h}, {-1, 0, 1},
+                                     {-1, -1, h}, {0, -1, 1}, {1, -1, h}, {1, 0, 1}};  // x, y, weight
+        const double meridian[5][3] = {{0, -2, 1}, {2, -2, h}, {2, 0, 1}, {2, 2, h}, {0, 2, 1}};  // radius, z, weight
+        const int uCount = polesInU ? 5 : 9;
+        const int vCount = polesInU ? 9 : 5;
+        for (int j = 0; j < vCount; ++j) {
+            for (int i = 0; i < uCount; ++i) {
+                const double* c = circle[polesInU ? j : i];
+                const double* m = meridian[polesInU ? i : j];
+                net.emplace_back(m[0] * c[0], m[0] * c[1], m[1], 1.0);
+                weights.push_back(c[2] * m[2]);
+            }
+        }
+        const std::vector<double>& uKnots = polesInU ? meridianKnots : circleKnots;
+        const std::vector<double>& vKnots = polesInU ? circleKnots : meridianKnots;
+        evaluator->SetControlPoints(net.data(), uCount, vCount);
+        evaluator->SetNurbsData(RNurbsEvaluator::kUKnots, uKnots.data(), static_cast<int>(uKnots.size()));
+        evaluator->SetNurbsData(RNurbsEvaluator::kVKnots, vKnots.data(), static_cast<int>(vKnots.size()));
+        evaluator->SetNurbsData(RNurbsEvaluator::kWeights, weights.data(), static_cast<int>(weights.size()));
+    }
+};
+
+// Every normal of the grid edge (column `i` when i >= 0, else row `j`) along z, none short.
+double PoleNormalLength(const Grid& grid, int i, int j) {
+    const int count = i >= 0 ? grid.nV : grid.nU;
+    const RVector4 first = i >= 0 ? grid.NormalAt(i, 0) : grid.NormalAt(0, j);
+    for (int k = 0; k < count; ++k) {
+        const RVector4& n = i >= 0 ? grid.NormalAt(i, k) : grid.NormalAt(k, j);
+        EXPECT_LT(Distance(n, first), 1e-9 * first.Length3()) << "one normal for the pole, point " << k;
+        EXPECT_LT(std::fabs(n.x) + std::fabs(n.y), 1e-6 * first.Length3()) << "along z, point " << k;
+    }
+    return first.Length3();
+}
+
+TEST(RNurbsEvaluator, BothPolesOfASphereAreRepairedAlikeInEitherDirection) {
+    for (const bool polesInU : {false, true}) {
+        SCOPED_TRACE(polesInU ? "poles at the U ends" : "poles at the V ends");
+        Sphere sphere(polesInU);
+        Grid grid;
+        ASSERT_TRUE(Sample(*sphere.evaluator, grid));
+        RNurbsEvaluator& e = *sphere.evaluator;
+        EXPECT_EQ(e.IsUStartCollapsed(), polesInU);
+        EXPECT_EQ(e.IsUEndCollapsed(), polesInU) << "the far end is judged at the end, not just inside it";
+        EXPECT_EQ(e.IsVStartCollapsed(), !polesInU);
+        EXPECT_EQ(e.IsVEndCollapsed(), !polesInU);
+        const double start = polesInU ? PoleNormalLength(grid, 0, -1) : PoleNormalLength(grid, -1, 0);
+        const double end = polesInU ? PoleNormalLength(grid, grid.nU - 1, -1) : PoleNormalLength(grid, -1, grid.nV - 1);
+        EXPECT_GT(start, 1.0);
+        EXPECT_NEAR(end, start, 1e-6 * start) << "the far pole as long as the near one";
+    }
+}
+
 }  // namespace

@@ -151,7 +151,7 @@ TEST(C3dLibraryTest, RecordsWrittenReadBackWithTheirFlagsValuesAndDescriptions) 
     header.frameRate = 60.0f;
     writer.PutHeader(header);
     writer.PutFill(512 - writer.Output().size(), 0);
-    writer.PutParameterSectionHeader(1);
+    writer.WriteParameterHeader(1);
     RC3dParameter group;
     group.name = "TRIAL";
     group.groupId = -3;

@@ -14,6 +14,7 @@
 #include <cmath>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -223,6 +224,16 @@ TEST(HtrFileTest, ZeroRateTakesTheDefaultRate) {
     EXPECT_EQ(fixture.options->GetTimeMode(), 6);
 }
 
+// Writes the scene through the HTR writer: the file's text, empty when a step failed.
+std::string WriteHtr(SceneFixture& fixture, RStreamOptionsMotion& options) {
+    ScratchFolder folder;
+    const std::string path = folder.Join("again.htr");
+    RWyxWriterHtr writer(&fixture.factory);
+    const bool written = writer.FileCreate(path.c_str()) && writer.Write(fixture.scene, &options) && writer.FileClose();
+    EXPECT_TRUE(written) << writer.GetLastErrorString();
+    return written ? ScratchFolder::ReadFile(path) : std::string();
+}
+
 // Written and read again, an HTR file keeps its base positions and bone lengths (written in
 // millimetres, rest pose included) and every segment's world positions.
 TEST(HtrWriterTest, RoundTripKeepsLengthsAndPositions) {
@@ -235,13 +246,8 @@ TEST(HtrWriterTest, RoundTripKeepsLengthsAndPositions) {
     ASSERT_TRUE(ReadText(first, reader, File(Header(), kHierarchy, kBase, frames), "walk.htr",
                          [](RStreamOptionsMotion&) {}, &options));
     first.Node("Hips")->SetMarked(1, false);
-    ScratchFolder folder;
-    const std::string path = folder.Join("again.htr");
-    RWyxWriterHtr writer(&first.factory);
-    ASSERT_TRUE(writer.FileCreate(path.c_str()));
-    ASSERT_TRUE(writer.Write(first.scene, options.get())) << writer.GetLastErrorString();
-    ASSERT_TRUE(writer.FileClose());
-    const std::string written = ScratchFolder::ReadFile(path);
+    const std::string written = WriteHtr(first, *options);
+    ASSERT_FALSE(written.empty());
     EXPECT_NE(written.find("CalibrationUnits mm\n"), std::string::npos);
 
     HtrFixture second;
@@ -264,6 +270,29 @@ TEST(HtrWriterTest, RoundTripKeepsLengthsAndPositions) {
             EXPECT_NEAR(pa.z, pb.z, 1e-3) << a.name << " " << f;
         }
     }
+}
+
+std::vector<std::string> progressReports;
+
+void RecordProgress(int /*status*/, const char* text, float percent) {
+    progressReports.push_back(std::string(text != nullptr ? text : "") + " " + std::to_string(static_cast<int>(percent)));
+}
+
+// Every frame is converted, with its share of the first half of the progress, before the
+// file is printed.
+TEST(HtrWriterTest, FramesAreConvertedBeforeTheNodesAreWritten) {
+    SceneFixture scene;
+    RWyxReaderHtr reader(&scene.factory);
+    OptionsPtr options;
+    ASSERT_TRUE(ReadText(scene, reader, File(), "walk.htr", [](RStreamOptionsMotion&) {}, &options));
+    scene.Node("Hips")->SetMarked(1, false);
+    ASSERT_EQ(options->GetFrameCount(), 2);
+    options->SetProgressHook(&RecordProgress);
+    progressReports.clear();
+    EXPECT_FALSE(WriteHtr(scene, *options).empty());
+    options->SetProgressHook(nullptr);
+    EXPECT_EQ(progressReports,
+              (std::vector<std::string>{"Converting HTR nodes 0", "Converting HTR nodes 25", "Writing HTR nodes 50"}));
 }
 
 }  // namespace
