@@ -33,6 +33,8 @@ public:
     std::vector<std::string> texts() const override;
     bool sameAs(const ComponentRecord& other) const override;
     std::shared_ptr<ComponentRecord> mergedWith(const ComponentRecord& other) const override;
+    // In place for a component without complete data (a merged one never has it).
+    bool absorb(const ComponentRecord& other) override;
 
     // kInvalidParameter for a negative index or one at or past the complete data.
     VStatus add(int element);
@@ -44,6 +46,7 @@ public:
     std::vector<int> elements() const;
     int elementCount() const;
     int element(int index) const;  // the index must lie below elementCount()
+    bool holds(int element) const;
 
 private:
     VFn::Type type_;

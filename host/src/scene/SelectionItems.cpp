@@ -106,20 +106,27 @@ SelectionItem plugItem(const VPlug& plug) {
     return item;
 }
 
+bool mergeComponent(SelectionItem& held, const SelectionItem& item) {
+    if (item.kind != SelectionItem::kDagPath || held.kind != SelectionItem::kDagPath || item.component.isNull() ||
+        held.component.isNull() || held.path != item.path) {
+        return false;
+    }
+    const auto* added = dynamic_cast<const ComponentRecord*>(item.component.record().get());
+    auto* mine = dynamic_cast<ComponentRecord*>(held.component.record().get());
+    if (added == nullptr || mine == nullptr) return false;
+    if (held.component.record().use_count() == 1 && mine->absorb(*added)) return true;
+    std::shared_ptr<ComponentRecord> merged = mine->mergedWith(*added);
+    if (merged == nullptr) return false;
+    held.component = VObject(merged);
+    return true;
+}
+
 bool addUnique(std::vector<SelectionItem>& list, const SelectionItem& item) {
     if (std::any_of(list.begin(), list.end(), [&item](const SelectionItem& other) { return other.sameAs(item); })) {
         return false;
     }
-    const auto* added = dynamic_cast<const ComponentRecord*>(item.component.record().get());
-    if (item.kind == SelectionItem::kDagPath && added != nullptr) {
-        for (SelectionItem& held : list) {
-            const auto* mine = dynamic_cast<const ComponentRecord*>(held.component.record().get());
-            if (held.kind != SelectionItem::kDagPath || held.path != item.path || mine == nullptr) continue;
-            if (std::shared_ptr<ComponentRecord> merged = mine->mergedWith(*added)) {
-                held.component = VObject(merged);
-                return true;
-            }
-        }
+    for (SelectionItem& held : list) {
+        if (mergeComponent(held, item)) return true;
     }
     list.push_back(item);
     return true;
