@@ -183,6 +183,12 @@ TEST_F(ComponentTest, MergedFacesKeepTheirOrderAndEarlierHandlesKeepWhatTheySaw)
     EXPECT_FALSE(pair.hasItem(path, faces({1, 2})));
     EXPECT_FALSE(pair.hasItem(path, faces({1})));
     EXPECT_FALSE(pair.hasItem(path, faces({1, 3, 5})));
+    VFnSingleIndexedComponent many;
+    many.create(VFn::kMeshVertComponent);
+    for (int round = 0; round < 2; ++round) {
+        for (int vertex = 0; vertex < 40; ++vertex) ASSERT_TRUE(many.addElement(vertex % 20));
+    }
+    EXPECT_EQ(many.elementCount(), 20) << "each element once, however long the component";
     VFnSingleIndexedComponent all;
     const VObject complete = all.create(VFn::kMeshPolygonComponent);
     ASSERT_TRUE(all.setCompleteData(2));

@@ -79,7 +79,13 @@ VStatus SingleIndexedComponent::add(int element) {
         return VStatus(VStatus::kInvalidParameter, "element " + std::to_string(element) + " is outside the component's " +
                                                        std::to_string(complete_) + " elements");
     }
-    if (held_.insert(element).second) elements_.push_back(element);
+    if (holdsOwn(element)) return VStatus();
+    elements_.push_back(element);
+    if (!held_.empty()) {
+        held_.insert(element);
+    } else if (elements_.size() > kLinearSearchLimit) {
+        held_.insert(elements_.begin(), elements_.end());
+    }
     return VStatus();
 }
 
@@ -115,6 +121,11 @@ int SingleIndexedComponent::element(int index) const {
 
 bool SingleIndexedComponent::holds(int element) const {
     if (elements_.empty() && complete_ >= 0) return element >= 0 && element < complete_;
+    return holdsOwn(element);
+}
+
+bool SingleIndexedComponent::holdsOwn(int element) const {
+    if (held_.empty()) return std::find(elements_.begin(), elements_.end(), element) != elements_.end();
     return held_.count(element) != 0;
 }
 

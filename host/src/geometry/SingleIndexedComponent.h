@@ -49,9 +49,13 @@ public:
     bool holds(int element) const;
 
 private:
+    // A few elements are searched in place; past the limit a set of them answers.
+    static constexpr size_t kLinearSearchLimit = 16;
+    bool holdsOwn(int element) const;
+
     VFn::Type type_;
     std::vector<int> elements_;
-    std::unordered_set<int> held_;
+    std::unordered_set<int> held_;  // empty while elements_ is short
     int complete_ = -1;
 };
 

@@ -4,6 +4,7 @@
 #include "host/src/scene/Scene.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace vexa_host {
 
@@ -82,11 +83,11 @@ bool SelectionItem::stillExists() const {
     return false;
 }
 
-SelectionItem dagItem(const VDagPath& path, const VObject& component) {
+SelectionItem dagItem(VDagPath path, const VObject& component) {
     SelectionItem item;
     item.kind = SelectionItem::kDagPath;
-    item.path = path;
     item.node = path.node();
+    item.path = std::move(path);
     item.component = component;
     return item;
 }
@@ -149,7 +150,7 @@ VStatus resolveSelection(const std::string& pattern, std::vector<SelectionItem>&
             items.push_back(plugItem(VPlug(node->self(), std::make_shared<PlugPath>(path))));
             continue;
         }
-        VStatus found(VStatus::kNotFound, "no attribute or component " + rest);
+        VStatus found(VStatus::kNotFound);
         if (owner.kind == SelectionItem::kDagPath) {
             VDagPath shape = owner.path;
             if (node->isTransform()) shape.extendToShape();
@@ -157,7 +158,7 @@ VStatus resolveSelection(const std::string& pattern, std::vector<SelectionItem>&
                 VObject component;
                 const VStatus parsed = parser(shape, rest, component);
                 if (parsed) {
-                    items.push_back(dagItem(shape, component));
+                    items.push_back(dagItem(std::move(shape), component));
                     found = VStatus();
                     break;
                 }
@@ -165,7 +166,7 @@ VStatus resolveSelection(const std::string& pattern, std::vector<SelectionItem>&
                 if (parsed.statusCode() != VStatus::kNotFound) return parsed;
             }
         }
-        if (!found) return found;
+        if (!found) return VStatus(VStatus::kNotFound, "no attribute or component " + rest);
     }
     return VStatus();
 }

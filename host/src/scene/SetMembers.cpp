@@ -44,11 +44,10 @@ bool SetMembers::holds(const SelectionItem& item) {
 
 std::vector<SelectionItem> SetMembers::on(const VObject& node) const {
     std::vector<SelectionItem> found;
-    auto entry = positions_.find(node.record().get());
-    if (entry == positions_.end()) return found;
-    for (size_t position : entry->second) {
-        if (items_[position].stillExists()) found.push_back(items_[position]);
-    }
+    anyOn(node, [&found](const SelectionItem& member) {
+        found.push_back(member);
+        return false;
+    });
     return found;
 }
 

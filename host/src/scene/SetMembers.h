@@ -28,6 +28,17 @@ public:
     bool holds(const SelectionItem& item);
     // The members still alive on the node (a shape's path, components of it), in member order.
     std::vector<SelectionItem> on(const VObject& node) const;
+    // Whether one of them passes the test, asked in member order.
+    template <typename Test>
+    bool anyOn(const VObject& node, Test test) const {
+        auto entry = positions_.find(node.record().get());
+        if (entry == positions_.end()) return false;
+        for (size_t position : entry->second) {
+            const SelectionItem& member = items_[position];
+            if (member.stillExists() && test(member)) return true;
+        }
+        return false;
+    }
     void describe(std::ostream& out, const std::string& indent) const override;
 
 private:

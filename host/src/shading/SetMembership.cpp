@@ -131,10 +131,9 @@ void leaveOtherGroups(const Node& group, const SelectionItem& item) {
 
 // The group holds the whole shape of the item already (so its elements too).
 bool holdsWhole(const SetMembers& members, const SelectionItem& item) {
-    for (const SelectionItem& member : members.on(item.node)) {
-        if (member.kind == SelectionItem::kDagPath && member.path == item.path && member.component.isNull()) return true;
-    }
-    return false;
+    return members.anyOn(item.node, [&item](const SelectionItem& member) {
+        return member.kind == SelectionItem::kDagPath && member.path == item.path && member.component.isNull();
+    });
 }
 
 VStatus addToDeformer(Node& set, const SelectionItem& item) {
