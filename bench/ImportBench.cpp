@@ -14,8 +14,11 @@
 // Beside each import the SDK reader alone reads the same file into a scene (the importer front
 // end, no host): its time over the import's is the reader's share, the rest is the host's
 // creation. Reported per import: seconds, the per-node (per-polygon) time and the reader's
-// share; the per-node time should stay flat from 1,000 to 10,000 nodes.
+// share; the per-node time should stay flat from 1,000 to 10,000 nodes. Beside the nodes files
+// the host makes and names as many transforms through its own interface, the raw work an
+// import of them cannot do without.
 
+#include "bench/HostTransformTree.h"
 #include "bench/ImportBenchSupport.h"
 #include "bench/WyxBenchScene.h"
 #include "attributes/RWyxMaterial.h"
@@ -150,24 +153,30 @@ bool ImportThroughTheShell(const std::string& path) {
     return static_cast<bool>(VGlobal::executeCommand(VString(("WYXImport -f \"" + path + "\"").c_str())));
 }
 
-// One import and one read of the file per iteration; the counters are per item (node or
-// polygon).
-void Measure(benchmark::State& state, const std::string& path, int items) {
+// One import and one read of the file per iteration (and the peer's work, when given, in a new
+// scene); the counters are per item (node or polygon).
+void Measure(benchmark::State& state, const std::string& path, int items, const std::function<bool()>& peer = {}) {
     if (path.empty() || !wyx_bench::LoadImportPlugin()) {
         state.SkipWithError("the file or the plug-in is missing");
         return;
     }
     double importSeconds = 0.0;
     double readSeconds = 0.0;
+    double peerSeconds = 0.0;
     for (auto _ : state) {
         bool imported = false;
         bool read = false;
+        bool peered = true;
         vexa_host::Scene::instance().reset();  // the last import's nodes go before the clock runs
         VMessageLog::clear();
         importSeconds += SecondsOf([&] { return ImportThroughTheShell(path); }, imported);
         readSeconds += SecondsOf([&] { return ReadWithTheSdk(path); }, read);
-        if (!imported || !read) {
-            state.SkipWithError("the import or the read failed");
+        if (peer) {
+            vexa_host::Scene::instance().reset();
+            peerSeconds += SecondsOf(peer, peered);
+        }
+        if (!imported || !read || !peered) {
+            state.SkipWithError("the import, the read or the peer failed");
             return;
         }
     }
@@ -176,11 +185,17 @@ void Measure(benchmark::State& state, const std::string& path, int items) {
     state.counters["us_per_item"] = 1e6 * importSeconds / iterations / items;
     state.counters["reader_share"] = readSeconds / importSeconds;
     state.counters["host_share"] = 1.0 - readSeconds / importSeconds;
+    if (peer) {
+        state.counters["host_create_us_per_item"] = 1e6 * peerSeconds / iterations / items;
+        state.counters["import_over_host_create"] = importSeconds / peerSeconds;
+    }
 }
 
+// Beside the import, the host's own creation and naming of as many transforms (the peer):
+// host_create_us_per_item, and the import's time over it.
 void BM_ImportNodes(benchmark::State& state) {
     const int count = static_cast<int>(state.range(0));
-    Measure(state, NodesFile(count), count);
+    Measure(state, NodesFile(count), count, [count] { return wyx_bench::MakeHostTransformTree(count, kBranching); });
 }
 BENCHMARK(BM_ImportNodes)->Arg(1000)->Arg(3000)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(3);
 
