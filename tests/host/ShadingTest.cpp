@@ -291,6 +291,19 @@ TEST_F(ShadingTest, PolygonsForcedOneByOneAlternateBetweenGroups) {
     EXPECT_EQ(run("sets -q odd"), "bodyShape.f[0:5]");
 }
 
+TEST_F(ShadingTest, TheEditedSetIsNamedByOneNode) {
+    makeStrip("body", 2);
+    makeTransform("twin", makeTransform("a"));
+    makeTransform("twin", makeTransform("b"));
+    run("sets -renderable true -empty -name group");
+    EXPECT_EQ(failure("sets -e -forceElement twin body"), "sets: more than one object matches twin");
+    EXPECT_EQ(failure("sets -e -forceElement group.message body"), "sets: group.message does not name one node");
+    EXPECT_EQ(failure("sets -e -forceElement nothing body"), "sets: no object matches nothing");
+    EXPECT_EQ(failure("sets -e -forceElement body body"), "sets: body: not an object set");
+    run("sets -e -forceElement group body.f[1]");
+    EXPECT_EQ(run("sets -q group"), "bodyShape.f[1]");
+}
+
 TEST_F(ShadingTest, ForcingFindsTheGroupsOfEveryShapeAmongMany) {
     // More shapes than the table of groups by shape holds before its first sweep of the dead.
     constexpr int kShapes = 80;
