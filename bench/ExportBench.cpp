@@ -10,6 +10,8 @@
 // per-node (per-polygon) time and the two shares; the per-node time should stay flat from
 // 1,000 to 10,000 nodes.
 
+#include "bench/HostTransformTree.h"
+#include "bench/RunFolder.h"
 #include "fileio/RStreamOptionsWyx.h"
 #include "fileio/RWyxFileImporter.h"
 #include "platform/NativeFiles.h"
@@ -23,7 +25,6 @@
 #include <vexa/VFloatArray.h>
 #include <vexa/VFnDagNode.h>
 #include <vexa/VFnMesh.h>
-#include <vexa/VFnTransform.h>
 #include <vexa/VGlobal.h>
 #include <vexa/VIntArray.h>
 #include <vexa/VMessageLog.h>
@@ -35,7 +36,6 @@
 #include <cstdlib>
 #include <functional>
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -43,14 +43,12 @@ constexpr int kGridSide = 1000;
 constexpr int kPolygons = kGridSide * kGridSide;
 constexpr int kBranching = 8;
 
-// Files, the registry and the plug-in's log in a folder of this run.
+// Files, the registry and the plug-in's log in a folder of this run, removed at its end.
 const std::string& Folder() {
-    static const std::string folder = [] {
-        const std::string made = platform::CreateTempFolder(nullptr, "wyx-export-bench-");
-        setenv("WYX_REGISTRY_FILE", (made + "/registry.txt").c_str(), 1);
-        return made;
-    }();
-    return folder;
+    static const wyx_bench::RunFolder folder("wyx-export-bench-");
+    static const bool registry = setenv("WYX_REGISTRY_FILE", (folder.path() + "/registry.txt").c_str(), 1) == 0;
+    (void)registry;
+    return folder.path();
 }
 
 bool LoadPlugin() {
@@ -63,19 +61,7 @@ bool LoadPlugin() {
     return loaded;
 }
 
-bool BuildTransforms(int count) {
-    std::vector<VObject> made;
-    made.reserve(static_cast<size_t>(count));
-    for (int i = 0; i < count; ++i) {
-        VStatus status;
-        const VObject parent = i == 0 ? VObject::kNullObj : made[static_cast<size_t>((i - 1) / kBranching)];
-        const VObject node = VFnTransform().create(parent, &status);
-        if (!status) return false;
-        VFnDagNode(node).setName(VString(("n" + std::to_string(i)).c_str()));
-        made.push_back(node);
-    }
-    return true;
-}
+bool BuildTransforms(int count) { return wyx_bench::MakeHostTransformTree(count, kBranching); }
 
 // The grid of quads with one UV per point and two shading groups, half the faces each.
 bool BuildGridMesh() {

@@ -6,14 +6,23 @@
 //     and a hundred nodes animated in its one take, which the import reads;
 //   - N animated transforms, N from 100 to 1,000, each with a thousand cubic keys on each of
 //     its nine translation, rotation and scaling channels: the keys per second into the host
-//     should stay flat from 100 to 1,000 nodes (no step quadratic in keys or nodes).
+//     should stay flat from 100 to 1,000 nodes (no step quadratic in keys or nodes);
+//   - a grid mesh of N quads, N from 10,000 to a million, whose two materials alternate polygon
+//     by polygon (a checkerboard, one set edit per polygon), against the same grid with its
+//     materials in two halves (two set edits) imported in the same run: the time per polygon
+//     should stay flat, and within 3x of the halves.
 // Beside each import the SDK reader alone reads the same file into a scene (the importer front
 // end, no host): its time over the import's is the reader's share, the rest is the host's
 // creation. Reported per import: seconds, the per-node (per-polygon) time and the reader's
-// share; the per-node time should stay flat from 1,000 to 10,000 nodes.
+// share; the per-node time should stay flat from 1,000 to 10,000 nodes. Beside the nodes files
+// the host makes and names as many transforms through its own interface, the raw work an
+// import of them cannot do without.
 
+#include "bench/HostTransformTree.h"
 #include "bench/ImportBenchSupport.h"
 #include "bench/WyxBenchScene.h"
+#include "attributes/RWyxMaterial.h"
+#include "attributes/RWyxMesh.h"
 #include "fileio/RWyxFileImporter.h"
 #include "platform/NativeFiles.h"
 #include "scene/RWyxNode.h"
@@ -79,6 +88,33 @@ std::string AnimatedFile(int count) {
     });
 }
 
+// A grid of side x side quads with two materials, alternating polygon by polygon (checkerboard)
+// or the first half of the rows one and the rest the other.
+std::string GridFile(int side, bool checkerboard) {
+    const std::string name = std::string(checkerboard ? "checkerboard" : "halves") + std::to_string(side);
+    return CachedFile(name, [side, checkerboard](RWyxObjectFactory& factory, RWyxScene& scene) {
+        const int points = side + 1;
+        RWyxMesh* mesh = factory.CreateMesh();
+        mesh->InitControlPoints(points * points);
+        for (int i = 0; i < points * points; ++i) mesh->SetControlPointAt(i, RVector4(i % points, 0.0, i / points, 1.0));
+        mesh->AddMaterial(factory.CreateMaterial("Even"));
+        mesh->AddMaterial(factory.CreateMaterial("Odd"));
+        mesh->InitMaterialIndices(RWyxMesh::kKindByPolygon);
+        for (int row = 0; row < side; ++row) {
+            for (int column = 0; column < side; ++column) {
+                const int corner = row * points + column;
+                mesh->BeginPolygon(checkerboard ? (row + column) % 2 : (2 * row) / side);
+                for (const int point : {corner, corner + 1, corner + points + 1, corner + points}) {
+                    mesh->AddPolygonVertex(point);
+                }
+            }
+        }
+        RWyxNode* node = factory.CreateNode("Grid");
+        node->SetNodeAttribute(mesh);
+        scene.GetRootNode()->AddChild(node);
+    });
+}
+
 // The keys of the host curve driving the plug "node.attribute" (0 without one).
 unsigned HostKeys(const char* node, const char* attribute) {
     VSelectionList selection;
@@ -117,24 +153,30 @@ bool ImportThroughTheShell(const std::string& path) {
     return static_cast<bool>(VGlobal::executeCommand(VString(("WYXImport -f \"" + path + "\"").c_str())));
 }
 
-// One import and one read of the file per iteration; the counters are per item (node or
-// polygon).
-void Measure(benchmark::State& state, const std::string& path, int items) {
+// One import and one read of the file per iteration (and the peer's work, when given, in a new
+// scene); the counters are per item (node or polygon).
+void Measure(benchmark::State& state, const std::string& path, int items, const std::function<bool()>& peer = {}) {
     if (path.empty() || !wyx_bench::LoadImportPlugin()) {
         state.SkipWithError("the file or the plug-in is missing");
         return;
     }
     double importSeconds = 0.0;
     double readSeconds = 0.0;
+    double peerSeconds = 0.0;
     for (auto _ : state) {
         bool imported = false;
         bool read = false;
+        bool peered = true;
         vexa_host::Scene::instance().reset();  // the last import's nodes go before the clock runs
         VMessageLog::clear();
         importSeconds += SecondsOf([&] { return ImportThroughTheShell(path); }, imported);
         readSeconds += SecondsOf([&] { return ReadWithTheSdk(path); }, read);
-        if (!imported || !read) {
-            state.SkipWithError("the import or the read failed");
+        if (peer) {
+            vexa_host::Scene::instance().reset();
+            peerSeconds += SecondsOf(peer, peered);
+        }
+        if (!imported || !read || !peered) {
+            state.SkipWithError("the import, the read or the peer failed");
             return;
         }
     }
@@ -143,11 +185,17 @@ void Measure(benchmark::State& state, const std::string& path, int items) {
     state.counters["us_per_item"] = 1e6 * importSeconds / iterations / items;
     state.counters["reader_share"] = readSeconds / importSeconds;
     state.counters["host_share"] = 1.0 - readSeconds / importSeconds;
+    if (peer) {
+        state.counters["host_create_us_per_item"] = 1e6 * peerSeconds / iterations / items;
+        state.counters["import_over_host_create"] = importSeconds / peerSeconds;
+    }
 }
 
+// Beside the import, the host's own creation and naming of as many transforms (the peer):
+// host_create_us_per_item, and the import's time over it.
 void BM_ImportNodes(benchmark::State& state) {
     const int count = static_cast<int>(state.range(0));
-    Measure(state, NodesFile(count), count);
+    Measure(state, NodesFile(count), count, [count] { return wyx_bench::MakeHostTransformTree(count, kBranching); });
 }
 BENCHMARK(BM_ImportNodes)->Arg(1000)->Arg(3000)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(3);
 
@@ -169,5 +217,39 @@ void BM_ImportAnimatedTransforms(benchmark::State& state) {
     state.counters["keys_per_s"] = keys / state.counters["import_s"];
 }
 BENCHMARK(BM_ImportAnimatedTransforms)->Arg(100)->Arg(300)->Arg(1000)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// The checkerboard grid and the grid of two halves, each imported into a new scene per
+// iteration; us_per_polygon and halves_us_per_polygon are their times per polygon,
+// checkerboard_over_halves their ratio.
+void BM_ImportCheckerboardMesh(benchmark::State& state) {
+    const int side = static_cast<int>(state.range(0));
+    const std::string checkerboard = GridFile(side, true);
+    const std::string halves = GridFile(side, false);
+    if (checkerboard.empty() || halves.empty() || !wyx_bench::LoadImportPlugin()) {
+        state.SkipWithError("the files or the plug-in are missing");
+        return;
+    }
+    double checkerboardSeconds = 0.0;
+    double halvesSeconds = 0.0;
+    for (auto _ : state) {
+        bool imported[2] = {false, false};
+        vexa_host::Scene::instance().reset();
+        VMessageLog::clear();
+        checkerboardSeconds += SecondsOf([&] { return ImportThroughTheShell(checkerboard); }, imported[0]);
+        vexa_host::Scene::instance().reset();
+        halvesSeconds += SecondsOf([&] { return ImportThroughTheShell(halves); }, imported[1]);
+        if (!imported[0] || !imported[1]) {
+            state.SkipWithError("an import failed");
+            return;
+        }
+    }
+    const double polygons = static_cast<double>(side) * side * static_cast<double>(state.iterations());
+    state.counters["polygons"] = static_cast<double>(side) * side;
+    state.counters["us_per_polygon"] = 1e6 * checkerboardSeconds / polygons;
+    state.counters["halves_us_per_polygon"] = 1e6 * halvesSeconds / polygons;
+    state.counters["checkerboard_over_halves"] = checkerboardSeconds / halvesSeconds;
+}
+BENCHMARK(BM_ImportCheckerboardMesh)->Arg(100)->Arg(316)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_ImportCheckerboardMesh)->Arg(1000)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace

@@ -2,10 +2,11 @@
 #define WYX_BENCH_IMPORTBENCHSUPPORT_H
 
 // What the import benchmarks share: a folder of the run for their files, the registry and the
-// plug-in's log; scenes written there as binary files by our writer; and the plug-in module
+// plug-in's log, removed at the end of the run; scenes written there as binary files by our writer; and the plug-in module
 // loaded by the host with dialogs off, adding to a new scene. Each program defines
 // WYX_PLUGIN_MODULE_PATH.
 
+#include "bench/RunFolder.h"
 #include "fileio/RStreamOptionsWyx.h"
 #include "platform/NativeFiles.h"
 #include "scene/RWyxObjectFactory.h"
@@ -21,13 +22,12 @@
 
 namespace wyx_bench {
 
+// Removed with its files when the program ends (RunFolder).
 inline const std::string& ImportFolder() {
-    static const std::string folder = [] {
-        const std::string made = platform::CreateTempFolder(nullptr, "wyx-import-bench-");
-        setenv("WYX_REGISTRY_FILE", (made + "/registry.txt").c_str(), 1);
-        return made;
-    }();
-    return folder;
+    static const RunFolder folder("wyx-import-bench-");
+    static const bool registry = setenv("WYX_REGISTRY_FILE", (folder.path() + "/registry.txt").c_str(), 1) == 0;
+    (void)registry;
+    return folder.path();
 }
 
 inline bool WriteBinary(RWyxObjectFactory& factory, RWyxScene* scene, const std::string& path) {

@@ -452,9 +452,17 @@ int RString::CompareText(const char* text) const {
     return Sign(std::strcmp(text_, text != nullptr ? text : gEmptyText));
 }
 
-int RString::CompareIgnoringCase(const char* text) const {
-    const RString other(text != nullptr ? text : gEmptyText);
-    return ToUpperCase().CompareText(other.ToUpperCase().Buffer());
+int RString::CompareIgnoringCase(const char* text) const { return CompareIgnoringCase(text_, text); }
+
+// As CompareText on both texts in upper case, compared in place: lookups by name call it often.
+int RString::CompareIgnoringCase(const char* left, const char* right) {
+    const unsigned char* mine = reinterpret_cast<const unsigned char*>(left != nullptr ? left : gEmptyText);
+    const unsigned char* theirs = reinterpret_cast<const unsigned char*>(right != nullptr ? right : gEmptyText);
+    for (;; ++mine, ++theirs) {
+        const int upperLeft = static_cast<unsigned char>(AsciiUpper(static_cast<char>(*mine)));
+        const int upperRight = static_cast<unsigned char>(AsciiUpper(static_cast<char>(*theirs)));
+        if (upperLeft != upperRight || upperLeft == 0) return Sign(upperLeft - upperRight);
+    }
 }
 
 // ---- copies -----------------------------------------------------------------------------

@@ -69,6 +69,8 @@ public:
     // Unsigned byte comparison, -1, 0 or 1; null counts as the empty text.
     int CompareText(const char* text) const;
     int CompareIgnoringCase(const char* text) const;
+    // CompareIgnoringCase of two plain texts, without copying either.
+    static int CompareIgnoringCase(const char* left, const char* right);
 
     bool operator==(const RString& other) const { return CompareText(other.text_) == 0; }
     bool operator==(const char* text) const { return CompareText(text) == 0; }

@@ -46,22 +46,20 @@ bool IsTimeWarpType(const RDataType* dataType) {
     return dataType != nullptr && dataType == RDataType::FindByName("TimeWarp");
 }
 
+// The node's name is its property's, or its channel name without one (GetName).
 int CompareNameIgnoringCase(const RFCurveNode& node, const char* text) {
-    if (node.GetProperty() != nullptr) {
-        return RString(node.GetName()).CompareIgnoringCase(text);
-    }
-    return node.GetChannelName().CompareIgnoringCase(text);
+    return RString::CompareIgnoringCase(node.GetName(), text);
 }
 
-bool MatchesSegment(const RFCurveNode& node, const RString& segment, const RDataType* letterType) {
-    if (CompareNameIgnoringCase(node, segment.Buffer()) == 0) {
+bool MatchesSegment(const RFCurveNode& node, const char* segment, const RDataType* letterType) {
+    if (CompareNameIgnoringCase(node, segment) == 0) {
         return true;
     }
     return letterType != nullptr && node.GetDataType() == letterType;
 }
 
 // The first child matching the segment, else the first match in a child's subtree.
-RFCurveNode* FindSegment(const RFCurveNode& node, const RString& segment,
+RFCurveNode* FindSegment(const RFCurveNode& node, const char* segment,
                          const RDataType* letterType) {
     for (int i = 0; i < node.GetChildCount(); ++i) {
         RFCurveNode* child = node.GetChild(i);
@@ -405,17 +403,16 @@ RFCurveNode* RFCurveNode::FindByPath(const char* path) const {
     if (path == nullptr) {
         return nullptr;
     }
-    const RString text(path);
+    // A name without '/' (the common case) is looked up as it stands; a longer path is cut
+    // into copies of its segments.
     const RFCurveNode* node = this;
-    int start = 0;
+    const char* start = path;
     for (;;) {
-        int end = text.FindChar('/', start);
-        if (end < 0) {
-            end = text.GetLength();
-        }
-        const RString segment = text.Substring(start, end - start);
-        node = FindSegment(*node, segment, TransformTypeOfLetter(segment.Buffer()));
-        if (node == nullptr || end == text.GetLength()) {
+        const char* end = std::strchr(start, '/');
+        const RString segment = end != nullptr ? RString(start, static_cast<int>(end - start)) : RString();
+        const char* name = end != nullptr ? segment.Buffer() : start;
+        node = FindSegment(*node, name, TransformTypeOfLetter(name));
+        if (node == nullptr || end == nullptr) {
             return const_cast<RFCurveNode*>(node);
         }
         start = end + 1;
@@ -426,13 +423,17 @@ const RDataType* RFCurveNode::TransformTypeOfLetter(const char* name) {
     if (name == nullptr || name[0] == '\0' || name[1] != '\0') {
         return nullptr;
     }
+    // Built-in types: found once, they stay.
+    static const RDataType* const translation = RDataType::FindByName("Lcl Translation");
+    static const RDataType* const rotation = RDataType::FindByName("Lcl Rotation");
+    static const RDataType* const scaling = RDataType::FindByName("Lcl Scaling");
     switch (name[0]) {
         case 'T':
-            return RDataType::FindByName("Lcl Translation");
+            return translation;
         case 'R':
-            return RDataType::FindByName("Lcl Rotation");
+            return rotation;
         case 'S':
-            return RDataType::FindByName("Lcl Scaling");
+            return scaling;
         default:
             return nullptr;
     }

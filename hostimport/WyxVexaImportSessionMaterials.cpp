@@ -275,9 +275,11 @@ void WyxVexaImportSession::ImportGeometryMaterials(RWyxNode* node, RWyxLayerCont
             if (first[static_cast<size_t>(m)] >= 0) assign(m, first[static_cast<size_t>(m)]);
             const VStringArray strings = PolygonStrings(shape, polygons[static_cast<size_t>(m)]);
             for (unsigned k = 0; k < strings.length(); ++k) {
-                const VString step = VString("applying... pass: ") + (m + 1) + " of " + count + "  step: " +
-                                     static_cast<int>(k + 1) + " of " + static_cast<int>(strings.length());
-                if (byPoint) ProgressTick(&step);
+                if (byPoint) {
+                    const VString step = VString("applying... pass: ") + (m + 1) + " of " + count + "  step: " +
+                                         static_cast<int>(k + 1) + " of " + static_cast<int>(strings.length());
+                    ProgressTick(&step);
+                }
                 AddToSet(groups[static_cast<size_t>(m)], strings[k], true);
             }
         }
@@ -317,6 +319,10 @@ VString WyxVexaImportSession::CreateShadingGroup(const VObject& shaderList, cons
 
 void WyxVexaImportSession::AddToSet(const VString& setName, const VString& member, bool forceElement) {
     if (setName.isEmpty()) return;
-    VGlobal::executeCommand(VString("sets -e ") + (forceElement ? "-forceElement " : "-addElement ") +
-                            QuotedScriptText(setName) + "  " + QuotedScriptText(member));
+    // Appended in place: a checkerboard of materials sends one command per polygon.
+    VString command(forceElement ? "sets -e -forceElement " : "sets -e -addElement ");
+    command += QuotedScriptText(setName);
+    command += "  ";
+    command += QuotedScriptText(member);
+    VGlobal::executeCommand(command);
 }

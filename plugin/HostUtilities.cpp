@@ -159,7 +159,8 @@ bool HasKeyedTransformCurve(const VFnDependencyNode& node) {
 }
 
 bool HasKeyedDynamicAttribute(const VFnDependencyNode& node) {
-    for (unsigned i = 0; i < node.attributeCount(); ++i) {
+    const unsigned count = node.attributeCount();
+    for (unsigned i = 0; i < count; ++i) {
         const VObject attribute = node.attribute(i);
         if (node.attributeClass(attribute) != VFnDependencyNode::kLocalDynamicAttr ||
             attribute.apiType() != VFn::kNumericAttribute) {

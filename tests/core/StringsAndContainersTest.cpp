@@ -244,6 +244,11 @@ TEST(RString, SearchesAndComparisons) {
                    {abc.CompareText(nullptr), 1}, {RString().CompareText(nullptr), 0},
                    {RString("\xE9").CompareText("z"), 1},  // bytes compare unsigned: 0xE9 sorts after 'z'
                    {abc.CompareIgnoringCase("ABC"), 0}, {abc.CompareIgnoringCase("ABD"), -1}});
+    // Letters compare in upper case, other bytes as they are, unsigned; null is the empty text.
+    ExpectNumbers({{RString::CompareIgnoringCase("aBc", "AbC"), 0}, {RString::CompareIgnoringCase("b", "A"), 1},
+                   {RString::CompareIgnoringCase("_", "a"), 1}, {RString::CompareIgnoringCase("ab", "AB C"), -1},
+                   {RString::CompareIgnoringCase("\xE9", "Z"), 1}, {RString::CompareIgnoringCase(nullptr, ""), 0},
+                   {RString::CompareIgnoringCase("x", nullptr), 1}, {abc.CompareIgnoringCase(nullptr), 1}});
     EXPECT_EQ((Bools{abc == "abc", abc != "ABC", abc < RString("abd"), abc < "abc"}), (Bools{true, true, true, false}));
 }
 

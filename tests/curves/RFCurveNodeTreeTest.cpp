@@ -54,6 +54,9 @@ TEST(RFCurveNodeTree, FindByPathThroughDataTypesAndDepth) {
     EXPECT_EQ(root->FindByPath("Hidden"), deep);
     EXPECT_EQ(root->FindByPath("X"), root->GetChild(0)->GetChild(0));
     EXPECT_EQ(root->FindByPath("R/W"), nullptr);
+    EXPECT_EQ(root->FindByPath("R/"), nullptr) << "an empty last name finds nothing";
+    EXPECT_EQ(root->FindByPath("lcl TRANSLATION/Hidden"), deep);
+    EXPECT_EQ(root->FindByPath((std::string(80, 'q') + "/X").c_str()), nullptr);
     EXPECT_EQ(root->FindByPath(nullptr), nullptr);
     EXPECT_EQ(root->FindByDataType(Type("Lcl Rotation")), rotation);
 }

@@ -151,6 +151,52 @@ TEST_F(ComponentTest, ComponentsOnOnePathMergeAndComeBackAsRuns) {
                                                       "nurbsSurfaceShape1.cv[3:4][1:3]"}));
 }
 
+TEST_F(ComponentTest, MergedFacesKeepTheirOrderAndEarlierHandlesKeepWhatTheySaw) {
+    VSelectionList list;
+    for (const char* text : {"cube.f[4]", "cube.f[0]"}) ASSERT_TRUE(list.add(text)) << text;
+    VDagPath path;
+    VObject seen;
+    ASSERT_TRUE(list.getDagPath(0, path, seen));
+    ASSERT_TRUE(list.add("cube.f[2]"));
+    ASSERT_TRUE(list.add("cube.f[0:1]"));
+    EXPECT_EQ(VFnComponent(seen).elementCount(), 2) << "a handle taken before is not grown by later merges";
+    VObject merged;
+    ASSERT_TRUE(list.getDagPath(0, path, merged));
+    VIntArray elements;
+    ASSERT_TRUE(VFnSingleIndexedComponent(merged).getElements(elements));
+    EXPECT_EQ(items(elements), (std::vector<int>{4, 0, 2, 1})) << "elements in the order they came";
+    ASSERT_TRUE(list.add("cube.f[5]"));
+    ASSERT_TRUE(VFnSingleIndexedComponent(merged).getElements(elements));
+    EXPECT_EQ(items(elements).size(), 4u) << "nor is a handle taken after a merge";
+
+    // An item equals a component of the same elements in any order, not one of as many others.
+    auto faces = [](std::initializer_list<int> indices) {
+        VFnSingleIndexedComponent component;
+        const VObject made = component.create(VFn::kMeshPolygonComponent);
+        for (int index : indices) component.addElement(index);
+        return made;
+    };
+    VSelectionList pair;
+    for (const char* text : {"cube.f[3]", "cube.f[1]"}) ASSERT_TRUE(pair.add(text)) << text;
+    ASSERT_TRUE(pair.getDagPath(0, path));
+    EXPECT_TRUE(pair.hasItem(path, faces({1, 3})));
+    EXPECT_FALSE(pair.hasItem(path, faces({1, 2})));
+    EXPECT_FALSE(pair.hasItem(path, faces({1})));
+    EXPECT_FALSE(pair.hasItem(path, faces({1, 3, 5})));
+    VFnSingleIndexedComponent many;
+    many.create(VFn::kMeshVertComponent);
+    for (int round = 0; round < 2; ++round) {
+        for (int vertex = 0; vertex < 40; ++vertex) ASSERT_TRUE(many.addElement(vertex % 20));
+    }
+    EXPECT_EQ(many.elementCount(), 20) << "each element once, however long the component";
+    VFnSingleIndexedComponent all;
+    const VObject complete = all.create(VFn::kMeshPolygonComponent);
+    ASSERT_TRUE(all.setCompleteData(2));
+    VSelectionList first;
+    for (const char* text : {"cube.f[1]", "cube.f[0]"}) ASSERT_TRUE(first.add(text)) << text;
+    EXPECT_TRUE(first.hasItem(path, complete)) << "complete data of two stands for faces 0 and 1";
+}
+
 TEST_F(ComponentTest, SelectTakesComponents) {
     ASSERT_TRUE(VGlobal::executeCommand("select -cl; select -tgl cube.vtx[0:2]; select -tgl cube.vtx[6]; select -add sheet.cv[0][0:1]"));
     VSelectionList active;

@@ -188,6 +188,15 @@ TEST_F(PlugTest, DynamicAttributesClassAndNameClashes) {
     EXPECT_EQ(node.attribute(staticCount + 1).apiType(), VFn::kAttribute3Float);
     EXPECT_TRUE(VFnAttribute(color).isUsedAsColor());
     EXPECT_EQ(VFnNumericAttribute(color).unitType(), VFnNumericAttribute::k3Float);
+    // Taking one out moves the later ones up; past the end there is nothing.
+    ASSERT_TRUE(node.removeAttribute(tag));
+    ASSERT_EQ(node.attributeCount(), staticCount + 4);
+    EXPECT_EQ(node.attribute(staticCount), color);
+    EXPECT_EQ(VFnAttribute(node.attribute(staticCount + 3)).name(), "tintB");
+    VStatus status;
+    EXPECT_TRUE(node.attribute(staticCount + 4, &status).isNull());
+    EXPECT_EQ(status, VStatus::kInvalidParameter);
+    EXPECT_EQ(node.attribute(0), VFnDependencyNode(makeTransform("other")).attribute(0)) << "static ones are the type's";
 }
 
 TEST_F(PlugTest, RemovingAnAttributeDropsItsValuesAndConnections) {

@@ -6,6 +6,7 @@
 #include <vexa/VDGModifier.h>
 #include <vexa/VFnPhongShader.h>
 #include <vexa/VFnSet.h>
+#include <vexa/VFnSingleIndexedComponent.h>
 #include <vexa/VObjectArray.h>
 #include <vexa/VPlugArray.h>
 
@@ -258,6 +259,68 @@ TEST_F(ShadingTest, ForcingPolygonsLeavesTheRestWithTheirGroup) {
     run("sets -renderable true -empty -name all; sets -e -forceElement all body");
     run("sets -e -forceElement all body.f[2]");
     EXPECT_EQ(run("sets -q all"), "bodyShape") << "a group with the whole shape has its polygons";
+}
+
+TEST_F(ShadingTest, PolygonsForcedOneByOneAlternateBetweenGroups) {
+    makeStrip("body", 6);
+    run("sets -renderable true -empty -name even; sets -renderable true -empty -name odd");
+    for (int face = 0; face < 6; ++face) {
+        run(std::string("sets -e -forceElement ") + (face % 2 == 0 ? "even" : "odd") + " body.f[" + std::to_string(face) + "]");
+    }
+    EXPECT_EQ(run("sets -q even"), "bodyShape.f[0] bodyShape.f[2] bodyShape.f[4]");
+    EXPECT_EQ(run("sets -q odd"), "bodyShape.f[1] bodyShape.f[3] bodyShape.f[5]");
+    VSelectionList before;
+    ASSERT_TRUE(VFnSet(named("even")).getMembers(before, false));
+    run("sets -e -forceElement even body.f[3]");
+    EXPECT_EQ(run("sets -q even"), "bodyShape.f[0] bodyShape.f[2:4]");
+    EXPECT_EQ(run("sets -q odd"), "bodyShape.f[1] bodyShape.f[5]");
+    VDagPath path;
+    VObject faces;
+    ASSERT_TRUE(before.getDagPath(0, path, faces));
+    EXPECT_EQ(VFnComponent(faces).elementCount(), 3) << "members read before keep what they held";
+    VSelectionList after;
+    ASSERT_TRUE(VFnSet(named("even")).getMembers(after, false));
+    ASSERT_TRUE(after.getDagPath(0, path, faces));
+    VIntArray elements;
+    ASSERT_TRUE(VFnSingleIndexedComponent(faces).getElements(elements));
+    EXPECT_EQ(std::vector<int>(&elements[0], &elements[0] + elements.length()), (std::vector<int>{0, 2, 4, 3}));
+    run("sets -e -addElement odd body.f[0]");
+    EXPECT_EQ(run("sets -q even"), "bodyShape.f[0] bodyShape.f[2:4]") << "adding without force moves nothing";
+    run("sets -e -forceElement odd body.f[0:5]");
+    EXPECT_EQ(run("sets -q even"), "");
+    EXPECT_EQ(run("sets -q odd"), "bodyShape.f[0:5]");
+}
+
+TEST_F(ShadingTest, TheEditedSetIsNamedByOneNode) {
+    makeStrip("body", 2);
+    makeTransform("twin", makeTransform("a"));
+    makeTransform("twin", makeTransform("b"));
+    run("sets -renderable true -empty -name group");
+    EXPECT_EQ(failure("sets -e -forceElement twin body"), "sets: more than one object matches twin");
+    EXPECT_EQ(failure("sets -e -forceElement group.message body"), "sets: group.message does not name one node");
+    EXPECT_EQ(failure("sets -e -forceElement nothing body"), "sets: no object matches nothing");
+    EXPECT_EQ(failure("sets -e -forceElement body body"), "sets: body: not an object set");
+    run("sets -e -forceElement group body.f[1]");
+    EXPECT_EQ(run("sets -q group"), "bodyShape.f[1]");
+}
+
+TEST_F(ShadingTest, ForcingFindsTheGroupsOfEveryShapeAmongMany) {
+    // More shapes than the table of groups by shape holds before its first sweep of the dead.
+    constexpr int kShapes = 80;
+    run("sets -renderable true -empty -name first; sets -renderable true -empty -name second");
+    run("sets -renderable true -empty -name dropped");
+    for (int i = 0; i < kShapes; ++i) {
+        const std::string name = "s" + std::to_string(i);
+        makeStrip(name.c_str(), 2);
+        run("sets -e -forceElement first " + name + ".f[0]");
+        if (i < kShapes / 2) run("sets -e -forceElement dropped " + name + ".f[1]");
+        if (i == kShapes / 2) run("delete dropped s5");
+    }
+    for (int i = 0; i < kShapes; ++i) {
+        if (i != 5) run("sets -e -forceElement second s" + std::to_string(i));
+    }
+    EXPECT_EQ(run("sets -q first"), "") << "every shape left the first group";
+    EXPECT_EQ(run("sets -q second").substr(0, 16), "s0Shape s1Shape ");
 }
 
 TEST_F(ShadingTest, SetFunctionSetHoldsMembersByKind) {

@@ -12,12 +12,15 @@
 #include <vexa/VStringArray.h>
 #include <vexa/VexaExport.h>
 
+#include <utility>
+
 class VEXA_API VArgList {
 public:
     static constexpr unsigned kInvalidArgIndex = 0xffffffffu;
 
     VArgList() = default;
     explicit VArgList(const VStringArray& arguments) : arguments_(arguments) {}
+    explicit VArgList(VStringArray&& arguments) : arguments_(std::move(arguments)) {}
 
     unsigned length(VStatus* status = nullptr) const;
     VString asString(unsigned index, VStatus* status = nullptr) const;
@@ -30,6 +33,9 @@ public:
     VStatus addArg(const VString& argument);
     VStatus addArg(int value);
     VStatus addArg(double value);
+
+    // Host side only: the words as they stand.
+    const VStringArray& arguments() const { return arguments_; }
 
 private:
     VStringArray arguments_;

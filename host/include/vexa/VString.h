@@ -11,6 +11,7 @@
 #include <vexa/VexaExport.h>
 
 #include <string>
+#include <utility>
 
 class VStringArray;
 
@@ -19,6 +20,7 @@ public:
     VString() = default;
     VString(const char* text);  // null gives the empty string
     VString(const std::string& text) : text_(text) {}
+    VString(std::string&& text) : text_(std::move(text)) {}
     VString(const char* bytes, int count);
 
     // The host's text of a double (see above).

@@ -6,6 +6,8 @@
 
 #include <vexa/VPlugArray.h>
 
+#include <utility>
+
 using namespace vexa_host;
 
 VFnDependencyNode::VFnDependencyNode(const VObject& object, VStatus* status) {
@@ -71,7 +73,7 @@ VString VFnDependencyNode::nodeNamespace(VStatus* status) const {
 unsigned VFnDependencyNode::attributeCount(VStatus* status) const {
     report(status, checkAlive());
     Node* node = liveNodeOf(object_);
-    return node != nullptr ? static_cast<unsigned>(node->attributes().size()) : 0u;
+    return node != nullptr ? static_cast<unsigned>(node->attributeCount()) : 0u;
 }
 
 VObject VFnDependencyNode::attribute(unsigned index, VStatus* status) const {
@@ -80,13 +82,13 @@ VObject VFnDependencyNode::attribute(unsigned index, VStatus* status) const {
         report(status, checkAlive());
         return VObject();
     }
-    const std::vector<AttributePtr> attributes = node->attributes();
-    if (index >= attributes.size()) {
+    AttributePtr attribute = node->attributeAt(index);
+    if (attribute == nullptr) {
         report(status, VStatus(VStatus::kInvalidParameter, "attribute index out of range"));
         return VObject();
     }
     report(status, VStatus());
-    return VObject(attributes[index]);
+    return VObject(std::move(attribute));
 }
 
 VObject VFnDependencyNode::attribute(const VString& name, VStatus* status) const {

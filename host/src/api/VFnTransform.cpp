@@ -185,10 +185,14 @@ VPoint VFnTransform::rotatePivot(VSpace::Space space, VStatus* status) const {
 VStatus VFnTransform::setRotatePivot(const VPoint& pivot, VSpace::Space space, bool balance) {
     if (VStatus checked = checkSpace(space); !checked) return checked;
     Node& node = *liveNodeOf(object_);
+    const VVector value(pivot.x, pivot.y, pivot.z);
+    // Only a balanced move needs the parts as they were (for the translation that keeps the
+    // object in place); a plain one writes the pivot alone.
+    if (!balance) return writeVector(node, "rotatePivot", value);
     VTransformationMatrix parts = readTransformation(node, false);
     parts.setRotatePivot(pivot, space, balance);
-    VStatus status = writeVector(node, "rotatePivot", VVector(pivot.x, pivot.y, pivot.z));
-    if (status && balance) status = writeVector(node, "rotatePivotTranslate", parts.rotatePivotTranslation(space));
+    VStatus status = writeVector(node, "rotatePivot", value);
+    if (status) status = writeVector(node, "rotatePivotTranslate", parts.rotatePivotTranslation(space));
     return status;
 }
 
@@ -210,10 +214,14 @@ VPoint VFnTransform::scalePivot(VSpace::Space space, VStatus* status) const {
 VStatus VFnTransform::setScalePivot(const VPoint& pivot, VSpace::Space space, bool balance) {
     if (VStatus checked = checkSpace(space); !checked) return checked;
     Node& node = *liveNodeOf(object_);
+    const VVector value(pivot.x, pivot.y, pivot.z);
+    // Only a balanced move needs the parts as they were (for the translation that keeps the
+    // object in place); a plain one writes the pivot alone.
+    if (!balance) return writeVector(node, "scalePivot", value);
     VTransformationMatrix parts = readTransformation(node, false);
     parts.setScalePivot(pivot, space, balance);
-    VStatus status = writeVector(node, "scalePivot", VVector(pivot.x, pivot.y, pivot.z));
-    if (status && balance) status = writeVector(node, "scalePivotTranslate", parts.scalePivotTranslation(space));
+    VStatus status = writeVector(node, "scalePivot", value);
+    if (status) status = writeVector(node, "scalePivotTranslate", parts.scalePivotTranslation(space));
     return status;
 }
 

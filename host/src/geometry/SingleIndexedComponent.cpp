@@ -46,14 +46,15 @@ std::string SingleIndexedComponent::text() const {
 
 std::vector<std::string> SingleIndexedComponent::texts() const { return runTexts(prefixOf(type_), elements()); }
 
+// Each element is held once, so equal counts and every one of theirs held make equal sets.
 bool SingleIndexedComponent::sameAs(const ComponentRecord& other) const {
     const auto* same = dynamic_cast<const SingleIndexedComponent*>(&other);
-    if (same == nullptr || same->type_ != type_) return false;
-    std::vector<int> mine = elements();
-    std::vector<int> theirs = same->elements();
-    std::sort(mine.begin(), mine.end());
-    std::sort(theirs.begin(), theirs.end());
-    return mine == theirs;
+    if (same == nullptr || same->type_ != type_ || same->elementCount() != elementCount()) return false;
+    const int count = same->elementCount();
+    for (int i = 0; i < count; ++i) {
+        if (!holds(same->element(i))) return false;
+    }
+    return true;
 }
 
 std::shared_ptr<ComponentRecord> SingleIndexedComponent::mergedWith(const ComponentRecord& other) const {
@@ -65,12 +66,26 @@ std::shared_ptr<ComponentRecord> SingleIndexedComponent::mergedWith(const Compon
     return merged;
 }
 
+bool SingleIndexedComponent::absorb(const ComponentRecord& other) {
+    const auto* same = dynamic_cast<const SingleIndexedComponent*>(&other);
+    if (same == nullptr || same->type_ != type_ || complete_ >= 0) return false;
+    const int count = same->elementCount();
+    for (int i = 0; i < count; ++i) add(same->element(i));
+    return true;
+}
+
 VStatus SingleIndexedComponent::add(int element) {
     if (element < 0 || (complete_ >= 0 && element >= complete_)) {
         return VStatus(VStatus::kInvalidParameter, "element " + std::to_string(element) + " is outside the component's " +
                                                        std::to_string(complete_) + " elements");
     }
-    if (held_.insert(element).second) elements_.push_back(element);
+    if (holdsOwn(element)) return VStatus();
+    elements_.push_back(element);
+    if (!held_.empty()) {
+        held_.insert(element);
+    } else if (elements_.size() > kLinearSearchLimit) {
+        held_.insert(elements_.begin(), elements_.end());
+    }
     return VStatus();
 }
 
@@ -102,6 +117,16 @@ int SingleIndexedComponent::elementCount() const {
 
 int SingleIndexedComponent::element(int index) const {
     return elements_.empty() ? index : elements_[static_cast<size_t>(index)];
+}
+
+bool SingleIndexedComponent::holds(int element) const {
+    if (elements_.empty() && complete_ >= 0) return element >= 0 && element < complete_;
+    return holdsOwn(element);
+}
+
+bool SingleIndexedComponent::holdsOwn(int element) const {
+    if (held_.empty()) return std::find(elements_.begin(), elements_.end(), element) != elements_.end();
+    return held_.count(element) != 0;
 }
 
 }  // namespace vexa_host

@@ -33,6 +33,8 @@ public:
     std::vector<std::string> texts() const override;
     bool sameAs(const ComponentRecord& other) const override;
     std::shared_ptr<ComponentRecord> mergedWith(const ComponentRecord& other) const override;
+    // In place for a component without complete data (a merged one never has it).
+    bool absorb(const ComponentRecord& other) override;
 
     // kInvalidParameter for a negative index or one at or past the complete data.
     VStatus add(int element);
@@ -44,11 +46,16 @@ public:
     std::vector<int> elements() const;
     int elementCount() const;
     int element(int index) const;  // the index must lie below elementCount()
+    bool holds(int element) const;
 
 private:
+    // A few elements are searched in place; past the limit a set of them answers.
+    static constexpr size_t kLinearSearchLimit = 16;
+    bool holdsOwn(int element) const;
+
     VFn::Type type_;
     std::vector<int> elements_;
-    std::unordered_set<int> held_;
+    std::unordered_set<int> held_;  // empty while elements_ is short
     int complete_ = -1;
 };
 

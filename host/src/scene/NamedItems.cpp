@@ -20,6 +20,15 @@ VStatus itemsNamed(const std::vector<std::string>& words, std::vector<SelectionI
 }
 
 VStatus nodeNamed(const std::string& word, Node*& node) {
+    // A plain name that one node carries is that node: commands name their target this way
+    // every time (one set edit per polygon), so it skips the selection's items.
+    if (!word.empty() && word.find_first_of(".|*?:") == std::string::npos) {
+        const std::vector<Node*>& named = Scene::instance().nodesNamed(word);
+        if (named.size() == 1 && !named.front()->isWorld()) {
+            node = named.front();
+            return VStatus();
+        }
+    }
     std::vector<SelectionItem> items;
     VStatus status = resolveSelection(word, items);
     node = status && items.size() == 1 && items.front().kind != SelectionItem::kPlug ? liveNodeOf(items.front().node) : nullptr;

@@ -95,17 +95,24 @@ AttributePtr Node::findAttribute(const std::string& name) const {
 
 std::vector<AttributePtr> Node::attributes() const {
     std::vector<AttributePtr> result = type_->attributes;
-    std::vector<AttributePtr> pending(dynamicAttributes_.rbegin(), dynamicAttributes_.rend());
-    while (!pending.empty()) {
-        AttributePtr attribute = pending.back();
-        pending.pop_back();
-        result.push_back(attribute);
-        for (auto it = attribute->children.rbegin(); it != attribute->children.rend(); ++it) pending.push_back(*it);
-    }
+    result.insert(result.end(), dynamicFlat_.begin(), dynamicFlat_.end());
     return result;
 }
 
+AttributePtr Node::attributeAt(size_t index) const {
+    const std::vector<AttributePtr>& own = type_->attributes;
+    if (index < own.size()) return own[index];
+    index -= own.size();
+    return index < dynamicFlat_.size() ? dynamicFlat_[index] : nullptr;
+}
+
 namespace {
+
+// Appends the attribute and its descendants, each parent before its children.
+void flatten(const AttributePtr& attribute, std::vector<AttributePtr>& out) {
+    out.push_back(attribute);
+    for (const AttributePtr& child : attribute->children) flatten(child, out);
+}
 
 bool anyNameIn(const Node& node, const AttributeDef& attribute) {
     if (node.findAttribute(attribute.longName) || node.findAttribute(attribute.shortName)) return true;
@@ -123,6 +130,7 @@ bool Node::addDynamicAttribute(const AttributePtr& attribute) {
     };
     markDynamic(*attribute);
     dynamicAttributes_.push_back(attribute);
+    flatten(attribute, dynamicFlat_);
     return true;
 }
 
@@ -131,6 +139,8 @@ bool Node::removeDynamicAttribute(const AttributeDef* attribute) {
                            [attribute](const AttributePtr& candidate) { return candidate.get() == attribute; });
     if (it == dynamicAttributes_.end()) return false;
     dynamicAttributes_.erase(it);
+    dynamicFlat_.clear();
+    for (const AttributePtr& kept : dynamicAttributes_) flatten(kept, dynamicFlat_);
     return true;
 }
 

@@ -67,9 +67,13 @@ public:
     bool hasParent(const Node* parent) const;
     bool isAncestorOf(const Node* node) const;
 
-    // Attributes: the type's, then the node's own.
+    // Attributes: the type's, then the node's own (each parent before its children).
     AttributePtr findAttribute(const std::string& name) const;
     std::vector<AttributePtr> attributes() const;
+    // The count of attributes() and its element at the index (null past the end), without
+    // making the list: a walk over a node's attributes by index stays linear.
+    size_t attributeCount() const { return type_->attributes.size() + dynamicFlat_.size(); }
+    AttributePtr attributeAt(size_t index) const;
     const std::vector<AttributePtr>& dynamicAttributes() const { return dynamicAttributes_; }
     bool addDynamicAttribute(const AttributePtr& attribute);  // false when a name is in use
     bool removeDynamicAttribute(const AttributeDef* attribute);
@@ -103,6 +107,7 @@ private:
     mutable std::vector<Node*> childSlots_;
     size_t liveChildren_ = 0;
     std::vector<AttributePtr> dynamicAttributes_;
+    std::vector<AttributePtr> dynamicFlat_;  // the dynamic attributes with their children, in attributes() order
     std::map<std::string, PlugValue> values_;
     std::set<std::string> locked_;
     std::map<std::string, std::uint64_t> held_;

@@ -4,6 +4,7 @@
 #include "host/src/scene/Scene.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace vexa_host {
 
@@ -82,11 +83,11 @@ bool SelectionItem::stillExists() const {
     return false;
 }
 
-SelectionItem dagItem(const VDagPath& path, const VObject& component) {
+SelectionItem dagItem(VDagPath path, const VObject& component) {
     SelectionItem item;
     item.kind = SelectionItem::kDagPath;
-    item.path = path;
     item.node = path.node();
+    item.path = std::move(path);
     item.component = component;
     return item;
 }
@@ -106,20 +107,27 @@ SelectionItem plugItem(const VPlug& plug) {
     return item;
 }
 
+bool mergeComponent(SelectionItem& held, const SelectionItem& item) {
+    if (item.kind != SelectionItem::kDagPath || held.kind != SelectionItem::kDagPath || item.component.isNull() ||
+        held.component.isNull() || held.path != item.path) {
+        return false;
+    }
+    const auto* added = dynamic_cast<const ComponentRecord*>(item.component.record().get());
+    auto* mine = dynamic_cast<ComponentRecord*>(held.component.record().get());
+    if (added == nullptr || mine == nullptr) return false;
+    if (held.component.record().use_count() == 1 && mine->absorb(*added)) return true;
+    std::shared_ptr<ComponentRecord> merged = mine->mergedWith(*added);
+    if (merged == nullptr) return false;
+    held.component = VObject(merged);
+    return true;
+}
+
 bool addUnique(std::vector<SelectionItem>& list, const SelectionItem& item) {
     if (std::any_of(list.begin(), list.end(), [&item](const SelectionItem& other) { return other.sameAs(item); })) {
         return false;
     }
-    const auto* added = dynamic_cast<const ComponentRecord*>(item.component.record().get());
-    if (item.kind == SelectionItem::kDagPath && added != nullptr) {
-        for (SelectionItem& held : list) {
-            const auto* mine = dynamic_cast<const ComponentRecord*>(held.component.record().get());
-            if (held.kind != SelectionItem::kDagPath || held.path != item.path || mine == nullptr) continue;
-            if (std::shared_ptr<ComponentRecord> merged = mine->mergedWith(*added)) {
-                held.component = VObject(merged);
-                return true;
-            }
-        }
+    for (SelectionItem& held : list) {
+        if (mergeComponent(held, item)) return true;
     }
     list.push_back(item);
     return true;
@@ -142,7 +150,7 @@ VStatus resolveSelection(const std::string& pattern, std::vector<SelectionItem>&
             items.push_back(plugItem(VPlug(node->self(), std::make_shared<PlugPath>(path))));
             continue;
         }
-        VStatus found(VStatus::kNotFound, "no attribute or component " + rest);
+        VStatus found(VStatus::kNotFound);
         if (owner.kind == SelectionItem::kDagPath) {
             VDagPath shape = owner.path;
             if (node->isTransform()) shape.extendToShape();
@@ -150,7 +158,7 @@ VStatus resolveSelection(const std::string& pattern, std::vector<SelectionItem>&
                 VObject component;
                 const VStatus parsed = parser(shape, rest, component);
                 if (parsed) {
-                    items.push_back(dagItem(shape, component));
+                    items.push_back(dagItem(std::move(shape), component));
                     found = VStatus();
                     break;
                 }
@@ -158,7 +166,7 @@ VStatus resolveSelection(const std::string& pattern, std::vector<SelectionItem>&
                 if (parsed.statusCode() != VStatus::kNotFound) return parsed;
             }
         }
-        if (!found) return found;
+        if (!found) return VStatus(VStatus::kNotFound, "no attribute or component " + rest);
     }
     return VStatus();
 }

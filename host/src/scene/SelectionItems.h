@@ -30,6 +30,10 @@ public:
     // A component holding the elements of both, or null when the two do not merge (other
     // kinds of element). A selection list merges components added on one path.
     virtual std::shared_ptr<ComponentRecord> mergedWith(const ComponentRecord&) const { return nullptr; }
+    // Takes the other's elements into this component itself, as mergedWith would hold them;
+    // false, nothing changed, when it cannot (then mergedWith makes a new one). Lets a list
+    // that alone holds a component grow it by the added elements, not copy it each time.
+    virtual bool absorb(const ComponentRecord&) { return false; }
 };
 
 // Reads a component text ("f[0:5]") of the shape at the end of the path; node types that know
@@ -64,7 +68,11 @@ VEXA_API std::vector<std::string> selectionTexts(const SelectionItem& item);
 // with a component of the same kind is merged into that item. Answers whether the list grew
 // or changed.
 VEXA_API bool addUnique(std::vector<SelectionItem>& list, const SelectionItem& item);
-VEXA_API SelectionItem dagItem(const VDagPath& path, const VObject& component = VObject());
+// Merges the item's component into held when both are components of one kind on one path:
+// in place when held alone refers to its component, else held gets a merged copy (so that a
+// handle given out earlier keeps what it saw). Answers whether it merged.
+VEXA_API bool mergeComponent(SelectionItem& held, const SelectionItem& item);
+VEXA_API SelectionItem dagItem(VDagPath path, const VObject& component = VObject());
 VEXA_API SelectionItem nodeItem(const VObject& node);
 VEXA_API SelectionItem plugItem(const VPlug& plug);
 

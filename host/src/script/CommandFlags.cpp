@@ -15,8 +15,11 @@ bool looksLikeFlag(const std::string& word) {
 }
 
 const FlagSpec* lookUp(const std::vector<FlagSpec>& table, const std::string& word) {
+    const char* text = word.c_str();
     for (const FlagSpec& spec : table) {
-        if (word == spec.shortName || (spec.longName != nullptr && word == spec.longName)) return &spec;
+        if (std::strcmp(text, spec.shortName) == 0 || (spec.longName != nullptr && std::strcmp(text, spec.longName) == 0)) {
+            return &spec;
+        }
     }
     return nullptr;
 }
@@ -28,31 +31,33 @@ bool isModeFlag(const FlagSpec* spec, const char* name) {
 }  // namespace
 
 bool CommandFlags::read(const VArgList& args, const std::vector<FlagSpec>& table, std::string& error) {
-    std::vector<std::string> words;
-    for (unsigned i = 0; i < args.length(); ++i) words.push_back(args.asString(i).str());
-    for (const std::string& word : words) {
-        const FlagSpec* spec = looksLikeFlag(word) ? lookUp(table, word) : nullptr;
+    const std::vector<VString>& words = args.arguments().items();
+    // Each word's table entry, looked up once (null for a word that is no flag).
+    std::vector<const FlagSpec*> specs(words.size(), nullptr);
+    for (size_t i = 0; i < words.size(); ++i) {
+        const FlagSpec* spec = looksLikeFlag(words[i].str()) ? lookUp(table, words[i].str()) : nullptr;
+        specs[i] = spec;
         query_ = query_ || isModeFlag(spec, "-q");
         edit_ = edit_ || isModeFlag(spec, "-e");
     }
     for (size_t i = 0; i < words.size(); ++i) {
-        if (!looksLikeFlag(words[i])) {
-            positional_.push_back(words[i]);
+        if (!looksLikeFlag(words[i].str())) {
+            positional_.push_back(words[i].str());
             continue;
         }
-        const FlagSpec* spec = lookUp(table, words[i]);
+        const FlagSpec* spec = specs[i];
         if (spec == nullptr) {
-            error = "invalid flag " + words[i];
+            error = "invalid flag " + words[i].str();
             return false;
         }
         Flag flag;
         flag.spec = *spec;
         const size_t count = query_ ? 0 : static_cast<size_t>(spec->valueCount);
         if (words.size() - i - 1 < count) {
-            error = "the flag " + words[i] + " needs " + std::to_string(count) + " value" + (count == 1 ? "" : "s");
+            error = "the flag " + words[i].str() + " needs " + std::to_string(count) + " value" + (count == 1 ? "" : "s");
             return false;
         }
-        flag.values.assign(words.begin() + static_cast<long>(i) + 1, words.begin() + static_cast<long>(i + 1 + count));
+        for (size_t k = i + 1; k < i + 1 + count; ++k) flag.values.push_back(words[k].str());
         i += count;
         flags_.push_back(std::move(flag));
     }

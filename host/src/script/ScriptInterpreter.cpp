@@ -146,12 +146,17 @@ VStatus ScriptInterpreter::runCommand(const std::string& name, const std::vector
                                       CommandResult& result) {
     VStringArray words;
     for (const ScriptExpression& argument : arguments) {
+        // A literal word is the common argument: taken as it stands, without a result to hold it.
+        if (argument.kind == ScriptExpression::kText) {
+            words.append(VString(argument.text));
+            continue;
+        }
         CommandResult value;
         if (VStatus status = evaluate(argument, value); !status) return status;
         for (size_t i = 0; i < value.items.size(); ++i) words.append(VString(value.itemText(i)));
     }
     result.clear();
-    return invoker_(name, VArgList(words), result);
+    return invoker_(name, VArgList(std::move(words)), result);
 }
 
 VStatus ScriptInterpreter::evaluate(const ScriptExpression& expression, CommandResult& value) {

@@ -156,6 +156,7 @@ private:
     }
 
     bool commandArguments(ScriptStatement& statement) {
+        statement.arguments.reserve(4);  // most commands: a flag or two and their words
         while (true) {
             skipBlanks();
             if (atEnd() || peek() == ';') return true;

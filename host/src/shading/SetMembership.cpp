@@ -8,6 +8,9 @@
 #include "host/src/scene/Scene.h"
 #include "host/src/scene/SetMembers.h"
 
+#include <algorithm>
+#include <iterator>
+#include <map>
 #include <memory>
 #include <unordered_set>
 
@@ -19,9 +22,69 @@ SetMembers* membersOf(Node& set) { return dynamic_cast<SetMembers*>(set.payload(
 
 bool isIntermediate(const Node& node) { return readNumber(node, "intermediateObject") != 0.0; }
 
+// The shading groups given members on each shape, so that forcing an item into one group
+// visits the groups that hold something of its shape, not every node of the scene. An entry
+// may outlive the membership it records (the group is read where it is used); entries of
+// deleted shapes and groups go in a sweep once the table has doubled since the last one.
+class GroupsOfShapes {
+public:
+    static GroupsOfShapes& instance() {
+        static GroupsOfShapes table;
+        return table;
+    }
+
+    void note(Node& shape, Node& group) {
+        std::vector<std::weak_ptr<Node>>& groups = groups_[shape.self()];
+        const bool known = std::any_of(groups.begin(), groups.end(),
+                                       [&group](const std::weak_ptr<Node>& held) { return held.lock().get() == &group; });
+        if (!known) groups.push_back(group.self());
+        if (groups_.size() >= sweepAt_) sweep();
+    }
+
+    // The live groups noted for the shape.
+    std::vector<NodePtr> of(Node& shape) const {
+        std::vector<NodePtr> live;
+        auto entry = groups_.find(shape.self());
+        if (entry == groups_.end()) return live;
+        for (const std::weak_ptr<Node>& held : entry->second) {
+            NodePtr group = held.lock();
+            if (group != nullptr && group->alive()) live.push_back(std::move(group));
+        }
+        return live;
+    }
+
+private:
+    static bool gone(const std::weak_ptr<Node>& held) {
+        const NodePtr node = held.lock();
+        return node == nullptr || !node->alive();
+    }
+
+    void sweep() {
+        for (auto entry = groups_.begin(); entry != groups_.end();) {
+            std::vector<std::weak_ptr<Node>>& groups = entry->second;
+            groups.erase(std::remove_if(groups.begin(), groups.end(), gone), groups.end());
+            entry = gone(entry->first) || groups.empty() ? groups_.erase(entry) : std::next(entry);
+        }
+        sweepAt_ = std::max(kFirstSweep, 2 * groups_.size());
+    }
+
+    static constexpr size_t kFirstSweep = 64;
+    std::map<std::weak_ptr<Node>, std::vector<std::weak_ptr<Node>>, std::owner_less<std::weak_ptr<Node>>> groups_;
+    size_t sweepAt_ = kFirstSweep;
+};
+
+bool holdsAny(const SingleIndexedComponent& component, const SingleIndexedComponent& elements) {
+    const int count = elements.elementCount();
+    for (int i = 0; i < count; ++i) {
+        if (component.holds(elements.element(i))) return true;
+    }
+    return false;
+}
+
 // The elements of a member that stay when the forced ones leave it: a whole shape keeps all
 // its elements of the forced kind but those; a component of that kind loses them. Null when
-// the member is untouched (another kind of element), an empty component when nothing stays.
+// the member is untouched (another kind of element, or none of the forced ones), an empty
+// component when nothing stays.
 std::shared_ptr<SingleIndexedComponent> remainder(const SelectionItem& member, const SingleIndexedComponent& forced) {
     std::vector<int> held;
     if (member.component.isNull()) {
@@ -30,7 +93,7 @@ std::shared_ptr<SingleIndexedComponent> remainder(const SelectionItem& member, c
         const int count = mesh == nullptr ? 0 : (faces ? mesh->polygonCount() : mesh->pointCount());
         for (int element = 0; element < count; ++element) held.push_back(element);
     } else if (const auto* own = dynamic_cast<const SingleIndexedComponent*>(member.component.record().get())) {
-        if (own->apiType() != forced.apiType()) return nullptr;
+        if (own->apiType() != forced.apiType() || !holdsAny(*own, forced)) return nullptr;
         held = own->elements();
     } else {
         return nullptr;
@@ -47,12 +110,12 @@ std::shared_ptr<SingleIndexedComponent> remainder(const SelectionItem& member, c
 // Takes the item (a shape, or elements of it) out of every other shading group.
 void leaveOtherGroups(const Node& group, const SelectionItem& item) {
     const auto* forced = dynamic_cast<const SingleIndexedComponent*>(item.component.record().get());
-    for (const auto& entry : Scene::instance().nodes()) {
-        Node& other = *entry.second;
-        if (&other == &group || setRestriction(other) != 5) continue;
-        SetMembers* members = membersOf(other);
-        const std::vector<SelectionItem> held = members->items();
-        for (const SelectionItem& member : held) {
+    Node* shape = liveNodeOf(item.node);
+    if (shape == nullptr) return;
+    for (const NodePtr& other : GroupsOfShapes::instance().of(*shape)) {
+        if (other.get() == &group) continue;
+        SetMembers* members = membersOf(*other);
+        for (const SelectionItem& member : members->on(item.node)) {
             if (member.kind != SelectionItem::kDagPath || member.path != item.path) continue;
             if (item.component.isNull() || member.sameAs(item)) {
                 members->remove(member);
@@ -67,11 +130,10 @@ void leaveOtherGroups(const Node& group, const SelectionItem& item) {
 }
 
 // The group holds the whole shape of the item already (so its elements too).
-bool holdsWhole(SetMembers& members, const SelectionItem& item) {
-    for (const SelectionItem& member : members.items()) {
-        if (member.kind == SelectionItem::kDagPath && member.path == item.path && member.component.isNull()) return true;
-    }
-    return false;
+bool holdsWhole(const SetMembers& members, const SelectionItem& item) {
+    return members.anyOn(item.node, [&item](const SelectionItem& member) {
+        return member.kind == SelectionItem::kDagPath && member.path == item.path && member.component.isNull();
+    });
 }
 
 VStatus addToDeformer(Node& set, const SelectionItem& item) {
@@ -120,7 +182,9 @@ VStatus addSetMember(Node& set, const SelectionItem& item, bool force) {
     if (VStatus status = renderableItems(item, shapes); !status) return status;
     for (const SelectionItem& shape : shapes) {
         if (force) leaveOtherGroups(set, shape);
-        if (!holdsWhole(*members, shape)) members->add(shape);
+        if (!holdsWhole(*members, shape) && members->add(shape)) {
+            if (Node* node = liveNodeOf(shape.node)) GroupsOfShapes::instance().note(*node, set);
+        }
     }
     return VStatus();
 }
