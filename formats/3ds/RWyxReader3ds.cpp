@@ -26,6 +26,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <unordered_set>
 
 namespace {
 
@@ -225,11 +226,14 @@ bool TakeMotion(std::uint32_t count, std::vector<std::unique_ptr<Record>>& recor
     return true;
 }
 
-// One motion record per entity, named after it, for files without keyframer data: `init`
-// makes it from the entity's record.
+// One motion record, named after it, for each entity that no keyframer node names (every
+// entity of a file without keyframer data): `init` makes it from the entity's record.
 template <typename Record, typename Entry, typename Init>
 void EmptyMotion(const std::vector<Entry>& entries, std::vector<std::unique_ptr<Record>>& records, Init init) {
+    std::unordered_set<std::string> named;
+    for (const auto& record : records) named.insert(FieldText(record->name));
     for (const Entry& entry : entries) {
+        if (named.count(FieldText(entry.record->name)) != 0) continue;
         std::unique_ptr<Record> record;
         init(record, *entry.record);
         if (record == nullptr) continue;
@@ -272,16 +276,14 @@ bool RWyxReader3ds::LoadEntities() {
 
 namespace {
 
-// The motion records of a kind: every keyframer node of it, or, for a file without any, one
-// record per entity of the kind.
+// The motion records of a kind: every keyframer node of it, then one record for each entity of
+// the kind that has no node, so that no mesh, light or camera of the file is left without one.
 template <typename Record, typename Entry, typename Get, typename Init>
 bool LoadMotionOf(std::uint32_t nodes, std::vector<std::unique_ptr<Record>>& records,
                   const std::vector<Entry>& entities, Get get, Init init) {
-    if (nodes == 0) {
-        EmptyMotion(entities, records, init);
-        return true;
-    }
-    return TakeMotion(nodes, records, get);
+    if (!TakeMotion(nodes, records, get)) return false;
+    EmptyMotion(entities, records, init);
+    return true;
 }
 
 }  // namespace

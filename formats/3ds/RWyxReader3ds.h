@@ -7,9 +7,11 @@
 // and textures, node attributes (meshes split at vertices whose faces do not smooth
 // together), nodes, their hierarchy and their animation in the take "default take".
 //
-// A mesh without a keyframer node gets a node placed by the mesh's frame (its points are made
-// local to that frame); a light or camera keeps the position, target, colour and angles of its
-// chunk wherever no track gives them; every keyed channel's default is its value at the start.
+// Every mesh, light and camera of the file gets a node, whether the keyframer has a node of
+// its name or not (3DS writers may give nodes to some objects only). A mesh without a keyframer
+// node gets a node placed by the mesh's frame (its points are made local to that frame); a
+// light or camera keeps the position, target, colour and angles of its chunk wherever no track
+// gives them; every keyed channel's default is its value at the start.
 //
 // The file is Z-up: a file point (x, y, z) becomes (x, z, -y). Lengths are multiplied by the
 // scale (2.54 with "Rescale", times the file's master scale), or, with "Create Reference Node",

@@ -291,9 +291,9 @@ void ExpectColor(const RVector4& color, double r, double g, double b, const std:
 
 // Without a keyframer node a mesh's node stands where the mesh's frame puts it: the points,
 // made local to the frame, are back where the file has them. Frames: a move (lib3ds's
-// Pyramid) and a quarter turn about Z with a scale of 2.
+// Pyramid) and a quarter turn about Z with a scale of 2. Both in a file without keyframer
+// data and in one whose keyframer has a node for a third mesh only.
 TEST_F(Lib3dsCheckTest, MeshesWithoutKeyframerNodesStandWhereTheirFramesPutThem) {
-    Lib3dsPtr file(lib3ds_file_new());
     const float pyramid[4][3] = {{2, -1, 0}, {4, -1, 0}, {3, 1, 0}, {3, 0, 2}};
     const float moved[4][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}, {3, 0, 0}};
     const float turnedPoints[4][3] = {{1, 4, 3}, {-1, 2, 3}, {1, 2, 5}, {-1, 4, 5}};
@@ -303,23 +303,33 @@ TEST_F(Lib3dsCheckTest, MeshesWithoutKeyframerNodesStandWhereTheirFramesPutThem)
         const float (*points)[3];
     };
     const Case cases[] = {{"Pyramid", pyramid}, {"Turned", turnedPoints}};
-    lib3ds_file_insert_mesh(file.get(), FramedMesh("Pyramid", pyramid, moved));
-    lib3ds_file_insert_mesh(file.get(), FramedMesh("Turned", turnedPoints, turned));
-    SaveAndRead(file.get(), "framed.3ds");
-    for (const Case& mesh : cases) {
-        RWyxNode* node = Node(mesh.name);
-        ASSERT_NE(node, nullptr) << mesh.name;
-        ASSERT_NE(node->GetMesh(), nullptr) << mesh.name;
-        ASSERT_EQ(node->GetMesh()->GetControlPointsCount(), 4) << mesh.name;
-        const RMatrix global = node->GetGlobalMatrixAt(Frame(0));
-        for (int i = 0; i < 4; ++i) {
-            const RVector4 placed = global.TransformPoint(node->GetMesh()->GetControlPoints()[i]);
-            ExpectNear(RVector4(placed.x, -placed.z, placed.y, 0),
-                       RVector4(mesh.points[i][0], mesh.points[i][1], mesh.points[i][2], 0), 1e-4,
-                       std::string(mesh.name) + " point " + std::to_string(i));
+    for (const bool otherNode : {false, true}) {
+        Lib3dsPtr file(lib3ds_file_new());
+        lib3ds_file_insert_mesh(file.get(), FramedMesh("Pyramid", pyramid, moved));
+        lib3ds_file_insert_mesh(file.get(), FramedMesh("Turned", turnedPoints, turned));
+        if (otherNode) {
+            lib3ds_file_insert_mesh(file.get(), FramedMesh("Other", pyramid, moved));
+            KeyframerNode(file.get(), lib3ds_node_new_object(), "Other", 0);
         }
+        SaveAndRead(file.get(), "framed.3ds");
+        for (const Case& mesh : cases) {
+            const std::string what = std::string(mesh.name) + (otherNode ? " beside a node" : "");
+            RWyxNode* node = Node(mesh.name);
+            ASSERT_NE(node, nullptr) << what;
+            ASSERT_NE(node->GetMesh(), nullptr) << what;
+            ASSERT_EQ(node->GetMesh()->GetControlPointsCount(), 4) << what;
+            const RMatrix global = node->GetGlobalMatrixAt(Frame(0));
+            for (int i = 0; i < 4; ++i) {
+                const RVector4 placed = global.TransformPoint(node->GetMesh()->GetControlPoints()[i]);
+                ExpectNear(RVector4(placed.x, -placed.z, placed.y, 0),
+                           RVector4(mesh.points[i][0], mesh.points[i][1], mesh.points[i][2], 0), 1e-4,
+                           what + " point " + std::to_string(i));
+            }
+        }
+        EXPECT_NEAR(DefaultTranslation(Node("Pyramid")).x, 3.0, 1e-6);
+        EXPECT_EQ(Node("Other") != nullptr, otherNode);
+        ClearScene();
     }
-    EXPECT_NEAR(DefaultTranslation(Node("Pyramid")).x, 3.0, 1e-6);
 }
 
 // Without tracks, lights and cameras keep the positions, targets, colours and angles of their

@@ -386,6 +386,83 @@ TEST_F(RWyxReader3dsTest, CamerasAndLightsWithTargets) {
     EXPECT_EQ(post.z, 90.0);
 }
 
+// A file whose keyframer has nodes for some objects only: each kind has one object with a node
+// (at 7 on the file's x axis) and one without, which is read where its chunk puts it.
+TEST_F(RWyxReader3dsTest, ObjectsTheKeyframerLeavesOutAreReadWhereTheirChunksPutThem) {
+    const Bytes file = MakeFile([](FtkDatabase* db) {
+        for (const char* name : {"Keyed", "Loose"}) {
+            std::unique_ptr<FtkMeshObject> mesh;
+            FtkInitMeshObject(mesh, 3, 1, 0);
+            FtkCopyName(mesh->name, name);
+            const float frame[12] = {1, 0, 0, 0, 1, 0, 0, 0, 1, 5, 0, 1};  // a move to (5, 0, 1)
+            std::copy(frame, frame + 12, mesh->localMatrix);
+            FtkPutMeshObject(db, mesh.get());
+        }
+        for (const std::string name : {"Lamp", "Bulb", "Spot", "Beam"}) {
+            std::unique_ptr<FtkLight> light;
+            if (name == "Spot" || name == "Beam") {
+                FtkInitSpotlight(light);
+                light->spot->target = {4, 5, 6};
+            } else {
+                FtkInitLight(light);
+            }
+            FtkCopyName(light->name, name.c_str());
+            light->position = {1, 2, 3};
+            light->color = {0.5f, 0.25f, 1.0f};
+            FtkPutLight(db, light.get());
+        }
+        for (const char* name : {"Cam", "View"}) {
+            std::unique_ptr<FtkCamera> camera;
+            FtkInitCamera(camera);
+            FtkCopyName(camera->name, name);
+            camera->position = {10, -10, 8};
+            camera->target = {0, 0, 1};
+            FtkPutCamera(db, camera.get());
+        }
+        std::unique_ptr<FtkObjectMotion> object;
+        FtkInitObjectMotion(object, 1, 0, 0, 0, 0);
+        std::unique_ptr<FtkOmniMotion> omni;
+        FtkInitOmniMotion(omni, 1, 0);
+        std::unique_ptr<FtkSpotMotion> spot;
+        FtkInitSpotMotion(spot, 1, 0, 0, 0, 0, 0);
+        std::unique_ptr<FtkCameraMotion> cam;
+        FtkInitCameraMotion(cam, 1, 0, 0, 0);
+        FtkCopyName(object->name, "Keyed");
+        FtkCopyName(omni->name, "Lamp");
+        FtkCopyName(spot->name, "Spot");
+        FtkCopyName(cam->name, "Cam");
+        object->position.values[0] = omni->position.values[0] = spot->position.values[0] =
+            cam->position.values[0] = {7, 0, 0};
+        FtkPutObjectMotion(db, object.get());
+        FtkPutOmniMotion(db, omni.get());
+        FtkPutSpotMotion(db, spot.get());
+        FtkPutCameraMotion(db, cam.get());
+    });
+    ASSERT_TRUE(Read(file, Options([](RStreamOptions3ds& o) { o.SetOptionValue(o.kRescale, 0); }))) << ErrorCodes();
+    // One node each (two with a target node for spots and cameras): none lost, none doubled.
+    EXPECT_EQ(scene->GetRootNode()->GetChildCount(), 12);
+    auto expectAt = [this](const char* name, const RVector4& at) {
+        RVector4 translation(99, 99, 99, 0);
+        if (RWyxNode* node = Node(name)) node->GetDefaultTranslation(translation);
+        EXPECT_NEAR((translation - at).Length3(), 0.0, 1e-6) << name;
+    };
+    for (const char* keyed : {"Keyed", "Lamp", "Spot", "Cam"}) expectAt(keyed, RVector4(7, 0, 0, 0));
+    expectAt("Loose", RVector4(5, 1, 0, 0));
+    expectAt("Bulb", RVector4(1, 3, -2, 0));
+    expectAt("Beam", RVector4(1, 3, -2, 0));
+    expectAt("Beam.Target", RVector4(4, 6, -5, 0));
+    expectAt("View", RVector4(10, 8, 10, 0));
+    expectAt("View.Target", RVector4(0, 1, 0, 0));
+    for (const char* name : {"Loose", "Bulb", "Beam", "View"}) ASSERT_NE(Node(name), nullptr) << name;
+    ASSERT_NE(Node("Loose")->GetMesh(), nullptr);
+    EXPECT_EQ(Node("Loose")->GetMesh()->GetControlPointsCount(), 3);
+    ASSERT_NE(Node("Beam")->GetLight(), nullptr);
+    EXPECT_EQ(Node("Beam")->GetLight()->GetLightType(), 2);
+    ASSERT_NE(Node("Bulb")->GetLight(), nullptr);
+    EXPECT_NEAR((Node("Bulb")->GetLight()->GetDefaultColor() - RVector4(0.5, 0.25, 1, 0)).Length3(), 0.0, 1e-6);
+    EXPECT_NE(Node("View")->GetCamera(), nullptr);
+}
+
 TEST_F(RWyxReader3dsTest, AFailedReadReleasesItsFileAndTheNextFileReadsAgain) {
     const Bytes whole = CubeFile(kOneMask);
     Bytes damaged = whole;
