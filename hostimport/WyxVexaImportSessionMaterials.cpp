@@ -29,6 +29,8 @@
 #include <vexa/VStringArray.h>
 
 #include <algorithm>
+#include <string>
+#include <utility>
 
 namespace {
 
@@ -319,10 +321,11 @@ VString WyxVexaImportSession::CreateShadingGroup(const VObject& shaderList, cons
 
 void WyxVexaImportSession::AddToSet(const VString& setName, const VString& member, bool forceElement) {
     if (setName.isEmpty()) return;
-    // Appended in place: a checkerboard of materials sends one command per polygon.
-    VString command(forceElement ? "sets -e -forceElement " : "sets -e -addElement ");
-    command += QuotedScriptText(setName);
+    // Built in one buffer: a checkerboard of materials sends one command per polygon.
+    std::string command(forceElement ? "sets -e -forceElement " : "sets -e -addElement ");
+    command.reserve(command.size() + setName.length() + member.length() + 8);
+    AppendQuotedScriptText(setName, command);
     command += "  ";
-    command += QuotedScriptText(member);
-    VGlobal::executeCommand(command);
+    AppendQuotedScriptText(member, command);
+    VGlobal::executeCommand(VString(std::move(command)));
 }

@@ -1,19 +1,28 @@
 #include "plugin/ScriptText.h"
 
 #include <string>
+#include <utility>
 
 namespace {
 
+bool IsSpecial(char c) { return c == '\\' || c == '"' || c == '\n' || c == '\t' || c == '\r'; }
+
+// Runs without a special character are appended whole.
 void AppendLiteral(const std::string& text, std::string& out) {
-    for (const char c : text) {
-        switch (c) {
+    size_t from = 0;
+    while (true) {
+        size_t stop = from;
+        while (stop < text.size() && !IsSpecial(text[stop])) ++stop;
+        out.append(text, from, stop - from);
+        if (stop == text.size()) return;
+        switch (text[stop]) {
         case '\\': out += "\\\\"; break;
         case '"': out += "\\\""; break;
         case '\n': out += "\\n"; break;
         case '\t': out += "\\t"; break;
-        case '\r': out += "\\r"; break;
-        default: out += c; break;
+        default: out += "\\r"; break;
         }
+        from = stop + 1;
     }
 }
 
@@ -26,12 +35,15 @@ VString ScriptLiteralText(const VString& text) {
     return VString(escaped);
 }
 
-// Built in one piece: the import quotes a name for every run of polygons it assigns.
 VString QuotedScriptText(const VString& text) {
     std::string quoted;
-    quoted.reserve(text.length() + 2);
-    quoted += '"';
-    AppendLiteral(text.str(), quoted);
-    quoted += '"';
-    return VString(quoted);
+    AppendQuotedScriptText(text, quoted);
+    return VString(std::move(quoted));
+}
+
+// Built in place: the import quotes a name for every run of polygons it assigns.
+void AppendQuotedScriptText(const VString& text, std::string& out) {
+    out += '"';
+    AppendLiteral(text.str(), out);
+    out += '"';
 }

@@ -13,10 +13,14 @@
 
 #include <vexa/VString.h>
 
+#include <string>
+
 // The text with every character the host's reader treats specially escaped; no quotes added.
 VString ScriptLiteralText(const VString& text);
 
 // ScriptLiteralText in double quotes.
 VString QuotedScriptText(const VString& text);
+// The same appended to a command being built.
+void AppendQuotedScriptText(const VString& text, std::string& out);
 
 #endif

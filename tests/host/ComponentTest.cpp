@@ -94,6 +94,8 @@ TEST_F(ComponentTest, SelectionTextsNameComponentsOfTheShape) {
         {"cube.vtx[3]", VFn::kMeshVertComponent, 1, {"cubeShape1.vtx[3]"}},
         {"cube.vtx[*]", VFn::kMeshVertComponent, 8, {"cubeShape1.vtx[0:7]"}},
         {"cubeShape1.f[2:3]", VFn::kMeshPolygonComponent, 2, {"cubeShape1.f[2:3]"}},
+        {"cube.f[05:005]", VFn::kMeshPolygonComponent, 1, {"cubeShape1.f[5]"}},
+        {"cube.f[*]", VFn::kMeshPolygonComponent, 6, {"cubeShape1.f[0:5]"}},
         {"sheet.cv[0:3][2]", VFn::kSurfaceCVComponent, 4, {"nurbsSurfaceShape1.cv[0:3][2]"}},
         {"sheet.cv[1][*]", VFn::kSurfaceCVComponent, 4, {"nurbsSurfaceShape1.cv[1][0:3]"}},
     };
@@ -122,12 +124,18 @@ TEST_F(ComponentTest, MalformedOrOutsideIndicesAreRefused) {
         {"sheet.cv[5][0]", VStatus::kInvalidParameter},  {"sheet.cv[0][4]", VStatus::kInvalidParameter},
         {"sheet.cv[0]", VStatus::kInvalidParameter},     {"cube.cv[0][0]", VStatus::kNotFound},
         {"sheet.f[0]", VStatus::kNotFound},              {"cube.edge[0]", VStatus::kNotFound},
+        {"cube.f[1:]", VStatus::kInvalidParameter},      {"cube.f[:2]", VStatus::kInvalidParameter},
+        {"cube.f[1:2:3]", VStatus::kInvalidParameter},   {"cube.f[**]", VStatus::kInvalidParameter},
+        {"cube.f[1a]", VStatus::kInvalidParameter},      {"cube.f[0000000001]", VStatus::kInvalidParameter},
+        {"cube.f[2", VStatus::kInvalidParameter},
     };
     for (const Case& c : cases) {
         VSelectionList list;
         EXPECT_EQ(list.add(c.text), c.code) << c.text;
         EXPECT_EQ(list.length(), 0u) << c.text;
     }
+    VSelectionList list;
+    EXPECT_EQ(list.add("cube.f[4:6]").errorString(), VString("the component f[4:6]: [4:6] is outside the 6 elements"));
 }
 
 TEST_F(ComponentTest, ComponentsOnOnePathMergeAndComeBackAsRuns) {

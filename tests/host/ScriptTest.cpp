@@ -78,6 +78,7 @@ TEST_F(ScriptTest, CommandsReceiveTheirWordsAsTheHostSplitsThem) {
         {"cmd\t-a\t\"b\"\t", {"cmd", "-a", "b"}},
         {"cmd \"q\\\"uote\\\\ \\n\\t;`x`//\\z\"", {"cmd", "q\"uote\\ \n\t;`x`//z"}},
         {"cmd \"two\nlines\"", {"cmd", "two\nlines"}},
+        {"cmd \"\\\\\" \"\\\"\\\"\" \"end\\\\\"", {"cmd", "\\", "\"\"", "end\\"}},
         {"cmd ..  -0.5 a|b|c ns:x.tx[2] \"\"", {"cmd", "..", "-0.5", "a|b|c", "ns:x.tx[2]", ""}},
         {"cmd (\"a\" + 1 + \"b\") (1 + 2) (1.5 + 2) (true + 1) (false)", {"cmd", "a1b", "3", "3.5", "2", "0"}},
         {"cmd(1, \"two\", 3.5, -2)", {"cmd", "1", "two", "3.5", "-2"}},
@@ -94,6 +95,12 @@ TEST_F(ScriptTest, CommandsReceiveTheirWordsAsTheHostSplitsThem) {
     }
 }
 
+TEST_F(ScriptTest, StatementsOfOneLineRunInOrderWithTheirOwnWords) {
+    RecordingInterpreter interpreter;
+    ASSERT_TRUE(interpreter.run("first a; second \"b;c\" -x;;third\tlast"));
+    EXPECT_EQ(interpreter.calls, (std::vector<Words>{{"first", "a"}, {"second", "b;c", "-x"}, {"third", "last"}}));
+}
+
 TEST_F(ScriptTest, MalformedScriptsAreRefusedWholeWithTheReason) {
     struct Case {
         const char* script;
@@ -103,6 +110,8 @@ TEST_F(ScriptTest, MalformedScriptsAreRefusedWholeWithTheReason) {
     const std::vector<Case> cases = {
         {"first; cmd \"open", "Syntax error: unterminated string at line 1, column 12"},
         {"first; cmd `other", "Syntax error: unterminated ` at line 1, column 12"},
+        {"first; cmd \"a\\\"", "Syntax error: unterminated string at line 1, column 12"},
+        {"first; cmd \"a\\", "Syntax error: unterminated string at line 1, column 12"},
         {"first; cmd `x \"`\"", "Syntax error: unterminated ` at line 1, column 12"},
         {"first; cmd `x \"y\" (`", "Syntax error: in the command substitution at line 1, column 12: unexpected end of the text at line 1, column 20"},
         {"first; string $", "Syntax error: a variable needs a name at line 1, column 16"},

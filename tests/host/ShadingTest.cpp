@@ -291,6 +291,33 @@ TEST_F(ShadingTest, PolygonsForcedOneByOneAlternateBetweenGroups) {
     EXPECT_EQ(run("sets -q odd"), "bodyShape.f[0:5]");
 }
 
+TEST_F(ShadingTest, ForcingTouchesOnlyTheMembersThatHoldTheForcedPolygons) {
+    makeStrip("body", 6);
+    makeStrip("other", 2);
+    run("sets -renderable true -empty -name a; sets -renderable true -empty -name b; sets -renderable true -empty -name c");
+    run("sets -e -forceElement a body.f[0:1]; sets -e -forceElement b body.f[2:3]; sets -e -forceElement c other");
+    VSelectionList before;
+    ASSERT_TRUE(VFnSet(named("a")).getMembers(before, false));
+    run("sets -e -forceElement c body.f[3]");
+    EXPECT_EQ(run("sets -q a"), "bodyShape.f[0:1]") << "a holds none of the forced polygons";
+    EXPECT_EQ(run("sets -q b"), "bodyShape.f[2]");
+    EXPECT_EQ(run("sets -q c"), "otherShape bodyShape.f[3]");
+    VSelectionList after;
+    ASSERT_TRUE(VFnSet(named("a")).getMembers(after, false));
+    VDagPath path;
+    VObject kept;
+    VObject now;
+    ASSERT_TRUE(before.getDagPath(0, path, kept));
+    ASSERT_TRUE(after.getDagPath(0, path, now));
+    EXPECT_EQ(kept, now) << "an untouched member is the same component, not a copy";
+    run("sets -e -forceElement a body.f[2:3]");
+    EXPECT_EQ(run("sets -q b"), "") << "the forced polygons were all b held";
+    EXPECT_EQ(run("sets -q c"), "otherShape");
+    EXPECT_EQ(run("sets -q a"), "bodyShape.f[0:3]");
+    run("sets -e -forceElement b other");
+    EXPECT_EQ(run("sets -q c"), "") << "the whole shape leaves every other group";
+}
+
 TEST_F(ShadingTest, TheEditedSetIsNamedByOneNode) {
     makeStrip("body", 2);
     makeTransform("twin", makeTransform("a"));

@@ -114,6 +114,13 @@ TEST_F(DialogsTest, ScriptTextEscapesOncePerLevel) {
     EXPECT_EQ(ScriptLiteralText("a\\b\"c\nd\te\rf"), "a\\\\b\\\"c\\nd\\te\\rf");
     EXPECT_EQ(QuotedScriptText("x\"y"), "\"x\\\"y\"");
     EXPECT_EQ(ScriptLiteralText(ScriptLiteralText("\"")), "\\\\\\\"");
+    // Specials side by side, first and last, and a text without any.
+    EXPECT_EQ(ScriptLiteralText("\"\\\r\n"), "\\\"\\\\\\r\\n");
+    EXPECT_EQ(ScriptLiteralText(""), "");
+    std::string command = "sets ";
+    AppendQuotedScriptText("a\tb", command);
+    AppendQuotedScriptText("plain", command);
+    EXPECT_EQ(command, "sets \"a\\tb\"\"plain\"") << "appended after what the command holds";
     // A literal nested in a string variable's literal comes out whole after two readings.
     const VString name = "odd \"name\\";
     const VString inner = "print " + QuotedScriptText(name);

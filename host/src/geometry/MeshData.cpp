@@ -326,7 +326,8 @@ VStatus MeshData::setFaceVertexColor(int polygon, int vertex, const VColor& colo
 }
 
 MeshDataPtr meshOf(const Node& node) {
-    AttributePtr attribute = node.findAttribute("outMesh");
+    static const std::string kOutMesh = "outMesh";
+    AttributePtr attribute = node.findAttribute(kOutMesh);
     if (!attribute || attribute->kind != AttributeKind::Data) return nullptr;
     PlugValue value;
     if (!readValue(node, PlugPath::of(attribute), value)) return nullptr;

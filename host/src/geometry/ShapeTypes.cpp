@@ -52,13 +52,14 @@ AttributePtr limited(AttributePtr attribute, double minimum, double maximum) {
 
 // A shape's output geometry ("outMesh", "worldMesh[i]") is what reaches its input plug.
 ComputeFunction passThrough(const char* input, const char* output, const char* worldOutput) {
-    return [=](const Node& node, const PlugPath& path, PlugValue& value) {
+    return [input = std::string(input), output = std::string(output), worldOutput = std::string(worldOutput)](
+               const Node& node, const PlugPath& path, PlugValue& value) {
         if (path.steps.size() != 1) return false;
         const std::string& name = path.leaf().longName;
         if (name != output && name != worldOutput) return false;
         PlugValue read;
         AttributePtr source = node.findAttribute(input);
-        value = source && readValue(node, PlugPath::of(source), read) ? read : PlugValue(std::shared_ptr<const DataValue>());
+        value = source && readValue(node, PlugPath::of(source), read) ? std::move(read) : PlugValue(std::shared_ptr<const DataValue>());
         return true;
     };
 }
@@ -105,27 +106,30 @@ bool readRange(const std::string& text, size_t& at, int count, int& first, int& 
     if (at >= text.size() || text[at] != '[') return false;
     const size_t close = text.find(']', at);
     if (close == std::string::npos) return false;
-    const std::string inside = text.substr(at + 1, close - at - 1);
+    const size_t begin = at + 1;
     at = close + 1;
-    if (inside == "*") {
+    if (close - begin == 1 && text[begin] == '*') {
         first = 0;
         last = count - 1;
         return true;
     }
-    auto number = [](const std::string& word, int& value) {
-        if (word.empty() || word.size() > 9) return false;
-        for (char c : word) {
-            if (!std::isdigit(static_cast<unsigned char>(c))) return false;
+    // Read in place: a set edit names one polygon this way per command.
+    auto number = [&text](size_t from, size_t to, int& value) {
+        if (from == to || to - from > 9) return false;
+        value = 0;
+        for (size_t i = from; i < to; ++i) {
+            if (!std::isdigit(static_cast<unsigned char>(text[i]))) return false;
+            value = value * 10 + (text[i] - '0');
         }
-        value = std::atoi(word.c_str());
         return true;
     };
-    const size_t colon = inside.find(':');
-    if (!number(inside.substr(0, colon), first)) return false;
+    size_t colon = text.find(':', begin);
+    if (colon > close) colon = close;
+    if (!number(begin, colon, first)) return false;
     last = first;
-    if (colon != std::string::npos && !number(inside.substr(colon + 1), last)) return false;
+    if (colon != close && !number(colon + 1, close, last)) return false;
     if (last < first || last >= count) {
-        error = "[" + inside + "] is outside the " + std::to_string(count) + " elements";
+        error = "[" + text.substr(begin, close - begin) + "] is outside the " + std::to_string(count) + " elements";
         return false;
     }
     return true;

@@ -3,6 +3,8 @@
 #include "host/src/scene/Handles.h"
 #include "host/src/scene/Scene.h"
 
+#include <algorithm>
+
 namespace vexa_host {
 
 VStatus itemsNamed(const std::vector<std::string>& words, std::vector<SelectionItem>& items) {
@@ -43,9 +45,18 @@ Node* shapeOfItem(const SelectionItem& item) {
     return liveNodeOf(path.node());
 }
 
+constexpr size_t kUsualDepth = 8;  // room for the paths of most scenes without regrowing
+
+// Built straight from the parents (as Scene::firstPath walks them): every command that names
+// a DAG node makes one.
 VDagPath firstPathOf(const Node& node) {
     std::vector<NodePtr> nodes;
-    for (Node* link : Scene::firstPath(node)) nodes.push_back(link->self());
+    nodes.reserve(kUsualDepth);
+    for (Node* current = const_cast<Node*>(&node); current != nullptr && !current->isWorld() && current->isDag();) {
+        nodes.push_back(current->self());
+        current = current->parents().empty() ? nullptr : current->parents().front().parent;
+    }
+    std::reverse(nodes.begin(), nodes.end());
     return VDagPath(std::move(nodes));
 }
 

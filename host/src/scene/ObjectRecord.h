@@ -10,6 +10,8 @@
 
 namespace vexa_host {
 
+class ComponentRecord;
+
 class VEXA_API ObjectRecord : public std::enable_shared_from_this<ObjectRecord> {
 public:
     ObjectRecord() = default;
@@ -20,6 +22,10 @@ public:
     virtual VFn::Type apiType() const = 0;
     virtual bool hasFn(VFn::Type type) const = 0;
     virtual const char* apiTypeName() const = 0;
+    // The record as a component (faces, vertices, CVs); null for every other kind. Set edits
+    // ask it of every member they compare, where a dynamic_cast would cost more than the rest.
+    virtual const ComponentRecord* asComponent() const { return nullptr; }
+    virtual ComponentRecord* asComponent() { return nullptr; }
 };
 
 }  // namespace vexa_host

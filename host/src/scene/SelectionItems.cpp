@@ -1,9 +1,11 @@
 #include "host/src/scene/SelectionItems.h"
 
+#include "host/src/scene/NamedItems.h"
 #include "host/src/scene/Node.h"
 #include "host/src/scene/Scene.h"
 
 #include <algorithm>
+#include <iterator>
 #include <utility>
 
 namespace vexa_host {
@@ -29,7 +31,7 @@ VDagPath pathOf(const NodeChain& chain) {
 }
 
 SelectionItem itemForNode(Node& node) {
-    return node.isDag() ? dagItem(pathOf(Scene::firstPath(node))) : nodeItem(VObject(node.self()));
+    return node.isDag() ? dagItem(firstPathOf(node)) : nodeItem(VObject(node.self()));
 }
 
 // The objects a node text names: a path text, a glob pattern, or a plain name.
@@ -39,7 +41,9 @@ VStatus resolveNodes(const std::string& text, std::vector<SelectionItem>& items)
         for (const NodeChain& chain : scene.findPaths(text)) items.push_back(dagItem(pathOf(chain)));
         return items.empty() ? VStatus(VStatus::kNotFound, "no object matches " + text) : VStatus();
     }
-    const std::string name = text.front() == ':' ? text.substr(1) : text;
+    const bool rooted = text.front() == ':';
+    const std::string stripped = rooted ? text.substr(1) : std::string();
+    const std::string& name = rooted ? stripped : text;
     if (name.find_first_of("*?") != std::string::npos) {
         for (const auto& entry : scene.nodes()) {
             if (globMatch(name.c_str(), entry.second->name().c_str())) items.push_back(itemForNode(*entry.second));
@@ -65,9 +69,9 @@ bool SelectionItem::sameAs(const SelectionItem& other) const {
     case kDagPath: break;
     }
     if (path != other.path || component.isNull() != other.component.isNull()) return false;
-    if (component.isNull()) return true;
-    const auto* mine = dynamic_cast<const ComponentRecord*>(component.record().get());
-    const auto* theirs = dynamic_cast<const ComponentRecord*>(other.component.record().get());
+    if (component == other.component) return true;
+    const auto* mine = componentOf(component);
+    const auto* theirs = componentOf(other.component);
     return mine != nullptr && theirs != nullptr && mine->sameAs(*theirs);
 }
 
@@ -112,8 +116,8 @@ bool mergeComponent(SelectionItem& held, const SelectionItem& item) {
         held.component.isNull() || held.path != item.path) {
         return false;
     }
-    const auto* added = dynamic_cast<const ComponentRecord*>(item.component.record().get());
-    auto* mine = dynamic_cast<ComponentRecord*>(held.component.record().get());
+    const auto* added = componentOf(item.component);
+    ComponentRecord* mine = held.component.isNull() ? nullptr : held.component.record()->asComponent();
     if (added == nullptr || mine == nullptr) return false;
     if (held.component.record().use_count() == 1 && mine->absorb(*added)) return true;
     std::shared_ptr<ComponentRecord> merged = mine->mergedWith(*added);
@@ -139,11 +143,11 @@ VStatus resolveSelection(const std::string& pattern, std::vector<SelectionItem>&
     std::vector<SelectionItem> nodes;
     if (VStatus status = resolveNodes(pattern.substr(0, dot), nodes); !status) return status;
     if (dot == std::string::npos) {
-        items.insert(items.end(), nodes.begin(), nodes.end());
+        items.insert(items.end(), std::make_move_iterator(nodes.begin()), std::make_move_iterator(nodes.end()));
         return VStatus();
     }
     const std::string rest = pattern.substr(dot + 1);
-    for (const SelectionItem& owner : nodes) {
+    for (SelectionItem& owner : nodes) {
         auto* node = static_cast<Node*>(owner.node.record().get());
         PlugPath path;
         if (parsePlugPath(*node, rest, path)) {
@@ -152,7 +156,7 @@ VStatus resolveSelection(const std::string& pattern, std::vector<SelectionItem>&
         }
         VStatus found(VStatus::kNotFound);
         if (owner.kind == SelectionItem::kDagPath) {
-            VDagPath shape = owner.path;
+            VDagPath shape = std::move(owner.path);  // the owner is not used again
             if (node->isTransform()) shape.extendToShape();
             for (const ComponentParser& parser : componentParsers()) {
                 VObject component;
@@ -172,7 +176,7 @@ VStatus resolveSelection(const std::string& pattern, std::vector<SelectionItem>&
 }
 
 std::vector<std::string> selectionTexts(const SelectionItem& item) {
-    const auto* component = dynamic_cast<const ComponentRecord*>(item.component.record().get());
+    const auto* component = componentOf(item.component);
     if (item.kind != SelectionItem::kDagPath || component == nullptr) return {selectionText(item)};
     const std::string path = item.path.partialPathName().asChar();
     std::vector<std::string> result;
@@ -190,7 +194,7 @@ std::string selectionText(const SelectionItem& item) {
     case SelectionItem::kDagPath: break;
     }
     std::string text = item.path.partialPathName().asChar();
-    const auto* component = dynamic_cast<const ComponentRecord*>(item.component.record().get());
+    const auto* component = componentOf(item.component);
     if (component == nullptr) return text;
     std::string joined;
     for (const std::string& run : component->texts()) joined += (joined.empty() ? "" : " ") + text + "." + run;

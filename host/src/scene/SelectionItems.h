@@ -34,7 +34,15 @@ public:
     // false, nothing changed, when it cannot (then mergedWith makes a new one). Lets a list
     // that alone holds a component grow it by the added elements, not copy it each time.
     virtual bool absorb(const ComponentRecord&) { return false; }
+
+    const ComponentRecord* asComponent() const override { return this; }
+    ComponentRecord* asComponent() override { return this; }
 };
+
+// The component an object stands for; null for an empty object or any other kind.
+inline const ComponentRecord* componentOf(const VObject& object) {
+    return object.isNull() ? nullptr : object.record()->asComponent();
+}
 
 // Reads a component text ("f[0:5]") of the shape at the end of the path; node types that know
 // components install one. Answers kNotFound when the text is not a component of that shape.

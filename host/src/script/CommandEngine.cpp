@@ -7,6 +7,7 @@
 #include <vexa/VPxCommand.h>
 #include <vexa/VString.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <iostream>
@@ -109,6 +110,7 @@ std::vector<std::string> CommandEngine::commandsOf(const void* owner) const {
     for (const auto& entry : commands_) {
         if (!entry.second.builtin && entry.second.owner == owner) names.push_back(entry.first);
     }
+    std::sort(names.begin(), names.end());
     return names;
 }
 

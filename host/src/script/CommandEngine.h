@@ -17,6 +17,7 @@
 #include <map>
 #include <ostream>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace vexa_host {
@@ -78,7 +79,8 @@ private:
         VFnPlugin::CommandCreator creator = nullptr;
         const void* owner = nullptr;
     };
-    std::map<std::string, Entry> commands_;
+    // Hashed: every command a script runs is looked up here by name.
+    std::unordered_map<std::string, Entry> commands_;
     ScriptRunner runner_;
     std::vector<CommandResult*> running_;
     std::ostream* output_ = nullptr;

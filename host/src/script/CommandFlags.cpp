@@ -14,12 +14,14 @@ bool looksLikeFlag(const std::string& word) {
     return word.size() > 1 && word[0] == '-' && std::isalpha(static_cast<unsigned char>(word[1])) != 0;
 }
 
+// Flags of a table mostly differ in their first letter: only names that share it are compared.
+bool sameFlag(const std::string& word, const char* name) {
+    return name != nullptr && name[1] == word[1] && std::strcmp(word.c_str(), name) == 0;
+}
+
 const FlagSpec* lookUp(const std::vector<FlagSpec>& table, const std::string& word) {
-    const char* text = word.c_str();
     for (const FlagSpec& spec : table) {
-        if (std::strcmp(text, spec.shortName) == 0 || (spec.longName != nullptr && std::strcmp(text, spec.longName) == 0)) {
-            return &spec;
-        }
+        if (sameFlag(word, spec.shortName) || sameFlag(word, spec.longName)) return &spec;
     }
     return nullptr;
 }
@@ -32,8 +34,13 @@ bool isModeFlag(const FlagSpec* spec, const char* name) {
 
 bool CommandFlags::read(const VArgList& args, const std::vector<FlagSpec>& table, std::string& error) {
     const std::vector<VString>& words = args.arguments().items();
-    // Each word's table entry, looked up once (null for a word that is no flag).
-    std::vector<const FlagSpec*> specs(words.size(), nullptr);
+    // Each word's table entry, looked up once (null for a word that is no flag); commands of a
+    // few words keep them on the stack.
+    constexpr size_t kWordsOnStack = 16;
+    const FlagSpec* onStack[kWordsOnStack] = {};
+    std::vector<const FlagSpec*> onHeap(words.size() > kWordsOnStack ? words.size() : 0, nullptr);
+    const FlagSpec** specs = onHeap.empty() ? onStack : onHeap.data();
+    flags_.reserve(words.size());
     for (size_t i = 0; i < words.size(); ++i) {
         const FlagSpec* spec = looksLikeFlag(words[i].str()) ? lookUp(table, words[i].str()) : nullptr;
         specs[i] = spec;

@@ -6,6 +6,7 @@
 #include <vexa/VMessageLog.h>
 #include <vexa/VStringArray.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -145,15 +146,23 @@ VStatus ScriptInterpreter::store(const std::string& name, const std::string& typ
 VStatus ScriptInterpreter::runCommand(const std::string& name, const std::vector<ScriptExpression>& arguments,
                                       CommandResult& result) {
     VStringArray words;
-    for (const ScriptExpression& argument : arguments) {
-        // A literal word is the common argument: taken as it stands, without a result to hold it.
+    const bool literal = std::all_of(arguments.begin(), arguments.end(), [](const ScriptExpression& argument) {
+        return argument.kind == ScriptExpression::kText;
+    });
+    if (literal) {
+        // The common command: one word per argument, placed without regrowing the array.
+        words.setLength(static_cast<unsigned>(arguments.size()));
+        for (size_t i = 0; i < arguments.size(); ++i) words[static_cast<unsigned>(i)] = VString(arguments[i].text);
+    }
+    for (size_t i = 0; !literal && i < arguments.size(); ++i) {
+        const ScriptExpression& argument = arguments[i];
         if (argument.kind == ScriptExpression::kText) {
             words.append(VString(argument.text));
             continue;
         }
         CommandResult value;
         if (VStatus status = evaluate(argument, value); !status) return status;
-        for (size_t i = 0; i < value.items.size(); ++i) words.append(VString(value.itemText(i)));
+        for (size_t k = 0; k < value.items.size(); ++k) words.append(VString(value.itemText(k)));
     }
     result.clear();
     return invoker_(name, VArgList(std::move(words)), result);

@@ -13,6 +13,12 @@ bool isNameChar(char c) { return isNameStart(c) || std::isdigit(static_cast<unsi
 bool isDigit(char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; }
 bool endsWord(char c) { return isBlank(c) || c == ';' || c == '"' || c == '`'; }
 
+// The word is the keyword; the lengths are compared first, which settles most words.
+template <size_t N>
+bool isWord(const std::string& word, const char (&keyword)[N]) {
+    return word.size() == N - 1 && std::char_traits<char>::compare(word.data(), keyword, N - 1) == 0;
+}
+
 char escaped(char c) {
     switch (c) {
     case 'n': return '\n';
@@ -101,12 +107,12 @@ private:
         if (peek() == '$') return assignment(statement);
         std::string word = name();
         if (word.empty()) return unexpected();
-        const bool global = word == "global" && isBlank(peek());
+        const bool global = isWord(word, "global") && isBlank(peek());
         if (global) {
             skipBlanks();
             word = name();
         }
-        if ((word == "string" || word == "int" || word == "float") && isBlank(peek())) {
+        if ((isWord(word, "string") || isWord(word, "int") || isWord(word, "float")) && isBlank(peek())) {
             return declaration(word, statement);
         }
         if (global) return fail("a type must follow global");
@@ -182,9 +188,9 @@ private:
         default: break;
         }
         const size_t start = pos_;
-        while (!atEnd() && !endsWord(peek())) ++pos_;
+        while (!atEnd() && !endsWord(text_[pos_])) ++pos_;
         argument.kind = ScriptExpression::kText;
-        argument.text = text_.substr(start, pos_ - start);
+        argument.text.assign(text_, start, pos_ - start);
         return true;
     }
 
@@ -301,20 +307,18 @@ private:
         }
     }
 
+    // Plain runs between escapes are taken whole: commands quote a name or two each.
     bool stringLiteral(std::string& value) {
         const size_t start = pos_;
-        for (++pos_; !atEnd(); ++pos_) {
-            const char c = peek();
-            if (c == '"') {
-                ++pos_;
-                return true;
-            }
-            if (c == '\\') {
-                if (++pos_ >= text_.size()) break;
-                value += escaped(peek());
-            } else {
-                value += c;
-            }
+        ++pos_;
+        while (true) {
+            size_t stop = pos_;
+            while (stop < text_.size() && text_[stop] != '"' && text_[stop] != '\\') ++stop;
+            if (stop >= text_.size() || (text_[stop] == '\\' && stop + 1 >= text_.size())) break;
+            value.append(text_, pos_, stop - pos_);
+            pos_ = stop + 1;
+            if (text_[stop] == '"') return true;
+            value += escaped(text_[pos_++]);
         }
         pos_ = start;
         return fail("unterminated string");

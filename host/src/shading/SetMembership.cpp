@@ -107,7 +107,21 @@ std::shared_ptr<SingleIndexedComponent> remainder(const SelectionItem& member, c
     return rest;
 }
 
-// Takes the item (a shape, or elements of it) out of every other shading group.
+// Whether taking the item out of a group changes the member (what leaveOtherGroups edits):
+// the member is the item, or the item is its whole shape, or the member holds some of the
+// item's elements (a whole shape holds them all).
+bool touchedBy(const SelectionItem& member, const SelectionItem& item, const SingleIndexedComponent* forced) {
+    if (member.kind != SelectionItem::kDagPath || member.path != item.path) return false;
+    if (item.component.isNull() || member.sameAs(item)) return true;
+    if (forced == nullptr) return false;
+    if (member.component.isNull()) return true;
+    const auto* own = dynamic_cast<const SingleIndexedComponent*>(member.component.record().get());
+    return own != nullptr && own->apiType() == forced->apiType() && holdsAny(*own, *forced);
+}
+
+// Takes the item (a shape, or elements of it) out of every other shading group. Groups whose
+// members it leaves alone (a polygon forced into one group of a checkerboard is in no other)
+// are only looked at.
 void leaveOtherGroups(const Node& group, const SelectionItem& item) {
     const auto* forced = dynamic_cast<const SingleIndexedComponent*>(item.component.record().get());
     Node* shape = liveNodeOf(item.node);
@@ -115,6 +129,8 @@ void leaveOtherGroups(const Node& group, const SelectionItem& item) {
     for (const NodePtr& other : GroupsOfShapes::instance().of(*shape)) {
         if (other.get() == &group) continue;
         SetMembers* members = membersOf(*other);
+        const auto touched = [&item, forced](const SelectionItem& member) { return touchedBy(member, item, forced); };
+        if (!members->anyOn(item.node, touched)) continue;
         for (const SelectionItem& member : members->on(item.node)) {
             if (member.kind != SelectionItem::kDagPath || member.path != item.path) continue;
             if (item.component.isNull() || member.sameAs(item)) {
@@ -144,6 +160,14 @@ VStatus addToDeformer(Node& set, const SelectionItem& item) {
     Node* shape = liveNodeOf(shapePath.node());
     int index = -1;
     return shape != nullptr ? attachGeometry(*deformer, *shape, false, index) : VStatus();
+}
+
+// Puts a shape or elements of it into a shading group.
+void addRenderable(Node& group, SetMembers& members, const SelectionItem& shape, bool force) {
+    if (force) leaveOtherGroups(group, shape);
+    if (!holdsWhole(members, shape) && members.add(shape)) {
+        if (Node* node = liveNodeOf(shape.node)) GroupsOfShapes::instance().note(*node, group);
+    }
 }
 
 }  // namespace
@@ -178,14 +202,15 @@ VStatus addSetMember(Node& set, const SelectionItem& item, bool force) {
         members->add(item);
         return VStatus();
     }
+    // A shape (or elements of it) is added as it is, without a list of one.
+    const Node* node = item.kind == SelectionItem::kDagPath ? liveNodeOf(item.path.node()) : nullptr;
+    if (node != nullptr && !node->isTransform()) {
+        addRenderable(set, *members, item, force);
+        return VStatus();
+    }
     std::vector<SelectionItem> shapes;
     if (VStatus status = renderableItems(item, shapes); !status) return status;
-    for (const SelectionItem& shape : shapes) {
-        if (force) leaveOtherGroups(set, shape);
-        if (!holdsWhole(*members, shape) && members->add(shape)) {
-            if (Node* node = liveNodeOf(shape.node)) GroupsOfShapes::instance().note(*node, set);
-        }
-    }
+    for (const SelectionItem& shape : shapes) addRenderable(set, *members, shape, force);
     return VStatus();
 }
 
