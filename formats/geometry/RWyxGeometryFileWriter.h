@@ -24,6 +24,7 @@
 #include "platform/RFileReplacement.h"
 
 #include <cstdio>
+#include <string>
 
 class RWyxNode;
 class RWyxScene;

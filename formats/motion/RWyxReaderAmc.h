@@ -7,9 +7,9 @@
 // named after the file (a blank and a number added while the scene has that take already).
 //
 // The frames read are the options' frame count from their start time at their rate, as this
-// reader's options give them. Options that hold no frames, such as those the ASF read leaves
-// (the importer passes them on unchanged), take frame count, start and rate from the AMC
-// data (the rate the options' where the file names none); the options stay as they are.
+// reader's options give them. With options that hold no frames, such as those the ASF read
+// leaves (the importer passes them on unchanged), the frame count and start come from the AMC
+// data, and so does the rate where the file names one; the options stay as they are.
 
 #include "formats/motion/RAmcFile.h"
 #include "formats/motion/RWyxReaderMotion.h"
@@ -33,8 +33,8 @@ protected:
     std::unique_ptr<RMotionTextFile> NewFormatFile() const override { return std::make_unique<RAmcFile>(false); }
 
 private:
-    // New options with the frames of the file's header scan, the rate and progress hook the
-    // options' where the file does not say; null when the scan refuses the file.
+    // New options holding the frames of the file's header scan, with the options' progress
+    // hook, and their rate unless the file names one; null when the scan refuses the file.
     RStreamOptionsPtr ScanFrames(const RStreamOptionsMotion& options);
     RAmcFile& File() const { return static_cast<RAmcFile&>(*GetFormatFile()); }
 };
