@@ -17,6 +17,7 @@
 //     8 layer, 10/20/30 point, 62 colour, 70 flags (192 mesh point, 128 face record, 32 3-D
 //     polyline point), 71-74 the face record's one-based corners (negative: invisible edge)
 //   INSERT: 2 block name, 10/20/30 insertion point, 41/42/43 scale, 50 rotation (degrees)
+// LWPOLYLINE entities are not read, only counted, so that the reader can say what it left out.
 
 #include <string>
 #include <vector>
@@ -58,6 +59,7 @@ struct DxfBlock {
     DxfPoint base;
     int flags = 0;
     std::vector<DxfEntity> entities;
+    int lwPolylines = 0;  // LWPOLYLINE entities among them, not read
 };
 
 struct DxfLayer {
@@ -69,6 +71,7 @@ struct DxfDocument {
     std::vector<DxfLayer> layers;
     std::vector<DxfBlock> blocks;
     std::vector<DxfEntity> entities;
+    int lwPolylines = 0;       // LWPOLYLINE entities of the ENTITIES section, not read
     bool hasEntities = false;  // an ENTITIES section was read
 };
 

@@ -82,7 +82,8 @@ bool DxfParser::Parse(std::string_view bytes, DxfDocument& document) {
         } else if (pair.value == "BLOCKS") {
             read = ReadBlocks(pair, document);
         } else if (pair.value == "ENTITIES" && !document.hasEntities) {
-            read = Next(pair) == Step::kPair && ReadEntities(pair, "ENDSEC", document.entities);
+            read = Next(pair) == Step::kPair &&
+                   ReadEntities(pair, "ENDSEC", document.entities, document.lwPolylines);
             document.hasEntities = read;
         } else {
             read = SkipTo("ENDSEC", pair);
@@ -150,16 +151,18 @@ bool DxfParser::ReadBlocks(DxfPair& pair, DxfDocument& document) {
             if (pair.code == 70) Integer(pair, block.flags);
             if (pair.code == 10 || pair.code == 20 || pair.code == 30) Number(pair, *Coordinate(&block.base, pair.code));
         }
-        if (!ReadEntities(pair, "ENDBLK", block.entities)) return false;
+        if (!ReadEntities(pair, "ENDBLK", block.entities, block.lwPolylines)) return false;
         if (pair.value == "ENDBLK" && !SkipToZero(pair)) return false;
     }
 }
 
-bool DxfParser::ReadEntities(DxfPair& pair, std::string_view end, std::vector<DxfEntity>& entities) {
+bool DxfParser::ReadEntities(DxfPair& pair, std::string_view end, std::vector<DxfEntity>& entities,
+                             int& lwPolylines) {
     for (;;) {
         if (pair.code != 0 && !SkipToZero(pair)) return false;
         if (pair.value == end || pair.value == "ENDSEC" || pair.value == "EOF") return true;
         if (!IsDrawingEntity(pair.value)) {
+            if (pair.value == "LWPOLYLINE") ++lwPolylines;
             if (!SkipToZero(pair)) return false;
             continue;
         }

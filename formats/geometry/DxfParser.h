@@ -11,7 +11,9 @@
 // ENTITIES are read for their blocks only; damage there ends the scan quietly.
 //
 // Values that should be numbers and are not are left at their defaults and counted as
-// warnings, as are entities of kinds the reader does not use (not counted: they are normal).
+// warnings. Entities of kinds the reader does not use are skipped; LWPOLYLINEs, which draw
+// what a POLYLINE would, are counted in the document so that the reader can say it left
+// them out.
 
 #include "formats/geometry/DxfDocument.h"
 #include "formats/geometry/GeometryText.h"
@@ -45,9 +47,9 @@ private:
     bool SkipToZero(DxfPair& pair);
     bool ReadTables(DxfPair& pair, DxfDocument& document);
     bool ReadBlocks(DxfPair& pair, DxfDocument& document);
-    // Entities from the pair after the opening one up to the 0 pair `end` (ENDSEC or ENDBLK);
-    // pair is left at that 0 pair.
-    bool ReadEntities(DxfPair& pair, std::string_view end, std::vector<DxfEntity>& entities);
+    // Entities from the pair after the opening one up to the 0 pair `end` (ENDSEC or ENDBLK),
+    // LWPOLYLINEs counted; pair is left at that 0 pair.
+    bool ReadEntities(DxfPair& pair, std::string_view end, std::vector<DxfEntity>& entities, int& lwPolylines);
     // One entity's pairs after its 0 pair; pair is left at the next 0 pair.
     bool ReadEntityFields(DxfPair& pair, DxfEntity& entity, DxfVertex* vertex);
     void Number(const DxfPair& pair, double& out);

@@ -116,6 +116,17 @@ void DxfSceneBuilder::Warn(const RString& text) {
     messages_ += text;
 }
 
+void DxfSceneBuilder::WarnLeftOut() {
+    if (nestedInserts_ > 0) {
+        Warn(RString("INSERTs inside blocks not followed: ") + nestedInserts_ + "\n");
+        warningCount_ += nestedInserts_ - 1;
+    }
+    if (lwPolylines_ > 0) {
+        Warn(RString("LWPOLYLINE entities left out: ") + lwPolylines_ + "\n");
+        warningCount_ += lwPolylines_ - 1;
+    }
+}
+
 int DxfSceneBuilder::LayerColour(const std::string& layer) const {
     const std::string key = Lower(layer);
     const auto found = std::lower_bound(layerColours_.begin(), layerColours_.end(), key,
@@ -269,9 +280,11 @@ bool DxfSceneBuilder::Insert(const DxfEntity& insert, RWyxNode& parent) {
     }
     Accumulator accumulator;
     const RVector4 base = ScenePoint(block->base, RVector4());
+    int nested = 0;
     for (const DxfEntity& entity : block->entities) {
         if (entity.kind == DxfEntity::kInsert) {
             accumulator.metInsert = true;
+            ++nested;
         } else {
             AddEntity(entity, accumulator, settings_.weld, base);
         }
@@ -282,6 +295,8 @@ bool DxfSceneBuilder::Insert(const DxfEntity& insert, RWyxNode& parent) {
         return true;
     }
     settings_.insertBudget -= accumulator.Size();
+    nestedInserts_ += nested;
+    lwPolylines_ += block->lwPolylines;
     if (accumulator.polygons.empty() && !accumulator.metInsert) return true;
     RWyxNode* node = accumulator.polygons.empty() ? MakeNode(block->name) : MakeMeshNode(block->name, accumulator, parent);
     if (node == nullptr) return false;
@@ -378,9 +393,14 @@ bool DxfSceneBuilder::Build(const DxfDocument& document, RWyxScene& scene, const
         if (parent == nullptr) return false;
         root->AddChild(parent);
     }
+    nestedInserts_ = 0;
+    lwPolylines_ = document.lwPolylines;
+    bool built = false;
     switch (settings.grouping) {
-        case RStreamOptionsDxf::kByEntity: return BuildByEntity(*parent);
-        case RStreamOptionsDxf::kByBlock: return BuildByBlock(*parent);
-        default: return BuildByLayer(*parent);
+        case RStreamOptionsDxf::kByEntity: built = BuildByEntity(*parent); break;
+        case RStreamOptionsDxf::kByBlock: built = BuildByBlock(*parent); break;
+        default: built = BuildByLayer(*parent); break;
     }
+    WarnLeftOut();
+    return built;
 }

@@ -25,6 +25,10 @@
 // translation to the insertion point; INSERTs inside blocks are not followed. The geometry
 // that INSERTs copy is limited to a budget that grows with the file, so that a small file
 // cannot ask for unbounded memory; INSERTs past it are skipped with a warning.
+//
+// What is left out is said once per kind, with its count (each one also counts as a
+// warning): the INSERTs inside the blocks inserted, and the LWPOLYLINEs of the ENTITIES
+// section and of the blocks inserted (once per insertion).
 
 #include "core/RString.h"
 #include "core/RUniqueNameList.h"
@@ -81,6 +85,8 @@ private:
     int LayerColour(const std::string& layer) const;
     int PolygonColour(int own, bool hasOwn, const std::string& layer) const;
     void Warn(const RString& text);
+    // One warning per kind of entity left out, with the count.
+    void WarnLeftOut();
 
     RWyxObjectFactory& factory_;
     RString& messages_;
@@ -91,6 +97,8 @@ private:
     RUniqueNameList names_;
     std::vector<RWyxMaterial*> materials_;  // by colour number
     int materialCounter_ = 0;
+    int nestedInserts_ = 0;  // INSERTs inside inserted blocks, not followed
+    int lwPolylines_ = 0;    // LWPOLYLINEs of what was drawn, not read
     std::vector<std::pair<std::string, int>> layerColours_;  // lower-case name, sorted
 };
 

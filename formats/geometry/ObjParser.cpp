@@ -251,6 +251,8 @@ int ObjParser::FindGroup(State& state) {
 }
 
 void ObjParser::ReadFace(std::string_view rest, State& state) {
+    // A comment ends the face's corners, as other readers take it.
+    rest = rest.substr(0, rest.find('#'));
     std::vector<CornerWord>& words = state.words;
     words.clear();
     for (std::string_view word = NextWord(rest); !word.empty(); word = NextWord(rest)) {

@@ -15,6 +15,7 @@
 // that cannot be used is dropped and counted as a warning: faces left with fewer than three
 // corners, corners whose position is 0 or not a number (the face goes), references outside
 // their arrays (they become "none"), unknown keywords (each named once in the warning text).
+// A "#" in a face line ends its corners: what follows is a comment.
 
 #include "formats/geometry/GeometryText.h"
 #include "formats/geometry/ObjDocument.h"

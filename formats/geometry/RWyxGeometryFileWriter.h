@@ -1,14 +1,30 @@
 #ifndef WYX_FORMATS_GEOMETRY_RWYXGEOMETRYFILEWRITER_H
 #define WYX_FORMATS_GEOMETRY_RWYXGEOMETRYFILEWRITER_H
 
-// What the OBJ and DXF writers share: the output file (a C stream opened with "wt") and its
-// path. FileCreate closes a file already open, creates the path's folders when the writer
-// asks for it, then opens the path; failure is error 1 ("File not opened").
+// What the OBJ and DXF writers share: the output file and its path, and a file written beside
+// it (the OBJ's material library).
+//
+// No file is written over in place while it is written: each one goes to a temporary file
+// beside its target (platform::RFileReplacement), and FileClose after a successful Write puts
+// them in place, the output first, then the file beside it. Both are flushed before either
+// target changes, so that a write cut short (a full disk, a file-size limit) leaves both as
+// they were; only a failure of the second file's own replacement leaves the output new. A
+// target with several hard links is overwritten in place through all its names, its old
+// content put back when that fails. A failed Write drops the files, and so does a writer
+// destroyed without FileClose: every target stays as it was.
+//
+// FileCreate drops a file being written, creates the path's folders when the writer asks for
+// it, then starts the output; a path a plain write could not write (a folder, a missing
+// folder, a file this process may not write) is error 1 ("File not opened"). FileClose fails
+// with error 3 ("Out of disk space") naming the file that could not be put in place whole,
+// and after a Write that failed.
 
 #include "core/RString.h"
 #include "fileio/RWyxWriter.h"
+#include "platform/RFileReplacement.h"
 
 #include <cstdio>
+#include <string>
 
 class RWyxNode;
 class RWyxScene;
@@ -17,19 +33,26 @@ class RWyxGeometryFileWriter : public RWyxWriter {
 public:
     RWyxGeometryFileWriter(RWyxObjectFactory* factory, RWyxIO* owner, bool createFolders)
         : RWyxWriter(factory, owner), createFolders_(createFolders) {}
+    // Drops files not put in place.
     ~RWyxGeometryFileWriter() override;
 
     bool FileCreate(const char* path) override;
-    // True when the stream closed cleanly or none was open; the path is cleared.
+    // Puts the written files in place; true when they all are, or when no file was created.
+    // The path is cleared.
     bool FileClose() override;
-    bool IsFileOpen() const override { return file_ != nullptr; }
+    bool IsFileOpen() const override { return output_.IsActive(); }
 
     const RString& GetPath() const { return path_; }
     // Warnings of the last write: every item left out or repaired counts one.
     int GetWarningCount() const { return warningCount_; }
 
 protected:
-    std::FILE* File() const { return file_; }
+    std::FILE* File() const { return output_.File(); }
+    // Starts the file beside the output (a file started before is dropped); its stream, owned
+    // here, or null when the path cannot be written.
+    std::FILE* BeginCompanion(const char* path);
+    // Drops the output and the file beside it, after a write that failed; FileClose then fails.
+    void Abandon();
     // The scene's root node when the options are of the class given, a file is open and the
     // scene has a root; otherwise null with error 4 (options) or 5 set. Clears the warnings.
     RWyxNode* BeginWrite(RWyxScene* scene, RStreamOptions* options, int optionsClassId);
@@ -41,9 +64,17 @@ protected:
     void ResetWarnings() { warningCount_ = 0; }
 
 private:
-    std::FILE* file_ = nullptr;
+    // Error 3 naming the file, with the reason (errno) and where its old content was kept.
+    bool FailWhole(const RString& path, int reason, const std::string& kept);
+    bool Flush(platform::RFileReplacement& file, const RString& path);
+    bool Commit(platform::RFileReplacement& file, const RString& path);
+
+    platform::RFileReplacement output_;
+    platform::RFileReplacement companion_;
     RString path_;
+    RString companionPath_;
     bool createFolders_;
+    bool abandoned_ = false;
     int warningCount_ = 0;
 };
 

@@ -21,7 +21,9 @@
 // and made unique ignoring case.
 //
 // Write fails with error 4 without RStreamOptionsDxf, error 5 without a root node and error
-// 3 ("Out of disk space") when the file could not be written whole.
+// 3 ("Out of disk space") when the file could not be written whole; the file goes to a
+// temporary file that FileClose puts in place (RWyxGeometryFileWriter), so that a failed
+// write leaves the target as it was.
 
 #include "core/RVector4.h"
 #include "formats/geometry/RWyxGeometryFileWriter.h"

@@ -10,6 +10,7 @@
 #include "formats/geometry/GeometryExport.h"
 #include "formats/geometry/GeometryTextWriter.h"
 #include "formats/geometry/RStreamOptionsObj.h"
+#include "platform/RFileReplacement.h"
 #include "scene/RWyxNode.h"
 #include "scene/RWyxObjectFactory.h"
 #include "scene/RWyxScene.h"
@@ -90,12 +91,14 @@ bool RWyxWriterObj::Write(RWyxScene* scene, RStreamOptions* options) {
         const bool written = out.Flush() && (mtl_ == nullptr || mtl_->Flush());
         CloseMaterialLibrary();
         if (!written) {
+            Abandon();
             SetError(kErrorOutOfDiskSpace, RString("Cannot write \"") + outputPath_ + "\" whole");
             return false;
         }
         return true;
     } catch (const std::bad_alloc&) {
         CloseMaterialLibrary();
+        Abandon();
         SetError(kErrorUnidentified, "Out of memory while writing the OBJ file");
         return false;
     }
@@ -103,12 +106,12 @@ bool RWyxWriterObj::Write(RWyxScene* scene, RStreamOptions* options) {
 
 bool RWyxWriterObj::OpenMaterialLibrary(GeometryTextWriter& out) {
     const RString path = MaterialLibraryPath(outputPath_.Buffer());
-    if (!OpenFileUtf8(mtlFile_, path.Buffer(), "wt")) {
-        mtlFile_ = nullptr;
+    std::FILE* library = BeginCompanion(path.Buffer());
+    if (library == nullptr) {
         Warn(RString("Unable to create the material file \"") + path + "\"\n");
         return false;
     }
-    mtl_ = std::make_unique<GeometryTextWriter>(mtlFile_);
+    mtl_ = std::make_unique<GeometryTextWriter>(library);
     mtl_->Text(kMtlHeader);
     RString name;
     GetFileName(name, path.Buffer(), true);
@@ -120,10 +123,7 @@ bool RWyxWriterObj::OpenMaterialLibrary(GeometryTextWriter& out) {
 }
 
 void RWyxWriterObj::CloseMaterialLibrary() {
-    if (mtl_ != nullptr) mtl_->Flush();
-    mtl_.reset();
-    if (mtlFile_ != nullptr) std::fclose(mtlFile_);
-    mtlFile_ = nullptr;
+    mtl_.reset();  // flushes into the library, which FileClose puts in place
     if (defaultMaterial_ != nullptr) GetFactory()->DestroyMaterial(defaultMaterial_);
     defaultMaterial_ = nullptr;
     records_.clear();
@@ -332,17 +332,18 @@ void RWyxWriterObj::CopyTexture(const RString& source, const RString& fileName) 
         Warn(RString("Unable to locate texture file \"") + source + "\".\n");
         return;
     }
-    std::FILE* out = nullptr;
+    // Copied aside and put in place whole, so that a failed copy leaves no part of a file
+    // that would stop the next export from copying it.
+    platform::RFileReplacement out;
     bool copied = false;
-    if (OpenFileUtf8(out, target.Buffer(), "wb")) {
+    if (out.Begin(target.Buffer())) {
         char block[1024];
         std::size_t got = 0;
         copied = true;
         while (copied && (got = std::fread(block, 1, sizeof block, in)) > 0) {
-            copied = std::fwrite(block, 1, got, out) == got;
+            copied = std::fwrite(block, 1, got, out.File()) == got;
         }
-        copied = copied && std::feof(in) != 0;
-        copied = std::fclose(out) == 0 && copied;
+        copied = copied && std::feof(in) != 0 && out.Commit();
     }
     std::fclose(in);
     if (!copied) Warn(RString("Error writing texture file \"") + target + "\".\n");

@@ -20,9 +20,11 @@
 // "Ns" (shininess x 100) and "d" (the opacity).
 //
 // Write fails with error 4 without RStreamOptionsObj, with error 5 for a scene without a root
-// node and with error 3 ("Out of disk space") when the file could not be written whole.
-// Conversions that fail, texture files that cannot be copied and an MTL file that cannot be
-// made are warnings in the message text.
+// node and with error 3 ("Out of disk space") when the file or its MTL file could not be
+// written whole. The OBJ and MTL files go to temporary files that FileClose puts in place
+// (RWyxGeometryFileWriter); a write or a put in place of either that fails is a failed
+// export. Conversions that fail, texture files that cannot be copied (a copy goes in place
+// whole or not at all) and an MTL file that cannot be made are warnings in the message text.
 
 #include "core/RMatrix.h"
 #include "core/RUniqueNameList.h"
@@ -77,7 +79,6 @@ private:
     int uvNumber_ = 1;
     int normalNumber_ = 1;
     RString outputPath_;
-    std::FILE* mtlFile_ = nullptr;
     std::unique_ptr<GeometryTextWriter> mtl_;
     RWyxMaterial* defaultMaterial_ = nullptr;
     std::vector<RObjMaterialRecord> records_;

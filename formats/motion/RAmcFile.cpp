@@ -211,6 +211,9 @@ bool RAmcFile::ReadFrames(RWyxAsfScene& skeleton, const RStreamOptionsMotion& op
             break;
         }
         if (framesRead >= count) {
+            if (framesRead == 0) {
+                ok = Fail("The options hold no frames to read, the file has some\n");
+            }
             break;
         }
         options.ReportProgress(0, "Reading AMC animation frames",

@@ -36,7 +36,8 @@ public:
 
     // The scan pass: frame rate, frame count and start time into the options.
     bool ReadHeader(RStreamOptionsMotion& options);
-    // Reads up to the options' frame count of frames into new curves of the bones.
+    // Reads up to the options' frame count of frames into new curves of the bones; options
+    // without frames refuse a file that has some (nothing would be read).
     bool ReadFrames(RWyxAsfScene& skeleton, const RStreamOptionsMotion& options);
     // The bone lines of one frame (the frame's index line is current).
     bool ReadFrame(RWyxAsfScene& skeleton, RTime time);

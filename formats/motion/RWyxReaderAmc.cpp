@@ -19,6 +19,17 @@ RStreamOptionsPtr RWyxReaderAmc::GetReadOptions(bool /*quiet*/) {
     return options;
 }
 
+RStreamOptionsPtr RWyxReaderAmc::ScanFrames(const RStreamOptionsMotion& options) {
+    RStreamOptionsPtr scanned(RStreamOptionsMotion::Create());
+    auto& frames = static_cast<RStreamOptionsMotion&>(*scanned);
+    frames.SetFrameRate(options.GetTimeMode(), options.GetFrameRate());
+    frames.SetProgressHook(options.GetProgressHook());
+    if (!File().ReadHeader(frames)) {
+        return nullptr;
+    }
+    return scanned;
+}
+
 RString RWyxReaderAmc::MakeTakeName(const RWyxScene& scene) const {
     const RString base = GetTakeName();
     RString name = base;
@@ -45,7 +56,17 @@ bool RWyxReaderAmc::Read(RWyxScene* scene, RStreamOptions* options) {
         return false;
     }
     RWyxAsfScene& skeleton = *found;
-    if (!File().ReadFrames(skeleton, *motion)) {
+    // Options without frames (those of the ASF read) take the frames from the AMC data.
+    RStreamOptionsPtr scanned;
+    if (motion->GetFrameCount() == 0) {
+        scanned = ScanFrames(*motion);
+        if (scanned == nullptr) {
+            SetCorrupted();
+            return false;
+        }
+    }
+    const auto& frames = scanned != nullptr ? static_cast<const RStreamOptionsMotion&>(*scanned) : *motion;
+    if (!File().ReadFrames(skeleton, frames)) {
         SetCorrupted();
         return false;
     }
@@ -66,6 +87,6 @@ bool RWyxReaderAmc::Read(RWyxScene* scene, RStreamOptions* options) {
         parent = reference;
     }
     skeleton.MergeNodes(*GetFactory(), parent, takeName.Buffer(), limits);
-    StoreTake(*scene, takeName, *motion);
+    StoreTake(*scene, takeName, frames);
     return true;
 }

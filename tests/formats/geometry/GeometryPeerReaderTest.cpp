@@ -1,6 +1,8 @@
 // Our OBJ and DXF files as readers of the field read them: tinyobjloader (OBJ), dxflib (DXF
-// layers, polylines and vertices) and ezdxf (DXF polyface faces, through a small script).
+// layers, polylines and vertices) and ezdxf (DXF polyface faces, through a small script); and
+// a DXF file that ezdxf writes, as our reader reads it.
 
+#include "formats/geometry/RWyxReaderDxf.h"
 #include "formats/geometry/RWyxWriterDxf.h"
 #include "formats/geometry/RWyxWriterObj.h"
 #include "tests/formats/geometry/GeometryFormatTestSupport.h"
@@ -18,6 +20,18 @@ namespace {
 
 // Debian's tinyobjloader keeps floats.
 void ExpectClose(double got, double want) { EXPECT_NEAR(got, want, 1e-6 * std::max(1.0, std::fabs(want))); }
+
+// Runs one of this folder's Python scripts (Debian's python3, where python3-ezdxf lives) with
+// the path as its argument; answers its exit status and what it printed.
+int RunScript(const char* script, const std::string& path, std::string& output) {
+    const std::string command = std::string("/usr/bin/python3 " WYX_TEST_SOURCE_DIR "/") + script + " '" + path + "'";
+    std::FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) return -1;
+    output.clear();
+    char buffer[4096];
+    for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, got);
+    return pclose(pipe);
+}
 
 class PeerReaderTest : public GeometryFormatTest {
 protected:
@@ -122,13 +136,8 @@ TEST_F(PeerReaderTest, DxflibAndEzdxfReadOurDxfLayersPolylinesPointsAndFaces) {
     }
 
     // ezdxf's faces: the cube's six quadrilaterals with our points, last corner first.
-    const std::string command = "/usr/bin/python3 " WYX_TEST_SOURCE_DIR "/polyface_faces.py '" + path + "'";
-    std::FILE* pipe = popen(command.c_str(), "r");
-    ASSERT_NE(pipe, nullptr);
     std::string output;
-    char buffer[4096];
-    for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, got);
-    ASSERT_EQ(pclose(pipe), 0) << output;
+    ASSERT_EQ(RunScript("polyface_faces.py", path, output), 0) << output;
     std::istringstream lines(output);
     std::string line;
     ASSERT_TRUE(std::getline(lines, line));
@@ -148,6 +157,36 @@ TEST_F(PeerReaderTest, DxflibAndEzdxfReadOurDxfLayersPolylinesPointsAndFaces) {
     }
     ASSERT_TRUE(std::getline(lines, line));
     EXPECT_EQ(line, "mesh five_sides 3");
+}
+
+// Nested INSERTs and LWPOLYLINEs stay out of the scene, each kind said once with its count,
+// whatever the grouping: the block "outer", inserted twice, inserts "inner" and draws one
+// LWPOLYLINE; the model space draws two more.
+TEST_F(PeerReaderTest, WhatOurDxfReaderLeavesOutOfAnEzdxfDrawingIsCounted) {
+    const std::string path = scratch.Join("ezdxf.dxf");
+    std::string output;
+    ASSERT_EQ(RunScript("ezdxf_left_out.py", path, output), 0) << output;
+    const std::string text = ScratchFolder::ReadFile(path);
+    for (const int choice : {RStreamOptionsDxf::kChoiceLayer, RStreamOptionsDxf::kChoiceBlock,
+                             RStreamOptionsDxf::kChoiceEntity}) {
+        SCOPED_TRACE(choice);
+        scene = factory.CreateScene();
+        RWyxReaderDxf reader(&factory);
+        OptionsPtr<RStreamOptionsDxf> options = DxfOptions();
+        options->SetOptionValue(RStreamOptionsDxf::kCreateReferenceNode, 0);
+        options->SetOptionValue(RStreamOptionsDxf::kObjectDerivation, choice);
+        ASSERT_TRUE(reader.ReadBytes(scene, options.get(), text)) << reader.GetLastErrorString();
+        const std::string messages = reader.GetMessageText().Buffer();
+        EXPECT_NE(messages.find("INSERTs inside blocks not followed: 2\n"), std::string::npos) << messages;
+        EXPECT_NE(messages.find("LWPOLYLINE entities left out: 4\n"), std::string::npos) << messages;
+        EXPECT_EQ(reader.GetWarningCount(), 6);
+        // What is read still comes in: both insertions of "outer" with its own LINE.
+        ASSERT_NE(Node("outer1"), nullptr);
+        ASSERT_NE(Node("outer1")->GetMesh(), nullptr);
+        EXPECT_EQ(Node("outer1")->GetMesh()->GetControlPointsCount(), 2);
+        RVector4 placed;
+        ExpectPoint(Node("outer1")->GetDefaultTranslation(placed), 20, 0, 0);
+    }
 }
 
 }  // namespace

@@ -73,6 +73,32 @@ TEST_F(ConverterTest, AClosedDirectionGetsAWrapCellAndLayersOfMaterialsByPolygon
     EXPECT_EQ(mesh->GetMaterial(0), patch->GetMaterial(0));
 }
 
+// Closed in V, the last row of cells joins the last row of points to the first (the seam row);
+// closed in both, the corner cell joins the last point to the first.
+TEST_F(ConverterTest, AClosedVGetsAWrapRowAndClosingBothACornerCell) {
+    RWyxPatch* patch = MakePatch(RWyxPatch::kBSpline, RWyxPatch::kBSpline, 4, 4, 1);
+    patch->SetClosed(false, true);
+    RWyxMesh* mesh = converter.PatchToMesh(patch);
+    ASSERT_NE(mesh, nullptr);
+    const int nV = 4;  // closed: 4 segments of 1 sample; U: 1 segment, 2 samples
+    ASSERT_EQ(mesh->GetControlPointsCount(), 2 * nV);
+    ASSERT_EQ(mesh->GetPolygonCount(), 2 * nV);
+    EXPECT_EQ(PolygonOf(*mesh, 6), (std::vector<int>{6, 0, 7}));  // row 3 joined to row 0
+    EXPECT_EQ(PolygonOf(*mesh, 7), (std::vector<int>{7, 0, 1}));
+    EXPECT_EQ(UvOf(*mesh, 6, 0), RVector2(0, 0.75));
+    EXPECT_EQ(UvOf(*mesh, 6, 1), RVector2(0, 1));
+    EXPECT_EQ(UvOf(*mesh, 7, 2), RVector2(1, 1));
+
+    patch->SetClosed(true, true);
+    mesh = converter.PatchToMesh(patch);
+    ASSERT_NE(mesh, nullptr);
+    ASSERT_EQ(mesh->GetControlPointsCount(), 16);
+    ASSERT_EQ(mesh->GetPolygonCount(), 32);
+    EXPECT_EQ(PolygonOf(*mesh, 30), (std::vector<int>{15, 3, 12}));
+    EXPECT_EQ(PolygonOf(*mesh, 31), (std::vector<int>{12, 3, 0}));
+    EXPECT_EQ(UvOf(*mesh, 31, 2), RVector2(1, 1));
+}
+
 TEST_F(ConverterTest, UVsGoToTheFirstLayerThatHasThem) {
     RWyxPatch* patch = MakePatch(RWyxPatch::kBSpline, RWyxPatch::kBSpline, 4, 4);
     RWyxLayerElementUV* uvs = patch->EnsureLayer(1)->SetUVs(std::make_unique<RWyxLayerElementUV>());

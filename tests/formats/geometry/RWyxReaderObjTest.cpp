@@ -120,6 +120,23 @@ TEST_F(ObjReaderTest, BadReferencesAreNoneAndFacesLeftWithFewerThanThreeCornersG
     }
 }
 
+TEST_F(ObjReaderTest, ACommentEndsAFaceLineAndBadCornersBeforeItStillDropTheFace) {
+    ASSERT_TRUE(Read(std::string(kThreePoints) +
+                     "v 1 1 0\n"
+                     "f 1 2 3 # the first\n"
+                     "f 2 4 3#glued to the corner\n"
+                     "f 1 2 # 3 behind the comment: too short\n"
+                     "f 1 x 3 # a bad corner before the comment\n"));
+    RWyxMesh* mesh = MeshOf("default");
+    ASSERT_NE(mesh, nullptr);
+    ASSERT_EQ(mesh->GetPolygonCount(), 2);
+    EXPECT_EQ(Corners(*mesh, 0).size(), 3u);
+    EXPECT_EQ(Corners(*mesh, 1).size(), 3u);
+    ExpectPoint(mesh->GetControlPoints()[Corners(*mesh, 1)[1]], 1, 1, 0);
+    EXPECT_EQ(reader->GetWarningCount(), 2);
+    EXPECT_NE(Messages().find("2 face(s) with fewer than three usable corners dropped"), std::string::npos);
+}
+
 TEST_F(ObjReaderTest, SmoothingGroupsShareNormalsAcrossFacesAndGroupZeroKeepsThemFlat) {
     // Two triangles folded along the edge 1-3.
     const std::string points = "v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 1\n";

@@ -321,6 +321,20 @@ TEST(AmcReaderTest, TakesGetUniqueNamesAndTheSkeletonMustComeFirst) {
     EXPECT_STREQ(fixture.scene->GetCurrentTakeName(), "walk 1");
 }
 
+TEST(AmcFileTest, OptionsWithoutFramesReadNothingAndAreRefused) {
+    AsfFixture asf;
+    ASSERT_TRUE(asf.Read(Asf(), true));
+    const std::string text = Amc("", 2);
+    RAmcFile file;
+    file.OpenBytes(text.data(), text.size());
+    OptionsPtr options = NewOptions();
+    EXPECT_FALSE(file.ReadFrames(*asf.skeleton, *options));
+    EXPECT_NE(file.GetLastErrorText().find("no frames to read"), std::string::npos);
+    options->SetFrameCount(2);
+    file.OpenBytes(text.data(), text.size());
+    EXPECT_TRUE(file.ReadFrames(*asf.skeleton, *options)) << file.GetLastErrorText();
+}
+
 class AmcRefusalTest : public ::testing::TestWithParam<Refusal> {};
 
 TEST_P(AmcRefusalTest, RefusedWithItsReason) {

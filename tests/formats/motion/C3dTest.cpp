@@ -329,6 +329,27 @@ TEST(C3dReaderTest, IntegerPointsInMetresScaleByTheHeaderScale) {
     ExpectPosition(fixture.Node("LKNE"), options->GetStartTime(), 1500.0, -2000.0, 30000.0, 1.0);
 }
 
+// Every coordinate word of the integer layout is signed, the Y word (the scene's z) too: points
+// below zero on each file axis read back below zero, in every processor layout.
+TEST(C3dReaderTest, IntegerWordsAreSignedOnEveryAxis) {
+    for (const int processor : {1, 2, 3}) {
+        SCOPED_TRACE(processor);
+        File file;
+        file.processor = processor;
+        file.scale = kIntegerScale;
+        file.points = 1;
+        file.parameters = {File::Labels({"HEEL"}, 4), File::Text("UNITS", "mm")};
+        file.frames = {{Point{1.0, -2.0, -3.5}}, {Point{-1.25, 2.0, -0.05}}};
+        SceneFixture fixture;
+        OptionsPtr options;
+        ASSERT_TRUE(ReadC3d(fixture, file.Build(), &options));
+        const RTime start = options->GetStartTime();
+        const double tolerance = kIntegerScale * 0.1;
+        ExpectPosition(fixture.Node("HEEL"), start, 1.0, -2.0, -3.5, tolerance);
+        ExpectPosition(fixture.Node("HEEL"), start + options->GetFramePeriod(), -1.25, 2.0, -0.05, tolerance);
+    }
+}
+
 TEST(C3dReaderTest, TimeCodeMovesTheStart) {
     File file = TwoMarkers(1, true);
     file.parameters.push_back(Parameter{"TIMECODES", 2, {4}, {1, 0, 0, 0}, "", 3});

@@ -6,6 +6,7 @@
 #include "formats/motion/RWyxReaderC3d.h"
 #include "formats/motion/RWyxWriterBvh.h"
 #include "formats/motion/RWyxWriterMcd.h"
+#include "scene/RWyxTakeInfo.h"
 #include "tests/formats/motion/MotionSamples.h"
 #include "tests/formats/motion/MotionTestSupport.h"
 #include "tests/support/ScratchFolder.h"
@@ -141,6 +142,47 @@ TEST(MotionFrontEndTest, MarkerAndChannelFormatsGoBothWays) {
         ASSERT_TRUE(back->Import(again.scene, read.get())) << back->GetLastErrorString();
         EXPECT_NE(again.Node(file.readBack), nullptr);
         EXPECT_EQ(static_cast<RStreamOptionsMotion&>(*read).GetFrameCount(), 3);
+    }
+}
+
+// The AMC after its ASF, through the importer with the options of the ASF read, as a host
+// reads the pair: each AMC's frames, start and rate come from its own data, and the options
+// stay as the ASF read left them for the next AMC.
+TEST(MotionFrontEndTest, AnAmcReadWithItsAsfsOptionsTakesItsFramesFromItsData) {
+    ScratchFolder folder;
+    SceneFixture fixture;
+    RWyxFileImporter* importer = fixture.factory.CreateFileImporter();
+    ASSERT_TRUE(importer->Initialize(folder.WriteFile("skeleton.asf", motion_samples::Asf()).c_str()));
+    RStreamOptionsPtr options = importer->GetReadOptions();
+    ASSERT_NE(options, nullptr);
+    ASSERT_TRUE(importer->Import(fixture.scene, options.get())) << importer->GetLastErrorString();
+    std::string run = ":SAMPLES-PER-SECOND 60\n:FRAME-RANGE 4-8\n";
+    for (int f = 1; f <= 5; ++f) run += std::to_string(f) + "\nroot 0 0 0 0 0 0\nltibia " + std::to_string(10 * f) + "\n";
+    const struct {
+        const char* take;
+        std::string text;
+        int frames;
+        double rate;
+        int first;
+    } files[] = {{"walk", motion_samples::Amc(), 3, 120.0, 1}, {"run", run, 5, 60.0, 4}};
+    for (const auto& file : files) {
+        SCOPED_TRACE(file.take);
+        const std::string path = folder.WriteFile(std::string(file.take) + ".amc", file.text);
+        ASSERT_TRUE(importer->Initialize(path.c_str()));
+        ASSERT_TRUE(importer->Import(fixture.scene, options.get())) << importer->GetLastErrorString();
+        OptionsPtr timing = NewOptions();
+        timing->SetFrameRate(0, file.rate);
+        const RTime period = timing->GetFramePeriod();
+        RFCurve* knee = Curve(fixture.Node("ltibia"), 3);
+        ASSERT_NE(knee, nullptr);
+        ASSERT_EQ(knee->GetKeyCount(), file.frames);
+        EXPECT_EQ(knee->GetKey(0).GetTime(), period * file.first);
+        EXPECT_EQ(knee->GetKey(file.frames - 1).GetTime(), period * (file.first + file.frames - 1));
+        const RWyxTakeInfo* take = fixture.scene->GetTakeInfo(file.take);
+        ASSERT_NE(take, nullptr);
+        EXPECT_EQ(take->localStart, period * file.first);
+        EXPECT_EQ(take->localStop, period * (file.first + file.frames - 1));
+        EXPECT_EQ(static_cast<RStreamOptionsMotion&>(*options).GetFrameCount(), 0);
     }
 }
 

@@ -1,0 +1,177 @@
+// The OBJ writer (with its MTL file) and the DXF writer never lose a file. A write cut short by
+// a file-size limit, by a full disk while a hard-linked file is overwritten, or by an MTL file
+// that cannot be written whole fails, and leaves every old file byte for byte under every
+// name, with nothing else beside it; a write that goes through reaches every name.
+
+#include "attributes/RWyxTexture.h"
+#include "fileio/RWyxFileExporter.h"
+#include "tests/formats/geometry/GeometryFormatTestSupport.h"
+#include "tests/platform/FileSizeLimit.h"
+#include "tests/platform/WriteFaults.h"
+#include "tests/support/KeptFile.h"
+
+#include <cerrno>
+#include <optional>
+#include <string>
+
+namespace geometry_format_test {
+namespace {
+
+struct WriterCase {
+    const char* label;
+    int exportId;
+    const char* file;
+    const char* library;  // the MTL file beside it; null for none
+};
+
+const WriterCase kWriters[] = {
+    {"obj", RWyxFileExporter::kFormatObj, "scene.obj", "scene.mtl"},
+    {"dxf", RWyxFileExporter::kFormatDxf, "scene.dxf", nullptr},
+};
+
+// Larger than the old files and than the limits below: a 40 x 40 grid with a material.
+constexpr rlim_t kLimit = 8192;
+
+class GeometryDataLossTest : public GeometryFormatTest, public ::testing::WithParamInterface<int> {
+protected:
+    const WriterCase& Writer() const { return kWriters[GetParam()]; }
+
+    void BuildGrid() {
+        std::vector<RVector4> points;
+        std::vector<std::vector<int>> quads;
+        for (int j = 0; j < 40; ++j) {
+            for (int i = 0; i < 40; ++i) {
+                points.emplace_back(i, j, 0.5 * i, 1);
+                if (i > 0 && j > 0) quads.push_back({j * 40 + i, j * 40 + i - 1, (j - 1) * 40 + i - 1, (j - 1) * 40 + i});
+            }
+        }
+        AddMaterial(*AddMeshNode("grid", points, quads)->GetMesh(), "paint", 1, 0.5, 0);
+    }
+
+    // Exports the scene to the file of the case, as a host does; true when it reports success.
+    bool Export(const std::string& path) {
+        RWyxFileExporter* exporter = factory.CreateFileExporter();
+        exporter->Initialize(path.c_str());
+        exporter->SetFileFormat(Writer().exportId);
+        const bool exported = Writer().library != nullptr ? exporter->Export(scene, ObjOptions().get())
+                                                          : exporter->Export(scene, DxfOptions().get());
+        message = exporter->GetLastErrorString();
+        factory.DestroyFileExporter(exporter);
+        return exported;
+    }
+
+    std::string Target() const { return scratch.Join(Writer().file); }
+
+    std::string message;
+};
+
+TEST_P(GeometryDataLossTest, AFileSizeLimitLeavesTheOldFilesByteForByte) {
+    BuildGrid();
+    const KeptFile old(Target(), std::string(4929, 'o'));
+    std::optional<KeptFile> library;
+    if (Writer().library != nullptr) library.emplace(scratch.Join(Writer().library), "newmtl old\n");
+    {
+        const FileSizeLimit limit(kLimit);
+        EXPECT_FALSE(Export(Target()));
+    }
+    EXPECT_NE(message.find(Writer().file), std::string::npos) << message;
+    EXPECT_TRUE(old.IsUnchanged());
+    if (library) {
+        EXPECT_TRUE(library->IsUnchanged());
+    }
+    EXPECT_EQ(FolderEntryCount(scratch.Path()), library ? 2u : 1u);
+    ASSERT_TRUE(Export(Target())) << message;  // without the limit it goes through
+    EXPECT_GT(ScratchFolder::ReadFile(Target()).size(), kLimit);
+}
+
+TEST_P(GeometryDataLossTest, AHardLinkedFileKeepsItsOldContentUnderEveryName) {
+    BuildGrid();
+    KeptFile old(Target(), std::string(3000, 'o'));
+    ASSERT_TRUE(old.AddHardLink(scratch.Join("second name")));
+    {
+        const FileSizeLimit limit(kLimit);
+        EXPECT_FALSE(Export(Target()));
+    }
+    EXPECT_TRUE(old.IsUnchanged());
+    // A full disk while the file is overwritten in place (its own blocks still take writes):
+    // the old content goes back.
+    {
+        const NoSpaceReservation noReservation;
+        const FailingWrites full(Target(), static_cast<off_t>(old.Content().size()), ENOSPC,
+                                 FailingWrites::Kind::kLasting);
+        EXPECT_FALSE(Export(Target()));
+        EXPECT_GE(full.Failures(), 1);
+    }
+    EXPECT_NE(message.find("No space left on device"), std::string::npos) << message;
+    EXPECT_TRUE(old.IsUnchanged());
+    EXPECT_EQ(FolderEntryCount(scratch.Path()), 2u) << message;  // the two names: no MTL file came either
+    ASSERT_TRUE(Export(Target())) << message;
+    EXPECT_EQ(ScratchFolder::ReadFile(scratch.Join("second name")), ScratchFolder::ReadFile(Target()));
+    EXPECT_GT(ScratchFolder::ReadFile(Target()).size(), kLimit);
+}
+
+INSTANTIATE_TEST_SUITE_P(Writers, GeometryDataLossTest, ::testing::Range(0, 2),
+                         [](const ::testing::TestParamInfo<int>& info) { return kWriters[info.param].label; });
+
+// An MTL file that cannot be written whole fails the export, though the OBJ file fits, and
+// neither old file changes. Its last bytes wait in the stream's buffer until it is closed.
+TEST_F(GeometryFormatTest, AnObjExportWhoseMtlFileIsCutShortFails) {
+    RWyxNode* node = AddMeshNode("many", {{0, 0, 0, 1}, {1, 0, 0, 1}, {0, 1, 0, 1}}, {});
+    RWyxMesh& mesh = *node->GetMesh();
+    mesh.InitMaterialIndices(RWyxMesh::kKindByPolygon);
+    for (int p = 0; p < 100; ++p) {
+        AddMaterial(mesh, ("material" + std::to_string(p)).c_str(), p / 100.0, 0, 0);
+        mesh.BeginPolygon(p);
+        for (const int k : {0, 1, 2}) mesh.AddPolygonVertex(k);
+    }
+    const std::string target = scratch.Join("scene.obj");
+    RWyxFileExporter* exporter = factory.CreateFileExporter();
+    exporter->Initialize(target.c_str());
+    exporter->SetFileFormat(RWyxFileExporter::kFormatObj);
+    const OptionsPtr<RStreamOptionsObj> options = ObjOptions();
+    ASSERT_TRUE(exporter->Export(scene, options.get())) << exporter->GetLastErrorString();
+    const std::size_t objSize = ScratchFolder::ReadFile(target).size();
+    const std::size_t mtlSize = ScratchFolder::ReadFile(scratch.Join("scene.mtl")).size();
+    ASSERT_LT(objSize, mtlSize - 1);
+    const KeptFile oldObj(target, "old obj\n");
+    const KeptFile oldMtl(scratch.Join("scene.mtl"), "old mtl\n");
+    {
+        const FileSizeLimit limit(static_cast<rlim_t>(mtlSize - 1));
+        EXPECT_FALSE(exporter->Export(scene, options.get()));
+    }
+    EXPECT_NE(std::string(exporter->GetLastErrorString()).find("scene.mtl"), std::string::npos)
+        << exporter->GetLastErrorString();
+    EXPECT_TRUE(oldObj.IsUnchanged());
+    EXPECT_TRUE(oldMtl.IsUnchanged());
+    EXPECT_EQ(FolderEntryCount(scratch.Path()), 2u);
+}
+
+// A texture copy cut short leaves no part of a file, which would keep later exports from
+// copying it (a texture already beside the output is not copied again).
+TEST_F(GeometryFormatTest, ATextureCopyCutShortLeavesNothingAndTheNextExportCopiesIt) {
+    const std::string picture(20000, 'p');
+    const std::string source = scratch.WriteFile("source.png", picture);
+    RWyxNode* node = AddCube("cube");
+    AddMaterial(*node->GetMesh(), "skin", 1, 1, 1);
+    RWyxTexture* texture = factory.CreateTexture("skin");
+    texture->SetFileName(RString(source.c_str()));
+    node->GetMesh()->InitTextureIndices(RWyxMesh::kKindAllSame);
+    node->GetMesh()->AddTexture(texture);
+    std::filesystem::create_directory(scratch.Join("out"));
+    RWyxFileExporter* exporter = factory.CreateFileExporter();
+    exporter->Initialize(scratch.Join("out/scene.obj").c_str());
+    exporter->SetFileFormat(RWyxFileExporter::kFormatObj);
+    const OptionsPtr<RStreamOptionsObj> options = ObjOptions();
+    {
+        const FileSizeLimit limit(kLimit);
+        ASSERT_TRUE(exporter->Export(scene, options.get())) << exporter->GetLastErrorString();
+    }
+    EXPECT_NE(std::string(exporter->GetMessageText().Buffer()).find("Error writing texture file"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(scratch.Join("out/source.png")));
+    EXPECT_EQ(FolderEntryCount(scratch.Join("out")), 2u);
+    ASSERT_TRUE(exporter->Export(scene, options.get())) << exporter->GetLastErrorString();
+    EXPECT_EQ(ScratchFolder::ReadFile(scratch.Join("out/source.png")), picture);
+}
+
+}  // namespace
+}  // namespace geometry_format_test
