@@ -226,12 +226,26 @@ bool TakeMotion(std::uint32_t count, std::vector<std::unique_ptr<Record>>& recor
     return true;
 }
 
+template <typename Entries>
+auto FindByName(Entries& entries, const std::string& name) -> decltype(&entries.front()) {
+    for (auto& entry : entries) {
+        if (FieldText(entry.record->name) == name) return &entry;
+    }
+    return nullptr;
+}
+
+template <typename Record>
+std::unordered_set<std::string> NamesOf(const std::vector<std::unique_ptr<Record>>& records) {
+    std::unordered_set<std::string> named;
+    for (const auto& record : records) named.insert(FieldText(record->name));
+    return named;
+}
+
 // One motion record, named after it, for each entity that no keyframer node names (every
 // entity of a file without keyframer data): `init` makes it from the entity's record.
 template <typename Record, typename Entry, typename Init>
 void EmptyMotion(const std::vector<Entry>& entries, std::vector<std::unique_ptr<Record>>& records, Init init) {
-    std::unordered_set<std::string> named;
-    for (const auto& record : records) named.insert(FieldText(record->name));
+    const std::unordered_set<std::string> named = NamesOf(records);
     for (const Entry& entry : entries) {
         if (named.count(FieldText(entry.record->name)) != 0) continue;
         std::unique_ptr<Record> record;
@@ -298,16 +312,7 @@ bool RWyxReader3ds::LoadMotion() {
             FtkInitObjectMotion(r, 0, 0, 0, 0, 0);
             if (r != nullptr) FrameKeys3ds(mesh, *r);
         });
-    if (loaded && lights_) {
-        loaded = LoadMotionOf(
-                     FtkOmniNodeCount(db), omniMotion_, omniLights_,
-                     [db](std::uint32_t i, auto& r) { return FtkGetOmniMotionByIndex(db, i, r); },
-                     [](auto& r, const FtkLight&) { FtkInitOmniMotion(r, 0, 0); }) &&
-                 LoadMotionOf(
-                     FtkNodeCount(db, kSpotNodeTag), spotMotion_, spotLights_,
-                     [db](std::uint32_t i, auto& r) { return FtkGetSpotMotionByIndex(db, i, r); },
-                     [](auto& r, const FtkLight&) { FtkInitSpotMotion(r, 0, 0, 0, 0, 0, 0); });
-    }
+    if (loaded && lights_) loaded = LoadLightMotion();
     if (loaded && cameras_) {
         loaded = LoadMotionOf(
             FtkCameraNodeCount(db), cameraMotion_, cameraEntries_,
@@ -315,6 +320,59 @@ bool RWyxReader3ds::LoadMotion() {
             [](auto& r, const FtkCamera&) { FtkInitCameraMotion(r, 0, 0, 0, 0); });
     }
     return loaded && !Stop();
+}
+
+namespace {
+
+// A light node whose name matches no light of its tag's kind but a light of the other kind
+// that has no node of its own is that light's node: lib3ds tags a spot light's node as an
+// omni light's when the spot has no target node, and any light's node as a spot light's when
+// a spot target node shares its name. The node moves to the other kind's records with the
+// position and colour tracks both kinds have.
+template <typename From, typename To, typename Entry, typename Init>
+void TakeOverMisTagged(std::vector<std::unique_ptr<From>>& from, const std::vector<Entry>& fromLights,
+                       std::vector<std::unique_ptr<To>>& to, const std::vector<Entry>& toLights, Init init) {
+    std::unordered_set<std::string> named = NamesOf(to);
+    std::vector<std::unique_ptr<From>> kept;
+    for (std::unique_ptr<From>& record : from) {
+        const std::string name = FieldText(record->name);
+        const bool misTagged = FindByName(fromLights, name) == nullptr && FindByName(toLights, name) != nullptr &&
+                               named.count(name) == 0;
+        std::unique_ptr<To> taken;
+        if (misTagged) init(taken);
+        if (taken == nullptr) {
+            kept.push_back(std::move(record));
+            continue;
+        }
+        named.insert(name);
+        FtkCopyName(taken->name, name.c_str());
+        FtkCopyName(taken->parent, FieldText(record->parent).c_str());
+        taken->position = std::move(record->position);
+        taken->color = std::move(record->color);
+        to.push_back(std::move(taken));
+    }
+    from = std::move(kept);
+}
+
+}  // namespace
+
+// The omni and spot light nodes, each taken for the light its name matches, then a record for
+// each light without a node.
+bool RWyxReader3ds::LoadLightMotion() {
+    FtkDatabase* db = database_.get();
+    auto newOmni = [](std::unique_ptr<FtkOmniMotion>& r) { FtkInitOmniMotion(r, 0, 0); };
+    auto newSpot = [](std::unique_ptr<FtkSpotMotion>& r) { FtkInitSpotMotion(r, 0, 0, 0, 0, 0, 0); };
+    if (!TakeMotion(FtkOmniNodeCount(db), omniMotion_,
+                    [db](std::uint32_t i, auto& r) { return FtkGetOmniMotionByIndex(db, i, r); }) ||
+        !TakeMotion(FtkNodeCount(db, kSpotNodeTag), spotMotion_,
+                    [db](std::uint32_t i, auto& r) { return FtkGetSpotMotionByIndex(db, i, r); })) {
+        return false;
+    }
+    TakeOverMisTagged(omniMotion_, omniLights_, spotMotion_, spotLights_, newSpot);
+    TakeOverMisTagged(spotMotion_, spotLights_, omniMotion_, omniLights_, newOmni);
+    EmptyMotion(omniLights_, omniMotion_, [newOmni](auto& r, const FtkLight&) { newOmni(r); });
+    EmptyMotion(spotLights_, spotMotion_, [newSpot](auto& r, const FtkLight&) { newSpot(r); });
+    return true;
 }
 
 void RWyxReader3ds::Release() {
@@ -525,18 +583,6 @@ bool RWyxReader3ds::CreateAttributes() {
 // ---- nodes --------------------------------------------------------------------------------------
 
 RWyxNode* RWyxReader3ds::NewNode(const std::string& name) { return GetFactory()->CreateNode(name.c_str()); }
-
-namespace {
-
-template <typename Entry>
-Entry* FindByName(std::vector<Entry>& entries, const std::string& name) {
-    for (Entry& entry : entries) {
-        if (FieldText(entry.record->name) == name) return &entry;
-    }
-    return nullptr;
-}
-
-}  // namespace
 
 RWyxNode* RWyxReader3ds::CreateObjectNode(const FtkObjectMotion& motion) {
     const std::string name = FieldText(motion.name);

@@ -11,7 +11,9 @@
 // its name or not (3DS writers may give nodes to some objects only). A mesh without a keyframer
 // node gets a node placed by the mesh's frame (its points are made local to that frame); a
 // light or camera keeps the position, target, colour and angles of its chunk wherever no track
-// gives them; every keyed channel's default is its value at the start.
+// gives them; every keyed channel's default is its value at the start. A light node tagged as
+// the other kind of light (omni or spot), as lib3ds writes some, is taken for the light of its
+// name.
 //
 // The file is Z-up: a file point (x, y, z) becomes (x, z, -y). Lengths are multiplied by the
 // scale (2.54 with "Rescale", times the file's master scale), or, with "Create Reference Node",
@@ -98,6 +100,7 @@ private:
     bool LoadRecords();
     bool LoadEntities();
     bool LoadMotion();
+    bool LoadLightMotion();
     void Release();
     void ReadGlobalSettings(RWyxScene& scene);
     bool ReadMaterials();

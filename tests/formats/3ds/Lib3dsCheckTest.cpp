@@ -481,4 +481,68 @@ TEST_F(Lib3dsCheckTest, ANameTooLongForTheFormatIsRefusedByName) {
                  "The material name \"DefaultMaterial_0\" has 17 characters; a 3DS file holds at most 16.");
 }
 
+void ExpectKeys(RFCurve* curve, std::initializer_list<std::pair<int, double>> keys, const std::string& what) {
+    ASSERT_NE(curve, nullptr) << what;
+    ASSERT_EQ(curve->GetKeyCount(), static_cast<int>(keys.size())) << what;
+    int index = 0;
+    for (const auto& [frame, value] : keys) {
+        EXPECT_EQ(curve->GetKey(index).GetTime(), Frame(frame)) << what << " key " << index;
+        EXPECT_NEAR(curve->GetKey(index).GetValue(), value, 1e-5) << what << " key " << index;
+        ++index;
+    }
+}
+
+// lib3ds tags a spot light's node as an omni light's when the spot has no target node, and a
+// light node as a spot light's when a target node has its name, whatever the light. Each light
+// still gets one node, with the node's tracks applied; an omni light whose node is an omni's
+// reads as before, also beside a spot light of the same name.
+TEST_F(Lib3dsCheckTest, ALightNodeTaggedAsTheOtherKindIsTakenForItsLight) {
+    Lib3dsPtr file(lib3ds_file_new());
+    lib3ds_file_insert_light(file.get(), lib3ds_light_new("Omni"));
+    lib3ds_file_insert_light(file.get(), lib3ds_light_new("Bulb"));
+    Lib3dsLight* twin = lib3ds_light_new("Omni");
+    twin->spot_light = LIB3DS_TRUE;
+    lib3ds_file_insert_light(file.get(), twin);
+    Lib3dsLight* spot = lib3ds_light_new("Spot");
+    spot->spot_light = LIB3DS_TRUE;
+    const Lib3dsFloat spotTarget[3] = {4, 5, 6};
+    std::memcpy(spot->spot, spotTarget, sizeof spotTarget);
+    lib3ds_file_insert_light(file.get(), spot);
+    Lib3dsNode* omni = KeyframerNode(file.get(), lib3ds_node_new_light(), "Omni", 0);
+    AddKey(omni->data.light.pos_track, 0, 1, 1, 1);
+    AddKey(omni->data.light.pos_track, 10, 2, 1, 1);
+    Lib3dsNode* spotNode = KeyframerNode(file.get(), lib3ds_node_new_light(), "Spot", 1);
+    spotNode->parent_id = 0;  // under Omni
+    AddKey(spotNode->data.light.pos_track, 0, 1, 2, 3);
+    AddKey(spotNode->data.light.pos_track, 20, 7, 8, 9);
+    AddKey(spotNode->data.light.col_track, 5, 0.2f, 0.4f, 0.6f);
+    AddKey(spotNode->data.light.col_track, 15, 1.0f, 0.5f, 0.0f);
+    Lib3dsNode* bulb = KeyframerNode(file.get(), lib3ds_node_new_light(), "Bulb", 2);
+    AddKey(bulb->data.light.col_track, 0, 0, 1, 0);
+    AddKey(bulb->data.light.col_track, 30, 0, 0, 1);
+    KeyframerNode(file.get(), lib3ds_node_new_spot(), "Bulb", 3);
+    SaveAndRead(file.get(), "tagged.3ds");
+
+    // Omni (with Spot and Spot.Target), the spot light and target named Omni, Bulb: none doubled.
+    EXPECT_EQ(scene->GetRootNode()->GetChildCount(), 4);
+    ASSERT_NE(Node("Spot"), nullptr);
+    ASSERT_NE(Node("Spot")->GetLight(), nullptr);
+    EXPECT_EQ(Node("Spot")->GetLight()->GetLightType(), 2);
+    EXPECT_EQ(Node("Spot")->GetTarget(), Node("Spot.Target"));
+    EXPECT_EQ(Node("Spot")->GetParent(), Node("Omni"));
+    RWyxTakeNode* take = Node("Spot")->GetCurrentTakeNode();
+    ExpectKeys(take->GetTranslationXCurve(), {{0, 1.0}, {20, 7.0}}, "spot x");
+    ExpectKeys(take->GetTranslationZCurve(), {{0, -2.0}, {20, -8.0}}, "spot z");  // file -y
+    ExpectKeys(take->GetColorXCurve(), {{5, 0.2}, {15, 1.0}}, "spot red");
+    ExpectNear(DefaultTranslation(Node("Spot.Target")), RVector4(4, 6, -5, 0), 1e-5, "spot target");
+    ASSERT_NE(Node("Omni"), nullptr);
+    ASSERT_NE(Node("Omni")->GetLight(), nullptr);
+    EXPECT_EQ(Node("Omni")->GetLight()->GetLightType(), 0);
+    ExpectKeys(Node("Omni")->GetCurrentTakeNode()->GetTranslationXCurve(), {{0, 1.0}, {10, 2.0}}, "omni x");
+    ASSERT_NE(Node("Bulb"), nullptr);
+    ASSERT_NE(Node("Bulb")->GetLight(), nullptr);
+    EXPECT_EQ(Node("Bulb")->GetLight()->GetLightType(), 0);
+    ExpectKeys(Node("Bulb")->GetCurrentTakeNode()->GetColorYCurve(), {{0, 1.0}, {30, 0.0}}, "bulb green");
+}
+
 }  // namespace

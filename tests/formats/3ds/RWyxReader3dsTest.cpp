@@ -463,6 +463,49 @@ TEST_F(RWyxReader3dsTest, ObjectsTheKeyframerLeavesOutAreReadWhereTheirChunksPut
     EXPECT_NE(Node("View")->GetCamera(), nullptr);
 }
 
+// A spot light whose first node (at 7), tagged as a spot's or as an omni's, is followed by an
+// omni-tagged node of its name (at 9) keeps its first node; the second stays an empty node, as
+// the light is not taken a second time.
+TEST_F(RWyxReader3dsTest, ALightIsTakenByOneNodeOnly) {
+    for (const bool spotFirst : {true, false}) {
+        const Bytes file = MakeFile([spotFirst](FtkDatabase* db) {
+            std::unique_ptr<FtkLight> light;
+            FtkInitSpotlight(light);
+            FtkCopyName(light->name, "Spot");
+            FtkPutLight(db, light.get());
+            std::unique_ptr<FtkSpotMotion> spot;
+            FtkInitSpotMotion(spot, 1, 0, 0, 0, 0, 0);
+            std::unique_ptr<FtkOmniMotion> omni;
+            FtkInitOmniMotion(omni, 1, 0);
+            FtkCopyName(spot->name, "Spot");
+            FtkCopyName(omni->name, "Spot");
+            spot->position.values[0] = omni->position.values[0] = {7, 0, 0};
+            if (spotFirst) {
+                FtkPutSpotMotion(db, spot.get());
+            } else {
+                FtkPutOmniMotion(db, omni.get());
+            }
+            omni->position.values[0] = {9, 0, 0};
+            FtkPutOmniMotion(db, omni.get());
+        });
+        ASSERT_TRUE(Read(file, Options([](RStreamOptions3ds& o) { o.SetOptionValue(o.kRescale, 0); })))
+            << ErrorCodes();
+        RWyxNode* root = scene->GetRootNode();
+        EXPECT_EQ(root->GetChildCount(), 3) << spotFirst;  // the light, its target, the empty node
+        int lights = 0;
+        for (int i = 0; i < root->GetChildCount(); ++i) {
+            if (root->GetChild(i)->GetLight() == nullptr) continue;
+            ++lights;
+            RVector4 translation;
+            root->GetChild(i)->GetDefaultTranslation(translation);
+            EXPECT_EQ(translation.x, 7.0) << spotFirst;
+        }
+        EXPECT_EQ(lights, 1) << spotFirst;
+        factory.DestroyAll();
+        scene = factory.CreateScene();
+    }
+}
+
 TEST_F(RWyxReader3dsTest, AFailedReadReleasesItsFileAndTheNextFileReadsAgain) {
     const Bytes whole = CubeFile(kOneMask);
     Bytes damaged = whole;
