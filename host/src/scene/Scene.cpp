@@ -92,6 +92,7 @@ void Scene::reset() {
     minTime_ = 0.0;
     maxTime_ = 10.0;
     activeSelection_->clear();
+    fileInfo_.clear();
 }
 
 NodePtr Scene::createNode(const std::string& typeName, const std::string& name, Node* dagParent, VStatus& status) {

@@ -83,6 +83,10 @@ public:
 
     std::vector<SelectionItem>& activeSelection() { return *activeSelection_; }
 
+    // Notes on the scene as a whole (the fileInfo command): name -> text, until a reset.
+    const std::map<std::string, std::string>& fileInfo() const { return fileInfo_; }
+    void setFileInfo(const std::string& name, const std::string& text) { fileInfo_[name] = text; }
+
 private:
     Scene();
     ~Scene();
@@ -103,6 +107,7 @@ private:
     double minTime_ = 0.0;
     double maxTime_ = 10.0;
     std::unique_ptr<std::vector<SelectionItem>> activeSelection_;
+    std::map<std::string, std::string> fileInfo_;
 };
 
 }  // namespace vexa_host
