@@ -240,11 +240,11 @@ void WyxVexaExportSession::WarnAboutFileExtension(const char* fileName) {
     RString extension;
     GetFileExtension(extension, fileName);
     if (extension.ToLowerCase() == "wyx") return;
-    const RString text = RString("The file ") + fileName + " is written as a binary WYX file: the export writes no other format.";
+    const RString text =
+        RString("The file ") + fileName + " is written as a binary WYX file: the export writes no other format.";
     Warn({text}, text);
     if (!ShowUI()) VGlobal::displayWarning(VString("WYXExport warning: ") + text.Buffer());
 }
-
 
 void WyxVexaExportSession::WarnAboutMaterialNamespaces() {
     std::vector<RString> faulty;

@@ -11,8 +11,9 @@
 // Export, in this order:
 //   Begin:            the active selection (kExportSelectionOnly); the log "wyxvexalog.txt"
 //                     (application folder, title "File Export : " and the file name); a
-//                     warning when the name does not end in ".wyx"; the joint display scale (skeleton size 100 x the scale, at least 1e-7); the
-//                     texture image handlers.
+//                     warning when the name does not end in ".wyx"; the joint display scale
+//                     (skeleton size 100 x the scale, at least 1e-7); the texture image
+//                     handlers.
 //   CollectHostScene: "Exporting geometry...": the DAG walk makes a node for every transform
 //                     with its mesh, NURBS, light, camera, null or skeleton; "Exporting
 //                     hierarchy...": materials and the hierarchy, custom attributes, names
