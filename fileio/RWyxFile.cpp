@@ -241,8 +241,11 @@ bool RWyxFile::Create(const char* name, bool binary, bool encrypted, const RWyxF
     // The content goes to a temporary file beside the target (the file its links lead to),
     // put in place by Close only; a file that may not be written, or a folder, is refused.
     if (!replacement_.Begin(fileName_.Buffer()) || !output_.Attach(replacement_.File())) {
+        const int reason = replacement_.FailureCode();
         replacement_.Abandon();
-        Fail(kErrorNotCreated);
+        // The system's reason after the message, as in "File not created : Permission denied".
+        Fail(kErrorNotCreated,
+             reason != 0 ? (RString(kMessages[kErrorNotCreated]) + " : " + std::strerror(reason)).Buffer() : nullptr);
         return false;
     }
     mode_ = Mode::kWriting;

@@ -172,8 +172,9 @@ public:
     // kMaxFileVersion). The main section is open afterwards. A file still being written is
     // abandoned first, one being read released. False with error 4 "File not created" when
     // the file cannot be made: a folder, a file this process may not open for writing or
-    // anything but a regular file, a folder it may not create a file in. A symbolic link is
-    // followed: the file it names is written.
+    // anything but a regular file, a folder it may not create a file in; the error's text
+    // then gives the system's reason ("File not created : Permission denied"). A symbolic
+    // link is followed: the file it names is written.
     bool Create(const char* name, bool binary, bool encrypted, const RWyxFileHeaderInfo& headerInfo);
     // Reads name in whichever form it has; the main section is current afterwards. False
     // with error 3 when it cannot be read, 0 when it is not a sound WYX file, 1 when its

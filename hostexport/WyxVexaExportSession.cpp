@@ -2,6 +2,7 @@
 
 #include "attributes/RWyxMaterial.h"
 #include "attributes/RWyxTexture.h"
+#include "core/FilePaths.h"
 #include "core/RMatrix.h"
 #include "core/RWyxLogFile.h"
 #include "curves/RFCurve.h"
@@ -128,6 +129,7 @@ void WyxVexaExportSession::Begin(const char* fileName) {
     }
     const RString title = RString("File Export : ") + (fileName != nullptr ? fileName : "");
     log_ = std::make_unique<RWyxLogFile>(kLogFileName, title.Buffer(), true, true);
+    WarnAboutFileExtension(fileName);
     double scale = 1.0;
     if (!VGlobal::executeCommand("jointDisplayScale -q -a", scale)) scale = 1.0;
     if (!(scale >= kMinJointDisplayScale)) scale = kMinJointDisplayScale;
@@ -231,7 +233,18 @@ void WyxVexaExportSession::Warn(const std::vector<RString>& lines, const RString
     ShowDialog(title, dialogText);
 }
 
-// ---- namespaces and name clashes --------------------------------------------------------------
+// ---- the file's name, namespaces and name clashes -------------------------------------------
+
+void WyxVexaExportSession::WarnAboutFileExtension(const char* fileName) {
+    if (fileName == nullptr) return;
+    RString extension;
+    GetFileExtension(extension, fileName);
+    if (extension.ToLowerCase() == "wyx") return;
+    const RString text =
+        RString("The file ") + fileName + " is written as a binary WYX file: the export writes no other format.";
+    Warn({text}, text);
+    if (!ShowUI()) VGlobal::displayWarning(VString("WYXExport warning: ") + text.Buffer());
+}
 
 void WyxVexaExportSession::WarnAboutMaterialNamespaces() {
     std::vector<RString> faulty;

@@ -10,9 +10,10 @@
 //
 // Export, in this order:
 //   Begin:            the active selection (kExportSelectionOnly); the log "wyxvexalog.txt"
-//                     (application folder, title "File Export : " and the file name); the
-//                     joint display scale (skeleton size 100 x the scale, at least 1e-7); the
-//                     texture image handlers.
+//                     (application folder, title "File Export : " and the file name); a
+//                     warning when the name does not end in ".wyx"; the joint display scale
+//                     (skeleton size 100 x the scale, at least 1e-7); the texture image
+//                     handlers.
 //   CollectHostScene: "Exporting geometry...": the DAG walk makes a node for every transform
 //                     with its mesh, NURBS, light, camera, null or skeleton; "Exporting
 //                     hierarchy...": materials and the hierarchy, custom attributes, names
@@ -165,6 +166,9 @@ public:
     void RemoveDeferredNodes();
 
     // ---- the main's own steps -------------------------------------------------------------------------
+    // The export always writes binary WYX: a name that does not end in ".wyx" (in any case)
+    // is warned about, in the log, in a dialog with kExportShowUI, else in the host's messages.
+    void WarnAboutFileExtension(const char* fileName);
     void WarnAboutMaterialNamespaces();
     void WarnAboutSharedNamespaces();
     // False, with the log line and the dialog, when nodes share a name.

@@ -34,6 +34,7 @@ constexpr double kEmptyRangeSeconds = 1.0 / 24.0;
 // Files older than this keep their pivots the old way.
 constexpr int kNewPivotMajor = 5;
 constexpr int kNewPivotMinor = 8;
+constexpr const char* kWarningTitle = "WYX import Warning";
 
 const WyxVexaOptions& Options() { return *GetPluginOptions(); }
 
@@ -117,6 +118,7 @@ VStatus WyxVexaImportSession::Import() {
     }
     PrepareScene();
     CreateHostNodes();
+    WarnWhenNothingMatched();
     ImportContent();
     EndImport();
     return VStatus();
@@ -180,6 +182,22 @@ void WyxVexaImportSession::CreateHostNodes() {
     ConvertPivots();
     if (Options().GetBoolOption(kImportDeformNullsAsJoints)) ConvertDeformingNullsToJoints(rootNode_, factory_);
     CreateNodesInNamespaces();
+}
+
+void WyxVexaImportSession::WarnWhenNothingMatched() {
+    if (Options().GetImportMode() != WyxPluginOptions::kExclusiveMerge) return;
+    bool matched = false;
+    ForChildren(rootNode_, [&matched](RWyxNode* child) {
+        VisitSubtree(child, [&matched](RWyxNode* node) { matched = matched || static_cast<VexaNode*>(node)->IsMerged(); });
+    });
+    if (matched) return;
+    const char* const text = "Exclusive merge: no node of the file matches a node of the scene; nothing was imported.";
+    if (log_ != nullptr) log_->AddLine((RString(kWarningTitle) + ": " + text).Buffer());
+    if (ShowUI()) {
+        ShowDialog(kWarningTitle, text);
+    } else {
+        VGlobal::displayWarning(VString("WYXImport warning: ") + text);
+    }
 }
 
 void WyxVexaImportSession::ConvertPivots() {

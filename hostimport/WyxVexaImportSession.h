@@ -281,6 +281,8 @@ private:
     RString FailRead();
     void PrepareScene();
     void CreateHostNodes();
+    // In exclusive-merge mode, a warning when no node of the file matched a host node.
+    void WarnWhenNothingMatched();
     void ImportContent();
     void ConvertPivots();
     void SetHostTimeRange();

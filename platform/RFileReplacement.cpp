@@ -199,10 +199,12 @@ bool RFileReplacement::Prepare(const char* path) {
     failureCode_ = 0;
     keptOldContent_.clear();
     if (path == nullptr || path[0] == '\0') {
+        errno = ENOENT;
         return false;
     }
     target_ = FollowLinks(ToNativePath(path));
     if (target_.empty()) {
+        errno = ELOOP;
         return false;
     }
     struct stat info;
@@ -222,10 +224,15 @@ bool RFileReplacement::Prepare(const char* path) {
     if (descriptor < 0 && errno == EACCES) {
         descriptor = ::open(target_.c_str(), O_WRONLY | kFlags);
     }
-    if (descriptor < 0 || ::fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode)) {
-        if (descriptor >= 0) {
-            ::close(descriptor);
-        }
+    if (descriptor < 0) {
+        return false;
+    }
+    const bool examined = ::fstat(descriptor, &info) == 0;
+    if (!examined || !S_ISREG(info.st_mode)) {
+        // A device or a pipe opens, but is no file to replace.
+        const int code = !examined ? errno : S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+        ::close(descriptor);
+        errno = code;
         return false;
     }
     targetExists_ = true;
@@ -242,6 +249,7 @@ bool RFileReplacement::Prepare(const char* path) {
 
 bool RFileReplacement::Begin(const char* path, const char* prefix) {
     if (!Prepare(path) || !CreateTemporary(prefix)) {
+        failureCode_ = errno;
         Reset();
         return false;
     }

@@ -67,8 +67,9 @@ public:
     // Drops the temporary file; the file is left as it was.
     void Abandon();
 
-    // The errno of the step that failed the last Commit; 0 when it did not fail or no call
-    // of the system told why. Reset by Begin and Adopt.
+    // The errno of the step that failed the last Begin or Commit (for a path that is no
+    // regular file EISDIR or EINVAL, for too many links ELOOP); 0 when it did not fail.
+    // Reset by Begin and Adopt.
     int FailureCode() const { return failureCode_; }
     // After a failed in-place Commit that could not put the old content back: the file
     // beside the target that holds it (operating system form). Empty otherwise.

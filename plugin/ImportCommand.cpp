@@ -20,11 +20,17 @@ namespace {
 const char* const kUsage = "Use syntax: WYXImport -f \"filename\" [-t take_index_zero_based]";
 const char* const kWindow = "WYXIMPORTWINDOW";
 const char* const kDialogCaller = "WYXImportDialog";
+const char* const kNoAnimation = "No Animation.";
+// The scene's note (fileInfo) of the take imported last.
+const char* const kImportedTakeInfo = "WYXImportTake";
 constexpr int kTakesStreamFlag = 6;
 
 struct ImportArguments {
     VString fileName;
     int takeIndex = -1;
+    // The text of -t, and whether it is a whole number.
+    VString takeText;
+    bool takeIsNumber = true;
     bool fromDialog = false;
 };
 
@@ -36,7 +42,10 @@ ImportArguments ReadArguments(const VArgList& args) {
         if (flag == "-f" || flag == "-file") {
             read.fileName = args.asString(p + 1);
         } else if (flag == "-t" || flag == "-take") {
-            read.takeIndex = args.asInt(p + 1);
+            VStatus number;
+            read.takeIndex = args.asInt(p + 1, &number);
+            read.takeText = args.asString(p + 1);
+            read.takeIsNumber = static_cast<bool>(number);
         } else if (flag == "-caller") {
             const VString caller = args.asString(p + 1);
             if (caller == "WYXVexaTranslator") break;
@@ -79,8 +88,8 @@ VString NullsToPivotsState(RWyxFileImporter& importer) {
 }
 
 VString TakeListScript(RWyxFileImporter& importer) {
-    VString script = "textScrollList -w 280 -p WYXIMPORTWINDOW -numberOfRows 8  -allowMultiSelection false -append "
-                     "\"No Animation.\"";
+    VString script = "textScrollList -w 280 -p WYXIMPORTWINDOW -numberOfRows 8  -allowMultiSelection false -append " +
+                     QuotedScriptText(kNoAnimation);
     const int takes = importer.GetTakeCount();
     for (int i = 0; i < takes; ++i) {
         const RWyxTakeInfo* take = importer.GetTakeInfo(i);
@@ -247,6 +256,9 @@ VStatus ImportTake(int takeIndex) {
     ResetProgress(Options().GetBoolOption(kImportShowUI), kWindow);
     ShowProgressDetail(detail);
     const VStatus status = session->Import();
+    // The scene notes which take it holds, as the take list of the dialog names it.
+    const VString take = takeIndex >= 0 ? VString(session->GetTakeName().Buffer()) : VString(kNoAnimation);
+    if (status) RunScript(VString("fileInfo \"") + kImportedTakeInfo + "\" " + QuotedScriptText(take));
     ReleaseCachedImportSession();
     return status;
 }
@@ -291,6 +303,9 @@ VStatus ImportCommand::Run(const VArgList& args) {
         ReleaseCachedImportSession();
         return Fail(kUsage);
     }
+    if (!read.takeIsNumber) {
+        return Fail("WYXImport error: take index \"" + read.takeText + "\" is not a whole number.");
+    }
     if (CachedImportSession() != nullptr && read.fileName != CachedImportFileName()) ReleaseCachedImportSession();
     if (CachedImportSession() == nullptr) {
         WyxVexaImportSession& session = CacheNewImportSession();
@@ -298,8 +313,8 @@ VStatus ImportCommand::Run(const VArgList& args) {
         const VStatus opened = session.Open(read.fileName);
         if (!opened) {
             ReleaseCachedImportSession();
-            const VString reason = opened == VStatus::kNotFound ? VString("file not found.") : opened.errorString();
-            displayError("WYXImport error: " + reason);
+            displayError(opened == VStatus::kNotFound ? FileNotFoundMessage(read.fileName)
+                                                      : "WYXImport error: " + opened.errorString());
             return opened;
         }
     }

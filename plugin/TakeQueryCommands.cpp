@@ -60,7 +60,7 @@ VStatus ReadCommand::Run(const VArgList& args) {
     }
     if (!status) {
         ReleaseCachedImportSession();
-        if (status == VStatus::kNotFound) return Fail("WYXRead error: file not found.");
+        if (status == VStatus::kNotFound) return Fail(FileNotFoundMessage(fileName));
         if (fileName.length() == 0) return Fail("Use syntax: WYXRead -f filename");
         return Fail("WYXRead error: " + status.errorString());
     }

@@ -16,6 +16,10 @@ VStatus WyxVexaCommand::Succeed() {
     return VStatus();
 }
 
+VString WyxVexaCommand::FileNotFoundMessage(const VString& fileName) const {
+    return VString(name_) + " error: file not found. (" + fileName + ")";
+}
+
 bool WyxVexaCommand::HasValueFlag(const VArgList& args) {
     if (args.length() != 2) return false;
     const VString flag = args.asString(0);

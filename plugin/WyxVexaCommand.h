@@ -41,6 +41,8 @@ protected:
     virtual VStatus Run(const VArgList& args) = 0;
 
     const char* Name() const { return name_; }
+    // "NAME error: file not found. (FILE)": the file the command was given.
+    VString FileNotFoundMessage(const VString& fileName) const;
 
 private:
     const char* name_;

@@ -1,27 +1,31 @@
 // vexa: the host's command-line shell.
 //
-//   vexa [-p PLUGIN]... [-c COMMANDS | SCRIPT]
+//   vexa [-p PLUGIN]... [--no-status] [-c COMMANDS | SCRIPT]
 //
 // Loads the plug-ins named with -p, then runs the script of -c, or of the script file, or,
 // with neither, reads standard input line by line, each line a script (with a prompt when it
 // is a terminal). Statements end with ";" (ScriptParser.h). Each statement's result is printed
 // as "// Result: ..."; messages go to standard error. A script from -c or a file stops at the
-// first failure, and the shell then exits with status 1; an interactive session goes on. The
-// errors of a script file give the file's name with the line and column. At exit every
-// plug-in is unloaded (uninitializePlugin), the last loaded first. "-h" or "--help" prints
-// the usage (kUsage) and exits 0.
+// first failure, and the shell then exits with status 1; standard input goes on with the next
+// line, and the shell exits with status 1 at its end. The errors of a script file give the
+// file's name with the line and column. At exit every plug-in is unloaded (uninitializePlugin),
+// the last loaded first. "-h" or "--help" prints the usage (kUsage) and exits 0.
 //
-// Exit status: 0 when everything ran; 1 when a plug-in did not load, a script failed, or the
-// script file cannot be read (an empty path, a folder, a file that is missing or unreadable);
-// 2 for arguments the shell does not understand.
+// Exit status: 0 when everything ran; 1 when a plug-in did not load, a script or a line of
+// standard input failed, or the script file cannot be read (an empty path, a folder, a file
+// that is missing or unreadable); 2 for arguments the shell does not understand.
 //
 // The interface is headless: "dumpUI" prints the windows and the dialogs shown, and
 // "userAction" acts as the user (-set CONTROL VALUE, -pick RADIOBUTTON, -rows LIST ROW...,
-// -press BUTTON; -answer LABEL, -answerIndex N or -dismiss for the next confirm dialog).
+// -press BUTTON; -answer LABEL, -answerIndex N or -dismiss for the next confirm dialog). What a
+// screen would show goes to standard error (InterfaceEcho.h): the status lines of a shown
+// window as a command changes them (unless --no-status), each confirm dialog with its answer,
+// and, when the script or standard input ends, every window still shown with its buttons.
 //
 // When VEXA_PLUG_IN_PATH is not set, the shell sets it to its own folder and adds the folder
 // of every plug-in it loads, so that plug-ins can find their own folder there.
 
+#include "host/shell/InterfaceEcho.h"
 #include "host/src/plugins/PluginManager.h"
 #include "host/src/script/CommandEngine.h"
 #include "host/src/script/ScriptInterpreter.h"
@@ -43,24 +47,32 @@
 
 namespace {
 
-const char* const kUsage = R"(usage: vexa [-p PLUGIN]... [-c COMMANDS | SCRIPT]
+const char* const kUsage = R"(usage: vexa [-p PLUGIN]... [--no-status] [-c COMMANDS | SCRIPT]
 
 Runs scripts of the Vexa host stand-in.
 
   -p PLUGIN     load the plug-in first; PLUGIN is a path (with a "/"), or a name looked up
                 as NAME or NAME.vll in the folders of VEXA_PLUG_IN_PATH (";" between
                 folders). May be given more than once; the plug-ins load in that order.
+  --no-status   do not print the status lines of shown windows.
   -c COMMANDS   run COMMANDS as a script, then exit.
   SCRIPT        run the script file SCRIPT, then exit.
   -h, --help    print this help and exit.
 
 With neither -c nor SCRIPT, standard input is read line by line, each line a script. A script
-of -c or SCRIPT stops at its first failure. Results print to standard output as
-"// Result: ...", messages to standard error. When VEXA_PLUG_IN_PATH is not set, the shell
-sets it to its own folder and adds the folder of every plug-in it loads.
+of -c or SCRIPT stops at its first failure; standard input goes on with the next line.
+Results print to standard output as "// Result: ...", messages to standard error. When
+VEXA_PLUG_IN_PATH is not set, the shell sets it to its own folder and adds the folder of
+every plug-in it loads.
 
-Exit status: 0 when everything ran, 1 when a plug-in or a script failed or SCRIPT cannot be
-read, 2 for arguments the shell does not understand.
+The interface has no screen: "dumpUI" prints its windows and the dialogs shown, "userAction"
+acts as the user. On standard error the shell prints the status lines of a shown window as
+they change (a few a second at most; "// WINDOW: text"), each confirm dialog with its answer,
+and, when the script or standard input ends, every window still shown with the buttons that
+"userAction -press" takes.
+
+Exit status: 0 when everything ran, 1 when a plug-in, a script or a line of standard input
+failed or SCRIPT cannot be read, 2 for arguments the shell does not understand.
 )";
 
 struct Options {
@@ -70,10 +82,13 @@ struct Options {
     bool haveCommands = false;
     bool haveScript = false;
     bool help = false;
+    bool statusLines = true;
 };
 
 void printUsage(std::ostream& out) { out << kUsage; }
-void printUsageLine(std::ostream& out) { out << "usage: vexa [-p PLUGIN]... [-c COMMANDS | SCRIPT]  (vexa --help tells more)\n"; }
+void printUsageLine(std::ostream& out) {
+    out << "usage: vexa [-p PLUGIN]... [--no-status] [-c COMMANDS | SCRIPT]  (vexa --help tells more)\n";
+}
 
 bool refuse(const std::string& message) {
     std::cerr << "vexa: " << message << "\n";
@@ -86,6 +101,8 @@ bool parseOptions(int argc, char** argv, Options& options) {
         const std::string word = argv[i];
         if (word == "-h" || word == "--help") {
             options.help = true;
+        } else if (word == "--no-status") {
+            options.statusLines = false;
         } else if (word == "-p" || word == "-c") {
             if (i + 1 >= argc) return refuse(word + " needs a value");
             if (word == "-p") {
@@ -137,25 +154,29 @@ std::string executableFolder() {
     return full.substr(0, full.rfind('/'));
 }
 
-bool run(const std::string& text, const std::string& source = std::string()) {
+bool run(InterfaceEcho& echo, const std::string& text, const std::string& source = std::string()) {
     vexa_host::CommandResult result;
-    const auto printResult = [](const vexa_host::CommandResult& each) {
+    const auto printResult = [&echo](const vexa_host::CommandResult& each) {
+        echo.flush();
         if (!each.empty()) std::cout << "// Result: " << each.joined() << std::endl;
     };
     const VStatus status = vexa_host::ScriptInterpreter::instance().run(text, result, printResult, source);
+    echo.flush();
     std::cout.flush();
     return static_cast<bool>(status);
 }
 
-bool runInteractive() {
+// Every line runs, whatever the lines before did; false when any failed.
+bool runInteractive(InterfaceEcho& echo) {
     const bool terminal = isatty(STDIN_FILENO) != 0;
     std::string line;
+    bool ok = true;
     while (true) {
         if (terminal) std::cout << "vexa> " << std::flush;
         if (!std::getline(std::cin, line)) break;
-        run(line);
+        ok = run(echo, line) && ok;
     }
-    return true;
+    return ok;
 }
 
 }  // namespace
@@ -177,17 +198,20 @@ int main(int argc, char** argv) {
         vexa_host::PluginManager::instance().setManageSearchPath(true);
     }
     VMessageLog::setEcho(true);
+    InterfaceEcho echo(std::cerr);
+    echo.watch(options.statusLines);
 
     bool ok = true;
-    for (const std::string& plugin : options.plugins) ok = ok && run("loadPlugin " + vexa_host::quoted(plugin));
+    for (const std::string& plugin : options.plugins) ok = ok && run(echo, "loadPlugin " + vexa_host::quoted(plugin));
     if (ok) {
         if (options.haveCommands) {
-            ok = run(options.commands);
+            ok = run(echo, options.commands);
         } else if (options.haveScript) {
-            ok = run(script, options.script);
+            ok = run(echo, script, options.script);
         } else {
-            ok = runInteractive();
+            ok = runInteractive(echo);
         }
+        echo.reportShownWindows();
     }
     vexa_host::PluginManager::instance().unloadAll();
     return ok ? 0 : 1;

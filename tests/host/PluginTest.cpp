@@ -187,7 +187,10 @@ confirmDialog -t "Question" -m "Sure?" -b "Yes" -b "No"; dumpUI;
 )");
     std::string output;
     EXPECT_EQ(runShell("", script, output), 0) << output;
-    EXPECT_NE(output.find("ticked\npressed\n// Result: No\n"), std::string::npos) << output;
+    EXPECT_NE(output.find("ticked\npressed\n// Dialog \"Question\" (buttons \"Yes\", \"No\"; answered \"No\")\n"
+                          "//   Sure?\n// Result: No\n"),
+              std::string::npos)
+        << output;
     EXPECT_NE(output.find(R"(window W "Dialog" shown
   columnLayout columnLayout1
     checkBox BOX "" value 1 cc "print \"ticked\\n\""
@@ -206,8 +209,8 @@ TEST_F(PluginTest, TheShellStopsAScriptAtAFailureAndReadsStandardInput) {
     EXPECT_EQ(runShell("", script, output), 1);
     EXPECT_NE(output.find("// Result: a\n"), std::string::npos) << output;
     EXPECT_EQ(output.find("// Result: b\n"), std::string::npos) << output;
-    // Interactively every line runs, whatever failed before.
-    EXPECT_EQ(runShell("", "", output, script), 0);
+    // Interactively every line runs, whatever failed before; the failure makes the status 1.
+    EXPECT_EQ(runShell("", "", output, script), 1);
     EXPECT_NE(output.find("// Result: b\n"), std::string::npos) << output;
     EXPECT_EQ(runShell("", "-x", output), 2);
     std::remove(script.c_str());

@@ -3,6 +3,7 @@
 
 #include "tests/support/HostTestSupport.h"
 
+#include "host/src/commands/SceneDump.h"
 #include "host/src/script/CommandEngine.h"
 
 #include <vexa/VFnNumericAttribute.h>
@@ -10,6 +11,7 @@
 #include <vexa/VSelectionList.h>
 #include <vexa/VStringArray.h>
 
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -92,6 +94,21 @@ TEST_F(SceneCommandTest, SessionSettingsAnswerAndChange) {
     EXPECT_EQ(failure("optionVar -iv count many"), "optionVar: -iv takes a number, not many");
     EXPECT_EQ(failure("setAttributeEditorVisible maybe"), "setAttributeEditorVisible: give 1 or 0");
     EXPECT_EQ(failure("about -v"), "about: invalid flag -v");
+}
+
+// Notes on the whole scene: set, answered, listed by the dump, gone with a new scene.
+TEST_F(SceneCommandTest, FileInfoNotesTextsOnTheScene) {
+    runSteps({{"fileInfo \"take\" \"Walk\"", ""},
+              {"fileInfo -q \"take\"", "Walk"},
+              {"fileInfo \"take\" \"Run \\\"fast\\\"\"", ""},
+              {"fileInfo -query take", "Run \"fast\""},
+              {"fileInfo -q other", ""}});
+    std::ostringstream dump;
+    vexa_host::dumpScene(dump);
+    EXPECT_EQ(dump.str(), "time 0 range 0 10\nfileInfo take \"Run \\\"fast\\\"\"\n");
+    EXPECT_EQ(failure("fileInfo take"), "fileInfo: give a name and a text, or -q and a name");
+    EXPECT_EQ(failure("fileInfo -x take"), "fileInfo: give a name and a text, or -q and a name");
+    runSteps({{"file -f -new", ""}, {"fileInfo -q take", ""}});
 }
 
 TEST_F(SceneCommandTest, ParentMovesNodesWithTheirLocalValues) {

@@ -19,8 +19,9 @@ TEST_F(ShellTest, HelpListsEveryFlagAndExitsWell) {
         SCOPED_TRACE(flag);
         std::string output;
         EXPECT_EQ(runShell("", flag, output), 0);
-        EXPECT_EQ(output.rfind("usage: vexa [-p PLUGIN]... [-c COMMANDS | SCRIPT]\n", 0), 0u) << output;
-        for (const char* entry : {"  -p PLUGIN     load the plug-in first", "  -c COMMANDS   run COMMANDS as a script",
+        EXPECT_EQ(output.rfind("usage: vexa [-p PLUGIN]... [--no-status] [-c COMMANDS | SCRIPT]\n", 0), 0u) << output;
+        for (const char* entry : {"  -p PLUGIN     load the plug-in first", "  --no-status   do not print the status lines",
+                                  "  -c COMMANDS   run COMMANDS as a script",
                                   "  SCRIPT        run the script file SCRIPT", "  -h, --help    print this help",
                                   "VEXA_PLUG_IN_PATH", "Exit status:"}) {
             EXPECT_NE(output.find(entry), std::string::npos) << entry << "\n" << output;
@@ -29,7 +30,7 @@ TEST_F(ShellTest, HelpListsEveryFlagAndExitsWell) {
     // Help goes to standard output, so that it can be paged.
     std::string output;
     EXPECT_EQ(runShell("", "--help 2>/dev/null | head -1; true", output), 0);
-    EXPECT_EQ(output, "usage: vexa [-p PLUGIN]... [-c COMMANDS | SCRIPT]\n");
+    EXPECT_EQ(output, "usage: vexa [-p PLUGIN]... [--no-status] [-c COMMANDS | SCRIPT]\n");
 }
 
 TEST_F(ShellTest, ArgumentsItDoesNotUnderstandAreUsageErrors) {
@@ -114,6 +115,110 @@ TEST_F(ShellTest, ScriptErrorsNameTheFileLineAndColumn) {
     EXPECT_EQ(runShell("", "-c 'print \"x'", output), 1);
     EXPECT_EQ(output, "// Error: Syntax error: unterminated string at line 1, column 7\n");
     std::remove(script.c_str());
+}
+
+// Standard input goes on after a failed line, and the exit status says that one failed.
+TEST_F(ShellTest, StandardInputRunsEveryLineAndExitsOneAfterAFailure) {
+    const std::string input = scratchFile("input.vx");
+    writeFile(input, "print a;\nnosuch;\nprint b;\n");
+    std::string output;
+    EXPECT_EQ(runShell("", "", output, input), 1);
+    EXPECT_NE(output.find("a"), std::string::npos) << output;
+    EXPECT_NE(output.find("// Error: Cannot find procedure \"nosuch\".\n"), std::string::npos) << output;
+    EXPECT_NE(output.find("b"), std::string::npos) << output;
+    writeFile(input, "print a;\nprint b;\n");
+    EXPECT_EQ(runShell("", "", output, input), 0) << output;
+    EXPECT_EQ(output, "ab");
+    std::remove(input.c_str());
+}
+
+// The output without the "// Result: " lines of the commands that built windows.
+std::string withoutResults(const std::string& output) {
+    std::string kept;
+    size_t start = 0;
+    while (start < output.size()) {
+        const size_t end = output.find('\n', start);
+        const size_t next = end == std::string::npos ? output.size() : end + 1;
+        if (output.compare(start, 11, "// Result: ") != 0) kept += output.substr(start, next - start);
+        start = next;
+    }
+    return kept;
+}
+
+// A window the script leaves shown waits for a user the shell does not have: the shell says so
+// when the script ends, with the buttons userAction can press (a button another window's newer
+// control shadows by its full path; disabled buttons and hidden windows not at all).
+TEST_F(ShellTest, AWindowLeftShownIsReportedWithItsButtons) {
+    const std::string window =
+        "window -t \"Old  \" OLD; columnLayout; button -l \"Go\" GO; showWindow OLD; "
+        "window -t \"Importer\" W; columnLayout; button -l \"Go\" -c \"window -e -vis false W\" GO; "
+        "button -l \"Later\" -en false LATER; button -l \"Stop\" STOP; showWindow W; "
+        "window HIDDEN; columnLayout; button -l \"No\" NO;";
+    std::string output;
+    EXPECT_EQ(runShell("", "-c '" + window + "'", output), 0);
+    EXPECT_EQ(withoutResults(output),
+              "vexa: the window OLD (\"Old\") is still shown and waits for the user; userAction -press takes "
+              "OLD|columnLayout1|GO (\"Go\")\n"
+              "vexa: the window W (\"Importer\") is still shown and waits for the user; userAction -press takes "
+              "GO (\"Go\"), STOP (\"Stop\")\n");
+    // Pressed, the window goes; a failed script reports what it left shown as well.
+    EXPECT_EQ(runShell("", "-c '" + window + " deleteUI OLD; userAction -press GO; nosuch'", output), 1);
+    EXPECT_EQ(output.find("vexa: the window W "), std::string::npos) << output;
+    EXPECT_EQ(output.find("vexa: the window"), std::string::npos) << output;
+    // A window without buttons, and standard input at its end.
+    const std::string input = scratchFile("window.vx");
+    writeFile(input, "window E; showWindow E;\n");
+    EXPECT_EQ(runShell("", "", output, input), 0);
+    EXPECT_EQ(withoutResults(output), "vexa: the window E is still shown and waits for the user; it has no button to press\n");
+    std::remove(input.c_str());
+}
+
+// A command that keeps a shown window's texts up to date (a dialog's status and progress lines)
+// is followed on standard error: the first change at once, the newest of a burst when the
+// statement ends, not every one; edits of a hidden window and labels given at creation are no
+// status. --no-status keeps them quiet.
+TEST_F(ShellTest, StatusTextsOfAShownWindowArePrintedAsTheyChange) {
+    std::string burst;
+    for (int i = 1; i <= 20; ++i) {
+        burst += "text -e -l \\\"Step " + std::to_string(i) + "\\\" S; text -e -l \\\"" +
+                 std::string(static_cast<size_t>(i % 5), ' ') + "o\\\" M; ";
+    }
+    const std::string script = "window W; columnLayout; text -l \"File : x\" F; text -l \" \" S; text -l \" \" M; "
+                               "text -e -l \"hidden\" S; button -c \"" + burst + "\" B; showWindow W; "
+                               "text -e -l \"Reading...\" S; userAction -press B; print done; "
+                               "text -e -l \"line\\nbreak  \" S; window -e -vis false W";
+    std::string output;
+    EXPECT_EQ(runShell("", "-c '" + script + "'", output), 0) << output;
+    output = withoutResults(output);
+    EXPECT_EQ(output.rfind("// W: Reading...\n", 0), 0u) << output;
+    const size_t last = output.find("// W: Step 20 | o\ndone");
+    EXPECT_NE(last, std::string::npos) << output;
+    EXPECT_NE(output.find("done// W: line break | o\n"), std::string::npos) << output;
+    size_t lines = 0;
+    for (size_t at = output.find("// W: Step"); at != std::string::npos; at = output.find("// W: Step", at + 1)) ++lines;
+    EXPECT_LT(lines, 10u) << "a line for each change of a burst:\n" << output;
+    EXPECT_EQ(output.find("hidden"), std::string::npos) << output;
+    EXPECT_EQ(output.find("File : x"), std::string::npos) << output;
+
+    EXPECT_EQ(runShell("", "--no-status -c '" + script + "'", output), 0);
+    EXPECT_EQ(withoutResults(output), "done");
+}
+
+// A confirm dialog answers at once without a screen: the shell shows it with its answer.
+TEST_F(ShellTest, ConfirmDialogsArePrintedWithTheirAnswers) {
+    std::string output;
+    EXPECT_EQ(runShell("", "--no-status -c 'userAction -answer \"No\"; "
+                           "confirmDialog -t \" Question \" -m \"First line\\nsecond line\" -b \"Yes\" -b \"No\"; "
+                           "confirmDialog -t \"Note\" -m \"\" -b \"Ok\"'",
+                       output),
+              0);
+    EXPECT_EQ(output,
+              "// Dialog \"Question\" (buttons \"Yes\", \"No\"; answered \"No\")\n"
+              "//   First line\n"
+              "//   second line\n"
+              "// Result: No\n"
+              "// Dialog \"Note\" (buttons \"Ok\"; answered \"Ok\")\n"
+              "// Result: Ok\n");
 }
 
 }  // namespace

@@ -89,6 +89,40 @@ TEST_F(ExportCommandTest, TheCommandReadsItsFlagsAndWritesAtOnceWithoutTheDialog
     EXPECT_TRUE(options().GetBoolOption(kExportHardEdges)) << "options unchanged";
 }
 
+// The export writes binary WYX whatever the name: a name with another ending is written all
+// the same, with a warning that says what the file is.
+TEST_F(ExportCommandTest, ANameThatDoesNotEndInWyxIsWarnedAbout) {
+    const std::string warning = " is written as a binary WYX file: the export writes no other format.";
+    options().SetBoolOption(kExportShowUI, false);
+    for (const char* name : {"scene.wyx", "scene.WYX", "Scene.Wyx"}) {
+        ASSERT_TRUE(run("WYXExport -f \"" + file(name) + "\"")) << name;
+        EXPECT_EQ(VMessageLog::linesOf(VMessageLog::kWarning).length(), 0u) << name;
+    }
+    EXPECT_EQ(logText().find("WYX Export Warning"), std::string::npos) << logText();
+    for (const char* name : {"scene.obj", "scene", "scene.wyx.bak"}) {
+        SCOPED_TRACE(name);
+        VMessageLog::clear();
+        ASSERT_TRUE(run("WYXExport -f \"" + file(name) + "\""));
+        const VStringArray warnings = VMessageLog::linesOf(VMessageLog::kWarning);
+        ASSERT_EQ(warnings.length(), 1u);
+        EXPECT_EQ(warnings[0].str(), "WYXExport warning: The file " + file(name) + warning);
+        EXPECT_EQ(ScratchFolder::ReadFile(file(name)).compare(0, 16, ScratchFolder::ReadFile(file("scene.wyx")), 0, 16), 0)
+            << "written as the WYX file is";
+        EXPECT_NE(logText().find("WYX Export Warning: The file " + file(name) + warning), std::string::npos) << logText();
+    }
+    // With the dialog on, the warning is a message box when Export is pressed.
+    VMessageLog::clear();
+    options().SetBoolOption(kExportShowUI, true);
+    ASSERT_TRUE(run("WYXExport -f \"" + file("dialog.obj") + "\""));
+    EXPECT_TRUE(UiModel::instance().shownDialogs().empty());
+    ASSERT_TRUE(UiModel::instance().userPressButton("WYXVEXABUTTON")) << lastError();
+    ASSERT_EQ(UiModel::instance().shownDialogs().size(), 1u);
+    EXPECT_EQ(UiModel::instance().shownDialogs()[0].title, "WYX Export Warning");
+    EXPECT_EQ(UiModel::instance().shownDialogs()[0].message, "The file " + file("dialog.obj") + warning);
+    EXPECT_EQ(VMessageLog::linesOf(VMessageLog::kWarning).length(), 0u);
+    EXPECT_TRUE(std::filesystem::is_regular_file(file("dialog.obj")));
+}
+
 TEST_F(ExportCommandTest, TheDialogWaitsForExport) {
     const std::string path = file("scene.wyx");
     VString result;
@@ -189,7 +223,7 @@ TEST_F(ExportCommandTest, AFailedExportFromTheDialogIsNoSuccess) {
     ASSERT_TRUE(run("WYXExport -f \"" + path + "\""));
     ASSERT_TRUE(UiModel::instance().userSetValue("WYXEXPORTHARDEDGES", "1"));
     EXPECT_FALSE(UiModel::instance().userPressButton("WYXVEXABUTTON"));
-    EXPECT_EQ(lastError().str().rfind("WYXExport error: ", 0), 0u) << lastError();
+    EXPECT_EQ(lastError(), "WYXExport error: File not created : No such file or directory");
     EXPECT_FALSE(std::filesystem::exists(path));
     EXPECT_TRUE(options().GetBoolOption(kExportHardEdges)) << "the settings are kept all the same";
     EXPECT_EQ(Stored("kExportHardEdges"), "1");

@@ -58,7 +58,10 @@ TEST_F(BindPoseTest, ASkinnedFileWithoutABindPoseIsWarnedAboutUnlessMergingExclu
     };
     options().SetBoolOption(kImportShowUI, true);
     ASSERT_TRUE(importFile(testFile(), 0));
-    EXPECT_TRUE(vexa_host::UiModel::instance().shownDialogs().empty());
+    // Merging exclusively into the empty scene matches nothing: that is the one message.
+    ASSERT_EQ(vexa_host::UiModel::instance().shownDialogs().size(), 1u);
+    EXPECT_EQ(vexa_host::UiModel::instance().shownDialogs()[0].message.rfind("Exclusive merge: no node", 0), 0u);
+    vexa_host::UiModel::instance().reset();
     ASSERT_TRUE(importFile(testFile(), 1));
     const auto& shown = vexa_host::UiModel::instance().shownDialogs();
     // The bind pose's warning, then the deformations' report of the link whose node is no joint.

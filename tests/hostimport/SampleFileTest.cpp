@@ -142,6 +142,19 @@ TEST_F(SampleFileTest, TheBindPoseHoldsTheFilesBindMatricesNotTheAnimatedPose) {
     EXPECT_NEAR(spin, -10.0 * 0.017453292519943295, 1e-12) << "the joint shows its pose at 0 s";
 }
 
+// The texture the imported sample names is a picture beside the sample: a PNG file.
+TEST_F(SampleFileTest, TheSamplesTextureIsThere) {
+    ASSERT_TRUE(import(kSample));
+    const std::string scene = dump();
+    const std::string field = "  fileTextureName = \"";
+    const size_t at = scene.find(field);
+    ASSERT_NE(at, std::string::npos) << scene;
+    const size_t start = at + field.size();
+    const std::string texture = scene.substr(start, scene.find('"', start) - start);
+    EXPECT_EQ(ScratchFolder::ReadFile(texture).compare(0, 16, std::string("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR", 16)), 0)
+        << texture;
+}
+
 TEST_F(SampleFileTest, TheSamplesTakeAnswersTheQueries) {
     VString result;
     ASSERT_TRUE(run("WYXRead -f \"" + kSample + "\"", &result));

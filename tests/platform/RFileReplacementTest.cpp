@@ -26,6 +26,12 @@ bool Replace(const std::string& path, const std::string& content) {
            replacement.Commit();
 }
 
+// The reason a refused Begin gives; -1 when Begin did not refuse.
+int RefusalOf(const std::string& path) {
+    platform::RFileReplacement replacement;
+    return replacement.Begin(path.c_str()) ? -1 : replacement.FailureCode();
+}
+
 struct stat StatOf(const std::string& path) {
     struct stat info = {};
     EXPECT_EQ(::lstat(path.c_str(), &info), 0) << path;
@@ -131,6 +137,11 @@ TEST(RFileReplacement, WhatAPlainWriteRefusesIsRefused) {
     const int reader = ::open(scratch.Join("fifo").c_str(), O_RDONLY | O_NONBLOCK);
     ASSERT_GE(reader, 0);
     EXPECT_FALSE(Replace(scratch.Join("fifo"), "x"));
+    // Each refusal with the reason the system would give.
+    EXPECT_EQ(RefusalOf(scratch.Path()), EISDIR);
+    EXPECT_EQ(RefusalOf(scratch.Join("none/t")), ENOENT);
+    EXPECT_EQ(RefusalOf(scratch.Join("fifo")), EINVAL);
+    EXPECT_EQ(RefusalOf(""), ENOENT);
     ::close(reader);
     EXPECT_TRUE(S_ISFIFO(StatOf(scratch.Join("fifo")).st_mode));
     // A read-only file in a folder anyone may write in, written by another user than its

@@ -104,7 +104,7 @@ TEST_F(ImportCommandsTest, TheCommandOpensChecksTheTakeAndImports) {
     EXPECT_EQ(errorAfter("WYXImport -t 1"), "Use syntax: WYXImport -f \"filename\" [-t take_index_zero_based]");
     const std::string missing = folder_.Join("missing.wyxtest");
     EXPECT_EQ(run("WYXImport -f \"" + missing + "\"").statusCode(), VStatus::kNotFound);
-    EXPECT_EQ(lastError(), "WYXImport error: file not found.");
+    EXPECT_EQ(lastError(), "WYXImport error: file not found. (" + missing + ")");
     EXPECT_EQ(CachedImportSession(), nullptr);
     TestSource().headerFails = true;
     EXPECT_EQ(errorAfter("WYXImport -f \"" + testFile() + "\""), "WYXImport error: File is corrupted: the test says so");
@@ -120,6 +120,62 @@ TEST_F(ImportCommandsTest, TheCommandOpensChecksTheTakeAndImports) {
     EXPECT_EQ(result, "Success");
     EXPECT_EQ(RangeEnd(), 1.0);  // the keys of "Walk"
     EXPECT_EQ(CachedImportSession(), nullptr);
+}
+
+// A take index that is no whole number is refused before the file is opened; the scene notes
+// the take an import brought in ("No Animation." for none).
+TEST_F(ImportCommandsTest, TheTakeIndexIsAWholeNumberAndTheSceneNotesTheTakeImported) {
+    UseSample({Take("Idle"), Take("Walk")});
+    for (const char* index : {"x", "1.5", "\"\""}) {
+        SCOPED_TRACE(index);
+        EXPECT_EQ(errorAfter("WYXImport -f \"" + testFile() + "\" -t " + index),
+                  VString("WYXImport error: take index \"") + (index[0] == '"' ? "" : index) + "\" is not a whole number.");
+        EXPECT_EQ(CachedImportSession(), nullptr);
+        EXPECT_FALSE(dumps("Character"));
+    }
+    ASSERT_TRUE(run("WYXImport -f \"" + testFile() + "\" -t 1"));
+    EXPECT_TRUE(dumps("fileInfo WYXImportTake \"Walk\"\n")) << dump();
+    HostTest::SetUp();
+    UseSample({});
+    ASSERT_TRUE(run("WYXImport -f \"" + testFile() + "\""));
+    EXPECT_TRUE(dumps("fileInfo WYXImportTake \"No Animation.\"\n")) << dump();
+    // A file that does not read notes nothing.
+    HostTest::SetUp();
+    TestSource().headerFails = true;
+    EXPECT_FALSE(run("WYXImport -f \"" + testFile() + "\""));
+    EXPECT_FALSE(dumps("fileInfo")) << dump();
+}
+
+// An exclusive merge only binds the file's nodes to host nodes of their names: into a scene
+// without them it imports nothing, and says so.
+TEST_F(ImportCommandsTest, AnExclusiveMergeThatMatchesNothingSaysSo) {
+    const char* const warning =
+        "WYXImport warning: Exclusive merge: no node of the file matches a node of the scene; nothing was imported.";
+    UseSample({Take("Walk")});
+    options().SetImportMode(WyxPluginOptions::kExclusiveMerge);
+    ASSERT_TRUE(run("createNode transform -n Other"));
+    ASSERT_TRUE(run("WYXImport -f \"" + testFile() + "\""));
+    EXPECT_FALSE(dumps("Character"));
+    VStringArray warnings = VMessageLog::linesOf(VMessageLog::kWarning);
+    ASSERT_EQ(warnings.length(), 1u);
+    EXPECT_EQ(warnings[0], warning);
+    EXPECT_NE(logText().find("WYX import Warning: Exclusive merge: no node"), std::string::npos) << logText();
+
+    // With the dialog on, the warning is a message box.
+    VMessageLog::clear();
+    options().SetBoolOption(kImportShowUI, true);
+    ASSERT_TRUE(run("WYXImport -f \"" + testFile() + "\""));
+    ASSERT_TRUE(UiModel::instance().userPressButton("WYXVEXABUTTON"));
+    ASSERT_EQ(UiModel::instance().shownDialogs().size(), 1u);
+    EXPECT_EQ(UiModel::instance().shownDialogs()[0].title, "WYX import Warning");
+    EXPECT_EQ(VMessageLog::linesOf(VMessageLog::kWarning).length(), 0u);
+
+    // A node of the scene that matches: no warning.
+    HostTest::SetUp();
+    options().SetBoolOption(kImportShowUI, false);
+    ASSERT_TRUE(run("createNode transform -n Character"));
+    ASSERT_TRUE(run("WYXImport -f \"" + testFile() + "\""));
+    EXPECT_EQ(VMessageLog::linesOf(VMessageLog::kWarning).length(), 0u) << VMessageLog::linesOf(VMessageLog::kWarning)[0];
 }
 
 // A file with one take and no take argument imports that take, as the dialog (which chooses
@@ -151,7 +207,7 @@ TEST_F(ImportCommandsTest, AFileThatDoesNotReadChangesNothingAndIsNoSuccess) {
     // A missing file and a file that is no WYX file, through the SDK's formats.
     WyxVexaImportSession::SetFormatTable(nullptr);
     EXPECT_EQ(run("WYXImport -f \"" + folder_.Join("gone.wyx") + "\"").statusCode(), VStatus::kNotFound);
-    EXPECT_EQ(lastError(), "WYXImport error: file not found.");
+    EXPECT_EQ(lastError(), "WYXImport error: file not found. (" + folder_.Join("gone.wyx") + ")");
     const std::string garbage = folder_.WriteFile("garbage.wyx", std::string(300, '\x7f'));
     EXPECT_FALSE(run("WYXImport -f \"" + garbage + "\""));
     EXPECT_NE(lastError().indexOf("does not begin with a WYX header"), -1) << lastError();
@@ -209,7 +265,8 @@ TEST_F(ImportCommandsTest, WYXReadKeepsOneSessionPerFileAndImportEndsIt) {
     ASSERT_TRUE(run("WYXRead -f \"" + file + "\""));
     EXPECT_EQ(errorAfter("WYXRead -f \"" + file + "\" extra"), "Use syntax: WYXRead -f filename");
     EXPECT_EQ(CachedImportSession(), nullptr);
-    EXPECT_EQ(errorAfter("WYXRead -f \"" + folder_.Join("none.wyxtest") + "\""), "WYXRead error: file not found.");
+    EXPECT_EQ(errorAfter("WYXRead -f \"" + folder_.Join("none.wyxtest") + "\""),
+              "WYXRead error: file not found. (" + folder_.Join("none.wyxtest") + ")");
     TestSource().headerFails = true;
     EXPECT_EQ(errorAfter("WYXRead -f \"" + file + "\""), "WYXRead error: File is corrupted: the test says so");
     EXPECT_EQ(errorAfter("WYXGetTakeName 0"), "No WYX file to query. Use command WYXRead first.");

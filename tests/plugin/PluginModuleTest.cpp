@@ -178,4 +178,81 @@ TEST_F(PluginModuleTest, TheMainJobOfTheReadmeRuns) {
     EXPECT_EQ(stored("kImportLoadMode"), "kMerge");
 }
 
+// scripts/run-sample on this build's shell: the options a user stored (both dialogs off, an
+// exclusive merge, which would import nothing into the empty scene) change neither what it
+// prints nor the registry.
+TEST_F(PluginModuleTest, TheMainCommandPrintsTheSceneWhateverTheStoredOptionsHold) {
+    std::string output;
+    ASSERT_EQ(runShell(shellEnvironment(), "-p wyxvexa -c 'WYXImportShowUI -v false; WYXExportShowUI -v false; "
+                                           "WYXImportMode -v exmerge'",
+                       output),
+              0)
+        << output;
+    const std::string stored = ScratchFolder::ReadFile(registryFile());
+    ASSERT_NE(stored.find("kExclusiveMerge"), std::string::npos) << stored;
+    EXPECT_EQ(runCommand("cd " WYX_SOURCE_DIR " && VEXA_SHELL=" VEXA_SHELL_PATH " " + shellEnvironment() + " scripts/run-sample",
+                         output),
+              0)
+        << output;
+    for (const char* line : {"fileInfo WYXImportTake \"Walk\"\n", "node joint |Character|Hips|Spine|Head\n",
+                             "node mesh |Character|Body|BodyShape\n", "// WYXIMPORTWINDOW: Importing...\n"}) {
+        EXPECT_NE(output.find(line), std::string::npos) << line << output;
+    }
+    EXPECT_EQ(output.find("Error"), std::string::npos) << output;
+    EXPECT_EQ(output.find("Warning"), std::string::npos) << output;
+    EXPECT_EQ(ScratchFolder::ReadFile(registryFile()), stored);
+}
+
+// Through the shell as a user meets it: dialogs left waiting are named, the status of the
+// import dialog is followed, and the messages name the file and the reason.
+TEST_F(PluginModuleTest, TheShellSaysWhatWaitsWhatRunsAndWhatFailed) {
+    const std::string out = scratch_.Join("out.wyx");
+    const std::string shell = "cd " WYX_SOURCE_DIR " && " + shellEnvironment();
+    std::string output;
+    EXPECT_EQ(runShell(shell, "-p wyxvexa -c 'WYXImport -f \"samples/character.wyx\"; WYXExport -f \"" + out + "\"'",
+                       output),
+              0);
+    EXPECT_FALSE(std::filesystem::exists(out));
+    for (const char* window : {"vexa: the window WYXIMPORTWINDOW (\"WYX Importer 6.0\") is still shown",
+                               "vexa: the window WYXEXPORTWINDOW (\"WYX Exporter 6.0\") is still shown"}) {
+        EXPECT_NE(output.find(window), std::string::npos) << window << output;
+    }
+    EXPECT_NE(output.find("userAction -press takes WYXVEXABUTTON (\"Export\"), WYXCANCELBUTTON (\"Cancel\")\n"),
+              std::string::npos)
+        << output;
+
+    const std::string import = "-p wyxvexa -c 'WYXImport -f \"samples/character.wyx\"; userAction -press WYXVEXABUTTON'";
+    EXPECT_EQ(runShell(shell, import, output), 0);
+    EXPECT_EQ(output.find("// WYXIMPORTWINDOW: Importing...\n"), output.find("// WYXIMPORTWINDOW: ")) << output;
+    EXPECT_NE(output.find("// WYXIMPORTWINDOW: "), std::string::npos) << output;
+    EXPECT_EQ(output.find("still shown"), std::string::npos) << output;
+    EXPECT_EQ(runShell(shell, "--no-status " + import, output), 0);
+    EXPECT_EQ(output.find("// WYXIMPORTWINDOW"), std::string::npos) << output;
+
+    struct Case {
+        std::string commands;
+        std::string error;
+    };
+    const std::vector<Case> failures = {
+        {"WYXImport -f \"/nonexistent/x.wyx\"", "// Error: WYXImport error: file not found. (/nonexistent/x.wyx)\n"},
+        {"WYXRead -f \"/nonexistent/y.wyx\"", "// Error: WYXRead error: file not found. (/nonexistent/y.wyx)\n"},
+        {"WYXImport -f \"samples/character.wyx\" -t x",
+         "// Error: WYXImport error: take index \"x\" is not a whole number.\n"},
+        {"WYXExportShowUI -v false; WYXExport -f \"" + scratch_.Join("none/out.wyx") + "\"",
+         "// Error: WYXExport error: File not created : No such file or directory\n"},
+    };
+    std::string lines;
+    for (const Case& failure : failures) {
+        SCOPED_TRACE(failure.commands);
+        EXPECT_EQ(runShell(shell, "-p wyxvexa -c '" + failure.commands + "'", output), 1);
+        EXPECT_NE(output.find(failure.error), std::string::npos) << output;
+        lines += failure.commands + ";\n";
+    }
+    // Standard input goes on after each failed line, and exits with 1 at its end.
+    const std::string input = scratch_.WriteFile("input.vx", lines + "print next;\n");
+    EXPECT_EQ(runShell(shell, "-p wyxvexa", output, input), 1);
+    for (const Case& failure : failures) EXPECT_NE(output.find(failure.error), std::string::npos) << output;
+    EXPECT_NE(output.find("next"), std::string::npos) << output;
+}
+
 }  // namespace

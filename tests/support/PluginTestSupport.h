@@ -56,12 +56,10 @@ protected:
     }
 };
 
-// Runs the shell with the given arguments; answers its exit status (128 + the signal when a
-// signal ended it) and its merged output.
-inline int runShell(const std::string& environment, const std::string& arguments, std::string& output,
-                    const std::string& input = std::string()) {
-    const std::string command = environment + " " + VEXA_SHELL_PATH + " " + arguments + " 2>&1" +
-                                (input.empty() ? " </dev/null" : " <" + input);
+// Runs the command line through sh, standard input from the file (else nothing); answers its
+// exit status (-1 when a signal ended it) and its merged output.
+inline int runCommand(const std::string& commandLine, std::string& output, const std::string& input = std::string()) {
+    const std::string command = commandLine + " 2>&1" + (input.empty() ? " </dev/null" : " <" + input);
     FILE* pipe = popen(command.c_str(), "r");
     if (pipe == nullptr) return -1;
     char buffer[4096];
@@ -70,6 +68,12 @@ inline int runShell(const std::string& environment, const std::string& arguments
     while ((count = fread(buffer, 1, sizeof(buffer), pipe)) > 0) output.append(buffer, count);
     const int status = pclose(pipe);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Runs the shell with the given arguments, as runCommand.
+inline int runShell(const std::string& environment, const std::string& arguments, std::string& output,
+                    const std::string& input = std::string()) {
+    return runCommand(environment + " " + VEXA_SHELL_PATH + " " + arguments, output, input);
 }
 
 #endif

@@ -309,6 +309,19 @@ VStatus existsCommand(const VArgList& args, CommandResult& result) {
     return VStatus();
 }
 
+// fileInfo NAME TEXT notes the text on the scene; fileInfo -q NAME answers it ("" when none).
+VStatus fileInfoCommand(const VArgList& args, CommandResult& result) {
+    Scene& scene = Scene::instance();
+    if (args.length() == 2 && (args.asString(0) == "-q" || args.asString(0) == "-query")) {
+        const auto found = scene.fileInfo().find(args.asString(1).str());
+        result.addText(found != scene.fileInfo().end() ? found->second : std::string());
+        return VStatus();
+    }
+    if (args.length() != 2 || isFlag(args.asString(0))) return fail("fileInfo: give a name and a text, or -q and a name");
+    scene.setFileInfo(args.asString(0).str(), args.asString(1).str());
+    return VStatus();
+}
+
 VStatus printCommand(const VArgList& args, CommandResult&) {
     std::ostream& out = CommandEngine::instance().output();
     for (unsigned i = 0; i < args.length(); ++i) out << (i == 0 ? "" : " ") << args.asString(i).asChar();
@@ -447,6 +460,7 @@ void registerBuiltinCommands(CommandEngine& engine) {
     engine.registerBuiltin("dumpScene", dumpSceneCommand);
     engine.registerBuiltin("exists", existsCommand);
     engine.registerBuiltin("file", fileCommand);
+    engine.registerBuiltin("fileInfo", fileInfoCommand);
     engine.registerBuiltin("getAttr", getAttrCommand);
     engine.registerBuiltin("loadPlugin", loadPluginCommand);
     engine.registerBuiltin("print", printCommand);

@@ -37,6 +37,7 @@ void dumpScene(std::ostream& out) {
     Scene& scene = Scene::instance();
     out << "time " << VString::fromDouble(scene.currentTime()).str() << " range "
         << VString::fromDouble(scene.minTime()).str() << " " << VString::fromDouble(scene.maxTime()).str() << "\n";
+    for (const auto& [name, text] : scene.fileInfo()) out << "fileInfo " << name << " " << quoted(text) << "\n";
     for (const std::string& name : scene.namespaces()) out << "namespace " << name << "\n";
     for (const auto& entry : scene.nodes()) {
         const Node& node = *entry.second;

@@ -4,6 +4,7 @@
 // The scene as text, for the dumpScene command, for tests and for users:
 //
 //   time 0 range 0 10
+//   fileInfo WYXImportTake "Walk"
 //   namespace ns
 //   node transform |group1|ball
 //     instance |group2|ball

@@ -94,6 +94,7 @@ void Scene::reset() {
     minTime_ = 0.0;
     maxTime_ = 10.0;
     activeSelection_->clear();
+    fileInfo_.clear();
 }
 
 void Scene::setCurrentTime(double seconds) {

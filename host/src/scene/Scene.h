@@ -88,6 +88,10 @@ public:
     // The next number of the scene's component groups (1, 2, ...; from 1 again after a reset).
     int nextGroupId() { return ++lastGroupId_; }
 
+    // Notes on the scene as a whole (the fileInfo command): name -> text, until a reset.
+    const std::map<std::string, std::string>& fileInfo() const { return fileInfo_; }
+    void setFileInfo(const std::string& name, const std::string& text) { fileInfo_[name] = text; }
+
 private:
     Scene();
     ~Scene();
@@ -110,6 +114,7 @@ private:
     double minTime_ = 0.0;
     double maxTime_ = 10.0;
     std::unique_ptr<std::vector<SelectionItem>> activeSelection_;
+    std::map<std::string, std::string> fileInfo_;
 };
 
 }  // namespace vexa_host

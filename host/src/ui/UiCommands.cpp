@@ -199,7 +199,9 @@ VStatus runControlCommand(const ControlKind& kind, const VArgList& args, Command
             const VStatus status = answerQuery(*control, flags, result);
             return status ? status : failure(command, status);
         }
-        return applyFlags(*control, flags, error) ? VStatus() : failure(command, error);
+        if (!applyFlags(*control, flags, error)) return failure(command, error);
+        if (control->type == "text" && flags.has("-l")) model.noteTextEdited(*control);
+        return VStatus();
     }
     UiControl* control = nullptr;
     if (VStatus status = model.addControl(kind.type, name, flags.value("-p"), control); !status) return failure(command, status);

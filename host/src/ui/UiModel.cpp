@@ -234,7 +234,13 @@ std::string UiModel::confirm(ShownDialog dialog, const std::string& defaultButto
     }
     dialog.answer = answer;
     dialogs_.push_back(std::move(dialog));
+    if (watcher_.dialogShown) watcher_.dialogShown(dialogs_.back());
     return answer;
+}
+
+void UiModel::noteTextEdited(const UiControl& text) const {
+    const UiControl& window = *windowOf(text);
+    if (watcher_.textEdited && window.visible) watcher_.textEdited(window, text);
 }
 
 VStatus UiModel::reachable(const std::string& name, const char* type, UiControl*& control) const {

@@ -24,12 +24,17 @@
 // Confirm dialogs answer from a queue that tests fill (a label, a button index, or a dismiss);
 // with the queue empty, the default button (the first button unless one is named). Every
 // dialog shown is recorded with its answer.
+//
+// A front end without a screen (the shell) may watch the interface: it is told when an edit
+// gives a text control of a shown window a new label (the status lines a dialog keeps up to
+// date while a command works) and when a confirm dialog has been answered.
 
 #include <vexa/VStatus.h>
 #include <vexa/VexaExport.h>
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <ostream>
@@ -72,6 +77,11 @@ struct VEXA_API ShownDialog {
     std::string answer;
 };
 
+struct VEXA_API UiWatcher {
+    std::function<void(const UiControl& window, const UiControl& text)> textEdited;
+    std::function<void(const ShownDialog& dialog)> dialogShown;
+};
+
 class VEXA_API UiModel {
 public:
     static constexpr size_t kMaxNesting = 64;  // layouts inside layouts
@@ -101,6 +111,10 @@ public:
     std::string confirm(ShownDialog dialog, const std::string& defaultButton, const std::string& dismissText);
     const std::vector<ShownDialog>& shownDialogs() const { return dialogs_; }
 
+    void setWatcher(UiWatcher watcher) { watcher_ = std::move(watcher); }
+    // Called by the edit that changed the label of a text control.
+    void noteTextEdited(const UiControl& text) const;
+
     VStatus userSetValue(const std::string& name, const std::string& value);
     VStatus userPickRadioButton(const std::string& name);
     VStatus userSelectRows(const std::string& name, std::vector<int> rows);
@@ -126,6 +140,7 @@ private:
     std::deque<ConfirmAnswer> answers_;
     std::vector<ShownDialog> dialogs_;
     bool acting_ = false;
+    UiWatcher watcher_;
 };
 
 }  // namespace vexa_host
