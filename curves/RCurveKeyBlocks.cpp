@@ -26,7 +26,7 @@ bool RCurveKeyBlocks::GrowTable(int pointers) {
     return true;
 }
 
-bool RCurveKeyBlocks::Reserve(int count) {
+bool RCurveKeyBlocks::ReserveBlocks(int count, bool zeroFill) {
     if (count <= 0) {
         return true;
     }
@@ -35,7 +35,7 @@ bool RCurveKeyBlocks::Reserve(int count) {
     }
     const int lastNeeded = (count - 1) / kKeysPerBlock;
     while (lastAllocated_ < lastNeeded) {
-        void* memory = std::calloc(1, kBlockBytes);
+        void* memory = zeroFill ? std::calloc(1, kBlockBytes) : std::malloc(kBlockBytes);
         if (memory == nullptr) {
             return false;
         }
@@ -107,9 +107,31 @@ void RCurveKeyBlocks::MoveKeys(int to, int from, int count) {
     }
 }
 
-void RCurveKeyBlocks::CopyBlocksFrom(const RCurveKeyBlocks& other, int keyCount) {
+bool RCurveKeyBlocks::CopyBlocksFrom(const RCurveKeyBlocks& other, int keyCount) {
     const int blocks = (keyCount + kKeysPerBlock - 1) / kKeysPerBlock;
+    const int zeroedBefore = lastAllocated_ + 1;
+    // Blocks made here are overwritten whole, so they are not zero-filled first.
+    if (!ReserveBlocks(keyCount, false)) {
+        for (int i = zeroedBefore; i <= lastAllocated_; ++i) {
+            std::memset(static_cast<void*>(table_.get()[i]), 0, kBlockBytes);
+        }
+        return false;
+    }
     for (int i = 0; i < blocks; ++i) {
         std::memcpy(static_cast<void*>(table_.get()[i]), other.table_.get()[i], kBlockBytes);
+    }
+    return true;
+}
+
+void RCurveKeyBlocks::CopyKeysFrom(const RCurveKeyBlocks& other, int to, int from, int count) {
+    // Runs that stay inside one block on both sides.
+    int done = 0;
+    while (done < count) {
+        const int source = from + done;
+        const int target = to + done;
+        const int run = std::min({count - done, kKeysPerBlock - source % kKeysPerBlock,
+                                  kKeysPerBlock - target % kKeysPerBlock});
+        std::memcpy(static_cast<void*>(&Key(target)), &other.Key(source), run * sizeof(RCurveKey));
+        done += run;
     }
 }

@@ -321,7 +321,12 @@ int RFCurve::AppendKey(RTime time, float value) {
     if (keyCount_ >= kMaxKeyCount || !ReserveKeys(keyCount_ + 1)) {
         return -1;
     }
-    keys_.Key(keyCount_) = RCurveKey::Plain(time, value);
+    // Every appended key is the same plain key but for its time and value: it is made once.
+    static const RCurveKey kPlain = RCurveKey::Plain(RTime(), 0.0f);
+    RCurveKey& key = keys_.Key(keyCount_);
+    key = kPlain;
+    key.SetTime(time);
+    key.SetValue(value);
     CountModification();
     return keyCount_++;
 }
