@@ -12,6 +12,7 @@
 // reading into marker nodes, writing them back, and beside them the raw decoding of the file's
 // point floats alone.
 
+#include "bench/BenchFolder.h"
 #include "curves/RFCurve.h"
 #include "formats/motion/MotionConversion.h"
 #include "formats/motion/RC3dMarkerFile.h"
@@ -20,7 +21,6 @@
 #include "formats/motion/RWyxReaderC3d.h"
 #include "formats/motion/RWyxWriterBvh.h"
 #include "formats/motion/RWyxWriterC3d.h"
-#include "platform/NativeFiles.h"
 #include "scene/RWyxNode.h"
 #include "scene/RWyxObjectFactory.h"
 #include "scene/RWyxScene.h"
@@ -31,7 +31,6 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
-#include <filesystem>
 #include <map>
 #include <memory>
 #include <string>
@@ -43,22 +42,9 @@ constexpr int kJoints = 100;
 
 using OptionsPtr = std::unique_ptr<RStreamOptionsMotion, RPlugDestroyer>;
 
-// A folder of generated files, removed at the end of the run.
-class BenchFolder {
-public:
-    BenchFolder() : path_(platform::CreateTempFolder(nullptr, "wyx-motion-bench-")) {}
-    ~BenchFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    std::string Join(const std::string& name) const { return path_ + "/" + name; }
-
-private:
-    std::string path_;
-};
-
+// The generated files, removed at the end of the run.
 BenchFolder& Folder() {
-    static BenchFolder folder;
+    static BenchFolder folder("wyx-motion-bench-");
     return folder;
 }
 
