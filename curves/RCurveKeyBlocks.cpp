@@ -10,6 +10,21 @@ int TableStepsFor(int keyCount) {
     return (keyCount + RCurveKeyBlocks::kKeysPerTableStep - 1) / RCurveKeyBlocks::kKeysPerTableStep;
 }
 
+// Calls copy(target, source, run) for the runs, from the first key on, that stay inside one
+// block both where count keys are read from and where they go.
+template <typename Copy>
+void ForEachRunForwards(int to, int from, int count, Copy copy) {
+    constexpr int kBlock = RCurveKeyBlocks::kKeysPerBlock;
+    int done = 0;
+    while (done < count) {
+        const int source = from + done;
+        const int target = to + done;
+        const int run = std::min({count - done, kBlock - source % kBlock, kBlock - target % kBlock});
+        copy(target, source, run);
+        done += run;
+    }
+}
+
 }  // namespace
 
 RCurveKeyBlocks::~RCurveKeyBlocks() { Release(); }
@@ -95,15 +110,9 @@ void RCurveKeyBlocks::MoveKeys(int to, int from, int count) {
             remaining -= run;
         }
     } else {
-        int done = 0;
-        while (done < count) {
-            const int source = from + done;
-            const int target = to + done;
-            const int run = std::min({count - done, kKeysPerBlock - source % kKeysPerBlock,
-                                      kKeysPerBlock - target % kKeysPerBlock});
+        ForEachRunForwards(to, from, count, [this](int target, int source, int run) {
             std::memmove(&Key(target), &Key(source), run * sizeof(RCurveKey));
-            done += run;
-        }
+        });
     }
 }
 
@@ -124,14 +133,7 @@ bool RCurveKeyBlocks::CopyBlocksFrom(const RCurveKeyBlocks& other, int keyCount)
 }
 
 void RCurveKeyBlocks::CopyKeysFrom(const RCurveKeyBlocks& other, int to, int from, int count) {
-    // Runs that stay inside one block on both sides.
-    int done = 0;
-    while (done < count) {
-        const int source = from + done;
-        const int target = to + done;
-        const int run = std::min({count - done, kKeysPerBlock - source % kKeysPerBlock,
-                                  kKeysPerBlock - target % kKeysPerBlock});
+    ForEachRunForwards(to, from, count, [this, &other](int target, int source, int run) {
         std::memcpy(static_cast<void*>(&Key(target)), &other.Key(source), run * sizeof(RCurveKey));
-        done += run;
-    }
+    });
 }
