@@ -31,7 +31,8 @@ RWyxCamera::RWyxCamera(RWyxObjectFactory* factory)
 
 RWyxCamera::RWyxCamera(RWyxObjectFactory* factory, RWyxCameraProperties* properties)
     : RWyxChannelAttribute(factory, properties, properties->GetTable()) {
-    Reset();
+    // The properties were made with their defaults: the rest of the camera follows them.
+    ResetOwnState();
 }
 
 const char* RWyxCamera::GetChannelName(int row) const {
@@ -45,6 +46,10 @@ void RWyxCamera::Reset() {
     const bool following = std::exchange(following_, true);
     ResetProperties();
     following_ = following;
+    ResetOwnState();
+}
+
+void RWyxCamera::ResetOwnState() {
     UpdateFieldOfView();
     position_ = RVector4(0.0, 0.0, 0.0, 1.0);
     positionPending_ = false;

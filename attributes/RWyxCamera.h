@@ -167,6 +167,9 @@ private:
 
     RWyxCamera(RWyxObjectFactory* factory, RWyxCameraProperties* properties);
 
+    // What Reset sets besides the properties: the field of view from the lens, the vectors,
+    // the info and audio settings.
+    void ResetOwnState();
     // The "FieldOfView" property and channel default follow the lens after a change of it.
     void UpdateFieldOfView();
     // The focal length follows the field of view, brought within its range first.

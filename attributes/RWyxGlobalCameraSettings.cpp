@@ -36,13 +36,21 @@ const ProducerSetup kProducerSetups[RWyxGlobalCameraSettings::kProducerCameraCou
 
 // In this order, so that each setter clamps against the values set before it.
 void ApplySetup(RWyxCamera& camera, const ProducerSetup& setup) {
-    camera.Reset();
     camera.SetFieldOfView(setup.fieldOfView);
     camera.SetProjectionType(setup.projection);
     camera.SetNearPlane(setup.nearPlane);
     camera.SetFarPlane(setup.farPlane);
     camera.SetPosition(setup.position);
     camera.SetUpVector(setup.upVector);
+}
+
+// Every producer camera given its setup, after the camera defaults when `reset` is set.
+void SetUpCameras(RWyxCamera* const* cameras, bool reset) {
+    for (int i = 0; i < RWyxGlobalCameraSettings::kProducerCameraCount; ++i) {
+        if (cameras[i] == nullptr) continue;
+        if (reset) cameras[i]->Reset();
+        ApplySetup(*cameras[i], kProducerSetups[i]);
+    }
 }
 
 }  // namespace
@@ -52,7 +60,9 @@ RWyxGlobalCameraSettings::RWyxGlobalCameraSettings(RWyxObjectFactory* factory, R
     if (factory_ != nullptr) {
         for (RWyxCamera*& camera : cameras_) camera = factory_->CreateCamera();
     }
-    Reset();
+    defaultCamera_ = kProducerSetups[kPerspective].name;
+    // New cameras hold the camera defaults already.
+    SetUpCameras(cameras_, false);
 }
 
 RWyxGlobalCameraSettings::~RWyxGlobalCameraSettings() {
@@ -65,9 +75,7 @@ RWyxGlobalCameraSettings::~RWyxGlobalCameraSettings() {
 void RWyxGlobalCameraSettings::Reset() {
     defaultCamera_ = kProducerSetups[kPerspective].name;
     viewingMode_ = 0;
-    for (int i = 0; i < kProducerCameraCount; ++i) {
-        if (cameras_[i] != nullptr) ApplySetup(*cameras_[i], kProducerSetups[i]);
-    }
+    SetUpCameras(cameras_, true);
 }
 
 const char* RWyxGlobalCameraSettings::GetProducerCameraName(int which) {

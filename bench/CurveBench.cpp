@@ -49,6 +49,47 @@ void BM_CurveEvaluateSequential(benchmark::State& state) {
 }
 BENCHMARK(BM_CurveEvaluateSequential)->Arg(1000)->Arg(100000);
 
+// Playback over a curve with a key at every frame, one evaluation per frame: at the key times
+// (offset 0) and halfway between them (offset half a frame), through the curve's own search
+// hint as the writers evaluate. Both must cost the same, and the same at every curve length.
+void EvaluateEveryFrame(benchmark::State& state, int64_t offset) {
+    const int keyCount = static_cast<int>(state.range(0));
+    RFCurve curve;
+    BuildCurve(curve, keyCount);
+    int frame = 0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(curve.EvaluateAt(RTime(frame * kFrame + offset)));
+        if (++frame == keyCount - 1) frame = 0;
+    }
+}
+void BM_CurveEvaluateAtKeyTimes(benchmark::State& state) { EvaluateEveryFrame(state, 0); }
+void BM_CurveEvaluateBetweenKeyTimes(benchmark::State& state) { EvaluateEveryFrame(state, kFrame / 2); }
+BENCHMARK(BM_CurveEvaluateAtKeyTimes)->Arg(1000)->Arg(100000)->Arg(1000000);
+BENCHMARK(BM_CurveEvaluateBetweenKeyTimes)->Arg(1000)->Arg(100000)->Arg(1000000);
+
+// The raw operation beside them: the Bezier of the segment of a known index from plain arrays
+// of values and slopes, halfway between the keys.
+void BM_CurveSegmentRaw(benchmark::State& state) {
+    const int keyCount = static_cast<int>(state.range(0));
+    std::vector<float> values(keyCount);
+    std::vector<float> slopes(keyCount);
+    for (int i = 0; i < keyCount; ++i) {
+        values[i] = static_cast<float>(std::sin(i * 0.1) * 10.0);
+        slopes[i] = static_cast<float>(std::cos(i * 0.1));
+    }
+    const double third = 1.0 / 90.0;  // a frame's seconds over 3
+    int frame = 0;
+    for (auto _ : state) {
+        const double c0 = values[frame];
+        const double c1 = c0 + slopes[frame] * third;
+        const double c3 = values[frame + 1];
+        const double c2 = c3 - slopes[frame + 1] * third;
+        benchmark::DoNotOptimize(static_cast<float>(0.125 * (c0 + 3.0 * c1 + 3.0 * c2 + c3)));
+        if (++frame == keyCount - 1) frame = 0;
+    }
+}
+BENCHMARK(BM_CurveSegmentRaw)->Arg(1000)->Arg(100000)->Arg(1000000);
+
 // Random times over the whole curve; the carried hint is of no help.
 void BM_CurveEvaluateRandom(benchmark::State& state) {
     const int keyCount = static_cast<int>(state.range(0));

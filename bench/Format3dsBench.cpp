@@ -10,6 +10,7 @@
 #include "attributes/RWyxMaterial.h"
 #include "attributes/RWyxMesh.h"
 #include "attributes/RWyxTexture.h"
+#include "bench/BenchFolder.h"
 #include "curves/RFCurve.h"
 #include "formats/3ds/RStreamOptions3ds.h"
 #include "formats/3ds/RWyxReader3ds.h"
@@ -108,14 +109,16 @@ std::vector<unsigned char> WriteToMemory(Scene3ds& scene) {
     return writer.GetMemoryContents();
 }
 
-// The file of N meshes, written once and kept on disk for the readers.
+// The file of N meshes, written once and kept on disk for the readers until the end of the
+// run.
 const std::string& FileOf(int meshes, std::size_t& size) {
+    static BenchFolder folder("wyx-3ds-bench-");
     static std::map<int, std::pair<std::string, std::size_t>> files;
     auto found = files.find(meshes);
     if (found == files.end()) {
         std::unique_ptr<Scene3ds> scene = BuildScene(meshes);
         const std::vector<unsigned char> bytes = WriteToMemory(*scene);
-        const std::string path = "/tmp/wyx-bench-" + std::to_string(meshes) + ".3ds";
+        const std::string path = folder.Join("scene-" + std::to_string(meshes) + ".3ds");
         std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
                                                     static_cast<std::streamsize>(bytes.size()));
         found = files.emplace(meshes, std::make_pair(path, bytes.size())).first;

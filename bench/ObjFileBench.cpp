@@ -4,10 +4,10 @@
 // times per size, and each one's time across the sizes (linear growth: four times the work,
 // four times the time).
 
+#include "bench/BenchFolder.h"
 #include "formats/geometry/RStreamOptionsObj.h"
 #include "formats/geometry/RWyxReaderObj.h"
 #include "formats/geometry/RWyxWriterObj.h"
-#include "platform/NativeFiles.h"
 #include "scene/RWyxNode.h"
 #include "scene/RWyxObjectFactory.h"
 #include "scene/RWyxScene.h"
@@ -23,6 +23,12 @@
 
 namespace {
 
+// The generated files, removed at the end of the run.
+BenchFolder& Folder() {
+    static BenchFolder folder("wyx-obj-bench-");
+    return folder;
+}
+
 // A file of a side x side grid of points, two triangles per cell, every corner with its UV
 // and normal; cached per size for the length of the run.
 const std::string& GridFile(int triangles) {
@@ -31,7 +37,7 @@ const std::string& GridFile(int triangles) {
     if (!path.empty()) return path;
     int side = 2;
     while (2 * (side - 1) * (side - 1) < triangles) ++side;
-    path = platform::SystemTempFolder() + "/wyx-bench-grid-" + std::to_string(triangles) + ".obj";
+    path = Folder().Join("grid-" + std::to_string(triangles) + ".obj");
     std::FILE* file = std::fopen(path.c_str(), "w");
     for (int j = 0; j < side; ++j) {
         for (int i = 0; i < side; ++i) std::fprintf(file, "v %d %d %f\n", i, j, 0.01 * ((i * j) % 7));
@@ -101,7 +107,7 @@ void BM_WriteObjFromScene(benchmark::State& state) {
     options->SetOptionValue(RStreamOptionsObj::kCreateReferenceNode, 0);
     reader.FileOpen(path.c_str());
     reader.Read(scene, options.get());
-    const std::string out = path + ".written.obj";
+    const std::string out = Folder().Join("written-" + std::to_string(state.range(0)) + ".obj");
     for (auto _ : state) {
         RWyxWriterObj writer(&factory);
         if (!writer.FileCreate(out.c_str()) || !writer.Write(scene, options.get()) || !writer.FileClose()) {

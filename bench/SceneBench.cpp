@@ -207,4 +207,24 @@ BENCHMARK(BM_NodeCost)
     ->Iterations(1)
     ->Unit(benchmark::kMillisecond);
 
+// A new factory with one new scene (its camera-switcher node and producer cameras), torn
+// down again: the fixed cost of reading a file into a fresh scene, which every fuzz input pays.
+void BM_NewFactoryAndScene(benchmark::State& state) {
+    double create = 0.0;
+    double destroy = 0.0;
+    for (auto _ : state) {
+        auto start = Clock::now();
+        auto factory = std::make_unique<RWyxObjectFactory>();
+        benchmark::DoNotOptimize(factory->CreateScene());
+        create += MicrosecondsSince(start);
+        start = Clock::now();
+        factory.reset();
+        destroy += MicrosecondsSince(start);
+    }
+    const double runs = static_cast<double>(state.iterations());
+    state.counters["create_us"] = create / runs;
+    state.counters["destroy_us"] = destroy / runs;
+}
+BENCHMARK(BM_NewFactoryAndScene);
+
 }  // namespace

@@ -10,6 +10,21 @@ int TableStepsFor(int keyCount) {
     return (keyCount + RCurveKeyBlocks::kKeysPerTableStep - 1) / RCurveKeyBlocks::kKeysPerTableStep;
 }
 
+// Calls copy(target, source, run) for the runs, from the first key on, that stay inside one
+// block both where count keys are read from and where they go.
+template <typename Copy>
+void ForEachRunForwards(int to, int from, int count, Copy copy) {
+    constexpr int kBlock = RCurveKeyBlocks::kKeysPerBlock;
+    int done = 0;
+    while (done < count) {
+        const int source = from + done;
+        const int target = to + done;
+        const int run = std::min({count - done, kBlock - source % kBlock, kBlock - target % kBlock});
+        copy(target, source, run);
+        done += run;
+    }
+}
+
 }  // namespace
 
 RCurveKeyBlocks::~RCurveKeyBlocks() { Release(); }
@@ -26,7 +41,7 @@ bool RCurveKeyBlocks::GrowTable(int pointers) {
     return true;
 }
 
-bool RCurveKeyBlocks::Reserve(int count) {
+bool RCurveKeyBlocks::ReserveBlocks(int count, bool zeroFill) {
     if (count <= 0) {
         return true;
     }
@@ -35,7 +50,7 @@ bool RCurveKeyBlocks::Reserve(int count) {
     }
     const int lastNeeded = (count - 1) / kKeysPerBlock;
     while (lastAllocated_ < lastNeeded) {
-        void* memory = std::calloc(1, kBlockBytes);
+        void* memory = zeroFill ? std::calloc(1, kBlockBytes) : std::malloc(kBlockBytes);
         if (memory == nullptr) {
             return false;
         }
@@ -95,21 +110,30 @@ void RCurveKeyBlocks::MoveKeys(int to, int from, int count) {
             remaining -= run;
         }
     } else {
-        int done = 0;
-        while (done < count) {
-            const int source = from + done;
-            const int target = to + done;
-            const int run = std::min({count - done, kKeysPerBlock - source % kKeysPerBlock,
-                                      kKeysPerBlock - target % kKeysPerBlock});
+        ForEachRunForwards(to, from, count, [this](int target, int source, int run) {
             std::memmove(&Key(target), &Key(source), run * sizeof(RCurveKey));
-            done += run;
-        }
+        });
     }
 }
 
-void RCurveKeyBlocks::CopyBlocksFrom(const RCurveKeyBlocks& other, int keyCount) {
+bool RCurveKeyBlocks::CopyBlocksFrom(const RCurveKeyBlocks& other, int keyCount) {
     const int blocks = (keyCount + kKeysPerBlock - 1) / kKeysPerBlock;
+    const int zeroedBefore = lastAllocated_ + 1;
+    // Blocks made here are overwritten whole, so they are not zero-filled first.
+    if (!ReserveBlocks(keyCount, false)) {
+        for (int i = zeroedBefore; i <= lastAllocated_; ++i) {
+            std::memset(static_cast<void*>(table_.get()[i]), 0, kBlockBytes);
+        }
+        return false;
+    }
     for (int i = 0; i < blocks; ++i) {
         std::memcpy(static_cast<void*>(table_.get()[i]), other.table_.get()[i], kBlockBytes);
     }
+    return true;
+}
+
+void RCurveKeyBlocks::CopyKeysFrom(const RCurveKeyBlocks& other, int to, int from, int count) {
+    ForEachRunForwards(to, from, count, [this, &other](int target, int source, int run) {
+        std::memcpy(static_cast<void*>(&Key(target)), &other.Key(source), run * sizeof(RCurveKey));
+    });
 }

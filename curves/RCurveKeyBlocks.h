@@ -30,7 +30,7 @@ public:
     // Makes keys 0..count-1 addressable: grows the table to ceil(count / 1600) steps when it
     // is too small and allocates the missing blocks. False when memory runs out (the storage
     // then keeps what it had, possibly with some of the new blocks).
-    bool Reserve(int count);
+    bool Reserve(int count) { return count <= GetAllocatedKeys() || ReserveBlocks(count, true); }
     // Frees the blocks past the one holding key keyCount-1 and shrinks an oversized table;
     // with no keys frees everything.
     void Compact(int keyCount);
@@ -50,9 +50,12 @@ public:
 
     // Moves count keys from index from to index to; the ranges may overlap.
     void MoveKeys(int to, int from, int count);
-    // Copies the whole blocks that hold keys 0..keyCount-1 of another storage; this storage
-    // must have reserved them.
-    void CopyBlocksFrom(const RCurveKeyBlocks& other, int keyCount);
+    // Makes this storage hold the whole blocks that hold keys 0..keyCount-1 of another one,
+    // reusing the blocks it has. False when memory runs out (the new blocks are then zeroed).
+    bool CopyBlocksFrom(const RCurveKeyBlocks& other, int keyCount);
+    // Copies count keys of another storage from index from to index to; this storage must
+    // have reserved them.
+    void CopyKeysFrom(const RCurveKeyBlocks& other, int to, int from, int count);
 
 private:
     struct Block {
@@ -66,6 +69,8 @@ private:
 
     Block* block(int index) const { return table_.get()[index / kKeysPerBlock]; }
     bool GrowTable(int pointers);
+    // Reserve, with the new blocks zero-filled or left for the caller to fill whole.
+    bool ReserveBlocks(int count, bool zeroFill);
     void FreeBlocksFrom(int firstBlock);
 
     std::unique_ptr<Block*, FreeDeleter> table_;

@@ -170,15 +170,18 @@ void RFCurve::ClearKeys() {
 // ---- Key search -------------------------------------------------------------------------
 
 int RFCurve::LastKeyAtOrBefore(int64_t ticks, int low, int high) const {
-    // The answer lies in low..high and key low is not after the time. The nearest keys are
-    // tried first, since callers mostly search close to their previous answer.
-    if (low == high || KeyTicks(low + 1) > ticks) {
-        return low;
+    // The answer lies in low..high and key low is not after the time. The next two keys are
+    // tried first: a caller stepping through the curve lands between the keys after its
+    // previous answer or exactly on the next key, and neither may cost a search.
+    for (int nearby = 0; nearby < 2; ++nearby) {
+        if (low == high || KeyTicks(low + 1) > ticks) {
+            return low;
+        }
+        ++low;
     }
     if (KeyTicks(high) <= ticks) {
         return high;
     }
-    ++low;
     while (high - low > 1) {
         const int middle = low + (high - low) / 2;
         if (KeyTicks(middle) <= ticks) {
@@ -205,7 +208,8 @@ double RFCurve::FindKeyIndex(RTime time, int* hint) const {
             carried = 0;
             return -0.5;
         }
-        j = LastKeyAtOrBefore(ticks, 0, start - 1);
+        // Stepping backwards lands on or after the key just below the start.
+        j = KeyTicks(start - 1) <= ticks ? start - 1 : LastKeyAtOrBefore(ticks, 0, start - 1);
         carried = j;
         if (KeyTicks(j) == ticks) {
             return j;
@@ -317,7 +321,12 @@ int RFCurve::AppendKey(RTime time, float value) {
     if (keyCount_ >= kMaxKeyCount || !ReserveKeys(keyCount_ + 1)) {
         return -1;
     }
-    keys_.Key(keyCount_) = RCurveKey::Plain(time, value);
+    // Every appended key is the same plain key but for its time and value: it is made once.
+    static const RCurveKey kPlain = RCurveKey::Plain(RTime(), 0.0f);
+    RCurveKey& key = keys_.Key(keyCount_);
+    key = kPlain;
+    key.SetTime(time);
+    key.SetValue(value);
     CountModification();
     return keyCount_++;
 }

@@ -363,7 +363,8 @@ private:
     KeySides ReadSides(int k, bool facingLeft) const;
     void RestoreIncomingSide(int k, const RCurveKeyTangentInfo& incoming);
     void WriteSides(int k, const KeySides& sides, bool newNeighbour);
-    bool RemoveKeysInClosedSpan(RTime start, RTime stop);
+    bool RemoveKeyRange(int first, int last, bool releaseWhenAllGo);
+    void FindKeysInClosedSpan(RTime start, RTime stop, int& first, int& last) const;
     bool ReplaceSpanMapped(const RFCurve& source, RTime start, RTime stop, bool keepSpan,
                            bool fillWhenEmpty, const SpanMapping& mapping);
     // This curve's value and slope just outside a span end, kept when the span is filled.

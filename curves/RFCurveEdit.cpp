@@ -61,10 +61,9 @@ void RFCurve::CopyFrom(const RFCurve& source, bool withKeys) {
     defaultValue_ = source.defaultValue_;
     if (withKeys) {
         const int count = source.keyCount_;
-        const bool stored = BeginBulkKeys(count);
-        if (stored) {
-            keys_.CopyBlocksFrom(source.keys_, count);
-        }
+        BeginEdit();
+        ResetCache();
+        const bool stored = keys_.CopyBlocksFrom(source.keys_, count);
         EndBulkKeys(stored ? count : 0);
     }
     std::copy(source.color_, source.color_ + 3, color_);
@@ -98,7 +97,9 @@ RFCurve* RFCurve::Clone(RTime start, RTime stop) const {
 
 // ---- Removing ranges ----------------------------------------------------------------------
 
-bool RFCurve::RemoveKeys(int first, int last) {
+bool RFCurve::RemoveKeys(int first, int last) { return RemoveKeyRange(first, last, true); }
+
+bool RFCurve::RemoveKeyRange(int first, int last, bool releaseWhenAllGo) {
     const int n = keyCount_;
     if (n == 0) {
         return false;
@@ -114,7 +115,12 @@ bool RFCurve::RemoveKeys(int first, int last) {
         return RemoveKey(first) == 0;
     }
     if (first == 0 && last == n - 1) {
-        ClearKeys();
+        if (releaseWhenAllGo) {
+            ClearKeys();
+        } else {
+            keyCount_ = 0;
+            NotifyChange(RCurveChangeRecord::KeysChanged, -1);
+        }
         defaultValue_ = firstValue;
         return true;
     }
@@ -154,14 +160,11 @@ bool RFCurve::RemoveKeysInSpan(RTime start, RTime stop) {
     return RemoveKeys(first, last);
 }
 
-// Removes the keys from start to stop, both included; no tick arithmetic at the span ends.
-bool RFCurve::RemoveKeysInClosedSpan(RTime start, RTime stop) {
-    if (keyCount_ == 0) {
-        return false;
-    }
-    const int first = static_cast<int>(std::ceil(FindKeyIndex(start)));
-    const int last = static_cast<int>(std::floor(FindKeyIndex(stop)));
-    return first <= last && RemoveKeys(first, last);
+// The indexes of the keys from start to stop, both included (first > last for none); no tick
+// arithmetic at the span ends.
+void RFCurve::FindKeysInClosedSpan(RTime start, RTime stop, int& first, int& last) const {
+    first = keyCount_ == 0 ? 0 : static_cast<int>(std::ceil(FindKeyIndex(start)));
+    last = keyCount_ == 0 ? -1 : static_cast<int>(std::floor(FindKeyIndex(stop)));
 }
 
 // ---- Committing the cached value ----------------------------------------------------------------
@@ -556,10 +559,14 @@ bool RFCurve::ReplaceSpanMapped(const RFCurve& source, RTime start, RTime stop, 
             stop = source.GetKey(lastSource).GetTime();
         }
     }
-    // Room for every copied key is made before anything changes: the keys of the span only
-    // make room when they go.
+    // Room for every copied key is made before anything changes, net of the keys of the span:
+    // they go first, and their storage is kept for the copy.
     const int copied = std::max(lastSource - firstSource + 1, 0);
-    if (copied > kMaxKeyCount - keyCount_ || !ReserveKeys(keyCount_ + copied)) {
+    int firstRemoved = 0;
+    int lastRemoved = -1;
+    FindKeysInClosedSpan(start, stop, firstRemoved, lastRemoved);
+    const int remaining = keyCount_ - std::max(lastRemoved - firstRemoved + 1, 0);
+    if (copied > kMaxKeyCount - remaining || !ReserveKeys(remaining + copied)) {
         return false;
     }
 
@@ -570,8 +577,9 @@ bool RFCurve::ReplaceSpanMapped(const RFCurve& source, RTime start, RTime stop, 
     const bool filling = sourceCount == 0 && fillWhenEmpty;
     const SpanBorder before = filling ? ReadSpanBorder(start, startBounded, true) : SpanBorder();
     const SpanBorder after = filling ? ReadSpanBorder(stop, stopBounded, false) : SpanBorder();
-    RemoveKeysInClosedSpan(start, stop);
-    // Removing every key frees the storage: room is made again (what was there is reused).
+    if (firstRemoved <= lastRemoved) {
+        RemoveKeyRange(firstRemoved, lastRemoved, copied == 0);
+    }
     if (copied > 0 && ReserveKeys(keyCount_ + copied)) {
         const int first = InsertSpanKeys(source, firstSource, copied, start);
         const int last = first + copied - 1;
@@ -613,9 +621,7 @@ int RFCurve::InsertSpanKeys(const RFCurve& source, int from, int count, RTime st
     ResetCache();
     const int at = keyCount_ == 0 ? 0 : static_cast<int>(std::ceil(FindKeyIndex(start)));
     keys_.MoveKeys(at + count, at, keyCount_ - at);
-    for (int k = 0; k < count; ++k) {
-        keys_.Key(at + k) = source.GetKey(from + k);
-    }
+    keys_.CopyKeysFrom(source.keys_, at, from, count);
     keyCount_ += count;
     CountModification();
     return at;

@@ -12,16 +12,6 @@ std::string_view TrimBlanks(std::string_view text) {
     return text.substr(begin, end - begin);
 }
 
-std::string_view NextWord(std::string_view& rest) {
-    std::size_t begin = 0;
-    while (begin < rest.size() && IsBlank(rest[begin])) ++begin;
-    std::size_t end = begin;
-    while (end < rest.size() && !IsBlank(rest[end])) ++end;
-    const std::string_view word = rest.substr(begin, end - begin);
-    rest.remove_prefix(end);
-    return word;
-}
-
 namespace {
 
 // from_chars takes no '+'; "%d" and "%lf" do.
@@ -67,11 +57,24 @@ bool ParseInt(std::string_view word, int& out) {
 bool ReadRestOfStream(std::FILE* file, std::string& bytes) {
     bytes.clear();
     if (file == nullptr) return false;
-    char block[65536];
-    std::size_t got = 0;
-    while ((got = std::fread(block, 1, sizeof block, file)) > 0) {
-        bytes.append(block, got);
+    // The buffer is sized to what is left of a file whose length can be told, so the text
+    // arrives in one read; one byte more shows the end. A stream of unknown length (or one
+    // that grew) doubles the buffer as it fills.
+    std::size_t size = 1 << 16;
+    const long start = std::ftell(file);
+    if (start >= 0 && std::fseek(file, 0, SEEK_END) == 0) {
+        const long end = std::ftell(file);
+        if (std::fseek(file, start, SEEK_SET) != 0) return false;
+        if (end > start) size = static_cast<std::size_t>(end - start) + 1;
     }
+    std::size_t filled = 0;
+    for (;;) {
+        bytes.resize(size);
+        filled += std::fread(bytes.data() + filled, 1, size - filled, file);
+        if (filled < size) break;
+        size *= 2;
+    }
+    bytes.resize(filled);
     return std::ferror(file) == 0;
 }
 

@@ -10,13 +10,22 @@
 #include <string>
 #include <string_view>
 
-inline bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\r' || c == '\n'; }
+// Blank, tab, LF, VT, FF or CR (tab to CR are the codes 9 to 13).
+inline bool IsBlank(char c) { return c == ' ' || static_cast<unsigned char>(c - '\t') <= '\r' - '\t'; }
 
 // The view without blanks at either end.
 std::string_view TrimBlanks(std::string_view text);
 // The next word of `rest` (leading blanks skipped); `rest` becomes what follows it. Empty at
-// the end.
-std::string_view NextWord(std::string_view& rest);
+// the end. Inline: the parsers call it for every number of a file.
+inline std::string_view NextWord(std::string_view& rest) {
+    std::size_t begin = 0;
+    while (begin < rest.size() && IsBlank(rest[begin])) ++begin;
+    std::size_t end = begin;
+    while (end < rest.size() && !IsBlank(rest[end])) ++end;
+    const std::string_view word = rest.substr(begin, end - begin);
+    rest.remove_prefix(end);
+    return word;
+}
 
 // The whole word as a double ("1", "-2.5e3", "+.5", "inf"); false, out unchanged, for
 // anything else, an empty word included.

@@ -48,8 +48,9 @@ int AppendNormal(ObjDocument& document, const RVector4& normal) {
     return static_cast<int>(document.normals.size() - 1);
 }
 
-// Open addressing from a corner's (position, uv, normal) to its control point and the index
-// of its texture coordinate in the mesh's list; the table doubles at half load.
+// Open addressing from a corner's (position, uv, normal) to its control point; the table
+// doubles at half load. It starts sized for the expected distinct corners, not for every
+// corner: most corners share their position, uv and normal with others.
 class CornerTable {
 public:
     struct Entry {
@@ -57,7 +58,6 @@ public:
         int uv = 0;
         int normal = 0;
         int controlPoint = 0;
-        int uvIndex = -1;
     };
 
     explicit CornerTable(std::size_t expected) {
@@ -119,6 +119,7 @@ struct ObjMeshAssembly::Layout {
     std::vector<RVector2> uvs;
     std::vector<int> cornerPoints;  // control point of every corner, in visiting order
     std::vector<int> cornerUVs;     // index into uvs of every corner, -1 for none
+    std::vector<int> pointUVs;      // index into uvs of every control point's corner, -1 for none
     bool someTextured = false;
 };
 
@@ -209,7 +210,13 @@ std::vector<int> ObjMeshAssembly::FaceOrder(const ObjGroup& group) {
 
 void ObjMeshAssembly::CollectControlPoints(const ObjGroup& group, const std::vector<int>& order,
                                            Layout& layout) const {
-    CornerTable table(group.corners.size());
+    // A group has at least as many control points as the positions its corners name, and
+    // seldom many more: the positions of the document (capped by the corners) are the guess.
+    const std::size_t expected = std::min(group.corners.size(), document_.positions.size());
+    CornerTable table(expected);
+    layout.points.reserve(expected);
+    layout.normals.reserve(expected);
+    layout.pointUVs.reserve(expected);
     layout.cornerPoints.reserve(group.corners.size());
     layout.cornerUVs.reserve(group.corners.size());
     for (const int f : order) {
@@ -223,13 +230,15 @@ void ObjMeshAssembly::CollectControlPoints(const ObjGroup& group, const std::vec
                 layout.points.push_back(document_.positions[static_cast<std::size_t>(corner.position)]);
                 layout.normals.push_back(corner.normal >= 0 ? document_.normals[static_cast<std::size_t>(corner.normal)]
                                                             : RVector4(0.0, 0.0, 0.0, 0.0));
+                int uvIndex = -1;
                 if (corner.uv >= 0) {
-                    entry.uvIndex = static_cast<int>(layout.uvs.size());
+                    uvIndex = static_cast<int>(layout.uvs.size());
                     layout.uvs.push_back(document_.uvs[static_cast<std::size_t>(corner.uv)]);
                 }
+                layout.pointUVs.push_back(uvIndex);
             }
             layout.cornerPoints.push_back(entry.controlPoint);
-            layout.cornerUVs.push_back(entry.uvIndex);
+            layout.cornerUVs.push_back(layout.pointUVs[static_cast<std::size_t>(entry.controlPoint)]);
         }
     }
 }

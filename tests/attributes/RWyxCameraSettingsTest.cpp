@@ -3,6 +3,7 @@
 #include "attributes/RWyxCamera.h"
 #include "attributes/RWyxCameraSwitcher.h"
 #include "attributes/RWyxGlobalCameraSettings.h"
+#include "core/RProperty.h"
 #include "curves/RFCurve.h"
 #include "scene/RWyxNode.h"
 #include "scene/RWyxObjectFactory.h"
@@ -10,6 +11,10 @@
 #include "scene/RWyxTakeNode.h"
 
 #include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -125,6 +130,45 @@ TEST(CameraSwitcher, NamesAreCheckedByIndexAndADetachedSwitcherHasNoIndex) {
     EXPECT_EQ(switcher.GetCameraName(-1), nullptr);
     EXPECT_EQ(switcher.GetCameraIndex(), 0);
     EXPECT_FALSE(switcher.SetCameraIndex(2));
+}
+
+// Every property of a camera as text, by name.
+std::vector<std::pair<std::string, std::string>> PropertyTexts(const RWyxCamera& camera) {
+    std::vector<RProperty*> properties;
+    camera.CollectProperties(properties);
+    std::vector<std::pair<std::string, std::string>> texts;
+    for (const RProperty* property : properties) texts.emplace_back(property->GetName(), property->GetValueAsText().Buffer());
+    return texts;
+}
+
+// A new camera, and a new scene's producer cameras, are in the state their resets give: every
+// property, the field of view and the vectors. A reset brings back every property, not only
+// those of the set-up.
+TEST_F(CameraSettingsTest, NewCamerasAreInTheStateTheirResetsGive) {
+    RWyxCamera* fresh = factory.CreateCamera();
+    RWyxCamera* reset = factory.CreateCamera();
+    reset->SetFieldOfView(70.0);
+    reset->SetPosition(RVector4(1, 2, 3, 1));
+    reset->SetUpVector(RVector4(1, 0, 0, 1));
+    reset->GetPropertiesObject()->FindProperty("Roll")->SetDouble(15.0);
+    reset->Reset();
+    EXPECT_EQ(PropertyTexts(*fresh), PropertyTexts(*reset));
+    EXPECT_EQ(fresh->GetFieldOfView(), reset->GetFieldOfView());
+    EXPECT_EQ(fresh->GetPosition(), reset->GetPosition());
+    EXPECT_EQ(fresh->GetUpVector(), reset->GetUpVector());
+
+    std::vector<std::vector<std::pair<std::string, std::string>>> made;
+    for (int i = 0; i < RWyxGlobalCameraSettings::kProducerCameraCount; ++i) {
+        RWyxCamera* camera = cameras->GetProducerCamera(static_cast<RWyxGlobalCameraSettings::ProducerCamera>(i));
+        made.push_back(PropertyTexts(*camera));
+        camera->GetPropertiesObject()->FindProperty("Roll")->SetDouble(30.0);
+        camera->GetPropertiesObject()->FindProperty("AspectWidth")->SetDouble(320.0);
+    }
+    cameras->Reset();
+    for (int i = 0; i < RWyxGlobalCameraSettings::kProducerCameraCount; ++i) {
+        const RWyxCamera* camera = cameras->GetProducerCamera(static_cast<RWyxGlobalCameraSettings::ProducerCamera>(i));
+        EXPECT_EQ(PropertyTexts(*camera), made[static_cast<std::size_t>(i)]) << RWyxGlobalCameraSettings::GetProducerCameraName(i);
+    }
 }
 
 }  // namespace

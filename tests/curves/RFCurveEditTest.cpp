@@ -334,3 +334,45 @@ TEST(RFCurveSpan, ReplacingTheMiddleOfALongCurve) {
     const std::pair<int, float> values[] = {{999, 999.0f}, {1000, -1.0f}, {2999, -1.0f}, {3000, 2000.0f}, {3999, 2999.0f}};
     for (const auto& [k, value] : values) EXPECT_EQ(curve.GetKey(k).GetValue(), value) << k;
 }
+
+// A span take-over copies every source key to its place, across block borders on both sides,
+// and keeps the storage of the keys it replaces for the keys it copies: taking over a whole
+// curve frees nothing. Compacting and clearing still give the storage back.
+TEST(RFCurveSpan, TakingOverASpanCopiesEveryKeyAndReusesTheStorage) {
+    RFCurve source;
+    for (int k = 0; k < 1700; ++k) source.AppendKey(At(0.5 * k), static_cast<float>(k % 97));
+    RFCurve middle;
+    for (int k = 0; k < 100; ++k) middle.AppendKey(At(k), -1.0f);
+    EXPECT_TRUE(middle.ReplaceSpan(source, At(5.2), At(40.2), true, false));  // source keys 11..80
+    ASSERT_EQ(middle.GetKeyCount(), 100 - 35 + 70);
+    for (int k = 0; k < 70; ++k) ASSERT_EQ(middle.GetKey(6 + k).GetValue(), static_cast<float>(11 + k)) << k;
+    EXPECT_EQ(middle.GetKey(76).GetTime(), At(41.0));
+
+    RFCurve whole;
+    for (int k = 0; k < 3300; ++k) whole.AppendKey(At(0.25 * k), 3.0f);
+    ASSERT_EQ(whole.GetKeyCapacity(), 4800);
+    EXPECT_TRUE(whole.ReplaceSpan(source, kUnboundedStart, kUnboundedStop, false, false));
+    ASSERT_EQ(whole.GetKeyCount(), 1700);
+    for (int k = 0; k < 1700; ++k) ASSERT_EQ(whole.GetKey(k).GetValue(), static_cast<float>(k % 97)) << k;
+    EXPECT_EQ(whole.GetDefaultValue(), 3.0f);  // the first key's value, as when the keys go
+    EXPECT_EQ(whole.GetKeyCapacity(), 4800);
+    whole.RemoveKeys(10, 1699);
+    whole.CompactKeyBlocks();
+    EXPECT_EQ(whole.GetKeyCapacity(), 1600);
+    whole.ClearKeys();
+    EXPECT_EQ(whole.GetKeyCapacity(), 0);
+
+    // Removing every key outside a take-over frees the storage as before.
+    RFCurve removed;
+    for (int k = 0; k < 30; ++k) removed.AppendKey(At(k), 1.0f);
+    EXPECT_TRUE(removed.RemoveKeys(0, 29));
+    EXPECT_EQ(removed.GetKeyCapacity(), 0);
+
+    // A copy with keys into a curve holding more keeps its own storage and takes every key.
+    RFCurve copy;
+    for (int k = 0; k < 2000; ++k) copy.AppendKey(At(k), 9.0f);
+    copy.CopyFrom(source, true);
+    ASSERT_EQ(copy.GetKeyCount(), 1700);
+    for (int k = 0; k < 1700; ++k) ASSERT_EQ(copy.GetKey(k).GetTime(), source.GetKey(k).GetTime()) << k;
+    EXPECT_EQ(copy.GetKeyCapacity(), 3200);
+}

@@ -183,3 +183,46 @@ TEST(RFCurveStorage, ScaleValuesScalesSelectedKeysWithOneNotification) {
     EXPECT_EQ(curve.GetDefaultValue(), 50.0f);
     EXPECT_EQ(curve.GetKey(2).GetValue(), 30.0f);
 }
+
+// A caller stepping through the keys carries its hint from one search to the next: forwards
+// and backwards, a key or more at a time, landing exactly on key times or between them. Every
+// answer is the one a search without a hint gives, and the hint ends where the next search
+// of the same walk starts.
+TEST(RFCurveStorage, HintsCarriedThroughTheKeysStepByStep) {
+    RFCurve curve;
+    constexpr int kCount = 60;  // past two blocks
+    std::vector<double> seconds;
+    for (int k = 0; k < kCount; ++k) seconds.push_back(k + 0.25 * (k % 3));
+    for (int k = kCount - 1; k >= 0; --k) curve.AddKey(At(seconds[k]), MakeKey(static_cast<float>(k * k % 7), RCurveKey::Linear, 0));
+    for (const int stride : {1, 2, 3}) {
+        for (const bool forwards : {true, false}) {
+            int hint = forwards ? 0 : kCount - 1;
+            for (int step = 0; step * stride < kCount; ++step) {
+                const int k = forwards ? step * stride : kCount - 1 - step * stride;
+                const std::string where = "key " + std::to_string(k) + " stride " + std::to_string(stride);
+                EXPECT_EQ(curve.FindKeyIndex(At(seconds[k]), &hint), k) << where;
+                EXPECT_EQ(hint, k) << where;
+                EXPECT_EQ(curve.EvaluateAt(At(seconds[k])), curve.GetKey(k).GetValue()) << where;
+                if (k + 1 < kCount) {
+                    const double middle = (seconds[k] + seconds[k + 1]) / 2.0;
+                    int fresh = 0;
+                    EXPECT_DOUBLE_EQ(curve.FindKeyIndex(At(middle), &hint), k + 0.5) << where;
+                    EXPECT_DOUBLE_EQ(curve.FindKeyIndex(At(middle), &fresh), k + 0.5) << where;
+                    EXPECT_EQ(hint, fresh) << where;
+                    const float halfway = (curve.GetKey(k).GetValue() + curve.GetKey(k + 1).GetValue()) / 2.0f;
+                    EXPECT_FLOAT_EQ(curve.EvaluateAt(At(middle)), halfway) << where;
+                }
+            }
+        }
+    }
+    // The curve's own hint, left at the end, follows removals and insertions.
+    EXPECT_EQ(curve.FindKeyIndex(At(seconds[kCount - 1])), kCount - 1);
+    for (int k = kCount - 1; k >= 30; --k) curve.RemoveKey(k);
+    EXPECT_EQ(curve.FindKeyIndex(At(seconds[29])), 29.0);
+    EXPECT_EQ(curve.FindKeyIndex(At(seconds[30])), 29.5);
+    curve.AddKey(At(seconds[28] + 0.1), MakeKey(100.0f, RCurveKey::Linear, 0));
+    EXPECT_EQ(curve.FindKeyIndex(At(seconds[28])), 28.0);
+    EXPECT_EQ(curve.FindKeyIndex(At(seconds[28] + 0.1)), 29.0);
+    EXPECT_EQ(curve.EvaluateAt(At(seconds[28] + 0.1)), 100.0f);
+    EXPECT_EQ(curve.FindKeyIndex(At(seconds[29])), 30.0);
+}

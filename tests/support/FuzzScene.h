@@ -1,35 +1,26 @@
 #ifndef WYX_TESTS_SUPPORT_FUZZSCENE_H
 #define WYX_TESTS_SUPPORT_FUZZSCENE_H
 
-// The scene a reader's fuzz target reads into. Making a factory and its scene costs far more
-// than most reads, so one scene takes many inputs; it is made afresh (with its factory, which
-// owns everything the readers made, failed reads included) every kInputsPerScene inputs, so
-// that memory stays bounded however long the target runs.
+// The scene a reader's fuzz target reads one input into: a factory of its own with a new
+// scene, made for the input and torn down, with everything the reader made (failed reads
+// included), when the input is done. Every input thus frees what it allocates, which keeps
+// libFuzzer's leak detection on, and no input sees what an earlier one left.
 
 #include "scene/RWyxObjectFactory.h"
 #include "scene/RWyxScene.h"
 
-#include <memory>
-
 class FuzzScene {
 public:
-    static constexpr int kInputsPerScene = 64;
+    FuzzScene() = default;
+    FuzzScene(const FuzzScene&) = delete;
+    FuzzScene& operator=(const FuzzScene&) = delete;
 
-    RWyxObjectFactory& Factory() { return *factory_; }
+    RWyxObjectFactory& Factory() { return factory_; }
     RWyxScene* Scene() { return scene_; }
 
-    // Counts an input; every kInputsPerScene inputs the factory and scene are made afresh.
-    void Done() {
-        if (++inputs_ % kInputsPerScene == 0) {
-            factory_ = std::make_unique<RWyxObjectFactory>();
-            scene_ = factory_->CreateScene();
-        }
-    }
-
 private:
-    std::unique_ptr<RWyxObjectFactory> factory_ = std::make_unique<RWyxObjectFactory>();
-    RWyxScene* scene_ = factory_->CreateScene();
-    long inputs_ = 0;
+    RWyxObjectFactory factory_;
+    RWyxScene* scene_ = factory_.CreateScene();
 };
 
 #endif

@@ -4,7 +4,7 @@
 // channels as the writer makes them) in the binary and ASCII forms; the same for version 5: a
 // compact document of every version-5 block and the small scene the version-5 writer wrote.
 // Run:
-// wyx_reader_fuzz_seeds <folder>.
+// wyx_reader_fuzz_seeds <folder> (made when missing).
 
 #include "attributes/RWyxMaterial.h"
 #include "attributes/RWyxMesh.h"
@@ -20,7 +20,9 @@
 #include "tests/wyxreader/V5SceneSupport.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
+#include <system_error>
 
 using namespace reader_test;
 
@@ -340,6 +342,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::string folder = argv[1];
+    std::error_code ignored;
+    std::filesystem::create_directories(folder, ignored);
     bool ok = WriteCompactDocument(folder + "/compact.wyx", true, false) &&
               WriteCompactDocument(folder + "/compact-ascii.wyx", false, false) &&
               WriteCompactDocument(folder + "/compact-encrypted.wyx", true, true);

@@ -12,15 +12,11 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size == 0) return 0;
-    static FuzzScene fuzz;
-    {
-        RWyxReaderDxf reader(&fuzz.Factory());
-        std::unique_ptr<RStreamOptionsDxf, RPlugDestroyer> options(RStreamOptionsDxf::Create());
-        options->SetOptionValue(RStreamOptionsDxf::kObjectDerivation, data[0] % 3);
-        options->SetOptionValue(RStreamOptionsDxf::kWeldVertices, (data[0] >> 2) & 1);
-        reader.ReadBytes(fuzz.Scene(), options.get(),
-                         std::string_view(reinterpret_cast<const char*>(data) + 1, size - 1));
-    }
-    fuzz.Done();
+    FuzzScene fuzz;
+    RWyxReaderDxf reader(&fuzz.Factory());
+    std::unique_ptr<RStreamOptionsDxf, RPlugDestroyer> options(RStreamOptionsDxf::Create());
+    options->SetOptionValue(RStreamOptionsDxf::kObjectDerivation, data[0] % 3);
+    options->SetOptionValue(RStreamOptionsDxf::kWeldVertices, (data[0] >> 2) & 1);
+    reader.ReadBytes(fuzz.Scene(), options.get(), std::string_view(reinterpret_cast<const char*>(data) + 1, size - 1));
     return 0;
 }

@@ -16,16 +16,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t split = bytes.find("\n#mtl\n");
     const std::string_view obj = bytes.substr(0, split);
     const std::string mtl(split == std::string_view::npos ? std::string_view() : bytes.substr(split + 6));
-    static FuzzScene fuzz;
-    {
-        RWyxReaderObj reader(&fuzz.Factory());
-        reader.SetLibrarySource([&mtl](const std::string&, std::string& out) {
-            out = mtl;
-            return true;
-        });
-        std::unique_ptr<RStreamOptionsObj, RPlugDestroyer> options(RStreamOptionsObj::Create());
-        reader.ReadBytes(fuzz.Scene(), options.get(), obj);
-    }
-    fuzz.Done();
+    FuzzScene fuzz;
+    RWyxReaderObj reader(&fuzz.Factory());
+    reader.SetLibrarySource([&mtl](const std::string&, std::string& out) {
+        out = mtl;
+        return true;
+    });
+    std::unique_ptr<RStreamOptionsObj, RPlugDestroyer> options(RStreamOptionsObj::Create());
+    reader.ReadBytes(fuzz.Scene(), options.get(), obj);
     return 0;
 }

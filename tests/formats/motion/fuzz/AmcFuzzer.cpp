@@ -27,11 +27,8 @@ RWyxAsfScene& Skeleton() {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static MotionFuzzScene fuzz;
-    {
-        RWyxReaderAmc reader(&fuzz.Factory());
-        fuzz.Read(reader, data, size, [](RStreamOptionsMotion& options) { options.SetAsfScene(&Skeleton(), false); });
-    }
-    fuzz.Done();
+    MotionFuzzScene fuzz;
+    RWyxReaderAmc reader(&fuzz.Factory());
+    fuzz.Read(reader, data, size, [](RStreamOptionsMotion& options) { options.SetAsfScene(&Skeleton(), false); });
     return 0;
 }

@@ -5,11 +5,8 @@
 #include "tests/formats/motion/fuzz/MotionFuzzScene.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static MotionFuzzScene fuzz;
-    {
-        RWyxReaderMcd reader(&fuzz.Factory(), size % 2 == 1);
-        fuzz.Read(reader, data, size, [](RStreamOptionsMotion&) {});
-    }
-    fuzz.Done();
+    MotionFuzzScene fuzz;
+    RWyxReaderMcd reader(&fuzz.Factory(), size % 2 == 1);
+    fuzz.Read(reader, data, size, [](RStreamOptionsMotion&) {});
     return 0;
 }

@@ -10,7 +10,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 
 class MotionFuzzScene : public FuzzScene {
 public:
@@ -26,15 +25,12 @@ public:
     }
 };
 
-// One input through a reader of the given kind, in the scene the target keeps.
+// One input through a reader of the given kind, in a scene of its own.
 template <typename Reader>
 void FuzzReader(const std::uint8_t* data, std::size_t size) {
-    static MotionFuzzScene fuzz;
-    {
-        Reader reader(&fuzz.Factory());
-        fuzz.Read(reader, data, size, [](RStreamOptionsMotion&) {});
-    }
-    fuzz.Done();
+    MotionFuzzScene fuzz;
+    Reader reader(&fuzz.Factory());
+    fuzz.Read(reader, data, size, [](RStreamOptionsMotion&) {});
 }
 
 #endif
