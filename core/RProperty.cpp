@@ -7,10 +7,11 @@
 #include <climits>
 #include <cmath>
 #include <cstring>
+#include <string_view>
 
 namespace {
 
-constexpr const char* kTypeNames[kPropertyTypeCount] = {
+constexpr std::string_view kTypeNames[kPropertyTypeCount] = {
     "unknown", "int",      "bool",     "float",     "double",    "charptr",   "enum",
     "RTime",   "RString",  "object",   "event",     "stringlist", "Vector4D", "Vector3D",
     "ColorRGB", "ColorRGBA", "Action", "Reference", "VectorElement",
@@ -334,13 +335,20 @@ RProperty* RProperty::GetReferrer(int index) const {
 // ---- type names and text ----------------------------------------------------------------------------
 
 const char* RProperty::GetTypeName(int code) {
-    return code >= 0 && code < kPropertyTypeCount ? kTypeNames[code] : nullptr;
+    return code >= 0 && code < kPropertyTypeCount ? kTypeNames[code].data() : nullptr;
 }
 
 int RProperty::TypeCodeFromName(const char* name) {
-    if (name == nullptr) return kPropertyTypeUnknown;
+    return name != nullptr ? TypeCodeFromName(std::string_view(name)) : kPropertyTypeUnknown;
+}
+
+// Readers ask once for every property they read: a name is only compared with the names of
+// its length and first letter.
+int RProperty::TypeCodeFromName(std::string_view name) {
+    if (name.empty()) return kPropertyTypeUnknown;
     for (int code = 0; code < kPropertyTypeCount; ++code) {
-        if (std::strcmp(kTypeNames[code], name) == 0) return code;
+        const std::string_view known = kTypeNames[code];
+        if (known.size() == name.size() && known[0] == name[0] && known == name) return code;
     }
     return kPropertyTypeUnknown;
 }

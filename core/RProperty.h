@@ -19,6 +19,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string_view>
 #include <variant>
 
 class RObject;
@@ -170,8 +171,9 @@ public:
     // ---- names of type codes and text of values --------------------------------------------------
     // Null for a code outside the table.
     static const char* GetTypeName(int code);
-    // 0 for a name not in the table.
+    // 0 for a name not in the table (and for null).
     static int TypeCodeFromName(const char* name);
+    static int TypeCodeFromName(std::string_view name);
     // The type code a data type stands for; 0 for null or a type without one.
     static int GetPropertyTypeCode(const RDataType* type);
     // The value as the writers print it.

@@ -933,27 +933,6 @@ bool RWyxFile::NextCurrentValue(Value& value) {
     return record != nullptr && NextValue(*record, Level().cursor, value);
 }
 
-// The common case made quick: the next value is binary, of that type and size, and fits its
-// record. Answers its bytes and passes it; null (nothing passed) otherwise.
-const unsigned char* RWyxFile::TakeFixedValue(char type, std::size_t size) {
-    if (!binary_ || readLevels_.empty() || Level().current == kNoField) {
-        return nullptr;
-    }
-    ReadLevel& level = Level();
-    const RWyxRecord& record = index_.At(level.current);
-    Cursor& cursor = level.cursor;
-    const std::uint64_t end = record.valuesOffset + record.valueBytes;
-    const std::uint64_t next = cursor.offset + 1 + size;
-    const auto* bytes = reinterpret_cast<const unsigned char*>(data_.get()) + cursor.offset;
-    if (cursor.index >= record.valueCount || next > end || bytes[0] != static_cast<unsigned char>(type) ||
-        (cursor.index + 1 == record.valueCount && next != end)) {
-        return nullptr;
-    }
-    cursor.offset = next;
-    ++cursor.index;
-    return bytes + 1;
-}
-
 namespace {
 
 // Conversions of a decoded value; `text` is the value's text for the text kinds.
@@ -992,7 +971,7 @@ std::int64_t ValueToInt64(char type, double real, std::int64_t integer, std::str
 }  // namespace
 
 double RWyxFile::FieldReadDouble() {
-    if (const unsigned char* bytes = TakeFixedValue('D', 8)) {
+    if (const unsigned char* bytes = TakeFixedValue('D')) {
         return wyx_le::BitsToDouble(wyx_le::LoadU64(bytes));
     }
     Value value;
@@ -1000,7 +979,7 @@ double RWyxFile::FieldReadDouble() {
 }
 
 std::int32_t RWyxFile::FieldReadInt() {
-    if (const unsigned char* bytes = TakeFixedValue('I', 4)) {
+    if (const unsigned char* bytes = TakeFixedValue('I')) {
         return static_cast<std::int32_t>(wyx_le::LoadU32(bytes));
     }
     return ClampToInt32(FieldReadLong());
@@ -1012,7 +991,7 @@ std::int64_t RWyxFile::FieldReadLong() {
 }
 
 char RWyxFile::FieldReadChar() {
-    if (const unsigned char* bytes = TakeFixedValue('C', 1)) {
+    if (const unsigned char* bytes = TakeFixedValue('C')) {
         return static_cast<char>(bytes[0]);
     }
     Value value;
@@ -1026,29 +1005,34 @@ char RWyxFile::FieldReadChar() {
 }
 
 RString RWyxFile::FieldReadString() {
+    const std::string_view text = FieldReadStringView();
+    return RString(text.data(), static_cast<int>(text.size()));
+}
+
+std::string_view RWyxFile::FieldReadStringView() {
     Value value;
     if (!NextCurrentValue(value)) {
-        return RString();
+        return std::string_view();
     }
-    char text[32];
+    char* const text = numberText_;
     std::to_chars_result result{text, std::errc()};
     switch (value.type) {
     case 'D':
     case 'F':
-        result = std::to_chars(text, text + sizeof text, value.real, std::chars_format::general, 15);
+        result = std::to_chars(text, text + sizeof numberText_, value.real, std::chars_format::general, 15);
         break;
     case 'I':
     case 'L':
-        result = std::to_chars(text, text + sizeof text, value.integer);
+        result = std::to_chars(text, text + sizeof numberText_, value.integer);
         break;
     case 'C':
         text[0] = static_cast<char>(value.integer);
         result.ptr = text + 1;
         break;
     default:
-        return RString(value.bytes.data(), static_cast<int>(value.bytes.size()));
+        return value.bytes;
     }
-    return RString(text, static_cast<int>(result.ptr - text));
+    return std::string_view(text, static_cast<std::size_t>(result.ptr - text));
 }
 
 RTime RWyxFile::FieldReadTime() {
@@ -1113,6 +1097,9 @@ char RWyxFile::FieldReadCharByName(const char* name, char defaultValue) {
 }
 
 char RWyxFile::FieldReadValueType() {
+    if (const unsigned char* value = PeekFixedValue()) {
+        return static_cast<char>(value[0]);
+    }
     const RWyxRecord* record = CurrentRecord();
     if (record == nullptr) {
         return 'S';

@@ -308,6 +308,9 @@ public:
     char FieldReadChar();
     // A text, or a number's text.
     RString FieldReadString();
+    // As FieldReadString, without a copy: the text stays valid until the next value is read
+    // or looked at, or the file closes.
+    std::string_view FieldReadStringView();
     // A tick count or seconds: "L" is always ticks, "D" and "F" always seconds; any other
     // value (an "I" or a text, binary or ASCII alike) is ticks from version 2001 on and
     // seconds before.
@@ -425,7 +428,12 @@ private:
     void MakeCurrent(std::uint32_t entry);
     bool NextValue(const RWyxRecord& record, Cursor& cursor, Value& value);
     bool NextCurrentValue(Value& value);
-    const unsigned char* TakeFixedValue(char type, std::size_t size);
+    // The next value of the current field when it is a sound binary value of a fixed size (a
+    // number or a character): its type letter, then its bytes. Null otherwise. The common
+    // case of the readers made quick; anything else takes the general road (NextValue).
+    const unsigned char* PeekFixedValue() const;
+    // The bytes of that value when it has that type, passed; null, nothing passed, otherwise.
+    const unsigned char* TakeFixedValue(char type);
     // The "#Header" record among the hidden top-level records, when there is one.
     void ReadHeaderInfo();
     void ReadHeaderRecord(const RWyxRecord& record);
@@ -508,6 +516,7 @@ private:
     std::vector<ReadLevel> readLevels_;
     int currentSection_ = -1;
     std::string scratch_;
+    char numberText_[32] = {};  // FieldReadStringView's text of a number
 };
 
 #endif

@@ -319,6 +319,39 @@ std::uint64_t FixedValueSize(char type) {
 
 }  // namespace
 
+const unsigned char* RWyxFile::PeekFixedValue() const {
+    if (!binary_ || readLevels_.empty() || Level().current == kNoField) {
+        return nullptr;
+    }
+    const ReadLevel& level = Level();
+    const RWyxRecord& record = index_.At(level.current);
+    const Cursor& cursor = level.cursor;
+    const std::uint64_t end = record.valuesOffset + record.valueBytes;
+    if (cursor.index >= record.valueCount || cursor.offset >= end) {
+        return nullptr;
+    }
+    const auto* value = reinterpret_cast<const unsigned char*>(data_.get()) + cursor.offset;
+    const char type = static_cast<char>(value[0]);
+    const std::uint64_t size = type == 'S' || type == 'R' ? 0 : FixedValueSize(type);
+    const std::uint64_t next = cursor.offset + 1 + size;
+    // As NextBinaryValue would find it: within the record, the last value ending its values.
+    if (size == 0 || next > end || (cursor.index + 1 == record.valueCount && next != end)) {
+        return nullptr;
+    }
+    return value;
+}
+
+const unsigned char* RWyxFile::TakeFixedValue(char type) {
+    const unsigned char* value = PeekFixedValue();
+    if (value == nullptr || value[0] != static_cast<unsigned char>(type)) {
+        return nullptr;
+    }
+    Cursor& cursor = Level().cursor;
+    cursor.offset += 1 + FixedValueSize(type);
+    ++cursor.index;
+    return value + 1;
+}
+
 bool RWyxFile::NextBinaryValue(const RWyxRecord& record, Cursor& cursor, Value& value) const {
     const auto* bytes = reinterpret_cast<const unsigned char*>(data_.get());
     const std::uint64_t end = record.valuesOffset + record.valueBytes;

@@ -6,6 +6,7 @@
 #include "core/RWyxSceneObject.h"
 #include "core/RWyxUserProperty.h"
 
+#include <string_view>
 #include <variant>
 
 namespace {
@@ -67,12 +68,12 @@ RString FlagsToText(const RProperty& property) {
 }
 
 // False when the text holds a letter that stands for no saved flag.
-bool FlagsFromText(const RString& text, std::uint32_t& flags) {
+bool FlagsFromText(std::string_view text, std::uint32_t& flags) {
     flags = 0;
-    for (int i = 0; i < text.GetLength(); ++i) {
+    for (const char letter : text) {
         bool known = false;
         for (const FlagLetter& entry : kFlagLetters) {
-            if (text[static_cast<unsigned>(i)] == entry.letter) {
+            if (letter == entry.letter) {
                 flags |= entry.flag;
                 known = true;
             }
@@ -91,6 +92,11 @@ T ValueOr(const RPropertyValue& value, const T& fallback) {
 }
 
 const RVector4 kDefaultVector(0.0, 0.0, 0.0, 1.0);
+
+RString Text(std::string_view view) { return RString(view.data(), static_cast<int>(view.size())); }
+
+// A text as its C form reads: up to its first zero byte.
+std::string_view UpToZero(std::string_view text) { return text.substr(0, text.find('\0')); }
 
 // The property of that name on the first object that has one.
 RProperty* FindProperty(const std::vector<RObject*>& objects, const RString& name) {
@@ -183,6 +189,7 @@ bool RWyxPropertyFile::ReadPropertyBlock(const std::vector<RObject*>& targets, R
     return true;
 }
 
+// The record's texts are read in place (FieldReadStringView): only the name is kept.
 void RWyxPropertyFile::ReadRecord(const std::vector<RObject*>& targets, RWyxSceneObject* userPropertyOwner) {
     // Name, the type (two names in "Properties60"), flags.
     const int headerCount = v5Format_ ? 3 : 4;
@@ -190,8 +197,7 @@ void RWyxPropertyFile::ReadRecord(const std::vector<RObject*>& targets, RWyxScen
         Warn(RString(), "the record is incomplete");
         return;
     }
-    Record record;
-    record.name = file_.FieldReadString();
+    Record record(file_.FieldReadStringView());
     if (record.name.IsEmptyText()) {
         Warn(record.name, "the record has no name");
         return;
@@ -218,39 +224,38 @@ void RWyxPropertyFile::ReadRecord(const std::vector<RObject*>& targets, RWyxScen
 }
 
 bool RWyxPropertyFile::ReadTypes(Record& record) {
-    const RString typeName = file_.FieldReadString();
+    const std::string_view typeName = file_.FieldReadStringView();
     if (v5Format_) {
-        const RDataType* dataType = RDataType::FindByName(typeName.Buffer());
+        // The data type's name when it tells the type code; the registry wants a whole text.
+        const RDataType* dataType = RDataType::FindByName(Text(typeName).Buffer());
         const int dataTypeCode = RProperty::GetPropertyTypeCode(dataType);
         if (dataTypeCode != kPropertyTypeUnknown) {
             record.typeCode = dataTypeCode;
             record.dataType = dataType;
-        } else {
-            record.typeCode = RProperty::TypeCodeFromName(typeName.Buffer());
         }
-    } else {
-        record.typeCode = RProperty::TypeCodeFromName(typeName.Buffer());
     }
+    if (record.typeCode == kPropertyTypeUnknown) record.typeCode = RProperty::TypeCodeFromName(UpToZero(typeName));
     if (!IsSavedTypeCode(record.typeCode)) {
-        Warn(record.name, RString("unknown type \"") + typeName + "\"");
+        Warn(record.name, RString("unknown type \"") + Text(typeName) + "\"");
         return false;
     }
     if (v5Format_) return true;
 
-    const RString dataTypeName = file_.FieldReadString();
-    if (dataTypeName.IsEmptyText()) return true;
-    record.dataType = RDataType::FindByName(dataTypeName.Buffer());
+    const std::string_view dataTypeName = file_.FieldReadStringView();
+    if (dataTypeName.empty()) return true;
+    const RString dataTypeText = Text(dataTypeName);
+    record.dataType = RDataType::FindByName(dataTypeText.Buffer());
     if (record.dataType == nullptr) {
-        Warn(record.name, RString("unknown data type \"") + dataTypeName + "\"");
+        Warn(record.name, RString("unknown data type \"") + dataTypeText + "\"");
         return false;
     }
     return true;
 }
 
 bool RWyxPropertyFile::ReadValues(Record& record) {
-    const RString flagsText = file_.FieldReadString();
+    const std::string_view flagsText = file_.FieldReadStringView();
     if (!FlagsFromText(flagsText, record.flags)) {
-        Warn(record.name, RString("unknown flags \"") + flagsText + "\"");
+        Warn(record.name, RString("unknown flags \"") + Text(flagsText) + "\"");
         return false;
     }
     const bool user = (record.flags & RProperty::kUserProperty) != 0;

@@ -51,6 +51,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string_view>
 #include <vector>
 
 class RObject;
@@ -97,6 +98,8 @@ public:
 private:
     // A record as read, before it is matched with a property.
     struct Record {
+        explicit Record(std::string_view text) : name(text.data(), static_cast<int>(text.size())) {}
+
         RString name;
         int typeCode = kPropertyTypeUnknown;
         const RDataType* dataType = nullptr;

@@ -27,6 +27,7 @@
 #include "wyxreader/WyxFieldReading.h"
 
 #include <algorithm>
+#include <string_view>
 
 using wyx_read::BlockScope;
 using Attribute = RWyxNodeAttribute;
@@ -129,11 +130,13 @@ RWyxSceneReaderWyx6::AttributeChoice RWyxSceneReaderWyx6::ChooseAttribute(const 
     return choice;
 }
 
+// Every record's name is looked at in place; a name compares as its C text does (up to a zero
+// byte), as the property reading matches it.
 bool RWyxSceneReaderWyx6::PropertyBlockHolds(const char* property) {
     const BlockScope block = BlockScope::Open(file_, "Properties60");
-    for (int i = 0; block && i < file_.FieldGetCount(); ++i) {
-        if (file_.FieldGetName(i) != "Property" || !file_.FieldReadBeginAt(i)) continue;
-        const bool named = file_.FieldReadString() == property;
+    while (block && file_.FieldReadBegin("Property")) {
+        const std::string_view name = file_.FieldReadStringView();
+        const bool named = name.substr(0, name.find('\0')) == property;
         file_.FieldReadEnd();
         if (named) return true;
     }

@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <limits>
+#include <string_view>
 
 namespace {
 
@@ -120,6 +121,33 @@ TEST_P(RoundTripTest, NumbersConvertBetweenKinds) {
     EXPECT_EQ(std::numeric_limits<std::int32_t>::max(), file.FieldReadInt());  // saturated
     EXPECT_EQ(12, file.FieldReadInt());
     EXPECT_EQ(RString("-5"), file.FieldReadString());
+    EXPECT_TRUE(file.Close());
+}
+
+TEST_P(RoundTripTest, StringViewsReadEveryValueInPlace) {
+    {
+        RWyxFile file;
+        ASSERT_TRUE(Create(file));
+        file.FieldWriteBegin("Views");
+        file.FieldWriteString(RString("zero\0byte", 9));
+        file.FieldWriteDouble(2.5);
+        file.FieldWriteInt(-7);
+        file.FieldWriteChar('q');
+        file.FieldWriteString("tail");
+        file.FieldWriteEnd();
+        ASSERT_TRUE(file.Close());
+    }
+    RWyxFile file;
+    ASSERT_TRUE(Open(file));
+    ASSERT_TRUE(file.FieldReadBegin("Views"));
+    EXPECT_EQ(std::string_view("zero\0byte", 9), file.FieldReadStringView());
+    EXPECT_EQ("2.5", file.FieldReadStringView());
+    EXPECT_EQ("-7", file.FieldReadStringView());
+    EXPECT_EQ("q", file.FieldReadStringView());
+    EXPECT_EQ('S', file.FieldReadValueType());
+    EXPECT_EQ("tail", file.FieldReadStringView());
+    EXPECT_TRUE(file.FieldReadStringView().empty());  // past the last value
+    EXPECT_EQ(0, file.FieldReadValuesLeft());
     EXPECT_TRUE(file.Close());
 }
 
