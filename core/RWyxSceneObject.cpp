@@ -183,6 +183,12 @@ RWyxUserProperty* RWyxSceneObject::FindUserProperty(const RProperty* property) c
 
 bool RWyxSceneObject::HasUserPropertyFor(const RProperty* property) const {
     if (property == nullptr) return false;
+    // Before any wrapper is made the entries are the source's first properties, all pending:
+    // one scan of the source's list answers (every value a reader sets asks).
+    if (!IsExpanded()) {
+        const int index = wrapperSource_ != nullptr ? wrapperSource_->IndexOfProperty(property) : -1;
+        return index >= 0 && index < deferredCount_;
+    }
     for (int i = 0; i < GetUserPropertyCount(); ++i) {
         if (PendingProperty(i) == property) return true;
         const RWyxUserProperty* userProperty = MadeAt(i);

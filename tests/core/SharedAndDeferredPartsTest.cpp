@@ -266,6 +266,23 @@ TEST(DeferredWrappers, EachIsMadeOnceWhenAskedForAndWrapsThePropertyAtItsPlace) 
     EXPECT_EQ(object.FindUserProperty(wrapped.Property(0)), object.GetUserProperty(0));  // the first wins
 }
 
+TEST(DeferredWrappers, OnlyTheDeferredPropertiesHaveUserPropertiesBeforeAnyIsMade) {
+    WrappedHandler wrapped;
+    WrappingObject& object = *wrapped.wrapping;
+    RProperty* later = wrapped.handler->CreateProperty("E", kPropertyTypeDouble, nullptr, false, false, nullptr);
+    WrappedHandler other;
+    EXPECT_TRUE(object.HasUserPropertyFor(wrapped.Property(0)));
+    EXPECT_TRUE(object.HasUserPropertyFor(wrapped.Property(3)));
+    EXPECT_FALSE(object.HasUserPropertyFor(later));  // made after the wrappers were deferred
+    EXPECT_FALSE(object.HasUserPropertyFor(other.Property(1)));
+    EXPECT_FALSE(object.HasUserPropertyFor(nullptr));
+    EXPECT_EQ(object.made, 0);
+    // Once one is made, the others are still found.
+    ASSERT_NE(object.GetUserProperty(1), nullptr);
+    EXPECT_TRUE(object.HasUserPropertyFor(wrapped.Property(3)));
+    EXPECT_FALSE(object.HasUserPropertyFor(later));
+}
+
 TEST(DeferredWrappers, APropertyLeavingTheSourceFirstMakesTheWrappersStillWaiting) {
     WrappedHandler wrapped;
     WrappingObject& object = *wrapped.wrapping;
