@@ -51,8 +51,16 @@ int CompareNameIgnoringCase(const RFCurveNode& node, const char* text) {
     return RString::CompareIgnoringCase(node.GetName(), text);
 }
 
+char UpperFirst(const char* text) {
+    const char first = text != nullptr ? text[0] : '\0';
+    return first >= 'a' && first <= 'z' ? static_cast<char>(first - 'a' + 'A') : first;
+}
+
+// A name whose first letter differs is told apart without the whole comparison: most of the
+// nodes a lookup passes are.
 bool MatchesSegment(const RFCurveNode& node, const char* segment, const RDataType* letterType) {
-    if (CompareNameIgnoringCase(node, segment) == 0) {
+    const char* name = node.GetName();
+    if (UpperFirst(name) == UpperFirst(segment) && RString::CompareIgnoringCase(name, segment) == 0) {
         return true;
     }
     return letterType != nullptr && node.GetDataType() == letterType;
@@ -409,11 +417,13 @@ RFCurveNode* RFCurveNode::FindByPath(const char* path) const {
     const char* start = path;
     for (;;) {
         const char* end = std::strchr(start, '/');
-        const RString segment = end != nullptr ? RString(start, static_cast<int>(end - start)) : RString();
-        const char* name = end != nullptr ? segment.Buffer() : start;
-        node = FindSegment(*node, name, TransformTypeOfLetter(name));
-        if (node == nullptr || end == nullptr) {
-            return const_cast<RFCurveNode*>(node);
+        if (end == nullptr) {
+            return FindSegment(*node, start, TransformTypeOfLetter(start));
+        }
+        const RString segment(start, static_cast<int>(end - start));
+        node = FindSegment(*node, segment.Buffer(), TransformTypeOfLetter(segment.Buffer()));
+        if (node == nullptr) {
+            return nullptr;
         }
         start = end + 1;
     }

@@ -237,8 +237,15 @@ public:
     // The translate, scale and rotate curves of the current take with the values at the current
     // time (and, for old pivot files, the host's pivots cleared first).
     void ImportTransformCurves(VFnTransform& transform, RWyxNode* node);
-    // The values at the current time, and the node's offset transform.
-    void ImportTransformValues(RWyxNode* node, VFnTransform& transform);
+    // The translation, rotation and scaling curves of a take (null where it has none).
+    struct TransformCurves {
+        RFCurve* translation[3] = {nullptr, nullptr, nullptr};
+        RFCurve* rotation[3] = {nullptr, nullptr, nullptr};
+        RFCurve* scaling[3] = {nullptr, nullptr, nullptr};
+    };
+    // The curves' values at the current time (0, 0 and 1 without a curve), and the node's
+    // offset transform.
+    void ImportTransformValues(RWyxNode* node, VFnTransform& transform, const TransformCurves& curves);
     // Joint orient, rotate axis, pivots and their translations from the rotation space the
     // rotation was resampled into (pivot set 1).
     void ImportPivots(VFnTransform& transform, RWyxNode* node);

@@ -176,39 +176,39 @@ void WyxVexaImportSession::ImportTransform(RWyxNode* node) {
     ImportRotationOrder(transform, node);
 }
 
+// The nine curves are found once for the curves and the values: each lookup walks the take's
+// curve tree by name.
 void WyxVexaImportSession::ImportTransformCurves(VFnTransform& transform, RWyxNode* node) {
     if (legacyPivot_) CleanUpLegacyPivots(transform, *node);
     RWyxTakeNode* take = node->GetCurrentTakeNode();
+    TransformCurves curves;
     if (take != nullptr) {
+        curves = {{take->GetTranslationXCurve(), take->GetTranslationYCurve(), take->GetTranslationZCurve()},
+                  {take->GetRotationXCurve(), take->GetRotationYCurve(), take->GetRotationZCurve()},
+                  {take->GetScalingXCurve(), take->GetScalingYCurve(), take->GetScalingZCurve()}};
         const double centimetres = CentimetersPerHostUnit();
-        ImportAttributeCurve(transform, "translateX", take->GetTranslationXCurve(), VFnAnimCurve::kAnimCurveTL, 1.0, centimetres);
-        ImportAttributeCurve(transform, "translateY", take->GetTranslationYCurve(), VFnAnimCurve::kAnimCurveTL, 1.0, centimetres);
-        ImportAttributeCurve(transform, "translateZ", take->GetTranslationZCurve(), VFnAnimCurve::kAnimCurveTL, 1.0, centimetres);
-        ImportAttributeCurve(transform, "scaleX", take->GetScalingXCurve(), VFnAnimCurve::kAnimCurveTU, 1.0, 1.0);
-        ImportAttributeCurve(transform, "scaleY", take->GetScalingYCurve(), VFnAnimCurve::kAnimCurveTU, 1.0, 1.0);
-        ImportAttributeCurve(transform, "scaleZ", take->GetScalingZCurve(), VFnAnimCurve::kAnimCurveTU, 1.0, 1.0);
+        ImportAttributeCurve(transform, "translateX", curves.translation[0], VFnAnimCurve::kAnimCurveTL, 1.0, centimetres);
+        ImportAttributeCurve(transform, "translateY", curves.translation[1], VFnAnimCurve::kAnimCurveTL, 1.0, centimetres);
+        ImportAttributeCurve(transform, "translateZ", curves.translation[2], VFnAnimCurve::kAnimCurveTL, 1.0, centimetres);
+        ImportAttributeCurve(transform, "scaleX", curves.scaling[0], VFnAnimCurve::kAnimCurveTU, 1.0, 1.0);
+        ImportAttributeCurve(transform, "scaleY", curves.scaling[1], VFnAnimCurve::kAnimCurveTU, 1.0, 1.0);
+        ImportAttributeCurve(transform, "scaleZ", curves.scaling[2], VFnAnimCurve::kAnimCurveTU, 1.0, 1.0);
     }
-    ImportTransformValues(node, transform);
+    ImportTransformValues(node, transform, curves);
     if (take == nullptr) return;
     const double b = AngleSlopeFactor();
-    ImportAttributeCurve(transform, "rotateX", take->GetRotationXCurve(), VFnAnimCurve::kAnimCurveTA, kDegreesPerRadian, b);
-    ImportAttributeCurve(transform, "rotateY", take->GetRotationYCurve(), VFnAnimCurve::kAnimCurveTA, kDegreesPerRadian, b);
-    ImportAttributeCurve(transform, "rotateZ", take->GetRotationZCurve(), VFnAnimCurve::kAnimCurveTA, kDegreesPerRadian, b);
+    ImportAttributeCurve(transform, "rotateX", curves.rotation[0], VFnAnimCurve::kAnimCurveTA, kDegreesPerRadian, b);
+    ImportAttributeCurve(transform, "rotateY", curves.rotation[1], VFnAnimCurve::kAnimCurveTA, kDegreesPerRadian, b);
+    ImportAttributeCurve(transform, "rotateZ", curves.rotation[2], VFnAnimCurve::kAnimCurveTA, kDegreesPerRadian, b);
 }
 
-void WyxVexaImportSession::ImportTransformValues(RWyxNode* node, VFnTransform& transform) {
+void WyxVexaImportSession::ImportTransformValues(RWyxNode* node, VFnTransform& transform, const TransformCurves& curves) {
     double t[3] = {0.0, 0.0, 0.0};
     double r[3] = {0.0, 0.0, 0.0};
     double s[3] = {1.0, 1.0, 1.0};
-    if (RWyxTakeNode* take = node->GetCurrentTakeNode()) {
-        RFCurve* const translation[3] = {take->GetTranslationXCurve(), take->GetTranslationYCurve(),
-                                         take->GetTranslationZCurve()};
-        RFCurve* const rotation[3] = {take->GetRotationXCurve(), take->GetRotationYCurve(), take->GetRotationZCurve()};
-        RFCurve* const scaling[3] = {take->GetScalingXCurve(), take->GetScalingYCurve(), take->GetScalingZCurve()};
-        EvaluateCurvesAt(translation, currentTime_, t);
-        EvaluateCurvesAt(rotation, currentTime_, r);
-        EvaluateCurvesAt(scaling, currentTime_, s);
-    }
+    EvaluateCurvesAt(curves.translation, currentTime_, t);
+    EvaluateCurvesAt(curves.rotation, currentTime_, r);
+    EvaluateCurvesAt(curves.scaling, currentTime_, s);
     PrintStatusError(transform.setTranslation(VVector(t), VSpace::kTransform), "Cannot set the translation");
     const VTransformationMatrix::RotationOrder order = HostOrderOf(*node);
     if (order != VTransformationMatrix::kInvalid) {
