@@ -36,28 +36,27 @@ bool PlugPath::startsWith(const PlugPath& prefix) const {
     return true;
 }
 
+// Filled from the leaf up in one allocation: most plugs are top-level attributes, and every
+// plug access by name builds its path.
 PlugPath PlugPath::of(const AttributePtr& attribute) {
+    std::size_t depth = 1;
+    for (const AttributeDef* current = attribute->parent; current != nullptr; current = current->parent) ++depth;
     PlugPath path;
-    std::vector<AttributeDef*> chain;
-    for (AttributeDef* current = attribute->parent; current != nullptr; current = current->parent) {
-        chain.push_back(current);
-    }
+    path.steps.resize(depth);
+    path.steps[depth - 1].attribute = attribute;
     // Parents are owned by their own parents, or are top-level attributes that the caller's
-    // node keeps; share ownership through the child links from the top.
-    AttributePtr current;
-    for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
-        AttributePtr step;
-        if (!current) {
-            step = std::static_pointer_cast<AttributeDef>((*it)->shared_from_this());
+    // node keeps; share ownership through the child links.
+    std::size_t index = depth - 1;
+    for (AttributeDef* current = attribute->parent; current != nullptr; current = current->parent) {
+        AttributePtr& step = path.steps[--index].attribute;
+        if (current->parent == nullptr) {
+            step = std::static_pointer_cast<AttributeDef>(current->shared_from_this());
         } else {
-            for (const AttributePtr& child : current->children) {
-                if (child.get() == *it) step = child;
+            for (const AttributePtr& child : current->parent->children) {
+                if (child.get() == current) step = child;
             }
         }
-        path.steps.push_back({step, -1});
-        current = step;
     }
-    path.steps.push_back({attribute, -1});
     return path;
 }
 
@@ -97,6 +96,13 @@ void appendChain(PlugPath& path, const AttributePtr& target) {
 
 bool parsePlugPath(const Node& node, const std::string& text, PlugPath& path) {
     path.steps.clear();
+    // A plain attribute name (the common case) is looked up as it stands.
+    if (text.find_first_of(".[") == std::string::npos) {
+        const AttributePtr attribute = text.empty() ? nullptr : node.findAttribute(text);
+        if (!attribute) return false;
+        path = PlugPath::of(attribute);
+        return true;
+    }
     size_t begin = 0;
     while (begin <= text.size()) {
         const size_t dot = text.find('.', begin);
