@@ -243,9 +243,12 @@ public:
         RFCurve* rotation[3] = {nullptr, nullptr, nullptr};
         RFCurve* scaling[3] = {nullptr, nullptr, nullptr};
     };
+    // Those of the node's current take; all null without one.
+    static TransformCurves CurrentTransformCurves(RWyxNode& node);
     // The curves' values at the current time (0, 0 and 1 without a curve), and the node's
-    // offset transform.
+    // offset transform; without curves given, those of the current take.
     void ImportTransformValues(RWyxNode* node, VFnTransform& transform, const TransformCurves& curves);
+    void ImportTransformValues(RWyxNode* node, VFnTransform& transform);
     // Joint orient, rotate axis, pivots and their translations from the rotation space the
     // rotation was resampled into (pivot set 1).
     void ImportPivots(VFnTransform& transform, RWyxNode* node);

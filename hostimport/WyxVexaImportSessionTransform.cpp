@@ -181,11 +181,8 @@ void WyxVexaImportSession::ImportTransform(RWyxNode* node) {
 void WyxVexaImportSession::ImportTransformCurves(VFnTransform& transform, RWyxNode* node) {
     if (legacyPivot_) CleanUpLegacyPivots(transform, *node);
     RWyxTakeNode* take = node->GetCurrentTakeNode();
-    TransformCurves curves;
+    const TransformCurves curves = CurrentTransformCurves(*node);
     if (take != nullptr) {
-        curves = {{take->GetTranslationXCurve(), take->GetTranslationYCurve(), take->GetTranslationZCurve()},
-                  {take->GetRotationXCurve(), take->GetRotationYCurve(), take->GetRotationZCurve()},
-                  {take->GetScalingXCurve(), take->GetScalingYCurve(), take->GetScalingZCurve()}};
         const double centimetres = CentimetersPerHostUnit();
         ImportAttributeCurve(transform, "translateX", curves.translation[0], VFnAnimCurve::kAnimCurveTL, 1.0, centimetres);
         ImportAttributeCurve(transform, "translateY", curves.translation[1], VFnAnimCurve::kAnimCurveTL, 1.0, centimetres);
@@ -200,6 +197,20 @@ void WyxVexaImportSession::ImportTransformCurves(VFnTransform& transform, RWyxNo
     ImportAttributeCurve(transform, "rotateX", curves.rotation[0], VFnAnimCurve::kAnimCurveTA, kDegreesPerRadian, b);
     ImportAttributeCurve(transform, "rotateY", curves.rotation[1], VFnAnimCurve::kAnimCurveTA, kDegreesPerRadian, b);
     ImportAttributeCurve(transform, "rotateZ", curves.rotation[2], VFnAnimCurve::kAnimCurveTA, kDegreesPerRadian, b);
+}
+
+WyxVexaImportSession::TransformCurves WyxVexaImportSession::CurrentTransformCurves(RWyxNode& node) {
+    TransformCurves curves;
+    if (RWyxTakeNode* take = node.GetCurrentTakeNode()) {
+        curves = {{take->GetTranslationXCurve(), take->GetTranslationYCurve(), take->GetTranslationZCurve()},
+                  {take->GetRotationXCurve(), take->GetRotationYCurve(), take->GetRotationZCurve()},
+                  {take->GetScalingXCurve(), take->GetScalingYCurve(), take->GetScalingZCurve()}};
+    }
+    return curves;
+}
+
+void WyxVexaImportSession::ImportTransformValues(RWyxNode* node, VFnTransform& transform) {
+    ImportTransformValues(node, transform, CurrentTransformCurves(*node));
 }
 
 void WyxVexaImportSession::ImportTransformValues(RWyxNode* node, VFnTransform& transform, const TransformCurves& curves) {
