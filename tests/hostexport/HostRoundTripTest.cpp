@@ -10,7 +10,8 @@
 //    material for all polygons as such, the import assigns it to the whole shape;
 //  - nodes come in another order (curves are made as their channels are met), and so do the
 //    shaders in the host's shader list (the import makes them in the file's node order, the
-//    export writes nodes in the host's, which the import made in name order); -0 reads 0.
+//    export writes nodes in the host's, which the import made in name order); -0 reads 0;
+//  - the take imported is "Take 001": the export writes the host's animation as that take.
 // Focused cases: lights' and cameras' orientation, camera rigs, nodes of one name under
 // different parents.
 
@@ -143,6 +144,7 @@ std::string Carried(const std::string& scene) {
     std::vector<std::string> connections;
     for (std::string line : LinesOf(scene)) {
         if (std::regex_match(line, kDisabledRotationLimit)) continue;
+        if (line.rfind("fileInfo WYXImportTake ", 0) == 0) continue;
         line = TangentsAsSlopes(std::regex_replace(line, kNegativeZero, "$010"));
         line = std::regex_replace(line, kShaderListEntry, ".shaders[]");
         std::smatch faces;
