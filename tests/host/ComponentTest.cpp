@@ -7,6 +7,7 @@
 #include <vexa/VFnDoubleIndexedComponent.h>
 #include <vexa/VFnSingleIndexedComponent.h>
 #include <vexa/VGlobal.h>
+#include <vexa/VPlug.h>
 #include <vexa/VSelectionList.h>
 
 namespace {
@@ -203,6 +204,40 @@ TEST_F(ComponentTest, MergedFacesKeepTheirOrderAndEarlierHandlesKeepWhatTheySaw)
     VSelectionList first;
     for (const char* text : {"cube.f[1]", "cube.f[0]"}) ASSERT_TRUE(first.add(text)) << text;
     EXPECT_TRUE(first.hasItem(path, complete)) << "complete data of two stands for faces 0 and 1";
+}
+
+// A long component answers whether it holds an index however its indices spread: dense ones
+// (a checkerboard's polygons), dense ones that a far index turns sparse, and sparse ones.
+TEST_F(ComponentTest, LongComponentsHoldEachElementOnceHoweverTheirIndicesSpread) {
+    const auto countAfterTwoRounds = [](const std::vector<int>& indices) {
+        VFnSingleIndexedComponent component;
+        component.create(VFn::kMeshPolygonComponent);
+        for (int round = 0; round < 2; ++round) {
+            for (int index : indices) EXPECT_TRUE(component.addElement(index));
+        }
+        return component.elementCount();
+    };
+    std::vector<int> evens;
+    for (int index = 0; index < 200; index += 2) evens.push_back(index);
+    EXPECT_EQ(countAfterTwoRounds(evens), 100);
+    std::vector<int> bothHalves = evens;
+    for (int index = 1; index < 200; index += 2) bothHalves.push_back(index);
+    EXPECT_EQ(countAfterTwoRounds(bothHalves), 200) << "no odd index taken for held";
+    std::vector<int> turnedSparse = evens;
+    for (int index : {5000000, 1, 64, 63, 65}) turnedSparse.push_back(index);
+    EXPECT_EQ(countAfterTwoRounds(turnedSparse), 104) << "held ones stay held past a far index";
+    std::vector<int> sparse;
+    for (int index = 30; index >= 0; --index) sparse.push_back(index * 1000003);
+    EXPECT_EQ(countAfterTwoRounds(sparse), 31);
+
+    // A text after the shape's name is a plug when it starts with an attribute of the shape.
+    VSelectionList list;
+    ASSERT_TRUE(list.add("cubeShape1.worldMesh[0]"));
+    ASSERT_TRUE(list.add("cubeShape1.f[1]"));
+    VPlug plug;
+    ASSERT_TRUE(list.getPlug(0, plug));
+    EXPECT_EQ(plug.info(), "cubeShape1.worldMesh[0]");
+    EXPECT_EQ(strings(list), (std::vector<std::string>{"cubeShape1.worldMesh[0]", "cubeShape1.f[1]"}));
 }
 
 TEST_F(ComponentTest, SelectTakesComponents) {

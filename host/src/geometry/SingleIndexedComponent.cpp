@@ -1,6 +1,7 @@
 #include "host/src/geometry/SingleIndexedComponent.h"
 
 #include <algorithm>
+#include <charconv>
 #include <memory>
 
 namespace vexa_host {
@@ -9,16 +10,29 @@ namespace {
 
 const char* prefixOf(VFn::Type type) { return type == VFn::kMeshPolygonComponent ? "f" : "vtx"; }
 
-// Runs of consecutive indices, ascending: "vtx[0:2]", "vtx[5]".
+void appendNumber(std::string& text, int number) {
+    char digits[16];
+    const char* const end = std::to_chars(digits, digits + sizeof digits, number).ptr;
+    text.append(digits, static_cast<size_t>(end - digits));
+}
+
+// Runs of consecutive indices, ascending: "vtx[0:2]", "vtx[5]". A checkerboard of materials
+// gives one run per polygon, so each text is built in place.
 std::vector<std::string> runTexts(const char* prefix, std::vector<int> indices) {
     std::sort(indices.begin(), indices.end());
     std::vector<std::string> texts;
     for (size_t begin = 0; begin < indices.size();) {
         size_t end = begin;
         while (end + 1 < indices.size() && indices[end + 1] == indices[end] + 1) ++end;
-        std::string text = std::string(prefix) + "[" + std::to_string(indices[begin]);
-        if (end > begin) text += ":" + std::to_string(indices[end]);
-        texts.push_back(text + "]");
+        std::string text(prefix);
+        text += '[';
+        appendNumber(text, indices[begin]);
+        if (end > begin) {
+            text += ':';
+            appendNumber(text, indices[end]);
+        }
+        text += ']';
+        texts.push_back(std::move(text));
         begin = end + 1;
     }
     return texts;
@@ -81,12 +95,37 @@ VStatus SingleIndexedComponent::add(int element) {
     }
     if (holdsOwn(element)) return VStatus();
     elements_.push_back(element);
+    index(element);
+    return VStatus();
+}
+
+// Keeps the bitmap or the set up to date with an element just added.
+void SingleIndexedComponent::index(int element) {
+    const size_t bit = static_cast<size_t>(element);
     if (!held_.empty()) {
         held_.insert(element);
+    } else if (!bits_.empty()) {
+        if (bit / 64 < bits_.size() || fitsBitmap(bit + 1)) {
+            markBit(element);
+        } else {
+            held_.insert(elements_.begin(), elements_.end());
+            bits_ = std::vector<std::uint64_t>();
+        }
     } else if (elements_.size() > kLinearSearchLimit) {
-        held_.insert(elements_.begin(), elements_.end());
+        const int largest = *std::max_element(elements_.begin(), elements_.end());
+        if (fitsBitmap(static_cast<size_t>(largest) + 1)) {
+            for (int held : elements_) markBit(held);
+        } else {
+            held_.insert(elements_.begin(), elements_.end());
+        }
     }
-    return VStatus();
+}
+
+// Grows the bitmap by doubling, so that indices added in order cost amortised constant time.
+void SingleIndexedComponent::markBit(int element) {
+    const size_t word = static_cast<size_t>(element) / 64;
+    if (word >= bits_.size()) bits_.resize(std::max(word + 1, 2 * bits_.size()), 0);
+    bits_[word] |= std::uint64_t{1} << (static_cast<size_t>(element) % 64);
 }
 
 VStatus SingleIndexedComponent::setCompleteCount(int count) {
@@ -125,6 +164,10 @@ bool SingleIndexedComponent::holds(int element) const {
 }
 
 bool SingleIndexedComponent::holdsOwn(int element) const {
+    if (!bits_.empty()) {
+        const size_t word = static_cast<size_t>(element) / 64;
+        return element >= 0 && word < bits_.size() && (bits_[word] >> (static_cast<size_t>(element) % 64) & 1U) != 0;
+    }
     if (held_.empty()) return std::find(elements_.begin(), elements_.end(), element) != elements_.end();
     return held_.count(element) != 0;
 }

@@ -13,6 +13,7 @@
 #include <vexa/VStatus.h>
 #include <vexa/VexaExport.h>
 
+#include <cstdint>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -49,13 +50,20 @@ public:
     bool holds(int element) const;
 
 private:
-    // A few elements are searched in place; past the limit a set of them answers.
+    // A few elements are searched in place. Past the limit a bit per index answers while the
+    // indices are dense (a shape's polygons, taken one by one), else a set of them.
     static constexpr size_t kLinearSearchLimit = 16;
+    // Bits per element at most that the bitmap may spend before the set takes over.
+    static constexpr size_t kBitsPerElement = 64;
     bool holdsOwn(int element) const;
+    void index(int element);
+    bool fitsBitmap(size_t bitCount) const { return bitCount <= kBitsPerElement * elements_.size(); }
+    void markBit(int element);
 
     VFn::Type type_;
     std::vector<int> elements_;
-    std::unordered_set<int> held_;  // empty while elements_ is short
+    std::vector<std::uint64_t> bits_;  // empty unless the bitmap answers
+    std::unordered_set<int> held_;     // empty unless the set answers
     int complete_ = -1;
 };
 

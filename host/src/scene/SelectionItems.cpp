@@ -57,6 +57,13 @@ VStatus resolveNodes(const std::string& text, std::vector<SelectionItem>& items)
     return VStatus();
 }
 
+// Whether the text may name a plug of the node: its first attribute name is one of the
+// node's. A component text ("f[3]") names none, so it is not read as a plug at all.
+bool mayNamePlug(const Node& node, const std::string& text) {
+    const std::string first = text.substr(0, text.find_first_of(".["));
+    return !first.empty() && node.findAttribute(first) != nullptr;
+}
+
 }  // namespace
 
 void addComponentParser(ComponentParser parser) { componentParsers().push_back(std::move(parser)); }
@@ -150,7 +157,7 @@ VStatus resolveSelection(const std::string& pattern, std::vector<SelectionItem>&
     for (SelectionItem& owner : nodes) {
         auto* node = static_cast<Node*>(owner.node.record().get());
         PlugPath path;
-        if (parsePlugPath(*node, rest, path)) {
+        if (mayNamePlug(*node, rest) && parsePlugPath(*node, rest, path)) {
             items.push_back(plugItem(VPlug(node->self(), std::make_shared<PlugPath>(path))));
             continue;
         }
@@ -179,8 +186,8 @@ std::vector<std::string> selectionTexts(const SelectionItem& item) {
     const auto* component = componentOf(item.component);
     if (item.kind != SelectionItem::kDagPath || component == nullptr) return {selectionText(item)};
     const std::string path = item.path.partialPathName().asChar();
-    std::vector<std::string> result;
-    for (const std::string& text : component->texts()) result.push_back(path + "." + text);
+    std::vector<std::string> result = component->texts();
+    for (std::string& text : result) text.insert(0, path + '.');
     return result;
 }
 
