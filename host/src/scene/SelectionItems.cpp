@@ -85,7 +85,7 @@ bool SelectionItem::sameAs(const SelectionItem& other) const {
 bool SelectionItem::stillExists() const {
     switch (kind) {
     case kNode: {
-        const auto* record = dynamic_cast<const Node*>(node.record().get());
+        const Node* record = node.isNull() ? nullptr : node.record()->asNode();
         return record != nullptr && record->alive();
     }
     case kPlug: return !plug.isNull() && plug.nodeRecord()->alive();
