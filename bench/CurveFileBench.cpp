@@ -8,6 +8,7 @@
 // The hostile shapes at the end time files made to cost far more than their size.
 
 #include "bench/AllocationCounter.h"
+#include "bench/RunFolder.h"
 #include "curves/RFCurve.h"
 #include "curves/RFCurveNode.h"
 #include "curves/RFCurveNodeRecords.h"
@@ -62,10 +63,13 @@ const std::vector<NodePtr>& Channels() {
     return channels;
 }
 
-std::string BenchPath(bool binary) {
-    return (std::filesystem::temp_directory_path() / (binary ? "curve_file_bench.wyx" : "curve_file_bench_ascii.wyx"))
-        .string();
+// The program's files, in a folder of this run removed at its end.
+const wyx_bench::RunFolder& Folder() {
+    static const wyx_bench::RunFolder folder("wyx-curve-file-bench-");
+    return folder;
 }
+
+std::string BenchPath(bool binary) { return Folder().Join(binary ? "channels.wyx" : "channels-ascii.wyx"); }
 
 bool WriteChannels(const std::string& path, bool binary) {
     RWyxFile file;
@@ -231,7 +235,7 @@ int CountNodes(const RFCurveNode& node) {
 }
 
 void TimeHostileRead(benchmark::State& state, int channels, int layers) {
-    const std::string path = (std::filesystem::temp_directory_path() / "curve_file_bench_hostile.wyx").string();
+    const std::string path = Folder().Join("hostile.wyx");
     if (!WriteWideNode(path, channels, layers)) {
         state.SkipWithError("writing failed");
         return;

@@ -8,10 +8,10 @@
 // skin. Reported: keys per second and seconds per skin pass, and each against its raw
 // operation; both rates should stay flat as the scene grows tenfold.
 
+#include "bench/RunFolder.h"
 #include "core/FilePaths.h"
 #include "hostexport/ExportSteps.h"
 #include "hostexport/WyxVexaExportSession.h"
-#include "platform/NativeFiles.h"
 #include "plugin/WyxVexaOptions.h"
 
 #include "host/src/scene/Scene.h"
@@ -45,11 +45,16 @@ constexpr int kJoints = 60;
 const char* const kChannels[] = {"translateX", "translateY", "translateZ", "rotateX", "rotateY",
                                  "rotateZ",    "scaleX",     "scaleY",     "scaleZ"};
 
+// The registry and the plug-in's log in a folder of this run, removed at its end. The plug-in's
+// options save themselves into the registry when the program ends, so the folder must outlive
+// them: it is made at namespace scope in this file, which the link places before the plug-in's
+// objects, so that it is made before the options and removed after them.
+const wyx_bench::RunFolder gFolder("wyx-export-animation-bench-");
+
 void Prepare() {
     static const bool prepared = [] {
-        const std::string folder = platform::CreateTempFolder(nullptr, "wyx-export-bench-");
-        setenv("WYX_REGISTRY_FILE", (folder + "/registry.txt").c_str(), 1);
-        SetApplicationPath((folder + "/").c_str());
+        wyx_bench::KeepPluginFilesIn(gFolder);
+        SetApplicationPath(gFolder.Join("").c_str());
         WyxVexaOptions& options = *GetPluginOptions();
         options.SetBoolOption(kExportShowUI, false);
         options.SetBoolOption(kExportBindPose, true);

@@ -46,8 +46,8 @@ constexpr int kBranching = 8;
 // Files, the registry and the plug-in's log in a folder of this run, removed at its end.
 const std::string& Folder() {
     static const wyx_bench::RunFolder folder("wyx-export-bench-");
-    static const bool registry = setenv("WYX_REGISTRY_FILE", (folder.path() + "/registry.txt").c_str(), 1) == 0;
-    (void)registry;
+    static const bool kept = (wyx_bench::KeepPluginFilesIn(folder), true);
+    (void)kept;
     return folder.path();
 }
 

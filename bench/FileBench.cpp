@@ -3,6 +3,7 @@
 // fread of the same number of bytes. Every write ends with the file synced to the disk, as
 // RWyxFile::Close does. Throughput is in bytes of the file per second.
 
+#include "bench/RunFolder.h"
 #include "fileio/RWyxFile.h"
 #include "platform/NativeFiles.h"
 
@@ -25,26 +26,10 @@ enum Content { kDoubles = 0, kRecords = 1 };
 const char* const kFileNames[] = {"doubles.wyx", "records.wyx", "doubles-ascii.wyx", "records-ascii.wyx",
                                   "plain.bin"};
 
-std::string BenchPath(const char* name);
-
-// Removes the benchmark files when the program ends.
-void RemoveBenchFiles() {
-    for (const char* name : kFileNames) {
-        platform::RemoveFile(BenchPath(name).c_str());
-    }
-    platform::RemoveDirectory(BenchPath("").c_str());
-}
-
-const std::string& BenchFolder() {
-    static const std::string folder = platform::CreateTempFolder(nullptr, "wyx-bench-");
-    // Registered once the folder exists, so that the removal runs before its name is gone.
-    static const bool removalRegistered = std::atexit(RemoveBenchFiles) == 0;
-    (void)removalRegistered;
-    return folder;
-}
-
+// The files in a folder of this run, removed with them at its end.
 std::string BenchPath(const char* name) {
-    return BenchFolder() + "/" + name;
+    static const wyx_bench::RunFolder folder("wyx-bench-");
+    return folder.Join(name);
 }
 
 long long FileSize(const std::string& path) {

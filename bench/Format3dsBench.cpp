@@ -10,7 +10,7 @@
 #include "attributes/RWyxMaterial.h"
 #include "attributes/RWyxMesh.h"
 #include "attributes/RWyxTexture.h"
-#include "bench/BenchFolder.h"
+#include "bench/RunFolder.h"
 #include "curves/RFCurve.h"
 #include "formats/3ds/RStreamOptions3ds.h"
 #include "formats/3ds/RWyxReader3ds.h"
@@ -112,7 +112,7 @@ std::vector<unsigned char> WriteToMemory(Scene3ds& scene) {
 // The file of N meshes, written once and kept on disk for the readers until the end of the
 // run.
 const std::string& FileOf(int meshes, std::size_t& size) {
-    static BenchFolder folder("wyx-3ds-bench-");
+    static wyx_bench::RunFolder folder("wyx-3ds-bench-");
     static std::map<int, std::pair<std::string, std::size_t>> files;
     auto found = files.find(meshes);
     if (found == files.end()) {

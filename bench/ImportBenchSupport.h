@@ -25,8 +25,8 @@ namespace wyx_bench {
 // Removed with its files when the program ends (RunFolder).
 inline const std::string& ImportFolder() {
     static const RunFolder folder("wyx-import-bench-");
-    static const bool registry = setenv("WYX_REGISTRY_FILE", (folder.path() + "/registry.txt").c_str(), 1) == 0;
-    (void)registry;
+    static const bool kept = (KeepPluginFilesIn(folder), true);
+    (void)kept;
     return folder.path();
 }
 

@@ -12,7 +12,7 @@
 // reading into marker nodes, writing them back, and beside them the raw decoding of the file's
 // point floats alone.
 
-#include "bench/BenchFolder.h"
+#include "bench/RunFolder.h"
 #include "curves/RFCurve.h"
 #include "formats/motion/MotionConversion.h"
 #include "formats/motion/RC3dMarkerFile.h"
@@ -43,8 +43,8 @@ constexpr int kJoints = 100;
 using OptionsPtr = std::unique_ptr<RStreamOptionsMotion, RPlugDestroyer>;
 
 // The generated files, removed at the end of the run.
-BenchFolder& Folder() {
-    static BenchFolder folder("wyx-motion-bench-");
+wyx_bench::RunFolder& Folder() {
+    static wyx_bench::RunFolder folder("wyx-motion-bench-");
     return folder;
 }
 

@@ -4,7 +4,7 @@
 // times per size, and each one's time across the sizes (linear growth: four times the work,
 // four times the time).
 
-#include "bench/BenchFolder.h"
+#include "bench/RunFolder.h"
 #include "formats/geometry/RStreamOptionsObj.h"
 #include "formats/geometry/RWyxReaderObj.h"
 #include "formats/geometry/RWyxWriterObj.h"
@@ -24,8 +24,8 @@
 namespace {
 
 // The generated files, removed at the end of the run.
-BenchFolder& Folder() {
-    static BenchFolder folder("wyx-obj-bench-");
+wyx_bench::RunFolder& Folder() {
+    static wyx_bench::RunFolder folder("wyx-obj-bench-");
     return folder;
 }
 

@@ -7,6 +7,7 @@
 
 #include "platform/NativeFiles.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <system_error>
@@ -24,10 +25,19 @@ public:
     RunFolder& operator=(const RunFolder&) = delete;
 
     const std::string& path() const { return path_; }
+    std::string Join(const std::string& name) const { return path_ + "/" + name; }
 
 private:
     std::string path_;
 };
+
+// The plug-in keeps its registry in the file WYX_REGISTRY_FILE names and its log in the folder
+// TEMP names (when no plug-in path holds the module): both sent to the run's folder, so that
+// they go with it.
+inline void KeepPluginFilesIn(const RunFolder& folder) {
+    setenv("WYX_REGISTRY_FILE", folder.Join("registry.txt").c_str(), 1);
+    setenv("TEMP", folder.path().c_str(), 1);
+}
 
 }  // namespace wyx_bench
 

@@ -9,6 +9,7 @@
 // against the file size (at most 3).
 
 #include "bench/HeapPeak.h"
+#include "bench/RunFolder.h"
 #include "bench/WyxBenchScene.h"
 #include "scene/RWyxObjectFactory.h"
 #include "wyxwriter/RWyxWriterWyx6.h"
@@ -29,11 +30,13 @@ constexpr int kFormatBinary = 0;
 // its animated curves (ten per animated node).
 constexpr double kObjects = 1 + 100 + 2 + 100 * 10;
 
-std::string BenchPath(int format) {
-    return (std::filesystem::temp_directory_path() /
-            (format == kFormatBinary ? "reader_bench.wyx" : "reader_bench_ascii.wyx"))
-        .string();
+// The program's files, in a folder of this run removed at its end.
+const wyx_bench::RunFolder& Folder() {
+    static const wyx_bench::RunFolder folder("wyx-reader-bench-");
+    return folder;
 }
+
+std::string BenchPath(int format) { return Folder().Join(format == kFormatBinary ? "scene.wyx" : "scene-ascii.wyx"); }
 
 bool WriteScene(const std::string& path, int format) {
     RWyxWriterWyx6 writer(&Scene().factory, nullptr);

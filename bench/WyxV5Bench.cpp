@@ -6,6 +6,7 @@
 // each write and read, and the ratio of the version-5 speed to the version-6 speed (file bytes
 // per second); version 5 is to stay within a factor of 2 of version 6 (a ratio of 0.5 or more).
 
+#include "bench/RunFolder.h"
 #include "bench/WyxBenchScene.h"
 #include "scene/RWyxObjectFactory.h"
 #include "wyxwriter/RWyxWriterWyx5.h"
@@ -24,10 +25,14 @@ using namespace wyx_bench;
 
 constexpr int kFormatBinary = 0;
 
+// The program's files, in a folder of this run removed at its end.
+const wyx_bench::RunFolder& Folder() {
+    static const wyx_bench::RunFolder folder("wyx-v5-bench-");
+    return folder;
+}
+
 std::string BenchPath(int version, int format) {
-    return (std::filesystem::temp_directory_path() /
-            ("v5_bench_" + std::to_string(version) + (format == kFormatBinary ? ".wyx" : "_ascii.wyx")))
-        .string();
+    return Folder().Join("scene-" + std::to_string(version) + (format == kFormatBinary ? ".wyx" : "-ascii.wyx"));
 }
 
 bool Write(int version, const std::string& path, int format) {

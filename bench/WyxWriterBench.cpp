@@ -8,6 +8,7 @@
 // container's, a ratio of 0.5 or more. Writing includes creating the file and putting it on
 // the disk.
 
+#include "bench/RunFolder.h"
 #include "bench/WyxBenchScene.h"
 #include "fileio/RWyxFile.h"
 #include "wyxwriter/RWyxWriterWyx6.h"
@@ -27,10 +28,13 @@ using namespace wyx_bench;
 
 constexpr int kFormatBinary = 0;
 
-std::string BenchPath(int format) {
-    return (std::filesystem::temp_directory_path() / (format == kFormatBinary ? "writer_bench.wyx" : "writer_bench_ascii.wyx"))
-        .string();
+// The program's files, in a folder of this run removed at its end.
+const wyx_bench::RunFolder& Folder() {
+    static const wyx_bench::RunFolder folder("wyx-writer-bench-");
+    return folder;
 }
+
+std::string BenchPath(int format) { return Folder().Join(format == kFormatBinary ? "scene.wyx" : "scene-ascii.wyx"); }
 
 bool WriteWithWriter(const std::string& path, int format) {
     RWyxWriterWyx6 writer(&Scene().factory, nullptr);
