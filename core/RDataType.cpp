@@ -341,16 +341,13 @@ const RDataType* RDataType::FindByName(const char* name) {
     return reinterpret_cast<const RDataType*>(Registry().Lookup(name));
 }
 
+// Only a name the table spells exactly is found without a terminated copy.
 const RDataType* RDataType::FindByName(std::string_view name) {
-    const std::string_view text = name.substr(0, name.find('\0'));
-    if (text == "Trigger") {
-        return &Action();
-    }
     TableEntry(0);
-    if (const RDataType* type = FindTableTypeExactly(text)) {
+    if (const RDataType* type = FindTableTypeExactly(name)) {
         return type;
     }
-    return FindByName(std::string(text).c_str());
+    return FindByName(std::string(name).c_str());
 }
 
 const RDataType* RDataType::At(int index) {

@@ -245,10 +245,10 @@ TEST_F(DataTypeTest, LookupOfViewsAndOfATableNameAnotherTypeShares) {
     using View = std::string_view;
     EXPECT_EQ((Types{RDataType::FindByName(file.substr(0, 11)), RDataType::FindByName(file.substr(11)),
                      RDataType::FindByName(View("lcl scaling")), RDataType::FindByName(View("Trigger")),
-                     RDataType::FindByName(View("Number\0Time", 11)), RDataType::FindByName(View()),
+                     RDataType::FindByName(View("Trigger\0Time", 12)), RDataType::FindByName(View()),
                      RDataType::FindByName(View("Lcl"))}),
               (Types{RDataType::At(28), RDataType::At(16), RDataType::At(28), &RDataType::Action(),
-                     &RDataType::Number(), nullptr, nullptr}));
+                     &RDataType::Action(), nullptr, nullptr}));
     for (int index = 0; index < RDataType::kTypeCount; ++index) {
         // Registered after the table, the shadow loses to the table's type, spelt either way.
         const RDataType shadow(kNames[index]);
