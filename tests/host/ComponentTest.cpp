@@ -139,6 +139,36 @@ TEST_F(ComponentTest, MalformedOrOutsideIndicesAreRefused) {
     EXPECT_EQ(list.add("cube.f[4:6]").errorString(), VString("the component f[4:6]: [4:6] is outside the 6 elements"));
 }
 
+// The polygons a text may name are those of the geometry the mesh shows at the time: its own
+// after it is replaced, its history's while a connection drives it.
+TEST_F(ComponentTest, PolygonIndicesFollowTheGeometryTheMeshShows) {
+    const auto accepts = [](const char* text) { return static_cast<bool>(VSelectionList().add(text)); };
+    VPointArray points;
+    for (const VPoint& point : {VPoint(0, 0, 0), VPoint(1, 0, 0), VPoint(1, 1, 0), VPoint(0, 1, 0)}) points.append(point);
+    const int corners[6] = {0, 1, 2, 0, 2, 3};
+    VFnMesh triangles;
+    VStatus status;
+    const VObject pair = triangles.create(4, 2, points, VIntArray(2, 3), VIntArray(corners, 6), VObject::kNullObj, &status);
+    ASSERT_TRUE(status) << status.errorString().asChar();
+    VSelectionList named;
+    ASSERT_TRUE(named.add("cubeShape1"));
+    VObject cube;
+    ASSERT_TRUE(named.getDependNode(0, cube));
+    EXPECT_TRUE(accepts("cubeShape1.f[5]"));
+
+    VObject data;
+    ASSERT_TRUE(plugOf(pair, "outMesh").getValue(data));
+    ASSERT_TRUE(plugOf(cube, "inMesh").setValue(data));
+    EXPECT_FALSE(accepts("cubeShape1.f[2]")) << "the cube holds two triangles now";
+    EXPECT_TRUE(accepts("cubeShape1.f[1]"));
+
+    VFnMesh box;
+    VFnDagNode(makeCube(box)).setName("boxShape");
+    ASSERT_TRUE(VGlobal::executeCommand("connectAttr boxShape.outMesh cubeShape1.inMesh"));
+    EXPECT_TRUE(accepts("cubeShape1.f[5]")) << "the box's six faces reach the cube";
+    EXPECT_EQ(VFnMesh(cube).numPolygons(), 6);
+}
+
 TEST_F(ComponentTest, ComponentsOnOnePathMergeAndComeBackAsRuns) {
     VSelectionList list;
     for (const char* text : {"cube.f[0]", "cube.f[1:2]", "cube.f[5]", "cube.vtx[0]", "cube.f[1]"}) ASSERT_TRUE(list.add(text)) << text;

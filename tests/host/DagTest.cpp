@@ -69,9 +69,13 @@ TEST_F(DagTest, APathIsValidOnlyWhileItsLinksHold) {
     EXPECT_TRUE(path.isValid());
     ASSERT_TRUE(VFnDagNode(b).removeChild(shared));
     EXPECT_FALSE(path.isValid());
+    VStatus status;
+    EXPECT_FALSE(path.isValid(&status));
+    EXPECT_EQ(status, VStatus::kInvalidParameter);
     EXPECT_EQ(VFnDagNode(shared).fullPathName(), "|c|shared");
     ASSERT_TRUE(path.pop());
-    EXPECT_TRUE(path.isValid());
+    EXPECT_TRUE(path.isValid(&status));
+    EXPECT_TRUE(status);
     EXPECT_EQ(path.pop(5), VStatus::kInvalidParameter);
 }
 

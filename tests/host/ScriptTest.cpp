@@ -85,6 +85,9 @@ TEST_F(ScriptTest, CommandsReceiveTheirWordsAsTheHostSplitsThem) {
         {"cmd (2e3) (1.5e1) (-.5)", {"cmd", "2000", "15", "-0.5"}},
         {"cmd // a comment; not a statement\n -x", {"cmd", "-x"}},
         {"cmd `other`", {"cmd", "ok"}},
+        {"sets -e -forceElement \"lambert2SG_longer_name\" \"pGridShape1.f[12345:12346]\"",
+         {"sets", "-e", "-forceElement", "lambert2SG_longer_name", "pGridShape1.f[12345:12346]"}},
+        {"cmd `inner a_word_longer_than_fifteen` a_word_longer_than_fifteen", {"cmd", "ok", "a_word_longer_than_fifteen"}},
     };
     for (const Case& entry : cases) {
         SCOPED_TRACE(entry.script);
@@ -99,6 +102,12 @@ TEST_F(ScriptTest, StatementsOfOneLineRunInOrderWithTheirOwnWords) {
     RecordingInterpreter interpreter;
     ASSERT_TRUE(interpreter.run("first a; second \"b;c\" -x;;third\tlast"));
     EXPECT_EQ(interpreter.calls, (std::vector<Words>{{"first", "a"}, {"second", "b;c", "-x"}, {"third", "last"}}));
+    // Words longer than a short string, in the run's own statements and in a substitution.
+    interpreter.calls.clear();
+    ASSERT_TRUE(interpreter.run("first \"a_long_quoted_member.f[10]\"; second `inner b_long_unquoted_word_here` c_long_unquoted_word_here"));
+    EXPECT_EQ(interpreter.calls, (std::vector<Words>{{"first", "a_long_quoted_member.f[10]"},
+                                                     {"inner", "b_long_unquoted_word_here"},
+                                                     {"second", "ok", "c_long_unquoted_word_here"}}));
 }
 
 TEST_F(ScriptTest, MalformedScriptsAreRefusedWholeWithTheReason) {

@@ -5,6 +5,10 @@
 // scene, made for the input and torn down, with everything the reader made (failed reads
 // included), when the input is done. Every input thus frees what it allocates, which keeps
 // libFuzzer's leak detection on, and no input sees what an earlier one left.
+//
+// A new scene (its producer cameras above all) costs far more than most reads, and most
+// inputs are turned away before the reader asks for a scene: the scene is made when it is
+// first asked for, so an input the reader refuses at opening pays only for the factory.
 
 #include "scene/RWyxObjectFactory.h"
 #include "scene/RWyxScene.h"
@@ -16,11 +20,14 @@ public:
     FuzzScene& operator=(const FuzzScene&) = delete;
 
     RWyxObjectFactory& Factory() { return factory_; }
-    RWyxScene* Scene() { return scene_; }
+    RWyxScene* Scene() {
+        if (scene_ == nullptr) scene_ = factory_.CreateScene();
+        return scene_;
+    }
 
 private:
     RWyxObjectFactory factory_;
-    RWyxScene* scene_ = factory_.CreateScene();
+    RWyxScene* scene_ = nullptr;
 };
 
 #endif

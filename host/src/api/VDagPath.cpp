@@ -54,6 +54,7 @@ VStatus VDagPath::getAllPathsTo(const VObject& object, VDagPathArray& paths) {
     return VStatus();
 }
 
+// Set edits ask it of each member they look at: the status is made only when asked for.
 bool VDagPath::isValid(VStatus* status) const {
     bool valid = !nodes_.empty();
     for (size_t i = 0; valid && i < nodes_.size(); ++i) {
@@ -61,7 +62,7 @@ bool VDagPath::isValid(VStatus* status) const {
         const Node* parent = i == 0 ? &Scene::instance().world() : nodes_[i - 1].get();
         valid = node.alive() && node.hasParent(parent);
     }
-    report(status, valid ? VStatus() : invalidPath());
+    if (status != nullptr) *status = valid ? VStatus() : invalidPath();
     return valid;
 }
 

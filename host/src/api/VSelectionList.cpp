@@ -6,6 +6,7 @@
 #include <vexa/VStringArray.h>
 
 #include <algorithm>
+#include <utility>
 
 using namespace vexa_host;
 
@@ -141,7 +142,7 @@ bool VSelectionList::hasItem(const VPlug& plug, VStatus* status) const {
 VStatus VSelectionList::getSelectionStrings(VStringArray& strings) const {
     strings.clear();
     for (const SelectionItem& item : items_->list) {
-        for (const std::string& text : selectionTexts(item)) strings.append(VString(text));
+        for (std::string& text : selectionTexts(item)) strings.append(VString(std::move(text)));
     }
     return VStatus();
 }
@@ -149,6 +150,6 @@ VStatus VSelectionList::getSelectionStrings(VStringArray& strings) const {
 VStatus VSelectionList::getSelectionStrings(unsigned index, VStringArray& strings) const {
     strings.clear();
     if (index >= items_->list.size()) return badIndex();
-    for (const std::string& text : selectionTexts(items_->list[index])) strings.append(VString(text));
+    for (std::string& text : selectionTexts(items_->list[index])) strings.append(VString(std::move(text)));
     return VStatus();
 }

@@ -9,6 +9,8 @@
 #include "host/src/shading/SetMembership.h"
 #include "host/src/shading/ShadingNodes.h"
 
+#include <cstring>
+
 namespace vexa_host {
 
 namespace {
@@ -60,12 +62,13 @@ VStatus editMembers(const CommandFlags& flags) {
     }
     if (edit == nullptr || *edit == '\0') return commandError("sets", "an edit takes one of -forceElement, -addElement, -remove");
     Node* set = nullptr;
-    if (VStatus status = nodeNamed(flags.value(edit), set); !status) return commandError("sets", status.errorString().str());
+    if (VStatus status = nodeNamed(flags.values(edit)->front(), set); !status) return commandError("sets", status.errorString().str());
     std::vector<SelectionItem> items;
     if (VStatus status = itemsNamed(flags.positional(), items); !status) return commandError("sets", status.errorString().str());
+    const bool removing = std::strcmp(edit, "-rm") == 0;
+    const bool forcing = std::strcmp(edit, "-fe") == 0;
     for (const SelectionItem& item : items) {
-        const std::string edited = std::string(edit);
-        VStatus status = edited == "-rm" ? removeSetMember(*set, item) : addSetMember(*set, item, edited == "-fe");
+        VStatus status = removing ? removeSetMember(*set, item) : addSetMember(*set, item, forcing);
         if (!status) return commandError("sets", selectionText(item) + ": " + status.errorString().str());
     }
     return VStatus();

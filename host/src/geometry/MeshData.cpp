@@ -325,7 +325,25 @@ VStatus MeshData::setFaceVertexColor(int polygon, int vertex, const VColor& colo
     return VStatus();
 }
 
+namespace {
+
+// A mesh that no connection reaches shows the geometry it stores (its type's output passes
+// the input through): read straight from the stored value, as a set edit reads the polygon
+// count for every polygon it names. Anything else reads the output plug.
+bool showsOwnGeometry(const Node& node) {
+    return node.alive() && node.incoming().empty() && node.type().name == MeshData::kTypeName;
+}
+
+}  // namespace
+
 MeshDataPtr meshOf(const Node& node) {
+    if (showsOwnGeometry(node)) {
+        static const std::string kInMesh = "inMesh";
+        const auto stored = node.values().find(kInMesh);
+        if (stored == node.values().end()) return nullptr;
+        const auto* data = std::get_if<std::shared_ptr<const DataValue>>(&stored->second);
+        return data != nullptr ? std::dynamic_pointer_cast<const MeshData>(*data) : nullptr;
+    }
     static const std::string kOutMesh = "outMesh";
     AttributePtr attribute = node.findAttribute(kOutMesh);
     if (!attribute || attribute->kind != AttributeKind::Data) return nullptr;

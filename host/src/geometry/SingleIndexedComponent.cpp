@@ -16,15 +16,19 @@ void appendNumber(std::string& text, int number) {
     text.append(digits, static_cast<size_t>(end - digits));
 }
 
+constexpr size_t kMostRunDigits = 24;  // "[" number ":" number "]"
+
 // Runs of consecutive indices, ascending: "vtx[0:2]", "vtx[5]". A checkerboard of materials
 // gives one run per polygon, so each text is built in place.
-std::vector<std::string> runTexts(const char* prefix, std::vector<int> indices) {
+std::vector<std::string> runTexts(const std::string& prefix, std::vector<int> indices) {
     std::sort(indices.begin(), indices.end());
     std::vector<std::string> texts;
     for (size_t begin = 0; begin < indices.size();) {
         size_t end = begin;
         while (end + 1 < indices.size() && indices[end + 1] == indices[end] + 1) ++end;
-        std::string text(prefix);
+        std::string text;
+        text.reserve(prefix.size() + kMostRunDigits);
+        text += prefix;
         text += '[';
         appendNumber(text, indices[begin]);
         if (end > begin) {
@@ -59,6 +63,10 @@ std::string SingleIndexedComponent::text() const {
 }
 
 std::vector<std::string> SingleIndexedComponent::texts() const { return runTexts(prefixOf(type_), elements()); }
+
+std::vector<std::string> SingleIndexedComponent::textsAfter(const std::string& head) const {
+    return runTexts(head + prefixOf(type_), elements());
+}
 
 // Each element is held once, so equal counts and every one of theirs held make equal sets.
 bool SingleIndexedComponent::sameAs(const ComponentRecord& other) const {

@@ -32,6 +32,7 @@ public:
     const char* apiTypeName() const override;
     std::string text() const override;
     std::vector<std::string> texts() const override;
+    std::vector<std::string> textsAfter(const std::string& head) const override;
     bool sameAs(const ComponentRecord& other) const override;
     std::shared_ptr<ComponentRecord> mergedWith(const ComponentRecord& other) const override;
     // In place for a component without complete data (a merged one never has it).

@@ -11,7 +11,7 @@
 
 namespace vexa_host {
 
-inline Node* nodeOf(const VObject& object) { return dynamic_cast<Node*>(object.record().get()); }
+inline Node* nodeOf(const VObject& object) { return object.isNull() ? nullptr : object.record()->asNode(); }
 inline Node* liveNodeOf(const VObject& object) {
     Node* node = nodeOf(object);
     return node != nullptr && node->alive() ? node : nullptr;

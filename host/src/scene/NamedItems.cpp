@@ -24,7 +24,8 @@ VStatus itemsNamed(const std::vector<std::string>& words, std::vector<SelectionI
 VStatus nodeNamed(const std::string& word, Node*& node) {
     // A plain name that one node carries is that node: commands name their target this way
     // every time (one set edit per polygon), so it skips the selection's items.
-    if (!word.empty() && word.find_first_of(".|*?:") == std::string::npos) {
+    const auto special = [](char c) { return c == '.' || c == '|' || c == '*' || c == '?' || c == ':'; };
+    if (!word.empty() && std::none_of(word.begin(), word.end(), special)) {
         const std::vector<Node*>& named = Scene::instance().nodesNamed(word);
         if (named.size() == 1 && !named.front()->isWorld()) {
             node = named.front();

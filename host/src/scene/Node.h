@@ -49,6 +49,7 @@ public:
     VFn::Type apiType() const override { return type_->fnType; }
     bool hasFn(VFn::Type type) const override { return type_->hasFn(type); }
     const char* apiTypeName() const override { return type_->name.c_str(); }
+    Node* asNode() final { return this; }
 
     const NodeType& type() const { return *type_; }
     std::uint64_t id() const { return id_; }

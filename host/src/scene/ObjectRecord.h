@@ -11,6 +11,7 @@
 namespace vexa_host {
 
 class ComponentRecord;
+class Node;
 
 class VEXA_API ObjectRecord : public std::enable_shared_from_this<ObjectRecord> {
 public:
@@ -26,6 +27,9 @@ public:
     // ask it of every member they compare, where a dynamic_cast would cost more than the rest.
     virtual const ComponentRecord* asComponent() const { return nullptr; }
     virtual ComponentRecord* asComponent() { return nullptr; }
+    // The record as a node of the scene; null for every other kind. Every command that names a
+    // node asks it, where a dynamic_cast would cost more than the look-up.
+    virtual Node* asNode() { return nullptr; }
 };
 
 }  // namespace vexa_host

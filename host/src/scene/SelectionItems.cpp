@@ -44,7 +44,7 @@ VStatus resolveNodes(const std::string& text, std::vector<SelectionItem>& items)
     const bool rooted = text.front() == ':';
     const std::string stripped = rooted ? text.substr(1) : std::string();
     const std::string& name = rooted ? stripped : text;
-    if (name.find_first_of("*?") != std::string::npos) {
+    if (std::any_of(name.begin(), name.end(), [](char c) { return c == '*' || c == '?'; })) {
         for (const auto& entry : scene.nodes()) {
             if (globMatch(name.c_str(), entry.second->name().c_str())) items.push_back(itemForNode(*entry.second));
         }
@@ -85,7 +85,7 @@ bool SelectionItem::sameAs(const SelectionItem& other) const {
 bool SelectionItem::stillExists() const {
     switch (kind) {
     case kNode: {
-        const auto* record = dynamic_cast<const Node*>(node.record().get());
+        const Node* record = node.isNull() ? nullptr : node.record()->asNode();
         return record != nullptr && record->alive();
     }
     case kPlug: return !plug.isNull() && plug.nodeRecord()->alive();
@@ -185,10 +185,9 @@ VStatus resolveSelection(const std::string& pattern, std::vector<SelectionItem>&
 std::vector<std::string> selectionTexts(const SelectionItem& item) {
     const auto* component = componentOf(item.component);
     if (item.kind != SelectionItem::kDagPath || component == nullptr) return {selectionText(item)};
-    const std::string path = item.path.partialPathName().asChar();
-    std::vector<std::string> result = component->texts();
-    for (std::string& text : result) text.insert(0, path + '.');
-    return result;
+    std::string head = item.path.partialPathName().asChar();
+    head += '.';
+    return component->textsAfter(head);
 }
 
 std::string selectionText(const SelectionItem& item) {

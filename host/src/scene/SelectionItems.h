@@ -27,6 +27,13 @@ public:
     virtual bool sameAs(const ComponentRecord& other) const = 0;
     // The texts of its runs of elements, one each ("f[0:2]", "f[5]"); one text by default.
     virtual std::vector<std::string> texts() const { return {text()}; }
+    // The same texts, each after the head ("grid.f[0:2]" after "grid."); components of many
+    // runs build each text whole.
+    virtual std::vector<std::string> textsAfter(const std::string& head) const {
+        std::vector<std::string> result = texts();
+        for (std::string& text : result) text.insert(0, head);
+        return result;
+    }
     // A component holding the elements of both, or null when the two do not merge (other
     // kinds of element). A selection list merges components added on one path.
     virtual std::shared_ptr<ComponentRecord> mergedWith(const ComponentRecord&) const { return nullptr; }

@@ -71,7 +71,7 @@ VStatus ScriptInterpreter::run(const std::string& text, CommandResult& result, c
     if (depth_ == 0 && HostPreferences::instance().commandEcho) VMessageLog::add(VMessageLog::kInfo, VString(text));
     ++depth_;
     const ScriptStatement* failed = nullptr;
-    const VStatus status = runBlock(block, result, afterEach, &failed);
+    const VStatus status = runBlock(block, result, afterEach, &failed, true);
     --depth_;
     if (failed != nullptr && !source.empty()) {
         VMessageLog::add(VMessageLog::kError, VString(source + " stops at " + ScriptParser::placeOf(text, failed->offset)));
@@ -80,10 +80,10 @@ VStatus ScriptInterpreter::run(const std::string& text, CommandResult& result, c
 }
 
 VStatus ScriptInterpreter::runBlock(const ScriptBlock& block, CommandResult& result, const StatementObserver& afterEach,
-                                    const ScriptStatement** failed) {
+                                    const ScriptStatement** failed, bool ownWords) {
     for (const ScriptStatement& statement : block) {
         result.clear();
-        const VStatus status = runStatement(statement, result);
+        const VStatus status = runStatement(statement, result, ownWords);
         if (afterEach) afterEach(result);
         if (!status) {
             if (failed != nullptr) *failed = &statement;
@@ -93,8 +93,8 @@ VStatus ScriptInterpreter::runBlock(const ScriptBlock& block, CommandResult& res
     return VStatus();
 }
 
-VStatus ScriptInterpreter::runStatement(const ScriptStatement& statement, CommandResult& result) {
-    if (statement.kind == ScriptStatement::kCommand) return runCommand(statement.name, statement.arguments, result);
+VStatus ScriptInterpreter::runStatement(const ScriptStatement& statement, CommandResult& result, bool ownWords) {
+    if (statement.kind == ScriptStatement::kCommand) return runCommand(statement.name, statement.arguments, result, ownWords);
     CommandResult value;
     if (!statement.arguments.empty()) {
         if (VStatus status = evaluate(statement.arguments.front(), value); !status) return status;
@@ -144,7 +144,7 @@ VStatus ScriptInterpreter::store(const std::string& name, const std::string& typ
 }
 
 VStatus ScriptInterpreter::runCommand(const std::string& name, const std::vector<ScriptExpression>& arguments,
-                                      CommandResult& result) {
+                                      CommandResult& result, bool ownWords) {
     VStringArray words;
     const bool literal = std::all_of(arguments.begin(), arguments.end(), [](const ScriptExpression& argument) {
         return argument.kind == ScriptExpression::kText;
@@ -152,7 +152,11 @@ VStatus ScriptInterpreter::runCommand(const std::string& name, const std::vector
     if (literal) {
         // The common command: one word per argument, placed without regrowing the array.
         words.setLength(static_cast<unsigned>(arguments.size()));
-        for (size_t i = 0; i < arguments.size(); ++i) words[static_cast<unsigned>(i)] = VString(arguments[i].text);
+        for (size_t i = 0; i < arguments.size(); ++i) {
+            // The run's own block is not const (run() made it) and runs once: its texts can go.
+            std::string& text = const_cast<std::string&>(arguments[i].text);
+            words[static_cast<unsigned>(i)] = ownWords ? VString(std::move(text)) : VString(text);
+        }
     }
     for (size_t i = 0; !literal && i < arguments.size(); ++i) {
         const ScriptExpression& argument = arguments[i];

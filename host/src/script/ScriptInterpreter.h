@@ -63,10 +63,13 @@ private:
     };
 
     // failed: the statement that failed (null when none did).
+    // ownWords: the block is the run's own text, parsed for this run alone, so its commands'
+    // literal words move into their arguments instead of being copied.
     VStatus runBlock(const ScriptBlock& block, CommandResult& result, const StatementObserver& afterEach,
-                     const ScriptStatement** failed = nullptr);
-    VStatus runStatement(const ScriptStatement& statement, CommandResult& result);
-    VStatus runCommand(const std::string& name, const std::vector<ScriptExpression>& arguments, CommandResult& result);
+                     const ScriptStatement** failed = nullptr, bool ownWords = false);
+    VStatus runStatement(const ScriptStatement& statement, CommandResult& result, bool ownWords);
+    VStatus runCommand(const std::string& name, const std::vector<ScriptExpression>& arguments, CommandResult& result,
+                       bool ownWords = false);
     VStatus evaluate(const ScriptExpression& expression, CommandResult& value);
     VStatus evaluateSum(const ScriptExpression& expression, CommandResult& value);
     VStatus evaluateVariable(const ScriptExpression& expression, CommandResult& value);

@@ -162,7 +162,7 @@ private:
     }
 
     bool commandArguments(ScriptStatement& statement) {
-        statement.arguments.reserve(4);  // most commands: a flag or two and their words
+        statement.arguments.reserve(8);  // most commands: a flag or two and their words, one growth at most
         while (true) {
             skipBlanks();
             if (atEnd() || peek() == ';') return true;

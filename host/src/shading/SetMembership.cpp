@@ -41,16 +41,16 @@ public:
         if (groups_.size() >= sweepAt_) sweep();
     }
 
-    // The live groups noted for the shape.
-    std::vector<NodePtr> of(Node& shape) const {
-        std::vector<NodePtr> live;
-        auto entry = groups_.find(shape.self());
-        if (entry == groups_.end()) return live;
+    // Visits the live groups noted for the shape, without a list of them: a set edit asks for
+    // every polygon it forces. The visit may change the groups' members, not this table.
+    template <typename Visit>
+    void forEachOf(Node& shape, Visit visit) const {
+        auto entry = groups_.find(shape.weak_from_this());
+        if (entry == groups_.end()) return;
         for (const std::weak_ptr<Node>& held : entry->second) {
-            NodePtr group = held.lock();
-            if (group != nullptr && group->alive()) live.push_back(std::move(group));
+            const NodePtr group = held.lock();
+            if (group != nullptr && group->alive()) visit(*group);
         }
-        return live;
     }
 
 private:
@@ -69,7 +69,7 @@ private:
     }
 
     static constexpr size_t kFirstSweep = 64;
-    std::map<std::weak_ptr<Node>, std::vector<std::weak_ptr<Node>>, std::owner_less<std::weak_ptr<Node>>> groups_;
+    std::map<std::weak_ptr<Node>, std::vector<std::weak_ptr<Node>>, std::owner_less<>> groups_;  // found by any pointer to the shape
     size_t sweepAt_ = kFirstSweep;
 };
 
@@ -126,11 +126,11 @@ void leaveOtherGroups(const Node& group, const SelectionItem& item) {
     const auto* forced = dynamic_cast<const SingleIndexedComponent*>(item.component.record().get());
     Node* shape = liveNodeOf(item.node);
     if (shape == nullptr) return;
-    for (const NodePtr& other : GroupsOfShapes::instance().of(*shape)) {
-        if (other.get() == &group) continue;
-        SetMembers* members = membersOf(*other);
+    GroupsOfShapes::instance().forEachOf(*shape, [&group, &item, forced](Node& other) {
+        if (&other == &group) return;
+        SetMembers* members = membersOf(other);
         const auto touched = [&item, forced](const SelectionItem& member) { return touchedBy(member, item, forced); };
-        if (!members->anyOn(item.node, touched)) continue;
+        if (!members->anyOn(item.node, touched)) return;
         for (const SelectionItem& member : members->on(item.node)) {
             if (member.kind != SelectionItem::kDagPath || member.path != item.path) continue;
             if (item.component.isNull() || member.sameAs(item)) {
@@ -142,7 +142,7 @@ void leaveOtherGroups(const Node& group, const SelectionItem& item) {
             members->remove(member);
             if (rest->elementCount() > 0) members->add(dagItem(member.path, VObject(rest)));
         }
-    }
+    });
 }
 
 // The group holds the whole shape of the item already (so its elements too).
