@@ -121,6 +121,7 @@ RVector4 Compensation(const RWyxNode* parent, int set) {
 
 // The span of the keys of the nine transform curves of the take node; false without keys.
 bool TransformKeySpan(RWyxTakeNode& takeNode, RTime& start, RTime& stop) {
+    if (!takeNode.IsTreeMade()) return false;  // a tree still to be made has no keys
     RFCurve* curves[] = {takeNode.GetTranslationXCurve(), takeNode.GetTranslationYCurve(), takeNode.GetTranslationZCurve(),
                          takeNode.GetRotationXCurve(),    takeNode.GetRotationYCurve(),    takeNode.GetRotationZCurve(),
                          takeNode.GetScalingXCurve(),     takeNode.GetScalingYCurve(),     takeNode.GetScalingZCurve()};
@@ -193,6 +194,8 @@ void ConfigureConverter(RFCurveFilterMatrixConverter& converter, RTime period, b
 void ApplyToTakeNodes(RWyxNode& node, const RVector4& shift, RFCurveFilterMatrixConverter& converter, bool convert) {
     for (int t = 0; t < node.GetTakeNodeCount(); ++t) {
         RWyxTakeNode* takeNode = node.GetTakeNode(t);
+        // With nothing to change, a tree still to be made stays so.
+        if (!convert && IsExactlyZero(shift) && !takeNode->IsTreeMade()) continue;
         ShiftCurve(takeNode->GetTranslationXCurve(), shift.x);
         ShiftCurve(takeNode->GetTranslationYCurve(), shift.y);
         ShiftCurve(takeNode->GetTranslationZCurve(), shift.z);

@@ -13,6 +13,8 @@
 #include <limits>
 #include <locale.h>
 #include <memory>
+#include <string>
+#include <string_view>
 
 namespace {
 
@@ -62,6 +64,53 @@ RStringMap& Registry() {
     static RStringMap registry(20);
     return registry;
 }
+
+// The types made by name (with no table row) that are alive: while there are none, every
+// registered name is a table row's, each once.
+std::atomic<int>& BareTypeCount() {
+    static std::atomic<int> count{0};
+    return count;
+}
+
+// The table's rows by exact spelling, for the common lookup of a name as the table spells
+// it: an open-addressed index keyed on the length and end letters, so that a lookup compares
+// a name or two instead of searching the registry without regard to case.
+class ExactNames {
+public:
+    void Add(std::string_view name, int row) {
+        std::size_t at = Home(name);
+        while (rows_[at] >= 0) at = (at + 1) % kSlots;
+        names_[at] = name;
+        rows_[at] = row;
+    }
+
+    // The row spelt exactly so; -1 when none is.
+    int Find(std::string_view name) const {
+        if (name.empty()) return -1;
+        for (std::size_t at = Home(name); rows_[at] >= 0; at = (at + 1) % kSlots) {
+            if (names_[at] == name) return rows_[at];
+        }
+        return -1;
+    }
+
+private:
+    static constexpr std::size_t kSlots = 128;  // three times the rows: short probes
+
+    static std::size_t Home(std::string_view name) {
+        const auto first = static_cast<unsigned char>(name.front());
+        const auto last = static_cast<unsigned char>(name.back());
+        return (name.size() * 31u + first * 7u + last) % kSlots;
+    }
+
+    std::array<std::string_view, kSlots> names_{};
+    std::array<int, kSlots> rows_ = MakeEmptyRows();
+
+    static std::array<int, kSlots> MakeEmptyRows() {
+        std::array<int, kSlots> rows{};
+        rows.fill(-1);
+        return rows;
+    }
+};
 
 // -1 until the settings file has been read.
 std::atomic<int>& CachedDecimals() {
@@ -157,6 +206,7 @@ int ReadDecimalsSetting() {
 
 RDataType::RDataType(const char* name)
     : name_(name), kind_(Kind::None), base_(this), componentNames_(nullptr), componentNameCount_(0) {
+    ++BareTypeCount();
     Register();
 }
 
@@ -174,7 +224,10 @@ RDataType::RDataType(const char* name, Kind kind, const RDataType* base, const c
     Register();
 }
 
-RDataType::~RDataType() { Unregister(); }
+RDataType::~RDataType() {
+    Unregister();
+    if (kind_ == Kind::None) --BareTypeCount();
+}
 
 void RDataType::Register() {
     RStringMap& registry = Registry();
@@ -262,6 +315,18 @@ const RDataType& RDataType::TableEntry(int index) {
     return *table[index];
 }
 
+const RDataType* RDataType::FindTableTypeExactly(std::string_view name) {
+    static const ExactNames exact = [] {
+        ExactNames names;
+        for (int row = 0; row < kTypeCount; ++row) names.Add(TableEntry(row).GetName(), row);
+        return names;
+    }();
+    // A type made by name may share a table name (in any case): then the registry decides.
+    if (BareTypeCount() != 0) return nullptr;
+    const int row = exact.Find(name);
+    return row >= 0 ? &TableEntry(row) : nullptr;
+}
+
 const RDataType* RDataType::FindByName(const char* name) {
     if (name == nullptr) {
         return nullptr;
@@ -270,7 +335,19 @@ const RDataType* RDataType::FindByName(const char* name) {
         return &Action();
     }
     TableEntry(0);  // registers the table's types
+    if (const RDataType* type = FindTableTypeExactly(name)) {
+        return type;
+    }
     return reinterpret_cast<const RDataType*>(Registry().Lookup(name));
+}
+
+// Only a name the table spells exactly is found without a terminated copy.
+const RDataType* RDataType::FindByName(std::string_view name) {
+    TableEntry(0);
+    if (const RDataType* type = FindTableTypeExactly(name)) {
+        return type;
+    }
+    return FindByName(std::string(name).c_str());
 }
 
 const RDataType* RDataType::At(int index) {

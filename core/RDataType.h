@@ -19,6 +19,7 @@
 #include "core/RString.h"
 
 #include <cstddef>
+#include <string_view>
 
 class RDataType {
     struct Passkey {
@@ -44,6 +45,8 @@ public:
     // "Trigger", exactly so, answers "Action"; any other name is looked up without regard to
     // case. Null when no type has the name.
     static const RDataType* FindByName(const char* name);
+    // The same for a text that need not end in a zero (it ends at its first zero, if any).
+    static const RDataType* FindByName(std::string_view name);
     // The type at a table index, 0 to kTypeCount - 1; null outside.
     static const RDataType* At(int index);
 
@@ -88,6 +91,8 @@ public:
 private:
     // The table, built on first use, in table order.
     static const RDataType& TableEntry(int index);
+    // The table type spelt exactly so, while it is the only type of its name; else null.
+    static const RDataType* FindTableTypeExactly(std::string_view name);
 
     void Register();
     void Unregister();

@@ -226,8 +226,8 @@ void RWyxPropertyFile::ReadRecord(const std::vector<RObject*>& targets, RWyxScen
 bool RWyxPropertyFile::ReadTypes(Record& record) {
     const std::string_view typeName = file_.FieldReadStringView();
     if (v5Format_) {
-        // The data type's name when it tells the type code; the registry wants a whole text.
-        const RDataType* dataType = RDataType::FindByName(Text(typeName).Buffer());
+        // The data type's name when it tells the type code.
+        const RDataType* dataType = RDataType::FindByName(typeName);
         const int dataTypeCode = RProperty::GetPropertyTypeCode(dataType);
         if (dataTypeCode != kPropertyTypeUnknown) {
             record.typeCode = dataTypeCode;
@@ -243,10 +243,9 @@ bool RWyxPropertyFile::ReadTypes(Record& record) {
 
     const std::string_view dataTypeName = file_.FieldReadStringView();
     if (dataTypeName.empty()) return true;
-    const RString dataTypeText = Text(dataTypeName);
-    record.dataType = RDataType::FindByName(dataTypeText.Buffer());
+    record.dataType = RDataType::FindByName(dataTypeName);
     if (record.dataType == nullptr) {
-        Warn(record.name, RString("unknown data type \"") + dataTypeText + "\"");
+        Warn(record.name, RString("unknown data type \"") + Text(dataTypeName) + "\"");
         return false;
     }
     return true;

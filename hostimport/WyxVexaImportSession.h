@@ -52,6 +52,7 @@ class RWyxMaterial;
 class RWyxMesh;
 class RWyxNode;
 class RWyxPose;
+class RWyxTakeNode;
 class RWyxScene;
 class RFCurve;
 class RWyxSkinLink;
@@ -237,11 +238,15 @@ public:
     // The translate, scale and rotate curves of the current take with the values at the current
     // time (and, for old pivot files, the host's pivots cleared first).
     void ImportTransformCurves(VFnTransform& transform, RWyxNode* node);
-    // The translation, rotation and scaling curves of a take (null where it has none).
+    // The translation, rotation and scaling curves of a take (null where it has none). For a
+    // take whose tree is still to be made, the take and its curves' defaults instead: the
+    // curves are found (and the tree made) only when the host needs one.
     struct TransformCurves {
         RFCurve* translation[3] = {nullptr, nullptr, nullptr};
         RFCurve* rotation[3] = {nullptr, nullptr, nullptr};
         RFCurve* scaling[3] = {nullptr, nullptr, nullptr};
+        RWyxTakeNode* waiting = nullptr;
+        float defaults[3][3] = {};  // translation, rotation, scaling
     };
     // Those of the node's current take; all null without one.
     static TransformCurves CurrentTransformCurves(RWyxNode& node);
@@ -264,10 +269,22 @@ public:
     // The curve of the attribute's plug; kFailure when the node has no such attribute.
     VStatus ImportAttributeCurve(VFnDependencyNode& node, const char* attribute, RFCurve* curve, int curveType,
                                  double a, double b);
+    // A curve to import: the one given, or the channel of a take whose tree is still to be
+    // made (no keys), found only when the host needs the curve.
+    struct PlugCurve {
+        RFCurve* curve = nullptr;
+        RWyxTakeNode* waiting = nullptr;
+        int channel = 0;  // RWyxTakeNode::Channel
+        bool HasKeys() const;
+        RFCurve* Get() const;
+    };
+    VStatus ImportAttributeCurve(VFnDependencyNode& node, const char* attribute, const PlugCurve& curve,
+                                 int curveType, double a, double b);
     // Writes the curve on the plug unless the plug is driven (driven keys protected) or locked
     // (the locked-attribute answer decides). A curve without keys is a static value: it is
     // written only into a host curve that drives the plug already, as its one key.
     VStatus ImportPlugCurve(VPlug& plug, RFCurve* curve, int curveType, double a, double b);
+    VStatus ImportPlugCurve(VPlug& plug, const PlugCurve& curve, int curveType, double a, double b);
     // The keys with their tangent types, tangents and weights; a curve with tension, continuity
     // and bias keys is sampled at the import sampling rate instead.
     VStatus TransferCurveKeys(VFnAnimCurve& hostCurve, const RFCurve& curve, double a, double b,

@@ -8,6 +8,7 @@
 
 #include "core/RWyxLogFile.h"
 #include "curves/RFCurve.h"
+#include "scene/RWyxTakeNode.h"
 #include "plugin/HostUtilities.h"
 #include "plugin/WyxVexa3ButtonDialog.h"
 #include "plugin/WyxVexaConfirmDialog.h"
@@ -184,8 +185,20 @@ VStatus ResampleCurveKeys(VFnAnimCurve& hostCurve, const RFCurve& curve, double 
 
 // ---- the plug's curve ---------------------------------------------------------------------------
 
+bool WyxVexaImportSession::PlugCurve::HasKeys() const { return curve != nullptr && curve->GetKeyCount() > 0; }
+
+RFCurve* WyxVexaImportSession::PlugCurve::Get() const {
+    if (curve != nullptr || waiting == nullptr) return curve;
+    return waiting->GetChannelCurve(static_cast<RWyxTakeNode::Channel>(channel));
+}
+
 VStatus WyxVexaImportSession::ImportAttributeCurve(VFnDependencyNode& node, const char* attribute, RFCurve* curve,
                                                    int curveType, double a, double b) {
+    return ImportAttributeCurve(node, attribute, PlugCurve{curve}, curveType, a, b);
+}
+
+VStatus WyxVexaImportSession::ImportAttributeCurve(VFnDependencyNode& node, const char* attribute,
+                                                   const PlugCurve& curve, int curveType, double a, double b) {
     VStatus status;
     if (!node.hasAttribute(attribute)) return VStatus(VStatus::kFailure, VString("No attribute ") + attribute);
     VPlug plug = node.findPlug(attribute, &status);
@@ -194,13 +207,21 @@ VStatus WyxVexaImportSession::ImportAttributeCurve(VFnDependencyNode& node, cons
 }
 
 VStatus WyxVexaImportSession::ImportPlugCurve(VPlug& plug, RFCurve* curve, int curveType, double a, double b) {
-    if (curve == nullptr) return VStatus(VStatus::kNotFound, "No curve");
-    const bool keyed = curve->GetKeyCount() > 0;
+    return ImportPlugCurve(plug, PlugCurve{curve}, curveType, a, b);
+}
+
+VStatus WyxVexaImportSession::ImportPlugCurve(VPlug& plug, const PlugCurve& source, int curveType, double a,
+                                              double b) {
+    if (source.curve == nullptr && source.waiting == nullptr) return VStatus(VStatus::kNotFound, "No curve");
+    const bool keyed = source.HasKeys();
     VStatus status;
     VFnAnimCurve hostCurve(plug, &status);
     if (IsDrivenPlug(plug)) return status;
+    // The curve is wanted only from here on: a tree still to be made is made then.
+    RFCurve* const curve = status || keyed ? source.Get() : nullptr;
     // A host curve would override a static value: it takes the value as its one key.
-    if (status) return TransferCurveKeys(hostCurve, *curve, a, b, status);
+    if (status && curve != nullptr) return TransferCurveKeys(hostCurve, *curve, a, b, status);
+    if (status) return VStatus(VStatus::kNotFound, "No curve");
     if (status != VStatus::kNotFound) return VStatus(VStatus::kFailure, status.errorString());
     if (keyed) {
         hostCurve.create(plug, static_cast<VFnAnimCurve::AnimCurveType>(curveType), nullptr, &status);
@@ -209,7 +230,9 @@ VStatus WyxVexaImportSession::ImportPlugCurve(VPlug& plug, RFCurve* curve, int c
     if (!plug.isLocked()) return keyed ? VStatus(VStatus::kFailure, "Cannot create an animation curve") : status;
     const int answer = DecideAboutLockedPlug(plug.name(), keyed);
     if (answer == kKeepAllLocked) return VStatus(VStatus::kFailure, "The attribute stays locked");
-    return UnlockAndCreateCurve(plug, curve, curveType, a, b);
+    RFCurve* const unlocked = curve != nullptr ? curve : source.Get();
+    if (unlocked == nullptr) return VStatus(VStatus::kNotFound, "No curve");
+    return UnlockAndCreateCurve(plug, unlocked, curveType, a, b);
 }
 
 int WyxVexaImportSession::DecideAboutLockedPlug(const VString& plugName, bool keyed) {

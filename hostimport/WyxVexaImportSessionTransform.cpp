@@ -177,31 +177,50 @@ void WyxVexaImportSession::ImportTransform(RWyxNode* node) {
 }
 
 // The nine curves are found once for the curves and the values: each lookup walks the take's
-// curve tree by name.
+// curve tree by name. A take whose tree is still to be made has its values from the template
+// and makes its tree only when the host needs one of its curves.
 void WyxVexaImportSession::ImportTransformCurves(VFnTransform& transform, RWyxNode* node) {
     if (legacyPivot_) CleanUpLegacyPivots(transform, *node);
     RWyxTakeNode* take = node->GetCurrentTakeNode();
     const TransformCurves curves = CurrentTransformCurves(*node);
+    // The X, Y and Z plugs of a group from the curves of the channels from `first` on.
+    const auto importGroup = [&](const char* const names[3], RFCurve* const group[3], int first, int kind, double a,
+                                 double b) {
+        for (int axis = 0; axis < 3; ++axis) {
+            const PlugCurve curve =
+                curves.waiting != nullptr ? PlugCurve{nullptr, curves.waiting, first + axis} : PlugCurve{group[axis]};
+            ImportAttributeCurve(transform, names[axis], curve, kind, a, b);
+        }
+    };
+    static const char* const kTranslate[3] = {"translateX", "translateY", "translateZ"};
+    static const char* const kScale[3] = {"scaleX", "scaleY", "scaleZ"};
+    static const char* const kRotate[3] = {"rotateX", "rotateY", "rotateZ"};
     if (take != nullptr) {
         const double centimetres = CentimetersPerHostUnit();
-        ImportAttributeCurve(transform, "translateX", curves.translation[0], VFnAnimCurve::kAnimCurveTL, 1.0, centimetres);
-        ImportAttributeCurve(transform, "translateY", curves.translation[1], VFnAnimCurve::kAnimCurveTL, 1.0, centimetres);
-        ImportAttributeCurve(transform, "translateZ", curves.translation[2], VFnAnimCurve::kAnimCurveTL, 1.0, centimetres);
-        ImportAttributeCurve(transform, "scaleX", curves.scaling[0], VFnAnimCurve::kAnimCurveTU, 1.0, 1.0);
-        ImportAttributeCurve(transform, "scaleY", curves.scaling[1], VFnAnimCurve::kAnimCurveTU, 1.0, 1.0);
-        ImportAttributeCurve(transform, "scaleZ", curves.scaling[2], VFnAnimCurve::kAnimCurveTU, 1.0, 1.0);
+        importGroup(kTranslate, curves.translation, RWyxTakeNode::TranslationX, VFnAnimCurve::kAnimCurveTL, 1.0,
+                    centimetres);
+        importGroup(kScale, curves.scaling, RWyxTakeNode::ScalingX, VFnAnimCurve::kAnimCurveTU, 1.0, 1.0);
     }
     ImportTransformValues(node, transform, curves);
     if (take == nullptr) return;
     const double b = AngleSlopeFactor();
-    ImportAttributeCurve(transform, "rotateX", curves.rotation[0], VFnAnimCurve::kAnimCurveTA, kDegreesPerRadian, b);
-    ImportAttributeCurve(transform, "rotateY", curves.rotation[1], VFnAnimCurve::kAnimCurveTA, kDegreesPerRadian, b);
-    ImportAttributeCurve(transform, "rotateZ", curves.rotation[2], VFnAnimCurve::kAnimCurveTA, kDegreesPerRadian, b);
+    importGroup(kRotate, curves.rotation, RWyxTakeNode::RotationX, VFnAnimCurve::kAnimCurveTA, kDegreesPerRadian, b);
 }
 
 WyxVexaImportSession::TransformCurves WyxVexaImportSession::CurrentTransformCurves(RWyxNode& node) {
     TransformCurves curves;
-    if (RWyxTakeNode* take = node.GetCurrentTakeNode()) {
+    RWyxTakeNode* take = node.GetCurrentTakeNode();
+    if (take != nullptr && !take->IsTreeMade()) {
+        bool told = true;
+        for (int channel = 0; channel < 3; ++channel) {
+            told = told && take->GetWaitingTransformDefaults(channel, curves.defaults[channel]);
+        }
+        if (told) {
+            curves.waiting = take;
+            return curves;
+        }
+    }
+    if (take != nullptr) {
         curves = {{take->GetTranslationXCurve(), take->GetTranslationYCurve(), take->GetTranslationZCurve()},
                   {take->GetRotationXCurve(), take->GetRotationYCurve(), take->GetRotationZCurve()},
                   {take->GetScalingXCurve(), take->GetScalingYCurve(), take->GetScalingZCurve()}};
@@ -217,6 +236,14 @@ void WyxVexaImportSession::ImportTransformValues(RWyxNode* node, VFnTransform& t
     double t[3] = {0.0, 0.0, 0.0};
     double r[3] = {0.0, 0.0, 0.0};
     double s[3] = {1.0, 1.0, 1.0};
+    if (curves.waiting != nullptr) {
+        // Curves without keys hold their defaults at every time.
+        for (int axis = 0; axis < 3; ++axis) {
+            t[axis] = curves.defaults[0][axis];
+            r[axis] = curves.defaults[1][axis];
+            s[axis] = curves.defaults[2][axis];
+        }
+    }
     EvaluateCurvesAt(curves.translation, currentTime_, t);
     EvaluateCurvesAt(curves.rotation, currentTime_, r);
     EvaluateCurvesAt(curves.scaling, currentTime_, s);
@@ -308,7 +335,12 @@ void WyxVexaImportSession::ImportVisibility(RWyxNode* node) {
             ImportPlugCurve(plug, curve, VFnAnimCurve::kAnimCurveTU, 1.0, 1.0);
         }
     }
-    const RFCurve* shown = defaults != nullptr ? defaults->GetVisibilityCurve() : nullptr;
-    const bool visible = (shown == nullptr || shown->GetDefaultValue() > kVisibleAbove) && node->GetVisibility();
+    // A default take whose tree is still to be made tells its curve's default without making it.
+    float shownValue = 1.0f;
+    if (defaults == nullptr || !defaults->GetWaitingVisibilityDefault(shownValue)) {
+        const RFCurve* shown = defaults != nullptr ? defaults->GetVisibilityCurve() : nullptr;
+        if (shown != nullptr) shownValue = shown->GetDefaultValue();
+    }
+    const bool visible = shownValue > kVisibleAbove && node->GetVisibility();
     PrintStatusError(plug.setValue(visible), "Cannot set the visibility");
 }

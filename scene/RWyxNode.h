@@ -136,6 +136,10 @@ public:
     // "Default" (any case); then the other animatable properties' channels and the
     // attribute's.
     void CreateChannelTemplate(RWyxTakeNode& takeNode) override;
+    // The node's "Lcl" values (0, 0, 0 and 1, 1, 1 where a property is missing).
+    bool GetTemplateTransformDefaults(int channel, float defaults[3]) const override;
+    // The node's "Visibility" (1 where it is missing).
+    bool GetTemplateVisibilityDefault(float& value) const override;
 
     RString GetTypeName() const;
     std::unique_ptr<RWyxStringList> GetTypeNameList() const;

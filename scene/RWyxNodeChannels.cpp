@@ -42,7 +42,30 @@ RVector4 VectorValue(const RProperty* property, const RVector4& fallback) {
     return vector != nullptr ? *vector : fallback;
 }
 
+// The values the template gives a transform channel's curves: the property's, or the
+// identity's where the property is missing.
+RVector4 TransformChannelValue(const RProperty* property, int channel) {
+    const double missing = channel == 2 ? 1.0 : 0.0;
+    return VectorValue(property, RVector4(missing, missing, missing, 1.0));
+}
+
+double VisibilityChannelValue(const RProperty* property) { return property != nullptr ? property->GetDouble() : 1.0; }
+
 }  // namespace
+
+bool RWyxNode::GetTemplateVisibilityDefault(float& value) const {
+    value = RWyxTakeNodeContainer::ToCurveValue(VisibilityChannelValue(properties_->FindProperty("Visibility")));
+    return true;
+}
+
+bool RWyxNode::GetTemplateTransformDefaults(int channel, float defaults[3]) const {
+    if (channel < 0 || channel >= 3) return false;
+    const RVector4 value = TransformChannelValue(properties_->FindProperty(kTransformProperties[channel]), channel);
+    for (int component = 0; component < 3; ++component) {
+        defaults[component] = RWyxTakeNodeContainer::ToCurveValue(*value.Component(component));
+    }
+    return true;
+}
 
 void RWyxNode::CreateChannelTemplate(RWyxTakeNode& takeNode) {
     RFCurveNode* root = takeNode.GetRootCurveNode();
@@ -53,8 +76,7 @@ void RWyxNode::CreateChannelTemplate(RWyxTakeNode& takeNode) {
     for (int channel = 0; channel < 3; ++channel) {
         const char* propertyName = kTransformProperties[channel];
         RProperty* property = properties_->FindProperty(propertyName);
-        const double missing = channel == 2 ? 1.0 : 0.0;
-        const RVector4 value = VectorValue(property, RVector4(missing, missing, missing, 1.0));
+        const RVector4 value = TransformChannelValue(property, channel);
         RFCurveNode* node = RFCurveNode::Create(kTransformChannels[channel], RDataType::FindByName(propertyName));
         for (int component = 0; component < 3; ++component) {
             RFCurveNode* leaf = RFCurveNode::Create(kComponentNames[component], nullptr);
@@ -68,8 +90,7 @@ void RWyxNode::CreateChannelTemplate(RWyxTakeNode& takeNode) {
 
     RProperty* visibilityProperty = properties_->FindProperty("Visibility");
     RFCurveNode* visibility = RFCurveNode::Create("Visibility", RDataType::FindByName("Visibility"));
-    RFCurve* visibilityCurve =
-        NewCurve(visibilityProperty != nullptr ? visibilityProperty->GetDouble() : 1.0, kVisibilityColor);
+    RFCurve* visibilityCurve = NewCurve(VisibilityChannelValue(visibilityProperty), kVisibilityColor);
     visibility->SetCurve(visibilityCurve, true);
     if (linked) LinkPropertyToCurve(visibilityProperty, 0, visibilityCurve);
 

@@ -9,6 +9,7 @@
 namespace {
 
 constexpr int kAxisCount = 3;
+constexpr int kScalingChannel = 2;
 
 // The X, Y and Z curves under the take node's "S" channel; absent ones stay null.
 void FindScalingCurves(const RWyxTakeNode& takeNode, const RFCurve* curves[kAxisCount]) {
@@ -95,6 +96,13 @@ RWyxScalingChecker::Answer RWyxScalingChecker::TestValues(const double* values, 
 
 RWyxScalingChecker::Answer RWyxScalingChecker::CheckTakeNode(const RWyxTakeNode* takeNode, bool unitCheck) const {
     if (takeNode == nullptr) return kPasses;
+    float defaults[kAxisCount];
+    if (takeNode->GetWaitingTransformDefaults(kScalingChannel, defaults)) {
+        // A tree still to be made has no keys: its curves' defaults are the answer, and it
+        // stays unmade.
+        const double values[kAxisCount] = {defaults[0], defaults[1], defaults[2]};
+        return TestValues(values, kAxisCount, unitCheck);
+    }
     const RFCurve* curves[kAxisCount];
     FindScalingCurves(*takeNode, curves);
     double values[kAxisCount];

@@ -151,6 +151,14 @@ void RWyxTakeNode::MakeTree() const {
     templateLinks_ = TemplateLinks::ByName;
 }
 
+bool RWyxTakeNode::GetWaitingTransformDefaults(int channel, float defaults[3]) const {
+    return pendingTemplate_ != nullptr && pendingTemplate_->GetTemplateTransformDefaults(channel, defaults);
+}
+
+bool RWyxTakeNode::GetWaitingVisibilityDefault(float& value) const {
+    return pendingTemplate_ != nullptr && pendingTemplate_->GetTemplateVisibilityDefault(value);
+}
+
 bool RWyxTakeNode::TemplateLinksProperties() const {
     if (templateLinks_ != TemplateLinks::ByName) {
         return templateLinks_ == TemplateLinks::Linked;

@@ -77,6 +77,12 @@ public:
     RFCurveNode* GetRootCurveNode() const;
     // False while the tree waits to be made by its container's template.
     bool IsTreeMade() const { return pendingTemplate_ == nullptr; }
+    // While the tree waits: the defaults its transform channel's curves will have (see
+    // RWyxTakeNodeContainer::GetTemplateTransformDefaults), none of which has keys. False
+    // once the tree is made or when the template does not tell.
+    bool GetWaitingTransformDefaults(int channel, float defaults[3]) const;
+    // The same for the visibility curve's default.
+    bool GetWaitingVisibilityDefault(float& value) const;
     // Whether a channel template links the curves it makes to the properties: for a take node
     // made with its tree, when its name is "Default" (any case); for one whose tree was made
     // later, as it would have been when the take node was made.

@@ -151,6 +151,10 @@ void RWyxTakeNodeContainer::SetTakeNodeError(const char* text) {
 
 // ---- hooks --------------------------------------------------------------------------------
 
+bool RWyxTakeNodeContainer::GetTemplateTransformDefaults(int, float[3]) const { return false; }
+
+bool RWyxTakeNodeContainer::GetTemplateVisibilityDefault(float&) const { return false; }
+
 void RWyxTakeNodeContainer::OnUserPropertyAdded(RWyxUserProperty& userProperty) {
     ConnectPropertyCurves(userProperty);
 }

@@ -78,6 +78,12 @@ public:
     virtual bool GetAnimationInterval(RTime& start, RTime& stop);
     // Builds the object's channels in a new, empty take node.
     virtual void CreateChannelTemplate(RWyxTakeNode& takeNode) = 0;
+    // The defaults the template gives the X, Y and Z curves of a transform channel (0
+    // translation, 1 rotation, 2 scaling), as the curves hold them; false when the template
+    // makes no such curves (the base class's answer).
+    virtual bool GetTemplateTransformDefaults(int channel, float defaults[3]) const;
+    // The same for the template's visibility curve.
+    virtual bool GetTemplateVisibilityDefault(float& value) const;
     // Appends the object's properties, in order (UpdateAllCurveDefaults goes through them).
     virtual void CollectProperties(std::vector<RProperty*>& properties) const = 0;
     // For an animatable user property: marks its property for the writers (state bit 8) and,

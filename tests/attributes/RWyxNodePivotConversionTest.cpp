@@ -209,6 +209,21 @@ TEST_F(PivotConversionTest, ARotationPivotAloneShiftsTheTranslationAndTheGeometr
     EXPECT_DOUBLE_EQ(pivot[3][2], -6.0);
 }
 
+// Takes whose trees wait stay waiting when the conversion changes nothing in them; a shift
+// makes them and reaches their curves.
+TEST_F(PivotConversionTest, WaitingTakesAreMadeOnlyWhenTheConversionChangesThem) {
+    RWyxNode* still = Node("Still", nullptr);
+    RWyxNode* moved = Node("Moved", nullptr);
+    moved->SetPivotState(1, 0);
+    moved->SetRotationPivot(1, 0, 3, 0, 1);
+    ASSERT_TRUE(still->ConvertPivotAnimation(1, kRate, true));
+    ASSERT_TRUE(moved->ConvertPivotAnimationSimple(0, kRate, true));
+    for (int take = 0; take < 2; ++take) {
+        EXPECT_FALSE(still->GetTakeNode(take)->IsTreeMade()) << take;
+        EXPECT_FLOAT_EQ(moved->GetTakeNode(take)->GetTranslationYCurve()->GetDefaultValue(), 3.0f) << take;
+    }
+}
+
 TEST_F(PivotConversionTest, APreRotationRunsTheConverterInEveryTake) {
     RWyxNode* node = Node("Turned", nullptr);
     node->SetPivotState(1, 0);

@@ -25,6 +25,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <string_view>
 #include <tuple>
 #include <vector>
 
@@ -234,6 +235,36 @@ TEST_F(DataTypeTest, TableOrderBasesLookupComponentNamesAndABareTypeWhileItLives
     }
     EXPECT_EQ(RDataType::FindByName("trigger"), nullptr);
     EXPECT_EQ(RDataType::FindByName("Number"), &RDataType::Number());
+}
+
+// Lookups of texts that need not end in a zero, and of a table name while a type made by name
+// shares it or other types made by name live.
+TEST_F(DataTypeTest, LookupOfViewsAndOfATableNameAnotherTypeShares) {
+    using Types = std::vector<const RDataType*>;
+    const std::string_view file = "Lcl ScalingVisibility";
+    using View = std::string_view;
+    EXPECT_EQ((Types{RDataType::FindByName(file.substr(0, 11)), RDataType::FindByName(file.substr(11)),
+                     RDataType::FindByName(View("lcl scaling")), RDataType::FindByName(View("Trigger")),
+                     RDataType::FindByName(View("Trigger\0Time", 12)), RDataType::FindByName(View()),
+                     RDataType::FindByName(View("Lcl"))}),
+              (Types{RDataType::At(28), RDataType::At(16), RDataType::At(28), &RDataType::Action(),
+                     &RDataType::Action(), nullptr, nullptr}));
+    for (int index = 0; index < RDataType::kTypeCount; ++index) {
+        // Registered after the table, the shadow loses to the table's type, spelt either way.
+        const RDataType shadow(kNames[index]);
+        const std::string text = std::string(kNames[index]) + "!";
+        const View view = View(text).substr(0, text.size() - 1);
+        EXPECT_EQ((Types{RDataType::FindByName(kNames[index]), RDataType::FindByName(view)}),
+                  (Types{RDataType::At(index), RDataType::At(index)}));
+    }
+    {
+        const RDataType other("Voltage");
+        EXPECT_EQ((Types{RDataType::FindByName("voltage"), RDataType::FindByName(View("VOLTAGE")),
+                         RDataType::FindByName("Visibility")}),
+                  (Types{&other, &other, RDataType::At(16)}));
+    }
+    EXPECT_EQ(RDataType::FindByName("Visibility"), RDataType::At(16));
+    EXPECT_EQ(RDataType::FindByName(std::string_view("Visibility")), RDataType::At(16));
 }
 
 TEST_F(DataTypeTest, TextRoundTripsOfEveryBaseType) {

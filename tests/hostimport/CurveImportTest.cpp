@@ -5,9 +5,14 @@
 #include "tests/hostimport/TransformTestSupport.h"
 #include "tests/support/ImportTestSupport.h"
 
+#include "core/RProperty.h"
 #include "core/RWyxLogFile.h"
 
 #include "host/src/ui/UiModel.h"
+#include "scene/RWyxNode.h"
+#include "scene/RWyxNodeProperties.h"
+#include "scene/RWyxObjectFactory.h"
+#include "scene/RWyxTakeNode.h"
 
 #include <vexa/VAngle.h>
 #include <vexa/VFnAnimCurve.h>
@@ -256,6 +261,32 @@ TEST_F(CurveImportTest, AKeylessCurveOnAnAnimatedPlugLeavesOneKeyWithItsValue) {
     VPlug scale = plug("scaleX");
     EXPECT_EQ(session_.ImportPlugCurve(scale, still.get(), VFnAnimCurve::kAnimCurveTU, 1.0, 1.0), VStatus::kNotFound);
     EXPECT_EQ(VFnAnimCurve(scale).numKeys(), 0u);
+}
+
+// The channel of a take whose tree waits is found only when the host needs it: a host curve on
+// the plug takes its value as its one key (the tree made then); a plug without one leaves the
+// tree waiting.
+TEST_F(CurveImportTest, AWaitingTakesCurveIsFoundOnlyWhenTheHostNeedsIt) {
+    RWyxObjectFactory factory;
+    RWyxNode* node = factory.CreateNode("Waiting");
+    node->GetProperties()->FindProperty("Lcl Rotation")->SetValue(RVector4(90.0, 0.0, 0.0, 1.0));
+    RWyxTakeNode* take = node->GetDefaultTakeNode();
+    using PlugCurve = WyxVexaImportSession::PlugCurve;
+    VPlug scale = plug("scaleX");
+    EXPECT_EQ(session_.ImportPlugCurve(scale, PlugCurve{nullptr, take, RWyxTakeNode::ScalingX},
+                                       VFnAnimCurve::kAnimCurveTU, 1.0, 1.0),
+              VStatus::kNotFound);
+    EXPECT_FALSE(take->IsTreeMade());
+    CurvePtr keyed = Curve(RCurveKey::Linear, 0);
+    ASSERT_TRUE(importRotation(*keyed));
+    VPlug rotate = plug("rotateX");
+    const double b = VAngle::uiUnit() == VAngle::kDegrees ? 1.0 / kDegreesPerRadian : 1.0;
+    ASSERT_TRUE(session_.ImportPlugCurve(rotate, PlugCurve{nullptr, take, RWyxTakeNode::RotationX},
+                                         VFnAnimCurve::kAnimCurveTA, kDegreesPerRadian, b));
+    EXPECT_TRUE(take->IsTreeMade());
+    const VFnAnimCurve host(plug("rotateX"));
+    ASSERT_EQ(host.numKeys(), 1u);
+    EXPECT_NEAR(host.value(0), 0.5 * M_PI, 1e-9);
 }
 
 // ---- locked attributes ----------------------------------------------------------------------

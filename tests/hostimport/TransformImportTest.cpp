@@ -12,13 +12,16 @@
 #include "core/RWyxLogFile.h"
 #include "hostimport/TransformChecks.h"
 #include "plugin/HostUtilities.h"
+#include "core/RProperty.h"
 #include "scene/RWyxNodeLimits.h"
+#include "scene/RWyxNodeProperties.h"
 
 #include "host/src/script/HostPreferences.h"
 
 #include <vexa/VAnimControl.h>
 #include <vexa/VDistance.h>
 #include <vexa/VFnAnimCurve.h>
+#include <vexa/VFnDependencyNode.h>
 #include <vexa/VFnTransform.h>
 
 #include <cmath>
@@ -58,6 +61,37 @@ RWyxNodeAttribute* Joint(RWyxObjectFactory& factory, int type) {
     RWyxSkeleton* skeleton = factory.CreateSkeleton();
     skeleton->SetSkeletonType(type);
     return skeleton;
+}
+
+// A node without animation merged onto a host transform whose plugs have curves: each curve
+// takes its own plug's value as its one key.
+TEST_F(TransformImportTest, AMergeGivesEachHostCurveOfAStillNodeItsOwnValue) {
+    RWyxNode* box = add(root(), "box");
+    RWyxNodeProperties& properties = *box->GetProperties();
+    properties.FindProperty("Lcl Translation")->SetValue(RVector4(1, 2, 3, 1));
+    properties.FindProperty("Lcl Rotation")->SetValue(RVector4(10, 20, 30, 1));
+    properties.FindProperty("Lcl Scaling")->SetValue(RVector4(4, 5, 6, 1));
+    DescribeTake(scene_);
+    const std::string path = folder_.Join("still.wyx");
+    ASSERT_TRUE(WriteScene(factory_, scene_, path));
+    ASSERT_TRUE(run("WYXImport -f \"" + path + "\""));
+    const char* const plugs[] = {"translateX", "translateY", "translateZ", "rotateX", "rotateY",
+                                 "rotateZ",    "scaleX",     "scaleY",     "scaleZ"};
+    const VFnDependencyNode host(hostPath("box").node());
+    for (const char* name : plugs) {
+        VFnAnimCurve curve;
+        curve.create(host.findPlug(name), VFnAnimCurve::kAnimCurveTU);
+        curve.addKey(VTime(1.0, VTime::kSeconds), -7.0);
+    }
+    ASSERT_TRUE(run("WYXImportMode -v merge"));
+    ASSERT_TRUE(run("WYXImport -f \"" + path + "\""));
+    const double degrees = 0.017453292519943295;
+    const double expected[] = {1, 2, 3, 10 * degrees, 20 * degrees, 30 * degrees, 4, 5, 6};
+    for (int i = 0; i < 9; ++i) {
+        const VFnAnimCurve curve(host.findPlug(plugs[i]));
+        ASSERT_EQ(curve.numKeys(), 1u) << plugs[i];
+        EXPECT_NEAR(curve.value(0), expected[i], 1e-6) << plugs[i];
+    }
 }
 
 // Rotation orders down a chain, pivots with their offsets and a post-rotation on a transform,

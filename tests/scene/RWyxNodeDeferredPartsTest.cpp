@@ -129,6 +129,44 @@ TEST_F(NodeDeferredPartsTest, TreesMadeLateAreTheTreesMadeAtOnceWhateverHappened
     EXPECT_FLOAT_EQ(DefaultOf(late->GetDefaultTakeNode(), &RWyxTakeNode::GetTranslationXCurve), 4.0f);
 }
 
+// A waiting take tells the defaults its transform and visibility curves will have, as the
+// tree made then holds them (saturated where the value is beyond a float), and stops telling
+// once its tree is made.
+TEST_F(NodeDeferredPartsTest, AWaitingTakeTellsTheDefaultsItsTreeWillHold) {
+    RWyxNode* node = factory.CreateNode("Node");
+    PropertyOf(*node, "Lcl Translation")->SetValue(RVector4(1.0, 2.0, 3.0, 1.0));
+    PropertyOf(*node, "Lcl Rotation")->SetValue(RVector4(4.0, 5.0, 6.0, 1.0));
+    PropertyOf(*node, "Lcl Scaling")->SetValue(RVector4(1e300, 7.0, 0.1, 1.0));
+    node->SetVisibility(false);
+    RWyxTakeNode* take = node->GetDefaultTakeNode();
+    float told[3][3] = {};
+    float visibility = -1.0f;
+    for (int channel = 0; channel < 3; ++channel) {
+        ASSERT_TRUE(take->GetWaitingTransformDefaults(channel, told[channel]));
+    }
+    ASSERT_TRUE(take->GetWaitingVisibilityDefault(visibility));
+    float none[3];
+    EXPECT_FALSE(take->GetWaitingTransformDefaults(3, none));
+    EXPECT_FALSE(take->IsTreeMade());
+
+    using Curve = RFCurve* (RWyxTakeNode::*)();
+    const Curve curves[3][3] = {
+        {&RWyxTakeNode::GetTranslationXCurve, &RWyxTakeNode::GetTranslationYCurve, &RWyxTakeNode::GetTranslationZCurve},
+        {&RWyxTakeNode::GetRotationXCurve, &RWyxTakeNode::GetRotationYCurve, &RWyxTakeNode::GetRotationZCurve},
+        {&RWyxTakeNode::GetScalingXCurve, &RWyxTakeNode::GetScalingYCurve, &RWyxTakeNode::GetScalingZCurve}};
+    for (int channel = 0; channel < 3; ++channel) {
+        for (int axis = 0; axis < 3; ++axis) {
+            EXPECT_EQ(told[channel][axis], DefaultOf(take, curves[channel][axis])) << channel << axis;
+        }
+    }
+    EXPECT_EQ((std::vector<float>{told[0][2], told[1][0], told[2][0], told[2][2]}),
+              (std::vector<float>{3.0f, 4.0f, FLT_MAX, 0.1f}));
+    EXPECT_EQ(visibility, DefaultOf(take, &RWyxTakeNode::GetVisibilityCurve));
+    EXPECT_EQ(visibility, 0.0f);
+    EXPECT_FALSE(take->GetWaitingTransformDefaults(0, none));
+    EXPECT_FALSE(take->GetWaitingVisibilityDefault(visibility));
+}
+
 TEST_F(NodeDeferredPartsTest, UserPropertiesAndAttributesReachWaitingTreesAsTheyReachMadeOnes) {
     RWyxNode* atOnce = factory.CreateNode("AtOnce");
     RWyxNode* late = factory.CreateNode("Late");

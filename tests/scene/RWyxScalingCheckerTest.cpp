@@ -4,8 +4,10 @@
 #include "attributes/RWyxNull.h"
 #include "attributes/RWyxSkeleton.h"
 #include "curves/RCurveKey.h"
+#include "core/RProperty.h"
 #include "curves/RFCurve.h"
 #include "scene/RWyxNodePath.h"
+#include "scene/RWyxNodeProperties.h"
 #include "scene/RWyxTakeNode.h"
 
 #include <gtest/gtest.h>
@@ -139,6 +141,28 @@ TEST_F(ScalingCheckerTest, AnotherCurrentTakeIsCheckedIntoItsOwnLists) {
     EXPECT_EQ(ListOf(checker, node, Checker::kDefaultTake), "none");
     checker.Clear();
     EXPECT_TRUE(checker.GetNonUniformNodes(Checker::kCurrentTake).empty() && checker.GetResult().empty());
+}
+
+// A take whose tree waits is judged by the scaling its tree will hold, and stays waiting.
+TEST_F(ScalingCheckerTest, AWaitingTakeIsJudgedByTheScalingItsTreeWillHold) {
+    const struct {
+        RVector4 scaling;
+        const char* list;
+    } cases[] = {{RVector4(1, 2, 1, 1), "not uniform"}, {RVector4(3, 3, 3, 1), "none"},
+                 {RVector4(1, 1, -1, 1), "negative"}};
+    for (const auto& c : cases) {
+        RWyxNode* node = Node("Waiting");
+        Node("Child", node);
+        RWyxNodeProperties& properties = *node->GetProperties();
+        properties.FindProperty("Lcl Translation")->SetValue(RVector4(1, 2, 3, 1));
+        properties.FindProperty("Lcl Rotation")->SetValue(RVector4(-4, 5, 6, 1));
+        properties.FindProperty("Lcl Scaling")->SetValue(c.scaling);
+        ASSERT_FALSE(node->GetDefaultTakeNode()->IsTreeMade());
+        Checker checker;
+        checker.Visit(node);
+        EXPECT_EQ(ListOf(checker, node, Checker::kDefaultTake), c.list) << c.scaling.y;
+        EXPECT_FALSE(node->GetDefaultTakeNode()->IsTreeMade());
+    }
 }
 
 TEST_F(ScalingCheckerTest, NodePathsRecordChildIndicesFromTheTopAncestor) {
