@@ -156,6 +156,38 @@ TEST_F(PlugTest, PlugNamesCarryElementIndices) {
     EXPECT_EQ(status, VStatus::kNotFound);
 }
 
+// Values are kept by the plug's long text, whatever name wrote them: a plain plug under its
+// attribute's long name, a plug below an element with the element's index.
+TEST_F(PlugTest, ValuesAreKeptByThePlugsLongText) {
+    VObject ball = makeTransform("ball");
+    VObject holder = makeNode("objectSet", "holder");
+    VFnNumericAttribute numeric;
+    VObject input = numeric.create("input", "ip", VFnNumericAttribute::k3Double);
+    numeric.setArray(true);
+    VFnDependencyNode(holder).addAttribute(input);
+    ASSERT_TRUE(plugOf(ball, "tx").setValue(1.0));
+    ASSERT_TRUE(plugOf(ball, "translateX").setValue(2.0));
+    ASSERT_TRUE(plugOf(ball, "rotatePivotTranslateZ").setValue(3.0));
+    ASSERT_TRUE(plugOf(holder, "input[3].inputY").setValue(4.0));
+    ASSERT_TRUE(plugOf(holder, "ip[4].ipy").setValue(5.0));
+    ASSERT_TRUE(plugOf(holder, "input[3].inputY").setValue(6.0));
+    const auto keys = [](const VObject& node) {
+        std::vector<std::string> all;
+        for (const auto& value : plugOf(node, "message").nodeRecord()->values()) all.push_back(value.first);
+        return all;
+    };
+    EXPECT_EQ(keys(ball), (std::vector<std::string>{"rotatePivotTranslateZ", "translateX"}));
+    EXPECT_EQ(keys(holder), (std::vector<std::string>{"input[3].inputY", "input[4].inputY"}));
+    EXPECT_EQ(plugOf(ball, "tx").asDouble(), 2.0);
+    EXPECT_EQ(plugOf(ball, "rptz").asDouble(), 3.0);
+    EXPECT_EQ(plugOf(holder, "input[3].inputY").asDouble(), 6.0);
+    EXPECT_EQ(plugOf(holder, "input[4].inputY").asDouble(), 5.0);
+    EXPECT_EQ(plugOf(holder, "input[5].inputY").asDouble(), 0.0);
+    // A renamed node keeps its values: keys name the plug on its node.
+    VFnDependencyNode(ball).setName("renamed");
+    EXPECT_EQ(plugOf(ball, "translateX").asDouble(), 2.0);
+}
+
 TEST_F(PlugTest, DagPlugInfoUsesThePartialPathName) {
     VObject a = makeTransform("a");
     VObject b = makeTransform("b");

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <set>
+#include <string_view>
 
 namespace vexa_host {
 
@@ -23,6 +24,27 @@ VStatus checkReadable(const PlugPath& path) {
     return VStatus();
 }
 
+// A plug's key as a text view: most plugs sit below no chosen index and are keyed by their
+// attribute's long name, which needs no new text; the others build theirs.
+class KeyText {
+public:
+    explicit KeyText(const PlugPath& path) {
+        if (path.keyIsLeafName()) {
+            view_ = path.leaf().longName;
+        } else {
+            built_ = path.key();
+            view_ = built_;
+        }
+    }
+    KeyText(const KeyText&) = delete;
+    KeyText& operator=(const KeyText&) = delete;
+    std::string_view view() const { return view_; }
+
+private:
+    std::string built_;
+    std::string_view view_;
+};
+
 bool isTimeCurve(const Node& node) {
     return node.hasFn(VFn::kAnimCurve) && isTimeInputType(animCurveTypeOf(node.type().name));
 }
@@ -30,12 +52,12 @@ bool isTimeCurve(const Node& node) {
 // A value set on a plug that a time curve drives holds until the current time changes.
 bool holdsSetValue(const Node& node, const PlugPath& path) {
     if (node.heldPlugs().empty()) return false;
-    auto held = node.heldPlugs().find(path.key());
+    auto held = node.heldPlugs().find(KeyText(path).view());
     return held != node.heldPlugs().end() && held->second == Scene::instance().timeStamp();
 }
 
 PlugValue storedValue(const Node& node, const PlugPath& path) {
-    auto stored = node.values().find(path.key());
+    auto stored = node.values().find(KeyText(path).view());
     return stored != node.values().end() ? stored->second : defaultValue(path.leaf());
 }
 
@@ -147,13 +169,21 @@ VStatus writeValue(Node& node, const PlugPath& path, const PlugValue& value) {
     if (!valueFits(attribute, value)) return VStatus(VStatus::kInvalidParameter, "the value does not fit the attribute");
     PlugValue stored = value;
     if (attribute.kind == AttributeKind::Numeric) stored = conformNumber(attribute, std::get<double>(value));
-    const std::string key = path.key();
-    node.values()[key] = std::move(stored);
-    const Connection* driver = drivingConnection(node, path);
-    if (driver != nullptr && isTimeCurve(*driver->other)) {
-        node.heldPlugs()[key] = Scene::instance().timeStamp();
+    const KeyText key(path);
+    Node::ValueMap& values = node.values();
+    auto slot = values.lower_bound(key.view());
+    if (slot != values.end() && slot->first == key.view()) {
+        slot->second = std::move(stored);
     } else {
-        node.heldPlugs().erase(key);
+        values.emplace_hint(slot, std::string(key.view()), std::move(stored));
+    }
+    const Connection* driver = drivingConnection(node, path);
+    Node::HeldMap& held = node.heldPlugs();
+    if (driver != nullptr && isTimeCurve(*driver->other)) {
+        held[std::string(key.view())] = Scene::instance().timeStamp();
+    } else if (!held.empty()) {
+        auto holding = held.find(key.view());
+        if (holding != held.end()) held.erase(holding);
     }
     return VStatus();
 }
