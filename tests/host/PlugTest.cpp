@@ -6,6 +6,8 @@
 #include "host/src/scene/PlugAccess.h"
 
 #include <vexa/VDGModifier.h>
+#include <vexa/VAnimControl.h>
+#include <vexa/VFnAnimCurve.h>
 #include <vexa/VFnAttribute.h>
 #include <vexa/VGlobal.h>
 #include <vexa/VFnNumericAttribute.h>
@@ -186,6 +188,54 @@ TEST_F(PlugTest, ValuesAreKeptByThePlugsLongText) {
     // A renamed node keeps its values: keys name the plug on its node.
     VFnDependencyNode(ball).setName("renamed");
     EXPECT_EQ(plugOf(ball, "translateX").asDouble(), 2.0);
+}
+
+// A write by attribute name makes the checks of any write and stores what a write through the
+// attribute's path stores, on nodes with and without connections and locks.
+TEST_F(PlugTest, WritesByNameMakeTheChecksOfAnyWrite) {
+    using vexa_host::writeNumber;
+    VObject ball = makeTransform("ball");
+    VObject twin = makeTransform("twin");
+    for (const VObject& each : {ball, twin}) {
+        VFnNumericAttribute numeric;
+        VObject fixed = numeric.create("fixed", "fx", VFnNumericAttribute::kDouble, 2.0);
+        numeric.setWritable(false);
+        VFnDependencyNode(each).addAttribute(fixed);
+        VObject list = numeric.create("list", "ls", VFnNumericAttribute::kDouble);
+        numeric.setArray(true);
+        VFnDependencyNode(each).addAttribute(list);
+    }
+    vexa_host::Node& byName = *plugOf(ball, "tx").nodeRecord();
+    vexa_host::Node& byPath = *plugOf(twin, "tx").nodeRecord();
+    for (size_t i = 0; i < byName.attributeCount(); ++i) {
+        const std::string name = byName.attributeAt(i)->longName;
+        for (const double value : {0.4, -2.7}) {
+            const VStatus named = writeNumber(byName, name, value);
+            const VStatus pathed =
+                vexa_host::writeValue(byPath, vexa_host::PlugPath::of(byPath.findAttribute(name)), value);
+            EXPECT_EQ(named.statusCode(), pathed.statusCode()) << name;
+            EXPECT_EQ(named.errorString(), pathed.errorString()) << name;
+        }
+    }
+    EXPECT_GT(byName.values().size(), 20u);
+    EXPECT_TRUE(byName.values() == byPath.values());
+    EXPECT_EQ(plugOf(ball, "fixed").asDouble(), 2.0);
+    EXPECT_EQ(writeNumber(byName, "nothing", 5.0), VStatus::kNotFound);
+    // A locked plug refuses; a plug driven by a time curve holds the value until the time moves.
+    plugOf(ball, "ty").setLocked(true);
+    EXPECT_EQ(writeNumber(byName, "translateY", 5.0), VStatus::kFailure);
+    EXPECT_EQ(plugOf(ball, "ty").asDouble(), -2.7);
+    plugOf(ball, "ty").setLocked(false);
+    VFnAnimCurve curve;
+    curve.create(plugOf(ball, "tz"));
+    curve.addKey(VTime(0.0, VTime::kSeconds), 1.0);
+    curve.addKey(VTime(1.0, VTime::kSeconds), 3.0);
+    ASSERT_TRUE(writeNumber(byName, "translateZ", 7.0));
+    EXPECT_EQ(plugOf(ball, "tz").asDouble(), 7.0);
+    ASSERT_TRUE(writeNumber(byName, "translateY", 5.0));
+    EXPECT_EQ(plugOf(ball, "ty").asDouble(), 5.0);
+    VAnimControl::setCurrentTime(VTime(1.0, VTime::kSeconds));
+    EXPECT_EQ(plugOf(ball, "tz").asDouble(), 3.0);
 }
 
 TEST_F(PlugTest, DagPlugInfoUsesThePartialPathName) {

@@ -95,6 +95,39 @@ bool valueFits(const AttributeDef& attribute, const PlugValue& value) {
     }
 }
 
+// The plug of an attribute that is no array and lies below none, so it needs no index.
+bool indexFree(const AttributeDef& attribute) {
+    for (const AttributeDef* each = &attribute; each != nullptr; each = each->parent) {
+        if (each->array) return false;
+    }
+    return attribute.hasValue();
+}
+
+// The end of a write to a plug that may take a value: the value must fit the attribute; it is
+// converted to the attribute's type and stored under the plug's key. The write holds against
+// a time curve that drives the plug (`driver`), and otherwise ends any value held before.
+VStatus assign(Node& node, const AttributeDef& attribute, std::string_view key, const PlugValue& value,
+               const Connection* driver) {
+    if (!valueFits(attribute, value)) return VStatus(VStatus::kInvalidParameter, "the value does not fit the attribute");
+    PlugValue stored = value;
+    if (attribute.kind == AttributeKind::Numeric) stored = conformNumber(attribute, std::get<double>(value));
+    Node::ValueMap& values = node.values();
+    auto slot = values.lower_bound(key);
+    if (slot != values.end() && slot->first == key) {
+        slot->second = std::move(stored);
+    } else {
+        values.emplace_hint(slot, std::string(key), std::move(stored));
+    }
+    Node::HeldMap& held = node.heldPlugs();
+    if (driver != nullptr && isTimeCurve(*driver->other)) {
+        held[std::string(key)] = Scene::instance().timeStamp();
+    } else if (!held.empty()) {
+        auto holding = held.find(key);
+        if (holding != held.end()) held.erase(holding);
+    }
+    return VStatus();
+}
+
 }  // namespace
 
 PlugValue defaultValue(const AttributeDef& attribute) {
@@ -157,6 +190,12 @@ double readNumber(const Node& node, const std::string& attributeName, double fal
 VStatus writeNumber(Node& node, const std::string& attributeName, double value) {
     AttributePtr attribute = node.findAttribute(attributeName);
     if (!attribute) return VStatus(VStatus::kNotFound, "no attribute " + attributeName);
+    // Nothing drives or locks a plug of a node without connections and locks, and an index-free
+    // plug is keyed by its long name: such a write needs no path.
+    if (node.alive() && node.incoming().empty() && node.lockedPlugs().empty() && indexFree(*attribute)) {
+        if (!attribute->writable) return VStatus(VStatus::kFailure, "the attribute is not writable");
+        return assign(node, *attribute, attribute->longName, value, nullptr);
+    }
     return writeValue(node, PlugPath::of(attribute), value);
 }
 
@@ -166,26 +205,8 @@ VStatus writeValue(Node& node, const PlugPath& path, const PlugValue& value) {
     const AttributeDef& attribute = path.leaf();
     if (!attribute.writable) return VStatus(VStatus::kFailure, "the attribute is not writable");
     if (isLocked(node, path)) return VStatus(VStatus::kFailure, "the plug is locked");
-    if (!valueFits(attribute, value)) return VStatus(VStatus::kInvalidParameter, "the value does not fit the attribute");
-    PlugValue stored = value;
-    if (attribute.kind == AttributeKind::Numeric) stored = conformNumber(attribute, std::get<double>(value));
     const KeyText key(path);
-    Node::ValueMap& values = node.values();
-    auto slot = values.lower_bound(key.view());
-    if (slot != values.end() && slot->first == key.view()) {
-        slot->second = std::move(stored);
-    } else {
-        values.emplace_hint(slot, std::string(key.view()), std::move(stored));
-    }
-    const Connection* driver = drivingConnection(node, path);
-    Node::HeldMap& held = node.heldPlugs();
-    if (driver != nullptr && isTimeCurve(*driver->other)) {
-        held[std::string(key.view())] = Scene::instance().timeStamp();
-    } else if (!held.empty()) {
-        auto holding = held.find(key.view());
-        if (holding != held.end()) held.erase(holding);
-    }
-    return VStatus();
+    return assign(node, attribute, key.view(), value, drivingConnection(node, path));
 }
 
 bool isLocked(const Node& node, const PlugPath& path) {
