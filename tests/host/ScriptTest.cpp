@@ -4,6 +4,7 @@
 #include "tests/support/HostTestSupport.h"
 
 #include "host/src/script/CommandEngine.h"
+#include "host/src/script/CommandFlags.h"
 #include "host/src/script/ScriptInterpreter.h"
 #include "host/src/script/ScriptParser.h"
 
@@ -13,6 +14,7 @@
 
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -88,6 +90,8 @@ TEST_F(ScriptTest, CommandsReceiveTheirWordsAsTheHostSplitsThem) {
         {"sets -e -forceElement \"lambert2SG_longer_name\" \"pGridShape1.f[12345:12346]\"",
          {"sets", "-e", "-forceElement", "lambert2SG_longer_name", "pGridShape1.f[12345:12346]"}},
         {"cmd `inner a_word_longer_than_fifteen` a_word_longer_than_fifteen", {"cmd", "ok", "a_word_longer_than_fifteen"}},
+        {"cmd a`other`b\"c\"d;", {"cmd", "a", "ok", "b", "c", "d"}},
+        {"cmd_2x\r-v\r\n\xc3\xa9t\xc3\xa9 [x]{y}", {"cmd_2x", "-v", "\xc3\xa9t\xc3\xa9", "[x]{y}"}},
     };
     for (const Case& entry : cases) {
         SCOPED_TRACE(entry.script);
@@ -96,6 +100,60 @@ TEST_F(ScriptTest, CommandsReceiveTheirWordsAsTheHostSplitsThem) {
         ASSERT_FALSE(interpreter.calls.empty());
         EXPECT_EQ(interpreter.calls.back(), entry.words);
     }
+}
+
+VArgList argsOf(const Words& words) {
+    VStringArray array;
+    for (const std::string& word : words) array.append(VString(word));
+    return VArgList(std::move(array));
+}
+
+// Flags refer into the argument list; the lists of copies that callers may ask for agree.
+TEST_F(ScriptTest, FlagsReadInPlaceAgreeWithTheirCopies) {
+    using vexa_host::CommandFlags;
+    const std::vector<vexa_host::FlagSpec> table = {
+        {"-q", "-query", 0}, {"-e", "-edit", 0}, {"-fe", "-forceElement", 1}, {"-co", "-count", 2}};
+    const VArgList args = argsOf({"-e", "first_long_positional_word", "-forceElement", "groupSG", "-co", "1", "2", "second",
+                                  "-co", "3", "4"});
+    CommandFlags flags;
+    std::string error;
+    ASSERT_TRUE(flags.read(args, table, error)) << error;
+    EXPECT_TRUE(flags.edit());
+    EXPECT_FALSE(flags.query());
+    ASSERT_EQ(flags.positionalCount(), 2u);
+    EXPECT_EQ(flags.positionalWord(0), "first_long_positional_word");
+    EXPECT_EQ(&flags.positionalWord(1), &args.arguments().items()[7].str());
+    EXPECT_EQ(flags.positional(), (Words{"first_long_positional_word", "second"}));
+    ASSERT_NE(flags.firstValue("-fe"), nullptr);
+    EXPECT_EQ(*flags.firstValue("-fe"), "groupSG");
+    EXPECT_EQ(flags.firstValue("-e"), nullptr);
+    EXPECT_EQ(flags.firstValue("-q"), nullptr);
+    EXPECT_EQ(*flags.values("-co"), (Words{"3", "4"}));  // the last use
+    EXPECT_EQ(flags.value("-co"), "3");
+    EXPECT_EQ(flags.value("-q", "none"), "none");
+    ASSERT_EQ(flags.flags().size(), 4u);
+    EXPECT_TRUE(flags.flags()[0].values.empty());
+    EXPECT_EQ(flags.flags()[1].values, Words{"groupSG"});
+    EXPECT_EQ(flags.flags()[2].values, (Words{"1", "2"}));
+    EXPECT_STREQ(flags.flags()[3].spec.shortName, "-co");
+
+    // A second read starts afresh: a query takes no values, so "x" is positional.
+    const VArgList query = argsOf({"-q", "-fe", "x"});
+    ASSERT_TRUE(flags.read(query, table, error)) << error;
+    EXPECT_TRUE(flags.query());
+    EXPECT_FALSE(flags.edit());
+    EXPECT_EQ(flags.positional(), Words{"x"});
+    ASSERT_EQ(flags.flags().size(), 2u);
+    EXPECT_TRUE(flags.values("-fe")->empty());
+    EXPECT_EQ(flags.firstValue("-fe"), nullptr);
+    EXPECT_FALSE(flags.has("-co"));
+
+    const VArgList shortOfValues = argsOf({"-co", "1"});
+    EXPECT_FALSE(flags.read(shortOfValues, table, error));
+    EXPECT_EQ(error, "the flag -co needs 2 values");
+    const VArgList unknown = argsOf({"word", "-zz"});
+    EXPECT_FALSE(flags.read(unknown, table, error));
+    EXPECT_EQ(error, "invalid flag -zz");
 }
 
 TEST_F(ScriptTest, StatementsOfOneLineRunInOrderWithTheirOwnWords) {

@@ -21,8 +21,9 @@ namespace vexa_host {
 class VEXA_API SetMembers : public NodePayload {
 public:
     // False when the item is already a member. A component on a path that the set holds with
-    // a component of the same kind is merged into that member (addUnique).
-    bool add(const SelectionItem& item);
+    // a component of the same kind is merged into that member (addUnique); merged, when
+    // given, tells whether it was.
+    bool add(const SelectionItem& item, bool* merged = nullptr);
     bool remove(const SelectionItem& item);
     const std::vector<SelectionItem>& items();
     bool holds(const SelectionItem& item);

@@ -34,13 +34,19 @@ bool isModeFlag(const FlagSpec* spec, const char* name) {
 
 bool CommandFlags::read(const VArgList& args, const std::vector<FlagSpec>& table, std::string& error) {
     const std::vector<VString>& words = args.arguments().items();
+    words_ = &words;
+    query_ = false;
+    edit_ = false;
+    flags_.clear();
+    positionalAt_.clear();
+    positional_.clear();
+    positionalCopied_ = false;
     // Each word's table entry, looked up once (null for a word that is no flag); commands of a
     // few words keep them on the stack.
     constexpr size_t kWordsOnStack = 16;
     const FlagSpec* onStack[kWordsOnStack] = {};
     std::vector<const FlagSpec*> onHeap(words.size() > kWordsOnStack ? words.size() : 0, nullptr);
     const FlagSpec** specs = onHeap.empty() ? onStack : onHeap.data();
-    flags_.reserve(words.size());
     for (size_t i = 0; i < words.size(); ++i) {
         const FlagSpec* spec = looksLikeFlag(words[i].str()) ? lookUp(table, words[i].str()) : nullptr;
         specs[i] = spec;
@@ -49,7 +55,7 @@ bool CommandFlags::read(const VArgList& args, const std::vector<FlagSpec>& table
     }
     for (size_t i = 0; i < words.size(); ++i) {
         if (!looksLikeFlag(words[i].str())) {
-            positional_.push_back(words[i].str());
+            positionalAt_.push_back(i);
             continue;
         }
         const FlagSpec* spec = specs[i];
@@ -57,35 +63,63 @@ bool CommandFlags::read(const VArgList& args, const std::vector<FlagSpec>& table
             error = "invalid flag " + words[i].str();
             return false;
         }
-        Flag flag;
-        flag.spec = *spec;
         const size_t count = query_ ? 0 : static_cast<size_t>(spec->valueCount);
         if (words.size() - i - 1 < count) {
             error = "the flag " + words[i].str() + " needs " + std::to_string(count) + " value" + (count == 1 ? "" : "s");
             return false;
         }
-        for (size_t k = i + 1; k < i + 1 + count; ++k) flag.values.push_back(words[k].str());
+        if (flags_.empty()) flags_.reserve(words.size() - i);  // one block for the flags of most commands
+        Flag& flag = flags_.emplace_back();
+        flag.spec = *spec;
+        flag.first = i + 1;
+        flag.count = count;
         i += count;
-        flags_.push_back(std::move(flag));
     }
     return true;
 }
 
-const CommandFlags::Flag* CommandFlags::find(const char* shortName) const {
+CommandFlags::Flag* CommandFlags::find(const char* shortName) const {
     for (auto it = flags_.rbegin(); it != flags_.rend(); ++it) {
         if (std::strcmp(it->spec.shortName, shortName) == 0) return &*it;
     }
     return nullptr;
 }
 
+void CommandFlags::fillValues(Flag& flag) const {
+    if (flag.values.size() == flag.count) return;
+    flag.values.clear();
+    for (size_t k = flag.first; k < flag.first + flag.count; ++k) flag.values.push_back(word(k));
+}
+
 const std::vector<std::string>* CommandFlags::values(const char* shortName) const {
-    const Flag* flag = find(shortName);
-    return flag != nullptr ? &flag->values : nullptr;
+    Flag* flag = find(shortName);
+    if (flag == nullptr) return nullptr;
+    fillValues(*flag);
+    return &flag->values;
 }
 
 std::string CommandFlags::value(const char* shortName, const std::string& fallback) const {
+    const std::string* first = firstValue(shortName);
+    return first != nullptr ? *first : fallback;
+}
+
+const std::string* CommandFlags::firstValue(const char* shortName) const {
     const Flag* flag = find(shortName);
-    return flag != nullptr && !flag->values.empty() ? flag->values.front() : fallback;
+    return flag != nullptr && flag->count > 0 ? &word(flag->first) : nullptr;
+}
+
+const std::vector<CommandFlags::Flag>& CommandFlags::flags() const {
+    for (Flag& flag : flags_) fillValues(flag);
+    return flags_;
+}
+
+const std::vector<std::string>& CommandFlags::positional() const {
+    if (!positionalCopied_) {
+        positional_.reserve(positionalAt_.size());
+        for (size_t at : positionalAt_) positional_.push_back(word(at));
+        positionalCopied_ = true;
+    }
+    return positional_;
 }
 
 bool readBoolWord(const std::string& word, bool& value) {

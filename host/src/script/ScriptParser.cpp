@@ -7,11 +7,30 @@ namespace vexa_host {
 
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-bool isNameStart(char c) { return std::isalpha(static_cast<unsigned char>(c)) != 0 || c == '_'; }
-bool isNameChar(char c) { return isNameStart(c) || std::isdigit(static_cast<unsigned char>(c)) != 0; }
-bool isDigit(char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; }
-bool endsWord(char c) { return isBlank(c) || c == ';' || c == '"' || c == '`'; }
+// What each byte is to the scanner, looked up once per character: the words and strings of
+// a command are scanned a byte at a time.
+enum CharClass : unsigned char { kBlank = 1, kEndsWord = 2, kEndsStringRun = 4, kNameStart = 8, kNameChar = 16, kDigit = 32 };
+
+struct CharTable {
+    unsigned char classes[256] = {};
+    constexpr CharTable() {
+        for (const char c : {' ', '\t', '\r', '\n'}) classes[static_cast<unsigned char>(c)] = kBlank | kEndsWord;
+        for (const char c : {';', '"', '`'}) classes[static_cast<unsigned char>(c)] |= kEndsWord;
+        for (const char c : {'"', '\\'}) classes[static_cast<unsigned char>(c)] |= kEndsStringRun;
+        for (int c = 'a'; c <= 'z'; ++c) classes[c] |= kNameStart | kNameChar;
+        for (int c = 'A'; c <= 'Z'; ++c) classes[c] |= kNameStart | kNameChar;
+        classes[static_cast<unsigned char>('_')] |= kNameStart | kNameChar;
+        for (int c = '0'; c <= '9'; ++c) classes[c] |= kNameChar | kDigit;
+    }
+};
+constexpr CharTable kChars;
+
+bool is(char c, CharClass what) { return (kChars.classes[static_cast<unsigned char>(c)] & what) != 0; }
+bool isBlank(char c) { return is(c, kBlank); }
+bool isNameStart(char c) { return is(c, kNameStart); }
+bool isNameChar(char c) { return is(c, kNameChar); }
+bool isDigit(char c) { return is(c, kDigit); }
+bool endsWord(char c) { return is(c, kEndsWord); }
 
 // The word is the keyword; the lengths are compared first, which settles most words.
 template <size_t N>
@@ -313,7 +332,7 @@ private:
         ++pos_;
         while (true) {
             size_t stop = pos_;
-            while (stop < text_.size() && text_[stop] != '"' && text_[stop] != '\\') ++stop;
+            while (stop < text_.size() && !is(text_[stop], kEndsStringRun)) ++stop;
             if (stop >= text_.size() || (text_[stop] == '\\' && stop + 1 >= text_.size())) break;
             value.append(text_, pos_, stop - pos_);
             pos_ = stop + 1;

@@ -165,7 +165,9 @@ VStatus addToDeformer(Node& set, const SelectionItem& item) {
 // Puts a shape or elements of it into a shading group.
 void addRenderable(Node& group, SetMembers& members, const SelectionItem& shape, bool force) {
     if (force) leaveOtherGroups(group, shape);
-    if (!holdsWhole(members, shape) && members.add(shape)) {
+    // A member merged into one on the same shape: the group was noted for the shape then.
+    bool merged = false;
+    if (!holdsWhole(members, shape) && members.add(shape, &merged) && !merged) {
         if (Node* node = liveNodeOf(shape.node)) GroupsOfShapes::instance().note(*node, group);
     }
 }
