@@ -148,6 +148,15 @@ TEST_F(ScriptTest, FlagsReadInPlaceAgreeWithTheirCopies) {
     EXPECT_EQ(flags.firstValue("-fe"), nullptr);
     EXPECT_FALSE(flags.has("-co"));
 
+    // More positional words than are kept in place.
+    const Words many = {"p0", "p1", "-e", "p2", "p3", "p4", "p5", "p6"};
+    const VArgList manyArgs = argsOf(many);
+    ASSERT_TRUE(flags.read(manyArgs, table, error)) << error;
+    ASSERT_EQ(flags.positionalCount(), 7u);
+    EXPECT_EQ(flags.positionalWord(2), "p2");
+    EXPECT_EQ(flags.positionalWord(6), "p6");
+    EXPECT_EQ(flags.positional(), (Words{"p0", "p1", "p2", "p3", "p4", "p5", "p6"}));
+
     const VArgList shortOfValues = argsOf({"-co", "1"});
     EXPECT_FALSE(flags.read(shortOfValues, table, error));
     EXPECT_EQ(error, "the flag -co needs 2 values");

@@ -45,7 +45,7 @@ VStatus listMembers(const CommandFlags& flags, CommandResult& result) {
     if (flags.positional().size() != 1) return commandError("sets", "name one set to list");
     Node* set = nullptr;
     if (VStatus status = nodeNamed(flags.positional().front(), set); !status) return commandError("sets", status.errorString().str());
-    auto* members = dynamic_cast<SetMembers*>(set->payload());
+    auto* members = SetMembers::of(set->payload());
     if (members == nullptr) return commandError("sets", set->name() + " is not a set");
     for (const SelectionItem& item : members->items()) {
         for (const std::string& text : selectionTexts(item)) result.addText(text);

@@ -1,11 +1,16 @@
 #include "host/src/scene/SetMembers.h"
 
 #include <algorithm>
+#include <typeinfo>
 
 namespace vexa_host {
 
 // Every kind of item names its node (dagItem, nodeItem, plugItem), and two items alike stand
 // on one node, so the members on the item's node are all it can equal or merge with.
+SetMembers* SetMembers::of(NodePayload* payload) {
+    return payload != nullptr && typeid(*payload) == typeid(SetMembers) ? static_cast<SetMembers*>(payload) : nullptr;
+}
+
 bool SetMembers::add(const SelectionItem& item, bool* merged) {
     if (merged != nullptr) *merged = false;
     std::vector<size_t>& positions = positions_[item.node.record().get()];

@@ -3,7 +3,6 @@
 #include <vexa/VMessageLog.h>
 #include <vexa/VString.h>
 
-#include <cctype>
 #include <cstring>
 
 namespace vexa_host {
@@ -11,7 +10,9 @@ namespace vexa_host {
 namespace {
 
 bool looksLikeFlag(const std::string& word) {
-    return word.size() > 1 && word[0] == '-' && std::isalpha(static_cast<unsigned char>(word[1])) != 0;
+    if (word.size() < 2 || word[0] != '-') return false;
+    const char letter = static_cast<char>(word[1] | 0x20);  // either case
+    return letter >= 'a' && letter <= 'z';
 }
 
 // Flags of a table mostly differ in their first letter: only names that share it are compared.
@@ -26,6 +27,11 @@ const FlagSpec* lookUp(const std::vector<FlagSpec>& table, const std::string& wo
     return nullptr;
 }
 
+// Short names mostly differ in their second letter ("-fe", "-add"), compared before the rest.
+bool sameShortName(const char* held, const char* asked) {
+    return held[0] == asked[0] && (held[0] == '\0' || (held[1] == asked[1] && std::strcmp(held, asked) == 0));
+}
+
 bool isModeFlag(const FlagSpec* spec, const char* name) {
     return spec != nullptr && std::strcmp(spec->shortName, name) == 0 && spec->valueCount == 0;
 }
@@ -38,7 +44,8 @@ bool CommandFlags::read(const VArgList& args, const std::vector<FlagSpec>& table
     query_ = false;
     edit_ = false;
     flags_.clear();
-    positionalAt_.clear();
+    positionalBeyond_.clear();
+    positionalCount_ = 0;
     positional_.clear();
     positionalCopied_ = false;
     // Each word's table entry, looked up once (null for a word that is no flag); commands of a
@@ -55,7 +62,7 @@ bool CommandFlags::read(const VArgList& args, const std::vector<FlagSpec>& table
     }
     for (size_t i = 0; i < words.size(); ++i) {
         if (!looksLikeFlag(words[i].str())) {
-            positionalAt_.push_back(i);
+            addPositional(i);
             continue;
         }
         const FlagSpec* spec = specs[i];
@@ -80,9 +87,18 @@ bool CommandFlags::read(const VArgList& args, const std::vector<FlagSpec>& table
 
 CommandFlags::Flag* CommandFlags::find(const char* shortName) const {
     for (auto it = flags_.rbegin(); it != flags_.rend(); ++it) {
-        if (std::strcmp(it->spec.shortName, shortName) == 0) return &*it;
+        if (sameShortName(it->spec.shortName, shortName)) return &*it;
     }
     return nullptr;
+}
+
+void CommandFlags::addPositional(size_t at) {
+    if (positionalCount_ < kPositionalInPlace) {
+        positionalInPlace_[positionalCount_] = at;
+    } else {
+        positionalBeyond_.push_back(at);
+    }
+    ++positionalCount_;
 }
 
 void CommandFlags::fillValues(Flag& flag) const {
@@ -115,8 +131,8 @@ const std::vector<CommandFlags::Flag>& CommandFlags::flags() const {
 
 const std::vector<std::string>& CommandFlags::positional() const {
     if (!positionalCopied_) {
-        positional_.reserve(positionalAt_.size());
-        for (size_t at : positionalAt_) positional_.push_back(word(at));
+        positional_.reserve(positionalCount_);
+        for (size_t index = 0; index < positionalCount_; ++index) positional_.push_back(word(positionalAt(index)));
         positionalCopied_ = true;
     }
     return positional_;

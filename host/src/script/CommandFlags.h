@@ -54,19 +54,28 @@ public:
     const std::vector<Flag>& flags() const;
     const std::vector<std::string>& positional() const;
     // The positional words as they stand in the arguments, without copies.
-    size_t positionalCount() const { return positionalAt_.size(); }
-    const std::string& positionalWord(size_t index) const { return word(positionalAt_[index]); }
+    size_t positionalCount() const { return positionalCount_; }
+    const std::string& positionalWord(size_t index) const { return word(positionalAt(index)); }
 
 private:
     Flag* find(const char* shortName) const;
     const std::string& word(size_t index) const { return (*words_)[index].str(); }
     void fillValues(Flag& flag) const;
+    void addPositional(size_t at);
+    size_t positionalAt(size_t index) const {
+        return index < kPositionalInPlace ? positionalInPlace_[index] : positionalBeyond_[index - kPositionalInPlace];
+    }
 
     bool query_ = false;
     bool edit_ = false;
     const std::vector<VString>* words_ = nullptr;
     mutable std::vector<Flag> flags_;  // values filled on demand
-    std::vector<size_t> positionalAt_;
+    // Where the positional words stand among the words: the first few in place (most commands
+    // name one or two), the rest in a list.
+    static constexpr size_t kPositionalInPlace = 4;
+    size_t positionalInPlace_[kPositionalInPlace] = {};
+    std::vector<size_t> positionalBeyond_;
+    size_t positionalCount_ = 0;
     mutable std::vector<std::string> positional_;  // copies, made on demand
     mutable bool positionalCopied_ = false;
 };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <utility>
 
 namespace vexa_host {
 
@@ -63,10 +64,10 @@ public:
                 ++pos_;
                 continue;
             }
-            ScriptStatement statement;
+            // Read in place: a failed statement leaves the block incomplete, as a failed parse may.
+            ScriptStatement& statement = statements.emplace_back();
             statement.offset = base_ + pos_;
             if (!this->statement(statement)) return false;
-            statements.push_back(std::move(statement));
             skipBlanks();
             if (atEnd()) return true;
             if (peek() != ';') return unexpected();
@@ -105,7 +106,7 @@ private:
     void skipBlanks() {
         while (!atEnd()) {
             if (isBlank(peek())) {
-                ++pos_;
+                pos_ = scanWhile(pos_ + 1, kBlank);
             } else if (peek() == '/' && peek(1) == '/') {
                 while (!atEnd() && peek() != '\n') ++pos_;
             } else {
@@ -114,11 +115,27 @@ private:
         }
     }
 
+    // The first position from `from` on whose byte is not of the class (or the end), scanned
+    // through a pointer so that the text's size and place are read once.
+    size_t scanWhile(size_t from, CharClass what) const {
+        const char* const begin = text_.data();
+        const char* const end = begin + text_.size();
+        const char* at = begin + from;
+        while (at != end && is(*at, what)) ++at;
+        return static_cast<size_t>(at - begin);
+    }
+    // The same, up to the first byte of the class.
+    size_t scanUntil(size_t from, CharClass what) const {
+        const char* const begin = text_.data();
+        const char* const end = begin + text_.size();
+        const char* at = begin + from;
+        while (at != end && !is(*at, what)) ++at;
+        return static_cast<size_t>(at - begin);
+    }
+
     std::string name() {
         const size_t start = pos_;
-        if (isNameStart(peek())) {
-            while (isNameChar(peek())) ++pos_;
-        }
+        if (isNameStart(peek())) pos_ = scanWhile(pos_ + 1, kNameChar);
         return text_.substr(start, pos_ - start);
     }
 
@@ -136,7 +153,7 @@ private:
         }
         if (global) return fail("a type must follow global");
         statement.kind = ScriptStatement::kCommand;
-        statement.name = word;
+        statement.name = std::move(word);
         if (peek() == '(') {
             ScriptExpression call;
             if (!callArguments(call)) return false;
@@ -207,7 +224,7 @@ private:
         default: break;
         }
         const size_t start = pos_;
-        while (!atEnd() && !endsWord(text_[pos_])) ++pos_;
+        pos_ = scanUntil(pos_, kEndsWord);
         argument.kind = ScriptExpression::kText;
         argument.text.assign(text_, start, pos_ - start);
         return true;
@@ -331,8 +348,7 @@ private:
         const size_t start = pos_;
         ++pos_;
         while (true) {
-            size_t stop = pos_;
-            while (stop < text_.size() && !is(text_[stop], kEndsStringRun)) ++stop;
+            const size_t stop = scanUntil(pos_, kEndsStringRun);
             if (stop >= text_.size() || (text_[stop] == '\\' && stop + 1 >= text_.size())) break;
             value.append(text_, pos_, stop - pos_);
             pos_ = stop + 1;
