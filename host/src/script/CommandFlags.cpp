@@ -33,7 +33,7 @@ bool sameShortName(const char* held, const char* asked) {
 }
 
 bool isModeFlag(const FlagSpec* spec, const char* name) {
-    return spec != nullptr && std::strcmp(spec->shortName, name) == 0 && spec->valueCount == 0;
+    return spec != nullptr && spec->valueCount == 0 && sameShortName(spec->shortName, name);
 }
 
 }  // namespace
