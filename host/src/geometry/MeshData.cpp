@@ -339,7 +339,8 @@ bool showsOwnGeometry(const Node& node) {
 // a cast that searches the class tree; set edits read a shape's mesh once per command.
 MeshDataPtr meshIn(const PlugValue& value) {
     const auto* data = std::get_if<std::shared_ptr<const DataValue>>(&value);
-    if (data == nullptr || *data == nullptr || typeid(**data) != typeid(MeshData)) return nullptr;
+    const DataValue* held = data != nullptr ? data->get() : nullptr;
+    if (held == nullptr || typeid(*held) != typeid(MeshData)) return nullptr;
     return std::static_pointer_cast<const MeshData>(*data);
 }
 
