@@ -177,6 +177,37 @@ TEST_F(ScriptTest, StatementsOfOneLineRunInOrderWithTheirOwnWords) {
                                                      {"second", "ok", "c_long_unquoted_word_here"}}));
 }
 
+// A block parsed again holds the new text's statements only, none of the earlier ones' parts;
+// an interpreter's runs one after another each run their own statements.
+TEST_F(ScriptTest, ABlockParsedAgainHoldsOnlyTheNewStatements) {
+    vexa_host::ScriptBlock block;
+    std::string error;
+    ASSERT_TRUE(vexa_host::ScriptParser::parse("int $n[] = 3; first a b c; second \"x\"", block, error)) << error;
+    ASSERT_EQ(block.size(), 3u);
+    ASSERT_TRUE(vexa_host::ScriptParser::parse("  sets -e g", block, error)) << error;
+    ASSERT_EQ(block.size(), 1u);
+    const vexa_host::ScriptStatement& statement = block.front();
+    EXPECT_EQ(statement.kind, vexa_host::ScriptStatement::kCommand);
+    EXPECT_EQ(statement.name, "sets");
+    EXPECT_TRUE(statement.type.empty());
+    EXPECT_FALSE(statement.array);
+    EXPECT_EQ(statement.offset, 2u);
+    ASSERT_EQ(statement.arguments.size(), 2u);
+    EXPECT_EQ(statement.arguments[0].text, "-e");
+    EXPECT_EQ(statement.arguments[1].text, "g");
+    EXPECT_FALSE(vexa_host::ScriptParser::parse("a; b (", block, error));
+    ASSERT_TRUE(vexa_host::ScriptParser::parse("$v = 1", block, error)) << error;
+    ASSERT_EQ(block.size(), 1u);
+    EXPECT_EQ(block.front().kind, vexa_host::ScriptStatement::kAssignment);
+
+    RecordingInterpreter interpreter;
+    ASSERT_TRUE(interpreter.run("one a b c d e f g h i j; two k; three; four; five"));
+    interpreter.calls.clear();
+    ASSERT_TRUE(interpreter.run("six"));
+    ASSERT_TRUE(interpreter.run("seven x_long_enough_to_leave_the_short_string"));
+    EXPECT_EQ(interpreter.calls, (std::vector<Words>{{"six"}, {"seven", "x_long_enough_to_leave_the_short_string"}}));
+}
+
 TEST_F(ScriptTest, MalformedScriptsAreRefusedWholeWithTheReason) {
     struct Case {
         const char* script;

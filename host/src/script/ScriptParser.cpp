@@ -56,7 +56,18 @@ public:
     Reader(const std::string& text, int depth, const std::string& whole, size_t base)
         : text_(text), depth_(depth), whole_(whole), base_(base) {}
 
+    // The statements already in the block are read over, keeping their storage; those left
+    // over are dropped.
     bool block(ScriptBlock& statements) {
+        size_t used = 0;
+        const bool read = readStatements(statements, used);
+        statements.erase(statements.begin() + static_cast<std::ptrdiff_t>(used), statements.end());
+        return read;
+    }
+    const std::string& error() const { return error_; }
+
+private:
+    bool readStatements(ScriptBlock& statements, size_t& used) {
         while (true) {
             skipBlanks();
             if (atEnd()) return true;
@@ -65,7 +76,7 @@ public:
                 continue;
             }
             // Read in place: a failed statement leaves the block incomplete, as a failed parse may.
-            ScriptStatement& statement = statements.emplace_back();
+            ScriptStatement& statement = nextStatement(statements, used);
             statement.offset = base_ + pos_;
             if (!this->statement(statement)) return false;
             skipBlanks();
@@ -74,9 +85,24 @@ public:
             ++pos_;
         }
     }
-    const std::string& error() const { return error_; }
 
-private:
+    // The next statement of the block, blank: one held from an earlier parse keeps the room of
+    // its texts and arguments, so a block parsed again and again stops allocating.
+    static ScriptStatement& nextStatement(ScriptBlock& statements, size_t& used) {
+        if (used == statements.size()) {
+            ++used;
+            return statements.emplace_back();
+        }
+        ScriptStatement& statement = statements[used++];
+        statement.kind = ScriptStatement::kCommand;
+        statement.name.clear();
+        statement.type.clear();
+        statement.array = false;
+        statement.arguments.clear();
+        statement.offset = 0;
+        return statement;
+    }
+
     // Counts one level of nesting for as long as it lives.
     struct Level {
         explicit Level(int& depth) : depth_(depth) { ++depth_; }
@@ -397,7 +423,6 @@ private:
 }  // namespace
 
 bool ScriptParser::parse(const std::string& text, ScriptBlock& block, std::string& error) {
-    block.clear();
     Reader reader(text, 0, text, 0);
     if (reader.block(block)) return true;
     error = reader.error();
