@@ -158,6 +158,38 @@ TEST_F(PlugTest, PlugNamesCarryElementIndices) {
     EXPECT_EQ(status, VStatus::kNotFound);
 }
 
+// Plugs found by a plain name of a type's attribute: long and short names, inherited
+// attributes and children give the plug the parsed path gives, and choosing an index on one
+// plug leaves every other plug of that name as it was.
+TEST_F(PlugTest, PlainNamesOfTypeAttributesFindTheirPlugs) {
+    VObject ball = makeTransform("ball");
+    VObject bone = makeNode("joint", "bone");
+    EXPECT_TRUE(plugOf(ball, "tx") == plugOf(ball, "translateX"));
+    EXPECT_TRUE(plugOf(ball, "translateX") == plugOf(ball, "translate.translateX"));
+    EXPECT_FALSE(plugOf(ball, "translateX") == plugOf(bone, "translateX"));
+    EXPECT_EQ(plugOf(bone, "rx").name(), "bone.rotateX");
+    EXPECT_EQ(plugOf(bone, "jointOrientZ").name(), "bone.jointOrientZ");
+    VPlug child = plugOf(ball, "sy");
+    ASSERT_TRUE(child.isChild());
+    EXPECT_TRUE(child.parent() == plugOf(ball, "scale"));
+    ASSERT_TRUE(child.setValue(3.0));
+    EXPECT_EQ(plugOf(ball, "scaleY").asDouble(), 3.0);
+    EXPECT_EQ(plugOf(bone, "scaleY").asDouble(), 1.0);
+    VStatus status;
+    VFnDependencyNode(ball).findPlug("jointOrientZ", &status);
+    EXPECT_EQ(status, VStatus::kNotFound);
+    VFnDependencyNode(ball).findPlug("localPosition", &status);
+    EXPECT_EQ(status, VStatus::kNotFound);
+
+    VPlug chosen = plugOf(ball, "worldMatrix");
+    ASSERT_TRUE(chosen.selectAncestorLogicalIndex(2, VObject::kNullObj));
+    EXPECT_EQ(chosen.info(), "ball.worldMatrix[2]");
+    EXPECT_EQ(plugOf(ball, "wm").info(), "ball.worldMatrix");
+    EXPECT_TRUE(plugOf(bone, "worldMatrix").isArray());
+    VFnDependencyNode(ball).setName("renamed");
+    EXPECT_EQ(plugOf(ball, "tx").name(), "renamed.translateX");
+}
+
 // Values are kept by the plug's long text, whatever name wrote them: a plain plug under its
 // attribute's long name, a plug below an element with the element's index.
 TEST_F(PlugTest, ValuesAreKeptByThePlugsLongText) {

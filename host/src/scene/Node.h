@@ -71,6 +71,9 @@ public:
 
     // Attributes: the type's, then the node's own (each parent before its children).
     AttributePtr findAttribute(const std::string& name) const;
+    // The shared path of the type's attribute of that long or short name; null for any other
+    // text (a dynamic attribute, an index, a child path).
+    std::shared_ptr<const PlugPath> typePlugPath(const std::string& name) const;
     std::vector<AttributePtr> attributes() const;
     // The count of attributes() and its element at the index (null past the end), without
     // making the list: a walk over a node's attributes by index stays linear.
