@@ -441,9 +441,9 @@ bool RBvhFile::BuildNodes(RWyxObjectFactory& factory, RWyxNode* referenceNode, c
 
 namespace {
 
-// Angles this near a quarter turn (degrees) are where the Euler XYZ angles of a rotation may
-// come out on either side of 0 or of a half turn with rounding alone; past kNearGimbal the
-// middle angle nears the gimbal lock, where they change form.
+// Angles this near a whole number of quarter turns (degrees) are where the Euler XYZ angles
+// of a rotation may come out on either side of 0 or of a half turn with rounding alone; past
+// kNearGimbal the middle angle nears the gimbal lock, where they change form.
 constexpr double kNearQuarterTurn = 1e-4;
 constexpr double kNearGimbal = 89.0;
 
