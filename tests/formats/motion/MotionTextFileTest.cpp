@@ -224,6 +224,14 @@ TEST(MotionTextFileTest, RowsOfNumbersReadAsOneNumberAfterAnother) {
     EXPECT_STREQ(file.GetCursor(), "3");
     file.Load(std::string("1 2\0 3\n", 8));
     EXPECT_EQ(file.ReadFiniteDoubles(values, 3), 2);
+
+    // Another skip set takes effect at once.
+    file.Load("1, 2,,3\n");
+    EXPECT_EQ(file.ReadFiniteDoubles(values, 3), 1);
+    EXPECT_STREQ(file.SetSkipDelimiters(", "), kBlanks);
+    file.Load("1, 2,,3\n");
+    EXPECT_EQ(file.ReadFiniteDoubles(values, 3), 3);
+    EXPECT_EQ(values[2], 3.0);
 }
 
 TEST(MotionTextFileTest, VectorsNeedAllThreeNumbers) {
