@@ -12,6 +12,7 @@
 #include "scene/RWyxObjectFactory.h"
 #include "scene/RWyxTakeNode.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -69,6 +70,17 @@ double WholeRate(double frameTime) {
 
 double Clean(double value) { return std::fabs(value) <= kOffsetEpsilon ? 0.0 : value; }
 
+// The Euler code (0 to 11) whose axes are the given sequence; -1 when none is (an axis repeats).
+int EulerCodeOf(const int axes[3]) {
+    for (int code = 0; code < 12; ++code) {
+        const EulerOrder order = GetEulerOrder(code);
+        if (!order.repeated && std::equal(axes, axes + 3, order.axes)) {
+            return code;
+        }
+    }
+    return -1;
+}
+
 }  // namespace
 
 bool RBvhJoint::HasPositionChannel() const {
@@ -78,6 +90,26 @@ bool RBvhJoint::HasPositionChannel() const {
         }
     }
     return false;
+}
+
+void RBvhJoint::PlanConversion() {
+    std::fill(positionValue, positionValue + 3, -1);
+    std::fill(rotationValue, rotationValue + 3, -1);
+    int rotations = 0;
+    int rotationAxes[3] = {};
+    for (int c = channelCount - 1; c >= 0; --c) {
+        const int code = channels[c];
+        if (code <= kZPosition) {
+            // Of two channels of one position, the later one stands.
+            positionValue[code] = positionValue[code] < 0 ? c : positionValue[code];
+        } else if (rotations++ < 3) {
+            // From the last listed on: the order in which the rotations act.
+            rotationAxes[rotations - 1] = code - kXRotation;
+            rotationValue[rotations - 1] = c;
+        }
+    }
+    eulerCode = rotations == 3 ? EulerCodeOf(rotationAxes) : -1;
+    rotationForm = eulerCode < 0 ? kComposed : eulerCode == 0 ? kEulerXyz : kEuler;
 }
 
 RBvhFile::RBvhFile(bool report) : RMotionTextFile("BioVision", kDelimiters, "", true, report) {
@@ -407,6 +439,74 @@ bool RBvhFile::BuildNodes(RWyxObjectFactory& factory, RWyxNode* referenceNode, c
 
 // ---- motion ---------------------------------------------------------------------------------------------
 
+namespace {
+
+// Angles this near a whole number of quarter turns (degrees) are where the Euler XYZ angles
+// of a rotation may come out on either side of 0 or of a half turn with rounding alone; past
+// kNearGimbal the middle angle nears the gimbal lock, where they change form.
+constexpr double kNearQuarterTurn = 1e-4;
+constexpr double kNearGimbal = 89.0;
+
+void XyzAngles(const RMatrix& rotation, double angles[3]) {
+    RVector4 xyz;
+    MatrixToEulerXYZ(xyz, rotation);
+    angles[0] = xyz.x;
+    angles[1] = xyz.y;
+    angles[2] = xyz.z;
+}
+
+// Each rotation channel's matrix composed in turn: the channel's rotation acts before those
+// listed ahead of it.
+void ComposedAngles(const RBvhJoint& joint, const double* values, double angles[3]) {
+    RMatrix rotation;
+    for (int c = 0; c < joint.channelCount; ++c) {
+        const int axisIndex = joint.channels[c] - RBvhJoint::kXRotation;
+        if (axisIndex < 0) {
+            continue;
+        }
+        const double value = values[c];
+        RMatrix axis;
+        EulerXYZToMatrix(axis, axisIndex == 0 ? value : 0.0, axisIndex == 1 ? value : 0.0,
+                         axisIndex == 2 ? value : 0.0);
+        MatrixMultiplyRotation(rotation, rotation, axis);
+    }
+    XyzAngles(rotation, angles);
+}
+
+bool IsInsideQuarterTurn(double degrees) {
+    const double a = std::fabs(degrees);
+    return (a > kNearQuarterTurn && a < 90.0 - kNearQuarterTurn) ||
+           (a > 90.0 + kNearQuarterTurn && a < 180.0 - kNearQuarterTurn);
+}
+
+// Whether principal Euler XYZ angles are clear of every place where rounding decides: then
+// ComposedAngles gives them too, to their last bits or nearly, and where they are not it is
+// taken itself, so that every file reads as composing its channels reads it.
+bool IsClearOfTies(const double angles[3]) {
+    const double middle = std::fabs(angles[1]);
+    return IsInsideQuarterTurn(angles[0]) && IsInsideQuarterTurn(angles[2]) && middle > kNearQuarterTurn &&
+           middle < kNearGimbal;
+}
+
+// The joint's rotation of the frame as Euler XYZ angles; the values start at its first.
+void JointAngles(const RBvhJoint& joint, const double* values, double angles[3]) {
+    const int* slot = joint.rotationValue;
+    if (joint.rotationForm == RBvhJoint::kEulerXyz) {
+        for (int i = 0; i < 3; ++i) {
+            angles[i] = values[slot[i]];
+        }
+    } else if (joint.rotationForm == RBvhJoint::kEuler) {
+        RMatrix rotation;
+        EulerToMatrix(rotation, values[slot[0]], values[slot[1]], values[slot[2]], joint.eulerCode);
+        XyzAngles(rotation, angles);
+    }
+    if (joint.rotationForm == RBvhJoint::kComposed || !IsClearOfTies(angles)) {
+        ComposedAngles(joint, values, angles);
+    }
+}
+
+}  // namespace
+
 void RBvhFile::ConvertFrame(const double* values, bool first) {
     for (const std::unique_ptr<RBvhJoint>& entry : joints_) {
         RBvhJoint& joint = *entry;
@@ -414,25 +514,14 @@ void RBvhFile::ConvertFrame(const double* values, bool first) {
             continue;
         }
         joint.translation = joint.offset;
-        RMatrix rotation;
-        for (int c = 0; c < joint.channelCount; ++c) {
-            const double value = values[c];
-            const int code = joint.channels[c];
-            if (code <= RBvhJoint::kZPosition) {
-                *joint.translation.Component(code) = value;
-                continue;
+        for (int i = 0; i < 3; ++i) {
+            if (joint.positionValue[i] >= 0) {
+                *joint.translation.Component(i) = values[joint.positionValue[i]];
             }
-            RMatrix axis;
-            const int axisIndex = code - RBvhJoint::kXRotation;
-            EulerXYZToMatrix(axis, axisIndex == 0 ? value : 0.0, axisIndex == 1 ? value : 0.0,
-                             axisIndex == 2 ? value : 0.0);
-            // The channel's rotation acts before those listed ahead of it.
-            MatrixMultiplyRotation(rotation, rotation, axis);
         }
+        double current[3];
+        JointAngles(joint, values, current);
         values += joint.channelCount;
-        RVector4 angles;
-        MatrixToEulerXYZ(angles, rotation);
-        double current[3] = {angles.x, angles.y, angles.z};
         if (!first) {
             static const int kXyz[3] = {0, 1, 2};
             EulerFilterStep(current, current, joint.previousRotation, kXyz);
@@ -469,6 +558,7 @@ bool RBvhFile::ReadMotion(RStreamOptionsMotion& options) {
     const RTime start = options.GetStartTime();
     const RTime step = options.GetFramePeriod();
     for (const std::unique_ptr<RBvhJoint>& joint : joints_) {
+        joint->PlanConversion();
         if (!joint->IsEndSite()) {
             BeginCurveEdits(joint->curves + (joint->HasPositionChannel() ? 0 : 3), joint->HasPositionChannel() ? 6 : 3);
         }
@@ -482,14 +572,10 @@ bool RBvhFile::ReadMotion(RStreamOptionsMotion& options) {
             ok = false;
             break;
         }
-        for (int v = 0; ok && v < totalChannels_; ++v) {
-            double& value = values[static_cast<std::size_t>(v)];
-            if (!ReadDouble(value, 1.0) || !std::isfinite(value)) {
-                Error("Frame %d holds %d of its %d values", i + 1, v, totalChannels_);
-                ok = false;
-            }
-        }
-        if (!ok) {
+        const int read = ReadFiniteDoubles(values.data(), totalChannels_);
+        if (read < totalChannels_) {
+            Error("Frame %d holds %d of its %d values", i + 1, read, totalChannels_);
+            ok = false;
             break;
         }
         const RTime time = start + step * i;

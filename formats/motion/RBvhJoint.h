@@ -2,8 +2,9 @@
 #define WYX_FORMATS_MOTION_RBVHJOINT_H
 
 // One joint or end site of a BVH hierarchy as the file gives it (name, offset, channel list,
-// place in the tree), with the state its conversion to the scene keeps: the node built for
-// it, its six curves and the rotation of the frame being converted and of the frame before.
+// place in the tree), with the state its conversion to the scene keeps: where each frame's
+// values go (worked out once from the channel list), the node built for it, its six curves
+// and the rotation of the frame being converted and of the frame before.
 // The BVH file object owns every joint; a joint only points at its parent and children.
 
 #include "core/RVector4.h"
@@ -21,8 +22,17 @@ public:
     static constexpr int kMaxChannels = 6;
     static constexpr int kMaxNameLength = 127;
 
+    // How the rotation channels become the scene's Euler XYZ angles.
+    enum RotationForm {
+        kComposed,  // any other list: each channel's rotation composed in turn
+        kEuler,     // three channels about three axes: one Euler matrix of their order
+        kEulerXyz,  // the same where that order is XYZ itself: the angles as they stand
+    };
+
     bool IsEndSite() const { return endSite; }
     bool HasPositionChannel() const;
+    // Fills the conversion plan below from the channel list.
+    void PlanConversion();
 
     RBvhJoint* parent = nullptr;
     std::vector<RBvhJoint*> children;
@@ -31,6 +41,14 @@ public:
     int channels[kMaxChannels] = {};
     bool endSite = false;
     RVector4 offset{0.0, 0.0, 0.0, 1.0};
+
+    // Conversion plan: the frame value index of the X, Y, Z position (-1 for none), and for
+    // the Euler forms the Euler code of the rotation channels in the order they act (the last
+    // listed acts first) with the value index of the angle acting first, second and third.
+    int positionValue[3] = {-1, -1, -1};
+    RotationForm rotationForm = kComposed;
+    int eulerCode = 0;
+    int rotationValue[3] = {-1, -1, -1};
 
     // Conversion state.
     RVector4 translation{0.0, 0.0, 0.0, 1.0};

@@ -2,6 +2,7 @@
 
 #include "platform/SystemServices.h"
 
+#include <cassert>
 #include <cctype>
 #include <charconv>
 #include <cmath>
@@ -23,6 +24,27 @@ const char* WordEnd(const char* text) {
         ++text;
     }
     return text;
+}
+
+// Where the number at text begins: past white space and past a '+' that no other sign
+// follows (from_chars takes no '+').
+const char* NumberStart(const char* text) {
+    while (IsSpace(*text)) {
+        ++text;
+    }
+    return text[0] == '+' && text[1] != '-' && text[1] != '+' ? text + 1 : text;
+}
+
+// The finite number at start, read by from_chars no further than end: the position past it,
+// null (out untouched) when there is none or it lies beyond the doubles.
+const char* ParseFinite(const char* start, const char* end, double& out) {
+    double value = 0.0;
+    const auto result = std::from_chars(start, end, value, std::chars_format::general);
+    if (result.ec != std::errc() || !std::isfinite(value)) {
+        return nullptr;
+    }
+    out = value;
+    return result.ptr;
 }
 
 char Upper(char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); }
@@ -124,6 +146,7 @@ RMotionTextFile::RMotionTextFile(const char* formatName, const char* delimiters,
       report_(report),
       buffer_(kInitialCapacity, '\0') {
     cursor_ = buffer_.data();
+    FillSkipTable();
 }
 
 RMotionTextFile::~RMotionTextFile() { Close(); }
@@ -289,14 +312,21 @@ bool RMotionTextFile::NextLine() {
 const char* RMotionTextFile::SetSkipDelimiters(const char* set) {
     const char* previous = skipSet_;
     skipSet_ = set != nullptr ? set : "";
+    FillSkipTable();
     return previous;
+}
+
+void RMotionTextFile::FillSkipTable() {
+    for (int c = 0; c < 256; ++c) {
+        skipTable_[c] = CharInSet(static_cast<char>(c), skipSet_);
+    }
 }
 
 const char* RMotionTextFile::SkipDelimiters(const char* position) const {
     if (position == nullptr) {
         return nullptr;
     }
-    while (CharInSet(*position, skipSet_)) {
+    while (skipTable_[static_cast<unsigned char>(*position)]) {
         ++position;
     }
     return position;
@@ -389,31 +419,16 @@ std::size_t RMotionTextFile::ParseDouble(const char* text, double& out) {
     if (text == nullptr) {
         return 0;
     }
-    const char* at = text;
-    while (IsSpace(*at)) {
-        ++at;
-    }
-    // from_chars takes no '+'; a sign must be followed by the number itself.
-    const char* start = at[0] == '+' && at[1] != '-' && at[1] != '+' ? at + 1 : at;
-    const char* end = WordEnd(start);
-    double value = 0.0;
-    const auto result = std::from_chars(start, end, value, std::chars_format::general);
-    if (result.ec != std::errc() || !std::isfinite(value)) {
-        return 0;
-    }
-    out = value;
-    return static_cast<std::size_t>(result.ptr - text);
+    const char* start = NumberStart(text);
+    const char* after = ParseFinite(start, WordEnd(start), out);
+    return after != nullptr ? static_cast<std::size_t>(after - text) : 0;
 }
 
 std::size_t RMotionTextFile::ParseInt(const char* text, int& out) {
     if (text == nullptr) {
         return 0;
     }
-    const char* at = text;
-    while (IsSpace(*at)) {
-        ++at;
-    }
-    const char* start = at[0] == '+' && at[1] != '-' && at[1] != '+' ? at + 1 : at;
+    const char* start = NumberStart(text);
     int value = 0;
     const auto result = std::from_chars(start, WordEnd(start), value);
     if (result.ec != std::errc()) {
@@ -462,6 +477,24 @@ bool RMotionTextFile::ReadDouble(double& out, double scale) {
     out = value * scale;
     MoveCursor(cursor_ + used);
     return true;
+}
+
+int RMotionTextFile::ReadFiniteDoubles(double* out, int count) {
+    if (cursor_ == nullptr || out == nullptr) {
+        return 0;
+    }
+    // No number reads past a byte 0, so the first one still ends the line's numbers.
+    const char* const end = buffer_.data() + lineLength_;
+    assert(cursor_ >= buffer_.data() && cursor_ <= end);
+    int read = 0;
+    for (; read < count; ++read) {
+        const char* after = ParseFinite(NumberStart(cursor_), end, out[read]);
+        if (after == nullptr) {
+            break;
+        }
+        MoveCursor(after);
+    }
+    return read;
 }
 
 bool RMotionTextFile::ReadDoublePair(double out[2], double scale) {

@@ -119,6 +119,10 @@ public:
     bool ReadField(std::string& out);
     bool ReadInt(int& out);
     bool ReadDouble(double& out, double scale);
+    // Reads up to count numbers of a row into out, each as ReadDouble with scale 1 reads it,
+    // except that a number that is not finite (the words for infinity too) ends the row.
+    // Answers how many were read; the cursor stands past the last of them.
+    int ReadFiniteDoubles(double* out, int count);
     bool ReadDoublePair(double out[2], double scale);
     bool ReadVector(double out[3], double scale);
 
@@ -153,11 +157,13 @@ private:
     void ClearLine();
     bool IsSignificant();
     void MoveCursor(const char* position);
+    void FillSkipTable();
     bool MatchesRestOfLine(const char* word) const;
     void Report(ReportSink sink, const char* kind, const char* format, std::va_list args, std::string* kept);
 
     const char* formatName_;
     const char* skipSet_;
+    bool skipTable_[256] = {};  // skipSet_ by byte value, so that skipping needs no search
     const char* wordDelimiters_;
     const char* commentSet_;
     bool exact_;

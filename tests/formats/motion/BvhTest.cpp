@@ -1,5 +1,6 @@
 #include "attributes/RWyxSkeleton.h"
 #include "core/EulerAngles.h"
+#include "curves/RotationContinuity.h"
 #include "formats/motion/RBvhFile.h"
 #include "formats/motion/RWyxReaderBvh.h"
 #include "formats/motion/RWyxWriterBvh.h"
@@ -10,7 +11,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
+#include <cmath>
+#include <cstring>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -153,6 +158,11 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{"short frame", Chain() + Motion(2, "0.04", "1 2 3 0 0 0 90 0 0\n1 2 3\n"), "Frame 2 holds 3 of its 9"},
         Refusal{"missing frames", Chain() + Motion(2000000000, "0.04", "1 2 3 0 0 0 90 0 0\n"), "Frame 2 of"},
         Refusal{"infinite value", Chain() + Motion(1, "0.04", "1 2 3 0 0 0 90 0 inf\n"), "holds 8"},
+        Refusal{"not a number", Chain() + Motion(1, "0.04", "1 2 3 0 nan 0 90 0 0\n"), "holds 4"},
+        Refusal{"comma", Chain() + Motion(1, "0.04", "1 2 3 0,5 0 90 0 0 0\n"), "holds 4"},
+        Refusal{"doubled sign", Chain() + Motion(1, "0.04", "1 2 3 0 0 0 90 --1 0\n"), "holds 7"},
+        Refusal{"word", Chain() + Motion(1, "0.04", "1 2 abc 0 0 0 90 0 0\n"), "holds 2"},
+        Refusal{"byte 0", Chain() + Motion(1, "0.04", std::string("1 2 3 0 0\0 0 90 0 0\n", 21)), "holds 5"},
         Refusal{"out of range value", Chain() + Motion(1, "0.04", "1 2 3 0 0 0 90 0 1e999\n"), "holds 8"},
         Refusal{"negative frame time", Chain() + Motion(1, "-0.04", "1 2 3 0 0 0 90 0 0\n"), "Negative frame time"},
         Refusal{"absurd rate", Chain() + Motion(1, "1e-9", "1 2 3 0 0 0 90 0 0\n"), "frames per second"},
@@ -191,6 +201,193 @@ TEST(BvhReaderTest, ASecondHierarchyReplacesTheFirstAndAnEndSiteWithoutBraceKeep
     ASSERT_EQ(file.GetJointCount(), 2);
     EXPECT_TRUE(file.GetJoint(1)->IsEndSite());
     EXPECT_EQ(file.GetJoint(1)->offset.y, 0.0);
+}
+
+// ---- rotation channels -------------------------------------------------------------------------------
+
+// Rotation channel lists of every order, with positions between them, fewer and repeated axes.
+const char* const kChannelLists[] = {
+    "3 Xrotation Yrotation Zrotation", "3 Xrotation Zrotation Yrotation", "3 Yrotation Xrotation Zrotation",
+    "3 Yrotation Zrotation Xrotation", "3 Zrotation Xrotation Yrotation", "3 Zrotation Yrotation Xrotation",
+    "3 Zrotation Xrotation Zrotation", "2 Yrotation Xrotation",
+    "6 Xposition Zrotation Yposition Yrotation Xposition Xrotation"};
+
+// First-frame angles (listed order) on and off the places where rounding alone would turn an
+// angle a half turn: zeros of either sign, quarter and half turns, angles past a half turn,
+// the gimbal lock and its neighbourhood.
+const double kFirstAngles[][3] = {
+    {12.5, -33.25, 71.0}, {0.0, 0.0, 0.0},    {-0.0, 90.0, 0.0},   {180.0, 0.0, -180.0}, {0.0, 100.0, 200.0},
+    {90.0, 45.0, 0.0},    {30.0, 89.95, 60.0}, {270.0, -90.0, 360.0}, {30.0, 1e-9, -60.0}, {-150.0, 120.0, 10.0},
+    {0.0, 30.0, 60.0},    {30.0, 0.0, 60.0},   {30.0, 60.0, 0.0},   {0.0, 150.0, 0.0},   {0.0, 0.0, 120.0}};
+constexpr int kTurningFrames = 4;
+
+struct ChannelJoint {
+    std::string name;
+    std::vector<char> channels;  // 'X', 'Y', 'Z' positions, 'x', 'y', 'z' rotations
+    std::vector<std::vector<double>> frames;
+};
+
+// A joint per channel list and first-frame angles, each turning from there on.
+std::vector<ChannelJoint> ChannelJoints() {
+    std::vector<ChannelJoint> joints;
+    for (const char* list : kChannelLists) {
+        for (const auto& first : kFirstAngles) {
+            ChannelJoint joint;
+            joint.name = "j" + std::to_string(joints.size());
+            std::istringstream words(list);
+            std::string word;
+            words >> word;  // the count
+            while (words >> word) {
+                const bool isRotation = word.find("rotation") != std::string::npos;
+                joint.channels.push_back(isRotation ? static_cast<char>(std::tolower(word[0])) : word[0]);
+            }
+            for (int f = 0; f < kTurningFrames; ++f) {
+                std::vector<double> values;
+                int rotation = 0;
+                for (char channel : joint.channels) {
+                    const bool isRotation = std::islower(static_cast<unsigned char>(channel)) != 0;
+                    const double turn[3] = {17.5, -23.0, 41.0};
+                    values.push_back(isRotation ? first[rotation] + f * turn[rotation] : 2.0 * f + 0.5 * values.size());
+                    rotation += isRotation ? 1 : 0;
+                }
+                joint.frames.push_back(values);
+            }
+            joints.push_back(joint);
+        }
+    }
+    return joints;
+}
+
+std::string ChannelJointsFile(const std::vector<ChannelJoint>& joints, int frameCount) {
+    std::string text = "HIERARCHY\nROOT root\n{\nOFFSET 0 0 0\nCHANNELS 0\n";
+    for (std::size_t j = 0; j < joints.size(); ++j) {
+        text += "JOINT " + joints[j].name + "\n{\nOFFSET 1 2 3\nCHANNELS " + kChannelLists[j / std::size(kFirstAngles)] +
+                "\nEnd Site\n{\nOFFSET 0 1 0\n}\n}\n";
+    }
+    std::ostringstream frames;
+    frames.precision(17);
+    for (int f = 0; f < frameCount; ++f) {
+        for (const ChannelJoint& joint : joints) {
+            for (double value : joint.frames[static_cast<std::size_t>(f)]) frames << value << ' ';
+        }
+        frames << '\n';
+    }
+    return text + "}\n" + Motion(frameCount, "0.04", frames.str());
+}
+
+// The rotation of a frame as the reader must convert it: each rotation channel's own matrix
+// composed in turn (the last listed acting first), read as Euler XYZ angles. Positions
+// replace the offset's components.
+void ComposedFrame(const ChannelJoint& joint, int frame, double translation[3], double angles[3]) {
+    RMatrix rotation;
+    for (std::size_t c = 0; c < joint.channels.size(); ++c) {
+        const double value = joint.frames[static_cast<std::size_t>(frame)][c];
+        const char channel = joint.channels[c];
+        if (std::isupper(static_cast<unsigned char>(channel))) {
+            translation[channel - 'X'] = value;
+            continue;
+        }
+        RMatrix axis;
+        EulerXYZToMatrix(axis, channel == 'x' ? value : 0.0, channel == 'y' ? value : 0.0, channel == 'z' ? value : 0.0);
+        MatrixMultiplyRotation(rotation, rotation, axis);
+    }
+    RVector4 xyz;
+    MatrixToEulerXYZ(xyz, rotation);
+    angles[0] = xyz.x;
+    angles[1] = xyz.y;
+    angles[2] = xyz.z;
+}
+
+// The curves the reader must make of a joint: the frames converted, each frame's angles
+// brought next to the frame before, then the reader's filters.
+std::vector<RFCurve> ExpectedCurves(const ChannelJoint& joint, const RStreamOptionsMotion& options) {
+    std::vector<RFCurve> curves(6);
+    double previous[3] = {};
+    for (int f = 0; f < kTurningFrames; ++f) {
+        double translation[3] = {1.0, 2.0, 3.0};
+        double angles[3];
+        ComposedFrame(joint, f, translation, angles);
+        if (f > 0) {
+            const int order[3] = {0, 1, 2};
+            EulerFilterStep(angles, angles, previous, order);
+        }
+        std::copy(angles, angles + 3, previous);
+        const RTime time = options.GetStartTime() + options.GetFramePeriod() * f;
+        for (int i = 0; i < 3; ++i) {
+            AppendFrameKey(&curves[static_cast<std::size_t>(i)], time, translation[i]);
+            AppendFrameKey(&curves[static_cast<std::size_t>(3 + i)], time, angles[i]);
+        }
+    }
+    RFCurve* rotation[3] = {&curves[3], &curves[4], &curves[5]};
+    FilterRotationCurves(rotation);
+    ReduceConstantKeys(rotation, 3);
+    RFCurve* translation[3] = {&curves[0], &curves[1], &curves[2]};
+    ReduceConstantKeys(translation, 3);
+    return curves;
+}
+
+bool SameBits(float a, float b) { return std::memcmp(&a, &b, sizeof(float)) == 0; }
+
+// A frame's conversion alone, before any filter: the same angles but for rounding, on the
+// same side of a half turn and of 0 (a zero's sign included).
+TEST(BvhReaderTest, EveryChannelListConvertsAsItsChannelsComposed) {
+    const std::vector<ChannelJoint> joints = ChannelJoints();
+    const std::string text = ChannelJointsFile(joints, 1);
+    SceneFixture fixture;
+    RBvhFile file;
+    file.OpenBytes(text.data(), text.size());
+    OptionsPtr options = NewOptions();
+    ASSERT_TRUE(file.ReadOptions(*options) && file.ReadHierarchy() &&
+                file.BuildNodes(fixture.factory, nullptr, "take") && file.ReadMotion(*options))
+        << file.GetLastErrorText();
+    ASSERT_EQ(file.GetJointCount(), 1 + 2 * static_cast<int>(joints.size()));
+    for (std::size_t j = 0; j < joints.size(); ++j) {
+        SCOPED_TRACE(std::string(kChannelLists[j / std::size(kFirstAngles)]) + ", first angles " +
+                     std::to_string(j % std::size(kFirstAngles)));
+        const RBvhJoint& joint = *file.GetJoint(1 + 2 * static_cast<int>(j));
+        double translation[3] = {1.0, 2.0, 3.0};
+        double angles[3];
+        ComposedFrame(joints[j], 0, translation, angles);
+        for (int i = 0; i < 3; ++i) {
+            EXPECT_NEAR(joint.rotation[i], angles[i], 1e-9) << i;
+            EXPECT_EQ(std::signbit(joint.rotation[i]), std::signbit(angles[i])) << i << ": " << angles[i];
+            EXPECT_EQ(*joint.translation.Component(i), translation[i]) << i;
+        }
+    }
+}
+
+TEST(BvhReaderTest, EveryChannelListReadsAsItsChannelsComposedToTheLastBit) {
+    const std::vector<ChannelJoint> joints = ChannelJoints();
+    SceneFixture fixture;
+    RWyxReaderBvh reader(&fixture.factory);
+    OptionsPtr options;
+    ASSERT_TRUE(ReadText(fixture, reader, ChannelJointsFile(joints, kTurningFrames), "turns.bvh",
+                         [](RStreamOptionsMotion&) {}, &options))
+        << reader.GetLastErrorString();
+    for (std::size_t j = 0; j < joints.size(); ++j) {
+        const ChannelJoint& joint = joints[j];
+        SCOPED_TRACE(std::string(kChannelLists[j / std::size(kFirstAngles)]) + ", first angles " +
+                     std::to_string(j % std::size(kFirstAngles)));
+        const std::vector<RFCurve> expected = ExpectedCurves(joint, *options);
+        const bool positions = std::find_if(joint.channels.begin(), joint.channels.end(),
+                                            [](char c) { return std::isupper(static_cast<unsigned char>(c)); }) !=
+                               joint.channels.end();
+        for (int c = positions ? 0 : 3; c < 6; ++c) {
+            const RFCurve& want = expected[static_cast<std::size_t>(c)];
+            const RFCurve* got = Curve(fixture.Node(joint.name.c_str()), c);
+            ASSERT_NE(got, nullptr);
+            ASSERT_EQ(got->GetKeyCount(), want.GetKeyCount()) << "channel " << c;
+            if (want.GetKeyCount() == 0) {
+                EXPECT_TRUE(SameBits(got->GetDefaultValue(), want.GetDefaultValue())) << "channel " << c;
+            }
+            for (int k = 0; k < want.GetKeyCount(); ++k) {
+                EXPECT_EQ(got->GetKey(k).GetTime(), want.GetKey(k).GetTime());
+                EXPECT_TRUE(SameBits(got->GetKey(k).GetValue(), want.GetKey(k).GetValue()))
+                    << "channel " << c << " key " << k << ": " << got->GetKey(k).GetValue() << " against "
+                    << want.GetKey(k).GetValue();
+            }
+        }
+    }
 }
 
 // ---- writer ----------------------------------------------------------------------------------------

@@ -181,6 +181,59 @@ TEST(MotionTextFileTest, InfinityWordsStandForHugeValuesOnlyAsTheRestOfTheLine) 
     EXPECT_FALSE(file.ReadDouble(d, 1.0));
 }
 
+// A row of numbers reads as ReadDouble reads one number after another until one fails or is
+// not finite: the same count, values and cursor, malformed numbers included.
+TEST(MotionTextFileTest, RowsOfNumbersReadAsOneNumberAfterAnother) {
+    struct Row {
+        const char* text;
+        int count;  // how many of the row's numbers are read
+    };
+    for (const Row& row : {Row{"1 +2 -3.5e2 .5 5. 1E3 -0 7", 8}, Row{"1\t2\r", 2}, Row{"1 2 inf", 2}, Row{"1 -inf", 1},
+                           Row{"1 nan 2", 1}, Row{"1 1e999 2", 1}, Row{"1 1e-999 2", 1}, Row{"1 0x10 2", 2},
+                           Row{"1.5.25 2", 3}, Row{"1,5 2", 1}, Row{"--1", 0}, Row{"+-1 2", 0}, Row{"++1", 0},
+                           Row{"+ 1", 0}, Row{"- 1", 0}, Row{"e5 1", 0}, Row{"1 \v2 \f3", 3}, Row{"12abc 3", 1},
+                           Row{"", 0}, Row{"4 5", 2}}) {
+        SCOPED_TRACE(row.text);
+        TextFile rows;
+        TextFile singles;
+        rows.Load(std::string("0 ") + row.text + "\n");
+        singles.Load(std::string("0 ") + row.text + "\n");
+        double expected[10] = {};
+        int count = 0;
+        // An infinity word is read, then refused: the row stops in front of it.
+        const char* stop = singles.GetCursor();
+        while (count < 10 && singles.ReadDouble(expected[count], 1.0) && std::isfinite(expected[count])) {
+            ++count;
+            stop = singles.GetCursor();
+        }
+        double values[10] = {};
+        EXPECT_EQ(rows.ReadFiniteDoubles(values, 10), count);
+        EXPECT_EQ(count, row.count + 1);
+        for (int i = 0; i < count; ++i) {
+            EXPECT_EQ(values[i], expected[i]) << i;
+        }
+        EXPECT_STREQ(rows.GetCursor(), stop);
+    }
+
+    // No more than asked for; a byte 0 ends the line's numbers.
+    TextFile file;
+    double values[3] = {9, 9, 9};
+    file.Load("1 2 3\n");
+    EXPECT_EQ(file.ReadFiniteDoubles(values, 2), 2);
+    EXPECT_EQ(values[2], 9.0);
+    EXPECT_STREQ(file.GetCursor(), "3");
+    file.Load(std::string("1 2\0 3\n", 8));
+    EXPECT_EQ(file.ReadFiniteDoubles(values, 3), 2);
+
+    // Another skip set takes effect at once.
+    file.Load("1, 2,,3\n");
+    EXPECT_EQ(file.ReadFiniteDoubles(values, 3), 1);
+    EXPECT_STREQ(file.SetSkipDelimiters(", "), kBlanks);
+    file.Load("1, 2,,3\n");
+    EXPECT_EQ(file.ReadFiniteDoubles(values, 3), 3);
+    EXPECT_EQ(values[2], 3.0);
+}
+
 TEST(MotionTextFileTest, VectorsNeedAllThreeNumbers) {
     TextFile file;
     double values[3] = {9, 9, 9};
