@@ -298,6 +298,10 @@ private:
     void IndexPropertyName(RProperty* property);
     void UnindexPropertyName(RProperty* property);
     void ReleaseOwnedBlocks();
+    void TakeOutProperty(RProperty* property, int index);
+    void EndRemovedProperty(RProperty* property);
+    bool IsUnreachedProperty(const RProperty& property) const;
+    bool DestroyUnreachedProperty(int index);
 
     // What most objects never use (an object of a scene's properties has no name space, no
     // replacement under way, no owned block), made on first use.
