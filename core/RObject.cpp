@@ -674,6 +674,8 @@ bool RObject::RemoveProperty(RProperty* property) { return RemoveProperty(IndexO
 void RObject::DestroyPropertyAt(int index) {
     RProperty* property = GetProperty(index);
     if (property == nullptr) return;
+    // An object being destroyed lets a property nothing else reaches leave the short way.
+    if (HasObjectFlags(kObjectDestroying) && DestroyUnreachedProperty(index)) return;
     RPlugLock lockObject(this);
     RPlugLock lockProperty(property);
     if (RemoveProperty(index) != 0) return;
@@ -730,10 +732,7 @@ void RObject::RemoveAllProperties() {
     nameIndexSuspended_ = true;
     nameIndex_.Clear();
     if (extras_ != nullptr) extras_->counterFloors.clear();  // only lower bounds: the searches find them again
-    const bool destroying = HasObjectFlags(kObjectDestroying);
-    WalkFromLast([this] { return GetPropertyCount(); }, [this, destroying](int i) {
-        if (!destroying || !DestroyUnreachedProperty(i)) DestroyPropertyAt(i);
-    });
+    WalkFromLast([this] { return GetPropertyCount(); }, [this](int i) { DestroyPropertyAt(i); });
     if (!outermost) return;
     nameIndexSuspended_ = false;
     if (extras_ != nullptr) extras_->counterFloors.clear();

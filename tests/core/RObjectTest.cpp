@@ -562,6 +562,29 @@ TEST(ObjectLifetime, ADestroyedObjectsPropertiesLeaveWithTheirEventsWhicheverObj
     }
 }
 
+// An object that overrides the destruction of one property still sees each of its properties
+// pass through the override when it dies, whether or not anything else reaches them.
+class DestroyCounter : public RObject {
+public:
+    explicit DestroyCounter(Log* log) : log_(log) {}
+    void DestroyPropertyAt(int index) override {
+        log_->push_back(GetProperty(index)->GetName());
+        RObject::DestroyPropertyAt(index);
+    }
+private:
+    Log* log_;
+};
+
+TEST(ObjectLifetime, ADyingObjectsOverrideSeesEveryProperty) {
+    Log destroyed;
+    DestroyCounter* dying = CreatePlugObject<DestroyCounter>(nullptr, &destroyed);
+    Owned<RObject> survivor = Make<RObject>();
+    Add(*dying, "a");
+    ASSERT_TRUE(Add(*survivor, "t")->ConnectSource(Add(*dying, "b")));
+    dying->Destroy();
+    EXPECT_EQ(destroyed, (Log{"b", "a"}));
+}
+
 TEST(ObjectLifetime, AnObjectDestroyedInTheMiddleOfDisconnectingAll) {
     RObject* target = CreatePlugObject<RObject>(nullptr);
     RObject* first = CreatePlugObject<RObject>(nullptr);
