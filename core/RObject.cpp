@@ -646,8 +646,17 @@ int RObject::RemoveProperty(int index) {
     RPlugLock lock(this);
     OnPropertyEvent(9, property, property->GetName());
     ReleaseProperty(property);
-    // Releasing may have removed other properties of this object: the index is found again.
-    const int current = IndexOfProperty(property);
+    TakeOutProperty(property, index);
+    return 0;
+}
+
+// Takes the property out of the list (it was at `index` before the leaving event, whose
+// handlers, or the release, may have moved or removed it), tells the object it has left,
+// and cuts it from this object: a property outside the list must not keep pointing at it
+// (the object may die first).
+void RObject::TakeOutProperty(RProperty* property, int index) {
+    const bool inPlace = index < GetPropertyCount() && properties_[static_cast<size_t>(index)] == property;
+    const int current = inPlace ? index : IndexOfProperty(property);
     if (current >= 0) {
         if (current == GetPropertyCount() - 1) {
             properties_.pop_back();
@@ -657,10 +666,7 @@ int RObject::RemoveProperty(int index) {
         UnindexPropertyName(property);
     }
     OnPropertyEvent(12, property, property->GetName());
-    // A property outside the list no longer belongs to this object: it must not keep
-    // pointing at it (the object may die first).
     RemoveChild(property);
-    return 0;
 }
 
 bool RObject::RemoveProperty(RProperty* property) { return RemoveProperty(IndexOfProperty(property)) == 0; }
@@ -668,15 +674,43 @@ bool RObject::RemoveProperty(RProperty* property) { return RemoveProperty(IndexO
 void RObject::DestroyPropertyAt(int index) {
     RProperty* property = GetProperty(index);
     if (property == nullptr) return;
+    // An object being destroyed lets a property nothing else reaches leave the short way.
+    if (HasObjectFlags(kObjectDestroying) && DestroyUnreachedProperty(index)) return;
     RPlugLock lockObject(this);
     RPlugLock lockProperty(property);
     if (RemoveProperty(index) != 0) return;
+    EndRemovedProperty(property);
+}
+
+// The caller holds a lock on the property: an owned one goes when that lock does.
+void RObject::EndRemovedProperty(RProperty* property) {
     if (property->IsOwnedByObject()) {
-        property->Destroy();  // when the lock above goes
+        property->Destroy();
     } else {
         property->DisconnectAllSources();
         property->DisconnectAllDestinations();
     }
+}
+
+// Nothing but this object reaches the property: no connection, no child, nobody holding it.
+bool RObject::IsUnreachedProperty(const RProperty& property) const {
+    return property.GetOwner() == this && property.GetLockCount() == 0 && !property.IsDying() &&
+           property.GetSourceCount() == 0 && property.GetDestinationCount() == 0 && property.GetChildCount() == 0;
+}
+
+// While this object is being destroyed, a property nothing else reaches leaves without the
+// lookups of a removal by index or the search for its referrers; it still gets both leaving
+// events (whose handlers may connect it: then its referrers are released as usual). False,
+// having done nothing, for any other property.
+bool RObject::DestroyUnreachedProperty(int index) {
+    RProperty* const property = properties_[static_cast<size_t>(index)];
+    if (!IsUnreachedProperty(*property)) return false;
+    RPlugLock lockProperty(property);
+    OnPropertyEvent(9, property, property->GetName());
+    if (property->GetDestinationCount() != 0) ReleaseProperty(property);
+    TakeOutProperty(property, index);
+    EndRemovedProperty(property);
+    return true;
 }
 
 void RObject::ReleaseProperty(RProperty* property) {
@@ -831,7 +865,7 @@ bool RObject::CanCopyConnections() const {
 void RObject::DisconnectAll() {
     RPlugLock lock(this);
     WalkFromLast([this] { return GetPropertyCount(); }, [this](int i) {
-        RProperty* property = GetProperty(i);
+        RProperty* property = properties_[static_cast<size_t>(i)];
         if (!property->HasConnections()) return;
         // A reference property that loses its source is removed and destroyed on the way:
         // the lock keeps it alive until both of its lists are done.

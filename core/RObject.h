@@ -213,7 +213,9 @@ public:
     // 1 for an index out of range, else 0.
     virtual int RemoveProperty(int index);
     bool RemoveProperty(RProperty* property);
-    // Removes the property and destroys it (owned by the object) or disconnects it.
+    // Removes the property and destroys it (owned by the object) or disconnects it. While the
+    // object is being destroyed, a property nothing else reaches leaves with its two events but
+    // without going through RemoveProperty and ReleaseProperty.
     virtual void DestroyPropertyAt(int index);
     // Removes the reference properties that refer to the property from their objects.
     virtual void ReleaseProperty(RProperty* property);
@@ -298,6 +300,10 @@ private:
     void IndexPropertyName(RProperty* property);
     void UnindexPropertyName(RProperty* property);
     void ReleaseOwnedBlocks();
+    void TakeOutProperty(RProperty* property, int index);
+    void EndRemovedProperty(RProperty* property);
+    bool IsUnreachedProperty(const RProperty& property) const;
+    bool DestroyUnreachedProperty(int index);
 
     // What most objects never use (an object of a scene's properties has no name space, no
     // replacement under way, no owned block), made on first use.

@@ -74,6 +74,7 @@ void RPlug::PrepareDestroy() {
 }
 
 void RPlug::DisconnectAndReleaseChildren() {
+    if (links_ == nullptr) return;  // no connection and no child was ever made
     if (!HasState(kRegisteredChild)) {
         DisconnectAllSources();
         DisconnectAllDestinations();

@@ -149,6 +149,7 @@ RWyxNodeProperties::~RWyxNodeProperties() { ReleaseMemberProperties(); }
 // The member properties leave the property array (and their connections) while this object
 // is whole; the array would otherwise keep them after they are gone.
 void RWyxNodeProperties::ReleaseMemberProperties() {
+    if (GetPropertyCount() == 0) return;  // a destruction has taken them all out already
     const auto release = [this](RProperty* property) {
         if (property != nullptr) RemoveProperty(property);
     };

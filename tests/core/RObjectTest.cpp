@@ -138,6 +138,18 @@ public:
 };
 
 // Logs its name when destroyed, after running an optional action.
+// Records the property events it gets while it is whole.
+class PropertyEventLog : public RObject {
+public:
+    explicit PropertyEventLog(Log* log) : log_(log) {}
+    bool OnPropertyEvent(int code, RProperty* property, const char* name) override {
+        log_->push_back(std::to_string(code) + " " + name);
+        return RObject::OnPropertyEvent(code, property, name);
+    }
+private:
+    Log* log_;
+};
+
 class Tracked : public RObject {
 public:
     Tracked(std::vector<std::string>* log, std::string name) : log_(log), name_(std::move(name)) {}
@@ -514,6 +526,63 @@ TEST(ObjectLifetime, AnObjectDestroyedWhileItsPropertyConnectsOrChanges) {
     property->SetInt(5);
     EXPECT_FALSE(changedRef.IsValid());
     EXPECT_FALSE(changingRef.IsValid());
+}
+
+// A dying object's properties all leave with both events, last first, whether nothing else
+// reaches them, one feeds a surviving object's property, or one is held; whichever of the two
+// objects dies first, nothing is left connected or alive.
+TEST(ObjectLifetime, ADestroyedObjectsPropertiesLeaveWithTheirEventsWhicheverObjectDiesFirst) {
+    for (const bool survivorFirst : {false, true}) {
+        SCOPED_TRACE(survivorFirst ? "survivor first" : "dying object first");
+        Log events;
+        PropertyEventLog* dying = CreatePlugObject<PropertyEventLog>(nullptr, &events);
+        Owned<RObject> survivor = Make<RObject>();
+        RProperty* target = Add(*survivor, "t");
+        RProperty* plain = Add(*dying, "a");
+        RProperty* feeding = Add(*dying, "b");
+        RProperty* held = Add(*dying, "c");
+        RProperty* referred = Add(*dying, "d");
+        ASSERT_TRUE(target->ConnectSource(feeding));
+        ASSERT_NE(survivor->CreateReferenceProperty(referred, "r"), nullptr);
+        const RPlugRef plainRef(plain), feedingRef(feeding), heldRef(held);
+        if (survivorFirst) survivor.reset();
+        events.clear();
+        {
+            const RPlugLock hold(held);
+            dying->Destroy();
+            EXPECT_TRUE(heldRef.IsValid());  // until its holder lets go
+            EXPECT_EQ(held->GetOwner(), nullptr);
+        }
+        EXPECT_EQ(events, (Log{"9 d", "12 d", "9 c", "12 c", "9 b", "12 b", "9 a", "12 a"}));
+        EXPECT_FALSE(plainRef.IsValid() || feedingRef.IsValid() || heldRef.IsValid());
+        if (survivor) {
+            EXPECT_EQ(target->GetSourceCount(), 0);
+            EXPECT_EQ(survivor->GetPropertyCount(), 1);
+        }
+    }
+}
+
+// An object that overrides the destruction of one property still sees each of its properties
+// pass through the override when it dies, whether or not anything else reaches them.
+class DestroyCounter : public RObject {
+public:
+    explicit DestroyCounter(Log* log) : log_(log) {}
+    void DestroyPropertyAt(int index) override {
+        log_->push_back(GetProperty(index)->GetName());
+        RObject::DestroyPropertyAt(index);
+    }
+private:
+    Log* log_;
+};
+
+TEST(ObjectLifetime, ADyingObjectsOverrideSeesEveryProperty) {
+    Log destroyed;
+    DestroyCounter* dying = CreatePlugObject<DestroyCounter>(nullptr, &destroyed);
+    Owned<RObject> survivor = Make<RObject>();
+    Add(*dying, "a");
+    ASSERT_TRUE(Add(*survivor, "t")->ConnectSource(Add(*dying, "b")));
+    dying->Destroy();
+    EXPECT_EQ(destroyed, (Log{"b", "a"}));
 }
 
 TEST(ObjectLifetime, AnObjectDestroyedInTheMiddleOfDisconnectingAll) {
