@@ -2,8 +2,11 @@
 
 #include "core/RDataType.h"
 #include "core/RTime.h"
+#include "core/RTypedProperty.h"
 
+#include <algorithm>
 #include <cstring>
+#include <memory>
 #include <mutex>
 #include <string_view>
 #include <unordered_map>
@@ -11,23 +14,10 @@
 
 namespace {
 
-using RowNameIndex = std::unordered_map<std::string_view, int>;
-
-// The rows of a table by name, made once per rows array: the rows are static and shared by
-// every object of their class, and properties are found by name each time a value changes.
-// The first of two rows of one name wins, as a scan in table order would find it.
-const RowNameIndex* SharedRowIndex(const RWyxPropertyRow* rows, int count) {
-    static std::mutex guard;
-    static std::unordered_map<const RWyxPropertyRow*, RowNameIndex> indexes;
-    const std::lock_guard<std::mutex> lock(guard);
-    auto [entry, made] = indexes.try_emplace(rows);
-    if (made) {
-        for (int i = 0; i < count; ++i) {
-            if (rows[i].name != nullptr) entry->second.emplace(rows[i].name, i);
-        }
-    }
-    return &entry->second;
-}
+// The classes a row's property may be of when made from its description.
+constexpr std::size_t kSlotSize =
+    std::max({sizeof(RIntegerProperty), sizeof(RBoolProperty), sizeof(RNumberProperty), sizeof(RTimeProperty),
+              sizeof(RVectorProperty), sizeof(RStringProperty)});
 
 // Type codes RObject::CreateProperty makes.
 bool IsCreatableTypeCode(int code) {
@@ -70,12 +60,79 @@ bool WriteDefault(RProperty& property, const RWyxPropertyDefault& value) {
     return true;  // object references start empty
 }
 
+// A property of the description's type code holding the default, made in the block; null
+// for codes made otherwise and when the block is full.
+RProperty* MakeHolding(RPropertyBlock& block, const RPropertyInfo& description, const RWyxPropertyDefault& value) {
+    switch (description.GetTypeCode()) {
+        case kPropertyTypeInt:
+        case kPropertyTypeEnum: return block.Make<RIntegerProperty>(description, static_cast<int>(value.x));
+        case kPropertyTypeBool:
+        case kPropertyTypeAction: return block.Make<RBoolProperty>(description, value.x != 0.0);
+        case kPropertyTypeDouble: return block.Make<RNumberProperty>(description, value.x);
+        case kPropertyTypeTime: return block.Make<RTimeProperty>(description, RTime());
+        case kPropertyTypeString:
+            return block.Make<RStringProperty>(description, RString(value.text != nullptr ? value.text : ""));
+        case kPropertyTypeVector3:
+        case kPropertyTypeColorRGB:
+        case kPropertyTypeColorRGBA:
+            return block.Make<RVectorProperty>(description, RVector4(value.x, value.y, value.z, value.w));
+        default: return nullptr;
+    }
+}
+
+// Animatable properties are the ones the writers list with their curves.
+void MarkForWriters(RProperty& property, const RWyxPropertyRow& row) {
+    if ((row.flags & RWyxPropertyRow::kAnimatable) != 0) property.SetStateFlags(RProperty::kStateWriterFlag, true);
+    if ((row.flags & RWyxPropertyRow::kNotSaved) != 0) property.SetStateFlags(RProperty::kStateNotSaved, true);
+}
+
 }  // namespace
+
+struct RWyxPropertyTable::Shared {
+    // The first of two rows of one name wins, as a scan in table order would find it.
+    std::unordered_map<std::string_view, int> rowIndex;
+    // By row: what RObject::CreateProperty and the row make of a new property, for the rows
+    // made from it (fromDescription).
+    std::vector<RPropertyInfo> descriptions;
+    std::vector<bool> fromDescription;
+    int describedCount = 0;
+
+    Shared(const RWyxPropertyRow* rows, int count);
+};
+
+RWyxPropertyTable::Shared::Shared(const RWyxPropertyRow* rows, int count) {
+    descriptions.reserve(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        const RWyxPropertyRow& row = rows[i];
+        if (row.name != nullptr) rowIndex.emplace(row.name, i);
+        const RDataType* dataType = nullptr;
+        int typeCode = kPropertyTypeUnknown;
+        const bool described = row.name != nullptr && ResolveType(row.typeName, dataType, typeCode) &&
+                               typeCode != kPropertyTypeObject && typeCode != kPropertyTypeReference;
+        std::uint32_t flags = RProperty::kOwnedByObject;
+        if ((row.flags & RWyxPropertyRow::kAnimatable) != 0) flags |= RProperty::kAnimatable;
+        descriptions.emplace_back(row.name, described ? typeCode : kPropertyTypeUnknown, flags, dataType);
+        descriptions.back().SetRange(0.0, 100.0);
+        if (row.enumNames != nullptr) descriptions.back().SetEnumNameCallback(row.enumNames);
+        fromDescription.push_back(described);
+        if (described) ++describedCount;
+    }
+}
+
+// Made once per rows array: the rows are static and shared by every object of their class.
+const RWyxPropertyTable::Shared* RWyxPropertyTable::SharedPart(const RWyxPropertyRow* rows, int count) {
+    static std::mutex guard;
+    static auto* const parts = new std::unordered_map<const RWyxPropertyRow*, std::unique_ptr<Shared>>();  // for the process's life
+    const std::lock_guard<std::mutex> lock(guard);
+    std::unique_ptr<Shared>& part = (*parts)[rows];
+    if (part == nullptr) part = std::make_unique<Shared>(rows, count);
+    return part.get();
+}
 
 RWyxPropertyTable::RWyxPropertyTable(const RWyxPropertyRow* rows, int count)
     : rows_(rows),
       count_(rows != nullptr && count > 0 ? count : 0),
-      rowIndex_(count_ > 0 ? SharedRowIndex(rows_, count_) : nullptr) {}
+      shared_(count_ > 0 ? SharedPart(rows_, count_) : nullptr) {}
 
 bool RWyxPropertyTable::ResolveType(const char* typeName, const RDataType*& dataType, int& typeCode) {
     dataType = RDataType::FindByName(typeName);
@@ -85,27 +142,49 @@ bool RWyxPropertyTable::ResolveType(const char* typeName, const RDataType*& data
 
 bool RWyxPropertyTable::CreateProperties(RObject& object) {
     properties_.assign(static_cast<std::size_t>(count_), RPlugRef());
+    if (count_ == 0) return true;
+    object.ReserveProperties(object.GetPropertyCount() + count_);
+    if (shared_->describedCount > 0) block_.reset(RPropertyBlock::Create(shared_->describedCount, kSlotSize));
     bool allMade = true;
     for (int i = 0; i < count_; ++i) {
-        const RWyxPropertyRow& row = rows_[i];
-        const RDataType* dataType = nullptr;
-        int typeCode = kPropertyTypeUnknown;
-        const bool animatable = (row.flags & RWyxPropertyRow::kAnimatable) != 0;
-        RProperty* property = ResolveType(row.typeName, dataType, typeCode)
-                                  ? object.CreateProperty(row.name, typeCode, dataType, animatable, false, nullptr)
-                                  : nullptr;
+        RProperty* property = MakeFromDescription(i, object);
+        if (property == nullptr) property = MakeThroughObject(i, object);
         if (property == nullptr) {
             allMade = false;
             continue;
         }
-        // Animatable properties are the ones the writers list with their curves.
-        if (animatable) property->SetStateFlags(RProperty::kStateWriterFlag, true);
-        if ((row.flags & RWyxPropertyRow::kNotSaved) != 0) property->SetStateFlags(RProperty::kStateNotSaved, true);
-        if (row.enumNames != nullptr) property->SetEnumNameCallback(row.enumNames);
-        WriteDefault(*property, row.defaultValue);
         properties_[static_cast<std::size_t>(i)] = RPlugRef(property);
     }
     return allMade;
+}
+
+RProperty* RWyxPropertyTable::MakeFromDescription(int row, RObject& object) {
+    const RWyxPropertyRow& entry = rows_[row];
+    if (block_ == nullptr || !shared_->fromDescription[static_cast<std::size_t>(row)] ||
+        object.FindProperty(entry.name) != nullptr) {
+        return nullptr;
+    }
+    RProperty* property = MakeHolding(*block_, shared_->descriptions[static_cast<std::size_t>(row)], entry.defaultValue);
+    if (property == nullptr) return nullptr;
+    property->Declare(entry.name, &object);
+    object.AddProperty(property);
+    MarkForWriters(*property, entry);
+    return property;
+}
+
+RProperty* RWyxPropertyTable::MakeThroughObject(int row, RObject& object) const {
+    const RWyxPropertyRow& entry = rows_[row];
+    const RDataType* dataType = nullptr;
+    int typeCode = kPropertyTypeUnknown;
+    const bool animatable = (entry.flags & RWyxPropertyRow::kAnimatable) != 0;
+    RProperty* property = ResolveType(entry.typeName, dataType, typeCode)
+                              ? object.CreateProperty(entry.name, typeCode, dataType, animatable, false, nullptr)
+                              : nullptr;
+    if (property == nullptr) return nullptr;
+    MarkForWriters(*property, entry);
+    if (entry.enumNames != nullptr) property->SetEnumNameCallback(entry.enumNames);
+    WriteDefault(*property, entry.defaultValue);
+    return property;
 }
 
 const RWyxPropertyRow* RWyxPropertyTable::GetRow(int row) const {
@@ -113,9 +192,9 @@ const RWyxPropertyRow* RWyxPropertyTable::GetRow(int row) const {
 }
 
 int RWyxPropertyTable::FindRow(const char* name) const {
-    if (name == nullptr || rowIndex_ == nullptr) return -1;
-    const auto found = rowIndex_->find(std::string_view(name));
-    return found != rowIndex_->end() ? found->second : -1;
+    if (name == nullptr || shared_ == nullptr) return -1;
+    const auto found = shared_->rowIndex.find(std::string_view(name));
+    return found != shared_->rowIndex.end() ? found->second : -1;
 }
 
 RProperty* RWyxPropertyTable::GetProperty(int row) const {

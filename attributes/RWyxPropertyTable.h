@@ -47,13 +47,12 @@
 #include "core/RProperty.h"
 #include "core/RPropertyInfo.h"
 #include "core/RPlugRef.h"
+#include "core/RPropertyBlock.h"
 #include "core/RString.h"
 #include "core/RVector4.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <string_view>
-#include <unordered_map>
 #include <vector>
 
 // The value a row's property starts with (and returns to on a reset). Numbers, integers,
@@ -98,9 +97,16 @@ public:
     static bool ResolveType(const char* typeName, const RDataType*& dataType, int& typeCode);
 
     // Makes every row's property on the object, in table order, with its default value, its
-    // flags and its enum names, through the object's own CreateProperty. A name the object
+    // flags and its enum names, as the object's CreateProperty makes one. A name the object
     // already uses gets the object's unique form. False when a row could not be made (its
-    // property then reads as the default); the other rows are made all the same. Call once.
+    // property then reads as the default); the other rows are made all the same. Call once,
+    // while the object is new (its constructor): the defaults are stored without relaying
+    // value changes, which nothing can be listening for yet.
+    //
+    // The rows' descriptions (name, type, flags, data type, range, enum names) are made once
+    // for every table over the same rows and shared by their properties, which lie side by
+    // side in one block per object; a row of an object or reference type, or whose name is
+    // taken, goes through the object's CreateProperty instead.
     bool CreateProperties(RObject& object);
 
     int GetRowCount() const { return count_; }
@@ -140,10 +146,21 @@ public:
     }
 
 private:
+    struct Shared;
+    static const Shared* SharedPart(const RWyxPropertyRow* rows, int count);
+
+    // The row's property made from its shared description in the block; null when the row
+    // has none or the block is full.
+    RProperty* MakeFromDescription(int row, RObject& object);
+    // The row's property made through the object's CreateProperty; null when not made.
+    RProperty* MakeThroughObject(int row, RObject& object) const;
+
     const RWyxPropertyRow* rows_;
     int count_;
-    // The rows by name; shared by every table over the same rows, never freed.
-    const std::unordered_map<std::string_view, int>* rowIndex_;
+    // The rows by name and their descriptions; shared by every table over the same rows,
+    // never freed.
+    const Shared* shared_;
+    RPropertyBlockHold block_;          // the properties made from the descriptions
     std::vector<RPlugRef> properties_;  // by row; weak
 };
 

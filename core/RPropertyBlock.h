@@ -13,6 +13,7 @@
 #include "core/RProperty.h"
 
 #include <cstddef>
+#include <memory>
 #include <new>
 #include <utility>
 
@@ -63,5 +64,11 @@ private:
     int live_ = 1;  // the owner's hold and the properties placed that have not ended
     std::size_t slotSize_;
 };
+
+// The owner's hold on a block: let go (ReleaseOwner) when the hold ends.
+struct RPropertyBlockReleaser {
+    void operator()(RPropertyBlock* block) const { block->ReleaseOwner(); }
+};
+using RPropertyBlockHold = std::unique_ptr<RPropertyBlock, RPropertyBlockReleaser>;
 
 #endif

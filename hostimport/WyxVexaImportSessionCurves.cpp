@@ -19,6 +19,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 
 namespace {
 
@@ -200,8 +201,13 @@ VStatus WyxVexaImportSession::ImportAttributeCurve(VFnDependencyNode& node, cons
 VStatus WyxVexaImportSession::ImportAttributeCurve(VFnDependencyNode& node, const char* attribute,
                                                    const PlugCurve& curve, int curveType, double a, double b) {
     VStatus status;
-    if (!node.hasAttribute(attribute)) return VStatus(VStatus::kFailure, VString("No attribute ") + attribute);
     VPlug plug = node.findPlug(attribute, &status);
+    // A plain name finds its plug exactly when the node has the attribute: the attribute is
+    // looked for again only for a plug that failed or a path of several names.
+    const bool plain = std::strpbrk(attribute, ".[") == nullptr;
+    if ((!status || !plain) && !node.hasAttribute(attribute)) {
+        return VStatus(VStatus::kFailure, VString("No attribute ") + attribute);
+    }
     if (!status) return VStatus(VStatus::kFailure, status.errorString());
     return ImportPlugCurve(plug, curve, curveType, a, b);
 }

@@ -29,6 +29,7 @@
 #include <vexa/VStringArray.h>
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <utility>
 
@@ -322,8 +323,10 @@ VString WyxVexaImportSession::CreateShadingGroup(const VObject& shaderList, cons
 void WyxVexaImportSession::AddToSet(const VString& setName, const VString& member, bool forceElement) {
     if (setName.isEmpty()) return;
     // Built in one buffer: a checkerboard of materials sends one command per polygon.
-    std::string command(forceElement ? "sets -e -forceElement " : "sets -e -addElement ");
-    command.reserve(command.size() + setName.length() + member.length() + 8);
+    const char* const head = forceElement ? "sets -e -forceElement " : "sets -e -addElement ";
+    std::string command;
+    command.reserve(std::strlen(head) + setName.length() + member.length() + 8);  // room for quotes and blanks
+    command += head;
     AppendQuotedScriptText(setName, command);
     command += "  ";
     AppendQuotedScriptText(member, command);

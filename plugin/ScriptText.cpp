@@ -5,14 +5,24 @@
 
 namespace {
 
-bool IsSpecial(char c) { return c == '\\' || c == '"' || c == '\n' || c == '\t' || c == '\r'; }
+// The bytes a script string escapes, marked in a table: the import quotes a name or two for
+// every command it sends.
+struct SpecialBytes {
+    bool special[256] = {};
+    constexpr SpecialBytes() {
+        for (const char c : {'\\', '"', '\n', '\t', '\r'}) special[static_cast<unsigned char>(c)] = true;
+    }
+};
+constexpr SpecialBytes kSpecial;
 
 // Runs without a special character are appended whole.
 void AppendLiteral(const std::string& text, std::string& out) {
     size_t from = 0;
     while (true) {
         size_t stop = from;
-        while (stop < text.size() && !IsSpecial(text[stop])) ++stop;
+        const char* const bytes = text.data();
+        const size_t size = text.size();
+        while (stop < size && !kSpecial.special[static_cast<unsigned char>(bytes[stop])]) ++stop;
         out.append(text, from, stop - from);
         if (stop == text.size()) return;
         switch (text[stop]) {

@@ -293,14 +293,11 @@ private:
     double numbers_[kNumberCount] = {};
     int enums_[kEnumCount] = {};
 
-    struct BlockReleaser {
-        void operator()(RPropertyBlock* block) const { block->ReleaseOwner(); }
-    };
     // Holds the member properties side by side; declared before them, so that it is let go
     // after they have ended.
-    std::unique_ptr<RPropertyBlock, BlockReleaser> memberBlock_;
+    RPropertyBlockHold memberBlock_;
     // Holds the properties the property array owns (the target lists and the channels).
-    std::unique_ptr<RPropertyBlock, BlockReleaser> ownedBlock_;
+    RPropertyBlockHold ownedBlock_;
     Member<RFieldProperty<bool>> boolProperties_[kBoolCount];
     Member<RFieldProperty<RVector4, &StoreVector>> vectorProperties_[kVectorCount];
     Member<RFieldProperty<double>> numberProperties_[kNumberCount];

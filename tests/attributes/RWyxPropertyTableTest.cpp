@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace {
@@ -181,4 +183,109 @@ TEST(RWyxPropertyTable, TypeNamesResolveToDataTypesOrPropertyTypes) {
         EXPECT_EQ(typeCode, c.typeCode);
         EXPECT_EQ(dataType != nullptr, c.hasDataType);
     }
+}
+
+namespace {
+
+// Every row's name already taken, so that the table makes every row through the object's
+// CreateProperty (under the name "<row> 0").
+Owned<RObject> ObjectWithEveryRowNameTaken(const RWyxPropertyRow* rows, int count) {
+    Owned<RObject> object = NewObject();
+    for (int i = 0; i < count; ++i) object->CreateProperty(rows[i].name, kPropertyTypeInt, nullptr, false, false, nullptr);
+    return object;
+}
+
+void ExpectSharedRowsAsMadeByTheObject(const RWyxPropertyRow* rows, int count) {
+    Owned<RObject> shared = NewObject();
+    RWyxPropertyTable sharedTable(rows, count);
+    ASSERT_TRUE(sharedTable.CreateProperties(*shared));
+    Owned<RObject> made = ObjectWithEveryRowNameTaken(rows, count);
+    RWyxPropertyTable madeTable(rows, count);
+    ASSERT_TRUE(madeTable.CreateProperties(*made));
+    for (int i = 0; i < count; ++i) {
+        SCOPED_TRACE(rows[i].name);
+        const RProperty* a = sharedTable.GetProperty(i);
+        const RProperty* b = madeTable.GetProperty(i);
+        ASSERT_NE(a, nullptr);
+        ASSERT_NE(b, nullptr);
+        EXPECT_EQ(a->SharesInfo(), a->GetTypeCode() != kPropertyTypeObject);  // object rows go the object's way
+        EXPECT_STREQ(b->GetName(), (std::string(rows[i].name) + " 0").c_str());
+        EXPECT_EQ(a->GetClassId(), b->GetClassId());
+        EXPECT_EQ(a->GetFlags(), b->GetFlags());
+        for (const std::uint32_t flag : {RProperty::kStateWriterFlag, RProperty::kStateNotSaved, RProperty::kStateReadOnly}) {
+            EXPECT_EQ(a->HasStateFlags(flag), b->HasStateFlags(flag));
+        }
+        EXPECT_EQ(a->GetTypeCode(), b->GetTypeCode());
+        EXPECT_EQ(a->GetInfo().GetStoredDataType(), b->GetInfo().GetStoredDataType());
+        EXPECT_EQ(a->GetMin(), b->GetMin());
+        EXPECT_EQ(a->GetMax(), b->GetMax());
+        EXPECT_EQ(a->GetIndex(), b->GetIndex());
+        EXPECT_EQ(a->HasLabel(), b->HasLabel());
+        EXPECT_STREQ(a->GetValueAsText().Buffer(), b->GetValueAsText().Buffer());
+        EXPECT_TRUE(a->GetValue() == b->GetValue());
+        EXPECT_EQ(a->GetEnumName(1) == nullptr, b->GetEnumName(1) == nullptr);
+        EXPECT_EQ(a->GetOwnerObject(), shared.get());
+        EXPECT_EQ(shared->FindProperty(rows[i].name), a);
+    }
+}
+
+}  // namespace
+
+TEST(RWyxPropertyTable, ARowMadeFromItsSharedDescriptionIsWhatTheObjectsCreatePropertyMakes) {
+    ExpectSharedRowsAsMadeByTheObject(kRows, kRowCount);
+    const RWyxPropertyRow others[] = {
+        {"Tint", "ColorAndAlpha", RWyxPropertyDefault::Vector4(0.1, 0.2, 0.3, 0.5), 0, nullptr},
+        {"Start", "Time", RWyxPropertyDefault::Number(2.0), RWyxPropertyRow::kAnimatable, nullptr},
+        {"Go", "Action", RWyxPropertyDefault::Flag(true), 0, nullptr},
+        {"Offset", "Translation", RWyxPropertyDefault::Vector(1.0, -2.0, 3.0), RWyxPropertyRow::kAnimatable, nullptr},
+        {"Ref", "object", RWyxPropertyDefault::Number(0.0), 0, nullptr},
+    };
+    ExpectSharedRowsAsMadeByTheObject(others, 5);
+}
+
+TEST(RWyxPropertyTable, AChangeToOneObjectsPropertyLeavesTheOtherObjectsOfTheTableAlone) {
+    Owned<RObject> first = NewObject();
+    Owned<RObject> second = NewObject();
+    RWyxPropertyTable firstTable(kRows);
+    RWyxPropertyTable secondTable(kRows);
+    firstTable.CreateProperties(*first);
+    secondTable.CreateProperties(*second);
+    RProperty* size = firstTable.GetProperty(kSize);
+    size->SetLabel("Width");
+    size->SetMinMax(-1.0, 1.0);
+    size->SetFlag(RProperty::kAnimatable, true);
+    ASSERT_TRUE(size->SetName("Breadth", false));
+    firstTable.SetNumber(kSize, 4.0);
+    const RProperty* other = secondTable.GetProperty(kSize);
+    EXPECT_STREQ(other->GetName(), "Size");
+    EXPECT_FALSE(other->HasLabel());
+    EXPECT_EQ(other->GetMax(), 100.0);
+    EXPECT_FALSE(other->IsAnimatable());
+    EXPECT_DOUBLE_EQ(other->GetDouble(), 100.0);
+    EXPECT_EQ(first->FindProperty("Breadth"), size);
+    EXPECT_EQ(first->FindProperty("Size"), nullptr);
+}
+
+// The properties lie in one block per table: they stay whole whichever of the table and the
+// object ends first.
+TEST(RWyxPropertyTable, ThePropertiesOutliveTheirTableAndTheTableOutlivesThem) {
+    Owned<RObject> object = NewObject();
+    {
+        RWyxPropertyTable table(kRows);
+        table.CreateProperties(*object);
+    }
+    ASSERT_EQ(object->GetPropertyCount(), kRowCount);
+    RProperty* label = object->FindProperty("Label");
+    EXPECT_TRUE(label->SetValue(RString("kept")));
+    EXPECT_STREQ(label->GetValueAsText().Buffer(), "kept");
+    object->DestroyPropertyAt(object->IndexOfProperty(label));
+    EXPECT_EQ(object->GetPropertyCount(), kRowCount - 1);
+    object.reset();
+
+    RWyxPropertyTable table(kRows);
+    Owned<RObject> gone = NewObject();
+    table.CreateProperties(*gone);
+    gone.reset();
+    EXPECT_EQ(table.GetProperty(kColor), nullptr);
+    EXPECT_DOUBLE_EQ(table.GetVector(kColor).y, 0.5);
 }

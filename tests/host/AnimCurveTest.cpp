@@ -60,6 +60,26 @@ TEST_F(AnimCurveTest, ACurveIsMadeOnAPlugAndFoundThroughIt) {
     EXPECT_EQ(VFnAnimCurve().create(plugOf(ball, "sx")).apiType(), VFn::kAnimCurveTimeToUnitless);
 }
 
+TEST_F(AnimCurveTest, AMissingCurveIsNamedByThePlugAsItWasWhenLookedFor) {
+    VStatus status;
+    {
+        VFnAnimCurve missing(plugOf(ball, "tx"), &status);
+    }
+    VFnDependencyNode(ball).setName("renamed");
+    const VStatus copy = status;
+    EXPECT_EQ(copy, VStatus::kNotFound);
+    EXPECT_EQ(copy.errorString(), "no animation curve drives ball.translateX");
+    VMessageLog::clear();
+    status.perror("probe");
+    const VStringArray printed = VMessageLog::linesOf(VMessageLog::kStatus);
+    ASSERT_EQ(printed.length(), 1u);
+    EXPECT_EQ(printed[0], "probe: no animation curve drives ball.translateX");
+    status.clear();
+    EXPECT_TRUE(status);
+    EXPECT_EQ(status.errorString(), "success");
+    EXPECT_EQ(copy.errorString(), "no animation curve drives ball.translateX");
+}
+
 TEST_F(AnimCurveTest, CreationRefusesLockedDrivenAndCompoundPlugs) {
     VStatus status;
     VFnAnimCurve curve;

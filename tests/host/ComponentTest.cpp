@@ -4,11 +4,15 @@
 
 #include "tests/host/GeometryTestSupport.h"
 
+#include "host/src/scene/SelectionItems.h"
+
 #include <vexa/VFnDoubleIndexedComponent.h>
 #include <vexa/VFnSingleIndexedComponent.h>
 #include <vexa/VGlobal.h>
 #include <vexa/VPlug.h>
 #include <vexa/VSelectionList.h>
+
+#include <utility>
 
 namespace {
 
@@ -111,6 +115,43 @@ TEST_F(ComponentTest, SelectionTextsNameComponentsOfTheShape) {
         EXPECT_EQ(VFnComponent(component).elementCount(), c.elements) << c.text;
         EXPECT_EQ(strings(list), c.shown) << c.text;
     }
+}
+
+// A plain name before the dot takes a shorter way than a path or a pattern: both must give the
+// same items and the same errors.
+TEST_F(ComponentTest, PlainNamesAndPathsResolveAlike) {
+    const std::pair<const char*, const char*> pairs[] = {
+        {"cubeShape1.f[2:3]", "|cube|cubeShape1.f[2:3]"}, {"cube.f[4]", "|cube.f[4]"},
+        {"cube.vtx[*]", "cub?.vtx[*]"},                   {"cubeShape1.outMesh", "|cube|cubeShape1.outMesh"},
+        {"sheet.cv[1][2]", "|sheet.cv[1][2]"},            {"cube.f[6]", "|cube.f[6]"},
+        {"cube.f[1a]", "|cube.f[1a]"},                    {"cube.edge[0]", "|cube.edge[0]"},
+        {"cubeShape1.vtx[8]", "cubeShape?.vtx[8]"},        {"sheet.f[0]", "|sheet.f[0]"},
+    };
+    for (const auto& [plain, path] : pairs) {
+        std::vector<vexa_host::SelectionItem> direct;
+        std::vector<vexa_host::SelectionItem> general;
+        const VStatus fromPlain = vexa_host::resolveSelection(plain, direct);
+        const VStatus fromPath = vexa_host::resolveSelection(path, general);
+        EXPECT_EQ(fromPlain.statusCode(), fromPath.statusCode()) << plain;
+        EXPECT_EQ(fromPlain.errorString(), fromPath.errorString()) << plain;
+        ASSERT_EQ(direct.size(), general.size()) << plain;
+        for (size_t i = 0; i < direct.size(); ++i) {
+            EXPECT_TRUE(direct[i].sameAs(general[i])) << plain;
+            EXPECT_EQ(direct[i].path.fullPathName(), general[i].path.fullPathName()) << plain;
+        }
+    }
+    std::vector<vexa_host::SelectionItem> items;
+    EXPECT_EQ(vexa_host::resolveSelection("cube.f[1]", items), VStatus::kSuccess);
+    ASSERT_EQ(items.size(), 1u);
+    EXPECT_EQ(vexa_host::selectionText(items.front()), "cubeShape1.f[1]");
+    EXPECT_EQ(vexa_host::resolveSelection("nothing.f[1]", items), VStatus::kNotFound);
+    EXPECT_EQ(items.size(), 1u);
+    // A name that two DAG nodes carry is refused as before, not resolved to one of them.
+    VFnMesh second;
+    makeCube(second);
+    VFnDagNode(VFnDagNode(second.object()).parent(0)).setName("twin");
+    VFnDagNode(second.object()).setName("cubeShape1");
+    EXPECT_EQ(vexa_host::resolveSelection("cubeShape1.f[1]", items), VStatus::kInvalidParameter);
 }
 
 TEST_F(ComponentTest, MalformedOrOutsideIndicesAreRefused) {

@@ -6,6 +6,8 @@
 #include "host/src/scene/PlugAccess.h"
 
 #include <vexa/VDGModifier.h>
+#include <vexa/VAnimControl.h>
+#include <vexa/VFnAnimCurve.h>
 #include <vexa/VFnAttribute.h>
 #include <vexa/VGlobal.h>
 #include <vexa/VFnNumericAttribute.h>
@@ -154,6 +156,118 @@ TEST_F(PlugTest, PlugNamesCarryElementIndices) {
     EXPECT_EQ(status, VStatus::kNotFound);
     VFnDependencyNode(node).findPlug("inputY[1]", &status);
     EXPECT_EQ(status, VStatus::kNotFound);
+}
+
+// Plugs found by a plain name of a type's attribute: long and short names, inherited
+// attributes and children give the plug the parsed path gives, and choosing an index on one
+// plug leaves every other plug of that name as it was.
+TEST_F(PlugTest, PlainNamesOfTypeAttributesFindTheirPlugs) {
+    VObject ball = makeTransform("ball");
+    VObject bone = makeNode("joint", "bone");
+    EXPECT_TRUE(plugOf(ball, "tx") == plugOf(ball, "translateX"));
+    EXPECT_TRUE(plugOf(ball, "translateX") == plugOf(ball, "translate.translateX"));
+    EXPECT_FALSE(plugOf(ball, "translateX") == plugOf(bone, "translateX"));
+    EXPECT_EQ(plugOf(bone, "rx").name(), "bone.rotateX");
+    EXPECT_EQ(plugOf(bone, "jointOrientZ").name(), "bone.jointOrientZ");
+    VPlug child = plugOf(ball, "sy");
+    ASSERT_TRUE(child.isChild());
+    EXPECT_TRUE(child.parent() == plugOf(ball, "scale"));
+    ASSERT_TRUE(child.setValue(3.0));
+    EXPECT_EQ(plugOf(ball, "scaleY").asDouble(), 3.0);
+    EXPECT_EQ(plugOf(bone, "scaleY").asDouble(), 1.0);
+    VStatus status;
+    VFnDependencyNode(ball).findPlug("jointOrientZ", &status);
+    EXPECT_EQ(status, VStatus::kNotFound);
+    VFnDependencyNode(ball).findPlug("localPosition", &status);
+    EXPECT_EQ(status, VStatus::kNotFound);
+
+    VPlug chosen = plugOf(ball, "worldMatrix");
+    ASSERT_TRUE(chosen.selectAncestorLogicalIndex(2, VObject::kNullObj));
+    EXPECT_EQ(chosen.info(), "ball.worldMatrix[2]");
+    EXPECT_EQ(plugOf(ball, "wm").info(), "ball.worldMatrix");
+    EXPECT_TRUE(plugOf(bone, "worldMatrix").isArray());
+    VFnDependencyNode(ball).setName("renamed");
+    EXPECT_EQ(plugOf(ball, "tx").name(), "renamed.translateX");
+}
+
+// Values are kept by the plug's long text, whatever name wrote them: a plain plug under its
+// attribute's long name, a plug below an element with the element's index.
+TEST_F(PlugTest, ValuesAreKeptByThePlugsLongText) {
+    VObject ball = makeTransform("ball");
+    VObject holder = makeNode("objectSet", "holder");
+    VFnNumericAttribute numeric;
+    VObject input = numeric.create("input", "ip", VFnNumericAttribute::k3Double);
+    numeric.setArray(true);
+    VFnDependencyNode(holder).addAttribute(input);
+    ASSERT_TRUE(plugOf(ball, "tx").setValue(1.0));
+    ASSERT_TRUE(plugOf(ball, "translateX").setValue(2.0));
+    ASSERT_TRUE(plugOf(ball, "rotatePivotTranslateZ").setValue(3.0));
+    ASSERT_TRUE(plugOf(holder, "input[3].inputY").setValue(4.0));
+    ASSERT_TRUE(plugOf(holder, "ip[4].ipy").setValue(5.0));
+    ASSERT_TRUE(plugOf(holder, "input[3].inputY").setValue(6.0));
+    const auto keys = [](const VObject& node) {
+        std::vector<std::string> all;
+        for (const auto& value : plugOf(node, "message").nodeRecord()->values()) all.push_back(value.first);
+        return all;
+    };
+    EXPECT_EQ(keys(ball), (std::vector<std::string>{"rotatePivotTranslateZ", "translateX"}));
+    EXPECT_EQ(keys(holder), (std::vector<std::string>{"input[3].inputY", "input[4].inputY"}));
+    EXPECT_EQ(plugOf(ball, "tx").asDouble(), 2.0);
+    EXPECT_EQ(plugOf(ball, "rptz").asDouble(), 3.0);
+    EXPECT_EQ(plugOf(holder, "input[3].inputY").asDouble(), 6.0);
+    EXPECT_EQ(plugOf(holder, "input[4].inputY").asDouble(), 5.0);
+    EXPECT_EQ(plugOf(holder, "input[5].inputY").asDouble(), 0.0);
+    // A renamed node keeps its values: keys name the plug on its node.
+    VFnDependencyNode(ball).setName("renamed");
+    EXPECT_EQ(plugOf(ball, "translateX").asDouble(), 2.0);
+}
+
+// A write by attribute name makes the checks of any write and stores what a write through the
+// attribute's path stores, on nodes with and without connections and locks.
+TEST_F(PlugTest, WritesByNameMakeTheChecksOfAnyWrite) {
+    using vexa_host::writeNumber;
+    VObject ball = makeTransform("ball");
+    VObject twin = makeTransform("twin");
+    for (const VObject& each : {ball, twin}) {
+        VFnNumericAttribute numeric;
+        VObject fixed = numeric.create("fixed", "fx", VFnNumericAttribute::kDouble, 2.0);
+        numeric.setWritable(false);
+        VFnDependencyNode(each).addAttribute(fixed);
+        VObject list = numeric.create("list", "ls", VFnNumericAttribute::kDouble);
+        numeric.setArray(true);
+        VFnDependencyNode(each).addAttribute(list);
+    }
+    vexa_host::Node& byName = *plugOf(ball, "tx").nodeRecord();
+    vexa_host::Node& byPath = *plugOf(twin, "tx").nodeRecord();
+    for (size_t i = 0; i < byName.attributeCount(); ++i) {
+        const std::string name = byName.attributeAt(i)->longName;
+        for (const double value : {0.4, -2.7}) {
+            const VStatus named = writeNumber(byName, name, value);
+            const VStatus pathed =
+                vexa_host::writeValue(byPath, vexa_host::PlugPath::of(byPath.findAttribute(name)), value);
+            EXPECT_EQ(named.statusCode(), pathed.statusCode()) << name;
+            EXPECT_EQ(named.errorString(), pathed.errorString()) << name;
+        }
+    }
+    EXPECT_GT(byName.values().size(), 20u);
+    EXPECT_TRUE(byName.values() == byPath.values());
+    EXPECT_EQ(plugOf(ball, "fixed").asDouble(), 2.0);
+    EXPECT_EQ(writeNumber(byName, "nothing", 5.0), VStatus::kNotFound);
+    // A locked plug refuses; a plug driven by a time curve holds the value until the time moves.
+    plugOf(ball, "ty").setLocked(true);
+    EXPECT_EQ(writeNumber(byName, "translateY", 5.0), VStatus::kFailure);
+    EXPECT_EQ(plugOf(ball, "ty").asDouble(), -2.7);
+    plugOf(ball, "ty").setLocked(false);
+    VFnAnimCurve curve;
+    curve.create(plugOf(ball, "tz"));
+    curve.addKey(VTime(0.0, VTime::kSeconds), 1.0);
+    curve.addKey(VTime(1.0, VTime::kSeconds), 3.0);
+    ASSERT_TRUE(writeNumber(byName, "translateZ", 7.0));
+    EXPECT_EQ(plugOf(ball, "tz").asDouble(), 7.0);
+    ASSERT_TRUE(writeNumber(byName, "translateY", 5.0));
+    EXPECT_EQ(plugOf(ball, "ty").asDouble(), 5.0);
+    VAnimControl::setCurrentTime(VTime(1.0, VTime::kSeconds));
+    EXPECT_EQ(plugOf(ball, "tz").asDouble(), 3.0);
 }
 
 TEST_F(PlugTest, DagPlugInfoUsesThePartialPathName) {

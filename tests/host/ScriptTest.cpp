@@ -4,6 +4,7 @@
 #include "tests/support/HostTestSupport.h"
 
 #include "host/src/script/CommandEngine.h"
+#include "host/src/script/CommandFlags.h"
 #include "host/src/script/ScriptInterpreter.h"
 #include "host/src/script/ScriptParser.h"
 
@@ -13,6 +14,7 @@
 
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -88,6 +90,8 @@ TEST_F(ScriptTest, CommandsReceiveTheirWordsAsTheHostSplitsThem) {
         {"sets -e -forceElement \"lambert2SG_longer_name\" \"pGridShape1.f[12345:12346]\"",
          {"sets", "-e", "-forceElement", "lambert2SG_longer_name", "pGridShape1.f[12345:12346]"}},
         {"cmd `inner a_word_longer_than_fifteen` a_word_longer_than_fifteen", {"cmd", "ok", "a_word_longer_than_fifteen"}},
+        {"cmd a`other`b\"c\"d;", {"cmd", "a", "ok", "b", "c", "d"}},
+        {"cmd_2x\r-v\r\n\xc3\xa9t\xc3\xa9 [x]{y}", {"cmd_2x", "-v", "\xc3\xa9t\xc3\xa9", "[x]{y}"}},
     };
     for (const Case& entry : cases) {
         SCOPED_TRACE(entry.script);
@@ -96,6 +100,69 @@ TEST_F(ScriptTest, CommandsReceiveTheirWordsAsTheHostSplitsThem) {
         ASSERT_FALSE(interpreter.calls.empty());
         EXPECT_EQ(interpreter.calls.back(), entry.words);
     }
+}
+
+VArgList argsOf(const Words& words) {
+    VStringArray array;
+    for (const std::string& word : words) array.append(VString(word));
+    return VArgList(std::move(array));
+}
+
+// Flags refer into the argument list; the lists of copies that callers may ask for agree.
+TEST_F(ScriptTest, FlagsReadInPlaceAgreeWithTheirCopies) {
+    using vexa_host::CommandFlags;
+    const std::vector<vexa_host::FlagSpec> table = {
+        {"-q", "-query", 0}, {"-e", "-edit", 0}, {"-fe", "-forceElement", 1}, {"-co", "-count", 2}};
+    const VArgList args = argsOf({"-e", "first_long_positional_word", "-forceElement", "groupSG", "-co", "1", "2", "second",
+                                  "-co", "3", "4"});
+    CommandFlags flags;
+    std::string error;
+    ASSERT_TRUE(flags.read(args, table, error)) << error;
+    EXPECT_TRUE(flags.edit());
+    EXPECT_FALSE(flags.query());
+    ASSERT_EQ(flags.positionalCount(), 2u);
+    EXPECT_EQ(flags.positionalWord(0), "first_long_positional_word");
+    EXPECT_EQ(&flags.positionalWord(1), &args.arguments().items()[7].str());
+    EXPECT_EQ(flags.positional(), (Words{"first_long_positional_word", "second"}));
+    ASSERT_NE(flags.firstValue("-fe"), nullptr);
+    EXPECT_EQ(*flags.firstValue("-fe"), "groupSG");
+    EXPECT_EQ(flags.firstValue("-e"), nullptr);
+    EXPECT_EQ(flags.firstValue("-q"), nullptr);
+    EXPECT_EQ(*flags.values("-co"), (Words{"3", "4"}));  // the last use
+    EXPECT_EQ(flags.value("-co"), "3");
+    EXPECT_EQ(flags.value("-q", "none"), "none");
+    ASSERT_EQ(flags.flags().size(), 4u);
+    EXPECT_TRUE(flags.flags()[0].values.empty());
+    EXPECT_EQ(flags.flags()[1].values, Words{"groupSG"});
+    EXPECT_EQ(flags.flags()[2].values, (Words{"1", "2"}));
+    EXPECT_STREQ(flags.flags()[3].spec.shortName, "-co");
+
+    // A second read starts afresh: a query takes no values, so "x" is positional.
+    const VArgList query = argsOf({"-q", "-fe", "x"});
+    ASSERT_TRUE(flags.read(query, table, error)) << error;
+    EXPECT_TRUE(flags.query());
+    EXPECT_FALSE(flags.edit());
+    EXPECT_EQ(flags.positional(), Words{"x"});
+    ASSERT_EQ(flags.flags().size(), 2u);
+    EXPECT_TRUE(flags.values("-fe")->empty());
+    EXPECT_EQ(flags.firstValue("-fe"), nullptr);
+    EXPECT_FALSE(flags.has("-co"));
+
+    // More positional words than are kept in place.
+    const Words many = {"p0", "p1", "-e", "p2", "p3", "p4", "p5", "p6"};
+    const VArgList manyArgs = argsOf(many);
+    ASSERT_TRUE(flags.read(manyArgs, table, error)) << error;
+    ASSERT_EQ(flags.positionalCount(), 7u);
+    EXPECT_EQ(flags.positionalWord(2), "p2");
+    EXPECT_EQ(flags.positionalWord(6), "p6");
+    EXPECT_EQ(flags.positional(), (Words{"p0", "p1", "p2", "p3", "p4", "p5", "p6"}));
+
+    const VArgList shortOfValues = argsOf({"-co", "1"});
+    EXPECT_FALSE(flags.read(shortOfValues, table, error));
+    EXPECT_EQ(error, "the flag -co needs 2 values");
+    const VArgList unknown = argsOf({"word", "-zz"});
+    EXPECT_FALSE(flags.read(unknown, table, error));
+    EXPECT_EQ(error, "invalid flag -zz");
 }
 
 TEST_F(ScriptTest, StatementsOfOneLineRunInOrderWithTheirOwnWords) {
@@ -108,6 +175,37 @@ TEST_F(ScriptTest, StatementsOfOneLineRunInOrderWithTheirOwnWords) {
     EXPECT_EQ(interpreter.calls, (std::vector<Words>{{"first", "a_long_quoted_member.f[10]"},
                                                      {"inner", "b_long_unquoted_word_here"},
                                                      {"second", "ok", "c_long_unquoted_word_here"}}));
+}
+
+// A block parsed again holds the new text's statements only, none of the earlier ones' parts;
+// an interpreter's runs one after another each run their own statements.
+TEST_F(ScriptTest, ABlockParsedAgainHoldsOnlyTheNewStatements) {
+    vexa_host::ScriptBlock block;
+    std::string error;
+    ASSERT_TRUE(vexa_host::ScriptParser::parse("int $n[] = 3; first a b c; second \"x\"", block, error)) << error;
+    ASSERT_EQ(block.size(), 3u);
+    ASSERT_TRUE(vexa_host::ScriptParser::parse("  sets -e g", block, error)) << error;
+    ASSERT_EQ(block.size(), 1u);
+    const vexa_host::ScriptStatement& statement = block.front();
+    EXPECT_EQ(statement.kind, vexa_host::ScriptStatement::kCommand);
+    EXPECT_EQ(statement.name, "sets");
+    EXPECT_TRUE(statement.type.empty());
+    EXPECT_FALSE(statement.array);
+    EXPECT_EQ(statement.offset, 2u);
+    ASSERT_EQ(statement.arguments.size(), 2u);
+    EXPECT_EQ(statement.arguments[0].text, "-e");
+    EXPECT_EQ(statement.arguments[1].text, "g");
+    EXPECT_FALSE(vexa_host::ScriptParser::parse("a; b (", block, error));
+    ASSERT_TRUE(vexa_host::ScriptParser::parse("$v = 1", block, error)) << error;
+    ASSERT_EQ(block.size(), 1u);
+    EXPECT_EQ(block.front().kind, vexa_host::ScriptStatement::kAssignment);
+
+    RecordingInterpreter interpreter;
+    ASSERT_TRUE(interpreter.run("one a b c d e f g h i j; two k; three; four; five"));
+    interpreter.calls.clear();
+    ASSERT_TRUE(interpreter.run("six"));
+    ASSERT_TRUE(interpreter.run("seven x_long_enough_to_leave_the_short_string"));
+    EXPECT_EQ(interpreter.calls, (std::vector<Words>{{"six"}, {"seven", "x_long_enough_to_leave_the_short_string"}}));
 }
 
 TEST_F(ScriptTest, MalformedScriptsAreRefusedWholeWithTheReason) {

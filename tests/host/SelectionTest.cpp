@@ -3,6 +3,8 @@
 #include "tests/support/HostTestSupport.h"
 
 #include "host/src/api/ApiSupport.h"
+#include "host/src/geometry/DoubleIndexedComponent.h"
+#include "host/src/geometry/SingleIndexedComponent.h"
 #include "host/src/scene/Scene.h"
 #include "host/src/scene/SelectionItems.h"
 #include "host/src/scene/SetMembers.h"
@@ -14,6 +16,8 @@
 #include <vexa/VStringArray.h>
 
 #include <memory>
+#include <ostream>
+#include <string>
 
 namespace {
 
@@ -29,6 +33,12 @@ public:
 
 private:
     std::string text_;
+};
+
+// A payload of another kind.
+class OtherPayload : public vexa_host::NodePayload {
+public:
+    void describe(std::ostream&, const std::string&) const override {}
 };
 
 class SelectionTest : public HostTest {
@@ -232,6 +242,29 @@ TEST_F(SelectionTest, DeletedNodesLeaveTheActiveSelectionItself) {
     const std::vector<vexa_host::SelectionItem>& active = vexa_host::Scene::instance().activeSelection();
     ASSERT_EQ(active.size(), 1u);
     EXPECT_EQ(active.front().node, other);
+}
+
+// The exact kind checks that set edits use instead of casts: a record or payload of another
+// class is refused even when it answers to the same component type.
+TEST_F(SelectionTest, KindChecksRefuseLookAlikes) {
+    using vexa_host::SingleIndexedComponent;
+    auto faces = std::make_shared<SingleIndexedComponent>(VFn::kMeshPolygonComponent);
+    EXPECT_EQ(SingleIndexedComponent::of(faces.get()), faces.get());
+    const SingleIndexedComponent* asConst = SingleIndexedComponent::of(static_cast<const vexa_host::ObjectRecord*>(faces.get()));
+    EXPECT_EQ(asConst, faces.get());
+    FaceRange lookAlike("f[1]");
+    EXPECT_EQ(SingleIndexedComponent::of(&lookAlike), nullptr);
+    vexa_host::DoubleIndexedComponent cvs(VFn::kSurfaceCVComponent);
+    EXPECT_EQ(SingleIndexedComponent::of(&cvs), nullptr);
+    EXPECT_EQ(SingleIndexedComponent::of(static_cast<vexa_host::ObjectRecord*>(nullptr)), nullptr);
+
+    vexa_host::SetMembers members;
+    OtherPayload other;
+    EXPECT_EQ(vexa_host::SetMembers::of(&members), &members);
+    EXPECT_EQ(vexa_host::SetMembers::of(&other), nullptr);
+    EXPECT_EQ(vexa_host::SetMembers::of(nullptr), nullptr);
+    // A set edit on a node that is no set is refused, not taken for one.
+    EXPECT_FALSE(VGlobal::executeCommand("sets -e -forceElement ball other"));
 }
 
 }  // namespace

@@ -289,6 +289,25 @@ TEST_F(CurveImportTest, AWaitingTakesCurveIsFoundOnlyWhenTheHostNeedsIt) {
     EXPECT_NEAR(host.value(0), 0.5 * M_PI, 1e-9);
 }
 
+// A curve imported by attribute name: a name the node lacks (or a path of names, which no
+// attribute has) fails with its name; a plug without keys or host curve reports the plug.
+TEST_F(CurveImportTest, ACurveByAttributeNameNamesWhatIsMissing) {
+    VFnDependencyNode box(node_);
+    CurvePtr keyed = Curve(RCurveKey::Linear, 0);
+    CurvePtr empty = NewCurve();
+    VStatus status = session_.ImportAttributeCurve(box, "nothing", keyed.get(), VFnAnimCurve::kAnimCurveTU, 1.0, 1.0);
+    EXPECT_EQ(status, VStatus::kFailure);
+    EXPECT_EQ(status.errorString(), "No attribute nothing");
+    status = session_.ImportAttributeCurve(box, "translate.translateX", keyed.get(), VFnAnimCurve::kAnimCurveTL, 1.0, 1.0);
+    EXPECT_EQ(status.errorString(), "No attribute translate.translateX");
+    EXPECT_EQ(VFnAnimCurve(plug("translateX")).numKeys(), 0u);
+    status = session_.ImportAttributeCurve(box, "scaleY", empty.get(), VFnAnimCurve::kAnimCurveTU, 1.0, 1.0);
+    EXPECT_EQ(status, VStatus::kNotFound);
+    EXPECT_EQ(status.errorString(), "no animation curve drives box.scaleY");
+    ASSERT_TRUE(session_.ImportAttributeCurve(box, "scaleZ", keyed.get(), VFnAnimCurve::kAnimCurveTU, 1.0, 1.0));
+    EXPECT_GT(VFnAnimCurve(plug("scaleZ")).numKeys(), 0u);
+}
+
 // ---- locked attributes ----------------------------------------------------------------------
 
 class LockedAttributeTest : public CurveImportTest {

@@ -36,7 +36,7 @@ VStatus MeshIteration::begin(const VObject& component, Kind kind) {
         for (int i = 0; i < size; ++i) indices.push_back(i);
     } else {
         const VFn::Type wanted = kind == kPolygons ? VFn::kMeshPolygonComponent : VFn::kMeshVertComponent;
-        const auto* elements = dynamic_cast<const SingleIndexedComponent*>(component.record().get());
+        const auto* elements = SingleIndexedComponent::of(component.record().get());
         if (elements == nullptr || elements->apiType() != wanted) {
             return VStatus(VStatus::kInvalidParameter, std::string("the component does not hold mesh ") + nameOf(kind) + "s");
         }

@@ -27,6 +27,20 @@ VStatus noCurve() { return VStatus(VStatus::kInvalidParameter, "the function set
 VStatus badIndex() { return VStatus(VStatus::kInvalidParameter, "key index out of range"); }
 bool validTangent(int type) { return type >= VFnAnimCurve::kTangentGlobal && type <= VFnAnimCurve::kTangentClamped; }
 
+// "no animation curve drives node.plug", made only when read: most plugs an importer probes
+// have no curve, and the probe passes over the failure. The node's name is kept as it was, so
+// a rename later does not change the text; plug paths do not change once made.
+class NoCurveText : public VStatus::TextSource {
+public:
+    NoCurveText(std::string nodeName, std::shared_ptr<const PlugPath> path)
+        : nodeName_(std::move(nodeName)), path_(std::move(path)) {}
+    VString text() const override { return VString("no animation curve drives " + nodeName_ + "." + path_->key()); }
+
+private:
+    std::string nodeName_;
+    std::shared_ptr<const PlugPath> path_;
+};
+
 }  // namespace
 
 VFnAnimCurve::VFnAnimCurve(const VObject& object, VStatus* status) { report(status, VFnAnimCurve::setObject(object)); }
@@ -38,7 +52,9 @@ VFnAnimCurve::VFnAnimCurve(const VPlug& plug, VStatus* status) {
     }
     const Connection* connection = drivingConnection(*plug.nodeRecord(), *plug.path());
     if (connection == nullptr || !connection->other->hasFn(VFn::kAnimCurve)) {
-        report(status, VStatus(VStatus::kNotFound, "no animation curve drives " + plug.name()));
+        if (status != nullptr) {
+            *status = VStatus(VStatus::kNotFound, std::make_shared<NoCurveText>(plug.nodeRecord()->name(), plug.path()));
+        }
         return;
     }
     report(status, VFnAnimCurve::setObject(VObject(connection->other->self())));

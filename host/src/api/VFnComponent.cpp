@@ -8,7 +8,7 @@ using namespace vexa_host;
 
 namespace {
 
-SingleIndexedComponent* singleOf(const VObject& object) { return dynamic_cast<SingleIndexedComponent*>(object.record().get()); }
+SingleIndexedComponent* singleOf(const VObject& object) { return SingleIndexedComponent::of(object.record().get()); }
 DoubleIndexedComponent* doubleOf(const VObject& object) { return dynamic_cast<DoubleIndexedComponent*>(object.record().get()); }
 
 }  // namespace

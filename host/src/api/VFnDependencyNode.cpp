@@ -149,6 +149,11 @@ VPlug VFnDependencyNode::findPlug(const VString& name, VStatus* status) const {
         report(status, checkAlive());
         return VPlug();
     }
+    // A type attribute's plain name (the common case) takes the type's path as it stands.
+    if (std::shared_ptr<const PlugPath> shared = node->typePlugPath(name.str())) {
+        report(status, VStatus());
+        return VPlug(node->self(), std::move(shared));
+    }
     PlugPath path;
     if (!parsePlugPath(*node, name.str(), path)) {
         report(status, VStatus(VStatus::kNotFound, "no plug " + name));

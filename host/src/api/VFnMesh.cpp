@@ -468,11 +468,11 @@ VStatus VFnMesh::getConnectedShaders(unsigned instanceNumber, VObjectArray& shad
     Node* whole = nullptr;
     for (const auto& entry : Scene::instance().nodes()) {
         Node& group = *entry.second;
-        auto* members = dynamic_cast<SetMembers*>(group.payload());
+        auto* members = SetMembers::of(group.payload());
         if (members == nullptr || !group.hasFn(VFn::kShadingEngine)) continue;
         for (const SelectionItem& item : members->items()) {
             if (item.kind != SelectionItem::kDagPath || !samePath(item.path, instance)) continue;
-            const auto* faces = dynamic_cast<const SingleIndexedComponent*>(item.component.record().get());
+            const auto* faces = SingleIndexedComponent::of(item.component.record().get());
             if (item.component.isNull()) {
                 if (whole == nullptr) whole = &group;
             } else if (faces != nullptr && faces->apiType() == VFn::kMeshPolygonComponent) {

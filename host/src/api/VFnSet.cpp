@@ -13,7 +13,7 @@ namespace {
 
 SetMembers* membersOf(const VObject& object) {
     Node* node = liveNodeOf(object);
-    return node != nullptr ? dynamic_cast<SetMembers*>(node->payload()) : nullptr;
+    return node != nullptr ? SetMembers::of(node->payload()) : nullptr;
 }
 
 }  // namespace

@@ -9,7 +9,7 @@ using namespace vexa_host;
 
 namespace {
 
-SingleIndexedComponent* singleOf(const VObject& object) { return dynamic_cast<SingleIndexedComponent*>(object.record().get()); }
+SingleIndexedComponent* singleOf(const VObject& object) { return SingleIndexedComponent::of(object.record().get()); }
 
 VStatus badIndex(int index, int count) {
     return VStatus(VStatus::kInvalidParameter, "element " + std::to_string(index) + " of " + std::to_string(count));

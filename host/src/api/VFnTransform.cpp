@@ -160,7 +160,8 @@ VStatus VFnTransform::setRotationOrder(VTransformationMatrix::RotationOrder orde
     if (VStatus alive = checkAlive(); !alive) return alive;
     if (!isValidOrder(order)) return VStatus(VStatus::kInvalidParameter, "unknown rotation order");
     Node& node = *liveNodeOf(object_);
-    const VMatrix rotation = rotationMatrixOf(node);
+    // Only a reordering needs the rotation as it was.
+    const VMatrix rotation = reorder ? rotationMatrixOf(node) : VMatrix();
     VStatus status = writeNumber(node, "rotateOrder", order - 1);
     if (status && reorder) status = writeRotationMatrix(node, rotation);
     return status;

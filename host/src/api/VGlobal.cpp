@@ -132,7 +132,7 @@ VStatus VGlobal::getAssociatedSets(const VSelectionList& list, VObjectArray& set
     sets.clear();
     for (const auto& entry : Scene::instance().nodes()) {
         Node& node = *entry.second;
-        auto* members = dynamic_cast<SetMembers*>(node.payload());
+        auto* members = SetMembers::of(node.payload());
         if (members == nullptr) continue;
         for (const SelectionItem& item : list.items().list) {
             if (members->holds(item)) {

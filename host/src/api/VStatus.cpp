@@ -2,8 +2,14 @@
 
 #include <vexa/VMessageLog.h>
 
+VStatus::TextSource::~TextSource() = default;
+
 VString VStatus::errorString() const {
     if (!text_.isEmpty()) return text_;
+    if (source_ != nullptr) {
+        const VString text = source_->text();
+        if (!text.isEmpty()) return text;
+    }
     switch (code_) {
     case kSuccess: return "success";
     case kFailure: return "failure";

@@ -12,4 +12,13 @@ bool readCommandFlags(const char* command, const VArgList& args, const std::vect
     return false;
 }
 
+VStatus positionalItems(const CommandFlags& flags, std::vector<SelectionItem>& items) {
+    if (flags.positionalCount() == 0) return itemsNamed({}, items);
+    items.clear();
+    for (size_t i = 0; i < flags.positionalCount(); ++i) {
+        if (VStatus status = resolveSelection(flags.positionalWord(i), items); !status) return status;
+    }
+    return VStatus();
+}
+
 }  // namespace vexa_host

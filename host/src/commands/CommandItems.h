@@ -19,6 +19,11 @@ namespace vexa_host {
 VStatus commandError(const std::string& command, const std::string& what);
 bool readCommandFlags(const char* command, const VArgList& args, const std::vector<FlagSpec>& table, CommandFlags& flags,
                       VStatus& status);
+// The flags refer into the arguments: a temporary list would leave them dangling.
+bool readCommandFlags(const char* command, const VArgList&& args, const std::vector<FlagSpec>& table, CommandFlags& flags,
+                      VStatus& status) = delete;
+// The items the positional words name, read where they stand (itemsNamed without copies).
+VStatus positionalItems(const CommandFlags& flags, std::vector<SelectionItem>& items);
 
 }  // namespace vexa_host
 

@@ -111,7 +111,7 @@ VStatus clusterCommand(const VArgList& args, CommandResult& result) {
     if (!readCommandFlags("cluster", args, table, flags, status)) return status;
     std::vector<SelectionItem> items;
     std::vector<Node*> shapes;
-    status = itemsNamed(flags.positional(), items);
+    status = positionalItems(flags, items);
     if (status) status = shapesOf(items, shapes);
     if (!status) return commandError("cluster", status.errorString().str());
     NodePtr cluster = createDeformer("cluster", flags.value("-n", "cluster1"), status);
@@ -207,7 +207,8 @@ VStatus newSkinClusterCommand(const VArgList& args, CommandResult& result) {
         {"-tsb", "-toSelectedBones", 0}, {"-mi", "-maximumInfluences", 1}, {"-dr", "-dropoffRate", 1}};
     CommandFlags flags;
     VStatus status;
-    if (!readCommandFlags("newSkinCluster", VArgList(words), table, flags, status)) return status;
+    const VArgList split(std::move(words));  // the flags refer into it
+    if (!readCommandFlags("newSkinCluster", split, table, flags, status)) return status;
     SkinBindOptions options;
     double number = 0.0;
     if (flags.has("-mi")) {

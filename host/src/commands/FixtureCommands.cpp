@@ -29,7 +29,7 @@ VStatus deformerCommand(const VArgList& args, CommandResult& result) {
     if (!readCommandFlags("deformer", args, {{"-typ", "-type", 1}, {"-n", "-name", 1}}, flags, status)) return status;
     if (!flags.has("-typ")) return commandError("deformer", "give the deformer's -type");
     std::vector<SelectionItem> items;
-    if (VStatus found = itemsNamed(flags.positional(), items); !found) return commandError("deformer", found.errorString().str());
+    if (VStatus found = positionalItems(flags, items); !found) return commandError("deformer", found.errorString().str());
     const std::string type = flags.value("-typ");
     NodePtr deformer = createDeformer(type, flags.value("-n", type + "1"), status);
     if (!deformer) return commandError("deformer", status.errorString().str());
@@ -75,7 +75,7 @@ VStatus polySmoothCommand(const VArgList& args, CommandResult& result) {
     double divisions = 1.0;
     if (flags.has("-dv") && !readNumberWord(flags.value("-dv"), divisions)) return commandError("polySmooth", "-dv takes a number");
     std::vector<SelectionItem> items;
-    if (VStatus found = itemsNamed(flags.positional(), items); !found) return commandError("polySmooth", found.errorString().str());
+    if (VStatus found = positionalItems(flags, items); !found) return commandError("polySmooth", found.errorString().str());
     Scene& scene = Scene::instance();
     for (const SelectionItem& item : items) {
         Node* shape = shapeOfItem(item);

@@ -45,7 +45,7 @@ VStatus listMembers(const CommandFlags& flags, CommandResult& result) {
     if (flags.positional().size() != 1) return commandError("sets", "name one set to list");
     Node* set = nullptr;
     if (VStatus status = nodeNamed(flags.positional().front(), set); !status) return commandError("sets", status.errorString().str());
-    auto* members = dynamic_cast<SetMembers*>(set->payload());
+    auto* members = SetMembers::of(set->payload());
     if (members == nullptr) return commandError("sets", set->name() + " is not a set");
     for (const SelectionItem& item : members->items()) {
         for (const std::string& text : selectionTexts(item)) result.addText(text);
@@ -62,9 +62,9 @@ VStatus editMembers(const CommandFlags& flags) {
     }
     if (edit == nullptr || *edit == '\0') return commandError("sets", "an edit takes one of -forceElement, -addElement, -remove");
     Node* set = nullptr;
-    if (VStatus status = nodeNamed(flags.values(edit)->front(), set); !status) return commandError("sets", status.errorString().str());
+    if (VStatus status = nodeNamed(*flags.firstValue(edit), set); !status) return commandError("sets", status.errorString().str());
     std::vector<SelectionItem> items;
-    if (VStatus status = itemsNamed(flags.positional(), items); !status) return commandError("sets", status.errorString().str());
+    if (VStatus status = positionalItems(flags, items); !status) return commandError("sets", status.errorString().str());
     const bool removing = std::strcmp(edit, "-rm") == 0;
     const bool forcing = std::strcmp(edit, "-fe") == 0;
     for (const SelectionItem& item : items) {
@@ -83,7 +83,7 @@ VStatus makeSet(const CommandFlags& flags, CommandResult& result) {
     }
     std::vector<SelectionItem> items;
     if (!flags.has("-em")) {
-        if (VStatus status = itemsNamed(flags.positional(), items); !status) return commandError("sets", status.errorString().str());
+        if (VStatus status = positionalItems(flags, items); !status) return commandError("sets", status.errorString().str());
     } else if (!flags.positional().empty()) {
         return commandError("sets", "-empty takes no members");
     }

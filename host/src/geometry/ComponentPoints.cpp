@@ -18,7 +18,7 @@ VStatus componentPoints(const Node& shape, const VObject& component, std::vector
         std::iota(points.begin(), points.end(), 0);
         return VStatus();
     }
-    if (const auto* single = dynamic_cast<const SingleIndexedComponent*>(component.record().get())) {
+    if (const auto* single = SingleIndexedComponent::of(component.record().get())) {
         if (single->apiType() != VFn::kMeshVertComponent || !shape.hasFn(VFn::kMesh)) {
             return VStatus(VStatus::kInvalidParameter, "the component is not of the shape's vertices");
         }

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <ostream>
+#include <typeinfo>
 
 namespace vexa_host {
 
@@ -334,6 +335,15 @@ bool showsOwnGeometry(const Node& node) {
     return node.alive() && node.incoming().empty() && node.type().name == MeshData::kTypeName;
 }
 
+// The mesh a plug value holds, or null: an exact type check (the class is final), cheaper than
+// a cast that searches the class tree; set edits read a shape's mesh once per command.
+MeshDataPtr meshIn(const PlugValue& value) {
+    const auto* data = std::get_if<std::shared_ptr<const DataValue>>(&value);
+    const DataValue* held = data != nullptr ? data->get() : nullptr;
+    if (held == nullptr || typeid(*held) != typeid(MeshData)) return nullptr;
+    return std::static_pointer_cast<const MeshData>(*data);
+}
+
 }  // namespace
 
 MeshDataPtr meshOf(const Node& node) {
@@ -341,16 +351,14 @@ MeshDataPtr meshOf(const Node& node) {
         static const std::string kInMesh = "inMesh";
         const auto stored = node.values().find(kInMesh);
         if (stored == node.values().end()) return nullptr;
-        const auto* data = std::get_if<std::shared_ptr<const DataValue>>(&stored->second);
-        return data != nullptr ? std::dynamic_pointer_cast<const MeshData>(*data) : nullptr;
+        return meshIn(stored->second);
     }
     static const std::string kOutMesh = "outMesh";
     AttributePtr attribute = node.findAttribute(kOutMesh);
     if (!attribute || attribute->kind != AttributeKind::Data) return nullptr;
     PlugValue value;
     if (!readValue(node, PlugPath::of(attribute), value)) return nullptr;
-    const auto* data = std::get_if<std::shared_ptr<const DataValue>>(&value);
-    return data != nullptr ? std::dynamic_pointer_cast<const MeshData>(*data) : nullptr;
+    return meshIn(value);
 }
 
 VStatus setOwnMesh(Node& node, MeshDataPtr data) {

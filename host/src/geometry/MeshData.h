@@ -49,7 +49,7 @@
 
 namespace vexa_host {
 
-class VEXA_API MeshData : public DataValue {
+class VEXA_API MeshData final : public DataValue {
 public:
     static const char* const kTypeName;      // "mesh", the data type of mesh plugs
     static const char* const kDefaultUVSet;  // "map1"

@@ -104,9 +104,14 @@ std::vector<AttributePtr> spotLightAttributes() {
 // One bracketed index: a number, "a:b" or "*" (every index below count). Moves `at` past it.
 bool readRange(const std::string& text, size_t& at, int count, int& first, int& last, std::string& error) {
     if (at >= text.size() || text[at] != '[') return false;
-    const size_t close = text.find(']', at);
-    if (close == std::string::npos) return false;
+    // The closing bracket and the first colon before it, in one pass.
     const size_t begin = at + 1;
+    size_t close = begin;
+    size_t colon = std::string::npos;
+    for (; close < text.size() && text[close] != ']'; ++close) {
+        if (text[close] == ':' && colon == std::string::npos) colon = close;
+    }
+    if (close == text.size()) return false;
     at = close + 1;
     if (close - begin == 1 && text[begin] == '*') {
         first = 0;
@@ -123,8 +128,7 @@ bool readRange(const std::string& text, size_t& at, int count, int& first, int& 
         }
         return true;
     };
-    size_t colon = text.find(':', begin);
-    if (colon > close) colon = close;
+    if (colon == std::string::npos) colon = close;
     if (!number(begin, colon, first)) return false;
     last = first;
     if (colon != close && !number(colon + 1, close, last)) return false;
@@ -135,8 +139,13 @@ bool readRange(const std::string& text, size_t& at, int count, int& first, int& 
     return true;
 }
 
+template <size_t N>
+bool startsWith(const std::string& text, const char (&head)[N]) {
+    return text.size() >= N - 1 && std::char_traits<char>::compare(text.data(), head, N - 1) == 0;
+}
+
 Node* shapeNodeOf(const VDagPath& path) {
-    Node* node = path.length() > 0 ? liveNodeOf(path.node()) : nullptr;
+    Node* node = liveEndOf(path);
     return node != nullptr && !node->isTransform() ? node : nullptr;
 }
 
@@ -149,11 +158,11 @@ VStatus malformed(const std::string& text, const std::string& error) {
 VStatus parseMeshComponent(const VDagPath& path, const std::string& text, VObject& component) {
     Node* node = shapeNodeOf(path);
     if (node == nullptr || !node->hasFn(VFn::kMesh)) return notMine();
-    const bool polygons = text.compare(0, 2, "f[") == 0;
-    if (!polygons && text.compare(0, 4, "vtx[") != 0) return notMine();
+    const bool polygons = startsWith(text, "f[");
+    if (!polygons && !startsWith(text, "vtx[")) return notMine();
     MeshDataPtr mesh = meshOf(*node);
     const int count = mesh == nullptr ? 0 : (polygons ? mesh->polygonCount() : mesh->pointCount());
-    size_t at = text.find('[');
+    size_t at = polygons ? 1 : 3;  // the bracket
     int first = 0;
     int last = 0;
     std::string error;

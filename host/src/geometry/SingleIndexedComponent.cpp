@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <memory>
+#include <typeinfo>
 
 namespace vexa_host {
 
@@ -44,6 +45,15 @@ std::vector<std::string> runTexts(const std::string& prefix, std::vector<int> in
 
 }  // namespace
 
+const SingleIndexedComponent* SingleIndexedComponent::of(const ObjectRecord* record) {
+    return record != nullptr && typeid(*record) == typeid(SingleIndexedComponent) ? static_cast<const SingleIndexedComponent*>(record)
+                                                                                  : nullptr;
+}
+
+SingleIndexedComponent* SingleIndexedComponent::of(ObjectRecord* record) {
+    return const_cast<SingleIndexedComponent*>(of(static_cast<const ObjectRecord*>(record)));
+}
+
 bool SingleIndexedComponent::isKind(VFn::Type type) {
     return type == VFn::kMeshPolygonComponent || type == VFn::kMeshVertComponent;
 }
@@ -70,7 +80,7 @@ std::vector<std::string> SingleIndexedComponent::textsAfter(const std::string& h
 
 // Each element is held once, so equal counts and every one of theirs held make equal sets.
 bool SingleIndexedComponent::sameAs(const ComponentRecord& other) const {
-    const auto* same = dynamic_cast<const SingleIndexedComponent*>(&other);
+    const auto* same = of(&other);
     if (same == nullptr || same->type_ != type_ || same->elementCount() != elementCount()) return false;
     const int count = same->elementCount();
     for (int i = 0; i < count; ++i) {
@@ -80,7 +90,7 @@ bool SingleIndexedComponent::sameAs(const ComponentRecord& other) const {
 }
 
 std::shared_ptr<ComponentRecord> SingleIndexedComponent::mergedWith(const ComponentRecord& other) const {
-    const auto* same = dynamic_cast<const SingleIndexedComponent*>(&other);
+    const auto* same = of(&other);
     if (same == nullptr || same->type_ != type_) return nullptr;
     auto merged = std::make_shared<SingleIndexedComponent>(type_);
     for (int element : elements()) merged->add(element);
@@ -89,7 +99,7 @@ std::shared_ptr<ComponentRecord> SingleIndexedComponent::mergedWith(const Compon
 }
 
 bool SingleIndexedComponent::absorb(const ComponentRecord& other) {
-    const auto* same = dynamic_cast<const SingleIndexedComponent*>(&other);
+    const auto* same = of(&other);
     if (same == nullptr || same->type_ != type_ || complete_ >= 0) return false;
     const int count = same->elementCount();
     for (int i = 0; i < count; ++i) add(same->element(i));

@@ -7,6 +7,7 @@
 #include "host/src/scene/AttributeDef.h"
 #include "host/src/scene/Node.h"
 
+#include <vexa/VDagPath.h>
 #include <vexa/VObject.h>
 
 namespace vexa_host {
@@ -14,6 +15,12 @@ namespace vexa_host {
 inline Node* nodeOf(const VObject& object) { return object.isNull() ? nullptr : object.record()->asNode(); }
 inline Node* liveNodeOf(const VObject& object) {
     Node* node = nodeOf(object);
+    return node != nullptr && node->alive() ? node : nullptr;
+}
+// The live node at the end of a path, read without making a handle to it (null for an empty
+// path): set edits ask it for every member they name.
+inline Node* liveEndOf(const VDagPath& path) {
+    Node* node = path.nodes().empty() ? nullptr : path.nodes().back().get();
     return node != nullptr && node->alive() ? node : nullptr;
 }
 inline AttributePtr attributeOf(const VObject& object) {

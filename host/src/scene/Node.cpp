@@ -93,6 +93,11 @@ AttributePtr Node::findAttribute(const std::string& name) const {
     return nullptr;
 }
 
+std::shared_ptr<const PlugPath> Node::typePlugPath(const std::string& name) const {
+    auto it = type_->pathByName.find(name);
+    return it == type_->pathByName.end() ? nullptr : it->second;
+}
+
 std::vector<AttributePtr> Node::attributes() const {
     std::vector<AttributePtr> result = type_->attributes;
     result.insert(result.end(), dynamicFlat_.begin(), dynamicFlat_.end());

@@ -17,6 +17,7 @@
 #include <vexa/VexaExport.h>
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>
@@ -70,6 +71,9 @@ public:
 
     // Attributes: the type's, then the node's own (each parent before its children).
     AttributePtr findAttribute(const std::string& name) const;
+    // The shared path of the type's attribute of that long or short name; null for any other
+    // text (a dynamic attribute, an index, a child path).
+    std::shared_ptr<const PlugPath> typePlugPath(const std::string& name) const;
     std::vector<AttributePtr> attributes() const;
     // The count of attributes() and its element at the index (null past the end), without
     // making the list: a walk over a node's attributes by index stays linear.
@@ -79,15 +83,18 @@ public:
     bool addDynamicAttribute(const AttributePtr& attribute);  // false when a name is in use
     bool removeDynamicAttribute(const AttributeDef* attribute);
 
-    // Plug state.
-    std::map<std::string, PlugValue>& values() { return values_; }
-    const std::map<std::string, PlugValue>& values() const { return values_; }
-    std::set<std::string>& lockedPlugs() { return locked_; }
-    const std::set<std::string>& lockedPlugs() const { return locked_; }
+    // Plug state, by plug key (PlugPath::key); looked up by any text view of a key.
+    using ValueMap = std::map<std::string, PlugValue, std::less<>>;
+    using KeySet = std::set<std::string, std::less<>>;
+    using HeldMap = std::map<std::string, std::uint64_t, std::less<>>;
+    ValueMap& values() { return values_; }
+    const ValueMap& values() const { return values_; }
+    KeySet& lockedPlugs() { return locked_; }
+    const KeySet& lockedPlugs() const { return locked_; }
     // Plugs driven by a time curve whose set value holds: plug key -> the scene's time stamp
     // when it was set.
-    std::map<std::string, std::uint64_t>& heldPlugs() { return held_; }
-    const std::map<std::string, std::uint64_t>& heldPlugs() const { return held_; }
+    HeldMap& heldPlugs() { return held_; }
+    const HeldMap& heldPlugs() const { return held_; }
     std::vector<Connection>& incoming() { return incoming_; }
     const std::vector<Connection>& incoming() const { return incoming_; }
     std::vector<Connection>& outgoing() { return outgoing_; }
@@ -109,9 +116,9 @@ private:
     size_t liveChildren_ = 0;
     std::vector<AttributePtr> dynamicAttributes_;
     std::vector<AttributePtr> dynamicFlat_;  // the dynamic attributes with their children, in attributes() order
-    std::map<std::string, PlugValue> values_;
-    std::set<std::string> locked_;
-    std::map<std::string, std::uint64_t> held_;
+    ValueMap values_;
+    KeySet locked_;
+    HeldMap held_;
     std::vector<Connection> incoming_;
     std::vector<Connection> outgoing_;
     std::unique_ptr<NodePayload> payload_;

@@ -43,6 +43,9 @@ void addFlattened(NodeType& type, const AttributePtr& attribute) {
     type.attributes.push_back(attribute);
     type.byName[attribute->longName] = attribute;
     type.byName[attribute->shortName] = attribute;
+    const auto path = std::make_shared<const PlugPath>(PlugPath::of(attribute));
+    type.pathByName[attribute->longName] = path;
+    type.pathByName[attribute->shortName] = path;
     for (const AttributePtr& child : attribute->children) addFlattened(type, child);
 }
 
@@ -69,6 +72,7 @@ const NodeType* NodeTypeRegistry::registerType(NodeTypeDescription description) 
         type->fnTypes = parent->fnTypes;
         type->attributes = parent->attributes;
         type->byName = parent->byName;
+        type->pathByName = parent->pathByName;
         type->computes = parent->computes;
         type->makePayload = parent->makePayload;
     }

@@ -50,6 +50,9 @@ struct VEXA_API NodeType {
     bool transform = false;  // a transform-kind DAG node (can have children)
     std::vector<AttributePtr> attributes;  // flat: parents before their children
     std::unordered_map<std::string, AttributePtr> byName;  // long and short names, children too
+    // The plug path of each name in byName, made once: plugs found by a plain name share it
+    // (a plug that changes its path makes its own).
+    std::unordered_map<std::string, std::shared_ptr<const PlugPath>> pathByName;
     std::vector<ComputeFunction> computes;  // own first, then the parents'
     PayloadFactory makePayload;
 

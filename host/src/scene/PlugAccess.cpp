@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <set>
+#include <string_view>
 
 namespace vexa_host {
 
@@ -23,6 +24,27 @@ VStatus checkReadable(const PlugPath& path) {
     return VStatus();
 }
 
+// A plug's key as a text view: most plugs sit below no chosen index and are keyed by their
+// attribute's long name, which needs no new text; the others build theirs.
+class KeyText {
+public:
+    explicit KeyText(const PlugPath& path) {
+        if (path.keyIsLeafName()) {
+            view_ = path.leaf().longName;
+        } else {
+            built_ = path.key();
+            view_ = built_;
+        }
+    }
+    KeyText(const KeyText&) = delete;
+    KeyText& operator=(const KeyText&) = delete;
+    std::string_view view() const { return view_; }
+
+private:
+    std::string built_;
+    std::string_view view_;
+};
+
 bool isTimeCurve(const Node& node) {
     return node.hasFn(VFn::kAnimCurve) && isTimeInputType(animCurveTypeOf(node.type().name));
 }
@@ -30,12 +52,12 @@ bool isTimeCurve(const Node& node) {
 // A value set on a plug that a time curve drives holds until the current time changes.
 bool holdsSetValue(const Node& node, const PlugPath& path) {
     if (node.heldPlugs().empty()) return false;
-    auto held = node.heldPlugs().find(path.key());
+    auto held = node.heldPlugs().find(KeyText(path).view());
     return held != node.heldPlugs().end() && held->second == Scene::instance().timeStamp();
 }
 
 PlugValue storedValue(const Node& node, const PlugPath& path) {
-    auto stored = node.values().find(path.key());
+    auto stored = node.values().find(KeyText(path).view());
     return stored != node.values().end() ? stored->second : defaultValue(path.leaf());
 }
 
@@ -71,6 +93,39 @@ bool valueFits(const AttributeDef& attribute, const PlugValue& value) {
     case AttributeKind::Data: return std::holds_alternative<std::shared_ptr<const DataValue>>(value);
     default: return false;
     }
+}
+
+// The plug of an attribute that is no array and lies below none, so it needs no index.
+bool indexFree(const AttributeDef& attribute) {
+    for (const AttributeDef* each = &attribute; each != nullptr; each = each->parent) {
+        if (each->array) return false;
+    }
+    return attribute.hasValue();
+}
+
+// The end of a write to a plug that may take a value: the value must fit the attribute; it is
+// converted to the attribute's type and stored under the plug's key. The write holds against
+// a time curve that drives the plug (`driver`), and otherwise ends any value held before.
+VStatus assign(Node& node, const AttributeDef& attribute, std::string_view key, const PlugValue& value,
+               const Connection* driver) {
+    if (!valueFits(attribute, value)) return VStatus(VStatus::kInvalidParameter, "the value does not fit the attribute");
+    PlugValue stored = value;
+    if (attribute.kind == AttributeKind::Numeric) stored = conformNumber(attribute, std::get<double>(value));
+    Node::ValueMap& values = node.values();
+    auto slot = values.lower_bound(key);
+    if (slot != values.end() && slot->first == key) {
+        slot->second = std::move(stored);
+    } else {
+        values.emplace_hint(slot, std::string(key), std::move(stored));
+    }
+    Node::HeldMap& held = node.heldPlugs();
+    if (driver != nullptr && isTimeCurve(*driver->other)) {
+        held[std::string(key)] = Scene::instance().timeStamp();
+    } else if (!held.empty()) {
+        auto holding = held.find(key);
+        if (holding != held.end()) held.erase(holding);
+    }
+    return VStatus();
 }
 
 }  // namespace
@@ -135,6 +190,12 @@ double readNumber(const Node& node, const std::string& attributeName, double fal
 VStatus writeNumber(Node& node, const std::string& attributeName, double value) {
     AttributePtr attribute = node.findAttribute(attributeName);
     if (!attribute) return VStatus(VStatus::kNotFound, "no attribute " + attributeName);
+    // Nothing drives or locks a plug of a node without connections and locks, and an index-free
+    // plug is keyed by its long name: such a write needs no path.
+    if (node.alive() && node.incoming().empty() && node.lockedPlugs().empty() && indexFree(*attribute)) {
+        if (!attribute->writable) return VStatus(VStatus::kFailure, "the attribute is not writable");
+        return assign(node, *attribute, attribute->longName, value, nullptr);
+    }
     return writeValue(node, PlugPath::of(attribute), value);
 }
 
@@ -144,18 +205,8 @@ VStatus writeValue(Node& node, const PlugPath& path, const PlugValue& value) {
     const AttributeDef& attribute = path.leaf();
     if (!attribute.writable) return VStatus(VStatus::kFailure, "the attribute is not writable");
     if (isLocked(node, path)) return VStatus(VStatus::kFailure, "the plug is locked");
-    if (!valueFits(attribute, value)) return VStatus(VStatus::kInvalidParameter, "the value does not fit the attribute");
-    PlugValue stored = value;
-    if (attribute.kind == AttributeKind::Numeric) stored = conformNumber(attribute, std::get<double>(value));
-    const std::string key = path.key();
-    node.values()[key] = std::move(stored);
-    const Connection* driver = drivingConnection(node, path);
-    if (driver != nullptr && isTimeCurve(*driver->other)) {
-        node.heldPlugs()[key] = Scene::instance().timeStamp();
-    } else {
-        node.heldPlugs().erase(key);
-    }
-    return VStatus();
+    const KeyText key(path);
+    return assign(node, attribute, key.view(), value, drivingConnection(node, path));
 }
 
 bool isLocked(const Node& node, const PlugPath& path) {

@@ -35,6 +35,8 @@ struct VEXA_API PlugPath {
     bool indicesResolved() const;
     bool isArrayPlug() const { return leaf().array && steps.back().index < 0; }
     std::string key() const;
+    // No step carries an index: the key is the leaf's long name as it stands.
+    bool keyIsLeafName() const;
     // The text with long or short names; with everyStep the non-indexed parents are included.
     std::string text(bool longNames, bool everyStep) const;
     bool operator==(const PlugPath& other) const { return steps == other.steps; }

@@ -5,6 +5,7 @@
 #include "host/src/scene/Scene.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <iterator>
 #include <utility>
 
@@ -62,6 +63,44 @@ VStatus resolveNodes(const std::string& text, std::vector<SelectionItem>& items)
 bool mayNamePlug(const Node& node, const std::string& text) {
     const std::string first = text.substr(0, text.find_first_of(".["));
     return !first.empty() && node.findAttribute(first) != nullptr;
+}
+
+// The plug or component that the text after an owner's dot names, added to the items. The
+// owner's path is taken (it is not used again).
+VStatus resolveMember(SelectionItem& owner, const std::string& rest, std::vector<SelectionItem>& items) {
+    auto* node = static_cast<Node*>(owner.node.record().get());
+    PlugPath path;
+    if (mayNamePlug(*node, rest) && parsePlugPath(*node, rest, path)) {
+        items.push_back(plugItem(VPlug(node->self(), std::make_shared<PlugPath>(path))));
+        return VStatus();
+    }
+    if (owner.kind == SelectionItem::kDagPath) {
+        VDagPath shape = std::move(owner.path);
+        if (node->isTransform()) shape.extendToShape();
+        for (const ComponentParser& parser : componentParsers()) {
+            VObject component;
+            const VStatus parsed = parser(shape, rest, component);
+            if (parsed) {
+                items.push_back(dagItem(std::move(shape), component));
+                return VStatus();
+            }
+            // A parser that knows the text but not its indices says why.
+            if (parsed.statusCode() != VStatus::kNotFound) return parsed;
+        }
+    }
+    return VStatus(VStatus::kNotFound, "no attribute or component " + rest);
+}
+
+// The one DAG node that the plain name before the dot names, as resolveNodes would find it:
+// set edits name a shape's polygons this way ("shape.f[3]"), one command per run, so such a
+// text skips the list of candidates that paths and patterns need. Null sends the text the
+// general way (no dot, a path, a pattern, a name of none or of several nodes).
+Node* plainDagOwner(const std::string& pattern, size_t dot) {
+    if (dot == 0 || dot == std::string::npos) return nullptr;
+    const auto special = [](char c) { return c == '|' || c == '*' || c == '?' || c == ':'; };
+    if (std::any_of(pattern.begin(), pattern.begin() + static_cast<std::ptrdiff_t>(dot), special)) return nullptr;
+    const std::vector<Node*>& named = Scene::instance().nodesNamed(pattern.substr(0, dot));
+    return named.size() == 1 && named.front()->isDag() ? named.front() : nullptr;
 }
 
 }  // namespace
@@ -147,6 +186,10 @@ bool addUnique(std::vector<SelectionItem>& list, const SelectionItem& item) {
 VStatus resolveSelection(const std::string& pattern, std::vector<SelectionItem>& items) {
     if (pattern.empty()) return VStatus(VStatus::kInvalidParameter, "empty selection text");
     const size_t dot = pattern.find('.');
+    if (Node* owner = plainDagOwner(pattern, dot)) {
+        SelectionItem item = dagItem(firstPathOf(*owner));
+        return resolveMember(item, pattern.substr(dot + 1), items);
+    }
     std::vector<SelectionItem> nodes;
     if (VStatus status = resolveNodes(pattern.substr(0, dot), nodes); !status) return status;
     if (dot == std::string::npos) {
@@ -155,29 +198,7 @@ VStatus resolveSelection(const std::string& pattern, std::vector<SelectionItem>&
     }
     const std::string rest = pattern.substr(dot + 1);
     for (SelectionItem& owner : nodes) {
-        auto* node = static_cast<Node*>(owner.node.record().get());
-        PlugPath path;
-        if (mayNamePlug(*node, rest) && parsePlugPath(*node, rest, path)) {
-            items.push_back(plugItem(VPlug(node->self(), std::make_shared<PlugPath>(path))));
-            continue;
-        }
-        VStatus found(VStatus::kNotFound);
-        if (owner.kind == SelectionItem::kDagPath) {
-            VDagPath shape = std::move(owner.path);  // the owner is not used again
-            if (node->isTransform()) shape.extendToShape();
-            for (const ComponentParser& parser : componentParsers()) {
-                VObject component;
-                const VStatus parsed = parser(shape, rest, component);
-                if (parsed) {
-                    items.push_back(dagItem(std::move(shape), component));
-                    found = VStatus();
-                    break;
-                }
-                // A parser that knows the text but not its indices says why.
-                if (parsed.statusCode() != VStatus::kNotFound) return parsed;
-            }
-        }
-        if (!found) return VStatus(VStatus::kNotFound, "no attribute or component " + rest);
+        if (VStatus status = resolveMember(owner, rest, items); !status) return status;
     }
     return VStatus();
 }

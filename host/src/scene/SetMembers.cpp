@@ -1,18 +1,27 @@
 #include "host/src/scene/SetMembers.h"
 
 #include <algorithm>
+#include <typeinfo>
 
 namespace vexa_host {
 
 // Every kind of item names its node (dagItem, nodeItem, plugItem), and two items alike stand
 // on one node, so the members on the item's node are all it can equal or merge with.
-bool SetMembers::add(const SelectionItem& item) {
+SetMembers* SetMembers::of(NodePayload* payload) {
+    return payload != nullptr && typeid(*payload) == typeid(SetMembers) ? static_cast<SetMembers*>(payload) : nullptr;
+}
+
+bool SetMembers::add(const SelectionItem& item, bool* merged) {
+    if (merged != nullptr) *merged = false;
     std::vector<size_t>& positions = positions_[item.node.record().get()];
     for (size_t position : positions) {
         if (items_[position].sameAs(item)) return false;
     }
     for (size_t position : positions) {
-        if (mergeComponent(items_[position], item)) return true;
+        if (mergeComponent(items_[position], item)) {
+            if (merged != nullptr) *merged = true;
+            return true;
+        }
     }
     positions.push_back(items_.size());
     items_.push_back(item);

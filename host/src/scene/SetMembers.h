@@ -18,11 +18,15 @@
 
 namespace vexa_host {
 
-class VEXA_API SetMembers : public NodePayload {
+class VEXA_API SetMembers final : public NodePayload {
 public:
+    // The payload as a set's members, or null (none, or another kind): an exact type check,
+    // cheaper than a cast that searches the class tree; every set edit asks it.
+    static SetMembers* of(NodePayload* payload);
     // False when the item is already a member. A component on a path that the set holds with
-    // a component of the same kind is merged into that member (addUnique).
-    bool add(const SelectionItem& item);
+    // a component of the same kind is merged into that member (addUnique); merged, when
+    // given, tells whether it was.
+    bool add(const SelectionItem& item, bool* merged = nullptr);
     bool remove(const SelectionItem& item);
     const std::vector<SelectionItem>& items();
     bool holds(const SelectionItem& item);

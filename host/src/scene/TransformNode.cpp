@@ -20,13 +20,20 @@ double limited(const Node& node, double value, const std::string& kind, int axis
 
 }  // namespace
 
+// The three names stem+"X", stem+"Y", stem+"Z" share one text: only its last letter changes.
 void readTriple(const Node& node, const std::string& stem, double values[3], double fallback) {
-    for (int axis = 0; axis < 3; ++axis) values[axis] = readNumber(node, stem + kAxes[axis], fallback);
+    std::string name = stem + 'X';
+    for (int axis = 0; axis < 3; ++axis) {
+        name.back() = kAxes[axis][0];
+        values[axis] = readNumber(node, name, fallback);
+    }
 }
 
 VStatus writeTriple(Node& node, const std::string& stem, const double values[3]) {
+    std::string name = stem + 'X';
     for (int axis = 0; axis < 3; ++axis) {
-        if (VStatus status = writeNumber(node, stem + kAxes[axis], values[axis]); !status) return status;
+        name.back() = kAxes[axis][0];
+        if (VStatus status = writeNumber(node, name, values[axis]); !status) return status;
     }
     return VStatus();
 }

@@ -8,6 +8,9 @@
 // can be queried: with "-q" (or "-query") among the words, every flag is read as a question
 // and takes no value ("checkBox -q -v BOX"). "-e" / "-edit" mark an edit in the same way. Any
 // other word is positional. An unknown flag, or a flag short of its values, is an error.
+//
+// The flags refer into the argument list they were read from, which must outlive them: a word
+// is copied only when a caller asks for a list of copies (values(), positional(), flags()).
 
 #include <vexa/VArgList.h>
 #include <vexa/VStatus.h>
@@ -28,11 +31,15 @@ class VEXA_API CommandFlags {
 public:
     struct Flag {
         FlagSpec spec{"", nullptr, 0};  // a copy: tables may be temporaries
-        std::vector<std::string> values;
+        std::vector<std::string> values;  // filled when flags() or values() is asked for
+        size_t first = 0;                 // where its values start among the words
+        size_t count = 0;                 // how many words it took
     };
 
-    // False with an error text (without the command's name) when the words do not fit.
+    // False with an error text (without the command's name) when the words do not fit. Reads
+    // afresh: what an earlier read found is dropped.
     bool read(const VArgList& args, const std::vector<FlagSpec>& table, std::string& error);
+    bool read(const VArgList&& args, const std::vector<FlagSpec>& table, std::string& error) = delete;
 
     bool query() const { return query_; }
     bool edit() const { return edit_; }
@@ -41,16 +48,36 @@ public:
     const std::vector<std::string>* values(const char* shortName) const;
     // The first value of the last use; the fallback when the flag is absent.
     std::string value(const char* shortName, const std::string& fallback = std::string()) const;
-    const std::vector<Flag>& flags() const { return flags_; }
-    const std::vector<std::string>& positional() const { return positional_; }
+    // The first value of the last use as it stands in the arguments; null when the flag is
+    // absent or took no value.
+    const std::string* firstValue(const char* shortName) const;
+    const std::vector<Flag>& flags() const;
+    const std::vector<std::string>& positional() const;
+    // The positional words as they stand in the arguments, without copies.
+    size_t positionalCount() const { return positionalCount_; }
+    const std::string& positionalWord(size_t index) const { return word(positionalAt(index)); }
 
 private:
-    const Flag* find(const char* shortName) const;
+    Flag* find(const char* shortName) const;
+    const std::string& word(size_t index) const { return (*words_)[index].str(); }
+    void fillValues(Flag& flag) const;
+    void addPositional(size_t at);
+    size_t positionalAt(size_t index) const {
+        return index < kPositionalInPlace ? positionalInPlace_[index] : positionalBeyond_[index - kPositionalInPlace];
+    }
 
     bool query_ = false;
     bool edit_ = false;
-    std::vector<Flag> flags_;
-    std::vector<std::string> positional_;
+    const std::vector<VString>* words_ = nullptr;
+    mutable std::vector<Flag> flags_;  // values filled on demand
+    // Where the positional words stand among the words: the first few in place (most commands
+    // name one or two), the rest in a list.
+    static constexpr size_t kPositionalInPlace = 4;
+    size_t positionalInPlace_[kPositionalInPlace] = {};
+    std::vector<size_t> positionalBeyond_;
+    size_t positionalCount_ = 0;
+    mutable std::vector<std::string> positional_;  // copies, made on demand
+    mutable bool positionalCopied_ = false;
 };
 
 // Reads a boolean word ("true", "on", "yes", non-zero numbers; "false", "off", "no", 0).

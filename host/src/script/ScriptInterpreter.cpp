@@ -15,6 +15,7 @@ namespace vexa_host {
 namespace {
 
 constexpr double kLargestExactInteger = 9007199254740992.0;  // 2^53
+constexpr size_t kKeptStatements = 16;  // the most statements a run's block keeps for the next run
 
 long long integerPart(double number) {
     if (std::isnan(number)) return 0;
@@ -63,7 +64,7 @@ VStatus ScriptInterpreter::run(const std::string& text, CommandResult& result, c
                                const std::string& source) {
     result.clear();
     if (depth_ >= kMaxRunDepth) return commandFailure("scripts run inside each other too deeply");
-    ScriptBlock block;
+    ScriptBlock& block = blocks_[static_cast<size_t>(depth_)];
     std::string error;
     if (!ScriptParser::parse(text, block, error)) {
         return commandFailure("Syntax error: " + error + (source.empty() ? "" : " of " + source));
@@ -76,6 +77,7 @@ VStatus ScriptInterpreter::run(const std::string& text, CommandResult& result, c
     if (failed != nullptr && !source.empty()) {
         VMessageLog::add(VMessageLog::kError, VString(source + " stops at " + ScriptParser::placeOf(text, failed->offset)));
     }
+    if (block.size() > kKeptStatements) ScriptBlock().swap(block);  // a long script's storage is not kept
     return status;
 }
 

@@ -28,6 +28,7 @@
 #include <vexa/VStatus.h>
 #include <vexa/VexaExport.h>
 
+#include <array>
 #include <functional>
 #include <map>
 #include <string>
@@ -78,6 +79,9 @@ private:
     Invoker invoker_;
     std::map<std::string, Variable> variables_;
     int depth_ = 0;
+    // The parsed text of the run at each depth, kept between runs so that its storage serves
+    // the next run at that depth (a plug-in sends thousands of commands, one at a time).
+    std::array<ScriptBlock, kMaxRunDepth> blocks_;
 };
 
 }  // namespace vexa_host

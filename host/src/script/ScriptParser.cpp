@@ -2,16 +2,36 @@
 
 #include <algorithm>
 #include <cctype>
+#include <utility>
 
 namespace vexa_host {
 
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-bool isNameStart(char c) { return std::isalpha(static_cast<unsigned char>(c)) != 0 || c == '_'; }
-bool isNameChar(char c) { return isNameStart(c) || std::isdigit(static_cast<unsigned char>(c)) != 0; }
-bool isDigit(char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; }
-bool endsWord(char c) { return isBlank(c) || c == ';' || c == '"' || c == '`'; }
+// What each byte is to the scanner, looked up once per character: the words and strings of
+// a command are scanned a byte at a time.
+enum CharClass : unsigned char { kBlank = 1, kEndsWord = 2, kEndsStringRun = 4, kNameStart = 8, kNameChar = 16, kDigit = 32 };
+
+struct CharTable {
+    unsigned char classes[256] = {};
+    constexpr CharTable() {
+        for (const char c : {' ', '\t', '\r', '\n'}) classes[static_cast<unsigned char>(c)] = kBlank | kEndsWord;
+        for (const char c : {';', '"', '`'}) classes[static_cast<unsigned char>(c)] |= kEndsWord;
+        for (const char c : {'"', '\\'}) classes[static_cast<unsigned char>(c)] |= kEndsStringRun;
+        for (int c = 'a'; c <= 'z'; ++c) classes[c] |= kNameStart | kNameChar;
+        for (int c = 'A'; c <= 'Z'; ++c) classes[c] |= kNameStart | kNameChar;
+        classes[static_cast<unsigned char>('_')] |= kNameStart | kNameChar;
+        for (int c = '0'; c <= '9'; ++c) classes[c] |= kNameChar | kDigit;
+    }
+};
+constexpr CharTable kChars;
+
+bool is(char c, CharClass what) { return (kChars.classes[static_cast<unsigned char>(c)] & what) != 0; }
+bool isBlank(char c) { return is(c, kBlank); }
+bool isNameStart(char c) { return is(c, kNameStart); }
+bool isNameChar(char c) { return is(c, kNameChar); }
+bool isDigit(char c) { return is(c, kDigit); }
+bool endsWord(char c) { return is(c, kEndsWord); }
 
 // The word is the keyword; the lengths are compared first, which settles most words.
 template <size_t N>
@@ -36,7 +56,18 @@ public:
     Reader(const std::string& text, int depth, const std::string& whole, size_t base)
         : text_(text), depth_(depth), whole_(whole), base_(base) {}
 
+    // The statements already in the block are read over, keeping their storage; those left
+    // over are dropped.
     bool block(ScriptBlock& statements) {
+        size_t used = 0;
+        const bool read = readStatements(statements, used);
+        statements.erase(statements.begin() + static_cast<std::ptrdiff_t>(used), statements.end());
+        return read;
+    }
+    const std::string& error() const { return error_; }
+
+private:
+    bool readStatements(ScriptBlock& statements, size_t& used) {
         while (true) {
             skipBlanks();
             if (atEnd()) return true;
@@ -44,19 +75,34 @@ public:
                 ++pos_;
                 continue;
             }
-            ScriptStatement statement;
+            // Read in place: a failed statement leaves the block incomplete, as a failed parse may.
+            ScriptStatement& statement = nextStatement(statements, used);
             statement.offset = base_ + pos_;
             if (!this->statement(statement)) return false;
-            statements.push_back(std::move(statement));
             skipBlanks();
             if (atEnd()) return true;
             if (peek() != ';') return unexpected();
             ++pos_;
         }
     }
-    const std::string& error() const { return error_; }
 
-private:
+    // The next statement of the block, blank: one held from an earlier parse keeps the room of
+    // its texts and arguments, so a block parsed again and again stops allocating.
+    static ScriptStatement& nextStatement(ScriptBlock& statements, size_t& used) {
+        if (used == statements.size()) {
+            ++used;
+            return statements.emplace_back();
+        }
+        ScriptStatement& statement = statements[used++];
+        statement.kind = ScriptStatement::kCommand;
+        statement.name.clear();
+        statement.type.clear();
+        statement.array = false;
+        statement.arguments.clear();
+        statement.offset = 0;
+        return statement;
+    }
+
     // Counts one level of nesting for as long as it lives.
     struct Level {
         explicit Level(int& depth) : depth_(depth) { ++depth_; }
@@ -86,7 +132,7 @@ private:
     void skipBlanks() {
         while (!atEnd()) {
             if (isBlank(peek())) {
-                ++pos_;
+                pos_ = scanWhile(pos_ + 1, kBlank);
             } else if (peek() == '/' && peek(1) == '/') {
                 while (!atEnd() && peek() != '\n') ++pos_;
             } else {
@@ -95,11 +141,27 @@ private:
         }
     }
 
+    // The first position from `from` on whose byte is not of the class (or the end), scanned
+    // through a pointer so that the text's size and place are read once.
+    size_t scanWhile(size_t from, CharClass what) const {
+        const char* const begin = text_.data();
+        const char* const end = begin + text_.size();
+        const char* at = begin + from;
+        while (at != end && is(*at, what)) ++at;
+        return static_cast<size_t>(at - begin);
+    }
+    // The same, up to the first byte of the class.
+    size_t scanUntil(size_t from, CharClass what) const {
+        const char* const begin = text_.data();
+        const char* const end = begin + text_.size();
+        const char* at = begin + from;
+        while (at != end && !is(*at, what)) ++at;
+        return static_cast<size_t>(at - begin);
+    }
+
     std::string name() {
         const size_t start = pos_;
-        if (isNameStart(peek())) {
-            while (isNameChar(peek())) ++pos_;
-        }
+        if (isNameStart(peek())) pos_ = scanWhile(pos_ + 1, kNameChar);
         return text_.substr(start, pos_ - start);
     }
 
@@ -117,7 +179,7 @@ private:
         }
         if (global) return fail("a type must follow global");
         statement.kind = ScriptStatement::kCommand;
-        statement.name = word;
+        statement.name = std::move(word);
         if (peek() == '(') {
             ScriptExpression call;
             if (!callArguments(call)) return false;
@@ -188,7 +250,7 @@ private:
         default: break;
         }
         const size_t start = pos_;
-        while (!atEnd() && !endsWord(text_[pos_])) ++pos_;
+        pos_ = scanUntil(pos_, kEndsWord);
         argument.kind = ScriptExpression::kText;
         argument.text.assign(text_, start, pos_ - start);
         return true;
@@ -312,8 +374,7 @@ private:
         const size_t start = pos_;
         ++pos_;
         while (true) {
-            size_t stop = pos_;
-            while (stop < text_.size() && text_[stop] != '"' && text_[stop] != '\\') ++stop;
+            const size_t stop = scanUntil(pos_, kEndsStringRun);
             if (stop >= text_.size() || (text_[stop] == '\\' && stop + 1 >= text_.size())) break;
             value.append(text_, pos_, stop - pos_);
             pos_ = stop + 1;
@@ -362,7 +423,6 @@ private:
 }  // namespace
 
 bool ScriptParser::parse(const std::string& text, ScriptBlock& block, std::string& error) {
-    block.clear();
     Reader reader(text, 0, text, 0);
     if (reader.block(block)) return true;
     error = reader.error();

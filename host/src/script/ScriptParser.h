@@ -59,7 +59,8 @@ public:
     static constexpr int kMaxNesting = 64;
 
     // False with an error (what and where) when the text is not a script; the block is then
-    // incomplete and not to be run.
+    // incomplete and not to be run. The block's earlier statements are replaced (their storage
+    // is reused).
     static bool parse(const std::string& text, ScriptBlock& block, std::string& error);
     // The line and column (from 1) of a byte offset of a text, and the same as "line L, column C".
     static void lineAndColumn(const std::string& text, size_t offset, size_t& line, size_t& column);

@@ -18,7 +18,7 @@ namespace vexa_host {
 
 namespace {
 
-SetMembers* membersOf(Node& set) { return dynamic_cast<SetMembers*>(set.payload()); }
+SetMembers* membersOf(Node& set) { return SetMembers::of(set.payload()); }
 
 bool isIntermediate(const Node& node) { return readNumber(node, "intermediateObject") != 0.0; }
 
@@ -92,7 +92,7 @@ std::shared_ptr<SingleIndexedComponent> remainder(const SelectionItem& member, c
         const bool faces = forced.apiType() == VFn::kMeshPolygonComponent;
         const int count = mesh == nullptr ? 0 : (faces ? mesh->polygonCount() : mesh->pointCount());
         for (int element = 0; element < count; ++element) held.push_back(element);
-    } else if (const auto* own = dynamic_cast<const SingleIndexedComponent*>(member.component.record().get())) {
+    } else if (const auto* own = SingleIndexedComponent::of(member.component.record().get())) {
         if (own->apiType() != forced.apiType() || !holdsAny(*own, forced)) return nullptr;
         held = own->elements();
     } else {
@@ -115,7 +115,7 @@ bool touchedBy(const SelectionItem& member, const SelectionItem& item, const Sin
     if (item.component.isNull() || member.sameAs(item)) return true;
     if (forced == nullptr) return false;
     if (member.component.isNull()) return true;
-    const auto* own = dynamic_cast<const SingleIndexedComponent*>(member.component.record().get());
+    const auto* own = SingleIndexedComponent::of(member.component.record().get());
     return own != nullptr && own->apiType() == forced->apiType() && holdsAny(*own, *forced);
 }
 
@@ -123,7 +123,7 @@ bool touchedBy(const SelectionItem& member, const SelectionItem& item, const Sin
 // members it leaves alone (a polygon forced into one group of a checkerboard is in no other)
 // are only looked at.
 void leaveOtherGroups(const Node& group, const SelectionItem& item) {
-    const auto* forced = dynamic_cast<const SingleIndexedComponent*>(item.component.record().get());
+    const auto* forced = SingleIndexedComponent::of(item.component.record().get());
     Node* shape = liveNodeOf(item.node);
     if (shape == nullptr) return;
     GroupsOfShapes::instance().forEachOf(*shape, [&group, &item, forced](Node& other) {
@@ -165,7 +165,9 @@ VStatus addToDeformer(Node& set, const SelectionItem& item) {
 // Puts a shape or elements of it into a shading group.
 void addRenderable(Node& group, SetMembers& members, const SelectionItem& shape, bool force) {
     if (force) leaveOtherGroups(group, shape);
-    if (!holdsWhole(members, shape) && members.add(shape)) {
+    // A member merged into one on the same shape: the group was noted for the shape then.
+    bool merged = false;
+    if (!holdsWhole(members, shape) && members.add(shape, &merged) && !merged) {
         if (Node* node = liveNodeOf(shape.node)) GroupsOfShapes::instance().note(*node, group);
     }
 }
@@ -203,7 +205,7 @@ VStatus addSetMember(Node& set, const SelectionItem& item, bool force) {
         return VStatus();
     }
     // A shape (or elements of it) is added as it is, without a list of one.
-    const Node* node = item.kind == SelectionItem::kDagPath ? liveNodeOf(item.path.node()) : nullptr;
+    const Node* node = item.kind == SelectionItem::kDagPath ? liveEndOf(item.path) : nullptr;
     if (node != nullptr && !node->isTransform()) {
         addRenderable(set, *members, item, force);
         return VStatus();
