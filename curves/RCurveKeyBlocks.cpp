@@ -41,6 +41,21 @@ bool RCurveKeyBlocks::GrowTable(int pointers) {
     return true;
 }
 
+void* RCurveKeyBlocks::NextBlockMemory(int index, int lastNeeded, Run& run) {
+    if (index > 0) {
+        Block* previous = table_.get()[index - 1];
+        if (index < previous->run.first + previous->run.blocks) {
+            run = previous->run;
+            return previous + 1;
+        }
+    }
+    // Half the blocks so far: a curve growing key by key leaves at most a third of its last
+    // run unused.
+    const int grown = std::clamp(index / 2, 1, kMaxRunBlocks);
+    run = Run{index, std::max(lastNeeded - index + 1, grown)};
+    return std::malloc(static_cast<std::size_t>(run.blocks) * kBlockBytes);
+}
+
 bool RCurveKeyBlocks::ReserveBlocks(int count, bool zeroFill) {
     if (count <= 0) {
         return true;
@@ -50,11 +65,18 @@ bool RCurveKeyBlocks::ReserveBlocks(int count, bool zeroFill) {
     }
     const int lastNeeded = (count - 1) / kKeysPerBlock;
     while (lastAllocated_ < lastNeeded) {
-        void* memory = zeroFill ? std::calloc(1, kBlockBytes) : std::malloc(kBlockBytes);
+        const int index = lastAllocated_ + 1;
+        Run run{};
+        void* memory = NextBlockMemory(index, lastNeeded, run);
         if (memory == nullptr) {
             return false;
         }
-        table_.get()[lastAllocated_ + 1] = new (memory) Block;
+        if (zeroFill) {
+            std::memset(memory, 0, sizeof(Block::keys));
+        }
+        Block* block = new (memory) Block;
+        block->run = run;
+        table_.get()[index] = block;
         ++lastAllocated_;
     }
     return true;
@@ -62,7 +84,10 @@ bool RCurveKeyBlocks::ReserveBlocks(int count, bool zeroFill) {
 
 void RCurveKeyBlocks::FreeBlocksFrom(int firstBlock) {
     for (int i = lastAllocated_; i >= firstBlock && i >= 0; --i) {
-        std::free(table_.get()[i]);
+        Block* block = table_.get()[i];
+        if (block->run.first == i) {
+            std::free(block);
+        }
         table_.get()[i] = nullptr;
     }
     lastAllocated_ = std::min(lastAllocated_, firstBlock - 1);
@@ -122,12 +147,13 @@ bool RCurveKeyBlocks::CopyBlocksFrom(const RCurveKeyBlocks& other, int keyCount)
     // Blocks made here are overwritten whole, so they are not zero-filled first.
     if (!ReserveBlocks(keyCount, false)) {
         for (int i = zeroedBefore; i <= lastAllocated_; ++i) {
-            std::memset(static_cast<void*>(table_.get()[i]), 0, kBlockBytes);
+            std::memset(static_cast<void*>(table_.get()[i]->keys), 0, sizeof(Block::keys));
         }
         return false;
     }
+    // The keys only: each block keeps the run it belongs to.
     for (int i = 0; i < blocks; ++i) {
-        std::memcpy(static_cast<void*>(table_.get()[i]), other.table_.get()[i], kBlockBytes);
+        std::memcpy(static_cast<void*>(table_.get()[i]->keys), other.table_.get()[i]->keys, sizeof(Block::keys));
     }
     return true;
 }

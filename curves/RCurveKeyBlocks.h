@@ -7,6 +7,14 @@
 // key reserved and kept until the storage is compacted or released, so an insertion moves at
 // most the keys after it and never reallocates the keys themselves.
 //
+// The memory of neighbouring blocks is allocated together in runs: a reservation gets at least
+// the blocks it asks for in one run, and a curve growing block by block gets runs of half its
+// blocks so far, up to kMaxRunBlocks. A long curve's keys thus lie together however its growth
+// interleaves with other allocations (a reader fills many curves frame by frame), and whoever
+// walks many curves at once touches few pages. Each block is zero-filled when it is handed
+// out and records, past its keys, the run it belongs to. A run is freed with its first block;
+// until then its blocks past the highest one in use are kept for the curve to grow into.
+//
 // The storage does not know the key count: its owner does, and only asks for keys inside the
 // blocks it reserved.
 
@@ -31,8 +39,9 @@ public:
     // is too small and allocates the missing blocks. False when memory runs out (the storage
     // then keeps what it had, possibly with some of the new blocks).
     bool Reserve(int count) { return count <= GetAllocatedKeys() || ReserveBlocks(count, true); }
-    // Frees the blocks past the one holding key keyCount-1 and shrinks an oversized table;
-    // with no keys frees everything.
+    // Frees the blocks past the one holding key keyCount-1 (the memory of a run that block
+    // shares with them stays until it is freed too) and shrinks an oversized table; with no
+    // keys frees everything.
     void Compact(int keyCount);
     // Frees every block and the table.
     void Release();
@@ -58,10 +67,19 @@ public:
     void CopyKeysFrom(const RCurveKeyBlocks& other, int to, int from, int count);
 
 private:
+    static constexpr int kMaxRunBlocks = 32;
+
+    // The run a block's memory belongs to: its first block and its length in blocks.
+    struct Run {
+        int first;
+        int blocks;
+    };
     struct Block {
         RCurveKey keys[kKeysPerBlock];
+        Run run;
+        unsigned char unused[kBlockBytes - kKeysPerBlock * sizeof(RCurveKey) - sizeof(Run)];
     };
-    static_assert(sizeof(Block) <= kBlockBytes, "25 keys fit a 1024-byte block");
+    static_assert(sizeof(Block) == kBlockBytes, "25 keys and their run fill a 1024-byte block");
 
     struct FreeDeleter {
         void operator()(Block** table) const { std::free(table); }
@@ -69,8 +87,12 @@ private:
 
     Block* block(int index) const { return table_.get()[index / kKeysPerBlock]; }
     bool GrowTable(int pointers);
-    // Reserve, with the new blocks zero-filled or left for the caller to fill whole.
+    // Reserve, with the new blocks' keys zero-filled or left for the caller to fill whole.
     bool ReserveBlocks(int count, bool zeroFill);
+    // The memory for block index, the next one to hand out, and the run it lies in: the rest
+    // of the previous block's run, else a new run reaching at least block lastNeeded. Null
+    // when memory runs out.
+    void* NextBlockMemory(int index, int lastNeeded, Run& run);
     void FreeBlocksFrom(int firstBlock);
 
     std::unique_ptr<Block*, FreeDeleter> table_;

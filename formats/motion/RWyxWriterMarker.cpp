@@ -12,9 +12,13 @@ namespace {
 
 constexpr double kOccludedAbove = 0.5;
 
-bool IsGapAt(RWyxNode& node, RTime time) {
+// The node's occlusion curve in its current take; null without one.
+RFCurve* FindOcclusionCurve(RWyxNode& node) {
     RWyxTakeNode* take = node.GetCurrentTakeNode();
-    RFCurve* occlusion = take != nullptr ? take->GetOcclusionCurve() : nullptr;
+    return take != nullptr ? take->GetOcclusionCurve() : nullptr;
+}
+
+bool IsGapAt(const RFCurve* occlusion, RTime time) {
     return occlusion != nullptr && occlusion->EvaluateAt(time) > kOccludedAbove;
 }
 
@@ -65,6 +69,12 @@ bool RWyxWriterMarker::WriteFrames(RWyxNode* root, const std::vector<RWyxNode*>&
     const RTime period = options.GetFramePeriod();
     const bool gapsAsData = options.GetOption(kMotionExportGapsAsValidData) == 1;
     std::vector<RVector4> positions(nodes.size());
+    // Looked up once: the curve lookup walks the take's channel tree by name, and the frames
+    // do not change the takes.
+    std::vector<RFCurve*> occlusion(nodes.size(), nullptr);
+    for (std::size_t i = 0; i < nodes.size() && !gapsAsData; ++i) {
+        occlusion[i] = FindOcclusionCurve(*nodes[i]);
+    }
     RTime time = options.GetStartTime();
     for (int n = 1; n <= count; ++n, time = time + period) {
         options.ReportProgress(0, "Writing animation frames", static_cast<float>(static_cast<std::int64_t>(n) * 100 / count));
@@ -72,7 +82,7 @@ bool RWyxWriterMarker::WriteFrames(RWyxNode* root, const std::vector<RWyxNode*>&
         for (std::size_t i = 0; i < nodes.size(); ++i) {
             nodes[i]->EvaluateGlobalMatrix(n, false);
             positions[i] = nodes[i]->GetGlobalMatrix().GetTranslation();
-            positions[i].w = !gapsAsData && IsGapAt(*nodes[i], time) ? 1.0 : 0.0;
+            positions[i].w = IsGapAt(occlusion[i], time) ? 1.0 : 0.0;
         }
         if (!file_->WriteFrame(positions.data(), static_cast<int>(nodes.size()), time, n)) {
             return RefuseFromFile(options);

@@ -93,3 +93,73 @@ TEST(RCurveKeyBlocks, OverlappingMovesCrossBlocksInBothDirections) {
     blocks.MoveKeys(1, 30, 150);  // down by 29
     for (int i = 0; i < 150; ++i) ASSERT_EQ(blocks.Key(1 + i).GetValue(), 3 + i) << i;
 }
+
+namespace {
+
+// Where the storage's keys jump instead of following the previous block at 1024 bytes.
+int BreaksBetweenBlocks(const RCurveKeyBlocks& blocks, int firstBlock, int lastBlock) {
+    int breaks = 0;
+    for (int b = firstBlock + 1; b <= lastBlock; ++b) {
+        const auto* previous = reinterpret_cast<const unsigned char*>(&blocks.Key((b - 1) * 25));
+        const auto* block = reinterpret_cast<const unsigned char*>(&blocks.Key(b * 25));
+        breaks += block != previous + RCurveKeyBlocks::kBlockBytes ? 1 : 0;
+    }
+    return breaks;
+}
+
+}  // namespace
+
+TEST(RCurveKeyBlocks, CurvesGrownTogetherKeepTheirOwnKeysTogether) {
+    // Two storages grown block by block in turn, as a reader fills curves frame by frame.
+    RCurveKeyBlocks first;
+    RCurveKeyBlocks second;
+    for (int keys = 25; keys <= 200 * 25; keys += 25) {
+        ASSERT_TRUE(first.Reserve(keys));
+        ASSERT_TRUE(second.Reserve(keys));
+        first.Key(keys - 1).SetValue(1.0f);
+        second.Key(keys - 1).SetValue(2.0f);
+    }
+    for (const RCurveKeyBlocks* blocks : {&first, &second}) {
+        // Runs grow to 32 blocks: a handful of jumps early, then one per 32 blocks.
+        EXPECT_LE(BreaksBetweenBlocks(*blocks, 0, 199), 16);
+        EXPECT_LE(BreaksBetweenBlocks(*blocks, 100, 199), 4);
+    }
+    // A reservation of many blocks gets them in one piece.
+    RCurveKeyBlocks bulk;
+    ASSERT_TRUE(bulk.Reserve(30));
+    ASSERT_TRUE(bulk.Reserve(150 * 25));
+    EXPECT_EQ(BreaksBetweenBlocks(bulk, 0, 1), 0);
+    EXPECT_EQ(BreaksBetweenBlocks(bulk, 2, 149), 0);
+    for (int b = 0; b < 200; ++b) {
+        ASSERT_EQ(first.Key(b * 25 + 24).GetValue(), 1.0f) << b;
+        ASSERT_EQ(second.Key(b * 25 + 24).GetValue(), 2.0f) << b;
+        ASSERT_EQ(first.Key(b * 25).GetValue(), 0.0f) << b;
+    }
+}
+
+TEST(RCurveKeyBlocks, BlocksHandedOutAgainInsideAKeptRunAreZeroed) {
+    RCurveKeyBlocks blocks;
+    ASSERT_TRUE(blocks.Reserve(100 * 25));
+    for (int i = 0; i < 100 * 25; ++i) blocks.Key(i).SetValue(7.0f);
+    // Block 70 shares its run with the blocks after it, which are given up and taken again.
+    for (const int kept : {71 * 25, 5 * 25, 71 * 25 - 3}) {
+        blocks.Compact(kept);
+        EXPECT_EQ(blocks.GetLastAllocatedBlock(), (kept - 1) / 25);
+        ASSERT_TRUE(blocks.Reserve(100 * 25));
+        EXPECT_EQ(blocks.GetLastAllocatedBlock(), 99);
+        for (int i = 0; i < 100 * 25; ++i) {
+            const float expected = i < (kept + 24) / 25 * 25 ? 7.0f : 0.0f;
+            ASSERT_EQ(blocks.Key(i).GetValue(), expected) << kept << " " << i;
+        }
+        for (int i = 0; i < 100 * 25; ++i) blocks.Key(i).SetValue(7.0f);
+    }
+    // A copy into the reused blocks takes the other storage's keys whole.
+    RCurveKeyBlocks source;
+    ASSERT_TRUE(source.Reserve(120 * 25));
+    for (int i = 0; i < 120 * 25; ++i) source.Key(i).SetValue(static_cast<float>(i));
+    blocks.Compact(10 * 25);
+    ASSERT_TRUE(blocks.CopyBlocksFrom(source, 120 * 25));
+    for (int i = 0; i < 120 * 25; ++i) ASSERT_EQ(blocks.Key(i).GetValue(), static_cast<float>(i)) << i;
+    blocks.Release();
+    EXPECT_EQ(blocks.GetLastAllocatedBlock(), -1);
+}
