@@ -4,6 +4,7 @@
 
 #include "host/src/api/ApiSupport.h"
 #include "host/src/scene/PlugAccess.h"
+#include "host/src/scene/TransformNode.h"
 
 #include <vexa/VDGModifier.h>
 #include <vexa/VAnimControl.h>
@@ -13,6 +14,10 @@
 #include <vexa/VFnNumericAttribute.h>
 #include <vexa/VIntArray.h>
 #include <vexa/VPlugArray.h>
+
+#include <map>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -220,6 +225,150 @@ TEST_F(PlugTest, ValuesAreKeptByThePlugsLongText) {
     // A renamed node keeps its values: keys name the plug on its node.
     VFnDependencyNode(ball).setName("renamed");
     EXPECT_EQ(plugOf(ball, "translateX").asDouble(), 2.0);
+}
+
+// A plug of the type's own attributes keeps its value in the node's table, found by the
+// attribute: every such plug of a joint (its own and the transform's it inherits) reads back
+// what was written to it alone, the whole store lists each under its long name in key order,
+// and the map of keyed values holds only the others (dynamic and indexed plugs).
+TEST_F(PlugTest, TypePlugsKeepTheirValuesInTheNodesTable) {
+    VObject bone = makeNode("joint", "bone");
+    VObject ball = makeTransform("ball");
+    vexa_host::Node& node = *plugOf(bone, "message").nodeRecord();
+    std::map<std::string, double> written;
+    double next = 1.0;
+    for (size_t i = 0; i < node.attributeCount(); ++i) {
+        const vexa_host::AttributePtr attribute = node.attributeAt(i);
+        if (attribute->kind != vexa_host::AttributeKind::Numeric || !attribute->writable ||
+            attribute->numericType != VFnNumericAttribute::kDouble || node.valueSlot(*attribute) < 0) {
+            continue;
+        }
+        ASSERT_TRUE(vexa_host::writeNumber(node, attribute->longName, next)) << attribute->longName;
+        written[attribute->longName] = next++;
+    }
+    ASSERT_GT(written.size(), 20u);
+    ASSERT_EQ(written.count("jointOrientZ"), 1u);
+    ASSERT_EQ(written.count("translateX"), 1u);
+    EXPECT_TRUE(node.keyedValues().empty());
+    const vexa_host::Node::ValueMap all = node.values();
+    ASSERT_EQ(all.size(), written.size());
+    for (const auto& [name, value] : written) {
+        EXPECT_EQ(plugOf(bone, name.c_str()).asDouble(), value) << name;
+        ASSERT_EQ(all.count(name), 1u) << name;
+        EXPECT_EQ(std::get<double>(all.at(name)), value) << name;
+        ASSERT_NE(node.storedValue(name), nullptr) << name;
+        EXPECT_EQ(std::get<double>(*node.storedValue(name)), value) << name;
+    }
+    EXPECT_EQ(node.storedValue("tx"), nullptr) << "keys are long names";
+    EXPECT_EQ(plugOf(ball, "translateX").asDouble(), 0.0) << "each node has its own table";
+
+    // Dynamic and indexed plugs are kept by key beside the table, and a removed dynamic
+    // attribute takes its value along.
+    ASSERT_TRUE(plugOf(ball, "tx").setValue(4.0));
+    VObject extra = addNumeric(ball, "extra", VFnNumericAttribute::kDouble, 3.0);
+    ASSERT_TRUE(plugOf(ball, "extra").setValue(5.0));
+    VPlug matrix = plugOf(ball, "worldMatrix");
+    const vexa_host::Node& round = *matrix.nodeRecord();
+    EXPECT_EQ(std::vector<std::string>{"extra"}, [&round] {
+        std::vector<std::string> keys;
+        for (const auto& value : round.keyedValues()) keys.push_back(value.first);
+        return keys;
+    }());
+    ASSERT_NE(round.storedValue("extra"), nullptr);
+    EXPECT_EQ(std::get<double>(*round.storedValue("extra")), 5.0);
+    EXPECT_EQ(round.values().begin()->first, "extra");
+    ASSERT_TRUE(VFnDependencyNode(ball).removeAttribute(extra));
+    EXPECT_EQ(round.storedValue("extra"), nullptr);
+    EXPECT_EQ(round.values().size(), 1u);
+    EXPECT_EQ(plugOf(ball, "translateX").asDouble(), 4.0);
+}
+
+// A type that takes attributes another type registered keeps their values by key: their
+// places belong to the first type. Here a type takes the transform's own attributes in the
+// opposite order, and every number written reads back under its own name.
+TEST_F(PlugTest, AttributesSharedByTwoTypesAreKeptByKeyOnTheSecond) {
+    static const vexa_host::NodeType* shared = [] {
+        vexa_host::NodeTypeRegistry& registry = vexa_host::NodeTypeRegistry::instance();
+        const vexa_host::NodeType* transform = registry.find("transform");
+        const vexa_host::NodeType* dag = registry.find("dagNode");
+        vexa_host::NodeTypeDescription description;
+        description.name = "plugTestSharer";
+        description.parent = "dependNode";
+        description.fnType = VFn::kDependencyNode;
+        for (const vexa_host::AttributePtr& attribute : transform->attributes) {
+            if (attribute->parent == nullptr && dag->byName.count(attribute->longName) == 0) {
+                description.attributes.insert(description.attributes.begin(), attribute);
+            }
+        }
+        return registry.registerType(description);
+    }();
+    ASSERT_NE(shared, nullptr);
+    VObject sharer = makeNode("plugTestSharer", "sharer");
+    VObject ball = makeTransform("ball");
+    vexa_host::Node& node = *plugOf(sharer, "message").nodeRecord();
+    std::map<std::string, double> written;
+    double next = 1.0;
+    for (const vexa_host::AttributePtr& attribute : shared->attributes) {
+        if (attribute->kind != vexa_host::AttributeKind::Numeric || !attribute->writable || attribute->array ||
+            attribute->numericType != VFnNumericAttribute::kDouble) {
+            continue;
+        }
+        ASSERT_TRUE(vexa_host::writeNumber(node, attribute->longName, next)) << attribute->longName;
+        written[attribute->longName] = next++;
+    }
+    ASSERT_GT(written.size(), 20u);
+    ASSERT_TRUE(plugOf(ball, "rotatePivotY").setValue(-7.0));
+    std::map<std::string, double> stored;
+    for (const auto& [key, value] : node.values()) stored[key] = std::get<double>(value);
+    EXPECT_EQ(stored, written);
+    EXPECT_EQ(node.keyedValues().size(), written.size());
+    for (const auto& [name, value] : written) EXPECT_EQ(plugOf(sharer, name.c_str()).asDouble(), value) << name;
+    EXPECT_EQ(plugOf(ball, "rotatePivotY").asDouble(), -7.0);
+}
+
+// The three plugs of a part are written through the type's compound when it has them, and
+// by their names otherwise (a dynamic compound).
+TEST_F(PlugTest, TriplesAreWrittenAxisByAxis) {
+    VObject ball = makeTransform("ball");
+    VFnNumericAttribute numeric;
+    ASSERT_TRUE(VFnDependencyNode(ball).addAttribute(numeric.createPoint("spin", "sn")));
+    vexa_host::Node& node = *plugOf(ball, "message").nodeRecord();
+    const double values[3] = {1.5, -2.5, 3.5};
+    for (const char* stem : {"rotatePivotTranslate", "scale", "spin"}) {
+        ASSERT_TRUE(vexa_host::writeTriple(node, stem, values)) << stem;
+        double read[3] = {0.0, 0.0, 0.0};
+        vexa_host::readTriple(node, stem, read);
+        for (int axis = 0; axis < 3; ++axis) EXPECT_EQ(read[axis], values[axis]) << stem << axis;
+    }
+    EXPECT_EQ(vexa_host::writeTriple(node, "nothing", values), VStatus::kNotFound);
+    plugOf(ball, "scaleY").setLocked(true);
+    const double others[3] = {4.0, 5.0, 6.0};
+    EXPECT_EQ(vexa_host::writeTriple(node, "scale", others), VStatus::kFailure);
+    EXPECT_EQ(plugOf(ball, "scaleX").asDouble(), 4.0);
+    EXPECT_EQ(plugOf(ball, "scaleY").asDouble(), -2.5);
+    EXPECT_EQ(plugOf(ball, "scaleZ").asDouble(), 3.5);
+}
+
+// A plug that is not there fails as kNotFound naming what was asked for, whether the node
+// has dynamic attributes or not; the text is read after the node was renamed.
+TEST_F(PlugTest, AMissingPlugNamesWhatWasAskedFor) {
+    VObject ball = makeTransform("ball");
+    VFnDependencyNode node(ball);
+    VStatus status;
+    EXPECT_TRUE(node.findPlug("jointOrientX", &status).isNull());
+    EXPECT_EQ(status, VStatus::kNotFound);
+    const VStatus plain = status;
+    node.findPlug("translate.nothing", &status);
+    const VStatus child = status;
+    addNumeric(ball, "extra", VFnNumericAttribute::kDouble);
+    EXPECT_FALSE(node.findPlug("extra", &status).isNull());
+    EXPECT_TRUE(status);
+    node.findPlug("extras", &status);
+    node.setName("renamed");
+    EXPECT_EQ(plain.errorString(), "no plug jointOrientX");
+    EXPECT_EQ(child.errorString(), "no plug translate.nothing");
+    EXPECT_EQ(status, VStatus::kNotFound);
+    EXPECT_EQ(status.errorString(), "no plug extras");
 }
 
 // A write by attribute name makes the checks of any write and stores what a write through the

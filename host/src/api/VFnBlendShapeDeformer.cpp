@@ -109,7 +109,7 @@ VStatus VFnBlendShapeDeformer::addTarget(const VObject& baseObject, int weightIn
     VStatus status = Scene::instance().connect(*shape, plugs.output, deformer, destination);
     if (!status) return status;
     const PlugPath weight = plugOn(deformer, "weight[" + std::to_string(weightIndex) + "]");
-    if (deformer.values().count(weight.key()) == 0) status = writeValue(deformer, weight, 0.0);
+    if (deformer.keyedValues().count(weight.key()) == 0) status = writeValue(deformer, weight, 0.0);
     return status;
 }
 

@@ -10,6 +10,21 @@
 
 using namespace vexa_host;
 
+namespace {
+
+// "no plug <name>", made only when read: importers probe nodes for plugs that many of them
+// lack (a transform's joint orient) and pass over the failure.
+class NoPlugText : public VStatus::TextSource {
+public:
+    explicit NoPlugText(const VString& name) : name_(name) {}
+    VString text() const override { return "no plug " + name_; }
+
+private:
+    VString name_;
+};
+
+}  // namespace
+
 VFnDependencyNode::VFnDependencyNode(const VObject& object, VStatus* status) {
     report(status, VFnDependencyNode::setObject(object));
 }
@@ -154,9 +169,11 @@ VPlug VFnDependencyNode::findPlug(const VString& name, VStatus* status) const {
         report(status, VStatus());
         return VPlug(node->self(), std::move(shared));
     }
+    // Past the type's names a plain name can only be a dynamic attribute's.
+    const bool plain = name.str().find_first_of(".[") == std::string::npos;
     PlugPath path;
-    if (!parsePlugPath(*node, name.str(), path)) {
-        report(status, VStatus(VStatus::kNotFound, "no plug " + name));
+    if ((plain && node->dynamicAttributes().empty()) || !parsePlugPath(*node, name.str(), path)) {
+        if (status != nullptr) *status = VStatus(VStatus::kNotFound, std::make_shared<NoPlugText>(name));
         return VPlug();
     }
     report(status, VStatus());

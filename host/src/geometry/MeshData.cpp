@@ -349,9 +349,8 @@ MeshDataPtr meshIn(const PlugValue& value) {
 MeshDataPtr meshOf(const Node& node) {
     if (showsOwnGeometry(node)) {
         static const std::string kInMesh = "inMesh";
-        const auto stored = node.values().find(kInMesh);
-        if (stored == node.values().end()) return nullptr;
-        return meshIn(stored->second);
+        const PlugValue* stored = node.storedValue(kInMesh);
+        return stored != nullptr ? meshIn(*stored) : nullptr;
     }
     static const std::string kOutMesh = "outMesh";
     AttributePtr attribute = node.findAttribute(kOutMesh);

@@ -89,7 +89,7 @@ VStatus normalizePoint(Node& skin, int point) { return normalizeOthers(skin, poi
 
 void pruneWeights(Node& skin, int point, double below) {
     for (int influence : weightedInfluences(skin, point)) {
-        if (skinWeight(skin, point, influence) < below) skin.values().erase(weightPlug(skin, point, influence).key());
+        if (skinWeight(skin, point, influence) < below) skin.keyedValues().erase(weightPlug(skin, point, influence).key());
     }
 }
 

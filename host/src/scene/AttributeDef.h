@@ -64,6 +64,9 @@ public:
     bool usedAsColor = false;
     bool internal = false;
     bool dynamic = false;
+    // The place in the flat attribute list of the first type that registered it (its derived
+    // types keep it there); -1 for dynamic attributes.
+    int typeIndex = -1;
     std::optional<double> minimum, maximum, softMinimum, softMaximum;
     std::vector<AttributePtr> children;
     AttributeDef* parent = nullptr;

@@ -4,6 +4,15 @@
 
 namespace vexa_host {
 
+namespace {
+
+// Places in the table are kept in 16 bits; attributes of a type past them are kept by key.
+constexpr int kMaxValueSlots = 0xFFFF;
+// A node that stores one value mostly stores several (a transform's parts).
+constexpr size_t kFirstValueRoom = 8;
+
+}  // namespace
+
 Node::Node(const NodeType& type, std::uint64_t id) : type_(&type), id_(id) {
     if (type.makePayload) payload_ = type.makePayload();
 }
@@ -96,6 +105,57 @@ AttributePtr Node::findAttribute(const std::string& name) const {
 std::shared_ptr<const PlugPath> Node::typePlugPath(const std::string& name) const {
     auto it = type_->pathByName.find(name);
     return it == type_->pathByName.end() ? nullptr : it->second;
+}
+
+int Node::valueSlot(const AttributeDef& attribute) const {
+    const int index = attribute.typeIndex;
+    const std::vector<AttributePtr>& own = type_->attributes;
+    if (index < 0 || index >= kMaxValueSlots || static_cast<size_t>(index) >= own.size() ||
+        own[static_cast<size_t>(index)].get() != &attribute) {
+        return -1;
+    }
+    for (const AttributeDef* each = &attribute; each != nullptr; each = each->parent) {
+        if (each->array) return -1;
+    }
+    return attribute.hasValue() ? index : -1;
+}
+
+const PlugValue* Node::slotValue(int slot) const {
+    if (slot < 0 || static_cast<size_t>(slot) >= slotPlaces_.size()) return nullptr;
+    const std::uint16_t place = slotPlaces_[static_cast<size_t>(slot)];
+    return place != 0 ? &slotValues_[place - 1u].value : nullptr;
+}
+
+void Node::setSlotValue(int slot, PlugValue value) {
+    if (slotPlaces_.empty()) {
+        slotPlaces_.assign(type_->attributes.size(), 0);
+        slotValues_.reserve(kFirstValueRoom);
+    }
+    std::uint16_t& place = slotPlaces_[static_cast<size_t>(slot)];
+    if (place != 0) {
+        slotValues_[place - 1u].value = std::move(value);
+        return;
+    }
+    slotValues_.push_back({slot, std::move(value)});
+    place = static_cast<std::uint16_t>(slotValues_.size());
+}
+
+const Node::ValueMap Node::values() const {
+    ValueMap all = values_;
+    for (const SlotValue& each : slotValues_) {
+        all.emplace(type_->attributes[static_cast<size_t>(each.slot)]->longName, each.value);
+    }
+    return all;
+}
+
+const PlugValue* Node::storedValue(const std::string& key) const {
+    auto named = type_->byName.find(key);
+    if (named != type_->byName.end() && named->second->longName == key) {
+        const int slot = valueSlot(*named->second);
+        if (slot >= 0) return slotValue(slot);
+    }
+    auto stored = values_.find(key);
+    return stored != values_.end() ? &stored->second : nullptr;
 }
 
 std::vector<AttributePtr> Node::attributes() const {

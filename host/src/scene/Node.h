@@ -83,12 +83,23 @@ public:
     bool addDynamicAttribute(const AttributePtr& attribute);  // false when a name is in use
     bool removeDynamicAttribute(const AttributeDef* attribute);
 
-    // Plug state, by plug key (PlugPath::key); looked up by any text view of a key.
+    // Stored plug values. The plug of one of the type's own attributes that lies below no
+    // array keeps its value in a table by the attribute's place in the type, so a write builds
+    // and compares no key; every other plug (indexed, dynamic) keeps it in a map by plug key
+    // (PlugPath::key), looked up by any text view of a key. No key of a table plug is in the map.
     using ValueMap = std::map<std::string, PlugValue, std::less<>>;
     using KeySet = std::set<std::string, std::less<>>;
     using HeldMap = std::map<std::string, std::uint64_t, std::less<>>;
-    ValueMap& values() { return values_; }
-    const ValueMap& values() const { return values_; }
+    // The place in the table of the attribute's plug; -1 for a plug kept by key.
+    int valueSlot(const AttributeDef& attribute) const;
+    const PlugValue* slotValue(int slot) const;  // null when none is stored
+    void setSlotValue(int slot, PlugValue value);
+    ValueMap& keyedValues() { return values_; }
+    const ValueMap& keyedValues() const { return values_; }
+    // Every stored value by its plug key, in key order: a copy, table and map together.
+    const ValueMap values() const;
+    // The value stored for the plug of that key; null when none is.
+    const PlugValue* storedValue(const std::string& key) const;
     KeySet& lockedPlugs() { return locked_; }
     const KeySet& lockedPlugs() const { return locked_; }
     // Plugs driven by a time curve whose set value holds: plug key -> the scene's time stamp
@@ -116,6 +127,12 @@ private:
     size_t liveChildren_ = 0;
     std::vector<AttributePtr> dynamicAttributes_;
     std::vector<AttributePtr> dynamicFlat_;  // the dynamic attributes with their children, in attributes() order
+    struct SlotValue {
+        int slot;
+        PlugValue value;
+    };
+    std::vector<std::uint16_t> slotPlaces_;  // by type attribute: 1 + the place of its value, 0 for none
+    std::vector<SlotValue> slotValues_;
     ValueMap values_;
     KeySet locked_;
     HeldMap held_;

@@ -40,6 +40,7 @@ NodeTypeRegistry::NodeTypeRegistry() {
 namespace {
 
 void addFlattened(NodeType& type, const AttributePtr& attribute) {
+    if (attribute->typeIndex < 0) attribute->typeIndex = static_cast<int>(type.attributes.size());
     type.attributes.push_back(attribute);
     type.byName[attribute->longName] = attribute;
     type.byName[attribute->shortName] = attribute;

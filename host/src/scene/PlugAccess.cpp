@@ -56,9 +56,19 @@ bool holdsSetValue(const Node& node, const PlugPath& path) {
     return held != node.heldPlugs().end() && held->second == Scene::instance().timeStamp();
 }
 
+// The place of the plug's value in the node's table; -1 for a plug kept by key.
+int valueSlotOf(const Node& node, const PlugPath& path) {
+    return path.keyIsLeafName() ? node.valueSlot(path.leaf()) : -1;
+}
+
 PlugValue storedValue(const Node& node, const PlugPath& path) {
-    auto stored = node.values().find(KeyText(path).view());
-    return stored != node.values().end() ? stored->second : defaultValue(path.leaf());
+    const int slot = valueSlotOf(node, path);
+    if (slot >= 0) {
+        const PlugValue* stored = node.slotValue(slot);
+        return stored != nullptr ? *stored : defaultValue(path.leaf());
+    }
+    auto stored = node.keyedValues().find(KeyText(path).view());
+    return stored != node.keyedValues().end() ? stored->second : defaultValue(path.leaf());
 }
 
 VStatus read(const Node& node, const PlugPath& path, PlugValue& value, int depth) {
@@ -104,19 +114,24 @@ bool indexFree(const AttributeDef& attribute) {
 }
 
 // The end of a write to a plug that may take a value: the value must fit the attribute; it is
-// converted to the attribute's type and stored under the plug's key. The write holds against
-// a time curve that drives the plug (`driver`), and otherwise ends any value held before.
-VStatus assign(Node& node, const AttributeDef& attribute, std::string_view key, const PlugValue& value,
+// converted to the attribute's type and stored in the plug's place in the node's table
+// (`slot`), or else under the plug's key. The write holds against a time curve that drives the
+// plug (`driver`), and otherwise ends any value held before.
+VStatus assign(Node& node, const AttributeDef& attribute, int slot, std::string_view key, const PlugValue& value,
                const Connection* driver) {
     if (!valueFits(attribute, value)) return VStatus(VStatus::kInvalidParameter, "the value does not fit the attribute");
-    PlugValue stored = value;
-    if (attribute.kind == AttributeKind::Numeric) stored = conformNumber(attribute, std::get<double>(value));
-    Node::ValueMap& values = node.values();
-    auto slot = values.lower_bound(key);
-    if (slot != values.end() && slot->first == key) {
-        slot->second = std::move(stored);
+    PlugValue stored =
+        attribute.kind == AttributeKind::Numeric ? PlugValue(conformNumber(attribute, std::get<double>(value))) : value;
+    if (slot >= 0) {
+        node.setSlotValue(slot, std::move(stored));
     } else {
-        values.emplace_hint(slot, std::string(key), std::move(stored));
+        Node::ValueMap& values = node.keyedValues();
+        auto place = values.lower_bound(key);
+        if (place != values.end() && place->first == key) {
+            place->second = std::move(stored);
+        } else {
+            values.emplace_hint(place, std::string(key), std::move(stored));
+        }
     }
     Node::HeldMap& held = node.heldPlugs();
     if (driver != nullptr && isTimeCurve(*driver->other)) {
@@ -188,13 +203,17 @@ double readNumber(const Node& node, const std::string& attributeName, double fal
 }
 
 VStatus writeNumber(Node& node, const std::string& attributeName, double value) {
-    AttributePtr attribute = node.findAttribute(attributeName);
+    const AttributePtr attribute = node.findAttribute(attributeName);
     if (!attribute) return VStatus(VStatus::kNotFound, "no attribute " + attributeName);
+    return writeNumber(node, attribute, value);
+}
+
+VStatus writeNumber(Node& node, const AttributePtr& attribute, double value) {
     // Nothing drives or locks a plug of a node without connections and locks, and an index-free
     // plug is keyed by its long name: such a write needs no path.
     if (node.alive() && node.incoming().empty() && node.lockedPlugs().empty() && indexFree(*attribute)) {
         if (!attribute->writable) return VStatus(VStatus::kFailure, "the attribute is not writable");
-        return assign(node, *attribute, attribute->longName, value, nullptr);
+        return assign(node, *attribute, node.valueSlot(*attribute), attribute->longName, value, nullptr);
     }
     return writeValue(node, PlugPath::of(attribute), value);
 }
@@ -206,7 +225,7 @@ VStatus writeValue(Node& node, const PlugPath& path, const PlugValue& value) {
     if (!attribute.writable) return VStatus(VStatus::kFailure, "the attribute is not writable");
     if (isLocked(node, path)) return VStatus(VStatus::kFailure, "the plug is locked");
     const KeyText key(path);
-    return assign(node, attribute, key.view(), value, drivingConnection(node, path));
+    return assign(node, attribute, valueSlotOf(node, path), key.view(), value, drivingConnection(node, path));
 }
 
 bool isLocked(const Node& node, const PlugPath& path) {
@@ -230,7 +249,7 @@ void setLocked(Node& node, const PlugPath& path, bool locked) {
 std::vector<int> existingIndices(const Node& node, const PlugPath& arrayPath) {
     std::set<int> indices;
     const std::string prefix = arrayPath.key() + "[";
-    for (auto it = node.values().lower_bound(prefix); it != node.values().end(); ++it) {
+    for (auto it = node.keyedValues().lower_bound(prefix); it != node.keyedValues().end(); ++it) {
         if (it->first.compare(0, prefix.size(), prefix) != 0) break;
         indices.insert(std::atoi(it->first.c_str() + prefix.size()));
     }

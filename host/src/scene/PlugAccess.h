@@ -35,6 +35,8 @@ VEXA_API VStatus readNumber(const Node& node, const PlugPath& path, double& valu
 // the attribute is missing.
 VEXA_API double readNumber(const Node& node, const std::string& attributeName, double fallback = 0.0);
 VEXA_API VStatus writeNumber(Node& node, const std::string& attributeName, double value);
+// The same write to an attribute of the node found before.
+VEXA_API VStatus writeNumber(Node& node, const AttributePtr& attribute, double value);
 
 // The plug or one of its parents is locked.
 VEXA_API bool isLocked(const Node& node, const PlugPath& path);

@@ -404,8 +404,8 @@ VStatus Scene::removeAttribute(Node& node, const AttributeDef& attribute) {
         return std::any_of(path.steps.begin(), path.steps.end(),
                            [&attribute](const PlugStep& step) { return step.attribute.get() == &attribute; });
     };
-    for (auto it = node.values().begin(); it != node.values().end();) {
-        it = mentions(it->first) ? node.values().erase(it) : std::next(it);
+    for (auto it = node.keyedValues().begin(); it != node.keyedValues().end();) {
+        it = mentions(it->first) ? node.keyedValues().erase(it) : std::next(it);
     }
     for (auto it = node.lockedPlugs().begin(); it != node.lockedPlugs().end();) {
         it = mentions(*it) ? node.lockedPlugs().erase(it) : std::next(it);

@@ -18,6 +18,22 @@ double limited(const Node& node, double value, const std::string& kind, int axis
     return value;
 }
 
+// The type's compound named stem whose three children are named stem+"X", stem+"Y" and
+// stem+"Z": those are the attributes the three names find, so one lookup serves all three.
+const AttributeDef* typeTriple(const Node& node, const std::string& stem) {
+    auto found = node.type().byName.find(stem);
+    if (found == node.type().byName.end()) return nullptr;
+    const AttributeDef& compound = *found->second;
+    if (compound.longName != stem || compound.children.size() != 3) return nullptr;
+    for (int axis = 0; axis < 3; ++axis) {
+        const std::string& name = compound.children[static_cast<size_t>(axis)]->longName;
+        if (name.size() != stem.size() + 1 || name.back() != kAxes[axis][0] || name.compare(0, stem.size(), stem) != 0) {
+            return nullptr;
+        }
+    }
+    return &compound;
+}
+
 }  // namespace
 
 // The three names stem+"X", stem+"Y", stem+"Z" share one text: only its last letter changes.
@@ -30,6 +46,12 @@ void readTriple(const Node& node, const std::string& stem, double values[3], dou
 }
 
 VStatus writeTriple(Node& node, const std::string& stem, const double values[3]) {
+    if (const AttributeDef* compound = typeTriple(node, stem)) {
+        for (size_t axis = 0; axis < 3; ++axis) {
+            if (VStatus status = writeNumber(node, compound->children[axis], values[axis]); !status) return status;
+        }
+        return VStatus();
+    }
     std::string name = stem + 'X';
     for (int axis = 0; axis < 3; ++axis) {
         name.back() = kAxes[axis][0];
