@@ -21,8 +21,8 @@ bool HostUpAxisIsZ() {
 bool VexaImportRootAdaptor::IsReferenceNode(RWyxNode* node) const {
     if (node == nullptr) return false;
     for (const char* reference : kReferenceNames) {
+        if (node->GetName().FindText(reference) < 0) continue;
         RString name = node->GetName();
-        if (name.FindText(reference) < 0) continue;
         name.ReplaceFirst(reference, GetRootName().Buffer());
         node->ResetName(name);
         return true;

@@ -10,6 +10,10 @@ using namespace vexa_host;
 
 namespace {
 
+// Names past the short-text length, made once rather than at every call.
+const std::string kRotatePivotTranslate = "rotatePivotTranslate";
+const std::string kScalePivotTranslate = "scalePivotTranslate";
+
 VStatus unsupportedSpace() { return VStatus(VStatus::kInvalidParameter, "the space is not supported here"); }
 
 bool plainSpace(VSpace::Space space) {
@@ -193,18 +197,18 @@ VStatus VFnTransform::setRotatePivot(const VPoint& pivot, VSpace::Space space, b
     VTransformationMatrix parts = readTransformation(node, false);
     parts.setRotatePivot(pivot, space, balance);
     VStatus status = writeVector(node, "rotatePivot", value);
-    if (status) status = writeVector(node, "rotatePivotTranslate", parts.rotatePivotTranslation(space));
+    if (status) status = writeVector(node, kRotatePivotTranslate, parts.rotatePivotTranslation(space));
     return status;
 }
 
 VVector VFnTransform::rotatePivotTranslation(VSpace::Space space, VStatus* status) const {
     if (VStatus checked = report(status, checkSpace(space)); !checked) return VVector();
-    return readVector(*liveNodeOf(object_), "rotatePivotTranslate");
+    return readVector(*liveNodeOf(object_), kRotatePivotTranslate);
 }
 
 VStatus VFnTransform::setRotatePivotTranslation(const VVector& offset, VSpace::Space space) {
     if (VStatus checked = checkSpace(space); !checked) return checked;
-    return writeVector(*liveNodeOf(object_), "rotatePivotTranslate", offset);
+    return writeVector(*liveNodeOf(object_), kRotatePivotTranslate, offset);
 }
 
 VPoint VFnTransform::scalePivot(VSpace::Space space, VStatus* status) const {
@@ -222,18 +226,18 @@ VStatus VFnTransform::setScalePivot(const VPoint& pivot, VSpace::Space space, bo
     VTransformationMatrix parts = readTransformation(node, false);
     parts.setScalePivot(pivot, space, balance);
     VStatus status = writeVector(node, "scalePivot", value);
-    if (status) status = writeVector(node, "scalePivotTranslate", parts.scalePivotTranslation(space));
+    if (status) status = writeVector(node, kScalePivotTranslate, parts.scalePivotTranslation(space));
     return status;
 }
 
 VVector VFnTransform::scalePivotTranslation(VSpace::Space space, VStatus* status) const {
     if (VStatus checked = report(status, checkSpace(space)); !checked) return VVector();
-    return readVector(*liveNodeOf(object_), "scalePivotTranslate");
+    return readVector(*liveNodeOf(object_), kScalePivotTranslate);
 }
 
 VStatus VFnTransform::setScalePivotTranslation(const VVector& offset, VSpace::Space space) {
     if (VStatus checked = checkSpace(space); !checked) return checked;
-    return writeVector(*liveNodeOf(object_), "scalePivotTranslate", offset);
+    return writeVector(*liveNodeOf(object_), kScalePivotTranslate, offset);
 }
 
 VQuaternion VFnTransform::rotateOrientation(VSpace::Space space, VStatus* status) const {

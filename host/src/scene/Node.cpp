@@ -126,7 +126,7 @@ const PlugValue* Node::slotValue(int slot) const {
     return place != 0 ? &slotValues_[place - 1u].value : nullptr;
 }
 
-void Node::setSlotValue(int slot, PlugValue value) {
+void Node::setSlotValue(int slot, PlugValue&& value) {
     if (slotPlaces_.empty()) {
         slotPlaces_.assign(type_->attributes.size(), 0);
         slotValues_.reserve(kFirstValueRoom);
@@ -136,7 +136,7 @@ void Node::setSlotValue(int slot, PlugValue value) {
         slotValues_[place - 1u].value = std::move(value);
         return;
     }
-    slotValues_.push_back({slot, std::move(value)});
+    slotValues_.emplace_back(slot, std::move(value));
     place = static_cast<std::uint16_t>(slotValues_.size());
 }
 

@@ -22,6 +22,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace vexa_host {
@@ -93,7 +94,7 @@ public:
     // The place in the table of the attribute's plug; -1 for a plug kept by key.
     int valueSlot(const AttributeDef& attribute) const;
     const PlugValue* slotValue(int slot) const;  // null when none is stored
-    void setSlotValue(int slot, PlugValue value);
+    void setSlotValue(int slot, PlugValue&& value);
     ValueMap& keyedValues() { return values_; }
     const ValueMap& keyedValues() const { return values_; }
     // Every stored value by its plug key, in key order: a copy, table and map together.
@@ -128,6 +129,7 @@ private:
     std::vector<AttributePtr> dynamicAttributes_;
     std::vector<AttributePtr> dynamicFlat_;  // the dynamic attributes with their children, in attributes() order
     struct SlotValue {
+        SlotValue(int place, PlugValue&& stored) : slot(place), value(std::move(stored)) {}
         int slot;
         PlugValue value;
     };

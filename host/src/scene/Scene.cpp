@@ -180,7 +180,8 @@ std::string Scene::uniqueName(const std::string& requested, const Node& node, co
     if (std::isdigit(static_cast<unsigned char>(leaf.front()))) leaf = "_" + leaf;
     if (!nameSpace.empty()) addNamespace(nameSpace);
     const std::string prefix = nameSpace.empty() ? std::string() : nameSpace + ":";
-    if (nameFree(prefix + leaf, node, parents)) return prefix + leaf;
+    std::string wanted = prefix + leaf;
+    if (nameFree(wanted, node, parents)) return wanted;
 
     size_t digits = 0;
     while (digits < leaf.size() && digits < kMaxNumberDigits &&
