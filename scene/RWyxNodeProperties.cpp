@@ -377,7 +377,13 @@ void RWyxNodeProperties::OnPropertyDescriptionChanging(RProperty& /*property*/) 
 
 // Whether the relay is about the value of one of this object's animatable properties.
 const RProperty* RWyxNodeProperties::AnimatableSender(const RRelayEvent& event) const {
-    if (node_ == nullptr || event.sender == nullptr || !event.sender->Is(RProperty::ClassId())) return nullptr;
+    // The owner is compared first: a sender owned elsewhere needs no walk of its classes, nor
+    // does one placed in this object's blocks (only properties are).
+    if (node_ == nullptr || event.sender == nullptr || event.sender->GetOwner() != this) return nullptr;
+    const auto placed = [&event](const RPropertyBlockHold& block) {
+        return block != nullptr && block->HoldsPlacedAt(event.sender);
+    };
+    if (!placed(memberBlock_) && !placed(ownedBlock_) && !event.sender->Is(RProperty::ClassId())) return nullptr;
     const auto* property = static_cast<const RProperty*>(event.sender);
     return property->GetOwner() == this && property->IsAnimatable() ? property : nullptr;
 }

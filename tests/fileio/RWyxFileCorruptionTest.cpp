@@ -153,6 +153,49 @@ TEST(RWyxFileHostileTest, RecordHeadersBeyondTheirBoundsAreRefused) {
     }
 }
 
+// Texts are read in place: one whose length runs past its record, or that is not the last
+// value yet ends where the values end, is refused as the other values are.
+TEST(RWyxFileHostileTest, TextsBeyondTheirRecordAreRefused) {
+    ScratchFolder scratch;
+    const std::string path = scratch.Join("texts.wyx");
+    {
+        RWyxFile file;
+        ASSERT_TRUE(CreateInForm(file, path, WyxForm::kBinary));
+        file.FieldWriteBegin("A");
+        file.FieldWriteString("ab");
+        file.FieldWriteString("cd");
+        file.FieldWriteEnd();
+        ASSERT_TRUE(file.Close());
+    }
+    const std::string valid = ScratchFolder::ReadFile(path);
+    const std::size_t record = 16 + 88;
+    const std::size_t firstLength = record + 13 + 1 + 1;  // header, name "A", type letter
+    struct Patch {
+        std::size_t at;
+        std::uint32_t value;
+        const char* firstText;  // what the first read gives
+    };
+    const Patch patches[] = {
+        {firstLength, 2, "ab"},    // as written
+        {firstLength, 100, ""},    // the first text runs past the record
+        {record + 4, 1, ""},       // one value said, two there: the first must end the values
+    };
+    for (const Patch& patch : patches) {
+        std::string bytes = valid;
+        for (int i = 0; i < 4; ++i) {
+            bytes[patch.at + static_cast<std::size_t>(i)] = static_cast<char>(patch.value >> (8 * i));
+        }
+        RWyxFile file;
+        ASSERT_TRUE(file.OpenFromMemory(bytes.data(), bytes.size())) << patch.at << " " << patch.value;
+        ASSERT_TRUE(file.FieldReadBegin("A"));
+        EXPECT_EQ(patch.firstText, file.FieldReadStringView()) << patch.value;
+        const bool sound = std::string(patch.firstText) == "ab";
+        EXPECT_EQ(sound ? -1 : RWyxFile::kErrorCorrupted, file.GetLastErrorID()) << patch.value;
+        EXPECT_EQ(sound ? "cd" : "", std::string(file.FieldReadString().Buffer())) << patch.value;
+        EXPECT_EQ(0, file.FieldReadValuesLeft());
+    }
+}
+
 // Text after the ASCII form's last line, and hostile shapes of both forms: the index of a
 // file takes a small multiple of its size, whatever its records look like.
 TEST(RWyxFileHostileTest, TheIndexStaysASmallMultipleOfTheFile) {
