@@ -316,6 +316,8 @@ RWyxNodeProperties* RWyxNodeProperties::GetChildProperties(int index) const {
 bool RWyxNodeProperties::WouldCloseCycle(const RWyxNodeProperties* parent, const RWyxNodeProperties* child) {
     if (parent == nullptr || child == nullptr) return false;
     if (parent == child) return true;
+    // A child without children of its own ends the walk down at its first step: no walk is made.
+    if (child->GetChildPropertiesCount() == 0) return false;
     HierarchyWalk up(parent, true);
     HierarchyWalk down(child, false);
     while (!up.IsDone() && !down.IsDone()) {
