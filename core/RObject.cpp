@@ -523,9 +523,12 @@ void RObject::ReserveProperties(int count) {
 }
 
 RProperty* RObject::FindProperty(const char* name) const {
-    if (name == nullptr) return nullptr;
+    return name != nullptr ? FindProperty(std::string_view(name)) : nullptr;
+}
+
+RProperty* RObject::FindProperty(std::string_view name) const {
     if (nameIndexSuspended_) {
-        const auto named = [name](const RProperty* property) { return std::strcmp(property->GetName(), name) == 0; };
+        const auto named = [name](const RProperty* property) { return property->GetName() == name; };
         const auto found = std::find_if(properties_.begin(), properties_.end(), named);
         return found != properties_.end() ? *found : nullptr;
     }

@@ -19,6 +19,7 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -204,6 +205,8 @@ public:
     int IndexOfProperty(const RProperty* property) const;
     // The first property with exactly that name (looked up by name, not scanned).
     RProperty* FindProperty(const char* name) const;
+    // As above, for a name that need not end in a zero byte.
+    RProperty* FindProperty(std::string_view name) const;
 
     // A new property of a type code (1, 2, 4, 6, 7, 8, 9, 13, 14, 15, 16 or 17; null for any
     // other), owned by the object, with a name made unique ("n", "n 0", "n 1"), range 0 to 100.

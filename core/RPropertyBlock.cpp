@@ -1,5 +1,6 @@
 #include "core/RPropertyBlock.h"
 
+#include <cstdint>
 #include <cstdlib>
 
 namespace {
@@ -22,6 +23,12 @@ RPropertyBlock* RPropertyBlock::Create(int slots, std::size_t slotSize) {
 void* RPropertyBlock::NextSlot() {
     if (used_ >= capacity_) return nullptr;
     return reinterpret_cast<unsigned char*>(this) + HeaderSize() + static_cast<std::size_t>(used_) * slotSize_;
+}
+
+bool RPropertyBlock::HoldsPlacedAt(const void* address) const {
+    const auto first = reinterpret_cast<std::uintptr_t>(this) + HeaderSize();
+    const auto at = reinterpret_cast<std::uintptr_t>(address);
+    return at >= first && at - first < static_cast<std::size_t>(used_) * slotSize_;
 }
 
 void RPropertyBlock::Placed(RProperty& property) {

@@ -42,6 +42,10 @@ public:
     // The owner is done with the block; it goes once its properties have ended as well.
     void ReleaseOwner() { Release(); }
 
+    // Whether the address lies in a slot a property was placed in: a plug found there is a
+    // property, known without a look at its class.
+    bool HoldsPlacedAt(const void* address) const;
+
     int GetUsedSlots() const { return used_; }
     int GetLiveCount() const { return live_ - 1; }  // the owner's hold not counted
 

@@ -4,16 +4,25 @@
 #include "core/RWyxStringList.h"
 
 #include <cmath>
+#include <functional>
 
-RPropertyInfo::RPropertyInfo() : minimum_(-HUGE_VAL), maximum_(HUGE_VAL) {}
+RPropertyInfo::RPropertyInfo() : nameHash_(HashName("")), minimum_(-HUGE_VAL), maximum_(HUGE_VAL) {}
 
 RPropertyInfo::RPropertyInfo(const char* name, int typeCode, std::uint32_t flags, const RDataType* dataType)
-    : flags_(flags), name_(name != nullptr ? name : ""), dataType_(dataType), minimum_(-HUGE_VAL),
-      maximum_(HUGE_VAL), typeCode_(typeCode) {}
+    : flags_(flags), name_(name != nullptr ? name : ""), nameHash_(HashName(name_.Buffer())), dataType_(dataType),
+      minimum_(-HUGE_VAL), maximum_(HUGE_VAL), typeCode_(typeCode) {}
+
+std::size_t RPropertyInfo::HashName(std::string_view name) { return std::hash<std::string_view>()(name); }
+
+void RPropertyInfo::SetName(const char* name) {
+    name_ = name != nullptr ? name : "";
+    nameHash_ = HashName(name_.Buffer());
+}
 
 RPropertyInfo::RPropertyInfo(const RPropertyInfo& other)
     : flags_(other.flags_),
       name_(other.name_),
+      nameHash_(other.nameHash_),
       label_(other.label_),
       dataType_(other.dataType_),
       minimum_(other.minimum_),

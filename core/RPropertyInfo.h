@@ -16,8 +16,10 @@
 #include "core/RDataType.h"
 #include "core/RString.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string_view>
 
 class RProperty;
 class RWyxStringList;
@@ -60,7 +62,11 @@ public:
 
     const char* GetName() const { return name_.Buffer(); }
     // Null stores the empty name.
-    void SetName(const char* name) { name_ = name != nullptr ? name : ""; }
+    void SetName(const char* name);
+    // The hash of the name, kept with it: every object that indexes a property of a shared
+    // description by name finds it here rather than hashing the name again.
+    std::size_t GetNameHash() const { return nameHash_; }
+    static std::size_t HashName(std::string_view name);
 
     // An empty or null text clears the label.
     void SetLabel(const char* text);
@@ -97,6 +103,7 @@ public:
 private:
     std::uint32_t flags_ = 0;
     RString name_;
+    std::size_t nameHash_;
     RString label_;
     const RDataType* dataType_ = nullptr;
     double minimum_;

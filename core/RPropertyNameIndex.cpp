@@ -2,8 +2,6 @@
 
 #include "core/RProperty.h"
 
-#include <cstring>
-#include <functional>
 #include <string_view>
 #include <utility>
 
@@ -13,10 +11,10 @@ constexpr std::size_t kFirstCapacity = 16;
 
 }  // namespace
 
-std::size_t RPropertyNameIndex::HashOf(const char* name) { return std::hash<std::string_view>()(name); }
+std::size_t RPropertyNameIndex::HashOf(std::string_view name) { return RPropertyInfo::HashName(name); }
 
-bool RPropertyNameIndex::NameIs(const RProperty& property, const char* name) {
-    return std::strcmp(property.GetName(), name) == 0;
+bool RPropertyNameIndex::NameIs(const RProperty& property, std::string_view name) {
+    return std::string_view(property.GetName()) == name;
 }
 
 void RPropertyNameIndex::Add(RProperty* property) {
@@ -24,7 +22,13 @@ void RPropertyNameIndex::Add(RProperty* property) {
     // At most seven eighths full: a probe compares stored hashes, so a long run stays cheap,
     // and the 54 properties of a node fit 64 slots.
     if (!Fits(static_cast<std::size_t>(count_) + 1, slots_.size())) Grow();
-    Place(Slot{HashOf(property->GetName()), property});
+    const std::size_t hash = property->GetInfo().GetNameHash();
+    // Every entry of the same hash lies on the way from the home slot to the free one.
+    std::size_t at = hash & Mask();
+    for (; slots_[at].property != nullptr; at = (at + 1) & Mask()) {
+        if (slots_[at].hash == hash && NameIs(*slots_[at].property, property->GetName())) sharedNames_ = true;
+    }
+    slots_[at] = Slot{hash, property};
     ++count_;
 }
 
@@ -54,7 +58,7 @@ void RPropertyNameIndex::Rehash(std::size_t capacity) {
 // reached from their home slot move back into it.
 void RPropertyNameIndex::Remove(const RProperty* property) {
     if (property == nullptr || slots_.empty()) return;
-    std::size_t at = HashOf(property->GetName()) & Mask();
+    std::size_t at = property->GetInfo().GetNameHash() & Mask();
     while (slots_[at].property != property) {
         if (slots_[at].property == nullptr) return;
         at = (at + 1) & Mask();
@@ -74,4 +78,5 @@ void RPropertyNameIndex::Remove(const RProperty* property) {
 void RPropertyNameIndex::Clear() {
     std::vector<Slot>().swap(slots_);
     count_ = 0;
+    sharedNames_ = false;
 }

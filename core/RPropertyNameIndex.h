@@ -10,6 +10,7 @@
 // copy of the names; a property must leave the table before its name changes.
 
 #include <cstddef>
+#include <string_view>
 #include <vector>
 
 class RProperty;
@@ -24,13 +25,17 @@ public:
     void Clear();
     int GetCount() const { return count_; }
 
-    // Calls visit(property) for every property of that name, in no particular order.
+    // Calls visit(property) for every property of that name, in no particular order. While
+    // no two properties ever shared a name the first found is the only one: the walk ends there
+    // rather than at the end of its run of slots.
     template <typename Visit>
-    void ForEachNamed(const char* name, Visit visit) const {
+    void ForEachNamed(std::string_view name, Visit visit) const {
         if (slots_.empty()) return;
         const std::size_t hash = HashOf(name);
         for (std::size_t at = hash & Mask(); slots_[at].property != nullptr; at = (at + 1) & Mask()) {
-            if (slots_[at].hash == hash && NameIs(*slots_[at].property, name)) visit(slots_[at].property);
+            if (slots_[at].hash != hash || !NameIs(*slots_[at].property, name)) continue;
+            visit(slots_[at].property);
+            if (!sharedNames_) return;
         }
     }
 
@@ -40,8 +45,8 @@ private:
         RProperty* property = nullptr;
     };
 
-    static std::size_t HashOf(const char* name);
-    static bool NameIs(const RProperty& property, const char* name);
+    static std::size_t HashOf(std::string_view name);
+    static bool NameIs(const RProperty& property, std::string_view name);
     std::size_t Mask() const { return slots_.size() - 1; }
     void Grow();
     void Rehash(std::size_t capacity);
@@ -50,6 +55,7 @@ private:
 
     std::vector<Slot> slots_;  // a power of two in size, or empty
     int count_ = 0;
+    bool sharedNames_ = false;  // a property was added while another of its name was in the table
 };
 
 #endif

@@ -144,6 +144,10 @@ bool IsTextType(char type) {
     return type == 'S' || type == 'R' || type == 'T';
 }
 
+bool IsNumberType(char type) {
+    return type == 'D' || type == 'F' || type == 'I' || type == 'L';
+}
+
 }  // namespace
 
 void RWyxFile::FreeDeleter::operator()(char* bytes) const {
@@ -892,11 +896,15 @@ int RWyxFile::FieldGetCount() const {
 }
 
 RString RWyxFile::FieldGetName(int index) const {
-    if (index < 0 || index >= FieldGetCount()) {
-        return RString();
-    }
-    const std::string_view name = RecordName(index_.At(Level().run.first + static_cast<std::uint32_t>(index)));
+    const std::string_view name = FieldGetNameView(index);
     return RString(name.data(), static_cast<int>(name.size()));
+}
+
+std::string_view RWyxFile::FieldGetNameView(int index) const {
+    if (index < 0 || index >= FieldGetCount()) {
+        return std::string_view();
+    }
+    return RecordName(index_.At(Level().run.first + static_cast<std::uint32_t>(index)));
 }
 
 bool RWyxFile::FieldReadBeginAt(int index) {
@@ -985,6 +993,26 @@ std::int32_t RWyxFile::FieldReadInt() {
     return ClampToInt32(FieldReadLong());
 }
 
+bool RWyxFile::FieldReadNumber(double& value) {
+    if (const unsigned char* bytes = TakeFixedValue('D')) {
+        value = wyx_le::BitsToDouble(wyx_le::LoadU64(bytes));
+        return true;
+    }
+    const bool number = IsNumberType(FieldReadValueType());
+    value = FieldReadDouble();
+    return number;
+}
+
+bool RWyxFile::FieldReadIntNumber(std::int32_t& value) {
+    if (const unsigned char* bytes = TakeFixedValue('I')) {
+        value = static_cast<std::int32_t>(wyx_le::LoadU32(bytes));
+        return true;
+    }
+    const bool number = IsNumberType(FieldReadValueType());
+    value = FieldReadInt();
+    return number;
+}
+
 std::int64_t RWyxFile::FieldReadLong() {
     Value value;
     return NextCurrentValue(value) ? ValueToInt64(value.type, value.real, value.integer, value.bytes) : 0;
@@ -1010,29 +1038,33 @@ RString RWyxFile::FieldReadString() {
 }
 
 std::string_view RWyxFile::FieldReadStringView() {
+    std::string_view text;
+    if (TakeBinaryText(text)) {
+        return text;
+    }
     Value value;
     if (!NextCurrentValue(value)) {
         return std::string_view();
     }
-    char* const text = numberText_;
-    std::to_chars_result result{text, std::errc()};
+    char* const number = numberText_;
+    std::to_chars_result result{number, std::errc()};
     switch (value.type) {
     case 'D':
     case 'F':
-        result = std::to_chars(text, text + sizeof numberText_, value.real, std::chars_format::general, 15);
+        result = std::to_chars(number, number + sizeof numberText_, value.real, std::chars_format::general, 15);
         break;
     case 'I':
     case 'L':
-        result = std::to_chars(text, text + sizeof numberText_, value.integer);
+        result = std::to_chars(number, number + sizeof numberText_, value.integer);
         break;
     case 'C':
-        text[0] = static_cast<char>(value.integer);
-        result.ptr = text + 1;
+        number[0] = static_cast<char>(value.integer);
+        result.ptr = number + 1;
         break;
     default:
         return value.bytes;
     }
-    return std::string_view(text, static_cast<std::size_t>(result.ptr - text));
+    return std::string_view(number, static_cast<std::size_t>(result.ptr - number));
 }
 
 RTime RWyxFile::FieldReadTime() {

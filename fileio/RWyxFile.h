@@ -293,6 +293,8 @@ public:
     // field at an index current (as FieldReadBegin does).
     int FieldGetCount() const;
     RString FieldGetName(int index) const;
+    // As FieldGetName, without a copy: valid until the file closes.
+    std::string_view FieldGetNameView(int index) const;
     bool FieldReadBeginAt(int index);
     // The current field's name; empty when none is current.
     RString FieldGetCurrentName() const;
@@ -306,6 +308,11 @@ public:
     std::int64_t FieldReadLong();
     // A "C" value, or the first character of a text.
     char FieldReadChar();
+    // The next value as FieldReadDouble and FieldReadInt give it; false, the value passed all
+    // the same, when it is not a number (its type, as FieldReadValueType gives it, is not "D",
+    // "F", "I" or "L"). A binary "D" or "I" value is taken straight from the file's bytes.
+    bool FieldReadNumber(double& value);
+    bool FieldReadIntNumber(std::int32_t& value);
     // A text, or a number's text.
     RString FieldReadString();
     // As FieldReadString, without a copy: the text stays valid until the next value is read
@@ -434,6 +441,12 @@ private:
     const unsigned char* PeekFixedValue() const;
     // The bytes of that value when it has that type, passed; null, nothing passed, otherwise.
     const unsigned char* TakeFixedValue(char type);
+    // The text of the next value when it is a sound binary "S" value, passed; false, nothing
+    // passed, otherwise (the general road then reads or rejects it).
+    bool TakeBinaryText(std::string_view& text);
+    // Where the next binary value of the current field starts, with the end of the field's
+    // values; null when the file is not binary, no field is current or no value is left.
+    const unsigned char* NextBinaryValueStart(std::uint64_t& end) const;
     // The "#Header" record among the hidden top-level records, when there is one.
     void ReadHeaderInfo();
     void ReadHeaderRecord(const RWyxRecord& record);

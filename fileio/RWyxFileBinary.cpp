@@ -319,26 +319,54 @@ std::uint64_t FixedValueSize(char type) {
 
 }  // namespace
 
-const unsigned char* RWyxFile::PeekFixedValue() const {
+inline const unsigned char* RWyxFile::NextBinaryValueStart(std::uint64_t& end) const {
     if (!binary_ || readLevels_.empty() || Level().current == kNoField) {
         return nullptr;
     }
     const ReadLevel& level = Level();
     const RWyxRecord& record = index_.At(level.current);
-    const Cursor& cursor = level.cursor;
-    const std::uint64_t end = record.valuesOffset + record.valueBytes;
-    if (cursor.index >= record.valueCount || cursor.offset >= end) {
+    end = record.valuesOffset + record.valueBytes;
+    if (level.cursor.index >= record.valueCount || level.cursor.offset >= end) {
         return nullptr;
     }
-    const auto* value = reinterpret_cast<const unsigned char*>(data_.get()) + cursor.offset;
+    return reinterpret_cast<const unsigned char*>(data_.get()) + level.cursor.offset;
+}
+
+const unsigned char* RWyxFile::PeekFixedValue() const {
+    std::uint64_t end = 0;
+    const unsigned char* value = NextBinaryValueStart(end);
+    if (value == nullptr) {
+        return nullptr;
+    }
+    const ReadLevel& level = Level();
+    const Cursor& cursor = level.cursor;
     const char type = static_cast<char>(value[0]);
     const std::uint64_t size = type == 'S' || type == 'R' ? 0 : FixedValueSize(type);
     const std::uint64_t next = cursor.offset + 1 + size;
     // As NextBinaryValue would find it: within the record, the last value ending its values.
-    if (size == 0 || next > end || (cursor.index + 1 == record.valueCount && next != end)) {
+    if (size == 0 || next > end || (cursor.index + 1 == index_.At(level.current).valueCount && next != end)) {
         return nullptr;
     }
     return value;
+}
+
+bool RWyxFile::TakeBinaryText(std::string_view& text) {
+    std::uint64_t end = 0;
+    const unsigned char* value = NextBinaryValueStart(end);
+    Cursor& cursor = Level().cursor;
+    if (value == nullptr || value[0] != 'S' || end - cursor.offset < 5) {
+        return false;
+    }
+    const std::uint64_t length = wyx_le::LoadU32(value + 1);
+    const std::uint64_t next = cursor.offset + 5 + length;
+    // As NextBinaryValue would find it: within the record, the last value ending its values.
+    if (next > end || (cursor.index + 1 == index_.At(Level().current).valueCount && next != end)) {
+        return false;
+    }
+    text = std::string_view(reinterpret_cast<const char*>(value) + 5, static_cast<std::size_t>(length));
+    cursor.offset = next;
+    ++cursor.index;
+    return true;
 }
 
 const unsigned char* RWyxFile::TakeFixedValue(char type) {

@@ -93,16 +93,20 @@ T ValueOr(const RPropertyValue& value, const T& fallback) {
 
 const RVector4 kDefaultVector(0.0, 0.0, 0.0, 1.0);
 
-RString Text(std::string_view view) { return RString(view.data(), static_cast<int>(view.size())); }
+// An empty view may have no bytes at all: it gives the empty text, not the invalid one.
+RString Text(std::string_view view) {
+    return view.empty() ? RString() : RString(view.data(), static_cast<int>(view.size()));
+}
 
 // A text as its C form reads: up to its first zero byte.
 std::string_view UpToZero(std::string_view text) { return text.substr(0, text.find('\0')); }
 
-// The property of that name on the first object that has one.
-RProperty* FindProperty(const std::vector<RObject*>& objects, const RString& name) {
+// The property of that name (as its C text reads) on the first object that has one.
+RProperty* FindProperty(const std::vector<RObject*>& objects, std::string_view name) {
+    const std::string_view text = UpToZero(name);
     for (const RObject* object : objects) {
         if (object == nullptr) continue;
-        if (RProperty* property = object->FindProperty(name.Buffer())) return property;
+        if (RProperty* property = object->FindProperty(text)) return property;
     }
     return nullptr;
 }
@@ -180,7 +184,10 @@ bool RWyxPropertyFile::ReadPropertyBlock(const std::vector<RObject*>& targets, R
         file_.FieldReadEnd();
         return false;
     }
-    while (file_.FieldReadBegin(kRecordName)) {
+    // The block's fields visited by their place (the records in file order), not looked up by name.
+    const int count = file_.FieldGetCount();
+    for (int i = 0; i < count; ++i) {
+        if (file_.FieldGetNameView(i) != kRecordName || !file_.FieldReadBeginAt(i)) continue;
         ReadRecord(targets, userPropertyOwner);
         file_.FieldReadEnd();
     }
@@ -189,16 +196,18 @@ bool RWyxPropertyFile::ReadPropertyBlock(const std::vector<RObject*>& targets, R
     return true;
 }
 
-// The record's texts are read in place (FieldReadStringView): only the name is kept.
+// The record's texts are read in place (FieldReadStringView): only the name is kept, in a
+// buffer that serves every record.
 void RWyxPropertyFile::ReadRecord(const std::vector<RObject*>& targets, RWyxSceneObject* userPropertyOwner) {
     // Name, the type (two names in "Properties60"), flags.
     const int headerCount = v5Format_ ? 3 : 4;
     if (file_.FieldReadValuesLeft() < headerCount) {
-        Warn(RString(), "the record is incomplete");
+        Warn(std::string_view(), "the record is incomplete");
         return;
     }
-    Record record(file_.FieldReadStringView());
-    if (record.name.IsEmptyText()) {
+    recordName_.assign(file_.FieldReadStringView());
+    Record record(recordName_);
+    if (record.name.empty()) {
         Warn(record.name, "the record has no name");
         return;
     }
@@ -266,12 +275,13 @@ bool RWyxPropertyFile::ReadValues(Record& record) {
         return false;
     }
 
-    // Each value is checked for its kind before it is taken.
+    // Each value is checked for its kind as it is taken.
     bool sound = true;
     auto expectNumber = [&]() { sound = sound && IsNumberType(file_.FieldReadValueType()); };
     auto number = [&]() {
-        expectNumber();
-        return file_.FieldReadDouble();
+        double value = 0.0;
+        sound = file_.FieldReadNumber(value) && sound;
+        return value;
     };
     auto text = [&]() {
         sound = sound && file_.FieldReadValueType() == 'S';
@@ -280,13 +290,16 @@ bool RWyxPropertyFile::ReadValues(Record& record) {
     switch (kind) {
         case ValueKind::kNone: break;
         case ValueKind::kInt:
-            expectNumber();
-            record.value = static_cast<int>(file_.FieldReadInt());
+        case ValueKind::kBool: {
+            std::int32_t value = 0;
+            sound = file_.FieldReadIntNumber(value) && sound;
+            if (kind == ValueKind::kInt) {
+                record.value = static_cast<int>(value);
+            } else {
+                record.value = value != 0;
+            }
             break;
-        case ValueKind::kBool:
-            expectNumber();
-            record.value = file_.FieldReadInt() != 0;
-            break;
+        }
         case ValueKind::kDouble: record.value = number(); break;
         case ValueKind::kTime:
             expectNumber();
@@ -326,7 +339,7 @@ RProperty* RWyxPropertyFile::CreateUserProperty(const Record& record, RObject& t
                                                 RWyxSceneObject* userPropertyOwner) {
     const bool animatable = (record.flags & RProperty::kAnimatable) != 0;
     RProperty* property =
-        target.CreateProperty(record.name.Buffer(), record.typeCode, record.dataType, animatable, true, nullptr);
+        target.CreateProperty(Text(record.name).Buffer(), record.typeCode, record.dataType, animatable, true, nullptr);
     if (property == nullptr) return nullptr;
     property->SetFlag(RProperty::kUserFlag, (record.flags & RProperty::kUserFlag) != 0);
     // Animatable user properties are marked for the writers, as the property handler marks them.
@@ -344,9 +357,9 @@ RProperty* RWyxPropertyFile::CreateUserProperty(const Record& record, RObject& t
     return property;
 }
 
-void RWyxPropertyFile::Warn(const RString& name, const RString& text) {
+void RWyxPropertyFile::Warn(std::string_view name, const RString& text) {
     messageText_ += "Property \"";
-    messageText_ += name;
+    messageText_ += Text(name);
     messageText_ += "\" skipped: ";
     messageText_ += text;
     messageText_ += '\n';

@@ -51,6 +51,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -96,11 +97,12 @@ public:
     void ClearMessageText() { messageText_.Clear(); }
 
 private:
-    // A record as read, before it is matched with a property.
+    // A record as read, before it is matched with a property. The name is a view of the
+    // property file's name buffer, valid until the next record.
     struct Record {
-        explicit Record(std::string_view text) : name(text.data(), static_cast<int>(text.size())) {}
+        explicit Record(std::string_view text) : name(text) {}
 
-        RString name;
+        std::string_view name;
         int typeCode = kPropertyTypeUnknown;
         const RDataType* dataType = nullptr;
         std::uint32_t flags = 0;
@@ -119,9 +121,10 @@ private:
     bool ReadValues(Record& record);
     void ApplyRecord(const Record& record, RProperty& property);
     RProperty* CreateUserProperty(const Record& record, RObject& target, RWyxSceneObject* userPropertyOwner);
-    void Warn(const RString& name, const RString& text);
+    void Warn(std::string_view name, const RString& text);
 
     RWyxFile file_;
+    std::string recordName_;  // the name of the record being read, its storage kept between records
     bool v5Format_ = false;
     RString messageText_;
 };

@@ -316,6 +316,8 @@ RWyxNodeProperties* RWyxNodeProperties::GetChildProperties(int index) const {
 bool RWyxNodeProperties::WouldCloseCycle(const RWyxNodeProperties* parent, const RWyxNodeProperties* child) {
     if (parent == nullptr || child == nullptr) return false;
     if (parent == child) return true;
+    // A child without children of its own ends the walk down at its first step: no walk is made.
+    if (child->GetChildPropertiesCount() == 0) return false;
     HierarchyWalk up(parent, true);
     HierarchyWalk down(child, false);
     while (!up.IsDone() && !down.IsDone()) {
@@ -377,7 +379,13 @@ void RWyxNodeProperties::OnPropertyDescriptionChanging(RProperty& /*property*/) 
 
 // Whether the relay is about the value of one of this object's animatable properties.
 const RProperty* RWyxNodeProperties::AnimatableSender(const RRelayEvent& event) const {
-    if (node_ == nullptr || event.sender == nullptr || !event.sender->Is(RProperty::ClassId())) return nullptr;
+    // The owner is compared first: a sender owned elsewhere needs no walk of its classes, nor
+    // does one placed in this object's blocks (only properties are).
+    if (node_ == nullptr || event.sender == nullptr || event.sender->GetOwner() != this) return nullptr;
+    const auto placed = [&event](const RPropertyBlockHold& block) {
+        return block != nullptr && block->HoldsPlacedAt(event.sender);
+    };
+    if (!placed(memberBlock_) && !placed(ownedBlock_) && !event.sender->Is(RProperty::ClassId())) return nullptr;
     const auto* property = static_cast<const RProperty*>(event.sender);
     return property->GetOwner() == this && property->IsAnimatable() ? property : nullptr;
 }

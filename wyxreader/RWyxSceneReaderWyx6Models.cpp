@@ -130,13 +130,17 @@ RWyxSceneReaderWyx6::AttributeChoice RWyxSceneReaderWyx6::ChooseAttribute(const 
     return choice;
 }
 
-// Every record's name is looked at in place; a name compares as its C text does (up to a zero
-// byte), as the property reading matches it.
+// Every record's name is looked at in place, the block's fields visited by their place rather
+// than looked up by name; a name compares as its C text does (up to a zero byte), as the
+// property reading matches it.
 bool RWyxSceneReaderWyx6::PropertyBlockHolds(const char* property) {
+    const std::string_view wanted(property);
     const BlockScope block = BlockScope::Open(file_, "Properties60");
-    while (block && file_.FieldReadBegin("Property")) {
+    const int count = block ? file_.FieldGetCount() : 0;
+    for (int i = 0; i < count; ++i) {
+        if (file_.FieldGetNameView(i) != "Property" || !file_.FieldReadBeginAt(i)) continue;
         const std::string_view name = file_.FieldReadStringView();
-        const bool named = name.substr(0, name.find('\0')) == property;
+        const bool named = name.substr(0, name.find('\0')) == wanted;
         file_.FieldReadEnd();
         if (named) return true;
     }

@@ -174,9 +174,14 @@ TEST(PropertyBlocks, PlacedPropertiesEndInAnyOrderAndTheBlockGoesWithTheLastOfTh
         ASSERT_NE(property, nullptr);
         property->Declare("Weight", object.get());
         placed.push_back(property);
+        EXPECT_FALSE(block->HoldsPlacedAt(property + 1)) << "the next slot holds nothing yet";
     }
     EXPECT_EQ(block->Make<RFieldProperty<double>>(SharedRow(), values[0]), nullptr);  // full
     EXPECT_EQ(block->GetUsedSlots(), 3);
+    EXPECT_TRUE(block->HoldsPlacedAt(placed[0]));
+    EXPECT_TRUE(block->HoldsPlacedAt(static_cast<RPlug*>(placed[2])));
+    EXPECT_FALSE(block->HoldsPlacedAt(object.get()));
+    EXPECT_FALSE(block->HoldsPlacedAt(block));
     EXPECT_EQ(placed[2]->Get(), 3.0);
     EXPECT_TRUE(RPlugRef(placed[1]).IsValid());
 

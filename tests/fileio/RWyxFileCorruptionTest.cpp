@@ -9,7 +9,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <functional>
 #include <random>
+#include <string>
 #include <vector>
 
 namespace {
@@ -92,20 +95,31 @@ INSTANTIATE_TEST_SUITE_P(Forms, CorruptionTest,
                          ::testing::Values(WyxForm::kBinary, WyxForm::kAscii, WyxForm::kEncrypted),
                          [](const ::testing::TestParamInfo<WyxForm>& info) { return FormName(info.param); });
 
-// Hand-made hostile headers: lengths and counts that point outside what encloses them.
-TEST(RWyxFileHostileTest, RecordHeadersBeyondTheirBoundsAreRefused) {
+// The bytes of a binary file whose one field "A" holds the values `write` gives; empty when
+// it cannot be written.
+std::string BinaryFieldA(const std::function<void(RWyxFile&)>& write) {
     ScratchFolder scratch;
     const std::string path = scratch.Join("hostile.wyx");
-    {
-        RWyxFile file;
-        ASSERT_TRUE(CreateInForm(file, path, WyxForm::kBinary));
-        file.FieldWriteBegin("A");
+    RWyxFile file;
+    if (!CreateInForm(file, path, WyxForm::kBinary)) return std::string();
+    file.FieldWriteBegin("A");
+    write(file);
+    file.FieldWriteEnd();
+    return file.Close() ? ScratchFolder::ReadFile(path) : std::string();
+}
+
+// The little-endian value written over the four bytes at `at`.
+void Overwrite32(std::string& bytes, std::size_t at, std::uint32_t value) {
+    for (int i = 0; i < 4; ++i) bytes[at + static_cast<std::size_t>(i)] = static_cast<char>(value >> (8 * i));
+}
+
+// Hand-made hostile headers: lengths and counts that point outside what encloses them.
+TEST(RWyxFileHostileTest, RecordHeadersBeyondTheirBoundsAreRefused) {
+    const std::string valid = BinaryFieldA([](RWyxFile& file) {
         file.FieldWriteInt(1);
         file.FieldWriteInt(2);
-        file.FieldWriteEnd();
-        ASSERT_TRUE(file.Close());
-    }
-    const std::string valid = ScratchFolder::ReadFile(path);
+    });
+    ASSERT_FALSE(valid.empty());
     RWyxFile file;
     const std::size_t record = 16 + 88;  // the first record follows the file and section headers
     struct Patch {
@@ -122,9 +136,7 @@ TEST(RWyxFileHostileTest, RecordHeadersBeyondTheirBoundsAreRefused) {
     };
     for (const Patch& patch : patches) {
         std::string bytes = valid;
-        for (int i = 0; i < 4; ++i) {
-            bytes[patch.at + static_cast<std::size_t>(i)] = static_cast<char>(patch.value >> (8 * i));
-        }
+        Overwrite32(bytes, patch.at, patch.value);
         EXPECT_FALSE(file.OpenFromMemory(bytes.data(), bytes.size())) << patch.at;
         EXPECT_EQ(RWyxFile::kErrorCorrupted, file.GetLastErrorID());
     }
@@ -150,6 +162,40 @@ TEST(RWyxFileHostileTest, RecordHeadersBeyondTheirBoundsAreRefused) {
         std::string bytes = valid;
         bytes[at] = 0;
         EXPECT_FALSE(file.OpenFromMemory(bytes.data(), bytes.size())) << at;
+    }
+}
+
+// Texts are read in place: one whose length runs past its record, or that is not the last
+// value yet ends where the values end, is refused as the other values are.
+TEST(RWyxFileHostileTest, TextsBeyondTheirRecordAreRefused) {
+    const std::string valid = BinaryFieldA([](RWyxFile& file) {
+        file.FieldWriteString("ab");
+        file.FieldWriteString("cd");
+    });
+    ASSERT_FALSE(valid.empty());
+    const std::size_t record = 16 + 88;
+    const std::size_t firstLength = record + 13 + 1 + 1;  // header, name "A", type letter
+    struct Patch {
+        std::size_t at;
+        std::uint32_t value;
+        const char* firstText;  // what the first read gives
+    };
+    const Patch patches[] = {
+        {firstLength, 2, "ab"},    // as written
+        {firstLength, 100, ""},    // the first text runs past the record
+        {record + 4, 1, ""},       // one value said, two there: the first must end the values
+    };
+    for (const Patch& patch : patches) {
+        std::string bytes = valid;
+        Overwrite32(bytes, patch.at, patch.value);
+        RWyxFile file;
+        ASSERT_TRUE(file.OpenFromMemory(bytes.data(), bytes.size())) << patch.at << " " << patch.value;
+        ASSERT_TRUE(file.FieldReadBegin("A"));
+        EXPECT_EQ(patch.firstText, file.FieldReadStringView()) << patch.value;
+        const bool sound = std::string(patch.firstText) == "ab";
+        EXPECT_EQ(sound ? -1 : RWyxFile::kErrorCorrupted, file.GetLastErrorID()) << patch.value;
+        EXPECT_EQ(sound ? "cd" : "", std::string(file.FieldReadString().Buffer())) << patch.value;
+        EXPECT_EQ(0, file.FieldReadValuesLeft());
     }
 }
 

@@ -295,6 +295,7 @@ TEST_P(MalformedPropertyTest, BadRecordsAreSkippedWithWarnings) {
         Record(file, {"Size", "double", "Number", "", 2.5});
         Record(file, {"Size", "int", "Integer", "Q", 3});
         Record(file, {"Size", "int", "Integer", "", "seven"});
+        Record(file, {"Weight", "Vector3D", "Vector", "", 1.0, "two", 3.0});
         Record(file, {"Missing", "int", "", "", 3});
         Record(file, {"", "int", "", "", 1});
         Record(file, {"OnlyAName"});
@@ -339,6 +340,7 @@ TEST_P(MalformedPropertyTest, BadRecordsAreSkippedWithWarnings) {
         "\"Size\" skipped: it clashes with a property of type \"int\"",
         "\"Size\" skipped: unknown flags \"Q\"",
         "\"Size\" skipped: a value is not of its type's kind",
+        "\"Weight\" skipped: a value is not of its type's kind",
         "\"Missing\" skipped: the object has no such property",
         "\"\" skipped: the record has no name",
         "\"\" skipped: the record is incomplete",

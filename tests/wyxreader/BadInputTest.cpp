@@ -112,6 +112,10 @@ TEST_F(BadInputTest, UnknownRecordsSecondNamesAndUnknownKindsAreSkipped) {
             d.Model("Model::N", "Null", [&] {
                 d.Block("Properties60", {}, [&] { d.Field("Property", {"Size", "double", "Number", "", 7.0}); });
             });
+            // Only a property record names the size.
+            d.Model("Model::F", "Null", [&] {
+                d.Block("Properties60", {}, [&] { d.Field("Comment", {"Size", "double", "Number", "", 7.0}); });
+            });
             d.Block("Gadget", {"Gadget::G", ""}, [] {});
             d.Block("Material", {"Material::M", ""}, [] {});
             d.Block("Texture", {"Material::M", ""}, [] {});
@@ -121,6 +125,7 @@ TEST_F(BadInputTest, UnknownRecordsSecondNamesAndUnknownKindsAreSkipped) {
             d.Connect("Model::W", "Model::Scene");
             d.Connect("Model::R", "Model::Scene");
             d.Connect("Model::N", "Model::Scene");
+            d.Connect("Model::F", "Model::Scene");
         });
     });
     ExpectWarnings(result, {"Model \"Model::A\": a second object of this name was skipped",
@@ -130,6 +135,7 @@ TEST_F(BadInputTest, UnknownRecordsSecondNamesAndUnknownKindsAreSkipped) {
     EXPECT_EQ(Model("A")->GetNodeAttribute(), nullptr);
     EXPECT_EQ(Model("W")->GetNodeAttribute(), nullptr);
     EXPECT_EQ(Model("R")->GetNodeAttribute(), nullptr);
+    EXPECT_EQ(Model("F")->GetNodeAttribute(), nullptr);
     ASSERT_NE(Model("N")->GetNull(), nullptr);
     EXPECT_EQ(Model("N")->GetNull()->GetSize(), 7.0);
 }
