@@ -503,10 +503,6 @@ bool RObject::OnOwnConnectionEvent(int kind, const RPlugEvent& event) {
 
 // ---- properties --------------------------------------------------------------------------------------
 
-RProperty* RObject::GetProperty(int index) const {
-    return index >= 0 && index < GetPropertyCount() ? properties_[static_cast<size_t>(index)] : nullptr;
-}
-
 // Searched from both ends at once: removals mostly happen at one end or the other.
 int RObject::IndexOfProperty(const RProperty* property) const {
     for (int front = 0, back = GetPropertyCount() - 1; front <= back; ++front, --back) {
@@ -657,7 +653,7 @@ int RObject::RemoveProperty(int index) {
 // handlers, or the release, may have moved or removed it), tells the object it has left,
 // and cuts it from this object: a property outside the list must not keep pointing at it
 // (the object may die first).
-void RObject::TakeOutProperty(RProperty* property, int index) {
+void RObject::TakeOutProperty(RProperty* property, int index, bool quietly) {
     const bool inPlace = index < GetPropertyCount() && properties_[static_cast<size_t>(index)] == property;
     const int current = inPlace ? index : IndexOfProperty(property);
     if (current >= 0) {
@@ -666,10 +662,18 @@ void RObject::TakeOutProperty(RProperty* property, int index) {
         } else {
             properties_.erase(properties_.begin() + current);
         }
-        UnindexPropertyName(property);
+        if (nameIndexSuspended_) {
+            property->nameIndexed_ = false;  // the index is made again afterwards
+        } else {
+            UnindexPropertyName(property);
+        }
     }
     OnPropertyEvent(12, property, property->GetName());
-    RemoveChild(property);
+    if (quietly && !property->nameIndexed_) {
+        DropChild(property);
+    } else {
+        RemoveChild(property);
+    }
 }
 
 bool RObject::RemoveProperty(RProperty* property) { return RemoveProperty(IndexOfProperty(property)) == 0; }
@@ -689,14 +693,14 @@ void RObject::DestroyPropertyAt(int index) {
 void RObject::EndRemovedProperty(RProperty* property) {
     if (property->IsOwnedByObject()) {
         property->Destroy();
-    } else {
+    } else if (property->HasConnections()) {
         property->DisconnectAllSources();
         property->DisconnectAllDestinations();
     }
 }
 
 // Nothing but this object reaches the property: no connection, no child, nobody holding it.
-bool RObject::IsUnreachedProperty(const RProperty& property) const {
+inline bool RObject::IsUnreachedProperty(const RProperty& property) const {
     return property.GetOwner() == this && property.GetLockCount() == 0 && !property.IsDying() &&
            property.GetSourceCount() == 0 && property.GetDestinationCount() == 0 && property.GetChildCount() == 0;
 }
@@ -711,7 +715,7 @@ bool RObject::DestroyUnreachedProperty(int index) {
     RPlugLock lockProperty(property);
     OnPropertyEvent(9, property, property->GetName());
     if (property->GetDestinationCount() != 0) ReleaseProperty(property);
-    TakeOutProperty(property, index);
+    TakeOutProperty(property, index, true);
     EndRemovedProperty(property);
     return true;
 }
@@ -867,15 +871,20 @@ bool RObject::CanCopyConnections() const {
 
 void RObject::DisconnectAll() {
     RPlugLock lock(this);
-    WalkFromLast([this] { return GetPropertyCount(); }, [this](int i) {
+    // As WalkFromLast, reading the count again only after a disconnection (which may remove
+    // properties): most properties have nothing to disconnect.
+    for (int i = GetPropertyCount() - 1; i >= 0; --i) {
         RProperty* property = properties_[static_cast<size_t>(i)];
-        if (!property->HasConnections()) return;
-        // A reference property that loses its source is removed and destroyed on the way:
-        // the lock keeps it alive until both of its lists are done.
-        const RPlugLock lockProperty(property);
-        property->DisconnectAllSources();
-        property->DisconnectAllDestinations();
-    });
+        if (!property->HasConnections()) continue;
+        {
+            // A reference property that loses its source is removed and destroyed on the way:
+            // the lock keeps it alive until both of its lists are done.
+            const RPlugLock lockProperty(property);
+            property->DisconnectAllSources();
+            property->DisconnectAllDestinations();
+        }
+        i = std::min(i, GetPropertyCount());
+    }
     DisconnectAllSources();
     const RObject* owning = GetOwningObject();
     WalkFromLast([this] { return GetDestinationCount(); }, [this, owning](int i) {

@@ -200,7 +200,9 @@ public:
     // will have: nothing grows while they are added.
     void ReserveProperties(int count);
     int GetPropertyCount() const { return static_cast<int>(properties_.size()); }
-    RProperty* GetProperty(int index) const;
+    RProperty* GetProperty(int index) const {
+        return index >= 0 && index < GetPropertyCount() ? properties_[static_cast<size_t>(index)] : nullptr;
+    }
     // -1 when absent.
     int IndexOfProperty(const RProperty* property) const;
     // The first property with exactly that name (looked up by name, not scanned).
@@ -218,7 +220,7 @@ public:
     bool RemoveProperty(RProperty* property);
     // Removes the property and destroys it (owned by the object) or disconnects it. While the
     // object is being destroyed, a property nothing else reaches leaves with its two events but
-    // without going through RemoveProperty and ReleaseProperty.
+    // without going through RemoveProperty, ReleaseProperty and RemoveChild.
     virtual void DestroyPropertyAt(int index);
     // Removes the reference properties that refer to the property from their objects.
     virtual void ReleaseProperty(RProperty* property);
@@ -303,7 +305,8 @@ private:
     void IndexPropertyName(RProperty* property);
     void UnindexPropertyName(RProperty* property);
     void ReleaseOwnedBlocks();
-    void TakeOutProperty(RProperty* property, int index);
+    // `quietly`: the property leaves through DropChild (it is out of the name index).
+    void TakeOutProperty(RProperty* property, int index, bool quietly = false);
     void EndRemovedProperty(RProperty* property);
     bool IsUnreachedProperty(const RProperty& property) const;
     bool DestroyUnreachedProperty(int index);

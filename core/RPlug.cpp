@@ -40,14 +40,17 @@ const RPlugFilter* RPlug::GetFilter() const {
 RPlug::~RPlug() {
     dying_ = true;
     DisconnectAndReleaseChildren();
-    RPlug::SetOwner(nullptr);
+    if (owner_ != nullptr) RPlug::SetOwner(nullptr);
     // Children that stay (plain children, whoever owns them) must not point at a dead owner.
-    for (RPlug* child : links_ != nullptr ? links_->members : NoLinks().members) {
-        child->owner_ = nullptr;
-        child->memberSlot_ = -1;
+    if (links_ != nullptr) {
+        for (RPlug* child : links_->members) {
+            child->owner_ = nullptr;
+            child->memberSlot_ = -1;
+        }
     }
-    if (cell_ != nullptr) GetHandleTable().ReleaseCell(cell_, this);
-    GetHandleTable().RemovePlug();
+    RPlugHandleTable& table = GetHandleTable();
+    if (cell_ != nullptr) table.ReleaseCell(cell_, this);
+    table.RemovePlug();
 }
 
 void RPlug::Destroy() {

@@ -203,7 +203,9 @@ public:
     // ---- ownership, children and filters -----------------------------------------------------
     RPlug* GetOwner() const { return owner_; }
     // True while the plug has a source or a destination.
-    bool HasConnections() const { return GetSourceCount() > 0 || GetDestinationCount() > 0; }
+    bool HasConnections() const {
+        return links_ != nullptr && (!links_->sources.empty() || !links_->destinations.empty());
+    }
     int GetChildCount() const { return links_ != nullptr ? static_cast<int>(links_->children.size()) : 0; }
     RPlug* GetChild(int index) const;
     // Stores the filter (null: the accept-all filter of class id -1). When the registered
@@ -253,6 +255,11 @@ protected:
     // Disconnects everything (unless a registered child) and releases the registered
     // children, destroying the owned ones.
     void DisconnectAndReleaseChildren();
+    // RemoveChild without its virtual steps, for a plug that knows that neither its own
+    // RemoveChild nor the child's SetOwner adds anything to the child's leaving.
+    void DropChild(RPlug* child) {
+        if (child != nullptr && child->owner_ == this) child->LeaveOwner();
+    }
     bool IsDying() const { return dying_; }
 
 private:

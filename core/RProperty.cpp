@@ -69,6 +69,16 @@ void RProperty::Dispose() {
     block->Release();
 }
 
+void RProperty::DestroyDetached() {
+    const bool reached = GetOwner() != nullptr || GetLockCount() != 0 || IsDying() || HasConnections() ||
+                         GetChildCount() != 0;
+    if (reached) {
+        Destroy();
+        return;
+    }
+    Dispose();
+}
+
 void RProperty::PrepareDestroy() {
     if (RObject* object = GetOwnerObject()) object->RemoveProperty(object->IndexOfProperty(this));
     RPlug::PrepareDestroy();

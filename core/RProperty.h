@@ -83,6 +83,10 @@ public:
     // A property destroyed on its own first leaves its object's property list.
     void PrepareDestroy() override;
     bool SetOwner(RPlug* owner) override;
+    // Destroy() for a property whose class keeps RProperty's PrepareDestroy and RelayB: one
+    // that nothing reaches (no owner, connection, child or lock) ends at once, since its
+    // leaving and its destroying relay would reach nobody.
+    void DestroyDetached();
 
     // ---- value access by type code ----------------------------------------------------------
     // Integer and enumeration values, and flags as 0 or 1; 0 for other codes.
@@ -232,6 +236,14 @@ private:
     bool ownsInfo_ = false;
     std::uint8_t blockSlot_ = kNotInBlock;  // the slot of a property placed in a block
     std::uint8_t blockSlotUnits_ = 0;       // that block's slot size in 8-byte units
+};
+
+// For owning, in a std::unique_ptr, a property whose class keeps RProperty's PrepareDestroy
+// and RelayB: it ends through DestroyDetached().
+struct RDetachedPropertyDestroyer {
+    void operator()(RProperty* property) const {
+        if (property != nullptr) property->DestroyDetached();
+    }
 };
 
 #endif

@@ -11,8 +11,6 @@ std::size_t RoundUp(std::size_t size, std::size_t alignment) { return (size + al
 
 }  // namespace
 
-std::size_t RPropertyBlock::HeaderSize() { return RoundUp(sizeof(RPropertyBlock), alignof(std::max_align_t)); }
-
 RPropertyBlock* RPropertyBlock::Create(int slots, std::size_t slotSize) {
     slotSize = RoundUp(slotSize, kSlotAlignment);
     if (slots <= 0 || slots > kMaxSlots || slotSize == 0 || slotSize > kMaxSlotSize) return nullptr;
@@ -36,16 +34,4 @@ void RPropertyBlock::Placed(RProperty& property) {
     property.blockSlotUnits_ = static_cast<std::uint8_t>(slotSize_ / kSlotAlignment);
     ++used_;
     ++live_;
-}
-
-void RPropertyBlock::Release() {
-    if (--live_ > 0) return;
-    this->~RPropertyBlock();
-    std::free(this);
-}
-
-RPropertyBlock* RPropertyBlock::Of(const RProperty& property, int slot, std::size_t slotSize) {
-    const auto* at = reinterpret_cast<const unsigned char*>(&property) - HeaderSize() -
-                     static_cast<std::size_t>(slot) * slotSize;
-    return reinterpret_cast<RPropertyBlock*>(const_cast<unsigned char*>(at));
 }

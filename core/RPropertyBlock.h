@@ -13,6 +13,7 @@
 #include "core/RProperty.h"
 
 #include <cstddef>
+#include <cstdlib>
 #include <memory>
 #include <new>
 #include <utility>
@@ -68,6 +69,24 @@ private:
     int live_ = 1;  // the owner's hold and the properties placed that have not ended
     std::size_t slotSize_;
 };
+
+// Inline: every property placed in a block passes through both when it ends.
+inline std::size_t RPropertyBlock::HeaderSize() {
+    constexpr std::size_t alignment = alignof(std::max_align_t);
+    return (sizeof(RPropertyBlock) + alignment - 1) / alignment * alignment;
+}
+
+inline void RPropertyBlock::Release() {
+    if (--live_ > 0) return;
+    this->~RPropertyBlock();
+    std::free(this);
+}
+
+inline RPropertyBlock* RPropertyBlock::Of(const RProperty& property, int slot, std::size_t slotSize) {
+    const auto* at = reinterpret_cast<const unsigned char*>(&property) - HeaderSize() -
+                     static_cast<std::size_t>(slot) * slotSize;
+    return reinterpret_cast<RPropertyBlock*>(const_cast<unsigned char*>(at));
+}
 
 // The owner's hold on a block: let go (ReleaseOwner) when the hold ends.
 struct RPropertyBlockReleaser {

@@ -8,6 +8,11 @@
 RFCurve::RFCurve() = default;
 
 RFCurve::~RFCurve() {
+    // Without listeners the destruction is only an edit that caches of evaluated values see.
+    if (listeners_.empty()) {
+        CountEditOfAllCurves();
+        return;
+    }
     // Listeners always hear of the destruction, whatever the state of recording.
     notifyEnabled_ = true;
     deliverNow_ = true;

@@ -262,7 +262,7 @@ private:
     static constexpr int kChannelCount = 4;
 
     template <typename T>
-    using Member = std::unique_ptr<T, RPlugDestroyer>;
+    using Member = std::unique_ptr<T, RDetachedPropertyDestroyer>;
 
     std::uint8_t SetBool(BoolSlot slot, std::uint8_t value) {
         bools_[slot] = value != 0;

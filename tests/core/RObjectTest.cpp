@@ -585,6 +585,23 @@ TEST(ObjectLifetime, ADyingObjectsOverrideSeesEveryProperty) {
     EXPECT_EQ(destroyed, (Log{"b", "a"}));
 }
 
+// A property the object does not own outlives its destruction through the object, cut from
+// the object and from what it was connected to.
+TEST(ObjectLifetime, APropertyNotOwnedOutlivesItsDestructionCutFromItsConnections) {
+    auto object = Make<RObject>();
+    auto peer = Make<RObject>();
+    RProperty* feeding = Add(*peer, "f");
+    auto kept = Make<RNumberProperty>(kPropertyTypeDouble, 0.0);
+    kept->Declare("k", object.get());
+    object->AddProperty(kept.get());
+    ASSERT_TRUE(kept->ConnectSource(feeding));
+    object->DestroyPropertyAt(object->IndexOfProperty(kept.get()));
+    EXPECT_EQ(object->GetPropertyCount(), 0);
+    EXPECT_EQ(kept->GetOwner(), nullptr);
+    EXPECT_EQ(feeding->GetDestinationCount(), 0);
+    EXPECT_FALSE(kept->HasConnections());
+}
+
 TEST(ObjectLifetime, AnObjectDestroyedInTheMiddleOfDisconnectingAll) {
     RObject* target = CreatePlugObject<RObject>(nullptr);
     RObject* first = CreatePlugObject<RObject>(nullptr);

@@ -200,6 +200,42 @@ TEST(PropertyBlocks, PlacedPropertiesEndInAnyOrderAndTheBlockGoesWithTheLastOfTh
     EXPECT_EQ(RPropertyBlock::Create(1, RPropertyBlock::kMaxSlotSize + 1), nullptr);
 }
 
+// A property nothing reaches ends at once; one with an owner, a connection or a lock ends
+// as Destroy() ends it: it leaves its object's list, its peer loses the connection, and a
+// held one waits for its holder.
+TEST(PropertyBlocks, ADetachedEndIsQuickOnlyForAPropertyNothingReaches) {
+    RPropertyBlock* block = RPropertyBlock::Create(4, sizeof(RFieldProperty<double>));
+    ASSERT_NE(block, nullptr);
+    double values[4] = {};
+    std::vector<RFieldProperty<double>*> placed;
+    for (double& value : values) placed.push_back(block->Make<RFieldProperty<double>>(SharedRow(), value));
+    auto object = Make<RObject>();
+    auto peer = Make<RNumberProperty>(kPropertyTypeDouble, 0.0);
+    placed[1]->Declare("Weight", object.get());
+    object->AddProperty(placed[1]);
+    ASSERT_TRUE(peer->ConnectSource(placed[2]));
+    const RPlugRef free(placed[0]), owned(placed[1]), feeding(placed[2]), held(placed[3]);
+
+    placed[0]->DestroyDetached();
+    EXPECT_FALSE(free.IsValid());
+    EXPECT_EQ(block->GetLiveCount(), 3);
+    placed[1]->DestroyDetached();
+    EXPECT_FALSE(owned.IsValid());
+    EXPECT_EQ(object->GetPropertyCount(), 0);
+    EXPECT_EQ(object->FindProperty("Weight"), nullptr);
+    placed[2]->DestroyDetached();
+    EXPECT_FALSE(feeding.IsValid());
+    EXPECT_EQ(peer->GetSourceCount(), 0);
+    {
+        const RPlugLock lock(placed[3]);
+        placed[3]->DestroyDetached();
+        EXPECT_TRUE(held.IsValid());
+    }
+    EXPECT_FALSE(held.IsValid());
+    EXPECT_EQ(block->GetLiveCount(), 0);
+    block->ReleaseOwner();
+}
+
 // Properties take their handle cell at the first reference; other plugs at once.
 TEST(PropertyCells, AReferenceResolvesFromItsFirstUseOnAndEndsWithTheProperty) {
     auto property = Make<RNumberProperty>(kPropertyTypeDouble, 1.0);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -105,6 +107,22 @@ TEST(RFCurveNotification, DestructionIsAnnouncedEvenInsideABracket) {
     }
     ASSERT_EQ(log.calls, 1);
     EXPECT_EQ(log.last.GetKinds(), RCurveChangeRecord::DefaultChanged | RCurveChangeRecord::CurveDestroyed);
+}
+
+// A curve nobody listens to still counts as an edit of all curves when it goes (caches of
+// evaluated values must see it), except inside a scope of uncounted edits.
+TEST(RFCurveNotification, DestructionWithoutListenersIsOneEditOfAllCurves) {
+    auto curve = std::make_unique<RFCurve>();
+    std::uint64_t before = RFCurve::GetEditCountOfAllCurves();
+    curve.reset();
+    EXPECT_EQ(RFCurve::GetEditCountOfAllCurves(), before + 1);
+    curve = std::make_unique<RFCurve>();
+    before = RFCurve::GetEditCountOfAllCurves();
+    {
+        const RFCurve::UncountedEdits uncounted;
+        curve.reset();
+    }
+    EXPECT_EQ(RFCurve::GetEditCountOfAllCurves(), before);
 }
 
 TEST(RFCurveEdit, RemovingRangesByIndexAndSpan) {

@@ -5,12 +5,15 @@
 #include "scene/RWyxNode.h"
 #include "scene/RWyxObjectFactory.h"
 #include "scene/RWyxTakeNode.h"
+#include "tests/support/OwnedPlug.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <variant>
+#include <vector>
 
 namespace {
 
@@ -168,6 +171,51 @@ TEST_F(NodePropertiesTest, VectorGettersAnswerWOneWhateverFourthComponentWasGive
     ASSERT_TRUE(scaling->SetValue(RVector4(2.0, 2.0, 2.0, -5.0)));
     EXPECT_DOUBLE_EQ(std::get<RVector4>(scaling->GetValue()).w, 1.0);
     EXPECT_DOUBLE_EQ(properties->GetGeometricScaling().w, 1.0);
+}
+
+// Records the plug events that climb to it from its properties.
+class EventRecorder : public RObject {
+public:
+    std::vector<int> codes;
+    bool SendEvent(const RPlugEventPath* path, const RPlugEvent& event) override {
+        codes.push_back(event.code);
+        return RObject::SendEvent(path, event);
+    }
+};
+
+// A destroyed node's properties leave whole: a member and a channel feeding a surviving
+// object's properties are cut (the survivor hears both), and a member held past the
+// node outlives it, cut from it; when the survivor goes first nothing is left connected.
+TEST(NodePropertiesTeardown, PropertiesConnectedToASurvivorOrHeldLeaveWholeWhicheverGoesFirst) {
+    for (const bool survivorFirst : {false, true}) {
+        SCOPED_TRACE(survivorFirst ? "survivor first" : "node first");
+        RWyxObjectFactory factory;
+        RWyxNode* node = factory.CreateNode("Arm");
+        RWyxNodeProperties* properties = node->GetProperties();
+        auto survivor = Make<EventRecorder>();
+        RProperty* showTarget = survivor->CreateProperty("s", kPropertyTypeBool, nullptr, false, false, nullptr);
+        RProperty* moveTarget = survivor->CreateProperty("m", kPropertyTypeVector3, nullptr, false, false, nullptr);
+        RProperty* show = properties->FindProperty("Show");
+        RProperty* translation = properties->FindProperty("Lcl Translation");
+        RProperty* held = properties->FindProperty("AxisLen");
+        ASSERT_TRUE(showTarget->ConnectSource(show));
+        ASSERT_TRUE(moveTarget->ConnectSource(translation));
+        const RPlugRef showRef(show), translationRef(translation), heldRef(held);
+        if (survivorFirst) survivor.reset();
+        if (survivor) survivor->codes.clear();
+        {
+            const RPlugLock hold(held);
+            ASSERT_TRUE(factory.DestroyNode(node, false));
+            EXPECT_TRUE(heldRef.IsValid());  // until its holder lets go
+            EXPECT_EQ(held->GetOwner(), nullptr);
+        }
+        EXPECT_FALSE(showRef.IsValid() || translationRef.IsValid() || heldRef.IsValid());
+        if (survivor) {
+            EXPECT_EQ(showTarget->GetSourceCount() + moveTarget->GetSourceCount(), 0);
+            const std::vector<int>& codes = survivor->codes;
+            EXPECT_EQ(std::count(codes.begin(), codes.end(), kPlugEventSourceRemoved), 2);
+        }
+    }
 }
 
 TEST(NodePropertyNames, RotationOrdersAndInheritTypesHaveDistinctNamesAndNoneOutOfRange) {
