@@ -727,6 +727,9 @@ void RObject::ReleaseProperty(RProperty* property) {
         RPlug* destination = property->GetDestination(i);
         if (destination == nullptr || !destination->Is(RProperty::ClassId())) return;
         auto* referrer = static_cast<RProperty*>(destination);
+        // A plain property fed by this one is data of its own object: it only loses the
+        // connection when this property goes, it is not removed with it.
+        if (!referrer->IsReference()) return;
         if (RObject* object = referrer->GetOwnerObject()) object->DestroyPropertyAt(object->IndexOfProperty(referrer));
     });
 }

@@ -462,6 +462,23 @@ TEST(RObjectReferences, ReferenceAndObjectPropertiesFollowWhatTheyReferToAndLeav
     }
 }
 
+TEST(RObjectReferences, RemovingAPropertyTakesItsReferencesButLeavesThePropertiesItFeeds) {
+    auto source = Make<RObject>();
+    auto fed = Make<RObject>();
+    auto holder = Make<RObject>();
+    RProperty* value = Add(*source, "value");
+    RProperty* plain = Add(*fed, "plain");
+    ASSERT_TRUE(plain->ConnectSource(value));
+    ASSERT_NE(holder->CreateReferenceProperty(value, "r"), nullptr);
+    const RPlugRef valueRef(value);
+    source->DestroyPropertyAt(source->IndexOfProperty(value));
+    EXPECT_FALSE(valueRef.IsValid());
+    EXPECT_EQ(holder->GetPropertyCount(), 0);  // the reference left with what it refers to
+    ASSERT_EQ(fed->GetPropertyCount(), 1);     // data of another object stays, cut loose
+    EXPECT_EQ(fed->GetProperty(0), plain);
+    EXPECT_EQ(plain->GetSourceCount(), 0);
+}
+
 TEST(RObjectBlocks, OwnedBlocksGoThroughTheSubclassReleaseOldestFirst) {
     std::vector<int> released;
     BlockKeeper* keeper = CreatePlugObject<BlockKeeper>(nullptr, &released);
