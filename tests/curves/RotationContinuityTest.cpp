@@ -2,6 +2,8 @@
 
 #include <array>
 #include <cmath>
+#include <cstring>
+#include <limits>
 #include <utility>
 #include <vector>
 
@@ -28,6 +30,44 @@ bool SameRotation(const double a[3], const double b[3], int order) {
 TEST(RotationContinuity, NearestEquivalentAngle) {
     const double cases[][3] = {{350, 0, -10}, {10, 350, 370}, {180, 0, 180}, {-540, 0, -180}, {725, 0, 5}};
     for (const auto& c : cases) EXPECT_EQ(NearestEquivalentAngle(c[0], c[1]), c[2]) << c[0] << " near " << c[1];
+}
+
+namespace {
+
+bool SameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+// Signed zeros, halves, the ends of one and two turns, the edges where every double is whole,
+// huge values, subnormals, infinities and NaN, each with both signs.
+std::vector<double> EdgeValues() {
+    const double magnitudes[] = {0.0, 0.25, 0.5, 1.5, 2.5, 1.0 - 1e-16, 1.0, 179.5, 180.0, 359.99999999999994,
+                                 360.0, 360.00000000000006, 540.0, 719.9999999999999, 720.0, 720.0000000000001,
+                                 1e6 + 0.5, 4503599627370495.5, 4503599627370496.0, 4503599627370497.0,
+                                 9007199254740993.0, 1e300, 4.9e-324, 2.2250738585072014e-308,
+                                 std::numeric_limits<double>::max(), HUGE_VAL, std::nan("")};
+    std::vector<double> values;
+    for (double m : magnitudes) {
+        values.push_back(m);
+        values.push_back(-m);
+    }
+    for (int i = -2000; i <= 2000; ++i) values.push_back(i * 0.37);
+    return values;
+}
+
+}  // namespace
+
+// The replacements of the library calls give its bits for every value, NaN and the signed zeros
+// included.
+TEST(RotationContinuity, WholeAndRemainderMatchTheLibrary) {
+    for (double value : EdgeValues()) {
+        double whole = 0.0;
+        double libraryWhole = 0.0;
+        const double fraction = SplitWhole(value, whole);
+        const double libraryFraction = std::modf(value, &libraryWhole);
+        EXPECT_TRUE(SameBits(fraction, libraryFraction)) << value << ": " << fraction << " / " << libraryFraction;
+        EXPECT_TRUE(SameBits(whole, libraryWhole)) << value << ": " << whole << " / " << libraryWhole;
+        EXPECT_TRUE(SameBits(RemainderOfTurn(value), std::fmod(value, 360.0)))
+            << value << ": " << RemainderOfTurn(value) << " / " << std::fmod(value, 360.0);
+    }
 }
 
 TEST(RotationContinuity, EulerFilterStepCases) {
