@@ -153,6 +153,22 @@ double NearestEquivalentAngle(double angle, double reference) {
 
 namespace {
 
+// Angles this close to the previous ones on every axis keep the plain triple: it lies at most
+// 3 * 45^2 square degrees away, the flipped one (its first angle half a turn off) at least
+// 135^2. Below kPlainMagnitude rounding moves neither by more than a fraction of a degree.
+constexpr double kSurelyPlainStep = 45.0;
+constexpr double kPlainMagnitude = 1e9;
+
+bool IsSurelyPlain(const double current[3], const double reference[3]) {
+    for (int i = 0; i < 3; ++i) {
+        // NaN fails both tests.
+        if (!(std::fabs(current[i] - reference[i]) < kSurelyPlainStep && std::fabs(reference[i]) < kPlainMagnitude)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 bool FilterStep(double out[3], const double current[3], const double previous[3], const int axisOrder[3],
                 bool repeatedAxis) {
     const int a = axisOrder[0];
@@ -160,12 +176,16 @@ bool FilterStep(double out[3], const double current[3], const double previous[3]
     const int c = axisOrder[2];
     const double reference[3] = {previous[a], previous[b], previous[c]};
     double plain[3] = {current[a], current[b], current[c]};
+    const bool surelyPlain = IsSurelyPlain(plain, reference);
     double flipped[3] = {current[a] + 180.0, (repeatedAxis ? 0.0 : 180.0) - current[b], current[c] + 180.0};
     for (int i = 0; i < 3; ++i) {
         plain[i] = NearestEquivalentAngle(plain[i], reference[i]);
-        flipped[i] = NearestEquivalentAngle(flipped[i], reference[i]);
+        if (!surelyPlain) {
+            flipped[i] = NearestEquivalentAngle(flipped[i], reference[i]);
+        }
     }
-    const bool flip = SquaredEulerDistance(flipped, reference) <= SquaredEulerDistance(plain, reference);
+    const bool flip =
+        !surelyPlain && SquaredEulerDistance(flipped, reference) <= SquaredEulerDistance(plain, reference);
     const double* chosen = flip ? flipped : plain;
     out[a] = chosen[0];
     out[b] = chosen[1];
