@@ -582,7 +582,7 @@ bool RBvhFile::StoreJointKeys(RBvhJoint& joint, int frames, RTime start, RTime s
     const int first = joint.HasPositionChannel() ? 0 : 3;
     const int stride = 6 - first;
     bool stored = true;
-    for (int c = first; c < 6; ++c) {
+    for (int c = first; c < 6 && frames > 0; ++c) {
         stored = StoreFrameKeys(joint.curves[c], start, step, joint.frames.data() + (c - first), stride, frames) &&
                  stored;
     }

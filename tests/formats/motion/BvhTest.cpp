@@ -405,6 +405,16 @@ TEST(BvhReaderTest, AClaimedFrameCountReservesNoMoreRowsThanTheFileHolds) {
     EXPECT_EQ(file.GetStagedRows(0), 0);
 }
 
+// A motion of no frames leaves every curve without keys.
+TEST(BvhReaderTest, NoFramesLeaveTheCurvesWithoutKeys) {
+    SceneFixture fixture;
+    RWyxReaderBvh reader(&fixture.factory);
+    ASSERT_TRUE(ReadText(fixture, reader, Chain() + Motion(0, "0.04", ""))) << reader.GetLastErrorString();
+    for (const char* name : {"Hips", "Arm"}) {
+        for (int c = 0; c < 6; ++c) EXPECT_EQ(Curve(fixture.Node(name), c)->GetKeyCount(), 0) << name << " " << c;
+    }
+}
+
 // A file refused in its rows keeps the keys of the frames before the fault as they were read:
 // no filter runs, so the arm's flat X rotation keeps both its keys.
 TEST(BvhReaderTest, ARefusedRowLeavesTheFramesBeforeItUnfiltered) {
