@@ -3,11 +3,12 @@
 
 // Keys, post-read filters and small rotation helpers shared by the motion readers and writers.
 //
-// Readers never reserve keys for a count a file claims: they open their curves for editing,
-// append one key per frame as the frames arrive (or keep the converted frames until the rows
-// are read and then store each curve's keys in one piece), and close them afterwards. After a read the
-// rotation curves go through the process-wide rotation filter (unroll or gimbal killer) and,
-// when constant-key reduction is on, the constant key reducer.
+// Readers never reserve for a count a file claims beyond what its size can hold: they open
+// their curves for editing, append one key per frame as the frames arrive (or keep the
+// converted frames until the rows are read and then store each curve's keys in one piece),
+// and close them afterwards. After a read the rotation curves go through the process-wide
+// rotation filter (unroll or gimbal killer) and, when constant-key reduction is on, the
+// constant key reducer.
 
 #include "core/RMatrix.h"
 #include "core/RTime.h"
