@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 #include "core/EulerAngles.h"
 #include "core/RQuaternion.h"
@@ -13,6 +14,30 @@ constexpr double kTwiceRadiansToDegrees = 114.59155902616465;
 constexpr double kTurnsPerDegree = 0.002777777777777778;
 constexpr double kFullTurnThreshold = -0.9999999999;
 constexpr double kGimbalTolerance = 1e-6;
+
+double WholeAndFraction(double value, double& whole) {
+    // Below 2^52 the whole part fits an integer and the fraction is an exact difference; the
+    // signs copied give the signed zeros of a negative value. NaN fails the test.
+    constexpr double kAllWhole = 4503599627370496.0;
+    if (std::fabs(value) < kAllWhole) {
+        const double truncated = static_cast<double>(static_cast<std::int64_t>(value));
+        whole = std::copysign(truncated, value);
+        return std::copysign(value - truncated, value);
+    }
+    return std::modf(value, &whole);
+}
+
+double TurnRemainder(double degrees) {
+    // Within two turns the remainder is an exact difference with the dividend's sign.
+    const double magnitude = std::fabs(degrees);
+    if (magnitude < 360.0) {
+        return degrees;
+    }
+    if (magnitude < 720.0) {
+        return std::copysign(magnitude - 360.0, degrees);
+    }
+    return std::fmod(degrees, 360.0);
+}
 
 bool IsEulerCode(int rotationOrder) {
     return rotationOrder >= 0 && rotationOrder <= 11;
@@ -110,10 +135,14 @@ void MatrixToSpheric(double angles[3], const RMatrix& matrix) {
     angles[0] = std::atan2(yAxis.z, yAxis.y) * kRadiansToDegrees;
 }
 
+double SplitWhole(double value, double& whole) { return WholeAndFraction(value, whole); }
+
+double RemainderOfTurn(double degrees) { return TurnRemainder(degrees); }
+
 double NearestEquivalentAngle(double angle, double reference) {
     const double turns = (reference - angle) * kTurnsPerDegree;
     double whole = 0.0;
-    const double fraction = std::modf(turns, &whole);
+    const double fraction = WholeAndFraction(turns, whole);
     if (fraction > 0.5) {
         whole += 1.0;
     } else if (fraction < -0.5) {
@@ -124,6 +153,22 @@ double NearestEquivalentAngle(double angle, double reference) {
 
 namespace {
 
+// Angles this close to the previous ones on every axis keep the plain triple: it lies at most
+// 3 * 45^2 square degrees away, the flipped one (its first angle half a turn off) at least
+// 135^2. Below kPlainMagnitude rounding moves neither by more than a fraction of a degree.
+constexpr double kSurelyPlainStep = 45.0;
+constexpr double kPlainMagnitude = 1e9;
+
+bool IsSurelyPlain(const double current[3], const double reference[3]) {
+    for (int i = 0; i < 3; ++i) {
+        // NaN fails both tests.
+        if (!(std::fabs(current[i] - reference[i]) < kSurelyPlainStep && std::fabs(reference[i]) < kPlainMagnitude)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 bool FilterStep(double out[3], const double current[3], const double previous[3], const int axisOrder[3],
                 bool repeatedAxis) {
     const int a = axisOrder[0];
@@ -131,12 +176,16 @@ bool FilterStep(double out[3], const double current[3], const double previous[3]
     const int c = axisOrder[2];
     const double reference[3] = {previous[a], previous[b], previous[c]};
     double plain[3] = {current[a], current[b], current[c]};
+    const bool surelyPlain = IsSurelyPlain(plain, reference);
     double flipped[3] = {current[a] + 180.0, (repeatedAxis ? 0.0 : 180.0) - current[b], current[c] + 180.0};
     for (int i = 0; i < 3; ++i) {
         plain[i] = NearestEquivalentAngle(plain[i], reference[i]);
-        flipped[i] = NearestEquivalentAngle(flipped[i], reference[i]);
+        if (!surelyPlain) {
+            flipped[i] = NearestEquivalentAngle(flipped[i], reference[i]);
+        }
     }
-    const bool flip = SquaredEulerDistance(flipped, reference) <= SquaredEulerDistance(plain, reference);
+    const bool flip =
+        !surelyPlain && SquaredEulerDistance(flipped, reference) <= SquaredEulerDistance(plain, reference);
     const double* chosen = flip ? flipped : plain;
     out[a] = chosen[0];
     out[b] = chosen[1];
@@ -177,7 +226,7 @@ void EvenOutGimbal(double angles[3], const double previous[3], const int axisOrd
     // axis orders turn the other way round, which swaps the two cases. The repeated forms
     // keep the sum at 0 and the difference at 180 degrees.
     const bool oddOrder = (b - a + 3) % 3 == 2;
-    const double middle = std::fmod(std::fmod(angles[b], 360.0) + 360.0, 360.0);
+    const double middle = TurnRemainder(TurnRemainder(angles[b]) + 360.0);
     const double keepsDifference = repeatedAxis ? 180.0 : oddOrder ? 270.0 : 90.0;
     const double keepsSum = repeatedAxis ? 0.0 : oddOrder ? 90.0 : 270.0;
     const double sumDistance = std::min(std::fabs(middle - keepsSum), std::fabs(middle - keepsSum - 360.0));

@@ -30,6 +30,11 @@ void SphericToMatrix(RMatrix& out, const double angles[3]);
 // The spheric angles of a rotation; (180, 180, 180) when it turns the X axis round.
 void MatrixToSpheric(double angles[3], const RMatrix& matrix);
 
+// std::modf and std::fmod(degrees, 360) to the bit (signed zeros, infinities and NaN as the
+// library gives them), without the library call for the angles the filters meet.
+double SplitWhole(double value, double& whole);
+double RemainderOfTurn(double degrees);
+
 // The angle plus the whole number of turns that brings it nearest the reference; a
 // reference exactly half a turn away leaves the angle as it is.
 double NearestEquivalentAngle(double angle, double reference);

@@ -45,6 +45,25 @@ bool AppendFrameKey(RFCurve* curve, RTime time, double value, unsigned interpola
     return true;
 }
 
+bool StoreFrameKeys(RFCurve* curve, RTime start, RTime step, const float* values, int stride, int count) {
+    if (curve == nullptr) {
+        return true;
+    }
+    if (!curve->BeginBulkKeys(count)) {
+        curve->EndBulkKeys(0);
+        return false;
+    }
+    static const RCurveKey kPlain = RCurveKey::Plain(RTime(), 0.0f);
+    for (int i = 0; i < count; ++i) {
+        RCurveKey& key = curve->GetKey(i);
+        key = kPlain;
+        key.SetTime(start + step * i);
+        key.SetValue(values[static_cast<std::size_t>(i) * static_cast<std::size_t>(stride)]);
+    }
+    curve->EndBulkKeys(count);
+    return true;
+}
+
 void FilterRotationCurves(RFCurve* const rotation[3]) {
     if (rotation[0] == nullptr || rotation[1] == nullptr || rotation[2] == nullptr) {
         return;

@@ -3,10 +3,12 @@
 
 // Keys, post-read filters and small rotation helpers shared by the motion readers and writers.
 //
-// Readers never reserve keys for a count a file claims: they open their curves for editing,
-// append one key per frame as the frames arrive, and close them afterwards. After a read the
-// rotation curves go through the process-wide rotation filter (unroll or gimbal killer) and,
-// when constant-key reduction is on, the constant key reducer.
+// Readers never reserve for a count a file claims beyond what its size can hold: they open
+// their curves for editing, append one key per frame as the frames arrive (or keep the
+// converted frames until the rows are read and then store each curve's keys in one piece),
+// and close them afterwards. After a read the rotation curves go through the process-wide
+// rotation filter (unroll or gimbal killer) and, when constant-key reduction is on, the
+// constant key reducer.
 
 #include "core/RMatrix.h"
 #include "core/RTime.h"
@@ -24,6 +26,10 @@ void EndCurveEdits(RFCurve* const* curves, int count);
 bool AppendFrameKey(RFCurve* curve, RTime time, double value);
 // The same key with another interpolation (RCurveKey::Constant for steps).
 bool AppendFrameKey(RFCurve* curve, RTime time, double value, unsigned interpolation);
+// Gives the curve count keys as AppendFrameKey makes them, key i at start + step * i holding
+// values[i * stride], in storage reserved once; true for a null curve. False when the keys
+// cannot be stored (the curve then keeps none).
+bool StoreFrameKeys(RFCurve* curve, RTime start, RTime step, const float* values, int stride, int count);
 // The process-wide rotation filter on three rotation curves X, Y, Z (all three needed).
 void FilterRotationCurves(RFCurve* const rotation[3]);
 // The constant key reducer on the curves that are there, when the setting is on.

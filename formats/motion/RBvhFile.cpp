@@ -16,6 +16,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <new>
 #include <string>
 
 namespace {
@@ -533,20 +534,60 @@ void RBvhFile::ConvertFrame(const double* values, bool first) {
     }
 }
 
-bool RBvhFile::AppendJointKeys(RBvhJoint& joint, RTime time) {
-    if (joint.HasPositionChannel()) {
-        for (int i = 0; i < 3; ++i) {
-            if (!AppendFrameKey(joint.curves[i], time, *joint.translation.Component(i))) {
-                return false;
+bool RBvhFile::StageFrame() {
+    try {
+        for (const std::unique_ptr<RBvhJoint>& entry : joints_) {
+            RBvhJoint& joint = *entry;
+            if (joint.IsEndSite()) {
+                continue;
+            }
+            if (joint.HasPositionChannel()) {
+                for (int i = 0; i < 3; ++i) {
+                    joint.frames.push_back(static_cast<float>(*joint.translation.Component(i)));
+                }
+            }
+            for (int i = 0; i < 3; ++i) {
+                joint.frames.push_back(static_cast<float>(joint.rotation[i]));
             }
         }
-    }
-    for (int i = 0; i < 3; ++i) {
-        if (!AppendFrameKey(joint.curves[3 + i], time, joint.rotation[i])) {
-            return false;
-        }
+    } catch (const std::bad_alloc&) {
+        return false;
     }
     return true;
+}
+
+int RBvhFile::GetStagedRows(int frames) const {
+    // Every value of a row takes at least a character and a delimiter (a row without values a
+    // character and its line end).
+    const std::int64_t bytesPerRow = 2 * std::int64_t{std::max(totalChannels_, 1)};
+    return static_cast<int>(std::min<std::int64_t>(frames, GetSourceSize() / bytesPerRow + 1));
+}
+
+bool RBvhFile::ReserveStagedFrames(int frames) {
+    const std::size_t rows = static_cast<std::size_t>(std::max(GetStagedRows(frames), 0));
+    try {
+        for (const std::unique_ptr<RBvhJoint>& joint : joints_) {
+            if (!joint->IsEndSite()) {
+                joint->frames.clear();
+                joint->frames.reserve(rows * (joint->HasPositionChannel() ? 6 : 3));
+            }
+        }
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    return true;
+}
+
+bool RBvhFile::StoreJointKeys(RBvhJoint& joint, int frames, RTime start, RTime step) {
+    const int first = joint.HasPositionChannel() ? 0 : 3;
+    const int stride = 6 - first;
+    bool stored = true;
+    for (int c = first; c < 6 && frames > 0; ++c) {
+        stored = StoreFrameKeys(joint.curves[c], start, step, joint.frames.data() + (c - first), stride, frames) &&
+                 stored;
+    }
+    std::vector<float>().swap(joint.frames);
+    return stored;
 }
 
 bool RBvhFile::ReadMotion(RStreamOptionsMotion& options) {
@@ -563,36 +604,41 @@ bool RBvhFile::ReadMotion(RStreamOptionsMotion& options) {
             BeginCurveEdits(joint->curves + (joint->HasPositionChannel() ? 0 : 3), joint->HasPositionChannel() ? 6 : 3);
         }
     }
+    // The converted frames are kept per joint until every row is read; then each joint's keys
+    // are stored curve by curve and its filters run while those keys are fresh in the cache.
+    bool ok = ReserveStagedFrames(frames) || Fail("Can't store the keys");
     std::vector<double> values(static_cast<std::size_t>(totalChannels_));
-    bool ok = true;
-    for (int i = 0; ok && i < frames; ++i) {
-        options.ReportProgress(0, nullptr, static_cast<float>(static_cast<std::int64_t>(i) * 100 / frames));
+    int read = 0;
+    for (; ok && read < frames; ++read) {
+        options.ReportProgress(0, nullptr, static_cast<float>(static_cast<std::int64_t>(read) * 100 / frames));
         if (!NextLine()) {
-            Error("Frame %d of %d is missing", i + 1, frames);
+            Error("Frame %d of %d is missing", read + 1, frames);
             ok = false;
             break;
         }
-        const int read = ReadFiniteDoubles(values.data(), totalChannels_);
-        if (read < totalChannels_) {
-            Error("Frame %d holds %d of its %d values", i + 1, read, totalChannels_);
+        const int got = ReadFiniteDoubles(values.data(), totalChannels_);
+        if (got < totalChannels_) {
+            Error("Frame %d holds %d of its %d values", read + 1, got, totalChannels_);
             ok = false;
             break;
         }
-        const RTime time = start + step * i;
-        ConvertFrame(values.data(), i == 0);
-        for (const std::unique_ptr<RBvhJoint>& joint : joints_) {
-            if (!joint->IsEndSite() && !AppendJointKeys(*joint, time)) {
-                ok = Fail("Can't store the keys");
-                break;
-            }
+        ConvertFrame(values.data(), read == 0);
+        if (!StageFrame()) {
+            ok = Fail("Can't store the keys");
+            break;
         }
     }
+    // A refused file keeps the keys of the frames before the fault, unfiltered.
     for (const std::unique_ptr<RBvhJoint>& entry : joints_) {
         RBvhJoint& joint = *entry;
         if (joint.IsEndSite()) {
             continue;
         }
+        const bool stored = StoreJointKeys(joint, read, start, step);
         EndCurveEdits(joint.curves, 6);
+        if (ok && !stored) {
+            ok = Fail("Can't store the keys");
+        }
         if (ok) {
             if (joint.HasPositionChannel()) {
                 ReduceConstantKeys(joint.curves, 3);

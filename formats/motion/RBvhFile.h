@@ -23,7 +23,10 @@
 // name, number or frame line, a frame value that is not a finite number, a negative frame
 // time, a rate beyond kMaxFrameRate and a frame span beyond the time range refuse the file;
 // the last error text says where and why, as does a hierarchy deeper than kMaxSkeletonDepth
-// joints (the limit the writers walk to). Frame counts are claims: keys are appended as frame lines arrive.
+// joints (the limit the writers walk to). Frame counts are claims: the converted frames are
+// kept in room reserved for the claimed count cut to the rows the file's size can hold, and
+// each curve's keys are stored in one piece once the rows are read (a refused file keeps the
+// keys of the frames before the fault, unfiltered).
 
 #include "core/RTime.h"
 #include "formats/motion/RBvhJoint.h"
@@ -54,6 +57,10 @@ public:
     // file's first.
     bool ReadMotion(RStreamOptionsMotion& options);
 
+    // The rows ReadMotion keeps room for when the file claims frames: the claim cut to the
+    // rows the file's size can hold, so that a false claim allocates nothing beyond the file.
+    int GetStagedRows(int frames) const;
+
     int GetJointCount() const { return static_cast<int>(joints_.size()); }
     RBvhJoint* GetJoint(int index) const;
     int GetTotalChannelCount() const { return totalChannels_; }
@@ -81,7 +88,14 @@ private:
     bool ExpectKeyword(int keyword, const char* what);
     bool Fail(const char* text);
     void ConvertFrame(const double* values, bool first);
-    bool AppendJointKeys(RBvhJoint& joint, RTime time);
+    // Keeps every joint's converted frame (translation where it has a position channel, then
+    // rotation) for its keys; false when memory runs out.
+    bool StageFrame();
+    // Room for GetStagedRows(frames) frames of every joint; false when memory runs out.
+    bool ReserveStagedFrames(int frames);
+    // Stores the joint's kept frames as keys of its curves and frees them; false when a
+    // curve's keys cannot be stored.
+    bool StoreJointKeys(RBvhJoint& joint, int frames, RTime start, RTime step);
     void WriteOffset(int indent, const RVector4& offset);
 
     RMotionKeyword keywords_[12];

@@ -3,8 +3,9 @@
 
 // One joint or end site of a BVH hierarchy as the file gives it (name, offset, channel list,
 // place in the tree), with the state its conversion to the scene keeps: where each frame's
-// values go (worked out once from the channel list), the node built for it, its six curves
-// and the rotation of the frame being converted and of the frame before.
+// values go (worked out once from the channel list), the node built for it, its six curves,
+// the rotation of the frame being converted and of the frame before, and the converted
+// frames waiting for their keys.
 // The BVH file object owns every joint; a joint only points at its parent and children.
 
 #include "core/RVector4.h"
@@ -56,6 +57,9 @@ public:
     double previousRotation[3] = {0.0, 0.0, 0.0};
     RWyxNode* node = nullptr;
     RFCurve* curves[6] = {};  // translation X, Y, Z, rotation X, Y, Z
+    // The converted frames until their keys are stored: per frame the values of the curves
+    // keyed (translation X, Y, Z with a position channel, then rotation X, Y, Z).
+    std::vector<float> frames;
 };
 
 #endif

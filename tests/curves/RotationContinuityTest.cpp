@@ -2,6 +2,8 @@
 
 #include <array>
 #include <cmath>
+#include <cstring>
+#include <limits>
 #include <utility>
 #include <vector>
 
@@ -30,6 +32,44 @@ TEST(RotationContinuity, NearestEquivalentAngle) {
     for (const auto& c : cases) EXPECT_EQ(NearestEquivalentAngle(c[0], c[1]), c[2]) << c[0] << " near " << c[1];
 }
 
+namespace {
+
+bool SameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+// Signed zeros, halves, the ends of one and two turns, the edges where every double is whole,
+// huge values, subnormals, infinities and NaN, each with both signs.
+std::vector<double> EdgeValues() {
+    const double magnitudes[] = {0.0, 0.25, 0.5, 1.5, 2.5, 1.0 - 1e-16, 1.0, 179.5, 180.0, 359.99999999999994,
+                                 360.0, 360.00000000000006, 540.0, 719.9999999999999, 720.0, 720.0000000000001,
+                                 1e6 + 0.5, 4503599627370495.5, 4503599627370496.0, 4503599627370497.0,
+                                 9007199254740993.0, 1e300, 4.9e-324, 2.2250738585072014e-308,
+                                 std::numeric_limits<double>::max(), HUGE_VAL, std::nan("")};
+    std::vector<double> values;
+    for (double m : magnitudes) {
+        values.push_back(m);
+        values.push_back(-m);
+    }
+    for (int i = -2000; i <= 2000; ++i) values.push_back(i * 0.37);
+    return values;
+}
+
+}  // namespace
+
+// The replacements of the library calls give its bits for every value, NaN and the signed zeros
+// included.
+TEST(RotationContinuity, WholeAndRemainderMatchTheLibrary) {
+    for (double value : EdgeValues()) {
+        double whole = 0.0;
+        double libraryWhole = 0.0;
+        const double fraction = SplitWhole(value, whole);
+        const double libraryFraction = std::modf(value, &libraryWhole);
+        EXPECT_TRUE(SameBits(fraction, libraryFraction)) << value << ": " << fraction << " / " << libraryFraction;
+        EXPECT_TRUE(SameBits(whole, libraryWhole)) << value << ": " << whole << " / " << libraryWhole;
+        EXPECT_TRUE(SameBits(RemainderOfTurn(value), std::fmod(value, 360.0)))
+            << value << ": " << RemainderOfTurn(value) << " / " << std::fmod(value, 360.0);
+    }
+}
+
 TEST(RotationContinuity, EulerFilterStepCases) {
     struct Case {
         std::array<double, 3> current;
@@ -56,6 +96,68 @@ TEST(RotationContinuity, EulerFilterStepCases) {
     EulerFilterStep(out, low, lowPrevious, xyz);
     EXPECT_NEAR(out[0] + out[2], 90.0, 1e-9);
     EXPECT_NEAR(out[0] - out[2], 0.0, 1e-9);
+}
+
+namespace {
+
+// The nearer of the plain triple and the flipped one, each moved by whole turns next to the
+// previous triple, evened out at gimbal, as the full comparison gives it.
+bool NearerTriple(double out[3], const double current[3], const double previous[3], int order) {
+    int axes[3];
+    RotationOrderAxes(axes, order);
+    const bool repeated = IsRepeatedAxisOrder(order);
+    const double flipOffsets[3] = {180.0, repeated ? 0.0 : 180.0, 180.0};
+    // In the order's axis sequence, as the distances are summed in that sequence.
+    double reference[3];
+    double plain[3];
+    double flipped[3];
+    for (int i = 0; i < 3; ++i) {
+        const double angle = current[axes[i]];
+        reference[i] = previous[axes[i]];
+        plain[i] = NearestEquivalentAngle(angle, reference[i]);
+        flipped[i] = NearestEquivalentAngle(i == 1 ? flipOffsets[1] - angle : angle + flipOffsets[i], reference[i]);
+    }
+    const bool flip = SquaredEulerDistance(flipped, reference) <= SquaredEulerDistance(plain, reference);
+    for (int i = 0; i < 3; ++i) out[axes[i]] = flip ? flipped[i] : plain[i];
+    EvenOutGimbal(out, previous, axes, repeated);
+    return flip;
+}
+
+}  // namespace
+
+// Near steps and far ones alike, the step gives the full comparison's triple to the bit: steps
+// of both outer angles together and against each other, from the gimbal angle too, and from
+// angles so large that half a turn is lost in rounding.
+TEST(RotationContinuity, EulerFilterStepTakesTheNearerTripleToTheBit) {
+    const double steps[] = {0.0, 10.0, -44.9, 44.99, 45.0, -46.0, 90.0, 95.0, 135.0, -170.0, 181.0, 359.0, 725.0};
+    const double starts[] = {0.0, -0.0, 89.5, 90.0, 179.0, 180.0, -540.0, 1e8, 4.611686018427388e18};
+    std::vector<std::array<double, 6>> cases;  // previous, then the steps of the first, middle and last angle
+    for (double start : starts) {
+        for (double outer : steps) {
+            for (double middle : steps) {
+                cases.push_back({start, start * 0.5, -start, outer, middle, outer});
+                cases.push_back({start, start * 0.5, -start, outer, middle, -0.5 * outer});
+            }
+        }
+    }
+    for (int order : {0, 1, 2, 5, 10}) {
+        int axes[3];
+        RotationOrderAxes(axes, order);
+        for (const auto& c : cases) {
+            const double previous[3] = {c[0], c[1], c[2]};
+            double current[3] = {c[0], c[1], c[2]};
+            for (int i = 0; i < 3; ++i) current[axes[i]] += c[3 + i];
+            double want[3];
+            const bool flip = NearerTriple(want, current, previous, order);
+            double got[3];
+            EXPECT_EQ(EulerFilterStepInOrder(got, current, previous, order), flip);
+            for (int i = 0; i < 3; ++i) {
+                EXPECT_TRUE(SameBits(got[i], want[i])) << "order " << order << " from " << c[0] << " step " << c[3]
+                                                       << ", " << c[4] << ", " << c[5] << " angle " << i << ": "
+                                                       << got[i] << " / " << want[i];
+            }
+        }
+    }
 }
 
 // Whatever the order (the repeated-axis forms and spheric XYZ included) and however far the

@@ -385,9 +385,58 @@ TEST(BvhReaderTest, EveryChannelListReadsAsItsChannelsComposedToTheLastBit) {
                 EXPECT_TRUE(SameBits(got->GetKey(k).GetValue(), want.GetKey(k).GetValue()))
                     << "channel " << c << " key " << k << ": " << got->GetKey(k).GetValue() << " against "
                     << want.GetKey(k).GetValue();
+                EXPECT_EQ(got->GetKey(k).GetInterpolation(), want.GetKey(k).GetInterpolation());
+                EXPECT_EQ(got->GetKey(k).GetTangentMode(), want.GetKey(k).GetTangentMode());
             }
         }
     }
+}
+
+// The room kept for the frames follows the claim only as far as the file's bytes can hold rows:
+// two values and their delimiters per channel.
+TEST(BvhReaderTest, AClaimedFrameCountReservesNoMoreRowsThanTheFileHolds) {
+    const std::string text = Chain() + Motion(2000000000, "0.04", "1 2 3 0 0 0 90 0 0\n");
+    RBvhFile file;
+    file.OpenBytes(text.data(), text.size());
+    ASSERT_TRUE(file.ReadHierarchy()) << file.GetLastErrorText();
+    ASSERT_EQ(file.GetTotalChannelCount(), 9);
+    EXPECT_EQ(file.GetStagedRows(2000000000), static_cast<int>(text.size() / 18 + 1));
+    EXPECT_EQ(file.GetStagedRows(3), 3);
+    EXPECT_EQ(file.GetStagedRows(0), 0);
+}
+
+// A motion of no frames leaves every curve without keys.
+TEST(BvhReaderTest, NoFramesLeaveTheCurvesWithoutKeys) {
+    SceneFixture fixture;
+    RWyxReaderBvh reader(&fixture.factory);
+    ASSERT_TRUE(ReadText(fixture, reader, Chain() + Motion(0, "0.04", ""))) << reader.GetLastErrorString();
+    for (const char* name : {"Hips", "Arm"}) {
+        for (int c = 0; c < 6; ++c) EXPECT_EQ(Curve(fixture.Node(name), c)->GetKeyCount(), 0) << name << " " << c;
+    }
+}
+
+// A file refused in its rows keeps the keys of the frames before the fault as they were read:
+// no filter runs, so the arm's flat X rotation keeps both its keys.
+TEST(BvhReaderTest, ARefusedRowLeavesTheFramesBeforeItUnfiltered) {
+    const std::string rows = "1 2 3 0 0 0 10 0 0\n4 5 6 0 0 0 20 0 0\n";
+    SceneFixture whole;
+    RWyxReaderBvh wholeReader(&whole.factory);
+    ASSERT_TRUE(ReadText(whole, wholeReader, Chain() + Motion(2, "0.04", rows)));
+    EXPECT_EQ(Curve(whole.Node("Arm"), 3)->GetKeyCount(), 0);
+
+    SceneFixture cut;
+    RWyxReaderBvh cutReader(&cut.factory);
+    EXPECT_FALSE(ReadText(cut, cutReader, Chain() + Motion(3, "0.04", rows + "7 8\n")));
+    EXPECT_NE(std::string(cutReader.GetLastErrorString()).find("Frame 3 holds 2 of its 9 values"), std::string::npos)
+        << cutReader.GetLastErrorString();
+    const RFCurve* x = Curve(cut.Node("Hips"), 0);
+    ASSERT_NE(x, nullptr);
+    ASSERT_EQ(x->GetKeyCount(), 2);
+    EXPECT_EQ(x->GetKey(1).GetValue(), 4.0f);
+    const RFCurve* z = Curve(cut.Node("Arm"), 5);
+    ASSERT_EQ(z->GetKeyCount(), 2);
+    EXPECT_EQ(z->GetKey(1).GetValue(), 20.0f);
+    EXPECT_EQ(Curve(cut.Node("Arm"), 3)->GetKeyCount(), 2);
 }
 
 // ---- writer ----------------------------------------------------------------------------------------
