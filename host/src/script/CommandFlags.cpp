@@ -43,7 +43,10 @@ bool CommandFlags::read(const VArgList& args, const std::vector<FlagSpec>& table
     words_ = &words;
     query_ = false;
     edit_ = false;
+    usesBeyond_.clear();
+    useCount_ = 0;
     flags_.clear();
+    flagsMade_ = false;
     positionalBeyond_.clear();
     positionalCount_ = 0;
     positional_.clear();
@@ -75,21 +78,31 @@ bool CommandFlags::read(const VArgList& args, const std::vector<FlagSpec>& table
             error = "the flag " + words[i].str() + " needs " + std::to_string(count) + " value" + (count == 1 ? "" : "s");
             return false;
         }
-        if (flags_.empty()) flags_.reserve(words.size() - i);  // one block for the flags of most commands
-        Flag& flag = flags_.emplace_back();
-        flag.spec = *spec;
-        flag.first = i + 1;
-        flag.count = count;
+        addUse(*spec, i + 1, count);
         i += count;
     }
     return true;
 }
 
-CommandFlags::Flag* CommandFlags::find(const char* shortName) const {
-    for (auto it = flags_.rbegin(); it != flags_.rend(); ++it) {
-        if (sameShortName(it->spec.shortName, shortName)) return &*it;
+const CommandFlags::Use* CommandFlags::find(const char* shortName) const {
+    for (size_t index = useCount_; index > 0; --index) {
+        const Use& use = useAt(index - 1);
+        if (sameShortName(use.spec.shortName, shortName)) return &use;
     }
     return nullptr;
+}
+
+void CommandFlags::addUse(const FlagSpec& spec, size_t first, size_t count) {
+    Use use;
+    use.spec = spec;
+    use.first = first;
+    use.count = count;
+    if (useCount_ < kUsesInPlace) {
+        usesInPlace_[useCount_] = use;
+    } else {
+        usesBeyond_.push_back(use);
+    }
+    ++useCount_;
 }
 
 void CommandFlags::addPositional(size_t at) {
@@ -101,17 +114,13 @@ void CommandFlags::addPositional(size_t at) {
     ++positionalCount_;
 }
 
-void CommandFlags::fillValues(Flag& flag) const {
-    if (flag.values.size() == flag.count) return;
-    flag.values.clear();
-    for (size_t k = flag.first; k < flag.first + flag.count; ++k) flag.values.push_back(word(k));
-}
-
 const std::vector<std::string>* CommandFlags::values(const char* shortName) const {
-    Flag* flag = find(shortName);
-    if (flag == nullptr) return nullptr;
-    fillValues(*flag);
-    return &flag->values;
+    if (find(shortName) == nullptr) return nullptr;
+    const std::vector<Flag>& all = flags();
+    for (auto it = all.rbegin(); it != all.rend(); ++it) {
+        if (sameShortName(it->spec.shortName, shortName)) return &it->values;
+    }
+    return nullptr;
 }
 
 std::string CommandFlags::value(const char* shortName, const std::string& fallback) const {
@@ -120,12 +129,22 @@ std::string CommandFlags::value(const char* shortName, const std::string& fallba
 }
 
 const std::string* CommandFlags::firstValue(const char* shortName) const {
-    const Flag* flag = find(shortName);
-    return flag != nullptr && flag->count > 0 ? &word(flag->first) : nullptr;
+    const Use* use = find(shortName);
+    return use != nullptr && use->count > 0 ? &word(use->first) : nullptr;
 }
 
 const std::vector<CommandFlags::Flag>& CommandFlags::flags() const {
-    for (Flag& flag : flags_) fillValues(flag);
+    if (flagsMade_) return flags_;
+    flags_.reserve(useCount_);
+    for (size_t index = 0; index < useCount_; ++index) {
+        const Use& use = useAt(index);
+        Flag& flag = flags_.emplace_back();
+        flag.spec = use.spec;
+        flag.first = use.first;
+        flag.count = use.count;
+        for (size_t k = use.first; k < use.first + use.count; ++k) flag.values.push_back(word(k));
+    }
+    flagsMade_ = true;
     return flags_;
 }
 

@@ -10,7 +10,15 @@ namespace {
 
 // What each byte is to the scanner, looked up once per character: the words and strings of
 // a command are scanned a byte at a time.
-enum CharClass : unsigned char { kBlank = 1, kEndsWord = 2, kEndsStringRun = 4, kNameStart = 8, kNameChar = 16, kDigit = 32 };
+enum CharClass : unsigned char {
+    kBlank = 1,
+    kEndsWord = 2,
+    kEndsStringRun = 4,
+    kNameStart = 8,
+    kNameChar = 16,
+    kDigit = 32,
+    kOpensNonLiteral = 64,  // at the start of an argument: something to evaluate, or an error
+};
 
 struct CharTable {
     unsigned char classes[256] = {};
@@ -22,6 +30,7 @@ struct CharTable {
         for (int c = 'A'; c <= 'Z'; ++c) classes[c] |= kNameStart | kNameChar;
         classes[static_cast<unsigned char>('_')] |= kNameStart | kNameChar;
         for (int c = '0'; c <= '9'; ++c) classes[c] |= kNameChar | kDigit;
+        for (const char c : {';', '`', '(', '$', ')', ',', '{', '}'}) classes[static_cast<unsigned char>(c)] |= kOpensNonLiteral;
     }
 };
 constexpr CharTable kChars;
@@ -65,6 +74,60 @@ public:
         return read;
     }
     const std::string& error() const { return error_; }
+
+    // One command of literal words (see ScriptParser::parseLiteralCommand), read with the
+    // scanners that the general parse uses; false as soon as anything else shows. Where each
+    // word lies is found first, so that the words are made once, in place.
+    bool literalCommand(std::string& name, VStringArray& words) {
+        skipBlanks();
+        name = this->name();
+        if (name.empty() || isWord(name, "global") || isWord(name, "string") || isWord(name, "int") || isWord(name, "float")) {
+            return false;
+        }
+        if (!atEnd() && !endsWord(peek())) return false;  // a call "name(", or a malformed name
+        struct Span {
+            size_t start;  // an escaped string: where its opening quote stands
+            size_t size;
+            bool escaped;
+        };
+        constexpr size_t kMostWords = 16;
+        Span spans[kMostWords];
+        size_t count = 0;
+        while (true) {
+            skipBlanks();
+            if (atEnd()) break;
+            if (is(peek(), kOpensNonLiteral) || count == kMostWords) return false;
+            Span& span = spans[count++];
+            const size_t start = pos_;
+            if (peek() != '"') {
+                pos_ = scanUntil(pos_, kEndsWord);
+                span = {start, pos_ - start, false};
+                continue;
+            }
+            const size_t stop = scanUntil(pos_ + 1, kEndsStringRun);
+            if (stop < text_.size() && text_[stop] == '"') {
+                span = {start + 1, stop - start - 1, false};
+                pos_ = stop + 1;
+                continue;
+            }
+            std::string checked;
+            if (!stringLiteral(checked)) return false;
+            span = {start, 0, true};
+        }
+        words.setLength(static_cast<unsigned>(count));
+        for (size_t i = 0; i < count; ++i) {
+            const Span& span = spans[i];
+            if (!span.escaped) {
+                words[static_cast<unsigned>(i)] = VString(std::string(text_.data() + span.start, span.size));
+                continue;
+            }
+            std::string text;
+            pos_ = span.start;
+            stringLiteral(text);
+            words[static_cast<unsigned>(i)] = VString(std::move(text));
+        }
+        return true;
+    }
 
 private:
     bool readStatements(ScriptBlock& statements, size_t& used) {
@@ -427,6 +490,11 @@ bool ScriptParser::parse(const std::string& text, ScriptBlock& block, std::strin
     if (reader.block(block)) return true;
     error = reader.error();
     return false;
+}
+
+bool ScriptParser::parseLiteralCommand(const std::string& text, std::string& name, VStringArray& words) {
+    Reader reader(text, 0, text, 0);
+    return reader.literalCommand(name, words);
 }
 
 void ScriptParser::lineAndColumn(const std::string& text, size_t offset, size_t& line, size_t& column) {
