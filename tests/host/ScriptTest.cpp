@@ -424,6 +424,16 @@ public:
     }
 };
 
+// A plug-in command that only answers.
+class AnsweringCommand : public VPxCommand {
+public:
+    static void* create() { return new AnsweringCommand; }
+    VStatus doIt(const VArgList&) override {
+        setResult(VString("answered"));
+        return VStatus();
+    }
+};
+
 TEST_F(ScriptTest, PluginCommandsRunScriptsInsideScriptsToALimit) {
     static const int owner = 0;
     ASSERT_TRUE(CommandEngine::instance().registerPluginCommand("Scripting", ScriptingCommand::create, &owner));
@@ -435,6 +445,13 @@ TEST_F(ScriptTest, PluginCommandsRunScriptsInsideScriptsToALimit) {
     EXPECT_EQ(VGlobal::executeCommand("string $self = \"Scripting $self\"; Scripting $self", result), VStatus::kFailure);
     EXPECT_EQ(lastError(), "scripts run inside each other too deeply");
     EXPECT_EQ(scriptingRuns, ScriptInterpreter::kMaxRunDepth);
+    ASSERT_TRUE(CommandEngine::instance().deregisterPluginCommand("Scripting", &owner));
+
+    // The command just run, deregistered, is unknown; registered again, its new creator runs.
+    EXPECT_EQ(VGlobal::executeCommand("Scripting \"print here\"", result), VStatus::kFailure);
+    EXPECT_EQ(lastError(), "Cannot find procedure \"Scripting\".");
+    ASSERT_TRUE(CommandEngine::instance().registerPluginCommand("Scripting", AnsweringCommand::create, &owner));
+    EXPECT_EQ(run("Scripting \"print here\"")[0], "answered");
     ASSERT_TRUE(CommandEngine::instance().deregisterPluginCommand("Scripting", &owner));
 }
 
