@@ -9,7 +9,6 @@
 #include "host/src/shading/SetMembership.h"
 #include "host/src/shading/ShadingNodes.h"
 
-#include <cstring>
 
 namespace vexa_host {
 
@@ -99,8 +98,8 @@ VStatus editMembers(const CommandFlags& flags) {
     EditItems editItems;
     std::vector<SelectionItem>& items = editItems.list();
     if (VStatus status = positionalItems(flags, items); !status) return commandError("sets", status.errorString().str());
-    const bool removing = std::strcmp(edit, "-rm") == 0;
-    const bool forcing = std::strcmp(edit, "-fe") == 0;
+    const bool removing = edit == edits[2];  // edit is one of the names above
+    const bool forcing = edit == edits[0];
     for (const SelectionItem& item : items) {
         VStatus status = removing ? removeSetMember(*set, item) : addSetMember(*set, item, forcing);
         if (!status) return commandError("sets", selectionText(item) + ": " + status.errorString().str());

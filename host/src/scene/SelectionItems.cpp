@@ -61,7 +61,9 @@ VStatus resolveNodes(const std::string& text, std::vector<SelectionItem>& items)
 // Whether the text may name a plug of the node: its first attribute name is one of the
 // node's. A component text ("f[3]") names none, so it is not read as a plug at all.
 bool mayNamePlug(const Node& node, const std::string& text) {
-    const std::string first = text.substr(0, text.find_first_of(".["));
+    size_t end = 0;
+    while (end < text.size() && text[end] != '.' && text[end] != '[') ++end;
+    const std::string first = text.substr(0, end);
     return !first.empty() && node.findAttribute(first) != nullptr;
 }
 

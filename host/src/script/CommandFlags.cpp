@@ -3,8 +3,6 @@
 #include <vexa/VMessageLog.h>
 #include <vexa/VString.h>
 
-#include <cstring>
-
 namespace vexa_host {
 
 namespace {
@@ -15,9 +13,19 @@ bool looksLikeFlag(const std::string& word) {
     return letter >= 'a' && letter <= 'z';
 }
 
+// Two texts compared in place, as strcmp would: flag names are a few letters, shorter than a
+// call into the C library.
+bool sameText(const char* a, const char* b) {
+    while (*a != '\0' && *a == *b) {
+        ++a;
+        ++b;
+    }
+    return *a == *b;
+}
+
 // Flags of a table mostly differ in their first letter: only names that share it are compared.
 bool sameFlag(const std::string& word, const char* name) {
-    return name != nullptr && name[1] == word[1] && std::strcmp(word.c_str(), name) == 0;
+    return name != nullptr && name[1] == word[1] && sameText(word.c_str(), name);
 }
 
 const FlagSpec* lookUp(const std::vector<FlagSpec>& table, const std::string& word) {
@@ -29,7 +37,7 @@ const FlagSpec* lookUp(const std::vector<FlagSpec>& table, const std::string& wo
 
 // Short names mostly differ in their second letter ("-fe", "-add"), compared before the rest.
 bool sameShortName(const char* held, const char* asked) {
-    return held[0] == asked[0] && (held[0] == '\0' || (held[1] == asked[1] && std::strcmp(held, asked) == 0));
+    return held[0] == asked[0] && (held[0] == '\0' || (held[1] == asked[1] && sameText(held, asked)));
 }
 
 bool isModeFlag(const FlagSpec* spec, const char* name) {
