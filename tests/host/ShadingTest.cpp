@@ -3,6 +3,8 @@
 
 #include "tests/host/DeformerTestSupport.h"
 
+#include "host/src/scene/SetMembers.h"
+
 #include <vexa/VDGModifier.h>
 #include <vexa/VFnPhongShader.h>
 #include <vexa/VFnSet.h>
@@ -348,6 +350,26 @@ TEST_F(ShadingTest, ForcingFindsTheGroupsOfEveryShapeAmongMany) {
     }
     EXPECT_EQ(run("sets -q first"), "") << "every shape left the first group";
     EXPECT_EQ(run("sets -q second").substr(0, 16), "s0Shape s1Shape ");
+}
+
+// A set edit takes members on the path it has just found valid as alive; a member whose path
+// died stays dead beside it, though it stands on the same shape.
+TEST_F(ShadingTest, MembersOnADeadPathStayDeadBesideACheckedPath) {
+    const VObject shape = makeStrip("body", 2);
+    const VDagPath before = pathOf(shape);
+    makeTransform("holder");
+    run("parent body holder");
+    const VDagPath after = pathOf(shape);
+    ASSERT_FALSE(before.isValid());
+    ASSERT_TRUE(after.isValid());
+    vexa_host::SetMembers members;
+    ASSERT_TRUE(members.add(vexa_host::dagItem(before)));
+    const auto any = [](const vexa_host::SelectionItem&) { return true; };
+    EXPECT_FALSE(members.anyOn(shape, any));
+    EXPECT_FALSE(members.anyOn(shape, any, &after));
+    ASSERT_TRUE(members.add(vexa_host::dagItem(after)));
+    EXPECT_TRUE(members.anyOn(shape, any, &after));
+    EXPECT_TRUE(members.anyOn(shape, any));
 }
 
 TEST_F(ShadingTest, SetFunctionSetHoldsMembersByKind) {
