@@ -372,6 +372,35 @@ TEST_F(ShadingTest, MembersOnADeadPathStayDeadBesideACheckedPath) {
     EXPECT_TRUE(members.anyOn(shape, any));
 }
 
+// Each component text gives its own elements, whatever the text read before it held (the
+// component of one let go may be taken again for the next).
+TEST_F(ShadingTest, EachComponentTextGivesItsOwnElements) {
+    makeStrip("body", 40);
+    const auto textsOf = [](const VSelectionList& list) {
+        VStringArray texts;
+        list.getSelectionStrings(texts);
+        std::vector<std::string> result;
+        for (const VString& text : texts) result.push_back(text.str());
+        return result;
+    };
+    {
+        VSelectionList many;
+        ASSERT_TRUE(many.add("body.f[0:39]"));
+    }
+    VSelectionList one;
+    ASSERT_TRUE(one.add("body.f[3]"));
+    EXPECT_EQ(textsOf(one), std::vector<std::string>{"bodyShape.f[3]"});
+    {
+        VSelectionList points;
+        ASSERT_TRUE(points.add("body.vtx[0:30]"));
+        EXPECT_EQ(textsOf(points), std::vector<std::string>{"bodyShape.vtx[0:30]"});
+    }
+    VSelectionList next;
+    ASSERT_TRUE(next.add("body.f[4]"));
+    EXPECT_EQ(textsOf(next), std::vector<std::string>{"bodyShape.f[4]"});
+    EXPECT_EQ(textsOf(one), std::vector<std::string>{"bodyShape.f[3]"}) << "a component still held is not taken again";
+}
+
 TEST_F(ShadingTest, SetFunctionSetHoldsMembersByKind) {
     VObject shape = makeStrip("body", 1);
     VObject holder = makeTransform("empty");

@@ -30,6 +30,12 @@ public:
 
     std::vector<int> toVector() const { return std::vector<int>(begin(), end()); }
 
+    // Empty again, keeping the heap block for indices to come.
+    void clear() {
+        size_ = 0;
+        spilled_.clear();
+    }
+
 private:
     static constexpr size_t kInPlace = 4;
     const int* data() const { return size_ > kInPlace ? spilled_.data() : inPlace_; }

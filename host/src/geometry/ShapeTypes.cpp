@@ -155,6 +155,18 @@ VStatus malformed(const std::string& text, const std::string& error) {
     return VStatus(VStatus::kInvalidParameter, "the component " + text + (error.empty() ? " is malformed" : ": " + error));
 }
 
+// A new component for a text. Set edits name a polygon per command, and the component is gone
+// once merged into a member: the last one made is taken again when nothing else holds it.
+std::shared_ptr<SingleIndexedComponent> newComponent(VFn::Type type) {
+    static std::shared_ptr<SingleIndexedComponent> last;
+    if (last != nullptr && last.use_count() == 1) {
+        last->reset(type);
+    } else {
+        last = std::make_shared<SingleIndexedComponent>(type);
+    }
+    return last;
+}
+
 VStatus parseMeshComponent(const VDagPath& path, const std::string& text, VObject& component) {
     Node* node = shapeNodeOf(path);
     if (node == nullptr || !node->hasFn(VFn::kMesh)) return notMine();
@@ -167,7 +179,7 @@ VStatus parseMeshComponent(const VDagPath& path, const std::string& text, VObjec
     int last = 0;
     std::string error;
     if (!readRange(text, at, count, first, last, error) || at != text.size()) return malformed(text, error);
-    auto record = std::make_shared<SingleIndexedComponent>(polygons ? VFn::kMeshPolygonComponent : VFn::kMeshVertComponent);
+    std::shared_ptr<SingleIndexedComponent> record = newComponent(polygons ? VFn::kMeshPolygonComponent : VFn::kMeshVertComponent);
     for (int i = first; i <= last; ++i) record->add(i);
     component = VObject(record);
     return VStatus();

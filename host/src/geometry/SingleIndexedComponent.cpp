@@ -60,6 +60,14 @@ SingleIndexedComponent* SingleIndexedComponent::of(ObjectRecord* record) {
     return const_cast<SingleIndexedComponent*>(of(static_cast<const ObjectRecord*>(record)));
 }
 
+void SingleIndexedComponent::reset(VFn::Type type) {
+    type_ = type;
+    elements_.clear();
+    bits_.clear();
+    held_.clear();
+    complete_ = -1;
+}
+
 bool SingleIndexedComponent::isKind(VFn::Type type) {
     return type == VFn::kMeshPolygonComponent || type == VFn::kMeshVertComponent;
 }

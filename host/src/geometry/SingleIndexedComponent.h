@@ -32,6 +32,9 @@ public:
     static SingleIndexedComponent* of(ObjectRecord* record);
 
     explicit SingleIndexedComponent(VFn::Type type) : type_(type) {}
+    // Made anew as a component of the type, without elements or complete data; for a holder
+    // that alone refers to it and takes it again (see ShapeTypes' component parser).
+    void reset(VFn::Type type);
 
     VFn::Type apiType() const override { return type_; }
     bool hasFn(VFn::Type type) const override;
