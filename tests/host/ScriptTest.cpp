@@ -196,11 +196,12 @@ TEST_F(ScriptTest, LiteralCommandsReadAsTheGeneralParseReadsThem) {
         "string_of x",
         "c 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16",
     };
+    std::string name;
+    VStringArray words;
+    const auto readLiteral = [&name, &words](const std::string& text) { return ScriptParser::parseLiteralCommand(text, name, words); };
     for (const std::string& text : literal) {
         SCOPED_TRACE(text);
-        std::string name;
-        VStringArray words;
-        ASSERT_TRUE(ScriptParser::parseLiteralCommand(text, name, words));
+        ASSERT_TRUE(readLiteral(text));
         vexa_host::ScriptBlock block;
         std::string error;
         ASSERT_TRUE(ScriptParser::parse(text, block, error)) << error;
@@ -219,12 +220,7 @@ TEST_F(ScriptTest, LiteralCommandsReadAsTheGeneralParseReadsThem) {
         "$v = 2",     "cmd {",        "cmd )",        "cmd ,b",          "cmd \"open",     "cmd \"ends\\", "cmd a\"b",
         "c 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17",
     };
-    for (const std::string& text : general) {
-        SCOPED_TRACE(text);
-        std::string name;
-        VStringArray words;
-        EXPECT_FALSE(ScriptParser::parseLiteralCommand(text, name, words));
-    }
+    for (const std::string& text : general) EXPECT_FALSE(readLiteral(text)) << text;
     // Both routes answer the same through the interpreter: words, results and errors.
     RecordingInterpreter interpreter;
     ASSERT_TRUE(interpreter.run("cmd \"a\\\"b\" c"));
