@@ -181,7 +181,7 @@ VStatus parseMeshComponent(const VDagPath& path, const std::string& text, VObjec
     if (!readRange(text, at, count, first, last, error) || at != text.size()) return malformed(text, error);
     std::shared_ptr<SingleIndexedComponent> record = newComponent(polygons ? VFn::kMeshPolygonComponent : VFn::kMeshVertComponent);
     for (int i = first; i <= last; ++i) record->add(i);
-    component = VObject(record);
+    component = VObject(std::move(record));
     return VStatus();
 }
 
