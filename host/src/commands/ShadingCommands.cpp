@@ -136,10 +136,11 @@ VStatus makeSet(const CommandFlags& flags, CommandResult& result) {
 }
 
 VStatus setsCommand(const VArgList& args, CommandResult& result) {
+    // The flags of an edit first: an import sends "sets -e -forceElement" for every run of polygons.
     static const std::vector<FlagSpec> table = {
-        {"-q", "-query", 0},          {"-e", "-edit", 0},         {"-n", "-name", 1},
-        {"-r", "-renderable", 1},     {"-nss", "-noSurfaceShader", 1}, {"-em", "-empty", 0},
-        {"-fe", "-forceElement", 1},  {"-add", "-addElement", 1}, {"-rm", "-remove", 1}};
+        {"-e", "-edit", 0},           {"-fe", "-forceElement", 1}, {"-add", "-addElement", 1},
+        {"-rm", "-remove", 1},        {"-q", "-query", 0},         {"-n", "-name", 1},
+        {"-r", "-renderable", 1},     {"-nss", "-noSurfaceShader", 1}, {"-em", "-empty", 0}};
     CommandFlags flags;
     VStatus status;
     if (!readCommandFlags("sets", args, table, flags, status)) return status;

@@ -40,6 +40,9 @@ bool sameShortName(const char* held, const char* asked) {
     return held[0] == asked[0] && (held[0] == '\0' || (held[1] == asked[1] && sameText(held, asked)));
 }
 
+// The entry of a word that looks like a flag but is none of the table's.
+const FlagSpec kNotInTable{"", nullptr, 0};
+
 bool isModeFlag(const FlagSpec* spec, const char* name) {
     return spec != nullptr && spec->valueCount == 0 && sameShortName(spec->shortName, name);
 }
@@ -59,25 +62,26 @@ bool CommandFlags::read(const VArgList& args, const std::vector<FlagSpec>& table
     positionalCount_ = 0;
     positional_.clear();
     positionalCopied_ = false;
-    // Each word's table entry, looked up once (null for a word that is no flag); commands of a
-    // few words keep them on the stack.
+    // Each word's table entry, looked up once (null for a word that is no flag, kNotInTable for
+    // one that is no flag of the table); commands of a few words keep them on the stack.
     constexpr size_t kWordsOnStack = 16;
     const FlagSpec* onStack[kWordsOnStack] = {};
     std::vector<const FlagSpec*> onHeap(words.size() > kWordsOnStack ? words.size() : 0, nullptr);
     const FlagSpec** specs = onHeap.empty() ? onStack : onHeap.data();
     for (size_t i = 0; i < words.size(); ++i) {
-        const FlagSpec* spec = looksLikeFlag(words[i].str()) ? lookUp(table, words[i].str()) : nullptr;
-        specs[i] = spec;
+        if (!looksLikeFlag(words[i].str())) continue;
+        const FlagSpec* spec = lookUp(table, words[i].str());
+        specs[i] = spec != nullptr ? spec : &kNotInTable;
         query_ = query_ || isModeFlag(spec, "-q");
         edit_ = edit_ || isModeFlag(spec, "-e");
     }
     for (size_t i = 0; i < words.size(); ++i) {
-        if (!looksLikeFlag(words[i].str())) {
+        const FlagSpec* spec = specs[i];
+        if (spec == nullptr) {
             addPositional(i);
             continue;
         }
-        const FlagSpec* spec = specs[i];
-        if (spec == nullptr) {
+        if (spec == &kNotInTable) {
             error = "invalid flag " + words[i].str();
             return false;
         }
