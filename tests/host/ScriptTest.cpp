@@ -235,6 +235,32 @@ TEST_F(ScriptTest, LiteralCommandsReadAsTheGeneralParseReadsThem) {
     EXPECT_EQ(interpreter.calls.size(), 2u) << "a malformed text runs nothing";
 }
 
+// Literal commands in a row, longer and shorter, and one run inside another: each command
+// gets its own words, whatever the commands before it or around it had.
+TEST_F(ScriptTest, LiteralCommandsInARowAndInsideEachOtherKeepTheirOwnWords) {
+    std::vector<Words> calls;
+    ScriptInterpreter* self = nullptr;
+    ScriptInterpreter interpreter([&](const std::string& name, const VArgList& args, CommandResult& result) {
+        Words words{name};
+        if (name == "outer") {
+            CommandResult inner;
+            if (VStatus status = self->run("inner \"x\" y z w", inner); !status) return status;
+        }
+        for (unsigned i = 0; i < args.length(); ++i) words.push_back(args.asString(i).str());
+        calls.push_back(words);
+        result.addText("ok");
+        return VStatus();
+    });
+    self = &interpreter;
+    CommandResult result;
+    for (const char* text : {"cmd a b c d e", "cmd f", "cmd", "outer -e \"g h\"", "cmd i j"}) {
+        ASSERT_TRUE(interpreter.run(text, result)) << text;
+    }
+    const std::vector<Words> expected = {{"cmd", "a", "b", "c", "d", "e"}, {"cmd", "f"}, {"cmd"},
+                                         {"inner", "x", "y", "z", "w"},    {"outer", "-e", "g h"}, {"cmd", "i", "j"}};
+    EXPECT_EQ(calls, expected);
+}
+
 TEST_F(ScriptTest, StatementsOfOneLineRunInOrderWithTheirOwnWords) {
     RecordingInterpreter interpreter;
     ASSERT_TRUE(interpreter.run("first a; second \"b;c\" -x;;third\tlast"));

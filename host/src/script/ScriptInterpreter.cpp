@@ -68,7 +68,7 @@ VStatus ScriptInterpreter::run(const std::string& text, CommandResult& result, c
     // scanner to the command without a parsed block. Script files keep the block, whose
     // statements know their places for the error that names where the file stops.
     std::string name;
-    VStringArray words;
+    VStringArray& words = words_[static_cast<size_t>(depth_)];
     const bool literal = source.empty() && ScriptParser::parseLiteralCommand(text, name, words);
     ScriptBlock& block = blocks_[static_cast<size_t>(depth_)];
     std::string error;
@@ -80,7 +80,10 @@ VStatus ScriptInterpreter::run(const std::string& text, CommandResult& result, c
     const ScriptStatement* failed = nullptr;
     VStatus status;
     if (literal) {
-        status = invoker_(name, VArgList(std::move(words)), result);
+        VArgList args(std::move(words));
+        status = invoker_(name, args, result);
+        // The list is this run's own: its room is taken back for the next command at this depth.
+        words = std::move(const_cast<VStringArray&>(args.arguments()));
         if (afterEach) afterEach(result);
     } else {
         status = runBlock(block, result, afterEach, &failed, true);
