@@ -253,10 +253,10 @@ TEST_F(ScriptTest, LiteralCommandsInARowAndInsideEachOtherKeepTheirOwnWords) {
     });
     self = &interpreter;
     CommandResult result;
-    for (const char* text : {"cmd a b c d e", "cmd f", "cmd", "outer -e \"g h\"", "cmd i j"}) {
+    for (const char* text : {"cmd a_word_past_small_strings b c d e", "cmd f", "cmd", "outer -e \"g h\"", "cmd i j"}) {
         ASSERT_TRUE(interpreter.run(text, result)) << text;
     }
-    const std::vector<Words> expected = {{"cmd", "a", "b", "c", "d", "e"}, {"cmd", "f"}, {"cmd"},
+    const std::vector<Words> expected = {{"cmd", "a_word_past_small_strings", "b", "c", "d", "e"}, {"cmd", "f"}, {"cmd"},
                                          {"inner", "x", "y", "z", "w"},    {"outer", "-e", "g h"}, {"cmd", "i", "j"}};
     EXPECT_EQ(calls, expected);
 }

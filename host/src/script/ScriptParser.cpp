@@ -48,6 +48,16 @@ bool isWord(const std::string& word, const char (&keyword)[N]) {
     return word.size() == N - 1 && std::char_traits<char>::compare(word.data(), keyword, N - 1) == 0;
 }
 
+// A word written over the one the list holds at its place, in the room that word already has:
+// the interpreter keeps a literal command's list for the next command, so a stream of
+// commands stops asking the heap for their words. The list's words are not const objects;
+// only VString's accessor is.
+void setWord(VString& word, const char* bytes, size_t size) {
+    auto& text = const_cast<std::string&>(word.str());
+    text.clear();
+    text.append(bytes, size);  // the word never lies inside the text it is written over
+}
+
 char escaped(char c) {
     switch (c) {
     case 'n': return '\n';
@@ -118,7 +128,7 @@ public:
         for (size_t i = 0; i < count; ++i) {
             const Span& span = spans[i];
             if (!span.escaped) {
-                words[static_cast<unsigned>(i)] = VString(std::string(text_.data() + span.start, span.size));
+                setWord(words[static_cast<unsigned>(i)], text_.data() + span.start, span.size);
                 continue;
             }
             std::string text;
