@@ -101,6 +101,7 @@ TEST_F(ComponentTest, SelectionTextsNameComponentsOfTheShape) {
         {"cube.vtx[*]", VFn::kMeshVertComponent, 8, {"cubeShape1.vtx[0:7]"}},
         {"cubeShape1.f[2:3]", VFn::kMeshPolygonComponent, 2, {"cubeShape1.f[2:3]"}},
         {"cube.f[05:005]", VFn::kMeshPolygonComponent, 1, {"cubeShape1.f[5]"}},
+        {"cube.f[000000004:5]", VFn::kMeshPolygonComponent, 2, {"cubeShape1.f[4:5]"}},
         {"cube.f[*]", VFn::kMeshPolygonComponent, 6, {"cubeShape1.f[0:5]"}},
         {"sheet.cv[0:3][2]", VFn::kSurfaceCVComponent, 4, {"nurbsSurfaceShape1.cv[0:3][2]"}},
         {"sheet.cv[1][*]", VFn::kSurfaceCVComponent, 4, {"nurbsSurfaceShape1.cv[1][0:3]"}},
@@ -170,7 +171,10 @@ TEST_F(ComponentTest, MalformedOrOutsideIndicesAreRefused) {
         {"cube.f[1:]", VStatus::kInvalidParameter},      {"cube.f[:2]", VStatus::kInvalidParameter},
         {"cube.f[1:2:3]", VStatus::kInvalidParameter},   {"cube.f[**]", VStatus::kInvalidParameter},
         {"cube.f[1a]", VStatus::kInvalidParameter},      {"cube.f[0000000001]", VStatus::kInvalidParameter},
-        {"cube.f[2", VStatus::kInvalidParameter},
+        {"cube.f[2", VStatus::kInvalidParameter},        {"cube.f[9999999999]", VStatus::kInvalidParameter},
+        {"cube.f[999999999]", VStatus::kInvalidParameter}, {"cube.f[1]]", VStatus::kInvalidParameter},
+        {"cube.f[1:2a]", VStatus::kInvalidParameter},    {"cube.f[ 1]", VStatus::kInvalidParameter},
+        {"cube.f[1:2]x", VStatus::kInvalidParameter},    {"cube.f[1:0000000002]", VStatus::kInvalidParameter},
     };
     for (const Case& c : cases) {
         VSelectionList list;

@@ -101,9 +101,36 @@ std::vector<AttributePtr> spotLightAttributes() {
 
 // ---- components --------------------------------------------------------------------------
 
+// The digits of an index from `at`, nine at most (a tenth is left where it stands), read as
+// they are scanned. Moves `at` past them; false without one.
+bool readDigits(const std::string& text, size_t& at, int& value) {
+    constexpr size_t kMostDigits = 9;
+    const size_t begin = at;
+    value = 0;
+    const auto digitAt = [&text](size_t i) { return static_cast<unsigned>(static_cast<unsigned char>(text[i])) - '0'; };
+    for (; at < text.size() && at - begin < kMostDigits && digitAt(at) <= 9; ++at) {
+        value = value * 10 + static_cast<int>(digitAt(at));
+    }
+    return at > begin;
+}
+
+// "[n]" or "[a:b]" with indices that hold, the forms a set edit names one polygon or one run by,
+// read in one scan of their digits. Anything else is left to readRange's general reading, which
+// says what is wrong: both read a text they both take alike.
+bool readPlainRange(const std::string& text, size_t& at, int count, int& first, int& last) {
+    size_t scan = at + 1;  // past the bracket
+    if (!readDigits(text, scan, first)) return false;
+    last = first;
+    if (scan < text.size() && text[scan] == ':' && !readDigits(text, ++scan, last)) return false;
+    if (scan >= text.size() || text[scan] != ']' || last < first || last >= count) return false;
+    at = scan + 1;
+    return true;
+}
+
 // One bracketed index: a number, "a:b" or "*" (every index below count). Moves `at` past it.
 bool readRange(const std::string& text, size_t& at, int count, int& first, int& last, std::string& error) {
     if (at >= text.size() || text[at] != '[') return false;
+    if (readPlainRange(text, at, count, first, last)) return true;
     // The closing bracket and the first colon before it, in one pass.
     const size_t begin = at + 1;
     size_t close = begin;
