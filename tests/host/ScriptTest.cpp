@@ -195,6 +195,7 @@ TEST_F(ScriptTest, LiteralCommandsReadAsTheGeneralParseReadsThem) {
         "cmd_2x\r-v\r\n[x]{y} \xc3\xa9t\xc3\xa9",
         "string_of x",
         "c 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16",
+        std::string("cmd a\0b \"c\0d\" e\0", 16),
     };
     std::string name;
     VStringArray words;
@@ -228,6 +229,13 @@ TEST_F(ScriptTest, LiteralCommandsReadAsTheGeneralParseReadsThem) {
     ASSERT_EQ(interpreter.calls.size(), 2u);
     EXPECT_EQ(interpreter.calls[0], interpreter.calls[1]);
     EXPECT_EQ(interpreter.calls[0], (Words{"cmd", "a\"b", "c"}));
+    // A NUL byte inside a word or a string is part of it on both routes; the text's end is not.
+    using namespace std::string_literals;
+    ASSERT_TRUE(interpreter.run("cmd a\0b \"c\0d\" e\0"s));
+    ASSERT_TRUE(interpreter.run("cmd a\0b \"c\0d\" e\0;"s));
+    EXPECT_EQ(interpreter.calls[2], (Words{"cmd", "a\0b"s, "c\0d"s, "e\0"s}));
+    EXPECT_EQ(interpreter.calls[3], interpreter.calls[2]);
+    interpreter.calls.resize(2);
     EXPECT_FALSE(interpreter.run("cmd \"open"));
     EXPECT_EQ(lastError(), "Syntax error: unterminated string at line 1, column 5");
     EXPECT_FALSE(interpreter.run("a.b c"));

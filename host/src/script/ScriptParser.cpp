@@ -18,6 +18,7 @@ enum CharClass : unsigned char {
     kNameChar = 16,
     kDigit = 32,
     kOpensNonLiteral = 64,  // at the start of an argument: something to evaluate, or an error
+    kNul = 128,             // the byte that ends every text, and that may stand inside one
 };
 
 struct CharTable {
@@ -31,6 +32,7 @@ struct CharTable {
         classes[static_cast<unsigned char>('_')] |= kNameStart | kNameChar;
         for (int c = '0'; c <= '9'; ++c) classes[c] |= kNameChar | kDigit;
         for (const char c : {';', '`', '(', '$', ')', ',', '{', '}'}) classes[static_cast<unsigned char>(c)] |= kOpensNonLiteral;
+        classes[0] = kNul;
     }
 };
 constexpr CharTable kChars;
@@ -215,20 +217,24 @@ private:
     }
 
     // The first position from `from` on whose byte is not of the class (or the end), scanned
-    // through a pointer so that the text's size and place are read once.
+    // through a pointer. The NUL byte after the text is of no class the scans ask for, so it
+    // stops them without a check of the end at every byte.
     size_t scanWhile(size_t from, CharClass what) const {
-        const char* const begin = text_.data();
-        const char* const end = begin + text_.size();
+        const char* const begin = text_.c_str();
         const char* at = begin + from;
-        while (at != end && is(*at, what)) ++at;
+        while (is(*at, what)) ++at;
         return static_cast<size_t>(at - begin);
     }
-    // The same, up to the first byte of the class.
+    // The same, up to the first byte of the class; a NUL inside the text is stepped over.
     size_t scanUntil(size_t from, CharClass what) const {
-        const char* const begin = text_.data();
+        const char* const begin = text_.c_str();
         const char* const end = begin + text_.size();
         const char* at = begin + from;
-        while (at != end && !is(*at, what)) ++at;
+        while (true) {
+            while (!is(*at, static_cast<CharClass>(what | kNul))) ++at;
+            if (at == end || *at != '\0') break;
+            ++at;
+        }
         return static_cast<size_t>(at - begin);
     }
 
