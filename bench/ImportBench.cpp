@@ -18,6 +18,7 @@
 // the host makes and names as many transforms through its own interface, the raw work an
 // import of them cannot do without.
 
+#include "bench/AllocationCounter.h"
 #include "bench/HostTransformTree.h"
 #include "bench/ImportBenchSupport.h"
 #include "bench/WyxBenchScene.h"
@@ -40,6 +41,7 @@
 #include <benchmark/benchmark.h>
 
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -220,7 +222,8 @@ BENCHMARK(BM_ImportAnimatedTransforms)->Arg(100)->Arg(300)->Arg(1000)->Unit(benc
 
 // The checkerboard grid and the grid of two halves, each imported into a new scene per
 // iteration; us_per_polygon and halves_us_per_polygon are their times per polygon,
-// checkerboard_over_halves their ratio.
+// checkerboard_over_halves their ratio; allocations_per_polygon and
+// halves_allocations_per_polygon count the heap allocations of each import per polygon.
 void BM_ImportCheckerboardMesh(benchmark::State& state) {
     const int side = static_cast<int>(state.range(0));
     const std::string checkerboard = GridFile(side, true);
@@ -231,13 +234,18 @@ void BM_ImportCheckerboardMesh(benchmark::State& state) {
     }
     double checkerboardSeconds = 0.0;
     double halvesSeconds = 0.0;
+    std::uint64_t allocations[2] = {0, 0};
     for (auto _ : state) {
         bool imported[2] = {false, false};
         vexa_host::Scene::instance().reset();
         VMessageLog::clear();
+        std::uint64_t before = AllocationCount();
         checkerboardSeconds += SecondsOf([&] { return ImportThroughTheShell(checkerboard); }, imported[0]);
+        allocations[0] += AllocationCount() - before;
         vexa_host::Scene::instance().reset();
+        before = AllocationCount();
         halvesSeconds += SecondsOf([&] { return ImportThroughTheShell(halves); }, imported[1]);
+        allocations[1] += AllocationCount() - before;
         if (!imported[0] || !imported[1]) {
             state.SkipWithError("an import failed");
             return;
@@ -248,6 +256,8 @@ void BM_ImportCheckerboardMesh(benchmark::State& state) {
     state.counters["us_per_polygon"] = 1e6 * checkerboardSeconds / polygons;
     state.counters["halves_us_per_polygon"] = 1e6 * halvesSeconds / polygons;
     state.counters["checkerboard_over_halves"] = checkerboardSeconds / halvesSeconds;
+    state.counters["allocations_per_polygon"] = static_cast<double>(allocations[0]) / polygons;
+    state.counters["halves_allocations_per_polygon"] = static_cast<double>(allocations[1]) / polygons;
 }
 BENCHMARK(BM_ImportCheckerboardMesh)->Arg(100)->Arg(316)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_ImportCheckerboardMesh)->Arg(1000)->Unit(benchmark::kMillisecond)->Iterations(1);

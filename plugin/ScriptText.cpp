@@ -17,15 +17,15 @@ constexpr SpecialBytes kSpecial;
 
 // Runs without a special character are appended whole.
 void AppendLiteral(const std::string& text, std::string& out) {
+    const char* const bytes = text.data();
+    const size_t size = text.size();
     size_t from = 0;
     while (true) {
         size_t stop = from;
-        const char* const bytes = text.data();
-        const size_t size = text.size();
         while (stop < size && !kSpecial.special[static_cast<unsigned char>(bytes[stop])]) ++stop;
-        out.append(text, from, stop - from);
-        if (stop == text.size()) return;
-        switch (text[stop]) {
+        out.append(bytes + from, stop - from);
+        if (stop == size) return;
+        switch (bytes[stop]) {
         case '\\': out += "\\\\"; break;
         case '"': out += "\\\""; break;
         case '\n': out += "\\n"; break;

@@ -4,6 +4,7 @@
 
 #include "tests/host/GeometryTestSupport.h"
 
+#include "host/src/geometry/IndexList.h"
 #include "host/src/scene/SelectionItems.h"
 
 #include <vexa/VFnDoubleIndexedComponent.h>
@@ -100,6 +101,7 @@ TEST_F(ComponentTest, SelectionTextsNameComponentsOfTheShape) {
         {"cube.vtx[*]", VFn::kMeshVertComponent, 8, {"cubeShape1.vtx[0:7]"}},
         {"cubeShape1.f[2:3]", VFn::kMeshPolygonComponent, 2, {"cubeShape1.f[2:3]"}},
         {"cube.f[05:005]", VFn::kMeshPolygonComponent, 1, {"cubeShape1.f[5]"}},
+        {"cube.f[000000004:5]", VFn::kMeshPolygonComponent, 2, {"cubeShape1.f[4:5]"}},
         {"cube.f[*]", VFn::kMeshPolygonComponent, 6, {"cubeShape1.f[0:5]"}},
         {"sheet.cv[0:3][2]", VFn::kSurfaceCVComponent, 4, {"nurbsSurfaceShape1.cv[0:3][2]"}},
         {"sheet.cv[1][*]", VFn::kSurfaceCVComponent, 4, {"nurbsSurfaceShape1.cv[1][0:3]"}},
@@ -169,7 +171,10 @@ TEST_F(ComponentTest, MalformedOrOutsideIndicesAreRefused) {
         {"cube.f[1:]", VStatus::kInvalidParameter},      {"cube.f[:2]", VStatus::kInvalidParameter},
         {"cube.f[1:2:3]", VStatus::kInvalidParameter},   {"cube.f[**]", VStatus::kInvalidParameter},
         {"cube.f[1a]", VStatus::kInvalidParameter},      {"cube.f[0000000001]", VStatus::kInvalidParameter},
-        {"cube.f[2", VStatus::kInvalidParameter},
+        {"cube.f[2", VStatus::kInvalidParameter},        {"cube.f[9999999999]", VStatus::kInvalidParameter},
+        {"cube.f[999999999]", VStatus::kInvalidParameter}, {"cube.f[1]]", VStatus::kInvalidParameter},
+        {"cube.f[1:2a]", VStatus::kInvalidParameter},    {"cube.f[ 1]", VStatus::kInvalidParameter},
+        {"cube.f[1:2]x", VStatus::kInvalidParameter},    {"cube.f[1:0000000002]", VStatus::kInvalidParameter},
     };
     for (const Case& c : cases) {
         VSelectionList list;
@@ -309,6 +314,38 @@ TEST_F(ComponentTest, LongComponentsHoldEachElementOnceHoweverTheirIndicesSpread
     ASSERT_TRUE(list.getPlug(0, plug));
     EXPECT_EQ(plug.info(), "cubeShape1.worldMesh[0]");
     EXPECT_EQ(strings(list), (std::vector<std::string>{"cubeShape1.worldMesh[0]", "cubeShape1.f[1]"}));
+}
+
+// A few indices stay in place, more go to a heap block: order, copies and texts agree across it.
+TEST_F(ComponentTest, IndicesPastTheFewKeptInPlaceKeepTheirOrder) {
+    vexa_host::IndexList list;
+    std::vector<int> expected;
+    std::vector<vexa_host::IndexList> copies;
+    for (int index : {7, 3, 9, 1, 12, 0, 5}) {
+        list.push_back(index);
+        expected.push_back(index);
+        copies.push_back(list);
+        EXPECT_EQ(list.toVector(), expected);
+        EXPECT_EQ(list[list.size() - 1], index);
+    }
+    EXPECT_EQ(std::vector<int>(list.begin(), list.end()), expected);
+    ASSERT_EQ(copies.size(), 7u);
+    EXPECT_EQ(copies[3].toVector(), (std::vector<int>{7, 3, 9, 1})) << "a copy of the indices in place";
+    EXPECT_EQ(copies[4].toVector(), (std::vector<int>{7, 3, 9, 1, 12})) << "a copy just past them";
+    copies[4].push_back(2);
+    EXPECT_EQ(copies[5].toVector(), (std::vector<int>{7, 3, 9, 1, 12, 0})) << "copies do not share their block";
+
+    // Selection texts of a component grown past the indices in place: runs in ascending order.
+    VFnSingleIndexedComponent faces;
+    const VObject made = faces.create(VFn::kMeshPolygonComponent);
+    for (int index : {5, 4, 0, 2, 3}) ASSERT_TRUE(faces.addElement(index));
+    VSelectionList list2;
+    VSelectionList lookup;
+    ASSERT_TRUE(lookup.add("cubeShape1"));
+    VDagPath cube;
+    ASSERT_TRUE(lookup.getDagPath(0, cube));
+    ASSERT_TRUE(list2.add(cube, made));
+    EXPECT_EQ(strings(list2), (std::vector<std::string>{"cubeShape1.f[0]", "cubeShape1.f[2:5]"}));
 }
 
 TEST_F(ComponentTest, SelectTakesComponents) {

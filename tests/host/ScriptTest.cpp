@@ -157,12 +157,116 @@ TEST_F(ScriptTest, FlagsReadInPlaceAgreeWithTheirCopies) {
     EXPECT_EQ(flags.positionalWord(6), "p6");
     EXPECT_EQ(flags.positional(), (Words{"p0", "p1", "p2", "p3", "p4", "p5", "p6"}));
 
+    // More flags than are kept in place: the last use still answers.
+    const VArgList manyFlags = argsOf({"-fe", "a", "-co", "1", "2", "-e", "-fe", "b", "-co", "3", "4", "-fe", "c"});
+    ASSERT_TRUE(flags.read(manyFlags, table, error)) << error;
+    ASSERT_EQ(flags.flags().size(), 6u);
+    ASSERT_NE(flags.firstValue("-fe"), nullptr);
+    EXPECT_EQ(*flags.firstValue("-fe"), "c");
+    EXPECT_EQ(*flags.values("-co"), (Words{"3", "4"}));
+    EXPECT_EQ(flags.flags()[4].values, (Words{"3", "4"}));
+    EXPECT_EQ(flags.flags()[5].values, Words{"c"});
+    EXPECT_TRUE(flags.edit());
+    EXPECT_EQ(flags.positionalCount(), 0u);
+
     const VArgList shortOfValues = argsOf({"-co", "1"});
     EXPECT_FALSE(flags.read(shortOfValues, table, error));
     EXPECT_EQ(error, "the flag -co needs 2 values");
     const VArgList unknown = argsOf({"word", "-zz"});
     EXPECT_FALSE(flags.read(unknown, table, error));
     EXPECT_EQ(error, "invalid flag -zz");
+}
+
+// A command of literal words goes to its command without a parsed block: whatever that route
+// takes, the general parse reads as the same one command with the same words; the rest it
+// leaves to the general parse.
+TEST_F(ScriptTest, LiteralCommandsReadAsTheGeneralParseReadsThem) {
+    using vexa_host::ScriptExpression;
+    using vexa_host::ScriptParser;
+    const std::vector<std::string> literal = {
+        "sets -e -forceElement \"lambert2SG\"  \"pGridShape1.f[12345]\"",
+        "  cmd\t-a\t\"b\"\t",
+        "cmd -label\"x y\"-v",
+        "cmd \"q\\\"uote\\\\ \\n\\t;`x`//\\z\" \"\\\\\"",
+        "cmd",
+        "cmd \"\" \"two\nlines\"",
+        "// first a comment\ncmd // then another\n -x",
+        "cmd ..  -0.5 a|b|c ns:x.tx[2] a\"b\"c",
+        "cmd_2x\r-v\r\n[x]{y} \xc3\xa9t\xc3\xa9",
+        "string_of x",
+        "c 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16",
+        std::string("cmd a\0b \"c\0d\" e\0", 16),
+    };
+    std::string name;
+    VStringArray words;
+    const auto readLiteral = [&name, &words](const std::string& text) { return ScriptParser::parseLiteralCommand(text, name, words); };
+    for (const std::string& text : literal) {
+        SCOPED_TRACE(text);
+        ASSERT_TRUE(readLiteral(text));
+        vexa_host::ScriptBlock block;
+        std::string error;
+        ASSERT_TRUE(ScriptParser::parse(text, block, error)) << error;
+        ASSERT_EQ(block.size(), 1u);
+        EXPECT_EQ(block[0].kind, vexa_host::ScriptStatement::kCommand);
+        EXPECT_EQ(block[0].name, name);
+        ASSERT_EQ(block[0].arguments.size(), words.length());
+        for (unsigned i = 0; i < words.length(); ++i) {
+            EXPECT_EQ(block[0].arguments[i].kind, ScriptExpression::kText);
+            EXPECT_EQ(block[0].arguments[i].text, words[i].str());
+        }
+    }
+    const std::vector<std::string> general = {
+        "",           "   ",          "a; b",         "cmd a;",          "cmd `x`",        "cmd $v",         "cmd (1 + 2)",
+        "cmd(1)",     "cmd-x",        "3cmd",         "int $x = 1",      "string $s",      "string x",       "global int $g",
+        "$v = 2",     "cmd {",        "cmd )",        "cmd ,b",          "cmd \"open",     "cmd \"ends\\", "cmd a\"b",
+        "c 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17",
+    };
+    for (const std::string& text : general) EXPECT_FALSE(readLiteral(text)) << text;
+    // Both routes answer the same through the interpreter: words, results and errors.
+    RecordingInterpreter interpreter;
+    ASSERT_TRUE(interpreter.run("cmd \"a\\\"b\" c"));
+    ASSERT_TRUE(interpreter.run("cmd \"a\\\"b\" c;"));
+    ASSERT_EQ(interpreter.calls.size(), 2u);
+    EXPECT_EQ(interpreter.calls[0], interpreter.calls[1]);
+    EXPECT_EQ(interpreter.calls[0], (Words{"cmd", "a\"b", "c"}));
+    // A NUL byte inside a word or a string is part of it on both routes; the text's end is not.
+    using namespace std::string_literals;
+    ASSERT_TRUE(interpreter.run("cmd a\0b \"c\0d\" e\0"s));
+    ASSERT_TRUE(interpreter.run("cmd a\0b \"c\0d\" e\0;"s));
+    EXPECT_EQ(interpreter.calls[2], (Words{"cmd", "a\0b"s, "c\0d"s, "e\0"s}));
+    EXPECT_EQ(interpreter.calls[3], interpreter.calls[2]);
+    interpreter.calls.resize(2);
+    EXPECT_FALSE(interpreter.run("cmd \"open"));
+    EXPECT_EQ(lastError(), "Syntax error: unterminated string at line 1, column 5");
+    EXPECT_FALSE(interpreter.run("a.b c"));
+    EXPECT_EQ(lastError(), "Syntax error: unexpected '.' at line 1, column 2");
+    EXPECT_EQ(interpreter.calls.size(), 2u) << "a malformed text runs nothing";
+}
+
+// Literal commands in a row, longer and shorter, and one run inside another: each command
+// gets its own words, whatever the commands before it or around it had.
+TEST_F(ScriptTest, LiteralCommandsInARowAndInsideEachOtherKeepTheirOwnWords) {
+    std::vector<Words> calls;
+    ScriptInterpreter* self = nullptr;
+    ScriptInterpreter interpreter([&](const std::string& name, const VArgList& args, CommandResult& result) {
+        Words words{name};
+        if (name == "outer") {
+            CommandResult inner;
+            if (VStatus status = self->run("inner \"x\" y z w", inner); !status) return status;
+        }
+        for (unsigned i = 0; i < args.length(); ++i) words.push_back(args.asString(i).str());
+        calls.push_back(words);
+        result.addText("ok");
+        return VStatus();
+    });
+    self = &interpreter;
+    CommandResult result;
+    for (const char* text : {"cmd a_word_past_small_strings b c d e", "cmd f", "cmd", "outer -e \"g h\"", "cmd i j"}) {
+        ASSERT_TRUE(interpreter.run(text, result)) << text;
+    }
+    const std::vector<Words> expected = {{"cmd", "a_word_past_small_strings", "b", "c", "d", "e"}, {"cmd", "f"}, {"cmd"},
+                                         {"inner", "x", "y", "z", "w"},    {"outer", "-e", "g h"}, {"cmd", "i", "j"}};
+    EXPECT_EQ(calls, expected);
 }
 
 TEST_F(ScriptTest, StatementsOfOneLineRunInOrderWithTheirOwnWords) {
@@ -350,6 +454,16 @@ public:
     }
 };
 
+// A plug-in command that only answers.
+class AnsweringCommand : public VPxCommand {
+public:
+    static void* create() { return new AnsweringCommand; }
+    VStatus doIt(const VArgList&) override {
+        setResult(VString("answered"));
+        return VStatus();
+    }
+};
+
 TEST_F(ScriptTest, PluginCommandsRunScriptsInsideScriptsToALimit) {
     static const int owner = 0;
     ASSERT_TRUE(CommandEngine::instance().registerPluginCommand("Scripting", ScriptingCommand::create, &owner));
@@ -361,6 +475,13 @@ TEST_F(ScriptTest, PluginCommandsRunScriptsInsideScriptsToALimit) {
     EXPECT_EQ(VGlobal::executeCommand("string $self = \"Scripting $self\"; Scripting $self", result), VStatus::kFailure);
     EXPECT_EQ(lastError(), "scripts run inside each other too deeply");
     EXPECT_EQ(scriptingRuns, ScriptInterpreter::kMaxRunDepth);
+    ASSERT_TRUE(CommandEngine::instance().deregisterPluginCommand("Scripting", &owner));
+
+    // The command just run, deregistered, is unknown; registered again, its new creator runs.
+    EXPECT_EQ(VGlobal::executeCommand("Scripting \"print here\"", result), VStatus::kFailure);
+    EXPECT_EQ(lastError(), "Cannot find procedure \"Scripting\".");
+    ASSERT_TRUE(CommandEngine::instance().registerPluginCommand("Scripting", AnsweringCommand::create, &owner));
+    EXPECT_EQ(run("Scripting \"print here\"")[0], "answered");
     ASSERT_TRUE(CommandEngine::instance().deregisterPluginCommand("Scripting", &owner));
 }
 

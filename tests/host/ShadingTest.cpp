@@ -3,6 +3,8 @@
 
 #include "tests/host/DeformerTestSupport.h"
 
+#include "host/src/scene/SetMembers.h"
+
 #include <vexa/VDGModifier.h>
 #include <vexa/VFnPhongShader.h>
 #include <vexa/VFnSet.h>
@@ -348,6 +350,55 @@ TEST_F(ShadingTest, ForcingFindsTheGroupsOfEveryShapeAmongMany) {
     }
     EXPECT_EQ(run("sets -q first"), "") << "every shape left the first group";
     EXPECT_EQ(run("sets -q second").substr(0, 16), "s0Shape s1Shape ");
+}
+
+// A set edit takes members on the path it has just found valid as alive; a member whose path
+// died stays dead beside it, though it stands on the same shape.
+TEST_F(ShadingTest, MembersOnADeadPathStayDeadBesideACheckedPath) {
+    const VObject shape = makeStrip("body", 2);
+    const VDagPath before = pathOf(shape);
+    makeTransform("holder");
+    run("parent body holder");
+    const VDagPath after = pathOf(shape);
+    ASSERT_FALSE(before.isValid());
+    ASSERT_TRUE(after.isValid());
+    vexa_host::SetMembers members;
+    ASSERT_TRUE(members.add(vexa_host::dagItem(before)));
+    const auto any = [](const vexa_host::SelectionItem&) { return true; };
+    EXPECT_FALSE(members.anyOn(shape, any));
+    EXPECT_FALSE(members.anyOn(shape, any, &after));
+    ASSERT_TRUE(members.add(vexa_host::dagItem(after)));
+    EXPECT_TRUE(members.anyOn(shape, any, &after));
+    EXPECT_TRUE(members.anyOn(shape, any));
+}
+
+// Each component text gives its own elements, whatever the text read before it held (the
+// component of one let go may be taken again for the next).
+TEST_F(ShadingTest, EachComponentTextGivesItsOwnElements) {
+    makeStrip("body", 40);
+    const auto textsOf = [](const VSelectionList& list) {
+        VStringArray texts;
+        list.getSelectionStrings(texts);
+        std::vector<std::string> result;
+        for (const VString& text : texts) result.push_back(text.str());
+        return result;
+    };
+    {
+        VSelectionList many;
+        ASSERT_TRUE(many.add("body.f[0:39]"));
+    }
+    VSelectionList one;
+    ASSERT_TRUE(one.add("body.f[3]"));
+    EXPECT_EQ(textsOf(one), std::vector<std::string>{"bodyShape.f[3]"});
+    {
+        VSelectionList points;
+        ASSERT_TRUE(points.add("body.vtx[0:30]"));
+        EXPECT_EQ(textsOf(points), std::vector<std::string>{"bodyShape.vtx[0:30]"});
+    }
+    VSelectionList next;
+    ASSERT_TRUE(next.add("body.f[4]"));
+    EXPECT_EQ(textsOf(next), std::vector<std::string>{"bodyShape.f[4]"});
+    EXPECT_EQ(textsOf(one), std::vector<std::string>{"bodyShape.f[3]"}) << "a component still held is not taken again";
 }
 
 TEST_F(ShadingTest, SetFunctionSetHoldsMembersByKind) {

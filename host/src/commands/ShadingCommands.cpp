@@ -9,7 +9,6 @@
 #include "host/src/shading/SetMembership.h"
 #include "host/src/shading/ShadingNodes.h"
 
-#include <cstring>
 
 namespace vexa_host {
 
@@ -53,6 +52,39 @@ VStatus listMembers(const CommandFlags& flags, CommandResult& result) {
     return VStatus();
 }
 
+// The item list of one set edit. A plug-in forces polygons into groups one command at a time,
+// so the list is kept between edits and asks no heap block once grown; it is emptied when the
+// edit ends, holding nothing past its command. An edit inside an edit takes a list of its own.
+class EditItems {
+public:
+    EditItems() : shared_(!inUse()), items_(shared_ ? kept() : own_) {
+        if (shared_) inUse() = true;
+    }
+    ~EditItems() {
+        if (!shared_) return;
+        items_.clear();
+        inUse() = false;
+    }
+    EditItems(const EditItems&) = delete;
+    EditItems& operator=(const EditItems&) = delete;
+
+    std::vector<SelectionItem>& list() { return items_; }
+
+private:
+    static std::vector<SelectionItem>& kept() {
+        static std::vector<SelectionItem> items;
+        return items;
+    }
+    static bool& inUse() {
+        static bool used = false;
+        return used;
+    }
+
+    const bool shared_;
+    std::vector<SelectionItem> own_;
+    std::vector<SelectionItem>& items_;
+};
+
 // "sets -e -forceElement|-addElement|-remove SET items": the items (or the active selection).
 VStatus editMembers(const CommandFlags& flags) {
     const char* const edits[] = {"-fe", "-add", "-rm"};
@@ -63,10 +95,11 @@ VStatus editMembers(const CommandFlags& flags) {
     if (edit == nullptr || *edit == '\0') return commandError("sets", "an edit takes one of -forceElement, -addElement, -remove");
     Node* set = nullptr;
     if (VStatus status = nodeNamed(*flags.firstValue(edit), set); !status) return commandError("sets", status.errorString().str());
-    std::vector<SelectionItem> items;
+    EditItems editItems;
+    std::vector<SelectionItem>& items = editItems.list();
     if (VStatus status = positionalItems(flags, items); !status) return commandError("sets", status.errorString().str());
-    const bool removing = std::strcmp(edit, "-rm") == 0;
-    const bool forcing = std::strcmp(edit, "-fe") == 0;
+    const bool removing = edit == edits[2];  // edit is one of the names above
+    const bool forcing = edit == edits[0];
     for (const SelectionItem& item : items) {
         VStatus status = removing ? removeSetMember(*set, item) : addSetMember(*set, item, forcing);
         if (!status) return commandError("sets", selectionText(item) + ": " + status.errorString().str());
@@ -103,10 +136,11 @@ VStatus makeSet(const CommandFlags& flags, CommandResult& result) {
 }
 
 VStatus setsCommand(const VArgList& args, CommandResult& result) {
+    // The flags of an edit first: an import sends "sets -e -forceElement" for every run of polygons.
     static const std::vector<FlagSpec> table = {
-        {"-q", "-query", 0},          {"-e", "-edit", 0},         {"-n", "-name", 1},
-        {"-r", "-renderable", 1},     {"-nss", "-noSurfaceShader", 1}, {"-em", "-empty", 0},
-        {"-fe", "-forceElement", 1},  {"-add", "-addElement", 1}, {"-rm", "-remove", 1}};
+        {"-e", "-edit", 0},           {"-fe", "-forceElement", 1}, {"-add", "-addElement", 1},
+        {"-rm", "-remove", 1},        {"-q", "-query", 0},         {"-n", "-name", 1},
+        {"-r", "-renderable", 1},     {"-nss", "-noSurfaceShader", 1}, {"-em", "-empty", 0}};
     CommandFlags flags;
     VStatus status;
     if (!readCommandFlags("sets", args, table, flags, status)) return status;

@@ -101,9 +101,36 @@ std::vector<AttributePtr> spotLightAttributes() {
 
 // ---- components --------------------------------------------------------------------------
 
+// The digits of an index from `at`, nine at most (a tenth is left where it stands), read as
+// they are scanned. Moves `at` past them; false without one.
+bool readDigits(const std::string& text, size_t& at, int& value) {
+    constexpr size_t kMostDigits = 9;
+    const size_t begin = at;
+    value = 0;
+    const auto digitAt = [&text](size_t i) { return static_cast<unsigned>(static_cast<unsigned char>(text[i])) - '0'; };
+    for (; at < text.size() && at - begin < kMostDigits && digitAt(at) <= 9; ++at) {
+        value = value * 10 + static_cast<int>(digitAt(at));
+    }
+    return at > begin;
+}
+
+// "[n]" or "[a:b]" with indices that hold, the forms a set edit names one polygon or one run by,
+// read in one scan of their digits. Anything else is left to readRange's general reading, which
+// says what is wrong: both read a text they both take alike.
+bool readPlainRange(const std::string& text, size_t& at, int count, int& first, int& last) {
+    size_t scan = at + 1;  // past the bracket
+    if (!readDigits(text, scan, first)) return false;
+    last = first;
+    if (scan < text.size() && text[scan] == ':' && !readDigits(text, ++scan, last)) return false;
+    if (scan >= text.size() || text[scan] != ']' || last < first || last >= count) return false;
+    at = scan + 1;
+    return true;
+}
+
 // One bracketed index: a number, "a:b" or "*" (every index below count). Moves `at` past it.
 bool readRange(const std::string& text, size_t& at, int count, int& first, int& last, std::string& error) {
     if (at >= text.size() || text[at] != '[') return false;
+    if (readPlainRange(text, at, count, first, last)) return true;
     // The closing bracket and the first colon before it, in one pass.
     const size_t begin = at + 1;
     size_t close = begin;
@@ -155,6 +182,18 @@ VStatus malformed(const std::string& text, const std::string& error) {
     return VStatus(VStatus::kInvalidParameter, "the component " + text + (error.empty() ? " is malformed" : ": " + error));
 }
 
+// A new component for a text. Set edits name a polygon per command, and the component is gone
+// once merged into a member: the last one made is taken again when nothing else holds it.
+std::shared_ptr<SingleIndexedComponent> newComponent(VFn::Type type) {
+    static std::shared_ptr<SingleIndexedComponent> last;
+    if (last != nullptr && last.use_count() == 1) {
+        last->reset(type);
+    } else {
+        last = std::make_shared<SingleIndexedComponent>(type);
+    }
+    return last;
+}
+
 VStatus parseMeshComponent(const VDagPath& path, const std::string& text, VObject& component) {
     Node* node = shapeNodeOf(path);
     if (node == nullptr || !node->hasFn(VFn::kMesh)) return notMine();
@@ -167,9 +206,9 @@ VStatus parseMeshComponent(const VDagPath& path, const std::string& text, VObjec
     int last = 0;
     std::string error;
     if (!readRange(text, at, count, first, last, error) || at != text.size()) return malformed(text, error);
-    auto record = std::make_shared<SingleIndexedComponent>(polygons ? VFn::kMeshPolygonComponent : VFn::kMeshVertComponent);
+    std::shared_ptr<SingleIndexedComponent> record = newComponent(polygons ? VFn::kMeshPolygonComponent : VFn::kMeshVertComponent);
     for (int i = first; i <= last; ++i) record->add(i);
-    component = VObject(record);
+    component = VObject(std::move(record));
     return VStatus();
 }
 

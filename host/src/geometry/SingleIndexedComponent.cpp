@@ -11,32 +11,38 @@ namespace {
 
 const char* prefixOf(VFn::Type type) { return type == VFn::kMeshPolygonComponent ? "f" : "vtx"; }
 
-void appendNumber(std::string& text, int number) {
-    char digits[16];
-    const char* const end = std::to_chars(digits, digits + sizeof digits, number).ptr;
-    text.append(digits, static_cast<size_t>(end - digits));
+constexpr size_t kMostDigits = 11;                     // of an int, its sign included
+constexpr size_t kMostRangeSize = 2 * kMostDigits + 3;  // "[" number ":" number "]"
+
+// "[first]" or "[first:last]" written into the buffer; answers its length.
+size_t writeRange(char (&buffer)[kMostRangeSize], int first, int last) {
+    char* at = buffer;
+    *at++ = '[';
+    at = std::to_chars(at, at + kMostDigits, first).ptr;
+    if (last != first) {
+        *at++ = ':';
+        at = std::to_chars(at, at + kMostDigits, last).ptr;
+    }
+    *at++ = ']';
+    return static_cast<size_t>(at - buffer);
 }
 
-constexpr size_t kMostRunDigits = 24;  // "[" number ":" number "]"
-
 // Runs of consecutive indices, ascending: "vtx[0:2]", "vtx[5]". A checkerboard of materials
-// gives one run per polygon, so each text is built in place.
+// gives one run per polygon, so each text is made whole at its final size, written once.
 std::vector<std::string> runTexts(const std::string& prefix, std::vector<int> indices) {
     std::sort(indices.begin(), indices.end());
+    size_t runs = indices.empty() ? 0 : 1;
+    for (size_t i = 1; i < indices.size(); ++i) runs += indices[i] != indices[i - 1] + 1 ? 1 : 0;
     std::vector<std::string> texts;
+    texts.reserve(runs);
     for (size_t begin = 0; begin < indices.size();) {
         size_t end = begin;
         while (end + 1 < indices.size() && indices[end + 1] == indices[end] + 1) ++end;
-        std::string text;
-        text.reserve(prefix.size() + kMostRunDigits);
-        text += prefix;
-        text += '[';
-        appendNumber(text, indices[begin]);
-        if (end > begin) {
-            text += ':';
-            appendNumber(text, indices[end]);
-        }
-        text += ']';
+        char range[kMostRangeSize];
+        const size_t rangeSize = writeRange(range, indices[begin], indices[end]);
+        std::string text(prefix.size() + rangeSize, '\0');
+        prefix.copy(&text[0], prefix.size());
+        std::char_traits<char>::copy(&text[prefix.size()], range, rangeSize);
         texts.push_back(std::move(text));
         begin = end + 1;
     }
@@ -52,6 +58,14 @@ const SingleIndexedComponent* SingleIndexedComponent::of(const ObjectRecord* rec
 
 SingleIndexedComponent* SingleIndexedComponent::of(ObjectRecord* record) {
     return const_cast<SingleIndexedComponent*>(of(static_cast<const ObjectRecord*>(record)));
+}
+
+void SingleIndexedComponent::reset(VFn::Type type) {
+    type_ = type;
+    elements_.clear();
+    bits_.clear();
+    held_.clear();
+    complete_ = -1;
 }
 
 bool SingleIndexedComponent::isKind(VFn::Type type) {
@@ -162,7 +176,7 @@ bool SingleIndexedComponent::isComplete() const {
 }
 
 std::vector<int> SingleIndexedComponent::elements() const {
-    if (!elements_.empty() || complete_ < 0) return elements_;
+    if (!elements_.empty() || complete_ < 0) return elements_.toVector();
     std::vector<int> all(static_cast<size_t>(complete_));
     for (int i = 0; i < complete_; ++i) all[static_cast<size_t>(i)] = i;
     return all;

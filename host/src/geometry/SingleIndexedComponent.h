@@ -8,6 +8,7 @@
 // number of elements the shape has: every element must lie below it, and a component with
 // complete data and no elements of its own stands for all of them (0 .. count - 1).
 
+#include "host/src/geometry/IndexList.h"
 #include "host/src/scene/SelectionItems.h"
 
 #include <vexa/VStatus.h>
@@ -31,6 +32,9 @@ public:
     static SingleIndexedComponent* of(ObjectRecord* record);
 
     explicit SingleIndexedComponent(VFn::Type type) : type_(type) {}
+    // Made anew as a component of the type, without elements or complete data; for a holder
+    // that alone refers to it and takes it again (see ShapeTypes' component parser).
+    void reset(VFn::Type type);
 
     VFn::Type apiType() const override { return type_; }
     bool hasFn(VFn::Type type) const override;
@@ -67,7 +71,7 @@ private:
     void markBit(int element);
 
     VFn::Type type_;
-    std::vector<int> elements_;
+    IndexList elements_;
     std::vector<std::uint64_t> bits_;  // empty unless the bitmap answers
     std::unordered_set<int> held_;     // empty unless the set answers
     int complete_ = -1;

@@ -61,21 +61,22 @@ VStatus resolveNodes(const std::string& text, std::vector<SelectionItem>& items)
 // Whether the text may name a plug of the node: its first attribute name is one of the
 // node's. A component text ("f[3]") names none, so it is not read as a plug at all.
 bool mayNamePlug(const Node& node, const std::string& text) {
-    const std::string first = text.substr(0, text.find_first_of(".["));
+    size_t end = 0;
+    while (end < text.size() && text[end] != '.' && text[end] != '[') ++end;
+    const std::string first = text.substr(0, end);
     return !first.empty() && node.findAttribute(first) != nullptr;
 }
 
 // The plug or component that the text after an owner's dot names, added to the items. The
-// owner's path is taken (it is not used again).
-VStatus resolveMember(SelectionItem& owner, const std::string& rest, std::vector<SelectionItem>& items) {
-    auto* node = static_cast<Node*>(owner.node.record().get());
+// owner is its node and, for a DAG node, the path it was found at (taken: not used again).
+VStatus resolveMember(Node* node, bool dag, VDagPath&& ownerPath, const std::string& rest, std::vector<SelectionItem>& items) {
     PlugPath path;
     if (mayNamePlug(*node, rest) && parsePlugPath(*node, rest, path)) {
         items.push_back(plugItem(VPlug(node->self(), std::make_shared<PlugPath>(path))));
         return VStatus();
     }
-    if (owner.kind == SelectionItem::kDagPath) {
-        VDagPath shape = std::move(owner.path);
+    if (dag) {
+        VDagPath shape = std::move(ownerPath);
         if (node->isTransform()) shape.extendToShape();
         for (const ComponentParser& parser : componentParsers()) {
             VObject component;
@@ -187,8 +188,7 @@ VStatus resolveSelection(const std::string& pattern, std::vector<SelectionItem>&
     if (pattern.empty()) return VStatus(VStatus::kInvalidParameter, "empty selection text");
     const size_t dot = pattern.find('.');
     if (Node* owner = plainDagOwner(pattern, dot)) {
-        SelectionItem item = dagItem(firstPathOf(*owner));
-        return resolveMember(item, pattern.substr(dot + 1), items);
+        return resolveMember(owner, true, firstPathOf(*owner), pattern.substr(dot + 1), items);
     }
     std::vector<SelectionItem> nodes;
     if (VStatus status = resolveNodes(pattern.substr(0, dot), nodes); !status) return status;
@@ -198,7 +198,9 @@ VStatus resolveSelection(const std::string& pattern, std::vector<SelectionItem>&
     }
     const std::string rest = pattern.substr(dot + 1);
     for (SelectionItem& owner : nodes) {
-        if (VStatus status = resolveMember(owner, rest, items); !status) return status;
+        auto* node = static_cast<Node*>(owner.node.record().get());
+        const bool dag = owner.kind == SelectionItem::kDagPath;
+        if (VStatus status = resolveMember(node, dag, std::move(owner.path), rest, items); !status) return status;
     }
     return VStatus();
 }

@@ -32,14 +32,17 @@ public:
     bool holds(const SelectionItem& item);
     // The members still alive on the node (a shape's path, components of it), in member order.
     std::vector<SelectionItem> on(const VObject& node) const;
-    // Whether one of them passes the test, asked in member order.
+    // Whether one of them passes the test, asked in member order. A member on the path given
+    // as checked (one the caller has just found valid) is taken as alive without walking its
+    // path again: a set edit asks this of the groups of its one item.
     template <typename Test>
-    bool anyOn(const VObject& node, Test test) const {
+    bool anyOn(const VObject& node, Test test, const VDagPath* checked = nullptr) const {
         auto entry = positions_.find(node.record().get());
         if (entry == positions_.end()) return false;
         for (size_t position : entry->second) {
             const SelectionItem& member = items_[position];
-            if (member.stillExists() && test(member)) return true;
+            const bool alive = checked != nullptr && member.kind == SelectionItem::kDagPath && member.path == *checked;
+            if ((alive || member.stillExists()) && test(member)) return true;
         }
         return false;
     }

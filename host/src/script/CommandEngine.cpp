@@ -101,6 +101,7 @@ VStatus CommandEngine::deregisterPluginCommand(const std::string& name, const vo
     if (it == commands_.end() || it->second.builtin || it->second.owner != owner) {
         return VStatus(VStatus::kFailure, "the command " + name + " is not registered by this plug-in");
     }
+    if (&it->second == lastEntry_) lastEntry_ = nullptr;
     commands_.erase(it);
     return VStatus();
 }
@@ -116,17 +117,26 @@ std::vector<std::string> CommandEngine::commandsOf(const void* owner) const {
 
 bool CommandEngine::exists(const std::string& name) const { return commands_.count(name) != 0; }
 
-VStatus CommandEngine::invoke(const std::string& name, const VArgList& args, CommandResult& result) {
+const CommandEngine::Entry* CommandEngine::entryOf(const std::string& name) {
+    if (lastEntry_ != nullptr && name == lastName_) return lastEntry_;
     auto it = commands_.find(name);
-    if (it == commands_.end()) {
+    if (it == commands_.end()) return nullptr;
+    lastName_ = it->first;
+    lastEntry_ = &it->second;
+    return lastEntry_;
+}
+
+VStatus CommandEngine::invoke(const std::string& name, const VArgList& args, CommandResult& result) {
+    const Entry* entry = entryOf(name);
+    if (entry == nullptr) {
         VMessageLog::add(VMessageLog::kError, VString("Cannot find procedure \"" + name + "\"."));
         return VStatus(VStatus::kFailure, "unknown command " + name);
     }
-    if (it->second.builtin) {
-        const BuiltinCommand command = it->second.builtin;  // a copy: the command may change the table
+    if (entry->builtin) {
+        const BuiltinCommand command = entry->builtin;  // a copy: the command may change the table
         return command(args, result);
     }
-    const VFnPlugin::CommandCreator creator = it->second.creator;
+    const VFnPlugin::CommandCreator creator = entry->creator;
     std::unique_ptr<VPxCommand> command;
     VStatus status = callPlugin("the creator of the command " + name,
                                 [&] { command.reset(static_cast<VPxCommand*>(creator())); });

@@ -79,8 +79,14 @@ private:
         VFnPlugin::CommandCreator creator = nullptr;
         const void* owner = nullptr;
     };
+    // The command's entry, or null. The last one found is kept: a plug-in sends one command
+    // thousands of times in a row. Entries stay in place while others come and go.
+    const Entry* entryOf(const std::string& name);
+
     // Hashed: every command a script runs is looked up here by name.
     std::unordered_map<std::string, Entry> commands_;
+    std::string lastName_;
+    const Entry* lastEntry_ = nullptr;  // null once its command is deregistered
     ScriptRunner runner_;
     std::vector<CommandResult*> running_;
     std::ostream* output_ = nullptr;

@@ -3,8 +3,6 @@
 #include <vexa/VMessageLog.h>
 #include <vexa/VString.h>
 
-#include <cstring>
-
 namespace vexa_host {
 
 namespace {
@@ -15,9 +13,19 @@ bool looksLikeFlag(const std::string& word) {
     return letter >= 'a' && letter <= 'z';
 }
 
+// Two texts compared in place, as strcmp would: flag names are a few letters, shorter than a
+// call into the C library.
+bool sameText(const char* a, const char* b) {
+    while (*a != '\0' && *a == *b) {
+        ++a;
+        ++b;
+    }
+    return *a == *b;
+}
+
 // Flags of a table mostly differ in their first letter: only names that share it are compared.
 bool sameFlag(const std::string& word, const char* name) {
-    return name != nullptr && name[1] == word[1] && std::strcmp(word.c_str(), name) == 0;
+    return name != nullptr && name[1] == word[1] && sameText(word.c_str(), name);
 }
 
 const FlagSpec* lookUp(const std::vector<FlagSpec>& table, const std::string& word) {
@@ -29,8 +37,11 @@ const FlagSpec* lookUp(const std::vector<FlagSpec>& table, const std::string& wo
 
 // Short names mostly differ in their second letter ("-fe", "-add"), compared before the rest.
 bool sameShortName(const char* held, const char* asked) {
-    return held[0] == asked[0] && (held[0] == '\0' || (held[1] == asked[1] && std::strcmp(held, asked) == 0));
+    return held[0] == asked[0] && (held[0] == '\0' || (held[1] == asked[1] && sameText(held, asked)));
 }
+
+// The entry of a word that looks like a flag but is none of the table's.
+const FlagSpec kNotInTable{"", nullptr, 0};
 
 bool isModeFlag(const FlagSpec* spec, const char* name) {
     return spec != nullptr && spec->valueCount == 0 && sameShortName(spec->shortName, name);
@@ -43,30 +54,34 @@ bool CommandFlags::read(const VArgList& args, const std::vector<FlagSpec>& table
     words_ = &words;
     query_ = false;
     edit_ = false;
+    usesBeyond_.clear();
+    useCount_ = 0;
     flags_.clear();
+    flagsMade_ = false;
     positionalBeyond_.clear();
     positionalCount_ = 0;
     positional_.clear();
     positionalCopied_ = false;
-    // Each word's table entry, looked up once (null for a word that is no flag); commands of a
-    // few words keep them on the stack.
+    // Each word's table entry, looked up once (null for a word that is no flag, kNotInTable for
+    // one that is no flag of the table); commands of a few words keep them on the stack.
     constexpr size_t kWordsOnStack = 16;
     const FlagSpec* onStack[kWordsOnStack] = {};
     std::vector<const FlagSpec*> onHeap(words.size() > kWordsOnStack ? words.size() : 0, nullptr);
     const FlagSpec** specs = onHeap.empty() ? onStack : onHeap.data();
     for (size_t i = 0; i < words.size(); ++i) {
-        const FlagSpec* spec = looksLikeFlag(words[i].str()) ? lookUp(table, words[i].str()) : nullptr;
-        specs[i] = spec;
+        if (!looksLikeFlag(words[i].str())) continue;
+        const FlagSpec* spec = lookUp(table, words[i].str());
+        specs[i] = spec != nullptr ? spec : &kNotInTable;
         query_ = query_ || isModeFlag(spec, "-q");
         edit_ = edit_ || isModeFlag(spec, "-e");
     }
     for (size_t i = 0; i < words.size(); ++i) {
-        if (!looksLikeFlag(words[i].str())) {
+        const FlagSpec* spec = specs[i];
+        if (spec == nullptr) {
             addPositional(i);
             continue;
         }
-        const FlagSpec* spec = specs[i];
-        if (spec == nullptr) {
+        if (spec == &kNotInTable) {
             error = "invalid flag " + words[i].str();
             return false;
         }
@@ -75,21 +90,31 @@ bool CommandFlags::read(const VArgList& args, const std::vector<FlagSpec>& table
             error = "the flag " + words[i].str() + " needs " + std::to_string(count) + " value" + (count == 1 ? "" : "s");
             return false;
         }
-        if (flags_.empty()) flags_.reserve(words.size() - i);  // one block for the flags of most commands
-        Flag& flag = flags_.emplace_back();
-        flag.spec = *spec;
-        flag.first = i + 1;
-        flag.count = count;
+        addUse(*spec, i + 1, count);
         i += count;
     }
     return true;
 }
 
-CommandFlags::Flag* CommandFlags::find(const char* shortName) const {
-    for (auto it = flags_.rbegin(); it != flags_.rend(); ++it) {
-        if (sameShortName(it->spec.shortName, shortName)) return &*it;
+const CommandFlags::Use* CommandFlags::find(const char* shortName) const {
+    for (size_t index = useCount_; index > 0; --index) {
+        const Use& use = useAt(index - 1);
+        if (sameShortName(use.spec.shortName, shortName)) return &use;
     }
     return nullptr;
+}
+
+void CommandFlags::addUse(const FlagSpec& spec, size_t first, size_t count) {
+    Use use;
+    use.spec = spec;
+    use.first = first;
+    use.count = count;
+    if (useCount_ < kUsesInPlace) {
+        usesInPlace_[useCount_] = use;
+    } else {
+        usesBeyond_.push_back(use);
+    }
+    ++useCount_;
 }
 
 void CommandFlags::addPositional(size_t at) {
@@ -101,17 +126,13 @@ void CommandFlags::addPositional(size_t at) {
     ++positionalCount_;
 }
 
-void CommandFlags::fillValues(Flag& flag) const {
-    if (flag.values.size() == flag.count) return;
-    flag.values.clear();
-    for (size_t k = flag.first; k < flag.first + flag.count; ++k) flag.values.push_back(word(k));
-}
-
 const std::vector<std::string>* CommandFlags::values(const char* shortName) const {
-    Flag* flag = find(shortName);
-    if (flag == nullptr) return nullptr;
-    fillValues(*flag);
-    return &flag->values;
+    if (find(shortName) == nullptr) return nullptr;
+    const std::vector<Flag>& all = flags();
+    for (auto it = all.rbegin(); it != all.rend(); ++it) {
+        if (sameShortName(it->spec.shortName, shortName)) return &it->values;
+    }
+    return nullptr;
 }
 
 std::string CommandFlags::value(const char* shortName, const std::string& fallback) const {
@@ -120,12 +141,22 @@ std::string CommandFlags::value(const char* shortName, const std::string& fallba
 }
 
 const std::string* CommandFlags::firstValue(const char* shortName) const {
-    const Flag* flag = find(shortName);
-    return flag != nullptr && flag->count > 0 ? &word(flag->first) : nullptr;
+    const Use* use = find(shortName);
+    return use != nullptr && use->count > 0 ? &word(use->first) : nullptr;
 }
 
 const std::vector<CommandFlags::Flag>& CommandFlags::flags() const {
-    for (Flag& flag : flags_) fillValues(flag);
+    if (flagsMade_) return flags_;
+    flags_.reserve(useCount_);
+    for (size_t index = 0; index < useCount_; ++index) {
+        const Use& use = useAt(index);
+        Flag& flag = flags_.emplace_back();
+        flag.spec = use.spec;
+        flag.first = use.first;
+        flag.count = use.count;
+        for (size_t k = use.first; k < use.first + use.count; ++k) flag.values.push_back(word(k));
+    }
+    flagsMade_ = true;
     return flags_;
 }
 

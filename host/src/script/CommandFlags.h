@@ -58,9 +58,19 @@ public:
     const std::string& positionalWord(size_t index) const { return word(positionalAt(index)); }
 
 private:
-    Flag* find(const char* shortName) const;
+    // A flag as read: its table entry and where its values stand among the words.
+    struct Use {
+        FlagSpec spec{"", nullptr, 0};  // a copy: tables may be temporaries
+        size_t first = 0;
+        size_t count = 0;
+    };
+
+    const Use* find(const char* shortName) const;
     const std::string& word(size_t index) const { return (*words_)[index].str(); }
-    void fillValues(Flag& flag) const;
+    void addUse(const FlagSpec& spec, size_t first, size_t count);
+    const Use& useAt(size_t index) const {
+        return index < kUsesInPlace ? usesInPlace_[index] : usesBeyond_[index - kUsesInPlace];
+    }
     void addPositional(size_t at);
     size_t positionalAt(size_t index) const {
         return index < kPositionalInPlace ? positionalInPlace_[index] : positionalBeyond_[index - kPositionalInPlace];
@@ -69,7 +79,14 @@ private:
     bool query_ = false;
     bool edit_ = false;
     const std::vector<VString>* words_ = nullptr;
-    mutable std::vector<Flag> flags_;  // values filled on demand
+    // The flags in the order read: the first few in place (a command names a handful), the
+    // rest in a list, so that reading them asks no heap block.
+    static constexpr size_t kUsesInPlace = 4;
+    Use usesInPlace_[kUsesInPlace];
+    std::vector<Use> usesBeyond_;
+    size_t useCount_ = 0;
+    mutable std::vector<Flag> flags_;  // with their values, made on demand (flags(), values())
+    mutable bool flagsMade_ = false;
     // Where the positional words stand among the words: the first few in place (most commands
     // name one or two), the rest in a list.
     static constexpr size_t kPositionalInPlace = 4;

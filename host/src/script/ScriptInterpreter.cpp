@@ -64,15 +64,30 @@ VStatus ScriptInterpreter::run(const std::string& text, CommandResult& result, c
                                const std::string& source) {
     result.clear();
     if (depth_ >= kMaxRunDepth) return commandFailure("scripts run inside each other too deeply");
+    // One command of literal words, the form a plug-in sends thousands of, goes from the
+    // scanner to the command without a parsed block. Script files keep the block, whose
+    // statements know their places for the error that names where the file stops.
+    std::string name;
+    VStringArray& words = words_[static_cast<size_t>(depth_)];
+    const bool literal = source.empty() && ScriptParser::parseLiteralCommand(text, name, words);
     ScriptBlock& block = blocks_[static_cast<size_t>(depth_)];
     std::string error;
-    if (!ScriptParser::parse(text, block, error)) {
+    if (!literal && !ScriptParser::parse(text, block, error)) {
         return commandFailure("Syntax error: " + error + (source.empty() ? "" : " of " + source));
     }
     if (depth_ == 0 && HostPreferences::instance().commandEcho) VMessageLog::add(VMessageLog::kInfo, VString(text));
     ++depth_;
     const ScriptStatement* failed = nullptr;
-    const VStatus status = runBlock(block, result, afterEach, &failed, true);
+    VStatus status;
+    if (literal) {
+        VArgList args(std::move(words));
+        status = invoker_(name, args, result);
+        // The list is this run's own: its room is taken back for the next command at this depth.
+        words = std::move(const_cast<VStringArray&>(args.arguments()));
+        if (afterEach) afterEach(result);
+    } else {
+        status = runBlock(block, result, afterEach, &failed, true);
+    }
     --depth_;
     if (failed != nullptr && !source.empty()) {
         VMessageLog::add(VMessageLog::kError, VString(source + " stops at " + ScriptParser::placeOf(text, failed->offset)));

@@ -82,6 +82,8 @@ private:
     // The parsed text of the run at each depth, kept between runs so that its storage serves
     // the next run at that depth (a plug-in sends thousands of commands, one at a time).
     std::array<ScriptBlock, kMaxRunDepth> blocks_;
+    // The words of a literal command at each depth, kept in the same way.
+    std::array<VStringArray, kMaxRunDepth> words_;
 };
 
 }  // namespace vexa_host

@@ -10,7 +10,16 @@ namespace {
 
 // What each byte is to the scanner, looked up once per character: the words and strings of
 // a command are scanned a byte at a time.
-enum CharClass : unsigned char { kBlank = 1, kEndsWord = 2, kEndsStringRun = 4, kNameStart = 8, kNameChar = 16, kDigit = 32 };
+enum CharClass : unsigned char {
+    kBlank = 1,
+    kEndsWord = 2,
+    kEndsStringRun = 4,
+    kNameStart = 8,
+    kNameChar = 16,
+    kDigit = 32,
+    kOpensNonLiteral = 64,  // at the start of an argument: something to evaluate, or an error
+    kNul = 128,             // the byte that ends every text, and that may stand inside one
+};
 
 struct CharTable {
     unsigned char classes[256] = {};
@@ -22,6 +31,8 @@ struct CharTable {
         for (int c = 'A'; c <= 'Z'; ++c) classes[c] |= kNameStart | kNameChar;
         classes[static_cast<unsigned char>('_')] |= kNameStart | kNameChar;
         for (int c = '0'; c <= '9'; ++c) classes[c] |= kNameChar | kDigit;
+        for (const char c : {';', '`', '(', '$', ')', ',', '{', '}'}) classes[static_cast<unsigned char>(c)] |= kOpensNonLiteral;
+        classes[0] = kNul;
     }
 };
 constexpr CharTable kChars;
@@ -37,6 +48,16 @@ bool endsWord(char c) { return is(c, kEndsWord); }
 template <size_t N>
 bool isWord(const std::string& word, const char (&keyword)[N]) {
     return word.size() == N - 1 && std::char_traits<char>::compare(word.data(), keyword, N - 1) == 0;
+}
+
+// A word written over the one the list holds at its place, in the room that word already has:
+// the interpreter keeps a literal command's list for the next command, so a stream of
+// commands stops asking the heap for their words. The list's words are not const objects;
+// only VString's accessor is.
+void setWord(VString& word, const char* bytes, size_t size) {
+    auto& text = const_cast<std::string&>(word.str());
+    text.clear();
+    text.append(bytes, size);  // the word never lies inside the text it is written over
 }
 
 char escaped(char c) {
@@ -65,6 +86,60 @@ public:
         return read;
     }
     const std::string& error() const { return error_; }
+
+    // One command of literal words (see ScriptParser::parseLiteralCommand), read with the
+    // scanners that the general parse uses; false as soon as anything else shows. Where each
+    // word lies is found first, so that the words are made once, in place.
+    bool literalCommand(std::string& name, VStringArray& words) {
+        skipBlanks();
+        name = this->name();
+        if (name.empty() || isWord(name, "global") || isWord(name, "string") || isWord(name, "int") || isWord(name, "float")) {
+            return false;
+        }
+        if (!atEnd() && !endsWord(peek())) return false;  // a call "name(", or a malformed name
+        struct Span {
+            size_t start;  // an escaped string: where its opening quote stands
+            size_t size;
+            bool escaped;
+        };
+        constexpr size_t kMostWords = 16;
+        Span spans[kMostWords];
+        size_t count = 0;
+        while (true) {
+            skipBlanks();
+            if (atEnd()) break;
+            if (is(peek(), kOpensNonLiteral) || count == kMostWords) return false;
+            Span& span = spans[count++];
+            const size_t start = pos_;
+            if (peek() != '"') {
+                pos_ = scanUntil(pos_, kEndsWord);
+                span = {start, pos_ - start, false};
+                continue;
+            }
+            const size_t stop = scanUntil(pos_ + 1, kEndsStringRun);
+            if (stop < text_.size() && text_[stop] == '"') {
+                span = {start + 1, stop - start - 1, false};
+                pos_ = stop + 1;
+                continue;
+            }
+            std::string checked;
+            if (!stringLiteral(checked)) return false;
+            span = {start, 0, true};
+        }
+        words.setLength(static_cast<unsigned>(count));
+        for (size_t i = 0; i < count; ++i) {
+            const Span& span = spans[i];
+            if (!span.escaped) {
+                setWord(words[static_cast<unsigned>(i)], text_.data() + span.start, span.size);
+                continue;
+            }
+            std::string text;
+            pos_ = span.start;
+            stringLiteral(text);
+            words[static_cast<unsigned>(i)] = VString(std::move(text));
+        }
+        return true;
+    }
 
 private:
     bool readStatements(ScriptBlock& statements, size_t& used) {
@@ -142,20 +217,24 @@ private:
     }
 
     // The first position from `from` on whose byte is not of the class (or the end), scanned
-    // through a pointer so that the text's size and place are read once.
+    // through a pointer. The NUL byte after the text is of no class the scans ask for, so it
+    // stops them without a check of the end at every byte.
     size_t scanWhile(size_t from, CharClass what) const {
-        const char* const begin = text_.data();
-        const char* const end = begin + text_.size();
+        const char* const begin = text_.c_str();
         const char* at = begin + from;
-        while (at != end && is(*at, what)) ++at;
+        while (is(*at, what)) ++at;
         return static_cast<size_t>(at - begin);
     }
-    // The same, up to the first byte of the class.
+    // The same, up to the first byte of the class; a NUL inside the text is stepped over.
     size_t scanUntil(size_t from, CharClass what) const {
-        const char* const begin = text_.data();
+        const char* const begin = text_.c_str();
         const char* const end = begin + text_.size();
         const char* at = begin + from;
-        while (at != end && !is(*at, what)) ++at;
+        while (true) {
+            while (!is(*at, static_cast<CharClass>(what | kNul))) ++at;
+            if (at == end || *at != '\0') break;
+            ++at;
+        }
         return static_cast<size_t>(at - begin);
     }
 
@@ -427,6 +506,11 @@ bool ScriptParser::parse(const std::string& text, ScriptBlock& block, std::strin
     if (reader.block(block)) return true;
     error = reader.error();
     return false;
+}
+
+bool ScriptParser::parseLiteralCommand(const std::string& text, std::string& name, VStringArray& words) {
+    Reader reader(text, 0, text, 0);
+    return reader.literalCommand(name, words);
 }
 
 void ScriptParser::lineAndColumn(const std::string& text, size_t offset, size_t& line, size_t& column) {

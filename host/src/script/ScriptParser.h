@@ -24,6 +24,7 @@
 // (lines and columns count from 1, columns in bytes). Nesting (parentheses, substitutions)
 // is limited to kMaxNesting levels.
 
+#include <vexa/VStringArray.h>
 #include <vexa/VexaExport.h>
 
 #include <cstddef>
@@ -62,6 +63,11 @@ public:
     // incomplete and not to be run. The block's earlier statements are replaced (their storage
     // is reused).
     static bool parse(const std::string& text, ScriptBlock& block, std::string& error);
+    // Reads a text that is one command of literal words (plain words and strings, nothing to
+    // evaluate, no ";") into its name and words, as parse() and a run of its statement would
+    // give them, without a block. False for any other text, which parse() then reads and
+    // refuses with its error where it is malformed; name and words are then unspecified.
+    static bool parseLiteralCommand(const std::string& text, std::string& name, VStringArray& words);
     // The line and column (from 1) of a byte offset of a text, and the same as "line L, column C".
     static void lineAndColumn(const std::string& text, size_t offset, size_t& line, size_t& column);
     static std::string placeOf(const std::string& text, size_t offset);

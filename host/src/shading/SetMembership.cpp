@@ -121,16 +121,16 @@ bool touchedBy(const SelectionItem& member, const SelectionItem& item, const Sin
 
 // Takes the item (a shape, or elements of it) out of every other shading group. Groups whose
 // members it leaves alone (a polygon forced into one group of a checkerboard is in no other)
-// are only looked at.
-void leaveOtherGroups(const Node& group, const SelectionItem& item) {
+// are only looked at. checked: the item's path, when the caller has found it valid.
+void leaveOtherGroups(const Node& group, const SelectionItem& item, const VDagPath* checked) {
     const auto* forced = SingleIndexedComponent::of(item.component.record().get());
     Node* shape = liveNodeOf(item.node);
     if (shape == nullptr) return;
-    GroupsOfShapes::instance().forEachOf(*shape, [&group, &item, forced](Node& other) {
+    GroupsOfShapes::instance().forEachOf(*shape, [&group, &item, forced, checked](Node& other) {
         if (&other == &group) return;
         SetMembers* members = membersOf(other);
         const auto touched = [&item, forced](const SelectionItem& member) { return touchedBy(member, item, forced); };
-        if (!members->anyOn(item.node, touched)) return;
+        if (!members->anyOn(item.node, touched, checked)) return;
         for (const SelectionItem& member : members->on(item.node)) {
             if (member.kind != SelectionItem::kDagPath || member.path != item.path) continue;
             if (item.component.isNull() || member.sameAs(item)) {
@@ -146,10 +146,13 @@ void leaveOtherGroups(const Node& group, const SelectionItem& item) {
 }
 
 // The group holds the whole shape of the item already (so its elements too).
-bool holdsWhole(const SetMembers& members, const SelectionItem& item) {
-    return members.anyOn(item.node, [&item](const SelectionItem& member) {
-        return member.kind == SelectionItem::kDagPath && member.path == item.path && member.component.isNull();
-    });
+bool holdsWhole(const SetMembers& members, const SelectionItem& item, const VDagPath* checked) {
+    return members.anyOn(
+        item.node,
+        [&item](const SelectionItem& member) {
+            return member.kind == SelectionItem::kDagPath && member.path == item.path && member.component.isNull();
+        },
+        checked);
 }
 
 VStatus addToDeformer(Node& set, const SelectionItem& item) {
@@ -162,12 +165,14 @@ VStatus addToDeformer(Node& set, const SelectionItem& item) {
     return shape != nullptr ? attachGeometry(*deformer, *shape, false, index) : VStatus();
 }
 
-// Puts a shape or elements of it into a shading group.
-void addRenderable(Node& group, SetMembers& members, const SelectionItem& shape, bool force) {
-    if (force) leaveOtherGroups(group, shape);
+// Puts a shape or elements of it into a shading group. pathChecked: the shape's path has just
+// been found valid, so members on that path need no second look.
+void addRenderable(Node& group, SetMembers& members, const SelectionItem& shape, bool force, bool pathChecked) {
+    const VDagPath* checked = pathChecked ? &shape.path : nullptr;
+    if (force) leaveOtherGroups(group, shape, checked);
     // A member merged into one on the same shape: the group was noted for the shape then.
     bool merged = false;
-    if (!holdsWhole(members, shape) && members.add(shape, &merged) && !merged) {
+    if (!holdsWhole(members, shape, checked) && members.add(shape, &merged) && !merged) {
         if (Node* node = liveNodeOf(shape.node)) GroupsOfShapes::instance().note(*node, group);
     }
 }
@@ -207,12 +212,12 @@ VStatus addSetMember(Node& set, const SelectionItem& item, bool force) {
     // A shape (or elements of it) is added as it is, without a list of one.
     const Node* node = item.kind == SelectionItem::kDagPath ? liveEndOf(item.path) : nullptr;
     if (node != nullptr && !node->isTransform()) {
-        addRenderable(set, *members, item, force);
+        addRenderable(set, *members, item, force, true);  // stillExists checked its path above
         return VStatus();
     }
     std::vector<SelectionItem> shapes;
     if (VStatus status = renderableItems(item, shapes); !status) return status;
-    for (const SelectionItem& shape : shapes) addRenderable(set, *members, shape, force);
+    for (const SelectionItem& shape : shapes) addRenderable(set, *members, shape, force, false);
     return VStatus();
 }
 
