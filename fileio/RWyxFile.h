@@ -447,6 +447,8 @@ private:
     // Where the next binary value of the current field starts, with the end of the field's
     // values; null when the file is not binary, no field is current or no value is left.
     const unsigned char* NextBinaryValueStart(std::uint64_t& end) const;
+    // Whether a binary value ending at `next` ends where the record lets it.
+    bool EndsInPlace(std::uint64_t next, std::uint64_t end) const;
     // The "#Header" record among the hidden top-level records, when there is one.
     void ReadHeaderInfo();
     void ReadHeaderRecord(const RWyxRecord& record);

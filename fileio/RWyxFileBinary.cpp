@@ -332,19 +332,24 @@ inline const unsigned char* RWyxFile::NextBinaryValueStart(std::uint64_t& end) c
     return reinterpret_cast<const unsigned char*>(data_.get()) + level.cursor.offset;
 }
 
+// Whether the next value, ending at `next`, ends as NextBinaryValue would accept it: within
+// the record's values, and the last of them ending exactly where they do.
+bool RWyxFile::EndsInPlace(std::uint64_t next, std::uint64_t end) const {
+    const ReadLevel& level = Level();
+    return next <= end && (level.cursor.index + 1 != index_.At(level.current).valueCount || next == end);
+}
+
 const unsigned char* RWyxFile::PeekFixedValue() const {
     std::uint64_t end = 0;
     const unsigned char* value = NextBinaryValueStart(end);
     if (value == nullptr) {
         return nullptr;
     }
-    const ReadLevel& level = Level();
-    const Cursor& cursor = level.cursor;
+    const Cursor& cursor = Level().cursor;
     const char type = static_cast<char>(value[0]);
     const std::uint64_t size = type == 'S' || type == 'R' ? 0 : FixedValueSize(type);
     const std::uint64_t next = cursor.offset + 1 + size;
-    // As NextBinaryValue would find it: within the record, the last value ending its values.
-    if (size == 0 || next > end || (cursor.index + 1 == index_.At(level.current).valueCount && next != end)) {
+    if (size == 0 || !EndsInPlace(next, end)) {
         return nullptr;
     }
     return value;
@@ -359,8 +364,7 @@ bool RWyxFile::TakeBinaryText(std::string_view& text) {
     }
     const std::uint64_t length = wyx_le::LoadU32(value + 1);
     const std::uint64_t next = cursor.offset + 5 + length;
-    // As NextBinaryValue would find it: within the record, the last value ending its values.
-    if (next > end || (cursor.index + 1 == index_.At(Level().current).valueCount && next != end)) {
+    if (!EndsInPlace(next, end)) {
         return false;
     }
     text = std::string_view(reinterpret_cast<const char*>(value) + 5, static_cast<std::size_t>(length));
