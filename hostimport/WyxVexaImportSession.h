@@ -352,6 +352,9 @@ private:
         VObject shader;
     };
     std::vector<ImportedMaterialRecord> materialCache_;
+    // The text of the last set edit: its room is kept for the next one, as a checkerboard of
+    // materials sends one edit per polygon.
+    VString setEditText_;
     std::unordered_map<const RWyxNode*, std::vector<int>> hostPolygonMaps_;
     std::vector<RWyxNode*> blendShapeFailures_;
     std::vector<std::vector<BindPoseRecord>> bindPoseLists_;

@@ -29,7 +29,6 @@
 #include <vexa/VStringArray.h>
 
 #include <algorithm>
-#include <cstring>
 #include <string>
 #include <utility>
 
@@ -322,13 +321,11 @@ VString WyxVexaImportSession::CreateShadingGroup(const VObject& shaderList, cons
 
 void WyxVexaImportSession::AddToSet(const VString& setName, const VString& member, bool forceElement) {
     if (setName.isEmpty()) return;
-    // Built in one buffer: a checkerboard of materials sends one command per polygon.
-    const char* const head = forceElement ? "sets -e -forceElement " : "sets -e -addElement ";
-    std::string command;
-    command.reserve(std::strlen(head) + setName.length() + member.length() + 8);  // room for quotes and blanks
-    command += head;
-    AppendQuotedScriptText(setName, command);
-    command += "  ";
-    AppendQuotedScriptText(member, command);
-    VGlobal::executeCommand(VString(std::move(command)));
+    setEditText_ = VString();  // emptied, keeping its room
+    setEditText_ += forceElement ? "sets -e -forceElement \"" : "sets -e -addElement \"";
+    AppendScriptLiteralText(setName, setEditText_);
+    setEditText_ += "\"  \"";
+    AppendScriptLiteralText(member, setEditText_);
+    setEditText_ += '"';
+    VGlobal::executeCommand(setEditText_);
 }

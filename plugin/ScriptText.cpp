@@ -1,5 +1,6 @@
 #include "plugin/ScriptText.h"
 
+#include <algorithm>
 #include <string>
 #include <utility>
 
@@ -14,6 +15,10 @@ struct SpecialBytes {
     }
 };
 constexpr SpecialBytes kSpecial;
+
+bool HasSpecial(const std::string& text) {
+    return std::any_of(text.begin(), text.end(), [](char c) { return kSpecial.special[static_cast<unsigned char>(c)]; });
+}
 
 // Runs without a special character are appended whole.
 void AppendLiteral(const std::string& text, std::string& out) {
@@ -51,9 +56,18 @@ VString QuotedScriptText(const VString& text) {
     return VString(std::move(quoted));
 }
 
-// Built in place: the import quotes a name for every run of polygons it assigns.
+// Built in place, without a text of its own.
 void AppendQuotedScriptText(const VString& text, std::string& out) {
     out += '"';
     AppendLiteral(text.str(), out);
     out += '"';
+}
+
+// A text without specials (a node's name, a component) goes in whole.
+void AppendScriptLiteralText(const VString& text, VString& out) {
+    if (HasSpecial(text.str())) {
+        out += ScriptLiteralText(text);
+    } else {
+        out += text;
+    }
 }

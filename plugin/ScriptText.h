@@ -22,5 +22,7 @@ VString ScriptLiteralText(const VString& text);
 VString QuotedScriptText(const VString& text);
 // The same appended to a command being built.
 void AppendQuotedScriptText(const VString& text, std::string& out);
+// ScriptLiteralText appended to a host text; no quotes added.
+void AppendScriptLiteralText(const VString& text, VString& out);
 
 #endif

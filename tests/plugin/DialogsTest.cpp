@@ -121,6 +121,12 @@ TEST_F(DialogsTest, ScriptTextEscapesOncePerLevel) {
     AppendQuotedScriptText("a\tb", command);
     AppendQuotedScriptText("plain", command);
     EXPECT_EQ(command, "sets \"a\\tb\"\"plain\"") << "appended after what the command holds";
+    VString kept = "sets \"";
+    AppendScriptLiteralText("a\tb", kept);
+    kept += "\"\"";
+    AppendScriptLiteralText("plain", kept);
+    kept += '"';
+    EXPECT_EQ(kept.str(), command) << "the host text takes the same bytes";
     // A literal nested in a string variable's literal comes out whole after two readings.
     const VString name = "odd \"name\\";
     const VString inner = "print " + QuotedScriptText(name);
