@@ -372,6 +372,67 @@ TEST_F(ShadingTest, MembersOnADeadPathStayDeadBesideACheckedPath) {
     EXPECT_TRUE(members.anyOn(shape, any));
 }
 
+// An edit in the form an import sends ("sets -e -forceElement SET ITEM"), read straight from
+// its words, does what the general reading of the same flags does, its errors included.
+TEST_F(ShadingTest, TheCommonEditFormAgreesWithTheGeneralReading) {
+    makeStrip("body", 6);
+    run("sets -renderable true -empty -name a; sets -renderable true -empty -name b");
+    run("sets -e -forceElement a body.f[0:5]");
+    run("sets -edit -fe b body.f[1]");
+    run("sets -forceElement b -e body.f[2]");
+    EXPECT_EQ(run("sets -q a"), "bodyShape.f[0] bodyShape.f[3:5]");
+    EXPECT_EQ(run("sets -q b"), "bodyShape.f[1:2]");
+    run("sets -e -addElement a body.f[1]");
+    EXPECT_EQ(run("sets -q b"), "bodyShape.f[1:2]") << "adding forces nothing out";
+    run("sets -e -remove b body.f[1:2]");
+    EXPECT_EQ(run("sets -q b"), "");
+    run("sets -e -add b body.f[2]; sets -e -rm b body.f[2]");
+    EXPECT_EQ(run("sets -q b"), "");
+    const std::string notMember = failure("sets -e -rm a body.f[3]");
+    EXPECT_EQ(notMember, "sets: bodyShape.f[3]: the item is not a member");
+    EXPECT_EQ(failure("sets -rm a -e body.f[3]"), notMember);
+    EXPECT_EQ(failure("sets -e -fe nothing body.f[1]"), failure("sets -fe nothing -e body.f[1]"));
+    EXPECT_EQ(failure("sets -e -fe a body.f[9]"), failure("sets -fe a -e body.f[9]"));
+    EXPECT_EQ(failure("sets -e -fe a nobody"), "sets: no object matches nobody");
+    EXPECT_EQ(failure("sets -e -fe a -bogus"), "sets: invalid flag -bogus") << "an item like a flag is read as one";
+    EXPECT_EQ(run("sets -e -fe a -q"), run("sets -q a")) << "a query flag anywhere makes a query";
+}
+
+// Each set edit names the shape on the path it has at that moment, after a rename and a
+// reparent, though each edit builds its path in the storage the edit before it let go.
+TEST_F(ShadingTest, EachSetEditFindsTheShapeWhereItStandsNow) {
+    makeStrip("body", 4);
+    makeTransform("holder");
+    run("sets -renderable true -empty -name group");
+    const auto members = [this] {
+        VSelectionList list;
+        EXPECT_TRUE(VFnSet(named("group")).getMembers(list, false));
+        VStringArray texts;
+        list.getSelectionStrings(texts);
+        std::string joined;
+        for (unsigned i = 0; i < list.length(); ++i) {
+            VDagPath path;
+            VObject faces;
+            EXPECT_TRUE(list.getDagPath(i, path, faces));
+            joined += path.fullPathName().str() + " " + texts[i].str() + ";";
+        }
+        return joined;
+    };
+    run("sets -e -forceElement group body.f[0]");
+    VFnDependencyNode(named("body")).setName("moved");
+    run("sets -e -forceElement group moved.f[1]");
+    EXPECT_EQ(members(), "|moved|bodyShape bodyShape.f[0:1];");
+    run("parent moved holder");
+    run("sets -e -forceElement group moved.f[3]");
+    EXPECT_EQ(members(), "|holder|moved|bodyShape bodyShape.f[3];") << "the member on the old path died with it";
+    run("sets -e -forceElement group moved.f[2]");
+    EXPECT_EQ(members(), "|holder|moved|bodyShape bodyShape.f[2:3];");
+    // The storage kept for the next edit holds no node: a deleted shape that no set holds goes.
+    const std::weak_ptr<vexa_host::Node> shape = nodeOf(makeStrip("gone", 2))->self();
+    run("sets -e -forceElement group gone.f[0]; sets -e -remove group gone.f[0]; delete gone");
+    EXPECT_TRUE(shape.expired());
+}
+
 // Each component text gives its own elements, whatever the text read before it held (the
 // component of one let go may be taken again for the next).
 TEST_F(ShadingTest, EachComponentTextGivesItsOwnElements) {

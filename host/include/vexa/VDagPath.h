@@ -71,6 +71,8 @@ public:
     // Host side only: the nodes from the top (a child of the world) down.
     explicit VDagPath(std::vector<std::shared_ptr<vexa_host::Node>> nodes) : nodes_(std::move(nodes)) {}
     const std::vector<std::shared_ptr<vexa_host::Node>>& nodes() const { return nodes_; }
+    // Host side only: the nodes taken out with their storage, leaving the path empty.
+    std::vector<std::shared_ptr<vexa_host::Node>> takeNodes() { return std::move(nodes_); }
 
 private:
     std::vector<std::shared_ptr<vexa_host::Node>> nodes_;

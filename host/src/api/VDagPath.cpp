@@ -71,8 +71,9 @@ unsigned VDagPath::length(VStatus* status) const {
     return static_cast<unsigned>(nodes_.size());
 }
 
+// No status is made unless asked for: a set edit asks every item it names for its node.
 VObject VDagPath::node(VStatus* status) const {
-    report(status, nodes_.empty() ? invalidPath() : VStatus());
+    if (status != nullptr) *status = nodes_.empty() ? invalidPath() : VStatus();
     return nodes_.empty() ? VObject() : VObject(nodes_.back());
 }
 

@@ -9,6 +9,8 @@
 #include "host/src/shading/SetMembership.h"
 #include "host/src/shading/ShadingNodes.h"
 
+#include <cstring>
+
 
 namespace vexa_host {
 
@@ -54,7 +56,8 @@ VStatus listMembers(const CommandFlags& flags, CommandResult& result) {
 
 // The item list of one set edit. A plug-in forces polygons into groups one command at a time,
 // so the list is kept between edits and asks no heap block once grown; it is emptied when the
-// edit ends, holding nothing past its command. An edit inside an edit takes a list of its own.
+// edit ends, holding nothing past its command, and its first path's storage goes back for the
+// next edit's path. An edit inside an edit takes a list of its own.
 class EditItems {
 public:
     EditItems() : shared_(!inUse()), items_(shared_ ? kept() : own_) {
@@ -62,6 +65,7 @@ public:
     }
     ~EditItems() {
         if (!shared_) return;
+        if (!items_.empty()) reusePathStorage(std::move(items_.front().path));
         items_.clear();
         inUse() = false;
     }
@@ -85,26 +89,51 @@ private:
     std::vector<SelectionItem>& items_;
 };
 
-// "sets -e -forceElement|-addElement|-remove SET items": the items (or the active selection).
-VStatus editMembers(const CommandFlags& flags) {
-    const char* const edits[] = {"-fe", "-add", "-rm"};
-    const char* edit = nullptr;
-    for (const char* candidate : edits) {
-        if (flags.has(candidate)) edit = edit == nullptr ? candidate : "";
-    }
-    if (edit == nullptr || *edit == '\0') return commandError("sets", "an edit takes one of -forceElement, -addElement, -remove");
+// The edit flags of sets, short and long names; an edit takes one of them.
+const FlagSpec kEditFlags[] = {{"-fe", "-forceElement", 1}, {"-add", "-addElement", 1}, {"-rm", "-remove", 1}};
+
+// The edit of the set named by setName with the items that nameItems puts into the list it is
+// given: edit is the short name of one of kEditFlags.
+template <typename NameItems>
+VStatus editMembers(const char* edit, const std::string& setName, NameItems nameItems) {
     Node* set = nullptr;
-    if (VStatus status = nodeNamed(*flags.firstValue(edit), set); !status) return commandError("sets", status.errorString().str());
+    if (VStatus status = nodeNamed(setName, set); !status) return commandError("sets", status.errorString().str());
     EditItems editItems;
     std::vector<SelectionItem>& items = editItems.list();
-    if (VStatus status = positionalItems(flags, items); !status) return commandError("sets", status.errorString().str());
-    const bool removing = edit == edits[2];  // edit is one of the names above
-    const bool forcing = edit == edits[0];
+    if (VStatus status = nameItems(items); !status) return commandError("sets", status.errorString().str());
+    const bool removing = edit == kEditFlags[2].shortName;
+    const bool forcing = edit == kEditFlags[0].shortName;
     for (const SelectionItem& item : items) {
         VStatus status = removing ? removeSetMember(*set, item) : addSetMember(*set, item, forcing);
         if (!status) return commandError("sets", selectionText(item) + ": " + status.errorString().str());
     }
     return VStatus();
+}
+
+// "sets -e -forceElement|-addElement|-remove SET items": the items (or the active selection).
+VStatus editMembers(const CommandFlags& flags) {
+    const char* edit = nullptr;
+    for (const FlagSpec& candidate : kEditFlags) {
+        if (flags.has(candidate.shortName)) edit = edit == nullptr ? candidate.shortName : "";
+    }
+    if (edit == nullptr || *edit == '\0') return commandError("sets", "an edit takes one of -forceElement, -addElement, -remove");
+    return editMembers(edit, *flags.firstValue(edit), [&flags](std::vector<SelectionItem>& items) { return positionalItems(flags, items); });
+}
+
+// The edit flag of "sets -e <edit flag> SET ITEM", the form an import sends for every run of
+// polygons, or null for any other words. Read as flags, such words give the edit, the set as
+// the flag's value and the one item, which is what the caller takes them for; a set or item
+// that looks like a flag (a mode flag among them would change the reading) sends the words
+// the general way.
+const char* commonEdit(const std::vector<VString>& words) {
+    if (words.size() != 4 || looksLikeFlag(words[2].str()) || looksLikeFlag(words[3].str())) return nullptr;
+    const char* const mode = words[0].asChar();
+    if (std::strcmp(mode, "-e") != 0 && std::strcmp(mode, "-edit") != 0) return nullptr;
+    const char* const edit = words[1].asChar();
+    for (const FlagSpec& candidate : kEditFlags) {
+        if (std::strcmp(edit, candidate.shortName) == 0 || std::strcmp(edit, candidate.longName) == 0) return candidate.shortName;
+    }
+    return nullptr;
 }
 
 VStatus makeSet(const CommandFlags& flags, CommandResult& result) {
@@ -141,6 +170,14 @@ VStatus setsCommand(const VArgList& args, CommandResult& result) {
         {"-e", "-edit", 0},           {"-fe", "-forceElement", 1}, {"-add", "-addElement", 1},
         {"-rm", "-remove", 1},        {"-q", "-query", 0},         {"-n", "-name", 1},
         {"-r", "-renderable", 1},     {"-nss", "-noSurfaceShader", 1}, {"-em", "-empty", 0}};
+    const std::vector<VString>& words = args.arguments().items();
+    if (const char* edit = commonEdit(words)) {
+        const std::string& item = words[3].str();
+        return editMembers(edit, words[2].str(), [&item](std::vector<SelectionItem>& items) {
+            items.clear();
+            return resolveSelection(item, items);
+        });
+    }
     CommandFlags flags;
     VStatus status;
     if (!readCommandFlags("sets", args, table, flags, status)) return status;

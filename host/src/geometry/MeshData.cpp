@@ -331,8 +331,22 @@ namespace {
 // A mesh that no connection reaches shows the geometry it stores (its type's output passes
 // the input through): read straight from the stored value, as a set edit reads the polygon
 // count for every polygon it names. Anything else reads the output plug.
+// The mesh node type, found once: the registry keeps its types for the process's life.
 bool showsOwnGeometry(const Node& node) {
-    return node.alive() && node.incoming().empty() && node.type().name == MeshData::kTypeName;
+    static const NodeType* const meshType = NodeTypeRegistry::instance().find(MeshData::kTypeName);
+    return node.alive() && node.incoming().empty() && &node.type() == meshType;
+}
+
+// The stored "inMesh" of a mesh node. Its place in the node's table is the type's, found with
+// the first node asked for (each later one asks its table straight away); a type without the
+// place reads by key.
+const PlugValue* storedOwnMesh(const Node& node) {
+    static const std::string kInMesh = "inMesh";
+    static const int place = [&node] {
+        const AttributePtr attribute = node.findAttribute(kInMesh);
+        return attribute != nullptr && attribute->longName == kInMesh ? node.valueSlot(*attribute) : -1;
+    }();
+    return place >= 0 ? node.slotValue(place) : node.storedValue(kInMesh);
 }
 
 // The mesh a plug value holds, or null: an exact type check (the class is final), cheaper than
@@ -348,8 +362,7 @@ MeshDataPtr meshIn(const PlugValue& value) {
 
 MeshDataPtr meshOf(const Node& node) {
     if (showsOwnGeometry(node)) {
-        static const std::string kInMesh = "inMesh";
-        const PlugValue* stored = node.storedValue(kInMesh);
+        const PlugValue* stored = storedOwnMesh(node);
         return stored != nullptr ? meshIn(*stored) : nullptr;
     }
     static const std::string kOutMesh = "outMesh";

@@ -50,8 +50,10 @@ constexpr size_t kUsualDepth = 8;  // room for the paths of most scenes without 
 
 // Built straight from the parents (as Scene::firstPath walks them): every command that names
 // a DAG node makes one.
-VDagPath firstPathOf(const Node& node) {
-    std::vector<NodePtr> nodes;
+VDagPath firstPathOf(const Node& node) { return firstPathOf(node, std::vector<NodePtr>()); }
+
+VDagPath firstPathOf(const Node& node, std::vector<NodePtr>&& storage) {
+    std::vector<NodePtr> nodes = std::move(storage);
     nodes.reserve(kUsualDepth);
     for (Node* current = const_cast<Node*>(&node); current != nullptr && !current->isWorld() && current->isDag();) {
         nodes.push_back(current->self());

@@ -22,8 +22,10 @@ VStatus nodeNamed(const std::string& word, Node*& node);
 // The shape a DAG item stands for (its own node, or the one shape below a transform); null
 // for other items.
 Node* shapeOfItem(const SelectionItem& item);
-// A DAG path from the node's first parents.
+// A DAG path from the node's first parents; the second form builds it in the empty storage
+// given, so that a caller with storage to spare asks the heap for none.
 VDagPath firstPathOf(const Node& node);
+VDagPath firstPathOf(const Node& node, std::vector<NodePtr>&& storage);
 
 }  // namespace vexa_host
 

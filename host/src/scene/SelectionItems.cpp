@@ -18,6 +18,12 @@ std::vector<ComponentParser>& componentParsers() {
     return parsers;
 }
 
+// Node storage handed back by reusePathStorage, empty (it holds no node).
+std::vector<NodePtr>& spareNodes() {
+    static std::vector<NodePtr> spare;
+    return spare;
+}
+
 bool globMatch(const char* pattern, const char* text) {
     if (*pattern == '\0') return *text == '\0';
     if (*pattern == '*') return globMatch(pattern + 1, text) || (*text != '\0' && globMatch(pattern, text + 1));
@@ -108,6 +114,13 @@ Node* plainDagOwner(const std::string& pattern, size_t dot) {
 
 void addComponentParser(ComponentParser parser) { componentParsers().push_back(std::move(parser)); }
 
+void reusePathStorage(VDagPath&& path) {
+    std::vector<NodePtr> nodes = path.takeNodes();
+    if (nodes.capacity() <= spareNodes().capacity()) return;
+    nodes.clear();
+    spareNodes() = std::move(nodes);
+}
+
 bool SelectionItem::sameAs(const SelectionItem& other) const {
     if (kind != other.kind) return false;
     switch (kind) {
@@ -188,7 +201,7 @@ VStatus resolveSelection(const std::string& pattern, std::vector<SelectionItem>&
     if (pattern.empty()) return VStatus(VStatus::kInvalidParameter, "empty selection text");
     const size_t dot = pattern.find('.');
     if (Node* owner = plainDagOwner(pattern, dot)) {
-        return resolveMember(owner, true, firstPathOf(*owner), pattern.substr(dot + 1), items);
+        return resolveMember(owner, true, firstPathOf(*owner, std::move(spareNodes())), pattern.substr(dot + 1), items);
     }
     std::vector<SelectionItem> nodes;
     if (VStatus status = resolveNodes(pattern.substr(0, dot), nodes); !status) return status;

@@ -75,6 +75,10 @@ struct SelectionItems {
 // The items a selection text names (see VSelectionList::add): kNotFound when none,
 // kInvalidParameter for a plain name that several DAG nodes carry or a malformed text.
 VEXA_API VStatus resolveSelection(const std::string& pattern, std::vector<SelectionItem>& items);
+// Takes the node storage of a path that is done with, for the next path that resolveSelection
+// makes for a plain owner's member: set edits name a shape's polygons one command at a time,
+// each on a path of its own, and the storage handed back keeps them from asking the heap.
+VEXA_API void reusePathStorage(VDagPath&& path);
 // The text getSelectionStrings gives for an item; a component of several runs gives one text
 // per run (selectionTexts), joined by blanks here.
 VEXA_API std::string selectionText(const SelectionItem& item);

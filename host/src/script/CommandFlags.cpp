@@ -5,13 +5,13 @@
 
 namespace vexa_host {
 
-namespace {
-
 bool looksLikeFlag(const std::string& word) {
     if (word.size() < 2 || word[0] != '-') return false;
     const char letter = static_cast<char>(word[1] | 0x20);  // either case
     return letter >= 'a' && letter <= 'z';
 }
+
+namespace {
 
 // Two texts compared in place, as strcmp would: flag names are a few letters, shorter than a
 // call into the C library.

@@ -97,6 +97,8 @@ private:
     mutable bool positionalCopied_ = false;
 };
 
+// Whether the word is read as a flag: "-" and a letter.
+VEXA_API bool looksLikeFlag(const std::string& word);
 // Reads a boolean word ("true", "on", "yes", non-zero numbers; "false", "off", "no", 0).
 VEXA_API bool readBoolWord(const std::string& word, bool& value);
 // Reads a number word.
