@@ -1,6 +1,6 @@
 #include "plugin/ScriptText.h"
 
-#include <algorithm>
+#include <cstring>
 #include <string>
 #include <utility>
 
@@ -16,9 +16,9 @@ struct SpecialBytes {
 };
 constexpr SpecialBytes kSpecial;
 
-bool HasSpecial(const std::string& text) {
-    return std::any_of(text.begin(), text.end(), [](char c) { return kSpecial.special[static_cast<unsigned char>(c)]; });
-}
+// Whether the text holds a byte to escape; a NUL inside it counts as one too (the text is
+// then escaped whole, which keeps it as it is).
+bool HasSpecial(const std::string& text) { return std::strcspn(text.c_str(), "\\\"\n\t\r") != text.size(); }
 
 // Runs without a special character are appended whole.
 void AppendLiteral(const std::string& text, std::string& out) {

@@ -6,6 +6,7 @@
 #include "host/src/scene/SetMembers.h"
 
 #include <vexa/VDGModifier.h>
+#include <vexa/VFnNumericAttribute.h>
 #include <vexa/VFnPhongShader.h>
 #include <vexa/VFnSet.h>
 #include <vexa/VFnSingleIndexedComponent.h>
@@ -396,6 +397,26 @@ TEST_F(ShadingTest, TheCommonEditFormAgreesWithTheGeneralReading) {
     EXPECT_EQ(failure("sets -e -fe a nobody"), "sets: no object matches nobody");
     EXPECT_EQ(failure("sets -e -fe a -bogus"), "sets: invalid flag -bogus") << "an item like a flag is read as one";
     EXPECT_EQ(run("sets -e -fe a -q"), run("sets -q a")) << "a query flag anywhere makes a query";
+}
+
+// A member text's first name is a plug of the node when the node has an attribute of that name,
+// its type's or its own, whatever texts of other names or types were read before it.
+TEST_F(ShadingTest, AMemberTextNamesAPlugWhereTheNodeHasTheAttribute) {
+    const VObject shape = makeStrip("body", 2);
+    const auto kindOf = [](const char* text) {
+        VSelectionList list;
+        if (!list.add(text)) return std::string("none");
+        VPlug plug;
+        return list.getPlug(0, plug) ? std::string("plug") : std::string("component");
+    };
+    EXPECT_EQ(kindOf("bodyShape.translateX"), "none");
+    EXPECT_EQ(kindOf("body.translateX"), "plug") << "a name the transform's type has";
+    EXPECT_EQ(kindOf("bodyShape.f[1]"), "component");
+    EXPECT_EQ(kindOf("bodyShape.inMesh"), "plug") << "another name of the mesh's type";
+    EXPECT_EQ(kindOf("bodyShape.extra"), "none");
+    VFnNumericAttribute numeric;
+    ASSERT_TRUE(VFnDependencyNode(shape).addAttribute(numeric.create("extra", "ex", VFnNumericAttribute::kDouble)));
+    EXPECT_EQ(kindOf("bodyShape.extra"), "plug") << "the node's own attribute";
 }
 
 // Each set edit names the shape on the path it has at that moment, after a rename and a

@@ -64,13 +64,29 @@ VStatus resolveNodes(const std::string& text, std::vector<SelectionItem>& items)
     return VStatus();
 }
 
+// Whether the type has an attribute of the name. A set edit asks it of one shape's type and
+// one component's letters for every polygon it names, so the last answer is kept: a type's
+// attributes are fixed once it is made, and the registry keeps its types for the process's life.
+bool typeHasAttribute(const NodeType& type, const std::string& name) {
+    static const NodeType* lastType = nullptr;
+    static std::string lastName;
+    static bool lastAnswer = false;
+    if (&type != lastType || name != lastName) {
+        lastAnswer = type.byName.count(name) != 0;
+        lastType = &type;
+        lastName = name;
+    }
+    return lastAnswer;
+}
+
 // Whether the text may name a plug of the node: its first attribute name is one of the
 // node's. A component text ("f[3]") names none, so it is not read as a plug at all.
 bool mayNamePlug(const Node& node, const std::string& text) {
     size_t end = 0;
     while (end < text.size() && text[end] != '.' && text[end] != '[') ++end;
+    if (end == 0) return false;
     const std::string first = text.substr(0, end);
-    return !first.empty() && node.findAttribute(first) != nullptr;
+    return node.dynamicAttributes().empty() ? typeHasAttribute(node.type(), first) : node.findAttribute(first) != nullptr;
 }
 
 // The plug or component that the text after an owner's dot names, added to the items. The
