@@ -321,10 +321,13 @@ VString WyxVexaImportSession::CreateShadingGroup(const VObject& shaderList, cons
 
 void WyxVexaImportSession::AddToSet(const VString& setName, const VString& member, bool forceElement) {
     if (setName.isEmpty()) return;
+    static const VString kForce("sets -e -forceElement \"");
+    static const VString kAdd("sets -e -addElement \"");
+    static const VString kBetween("\"  \"");
     setEditText_ = VString();  // emptied, keeping its room
-    setEditText_ += forceElement ? "sets -e -forceElement \"" : "sets -e -addElement \"";
+    setEditText_ += forceElement ? kForce : kAdd;
     AppendScriptLiteralText(setName, setEditText_);
-    setEditText_ += "\"  \"";
+    setEditText_ += kBetween;
     AppendScriptLiteralText(member, setEditText_);
     setEditText_ += '"';
     VGlobal::executeCommand(setEditText_);

@@ -4,6 +4,7 @@
 #include "host/src/scene/Scene.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace vexa_host {
 
@@ -23,9 +24,9 @@ VStatus itemsNamed(const std::vector<std::string>& words, std::vector<SelectionI
 
 VStatus nodeNamed(const std::string& word, Node*& node) {
     // A plain name that one node carries is that node: commands name their target this way
-    // every time (one set edit per polygon), so it skips the selection's items.
-    const auto special = [](char c) { return c == '.' || c == '|' || c == '*' || c == '?' || c == ':'; };
-    if (!word.empty() && std::none_of(word.begin(), word.end(), special)) {
+    // every time (one set edit per polygon), so it skips the selection's items. A word with a
+    // NUL inside goes the general way too.
+    if (!word.empty() && std::strcspn(word.c_str(), ".|*?:") == word.size()) {
         const std::vector<Node*>& named = Scene::instance().nodesNamed(word);
         if (named.size() == 1 && !named.front()->isWorld()) {
             node = named.front();

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstring>
 #include <iterator>
 #include <utility>
 
@@ -120,8 +121,7 @@ VStatus resolveMember(Node* node, bool dag, VDagPath&& ownerPath, const std::str
 // general way (no dot, a path, a pattern, a name of none or of several nodes).
 Node* plainDagOwner(const std::string& pattern, size_t dot) {
     if (dot == 0 || dot == std::string::npos) return nullptr;
-    const auto special = [](char c) { return c == '|' || c == '*' || c == '?' || c == ':'; };
-    if (std::any_of(pattern.begin(), pattern.begin() + static_cast<std::ptrdiff_t>(dot), special)) return nullptr;
+    if (std::strcspn(pattern.c_str(), "|*?:.") != dot) return nullptr;  // a NUL before the dot too
     const std::vector<Node*>& named = Scene::instance().nodesNamed(pattern.substr(0, dot));
     return named.size() == 1 && named.front()->isDag() ? named.front() : nullptr;
 }
