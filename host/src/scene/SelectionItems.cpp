@@ -93,10 +93,12 @@ bool mayNamePlug(const Node& node, const std::string& text) {
 // The plug or component that the text after an owner's dot names, added to the items. The
 // owner is its node and, for a DAG node, the path it was found at (taken: not used again).
 VStatus resolveMember(Node* node, bool dag, VDagPath&& ownerPath, const std::string& rest, std::vector<SelectionItem>& items) {
-    PlugPath path;
-    if (mayNamePlug(*node, rest) && parsePlugPath(*node, rest, path)) {
-        items.push_back(plugItem(VPlug(node->self(), std::make_shared<PlugPath>(path))));
-        return VStatus();
+    if (mayNamePlug(*node, rest)) {
+        PlugPath path;
+        if (parsePlugPath(*node, rest, path)) {
+            items.push_back(plugItem(VPlug(node->self(), std::make_shared<PlugPath>(path))));
+            return VStatus();
+        }
     }
     if (dag) {
         VDagPath shape = std::move(ownerPath);
@@ -105,7 +107,7 @@ VStatus resolveMember(Node* node, bool dag, VDagPath&& ownerPath, const std::str
             VObject component;
             const VStatus parsed = parser(shape, rest, component);
             if (parsed) {
-                items.push_back(dagItem(std::move(shape), component));
+                items.push_back(dagItem(std::move(shape), std::move(component)));
                 return VStatus();
             }
             // A parser that knows the text but not its indices says why.
@@ -163,12 +165,12 @@ bool SelectionItem::stillExists() const {
     return false;
 }
 
-SelectionItem dagItem(VDagPath path, const VObject& component) {
+SelectionItem dagItem(VDagPath path, VObject component) {
     SelectionItem item;
     item.kind = SelectionItem::kDagPath;
     item.node = path.node();
     item.path = std::move(path);
-    item.component = component;
+    item.component = std::move(component);
     return item;
 }
 

@@ -91,7 +91,7 @@ VEXA_API bool addUnique(std::vector<SelectionItem>& list, const SelectionItem& i
 // in place when held alone refers to its component, else held gets a merged copy (so that a
 // handle given out earlier keeps what it saw). Answers whether it merged.
 VEXA_API bool mergeComponent(SelectionItem& held, const SelectionItem& item);
-VEXA_API SelectionItem dagItem(VDagPath path, const VObject& component = VObject());
+VEXA_API SelectionItem dagItem(VDagPath path, VObject component = VObject());
 VEXA_API SelectionItem nodeItem(const VObject& node);
 VEXA_API SelectionItem plugItem(const VPlug& plug);
 
