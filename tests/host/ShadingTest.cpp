@@ -425,7 +425,7 @@ TEST_F(ShadingTest, EachSetEditFindsTheShapeWhereItStandsNow) {
     makeStrip("body", 4);
     makeTransform("holder");
     run("sets -renderable true -empty -name group");
-    const auto members = [this] {
+    const auto members = [] {
         VSelectionList list;
         EXPECT_TRUE(VFnSet(named("group")).getMembers(list, false));
         VStringArray texts;

@@ -60,11 +60,13 @@ SingleIndexedComponent* SingleIndexedComponent::of(ObjectRecord* record) {
     return const_cast<SingleIndexedComponent*>(of(static_cast<const ObjectRecord*>(record)));
 }
 
+// Only what holds something is cleared: a set edit takes the component again for every polygon
+// it names, and a set of a few elements was never filled.
 void SingleIndexedComponent::reset(VFn::Type type) {
     type_ = type;
     elements_.clear();
     bits_.clear();
-    held_.clear();
+    if (!held_.empty()) held_.clear();
     complete_ = -1;
 }
 
