@@ -275,6 +275,9 @@ public:
         RFCurve* curve = nullptr;
         RWyxTakeNode* waiting = nullptr;
         int channel = 0;  // RWyxTakeNode::Channel
+        // Nothing can drive the plug (its host node has no connections and driven keys are
+        // not protected): a curve without keys has only the plug's lock to look at.
+        bool undriven = false;
         bool HasKeys() const;
         RFCurve* Get() const;
     };
@@ -298,6 +301,10 @@ public:
 private:
     // The locked plug's answer, asked when it must be (kImportShowUI), else from kSetLockedAttrib.
     int DecideAboutLockedPlug(const VString& plugName, bool keyed);
+    // A locked plug without a host curve: the answer decides whether it is unlocked for the
+    // curve (`curve`, or the one of `source` when null).
+    VStatus ImportLockedPlug(VPlug& plug, const PlugCurve& source, RFCurve* curve, bool keyed, int curveType,
+                             double a, double b);
     // The plug (and, when it is still locked, its parent) unlocked; a keyed curve then made on it.
     VStatus UnlockAndCreateCurve(VPlug& plug, RFCurve* curve, int curveType, double a, double b);
     VStatus TransferKeysWithTangents(VFnAnimCurve& hostCurve, const RFCurve& curve, double a, double b);

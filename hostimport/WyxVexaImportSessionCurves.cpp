@@ -220,6 +220,10 @@ VStatus WyxVexaImportSession::ImportPlugCurve(VPlug& plug, const PlugCurve& sour
                                               double b) {
     if (source.curve == nullptr && source.waiting == nullptr) return VStatus(VStatus::kNotFound, "No curve");
     const bool keyed = source.HasKeys();
+    if (source.undriven && !keyed) {
+        return plug.isLocked() ? ImportLockedPlug(plug, source, nullptr, false, curveType, a, b)
+                               : VStatus(VStatus::kNotFound, "No curve");
+    }
     VStatus status;
     VFnAnimCurve hostCurve(plug, &status);
     if (IsDrivenPlug(plug)) return status;
@@ -234,6 +238,11 @@ VStatus WyxVexaImportSession::ImportPlugCurve(VPlug& plug, const PlugCurve& sour
         if (status) return TransferCurveKeys(hostCurve, *curve, a, b, status);
     }
     if (!plug.isLocked()) return keyed ? VStatus(VStatus::kFailure, "Cannot create an animation curve") : status;
+    return ImportLockedPlug(plug, source, curve, keyed, curveType, a, b);
+}
+
+VStatus WyxVexaImportSession::ImportLockedPlug(VPlug& plug, const PlugCurve& source, RFCurve* curve, bool keyed,
+                                               int curveType, double a, double b) {
     const int answer = DecideAboutLockedPlug(plug.name(), keyed);
     if (answer == kKeepAllLocked) return VStatus(VStatus::kFailure, "The attribute stays locked");
     RFCurve* const unlocked = curve != nullptr ? curve : source.Get();

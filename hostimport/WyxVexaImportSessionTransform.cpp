@@ -15,6 +15,7 @@
 #include "curves/RFCurve.h"
 #include "plugin/HostUtilities.h"
 #include "plugin/VexaNode.h"
+#include "plugin/WyxVexaOptions.h"
 #include "scene/RWyxNode.h"
 #include "scene/RWyxNodeLimits.h"
 #include "scene/RWyxTakeNode.h"
@@ -23,6 +24,7 @@
 #include <vexa/VFnAnimCurve.h>
 #include <vexa/VFnTransform.h>
 #include <vexa/VGlobal.h>
+#include <vexa/VPlugArray.h>
 
 #include <cmath>
 
@@ -58,6 +60,14 @@ RMatrix EulerMatrix(double x, double y, double z) {
     RMatrix matrix;
     EulerXYZToMatrix(matrix, x, y, z);
     return matrix;
+}
+
+// Without connections no curve drives a plug of the node, and with driven keys unprotected no
+// driver is asked about.
+bool NothingDrives(const VFnDependencyNode& node) {
+    if (GetPluginOptions()->GetBoolOption(kProtectDrivenKeys)) return false;
+    VPlugArray connected;
+    return node.getConnections(connected) && connected.length() == 0;
 }
 
 // Rotate-plug degrees: radians per UI unit pair of the rotate curves.
@@ -183,12 +193,15 @@ void WyxVexaImportSession::ImportTransformCurves(VFnTransform& transform, RWyxNo
     if (legacyPivot_) CleanUpLegacyPivots(transform, *node);
     RWyxTakeNode* take = node->GetCurrentTakeNode();
     const TransformCurves curves = CurrentTransformCurves(*node);
+    // A take still to be made has no keys: on a host node that nothing can drive, each plug
+    // has only its lock to look at, without a search for its curve or driver.
+    const bool undriven = curves.waiting != nullptr && NothingDrives(transform);
     // The X, Y and Z plugs of a group from the curves of the channels from `first` on.
     const auto importGroup = [&](const char* const names[3], RFCurve* const group[3], int first, int kind, double a,
                                  double b) {
         for (int axis = 0; axis < 3; ++axis) {
-            const PlugCurve curve =
-                curves.waiting != nullptr ? PlugCurve{nullptr, curves.waiting, first + axis} : PlugCurve{group[axis]};
+            const PlugCurve curve = curves.waiting != nullptr ? PlugCurve{nullptr, curves.waiting, first + axis, undriven}
+                                                              : PlugCurve{group[axis]};
             ImportAttributeCurve(transform, names[axis], curve, kind, a, b);
         }
     };

@@ -18,7 +18,8 @@ RString RenameObjectForHost(VexaRenamingStrategy& strategy, RWyxSceneObject& obj
     RNamePair pair(object.GetNameWithoutPrefix());
     strategy.Rename(pair);
     object.ResetName(object.GetNamePrefix() + pair.GetInitial());
-    object.SetName(pair.GetCurrent());
+    // Mostly the host takes the file's name as it is: the reset has given it already.
+    if (pair.GetCurrent() != pair.GetInitial()) object.SetName(pair.GetCurrent());
     return strategy.GetNamespace();
 }
 

@@ -202,7 +202,8 @@ bool RWyxNode::AddChild(RWyxNode* node) {
         error_.SetErrorCode(kErrorCyclicGraph);
         return false;
     }
-    if (RWyxNode* parent = node->GetParent()) {
+    RWyxNode* parent = node->GetParent();
+    if (parent != nullptr) {
         // Whether the subtree may join this node's container is decided before it leaves
         // its present parent as well.
         const int clash = node->FindEntityClash(entity_, false);
@@ -212,7 +213,12 @@ bool RWyxNode::AddChild(RWyxNode* node) {
         }
         parent->RemoveChild(node);
     }
-    return properties_->ConnectSource(node->properties_);
+    // Leaving changes nothing the check looked at (the subtree's own names, gobos named as
+    // other gobos of the container): the link takes its answer.
+    node->joinChecked_ = parent != nullptr;
+    const bool linked = properties_->ConnectSource(node->properties_);
+    node->joinChecked_ = false;
+    return linked;
 }
 
 RWyxNode* RWyxNode::RemoveChild(RWyxNode* node) {

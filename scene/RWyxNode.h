@@ -228,6 +228,7 @@ public:
     // subtree into `entity`; -1 when it may join. Leaving (null) is always allowed.
     int FindEntityClash(RWyxEntityContainer* entity, bool asRoot);
     friend class RWyxEntityContainer;  // keeps the node's link with its node list
+    friend class RWyxNodeProperties;   // asks whether AddChild has checked the subtree's move
 
     // ---- character links -------------------------------------------------------------------------
     // Appends a link; answers its index (-1 when it could not be stored).
@@ -414,6 +415,9 @@ private:
     std::unique_ptr<Evaluated> evaluation_;  // made at the first evaluation
     int evaluationId_ = -1;
     int marked_ = 0;
+    // Set by AddChild while it links a subtree it has found free to join the new parent's
+    // container: the link does not check the same again.
+    bool joinChecked_ = false;
     std::vector<CharacterLink> characterLinks_;
     RError error_;
     RWyxObjectFactory* factory_;

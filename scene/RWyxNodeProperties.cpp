@@ -345,7 +345,8 @@ bool RWyxNodeProperties::SendEvent(const RPlugEventPath* path, const RPlugEvent&
             }
             // The child's subtree joins this node's container once linked: whether it may is
             // decided now, so that a refusal leaves no link behind.
-            const int clash = childNode != nullptr ? childNode->FindEntityClash(entity, false) : -1;
+            const bool checked = childNode != nullptr && childNode->joinChecked_;
+            const int clash = childNode != nullptr && !checked ? childNode->FindEntityClash(entity, false) : -1;
             if (clash >= 0) {
                 node_->GetError().SetErrorCode(clash);
                 return false;

@@ -120,6 +120,37 @@ TEST_F(DagTest, ATransformPathAnswersForItsShapesToo) {
     EXPECT_EQ(count, 2u);
 }
 
+// A function set makes nodes of concrete DAG types only; a shape made under the world gets a
+// transform of its own, and nodes of one type written alike keep each its own values.
+TEST_F(DagTest, CreationRefusesOtherTypesAndGivesAShapeItsTransform) {
+    VFnDagNode dag;
+    VStatus status;
+    for (const char* refused : {"dagNode", "world", "nothing", "objectSet"}) {
+        EXPECT_TRUE(dag.create(refused, VObject(), &status).isNull()) << refused;
+        EXPECT_EQ(status, VStatus::kInvalidParameter) << refused;
+    }
+    const VObject shape = dag.create("locator", "spot", VObject(), &status);
+    ASSERT_TRUE(status);
+    VDagPath path;
+    ASSERT_TRUE(VDagPath::getAPathTo(shape, path));
+    EXPECT_EQ(std::string(path.fullPathName().asChar()), "|locator1|spot");
+
+    std::vector<VObject> made;
+    for (int i = 0; i < 3; ++i) {
+        made.push_back(VFnDagNode().create("transform", VObject(), &status));
+        VFnDependencyNode node(made.back());
+        for (const char* name : {"translateX", "rotateY", "scaleZ", "rotatePivotX", "scalePivotTranslateZ"}) {
+            ASSERT_TRUE(node.findPlug(name).setValue(i + 0.5)) << name;
+        }
+    }
+    for (int i = 0; i < 3; ++i) {
+        const VFnDependencyNode node(made[static_cast<size_t>(i)]);
+        EXPECT_EQ(node.findPlug("scalePivotTranslateZ").asDouble(), i + 0.5);
+        EXPECT_EQ(node.findPlug("translateX").asDouble(), i + 0.5);
+        EXPECT_EQ(node.findPlug("translateY").asDouble(), 0.0);
+    }
+}
+
 TEST_F(DagTest, JointsAnswerEveryTransformNumber) {
     VObject joint = makeNode("joint", "j");
     for (VFn::Type type : {VFn::kJoint, VFn::kTransform, VFn::kAnyTransform, VFn::kDagNode, VFn::kDependencyNode, VFn::kBase}) {

@@ -94,6 +94,33 @@ TEST_F(TransformImportTest, AMergeGivesEachHostCurveOfAStillNodeItsOwnValue) {
     }
 }
 
+// A still node merged onto a host transform without curves or connections: each locked plug
+// is still named in the log, and kept locked or unlocked as the option says.
+TEST_F(TransformImportTest, AStillNodeMergedOntoLockedPlugsAnswersForEachOne) {
+    add(root(), "box");
+    DescribeTake(scene_);
+    const std::string path = folder_.Join("still.wyx");
+    ASSERT_TRUE(WriteScene(factory_, scene_, path));
+    ASSERT_TRUE(run("WYXImport -f \"" + path + "\""));
+    const VFnDependencyNode host(hostPath("box").node());
+    ASSERT_TRUE(host.findPlug("translateY").setLocked(true));
+    ASSERT_TRUE(host.findPlug("rotate").setLocked(true));
+    ASSERT_TRUE(run("WYXImportMode -v merge"));
+    options().SetBoolOption(kSetLockedAttrib, true);
+    ASSERT_TRUE(run("WYXImport -f \"" + path + "\""));
+    const std::string log = logText();
+    EXPECT_NE(log.find("box.translateY: this attribute is locked. Cannot transfer data.\n"), std::string::npos) << log;
+    EXPECT_NE(log.find("box.rotateZ: this attribute is locked. Cannot transfer data.\n"), std::string::npos) << log;
+    EXPECT_EQ(log.find("box.translateX: this attribute is locked"), std::string::npos) << log;
+    EXPECT_TRUE(host.findPlug("translateY").isLocked());
+
+    options().SetBoolOption(kSetLockedAttrib, false);
+    ASSERT_TRUE(run("WYXImport -f \"" + path + "\""));
+    EXPECT_FALSE(host.findPlug("translateY").isLocked());
+    EXPECT_FALSE(host.findPlug("rotateX").isLocked());
+    EXPECT_EQ(VFnAnimCurve(host.findPlug("translateY")).numKeys(), 0u);
+}
+
 // Rotation orders down a chain, pivots with their offsets and a post-rotation on a transform,
 // joints with pre- and post-rotation, a mirror: the host composes each as the file does.
 TEST_F(TransformImportTest, EveryRotationOrderPivotAndJointRotationIsTheFilesTransform) {

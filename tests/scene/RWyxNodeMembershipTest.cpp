@@ -95,6 +95,29 @@ TEST_F(NodeMembershipTest, RefusedLinksLeaveBothSidesAsTheyWere) {
     EXPECT_TRUE(SubtreeIn(arm, scene.get())) << "a detached node linked directly joins";
 }
 
+// A move checks its subtree once, before it leaves: the checks of later links, direct or of a
+// node without a parent, are still made, and a move below its own subtree is still refused.
+TEST_F(NodeMembershipTest, AMoveChecksItsSubtreeOnceAndLaterLinksAgain) {
+    RWyxNode* arm = Node("Arm", Root());
+    RWyxNode* hand = Node("Hand", arm);
+    RWyxNode* elbow = Node("Elbow", Root());
+    ASSERT_TRUE(elbow->AddChild(arm));
+    EXPECT_TRUE(SubtreeIn(arm, scene.get()));
+    EXPECT_FALSE(hand->AddChild(arm));
+    EXPECT_EQ(hand->GetError().GetLastErrorCode(), RWyxNode::kErrorCyclicGraph);
+    EXPECT_EQ(arm->GetParent(), elbow);
+
+    elbow->RemoveChild(arm);
+    Node("Hand", arm);
+    EXPECT_FALSE(Root()->GetProperties()->ConnectSource(arm->GetProperties()));
+    EXPECT_EQ(Root()->GetError().GetLastErrorCode(), RWyxNode::kErrorNodeNameClash);
+    Root()->GetError().ClearError();
+    EXPECT_FALSE(Root()->AddChild(arm));
+    EXPECT_EQ(Root()->GetError().GetLastErrorCode(), RWyxNode::kErrorNodeNameClash);
+    EXPECT_EQ(arm->GetParent(), nullptr);
+    EXPECT_TRUE(SubtreeIn(arm, nullptr));
+}
+
 TEST_F(NodeMembershipTest, SetEntityRefusesNodeClashesBeforeGoboClashesAndMovesNothing) {
     RWyxNode* top = Node("Top");
     RWyxNode* twin = Node("Twin", top);

@@ -52,7 +52,7 @@ VObject VFnDagNode::create(const VString& typeName, const VString& name, const V
         return VObject();
     }
     VStatus result;
-    NodePtr node = Scene::instance().createNode(typeName.str(), name.str(), parentNode, result);
+    NodePtr node = Scene::instance().createNode(*type, name.str(), parentNode, result);
     report(status, result);
     if (!node) return VObject();
     setObject(VObject(node));

@@ -70,6 +70,9 @@ public:
     std::optional<double> minimum, maximum, softMinimum, softMaximum;
     std::vector<AttributePtr> children;
     AttributeDef* parent = nullptr;
+    // Whether its three children are named like it with "X", "Y" and "Z" appended: -1 until
+    // first asked (names do not change once an attribute is made).
+    mutable signed char xyzChildren = -1;
 };
 
 // Builders for type tables and function sets.

@@ -10,6 +10,8 @@ namespace {
 constexpr int kMaxValueSlots = 0xFFFF;
 // A node that stores one value mostly stores several (a transform's parts).
 constexpr size_t kFirstValueRoom = 8;
+// A type's nodes take at most this room at their first value, whatever one of them came to hold.
+constexpr size_t kMostValueRoom = 64;
 
 }  // namespace
 
@@ -129,7 +131,7 @@ const PlugValue* Node::slotValue(int slot) const {
 void Node::setSlotValue(int slot, PlugValue&& value) {
     if (slotPlaces_.empty()) {
         slotPlaces_.assign(type_->attributes.size(), 0);
-        slotValues_.reserve(kFirstValueRoom);
+        slotValues_.reserve(std::max(kFirstValueRoom, type_->valueRoom));
     }
     std::uint16_t& place = slotPlaces_[static_cast<size_t>(slot)];
     if (place != 0) {
@@ -138,6 +140,9 @@ void Node::setSlotValue(int slot, PlugValue&& value) {
     }
     slotValues_.emplace_back(slot, std::move(value));
     place = static_cast<std::uint16_t>(slotValues_.size());
+    if (slotValues_.size() > type_->valueRoom && slotValues_.size() <= kMostValueRoom) {
+        type_->valueRoom = slotValues_.size();
+    }
 }
 
 const Node::ValueMap Node::values() const {

@@ -55,6 +55,10 @@ struct VEXA_API NodeType {
     std::unordered_map<std::string, std::shared_ptr<const PlugPath>> pathByName;
     std::vector<ComputeFunction> computes;  // own first, then the parents'
     PayloadFactory makePayload;
+    // The most table values a node of the type has come to hold (up to a bound): the room a
+    // node's table takes at its first value, so that nodes written alike do not grow it step
+    // by step.
+    mutable size_t valueRoom = 0;
 
     bool hasFn(VFn::Type type) const;
     bool isA(const std::string& typeName) const;

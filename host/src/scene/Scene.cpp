@@ -105,8 +105,17 @@ void Scene::setCurrentTime(double seconds) {
 
 NodePtr Scene::createNode(const std::string& typeName, const std::string& name, Node* dagParent, VStatus& status) {
     const NodeType* type = NodeTypeRegistry::instance().find(typeName);
-    if (type == nullptr || type->abstract || type->fnType == VFn::kWorld) {
+    if (type == nullptr) {
         status = VStatus(VStatus::kInvalidParameter, "unknown or abstract node type: " + typeName);
+        return nullptr;
+    }
+    return createNode(*type, name, dagParent, status);
+}
+
+NodePtr Scene::createNode(const NodeType& nodeType, const std::string& name, Node* dagParent, VStatus& status) {
+    const NodeType* type = &nodeType;
+    if (type->abstract || type->fnType == VFn::kWorld) {
+        status = VStatus(VStatus::kInvalidParameter, "unknown or abstract node type: " + type->name);
         return nullptr;
     }
     Node* parent = nullptr;
@@ -117,7 +126,7 @@ NodePtr Scene::createNode(const std::string& typeName, const std::string& name, 
             return nullptr;
         }
         if (!type->transform && parent->isWorld()) {
-            NodePtr holder = createNode("transform", typeName + "1", nullptr, status);
+            NodePtr holder = createNode("transform", type->name + "1", nullptr, status);
             if (!holder) return nullptr;
             parent = holder.get();
         }

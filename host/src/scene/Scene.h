@@ -44,6 +44,8 @@ public:
     // creation failed (unknown or abstract type: kInvalidParameter; a parent that cannot take
     // children: kInvalidParameter).
     NodePtr createNode(const std::string& typeName, const std::string& name, Node* dagParent, VStatus& status);
+    // The same for a type already found in the registry.
+    NodePtr createNode(const NodeType& type, const std::string& name, Node* dagParent, VStatus& status);
     // Renames and answers the name the node got.
     std::string rename(Node& node, const std::string& requested);
     void deleteNode(Node& node);

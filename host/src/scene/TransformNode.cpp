@@ -18,20 +18,28 @@ double limited(const Node& node, double value, const std::string& kind, int axis
     return value;
 }
 
+// Whether the compound's three children are named like it with "X", "Y" and "Z" appended.
+bool namedXyz(const AttributeDef& compound) {
+    if (compound.children.size() != 3) return false;
+    const std::string& stem = compound.longName;
+    for (int axis = 0; axis < 3; ++axis) {
+        const std::string& name = compound.children[static_cast<size_t>(axis)]->longName;
+        if (name.size() != stem.size() + 1 || name.back() != kAxes[axis][0] || name.compare(0, stem.size(), stem) != 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
 // The type's compound named stem whose three children are named stem+"X", stem+"Y" and
 // stem+"Z": those are the attributes the three names find, so one lookup serves all three.
 const AttributeDef* typeTriple(const Node& node, const std::string& stem) {
     auto found = node.type().byName.find(stem);
     if (found == node.type().byName.end()) return nullptr;
     const AttributeDef& compound = *found->second;
-    if (compound.longName != stem || compound.children.size() != 3) return nullptr;
-    for (int axis = 0; axis < 3; ++axis) {
-        const std::string& name = compound.children[static_cast<size_t>(axis)]->longName;
-        if (name.size() != stem.size() + 1 || name.back() != kAxes[axis][0] || name.compare(0, stem.size(), stem) != 0) {
-            return nullptr;
-        }
-    }
-    return &compound;
+    if (compound.longName != stem) return nullptr;
+    if (compound.xyzChildren < 0) compound.xyzChildren = namedXyz(compound) ? 1 : 0;
+    return compound.xyzChildren != 0 ? &compound : nullptr;
 }
 
 }  // namespace
