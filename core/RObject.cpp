@@ -639,6 +639,15 @@ void RObject::AddProperty(RProperty* property) {
     OnPropertyEvent(11, property, property->GetName());
 }
 
+void RObject::AdoptMadeProperties(RProperty* const* properties, int count) {
+    for (int i = 0; i < count; ++i) {
+        RProperty* property = properties[i];
+        AddChild(property);
+        properties_.push_back(property);
+        IndexPropertyName(property);
+    }
+}
+
 int RObject::RemoveProperty(int index) {
     RProperty* property = GetProperty(index);
     if (property == nullptr) return 1;

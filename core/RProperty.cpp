@@ -17,6 +17,30 @@ constexpr std::string_view kTypeNames[kPropertyTypeCount] = {
     "ColorRGB", "ColorRGBA", "Action", "Reference", "VectorElement",
 };
 
+// The type codes by the length of their names, each length's codes in code order (-1 ends a
+// list): a name is compared only with the few names of its length.
+constexpr std::size_t kLongestTypeName = 13;
+constexpr int kMostNamesOfALength = 4;
+struct TypeNamesBySize {
+    int codes[kLongestTypeName + 1][kMostNamesOfALength + 1];
+};
+
+constexpr TypeNamesBySize MakeTypeNamesBySize() {
+    TypeNamesBySize table{};
+    for (auto& codes : table.codes) {
+        for (int& code : codes) code = -1;
+    }
+    for (int code = 0; code < kPropertyTypeCount; ++code) {
+        int* codes = table.codes[kTypeNames[code].size()];
+        int at = 0;
+        while (codes[at] >= 0) ++at;
+        codes[at] = code;
+    }
+    return table;
+}
+
+constexpr TypeNamesBySize kTypeNamesBySize = MakeTypeNamesBySize();
+
 bool IsIntegerCode(int code) { return code == kPropertyTypeInt || code == kPropertyTypeEnum; }
 bool IsFlagCode(int code) { return code == kPropertyTypeBool || code == kPropertyTypeAction; }
 bool IsDoubleCode(int code) { return code == kPropertyTypeFloat || code == kPropertyTypeDouble; }
@@ -353,12 +377,12 @@ int RProperty::TypeCodeFromName(const char* name) {
 }
 
 // Readers ask once for every property they read: a name is only compared with the names of
-// its length and first letter.
+// its length.
 int RProperty::TypeCodeFromName(std::string_view name) {
-    if (name.empty()) return kPropertyTypeUnknown;
-    for (int code = 0; code < kPropertyTypeCount; ++code) {
-        const std::string_view known = kTypeNames[code];
-        if (known.size() == name.size() && known[0] == name[0] && known == name) return code;
+    if (name.empty() || name.size() > kLongestTypeName) return kPropertyTypeUnknown;
+    for (const int* code = kTypeNamesBySize.codes[name.size()]; *code >= 0; ++code) {
+        const std::string_view known = kTypeNames[*code];
+        if (known[0] == name[0] && known == name) return *code;
     }
     return kPropertyTypeUnknown;
 }

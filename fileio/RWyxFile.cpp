@@ -1032,9 +1032,11 @@ char RWyxFile::FieldReadChar() {
     return IsTextType(value.type) && !value.bytes.empty() ? value.bytes[0] : 0;
 }
 
+// A value that is missing or cannot be read gives the empty text, not the invalid one: an
+// invalid text would void every text it is joined to (a warning naming it, and all after).
 RString RWyxFile::FieldReadString() {
     const std::string_view text = FieldReadStringView();
-    return RString(text.data(), static_cast<int>(text.size()));
+    return text.data() != nullptr ? RString(text.data(), static_cast<int>(text.size())) : RString();
 }
 
 std::string_view RWyxFile::FieldReadStringView() {

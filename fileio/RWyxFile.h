@@ -327,6 +327,16 @@ public:
     bool FieldReadRaw(const char*& bytes, std::uint32_t& size);
     // Passes the next value; false when none is left.
     bool FieldReadSkipValue();
+    // The next `count` values of the current field in one step, when every one of them is a
+    // sound binary text ("S") or, for the doubles, a binary "D": views valid until the file
+    // closes, or the numbers. False, nothing passed and the array's content meaningless,
+    // otherwise: the general reads then take or reject each value as before.
+    bool FieldReadBinaryTexts(std::string_view* texts, int count);
+    bool FieldReadBinaryDoubles(double* values, int count);
+    // The first value of the current level's field at that index when it is a sound binary
+    // text, looked at without making the field current: a view valid until the file closes.
+    // False otherwise (the field is then read the general way).
+    bool FieldPeekFirstText(int index, std::string_view& text) const;
 
     // Open the field, read one value, leave it; the default when the field is missing or
     // has no value.
@@ -449,6 +459,13 @@ private:
     const unsigned char* NextBinaryValueStart(std::uint64_t& end) const;
     // Whether a binary value ending at `next` ends where the record lets it.
     bool EndsInPlace(std::uint64_t next, std::uint64_t end) const;
+    // The next `count` values of the current field passed together when each is a sound
+    // binary value that take accepts: take(start, room, i) reads the i-th value, starting there
+    // with room bytes left in the field, and answers the bytes it takes, type letter included,
+    // or 0 to refuse it. False, nothing passed, when any is refused or does not end in place
+    // (what take stored for the values read then means nothing).
+    template <typename Take>
+    bool TakeBinaryRun(int count, Take take);
     // The "#Header" record among the hidden top-level records, when there is one.
     void ReadHeaderInfo();
     void ReadHeaderRecord(const RWyxRecord& record);

@@ -384,6 +384,76 @@ const unsigned char* RWyxFile::TakeFixedValue(char type) {
     return value + 1;
 }
 
+template <typename Take>
+bool RWyxFile::TakeBinaryRun(int count, Take take) {
+    std::uint64_t end = 0;
+    if (count <= 0 || NextBinaryValueStart(end) == nullptr) {
+        return false;
+    }
+    Cursor& cursor = Level().cursor;
+    const std::uint32_t values = index_.At(Level().current).valueCount;
+    if (values - cursor.index < static_cast<std::uint32_t>(count)) {
+        return false;
+    }
+    const auto* const bytes = reinterpret_cast<const unsigned char*>(data_.get());
+    std::uint64_t offset = cursor.offset;
+    for (int i = 0; i < count; ++i) {
+        const std::uint64_t taken = offset < end ? take(bytes + offset, end - offset, i) : 0;
+        if (taken == 0 || taken > end - offset) {
+            return false;
+        }
+        offset += taken;
+    }
+    // The field's last value ends where its values do.
+    if (cursor.index + static_cast<std::uint32_t>(count) == values && offset != end) {
+        return false;
+    }
+    cursor.offset = offset;
+    cursor.index += static_cast<std::uint32_t>(count);
+    return true;
+}
+
+bool RWyxFile::FieldReadBinaryTexts(std::string_view* texts, int count) {
+    return TakeBinaryRun(count, [texts](const unsigned char* value, std::uint64_t room, int i) -> std::uint64_t {
+        if (value[0] != 'S' || room < 5) {
+            return 0;
+        }
+        const std::uint32_t length = wyx_le::LoadU32(value + 1);
+        texts[i] = std::string_view(reinterpret_cast<const char*>(value) + 5, length);
+        return 5 + static_cast<std::uint64_t>(length);
+    });
+}
+
+bool RWyxFile::FieldReadBinaryDoubles(double* values, int count) {
+    return TakeBinaryRun(count, [values](const unsigned char* value, std::uint64_t room, int i) -> std::uint64_t {
+        constexpr std::uint64_t kSize = 9;  // the type letter and eight bytes
+        if (value[0] != 'D' || room < kSize) {
+            return 0;
+        }
+        values[i] = wyx_le::BitsToDouble(wyx_le::LoadU64(value + 1));
+        return kSize;
+    });
+}
+
+bool RWyxFile::FieldPeekFirstText(int index, std::string_view& text) const {
+    if (!binary_ || index < 0 || index >= FieldGetCount()) {
+        return false;
+    }
+    const RWyxRecord& record = index_.At(Level().run.first + static_cast<std::uint32_t>(index));
+    const std::uint64_t end = record.valuesOffset + record.valueBytes;
+    const auto* value = reinterpret_cast<const unsigned char*>(data_.get()) + record.valuesOffset;
+    if (record.valueCount == 0 || record.valueBytes < 5 || value[0] != 'S') {
+        return false;
+    }
+    const std::uint64_t length = wyx_le::LoadU32(value + 1);
+    const std::uint64_t next = record.valuesOffset + 5 + length;
+    if (next > end || (record.valueCount == 1 && next != end)) {
+        return false;
+    }
+    text = std::string_view(reinterpret_cast<const char*>(value) + 5, static_cast<std::size_t>(length));
+    return true;
+}
+
 bool RWyxFile::NextBinaryValue(const RWyxRecord& record, Cursor& cursor, Value& value) const {
     const auto* bytes = reinterpret_cast<const unsigned char*>(data_.get());
     const std::uint64_t end = record.valuesOffset + record.valueBytes;

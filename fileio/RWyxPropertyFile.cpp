@@ -205,8 +205,18 @@ void RWyxPropertyFile::ReadRecord(const std::vector<RObject*>& targets, RWyxScen
         Warn(std::string_view(), "the record is incomplete");
         return;
     }
-    recordName_.assign(file_.FieldReadStringView());
-    Record record(recordName_);
+    // The header's texts in one step when they lie in place in a binary file; the name then
+    // stays a view of the file.
+    headerTaken_ = file_.FieldReadBinaryTexts(header_, headerCount) ? headerCount : 0;
+    headerNext_ = 0;
+    std::string_view name;
+    if (headerTaken_ > 0) {
+        name = NextHeaderText();
+    } else {
+        recordName_.assign(file_.FieldReadStringView());
+        name = recordName_;
+    }
+    Record record(name);
     if (record.name.empty()) {
         Warn(record.name, "the record has no name");
         return;
@@ -232,8 +242,12 @@ void RWyxPropertyFile::ReadRecord(const std::vector<RObject*>& targets, RWyxScen
     }
 }
 
+std::string_view RWyxPropertyFile::NextHeaderText() {
+    return headerNext_ < headerTaken_ ? header_[headerNext_++] : file_.FieldReadStringView();
+}
+
 bool RWyxPropertyFile::ReadTypes(Record& record) {
-    const std::string_view typeName = file_.FieldReadStringView();
+    const std::string_view typeName = NextHeaderText();
     if (v5Format_) {
         // The data type's name when it tells the type code.
         const RDataType* dataType = RDataType::FindByName(typeName);
@@ -250,7 +264,7 @@ bool RWyxPropertyFile::ReadTypes(Record& record) {
     }
     if (v5Format_) return true;
 
-    const std::string_view dataTypeName = file_.FieldReadStringView();
+    const std::string_view dataTypeName = NextHeaderText();
     if (dataTypeName.empty()) return true;
     record.dataType = RDataType::FindByName(dataTypeName);
     if (record.dataType == nullptr) {
@@ -261,7 +275,7 @@ bool RWyxPropertyFile::ReadTypes(Record& record) {
 }
 
 bool RWyxPropertyFile::ReadValues(Record& record) {
-    const std::string_view flagsText = file_.FieldReadStringView();
+    const std::string_view flagsText = NextHeaderText();
     if (!FlagsFromText(flagsText, record.flags)) {
         Warn(record.name, RString("unknown flags \"") + Text(flagsText) + "\"");
         return false;
@@ -310,7 +324,9 @@ bool RWyxPropertyFile::ReadValues(Record& record) {
         case ValueKind::kVector4: {
             RVector4 vector = kDefaultVector;
             double* components[] = {&vector.x, &vector.y, &vector.z, &vector.w};
-            for (int i = 0; i < ValueCount(kind); ++i) *components[i] = number();
+            double taken[4];
+            const bool inPlace = file_.FieldReadBinaryDoubles(taken, ValueCount(kind));
+            for (int i = 0; i < ValueCount(kind); ++i) *components[i] = inPlace ? taken[i] : number();
             record.value = vector;
             break;
         }

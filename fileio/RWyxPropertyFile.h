@@ -98,7 +98,7 @@ public:
 
 private:
     // A record as read, before it is matched with a property. The name is a view of the
-    // property file's name buffer, valid until the next record.
+    // file or of the property file's name buffer, valid until the next record.
     struct Record {
         explicit Record(std::string_view text) : name(text) {}
 
@@ -123,8 +123,15 @@ private:
     RProperty* CreateUserProperty(const Record& record, RObject& target, RWyxSceneObject* userPropertyOwner);
     void Warn(std::string_view name, const RString& text);
 
+    // The next of the record's leading texts (name, types, flags): from header_ while it holds
+    // them, else read from the file.
+    std::string_view NextHeaderText();
+
     RWyxFile file_;
     std::string recordName_;  // the name of the record being read, its storage kept between records
+    std::string_view header_[4];  // the record's leading texts, when taken in one step
+    int headerTaken_ = 0;
+    int headerNext_ = 0;
     bool v5Format_ = false;
     RString messageText_;
 };

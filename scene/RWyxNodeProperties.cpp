@@ -137,7 +137,21 @@ RWyxNodeProperties::RWyxNodeProperties(RWyxNode* node) : node_(node) {
         std::max({sizeof(RVectorProperty), sizeof(RNumberProperty), sizeof(RPropertyObjectList)});
     ownedBlock_.reset(RPropertyBlock::Create(kChannelCount + 2, kOwnedSize));
     hierarchyLinks_ = GetFilteredSubPlug(GetClassIdFilter(ClassId()));
-    for (int row = 0; row < kPropertyCount; ++row) DeclareRow(row);
+    // The rows join in table order: those made here in runs, without the joining events (the
+    // node's handling of them makes its take trees, and it has no takes yet); an object list
+    // joins itself.
+    RProperty* run[kPropertyCount];
+    int runLength = 0;
+    for (int row = 0; row < kPropertyCount; ++row) {
+        if (RProperty* made = MakeRow(row)) {
+            run[runLength++] = made;
+            continue;
+        }
+        AdoptMadeProperties(run, runLength);
+        runLength = 0;
+        DeclareListRow(row);
+    }
+    AdoptMadeProperties(run, runLength);
 }
 
 RWyxNodeProperties* RWyxNodeProperties::Create(RWyxNode* node) {
@@ -201,55 +215,45 @@ Property* RWyxNodeProperties::MakeOwned(Args&&... args) {
 }
 
 template <typename Property, typename T>
-RProperty* RWyxNodeProperties::DeclareMember(Member<Property>& member, const RPropertyInfo& description, T& field) {
+RProperty* RWyxNodeProperties::MakeMember(Member<Property>& member, const RPropertyInfo& description, T& field) {
     Property* made = memberBlock_ != nullptr ? memberBlock_->Make<Property>(description, field) : nullptr;
     member.reset(made != nullptr ? made : CreatePlugObject<Property>(nullptr, description, field));
-    member->Declare(description.GetName(), this);
     return member.get();
 }
 
-void RWyxNodeProperties::DeclareRow(int rowIndex) {
+RProperty* RWyxNodeProperties::MakeRow(int rowIndex) {
     const Row& row = kRows[rowIndex];
     const RPropertyInfo& description = Description(rowIndex);
-    RProperty* declared = nullptr;
+    RProperty* made = nullptr;
     switch (row.kind) {
-        case Kind::Bool:
-            declared = DeclareMember(boolProperties_[row.slot], description, bools_[row.slot]);
-            break;
-        case Kind::Vector:
-            declared = DeclareMember(vectorProperties_[row.slot], description, vectors_[row.slot]);
-            break;
-        case Kind::Number:
-            declared = DeclareMember(numberProperties_[row.slot], description, numbers_[row.slot]);
-            break;
-        case Kind::Enum:
-            declared = DeclareMember(enumProperties_[row.slot], description, enums_[row.slot]);
-            break;
+        case Kind::Bool: made = MakeMember(boolProperties_[row.slot], description, bools_[row.slot]); break;
+        case Kind::Vector: made = MakeMember(vectorProperties_[row.slot], description, vectors_[row.slot]); break;
+        case Kind::Number: made = MakeMember(numberProperties_[row.slot], description, numbers_[row.slot]); break;
+        case Kind::Enum: made = MakeMember(enumProperties_[row.slot], description, enums_[row.slot]); break;
         case Kind::LookAt:
-        case Kind::UpVector: {
-            // Sources only, of node properties objects; owned by the property array.
-            RPropertyObjectList* list = RPropertyObjectList::CreateObjectListProperty(
-                this, description, false, ClassId(), -1, RPlug::kTakesSources, row.stateFlags, ownedBlock_.get());
-            (row.kind == Kind::LookAt ? lookAt_ : upVector_) = list;
-            return;
-        }
+        case Kind::UpVector: return nullptr;
         case Kind::Channel: {
             // Owned by the property array; scaling starts at 1, visibility on.
-            RProperty* channel = nullptr;
             if (description.GetTypeCode() == kPropertyTypeDouble) {
-                channel = MakeOwned<RNumberProperty>(description, 1.0);
+                made = MakeOwned<RNumberProperty>(description, 1.0);
             } else {
                 const double start = row.slot == 2 ? 1.0 : 0.0;
-                channel = MakeOwned<RVectorProperty>(description, RVector4(start, start, start, 1.0));
+                made = MakeOwned<RVectorProperty>(description, RVector4(start, start, start, 1.0));
             }
-            channel->Declare(description.GetName(), this);
-            channels_[row.slot] = RPlugRef(channel);
-            declared = channel;
+            channels_[row.slot] = RPlugRef(made);
             break;
         }
     }
-    AddProperty(declared);
-    if (row.stateFlags != 0) declared->SetStateFlags(row.stateFlags, true);
+    if (row.stateFlags != 0) made->SetStateFlags(row.stateFlags, true);
+    return made;
+}
+
+// Sources only, of node properties objects; owned by the property array.
+void RWyxNodeProperties::DeclareListRow(int rowIndex) {
+    const Row& row = kRows[rowIndex];
+    RPropertyObjectList* list = RPropertyObjectList::CreateObjectListProperty(
+        this, Description(rowIndex), false, ClassId(), -1, RPlug::kTakesSources, row.stateFlags, ownedBlock_.get());
+    (row.kind == Kind::LookAt ? lookAt_ : upVector_) = list;
 }
 
 bool RWyxNodeProperties::IsStandardProperty(const RProperty* property) const {

@@ -274,11 +274,14 @@ private:
 
     // The description of a row of kRows, shared by every node.
     static const RPropertyInfo& Description(int row);
-    void DeclareRow(int row);
+    // The property of a row, made and marked, for AdoptMadeProperties to join; null for an
+    // object-list row, which DeclareListRow makes and joins.
+    RProperty* MakeRow(int row);
+    void DeclareListRow(int row);
     // The sender of a relay when it is one of this object's animatable properties; else null.
     const RProperty* AnimatableSender(const RRelayEvent& event) const;
     template <typename Property, typename T>
-    RProperty* DeclareMember(Member<Property>& member, const RPropertyInfo& description, T& field);
+    RProperty* MakeMember(Member<Property>& member, const RPropertyInfo& description, T& field);
     // A property the array owns, in the block when it has room.
     template <typename Property, typename... Args>
     Property* MakeOwned(Args&&... args);

@@ -106,7 +106,11 @@ void RWyxSceneReaderWyx6::Register(const RString& name, Kind kind, RWyxTakeNodeC
 }
 
 const RWyxSceneReaderWyx6::FileObject* RWyxSceneReaderWyx6::Find(const RString& name) const {
-    const auto found = objects_.find(Key(name));
+    return Find(std::string_view(name.Buffer(), static_cast<std::size_t>(name.GetLength())));
+}
+
+const RWyxSceneReaderWyx6::FileObject* RWyxSceneReaderWyx6::Find(std::string_view name) const {
+    const auto found = objects_.find(std::string(name));
     return found != objects_.end() ? &found->second : nullptr;
 }
 
@@ -191,10 +195,13 @@ void RWyxSceneReaderWyx6::CheckSkinLinks() {
 
 // ---- property blocks --------------------------------------------------------------------------------------
 
+// The record's label ("Model \"name\"") is made only for warnings.
 void RWyxSceneReaderWyx6::ReadProperties(const std::vector<RObject*>& targets, RWyxSceneObject* owner,
-                                         const RString& record) {
+                                         const char* recordKind, const RString& name) {
     propertyFile_.ClearMessageText();
     propertyFile_.ReadPropertyBlock(targets, owner);
-    warnings_.AddLines(propertyFile_.GetMessageText(), record + ": ");
+    if (!propertyFile_.GetMessageText().IsEmptyText()) {
+        warnings_.AddLines(propertyFile_.GetMessageText(), RString(recordKind) + " \"" + name + "\": ");
+    }
     propertyFile_.ClearMessageText();
 }

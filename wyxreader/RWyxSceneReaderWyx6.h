@@ -58,6 +58,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <unordered_set>
 #include <utility>
@@ -130,14 +131,16 @@ private:
     bool IsFree(const RString& name, const char* record);
     void Register(const RString& name, Kind kind, RWyxTakeNodeContainer* object, RPlug* properties);
     const FileObject* Find(const RString& name) const;
+    const FileObject* Find(std::string_view name) const;
     void RegisterRoot();
     void PlaceOrphans();
     void TranslateBack();
     void CheckObjectIndices();
     void CheckSkinLinks();
     // The next property block at the current level onto the objects; its skipped records
-    // become warnings of the record.
-    void ReadProperties(const std::vector<RObject*>& targets, RWyxSceneObject* owner, const RString& record);
+    // become warnings of the record (recordKind "name").
+    void ReadProperties(const std::vector<RObject*>& targets, RWyxSceneObject* owner, const char* recordKind,
+                        const RString& name);
 
     // ---- models (RWyxSceneReaderWyx6Models.cpp) --------------------------------------------------------
     void ReadModelRecord();
@@ -177,11 +180,20 @@ private:
     void ReadSummarySection();
 
     // ---- connections (RWyxSceneReaderWyx6Connections.cpp) ---------------------------------------------
+    // A link's texts: views of the file or of connectionTexts_, valid while the link is applied.
+    struct Connection {
+        std::string_view type;
+        std::string_view source;
+        std::string_view destination;
+        std::string_view property;
+        // "Connection ..." naming the link, for its warnings.
+        RString Label() const;
+    };
     void ReadConnectionsSection();
-    void ApplyConnection(const RString& type, const RString& source, const RString& destination,
-                         const RString& property);
-    void ConnectModels(RWyxNode& child, RWyxNode& parent, const RString& label);
-    void ConnectObjects(RPlug& source, RPlug& destination, const RString& label);
+    Connection ReadConnectionTexts();
+    void ApplyConnection(const Connection& link);
+    void ConnectModels(RWyxNode& child, RWyxNode& parent, const Connection& link);
+    void ConnectObjects(RPlug& source, RPlug& destination, const Connection& link);
 
     // ---- takes (RWyxSceneReaderWyx6Takes.cpp) -----------------------------------------------------------
     void ReadTakesSection();
@@ -200,6 +212,7 @@ private:
         std::size_t operator()(const std::pair<const RPlug*, const RPlug*>& pair) const;
     };
     std::unordered_set<std::pair<const RPlug*, const RPlug*>, PlugPairHash> connected_;
+    std::string connectionTexts_[4];  // a link's texts read the general way, storage kept between links
     // Characters whose links may name models, with the links.
     std::vector<std::pair<RWyxCharacter*, int>> namedLinks_;
     // The current take the Summary names.

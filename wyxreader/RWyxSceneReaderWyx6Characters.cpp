@@ -66,7 +66,7 @@ void RWyxSceneReaderWyx6::ReadGenericNodeRecord() {
     Register(name, Kind::kGenericNode, node, node->GetProperties());
     scene_.AddGenericNode(node);
     if (const BlockScope block = BlockScope::Enter(file_)) {
-        ReadProperties({node->GetProperties()}, node, RString("GenericNode \"") + name + "\"");
+        ReadProperties({node->GetProperties()}, node, "GenericNode", name);
     }
 }
 
@@ -82,7 +82,7 @@ void RWyxSceneReaderWyx6::ReadPoseRecord() {
     scene_.AddPose(pose);
     if (!block) return;
     const RString label = RString("Pose \"") + name + "\"";
-    ReadProperties({pose->GetProperties()}, pose, label);
+    ReadProperties({pose->GetProperties()}, pose, "Pose", name);
     ReadPoseEntries(*pose, label);
 }
 
@@ -93,7 +93,7 @@ void RWyxSceneReaderWyx6::ReadControlSetPlugRecord() {
     if (plug == nullptr) return;
     Register(name, Kind::kControlSetPlug, plug, plug->GetProperties());
     if (const BlockScope block = BlockScope::Enter(file_)) {
-        ReadProperties({plug->GetProperties()}, plug, RString("ControlSetPlug \"") + name + "\"");
+        ReadProperties({plug->GetProperties()}, plug, "ControlSetPlug", name);
     }
 }
 
@@ -105,7 +105,7 @@ void RWyxSceneReaderWyx6::ReadCharacterRecord() {
     Register(name, Kind::kCharacter, character, character->GetProperties());
     const BlockScope block = BlockScope::Enter(file_);
     if (!block) return;
-    ReadProperties({character->GetProperties()}, character, RString("Constraint \"") + name + "\"");
+    ReadProperties({character->GetProperties()}, character, "Constraint", name);
     ReadCharacterLinks(*character, name);
 }
 

@@ -22,67 +22,103 @@
 #include "wyxreader/RWyxSceneReaderWyx6.h"
 #include "wyxreader/WyxFieldReading.h"
 
+namespace {
+
+// A text as its C form reads (up to its first zero byte), as names and kinds compare.
+std::string_view UpToZero(std::string_view text) { return text.substr(0, text.find('\0')); }
+
+// An empty view may have no bytes at all (a value missing or unreadable): it gives the empty
+// text, not the invalid one.
+RString Text(std::string_view view) {
+    return view.empty() ? RString() : RString(view.data(), static_cast<int>(view.size()));
+}
+
+}  // namespace
+
+// Each link's texts are read once, in place; the label that names the link is made only for
+// a warning.
 void RWyxSceneReaderWyx6::ReadConnectionsSection() {
     const wyx_read::BlockScope block = OpenMainBlock("Connections");
     for (int i = 0; block && i < file_.FieldGetCount(); ++i) {
-        const RString field = file_.FieldGetName(i);
-        if (field != "Connect") {
-            Warn(RString("Connections: a field \"") + field + "\" was skipped");
+        const std::string_view field = file_.FieldGetNameView(i);
+        if (UpToZero(field) != "Connect") {
+            Warn(RString("Connections: a field \"") + Text(field) + "\" was skipped");
             continue;
         }
         if (!file_.FieldReadBeginAt(i)) continue;
-        const RString type = file_.FieldReadString();
-        const RString source = file_.FieldReadString();
-        const RString destination = file_.FieldReadString();
-        const RString property = file_.FieldReadValuesLeft() > 0 ? file_.FieldReadString() : RString();
+        Connection link;
+        std::string_view texts[4];
+        const int count = file_.FieldReadValuesLeft() > 3 ? 4 : 3;
+        if (file_.FieldReadBinaryTexts(texts, count)) {
+            link = Connection{texts[0], texts[1], texts[2], count > 3 ? texts[3] : std::string_view()};
+        } else {
+            link = ReadConnectionTexts();
+        }
         file_.FieldReadEnd();
-        ApplyConnection(type, source, destination, property);
+        ApplyConnection(link);
     }
 }
 
-void RWyxSceneReaderWyx6::ApplyConnection(const RString& type, const RString& source, const RString& destination,
-                                          const RString& property) {
-    RString label = RString("Connection \"") + type + "\" from \"" + source + "\" to \"" + destination + "\"";
-    if (type == "OP") label += RString(", property \"") + property + "\"";
+// The general reading of a link's texts: each is copied, since a text read so may be a
+// number's text, which the next read overwrites. A value missing or unreadable is empty.
+RWyxSceneReaderWyx6::Connection RWyxSceneReaderWyx6::ReadConnectionTexts() {
+    for (int t = 0; t < 4; ++t) {
+        const std::string_view text = t < 3 || file_.FieldReadValuesLeft() > 0 ? file_.FieldReadStringView() : "";
+        connectionTexts_[t].assign(text.data() != nullptr ? text : "");
+    }
+    return Connection{connectionTexts_[0], connectionTexts_[1], connectionTexts_[2], connectionTexts_[3]};
+}
+
+RString RWyxSceneReaderWyx6::Connection::Label() const {
+    RString label = RString("Connection \"") + Text(type) + "\" from \"" + Text(source) + "\" to \"" +
+                    Text(destination) + "\"";
+    if (UpToZero(type) == "OP") label += RString(", property \"") + Text(property) + "\"";
+    return label;
+}
+
+void RWyxSceneReaderWyx6::ApplyConnection(const Connection& link) {
+    const std::string_view type = UpToZero(link.type);
     if (type != "OO" && type != "OP") {
-        Warn(label + ": no such kind of connection; dropped");
+        Warn(link.Label() + ": no such kind of connection; dropped");
         return;
     }
-    const FileObject* from = Find(source);
-    const FileObject* to = Find(destination);
+    const FileObject* from = Find(link.source);
+    const FileObject* to = Find(link.destination);
     if (from == nullptr || to == nullptr) {
-        Warn(label + ": no object \"" + (from == nullptr ? source : destination) + "\"; dropped");
+        Warn(link.Label() + ": no object \"" + Text(from == nullptr ? link.source : link.destination) + "\"; dropped");
         return;
     }
     if (type == "OP") {
         RObject* owner = to->properties->Is(RObject::ClassId()) ? static_cast<RObject*>(to->properties) : nullptr;
-        RProperty* target = owner != nullptr ? owner->FindProperty(property.Buffer()) : nullptr;
+        RProperty* target = owner != nullptr ? owner->FindProperty(UpToZero(link.property)) : nullptr;
         if (target == nullptr) {
-            Warn(label + ": the destination has no such property; dropped");
+            Warn(link.Label() + ": the destination has no such property; dropped");
             return;
         }
-        ConnectObjects(*from->properties, *target, label);
+        ConnectObjects(*from->properties, *target, link);
     } else if (from->kind == Kind::kModel && to->kind == Kind::kModel) {
-        ConnectModels(*static_cast<RWyxNode*>(from->object), *static_cast<RWyxNode*>(to->object), label);
+        ConnectModels(*static_cast<RWyxNode*>(from->object), *static_cast<RWyxNode*>(to->object), link);
     } else {
-        ConnectObjects(*from->properties, *to->properties, label);
+        ConnectObjects(*from->properties, *to->properties, link);
     }
 }
 
-void RWyxSceneReaderWyx6::ConnectModels(RWyxNode& child, RWyxNode& parent, const RString& label) {
+void RWyxSceneReaderWyx6::ConnectModels(RWyxNode& child, RWyxNode& parent, const Connection& link) {
     if (!connected_.emplace(child.GetProperties(), parent.GetProperties()).second) return;
     if (&child == scene_.GetRootNode()) {
-        Warn(label + ": the root is no one's child; dropped");
+        Warn(link.Label() + ": the root is no one's child; dropped");
         return;
     }
     if (child.GetParent() != nullptr) {
-        Warn(label + ": the model has a parent already (\"" + child.GetParent()->GetName() + "\"); dropped");
+        Warn(link.Label() + ": the model has a parent already (\"" + child.GetParent()->GetName() + "\"); dropped");
         return;
     }
-    if (!parent.AddChild(&child)) Warn(label + ": it would make a model its own ancestor, or clash by name; dropped");
+    if (!parent.AddChild(&child)) {
+        Warn(link.Label() + ": it would make a model its own ancestor, or clash by name; dropped");
+    }
 }
 
-void RWyxSceneReaderWyx6::ConnectObjects(RPlug& source, RPlug& destination, const RString& label) {
+void RWyxSceneReaderWyx6::ConnectObjects(RPlug& source, RPlug& destination, const Connection& link) {
     if (!connected_.emplace(&source, &destination).second) return;
-    if (&source == &destination || !destination.ConnectSource(&source)) Warn(label + ": refused; dropped");
+    if (&source == &destination || !destination.ConnectSource(&source)) Warn(link.Label() + ": refused; dropped");
 }

@@ -89,7 +89,7 @@ void RWyxSceneReaderWyx6::ReadModelRecord() {
         choice.kind == Attribute::kCamera || choice.kind == Attribute::kLight) {
         targets.push_back(static_cast<RWyxChannelAttribute*>(attribute)->GetPropertiesObject());
     }
-    ReadProperties(targets, node, RString("Model \"") + name + "\"");
+    ReadProperties(targets, node, "Model", name);
     node->ReadPivotsAndLimitsFromProperties();
     ReadNodeFields(*node);
     ReadAttributeFields(*node, name);
@@ -131,18 +131,21 @@ RWyxSceneReaderWyx6::AttributeChoice RWyxSceneReaderWyx6::ChooseAttribute(const 
 }
 
 // Every record's name is looked at in place, the block's fields visited by their place rather
-// than looked up by name; a name compares as its C text does (up to a zero byte), as the
-// property reading matches it.
+// than looked up by name, a binary name without making its record current; a name compares as
+// its C text does (up to a zero byte), as the property reading matches it.
 bool RWyxSceneReaderWyx6::PropertyBlockHolds(const char* property) {
     const std::string_view wanted(property);
     const BlockScope block = BlockScope::Open(file_, "Properties60");
     const int count = block ? file_.FieldGetCount() : 0;
     for (int i = 0; i < count; ++i) {
-        if (file_.FieldGetNameView(i) != "Property" || !file_.FieldReadBeginAt(i)) continue;
-        const std::string_view name = file_.FieldReadStringView();
-        const bool named = name.substr(0, name.find('\0')) == wanted;
-        file_.FieldReadEnd();
-        if (named) return true;
+        if (file_.FieldGetNameView(i) != "Property") continue;
+        std::string_view name;
+        if (!file_.FieldPeekFirstText(i, name)) {
+            if (!file_.FieldReadBeginAt(i)) continue;
+            name = file_.FieldReadStringView();
+            file_.FieldReadEnd();
+        }
+        if (name.substr(0, name.find('\0')) == wanted) return true;
     }
     return false;
 }

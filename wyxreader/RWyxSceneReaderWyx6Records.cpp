@@ -52,7 +52,7 @@ void RWyxSceneReaderWyx6::ReadMaterialRecord() {
     if (!block) return;
     material->SetShadingModel(file_.FieldReadStringByName("ShadingModel", material->GetShadingModel().Buffer()));
     material->SetMultiLayer(file_.FieldReadIntByName("MultiLayer", 0) != 0);
-    ReadProperties({material->GetProperties()}, material, RString("Material \"") + name + "\"");
+    ReadProperties({material->GetProperties()}, material, "Material", name);
 }
 
 void RWyxSceneReaderWyx6::ReadDeformerRecord() {
@@ -66,7 +66,7 @@ void RWyxSceneReaderWyx6::ReadDeformerRecord() {
     const BlockScope block = BlockScope::Enter(file_);
     if (!block) return;
     deformer->SetMultiLayer(file_.FieldReadIntByName("MultiLayer", 0) != 0);
-    ReadProperties({deformer->GetProperties()}, deformer, RString("Deformer \"") + name + "\"");
+    ReadProperties({deformer->GetProperties()}, deformer, "Deformer", name);
     if (deformer->GetDeformerType() == RWyxDeformer::kSkin) {
         deformer->SetDeformAccuracy(
             wyx_read::ReadDoubleByName(file_, "Link_DeformAcuracy", RWyxDeformer::kDefaultDeformAccuracy));
@@ -130,7 +130,7 @@ void RWyxSceneReaderWyx6::ReadTextureRecord() {
     const BlockScope block = BlockScope::Enter(file_);
     if (!block) return;
     texture->SetTypeName(file_.FieldReadStringByName("Type", typeName.Buffer()));
-    ReadProperties({texture->GetProperties()}, texture, RString("Texture \"") + name + "\"");
+    ReadProperties({texture->GetProperties()}, texture, "Texture", name);
     texture->SetMediaName(file_.FieldReadStringByName("Media", ""));
     texture->SetFileName(file_.FieldReadStringByName("FileName", ""));
     texture->SetRelativeFileName(file_.FieldReadStringByName("RelativeFilename", ""));

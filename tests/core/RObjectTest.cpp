@@ -13,6 +13,7 @@
 #include <cstring>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -335,6 +336,29 @@ TEST(RObjectProperties, FindPropertyFollowsTheNewNameAndListOrderWhicheverWayItI
         EXPECT_EQ(object->FindProperty("a"), first);
         EXPECT_STREQ(Add(*object, "c")->GetName(), "c 0");
     }
+}
+
+// Every type name reads back as its code, wherever it lies among the names of its length; a
+// name that differs in a letter, its case or its length (a prefix, one longer, past the longest)
+// names no type.
+TEST(RObjectProperties, TypeNamesReadBackAsTheirCodesAndNothingElseDoes) {
+    for (int code = 0; code < kPropertyTypeCount; ++code) {
+        const std::string name = RProperty::GetTypeName(code);
+        EXPECT_EQ(RProperty::TypeCodeFromName(std::string_view(name)), code) << name;
+        std::string changed = name;
+        changed.back() = changed.back() == 'x' ? 'y' : 'x';
+        std::string upper = name;
+        upper[0] = static_cast<char>(upper[0] ^ 0x20);
+        for (const std::string& other : {changed, upper, name.substr(0, name.size() - 1), name + "s"}) {
+            // ("ColorRGB" is "ColorRGBA" cut short.)
+            const int expected = other == "ColorRGB" ? kPropertyTypeColorRGB : kPropertyTypeUnknown;
+            EXPECT_EQ(RProperty::TypeCodeFromName(std::string_view(other)), expected) << other;
+        }
+    }
+    EXPECT_EQ(RProperty::TypeCodeFromName(std::string_view("VectorElements")), kPropertyTypeUnknown);
+    EXPECT_EQ(RProperty::TypeCodeFromName(std::string_view("ColorRGBA and more than any type name holds")),
+              kPropertyTypeUnknown);
+    EXPECT_EQ(RProperty::TypeCodeFromName(std::string_view("double\0", 7)), kPropertyTypeUnknown);
 }
 
 TEST(RObjectProperties, RangeRelaysOnlyChangesAndEnumNamesStayInRangeAndCopyingValuesNeedsTheSameNameAndDataType) {

@@ -13,6 +13,8 @@
 #include <functional>
 #include <random>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -197,6 +199,82 @@ TEST(RWyxFileHostileTest, TextsBeyondTheirRecordAreRefused) {
         EXPECT_EQ(sound ? "cd" : "", std::string(file.FieldReadString().Buffer())) << patch.value;
         EXPECT_EQ(0, file.FieldReadValuesLeft());
     }
+}
+
+// Runs of texts or doubles are taken whole or not at all: a value of another kind, one that
+// runs past the record, a run longer than the values left, or a last value that does not end
+// the record's values leaves the cursor where it was, so that the general reads that follow
+// see and judge every value as before. A field's first text is looked at in place the same way.
+TEST(RWyxFileHostileTest, RunsOfValuesAreTakenWholeOrNotAtAll) {
+    const std::string valid = BinaryFieldA([](RWyxFile& file) {
+        file.FieldWriteString("ab");
+        file.FieldWriteString("cd");
+        file.FieldWriteDouble(1.5);
+        file.FieldWriteDouble(-2.0);
+    });
+    ASSERT_FALSE(valid.empty());
+    const std::size_t record = 16 + 88;
+    const std::size_t firstLength = record + 13 + 1 + 1;
+    RWyxFile file;
+    ASSERT_TRUE(file.OpenFromMemory(valid.data(), valid.size()));
+    std::string_view peeked;
+    ASSERT_TRUE(file.FieldPeekFirstText(0, peeked));
+    EXPECT_EQ(peeked, "ab");
+    EXPECT_FALSE(file.FieldPeekFirstText(1, peeked));
+    EXPECT_EQ(file.FieldReadValuesLeft(), 0);  // looked at, not made current
+    ASSERT_TRUE(file.FieldReadBegin("A"));
+    std::string_view texts[4];
+    double numbers[4] = {};
+    EXPECT_FALSE(file.FieldReadBinaryTexts(texts, 3));    // the third is a double
+    EXPECT_FALSE(file.FieldReadBinaryDoubles(numbers, 1));  // a text comes first
+    EXPECT_FALSE(file.FieldReadBinaryTexts(texts, 0));
+    EXPECT_EQ(file.FieldReadValuesLeft(), 4);
+    ASSERT_TRUE(file.FieldReadBinaryTexts(texts, 2));
+    EXPECT_EQ(texts[0], "ab");
+    EXPECT_EQ(texts[1], "cd");
+    EXPECT_FALSE(file.FieldReadBinaryDoubles(numbers, 3));  // two are left
+    ASSERT_TRUE(file.FieldReadBinaryDoubles(numbers, 2));
+    EXPECT_EQ(numbers[0], 1.5);
+    EXPECT_EQ(numbers[1], -2.0);
+    EXPECT_EQ(file.FieldReadValuesLeft(), 0);
+    EXPECT_FALSE(file.FieldReadBinaryDoubles(numbers, 1));
+    EXPECT_EQ(file.GetLastErrorID(), -1);
+
+    // The first text past its record; then two values said where four are: the second text
+    // must end the values.
+    for (const auto& [at, value] : {std::pair<std::size_t, std::uint32_t>{firstLength, 100}, {record + 4, 2}}) {
+        std::string bytes = valid;
+        Overwrite32(bytes, at, value);
+        RWyxFile damaged;
+        ASSERT_TRUE(damaged.OpenFromMemory(bytes.data(), bytes.size())) << at;
+        EXPECT_EQ(damaged.FieldPeekFirstText(0, peeked), at != firstLength) << at;
+        ASSERT_TRUE(damaged.FieldReadBegin("A"));
+        EXPECT_FALSE(damaged.FieldReadBinaryTexts(texts, 2)) << at;
+        EXPECT_EQ(damaged.GetLastErrorID(), -1);
+        EXPECT_EQ(damaged.FieldReadValuesLeft(), static_cast<int>(at == firstLength ? 4 : value));
+        // The general read judges the value as before.
+        EXPECT_EQ(std::string(damaged.FieldReadString().Buffer()), at == firstLength ? "" : "ab") << at;
+        EXPECT_EQ(std::string(damaged.FieldReadString().Buffer()), "") << at;
+        EXPECT_EQ(damaged.GetLastErrorID(), RWyxFile::kErrorCorrupted) << at;
+    }
+
+    // The ASCII form has no values in place.
+    ScratchFolder scratch;
+    const std::string path = scratch.Join("ascii.wyx");
+    RWyxFile ascii;
+    ASSERT_TRUE(CreateInForm(ascii, path, WyxForm::kAscii));
+    ascii.FieldWriteBegin("A");
+    ascii.FieldWriteString("ab");
+    ascii.FieldWriteDouble(1.5);
+    ascii.FieldWriteEnd();
+    ASSERT_TRUE(ascii.Close());
+    ASSERT_TRUE(ascii.Open(path.c_str()));
+    EXPECT_FALSE(ascii.FieldPeekFirstText(0, peeked));
+    ASSERT_TRUE(ascii.FieldReadBegin("A"));
+    EXPECT_FALSE(ascii.FieldReadBinaryTexts(texts, 1));
+    EXPECT_EQ(std::string(ascii.FieldReadString().Buffer()), "ab");
+    EXPECT_FALSE(ascii.FieldReadBinaryDoubles(numbers, 1));
+    EXPECT_EQ(ascii.FieldReadDouble(), 1.5);
 }
 
 // Text after the ASCII form's last line, and hostile shapes of both forms: the index of a

@@ -148,6 +148,26 @@ TEST_F(NodePropertiesTest, AFreshNodeListsTheFiftyFourPropertiesInTableOrderWith
     }
 }
 
+// The rows join together when the node is made: each is found by its name, as a member of the
+// properties object, and a property added afterwards joins behind them and is found as well.
+TEST_F(NodePropertiesTest, EveryRowIsFoundByItsNameAndALaterPropertyJoinsBehindThem) {
+    for (int i = 0; i < RWyxNodeProperties::kPropertyCount; ++i) {
+        SCOPED_TRACE(kTable[i].name);
+        RProperty* property = properties->GetProperty(i);
+        EXPECT_EQ(properties->FindProperty(kTable[i].name), property);
+        EXPECT_EQ(properties->IndexOfProperty(property), i);
+        EXPECT_EQ(property->GetOwnerObject(), properties);
+    }
+    RProperty* extra = properties->CreateProperty("Extra", kPropertyTypeDouble, nullptr, true, true, nullptr);
+    ASSERT_NE(extra, nullptr);
+    EXPECT_EQ(properties->GetPropertyCount(), RWyxNodeProperties::kPropertyCount + 1);
+    EXPECT_EQ(properties->GetProperty(RWyxNodeProperties::kPropertyCount), extra);
+    EXPECT_EQ(properties->FindProperty("Extra"), extra);
+    // A name the table has already gets a counter.
+    EXPECT_STREQ(properties->CreateProperty("Show", kPropertyTypeBool, nullptr, false, true, nullptr)->GetName(),
+                 "Show 0");
+}
+
 TEST_F(NodePropertiesTest, MemberPropertiesAreBoundToTheSettersAndGetters) {
     RProperty* pivot = properties->FindProperty("RotationPivot");
     ASSERT_TRUE(pivot->SetValue(RVector4(1.0, 2.0, 3.0, 1.0)));

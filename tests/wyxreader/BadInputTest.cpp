@@ -17,6 +17,7 @@
 #include "curves/RFCurve.h"
 #include "curves/RFCurveNode.h"
 #include "scene/RWyxNode.h"
+#include "scene/RWyxNodeProperties.h"
 #include "scene/RWyxScene.h"
 #include "scene/RWyxTakeNode.h"
 #include "tests/support/ScratchFolder.h"
@@ -73,6 +74,84 @@ TEST_F(BadInputTest, ConnectionsToMissingObjectsAndPropertiesAreDroppedAndTheMod
     ASSERT_NE(Model("A"), nullptr);
     EXPECT_EQ(Model("A")->GetParent(), scene->GetRootNode());
     EXPECT_EQ(scene->GetRootNode()->GetChildCount(), 2);
+}
+
+// The binary form's texts and numbers are read in place, the ASCII form's the general way: one
+// document read in both forms gives the same scene and the same warnings, sound records and
+// faulty ones alike (property headers, values, the size probe, connections).
+TEST_F(BadInputTest, BothFormsOfADocumentReadAlike) {
+    const auto fill = [](RWyxFile& file) {
+        Document d(file);
+        d.Block("Objects", {}, [&] {
+            d.Model("Model::A", "Null", [&] {
+                d.Block("Properties60", {}, [&] {
+                    d.Field("Property", {"Show", "bool", "", "", 0});
+                    d.Field("Property", {"Size", "double", "Number", "", 7.0});
+                    d.Field("Property", {"RotationOffset", "Vector3D", "Vector", "", 1.0, 2.0, 3.0});
+                    d.Field("Property", {"ScalingOffset", "Vector3D", "Vector", "", 1.0, "x", 3.0});
+                    d.Field("Property", {"Lcl Translation", "Vector3D", "Lcl Translation", "A", 4.0, 5.0, 6.0});
+                    d.Field("Property", {"Gadget", "widget", "", "", 1});
+                    d.Field("Property", {"AxisLen", "double", "Number", "Q", 2.0});
+                    d.Field("Property", {"AxisLen", "double", "Number", 5, 2.0});
+                    d.Field("Property", {"PreRotation", "Vector3D", "Vector", "", 1.0, 2.0});
+                    d.Field("Property", {7, "double", "", "", 2.0});
+                    d.Field("Property", {"Mine", "int", "", "U", 3, "label", 0.0, 10.0});
+                    d.Field("Property", {"Hidden"});
+                });
+            });
+            d.Model("Model::B", "Null", [&] {
+                d.Block("Properties60", {}, [&] { d.Field("Property", {5, "double", "Number", "", 7.0}); });
+            });
+            d.Model("Model::C", "Null");
+        });
+        d.Block("Connections", {}, [&] {
+            d.Connect("Model::A", "Model::Scene");
+            d.Connect("Model::B", "Model::A");
+            d.Connect("Model::C", "Model::Missing");
+            d.Field("Connect", {"XY", "Model::A", "Model::B"});
+            d.Field("Connect", {"OO", 12, "Model::B"});
+            d.Field("Connect", {"OO", "Model::C"});
+            d.Field("Connect", {"OP", "Model::C", "Model::A", "NoSuch"});
+            d.Field("Connect", {"OP", "Model::C", "Model::A"});
+            d.Field("Connector", {"OO", "Model::C", "Model::A"});
+        });
+    };
+    const std::string ascii = WriteAsciiFile(folder.Join("both.wyx"), fill);
+    const std::string binary = WriteBinaryFile(folder.Join("both.wyb"), fill);
+    const ReadResult fromAscii = ReadFile(factory, ascii);
+    const ReadResult fromBinary = ReadFile(factory, binary);
+    ASSERT_TRUE(fromAscii.read && fromBinary.read) << fromAscii.errorText << fromBinary.errorText;
+    EXPECT_EQ(fromBinary.warningText, fromAscii.warningText);
+    ExpectWarnings(fromBinary, {"ScalingOffset\" skipped: a value is not of its type's kind",
+                                "Gadget\" skipped: unknown type \"widget\"", "AxisLen\" skipped: unknown flags \"Q\"",
+                                "AxisLen\" skipped: unknown flags \"5\"", "PreRotation\" skipped: 2 values",
+                                "Property \"7\" skipped", "Property \"\" skipped: the record is incomplete",
+                                "Property \"5\" skipped", "no object \"Model::Missing\"", "Connection \"XY\"",
+                                "no object \"12\"", "\"OO\" from \"Model::C\" to \"\": no object \"\"; dropped",
+                                "property \"NoSuch\": the destination has no such property",
+                                "property \"\": the destination has no such property",
+                                "Connections: a field \"Connector\" was skipped",
+                                "Model \"Model::C\": no connection places it"});
+    for (RWyxScene* read : {fromAscii.scene, fromBinary.scene}) {
+        RWyxNode* a = FindModel(*read, "A");
+        RWyxNode* b = FindModel(*read, "B");
+        ASSERT_NE(a, nullptr);
+        ASSERT_NE(b, nullptr);
+        EXPECT_EQ(b->GetParent(), a);
+        EXPECT_NE(a->GetNodeAttribute(), nullptr);  // its properties hold the size
+        EXPECT_EQ(b->GetNodeAttribute(), nullptr);
+        const RWyxNodeProperties& properties = *a->GetProperties();
+        EXPECT_EQ(properties.FindProperty("Show")->GetInt(), 0);
+        const auto text = [&properties](const char* name) {
+            return std::string(properties.FindProperty(name)->GetValueAsText().Buffer());
+        };
+        EXPECT_EQ(text("RotationOffset"), "{1.000000,2.000000,3.000000}");
+        EXPECT_EQ(text("ScalingOffset"), "{0.000000,0.000000,0.000000}");
+        EXPECT_EQ(text("Lcl Translation"), "{4.000000,5.000000,6.000000}");
+        ASSERT_NE(properties.FindProperty("Mine"), nullptr);
+        EXPECT_EQ(properties.FindProperty("Mine")->GetInt(), 3);
+        EXPECT_STREQ(properties.FindProperty("Mine")->GetLabel(), "label");
+    }
 }
 
 TEST_F(BadInputTest, ACycleASecondParentAndTheRootAsAChildAreRefused) {

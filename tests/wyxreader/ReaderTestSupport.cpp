@@ -417,13 +417,26 @@ RWyxScene* BuildEveryKindScene(RWyxObjectFactory& factory) {
     return scene;
 }
 
-std::string WriteAsciiFile(const std::string& path, const std::function<void(RWyxFile&)>& fill, int version) {
+namespace {
+
+std::string WriteFieldFile(const std::string& path, const std::function<void(RWyxFile&)>& fill, int version,
+                           bool binary) {
     RWyxFile file;
     RWyxFileHeaderInfo info;
     info.fileVersion = version;
-    if (!file.Create(path.c_str(), false, false, info)) return "";
+    if (!file.Create(path.c_str(), binary, false, info)) return "";
     fill(file);
     return file.Close() ? path : "";
+}
+
+}  // namespace
+
+std::string WriteAsciiFile(const std::string& path, const std::function<void(RWyxFile&)>& fill, int version) {
+    return WriteFieldFile(path, fill, version, false);
+}
+
+std::string WriteBinaryFile(const std::string& path, const std::function<void(RWyxFile&)>& fill, int version) {
+    return WriteFieldFile(path, fill, version, true);
 }
 
 void Document::Field(const char* name, const std::vector<Value>& values) {

@@ -51,6 +51,8 @@ RWyxScene* BuildEveryKindScene(RWyxObjectFactory& factory);
 // A file written field by field: ASCII, version 6000 (or the one given), the main section built
 // by `fill`.
 std::string WriteAsciiFile(const std::string& path, const std::function<void(RWyxFile&)>& fill, int version = 6000);
+// The same in the binary form.
+std::string WriteBinaryFile(const std::string& path, const std::function<void(RWyxFile&)>& fill, int version = 6000);
 
 // A document written field by field, for the files the writer never makes.
 class Document {
