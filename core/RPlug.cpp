@@ -6,6 +6,16 @@
 
 // ---- lifetime -------------------------------------------------------------------------------
 
+namespace {
+
+// The table every plug's destructor reaches, without a call per plug.
+RPlugHandleTable& HandleTable() {
+    static RPlugHandleTable& table = GetHandleTable();
+    return table;
+}
+
+}  // namespace
+
 RPlug::RPlug() : RPlug(DeferCell()) { GetHandleCell(); }
 
 RPlug::RPlug(DeferCell) {
@@ -48,7 +58,7 @@ RPlug::~RPlug() {
             child->memberSlot_ = -1;
         }
     }
-    RPlugHandleTable& table = GetHandleTable();
+    RPlugHandleTable& table = HandleTable();
     if (cell_ != nullptr) table.ReleaseCell(cell_, this);
     table.RemovePlug();
 }
@@ -182,15 +192,16 @@ bool RPlug::SetOwner(RPlug* owner) {
 // Takes this plug out of its owner's lists; the plug has no owner afterwards.
 void RPlug::LeaveOwner() {
     if (owner_ == nullptr) return;
-    // The member list has no order: the last member takes this one's slot.
-    std::vector<RPlug*>& members = owner_->EditLinks().members;
+    // The member list has no order: the last member takes this one's slot. An owner has the
+    // lists since this plug joined them.
+    std::vector<RPlug*>& members = owner_->links_->members;
     RPlug* const last = members.back();
     members[static_cast<size_t>(memberSlot_)] = last;
     last->memberSlot_ = memberSlot_;
     members.pop_back();
     memberSlot_ = -1;
     if (HasState(kRegisteredChild)) {
-        std::vector<RPlug*>& children = owner_->EditLinks().children;
+        std::vector<RPlug*>& children = owner_->links_->children;
         children.erase(std::remove(children.begin(), children.end(), this), children.end());
     }
     owner_ = nullptr;
