@@ -41,27 +41,23 @@ char* DataOf(Slab* slab) { return reinterpret_cast<char*>(slab) + kDataStart; }
 
 // Freed pieces (and the rest of a slab not yet cut) are poisoned under AddressSanitizer, so
 // that a use after free is still caught inside a slab.
-void Poison(void* memory, std::size_t bytes) {
+void MarkUsable(void* memory, std::size_t bytes, bool usable) {
 #ifdef WYX_POISON_PIECES
-    ASAN_POISON_MEMORY_REGION(memory, bytes);
+    if (usable) {
+        ASAN_UNPOISON_MEMORY_REGION(memory, bytes);
+    } else {
+        ASAN_POISON_MEMORY_REGION(memory, bytes);
+    }
 #else
     static_cast<void>(memory);
     static_cast<void>(bytes);
-#endif
-}
-
-void Unpoison(void* memory, std::size_t bytes) {
-#ifdef WYX_POISON_PIECES
-    ASAN_UNPOISON_MEMORY_REGION(memory, bytes);
-#else
-    static_cast<void>(memory);
-    static_cast<void>(bytes);
+    static_cast<void>(usable);
 #endif
 }
 
 void Drop(Slab* slab) {
     if (slab == nullptr || slab->holds.fetch_sub(1, std::memory_order_acq_rel) != 1) return;
-    Unpoison(slab, kSlabBytes);
+    MarkUsable(slab, kSlabBytes, true);
     slab->~Slab();
     std::free(slab);
     liveSlabs.fetch_sub(1, std::memory_order_relaxed);
@@ -84,7 +80,7 @@ struct ThreadSlab {
         Drop(current);
         current = new (memory) Slab;
         liveSlabs.fetch_add(1, std::memory_order_relaxed);
-        Poison(DataOf(current), kSlabBytes - kDataStart);
+        MarkUsable(DataOf(current), kSlabBytes - kDataStart, false);
         return current;
     }
 };
@@ -103,7 +99,7 @@ void* RCurveTreeMemory::Allocate(std::size_t bytes) {
     if (threadSlab.scopes > 0 && bytes <= kMaxSlabPiece) {
         Slab* slab = threadSlab.WithRoom(size);
         header = reinterpret_cast<Header*>(DataOf(slab) + slab->used);
-        Unpoison(header, size);
+        MarkUsable(header, size, true);
         slab->used += size;
         slab->holds.fetch_add(1, std::memory_order_relaxed);
         header->slab = slab;
@@ -124,7 +120,7 @@ void RCurveTreeMemory::Free(void* piece) noexcept {
         std::free(header);
         return;
     }
-    Poison(header, header->bytes);
+    MarkUsable(header, header->bytes, false);
     Drop(slab);
 }
 

@@ -101,3 +101,25 @@ TEST(RCurveTreeMemory, PiecesAreAlignedAndLargeOnesComeFromTheHeap) {
     for (void* piece : pieces) RCurveTreeMemory::Free(piece);
     RCurveTreeMemory::Free(nullptr);
 }
+
+#if defined(__SANITIZE_ADDRESS__)
+#define WYX_TEST_POISONING 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define WYX_TEST_POISONING 1
+#endif
+#endif
+
+#ifdef WYX_TEST_POISONING
+// Inside a slab a freed piece is not handed back to the heap, so only poisoning reveals its use.
+TEST(RCurveTreeMemoryDeathTest, AFreedPieceOfASlabIsPoisoned) {
+    EXPECT_DEATH(
+        {
+            const RCurveTreeMemory::Scope together;
+            auto* piece = static_cast<volatile char*>(RCurveTreeMemory::Allocate(32));
+            RCurveTreeMemory::Free(const_cast<char*>(piece));
+            piece[0] = 1;
+        },
+        "use-after-poison");
+}
+#endif
