@@ -44,10 +44,21 @@ TEST(RCurveTreeMemory, TreesMadeTogetherShareSlabsThatGoWithTheirLastPiece) {
     // 200 trees of 13 nodes and 9 curves fill slabs: far fewer than trees, but more than one.
     EXPECT_GT(during, before + 1);
     EXPECT_LT(during, before + 100);
+    // Listeners of a tree in a slab hear of its end as any other; the trees go in both orders.
+    DestroyLog nodes;
+    int curvesEnded = 0;
+    const auto curveListener = [](RFCurve&, const RCurveChangeRecord& record, void* ended) {
+        if ((record.GetKinds() & RCurveChangeRecord::CurveDestroyed) != 0) ++*static_cast<int*>(ended);
+    };
     for (RFCurveNode* tree : trees) {
         EXPECT_FLOAT_EQ(tree->GetChild(2)->GetChild(1)->GetCurve()->GetDefaultValue(), 2.0f);
-        RFCurveNode::Destroy(tree);
+        tree->GetChild(0)->AddListener(&DestroyLog::Listen, &nodes);
+        tree->GetChild(0)->GetChild(0)->GetCurve()->AddListener(curveListener, &curvesEnded);
     }
+    for (std::size_t i = 0; i < trees.size(); i += 2) RFCurveNode::Destroy(trees[i]);
+    for (std::size_t i = trees.size() - 1; i < trees.size(); i -= 2) RFCurveNode::Destroy(trees[i]);
+    EXPECT_EQ(nodes.destroyed, 200);
+    EXPECT_EQ(curvesEnded, 200);
     // Only the slab the thread still cuts from may stay.
     EXPECT_LE(RCurveTreeMemory::GetLiveSlabCount(), before + 1);
 }
