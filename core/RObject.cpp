@@ -662,7 +662,7 @@ int RObject::RemoveProperty(int index) {
 // handlers, or the release, may have moved or removed it), tells the object it has left,
 // and cuts it from this object: a property outside the list must not keep pointing at it
 // (the object may die first).
-void RObject::TakeOutProperty(RProperty* property, int index, bool quietly) {
+inline void RObject::TakeOutProperty(RProperty* property, int index, bool quietly) {
     const bool inPlace = index < GetPropertyCount() && properties_[static_cast<size_t>(index)] == property;
     const int current = inPlace ? index : IndexOfProperty(property);
     if (current >= 0) {
@@ -699,7 +699,7 @@ void RObject::DestroyPropertyAt(int index) {
 }
 
 // The caller holds a lock on the property: an owned one goes when that lock does.
-void RObject::EndRemovedProperty(RProperty* property) {
+inline void RObject::EndRemovedProperty(RProperty* property) {
     if (property->IsOwnedByObject()) {
         property->Destroy();
     } else if (property->HasConnections()) {
@@ -718,7 +718,7 @@ inline bool RObject::IsUnreachedProperty(const RProperty& property) const {
 // lookups of a removal by index or the search for its referrers; it still gets both leaving
 // events (whose handlers may connect it: then its referrers are released as usual). False,
 // having done nothing, for any other property.
-bool RObject::DestroyUnreachedProperty(int index) {
+inline bool RObject::DestroyUnreachedProperty(int index) {
     RProperty* const property = properties_[static_cast<size_t>(index)];
     if (!IsUnreachedProperty(*property)) return false;
     RPlugLock lockProperty(property);

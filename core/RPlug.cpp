@@ -6,6 +6,16 @@
 
 // ---- lifetime -------------------------------------------------------------------------------
 
+namespace {
+
+// The table every plug's destructor reaches, without a call per plug.
+RPlugHandleTable& HandleTable() {
+    static RPlugHandleTable& table = GetHandleTable();
+    return table;
+}
+
+}  // namespace
+
 RPlug::RPlug() : RPlug(DeferCell()) { GetHandleCell(); }
 
 RPlug::RPlug(DeferCell) {
@@ -39,7 +49,7 @@ const RPlugFilter* RPlug::GetFilter() const {
 
 RPlug::~RPlug() {
     dying_ = true;
-    DisconnectAndReleaseChildren();
+    if (links_ != nullptr) DisconnectAndReleaseChildren();  // most plugs never had links
     if (owner_ != nullptr) RPlug::SetOwner(nullptr);
     // Children that stay (plain children, whoever owns them) must not point at a dead owner.
     if (links_ != nullptr) {
@@ -48,7 +58,7 @@ RPlug::~RPlug() {
             child->memberSlot_ = -1;
         }
     }
-    RPlugHandleTable& table = GetHandleTable();
+    RPlugHandleTable& table = HandleTable();
     if (cell_ != nullptr) table.ReleaseCell(cell_, this);
     table.RemovePlug();
 }
@@ -179,21 +189,10 @@ bool RPlug::SetOwner(RPlug* owner) {
     return true;
 }
 
-// Takes this plug out of its owner's lists; the plug has no owner afterwards.
-void RPlug::LeaveOwner() {
-    if (owner_ == nullptr) return;
-    // The member list has no order: the last member takes this one's slot.
-    std::vector<RPlug*>& members = owner_->EditLinks().members;
-    RPlug* const last = members.back();
-    members[static_cast<size_t>(memberSlot_)] = last;
-    last->memberSlot_ = memberSlot_;
-    members.pop_back();
-    memberSlot_ = -1;
-    if (HasState(kRegisteredChild)) {
-        std::vector<RPlug*>& children = owner_->EditLinks().children;
-        children.erase(std::remove(children.begin(), children.end(), this), children.end());
-    }
-    owner_ = nullptr;
+// The owner's list of registered children, which the owner keeps in order.
+void RPlug::LeaveRegisteredChildren() {
+    std::vector<RPlug*>& children = owner_->links_->children;
+    children.erase(std::remove(children.begin(), children.end(), this), children.end());
 }
 
 // Puts this plug in the owner's lists; a registered child also copies the owner's

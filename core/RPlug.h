@@ -302,7 +302,22 @@ private:
     std::vector<ChildPlace> AcceptingChildren(const RPlug* far, bool sourceSide, int parentPlace) const;
     std::vector<RPlugRef> ChildrenHolding(const RPlug* far, bool sourceSide) const;
     void SendConnectionEvent(int code, RPlug* other, int index, int flags);
-    void LeaveOwner();
+    // Takes this plug out of its owner's lists; the plug has no owner afterwards. Inline: every
+    // property of a dying object takes this step.
+    void LeaveOwner() {
+        if (owner_ == nullptr) return;
+        // The member list has no order: the last member takes this one's slot. An owner has
+        // the lists since this plug joined them.
+        std::vector<RPlug*>& members = owner_->links_->members;
+        RPlug* const last = members.back();
+        members[static_cast<size_t>(memberSlot_)] = last;
+        last->memberSlot_ = memberSlot_;
+        members.pop_back();
+        memberSlot_ = -1;
+        if (HasState(kRegisteredChild)) LeaveRegisteredChildren();
+        owner_ = nullptr;
+    }
+    void LeaveRegisteredChildren();
     void JoinOwner(RPlug* owner);
     void CopyAcceptedConnectionsOf(const RPlug* owner);
     bool Replace(RPlug* oldPlug, RPlug* newPlug, int index, bool sourceSide);

@@ -49,8 +49,6 @@ bool RWyxPropertyHandler::ReleaseAndClear(RProperty*& property) {
     return true;
 }
 
-bool RWyxPropertyHandler::OnPropertyEvent(int code, RProperty* property, const char* name) {
-    // Code 9: the property is about to leave the list.
-    if (code == 9 && wrapperList_ != nullptr) wrapperList_->OnWrappedPropertyLeaving(property);
-    return RObject::OnPropertyEvent(code, property, name);
+void RWyxPropertyHandler::TellWrapperListOfLeaving(RProperty* property) {
+    wrapperList_->OnWrappedPropertyLeaving(property);
 }

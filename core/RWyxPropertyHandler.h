@@ -38,12 +38,19 @@ public:
     // The scene object whose deferred user properties wrap this handler's properties: it is
     // told of every property that leaves, before it leaves. Null for none.
     void SetWrapperList(RWyxSceneObject* list) { wrapperList_ = list; }
-    bool OnPropertyEvent(int code, RProperty* property, const char* name) override;
+    // Inline: a dying object's every property passes here twice.
+    bool OnPropertyEvent(int code, RProperty* property, const char* name) override {
+        // Code 9: the property is about to leave the list.
+        if (code == 9 && wrapperList_ != nullptr) TellWrapperListOfLeaving(property);
+        return RObject::OnPropertyEvent(code, property, name);
+    }
 
 protected:
     ~RWyxPropertyHandler() override = default;
 
 private:
+    void TellWrapperListOfLeaving(RProperty* property);
+
     RWyxSceneObject* wrapperList_ = nullptr;
 };
 

@@ -27,7 +27,12 @@ void ForEachRunForwards(int to, int from, int count, Copy copy) {
 
 }  // namespace
 
-RCurveKeyBlocks::~RCurveKeyBlocks() { Release(); }
+// Most curves of a scene never had a key: they have nothing to free.
+RCurveKeyBlocks::~RCurveKeyBlocks() {
+    if (table_ != nullptr) {
+        Release();
+    }
+}
 
 bool RCurveKeyBlocks::GrowTable(int pointers) {
     void* grown = std::realloc(table_.get(), static_cast<std::size_t>(pointers) * sizeof(Block*));

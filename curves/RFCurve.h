@@ -30,6 +30,7 @@
 #include "curves/RCurveKey.h"
 #include "curves/RCurveKeyBlocks.h"
 #include "curves/RCurveKeyTangentInfo.h"
+#include "curves/RCurveTreeMemory.h"
 
 class RFCurve {
 public:
@@ -56,6 +57,9 @@ public:
     static RFCurve* Create();
     // Deletes a curve made by Create or Clone; null is ignored.
     static void Destroy(RFCurve* curve);
+    // Curves of a tree made in one go lie together with its nodes (RCurveTreeMemory).
+    static void* operator new(std::size_t bytes) { return RCurveTreeMemory::Allocate(bytes); }
+    static void operator delete(void* curve) noexcept { RCurveTreeMemory::Free(curve); }
 
     // ---- Keys and settings -------------------------------------------------------------
 

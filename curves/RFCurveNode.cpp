@@ -160,6 +160,10 @@ RFCurveNode::~RFCurveNode() {
     Notify(ChangeDestroyed);
     listeners_.reset();
     RFCurveNode::Clear();
+    // A child its parent's Clear deletes has left the parent already.
+    if (parent_ == nullptr && holder_ == nullptr) {
+        return;
+    }
     for (RFCurveNode* holder : {parent_, holder_ != parent_ ? holder_ : nullptr}) {
         if (holder != nullptr) {
             auto& siblings = holder->children_;
@@ -228,8 +232,13 @@ void RFCurveNode::Clear() {
     }
     children_.shrink_to_fit();
     RFCurve::Destroy(std::exchange(curve_, nullptr));
-    ReleaseNextLayer();
-    ReleaseTimeWarp();
+    // Most nodes have neither.
+    if (nextLayer_ != nullptr) {
+        ReleaseNextLayer();
+    }
+    if (timeWarp_ != nullptr) {
+        ReleaseTimeWarp();
+    }
     layerOwner_ = this;
 }
 

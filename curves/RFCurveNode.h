@@ -29,6 +29,7 @@
 
 #include "core/RString.h"
 #include "core/RTime.h"
+#include "curves/RCurveTreeMemory.h"
 
 class RDataType;
 class RFCurve;
@@ -91,6 +92,9 @@ public:
                                int layerID = 0);
     // Deletes a node; null is ignored.
     static void Destroy(RFCurveNode* node);
+    // The nodes of a tree made in one go lie together (RCurveTreeMemory).
+    static void* operator new(std::size_t bytes) { return RCurveTreeMemory::Allocate(bytes); }
+    static void operator delete(void* node) noexcept { RCurveTreeMemory::Free(node); }
 
     // ---- Tree ----------------------------------------------------------------------------
 
@@ -370,7 +374,7 @@ private:
     // The owning node whose children hold this node (its parent, unless SetParent said
     // otherwise).
     RFCurveNode* holder_ = nullptr;
-    std::vector<RFCurveNode*> children_;
+    std::vector<RFCurveNode*, RCurveTreeMemory::Allocator<RFCurveNode*>> children_;
     RFCurve* curve_ = nullptr;
     RFCurveNode* timeWarp_ = nullptr;
     RFCurveNode* nextLayer_ = nullptr;

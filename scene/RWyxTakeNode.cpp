@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "core/RDataType.h"
+#include "curves/RCurveTreeMemory.h"
 #include "curves/RFCurve.h"
 #include "curves/RFCurveNode.h"
 #include "scene/RWyxTakeNodeContainer.h"
@@ -86,6 +87,7 @@ void CopyLinks(const RFCurveNode& from, RFCurveNode& to) {
 
 // A tree of the source's structure with copies of its curves and layer chains.
 RFCurveNode* CopyTree(RFCurveNode& source) {
+    const RCurveTreeMemory::Scope together;
     RFCurveNode* copy = source.Clone(false, false, true, -1);
     copy->CopyFrom(source, false);
     CopyLinks(source, *copy);
@@ -145,6 +147,7 @@ RFCurveNode* RWyxTakeNode::GetRootCurveNode() const {
 // A tree nothing has evaluated yet: making it is no edit any cache could have seen.
 void RWyxTakeNode::MakeTree() const {
     const RFCurve::UncountedEdits uncounted;
+    const RCurveTreeMemory::Scope together;
     RWyxTakeNodeContainer* container = std::exchange(pendingTemplate_, nullptr);
     root_ = RFCurveNode::Create("Defaults", nullptr);
     container->CreateChannelTemplate(const_cast<RWyxTakeNode&>(*this));

@@ -7,6 +7,7 @@
 #include "core/RDataType.h"
 #include "core/RProperty.h"
 #include "core/RWyxUserProperty.h"
+#include "curves/RCurveTreeMemory.h"
 #include "curves/RFCurve.h"
 #include "curves/RFCurveNode.h"
 #include "scene/RWyxNode.h"
@@ -91,6 +92,27 @@ TEST_F(NodeDeferredPartsTest, ANewNodesTakesWaitAndAreMadeWhenFirstAskedFor) {
     EXPECT_TRUE(defaultTake->IsTreeMade());
     EXPECT_FLOAT_EQ(DefaultOf(defaultTake, &RWyxTakeNode::GetScalingYCurve), 1.0f);
     EXPECT_FLOAT_EQ(DefaultOf(defaultTake, &RWyxTakeNode::GetVisibilityCurve), 1.0f);
+}
+
+// A tree made from the template, or copied whole, lies in shared slabs, which go with the nodes.
+TEST_F(NodeDeferredPartsTest, TakeTreesMadeOrCopiedLieTogetherAndGoWithTheirNodes) {
+    const long before = RCurveTreeMemory::GetLiveSlabCount();
+    {
+        RWyxObjectFactory scene;
+        std::vector<RWyxNode*> nodes;
+        for (int i = 0; i < 40; ++i) {
+            nodes.push_back(scene.CreateNode(("Made" + std::to_string(i)).c_str()));
+            ASSERT_NE(nodes.back()->AddTakeNode("Take 001")->GetTranslationXCurve(), nullptr);
+        }
+        const long made = RCurveTreeMemory::GetLiveSlabCount();
+        EXPECT_GT(made, before + 4) << "forty trees made from the template";
+        for (RWyxNode* node : nodes) node->GetDefaultTakeNode()->GetRootCurveNode();
+        const long defaults = RCurveTreeMemory::GetLiveSlabCount();
+        for (RWyxNode* node : nodes) ASSERT_TRUE(node->AddTakeNode("Take 002")->IsTreeMade());
+        EXPECT_GT(defaults, made + 4) << "forty default trees";
+        EXPECT_GT(RCurveTreeMemory::GetLiveSlabCount(), defaults + 4) << "forty copies of them";
+    }
+    EXPECT_LE(RCurveTreeMemory::GetLiveSlabCount(), before + 1);
 }
 
 // Two nodes go through the same steps: one makes every take tree at once, the other leaves
