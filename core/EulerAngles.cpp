@@ -48,7 +48,10 @@ void EulerVectorXYZToMatrix(RMatrix& matrix, const RVector4& angles) {
 }
 
 void EulerToMatrix(RMatrix& matrix, double a, double b, double c, int code) {
-    const EulerOrder order = GetEulerOrder(code);
+    EulerToMatrixOfOrder(matrix, a, b, c, GetEulerOrder(code));
+}
+
+void EulerToMatrixOfOrder(RMatrix& matrix, double a, double b, double c, const EulerOrder& order) {
     if (order.oddParity) {
         a = -a;
         b = -b;

@@ -37,6 +37,9 @@ void EulerXYZToMatrix(RMatrix& matrix, double x, double y, double z);
 void EulerVectorXYZToMatrix(RMatrix& matrix, const RVector4& angles);
 // The same for any code; code 0 gives exactly EulerXYZToMatrix.
 void EulerToMatrix(RMatrix& matrix, double a, double b, double c, int code);
+// The same for the order of a code looked up once (GetEulerOrder), for callers converting
+// many triples of one order.
+void EulerToMatrixOfOrder(RMatrix& matrix, double a, double b, double c, const EulerOrder& order);
 
 // The affine matrix of translation, rotation (x, y, z the angles in the code's own
 // sequence) and scaling; w of each is ignored and the fourth column is left.

@@ -169,6 +169,13 @@ bool IsSurelyPlain(const double current[3], const double reference[3]) {
     return true;
 }
 
+// NearestEquivalentAngle for an angle less than an eighth of a turn from a reference below
+// kPlainMagnitude: no whole turn moves it, only the turns' signed zero is added as there
+// (which makes a -0 angle +0 where the reference lies at or above it).
+double WithinEighthTurn(double angle, double reference) {
+    return angle + std::copysign(0.0, (reference - angle) * kTurnsPerDegree);
+}
+
 bool FilterStep(double out[3], const double current[3], const double previous[3], const int axisOrder[3],
                 bool repeatedAxis) {
     const int a = axisOrder[0];
@@ -179,8 +186,10 @@ bool FilterStep(double out[3], const double current[3], const double previous[3]
     const bool surelyPlain = IsSurelyPlain(plain, reference);
     double flipped[3] = {current[a] + 180.0, (repeatedAxis ? 0.0 : 180.0) - current[b], current[c] + 180.0};
     for (int i = 0; i < 3; ++i) {
-        plain[i] = NearestEquivalentAngle(plain[i], reference[i]);
-        if (!surelyPlain) {
+        if (surelyPlain) {
+            plain[i] = WithinEighthTurn(plain[i], reference[i]);
+        } else {
+            plain[i] = NearestEquivalentAngle(plain[i], reference[i]);
             flipped[i] = NearestEquivalentAngle(flipped[i], reference[i]);
         }
     }
@@ -218,7 +227,28 @@ bool EulerFilterStepInOrder(double out[3], const double current[3], const double
     return FilterStep(out, current, previous, axes, IsRepeatedAxisOrder(rotationOrder));
 }
 
+namespace {
+
+// A middle angle within a turn and over a degree away from every gimbal angle of its form
+// (90 and 270 degrees either way round; 0 and 180 for the repeated forms), where rounding the
+// angle into a turn cannot bring it within the gimbal tolerance: nothing to even out. NaN is
+// not clear.
+bool IsClearOfGimbal(double middle, bool repeatedAxis) {
+    constexpr double kClearance = 1.0;
+    const double m = std::fabs(middle);
+    if (!(m < 360.0 - kClearance)) {
+        return false;
+    }
+    return repeatedAxis ? m > kClearance && std::fabs(m - 180.0) > kClearance
+                        : std::fabs(m - 90.0) > kClearance && std::fabs(m - 270.0) > kClearance;
+}
+
+}  // namespace
+
 void EvenOutGimbal(double angles[3], const double previous[3], const int axisOrder[3], bool repeatedAxis) {
+    if (IsClearOfGimbal(angles[axisOrder[1]], repeatedAxis)) {
+        return;
+    }
     const int a = axisOrder[0];
     const int b = axisOrder[1];
     const int c = axisOrder[2];

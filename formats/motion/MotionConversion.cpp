@@ -3,6 +3,7 @@
 #include "core/EulerAngles.h"
 #include "core/RQuaternion.h"
 
+#include <cstdint>
 #include <utility>
 #include <vector>
 #include "curves/RAnimationSettings.h"
@@ -54,10 +55,16 @@ bool StoreFrameKeys(RFCurve* curve, RTime start, RTime step, const float* values
         return false;
     }
     static const RCurveKey kPlain = RCurveKey::Plain(RTime(), 0.0f);
+    // Where the last time start + step * (count - 1) is exact, so is every one before it, and
+    // plain arithmetic gives each; otherwise each is worked out (and saturates) as it stands.
+    std::int64_t span = 0;
+    std::int64_t last = 0;
+    const bool exact = !__builtin_mul_overflow(step.GetTicks(), std::int64_t{count - 1}, &span) &&
+                       !__builtin_add_overflow(start.GetTicks(), span, &last);
     for (int i = 0; i < count; ++i) {
         RCurveKey& key = curve->GetKey(i);
         key = kPlain;
-        key.SetTime(start + step * i);
+        key.SetTime(exact ? RTime(start.GetTicks() + step.GetTicks() * i) : start + step * i);
         key.SetValue(values[static_cast<std::size_t>(i) * static_cast<std::size_t>(stride)]);
     }
     curve->EndBulkKeys(count);

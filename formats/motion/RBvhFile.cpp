@@ -110,7 +110,9 @@ void RBvhJoint::PlanConversion() {
         }
     }
     eulerCode = rotations == 3 ? EulerCodeOf(rotationAxes) : -1;
+    eulerOrder = GetEulerOrder(eulerCode);
     rotationForm = eulerCode < 0 ? kComposed : eulerCode == 0 ? kEulerXyz : kEuler;
+    hasPosition = HasPositionChannel();
 }
 
 RBvhFile::RBvhFile(bool report) : RMotionTextFile("BioVision", kDelimiters, "", true, report) {
@@ -498,7 +500,7 @@ void JointAngles(const RBvhJoint& joint, const double* values, double angles[3])
         }
     } else if (joint.rotationForm == RBvhJoint::kEuler) {
         RMatrix rotation;
-        EulerToMatrix(rotation, values[slot[0]], values[slot[1]], values[slot[2]], joint.eulerCode);
+        EulerToMatrixOfOrder(rotation, values[slot[0]], values[slot[1]], values[slot[2]], joint.eulerOrder);
         XyzAngles(rotation, angles);
     }
     if (joint.rotationForm == RBvhJoint::kComposed || !IsClearOfTies(angles)) {
@@ -508,46 +510,38 @@ void JointAngles(const RBvhJoint& joint, const double* values, double angles[3])
 
 }  // namespace
 
-void RBvhFile::ConvertFrame(const double* values, bool first) {
-    for (const std::unique_ptr<RBvhJoint>& entry : joints_) {
-        RBvhJoint& joint = *entry;
-        if (joint.IsEndSite()) {
-            continue;
-        }
-        joint.translation = joint.offset;
-        for (int i = 0; i < 3; ++i) {
-            if (joint.positionValue[i] >= 0) {
-                *joint.translation.Component(i) = values[joint.positionValue[i]];
-            }
-        }
-        double current[3];
-        JointAngles(joint, values, current);
-        values += joint.channelCount;
-        if (!first) {
-            static const int kXyz[3] = {0, 1, 2};
-            EulerFilterStep(current, current, joint.previousRotation, kXyz);
-        }
-        for (int i = 0; i < 3; ++i) {
-            joint.rotation[i] = current[i];
-            joint.previousRotation[i] = current[i];
-        }
-    }
-}
-
-bool RBvhFile::StageFrame() {
+bool RBvhFile::ConvertFrame(const double* values, bool first) {
     try {
         for (const std::unique_ptr<RBvhJoint>& entry : joints_) {
             RBvhJoint& joint = *entry;
             if (joint.IsEndSite()) {
                 continue;
             }
-            if (joint.HasPositionChannel()) {
+            joint.translation = joint.offset;
+            for (int i = 0; i < 3; ++i) {
+                if (joint.positionValue[i] >= 0) {
+                    *joint.translation.Component(i) = values[joint.positionValue[i]];
+                }
+            }
+            double current[3];
+            JointAngles(joint, values, current);
+            values += joint.channelCount;
+            if (!first) {
+                static const int kXyz[3] = {0, 1, 2};
+                EulerFilterStep(current, current, joint.previousRotation, kXyz);
+            }
+            for (int i = 0; i < 3; ++i) {
+                joint.rotation[i] = current[i];
+                joint.previousRotation[i] = current[i];
+            }
+            // Kept while the joint's values are at hand.
+            if (joint.hasPosition) {
                 for (int i = 0; i < 3; ++i) {
                     joint.frames.push_back(static_cast<float>(*joint.translation.Component(i)));
                 }
             }
             for (int i = 0; i < 3; ++i) {
-                joint.frames.push_back(static_cast<float>(joint.rotation[i]));
+                joint.frames.push_back(static_cast<float>(current[i]));
             }
         }
     } catch (const std::bad_alloc&) {
@@ -569,7 +563,7 @@ bool RBvhFile::ReserveStagedFrames(int frames) {
         for (const std::unique_ptr<RBvhJoint>& joint : joints_) {
             if (!joint->IsEndSite()) {
                 joint->frames.clear();
-                joint->frames.reserve(rows * (joint->HasPositionChannel() ? 6 : 3));
+                joint->frames.reserve(rows * (joint->hasPosition ? 6 : 3));
             }
         }
     } catch (const std::bad_alloc&) {
@@ -579,7 +573,7 @@ bool RBvhFile::ReserveStagedFrames(int frames) {
 }
 
 bool RBvhFile::StoreJointKeys(RBvhJoint& joint, int frames, RTime start, RTime step) {
-    const int first = joint.HasPositionChannel() ? 0 : 3;
+    const int first = joint.hasPosition ? 0 : 3;
     const int stride = 6 - first;
     bool stored = true;
     for (int c = first; c < 6 && frames > 0; ++c) {
@@ -601,7 +595,7 @@ bool RBvhFile::ReadMotion(RStreamOptionsMotion& options) {
     for (const std::unique_ptr<RBvhJoint>& joint : joints_) {
         joint->PlanConversion();
         if (!joint->IsEndSite()) {
-            BeginCurveEdits(joint->curves + (joint->HasPositionChannel() ? 0 : 3), joint->HasPositionChannel() ? 6 : 3);
+            BeginCurveEdits(joint->curves + (joint->hasPosition ? 0 : 3), joint->hasPosition ? 6 : 3);
         }
     }
     // The converted frames are kept per joint until every row is read; then each joint's keys
@@ -622,8 +616,7 @@ bool RBvhFile::ReadMotion(RStreamOptionsMotion& options) {
             ok = false;
             break;
         }
-        ConvertFrame(values.data(), read == 0);
-        if (!StageFrame()) {
+        if (!ConvertFrame(values.data(), read == 0)) {
             ok = Fail("Can't store the keys");
             break;
         }
@@ -640,7 +633,7 @@ bool RBvhFile::ReadMotion(RStreamOptionsMotion& options) {
             ok = Fail("Can't store the keys");
         }
         if (ok) {
-            if (joint.HasPositionChannel()) {
+            if (joint.hasPosition) {
                 ReduceConstantKeys(joint.curves, 3);
             }
             FilterRotationCurves(joint.curves + 3);

@@ -87,10 +87,9 @@ private:
     RBvhJoint* AddJoint(RBvhJoint* parent, bool endSite);
     bool ExpectKeyword(int keyword, const char* what);
     bool Fail(const char* text);
-    void ConvertFrame(const double* values, bool first);
-    // Keeps every joint's converted frame (translation where it has a position channel, then
-    // rotation) for its keys; false when memory runs out.
-    bool StageFrame();
+    // Converts every joint's frame and keeps it for its keys (translation where it has a
+    // position channel, then rotation); false when memory runs out.
+    bool ConvertFrame(const double* values, bool first);
     // Room for GetStagedRows(frames) frames of every joint; false when memory runs out.
     bool ReserveStagedFrames(int frames);
     // Stores the joint's kept frames as keys of its curves and frees them; false when a

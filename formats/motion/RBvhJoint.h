@@ -8,6 +8,7 @@
 // frames waiting for their keys.
 // The BVH file object owns every joint; a joint only points at its parent and children.
 
+#include "core/EulerAngles.h"
 #include "core/RVector4.h"
 
 #include <string>
@@ -43,12 +44,15 @@ public:
     bool endSite = false;
     RVector4 offset{0.0, 0.0, 0.0, 1.0};
 
-    // Conversion plan: the frame value index of the X, Y, Z position (-1 for none), and for
-    // the Euler forms the Euler code of the rotation channels in the order they act (the last
-    // listed acts first) with the value index of the angle acting first, second and third.
+    // Conversion plan: whether a position channel is there, the frame value index of the X,
+    // Y, Z position (-1 for none), and for the Euler forms the Euler code (and its order) of
+    // the rotation channels in the order they act (the last listed acts first) with the value
+    // index of the angle acting first, second and third.
+    bool hasPosition = false;
     int positionValue[3] = {-1, -1, -1};
     RotationForm rotationForm = kComposed;
     int eulerCode = 0;
+    EulerOrder eulerOrder{{0, 1, 2}, false, false};
     int rotationValue[3] = {-1, -1, -1};
 
     // Conversion state.

@@ -322,17 +322,6 @@ void RMotionTextFile::FillSkipTable() {
     }
 }
 
-const char* RMotionTextFile::SkipDelimiters(const char* position) const {
-    if (position == nullptr) {
-        return nullptr;
-    }
-    while (skipTable_[static_cast<unsigned char>(*position)]) {
-        ++position;
-    }
-    return position;
-}
-
-void RMotionTextFile::MoveCursor(const char* position) { cursor_ = SkipDelimiters(position); }
 
 int RMotionTextFile::PeekKeyword(const RMotionKeyword* table) const {
     if (table == nullptr || cursor_ == nullptr) {

@@ -102,7 +102,15 @@ public:
     // Replaces the skip set only; answers the previous one.
     const char* SetSkipDelimiters(const char* set);
     // The first position at or after the given one that is not in the skip set; null for null.
-    const char* SkipDelimiters(const char* position) const;
+    const char* SkipDelimiters(const char* position) const {
+        if (position == nullptr) {
+            return nullptr;
+        }
+        while (skipTable_[static_cast<unsigned char>(*position)]) {
+            ++position;
+        }
+        return position;
+    }
     // The index of the first keyword the text at the cursor begins with (without regard to
     // case); the cursor moves past it and the delimiters after it and the entry is counted.
     // -1 when none matches.
@@ -156,7 +164,7 @@ private:
     bool AppendToLine(const char* bytes, std::size_t count);
     void ClearLine();
     bool IsSignificant();
-    void MoveCursor(const char* position);
+    void MoveCursor(const char* position) { cursor_ = SkipDelimiters(position); }
     void FillSkipTable();
     bool MatchesRestOfLine(const char* word) const;
     void Report(ReportSink sink, const char* kind, const char* format, std::va_list args, std::string* kept);

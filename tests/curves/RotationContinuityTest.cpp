@@ -98,6 +98,25 @@ TEST(RotationContinuity, EulerFilterStepCases) {
     EXPECT_NEAR(out[0] - out[2], 0.0, 1e-9);
 }
 
+// A middle angle within the tolerance of a gimbal angle, whichever way round it is given,
+// moves the outer angles; half a degree away nothing moves.
+TEST(RotationContinuity, EvenOutGimbalReachesTheToleranceOfEveryGimbalAngle) {
+    const int axes[3] = {0, 1, 2};
+    const double previous[3] = {10.0, 0.0, 20.0};
+    const std::pair<bool, std::vector<double>> forms[] = {{false, {90.0, -90.0, 270.0, -270.0}},
+                                                          {true, {0.0, 180.0, -180.0}}};
+    for (const auto& [repeated, gimbalAngles] : forms) {
+        for (double gimbal : gimbalAngles) {
+            for (double off : {5e-7, -5e-7, 0.5, -0.5}) {
+                double angles[3] = {40.0, gimbal + off, 70.0};
+                EvenOutGimbal(angles, previous, axes, repeated);
+                const bool moved = angles[0] != 40.0 && angles[2] != 70.0;
+                EXPECT_EQ(moved, std::fabs(off) < 1e-6) << "repeated " << repeated << " at " << gimbal << " + " << off;
+            }
+        }
+    }
+}
+
 namespace {
 
 // The nearer of the plain triple and the flipped one, each moved by whole turns next to the
@@ -157,6 +176,34 @@ TEST(RotationContinuity, EulerFilterStepTakesTheNearerTripleToTheBit) {
                                                        << got[i] << " / " << want[i];
             }
         }
+    }
+}
+
+// Angles of -0 a small step from the previous ones come out as no whole turn leaves them:
+// +0 where the previous angle lies at or above (a previous -0 included), -0 below; and small
+// steps in general give the full comparison's triple to the bit.
+TEST(RotationContinuity, EulerFilterStepNearThePreviousTripleKeepsTheSignedZeros) {
+    const double previousAngles[] = {0.0, -0.0, 1.0, -1.0, 30.0, -44.0};
+    for (double p0 : previousAngles) {
+        for (double p2 : previousAngles) {
+            const double previous[3] = {p0, 0.5 * p2, p2};
+            const double current[3] = {-0.0, -0.0, -0.0};
+            double got[3];
+            EXPECT_FALSE(EulerFilterStepInOrder(got, current, previous, 0));
+            for (int i = 0; i < 3; ++i) {
+                EXPECT_EQ(std::signbit(got[i]), previous[i] < 0.0) << "angle " << i << " from " << previous[i];
+                EXPECT_EQ(got[i], 0.0);
+            }
+        }
+    }
+    for (int k = 0; k < 2000; ++k) {
+        const double previous[3] = {std::sin(k) * 200.0, std::cos(k * 0.7) * 80.0, std::sin(k * 1.3) * 600.0};
+        double current[3];
+        for (int i = 0; i < 3; ++i) current[i] = previous[i] + 44.0 * std::sin(k * (i + 2.1));
+        double want[3];
+        double got[3];
+        EXPECT_EQ(EulerFilterStepInOrder(got, current, previous, 0), NearerTriple(want, current, previous, 0));
+        for (int i = 0; i < 3; ++i) EXPECT_TRUE(SameBits(got[i], want[i])) << k << " angle " << i;
     }
 }
 

@@ -457,6 +457,29 @@ struct WriteFixture : SceneFixture {
     }
 };
 
+// Keys stored in one piece are the plain keys an append makes, at start + step * i: exact
+// while the last time fits, saturating at the end of the range where it does not.
+TEST(MotionConversionTest, StoredFrameKeysTakeEachFramesTimeSaturatingPastTheRange) {
+    const float values[] = {1.5f, -2.0f, 3.25f, 4.0f, 0.5f, -6.0f, 7.0f, 8.0f};
+    const RTime step(1000);
+    for (const RTime start : {RTime(-5000), RTime(RTime::kInfinitelyLate - 2500)}) {
+        SCOPED_TRACE(start.GetTicks());
+        RFCurve curve;
+        ASSERT_TRUE(StoreFrameKeys(&curve, start, step, values + 1, 2, 4));
+        ASSERT_EQ(curve.GetKeyCount(), 4);
+        for (int i = 0; i < 4; ++i) {
+            const RCurveKey want = RCurveKey::Plain(start + step * i, values[1 + 2 * i]);
+            const RCurveKey& got = curve.GetKey(i);
+            EXPECT_EQ(got.GetTime(), want.GetTime()) << i;
+            EXPECT_TRUE(SameBits(got.GetValue(), want.GetValue())) << i;
+            EXPECT_EQ(got.GetInterpolation(), want.GetInterpolation()) << i;
+            EXPECT_EQ(got.GetTangentMode(), want.GetTangentMode()) << i;
+        }
+    }
+    EXPECT_EQ(RCurveKey::Plain(RTime(RTime::kInfinitelyLate - 2500) + step * 3, 0.0f).GetTime().GetTicks(),
+              RTime::kInfinitelyLate);
+}
+
 TEST(BvhWriterTest, RotationOnlyChainGetsAMadeUpEndSiteAlongTheBone) {
     WriteFixture fixture;
     RWyxNode* root = fixture.Joint("Root", nullptr, 0.0);
