@@ -215,11 +215,6 @@ public:
     virtual RProperty* CreateProperty(const char* name, int typeCode, const RDataType* dataType, bool animatable,
                                       bool userFlag, RPlug* argument);
     virtual void AddProperty(RProperty* property);
-    // Joins properties a derived class's constructor made, already named, as AddProperty joins
-    // each (owner, list, name index), in their order, but without the joining events (8 and
-    // 11): while the object is being made its own handler of them is the only one, and it must
-    // have nothing to do then.
-    void AdoptMadeProperties(RProperty* const* properties, int count);
     // 1 for an index out of range, else 0.
     virtual int RemoveProperty(int index);
     bool RemoveProperty(RProperty* property);
@@ -285,6 +280,12 @@ protected:
 
     // Whether AcceptsPropertyValue is asked (off: no write pays for it).
     void SetChecksPropertyValues(bool on) { checksPropertyValues_ = on; }
+
+    // Joins properties a derived class's constructor made, already named, as AddProperty joins
+    // each (owner, list, name index), in their order, but without the joining events (8 and
+    // 11): while the object is being made its own handler of them is the only one, and it must
+    // have nothing to do then.
+    void AdoptMadeProperties(RProperty* const* properties, int count);
 
 private:
     friend class RProperty;  // takes itself out of the name index to rename or leave
