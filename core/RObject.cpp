@@ -546,6 +546,20 @@ RProperty* RObject::FindProperty(std::string_view name) const {
     return found;
 }
 
+// The guess stands for the lookup only where the lookup could find nothing else: the guessed
+// property is in the name index and no two properties there ever shared a name.
+RProperty* RObject::FindPropertyFrom(std::string_view name, int& hint) const {
+    RProperty* guess = GetProperty(hint);
+    if (guess != nullptr && guess->nameIndexed_ && guess->GetOwner() == this && !nameIndexSuspended_ &&
+        nameIndex_.NamesAreUnique() && guess->GetInfo().GetNameView() == name) {
+        ++hint;
+        return guess;
+    }
+    RProperty* found = FindProperty(name);
+    if (found != nullptr) hint = IndexOfProperty(found) + 1;
+    return found;
+}
+
 // Only the properties the object owns are indexed, each once: a property leaves the index
 // before its name changes or it changes owner.
 void RObject::IndexPropertyName(RProperty* property) {

@@ -209,6 +209,10 @@ public:
     RProperty* FindProperty(const char* name) const;
     // As above, for a name that need not end in a zero byte.
     RProperty* FindProperty(std::string_view name) const;
+    // As above, trying first the property at list place `hint` (a reader of properties stored in
+    // list order finds each one just after the one before); `hint` is then set just past the
+    // property found.
+    RProperty* FindPropertyFrom(std::string_view name, int& hint) const;
 
     // A new property of a type code (1, 2, 4, 6, 7, 8, 9, 13, 14, 15, 16 or 17; null for any
     // other), owned by the object, with a name made unique ("n", "n 0", "n 1"), range 0 to 100.

@@ -61,6 +61,8 @@ public:
     bool HasFlag(std::uint32_t mask) const { return (flags_ & mask) != 0; }
 
     const char* GetName() const { return name_.Buffer(); }
+    // The name with its length, which a comparison takes without measuring the text.
+    std::string_view GetNameView() const { return {name_.Buffer(), static_cast<std::size_t>(name_.GetLength())}; }
     // Null stores the empty name.
     void SetName(const char* name);
     // The hash of the name, kept with it: every object that indexes a property of a shared

@@ -14,7 +14,7 @@ constexpr std::size_t kFirstCapacity = 16;
 std::size_t RPropertyNameIndex::HashOf(std::string_view name) { return RPropertyInfo::HashName(name); }
 
 bool RPropertyNameIndex::NameIs(const RProperty& property, std::string_view name) {
-    return std::string_view(property.GetName()) == name;
+    return property.GetInfo().GetNameView() == name;
 }
 
 void RPropertyNameIndex::Add(RProperty* property) {

@@ -24,6 +24,9 @@ public:
     void Remove(const RProperty* property);
     void Clear();
     int GetCount() const { return count_; }
+    // True while no two properties in the table ever shared a name: a property of the table
+    // with a name is then the only one with it.
+    bool NamesAreUnique() const { return !sharedNames_; }
 
     // Calls visit(property) for every property of that name, in no particular order. While
     // no two properties ever shared a name the first found is the only one: the walk ends there

@@ -6,6 +6,7 @@
 #include "core/RWyxSceneObject.h"
 #include "core/RWyxUserProperty.h"
 
+#include <cstring>
 #include <string_view>
 #include <variant>
 
@@ -101,15 +102,20 @@ RString Text(std::string_view view) {
 // A text as its C form reads: up to its first zero byte.
 std::string_view UpToZero(std::string_view text) { return text.substr(0, text.find('\0')); }
 
-// The property of that name (as its C text reads) on the first object that has one.
-RProperty* FindProperty(const std::vector<RObject*>& objects, std::string_view name) {
+// The property of that name (as its C text reads) on the first object that has one. Records
+// come in the order of the properties they were written from: each object's lookup starts at
+// its hint, the place after the property it gave last.
+RProperty* FindProperty(const std::vector<RObject*>& objects, std::vector<int>& hints, std::string_view name) {
     const std::string_view text = UpToZero(name);
-    for (const RObject* object : objects) {
-        if (object == nullptr) continue;
-        if (RProperty* property = object->FindProperty(text)) return property;
+    for (std::size_t i = 0; i < objects.size(); ++i) {
+        if (objects[i] == nullptr) continue;
+        if (RProperty* property = objects[i]->FindPropertyFrom(text, hints[i])) return property;
     }
     return nullptr;
 }
+
+// At most this many names are kept: a file of ever new names is looked up as before.
+constexpr std::size_t kMemoLimit = 16;
 
 }  // namespace
 
@@ -184,6 +190,7 @@ bool RWyxPropertyFile::ReadPropertyBlock(const std::vector<RObject*>& targets, R
         file_.FieldReadEnd();
         return false;
     }
+    findHints_.assign(targets.size(), 0);
     // The block's fields visited by their place (the records in file order), not looked up by name.
     const int count = file_.FieldGetCount();
     for (int i = 0; i < count; ++i) {
@@ -223,7 +230,7 @@ void RWyxPropertyFile::ReadRecord(const std::vector<RObject*>& targets, RWyxScen
     }
     if (!ReadTypes(record) || !ReadValues(record)) return;
 
-    if (RProperty* property = FindProperty(targets, record.name)) {
+    if (RProperty* property = FindProperty(targets, findHints_, record.name)) {
         if (property->GetTypeCode() != record.typeCode) {
             Warn(record.name, RString("it clashes with a property of type \"") +
                                   RProperty::GetTypeName(property->GetTypeCode()) + "\"");
@@ -246,31 +253,57 @@ std::string_view RWyxPropertyFile::NextHeaderText() {
     return headerNext_ < headerTaken_ ? header_[headerNext_++] : file_.FieldReadStringView();
 }
 
-bool RWyxPropertyFile::ReadTypes(Record& record) {
-    const std::string_view typeName = NextHeaderText();
-    if (v5Format_) {
-        // The data type's name when it tells the type code.
-        const RDataType* dataType = RDataType::FindByName(typeName);
-        const int dataTypeCode = RProperty::GetPropertyTypeCode(dataType);
-        if (dataTypeCode != kPropertyTypeUnknown) {
-            record.typeCode = dataTypeCode;
-            record.dataType = dataType;
+const RWyxPropertyFile::TypeMemo* RWyxPropertyFile::FindMemo(const std::vector<TypeMemo>& memos,
+                                                             std::string_view name) {
+    for (const TypeMemo& memo : memos) {
+        if (memo.name.size() == name.size() && std::memcmp(memo.name.data(), name.data(), name.size()) == 0) {
+            return &memo;
         }
     }
-    if (record.typeCode == kPropertyTypeUnknown) record.typeCode = RProperty::TypeCodeFromName(UpToZero(typeName));
-    if (!IsSavedTypeCode(record.typeCode)) {
-        Warn(record.name, RString("unknown type \"") + Text(typeName) + "\"");
-        return false;
+    return nullptr;
+}
+
+void RWyxPropertyFile::Remember(std::vector<TypeMemo>& memos, std::string_view name, int typeCode,
+                                const RDataType* dataType) {
+    if (memos.size() < kMemoLimit) memos.push_back(TypeMemo{std::string(name), typeCode, dataType});
+}
+
+bool RWyxPropertyFile::ReadTypes(Record& record) {
+    const std::string_view typeName = NextHeaderText();
+    if (const TypeMemo* memo = FindMemo(typeMemos_, typeName)) {
+        record.typeCode = memo->typeCode;
+        record.dataType = memo->dataType;
+    } else {
+        if (v5Format_) {
+            // The data type's name when it tells the type code.
+            const RDataType* dataType = RDataType::FindByName(typeName);
+            const int dataTypeCode = RProperty::GetPropertyTypeCode(dataType);
+            if (dataTypeCode != kPropertyTypeUnknown) {
+                record.typeCode = dataTypeCode;
+                record.dataType = dataType;
+            }
+        }
+        if (record.typeCode == kPropertyTypeUnknown) record.typeCode = RProperty::TypeCodeFromName(UpToZero(typeName));
+        if (!IsSavedTypeCode(record.typeCode)) {
+            Warn(record.name, RString("unknown type \"") + Text(typeName) + "\"");
+            return false;
+        }
+        Remember(typeMemos_, typeName, record.typeCode, record.dataType);
     }
     if (v5Format_) return true;
 
     const std::string_view dataTypeName = NextHeaderText();
     if (dataTypeName.empty()) return true;
+    if (const TypeMemo* memo = FindMemo(dataTypeMemos_, dataTypeName)) {
+        record.dataType = memo->dataType;
+        return true;
+    }
     record.dataType = RDataType::FindByName(dataTypeName);
     if (record.dataType == nullptr) {
         Warn(record.name, RString("unknown data type \"") + Text(dataTypeName) + "\"");
         return false;
     }
+    Remember(dataTypeMemos_, dataTypeName, kPropertyTypeUnknown, record.dataType);
     return true;
 }
 

@@ -75,7 +75,11 @@ public:
     const RWyxFile& GetFile() const { return file_; }
 
     // Chooses the version-5 "Properties" block instead of "Properties60".
-    void SetV5PropertyFormat(bool on) { v5Format_ = on; }
+    void SetV5PropertyFormat(bool on) {
+        // A type name stands for another type in the other format.
+        if (on != v5Format_) typeMemos_.clear();
+        v5Format_ = on;
+    }
     bool IsV5PropertyFormat() const { return v5Format_; }
     // The block name of the current format.
     const char* GetBlockName() const { return v5Format_ ? kV5BlockName : kBlockName; }
@@ -112,6 +116,13 @@ private:
         double maximum = 0.0;
     };
 
+    // A type or data type name read before, with what it stood for.
+    struct TypeMemo {
+        std::string name;
+        int typeCode;
+        const RDataType* dataType;
+    };
+
     void WriteRecord(const RProperty& property);
     void WriteTypes(const RProperty& property);
     void WriteValue(const RProperty& property);
@@ -126,10 +137,17 @@ private:
     // The next of the record's leading texts (name, types, flags): from header_ while it holds
     // them, else read from the file.
     std::string_view NextHeaderText();
+    // Records share a few types: each name is looked up once (the data types are a fixed table).
+    static const TypeMemo* FindMemo(const std::vector<TypeMemo>& memos, std::string_view name);
+    static void Remember(std::vector<TypeMemo>& memos, std::string_view name, int typeCode,
+                         const RDataType* dataType);
 
     RWyxFile file_;
     std::string recordName_;  // the name of the record being read, its storage kept between records
     std::string_view header_[4];  // the record's leading texts, when taken in one step
+    std::vector<TypeMemo> typeMemos_;      // type names read: type code (version 5: data type)
+    std::vector<TypeMemo> dataTypeMemos_;  // data type names read
+    std::vector<int> findHints_;           // per target object: the list place its next property is looked for at
     int headerTaken_ = 0;
     int headerNext_ = 0;
     bool v5Format_ = false;

@@ -27,6 +27,7 @@
 #include "wyxreader/WyxFieldReading.h"
 
 #include <algorithm>
+#include <cstring>
 #include <string_view>
 
 using wyx_read::BlockScope;
@@ -145,7 +146,10 @@ bool RWyxSceneReaderWyx6::PropertyBlockHolds(const char* property) {
             name = file_.FieldReadStringView();
             file_.FieldReadEnd();
         }
-        if (name.substr(0, name.find('\0')) == wanted) return true;
+        // The text ends, or has a zero byte, where the wanted name ends: no search for the zero.
+        const std::size_t length = wanted.size();
+        const bool endsThere = name.size() == length || (name.size() > length && name[length] == '\0');
+        if (endsThere && std::memcmp(name.data(), wanted.data(), length) == 0) return true;
     }
     return false;
 }

@@ -338,6 +338,39 @@ TEST(RObjectProperties, FindPropertyFollowsTheNewNameAndListOrderWhicheverWayItI
     }
 }
 
+// A lookup from a hinted place gives what the plain lookup gives: the guess stands only for the
+// one owned, indexed property of that name, and the hint follows the property found.
+TEST(RObjectProperties, FindPropertyFromAHintFindsWhatFindPropertyFinds) {
+    auto object = Make<RObject>();
+    std::vector<RProperty*> made;
+    for (const char* name : {"a", "b", "c", "d"}) made.push_back(Add(*object, name));
+    int hint = 0;
+    const std::pair<const char*, RProperty*> walk[] = {
+        {"a", made[0]}, {"c", made[2]}, {"d", made[3]}, {"zz", nullptr}, {"b", made[1]}, {"b", made[1]}};
+    std::vector<int> hints;
+    for (const auto& [name, expected] : walk) {
+        EXPECT_EQ(object->FindPropertyFrom(name, hint), expected) << name;
+        hints.push_back(hint);
+    }
+    EXPECT_EQ(hints, (std::vector<int>{1, 3, 4, 4, 2, 2}));
+    hint = 1;
+    EXPECT_EQ(object->FindPropertyFrom(std::string_view("b\0", 2), hint), nullptr) << "a name with more bytes is another name";
+    // Two of one name: the first in the list is found even where the hint points at the other.
+    made[1]->SetName("x", false);
+    made[0]->SetName("x", false);
+    hint = 1;
+    EXPECT_EQ(object->FindPropertyFrom("x", hint), made[0]);
+    EXPECT_EQ(hint, 1);
+    // A property in the list that another object took over is not this object's to find.
+    auto other = Make<RObject>();
+    auto lone = Make<RObject>();
+    RProperty* moved = Add(*lone, "m");
+    ASSERT_TRUE(other->AddChild(moved));
+    ASSERT_EQ(lone->GetProperty(0), moved);
+    hint = 0;
+    EXPECT_EQ(lone->FindPropertyFrom("m", hint), nullptr);
+}
+
 // Every type name reads back as its code, wherever it lies among the names of its length; a
 // name that differs in a letter, its case or its length (a prefix, one longer, past the longest)
 // names no type.

@@ -362,6 +362,54 @@ TEST_P(MalformedPropertyTest, BadRecordsAreSkippedWithWarnings) {
     EXPECT_TRUE(reader.GetMessageText().IsEmptyText());
 }
 
+// Records out of their properties' order, with gaps, find their properties; a type name read
+// again stands for what it stood for the first time, but only in its own format.
+TEST_P(MalformedPropertyTest, RecordsInAnyOrderAndTypeNamesReadAgain) {
+    {
+        RWyxFile file;
+        ASSERT_TRUE(CreateInForm(file, path_, GetParam()));
+        file.FieldWriteBegin("Properties");
+        file.FieldWriteBlockBegin();
+        Record(file, {"Tint", "Color", "", 0.25, 0.5, 0.75});
+        file.FieldWriteBlockEnd();
+        file.FieldWriteEnd();
+        file.FieldWriteBegin("Properties60");
+        file.FieldWriteBlockBegin();
+        Record(file, {"E", "int", "", "", 5});
+        Record(file, {"A", "int", "", "", 1});
+        Record(file, {"C", "int", "", "", 3});
+        Record(file, {"B", "int", "", "", 2});
+        Record(file, {"Tint", "Color", "", "", 1.0, 1.0, 1.0});
+        Record(file, {"U1", "Vector3D", "Lcl Translation", "U", 0.0, 0.0, 0.0, "", 0.0, 1.0});
+        Record(file, {"U2", "Vector3D", "Lcl Translation", "U", 0.0, 0.0, 0.0, "", 0.0, 1.0});
+        file.FieldWriteBlockEnd();
+        file.FieldWriteEnd();
+        ASSERT_TRUE(file.Close()) << file.GetLastErrorString();
+    }
+    HandlerPtr target = NewHandler();
+    for (const char* name : {"A", "B", "C", "D", "E"}) Declare(*target, name, kPropertyTypeInt, 0);
+    RProperty* tint = Declare(*target, "Tint", kPropertyTypeColorRGB, RVector4(), &RDataType::Color());
+    RWyxPropertyFile reader;
+    ASSERT_TRUE(reader.GetFile().Open(path_.c_str()));
+    reader.SetV5PropertyFormat(true);
+    ASSERT_TRUE(reader.ReadPropertyBlock(*target));
+    EXPECT_EQ(std::get<RVector4>(tint->GetValue()), RVector4(0.25, 0.5, 0.75, 0.0));
+    reader.SetV5PropertyFormat(false);
+    ASSERT_TRUE(reader.ReadPropertyBlock(*target));
+    EXPECT_STREQ(reader.GetMessageText().Buffer(), "Property \"Tint\" skipped: unknown type \"Color\"\n");
+    EXPECT_EQ(std::get<RVector4>(tint->GetValue()), RVector4(0.25, 0.5, 0.75, 0.0));
+    std::vector<int> values;
+    for (int i = 0; i < 5; ++i) values.push_back(target->GetProperty(i)->GetInt());
+    EXPECT_EQ(values, (std::vector<int>{1, 2, 3, 0, 5}));
+    for (const char* name : {"U1", "U2"}) {
+        const RProperty* made = target->FindProperty(name);
+        ASSERT_NE(made, nullptr) << name;
+        EXPECT_EQ(std::make_pair(made->GetTypeCode(), made->GetDataType()),
+                  std::make_pair(int{kPropertyTypeVector3}, RDataType::FindByName("Lcl Translation")))
+            << name;
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Forms, MalformedPropertyTest, ::testing::Values(WyxForm::kBinary, WyxForm::kAscii),
                          [](const auto& info) { return std::string(FormName(info.param)); });
 

@@ -26,11 +26,14 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
 
 using namespace reader_test;
+
+RWyxNodeAttribute* const kNoAttribute = nullptr;
 
 class BadInputTest : public ::testing::Test {
 protected:
@@ -195,6 +198,13 @@ TEST_F(BadInputTest, UnknownRecordsSecondNamesAndUnknownKindsAreSkipped) {
             d.Model("Model::F", "Null", [&] {
                 d.Block("Properties60", {}, [&] { d.Field("Comment", {"Size", "double", "Number", "", 7.0}); });
             });
+            // Nor does a name that only begins with it, or only begins it.
+            d.Model("Model::L", "Null", [&] {
+                d.Block("Properties60", {}, [&] { d.Field("Property", {"Sizes", "double", "Number", "", 7.0}); });
+            });
+            d.Model("Model::S", "Null", [&] {
+                d.Block("Properties60", {}, [&] { d.Field("Property", {"Siz", "double", "Number", "", 7.0}); });
+            });
             d.Block("Gadget", {"Gadget::G", ""}, [] {});
             d.Block("Material", {"Material::M", ""}, [] {});
             d.Block("Texture", {"Material::M", ""}, [] {});
@@ -205,16 +215,22 @@ TEST_F(BadInputTest, UnknownRecordsSecondNamesAndUnknownKindsAreSkipped) {
             d.Connect("Model::R", "Model::Scene");
             d.Connect("Model::N", "Model::Scene");
             d.Connect("Model::F", "Model::Scene");
+            d.Connect("Model::L", "Model::Scene");
+            d.Connect("Model::S", "Model::Scene");
         });
     });
     ExpectWarnings(result, {"Model \"Model::A\": a second object of this name was skipped",
                             "Texture \"Material::M\": a second object of this name was skipped",
                             "Model \"Model::W\": the attribute kind \"Widget\" is unknown; read without one",
+                            "Model \"Model::L\": Property \"Sizes\" skipped: the object has no such property",
+                            "Model \"Model::S\": Property \"Siz\" skipped: the object has no such property",
                             "Objects: a record \"Gadget\" of no known kind was skipped"});
     EXPECT_EQ(Model("A")->GetNodeAttribute(), nullptr);
     EXPECT_EQ(Model("W")->GetNodeAttribute(), nullptr);
     EXPECT_EQ(Model("R")->GetNodeAttribute(), nullptr);
     EXPECT_EQ(Model("F")->GetNodeAttribute(), nullptr);
+    EXPECT_EQ(std::make_pair(Model("L")->GetNodeAttribute(), Model("S")->GetNodeAttribute()),
+              std::make_pair(kNoAttribute, kNoAttribute));
     ASSERT_NE(Model("N")->GetNull(), nullptr);
     EXPECT_EQ(Model("N")->GetNull()->GetSize(), 7.0);
 }
