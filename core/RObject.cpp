@@ -382,14 +382,22 @@ bool RObject::NotifyObjectEvent(int code, const RPlugRef& ref, const char* text,
         RelayB(relay);
     }
     if (RObject* owning = GetOwningObject()) owning->ReceiveObjectEvent(this, code, ref, text, index);
+    const auto tell = [&](const RPlugRef& destination) {
+        RPlug* plug = destination.Get();
+        if (plug == nullptr) return false;
+        if (RObject* object = AsObject(plug)) object->OnOwnedObjectEvent(this, code, ref, text, index);
+        return true;
+    };
     // The destinations as they stand now: a handler that disconnects one must not make the
-    // walk skip the next.
+    // walk skip the next. The usual single destination is held without a heap block.
+    if (GetDestinationCount() == 1) {
+        tell(RPlugRef(GetDestination(0)));
+        return true;
+    }
     std::vector<RPlugRef> destinations;
     for (int i = 0; i < GetDestinationCount(); ++i) destinations.push_back(RPlugRef(GetDestination(i)));
     for (const RPlugRef& destination : destinations) {
-        RPlug* plug = destination.Get();
-        if (plug == nullptr) break;
-        if (RObject* object = AsObject(plug)) object->OnOwnedObjectEvent(this, code, ref, text, index);
+        if (!tell(destination)) break;
     }
     return true;
 }

@@ -10,6 +10,7 @@
 #include "scene/RWyxScene.h"
 #include "scene/RWyxSceneInfo.h"
 
+#include <cstring>
 #include <new>
 #include <unordered_set>
 #include <utility>
@@ -32,12 +33,14 @@ void Delete(T* object) {
 
 }  // namespace
 
+// The text after the first separator is a tail of the name itself: it is found in place
+// and copied once, after the prefix.
 RString BuildPrefixedName(const char* prefix, const char* name) {
-    RString result(name != nullptr ? name : "");
-    const int separator = result.FindText("::");
-    if (separator >= 0) result = result.SubstringFrom(separator + 2);
-    if (result.IsEmptyText()) result = "Name";
-    if (prefix != nullptr && *prefix != '\0') result = RString(prefix) + result;
+    const char* rest = name != nullptr ? name : "";
+    if (const char* separator = std::strstr(rest, "::")) rest = separator + 2;
+    if (*rest == '\0') rest = "Name";
+    RString result(prefix != nullptr ? prefix : "");
+    result += rest;
     return result;
 }
 

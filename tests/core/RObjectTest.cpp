@@ -151,6 +151,18 @@ private:
     Log* log_;
 };
 
+// Logs the object events its sources pass on, and may run an action on the first one.
+class OwnedEventLog : public RObject {
+public:
+    bool OnOwnedObjectEvent(RObject* object, int code, const RPlugRef&, const char*, int) override {
+        events.push_back({object, code});
+        if (onEvent) std::exchange(onEvent, nullptr)();
+        return true;
+    }
+    std::vector<std::pair<RObject*, int>> events;
+    std::function<void()> onEvent;
+};
+
 class Tracked : public RObject {
 public:
     Tracked(std::vector<std::string>* log, std::string name) : log_(log), name_(std::move(name)) {}
@@ -439,6 +451,26 @@ TEST(RObjectSelection, SerialsGrowAndRepeatsRenew) {
     w.object->SetSelected(true);
     w.object->SetSelected(true);
     EXPECT_EQ(w.owner->log, (Log{"event 19"}));
+}
+
+TEST(RObjectEvents, ObjectEventsReachEveryDestinationAsTheyStoodWhenSent) {
+    auto source = Make<RObject>();
+    auto first = Make<OwnedEventLog>();
+    auto second = Make<OwnedEventLog>();
+    const std::vector<std::pair<RObject*, int>> renamed{{source.get(), kObjectEventNameChanging},
+                                                        {source.get(), kObjectEventNameChanged}};
+    // One destination.
+    ASSERT_TRUE(source->ConnectDestination(first.get()));
+    ASSERT_TRUE(source->SetName("a"));
+    EXPECT_EQ(first->events, renamed);
+    // Two: the first leaving during the walk does not cost the second its event.
+    ASSERT_TRUE(source->ConnectDestination(second.get()));
+    first->events.clear();
+    first->onEvent = [&] { source->DisconnectDestination(first.get()); };
+    ASSERT_TRUE(source->SetName("b"));
+    EXPECT_EQ(first->events, (std::vector<std::pair<RObject*, int>>{{source.get(), kObjectEventNameChanging}}));
+    EXPECT_EQ(second->events, renamed);
+    EXPECT_EQ(source->GetDestinationCount(), 1);
 }
 
 TEST(RObjectEvents, ConnectionsReachTheHandlersDestroyInsideOneIsDeferredAndEndsProperties) {
