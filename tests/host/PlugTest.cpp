@@ -419,6 +419,58 @@ TEST_F(PlugTest, WritesByNameMakeTheChecksOfAnyWrite) {
     EXPECT_EQ(plugOf(ball, "tz").asDouble(), 3.0);
 }
 
+// A number set through a plug makes the same checks, conversions and stores as the general
+// write of its value, on every attribute of a node; each plug's value is set twice.
+TEST_F(PlugTest, NumbersSetThroughPlugsMakeTheChecksOfAnyWrite) {
+    VObject ball = makeTransform("ball");
+    VObject twin = makeTransform("twin");
+    for (const VObject& each : {ball, twin}) {
+        VFnNumericAttribute numeric;
+        VObject fixed = numeric.create("fixed", "fx", VFnNumericAttribute::kDouble, 2.0);
+        numeric.setWritable(false);
+        VFnDependencyNode(each).addAttribute(fixed);
+        VObject flag = numeric.create("flag", "fl", VFnNumericAttribute::kBoolean);
+        VFnDependencyNode(each).addAttribute(flag);
+    }
+    vexa_host::Node& byPlug = *plugOf(ball, "tx").nodeRecord();
+    vexa_host::Node& byPath = *plugOf(twin, "tx").nodeRecord();
+    for (size_t i = 0; i < byPlug.attributeCount(); ++i) {
+        const std::string name = byPlug.attributeAt(i)->longName;
+        for (const double value : {0.4, -2.7}) {
+            const VStatus plugged = plugOf(ball, name.c_str()).setValue(value);
+            const VStatus pathed =
+                vexa_host::writeValue(byPath, vexa_host::PlugPath::of(byPath.findAttribute(name)), value);
+            EXPECT_EQ(plugged.statusCode(), pathed.statusCode()) << name;
+            EXPECT_EQ(plugged.errorString(), pathed.errorString()) << name;
+        }
+    }
+    EXPECT_GT(byPlug.values().size(), 20u);
+    EXPECT_TRUE(byPlug.values() == byPath.values());
+    // Table plugs take their attribute's type and range: a boolean, an integral order.
+    EXPECT_EQ(plugOf(ball, "visibility").asDouble(), 1.0);
+    EXPECT_EQ(plugOf(ball, "rotateOrder").asDouble(), 0.0) << "held within the orders";
+    ASSERT_TRUE(plugOf(ball, "rotateOrder").setValue(2.7));
+    EXPECT_EQ(plugOf(ball, "rotateOrder").asDouble(), 2.0);
+    EXPECT_EQ(plugOf(ball, "translateX").asDouble(), -2.7);
+    EXPECT_EQ(plugOf(ball, "fixed").asDouble(), 2.0);
+    // A locked plug refuses; a plug a time curve drives holds the value until the time moves.
+    plugOf(ball, "ty").setLocked(true);
+    EXPECT_EQ(plugOf(ball, "ty").setValue(5.0), VStatus::kFailure);
+    EXPECT_EQ(plugOf(ball, "ty").asDouble(), -2.7);
+    plugOf(ball, "ty").setLocked(false);
+    VFnAnimCurve curve;
+    curve.create(plugOf(ball, "tz"));
+    curve.addKey(VTime(0.0, VTime::kSeconds), 1.0);
+    curve.addKey(VTime(1.0, VTime::kSeconds), 3.0);
+    ASSERT_TRUE(plugOf(ball, "tz").setValue(7.0));
+    EXPECT_EQ(plugOf(ball, "tz").asDouble(), 7.0);
+    // A write to another plug of the node leaves the held value held.
+    ASSERT_TRUE(plugOf(ball, "ty").setValue(5.0));
+    EXPECT_EQ(plugOf(ball, "tz").asDouble(), 7.0);
+    VAnimControl::setCurrentTime(VTime(1.0, VTime::kSeconds));
+    EXPECT_EQ(plugOf(ball, "tz").asDouble(), 3.0);
+}
+
 TEST_F(PlugTest, DagPlugInfoUsesThePartialPathName) {
     VObject a = makeTransform("a");
     VObject b = makeTransform("b");
