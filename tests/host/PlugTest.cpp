@@ -15,6 +15,7 @@
 #include <vexa/VIntArray.h>
 #include <vexa/VPlugArray.h>
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -373,33 +374,47 @@ TEST_F(PlugTest, AMissingPlugNamesWhatWasAskedFor) {
 
 // A write by attribute name makes the checks of any write and stores what a write through the
 // attribute's path stores, on nodes with and without connections and locks.
+// A read-only "fixed" attribute of value 2 added to the node.
+void addFixedAttribute(const VObject& node) {
+    VFnNumericAttribute numeric;
+    VObject fixed = numeric.create("fixed", "fx", VFnNumericAttribute::kDouble, 2.0);
+    numeric.setWritable(false);
+    VFnDependencyNode(node).addAttribute(fixed);
+}
+
+// Two numbers written by `write` to each attribute of `tried`, and by the general write to the
+// same attribute of `byPath` (a node made alike): the statuses and the stored values agree.
+void expectWritesOfTheGeneralWrite(const vexa_host::Node& tried, vexa_host::Node& byPath,
+                                   const std::function<VStatus(const std::string&, double)>& write) {
+    for (size_t i = 0; i < tried.attributeCount(); ++i) {
+        const std::string name = tried.attributeAt(i)->longName;
+        for (const double value : {0.4, -2.7}) {
+            const VStatus written = write(name, value);
+            const VStatus pathed =
+                vexa_host::writeValue(byPath, vexa_host::PlugPath::of(byPath.findAttribute(name)), value);
+            EXPECT_EQ(written.statusCode(), pathed.statusCode()) << name;
+            EXPECT_EQ(written.errorString(), pathed.errorString()) << name;
+        }
+    }
+    EXPECT_GT(tried.values().size(), 20u);
+    EXPECT_TRUE(tried.values() == byPath.values());
+}
+
 TEST_F(PlugTest, WritesByNameMakeTheChecksOfAnyWrite) {
     using vexa_host::writeNumber;
     VObject ball = makeTransform("ball");
     VObject twin = makeTransform("twin");
     for (const VObject& each : {ball, twin}) {
         VFnNumericAttribute numeric;
-        VObject fixed = numeric.create("fixed", "fx", VFnNumericAttribute::kDouble, 2.0);
-        numeric.setWritable(false);
-        VFnDependencyNode(each).addAttribute(fixed);
+        addFixedAttribute(each);
         VObject list = numeric.create("list", "ls", VFnNumericAttribute::kDouble);
         numeric.setArray(true);
         VFnDependencyNode(each).addAttribute(list);
     }
     vexa_host::Node& byName = *plugOf(ball, "tx").nodeRecord();
-    vexa_host::Node& byPath = *plugOf(twin, "tx").nodeRecord();
-    for (size_t i = 0; i < byName.attributeCount(); ++i) {
-        const std::string name = byName.attributeAt(i)->longName;
-        for (const double value : {0.4, -2.7}) {
-            const VStatus named = writeNumber(byName, name, value);
-            const VStatus pathed =
-                vexa_host::writeValue(byPath, vexa_host::PlugPath::of(byPath.findAttribute(name)), value);
-            EXPECT_EQ(named.statusCode(), pathed.statusCode()) << name;
-            EXPECT_EQ(named.errorString(), pathed.errorString()) << name;
-        }
-    }
-    EXPECT_GT(byName.values().size(), 20u);
-    EXPECT_TRUE(byName.values() == byPath.values());
+    expectWritesOfTheGeneralWrite(byName, *plugOf(twin, "tx").nodeRecord(), [&byName](const std::string& name, double value) {
+        return writeNumber(byName, name, value);
+    });
     EXPECT_EQ(plugOf(ball, "fixed").asDouble(), 2.0);
     EXPECT_EQ(writeNumber(byName, "nothing", 5.0), VStatus::kNotFound);
     // A locked plug refuses; a plug driven by a time curve holds the value until the time moves.
@@ -415,6 +430,46 @@ TEST_F(PlugTest, WritesByNameMakeTheChecksOfAnyWrite) {
     EXPECT_EQ(plugOf(ball, "tz").asDouble(), 7.0);
     ASSERT_TRUE(writeNumber(byName, "translateY", 5.0));
     EXPECT_EQ(plugOf(ball, "ty").asDouble(), 5.0);
+    VAnimControl::setCurrentTime(VTime(1.0, VTime::kSeconds));
+    EXPECT_EQ(plugOf(ball, "tz").asDouble(), 3.0);
+}
+
+// A number set through a plug makes the same checks, conversions and stores as the general
+// write of its value, on every attribute of a node; each plug's value is set twice.
+TEST_F(PlugTest, NumbersSetThroughPlugsMakeTheChecksOfAnyWrite) {
+    VObject ball = makeTransform("ball");
+    VObject twin = makeTransform("twin");
+    for (const VObject& each : {ball, twin}) {
+        VFnNumericAttribute numeric;
+        addFixedAttribute(each);
+        VObject flag = numeric.create("flag", "fl", VFnNumericAttribute::kBoolean);
+        VFnDependencyNode(each).addAttribute(flag);
+    }
+    vexa_host::Node& byPlug = *plugOf(ball, "tx").nodeRecord();
+    expectWritesOfTheGeneralWrite(byPlug, *plugOf(twin, "tx").nodeRecord(), [&ball](const std::string& name, double value) {
+        return plugOf(ball, name.c_str()).setValue(value);
+    });
+    // Table plugs take their attribute's type and range: a boolean, an integral order.
+    EXPECT_EQ(plugOf(ball, "visibility").asDouble(), 1.0);
+    EXPECT_EQ(plugOf(ball, "rotateOrder").asDouble(), 0.0) << "held within the orders";
+    ASSERT_TRUE(plugOf(ball, "rotateOrder").setValue(2.7));
+    EXPECT_EQ(plugOf(ball, "rotateOrder").asDouble(), 2.0);
+    EXPECT_EQ(plugOf(ball, "translateX").asDouble(), -2.7);
+    EXPECT_EQ(plugOf(ball, "fixed").asDouble(), 2.0);
+    // A locked plug refuses; a plug a time curve drives holds the value until the time moves.
+    plugOf(ball, "ty").setLocked(true);
+    EXPECT_EQ(plugOf(ball, "ty").setValue(5.0), VStatus::kFailure);
+    EXPECT_EQ(plugOf(ball, "ty").asDouble(), -2.7);
+    plugOf(ball, "ty").setLocked(false);
+    VFnAnimCurve curve;
+    curve.create(plugOf(ball, "tz"));
+    curve.addKey(VTime(0.0, VTime::kSeconds), 1.0);
+    curve.addKey(VTime(1.0, VTime::kSeconds), 3.0);
+    ASSERT_TRUE(plugOf(ball, "tz").setValue(7.0));
+    EXPECT_EQ(plugOf(ball, "tz").asDouble(), 7.0);
+    // A write to another plug of the node leaves the held value held.
+    ASSERT_TRUE(plugOf(ball, "ty").setValue(5.0));
+    EXPECT_EQ(plugOf(ball, "tz").asDouble(), 7.0);
     VAnimControl::setCurrentTime(VTime(1.0, VTime::kSeconds));
     EXPECT_EQ(plugOf(ball, "tz").asDouble(), 3.0);
 }

@@ -66,6 +66,8 @@ TEST_F(SceneCommandTest, NamespacesAreAddedSetAndListedFromTheCurrentOne) {
     EXPECT_EQ(failure("namespace -rm robot"), "namespace: no empty namespace robot to remove");
     EXPECT_EQ(failure("namespace -rm \":\""), "namespace: the root namespace stays");
     EXPECT_EQ(failure("namespace -set a -add b"), "namespace: use one of -set, -add and -rm");
+    EXPECT_EQ(failure("namespace -set a b"), "namespace: use one of -set, -add and -rm");
+    EXPECT_EQ(failure("namespace"), "namespace: use one of -set, -add and -rm");
 }
 
 TEST_F(SceneCommandTest, SessionSettingsAnswerAndChange) {

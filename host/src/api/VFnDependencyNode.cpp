@@ -170,7 +170,10 @@ VPlug VFnDependencyNode::findPlug(const VString& name, VStatus* status) const {
         return VPlug(node->self(), std::move(shared));
     }
     // Past the type's names a plain name can only be a dynamic attribute's.
-    const bool plain = name.str().find_first_of(".[") == std::string::npos;
+    // (A plain loop: the library's search for either of two bytes costs several times more
+    // on names this short.)
+    bool plain = true;
+    for (const char c : name.str()) plain = plain && c != '.' && c != '[';
     PlugPath path;
     if ((plain && node->dynamicAttributes().empty()) || !parsePlugPath(*node, name.str(), path)) {
         if (status != nullptr) *status = VStatus(VStatus::kNotFound, std::make_shared<NoPlugText>(name));

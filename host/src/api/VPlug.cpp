@@ -43,6 +43,11 @@ VStatus writeAny(const VPlug& plug, const PlugValue& value) {
     return writeValue(*plug.nodeRecord(), *plug.path(), value);
 }
 
+VStatus writeAnyNumber(const VPlug& plug, double value) {
+    if (plug.isNull()) return nullPlug();
+    return writeNumber(*plug.nodeRecord(), *plug.path(), value);
+}
+
 // A number converted to a narrower type, held within the type's range (not a number gives 0).
 template <typename T>
 T clampedCast(double value) {
@@ -361,12 +366,12 @@ VStatus VPlug::setValue(const VObject& data) {
     return writeAny(*this, geometry->data());
 }
 
-VStatus VPlug::setValue(double value) { return writeAny(*this, value); }
-VStatus VPlug::setValue(float value) { return writeAny(*this, static_cast<double>(value)); }
-VStatus VPlug::setValue(int value) { return writeAny(*this, static_cast<double>(value)); }
-VStatus VPlug::setValue(short value) { return writeAny(*this, static_cast<double>(value)); }
-VStatus VPlug::setValue(bool value) { return writeAny(*this, value ? 1.0 : 0.0); }
-VStatus VPlug::setValue(char value) { return writeAny(*this, static_cast<double>(value)); }
+VStatus VPlug::setValue(double value) { return writeAnyNumber(*this, value); }
+VStatus VPlug::setValue(float value) { return writeAnyNumber(*this, static_cast<double>(value)); }
+VStatus VPlug::setValue(int value) { return writeAnyNumber(*this, static_cast<double>(value)); }
+VStatus VPlug::setValue(short value) { return writeAnyNumber(*this, static_cast<double>(value)); }
+VStatus VPlug::setValue(bool value) { return writeAnyNumber(*this, value ? 1.0 : 0.0); }
+VStatus VPlug::setValue(char value) { return writeAnyNumber(*this, static_cast<double>(value)); }
 VStatus VPlug::setValue(const VString& value) { return writeAny(*this, value.str()); }
 VStatus VPlug::setValue(const char* value) { return writeAny(*this, std::string(value != nullptr ? value : "")); }
 VStatus VPlug::setValue(const VMatrix& value) { return writeAny(*this, toMatrixValue(value)); }

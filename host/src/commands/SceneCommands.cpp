@@ -16,6 +16,7 @@
 #include <vexa/VSelectionList.h>
 
 #include <cctype>
+#include <string_view>
 
 namespace vexa_host {
 
@@ -68,12 +69,14 @@ VStatus namespaceCommand(const VArgList& args, CommandResult& result) {
     CommandFlags flags;
     VStatus status;
     if (!readFlags("namespace", args, table, flags, status)) return status;
-    if (flags.flags().size() != 1 || !flags.positional().empty()) return failure("namespace", "use one of -set, -add and -rm");
-    const CommandFlags::Flag& action = flags.flags().front();
+    // The flag and its value are read where they stand: the command runs once per node an
+    // import makes.
+    const std::string* value = flags.flagCount() == 1 ? flags.flagFirstValue(0) : nullptr;
+    if (value == nullptr || flags.positionalCount() != 0) return failure("namespace", "use one of -set, -add and -rm");
     std::string name;
-    if (!namespaceFrom(action.values.front(), name)) return failure("namespace", "not a namespace name: " + action.values.front());
+    if (!namespaceFrom(*value, name)) return failure("namespace", "not a namespace name: " + *value);
     Scene& scene = Scene::instance();
-    const std::string which = action.spec.shortName;
+    const std::string_view which = flags.flagShortName(0);
     if (which == "-add") {
         if (scene.namespaceExists(name)) return failure("namespace", "the namespace " + name + " exists");
         scene.addNamespace(name);

@@ -145,6 +145,17 @@ void Node::setSlotValue(int slot, PlugValue&& value) {
     }
 }
 
+void Node::setSlotNumber(int slot, double number) {
+    const size_t index = static_cast<size_t>(slot);
+    if (index < slotPlaces_.size() && slotPlaces_[index] != 0) {
+        if (double* held = std::get_if<double>(&slotValues_[slotPlaces_[index] - 1u].value)) {
+            *held = number;
+            return;
+        }
+    }
+    setSlotValue(slot, PlugValue(number));
+}
+
 const Node::ValueMap Node::values() const {
     ValueMap all = values_;
     for (const SlotValue& each : slotValues_) {

@@ -95,6 +95,8 @@ public:
     int valueSlot(const AttributeDef& attribute) const;
     const PlugValue* slotValue(int slot) const;  // null when none is stored
     void setSlotValue(int slot, PlugValue&& value);
+    // The same for a number, stored over a number in place.
+    void setSlotNumber(int slot, double number);
     ValueMap& keyedValues() { return values_; }
     const ValueMap& keyedValues() const { return values_; }
     // Every stored value by its plug key, in key order: a copy, table and map together.

@@ -208,7 +208,23 @@ VStatus writeNumber(Node& node, const std::string& attributeName, double value) 
     return writeNumber(node, attribute, value);
 }
 
+// A number written to a plug kept in the node's table, on a node with no connections, locks or
+// held values: nothing drives, locks or holds the plug, so the number (conformed to the
+// attribute) is stored in place without the general write's steps. False when the write needs
+// them (the plug, or the node, is of another kind).
+bool writeTableNumber(Node& node, const AttributeDef& attribute, double value) {
+    if (!node.alive() || !node.incoming().empty() || !node.lockedPlugs().empty() || !node.heldPlugs().empty()) {
+        return false;
+    }
+    if (attribute.kind != AttributeKind::Numeric || !attribute.writable) return false;
+    const int slot = node.valueSlot(attribute);
+    if (slot < 0) return false;
+    node.setSlotNumber(slot, conformNumber(attribute, value));
+    return true;
+}
+
 VStatus writeNumber(Node& node, const AttributePtr& attribute, double value) {
+    if (writeTableNumber(node, *attribute, value)) return VStatus();
     // Nothing drives or locks a plug of a node without connections and locks, and an index-free
     // plug is keyed by its long name: such a write needs no path.
     if (node.alive() && node.incoming().empty() && node.lockedPlugs().empty() && indexFree(*attribute)) {
@@ -216,6 +232,12 @@ VStatus writeNumber(Node& node, const AttributePtr& attribute, double value) {
         return assign(node, *attribute, node.valueSlot(*attribute), attribute->longName, value, nullptr);
     }
     return writeValue(node, PlugPath::of(attribute), value);
+}
+
+VStatus writeNumber(Node& node, const PlugPath& path, double value) {
+    // A plug below no chosen index is its attribute's table plug when it has one.
+    if (path.keyIsLeafName() && writeTableNumber(node, path.leaf(), value)) return VStatus();
+    return writeValue(node, path, value);
 }
 
 VStatus writeValue(Node& node, const PlugPath& path, const PlugValue& value) {

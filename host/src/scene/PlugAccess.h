@@ -37,6 +37,8 @@ VEXA_API double readNumber(const Node& node, const std::string& attributeName, d
 VEXA_API VStatus writeNumber(Node& node, const std::string& attributeName, double value);
 // The same write to an attribute of the node found before.
 VEXA_API VStatus writeNumber(Node& node, const AttributePtr& attribute, double value);
+// A number written to the plug: as writeValue with the number.
+VEXA_API VStatus writeNumber(Node& node, const PlugPath& path, double value);
 
 // The plug or one of its parents is locked.
 VEXA_API bool isLocked(const Node& node, const PlugPath& path);

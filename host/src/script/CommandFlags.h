@@ -52,6 +52,14 @@ public:
     // absent or took no value.
     const std::string* firstValue(const char* shortName) const;
     const std::vector<Flag>& flags() const;
+    // The flags in the order read, without copies: how many, each one's short name, and its
+    // first value as it stands in the arguments (null when it took none).
+    size_t flagCount() const { return useCount_; }
+    const char* flagShortName(size_t index) const { return useAt(index).spec.shortName; }
+    const std::string* flagFirstValue(size_t index) const {
+        const Use& use = useAt(index);
+        return use.count > 0 ? &word(use.first) : nullptr;
+    }
     const std::vector<std::string>& positional() const;
     // The positional words as they stand in the arguments, without copies.
     size_t positionalCount() const { return positionalCount_; }
