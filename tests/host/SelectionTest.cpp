@@ -116,6 +116,30 @@ TEST_F(SelectionTest, PatternsAddEveryMatchOnce) {
     EXPECT_EQ(strings(single)[0], "set");
 }
 
+TEST_F(SelectionTest, PatternsMatchAsGlobsAndManyStarsCostLittle) {
+    const struct {
+        const char* pattern;
+        size_t matches;
+    } cases[] = {
+        {"*", 6},    {"*o*", 4}, {"g*p", 1}, {"*e*t", 1}, {"?e?", 3}, {"**b**a**l**l**", 1},
+        {"*l*l", 1}, {"ba*l?", 1}, {"s*t*", 1}, {"*x*", 0},  {"o*r", 1}, {"*ther", 1},
+        {"b*l?l", 0}, {"*ll?", 0}, {"g?o*", 3},
+    };
+    for (const auto& c : cases) {
+        VSelectionList list;
+        list.add(c.pattern);
+        EXPECT_EQ(list.length(), c.matches) << c.pattern;
+    }
+    // A pattern of many stars that does not match a long name: a match trying every split of
+    // the name among the stars would not end.
+    makeTransform(std::string(40, 'a').c_str());
+    VSelectionList none;
+    EXPECT_EQ(none.add(std::string(60, '*') + "z" + std::string(60, '*')), VStatus::kNotFound);
+    VSelectionList one;
+    ASSERT_TRUE(one.add(std::string(60, '*') + "aa" + std::string(60, '*')));
+    EXPECT_EQ(one.length(), 1u);
+}
+
 TEST_F(SelectionTest, ItemsKeepTheirKinds) {
     VSelectionList list;
     list.add("ball");

@@ -25,11 +25,29 @@ std::vector<NodePtr>& spareNodes() {
     return spare;
 }
 
+// '*' matches any run of characters (none too), '?' any one. On a mismatch the match goes back
+// to the last star and lets it take one character more: a later star never needs an earlier one
+// to take back what it took, so the cost stays within pattern times text length however many
+// stars there are (trying every split, as a recursive match does, grows exponentially).
 bool globMatch(const char* pattern, const char* text) {
-    if (*pattern == '\0') return *text == '\0';
-    if (*pattern == '*') return globMatch(pattern + 1, text) || (*text != '\0' && globMatch(pattern, text + 1));
-    if (*text == '\0') return false;
-    return (*pattern == '?' || *pattern == *text) && globMatch(pattern + 1, text + 1);
+    const char* star = nullptr;
+    const char* starText = nullptr;
+    while (*text != '\0') {
+        if (*pattern == '*') {
+            star = pattern++;
+            starText = text;
+        } else if (*pattern != '\0' && (*pattern == '?' || *pattern == *text)) {
+            ++pattern;
+            ++text;
+        } else if (star != nullptr) {
+            pattern = star + 1;
+            text = ++starText;
+        } else {
+            return false;
+        }
+    }
+    while (*pattern == '*') ++pattern;
+    return *pattern == '\0';
 }
 
 VDagPath pathOf(const NodeChain& chain) {
