@@ -17,6 +17,7 @@
 #include "formats/motion/MotionConversion.h"
 #include "formats/motion/RC3dMarkerFile.h"
 #include "formats/motion/RStreamOptionsMotion.h"
+#include "formats/motion/RotationCurveFilter.h"
 #include "formats/motion/RWyxReaderBvh.h"
 #include "formats/motion/RWyxReaderC3d.h"
 #include "formats/motion/RWyxWriterBvh.h"
@@ -200,8 +201,9 @@ void BM_BvhFilters(benchmark::State& state) {
         RFCurve** joint = curves.data();
         ReduceConstantKeys(joint, 3);
         joint += 3;
+        RotationCurveFilter rotationFilter;
         for (int j = 0; j < joints; ++j, joint += 3) {
-            FilterRotationCurves(joint);
+            rotationFilter.Apply(joint);
             ReduceConstantKeys(joint, 3);
         }
     }

@@ -102,10 +102,10 @@ bool RFCurveFilterUnroll::Apply(RFCurveNode& node, bool /*recursive*/) {
     start = std::max(start, GetStartTime());
     stop = std::min(stop, GetStopTime());
 
-    TemporaryNodeCopy work(node.Duplicate(true));
+    RFCurveNode& work = WorkingCopy(node);
     RFCurve* workCurves[3];
     for (int i = 0; i < 3; ++i) {
-        workCurves[i] = work->GetChild(i)->GetCurve();
+        workCurves[i] = work.GetChild(i)->GetCurve();
     }
     RFCurveFilterKeySync sync;
     if (sync.IsNeeded(workCurves, 3)) {
@@ -148,7 +148,20 @@ bool RFCurveFilterUnroll::Apply(RFCurveNode& node, bool /*recursive*/) {
     }
 
     if (first != last) {
-        TakeOverRotationSpan(node, *work, GetStartTime(), GetStopTime());
+        TakeOverRotationSpan(node, work, GetStartTime(), GetStopTime());
     }
     return true;
+}
+
+RFCurveNode& RFCurveFilterUnroll::WorkingCopy(const RFCurveNode& node) {
+    // Of a node of three plain channels the span takeover reads only the channels' curves,
+    // so full copies of those in the kept copy's curves serve as a duplicate would.
+    if (node.HasLeafChannels(3) && work_ != nullptr && work_->HasLeafChannels(3)) {
+        for (int i = 0; i < 3; ++i) {
+            work_->GetChild(i)->GetCurve()->CopyFrom(*node.GetChild(i)->GetCurve(), true);
+        }
+    } else {
+        work_.reset(node.Duplicate(true));
+    }
+    return *work_;
 }

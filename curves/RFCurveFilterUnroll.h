@@ -4,8 +4,14 @@
 // Makes the Euler curves of a rotation node continuous from key to key: at every key it picks,
 // of the two Euler triples that give the same orientation, the one nearest the previous key
 // (each angle moved by whole turns), and keeps the outer angles steady through gimbal lock.
+//
+// The work is done on a copy of the node. The copy of a node of three plain channels (the
+// shape every rotation node has) is kept for the filter's next node of that shape, whose
+// keys it takes over in the storage it has: a filter run over many nodes allocates its
+// working keys once instead of once per node.
 
 #include "curves/RFCurveFilter.h"
+#include "curves/RFCurveFilterSupport.h"
 
 class RFCurveFilterUnroll : public RFCurveFilter {
 public:
@@ -31,8 +37,12 @@ public:
     double GetPrecision() const { return precision_; }
 
 private:
+    // The copy of the node to work on: the kept copy refreshed, or a new duplicate.
+    RFCurveNode& WorkingCopy(const RFCurveNode& node);
+
     double precision_ = 0.25;
     bool path_ = false;
+    TemporaryNodeCopy work_;
 };
 
 #endif

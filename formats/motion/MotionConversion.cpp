@@ -11,8 +11,7 @@
 #include "curves/RCurveKey.h"
 #include "curves/RFCurve.h"
 #include "curves/RFCurveFilterConstantKeyReducer.h"
-#include "curves/RFCurveFilterGimbleKiller.h"
-#include "curves/RFCurveFilterUnroll.h"
+#include "formats/motion/RotationCurveFilter.h"
 
 void BeginCurveEdits(RFCurve* const* curves, int count) {
     for (int i = 0; i < count; ++i) {
@@ -71,19 +70,7 @@ bool StoreFrameKeys(RFCurve* curve, RTime start, RTime step, const float* values
     return true;
 }
 
-void FilterRotationCurves(RFCurve* const rotation[3]) {
-    if (rotation[0] == nullptr || rotation[1] == nullptr || rotation[2] == nullptr) {
-        return;
-    }
-    const int mode = GetRotationFilterMode();
-    if (mode == kRotationFilterUnroll) {
-        RFCurveFilterUnroll unroll;
-        unroll.Apply(rotation, 3);
-    } else if (mode == kRotationFilterGimbleKiller) {
-        RFCurveFilterGimbleKiller gimbalKiller;
-        gimbalKiller.Apply(rotation, 3);
-    }
-}
+void FilterRotationCurves(RFCurve* const rotation[3]) { RotationCurveFilter().Apply(rotation); }
 
 void ReduceConstantKeys(RFCurve* const* curves, int count) {
     if (!IsConstantKeyReductionOn()) {

@@ -30,7 +30,8 @@ bool AppendFrameKey(RFCurve* curve, RTime time, double value, unsigned interpola
 // values[i * stride], in storage reserved once; true for a null curve. False when the keys
 // cannot be stored (the curve then keeps none).
 bool StoreFrameKeys(RFCurve* curve, RTime start, RTime step, const float* values, int stride, int count);
-// The process-wide rotation filter on three rotation curves X, Y, Z (all three needed).
+// The process-wide rotation filter on three rotation curves X, Y, Z (all three needed); a
+// reader filtering many nodes keeps one RotationCurveFilter for them instead.
 void FilterRotationCurves(RFCurve* const rotation[3]);
 // The constant key reducer on the curves that are there, when the setting is on.
 void ReduceConstantKeys(RFCurve* const* curves, int count);

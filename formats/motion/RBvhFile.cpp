@@ -7,6 +7,7 @@
 #include "curves/RotationContinuity.h"
 #include "formats/motion/MotionConversion.h"
 #include "formats/motion/RStreamOptionsMotion.h"
+#include "formats/motion/RotationCurveFilter.h"
 #include "scene/RWyxNode.h"
 #include "scene/RWyxNodeLimits.h"
 #include "scene/RWyxObjectFactory.h"
@@ -622,6 +623,7 @@ bool RBvhFile::ReadMotion(RStreamOptionsMotion& options) {
         }
     }
     // A refused file keeps the keys of the frames before the fault, unfiltered.
+    RotationCurveFilter rotationFilter;
     for (const std::unique_ptr<RBvhJoint>& entry : joints_) {
         RBvhJoint& joint = *entry;
         if (joint.IsEndSite()) {
@@ -636,7 +638,7 @@ bool RBvhFile::ReadMotion(RStreamOptionsMotion& options) {
             if (joint.hasPosition) {
                 ReduceConstantKeys(joint.curves, 3);
             }
-            FilterRotationCurves(joint.curves + 3);
+            rotationFilter.Apply(joint.curves + 3);
             ReduceConstantKeys(joint.curves + 3, 3);
         }
     }

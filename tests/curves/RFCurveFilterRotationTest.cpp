@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstring>
 #include <vector>
 
 #include "core/RTimeMode.h"
@@ -160,6 +161,50 @@ TEST(RFCurveFilterUnrollTest, PicksTheNearestEquivalentTriple) {
     RFCurveFilterUnroll filter;
     EXPECT_TRUE(filter.Apply(loose.raw, 3));
     EXPECT_FLOAT_EQ(loose.curves[2]->GetKey(1).GetValue(), 190.0f);
+}
+
+// One filter run over node after node works on its kept copy of the last node: each node,
+// longer or shorter than the one before, with keys out of step or with a span, ends as a new
+// filter leaves it, to the bit.
+TEST(RFCurveFilterUnrollTest, OneFilterOverManyNodesFiltersEachAsANewFilterWould) {
+    TripleKeys longRun;
+    for (int k = 0; k < 60; ++k) longRun.push_back({0.5 * k, {37.0f * k, 11.0f * k - 90.0f, -53.0f * k}});
+    const TripleKeys nodes[] = {longRun, {{0, {0, 0, 170}}, {1, {0, 0, -170}}, {2, {350, 10, -20}}}, {},
+                                longRun, {{0, {170, 10, 170}}, {1, {-12, 172, -12}}}};
+    RFCurveFilterUnroll kept;
+    for (std::size_t n = 0; n < std::size(nodes); ++n) {
+        SCOPED_TRACE(testing::Message() << "node " << n);
+        NodePtr expected = MakeRotation(nodes[n]);
+        NodePtr got = MakeRotation(nodes[n]);
+        if (n == 2) {
+            // Channels keyed at different times, which the work copy synchronises first.
+            for (const NodePtr* node : {&expected, &got}) {
+                AddKeys(ChannelCurve(**node, 0), {{0, 10}, {1, 400}, {2, 30}});
+                AddKeys(ChannelCurve(**node, 1), {{0, 5}, {1.5, -5}});
+                AddKeys(ChannelCurve(**node, 2), {{0, 0}, {2, 700}});
+            }
+        }
+        RFCurveFilterUnroll fresh;
+        if (n == 3) {
+            fresh.SetSpan(At(4.0), At(20.0));
+            kept.SetSpan(At(4.0), At(20.0));
+        }
+        ASSERT_EQ(kept.Apply(*got, false), fresh.Apply(*expected, false));
+        for (int c = 0; c < 3; ++c) {
+            const RFCurve& want = ChannelCurve(*expected, c);
+            const RFCurve& have = ChannelCurve(*got, c);
+            ASSERT_EQ(have.GetKeyCount(), want.GetKeyCount()) << "channel " << c;
+            for (int k = 0; k < want.GetKeyCount(); ++k) {
+                EXPECT_EQ(have.GetKey(k).GetTime(), want.GetKey(k).GetTime()) << "channel " << c << " key " << k;
+                const float values[2] = {have.GetKey(k).GetValue(), want.GetKey(k).GetValue()};
+                EXPECT_EQ(std::memcmp(&values[0], &values[1], sizeof(float)), 0)
+                    << "channel " << c << " key " << k << ": " << have.GetKey(k).GetValue() << " against "
+                    << want.GetKey(k).GetValue();
+                EXPECT_EQ(have.GetKey(k).GetTangentMode(), want.GetKey(k).GetTangentMode());
+            }
+        }
+        kept.Reset();
+    }
 }
 
 // ---- Resample --------------------------------------------------------------------------------
