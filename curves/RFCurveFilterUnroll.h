@@ -5,10 +5,10 @@
 // of the two Euler triples that give the same orientation, the one nearest the previous key
 // (each angle moved by whole turns), and keeps the outer angles steady through gimbal lock.
 //
-// The work is done on a copy of the node. The copy of a node of three plain channels (the
-// shape every rotation node has) is kept for the filter's next node of that shape, whose
-// keys it takes over in the storage it has: a filter run over many nodes allocates its
-// working keys once instead of once per node.
+// The work is done on a copy of the node. The copy of a node of three plain channels (a
+// take's rotation channels, or three loose curves) is kept for the filter's next node of that
+// shape, whose keys it takes over in the storage it has: a filter run over many nodes
+// allocates its working keys once instead of once per node.
 
 #include "curves/RFCurveFilter.h"
 #include "curves/RFCurveFilterSupport.h"
