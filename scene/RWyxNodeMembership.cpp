@@ -4,7 +4,10 @@
 #include "scene/RWyxEntityContainer.h"
 #include "scene/RWyxNameClashCollector.h"
 #include "scene/RWyxNode.h"
+#include "scene/RWyxNodeProperties.h"
 
+#include <algorithm>
+#include <unordered_set>
 #include <vector>
 
 namespace {
@@ -49,28 +52,72 @@ void RemoveUses(RWyxEntityContainer& entity, const std::vector<RWyxNode*>& nodes
     }
 }
 
+// A node without children joining below a node of `entity` meets no other node or object of
+// its own subtree, and the collector checks no material or texture names by default: only its
+// gobo can be refused, when the container gives another gobo its name.
+int LoneNodeClashCode(const RWyxNode& node, const RWyxEntityContainer& entity) {
+    RWyxNameClashCollector::NodeObjects objects;
+    RWyxNameClashCollector::GatherObjects(node, objects);
+    return objects.gobo != nullptr && entity.WouldGoboClash(objects.gobo) ? RWyxNode::kErrorGoboNameClash : -1;
+}
+
 }  // namespace
+
+// Only a node with a second parent (possible outside a scene) can be met twice: the list is
+// made unique only then.
+std::vector<RWyxNode*> RWyxNode::SubtreeNodes(RWyxNode* top) {
+    std::vector<RWyxNode*> nodes;
+    std::vector<RWyxNode*> pending{top};
+    bool shared = false;
+    while (!pending.empty()) {
+        RWyxNode* node = pending.back();
+        pending.pop_back();
+        nodes.push_back(node);
+        // Pushed last to first, so that the first child comes out first.
+        for (int i = node->GetChildCount() - 1; i >= 0; --i) {
+            RWyxNode* child = node->GetChild(i);
+            if (child == nullptr) continue;
+            shared = shared || child->properties_->GetParentPropertiesCount() > 1;
+            pending.push_back(child);
+        }
+    }
+    if (!shared) return nodes;
+    std::unordered_set<const RWyxNode*> seen;
+    const auto again = [&seen](const RWyxNode* node) { return !seen.insert(node).second; };
+    nodes.erase(std::remove_if(nodes.begin(), nodes.end(), again), nodes.end());
+    return nodes;
+}
+
+int RWyxNode::CheckSubtree(RWyxEntityContainer* entity, bool asRoot, std::vector<RWyxNode*>& nodes) {
+    if (entity == nullptr) {
+        nodes = SubtreeNodes(this);
+        return -1;
+    }
+    if (!asRoot && GetChildCount() == 0) {
+        nodes.assign(1, this);
+        return LoneNodeClashCode(*this, *entity);
+    }
+    RWyxNameClashCollector collector(asRoot ? entity : nullptr);
+    collector.Collect(this);
+    nodes = collector.GetNodesSeen();
+    return ClashCode(collector, *entity, asRoot);
+}
 
 int RWyxNode::FindEntityClash(RWyxEntityContainer* entity, bool asRoot) {
     if (entity == nullptr) return -1;
-    RWyxNameClashCollector collector(asRoot ? entity : nullptr);
-    collector.Collect(this);
-    return ClashCode(collector, *entity, asRoot);
+    std::vector<RWyxNode*> nodes;
+    return CheckSubtree(entity, asRoot, nodes);
 }
 
 bool RWyxNode::SetEntity(RWyxEntityContainer* entity, bool asRoot) {
     if (entity == entity_) return true;
-    RWyxNameClashCollector collector(asRoot ? entity : nullptr);
-    collector.Collect(this);
+    std::vector<RWyxNode*> nodes;
     // Decided before anything moves: a refusal leaves every node where it was.
-    if (entity != nullptr) {
-        const int clash = ClashCode(collector, *entity, asRoot);
-        if (clash >= 0) {
-            error_.SetErrorCode(clash);
-            return false;
-        }
+    const int clash = CheckSubtree(entity, asRoot, nodes);
+    if (clash >= 0) {
+        error_.SetErrorCode(clash);
+        return false;
     }
-    const std::vector<RWyxNode*>& nodes = collector.GetNodesSeen();
     RWyxEntityContainer* former = entity_;
     // Each node leaves the container that records it, so that none stays listed anywhere.
     for (RWyxNode* node : nodes) {
