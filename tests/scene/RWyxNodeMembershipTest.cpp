@@ -158,9 +158,10 @@ TEST_F(NodeMembershipTest, GobosMaterialsAndTexturesStayRecordedWhileAMemberUses
 }
 
 // Outside a scene a node may be linked below two parents; its subtree still joins and leaves
-// it once, bringing and taking one use of its gobo. A node without children joins below a
-// member alone, with the uses of its own objects.
-TEST_F(NodeMembershipTest, ANodeWithTwoParentsJoinsAndLeavesOnceAndALoneNodeBringsItsUses) {
+// it once, bringing and taking one use of its gobo. A subtree joining below a member clashes
+// only by names within itself or by a gobo named as another; a node without children brings
+// the uses of its own objects.
+TEST_F(NodeMembershipTest, ANodeWithTwoParentsJoinsAndLeavesOnceAndSubtreesClashOnlyInThemselvesOrByGobos) {
     RWyxGobo* spot = factory.CreateGobo("Spot");
     LitNode("Lamp", spot, Root());
     RWyxNode* holder = Node("Holder");
@@ -188,6 +189,20 @@ TEST_F(NodeMembershipTest, ANodeWithTwoParentsJoinsAndLeavesOnceAndALoneNodeBrin
     RWyxNode* twin = Node("Lone");
     EXPECT_TRUE(Root()->AddChild(twin)) << "names of other subtrees are not the lone node's to check";
     EXPECT_EQ(scene->GetNodeCount(), 5);
+
+    // Two lamps of a subtree projecting one gobo do not clash, nor a name the scene has
+    // elsewhere; a gobo named as another of the scene's does.
+    RWyxNode* pair = Node("Pair");
+    LitNode("Lamp", spot, pair);
+    LitNode("PairLamp", spot, pair);
+    EXPECT_TRUE(Root()->AddChild(pair));
+    EXPECT_EQ(scene->GetUseCount(spot), 4);
+    RWyxNode* rival = Node("Rival");
+    LitNode("RivalLamp", factory.CreateGobo("Spot"), rival);
+    Root()->GetError().ClearError();
+    EXPECT_FALSE(Root()->AddChild(rival));
+    EXPECT_EQ(Root()->GetError().GetLastErrorCode(), RWyxNode::kErrorGoboNameClash);
+    EXPECT_TRUE(SubtreeIn(rival, nullptr));
 }
 
 // Leaving is never refused, even when the subtree's names came to clash after it joined; and
