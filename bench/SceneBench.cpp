@@ -12,13 +12,15 @@
 // take holding four keys, reported as the build and destruction time, the heap bytes held
 // and the heap allocations made per node. The bytes are what the C heap holds in use after
 // the build less what it held before (every allocation counted, with its bookkeeping), so
-// that nothing a node keeps escapes the figure.
+// that nothing a node keeps escapes the figure. A third kind is a marker as the motion readers
+// make one: an optical marker attribute, the node linked below a group node.
 
 #include "bench/AllocationCounter.h"
 #include "core/RString.h"
 #include "core/RTime.h"
 #include "curves/RCurveKey.h"
 #include "curves/RFCurve.h"
+#include "attributes/RWyxMarker.h"
 #include "scene/RRenamingStrategy.h"
 #include "scene/RWyxNode.h"
 #include "scene/RWyxObjectFactory.h"
@@ -158,7 +160,15 @@ BENCHMARK(BM_SceneHierarchy)
     ->Iterations(1)
     ->Unit(benchmark::kMillisecond);
 
-enum NodeKind { kBareNode = 0, kNodeWithTake = 1 };
+enum NodeKind { kBareNode = 0, kNodeWithTake = 1, kMarkerNode = 2 };
+
+// As the motion readers make a marker: an optical marker attribute, the node below a group.
+void MakeMarker(RWyxObjectFactory& factory, RWyxNode& node, RWyxNode& group) {
+    RWyxMarker* marker = factory.CreateMarker();
+    marker->SetType(RWyxMarker::kOpticalMarker);
+    node.SetNodeAttribute(marker);
+    group.AddChild(&node);
+}
 
 void BM_NodeCost(benchmark::State& state) {
     const int count = static_cast<int>(state.range(0));
@@ -172,6 +182,7 @@ void BM_NodeCost(benchmark::State& state) {
     for (int i = 0; i < count; ++i) names.push_back(NodeName(i));
     for (auto _ : state) {
         auto factory = std::make_unique<RWyxObjectFactory>();
+        RWyxNode* group = kind == kMarkerNode ? factory->CreateNode("Markers") : nullptr;
         std::vector<RWyxNode*> nodes;
         nodes.reserve(static_cast<size_t>(count));
         const std::uint64_t heapBefore = HeapBytesInUse();
@@ -183,12 +194,13 @@ void BM_NodeCost(benchmark::State& state) {
                 if (RWyxTakeNode* take = node->AddTakeNode("Take 001")) AnimateTranslation(*take);
                 node->SetCurrentTakeNodeByName("Take 001");
             }
+            if (kind == kMarkerNode) MakeMarker(*factory, *node, *group);
             nodes.push_back(node);
         }
         build += MicrosecondsSince(start);
         allocations += static_cast<double>(AllocationCount() - allocationsBefore);
         bytes += static_cast<double>(HeapBytesInUse()) - static_cast<double>(heapBefore);
-        if (factory->GetNodeCount() != count) state.SkipWithError("a node was not made");
+        if (factory->GetNodeCount() != count + (group != nullptr ? 1 : 0)) state.SkipWithError("a node was not made");
 
         start = Clock::now();
         factory.reset();
@@ -197,13 +209,14 @@ void BM_NodeCost(benchmark::State& state) {
     ReportPerNode(state, count,
                   {{"build_us/node", build}, {"destroy_us/node", destroy}, {"bytes/node", bytes},
                    {"allocs/node", allocations}});
-    state.SetLabel(kind == kBareNode ? "bare" : "take and four keys");
+    state.SetLabel(kind == kBareNode ? "bare" : kind == kNodeWithTake ? "take and four keys" : "marker below a group");
 }
 BENCHMARK(BM_NodeCost)
     ->Args({10000, kBareNode})
     ->Args({100000, kBareNode})
     ->Args({10000, kNodeWithTake})
     ->Args({100000, kNodeWithTake})
+    ->Args({10000, kMarkerNode})
     ->Iterations(1)
     ->Unit(benchmark::kMillisecond);
 

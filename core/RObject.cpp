@@ -664,7 +664,7 @@ void RObject::AddProperty(RProperty* property) {
 void RObject::AdoptMadeProperties(RProperty* const* properties, int count) {
     for (int i = 0; i < count; ++i) {
         RProperty* property = properties[i];
-        AddChild(property);
+        AdoptNewChild(property);
         properties_.push_back(property);
         IndexPropertyName(property);
     }

@@ -261,6 +261,16 @@ protected:
         if (child != nullptr && child->owner_ == this) child->LeaveOwner();
     }
     bool IsDying() const { return dying_; }
+    // AddChild for a child that never had an owner, children or connections (one a derived
+    // class has just made): nothing to leave and no owner chain that could reach back to it,
+    // so it joins the lists at once. Any other child goes through AddChild.
+    void AdoptNewChild(RPlug* child) {
+        if (child != nullptr && child != this && child->owner_ == nullptr && child->links_ == nullptr) {
+            child->JoinOwner(this);
+        } else {
+            AddChild(child);
+        }
+    }
 
 private:
     struct ChildPlace {

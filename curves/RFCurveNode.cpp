@@ -11,6 +11,7 @@
 
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 
 // The names of a node, shared by the node and its shallow copies.
@@ -106,22 +107,32 @@ std::shared_ptr<RFCurveNode::NameRecord> RFCurveNode::NewNameRecord(const char* 
     if (name == nullptr || std::strlen(name) > kMaxCommonNameLength) {
         return make();
     }
+    // A common record is never changed and kept for the process's life, so the table's key
+    // can view its channel name: a lookup builds no key text.
+    struct Key {
+        std::string_view name;
+        const RDataType* dataType;
+        bool operator==(const Key& other) const { return name == other.name && dataType == other.dataType; }
+    };
+    struct KeyHash {
+        std::size_t operator()(const Key& key) const {
+            return std::hash<std::string_view>()(key.name) ^ std::hash<const RDataType*>()(key.dataType);
+        }
+    };
     struct CommonNames {
         RCriticalSection lock;
-        std::unordered_map<std::string, std::shared_ptr<NameRecord>> records;
+        std::unordered_map<Key, std::shared_ptr<NameRecord>, KeyHash> records;
     };
     static auto* const common = new CommonNames();  // for the process's life
-    std::string key(name);
-    key.append(1, '\0').append(reinterpret_cast<const char*>(&dataType), sizeof(dataType));
     RCriticalSectionGuard guard(common->lock);
-    const auto found = common->records.find(key);
+    const auto found = common->records.find(Key{name, dataType});
     if (found != common->records.end()) {
         return found->second;
     }
     std::shared_ptr<NameRecord> record = make();
     if (common->records.size() < kMaxCommonNames) {
         record->common = true;
-        common->records.emplace(std::move(key), record);
+        common->records.emplace(Key{record->channelName.Buffer(), dataType}, record);
     }
     return record;
 }

@@ -78,6 +78,7 @@ public:
     // The materials, then the textures, of the node's geometry layers in layer order (elements
     // mapped by control point left out, none entries skipped), and the gobo of its light.
     static void GatherObjects(const RWyxNode& node, NodeObjects& objects);
+    static const RString& NameOf(const RWyxGobo* gobo);
 
 private:
     // Distinct objects by name, to answer "another object of this name" in constant time.
@@ -111,7 +112,6 @@ private:
     static const RString& NameOf(const RWyxNode* node);
     static const RString& NameOf(const RWyxMaterial* material);
     static const RString& NameOf(const RWyxTexture* texture);
-    static const RString& NameOf(const RWyxGobo* gobo);
 
     // Files the names of the target's root descendants and of its materials, textures and
     // gobos (once per walk; the attribute kinds' part is defined with them).

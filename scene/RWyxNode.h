@@ -400,6 +400,11 @@ private:
     RWyxNode* FindTarget(const char* listName) const;
     bool ConnectTarget(const char* listName, RWyxNode* node);
     RWyxNodeAttribute* AttributeOfType(int typeId) const;
+    // The nodes of the subtree, each once, depth first in child order (a node before its
+    // children): the nodes a name-clash collector lists.
+    static std::vector<RWyxNode*> SubtreeNodes(RWyxNode* top);
+    // Lists the subtree's nodes and answers what FindEntityClash answers (-1 for null).
+    int CheckSubtree(RWyxEntityContainer* entity, bool asRoot, std::vector<RWyxNode*>& nodes);
 
     RWyxNodeProperties* properties_ = nullptr;  // owned; ends through Destroy()
     std::unique_ptr<RWyxNodeLimits> limits_;

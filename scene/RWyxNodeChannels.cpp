@@ -72,12 +72,16 @@ void RWyxNode::CreateChannelTemplate(RWyxTakeNode& takeNode) {
     if (root == nullptr) return;
     const bool linked = takeNode.TemplateLinksProperties();
 
+    // Each node joins its parent while it has no children: the check that a new child does not
+    // reach its parent then has nothing to walk.
     RFCurveNode* transform = RFCurveNode::Create("Transform", nullptr);
+    root->AddChild(transform);
     for (int channel = 0; channel < 3; ++channel) {
         const char* propertyName = kTransformProperties[channel];
         RProperty* property = properties_->FindProperty(propertyName);
         const RVector4 value = TransformChannelValue(property, channel);
         RFCurveNode* node = RFCurveNode::Create(kTransformChannels[channel], RDataType::FindByName(propertyName));
+        transform->AddChild(node);
         for (int component = 0; component < 3; ++component) {
             RFCurveNode* leaf = RFCurveNode::Create(kComponentNames[component], nullptr);
             RFCurve* curve = NewCurve(*value.Component(component), kComponentColors[component]);
@@ -85,7 +89,6 @@ void RWyxNode::CreateChannelTemplate(RWyxTakeNode& takeNode) {
             node->AddChild(leaf);
             if (linked) LinkPropertyToCurve(property, component, curve);
         }
-        transform->AddChild(node);
     }
 
     RProperty* visibilityProperty = properties_->FindProperty("Visibility");
@@ -93,8 +96,6 @@ void RWyxNode::CreateChannelTemplate(RWyxTakeNode& takeNode) {
     RFCurve* visibilityCurve = NewCurve(VisibilityChannelValue(visibilityProperty), kVisibilityColor);
     visibility->SetCurve(visibilityCurve, true);
     if (linked) LinkPropertyToCurve(visibilityProperty, 0, visibilityCurve);
-
-    root->AddChild(transform);
     root->AddChild(visibility);
 
     for (int i = 0; i < properties_->GetPropertyCount(); ++i) {

@@ -4,26 +4,23 @@
 #include "scene/RWyxEntityContainer.h"
 #include "scene/RWyxNameClashCollector.h"
 #include "scene/RWyxNode.h"
+#include "scene/RWyxNodeProperties.h"
 
+#include <algorithm>
+#include <string_view>
+#include <unordered_set>
 #include <vector>
 
 namespace {
 
-// The first refusal the collected subtree meets, in the order node, texture, material, gobo
-// names; -1 when it may join `entity`.
-int ClashCode(const RWyxNameClashCollector& collector, const RWyxEntityContainer& entity, bool asRoot) {
+// The first refusal a subtree collected to become the root meets, in the order node, texture,
+// material, gobo names; -1 when it may join (a new root finds the container emptied, so no
+// gobo of the container's can refuse it).
+int RootClashCode(const RWyxNameClashCollector& collector) {
     if (!collector.GetNodesClashing().empty()) return RWyxNode::kErrorNodeNameClash;
     if (!collector.GetTexturesClashing().empty()) return RWyxNode::kErrorTextureNameClash;
     if (!collector.GetMaterialsClashing().empty()) return RWyxNode::kErrorMaterialNameClash;
     if (!collector.GetGobosClashing().empty()) return RWyxNode::kErrorGoboNameClash;
-    // The container refuses a gobo whose name another of its gobos has; found now, that
-    // refusal cannot leave the subtree in with a gobo unrecorded. A new root finds the
-    // container emptied.
-    if (!asRoot) {
-        for (const RWyxGobo* gobo : collector.GetGobosSeen()) {
-            if (entity.WouldGoboClash(gobo)) return RWyxNode::kErrorGoboNameClash;
-        }
-    }
     return -1;
 }
 
@@ -49,28 +46,109 @@ void RemoveUses(RWyxEntityContainer& entity, const std::vector<RWyxNode*>& nodes
     }
 }
 
+// A name as the collector compares it: the C text (up to its zero byte), none as empty.
+std::string_view TextOf(const RString& name) {
+    const char* const text = name.Buffer();
+    return text != nullptr ? std::string_view(text) : std::string_view();
+}
+
+// Whether two of the names are equal.
+bool HasRepeat(std::vector<std::string_view>& names) {
+    std::sort(names.begin(), names.end());
+    return std::adjacent_find(names.begin(), names.end()) != names.end();
+}
+
+// What a collector without target finds in a subtree joining below a node of `entity`, in its
+// order: two nodes of one name, two gobos of one name (materials and textures it lists
+// unchecked); then a gobo the container refuses, when another of its gobos has that name
+// (found now, that refusal cannot leave the subtree in with a gobo unrecorded). The names are
+// compared sorted rather than through the collector's hash indexes, which cost an allocation
+// or more per node; a lone node has no name to compare.
+int SubtreeClashCode(const std::vector<RWyxNode*>& nodes, const RWyxEntityContainer& entity) {
+    std::vector<std::string_view> names;
+    if (nodes.size() > 1) {
+        names.reserve(nodes.size());
+        for (const RWyxNode* node : nodes) names.push_back(TextOf(node->GetName()));
+        if (HasRepeat(names)) return RWyxNode::kErrorNodeNameClash;
+    }
+    std::vector<const RWyxGobo*> gobos;
+    for (const RWyxNode* node : nodes) {
+        RWyxNameClashCollector::NodeObjects objects;
+        RWyxNameClashCollector::GatherObjects(*node, objects);
+        if (objects.gobo != nullptr) gobos.push_back(objects.gobo);
+    }
+    if (gobos.empty()) return -1;
+    // A gobo several nodes project is one gobo.
+    std::sort(gobos.begin(), gobos.end());
+    gobos.erase(std::unique(gobos.begin(), gobos.end()), gobos.end());
+    names.clear();
+    for (const RWyxGobo* gobo : gobos) names.push_back(TextOf(RWyxNameClashCollector::NameOf(gobo)));
+    if (HasRepeat(names)) return RWyxNode::kErrorGoboNameClash;
+    for (const RWyxGobo* gobo : gobos) {
+        if (entity.WouldGoboClash(gobo)) return RWyxNode::kErrorGoboNameClash;
+    }
+    return -1;
+}
+
 }  // namespace
+
+// Only a node with a second parent (possible outside a scene) can be met twice: the list is
+// made unique only then.
+std::vector<RWyxNode*> RWyxNode::SubtreeNodes(RWyxNode* top) {
+    std::vector<RWyxNode*> nodes{top};
+    if (top->GetChildCount() == 0) return nodes;
+    nodes.clear();
+    std::vector<RWyxNode*> pending{top};
+    bool shared = false;
+    while (!pending.empty()) {
+        RWyxNode* node = pending.back();
+        pending.pop_back();
+        nodes.push_back(node);
+        // Pushed last to first, so that the first child comes out first.
+        for (int i = node->GetChildCount() - 1; i >= 0; --i) {
+            RWyxNode* child = node->GetChild(i);
+            if (child == nullptr) continue;
+            shared = shared || child->properties_->GetParentPropertiesCount() > 1;
+            pending.push_back(child);
+        }
+    }
+    if (!shared) return nodes;
+    std::unordered_set<const RWyxNode*> seen;
+    const auto again = [&seen](const RWyxNode* node) { return !seen.insert(node).second; };
+    nodes.erase(std::remove_if(nodes.begin(), nodes.end(), again), nodes.end());
+    return nodes;
+}
+
+int RWyxNode::CheckSubtree(RWyxEntityContainer* entity, bool asRoot, std::vector<RWyxNode*>& nodes) {
+    if (entity == nullptr) {
+        nodes = SubtreeNodes(this);
+        return -1;
+    }
+    if (!asRoot) {
+        nodes = SubtreeNodes(this);
+        return SubtreeClashCode(nodes, *entity);
+    }
+    RWyxNameClashCollector collector(entity);
+    collector.Collect(this);
+    nodes = collector.GetNodesSeen();
+    return RootClashCode(collector);
+}
 
 int RWyxNode::FindEntityClash(RWyxEntityContainer* entity, bool asRoot) {
     if (entity == nullptr) return -1;
-    RWyxNameClashCollector collector(asRoot ? entity : nullptr);
-    collector.Collect(this);
-    return ClashCode(collector, *entity, asRoot);
+    std::vector<RWyxNode*> nodes;
+    return CheckSubtree(entity, asRoot, nodes);
 }
 
 bool RWyxNode::SetEntity(RWyxEntityContainer* entity, bool asRoot) {
     if (entity == entity_) return true;
-    RWyxNameClashCollector collector(asRoot ? entity : nullptr);
-    collector.Collect(this);
+    std::vector<RWyxNode*> nodes;
     // Decided before anything moves: a refusal leaves every node where it was.
-    if (entity != nullptr) {
-        const int clash = ClashCode(collector, *entity, asRoot);
-        if (clash >= 0) {
-            error_.SetErrorCode(clash);
-            return false;
-        }
+    const int clash = CheckSubtree(entity, asRoot, nodes);
+    if (clash >= 0) {
+        error_.SetErrorCode(clash);
+        return false;
     }
-    const std::vector<RWyxNode*>& nodes = collector.GetNodesSeen();
     RWyxEntityContainer* former = entity_;
     // Each node leaves the container that records it, so that none stays listed anywhere.
     for (RWyxNode* node : nodes) {

@@ -308,6 +308,9 @@ RWyxNodeProperties* RWyxNodeProperties::GetParentProperties() const {
     return nullptr;
 }
 
+// The links' filter takes node properties objects only.
+int RWyxNodeProperties::GetParentPropertiesCount() const { return hierarchyLinks_->GetDestinationCount(); }
+
 int RWyxNodeProperties::GetChildPropertiesCount() const { return hierarchyLinks_->GetSourceCount(); }
 
 RWyxNodeProperties* RWyxNodeProperties::GetChildProperties(int index) const {

@@ -67,6 +67,9 @@ public:
     // ---- the hierarchy as the connections of the properties objects -------------------------
     // The first live destination that is a node properties object; null when none.
     RWyxNodeProperties* GetParentProperties() const;
+    // How many node properties objects hold this one as a child (more than one only outside
+    // a scene, where nothing refuses a second parent).
+    int GetParentPropertiesCount() const;
     // The live sources that are node properties objects, in connection order.
     int GetChildPropertiesCount() const;
     RWyxNodeProperties* GetChildProperties(int index) const;

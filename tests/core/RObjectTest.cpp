@@ -273,6 +273,46 @@ TEST(RObjectProperties, AFreedCounterIsTakenAgainAndAPropertyThatChangesOwnerLea
     EXPECT_STREQ(Add(*first, "p")->GetName(), "p");
 }
 
+// Joins the properties it is given as a derived class's constructor joins those it made.
+class Adopter : public RObject {
+public:
+    void Adopt(std::vector<RProperty*> properties) {
+        AdoptMadeProperties(properties.data(), static_cast<int>(properties.size()));
+    }
+};
+
+RProperty* NamedNumber(const char* name) {
+    RProperty* property = CreatePlugObject<RNumberProperty>(nullptr, kPropertyTypeDouble, 0.0);
+    property->SetNameAndTypeCode(name, kPropertyTypeDouble);
+    property->SetFlag(RProperty::kOwnedByObject, true);  // goes with the object that adopts it
+    return property;
+}
+
+// A property that never belonged anywhere joins at once; one a plug holds, or one with a
+// child of its own, joins as AddChild makes it: it leaves its former holder, which no longer
+// reaches it when that holder dies.
+TEST(RObjectProperties, AdoptedPropertiesJoinInOrderAndLeaveAFormerHolder) {
+    Owned<Adopter> adopter(CreatePlugObject<Adopter>(nullptr));
+    RPlug* holder = CreatePlugObject<RPlug>(nullptr);
+    RProperty* held = NamedNumber("held");
+    ASSERT_TRUE(holder->AddChild(held));
+    RProperty* parent = NamedNumber("parent");
+    RPlug* child = CreatePlugObject<RPlug>(nullptr);
+    ASSERT_TRUE(parent->AddChild(child));
+    RProperty* fresh = NamedNumber("fresh");
+    adopter->Adopt({fresh, held, parent});
+    holder->Destroy();
+    ASSERT_EQ(adopter->GetPropertyCount(), 3);
+    for (int i = 0; i < 3; ++i) {
+        RProperty* property = adopter->GetProperty(i);
+        EXPECT_EQ(property, (std::vector<RProperty*>{fresh, held, parent}[static_cast<size_t>(i)]));
+        EXPECT_EQ(property->GetOwner(), adopter.get()) << property->GetName();
+        EXPECT_EQ(adopter->FindProperty(property->GetName()), property);
+    }
+    EXPECT_EQ(child->GetOwner(), parent);
+    child->Destroy();
+}
+
 TEST(RObjectProperties, NamesAreFoundWhileAllAreRemovedAndAfterwards) {
     auto object = Make<LookingObject>();
     for (const char* name : {"a", "a", "a", "b", "c"}) Add(*object, name);

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -38,6 +40,38 @@ TEST(RFCurveNodeTree, NamesAndTimeWarpUserName) {
     copy->SetUserName("renamed");
     EXPECT_STREQ(plain->GetUserName().Buffer(), "renamed");
     EXPECT_EQ(copy->GetSourceNode(), plain.get());
+}
+
+// Nodes made alike share a name record from a table of common names; the table tells names
+// by their text and data type, whatever buffer the caller passed, and a change of one node's
+// record leaves the others as made.
+TEST(RFCurveNodeTree, NodesMadeAlikeKeepTheirOwnNamesAndDataTypes) {
+    char name[16] = "Shared";
+    NodePtr typed(RFCurveNode::Create(name, Type("TimeWarp")));
+    NodePtr plain(RFCurveNode::Create(name, nullptr));
+    std::strcpy(name, "Other");
+    NodePtr other(RFCurveNode::Create(name, nullptr));
+    std::strcpy(name, "Shared");
+    NodePtr again(RFCurveNode::Create(name, nullptr));
+    EXPECT_EQ(typed->GetDataType(), Type("TimeWarp"));
+    EXPECT_FALSE(typed->GetUserName().IsValid());
+    EXPECT_EQ(plain->GetDataType(), nullptr);
+    EXPECT_STREQ(plain->GetUserName().Buffer(), "Shared");
+    EXPECT_STREQ(other->GetName(), "Other");
+    EXPECT_STREQ(again->GetName(), "Shared");
+    again->SetUserName("renamed");
+    NodePtr later(RFCurveNode::Create("Shared", nullptr));
+    EXPECT_STREQ(plain->GetUserName().Buffer(), "Shared");
+    EXPECT_STREQ(later->GetUserName().Buffer(), "Shared");
+    EXPECT_STREQ(again->GetUserName().Buffer(), "renamed");
+
+    // The table keeps no view of a caller's text, which may be gone at the next lookup (the
+    // sanitizer reports a read of it).
+    auto text = std::make_unique<std::string>("A name longer than the inline room");
+    NodePtr first(RFCurveNode::Create(text->c_str(), nullptr));
+    text.reset();
+    NodePtr second(RFCurveNode::Create("A name longer than the inline room", nullptr));
+    EXPECT_STREQ(second->GetName(), "A name longer than the inline room");
 }
 
 TEST(RFCurveNodeTree, FindByPathThroughDataTypesAndDepth) {

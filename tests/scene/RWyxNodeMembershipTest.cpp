@@ -157,6 +157,54 @@ TEST_F(NodeMembershipTest, GobosMaterialsAndTexturesStayRecordedWhileAMemberUses
     EXPECT_EQ(scene->GetGoboCount() + scene->GetMaterialCount() + scene->GetTextureCount(), 0);
 }
 
+// Outside a scene a node may be linked below two parents; its subtree still joins and leaves
+// it once, bringing and taking one use of its gobo. A subtree joining below a member clashes
+// only by names within itself or by a gobo named as another; a node without children brings
+// the uses of its own objects.
+TEST_F(NodeMembershipTest, ANodeWithTwoParentsJoinsAndLeavesOnceAndSubtreesClashOnlyInThemselvesOrByGobos) {
+    RWyxGobo* spot = factory.CreateGobo("Spot");
+    LitNode("Lamp", spot, Root());
+    RWyxNode* holder = Node("Holder");
+    RWyxNode* left = Node("Left", holder);
+    RWyxNode* right = Node("Right", holder);
+    RWyxNode* shared = LitNode("Shared", spot, left);
+    ASSERT_TRUE(right->GetProperties()->ConnectSource(shared->GetProperties()));
+    ASSERT_EQ(right->GetChild(0), shared);
+    ASSERT_TRUE(Root()->AddChild(holder));
+    EXPECT_EQ(scene->GetNodeCount(), 6);
+    EXPECT_EQ(scene->GetUseCount(spot), 2);
+    Root()->RemoveChild(holder);
+    EXPECT_TRUE(SubtreeIn(holder, nullptr));
+    EXPECT_EQ(scene->GetNodeCount(), 2);
+    EXPECT_EQ(scene->GetUseCount(spot), 1) << "the lamp that stays still uses the gobo";
+    ASSERT_EQ(scene->GetGoboCount(), 1);
+
+    RWyxNode* lone = Node("Lone");
+    RWyxMaterial* skin = factory.CreateMaterial("Skin");
+    Mesh(lone)->AddMaterial(skin, 0);
+    ASSERT_TRUE(shared->SetEntity(scene.get(), false));
+    ASSERT_TRUE(Root()->AddChild(lone));
+    EXPECT_EQ(scene->GetUseCount(skin), 1);
+    EXPECT_EQ(scene->GetUseCount(spot), 2);
+    RWyxNode* twin = Node("Lone");
+    EXPECT_TRUE(Root()->AddChild(twin)) << "names of other subtrees are not the lone node's to check";
+    EXPECT_EQ(scene->GetNodeCount(), 5);
+
+    // Two lamps of a subtree projecting one gobo do not clash, nor a name the scene has
+    // elsewhere; a gobo named as another of the scene's does.
+    RWyxNode* pair = Node("Pair");
+    LitNode("Lamp", spot, pair);
+    LitNode("PairLamp", spot, pair);
+    EXPECT_TRUE(Root()->AddChild(pair));
+    EXPECT_EQ(scene->GetUseCount(spot), 4);
+    RWyxNode* rival = Node("Rival");
+    LitNode("RivalLamp", factory.CreateGobo("Spot"), rival);
+    Root()->GetError().ClearError();
+    EXPECT_FALSE(Root()->AddChild(rival));
+    EXPECT_EQ(Root()->GetError().GetLastErrorCode(), RWyxNode::kErrorGoboNameClash);
+    EXPECT_TRUE(SubtreeIn(rival, nullptr));
+}
+
 // Leaving is never refused, even when the subtree's names came to clash after it joined; and
 // each node leaves the container that records it, whichever that is.
 TEST_F(NodeMembershipTest, LeavingIsNeverRefusedAndEveryNodeLeavesItsOwnContainer) {
