@@ -481,6 +481,24 @@ TEST_F(ShadingTest, AnOwnerNameIsFoundAnewAfterNamesChange) {
     EXPECT_EQ(run("sets -q group"), "skin.f[0] bodyShape.f[3]") << "a new shape of the name, not the deleted one";
 }
 
+// The same for the set an edit names: renamed, named again, deleted and made anew.
+TEST_F(ShadingTest, ASetNameIsFoundAnewAfterNamesChange) {
+    makeStrip("body", 4);
+    run("sets -renderable true -empty -name group; sets -renderable true -empty -name other");
+    run("sets -e -forceElement group body.f[0]");
+    VFnDependencyNode(named("group")).setName("first");
+    EXPECT_EQ(failure("sets -e -forceElement group body.f[1]"), "sets: no object matches group");
+    VFnDependencyNode(named("other")).setName("group");
+    run("sets -e -forceElement group body.f[1]");
+    EXPECT_EQ(run("sets -q first") + "; " + run("sets -q group"), "bodyShape.f[0]; bodyShape.f[1]");
+    run("sets -e -forceElement group body.f[2]");
+    run("delete group");
+    EXPECT_EQ(failure("sets -e -forceElement group body.f[3]"), "sets: no object matches group");
+    run("sets -renderable true -empty -name group");
+    run("sets -e -forceElement group body.f[3]");
+    EXPECT_EQ(run("sets -q group"), "bodyShape.f[3]") << "the new set, not the deleted one";
+}
+
 // An item found alive at a structure stamp is taken as alive while the stamp holds; a reparent
 // moves the stamp on, and the item's old path is then found dead.
 TEST_F(ShadingTest, AnItemCheckedBeforeAReparentIsCheckedAgain) {

@@ -141,29 +141,11 @@ VStatus resolveMember(Node* node, bool dag, VDagPath&& ownerPath, const std::str
 // set edits name a shape's polygons this way ("shape.f[3]"), one command per run, so such a
 // text skips the list of candidates that paths and patterns need. Null sends the text the
 // general way (no dot, a path, a pattern, a name of none or of several nodes).
-// The owner found last is kept with its name: one edit after another names the same shape, and
-// while no name or parent link has changed (Node::structureStamp) the name still gives that
-// node alone, alive. The node is not held: a deletion moves the stamp on before it goes.
 Node* plainDagOwner(const std::string& pattern, size_t dot) {
-    struct Found {
-        std::string name;
-        Node* node = nullptr;
-        std::uint64_t stamp = 0;  // 0: nothing found yet
-    };
-    static Found last;
-    if (dot == 0 || dot == std::string::npos) return nullptr;
-    const std::uint64_t stamp = Node::structureStamp();
-    if (last.stamp == stamp && last.name.size() == dot &&
-        std::char_traits<char>::compare(pattern.data(), last.name.data(), dot) == 0) {
-        return last.node;
-    }
-    if (std::strcspn(pattern.c_str(), "|*?:.") != dot) return nullptr;  // a NUL before the dot too
-    last.name.assign(pattern, 0, dot);
-    const std::vector<Node*>& named = Scene::instance().nodesNamed(last.name);
-    Node* const owner = named.size() == 1 && named.front()->isDag() ? named.front() : nullptr;
-    last.node = owner;
-    last.stamp = owner != nullptr ? stamp : 0;
-    return owner;
+    static PlainNameCache last;
+    if (dot == std::string::npos) return nullptr;
+    Node* const owner = plainNamed(pattern, dot, last);
+    return owner != nullptr && owner->isDag() ? owner : nullptr;
 }
 
 }  // namespace
