@@ -221,7 +221,7 @@ void BM_ImportAnimatedTransforms(benchmark::State& state) {
 BENCHMARK(BM_ImportAnimatedTransforms)->Arg(100)->Arg(300)->Arg(1000)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 // The checkerboard grid and the grid of two halves, each imported into a new scene per
-// iteration; us_per_polygon and halves_us_per_polygon are their times per polygon,
+// iteration after one untimed import of each; us_per_polygon and halves_us_per_polygon are their times per polygon,
 // checkerboard_over_halves their ratio; allocations_per_polygon and
 // halves_allocations_per_polygon count the heap allocations of each import per polygon.
 void BM_ImportCheckerboardMesh(benchmark::State& state) {
@@ -231,6 +231,16 @@ void BM_ImportCheckerboardMesh(benchmark::State& state) {
     if (checkerboard.empty() || halves.empty() || !wyx_bench::LoadImportPlugin()) {
         state.SkipWithError("the files or the plug-in are missing");
         return;
+    }
+    // Each file is imported once untimed first: the run's first import takes the heap's
+    // first-touch page faults, which would otherwise fall on the checkerboard alone.
+    for (const std::string* file : {&checkerboard, &halves}) {
+        vexa_host::Scene::instance().reset();
+        VMessageLog::clear();
+        if (!ImportThroughTheShell(*file)) {
+            state.SkipWithError("an import failed");
+            return;
+        }
     }
     double checkerboardSeconds = 0.0;
     double halvesSeconds = 0.0;

@@ -360,8 +360,12 @@ private:
     };
     std::vector<ImportedMaterialRecord> materialCache_;
     // The text of the last set edit: its room is kept for the next one, as a checkerboard of
-    // materials sends one edit per polygon.
+    // materials sends one edit per polygon. Its head (the command, the edit flag and the set,
+    // up to the member's opening quote) is kept for the set and flag it was made for.
     VString setEditText_;
+    VString setEditHead_;
+    VString setEditSet_;
+    bool setEditForces_ = false;
     std::unordered_map<const RWyxNode*, std::vector<int>> hostPolygonMaps_;
     std::vector<RWyxNode*> blendShapeFailures_;
     std::vector<std::vector<BindPoseRecord>> bindPoseLists_;

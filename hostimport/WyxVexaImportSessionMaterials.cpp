@@ -324,10 +324,14 @@ void WyxVexaImportSession::AddToSet(const VString& setName, const VString& membe
     static const VString kForce("sets -e -forceElement \"");
     static const VString kAdd("sets -e -addElement \"");
     static const VString kBetween("\"  \"");
-    setEditText_ = VString();  // emptied, keeping its room
-    setEditText_ += forceElement ? kForce : kAdd;
-    AppendScriptLiteralText(setName, setEditText_);
-    setEditText_ += kBetween;
+    if (setEditHead_.isEmpty() || forceElement != setEditForces_ || setName != setEditSet_) {
+        setEditHead_ = forceElement ? kForce : kAdd;
+        AppendScriptLiteralText(setName, setEditHead_);
+        setEditHead_ += kBetween;
+        setEditSet_ = setName;
+        setEditForces_ = forceElement;
+    }
+    setEditText_ = setEditHead_;  // copied into the room the last edit's text left
     AppendScriptLiteralText(member, setEditText_);
     setEditText_ += '"';
     VGlobal::executeCommand(setEditText_);

@@ -4,6 +4,7 @@
 #include "tests/host/DeformerTestSupport.h"
 
 #include "host/src/scene/SetMembers.h"
+#include "host/src/shading/SetMembership.h"
 
 #include <vexa/VDGModifier.h>
 #include <vexa/VFnNumericAttribute.h>
@@ -13,6 +14,7 @@
 #include <vexa/VObjectArray.h>
 #include <vexa/VPlugArray.h>
 
+#include <cstdint>
 #include <functional>
 
 namespace {
@@ -454,6 +456,68 @@ TEST_F(ShadingTest, EachSetEditFindsTheShapeWhereItStandsNow) {
     EXPECT_TRUE(shape.expired());
 }
 
+
+// An edit names the shape its owner name gives at that moment, though the edit before it found
+// the same name: after a rename (from it and to it), a second node of the name, a deletion.
+TEST_F(ShadingTest, AnOwnerNameIsFoundAnewAfterNamesChange) {
+    makeStrip("body", 4);
+    makeStrip("other", 4);
+    makeStrip("third", 4);
+    run("sets -renderable true -empty -name group");
+    run("sets -e -forceElement group bodyShape.f[0]");
+    VFnDependencyNode(named("bodyShape")).setName("skin");
+    EXPECT_EQ(failure("sets -e -forceElement group bodyShape.f[1]"), "sets: no object matches bodyShape");
+    VFnDependencyNode(named("otherShape")).setName("bodyShape");
+    run("sets -e -forceElement group bodyShape.f[1]");
+    EXPECT_EQ(run("sets -q group"), "skin.f[0] bodyShape.f[1]") << "the name now gives the other shape";
+    VFnDependencyNode(named("thirdShape")).setName("bodyShape");
+    EXPECT_EQ(failure("sets -e -forceElement group bodyShape.f[2]"), "sets: more than one object matches bodyShape");
+    run("delete third");
+    run("sets -e -forceElement group bodyShape.f[2]");
+    run("delete other");
+    EXPECT_EQ(failure("sets -e -forceElement group bodyShape.f[3]"), "sets: no object matches bodyShape");
+    makeStrip("body", 4);
+    run("sets -e -forceElement group bodyShape.f[3]");
+    EXPECT_EQ(run("sets -q group"), "skin.f[0] bodyShape.f[3]") << "a new shape of the name, not the deleted one";
+}
+
+// The same for the set an edit names: renamed, named again, deleted and made anew.
+TEST_F(ShadingTest, ASetNameIsFoundAnewAfterNamesChange) {
+    makeStrip("body", 4);
+    run("sets -renderable true -empty -name group; sets -renderable true -empty -name other");
+    run("sets -e -forceElement group body.f[0]");
+    VFnDependencyNode(named("group")).setName("first");
+    EXPECT_EQ(failure("sets -e -forceElement group body.f[1]"), "sets: no object matches group");
+    VFnDependencyNode(named("other")).setName("group");
+    run("sets -e -forceElement group body.f[1]");
+    EXPECT_EQ(run("sets -q first") + "; " + run("sets -q group"), "bodyShape.f[0]; bodyShape.f[1]");
+    run("sets -e -forceElement group body.f[2]");
+    run("delete group");
+    EXPECT_EQ(failure("sets -e -forceElement group body.f[3]"), "sets: no object matches group");
+    run("sets -renderable true -empty -name group");
+    run("sets -e -forceElement group body.f[3]");
+    EXPECT_EQ(run("sets -q group"), "bodyShape.f[3]") << "the new set, not the deleted one";
+}
+
+// An item found alive at a structure stamp is taken as alive while the stamp holds; a reparent
+// moves the stamp on, and the item's old path is then found dead.
+TEST_F(ShadingTest, AnItemCheckedBeforeAReparentIsCheckedAgain) {
+    makeStrip("body", 2);
+    makeTransform("holder");
+    run("sets -renderable true -empty -name group");
+    vexa_host::Node& group = *nodeOf(named("group"));
+    std::vector<vexa_host::SelectionItem> items;
+    ASSERT_TRUE(vexa_host::resolveSelection("bodyShape.f[0]", items));
+    std::uint64_t checkedAt = vexa_host::Node::structureStamp();
+    run("parent body holder");
+    EXPECT_EQ(vexa_host::addSetMember(group, items.front(), true, checkedAt), VStatus::kInvalidParameter);
+    EXPECT_EQ(run("sets -q group"), "");
+    items.clear();
+    ASSERT_TRUE(vexa_host::resolveSelection("bodyShape.f[1]", items));
+    checkedAt = vexa_host::Node::structureStamp();
+    EXPECT_TRUE(vexa_host::addSetMember(group, items.front(), true, checkedAt));
+    EXPECT_EQ(run("sets -q group"), "bodyShape.f[1]");
+}
 // Each component text gives its own elements, whatever the text read before it held (the
 // component of one let go may be taken again for the next).
 TEST_F(ShadingTest, EachComponentTextGivesItsOwnElements) {

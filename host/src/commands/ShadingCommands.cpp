@@ -9,6 +9,7 @@
 #include "host/src/shading/SetMembership.h"
 #include "host/src/shading/ShadingNodes.h"
 
+#include <cstdint>
 #include <cstring>
 
 
@@ -101,10 +102,12 @@ VStatus editMembers(const char* edit, const std::string& setName, NameItems name
     EditItems editItems;
     std::vector<SelectionItem>& items = editItems.list();
     if (VStatus status = nameItems(items); !status) return commandError("sets", status.errorString().str());
+    // The items were just found alive: while no name or parent link changes, they stay so.
+    const std::uint64_t checkedAt = Node::structureStamp();
     const bool removing = edit == kEditFlags[2].shortName;
     const bool forcing = edit == kEditFlags[0].shortName;
     for (const SelectionItem& item : items) {
-        VStatus status = removing ? removeSetMember(*set, item) : addSetMember(*set, item, forcing);
+        VStatus status = removing ? removeSetMember(*set, item) : addSetMember(*set, item, forcing, checkedAt);
         if (!status) return commandError("sets", selectionText(item) + ": " + status.errorString().str());
     }
     return VStatus();

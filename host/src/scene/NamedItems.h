@@ -10,6 +10,7 @@
 #include <vexa/VDagPath.h>
 #include <vexa/VStatus.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,17 @@ namespace vexa_host {
 VStatus itemsNamed(const std::vector<std::string>& words, std::vector<SelectionItem>& items);
 // The one node a word names.
 VStatus nodeNamed(const std::string& word, Node*& node);
+// The last answer of plainNamed, kept by its caller: commands name the same set and shape
+// again and again (one set edit per polygon).
+struct PlainNameCache {
+    std::string name;
+    Node* node = nullptr;  // not held: a deletion moves the stamp on before the node goes
+    std::uint64_t stamp = 0;  // Node::structureStamp() of the answer; 0 for none
+};
+// The one node that the text's first `size` bytes name when they are a plain name (no path,
+// pattern, namespace or dot; no NUL); null for any other text, or a name of no node or of
+// several. The cache answers while no name or parent link has changed since it was filled.
+Node* plainNamed(const std::string& text, size_t size, PlainNameCache& cache);
 // The shape a DAG item stands for (its own node, or the one shape below a transform); null
 // for other items.
 Node* shapeOfItem(const SelectionItem& item);

@@ -15,6 +15,8 @@ constexpr size_t kMostValueRoom = 64;
 
 }  // namespace
 
+std::uint64_t Node::structureStamp_ = 1;
+
 Node::Node(const NodeType& type, std::uint64_t id) : type_(&type), id_(id) {
     if (type.makePayload) payload_ = type.makePayload();
 }
@@ -48,6 +50,7 @@ bool Node::isAncestorOf(const Node* node) const {
 }
 
 void Node::linkChild(Node* child, size_t index) {
+    noteStructureChange();
     if (childSlots_.size() != liveChildren_) squeezeChildren();
     if (index >= childSlots_.size()) {
         child->parents_.push_back({this, childSlots_.size()});
@@ -71,6 +74,7 @@ void Node::unlinkChild(Node* child) {
     auto link = std::find_if(child->parents_.begin(), child->parents_.end(),
                              [this](const ParentLink& candidate) { return candidate.parent == this; });
     if (link == child->parents_.end()) return;
+    noteStructureChange();
     childSlots_[link->slot] = nullptr;
     child->parents_.erase(link);
     --liveChildren_;

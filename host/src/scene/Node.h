@@ -69,6 +69,11 @@ public:
     std::vector<Node*> children() const;
     bool hasParent(const Node* parent) const;
     bool isAncestorOf(const Node* node) const;
+    // Moves on (from 1) whenever a node is named, renamed or unnamed, or a parent link is made
+    // or broken (a deletion does both): what a plain name resolves to, and a node's first
+    // path, hold while it stays the same.
+    static std::uint64_t structureStamp() { return structureStamp_; }
+    static void noteStructureChange() { ++structureStamp_; }
 
     // Attributes: the type's, then the node's own (each parent before its children).
     AttributePtr findAttribute(const std::string& name) const;
@@ -121,6 +126,7 @@ private:
     void unlinkChild(Node* child);
     void squeezeChildren() const;
 
+    static std::uint64_t structureStamp_;
     const NodeType* type_;
     std::uint64_t id_;
     std::string name_;

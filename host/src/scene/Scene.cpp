@@ -148,11 +148,13 @@ std::string Scene::rename(Node& node, const std::string& requested) {
 }
 
 void Scene::indexName(Node& node, const std::string& name) {
+    Node::noteStructureChange();
     node.name_ = name;
     names_[name].push_back(&node);
 }
 
 void Scene::unindexName(Node& node) {
+    Node::noteStructureChange();
     auto it = names_.find(node.name_);
     if (it == names_.end()) return;
     std::vector<Node*>& list = it->second;

@@ -6,8 +6,10 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <iterator>
+#include <string>
 #include <utility>
 
 namespace vexa_host {
@@ -140,10 +142,10 @@ VStatus resolveMember(Node* node, bool dag, VDagPath&& ownerPath, const std::str
 // text skips the list of candidates that paths and patterns need. Null sends the text the
 // general way (no dot, a path, a pattern, a name of none or of several nodes).
 Node* plainDagOwner(const std::string& pattern, size_t dot) {
-    if (dot == 0 || dot == std::string::npos) return nullptr;
-    if (std::strcspn(pattern.c_str(), "|*?:.") != dot) return nullptr;  // a NUL before the dot too
-    const std::vector<Node*>& named = Scene::instance().nodesNamed(pattern.substr(0, dot));
-    return named.size() == 1 && named.front()->isDag() ? named.front() : nullptr;
+    static PlainNameCache last;
+    if (dot == std::string::npos) return nullptr;
+    Node* const owner = plainNamed(pattern, dot, last);
+    return owner != nullptr && owner->isDag() ? owner : nullptr;
 }
 
 }  // namespace

@@ -200,10 +200,11 @@ VStatus renderableItems(const SelectionItem& item, std::vector<SelectionItem>& i
     return items.size() > before ? VStatus() : VStatus(VStatus::kInvalidParameter, "the transform holds no shape");
 }
 
-VStatus addSetMember(Node& set, const SelectionItem& item, bool force) {
+VStatus addSetMember(Node& set, const SelectionItem& item, bool force, std::uint64_t checkedAt) {
     SetMembers* members = membersOf(set);
     if (members == nullptr || !set.alive()) return VStatus(VStatus::kInvalidParameter, "not an object set");
-    if (!item.stillExists()) return VStatus(VStatus::kInvalidParameter, "the item no longer exists");
+    const bool unchanged = checkedAt != 0 && checkedAt == Node::structureStamp();
+    if (!unchanged && !item.stillExists()) return VStatus(VStatus::kInvalidParameter, "the item no longer exists");
     if (setRestriction(set) != 5) {
         if (VStatus status = addToDeformer(set, item); !status) return status;
         members->add(item);
@@ -212,7 +213,7 @@ VStatus addSetMember(Node& set, const SelectionItem& item, bool force) {
     // A shape (or elements of it) is added as it is, without a list of one.
     const Node* node = item.kind == SelectionItem::kDagPath ? liveEndOf(item.path) : nullptr;
     if (node != nullptr && !node->isTransform()) {
-        addRenderable(set, *members, item, force, true);  // stillExists checked its path above
+        addRenderable(set, *members, item, force, true);  // its path was found valid above
         return VStatus();
     }
     std::vector<SelectionItem> shapes;

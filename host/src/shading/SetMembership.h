@@ -15,13 +15,16 @@
 #include <vexa/VStatus.h>
 #include <vexa/VexaExport.h>
 
+#include <cstdint>
 #include <vector>
 
 namespace vexa_host {
 
 // 5 (renderable) for a shading group, 0 for other sets.
 VEXA_API int setRestriction(const Node& set);
-VEXA_API VStatus addSetMember(Node& set, const SelectionItem& item, bool force);
+// checkedAt: the structure stamp (Node::structureStamp) at which the caller found the item
+// alive, 0 for none; while the stamp stays there, the item's path is not walked again.
+VEXA_API VStatus addSetMember(Node& set, const SelectionItem& item, bool force, std::uint64_t checkedAt = 0);
 // kNotFound when the item is not a member.
 VEXA_API VStatus removeSetMember(Node& set, const SelectionItem& item);
 // The items a shading group would hold for an item: a transform path gives its shapes.
