@@ -196,9 +196,13 @@ VStatus readNumber(const Node& node, const PlugPath& path, double& value) {
 }
 
 double readNumber(const Node& node, const std::string& attributeName, double fallback) {
+    double value = fallback;
+    // A type attribute's name has the type's path made once: no path is built per read.
+    if (const std::shared_ptr<const PlugPath> shared = node.typePlugPath(attributeName)) {
+        return readNumber(node, *shared, value) ? value : fallback;
+    }
     AttributePtr attribute = node.findAttribute(attributeName);
     if (!attribute) return fallback;
-    double value = fallback;
     return readNumber(node, PlugPath::of(attribute), value) ? value : fallback;
 }
 
