@@ -13,6 +13,9 @@
 #include <vexa/VIntArray.h>
 #include <vexa/VPlugArray.h>
 
+#include <cstring>
+#include <utility>
+
 namespace {
 
 constexpr int kMatrixValueCount = 16;
@@ -47,6 +50,16 @@ VStatus PlugOf(VPlug& plug, const VObject& node, const char* attribute) {
     VStatus status;
     VFnDependencyNode fn(node, &status);
     if (!status) return VStatus(VStatus::kNotFound, "no host node");
+    // A plain name finds its plug exactly when the node has the attribute: the attribute is
+    // looked for first only for a path of several names.
+    const bool plain = std::strpbrk(attribute, ".[") == nullptr;
+    if (plain) {
+        VPlug found = fn.findPlug(attribute);
+        if (!found.isNull()) {
+            plug = std::move(found);
+            return VStatus();
+        }
+    }
     if (!fn.hasAttribute(attribute)) return VStatus(VStatus::kNotFound, VString("no attribute ") + VString(attribute));
     plug = fn.findPlug(attribute, &status);
     return status;

@@ -153,6 +153,12 @@ VStatus SetKeyTangents(VFnAnimCurve& host, const RFCurve& curve, int k, bool wei
 
 const WyxVexaOptions& Options() { return *GetPluginOptions(); }
 
+// The answer for a plug that gets no curve, made once: most plugs of a still node get it.
+const VStatus& NoCurve() {
+    static const VStatus noCurve(VStatus::kNotFound, "No curve");
+    return noCurve;
+}
+
 }  // namespace
 
 VStatus ResampleCurveKeys(VFnAnimCurve& hostCurve, const RFCurve& curve, double a, double rate) {
@@ -218,11 +224,11 @@ VStatus WyxVexaImportSession::ImportPlugCurve(VPlug& plug, RFCurve* curve, int c
 
 VStatus WyxVexaImportSession::ImportPlugCurve(VPlug& plug, const PlugCurve& source, int curveType, double a,
                                               double b) {
-    if (source.curve == nullptr && source.waiting == nullptr) return VStatus(VStatus::kNotFound, "No curve");
+    if (source.curve == nullptr && source.waiting == nullptr) return NoCurve();
     const bool keyed = source.HasKeys();
     if (source.undriven && !keyed) {
         return plug.isLocked() ? ImportLockedPlug(plug, source, nullptr, false, curveType, a, b)
-                               : VStatus(VStatus::kNotFound, "No curve");
+                               : NoCurve();
     }
     VStatus status;
     VFnAnimCurve hostCurve(plug, &status);
@@ -231,7 +237,7 @@ VStatus WyxVexaImportSession::ImportPlugCurve(VPlug& plug, const PlugCurve& sour
     RFCurve* const curve = status || keyed ? source.Get() : nullptr;
     // A host curve would override a static value: it takes the value as its one key.
     if (status && curve != nullptr) return TransferCurveKeys(hostCurve, *curve, a, b, status);
-    if (status) return VStatus(VStatus::kNotFound, "No curve");
+    if (status) return NoCurve();
     if (status != VStatus::kNotFound) return VStatus(VStatus::kFailure, status.errorString());
     if (keyed) {
         hostCurve.create(plug, static_cast<VFnAnimCurve::AnimCurveType>(curveType), nullptr, &status);
@@ -246,7 +252,7 @@ VStatus WyxVexaImportSession::ImportLockedPlug(VPlug& plug, const PlugCurve& sou
     const int answer = DecideAboutLockedPlug(plug.name(), keyed);
     if (answer == kKeepAllLocked) return VStatus(VStatus::kFailure, "The attribute stays locked");
     RFCurve* const unlocked = curve != nullptr ? curve : source.Get();
-    if (unlocked == nullptr) return VStatus(VStatus::kNotFound, "No curve");
+    if (unlocked == nullptr) return NoCurve();
     return UnlockAndCreateCurve(plug, unlocked, curveType, a, b);
 }
 

@@ -39,6 +39,12 @@ void RunScript(const VString& script) {
     VGlobal::executeCommand(script, ignored);
 }
 
+// The script that makes the root namespace current, made once: it runs for every node.
+const VString& RootNamespaceScript() {
+    static const VString script("namespace -set \":\"");
+    return script;
+}
+
 VStringArray ScriptAnswer(const VString& script) {
     VStringArray answer;
     VGlobal::executeCommand(script, answer);
@@ -52,7 +58,7 @@ void EnterNamespace(const RString& name) {
     const VString wanted(name.Buffer());
     const VStringArray current = ScriptAnswer("namespaceInfo -currentNamespace");
     if (current.length() > 0 && current[0] == wanted) return;
-    RunScript("namespace -set \":\"");
+    RunScript(RootNamespaceScript());
     const VStringArray existing = ScriptAnswer("namespaceInfo -lon");
     bool found = false;
     for (unsigned i = 0; i < existing.length() && !found; ++i) found = existing[i] == wanted;
@@ -112,7 +118,7 @@ void WyxVexaImportSession::CreateNodesInNamespaces() {
             CreateNodeInNamespace(node);
         }
     }
-    RunScript("namespace -set \":\"");
+    RunScript(RootNamespaceScript());
 }
 
 void WyxVexaImportSession::CreateNodeInNamespace(RWyxNode* node) {
@@ -129,7 +135,7 @@ void WyxVexaImportSession::CreateNodeInNamespace(RWyxNode* node) {
         bool starts = false;
         static_cast<VexaNode*>(each)->GetNamespace(name, starts);
         if (name.IsEmptyText()) {
-            RunScript("namespace -set \":\"");
+            RunScript(RootNamespaceScript());
         } else {
             EnterNamespace(name);
         }

@@ -24,9 +24,11 @@
 #include <vexa/VFnAnimCurve.h>
 #include <vexa/VFnTransform.h>
 #include <vexa/VGlobal.h>
+#include <vexa/VPlug.h>
 #include <vexa/VPlugArray.h>
 
 #include <cmath>
+#include <cstddef>
 
 namespace {
 
@@ -34,6 +36,13 @@ constexpr double kDegreesPerRadian = 57.29577951308232;
 constexpr double kRadiansPerDegree = 0.017453292519943295;
 constexpr double kMatrixTolerance = 1e-6;
 constexpr float kVisibleAbove = 1e-5f;
+
+// The places of the transform plugs' X plugs in the session's table (TransformPlugNames).
+constexpr std::size_t kTranslatePlugs = 0;
+constexpr std::size_t kScalePlugs = 3;
+constexpr std::size_t kRotatePlugs = 6;
+constexpr std::size_t kJointOrientPlugs = 9;
+constexpr std::size_t kRotateAxisPlugs = 12;
 
 // Host rotation orders by SDK rotation order (0 XYZ .. 5 ZYX); spheric has none.
 const VTransformationMatrix::RotationOrder kHostOrders[6] = {
@@ -173,6 +182,12 @@ void SendLimits(const RWyxNodeLimits& limits, int component, const VString& path
 
 // ---- the transform ----------------------------------------------------------------------------------------
 
+std::vector<const char*> WyxVexaImportSession::TransformPlugNames() {
+    return {"translateX",   "translateY",   "translateZ",   "scaleX",      "scaleY",      "scaleZ",
+            "rotateX",      "rotateY",      "rotateZ",      "jointOrientX", "jointOrientY", "jointOrientZ",
+            "rotateAxisX", "rotateAxisY", "rotateAxisZ"};
+}
+
 void WyxVexaImportSession::ImportTransform(RWyxNode* node) {
     const VDagPath* path = Vexa(node).GetDagPath();
     if (path == nullptr || !path->isValid()) return;
@@ -196,28 +211,29 @@ void WyxVexaImportSession::ImportTransformCurves(VFnTransform& transform, RWyxNo
     // A take still to be made has no keys: on a host node that nothing can drive, each plug
     // has only its lock to look at, without a search for its curve or driver.
     const bool undriven = curves.waiting != nullptr && NothingDrives(transform);
-    // The X, Y and Z plugs of a group from the curves of the channels from `first` on.
-    const auto importGroup = [&](const char* const names[3], RFCurve* const group[3], int first, int kind, double a,
-                                 double b) {
+    if (take != nullptr) transformPlugs_.Use(transform);
+    // The X, Y and Z plugs of a group (from the table's place `plugs` on) from the curves of
+    // the channels from `first` on; a plug the node lacks is passed over.
+    const auto importGroup = [&](std::size_t plugs, RFCurve* const group[3], int first, int kind, double a, double b) {
         for (int axis = 0; axis < 3; ++axis) {
+            VPlug plug = transformPlugs_.Find(transform, plugs + static_cast<std::size_t>(axis));
+            if (plug.isNull()) continue;
             const PlugCurve curve = curves.waiting != nullptr ? PlugCurve{nullptr, curves.waiting, first + axis, undriven}
                                                               : PlugCurve{group[axis]};
-            ImportAttributeCurve(transform, names[axis], curve, kind, a, b);
+            ImportPlugCurve(plug, curve, kind, a, b);
         }
     };
-    static const char* const kTranslate[3] = {"translateX", "translateY", "translateZ"};
-    static const char* const kScale[3] = {"scaleX", "scaleY", "scaleZ"};
-    static const char* const kRotate[3] = {"rotateX", "rotateY", "rotateZ"};
     if (take != nullptr) {
         const double centimetres = CentimetersPerHostUnit();
-        importGroup(kTranslate, curves.translation, RWyxTakeNode::TranslationX, VFnAnimCurve::kAnimCurveTL, 1.0,
+        importGroup(kTranslatePlugs, curves.translation, RWyxTakeNode::TranslationX, VFnAnimCurve::kAnimCurveTL, 1.0,
                     centimetres);
-        importGroup(kScale, curves.scaling, RWyxTakeNode::ScalingX, VFnAnimCurve::kAnimCurveTU, 1.0, 1.0);
+        importGroup(kScalePlugs, curves.scaling, RWyxTakeNode::ScalingX, VFnAnimCurve::kAnimCurveTU, 1.0, 1.0);
     }
     ImportTransformValues(node, transform, curves);
     if (take == nullptr) return;
     const double b = AngleSlopeFactor();
-    importGroup(kRotate, curves.rotation, RWyxTakeNode::RotationX, VFnAnimCurve::kAnimCurveTA, kDegreesPerRadian, b);
+    importGroup(kRotatePlugs, curves.rotation, RWyxTakeNode::RotationX, VFnAnimCurve::kAnimCurveTA, kDegreesPerRadian,
+                b);
 }
 
 WyxVexaImportSession::TransformCurves WyxVexaImportSession::CurrentTransformCurves(RWyxNode& node) {
@@ -276,7 +292,13 @@ void WyxVexaImportSession::ImportTransformValues(RWyxNode* node, VFnTransform& t
 void WyxVexaImportSession::ImportPivots(VFnTransform& transform, RWyxNode* node) {
     int state = 1;
     if (node->GetPivotState(0, state) != 0) return;
-    SetJointOrientDegrees(transform, Point(Xyz(node->GetPreRotation(1))));
+    transformPlugs_.Use(transform);
+    const auto setDegrees = [&](std::size_t first, const VPoint& degrees) {
+        VPlug plugs[3];
+        for (std::size_t axis = 0; axis < 3; ++axis) plugs[axis] = transformPlugs_.Find(transform, first + axis);
+        SetPlugDegrees(plugs, degrees);
+    };
+    setDegrees(kJointOrientPlugs, Point(Xyz(node->GetPreRotation(1))));
     // The rotate axis turns the other way than the post-rotation: the inverse, as X, Y, Z.
     RMatrix post;
     EulerVectorXYZToMatrix(post, Xyz(node->GetPostRotation(1)));
@@ -284,7 +306,7 @@ void WyxVexaImportSession::ImportPivots(VFnTransform& transform, RWyxNode* node)
     MatrixTranspose(inverse, post);
     RVector4 axis;
     MatrixToEulerXYZ(axis, inverse);
-    SetRotateAxisDegrees(transform, Point(axis));
+    setDegrees(kRotateAxisPlugs, Point(axis));
     PrintStatusError(transform.setRotatePivot(Point(Xyz(node->GetRotationPivot(1))), VSpace::kTransform, false),
                      "Cannot set the rotate pivot");
     PrintStatusError(transform.setRotatePivotTranslation(Vector(Xyz(node->GetRotationOffset(1))), VSpace::kTransform),

@@ -28,22 +28,26 @@ void GetDegrees(const VFnDependencyNode& node, const char* const plugs[3], VPoin
     double* values[3] = {&degrees.x, &degrees.y, &degrees.z};
     for (int i = 0; i < 3; ++i) {
         double radians = 0.0;
-        VStatus status;
-        const VPlug plug = node.findPlug(plugs[i], &status);
-        if (!status || !plug.getValue(radians)) radians = 0.0;
+        // Found without a status: a node without the plugs (a transform's joint orient) is
+        // common, and the failure's text would be read by nobody.
+        const VPlug plug = node.findPlug(plugs[i]);
+        if (plug.isNull() || !plug.getValue(radians)) radians = 0.0;
         *values[i] = radians * kRadiansToDegrees;
     }
 }
 
-void SetDegrees(VFnDependencyNode& node, const char* const plugs[3], const VPoint& degrees) {
+void SetFoundDegrees(VPlug plugs[3], const VPoint& degrees) {
     const double values[3] = {degrees.x, degrees.y, degrees.z};
     for (int i = 0; i < 3; ++i) {
-        VStatus status;
-        VPlug plug = node.findPlug(plugs[i], &status);
-        if (!status) continue;
-        plug.setValue(0.0);
-        plug.setValue(values[i] * kDegreesToRadians);
+        if (plugs[i].isNull()) continue;
+        plugs[i].setValue(0.0);
+        plugs[i].setValue(values[i] * kDegreesToRadians);
     }
+}
+
+void SetDegrees(VFnDependencyNode& node, const char* const plugs[3], const VPoint& degrees) {
+    VPlug found[3] = {node.findPlug(plugs[0]), node.findPlug(plugs[1]), node.findPlug(plugs[2])};
+    SetFoundDegrees(found, degrees);
 }
 
 bool IsDrivenByKeys(const VPlug& plug) {
@@ -134,6 +138,8 @@ double HostTimeUnitsPerSecond() {
     default: return 1.0;
     }
 }
+
+void SetPlugDegrees(VPlug plugs[3], const VPoint& degrees) { SetFoundDegrees(plugs, degrees); }
 
 void GetRotateAxisDegrees(const VFnDependencyNode& node, VPoint& degrees) { GetDegrees(node, kRotateAxisPlugs, degrees); }
 

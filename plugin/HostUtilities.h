@@ -13,6 +13,7 @@
 #include <vexa/VFn.h>
 #include <vexa/VItDependencyGraph.h>
 #include <vexa/VObject.h>
+#include <vexa/VPlug.h>
 #include <vexa/VPoint.h>
 #include <vexa/VStatus.h>
 
@@ -39,6 +40,8 @@ void SetRotateAxisDegrees(VFnDependencyNode& node, const VPoint& degrees);
 // The same for "jointOrientX/Y/Z".
 void GetJointOrientDegrees(const VFnDependencyNode& node, VPoint& degrees);
 void SetJointOrientDegrees(VFnDependencyNode& node, const VPoint& degrees);
+// The same for three plugs found before; a null plug is passed over.
+void SetPlugDegrees(VPlug plugs[3], const VPoint& degrees);
 
 // True when a translate, rotate or scale plug is driven by an animation curve with a key.
 bool HasKeyedTransformCurve(const VFnDependencyNode& node);

@@ -15,7 +15,11 @@ VexaNode::~VexaNode() {
 
 void VexaNode::SetDagPath(const VDagPath* path) {
     dagPathBound_ = path != nullptr;
-    dagPath_ = path != nullptr ? *path : VDagPath();
+    if (path != nullptr) {
+        dagPath_ = *path;  // into the path's room, without a copy between
+    } else {
+        dagPath_ = VDagPath();
+    }
 }
 
 void VexaNode::SetObject(const VObject* object) {

@@ -196,6 +196,64 @@ TEST_F(PlugTest, PlainNamesOfTypeAttributesFindTheirPlugs) {
     EXPECT_EQ(plugOf(ball, "tx").name(), "renamed.translateX");
 }
 
+// A plug found through an attribute is the one its name finds: a type's attribute on any node
+// of a type that has it (joint and transform share theirs), a node's own attribute on that
+// node only; an attribute the node lacks, or an object that is no attribute, finds nothing.
+TEST_F(PlugTest, PlugsFoundByAttributeAreThoseTheirNamesFind) {
+    VObject ball = makeTransform("ball");
+    VObject bone = makeNode("joint", "bone");
+    const VFnDependencyNode ballFn(ball);
+    const VFnDependencyNode boneFn(bone);
+    for (const char* name : {"translateX", "ty", "scale", "rotateAxisZ", "visibility"}) {
+        VStatus status;
+        const VPlug byAttribute = boneFn.findPlug(ballFn.attribute(name), &status);
+        EXPECT_TRUE(status) << name;
+        EXPECT_TRUE(byAttribute == plugOf(bone, name)) << name;
+        EXPECT_EQ(byAttribute.name(), plugOf(bone, name).name()) << name;
+    }
+    ASSERT_TRUE(boneFn.findPlug(ballFn.attribute("tx")).setValue(4.5));
+    EXPECT_EQ(plugOf(bone, "translateX").asDouble(), 4.5);
+    EXPECT_EQ(plugOf(ball, "translateX").asDouble(), 0.0);
+
+    VStatus status;
+    EXPECT_TRUE(ballFn.findPlug(boneFn.attribute("jointOrientX"), &status).isNull());
+    EXPECT_EQ(status, VStatus::kNotFound);
+    EXPECT_TRUE(ballFn.findPlug(bone, &status).isNull()) << "a node is no attribute";
+    EXPECT_EQ(status, VStatus::kNotFound);
+    EXPECT_TRUE(ballFn.findPlug(VObject(), &status).isNull());
+    EXPECT_EQ(status, VStatus::kNotFound);
+    const VFnDependencyNode set(makeNode("objectSet", "set"));
+    EXPECT_TRUE(ballFn.findPlug(set.attribute("usedBy"), &status).isNull()) << "another type's, at a place of its own";
+    EXPECT_EQ(status, VStatus::kNotFound);
+    EXPECT_TRUE(ballFn.findPlug(set.attribute("message")) == plugOf(ball, "message")) << "shared by every type";
+
+    const VObject own = addNumeric(ball, "weight", VFnNumericAttribute::kDouble, 0.5);
+    EXPECT_TRUE(ballFn.findPlug(own) == plugOf(ball, "weight"));
+    EXPECT_TRUE(VFnDependencyNode(makeTransform("other")).findPlug(own, &status).isNull());
+    EXPECT_EQ(status, VStatus::kNotFound);
+}
+
+// Numbers read by attribute name: a type's attribute by long or short name, a node's own
+// attribute, a driven plug's source; the fallback for a name the node lacks.
+TEST_F(PlugTest, NumbersReadByNameFollowWhatDrivesThem) {
+    VObject ball = makeTransform("ball");
+    VObject driver = makeTransform("driver");
+    vexa_host::Node& node = *vexa_host::liveNodeOf(ball);
+    ASSERT_TRUE(plugOf(ball, "rotateOrder").setValue(3.0));
+    EXPECT_EQ(vexa_host::readNumber(node, "rotateOrder"), 3.0);
+    EXPECT_EQ(vexa_host::readNumber(node, "ro"), 3.0);
+    EXPECT_EQ(vexa_host::readNumber(node, "scaleZ", -1.0), 1.0);
+    EXPECT_EQ(vexa_host::readNumber(node, "noSuchPlug", -1.0), -1.0);
+    addNumeric(ball, "weight", VFnNumericAttribute::kDouble, 0.25);
+    EXPECT_EQ(vexa_host::readNumber(node, "weight", -1.0), 0.25);
+    ASSERT_TRUE(plugOf(driver, "translateY").setValue(7.0));
+    VDGModifier modifier;
+    ASSERT_TRUE(modifier.connect(plugOf(driver, "translateY"), plugOf(ball, "translateX")));
+    ASSERT_TRUE(modifier.doIt());
+    EXPECT_EQ(vexa_host::readNumber(node, "translateX"), 7.0);
+    EXPECT_EQ(vexa_host::readNumber(node, "tx"), 7.0);
+}
+
 // Values are kept by the plug's long text, whatever name wrote them: a plain plug under its
 // attribute's long name, a plug below an element with the element's index.
 TEST_F(PlugTest, ValuesAreKeptByThePlugsLongText) {

@@ -27,6 +27,28 @@ TEST_F(SceneNamesTest, IllegalCharactersAndLeadingDigitsAreReplaced) {
     EXPECT_EQ(nameOf(makeNode("objectSet", "9lives")), "_9lives");
     EXPECT_EQ(nameOf(makeNode("objectSet", "")), "objectSet1");
     EXPECT_EQ(nameOf(makeNode("objectSet", "")), "objectSet2");
+    EXPECT_EQ(nameOf(makeNode("objectSet", "::lead")), "lead");
+    EXPECT_EQ(nameOf(makeNode("objectSet", "end.")), "end_");
+    EXPECT_EQ(nameOf(makeNode("objectSet", "::")), "objectSet3");
+}
+
+// Types asked for by name in turn, more of them than a creator keeps at hand, each make nodes
+// of their own kind.
+TEST_F(SceneNamesTest, NodesOfManyTypesInTurnAreOfTheTypeAskedFor) {
+    const char* const types[] = {"transform", "locator", "joint", "objectSet", "lookAt", "transform", "locator"};
+    for (int round = 0; round < 2; ++round) {
+        for (const char* type : types) {
+            const VObject made = makeNode(type, "");
+            EXPECT_STREQ(made.apiTypeStr(), type);
+        }
+    }
+    const VObject parent = makeTransform("parent");
+    for (const char* type : {"locator", "transform", "joint", "locator"}) {
+        EXPECT_STREQ(VFnDagNode().create(type, parent).apiTypeStr(), type);
+    }
+    VStatus status;
+    EXPECT_TRUE(VFnDagNode().create("noSuchType", parent, &status).isNull());
+    EXPECT_FALSE(status);
 }
 
 TEST_F(SceneNamesTest, DagSiblingsDifferButCousinsMayShareANameOutsideTheDagNot) {

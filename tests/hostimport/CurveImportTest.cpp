@@ -260,6 +260,9 @@ TEST_F(CurveImportTest, AKeylessCurveOnAnAnimatedPlugLeavesOneKeyWithItsValue) {
     // Without a host curve nothing is made.
     VPlug scale = plug("scaleX");
     EXPECT_EQ(session_.ImportPlugCurve(scale, still.get(), VFnAnimCurve::kAnimCurveTU, 1.0, 1.0), VStatus::kNotFound);
+    const VStatus none = session_.ImportPlugCurve(scale, nullptr, VFnAnimCurve::kAnimCurveTU, 1.0, 1.0);
+    EXPECT_EQ(none, VStatus::kNotFound);
+    EXPECT_EQ(none.errorString(), "No curve");
     EXPECT_EQ(VFnAnimCurve(scale).numKeys(), 0u);
 }
 
@@ -276,6 +279,12 @@ TEST_F(CurveImportTest, AWaitingTakesCurveIsFoundOnlyWhenTheHostNeedsIt) {
     EXPECT_EQ(session_.ImportPlugCurve(scale, PlugCurve{nullptr, take, RWyxTakeNode::ScalingX},
                                        VFnAnimCurve::kAnimCurveTU, 1.0, 1.0),
               VStatus::kNotFound);
+    EXPECT_FALSE(take->IsTreeMade());
+    // On a plug nothing drives, a channel without keys is no curve at all.
+    const VStatus undriven = session_.ImportPlugCurve(scale, PlugCurve{nullptr, take, RWyxTakeNode::ScalingY, true},
+                                                      VFnAnimCurve::kAnimCurveTU, 1.0, 1.0);
+    EXPECT_EQ(undriven, VStatus::kNotFound);
+    EXPECT_EQ(undriven.errorString(), "No curve");
     EXPECT_FALSE(take->IsTreeMade());
     CurvePtr keyed = Curve(RCurveKey::Linear, 0);
     ASSERT_TRUE(importRotation(*keyed));

@@ -151,7 +151,11 @@ TEST_F(MatrixPlugsTest, PlugsAreNamedFoundAndWrittenAsMatrices) {
     ASSERT_TRUE(GetBindPoseMatrix(*joint, back));
     for (int i = 0; i < 16; ++i) EXPECT_EQ(back[i], values[i]) << i;
 
-    EXPECT_EQ(FindNodePlug(plug, *joint, "noSuchPlug"), VStatus::kNotFound);
+    const VStatus missing = FindNodePlug(plug, *joint, "noSuchPlug");
+    EXPECT_EQ(missing, VStatus::kNotFound);
+    EXPECT_EQ(missing.errorString(), "no attribute noSuchPlug");
+    EXPECT_EQ(FindNodePlug(plug, *joint, "translate.noSuchPlug").errorString(), "no attribute translate.noSuchPlug");
+    EXPECT_TRUE(plug == VFnDependencyNode(joint->GetDagPath()->node()).findPlug("bindPose")) << "kept on a failure";
     EXPECT_EQ(FindNodePlug(plug, *add(root(), "unbound"), "bindPose"), VStatus::kNotFound);
     VMessageLog::clear();
     EXPECT_FALSE(FindPlugOrReport(VFnDependencyNode(joint->GetDagPath()->node()), "noSuchPlug", plug));

@@ -36,6 +36,7 @@ public:
     VFn::Type apiType() const override;
     bool hasFn(VFn::Type type) const override;
     const char* apiTypeName() const override;
+    AttributeDef* asAttribute() final { return this; }
 
     bool isNumericLeaf() const { return kind == AttributeKind::Numeric; }
     bool isCompound() const { return kind == AttributeKind::Compound; }

@@ -24,7 +24,8 @@ inline Node* liveEndOf(const VDagPath& path) {
     return node != nullptr && node->alive() ? node : nullptr;
 }
 inline AttributePtr attributeOf(const VObject& object) {
-    return std::dynamic_pointer_cast<AttributeDef>(object.record());
+    AttributeDef* attribute = object.isNull() ? nullptr : object.record()->asAttribute();
+    return attribute != nullptr ? AttributePtr(object.record(), attribute) : nullptr;
 }
 inline VObject objectOf(Node& node) { return VObject(node.self()); }
 

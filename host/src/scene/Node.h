@@ -80,6 +80,8 @@ public:
     // The shared path of the type's attribute of that long or short name; null for any other
     // text (a dynamic attribute, an index, a child path).
     std::shared_ptr<const PlugPath> typePlugPath(const std::string& name) const;
+    // The same for the attribute when it is one of the type's; null for any other.
+    std::shared_ptr<const PlugPath> typePlugPath(const AttributeDef& attribute) const;
     std::vector<AttributePtr> attributes() const;
     // The count of attributes() and its element at the index (null past the end), without
     // making the list: a walk over a node's attributes by index stays linear.

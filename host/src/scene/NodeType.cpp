@@ -47,6 +47,7 @@ void addFlattened(NodeType& type, const AttributePtr& attribute) {
     const auto path = std::make_shared<const PlugPath>(PlugPath::of(attribute));
     type.pathByName[attribute->longName] = path;
     type.pathByName[attribute->shortName] = path;
+    type.pathByIndex.push_back(path);
     for (const AttributePtr& child : attribute->children) addFlattened(type, child);
 }
 
@@ -74,6 +75,7 @@ const NodeType* NodeTypeRegistry::registerType(NodeTypeDescription description) 
         type->attributes = parent->attributes;
         type->byName = parent->byName;
         type->pathByName = parent->pathByName;
+        type->pathByIndex = parent->pathByIndex;
         type->computes = parent->computes;
         type->makePayload = parent->makePayload;
     }
@@ -93,8 +95,15 @@ const NodeType* NodeTypeRegistry::registerType(NodeTypeDescription description) 
 }
 
 const NodeType* NodeTypeRegistry::find(const std::string& name) const {
+    for (const NodeType* type : recent_) {
+        if (type != nullptr && type->name == name) return type;
+    }
     auto it = types_.find(name);
-    return it == types_.end() ? nullptr : it->second.get();
+    if (it == types_.end()) return nullptr;
+    const NodeType* found = it->second.get();
+    for (size_t i = kRecentTypes - 1; i > 0; --i) recent_[i] = recent_[i - 1];
+    recent_[0] = found;
+    return found;
 }
 
 std::vector<const NodeType*> NodeTypeRegistry::types() const {

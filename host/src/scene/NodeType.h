@@ -53,6 +53,8 @@ struct VEXA_API NodeType {
     // The plug path of each name in byName, made once: plugs found by a plain name share it
     // (a plug that changes its path makes its own).
     std::unordered_map<std::string, std::shared_ptr<const PlugPath>> pathByName;
+    // The same paths by the attribute's place in `attributes`.
+    std::vector<std::shared_ptr<const PlugPath>> pathByIndex;
     std::vector<ComputeFunction> computes;  // own first, then the parents'
     PayloadFactory makePayload;
     // The most table values a node of the type has come to hold (up to a bound): the room a
@@ -87,6 +89,10 @@ public:
 private:
     NodeTypeRegistry();
     std::map<std::string, std::unique_ptr<NodeType>> types_;
+    // The types found last, newest first: creators ask for the same few types by name over and
+    // over (a transform, then its shape), and types are never removed.
+    static constexpr size_t kRecentTypes = 4;
+    mutable const NodeType* recent_[kRecentTypes] = {};
 };
 
 // The built-in types (dependNode, dagNode, world, transform, joint, lookAt, shape, locator,

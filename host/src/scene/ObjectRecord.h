@@ -10,6 +10,7 @@
 
 namespace vexa_host {
 
+class AttributeDef;
 class ComponentRecord;
 class Node;
 
@@ -30,6 +31,8 @@ public:
     // The record as a node of the scene; null for every other kind. Every command that names a
     // node asks it, where a dynamic_cast would cost more than the look-up.
     virtual Node* asNode() { return nullptr; }
+    // The record as an attribute; null for every other kind. Plugs found by attribute ask it.
+    virtual AttributeDef* asAttribute() { return nullptr; }
 };
 
 }  // namespace vexa_host

@@ -196,9 +196,13 @@ VStatus readNumber(const Node& node, const PlugPath& path, double& value) {
 }
 
 double readNumber(const Node& node, const std::string& attributeName, double fallback) {
+    double value = fallback;
+    // A type attribute's name has the type's path made once: no path is built per read.
+    if (const std::shared_ptr<const PlugPath> shared = node.typePlugPath(attributeName)) {
+        return readNumber(node, *shared, value) ? value : fallback;
+    }
     AttributePtr attribute = node.findAttribute(attributeName);
     if (!attribute) return fallback;
-    double value = fallback;
     return readNumber(node, PlugPath::of(attribute), value) ? value : fallback;
 }
 
@@ -208,19 +212,40 @@ VStatus writeNumber(Node& node, const std::string& attributeName, double value) 
     return writeNumber(node, attribute, value);
 }
 
-// A number written to a plug kept in the node's table, on a node with no connections, locks or
-// held values: nothing drives, locks or holds the plug, so the number (conformed to the
-// attribute) is stored in place without the general write's steps. False when the write needs
-// them (the plug, or the node, is of another kind).
-bool writeTableNumber(Node& node, const AttributeDef& attribute, double value) {
-    if (!node.alive() || !node.incoming().empty() || !node.lockedPlugs().empty() || !node.heldPlugs().empty()) {
-        return false;
-    }
+namespace {
+
+bool tableWritable(const Node& node) {
+    return node.alive() && node.incoming().empty() && node.lockedPlugs().empty() && node.heldPlugs().empty();
+}
+
+// The number stored in place on a node that tableWritable accepts; false when the plug is not
+// a writable number of the node's table.
+bool storeTableNumber(Node& node, const AttributeDef& attribute, double value) {
     if (attribute.kind != AttributeKind::Numeric || !attribute.writable) return false;
     const int slot = node.valueSlot(attribute);
     if (slot < 0) return false;
     node.setSlotNumber(slot, conformNumber(attribute, value));
     return true;
+}
+
+}  // namespace
+
+// A number written to a plug kept in the node's table, on a node with no connections, locks or
+// held values: nothing drives, locks or holds the plug, so the number (conformed to the
+// attribute) is stored in place without the general write's steps. False when the write needs
+// them (the plug, or the node, is of another kind).
+bool writeTableNumber(Node& node, const AttributeDef& attribute, double value) {
+    return tableWritable(node) && storeTableNumber(node, attribute, value);
+}
+
+VStatus writeNumbers(Node& node, const AttributePtr* attributes, const double* values, size_t count) {
+    // A table number written in place leaves the node as tableWritable found it.
+    const bool table = tableWritable(node);
+    for (size_t i = 0; i < count; ++i) {
+        if (table && storeTableNumber(node, *attributes[i], values[i])) continue;
+        if (VStatus status = writeNumber(node, attributes[i], values[i]); !status) return status;
+    }
+    return VStatus();
 }
 
 VStatus writeNumber(Node& node, const AttributePtr& attribute, double value) {

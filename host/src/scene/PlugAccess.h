@@ -37,6 +37,9 @@ VEXA_API double readNumber(const Node& node, const std::string& attributeName, d
 VEXA_API VStatus writeNumber(Node& node, const std::string& attributeName, double value);
 // The same write to an attribute of the node found before.
 VEXA_API VStatus writeNumber(Node& node, const AttributePtr& attribute, double value);
+// Numbers written to attributes of the node found before, one after another as writeNumber
+// writes each; the first failure ends the run.
+VEXA_API VStatus writeNumbers(Node& node, const AttributePtr* attributes, const double* values, size_t count);
 // A number written to the plug: as writeValue with the number.
 VEXA_API VStatus writeNumber(Node& node, const PlugPath& path, double value);
 

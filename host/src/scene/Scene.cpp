@@ -18,11 +18,15 @@ bool isNameCharacter(char c) {
 
 // Replaces illegal characters and answers whether the name was absolute (began with ":").
 std::string cleanName(const std::string& requested, bool& absolute) {
-    std::string clean;
-    for (char c : requested) clean += isNameCharacter(c) ? c : '_';
+    std::string clean = requested;
+    for (char& c : clean) {
+        if (!isNameCharacter(c)) c = '_';
+    }
     absolute = !clean.empty() && clean.front() == ':';
     const size_t first = clean.find_first_not_of(':');
-    return first == std::string::npos ? std::string() : clean.substr(first);
+    if (first == std::string::npos) return std::string();
+    clean.erase(0, first);
+    return clean;
 }
 
 void splitNamespace(const std::string& name, std::string& nameSpace, std::string& leaf) {

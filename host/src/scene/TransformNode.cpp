@@ -54,12 +54,7 @@ void readTriple(const Node& node, const std::string& stem, double values[3], dou
 }
 
 VStatus writeTriple(Node& node, const std::string& stem, const double values[3]) {
-    if (const AttributeDef* compound = typeTriple(node, stem)) {
-        for (size_t axis = 0; axis < 3; ++axis) {
-            if (VStatus status = writeNumber(node, compound->children[axis], values[axis]); !status) return status;
-        }
-        return VStatus();
-    }
+    if (const AttributeDef* compound = typeTriple(node, stem)) return writeNumbers(node, compound->children.data(), values, 3);
     std::string name = stem + 'X';
     for (int axis = 0; axis < 3; ++axis) {
         name.back() = kAxes[axis][0];
