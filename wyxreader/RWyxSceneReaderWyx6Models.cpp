@@ -27,7 +27,6 @@
 #include "wyxreader/WyxFieldReading.h"
 
 #include <algorithm>
-#include <cstring>
 #include <string_view>
 
 using wyx_read::BlockScope;
@@ -131,25 +130,21 @@ RWyxSceneReaderWyx6::AttributeChoice RWyxSceneReaderWyx6::ChooseAttribute(const 
     return choice;
 }
 
-// Every record's name is looked at in place, the block's fields visited by their place rather
-// than looked up by name, a binary name without making its record current; a name compares as
-// its C text does (up to a zero byte), as the property reading matches it.
+// The block's records are looked at in place in one pass, a binary record's name without making
+// it current; a name compares as its C text does (up to a zero byte), as the property reading
+// matches it.
 bool RWyxSceneReaderWyx6::PropertyBlockHolds(const char* property) {
     const std::string_view wanted(property);
     const BlockScope block = BlockScope::Open(file_, "Properties60");
-    const int count = block ? file_.FieldGetCount() : 0;
-    for (int i = 0; i < count; ++i) {
-        if (file_.FieldGetNameView(i) != "Property") continue;
-        std::string_view name;
-        if (!file_.FieldPeekFirstText(i, name)) {
-            if (!file_.FieldReadBeginAt(i)) continue;
-            name = file_.FieldReadStringView();
-            file_.FieldReadEnd();
-        }
-        // The text ends, or has a zero byte, where the wanted name ends: no search for the zero.
-        const std::size_t length = wanted.size();
-        const bool endsThere = name.size() == length || (name.size() > length && name[length] == '\0');
-        if (endsThere && std::memcmp(name.data(), wanted.data(), length) == 0) return true;
+    if (!block) return false;
+    bool matched = false;
+    for (int i = file_.FieldFindFirstText("Property", wanted, 0, matched); i >= 0;
+         i = file_.FieldFindFirstText("Property", wanted, i + 1, matched)) {
+        if (matched) return true;
+        if (!file_.FieldReadBeginAt(i)) continue;
+        const std::string_view name = file_.FieldReadStringView();
+        file_.FieldReadEnd();
+        if (RWyxFile::ReadsAsText(name, wanted)) return true;
     }
     return false;
 }
