@@ -355,6 +355,8 @@ public:
     // has no value.
     std::int32_t FieldReadIntByName(const char* name, std::int32_t defaultValue);
     RString FieldReadStringByName(const char* name, const char* defaultValue);
+    // As FieldReadStringView: the empty view when the field is missing or has no value.
+    std::string_view FieldReadStringViewByName(const char* name);
     char FieldReadCharByName(const char* name, char defaultValue);
 
     // The type letter of the next value; "S" when no field is current, 0 when no value is

@@ -248,10 +248,6 @@ void RWyxPropertyFile::ReadRecord(const std::vector<RObject*>& targets, RWyxScen
     }
 }
 
-std::string_view RWyxPropertyFile::NextHeaderText() {
-    return headerNext_ < headerTaken_ ? header_[headerNext_++] : file_.FieldReadStringView();
-}
-
 void RWyxPropertyFile::Remember(std::vector<TypeMemo>& memos, std::string_view name, int typeCode,
                                 const RDataType* dataType) {
     if (memos.size() < kMemoLimit) memos.push_back(TypeMemo{std::string(name), typeCode, dataType});

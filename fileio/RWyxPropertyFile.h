@@ -135,8 +135,10 @@ private:
     void Warn(std::string_view name, const RString& text);
 
     // The next of the record's leading texts (name, types, flags): from header_ while it holds
-    // them, else read from the file.
-    std::string_view NextHeaderText();
+    // them, else read from the file. Inline: a record takes three or four.
+    std::string_view NextHeaderText() {
+        return headerNext_ < headerTaken_ ? header_[headerNext_++] : file_.FieldReadStringView();
+    }
     // Records share a few types: each name is looked up once (the data types are a fixed table).
     // Inline: it runs twice a record.
     static const TypeMemo* FindMemo(const std::vector<TypeMemo>& memos, std::string_view name) {
