@@ -184,6 +184,14 @@ public:
         return true;
     }
     bool ChecksPropertyValues() const { return checksPropertyValues_; }
+    // True when the value relays of this object's properties that are not animatable reach
+    // no one: its class's relay handling adds nothing to them (SetIgnoresPlainValueRelays),
+    // and it has neither an owner to pass them up to nor an owning object to tell. Writes
+    // then leave them out.
+    bool HearsNoPlainValueRelays() const {
+        return ignoresPlainValueRelays_ && (GetOwner() == nullptr || HasState(kOwnedChild)) &&
+               !owningObject_.IsValid();
+    }
 
     bool IsSelected() const { return selected_; }
     std::uint32_t GetSelectionState() const { return selectionState_; }
@@ -284,6 +292,9 @@ protected:
 
     // Whether AcceptsPropertyValue is asked (off: no write pays for it).
     void SetChecksPropertyValues(bool on) { checksPropertyValues_ = on; }
+    // For a class whose RelayA adds nothing of its own (beyond RObject's) to the value relays
+    // of its properties that are not animatable, and no derived class of which adds any.
+    void SetIgnoresPlainValueRelays(bool on) { ignoresPlainValueRelays_ = on; }
 
     // Joins properties a derived class's constructor made, already named, as AddProperty joins
     // each (owner, list, name index), in their order, but without the joining events (8 and
@@ -343,6 +354,7 @@ private:
     bool selected_ = false;
     bool nameIndexSuspended_ = false;  // while RemoveAllProperties runs
     bool checksPropertyValues_ = false;
+    bool ignoresPlainValueRelays_ = false;
     std::unique_ptr<REventHandlerList> handlers_;
     std::uint32_t objectFlags_ = 0;
     std::uint32_t selectionState_ = 0;

@@ -237,10 +237,11 @@ bool RProperty::StoreName(const char* name) {
 
 // ---- info ------------------------------------------------------------------------------------
 
-const RObject* RProperty::ValueChecker() const {
-    if (GetOwner() == nullptr) return nullptr;
-    const RObject* owner = GetOwnerObject();
-    return owner != nullptr && owner->ChecksPropertyValues() ? owner : nullptr;
+RProperty::WriteRoute RProperty::RouteWrite() const {
+    const RObject* owner = GetOwner() != nullptr ? GetOwnerObject() : nullptr;
+    if (owner == nullptr) return WriteRoute{nullptr, true};
+    const bool heard = IsAnimatable() || !owner->HearsNoPlainValueRelays();
+    return WriteRoute{owner->ChecksPropertyValues() ? owner : nullptr, heard};
 }
 
 bool RProperty::OwnerAccepts(const RObject& owner, const RPropertyValue& value) const {

@@ -189,13 +189,18 @@ protected:
     // Brackets a write of the value with the relays kRelayValueChanging and
     // kRelayValueChanged; a handler of the relays may destroy the property, which then waits
     // for the end of the write. False, nothing stored, when the owning object refuses the
-    // value (RObject::AcceptsPropertyValue).
+    // value (RObject::AcceptsPropertyValue). The relays go up to the owner (no property class
+    // adds to them), so they are left out where the owner says none of them is heard
+    // (RObject::HearsNoPlainValueRelays).
     template <typename T, typename Store>
     bool WriteValue(const T& value, Store store) {
-        if (const RObject* checker = ValueChecker()) {
-            if (!OwnerAccepts(*checker, RPropertyValue(value))) return false;
-        }
+        const WriteRoute route = RouteWrite();
+        if (route.checker != nullptr && !OwnerAccepts(*route.checker, RPropertyValue(value))) return false;
         RPlugLock lock(this);
+        if (!route.heard) {
+            store();
+            return true;
+        }
         RRelayEvent relay;
         relay.code = kRelayValueChanging;
         relay.sender = this;
@@ -224,8 +229,13 @@ private:
     RPropertyInfo& EditInfo();
     // Tells the owning object of a change of name, flags, type code or data type.
     void TellDescriptionChanging();
-    // The owning object when it checks the values written; null otherwise.
-    const RObject* ValueChecker() const;
+    // What a write takes besides the store: the owning object when it checks the values
+    // written (else null), and whether anyone hears the value relays.
+    struct WriteRoute {
+        const RObject* checker;
+        bool heard;
+    };
+    WriteRoute RouteWrite() const;
     bool OwnerAccepts(const RObject& owner, const RPropertyValue& value) const;
 
     // The shared description, or from the first change on the property's own copy, which it

@@ -1126,6 +1126,10 @@ RString RWyxFile::FieldReadStringByName(const char* name, const char* defaultVal
                               [this] { return FieldReadString(); });
 }
 
+std::string_view RWyxFile::FieldReadStringViewByName(const char* name) {
+    return ReadOneValueByName(name, std::string_view(), [this] { return FieldReadStringView(); });
+}
+
 char RWyxFile::FieldReadCharByName(const char* name, char defaultValue) {
     return ReadOneValueByName(name, defaultValue, [this] { return FieldReadChar(); });
 }

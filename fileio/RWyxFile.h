@@ -337,11 +337,26 @@ public:
     // text, looked at without making the field current: a view valid until the file closes.
     // False otherwise (the field is then read the general way).
     bool FieldPeekFirstText(int index, std::string_view& text) const;
+    // The index of the first of the current level's fields named `name`, from index `from` on,
+    // whose first value FieldPeekFirstText gives as `text` (the value may go on after a zero
+    // byte: it reads as its C text does), with `matched` set; or of the first such field whose
+    // first value it cannot give, with `matched` cleared (the caller reads it the general way).
+    // -1 when neither is left.
+    int FieldFindFirstText(std::string_view name, std::string_view text, int from, bool& matched) const;
+    // Whether a text value reads as `text` (which holds no zero byte) in its C form: it ends,
+    // or has a zero byte, where `text` ends.
+    static bool ReadsAsText(std::string_view value, std::string_view text) {
+        const std::size_t length = text.size();
+        const bool endsThere = value.size() == length || (value.size() > length && value[length] == '\0');
+        return endsThere && value.compare(0, length, text) == 0;
+    }
 
     // Open the field, read one value, leave it; the default when the field is missing or
     // has no value.
     std::int32_t FieldReadIntByName(const char* name, std::int32_t defaultValue);
     RString FieldReadStringByName(const char* name, const char* defaultValue);
+    // As FieldReadStringView: the empty view when the field is missing or has no value.
+    std::string_view FieldReadStringViewByName(const char* name);
     char FieldReadCharByName(const char* name, char defaultValue);
 
     // The type letter of the next value; "S" when no field is current, 0 when no value is
@@ -449,6 +464,8 @@ private:
     // number or a character): its type letter, then its bytes. Null otherwise. The common
     // case of the readers made quick; anything else takes the general road (NextValue).
     const unsigned char* PeekFixedValue() const;
+    // The same, with the offset where the value ends.
+    const unsigned char* NextFixedValue(std::uint64_t& next) const;
     // The bytes of that value when it has that type, passed; null, nothing passed, otherwise.
     const unsigned char* TakeFixedValue(char type);
     // The text of the next value when it is a sound binary "S" value, passed; false, nothing
@@ -494,6 +511,8 @@ private:
     template <typename Add>
     bool TagFileBytes(std::uint64_t offset, std::uint64_t count, std::vector<unsigned char>& piece, Add add);
     bool NextBinaryValue(const RWyxRecord& record, Cursor& cursor, Value& value) const;
+    // A binary record's first value when it is a sound text (FieldPeekFirstText).
+    bool PeekBinaryFirstText(const RWyxRecord& record, std::string_view& text) const;
 
     // ASCII form (RWyxFileAscii.cpp).
     void WriteAsciiIndent(std::size_t depth);

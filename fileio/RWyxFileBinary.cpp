@@ -334,25 +334,27 @@ inline const unsigned char* RWyxFile::NextBinaryValueStart(std::uint64_t& end) c
 
 // Whether the next value, ending at `next`, ends as NextBinaryValue would accept it: within
 // the record's values, and the last of them ending exactly where they do.
-bool RWyxFile::EndsInPlace(std::uint64_t next, std::uint64_t end) const {
+inline bool RWyxFile::EndsInPlace(std::uint64_t next, std::uint64_t end) const {
     const ReadLevel& level = Level();
     return next <= end && (level.cursor.index + 1 != index_.At(level.current).valueCount || next == end);
 }
 
-const unsigned char* RWyxFile::PeekFixedValue() const {
+// Inline: the readers of numbers take every value through here.
+inline const unsigned char* RWyxFile::NextFixedValue(std::uint64_t& next) const {
     std::uint64_t end = 0;
     const unsigned char* value = NextBinaryValueStart(end);
     if (value == nullptr) {
         return nullptr;
     }
-    const Cursor& cursor = Level().cursor;
     const char type = static_cast<char>(value[0]);
     const std::uint64_t size = type == 'S' || type == 'R' ? 0 : FixedValueSize(type);
-    const std::uint64_t next = cursor.offset + 1 + size;
-    if (size == 0 || !EndsInPlace(next, end)) {
-        return nullptr;
-    }
-    return value;
+    next = Level().cursor.offset + 1 + size;
+    return size != 0 && EndsInPlace(next, end) ? value : nullptr;
+}
+
+const unsigned char* RWyxFile::PeekFixedValue() const {
+    std::uint64_t next = 0;
+    return NextFixedValue(next);
 }
 
 bool RWyxFile::TakeBinaryText(std::string_view& text) {
@@ -374,12 +376,13 @@ bool RWyxFile::TakeBinaryText(std::string_view& text) {
 }
 
 const unsigned char* RWyxFile::TakeFixedValue(char type) {
-    const unsigned char* value = PeekFixedValue();
+    std::uint64_t next = 0;
+    const unsigned char* value = NextFixedValue(next);
     if (value == nullptr || value[0] != static_cast<unsigned char>(type)) {
         return nullptr;
     }
     Cursor& cursor = Level().cursor;
-    cursor.offset += 1 + FixedValueSize(type);
+    cursor.offset = next;
     ++cursor.index;
     return value + 1;
 }
@@ -435,11 +438,8 @@ bool RWyxFile::FieldReadBinaryDoubles(double* values, int count) {
     });
 }
 
-bool RWyxFile::FieldPeekFirstText(int index, std::string_view& text) const {
-    if (!binary_ || index < 0 || index >= FieldGetCount()) {
-        return false;
-    }
-    const RWyxRecord& record = index_.At(Level().run.first + static_cast<std::uint32_t>(index));
+// Inline: a probe of a block runs it for every record.
+inline bool RWyxFile::PeekBinaryFirstText(const RWyxRecord& record, std::string_view& text) const {
     const std::uint64_t end = record.valuesOffset + record.valueBytes;
     const auto* value = reinterpret_cast<const unsigned char*>(data_.get()) + record.valuesOffset;
     if (record.valueCount == 0 || record.valueBytes < 5 || value[0] != 'S') {
@@ -452,6 +452,45 @@ bool RWyxFile::FieldPeekFirstText(int index, std::string_view& text) const {
     }
     text = std::string_view(reinterpret_cast<const char*>(value) + 5, static_cast<std::size_t>(length));
     return true;
+}
+
+bool RWyxFile::FieldPeekFirstText(int index, std::string_view& text) const {
+    if (!binary_ || index < 0 || index >= FieldGetCount()) {
+        return false;
+    }
+    return PeekBinaryFirstText(index_.At(Level().run.first + static_cast<std::uint32_t>(index)), text);
+}
+
+// One pass over the level's entries, without the per-index checks of FieldGetNameView and
+// FieldPeekFirstText: a probe of a block for one record looks at every record of it.
+int RWyxFile::FieldFindFirstText(std::string_view name, std::string_view text, int from, bool& matched) const {
+    matched = false;
+    const int count = FieldGetCount();
+    if (from < 0) {
+        from = 0;
+    }
+    if (from >= count) {
+        return -1;
+    }
+    const RWyxRecord* const records = &index_.At(Level().run.first);
+    const char* const bytes = data_.get();
+    const auto named = [&](const RWyxRecord& record) {
+        return record.nameLength == name.size() && std::memcmp(bytes + record.NameOffset(), name.data(), name.size()) == 0;
+    };
+    for (int i = from; i < count; ++i) {
+        const RWyxRecord& record = records[i];
+        // The value first: most records of a block are passed by its length alone.
+        std::string_view value;
+        const bool peeked = binary_ && PeekBinaryFirstText(record, value);
+        if (peeked && !ReadsAsText(value, text)) {
+            continue;
+        }
+        if (named(record)) {
+            matched = peeked;
+            return i;
+        }
+    }
+    return -1;
 }
 
 bool RWyxFile::NextBinaryValue(const RWyxRecord& record, Cursor& cursor, Value& value) const {

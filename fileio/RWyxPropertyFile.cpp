@@ -6,7 +6,6 @@
 #include "core/RWyxSceneObject.h"
 #include "core/RWyxUserProperty.h"
 
-#include <cstring>
 #include <string_view>
 #include <variant>
 
@@ -208,13 +207,13 @@ bool RWyxPropertyFile::ReadPropertyBlock(const std::vector<RObject*>& targets, R
 void RWyxPropertyFile::ReadRecord(const std::vector<RObject*>& targets, RWyxSceneObject* userPropertyOwner) {
     // Name, the type (two names in "Properties60"), flags.
     const int headerCount = v5Format_ ? 3 : 4;
-    if (file_.FieldReadValuesLeft() < headerCount) {
+    // The header's texts in one step when they lie in place in a binary file (there are that
+    // many values then); the name then stays a view of the file.
+    headerTaken_ = file_.FieldReadBinaryTexts(header_, headerCount) ? headerCount : 0;
+    if (headerTaken_ == 0 && file_.FieldReadValuesLeft() < headerCount) {
         Warn(std::string_view(), "the record is incomplete");
         return;
     }
-    // The header's texts in one step when they lie in place in a binary file; the name then
-    // stays a view of the file.
-    headerTaken_ = file_.FieldReadBinaryTexts(header_, headerCount) ? headerCount : 0;
     headerNext_ = 0;
     std::string_view name;
     if (headerTaken_ > 0) {
@@ -247,20 +246,6 @@ void RWyxPropertyFile::ReadRecord(const std::vector<RObject*>& targets, RWyxScen
     if (first == nullptr || CreateUserProperty(record, *first, userPropertyOwner) == nullptr) {
         Warn(record.name, "the user property cannot be made");
     }
-}
-
-std::string_view RWyxPropertyFile::NextHeaderText() {
-    return headerNext_ < headerTaken_ ? header_[headerNext_++] : file_.FieldReadStringView();
-}
-
-const RWyxPropertyFile::TypeMemo* RWyxPropertyFile::FindMemo(const std::vector<TypeMemo>& memos,
-                                                             std::string_view name) {
-    for (const TypeMemo& memo : memos) {
-        if (memo.name.size() == name.size() && std::memcmp(memo.name.data(), name.data(), name.size()) == 0) {
-            return &memo;
-        }
-    }
-    return nullptr;
 }
 
 void RWyxPropertyFile::Remember(std::vector<TypeMemo>& memos, std::string_view name, int typeCode,
@@ -365,7 +350,7 @@ bool RWyxPropertyFile::ReadValues(Record& record) {
         }
     }
     if (user) {
-        record.label = text();
+        recordLabel_ = text();
         record.minimum = number();
         record.maximum = number();
     }
@@ -375,7 +360,7 @@ bool RWyxPropertyFile::ReadValues(Record& record) {
 
 void RWyxPropertyFile::ApplyRecord(const Record& record, RProperty& property) {
     if ((record.flags & RProperty::kUserProperty) != 0 && property.IsUserProperty()) {
-        property.SetLabel(record.label.Buffer());
+        property.SetLabel(recordLabel_.Buffer());
         property.SetMinMax(record.minimum, record.maximum);
     }
     if (std::holds_alternative<std::monostate>(record.value) || property.HasStateFlags(RProperty::kStateReadOnly)) {

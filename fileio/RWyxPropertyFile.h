@@ -50,6 +50,7 @@
 #include "fileio/RWyxFile.h"
 
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -111,7 +112,6 @@ private:
         const RDataType* dataType = nullptr;
         std::uint32_t flags = 0;
         RPropertyValue value;
-        RString label;
         double minimum = 0.0;
         double maximum = 0.0;
     };
@@ -135,15 +135,28 @@ private:
     void Warn(std::string_view name, const RString& text);
 
     // The next of the record's leading texts (name, types, flags): from header_ while it holds
-    // them, else read from the file.
-    std::string_view NextHeaderText();
+    // them, else read from the file. Inline: a record takes three or four.
+    std::string_view NextHeaderText() {
+        return headerNext_ < headerTaken_ ? header_[headerNext_++] : file_.FieldReadStringView();
+    }
     // Records share a few types: each name is looked up once (the data types are a fixed table).
-    static const TypeMemo* FindMemo(const std::vector<TypeMemo>& memos, std::string_view name);
+    // Inline: it runs twice a record.
+    static const TypeMemo* FindMemo(const std::vector<TypeMemo>& memos, std::string_view name) {
+        for (const TypeMemo& memo : memos) {
+            // The first bytes tell most names of a length apart without a call.
+            if (memo.name.size() == name.size() && (name.empty() || memo.name[0] == name[0]) &&
+                std::memcmp(memo.name.data(), name.data(), name.size()) == 0) {
+                return &memo;
+            }
+        }
+        return nullptr;
+    }
     static void Remember(std::vector<TypeMemo>& memos, std::string_view name, int typeCode,
                          const RDataType* dataType);
 
     RWyxFile file_;
     std::string recordName_;  // the name of the record being read, its storage kept between records
+    RString recordLabel_;     // the label of the user record being read, its storage kept likewise
     std::string_view header_[4];  // the record's leading texts, when taken in one step
     std::vector<TypeMemo> typeMemos_;      // type names read: type code (version 5: data type)
     std::vector<TypeMemo> dataTypeMemos_;  // data type names read

@@ -126,6 +126,8 @@ const RWyxNodeProperties::Row RWyxNodeProperties::kRows[] = {
 };
 
 RWyxNodeProperties::RWyxNodeProperties(RWyxNode* node) : node_(node) {
+    // RelayA acts on the values of animatable properties only.
+    SetIgnoresPlainValueRelays(true);
     for (RVector4& vector : vectors_) vector = RVector4(0.0, 0.0, 0.0, 1.0);
     bools_[kShow] = true;
     bools_[kNegativePercentShapeSupport] = true;

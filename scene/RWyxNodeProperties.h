@@ -56,6 +56,8 @@ public:
 
     // A value change of an animatable property, made directly or through its user property,
     // is handed to the owning node, which writes it into the defaults of the matching curves.
+    // Those of the other properties only pass on (so writes leave them out while nothing
+    // above this object hears them).
     bool RelayA(const RRelayEvent& event) override;
 
     // What the node's channel template reads is about to change (the list of properties, a

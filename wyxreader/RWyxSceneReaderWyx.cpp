@@ -55,6 +55,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <string_view>
 
 using wyx_read::BlockScope;
 
@@ -427,9 +428,10 @@ int ShadingMode(char letter) {
     return found != nullptr ? static_cast<int>(found - kLetters) + 1 : 0;
 }
 
-int CullingMode(const RString& text) {
-    if (text == "CullingOnCCW") return 1;
-    if (text == "CullingOnCW") return 2;
+// The texts compare as their C forms (up to a zero byte), as the file's texts always have.
+int CullingMode(std::string_view text) {
+    if (RWyxFile::ReadsAsText(text, "CullingOnCCW")) return 1;
+    if (RWyxFile::ReadsAsText(text, "CullingOnCW")) return 2;
     return 0;
 }
 
@@ -438,9 +440,9 @@ int CullingMode(const RString& text) {
 void RWyxSceneReaderWyx::ReadNodeFields(RWyxNode& node) {
     node.SetMultiLayer(file_.FieldReadIntByName("MultiLayer", node.GetMultiLayer() ? 1 : 0) != 0);
     node.SetMultiTake(file_.FieldReadIntByName("MultiTake", node.GetMultiTake()));
-    if (file_.FieldReadStringByName("Hidden", "") == "True") node.SetVisibility(false);
+    if (RWyxFile::ReadsAsText(file_.FieldReadStringViewByName("Hidden"), "True")) node.SetVisibility(false);
     node.SetShadingMode(ShadingMode(file_.FieldReadCharByName("Shading", '\0')));
-    node.SetCullingMode(CullingMode(file_.FieldReadStringByName("Culling", "")));
+    node.SetCullingMode(CullingMode(file_.FieldReadStringViewByName("Culling")));
 }
 
 // ---- takes ------------------------------------------------------------------------------------------------

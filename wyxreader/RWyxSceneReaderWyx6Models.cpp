@@ -27,7 +27,6 @@
 #include "wyxreader/WyxFieldReading.h"
 
 #include <algorithm>
-#include <cstring>
 #include <string_view>
 
 using wyx_read::BlockScope;
@@ -59,15 +58,16 @@ const KindName kKindNames[] = {
     {"Optical", Attribute::kOptical, 0},
 };
 
-const KindName* FindKind(const RString& name) {
+// Kinds and flags compare as their C texts (up to a zero byte), as the file's texts always have.
+const KindName* FindKind(std::string_view name) {
     for (const KindName& entry : kKindNames) {
-        if (name == entry.name) return &entry;
+        if (RWyxFile::ReadsAsText(name, entry.name)) return &entry;
     }
     return nullptr;
 }
 
-bool Holds(const std::vector<RString>& texts, const char* text) {
-    return std::any_of(texts.begin(), texts.end(), [text](const RString& t) { return t == text; });
+std::string_view ViewOf(const RString& text) {
+    return std::string_view(text.Buffer(), static_cast<std::size_t>(text.GetLength()));
 }
 
 }  // namespace
@@ -97,32 +97,38 @@ void RWyxSceneReaderWyx6::ReadModelRecord() {
 }
 
 // A first visit of the record's block finds what names the attribute; the record is read in a
-// second visit.
+// second visit. Its texts are looked at in place, each before the next value is read; the size
+// is probed only for a null.
 RWyxSceneReaderWyx6::AttributeChoice RWyxSceneReaderWyx6::ChooseAttribute(const RString& typeName,
                                                                           const RString& name) {
-    RString kindName = typeName;
-    std::vector<RString> flags;
-    bool hasSize = false;
-    if (const BlockScope block = BlockScope::Enter(file_)) {
-        if (file_.FieldReadBegin("Type")) {
-            if (file_.FieldReadValuesLeft() > 0) kindName = file_.FieldReadString();
-            file_.FieldReadEnd();
-        }
-        wyx_read::ReadStringsByName(file_, "TypeFlags", flags);
-        hasSize = PropertyBlockHolds("Size");
+    AttributeChoice choice;
+    const BlockScope block = BlockScope::Enter(file_);
+    std::string_view kindName = ViewOf(typeName);
+    if (block && file_.FieldReadBegin("Type")) {
+        if (file_.FieldReadValuesLeft() > 0) kindName = file_.FieldReadStringView();
+        file_.FieldReadEnd();
     }
     const KindName* found = FindKind(kindName);
-    AttributeChoice choice;
     if (found == nullptr) {
-        Warn(RString("Model \"") + name + "\": the attribute kind \"" + kindName + "\" is unknown; read without one");
+        const RString kind = kindName.data() != nullptr ? RString(kindName.data(), static_cast<int>(kindName.size())) : RString();
+        Warn(RString("Model \"") + name + "\": the attribute kind \"" + kind + "\" is unknown; read without one");
         return choice;
     }
     choice.kind = found->kind;
     choice.subtype = found->subtype;
-    const bool family = (choice.kind == Attribute::kSkeleton && !Holds(flags, "Skeleton")) ||
-                        (choice.kind == Attribute::kMarker && !Holds(flags, "Marker"));
-    if (!flags.empty() && family) choice.kind = Attribute::kNull;
-    if (choice.kind == Attribute::kNull && !hasSize) choice.kind = -1;
+    bool flagged = false;
+    bool family = false;  // the kind's family flag is among the flags
+    if (block && file_.FieldReadBegin("TypeFlags")) {
+        const char* const familyFlag = choice.kind == Attribute::kSkeleton ? "Skeleton" : "Marker";
+        for (int left = file_.FieldReadValuesLeft(); left > 0; --left) {
+            flagged = true;
+            family = RWyxFile::ReadsAsText(file_.FieldReadStringView(), familyFlag) || family;
+        }
+        file_.FieldReadEnd();
+    }
+    const bool outOfFamily = (choice.kind == Attribute::kSkeleton || choice.kind == Attribute::kMarker) && !family;
+    if (flagged && outOfFamily) choice.kind = Attribute::kNull;
+    if (choice.kind == Attribute::kNull && !(block && PropertyBlockHolds("Size"))) choice.kind = -1;
     if (choice.kind == Attribute::kCameraSwitcher) {
         Warn(RString("Model \"") + name +
              "\": only the scene's own camera switcher has that attribute; read without one");
@@ -131,25 +137,21 @@ RWyxSceneReaderWyx6::AttributeChoice RWyxSceneReaderWyx6::ChooseAttribute(const 
     return choice;
 }
 
-// Every record's name is looked at in place, the block's fields visited by their place rather
-// than looked up by name, a binary name without making its record current; a name compares as
-// its C text does (up to a zero byte), as the property reading matches it.
+// The block's records are looked at in place in one pass, a binary record's name without making
+// it current; a name compares as its C text does (up to a zero byte), as the property reading
+// matches it.
 bool RWyxSceneReaderWyx6::PropertyBlockHolds(const char* property) {
     const std::string_view wanted(property);
     const BlockScope block = BlockScope::Open(file_, "Properties60");
-    const int count = block ? file_.FieldGetCount() : 0;
-    for (int i = 0; i < count; ++i) {
-        if (file_.FieldGetNameView(i) != "Property") continue;
-        std::string_view name;
-        if (!file_.FieldPeekFirstText(i, name)) {
-            if (!file_.FieldReadBeginAt(i)) continue;
-            name = file_.FieldReadStringView();
-            file_.FieldReadEnd();
-        }
-        // The text ends, or has a zero byte, where the wanted name ends: no search for the zero.
-        const std::size_t length = wanted.size();
-        const bool endsThere = name.size() == length || (name.size() > length && name[length] == '\0');
-        if (endsThere && std::memcmp(name.data(), wanted.data(), length) == 0) return true;
+    if (!block) return false;
+    bool matched = false;
+    for (int i = file_.FieldFindFirstText("Property", wanted, 0, matched); i >= 0;
+         i = file_.FieldFindFirstText("Property", wanted, i + 1, matched)) {
+        if (matched) return true;
+        if (!file_.FieldReadBeginAt(i)) continue;
+        const std::string_view name = file_.FieldReadStringView();
+        file_.FieldReadEnd();
+        if (RWyxFile::ReadsAsText(name, wanted)) return true;
     }
     return false;
 }

@@ -161,6 +161,63 @@ TEST(ObjectHooks, DescriptionChangesThatDecideAnimationAreToldToTheObject) {
     EXPECT_EQ(object->changes, (std::vector<std::string>{"Speed", "Speed", "Speed", "Speed"}));
 }
 
+// Acts on the value relays of its animatable properties only, as it tells its properties.
+class AnimatableWatcher : public RObject {
+public:
+    AnimatableWatcher() { SetIgnoresPlainValueRelays(true); }
+    bool RelayA(const RRelayEvent& event) override {
+        if (event.code == kRelayValueChanged) seen.push_back(static_cast<const RProperty*>(event.sender)->GetName());
+        return RObject::RelayA(event);
+    }
+    std::vector<std::string> seen;
+};
+
+// Hears the relays that reach it as owning object or as owner.
+class RelayListener : public RObject {
+public:
+    bool ReceiveRelayA(const RRelayEvent& event) override { return Hear(event); }
+    bool RelayA(const RRelayEvent& event) override { return Hear(event); }
+    bool Hear(const RRelayEvent& event) {
+        if (event.code == kRelayValueChanging || event.code == kRelayValueChanged) codes.push_back(event.code);
+        return true;
+    }
+    std::vector<int> codes;
+};
+
+TEST(ObjectHooks, PlainValueRelaysAreLeftOutOnlyWhileNothingAboveTheObjectHearsThem) {
+    auto object = Make<AnimatableWatcher>();
+    RProperty* plain = object->CreateProperty("Plain", kPropertyTypeDouble, nullptr, false, false, nullptr);
+    RProperty* animated = object->CreateProperty("Animated", kPropertyTypeDouble, nullptr, true, false, nullptr);
+    ASSERT_TRUE(object->HearsNoPlainValueRelays());
+    ASSERT_TRUE(plain->SetDouble(1.0));
+    ASSERT_TRUE(animated->SetDouble(2.0));
+    EXPECT_EQ(plain->GetDouble(), 1.0);
+    EXPECT_EQ(object->seen, (std::vector<std::string>{"Animated"}));
+
+    const std::vector<int> both{kRelayValueChanging, kRelayValueChanged};
+    {
+        // An owning object hears every write, the plain ones included.
+        auto owning = Make<RelayListener>();
+        object->SetOwningObject(owning->GetRef());
+        EXPECT_FALSE(object->HearsNoPlainValueRelays());
+        ASSERT_TRUE(plain->SetValue(3.0));
+        EXPECT_EQ(owning->codes, both);
+        EXPECT_EQ(plain->GetDouble(), 3.0);
+    }
+    // Gone, it hears nothing more.
+    EXPECT_TRUE(object->HearsNoPlainValueRelays());
+    {
+        auto owner = Make<RelayListener>();
+        ASSERT_TRUE(object->SetOwner(owner.get()));
+        ASSERT_TRUE(plain->SetDouble(4.0));
+        EXPECT_EQ(owner->codes, both);
+        ASSERT_TRUE(object->SetOwner(nullptr));
+    }
+    ASSERT_TRUE(plain->SetDouble(5.0));
+    EXPECT_EQ(plain->GetDouble(), 5.0);
+    EXPECT_EQ(object->seen, (std::vector<std::string>{"Animated", "Plain", "Plain"}));
+}
+
 // ---- properties in a block ---------------------------------------------------------------------
 
 TEST(PropertyBlocks, PlacedPropertiesEndInAnyOrderAndTheBlockGoesWithTheLastOfThem) {

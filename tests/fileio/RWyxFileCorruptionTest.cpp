@@ -248,6 +248,9 @@ TEST(RWyxFileHostileTest, RunsOfValuesAreTakenWholeOrNotAtAll) {
         RWyxFile damaged;
         ASSERT_TRUE(damaged.OpenFromMemory(bytes.data(), bytes.size())) << at;
         EXPECT_EQ(damaged.FieldPeekFirstText(0, peeked), at != firstLength) << at;
+        bool matched = at == firstLength;
+        EXPECT_EQ(damaged.FieldFindFirstText("A", "ab", 0, matched), 0) << at;
+        EXPECT_EQ(matched, at != firstLength) << at;
         ASSERT_TRUE(damaged.FieldReadBegin("A"));
         EXPECT_FALSE(damaged.FieldReadBinaryTexts(texts, 2)) << at;
         EXPECT_EQ(damaged.GetLastErrorID(), -1);
@@ -275,6 +278,49 @@ TEST(RWyxFileHostileTest, RunsOfValuesAreTakenWholeOrNotAtAll) {
     EXPECT_EQ(std::string(ascii.FieldReadString().Buffer()), "ab");
     EXPECT_FALSE(ascii.FieldReadBinaryDoubles(numbers, 1));
     EXPECT_EQ(ascii.FieldReadDouble(), 1.5);
+}
+
+// A level is searched for a field's first text in one pass: fields of another name, texts that
+// only begin the wanted one or begin with it are passed; a first value that is no sound binary
+// text (a number, any ASCII value) stops the search unmatched, for the caller to read.
+TEST(RWyxFileHostileTest, AFieldsFirstTextIsFoundInPlaceOrLeftToTheGeneralRead) {
+    ScratchFolder scratch;
+    for (const WyxForm form : {WyxForm::kBinary, WyxForm::kAscii}) {
+        const std::string path = scratch.Join(form == WyxForm::kAscii ? "ascii.wyx" : "binary.wyx");
+        RWyxFile written;
+        ASSERT_TRUE(CreateInForm(written, path, form));
+        const auto field = [&written](const char* name, const std::function<void()>& values) {
+            written.FieldWriteBegin(name);
+            values();
+            written.FieldWriteEnd();
+        };
+        field("P", [&] { written.FieldWriteString("Sizes"); });
+        field("C", [&] { written.FieldWriteString("Size"); });
+        field("P", [&] { written.FieldWriteString("Siz"); });
+        field("P", [&] { written.FieldWriteDouble(1.5); });
+        field("P", [&] { written.FieldWriteString(RString("Size\0tail", 9)); });
+        field("P", [&] { written.FieldWriteString("Size"); });
+        ASSERT_TRUE(written.Close());
+        RWyxFile file;
+        ASSERT_TRUE(file.Open(path.c_str()));
+        bool matched = true;
+        if (form == WyxForm::kAscii) {
+            EXPECT_EQ(file.FieldFindFirstText("P", "Size", 0, matched), 0);
+            EXPECT_FALSE(matched);
+            EXPECT_EQ(file.FieldFindFirstText("P", "Size", 1, matched), 2);
+            continue;
+        }
+        EXPECT_EQ(file.FieldFindFirstText("P", "Size", 0, matched), 3);
+        EXPECT_FALSE(matched);
+        EXPECT_EQ(file.FieldFindFirstText("P", "Size", 4, matched), 4);
+        EXPECT_TRUE(matched);
+        EXPECT_EQ(file.FieldFindFirstText("P", "Size", 5, matched), 5);
+        EXPECT_TRUE(matched);
+        EXPECT_EQ(file.FieldFindFirstText("P", "Size", 6, matched), -1);
+        EXPECT_FALSE(matched);
+        EXPECT_EQ(file.FieldFindFirstText("C", "Siz", -4, matched), -1);
+        EXPECT_EQ(file.FieldReadValuesLeft(), 0);  // nothing made current
+    }
 }
 
 // Text after the ASCII form's last line, and hostile shapes of both forms: the index of a

@@ -338,4 +338,38 @@ TEST_F(NodePropertiesTest, AnimatableValueChangesReachTheCurveDefaultsOfBothTake
     EXPECT_FLOAT_EQ(node->GetDefaultTakeNode()->GetTranslationZCurve()->GetDefaultValue(), 6.0f);
 }
 
+// Hears the value relays that reach it as an owning object.
+class ValueListener : public RObject {
+public:
+    bool ReceiveRelayA(const RRelayEvent& event) override {
+        if (event.code == kRelayValueChanging || event.code == kRelayValueChanged) {
+            heard.push_back(static_cast<const RProperty*>(event.sender)->GetName() + std::string(" ") +
+                            std::to_string(event.code));
+        }
+        return true;
+    }
+    std::vector<std::string> heard;
+};
+
+TEST_F(NodePropertiesTest, AListenerHearsEveryValueChangeWhileUnheardPlainChangesAreLeftOut) {
+    // Nothing hears a fresh node's plain values: their writes skip the relays.
+    EXPECT_TRUE(properties->HearsNoPlainValueRelays());
+    RProperty* show = properties->FindProperty("Show");
+    RProperty* translation = properties->FindProperty("Lcl Translation");
+    ASSERT_TRUE(show->SetValue(false));
+    EXPECT_FALSE(properties->GetShow());
+
+    auto listener = Make<ValueListener>();
+    properties->SetOwningObject(listener->GetRef());
+    ASSERT_TRUE(show->SetValue(true));
+    ASSERT_TRUE(translation->SetValue(RVector4(1.0, 2.0, 3.0, 1.0)));
+    const std::string changing = std::to_string(kRelayValueChanging);
+    const std::string changed = std::to_string(kRelayValueChanged);
+    EXPECT_EQ(listener->heard, (std::vector<std::string>{"Show " + changing, "Show " + changed,
+                                                        "Lcl Translation " + changing,
+                                                        "Lcl Translation " + changed}));
+    EXPECT_TRUE(properties->GetShow());
+    properties->SetOwningObject(RPlugRef());
+}
+
 }  // namespace

@@ -157,6 +157,53 @@ TEST_F(BadInputTest, BothFormsOfADocumentReadAlike) {
     }
 }
 
+// The attribute's kind, its family flags and the node's texts are read in place in both forms:
+// every flag is looked at, a "Type" field names the kind over the record's type name, the size
+// is probed for a null only, and a text only counts when it is the wanted one whole.
+TEST_F(BadInputTest, KindsFlagsAndNodeTextsAreTheirWholeTextsInBothForms) {
+    const auto fill = [](RWyxFile& file) {
+        Document d(file);
+        d.Block("Objects", {}, [&] {
+            d.Model("Model::K", "Marker", [&] { d.Field("TypeFlags", {"Null", "Marker"}); });
+            d.Model("Model::J", "Marker", [&] {
+                d.Field("TypeFlags", {"Null", "Markers"});
+                d.Block("Properties60", {}, [&] { d.Field("Property", {"Size", "double", "Number", "", 3.0}); });
+            });
+            d.Model("Model::T", "Mesh", [&] { d.Field("Type", {"Light"}); });
+            d.Model("Model::H", "Null", [&] {
+                d.Field("Hidden", {"True"});
+                d.Field("Culling", {"CullingOnCW"});
+            });
+            d.Model("Model::G", "Null", [&] {
+                d.Field("Hidden", {"Truly"});
+                d.Field("Culling", {"CullingOnCCWise"});
+            });
+            d.Model("Model::F", "Null", [&] {
+                d.Field("Hidden", {});
+                d.Field("Culling", {"CullingOnCCW"});
+            });
+        });
+    };
+    const ReadResult fromAscii = ReadFile(factory, WriteAsciiFile(folder.Join("kinds.wyx"), fill));
+    const ReadResult fromBinary = ReadFile(factory, WriteBinaryFile(folder.Join("kinds.wyb"), fill));
+    ASSERT_TRUE(fromAscii.read && fromBinary.read) << fromAscii.errorText << fromBinary.errorText;
+    EXPECT_EQ(fromBinary.warningText, fromAscii.warningText);
+    for (RWyxScene* read : {fromAscii.scene, fromBinary.scene}) {
+        const auto model = [read](const char* name) {
+            RWyxNode* node = FindModel(*read, name);
+            EXPECT_NE(node, nullptr) << name;
+            return node;
+        };
+        ASSERT_NE(model("K")->GetMarker(), nullptr);
+        ASSERT_NE(model("J")->GetNull(), nullptr);
+        EXPECT_EQ(model("J")->GetNull()->GetSize(), 3.0);
+        EXPECT_NE(model("T")->GetLight(), nullptr);
+        EXPECT_EQ(std::make_pair(model("H")->GetVisibility(), model("H")->GetCullingMode()), std::make_pair(false, 2));
+        EXPECT_EQ(std::make_pair(model("G")->GetVisibility(), model("G")->GetCullingMode()), std::make_pair(true, 0));
+        EXPECT_EQ(std::make_pair(model("F")->GetVisibility(), model("F")->GetCullingMode()), std::make_pair(true, 1));
+    }
+}
+
 TEST_F(BadInputTest, ACycleASecondParentAndTheRootAsAChildAreRefused) {
     const ReadResult result = Read([](Document& d) {
         d.Block("Objects", {}, [&] {
