@@ -8,10 +8,6 @@
 
 namespace {
 
-// The shared texts: each is one zero byte. Their addresses mark the empty and the
-// invalid state; neither is ever written through a string.
-char gEmptyText[1] = {0};
-char gInvalidText[1] = {0};
 // Where out-of-range indexing lands; per thread so that harmless writes never race.
 thread_local char gOutOfRangeByte = 0;
 
@@ -63,22 +59,15 @@ bool CharInSet(char c, const char* set) {
     return set != nullptr && c != '\0' && std::strchr(set, c) != nullptr;
 }
 
+char RString::emptyText_[1] = {0};
+char RString::invalidText_[1] = {0};
+
 const RString& EmptyString() {
     static const RString empty;
     return empty;
 }
 
 // ---- storage -------------------------------------------------------------------------
-
-void RString::InitEmpty() {
-    text_ = gEmptyText;
-    length_ = 0;
-    capacity_ = 0;
-}
-
-bool RString::IsOnHeap() const { return text_ != gEmptyText && text_ != gInvalidText && text_ != inline_; }
-
-bool RString::IsValid() const { return text_ != gInvalidText; }
 
 RString::HeapBlock RString::DetachBuffer() {
     HeapBlock block(IsOnHeap() ? text_ : nullptr);
@@ -88,28 +77,28 @@ RString::HeapBlock RString::DetachBuffer() {
 
 void RString::MarkInvalid() {
     DetachBuffer();
-    text_ = gInvalidText;
+    text_ = invalidText_;
 }
 
 void RString::Clear() { DetachBuffer(); }
 
-// The one place where storage is chosen. The previous heap block is handed back, not
-// freed, so that callers may still copy from it.
+// Makes room for count bytes, inline when they fit. The previous heap block is handed
+// back, not freed, so that callers may still copy from it.
 RString::HeapBlock RString::AllocateBuffer(int count, bool& failed) {
     HeapBlock previous = DetachBuffer();
     failed = false;
     if (count < 0 || count == INT_MAX) {
-        text_ = gInvalidText;
+        text_ = invalidText_;
         failed = true;
         return previous;
     }
     if (count + 1 < kInlineSize) {
         text_ = inline_;
-        capacity_ = kInlineSize - 2;  // 62 bytes and the terminator, like a fresh allocation
+        capacity_ = kInlineCapacity;
     } else {
         text_ = new (std::nothrow) char[static_cast<size_t>(count) + 1];
         if (text_ == nullptr) {
-            text_ = gInvalidText;
+            text_ = invalidText_;
             failed = true;
             return previous;
         }
@@ -120,31 +109,22 @@ RString::HeapBlock RString::AllocateBuffer(int count, bool& failed) {
     return previous;
 }
 
-bool RString::AssignBytes(int count, const char* bytes) { return AssignConcat(count, bytes, 0, nullptr); }
-
-// Builds the text from two pieces. The pieces may lie inside this string: short results
-// are assembled in a local buffer first, long ones in a fresh block, and the old block is
-// released only after the copy.
-bool RString::AssignConcat(int count1, const char* bytes1, int count2, const char* bytes2) {
-    if (count1 < 0 || count2 < 0 || count1 > INT_MAX - 1 - count2) {
+// The bytes may lie inside this string: a short text is moved into the inline buffer, a
+// long one copied to a fresh block, and the old block is released only after the copy.
+bool RString::AssignBytes(int count, const char* bytes) {
+    if (count < 0) {
         MarkInvalid();
         return false;
     }
-    const int total = count1 + count2;
-    if (total + 1 < kInlineSize) {
-        char local[kInlineSize];
-        if (count1 > 0) std::memcpy(local, bytes1, static_cast<size_t>(count1));
-        if (count2 > 0) std::memcpy(local + count1, bytes2, static_cast<size_t>(count2));
-        bool failed = false;
-        AllocateBuffer(total, failed);
-        if (total > 0) std::memcpy(text_, local, static_cast<size_t>(total));
+    if (count <= kInlineCapacity) {
+        const HeapBlock previous(IsOnHeap() ? text_ : nullptr);
+        SetInline(bytes, count);
         return true;
     }
     bool failed = false;
-    const HeapBlock previous = AllocateBuffer(total, failed);
+    const HeapBlock previous = AllocateBuffer(count, failed);
     if (failed) return false;
-    std::memcpy(text_, bytes1, static_cast<size_t>(count1));
-    if (count2 > 0) std::memcpy(text_ + count1, bytes2, static_cast<size_t>(count2));
+    std::memcpy(text_, bytes, static_cast<size_t>(count));
     return true;
 }
 
@@ -157,6 +137,8 @@ bool RString::AppendBytes(int count, const char* bytes) {
         MarkInvalid();
         return false;
     }
+    // The shared empty text has no room: a short result goes to the inline buffer, not the heap.
+    if (text_ == emptyText_ && count <= kInlineCapacity) SetInline(text_, 0);
     if (capacity_ >= length_ + count) {
         std::memmove(text_ + length_, bytes, static_cast<size_t>(count));
         length_ += count;
@@ -192,18 +174,6 @@ void RString::CopyRange(RString& target, int count, int start) const {
 }
 
 // ---- construction and assignment ------------------------------------------------------
-
-RString::RString() noexcept { InitEmpty(); }
-
-RString::RString(const RString& other) {
-    InitEmpty();
-    *this = other;
-}
-
-RString::RString(RString&& other) noexcept {
-    InitEmpty();
-    *this = std::move(other);
-}
 
 RString::RString(const char* text) {
     InitEmpty();
@@ -241,31 +211,14 @@ RString::RString(char c, int count) {
     if (!failed && count > 0) std::memset(text_, c, static_cast<size_t>(count));
 }
 
-RString::~RString() { DetachBuffer(); }
-
-RString& RString::operator=(const RString& other) {
-    if (this == &other) return *this;
-    if (!other.IsValid()) {
-        MarkInvalid();
-    } else {
+// The copies that the inline paths leave: long texts, and copies into a string that holds
+// a heap block, which it frees.
+void RString::CopyLongFrom(const RString& other) {
+    if (other.IsValid()) {
         AssignBytes(other.length_, other.text_);
-    }
-    return *this;
-}
-
-RString& RString::operator=(RString&& other) noexcept {
-    if (this == &other) return *this;
-    if (other.IsOnHeap()) {
-        DetachBuffer();
-        text_ = other.text_;
-        length_ = other.length_;
-        capacity_ = other.capacity_;
-        other.InitEmpty();
     } else {
-        *this = static_cast<const RString&>(other);
-        other.Clear();
+        MarkInvalid();
     }
-    return *this;
 }
 
 RString& RString::operator=(const char* text) {
@@ -449,15 +402,15 @@ RString RString::TokenAt(int index, const char* delimiters) const {
 // ---- comparison -------------------------------------------------------------------------
 
 int RString::CompareText(const char* text) const {
-    return Sign(std::strcmp(text_, text != nullptr ? text : gEmptyText));
+    return Sign(std::strcmp(text_, text != nullptr ? text : emptyText_));
 }
 
 int RString::CompareIgnoringCase(const char* text) const { return CompareIgnoringCase(text_, text); }
 
 // As CompareText on both texts in upper case, compared in place: lookups by name call it often.
 int RString::CompareIgnoringCase(const char* left, const char* right) {
-    const unsigned char* mine = reinterpret_cast<const unsigned char*>(left != nullptr ? left : gEmptyText);
-    const unsigned char* theirs = reinterpret_cast<const unsigned char*>(right != nullptr ? right : gEmptyText);
+    const unsigned char* mine = reinterpret_cast<const unsigned char*>(left != nullptr ? left : emptyText_);
+    const unsigned char* theirs = reinterpret_cast<const unsigned char*>(right != nullptr ? right : emptyText_);
     for (;; ++mine, ++theirs) {
         const int upperLeft = static_cast<unsigned char>(AsciiUpper(static_cast<char>(*mine)));
         const int upperRight = static_cast<unsigned char>(AsciiUpper(static_cast<char>(*theirs)));

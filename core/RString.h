@@ -10,14 +10,18 @@
 // Failures never throw: they surface as the invalid state, which spreads through copies,
 // assignments and concatenations, or as the results the operations document.
 // File names held in an RString are UTF-8.
+// Copies, moves, destruction, comparison and the state checks of short texts are inline:
+// names are copied and compared all through an import, and a call per copy was most of
+// their cost. Longer texts and the failure paths go out of line.
 
+#include <cstring>
 #include <memory>
 
 class RString {
 public:
     static constexpr int kInlineSize = 64;
 
-    RString() noexcept;
+    RString() noexcept { InitEmpty(); }
     RString(const RString& other);
     RString(RString&& other) noexcept;
     RString(const char* text);               // null gives an invalid string
@@ -43,7 +47,7 @@ public:
 
     const char* Buffer() const { return text_; }
     int GetLength() const { return length_; }
-    bool IsValid() const;
+    bool IsValid() const { return text_ != invalidText_; }
     bool IsEmptyText() const { return length_ == 0; }
 
     // The byte at index; past the end, a shared zero byte (reset to 0 on every such call),
@@ -72,10 +76,11 @@ public:
     // CompareIgnoringCase of two plain texts, without copying either.
     static int CompareIgnoringCase(const char* left, const char* right);
 
-    bool operator==(const RString& other) const { return CompareText(other.text_) == 0; }
-    bool operator==(const char* text) const { return CompareText(text) == 0; }
-    bool operator!=(const RString& other) const { return CompareText(other.text_) != 0; }
-    bool operator!=(const char* text) const { return CompareText(text) != 0; }
+    // Equality is CompareText's: the texts up to their first zero byte.
+    bool operator==(const RString& other) const { return std::strcmp(text_, other.text_) == 0; }
+    bool operator==(const char* text) const { return std::strcmp(text_, text != nullptr ? text : emptyText_) == 0; }
+    bool operator!=(const RString& other) const { return !(*this == other); }
+    bool operator!=(const char* text) const { return !(*this == text); }
     bool operator<(const RString& other) const { return CompareText(other.text_) < 0; }
     bool operator<(const char* text) const { return CompareText(text) < 0; }
 
@@ -95,13 +100,51 @@ public:
 private:
     using HeapBlock = std::unique_ptr<char[]>;
 
-    void InitEmpty();
+    // The most bytes the inline buffer holds, besides the terminator.
+    static constexpr int kInlineCapacity = kInlineSize - 2;
+
+    // The shared texts: each is one zero byte. Their addresses mark the empty and the
+    // invalid state; neither is ever written through a string.
+    static char emptyText_[1];
+    static char invalidText_[1];
+
+    void InitEmpty() {
+        text_ = emptyText_;
+        length_ = 0;
+        capacity_ = 0;
+    }
+    bool IsOnHeap() const { return text_ != emptyText_ && text_ != invalidText_ && text_ != inline_; }
+    // A valid text that fits the inline buffer.
+    bool IsShortText() const { return length_ <= kInlineCapacity && IsValid(); }
+    // Takes count bytes into the inline buffer. The bytes may lie in that buffer; a heap
+    // block the string holds is the caller's to free.
+    void SetInline(const char* bytes, int count) {
+        if (count > 0) std::memmove(inline_, bytes, static_cast<size_t>(count));
+        inline_[count] = '\0';
+        text_ = inline_;
+        length_ = count;
+        capacity_ = kInlineCapacity;
+    }
+    // Takes over other's text and leaves other empty; this string holds no heap block.
+    void TakeFrom(RString& other) {
+        length_ = other.length_;
+        capacity_ = other.capacity_;
+        if (other.text_ == other.inline_) {
+            std::memcpy(inline_, other.inline_, static_cast<size_t>(length_) + 1);
+            text_ = inline_;
+        } else {
+            text_ = other.text_;
+        }
+        other.InitEmpty();
+    }
+    void FreeHeapBlock() {
+        if (IsOnHeap()) delete[] text_;  // a heap block is owned by its one string
+    }
+    void CopyLongFrom(const RString& other);
     void MarkInvalid();
-    bool IsOnHeap() const;
     HeapBlock DetachBuffer();
     HeapBlock AllocateBuffer(int count, bool& failed);
     bool AssignBytes(int count, const char* bytes);
-    bool AssignConcat(int count1, const char* bytes1, int count2, const char* bytes2);
     bool AppendBytes(int count, const char* bytes);
     void CopyRange(RString& target, int count, int start) const;
     template <typename Transform>
@@ -112,6 +155,36 @@ private:
     int capacity_;
     char inline_[kInlineSize];
 };
+
+inline RString::RString(const RString& other) {
+    if (other.IsShortText()) {
+        SetInline(other.text_, other.length_);
+    } else {
+        InitEmpty();
+        CopyLongFrom(other);
+    }
+}
+
+inline RString::RString(RString&& other) noexcept { TakeFrom(other); }
+
+inline RString::~RString() { FreeHeapBlock(); }
+
+inline RString& RString::operator=(const RString& other) {
+    if (this == &other) return *this;
+    if (other.IsShortText() && !IsOnHeap()) {
+        SetInline(other.text_, other.length_);
+    } else {
+        CopyLongFrom(other);
+    }
+    return *this;
+}
+
+inline RString& RString::operator=(RString&& other) noexcept {
+    if (this == &other) return *this;
+    FreeHeapBlock();
+    TakeFrom(other);
+    return *this;
+}
 
 RString operator+(const RString& left, const RString& right);
 RString operator+(const RString& left, const char* right);

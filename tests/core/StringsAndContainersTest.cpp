@@ -314,6 +314,73 @@ TEST(RString, RangeCopiesTrimmingAndClearing) {
               (Bools{true, false, false}));
 }
 
+TEST(RString, CopiesAreIndependentAndKeepEveryByte) {
+    const std::string longBytes = std::string(50, 'x') + '\0' + std::string(49, 'y');
+    for (const RString& original : {RString("a\0b", 3), RString(longBytes.data(), 100)}) {
+        RString copied(original);
+        RString assigned("old");
+        assigned = original;
+        RString overHeap = Repeated('h', 80);  // a copy into a string that holds a heap block
+        overHeap = original;
+        for (RString* copy : {&copied, &assigned, &overHeap}) {
+            EXPECT_EQ(copy->GetLength(), original.GetLength());
+            EXPECT_EQ(std::memcmp(copy->Buffer(), original.Buffer(), static_cast<size_t>(original.GetLength()) + 1), 0);
+            (*copy)[0] = 'Q';  // a write to a copy leaves the original as it was
+            EXPECT_EQ(original.Buffer()[0], original.GetLength() == 3 ? 'a' : 'x');
+        }
+        EXPECT_EQ(IsInline(copied), original.GetLength() == 3);
+    }
+    RString heap = Repeated('h', 80);
+    heap = Invalid();  // the invalid state replaces a heap text too
+    EXPECT_FALSE(heap.IsValid());
+    RString inlineText("abcdef");
+    inlineText = inlineText.Buffer() + 2;  // texts taken from the string itself
+    heap = Repeated('h', 70) + "tail";
+    heap = heap.Buffer() + 70;
+    EXPECT_EQ((Bools{inlineText == "cdef", heap == "tail", IsInline(heap)}), (Bools{true, true, true}));
+    RString appended;  // appending to the empty text stays inline while the text fits
+    appended += "ab";
+    EXPECT_TRUE(IsInline(appended));
+    appended += Repeated('c', 60).Buffer();
+    EXPECT_TRUE(IsInline(appended));
+    appended += 'd';
+    EXPECT_EQ((Ints{IsInline(appended), appended.GetLength(), appended[62]}), (Ints{false, 63, 'd'}));
+}
+
+TEST(RString, MovesLeaveTheSourceValidAndEmpty) {
+    for (const RString& original : {RString("abc"), Repeated('m', 90), Invalid(), RString()}) {
+        RString source(original);
+        RString moved(std::move(source));
+        RString target = Repeated('t', 70);
+        RString second(original);
+        target = std::move(second);
+        for (const RString* from : {&source, &second}) EXPECT_TRUE(from->IsValid() && from->IsEmptyText());
+        source = "reused";  // the moved-to strings do not share the source's buffer
+        second = "reused";
+        for (const RString* to : {&moved, &target}) {
+            EXPECT_EQ(to->IsValid(), original.IsValid());
+            EXPECT_EQ(*to, original);
+            EXPECT_EQ(to->GetLength(), original.GetLength());
+        }
+    }
+    for (RString kept : {RString("abc"), Repeated('k', 90)}) {
+        const RString expected(kept);
+        RString& alias = kept;
+        kept = std::move(alias);  // moving a string onto itself keeps it
+        kept = static_cast<const RString&>(alias);
+        EXPECT_EQ(kept, expected);
+    }
+}
+
+TEST(RString, EqualityTakesNullAsTheEmptyTextAndStopsAtAZeroByte) {
+    const char* const null = nullptr;
+    const RString abc("abc");
+    EXPECT_EQ((Bools{RString() == null, abc == null, abc != null, Invalid() == "", abc != RString("abc"),
+                     RString("a\0b", 3) == RString("a\0c", 3), RString("a\0b", 3) == RString("a"),
+                     RString("a\0b", 3) == "a", abc == RString("abd")}),
+              (Bools{true, false, true, true, false, true, true, true, false}));
+}
+
 TEST(RDynamicArray, InsertClampsToCountShiftsTheTailAndRemoveClosesTheGap) {
     RDynamicArray ones(0, sizeof(int));  // block size 0 behaves as 1: one block at a time
     AppendInts(ones, {1, 2, 3});
