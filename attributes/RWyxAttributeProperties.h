@@ -25,6 +25,9 @@ public:
 
 protected:
     RWyxAttributeProperties() = default;
+    // Nothing hears a property of an attribute's properties object leave: neither this class
+    // nor those derived from it act on the leaving events, nor override how a property goes.
+    bool HearsPropertyLeaving() const override { return false; }
     ~RWyxAttributeProperties() override = default;
 
 private:

@@ -751,6 +751,24 @@ inline bool RObject::DestroyUnreachedProperty(int index) {
     return true;
 }
 
+// The properties of a dying object that nothing else reaches, when nobody hears them leave:
+// each is cut from the object and ended (or, not owned by it, left to its holder) with the
+// frees of the one-by-one path, but without its events, locks and list search. Those that
+// something else reaches stay, in their order, for the usual path.
+void RObject::DropUnreachedProperties() {
+    size_t kept = 0;
+    for (RProperty* const property : properties_) {
+        if (!IsUnreachedProperty(*property)) {
+            properties_[kept++] = property;
+            continue;
+        }
+        property->nameIndexed_ = false;
+        DropChild(property);
+        if (property->IsOwnedByObject()) property->Destroy();
+    }
+    properties_.resize(kept);
+}
+
 void RObject::ReleaseProperty(RProperty* property) {
     if (property == nullptr || property->IsReference() || property->GetDestinationCount() == 0) return;
     RPlugLock lock(property);
@@ -773,6 +791,7 @@ void RObject::RemoveAllProperties() {
     nameIndexSuspended_ = true;
     nameIndex_.Clear();
     if (extras_ != nullptr) extras_->counterFloors.clear();  // only lower bounds: the searches find them again
+    if (HasObjectFlags(kObjectDestroying) && !HearsPropertyLeaving()) DropUnreachedProperties();
     WalkFromLast([this] { return GetPropertyCount(); }, [this](int i) { DestroyPropertyAt(i); });
     if (!outermost) return;
     nameIndexSuspended_ = false;

@@ -296,6 +296,13 @@ protected:
     // of its properties that are not animatable, and no derived class of which adds any.
     void SetIgnoresPlainValueRelays(bool on) { ignoresPlainValueRelays_ = on; }
 
+    // Whether anything hears this object's properties leave (events 9 and 12, and a
+    // DestroyPropertyAt override) while the object is being destroyed. A class answers false
+    // only for a state in which its OnPropertyEvent does nothing and it overrides neither
+    // DestroyPropertyAt nor RemoveProperty: the properties nothing else reaches then leave in
+    // one pass, without the events.
+    virtual bool HearsPropertyLeaving() const { return true; }
+
     // Joins properties a derived class's constructor made, already named, as AddProperty joins
     // each (owner, list, name index), in their order, but without the joining events (8 and
     // 11): while the object is being made its own handler of them is the only one, and it must
@@ -331,6 +338,7 @@ private:
     void EndRemovedProperty(RProperty* property);
     bool IsUnreachedProperty(const RProperty& property) const;
     bool DestroyUnreachedProperty(int index);
+    void DropUnreachedProperties();
 
     // What most objects never use (an object of a scene's properties has no name space, no
     // replacement under way, no owned block), made on first use.

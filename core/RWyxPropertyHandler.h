@@ -48,6 +48,8 @@ public:
 protected:
     ~RWyxPropertyHandler() override = default;
 
+    bool HasWrapperList() const { return wrapperList_ != nullptr; }
+
 private:
     void TellWrapperListOfLeaving(RProperty* property);
 

@@ -64,6 +64,8 @@ public:
     // property's name, flags, type or data type): the node's take trees that wait are made
     // first, from what they would have been made of.
     bool OnPropertyEvent(int code, RProperty* property, const char* name) override;
+    // Its properties' leaving is heard by its node and by the wrapper list only.
+    bool HearsPropertyLeaving() const final { return node_ != nullptr || HasWrapperList(); }
     void OnPropertyDescriptionChanging(RProperty& property) override;
 
     // ---- the hierarchy as the connections of the properties objects -------------------------

@@ -132,17 +132,19 @@ RWyxTakeNodeContainer::RWyxTakeNodeContainer(void* manager, const RString& name,
     : RWyxSceneObject(manager, name), error_(error) {}
 
 RWyxTakeNodeContainer::~RWyxTakeNodeContainer() {
-    // Deleting a take node destroys its curves, whose links go with them.
+    // The links are this container's own listeners and go with it: every linked curve lets
+    // go of them first, so that the curves its take nodes destroy tell no one (the other
+    // listeners of a curve still hear), and a curve that lives on elsewhere calls no gone
+    // container.
+    for (const auto& link : links_) {
+        link->curve->RemoveListener(OnLinkedCurveChanged, link.get());
+    }
+    links_.clear();
     while (!takeNodes_.empty()) {
         std::unique_ptr<RWyxTakeNode> last = std::move(takeNodes_.back());
         takeNodes_.pop_back();
     }
     currentIndex_ = -1;
-    // What is left links curves that live on elsewhere: they must not call a gone container.
-    for (const auto& link : links_) {
-        link->curve->RemoveListener(OnLinkedCurveChanged, link.get());
-    }
-    links_.clear();
 }
 
 void RWyxTakeNodeContainer::SetTakeNodeError(const char* text) {

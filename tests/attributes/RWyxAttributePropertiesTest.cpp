@@ -125,3 +125,29 @@ TEST(AttributeProperties, EnumerationsNameTheirValuesAsTheFilesDo) {
     OwnedObject light(CreatePlugObject<RWyxLightProperties>(nullptr));
     EXPECT_STREQ(light->FindProperty("LightType")->GetEnumName(1), "Infinite Light");
 }
+
+// Each class's properties object of two properties or more, destroyed, ends its own properties and cuts the one that
+// feeds another object's property and the one held elsewhere from itself, leaving both
+// peers as the usual removal would.
+TEST(AttributeProperties, ADestroyedObjectEndsItsPropertiesAndLeavesItsPeersClean) {
+    const ClassCase cases[] = {Case<RWyxLightProperties>("light", 4), Case<RWyxCameraProperties>("camera", 5),
+                               Case<RWyxSkeletonProperties>("skeleton", 6), Case<RWyxMarkerProperties>("marker", 21)};
+    for (const ClassCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        RObject* object = c.make();
+        ASSERT_GE(object->GetPropertyCount(), 2);
+        OwnedObject peer(CreatePlugObject<RObject>(nullptr));
+        RProperty* target = peer->CreateProperty("t", kPropertyTypeDouble, nullptr, false, false, nullptr);
+        ASSERT_TRUE(target->ConnectSource(object->GetProperty(0)));
+        RProperty* held = object->GetProperty(1);
+        const RPlugRef heldRef(held), firstRef(object->GetProperty(0));
+        const RPlugRef lastRef(object->GetProperty(object->GetPropertyCount() - 1));
+        {
+            const RPlugLock hold(held);
+            object->Destroy();
+            EXPECT_EQ(held->GetOwner(), nullptr);
+        }
+        EXPECT_EQ(target->GetSourceCount(), 0);
+        EXPECT_FALSE(heldRef.IsValid() || firstRef.IsValid() || lastRef.IsValid());
+    }
+}

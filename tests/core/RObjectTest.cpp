@@ -708,6 +708,54 @@ TEST(ObjectLifetime, ADestroyedObjectsPropertiesLeaveWithTheirEventsWhicheverObj
     }
 }
 
+// An object that says whether anything hears its properties leave while it dies.
+class QuietWhenDying : public PropertyEventLog {
+public:
+    QuietWhenDying(Log* log, bool hears) : PropertyEventLog(log), hears_(hears) {}
+    bool HearsPropertyLeaving() const override { return hears_; }
+private:
+    bool hears_;
+};
+
+// When nothing hears its properties leave, a dying object ends those nothing else reaches
+// without their events; a held one still leaves with both. A property that fed a survivor or
+// was referred to loses those connections first, as on the usual path, so the survivor sees
+// the same either way. An object heard keeps every event.
+TEST(ObjectLifetime, ADyingObjectNobodyHearsEndsItsUnreachedPropertiesWithoutEvents) {
+    for (const bool hears : {true, false}) {
+        SCOPED_TRACE(hears ? "heard" : "not heard");
+        Log events;
+        QuietWhenDying* dying = CreatePlugObject<QuietWhenDying>(nullptr, &events, hears);
+        Owned<RObject> survivor = Make<RObject>();
+        RProperty* target = Add(*survivor, "t");
+        Add(*dying, "a");
+        RProperty* feeding = Add(*dying, "b");
+        RProperty* held = Add(*dying, "c");
+        RProperty* referred = Add(*dying, "d");
+        Add(*dying, "e");
+        auto kept = Make<RNumberProperty>(kPropertyTypeDouble, 0.0);  // not the object's to end
+        kept->Declare("k", dying);
+        dying->AddProperty(kept.get());
+        ASSERT_TRUE(target->ConnectSource(feeding));
+        ASSERT_NE(survivor->CreateReferenceProperty(referred, "r"), nullptr);
+        events.clear();
+        const RPlugRef heldRef(held), keptRef(kept.get());
+        {
+            const RPlugLock hold(held);
+            dying->Destroy();
+            EXPECT_TRUE(heldRef.IsValid());
+            EXPECT_EQ(held->GetOwner(), nullptr);
+        }
+        const Log heard{"9 k", "12 k", "9 e", "12 e", "9 d", "12 d", "9 c", "12 c", "9 b", "12 b", "9 a", "12 a"};
+        EXPECT_EQ(events, hears ? heard : (Log{"9 c", "12 c"}));
+        EXPECT_FALSE(heldRef.IsValid());
+        EXPECT_TRUE(keptRef.IsValid());
+        EXPECT_EQ(kept->GetOwner(), nullptr);
+        EXPECT_EQ(target->GetSourceCount(), 0);
+        EXPECT_EQ(survivor->GetPropertyCount(), 1);  // the reference property went with "d"
+    }
+}
+
 // An object that overrides the destruction of one property still sees each of its properties
 // pass through the override when it dies, whether or not anything else reaches them.
 class DestroyCounter : public RObject {

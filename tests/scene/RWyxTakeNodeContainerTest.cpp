@@ -364,3 +364,28 @@ TEST(RWyxTakeNodeContainer, AnimationIsLookedForInTheOtherTakes) {
     EXPECT_STREQ(RWyxTakeNodeContainer::PropertyNameToChannel("Lcl Rotation"), "R");
     EXPECT_STREQ(RWyxTakeNodeContainer::PropertyNameToChannel("lcl scaling"), "lcl scaling");
 }
+
+// A dying container lets go of its links before its take nodes end their curves: a curve it
+// linked (in a take or outside) calls it no more, while another listener of the same curve
+// still hears that curve's end, once.
+TEST(RWyxTakeNodeContainer, ADyingContainersCurvesStillTellTheirOtherListeners) {
+    struct Ends {
+        int count = 0;
+        static void Listen(RFCurve&, const RCurveChangeRecord& record, void* userData) {
+            if ((record.GetKinds() & RCurveChangeRecord::CurveDestroyed) != 0) ++static_cast<Ends*>(userData)->count;
+        }
+    } ends;
+    RFCurve* outside = RFCurve::Create();
+    {
+        auto object = WithThreeTakes(1);
+        ASSERT_TRUE(object->LinkPropertyToCurve(object->intensity, 0, outside));
+        object->Curve(0, "Intensity")->AddListener(&Ends::Listen, &ends);
+        object->Curve(0, "T", "X")->AddListener(&Ends::Listen, &ends);
+    }
+    EXPECT_EQ(ends.count, 2);
+    CurveLog log;
+    log.Watch(*outside);
+    outside->SetDefaultValue(1.0f);
+    EXPECT_EQ(log.defaultChanges, 1);
+    RFCurve::Destroy(outside);
+}
