@@ -69,6 +69,24 @@ TEST_F(ComponentTest, CompleteDataStandsForEveryElementAndBoundsThem) {
     EXPECT_EQ(status, VStatus::kInvalidParameter);
 }
 
+// Elements added as one array are taken as one by one would take them: in order, each once,
+// up to the first refused.
+TEST_F(ComponentTest, ElementsAddedTogetherStopAtTheFirstRefused) {
+    VFnSingleIndexedComponent faces;
+    faces.create(VFn::kMeshPolygonComponent);
+    ASSERT_TRUE(faces.setCompleteData(6));
+    VIntArray elements;
+    for (int element : {4, 1, 4, 6, 2}) elements.append(element);
+    EXPECT_EQ(faces.addElements(elements), VStatus::kInvalidParameter) << "6 lies past the complete data";
+    VIntArray held;
+    ASSERT_TRUE(faces.getElements(held));
+    EXPECT_EQ(items(held), (std::vector<int>{4, 1})) << "those before the refused one, each once";
+    EXPECT_TRUE(faces.addElements(VIntArray()));
+    EXPECT_EQ(faces.elementCount(), 2);
+    EXPECT_FALSE(VFnSingleIndexedComponent().addElements(elements)) << "no component";
+    EXPECT_FALSE(VFnSingleIndexedComponent().addElements(VIntArray())) << "no component, even for nothing";
+}
+
 TEST_F(ComponentTest, DoubleIndexedComponentsCoverBothDirections) {
     VFnDoubleIndexedComponent cvs;
     const VObject made = cvs.create(VFn::kSurfaceCVComponent);

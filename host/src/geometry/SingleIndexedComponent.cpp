@@ -29,8 +29,9 @@ size_t writeRange(char (&buffer)[kMostRangeSize], int first, int last) {
 
 // Runs of consecutive indices, ascending: "vtx[0:2]", "vtx[5]". A checkerboard of materials
 // gives one run per polygon, so each text is made whole at its final size, written once.
+// Elements are mostly added in ascending order already: those are not sorted again.
 std::vector<std::string> runTexts(const std::string& prefix, std::vector<int> indices) {
-    std::sort(indices.begin(), indices.end());
+    if (!std::is_sorted(indices.begin(), indices.end())) std::sort(indices.begin(), indices.end());
     size_t runs = indices.empty() ? 0 : 1;
     for (size_t i = 1; i < indices.size(); ++i) runs += indices[i] != indices[i - 1] + 1 ? 1 : 0;
     std::vector<std::string> texts;
@@ -122,14 +123,16 @@ bool SingleIndexedComponent::absorb(const ComponentRecord& other) {
     return true;
 }
 
-VStatus SingleIndexedComponent::add(int element) {
-    if (element < 0 || (complete_ >= 0 && element >= complete_)) {
-        return VStatus(VStatus::kInvalidParameter, "element " + std::to_string(element) + " is outside the component's " +
-                                                       std::to_string(complete_) + " elements");
+VStatus SingleIndexedComponent::add(const int* elements, size_t count) {
+    for (const int* element = elements; element != elements + count; ++element) {
+        if (*element < 0 || (complete_ >= 0 && *element >= complete_)) {
+            return VStatus(VStatus::kInvalidParameter, "element " + std::to_string(*element) + " is outside the component's " +
+                                                           std::to_string(complete_) + " elements");
+        }
+        if (holdsOwn(*element)) continue;
+        elements_.push_back(*element);
+        index(*element);
     }
-    if (holdsOwn(element)) return VStatus();
-    elements_.push_back(element);
-    index(element);
     return VStatus();
 }
 

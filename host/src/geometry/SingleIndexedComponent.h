@@ -48,7 +48,9 @@ public:
     bool absorb(const ComponentRecord& other) override;
 
     // kInvalidParameter for a negative index or one at or past the complete data.
-    VStatus add(int element);
+    VStatus add(int element) { return add(&element, 1); }
+    // Adds the elements in order, as add() would one by one, and stops at the first refused.
+    VStatus add(const int* elements, size_t count);
     // kInvalidParameter when an element lies at or past the count, or the count is negative.
     VStatus setCompleteCount(int count);
     int completeCount() const { return complete_; }  // -1: not set
