@@ -459,6 +459,55 @@ TEST_F(ShadingTest, EachSetEditFindsTheShapeWhereItStandsNow) {
 
 // An edit names the shape its owner name gives at that moment, though the edit before it found
 // the same name: after a rename (from it and to it), a second node of the name, a deletion.
+// Runs named by their shape ("leftShape.f[2]", grown into a group's component in place where
+// the group holds the shape already) end as the same runs named by their transform
+// ("right.f[2]", read as an item of their own): members, their order, other groups and
+// handles read earlier, edit after edit.
+TEST_F(ShadingTest, RunsNamedByTheirShapeJoinGroupsAsRunsNamedByTheirTransform) {
+    makeStrip("left", 9);
+    makeStrip("right", 9);
+    makeTransform("leftHolder");
+    makeTransform("rightHolder");
+    for (const char* group : {"La", "Lb", "Lc", "Ra", "Rb", "Rc"}) run(std::string("sets -renderable true -empty -name ") + group);
+    const std::vector<std::string> edits = {
+        "fe a S.f[0]", "fe b S.f[1]", "fe a S.f[2]", "fe b S.f[3]", "fe a S.f[2]", "fe a S.f[1]", "add b S.f[2]",
+        "fe a S.vtx[0]", "fe a S.f[4:5]", "HANDLE", "fe a S.f[6]", "fe c S", "fe c S.f[6]", "fe a S.f[7]",
+        "fe b S.f[0:1]", "MOVE", "fe b S.f[1]", "fe b S.f[3]",
+    };
+    VSelectionList handles[2];
+    for (const std::string& edit : edits) {
+        std::string listed[2];
+        for (int side = 0; side < 2; ++side) {
+            const std::string prefix = side == 0 ? "L" : "R";
+            const std::string subject = side == 0 ? "leftShape" : "right";
+            if (edit == "HANDLE") {
+                ASSERT_TRUE(VFnSet(named((prefix + "a").c_str())).getMembers(handles[side], false));
+                continue;
+            }
+            if (edit == "MOVE") {
+                run(std::string("parent ") + (side == 0 ? "left leftHolder" : "right rightHolder"));
+                continue;
+            }
+            const size_t space = edit.find(' ');
+            const size_t subjectAt = edit.find('S');
+            run("sets -e -" + edit.substr(0, space) + " " + prefix + edit.substr(space + 1, 1) + " " + subject + edit.substr(subjectAt + 1));
+            for (const char* group : {"a", "b", "c"}) listed[side] += run("sets -q " + prefix + group) + " | ";
+            const std::string shape = side == 0 ? "leftShape" : "rightShape";
+            for (size_t at = listed[side].find(shape); at != std::string::npos; at = listed[side].find(shape)) {
+                listed[side].replace(at, shape.size(), "SHAPE");
+            }
+        }
+        EXPECT_EQ(listed[0], listed[1]) << "after " << edit;
+    }
+    for (VSelectionList& handle : handles) {
+        VDagPath path;
+        VObject faces;
+        ASSERT_TRUE(handle.getDagPath(0, path, faces));
+        EXPECT_EQ(VFnComponent(faces).elementCount(), 5) << "a handle read before keeps the polygons it saw";
+    }
+    EXPECT_EQ(run("sets -q Lb"), "leftShape.f[1] leftShape.f[3]") << "members on the path before the move are gone";
+}
+
 TEST_F(ShadingTest, AnOwnerNameIsFoundAnewAfterNamesChange) {
     makeStrip("body", 4);
     makeStrip("other", 4);

@@ -176,6 +176,12 @@ VStatus setsCommand(const VArgList& args, CommandResult& result) {
     const std::vector<VString>& words = args.arguments().items();
     if (const char* edit = commonEdit(words)) {
         const std::string& item = words[3].str();
+        // A run of polygons joins the group's component on its shape without an item of its own.
+        Node* set = nullptr;
+        if (edit != kEditFlags[2].shortName && nodeNamed(words[2].str(), set) &&
+            addRunToGroup(*set, item, edit == kEditFlags[0].shortName)) {
+            return VStatus();
+        }
         return editMembers(edit, words[2].str(), [&item](std::vector<SelectionItem>& items) {
             items.clear();
             return resolveSelection(item, items);

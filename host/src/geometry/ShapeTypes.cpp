@@ -167,8 +167,8 @@ bool readRange(const std::string& text, size_t& at, int count, int& first, int& 
 }
 
 template <size_t N>
-bool startsWith(const std::string& text, const char (&head)[N]) {
-    return text.size() >= N - 1 && std::char_traits<char>::compare(text.data(), head, N - 1) == 0;
+bool startsWith(const std::string& text, size_t from, const char (&head)[N]) {
+    return text.size() - from >= N - 1 && std::char_traits<char>::compare(text.data() + from, head, N - 1) == 0;
 }
 
 Node* shapeNodeOf(const VDagPath& path) {
@@ -196,17 +196,12 @@ std::shared_ptr<SingleIndexedComponent> newComponent(VFn::Type type) {
 
 VStatus parseMeshComponent(const VDagPath& path, const std::string& text, VObject& component) {
     Node* node = shapeNodeOf(path);
-    if (node == nullptr || !node->hasFn(VFn::kMesh)) return notMine();
-    const bool polygons = startsWith(text, "f[");
-    if (!polygons && !startsWith(text, "vtx[")) return notMine();
-    MeshDataPtr mesh = meshOf(*node);
-    const int count = mesh == nullptr ? 0 : (polygons ? mesh->polygonCount() : mesh->pointCount());
-    size_t at = polygons ? 1 : 3;  // the bracket
+    VFn::Type type = VFn::kInvalid;
     int first = 0;
     int last = 0;
-    std::string error;
-    if (!readRange(text, at, count, first, last, error) || at != text.size()) return malformed(text, error);
-    std::shared_ptr<SingleIndexedComponent> record = newComponent(polygons ? VFn::kMeshPolygonComponent : VFn::kMeshVertComponent);
+    if (node == nullptr) return notMine();
+    if (VStatus status = readMeshRange(*node, text, 0, type, first, last); !status) return status;
+    std::shared_ptr<SingleIndexedComponent> record = newComponent(type);
     for (int i = first; i <= last; ++i) record->add(i);
     component = VObject(std::move(record));
     return VStatus();
@@ -214,7 +209,7 @@ VStatus parseMeshComponent(const VDagPath& path, const std::string& text, VObjec
 
 VStatus parseSurfaceComponent(const VDagPath& path, const std::string& text, VObject& component) {
     Node* node = shapeNodeOf(path);
-    if (node == nullptr || !node->hasFn(VFn::kNurbsSurface) || text.compare(0, 3, "cv[") != 0) return notMine();
+    if (node == nullptr || !node->hasFn(VFn::kNurbsSurface) || !startsWith(text, 0, "cv[")) return notMine();
     NurbsSurfaceDataPtr surface = nurbsSurfaceOf(*node);
     const int countU = surface == nullptr ? 0 : surface->cvCount(NurbsSurfaceData::kU);
     const int countV = surface == nullptr ? 0 : surface->cvCount(NurbsSurfaceData::kV);
@@ -234,6 +229,19 @@ VStatus parseSurfaceComponent(const VDagPath& path, const std::string& text, VOb
 }
 
 }  // namespace
+
+VStatus readMeshRange(const Node& node, const std::string& text, size_t from, VFn::Type& type, int& first, int& last) {
+    if (!node.hasFn(VFn::kMesh) || from > text.size()) return notMine();
+    const bool polygons = startsWith(text, from, "f[");
+    if (!polygons && !startsWith(text, from, "vtx[")) return notMine();
+    MeshDataPtr mesh = meshOf(node);
+    const int count = mesh == nullptr ? 0 : (polygons ? mesh->polygonCount() : mesh->pointCount());
+    size_t at = from + (polygons ? 1 : 3);  // the bracket
+    std::string error;
+    if (!readRange(text, at, count, first, last, error) || at != text.size()) return malformed(text.substr(from), error);
+    type = polygons ? VFn::kMeshPolygonComponent : VFn::kMeshVertComponent;
+    return VStatus();
+}
 
 void registerShapeTypes(NodeTypeRegistry& registry) {
     const char* mesh = MeshData::kTypeName;

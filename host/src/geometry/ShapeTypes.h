@@ -17,9 +17,21 @@
 
 #include "host/src/scene/NodeType.h"
 
+#include <vexa/VStatus.h>
+
+#include <string>
+
 namespace vexa_host {
 
+class Node;
+
 void registerShapeTypes(NodeTypeRegistry& registry);
+
+// The elements of a mesh that a component text from `from` on names ("f[3]", "vtx[0:7]",
+// "f[*]"): their kind (kMeshPolygonComponent or kMeshVertComponent) and range, first to last.
+// kNotFound when the node is no mesh or the text no mesh component; kInvalidParameter when the
+// text is malformed or lies outside the mesh.
+VStatus readMeshRange(const Node& node, const std::string& text, size_t from, VFn::Type& type, int& first, int& last);
 
 }  // namespace vexa_host
 

@@ -64,15 +64,37 @@ constexpr size_t kUsualDepth = 8;  // room for the paths of most scenes without 
 // a DAG node makes one.
 VDagPath firstPathOf(const Node& node) { return firstPathOf(node, std::vector<NodePtr>()); }
 
+namespace {
+
+// Visits the node and its first parents upwards, as far as the DAG goes (not the world), while
+// the visit answers true; answers whether it went all the way.
+template <typename Visit>
+bool walkFirstParents(const Node& node, Visit visit) {
+    for (Node* current = const_cast<Node*>(&node); current != nullptr && !current->isWorld() && current->isDag();) {
+        if (!visit(*current)) return false;
+        current = current->parents().empty() ? nullptr : current->parents().front().parent;
+    }
+    return true;
+}
+
+}  // namespace
+
 VDagPath firstPathOf(const Node& node, std::vector<NodePtr>&& storage) {
     std::vector<NodePtr> nodes = std::move(storage);
     nodes.reserve(kUsualDepth);
-    for (Node* current = const_cast<Node*>(&node); current != nullptr && !current->isWorld() && current->isDag();) {
-        nodes.push_back(current->self());
-        current = current->parents().empty() ? nullptr : current->parents().front().parent;
-    }
+    walkFirstParents(node, [&nodes](Node& current) {
+        nodes.push_back(current.self());
+        return true;
+    });
     std::reverse(nodes.begin(), nodes.end());
     return VDagPath(std::move(nodes));
+}
+
+bool isFirstPathOf(const VDagPath& path, const Node& node) {
+    const std::vector<NodePtr>& nodes = path.nodes();
+    size_t left = nodes.size();
+    return walkFirstParents(node, [&nodes, &left](const Node& current) { return left > 0 && nodes[--left].get() == &current; }) &&
+           left == 0;
 }
 
 }  // namespace vexa_host

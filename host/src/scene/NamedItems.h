@@ -38,6 +38,8 @@ Node* shapeOfItem(const SelectionItem& item);
 // given, so that a caller with storage to spare asks the heap for none.
 VDagPath firstPathOf(const Node& node);
 VDagPath firstPathOf(const Node& node, std::vector<NodePtr>&& storage);
+// Whether the path is the one firstPathOf would build for the node, without building it.
+bool isFirstPathOf(const VDagPath& path, const Node& node);
 
 }  // namespace vexa_host
 

@@ -88,26 +88,26 @@ VStatus resolveNodes(const std::string& text, std::vector<SelectionItem>& items)
 // Whether the type has an attribute of the name. A set edit asks it of one shape's type and
 // one component's letters for every polygon it names, so the last answer is kept: a type's
 // attributes are fixed once it is made, and the registry keeps its types for the process's life.
-bool typeHasAttribute(const NodeType& type, const std::string& name) {
+bool typeHasAttribute(const NodeType& type, const char* name, size_t size) {
     static const NodeType* lastType = nullptr;
     static std::string lastName;
     static bool lastAnswer = false;
-    if (&type != lastType || name != lastName) {
-        lastAnswer = type.byName.count(name) != 0;
+    if (&type != lastType || lastName.size() != size || std::char_traits<char>::compare(lastName.data(), name, size) != 0) {
+        lastName.assign(name, size);
+        lastAnswer = type.byName.count(lastName) != 0;
         lastType = &type;
-        lastName = name;
     }
     return lastAnswer;
 }
 
-// Whether the text may name a plug of the node: its first attribute name is one of the
-// node's. A component text ("f[3]") names none, so it is not read as a plug at all.
-bool mayNamePlug(const Node& node, const std::string& text) {
-    size_t end = 0;
+// Whether the text from `from` on may name a plug of the node: its first attribute name is one
+// of the node's. A component text ("f[3]") names none, so it is not read as a plug at all.
+bool mayNamePlug(const Node& node, const std::string& text, size_t from = 0) {
+    size_t end = from;
     while (end < text.size() && text[end] != '.' && text[end] != '[') ++end;
-    if (end == 0) return false;
-    const std::string first = text.substr(0, end);
-    return node.dynamicAttributes().empty() ? typeHasAttribute(node.type(), first) : node.findAttribute(first) != nullptr;
+    if (end == from) return false;
+    if (node.dynamicAttributes().empty()) return typeHasAttribute(node.type(), text.data() + from, end - from);
+    return node.findAttribute(text.substr(from, end - from)) != nullptr;
 }
 
 // The plug or component that the text after an owner's dot names, added to the items. The
@@ -151,6 +151,12 @@ Node* plainDagOwner(const std::string& pattern, size_t dot) {
 }  // namespace
 
 void addComponentParser(ComponentParser parser) { componentParsers().push_back(std::move(parser)); }
+
+Node* plainComponentOwner(const std::string& text, size_t& dot) {
+    dot = text.find('.');
+    Node* const owner = plainDagOwner(text, dot);
+    return owner != nullptr && !mayNamePlug(*owner, text, dot + 1) ? owner : nullptr;
+}
 
 void reusePathStorage(VDagPath&& path) {
     std::vector<NodePtr> nodes = path.takeNodes();

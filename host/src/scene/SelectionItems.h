@@ -19,6 +19,8 @@
 
 namespace vexa_host {
 
+class Node;
+
 // A part of a shape (faces, vertices, CVs) as a selection item carries it.
 class VEXA_API ComponentRecord : public ObjectRecord {
 public:
@@ -75,6 +77,10 @@ struct SelectionItems {
 // The items a selection text names (see VSelectionList::add): kNotFound when none,
 // kInvalidParameter for a plain name that several DAG nodes carry or a malformed text.
 VEXA_API VStatus resolveSelection(const std::string& pattern, std::vector<SelectionItem>& items);
+// The DAG node that a text "<plain name>.<rest>" names when rest is no plug of it: the node
+// resolveSelection reads rest as a component of (at the node's first path, or at its shape's
+// for a transform). Null for any other text; dot is where the rest begins, less one.
+VEXA_API Node* plainComponentOwner(const std::string& text, size_t& dot);
 // Takes the node storage of a path that is done with, for the next path that resolveSelection
 // makes for a plain owner's member: set edits name a shape's polygons one command at a time,
 // each on a path of its own, and the storage handed back keeps them from asking the heap.

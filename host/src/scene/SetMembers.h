@@ -37,12 +37,18 @@ public:
     // path again: a set edit asks this of the groups of its one item.
     template <typename Test>
     bool anyOn(const VObject& node, Test test, const VDagPath* checked = nullptr) const {
-        auto entry = positions_.find(node.record().get());
+        return anyMemberOn(node.record().get(), [&test, checked](const SelectionItem& member) {
+            const bool alive = checked != nullptr && member.kind == SelectionItem::kDagPath && member.path == *checked;
+            return (alive || member.stillExists()) && test(member);
+        });
+    }
+    // The same for members alive or not: for a test that passes live members only.
+    template <typename Test>
+    bool anyMemberOn(const ObjectRecord* node, Test test) const {
+        auto entry = positions_.find(node);
         if (entry == positions_.end()) return false;
         for (size_t position : entry->second) {
-            const SelectionItem& member = items_[position];
-            const bool alive = checked != nullptr && member.kind == SelectionItem::kDagPath && member.path == *checked;
-            if ((alive || member.stillExists()) && test(member)) return true;
+            if (test(items_[position])) return true;
         }
         return false;
     }

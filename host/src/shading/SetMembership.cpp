@@ -2,8 +2,10 @@
 
 #include "host/src/geometry/GeometryHistory.h"
 #include "host/src/geometry/MeshData.h"
+#include "host/src/geometry/ShapeTypes.h"
 #include "host/src/geometry/SingleIndexedComponent.h"
 #include "host/src/scene/Handles.h"
+#include "host/src/scene/NamedItems.h"
 #include "host/src/scene/PlugAccess.h"
 #include "host/src/scene/Scene.h"
 #include "host/src/scene/SetMembers.h"
@@ -177,7 +179,96 @@ void addRenderable(Node& group, SetMembers& members, const SelectionItem& shape,
     }
 }
 
+bool holdsAnyOf(const SingleIndexedComponent& component, int first, int last) {
+    for (int element = first; element <= last; ++element) {
+        if (component.holds(element)) return true;
+    }
+    return false;
+}
+
+bool holdsAllOf(const SingleIndexedComponent& component, int first, int last) {
+    if (component.elementCount() != last - first + 1) return false;
+    for (int element = first; element <= last; ++element) {
+        if (!component.holds(element)) return false;
+    }
+    return true;
+}
+
+// A run of a shape's elements, first to last, on the shape's first path: the item that a text
+// "shape.f[first:last]" names.
+struct ElementRun {
+    const Node* shape;
+    VFn::Type type;
+    int first;
+    int last;
+
+    bool onPath(const SelectionItem& member) const {
+        return member.kind == SelectionItem::kDagPath && isFirstPathOf(member.path, *shape);
+    }
+    // The member on the run's path holds elements of its kind, as the whole shape or a component.
+    // A component of another class is told apart by the general way; it counts as touched here.
+    bool touches(const SelectionItem& member) const {
+        if (!onPath(member)) return false;
+        if (member.component.isNull()) return true;
+        const auto* own = SingleIndexedComponent::of(member.component.record().get());
+        return own == nullptr || (own->apiType() == type && holdsAnyOf(*own, first, last));
+    }
+};
+
+// Whether forcing the run into the group would take something out of another group
+// (leaveOtherGroups), or the other group is one the general way must look at.
+bool otherGroupsTouched(const Node& group, const ElementRun& run) {
+    bool touched = false;
+    GroupsOfShapes::instance().forEachOf(const_cast<Node&>(*run.shape), [&group, &run, &touched](Node& other) {
+        if (touched || &other == &group) return;
+        const SetMembers* members = membersOf(other);
+        touched = members == nullptr ||
+                  members->anyMemberOn(run.shape, [&run](const SelectionItem& member) { return run.touches(member); });
+    });
+    return touched;
+}
+
+// The run added to the group's members where the group holds the shape whole, the same
+// elements, or a component of the run's kind that it alone refers to (grown in place): what
+// addRenderable does then (holdsWhole, SetMembers::add), without an item of the run. False,
+// nothing changed, for every other case, and wherever a component of another class is held.
+bool addRunInPlace(SetMembers& members, const ElementRun& run) {
+    bool whole = false;
+    bool unknown = false;
+    bool same = false;
+    const SelectionItem* merging = nullptr;  // the first component of the run's kind
+    members.anyMemberOn(run.shape, [&](const SelectionItem& member) {
+        if (!run.onPath(member)) return false;
+        if (member.component.isNull()) return whole = true;
+        const auto* own = SingleIndexedComponent::of(member.component.record().get());
+        unknown = unknown || own == nullptr;
+        if (own == nullptr || own->apiType() != run.type) return false;
+        same = same || holdsAllOf(*own, run.first, run.last);
+        if (merging == nullptr) merging = &member;
+        return false;
+    });
+    if (whole || same) return !unknown || whole;
+    if (unknown || merging == nullptr) return false;
+    auto* own = SingleIndexedComponent::of(merging->component.record().get());
+    // In place only where nothing else sees the component.
+    if (merging->component.record().use_count() != 1 || own->completeCount() >= 0) return false;
+    for (int element = run.first; element <= run.last; ++element) own->add(element);
+    return true;
+}
+
 }  // namespace
+
+bool addRunToGroup(Node& set, const std::string& itemText, bool force) {
+    SetMembers* members = membersOf(set);
+    if (members == nullptr || !set.alive() || setRestriction(set) != 5) return false;
+    size_t dot = 0;
+    const Node* shape = plainComponentOwner(itemText, dot);
+    if (shape == nullptr || shape->isTransform()) return false;
+    ElementRun run{shape, VFn::kInvalid, 0, 0};
+    if (!readMeshRange(*shape, itemText, dot + 1, run.type, run.first, run.last)) return false;
+    if (force && otherGroupsTouched(set, run)) return false;
+    return addRunInPlace(*members, run);
+}
 
 int setRestriction(const Node& set) { return set.hasFn(VFn::kShadingEngine) ? 5 : 0; }
 
