@@ -132,10 +132,9 @@ VStatus CommandEngine::invoke(const std::string& name, const VArgList& args, Com
         VMessageLog::add(VMessageLog::kError, VString("Cannot find procedure \"" + name + "\"."));
         return VStatus(VStatus::kFailure, "unknown command " + name);
     }
-    if (entry->builtin) {
-        const BuiltinCommand command = entry->builtin;  // a copy: the command may change the table
-        return command(args, result);
-    }
+    // A built-in entry is never replaced or erased, and entries stay in place while others come
+    // and go: the command may change the table and still runs where it stands.
+    if (entry->builtin) return entry->builtin(args, result);
     const VFnPlugin::CommandCreator creator = entry->creator;
     std::unique_ptr<VPxCommand> command;
     VStatus status = callPlugin("the creator of the command " + name,
