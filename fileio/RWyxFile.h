@@ -346,7 +346,7 @@ public:
     // The name of the current level's field at that index, and its values as a binary file
     // holds them (each a type letter and its bytes) with their count: views valid until the
     // file closes, looked at without making the field current. False in an ASCII file or for
-    // an index out of range.
+    // an index out of range. Inline: a reader of property blocks looks at every record so.
     bool FieldPeekBinary(int index, std::string_view& name, std::string_view& values, std::uint32_t& count) const;
     // Binary values as FieldPeekBinaryValues gives them when they are exactly `count` doubles
     // ("D"), or one integer ("I"); false, the output meaningless, otherwise.
@@ -578,5 +578,17 @@ private:
     std::string scratch_;
     char numberText_[32] = {};  // FieldReadStringView's text of a number
 };
+
+inline bool RWyxFile::FieldPeekBinary(int index, std::string_view& name, std::string_view& values,
+                                      std::uint32_t& count) const {
+    if (!binary_ || readLevels_.empty() || index < 0 || static_cast<std::uint32_t>(index) >= Level().run.count) {
+        return false;
+    }
+    const RWyxRecord& record = index_.At(Level().run.first + static_cast<std::uint32_t>(index));
+    name = std::string_view(data_.get() + record.NameOffset(), record.nameLength);
+    values = std::string_view(data_.get() + record.valuesOffset, record.valueBytes);
+    count = record.valueCount;
+    return true;
+}
 
 #endif

@@ -461,17 +461,6 @@ bool RWyxFile::FieldPeekFirstText(int index, std::string_view& text) const {
     return PeekBinaryFirstText(index_.At(Level().run.first + static_cast<std::uint32_t>(index)), text);
 }
 
-bool RWyxFile::FieldPeekBinary(int index, std::string_view& name, std::string_view& values, std::uint32_t& count) const {
-    if (!binary_ || readLevels_.empty() || index < 0 || static_cast<std::uint32_t>(index) >= Level().run.count) {
-        return false;
-    }
-    const RWyxRecord& record = index_.At(Level().run.first + static_cast<std::uint32_t>(index));
-    name = RecordName(record);
-    values = std::string_view(data_.get() + record.valuesOffset, record.valueBytes);
-    count = record.valueCount;
-    return true;
-}
-
 bool RWyxFile::DecodeBinaryDoubles(std::string_view values, double* numbers, int count) {
     constexpr std::size_t kSize = 9;  // the type letter and eight bytes
     if (count <= 0 || values.size() != kSize * static_cast<std::size_t>(count)) {
