@@ -348,7 +348,7 @@ public:
     // file closes, looked at without making the field current. False in an ASCII file or for
     // an index out of range. Inline: a reader of property blocks looks at every record so.
     bool FieldPeekBinary(int index, std::string_view& name, std::string_view& values, std::uint32_t& count) const;
-    // Binary values as FieldPeekBinaryValues gives them when they are exactly `count` doubles
+    // Binary values as FieldPeekBinary gives them when they are exactly `count` doubles
     // ("D"), or one integer ("I"); false, the output meaningless, otherwise.
     static bool DecodeBinaryDoubles(std::string_view values, double* numbers, int count);
     static bool DecodeBinaryInt(std::string_view values, std::int32_t& number);
