@@ -558,14 +558,19 @@ RProperty* RObject::FindProperty(std::string_view name) const {
 // property is in the name index and no two properties there ever shared a name.
 RProperty* RObject::FindPropertyFrom(std::string_view name, int& hint) const {
     RProperty* guess = GetProperty(hint);
-    if (guess != nullptr && guess->nameIndexed_ && guess->GetOwner() == this && !nameIndexSuspended_ &&
-        nameIndex_.NamesAreUnique() && guess->GetInfo().GetNameView() == name) {
+    if (guess != nullptr && StandsForItsName(*guess) && guess->GetInfo().GetNameView() == name) {
         ++hint;
         return guess;
     }
     RProperty* found = FindProperty(name);
     if (found != nullptr) hint = IndexOfProperty(found) + 1;
     return found;
+}
+
+RProperty* RObject::FindPropertyAtPlace(int place, const RPropertyInfo& description) const {
+    RProperty* property = GetProperty(place);
+    return property != nullptr && &property->GetInfo() == &description && StandsForItsName(*property) ? property
+                                                                                                      : nullptr;
 }
 
 // Only the properties the object owns are indexed, each once: a property leaves the index

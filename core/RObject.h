@@ -221,6 +221,10 @@ public:
     // list order finds each one just after the one before); `hint` is then set just past the
     // property found.
     RProperty* FindPropertyFrom(std::string_view name, int& hint) const;
+    // The property at list place `place` when it has that description (so its name) and a lookup
+    // by that name would find it; null otherwise. A reader that met the same record at that place
+    // before finds the property without its name.
+    RProperty* FindPropertyAtPlace(int place, const RPropertyInfo& description) const;
 
     // A new property of a type code (1, 2, 4, 6, 7, 8, 9, 13, 14, 15, 16 or 17; null for any
     // other), owned by the object, with a name made unique ("n", "n 0", "n 1"), range 0 to 100.
@@ -329,6 +333,12 @@ private:
     void MoveConnectionsOf(RPlug* plug, int mode, RPlug* target, RGenericObjectList* const lists[2]);
     RString UniquePropertyName(const char* name);
     void LowerCounterFloor(const char* leavingName);
+    // Whether a lookup by the property's name can find only it: it is in the name index and no
+    // two properties there ever shared a name.
+    bool StandsForItsName(const RProperty& property) const {
+        return property.nameIndexed_ && property.GetOwner() == this && !nameIndexSuspended_ &&
+               nameIndex_.NamesAreUnique();
+    }
     // The name index of FindProperty (the properties this object owns).
     void IndexPropertyName(RProperty* property);
     void UnindexPropertyName(RProperty* property);

@@ -343,6 +343,15 @@ public:
     // first value it cannot give, with `matched` cleared (the caller reads it the general way).
     // -1 when neither is left.
     int FieldFindFirstText(std::string_view name, std::string_view text, int from, bool& matched) const;
+    // The name of the current level's field at that index, and its values as a binary file
+    // holds them (each a type letter and its bytes) with their count: views valid until the
+    // file closes, looked at without making the field current. False in an ASCII file or for
+    // an index out of range. Inline: a reader of property blocks looks at every record so.
+    bool FieldPeekBinary(int index, std::string_view& name, std::string_view& values, std::uint32_t& count) const;
+    // Binary values as FieldPeekBinary gives them when they are exactly `count` doubles
+    // ("D"), or one integer ("I"); false, the output meaningless, otherwise.
+    static bool DecodeBinaryDoubles(std::string_view values, double* numbers, int count);
+    static bool DecodeBinaryInt(std::string_view values, std::int32_t& number);
     // Whether a text value reads as `text` (which holds no zero byte) in its C form: it ends,
     // or has a zero byte, where `text` ends.
     static bool ReadsAsText(std::string_view value, std::string_view text) {
@@ -569,5 +578,17 @@ private:
     std::string scratch_;
     char numberText_[32] = {};  // FieldReadStringView's text of a number
 };
+
+inline bool RWyxFile::FieldPeekBinary(int index, std::string_view& name, std::string_view& values,
+                                      std::uint32_t& count) const {
+    if (!binary_ || readLevels_.empty() || index < 0 || static_cast<std::uint32_t>(index) >= Level().run.count) {
+        return false;
+    }
+    const RWyxRecord& record = index_.At(Level().run.first + static_cast<std::uint32_t>(index));
+    name = std::string_view(data_.get() + record.NameOffset(), record.nameLength);
+    values = std::string_view(data_.get() + record.valuesOffset, record.valueBytes);
+    count = record.valueCount;
+    return true;
+}
 
 #endif

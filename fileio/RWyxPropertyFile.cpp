@@ -101,20 +101,62 @@ RString Text(std::string_view view) {
 // A text as its C form reads: up to its first zero byte.
 std::string_view UpToZero(std::string_view text) { return text.substr(0, text.find('\0')); }
 
-// The property of that name (as its C text reads) on the first object that has one. Records
-// come in the order of the properties they were written from: each object's lookup starts at
-// its hint, the place after the property it gave last.
-RProperty* FindProperty(const std::vector<RObject*>& objects, std::vector<int>& hints, std::string_view name) {
+// The property of that name (as its C text reads) on the first object that has one, with that
+// object's place in the list. Records come in the order of the properties they were written
+// from: each object's lookup starts at its hint, the place after the property it gave last.
+RProperty* FindProperty(const std::vector<RObject*>& objects, std::vector<int>& hints, std::string_view name,
+                        std::size_t& foundIn) {
     const std::string_view text = UpToZero(name);
     for (std::size_t i = 0; i < objects.size(); ++i) {
         if (objects[i] == nullptr) continue;
-        if (RProperty* property = objects[i]->FindPropertyFrom(text, hints[i])) return property;
+        if (RProperty* property = objects[i]->FindPropertyFrom(text, hints[i])) {
+            foundIn = i;
+            return property;
+        }
     }
     return nullptr;
 }
 
+// The value of a record of that kind from the binary values after its header, when they are
+// the numbers the general read takes straight from the file ("I" for integers and flags, "D"
+// for the rest), handed to `apply`; false, nothing applied, for any other form or kind, which
+// the general read then takes. Each value is made as its own kind of RPropertyValue at once.
+template <typename Apply>
+bool ApplyShapedValue(ValueKind kind, std::string_view values, Apply apply) {
+    switch (kind) {
+        case ValueKind::kInt:
+        case ValueKind::kBool: {
+            std::int32_t number = 0;
+            if (!RWyxFile::DecodeBinaryInt(values, number)) return false;
+            if (kind == ValueKind::kInt) {
+                apply(RPropertyValue(std::in_place_type<int>, number));
+            } else {
+                apply(RPropertyValue(std::in_place_type<bool>, number != 0));
+            }
+            return true;
+        }
+        case ValueKind::kDouble: {
+            double number = 0.0;
+            if (!RWyxFile::DecodeBinaryDoubles(values, &number, 1)) return false;
+            apply(RPropertyValue(std::in_place_type<double>, number));
+            return true;
+        }
+        case ValueKind::kVector3:
+        case ValueKind::kVector4: {
+            double numbers[4] = {0.0, 0.0, 0.0, kDefaultVector.w};
+            if (!RWyxFile::DecodeBinaryDoubles(values, numbers, ValueCount(kind))) return false;
+            apply(RPropertyValue(std::in_place_type<RVector4>, numbers[0], numbers[1], numbers[2], numbers[3]));
+            return true;
+        }
+        default: return false;
+    }
+}
+
 // At most this many names are kept: a file of ever new names is looked up as before.
 constexpr std::size_t kMemoLimit = 16;
+// Shapes are kept for this many places of a block, of leading values up to this many bytes.
+constexpr int kShapePlaces = 256;
+constexpr std::size_t kShapeHeaderLimit = 512;
 
 }  // namespace
 
@@ -193,8 +235,9 @@ bool RWyxPropertyFile::ReadPropertyBlock(const std::vector<RObject*>& targets, R
     // The block's fields visited by their place (the records in file order), not looked up by name.
     const int count = file_.FieldGetCount();
     for (int i = 0; i < count; ++i) {
+        if (ReadShapedRecord(targets, i)) continue;
         if (file_.FieldGetNameView(i) != kRecordName || !file_.FieldReadBeginAt(i)) continue;
-        ReadRecord(targets, userPropertyOwner);
+        ReadRecord(targets, userPropertyOwner, i);
         file_.FieldReadEnd();
     }
     file_.FieldReadBlockEnd();
@@ -204,7 +247,8 @@ bool RWyxPropertyFile::ReadPropertyBlock(const std::vector<RObject*>& targets, R
 
 // The record's texts are read in place (FieldReadStringView): only the name is kept, in a
 // buffer that serves every record.
-void RWyxPropertyFile::ReadRecord(const std::vector<RObject*>& targets, RWyxSceneObject* userPropertyOwner) {
+void RWyxPropertyFile::ReadRecord(const std::vector<RObject*>& targets, RWyxSceneObject* userPropertyOwner,
+                                  int place) {
     // Name, the type (two names in "Properties60"), flags.
     const int headerCount = v5Format_ ? 3 : 4;
     // The header's texts in one step when they lie in place in a binary file (there are that
@@ -229,12 +273,15 @@ void RWyxPropertyFile::ReadRecord(const std::vector<RObject*>& targets, RWyxScen
     }
     if (!ReadTypes(record) || !ReadValues(record)) return;
 
-    if (RProperty* property = FindProperty(targets, findHints_, record.name)) {
+    std::size_t foundIn = 0;
+    if (RProperty* property = FindProperty(targets, findHints_, record.name, foundIn)) {
         if (property->GetTypeCode() != record.typeCode) {
             Warn(record.name, RString("it clashes with a property of type \"") +
                                   RProperty::GetTypeName(property->GetTypeCode()) + "\"");
             return;
         }
+        // Before the value goes in: a hearer of the write may end the property.
+        if (foundIn == 0) RememberShape(place, record, *targets.front(), *property);
         ApplyRecord(record, *property);
         return;
     }
@@ -246,6 +293,61 @@ void RWyxPropertyFile::ReadRecord(const std::vector<RObject*>& targets, RWyxScen
     if (first == nullptr || CreateUserProperty(record, *first, userPropertyOwner) == nullptr) {
         Warn(record.name, "the user property cannot be made");
     }
+}
+
+// The shape stands for the texts, the type lookups and the name lookup: the same leading bytes
+// give the same name, types and flags, and the property of the same description at the same
+// place, while it alone has its name, is the one the name lookup finds.
+bool RWyxPropertyFile::ReadShapedRecord(const std::vector<RObject*>& targets, int place) {
+    if (static_cast<std::size_t>(place) >= shapes_.size() || targets.empty() || targets.front() == nullptr) {
+        return false;
+    }
+    const RecordShape& shape = shapes_[static_cast<std::size_t>(place)];
+    std::string_view values;
+    std::uint32_t count = 0;
+    if (shape.description == nullptr || !PeekRecord(place, values, count) || count != shape.valueCount ||
+        values.size() < shape.header.size() ||
+        std::memcmp(values.data(), shape.header.data(), shape.header.size()) != 0) {
+        return false;
+    }
+    RProperty* property = targets.front()->FindPropertyAtPlace(shape.place, *shape.description);
+    if (property == nullptr || property->GetInfo().GetNameHash() != shape.nameHash) return false;
+    return ApplyShapedValue(KindOf(shape.typeCode), values.substr(shape.header.size()),
+                            [&](const RPropertyValue& value) {
+                                findHints_.front() = shape.place + 1;
+                                ApplyValue(values.substr(shape.nameOffset, shape.nameLength), value, *property);
+                            });
+}
+
+// Only records whose leading texts were taken in one step from a binary file, of a value the
+// shaped read decodes, not user records (their label and range follow), and only properties
+// that share their class's description.
+void RWyxPropertyFile::RememberShape(int place, const Record& record, const RObject& object,
+                                     const RProperty& property) {
+    const ValueKind kind = KindOf(record.typeCode);
+    if (headerTaken_ == 0 || place >= kShapePlaces || (record.flags & RProperty::kUserProperty) != 0 ||
+        kind == ValueKind::kNone || kind == ValueKind::kTime || kind == ValueKind::kString || !property.SharesInfo()) {
+        return;
+    }
+    std::string_view values;
+    std::uint32_t count = 0;
+    if (!PeekRecord(place, values, count)) return;
+    const std::string_view last = header_[headerTaken_ - 1];
+    const auto headerSize = static_cast<std::size_t>(last.data() + last.size() - values.data());
+    if (headerSize > values.size() || headerSize > kShapeHeaderLimit) return;
+    const int propertyPlace = findHints_.front() - 1;
+    if (object.GetProperty(propertyPlace) != &property) return;
+
+    if (shapes_.size() <= static_cast<std::size_t>(place)) shapes_.resize(static_cast<std::size_t>(place) + 1);
+    RecordShape& shape = shapes_[static_cast<std::size_t>(place)];
+    shape.header.assign(values.data(), headerSize);
+    shape.nameOffset = static_cast<std::size_t>(record.name.data() - values.data());
+    shape.nameLength = record.name.size();
+    shape.valueCount = count;
+    shape.typeCode = record.typeCode;
+    shape.description = &property.GetInfo();
+    shape.nameHash = property.GetInfo().GetNameHash();
+    shape.place = propertyPlace;
 }
 
 void RWyxPropertyFile::Remember(std::vector<TypeMemo>& memos, std::string_view name, int typeCode,
@@ -363,10 +465,12 @@ void RWyxPropertyFile::ApplyRecord(const Record& record, RProperty& property) {
         property.SetLabel(recordLabel_.Buffer());
         property.SetMinMax(record.minimum, record.maximum);
     }
-    if (std::holds_alternative<std::monostate>(record.value) || property.HasStateFlags(RProperty::kStateReadOnly)) {
-        return;
-    }
-    if (!property.SetValue(record.value)) Warn(record.name, "the property refused the value");
+    ApplyValue(record.name, record.value, property);
+}
+
+void RWyxPropertyFile::ApplyValue(std::string_view name, const RPropertyValue& value, RProperty& property) {
+    if (std::holds_alternative<std::monostate>(value) || property.HasStateFlags(RProperty::kStateReadOnly)) return;
+    if (!property.SetValue(value)) Warn(name, "the property refused the value");
 }
 
 RProperty* RWyxPropertyFile::CreateUserProperty(const Record& record, RObject& target,

@@ -78,7 +78,10 @@ public:
     // Chooses the version-5 "Properties" block instead of "Properties60".
     void SetV5PropertyFormat(bool on) {
         // A type name stands for another type in the other format.
-        if (on != v5Format_) typeMemos_.clear();
+        if (on != v5Format_) {
+            typeMemos_.clear();
+            shapes_.clear();
+        }
         v5Format_ = on;
     }
     bool IsV5PropertyFormat() const { return v5Format_; }
@@ -123,14 +126,42 @@ private:
         const RDataType* dataType;
     };
 
+    // What a record at a block's place stood for when it was last read there in a binary file:
+    // a later record of the same leading bytes there (the objects of a class write their
+    // properties alike) stands for the same, and is read without its texts and lookups.
+    struct RecordShape {
+        std::string header;  // the record's leading values (name, types, flags) as the file's bytes
+        std::size_t nameOffset = 0;  // where the name's text lies in them
+        std::size_t nameLength = 0;
+        std::uint32_t valueCount = 0;  // every value of the record
+        int typeCode = kPropertyTypeUnknown;
+        // The first object's property it went to: its description (a class's row, kept for the
+        // process's life), the hash of that row's name, and its list place. No description: no shape.
+        const RPropertyInfo* description = nullptr;
+        std::size_t nameHash = 0;
+        int place = 0;
+    };
+
     void WriteRecord(const RProperty& property);
     void WriteTypes(const RProperty& property);
     void WriteValue(const RProperty& property);
 
-    void ReadRecord(const std::vector<RObject*>& targets, RWyxSceneObject* userPropertyOwner);
+    void ReadRecord(const std::vector<RObject*>& targets, RWyxSceneObject* userPropertyOwner, int place);
+    // The record at that place of the block read by its shape; false, nothing read, when it
+    // does not have the shape of the record read there before (it is then read in full).
+    bool ReadShapedRecord(const std::vector<RObject*>& targets, int place);
+    // Keeps the shape of a record read in full whose value and property allow one.
+    void RememberShape(int place, const Record& record, const RObject& object, const RProperty& property);
     bool ReadTypes(Record& record);
     bool ReadValues(Record& record);
     void ApplyRecord(const Record& record, RProperty& property);
+    // The value of a record (none: monostate) into its property, unless that is read-only.
+    void ApplyValue(std::string_view name, const RPropertyValue& value, RProperty& property);
+    // The field at that place when it is a record of a binary file: its values and their count.
+    bool PeekRecord(int place, std::string_view& values, std::uint32_t& count) const {
+        std::string_view name;
+        return file_.FieldPeekBinary(place, name, values, count) && name == std::string_view(kRecordName);
+    }
     RProperty* CreateUserProperty(const Record& record, RObject& target, RWyxSceneObject* userPropertyOwner);
     void Warn(std::string_view name, const RString& text);
 
@@ -161,6 +192,7 @@ private:
     std::vector<TypeMemo> typeMemos_;      // type names read: type code (version 5: data type)
     std::vector<TypeMemo> dataTypeMemos_;  // data type names read
     std::vector<int> findHints_;           // per target object: the list place its next property is looked for at
+    std::vector<RecordShape> shapes_;      // by place in the block
     int headerTaken_ = 0;
     int headerNext_ = 0;
     bool v5Format_ = false;

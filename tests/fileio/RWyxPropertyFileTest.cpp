@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <cmath>
 #include <iterator>
+#include <map>
 #include <initializer_list>
 #include <memory>
 #include <string>
@@ -412,5 +413,155 @@ TEST_P(MalformedPropertyTest, RecordsInAnyOrderAndTypeNamesReadAgain) {
 
 INSTANTIATE_TEST_SUITE_P(Forms, MalformedPropertyTest, ::testing::Values(WyxForm::kBinary, WyxForm::kAscii),
                          [](const auto& info) { return std::string(FormName(info.param)); });
+
+// ---- records met again at their place --------------------------------------------------------------
+
+// Descriptions every object of one kind shares, as a class's table rows are.
+const RPropertyInfo kRows[] = {
+    {"Size", kPropertyTypeInt, RProperty::kOwnedByObject},
+    {"Visible", kPropertyTypeBool, RProperty::kOwnedByObject},
+    {"Weight", kPropertyTypeDouble, RProperty::kOwnedByObject},
+    {"Tint", kPropertyTypeColorRGB, RProperty::kOwnedByObject, &RDataType::Color()},
+    {"Turn", kPropertyTypeVector4, RProperty::kOwnedByObject},
+};
+
+template <typename T>
+void AddRowProperty(RObject& object, const RPropertyInfo& row, T initial) {
+    auto* property = CreatePlugObject<RTypedProperty<T>>(nullptr, row, initial);
+    property->Declare(row.GetName(), &object);
+    object.AddProperty(property);
+}
+
+// An object of the kind: one property per row, each sharing its row.
+HandlerPtr NewRowObject() {
+    HandlerPtr object = NewHandler();
+    AddRowProperty(*object, kRows[0], 0);
+    AddRowProperty(*object, kRows[1], false);
+    AddRowProperty(*object, kRows[2], 0.0);
+    AddRowProperty(*object, kRows[3], RVector4());
+    AddRowProperty(*object, kRows[4], RVector4());
+    return object;
+}
+
+class ShapedRecordTest : public ::testing::TestWithParam<std::tuple<WyxForm, bool>> {
+protected:
+    using Value = std::variant<int, double, float>;
+
+    // A block of one record per row; `values` replaces the values of the records it names.
+    void Block(RWyxFile& file, const std::map<std::string, std::vector<Value>>& values = {}) {
+        const bool v5 = std::get<1>(GetParam());
+        const std::vector<Value> defaults[] = {{1}, {1}, {0.5}, {0.25, 0.5, 0.75}, {1.0, 2.0, 3.0, 4.0}};
+        // The type code's name, then the data type's (version 5 writes the first only).
+        const char* const types[][2] = {{"int", "Integer"}, {"bool", "Bool"}, {"double", "Number"},
+                                        {"ColorRGB", "Color"}, {"Vector4D", "Vector4"}};
+        file.FieldWriteBegin(v5 ? "Properties" : "Properties60");
+        file.FieldWriteBlockBegin();
+        for (std::size_t i = 0; i < std::size(kRows); ++i) {
+            const std::string name = kRows[i].GetName();
+            file.FieldWriteBegin("Property");
+            file.FieldWriteString(name.c_str());
+            file.FieldWriteString(types[i][0]);
+            if (!v5) file.FieldWriteString(types[i][1]);
+            file.FieldWriteString("");
+            const auto given = values.find(name);
+            for (const Value& value : given != values.end() ? given->second : defaults[i]) {
+                if (const int* integer = std::get_if<int>(&value)) file.FieldWriteInt(*integer);
+                if (const double* number = std::get_if<double>(&value)) file.FieldWriteDouble(*number);
+                if (const float* number = std::get_if<float>(&value)) file.FieldWriteFloat(*number);
+            }
+            file.FieldWriteEnd();
+        }
+        file.FieldWriteBlockEnd();
+        file.FieldWriteEnd();
+    }
+
+    ScratchFolder scratch_;
+    std::string path_ = scratch_.Join("shaped.wyx");
+};
+
+// The first block teaches the reader its records; later blocks of the same records, read onto
+// other objects of the kind, give what a reader new to them gives.
+TEST_P(ShapedRecordTest, RecordsMetAgainReadAsTheFirstTime) {
+    {
+        RWyxFile file;
+        ASSERT_TRUE(CreateInForm(file, path_, std::get<0>(GetParam())));
+        Block(file);
+        Block(file, {{"Size", {2}}, {"Visible", {0}}, {"Weight", {-1.5}}, {"Turn", {5.0, 6.0, 7.0, 8.0}}});
+        // Numbers of the other kind are converted; a wrong count is refused.
+        Block(file, {{"Size", {7.75f}}, {"Visible", {2.0}}, {"Weight", {3}}, {"Tint", {1.0, 2, 3.0}},
+                     {"Turn", {1.0, 2.0, 3.0, 4.0, 5.0}}});
+        for (int i = 0; i < 3; ++i) Block(file, {{"Size", {10 + i}}, {"Visible", {1}}, {"Weight", {2.5}}});
+        ASSERT_TRUE(file.Close()) << file.GetLastErrorString();
+    }
+    RWyxPropertyFile reader;
+    reader.SetV5PropertyFormat(std::get<1>(GetParam()));
+    ASSERT_TRUE(reader.GetFile().Open(path_.c_str()));
+    const auto read = [&reader](RObject& object) {
+        reader.ClearMessageText();
+        EXPECT_TRUE(reader.ReadPropertyBlock(object));
+        return std::string(reader.GetMessageText().Buffer());
+    };
+    const auto vector = [](const RObject& object, int place) { return std::get<RVector4>(object.GetProperty(place)->GetValue()); };
+
+    HandlerPtr first = NewRowObject();
+    EXPECT_EQ(read(*first), "");
+    for (int i = 0; i < first->GetPropertyCount(); ++i) ASSERT_TRUE(first->GetProperty(i)->SharesInfo()) << i;
+    EXPECT_EQ(vector(*first, 3), RVector4(0.25, 0.5, 0.75, 1.0));
+
+    HandlerPtr second = NewRowObject();
+    EXPECT_EQ(read(*second), "");
+    EXPECT_EQ(second->GetProperty(0)->GetInt(), 2);
+    EXPECT_FALSE(std::get<bool>(second->GetProperty(1)->GetValue()));
+    EXPECT_EQ(second->GetProperty(2)->GetDouble(), -1.5);
+    EXPECT_EQ(vector(*second, 3), RVector4(0.25, 0.5, 0.75, 1.0));
+    EXPECT_EQ(vector(*second, 4), RVector4(5.0, 6.0, 7.0, 8.0));
+
+    HandlerPtr converted = NewRowObject();
+    EXPECT_EQ(read(*converted), "Property \"Turn\" skipped: 5 values where its type has 4\n");
+    EXPECT_EQ(converted->GetProperty(0)->GetInt(), 7);
+    EXPECT_TRUE(std::get<bool>(converted->GetProperty(1)->GetValue()));
+    EXPECT_EQ(converted->GetProperty(2)->GetDouble(), 3.0);
+    EXPECT_EQ(vector(*converted, 3), RVector4(1.0, 2.0, 3.0, 1.0));
+    EXPECT_EQ(vector(*converted, 4), RVector4());
+
+    // Places moved by a property in front: each record still finds its property by name.
+    HandlerPtr shifted = NewHandler();
+    Declare(*shifted, "Front", kPropertyTypeInt, 0);
+    AddRowProperty(*shifted, kRows[0], 0);
+    AddRowProperty(*shifted, kRows[1], false);
+    AddRowProperty(*shifted, kRows[2], 0.0);
+    EXPECT_EQ(read(*shifted), "Property \"Tint\" skipped: the object has no such property\n"
+                              "Property \"Turn\" skipped: the object has no such property\n");
+    EXPECT_EQ(std::make_pair(shifted->GetProperty(0)->GetInt(), shifted->GetProperty(1)->GetInt()), std::make_pair(0, 10));
+    EXPECT_EQ(shifted->GetProperty(3)->GetDouble(), 2.5);
+
+    // The property at a record's place renamed, its name now another's: the name decides.
+    HandlerPtr renamed = NewRowObject();
+    ASSERT_TRUE(renamed->GetProperty(2)->SetName("Mass", false));
+    Declare(*renamed, "Weight", kPropertyTypeDouble, 0.0);
+    EXPECT_EQ(read(*renamed), "");
+    EXPECT_EQ(renamed->GetProperty(2)->GetDouble(), 0.0);
+    EXPECT_EQ(renamed->FindProperty("Weight")->GetDouble(), 2.5);
+
+    // A name two properties share: the first in the list takes the value, as the lookup finds
+    // it, though the second is the row's at the record's place.
+    HandlerPtr twice = NewHandler();
+    Declare(*twice, "Visible", kPropertyTypeBool, false);
+    AddRowProperty(*twice, kRows[1], false);
+    AddRowProperty(*twice, kRows[2], 0.0);
+    EXPECT_EQ(read(*twice), "Property \"Size\" skipped: the object has no such property\n"
+                            "Property \"Tint\" skipped: the object has no such property\n"
+                            "Property \"Turn\" skipped: the object has no such property\n");
+    EXPECT_TRUE(std::get<bool>(twice->GetProperty(0)->GetValue()));
+    EXPECT_FALSE(std::get<bool>(twice->GetProperty(1)->GetValue()));
+    EXPECT_EQ(twice->GetProperty(2)->GetDouble(), 2.5);
+}
+
+INSTANTIATE_TEST_SUITE_P(FormsAndFormats, ShapedRecordTest,
+                         ::testing::Combine(::testing::Values(WyxForm::kBinary, WyxForm::kEncrypted), ::testing::Bool()),
+                         [](const auto& info) {
+                             return std::string(FormName(std::get<0>(info.param))) +
+                                    (std::get<1>(info.param) ? "V5" : "V6");
+                         });
 
 }  // namespace

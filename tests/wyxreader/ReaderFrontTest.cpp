@@ -289,6 +289,22 @@ TEST_F(ReaderFrontTest, ReadingFromMemoryOrTwiceGivesTheSameSceneAndWarningsReac
               "Objects: a record \"Gadget\" of no known kind was skipped\n");
 }
 
+// A binary file's property records met again at their place are read by their shape: a scene
+// read, written and read again is the scene first read.
+TEST_F(ReaderFrontTest, AReadSceneWrittenAndReadAgainIsTheSame) {
+    const ReadResult first = ReadFile(factory, WriteScene(Form::kBinary));
+    ASSERT_TRUE(first.read);
+    ASSERT_TRUE(Write(factory, first.scene, folder.Join("again.wyx"), Form::kBinary));
+    const ReadResult second = ReadFile(factory, folder.Join("again.wyx"));
+    ASSERT_TRUE(second.read);
+    EXPECT_EQ(first.warningText, second.warningText);
+    ASSERT_TRUE(Write(factory, first.scene, folder.Join("first.wyx"), Form::kAscii));
+    ASSERT_TRUE(Write(factory, second.scene, folder.Join("second.wyx"), Form::kAscii));
+    const std::string written = ScratchFolder::ReadFile(folder.Join("first.wyx"));
+    EXPECT_GT(written.size(), 1000u);
+    EXPECT_EQ(written, ScratchFolder::ReadFile(folder.Join("second.wyx")));
+}
+
 // The read's own time-warp list: it holds its nodes while it lives, and the registry points
 // at it only while it is installed.
 TEST(RWyxTimeWarpListTest, TheListHoldsItsNodesAndTheRegistryIsPutBack) {

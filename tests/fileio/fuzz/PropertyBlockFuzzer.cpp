@@ -23,11 +23,19 @@ private:
     RWyxPropertyHandler* handler_;
 };
 
+// The descriptions of the target's properties, shared as a class's table rows are: blocks read
+// again onto the target meet their records at the places they had.
+const RPropertyInfo kRows[] = {
+    {"Size", kPropertyTypeInt, RProperty::kOwnedByObject},
+    {"Visibility", kPropertyTypeBool, RProperty::kOwnedByObject},
+    {"Color", kPropertyTypeColorRGB, RProperty::kOwnedByObject},
+    {"Name", kPropertyTypeString, RProperty::kOwnedByObject},
+};
+
 template <typename T>
-void Declare(RObject& object, const char* name, int typeCode, T initial, bool readOnly) {
-    auto* property = CreatePlugObject<RTypedProperty<T>>(nullptr, typeCode, initial);
-    property->Declare(name, &object);
-    property->SetFlag(RProperty::kOwnedByObject, true);
+void Declare(RObject& object, const RPropertyInfo& row, T initial, bool readOnly) {
+    auto* property = CreatePlugObject<RTypedProperty<T>>(nullptr, row, initial);
+    property->Declare(row.GetName(), &object);
     property->SetStateFlags(RProperty::kStateReadOnly, readOnly);
     object.AddProperty(property);
 }
@@ -48,10 +56,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     std::unique_ptr<RWyxPropertyHandler, RPlugDestroyer> target(CreatePlugObject<RWyxPropertyHandler>(nullptr));
-    Declare(*target, "Size", kPropertyTypeInt, 0, false);
-    Declare(*target, "Visibility", kPropertyTypeBool, true, true);
-    Declare(*target, "Color", kPropertyTypeColorRGB, RVector4(), false);
-    Declare(*target, "Name", kPropertyTypeString, RString(), false);
+    Declare(*target, kRows[0], 0, false);
+    Declare(*target, kRows[1], true, true);
+    Declare(*target, kRows[2], RVector4(), false);
+    Declare(*target, kRows[3], RString(), false);
     FuzzSceneObject owner(target.get());
     ReadBlocks(file, *target, owner);
     RWyxFile& wyx = file.GetFile();
