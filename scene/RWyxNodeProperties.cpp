@@ -5,6 +5,7 @@
 #include "scene/RWyxNode.h"
 
 #include <algorithm>
+#include <string_view>
 #include <unordered_set>
 #include <utility>
 #include <vector>
@@ -133,6 +134,8 @@ RWyxNodeProperties::RWyxNodeProperties(RWyxNode* node) : node_(node) {
     bools_[kNegativePercentShapeSupport] = true;
     vectors_[kGeometricScaling] = RVector4(1.0, 1.0, 1.0, 1.0);
     ReserveProperties(kPropertyCount + 1);  // and the hierarchy links
+    // Every node names the same rows in the same order: the index is laid out once for all.
+    DeferPropertyNameIndex();
     constexpr int kMemberCount = kBoolCount + kVectorCount + kNumberCount + kEnumCount;
     memberBlock_.reset(RPropertyBlock::Create(kMemberCount, sizeof(RFieldProperty<RVector4, &StoreVector>)));
     constexpr std::size_t kOwnedSize =
@@ -154,6 +157,7 @@ RWyxNodeProperties::RWyxNodeProperties(RWyxNode* node) : node_(node) {
         DeclareListRow(row);
     }
     AdoptMadeProperties(run, runLength);
+    IndexDeferredPropertyNames(RowNameLayout());
 }
 
 RWyxNodeProperties* RWyxNodeProperties::Create(RWyxNode* node) {
@@ -208,6 +212,16 @@ const RPropertyInfo& RWyxNodeProperties::Description(int row) {
         return table;
     }();
     return (*descriptions)[static_cast<size_t>(row)];
+}
+
+const RPropertyNameIndex::Layout& RWyxNodeProperties::RowNameLayout() {
+    static const RPropertyNameIndex::Layout layout = [] {
+        std::vector<std::string_view> names;
+        names.reserve(kPropertyCount);
+        for (int row = 0; row < kPropertyCount; ++row) names.push_back(Description(row).GetNameView());
+        return RPropertyNameIndex::Layout(names);
+    }();
+    return layout;
 }
 
 template <typename Property, typename... Args>

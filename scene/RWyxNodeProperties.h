@@ -281,6 +281,8 @@ private:
 
     // The description of a row of kRows, shared by every node.
     static const RPropertyInfo& Description(int row);
+    // Where the rows' names lie in the name index, shared by every node.
+    static const RPropertyNameIndex::Layout& RowNameLayout();
     // The property of a row, made and marked, for AdoptMadeProperties to join; null for an
     // object-list row, which DeclareListRow makes and joins.
     RProperty* MakeRow(int row);

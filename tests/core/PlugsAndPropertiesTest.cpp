@@ -703,6 +703,55 @@ TEST(RPropertyNameIndex, MatchesAReferenceUnderRandomAddsAndRemoves) {
     }
 }
 
+// A table laid out from a name list holds what adding the same properties one by one holds, and
+// stays a working table: removals shift entries back, and shared names are still all found.
+TEST(RPropertyNameIndex, ALaidOutTableFindsAndRemovesAsOneBuiltByAddsAndRefusesAListThatDiffers) {
+    std::vector<std::string> texts;
+    for (int i = 0; i < 40; ++i) texts.push_back("Row" + std::to_string(i % 37));  // three names twice
+    std::vector<std::string_view> names(texts.begin(), texts.end());
+    const RPropertyNameIndex::Layout layout(names);
+    EXPECT_EQ(layout.GetCount(), 40);
+    std::vector<Owned<RProperty>> owned;
+    std::vector<RProperty*> properties;
+    for (const std::string& text : texts) {
+        owned.push_back(Make<RNumberProperty>(kPropertyTypeDouble, 0.0));
+        owned.back()->SetNameAndTypeCode(text.c_str(), kPropertyTypeDouble);
+        properties.push_back(owned.back().get());
+    }
+    RPropertyNameIndex added;
+    for (RProperty* property : properties) added.Add(property);
+    RPropertyNameIndex laid;
+    ASSERT_TRUE(laid.AddAllAs(layout, properties.data(), 40));
+    EXPECT_EQ(laid.GetCount(), 40);
+    EXPECT_FALSE(laid.NamesAreUnique());
+    const auto sameFinds = [&] {
+        for (int i = 0; i < 37; ++i) {
+            const std::string text = "Row" + std::to_string(i);
+            if (Named(laid, text) != Named(added, text)) return false;
+        }
+        return laid.GetCount() == added.GetCount();
+    };
+    EXPECT_TRUE(sameFinds());
+    EXPECT_EQ(Named(laid, "Row1"), (std::set<const RProperty*>{properties[1], properties[38]}));
+    for (int i = 0; i < 40; i += 3) {
+        laid.Remove(properties[static_cast<std::size_t>(i)]);
+        added.Remove(properties[static_cast<std::size_t>(i)]);
+        ASSERT_TRUE(sameFinds()) << i;
+    }
+    EXPECT_FALSE(laid.AddAllAs(layout, properties.data(), 40)) << "a table that holds entries";
+    RPropertyNameIndex other;
+    EXPECT_FALSE(other.AddAllAs(layout, properties.data(), 39)) << "another count";
+    std::swap(properties[4], properties[5]);
+    EXPECT_FALSE(other.AddAllAs(layout, properties.data(), 40)) << "names in another order";
+    EXPECT_EQ(other.GetCount(), 0);
+    EXPECT_TRUE(Named(other, "Row4").empty());
+    RPropertyNameIndex unique;
+    RProperty* const three[] = {properties[0], properties[1], properties[2]};
+    std::vector<std::string_view> firstThree(names.begin(), names.begin() + 3);
+    ASSERT_TRUE(unique.AddAllAs(RPropertyNameIndex::Layout(firstThree), three, 3));
+    EXPECT_TRUE(unique.NamesAreUnique());
+}
+
 TEST(RWyxUserProperty, TypeNamesStandAloneRecordsAndWrappersWhoseFlagsAndTypeFollowTheProperty) {
     const char* const names[] = {"Unidentified", "Bool", "Real", "Color", "Integer", "Vector"};
     for (int type = 0; type < 6; ++type) {
