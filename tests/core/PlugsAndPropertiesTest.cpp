@@ -108,9 +108,10 @@ public:
         int code;
         const RPlug* other;
         int index;
+        const RPlug* sender;
     };
     bool SendEvent(const RPlugEventPath* path, const RPlugEvent& event) override {
-        seen.push_back({event.code, event.other, event.index});
+        seen.push_back({event.code, event.other, event.index, event.sender});
         if (onEvent) onEvent(event);
         if (event.code == vetoCode) return false;
         return RPlug::SendEvent(path, event);
@@ -574,6 +575,33 @@ TEST(RPlugOwnership, RegisteredChildMirrorsTheAcceptedConnectionsInOrder) {
         EXPECT_EQ(plug->GetFilteredSubPlug(all), plug.get());
     }
     EXPECT_EQ(plug->GetChildCount(), 0);
+}
+
+// A registered child is told of each change to its mirror with the place the entry takes in
+// the child's list (or leaves there), not in its owner's.
+TEST(RPlugOwnership, ARegisteredChildIsToldItsOwnPlacesOfEntriesMadeAndRemoved) {
+    auto owner = Make<RPlug>();
+    auto plain = Make<RPlug>();
+    auto first = Make<RPlugFilter>();
+    auto second = Make<RPlugFilter>();
+    auto child = Make<RecordingPlug>();
+    ASSERT_TRUE(owner->AddChild(child.get()));
+    child->SetFilter(GetClassIdFilter(RPlugFilter::ClassId()), true);
+    ASSERT_TRUE(owner->ConnectSource(plain.get()));
+    ASSERT_TRUE(owner->ConnectSource(first.get()));
+    child->seen.clear();
+    ASSERT_TRUE(owner->ConnectSource(second.get()));  // third in the owner, second in the child
+    ASSERT_TRUE(owner->DisconnectSource(first.get()));  // second in the owner, first in the child
+    using Event = std::tuple<int, const RPlug*, int>;
+    std::vector<Event> childEvents;
+    for (const RecordingPlug::Seen& seen : child->seen) {
+        if (seen.sender == child.get()) childEvents.emplace_back(seen.code, seen.other, seen.index);
+    }
+    EXPECT_EQ(childEvents, (std::vector<Event>{{kPlugEventSourceAdding, second.get(), 1},
+                                               {kPlugEventSourceAdded, second.get(), 1},
+                                               {kPlugEventSourceRemoving, first.get(), 0},
+                                               {kPlugEventSourceRemoved, first.get(), 0}}));
+    EXPECT_EQ(Sources(*child), (Plugs{second.get()}));
 }
 
 TEST(RPlugOwnership, EventsClimbTheOwnerChainButNotFromOwnedChildrenAndCyclesAreRefused) {
