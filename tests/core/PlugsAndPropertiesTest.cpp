@@ -581,12 +581,12 @@ TEST(RPlugOwnership, RegisteredChildMirrorsTheAcceptedConnectionsInOrder) {
 // the child's list (or leaves there), not in its owner's.
 TEST(RPlugOwnership, ARegisteredChildIsToldItsOwnPlacesOfEntriesMadeAndRemoved) {
     auto owner = Make<RPlug>();
-    auto plain = Make<RPlug>();
-    auto first = Make<RPlugFilter>();
-    auto second = Make<RPlugFilter>();
     auto child = Make<RecordingPlug>();
     ASSERT_TRUE(owner->AddChild(child.get()));
     child->SetFilter(GetClassIdFilter(RPlugFilter::ClassId()), true);
+    auto plain = Make<RPlug>();
+    auto first = Make<RPlugFilter>();
+    auto second = Make<RPlugFilter>();
     ASSERT_TRUE(owner->ConnectSource(plain.get()));
     ASSERT_TRUE(owner->ConnectSource(first.get()));
     child->seen.clear();
