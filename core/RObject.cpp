@@ -675,10 +675,10 @@ void RObject::DeferPropertyNameIndex() {
 }
 
 void RObject::IndexDeferredPropertyNames(const RPropertyNameIndex::Layout& layout) {
-    if (!nameIndexSuspended_ || nameIndex_.GetCount() != 0) return;
+    if (!nameIndexSuspended_) return;
     nameIndexSuspended_ = false;
     const auto owned = [this](const RProperty* property) { return property->GetOwner() == this; };
-    if (std::all_of(properties_.begin(), properties_.end(), owned) &&
+    if (nameIndex_.GetCount() == 0 && std::all_of(properties_.begin(), properties_.end(), owned) &&
         nameIndex_.AddAllAs(layout, properties_.data(), GetPropertyCount())) {
         for (RProperty* property : properties_) property->nameIndexed_ = true;
         return;
