@@ -14,10 +14,8 @@ namespace {
 constexpr int kVectorComponents = 3;
 const char* const kComponentNames[kVectorComponents] = {"X", "Y", "Z"};
 
-bool IsVectorRow(const RWyxPropertyRow& row) {
-    const RDataType* dataType = nullptr;
-    int typeCode = 0;
-    RWyxPropertyTable::ResolveType(row.typeName, dataType, typeCode);
+bool IsVectorRow(const RWyxPropertyTable& table, int row) {
+    const int typeCode = table.GetTypeCode(row);
     return typeCode == kPropertyTypeVector3 || typeCode == kPropertyTypeColorRGB;
 }
 
@@ -103,7 +101,7 @@ void RWyxChannelAttribute::AddChannels(RWyxTakeNode& takeNode) {
 RFCurveNode* RWyxChannelAttribute::NewChannel(int row, bool linked) const {
     RProperty* property = table_.GetProperty(row);
     RFCurveNode* channel = RFCurveNode::Create(GetChannelName(row), property->GetDataType());
-    const bool vector = IsVectorRow(*table_.GetRow(row));
+    const bool vector = IsVectorRow(table_, row);
     const RVector4 values = vector ? table_.GetVector(row) : RVector4(table_.GetNumber(row), 0.0, 0.0, 0.0);
     for (int component = 0; component < (vector ? kVectorComponents : 1); ++component) {
         RFCurve* curve = NewCurve(*values.Component(component));

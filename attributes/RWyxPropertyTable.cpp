@@ -95,6 +95,7 @@ struct RWyxPropertyTable::Shared {
     // made from it (fromDescription).
     std::vector<RPropertyInfo> descriptions;
     std::vector<bool> fromDescription;
+    std::vector<int> typeCodes;  // each row's type name resolved
     int describedCount = 0;
 
     Shared(const RWyxPropertyRow* rows, int count);
@@ -102,13 +103,16 @@ struct RWyxPropertyTable::Shared {
 
 RWyxPropertyTable::Shared::Shared(const RWyxPropertyRow* rows, int count) {
     descriptions.reserve(static_cast<std::size_t>(count));
+    typeCodes.reserve(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i) {
         const RWyxPropertyRow& row = rows[i];
         if (row.name != nullptr) rowIndex.emplace(row.name, i);
         const RDataType* dataType = nullptr;
         int typeCode = kPropertyTypeUnknown;
-        const bool described = row.name != nullptr && ResolveType(row.typeName, dataType, typeCode) &&
-                               typeCode != kPropertyTypeObject && typeCode != kPropertyTypeReference;
+        const bool creatable = ResolveType(row.typeName, dataType, typeCode);
+        typeCodes.push_back(typeCode);
+        const bool described = row.name != nullptr && creatable && typeCode != kPropertyTypeObject &&
+                               typeCode != kPropertyTypeReference;
         std::uint32_t flags = RProperty::kOwnedByObject;
         if ((row.flags & RWyxPropertyRow::kAnimatable) != 0) flags |= RProperty::kAnimatable;
         descriptions.emplace_back(row.name, described ? typeCode : kPropertyTypeUnknown, flags, dataType);
@@ -133,6 +137,10 @@ RWyxPropertyTable::RWyxPropertyTable(const RWyxPropertyRow* rows, int count)
     : rows_(rows),
       count_(rows != nullptr && count > 0 ? count : 0),
       shared_(count_ > 0 ? SharedPart(rows_, count_) : nullptr) {}
+
+int RWyxPropertyTable::GetTypeCode(int row) const {
+    return row >= 0 && row < count_ ? shared_->typeCodes[static_cast<std::size_t>(row)] : kPropertyTypeUnknown;
+}
 
 bool RWyxPropertyTable::ResolveType(const char* typeName, const RDataType*& dataType, int& typeCode) {
     dataType = RDataType::FindByName(typeName);

@@ -112,6 +112,9 @@ public:
     int GetRowCount() const { return count_; }
     // Null out of range.
     const RWyxPropertyRow* GetRow(int row) const;
+    // The type code the row's type name resolves to (ResolveType), resolved once for all
+    // tables over the same rows; unknown for a row out of range.
+    int GetTypeCode(int row) const;
     // The row of that exact name; -1 when none.
     int FindRow(const char* name) const;
 

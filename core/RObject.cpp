@@ -675,6 +675,22 @@ void RObject::AdoptMadeProperties(RProperty* const* properties, int count) {
     }
 }
 
+void RObject::DeferPropertyNameIndex() {
+    if (GetPropertyCount() == 0) nameIndexSuspended_ = true;
+}
+
+void RObject::IndexDeferredPropertyNames(const RPropertyNameIndex::Layout& layout) {
+    if (!nameIndexSuspended_) return;
+    nameIndexSuspended_ = false;
+    const auto owned = [this](const RProperty* property) { return property->GetOwner() == this; };
+    if (nameIndex_.GetCount() == 0 && std::all_of(properties_.begin(), properties_.end(), owned) &&
+        nameIndex_.AddAllAs(layout, properties_.data(), GetPropertyCount())) {
+        for (RProperty* property : properties_) property->nameIndexed_ = true;
+        return;
+    }
+    for (RProperty* property : properties_) IndexPropertyName(property);
+}
+
 int RObject::RemoveProperty(int index) {
     RProperty* property = GetProperty(index);
     if (property == nullptr) return 1;

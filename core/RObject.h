@@ -312,6 +312,12 @@ protected:
     // 11): while the object is being made its own handler of them is the only one, and it must
     // have nothing to do then.
     void AdoptMadeProperties(RProperty* const* properties, int count);
+    // For a derived class's constructor that makes the same named properties in the same order
+    // every time: the properties joining between these two calls are indexed by name at once,
+    // as `layout` (made from those names) places them, or one by one where the list does not
+    // match it. Meanwhile FindProperty scans the list.
+    void DeferPropertyNameIndex();
+    void IndexDeferredPropertyNames(const RPropertyNameIndex::Layout& layout);
 
 private:
     friend class RProperty;  // takes itself out of the name index to rename or leave
@@ -370,7 +376,7 @@ private:
     mutable std::unique_ptr<Extras> extras_;
     mutable bool fullNameStale_ = true;
     bool selected_ = false;
-    bool nameIndexSuspended_ = false;  // while RemoveAllProperties runs
+    bool nameIndexSuspended_ = false;  // while RemoveAllProperties runs, or a constructor defers it
     bool checksPropertyValues_ = false;
     bool ignoresPlainValueRelays_ = false;
     std::unique_ptr<REventHandlerList> handlers_;

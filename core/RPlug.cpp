@@ -8,7 +8,7 @@
 
 namespace {
 
-// The table every plug's destructor reaches, without a call per plug.
+// The table every plug's constructor and destructor reach, without a call per plug.
 RPlugHandleTable& HandleTable() {
     static RPlugHandleTable& table = GetHandleTable();
     return table;
@@ -20,11 +20,11 @@ RPlug::RPlug() : RPlug(DeferCell()) { GetHandleCell(); }
 
 RPlug::RPlug(DeferCell) {
     EnsureSdkLoaded();
-    GetHandleTable().AddPlug();
+    HandleTable().AddPlug();
 }
 
 const RPlugHandleCell* RPlug::GetHandleCell() const {
-    if (cell_ == nullptr) cell_ = GetHandleTable().TakeCell(const_cast<RPlug*>(this));
+    if (cell_ == nullptr) cell_ = HandleTable().TakeCell(const_cast<RPlug*>(this));
     return cell_;
 }
 
@@ -352,11 +352,11 @@ std::vector<RPlug::ChildPlace> RPlug::AcceptingChildren(const RPlug* far, bool s
     return result;
 }
 
-std::vector<RPlugRef> RPlug::ChildrenHolding(const RPlug* far, bool sourceSide) const {
-    std::vector<RPlugRef> result;
+std::vector<RPlug::ChildPlace> RPlug::ChildrenHolding(const RPlug* far, bool sourceSide) const {
+    std::vector<ChildPlace> result;
     for (const RPlug* child : Children()) {
         const int index = sourceSide ? child->IndexOfSource(far) : child->IndexOfDestination(far);
-        if (index >= 0) result.push_back(child->GetRef());
+        if (index >= 0) result.push_back({child->GetRef(), index});
     }
     return result;
 }
@@ -398,8 +398,8 @@ bool RPlug::Connect(RPlug* src, RPlug* srcBefore, RPlug* dst, RPlug* dstBefore, 
 
     int dstPlace = InsertionPlace(dst->Sources(), dstBefore);
     int srcPlace = InsertionPlace(src->Destinations(), srcBefore);
-    const auto dstChildren = dst->AcceptingChildren(src, true, dstPlace);
-    const auto srcChildren = oneWay ? std::vector<ChildPlace>() : src->AcceptingChildren(dst, false, srcPlace);
+    auto dstChildren = dst->AcceptingChildren(src, true, dstPlace);
+    auto srcChildren = oneWay ? std::vector<ChildPlace>() : src->AcceptingChildren(dst, false, srcPlace);
 
     dst->SendConnectionEvent(kPlugEventSourceAdding, src, dstPlace, flags);
     if (!oneWay) src->SendConnectionEvent(kPlugEventDestinationAdding, dst, srcPlace, flags);
@@ -421,24 +421,25 @@ bool RPlug::Connect(RPlug* src, RPlug* srcBefore, RPlug* dst, RPlug* dstBefore, 
     if (!oneWay) {
         srcPlace = insert(src->EditLinks().destinations, InsertionPlace(src->Destinations(), srcBefore), dst);
     }
-    std::vector<ChildPlace> dstPlaced;
-    std::vector<ChildPlace> srcPlaced;
-    for (const ChildPlace& entry : dstChildren) {
-        if (RPlug* child = entry.child.Get()) dstPlaced.push_back({entry.child, insert(child->EditLinks().sources, entry.place, src)});
+    // Each child's entry takes the place it got; a child gone meanwhile gets none (-1).
+    for (ChildPlace& entry : dstChildren) {
+        RPlug* child = entry.child.Get();
+        entry.place = child != nullptr ? insert(child->EditLinks().sources, entry.place, src) : -1;
     }
-    for (const ChildPlace& entry : srcChildren) {
-        if (RPlug* child = entry.child.Get())
-            srcPlaced.push_back({entry.child, insert(child->EditLinks().destinations, entry.place, dst)});
+    for (ChildPlace& entry : srcChildren) {
+        RPlug* child = entry.child.Get();
+        entry.place = child != nullptr ? insert(child->EditLinks().destinations, entry.place, dst) : -1;
     }
 
     dst->SendConnectionEvent(kPlugEventSourceAdded, src, dstPlace, flags);
     if (!oneWay) src->SendConnectionEvent(kPlugEventDestinationAdded, dst, srcPlace, flags);
-    for (const ChildPlace& entry : dstPlaced) {
-        if (RPlug* child = entry.child.Get()) child->SendConnectionEvent(kPlugEventSourceAdded, src, entry.place, flags);
+    for (const ChildPlace& entry : dstChildren) {
+        RPlug* child = entry.child.Get();
+        if (child != nullptr && entry.place >= 0) child->SendConnectionEvent(kPlugEventSourceAdded, src, entry.place, flags);
     }
-    for (const ChildPlace& entry : srcPlaced) {
-        if (RPlug* child = entry.child.Get())
-            child->SendConnectionEvent(kPlugEventDestinationAdded, dst, entry.place, flags);
+    for (const ChildPlace& entry : srcChildren) {
+        RPlug* child = entry.child.Get();
+        if (child != nullptr && entry.place >= 0) child->SendConnectionEvent(kPlugEventDestinationAdded, dst, entry.place, flags);
     }
 
     dst->Unlock();
@@ -459,8 +460,8 @@ bool RPlug::Disconnect(RPlug* src, RPlug* dst) {
     if (dstIndex < 0 && srcIndex < 0) return false;
     if (dstIndex >= 0) flags = dst->Sources()[static_cast<size_t>(dstIndex)].flags;
 
-    const auto dstChildren = dstIndex >= 0 ? dst->ChildrenHolding(src, true) : std::vector<RPlugRef>();
-    const auto srcChildren = srcIndex >= 0 ? src->ChildrenHolding(dst, false) : std::vector<RPlugRef>();
+    auto dstChildren = dstIndex >= 0 ? dst->ChildrenHolding(src, true) : std::vector<ChildPlace>();
+    auto srcChildren = srcIndex >= 0 ? src->ChildrenHolding(dst, false) : std::vector<ChildPlace>();
 
     dst->BeginDisconnect();
     src->BeginDisconnect();
@@ -469,12 +470,12 @@ bool RPlug::Disconnect(RPlug* src, RPlug* dst) {
 
     if (dstIndex >= 0) dst->SendConnectionEvent(kPlugEventSourceRemoving, src, dstIndex, flags);
     if (srcIndex >= 0) src->SendConnectionEvent(kPlugEventDestinationRemoving, dst, srcIndex, flags);
-    for (const RPlugRef& ref : dstChildren) {
-        if (RPlug* child = ref.Get())
+    for (const ChildPlace& entry : dstChildren) {
+        if (RPlug* child = entry.child.Get())
             child->SendConnectionEvent(kPlugEventSourceRemoving, src, child->IndexOfSource(src), flags);
     }
-    for (const RPlugRef& ref : srcChildren) {
-        if (RPlug* child = ref.Get())
+    for (const ChildPlace& entry : srcChildren) {
+        if (RPlug* child = entry.child.Get())
             child->SendConnectionEvent(kPlugEventDestinationRemoving, dst, child->IndexOfDestination(dst), flags);
     }
 
@@ -488,23 +489,25 @@ bool RPlug::Disconnect(RPlug* src, RPlug* dst) {
     };
     const int dstFormer = remove(dst, true, src);
     const int srcFormer = remove(src, false, dst);
-    std::vector<ChildPlace> dstRemoved;
-    std::vector<ChildPlace> srcRemoved;
-    for (const RPlugRef& ref : dstChildren) {
-        if (RPlug* child = ref.Get()) dstRemoved.push_back({ref, remove(child, true, src)});
+    // Each child's entry takes the place it left; a child gone meanwhile, or no longer
+    // holding the entry, gets none (-1).
+    for (ChildPlace& entry : dstChildren) {
+        RPlug* child = entry.child.Get();
+        entry.place = child != nullptr ? remove(child, true, src) : -1;
     }
-    for (const RPlugRef& ref : srcChildren) {
-        if (RPlug* child = ref.Get()) srcRemoved.push_back({ref, remove(child, false, dst)});
+    for (ChildPlace& entry : srcChildren) {
+        RPlug* child = entry.child.Get();
+        entry.place = child != nullptr ? remove(child, false, dst) : -1;
     }
 
     if (dstFormer >= 0) dst->SendConnectionEvent(kPlugEventSourceRemoved, src, dstFormer, flags);
     if (srcFormer >= 0) src->SendConnectionEvent(kPlugEventDestinationRemoved, dst, srcFormer, flags);
-    for (const ChildPlace& entry : dstRemoved) {
+    for (const ChildPlace& entry : dstChildren) {
         RPlug* child = entry.child.Get();
         if (child != nullptr && entry.place >= 0)
             child->SendConnectionEvent(kPlugEventSourceRemoved, src, entry.place, flags);
     }
-    for (const ChildPlace& entry : srcRemoved) {
+    for (const ChildPlace& entry : srcChildren) {
         RPlug* child = entry.child.Get();
         if (child != nullptr && entry.place >= 0)
             child->SendConnectionEvent(kPlugEventDestinationRemoved, dst, entry.place, flags);
@@ -542,15 +545,15 @@ void RPlug::DisconnectAllDestinations() {
 
 // Sends a replacement event to this plug and to the registered children taken before the
 // replacement began (so that the children told "before" are also told "after").
-void RPlug::NotifyReplacement(int code, RPlug* other, RPlug* newPlug, const std::vector<RPlugRef>& children) {
+void RPlug::NotifyReplacement(int code, RPlug* other, RPlug* newPlug, const std::vector<ChildPlace>& children) {
     RPlugEvent event;
     event.code = code;
     event.other = other;
     event.user = newPlug;
     event.sender = this;
     SendEvent(nullptr, event);
-    for (const RPlugRef& ref : children) {
-        if (RPlug* child = ref.Get()) {
+    for (const ChildPlace& entry : children) {
+        if (RPlug* child = entry.child.Get()) {
             event.sender = child;
             child->SendEvent(nullptr, event);
         }
@@ -566,8 +569,8 @@ bool RPlug::Replace(RPlug* oldPlug, RPlug* newPlug, int index, bool sourceSide) 
     const int ownAfter = sourceSide ? kPlugEventDestinationReplaced : kPlugEventSourceReplaced;
     const int oldBefore = sourceSide ? kPlugEventSourceReplacing : kPlugEventDestinationReplacing;
     const int oldAfter = sourceSide ? kPlugEventSourceReplaced : kPlugEventDestinationReplaced;
-    const std::vector<RPlugRef> ownChildren = ChildrenHolding(oldPlug, sourceSide);
-    const std::vector<RPlugRef> oldChildren = oldPlug->ChildrenHolding(this, !sourceSide);
+    const std::vector<ChildPlace> ownChildren = ChildrenHolding(oldPlug, sourceSide);
+    const std::vector<ChildPlace> oldChildren = oldPlug->ChildrenHolding(this, !sourceSide);
 
     const RPlugLock lockThis(this);
     const RPlugLock lockOld(oldPlug);

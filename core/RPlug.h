@@ -310,7 +310,8 @@ private:
     RPlug* ConnectionHolder();
     bool IsAcceptAllFilter(const RPlugFilter* filter) const;
     std::vector<ChildPlace> AcceptingChildren(const RPlug* far, bool sourceSide, int parentPlace) const;
-    std::vector<RPlugRef> ChildrenHolding(const RPlug* far, bool sourceSide) const;
+    // The registered children holding the entry of `far`, each with its place there.
+    std::vector<ChildPlace> ChildrenHolding(const RPlug* far, bool sourceSide) const;
     void SendConnectionEvent(int code, RPlug* other, int index, int flags);
     // Takes this plug out of its owner's lists; the plug has no owner afterwards. Inline: every
     // property of a dying object takes this step.
@@ -331,7 +332,7 @@ private:
     void JoinOwner(RPlug* owner);
     void CopyAcceptedConnectionsOf(const RPlug* owner);
     bool Replace(RPlug* oldPlug, RPlug* newPlug, int index, bool sourceSide);
-    void NotifyReplacement(int code, RPlug* other, RPlug* newPlug, const std::vector<RPlugRef>& children);
+    void NotifyReplacement(int code, RPlug* other, RPlug* newPlug, const std::vector<ChildPlace>& children);
 
     mutable RPlugHandleCell* cell_ = nullptr;  // see DeferCell
     RPlug* owner_ = nullptr;

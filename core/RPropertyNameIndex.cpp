@@ -32,6 +32,43 @@ void RPropertyNameIndex::Add(RProperty* property) {
     ++count_;
 }
 
+RPropertyNameIndex::Layout::Layout(const std::vector<std::string_view>& names) {
+    std::size_t capacity = kFirstCapacity;
+    while (!Fits(names.size(), capacity)) capacity *= 2;
+    entries_.assign(capacity, Entry());
+    const std::size_t mask = capacity - 1;
+    // The probe of Add, over names instead of properties.
+    for (std::size_t place = 0; place < names.size(); ++place) {
+        const std::size_t hash = HashOf(names[place]);
+        std::size_t at = hash & mask;
+        for (; entries_[at].place >= 0; at = (at + 1) & mask) {
+            const std::size_t other = static_cast<std::size_t>(entries_[at].place);
+            if (entries_[at].hash == hash && names[other] == names[place]) sharedNames_ = true;
+        }
+        entries_[at] = Entry{hash, static_cast<int>(place)};
+    }
+    count_ = static_cast<int>(names.size());
+}
+
+// One pass over the slots: each entry's property is checked as it is placed.
+bool RPropertyNameIndex::AddAllAs(const Layout& layout, RProperty* const* properties, int count) {
+    if (count_ != 0 || count != layout.GetCount()) return false;
+    slots_.resize(layout.entries_.size());
+    for (std::size_t at = 0; at < slots_.size(); ++at) {
+        const Layout::Entry& entry = layout.entries_[at];
+        RProperty* const property = entry.place >= 0 ? properties[entry.place] : nullptr;
+        const bool fits = property != nullptr ? property->GetInfo().GetNameHash() == entry.hash : entry.place < 0;
+        if (!fits) {
+            Clear();
+            return false;
+        }
+        slots_[at] = Slot{entry.hash, property};
+    }
+    count_ = count;
+    sharedNames_ = layout.sharedNames_;
+    return true;
+}
+
 void RPropertyNameIndex::Place(const Slot& slot) {
     std::size_t at = slot.hash & Mask();
     while (slots_[at].property != nullptr) at = (at + 1) & Mask();

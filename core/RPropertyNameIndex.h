@@ -28,6 +28,30 @@ public:
     // with a name is then the only one with it.
     bool NamesAreUnique() const { return !sharedNames_; }
 
+    // Where each of a list of names lands when the names are added in list order to an empty
+    // table with just enough room for them: a table of the same names in the same order (the
+    // fixed properties every object of a class makes) is then laid out by copying, without a
+    // probe per name. The names must outlive the layout.
+    class Layout {
+    public:
+        explicit Layout(const std::vector<std::string_view>& names);
+        int GetCount() const { return count_; }
+
+    private:
+        friend class RPropertyNameIndex;
+        struct Entry {
+            std::size_t hash = 0;
+            int place = -1;  // the list place of the name; -1 for a free slot
+        };
+        std::vector<Entry> entries_;  // by slot
+        int count_ = 0;
+        bool sharedNames_ = false;
+    };
+    // Fills an empty table as `layout` places its names, properties[i] standing for the i-th:
+    // the table is then as adding them one by one in that order would leave it. False, the
+    // table left empty, when it was not empty or the count or a name's hash differs.
+    bool AddAllAs(const Layout& layout, RProperty* const* properties, int count);
+
     // Calls visit(property) for every property of that name, in no particular order. While
     // no two properties ever shared a name the first found is the only one: the walk ends there
     // rather than at the end of its run of slots.

@@ -9,6 +9,7 @@
 #include "curves/RFCurve.h"
 #include "platform/RCriticalSection.h"
 
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -104,9 +105,24 @@ std::shared_ptr<RFCurveNode::NameRecord> RFCurveNode::NewNameRecord(const char* 
         record->dataType = dataType;
         return record;
     };
-    if (name == nullptr || std::strlen(name) > kMaxCommonNameLength) {
-        return make();
+    if (name == nullptr) return make();
+    // The common records this thread asked for last, by the address of the text: callers
+    // mostly pass the same literals. A hit is confirmed on the text, so another text at a
+    // former address is looked up as usual.
+    struct Recent {
+        const char* name = nullptr;
+        const RDataType* dataType = nullptr;
+        std::shared_ptr<NameRecord> record;
+    };
+    constexpr std::uintptr_t kRecentCount = 32;
+    thread_local Recent recent[kRecentCount];
+    const auto slot = (reinterpret_cast<std::uintptr_t>(name) ^ (reinterpret_cast<std::uintptr_t>(dataType) >> 4)) %
+                      kRecentCount;
+    Recent& last = recent[slot];
+    if (last.name == name && last.dataType == dataType && std::strcmp(last.record->channelName.Buffer(), name) == 0) {
+        return last.record;
     }
+    if (std::strlen(name) > kMaxCommonNameLength) return make();
     // A common record is never changed and kept for the process's life, so the table's key
     // can view its channel name: a lookup builds no key text.
     struct Key {
@@ -127,12 +143,14 @@ std::shared_ptr<RFCurveNode::NameRecord> RFCurveNode::NewNameRecord(const char* 
     RCriticalSectionGuard guard(common->lock);
     const auto found = common->records.find(Key{name, dataType});
     if (found != common->records.end()) {
+        last = Recent{name, dataType, found->second};
         return found->second;
     }
     std::shared_ptr<NameRecord> record = make();
     if (common->records.size() < kMaxCommonNames) {
         record->common = true;
         common->records.emplace(Key{record->channelName.Buffer(), dataType}, record);
+        last = Recent{name, dataType, record};
     }
     return record;
 }

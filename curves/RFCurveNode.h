@@ -106,6 +106,10 @@ public:
     // an owning previous parent). Answers the new index, or -1, nothing changed, for null,
     // the node itself, or a node whose evaluation reaches this one (a cycle).
     virtual int AddChild(RFCurveNode* child);
+    // Room for that many children, for a node that knows how many it will get.
+    void ReserveChildren(int count) {
+        if (count > 0) children_.reserve(static_cast<std::size_t>(count));
+    }
     // Takes the child out of the array (unless non-owning, clearing its parent); the child
     // survives. A bad index changes nothing.
     virtual void RemoveChild(int index);

@@ -51,6 +51,27 @@ RVector4 TransformChannelValue(const RProperty* property, int channel) {
 
 double VisibilityChannelValue(const RProperty* property) { return property != nullptr ? property->GetDouble() : 1.0; }
 
+// The data types of the transform channels and of "Visibility": fixed types of the type table.
+const RDataType* TransformDataType(int channel) {
+    static const RDataType* const types[3] = {RDataType::FindByName(kTransformProperties[0]),
+                                              RDataType::FindByName(kTransformProperties[1]),
+                                              RDataType::FindByName(kTransformProperties[2])};
+    return types[channel];
+}
+
+const RDataType* VisibilityDataType() {
+    static const RDataType* const type = RDataType::FindByName("Visibility");
+    return type;
+}
+
+// The template's properties are the last four rows: "Lcl Translation", "Lcl Rotation",
+// "Lcl Scaling" and "Visibility". Each is looked for at its row's place first, which stands for
+// the lookup by name wherever nothing else could be found by it.
+RProperty* FindTemplateProperty(const RWyxNodeProperties& properties, const char* name, int templateIndex) {
+    int place = RWyxNodeProperties::kPropertyCount - 4 + templateIndex;
+    return properties.FindPropertyFrom(name, place);
+}
+
 }  // namespace
 
 bool RWyxNode::GetTemplateVisibilityDefault(float& value) const {
@@ -74,14 +95,16 @@ void RWyxNode::CreateChannelTemplate(RWyxTakeNode& takeNode) {
 
     // Each node joins its parent while it has no children: the check that a new child does not
     // reach its parent then has nothing to walk.
+    if (linked) ReservePropertyCurveLinks(10);
     RFCurveNode* transform = RFCurveNode::Create("Transform", nullptr);
     root->AddChild(transform);
+    transform->ReserveChildren(3);
     for (int channel = 0; channel < 3; ++channel) {
-        const char* propertyName = kTransformProperties[channel];
-        RProperty* property = properties_->FindProperty(propertyName);
+        RProperty* property = FindTemplateProperty(*properties_, kTransformProperties[channel], channel);
         const RVector4 value = TransformChannelValue(property, channel);
-        RFCurveNode* node = RFCurveNode::Create(kTransformChannels[channel], RDataType::FindByName(propertyName));
+        RFCurveNode* node = RFCurveNode::Create(kTransformChannels[channel], TransformDataType(channel));
         transform->AddChild(node);
+        node->ReserveChildren(3);
         for (int component = 0; component < 3; ++component) {
             RFCurveNode* leaf = RFCurveNode::Create(kComponentNames[component], nullptr);
             RFCurve* curve = NewCurve(*value.Component(component), kComponentColors[component]);
@@ -91,8 +114,8 @@ void RWyxNode::CreateChannelTemplate(RWyxTakeNode& takeNode) {
         }
     }
 
-    RProperty* visibilityProperty = properties_->FindProperty("Visibility");
-    RFCurveNode* visibility = RFCurveNode::Create("Visibility", RDataType::FindByName("Visibility"));
+    RProperty* visibilityProperty = FindTemplateProperty(*properties_, "Visibility", 3);
+    RFCurveNode* visibility = RFCurveNode::Create("Visibility", VisibilityDataType());
     RFCurve* visibilityCurve = NewCurve(VisibilityChannelValue(visibilityProperty), kVisibilityColor);
     visibility->SetCurve(visibilityCurve, true);
     if (linked) LinkPropertyToCurve(visibilityProperty, 0, visibilityCurve);

@@ -5,6 +5,7 @@
 #include "scene/RWyxNode.h"
 
 #include <algorithm>
+#include <string_view>
 #include <unordered_set>
 #include <utility>
 #include <vector>
@@ -133,6 +134,8 @@ RWyxNodeProperties::RWyxNodeProperties(RWyxNode* node) : node_(node) {
     bools_[kNegativePercentShapeSupport] = true;
     vectors_[kGeometricScaling] = RVector4(1.0, 1.0, 1.0, 1.0);
     ReserveProperties(kPropertyCount + 1);  // and the hierarchy links
+    // Every node names the same rows in the same order: the index is laid out once for all.
+    DeferPropertyNameIndex();
     constexpr int kMemberCount = kBoolCount + kVectorCount + kNumberCount + kEnumCount;
     memberBlock_.reset(RPropertyBlock::Create(kMemberCount, sizeof(RFieldProperty<RVector4, &StoreVector>)));
     constexpr std::size_t kOwnedSize =
@@ -142,18 +145,20 @@ RWyxNodeProperties::RWyxNodeProperties(RWyxNode* node) : node_(node) {
     // The rows join in table order: those made here in runs, without the joining events (the
     // node's handling of them makes its take trees, and it has no takes yet); an object list
     // joins itself.
+    const RPropertyInfo* const descriptions = Descriptions();
     RProperty* run[kPropertyCount];
     int runLength = 0;
     for (int row = 0; row < kPropertyCount; ++row) {
-        if (RProperty* made = MakeRow(row)) {
+        if (RProperty* made = MakeRow(row, descriptions[row])) {
             run[runLength++] = made;
             continue;
         }
         AdoptMadeProperties(run, runLength);
         runLength = 0;
-        DeclareListRow(row);
+        DeclareListRow(row, descriptions[row]);
     }
     AdoptMadeProperties(run, runLength);
+    IndexDeferredPropertyNames(RowNameLayout());
 }
 
 RWyxNodeProperties* RWyxNodeProperties::Create(RWyxNode* node) {
@@ -175,7 +180,9 @@ void RWyxNodeProperties::ReleaseMemberProperties() {
     for (auto& member : enumProperties_) release(member.get());
 }
 
-const RPropertyInfo& RWyxNodeProperties::Description(int row) {
+const RPropertyInfo& RWyxNodeProperties::Description(int row) { return Descriptions()[row]; }
+
+const RPropertyInfo* RWyxNodeProperties::Descriptions() {
     static_assert(sizeof(kRows) / sizeof(kRows[0]) == kPropertyCount, "one row per property");
     // Built once, for the process's life: every node's properties point at it.
     static const auto* const descriptions = [] {
@@ -207,7 +214,17 @@ const RPropertyInfo& RWyxNodeProperties::Description(int row) {
         }
         return table;
     }();
-    return (*descriptions)[static_cast<size_t>(row)];
+    return descriptions->data();
+}
+
+const RPropertyNameIndex::Layout& RWyxNodeProperties::RowNameLayout() {
+    static const RPropertyNameIndex::Layout layout = [] {
+        std::vector<std::string_view> names;
+        names.reserve(kPropertyCount);
+        for (int row = 0; row < kPropertyCount; ++row) names.push_back(Description(row).GetNameView());
+        return RPropertyNameIndex::Layout(names);
+    }();
+    return layout;
 }
 
 template <typename Property, typename... Args>
@@ -223,9 +240,8 @@ RProperty* RWyxNodeProperties::MakeMember(Member<Property>& member, const RPrope
     return member.get();
 }
 
-RProperty* RWyxNodeProperties::MakeRow(int rowIndex) {
+RProperty* RWyxNodeProperties::MakeRow(int rowIndex, const RPropertyInfo& description) {
     const Row& row = kRows[rowIndex];
-    const RPropertyInfo& description = Description(rowIndex);
     RProperty* made = nullptr;
     switch (row.kind) {
         case Kind::Bool: made = MakeMember(boolProperties_[row.slot], description, bools_[row.slot]); break;
@@ -251,10 +267,10 @@ RProperty* RWyxNodeProperties::MakeRow(int rowIndex) {
 }
 
 // Sources only, of node properties objects; owned by the property array.
-void RWyxNodeProperties::DeclareListRow(int rowIndex) {
+void RWyxNodeProperties::DeclareListRow(int rowIndex, const RPropertyInfo& description) {
     const Row& row = kRows[rowIndex];
     RPropertyObjectList* list = RPropertyObjectList::CreateObjectListProperty(
-        this, Description(rowIndex), false, ClassId(), -1, RPlug::kTakesSources, row.stateFlags, ownedBlock_.get());
+        this, description, false, ClassId(), -1, RPlug::kTakesSources, row.stateFlags, ownedBlock_.get());
     (row.kind == Kind::LookAt ? lookAt_ : upVector_) = list;
 }
 

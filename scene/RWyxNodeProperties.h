@@ -281,10 +281,14 @@ private:
 
     // The description of a row of kRows, shared by every node.
     static const RPropertyInfo& Description(int row);
-    // The property of a row, made and marked, for AdoptMadeProperties to join; null for an
-    // object-list row, which DeclareListRow makes and joins.
-    RProperty* MakeRow(int row);
-    void DeclareListRow(int row);
+    // The descriptions of all rows, in row order.
+    static const RPropertyInfo* Descriptions();
+    // Where the rows' names lie in the name index, shared by every node.
+    static const RPropertyNameIndex::Layout& RowNameLayout();
+    // The property of a row (of that description), made and marked, for AdoptMadeProperties to
+    // join; null for an object-list row, which DeclareListRow makes and joins.
+    RProperty* MakeRow(int row, const RPropertyInfo& description);
+    void DeclareListRow(int row, const RPropertyInfo& description);
     // The sender of a relay when it is one of this object's animatable properties; else null.
     const RProperty* AnimatableSender(const RRelayEvent& event) const;
     template <typename Property, typename T>

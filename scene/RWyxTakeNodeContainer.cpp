@@ -507,6 +507,10 @@ bool RWyxTakeNodeContainer::LinkPropertyToCurve(RProperty* property, int compone
     return true;
 }
 
+void RWyxTakeNodeContainer::ReservePropertyCurveLinks(int count) {
+    if (count > 0) links_.reserve(links_.size() + static_cast<std::size_t>(count));
+}
+
 void RWyxTakeNodeContainer::OnLinkedCurveChanged(RFCurve& curve, const RCurveChangeRecord& record, void* data) {
     PropertyCurveLink* link = static_cast<PropertyCurveLink*>(data);
     if ((record.GetKinds() & RCurveChangeRecord::DefaultChanged) != 0) {

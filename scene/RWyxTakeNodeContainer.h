@@ -137,6 +137,8 @@ public:
     // or the container is. False for null arguments or a component outside 0 to 3; linking
     // the same triple again keeps one link (true).
     bool LinkPropertyToCurve(RProperty* property, int component, RFCurve* curve);
+    // Room for that many more links, for a caller about to make them.
+    void ReservePropertyCurveLinks(int count);
     // For an animatable user property: writes its value as the defaults of its channel in the
     // current and in the default take node (creating the channel's missing curves).
     void UpdateCurveDefaults(RWyxUserProperty& userProperty);

@@ -108,9 +108,10 @@ public:
         int code;
         const RPlug* other;
         int index;
+        const RPlug* sender;
     };
     bool SendEvent(const RPlugEventPath* path, const RPlugEvent& event) override {
-        seen.push_back({event.code, event.other, event.index});
+        seen.push_back({event.code, event.other, event.index, event.sender});
         if (onEvent) onEvent(event);
         if (event.code == vetoCode) return false;
         return RPlug::SendEvent(path, event);
@@ -576,6 +577,33 @@ TEST(RPlugOwnership, RegisteredChildMirrorsTheAcceptedConnectionsInOrder) {
     EXPECT_EQ(plug->GetChildCount(), 0);
 }
 
+// A registered child is told of each change to its mirror with the place the entry takes in
+// the child's list (or leaves there), not in its owner's.
+TEST(RPlugOwnership, ARegisteredChildIsToldItsOwnPlacesOfEntriesMadeAndRemoved) {
+    auto owner = Make<RPlug>();
+    auto child = Make<RecordingPlug>();
+    ASSERT_TRUE(owner->AddChild(child.get()));
+    child->SetFilter(GetClassIdFilter(RPlugFilter::ClassId()), true);
+    auto plain = Make<RPlug>();
+    auto first = Make<RPlugFilter>();
+    auto second = Make<RPlugFilter>();
+    ASSERT_TRUE(owner->ConnectSource(plain.get()));
+    ASSERT_TRUE(owner->ConnectSource(first.get()));
+    child->seen.clear();
+    ASSERT_TRUE(owner->ConnectSource(second.get()));  // third in the owner, second in the child
+    ASSERT_TRUE(owner->DisconnectSource(first.get()));  // second in the owner, first in the child
+    using Event = std::tuple<int, const RPlug*, int>;
+    std::vector<Event> childEvents;
+    for (const RecordingPlug::Seen& seen : child->seen) {
+        if (seen.sender == child.get()) childEvents.emplace_back(seen.code, seen.other, seen.index);
+    }
+    EXPECT_EQ(childEvents, (std::vector<Event>{{kPlugEventSourceAdding, second.get(), 1},
+                                               {kPlugEventSourceAdded, second.get(), 1},
+                                               {kPlugEventSourceRemoving, first.get(), 0},
+                                               {kPlugEventSourceRemoved, first.get(), 0}}));
+    EXPECT_EQ(Sources(*child), (Plugs{second.get()}));
+}
+
 TEST(RPlugOwnership, EventsClimbTheOwnerChainButNotFromOwnedChildrenAndCyclesAreRefused) {
     auto top = Make<RecordingPlug>();
     auto middle = Make<RPlug>();
@@ -701,6 +729,55 @@ TEST(RPropertyNameIndex, MatchesAReferenceUnderRandomAddsAndRemoves) {
         EXPECT_EQ(index.GetCount(), 0);
         EXPECT_TRUE(Named(index, prefix + "1").empty());
     }
+}
+
+// A table laid out from a name list holds what adding the same properties one by one holds, and
+// stays a working table: removals shift entries back, and shared names are still all found.
+TEST(RPropertyNameIndex, ALaidOutTableFindsAndRemovesAsOneBuiltByAddsAndRefusesAListThatDiffers) {
+    std::vector<std::string> texts;
+    for (int i = 0; i < 40; ++i) texts.push_back("Row" + std::to_string(i % 37));  // three names twice
+    std::vector<std::string_view> names(texts.begin(), texts.end());
+    const RPropertyNameIndex::Layout layout(names);
+    EXPECT_EQ(layout.GetCount(), 40);
+    std::vector<Owned<RProperty>> owned;
+    std::vector<RProperty*> properties;
+    for (const std::string& text : texts) {
+        owned.push_back(Make<RNumberProperty>(kPropertyTypeDouble, 0.0));
+        owned.back()->SetNameAndTypeCode(text.c_str(), kPropertyTypeDouble);
+        properties.push_back(owned.back().get());
+    }
+    RPropertyNameIndex added;
+    for (RProperty* property : properties) added.Add(property);
+    RPropertyNameIndex laid;
+    ASSERT_TRUE(laid.AddAllAs(layout, properties.data(), 40));
+    EXPECT_EQ(laid.GetCount(), 40);
+    EXPECT_FALSE(laid.NamesAreUnique());
+    const auto sameFinds = [&] {
+        for (int i = 0; i < 37; ++i) {
+            const std::string text = "Row" + std::to_string(i);
+            if (Named(laid, text) != Named(added, text)) return false;
+        }
+        return laid.GetCount() == added.GetCount();
+    };
+    EXPECT_TRUE(sameFinds());
+    EXPECT_EQ(Named(laid, "Row1"), (std::set<const RProperty*>{properties[1], properties[38]}));
+    for (int i = 0; i < 40; i += 3) {
+        laid.Remove(properties[static_cast<std::size_t>(i)]);
+        added.Remove(properties[static_cast<std::size_t>(i)]);
+        ASSERT_TRUE(sameFinds()) << i;
+    }
+    EXPECT_FALSE(laid.AddAllAs(layout, properties.data(), 40)) << "a table that holds entries";
+    RPropertyNameIndex other;
+    EXPECT_FALSE(other.AddAllAs(layout, properties.data(), 39)) << "another count";
+    std::swap(properties[4], properties[5]);
+    EXPECT_FALSE(other.AddAllAs(layout, properties.data(), 40)) << "names in another order";
+    EXPECT_EQ(other.GetCount(), 0);
+    EXPECT_TRUE(Named(other, "Row4").empty());
+    RPropertyNameIndex unique;
+    RProperty* const three[] = {properties[0], properties[1], properties[2]};
+    std::vector<std::string_view> firstThree(names.begin(), names.begin() + 3);
+    ASSERT_TRUE(unique.AddAllAs(RPropertyNameIndex::Layout(firstThree), three, 3));
+    EXPECT_TRUE(unique.NamesAreUnique());
 }
 
 TEST(RWyxUserProperty, TypeNamesStandAloneRecordsAndWrappersWhoseFlagsAndTypeFollowTheProperty) {

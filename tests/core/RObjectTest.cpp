@@ -281,6 +281,21 @@ public:
     }
 };
 
+// Adopts named properties with its name index deferred, then indexes them as a layout of
+// "a", "b", "c" places them.
+class DeferringAdopter : public RObject {
+public:
+    void AdoptDeferred(std::vector<RProperty*> properties) {
+        static const std::vector<std::string_view> names{"a", "b", "c"};
+        static const RPropertyNameIndex::Layout layout(names);
+        DeferPropertyNameIndex();
+        AdoptMadeProperties(properties.data(), static_cast<int>(properties.size()));
+        deferredFind = FindProperty("b");
+        IndexDeferredPropertyNames(layout);
+    }
+    RProperty* deferredFind = nullptr;
+};
+
 RProperty* NamedNumber(const char* name) {
     RProperty* property = CreatePlugObject<RNumberProperty>(nullptr, kPropertyTypeDouble, 0.0);
     property->SetNameAndTypeCode(name, kPropertyTypeDouble);
@@ -311,6 +326,28 @@ TEST(RObjectProperties, AdoptedPropertiesJoinInOrderAndLeaveAFormerHolder) {
     }
     EXPECT_EQ(child->GetOwner(), parent);
     child->Destroy();
+}
+
+// The names of properties joined while the index waits are found meanwhile and afterwards,
+// whether the list matches the layout or not, and a property that leaves is no longer found.
+TEST(RObjectProperties, DeferredNamesAreIndexedAsTheLayoutPlacesThemOrOneByOne) {
+    for (const bool matching : {true, false}) {
+        SCOPED_TRACE(matching ? "matching" : "another order");
+        Owned<DeferringAdopter> adopter(CreatePlugObject<DeferringAdopter>(nullptr));
+        RProperty* a = NamedNumber("a");
+        RProperty* b = NamedNumber("b");
+        RProperty* c = NamedNumber("c");
+        adopter->AdoptDeferred(matching ? std::vector<RProperty*>{a, b, c} : std::vector<RProperty*>{c, a, b});
+        EXPECT_EQ(adopter->deferredFind, b);
+        EXPECT_EQ((std::vector<RProperty*>{adopter->FindProperty("a"), adopter->FindProperty("b"),
+                                           adopter->FindProperty("c")}),
+                  (std::vector<RProperty*>{a, b, c}));
+        ASSERT_TRUE(adopter->RemoveProperty(b));
+        ASSERT_EQ(adopter->FindProperty("b"), nullptr);
+        b->Destroy();
+        EXPECT_STREQ(Add(*adopter, "a")->GetName(), "a 0");
+        EXPECT_STREQ(Add(*adopter, "b")->GetName(), "b");
+    }
 }
 
 TEST(RObjectProperties, NamesAreFoundWhileAllAreRemovedAndAfterwards) {

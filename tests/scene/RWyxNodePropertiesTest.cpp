@@ -168,6 +168,23 @@ TEST_F(NodePropertiesTest, EveryRowIsFoundByItsNameAndALaterPropertyJoinsBehindT
                  "Show 0");
 }
 
+// The rows' names are indexed together when the node is made: a row that leaves is no longer
+// found, and its name is free again, in this node only.
+TEST_F(NodePropertiesTest, ARowThatLeavesIsNoLongerFoundAndFreesItsName) {
+    RProperty* show = properties->FindProperty("Show");
+    ASSERT_NE(show, nullptr);
+    ASSERT_TRUE(properties->RemoveProperty(show));
+    EXPECT_EQ(properties->FindProperty("Show"), nullptr);
+    EXPECT_EQ(properties->GetPropertyCount(), RWyxNodeProperties::kPropertyCount - 1);
+    RProperty* made = properties->CreateProperty("Show", kPropertyTypeBool, nullptr, false, true, nullptr);
+    ASSERT_NE(made, nullptr);
+    EXPECT_STREQ(made->GetName(), "Show");
+    EXPECT_EQ(properties->FindProperty("Show"), made);
+    RWyxNode* other = factory.CreateNode("Leg");
+    EXPECT_EQ(other->GetProperties()->FindProperty("Show"), other->GetProperties()->GetProperty(48));
+    EXPECT_EQ(properties->FindProperty("Visibility"), properties->GetProperty(52));  // one place forward
+}
+
 TEST_F(NodePropertiesTest, MemberPropertiesAreBoundToTheSettersAndGetters) {
     RProperty* pivot = properties->FindProperty("RotationPivot");
     ASSERT_TRUE(pivot->SetValue(RVector4(1.0, 2.0, 3.0, 1.0)));
