@@ -30,6 +30,7 @@
 #include "core/RString.h"
 #include "core/RStringMap.h"
 #include "core/RTime.h"
+#include "hostimport/TransformOffsets.h"
 #include "hostimport/TypePlugs.h"
 #include "hostimport/VexaImportRootAdaptor.h"
 #include "plugin/VexaObjectFactory.h"
@@ -355,6 +356,7 @@ private:
     // The transform plugs the import writes, found by name once per host node type.
     static std::vector<const char*> TransformPlugNames();
     TypePlugs transformPlugs_{TransformPlugNames()};
+    TransformOffsets transformOffsets_;
     bool attributeEditorFlag_ = false;
     int lockedAttributeDecision_ = 1;
     // The material cache: host shader per material name, for the session's life.

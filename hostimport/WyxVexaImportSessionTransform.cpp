@@ -109,28 +109,28 @@ void CleanUpLegacyPivots(VFnTransform& transform, const RWyxNode& node) {
     transform.setScalePivot(VPoint(0.0, 0.0, 0.0), VSpace::kTransform, false);
 }
 
-// The offset transform: the node's values at the time as a matrix, then its parent's offset;
-// kept on the node as translation, XYZ rotation and scaling.
-void StoreOffset(RWyxNode* node, const double t[3], const double r[3], const double s[3]) {
-    RMatrix offset;
-    offset.SetTRS(RVector4(t[0], t[1], t[2], 0.0), RVector4(r[0], r[1], r[2], 0.0), RVector4(s[0], s[1], s[2], 0.0));
-    if (const RWyxNode* parent = node->GetParent()) {
-        const VexaNode& above = *static_cast<const VexaNode*>(parent);
-        const double* pt = above.GetOffsetTranslation();
-        const double* pr = above.GetOffsetRotation();
-        const double* ps = above.GetOffsetScaling();
-        RMatrix parentOffset;
-        MatrixFromTRS(parentOffset, RVector4(pt[0], pt[1], pt[2], 0.0), RVector4(pr[0], pr[1], pr[2], 0.0),
-                      RVector4(ps[0], ps[1], ps[2], 0.0), 0);
-        MatrixMultiplyAffine(offset, parentOffset, offset);
+// The offset transform (TransformOffsets), kept on the node.
+void StoreOffset(TransformOffsets& offsets, RWyxNode* node, const double t[3], const double r[3], const double s[3]) {
+    TransformOffsets::Parts own;
+    for (int axis = 0; axis < 3; ++axis) {
+        own.translation[axis] = t[axis];
+        own.rotation[axis] = r[axis];
+        own.scaling[axis] = s[axis];
     }
-    // The scaling of a zero axis is 0 and its rotation stays finite.
-    const RVector4 translation = offset.GetTranslation();
-    const RVector4 rotation = offset.GetRotation();
-    const RVector4 scaling = offset.GetScaling();
-    Vexa(node).SetOffsetTranslation(translation.x, translation.y, translation.z);
-    Vexa(node).SetOffsetRotation(rotation.x, rotation.y, rotation.z);
-    Vexa(node).SetOffsetScaling(scaling.x, scaling.y, scaling.z);
+    TransformOffsets::Parts above;
+    const RWyxNode* parent = node->GetParent();
+    if (parent != nullptr) {
+        const VexaNode& vexa = *static_cast<const VexaNode*>(parent);
+        for (int axis = 0; axis < 3; ++axis) {
+            above.translation[axis] = vexa.GetOffsetTranslation()[axis];
+            above.rotation[axis] = vexa.GetOffsetRotation()[axis];
+            above.scaling[axis] = vexa.GetOffsetScaling()[axis];
+        }
+    }
+    const TransformOffsets::Parts& offset = offsets.Compose(own, parent != nullptr ? &above : nullptr);
+    Vexa(node).SetOffsetTranslation(offset.translation[0], offset.translation[1], offset.translation[2]);
+    Vexa(node).SetOffsetRotation(offset.rotation[0], offset.rotation[1], offset.rotation[2]);
+    Vexa(node).SetOffsetScaling(offset.scaling[0], offset.scaling[1], offset.scaling[2]);
 }
 
 // ---- limits -------------------------------------------------------------------------------------------
@@ -286,7 +286,7 @@ void WyxVexaImportSession::ImportTransformValues(RWyxNode* node, VFnTransform& t
         PrintStatusError(transform.setRotation(radians, order), "Cannot set the rotation");
     }
     PrintStatusError(transform.setScale(s), "Cannot set the scale");
-    StoreOffset(node, t, r, s);
+    StoreOffset(transformOffsets_, node, t, r, s);
 }
 
 void WyxVexaImportSession::ImportPivots(VFnTransform& transform, RWyxNode* node) {

@@ -298,13 +298,27 @@ std::vector<NodeChain> Scene::allPaths(const Node& node) {
     return result;
 }
 
+namespace {
+
+// The next node up a first path: the first parent, null at the top or past a node off the DAG.
+const Node* firstPathStep(const Node* node) {
+    if (node == nullptr || node->isWorld() || !node->isDag()) return nullptr;
+    return node->parents().empty() ? nullptr : node->parents().front().parent;
+}
+
+bool onFirstPath(const Node* node) { return node != nullptr && !node->isWorld() && node->isDag(); }
+
+}  // namespace
+
 NodeChain Scene::firstPath(const Node& node) {
-    NodeChain chain;
-    for (const Node* current = &node; current != nullptr && !current->isWorld() && current->isDag();) {
-        chain.push_back(const_cast<Node*>(current));
-        current = current->parents().empty() ? nullptr : current->parents().front().parent;
+    // Counted first, then filled from the bottom up: one allocation and no reversal.
+    size_t depth = 0;
+    for (const Node* current = &node; onFirstPath(current); current = firstPathStep(current)) ++depth;
+    NodeChain chain(depth);
+    const Node* current = &node;
+    for (size_t place = depth; place > 0; --place, current = firstPathStep(current)) {
+        chain[place - 1] = const_cast<Node*>(current);
     }
-    std::reverse(chain.begin(), chain.end());
     return chain;
 }
 

@@ -53,14 +53,36 @@ void readTriple(const Node& node, const std::string& stem, double values[3], dou
     }
 }
 
-VStatus writeTriple(Node& node, const std::string& stem, const double values[3]) {
-    if (const AttributeDef* compound = typeTriple(node, stem)) return writeNumbers(node, compound->children.data(), values, 3);
+namespace {
+
+// The three plugs written one by one by name: the node's own attributes may have the names.
+VStatus writeTripleByName(Node& node, const std::string& stem, const double values[3]) {
     std::string name = stem + 'X';
     for (int axis = 0; axis < 3; ++axis) {
         name.back() = kAxes[axis][0];
         if (VStatus status = writeNumber(node, name, values[axis]); !status) return status;
     }
     return VStatus();
+}
+
+}  // namespace
+
+VStatus writeTriple(Node& node, const std::string& stem, const double values[3]) {
+    if (const AttributeDef* compound = typeTriple(node, stem)) return writeNumbers(node, compound->children.data(), values, 3);
+    return writeTripleByName(node, stem, values);
+}
+
+const AttributeDef* TripleStem::compoundOf(const Node& node) const {
+    if (type_ != &node.type()) {
+        compound_ = typeTriple(node, stem_);
+        type_ = &node.type();
+    }
+    return compound_;
+}
+
+VStatus writeTriple(Node& node, const TripleStem& stem, const double values[3]) {
+    if (const AttributeDef* compound = stem.compoundOf(node)) return writeNumbers(node, compound->children.data(), values, 3);
+    return writeTripleByName(node, stem.text(), values);
 }
 
 VTransformationMatrix readTransformation(const Node& node, bool limitedValues) {

@@ -13,6 +13,7 @@
 #include <vexa/VexaExport.h>
 
 #include <string>
+#include <utility>
 
 namespace vexa_host {
 
@@ -29,6 +30,25 @@ VEXA_API VMatrix inclusiveMatrix(const NodeChain& chain);
 // The three plugs stem+"X", stem+"Y", stem+"Z" ("translate", "rotateAxis", ...).
 VEXA_API void readTriple(const Node& node, const std::string& stem, double values[3], double fallback = 0.0);
 VEXA_API VStatus writeTriple(Node& node, const std::string& stem, const double values[3]);
+
+// A stem of three plugs with the type's compound of that name last found for it: writes to
+// many nodes of few types look the name up once per type. Types are never removed, and what
+// a type has of a name never changes, so the compound found stays right.
+class VEXA_API TripleStem {
+public:
+    explicit TripleStem(std::string stem) : stem_(std::move(stem)) {}
+    const std::string& text() const { return stem_; }
+    // The node type's compound of the stem's name whose children are the three plugs; null
+    // when the type has none such.
+    const AttributeDef* compoundOf(const Node& node) const;
+
+private:
+    std::string stem_;
+    mutable const NodeType* type_ = nullptr;
+    mutable const AttributeDef* compound_ = nullptr;
+};
+// The same write as by the stem's text.
+VEXA_API VStatus writeTriple(Node& node, const TripleStem& stem, const double values[3]);
 
 // The plugs of a limit: its value and its enable flag. False for an unknown limit type.
 bool limitAttributeNames(int limitType, std::string& valueName, std::string& enableName);
