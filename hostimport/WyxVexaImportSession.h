@@ -333,6 +333,8 @@ private:
     // named after the node, bound to it, with the node's user properties. A null object, the
     // failure printed, when the host makes none.
     VObject CreateBoundTransform(RWyxNode* node, const char* failure, bool joint = false);
+    // The same under the host name given (the node's name without its prefix).
+    VObject CreateBoundTransform(RWyxNode* node, const VString& name, const char* failure, bool joint = false);
     // The bind-pose records of one bind pose, in hierarchy order.
     std::vector<BindPoseRecord> CollectBindPoseRecords(RWyxPose& pose);
     void TransferPostNodeMatrices();

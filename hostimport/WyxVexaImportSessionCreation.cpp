@@ -77,6 +77,10 @@ VObject WyxVexaImportSession::ParentObjectOf(const RWyxNode* node) {
 }
 
 VObject WyxVexaImportSession::CreateBoundTransform(RWyxNode* node, const char* failure, bool joint) {
+    return CreateBoundTransform(node, HostName(node), failure, joint);
+}
+
+VObject WyxVexaImportSession::CreateBoundTransform(RWyxNode* node, const VString& name, const char* failure, bool joint) {
     VStatus status;
     const VObject parent = ParentObjectOf(node);
     const VObject made = joint ? VFnIkJoint().create(parent, &status) : VFnTransform().create(parent, &status);
@@ -84,7 +88,7 @@ VObject WyxVexaImportSession::CreateBoundTransform(RWyxNode* node, const char* f
         status.perror(failure);
         return VObject();
     }
-    NameHostNode(made, HostName(node));
+    NameHostNode(made, name);
     VDagPath path;
     if (VFnDagNode(made).getPath(path)) Vexa(node).SetDagPath(&path);
     TransferUserProperties(*this, *node, made);
@@ -148,12 +152,15 @@ void WyxVexaImportSession::CreateSkeleton(RWyxNode* node, int skeletonType) {
 }
 
 VObject WyxVexaImportSession::CreateNull(RWyxNode* node) {
-    if (node->GetNameWithoutPrefix() == "RootNode") return VObject();
-    const VObject made = CreateBoundTransform(node, "Cannot create Null");
+    // The node's name is made once for the transform and its shape.
+    const RString bare = node->GetNameWithoutPrefix();
+    if (bare == "RootNode") return VObject();
+    const VString name(bare.Buffer());
+    const VObject made = CreateBoundTransform(node, name, "Cannot create Null");
     if (made.isNull()) return VObject();
     VStatus status;
     VFnDagNode shape;
-    const VObject locator = shape.create("locator", ShapeName(node), made, &status);
+    const VObject locator = shape.create("locator", name + "Shape", made, &status);
     PrintStatusError(status, "Cannot create Null");
     return locator;
 }
