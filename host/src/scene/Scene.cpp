@@ -16,6 +16,13 @@ bool isNameCharacter(char c) {
     return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_' || c == ':';
 }
 
+// Legal characters only, no namespace and no leading digit: a name that cleaning, splitting
+// and prefixing leave as it is.
+bool isPlainName(const std::string& name) {
+    if (name.empty() || std::isdigit(static_cast<unsigned char>(name.front()))) return false;
+    return std::all_of(name.begin(), name.end(), [](char c) { return c != ':' && isNameCharacter(c); });
+}
+
 // Replaces illegal characters and answers whether the name was absolute (began with ":").
 std::string cleanName(const std::string& requested, bool& absolute) {
     std::string clean = requested;
@@ -198,6 +205,8 @@ bool Scene::nameFree(const std::string& name, const Node& node, const NameParent
 }
 
 std::string Scene::uniqueName(const std::string& requested, const Node& node, const NameParents& parents) {
+    // A plain request made outside any namespace is already legal: when free it is the name.
+    if (currentNamespace_.empty() && isPlainName(requested) && nameFree(requested, node, parents)) return requested;
     bool absolute = false;
     std::string nameSpace;
     std::string leaf;
