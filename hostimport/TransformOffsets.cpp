@@ -49,3 +49,18 @@ TransformOffsets::Parts TransformOffsets::Work(const Parts& own, const Parts* pa
     Take(offset.GetScaling(), result.scaling);
     return result;
 }
+
+void TransformOffsets::RotateAxis(const double post[3], double axis[3]) {
+    if (!axisKnown_ || std::memcmp(post, lastPost_, sizeof(lastPost_)) != 0) {
+        RMatrix rotation;
+        EulerVectorXYZToMatrix(rotation, Vector(post));
+        RMatrix inverse;
+        MatrixTranspose(inverse, rotation);
+        RVector4 angles;
+        MatrixToEulerXYZ(angles, inverse);
+        std::memcpy(lastPost_, post, sizeof(lastPost_));
+        Take(angles, lastAxis_);
+        axisKnown_ = true;
+    }
+    std::memcpy(axis, lastAxis_, sizeof(lastAxis_));
+}

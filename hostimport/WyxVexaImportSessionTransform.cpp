@@ -300,13 +300,11 @@ void WyxVexaImportSession::ImportPivots(VFnTransform& transform, RWyxNode* node)
     };
     setDegrees(kJointOrientPlugs, Point(Xyz(node->GetPreRotation(1))));
     // The rotate axis turns the other way than the post-rotation: the inverse, as X, Y, Z.
-    RMatrix post;
-    EulerVectorXYZToMatrix(post, Xyz(node->GetPostRotation(1)));
-    RMatrix inverse;
-    MatrixTranspose(inverse, post);
-    RVector4 axis;
-    MatrixToEulerXYZ(axis, inverse);
-    setDegrees(kRotateAxisPlugs, Point(axis));
+    const RVector4 post = Xyz(node->GetPostRotation(1));
+    const double postAngles[3] = {post.x, post.y, post.z};
+    double axis[3];
+    transformOffsets_.RotateAxis(postAngles, axis);
+    setDegrees(kRotateAxisPlugs, Point(RVector4(axis[0], axis[1], axis[2], 0.0)));
     PrintStatusError(transform.setRotatePivot(Point(Xyz(node->GetRotationPivot(1))), VSpace::kTransform, false),
                      "Cannot set the rotate pivot");
     PrintStatusError(transform.setRotatePivotTranslation(Vector(Xyz(node->GetRotationOffset(1))), VSpace::kTransform),

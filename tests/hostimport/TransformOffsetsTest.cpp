@@ -69,4 +69,25 @@ TEST(TransformOffsetsTest, AParentsOffsetMovesAndTurnsTheNode) {
     EXPECT_DOUBLE_EQ(again.translation[2], 0.0);
 }
 
+// Each rotate axis is the one a first working-out gives, and it undoes its post-rotation.
+TEST(TransformOffsetsTest, EachRotateAxisUndoesItsOwnPostRotation) {
+    const std::vector<std::vector<double>> posts = {{0.0, 0.0, 0.0}, {0.0, 0.0, 0.0}, {30.0, 0.0, 0.0}, {30.0, 0.0, 0.0},
+                                                    {-0.0, 0.0, 0.0}, {0.0, 45.0, 10.0}, {0.0, 0.0, 0.0}};
+    TransformOffsets offsets;
+    for (size_t i = 0; i < posts.size(); ++i) {
+        double axis[3];
+        offsets.RotateAxis(posts[i].data(), axis);
+        TransformOffsets fresh;
+        double expected[3];
+        fresh.RotateAxis(posts[i].data(), expected);
+        EXPECT_EQ(std::memcmp(axis, expected, sizeof(axis)), 0) << "post " << i;
+    }
+    double axis[3];
+    const double about[3] = {30.0, 0.0, 0.0};
+    offsets.RotateAxis(about, axis);
+    EXPECT_NEAR(axis[0], -30.0, 1e-9);
+    EXPECT_NEAR(axis[1], 0.0, 1e-9);
+    EXPECT_NEAR(axis[2], 0.0, 1e-9);
+}
+
 }  // namespace
