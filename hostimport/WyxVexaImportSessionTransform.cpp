@@ -190,7 +190,8 @@ std::vector<const char*> WyxVexaImportSession::TransformPlugNames() {
 
 void WyxVexaImportSession::ImportTransform(RWyxNode* node) {
     const VDagPath* path = Vexa(node).GetDagPath();
-    if (path == nullptr || !path->isValid()) return;
+    if (path == nullptr) return;
+    // The function set refuses a path that is no longer valid.
     VStatus status;
     VFnTransform transform(*path, &status);
     if (!status) return;
