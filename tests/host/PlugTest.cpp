@@ -302,6 +302,24 @@ TEST_F(PlugTest, TripleStemsFollowTheNodesType) {
     }
 }
 
+// A plug name finds its type's path again for each node type it meets: a type without the
+// attribute reads the fallback and refuses the write, as a lookup by name does.
+TEST_F(PlugTest, TypePlugNamesFollowTheNodesType) {
+    const vexa_host::TypePlugName name("rotateOrder");
+    VObject ball = makeTransform("ball");
+    VObject bare = makeNode("objectSet", "bare");
+    VStatus status;
+    VObject joint = VFnDagNode().create("joint", "knee", VObject(), &status);
+    ASSERT_TRUE(status);
+    ASSERT_TRUE(vexa_host::writeNumber(*vexa_host::liveNodeOf(ball), name, 4.0));
+    EXPECT_EQ(vexa_host::readNumber(*vexa_host::liveNodeOf(bare), name, -1.0), -1.0);
+    EXPECT_EQ(vexa_host::writeNumber(*vexa_host::liveNodeOf(bare), name, 4.0), VStatus::kNotFound);
+    ASSERT_TRUE(vexa_host::writeNumber(*vexa_host::liveNodeOf(joint), name, 2.0));
+    EXPECT_EQ(vexa_host::readNumber(*vexa_host::liveNodeOf(ball), name), 4.0);
+    EXPECT_EQ(plugOf(joint, "rotateOrder").asDouble(), 2.0);
+    EXPECT_EQ(plugOf(ball, "ro").asDouble(), 4.0);
+}
+
 // Values are kept by the plug's long text, whatever name wrote them: a plain plug under its
 // attribute's long name, a plug below an element with the element's index.
 TEST_F(PlugTest, ValuesAreKeptByThePlugsLongText) {

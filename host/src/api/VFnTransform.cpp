@@ -18,6 +18,7 @@ const TripleStem kRotatePivot("rotatePivot");
 const TripleStem kRotatePivotTranslate("rotatePivotTranslate");
 const TripleStem kScalePivot("scalePivot");
 const TripleStem kScalePivotTranslate("scalePivotTranslate");
+const TypePlugName kRotateOrder("rotateOrder");
 
 VStatus unsupportedSpace() { return VStatus(VStatus::kInvalidParameter, "the space is not supported here"); }
 
@@ -37,7 +38,7 @@ VStatus writeVector(Node& node, const TripleStem& stem, const VVector& vector) {
 }
 
 VTransformationMatrix::RotationOrder orderOf(const Node& node) {
-    const int order = static_cast<int>(readNumber(node, "rotateOrder")) + 1;
+    const int order = static_cast<int>(readNumber(node, kRotateOrder)) + 1;
     return isValidOrder(order) ? static_cast<VTransformationMatrix::RotationOrder>(order) : VTransformationMatrix::kXYZ;
 }
 
@@ -171,7 +172,7 @@ VStatus VFnTransform::setRotationOrder(VTransformationMatrix::RotationOrder orde
     Node& node = *liveNodeOf(object_);
     // Only a reordering needs the rotation as it was.
     const VMatrix rotation = reorder ? rotationMatrixOf(node) : VMatrix();
-    VStatus status = writeNumber(node, "rotateOrder", order - 1);
+    VStatus status = writeNumber(node, kRotateOrder, order - 1);
     if (status && reorder) status = writeRotationMatrix(node, rotation);
     return status;
 }

@@ -50,6 +50,25 @@ private:
 // The same write as by the stem's text.
 VEXA_API VStatus writeTriple(Node& node, const TripleStem& stem, const double values[3]);
 
+// A plain attribute name with the type's plug path of that name last found for it, in the
+// same way: a name read and written on many nodes of few types is looked up once per type.
+class VEXA_API TypePlugName {
+public:
+    explicit TypePlugName(std::string name) : name_(std::move(name)) {}
+    const std::string& text() const { return name_; }
+    // The node type's shared path of the name; null when the type has no attribute of it.
+    const PlugPath* pathOn(const Node& node) const;
+
+private:
+    std::string name_;
+    mutable const NodeType* type_ = nullptr;
+    mutable const PlugPath* path_ = nullptr;
+};
+// The number of the plug of that name (the fallback without one), as readNumber by name.
+VEXA_API double readNumber(const Node& node, const TypePlugName& name, double fallback = 0.0);
+// The number written to the plug of that name, as writeNumber by name.
+VEXA_API VStatus writeNumber(Node& node, const TypePlugName& name, double value);
+
 // The plugs of a limit: its value and its enable flag. False for an unknown limit type.
 bool limitAttributeNames(int limitType, std::string& valueName, std::string& enableName);
 
