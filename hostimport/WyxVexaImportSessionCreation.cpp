@@ -83,14 +83,20 @@ VObject WyxVexaImportSession::CreateBoundTransform(RWyxNode* node, const char* f
 VObject WyxVexaImportSession::CreateBoundTransform(RWyxNode* node, const VString& name, const char* failure, bool joint) {
     VStatus status;
     const VObject parent = ParentObjectOf(node);
-    const VObject made = joint ? VFnIkJoint().create(parent, &status) : VFnTransform().create(parent, &status);
+    // The function set that made the node names it and gives its path.
+    VFnIkJoint jointMaker;
+    VFnTransform transformMaker;
+    VFnDagNode& maker = joint ? static_cast<VFnDagNode&>(jointMaker) : transformMaker;
+    const VObject made = joint ? jointMaker.create(parent, &status) : transformMaker.create(parent, &status);
     if (!status) {
         status.perror(failure);
         return VObject();
     }
-    NameHostNode(made, name);
+    VStatus named;
+    maker.setName(name, &named);
+    PrintStatusError(named, "Cannot name the new node");
     VDagPath path;
-    if (VFnDagNode(made).getPath(path)) Vexa(node).SetDagPath(&path);
+    if (maker.getPath(path)) Vexa(node).SetDagPath(&path);
     TransferUserProperties(*this, *node, made);
     return made;
 }
