@@ -28,6 +28,8 @@
 #include <vexa/VSelectionList.h>
 #include <vexa/VStringArray.h>
 
+#include <utility>
+
 namespace {
 
 // Type tags of skeleton nodes, by SDK skeleton type (0 root, 1 limb, 2 limb node, 3).
@@ -96,7 +98,7 @@ VObject WyxVexaImportSession::CreateBoundTransform(RWyxNode* node, const VString
     maker.setName(name, &named);
     PrintStatusError(named, "Cannot name the new node");
     VDagPath path;
-    if (maker.getPath(path)) Vexa(node).SetDagPath(&path);
+    if (maker.getPath(path)) Vexa(node).SetDagPath(std::move(path));
     TransferUserProperties(*this, *node, made);
     return made;
 }
