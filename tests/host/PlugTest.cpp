@@ -281,21 +281,33 @@ TEST_F(PlugTest, NumbersReadInPlaceGiveWayToComputedOutputs) {
     EXPECT_EQ(vexa_host::readNumber(node, "sy"), 2.5);
 }
 
+// Nodes of three types in turn for the lookups kept per node type: a transform, a set
+// (without transform plugs) and a joint.
+struct ThreeTypes {
+    ThreeTypes()
+        : ball(VFnDagNode().create("transform", "ball", VObject())),
+          bare(VFnDependencyNode().create("objectSet", "bare")),
+          joint(VFnDagNode().create("joint", "knee", VObject())) {}
+    bool made() const { return !ball.isNull() && !bare.isNull() && !joint.isNull(); }
+    vexa_host::Node& at(const VObject& object) const { return *vexa_host::liveNodeOf(object); }
+    VObject ball;
+    VObject bare;
+    VObject joint;
+};
+
 // A stem finds its compound again for each node type it meets: a type without the compound
 // (and without the plugs) refuses the write instead of taking the last type's compound.
 TEST_F(PlugTest, TripleStemsFollowTheNodesType) {
     const vexa_host::TripleStem stem("rotatePivot");
-    VObject ball = makeTransform("ball");
-    VObject bare = makeNode("objectSet", "bare");
-    VStatus status;
-    VObject joint = VFnDagNode().create("joint", "knee", VObject(), &status);
-    ASSERT_TRUE(status);
+    const ThreeTypes nodes;
+    ASSERT_TRUE(nodes.made());
+    const VObject &ball = nodes.ball, &joint = nodes.joint;
     const double values[3] = {1.0, 2.0, 3.0};
-    ASSERT_TRUE(vexa_host::writeTriple(*vexa_host::liveNodeOf(ball), stem, values));
-    EXPECT_EQ(vexa_host::writeTriple(*vexa_host::liveNodeOf(bare), stem, values), VStatus::kNotFound);
-    EXPECT_TRUE(vexa_host::liveNodeOf(bare)->values().empty());
-    ASSERT_TRUE(vexa_host::writeTriple(*vexa_host::liveNodeOf(joint), stem, values));
-    ASSERT_TRUE(vexa_host::writeTriple(*vexa_host::liveNodeOf(ball), stem, values));
+    ASSERT_TRUE(vexa_host::writeTriple(nodes.at(ball), stem, values));
+    EXPECT_EQ(vexa_host::writeTriple(nodes.at(nodes.bare), stem, values), VStatus::kNotFound);
+    EXPECT_TRUE(nodes.at(nodes.bare).values().empty());
+    ASSERT_TRUE(vexa_host::writeTriple(nodes.at(joint), stem, values));
+    ASSERT_TRUE(vexa_host::writeTriple(nodes.at(ball), stem, values));
     for (const VObject& node : {ball, joint}) {
         EXPECT_EQ(plugOf(node, "rotatePivotX").asDouble(), 1.0);
         EXPECT_EQ(plugOf(node, "rotatePivotZ").asDouble(), 3.0);
@@ -306,18 +318,15 @@ TEST_F(PlugTest, TripleStemsFollowTheNodesType) {
 // attribute reads the fallback and refuses the write, as a lookup by name does.
 TEST_F(PlugTest, TypePlugNamesFollowTheNodesType) {
     const vexa_host::TypePlugName name("rotateOrder");
-    VObject ball = makeTransform("ball");
-    VObject bare = makeNode("objectSet", "bare");
-    VStatus status;
-    VObject joint = VFnDagNode().create("joint", "knee", VObject(), &status);
-    ASSERT_TRUE(status);
-    ASSERT_TRUE(vexa_host::writeNumber(*vexa_host::liveNodeOf(ball), name, 4.0));
-    EXPECT_EQ(vexa_host::readNumber(*vexa_host::liveNodeOf(bare), name, -1.0), -1.0);
-    EXPECT_EQ(vexa_host::writeNumber(*vexa_host::liveNodeOf(bare), name, 4.0), VStatus::kNotFound);
-    ASSERT_TRUE(vexa_host::writeNumber(*vexa_host::liveNodeOf(joint), name, 2.0));
-    EXPECT_EQ(vexa_host::readNumber(*vexa_host::liveNodeOf(ball), name), 4.0);
-    EXPECT_EQ(plugOf(joint, "rotateOrder").asDouble(), 2.0);
-    EXPECT_EQ(plugOf(ball, "ro").asDouble(), 4.0);
+    const ThreeTypes nodes;
+    ASSERT_TRUE(nodes.made());
+    ASSERT_TRUE(vexa_host::writeNumber(nodes.at(nodes.ball), name, 4.0));
+    EXPECT_EQ(vexa_host::readNumber(nodes.at(nodes.bare), name, -1.0), -1.0);
+    EXPECT_EQ(vexa_host::writeNumber(nodes.at(nodes.bare), name, 4.0), VStatus::kNotFound);
+    ASSERT_TRUE(vexa_host::writeNumber(nodes.at(nodes.joint), name, 2.0));
+    EXPECT_EQ(vexa_host::readNumber(nodes.at(nodes.ball), name), 4.0);
+    EXPECT_EQ(plugOf(nodes.joint, "rotateOrder").asDouble(), 2.0);
+    EXPECT_EQ(plugOf(nodes.ball, "ro").asDouble(), 4.0);
 }
 
 // Values are kept by the plug's long text, whatever name wrote them: a plain plug under its

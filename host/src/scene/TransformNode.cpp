@@ -72,36 +72,25 @@ VStatus writeTriple(Node& node, const std::string& stem, const double values[3])
     return writeTripleByName(node, stem, values);
 }
 
-const AttributeDef* TripleStem::compoundOf(const Node& node) const {
-    if (type_ != &node.type()) {
-        compound_ = typeTriple(node, stem_);
-        type_ = &node.type();
-    }
-    return compound_;
-}
+TripleStem::TripleStem(std::string stem) : TypeNameLookup(std::move(stem), typeTriple) {}
 
-const PlugPath* TypePlugName::pathOn(const Node& node) const {
-    if (type_ != &node.type()) {
-        path_ = node.typePlugPath(name_).get();
-        type_ = &node.type();
-    }
-    return path_;
-}
+TypePlugName::TypePlugName(std::string name)
+    : TypeNameLookup(std::move(name), [](const Node& node, const std::string& text) { return node.typePlugPath(text).get(); }) {}
 
 double readNumber(const Node& node, const TypePlugName& name, double fallback) {
-    const PlugPath* path = name.pathOn(node);
+    const PlugPath* path = name.on(node);
     if (path == nullptr) return readNumber(node, name.text(), fallback);
     double value = fallback;
     return readNumber(node, *path, value) ? value : fallback;
 }
 
 VStatus writeNumber(Node& node, const TypePlugName& name, double value) {
-    const PlugPath* path = name.pathOn(node);
+    const PlugPath* path = name.on(node);
     return path != nullptr ? writeNumber(node, path->leafPtr(), value) : writeNumber(node, name.text(), value);
 }
 
 VStatus writeTriple(Node& node, const TripleStem& stem, const double values[3]) {
-    if (const AttributeDef* compound = stem.compoundOf(node)) return writeNumbers(node, compound->children.data(), values, 3);
+    if (const AttributeDef* compound = stem.on(node)) return writeNumbers(node, compound->children.data(), values, 3);
     return writeTripleByName(node, stem.text(), values);
 }
 

@@ -31,38 +31,43 @@ VEXA_API VMatrix inclusiveMatrix(const NodeChain& chain);
 VEXA_API void readTriple(const Node& node, const std::string& stem, double values[3], double fallback = 0.0);
 VEXA_API VStatus writeTriple(Node& node, const std::string& stem, const double values[3]);
 
-// A stem of three plugs with the type's compound of that name last found for it: writes to
-// many nodes of few types look the name up once per type. Types are never removed, and what
-// a type has of a name never changes, so the compound found stays right.
-class VEXA_API TripleStem {
+// A name with what a node type has of it (a compound, a plug path) last found for it: work on
+// many nodes of few types looks the name up once per type. Types are never removed, and what a
+// type has of a name never changes, so what was found stays right.
+template <typename Found>
+class TypeNameLookup {
 public:
-    explicit TripleStem(std::string stem) : stem_(std::move(stem)) {}
-    const std::string& text() const { return stem_; }
-    // The node type's compound of the stem's name whose children are the three plugs; null
-    // when the type has none such.
-    const AttributeDef* compoundOf(const Node& node) const;
+    using Finder = const Found* (*)(const Node& node, const std::string& name);
+    TypeNameLookup(std::string name, Finder finder) : name_(std::move(name)), finder_(finder) {}
+    const std::string& text() const { return name_; }
+    // What the node's type has of the name; null for nothing.
+    const Found* on(const Node& node) const {
+        if (type_ != &node.type()) {
+            found_ = finder_(node, name_);
+            type_ = &node.type();
+        }
+        return found_;
+    }
 
 private:
-    std::string stem_;
+    std::string name_;
+    Finder finder_;
     mutable const NodeType* type_ = nullptr;
-    mutable const AttributeDef* compound_ = nullptr;
+    mutable const Found* found_ = nullptr;
+};
+
+// A stem of three plugs: the type's compound of the stem's name whose children are the three.
+class VEXA_API TripleStem : public TypeNameLookup<AttributeDef> {
+public:
+    explicit TripleStem(std::string stem);
 };
 // The same write as by the stem's text.
 VEXA_API VStatus writeTriple(Node& node, const TripleStem& stem, const double values[3]);
 
-// A plain attribute name with the type's plug path of that name last found for it, in the
-// same way: a name read and written on many nodes of few types is looked up once per type.
-class VEXA_API TypePlugName {
+// A plain attribute name: the type's shared plug path of the name.
+class VEXA_API TypePlugName : public TypeNameLookup<PlugPath> {
 public:
-    explicit TypePlugName(std::string name) : name_(std::move(name)) {}
-    const std::string& text() const { return name_; }
-    // The node type's shared path of the name; null when the type has no attribute of it.
-    const PlugPath* pathOn(const Node& node) const;
-
-private:
-    std::string name_;
-    mutable const NodeType* type_ = nullptr;
-    mutable const PlugPath* path_ = nullptr;
+    explicit TypePlugName(std::string name);
 };
 // The number of the plug of that name (the fallback without one), as readNumber by name.
 VEXA_API double readNumber(const Node& node, const TypePlugName& name, double fallback = 0.0);
