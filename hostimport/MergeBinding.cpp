@@ -17,6 +17,7 @@
 #include <vexa/VItDag.h>
 
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -98,11 +99,14 @@ void BakeRootMatrix(RWyxNode* child, const RMatrix& rootMatrix) {
 void WalkCamerasAndLights(VexaMergeBinding& binding, VStatus& status, RWyxNode* root, VFn::Type filter) {
     status = VStatus();
     if (root == nullptr || binding.factory == nullptr || binding.session == nullptr) return;
-    const NameIndex index = BuildNameIndex(root);
+    // The index is made at the first host node met: a scene without DAG nodes needs none.
+    std::optional<NameIndex> made;
     VStatus walking;
     for (VItDag it(VItDag::kDepthFirst, filter, &walking); walking && !it.isDone(); it.next()) {
         VDagPath path;
         if (!it.getPath(path)) continue;
+        if (!made) made = BuildNameIndex(root);
+        const NameIndex& index = *made;
         std::string nameSpace;
         std::string name;
         SplitHostName(VFnDagNode(path).name(), nameSpace, name);

@@ -30,6 +30,7 @@
 #include "core/RString.h"
 #include "core/RStringMap.h"
 #include "core/RTime.h"
+#include "hostimport/TransformOffsets.h"
 #include "hostimport/TypePlugs.h"
 #include "hostimport/VexaImportRootAdaptor.h"
 #include "plugin/VexaObjectFactory.h"
@@ -332,6 +333,8 @@ private:
     // named after the node, bound to it, with the node's user properties. A null object, the
     // failure printed, when the host makes none.
     VObject CreateBoundTransform(RWyxNode* node, const char* failure, bool joint = false);
+    // The same under the host name given (the node's name without its prefix).
+    VObject CreateBoundTransform(RWyxNode* node, const VString& name, const char* failure, bool joint = false);
     // The bind-pose records of one bind pose, in hierarchy order.
     std::vector<BindPoseRecord> CollectBindPoseRecords(RWyxPose& pose);
     void TransferPostNodeMatrices();
@@ -355,6 +358,7 @@ private:
     // The transform plugs the import writes, found by name once per host node type.
     static std::vector<const char*> TransformPlugNames();
     TypePlugs transformPlugs_{TransformPlugNames()};
+    TransformOffsets transformOffsets_;
     bool attributeEditorFlag_ = false;
     int lockedAttributeDecision_ = 1;
     // The material cache: host shader per material name, for the session's life.

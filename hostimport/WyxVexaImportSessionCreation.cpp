@@ -28,6 +28,8 @@
 #include <vexa/VSelectionList.h>
 #include <vexa/VStringArray.h>
 
+#include <utility>
+
 namespace {
 
 // Type tags of skeleton nodes, by SDK skeleton type (0 root, 1 limb, 2 limb node, 3).
@@ -77,16 +79,26 @@ VObject WyxVexaImportSession::ParentObjectOf(const RWyxNode* node) {
 }
 
 VObject WyxVexaImportSession::CreateBoundTransform(RWyxNode* node, const char* failure, bool joint) {
+    return CreateBoundTransform(node, HostName(node), failure, joint);
+}
+
+VObject WyxVexaImportSession::CreateBoundTransform(RWyxNode* node, const VString& name, const char* failure, bool joint) {
     VStatus status;
     const VObject parent = ParentObjectOf(node);
-    const VObject made = joint ? VFnIkJoint().create(parent, &status) : VFnTransform().create(parent, &status);
+    // The function set that made the node names it and gives its path.
+    VFnIkJoint jointMaker;
+    VFnTransform transformMaker;
+    VFnDagNode& maker = joint ? static_cast<VFnDagNode&>(jointMaker) : transformMaker;
+    const VObject made = joint ? jointMaker.create(parent, &status) : transformMaker.create(parent, &status);
     if (!status) {
         status.perror(failure);
         return VObject();
     }
-    NameHostNode(made, HostName(node));
+    VStatus named;
+    maker.setName(name, &named);
+    PrintStatusError(named, "Cannot name the new node");
     VDagPath path;
-    if (VFnDagNode(made).getPath(path)) Vexa(node).SetDagPath(&path);
+    if (maker.getPath(path)) Vexa(node).SetDagPath(std::move(path));
     TransferUserProperties(*this, *node, made);
     return made;
 }
@@ -148,12 +160,15 @@ void WyxVexaImportSession::CreateSkeleton(RWyxNode* node, int skeletonType) {
 }
 
 VObject WyxVexaImportSession::CreateNull(RWyxNode* node) {
-    if (node->GetNameWithoutPrefix() == "RootNode") return VObject();
-    const VObject made = CreateBoundTransform(node, "Cannot create Null");
+    // The node's name is made once for the transform and its shape.
+    const RString bare = node->GetNameWithoutPrefix();
+    if (bare == "RootNode") return VObject();
+    const VString name(bare.Buffer());
+    const VObject made = CreateBoundTransform(node, name, "Cannot create Null");
     if (made.isNull()) return VObject();
     VStatus status;
     VFnDagNode shape;
-    const VObject locator = shape.create("locator", ShapeName(node), made, &status);
+    const VObject locator = shape.create("locator", name + "Shape", made, &status);
     PrintStatusError(status, "Cannot create Null");
     return locator;
 }

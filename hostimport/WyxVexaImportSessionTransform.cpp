@@ -109,28 +109,28 @@ void CleanUpLegacyPivots(VFnTransform& transform, const RWyxNode& node) {
     transform.setScalePivot(VPoint(0.0, 0.0, 0.0), VSpace::kTransform, false);
 }
 
-// The offset transform: the node's values at the time as a matrix, then its parent's offset;
-// kept on the node as translation, XYZ rotation and scaling.
-void StoreOffset(RWyxNode* node, const double t[3], const double r[3], const double s[3]) {
-    RMatrix offset;
-    offset.SetTRS(RVector4(t[0], t[1], t[2], 0.0), RVector4(r[0], r[1], r[2], 0.0), RVector4(s[0], s[1], s[2], 0.0));
-    if (const RWyxNode* parent = node->GetParent()) {
-        const VexaNode& above = *static_cast<const VexaNode*>(parent);
-        const double* pt = above.GetOffsetTranslation();
-        const double* pr = above.GetOffsetRotation();
-        const double* ps = above.GetOffsetScaling();
-        RMatrix parentOffset;
-        MatrixFromTRS(parentOffset, RVector4(pt[0], pt[1], pt[2], 0.0), RVector4(pr[0], pr[1], pr[2], 0.0),
-                      RVector4(ps[0], ps[1], ps[2], 0.0), 0);
-        MatrixMultiplyAffine(offset, parentOffset, offset);
+// The offset transform (TransformOffsets), kept on the node.
+void StoreOffset(TransformOffsets& offsets, RWyxNode* node, const double t[3], const double r[3], const double s[3]) {
+    TransformOffsets::Parts own;
+    for (int axis = 0; axis < 3; ++axis) {
+        own.translation[axis] = t[axis];
+        own.rotation[axis] = r[axis];
+        own.scaling[axis] = s[axis];
     }
-    // The scaling of a zero axis is 0 and its rotation stays finite.
-    const RVector4 translation = offset.GetTranslation();
-    const RVector4 rotation = offset.GetRotation();
-    const RVector4 scaling = offset.GetScaling();
-    Vexa(node).SetOffsetTranslation(translation.x, translation.y, translation.z);
-    Vexa(node).SetOffsetRotation(rotation.x, rotation.y, rotation.z);
-    Vexa(node).SetOffsetScaling(scaling.x, scaling.y, scaling.z);
+    TransformOffsets::Parts above;
+    const RWyxNode* parent = node->GetParent();
+    if (parent != nullptr) {
+        const VexaNode& vexa = *static_cast<const VexaNode*>(parent);
+        for (int axis = 0; axis < 3; ++axis) {
+            above.translation[axis] = vexa.GetOffsetTranslation()[axis];
+            above.rotation[axis] = vexa.GetOffsetRotation()[axis];
+            above.scaling[axis] = vexa.GetOffsetScaling()[axis];
+        }
+    }
+    const TransformOffsets::Parts& offset = offsets.Compose(own, parent != nullptr ? &above : nullptr);
+    Vexa(node).SetOffsetTranslation(offset.translation[0], offset.translation[1], offset.translation[2]);
+    Vexa(node).SetOffsetRotation(offset.rotation[0], offset.rotation[1], offset.rotation[2]);
+    Vexa(node).SetOffsetScaling(offset.scaling[0], offset.scaling[1], offset.scaling[2]);
 }
 
 // ---- limits -------------------------------------------------------------------------------------------
@@ -190,7 +190,8 @@ std::vector<const char*> WyxVexaImportSession::TransformPlugNames() {
 
 void WyxVexaImportSession::ImportTransform(RWyxNode* node) {
     const VDagPath* path = Vexa(node).GetDagPath();
-    if (path == nullptr || !path->isValid()) return;
+    if (path == nullptr) return;
+    // The function set refuses a path that is no longer valid.
     VStatus status;
     VFnTransform transform(*path, &status);
     if (!status) return;
@@ -286,7 +287,7 @@ void WyxVexaImportSession::ImportTransformValues(RWyxNode* node, VFnTransform& t
         PrintStatusError(transform.setRotation(radians, order), "Cannot set the rotation");
     }
     PrintStatusError(transform.setScale(s), "Cannot set the scale");
-    StoreOffset(node, t, r, s);
+    StoreOffset(transformOffsets_, node, t, r, s);
 }
 
 void WyxVexaImportSession::ImportPivots(VFnTransform& transform, RWyxNode* node) {
@@ -300,13 +301,11 @@ void WyxVexaImportSession::ImportPivots(VFnTransform& transform, RWyxNode* node)
     };
     setDegrees(kJointOrientPlugs, Point(Xyz(node->GetPreRotation(1))));
     // The rotate axis turns the other way than the post-rotation: the inverse, as X, Y, Z.
-    RMatrix post;
-    EulerVectorXYZToMatrix(post, Xyz(node->GetPostRotation(1)));
-    RMatrix inverse;
-    MatrixTranspose(inverse, post);
-    RVector4 axis;
-    MatrixToEulerXYZ(axis, inverse);
-    setDegrees(kRotateAxisPlugs, Point(axis));
+    const RVector4 post = Xyz(node->GetPostRotation(1));
+    const double postAngles[3] = {post.x, post.y, post.z};
+    double axis[3];
+    transformOffsets_.RotateAxis(postAngles, axis);
+    setDegrees(kRotateAxisPlugs, Point(RVector4(axis[0], axis[1], axis[2], 0.0)));
     PrintStatusError(transform.setRotatePivot(Point(Xyz(node->GetRotationPivot(1))), VSpace::kTransform, false),
                      "Cannot set the rotate pivot");
     PrintStatusError(transform.setRotatePivotTranslation(Vector(Xyz(node->GetRotationOffset(1))), VSpace::kTransform),

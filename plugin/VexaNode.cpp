@@ -1,6 +1,7 @@
 #include "plugin/VexaNode.h"
 
 #include <new>
+#include <utility>
 
 VexaNode::VexaNode(RWyxObjectFactory* factory, const RString& name) : RWyxNode(factory, name), namespace_("") {
     SetOffsetTranslation(0.0, 0.0, 0.0);
@@ -20,6 +21,11 @@ void VexaNode::SetDagPath(const VDagPath* path) {
     } else {
         dagPath_ = VDagPath();
     }
+}
+
+void VexaNode::SetDagPath(VDagPath&& path) {
+    dagPathBound_ = true;
+    dagPath_ = std::move(path);
 }
 
 void VexaNode::SetObject(const VObject* object) {

@@ -24,6 +24,8 @@ public:
 
     // A copy of the path is bound; null unbinds.
     void SetDagPath(const VDagPath* path);
+    // The path is bound, taken over rather than copied.
+    void SetDagPath(VDagPath&& path);
     // The bound path, or null.
     const VDagPath* GetDagPath() const { return dagPathBound_ ? &dagPath_ : nullptr; }
     void SetObject(const VObject* object);

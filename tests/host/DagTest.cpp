@@ -2,6 +2,8 @@
 
 #include "tests/support/HostTestSupport.h"
 
+#include "host/src/api/ApiSupport.h"
+
 #include <vexa/VDagPathArray.h>
 #include <vexa/VDGModifier.h>
 #include <vexa/VFnDagNode.h>
@@ -59,6 +61,27 @@ TEST_F(DagTest, AnInstanceHasOnePathPerParentInOrder) {
     EXPECT_EQ(node.parent(1), c);
     EXPECT_EQ(node.instanceCount(true), 2u);
     EXPECT_EQ(VFnDagNode(b).partialPathName(), "b");
+}
+
+// A node's first path runs top down through first parents; a shape's takes its transform.
+TEST_F(DagTest, AFirstPathFollowsFirstParentsFromTheTop) {
+    VDagPath path;
+    ASSERT_TRUE(VDagPath::getAPathTo(shared, path));
+    EXPECT_EQ(path.fullPathName(), "|a|b|shared");
+    EXPECT_EQ(path.length(), 3u);
+    ASSERT_TRUE(VDagPath::getAPathTo(a, path));
+    EXPECT_EQ(path.fullPathName(), "|a");
+    VStatus status;
+    const VObject locator = VFnDagNode().create("locator", "spot", shared, &status);
+    ASSERT_TRUE(status);
+    ASSERT_TRUE(VDagPath::getAPathTo(locator, path));
+    EXPECT_EQ(path.fullPathName(), "|a|b|shared|spot");
+    EXPECT_EQ(path.length(), 4u);
+    const vexa_host::NodeChain chain = vexa_host::Scene::firstPath(*vexa_host::liveNodeOf(locator));
+    ASSERT_EQ(chain.size(), 4u);
+    EXPECT_EQ(chain.front(), vexa_host::liveNodeOf(a));
+    EXPECT_EQ(chain.back(), vexa_host::liveNodeOf(locator));
+    EXPECT_TRUE(vexa_host::Scene::firstPath(vexa_host::Scene::instance().world()).empty());
 }
 
 TEST_F(DagTest, APathIsValidOnlyWhileItsLinksHold) {

@@ -10,6 +10,7 @@
 #include <vexa/VAnimControl.h>
 #include <vexa/VFnAnimCurve.h>
 #include <vexa/VFnAttribute.h>
+#include <vexa/VFnDagNode.h>
 #include <vexa/VGlobal.h>
 #include <vexa/VFnNumericAttribute.h>
 #include <vexa/VIntArray.h>
@@ -252,6 +253,80 @@ TEST_F(PlugTest, NumbersReadByNameFollowWhatDrivesThem) {
     ASSERT_TRUE(modifier.doIt());
     EXPECT_EQ(vexa_host::readNumber(node, "translateX"), 7.0);
     EXPECT_EQ(vexa_host::readNumber(node, "tx"), 7.0);
+}
+
+// A number read by name comes from the node's table only while nothing drives or computes
+// the plug: a curve's output is its value at the current time, not the stored default.
+TEST_F(PlugTest, NumbersReadInPlaceGiveWayToComputedOutputs) {
+    VObject ball = makeTransform("ball");
+    VStatus status;
+    VFnAnimCurve curve;
+    const VObject made = curve.create(plugOf(ball, "translateX"), nullptr, &status);
+    ASSERT_TRUE(status);
+    curve.addKey(VTime(0.0, VTime::kSeconds), 5.0);
+    curve.addKey(VTime(1.0, VTime::kSeconds), 9.0);
+    const vexa_host::Node& keys = *vexa_host::liveNodeOf(made);
+    VAnimControl::setCurrentTime(VTime(0.0, VTime::kSeconds));
+    EXPECT_EQ(vexa_host::readNumber(keys, "output", -1.0), 5.0);
+    VAnimControl::setCurrentTime(VTime(1.0, VTime::kSeconds));
+    EXPECT_EQ(vexa_host::readNumber(keys, "output", -1.0), 9.0);
+    EXPECT_EQ(vexa_host::readNumber(*vexa_host::liveNodeOf(ball), "translateX"), 9.0);
+    // A plain table plug: the default, then what was written, as the general read gives it.
+    const vexa_host::Node& node = *vexa_host::liveNodeOf(ball);
+    double general = -1.0;
+    ASSERT_TRUE(vexa_host::readNumber(node, vexa_host::PlugPath::of(node.findAttribute("scaleY")), general));
+    EXPECT_EQ(general, 1.0);
+    EXPECT_EQ(vexa_host::readNumber(node, "scaleY"), 1.0);
+    ASSERT_TRUE(plugOf(ball, "scaleY").setValue(2.5));
+    EXPECT_EQ(vexa_host::readNumber(node, "sy"), 2.5);
+}
+
+// Nodes of three types in turn for the lookups kept per node type: a transform, a set
+// (without transform plugs) and a joint.
+struct ThreeTypes {
+    ThreeTypes()
+        : ball(VFnDagNode().create("transform", "ball", VObject())),
+          bare(VFnDependencyNode().create("objectSet", "bare")),
+          joint(VFnDagNode().create("joint", "knee", VObject())) {}
+    bool made() const { return !ball.isNull() && !bare.isNull() && !joint.isNull(); }
+    vexa_host::Node& at(const VObject& object) const { return *vexa_host::liveNodeOf(object); }
+    VObject ball;
+    VObject bare;
+    VObject joint;
+};
+
+// A stem finds its compound again for each node type it meets: a type without the compound
+// (and without the plugs) refuses the write instead of taking the last type's compound.
+TEST_F(PlugTest, TripleStemsFollowTheNodesType) {
+    const vexa_host::TripleStem stem("rotatePivot");
+    const ThreeTypes nodes;
+    ASSERT_TRUE(nodes.made());
+    const VObject &ball = nodes.ball, &joint = nodes.joint;
+    const double values[3] = {1.0, 2.0, 3.0};
+    ASSERT_TRUE(vexa_host::writeTriple(nodes.at(ball), stem, values));
+    EXPECT_EQ(vexa_host::writeTriple(nodes.at(nodes.bare), stem, values), VStatus::kNotFound);
+    EXPECT_TRUE(nodes.at(nodes.bare).values().empty());
+    ASSERT_TRUE(vexa_host::writeTriple(nodes.at(joint), stem, values));
+    ASSERT_TRUE(vexa_host::writeTriple(nodes.at(ball), stem, values));
+    for (const VObject& node : {ball, joint}) {
+        EXPECT_EQ(plugOf(node, "rotatePivotX").asDouble(), 1.0);
+        EXPECT_EQ(plugOf(node, "rotatePivotZ").asDouble(), 3.0);
+    }
+}
+
+// A plug name finds its type's path again for each node type it meets: a type without the
+// attribute reads the fallback and refuses the write, as a lookup by name does.
+TEST_F(PlugTest, TypePlugNamesFollowTheNodesType) {
+    const vexa_host::TypePlugName name("rotateOrder");
+    const ThreeTypes nodes;
+    ASSERT_TRUE(nodes.made());
+    ASSERT_TRUE(vexa_host::writeNumber(nodes.at(nodes.ball), name, 4.0));
+    EXPECT_EQ(vexa_host::readNumber(nodes.at(nodes.bare), name, -1.0), -1.0);
+    EXPECT_EQ(vexa_host::writeNumber(nodes.at(nodes.bare), name, 4.0), VStatus::kNotFound);
+    ASSERT_TRUE(vexa_host::writeNumber(nodes.at(nodes.joint), name, 2.0));
+    EXPECT_EQ(vexa_host::readNumber(nodes.at(nodes.ball), name), 4.0);
+    EXPECT_EQ(plugOf(nodes.joint, "rotateOrder").asDouble(), 2.0);
+    EXPECT_EQ(plugOf(nodes.ball, "ro").asDouble(), 4.0);
 }
 
 // Values are kept by the plug's long text, whatever name wrote them: a plain plug under its

@@ -131,6 +131,28 @@ TEST_F(SceneNamesTest, OnlyAnEmptyNamespaceCanBeRemoved) {
     EXPECT_FALSE(scene.namespaceExists("ns"));
 }
 
+// Names a rename leaves behind are free at once, and a name taken again stays taken however
+// many other names are left behind after it.
+TEST_F(SceneNamesTest, NamesLeftByRenamesAreFreeAndTakenOnesStayTaken) {
+    vexa_host::Scene& scene = vexa_host::Scene::instance();
+    VObject first = makeNode("objectSet", "p");
+    VFnDependencyNode(first).setName("first");
+    EXPECT_TRUE(scene.nodesNamed("p").empty());
+    VObject again = makeNode("objectSet", "p");
+    EXPECT_EQ(nameOf(again), "p");
+    for (const char* name : {"q", "r", "s"}) {
+        VObject left = makeNode("objectSet", name);
+        VFnDependencyNode(left).setName(VString(name) + "Renamed");
+        EXPECT_TRUE(scene.nodesNamed(name).empty()) << name;
+    }
+    ASSERT_EQ(scene.nodesNamed("p").size(), 1u);
+    EXPECT_EQ(nameOf(makeNode("objectSet", "p")), "p1");
+    EXPECT_EQ(nameOf(makeNode("objectSet", "q")), "q");
+    VObject spaced = makeNode("objectSet", "ns:t");
+    VFnDependencyNode(spaced).setName(":t");
+    EXPECT_TRUE(scene.removeNamespace("ns"));
+}
+
 TEST_F(SceneNamesTest, ANewSceneForgetsNamesAndNumbers) {
     makeTransform("ball");
     makeTransform("ball");

@@ -12,6 +12,7 @@
 #include <vexa/VDagPath.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -66,6 +67,11 @@ TEST_F(VexaNodeTest, NodesBindToTheirHostObjects) {
     EXPECT_EQ(node->GetDagPath()->fullPathName(), "|ball");
     node->SetDagPath(nullptr);
     EXPECT_EQ(node->GetDagPath(), nullptr);
+    VDagPath taken = path;
+    node->SetDagPath(std::move(taken));
+    ASSERT_NE(node->GetDagPath(), nullptr);
+    EXPECT_EQ(*node->GetDagPath(), path);
+    node->SetDagPath(nullptr);
 
     VexaNode* bound = factory_.CreateNodeForDagPath("bound", &path);
     EXPECT_EQ(*bound->GetDagPath(), path);

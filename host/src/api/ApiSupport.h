@@ -10,8 +10,9 @@
 
 namespace vexa_host {
 
-// Stores the status when the caller asked for it, and passes it on.
-inline VStatus report(VStatus* out, const VStatus& status) {
+// Stores the status when the caller asked for it, and passes it on: the very status given,
+// without a copy for callers that drop it (one kept is copied before the statement ends).
+inline const VStatus& report(VStatus* out, const VStatus& status) {
     if (out != nullptr) *out = status;
     return status;
 }

@@ -184,15 +184,17 @@ VPlug VFnDependencyNode::findPlug(const VString& name, VStatus* status) const {
 }
 
 VPlug VFnDependencyNode::findPlug(const VObject& attribute, VStatus* status) const {
-    AttributePtr definition = attributeOf(attribute);
     Node* node = liveNodeOf(object_);
-    // One of the type's attributes (found by its place, not its name) takes the type's path.
-    if (node != nullptr && definition) {
-        if (std::shared_ptr<const PlugPath> shared = node->typePlugPath(*definition)) {
-            report(status, VStatus());
+    // One of the type's attributes (found by its place, not its name) takes the type's path;
+    // the attribute is looked at without a handle made to it.
+    const AttributeDef* raw = attribute.isNull() ? nullptr : attribute.record()->asAttribute();
+    if (node != nullptr && raw != nullptr) {
+        if (std::shared_ptr<const PlugPath> shared = node->typePlugPath(*raw)) {
+            if (status != nullptr) *status = VStatus();
             return VPlug(node->self(), std::move(shared));
         }
     }
+    AttributePtr definition = attributeOf(attribute);
     if (node == nullptr || !definition || node->findAttribute(definition->longName) != definition) {
         report(status, VStatus(VStatus::kNotFound, "the attribute is not on this node"));
         return VPlug();

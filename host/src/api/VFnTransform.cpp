@@ -10,9 +10,15 @@ using namespace vexa_host;
 
 namespace {
 
-// Names past the short-text length, made once rather than at every call.
-const std::string kRotatePivotTranslate = "rotatePivotTranslate";
-const std::string kScalePivotTranslate = "scalePivotTranslate";
+// The stems of the parts, each made once with the compound it finds per node type.
+const TripleStem kTranslate("translate");
+const TripleStem kRotate("rotate");
+const TripleStem kScale("scale");
+const TripleStem kRotatePivot("rotatePivot");
+const TripleStem kRotatePivotTranslate("rotatePivotTranslate");
+const TripleStem kScalePivot("scalePivot");
+const TripleStem kScalePivotTranslate("scalePivotTranslate");
+const TypePlugName kRotateOrder("rotateOrder");
 
 VStatus unsupportedSpace() { return VStatus(VStatus::kInvalidParameter, "the space is not supported here"); }
 
@@ -20,19 +26,19 @@ bool plainSpace(VSpace::Space space) {
     return space == VSpace::kTransform || space == VSpace::kObject || space == VSpace::kPreTransform;
 }
 
-VVector readVector(const Node& node, const std::string& stem) {
+VVector readVector(const Node& node, const TripleStem& stem) {
     double values[3];
-    readTriple(node, stem, values);
+    readTriple(node, stem.text(), values);
     return VVector(values);
 }
 
-VStatus writeVector(Node& node, const std::string& stem, const VVector& vector) {
+VStatus writeVector(Node& node, const TripleStem& stem, const VVector& vector) {
     const double values[3] = {vector.x, vector.y, vector.z};
     return writeTriple(node, stem, values);
 }
 
 VTransformationMatrix::RotationOrder orderOf(const Node& node) {
-    const int order = static_cast<int>(readNumber(node, "rotateOrder")) + 1;
+    const int order = static_cast<int>(readNumber(node, kRotateOrder)) + 1;
     return isValidOrder(order) ? static_cast<VTransformationMatrix::RotationOrder>(order) : VTransformationMatrix::kXYZ;
 }
 
@@ -45,7 +51,7 @@ VMatrix rotationMatrixOf(const Node& node) {
 VStatus writeRotationMatrix(Node& node, const VMatrix& rotation) {
     double angles[3];
     matrixToEuler(rotation, orderOf(node), angles);
-    return writeTriple(node, "rotate", angles);
+    return writeTriple(node, kRotate, angles);
 }
 
 }  // namespace
@@ -88,7 +94,7 @@ VVector VFnTransform::translation(VSpace::Space space, VStatus* status) const {
         return VVector(world[3][0], world[3][1], world[3][2]);
     }
     if (VStatus checked = report(status, checkSpace(space)); !checked) return VVector();
-    return readVector(*node, "translate");
+    return readVector(*node, kTranslate);
 }
 
 VStatus VFnTransform::setTranslation(const VVector& translation, VSpace::Space space) {
@@ -101,10 +107,10 @@ VStatus VFnTransform::setTranslation(const VVector& translation, VSpace::Space s
         const VMatrix local = localMatrix(*node);
         const VPoint wanted = VPoint(translation.x, translation.y, translation.z) * parentInverse;
         const VVector shift(wanted.x - local[3][0], wanted.y - local[3][1], wanted.z - local[3][2]);
-        return writeVector(*node, "translate", readVector(*node, "translate") + shift);
+        return writeVector(*node, kTranslate, readVector(*node, kTranslate) + shift);
     }
     if (VStatus checked = checkSpace(space); !checked) return checked;
-    return writeVector(*node, "translate", translation);
+    return writeVector(*node, kTranslate, translation);
 }
 
 VStatus VFnTransform::translateBy(const VVector& offset, VSpace::Space space) {
@@ -125,7 +131,7 @@ VStatus VFnTransform::setRotation(const double angles[3], VTransformationMatrix:
     if (VStatus alive = checkAlive(); !alive) return alive;
     if (!isValidOrder(order)) return VStatus(VStatus::kInvalidParameter, "unknown rotation order");
     Node& node = *liveNodeOf(object_);
-    if (order == orderOf(node)) return writeTriple(node, "rotate", angles);
+    if (order == orderOf(node)) return writeTriple(node, kRotate, angles);
     return writeRotationMatrix(node, eulerToMatrix(angles, order));
 }
 
@@ -166,7 +172,7 @@ VStatus VFnTransform::setRotationOrder(VTransformationMatrix::RotationOrder orde
     Node& node = *liveNodeOf(object_);
     // Only a reordering needs the rotation as it was.
     const VMatrix rotation = reorder ? rotationMatrixOf(node) : VMatrix();
-    VStatus status = writeNumber(node, "rotateOrder", order - 1);
+    VStatus status = writeNumber(node, kRotateOrder, order - 1);
     if (status && reorder) status = writeRotationMatrix(node, rotation);
     return status;
 }
@@ -179,12 +185,12 @@ VStatus VFnTransform::getScale(double scale[3]) const {
 
 VStatus VFnTransform::setScale(const double scale[3]) {
     if (VStatus alive = checkAlive(); !alive) return alive;
-    return writeTriple(*liveNodeOf(object_), "scale", scale);
+    return writeTriple(*liveNodeOf(object_), kScale, scale);
 }
 
 VPoint VFnTransform::rotatePivot(VSpace::Space space, VStatus* status) const {
     if (VStatus checked = report(status, checkSpace(space)); !checked) return VPoint();
-    return VPoint(readVector(*liveNodeOf(object_), "rotatePivot"));
+    return VPoint(readVector(*liveNodeOf(object_), kRotatePivot));
 }
 
 VStatus VFnTransform::setRotatePivot(const VPoint& pivot, VSpace::Space space, bool balance) {
@@ -193,10 +199,10 @@ VStatus VFnTransform::setRotatePivot(const VPoint& pivot, VSpace::Space space, b
     const VVector value(pivot.x, pivot.y, pivot.z);
     // Only a balanced move needs the parts as they were (for the translation that keeps the
     // object in place); a plain one writes the pivot alone.
-    if (!balance) return writeVector(node, "rotatePivot", value);
+    if (!balance) return writeVector(node, kRotatePivot, value);
     VTransformationMatrix parts = readTransformation(node, false);
     parts.setRotatePivot(pivot, space, balance);
-    VStatus status = writeVector(node, "rotatePivot", value);
+    VStatus status = writeVector(node, kRotatePivot, value);
     if (status) status = writeVector(node, kRotatePivotTranslate, parts.rotatePivotTranslation(space));
     return status;
 }
@@ -213,7 +219,7 @@ VStatus VFnTransform::setRotatePivotTranslation(const VVector& offset, VSpace::S
 
 VPoint VFnTransform::scalePivot(VSpace::Space space, VStatus* status) const {
     if (VStatus checked = report(status, checkSpace(space)); !checked) return VPoint();
-    return VPoint(readVector(*liveNodeOf(object_), "scalePivot"));
+    return VPoint(readVector(*liveNodeOf(object_), kScalePivot));
 }
 
 VStatus VFnTransform::setScalePivot(const VPoint& pivot, VSpace::Space space, bool balance) {
@@ -222,10 +228,10 @@ VStatus VFnTransform::setScalePivot(const VPoint& pivot, VSpace::Space space, bo
     const VVector value(pivot.x, pivot.y, pivot.z);
     // Only a balanced move needs the parts as they were (for the translation that keeps the
     // object in place); a plain one writes the pivot alone.
-    if (!balance) return writeVector(node, "scalePivot", value);
+    if (!balance) return writeVector(node, kScalePivot, value);
     VTransformationMatrix parts = readTransformation(node, false);
     parts.setScalePivot(pivot, space, balance);
-    VStatus status = writeVector(node, "scalePivot", value);
+    VStatus status = writeVector(node, kScalePivot, value);
     if (status) status = writeVector(node, kScalePivotTranslate, parts.scalePivotTranslation(space));
     return status;
 }
@@ -258,7 +264,7 @@ VStatus VFnTransform::setRotateOrientation(const VQuaternion& orientation, VSpac
     if (status && balance) {
         VTransformationMatrix::RotationOrder order;
         parts.getRotation(angles, order);
-        status = writeTriple(node, "rotate", angles);
+        status = writeTriple(node, kRotate, angles);
     }
     return status;
 }

@@ -141,32 +141,41 @@ const PlugValue* Node::slotValue(int slot) const {
     return place != 0 ? &slotValues_[place - 1u].value : nullptr;
 }
 
-void Node::setSlotValue(int slot, PlugValue&& value) {
+template <typename Value>
+void Node::addSlotValue(int slot, Value&& value) {
     if (slotPlaces_.empty()) {
         slotPlaces_.assign(type_->attributes.size(), 0);
         slotValues_.reserve(std::max(kFirstValueRoom, type_->valueRoom));
     }
-    std::uint16_t& place = slotPlaces_[static_cast<size_t>(slot)];
-    if (place != 0) {
-        slotValues_[place - 1u].value = std::move(value);
-        return;
-    }
-    slotValues_.emplace_back(slot, std::move(value));
-    place = static_cast<std::uint16_t>(slotValues_.size());
+    slotValues_.emplace_back(slot, std::forward<Value>(value));
+    slotPlaces_[static_cast<size_t>(slot)] = static_cast<std::uint16_t>(slotValues_.size());
     if (slotValues_.size() > type_->valueRoom && slotValues_.size() <= kMostValueRoom) {
         type_->valueRoom = slotValues_.size();
     }
 }
 
+void Node::setSlotValue(int slot, PlugValue&& value) {
+    const size_t index = static_cast<size_t>(slot);
+    if (index < slotPlaces_.size() && slotPlaces_[index] != 0) {
+        slotValues_[slotPlaces_[index] - 1u].value = std::move(value);
+        return;
+    }
+    addSlotValue(slot, std::move(value));
+}
+
+// A number goes into the table without a PlugValue made and moved for it.
 void Node::setSlotNumber(int slot, double number) {
     const size_t index = static_cast<size_t>(slot);
     if (index < slotPlaces_.size() && slotPlaces_[index] != 0) {
-        if (double* held = std::get_if<double>(&slotValues_[slotPlaces_[index] - 1u].value)) {
-            *held = number;
-            return;
+        PlugValue& held = slotValues_[slotPlaces_[index] - 1u].value;
+        if (double* stored = std::get_if<double>(&held)) {
+            *stored = number;
+        } else {
+            held = number;
         }
+        return;
     }
-    setSlotValue(slot, PlugValue(number));
+    addSlotValue(slot, number);
 }
 
 const Node::ValueMap Node::values() const {

@@ -140,9 +140,13 @@ private:
     std::vector<AttributePtr> dynamicFlat_;  // the dynamic attributes with their children, in attributes() order
     struct SlotValue {
         SlotValue(int place, PlugValue&& stored) : slot(place), value(std::move(stored)) {}
+        SlotValue(int place, double number) : slot(place), value(std::in_place_type<double>, number) {}
         int slot;
         PlugValue value;
     };
+    // Adds the first value of the slot to the table (a PlugValue or a number made in place).
+    template <typename Value>
+    void addSlotValue(int slot, Value&& value);
     std::vector<std::uint16_t> slotPlaces_;  // by type attribute: 1 + the place of its value, 0 for none
     std::vector<SlotValue> slotValues_;
     ValueMap values_;

@@ -186,7 +186,39 @@ VStatus readOwnValue(const Node& node, const PlugPath& path, PlugValue& value) {
     return VStatus();
 }
 
+namespace {
+
+// The number of a numeric table plug on a live node that nothing drives, read in place: what
+// the general read gives (the stored number, else the default) without its copies of the
+// value. False when the read needs the general steps: a connection, a value kept by key, a
+// value that is no number, or a plug one of the type's computes works out.
+bool readTableNumber(const Node& node, const PlugPath& path, double& value) {
+    if (!node.alive() || !node.incoming().empty() || !path.keyIsLeafName()) return false;
+    const AttributeDef& attribute = path.leaf();
+    if (!attribute.isNumericLeaf()) return false;
+    const int slot = node.valueSlot(attribute);
+    if (slot < 0) return false;
+    if (!node.type().computes.empty()) {
+        PlugValue computed;
+        for (const ComputeFunction& compute : node.type().computes) {
+            if (compute(node, path, computed)) return false;
+        }
+    }
+    const PlugValue* stored = node.slotValue(slot);
+    if (stored == nullptr) {
+        value = attribute.defaultValue;
+        return true;
+    }
+    const double* number = std::get_if<double>(stored);
+    if (number == nullptr) return false;
+    value = *number;
+    return true;
+}
+
+}  // namespace
+
 VStatus readNumber(const Node& node, const PlugPath& path, double& value) {
+    if (readTableNumber(node, path, value)) return VStatus();
     PlugValue any;
     VStatus status = readValue(node, path, any);
     if (!status) return status;
@@ -197,9 +229,12 @@ VStatus readNumber(const Node& node, const PlugPath& path, double& value) {
 
 double readNumber(const Node& node, const std::string& attributeName, double fallback) {
     double value = fallback;
-    // A type attribute's name has the type's path made once: no path is built per read.
-    if (const std::shared_ptr<const PlugPath> shared = node.typePlugPath(attributeName)) {
-        return readNumber(node, *shared, value) ? value : fallback;
+    // A type attribute's name has the type's path made once: no path is built per read. The
+    // type holds the path as long as the node lives.
+    const auto& paths = node.type().pathByName;
+    const auto typePath = paths.find(attributeName);
+    if (typePath != paths.end() && typePath->second) {
+        return readNumber(node, *typePath->second, value) ? value : fallback;
     }
     AttributePtr attribute = node.findAttribute(attributeName);
     if (!attribute) return fallback;

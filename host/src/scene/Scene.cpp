@@ -16,6 +16,13 @@ bool isNameCharacter(char c) {
     return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_' || c == ':';
 }
 
+// Legal characters only, no namespace and no leading digit: a name that cleaning, splitting
+// and prefixing leave as it is.
+bool isPlainName(const std::string& name) {
+    if (name.empty() || std::isdigit(static_cast<unsigned char>(name.front()))) return false;
+    return std::all_of(name.begin(), name.end(), [](char c) { return c != ':' && isNameCharacter(c); });
+}
+
 // Replaces illegal characters and answers whether the name was absolute (began with ":").
 std::string cleanName(const std::string& requested, bool& absolute) {
     std::string clean = requested;
@@ -89,6 +96,7 @@ void Scene::reset() {
     while (world_->childCount() > 0) deleteNode(*world_->child(world_->childCount() - 1));
     while (!nodes_.empty()) deleteNode(*nodes_.rbegin()->second);
     names_.clear();
+    spareName_.clear();
     nextNumber_.clear();
     namespaces_.clear();
     currentNamespace_.clear();
@@ -136,9 +144,9 @@ NodePtr Scene::createNode(const NodeType& nodeType, const std::string& name, Nod
         }
     }
     auto node = std::make_shared<Node>(*type, nextId_++);
-    const std::vector<Node*> parents = parent != nullptr ? std::vector<Node*>{parent} : std::vector<Node*>{};
-    indexName(*node, uniqueName(name, *node, parents));
-    nodes_[node->id()] = node;
+    indexName(*node, uniqueName(name, *node, NameParents(parent)));
+    // Ids only grow: the new node goes last.
+    nodes_.emplace_hint(nodes_.end(), node->id(), node);
     if (parent != nullptr) parent->linkChild(node.get(), static_cast<size_t>(-1));
     status = VStatus();
     return node;
@@ -147,7 +155,7 @@ NodePtr Scene::createNode(const NodeType& nodeType, const std::string& name, Nod
 std::string Scene::rename(Node& node, const std::string& requested) {
     if (node.isWorld() || !node.alive()) return node.name();
     unindexName(node);
-    indexName(node, uniqueName(requested, node, parentsOf(node)));
+    indexName(node, uniqueName(requested, node, NameParents(node.parents())));
     return node.name();
 }
 
@@ -163,7 +171,15 @@ void Scene::unindexName(Node& node) {
     if (it == names_.end()) return;
     std::vector<Node*>& list = it->second;
     list.erase(std::remove(list.begin(), list.end(), &node), list.end());
-    if (list.empty()) names_.erase(it);
+    if (!list.empty() || it->first == spareName_) return;
+    // One emptied name stays as a spare entry: creators make a node under its type's default
+    // name and rename it at once, and the next node takes the entry again. Any other emptied
+    // name goes, so at most one entry lists no node.
+    if (!spareName_.empty()) {
+        auto spare = names_.find(spareName_);
+        if (spare != names_.end() && spare->second.empty()) names_.erase(spare);
+    }
+    spareName_ = it->first;
 }
 
 const std::vector<Node*>& Scene::nodesNamed(const std::string& name) const {
@@ -172,18 +188,25 @@ const std::vector<Node*>& Scene::nodesNamed(const std::string& name) const {
     return it == names_.end() ? none : it->second;
 }
 
-bool Scene::nameFree(const std::string& name, const Node& node, const std::vector<Node*>& parents) const {
+bool Scene::NameParents::contains(const Node* parent) const {
+    if (links_ == nullptr) return one_ != nullptr && one_ == parent;
+    return std::any_of(links_->begin(), links_->end(), [parent](const ParentLink& link) { return link.parent == parent; });
+}
+
+bool Scene::nameFree(const std::string& name, const Node& node, const NameParents& parents) const {
     for (Node* other : nodesNamed(name)) {
         if (other == &node) continue;
         if (!other->isDag() || !node.isDag()) return false;
         for (const ParentLink& link : other->parents()) {
-            if (std::find(parents.begin(), parents.end(), link.parent) != parents.end()) return false;
+            if (parents.contains(link.parent)) return false;
         }
     }
     return true;
 }
 
-std::string Scene::uniqueName(const std::string& requested, const Node& node, const std::vector<Node*>& parents) {
+std::string Scene::uniqueName(const std::string& requested, const Node& node, const NameParents& parents) {
+    // A plain request made outside any namespace is already legal: when free it is the name.
+    if (currentNamespace_.empty() && isPlainName(requested) && nameFree(requested, node, parents)) return requested;
     bool absolute = false;
     std::string nameSpace;
     std::string leaf;
@@ -225,7 +248,7 @@ bool Scene::removeNamespace(const std::string& name) {
     if (namespaces_.count(name) == 0) return false;
     const std::string prefix = name + ":";
     for (const auto& entry : names_) {
-        if (entry.first.compare(0, prefix.size(), prefix) == 0) return false;
+        if (!entry.second.empty() && entry.first.compare(0, prefix.size(), prefix) == 0) return false;
     }
     for (const std::string& other : namespaces_) {
         if (other.compare(0, prefix.size(), prefix) == 0) return false;
@@ -257,7 +280,7 @@ VStatus Scene::addChild(Node& parent, Node& child, size_t index, bool keepExisti
         for (Node* old : parentsOf(child)) old->unlinkChild(&child);
     }
     parent.linkChild(&child, index);
-    if (!nameFree(child.name(), child, parentsOf(child))) rename(child, child.name());
+    if (!nameFree(child.name(), child, NameParents(child.parents()))) rename(child, child.name());
     return VStatus();
 }
 
@@ -269,7 +292,7 @@ VStatus Scene::removeChild(Node& parent, Node& child) {
     parent.unlinkChild(&child);
     if (child.parents().empty()) {
         world_->linkChild(&child, static_cast<size_t>(-1));
-        if (!nameFree(child.name(), child, {world_.get()})) rename(child, child.name());
+        if (!nameFree(child.name(), child, NameParents(world_.get()))) rename(child, child.name());
     }
     return VStatus();
 }
@@ -298,13 +321,27 @@ std::vector<NodeChain> Scene::allPaths(const Node& node) {
     return result;
 }
 
+namespace {
+
+// The next node up a first path: the first parent, null at the top or past a node off the DAG.
+const Node* firstPathStep(const Node* node) {
+    if (node == nullptr || node->isWorld() || !node->isDag()) return nullptr;
+    return node->parents().empty() ? nullptr : node->parents().front().parent;
+}
+
+bool onFirstPath(const Node* node) { return node != nullptr && !node->isWorld() && node->isDag(); }
+
+}  // namespace
+
 NodeChain Scene::firstPath(const Node& node) {
-    NodeChain chain;
-    for (const Node* current = &node; current != nullptr && !current->isWorld() && current->isDag();) {
-        chain.push_back(const_cast<Node*>(current));
-        current = current->parents().empty() ? nullptr : current->parents().front().parent;
+    // Counted first, then filled from the bottom up: one allocation and no reversal.
+    size_t depth = 0;
+    for (const Node* current = &node; onFirstPath(current); current = firstPathStep(current)) ++depth;
+    NodeChain chain(depth);
+    const Node* current = &node;
+    for (size_t place = depth; place > 0; --place, current = firstPathStep(current)) {
+        chain[place - 1] = const_cast<Node*>(current);
     }
-    std::reverse(chain.begin(), chain.end());
     return chain;
 }
 

@@ -97,8 +97,20 @@ public:
 private:
     Scene();
     ~Scene();
-    bool nameFree(const std::string& name, const Node& node, const std::vector<Node*>& parents) const;
-    std::string uniqueName(const std::string& requested, const Node& node, const std::vector<Node*>& parents);
+    // The parents a DAG name has to be free under: one parent (or none), or a node's links.
+    // A view: it lists nothing of its own.
+    class NameParents {
+    public:
+        explicit NameParents(const Node* one) : one_(one) {}
+        explicit NameParents(const std::vector<ParentLink>& links) : links_(&links) {}
+        bool contains(const Node* parent) const;
+
+    private:
+        const Node* one_ = nullptr;
+        const std::vector<ParentLink>* links_ = nullptr;
+    };
+    bool nameFree(const std::string& name, const Node& node, const NameParents& parents) const;
+    std::string uniqueName(const std::string& requested, const Node& node, const NameParents& parents);
     void indexName(Node& node, const std::string& name);
     void unindexName(Node& node);
     void deleteOne(Node& node, std::vector<NodePtr>& keepAlive, std::vector<Node*>& curves);
@@ -106,7 +118,8 @@ private:
     NodePtr world_;
     std::map<std::uint64_t, NodePtr> nodes_;
     std::uint64_t nextId_ = 1;
-    std::unordered_map<std::string, std::vector<Node*>> names_;
+    std::unordered_map<std::string, std::vector<Node*>> names_;  // an entry may list no node: the spare
+    std::string spareName_;  // the one name whose entry is kept when it lists no node
     std::unordered_map<std::string, unsigned> nextNumber_;
     std::set<std::string> namespaces_;
     std::string currentNamespace_;

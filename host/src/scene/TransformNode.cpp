@@ -53,14 +53,45 @@ void readTriple(const Node& node, const std::string& stem, double values[3], dou
     }
 }
 
-VStatus writeTriple(Node& node, const std::string& stem, const double values[3]) {
-    if (const AttributeDef* compound = typeTriple(node, stem)) return writeNumbers(node, compound->children.data(), values, 3);
+namespace {
+
+// The three plugs written one by one by name: the node's own attributes may have the names.
+VStatus writeTripleByName(Node& node, const std::string& stem, const double values[3]) {
     std::string name = stem + 'X';
     for (int axis = 0; axis < 3; ++axis) {
         name.back() = kAxes[axis][0];
         if (VStatus status = writeNumber(node, name, values[axis]); !status) return status;
     }
     return VStatus();
+}
+
+}  // namespace
+
+VStatus writeTriple(Node& node, const std::string& stem, const double values[3]) {
+    if (const AttributeDef* compound = typeTriple(node, stem)) return writeNumbers(node, compound->children.data(), values, 3);
+    return writeTripleByName(node, stem, values);
+}
+
+TripleStem::TripleStem(std::string stem) : TypeNameLookup(std::move(stem), typeTriple) {}
+
+TypePlugName::TypePlugName(std::string name)
+    : TypeNameLookup(std::move(name), [](const Node& node, const std::string& text) { return node.typePlugPath(text).get(); }) {}
+
+double readNumber(const Node& node, const TypePlugName& name, double fallback) {
+    const PlugPath* path = name.on(node);
+    if (path == nullptr) return readNumber(node, name.text(), fallback);
+    double value = fallback;
+    return readNumber(node, *path, value) ? value : fallback;
+}
+
+VStatus writeNumber(Node& node, const TypePlugName& name, double value) {
+    const PlugPath* path = name.on(node);
+    return path != nullptr ? writeNumber(node, path->leafPtr(), value) : writeNumber(node, name.text(), value);
+}
+
+VStatus writeTriple(Node& node, const TripleStem& stem, const double values[3]) {
+    if (const AttributeDef* compound = stem.on(node)) return writeNumbers(node, compound->children.data(), values, 3);
+    return writeTripleByName(node, stem.text(), values);
 }
 
 VTransformationMatrix readTransformation(const Node& node, bool limitedValues) {

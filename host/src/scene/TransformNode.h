@@ -13,6 +13,7 @@
 #include <vexa/VexaExport.h>
 
 #include <string>
+#include <utility>
 
 namespace vexa_host {
 
@@ -29,6 +30,49 @@ VEXA_API VMatrix inclusiveMatrix(const NodeChain& chain);
 // The three plugs stem+"X", stem+"Y", stem+"Z" ("translate", "rotateAxis", ...).
 VEXA_API void readTriple(const Node& node, const std::string& stem, double values[3], double fallback = 0.0);
 VEXA_API VStatus writeTriple(Node& node, const std::string& stem, const double values[3]);
+
+// A name with what a node type has of it (a compound, a plug path) last found for it: work on
+// many nodes of few types looks the name up once per type. Types are never removed, and what a
+// type has of a name never changes, so what was found stays right.
+template <typename Found>
+class TypeNameLookup {
+public:
+    using Finder = const Found* (*)(const Node& node, const std::string& name);
+    TypeNameLookup(std::string name, Finder finder) : name_(std::move(name)), finder_(finder) {}
+    const std::string& text() const { return name_; }
+    // What the node's type has of the name; null for nothing.
+    const Found* on(const Node& node) const {
+        if (type_ != &node.type()) {
+            found_ = finder_(node, name_);
+            type_ = &node.type();
+        }
+        return found_;
+    }
+
+private:
+    std::string name_;
+    Finder finder_;
+    mutable const NodeType* type_ = nullptr;
+    mutable const Found* found_ = nullptr;
+};
+
+// A stem of three plugs: the type's compound of the stem's name whose children are the three.
+class VEXA_API TripleStem : public TypeNameLookup<AttributeDef> {
+public:
+    explicit TripleStem(std::string stem);
+};
+// The same write as by the stem's text.
+VEXA_API VStatus writeTriple(Node& node, const TripleStem& stem, const double values[3]);
+
+// A plain attribute name: the type's shared plug path of the name.
+class VEXA_API TypePlugName : public TypeNameLookup<PlugPath> {
+public:
+    explicit TypePlugName(std::string name);
+};
+// The number of the plug of that name (the fallback without one), as readNumber by name.
+VEXA_API double readNumber(const Node& node, const TypePlugName& name, double fallback = 0.0);
+// The number written to the plug of that name, as writeNumber by name.
+VEXA_API VStatus writeNumber(Node& node, const TypePlugName& name, double value);
 
 // The plugs of a limit: its value and its enable flag. False for an unknown limit type.
 bool limitAttributeNames(int limitType, std::string& valueName, std::string& enableName);
