@@ -7,7 +7,9 @@
 bool RStagedFrames::Reserve(int rows, int width) {
     Release();
     width_ = std::max(width, 1);
-    rowsPerPiece_ = std::max(static_cast<int>(kPieceBytes / sizeof(float)) / width_, 1);
+    // Pieces no longer than the rows reserved need: a short file's joints take little.
+    const int fullPiece = std::max(static_cast<int>(kPieceBytes / sizeof(float)) / width_, 1);
+    rowsPerPiece_ = std::clamp(rows, 1, fullPiece);
     const int pieces = (std::max(rows, 0) + rowsPerPiece_ - 1) / rowsPerPiece_;
     try {
         pieces_.reserve(static_cast<std::size_t>(pieces));

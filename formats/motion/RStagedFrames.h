@@ -4,7 +4,8 @@
 // The converted frames of one joint, kept from its row until every row is read and they
 // become the keys of its curves: per row a fixed number of floats, written row after row.
 //
-// The rows lie in pieces of at most kPieceBytes, all allocated when room is reserved. Pieces
+// The rows lie in pieces of at most kPieceBytes (fewer rows when fewer are reserved), all
+// allocated when room is reserved. Pieces
 // that small come from the heap rather than from a mapping of their own (which would give its
 // pages back to the system when freed), so joints reserving in turn lie side by side, and
 // the memory each frees once its keys are stored is there for the keys of the joints after

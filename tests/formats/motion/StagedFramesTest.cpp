@@ -10,10 +10,14 @@
 TEST(RStagedFramesTest, RowsFillPiecesInOrderPastTheReservedOnes) {
     RStagedFrames frames;
     const int width = 6;
+    // Pieces are as long as the rows reserved need, up to their full length.
+    const int fullPiece = static_cast<int>(RStagedFrames::kPieceBytes / sizeof(float)) / width;
     ASSERT_TRUE(frames.Reserve(10, width));
+    EXPECT_EQ(frames.GetRowsPerPiece(), 10);
+    ASSERT_TRUE(frames.Reserve(5 * fullPiece, width));
     const int perPiece = frames.GetRowsPerPiece();
-    EXPECT_EQ(perPiece, static_cast<int>(RStagedFrames::kPieceBytes / sizeof(float)) / width);
-    const int rows = 2 * perPiece + 3;
+    EXPECT_EQ(perPiece, fullPiece);
+    const int rows = 6 * perPiece + 3;
     for (int r = 0; r < rows; ++r) {
         float* row = frames.NextRow();
         for (int c = 0; c < width; ++c) row[c] = static_cast<float>(r * 10 + c);
@@ -23,7 +27,10 @@ TEST(RStagedFramesTest, RowsFillPiecesInOrderPastTheReservedOnes) {
         const float* row = frames.GetPieces()[r / perPiece] + (r % perPiece) * width;
         for (int c = 0; c < width; ++c) ASSERT_EQ(row[c], static_cast<float>(r * 10 + c)) << r << " " << c;
     }
-    // A new reservation starts over.
+    // Rows past the reserved ones get pieces of the same length; a new reservation starts over.
+    ASSERT_TRUE(frames.Reserve(2, 3));
+    for (int r = 0; r < 5; ++r) frames.NextRow()[0] = static_cast<float>(r);
+    EXPECT_EQ(frames.GetPieces()[2][0], 4.0f);
     ASSERT_TRUE(frames.Reserve(1, 3));
     EXPECT_EQ(frames.GetWrittenRows(), 0);
     frames.NextRow()[2] = 5.0f;
