@@ -1,5 +1,7 @@
 #include "curves/RCurveKeyBlocks.h"
 
+#include "platform/SystemServices.h"
+
 #include <algorithm>
 #include <cstring>
 #include <new>
@@ -46,11 +48,12 @@ bool RCurveKeyBlocks::GrowTable(int pointers) {
     return true;
 }
 
-void* RCurveKeyBlocks::NextBlockMemory(int index, int lastNeeded, Run& run) {
+void* RCurveKeyBlocks::NextBlockMemory(int index, int lastNeeded, bool zeroFill, Run& run, bool& zeroed) {
     if (index > 0) {
         Block* previous = table_.get()[index - 1];
         if (index < previous->run.first + previous->run.blocks) {
             run = previous->run;
+            zeroed = false;
             return previous + 1;
         }
     }
@@ -58,7 +61,17 @@ void* RCurveKeyBlocks::NextBlockMemory(int index, int lastNeeded, Run& run) {
     // run unused.
     const int grown = std::clamp(index / 2, 1, kMaxRunBlocks);
     run = Run{index, std::max(lastNeeded - index + 1, grown)};
-    return std::malloc(static_cast<std::size_t>(run.blocks) * kBlockBytes);
+    // A new run to be zero-filled comes zeroed from calloc, which writes nothing on memory
+    // fresh from the system: its pages are first touched where the keys are written.
+    zeroed = zeroFill;
+    const std::size_t bytes = static_cast<std::size_t>(run.blocks) * kBlockBytes;
+    void* memory = zeroFill ? std::calloc(1, bytes) : std::malloc(bytes);
+    // A run this long is a reservation the caller fills at once: its pages are backed in one
+    // call instead of faulting in one by one as the keys are written.
+    if (memory != nullptr && run.blocks >= kPreparedRunBlocks) {
+        platform::PrepareForWriting(memory, bytes);
+    }
+    return memory;
 }
 
 bool RCurveKeyBlocks::ReserveBlocks(int count, bool zeroFill) {
@@ -69,17 +82,23 @@ bool RCurveKeyBlocks::ReserveBlocks(int count, bool zeroFill) {
         return false;
     }
     const int lastNeeded = (count - 1) / kKeysPerBlock;
+    // Blocks below this one lie in a run calloc gave during this call and are still zero.
+    int zeroedEnd = 0;
     while (lastAllocated_ < lastNeeded) {
         const int index = lastAllocated_ + 1;
         Run run{};
-        void* memory = NextBlockMemory(index, lastNeeded, run);
+        bool zeroed = false;
+        void* memory = NextBlockMemory(index, lastNeeded, zeroFill, run, zeroed);
         if (memory == nullptr) {
             return false;
         }
-        if (zeroFill) {
-            std::memset(memory, 0, sizeof(Block::keys));
+        zeroedEnd = zeroed ? run.first + run.blocks : zeroedEnd;
+        // The keys are zeroed here or written whole by the caller, so they are not
+        // constructed one by one: zero bytes are the key a new record starts as.
+        Block* block = static_cast<Block*>(memory);
+        if (zeroFill && index >= zeroedEnd) {
+            std::memset(static_cast<void*>(block->keys), 0, sizeof(Block::keys));
         }
-        Block* block = new (memory) Block;
         block->run = run;
         table_.get()[index] = block;
         ++lastAllocated_;

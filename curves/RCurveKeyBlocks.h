@@ -68,6 +68,8 @@ public:
 
 private:
     static constexpr int kMaxRunBlocks = 32;
+    // New runs of this many blocks or more have their pages backed in one call.
+    static constexpr int kPreparedRunBlocks = 64;
 
     // The run a block's memory belongs to: its first block and its length in blocks.
     struct Run {
@@ -90,9 +92,9 @@ private:
     // Reserve, with the new blocks' keys zero-filled or left for the caller to fill whole.
     bool ReserveBlocks(int count, bool zeroFill);
     // The memory for block index, the next one to hand out, and the run it lies in: the rest
-    // of the previous block's run, else a new run reaching at least block lastNeeded. Null
-    // when memory runs out.
-    void* NextBlockMemory(int index, int lastNeeded, Run& run);
+    // of the previous block's run, else a new run reaching at least block lastNeeded, zero-
+    // filled when asked (zeroed tells). Null when memory runs out.
+    void* NextBlockMemory(int index, int lastNeeded, bool zeroFill, Run& run, bool& zeroed);
     void FreeBlocksFrom(int firstBlock);
 
     std::unique_ptr<Block*, FreeDeleter> table_;

@@ -1,12 +1,14 @@
 #include "platform/SystemServices.h"
 
 #include <climits>
+#include <cstdint>
 #include <cstdlib>
 #include <clocale>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <locale.h>
+#include <sys/mman.h>
 #include <unistd.h>
 
 namespace platform {
@@ -79,6 +81,24 @@ int FormatText(char* buffer, std::size_t size, const char* format, std::va_list 
 std::string EnvironmentValue(const char* name) {
     const char* value = name != nullptr ? std::getenv(name) : nullptr;
     return value != nullptr ? std::string(value) : std::string();
+}
+
+bool PrepareForWriting(void* memory, std::size_t bytes) {
+#ifdef MADV_POPULATE_WRITE
+    const long page = ::sysconf(_SC_PAGESIZE);
+    if (memory == nullptr || page <= 0) {
+        return false;
+    }
+    const auto mask = static_cast<std::uintptr_t>(page) - 1;
+    const auto start = reinterpret_cast<std::uintptr_t>(memory);
+    const std::uintptr_t first = (start + mask) & ~mask;
+    const std::uintptr_t end = (start + bytes) & ~mask;
+    return end > first && ::madvise(reinterpret_cast<void*>(first), end - first, MADV_POPULATE_WRITE) == 0;
+#else
+    static_cast<void>(memory);
+    static_cast<void>(bytes);
+    return false;
+#endif
 }
 
 }  // namespace platform

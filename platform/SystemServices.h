@@ -1,8 +1,8 @@
 #ifndef WYX_PLATFORM_SYSTEMSERVICES_H
 #define WYX_PLATFORM_SYSTEMSERVICES_H
 
-// Small services of the operating system: the local clock, the machine's name and text
-// formatting that does not depend on the process locale.
+// Small services of the operating system: the local clock, the machine's name, text
+// formatting that does not depend on the process locale, and backing fresh memory in bulk.
 
 #include <cstdarg>
 #include <cstddef>
@@ -36,6 +36,12 @@ int FormatText(char* buffer, std::size_t size, const char* format, std::va_list 
 
 // The value of an environment variable; the empty text when it is not set.
 std::string EnvironmentValue(const char* name);
+
+// Has the system back every whole page inside the bytes from memory on in one call, as a
+// write to each would, for memory about to be written throughout: its pages are then not
+// faulted in one at a time. The contents stay as they are. False where the system offers
+// no such call or refuses it (nothing then changes).
+bool PrepareForWriting(void* memory, std::size_t bytes);
 
 }  // namespace platform
 

@@ -3,6 +3,7 @@
 #include "core/EulerAngles.h"
 #include "core/RQuaternion.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <utility>
 #include <vector>
@@ -46,6 +47,11 @@ bool AppendFrameKey(RFCurve* curve, RTime time, double value, unsigned interpola
 }
 
 bool StoreFrameKeys(RFCurve* curve, RTime start, RTime step, const float* values, int stride, int count) {
+    return StoreFrameKeys(curve, start, step, &values, std::max(count, 1), 0, stride, count);
+}
+
+bool StoreFrameKeys(RFCurve* curve, RTime start, RTime step, const float* const* pieces, int rowsPerPiece,
+                    int column, int stride, int count) {
     if (curve == nullptr) {
         return true;
     }
@@ -60,11 +66,16 @@ bool StoreFrameKeys(RFCurve* curve, RTime start, RTime step, const float* values
     std::int64_t last = 0;
     const bool exact = !__builtin_mul_overflow(step.GetTicks(), std::int64_t{count - 1}, &span) &&
                        !__builtin_add_overflow(start.GetTicks(), span, &last);
-    for (int i = 0; i < count; ++i) {
-        RCurveKey& key = curve->GetKey(i);
-        key = kPlain;
-        key.SetTime(exact ? RTime(start.GetTicks() + step.GetTicks() * i) : start + step * i);
-        key.SetValue(values[static_cast<std::size_t>(i) * static_cast<std::size_t>(stride)]);
+    for (int first = 0, piece = 0; first < count; ++piece) {
+        const float* values = pieces[piece] + column;
+        const int end = first + std::min(count - first, rowsPerPiece);
+        for (int i = first; i < end; ++i, values += stride) {
+            RCurveKey& key = curve->GetKey(i);
+            key = kPlain;
+            key.SetTime(exact ? RTime(start.GetTicks() + step.GetTicks() * i) : start + step * i);
+            key.SetValue(*values);
+        }
+        first = end;
     }
     curve->EndBulkKeys(count);
     return true;

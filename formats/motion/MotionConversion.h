@@ -30,6 +30,10 @@ bool AppendFrameKey(RFCurve* curve, RTime time, double value, unsigned interpola
 // values[i * stride], in storage reserved once; true for a null curve. False when the keys
 // cannot be stored (the curve then keeps none).
 bool StoreFrameKeys(RFCurve* curve, RTime start, RTime step, const float* values, int stride, int count);
+// The same with the frames in pieces of rowsPerPiece rows of stride floats: key i holds
+// pieces[i / rowsPerPiece][(i % rowsPerPiece) * stride + column].
+bool StoreFrameKeys(RFCurve* curve, RTime start, RTime step, const float* const* pieces, int rowsPerPiece,
+                    int column, int stride, int count);
 // The process-wide rotation filter on three rotation curves X, Y, Z (all three needed); a
 // reader filtering many nodes keeps one RotationCurveFilter for them instead.
 void FilterRotationCurves(RFCurve* const rotation[3]);

@@ -536,13 +536,14 @@ bool RBvhFile::ConvertFrame(const double* values, bool first) {
                 joint.previousRotation[i] = current[i];
             }
             // Kept while the joint's values are at hand.
+            float* row = joint.frames.NextRow();
             if (joint.hasPosition) {
                 for (int i = 0; i < 3; ++i) {
-                    joint.frames.push_back(static_cast<float>(*joint.translation.Component(i)));
+                    *row++ = static_cast<float>(*joint.translation.Component(i));
                 }
             }
             for (int i = 0; i < 3; ++i) {
-                joint.frames.push_back(static_cast<float>(current[i]));
+                row[i] = static_cast<float>(current[i]);
             }
         }
     } catch (const std::bad_alloc&) {
@@ -559,29 +560,26 @@ int RBvhFile::GetStagedRows(int frames) const {
 }
 
 bool RBvhFile::ReserveStagedFrames(int frames) {
-    const std::size_t rows = static_cast<std::size_t>(std::max(GetStagedRows(frames), 0));
-    try {
-        for (const std::unique_ptr<RBvhJoint>& joint : joints_) {
-            if (!joint->IsEndSite()) {
-                joint->frames.clear();
-                joint->frames.reserve(rows * (joint->hasPosition ? 6 : 3));
-            }
+    const int rows = GetStagedRows(frames);
+    for (const std::unique_ptr<RBvhJoint>& joint : joints_) {
+        if (!joint->IsEndSite() && !joint->frames.Reserve(rows, joint->StagedWidth())) {
+            return false;
         }
-    } catch (const std::bad_alloc&) {
-        return false;
     }
     return true;
 }
 
 bool RBvhFile::StoreJointKeys(RBvhJoint& joint, int frames, RTime start, RTime step) {
-    const int first = joint.hasPosition ? 0 : 3;
-    const int stride = 6 - first;
+    const int stride = joint.StagedWidth();
+    const int first = 6 - stride;
+    const RStagedFrames& staged = joint.frames;
     bool stored = true;
     for (int c = first; c < 6 && frames > 0; ++c) {
-        stored = StoreFrameKeys(joint.curves[c], start, step, joint.frames.data() + (c - first), stride, frames) &&
+        stored = StoreFrameKeys(joint.curves[c], start, step, staged.GetPieces(), staged.GetRowsPerPiece(), c - first,
+                                stride, frames) &&
                  stored;
     }
-    std::vector<float>().swap(joint.frames);
+    joint.frames.Release();
     return stored;
 }
 

@@ -10,6 +10,7 @@
 
 #include "core/EulerAngles.h"
 #include "core/RVector4.h"
+#include "formats/motion/RStagedFrames.h"
 
 #include <string>
 #include <vector>
@@ -63,7 +64,8 @@ public:
     RFCurve* curves[6] = {};  // translation X, Y, Z, rotation X, Y, Z
     // The converted frames until their keys are stored: per frame the values of the curves
     // keyed (translation X, Y, Z with a position channel, then rotation X, Y, Z).
-    std::vector<float> frames;
+    RStagedFrames frames;
+    int StagedWidth() const { return hasPosition ? 6 : 3; }
 };
 
 #endif

@@ -1,5 +1,6 @@
 #include "formats/motion/RMotionTextFile.h"
 
+#include "formats/motion/DecimalText.h"
 #include "platform/SystemServices.h"
 
 #include <cassert>
@@ -35,16 +36,16 @@ const char* NumberStart(const char* text) {
     return text[0] == '+' && text[1] != '-' && text[1] != '+' ? text + 1 : text;
 }
 
-// The finite number at start, read by from_chars no further than end: the position past it,
-// null (out untouched) when there is none or it lies beyond the doubles.
+// The finite number at start, read as from_chars reads it no further than end: the position
+// past it, null (out untouched) when there is none or it lies beyond the doubles.
 const char* ParseFinite(const char* start, const char* end, double& out) {
     double value = 0.0;
-    const auto result = std::from_chars(start, end, value, std::chars_format::general);
-    if (result.ec != std::errc() || !std::isfinite(value)) {
+    const char* const after = ParseDecimal(start, end, value);
+    if (after == nullptr || !std::isfinite(value)) {
         return nullptr;
     }
     out = value;
-    return result.ptr;
+    return after;
 }
 
 char Upper(char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); }

@@ -3,8 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <ctime>
+#include <vector>
+
+#include <sys/mman.h>
+#include <unistd.h>
 
 namespace {
 
@@ -53,3 +58,34 @@ TEST(SystemServices, FormattingIgnoresTheLocaleAndKeepsToTheBufferHostNamesFitAn
     EXPECT_TRUE(now.second <= 60 && now.millisecond >= 0 && now.millisecond <= 999) << now.millisecond;
 }
 
+
+TEST(SystemServices, MemoryPreparedForWritingIsBackedWholeAndKeepsItsBytes) {
+    const long page = ::sysconf(_SC_PAGESIZE);
+    ASSERT_GT(page, 0);
+    const std::size_t pages = 64;
+    const std::size_t bytes = pages * static_cast<std::size_t>(page);
+    void* fresh = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    ASSERT_NE(fresh, MAP_FAILED);
+    std::vector<unsigned char> resident(pages);
+    ASSERT_EQ(::mincore(fresh, bytes, resident.data()), 0);
+    ASSERT_EQ(std::count_if(resident.begin(), resident.end(), [](unsigned char r) { return (r & 1) != 0; }), 0);
+    // From inside the first page to inside the last: only the whole pages between are backed.
+    auto* base = static_cast<unsigned char*>(fresh);
+    base[0] = 5;
+    EXPECT_TRUE(platform::PrepareForWriting(base + 1, bytes - 2));
+    ASSERT_EQ(::mincore(fresh, bytes, resident.data()), 0);
+    EXPECT_EQ(resident.front() & 1, 1);
+    for (std::size_t p = 1; p + 1 < pages; ++p) EXPECT_EQ(resident[p] & 1, 1) << p;
+    EXPECT_EQ(resident.back() & 1, 0);
+    EXPECT_EQ(base[0], 5);
+    EXPECT_EQ(base[bytes / 2], 0);
+    ::munmap(fresh, bytes);
+
+    // Written memory keeps what it holds; ranges without a whole page are left alone.
+    std::vector<unsigned char> written(bytes, 0);
+    for (std::size_t i = 0; i < bytes; ++i) written[i] = static_cast<unsigned char>(i * 7);
+    EXPECT_TRUE(platform::PrepareForWriting(written.data(), bytes));
+    for (std::size_t i = 0; i < bytes; ++i) ASSERT_EQ(written[i], static_cast<unsigned char>(i * 7)) << i;
+    EXPECT_FALSE(platform::PrepareForWriting(written.data() + 1, static_cast<std::size_t>(page) - 1));
+    EXPECT_FALSE(platform::PrepareForWriting(nullptr, bytes));
+}

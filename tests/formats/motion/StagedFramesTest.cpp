@@ -1,0 +1,64 @@
+#include "curves/RFCurve.h"
+#include "formats/motion/MotionConversion.h"
+#include "formats/motion/RStagedFrames.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+// Rows go to pieces in order, past the reserved ones too, and every row keeps its floats.
+TEST(RStagedFramesTest, RowsFillPiecesInOrderPastTheReservedOnes) {
+    RStagedFrames frames;
+    const int width = 6;
+    // Pieces are as long as the rows reserved need, up to their full length.
+    const int fullPiece = static_cast<int>(RStagedFrames::kPieceBytes / sizeof(float)) / width;
+    ASSERT_TRUE(frames.Reserve(10, width));
+    EXPECT_EQ(frames.GetRowsPerPiece(), 10);
+    ASSERT_TRUE(frames.Reserve(5 * fullPiece, width));
+    const int perPiece = frames.GetRowsPerPiece();
+    EXPECT_EQ(perPiece, fullPiece);
+    const int rows = 6 * perPiece + 3;
+    for (int r = 0; r < rows; ++r) {
+        float* row = frames.NextRow();
+        for (int c = 0; c < width; ++c) row[c] = static_cast<float>(r * 10 + c);
+    }
+    EXPECT_EQ(frames.GetWrittenRows(), rows);
+    for (int r = 0; r < rows; ++r) {
+        const float* row = frames.GetPieces()[r / perPiece] + (r % perPiece) * width;
+        for (int c = 0; c < width; ++c) ASSERT_EQ(row[c], static_cast<float>(r * 10 + c)) << r << " " << c;
+    }
+    // Rows past the reserved ones get pieces of the same length; a new reservation starts over.
+    ASSERT_TRUE(frames.Reserve(2, 3));
+    for (int r = 0; r < 5; ++r) frames.NextRow()[0] = static_cast<float>(r);
+    EXPECT_EQ(frames.GetPieces()[2][0], 4.0f);
+    ASSERT_TRUE(frames.Reserve(1, 3));
+    EXPECT_EQ(frames.GetWrittenRows(), 0);
+    frames.NextRow()[2] = 5.0f;
+    EXPECT_EQ(frames.GetPieces()[0][2], 5.0f);
+    frames.Release();
+    EXPECT_EQ(frames.GetWrittenRows(), 0);
+}
+
+// Keys from pieces are those of one array of the same rows, across piece ends.
+TEST(RStagedFramesTest, KeysFromPiecesAreThoseOfTheRowsInOnePiece) {
+    const int stride = 3;
+    const int count = 11;
+    std::vector<float> whole;
+    for (int i = 0; i < count * stride; ++i) whole.push_back(0.25f * static_cast<float>(i) - 3.0f);
+    const int perPiece = 4;
+    const float* pieces[] = {whole.data(), whole.data() + perPiece * stride, whole.data() + 2 * perPiece * stride};
+    const RTime start(-700);
+    const RTime step(300);
+    for (int column = 0; column < stride; ++column) {
+        RFCurve fromWhole;
+        RFCurve fromPieces;
+        ASSERT_TRUE(StoreFrameKeys(&fromWhole, start, step, whole.data() + column, stride, count));
+        ASSERT_TRUE(StoreFrameKeys(&fromPieces, start, step, pieces, perPiece, column, stride, count));
+        ASSERT_EQ(fromPieces.GetKeyCount(), count);
+        for (int i = 0; i < count; ++i) {
+            EXPECT_EQ(fromPieces.GetKey(i).GetValue(), whole[static_cast<std::size_t>(i * stride + column)]) << i;
+            EXPECT_EQ(fromPieces.GetKey(i).GetTime(), fromWhole.GetKey(i).GetTime()) << i;
+            EXPECT_EQ(fromPieces.GetKey(i).GetTime(), start + step * i) << i;
+        }
+    }
+}
