@@ -507,8 +507,11 @@ bool RWyxTakeNodeContainer::LinkPropertyToCurve(RProperty* property, int compone
     return true;
 }
 
+// Grows as push_back would, at least doubling: a container asked again and again for a few more
+// links does not copy them all each time.
 void RWyxTakeNodeContainer::ReservePropertyCurveLinks(int count) {
-    if (count > 0) links_.reserve(links_.size() + static_cast<std::size_t>(count));
+    const std::size_t needed = links_.size() + static_cast<std::size_t>(std::max(count, 0));
+    if (needed > links_.capacity()) links_.reserve(std::max(needed, 2 * links_.capacity()));
 }
 
 void RWyxTakeNodeContainer::OnLinkedCurveChanged(RFCurve& curve, const RCurveChangeRecord& record, void* data) {
