@@ -62,10 +62,16 @@ VString CameraScript(const RWyxNode* node) {
     return script + (node->GetTargetUp() != nullptr ? "cameraMakeNode 3 \"\"" : "cameraMakeNode 2 \"\"");
 }
 
-void NameHostNode(const VObject& object, const VString& name) {
+// Names the node a function set is attached to, printing a failure.
+void NameHostNode(VFnDependencyNode& node, const VString& name) {
     VStatus status;
-    VFnDependencyNode(object).setName(name, &status);
+    node.setName(name, &status);
     PrintStatusError(status, "Cannot name the new node");
+}
+
+void NameHostNode(const VObject& object, const VString& name) {
+    VFnDependencyNode node(object);
+    NameHostNode(node, name);
 }
 
 }  // namespace
@@ -94,9 +100,7 @@ VObject WyxVexaImportSession::CreateBoundTransform(RWyxNode* node, const VString
         status.perror(failure);
         return VObject();
     }
-    VStatus named;
-    maker.setName(name, &named);
-    PrintStatusError(named, "Cannot name the new node");
+    NameHostNode(maker, name);
     VDagPath path;
     if (maker.getPath(path)) Vexa(node).SetDagPath(std::move(path));
     TransferUserProperties(*this, *node, made);
