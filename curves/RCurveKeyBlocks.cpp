@@ -106,6 +106,26 @@ bool RCurveKeyBlocks::ReserveBlocks(int count, bool zeroFill) {
     return true;
 }
 
+bool RCurveKeyBlocks::ReserveToOverwrite(int count) {
+    const int firstNew = GetAllocatedKeys();
+    if (count <= firstNew) {
+        return true;
+    }
+    const bool reserved = ReserveBlocks(count, false);
+    // Keys past those the caller writes read as zeroes, as in every block handed out.
+    ZeroKeysFrom(reserved ? count : firstNew);
+    return reserved;
+}
+
+void RCurveKeyBlocks::ZeroKeysFrom(int first) {
+    const int end = GetAllocatedKeys();
+    for (int key = first; key < end;) {
+        const int run = std::min(end - key, kKeysPerBlock - key % kKeysPerBlock);
+        std::memset(static_cast<void*>(&Key(key)), 0, static_cast<std::size_t>(run) * sizeof(RCurveKey));
+        key += run;
+    }
+}
+
 void RCurveKeyBlocks::FreeBlocksFrom(int firstBlock) {
     for (int i = lastAllocated_; i >= firstBlock && i >= 0; --i) {
         Block* block = table_.get()[i];
@@ -167,12 +187,10 @@ void RCurveKeyBlocks::MoveKeys(int to, int from, int count) {
 
 bool RCurveKeyBlocks::CopyBlocksFrom(const RCurveKeyBlocks& other, int keyCount) {
     const int blocks = (keyCount + kKeysPerBlock - 1) / kKeysPerBlock;
-    const int zeroedBefore = lastAllocated_ + 1;
+    const int zeroedBefore = GetAllocatedKeys();
     // Blocks made here are overwritten whole, so they are not zero-filled first.
     if (!ReserveBlocks(keyCount, false)) {
-        for (int i = zeroedBefore; i <= lastAllocated_; ++i) {
-            std::memset(static_cast<void*>(table_.get()[i]->keys), 0, sizeof(Block::keys));
-        }
+        ZeroKeysFrom(zeroedBefore);
         return false;
     }
     // The keys only: each block keeps the run it belongs to.

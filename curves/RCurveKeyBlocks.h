@@ -12,7 +12,8 @@
 // blocks so far, up to kMaxRunBlocks. A long curve's keys thus lie together however its growth
 // interleaves with other allocations (a reader fills many curves frame by frame), and whoever
 // walks many curves at once touches few pages. Each block is zero-filled when it is handed
-// out and records, past its keys, the run it belongs to. A run is freed with its first block;
+// out (but for the keys a caller reserved to overwrite at once) and records, past its keys,
+// the run it belongs to. A run is freed with its first block;
 // until then its blocks past the highest one in use are kept for the curve to grow into.
 //
 // The storage does not know the key count: its owner does, and only asks for keys inside the
@@ -39,6 +40,10 @@ public:
     // is too small and allocates the missing blocks. False when memory runs out (the storage
     // then keeps what it had, possibly with some of the new blocks).
     bool Reserve(int count) { return count <= GetAllocatedKeys() || ReserveBlocks(count, true); }
+    // Reserve for a caller that writes every key below count whole before it reads any: the
+    // blocks made here are not zero-filled first, only their keys from count on are. False
+    // when memory runs out (the blocks made are then zeroed whole).
+    bool ReserveToOverwrite(int count);
     // Frees the blocks past the one holding key keyCount-1 (the memory of a run that block
     // shares with them stays until it is freed too) and shrinks an oversized table; with no
     // keys frees everything.
@@ -96,6 +101,8 @@ private:
     // filled when asked (zeroed tells). Null when memory runs out.
     void* NextBlockMemory(int index, int lastNeeded, bool zeroFill, Run& run, bool& zeroed);
     void FreeBlocksFrom(int firstBlock);
+    // Zeroes the keys from index first to the end of the allocated blocks.
+    void ZeroKeysFrom(int first);
 
     std::unique_ptr<Block*, FreeDeleter> table_;
     int tableSize_ = 0;

@@ -94,6 +94,12 @@ bool RFCurve::BeginBulkKeys(int count) {
     return ReserveKeys(count);
 }
 
+bool RFCurve::BeginBulkKeysOverwritten(int count) {
+    BeginEdit();
+    ResetCache();
+    return count <= kMaxKeyCount && keys_.ReserveToOverwrite(count);
+}
+
 void RFCurve::EndBulkKeys(int count) {
     keyCount_ = std::clamp(count, 0, keys_.GetAllocatedKeys());
     ResetCache();

@@ -132,6 +132,9 @@ public:
     // and closes with EndBulkKeys (count). False when the keys cannot be stored (the bracket
     // is open all the same).
     bool BeginBulkKeys(int count);
+    // BeginBulkKeys for a caller that writes each of keys 0..count-1 whole: the storage made
+    // for them is not zero-filled first.
+    bool BeginBulkKeysOverwritten(int count);
     // Sets the key count (at most the keys reserved), empties the cache, counts one
     // modification and resumes delivery.
     void EndBulkKeys(int count);

@@ -55,7 +55,7 @@ bool StoreFrameKeys(RFCurve* curve, RTime start, RTime step, const float* const*
     if (curve == nullptr) {
         return true;
     }
-    if (!curve->BeginBulkKeys(count)) {
+    if (!curve->BeginBulkKeysOverwritten(count)) {
         curve->EndBulkKeys(0);
         return false;
     }

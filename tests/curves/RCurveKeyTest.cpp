@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <limits>
+#include <memory>
 
 TEST(RCurveKey, WeightsAndVelocitiesAreFixedPointWords) {
     // Weights are clamped to 0.00010001..0.99 (the smallest word is 1); velocities only to a word.
@@ -162,4 +164,47 @@ TEST(RCurveKeyBlocks, BlocksHandedOutAgainInsideAKeptRunAreZeroed) {
     for (int i = 0; i < 120 * 25; ++i) ASSERT_EQ(blocks.Key(i).GetValue(), static_cast<float>(i)) << i;
     blocks.Release();
     EXPECT_EQ(blocks.GetLastAllocatedBlock(), -1);
+}
+
+namespace {
+
+bool IsZeroKey(const RCurveKey& key) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(&key);
+    return std::all_of(bytes, bytes + sizeof(RCurveKey), [](unsigned char b) { return b == 0; });
+}
+
+}  // namespace
+
+TEST(RCurveKeyBlocks, KeysReservedToOverwriteLeaveOnlyTheRestOfTheirLastBlockZeroed) {
+    // Memory that held keys before, which a new run may well be cut from again.
+    auto used = std::make_unique<RCurveKeyBlocks>();
+    ASSERT_TRUE(used->Reserve(120 * 25));
+    for (int i = 0; i < 120 * 25; ++i) used->Key(i) = RCurveKey::Plain(RTime(i + 1), 7.0f);
+    used.reset();
+
+    RCurveKeyBlocks blocks;
+    ASSERT_TRUE(blocks.Reserve(30));
+    for (int i = 0; i < 30; ++i) blocks.Key(i).SetValue(1.0f);
+    ASSERT_TRUE(blocks.ReserveToOverwrite(60));
+    EXPECT_EQ(blocks.GetLastAllocatedBlock(), 2);
+    // Blocks that were there stay as they were; the new last block is zero past key 59.
+    for (int i = 0; i < 30; ++i) ASSERT_EQ(blocks.Key(i).GetValue(), 1.0f) << i;
+    for (int i = 30; i < 50; ++i) ASSERT_TRUE(IsZeroKey(blocks.Key(i))) << i;
+    for (int i = 60; i < 75; ++i) ASSERT_TRUE(IsZeroKey(blocks.Key(i))) << i;
+    for (int i = 50; i < 60; ++i) blocks.Key(i).SetValue(2.0f);
+    // Fewer keys than are there reserve nothing.
+    ASSERT_TRUE(blocks.ReserveToOverwrite(70));
+    EXPECT_EQ(blocks.GetLastAllocatedBlock(), 2);
+    EXPECT_EQ(blocks.Key(55).GetValue(), 2.0f);
+
+    // A bulk reservation: every new block but the tail past its keys is the caller's.
+    RCurveKeyBlocks bulk;
+    ASSERT_TRUE(bulk.ReserveToOverwrite(100 * 25 - 7));
+    EXPECT_EQ(bulk.GetLastAllocatedBlock(), 99);
+    for (int i = 100 * 25 - 7; i < 100 * 25; ++i) ASSERT_TRUE(IsZeroKey(bulk.Key(i))) << i;
+    // Given back and taken again, its blocks are zeroed as any handed out.
+    for (int i = 0; i < 100 * 25; ++i) bulk.Key(i) = RCurveKey::Plain(RTime(i + 1), 3.0f);
+    bulk.Compact(10 * 25);
+    ASSERT_TRUE(bulk.Reserve(30 * 25));
+    for (int i = 10 * 25; i < 30 * 25; ++i) ASSERT_TRUE(IsZeroKey(bulk.Key(i))) << i;
 }
