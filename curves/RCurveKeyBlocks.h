@@ -13,8 +13,8 @@
 // interleaves with other allocations (a reader fills many curves frame by frame), and whoever
 // walks many curves at once touches few pages. Each block is zero-filled when it is handed
 // out (but for the keys a caller reserved to overwrite at once) and records, past its keys,
-// the run it belongs to. A run is freed with its first block;
-// until then its blocks past the highest one in use are kept for the curve to grow into.
+// the run it belongs to. A run is freed with its first block; until then its blocks past the
+// highest one in use are kept for the curve to grow into.
 //
 // The storage does not know the key count: its owner does, and only asks for keys inside the
 // blocks it reserved.
