@@ -135,65 +135,86 @@ int Node::valueSlot(const AttributeDef& attribute) const {
     return attribute.hasValue() ? index : -1;
 }
 
-const PlugValue* Node::slotValue(int slot) const {
+const Node::SlotValue* Node::slotEntry(int slot) const {
     if (slot < 0 || static_cast<size_t>(slot) >= slotPlaces_.size()) return nullptr;
     const std::uint16_t place = slotPlaces_[static_cast<size_t>(slot)];
-    return place != 0 ? &slotValues_[place - 1u].value : nullptr;
+    return place != 0 ? &slotValues_[place - 1u] : nullptr;
 }
 
-template <typename Value>
-void Node::addSlotValue(int slot, Value&& value) {
+bool Node::hasSlotValue(int slot) const { return slotEntry(slot) != nullptr; }
+
+const double* Node::slotNumber(int slot) const {
+    const SlotValue* entry = slotEntry(slot);
+    return entry != nullptr && !entry->other ? &entry->number : nullptr;
+}
+
+const PlugValue* Node::slotOther(int slot) const {
+    const SlotValue* entry = slotEntry(slot);
+    return entry != nullptr ? entry->other.get() : nullptr;
+}
+
+std::optional<PlugValue> Node::slotValue(int slot) const {
+    const SlotValue* entry = slotEntry(slot);
+    if (entry == nullptr) return std::nullopt;
+    if (entry->other) return *entry->other;
+    return PlugValue(entry->number);
+}
+
+Node::SlotValue& Node::slotEntryToWrite(int slot) {
+    const size_t index = static_cast<size_t>(slot);
+    if (index < slotPlaces_.size() && slotPlaces_[index] != 0) return slotValues_[slotPlaces_[index] - 1u];
     if (slotPlaces_.empty()) {
         slotPlaces_.assign(type_->attributes.size(), 0);
         slotValues_.reserve(std::max(kFirstValueRoom, type_->valueRoom));
     }
-    slotValues_.emplace_back(slot, std::forward<Value>(value));
-    slotPlaces_[static_cast<size_t>(slot)] = static_cast<std::uint16_t>(slotValues_.size());
+    slotValues_.emplace_back(slot, 0.0);
+    slotPlaces_[index] = static_cast<std::uint16_t>(slotValues_.size());
     if (slotValues_.size() > type_->valueRoom && slotValues_.size() <= kMostValueRoom) {
         type_->valueRoom = slotValues_.size();
     }
+    return slotValues_.back();
 }
 
 void Node::setSlotValue(int slot, PlugValue&& value) {
-    const size_t index = static_cast<size_t>(slot);
-    if (index < slotPlaces_.size() && slotPlaces_[index] != 0) {
-        slotValues_[slotPlaces_[index] - 1u].value = std::move(value);
-        return;
+    SlotValue& entry = slotEntryToWrite(slot);
+    if (const double* number = std::get_if<double>(&value)) {
+        entry.number = *number;
+        entry.other.reset();
+    } else if (entry.other) {
+        *entry.other = std::move(value);
+    } else {
+        entry.other = std::make_unique<PlugValue>(std::move(value));
     }
-    addSlotValue(slot, std::move(value));
 }
 
-// A number goes into the table without a PlugValue made and moved for it.
 void Node::setSlotNumber(int slot, double number) {
-    const size_t index = static_cast<size_t>(slot);
-    if (index < slotPlaces_.size() && slotPlaces_[index] != 0) {
-        PlugValue& held = slotValues_[slotPlaces_[index] - 1u].value;
-        if (double* stored = std::get_if<double>(&held)) {
-            *stored = number;
-        } else {
-            held = number;
-        }
-        return;
-    }
-    addSlotValue(slot, number);
+    SlotValue& entry = slotEntryToWrite(slot);
+    entry.number = number;
+    entry.other.reset();
 }
 
 const Node::ValueMap Node::values() const {
     ValueMap all = values_;
     for (const SlotValue& each : slotValues_) {
-        all.emplace(type_->attributes[static_cast<size_t>(each.slot)]->longName, each.value);
+        const std::string& key = type_->attributes[static_cast<size_t>(each.slot)]->longName;
+        if (each.other) {
+            all.emplace(key, *each.other);
+        } else {
+            all.emplace(key, PlugValue(each.number));
+        }
     }
     return all;
 }
 
-const PlugValue* Node::storedValue(const std::string& key) const {
+std::optional<PlugValue> Node::storedValue(const std::string& key) const {
     auto named = type_->byName.find(key);
     if (named != type_->byName.end() && named->second->longName == key) {
         const int slot = valueSlot(*named->second);
         if (slot >= 0) return slotValue(slot);
     }
     auto stored = values_.find(key);
-    return stored != values_.end() ? &stored->second : nullptr;
+    if (stored == values_.end()) return std::nullopt;
+    return stored->second;
 }
 
 std::vector<AttributePtr> Node::attributes() const {

@@ -64,8 +64,9 @@ int valueSlotOf(const Node& node, const PlugPath& path) {
 PlugValue storedValue(const Node& node, const PlugPath& path) {
     const int slot = valueSlotOf(node, path);
     if (slot >= 0) {
-        const PlugValue* stored = node.slotValue(slot);
-        return stored != nullptr ? *stored : defaultValue(path.leaf());
+        if (const double* number = node.slotNumber(slot)) return *number;
+        const PlugValue* other = node.slotOther(slot);
+        return other != nullptr ? *other : defaultValue(path.leaf());
     }
     auto stored = node.keyedValues().find(KeyText(path).view());
     return stored != node.keyedValues().end() ? stored->second : defaultValue(path.leaf());
@@ -204,14 +205,12 @@ bool readTableNumber(const Node& node, const PlugPath& path, double& value) {
             if (compute(node, path, computed)) return false;
         }
     }
-    const PlugValue* stored = node.slotValue(slot);
-    if (stored == nullptr) {
-        value = attribute.defaultValue;
+    if (const double* number = node.slotNumber(slot)) {
+        value = *number;
         return true;
     }
-    const double* number = std::get_if<double>(stored);
-    if (number == nullptr) return false;
-    value = *number;
+    if (node.hasSlotValue(slot)) return false;
+    value = attribute.defaultValue;
     return true;
 }
 
