@@ -167,7 +167,7 @@ Node::SlotValue& Node::slotEntryToWrite(int slot) {
         slotPlaces_.assign(type_->attributes.size(), 0);
         slotValues_.reserve(std::max(kFirstValueRoom, type_->valueRoom));
     }
-    slotValues_.emplace_back(slot, 0.0);
+    slotValues_.emplace_back();
     slotPlaces_[index] = static_cast<std::uint16_t>(slotValues_.size());
     if (slotValues_.size() > type_->valueRoom && slotValues_.size() <= kMostValueRoom) {
         type_->valueRoom = slotValues_.size();
@@ -195,8 +195,10 @@ void Node::setSlotNumber(int slot, double number) {
 
 const Node::ValueMap Node::values() const {
     ValueMap all = values_;
-    for (const SlotValue& each : slotValues_) {
-        const std::string& key = type_->attributes[static_cast<size_t>(each.slot)]->longName;
+    for (size_t slot = 0; slot < slotPlaces_.size(); ++slot) {
+        if (slotPlaces_[slot] == 0) continue;
+        const SlotValue& each = slotValues_[slotPlaces_[slot] - 1u];
+        const std::string& key = type_->attributes[slot]->longName;
         if (each.other) {
             all.emplace(key, *each.other);
         } else {

@@ -149,9 +149,7 @@ private:
     std::vector<AttributePtr> dynamicFlat_;  // the dynamic attributes with their children, in attributes() order
     // One value of the table: the number, or the box of a value that is no number.
     struct SlotValue {
-        SlotValue(int place, double stored) : slot(place), number(stored) {}
-        int slot;
-        double number;
+        double number = 0.0;
         std::unique_ptr<PlugValue> other;
     };
     // The table's entry of the slot; null when none is stored.
