@@ -16,12 +16,19 @@ constexpr size_t kMostValueRoom = 64;
 }  // namespace
 
 std::uint64_t Node::structureStamp_ = 1;
+const Node::Extras Node::noExtras_;
 
 Node::Node(const NodeType& type, std::uint64_t id) : type_(&type), id_(id) {
     if (type.makePayload) payload_ = type.makePayload();
 }
 
 Node::~Node() = default;
+
+Node::Extras& Node::extras() {
+    if (!extras_) extras_ = std::make_unique<Extras>();
+    return *extras_;
+}
+
 
 Node* Node::child(size_t index) const {
     if (index >= liveChildren_) return nullptr;
@@ -101,7 +108,7 @@ void Node::squeezeChildren() const {
 AttributePtr Node::findAttribute(const std::string& name) const {
     auto it = type_->byName.find(name);
     if (it != type_->byName.end()) return it->second;
-    for (const AttributePtr& attribute : dynamicAttributes_) {
+    for (const AttributePtr& attribute : dynamicAttributes()) {
         if (attribute->isNamed(name)) return attribute;
         if (AttributePtr child = attribute->findDescendant(name)) return child;
     }
@@ -194,7 +201,7 @@ void Node::setSlotNumber(int slot, double number) {
 }
 
 const Node::ValueMap Node::values() const {
-    ValueMap all = values_;
+    ValueMap all = keyedValues();
     for (size_t slot = 0; slot < slotPlaces_.size(); ++slot) {
         if (slotPlaces_[slot] == 0) continue;
         const SlotValue& each = slotValues_[slotPlaces_[slot] - 1u];
@@ -214,14 +221,16 @@ std::optional<PlugValue> Node::storedValue(const std::string& key) const {
         const int slot = valueSlot(*named->second);
         if (slot >= 0) return slotValue(slot);
     }
-    auto stored = values_.find(key);
-    if (stored == values_.end()) return std::nullopt;
+    const ValueMap& keyed = keyedValues();
+    auto stored = keyed.find(key);
+    if (stored == keyed.end()) return std::nullopt;
     return stored->second;
 }
 
 std::vector<AttributePtr> Node::attributes() const {
     std::vector<AttributePtr> result = type_->attributes;
-    result.insert(result.end(), dynamicFlat_.begin(), dynamicFlat_.end());
+    const std::vector<AttributePtr>& dynamicFlat = extrasOrNone().dynamicFlat;
+    result.insert(result.end(), dynamicFlat.begin(), dynamicFlat.end());
     return result;
 }
 
@@ -229,7 +238,8 @@ AttributePtr Node::attributeAt(size_t index) const {
     const std::vector<AttributePtr>& own = type_->attributes;
     if (index < own.size()) return own[index];
     index -= own.size();
-    return index < dynamicFlat_.size() ? dynamicFlat_[index] : nullptr;
+    const std::vector<AttributePtr>& dynamicFlat = extrasOrNone().dynamicFlat;
+    return index < dynamicFlat.size() ? dynamicFlat[index] : nullptr;
 }
 
 namespace {
@@ -255,18 +265,21 @@ bool Node::addDynamicAttribute(const AttributePtr& attribute) {
         for (const AttributePtr& child : a.children) markDynamic(*child);
     };
     markDynamic(*attribute);
-    dynamicAttributes_.push_back(attribute);
-    flatten(attribute, dynamicFlat_);
+    Extras& own = extras();
+    own.dynamicAttributes.push_back(attribute);
+    flatten(attribute, own.dynamicFlat);
     return true;
 }
 
 bool Node::removeDynamicAttribute(const AttributeDef* attribute) {
-    auto it = std::find_if(dynamicAttributes_.begin(), dynamicAttributes_.end(),
+    if (!extras_) return false;
+    std::vector<AttributePtr>& own = extras_->dynamicAttributes;
+    auto it = std::find_if(own.begin(), own.end(),
                            [attribute](const AttributePtr& candidate) { return candidate.get() == attribute; });
-    if (it == dynamicAttributes_.end()) return false;
-    dynamicAttributes_.erase(it);
-    dynamicFlat_.clear();
-    for (const AttributePtr& kept : dynamicAttributes_) flatten(kept, dynamicFlat_);
+    if (it == own.end()) return false;
+    own.erase(it);
+    extras_->dynamicFlat.clear();
+    for (const AttributePtr& kept : own) flatten(kept, extras_->dynamicFlat);
     return true;
 }
 

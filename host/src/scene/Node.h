@@ -86,9 +86,9 @@ public:
     std::vector<AttributePtr> attributes() const;
     // The count of attributes() and its element at the index (null past the end), without
     // making the list: a walk over a node's attributes by index stays linear.
-    size_t attributeCount() const { return type_->attributes.size() + dynamicFlat_.size(); }
+    size_t attributeCount() const { return type_->attributes.size() + extrasOrNone().dynamicFlat.size(); }
     AttributePtr attributeAt(size_t index) const;
-    const std::vector<AttributePtr>& dynamicAttributes() const { return dynamicAttributes_; }
+    const std::vector<AttributePtr>& dynamicAttributes() const { return extrasOrNone().dynamicAttributes; }
     bool addDynamicAttribute(const AttributePtr& attribute);  // false when a name is in use
     bool removeDynamicAttribute(const AttributeDef* attribute);
 
@@ -113,18 +113,20 @@ public:
     void setSlotValue(int slot, PlugValue&& value);
     // The same for a number.
     void setSlotNumber(int slot, double number);
-    ValueMap& keyedValues() { return values_; }
-    const ValueMap& keyedValues() const { return values_; }
+    // The maps below are made with the first change through a non-const accessor: most nodes
+    // have no dynamic attribute, keyed value, lock or held value.
+    ValueMap& keyedValues() { return extras().values; }
+    const ValueMap& keyedValues() const { return extrasOrNone().values; }
     // Every stored value by its plug key, in key order: a copy, table and map together.
     const ValueMap values() const;
     // A copy of the value stored for the plug of that key; none when none is.
     std::optional<PlugValue> storedValue(const std::string& key) const;
-    KeySet& lockedPlugs() { return locked_; }
-    const KeySet& lockedPlugs() const { return locked_; }
+    KeySet& lockedPlugs() { return extras().locked; }
+    const KeySet& lockedPlugs() const { return extrasOrNone().locked; }
     // Plugs driven by a time curve whose set value holds: plug key -> the scene's time stamp
     // when it was set.
-    HeldMap& heldPlugs() { return held_; }
-    const HeldMap& heldPlugs() const { return held_; }
+    HeldMap& heldPlugs() { return extras().held; }
+    const HeldMap& heldPlugs() const { return extrasOrNone().held; }
     std::vector<Connection>& incoming() { return incoming_; }
     const std::vector<Connection>& incoming() const { return incoming_; }
     std::vector<Connection>& outgoing() { return outgoing_; }
@@ -145,8 +147,6 @@ private:
     std::vector<ParentLink> parents_;
     mutable std::vector<Node*> childSlots_;
     size_t liveChildren_ = 0;
-    std::vector<AttributePtr> dynamicAttributes_;
-    std::vector<AttributePtr> dynamicFlat_;  // the dynamic attributes with their children, in attributes() order
     // One value of the table: the number, or the box of a value that is no number.
     struct SlotValue {
         double number = 0.0;
@@ -158,9 +158,19 @@ private:
     SlotValue& slotEntryToWrite(int slot);
     std::vector<std::uint16_t> slotPlaces_;  // by type attribute: 1 + the place of its value, 0 for none
     std::vector<SlotValue> slotValues_;
-    ValueMap values_;
-    KeySet locked_;
-    HeldMap held_;
+    // What few nodes have, made when first changed.
+    struct Extras {
+        std::vector<AttributePtr> dynamicAttributes;
+        std::vector<AttributePtr> dynamicFlat;  // the dynamic attributes with their children, in attributes() order
+        ValueMap values;
+        KeySet locked;
+        HeldMap held;
+    };
+    Extras& extras();
+    // The node's extras, or the empty ones every node without its own reads.
+    const Extras& extrasOrNone() const { return extras_ ? *extras_ : noExtras_; }
+    static const Extras noExtras_;
+    std::unique_ptr<Extras> extras_;
     std::vector<Connection> incoming_;
     std::vector<Connection> outgoing_;
     std::unique_ptr<NodePayload> payload_;

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <set>
 #include <string_view>
+#include <utility>
 
 namespace vexa_host {
 
@@ -134,10 +135,10 @@ VStatus assign(Node& node, const AttributeDef& attribute, int slot, std::string_
             values.emplace_hint(place, std::string(key), std::move(stored));
         }
     }
-    Node::HeldMap& held = node.heldPlugs();
     if (driver != nullptr && isTimeCurve(*driver->other)) {
-        held[std::string(key)] = Scene::instance().timeStamp();
-    } else if (!held.empty()) {
+        node.heldPlugs()[std::string(key)] = Scene::instance().timeStamp();
+    } else if (!std::as_const(node).heldPlugs().empty()) {
+        Node::HeldMap& held = node.heldPlugs();
         auto holding = held.find(key);
         if (holding != held.end()) held.erase(holding);
     }
@@ -286,7 +287,7 @@ VStatus writeNumber(Node& node, const AttributePtr& attribute, double value) {
     if (writeTableNumber(node, *attribute, value)) return VStatus();
     // Nothing drives or locks a plug of a node without connections and locks, and an index-free
     // plug is keyed by its long name: such a write needs no path.
-    if (node.alive() && node.incoming().empty() && node.lockedPlugs().empty() && indexFree(*attribute)) {
+    if (node.alive() && node.incoming().empty() && std::as_const(node).lockedPlugs().empty() && indexFree(*attribute)) {
         if (!attribute->writable) return VStatus(VStatus::kFailure, "the attribute is not writable");
         return assign(node, *attribute, node.valueSlot(*attribute), attribute->longName, value, nullptr);
     }
