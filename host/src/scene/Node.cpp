@@ -16,6 +16,7 @@ constexpr size_t kMostValueRoom = 64;
 }  // namespace
 
 std::uint64_t Node::structureStamp_ = 1;
+// Read only through nodes, and no node is made while the library's statics are set up.
 const Node::Extras Node::noExtras_;
 
 Node::Node(const NodeType& type, std::uint64_t id) : type_(&type), id_(id) {
@@ -28,7 +29,6 @@ Node::Extras& Node::extras() {
     if (!extras_) extras_ = std::make_unique<Extras>();
     return *extras_;
 }
-
 
 Node* Node::child(size_t index) const {
     if (index >= liveChildren_) return nullptr;
