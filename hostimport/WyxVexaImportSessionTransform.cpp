@@ -8,7 +8,6 @@
 // their pivots the old way get only their curves, with the old pre- and post-rotation as
 // joint orient and rotate axis.
 
-#include "hostimport/MatrixPlugs.h"
 #include "hostimport/WyxVexaImportSession.h"
 
 #include "core/EulerAngles.h"
@@ -22,6 +21,7 @@
 
 #include <vexa/VAngle.h>
 #include <vexa/VFnAnimCurve.h>
+#include <vexa/VFnDependencyNode.h>
 #include <vexa/VFnTransform.h>
 #include <vexa/VGlobal.h>
 #include <vexa/VPlug.h>
@@ -37,12 +37,14 @@ constexpr double kRadiansPerDegree = 0.017453292519943295;
 constexpr double kMatrixTolerance = 1e-6;
 constexpr float kVisibleAbove = 1e-5f;
 
-// The places of the transform plugs' X plugs in the session's table (TransformPlugNames).
+// The places of the transform plugs in the session's table (TransformPlugNames): a group's X plug,
+// then Y and Z.
 constexpr std::size_t kTranslatePlugs = 0;
 constexpr std::size_t kScalePlugs = 3;
 constexpr std::size_t kRotatePlugs = 6;
 constexpr std::size_t kJointOrientPlugs = 9;
 constexpr std::size_t kRotateAxisPlugs = 12;
+constexpr std::size_t kVisibilityPlug = 15;
 
 // Host rotation orders by SDK rotation order (0 XYZ .. 5 ZYX); spheric has none.
 const VTransformationMatrix::RotationOrder kHostOrders[6] = {
@@ -185,7 +187,7 @@ void SendLimits(const RWyxNodeLimits& limits, int component, const VString& path
 std::vector<const char*> WyxVexaImportSession::TransformPlugNames() {
     return {"translateX",   "translateY",   "translateZ",   "scaleX",      "scaleY",      "scaleZ",
             "rotateX",      "rotateY",      "rotateZ",      "jointOrientX", "jointOrientY", "jointOrientZ",
-            "rotateAxisX", "rotateAxisY", "rotateAxisZ"};
+            "rotateAxisX", "rotateAxisY", "rotateAxisZ", "visibility"};
 }
 
 void WyxVexaImportSession::ImportTransform(RWyxNode* node) {
@@ -352,8 +354,15 @@ void WyxVexaImportSession::ImportRotationOrder(VFnTransform& transform, RWyxNode
 }
 
 void WyxVexaImportSession::ImportVisibility(RWyxNode* node) {
-    VPlug plug;
-    if (!FindNodePlug(plug, *node, "visibility")) return;
+    const VDagPath* path = Vexa(node).GetDagPath();
+    if (path == nullptr) return;
+    VStatus found;
+    const VFnDependencyNode host(path->node(), &found);
+    if (!found) return;
+    // Found through the node type's table: the plug a lookup by name finds.
+    transformPlugs_.Use(host);
+    VPlug plug = transformPlugs_.Find(host, kVisibilityPlug);
+    if (plug.isNull()) return;
     RWyxTakeNode* current = node->GetCurrentTakeNode();
     RWyxTakeNode* defaults = node->GetDefaultTakeNode();
     if (current != nullptr && current != defaults) {

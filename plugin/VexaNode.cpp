@@ -3,15 +3,23 @@
 #include <new>
 #include <utility>
 
-VexaNode::VexaNode(RWyxObjectFactory* factory, const RString& name) : RWyxNode(factory, name), namespace_("") {
+namespace {
+
+// The room of a node's first attribute names.
+constexpr int kAttributeNameRoom = 20;
+
+}  // namespace
+
+VexaNode::VexaNode(RWyxObjectFactory* factory, const RString& name) : RWyxNode(factory, name) {
     SetOffsetTranslation(0.0, 0.0, 0.0);
     SetOffsetRotation(0.0, 0.0, 0.0);
     SetOffsetScaling(1.0, 1.0, 1.0);
 }
 
 VexaNode::~VexaNode() {
-    for (int i = 0; i < attributeNames_.GetCount(); ++i) delete reinterpret_cast<RString*>(attributeNames_.ValueAt(i));
-    attributeNames_.Clear();
+    if (!attributeNames_) return;
+    for (int i = 0; i < attributeNames_->GetCount(); ++i) delete reinterpret_cast<RString*>(attributeNames_->ValueAt(i));
+    attributeNames_->Clear();
 }
 
 void VexaNode::SetDagPath(const VDagPath* path) {
@@ -60,23 +68,29 @@ bool VexaNode::IsNurbsNonUniform(int direction) const {
 }
 
 void VexaNode::SetNamespace(const RString& name, bool starts) {
-    namespace_ = name;
+    if (namespace_) {
+        *namespace_ = name;
+    } else {
+        namespace_ = std::make_unique<RString>(name);
+    }
     namespaceStart_ = starts;
 }
 
 void VexaNode::GetNamespace(RString& name, bool& starts) const {
-    name = namespace_;
+    name = namespace_ ? *namespace_ : RString("");
     starts = namespaceStart_;
 }
 
 void VexaNode::AddAttributeName(const char* propertyName, const RString& attributeName) {
-    if (propertyName == nullptr || attributeNames_.Lookup(propertyName) != 0) return;
+    if (propertyName == nullptr) return;
+    if (!attributeNames_) attributeNames_ = std::make_unique<RStringMap>(kAttributeNameRoom);
+    if (attributeNames_->Lookup(propertyName) != 0) return;
     RString* copy = new (std::nothrow) RString(attributeName);
-    if (copy != nullptr && attributeNames_.Add(propertyName, reinterpret_cast<std::intptr_t>(copy)) < 0) delete copy;
+    if (copy != nullptr && attributeNames_->Add(propertyName, reinterpret_cast<std::intptr_t>(copy)) < 0) delete copy;
 }
 
 const RString* VexaNode::FindAttributeName(const char* propertyName) const {
-    return reinterpret_cast<const RString*>(attributeNames_.Lookup(propertyName));
+    return attributeNames_ ? reinterpret_cast<const RString*>(attributeNames_->Lookup(propertyName)) : nullptr;
 }
 
 int VexaNode::GetPivotStateOf(int set) const {

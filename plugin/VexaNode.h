@@ -15,6 +15,8 @@
 #include <vexa/VObject.h>
 #include <vexa/VString.h>
 
+#include <memory>
+
 class VexaNode : public RWyxNode {
 public:
     // `name` is the full name. Nothing is bound; offsets zero, scaling one; no shape child.
@@ -81,9 +83,10 @@ private:
     int shapeChildIndex_ = -1;
     VString hostName_;
     bool merged_ = false;
-    RString namespace_;
+    // Both are made when first set: most nodes have no namespace and no attribute name.
+    std::unique_ptr<RString> namespace_;  // null stands for the empty text
     bool namespaceStart_ = false;
-    RStringMap attributeNames_{20};  // property name -> owned RString
+    std::unique_ptr<RStringMap> attributeNames_;  // property name -> owned RString
     bool exportFlag_ = false;
     bool nurbsNonUniform_[2] = {false, false};
 };

@@ -6,6 +6,7 @@
 #include <vexa/VDGModifier.h>
 #include <vexa/VFnAnimCurve.h>
 #include <vexa/VGlobal.h>
+#include <vexa/VPlugArray.h>
 
 #include <cmath>
 
@@ -105,6 +106,28 @@ TEST_F(AnimCurveTest, TheDrivenPlugReadsTheCurveAtTheCurrentTime) {
     VAnimControl::setCurrentTime(VTime(-1.0, VTime::kSeconds));
     EXPECT_EQ(plugOf(ball, "tx").asDouble(), 0.0);
     EXPECT_NEAR(VFnTransform(ball).translation(VSpace::kTransform).x, 0.0, 1e-12);
+}
+
+// A value written while no curve drives the plug ends a hold: the curve connected again at
+// the same time is read.
+TEST_F(AnimCurveTest, AValueWrittenWhileTheCurveIsAwayEndsTheHold) {
+    keyed("tx", {{0.0, 0.0}, {1.0, 10.0}}, VFnAnimCurve::kTangentLinear);
+    ASSERT_TRUE(VAnimControl::setCurrentTime(VTime(0.5, VTime::kSeconds)));
+    VPlug tx = plugOf(ball, "tx");
+    ASSERT_TRUE(tx.setValue(2.0));
+    VPlugArray sources;
+    ASSERT_TRUE(tx.connectedTo(sources, true, false));
+    ASSERT_EQ(sources.length(), 1u);
+    const VPlug output = sources[0];
+    VDGModifier away;
+    away.disconnect(output, tx);
+    ASSERT_TRUE(away.doIt());
+    ASSERT_TRUE(tx.setValue(3.0));
+    EXPECT_EQ(tx.asDouble(), 3.0);
+    VDGModifier back;
+    back.connect(output, tx);
+    ASSERT_TRUE(back.doIt());
+    EXPECT_NEAR(tx.asDouble(), 5.0, 1e-12);
 }
 
 TEST_F(AnimCurveTest, AValueSetOnADrivenPlugHoldsUntilTheTimeChanges) {

@@ -390,10 +390,10 @@ TEST_F(PlugTest, TypePlugsKeepTheirValuesInTheNodesTable) {
         EXPECT_EQ(plugOf(bone, name.c_str()).asDouble(), value) << name;
         ASSERT_EQ(all.count(name), 1u) << name;
         EXPECT_EQ(std::get<double>(all.at(name)), value) << name;
-        ASSERT_NE(node.storedValue(name), nullptr) << name;
+        ASSERT_TRUE(node.storedValue(name).has_value()) << name;
         EXPECT_EQ(std::get<double>(*node.storedValue(name)), value) << name;
     }
-    EXPECT_EQ(node.storedValue("tx"), nullptr) << "keys are long names";
+    EXPECT_FALSE(node.storedValue("tx").has_value()) << "keys are long names";
     EXPECT_EQ(plugOf(ball, "translateX").asDouble(), 0.0) << "each node has its own table";
 
     // Dynamic and indexed plugs are kept by key beside the table, and a removed dynamic
@@ -408,13 +408,61 @@ TEST_F(PlugTest, TypePlugsKeepTheirValuesInTheNodesTable) {
         for (const auto& value : round.keyedValues()) keys.push_back(value.first);
         return keys;
     }());
-    ASSERT_NE(round.storedValue("extra"), nullptr);
+    ASSERT_TRUE(round.storedValue("extra").has_value());
     EXPECT_EQ(std::get<double>(*round.storedValue("extra")), 5.0);
     EXPECT_EQ(round.values().begin()->first, "extra");
     ASSERT_TRUE(VFnDependencyNode(ball).removeAttribute(extra));
-    EXPECT_EQ(round.storedValue("extra"), nullptr);
+    EXPECT_FALSE(round.storedValue("extra").has_value());
     EXPECT_EQ(round.values().size(), 1u);
     EXPECT_EQ(plugOf(ball, "translateX").asDouble(), 4.0);
+}
+
+// The table keeps a number as it is and any other value boxed: a slot reads as the last value
+// written to it, whichever kind it had before.
+TEST_F(PlugTest, TableSlotsReadAsTheirLastValueOfAnyKind) {
+    using vexa_host::PlugValue;
+    VObject joint = makeNode("joint", "j");
+    vexa_host::Node& node = *plugOf(joint, "message").nodeRecord();
+    const int tx = node.valueSlot(*node.findAttribute("translateX"));
+    const int pose = node.valueSlot(*node.findAttribute("bindPose"));
+    ASSERT_GE(tx, 0);
+    ASSERT_GE(pose, 0);
+    EXPECT_FALSE(node.hasSlotValue(tx));
+    EXPECT_FALSE(node.slotValue(tx).has_value());
+    EXPECT_EQ(node.slotNumber(tx), nullptr);
+
+    ASSERT_TRUE(plugOf(joint, "translateX").setValue(2.5));
+    VMatrix matrix;
+    matrix[3][0] = 4.0;
+    ASSERT_TRUE(plugOf(joint, "bindPose").setValue(matrix));
+    ASSERT_NE(node.slotNumber(tx), nullptr);
+    EXPECT_EQ(*node.slotNumber(tx), 2.5);
+    EXPECT_EQ(node.slotOther(tx), nullptr);
+    EXPECT_EQ(node.slotNumber(pose), nullptr);
+    ASSERT_NE(node.slotOther(pose), nullptr);
+    EXPECT_EQ(std::get<vexa_host::MatrixValue>(*node.slotOther(pose))[12], 4.0);
+
+    node.setSlotValue(tx, PlugValue(std::string("text")));
+    EXPECT_EQ(node.slotNumber(tx), nullptr);
+    EXPECT_EQ(std::get<std::string>(*node.slotValue(tx)), "text");
+    EXPECT_EQ(std::get<std::string>(node.values().at("translateX")), "text");
+    node.setSlotNumber(tx, -1.0);
+    EXPECT_EQ(node.slotOther(tx), nullptr);
+    EXPECT_EQ(std::get<double>(*node.storedValue("translateX")), -1.0);
+    node.setSlotValue(tx, PlugValue(std::string("again")));
+    node.setSlotValue(tx, PlugValue(7.0));
+    EXPECT_EQ(node.slotOther(tx), nullptr);
+    EXPECT_EQ(plugOf(joint, "translateX").asDouble(), 7.0);
+
+    matrix[3][0] = 5.0;
+    ASSERT_TRUE(plugOf(joint, "bindPose").setValue(matrix));
+    VMatrix read;
+    ASSERT_TRUE(plugOf(joint, "bindPose").getValue(read));
+    EXPECT_EQ(read, matrix);
+    const vexa_host::Node::ValueMap all = node.values();
+    ASSERT_EQ(all.size(), 2u);
+    EXPECT_EQ(std::get<double>(all.at("translateX")), 7.0);
+    EXPECT_EQ(std::get<vexa_host::MatrixValue>(all.at("bindPose"))[12], 5.0);
 }
 
 // A type that takes attributes another type registered keeps their values by key: their

@@ -100,6 +100,30 @@ TEST_F(VexaNodeTest, NodesBindToTheirHostObjects) {
     EXPECT_EQ(FindNodeByDagPath(bound, path), bound);
 }
 
+TEST_F(VexaNodeTest, NamespacesAndAttributeNamesReadAsLastSet) {
+    VexaNode* node = factory_.CreateNodeForDagPath("plain", nullptr);
+    ASSERT_NE(node, nullptr);
+    EXPECT_EQ(node->FindAttributeName("Visibility"), nullptr);
+    RString nameSpace("stale");
+    bool starts = true;
+    node->GetNamespace(nameSpace, starts);
+    EXPECT_TRUE(nameSpace.IsValid());
+    EXPECT_EQ(nameSpace, "");
+    EXPECT_FALSE(starts);
+    node->SetNamespace("outer", true);
+    node->GetNamespace(nameSpace, starts);
+    EXPECT_EQ(nameSpace, "outer");
+    EXPECT_TRUE(starts);
+    node->SetNamespace("inner", false);
+    node->GetNamespace(nameSpace, starts);
+    EXPECT_EQ(nameSpace, "inner");
+    EXPECT_FALSE(starts);
+    node->AddAttributeName("Visibility", "visibility");
+    ASSERT_NE(node->FindAttributeName("visibility"), nullptr);
+    EXPECT_EQ(*node->FindAttributeName("visibility"), "visibility");
+    EXPECT_EQ(node->FindAttributeName("Lcl Translation"), nullptr);
+}
+
 TEST_F(VexaNodeTest, ImportNamesBecomeHostNamesWithTheirNamespaces) {
     expectRenamed(renameForHost({"a:b:c", "a b-c", "ns:x", "ns:y", "plain", "ns:z", "caf\xc3\xa9", "Arm_ncl1_2"}),
                   {{"b_c", "a", true},

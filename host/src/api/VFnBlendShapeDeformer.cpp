@@ -12,6 +12,7 @@
 #include <cmath>
 #include <set>
 #include <string>
+#include <utility>
 
 using namespace vexa_host;
 
@@ -109,7 +110,7 @@ VStatus VFnBlendShapeDeformer::addTarget(const VObject& baseObject, int weightIn
     VStatus status = Scene::instance().connect(*shape, plugs.output, deformer, destination);
     if (!status) return status;
     const PlugPath weight = plugOn(deformer, "weight[" + std::to_string(weightIndex) + "]");
-    if (deformer.keyedValues().count(weight.key()) == 0) status = writeValue(deformer, weight, 0.0);
+    if (std::as_const(deformer).keyedValues().count(weight.key()) == 0) status = writeValue(deformer, weight, 0.0);
     return status;
 }
 

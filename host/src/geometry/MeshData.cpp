@@ -346,7 +346,9 @@ const PlugValue* storedOwnMesh(const Node& node) {
         const AttributePtr attribute = node.findAttribute(kInMesh);
         return attribute != nullptr && attribute->longName == kInMesh ? node.valueSlot(*attribute) : -1;
     }();
-    return place >= 0 ? node.slotValue(place) : node.storedValue(kInMesh);
+    if (place >= 0) return node.slotOther(place);
+    const auto keyed = node.keyedValues().find(kInMesh);
+    return keyed != node.keyedValues().end() ? &keyed->second : nullptr;
 }
 
 // The mesh a plug value holds, or null: an exact type check (the class is final), cheaper than

@@ -16,12 +16,19 @@ constexpr size_t kMostValueRoom = 64;
 }  // namespace
 
 std::uint64_t Node::structureStamp_ = 1;
+// Read only through nodes, and no node is made while the library's statics are set up.
+const Node::Extras Node::noExtras_;
 
 Node::Node(const NodeType& type, std::uint64_t id) : type_(&type), id_(id) {
     if (type.makePayload) payload_ = type.makePayload();
 }
 
 Node::~Node() = default;
+
+Node::Extras& Node::extras() {
+    if (!extras_) extras_ = std::make_unique<Extras>();
+    return *extras_;
+}
 
 Node* Node::child(size_t index) const {
     if (index >= liveChildren_) return nullptr;
@@ -101,7 +108,7 @@ void Node::squeezeChildren() const {
 AttributePtr Node::findAttribute(const std::string& name) const {
     auto it = type_->byName.find(name);
     if (it != type_->byName.end()) return it->second;
-    for (const AttributePtr& attribute : dynamicAttributes_) {
+    for (const AttributePtr& attribute : dynamicAttributes()) {
         if (attribute->isNamed(name)) return attribute;
         if (AttributePtr child = attribute->findDescendant(name)) return child;
     }
@@ -135,70 +142,95 @@ int Node::valueSlot(const AttributeDef& attribute) const {
     return attribute.hasValue() ? index : -1;
 }
 
-const PlugValue* Node::slotValue(int slot) const {
+const Node::SlotValue* Node::slotEntry(int slot) const {
     if (slot < 0 || static_cast<size_t>(slot) >= slotPlaces_.size()) return nullptr;
     const std::uint16_t place = slotPlaces_[static_cast<size_t>(slot)];
-    return place != 0 ? &slotValues_[place - 1u].value : nullptr;
+    return place != 0 ? &slotValues_[place - 1u] : nullptr;
 }
 
-template <typename Value>
-void Node::addSlotValue(int slot, Value&& value) {
+bool Node::hasSlotValue(int slot) const { return slotEntry(slot) != nullptr; }
+
+const double* Node::slotNumber(int slot) const {
+    const SlotValue* entry = slotEntry(slot);
+    return entry != nullptr && !entry->other ? &entry->number : nullptr;
+}
+
+const PlugValue* Node::slotOther(int slot) const {
+    const SlotValue* entry = slotEntry(slot);
+    return entry != nullptr ? entry->other.get() : nullptr;
+}
+
+std::optional<PlugValue> Node::slotValue(int slot) const {
+    const SlotValue* entry = slotEntry(slot);
+    if (entry == nullptr) return std::nullopt;
+    if (entry->other) return *entry->other;
+    return PlugValue(entry->number);
+}
+
+Node::SlotValue& Node::slotEntryToWrite(int slot) {
+    const size_t index = static_cast<size_t>(slot);
+    if (index < slotPlaces_.size() && slotPlaces_[index] != 0) return slotValues_[slotPlaces_[index] - 1u];
     if (slotPlaces_.empty()) {
         slotPlaces_.assign(type_->attributes.size(), 0);
         slotValues_.reserve(std::max(kFirstValueRoom, type_->valueRoom));
     }
-    slotValues_.emplace_back(slot, std::forward<Value>(value));
-    slotPlaces_[static_cast<size_t>(slot)] = static_cast<std::uint16_t>(slotValues_.size());
+    slotValues_.emplace_back();
+    slotPlaces_[index] = static_cast<std::uint16_t>(slotValues_.size());
     if (slotValues_.size() > type_->valueRoom && slotValues_.size() <= kMostValueRoom) {
         type_->valueRoom = slotValues_.size();
     }
+    return slotValues_.back();
 }
 
 void Node::setSlotValue(int slot, PlugValue&& value) {
-    const size_t index = static_cast<size_t>(slot);
-    if (index < slotPlaces_.size() && slotPlaces_[index] != 0) {
-        slotValues_[slotPlaces_[index] - 1u].value = std::move(value);
-        return;
+    SlotValue& entry = slotEntryToWrite(slot);
+    if (const double* number = std::get_if<double>(&value)) {
+        entry.number = *number;
+        entry.other.reset();
+    } else if (entry.other) {
+        *entry.other = std::move(value);
+    } else {
+        entry.other = std::make_unique<PlugValue>(std::move(value));
     }
-    addSlotValue(slot, std::move(value));
 }
 
-// A number goes into the table without a PlugValue made and moved for it.
 void Node::setSlotNumber(int slot, double number) {
-    const size_t index = static_cast<size_t>(slot);
-    if (index < slotPlaces_.size() && slotPlaces_[index] != 0) {
-        PlugValue& held = slotValues_[slotPlaces_[index] - 1u].value;
-        if (double* stored = std::get_if<double>(&held)) {
-            *stored = number;
-        } else {
-            held = number;
-        }
-        return;
-    }
-    addSlotValue(slot, number);
+    SlotValue& entry = slotEntryToWrite(slot);
+    entry.number = number;
+    entry.other.reset();
 }
 
 const Node::ValueMap Node::values() const {
-    ValueMap all = values_;
-    for (const SlotValue& each : slotValues_) {
-        all.emplace(type_->attributes[static_cast<size_t>(each.slot)]->longName, each.value);
+    ValueMap all = keyedValues();
+    for (size_t slot = 0; slot < slotPlaces_.size(); ++slot) {
+        if (slotPlaces_[slot] == 0) continue;
+        const SlotValue& each = slotValues_[slotPlaces_[slot] - 1u];
+        const std::string& key = type_->attributes[slot]->longName;
+        if (each.other) {
+            all.emplace(key, *each.other);
+        } else {
+            all.emplace(key, PlugValue(each.number));
+        }
     }
     return all;
 }
 
-const PlugValue* Node::storedValue(const std::string& key) const {
+std::optional<PlugValue> Node::storedValue(const std::string& key) const {
     auto named = type_->byName.find(key);
     if (named != type_->byName.end() && named->second->longName == key) {
         const int slot = valueSlot(*named->second);
         if (slot >= 0) return slotValue(slot);
     }
-    auto stored = values_.find(key);
-    return stored != values_.end() ? &stored->second : nullptr;
+    const ValueMap& keyed = keyedValues();
+    auto stored = keyed.find(key);
+    if (stored == keyed.end()) return std::nullopt;
+    return stored->second;
 }
 
 std::vector<AttributePtr> Node::attributes() const {
     std::vector<AttributePtr> result = type_->attributes;
-    result.insert(result.end(), dynamicFlat_.begin(), dynamicFlat_.end());
+    const std::vector<AttributePtr>& dynamicFlat = extrasOrNone().dynamicFlat;
+    result.insert(result.end(), dynamicFlat.begin(), dynamicFlat.end());
     return result;
 }
 
@@ -206,7 +238,8 @@ AttributePtr Node::attributeAt(size_t index) const {
     const std::vector<AttributePtr>& own = type_->attributes;
     if (index < own.size()) return own[index];
     index -= own.size();
-    return index < dynamicFlat_.size() ? dynamicFlat_[index] : nullptr;
+    const std::vector<AttributePtr>& dynamicFlat = extrasOrNone().dynamicFlat;
+    return index < dynamicFlat.size() ? dynamicFlat[index] : nullptr;
 }
 
 namespace {
@@ -232,18 +265,21 @@ bool Node::addDynamicAttribute(const AttributePtr& attribute) {
         for (const AttributePtr& child : a.children) markDynamic(*child);
     };
     markDynamic(*attribute);
-    dynamicAttributes_.push_back(attribute);
-    flatten(attribute, dynamicFlat_);
+    Extras& own = extras();
+    own.dynamicAttributes.push_back(attribute);
+    flatten(attribute, own.dynamicFlat);
     return true;
 }
 
 bool Node::removeDynamicAttribute(const AttributeDef* attribute) {
-    auto it = std::find_if(dynamicAttributes_.begin(), dynamicAttributes_.end(),
+    if (!extras_) return false;
+    std::vector<AttributePtr>& own = extras_->dynamicAttributes;
+    auto it = std::find_if(own.begin(), own.end(),
                            [attribute](const AttributePtr& candidate) { return candidate.get() == attribute; });
-    if (it == dynamicAttributes_.end()) return false;
-    dynamicAttributes_.erase(it);
-    dynamicFlat_.clear();
-    for (const AttributePtr& kept : dynamicAttributes_) flatten(kept, dynamicFlat_);
+    if (it == own.end()) return false;
+    own.erase(it);
+    extras_->dynamicFlat.clear();
+    for (const AttributePtr& kept : own) flatten(kept, extras_->dynamicFlat);
     return true;
 }
 

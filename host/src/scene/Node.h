@@ -20,6 +20,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <utility>
@@ -85,9 +86,9 @@ public:
     std::vector<AttributePtr> attributes() const;
     // The count of attributes() and its element at the index (null past the end), without
     // making the list: a walk over a node's attributes by index stays linear.
-    size_t attributeCount() const { return type_->attributes.size() + dynamicFlat_.size(); }
+    size_t attributeCount() const { return type_->attributes.size() + extrasOrNone().dynamicFlat.size(); }
     AttributePtr attributeAt(size_t index) const;
-    const std::vector<AttributePtr>& dynamicAttributes() const { return dynamicAttributes_; }
+    const std::vector<AttributePtr>& dynamicAttributes() const { return extrasOrNone().dynamicAttributes; }
     bool addDynamicAttribute(const AttributePtr& attribute);  // false when a name is in use
     bool removeDynamicAttribute(const AttributeDef* attribute);
 
@@ -95,27 +96,37 @@ public:
     // array keeps its value in a table by the attribute's place in the type, so a write builds
     // and compares no key; every other plug (indexed, dynamic) keeps it in a map by plug key
     // (PlugPath::key), looked up by any text view of a key. No key of a table plug is in the map.
+    // The table keeps a number as it is and any other value (a text, a matrix, data) in a box
+    // of its own: most table values are numbers, and a full value is many times their size.
     using ValueMap = std::map<std::string, PlugValue, std::less<>>;
     using KeySet = std::set<std::string, std::less<>>;
     using HeldMap = std::map<std::string, std::uint64_t, std::less<>>;
     // The place in the table of the attribute's plug; -1 for a plug kept by key.
     int valueSlot(const AttributeDef& attribute) const;
-    const PlugValue* slotValue(int slot) const;  // null when none is stored
+    bool hasSlotValue(int slot) const;
+    // The number stored in the slot; null when none is stored or the value is no number.
+    const double* slotNumber(int slot) const;
+    // The value stored in the slot when it is no number; null otherwise.
+    const PlugValue* slotOther(int slot) const;
+    // A copy of the value stored in the slot; none when none is.
+    std::optional<PlugValue> slotValue(int slot) const;
     void setSlotValue(int slot, PlugValue&& value);
-    // The same for a number, stored over a number in place.
+    // The same for a number.
     void setSlotNumber(int slot, double number);
-    ValueMap& keyedValues() { return values_; }
-    const ValueMap& keyedValues() const { return values_; }
+    // The maps below are made with the first change through a non-const accessor: most nodes
+    // have no dynamic attribute, keyed value, lock or held value.
+    ValueMap& keyedValues() { return extras().values; }
+    const ValueMap& keyedValues() const { return extrasOrNone().values; }
     // Every stored value by its plug key, in key order: a copy, table and map together.
     const ValueMap values() const;
-    // The value stored for the plug of that key; null when none is.
-    const PlugValue* storedValue(const std::string& key) const;
-    KeySet& lockedPlugs() { return locked_; }
-    const KeySet& lockedPlugs() const { return locked_; }
+    // A copy of the value stored for the plug of that key; none when none is.
+    std::optional<PlugValue> storedValue(const std::string& key) const;
+    KeySet& lockedPlugs() { return extras().locked; }
+    const KeySet& lockedPlugs() const { return extrasOrNone().locked; }
     // Plugs driven by a time curve whose set value holds: plug key -> the scene's time stamp
     // when it was set.
-    HeldMap& heldPlugs() { return held_; }
-    const HeldMap& heldPlugs() const { return held_; }
+    HeldMap& heldPlugs() { return extras().held; }
+    const HeldMap& heldPlugs() const { return extrasOrNone().held; }
     std::vector<Connection>& incoming() { return incoming_; }
     const std::vector<Connection>& incoming() const { return incoming_; }
     std::vector<Connection>& outgoing() { return outgoing_; }
@@ -136,22 +147,30 @@ private:
     std::vector<ParentLink> parents_;
     mutable std::vector<Node*> childSlots_;
     size_t liveChildren_ = 0;
-    std::vector<AttributePtr> dynamicAttributes_;
-    std::vector<AttributePtr> dynamicFlat_;  // the dynamic attributes with their children, in attributes() order
+    // One value of the table: the number, or the box of a value that is no number.
     struct SlotValue {
-        SlotValue(int place, PlugValue&& stored) : slot(place), value(std::move(stored)) {}
-        SlotValue(int place, double number) : slot(place), value(std::in_place_type<double>, number) {}
-        int slot;
-        PlugValue value;
+        double number = 0.0;
+        std::unique_ptr<PlugValue> other;
     };
-    // Adds the first value of the slot to the table (a PlugValue or a number made in place).
-    template <typename Value>
-    void addSlotValue(int slot, Value&& value);
+    // The table's entry of the slot; null when none is stored.
+    const SlotValue* slotEntry(int slot) const;
+    // The slot's entry, added (holding 0) when it has none.
+    SlotValue& slotEntryToWrite(int slot);
     std::vector<std::uint16_t> slotPlaces_;  // by type attribute: 1 + the place of its value, 0 for none
     std::vector<SlotValue> slotValues_;
-    ValueMap values_;
-    KeySet locked_;
-    HeldMap held_;
+    // What few nodes have, made when first changed.
+    struct Extras {
+        std::vector<AttributePtr> dynamicAttributes;
+        std::vector<AttributePtr> dynamicFlat;  // the dynamic attributes with their children, in attributes() order
+        ValueMap values;
+        KeySet locked;
+        HeldMap held;
+    };
+    Extras& extras();
+    // The node's extras, or the empty ones every node without its own reads.
+    const Extras& extrasOrNone() const { return extras_ ? *extras_ : noExtras_; }
+    static const Extras noExtras_;
+    std::unique_ptr<Extras> extras_;
     std::vector<Connection> incoming_;
     std::vector<Connection> outgoing_;
     std::unique_ptr<NodePayload> payload_;

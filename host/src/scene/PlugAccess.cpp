@@ -9,6 +9,7 @@
 #include <cmath>
 #include <set>
 #include <string_view>
+#include <utility>
 
 namespace vexa_host {
 
@@ -64,8 +65,9 @@ int valueSlotOf(const Node& node, const PlugPath& path) {
 PlugValue storedValue(const Node& node, const PlugPath& path) {
     const int slot = valueSlotOf(node, path);
     if (slot >= 0) {
-        const PlugValue* stored = node.slotValue(slot);
-        return stored != nullptr ? *stored : defaultValue(path.leaf());
+        if (const double* number = node.slotNumber(slot)) return *number;
+        const PlugValue* other = node.slotOther(slot);
+        return other != nullptr ? *other : defaultValue(path.leaf());
     }
     auto stored = node.keyedValues().find(KeyText(path).view());
     return stored != node.keyedValues().end() ? stored->second : defaultValue(path.leaf());
@@ -133,10 +135,10 @@ VStatus assign(Node& node, const AttributeDef& attribute, int slot, std::string_
             values.emplace_hint(place, std::string(key), std::move(stored));
         }
     }
-    Node::HeldMap& held = node.heldPlugs();
     if (driver != nullptr && isTimeCurve(*driver->other)) {
-        held[std::string(key)] = Scene::instance().timeStamp();
-    } else if (!held.empty()) {
+        node.heldPlugs()[std::string(key)] = Scene::instance().timeStamp();
+    } else if (!std::as_const(node).heldPlugs().empty()) {
+        Node::HeldMap& held = node.heldPlugs();
         auto holding = held.find(key);
         if (holding != held.end()) held.erase(holding);
     }
@@ -204,14 +206,12 @@ bool readTableNumber(const Node& node, const PlugPath& path, double& value) {
             if (compute(node, path, computed)) return false;
         }
     }
-    const PlugValue* stored = node.slotValue(slot);
-    if (stored == nullptr) {
-        value = attribute.defaultValue;
+    if (const double* number = node.slotNumber(slot)) {
+        value = *number;
         return true;
     }
-    const double* number = std::get_if<double>(stored);
-    if (number == nullptr) return false;
-    value = *number;
+    if (node.hasSlotValue(slot)) return false;
+    value = attribute.defaultValue;
     return true;
 }
 
@@ -287,7 +287,7 @@ VStatus writeNumber(Node& node, const AttributePtr& attribute, double value) {
     if (writeTableNumber(node, *attribute, value)) return VStatus();
     // Nothing drives or locks a plug of a node without connections and locks, and an index-free
     // plug is keyed by its long name: such a write needs no path.
-    if (node.alive() && node.incoming().empty() && node.lockedPlugs().empty() && indexFree(*attribute)) {
+    if (node.alive() && node.incoming().empty() && std::as_const(node).lockedPlugs().empty() && indexFree(*attribute)) {
         if (!attribute->writable) return VStatus(VStatus::kFailure, "the attribute is not writable");
         return assign(node, *attribute, node.valueSlot(*attribute), attribute->longName, value, nullptr);
     }

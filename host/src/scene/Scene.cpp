@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <utility>
 
 namespace vexa_host {
 
@@ -457,11 +458,14 @@ VStatus Scene::removeAttribute(Node& node, const AttributeDef& attribute) {
         return std::any_of(path.steps.begin(), path.steps.end(),
                            [&attribute](const PlugStep& step) { return step.attribute.get() == &attribute; });
     };
-    for (auto it = node.keyedValues().begin(); it != node.keyedValues().end();) {
-        it = mentions(it->first) ? node.keyedValues().erase(it) : std::next(it);
+    // The node's maps are edited only where it has some: an edit through them makes them.
+    if (!std::as_const(node).keyedValues().empty()) {
+        Node::ValueMap& values = node.keyedValues();
+        for (auto it = values.begin(); it != values.end();) it = mentions(it->first) ? values.erase(it) : std::next(it);
     }
-    for (auto it = node.lockedPlugs().begin(); it != node.lockedPlugs().end();) {
-        it = mentions(*it) ? node.lockedPlugs().erase(it) : std::next(it);
+    if (!std::as_const(node).lockedPlugs().empty()) {
+        Node::KeySet& locked = node.lockedPlugs();
+        for (auto it = locked.begin(); it != locked.end();) it = mentions(*it) ? locked.erase(it) : std::next(it);
     }
     for (const Connection& c : std::vector<Connection>(node.incoming())) {
         if (usesAttribute(c.local)) disconnect(*c.other, c.remote, node, c.local);
