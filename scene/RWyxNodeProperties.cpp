@@ -133,9 +133,9 @@ RWyxNodeProperties::RWyxNodeProperties(RWyxNode* node) : node_(node) {
     bools_[kShow] = true;
     bools_[kNegativePercentShapeSupport] = true;
     vectors_[kGeometricScaling] = RVector4(1.0, 1.0, 1.0, 1.0);
-    ReserveProperties(kPropertyCount + 1);  // and the hierarchy links
     // Every node names the same rows in the same order: the index is laid out once for all.
     DeferPropertyNameIndex();
+    ReserveProperties(kPropertyCount + 1);  // and the hierarchy links
     constexpr int kMemberCount = kBoolCount + kVectorCount + kNumberCount + kEnumCount;
     memberBlock_.reset(RPropertyBlock::Create(kMemberCount, sizeof(RFieldProperty<RVector4, &StoreVector>)));
     constexpr std::size_t kOwnedSize =

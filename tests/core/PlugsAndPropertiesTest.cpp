@@ -780,6 +780,49 @@ TEST(RPropertyNameIndex, ALaidOutTableFindsAndRemovesAsOneBuiltByAddsAndRefusesA
     EXPECT_TRUE(unique.NamesAreUnique());
 }
 
+// An index that follows a layout over a list finds what a laid out table finds, refuses a list
+// that differs, and makes its own table at the first change, from the list as it stands then.
+TEST(RPropertyNameIndex, AFollowedLayoutFindsAsALaidOutTableAndOwnsItsTableAtTheFirstChange) {
+    std::vector<std::string> texts;
+    for (int i = 0; i < 20; ++i) texts.push_back("Row" + std::to_string(i % 18));  // two names twice
+    std::vector<std::string_view> names(texts.begin(), texts.end());
+    const RPropertyNameIndex::Layout layout(names);
+    std::vector<Owned<RProperty>> owned;
+    std::vector<RProperty*> list;
+    for (const std::string& text : texts) {
+        owned.push_back(Make<RNumberProperty>(kPropertyTypeDouble, 0.0));
+        owned.back()->SetNameAndTypeCode(text.c_str(), kPropertyTypeDouble);
+        list.push_back(owned.back().get());
+    }
+    RPropertyNameIndex laid;
+    ASSERT_TRUE(laid.AddAllAs(layout, list.data(), 20));
+    RPropertyNameIndex followed;
+    ASSERT_TRUE(followed.FollowLayout(layout, list));
+    EXPECT_TRUE(followed.FollowsLayout());
+    EXPECT_EQ(followed.GetCount(), 20);
+    EXPECT_FALSE(followed.NamesAreUnique());
+    const auto sameFinds = [&] {
+        for (int i = 0; i < 18; ++i) {
+            const std::string text = "Row" + std::to_string(i);
+            if (Named(followed, text) != Named(laid, text)) return false;
+        }
+        return followed.GetCount() == laid.GetCount();
+    };
+    EXPECT_TRUE(sameFinds());
+    followed.Remove(list[3]);
+    laid.Remove(list[3]);
+    EXPECT_FALSE(followed.FollowsLayout());
+    list.erase(list.begin() + 3);  // the list may change once the table is its own
+    EXPECT_TRUE(sameFinds());
+    EXPECT_FALSE(followed.FollowLayout(layout, list)) << "a table that holds entries";
+    RPropertyNameIndex other;
+    EXPECT_FALSE(other.FollowLayout(layout, list)) << "another count";
+    list.insert(list.begin() + 3, owned[4].get());
+    EXPECT_FALSE(other.FollowLayout(layout, list)) << "a name in another place";
+    EXPECT_FALSE(other.FollowsLayout());
+    EXPECT_TRUE(Named(other, "Row4").empty());
+}
+
 TEST(RWyxUserProperty, TypeNamesStandAloneRecordsAndWrappersWhoseFlagsAndTypeFollowTheProperty) {
     const char* const names[] = {"Unidentified", "Bool", "Real", "Color", "Integer", "Vector"};
     for (int type = 0; type < 6; ++type) {
