@@ -523,7 +523,8 @@ int RObject::IndexOfProperty(const RProperty* property) const {
 void RObject::ReserveProperties(int count) {
     if (count > 0) properties_.reserve(static_cast<size_t>(count));
     ReserveChildren(count);
-    nameIndex_.Reserve(count);
+    // A deferred index is made whole afterwards (and may need no table of its own).
+    if (!nameIndexSuspended_) nameIndex_.Reserve(count);
 }
 
 RProperty* RObject::FindProperty(const char* name) const {
@@ -684,10 +685,11 @@ void RObject::IndexDeferredPropertyNames(const RPropertyNameIndex::Layout& layou
     nameIndexSuspended_ = false;
     const auto owned = [this](const RProperty* property) { return property->GetOwner() == this; };
     if (nameIndex_.GetCount() == 0 && std::all_of(properties_.begin(), properties_.end(), owned) &&
-        nameIndex_.AddAllAs(layout, properties_.data(), GetPropertyCount())) {
+        nameIndex_.FollowLayout(layout, properties_)) {
         for (RProperty* property : properties_) property->nameIndexed_ = true;
         return;
     }
+    nameIndex_.Reserve(GetPropertyCount());
     for (RProperty* property : properties_) IndexPropertyName(property);
 }
 
@@ -709,6 +711,8 @@ inline void RObject::TakeOutProperty(RProperty* property, int index, bool quietl
     const bool inPlace = index < GetPropertyCount() && properties_[static_cast<size_t>(index)] == property;
     const int current = inPlace ? index : IndexOfProperty(property);
     if (current >= 0) {
+        // An index that follows the list as laid out needs its own table before the list changes.
+        nameIndex_.OwnTable();
         if (current == GetPropertyCount() - 1) {
             properties_.pop_back();
         } else {

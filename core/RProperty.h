@@ -248,12 +248,4 @@ private:
     std::uint8_t blockSlotUnits_ = 0;       // that block's slot size in 8-byte units
 };
 
-// For owning, in a std::unique_ptr, a property whose class keeps RProperty's PrepareDestroy
-// and RelayB: it ends through DestroyDetached().
-struct RDetachedPropertyDestroyer {
-    void operator()(RProperty* property) const {
-        if (property != nullptr) property->DestroyDetached();
-    }
-};
-
 #endif

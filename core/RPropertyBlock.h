@@ -47,6 +47,14 @@ public:
     // property, known without a look at its class.
     bool HoldsPlacedAt(const void* address) const;
 
+    // The address of a slot a property was placed in (the property's own, which may have
+    // ended since); null for any other slot.
+    void* GetSlot(int slot) const {
+        if (slot < 0 || slot >= used_) return nullptr;
+        auto* first = reinterpret_cast<unsigned char*>(const_cast<RPropertyBlock*>(this)) + HeaderSize();
+        return first + static_cast<std::size_t>(slot) * slotSize_;
+    }
+
     int GetUsedSlots() const { return used_; }
     int GetLiveCount() const { return live_ - 1; }  // the owner's hold not counted
 

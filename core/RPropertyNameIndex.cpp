@@ -19,6 +19,7 @@ bool RPropertyNameIndex::NameIs(const RProperty& property, std::string_view name
 
 void RPropertyNameIndex::Add(RProperty* property) {
     if (property == nullptr) return;
+    OwnTable();
     // At most seven eighths full: a probe compares stored hashes, so a long run stays cheap,
     // and the 54 properties of a node fit 64 slots.
     if (!Fits(static_cast<std::size_t>(count_) + 1, slots_.size())) Grow();
@@ -50,23 +51,46 @@ RPropertyNameIndex::Layout::Layout(const std::vector<std::string_view>& names) {
     count_ = static_cast<int>(names.size());
 }
 
-// One pass over the slots: each entry's property is checked as it is placed.
+bool RPropertyNameIndex::Matches(const Layout& layout, RProperty* const* properties, int count) {
+    if (count != layout.GetCount()) return false;
+    for (const Layout::Entry& entry : layout.entries_) {
+        if (entry.place < 0) continue;
+        const RProperty* property = properties[entry.place];
+        if (property == nullptr || property->GetInfo().GetNameHash() != entry.hash) return false;
+    }
+    return true;
+}
+
 bool RPropertyNameIndex::AddAllAs(const Layout& layout, RProperty* const* properties, int count) {
-    if (count_ != 0 || count != layout.GetCount()) return false;
+    if (count_ != 0 || !Matches(layout, properties, count)) return false;
     slots_.resize(layout.entries_.size());
     for (std::size_t at = 0; at < slots_.size(); ++at) {
         const Layout::Entry& entry = layout.entries_[at];
-        RProperty* const property = entry.place >= 0 ? properties[entry.place] : nullptr;
-        const bool fits = property != nullptr ? property->GetInfo().GetNameHash() == entry.hash : entry.place < 0;
-        if (!fits) {
-            Clear();
-            return false;
-        }
-        slots_[at] = Slot{entry.hash, property};
+        slots_[at] = Slot{entry.hash, entry.place >= 0 ? properties[entry.place] : nullptr};
     }
     count_ = count;
     sharedNames_ = layout.sharedNames_;
     return true;
+}
+
+bool RPropertyNameIndex::FollowLayout(const Layout& layout, const std::vector<RProperty*>& list) {
+    if (count_ != 0 || !Matches(layout, list.data(), static_cast<int>(list.size()))) return false;
+    Clear();  // no table of its own meanwhile
+    layout_ = &layout;
+    list_ = &list;
+    count_ = layout.GetCount();
+    sharedNames_ = layout.sharedNames_;
+    return true;
+}
+
+void RPropertyNameIndex::OwnTable() {
+    if (layout_ == nullptr) return;
+    const Layout& layout = *layout_;
+    const std::vector<RProperty*>& list = *list_;
+    layout_ = nullptr;
+    list_ = nullptr;
+    count_ = 0;
+    AddAllAs(layout, list.data(), layout.GetCount());
 }
 
 void RPropertyNameIndex::Place(const Slot& slot) {
@@ -76,6 +100,7 @@ void RPropertyNameIndex::Place(const Slot& slot) {
 }
 
 void RPropertyNameIndex::Reserve(int count) {
+    OwnTable();
     std::size_t capacity = slots_.empty() ? kFirstCapacity : slots_.size();
     while (count > 0 && !Fits(static_cast<std::size_t>(count), capacity)) capacity *= 2;
     if (capacity > slots_.size()) Rehash(capacity);
@@ -94,6 +119,7 @@ void RPropertyNameIndex::Rehash(std::size_t capacity) {
 // Linear probing without markers: the entries after the freed slot that would no longer be
 // reached from their home slot move back into it.
 void RPropertyNameIndex::Remove(const RProperty* property) {
+    OwnTable();
     if (property == nullptr || slots_.empty()) return;
     std::size_t at = property->GetInfo().GetNameHash() & Mask();
     while (slots_[at].property != property) {
@@ -113,6 +139,8 @@ void RPropertyNameIndex::Remove(const RProperty* property) {
 }
 
 void RPropertyNameIndex::Clear() {
+    layout_ = nullptr;
+    list_ = nullptr;
     std::vector<Slot>().swap(slots_);
     count_ = 0;
     sharedNames_ = false;

@@ -51,12 +51,25 @@ public:
     // the table is then as adding them one by one in that order would leave it. False, the
     // table left empty, when it was not empty or the count or a name's hash differs.
     bool AddAllAs(const Layout& layout, RProperty* const* properties, int count);
+    // As AddAllAs over the list, but without a table of its own: lookups go through the
+    // layout's slots to the list's places, so that the many objects of one class share their
+    // table while their lists are as laid out. The first Add, Remove or Reserve makes the
+    // table from the list as it stands then; the owner of the list calls OwnTable before it
+    // changes the list in any other way.
+    bool FollowLayout(const Layout& layout, const std::vector<RProperty*>& list);
+    // Makes the table of its own from the layout it follows (nothing when it follows none).
+    void OwnTable();
+    bool FollowsLayout() const { return layout_ != nullptr; }
 
     // Calls visit(property) for every property of that name, in no particular order. While
     // no two properties ever shared a name the first found is the only one: the walk ends there
     // rather than at the end of its run of slots.
     template <typename Visit>
     void ForEachNamed(std::string_view name, Visit visit) const {
+        if (layout_ != nullptr) {
+            ForEachFollowed(name, visit);
+            return;
+        }
         if (slots_.empty()) return;
         const std::size_t hash = HashOf(name);
         for (std::size_t at = hash & Mask(); slots_[at].property != nullptr; at = (at + 1) & Mask()) {
@@ -72,6 +85,22 @@ private:
         RProperty* property = nullptr;
     };
 
+    template <typename Visit>
+    void ForEachFollowed(std::string_view name, Visit visit) const {
+        const std::vector<Layout::Entry>& entries = layout_->entries_;
+        const std::size_t mask = entries.size() - 1;
+        const std::size_t hash = HashOf(name);
+        for (std::size_t at = hash & mask; entries[at].place >= 0; at = (at + 1) & mask) {
+            if (entries[at].hash != hash) continue;
+            RProperty* const property = (*list_)[static_cast<std::size_t>(entries[at].place)];
+            if (!NameIs(*property, name)) continue;
+            visit(property);
+            if (!sharedNames_) return;
+        }
+    }
+    // Whether properties[i] has the hash the layout gives the i-th name, for every i.
+    static bool Matches(const Layout& layout, RProperty* const* properties, int count);
+
     static std::size_t HashOf(std::string_view name);
     static bool NameIs(const RProperty& property, std::string_view name);
     std::size_t Mask() const { return slots_.size() - 1; }
@@ -81,6 +110,9 @@ private:
     void Place(const Slot& slot);
 
     std::vector<Slot> slots_;  // a power of two in size, or empty
+    // The layout followed, and the list it is followed over; null while the table is its own.
+    const Layout* layout_ = nullptr;
+    const std::vector<RProperty*>* list_ = nullptr;
     int count_ = 0;
     bool sharedNames_ = false;  // a property was added while another of its name was in the table
 };

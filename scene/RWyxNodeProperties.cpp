@@ -5,6 +5,8 @@
 #include "scene/RWyxNode.h"
 
 #include <algorithm>
+#include <array>
+#include <new>
 #include <string_view>
 #include <unordered_set>
 #include <utility>
@@ -16,6 +18,11 @@ struct RWyxNodeProperties::Row {
     int slot;
     std::uint32_t stateFlags;
     REnumNameCallback enumNames;
+};
+
+struct RWyxNodeProperties::MemberPlace {
+    Kind kind;
+    int blockSlot;  // the order in which the rows made it
 };
 
 namespace {
@@ -133,14 +140,18 @@ RWyxNodeProperties::RWyxNodeProperties(RWyxNode* node) : node_(node) {
     bools_[kShow] = true;
     bools_[kNegativePercentShapeSupport] = true;
     vectors_[kGeometricScaling] = RVector4(1.0, 1.0, 1.0, 1.0);
-    ReserveProperties(kPropertyCount + 1);  // and the hierarchy links
     // Every node names the same rows in the same order: the index is laid out once for all.
     DeferPropertyNameIndex();
-    constexpr int kMemberCount = kBoolCount + kVectorCount + kNumberCount + kEnumCount;
-    memberBlock_.reset(RPropertyBlock::Create(kMemberCount, sizeof(RFieldProperty<RVector4, &StoreVector>)));
+    ReserveProperties(kPropertyCount + 1);  // and the hierarchy links
+    constexpr std::size_t kMemberSize =
+        std::max({sizeof(BoolMember), sizeof(VectorMember), sizeof(NumberMember), sizeof(EnumMember)});
+    memberBlock_.reset(RPropertyBlock::Create(kMemberCount, kMemberSize));
     constexpr std::size_t kOwnedSize =
         std::max({sizeof(RVectorProperty), sizeof(RNumberProperty), sizeof(RPropertyObjectList)});
     ownedBlock_.reset(RPropertyBlock::Create(kChannelCount + 2, kOwnedSize));
+    // The blocks are this object's memory as much as its own allocation is, and are had the
+    // same way: the object cannot be made without them.
+    if (memberBlock_ == nullptr || ownedBlock_ == nullptr) throw std::bad_alloc();
     hierarchyLinks_ = GetFilteredSubPlug(GetClassIdFilter(ClassId()));
     // The rows join in table order: those made here in runs, without the joining events (the
     // node's handling of them makes its take trees, and it has no takes yet); an object list
@@ -165,19 +176,48 @@ RWyxNodeProperties* RWyxNodeProperties::Create(RWyxNode* node) {
     return CreatePlugObject<RWyxNodeProperties>(nullptr, node);
 }
 
-RWyxNodeProperties::~RWyxNodeProperties() { ReleaseMemberProperties(); }
+template <typename Visit>
+void RWyxNodeProperties::VisitMembers(bool lastFirst, Visit visit) const {
+    const MemberPlace* const places = MemberPlaces();
+    for (int i = 0; i < kMemberCount; ++i) {
+        const MemberPlace& place = places[lastFirst ? kMemberCount - 1 - i : i];
+        void* const slot = memberBlock_->GetSlot(place.blockSlot);
+        switch (place.kind) {
+            case Kind::Bool: visit(std::launder(static_cast<BoolMember*>(slot))); break;
+            case Kind::Vector: visit(std::launder(static_cast<VectorMember*>(slot))); break;
+            case Kind::Number: visit(std::launder(static_cast<NumberMember*>(slot))); break;
+            default: visit(std::launder(static_cast<EnumMember*>(slot))); break;
+        }
+    }
+}
+
+// The member properties end last first, as members they are of this object (a held one
+// waits for its holder, cut from this object).
+RWyxNodeProperties::~RWyxNodeProperties() {
+    ReleaseMemberProperties();
+    VisitMembers(true, [](RProperty* member) { member->DestroyDetached(); });
+}
 
 // The member properties leave the property array (and their connections) while this object
 // is whole; the array would otherwise keep them after they are gone.
 void RWyxNodeProperties::ReleaseMemberProperties() {
     if (GetPropertyCount() == 0) return;  // a destruction has taken them all out already
-    const auto release = [this](RProperty* property) {
-        if (property != nullptr) RemoveProperty(property);
-    };
-    for (auto& member : boolProperties_) release(member.get());
-    for (auto& member : vectorProperties_) release(member.get());
-    for (auto& member : numberProperties_) release(member.get());
-    for (auto& member : enumProperties_) release(member.get());
+    VisitMembers(false, [this](RProperty* member) { RemoveProperty(member); });
+}
+
+const RWyxNodeProperties::MemberPlace* RWyxNodeProperties::MemberPlaces() {
+    static const auto places = [] {
+        std::array<MemberPlace, kMemberCount> table{};
+        const int firsts[] = {0, kBoolCount, kBoolCount + kVectorCount, kBoolCount + kVectorCount + kNumberCount};
+        int made = 0;
+        for (const Row& row : kRows) {
+            const int kind = static_cast<int>(row.kind);
+            if (kind > static_cast<int>(Kind::Enum)) continue;
+            table[static_cast<std::size_t>(firsts[kind] + row.slot)] = MemberPlace{row.kind, made++};
+        }
+        return table;
+    }();
+    return places.data();
 }
 
 const RPropertyInfo& RWyxNodeProperties::Description(int row) { return Descriptions()[row]; }
@@ -227,27 +267,25 @@ const RPropertyNameIndex::Layout& RWyxNodeProperties::RowNameLayout() {
     return layout;
 }
 
+// The blocks have a slot for every row of their kind, of the largest size.
 template <typename Property, typename... Args>
 Property* RWyxNodeProperties::MakeOwned(Args&&... args) {
-    Property* made = ownedBlock_ != nullptr ? ownedBlock_->Make<Property>(std::forward<Args>(args)...) : nullptr;
-    return made != nullptr ? made : CreatePlugObject<Property>(nullptr, std::forward<Args>(args)...);
+    return ownedBlock_->Make<Property>(std::forward<Args>(args)...);
 }
 
 template <typename Property, typename T>
-RProperty* RWyxNodeProperties::MakeMember(Member<Property>& member, const RPropertyInfo& description, T& field) {
-    Property* made = memberBlock_ != nullptr ? memberBlock_->Make<Property>(description, field) : nullptr;
-    member.reset(made != nullptr ? made : CreatePlugObject<Property>(nullptr, description, field));
-    return member.get();
+RProperty* RWyxNodeProperties::MakeMember(const RPropertyInfo& description, T& field) {
+    return memberBlock_->Make<Property>(description, field);
 }
 
 RProperty* RWyxNodeProperties::MakeRow(int rowIndex, const RPropertyInfo& description) {
     const Row& row = kRows[rowIndex];
     RProperty* made = nullptr;
     switch (row.kind) {
-        case Kind::Bool: made = MakeMember(boolProperties_[row.slot], description, bools_[row.slot]); break;
-        case Kind::Vector: made = MakeMember(vectorProperties_[row.slot], description, vectors_[row.slot]); break;
-        case Kind::Number: made = MakeMember(numberProperties_[row.slot], description, numbers_[row.slot]); break;
-        case Kind::Enum: made = MakeMember(enumProperties_[row.slot], description, enums_[row.slot]); break;
+        case Kind::Bool: made = MakeMember<BoolMember>(description, bools_[row.slot]); break;
+        case Kind::Vector: made = MakeMember<VectorMember>(description, vectors_[row.slot]); break;
+        case Kind::Number: made = MakeMember<NumberMember>(description, numbers_[row.slot]); break;
+        case Kind::Enum: made = MakeMember<EnumMember>(description, enums_[row.slot]); break;
         case Kind::LookAt:
         case Kind::UpVector: return nullptr;
         case Kind::Channel: {
@@ -258,7 +296,6 @@ RProperty* RWyxNodeProperties::MakeRow(int rowIndex, const RPropertyInfo& descri
                 const double start = row.slot == 2 ? 1.0 : 0.0;
                 made = MakeOwned<RVectorProperty>(description, RVector4(start, start, start, 1.0));
             }
-            channels_[row.slot] = RPlugRef(made);
             break;
         }
     }
@@ -274,20 +311,9 @@ void RWyxNodeProperties::DeclareListRow(int rowIndex, const RPropertyInfo& descr
     (row.kind == Kind::LookAt ? lookAt_ : upVector_) = list;
 }
 
+// Every property made for a row lies in one of the blocks, which nothing else places in.
 bool RWyxNodeProperties::IsStandardProperty(const RProperty* property) const {
-    if (property == nullptr) return false;
-    if (property == lookAt_ || property == upVector_) return true;
-    for (const RPlugRef& channel : channels_) {
-        if (channel.Get() == property) return true;
-    }
-    const auto isMember = [property](const auto& members) {
-        for (const auto& member : members) {
-            if (member.get() == property) return true;
-        }
-        return false;
-    };
-    return isMember(boolProperties_) || isMember(vectorProperties_) || isMember(numberProperties_) ||
-           isMember(enumProperties_);
+    return property != nullptr && (memberBlock_->HoldsPlacedAt(property) || ownedBlock_->HoldsPlacedAt(property));
 }
 
 // ---- names ----------------------------------------------------------------------------------
@@ -408,10 +434,8 @@ const RProperty* RWyxNodeProperties::AnimatableSender(const RRelayEvent& event) 
     // The owner is compared first: a sender owned elsewhere needs no walk of its classes, nor
     // does one placed in this object's blocks (only properties are).
     if (node_ == nullptr || event.sender == nullptr || event.sender->GetOwner() != this) return nullptr;
-    const auto placed = [&event](const RPropertyBlockHold& block) {
-        return block != nullptr && block->HoldsPlacedAt(event.sender);
-    };
-    if (!placed(memberBlock_) && !placed(ownedBlock_) && !event.sender->Is(RProperty::ClassId())) return nullptr;
+    const bool placed = memberBlock_->HoldsPlacedAt(event.sender) || ownedBlock_->HoldsPlacedAt(event.sender);
+    if (!placed && !event.sender->Is(RProperty::ClassId())) return nullptr;
     const auto* property = static_cast<const RProperty*>(event.sender);
     return property->GetOwner() == this && property->IsAnimatable() ? property : nullptr;
 }

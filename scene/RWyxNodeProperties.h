@@ -267,9 +267,8 @@ private:
     struct Row;
     static const Row kRows[];
     static constexpr int kChannelCount = 4;
-
-    template <typename T>
-    using Member = std::unique_ptr<T, RDetachedPropertyDestroyer>;
+    static constexpr int kMemberCount = kBoolCount + kVectorCount + kNumberCount + kEnumCount;
+    struct MemberPlace;
 
     std::uint8_t SetBool(BoolSlot slot, std::uint8_t value) {
         bools_[slot] = value != 0;
@@ -292,12 +291,23 @@ private:
     // The sender of a relay when it is one of this object's animatable properties; else null.
     const RProperty* AnimatableSender(const RRelayEvent& event) const;
     template <typename Property, typename T>
-    RProperty* MakeMember(Member<Property>& member, const RPropertyInfo& description, T& field);
+    RProperty* MakeMember(const RPropertyInfo& description, T& field);
+    // Where each member property lies in the member block, the bools first, then the vectors,
+    // the numbers and the enumerations, each in slot order; shared by every node.
+    static const MemberPlace* MemberPlaces();
+    // Calls visit(property) for every member property (made by this object; it may have left
+    // the property array), in the order of MemberPlaces or, with lastFirst, the other way.
+    template <typename Visit>
+    void VisitMembers(bool lastFirst, Visit visit) const;
     // A property the array owns, in the block when it has room.
     template <typename Property, typename... Args>
     Property* MakeOwned(Args&&... args);
     // Vector fields keep w = 1.
     static void StoreVector(RVector4& field, const RVector4& value) { field = RVector4(value.x, value.y, value.z, 1.0); }
+    using BoolMember = RFieldProperty<bool>;
+    using VectorMember = RFieldProperty<RVector4, &StoreVector>;
+    using NumberMember = RFieldProperty<double>;
+    using EnumMember = RFieldProperty<int>;
     void ReleaseMemberProperties();
     // Moves a linked (unlinked) child's subtree into this node's container (out of its own).
     void MoveChildSubtree(RWyxNodeProperties* child, bool linked);
@@ -307,18 +317,14 @@ private:
     double numbers_[kNumberCount] = {};
     int enums_[kEnumCount] = {};
 
-    // Holds the member properties side by side; declared before them, so that it is let go
-    // after they have ended.
+    // Holds the member properties side by side (this object ends them, MemberPlaces finds
+    // them), and lets go after they have ended.
     RPropertyBlockHold memberBlock_;
-    // Holds the properties the property array owns (the target lists and the channels).
+    // Holds the properties the property array owns (the target lists and the channels). The
+    // properties of the two blocks are the standard ones.
     RPropertyBlockHold ownedBlock_;
-    Member<RFieldProperty<bool>> boolProperties_[kBoolCount];
-    Member<RFieldProperty<RVector4, &StoreVector>> vectorProperties_[kVectorCount];
-    Member<RFieldProperty<double>> numberProperties_[kNumberCount];
-    Member<RFieldProperty<int>> enumProperties_[kEnumCount];
     RPropertyObjectList* lookAt_ = nullptr;    // owned by the property array
     RPropertyObjectList* upVector_ = nullptr;  // owned by the property array
-    RPlugRef channels_[kChannelCount];         // rows 51 to 54, owned by the property array
     // An owned child plug that mirrors the connections with other node properties objects,
     // so that the parent and the children are read without scanning every connection.
     RPlug* hierarchyLinks_ = nullptr;

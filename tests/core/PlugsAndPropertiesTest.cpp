@@ -733,32 +733,45 @@ TEST(RPropertyNameIndex, MatchesAReferenceUnderRandomAddsAndRemoves) {
 
 // A table laid out from a name list holds what adding the same properties one by one holds, and
 // stays a working table: removals shift entries back, and shared names are still all found.
-TEST(RPropertyNameIndex, ALaidOutTableFindsAndRemovesAsOneBuiltByAddsAndRefusesAListThatDiffers) {
+// Rows "Row0" to "Row<distinct - 1>" named again and again up to the count, as number properties.
+struct NamedRows {
+    NamedRows(int count, int distinct) {
+        for (int i = 0; i < count; ++i) texts.push_back("Row" + std::to_string(i % distinct));
+        names.assign(texts.begin(), texts.end());
+        for (const std::string& text : texts) {
+            owned.push_back(Make<RNumberProperty>(kPropertyTypeDouble, 0.0));
+            owned.back()->SetNameAndTypeCode(text.c_str(), kPropertyTypeDouble);
+            properties.push_back(owned.back().get());
+        }
+    }
     std::vector<std::string> texts;
-    for (int i = 0; i < 40; ++i) texts.push_back("Row" + std::to_string(i % 37));  // three names twice
-    std::vector<std::string_view> names(texts.begin(), texts.end());
-    const RPropertyNameIndex::Layout layout(names);
-    EXPECT_EQ(layout.GetCount(), 40);
+    std::vector<std::string_view> names;
     std::vector<Owned<RProperty>> owned;
     std::vector<RProperty*> properties;
-    for (const std::string& text : texts) {
-        owned.push_back(Make<RNumberProperty>(kPropertyTypeDouble, 0.0));
-        owned.back()->SetNameAndTypeCode(text.c_str(), kPropertyTypeDouble);
-        properties.push_back(owned.back().get());
+};
+
+// Whether both tables find the same properties for the first `distinct` row names.
+bool SameFinds(const RPropertyNameIndex& one, const RPropertyNameIndex& other, int distinct) {
+    for (int i = 0; i < distinct; ++i) {
+        const std::string text = "Row" + std::to_string(i);
+        if (Named(one, text) != Named(other, text)) return false;
     }
+    return one.GetCount() == other.GetCount();
+}
+
+TEST(RPropertyNameIndex, ALaidOutTableFindsAndRemovesAsOneBuiltByAddsAndRefusesAListThatDiffers) {
+    NamedRows rows(40, 37);  // three names twice
+    const std::vector<std::string_view>& names = rows.names;
+    std::vector<RProperty*>& properties = rows.properties;
+    const RPropertyNameIndex::Layout layout(names);
+    EXPECT_EQ(layout.GetCount(), 40);
     RPropertyNameIndex added;
     for (RProperty* property : properties) added.Add(property);
     RPropertyNameIndex laid;
     ASSERT_TRUE(laid.AddAllAs(layout, properties.data(), 40));
     EXPECT_EQ(laid.GetCount(), 40);
     EXPECT_FALSE(laid.NamesAreUnique());
-    const auto sameFinds = [&] {
-        for (int i = 0; i < 37; ++i) {
-            const std::string text = "Row" + std::to_string(i);
-            if (Named(laid, text) != Named(added, text)) return false;
-        }
-        return laid.GetCount() == added.GetCount();
-    };
+    const auto sameFinds = [&] { return SameFinds(laid, added, 37); };
     EXPECT_TRUE(sameFinds());
     EXPECT_EQ(Named(laid, "Row1"), (std::set<const RProperty*>{properties[1], properties[38]}));
     for (int i = 0; i < 40; i += 3) {
@@ -778,6 +791,35 @@ TEST(RPropertyNameIndex, ALaidOutTableFindsAndRemovesAsOneBuiltByAddsAndRefusesA
     std::vector<std::string_view> firstThree(names.begin(), names.begin() + 3);
     ASSERT_TRUE(unique.AddAllAs(RPropertyNameIndex::Layout(firstThree), three, 3));
     EXPECT_TRUE(unique.NamesAreUnique());
+}
+
+// An index that follows a layout over a list finds what a laid out table finds, refuses a list
+// that differs, and makes its own table at the first change, from the list as it stands then.
+TEST(RPropertyNameIndex, AFollowedLayoutFindsAsALaidOutTableAndOwnsItsTableAtTheFirstChange) {
+    NamedRows rows(20, 18);  // two names twice
+    const RPropertyNameIndex::Layout layout(rows.names);
+    std::vector<RProperty*>& list = rows.properties;
+    RPropertyNameIndex laid;
+    ASSERT_TRUE(laid.AddAllAs(layout, list.data(), 20));
+    RPropertyNameIndex followed;
+    ASSERT_TRUE(followed.FollowLayout(layout, list));
+    EXPECT_TRUE(followed.FollowsLayout());
+    EXPECT_EQ(followed.GetCount(), 20);
+    EXPECT_FALSE(followed.NamesAreUnique());
+    const auto sameFinds = [&] { return SameFinds(followed, laid, 18); };
+    EXPECT_TRUE(sameFinds());
+    followed.Remove(list[3]);
+    laid.Remove(list[3]);
+    EXPECT_FALSE(followed.FollowsLayout());
+    list.erase(list.begin() + 3);  // the list may change once the table is its own
+    EXPECT_TRUE(sameFinds());
+    EXPECT_FALSE(followed.FollowLayout(layout, list)) << "a table that holds entries";
+    RPropertyNameIndex other;
+    EXPECT_FALSE(other.FollowLayout(layout, list)) << "another count";
+    list.insert(list.begin() + 3, rows.owned[4].get());
+    EXPECT_FALSE(other.FollowLayout(layout, list)) << "a name in another place";
+    EXPECT_FALSE(other.FollowsLayout());
+    EXPECT_TRUE(Named(other, "Row4").empty());
 }
 
 TEST(RWyxUserProperty, TypeNamesStandAloneRecordsAndWrappersWhoseFlagsAndTypeFollowTheProperty) {

@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <map>
 #include <string>
 #include <string_view>
 #include <tuple>
@@ -347,6 +348,37 @@ TEST(RObjectProperties, DeferredNamesAreIndexedAsTheLayoutPlacesThemOrOneByOne) 
         b->Destroy();
         EXPECT_STREQ(Add(*adopter, "a")->GetName(), "a 0");
         EXPECT_STREQ(Add(*adopter, "b")->GetName(), "b");
+    }
+}
+
+// An index that follows the shared layout has no table of its own until the list changes:
+// every change (a property leaving at the front, in the middle or at the end, a rename, a new
+// property) leaves every name found where it now is, and the names gone not found.
+TEST(RObjectProperties, AnIndexThatFollowsTheLayoutFindsEveryNameAfterAnyChange) {
+    enum Change { kFirstLeaves, kMiddleLeaves, kLastLeaves, kRenamed, kAdded };
+    for (const Change change : {kFirstLeaves, kMiddleLeaves, kLastLeaves, kRenamed, kAdded}) {
+        SCOPED_TRACE(static_cast<int>(change));
+        Owned<DeferringAdopter> adopter(CreatePlugObject<DeferringAdopter>(nullptr));
+        std::vector<RProperty*> made{NamedNumber("a"), NamedNumber("b"), NamedNumber("c")};
+        adopter->AdoptDeferred(made);
+        std::map<std::string, RProperty*> expected{{"a", made[0]}, {"b", made[1]}, {"c", made[2]}};
+        if (change == kRenamed) {
+            ASSERT_TRUE(made[1]->SetName("renamed", false));
+            expected.erase("b");
+            expected["renamed"] = made[1];
+        } else if (change == kAdded) {
+            expected["d"] = Add(*adopter, "d");
+        } else {
+            const std::size_t leaving = change == kFirstLeaves ? 0 : change == kMiddleLeaves ? 1 : 2;
+            ASSERT_TRUE(adopter->RemoveProperty(made[leaving]));
+            made[leaving]->Destroy();
+            expected.erase(std::string(1, static_cast<char>('a' + leaving)));
+        }
+        for (const char* name : {"a", "b", "c", "d", "renamed"}) {
+            const auto found = expected.find(name);
+            EXPECT_EQ(adopter->FindProperty(name), found != expected.end() ? found->second : nullptr) << name;
+        }
+        EXPECT_EQ(adopter->GetPropertyCount(), static_cast<int>(expected.size()));
     }
 }
 

@@ -1,6 +1,7 @@
 #include "scene/RWyxNodeProperties.h"
 
 #include "core/RDataType.h"
+#include "core/RPlugHandleTable.h"
 #include "curves/RFCurve.h"
 #include "scene/RWyxNode.h"
 #include "scene/RWyxObjectFactory.h"
@@ -253,6 +254,31 @@ TEST(NodePropertiesTeardown, PropertiesConnectedToASurvivorOrHeldLeaveWholeWhich
             EXPECT_EQ(std::count(codes.begin(), codes.end(), kPlugEventSourceRemoved), 2);
         }
     }
+}
+
+// Every row's property is standard, a row that left the list included, and no other is: not
+// a property added later, nor another node's rows. The node ends them all with itself, the
+// one that left too, and no plug is left behind.
+TEST(NodePropertiesTeardown, EveryRowIsStandardAndEndsWithTheNodeEvenAfterLeavingTheList) {
+    RWyxObjectFactory factory;
+    const int livePlugsWithFactory = GetHandleTable().GetLivePlugCount();
+    RWyxNode* node = factory.CreateNode("Arm");
+    RWyxNode* other = factory.CreateNode("Leg");
+    RWyxNodeProperties* properties = node->GetProperties();
+    std::vector<RProperty*> rows;
+    for (int i = 0; i < RWyxNodeProperties::kPropertyCount; ++i) rows.push_back(properties->GetProperty(i));
+    RProperty* extra = properties->CreateProperty("Extra", kPropertyTypeDouble, nullptr, true, true, nullptr);
+    for (RProperty* row : {rows.front(), rows[20], rows.back()}) ASSERT_TRUE(properties->RemoveProperty(row));
+    for (int i = 0; i < RWyxNodeProperties::kPropertyCount; ++i) {
+        EXPECT_TRUE(properties->IsStandardProperty(rows[static_cast<std::size_t>(i)])) << kTable[i].name;
+        EXPECT_FALSE(properties->IsStandardProperty(other->GetProperties()->GetProperty(i))) << kTable[i].name;
+    }
+    EXPECT_FALSE(properties->IsStandardProperty(extra));
+    EXPECT_FALSE(properties->IsStandardProperty(nullptr));
+    rows.back()->Destroy();  // a channel is the list's to end: once out of it, the caller's
+    ASSERT_TRUE(factory.DestroyNode(node, false));
+    ASSERT_TRUE(factory.DestroyNode(other, false));
+    EXPECT_EQ(GetHandleTable().GetLivePlugCount(), livePlugsWithFactory);
 }
 
 TEST(NodePropertyNames, RotationOrdersAndInheritTypesHaveDistinctNamesAndNoneOutOfRange) {
