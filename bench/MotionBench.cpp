@@ -8,6 +8,9 @@
 // Beside the read, the post-read filters it runs (rotation filter and constant key reducer, on
 // copies of the read curves): the read is measured against the raw parse plus these.
 //
+// The read of a marker file whose names the nodes would repeat, against the read of the same
+// file with unique names: the refusal costs the parse, not the nodes.
+//
 // The same for C3D files of 50 markers (real numbers, DEC layout) at 20,000 and 40,000 frames:
 // reading into marker nodes, writing them back, and beside them the raw decoding of the file's
 // point floats alone.
@@ -20,6 +23,7 @@
 #include "formats/motion/RotationCurveFilter.h"
 #include "formats/motion/RWyxReaderBvh.h"
 #include "formats/motion/RWyxReaderC3d.h"
+#include "formats/motion/RWyxReaderTrc.h"
 #include "formats/motion/RWyxWriterBvh.h"
 #include "formats/motion/RWyxWriterC3d.h"
 #include "scene/RWyxNode.h"
@@ -268,8 +272,42 @@ void BM_C3dWrite(benchmark::State& state) {
     ReportFrames(state, frames);
 }
 
+// A TRC text of one frame of the markers; with `repeat` the last marker takes the first one's
+// name, so that the read is refused for duplicate names.
+std::string MarkerText(int markers, bool repeat) {
+    std::string names;
+    std::string labels = "\t";
+    std::string values = "1\t0";
+    for (int m = 1; m <= markers; ++m) {
+        names += "\tM" + std::to_string(repeat && m == markers ? 1 : m);
+        labels += "\tX" + std::to_string(m) + "\tY" + std::to_string(m) + "\tZ" + std::to_string(m);
+        values += "\t1\t2\t3";
+    }
+    return "PathFileType\t3\t(X/Y/Z)\tbench.trc\nDataRate\tCameraRate\tNumFrames\tNumMarkers\tUnits\n"
+           "60\t60\t1\t" + std::to_string(markers) + "\tmm\nFrame#\tTime" + names + "\n" + labels + "\n" + values + "\n";
+}
+
+// A marker file read into a new scene, from memory, then the factory torn down, as a fuzz
+// input is: names that the nodes would repeat (argument 1) against unique names (argument 0).
+void BM_MarkerNames(benchmark::State& state) {
+    const int markers = static_cast<int>(state.range(0));
+    const bool repeat = state.range(1) != 0;
+    const std::string text = MarkerText(markers, repeat);
+    for (auto _ : state) {
+        RWyxObjectFactory factory;
+        RWyxReaderTrc reader(&factory);
+        reader.OpenBytes(text.data(), text.size(), "bench.trc");
+        OptionsPtr options(static_cast<RStreamOptionsMotion*>(reader.GetReadOptions(false).release()));
+        if (options == nullptr || reader.Read(factory.CreateScene(), options.get()) == repeat) {
+            state.SkipWithError("the read did not end as expected");
+        }
+    }
+    state.SetLabel(repeat ? "refused for a repeated name" : "read");
+}
+
 }  // namespace
 
+BENCHMARK(BM_MarkerNames)->Args({50, 0})->Args({50, 1})->Args({500, 0})->Args({500, 1})->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_C3dRaw)->Arg(20000)->Arg(40000)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 BENCHMARK(BM_C3dRead)->Arg(20000)->Arg(40000)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 BENCHMARK(BM_C3dWrite)->Arg(20000)->Arg(40000)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();

@@ -21,6 +21,13 @@ float Percent(std::int64_t done, std::int64_t total, float base) {
     return total > 0 ? base + static_cast<float>(done * 50 / total) : base;
 }
 
+// The name of the k-th marker node: its name from the file, or for an element beyond the
+// header's markers "*Unnamed_<k + 1>".
+RString MarkerNodeName(const std::vector<RString>& names, int k) {
+    const std::size_t index = static_cast<std::size_t>(k);
+    return index < names.size() ? names[index] : RString(("*Unnamed_" + std::to_string(k + 1)).c_str());
+}
+
 }  // namespace
 
 RWyxReaderMarker::RWyxReaderMarker(RWyxObjectFactory* factory, const char* displayName, const char* shortName)
@@ -156,9 +163,7 @@ RWyxNode* RWyxReaderMarker::CreateNodes(const RStreamOptionsMotion& options, con
     }
     const int markers = static_cast<int>(names.size());
     for (int k = 0; k < markers + extra; ++k) {
-        const std::string name = k < markers ? std::string(names[static_cast<std::size_t>(k)].Buffer())
-                                             : "*Unnamed_" + std::to_string(k + 1);
-        RWyxNode* node = CreateMarkerNode(name.c_str());
+        RWyxNode* node = CreateMarkerNode(MarkerNodeName(names, k).Buffer());
         if (node == nullptr) {
             GetFactory()->DestroyNode(parent, true);
             return nullptr;
@@ -167,6 +172,17 @@ RWyxNode* RWyxReaderMarker::CreateNodes(const RStreamOptionsMotion& options, con
         nodes.push_back(node);
     }
     return parent;
+}
+
+bool RWyxReaderMarker::RefuseDuplicateNodeNames(const RStreamOptionsMotion& options, const std::vector<RString>& names,
+                                                int extra) {
+    std::vector<RString> nodeNames;
+    nodeNames.reserve(names.size() + static_cast<std::size_t>(extra) + 1);
+    nodeNames.push_back(GroupNodeName(shortName_.Buffer(), options));
+    for (int k = 0; k < static_cast<int>(names.size()) + extra; ++k) {
+        nodeNames.push_back(MarkerNodeName(names, k));
+    }
+    return RefuseDuplicateNames(nodeNames, options);
 }
 
 bool RWyxReaderMarker::KeyNodes(const RStreamOptionsMotion& options, const std::vector<RWyxNode*>& nodes,
@@ -231,13 +247,19 @@ bool RWyxReaderMarker::Read(RWyxScene* scene, RStreamOptions* options) {
     if (!ReadMarkerNames(*motion, header.markers, names) || !ReadFrames(*motion, header.markers, frames, extra)) {
         return false;
     }
+    // Names the nodes would repeat are refused before the nodes are made when the names can
+    // be told beforehand, else once the nodes are made.
+    const bool namesKnown = NodesKeepTheirNames();
+    if (namesKnown && !RefuseDuplicateNodeNames(*motion, names, extra)) {
+        return false;
+    }
     std::vector<RWyxNode*> nodes;
     RWyxNode* parent = CreateNodes(*motion, names, extra, nodes);
     if (parent == nullptr) {
         SetError(kErrorUnidentified, "The marker nodes could not be made");
         return false;
     }
-    if (!RefuseDuplicateNames(parent, *motion)) {
+    if (!namesKnown && !RefuseDuplicateNames(parent, *motion)) {
         GetFactory()->DestroyNode(parent, true);
         return false;
     }

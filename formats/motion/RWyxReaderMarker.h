@@ -64,6 +64,8 @@ private:
     void RenameDuplicateNames(const RStreamOptionsMotion& options, std::vector<RString>& names);
     bool ReadFrames(const RStreamOptionsMotion& options, int markers, std::vector<RMarkerFrame>& frames,
                     int& extra);
+    // Refuses, before any node is made, names that the nodes made would repeat.
+    bool RefuseDuplicateNodeNames(const RStreamOptionsMotion& options, const std::vector<RString>& names, int extra);
     RWyxNode* CreateNodes(const RStreamOptionsMotion& options, const std::vector<RString>& names, int extra,
                           std::vector<RWyxNode*>& nodes);
     bool KeyNodes(const RStreamOptionsMotion& options, const std::vector<RWyxNode*>& nodes,

@@ -10,6 +10,9 @@
 #include "scene/RWyxScene.h"
 #include "scene/RWyxTakeInfo.h"
 
+#include <string>
+#include <unordered_set>
+
 RWyxReaderMotion::~RWyxReaderMotion() = default;
 
 bool RWyxReaderMotion::OpenSource(const char* path, const void* data, std::size_t size) {
@@ -117,10 +120,37 @@ bool RWyxReaderMotion::RefuseDuplicateNames(RWyxNode* node, const RStreamOptions
     if (CheckDuplicateNames(node, clashes)) {
         return true;
     }
+    ReportDuplicateNames(clashes, options);
+    return false;
+}
+
+// Lists the clashes as CheckDuplicateNames does for the nodes made with these names: a name
+// met again clashes, and each clashing name is listed once, where it first clashed.
+bool RWyxReaderMotion::RefuseDuplicateNames(const std::vector<RString>& names, const RStreamOptionsMotion& options) {
+    std::unordered_set<std::string> seen;
+    std::unordered_set<std::string> listed;
+    RString clashes;
+    for (const RString& name : names) {
+        const RString nodeName = BuildPrefixedName("Model::", name.Buffer());
+        std::string key(nodeName.Buffer());
+        if (!seen.insert(key).second && listed.insert(std::move(key)).second) {
+            clashes += "\n    ";
+            clashes += nodeName;
+        }
+    }
+    if (clashes.IsEmptyText()) {
+        return true;
+    }
+    ReportDuplicateNames(clashes, options);
+    return false;
+}
+
+bool RWyxReaderMotion::NodesKeepTheirNames() const { return GetFactory()->GetNodeRenamingStrategy() == nullptr; }
+
+void RWyxReaderMotion::ReportDuplicateNames(const RString& clashes, const RStreamOptionsMotion& options) {
     const RString message = RString("Duplicate names found in ") + GetFileNameWithExtension() + ":" + clashes;
     options.ShowMessage("Error", message.Buffer(), "Ok", nullptr, nullptr, 0);
     SetError(kErrorCorrupted, message);
-    return false;
 }
 
 void RWyxReaderMotion::StoreTake(RWyxScene& scene, const RString& takeName, const RStreamOptionsMotion& options) {
@@ -171,9 +201,13 @@ RWyxNode* RWyxReaderMotion::CreateMarkerNode(const char* name) {
     return node;
 }
 
-RWyxNode* RWyxReaderMotion::CreateGroupNode(const char* format, const RStreamOptionsMotion& options) {
+RString RWyxReaderMotion::GroupNodeName(const char* format, const RStreamOptionsMotion& options) {
     const bool optical = options.GetOption(kMotionImportAsOpticalSegments) == 1;
-    RWyxNode* group = GetFactory()->CreateNode((RString(format) + (optical ? ":optical" : ":reference")).Buffer());
+    return RString(format) + (optical ? ":optical" : ":reference");
+}
+
+RWyxNode* RWyxReaderMotion::CreateGroupNode(const char* format, const RStreamOptionsMotion& options) {
+    RWyxNode* group = GetFactory()->CreateNode(GroupNodeName(format, options).Buffer());
     RWyxOptical* attribute = GetFactory()->CreateOptical();
     if (group == nullptr || attribute == nullptr) {
         return nullptr;

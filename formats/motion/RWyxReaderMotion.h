@@ -20,6 +20,7 @@
 #include <cstddef>
 #include <memory>
 #include <string>
+#include <vector>
 
 class RStreamOptionsMotion;
 class RWyxNode;
@@ -74,9 +75,18 @@ protected:
     // The parent of a read's markers or segments: "<format>:optical" with ImportAsOpticalSegments
     // 1, else "<format>:reference", with an optical attribute; null when it could not be made.
     RWyxNode* CreateGroupNode(const char* format, const RStreamOptionsMotion& options);
+    // The name CreateGroupNode gives the parent.
+    static RString GroupNodeName(const char* format, const RStreamOptionsMotion& options);
     // True when no two nodes below the node share a name; otherwise the names go, once each,
     // through the options' message hook ("Duplicate names found in <file>:") and into error 0.
     bool RefuseDuplicateNames(RWyxNode* node, const RStreamOptionsMotion& options);
+    // The same answer and report for nodes still to be made, from the names they will be given
+    // (parents before their children, each parent's children in order), so that a refused
+    // read makes no node at all. Only while NodesKeepTheirNames.
+    bool RefuseDuplicateNames(const std::vector<RString>& names, const RStreamOptionsMotion& options);
+    // True when the factory names a new node BuildPrefixedName("Model::", name): it has no node
+    // renaming strategy, which could change names.
+    bool NodesKeepTheirNames() const;
     // Stores the take's information (the options' start to start + period x (frames - 1)) in
     // the scene and makes the take current.
     static void StoreTake(RWyxScene& scene, const RString& takeName, const RStreamOptionsMotion& options);
@@ -86,6 +96,8 @@ protected:
     bool CheckFramesFitTimeRange(const RStreamOptionsMotion& options);
 
 private:
+    void ReportDuplicateNames(const RString& clashes, const RStreamOptionsMotion& options);
+
     std::unique_ptr<RMotionTextFile> file_;
     RString path_;
 };

@@ -10,6 +10,7 @@
 #include "formats/motion/RWyxWriterC3d.h"
 #include "formats/motion/RWyxWriterMcd.h"
 #include "formats/motion/RWyxWriterTrc.h"
+#include "scene/RRenamingStrategy.h"
 #include "scene/RWyxGlobalTimeSettings.h"
 #include "scene/RWyxTakeInfo.h"
 #include "tests/formats/motion/MotionSamples.h"
@@ -19,6 +20,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
 #include <string>
 
 namespace {
@@ -394,6 +396,88 @@ TEST(TrcReaderTest, DuplicateNamesFailOrAreRenamed) {
     }));
     EXPECT_NE(fixture.Node("Hip 1"), nullptr);
     EXPECT_NE(g_message.find("Hip  -->  Hip 1"), std::string::npos);
+}
+
+// Leaves every name as it is, counting the nodes it is asked about: with it installed the
+// reader can no longer tell the names before the nodes are made, so it makes them and checks
+// the nodes.
+class PassThroughNames : public RRenamingStrategy {
+public:
+    explicit PassThroughNames(int& calls) : RRenamingStrategy(0, false), calls_(calls) {}
+    bool Rename(RNamePair& /*names*/) override {
+        ++calls_;
+        return false;
+    }
+
+private:
+    int& calls_;
+};
+
+struct NameCheckResult {
+    bool read = false;
+    int code = 0;
+    std::string error;
+    std::string message;
+    int nodes = 0;
+    int children = 0;
+};
+
+NameCheckResult ReadTrcNames(const std::string& text, int* renamed) {
+    SceneFixture fixture;
+    if (renamed != nullptr) fixture.factory.SetNodeRenamingStrategy(std::make_unique<PassThroughNames>(*renamed));
+    RWyxReaderTrc reader(&fixture.factory);
+    g_message.clear();
+    NameCheckResult result;
+    result.read = ReadText(fixture, reader, text, "take.trc", [](RStreamOptionsMotion& o) {
+        o.SetDialogHook(RStreamOptions::kMessageHook, &KeepMessage);
+    });
+    result.code = reader.GetLastErrorCode();
+    result.error = reader.GetLastErrorString() != nullptr ? reader.GetLastErrorString() : "";
+    result.message = g_message;
+    result.nodes = fixture.factory.GetNodeCount();
+    result.children = fixture.scene->GetRootNode()->GetChildCount();
+    return result;
+}
+
+// Names are told apart before the nodes are made exactly as the made nodes are: the text
+// after a "::", the group's own name, surplus elements, and each clash listed once in order.
+TEST(TrcReaderTest, NamesTheNodesWouldRepeatAreRefusedBeforeAnyNodeAsAfter) {
+    const auto text = [](const std::string& names, int markers, int elements) {
+        std::string labels = "\t";
+        std::string values = "1\t0";
+        for (int m = 1; m <= markers; ++m) labels += "\tX" + std::to_string(m) + "\tY" + std::to_string(m) + "\tZ" + std::to_string(m);
+        for (int m = 1; m <= elements; ++m) values += "\t" + std::to_string(m) + "\t2\t3";
+        return TrcHeader(3, "50", 1, markers, "mm") + "Frame#\tTime\t" + names + "\n" + labels + "\n" + values + " \n";
+    };
+    const struct {
+        std::string text;
+        const char* clashes;  // null: the read succeeds
+    } cases[] = {
+        {text("Hip\tKnee\tHip\tKnee\tHip\tToe", 6, 6), "\n    Model::Hip\n    Model::Knee"},
+        {text("Knee\ta::Hip\tb::Hip", 3, 3), "\n    Model::Hip"},
+        {text("Hip\tTRC:optical", 2, 2), "\n    Model::TRC:optical"},
+        {text("Hip\ta::Knee", 2, 4), nullptr},
+        {text("Hip\tKnee\tToe", 3, 3), nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        int renamed = 0;
+        const NameCheckResult named = ReadTrcNames(c.text, nullptr);
+        const NameCheckResult made = ReadTrcNames(c.text, &renamed);
+        EXPECT_GT(renamed, 0);
+        EXPECT_EQ(named.read, c.clashes == nullptr);
+        if (c.clashes != nullptr) {
+            EXPECT_EQ(named.code, RWyxReader::kErrorCorrupted);
+            EXPECT_EQ(named.error, std::string("Duplicate names found in take.trc:") + c.clashes);
+            EXPECT_EQ(named.message, named.error);
+        }
+        EXPECT_EQ(named.read, made.read);
+        EXPECT_EQ(named.code, made.code);
+        EXPECT_EQ(named.error, made.error);
+        EXPECT_EQ(named.message, made.message);
+        EXPECT_EQ(named.nodes, made.nodes);
+        EXPECT_EQ(named.children, made.children);
+    }
 }
 
 // ---- time codes -----------------------------------------------------------------------------------
