@@ -77,10 +77,11 @@
 //   read checked against its record's bounds, the last one against where the record's
 //   values end. The index takes 32 bytes a record: the ASCII form is parsed twice (counting,
 //   then placing each record), so that it is made at its exact size, at most about 11
-//   times the file for its smallest records; the binary form reserves what its section can
-//   hold. FieldReadBegin(name) takes the next field of that name not taken yet during the
-//   current visit of the level (names may repeat; a later one may be taken before an earlier
-//   one); entering a block starts a new visit of it.
+//   times the file for its smallest records; the binary form grows it from a guess and
+//   gives back what is left over, so that it too is held at its size. FieldReadBegin(name)
+//   takes the next field of that name not taken yet during the current visit of the level
+//   (names may repeat; a later one may be taken before an earlier one); entering a block
+//   starts a new visit of it.
 //
 // Errors are sticky: the first failure (disk full, short write, corrupt input, misuse of
 //   the field writer) is kept until the next Create or Open, reported by GetLastErrorID and
