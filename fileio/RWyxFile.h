@@ -159,6 +159,9 @@ public:
     static constexpr std::uint32_t kMaxPasswordIterations = 2000000;
     // Embedded file content is copied in pieces of this size.
     static constexpr std::size_t kContentPieceSize = 512 * 1024;
+    // Files from this size on (a large page's) have the memory that holds their bytes backed
+    // in one call, by large pages where the system has them, before the bytes are copied in.
+    static constexpr std::uint64_t kLargeFileBytes = std::uint64_t{2} << 20;
 
     RWyxFile();
     // Releases the file; a write not completed by Close is abandoned (see Abandon).
@@ -442,6 +445,9 @@ private:
     template <typename Load>
     bool OpenWith(const char* password, Load load);
     bool ParseBytes(const char* password);
+    // data_ of that size (dataSize_), prepared for the copy when it is large; false without
+    // memory.
+    bool AllocateBytes(std::uint64_t size);
     bool CopyBytes(const void* data, std::size_t size);
     // Keeps a failure of the output stream as the error.
     void NoteOutputFailure();
