@@ -229,6 +229,7 @@ bool RWyxFile::ParseBinaryFile(const char* password) {
         Fail(kErrorCorrupted);
         return false;
     }
+    index_.FitToSize();
     return !error_.HasError();
 }
 
