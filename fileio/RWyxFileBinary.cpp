@@ -229,7 +229,6 @@ bool RWyxFile::ParseBinaryFile(const char* password) {
         Fail(kErrorCorrupted);
         return false;
     }
-    index_.FitToSize();
     return !error_.HasError();
 }
 

@@ -140,13 +140,10 @@ bool RWyxRecordIndex::ParseBinary(const unsigned char* data, std::uint64_t begin
         At(block.owner).firstChild = run.first;
         At(block.owner).childCount = run.count;
     }
-    return true;
-}
-
-void RWyxRecordIndex::FitToSize() {
     if (capacity_ > size_) {
-        Resize(size_);
+        Resize(size_);  // what the guess left over goes back
     }
+    return true;
 }
 
 bool RWyxRecordIndex::ParseBinaryLevel(const unsigned char* data, std::uint64_t begin, std::uint64_t end,

@@ -16,9 +16,8 @@
 // times its records, about 11 times the smallest ASCII record ("A:" and a line end). The
 // binary parser cannot know the count before it has walked the records: it starts from a
 // guess of a typical record's size, grows the entries in place where the allocator can
-// (realloc: a large block is remapped, not copied), and what is left over goes back once the
-// file's sections are parsed (FitToSize), so that the index held while the file is read is
-// the size it needs.
+// (realloc: a large block is remapped, not copied) and gives back what is left over once a
+// section is parsed, so that the index held while the file is read is the size it needs.
 
 #include <cstdint>
 #include <cstdlib>
@@ -76,8 +75,6 @@ public:
     // container records are not looked into (nothing reads them).
     bool ParseBinary(const unsigned char* data, std::uint64_t begin, std::uint64_t end,
                      RWyxLevel& top);
-    // Gives back the room the guesses of ParseBinary left over, once every level is parsed.
-    void FitToSize();
 
     RWyxRecord& At(std::uint32_t index) { return entries_.get()[index]; }
     const RWyxRecord& At(std::uint32_t index) const { return entries_.get()[index]; }
