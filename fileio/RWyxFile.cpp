@@ -3,6 +3,7 @@
 #include "core/FilePaths.h"
 #include "fileio/LittleEndian.h"
 #include "platform/NativeFiles.h"
+#include "platform/SystemServices.h"
 
 #include <cerrno>
 #include <charconv>
@@ -389,10 +390,21 @@ bool RWyxFile::ParseBytes(const char* password) {
     return false;
 }
 
-bool RWyxFile::CopyBytes(const void* data, std::size_t size) {
+bool RWyxFile::AllocateBytes(std::uint64_t size) {
     dataSize_ = size;
     data_.reset(static_cast<char*>(std::malloc(size > 0 ? size : 1)));
-    if (data_ == nullptr) {
+    // A large file's bytes are all written at once and then read through: they are backed
+    // by large pages where the system has them, in one call rather than a fault per page
+    // while the bytes are copied in.
+    if (data_ != nullptr && size >= kLargeFileBytes) {
+        platform::PreferLargePages(data_.get(), size);
+        platform::PrepareForWriting(data_.get(), size);
+    }
+    return data_ != nullptr;
+}
+
+bool RWyxFile::CopyBytes(const void* data, std::size_t size) {
+    if (!AllocateBytes(size)) {
         return false;
     }
     std::memcpy(data_.get(), data, size);
@@ -408,9 +420,8 @@ bool RWyxFile::ReadFileBytes(const char* name) {
     const long size = ok ? std::ftell(file) : -1;
     ok = size >= 0 && std::fseek(file, 0, SEEK_SET) == 0;
     if (ok) {
-        dataSize_ = static_cast<std::uint64_t>(size);
-        data_.reset(static_cast<char*>(std::malloc(dataSize_ > 0 ? dataSize_ : 1)));
-        ok = data_ != nullptr && std::fread(data_.get(), 1, dataSize_, file) == dataSize_;
+        ok = AllocateBytes(static_cast<std::uint64_t>(size)) &&
+             std::fread(data_.get(), 1, dataSize_, file) == dataSize_;
     }
     std::fclose(file);
     return ok;

@@ -77,10 +77,11 @@
 //   read checked against its record's bounds, the last one against where the record's
 //   values end. The index takes 32 bytes a record: the ASCII form is parsed twice (counting,
 //   then placing each record), so that it is made at its exact size, at most about 11
-//   times the file for its smallest records; the binary form reserves what its section can
-//   hold. FieldReadBegin(name) takes the next field of that name not taken yet during the
-//   current visit of the level (names may repeat; a later one may be taken before an earlier
-//   one); entering a block starts a new visit of it.
+//   times the file for its smallest records; the binary form grows it from a guess and
+//   gives back what is left over, so that it too is held at its size. FieldReadBegin(name)
+//   takes the next field of that name not taken yet during the current visit of the level
+//   (names may repeat; a later one may be taken before an earlier one); entering a block
+//   starts a new visit of it.
 //
 // Errors are sticky: the first failure (disk full, short write, corrupt input, misuse of
 //   the field writer) is kept until the next Create or Open, reported by GetLastErrorID and
@@ -158,6 +159,9 @@ public:
     static constexpr std::uint32_t kMaxPasswordIterations = 2000000;
     // Embedded file content is copied in pieces of this size.
     static constexpr std::size_t kContentPieceSize = 512 * 1024;
+    // Files from this size on (a large page's) have the memory that holds their bytes backed
+    // in one call, by large pages where the system has them, before the bytes are copied in.
+    static constexpr std::uint64_t kLargeFileBytes = std::uint64_t{2} << 20;
 
     RWyxFile();
     // Releases the file; a write not completed by Close is abandoned (see Abandon).
@@ -441,6 +445,9 @@ private:
     template <typename Load>
     bool OpenWith(const char* password, Load load);
     bool ParseBytes(const char* password);
+    // data_ of that size (dataSize_), prepared for the copy when it is large; false without
+    // memory.
+    bool AllocateBytes(std::uint64_t size);
     bool CopyBytes(const void* data, std::size_t size);
     // Keeps a failure of the output stream as the error.
     void NoteOutputFailure();

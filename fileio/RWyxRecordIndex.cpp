@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <limits>
+#include <memory>
+#include <new>
 
 namespace {
 
@@ -18,9 +20,25 @@ bool IsNullRecord(const unsigned char* bytes) {
 
 }  // namespace
 
+void RWyxRecordIndex::Resize(std::size_t count) {
+    if (count == 0) {
+        entries_.reset();
+    } else {
+        void* moved = std::realloc(entries_.get(), count * sizeof(RWyxRecord));
+        if (moved == nullptr) {
+            throw std::bad_alloc();
+        }
+        static_cast<void>(entries_.release());  // realloc took it over
+        entries_.reset(static_cast<RWyxRecord*>(moved));
+    }
+    capacity_ = count;
+    size_ = std::min(size_, count);
+}
+
 void RWyxRecordIndex::Clear() {
-    entries_.clear();
-    entries_.shrink_to_fit();
+    entries_.reset();
+    size_ = 0;
+    capacity_ = 0;
     placing_.clear();
     nextRun_ = 0;
     hiddenTop_.clear();
@@ -31,7 +49,10 @@ bool RWyxRecordIndex::StartPlacement(std::uint64_t total, std::uint64_t topCount
     if (total >= std::numeric_limits<std::uint32_t>::max() || topCount > total) {
         return false;
     }
-    entries_.assign(static_cast<std::size_t>(total), RWyxRecord());
+    size_ = 0;
+    Resize(static_cast<std::size_t>(total));
+    std::uninitialized_fill_n(entries_.get(), capacity_, RWyxRecord());
+    size_ = capacity_;
     hiddenTop_.clear();
     placing_.assign(1, PlacementLevel{0, static_cast<std::uint32_t>(topCount), false});
     nextRun_ = static_cast<std::uint32_t>(topCount);
@@ -53,7 +74,7 @@ bool RWyxRecordIndex::Place(const RWyxRecord& record, bool hidden) {
         return false;
     }
     lastPlaced_ = level.next++;
-    entries_[lastPlaced_] = record;
+    At(lastPlaced_) = record;
     return true;
 }
 
@@ -68,10 +89,10 @@ bool RWyxRecordIndex::OpenBlock(std::uint64_t childCount) {
         placing_.push_back(PlacementLevel{0, 0, true});
         return true;
     }
-    if (childCount > entries_.size() - nextRun_) {
+    if (childCount > size_ - nextRun_) {
         return false;
     }
-    RWyxRecord& owner = entries_[lastPlaced_];
+    RWyxRecord& owner = At(lastPlaced_);
     owner.firstChild = nextRun_;
     owner.childCount = static_cast<std::uint32_t>(childCount);
     placing_.push_back(PlacementLevel{nextRun_, nextRun_ + owner.childCount, false});
@@ -89,21 +110,21 @@ bool RWyxRecordIndex::CloseBlock() {
 }
 
 bool RWyxRecordIndex::PlacementComplete() const {
-    return placing_.size() == 1 && placing_.back().next == placing_.back().end && nextRun_ == entries_.size();
+    return placing_.size() == 1 && placing_.back().next == placing_.back().end && nextRun_ == size_;
 }
 
 bool RWyxRecordIndex::ParseBinary(const unsigned char* data, std::uint64_t begin, std::uint64_t end,
                                   RWyxLevel& top) {
     hiddenTop_.clear();
     pending_.clear();
-    // Room for as many records as the section can hold (a record takes at least 14 bytes),
-    // so that the index is not copied while it grows. Capped at 32 MiB of entries, so that a
-    // large section of few large records (embedded files) does not reserve much; beyond the
-    // cap the index grows as records come.
+    // Room for the records of the section guessed from a typical record's size, at most 32 MiB
+    // of entries (a large section of few large records, embedded files, needs few); the index
+    // grows as more records come.
     constexpr std::uint64_t kMostReserved = std::uint64_t{1} << 20;
-    const std::uint64_t guess = std::min<std::uint64_t>((end - begin) / (kRecordHeaderSize + 1), kMostReserved);
-    if (entries_.capacity() < entries_.size() + guess) {
-        entries_.reserve(static_cast<std::size_t>(entries_.size() + guess));
+    constexpr std::uint64_t kTypicalRecordBytes = 32;
+    const std::uint64_t guess = std::min<std::uint64_t>((end - begin) / kTypicalRecordBytes, kMostReserved);
+    if (capacity_ < size_ + guess) {
+        Resize(static_cast<std::size_t>(size_ + guess));
     }
     if (!ParseBinaryLevel(data, begin, end, 1, top)) {
         return false;
@@ -116,15 +137,18 @@ bool RWyxRecordIndex::ParseBinary(const unsigned char* data, std::uint64_t begin
         if (!ParseBinaryLevel(data, block.begin, block.end, block.depth, run)) {
             return false;
         }
-        entries_[block.owner].firstChild = run.first;
-        entries_[block.owner].childCount = run.count;
+        At(block.owner).firstChild = run.first;
+        At(block.owner).childCount = run.count;
+    }
+    if (capacity_ > size_) {
+        Resize(size_);  // what the guess left over goes back
     }
     return true;
 }
 
 bool RWyxRecordIndex::ParseBinaryLevel(const unsigned char* data, std::uint64_t begin, std::uint64_t end,
                                        std::uint32_t depth, RWyxLevel& run) {
-    run.first = static_cast<std::uint32_t>(entries_.size());
+    run.first = static_cast<std::uint32_t>(size_);
     std::uint64_t pos = begin;
     while (true) {
         if (end - pos < kRecordHeaderSize) {
@@ -133,7 +157,7 @@ bool RWyxRecordIndex::ParseBinaryLevel(const unsigned char* data, std::uint64_t 
         const unsigned char* header = data + pos;
         const std::uint64_t length = wyx_le::LoadU32(header);
         if (length == 0) {
-            run.count = static_cast<std::uint32_t>(entries_.size() - run.first);
+            run.count = static_cast<std::uint32_t>(size_ - run.first);
             return IsNullRecord(header) && pos + kRecordHeaderSize == end;
         }
         const std::uint32_t valueCount = wyx_le::LoadU32(header + 4);
@@ -160,17 +184,17 @@ bool RWyxRecordIndex::ParseBinaryLevel(const unsigned char* data, std::uint64_t 
                 KeepHidden(record);
             }
         } else {
-            if (entries_.size() >= std::numeric_limits<std::uint32_t>::max()) {
+            if (size_ >= std::numeric_limits<std::uint32_t>::max()) {
                 return false;
             }
             if (record.hasBlock) {
                 if (depth >= static_cast<std::uint32_t>(kMaxDepth)) {
                     return false;
                 }
-                pending_.push_back(PendingBlock{static_cast<std::uint32_t>(entries_.size()), depth + 1,
-                                                pos + fixed, pos + length});
+                pending_.push_back(PendingBlock{static_cast<std::uint32_t>(size_), depth + 1, pos + fixed,
+                                                pos + length});
             }
-            entries_.push_back(record);
+            Append(record);
         }
         pos += length;
     }

@@ -13,10 +13,17 @@
 // top-level ones in a list of their own.
 //
 // An entry takes sizeof(RWyxRecord) bytes, 32: the index of a file takes at most that many
-// times its records, about 11 times the smallest ASCII record ("A:" and a line end).
+// times its records, about 11 times the smallest ASCII record ("A:" and a line end). The
+// binary parser cannot know the count before it has walked the records: it starts from a
+// guess of a typical record's size, grows the entries in place where the allocator can
+// (realloc: a large block is remapped, not copied) and gives back what is left over once a
+// section is parsed, so that the index held while the file is read is the size it needs.
 
 #include <cstdint>
+#include <cstdlib>
+#include <memory>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 struct RWyxRecord {
@@ -69,8 +76,11 @@ public:
     bool ParseBinary(const unsigned char* data, std::uint64_t begin, std::uint64_t end,
                      RWyxLevel& top);
 
-    RWyxRecord& At(std::uint32_t index) { return entries_[index]; }
-    const RWyxRecord& At(std::uint32_t index) const { return entries_[index]; }
+    RWyxRecord& At(std::uint32_t index) { return entries_.get()[index]; }
+    const RWyxRecord& At(std::uint32_t index) const { return entries_.get()[index]; }
+    // Entries held, and the room they take (entries).
+    std::size_t Size() const { return size_; }
+    std::size_t Capacity() const { return capacity_; }
 
     // The top-level container records of the outermost level parsed or placed last, in file
     // order; the first kMaxHiddenKept of them (the container writes one, "#Header").
@@ -99,7 +109,26 @@ private:
         bool hidden;
     };
 
-    std::vector<RWyxRecord> entries_;
+    // The entries' storage: moved by realloc, which the records allow.
+    static_assert(std::is_trivially_copyable<RWyxRecord>::value, "entries are moved as bytes");
+    struct FreeDeleter {
+        void operator()(RWyxRecord* entries) const { std::free(entries); }
+    };
+    // Room for exactly `count` entries, the first size_ kept (throws std::bad_alloc without
+    // memory, as the open that parses expects).
+    void Resize(std::size_t count);
+    // Inline: it runs once a record.
+    void Append(const RWyxRecord& record) {
+        if (size_ == capacity_) {
+            Resize(2 * capacity_ + kFirstRoom);
+        }
+        entries_.get()[size_++] = record;
+    }
+    static constexpr std::size_t kFirstRoom = 64;
+
+    std::unique_ptr<RWyxRecord, FreeDeleter> entries_;
+    std::size_t size_ = 0;
+    std::size_t capacity_ = 0;
     std::vector<PlacementLevel> placing_;
     std::uint32_t nextRun_ = 0;  // where the next block's children go
     std::uint32_t lastPlaced_ = 0;

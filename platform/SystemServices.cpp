@@ -83,8 +83,11 @@ std::string EnvironmentValue(const char* name) {
     return value != nullptr ? std::string(value) : std::string();
 }
 
-bool PrepareForWriting(void* memory, std::size_t bytes) {
-#ifdef MADV_POPULATE_WRITE
+namespace {
+
+// The whole pages inside the bytes from memory on, advised as given; false when there are
+// none or the system refuses the advice.
+bool AdviseWholePages(void* memory, std::size_t bytes, int advice) {
     const long page = ::sysconf(_SC_PAGESIZE);
     if (memory == nullptr || page <= 0) {
         return false;
@@ -93,7 +96,24 @@ bool PrepareForWriting(void* memory, std::size_t bytes) {
     const auto start = reinterpret_cast<std::uintptr_t>(memory);
     const std::uintptr_t first = (start + mask) & ~mask;
     const std::uintptr_t end = (start + bytes) & ~mask;
-    return end > first && ::madvise(reinterpret_cast<void*>(first), end - first, MADV_POPULATE_WRITE) == 0;
+    return end > first && ::madvise(reinterpret_cast<void*>(first), end - first, advice) == 0;
+}
+
+}  // namespace
+
+bool PrepareForWriting(void* memory, std::size_t bytes) {
+#ifdef MADV_POPULATE_WRITE
+    return AdviseWholePages(memory, bytes, MADV_POPULATE_WRITE);
+#else
+    static_cast<void>(memory);
+    static_cast<void>(bytes);
+    return false;
+#endif
+}
+
+bool PreferLargePages(void* memory, std::size_t bytes) {
+#ifdef MADV_HUGEPAGE
+    return AdviseWholePages(memory, bytes, MADV_HUGEPAGE);
 #else
     static_cast<void>(memory);
     static_cast<void>(bytes);

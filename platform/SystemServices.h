@@ -43,6 +43,12 @@ std::string EnvironmentValue(const char* name);
 // no such call or refuses it (nothing then changes).
 bool PrepareForWriting(void* memory, std::size_t bytes);
 
+// Asks the system to back the whole pages inside the bytes from memory on with large pages
+// where it can: a large block then takes a few faults and mappings instead of one per page.
+// The contents stay as they are. False where the system offers no such call or refuses it
+// (nothing then changes).
+bool PreferLargePages(void* memory, std::size_t bytes);
+
 }  // namespace platform
 
 #endif

@@ -66,6 +66,13 @@ wyx_read::BlockScope RWyxSceneReaderWyx6::OpenMainBlock(const char* name) {
 
 void RWyxSceneReaderWyx6::ReadObjectsSection() {
     const wyx_read::BlockScope block = OpenMainBlock("Objects");
+    if (block) {
+        // Room for every record of the block as an object (and the root, registered later),
+        // so that the table is not grown record by record.
+        const auto records = static_cast<std::size_t>(file_.FieldGetCount());
+        objects_.reserve(objects_.size() + records + 1);
+        models_.reserve(models_.size() + records);
+    }
     for (int i = 0; block && i < file_.FieldGetCount(); ++i) {
         const RString field = file_.FieldGetName(i);
         if (!file_.FieldReadBeginAt(i)) continue;

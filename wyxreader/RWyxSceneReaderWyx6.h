@@ -206,6 +206,7 @@ private:
 
     std::unordered_map<std::string, FileObject> objects_;
     std::vector<RWyxNode*> models_;  // in record order
+    std::vector<RObject*> modelTargets_;  // the objects a model record's properties go to
     RString rootName_;
     // Connections applied, as (source, destination) plugs.
     struct PlugPairHash {

@@ -39,6 +39,7 @@ RString Text(std::string_view view) {
 // a warning.
 void RWyxSceneReaderWyx6::ReadConnectionsSection() {
     const wyx_read::BlockScope block = OpenMainBlock("Connections");
+    if (block) connected_.reserve(connected_.size() + static_cast<std::size_t>(file_.FieldGetCount()));
     for (int i = 0; block && i < file_.FieldGetCount(); ++i) {
         const std::string_view field = file_.FieldGetNameView(i);
         if (UpToZero(field) != "Connect") {

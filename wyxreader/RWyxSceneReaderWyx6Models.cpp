@@ -85,12 +85,13 @@ void RWyxSceneReaderWyx6::ReadModelRecord() {
     if (attribute != nullptr) node->SetNodeAttribute(attribute);
     const BlockScope block = BlockScope::Enter(file_);
     if (!block) return;
-    std::vector<RObject*> targets{node->GetProperties()};
+    // The list serves every model record.
+    modelTargets_.assign(1, node->GetProperties());
     if (choice.kind == Attribute::kNull || choice.kind == Attribute::kMarker || choice.kind == Attribute::kSkeleton ||
         choice.kind == Attribute::kCamera || choice.kind == Attribute::kLight) {
-        targets.push_back(static_cast<RWyxChannelAttribute*>(attribute)->GetPropertiesObject());
+        modelTargets_.push_back(static_cast<RWyxChannelAttribute*>(attribute)->GetPropertiesObject());
     }
-    ReadProperties(targets, node, "Model", name);
+    ReadProperties(modelTargets_, node, "Model", name);
     node->ReadPivotsAndLimitsFromProperties();
     ReadNodeFields(*node);
     ReadAttributeFields(*node, name);

@@ -86,4 +86,39 @@ TEST(RWyxFileContentTest, AsciiFormAndClosedFieldsRefuseContent) {
     EXPECT_FALSE(reader.FieldReadRaw(bytes, size));
 }
 
+// Files from the size prepared for their copy on: read from disk and from memory, every byte
+// of the content comes back, in each form, and a truncated copy is still refused.
+TEST(RWyxFileContentTest, LargeFilesReadWholeFromDiskAndFromMemory) {
+    ScratchFolder scratch;
+    const std::string content = RandomBytes(static_cast<std::size_t>(RWyxFile::kLargeFileBytes) + 4321, 11);
+    const std::string source = scratch.WriteFile("large.bin", content);
+    const std::string path = scratch.Join("large.wyx");
+    for (const WyxForm form : {WyxForm::kBinary, WyxForm::kEncrypted}) {
+        SCOPED_TRACE(FormName(form));
+        {
+            RWyxFile file;
+            ASSERT_TRUE(CreateInForm(file, path, form));
+            file.FieldWriteBegin("Content");
+            ASSERT_TRUE(file.FieldWriteFileContent(source.c_str(), nullptr));
+            file.FieldWriteEnd();
+            ASSERT_TRUE(file.Close());
+        }
+        const std::string stored = ScratchFolder::ReadFile(path);
+        ASSERT_GT(stored.size(), RWyxFile::kLargeFileBytes);
+        for (const bool fromMemory : {false, true}) {
+            SCOPED_TRACE(fromMemory ? "from memory" : "from disk");
+            RWyxFile file;
+            ASSERT_TRUE(fromMemory ? file.OpenFromMemory(stored.data(), stored.size()) : file.Open(path.c_str()));
+            ASSERT_TRUE(file.FieldReadBegin("Content"));
+            const char* bytes = nullptr;
+            std::uint32_t size = 0;
+            ASSERT_TRUE(file.FieldReadRaw(bytes, size));
+            ASSERT_EQ(content.size(), size);
+            EXPECT_TRUE(std::equal(content.begin(), content.end(), bytes));
+        }
+        RWyxFile truncated;
+        EXPECT_FALSE(truncated.OpenFromMemory(stored.data(), stored.size() - 1));
+    }
+}
+
 }  // namespace

@@ -6,6 +6,10 @@
 #include <algorithm>
 #include <cstring>
 #include <ctime>
+#include <cstdint>
+#include <fstream>
+#include <sstream>
+#include <string>
 #include <vector>
 
 #include <sys/mman.h>
@@ -58,6 +62,52 @@ TEST(SystemServices, FormattingIgnoresTheLocaleAndKeepsToTheBufferHostNamesFitAn
     EXPECT_TRUE(now.second <= 60 && now.millisecond >= 0 && now.millisecond <= 999) << now.millisecond;
 }
 
+
+namespace {
+
+// The kernel's flags of the mapping that holds the address ("VmFlags" of /proc/self/smaps).
+std::string MappingFlags(const void* address) {
+    std::ifstream maps("/proc/self/smaps");
+    const auto at = reinterpret_cast<std::uintptr_t>(address);
+    bool inside = false;
+    for (std::string line; std::getline(maps, line);) {
+        std::uintptr_t begin = 0;
+        std::uintptr_t end = 0;
+        char dash = 0;
+        std::istringstream range(line);
+        if (range >> std::hex >> begin >> dash >> end && dash == '-') {
+            inside = begin <= at && at < end;
+        } else if (inside && line.rfind("VmFlags:", 0) == 0) {
+            return line + " ";
+        }
+    }
+    return std::string();
+}
+
+}  // namespace
+
+TEST(SystemServices, LargePagesAreAskedForTheWholePagesOnlyAndKeepTheBytes) {
+    const long page = ::sysconf(_SC_PAGESIZE);
+    ASSERT_GT(page, 0);
+    const std::size_t bytes = std::size_t{8} << 20;
+    void* fresh = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    ASSERT_NE(fresh, MAP_FAILED);
+    auto* base = static_cast<unsigned char*>(fresh);
+    for (std::size_t i = 0; i < bytes; i += 4096) base[i] = static_cast<unsigned char>(i / 4096 + 1);
+    EXPECT_EQ(std::string::npos, MappingFlags(base + bytes / 2).find(" hg "));
+    // From inside the first page to inside the last: only the whole pages between are asked.
+    if (!platform::PreferLargePages(base + 1, bytes - 2)) {
+        ::munmap(fresh, bytes);
+        GTEST_SKIP() << "the system has no large pages to ask for";
+    }
+    EXPECT_NE(std::string::npos, MappingFlags(base + bytes / 2).find(" hg "));
+    EXPECT_EQ(std::string::npos, MappingFlags(base).find(" hg "));
+    EXPECT_EQ(std::string::npos, MappingFlags(base + bytes - 1).find(" hg "));
+    for (std::size_t i = 0; i < bytes; i += 4096) ASSERT_EQ(base[i], static_cast<unsigned char>(i / 4096 + 1)) << i;
+    EXPECT_FALSE(platform::PreferLargePages(base + 1, static_cast<std::size_t>(page) - 1));
+    EXPECT_FALSE(platform::PreferLargePages(nullptr, bytes));
+    ::munmap(fresh, bytes);
+}
 
 TEST(SystemServices, MemoryPreparedForWritingIsBackedWholeAndKeepsItsBytes) {
     const long page = ::sysconf(_SC_PAGESIZE);
