@@ -88,8 +88,10 @@ void RProperty::Dispose() {
         RPlug::Dispose();
         return;
     }
-    RPropertyBlock* block = RPropertyBlock::Of(*this, blockSlot_, std::size_t{blockSlotUnits_} * 8);
+    const int slot = blockSlot_;
+    RPropertyBlock* block = RPropertyBlock::Of(*this, slot, std::size_t{blockSlotUnits_} * 8);
     this->~RProperty();  // the whole property: the destructor is virtual
+    block->Ended(slot);
     block->Release();
 }
 

@@ -13,9 +13,11 @@
 #include "core/RProperty.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdlib>
 #include <memory>
 #include <new>
+#include <type_traits>
 #include <utility>
 
 class RPropertyBlock {
@@ -26,12 +28,18 @@ public:
 
     // A block of `slots` slots of `slotSize` bytes (rounded up to 8), owned by the caller
     // until ReleaseOwner; null when the sizes are out of range or memory cannot be had.
-    static RPropertyBlock* Create(int slots, std::size_t slotSize);
+    // `tracksEnds`: the block records which of its properties have ended (HoldsLive).
+    static RPropertyBlock* Create(int slots, std::size_t slotSize, bool tracksEnds = false);
 
     // A property of class T made in the next free slot and initialised, as CreatePlugObject
     // makes one; null when the block is full or T does not fit a slot.
     template <typename T, typename... Args>
     T* Make(Args&&... args) {
+        // What ends a placed property nothing reaches is RProperty's own (DestroyDetached).
+        static_assert(std::is_same<decltype(&T::PrepareDestroy), void (RProperty::*)()>::value &&
+                          std::is_same<decltype(&T::RelayB), bool (RPlug::*)(const RRelayEvent&)>::value &&
+                          std::is_same<decltype(&T::Destroy), void (RPlug::*)()>::value,
+                      "a property placed in a block ends as RProperty does");
         void* slot = sizeof(T) <= slotSize_ ? NextSlot() : nullptr;
         if (slot == nullptr) return nullptr;
         T* property = new (slot) T(std::forward<Args>(args)...);
@@ -47,6 +55,14 @@ public:
     // property, known without a look at its class.
     bool HoldsPlacedAt(const void* address) const;
 
+    // For a block that tracks ends: whether the address is that of a property placed in this
+    // block that has not ended. A weak reference to a placed property needs no cell of the
+    // handle table then, since the block outlives its holder and never places in a slot twice.
+    bool HoldsLive(const void* address) const {
+        const int slot = SlotAt(address);
+        return slot >= 0 && tracksEnds_ && (ended_[slot / 32] & (1u << (slot % 32))) == 0;
+    }
+
     // The address of a slot a property was placed in (the property's own, which may have
     // ended since); null for any other slot.
     void* GetSlot(int slot) const {
@@ -61,13 +77,20 @@ public:
 private:
     friend class RProperty;
 
-    RPropertyBlock(int slots, std::size_t slotSize) : capacity_(slots), slotSize_(slotSize) {}
+    RPropertyBlock(int slots, std::size_t slotSize, bool tracksEnds)
+        : capacity_(slots), slotSize_(slotSize), tracksEnds_(tracksEnds) {}
     ~RPropertyBlock() = default;
 
     // The start of the slots: the block's record first, then the slots.
     static std::size_t HeaderSize();
     void* NextSlot();
     void Placed(RProperty& property);
+    // The slot's property has ended (its destructor ran).
+    void Ended(int slot) {
+        if (tracksEnds_) ended_[slot / 32] |= 1u << (slot % 32);
+    }
+    // The slot of a property placed at exactly that address; -1 otherwise.
+    int SlotAt(const void* address) const;
     void Release();
     // The block a placed property lies in.
     static RPropertyBlock* Of(const RProperty& property, int slot, std::size_t slotSize);
@@ -76,6 +99,8 @@ private:
     int used_ = 0;
     int live_ = 1;  // the owner's hold and the properties placed that have not ended
     std::size_t slotSize_;
+    bool tracksEnds_;
+    std::uint32_t ended_[(kMaxSlots + 31) / 32] = {};  // a bit per slot whose property ended
 };
 
 // Inline: every property placed in a block passes through both when it ends.
