@@ -89,7 +89,8 @@ void RProperty::Dispose() {
         return;
     }
     const int slot = blockSlot_;
-    RPropertyBlock* block = RPropertyBlock::Of(*this, slot, std::size_t{blockSlotUnits_} * 8);
+    const std::size_t slotSize = std::size_t{blockSlotUnits_} * RPropertyBlock::kSlotAlignment;
+    RPropertyBlock* block = RPropertyBlock::Of(*this, slot, slotSize);
     this->~RProperty();  // the whole property: the destructor is virtual
     block->Ended(slot);
     block->Release();

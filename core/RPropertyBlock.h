@@ -44,7 +44,7 @@ public:
         if (slot == nullptr) return nullptr;
         T* property = new (slot) T(std::forward<Args>(args)...);
         Placed(*property);
-        property->Init(nullptr);
+        property->T::Init(nullptr);  // the property is a T: no virtual call is needed
         return property;
     }
 
@@ -60,7 +60,7 @@ public:
     // handle table then, since the block outlives its holder and never places in a slot twice.
     bool HoldsLive(const void* address) const {
         const int slot = SlotAt(address);
-        return slot >= 0 && tracksEnds_ && (ended_[slot / 32] & (1u << (slot % 32))) == 0;
+        return slot >= 0 && tracksEnds_ && (EndedBits()[slot / 32] & (1u << (slot % 32))) == 0;
     }
 
     // The address of a slot a property was placed in (the property's own, which may have
@@ -77,20 +77,34 @@ public:
 private:
     friend class RProperty;
 
+    static constexpr std::size_t kSlotAlignment = 8;  // slot sizes are whole units of this
+
     RPropertyBlock(int slots, std::size_t slotSize, bool tracksEnds)
         : capacity_(slots), slotSize_(slotSize), tracksEnds_(tracksEnds) {}
     ~RPropertyBlock() = default;
 
     // The start of the slots: the block's record first, then the slots.
     static std::size_t HeaderSize();
-    void* NextSlot();
-    void Placed(RProperty& property);
+    // Inline, as Make: a scene's every built-in property passes here.
+    void* NextSlot() {
+        if (used_ >= capacity_) return nullptr;
+        return reinterpret_cast<unsigned char*>(this) + HeaderSize() + static_cast<std::size_t>(used_) * slotSize_;
+    }
+    void Placed(RProperty& property) {
+        property.blockSlot_ = static_cast<std::uint8_t>(used_);
+        property.blockSlotUnits_ = static_cast<std::uint8_t>(slotSize_ / kSlotAlignment);
+        ++used_;
+        ++live_;
+    }
     // The slot's property has ended (its destructor ran).
     void Ended(int slot) {
-        if (tracksEnds_) ended_[slot / 32] |= 1u << (slot % 32);
+        if (tracksEnds_) EndedBits()[slot / 32] |= 1u << (slot % 32);
     }
     // The slot of a property placed at exactly that address; -1 otherwise.
     int SlotAt(const void* address) const;
+    // The bits of the ended slots, after the last slot, in a block that tracks ends.
+    std::uint32_t* EndedBits() const;
+    static std::size_t EndedBitsSize(int slots) { return (static_cast<std::size_t>(slots) + 31) / 32 * 4; }
     void Release();
     // The block a placed property lies in.
     static RPropertyBlock* Of(const RProperty& property, int slot, std::size_t slotSize);
@@ -99,8 +113,7 @@ private:
     int used_ = 0;
     int live_ = 1;  // the owner's hold and the properties placed that have not ended
     std::size_t slotSize_;
-    bool tracksEnds_;
-    std::uint32_t ended_[(kMaxSlots + 31) / 32] = {};  // a bit per slot whose property ended
+    bool tracksEnds_;  // a bit per slot whose property ended follows the slots
 };
 
 // Inline: every property placed in a block passes through both when it ends.
@@ -113,6 +126,12 @@ inline void RPropertyBlock::Release() {
     if (--live_ > 0) return;
     this->~RPropertyBlock();
     std::free(this);
+}
+
+inline std::uint32_t* RPropertyBlock::EndedBits() const {
+    auto* end = reinterpret_cast<unsigned char*>(const_cast<RPropertyBlock*>(this)) + HeaderSize() +
+                static_cast<std::size_t>(capacity_) * slotSize_;
+    return reinterpret_cast<std::uint32_t*>(end);
 }
 
 inline RPropertyBlock* RPropertyBlock::Of(const RProperty& property, int slot, std::size_t slotSize) {
