@@ -45,10 +45,7 @@ RWyxChannelAttribute::RWyxChannelAttribute(RWyxObjectFactory* factory, RWyxAttri
 // call back.
 RWyxChannelAttribute::~RWyxChannelAttribute() { properties_->SetAttribute(nullptr); }
 
-int RWyxChannelAttribute::RowOf(const RProperty& property) const {
-    const int row = table_.FindRow(property.GetName());
-    return row >= 0 && table_.GetProperty(row) == &property ? row : -1;
-}
+int RWyxChannelAttribute::RowOf(const RProperty& property) const { return table_.RowOf(property); }
 
 bool RWyxChannelAttribute::IsFiniteValue(const RPropertyValue& value) {
     if (const double* number = std::get_if<double>(&value)) return std::isfinite(*number);

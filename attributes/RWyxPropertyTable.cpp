@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string_view>
@@ -97,6 +98,10 @@ struct RWyxPropertyTable::Shared {
     std::vector<bool> fromDescription;
     std::vector<int> typeCodes;  // each row's type name resolved
     int describedCount = 0;
+    // Every row has a name of its own, so that a new object takes each as it is.
+    bool namesUnique = false;
+    // Where the rows' names lie in a name index, for the objects that take them all.
+    std::unique_ptr<RPropertyNameIndex::Layout> nameLayout;
 
     Shared(const RWyxPropertyRow* rows, int count);
 };
@@ -120,6 +125,14 @@ RWyxPropertyTable::Shared::Shared(const RWyxPropertyRow* rows, int count) {
         if (row.enumNames != nullptr) descriptions.back().SetEnumNameCallback(row.enumNames);
         fromDescription.push_back(described);
         if (described) ++describedCount;
+    }
+    const auto named = [](const RWyxPropertyRow& row) { return row.name != nullptr; };
+    namesUnique = std::all_of(rows, rows + count, named) && rowIndex.size() == static_cast<std::size_t>(count);
+    if (namesUnique) {
+        std::vector<std::string_view> names;
+        names.reserve(static_cast<std::size_t>(count));
+        for (int i = 0; i < count; ++i) names.push_back(descriptions[static_cast<std::size_t>(i)].GetNameView());
+        nameLayout = std::make_unique<RPropertyNameIndex::Layout>(names);
     }
 }
 
@@ -149,33 +162,39 @@ bool RWyxPropertyTable::ResolveType(const char* typeName, const RDataType*& data
 }
 
 bool RWyxPropertyTable::CreateProperties(RObject& object) {
-    properties_.assign(static_cast<std::size_t>(count_), RPlugRef());
+    made_.assign(static_cast<std::size_t>(count_), Made());
     if (count_ == 0) return true;
+    // A new object takes the rows' names as they are; they are indexed by name as a whole.
+    const bool fresh = object.GetPropertyCount() == 0 && shared_->namesUnique;
+    if (fresh) object.DeferPropertyNameIndex();
     object.ReserveProperties(object.GetPropertyCount() + count_);
-    if (shared_->describedCount > 0) block_.reset(RPropertyBlock::Create(shared_->describedCount, kSlotSize));
+    if (shared_->describedCount > 0) block_.reset(RPropertyBlock::Create(shared_->describedCount, kSlotSize, true));
     bool allMade = true;
     for (int i = 0; i < count_; ++i) {
-        RProperty* property = MakeFromDescription(i, object);
-        if (property == nullptr) property = MakeThroughObject(i, object);
+        Made& made = made_[static_cast<std::size_t>(i)];
+        made.placed = MakeFromDescription(i, object, fresh);
+        if (made.placed != nullptr) continue;
+        RProperty* property = MakeThroughObject(i, object);
         if (property == nullptr) {
             allMade = false;
             continue;
         }
-        properties_[static_cast<std::size_t>(i)] = RPlugRef(property);
+        made.ref = RPlugRef(property);
     }
+    if (fresh) object.IndexDeferredPropertyNames(*shared_->nameLayout);
     return allMade;
 }
 
-RProperty* RWyxPropertyTable::MakeFromDescription(int row, RObject& object) {
+RProperty* RWyxPropertyTable::MakeFromDescription(int row, RObject& object, bool fresh) {
     const RWyxPropertyRow& entry = rows_[row];
     if (block_ == nullptr || !shared_->fromDescription[static_cast<std::size_t>(row)] ||
-        object.FindProperty(entry.name) != nullptr) {
+        (!fresh && object.FindProperty(entry.name) != nullptr)) {
         return nullptr;
     }
     RProperty* property = MakeHolding(*block_, shared_->descriptions[static_cast<std::size_t>(row)], entry.defaultValue);
     if (property == nullptr) return nullptr;
-    property->Declare(entry.name, &object);
-    object.AddProperty(property);
+    // The description carries the row's name: the property is named already.
+    object.AddNewProperty(property);
     MarkForWriters(*property, entry);
     return property;
 }
@@ -206,12 +225,30 @@ int RWyxPropertyTable::FindRow(const char* name) const {
 }
 
 RProperty* RWyxPropertyTable::GetProperty(int row) const {
-    if (row < 0 || row >= static_cast<int>(properties_.size())) return nullptr;
-    return static_cast<RProperty*>(properties_[static_cast<std::size_t>(row)].Get());
+    if (row < 0 || row >= static_cast<int>(made_.size())) return nullptr;
+    const Made& made = made_[static_cast<std::size_t>(row)];
+    if (made.placed != nullptr) return block_->HoldsLive(made.placed) ? made.placed : nullptr;
+    return static_cast<RProperty*>(made.ref.Get());
+}
+
+int RWyxPropertyTable::RowOf(const RProperty& property) const {
+    int row = -1;
+    // A property that still shares its row's description has that row's name, which no other
+    // row has: no lookup by name is needed.
+    const RPropertyInfo* const descriptions = shared_ != nullptr ? shared_->descriptions.data() : nullptr;
+    const RPropertyInfo* const info = &property.GetInfo();
+    const std::less<const RPropertyInfo*> before;
+    if (descriptions != nullptr && shared_->namesUnique && property.SharesInfo() && !before(info, descriptions) &&
+        before(info, descriptions + count_)) {
+        row = static_cast<int>(info - descriptions);
+    } else {
+        row = FindRow(property.GetName());
+    }
+    return row >= 0 && GetProperty(row) == &property ? row : -1;
 }
 
 void RWyxPropertyTable::CollectProperties(std::vector<RProperty*>& properties) const {
-    for (int i = 0; i < static_cast<int>(properties_.size()); ++i) {
+    for (int i = 0; i < static_cast<int>(made_.size()); ++i) {
         if (RProperty* property = GetProperty(i)) properties.push_back(property);
     }
 }

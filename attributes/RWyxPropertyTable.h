@@ -41,7 +41,8 @@
 // type instead ("RString" for a text, "object" for an object reference), and get no data type.
 //
 // The table remembers the properties it made through weak references: a property removed
-// from its object later reads as its row's default and refuses writes, and never dangles.
+// from its object and ended later reads as its row's default and refuses writes, and never
+// dangles.
 
 #include "core/RObject.h"
 #include "core/RProperty.h"
@@ -120,6 +121,8 @@ public:
 
     // The row's property; null out of range, before CreateProperties, or once it is gone.
     RProperty* GetProperty(int row) const;
+    // The row of the property's name when the property is that row's property; -1 otherwise.
+    int RowOf(const RProperty& property) const;
     // The properties still there, in table order, appended to the list.
     void CollectProperties(std::vector<RProperty*>& properties) const;
 
@@ -153,8 +156,9 @@ private:
     static const Shared* SharedPart(const RWyxPropertyRow* rows, int count);
 
     // The row's property made from its shared description in the block; null when the row
-    // has none or the block is full.
-    RProperty* MakeFromDescription(int row, RObject& object);
+    // has none or the block is full. `fresh`: the object had no property before the table's,
+    // whose names are all different, so that no row's name can be taken.
+    RProperty* MakeFromDescription(int row, RObject& object, bool fresh);
     // The row's property made through the object's CreateProperty; null when not made.
     RProperty* MakeThroughObject(int row, RObject& object) const;
 
@@ -163,8 +167,14 @@ private:
     // The rows by name and their descriptions; shared by every table over the same rows,
     // never freed.
     const Shared* shared_;
-    RPropertyBlockHold block_;          // the properties made from the descriptions
-    std::vector<RPlugRef> properties_;  // by row; weak
+    // A row's property: one made in the block is known by its address, which the block tells
+    // live or ended (RPropertyBlock::HoldsLive); one made through the object by a reference.
+    struct Made {
+        RProperty* placed = nullptr;
+        RPlugRef ref;
+    };
+    RPropertyBlockHold block_;  // the properties made from the descriptions
+    std::vector<Made> made_;    // by row; weak
 };
 
 #endif

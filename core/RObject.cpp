@@ -667,13 +667,17 @@ void RObject::AddProperty(RProperty* property) {
     OnPropertyEvent(11, property, property->GetName());
 }
 
+void RObject::AddNewProperty(RProperty* property) {
+    AdoptNewChild(property);
+    AddProperty(property);
+}
+
 void RObject::AdoptMadeProperties(RProperty* const* properties, int count) {
-    for (int i = 0; i < count; ++i) {
-        RProperty* property = properties[i];
-        AdoptNewChild(property);
-        properties_.push_back(property);
-        IndexPropertyName(property);
-    }
+    if (count <= 0) return;
+    AdoptNewChildren(properties, count);
+    properties_.insert(properties_.end(), properties, properties + count);
+    if (nameIndexSuspended_) return;  // indexed as a whole afterwards
+    for (int i = 0; i < count; ++i) IndexPropertyName(properties[i]);
 }
 
 void RObject::DeferPropertyNameIndex() {
@@ -789,7 +793,13 @@ void RObject::DropUnreachedProperties() {
         }
         property->nameIndexed_ = false;
         DropChild(property);
-        if (property->IsOwnedByObject()) property->Destroy();
+        if (!property->IsOwnedByObject()) continue;
+        // A placed property ends as RProperty does: nothing it would tell is reached.
+        if (property->IsPlacedInBlock()) {
+            property->DestroyDetached();
+        } else {
+            property->Destroy();
+        }
     }
     properties_.resize(kept);
 }

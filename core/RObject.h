@@ -231,6 +231,17 @@ public:
     virtual RProperty* CreateProperty(const char* name, int typeCode, const RDataType* dataType, bool animatable,
                                       bool userFlag, RPlug* argument);
     virtual void AddProperty(RProperty* property);
+    // For the constructor of an object (or what it calls) that adds properties made for it,
+    // named by their descriptions, which nothing else reaches yet: the property joins the
+    // object as a child at once (no owner chain can reach back to it), then AddProperty.
+    void AddNewProperty(RProperty* property);
+    // For an object's constructor (or what it calls) that makes the same named properties in
+    // the same order every time: the properties joining between these two calls are indexed
+    // by name at once, as `layout` (made from those names) places them, or one by one where
+    // the list does not match it. Meanwhile FindProperty scans the list. Nothing happens
+    // unless the object has no property yet.
+    void DeferPropertyNameIndex();
+    void IndexDeferredPropertyNames(const RPropertyNameIndex::Layout& layout);
     // 1 for an index out of range, else 0.
     virtual int RemoveProperty(int index);
     bool RemoveProperty(RProperty* property);
@@ -312,12 +323,6 @@ protected:
     // 11): while the object is being made its own handler of them is the only one, and it must
     // have nothing to do then.
     void AdoptMadeProperties(RProperty* const* properties, int count);
-    // For a derived class's constructor that makes the same named properties in the same order
-    // every time: the properties joining between these two calls are indexed by name at once,
-    // as `layout` (made from those names) places them, or one by one where the list does not
-    // match it. Meanwhile FindProperty scans the list.
-    void DeferPropertyNameIndex();
-    void IndexDeferredPropertyNames(const RPropertyNameIndex::Layout& layout);
 
 private:
     friend class RProperty;  // takes itself out of the name index to rename or leave

@@ -38,6 +38,14 @@ RPlug::Links& RPlug::EditLinks() {
     return *links_;
 }
 
+std::vector<RPlug*>& RPlug::MembersWithRoomFor(int count) {
+    std::vector<RPlug*>& members = EditLinks().members;
+    const size_t needed = members.size() + static_cast<size_t>(std::max(count, 0));
+    // Grown as push_back would grow it: many small adoptions stay linear.
+    if (needed > members.capacity()) members.reserve(std::max(needed, 2 * members.capacity()));
+    return members;
+}
+
 void RPlug::ReserveChildren(int count) {
     if (count > 0) EditLinks().members.reserve(static_cast<size_t>(count));
 }

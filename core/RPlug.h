@@ -271,6 +271,23 @@ protected:
             AddChild(child);
         }
     }
+    // AdoptNewChild for each of many children, in their order, the member list grown once.
+    template <typename Child>
+    void AdoptNewChildren(Child* const* children, int count) {
+        std::vector<RPlug*>& members = MembersWithRoomFor(count);
+        for (int i = 0; i < count; ++i) {
+            RPlug* const child = children[i];
+            if (child == nullptr || child == this || child->owner_ != nullptr || child->links_ != nullptr ||
+                child->HasState(kRegisteredChild)) {
+                AdoptNewChild(child);
+                continue;
+            }
+            // JoinOwner for a child that is not registered: it only becomes a member.
+            child->owner_ = this;
+            child->memberSlot_ = static_cast<int>(members.size());
+            members.push_back(child);
+        }
+    }
 
 private:
     struct ChildPlace {
@@ -330,6 +347,8 @@ private:
     }
     void LeaveRegisteredChildren();
     void JoinOwner(RPlug* owner);
+    // The member list, with room for that many more.
+    std::vector<RPlug*>& MembersWithRoomFor(int count);
     void CopyAcceptedConnectionsOf(const RPlug* owner);
     bool Replace(RPlug* oldPlug, RPlug* newPlug, int index, bool sourceSide);
     void NotifyReplacement(int code, RPlug* other, RPlug* newPlug, const std::vector<ChildPlace>& children);

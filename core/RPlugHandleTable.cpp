@@ -41,15 +41,6 @@ bool RPlugHandleTable::AddBlock() {
     return true;
 }
 
-void RPlugHandleTable::AddPlug() {
-    if (livePlugs_ == 0) AddUser();
-    ++livePlugs_;
-}
-
-void RPlugHandleTable::RemovePlug() {
-    if (--livePlugs_ == 0) RemoveUser();
-}
-
 RPlugHandleCell* RPlugHandleTable::TakeCell(RPlug* plug) {
     const std::uint64_t serial = NextSerial();
 

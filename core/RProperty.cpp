@@ -88,8 +88,11 @@ void RProperty::Dispose() {
         RPlug::Dispose();
         return;
     }
-    RPropertyBlock* block = RPropertyBlock::Of(*this, blockSlot_, std::size_t{blockSlotUnits_} * 8);
+    const int slot = blockSlot_;
+    const std::size_t slotSize = std::size_t{blockSlotUnits_} * RPropertyBlock::kSlotAlignment;
+    RPropertyBlock* block = RPropertyBlock::Of(*this, slot, slotSize);
     this->~RProperty();  // the whole property: the destructor is virtual
+    block->Ended(slot);
     block->Release();
 }
 

@@ -87,6 +87,8 @@ public:
     // that nothing reaches (no owner, connection, child or lock) ends at once, since its
     // leaving and its destroying relay would reach nobody.
     void DestroyDetached();
+    // Made in a property block (RPropertyBlock): of a class that ends as RProperty does.
+    bool IsPlacedInBlock() const { return blockSlot_ != kNotInBlock; }
 
     // ---- value access by type code ----------------------------------------------------------
     // Integer and enumeration values, and flags as 0 or 1; 0 for other codes.

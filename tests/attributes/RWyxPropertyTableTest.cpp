@@ -39,6 +39,14 @@ const int kTypeCodes[kRowCount] = {kPropertyTypeDouble, kPropertyTypeColorRGB, k
 
 Owned<RObject> NewObject() { return Owned<RObject>(CreatePlugObject<RObject>(nullptr)); }
 
+// A new object with the properties of a table over kRows.
+struct TableObject {
+    Owned<RObject> object = NewObject();
+    RWyxPropertyTable table{kRows};
+
+    TableObject() { table.CreateProperties(*object); }
+};
+
 void ExpectDefaults(const RWyxPropertyTable& table) {
     EXPECT_DOUBLE_EQ(table.GetNumber(kSize), 100.0);
     EXPECT_DOUBLE_EQ(table.GetVector(kColor).x, 0.25);
@@ -244,12 +252,10 @@ TEST(RWyxPropertyTable, ARowMadeFromItsSharedDescriptionIsWhatTheObjectsCreatePr
 }
 
 TEST(RWyxPropertyTable, AChangeToOneObjectsPropertyLeavesTheOtherObjectsOfTheTableAlone) {
-    Owned<RObject> first = NewObject();
-    Owned<RObject> second = NewObject();
-    RWyxPropertyTable firstTable(kRows);
-    RWyxPropertyTable secondTable(kRows);
-    firstTable.CreateProperties(*first);
-    secondTable.CreateProperties(*second);
+    TableObject first;
+    TableObject second;
+    RWyxPropertyTable& firstTable = first.table;
+    const RWyxPropertyTable& secondTable = second.table;
     RProperty* size = firstTable.GetProperty(kSize);
     size->SetLabel("Width");
     size->SetMinMax(-1.0, 1.0);
@@ -262,8 +268,8 @@ TEST(RWyxPropertyTable, AChangeToOneObjectsPropertyLeavesTheOtherObjectsOfTheTab
     EXPECT_EQ(other->GetMax(), 100.0);
     EXPECT_FALSE(other->IsAnimatable());
     EXPECT_DOUBLE_EQ(other->GetDouble(), 100.0);
-    EXPECT_EQ(first->FindProperty("Breadth"), size);
-    EXPECT_EQ(first->FindProperty("Size"), nullptr);
+    EXPECT_EQ(first.object->FindProperty("Breadth"), size);
+    EXPECT_EQ(first.object->FindProperty("Size"), nullptr);
 }
 
 // The properties lie in one block per table: they stay whole whichever of the table and the
@@ -288,4 +294,65 @@ TEST(RWyxPropertyTable, ThePropertiesOutliveTheirTableAndTheTableOutlivesThem) {
     gone.reset();
     EXPECT_EQ(table.GetProperty(kColor), nullptr);
     EXPECT_DOUBLE_EQ(table.GetVector(kColor).y, 0.5);
+}
+
+// A new object takes the rows' names as they are, including a row made through the object in
+// between: each property stands at its row's place and is found by its name there, and what
+// joins later is indexed with them.
+TEST(RWyxPropertyTable, ANewObjectFindsEveryRowByNameAndAtItsPlace) {
+    const RWyxPropertyRow rows[] = {
+        {"Width", "Number", RWyxPropertyDefault::Number(2.0), 0, nullptr},
+        {"Target", "object", RWyxPropertyDefault::Number(0.0), 0, nullptr},
+        {"Open", "Bool", RWyxPropertyDefault::Flag(true), 0, nullptr},
+        {"Tone", "Color", RWyxPropertyDefault::Vector(0.5, 0.5, 0.5), RWyxPropertyRow::kAnimatable, nullptr},
+    };
+    Owned<RObject> object = NewObject();
+    RWyxPropertyTable table(rows);
+    ASSERT_TRUE(table.CreateProperties(*object));
+    ASSERT_EQ(object->GetPropertyCount(), 4);
+    for (int row = 0; row < 4; ++row) {
+        RProperty* property = table.GetProperty(row);
+        ASSERT_NE(property, nullptr) << row;
+        EXPECT_EQ(object->GetProperty(row), property) << row;
+        EXPECT_EQ(property->GetOwner(), object.get()) << row;
+        EXPECT_STREQ(property->GetName(), rows[row].name);
+        EXPECT_EQ(object->FindProperty(rows[row].name), property) << row;
+        EXPECT_EQ(object->FindPropertyAtPlace(row, property->GetInfo()), property) << row;
+    }
+    RProperty* later = object->CreateProperty("Open", kPropertyTypeInt, nullptr, false, false, nullptr);
+    EXPECT_STREQ(later->GetName(), "Open 0");
+    EXPECT_EQ(object->FindProperty("Open 0"), later);
+    EXPECT_EQ(object->FindProperty("Open"), table.GetProperty(2));
+    object->DestroyPropertyAt(0);
+    EXPECT_EQ(object->FindProperty("Width"), nullptr);
+    EXPECT_EQ(table.GetProperty(0), nullptr);
+    EXPECT_EQ(object->FindProperty("Tone"), table.GetProperty(3));
+}
+
+// A property is its row's while the table made it and its name is the row's; another table's
+// property of the same rows, a renamed one, and one whose name an earlier row has first are not.
+TEST(RWyxPropertyTable, APropertyTellsItsRowOnlyToTheTableThatMadeIt) {
+    TableObject made;
+    const TableObject second;
+    const RWyxPropertyTable& table = made.table;
+    const RWyxPropertyTable& other = second.table;
+    for (int row = 0; row < kRowCount; ++row) {
+        EXPECT_EQ(table.RowOf(*table.GetProperty(row)), row);
+        EXPECT_EQ(table.RowOf(*other.GetProperty(row)), -1) << row;
+    }
+    table.GetProperty(kMode)->SetLabel("Setting");  // a description of its own, the same name
+    EXPECT_EQ(table.RowOf(*table.GetProperty(kMode)), kMode);
+    ASSERT_TRUE(table.GetProperty(kCount)->SetName("Total", false));
+    EXPECT_EQ(table.RowOf(*table.GetProperty(kCount)), -1);
+
+    // The first row of the name is not made: the second is, from its description.
+    const RWyxPropertyRow twins[] = {
+        {"Twin", "NoSuchType", RWyxPropertyDefault::Number(0.0), 0, nullptr},
+        {"Twin", "Number", RWyxPropertyDefault::Number(1.0), 0, nullptr},
+    };
+    Owned<RObject> third = NewObject();
+    RWyxPropertyTable twinTable(twins);
+    twinTable.CreateProperties(*third);
+    ASSERT_NE(twinTable.GetProperty(1), nullptr);
+    EXPECT_EQ(twinTable.RowOf(*twinTable.GetProperty(1)), -1);
 }

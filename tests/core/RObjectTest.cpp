@@ -329,6 +329,37 @@ TEST(RObjectProperties, AdoptedPropertiesJoinInOrderAndLeaveAFormerHolder) {
     child->Destroy();
 }
 
+// Runs adopted one after another keep each property's place among the object's children:
+// properties leaving afterwards, in any order, leave the others joined and found.
+TEST(RObjectProperties, PropertiesAdoptedInRunsLeaveInAnyOrder) {
+    Owned<Adopter> adopter(CreatePlugObject<Adopter>(nullptr));
+    std::vector<RProperty*> made;
+    std::vector<std::string> names;
+    for (int run = 0; run < 3; ++run) {
+        std::vector<RProperty*> properties;
+        for (int i = 0; i < 4; ++i) {
+            names.push_back("p" + std::to_string(run * 4 + i));
+            properties.push_back(NamedNumber(names.back().c_str()));
+        }
+        adopter->Adopt(properties);
+        made.insert(made.end(), properties.begin(), properties.end());
+    }
+    ASSERT_EQ(adopter->GetPropertyCount(), 12);
+    for (const std::size_t leaving : {5u, 0u, 11u, 6u}) {
+        ASSERT_TRUE(adopter->RemoveProperty(made[leaving]));
+        EXPECT_EQ(made[leaving]->GetOwner(), nullptr);
+        made[leaving]->Destroy();
+        made[leaving] = nullptr;
+    }
+    ASSERT_EQ(adopter->GetPropertyCount(), 8);
+    for (std::size_t i = 0; i < made.size(); ++i) {
+        EXPECT_EQ(adopter->FindProperty(names[i].c_str()), made[i]) << names[i];
+        if (made[i] != nullptr) {
+            EXPECT_EQ(made[i]->GetOwner(), adopter.get()) << names[i];
+        }
+    }
+}
+
 // The names of properties joined while the index waits are found meanwhile and afterwards,
 // whether the list matches the layout or not, and a property that leaves is no longer found.
 TEST(RObjectProperties, DeferredNamesAreIndexedAsTheLayoutPlacesThemOrOneByOne) {

@@ -293,6 +293,41 @@ TEST(PropertyBlocks, ADetachedEndIsQuickOnlyForAPropertyNothingReaches) {
     block->ReleaseOwner();
 }
 
+// A block that tracks ends tells a live placed property from one that has ended, whatever
+// the order of the ends and while a held one waits; it knows only the addresses it placed at.
+TEST(PropertyBlocks, ABlockThatTracksEndsTellsWhichPlacedPropertiesStillLive) {
+    RPropertyBlock* block = RPropertyBlock::Create(40, sizeof(RFieldProperty<double>), true);
+    ASSERT_NE(block, nullptr);
+    double values[40] = {};
+    std::vector<RFieldProperty<double>*> placed;
+    for (double& value : values) placed.push_back(block->Make<RFieldProperty<double>>(SharedRow(), value));
+    // Slots 0, 33 and 39 end (two words of the record); 34 waits for its holder.
+    for (int slot : {33, 0, 39}) placed[static_cast<size_t>(slot)]->Destroy();
+    {
+        const RPlugLock lock(placed[34]);
+        placed[34]->Destroy();
+        EXPECT_TRUE(block->HoldsLive(placed[34]));
+    }
+    for (int slot = 0; slot < 40; ++slot) {
+        const bool ended = slot == 0 || slot == 33 || slot == 34 || slot == 39;
+        EXPECT_EQ(block->HoldsLive(placed[static_cast<size_t>(slot)]), !ended) << "slot " << slot;
+    }
+    EXPECT_FALSE(block->HoldsLive(reinterpret_cast<const char*>(placed[1]) + 8)) << "inside a slot";
+    EXPECT_FALSE(block->HoldsLive(block));
+    for (int slot = 1; slot < 39; ++slot) {
+        if (slot != 33 && slot != 34) placed[static_cast<size_t>(slot)]->Destroy();
+    }
+    block->ReleaseOwner();
+
+    // A block that does not track ends answers for none.
+    RPropertyBlock* plain = RPropertyBlock::Create(1, sizeof(RFieldProperty<double>));
+    ASSERT_NE(plain, nullptr);
+    RFieldProperty<double>* property = plain->Make<RFieldProperty<double>>(SharedRow(), values[0]);
+    EXPECT_FALSE(plain->HoldsLive(property));
+    property->Destroy();
+    plain->ReleaseOwner();
+}
+
 // Properties take their handle cell at the first reference; other plugs at once.
 TEST(PropertyCells, AReferenceResolvesFromItsFirstUseOnAndEndsWithTheProperty) {
     auto property = Make<RNumberProperty>(kPropertyTypeDouble, 1.0);
