@@ -160,11 +160,12 @@ const PlugValue* Node::slotOther(int slot) const {
     return entry != nullptr ? entry->other.get() : nullptr;
 }
 
+PlugValue Node::SlotValue::value() const { return other ? *other : PlugValue(number); }
+
 std::optional<PlugValue> Node::slotValue(int slot) const {
     const SlotValue* entry = slotEntry(slot);
     if (entry == nullptr) return std::nullopt;
-    if (entry->other) return *entry->other;
-    return PlugValue(entry->number);
+    return entry->value();
 }
 
 Node::SlotValue& Node::slotEntryToWrite(int slot) {
@@ -204,13 +205,7 @@ const Node::ValueMap Node::values() const {
     ValueMap all = keyedValues();
     for (size_t slot = 0; slot < slotPlaces_.size(); ++slot) {
         if (slotPlaces_[slot] == 0) continue;
-        const SlotValue& each = slotValues_[slotPlaces_[slot] - 1u];
-        const std::string& key = type_->attributes[slot]->longName;
-        if (each.other) {
-            all.emplace(key, *each.other);
-        } else {
-            all.emplace(key, PlugValue(each.number));
-        }
+        all.emplace(type_->attributes[slot]->longName, slotValues_[slotPlaces_[slot] - 1u].value());
     }
     return all;
 }

@@ -151,6 +151,8 @@ private:
     struct SlotValue {
         double number = 0.0;
         std::unique_ptr<PlugValue> other;
+        // A copy of what the entry holds, as a plug value.
+        PlugValue value() const;
     };
     // The table's entry of the slot; null when none is stored.
     const SlotValue* slotEntry(int slot) const;
