@@ -360,6 +360,8 @@ private:
     TypePlugs transformPlugs_{TransformPlugNames()};
     TransformOffsets transformOffsets_;
     bool attributeEditorFlag_ = false;
+    // The root namespace was made current by the node pass and no other namespace since.
+    bool rootNamespaceCurrent_ = false;
     int lockedAttributeDecision_ = 1;
     // The material cache: host shader per material name, for the session's life.
     struct ImportedMaterialRecord {

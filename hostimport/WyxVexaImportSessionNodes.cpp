@@ -110,6 +110,7 @@ void WyxVexaImportSession::RemoveCameraTargets() {
 }
 
 void WyxVexaImportSession::CreateNodesInNamespaces() {
+    rootNamespaceCurrent_ = false;
     if (GetPluginOptions()->GetImportMode() != WyxPluginOptions::kExclusiveMerge) {
         for (int i = 0; i < nameTable_.GetCount(); ++i) {
             RWyxNode* node = NodeAt(nameTable_, i);
@@ -134,10 +135,14 @@ void WyxVexaImportSession::CreateNodeInNamespace(RWyxNode* node) {
         RString name;
         bool starts = false;
         static_cast<VexaNode*>(each)->GetNamespace(name, starts);
-        if (name.IsEmptyText()) {
-            RunScript(RootNamespaceScript());
-        } else {
+        // Only the namespace commands below change the current namespace: the root, once made
+        // current, stays so for the nodes after it until another namespace is entered.
+        if (!name.IsEmptyText()) {
             EnterNamespace(name);
+            rootNamespaceCurrent_ = false;
+        } else if (!rootNamespaceCurrent_) {
+            RunScript(RootNamespaceScript());
+            rootNamespaceCurrent_ = true;
         }
         // Roots the root conversion recognised stand for the file's axes, not for host nodes.
         if (IsRootNode(each)) continue;
