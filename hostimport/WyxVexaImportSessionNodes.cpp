@@ -114,8 +114,7 @@ void WyxVexaImportSession::CreateNodesInNamespaces() {
     if (GetPluginOptions()->GetImportMode() != WyxPluginOptions::kExclusiveMerge) {
         for (int i = 0; i < nameTable_.GetCount(); ++i) {
             RWyxNode* node = NodeAt(nameTable_, i);
-            const VString name(node->GetNameWithoutPrefix().Buffer());
-            ProgressTick(&name);
+            ProgressTickWith([node] { return VString(node->GetNameWithoutPrefix().Buffer()); });
             CreateNodeInNamespace(node);
         }
     }
