@@ -6,8 +6,6 @@ namespace vexa_host {
 
 namespace {
 
-// Places in the table are kept in 16 bits; attributes of a type past them are kept by key.
-constexpr int kMaxValueSlots = 0xFFFF;
 // A node that stores one value mostly stores several (a transform's parts).
 constexpr size_t kFirstValueRoom = 8;
 // A type's nodes take at most this room at their first value, whatever one of them came to hold.
@@ -127,19 +125,6 @@ std::shared_ptr<const PlugPath> Node::typePlugPath(const AttributeDef& attribute
         return nullptr;
     }
     return type_->pathByIndex[static_cast<size_t>(index)];
-}
-
-int Node::valueSlot(const AttributeDef& attribute) const {
-    const int index = attribute.typeIndex;
-    const std::vector<AttributePtr>& own = type_->attributes;
-    if (index < 0 || index >= kMaxValueSlots || static_cast<size_t>(index) >= own.size() ||
-        own[static_cast<size_t>(index)].get() != &attribute) {
-        return -1;
-    }
-    for (const AttributeDef* each = &attribute; each != nullptr; each = each->parent) {
-        if (each->array) return -1;
-    }
-    return attribute.hasValue() ? index : -1;
 }
 
 const Node::SlotValue* Node::slotEntry(int slot) const {

@@ -101,8 +101,20 @@ public:
     using ValueMap = std::map<std::string, PlugValue, std::less<>>;
     using KeySet = std::set<std::string, std::less<>>;
     using HeldMap = std::map<std::string, std::uint64_t, std::less<>>;
-    // The place in the table of the attribute's plug; -1 for a plug kept by key.
-    int valueSlot(const AttributeDef& attribute) const;
+    // The place in the table of the attribute's plug; -1 for a plug kept by key. Inline: every
+    // write and read of a table plug asks it.
+    int valueSlot(const AttributeDef& attribute) const {
+        const int index = attribute.typeIndex;
+        const std::vector<AttributePtr>& own = type_->attributes;
+        if (index < 0 || index >= kMaxValueSlots || static_cast<size_t>(index) >= own.size() ||
+            own[static_cast<size_t>(index)].get() != &attribute) {
+            return -1;
+        }
+        for (const AttributeDef* each = &attribute; each != nullptr; each = each->parent) {
+            if (each->array) return -1;
+        }
+        return attribute.hasValue() ? index : -1;
+    }
     bool hasSlotValue(int slot) const;
     // The number stored in the slot; null when none is stored or the value is no number.
     const double* slotNumber(int slot) const;
@@ -139,6 +151,8 @@ private:
     void unlinkChild(Node* child);
     void squeezeChildren() const;
 
+    // Places in the table are kept in 16 bits; attributes of a type past them are kept by key.
+    static constexpr int kMaxValueSlots = 0xFFFF;
     static std::uint64_t structureStamp_;
     const NodeType* type_;
     std::uint64_t id_;
