@@ -118,15 +118,6 @@ std::shared_ptr<const PlugPath> Node::typePlugPath(const std::string& name) cons
     return it == type_->pathByName.end() ? nullptr : it->second;
 }
 
-std::shared_ptr<const PlugPath> Node::typePlugPath(const AttributeDef& attribute) const {
-    const int index = attribute.typeIndex;
-    const std::vector<AttributePtr>& own = type_->attributes;
-    if (index < 0 || static_cast<size_t>(index) >= own.size() || own[static_cast<size_t>(index)].get() != &attribute) {
-        return nullptr;
-    }
-    return type_->pathByIndex[static_cast<size_t>(index)];
-}
-
 const Node::SlotValue* Node::slotEntry(int slot) const {
     if (slot < 0 || static_cast<size_t>(slot) >= slotPlaces_.size()) return nullptr;
     const std::uint16_t place = slotPlaces_[static_cast<size_t>(slot)];

@@ -81,8 +81,16 @@ public:
     // The shared path of the type's attribute of that long or short name; null for any other
     // text (a dynamic attribute, an index, a child path).
     std::shared_ptr<const PlugPath> typePlugPath(const std::string& name) const;
-    // The same for the attribute when it is one of the type's; null for any other.
-    std::shared_ptr<const PlugPath> typePlugPath(const AttributeDef& attribute) const;
+    // The same for the attribute when it is one of the type's; null for any other. Inline: a
+    // plug found by its attribute asks it.
+    std::shared_ptr<const PlugPath> typePlugPath(const AttributeDef& attribute) const {
+        const int index = attribute.typeIndex;
+        const std::vector<AttributePtr>& own = type_->attributes;
+        if (index < 0 || static_cast<size_t>(index) >= own.size() || own[static_cast<size_t>(index)].get() != &attribute) {
+            return nullptr;
+        }
+        return type_->pathByIndex[static_cast<size_t>(index)];
+    }
     std::vector<AttributePtr> attributes() const;
     // The count of attributes() and its element at the index (null past the end), without
     // making the list: a walk over a node's attributes by index stays linear.
