@@ -148,6 +148,9 @@ public:
     void CreateNodesInNamespaces();
     // Creates the node (its parents first) in its namespace, unless it has a host node already.
     void CreateNodeInNamespace(RWyxNode* node);
+    // Makes the node's namespace current and the node's host node in it (none for a root the
+    // root conversion recognised).
+    void CreateNodeInItsNamespace(RWyxNode* node);
 
     // ---- host node creation (WyxVexaImportSessionCreation.cpp, ...Mesh.cpp, ...Nurbs.cpp) --------
     // The host node for the node's attribute (CreateNodeInNamespace's dispatch).
@@ -360,6 +363,8 @@ private:
     TypePlugs transformPlugs_{TransformPlugNames()};
     TransformOffsets transformOffsets_;
     bool attributeEditorFlag_ = false;
+    // The root namespace was made current by the node pass and no other namespace since.
+    bool rootNamespaceCurrent_ = false;
     int lockedAttributeDecision_ = 1;
     // The material cache: host shader per material name, for the session's life.
     struct ImportedMaterialRecord {

@@ -78,8 +78,7 @@ void WyxVexaImportSession::ImportNodeAnimation(RWyxNode* node) {
     for (RWyxNode* each : nodes) {
         const VDagPath* path = Vexa(each).GetDagPath();
         if (path == nullptr || !path->isValid()) continue;
-        const VString name(each->GetNameWithoutPrefix().Buffer());
-        ProgressTick(&name);
+        ProgressTickWith([each] { return VString(each->GetNameWithoutPrefix().Buffer()); });
         const RWyxNodeAttribute* attribute = each->GetNodeAttribute();
         switch (attribute != nullptr ? attribute->GetAttributeType() : -1) {
             case RWyxNodeAttribute::kMesh:

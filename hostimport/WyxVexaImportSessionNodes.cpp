@@ -110,11 +110,11 @@ void WyxVexaImportSession::RemoveCameraTargets() {
 }
 
 void WyxVexaImportSession::CreateNodesInNamespaces() {
+    rootNamespaceCurrent_ = false;
     if (GetPluginOptions()->GetImportMode() != WyxPluginOptions::kExclusiveMerge) {
         for (int i = 0; i < nameTable_.GetCount(); ++i) {
             RWyxNode* node = NodeAt(nameTable_, i);
-            const VString name(node->GetNameWithoutPrefix().Buffer());
-            ProgressTick(&name);
+            ProgressTickWith([node] { return VString(node->GetNameWithoutPrefix().Buffer()); });
             CreateNodeInNamespace(node);
         }
     }
@@ -122,25 +122,35 @@ void WyxVexaImportSession::CreateNodesInNamespaces() {
 }
 
 void WyxVexaImportSession::CreateNodeInNamespace(RWyxNode* node) {
+    // The scene's root never becomes a host node.
+    const auto waiting = [this](RWyxNode* each) { return each != nullptr && each != rootNode_ && !HasHostNode(each); };
+    if (!waiting(node)) return;
+    // Mostly the parent has its host node already: the node is made alone.
+    if (!waiting(node->GetParent())) {
+        CreateNodeInItsNamespace(node);
+        return;
+    }
     // The node and its ancestors that have no host node yet, the topmost made first; a loop
-    // rather than recursion, so that a hierarchy of any depth is safe. The scene's root never
-    // becomes a host node.
+    // rather than recursion, so that a hierarchy of any depth is safe.
     std::vector<RWyxNode*> chain;
-    for (RWyxNode* each = node; each != nullptr && each != rootNode_ && !HasHostNode(each); each = each->GetParent()) {
-        chain.push_back(each);
+    for (RWyxNode* each = node; waiting(each); each = each->GetParent()) chain.push_back(each);
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it) CreateNodeInItsNamespace(*it);
+}
+
+void WyxVexaImportSession::CreateNodeInItsNamespace(RWyxNode* node) {
+    RString name;
+    bool starts = false;
+    static_cast<VexaNode*>(node)->GetNamespace(name, starts);
+    // Only the namespace commands below change the current namespace: the root, once made
+    // current, stays so for the nodes after it until another namespace is entered.
+    if (!name.IsEmptyText()) {
+        EnterNamespace(name);
+        rootNamespaceCurrent_ = false;
+    } else if (!rootNamespaceCurrent_) {
+        RunScript(RootNamespaceScript());
+        rootNamespaceCurrent_ = true;
     }
-    for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
-        RWyxNode* each = *it;
-        RString name;
-        bool starts = false;
-        static_cast<VexaNode*>(each)->GetNamespace(name, starts);
-        if (name.IsEmptyText()) {
-            RunScript(RootNamespaceScript());
-        } else {
-            EnterNamespace(name);
-        }
-        // Roots the root conversion recognised stand for the file's axes, not for host nodes.
-        if (IsRootNode(each)) continue;
-        CreateHostNode(each);
-    }
+    // Roots the root conversion recognised stand for the file's axes, not for host nodes.
+    if (IsRootNode(node)) return;
+    CreateHostNode(node);
 }

@@ -221,7 +221,15 @@ void WyxVexaImportSession::ImportTransformCurves(VFnTransform& transform, RWyxNo
         for (int axis = 0; axis < 3; ++axis) {
             VPlug plug = transformPlugs_.Find(transform, plugs + static_cast<std::size_t>(axis));
             if (plug.isNull()) continue;
-            const PlugCurve curve = curves.waiting != nullptr ? PlugCurve{nullptr, curves.waiting, first + axis, undriven}
+            if (undriven) {
+                // What ImportPlugCurve does with a plug that nothing drives and no key is for.
+                if (plug.isLocked()) {
+                    const PlugCurve curve{nullptr, curves.waiting, first + axis, true};
+                    ImportLockedPlug(plug, curve, nullptr, false, kind, a, b);
+                }
+                continue;
+            }
+            const PlugCurve curve = curves.waiting != nullptr ? PlugCurve{nullptr, curves.waiting, first + axis, false}
                                                               : PlugCurve{group[axis]};
             ImportPlugCurve(plug, curve, kind, a, b);
         }

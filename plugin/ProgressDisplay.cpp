@@ -63,6 +63,8 @@ void ProgressTick(const VString* detail) {
     ShowWindow();
 }
 
+bool ProgressShown() { return State().show; }
+
 const VString& GetProgressStatus() { return State().status; }
 
 int GetProgressTicks() { return State().ticks; }

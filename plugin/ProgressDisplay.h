@@ -21,6 +21,19 @@ void ShowProgressDetail(const VString& detail);
 // Moves the marker on (0, 1, ..., 40, 0, ...) and shows it; with a detail, shows it as
 // ShowProgressDetail does.
 void ProgressTick(const VString* detail);
+// Whether the display is on: nothing of a detail is shown while it is off.
+bool ProgressShown();
+// ProgressTick with the detail makeDetail() gives, made only while the display is on: a
+// detail per node costs its name, and most imports run without the display.
+template <typename MakeDetail>
+void ProgressTickWith(const MakeDetail& makeDetail) {
+    if (!ProgressShown()) {
+        ProgressTick(nullptr);
+        return;
+    }
+    const VString detail = makeDetail();
+    ProgressTick(&detail);
+}
 
 // What the display holds now.
 const VString& GetProgressStatus();

@@ -12,6 +12,7 @@
 #include "host/src/ui/UiModel.h"
 
 #include <stdexcept>
+#include <string>
 #include <vector>
 
 namespace {
@@ -210,6 +211,27 @@ TEST_F(ProgressTest, WithTheDisplayOffNothingReachesTheHost) {
     ResetProgress(true, "WYXIMPORTWINDOW");
     SetProgressStatus("shown");
     EXPECT_EQ(scripts.size(), 2u);
+}
+
+// A detail is made only for a display that shows it; the marker moves on either way.
+TEST_F(ProgressTest, DetailsAreMadeOnlyWhileTheDisplayIsOn) {
+    int made = 0;
+    const auto detail = [&made] { return VString(("node" + std::to_string(++made)).c_str()); };
+    SetProgressStatus("Creating");
+    ProgressTickWith(detail);
+    EXPECT_EQ(made, 1);
+    EXPECT_EQ(label("WYXVEXASTATUS"), "Creating  node1");
+    EXPECT_EQ(label("WYXVEXAPROGRESSMETER"), "o");
+    ResetProgress(false, "WYXIMPORTWINDOW");
+    ProgressTickWith(detail);
+    ProgressTickWith(detail);
+    EXPECT_EQ(made, 1);
+    EXPECT_EQ(GetProgressTicks(), 2);
+    EXPECT_EQ(label("WYXVEXASTATUS"), "Creating  node1");
+    ResetProgress(true, "WYXIMPORTWINDOW");
+    SetProgressStatus("Again");
+    ProgressTickWith(detail);
+    EXPECT_EQ(label("WYXVEXASTATUS"), "Again  node2");
 }
 
 }  // namespace

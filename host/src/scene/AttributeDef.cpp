@@ -49,16 +49,7 @@ const char* AttributeDef::apiTypeName() const {
     return "attribute";
 }
 
-bool AttributeDef::isIntegral() const {
-    switch (numericType) {
-    case VFnNumericAttribute::kBoolean:
-    case VFnNumericAttribute::kByte:
-    case VFnNumericAttribute::kChar:
-    case VFnNumericAttribute::kShort:
-    case VFnNumericAttribute::kLong: return true;
-    default: return false;
-    }
-}
+
 
 AttributePtr AttributeDef::findDescendant(const std::string& name) const {
     for (const AttributePtr& child : children) {

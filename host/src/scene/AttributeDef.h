@@ -12,6 +12,7 @@
 
 #include "host/src/scene/ObjectRecord.h"
 
+#include <vexa/VFnNumericAttribute.h>
 #include <vexa/VexaExport.h>
 
 #include <memory>
@@ -41,7 +42,17 @@ public:
     bool isNumericLeaf() const { return kind == AttributeKind::Numeric; }
     bool isCompound() const { return kind == AttributeKind::Compound; }
     bool hasValue() const { return kind != AttributeKind::Compound && kind != AttributeKind::Message; }
-    bool isIntegral() const;  // boolean, byte, char, short, long
+    // Boolean, byte, char, short, long. Inline: every number written to a plug asks it.
+    bool isIntegral() const {
+        switch (numericType) {
+        case VFnNumericAttribute::kBoolean:
+        case VFnNumericAttribute::kByte:
+        case VFnNumericAttribute::kChar:
+        case VFnNumericAttribute::kShort:
+        case VFnNumericAttribute::kLong: return true;
+        default: return false;
+        }
+    }
     bool isNamed(const std::string& name) const { return name == longName || name == shortName; }
     // Searches the children (and their children) by long or short name.
     AttributePtr findDescendant(const std::string& name) const;

@@ -6,8 +6,6 @@ namespace vexa_host {
 
 namespace {
 
-// Places in the table are kept in 16 bits; attributes of a type past them are kept by key.
-constexpr int kMaxValueSlots = 0xFFFF;
 // A node that stores one value mostly stores several (a transform's parts).
 constexpr size_t kFirstValueRoom = 8;
 // A type's nodes take at most this room at their first value, whatever one of them came to hold.
@@ -120,28 +118,6 @@ std::shared_ptr<const PlugPath> Node::typePlugPath(const std::string& name) cons
     return it == type_->pathByName.end() ? nullptr : it->second;
 }
 
-std::shared_ptr<const PlugPath> Node::typePlugPath(const AttributeDef& attribute) const {
-    const int index = attribute.typeIndex;
-    const std::vector<AttributePtr>& own = type_->attributes;
-    if (index < 0 || static_cast<size_t>(index) >= own.size() || own[static_cast<size_t>(index)].get() != &attribute) {
-        return nullptr;
-    }
-    return type_->pathByIndex[static_cast<size_t>(index)];
-}
-
-int Node::valueSlot(const AttributeDef& attribute) const {
-    const int index = attribute.typeIndex;
-    const std::vector<AttributePtr>& own = type_->attributes;
-    if (index < 0 || index >= kMaxValueSlots || static_cast<size_t>(index) >= own.size() ||
-        own[static_cast<size_t>(index)].get() != &attribute) {
-        return -1;
-    }
-    for (const AttributeDef* each = &attribute; each != nullptr; each = each->parent) {
-        if (each->array) return -1;
-    }
-    return attribute.hasValue() ? index : -1;
-}
-
 const Node::SlotValue* Node::slotEntry(int slot) const {
     if (slot < 0 || static_cast<size_t>(slot) >= slotPlaces_.size()) return nullptr;
     const std::uint16_t place = slotPlaces_[static_cast<size_t>(slot)];
@@ -160,11 +136,12 @@ const PlugValue* Node::slotOther(int slot) const {
     return entry != nullptr ? entry->other.get() : nullptr;
 }
 
+PlugValue Node::SlotValue::value() const { return other ? *other : PlugValue(number); }
+
 std::optional<PlugValue> Node::slotValue(int slot) const {
     const SlotValue* entry = slotEntry(slot);
     if (entry == nullptr) return std::nullopt;
-    if (entry->other) return *entry->other;
-    return PlugValue(entry->number);
+    return entry->value();
 }
 
 Node::SlotValue& Node::slotEntryToWrite(int slot) {
@@ -204,13 +181,7 @@ const Node::ValueMap Node::values() const {
     ValueMap all = keyedValues();
     for (size_t slot = 0; slot < slotPlaces_.size(); ++slot) {
         if (slotPlaces_[slot] == 0) continue;
-        const SlotValue& each = slotValues_[slotPlaces_[slot] - 1u];
-        const std::string& key = type_->attributes[slot]->longName;
-        if (each.other) {
-            all.emplace(key, *each.other);
-        } else {
-            all.emplace(key, PlugValue(each.number));
-        }
+        all.emplace(type_->attributes[slot]->longName, slotValues_[slotPlaces_[slot] - 1u].value());
     }
     return all;
 }

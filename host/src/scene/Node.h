@@ -81,8 +81,16 @@ public:
     // The shared path of the type's attribute of that long or short name; null for any other
     // text (a dynamic attribute, an index, a child path).
     std::shared_ptr<const PlugPath> typePlugPath(const std::string& name) const;
-    // The same for the attribute when it is one of the type's; null for any other.
-    std::shared_ptr<const PlugPath> typePlugPath(const AttributeDef& attribute) const;
+    // The same for the attribute when it is one of the type's; null for any other. Inline: a
+    // plug found by its attribute asks it.
+    std::shared_ptr<const PlugPath> typePlugPath(const AttributeDef& attribute) const {
+        const int index = attribute.typeIndex;
+        const std::vector<AttributePtr>& own = type_->attributes;
+        if (index < 0 || static_cast<size_t>(index) >= own.size() || own[static_cast<size_t>(index)].get() != &attribute) {
+            return nullptr;
+        }
+        return type_->pathByIndex[static_cast<size_t>(index)];
+    }
     std::vector<AttributePtr> attributes() const;
     // The count of attributes() and its element at the index (null past the end), without
     // making the list: a walk over a node's attributes by index stays linear.
@@ -101,8 +109,20 @@ public:
     using ValueMap = std::map<std::string, PlugValue, std::less<>>;
     using KeySet = std::set<std::string, std::less<>>;
     using HeldMap = std::map<std::string, std::uint64_t, std::less<>>;
-    // The place in the table of the attribute's plug; -1 for a plug kept by key.
-    int valueSlot(const AttributeDef& attribute) const;
+    // The place in the table of the attribute's plug; -1 for a plug kept by key. Inline: every
+    // write and read of a table plug asks it.
+    int valueSlot(const AttributeDef& attribute) const {
+        const int index = attribute.typeIndex;
+        const std::vector<AttributePtr>& own = type_->attributes;
+        if (index < 0 || index >= kMaxValueSlots || static_cast<size_t>(index) >= own.size() ||
+            own[static_cast<size_t>(index)].get() != &attribute) {
+            return -1;
+        }
+        for (const AttributeDef* each = &attribute; each != nullptr; each = each->parent) {
+            if (each->array) return -1;
+        }
+        return attribute.hasValue() ? index : -1;
+    }
     bool hasSlotValue(int slot) const;
     // The number stored in the slot; null when none is stored or the value is no number.
     const double* slotNumber(int slot) const;
@@ -139,6 +159,8 @@ private:
     void unlinkChild(Node* child);
     void squeezeChildren() const;
 
+    // Places in the table are kept in 16 bits; attributes of a type past them are kept by key.
+    static constexpr int kMaxValueSlots = 0xFFFF;
     static std::uint64_t structureStamp_;
     const NodeType* type_;
     std::uint64_t id_;
@@ -151,6 +173,8 @@ private:
     struct SlotValue {
         double number = 0.0;
         std::unique_ptr<PlugValue> other;
+        // A copy of what the entry holds, as a plug value.
+        PlugValue value() const;
     };
     // The table's entry of the slot; null when none is stored.
     const SlotValue* slotEntry(int slot) const;

@@ -15,13 +15,6 @@ bool PlugPath::indicesResolved() const {
 
 std::string PlugPath::key() const { return text(true, false); }
 
-bool PlugPath::keyIsLeafName() const {
-    for (const PlugStep& step : steps) {
-        if (step.index >= 0) return false;
-    }
-    return !steps.empty();
-}
-
 std::string PlugPath::text(bool longNames, bool everyStep) const {
     std::string result;
     for (size_t i = 0; i < steps.size(); ++i) {

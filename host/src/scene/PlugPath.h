@@ -35,8 +35,14 @@ struct VEXA_API PlugPath {
     bool indicesResolved() const;
     bool isArrayPlug() const { return leaf().array && steps.back().index < 0; }
     std::string key() const;
-    // No step carries an index: the key is the leaf's long name as it stands.
-    bool keyIsLeafName() const;
+    // No step carries an index: the key is the leaf's long name as it stands. Inline: every
+    // write and read of a plug asks it.
+    bool keyIsLeafName() const {
+        for (const PlugStep& step : steps) {
+            if (step.index >= 0) return false;
+        }
+        return !steps.empty();
+    }
     // The text with long or short names; with everyStep the non-indexed parents are included.
     std::string text(bool longNames, bool everyStep) const;
     bool operator==(const PlugPath& other) const { return steps == other.steps; }

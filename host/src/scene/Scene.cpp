@@ -48,6 +48,11 @@ void splitNamespace(const std::string& name, std::string& nameSpace, std::string
     }
 }
 
+// The name a node of its type takes when none is asked for: "transform1", "locatorShape1".
+std::string defaultLeaf(const Node& node) {
+    return node.type().name + (node.isDag() && !node.isTransform() ? "Shape1" : "1");
+}
+
 std::vector<Node*> parentsOf(const Node& node) {
     std::vector<Node*> parents;
     for (const ParentLink& link : node.parents()) parents.push_back(link.parent);
@@ -208,6 +213,12 @@ bool Scene::nameFree(const std::string& name, const Node& node, const NameParent
 std::string Scene::uniqueName(const std::string& requested, const Node& node, const NameParents& parents) {
     // A plain request made outside any namespace is already legal: when free it is the name.
     if (currentNamespace_.empty() && isPlainName(requested) && nameFree(requested, node, parents)) return requested;
+    // A node made without a name outside any namespace (a creator names it at once) takes its
+    // type's default name when free, without the cleaning and splitting below.
+    if (currentNamespace_.empty() && requested.empty()) {
+        std::string wanted = defaultLeaf(node);
+        if (isPlainName(wanted) && nameFree(wanted, node, parents)) return wanted;
+    }
     bool absolute = false;
     std::string nameSpace;
     std::string leaf;
@@ -215,7 +226,7 @@ std::string Scene::uniqueName(const std::string& requested, const Node& node, co
     if (!absolute && !currentNamespace_.empty()) {
         nameSpace = nameSpace.empty() ? currentNamespace_ : currentNamespace_ + ":" + nameSpace;
     }
-    if (leaf.empty()) leaf = node.type().name + (node.isDag() && !node.isTransform() ? "Shape1" : "1");
+    if (leaf.empty()) leaf = defaultLeaf(node);
     if (std::isdigit(static_cast<unsigned char>(leaf.front()))) leaf = "_" + leaf;
     if (!nameSpace.empty()) addNamespace(nameSpace);
     const std::string prefix = nameSpace.empty() ? std::string() : nameSpace + ":";

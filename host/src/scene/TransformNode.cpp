@@ -205,14 +205,18 @@ VMatrix fromMatrixValue(const MatrixValue& value) {
     return matrix;
 }
 
+// Both computes serve matrix attributes only: any other plug (every number read) is passed over
+// without comparing names.
 bool computeTransformOutputs(const Node& node, const PlugPath& path, PlugValue& value) {
-    if (path.steps.size() != 1 || path.leaf().longName != "matrix") return false;
+    if (path.steps.size() != 1 || path.leaf().kind != AttributeKind::Matrix || path.leaf().longName != "matrix") {
+        return false;
+    }
     value = toMatrixValue(localMatrix(node));
     return true;
 }
 
 bool computeDagOutputs(const Node& node, const PlugPath& path, PlugValue& value) {
-    if (path.steps.size() != 1) return false;
+    if (path.steps.size() != 1 || path.leaf().kind != AttributeKind::Matrix) return false;
     const std::string& name = path.leaf().longName;
     if (name != "worldMatrix" && name != "worldInverseMatrix") return false;
     const std::vector<NodeChain> paths = Scene::allPaths(node);
