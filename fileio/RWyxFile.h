@@ -415,13 +415,15 @@ private:
         std::uint32_t next = 0;
     };
 
-    // One level being read.
+    // One level being read. The entries its visit marked read lie in [markedFrom, markedEnd).
     struct ReadLevel {
         RWyxLevel run;
         std::uint32_t current = kNoField;
         Cursor cursor;
         NameHint hints[4];
         int nextHint = 0;
+        std::uint32_t markedFrom = kNoField;
+        std::uint32_t markedEnd = 0;
     };
 
     // A decoded value.
@@ -473,6 +475,8 @@ private:
     const RWyxRecord* CurrentRecord() const;
     std::string_view RecordName(const RWyxRecord& record) const;
     void StartVisit(const RWyxLevel& run);
+    // Ends the innermost visit: the records it marked read are unmarked for the next one.
+    void EndVisit();
     void MakeCurrent(std::uint32_t entry);
     bool NextValue(const RWyxRecord& record, Cursor& cursor, Value& value);
     bool NextCurrentValue(Value& value);
