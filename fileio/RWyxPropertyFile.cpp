@@ -6,6 +6,7 @@
 #include "core/RWyxSceneObject.h"
 #include "core/RWyxUserProperty.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -240,7 +241,10 @@ bool RWyxPropertyFile::ReadPropertyBlock(const std::vector<RObject*>& targets, R
     // The block's fields visited by their place (the records in file order), not looked up by name.
     const int count = file_.FieldGetCount();
     for (int i = 0; i < count; ++i) {
-        if (shaped && ReadShapedRecord(block, *first, i)) continue;
+        if (shaped) {
+            i = ReadShapedRecords(block, *first, i);
+            if (i >= count) break;
+        }
         if (file_.FieldGetNameView(i) != kRecordName || !file_.FieldReadBeginAt(i)) continue;
         ReadRecord(targets, userPropertyOwner, i);
         file_.FieldReadEnd();
@@ -300,35 +304,39 @@ void RWyxPropertyFile::ReadRecord(const std::vector<RObject*>& targets, RWyxScen
     }
 }
 
-// The shape stands for the record's name, the texts, the type lookups and the name lookup: the
+// A shape stands for the record's name, the texts, the type lookups and the name lookup: the
 // same leading bytes give the same record name, property name, types and flags, and the
 // property of the same description at the same place, while it alone has its name, is the one
 // the name lookup finds. Sizes and counts come from the file: each is compared with the shape's
 // before any byte is looked at.
-bool RWyxPropertyFile::ReadShapedRecord(const BlockView& block, RObject& first, int place) {
-    const auto at = static_cast<std::size_t>(place);
-    if (at >= shapes_.size() || at >= block.count) return false;
-    const RecordShape& shape = shapes_[at];
-    const RWyxRecord& record = block.records[at];
-    // A binary record's name lies right before its values: the lead spans both.
-    if (shape.description == nullptr || record.valueCount != shape.valueCount ||
-        record.valueBytes != shape.valueBytes || record.nameLength != kRecordNameSize) {
-        return false;
+int RWyxPropertyFile::ReadShapedRecords(const BlockView& block, RObject& first, int from) {
+    const std::size_t end = std::min<std::size_t>(shapes_.size(), block.count);
+    std::size_t at = static_cast<std::size_t>(from);
+    for (; at < end; ++at) {
+        const RecordShape& shape = shapes_[at];
+        const RWyxRecord& record = block.records[at];
+        // A binary record's name lies right before its values: the lead spans both.
+        if (shape.description == nullptr || record.valueCount != shape.valueCount ||
+            record.valueBytes != shape.valueBytes || record.nameLength != kRecordNameSize) {
+            break;
+        }
+        const char* const lead = block.bytes + record.NameOffset();
+        if (std::memcmp(lead, shape.lead, shape.leadSize) != 0) break;
+        const std::size_t headerSize = shape.leadSize - kRecordNameSize;
+        const ValueKind kind = KindOf(shape.typeCode);
+        std::int32_t integer = 0;
+        double numbers[4] = {};
+        if (!DecodeShapedNumbers(kind, std::string_view(lead + shape.leadSize, record.valueBytes - headerSize), integer,
+                                 numbers)) {
+            break;
+        }
+        RProperty* property = first.FindPropertyAtPlace(shape.place, *shape.description);
+        if (property == nullptr || property->GetInfo().GetNameHash() != shape.nameHash) break;
+        findHints_.front() = shape.place + 1;
+        StoreValue(std::string_view(lead + shape.nameOffset, shape.nameLength), ShapedValue(kind, integer, numbers),
+                   *property);
     }
-    const char* const lead = block.bytes + record.NameOffset();
-    if (std::memcmp(lead, shape.lead, shape.leadSize) != 0) return false;
-    const std::size_t headerSize = shape.leadSize - kRecordNameSize;
-    const ValueKind kind = KindOf(shape.typeCode);
-    std::int32_t integer = 0;
-    double numbers[4] = {};
-    if (!DecodeShapedNumbers(kind, std::string_view(lead + shape.leadSize, record.valueBytes - headerSize), integer, numbers)) {
-        return false;
-    }
-    RProperty* property = first.FindPropertyAtPlace(shape.place, *shape.description);
-    if (property == nullptr || property->GetInfo().GetNameHash() != shape.nameHash) return false;
-    findHints_.front() = shape.place + 1;
-    StoreValue(std::string_view(lead + shape.nameOffset, shape.nameLength), ShapedValue(kind, integer, numbers), *property);
-    return true;
+    return static_cast<int>(at);
 }
 
 // Only records whose leading texts were taken in one step from a binary file, of a value the

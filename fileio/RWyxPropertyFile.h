@@ -160,10 +160,10 @@ private:
     void WriteValue(const RProperty& property);
 
     void ReadRecord(const std::vector<RObject*>& targets, RWyxSceneObject* userPropertyOwner, int place);
-    // The record at that place of the block read by its shape onto the first object; false,
-    // nothing read, when it does not have the shape of the record read there before (it is
-    // then read in full).
-    bool ReadShapedRecord(const BlockView& block, RObject& first, int place);
+    // The records of the block from that place on read by their shapes onto the first object,
+    // while each has the shape of the record read at its place before; answers the place of
+    // the first that has not (read in full then, nothing of it read here), or the end.
+    int ReadShapedRecords(const BlockView& block, RObject& first, int from);
     // Keeps the shape of a record read in full whose value and property allow one.
     void RememberShape(int place, const Record& record, const RObject& object, const RProperty& property);
     bool ReadTypes(Record& record);
