@@ -5,6 +5,7 @@
 #include "platform/NativeFiles.h"
 #include "platform/SystemServices.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -517,7 +518,9 @@ bool RWyxFile::ProjectOpenSection(int section) {
     }
     for (std::size_t i = 0; i < sections_.size(); ++i) {
         if (sections_[i].kind == section) {
-            readLevels_.clear();
+            while (!readLevels_.empty()) {
+                EndVisit();
+            }
             StartVisit(sections_[i].top);
             currentSection_ = static_cast<int>(i);
             return true;
@@ -834,19 +837,29 @@ std::string_view RWyxFile::RecordName(const RWyxRecord& record) const {
     return std::string_view(data_.get() + record.NameOffset(), record.nameLength);
 }
 
+// No record of a level is marked read outside a visit of it (EndVisit unmarks those a visit
+// marked): a visit starts without a pass over the level, which a block probed and then read
+// would otherwise take twice.
 void RWyxFile::StartVisit(const RWyxLevel& run) {
-    for (std::uint32_t i = 0; i < run.count; ++i) {
-        index_.At(run.first + i).read = false;
-    }
     ReadLevel level;
     level.run = run;
     readLevels_.push_back(level);
+}
+
+void RWyxFile::EndVisit() {
+    const ReadLevel& level = Level();
+    for (std::uint32_t entry = level.markedFrom; entry < level.markedEnd; ++entry) {
+        index_.At(entry).read = false;
+    }
+    readLevels_.pop_back();
 }
 
 void RWyxFile::MakeCurrent(std::uint32_t entry) {
     ReadLevel& level = Level();
     RWyxRecord& record = index_.At(entry);
     record.read = true;
+    level.markedFrom = std::min(level.markedFrom, entry);
+    level.markedEnd = std::max(level.markedEnd, entry + 1);
     level.current = entry;
     level.cursor.offset = record.valuesOffset;
     level.cursor.index = 0;
@@ -865,9 +878,12 @@ bool RWyxFile::FieldReadBegin(const char* name) {
             hint = &candidate;
         }
     }
+    // Names compared by their length first: most fields of a level are passed by it alone.
+    const char* const bytes = data_.get();
     for (std::uint32_t i = hint != nullptr ? hint->next : 0; i < level.run.count; ++i) {
         const RWyxRecord& record = index_.At(level.run.first + i);
-        if (!record.read && RecordName(record) == wanted) {
+        if (!record.read && record.nameLength == wanted.size() &&
+            std::memcmp(bytes + record.NameOffset(), wanted.data(), wanted.size()) == 0) {
             if (hint == nullptr) {
                 hint = &level.hints[level.nextHint];
                 level.nextHint = (level.nextHint + 1) % static_cast<int>(std::size(level.hints));
@@ -898,7 +914,7 @@ bool RWyxFile::FieldReadBlockBegin() {
 
 void RWyxFile::FieldReadBlockEnd() {
     if (readLevels_.size() > 1) {
-        readLevels_.pop_back();
+        EndVisit();
     }
 }
 

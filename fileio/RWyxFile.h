@@ -109,6 +109,7 @@
 #include "core/RTime.h"
 #include "core/RWyxTimeStamp.h"
 #include "fileio/RWyxAsciiTokenizer.h"
+#include "fileio/LittleEndian.h"
 #include "fileio/RWyxCipher.h"
 #include "fileio/RWyxOutputStream.h"
 #include "fileio/RWyxRecordIndex.h"
@@ -352,10 +353,36 @@ public:
     // file closes, looked at without making the field current. False in an ASCII file or for
     // an index out of range. Inline: a reader of property blocks looks at every record so.
     bool FieldPeekBinary(int index, std::string_view& name, std::string_view& values, std::uint32_t& count) const;
+    // Every field of the current level at once, as FieldPeekBinary gives each: the level's
+    // index entries (`count` of them, null for none) and the file's bytes their offsets point
+    // into, valid until the file closes. False in an ASCII file or without a level. For a
+    // reader that looks at each record of a block in turn, checking the level once.
+    bool FieldPeekBinaryLevel(const RWyxRecord*& records, std::uint32_t& count, const char*& bytes) const;
     // Binary values as FieldPeekBinary gives them when they are exactly `count` doubles
     // ("D"), or one integer ("I"); false, the output meaningless, otherwise.
-    static bool DecodeBinaryDoubles(std::string_view values, double* numbers, int count);
-    static bool DecodeBinaryInt(std::string_view values, std::int32_t& number);
+    // Inline: a reader of property blocks decodes a value of nearly every record so.
+    static bool DecodeBinaryDoubles(std::string_view values, double* numbers, int count) {
+        constexpr std::size_t kSize = 9;  // the type letter and eight bytes
+        if (count <= 0 || values.size() != kSize * static_cast<std::size_t>(count)) {
+            return false;
+        }
+        const auto* bytes = reinterpret_cast<const unsigned char*>(values.data());
+        for (int i = 0; i < count; ++i, bytes += kSize) {
+            if (bytes[0] != 'D') {
+                return false;
+            }
+            numbers[i] = wyx_le::BitsToDouble(wyx_le::LoadU64(bytes + 1));
+        }
+        return true;
+    }
+    static bool DecodeBinaryInt(std::string_view values, std::int32_t& number) {
+        const auto* bytes = reinterpret_cast<const unsigned char*>(values.data());
+        if (values.size() != 5 || bytes[0] != 'I') {
+            return false;
+        }
+        number = static_cast<std::int32_t>(wyx_le::LoadU32(bytes + 1));
+        return true;
+    }
     // Whether a text value reads as `text` (which holds no zero byte) in its C form: it ends,
     // or has a zero byte, where `text` ends.
     static bool ReadsAsText(std::string_view value, std::string_view text) {
@@ -415,13 +442,15 @@ private:
         std::uint32_t next = 0;
     };
 
-    // One level being read.
+    // One level being read. The entries its visit marked read lie in [markedFrom, markedEnd).
     struct ReadLevel {
         RWyxLevel run;
         std::uint32_t current = kNoField;
         Cursor cursor;
         NameHint hints[4];
         int nextHint = 0;
+        std::uint32_t markedFrom = kNoField;
+        std::uint32_t markedEnd = 0;
     };
 
     // A decoded value.
@@ -473,6 +502,8 @@ private:
     const RWyxRecord* CurrentRecord() const;
     std::string_view RecordName(const RWyxRecord& record) const;
     void StartVisit(const RWyxLevel& run);
+    // Ends the innermost visit: the records it marked read are unmarked for the next one.
+    void EndVisit();
     void MakeCurrent(std::uint32_t entry);
     bool NextValue(const RWyxRecord& record, Cursor& cursor, Value& value);
     bool NextCurrentValue(Value& value);
@@ -588,13 +619,27 @@ private:
 
 inline bool RWyxFile::FieldPeekBinary(int index, std::string_view& name, std::string_view& values,
                                       std::uint32_t& count) const {
-    if (!binary_ || readLevels_.empty() || index < 0 || static_cast<std::uint32_t>(index) >= Level().run.count) {
+    const RWyxRecord* records = nullptr;
+    std::uint32_t levelCount = 0;
+    const char* bytes = nullptr;
+    if (!FieldPeekBinaryLevel(records, levelCount, bytes) || index < 0 || static_cast<std::uint32_t>(index) >= levelCount) {
         return false;
     }
-    const RWyxRecord& record = index_.At(Level().run.first + static_cast<std::uint32_t>(index));
-    name = std::string_view(data_.get() + record.NameOffset(), record.nameLength);
-    values = std::string_view(data_.get() + record.valuesOffset, record.valueBytes);
+    const RWyxRecord& record = records[index];
+    name = std::string_view(bytes + record.NameOffset(), record.nameLength);
+    values = std::string_view(bytes + record.valuesOffset, record.valueBytes);
     count = record.valueCount;
+    return true;
+}
+
+inline bool RWyxFile::FieldPeekBinaryLevel(const RWyxRecord*& records, std::uint32_t& count,
+                                           const char*& bytes) const {
+    if (!binary_ || readLevels_.empty()) {
+        return false;
+    }
+    count = Level().run.count;
+    records = count > 0 ? &index_.At(Level().run.first) : nullptr;
+    bytes = data_.get();
     return true;
 }
 

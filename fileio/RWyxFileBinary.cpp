@@ -461,30 +461,6 @@ bool RWyxFile::FieldPeekFirstText(int index, std::string_view& text) const {
     return PeekBinaryFirstText(index_.At(Level().run.first + static_cast<std::uint32_t>(index)), text);
 }
 
-bool RWyxFile::DecodeBinaryDoubles(std::string_view values, double* numbers, int count) {
-    constexpr std::size_t kSize = 9;  // the type letter and eight bytes
-    if (count <= 0 || values.size() != kSize * static_cast<std::size_t>(count)) {
-        return false;
-    }
-    const auto* bytes = reinterpret_cast<const unsigned char*>(values.data());
-    for (int i = 0; i < count; ++i, bytes += kSize) {
-        if (bytes[0] != 'D') {
-            return false;
-        }
-        numbers[i] = wyx_le::BitsToDouble(wyx_le::LoadU64(bytes + 1));
-    }
-    return true;
-}
-
-bool RWyxFile::DecodeBinaryInt(std::string_view values, std::int32_t& number) {
-    const auto* bytes = reinterpret_cast<const unsigned char*>(values.data());
-    if (values.size() != 5 || bytes[0] != 'I') {
-        return false;
-    }
-    number = static_cast<std::int32_t>(wyx_le::LoadU32(bytes + 1));
-    return true;
-}
-
 // One pass over the level's entries, without the per-index checks of FieldGetNameView and
 // FieldPeekFirstText: a probe of a block for one record looks at every record of it.
 int RWyxFile::FieldFindFirstText(std::string_view name, std::string_view text, int from, bool& matched) const {

@@ -6,6 +6,9 @@
 #include "core/RWyxSceneObject.h"
 #include "core/RWyxUserProperty.h"
 
+#include <algorithm>
+#include <cstring>
+#include <string>
 #include <string_view>
 #include <variant>
 
@@ -117,46 +120,44 @@ RProperty* FindProperty(const std::vector<RObject*>& objects, std::vector<int>& 
     return nullptr;
 }
 
-// The value of a record of that kind from the binary values after its header, when they are
-// the numbers the general read takes straight from the file ("I" for integers and flags, "D"
-// for the rest), handed to `apply`; false, nothing applied, for any other form or kind, which
-// the general read then takes. Each value is made as its own kind of RPropertyValue at once.
-template <typename Apply>
-bool ApplyShapedValue(ValueKind kind, std::string_view values, Apply apply) {
+// The bytes a record's value takes in a binary file in the form the shaped read decodes: "I"
+// for integers and flags, "D" for the rest, the type letter and its bytes each.
+std::uint32_t DecodedValueBytes(ValueKind kind) {
     switch (kind) {
         case ValueKind::kInt:
-        case ValueKind::kBool: {
-            std::int32_t number = 0;
-            if (!RWyxFile::DecodeBinaryInt(values, number)) return false;
-            if (kind == ValueKind::kInt) {
-                apply(RPropertyValue(std::in_place_type<int>, number));
-            } else {
-                apply(RPropertyValue(std::in_place_type<bool>, number != 0));
-            }
-            return true;
-        }
-        case ValueKind::kDouble: {
-            double number = 0.0;
-            if (!RWyxFile::DecodeBinaryDoubles(values, &number, 1)) return false;
-            apply(RPropertyValue(std::in_place_type<double>, number));
-            return true;
-        }
+        case ValueKind::kBool: return 5;
+        case ValueKind::kDouble:
         case ValueKind::kVector3:
-        case ValueKind::kVector4: {
-            double numbers[4] = {0.0, 0.0, 0.0, kDefaultVector.w};
-            if (!RWyxFile::DecodeBinaryDoubles(values, numbers, ValueCount(kind))) return false;
-            apply(RPropertyValue(std::in_place_type<RVector4>, numbers[0], numbers[1], numbers[2], numbers[3]));
-            return true;
-        }
-        default: return false;
+        case ValueKind::kVector4: return 9 * static_cast<std::uint32_t>(ValueCount(kind));
+        default: return 0;
+    }
+}
+
+// The numbers of a record of that kind from the binary values after its header, when they are
+// the numbers the general read takes straight from the file: one integer for integers and
+// flags, else up to four doubles (a fourth left 1). False for any other form or kind, which
+// the general read then takes.
+bool DecodeShapedNumbers(ValueKind kind, std::string_view values, std::int32_t& integer, double (&numbers)[4]) {
+    numbers[3] = kDefaultVector.w;
+    if (kind == ValueKind::kInt || kind == ValueKind::kBool) return RWyxFile::DecodeBinaryInt(values, integer);
+    return DecodedValueBytes(kind) != 0 && RWyxFile::DecodeBinaryDoubles(values, numbers, ValueCount(kind));
+}
+
+// Those numbers as the record's value, made as its own kind of RPropertyValue at once.
+RPropertyValue ShapedValue(ValueKind kind, std::int32_t integer, const double (&numbers)[4]) {
+    switch (kind) {
+        case ValueKind::kInt: return RPropertyValue(std::in_place_type<int>, integer);
+        case ValueKind::kBool: return RPropertyValue(std::in_place_type<bool>, integer != 0);
+        case ValueKind::kDouble: return RPropertyValue(std::in_place_type<double>, numbers[0]);
+        default: return RPropertyValue(std::in_place_type<RVector4>, numbers[0], numbers[1], numbers[2], numbers[3]);
     }
 }
 
 // At most this many names are kept: a file of ever new names is looked up as before.
 constexpr std::size_t kMemoLimit = 16;
-// Shapes are kept for this many places of a block, of leading values up to this many bytes.
+// Shapes are kept for this many places of a block.
 constexpr int kShapePlaces = 256;
-constexpr std::size_t kShapeHeaderLimit = 512;
+constexpr std::size_t kRecordNameSize = std::char_traits<char>::length(RWyxPropertyFile::kRecordName);
 
 }  // namespace
 
@@ -232,10 +233,18 @@ bool RWyxPropertyFile::ReadPropertyBlock(const std::vector<RObject*>& targets, R
         return false;
     }
     findHints_.assign(targets.size(), 0);
+    // The block's records looked at in place when shapes may serve them: the level is checked
+    // once here rather than once a record.
+    RObject* const first = targets.empty() ? nullptr : targets.front();
+    BlockView block;
+    const bool shaped = first != nullptr && !shapes_.empty() && file_.FieldPeekBinaryLevel(block.records, block.count, block.bytes);
     // The block's fields visited by their place (the records in file order), not looked up by name.
     const int count = file_.FieldGetCount();
     for (int i = 0; i < count; ++i) {
-        if (ReadShapedRecord(targets, i)) continue;
+        if (shaped) {
+            i = ReadShapedRecords(block, *first, i);
+            if (i >= count) break;
+        }
         if (file_.FieldGetNameView(i) != kRecordName || !file_.FieldReadBeginAt(i)) continue;
         ReadRecord(targets, userPropertyOwner, i);
         file_.FieldReadEnd();
@@ -295,28 +304,39 @@ void RWyxPropertyFile::ReadRecord(const std::vector<RObject*>& targets, RWyxScen
     }
 }
 
-// The shape stands for the texts, the type lookups and the name lookup: the same leading bytes
-// give the same name, types and flags, and the property of the same description at the same
-// place, while it alone has its name, is the one the name lookup finds.
-bool RWyxPropertyFile::ReadShapedRecord(const std::vector<RObject*>& targets, int place) {
-    if (static_cast<std::size_t>(place) >= shapes_.size() || targets.empty() || targets.front() == nullptr) {
-        return false;
+// A shape stands for the record's name, the texts, the type lookups and the name lookup: the
+// same leading bytes give the same record name, property name, types and flags, and the
+// property of the same description at the same place, while it alone has its name, is the one
+// the name lookup finds. Sizes and counts come from the file: each is compared with the shape's
+// before any byte is looked at.
+int RWyxPropertyFile::ReadShapedRecords(const BlockView& block, RObject& first, int from) {
+    const std::size_t end = std::min<std::size_t>(shapes_.size(), block.count);
+    std::size_t at = static_cast<std::size_t>(from);
+    for (; at < end; ++at) {
+        const RecordShape& shape = shapes_[at];
+        const RWyxRecord& record = block.records[at];
+        // A binary record's name lies right before its values: the lead spans both.
+        if (shape.description == nullptr || record.valueCount != shape.valueCount ||
+            record.valueBytes != shape.valueBytes || record.nameLength != kRecordNameSize) {
+            break;
+        }
+        const char* const lead = block.bytes + record.NameOffset();
+        if (std::memcmp(lead, shape.lead, shape.leadSize) != 0) break;
+        const std::size_t headerSize = shape.leadSize - kRecordNameSize;
+        const ValueKind kind = KindOf(shape.typeCode);
+        std::int32_t integer = 0;
+        double numbers[4] = {};
+        if (!DecodeShapedNumbers(kind, std::string_view(lead + shape.leadSize, record.valueBytes - headerSize), integer,
+                                 numbers)) {
+            break;
+        }
+        RProperty* property = first.FindPropertyAtPlace(shape.place, *shape.description);
+        if (property == nullptr || property->GetInfo().GetNameHash() != shape.nameHash) break;
+        findHints_.front() = shape.place + 1;
+        StoreValue(std::string_view(lead + shape.nameOffset, shape.nameLength), ShapedValue(kind, integer, numbers),
+                   *property);
     }
-    const RecordShape& shape = shapes_[static_cast<std::size_t>(place)];
-    std::string_view values;
-    std::uint32_t count = 0;
-    if (shape.description == nullptr || !PeekRecord(place, values, count) || count != shape.valueCount ||
-        values.size() < shape.header.size() ||
-        std::memcmp(values.data(), shape.header.data(), shape.header.size()) != 0) {
-        return false;
-    }
-    RProperty* property = targets.front()->FindPropertyAtPlace(shape.place, *shape.description);
-    if (property == nullptr || property->GetInfo().GetNameHash() != shape.nameHash) return false;
-    return ApplyShapedValue(KindOf(shape.typeCode), values.substr(shape.header.size()),
-                            [&](const RPropertyValue& value) {
-                                findHints_.front() = shape.place + 1;
-                                ApplyValue(values.substr(shape.nameOffset, shape.nameLength), value, *property);
-                            });
+    return static_cast<int>(at);
 }
 
 // Only records whose leading texts were taken in one step from a binary file, of a value the
@@ -326,28 +346,35 @@ void RWyxPropertyFile::RememberShape(int place, const Record& record, const RObj
                                      const RProperty& property) {
     const ValueKind kind = KindOf(record.typeCode);
     if (headerTaken_ == 0 || place >= kShapePlaces || (record.flags & RProperty::kUserProperty) != 0 ||
-        kind == ValueKind::kNone || kind == ValueKind::kTime || kind == ValueKind::kString || !property.SharesInfo()) {
+        DecodedValueBytes(kind) == 0 || !property.SharesInfo()) {
         return;
     }
+    std::string_view name;
     std::string_view values;
     std::uint32_t count = 0;
-    if (!PeekRecord(place, values, count)) return;
+    if (!file_.FieldPeekBinary(place, name, values, count) || name != kRecordName ||
+        name.data() + name.size() != values.data()) {
+        return;
+    }
     const std::string_view last = header_[headerTaken_ - 1];
     const auto headerSize = static_cast<std::size_t>(last.data() + last.size() - values.data());
-    if (headerSize > values.size() || headerSize > kShapeHeaderLimit) return;
+    const std::size_t leadSize = name.size() + headerSize;
+    if (headerSize > values.size() || leadSize > RecordShape::kLeadRoom) return;
     const int propertyPlace = findHints_.front() - 1;
     if (object.GetProperty(propertyPlace) != &property) return;
 
     if (shapes_.size() <= static_cast<std::size_t>(place)) shapes_.resize(static_cast<std::size_t>(place) + 1);
-    RecordShape& shape = shapes_[static_cast<std::size_t>(place)];
-    shape.header.assign(values.data(), headerSize);
-    shape.nameOffset = static_cast<std::size_t>(record.name.data() - values.data());
-    shape.nameLength = record.name.size();
-    shape.valueCount = count;
-    shape.typeCode = record.typeCode;
-    shape.description = &property.GetInfo();
-    shape.nameHash = property.GetInfo().GetNameHash();
-    shape.place = propertyPlace;
+    RecordShape* const shape = &shapes_[static_cast<std::size_t>(place)];
+    std::memcpy(shape->lead, name.data(), leadSize);
+    shape->leadSize = static_cast<std::uint32_t>(leadSize);
+    shape->valueCount = count;
+    shape->valueBytes = static_cast<std::uint32_t>(headerSize) + DecodedValueBytes(kind);
+    shape->nameOffset = static_cast<std::uint32_t>(record.name.data() - name.data());
+    shape->nameLength = static_cast<std::uint32_t>(record.name.size());
+    shape->typeCode = record.typeCode;
+    shape->place = propertyPlace;
+    shape->description = &property.GetInfo();
+    shape->nameHash = property.GetInfo().GetNameHash();
 }
 
 void RWyxPropertyFile::Remember(std::vector<TypeMemo>& memos, std::string_view name, int typeCode,
@@ -469,8 +496,7 @@ void RWyxPropertyFile::ApplyRecord(const Record& record, RProperty& property) {
 }
 
 void RWyxPropertyFile::ApplyValue(std::string_view name, const RPropertyValue& value, RProperty& property) {
-    if (std::holds_alternative<std::monostate>(value) || property.HasStateFlags(RProperty::kStateReadOnly)) return;
-    if (!property.SetValue(value)) Warn(name, "the property refused the value");
+    if (!std::holds_alternative<std::monostate>(value)) StoreValue(name, value, property);
 }
 
 RProperty* RWyxPropertyFile::CreateUserProperty(const Record& record, RObject& target,

@@ -130,16 +130,29 @@ private:
     // a later record of the same leading bytes there (the objects of a class write their
     // properties alike) stands for the same, and is read without its texts and lookups.
     struct RecordShape {
-        std::string header;  // the record's leading values (name, types, flags) as the file's bytes
-        std::size_t nameOffset = 0;  // where the name's text lies in them
-        std::size_t nameLength = 0;
+        // The record's own name and its leading values (name, types, flags) as the file's bytes,
+        // which lie next to each other there: the first leadSize bytes of lead. Kept in the
+        // shape, so that a record's check looks at the one place; longer leads get no shape.
+        static constexpr std::size_t kLeadRoom = 144;
+        std::uint32_t leadSize = 0;
         std::uint32_t valueCount = 0;  // every value of the record
+        std::uint32_t valueBytes = 0;  // the bytes of every value, the last in the form decoded
+        std::uint32_t nameOffset = 0;  // where the property name's text lies in the lead
+        std::uint32_t nameLength = 0;
         int typeCode = kPropertyTypeUnknown;
         // The first object's property it went to: its description (a class's row, kept for the
         // process's life), the hash of that row's name, and its list place. No description: no shape.
+        int place = 0;
         const RPropertyInfo* description = nullptr;
         std::size_t nameHash = 0;
-        int place = 0;
+        char lead[kLeadRoom];
+    };
+
+    // The records of the block being read as the binary file holds them, looked up once a block.
+    struct BlockView {
+        const RWyxRecord* records = nullptr;
+        std::uint32_t count = 0;
+        const char* bytes = nullptr;
     };
 
     void WriteRecord(const RProperty& property);
@@ -147,9 +160,10 @@ private:
     void WriteValue(const RProperty& property);
 
     void ReadRecord(const std::vector<RObject*>& targets, RWyxSceneObject* userPropertyOwner, int place);
-    // The record at that place of the block read by its shape; false, nothing read, when it
-    // does not have the shape of the record read there before (it is then read in full).
-    bool ReadShapedRecord(const std::vector<RObject*>& targets, int place);
+    // The records of the block from that place on read by their shapes onto the first object,
+    // while each has the shape of the record read at its place before; answers the place of
+    // the first that has not (read in full then, nothing of it read here), or the end.
+    int ReadShapedRecords(const BlockView& block, RObject& first, int from);
     // Keeps the shape of a record read in full whose value and property allow one.
     void RememberShape(int place, const Record& record, const RObject& object, const RProperty& property);
     bool ReadTypes(Record& record);
@@ -157,10 +171,11 @@ private:
     void ApplyRecord(const Record& record, RProperty& property);
     // The value of a record (none: monostate) into its property, unless that is read-only.
     void ApplyValue(std::string_view name, const RPropertyValue& value, RProperty& property);
-    // The field at that place when it is a record of a binary file: its values and their count.
-    bool PeekRecord(int place, std::string_view& values, std::uint32_t& count) const {
-        std::string_view name;
-        return file_.FieldPeekBinary(place, name, values, count) && name == std::string_view(kRecordName);
+    // A value into its property, unless that is read-only. Inline: nearly every record ends here.
+    void StoreValue(std::string_view name, const RPropertyValue& value, RProperty& property) {
+        if (!property.HasStateFlags(RProperty::kStateReadOnly) && !property.SetValue(value)) {
+            Warn(name, "the property refused the value");
+        }
     }
     RProperty* CreateUserProperty(const Record& record, RObject& target, RWyxSceneObject* userPropertyOwner);
     void Warn(std::string_view name, const RString& text);

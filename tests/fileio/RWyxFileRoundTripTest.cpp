@@ -215,6 +215,47 @@ TEST_P(RoundTripTest, RepeatedNamesReadInAnyOrderAndBlocksNest) {
     EXPECT_TRUE(file.Close());
 }
 
+// Fields taken by name in a visit of a block, in any order, are found again in the next visit
+// of it, whether the block is left or the whole section opened again.
+TEST_P(RoundTripTest, ABlockVisitedAgainFindsEveryFieldAgain) {
+    RWyxFile written;
+    ASSERT_TRUE(Create(written));
+    written.FieldWriteBegin("Outer");
+    written.FieldWriteBlockBegin();
+    int value = 0;
+    for (const char* name : {"A", "B", "A", "C"}) {
+        written.FieldWriteBegin(name);
+        written.FieldWriteInt(value++);
+        written.FieldWriteEnd();
+    }
+    written.FieldWriteBlockEnd();
+    written.FieldWriteEnd();
+    ASSERT_TRUE(written.Close()) << written.GetLastErrorString();
+
+    RWyxFile file;
+    ASSERT_TRUE(Open(file));
+    for (int visit = 0; visit < 4; ++visit) {
+        ASSERT_TRUE(file.FieldReadBegin("Outer")) << visit;
+        ASSERT_TRUE(file.FieldReadBlockBegin());
+        // The last field first, then the second "A" before the first is passed.
+        EXPECT_EQ(3, file.FieldReadIntByName("C", -1)) << visit;
+        ASSERT_TRUE(file.FieldReadBeginAt(2));
+        EXPECT_EQ(0, file.FieldReadIntByName("A", -1)) << visit;
+        EXPECT_EQ(1, file.FieldReadIntByName("B", -1)) << visit;
+        EXPECT_EQ(-1, file.FieldReadIntByName("A", -1)) << visit;
+        if (visit == 1) {
+            // Opened again from within the block.
+            ASSERT_TRUE(file.ProjectOpenSection(RWyxFile::kMainSection));
+            continue;
+        }
+        file.FieldReadBlockEnd();
+        file.FieldReadEnd();
+        // The outer field itself taken: the next visit of its level needs a new start.
+        EXPECT_FALSE(file.FieldReadBegin("Outer"));
+        ASSERT_TRUE(file.ProjectOpenSection(RWyxFile::kMainSection));
+    }
+}
+
 TEST_P(RoundTripTest, ByNameReadersTakeDefaultsForMissingOrEmptyFields) {
     {
         RWyxFile file;

@@ -447,8 +447,10 @@ class ShapedRecordTest : public ::testing::TestWithParam<std::tuple<WyxForm, boo
 protected:
     using Value = std::variant<int, double, float>;
 
-    // A block of one record per row; `values` replaces the values of the records it names.
-    void Block(RWyxFile& file, const std::map<std::string, std::vector<Value>>& values = {}) {
+    // A block of one record per row; `values` replaces the values of the records it names, and
+    // `fieldNames` the field name ("Property") of those it names.
+    void Block(RWyxFile& file, const std::map<std::string, std::vector<Value>>& values = {},
+               const std::map<std::string, std::string>& fieldNames = {}) {
         const bool v5 = std::get<1>(GetParam());
         const std::vector<Value> defaults[] = {{1}, {1}, {0.5}, {0.25, 0.5, 0.75}, {1.0, 2.0, 3.0, 4.0}};
         // The type code's name, then the data type's (version 5 writes the first only).
@@ -458,7 +460,8 @@ protected:
         file.FieldWriteBlockBegin();
         for (std::size_t i = 0; i < std::size(kRows); ++i) {
             const std::string name = kRows[i].GetName();
-            file.FieldWriteBegin("Property");
+            const auto fieldName = fieldNames.find(name);
+            file.FieldWriteBegin(fieldName != fieldNames.end() ? fieldName->second.c_str() : "Property");
             file.FieldWriteString(name.c_str());
             file.FieldWriteString(types[i][0]);
             if (!v5) file.FieldWriteString(types[i][1]);
@@ -555,6 +558,82 @@ TEST_P(ShapedRecordTest, RecordsMetAgainReadAsTheFirstTime) {
     EXPECT_TRUE(std::get<bool>(twice->GetProperty(0)->GetValue()));
     EXPECT_FALSE(std::get<bool>(twice->GetProperty(1)->GetValue()));
     EXPECT_EQ(twice->GetProperty(2)->GetDouble(), 2.5);
+}
+
+// A field at a record's place that is not a record, its bytes otherwise those of the record
+// read there before, is passed as any such field is; the place's next record is read again.
+TEST_P(ShapedRecordTest, FieldsOfAnotherNameAtARecordsPlaceAreNoRecords) {
+    {
+        RWyxFile file;
+        ASSERT_TRUE(CreateInForm(file, path_, std::get<0>(GetParam())));
+        Block(file);
+        for (const char* other : {"Propertz", "Propert", "Propertys"}) {
+            Block(file, {{"Size", {5}}, {"Weight", {4.5}}}, {{"Size", other}, {"Weight", other}});
+        }
+        Block(file, {{"Size", {6}}, {"Weight", {7.5}}});
+        ASSERT_TRUE(file.Close()) << file.GetLastErrorString();
+    }
+    RWyxPropertyFile reader;
+    reader.SetV5PropertyFormat(std::get<1>(GetParam()));
+    ASSERT_TRUE(reader.GetFile().Open(path_.c_str()));
+    HandlerPtr object = NewRowObject();
+    ASSERT_TRUE(reader.ReadPropertyBlock(*object));
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_TRUE(reader.ReadPropertyBlock(*object));
+        EXPECT_EQ(object->GetProperty(0)->GetInt(), 1) << i;
+        EXPECT_EQ(object->GetProperty(2)->GetDouble(), 0.5) << i;
+    }
+    ASSERT_TRUE(reader.ReadPropertyBlock(*object));
+    EXPECT_EQ(object->GetProperty(0)->GetInt(), 6);
+    EXPECT_EQ(object->GetProperty(2)->GetDouble(), 7.5);
+    EXPECT_EQ(reader.GetMessageText(), RString());
+}
+
+// Every byte of a block read after a block of the same records, damaged in turn: a reader that
+// met the records before reads the damaged block as one new to them does (same values, same
+// warnings), or both refuse the file.
+TEST_P(ShapedRecordTest, DamagedRecordsMetAgainReadAsByANewReader) {
+    if (std::get<0>(GetParam()) != WyxForm::kBinary) GTEST_SKIP() << "the bytes of the other forms are sealed";
+    {
+        RWyxFile file;
+        ASSERT_TRUE(CreateInForm(file, path_, WyxForm::kBinary));
+        Block(file);
+        Block(file, {{"Size", {2}}, {"Visible", {0}}, {"Weight", {-1.5}}, {"Turn", {5.0, 6.0, 7.0, 8.0}}});
+        ASSERT_TRUE(file.Close()) << file.GetLastErrorString();
+    }
+    const std::string sound = ScratchFolder::ReadFile(path_);
+    // The second block begins at the second record of the first row's name.
+    const std::string firstName = kRows[0].GetName();
+    const std::size_t second = sound.find(firstName, sound.find(firstName) + 1);
+    ASSERT_NE(second, std::string::npos);
+    // The values read from the second block and the warnings, "refused" when the file does not open.
+    std::string damagedPath;
+    const auto readSecond = [&](bool metBefore) {
+        RWyxPropertyFile reader;
+        reader.SetV5PropertyFormat(std::get<1>(GetParam()));
+        if (!reader.GetFile().Open(damagedPath.c_str())) return std::string("refused");
+        HandlerPtr object = NewRowObject();
+        if (metBefore) {
+            reader.ReadPropertyBlock(*object);
+        } else if (reader.GetFile().FieldReadBegin(reader.GetBlockName())) {
+            reader.GetFile().FieldReadEnd();
+        }
+        reader.ClearMessageText();
+        HandlerPtr target = NewRowObject();
+        std::string seen = reader.ReadPropertyBlock(*target) ? "" : "no block\n";
+        for (int i = 0; i < target->GetPropertyCount(); ++i) seen += std::string(target->GetProperty(i)->GetValueAsText().Buffer()) + "\n";
+        return seen + reader.GetMessageText().Buffer();
+    };
+    int read = 0;
+    for (std::size_t at = second - 40; at < sound.size(); ++at) {
+        std::string damaged = sound;
+        damaged[at] = static_cast<char>(damaged[at] ^ 0x01);
+        damagedPath = scratch_.WriteFile("damaged.wyx", damaged);
+        const std::string expected = readSecond(false);
+        EXPECT_EQ(readSecond(true), expected) << "byte " << at;
+        read += expected != "refused";
+    }
+    EXPECT_GT(read, 100);
 }
 
 INSTANTIATE_TEST_SUITE_P(FormsAndFormats, ShapedRecordTest,
