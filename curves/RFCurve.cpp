@@ -9,7 +9,7 @@ RFCurve::RFCurve() = default;
 
 RFCurve::~RFCurve() {
     // Without listeners the destruction is only an edit that caches of evaluated values see.
-    if (listeners_.empty()) {
+    if (listeners_.IsEmpty()) {
         CountEditOfAllCurves();
         return;
     }
@@ -134,14 +134,19 @@ void RFCurve::Deliver() {
     // began: a listener may add or remove listeners, and one removed meanwhile is not called.
     const RCurveChangeRecord record = changes_;
     changes_.Reset();
-    if (listeners_.empty()) {
+    if (listeners_.IsEmpty()) {
         return;
     }
-    const std::vector<Listening> registered = listeners_;
-    for (const Listening& entry : registered) {
-        const bool stillRegistered = std::any_of(listeners_.begin(), listeners_.end(),
-                                                 [&](const Listening& now) { return now.serial == entry.serial; });
-        if (stillRegistered) {
+    // A lone registration is still there when its call comes: no list of them is needed.
+    if (listeners_.GetCount() == 1) {
+        const RCurveListenerList::Entry entry = listeners_.At(0);
+        entry.listener(*this, record, entry.userData);
+        return;
+    }
+    std::vector<RCurveListenerList::Entry> registered;
+    listeners_.CopyTo(registered);
+    for (const RCurveListenerList::Entry& entry : registered) {
+        if (listeners_.HoldsSerial(entry.serial)) {
             entry.listener(*this, record, entry.userData);
         }
     }
@@ -149,14 +154,15 @@ void RFCurve::Deliver() {
 
 void RFCurve::AddListener(Listener listener, void* userData) {
     if (listener != nullptr) {
-        listeners_.push_back({listener, userData, nextListenerSerial_++});
+        listeners_.Append({listener, userData, nextListenerSerial_++});
     }
 }
 
 void RFCurve::RemoveListener(Listener listener, void* userData) {
-    for (std::size_t i = listeners_.size(); i > 0; --i) {
-        if (listeners_[i - 1].listener == listener && listeners_[i - 1].userData == userData) {
-            listeners_.erase(listeners_.begin() + static_cast<std::ptrdiff_t>(i - 1));
+    for (std::size_t i = listeners_.GetCount(); i > 0; --i) {
+        const RCurveListenerList::Entry& entry = listeners_.At(i - 1);
+        if (entry.listener == listener && entry.userData == userData) {
+            listeners_.RemoveAt(i - 1);
             return;
         }
     }

@@ -30,6 +30,7 @@
 #include "curves/RCurveKey.h"
 #include "curves/RCurveKeyBlocks.h"
 #include "curves/RCurveKeyTangentInfo.h"
+#include "curves/RCurveListenerList.h"
 #include "curves/RCurveTreeMemory.h"
 
 class RFCurve {
@@ -45,7 +46,7 @@ public:
     static constexpr int kMaxKeyCount = 0x7FFFFFFF - RCurveKeyBlocks::kKeysPerTableStep;
 
     // Receives the curve, the accumulated changes and the user data given at registration.
-    using Listener = void (*)(RFCurve& curve, const RCurveChangeRecord& record, void* userData);
+    using Listener = RCurveListenerList::Listener;
 
     RFCurve();
     // Announces CurveDestroyed to the listeners (always, whatever the delivery state), then
@@ -301,12 +302,6 @@ public:
                            bool fillWhenEmpty);
 
 private:
-    struct Listening {
-        Listener listener;
-        void* userData;
-        // Tells registrations of the same pair apart while a delivery runs.
-        uint64_t serial;
-    };
     // How copied span values are mapped: at fraction f of the span, value v becomes
     // (1 - f)(offsetAtStart + scaleAtStart v) + f (offsetAtStop + scaleAtStop v). The keys
     // after the span become offsetAfter + scaleAfter v.
@@ -424,7 +419,7 @@ private:
     mutable RTime cacheTime_;
     mutable float cacheValue_ = 0.0f;
     RCurveChangeRecord changes_;
-    std::vector<Listening> listeners_;
+    RCurveListenerList listeners_;
     uint64_t nextListenerSerial_ = 0;
     static inline std::atomic<uint64_t> editCountOfAllCurves_{0};
     static inline thread_local int uncountedEditScopes_ = 0;

@@ -60,12 +60,13 @@ char UpperFirst(const char* text) {
 
 // A name whose first letter differs is told apart without the whole comparison: most of the
 // nodes a lookup passes are.
-bool MatchesSegment(const RFCurveNode& node, const char* segment, const RDataType* letterType) {
+bool HasNameIgnoringCase(const RFCurveNode& node, const char* text) {
     const char* name = node.GetName();
-    if (UpperFirst(name) == UpperFirst(segment) && RString::CompareIgnoringCase(name, segment) == 0) {
-        return true;
-    }
-    return letterType != nullptr && node.GetDataType() == letterType;
+    return UpperFirst(name) == UpperFirst(text) && RString::CompareIgnoringCase(name, text) == 0;
+}
+
+bool MatchesSegment(const RFCurveNode& node, const char* segment, const RDataType* letterType) {
+    return HasNameIgnoringCase(node, segment) || (letterType != nullptr && node.GetDataType() == letterType);
 }
 
 // The first child matching the segment, else the first match in a child's subtree.
@@ -108,20 +109,33 @@ std::shared_ptr<RFCurveNode::NameRecord> RFCurveNode::NewNameRecord(const char* 
     if (name == nullptr) return make();
     // The common records this thread asked for last, by the address of the text: callers
     // mostly pass the same literals. A hit is confirmed on the text, so another text at a
-    // former address is looked up as usual.
+    // former address is looked up as usual. Each address may sit in either of a pair of
+    // places, the one asked for last first: a node's tree asks for a score of names, and two
+    // of them sharing one place would push each other out on every tree.
     struct Recent {
         const char* name = nullptr;
         const RDataType* dataType = nullptr;
         std::shared_ptr<NameRecord> record;
+        bool Holds(const char* text, const RDataType* type) const {
+            return name == text && dataType == type && std::strcmp(record->channelName.Buffer(), text) == 0;
+        }
     };
-    constexpr std::uintptr_t kRecentCount = 32;
-    thread_local Recent recent[kRecentCount];
-    const auto slot = (reinterpret_cast<std::uintptr_t>(name) ^ (reinterpret_cast<std::uintptr_t>(dataType) >> 4)) %
-                      kRecentCount;
-    Recent& last = recent[slot];
-    if (last.name == name && last.dataType == dataType && std::strcmp(last.record->channelName.Buffer(), name) == 0) {
+    constexpr std::uintptr_t kRecentPairs = 64;
+    thread_local Recent recent[2 * kRecentPairs];
+    const auto pair = (reinterpret_cast<std::uintptr_t>(name) ^ (reinterpret_cast<std::uintptr_t>(dataType) >> 4)) %
+                      kRecentPairs;
+    Recent& last = recent[2 * pair];
+    Recent& before = recent[2 * pair + 1];
+    if (last.Holds(name, dataType)) return last.record;
+    if (before.Holds(name, dataType)) {
+        std::swap(last, before);
         return last.record;
     }
+    // The record about to be remembered takes the first place; the one there moves to the second.
+    const auto remember = [&last, &before](Recent entry) {
+        before = std::move(last);
+        last = std::move(entry);
+    };
     if (std::strlen(name) > kMaxCommonNameLength) return make();
     // A common record is never changed and kept for the process's life, so the table's key
     // can view its channel name: a lookup builds no key text.
@@ -143,14 +157,14 @@ std::shared_ptr<RFCurveNode::NameRecord> RFCurveNode::NewNameRecord(const char* 
     RCriticalSectionGuard guard(common->lock);
     const auto found = common->records.find(Key{name, dataType});
     if (found != common->records.end()) {
-        last = Recent{name, dataType, found->second};
+        remember(Recent{name, dataType, found->second});
         return found->second;
     }
     std::shared_ptr<NameRecord> record = make();
     if (common->records.size() < kMaxCommonNames) {
         record->common = true;
         common->records.emplace(Key{record->channelName.Buffer(), dataType}, record);
-        last = Recent{name, dataType, record};
+        remember(Recent{name, dataType, record});
     }
     return record;
 }
@@ -418,7 +432,7 @@ int RFCurveNode::GetChildIndex(const RFCurveNode* node) const {
 
 int RFCurveNode::GetChildIndexByName(const char* name) const {
     for (int i = 0; i < GetChildCount(); ++i) {
-        if (CompareNameIgnoringCase(*children_[i], name) == 0) {
+        if (HasNameIgnoringCase(*children_[i], name)) {
             return i;
         }
     }

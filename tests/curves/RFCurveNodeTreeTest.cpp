@@ -74,6 +74,45 @@ TEST(RFCurveNodeTree, NodesMadeAlikeKeepTheirOwnNamesAndDataTypes) {
     EXPECT_STREQ(second->GetName(), "A name longer than the inline room");
 }
 
+// A child is found by its name in any case, the first letter included; names that share only
+// their first letter, or only their length, are told apart.
+TEST(RFCurveNodeTree, ChildrenAreFoundByNameInAnyCase) {
+    NodePtr root(RFCurveNode::Create("Defaults", nullptr));
+    for (const char* name : {"Lcl Translation", "Lcl Rotation", "Visibility", "", "\xE9t\xE9"}) {
+        root->AddChild(RFCurveNode::Create(name, nullptr));
+    }
+    EXPECT_EQ(root->GetChildIndexByName("lcl rotation"), 1);
+    EXPECT_EQ(root->GetChildIndexByName("LCL TRANSLATION"), 0);
+    EXPECT_EQ(root->GetChildIndexByName("vISIBILITY"), 2);
+    EXPECT_EQ(root->GetChildIndexByName("Lcl Scaling"), -1);
+    EXPECT_EQ(root->GetChildIndexByName("Wisibility"), -1);
+    EXPECT_EQ(root->GetChildIndexByName(""), 3);
+    EXPECT_EQ(root->GetChildIndexByName(nullptr), 3);
+    EXPECT_EQ(root->GetChildIndexByName("\xE9T\xE9"), 4);
+    EXPECT_EQ(root->GetChildIndexByName("\xC9t\xE9"), -1);  // only ASCII letters fold
+}
+
+// Texts that take turns in one buffer, and more names than a thread remembers: every node
+// still gets the text it was made with.
+TEST(RFCurveNodeTree, NamesTakingTurnsInOneBufferKeepTheirOwnText) {
+    char name[32] = "";
+    for (int round = 0; round < 3; ++round) {
+        for (const char* text : {"First", "Second", "First", "Third", "Second", "First"}) {
+            std::strcpy(name, text);
+            NodePtr node(RFCurveNode::Create(name, nullptr));
+            EXPECT_STREQ(node->GetName(), text);
+        }
+    }
+    std::vector<std::string> texts;
+    for (int i = 0; i < 300; ++i) texts.push_back("Channel " + std::to_string(i));
+    for (int round = 0; round < 2; ++round) {
+        for (const std::string& text : texts) {
+            NodePtr node(RFCurveNode::Create(text.c_str(), nullptr));
+            ASSERT_STREQ(node->GetName(), text.c_str());
+        }
+    }
+}
+
 TEST(RFCurveNodeTree, FindByPathThroughDataTypesAndDepth) {
     NodePtr root(RFCurveNode::Create("Defaults", nullptr));
     RFCurveNode* rotation = MakeVectorNode("Rotation channel", Type("Lcl Rotation"), {1, 2, 3});
