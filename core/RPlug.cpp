@@ -347,24 +347,24 @@ int RPlug::MirrorPlace(const std::vector<RConnection>& parentList, int parentPla
     return static_cast<int>(childList.size());
 }
 
-std::vector<RPlug::ChildPlace> RPlug::AcceptingChildren(const RPlug* far, bool sourceSide,
+RPlug::ChildPlaces RPlug::AcceptingChildren(const RPlug* far, bool sourceSide,
                                                         int parentPlace) const {
-    std::vector<ChildPlace> result;
+    ChildPlaces result;
     for (const RPlug* child : Children()) {
         const bool accepts = sourceSide ? child->AcceptsSource(far) : child->AcceptsDestination(far);
         if (!accepts) continue;
         const int place = sourceSide ? MirrorPlace(Sources(), parentPlace, child->Sources())
                                      : MirrorPlace(Destinations(), parentPlace, child->Destinations());
-        result.push_back({child->GetRef(), place});
+        result.Add({child->GetRef(), place});
     }
     return result;
 }
 
-std::vector<RPlug::ChildPlace> RPlug::ChildrenHolding(const RPlug* far, bool sourceSide) const {
-    std::vector<ChildPlace> result;
+RPlug::ChildPlaces RPlug::ChildrenHolding(const RPlug* far, bool sourceSide) const {
+    ChildPlaces result;
     for (const RPlug* child : Children()) {
         const int index = sourceSide ? child->IndexOfSource(far) : child->IndexOfDestination(far);
-        if (index >= 0) result.push_back({child->GetRef(), index});
+        if (index >= 0) result.Add({child->GetRef(), index});
     }
     return result;
 }
@@ -407,7 +407,7 @@ bool RPlug::Connect(RPlug* src, RPlug* srcBefore, RPlug* dst, RPlug* dstBefore, 
     int dstPlace = InsertionPlace(dst->Sources(), dstBefore);
     int srcPlace = InsertionPlace(src->Destinations(), srcBefore);
     auto dstChildren = dst->AcceptingChildren(src, true, dstPlace);
-    auto srcChildren = oneWay ? std::vector<ChildPlace>() : src->AcceptingChildren(dst, false, srcPlace);
+    auto srcChildren = oneWay ? ChildPlaces() : src->AcceptingChildren(dst, false, srcPlace);
 
     dst->SendConnectionEvent(kPlugEventSourceAdding, src, dstPlace, flags);
     if (!oneWay) src->SendConnectionEvent(kPlugEventDestinationAdding, dst, srcPlace, flags);
@@ -468,8 +468,8 @@ bool RPlug::Disconnect(RPlug* src, RPlug* dst) {
     if (dstIndex < 0 && srcIndex < 0) return false;
     if (dstIndex >= 0) flags = dst->Sources()[static_cast<size_t>(dstIndex)].flags;
 
-    auto dstChildren = dstIndex >= 0 ? dst->ChildrenHolding(src, true) : std::vector<ChildPlace>();
-    auto srcChildren = srcIndex >= 0 ? src->ChildrenHolding(dst, false) : std::vector<ChildPlace>();
+    auto dstChildren = dstIndex >= 0 ? dst->ChildrenHolding(src, true) : ChildPlaces();
+    auto srcChildren = srcIndex >= 0 ? src->ChildrenHolding(dst, false) : ChildPlaces();
 
     dst->BeginDisconnect();
     src->BeginDisconnect();
@@ -553,7 +553,7 @@ void RPlug::DisconnectAllDestinations() {
 
 // Sends a replacement event to this plug and to the registered children taken before the
 // replacement began (so that the children told "before" are also told "after").
-void RPlug::NotifyReplacement(int code, RPlug* other, RPlug* newPlug, const std::vector<ChildPlace>& children) {
+void RPlug::NotifyReplacement(int code, RPlug* other, RPlug* newPlug, const ChildPlaces& children) {
     RPlugEvent event;
     event.code = code;
     event.other = other;
@@ -577,8 +577,8 @@ bool RPlug::Replace(RPlug* oldPlug, RPlug* newPlug, int index, bool sourceSide) 
     const int ownAfter = sourceSide ? kPlugEventDestinationReplaced : kPlugEventSourceReplaced;
     const int oldBefore = sourceSide ? kPlugEventSourceReplacing : kPlugEventDestinationReplacing;
     const int oldAfter = sourceSide ? kPlugEventSourceReplaced : kPlugEventDestinationReplaced;
-    const std::vector<ChildPlace> ownChildren = ChildrenHolding(oldPlug, sourceSide);
-    const std::vector<ChildPlace> oldChildren = oldPlug->ChildrenHolding(this, !sourceSide);
+    const ChildPlaces ownChildren = ChildrenHolding(oldPlug, sourceSide);
+    const ChildPlaces oldChildren = oldPlug->ChildrenHolding(this, !sourceSide);
 
     const RPlugLock lockThis(this);
     const RPlugLock lockOld(oldPlug);

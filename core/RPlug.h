@@ -292,7 +292,32 @@ protected:
 private:
     struct ChildPlace {
         RPlugRef child;
-        int place;
+        int place = -1;
+    };
+    // The registered children a connection change tells, each with its place, in their order.
+    // A plug has one registered child or none as a rule: up to two are held without a heap
+    // block, since every link and unlink of a node makes such lists.
+    class ChildPlaces {
+    public:
+        void Add(const ChildPlace& entry) {
+            if (count_ < kHeld) {
+                held_[count_] = entry;
+            } else {
+                if (count_ == kHeld) spilled_.assign(held_, held_ + kHeld);
+                spilled_.push_back(entry);
+            }
+            ++count_;
+        }
+        ChildPlace* begin() { return count_ > kHeld ? spilled_.data() : held_; }
+        ChildPlace* end() { return begin() + count_; }
+        const ChildPlace* begin() const { return count_ > kHeld ? spilled_.data() : held_; }
+        const ChildPlace* end() const { return begin() + count_; }
+
+    private:
+        static constexpr int kHeld = 2;
+        ChildPlace held_[kHeld];
+        std::vector<ChildPlace> spilled_;  // every entry, once there are more than kHeld
+        int count_ = 0;
     };
 
     // The connection lists, the children and the filter, made when a plug first has any: most
@@ -326,9 +351,9 @@ private:
     RPlug* RegisteredOwner() const;
     RPlug* ConnectionHolder();
     bool IsAcceptAllFilter(const RPlugFilter* filter) const;
-    std::vector<ChildPlace> AcceptingChildren(const RPlug* far, bool sourceSide, int parentPlace) const;
+    ChildPlaces AcceptingChildren(const RPlug* far, bool sourceSide, int parentPlace) const;
     // The registered children holding the entry of `far`, each with its place there.
-    std::vector<ChildPlace> ChildrenHolding(const RPlug* far, bool sourceSide) const;
+    ChildPlaces ChildrenHolding(const RPlug* far, bool sourceSide) const;
     void SendConnectionEvent(int code, RPlug* other, int index, int flags);
     // Takes this plug out of its owner's lists; the plug has no owner afterwards. Inline: every
     // property of a dying object takes this step.
@@ -351,7 +376,7 @@ private:
     std::vector<RPlug*>& MembersWithRoomFor(int count);
     void CopyAcceptedConnectionsOf(const RPlug* owner);
     bool Replace(RPlug* oldPlug, RPlug* newPlug, int index, bool sourceSide);
-    void NotifyReplacement(int code, RPlug* other, RPlug* newPlug, const std::vector<ChildPlace>& children);
+    void NotifyReplacement(int code, RPlug* other, RPlug* newPlug, const ChildPlaces& children);
 
     mutable RPlugHandleCell* cell_ = nullptr;  // see DeferCell
     RPlug* owner_ = nullptr;

@@ -604,6 +604,40 @@ TEST(RPlugOwnership, ARegisteredChildIsToldItsOwnPlacesOfEntriesMadeAndRemoved) 
     EXPECT_EQ(Sources(*child), (Plugs{second.get()}));
 }
 
+// Every registered child, however many a plug has, is told of a link and an unlink made on its
+// owner, in registration order, with its own place, and mirrors the entry.
+TEST(RPlugOwnership, EveryOneOfManyRegisteredChildrenIsToldInOrderWithItsPlace) {
+    auto owner = Make<RecordingPlug>();
+    std::vector<Owned<RecordingPlug>> children;
+    for (int i = 0; i < 4; ++i) {
+        children.push_back(Make<RecordingPlug>());
+        ASSERT_TRUE(owner->AddChild(children.back().get()));
+        children.back()->SetFilter(GetClassIdFilter(RPlugFilter::ClassId()), true);
+    }
+    auto first = Make<RPlugFilter>();
+    auto second = Make<RPlugFilter>();
+    ASSERT_TRUE(owner->ConnectSource(first.get()));
+    owner->seen.clear();
+    ASSERT_TRUE(owner->ConnectSourceAt(0, second.get()));
+    ASSERT_TRUE(owner->DisconnectSource(first.get()));
+    using Event = std::tuple<int, const RPlug*, int>;
+    std::vector<Event> events;
+    for (const RecordingPlug::Seen& seen : owner->seen) {
+        if (seen.code >= kPlugEventSourceAdding) events.emplace_back(seen.code, seen.sender, seen.index);
+    }
+    std::vector<Event> expected;
+    const auto all = [&](int code, int ownerPlace, int childPlace) {
+        expected.emplace_back(code, owner.get(), ownerPlace);
+        for (const Owned<RecordingPlug>& child : children) expected.emplace_back(code, child.get(), childPlace);
+    };
+    all(kPlugEventSourceAdding, 0, 0);
+    all(kPlugEventSourceAdded, 0, 0);
+    all(kPlugEventSourceRemoving, 1, 1);
+    all(kPlugEventSourceRemoved, 1, 1);
+    EXPECT_EQ(events, expected);
+    for (const Owned<RecordingPlug>& child : children) EXPECT_EQ(Sources(*child), (Plugs{second.get()}));
+}
+
 TEST(RPlugOwnership, EventsClimbTheOwnerChainButNotFromOwnedChildrenAndCyclesAreRefused) {
     auto top = Make<RecordingPlug>();
     auto middle = Make<RPlug>();
