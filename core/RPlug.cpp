@@ -347,8 +347,7 @@ int RPlug::MirrorPlace(const std::vector<RConnection>& parentList, int parentPla
     return static_cast<int>(childList.size());
 }
 
-RPlug::ChildPlaces RPlug::AcceptingChildren(const RPlug* far, bool sourceSide,
-                                                        int parentPlace) const {
+RPlug::ChildPlaces RPlug::AcceptingChildren(const RPlug* far, bool sourceSide, int parentPlace) const {
     ChildPlaces result;
     for (const RPlug* child : Children()) {
         const bool accepts = sourceSide ? child->AcceptsSource(far) : child->AcceptsDestination(far);
