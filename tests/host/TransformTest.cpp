@@ -6,10 +6,12 @@
 #include "host/src/scene/TransformMath.h"
 
 #include <vexa/VFnIkJoint.h>
+#include <vexa/VGlobal.h>
 #include <vexa/VFnTransform.h>
 #include <vexa/VTransformationMatrix.h>
 
 #include <cmath>
+#include <vector>
 
 namespace {
 
@@ -304,6 +306,40 @@ TEST_F(TransformTest, SettingTheWholeTransformationWritesEveryPlug) {
     EXPECT_TRUE(VFnTransform(node).transformation().asMatrix().isEquivalent(parts.asMatrix(), 1e-12));
     plugOf(node, "tx").setLocked(true);
     EXPECT_EQ(VFnTransform(node).set(parts), VStatus::kFailure);
+}
+
+// Each write of a part refuses a space it has no plain value in, a function set without a
+// node and a deleted node, with the reason, and leaves the node's values as they were.
+TEST_F(TransformTest, RefusedWritesOfThePartsNameTheirReasonAndChangeNothing) {
+    const VObject node = makeTransform("node");
+    VFnTransform fn(node);
+    const double three[3] = {2, 3, 4};
+    const auto writeEach = [&three](VFnTransform& target, VSpace::Space space) {
+        return std::vector<VStatus>{target.setRotatePivot(VPoint(2, 3, 4), space, false),
+                                    target.setRotatePivotTranslation(VVector(2, 3, 4), space),
+                                    target.setScalePivot(VPoint(2, 3, 4), space, false),
+                                    target.setScalePivotTranslation(VVector(2, 3, 4), space),
+                                    target.setTranslation(VVector(2, 3, 4), space),
+                                    target.setRotation(three, VTransformationMatrix::kXYZ),
+                                    target.setScale(three),
+                                    target.setRotationOrder(VTransformationMatrix::kZYX, false)};
+    };
+    const auto expectRefused = [](const std::vector<VStatus>& statuses, const char* reason) {
+        for (size_t i = 0; i < statuses.size(); ++i) {
+            EXPECT_EQ(statuses[i], VStatus::kInvalidParameter) << i;
+            EXPECT_STREQ(statuses[i].errorString().asChar(), reason) << i;
+        }
+    };
+    // A world-space part that is no translation: the four pivot parts only.
+    const std::vector<VStatus> world = writeEach(fn, VSpace::kWorld);
+    expectRefused(std::vector<VStatus>(world.begin(), world.begin() + 4), "the space is not supported here");
+    for (const char* plug : {"rotatePivotX", "rotatePivotTranslateY", "scalePivotZ", "scalePivotTranslateX"}) {
+        EXPECT_EQ(plugOf(node, plug).asDouble(), 0.0) << plug;
+    }
+    VFnTransform empty;
+    expectRefused(writeEach(empty, VSpace::kTransform), "the function set has no object");
+    ASSERT_TRUE(VGlobal::deleteNode(node));
+    expectRefused(writeEach(fn, VSpace::kTransform), "the node was deleted");
 }
 
 }  // namespace

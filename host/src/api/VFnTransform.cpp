@@ -26,6 +26,13 @@ bool plainSpace(VSpace::Space space) {
     return space == VSpace::kTransform || space == VSpace::kObject || space == VSpace::kPreTransform;
 }
 
+// The live node of a part written in a plain space; null when the write fails (checkSpace
+// then gives the failure): each write looks at the node once.
+Node* plainSpaceNode(const VObject& object, VSpace::Space space) {
+    Node* node = liveNodeOf(object);
+    return node != nullptr && plainSpace(space) ? node : nullptr;
+}
+
 VVector readVector(const Node& node, const TripleStem& stem) {
     double values[3];
     readTriple(node, stem.text(), values);
@@ -109,7 +116,7 @@ VStatus VFnTransform::setTranslation(const VVector& translation, VSpace::Space s
         const VVector shift(wanted.x - local[3][0], wanted.y - local[3][1], wanted.z - local[3][2]);
         return writeVector(*node, kTranslate, readVector(*node, kTranslate) + shift);
     }
-    if (VStatus checked = checkSpace(space); !checked) return checked;
+    if (node == nullptr || !plainSpace(space)) return checkSpace(space);
     return writeVector(*node, kTranslate, translation);
 }
 
@@ -128,9 +135,10 @@ VStatus VFnTransform::getRotation(double angles[3], VTransformationMatrix::Rotat
 }
 
 VStatus VFnTransform::setRotation(const double angles[3], VTransformationMatrix::RotationOrder order) {
-    if (VStatus alive = checkAlive(); !alive) return alive;
+    Node* const live = liveNodeOf(object_);
+    if (live == nullptr) return checkAlive();
     if (!isValidOrder(order)) return VStatus(VStatus::kInvalidParameter, "unknown rotation order");
-    Node& node = *liveNodeOf(object_);
+    Node& node = *live;
     if (order == orderOf(node)) return writeTriple(node, kRotate, angles);
     return writeRotationMatrix(node, eulerToMatrix(angles, order));
 }
@@ -167,9 +175,10 @@ VTransformationMatrix::RotationOrder VFnTransform::rotationOrder(VStatus* status
 }
 
 VStatus VFnTransform::setRotationOrder(VTransformationMatrix::RotationOrder order, bool reorder) {
-    if (VStatus alive = checkAlive(); !alive) return alive;
+    Node* const live = liveNodeOf(object_);
+    if (live == nullptr) return checkAlive();
     if (!isValidOrder(order)) return VStatus(VStatus::kInvalidParameter, "unknown rotation order");
-    Node& node = *liveNodeOf(object_);
+    Node& node = *live;
     // Only a reordering needs the rotation as it was.
     const VMatrix rotation = reorder ? rotationMatrixOf(node) : VMatrix();
     VStatus status = writeNumber(node, kRotateOrder, order - 1);
@@ -184,8 +193,9 @@ VStatus VFnTransform::getScale(double scale[3]) const {
 }
 
 VStatus VFnTransform::setScale(const double scale[3]) {
-    if (VStatus alive = checkAlive(); !alive) return alive;
-    return writeTriple(*liveNodeOf(object_), kScale, scale);
+    Node* const node = liveNodeOf(object_);
+    if (node == nullptr) return checkAlive();
+    return writeTriple(*node, kScale, scale);
 }
 
 VPoint VFnTransform::rotatePivot(VSpace::Space space, VStatus* status) const {
@@ -194,8 +204,9 @@ VPoint VFnTransform::rotatePivot(VSpace::Space space, VStatus* status) const {
 }
 
 VStatus VFnTransform::setRotatePivot(const VPoint& pivot, VSpace::Space space, bool balance) {
-    if (VStatus checked = checkSpace(space); !checked) return checked;
-    Node& node = *liveNodeOf(object_);
+    Node* const live = plainSpaceNode(object_, space);
+    if (live == nullptr) return checkSpace(space);
+    Node& node = *live;
     const VVector value(pivot.x, pivot.y, pivot.z);
     // Only a balanced move needs the parts as they were (for the translation that keeps the
     // object in place); a plain one writes the pivot alone.
@@ -213,8 +224,9 @@ VVector VFnTransform::rotatePivotTranslation(VSpace::Space space, VStatus* statu
 }
 
 VStatus VFnTransform::setRotatePivotTranslation(const VVector& offset, VSpace::Space space) {
-    if (VStatus checked = checkSpace(space); !checked) return checked;
-    return writeVector(*liveNodeOf(object_), kRotatePivotTranslate, offset);
+    Node* const node = plainSpaceNode(object_, space);
+    if (node == nullptr) return checkSpace(space);
+    return writeVector(*node, kRotatePivotTranslate, offset);
 }
 
 VPoint VFnTransform::scalePivot(VSpace::Space space, VStatus* status) const {
@@ -223,8 +235,9 @@ VPoint VFnTransform::scalePivot(VSpace::Space space, VStatus* status) const {
 }
 
 VStatus VFnTransform::setScalePivot(const VPoint& pivot, VSpace::Space space, bool balance) {
-    if (VStatus checked = checkSpace(space); !checked) return checked;
-    Node& node = *liveNodeOf(object_);
+    Node* const live = plainSpaceNode(object_, space);
+    if (live == nullptr) return checkSpace(space);
+    Node& node = *live;
     const VVector value(pivot.x, pivot.y, pivot.z);
     // Only a balanced move needs the parts as they were (for the translation that keeps the
     // object in place); a plain one writes the pivot alone.
@@ -242,8 +255,9 @@ VVector VFnTransform::scalePivotTranslation(VSpace::Space space, VStatus* status
 }
 
 VStatus VFnTransform::setScalePivotTranslation(const VVector& offset, VSpace::Space space) {
-    if (VStatus checked = checkSpace(space); !checked) return checked;
-    return writeVector(*liveNodeOf(object_), kScalePivotTranslate, offset);
+    Node* const node = plainSpaceNode(object_, space);
+    if (node == nullptr) return checkSpace(space);
+    return writeVector(*node, kScalePivotTranslate, offset);
 }
 
 VQuaternion VFnTransform::rotateOrientation(VSpace::Space space, VStatus* status) const {
