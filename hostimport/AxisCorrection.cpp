@@ -30,7 +30,8 @@ RVector4 Turned(const RWyxNode& node, const RVector4& post, bool back) {
 }  // namespace
 
 bool HasAxisCorrection(const RWyxNode& node) {
-    return node.GetTarget() == nullptr && (node.GetLight() != nullptr || node.GetCamera() != nullptr);
+    // The target is looked for only on lights and cameras: finding it costs more than the checks.
+    return (node.GetLight() != nullptr || node.GetCamera() != nullptr) && node.GetTarget() == nullptr;
 }
 
 RVector4 WithAxisCorrection(const RWyxNode& node, const RVector4& post) { return Turned(node, post, false); }
