@@ -241,7 +241,8 @@ public:
     // the rotation order of the node's host transform.
     void ImportTransform(RWyxNode* node);
     // The translate, scale and rotate curves of the current take with the values at the current
-    // time (and, for old pivot files, the host's pivots cleared first).
+    // time (and, for old pivot files, the host's pivots cleared first). The plug table serves the
+    // transform's type (transformPlugs_.Use).
     void ImportTransformCurves(VFnTransform& transform, RWyxNode* node);
     // The translation, rotation and scaling curves of a take (null where it has none). For a
     // take whose tree is still to be made, the take and its curves' defaults instead: the
@@ -260,7 +261,7 @@ public:
     void ImportTransformValues(RWyxNode* node, VFnTransform& transform, const TransformCurves& curves);
     void ImportTransformValues(RWyxNode* node, VFnTransform& transform);
     // Joint orient, rotate axis, pivots and their translations from the rotation space the
-    // rotation was resampled into (pivot set 1).
+    // rotation was resampled into (pivot set 1). The plug table serves the transform's type.
     void ImportPivots(VFnTransform& transform, RWyxNode* node);
     // The node's active limits by "transformLimits" commands, the attribute editor hidden
     // meanwhile once per import.

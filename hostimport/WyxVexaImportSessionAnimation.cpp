@@ -91,7 +91,10 @@ void WyxVexaImportSession::ImportNodeAnimation(RWyxNode* node) {
                 if (RWyxNode* group = each->GetParent(); group != nullptr && IsAimUpGroupNode(group)) {
                     VStatus status;
                     VFnTransform rig(VFnDagNode(path->node()).parent(0), &status);
-                    if (status) ImportTransformCurves(rig, group);
+                    if (status) {
+                        transformPlugs_.Use(rig);
+                        ImportTransformCurves(rig, group);
+                    }
                 }
                 break;
             case RWyxNodeAttribute::kLight:

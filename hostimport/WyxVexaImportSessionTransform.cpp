@@ -197,6 +197,8 @@ void WyxVexaImportSession::ImportTransform(RWyxNode* node) {
     VStatus status;
     VFnTransform transform(*path, &status);
     if (!status) return;
+    // The curves and the pivots find their plugs through the table of this node's type.
+    transformPlugs_.Use(transform);
     ImportTransformCurves(transform, node);
     if (legacyPivot_) return;
     ImportPivots(transform, node);
@@ -214,7 +216,6 @@ void WyxVexaImportSession::ImportTransformCurves(VFnTransform& transform, RWyxNo
     // A take still to be made has no keys: on a host node that nothing can drive, each plug
     // has only its lock to look at, without a search for its curve or driver.
     const bool undriven = curves.waiting != nullptr && NothingDrives(transform);
-    if (take != nullptr) transformPlugs_.Use(transform);
     // The X, Y and Z plugs of a group (from the table's place `plugs` on) from the curves of
     // the channels from `first` on; a plug the node lacks is passed over.
     const auto importGroup = [&](std::size_t plugs, RFCurve* const group[3], int first, int kind, double a, double b) {
@@ -303,7 +304,6 @@ void WyxVexaImportSession::ImportTransformValues(RWyxNode* node, VFnTransform& t
 void WyxVexaImportSession::ImportPivots(VFnTransform& transform, RWyxNode* node) {
     int state = 1;
     if (node->GetPivotState(0, state) != 0) return;
-    transformPlugs_.Use(transform);
     const auto setDegrees = [&](std::size_t first, const VPoint& degrees) {
         VPlug plugs[3];
         for (std::size_t axis = 0; axis < 3; ++axis) plugs[axis] = transformPlugs_.Find(transform, first + axis);
