@@ -242,8 +242,9 @@ public:
     void ImportTransform(RWyxNode* node);
     // The translate, scale and rotate curves of the current take with the values at the current
     // time (and, for old pivot files, the host's pivots cleared first). The plug table serves the
-    // transform's type (transformPlugs_.Use).
-    void ImportTransformCurves(VFnTransform& transform, RWyxNode* node);
+    // transform's type (transformPlugs_.Use). True when the host took the node's rotation order
+    // with the values (ImportTransformValues).
+    bool ImportTransformCurves(VFnTransform& transform, RWyxNode* node);
     // The translation, rotation and scaling curves of a take (null where it has none). For a
     // take whose tree is still to be made, the take and its curves' defaults instead: the
     // curves are found (and the tree made) only when the host needs one.
@@ -257,8 +258,9 @@ public:
     // Those of the node's current take; all null without one.
     static TransformCurves CurrentTransformCurves(RWyxNode& node);
     // The curves' values at the current time (0, 0 and 1 without a curve), and the node's
-    // offset transform; without curves given, those of the current take.
-    void ImportTransformValues(RWyxNode* node, VFnTransform& transform, const TransformCurves& curves);
+    // offset transform; without curves given, those of the current take. True when the node's
+    // rotation order was written to the host with them (files with pivots kept the new way).
+    bool ImportTransformValues(RWyxNode* node, VFnTransform& transform, const TransformCurves& curves);
     void ImportTransformValues(RWyxNode* node, VFnTransform& transform);
     // Joint orient, rotate axis, pivots and their translations from the rotation space the
     // rotation was resampled into (pivot set 1). The plug table serves the transform's type.
@@ -266,7 +268,9 @@ public:
     // The node's active limits by "transformLimits" commands, the attribute editor hidden
     // meanwhile once per import.
     void ImportLimits(VFnTransform& transform, RWyxNode* node);
-    void ImportRotationOrder(VFnTransform& transform, RWyxNode* node);
+    // The node's rotation order, the rotation reordered to it; `written` when the values have
+    // just written that order (ImportTransformCurves).
+    void ImportRotationOrder(VFnTransform& transform, RWyxNode* node, bool written);
     // The "visibility" plug's curve (keys made 0 or 1, stepped) and value.
     void ImportVisibility(RWyxNode* node);
 

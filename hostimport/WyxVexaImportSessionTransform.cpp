@@ -73,12 +73,16 @@ RMatrix EulerMatrix(double x, double y, double z) {
     return matrix;
 }
 
+// True when the host node has no connection: nothing drives any of its plugs.
+bool NothingConnected(const VFnDependencyNode& node) {
+    VPlugArray connected;
+    return node.getConnections(connected) && connected.length() == 0;
+}
+
 // Without connections no curve drives a plug of the node, and with driven keys unprotected no
 // driver is asked about.
 bool NothingDrives(const VFnDependencyNode& node) {
-    if (GetPluginOptions()->GetBoolOption(kProtectDrivenKeys)) return false;
-    VPlugArray connected;
-    return node.getConnections(connected) && connected.length() == 0;
+    return !GetPluginOptions()->GetBoolOption(kProtectDrivenKeys) && NothingConnected(node);
 }
 
 // Rotate-plug degrees: radians per UI unit pair of the rotate curves.
@@ -199,17 +203,17 @@ void WyxVexaImportSession::ImportTransform(RWyxNode* node) {
     if (!status) return;
     // The curves and the pivots find their plugs through the table of this node's type.
     transformPlugs_.Use(transform);
-    ImportTransformCurves(transform, node);
+    const bool orderWritten = ImportTransformCurves(transform, node);
     if (legacyPivot_) return;
     ImportPivots(transform, node);
     ImportLimits(transform, node);
-    ImportRotationOrder(transform, node);
+    ImportRotationOrder(transform, node, orderWritten);
 }
 
 // The nine curves are found once for the curves and the values: each lookup walks the take's
 // curve tree by name. A take whose tree is still to be made has its values from the template
 // and makes its tree only when the host needs one of its curves.
-void WyxVexaImportSession::ImportTransformCurves(VFnTransform& transform, RWyxNode* node) {
+bool WyxVexaImportSession::ImportTransformCurves(VFnTransform& transform, RWyxNode* node) {
     if (legacyPivot_) CleanUpLegacyPivots(transform, *node);
     RWyxTakeNode* take = node->GetCurrentTakeNode();
     const TransformCurves curves = CurrentTransformCurves(*node);
@@ -241,11 +245,12 @@ void WyxVexaImportSession::ImportTransformCurves(VFnTransform& transform, RWyxNo
                     centimetres);
         importGroup(kScalePlugs, curves.scaling, RWyxTakeNode::ScalingX, VFnAnimCurve::kAnimCurveTU, 1.0, 1.0);
     }
-    ImportTransformValues(node, transform, curves);
-    if (take == nullptr) return;
+    const bool orderWritten = ImportTransformValues(node, transform, curves);
+    if (take == nullptr) return orderWritten;
     const double b = AngleSlopeFactor();
     importGroup(kRotatePlugs, curves.rotation, RWyxTakeNode::RotationX, VFnAnimCurve::kAnimCurveTA, kDegreesPerRadian,
                 b);
+    return orderWritten;
 }
 
 WyxVexaImportSession::TransformCurves WyxVexaImportSession::CurrentTransformCurves(RWyxNode& node) {
@@ -273,7 +278,7 @@ void WyxVexaImportSession::ImportTransformValues(RWyxNode* node, VFnTransform& t
     ImportTransformValues(node, transform, CurrentTransformCurves(*node));
 }
 
-void WyxVexaImportSession::ImportTransformValues(RWyxNode* node, VFnTransform& transform, const TransformCurves& curves) {
+bool WyxVexaImportSession::ImportTransformValues(RWyxNode* node, VFnTransform& transform, const TransformCurves& curves) {
     double t[3] = {0.0, 0.0, 0.0};
     double r[3] = {0.0, 0.0, 0.0};
     double s[3] = {1.0, 1.0, 1.0};
@@ -290,15 +295,17 @@ void WyxVexaImportSession::ImportTransformValues(RWyxNode* node, VFnTransform& t
     EvaluateCurvesAt(curves.scaling, currentTime_, s);
     PrintStatusError(transform.setTranslation(VVector(t), VSpace::kTransform), "Cannot set the translation");
     const VTransformationMatrix::RotationOrder order = HostOrderOf(*node);
+    bool orderWritten = false;
     if (order != VTransformationMatrix::kInvalid) {
         // In the node's own order the angles are stored as the file gives them: no conversion
         // that a rotate curve driving one of the plugs could spoil.
-        if (!legacyPivot_) transform.setRotationOrder(order, false);
+        if (!legacyPivot_) orderWritten = static_cast<bool>(transform.setRotationOrder(order, false));
         const double radians[3] = {r[0] * kRadiansPerDegree, r[1] * kRadiansPerDegree, r[2] * kRadiansPerDegree};
         PrintStatusError(transform.setRotation(radians, order), "Cannot set the rotation");
     }
     PrintStatusError(transform.setScale(s), "Cannot set the scale");
     StoreOffset(transformOffsets_, node, t, r, s);
+    return orderWritten;
 }
 
 void WyxVexaImportSession::ImportPivots(VFnTransform& transform, RWyxNode* node) {
@@ -353,10 +360,14 @@ void WyxVexaImportSession::ImportLimits(VFnTransform& transform, RWyxNode* node)
     if (!wasVisible) VGlobal::executeCommand("setChannelBoxVisible(1)");
 }
 
-void WyxVexaImportSession::ImportRotationOrder(VFnTransform& transform, RWyxNode* node) {
+void WyxVexaImportSession::ImportRotationOrder(VFnTransform& transform, RWyxNode* node, bool written) {
     const VTransformationMatrix::RotationOrder order = HostOrderOf(*node);
-    // An order the host has already (set with the static rotation) needs no reordering.
-    if (order != VTransformationMatrix::kInvalid && order != transform.rotationOrder()) {
+    if (order == VTransformationMatrix::kInvalid) return;
+    // An order the host has already (set with the static rotation) needs no reordering. The
+    // order just written is the one the host reads unless a connection drives the plug: only
+    // then is the host asked.
+    if (written && NothingConnected(transform)) return;
+    if (order != transform.rotationOrder()) {
         PrintStatusError(transform.setRotationOrder(order, true), "Cannot set the rotation order");
     }
 }

@@ -23,6 +23,8 @@
 #include <vexa/VFnAnimCurve.h>
 #include <vexa/VFnDependencyNode.h>
 #include <vexa/VFnTransform.h>
+#include <vexa/VMessageLog.h>
+#include <vexa/VStringArray.h>
 
 #include <cmath>
 #include <memory>
@@ -119,6 +121,37 @@ TEST_F(TransformImportTest, AStillNodeMergedOntoLockedPlugsAnswersForEachOne) {
     EXPECT_FALSE(host.findPlug("translateY").isLocked());
     EXPECT_FALSE(host.findPlug("rotateX").isLocked());
     EXPECT_EQ(VFnAnimCurve(host.findPlug("translateY")).numKeys(), 0u);
+}
+
+// A node merged onto a host transform whose rotation order is locked and not the file's: the
+// order is refused with the values, so the host's own is read and the reordering, refused in
+// turn, is reported. A node whose order was taken needs no reordering and reports nothing.
+TEST_F(TransformImportTest, AMergeOntoALockedOtherRotationOrderReportsTheRefusedReordering) {
+    RWyxNode* box = add(root(), "box");
+    box->SetRotationOrder(0, 5);
+    DescribeTake(scene_);
+    const std::string path = folder_.Join("ordered.wyx");
+    ASSERT_TRUE(WriteScene(factory_, scene_, path));
+    const auto refusals = [] {
+        int count = 0;
+        const VStringArray printed = VMessageLog::linesOf(VMessageLog::kStatus);
+        for (unsigned i = 0; i < printed.length(); ++i) {
+            count += std::string(printed[i].asChar()).find("Cannot set the rotation order") != std::string::npos ? 1 : 0;
+        }
+        return count;
+    };
+    ASSERT_TRUE(run("WYXImport -f \"" + path + "\""));
+    VFnTransform host(hostPath("box").node());
+    EXPECT_EQ(host.rotationOrder(), VTransformationMatrix::kZYX);
+    EXPECT_EQ(refusals(), 0);
+
+    ASSERT_TRUE(host.setRotationOrder(VTransformationMatrix::kXYZ, false));
+    ASSERT_TRUE(host.findPlug("rotateOrder").setLocked(true));
+    ASSERT_TRUE(run("WYXImportMode -v merge"));
+    VMessageLog::clear();
+    ASSERT_TRUE(run("WYXImport -f \"" + path + "\""));
+    EXPECT_EQ(host.rotationOrder(), VTransformationMatrix::kXYZ);
+    EXPECT_EQ(refusals(), 1);
 }
 
 // Rotation orders down a chain, pivots with their offsets and a post-rotation on a transform,
