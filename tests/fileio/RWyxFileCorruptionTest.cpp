@@ -323,6 +323,41 @@ TEST(RWyxFileHostileTest, AFieldsFirstTextIsFoundInPlaceOrLeftToTheGeneralRead) 
     }
 }
 
+// The backward search stops at the same fields as the forward one, the last first, and never
+// looks at or past the index it is given.
+TEST(RWyxFileHostileTest, AFieldsFirstTextIsFoundFromTheEnd) {
+    ScratchFolder scratch;
+    const std::string path = scratch.Join("binary.wyx");
+    RWyxFile written;
+    ASSERT_TRUE(CreateInForm(written, path, WyxForm::kBinary));
+    const auto field = [&written](const char* name, const std::function<void()>& values) {
+        written.FieldWriteBegin(name);
+        values();
+        written.FieldWriteEnd();
+    };
+    field("P", [&] { written.FieldWriteString("Size"); });
+    field("P", [&] { written.FieldWriteDouble(1.5); });
+    field("P", [&] { written.FieldWriteString(RString("Size\0tail", 9)); });
+    field("C", [&] { written.FieldWriteString("Size"); });
+    field("P", [&] { written.FieldWriteString("Sizes"); });
+    ASSERT_TRUE(written.Close());
+    RWyxFile file;
+    ASSERT_TRUE(file.Open(path.c_str()));
+    bool matched = false;
+    EXPECT_EQ(file.FieldFindLastText("P", "Size", 99, matched), 2);
+    EXPECT_TRUE(matched);
+    EXPECT_EQ(file.FieldFindLastText("P", "Size", 2, matched), 1);
+    EXPECT_FALSE(matched);
+    EXPECT_EQ(file.FieldFindLastText("P", "Size", 1, matched), 0);
+    EXPECT_TRUE(matched);
+    EXPECT_EQ(file.FieldFindLastText("P", "Size", 0, matched), -1);
+    EXPECT_FALSE(matched);
+    EXPECT_EQ(file.FieldFindLastText("C", "Size", 3, matched), -1);
+    EXPECT_EQ(file.FieldFindLastText("C", "Size", 4, matched), 3);
+    EXPECT_EQ(file.FieldFindLastText("P", "Sizes", -2, matched), -1);
+    EXPECT_EQ(file.FieldReadValuesLeft(), 0);  // nothing made current
+}
+
 // Text after the ASCII form's last line, and hostile shapes of both forms: the index of a
 // file takes a small multiple of its size, whatever its records look like.
 TEST(RWyxFileHostileTest, TheIndexStaysASmallMultipleOfTheFile) {
