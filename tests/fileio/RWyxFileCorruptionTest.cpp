@@ -343,18 +343,22 @@ TEST(RWyxFileHostileTest, AFieldsFirstTextIsFoundFromTheEnd) {
     ASSERT_TRUE(written.Close());
     RWyxFile file;
     ASSERT_TRUE(file.Open(path.c_str()));
-    bool matched = false;
-    EXPECT_EQ(file.FieldFindLastText("P", "Size", 99, matched), 2);
-    EXPECT_TRUE(matched);
-    EXPECT_EQ(file.FieldFindLastText("P", "Size", 2, matched), 1);
-    EXPECT_FALSE(matched);
-    EXPECT_EQ(file.FieldFindLastText("P", "Size", 1, matched), 0);
-    EXPECT_TRUE(matched);
-    EXPECT_EQ(file.FieldFindLastText("P", "Size", 0, matched), -1);
-    EXPECT_FALSE(matched);
-    EXPECT_EQ(file.FieldFindLastText("C", "Size", 3, matched), -1);
-    EXPECT_EQ(file.FieldFindLastText("C", "Size", 4, matched), 3);
-    EXPECT_EQ(file.FieldFindLastText("P", "Sizes", -2, matched), -1);
+    struct Search {
+        const char* name;
+        const char* text;
+        int before;
+        int found;
+        bool matched;
+    };
+    const Search searches[] = {{"P", "Size", 99, 2, true}, {"P", "Size", 2, 1, false}, {"P", "Size", 1, 0, true},
+                               {"P", "Size", 0, -1, false}, {"C", "Size", 3, -1, false}, {"C", "Size", 4, 3, true},
+                               {"P", "Sizes", -2, -1, false}};
+    for (const Search& search : searches) {
+        bool matched = !search.matched;
+        EXPECT_EQ(file.FieldFindLastText(search.name, search.text, search.before, matched), search.found)
+            << search.name << " " << search.before;
+        EXPECT_EQ(matched, search.matched) << search.name << " " << search.before;
+    }
     EXPECT_EQ(file.FieldReadValuesLeft(), 0);  // nothing made current
 }
 
