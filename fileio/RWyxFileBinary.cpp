@@ -470,7 +470,8 @@ inline bool RWyxFile::IsTextCandidate(const RWyxRecord& record, std::string_view
     if (peeked && !ReadsAsText(value, text)) {
         return false;
     }
-    if (record.nameLength != name.size() || std::memcmp(data_.get() + record.NameOffset(), name.data(), name.size()) != 0) {
+    if (record.nameLength != name.size() ||
+        std::memcmp(data_.get() + record.NameOffset(), name.data(), name.size()) != 0) {
         return false;
     }
     matched = peeked;

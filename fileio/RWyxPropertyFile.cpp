@@ -347,8 +347,8 @@ int RWyxPropertyFile::ReadShapedRecords(const BlockView& block, RObject& first, 
 }
 
 // Only records whose leading texts were taken in one step from a binary file, of a value the
-// shaped read decodes or of a reference, not user records (their label and range follow), and only properties
-// that share their class's description.
+// shaped read decodes or of a reference, not user records (their label and range follow), and
+// only properties that share their class's description.
 void RWyxPropertyFile::RememberShape(int place, const Record& record, const RObject& object,
                                      const RProperty& property) {
     const ValueKind kind = KindOf(record.typeCode);
