@@ -348,6 +348,9 @@ public:
     // first value it cannot give, with `matched` cleared (the caller reads it the general way).
     // -1 when neither is left.
     int FieldFindFirstText(std::string_view name, std::string_view text, int from, bool& matched) const;
+    // As FieldFindFirstText, looking backwards: the last such field before index `before`. For
+    // a probe whose record tends to lie at the end of its block.
+    int FieldFindLastText(std::string_view name, std::string_view text, int before, bool& matched) const;
     // The name of the current level's field at that index, and its values as a binary file
     // holds them (each a type letter and its bytes) with their count: views valid until the
     // file closes, looked at without making the field current. False in an ASCII file or for
@@ -560,6 +563,8 @@ private:
     bool NextBinaryValue(const RWyxRecord& record, Cursor& cursor, Value& value) const;
     // A binary record's first value when it is a sound text (FieldPeekFirstText).
     bool PeekBinaryFirstText(const RWyxRecord& record, std::string_view& text) const;
+    // Whether FieldFindFirstText stops at the record, with `matched` set as it tells.
+    bool IsTextCandidate(const RWyxRecord& record, std::string_view name, std::string_view text, bool& matched) const;
 
     // ASCII form (RWyxFileAscii.cpp).
     void WriteAsciiIndent(std::size_t depth);

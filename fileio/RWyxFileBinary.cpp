@@ -461,6 +461,23 @@ bool RWyxFile::FieldPeekFirstText(int index, std::string_view& text) const {
     return PeekBinaryFirstText(index_.At(Level().run.first + static_cast<std::uint32_t>(index)), text);
 }
 
+// Inline: a probe of a block runs it for every record. The value first: most records of a
+// block are passed by its length alone.
+inline bool RWyxFile::IsTextCandidate(const RWyxRecord& record, std::string_view name, std::string_view text,
+                                      bool& matched) const {
+    std::string_view value;
+    const bool peeked = binary_ && PeekBinaryFirstText(record, value);
+    if (peeked && !ReadsAsText(value, text)) {
+        return false;
+    }
+    if (record.nameLength != name.size() ||
+        std::memcmp(data_.get() + record.NameOffset(), name.data(), name.size()) != 0) {
+        return false;
+    }
+    matched = peeked;
+    return true;
+}
+
 // One pass over the level's entries, without the per-index checks of FieldGetNameView and
 // FieldPeekFirstText: a probe of a block for one record looks at every record of it.
 int RWyxFile::FieldFindFirstText(std::string_view name, std::string_view text, int from, bool& matched) const {
@@ -473,20 +490,26 @@ int RWyxFile::FieldFindFirstText(std::string_view name, std::string_view text, i
         return -1;
     }
     const RWyxRecord* const records = &index_.At(Level().run.first);
-    const char* const bytes = data_.get();
-    const auto named = [&](const RWyxRecord& record) {
-        return record.nameLength == name.size() && std::memcmp(bytes + record.NameOffset(), name.data(), name.size()) == 0;
-    };
     for (int i = from; i < count; ++i) {
-        const RWyxRecord& record = records[i];
-        // The value first: most records of a block are passed by its length alone.
-        std::string_view value;
-        const bool peeked = binary_ && PeekBinaryFirstText(record, value);
-        if (peeked && !ReadsAsText(value, text)) {
-            continue;
+        if (IsTextCandidate(records[i], name, text, matched)) {
+            return i;
         }
-        if (named(record)) {
-            matched = peeked;
+    }
+    return -1;
+}
+
+int RWyxFile::FieldFindLastText(std::string_view name, std::string_view text, int before, bool& matched) const {
+    matched = false;
+    const int count = FieldGetCount();
+    if (before > count) {
+        before = count;
+    }
+    if (before <= 0) {
+        return -1;
+    }
+    const RWyxRecord* const records = &index_.At(Level().run.first);
+    for (int i = before - 1; i >= 0; --i) {
+        if (IsTextCandidate(records[i], name, text, matched)) {
             return i;
         }
     }

@@ -133,12 +133,17 @@ std::uint32_t DecodedValueBytes(ValueKind kind) {
     }
 }
 
+// Kinds whose records the shaped read takes: those of the numbers it decodes, and object
+// references, whose records hold no value (nothing of them is stored).
+bool IsShapedKind(ValueKind kind) { return kind == ValueKind::kNone || DecodedValueBytes(kind) != 0; }
+
 // The numbers of a record of that kind from the binary values after its header, when they are
 // the numbers the general read takes straight from the file: one integer for integers and
-// flags, else up to four doubles (a fourth left 1). False for any other form or kind, which
-// the general read then takes.
+// flags, else up to four doubles (a fourth left 1); none for a reference. False for any other
+// form or kind, which the general read then takes.
 bool DecodeShapedNumbers(ValueKind kind, std::string_view values, std::int32_t& integer, double (&numbers)[4]) {
     numbers[3] = kDefaultVector.w;
+    if (kind == ValueKind::kNone) return values.empty();
     if (kind == ValueKind::kInt || kind == ValueKind::kBool) return RWyxFile::DecodeBinaryInt(values, integer);
     return DecodedValueBytes(kind) != 0 && RWyxFile::DecodeBinaryDoubles(values, numbers, ValueCount(kind));
 }
@@ -333,6 +338,8 @@ int RWyxPropertyFile::ReadShapedRecords(const BlockView& block, RObject& first, 
         RProperty* property = first.FindPropertyAtPlace(shape.place, *shape.description);
         if (property == nullptr || property->GetInfo().GetNameHash() != shape.nameHash) break;
         findHints_.front() = shape.place + 1;
+        // A reference's record stores nothing, as its full read does not.
+        if (kind == ValueKind::kNone) continue;
         StoreValue(std::string_view(lead + shape.nameOffset, shape.nameLength), ShapedValue(kind, integer, numbers),
                    *property);
     }
@@ -340,13 +347,13 @@ int RWyxPropertyFile::ReadShapedRecords(const BlockView& block, RObject& first, 
 }
 
 // Only records whose leading texts were taken in one step from a binary file, of a value the
-// shaped read decodes, not user records (their label and range follow), and only properties
-// that share their class's description.
+// shaped read decodes or of a reference, not user records (their label and range follow), and
+// only properties that share their class's description.
 void RWyxPropertyFile::RememberShape(int place, const Record& record, const RObject& object,
                                      const RProperty& property) {
     const ValueKind kind = KindOf(record.typeCode);
     if (headerTaken_ == 0 || place >= kShapePlaces || (record.flags & RProperty::kUserProperty) != 0 ||
-        DecodedValueBytes(kind) == 0 || !property.SharesInfo()) {
+        !IsShapedKind(kind) || !property.SharesInfo()) {
         return;
     }
     std::string_view name;

@@ -140,14 +140,15 @@ RWyxSceneReaderWyx6::AttributeChoice RWyxSceneReaderWyx6::ChooseAttribute(const 
 
 // The block's records are looked at in place in one pass, a binary record's name without making
 // it current; a name compares as its C text does (up to a zero byte), as the property reading
-// matches it.
+// matches it. The pass goes from the end: the attribute's properties, which the probed one is
+// among, follow the node's.
 bool RWyxSceneReaderWyx6::PropertyBlockHolds(const char* property) {
     const std::string_view wanted(property);
     const BlockScope block = BlockScope::Open(file_, "Properties60");
     if (!block) return false;
     bool matched = false;
-    for (int i = file_.FieldFindFirstText("Property", wanted, 0, matched); i >= 0;
-         i = file_.FieldFindFirstText("Property", wanted, i + 1, matched)) {
+    for (int i = file_.FieldFindLastText("Property", wanted, file_.FieldGetCount(), matched); i >= 0;
+         i = file_.FieldFindLastText("Property", wanted, i, matched)) {
         if (matched) return true;
         if (!file_.FieldReadBeginAt(i)) continue;
         const std::string_view name = file_.FieldReadStringView();

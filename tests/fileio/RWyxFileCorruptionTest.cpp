@@ -323,6 +323,45 @@ TEST(RWyxFileHostileTest, AFieldsFirstTextIsFoundInPlaceOrLeftToTheGeneralRead) 
     }
 }
 
+// The backward search stops at the same fields as the forward one, the last first, and never
+// looks at or past the index it is given.
+TEST(RWyxFileHostileTest, AFieldsFirstTextIsFoundFromTheEnd) {
+    ScratchFolder scratch;
+    const std::string path = scratch.Join("binary.wyx");
+    RWyxFile written;
+    ASSERT_TRUE(CreateInForm(written, path, WyxForm::kBinary));
+    const auto field = [&written](const char* name, const std::function<void()>& values) {
+        written.FieldWriteBegin(name);
+        values();
+        written.FieldWriteEnd();
+    };
+    field("P", [&] { written.FieldWriteString("Size"); });
+    field("P", [&] { written.FieldWriteDouble(1.5); });
+    field("P", [&] { written.FieldWriteString(RString("Size\0tail", 9)); });
+    field("C", [&] { written.FieldWriteString("Size"); });
+    field("P", [&] { written.FieldWriteString("Sizes"); });
+    ASSERT_TRUE(written.Close());
+    RWyxFile file;
+    ASSERT_TRUE(file.Open(path.c_str()));
+    struct Search {
+        const char* name;
+        const char* text;
+        int before;
+        int found;
+        bool matched;
+    };
+    const Search searches[] = {{"P", "Size", 99, 2, true}, {"P", "Size", 2, 1, false}, {"P", "Size", 1, 0, true},
+                               {"P", "Size", 0, -1, false}, {"C", "Size", 3, -1, false}, {"C", "Size", 4, 3, true},
+                               {"P", "Sizes", -2, -1, false}};
+    for (const Search& search : searches) {
+        bool matched = !search.matched;
+        EXPECT_EQ(file.FieldFindLastText(search.name, search.text, search.before, matched), search.found)
+            << search.name << " " << search.before;
+        EXPECT_EQ(matched, search.matched) << search.name << " " << search.before;
+    }
+    EXPECT_EQ(file.FieldReadValuesLeft(), 0);  // nothing made current
+}
+
 // Text after the ASCII form's last line, and hostile shapes of both forms: the index of a
 // file takes a small multiple of its size, whatever its records look like.
 TEST(RWyxFileHostileTest, TheIndexStaysASmallMultipleOfTheFile) {

@@ -636,6 +636,57 @@ TEST_P(ShapedRecordTest, DamagedRecordsMetAgainReadAsByANewReader) {
     EXPECT_GT(read, 100);
 }
 
+// A reference's record (no value) between value records: met again, it still stores nothing
+// and passes the read on to the record after it; one that carries a value is refused as the
+// first time.
+TEST_P(ShapedRecordTest, ReferenceRecordsMetAgainStoreNothing) {
+    const bool v5 = std::get<1>(GetParam());
+    const RPropertyInfo rows[] = {{"Look", kPropertyTypeObject, RProperty::kOwnedByObject},
+                                  {"Size", kPropertyTypeInt, RProperty::kOwnedByObject}};
+    {
+        RWyxFile file;
+        ASSERT_TRUE(CreateInForm(file, path_, std::get<0>(GetParam())));
+        for (const int size : {1, 2, 3, 4}) {
+            file.FieldWriteBegin(v5 ? "Properties" : "Properties60");
+            file.FieldWriteBlockBegin();
+            // Name, type code, data type (version 6 only), flags.
+            const auto header = [&file, v5](const char* name, const char* type, const char* dataType) {
+                file.FieldWriteBegin("Property");
+                file.FieldWriteString(name);
+                file.FieldWriteString(type);
+                if (!v5) file.FieldWriteString(dataType);
+                file.FieldWriteString("");
+            };
+            header("Look", "object", "");
+            if (size == 3) file.FieldWriteInt(5);
+            file.FieldWriteEnd();
+            header("Size", "int", "Integer");
+            file.FieldWriteInt(size);
+            file.FieldWriteEnd();
+            file.FieldWriteBlockEnd();
+            file.FieldWriteEnd();
+        }
+        ASSERT_TRUE(file.Close()) << file.GetLastErrorString();
+    }
+    RWyxPropertyFile reader;
+    reader.SetV5PropertyFormat(v5);
+    ASSERT_TRUE(reader.GetFile().Open(path_.c_str()));
+    for (const int size : {1, 2, 3, 4}) {
+        HandlerPtr object = NewHandler();
+        auto* look = CreatePlugObject<RProperty>(nullptr, rows[0]);
+        look->Declare(rows[0].GetName(), object.get());
+        object->AddProperty(look);
+        AddRowProperty(*object, rows[1], 0);
+        ASSERT_TRUE(look->SharesInfo());
+        reader.ClearMessageText();
+        ASSERT_TRUE(reader.ReadPropertyBlock(*object)) << size;
+        EXPECT_EQ(std::string(reader.GetMessageText().Buffer()),
+                  size == 3 ? "Property \"Look\" skipped: 1 values where its type has 0\n" : "")
+            << size;
+        EXPECT_EQ(object->GetProperty(1)->GetInt(), size);
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(FormsAndFormats, ShapedRecordTest,
                          ::testing::Combine(::testing::Values(WyxForm::kBinary, WyxForm::kEncrypted), ::testing::Bool()),
                          [](const auto& info) {
