@@ -111,10 +111,10 @@ RStreamOptionsPtr RWyxReaderBrd::GetReadOptions(bool /*quiet*/) {
     return RStreamOptionsPtr(options);
 }
 
-std::vector<RWyxNode*> RWyxReaderBrd::CreateMarkerNodes() {
+std::vector<RWyxNode*> RWyxReaderBrd::CreateMarkerNodes(const char* takeName) {
     std::vector<RWyxNode*> nodes;
     for (const RBrdMarker* marker : markerOrder_) {
-        RWyxNode* node = CreateMarkerNode(("Marker" + std::to_string(marker->GetId())).c_str());
+        RWyxNode* node = CreateMarkerNode(("Marker" + std::to_string(marker->GetId())).c_str(), takeName);
         if (node == nullptr) {
             return {};
         }
@@ -134,7 +134,7 @@ bool RWyxReaderBrd::FillAnimation(const RStreamOptionsMotion& options, const std
         options.ReportProgress(0, "Loading BRD animation frames in nodes",
                                static_cast<float>(m * 100 / nodes.size()));
         RWyxNode* node = nodes[m];
-        node->AddTakeNode(takeName);
+        // The take was added when the node was made.
         node->SetCurrentTakeNodeByName(takeName);
         RWyxTakeNode* take = node->GetCurrentTakeNode();
         if (take == nullptr) {
@@ -221,7 +221,7 @@ bool RWyxReaderBrd::Read(RWyxScene* scene, RStreamOptions* options) {
         return false;
     }
     const RString takeName = GetTakeName();
-    const std::vector<RWyxNode*> nodes = CreateMarkerNodes();
+    const std::vector<RWyxNode*> nodes = CreateMarkerNodes(takeName.Buffer());
     if (nodes.size() != markerOrder_.size() || !FillAnimation(*motion, nodes, takeName.Buffer())) {
         SetError(kErrorUnidentified, "The marker nodes could not be made");
         return false;

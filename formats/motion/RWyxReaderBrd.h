@@ -50,7 +50,8 @@ protected:
 private:
     void AddSample(int markerId, const RBrdSample& sample);
     bool CheckSpan(std::int64_t rows);
-    std::vector<RWyxNode*> CreateMarkerNodes();
+    // A marker node with the take for every marker; empty when one could not be made.
+    std::vector<RWyxNode*> CreateMarkerNodes(const char* takeName);
     bool FillAnimation(const RStreamOptionsMotion& options, const std::vector<RWyxNode*>& nodes, const char* takeName);
     RWyxNode* CreateParent(const RStreamOptionsMotion& options, const std::vector<RWyxNode*>& nodes);
 

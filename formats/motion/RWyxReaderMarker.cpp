@@ -162,8 +162,9 @@ RWyxNode* RWyxReaderMarker::CreateNodes(const RStreamOptionsMotion& options, con
         return nullptr;
     }
     const int markers = static_cast<int>(names.size());
+    const RString takeName = GetTakeName();
     for (int k = 0; k < markers + extra; ++k) {
-        RWyxNode* node = CreateMarkerNode(MarkerNodeName(names, k).Buffer());
+        RWyxNode* node = CreateMarkerNode(MarkerNodeName(names, k).Buffer(), takeName.Buffer());
         if (node == nullptr) {
             GetFactory()->DestroyNode(parent, true);
             return nullptr;
@@ -195,7 +196,7 @@ bool RWyxReaderMarker::KeyNodes(const RStreamOptionsMotion& options, const std::
         options.ReportProgress(0, "Loading animation frames in nodes",
                                Percent(static_cast<std::int64_t>(j), count, kPercentOfRead));
         RWyxNode* node = nodes[j];
-        node->AddTakeNode(takeName.Buffer());
+        // The take was added when the node was made.
         node->SetCurrentTakeNodeByName(takeName.Buffer());
         RWyxTakeNode* take = node->GetCurrentTakeNode();
         if (take == nullptr) {

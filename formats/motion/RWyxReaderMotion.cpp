@@ -190,12 +190,17 @@ RStreamOptionsMotion* RWyxReaderMotion::BeginRead(RWyxScene* scene, RStreamOptio
     return motion != nullptr && CheckScene(scene) ? motion : nullptr;
 }
 
-RWyxNode* RWyxReaderMotion::CreateMarkerNode(const char* name) {
+// The take goes in before the marker: added while the node's default take is still its
+// template, the take is made from the template too, with the marker's channels, where a take
+// added afterwards copies the default take's made tree, which costs about twice as much.
+RWyxNode* RWyxReaderMotion::CreateMarkerNode(const char* name, const char* takeName) {
     RWyxNode* node = GetFactory()->CreateNode(name);
     RWyxMarker* attribute = GetFactory()->CreateMarker();
     if (node == nullptr || attribute == nullptr) {
         return nullptr;
     }
+    // A name the node has already (its default take's) leaves the takes as they are.
+    if (takeName != nullptr) node->AddTakeNode(takeName);
     attribute->SetType(RWyxMarker::kOpticalMarker);
     node->SetNodeAttribute(attribute);
     return node;

@@ -70,8 +70,9 @@ protected:
     // The checks a read starts with: an open file, motion options, a scene with a root; the
     // options as motion options, or null with the error set.
     RStreamOptionsMotion* BeginRead(RWyxScene* scene, RStreamOptions* options);
-    // A node with an optical-marker attribute; null when either could not be made.
-    RWyxNode* CreateMarkerNode(const char* name);
+    // A node with an optical-marker attribute, and a take of that name when one is given;
+    // null when the node or the attribute could not be made.
+    RWyxNode* CreateMarkerNode(const char* name, const char* takeName = nullptr);
     // The parent of a read's markers or segments: "<format>:optical" with ImportAsOpticalSegments
     // 1, else "<format>:reference", with an optical attribute; null when it could not be made.
     RWyxNode* CreateGroupNode(const char* format, const RStreamOptionsMotion& options);

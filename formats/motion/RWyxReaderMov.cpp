@@ -92,7 +92,7 @@ bool RWyxReaderMov::ReadRows(const RStreamOptionsMotion& options, int columns, s
 
 bool RWyxReaderMov::KeyNode(RWyxNode* node, const RStreamOptionsMotion& options, const std::vector<double>& rows,
                             int columns, int frames, int firstColumn, const bool groups[3], const char* takeName) {
-    node->AddTakeNode(takeName);
+    // The take was added when the node was made.
     node->SetCurrentTakeNodeByName(takeName);
     RWyxTakeNode* take = node->GetCurrentTakeNode();
     if (take == nullptr) {
@@ -164,7 +164,7 @@ bool RWyxReaderMov::Read(RWyxScene* scene, RStreamOptions* options) {
     const int segments = (columns - 1) / (3 * enabled);
     for (int k = 0; k < segments; ++k) {
         motion->ReportProgress(0, "Loading MOV animation frames in nodes", static_cast<float>(50 + k * 50 / segments));
-        RWyxNode* node = CreateMarkerNode(("Marker" + std::to_string(k)).c_str());
+        RWyxNode* node = CreateMarkerNode(("Marker" + std::to_string(k)).c_str(), takeName.Buffer());
         if (node == nullptr) {
             SetError(kErrorUnidentified, "The segment nodes could not be made");
             return false;

@@ -36,11 +36,10 @@ RWyxNode* RWyxReaderVpm::ReadSegment(const RStreamOptionsMotion& options, const 
         return nullptr;
     }
     const int count = options.GetFrameCount() < frames ? options.GetFrameCount() : frames;
-    RWyxNode* node = CreateMarkerNode(name.Buffer());
+    RWyxNode* node = CreateMarkerNode(name.Buffer(), takeName);
     if (node == nullptr) {
         return nullptr;
     }
-    node->AddTakeNode(takeName);
     node->SetCurrentTakeNodeByName(takeName);
     RWyxTakeNode* take = node->GetCurrentTakeNode();
     RFCurve* curves[9];

@@ -2,6 +2,8 @@
 // reader base does with counts, gaps, surplus elements and names; what the writers write.
 
 #include "attributes/RWyxMarker.h"
+#include "curves/RFCurve.h"
+#include "curves/RFCurveNode.h"
 #include "formats/motion/RTimeCodeFile.h"
 #include "formats/motion/RTrcFile.h"
 #include "formats/motion/RWyxReaderC3d.h"
@@ -312,6 +314,46 @@ TEST(TrcReaderTest, HeaderGivesStartRateAndUnits) {
             EXPECT_EQ(reader.GetLastErrorCode(), RWyxReader::kErrorCorrupted);
         }
     }
+}
+
+// A take tree as text: every channel's name and data type, in order, and every curve's default.
+std::string TreeText(const RFCurveNode& node) {
+    std::string text = std::string(node.GetName()) + "/" + (node.GetDataType() != nullptr ? "t" : "-");
+    if (const RFCurve* curve = node.GetCurve()) {
+        text += "=" + std::to_string(curve->GetDefaultValue());
+    }
+    text += "{";
+    for (int i = 0; i < node.GetChildCount(); ++i) text += TreeText(*node.GetChild(i)) + ",";
+    return text + "}";
+}
+
+// A marker node's read take is the take a marked node gets when the take is added after the
+// marker: the same channels in the same order, the marker's among them, with the same
+// defaults and the same links to the node's properties.
+TEST(TrcReaderTest, TheReadTakeIsTheTakeAMarkerNodeGets) {
+    SceneFixture fixture;
+    RWyxReaderTrc reader(&fixture.factory);
+    const std::string text =
+        TrcHeader(3, "100", 2, 1, "mm") + "Frame#\tTime\tKnee\n\t\tX1\tY1\tZ1\n1\t0.0\t1.0\t2.0\t3.0\n2\t0.01\t4.0\t5.0\t6.0\n";
+    ASSERT_TRUE(ReadText(fixture, reader, text, "take.trc"));
+    RWyxNode* read = fixture.Node("Knee");
+    ASSERT_NE(read, nullptr);
+    ASSERT_EQ(read->GetTakeNodeCount(), 2);
+
+    RWyxNode* made = fixture.factory.CreateNode("Made");
+    RWyxMarker* marker = fixture.factory.CreateMarker();
+    marker->SetType(RWyxMarker::kOpticalMarker);
+    made->SetNodeAttribute(marker);
+    made->AddTakeNode(read->GetTakeNode(1)->GetName().Buffer());
+    for (int take = 0; take < 2; ++take) {
+        SCOPED_TRACE(take);
+        const std::string tree = TreeText(*read->GetTakeNode(take)->GetRootCurveNode());
+        EXPECT_EQ(tree, TreeText(*made->GetTakeNode(take)->GetRootCurveNode()));
+        EXPECT_NE(tree.find("Occlusion/t"), std::string::npos);
+    }
+    EXPECT_EQ(read->GetPropertyCurveLinkCount(), made->GetPropertyCurveLinkCount());
+    EXPECT_EQ(read->GetTakeNode(0)->GetTranslationXCurve()->GetKeyCount(), 0);
+    EXPECT_EQ(read->GetTakeNode(1)->GetTranslationXCurve()->GetKeyCount(), 2);
 }
 
 TEST(TrcReaderTest, FrameLinesWithEmptyFieldsAndNames) {
