@@ -110,6 +110,7 @@ void RBvhJoint::PlanConversion() {
             rotationValue[rotations - 1] = c;
         }
     }
+    hasConverted = false;
     eulerCode = rotations == 3 ? EulerCodeOf(rotationAxes) : -1;
     eulerOrder = GetEulerOrder(eulerCode);
     rotationForm = eulerCode < 0 ? kComposed : eulerCode == 0 ? kEulerXyz : kEuler;
@@ -493,7 +494,7 @@ bool IsClearOfTies(const double angles[3]) {
 }
 
 // The joint's rotation of the frame as Euler XYZ angles; the values start at its first.
-void JointAngles(const RBvhJoint& joint, const double* values, double angles[3]) {
+void ConvertAngles(const RBvhJoint& joint, const double* values, double angles[3]) {
     const int* slot = joint.rotationValue;
     if (joint.rotationForm == RBvhJoint::kEulerXyz) {
         for (int i = 0; i < 3; ++i) {
@@ -507,6 +508,30 @@ void JointAngles(const RBvhJoint& joint, const double* values, double angles[3])
     if (joint.rotationForm == RBvhJoint::kComposed || !IsClearOfTies(angles)) {
         ComposedAngles(joint, values, angles);
     }
+}
+
+// Whether the frame's rotation values are the bits of those converted last.
+bool RepeatsConvertedRotation(const RBvhJoint& joint, const double* values) {
+    if (!joint.hasConverted) {
+        return false;
+    }
+    for (int c = 0; c < joint.channelCount; ++c) {
+        if (joint.channels[c] >= RBvhJoint::kXRotation &&
+            std::memcmp(&values[c], &joint.convertedValues[c], sizeof(double)) != 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// ConvertAngles, or the angles of the frame before when its rotation values repeat.
+void JointAngles(RBvhJoint& joint, const double* values, double angles[3]) {
+    if (!RepeatsConvertedRotation(joint, values)) {
+        ConvertAngles(joint, values, joint.convertedAngles);
+        std::copy(values, values + joint.channelCount, joint.convertedValues);
+        joint.hasConverted = true;
+    }
+    std::copy(joint.convertedAngles, joint.convertedAngles + 3, angles);
 }
 
 }  // namespace
