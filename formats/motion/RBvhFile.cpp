@@ -510,28 +510,55 @@ void ConvertAngles(const RBvhJoint& joint, const double* values, double angles[3
     }
 }
 
-// Whether the frame's rotation values are the bits of those converted last.
+std::uint64_t Bits(double value) {
+    std::uint64_t bits = 0;
+    std::memcpy(&bits, &value, sizeof bits);
+    return bits;
+}
+
+// Whether the frame's rotation values are the bits of those converted last. The Euler forms
+// have exactly three rotation channels, which their value slots name.
 bool RepeatsConvertedRotation(const RBvhJoint& joint, const double* values) {
     if (!joint.hasConverted) {
         return false;
     }
-    for (int c = 0; c < joint.channelCount; ++c) {
-        if (joint.channels[c] >= RBvhJoint::kXRotation &&
-            std::memcmp(&values[c], &joint.convertedValues[c], sizeof(double)) != 0) {
-            return false;
+    std::uint64_t differ = 0;
+    if (joint.rotationForm == RBvhJoint::kComposed) {
+        for (int c = 0; c < joint.channelCount; ++c) {
+            if (joint.channels[c] >= RBvhJoint::kXRotation) {
+                differ |= Bits(values[c]) ^ Bits(joint.convertedValues[c]);
+            }
+        }
+    } else {
+        for (const int c : joint.rotationValue) {
+            differ |= Bits(values[c]) ^ Bits(joint.convertedValues[c]);
         }
     }
-    return true;
+    return differ == 0;
 }
 
 // ConvertAngles, or the angles of the frame before when its rotation values repeat.
 void JointAngles(RBvhJoint& joint, const double* values, double angles[3]) {
-    if (!RepeatsConvertedRotation(joint, values)) {
-        ConvertAngles(joint, values, joint.convertedAngles);
-        std::copy(values, values + joint.channelCount, joint.convertedValues);
-        joint.hasConverted = true;
+    if (RepeatsConvertedRotation(joint, values)) {
+        for (int i = 0; i < 3; ++i) {
+            angles[i] = joint.convertedAngles[i];
+        }
+        return;
     }
-    std::copy(joint.convertedAngles, joint.convertedAngles + 3, angles);
+    ConvertAngles(joint, values, angles);
+    for (int i = 0; i < 3; ++i) {
+        joint.convertedAngles[i] = angles[i];
+    }
+    if (joint.rotationForm == RBvhJoint::kComposed) {
+        for (int c = 0; c < joint.channelCount; ++c) {
+            joint.convertedValues[c] = values[c];
+        }
+    } else {
+        for (const int c : joint.rotationValue) {
+            joint.convertedValues[c] = values[c];
+        }
+    }
+    joint.hasConverted = true;
 }
 
 }  // namespace

@@ -417,13 +417,17 @@ TEST(BvhReaderTest, ARowRepeatingTheRotationValuesConvertsAsItsOwn) {
     const std::string first = "1 2 3 10 20 30 40 50 60\n";
     // The root moves and keeps its rotation; the arm's X value changes.
     const std::string moved = "4 5 6 10 20 30 40 55 60\n";
+    // Only the angles acting first (the Y values) stay.
+    const std::string turnedBack = "1 2 3 0 0 30 0 0 60\n";
     const struct {
         std::string rows;
         std::string last;
         std::string withoutRepeat;
     } cases[] = {
         {first + first + moved, moved, first + moved},
+        {first + moved + moved, moved, first + moved},
         {first + moved + first, first, moved + first},
+        {first + first + turnedBack, turnedBack, first + turnedBack},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.rows);
