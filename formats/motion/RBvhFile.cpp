@@ -110,6 +110,7 @@ void RBvhJoint::PlanConversion() {
             rotationValue[rotations - 1] = c;
         }
     }
+    hasConverted = false;
     eulerCode = rotations == 3 ? EulerCodeOf(rotationAxes) : -1;
     eulerOrder = GetEulerOrder(eulerCode);
     rotationForm = eulerCode < 0 ? kComposed : eulerCode == 0 ? kEulerXyz : kEuler;
@@ -493,7 +494,7 @@ bool IsClearOfTies(const double angles[3]) {
 }
 
 // The joint's rotation of the frame as Euler XYZ angles; the values start at its first.
-void JointAngles(const RBvhJoint& joint, const double* values, double angles[3]) {
+void ConvertAngles(const RBvhJoint& joint, const double* values, double angles[3]) {
     const int* slot = joint.rotationValue;
     if (joint.rotationForm == RBvhJoint::kEulerXyz) {
         for (int i = 0; i < 3; ++i) {
@@ -507,6 +508,57 @@ void JointAngles(const RBvhJoint& joint, const double* values, double angles[3])
     if (joint.rotationForm == RBvhJoint::kComposed || !IsClearOfTies(angles)) {
         ComposedAngles(joint, values, angles);
     }
+}
+
+std::uint64_t Bits(double value) {
+    std::uint64_t bits = 0;
+    std::memcpy(&bits, &value, sizeof bits);
+    return bits;
+}
+
+// Whether the frame's rotation values are the bits of those converted last. The Euler forms
+// have exactly three rotation channels, which their value slots name.
+bool RepeatsConvertedRotation(const RBvhJoint& joint, const double* values) {
+    if (!joint.hasConverted) {
+        return false;
+    }
+    std::uint64_t differ = 0;
+    if (joint.rotationForm == RBvhJoint::kComposed) {
+        for (int c = 0; c < joint.channelCount; ++c) {
+            if (joint.channels[c] >= RBvhJoint::kXRotation) {
+                differ |= Bits(values[c]) ^ Bits(joint.convertedValues[c]);
+            }
+        }
+    } else {
+        for (const int c : joint.rotationValue) {
+            differ |= Bits(values[c]) ^ Bits(joint.convertedValues[c]);
+        }
+    }
+    return differ == 0;
+}
+
+// ConvertAngles, or the angles of the frame before when its rotation values repeat.
+void JointAngles(RBvhJoint& joint, const double* values, double angles[3]) {
+    if (RepeatsConvertedRotation(joint, values)) {
+        for (int i = 0; i < 3; ++i) {
+            angles[i] = joint.convertedAngles[i];
+        }
+        return;
+    }
+    ConvertAngles(joint, values, angles);
+    for (int i = 0; i < 3; ++i) {
+        joint.convertedAngles[i] = angles[i];
+    }
+    if (joint.rotationForm == RBvhJoint::kComposed) {
+        for (int c = 0; c < joint.channelCount; ++c) {
+            joint.convertedValues[c] = values[c];
+        }
+    } else {
+        for (const int c : joint.rotationValue) {
+            joint.convertedValues[c] = values[c];
+        }
+    }
+    joint.hasConverted = true;
 }
 
 }  // namespace

@@ -4,8 +4,8 @@
 // One joint or end site of a BVH hierarchy as the file gives it (name, offset, channel list,
 // place in the tree), with the state its conversion to the scene keeps: where each frame's
 // values go (worked out once from the channel list), the node built for it, its six curves,
-// the rotation of the frame being converted and of the frame before, and the converted
-// frames waiting for their keys.
+// the rotation of the frame being converted and of the frame before, the angles its last
+// distinct rotation values gave, and the converted frames waiting for their keys.
 // The BVH file object owns every joint; a joint only points at its parent and children.
 
 #include "core/EulerAngles.h"
@@ -58,6 +58,12 @@ public:
 
     // Conversion state.
     RVector4 translation{0.0, 0.0, 0.0, 1.0};
+    // The rotation channels' values of the frame converted last (by channel index) and the
+    // Euler XYZ angles they gave before any filter: a frame repeating those values bit for
+    // bit, as a joint held still does, takes the angles again instead of their trigonometry.
+    bool hasConverted = false;
+    double convertedValues[kMaxChannels] = {};
+    double convertedAngles[3] = {0.0, 0.0, 0.0};
     double rotation[3] = {0.0, 0.0, 0.0};
     double previousRotation[3] = {0.0, 0.0, 0.0};
     RWyxNode* node = nullptr;

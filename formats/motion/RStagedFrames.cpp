@@ -1,5 +1,7 @@
 #include "formats/motion/RStagedFrames.h"
 
+#include "platform/SystemServices.h"
+
 #include <algorithm>
 #include <new>
 #include <utility>
@@ -29,6 +31,8 @@ void RStagedFrames::AddPiece() {
     // Owned at once; written before it is read, so not value-initialised. A piece whose start
     // cannot be listed holds no row: rows are written only once their piece is started.
     std::unique_ptr<float[]> piece(new float[floats]);
+    // Written throughout: its fresh pages are backed in one call rather than faulted in.
+    platform::PrepareForWriting(piece.get(), floats * sizeof(float));
     pieces_.push_back(std::move(piece));
     pieceStarts_.push_back(pieces_.back().get());
 }

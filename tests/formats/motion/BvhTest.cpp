@@ -392,6 +392,57 @@ TEST(BvhReaderTest, EveryChannelListReadsAsItsChannelsComposedToTheLastBit) {
     }
 }
 
+// The joints of a chain read from rows into the motion state RBvhFile keeps after its last row.
+struct ReadChain {
+    SceneFixture fixture;
+    RBvhFile file;
+
+    explicit ReadChain(const std::string& rows, int frames) {
+        const std::string text = Chain() + Motion(frames, "0.04", rows);
+        file.OpenBytes(text.data(), text.size());
+        OptionsPtr options = NewOptions();
+        EXPECT_TRUE(file.ReadOptions(*options) && file.ReadHierarchy() &&
+                    file.BuildNodes(fixture.factory, nullptr, "take") && file.ReadMotion(*options))
+            << file.GetLastErrorText();
+    }
+};
+
+bool SameBits(const double* a, const double* b) { return std::memcmp(a, b, 3 * sizeof(double)) == 0; }
+
+// A row whose rotation values repeat the row before takes that row's angles again; any other
+// row, if only one value differs, is converted as it stands: the last row's angles are those
+// of a file of that row alone, and brought next to the row before, those of a file whose rows
+// lead to it without the repeat.
+TEST(BvhReaderTest, ARowRepeatingTheRotationValuesConvertsAsItsOwn) {
+    const std::string first = "1 2 3 10 20 30 40 50 60\n";
+    // The root moves and keeps its rotation; the arm's X value changes.
+    const std::string moved = "4 5 6 10 20 30 40 55 60\n";
+    // Only the angles acting first (the Y values) stay.
+    const std::string turnedBack = "1 2 3 0 0 30 0 0 60\n";
+    const struct {
+        std::string rows;
+        std::string last;
+        std::string withoutRepeat;
+    } cases[] = {
+        {first + first + moved, moved, first + moved},
+        {first + moved + moved, moved, first + moved},
+        {first + moved + first, first, moved + first},
+        {first + first + turnedBack, turnedBack, first + turnedBack},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.rows);
+        ReadChain read(c.rows, 3);
+        ReadChain alone(c.last, 1);
+        ReadChain direct(c.withoutRepeat, 2);
+        ASSERT_EQ(read.file.GetJointCount(), 3);
+        for (int j = 0; j < 2; ++j) {
+            const RBvhJoint& got = *read.file.GetJoint(j);
+            EXPECT_TRUE(SameBits(got.convertedAngles, alone.file.GetJoint(j)->convertedAngles)) << got.name;
+            EXPECT_TRUE(SameBits(got.rotation, direct.file.GetJoint(j)->rotation)) << got.name;
+        }
+    }
+}
+
 // The room kept for the frames follows the claim only as far as the file's bytes can hold rows:
 // two values and their delimiters per channel.
 TEST(BvhReaderTest, AClaimedFrameCountReservesNoMoreRowsThanTheFileHolds) {

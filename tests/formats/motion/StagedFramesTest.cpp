@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <cstdint>
 #include <vector>
 
 // Rows go to pieces in order, past the reserved ones too, and every row keeps its floats.
@@ -59,6 +63,32 @@ TEST(RStagedFramesTest, KeysFromPiecesAreThoseOfTheRowsInOnePiece) {
             EXPECT_EQ(fromPieces.GetKey(i).GetValue(), whole[static_cast<std::size_t>(i * stride + column)]) << i;
             EXPECT_EQ(fromPieces.GetKey(i).GetTime(), fromWhole.GetKey(i).GetTime()) << i;
             EXPECT_EQ(fromPieces.GetKey(i).GetTime(), start + step * i) << i;
+        }
+    }
+}
+
+// The pieces reserved are backed by the time Reserve returns: the rows written into them
+// afterwards take no page faults of their own.
+TEST(RStagedFramesTest, ReservedPiecesAreBackedBeforeTheirRowsAreWritten) {
+    const long page = ::sysconf(_SC_PAGESIZE);
+    ASSERT_GT(page, 0);
+    const auto pageBytes = static_cast<std::uintptr_t>(page);
+    const int width = 3;
+    const int perPiece = static_cast<int>(RStagedFrames::kPieceBytes / sizeof(float)) / width;
+    const int pieces = 256;
+    RStagedFrames frames;
+    ASSERT_TRUE(frames.Reserve(pieces * perPiece, width));
+    ASSERT_EQ(frames.GetRowsPerPiece(), perPiece);
+    std::vector<unsigned char> resident(RStagedFrames::kPieceBytes / pageBytes + 1);
+    for (int p = 0; p < pieces; ++p) {
+        // The whole pages inside the piece.
+        const auto start = reinterpret_cast<std::uintptr_t>(frames.GetPieces()[p]);
+        const std::uintptr_t first = (start + pageBytes - 1) / pageBytes * pageBytes;
+        const std::uintptr_t end = (start + perPiece * width * sizeof(float)) / pageBytes * pageBytes;
+        ASSERT_GT(end, first);
+        ASSERT_EQ(::mincore(reinterpret_cast<void*>(first), end - first, resident.data()), 0);
+        for (std::uintptr_t i = 0; i < (end - first) / pageBytes; ++i) {
+            ASSERT_EQ(resident[i] & 1, 1) << "piece " << p << " page " << i;
         }
     }
 }
