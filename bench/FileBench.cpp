@@ -1,7 +1,8 @@
 // Benchmarks of the WYX container: one field of 10 million doubles and a file of a million
 // small records, written and read back in the binary and ASCII forms, beside plain fwrite and
 // fread of the same number of bytes. Every write ends with the file synced to the disk, as
-// RWyxFile::Close does. Throughput is in bytes of the file per second.
+// RWyxFile::Close does. Throughput is in bytes of the file per second. The binary files are also
+// opened without being read, against the plain read of their bytes.
 
 #include "bench/RunFolder.h"
 #include "fileio/RWyxFile.h"
@@ -14,6 +15,7 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <sys/resource.h>
 
 namespace {
 
@@ -41,6 +43,11 @@ long long FileSize(const std::string& path) {
     const long long size = std::ftell(file);
     std::fclose(file);
     return size;
+}
+
+long PageFaults() {
+    rusage usage{};
+    return ::getrusage(RUSAGE_SELF, &usage) == 0 ? usage.ru_minflt + usage.ru_majflt : 0;
 }
 
 void WriteContent(RWyxFile& file, int content) {
@@ -151,6 +158,30 @@ void BM_WyxRead(benchmark::State& state) {
 BENCHMARK(BM_WyxRead)->Args({kBinary, kDoubles})->Args({kAscii, kDoubles})->Args({kBinary, kRecords})
     ->Args({kAscii, kRecords})->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// Opening alone: the file's bytes loaded and its records indexed, nothing read, against
+// BM_PlainRead into a fresh buffer. Page faults per open are counted (minor and major).
+void BM_WyxOpen(benchmark::State& state) {
+    const int content = static_cast<int>(state.range(0));
+    const std::string path = BenchPath(FileNameFor(kBinary, content));
+    if (EnsuredFileSize(kBinary, content) == 0) {
+        state.SkipWithError("the file could not be written");
+        return;
+    }
+    const long faultsBefore = PageFaults();
+    for (auto _ : state) {
+        RWyxFile file;
+        if (!file.Open(path.c_str()) || !file.Close()) {
+            state.SkipWithError("the file could not be opened");
+            return;
+        }
+    }
+    state.counters["faults"] = benchmark::Counter(static_cast<double>(PageFaults() - faultsBefore),
+                                                  benchmark::Counter::kAvgIterations);
+    state.SetBytesProcessed(state.iterations() * FileSize(path));
+    SetLabel(state, kBinary, content);
+}
+BENCHMARK(BM_WyxOpen)->Arg(kDoubles)->Arg(kRecords)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 // Plain C I/O of as many bytes as the binary file of the same content, in 1 MiB writes.
 void BM_PlainWrite(benchmark::State& state) {
     const int content = static_cast<int>(state.range(0));
@@ -186,6 +217,7 @@ void BM_PlainRead(benchmark::State& state) {
         std::fwrite(buffer.get(), 1, size, file);
         std::fclose(file);
     }
+    const long faultsBefore = PageFaults();
     for (auto _ : state) {
         std::unique_ptr<char, void (*)(void*)> freshBlock(nullptr, &std::free);
         char* target = buffer.get();
@@ -197,6 +229,8 @@ void BM_PlainRead(benchmark::State& state) {
         benchmark::DoNotOptimize(std::fread(target, 1, size, file));
         std::fclose(file);
     }
+    state.counters["faults"] = benchmark::Counter(static_cast<double>(PageFaults() - faultsBefore),
+                                                  benchmark::Counter::kAvgIterations);
     state.SetBytesProcessed(state.iterations() * bytes);
     state.SetLabel(std::string(content == kDoubles ? "bytes of 10M doubles" : "bytes of 1M records") +
                    (fresh ? ", fresh buffer" : ", reused buffer"));

@@ -393,11 +393,22 @@ bool RWyxFile::ParseBytes(const char* password) {
 
 bool RWyxFile::AllocateBytes(std::uint64_t size) {
     dataSize_ = size;
-    data_.reset(static_cast<char*>(std::malloc(size > 0 ? size : 1)));
+    const bool large = size >= kLargeFileBytes;
+    if (size > std::numeric_limits<std::size_t>::max() - kLargeFileBytes) {
+        data_.reset();
+    } else if (large) {
+        // Starting on a large page's boundary, every large page the bytes span can be one
+        // (a block from malloc starts just past one, and its partial first and last large
+        // pages stay small pages: hundreds of extra faults for a file of tens of megabytes).
+        const auto rounded = static_cast<std::size_t>((size + kLargeFileBytes - 1) / kLargeFileBytes * kLargeFileBytes);
+        data_.reset(static_cast<char*>(std::aligned_alloc(static_cast<std::size_t>(kLargeFileBytes), rounded)));
+    } else {
+        data_.reset(static_cast<char*>(std::malloc(size > 0 ? static_cast<std::size_t>(size) : 1)));
+    }
     // A large file's bytes are all written at once and then read through: they are backed
     // by large pages where the system has them, in one call rather than a fault per page
     // while the bytes are copied in.
-    if (data_ != nullptr && size >= kLargeFileBytes) {
+    if (data_ != nullptr && large) {
         platform::PreferLargePages(data_.get(), size);
         platform::PrepareForWriting(data_.get(), size);
     }

@@ -160,8 +160,9 @@ public:
     static constexpr std::uint32_t kMaxPasswordIterations = 2000000;
     // Embedded file content is copied in pieces of this size.
     static constexpr std::size_t kContentPieceSize = 512 * 1024;
-    // Files from this size on (a large page's) have the memory that holds their bytes backed
-    // in one call, by large pages where the system has them, before the bytes are copied in.
+    // Files from this size on (a large page's) have the memory that holds their bytes start on
+    // a large page's boundary and backed in one call, by large pages where the system has
+    // them, before the bytes are copied in.
     static constexpr std::uint64_t kLargeFileBytes = std::uint64_t{2} << 20;
 
     RWyxFile();

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <random>
 
 namespace {
@@ -84,6 +85,34 @@ TEST(RWyxFileContentTest, AsciiFormAndClosedFieldsRefuseContent) {
     const char* bytes = nullptr;
     std::uint32_t size = 0;
     EXPECT_FALSE(reader.FieldReadRaw(bytes, size));
+}
+
+// A large file's bytes start on a large page's boundary, whether read from disk or from
+// memory, so that all of them can be backed by large pages.
+TEST(RWyxFileContentTest, LargeFileBytesStartOnALargePage) {
+    ScratchFolder scratch;
+    const std::string source =
+        scratch.WriteFile("large.bin", RandomBytes(static_cast<std::size_t>(RWyxFile::kLargeFileBytes) + 4321, 5));
+    const std::string path = scratch.Join("large.wyx");
+    {
+        RWyxFile file;
+        ASSERT_TRUE(CreateInForm(file, path, WyxForm::kBinary));
+        file.FieldWriteBegin("Content");
+        ASSERT_TRUE(file.FieldWriteFileContent(source.c_str(), nullptr));
+        file.FieldWriteEnd();
+        ASSERT_TRUE(file.Close());
+    }
+    const std::string stored = ScratchFolder::ReadFile(path);
+    for (const bool fromMemory : {false, true}) {
+        SCOPED_TRACE(fromMemory ? "from memory" : "from disk");
+        RWyxFile file;
+        ASSERT_TRUE(fromMemory ? file.OpenFromMemory(stored.data(), stored.size()) : file.Open(path.c_str()));
+        const RWyxRecord* records = nullptr;
+        std::uint32_t count = 0;
+        const char* bytes = nullptr;
+        ASSERT_TRUE(file.FieldPeekBinaryLevel(records, count, bytes));
+        EXPECT_EQ(0u, reinterpret_cast<std::uintptr_t>(bytes) % RWyxFile::kLargeFileBytes);
+    }
 }
 
 // Files from the size prepared for their copy on: read from disk and from memory, every byte
