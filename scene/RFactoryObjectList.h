@@ -8,8 +8,9 @@
 
 #include "core/RDynamicArray.h"
 
+#include <algorithm>
 #include <functional>
-#include <unordered_set>
+#include <vector>
 
 template <typename T>
 class RFactoryObjectList {
@@ -52,12 +53,16 @@ public:
         return true;
     }
 
-    // Removes every entry whose object is in the set, in one pass.
-    void RemoveAll(const std::unordered_set<const T*>& objects) {
+    // Removes every entry whose object is in `sorted` (ordered by std::less), in one pass.
+    // A sorted array rather than a hash set: a whole subtree leaves at once, and a set would
+    // take a heap block per object.
+    void RemoveAll(const std::vector<const T*>& sorted) {
         int kept = 0;
         for (int i = 0; i < GetCount(); ++i) {
             T* object = pointers_.At<T*>(i);
-            if (objects.count(object) == 0) pointers_.At<T*>(kept++) = object;
+            if (!std::binary_search(sorted.begin(), sorted.end(), object, std::less<const T*>())) {
+                pointers_.At<T*>(kept++) = object;
+            }
         }
         pointers_.SetCount(kept);
     }
