@@ -354,6 +354,48 @@ TEST_F(FactoryTest, ANodeReachedThroughTwoParentsIsDestroyedOnce) {
     EXPECT_EQ(factory.GetObjectCount(RWyxObjectFactory::kNodeAttributes), 0);
 }
 
+// The nodes that stay keep their list order, whichever places the subtree's nodes held.
+TEST_F(FactoryTest, ASubtreeLeavesTheNodeListAndTheOthersKeepTheirOrder) {
+    std::vector<RWyxNode*> kept;
+    std::vector<RWyxNode*> subtree;
+    for (int i = 0; i < 6; ++i) {
+        kept.push_back(factory.CreateNode(("Kept" + std::to_string(i)).c_str()));
+        subtree.push_back(factory.CreateNode(("Gone" + std::to_string(i)).c_str()));
+    }
+    for (size_t i = 1; i < subtree.size(); ++i) subtree[i / 2]->AddChild(subtree[i]);
+
+    EXPECT_TRUE(factory.DestroyNode(subtree[0], true));
+    EXPECT_EQ(gLiveNodes, 6);
+    ASSERT_EQ(factory.GetNodeCount(), 6);
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(factory.GetNode(i), kept[static_cast<size_t>(i)]);
+    EXPECT_EQ(factory.FindNode("Gone3", 0), nullptr);
+    EXPECT_EQ(factory.FindNode("Kept3", 0), kept[3]);
+}
+
+// Namesakes are found in list order however they leave: the oldest, one between, the newest.
+TEST_F(FactoryTest, FindNodeCountsTheNamesakesThatStayAfterAnyOfThemGoes) {
+    std::vector<RWyxNode*> arms;
+    for (int i = 0; i < 5; ++i) arms.push_back(factory.CreateNode("Arm"));
+    const auto expectArms = [&](const std::vector<RWyxNode*>& expected) {
+        for (size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(factory.FindNode("Arm", static_cast<int>(i)), expected[i]);
+        EXPECT_EQ(factory.FindNode("Arm", static_cast<int>(expected.size())), nullptr);
+    };
+    ASSERT_TRUE(factory.DestroyNode(arms[0], false));
+    expectArms({arms[1], arms[2], arms[3], arms[4]});
+    ASSERT_TRUE(factory.DestroyNode(arms[2], false));
+    expectArms({arms[1], arms[3], arms[4]});
+    ASSERT_TRUE(factory.DestroyNode(arms[4], false));
+    expectArms({arms[1], arms[3]});
+    arms[3]->SetName("Leg");
+    expectArms({arms[1]});
+    arms[3]->SetName("Arm");
+    expectArms({arms[1], arms[3]});
+    arms[1]->SetName("Leg");
+    expectArms({arms[3]});
+    arms[1]->SetName("Arm");
+    expectArms({arms[1], arms[3]});
+}
+
 TEST_F(FactoryTest, ASubtreeNodeOfAnotherFactoryIsLeftAliveAndTheResultIsFalse) {
     RWyxObjectFactory other;
     RWyxNode* foreign = other.CreateNode("Foreign");
