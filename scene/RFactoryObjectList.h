@@ -67,6 +67,33 @@ public:
         pointers_.SetCount(kept);
     }
 
+    // Moves the entries whose objects are in `last` to the end of the list, in the order of
+    // `last`; the other entries keep theirs. Objects of `last` the list does not hold are
+    // left out, and each object moves once.
+    void MoveToEnd(const std::vector<const T*>& last) {
+        std::vector<const T*> sorted(last);
+        std::sort(sorted.begin(), sorted.end(), std::less<const T*>());
+        std::vector<bool> held(sorted.size(), false);
+        int kept = 0;
+        for (int i = 0; i < GetCount(); ++i) {
+            T* object = pointers_.At<T*>(i);
+            const auto at = std::lower_bound(sorted.begin(), sorted.end(), object, std::less<const T*>());
+            if (at != sorted.end() && *at == object) {
+                held[static_cast<size_t>(at - sorted.begin())] = true;
+            } else {
+                pointers_.At<T*>(kept++) = object;
+            }
+        }
+        for (const T* object : last) {
+            const auto at = std::lower_bound(sorted.begin(), sorted.end(), object, std::less<const T*>());
+            auto place = held.begin() + (at - sorted.begin());
+            if (*place) {
+                *place = false;
+                pointers_.At<T*>(kept++) = const_cast<T*>(object);
+            }
+        }
+    }
+
     // Takes the entries out, oldest first; the list is empty afterwards.
     void TakeAll(const std::function<void(T*)>& destroy) {
         RDynamicArray taken(16, static_cast<int>(sizeof(T*)));

@@ -34,6 +34,18 @@ void Delete(T* object) {
     delete object;
 }
 
+// Each attribute of a destroyed subtree leaves the attribute list by a search from the list's
+// end. The subtree's attributes go there first, the first to be destroyed last, so that every
+// search ends at its first step whatever order the attributes were made in (made in the
+// other order than the tree's, the searches took time growing with the square of the count).
+void GatherAttributesAtTheEnd(RFactoryObjectList<RWyxNodeAttribute>& list, const std::vector<RWyxNode*>& subtree) {
+    std::vector<const RWyxNodeAttribute*> attributes;
+    for (const RWyxNode* current : subtree) {
+        if (const RWyxNodeAttribute* attribute = current->GetNodeAttribute()) attributes.push_back(attribute);
+    }
+    if (attributes.size() > 1) list.MoveToEnd(attributes);
+}
+
 }  // namespace
 
 // The text after the first separator is a tail of the name itself: it is found in place
@@ -257,6 +269,7 @@ bool RWyxObjectFactory::DestroyNode(RWyxNode* node, bool recursive) {
     std::vector<RWyxNode*> subtree;
     bool result = CollectRecordedSubtree(node, subtree);
     RemoveNodes(subtree);
+    GatherAttributesAtTheEnd(nodeAttributes_, subtree);
     for (auto it = subtree.rbegin(); it != subtree.rend(); ++it) {
         RWyxNode* current = *it;
         if (RWyxNodeAttribute* attribute = current->GetNodeAttribute()) {
