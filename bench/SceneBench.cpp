@@ -29,6 +29,7 @@
 #include <benchmark/benchmark.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <initializer_list>
 #include <memory>
 #include <string>
@@ -230,6 +231,35 @@ BENCHMARK(BM_NodeCost)
     ->Args({10000, kMarkerNode})
     ->Iterations(1)
     ->Unit(benchmark::kMillisecond);
+
+// A subtree destroyed at once whose nodes carry attributes made in the other order than the
+// tree's (as a reader that makes the attributes first may): each attribute leaves the
+// factory's list on its own.
+__attribute__((noinline)) void DestroyMeasuredSubtree(RWyxObjectFactory& factory, RWyxNode* root) {
+    if (!factory.DestroyNode(root, true)) std::abort();
+}
+
+void BM_DestroySubtreeWithAttributes(benchmark::State& state) {
+    const int count = static_cast<int>(state.range(0));
+    double destroy = 0.0;
+    for (auto _ : state) {
+        RWyxObjectFactory factory;
+        std::vector<RWyxMarker*> markers;
+        markers.reserve(static_cast<size_t>(count));
+        for (int i = 0; i < count; ++i) markers.push_back(factory.CreateMarker());
+        RWyxNode* root = factory.CreateNode("Root");
+        for (int i = 0; i < count; ++i) {
+            RWyxNode* node = factory.CreateNode(NodeName(i).c_str());
+            node->SetNodeAttribute(markers[static_cast<size_t>(count - 1 - i)]);
+            root->AddChild(node);
+        }
+        const auto start = Clock::now();
+        DestroyMeasuredSubtree(factory, root);
+        destroy += MicrosecondsSince(start);
+    }
+    ReportPerNode(state, count, {{"destroy_us/node", destroy}});
+}
+BENCHMARK(BM_DestroySubtreeWithAttributes)->Arg(10000)->Arg(40000)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 // A new factory with one new scene (its camera-switcher node and producer cameras), torn
 // down again: the fixed cost of reading a file into a fresh scene, which every fuzz input pays.

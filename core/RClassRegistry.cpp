@@ -144,9 +144,15 @@ int gSdkUsers = 0;
 
 }  // namespace
 
-const RClassInfo& ClassInfoAt(RClassTableIndex index) {
+std::atomic<const RClassInfo*> gStartedClassRecords{nullptr};
+
+// The object model's start is taken once for the process and never given back, so once the
+// records are published no later query needs to ask for it.
+const RClassInfo& ClassInfoAtStart(RClassTableIndex index) {
     EnsureSdkLoaded();
-    return Records().byIndex[static_cast<int>(index)];
+    const RClassInfo* const records = Records().byIndex.data();
+    gStartedClassRecords.store(records, std::memory_order_release);
+    return records[static_cast<int>(index)];
 }
 
 const RClassInfo* FindClassInfo(int classId) {

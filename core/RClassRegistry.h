@@ -15,6 +15,8 @@
 // takes one start of its own when the object model is first used (EnsureSdkLoaded), as
 // loading the library did; each object factory takes another.
 
+#include <atomic>
+
 class RClassIdFilter;
 
 struct RClassInfo {
@@ -72,8 +74,17 @@ constexpr int kObjectClassId = 1;
 constexpr int kPlugClassId = 2;
 constexpr int kFirstCountedClassId = 3;
 
+// The records of the table once the object model has started; null before. Every class
+// test reads a record (ClassId, GetClassInfo, Is), so ClassInfoAt reads them inline.
+extern std::atomic<const RClassInfo*> gStartedClassRecords;
+// ClassInfoAt's first use: starts the object model, then publishes the records.
+const RClassInfo& ClassInfoAtStart(RClassTableIndex index);
+
 // The record of a class of the table; the records live for the whole process.
-const RClassInfo& ClassInfoAt(RClassTableIndex index);
+inline const RClassInfo& ClassInfoAt(RClassTableIndex index) {
+    const RClassInfo* const records = gStartedClassRecords.load(std::memory_order_acquire);
+    return records != nullptr ? records[static_cast<int>(index)] : ClassInfoAtStart(index);
+}
 // The record of a class id (the "None" record for -1); null for an id no class took.
 const RClassInfo* FindClassInfo(int classId);
 // The id of a class name (case-insensitive); -1 when no class has it or the registry is

@@ -8,8 +8,9 @@
 
 #include "core/RDynamicArray.h"
 
+#include <algorithm>
 #include <functional>
-#include <unordered_set>
+#include <vector>
 
 template <typename T>
 class RFactoryObjectList {
@@ -52,14 +53,45 @@ public:
         return true;
     }
 
-    // Removes every entry whose object is in the set, in one pass.
-    void RemoveAll(const std::unordered_set<const T*>& objects) {
+    // Removes every entry whose object is in `sorted` (ordered by std::less), in one pass.
+    // A sorted array rather than a hash set: a whole subtree leaves at once, and a set would
+    // take a heap block per object.
+    void RemoveAll(const std::vector<const T*>& sorted) {
         int kept = 0;
         for (int i = 0; i < GetCount(); ++i) {
             T* object = pointers_.At<T*>(i);
-            if (objects.count(object) == 0) pointers_.At<T*>(kept++) = object;
+            if (!std::binary_search(sorted.begin(), sorted.end(), object, std::less<const T*>())) {
+                pointers_.At<T*>(kept++) = object;
+            }
         }
         pointers_.SetCount(kept);
+    }
+
+    // Moves the entries whose objects are in `last` to the end of the list, in the order of
+    // `last`; the other entries keep theirs. Objects of `last` the list does not hold are
+    // left out, and each object moves once.
+    void MoveToEnd(const std::vector<const T*>& last) {
+        std::vector<const T*> sorted(last);
+        std::sort(sorted.begin(), sorted.end(), std::less<const T*>());
+        std::vector<bool> held(sorted.size(), false);
+        int kept = 0;
+        for (int i = 0; i < GetCount(); ++i) {
+            T* object = pointers_.At<T*>(i);
+            const auto at = std::lower_bound(sorted.begin(), sorted.end(), object, std::less<const T*>());
+            if (at != sorted.end() && *at == object) {
+                held[static_cast<size_t>(at - sorted.begin())] = true;
+            } else {
+                pointers_.At<T*>(kept++) = object;
+            }
+        }
+        for (const T* object : last) {
+            const auto at = std::lower_bound(sorted.begin(), sorted.end(), object, std::less<const T*>());
+            auto place = held.begin() + (at - sorted.begin());
+            if (*place) {
+                *place = false;
+                pointers_.At<T*>(kept++) = const_cast<T*>(object);
+            }
+        }
     }
 
     // Takes the entries out, oldest first; the list is empty afterwards.

@@ -12,6 +12,36 @@ bool SerialBefore(const std::pair<std::uint64_t, RWyxNode*>& entry, std::uint64_
 
 }  // namespace
 
+void RWyxNodeNameIndex::Bucket::Insert(const Item& item) {
+    if (count_++ == 0) {
+        first_ = item;
+        return;
+    }
+    if (item.first < first_.first) {
+        rest_.insert(rest_.begin(), first_);
+        first_ = item;
+        return;
+    }
+    rest_.insert(std::lower_bound(rest_.begin(), rest_.end(), item.first, SerialBefore), item);
+}
+
+bool RWyxNodeNameIndex::Bucket::Erase(std::uint64_t serial) {
+    if (count_ == 0) return false;
+    if (first_.first == serial) {
+        if (!rest_.empty()) {
+            first_ = rest_.front();
+            rest_.erase(rest_.begin());
+        }
+        --count_;
+        return true;
+    }
+    const auto at = std::lower_bound(rest_.begin(), rest_.end(), serial, SerialBefore);
+    if (at == rest_.end() || at->first != serial) return false;
+    rest_.erase(at);
+    --count_;
+    return true;
+}
+
 void RWyxNodeNameIndex::Add(RWyxNode* node) {
     if (node == nullptr || Contains(node)) return;
     const std::uint64_t serial = nextSerial_++;
@@ -41,8 +71,8 @@ RWyxNode* RWyxNodeNameIndex::Find(const RString& fullName, int occurrence) {
     RefileRenamed();
     if (occurrence < 0) return nullptr;
     const auto bucket = buckets_.find(Key(fullName));
-    if (bucket == buckets_.end() || occurrence >= static_cast<int>(bucket->second.size())) return nullptr;
-    return bucket->second[static_cast<size_t>(occurrence)].second;
+    if (bucket == buckets_.end() || occurrence >= bucket->second.Count()) return nullptr;
+    return bucket->second.At(occurrence).second;
 }
 
 void RWyxNodeNameIndex::Clear() {
@@ -55,17 +85,15 @@ void RWyxNodeNameIndex::Clear() {
 // one goes back to its place among older and newer namesakes.
 const std::string* RWyxNodeNameIndex::File(RWyxNode* node, std::uint64_t serial, std::string name) {
     auto& [key, bucket] = *buckets_.try_emplace(std::move(name)).first;
-    bucket.insert(std::lower_bound(bucket.begin(), bucket.end(), serial, SerialBefore), {serial, node});
+    bucket.Insert({serial, node});
     return &key;
 }
 
 void RWyxNodeNameIndex::Unfile(std::uint64_t serial, const std::string* name) {
     const auto bucket = buckets_.find(*name);
     if (bucket == buckets_.end()) return;
-    Bucket& entries = bucket->second;
-    const auto at = std::lower_bound(entries.begin(), entries.end(), serial, SerialBefore);
-    if (at != entries.end() && at->first == serial) entries.erase(at);
-    if (entries.empty()) buckets_.erase(bucket);
+    bucket->second.Erase(serial);
+    if (bucket->second.IsEmpty()) buckets_.erase(bucket);
 }
 
 void RWyxNodeNameIndex::RefileRenamed() {

@@ -41,7 +41,24 @@ private:
         const std::string* name;  // the name it is filed under: its bucket's key
         bool renamed;
     };
-    using Bucket = std::vector<std::pair<std::uint64_t, RWyxNode*>>;
+    // The nodes filed under one name, in serial order. Nearly every name has one node: the
+    // first is held without a heap block, so that recording a node takes none for its name.
+    class Bucket {
+    public:
+        using Item = std::pair<std::uint64_t, RWyxNode*>;
+        int Count() const { return count_; }
+        bool IsEmpty() const { return count_ == 0; }
+        const Item& At(int index) const { return index == 0 ? first_ : rest_[static_cast<size_t>(index - 1)]; }
+        // Files the node at its serial's place among the others.
+        void Insert(const Item& item);
+        // Takes out the node of that serial; false when none has it.
+        bool Erase(std::uint64_t serial);
+
+    private:
+        Item first_{0, nullptr};  // the lowest serial, while the bucket is not empty
+        std::vector<Item> rest_;  // the others, in serial order
+        int count_ = 0;
+    };
 
     static std::string Key(const RString& name) {
         return std::string(name.Buffer(), static_cast<size_t>(name.GetLength()));

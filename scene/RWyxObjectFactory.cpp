@@ -7,10 +7,13 @@
 #include "fileio/RWyxFileImporter.h"
 #include "scene/RWyxNode.h"
 #include "scene/RWyxNodeAttribute.h"
+#include "scene/RWyxNodeProperties.h"
 #include "scene/RWyxScene.h"
 #include "scene/RWyxSceneInfo.h"
 
+#include <algorithm>
 #include <cstring>
+#include <functional>
 #include <new>
 #include <unordered_set>
 #include <utility>
@@ -29,6 +32,18 @@ T* NewOrNull(Args&&... args) {
 template <typename T>
 void Delete(T* object) {
     delete object;
+}
+
+// Each attribute of a destroyed subtree leaves the attribute list by a search from the list's
+// end. The subtree's attributes go there first, the first to be destroyed last, so that every
+// search ends at its first step whatever order the attributes were made in (made in the
+// other order than the tree's, the searches took time growing with the square of the count).
+void GatherAttributesAtTheEnd(RFactoryObjectList<RWyxNodeAttribute>& list, const std::vector<RWyxNode*>& subtree) {
+    std::vector<const RWyxNodeAttribute*> attributes;
+    for (const RWyxNode* current : subtree) {
+        if (const RWyxNodeAttribute* attribute = current->GetNodeAttribute()) attributes.push_back(attribute);
+    }
+    if (attributes.size() > 1) list.MoveToEnd(attributes);
 }
 
 }  // namespace
@@ -204,16 +219,20 @@ void RWyxObjectFactory::DeleteNode(RWyxNode* node) {
     delete node;
 }
 
-// The subtree is gathered on an explicit stack, so a hierarchy of any depth is safe; a node
-// reached twice (linked below two parents) is taken once.
+// The subtree is gathered on an explicit stack, so a hierarchy of any depth is safe. Only a
+// node linked below two parents or more can be reached twice: those are recorded as seen and
+// taken once. The others, nearly all, need no record (a heap block each in a set); the start
+// node is never taken again, so no link can make the walk go round.
 bool RWyxObjectFactory::CollectRecordedSubtree(RWyxNode* node, std::vector<RWyxNode*>& subtree) {
     bool allRecorded = true;
-    std::unordered_set<const RWyxNode*> seen;
+    std::unordered_set<const RWyxNode*> seenWithParents;
     std::vector<RWyxNode*> pending{node};
     while (!pending.empty()) {
         RWyxNode* current = pending.back();
         pending.pop_back();
-        if (!seen.insert(current).second) continue;
+        if (current == node && !subtree.empty()) continue;
+        const bool severalParents = current->GetProperties()->GetParentPropertiesCount() > 1;
+        if (severalParents && !seenWithParents.insert(current).second) continue;
         if (current != node && !nodeNames_.Contains(current)) {
             // A child this factory does not record stays alive; its subtree is left alone.
             allRecorded = false;
@@ -231,7 +250,9 @@ void RWyxObjectFactory::RemoveNodes(const std::vector<RWyxNode*>& nodes) {
     if (nodes.size() == 1) {
         nodes_.Remove(nodes.front());
     } else {
-        nodes_.RemoveAll(std::unordered_set<const RWyxNode*>(nodes.begin(), nodes.end()));
+        std::vector<const RWyxNode*> sorted(nodes.begin(), nodes.end());
+        std::sort(sorted.begin(), sorted.end(), std::less<const RWyxNode*>());
+        nodes_.RemoveAll(sorted);
     }
     for (const RWyxNode* node : nodes) nodeNames_.Remove(node);
 }
@@ -248,6 +269,7 @@ bool RWyxObjectFactory::DestroyNode(RWyxNode* node, bool recursive) {
     std::vector<RWyxNode*> subtree;
     bool result = CollectRecordedSubtree(node, subtree);
     RemoveNodes(subtree);
+    GatherAttributesAtTheEnd(nodeAttributes_, subtree);
     for (auto it = subtree.rbegin(); it != subtree.rend(); ++it) {
         RWyxNode* current = *it;
         if (RWyxNodeAttribute* attribute = current->GetNodeAttribute()) {

@@ -12,6 +12,7 @@
 #include "core/RClassRegistry.h"
 #include "core/RNamePair.h"
 #include "core/RWyxUserProperty.h"
+#include "scene/RFactoryObjectList.h"
 #include "scene/RWyxNode.h"
 #include "scene/RWyxNodeProperties.h"
 #include "scene/RWyxScene.h"
@@ -352,6 +353,83 @@ TEST_F(FactoryTest, ANodeReachedThroughTwoParentsIsDestroyedOnce) {
     EXPECT_EQ(factory.log, (std::vector<std::string>{"detach", "deleted"}));
     EXPECT_EQ(factory.GetNodeCount(), 0);
     EXPECT_EQ(factory.GetObjectCount(RWyxObjectFactory::kNodeAttributes), 0);
+}
+
+// The nodes that stay keep their list order, whichever places the subtree's nodes held.
+TEST_F(FactoryTest, ASubtreeLeavesTheNodeListAndTheOthersKeepTheirOrder) {
+    std::vector<RWyxNode*> kept;
+    std::vector<RWyxNode*> subtree;
+    for (int i = 0; i < 6; ++i) {
+        kept.push_back(factory.CreateNode(("Kept" + std::to_string(i)).c_str()));
+        subtree.push_back(factory.CreateNode(("Gone" + std::to_string(i)).c_str()));
+    }
+    for (size_t i = 1; i < subtree.size(); ++i) subtree[i / 2]->AddChild(subtree[i]);
+
+    EXPECT_TRUE(factory.DestroyNode(subtree[0], true));
+    EXPECT_EQ(gLiveNodes, 6);
+    ASSERT_EQ(factory.GetNodeCount(), 6);
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(factory.GetNode(i), kept[static_cast<size_t>(i)]);
+    EXPECT_EQ(factory.FindNode("Gone3", 0), nullptr);
+    EXPECT_EQ(factory.FindNode("Kept3", 0), kept[3]);
+}
+
+// Namesakes are found in list order however they leave: the oldest, one between, the newest.
+TEST_F(FactoryTest, FindNodeCountsTheNamesakesThatStayAfterAnyOfThemGoes) {
+    std::vector<RWyxNode*> arms;
+    for (int i = 0; i < 5; ++i) arms.push_back(factory.CreateNode("Arm"));
+    const auto expectArms = [&](const std::vector<RWyxNode*>& expected) {
+        for (size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(factory.FindNode("Arm", static_cast<int>(i)), expected[i]);
+        EXPECT_EQ(factory.FindNode("Arm", static_cast<int>(expected.size())), nullptr);
+    };
+    ASSERT_TRUE(factory.DestroyNode(arms[0], false));
+    expectArms({arms[1], arms[2], arms[3], arms[4]});
+    ASSERT_TRUE(factory.DestroyNode(arms[2], false));
+    expectArms({arms[1], arms[3], arms[4]});
+    ASSERT_TRUE(factory.DestroyNode(arms[4], false));
+    expectArms({arms[1], arms[3]});
+    arms[3]->SetName("Leg");
+    expectArms({arms[1]});
+    arms[3]->SetName("Arm");
+    expectArms({arms[1], arms[3]});
+    arms[1]->SetName("Leg");
+    expectArms({arms[3]});
+    arms[1]->SetName("Arm");
+    expectArms({arms[1], arms[3]});
+}
+
+// Attributes made in the other order than the tree's all go with their subtree; one outside
+// stays recorded.
+TEST_F(FactoryTest, ASubtreeTakesItsAttributesWhateverOrderTheyWereMadeIn) {
+    RWyxNull* outside = factory.CreateNull();
+    std::vector<RWyxNull*> nulls;
+    for (int i = 0; i < 5; ++i) nulls.push_back(factory.CreateNull());
+    RWyxNode* root = factory.CreateNode("Root");
+    for (int i = 0; i < 5; ++i) {
+        RWyxNode* node = factory.CreateNode(("Child" + std::to_string(i)).c_str());
+        node->SetNodeAttribute(nulls[static_cast<size_t>(4 - i)]);
+        (i < 2 ? root : factory.GetNode(2))->AddChild(node);
+    }
+    factory.log.clear();
+
+    EXPECT_TRUE(factory.DestroyNode(root, true));
+    EXPECT_EQ(gLiveNodes, 0);
+    EXPECT_EQ(gLiveNulls, 1);
+    EXPECT_EQ(factory.log.size(), 10u);
+    EXPECT_EQ(factory.GetObjectCount(RWyxObjectFactory::kNodeAttributes), 1);
+    EXPECT_TRUE(factory.DestroyNodeAttribute(outside));
+    EXPECT_EQ(gLiveNulls, 0);
+}
+
+// The entries named go to the end in the order given, each once; the others keep their order.
+TEST(FactoryObjectList, MoveToEndKeepsTheOthersInOrderAndMovesEachHeldEntryOnce) {
+    int objects[6] = {};
+    RFactoryObjectList<int> list;
+    for (int& object : objects) ASSERT_TRUE(list.Append(&object));
+    int absent = 0;
+    list.MoveToEnd({&objects[1], &absent, &objects[4], &objects[1], &objects[0]});
+    ASSERT_EQ(list.GetCount(), 6);
+    const std::vector<int*> expected{&objects[2], &objects[3], &objects[5], &objects[1], &objects[4], &objects[0]};
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(list.At(i), expected[static_cast<size_t>(i)]) << i;
 }
 
 TEST_F(FactoryTest, ASubtreeNodeOfAnotherFactoryIsLeftAliveAndTheResultIsFalse) {
