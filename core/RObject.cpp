@@ -568,12 +568,6 @@ RProperty* RObject::FindPropertyFrom(std::string_view name, int& hint) const {
     return found;
 }
 
-RProperty* RObject::FindPropertyAtPlace(int place, const RPropertyInfo& description) const {
-    RProperty* property = GetProperty(place);
-    return property != nullptr && &property->GetInfo() == &description && StandsForItsName(*property) ? property
-                                                                                                      : nullptr;
-}
-
 // Only the properties the object owns are indexed, each once: a property leaves the index
 // before its name changes or it changes owner.
 void RObject::IndexPropertyName(RProperty* property) {

@@ -224,7 +224,12 @@ public:
     // The property at list place `place` when it has that description (so its name) and a lookup
     // by that name would find it; null otherwise. A reader that met the same record at that place
     // before finds the property without its name.
-    RProperty* FindPropertyAtPlace(int place, const RPropertyInfo& description) const;
+    // Inline: a reader calls it for nearly every record it has met before.
+    RProperty* FindPropertyAtPlace(int place, const RPropertyInfo& description) const {
+        RProperty* property = GetProperty(place);
+        return property != nullptr && &property->GetInfo() == &description && StandsForItsName(*property) ? property
+                                                                                                          : nullptr;
+    }
 
     // A new property of a type code (1, 2, 4, 6, 7, 8, 9, 13, 14, 15, 16 or 17; null for any
     // other), owned by the object, with a name made unique ("n", "n 0", "n 1"), range 0 to 100.
@@ -393,5 +398,14 @@ private:
     std::vector<RProperty*> properties_;
     RPropertyNameIndex nameIndex_;
 };
+
+// Here rather than with the property: it asks the owning object, and every value write asks it.
+inline RProperty::WriteRoute RProperty::RouteWrite() const {
+    RPlug* const plug = GetOwner();
+    const auto* owner = plug != nullptr ? static_cast<RObject*>(plug->QueryInterface(RObject::kInterfaceId)) : nullptr;
+    if (owner == nullptr) return WriteRoute{nullptr, true};
+    const bool heard = IsAnimatable() || !owner->HearsNoPlainValueRelays();
+    return WriteRoute{owner->ChecksPropertyValues() ? owner : nullptr, heard};
+}
 
 #endif

@@ -240,13 +240,6 @@ bool RProperty::StoreName(const char* name) {
 
 // ---- info ------------------------------------------------------------------------------------
 
-RProperty::WriteRoute RProperty::RouteWrite() const {
-    const RObject* owner = GetOwner() != nullptr ? GetOwnerObject() : nullptr;
-    if (owner == nullptr) return WriteRoute{nullptr, true};
-    const bool heard = IsAnimatable() || !owner->HearsNoPlainValueRelays();
-    return WriteRoute{owner->ChecksPropertyValues() ? owner : nullptr, heard};
-}
-
 bool RProperty::OwnerAccepts(const RObject& owner, const RPropertyValue& value) const {
     return owner.AcceptsPropertyValue(*this, value);
 }

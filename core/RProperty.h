@@ -237,7 +237,8 @@ private:
         const RObject* checker;
         bool heard;
     };
-    WriteRoute RouteWrite() const;
+    // Defined in core/RObject.h (it needs the object's class), which the writing classes include.
+    inline WriteRoute RouteWrite() const;
     bool OwnerAccepts(const RObject& owner, const RPropertyValue& value) const;
 
     // The shared description, or from the first change on the property's own copy, which it

@@ -523,6 +523,32 @@ TEST(RObjectProperties, FindPropertyFromAHintFindsWhatFindPropertyFinds) {
     EXPECT_EQ(lone->FindPropertyFrom("m", hint), nullptr);
 }
 
+// A lookup at a place finds the property there only with its own description and while a lookup
+// by its name could find nothing else: not past either end, not when a name is shared, not a
+// property that another object took over.
+TEST(RObjectProperties, FindPropertyAtPlaceStandsOnlyForTheNameLookup) {
+    auto object = Make<RObject>();
+    std::vector<RProperty*> made;
+    for (const char* name : {"a", "b", "c"}) made.push_back(Add(*object, name));
+    for (int place = 0; place < 3; ++place) {
+        EXPECT_EQ(object->FindPropertyAtPlace(place, made[place]->GetInfo()), made[place]) << place;
+    }
+    EXPECT_EQ(object->FindPropertyAtPlace(1, made[0]->GetInfo()), nullptr) << "another description";
+    EXPECT_EQ(object->FindPropertyAtPlace(-1, made[0]->GetInfo()), nullptr);
+    EXPECT_EQ(object->FindPropertyAtPlace(3, made[2]->GetInfo()), nullptr);
+    // Two of one name: neither place stands for the name any longer.
+    made[2]->SetName("b", false);
+    EXPECT_EQ(object->FindPropertyAtPlace(1, made[1]->GetInfo()), nullptr);
+    EXPECT_EQ(object->FindPropertyAtPlace(2, made[2]->GetInfo()), nullptr);
+
+    auto other = Make<RObject>();
+    auto lone = Make<RObject>();
+    RProperty* moved = Add(*lone, "m");
+    ASSERT_TRUE(other->AddChild(moved));
+    ASSERT_EQ(lone->GetProperty(0), moved);
+    EXPECT_EQ(lone->FindPropertyAtPlace(0, moved->GetInfo()), nullptr);
+}
+
 // Every type name reads back as its code, wherever it lies among the names of its length; a
 // name that differs in a letter, its case or its length (a prefix, one longer, past the longest)
 // names no type.
