@@ -421,7 +421,7 @@ private:
     int evaluationId_ = -1;
     int marked_ = 0;
     // Set by AddChild while it links a subtree it has found free to join the new parent's
-    // container: the link does not check the same again.
+    // container: the link does not check the same again, nor does the join its node names.
     bool joinChecked_ = false;
     std::vector<CharacterLink> characterLinks_;
     RError error_;

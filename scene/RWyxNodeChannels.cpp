@@ -75,13 +75,15 @@ RProperty* FindTemplateProperty(const RWyxNodeProperties& properties, const char
 }  // namespace
 
 bool RWyxNode::GetTemplateVisibilityDefault(float& value) const {
-    value = RWyxTakeNodeContainer::ToCurveValue(VisibilityChannelValue(properties_->FindProperty("Visibility")));
+    const RProperty* property = FindTemplateProperty(*properties_, "Visibility", 3);
+    value = RWyxTakeNodeContainer::ToCurveValue(VisibilityChannelValue(property));
     return true;
 }
 
 bool RWyxNode::GetTemplateTransformDefaults(int channel, float defaults[3]) const {
     if (channel < 0 || channel >= 3) return false;
-    const RVector4 value = TransformChannelValue(properties_->FindProperty(kTransformProperties[channel]), channel);
+    const RProperty* property = FindTemplateProperty(*properties_, kTransformProperties[channel], channel);
+    const RVector4 value = TransformChannelValue(property, channel);
     for (int component = 0; component < 3; ++component) {
         defaults[component] = RWyxTakeNodeContainer::ToCurveValue(*value.Component(component));
     }

@@ -63,10 +63,11 @@ bool HasRepeat(std::vector<std::string_view>& names) {
 // unchecked); then a gobo the container refuses, when another of its gobos has that name
 // (found now, that refusal cannot leave the subtree in with a gobo unrecorded). The names are
 // compared sorted rather than through the collector's hash indexes, which cost an allocation
-// or more per node; a lone node has no name to compare.
-int SubtreeClashCode(const std::vector<RWyxNode*>& nodes, const RWyxEntityContainer& entity) {
+// or more per node; a lone node has no name to compare, nor does a subtree whose node names were
+// found free of repeats already.
+int SubtreeClashCode(const std::vector<RWyxNode*>& nodes, const RWyxEntityContainer& entity, bool namesChecked) {
     std::vector<std::string_view> names;
-    if (nodes.size() > 1) {
+    if (nodes.size() > 1 && !namesChecked) {
         names.reserve(nodes.size());
         for (const RWyxNode* node : nodes) names.push_back(TextOf(node->GetName()));
         if (HasRepeat(names)) return RWyxNode::kErrorNodeNameClash;
@@ -126,7 +127,10 @@ int RWyxNode::CheckSubtree(RWyxEntityContainer* entity, bool asRoot, std::vector
     }
     if (!asRoot) {
         nodes = SubtreeNodes(this);
-        return SubtreeClashCode(nodes, *entity);
+        // A subtree AddChild moves had its node names checked before it left its parent, and
+        // leaving renamed none of them. Its gobos are checked again: leaving took their uses
+        // out of the former container, which may change what the new one answers.
+        return SubtreeClashCode(nodes, *entity, joinChecked_);
     }
     RWyxNameClashCollector collector(entity);
     collector.Collect(this);
