@@ -12,6 +12,8 @@
 #include "scene/RWyxEntityContainer.h"
 #include "scene/RWyxNode.h"
 
+#include <algorithm>
+
 // ---- materials ----------------------------------------------------------------------------------
 
 bool RWyxEntityContainer::AddMaterialUse(RWyxMaterial* material) { return AddUse(materials_, material); }
@@ -52,12 +54,15 @@ int RWyxEntityContainer::GetUseCount(const RWyxTexture* texture) const { return 
 
 // ---- gobos --------------------------------------------------------------------------------------
 
-bool RWyxEntityContainer::WouldGoboClash(const RWyxGobo* gobo) const {
+bool RWyxEntityContainer::WouldGoboClash(const RWyxGobo* gobo) const { return WouldGoboClash(gobo, {}); }
+
+bool RWyxEntityContainer::WouldGoboClash(const RWyxGobo* gobo, const std::vector<const RWyxGobo*>& leaving) const {
     if (gobo == nullptr) return false;
     bool decided = false;
     bool clash = false;
     gobos_.objects.ForEach([&](RWyxSceneObject* entry) {
         if (decided) return;
+        if (std::find(leaving.begin(), leaving.end(), entry) != leaving.end()) return;
         if (entry == gobo) {
             decided = true;
         } else if (entry->GetName() == gobo->GetName()) {

@@ -115,6 +115,9 @@ public:
     // True when AddGoboUse would refuse the gobo: walking the entries in order, one of another
     // gobo with its name comes before any entry of the gobo itself.
     bool WouldGoboClash(const RWyxGobo* gobo) const;
+    // The same answer once the entries of the gobos `leaving` lists are gone: what a subtree
+    // taking their last uses away would meet on joining again.
+    bool WouldGoboClash(const RWyxGobo* gobo, const std::vector<const RWyxGobo*>& leaving) const;
 
     // The last use of a generic node taken away also clears its link to this container.
     bool AddGenericNodeUse(RWyxGenericNode* genericNode);

@@ -58,14 +58,29 @@ bool HasRepeat(std::vector<std::string_view>& names) {
     return std::adjacent_find(names.begin(), names.end()) != names.end();
 }
 
+// Of the gobos, sorted with one entry per node projecting it, those whose every use the
+// container records comes from these nodes: their entries go when the nodes leave.
+std::vector<const RWyxGobo*> LastUsesTaken(const std::vector<const RWyxGobo*>& gobos,
+                                           const RWyxEntityContainer& entity) {
+    std::vector<const RWyxGobo*> taken;
+    for (auto first = gobos.begin(); first != gobos.end();) {
+        const auto last = std::upper_bound(first, gobos.end(), *first);
+        if (entity.GetUseCount(*first) <= last - first) taken.push_back(*first);
+        first = last;
+    }
+    return taken;
+}
+
 // What a collector without target finds in a subtree joining below a node of `entity`, in its
 // order: two nodes of one name, two gobos of one name (materials and textures it lists
 // unchecked); then a gobo the container refuses, when another of its gobos has that name
 // (found now, that refusal cannot leave the subtree in with a gobo unrecorded). The names are
 // compared sorted rather than through the collector's hash indexes, which cost an allocation
 // or more per node; a lone node has no name to compare, nor does a subtree whose node names were
-// found free of repeats already.
-int SubtreeClashCode(const std::vector<RWyxNode*>& nodes, const RWyxEntityContainer& entity, bool namesChecked) {
+// found free of repeats already. A subtree that `entity` records now (moving within it) leaves
+// before it joins again: the gobos it holds the last uses of are answered without their entries.
+int SubtreeClashCode(const std::vector<RWyxNode*>& nodes, const RWyxEntityContainer& entity, bool namesChecked,
+                     bool leavesFirst) {
     std::vector<std::string_view> names;
     if (nodes.size() > 1 && !namesChecked) {
         names.reserve(nodes.size());
@@ -79,14 +94,16 @@ int SubtreeClashCode(const std::vector<RWyxNode*>& nodes, const RWyxEntityContai
         if (objects.gobo != nullptr) gobos.push_back(objects.gobo);
     }
     if (gobos.empty()) return -1;
-    // A gobo several nodes project is one gobo.
     std::sort(gobos.begin(), gobos.end());
+    const std::vector<const RWyxGobo*> leaving =
+        leavesFirst ? LastUsesTaken(gobos, entity) : std::vector<const RWyxGobo*>();
+    // A gobo several nodes project is one gobo.
     gobos.erase(std::unique(gobos.begin(), gobos.end()), gobos.end());
     names.clear();
     for (const RWyxGobo* gobo : gobos) names.push_back(TextOf(RWyxNameClashCollector::NameOf(gobo)));
     if (HasRepeat(names)) return RWyxNode::kErrorGoboNameClash;
     for (const RWyxGobo* gobo : gobos) {
-        if (entity.WouldGoboClash(gobo)) return RWyxNode::kErrorGoboNameClash;
+        if (entity.WouldGoboClash(gobo, leaving)) return RWyxNode::kErrorGoboNameClash;
     }
     return -1;
 }
@@ -129,8 +146,9 @@ int RWyxNode::CheckSubtree(RWyxEntityContainer* entity, bool asRoot, std::vector
         nodes = SubtreeNodes(this);
         // A subtree AddChild moves had its node names checked before it left its parent, and
         // leaving renamed none of them. Its gobos are checked again: leaving took their uses
-        // out of the former container, which may change what the new one answers.
-        return SubtreeClashCode(nodes, *entity, joinChecked_);
+        // out of the former container, which may change what the new one answers. Checked
+        // before it leaves the container it is to join again, they are answered as after leaving.
+        return SubtreeClashCode(nodes, *entity, joinChecked_, entity == entity_);
     }
     RWyxNameClashCollector collector(entity);
     collector.Collect(this);

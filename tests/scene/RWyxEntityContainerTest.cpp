@@ -167,6 +167,22 @@ TEST_F(EntityContainerTest, AGoboNamedAsAnEarlierEntrysIsRefusedWhileTheSameGobo
     EXPECT_EQ(scene->GetUseCount(other), 1);
 }
 
+// Asked with entries leaving, the walk skips them: the gobo's own entry no longer comes first,
+// and a leaving gobo of its name no longer refuses it.
+TEST_F(EntityContainerTest, AGoboClashIsAnsweredWithoutTheEntriesOfLeavingGobos) {
+    RWyxGobo* spot = factory.CreateGobo("Spot");
+    RWyxGobo* other = factory.CreateGobo("Other");
+    RWyxGobo* twin = factory.CreateGobo("Spot");
+    ASSERT_TRUE(scene->AddGoboUse(spot) && scene->AddGoboUse(other));
+    other->SetName(RString("Spot"));
+    EXPECT_FALSE(scene->WouldGoboClash(spot));
+    EXPECT_TRUE(scene->WouldGoboClash(spot, {spot}));
+    EXPECT_FALSE(scene->WouldGoboClash(spot, {other}));
+    EXPECT_FALSE(scene->WouldGoboClash(twin, {spot, other}));
+    EXPECT_TRUE(scene->WouldGoboClash(twin, {other}));
+    EXPECT_EQ(scene->GetGoboCount(), 2);
+}
+
 TEST_F(EntityContainerTest, DeformersAreCountedAndIndexedByKind) {
     RWyxDeformer* skin1 = factory.CreateDeformer("A", "Skin");
     RWyxDeformer* skin2 = factory.CreateDeformer("B", "Skin");

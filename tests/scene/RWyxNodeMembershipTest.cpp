@@ -157,6 +157,38 @@ TEST_F(NodeMembershipTest, GobosMaterialsAndTexturesStayRecordedWhileAMemberUses
     EXPECT_EQ(scene->GetGoboCount() + scene->GetMaterialCount() + scene->GetTextureCount(), 0);
 }
 
+// A move within the scene leaves the scene and joins it again. A gobo whose last uses leave with
+// the subtree loses its entry; another gobo renamed to its name since then would refuse it on
+// the way back: the move is refused before anything leaves. A gobo that keeps other uses keeps
+// its entry, and the move goes.
+TEST_F(NodeMembershipTest, AMoveWithinTheSceneIsRefusedWhenItsGoboCouldNotJoinAgain) {
+    RWyxGobo* spot = factory.CreateGobo("Spot");
+    RWyxNode* arm = Node("Arm", Root());
+    LitNode("Lamp", spot, arm);
+    RWyxGobo* beam = factory.CreateGobo("Beam");
+    RWyxNode* mast = LitNode("Mast", beam, Root());
+    beam->SetName(RString("Spot"));
+    Root()->GetError().ClearError();
+    mast->GetError().ClearError();
+    EXPECT_FALSE(mast->AddChild(arm));
+    EXPECT_EQ(mast->GetError().GetLastErrorCode(), RWyxNode::kErrorGoboNameClash);
+    EXPECT_EQ(arm->GetParent(), Root());
+    EXPECT_EQ(mast->GetChildCount(), 0);
+    EXPECT_EQ(Root()->GetChildCount(), 2);
+    EXPECT_TRUE(SubtreeIn(arm, scene.get()));
+    EXPECT_EQ(scene->GetNodeCount(), 4);
+    ASSERT_EQ(scene->GetGoboCount(), 2);
+    EXPECT_EQ(scene->GetGobo(0), spot);
+    EXPECT_EQ(scene->GetUseCount(spot), 1);
+
+    LitNode("Stay", spot, Root());
+    EXPECT_TRUE(mast->AddChild(arm)) << "the gobo keeps its entry through the lamp that stays";
+    EXPECT_EQ(arm->GetParent(), mast);
+    EXPECT_TRUE(SubtreeIn(arm, scene.get()));
+    EXPECT_EQ(scene->GetUseCount(spot), 2);
+    EXPECT_EQ(scene->GetGobo(0), spot);
+}
+
 // Outside a scene a node may be linked below two parents; its subtree still joins and leaves
 // it once, bringing and taking one use of its gobo. A subtree joining below a member clashes
 // only by names within itself or by a gobo named as another; a node without children brings
