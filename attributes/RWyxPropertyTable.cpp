@@ -20,6 +20,9 @@ constexpr std::size_t kSlotSize =
     std::max({sizeof(RIntegerProperty), sizeof(RBoolProperty), sizeof(RNumberProperty), sizeof(RTimeProperty),
               sizeof(RVectorProperty), sizeof(RStringProperty)});
 
+// The most properties a new object is joined at once.
+constexpr int kJoinRunLength = 64;
+
 // Type codes RObject::CreateProperty makes.
 bool IsCreatableTypeCode(int code) {
     switch (code) {
@@ -170,10 +173,27 @@ bool RWyxPropertyTable::CreateProperties(RObject& object) {
     object.ReserveProperties(object.GetPropertyCount() + count_);
     if (shared_->describedCount > 0) block_.reset(RPropertyBlock::Create(shared_->describedCount, kSlotSize, true));
     bool allMade = true;
+    // A new object's rows join in runs, without the joining events: nothing can hear them yet.
+    RProperty* run[kJoinRunLength];
+    int runLength = 0;
+    const auto joinRun = [&object, &run, &runLength] {
+        object.AdoptMadeProperties(run, runLength);
+        runLength = 0;
+    };
     for (int i = 0; i < count_; ++i) {
         Made& made = made_[static_cast<std::size_t>(i)];
         made.placed = MakeFromDescription(i, object, fresh);
-        if (made.placed != nullptr) continue;
+        if (made.placed != nullptr) {
+            MarkForWriters(*made.placed, rows_[i]);
+            if (!fresh) {
+                object.AddNewProperty(made.placed);
+                continue;
+            }
+            if (runLength == kJoinRunLength) joinRun();
+            run[runLength++] = made.placed;
+            continue;
+        }
+        joinRun();
         RProperty* property = MakeThroughObject(i, object);
         if (property == nullptr) {
             allMade = false;
@@ -181,6 +201,7 @@ bool RWyxPropertyTable::CreateProperties(RObject& object) {
         }
         made.ref = RPlugRef(property);
     }
+    joinRun();
     if (fresh) object.IndexDeferredPropertyNames(*shared_->nameLayout);
     return allMade;
 }
@@ -191,12 +212,8 @@ RProperty* RWyxPropertyTable::MakeFromDescription(int row, RObject& object, bool
         (!fresh && object.FindProperty(entry.name) != nullptr)) {
         return nullptr;
     }
-    RProperty* property = MakeHolding(*block_, shared_->descriptions[static_cast<std::size_t>(row)], entry.defaultValue);
-    if (property == nullptr) return nullptr;
     // The description carries the row's name: the property is named already.
-    object.AddNewProperty(property);
-    MarkForWriters(*property, entry);
-    return property;
+    return MakeHolding(*block_, shared_->descriptions[static_cast<std::size_t>(row)], entry.defaultValue);
 }
 
 RProperty* RWyxPropertyTable::MakeThroughObject(int row, RObject& object) const {

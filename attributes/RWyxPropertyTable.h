@@ -102,7 +102,8 @@ public:
     // already uses gets the object's unique form. False when a row could not be made (its
     // property then reads as the default); the other rows are made all the same. Call once,
     // while the object is new (its constructor): the defaults are stored without relaying
-    // value changes, which nothing can be listening for yet.
+    // value changes, and a new object's properties join without the joining events
+    // (RObject::AdoptMadeProperties), which nothing can be listening for yet.
     //
     // The rows' descriptions (name, type, flags, data type, range, enum names) are made once
     // for every table over the same rows and shared by their properties, which lie side by

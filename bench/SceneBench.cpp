@@ -29,6 +29,7 @@
 #include <benchmark/benchmark.h>
 
 #include <chrono>
+#include <cstdint>
 #include <cstdlib>
 #include <initializer_list>
 #include <memory>
@@ -281,10 +282,13 @@ __attribute__((noinline)) std::unique_ptr<RWyxObjectFactory> CreateMeasuredFacto
 void BM_NewFactoryAndScene(benchmark::State& state) {
     double create = 0.0;
     double destroy = 0.0;
+    std::uint64_t allocations = 0;
     for (auto _ : state) {
+        const std::uint64_t before = AllocationCount();
         auto start = Clock::now();
         auto factory = CreateMeasuredFactoryAndScene();
         create += MicrosecondsSince(start);
+        allocations += AllocationCount() - before;
         start = Clock::now();
         TearDownMeasuredFactory(factory);
         destroy += MicrosecondsSince(start);
@@ -292,6 +296,8 @@ void BM_NewFactoryAndScene(benchmark::State& state) {
     const double runs = static_cast<double>(state.iterations());
     state.counters["create_us"] = create / runs;
     state.counters["destroy_us"] = destroy / runs;
+    // Heap blocks a new factory and scene ask for: each costs most under a sanitizer's allocator.
+    state.counters["allocations"] = static_cast<double>(allocations) / runs;
 }
 BENCHMARK(BM_NewFactoryAndScene);
 // A fixed count, for an instruction count per scene.

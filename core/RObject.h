@@ -247,6 +247,11 @@ public:
     // unless the object has no property yet.
     void DeferPropertyNameIndex();
     void IndexDeferredPropertyNames(const RPropertyNameIndex::Layout& layout);
+    // Joins properties a derived class's constructor made (or had made for it), new and
+    // already named, as AddProperty joins each (owner, list, name index), in their order, but
+    // without the joining events (8 and 11): while the object is being made its own handler of
+    // them is the only one, and it must have nothing to do then.
+    void AdoptMadeProperties(RProperty* const* properties, int count);
     // 1 for an index out of range, else 0.
     virtual int RemoveProperty(int index);
     bool RemoveProperty(RProperty* property);
@@ -323,11 +328,6 @@ protected:
     // one pass, without the events.
     virtual bool HearsPropertyLeaving() const { return true; }
 
-    // Joins properties a derived class's constructor made, already named, as AddProperty joins
-    // each (owner, list, name index), in their order, but without the joining events (8 and
-    // 11): while the object is being made its own handler of them is the only one, and it must
-    // have nothing to do then.
-    void AdoptMadeProperties(RProperty* const* properties, int count);
 
 private:
     friend class RProperty;  // takes itself out of the name index to rename or leave
