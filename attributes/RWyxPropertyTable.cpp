@@ -165,7 +165,8 @@ bool RWyxPropertyTable::ResolveType(const char* typeName, const RDataType*& data
 }
 
 bool RWyxPropertyTable::CreateProperties(RObject& object) {
-    made_.assign(static_cast<std::size_t>(count_), Made());
+    made_.clear();
+    inOwnSlots_ = false;
     if (count_ == 0) return true;
     // A new object takes the rows' names as they are; they are indexed by name as a whole.
     const bool fresh = object.GetPropertyCount() == 0 && shared_->namesUnique;
@@ -181,29 +182,39 @@ bool RWyxPropertyTable::CreateProperties(RObject& object) {
         runLength = 0;
     };
     for (int i = 0; i < count_; ++i) {
-        Made& made = made_[static_cast<std::size_t>(i)];
-        made.placed = MakeFromDescription(i, object, fresh);
-        if (made.placed != nullptr) {
-            MarkForWriters(*made.placed, rows_[i]);
+        RProperty* const placed = MakeFromDescription(i, object, fresh);
+        if (placed != nullptr) {
+            if (!made_.empty()) made_[static_cast<std::size_t>(i)].placed = placed;
+            MarkForWriters(*placed, rows_[i]);
             if (!fresh) {
-                object.AddNewProperty(made.placed);
+                object.AddNewProperty(placed);
                 continue;
             }
             if (runLength == kJoinRunLength) joinRun();
-            run[runLength++] = made.placed;
+            run[runLength++] = placed;
             continue;
         }
         joinRun();
+        RecordRowsBefore(i);
         RProperty* property = MakeThroughObject(i, object);
         if (property == nullptr) {
             allMade = false;
             continue;
         }
-        made.ref = RPlugRef(property);
+        made_[static_cast<std::size_t>(i)].ref = RPlugRef(property);
     }
     joinRun();
+    // Every row placed, each in the slot of its own number: the block alone tells them.
+    inOwnSlots_ = made_.empty();
     if (fresh) object.IndexDeferredPropertyNames(*shared_->nameLayout);
     return allMade;
+}
+
+void RWyxPropertyTable::RecordRowsBefore(int row) {
+    if (!made_.empty()) return;
+    made_.assign(static_cast<std::size_t>(count_), Made());
+    // The rows before it were all placed, row by row from the first slot.
+    for (int i = 0; i < row; ++i) made_[static_cast<std::size_t>(i)].placed = block_->LiveAt(i);
 }
 
 RProperty* RWyxPropertyTable::MakeFromDescription(int row, RObject& object, bool fresh) {
@@ -242,6 +253,7 @@ int RWyxPropertyTable::FindRow(const char* name) const {
 }
 
 RProperty* RWyxPropertyTable::GetProperty(int row) const {
+    if (inOwnSlots_) return row >= 0 && row < count_ ? block_->LiveAt(row) : nullptr;
     if (row < 0 || row >= static_cast<int>(made_.size())) return nullptr;
     const Made& made = made_[static_cast<std::size_t>(row)];
     if (made.placed != nullptr) return block_->HoldsLive(made.placed) ? made.placed : nullptr;
@@ -265,7 +277,8 @@ int RWyxPropertyTable::RowOf(const RProperty& property) const {
 }
 
 void RWyxPropertyTable::CollectProperties(std::vector<RProperty*>& properties) const {
-    for (int i = 0; i < static_cast<int>(made_.size()); ++i) {
+    const int rows = inOwnSlots_ ? count_ : static_cast<int>(made_.size());
+    for (int i = 0; i < rows; ++i) {
         if (RProperty* property = GetProperty(i)) properties.push_back(property);
     }
 }

@@ -174,8 +174,16 @@ private:
         RProperty* placed = nullptr;
         RPlugRef ref;
     };
+    // Starts the record by row at the first row not placed in the block, with the rows
+    // before it, which were.
+    void RecordRowsBefore(int row);
+
     RPropertyBlockHold block_;  // the properties made from the descriptions
-    std::vector<Made> made_;    // by row; weak
+    // Every row's property lies in the block, in the slot of the row's number, so that the
+    // block tells it (RPropertyBlock::LiveAt) and made_ stays empty: no record by row is
+    // needed for the usual object, all of whose rows are made from their descriptions.
+    bool inOwnSlots_ = false;
+    std::vector<Made> made_;  // by row, once a row is not in its own slot; weak
 };
 
 #endif

@@ -58,11 +58,17 @@ public:
     // For a block that tracks ends: whether the address is that of a property placed in this
     // block that has not ended. A weak reference to a placed property needs no cell of the
     // handle table then, since the block outlives its holder and never places in a slot twice.
-    bool HoldsLive(const void* address) const {
-        const int slot = SlotAt(address);
-        return slot >= 0 && tracksEnds_ && (EndedBits()[slot / 32] & (1u << (slot % 32))) == 0;
-    }
+    bool HoldsLive(const void* address) const { return LiveAt(SlotAt(address)) != nullptr; }
 
+    // For a block that tracks ends: the property placed in the slot, while it has not ended;
+    // null for any other slot.
+    RProperty* LiveAt(int slot) const {
+        if (slot < 0 || slot >= used_ || !tracksEnds_ || (EndedBits()[slot / 32] & (1u << (slot % 32))) != 0) {
+            return nullptr;
+        }
+        // A property lies at the start of its slot, as Of takes it.
+        return static_cast<RProperty*>(GetSlot(slot));
+    }
     // The address of a slot a property was placed in (the property's own, which may have
     // ended since); null for any other slot.
     void* GetSlot(int slot) const {
