@@ -37,10 +37,12 @@ RPropertyNameIndex::Layout::Layout(const std::vector<std::string_view>& names) {
     std::size_t capacity = kFirstCapacity;
     while (!Fits(names.size(), capacity)) capacity *= 2;
     entries_.assign(capacity, Entry());
+    hashes_.reserve(names.size());
     const std::size_t mask = capacity - 1;
     // The probe of Add, over names instead of properties.
     for (std::size_t place = 0; place < names.size(); ++place) {
         const std::size_t hash = HashOf(names[place]);
+        hashes_.push_back(hash);
         std::size_t at = hash & mask;
         for (; entries_[at].place >= 0; at = (at + 1) & mask) {
             const std::size_t other = static_cast<std::size_t>(entries_[at].place);
@@ -53,10 +55,11 @@ RPropertyNameIndex::Layout::Layout(const std::vector<std::string_view>& names) {
 
 bool RPropertyNameIndex::Matches(const Layout& layout, RProperty* const* properties, int count) {
     if (count != layout.GetCount()) return false;
-    for (const Layout::Entry& entry : layout.entries_) {
-        if (entry.place < 0) continue;
-        const RProperty* property = properties[entry.place];
-        if (property == nullptr || property->GetInfo().GetNameHash() != entry.hash) return false;
+    for (int place = 0; place < count; ++place) {
+        const RProperty* property = properties[place];
+        if (property == nullptr || property->GetInfo().GetNameHash() != layout.hashes_[static_cast<std::size_t>(place)]) {
+            return false;
+        }
     }
     return true;
 }

@@ -44,6 +44,7 @@ public:
             int place = -1;  // the list place of the name; -1 for a free slot
         };
         std::vector<Entry> entries_;  // by slot
+        std::vector<std::size_t> hashes_;  // by list place: what Matches compares, in list order
         int count_ = 0;
         bool sharedNames_ = false;
     };
