@@ -328,32 +328,23 @@ TEST(PropertyBlocks, ABlockThatTracksEndsTellsWhichPlacedPropertiesStillLive) {
     plain->ReleaseOwner();
 }
 
-// A block that tracks ends gives the property of a slot while it lives, by the slot's number:
-// none for a slot it has not placed in, one whose property ended, or in a block that does
-// not track ends.
+// A block that tracks ends gives a slot's property while it lives; none for other slots,
+// nor in a block that does not track ends.
 TEST(PropertyBlocks, ABlockGivesThePropertyOfASlotWhileItLives) {
     RPropertyBlock* block = RPropertyBlock::Create(36, sizeof(RFieldProperty<double>), true);
-    ASSERT_NE(block, nullptr);
+    RPropertyBlock* plain = RPropertyBlock::Create(1, sizeof(RFieldProperty<double>));
     double values[34] = {};
     std::vector<RFieldProperty<double>*> placed;
     for (double& value : values) placed.push_back(block->Make<RFieldProperty<double>>(SharedRow(), value));
+    placed.push_back(plain->Make<RFieldProperty<double>>(SharedRow(), values[0]));
     placed[32]->Destroy();  // in the second word of the record
-    for (int slot = 0; slot < 34; ++slot) {
-        RProperty* const expected = slot == 32 ? nullptr : placed[static_cast<size_t>(slot)];
-        EXPECT_EQ(block->LiveAt(slot), expected) << "slot " << slot;
+    for (int slot = -1; slot <= 34; ++slot) {
+        const bool live = slot >= 0 && slot < 34 && slot != 32;
+        EXPECT_EQ(block->LiveAt(slot), live ? placed[static_cast<size_t>(slot)] : nullptr) << slot;
     }
-    EXPECT_EQ(block->LiveAt(-1), nullptr);
-    EXPECT_EQ(block->LiveAt(34), nullptr) << "room, but nothing placed";
-    for (int slot = 0; slot < 34; ++slot) {
-        if (slot != 32) placed[static_cast<size_t>(slot)]->Destroy();
-    }
-    block->ReleaseOwner();
-
-    RPropertyBlock* plain = RPropertyBlock::Create(1, sizeof(RFieldProperty<double>));
-    ASSERT_NE(plain, nullptr);
-    RFieldProperty<double>* property = plain->Make<RFieldProperty<double>>(SharedRow(), values[0]);
     EXPECT_EQ(plain->LiveAt(0), nullptr);
-    property->Destroy();
+    for (RFieldProperty<double>* property : placed) if (property != placed[32]) property->Destroy();
+    block->ReleaseOwner();
     plain->ReleaseOwner();
 }
 
