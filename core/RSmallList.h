@@ -7,8 +7,8 @@
 // heap block. A longer list keeps every entry in its heap block, so the entries are always
 // contiguous and in order; when it shrinks back to `Held` they return in place.
 //
-// A place that holds no entry holds a default value: an entry taken out lets go of whatever
-// it held at once.
+// A place that holds no entry holds a default or moved-from value: an entry taken out lets
+// go of whatever it held at once.
 
 #include <algorithm>
 #include <iterator>
@@ -90,11 +90,10 @@ private:
         ++count_;
     }
 
-    // The entries held in place move to the heap block, leaving default values behind.
+    // The entries held in place move to the heap block, leaving moved-from values behind.
     void Spill() {
         spilled_.reserve(2 * Held);
         spilled_.assign(std::make_move_iterator(held_), std::make_move_iterator(held_ + Held));
-        std::fill(held_, held_ + Held, T());
     }
 
     // The heap block's entries move back in place; the block keeps its room for the next spill.
