@@ -11,10 +11,11 @@
 // go of whatever it held at once.
 
 #include <algorithm>
+#include <cstddef>
 #include <iterator>
 #include <vector>
 
-template <typename T, int Held>
+template <typename T, std::size_t Held>
 class RSmallList {
     static_assert(Held > 0, "a small list holds at least one entry in place");
 
@@ -25,12 +26,12 @@ public:
     RSmallList(const RSmallList&) = default;
     RSmallList& operator=(const RSmallList&) = default;
 
-    int GetCount() const { return count_; }
+    std::size_t GetCount() const { return count_; }
     bool IsEmpty() const { return count_ == 0; }
 
     // Index 0 .. GetCount() - 1.
-    T& At(int index) { return begin()[index]; }
-    const T& At(int index) const { return begin()[index]; }
+    T& At(std::size_t index) { return begin()[index]; }
+    const T& At(std::size_t index) const { return begin()[index]; }
 
     T* begin() { return IsSpilled() ? spilled_.data() : held_; }
     T* end() { return begin() + count_; }
@@ -45,9 +46,9 @@ public:
         }
     }
 
-    // Before the entry now at `index` (clamped to 0 .. GetCount()); the later ones move back.
-    void InsertAt(int index, const T& entry) {
-        index = std::min(std::max(index, 0), count_);
+    // Before the entry now at `index` (at the end when beyond it); the later ones move back.
+    void InsertAt(std::size_t index, const T& entry) {
+        index = std::min(index, count_);
         if (count_ > Held) {
             spilled_.insert(spilled_.begin() + index, entry);
         } else {
@@ -56,7 +57,7 @@ public:
                 Spill();
                 spilled_.insert(spilled_.begin() + index, std::move(kept));
             } else {
-                for (int i = count_; i > index; --i) held_[i] = std::move(held_[i - 1]);
+                for (std::size_t i = count_; i > index; --i) held_[i] = std::move(held_[i - 1]);
                 held_[index] = std::move(kept);
             }
         }
@@ -64,15 +65,15 @@ public:
     }
 
     // The entries after it move up one place; an index out of range removes nothing.
-    void RemoveAt(int index) {
-        if (index < 0 || index >= count_) return;
+    void RemoveAt(std::size_t index) {
+        if (index >= count_) return;
         if (count_ > Held) {
             spilled_.erase(spilled_.begin() + index);
             if (--count_ == Held) Unspill();
             return;
         }
         // A loop rather than std::move: for the few entries held, a call to memmove costs more.
-        for (int i = index + 1; i < count_; ++i) held_[i - 1] = std::move(held_[i]);
+        for (std::size_t i = index + 1; i < count_; ++i) held_[i - 1] = std::move(held_[i]);
         held_[--count_] = T();
     }
 
@@ -104,7 +105,7 @@ private:
 
     T held_[Held]{};
     std::vector<T> spilled_;  // every entry, while there are more than Held
-    int count_ = 0;
+    std::size_t count_ = 0;
 };
 
 #endif

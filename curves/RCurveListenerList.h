@@ -28,15 +28,13 @@ public:
     };
 
     bool IsEmpty() const { return entries_.IsEmpty(); }
-    std::size_t GetCount() const { return static_cast<std::size_t>(entries_.GetCount()); }
+    std::size_t GetCount() const { return entries_.GetCount(); }
     // Index 0 .. GetCount() - 1, in registration order.
-    const Entry& At(std::size_t index) const { return entries_.At(static_cast<int>(index)); }
+    const Entry& At(std::size_t index) const { return entries_.At(index); }
 
     void Append(const Entry& entry) { entries_.Append(entry); }
     // The entries after it move up one place.
-    void RemoveAt(std::size_t index) {
-        if (index < GetCount()) entries_.RemoveAt(static_cast<int>(index));
-    }
+    void RemoveAt(std::size_t index) { entries_.RemoveAt(index); }
     bool HoldsSerial(std::uint64_t serial) const;
     // Every entry, in order, into a list of their own.
     void CopyTo(std::vector<Entry>& entries) const;

@@ -14,7 +14,7 @@ bool SerialBefore(const std::pair<std::uint64_t, RWyxNode*>& entry, std::uint64_
 
 void RWyxNodeNameIndex::Bucket::InsertAmongOthers(const Item& item) {
     const Item* at = std::lower_bound(items_.begin(), items_.end(), item.first, SerialBefore);
-    items_.InsertAt(static_cast<int>(at - items_.begin()), item);
+    items_.InsertAt(static_cast<std::size_t>(at - items_.begin()), item);
 }
 
 bool RWyxNodeNameIndex::Bucket::Erase(std::uint64_t serial) {
@@ -24,7 +24,7 @@ bool RWyxNodeNameIndex::Bucket::Erase(std::uint64_t serial) {
                          ? items_.begin()
                          : std::lower_bound(items_.begin() + 1, items_.end(), serial, SerialBefore);
     if (at == items_.end() || at->first != serial) return false;
-    items_.RemoveAt(static_cast<int>(at - items_.begin()));
+    items_.RemoveAt(static_cast<std::size_t>(at - items_.begin()));
     return true;
 }
 

@@ -47,9 +47,9 @@ private:
     class Bucket {
     public:
         using Item = std::pair<std::uint64_t, RWyxNode*>;
-        int Count() const { return items_.GetCount(); }
+        int Count() const { return static_cast<int>(items_.GetCount()); }
         bool IsEmpty() const { return items_.IsEmpty(); }
-        const Item& At(int index) const { return items_.At(index); }
+        const Item& At(int index) const { return items_.At(static_cast<std::size_t>(index)); }
         // Files the node at its serial's place among the others. Serials grow with every
         // recording: a node just recorded is the newest of its name.
         void Insert(const Item& item) {
