@@ -354,7 +354,7 @@ RPlug::ChildPlaces RPlug::AcceptingChildren(const RPlug* far, bool sourceSide, i
         if (!accepts) continue;
         const int place = sourceSide ? MirrorPlace(Sources(), parentPlace, child->Sources())
                                      : MirrorPlace(Destinations(), parentPlace, child->Destinations());
-        result.Add({child->GetRef(), place});
+        result.Append({child->GetRef(), place});
     }
     return result;
 }
@@ -363,7 +363,7 @@ RPlug::ChildPlaces RPlug::ChildrenHolding(const RPlug* far, bool sourceSide) con
     ChildPlaces result;
     for (const RPlug* child : Children()) {
         const int index = sourceSide ? child->IndexOfSource(far) : child->IndexOfDestination(far);
-        if (index >= 0) result.Add({child->GetRef(), index});
+        if (index >= 0) result.Append({child->GetRef(), index});
     }
     return result;
 }

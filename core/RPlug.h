@@ -15,6 +15,7 @@
 
 #include "core/RClassRegistry.h"
 #include "core/RPlugRef.h"
+#include "core/RSmallList.h"
 #include "core/RString.h"
 
 #include <algorithm>
@@ -297,28 +298,7 @@ private:
     // The registered children a connection change tells, each with its place, in their order.
     // A plug has one registered child or none as a rule: up to two are held without a heap
     // block, since every link and unlink of a node makes such lists.
-    class ChildPlaces {
-    public:
-        void Add(const ChildPlace& entry) {
-            if (count_ < kHeld) {
-                held_[count_] = entry;
-            } else {
-                if (count_ == kHeld) spilled_.assign(held_, held_ + kHeld);
-                spilled_.push_back(entry);
-            }
-            ++count_;
-        }
-        ChildPlace* begin() { return count_ > kHeld ? spilled_.data() : held_; }
-        ChildPlace* end() { return begin() + count_; }
-        const ChildPlace* begin() const { return count_ > kHeld ? spilled_.data() : held_; }
-        const ChildPlace* end() const { return begin() + count_; }
-
-    private:
-        static constexpr int kHeld = 2;
-        ChildPlace held_[kHeld];
-        std::vector<ChildPlace> spilled_;  // every entry, once there are more than kHeld
-        int count_ = 0;
-    };
+    using ChildPlaces = RSmallList<ChildPlace, 2>;
 
     // The connection lists, the children and the filter, made when a plug first has any: most
     // plugs (the properties of an object) never have.

@@ -7,6 +7,8 @@
 // step with it), so the first registration is held in place and only the later ones take
 // heap storage: a curve gains and loses its one listener without an allocation.
 
+#include "core/RSmallList.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -25,22 +27,20 @@ public:
         std::uint64_t serial = 0;
     };
 
-    bool IsEmpty() const { return count_ == 0; }
-    std::size_t GetCount() const { return count_; }
+    bool IsEmpty() const { return entries_.IsEmpty(); }
+    std::size_t GetCount() const { return entries_.GetCount(); }
     // Index 0 .. GetCount() - 1, in registration order.
-    const Entry& At(std::size_t index) const { return index == 0 ? first_ : rest_[index - 1]; }
+    const Entry& At(std::size_t index) const { return entries_.At(index); }
 
-    void Append(const Entry& entry);
+    void Append(const Entry& entry) { entries_.Append(entry); }
     // The entries after it move up one place.
-    void RemoveAt(std::size_t index);
+    void RemoveAt(std::size_t index) { entries_.RemoveAt(index); }
     bool HoldsSerial(std::uint64_t serial) const;
     // Every entry, in order, into a list of their own.
     void CopyTo(std::vector<Entry>& entries) const;
 
 private:
-    Entry first_;
-    std::vector<Entry> rest_;
-    std::size_t count_ = 0;
+    RSmallList<Entry, 1> entries_;
 };
 
 #endif

@@ -12,33 +12,19 @@ bool SerialBefore(const std::pair<std::uint64_t, RWyxNode*>& entry, std::uint64_
 
 }  // namespace
 
-void RWyxNodeNameIndex::Bucket::Insert(const Item& item) {
-    if (count_++ == 0) {
-        first_ = item;
-        return;
-    }
-    if (item.first < first_.first) {
-        rest_.insert(rest_.begin(), first_);
-        first_ = item;
-        return;
-    }
-    rest_.insert(std::lower_bound(rest_.begin(), rest_.end(), item.first, SerialBefore), item);
+void RWyxNodeNameIndex::Bucket::InsertAmongOthers(const Item& item) {
+    const Item* at = std::lower_bound(items_.begin(), items_.end(), item.first, SerialBefore);
+    items_.InsertAt(static_cast<std::size_t>(at - items_.begin()), item);
 }
 
 bool RWyxNodeNameIndex::Bucket::Erase(std::uint64_t serial) {
-    if (count_ == 0) return false;
-    if (first_.first == serial) {
-        if (!rest_.empty()) {
-            first_ = rest_.front();
-            rest_.erase(rest_.begin());
-        }
-        --count_;
-        return true;
-    }
-    const auto at = std::lower_bound(rest_.begin(), rest_.end(), serial, SerialBefore);
-    if (at == rest_.end() || at->first != serial) return false;
-    rest_.erase(at);
-    --count_;
+    if (items_.IsEmpty()) return false;
+    // Nearly every name has one node: the first is looked at before any search.
+    const Item* at = items_.At(0).first == serial
+                         ? items_.begin()
+                         : std::lower_bound(items_.begin() + 1, items_.end(), serial, SerialBefore);
+    if (at == items_.end() || at->first != serial) return false;
+    items_.RemoveAt(static_cast<std::size_t>(at - items_.begin()));
     return true;
 }
 

@@ -10,6 +10,7 @@
 // here. A node whose name may have changed is reported (MarkRenamed) and filed again under
 // its current name at the next lookup.
 
+#include "core/RSmallList.h"
 #include "core/RString.h"
 
 #include <cstdint>
@@ -46,18 +47,26 @@ private:
     class Bucket {
     public:
         using Item = std::pair<std::uint64_t, RWyxNode*>;
-        int Count() const { return count_; }
-        bool IsEmpty() const { return count_ == 0; }
-        const Item& At(int index) const { return index == 0 ? first_ : rest_[static_cast<size_t>(index - 1)]; }
-        // Files the node at its serial's place among the others.
-        void Insert(const Item& item);
+        int Count() const { return static_cast<int>(items_.GetCount()); }
+        bool IsEmpty() const { return items_.IsEmpty(); }
+        const Item& At(int index) const { return items_.At(static_cast<std::size_t>(index)); }
+        // Files the node at its serial's place among the others. Serials grow with every
+        // recording: a node just recorded is the newest of its name.
+        void Insert(const Item& item) {
+            if (items_.IsEmpty() || items_.At(items_.GetCount() - 1).first < item.first) {
+                items_.Append(item);
+            } else {
+                InsertAmongOthers(item);
+            }
+        }
         // Takes out the node of that serial; false when none has it.
         bool Erase(std::uint64_t serial);
 
     private:
-        Item first_{0, nullptr};  // the lowest serial, while the bucket is not empty
-        std::vector<Item> rest_;  // the others, in serial order
-        int count_ = 0;
+        void InsertAmongOthers(const Item& item);
+
+        // In serial order.
+        RSmallList<Item, 1> items_;
     };
 
     static std::string Key(const RString& name) {
