@@ -5,7 +5,11 @@
 #include <cstring>
 #include <utility>
 
-RC3dArray::RC3dArray(std::uint32_t type, std::vector<int> dimensions) : type_(type), dimensions_(std::move(dimensions)) {
+RC3dArray::RC3dArray(std::uint32_t type, std::vector<int> dimensions)
+    : RC3dArray(type, std::move(dimensions), kMaxBytes) {}
+
+RC3dArray::RC3dArray(std::uint32_t type, std::vector<int> dimensions, std::int64_t storedLimit)
+    : type_(type), dimensions_(std::move(dimensions)) {
     if (type != kCharacter && type != kByte && type != kWord && type != kSignedWord && type != kFloat) {
         return;
     }
@@ -13,7 +17,8 @@ RC3dArray::RC3dArray(std::uint32_t type, std::vector<int> dimensions) : type_(ty
     if (bytes > kMaxBytes) {
         return;
     }
-    bytes_.assign(static_cast<std::size_t>(bytes), 0);
+    const std::int64_t limit = storedLimit > 0 ? storedLimit - storedLimit % GetElementSize() : 0;
+    bytes_.assign(static_cast<std::size_t>(bytes < limit ? bytes : limit), 0);
     valid_ = true;
 }
 
