@@ -71,6 +71,9 @@ public:
     std::string GetText() const;
 
 private:
+    // The product of the dimensions, or kMaxBytes + 1 once past it.
+    static std::int64_t CountOf(const std::vector<int>& dimensions);
+
     std::uint32_t type_ = 0;
     std::vector<int> dimensions_;
     std::vector<std::uint8_t> bytes_;

@@ -565,6 +565,15 @@ TEST(C3dRefusalTest, DimensionsClaimingMoreThanTheRecordHoldsStoreOnlyWhatItHold
     EXPECT_EQ(value.GetInteger(3), 0);
     EXPECT_EQ(value.GetRow(0).GetInteger(2), 3);
     EXPECT_EQ(records[2].value.GetRow(1).GetText(), "RKNE");  // the next record is still found
+    // A row of a deep value stores no more than the value does.
+    file.parameters = {Parameter{"DEEP", -1, {255, 128, 2}, {}, "AB"}};
+    const std::string deepBytes = file.Build();
+    const std::vector<RC3dParameter> deep = ReadRecords(reader, deepBytes.data(), deepBytes.size());
+    ASSERT_EQ(deep.size(), 2u);
+    EXPECT_LE(deep[1].value.GetRow(0).Bytes().size(), 8u);
+    EXPECT_EQ(deep[1].value.GetRow(0).GetDimension(1), 128);
+    EXPECT_EQ(deep[1].value.GetRow(0).GetText(), "AB");
+    EXPECT_EQ(deep[1].value.GetRow(1).GetText(), "");
     // Written back, the value keeps every element its dimensions name.
     RC3dFile writer;
     ASSERT_TRUE(writer.PutRecord(records[1]));
