@@ -5,7 +5,11 @@
 #include <cstring>
 #include <utility>
 
-RC3dArray::RC3dArray(std::uint32_t type, std::vector<int> dimensions) : type_(type), dimensions_(std::move(dimensions)) {
+RC3dArray::RC3dArray(std::uint32_t type, std::vector<int> dimensions)
+    : RC3dArray(type, std::move(dimensions), kMaxBytes) {}
+
+RC3dArray::RC3dArray(std::uint32_t type, std::vector<int> dimensions, std::int64_t storedLimit)
+    : type_(type), dimensions_(std::move(dimensions)) {
     if (type != kCharacter && type != kByte && type != kWord && type != kSignedWord && type != kFloat) {
         return;
     }
@@ -13,7 +17,8 @@ RC3dArray::RC3dArray(std::uint32_t type, std::vector<int> dimensions) : type_(ty
     if (bytes > kMaxBytes) {
         return;
     }
-    bytes_.assign(static_cast<std::size_t>(bytes), 0);
+    const std::int64_t limit = storedLimit > 0 ? storedLimit - storedLimit % GetElementSize() : 0;
+    bytes_.assign(static_cast<std::size_t>(bytes < limit ? bytes : limit), 0);
     valid_ = true;
 }
 
@@ -66,10 +71,12 @@ int RC3dArray::GetDimension(int index) const {
     return index >= 0 && index < GetDimensionCount() ? dimensions_[static_cast<std::size_t>(index)] : 0;
 }
 
+std::int64_t RC3dArray::GetElementCount() const { return CountOf(dimensions_); }
+
 // Stops counting once past kMaxBytes, so that 255 dimensions of 255 cannot overflow.
-std::int64_t RC3dArray::GetElementCount() const {
+std::int64_t RC3dArray::CountOf(const std::vector<int>& dimensions) {
     std::int64_t count = 1;
-    for (int dimension : dimensions_) {
+    for (int dimension : dimensions) {
         count *= dimension;
         if (count > kMaxBytes) {
             return kMaxBytes + 1;
@@ -141,12 +148,14 @@ RC3dArray RC3dArray::GetRow(int index) const {
     if (count == 0 || index < 0 || index >= dimensions_.back()) {
         return RC3dArray();
     }
-    RC3dArray row(type_, std::vector<int>(dimensions_.begin(), dimensions_.end() - 1));
-    const std::size_t size = row.bytes_.size();
-    const std::size_t begin = static_cast<std::size_t>(index) * size;
-    if (begin < bytes_.size()) {
-        const std::size_t stored = bytes_.size() - begin < size ? bytes_.size() - begin : size;
-        std::memcpy(row.bytes_.data(), bytes_.data() + begin, stored);
+    // The row stores no more than this array does from its start.
+    const std::vector<int> rowDimensions(dimensions_.begin(), dimensions_.end() - 1);
+    const std::int64_t size = CountOf(rowDimensions) * GetElementSize();
+    const std::int64_t begin = static_cast<std::int64_t>(index) * size;
+    const std::int64_t stored = static_cast<std::int64_t>(bytes_.size()) - begin;
+    RC3dArray row(type_, rowDimensions, stored);
+    if (!row.bytes_.empty()) {
+        std::memcpy(row.bytes_.data(), bytes_.data() + begin, row.bytes_.size());
     }
     return row;
 }

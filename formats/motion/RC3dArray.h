@@ -31,6 +31,9 @@ public:
     // Zeroed storage for every element the dimensions name; none when the type is not one of
     // the codes above or the elements would take more than kMaxBytes (IsValid false).
     RC3dArray(std::uint32_t type, std::vector<int> dimensions);
+    // The same, storing no more than the whole elements of storedLimit bytes: a value read from
+    // a file keeps only what the file can hold, and the elements past it read as 0.
+    RC3dArray(std::uint32_t type, std::vector<int> dimensions, std::int64_t storedLimit);
 
     static RC3dArray Word(int value);
     static RC3dArray Float(float value);
@@ -68,6 +71,9 @@ public:
     std::string GetText() const;
 
 private:
+    // The product of the dimensions, or kMaxBytes + 1 once past it.
+    static std::int64_t CountOf(const std::vector<int>& dimensions);
+
     std::uint32_t type_ = 0;
     std::vector<int> dimensions_;
     std::vector<std::uint8_t> bytes_;

@@ -319,12 +319,17 @@ bool RC3dFile::ReadValue(RC3dParameter& record, std::int64_t& budget) {
     if (code == 0) {
         return false;
     }
-    record.value = RC3dArray(code, std::move(dimensions));
+    // Storage only for what the record and the file can hold: the dimensions alone may claim
+    // 64 KB from a few bytes. Every element is still read in turn, so a value cut short by
+    // the file fails where it did, and the elements not stored read as 0.
+    const std::int64_t fileLeft = sourceSize_ - (block_ * kBlockSize + position_);
+    record.value = RC3dArray(code, std::move(dimensions), budget < fileLeft ? budget : fileLeft);
     std::vector<std::uint8_t>& bytes = record.value.Bytes();
     const int size = record.value.GetElementSize();
-    const std::int64_t elements = static_cast<std::int64_t>(bytes.size()) / size;
+    const std::int64_t elements = record.value.IsValid() ? record.value.GetElementCount() : 0;
     for (std::int64_t i = 0; i < elements && budget >= size; ++i, budget -= size) {
-        std::uint8_t* at = bytes.data() + i * size;
+        std::uint8_t element[4] = {};
+        std::uint8_t* at = (i + 1) * size <= static_cast<std::int64_t>(bytes.size()) ? bytes.data() + i * size : element;
         if (size == 2) {
             std::uint16_t word = 0;
             if (!ReadWord(word)) {
@@ -514,7 +519,8 @@ bool RC3dFile::PutRecord(const RC3dParameter& record) {
             }
             value.push_back(static_cast<std::uint8_t>(array.GetDimension(i)));
         }
-        const std::int64_t elements = static_cast<std::int64_t>(array.Bytes().size()) / array.GetElementSize();
+        // Every element the dimensions name; those not stored are written as 0.
+        const std::int64_t elements = array.GetElementCount();
         for (std::int64_t i = 0; i < elements; ++i) {
             if (array.GetType() == RC3dArray::kFloat) {
                 std::uint8_t bytes[4];

@@ -264,7 +264,7 @@ bool RC3dMarkerFile::FindTimeCode(RTime& time) {
             continue;
         }
         const RC3dArray& value = record.value;
-        if (!value.IsNumber() || static_cast<std::int64_t>(value.Bytes().size()) < 4 * value.GetElementSize()) {
+        if (!value.IsNumber() || value.GetElementCount() < 4) {
             return false;
         }
         int fields[4];

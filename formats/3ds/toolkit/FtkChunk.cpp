@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <new>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -76,13 +77,25 @@ constexpr OwnDataEntry kOwnData[] = {
     {0x4160, OwnData::Fixed, 48},
 };
 
-const OwnDataEntry* FindOwnData(std::uint32_t id) {
-    for (const OwnDataEntry& entry : kOwnData) {
-        if (entry.id == id) {
-            return &entry;
+// The table's entries in id order, sorted once: every chunk of a file is looked up, twice.
+const std::vector<const OwnDataEntry*>& OwnDataById() {
+    static const std::vector<const OwnDataEntry*> sorted = [] {
+        std::vector<const OwnDataEntry*> entries;
+        for (const OwnDataEntry& entry : kOwnData) {
+            entries.push_back(&entry);
         }
-    }
-    return nullptr;
+        std::stable_sort(entries.begin(), entries.end(),
+                         [](const OwnDataEntry* a, const OwnDataEntry* b) { return a->id < b->id; });
+        return entries;
+    }();
+    return sorted;
+}
+
+const OwnDataEntry* FindOwnData(std::uint32_t id) {
+    const std::vector<const OwnDataEntry*>& sorted = OwnDataById();
+    const auto found = std::lower_bound(sorted.begin(), sorted.end(), id,
+                                        [](const OwnDataEntry* entry, std::uint32_t wanted) { return entry->id < wanted; });
+    return found != sorted.end() && (*found)->id == id ? *found : nullptr;
 }
 
 bool IsSourceOpen(const FtkChunk* chunk) {

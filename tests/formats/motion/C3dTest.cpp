@@ -549,6 +549,45 @@ TEST(C3dRefusalTest, HostileParametersLeaveTheNextRecordFound) {
     ExpectPosition(fixture.Node("LKNE"), options->GetStartTime(), 15.0, -20.0, 300.0, 1e-3);  // UNITS still found
 }
 
+TEST(C3dRefusalTest, DimensionsClaimingMoreThanTheRecordHoldsStoreOnlyWhatItHolds) {
+    File file = TwoMarkers(1, true);
+    const Parameter wide{"WIDE", 1, {255, 255}, {1, 2, 3}, ""};  // 65,025 bytes claimed, 3 held
+    file.parameters = {wide, File::Labels({"LKNE", "RKNE"}, 4)};
+    const std::string bytes = file.Build();
+    RC3dFile reader;
+    const std::vector<RC3dParameter> records = ReadRecords(reader, bytes.data(), bytes.size());
+    ASSERT_EQ(records.size(), 3u);
+    const RC3dArray& value = records[1].value;
+    ASSERT_TRUE(value.IsValid());
+    EXPECT_EQ(value.GetElementCount(), 65025);
+    EXPECT_LE(value.Bytes().size(), 8u);  // no more than the record's own bytes
+    EXPECT_EQ(value.GetInteger(2), 3);
+    EXPECT_EQ(value.GetInteger(3), 0);
+    EXPECT_EQ(value.GetRow(0).GetInteger(2), 3);
+    EXPECT_EQ(records[2].value.GetRow(1).GetText(), "RKNE");  // the next record is still found
+    // A row of a deep value stores no more than the value does.
+    file.parameters = {Parameter{"DEEP", -1, {255, 128, 2}, {}, "AB"}};
+    const std::string deepBytes = file.Build();
+    const std::vector<RC3dParameter> deep = ReadRecords(reader, deepBytes.data(), deepBytes.size());
+    ASSERT_EQ(deep.size(), 2u);
+    EXPECT_LE(deep[1].value.GetRow(0).Bytes().size(), 8u);
+    EXPECT_EQ(deep[1].value.GetRow(0).GetDimension(1), 128);
+    EXPECT_EQ(deep[1].value.GetRow(0).GetText(), "AB");
+    EXPECT_EQ(deep[1].value.GetRow(1).GetText(), "");
+    // Written back, the value keeps every element its dimensions name.
+    RC3dFile writer;
+    ASSERT_TRUE(writer.PutRecord(records[1]));
+    EXPECT_EQ(c3d_fixture::LittleWord(std::string(writer.Output().begin(), writer.Output().end()), 6),
+              2 + 4 + 65025 + 1);
+    // A time code whose record ends before its last two values reads them as 0.
+    File cut = TwoMarkers(1, true);
+    cut.parameters.push_back(Parameter{"TIMECODES", 2, {4}, {1, 0}, "", 3});
+    SceneFixture fixture;
+    OptionsPtr options;
+    ASSERT_TRUE(ReadC3d(fixture, cut.Build(), &options));
+    EXPECT_NEAR(options->GetStartTime().ToSeconds(), 3600.01, 1e-6);
+}
+
 TEST(C3dRefusalTest, LabelsShorterThanThePointsAndNonTextLabels) {
     File file = TwoMarkers(1, true);
     file.parameters = {File::Labels({"ONLY"}, 4)};
