@@ -3,6 +3,10 @@
 // triangulation) in the same run; and the same scene written back. Compare the two readers'
 // times per size, and each one's time across the sizes (linear growth: four times the work,
 // four times the time).
+//
+// Also the reader on a file of many one-quad groups (2,000 and 8,000), each group a node of
+// its own name, against the same quads in one group in the same run: the time per quad should
+// stay flat across the sizes for both.
 
 #include "bench/RunFolder.h"
 #include "formats/geometry/RStreamOptionsObj.h"
@@ -20,6 +24,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -117,8 +122,51 @@ void BM_WriteObjFromScene(benchmark::State& state) {
     SetFileCounters(state, out);
 }
 
+// A file of count quads side by side; with groups, each quad in a group "g G<i>" of its own.
+const std::string& QuadsFile(int count, bool groups) {
+    static std::map<std::pair<int, bool>, std::string> files;
+    std::string& path = files[{count, groups}];
+    if (!path.empty()) return path;
+    path = Folder().Join("quads-" + std::to_string(count) + (groups ? "-groups.obj" : "-one.obj"));
+    std::FILE* file = std::fopen(path.c_str(), "w");
+    for (int i = 0; i < count; ++i) {
+        std::fprintf(file, "v %d 0 0\nv %d 0 0\nv %d 1 0\nv %d 1 0\n", 2 * i, 2 * i + 1, 2 * i + 1, 2 * i);
+    }
+    for (int i = 0; i < count; ++i) {
+        if (groups) std::fprintf(file, "g G%d\n", i);
+        const int a = 4 * i + 1;
+        std::fprintf(file, "f %d %d %d %d\n", a, a + 1, a + 2, a + 3);
+    }
+    std::fclose(file);
+    return path;
+}
+
+// Reads the quads file; reports the time per quad (per_quad, in seconds).
+void ReadQuads(benchmark::State& state, bool groups) {
+    const int count = static_cast<int>(state.range(0));
+    const std::string& path = QuadsFile(count, groups);
+    for (auto _ : state) {
+        RWyxObjectFactory factory;
+        RWyxScene* scene = factory.CreateScene();
+        RWyxReaderObj reader(&factory);
+        std::unique_ptr<RStreamOptionsObj, RPlugDestroyer> options(RStreamOptionsObj::Create());
+        if (!reader.FileOpen(path.c_str()) || !reader.Read(scene, options.get())) state.SkipWithError("read failed");
+        benchmark::DoNotOptimize(scene->GetRootNode()->GetChildCount());
+        state.PauseTiming();
+        factory.DestroyScene(scene, true);
+        state.ResumeTiming();
+    }
+    state.counters["per_quad"] = benchmark::Counter(
+        count, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+void BM_ReadObjGroupPerQuad(benchmark::State& state) { ReadQuads(state, true); }
+void BM_ReadObjOneGroupQuads(benchmark::State& state) { ReadQuads(state, false); }
+
 }  // namespace
 
 BENCHMARK(BM_ReadObjIntoScene)->Arg(250000)->Arg(1000000)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_TinyObjLoaderParse)->Arg(250000)->Arg(1000000)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_WriteObjFromScene)->Arg(250000)->Arg(1000000)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_ReadObjGroupPerQuad)->Arg(2000)->Arg(8000)->Unit(benchmark::kMillisecond)->MinTime(0.2);
+BENCHMARK(BM_ReadObjOneGroupQuads)->Arg(2000)->Arg(8000)->Unit(benchmark::kMillisecond)->MinTime(0.2);

@@ -11,19 +11,26 @@ RUniqueNameList::RUniqueNameList() : entries_(kEntryBlockSize) {}
 RUniqueNameList::~RUniqueNameList() = default;
 
 void RUniqueNameList::Clear() {
+    index_.clear();
     entries_.Clear();
 }
 
+RUniqueNameList::Entry* RUniqueNameList::Find(const RString& name) const {
+    // The key is the text up to its first zero byte, as the names' equality compares.
+    const auto found = index_.find(std::string(name.Buffer()));
+    return found != index_.end() ? found->second : nullptr;
+}
+
 bool RUniqueNameList::MakeUnique(RNamePair& name) {
-    for (int i = 0; i < entries_.GetCount(); ++i) {
-        Entry* entry = entries_.At(i);
-        if (entry->name == name.GetCurrent()) {
-            ++entry->counter;
-            name.SetCurrent(entry->name + entry->counter);
-            return true;
-        }
+    if (Entry* entry = Find(name.GetCurrent())) {
+        ++entry->counter;
+        name.SetCurrent(entry->name + entry->counter);
+        return true;
     }
-    entries_.Append(MakeOwned<Entry>(name.GetCurrent(), 0));
+    std::unique_ptr<Entry> added = MakeOwned<Entry>(name.GetCurrent(), 0);
+    Entry* raw = added.get();
+    // Indexed only once listed: a name the list could not take stays unknown to both.
+    if (entries_.Append(std::move(added)) >= 0) index_.emplace(std::string(raw->name.Buffer()), raw);
     return false;
 }
 

@@ -9,6 +9,8 @@
 #include "core/RString.h"
 
 #include <memory>
+#include <string>
+#include <unordered_map>
 
 // The renaming operations a name-clash strategy offers.
 class RNameUniquifier {
@@ -28,10 +30,10 @@ public:
     ~RUniqueNameList() override;
 
     void Clear() override;
-    // Compares the current name with each listed name, case-sensitively. On the first
-    // match that entry's counter grows by one and the current name becomes the listed
-    // name followed by the counter in decimal; true. Otherwise the name is listed with
-    // counter 0 and left unchanged; false. The names made are not listed.
+    // Looks the current name up among the listed names, case-sensitively (texts up to their
+    // first zero byte). On a match that entry's counter grows by one and the current name
+    // becomes the listed name followed by the counter in decimal; true. Otherwise the name
+    // is listed with counter 0 and left unchanged; false. The names made are not listed.
     bool MakeUnique(RNamePair& name) override;
     std::unique_ptr<RNameUniquifier> Create() const override;
 
@@ -43,7 +45,12 @@ private:
         int counter = 0;
     };
 
+    // The entry listed for a text; null when none.
+    Entry* Find(const RString& name) const;
+
     ROwnedPointerArray<Entry> entries_;
+    // Each listed text and its entry, so a lookup does not compare with every name.
+    std::unordered_map<std::string, Entry*> index_;
 };
 
 #endif

@@ -564,6 +564,49 @@ TEST(RUniqueNameList, NumbersRepeatedNamesCaseSensitivelyWithoutListingMadeNames
     EXPECT_EQ(names[1].GetCurrent(), "n1");
 }
 
+// The name made for a pair holding text, every byte of it; true in renamed when it was renamed.
+static std::string Made(RUniqueNameList& list, const RString& text, bool* renamed = nullptr) {
+    RNamePair pair(text);
+    const bool result = list.MakeUnique(pair);
+    if (renamed != nullptr) *renamed = result;
+    const RString& made = pair.GetCurrent();
+    return std::string(made.Buffer(), static_cast<size_t>(made.GetLength()));
+}
+
+TEST(RUniqueNameList, MatchesTextsUpToTheirFirstZeroByteAndKeepsTheFirstSpelling) {
+    RUniqueNameList list;
+    bool renamed = true;
+    EXPECT_EQ(Made(list, RString("a\0x", 3), &renamed), std::string("a\0x", 3));
+    EXPECT_FALSE(renamed);
+    // Same text before the zero byte: numbered after the first spelling, all its bytes.
+    EXPECT_EQ(Made(list, RString("a\0y", 3), &renamed), std::string("a\0x1", 4));
+    EXPECT_TRUE(renamed);
+    EXPECT_EQ(Made(list, RString("a")), std::string("a\0x2", 4));
+    // An empty and an invalid name are one text; the first one met is numbered.
+    EXPECT_EQ(Made(list, RString("")), "");
+    EXPECT_EQ(Made(list, Invalid()), "1");
+    EXPECT_EQ(Made(list, RString("A")), "A");  // case counts
+    EXPECT_EQ(list.GetCount(), 3);
+}
+
+TEST(RUniqueNameList, CountsEachOfManyNamesOnItsOwnAndForgetsThemOnClear) {
+    RUniqueNameList list;
+    const std::string longName(300, 'q');  // beyond the inline buffer
+    for (int i = 0; i < 300; ++i) EXPECT_EQ(Made(list, RString(("g" + std::to_string(i)).c_str())), "g" + std::to_string(i));
+    EXPECT_EQ(Made(list, RString(longName.c_str())), longName);
+    EXPECT_EQ(Made(list, RString("g7")), "g71");
+    EXPECT_EQ(Made(list, RString("g7")), "g72");
+    EXPECT_EQ(Made(list, RString("g71")), "g711");  // g71 was listed by its own first use
+    EXPECT_EQ(Made(list, RString("g299")), "g2991");
+    EXPECT_EQ(Made(list, RString(longName.c_str())), longName + "1");
+    EXPECT_EQ(list.GetCount(), 301);
+    list.Clear();
+    EXPECT_EQ(list.GetCount(), 0);
+    EXPECT_EQ(Made(list, RString("g7")), "g7");  // counters start again
+    EXPECT_EQ(Made(list, RString("g7")), "g71");
+    EXPECT_EQ(Made(list, RString(longName.c_str())), longName);
+}
+
 TEST(ROwnedObjectSlots, ReleasesOnlyOwnedObjectsOnReplacementOrDestruction) {
     Ints log;
     auto slots = std::make_unique<ROwnedObjectSlots>();
