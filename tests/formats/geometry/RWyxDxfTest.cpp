@@ -198,6 +198,27 @@ TEST_F(DxfTest, InsertsPlaceBlockPointsByScaleRotationAndInsertionAboutTheBase) 
     EXPECT_EQ(reader->GetWarningCount(), 1);  // the missing block
 }
 
+TEST_F(DxfTest, AnInsertTakesTheFirstBlockOfItsExactName) {
+    const char* far[3] = {"9", "0", "0"};
+    const char* near[3] = {"2", "0", "0"};
+    const char* up[3] = {"0", "0", "7"};
+    // Out of name order, with namesakes and a name differing only in case.
+    const std::string blocks = Pairs({{0, "SECTION"}, {2, "BLOCKS"}}) + Block("zed", "0", Line("0", kOrigin, up)) +
+                               Block("arm", "0", Line("0", kOrigin, near)) + Block("Arm", "0", Line("0", kOrigin, up)) +
+                               Block("arm", "0", Line("0", kOrigin, far)) + Pairs({{0, "ENDSEC"}});
+    const std::string inserts = Pairs({{0, "INSERT"}, {2, "arm"}}) + Pairs({{0, "INSERT"}, {2, "ARM"}}) +
+                                Pairs({{0, "INSERT"}, {2, "Arm"}}) + Pairs({{0, "INSERT"}, {2, "zed"}});
+    ASSERT_TRUE(Read(blocks + Entities(inserts), RStreamOptionsDxf::kChoiceBlock));
+    RWyxNode* entities = Node("ENTITIES");
+    ASSERT_EQ(entities->GetChildCount(), 3);  // in the order of the INSERTs
+    ASSERT_NE(entities->GetChild(0)->GetMesh(), nullptr);
+    ExpectPoint(entities->GetChild(0)->GetMesh()->GetControlPoints()[1], 2, 0, 0);
+    ASSERT_NE(entities->GetChild(1)->GetMesh(), nullptr);
+    ExpectPoint(entities->GetChild(1)->GetMesh()->GetControlPoints()[1], 0, 7, 0);
+    EXPECT_STREQ(entities->GetChild(2)->GetName(), "zed");
+    EXPECT_EQ(reader->GetWarningCount(), 1);  // no block "ARM"
+}
+
 TEST_F(DxfTest, GroupingByEntityNamesNodesAfterTheirKind) {
     ASSERT_TRUE(Read(Entities(Line("A", kOrigin, kPoint123) + Line("A", kOrigin, kPoint500)),
                      RStreamOptionsDxf::kChoiceEntity));
