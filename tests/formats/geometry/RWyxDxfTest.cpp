@@ -331,13 +331,38 @@ TEST_F(DxfTest, MeshesPastTheSixteenBitCountsBecomeSeveralPolyfaces) {
 }
 
 TEST_F(DxfTest, LayerNamesAreCleanedAndUniqueIgnoringCase) {
-    std::vector<std::string> taken;
+    RWyxWriterDxf::LayerNames taken;
     EXPECT_EQ(RWyxWriterDxf::LayerName("Arm:Left side", taken), "Arm_Left_side");
     EXPECT_EQ(RWyxWriterDxf::LayerName("arm_left_side", taken), "arm_left_side_1");
     EXPECT_EQ(RWyxWriterDxf::LayerName("", taken), "MESH");
     const std::string longName(40, 'x');
     EXPECT_EQ(RWyxWriterDxf::LayerName(longName.c_str(), taken), std::string(31, 'x'));
     EXPECT_EQ(RWyxWriterDxf::LayerName(longName.c_str(), taken), std::string(29, 'x') + "_1");
+}
+
+TEST_F(DxfTest, LayerNameSuffixesSkipNamesTakenSinceInAnyCase) {
+    RWyxWriterDxf::LayerNames taken;
+    EXPECT_EQ(RWyxWriterDxf::LayerName("a", taken), "a");
+    EXPECT_EQ(RWyxWriterDxf::LayerName("a", taken), "a_1");
+    EXPECT_EQ(RWyxWriterDxf::LayerName("A_2", taken), "A_2");  // another base takes a's next name
+    EXPECT_EQ(RWyxWriterDxf::LayerName("A_1", taken), "A_1_1");
+    EXPECT_EQ(RWyxWriterDxf::LayerName("a", taken), "a_3");
+    EXPECT_EQ(RWyxWriterDxf::LayerName("A", taken), "A_4");  // "A" is its own base, from 1 again
+    EXPECT_EQ(taken.List(), (std::vector<std::string>{"a", "a_1", "A_2", "A_1_1", "a_3", "A_4"}));
+    EXPECT_TRUE(taken.Has("a_3"));
+    EXPECT_FALSE(taken.Has("a_2"));
+}
+
+TEST_F(DxfTest, ManyLongNamesOfOnePrefixCountOnAsTheSuffixGrows) {
+    RWyxWriterDxf::LayerNames taken;
+    std::vector<std::string> names;
+    for (int i = 0; i < 12; ++i) names.push_back(RWyxWriterDxf::LayerName((std::string(35, 'y') + "z").c_str(), taken));
+    EXPECT_EQ(names[0], std::string(31, 'y'));
+    EXPECT_EQ(names[9], std::string(29, 'y') + "_9");
+    EXPECT_EQ(names[10], std::string(28, 'y') + "_10");
+    EXPECT_EQ(names[11], std::string(28, 'y') + "_11");
+    // A shorter base of the same 31 characters goes past them all.
+    EXPECT_EQ(RWyxWriterDxf::LayerName(std::string(31, 'Y').c_str(), taken), std::string(28, 'Y') + "_12");
 }
 
 TEST_F(DxfTest, ARoundTripKeepsPointsAndWinding) {
