@@ -92,17 +92,19 @@ std::string RWyxWriterDxf::LayerName(const char* nodeName, LayerNames& taken) {
     }
     if (base.empty()) base = "MESH";
     std::string name = base.substr(0, kMaxLayerNameLength);
-    // Names are never given back, so the counters a base tried before are still taken:
-    // its next try starts where its last one ended.
-    const auto next = taken.nextCounter_.find(base);
-    int counter = next != taken.nextCounter_.end() ? next->second : 1;
-    if (next != taken.nextCounter_.end() || taken.Has(name)) {
-        for (;; ++counter) {
+    if (taken.Has(name)) {
+        // A suffixed name keeps at most the base's first kMaxLayerNameLength - 2 characters,
+        // so bases alike in those (ignoring case) try the same names; names are never given
+        // back, so the numbers such a base tried before are still taken: go on from there.
+        auto next = taken.nextCounter_.emplace(LowerCase(base.substr(0, kMaxLayerNameLength - 2)), 1).first;
+        for (int counter = next->second;; ++counter) {
             const std::string suffix = "_" + std::to_string(counter);
             name = base.substr(0, kMaxLayerNameLength - suffix.size()) + suffix;
-            if (!taken.Has(name)) break;
+            if (!taken.Has(name)) {
+                next->second = counter + 1;
+                break;
+            }
         }
-        taken.nextCounter_[base] = counter + 1;
     }
     taken.Add(name);
     return name;

@@ -60,7 +60,9 @@ public:
         friend class RWyxWriterDxf;
         std::vector<std::string> names_;
         std::set<std::string> lowered_;
-        std::map<std::string, int> nextCounter_;  // cleaned base -> first suffix number not tried
+        // The first kMaxLayerNameLength - 2 characters of a cleaned base, in lower case -> the
+        // first suffix number not tried for them.
+        std::map<std::string, int> nextCounter_;
     };
 
     // The node name as a layer name: cleaned, cut to length and made unique against (and

@@ -347,8 +347,10 @@ TEST_F(DxfTest, LayerNameSuffixesSkipNamesTakenSinceInAnyCase) {
     EXPECT_EQ(RWyxWriterDxf::LayerName("A_2", taken), "A_2");  // another base takes a's next name
     EXPECT_EQ(RWyxWriterDxf::LayerName("A_1", taken), "A_1_1");
     EXPECT_EQ(RWyxWriterDxf::LayerName("a", taken), "a_3");
-    EXPECT_EQ(RWyxWriterDxf::LayerName("A", taken), "A_4");  // "A" is its own base, from 1 again
-    EXPECT_EQ(taken.List(), (std::vector<std::string>{"a", "a_1", "A_2", "A_1_1", "a_3", "A_4"}));
+    EXPECT_EQ(RWyxWriterDxf::LayerName("A", taken), "A_4");
+    EXPECT_EQ(RWyxWriterDxf::LayerName("b", taken), "b");
+    EXPECT_EQ(RWyxWriterDxf::LayerName("B", taken), "B_1");
+    EXPECT_EQ(taken.List(), (std::vector<std::string>{"a", "a_1", "A_2", "A_1_1", "a_3", "A_4", "b", "B_1"}));
     EXPECT_TRUE(taken.Has("a_3"));
     EXPECT_FALSE(taken.Has("a_2"));
 }
@@ -361,8 +363,14 @@ TEST_F(DxfTest, ManyLongNamesOfOnePrefixCountOnAsTheSuffixGrows) {
     EXPECT_EQ(names[9], std::string(29, 'y') + "_9");
     EXPECT_EQ(names[10], std::string(28, 'y') + "_10");
     EXPECT_EQ(names[11], std::string(28, 'y') + "_11");
-    // A shorter base of the same 31 characters goes past them all.
+    // Other bases alike in their first 29 characters, ignoring case, go past them all.
     EXPECT_EQ(RWyxWriterDxf::LayerName(std::string(31, 'Y').c_str(), taken), std::string(28, 'Y') + "_12");
+    EXPECT_EQ(RWyxWriterDxf::LayerName((std::string(29, 'y') + "ab").c_str(), taken), std::string(29, 'y') + "ab");
+    EXPECT_EQ(RWyxWriterDxf::LayerName((std::string(29, 'y') + "cd").c_str(), taken), std::string(29, 'y') + "cd");
+    EXPECT_EQ(RWyxWriterDxf::LayerName((std::string(29, 'y') + "AB").c_str(), taken), std::string(28, 'y') + "_13");
+    // A short base shares none of them.
+    EXPECT_EQ(RWyxWriterDxf::LayerName(std::string(28, 'y').c_str(), taken), std::string(28, 'y'));
+    EXPECT_EQ(RWyxWriterDxf::LayerName(std::string(28, 'y').c_str(), taken), std::string(28, 'y') + "_1");
 }
 
 TEST_F(DxfTest, ARoundTripKeepsPointsAndWinding) {
