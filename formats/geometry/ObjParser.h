@@ -78,8 +78,8 @@ struct MtlLibrary {
     // The first material of that exact name; null when none.
     const MtlMaterial* Find(std::string_view name) const;
     // Indexes the materials by name, so that Find need not scan them; ParseMaterialLibrary
-    // does it. Materials added later are still found (by a scan of those alone); a list
-    // emptied since is scanned whole; a material renamed after it is indexed is not found.
+    // does it. Materials added later are still found (by a scan of those alone) and a list
+    // emptied since is scanned whole; a list changed otherwise must be indexed again.
     void Index();
 
 private:

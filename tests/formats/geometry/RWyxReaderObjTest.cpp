@@ -262,7 +262,9 @@ TEST(MtlLibraryTest, FindFollowsAReadAgainAndMaterialsAddedLater) {
     ASSERT_NE(library.Find("c"), nullptr);
     EXPECT_EQ(library.Find("b"), &library.materials[0]);
     library.materials.clear();
+    EXPECT_EQ(library.Find("b"), nullptr) << "an emptied list is not answered from its old index";
     library.materials.emplace_back().name = "d";
+    library.Index();
     EXPECT_EQ(library.Find("b"), nullptr);
     EXPECT_EQ(library.Find("d"), &library.materials[0]);
 }
