@@ -270,11 +270,26 @@ RWyxNode* DxfSceneBuilder::MakeMeshNode(const std::string& name, const Accumulat
     return node;
 }
 
-bool DxfSceneBuilder::Insert(const DxfEntity& insert, RWyxNode& parent) {
+void DxfSceneBuilder::IndexBlocks() {
     const auto& blocks = document_->blocks;
-    const auto block = std::find_if(blocks.begin(), blocks.end(),
-                                    [&insert](const DxfBlock& candidate) { return candidate.name == insert.block; });
-    if (block == blocks.end()) {
+    blockOrder_.resize(blocks.size());
+    for (std::size_t i = 0; i < blocks.size(); ++i) blockOrder_[i] = i;
+    // Stable, so that of namesakes the first stays first.
+    std::stable_sort(blockOrder_.begin(), blockOrder_.end(),
+                     [&blocks](std::size_t a, std::size_t b) { return blocks[a].name < blocks[b].name; });
+}
+
+const DxfBlock* DxfSceneBuilder::FindBlock(const std::string& name) const {
+    const auto& blocks = document_->blocks;
+    const auto found = std::lower_bound(blockOrder_.begin(), blockOrder_.end(), name,
+                                        [&blocks](std::size_t a, const std::string& n) { return blocks[a].name < n; });
+    if (found == blockOrder_.end() || blocks[*found].name != name) return nullptr;
+    return &blocks[*found];
+}
+
+bool DxfSceneBuilder::Insert(const DxfEntity& insert, RWyxNode& parent) {
+    const DxfBlock* block = FindBlock(insert.block);
+    if (block == nullptr) {
         Warn(RString("INSERT of line ") + insert.line + ": no block \"" + insert.block.c_str() + "\"\n");
         return true;
     }
@@ -382,6 +397,7 @@ bool DxfSceneBuilder::Build(const DxfDocument& document, RWyxScene& scene, const
     layerColours_.erase(std::unique(layerColours_.begin(), layerColours_.end(),
                                     [](const auto& a, const auto& b) { return a.first == b.first; }),
                         layerColours_.end());
+    IndexBlocks();
     RWyxNode* root = scene.GetRootNode();
     if (root == nullptr) {
         error_ = "the scene has no root node";

@@ -43,6 +43,7 @@ class RWyxMesh;
 class RWyxNode;
 class RWyxObjectFactory;
 class RWyxScene;
+struct DxfBlock;
 struct DxfDocument;
 struct DxfEntity;
 
@@ -74,6 +75,11 @@ private:
     bool BuildByLayer(RWyxNode& parent);
     bool BuildByBlock(RWyxNode& parent);
     bool Insert(const DxfEntity& insert, RWyxNode& parent);
+    // Sorts the block positions by name once per build, so that an INSERT finds its block
+    // by a binary search.
+    void IndexBlocks();
+    // The first block of that exact name; null when none.
+    const DxfBlock* FindBlock(const std::string& name) const;
     void AddEntity(const DxfEntity& entity, Accumulator& accumulator, bool weld, const RVector4& offset);
     void AddPolyline(const DxfEntity& entity, Accumulator& accumulator, const RVector4& offset);
     // A node named (made unique) with the accumulator's mesh, child of parent; null with the
@@ -100,6 +106,7 @@ private:
     int nestedInserts_ = 0;  // INSERTs inside inserted blocks, not followed
     int lwPolylines_ = 0;    // LWPOLYLINEs of what was drawn, not read
     std::vector<std::pair<std::string, int>> layerColours_;  // lower-case name, sorted
+    std::vector<std::size_t> blockOrder_;  // positions in the document's blocks, by name
 };
 
 #endif

@@ -359,10 +359,24 @@ bool ObjParser::ReadSurface(const ObjStatement& statement, State& state, ObjStat
 // ---- MTL -----------------------------------------------------------------------------------
 
 const MtlMaterial* MtlLibrary::Find(std::string_view name) const {
-    for (const MtlMaterial& material : materials) {
-        if (material.name == name) return &material;
+    // An index longer than the list is stale (the list was emptied): scan it all.
+    const bool indexed = indexed_ <= materials.size();
+    if (indexed) {
+        const auto found = byName_.find(name);
+        if (found != byName_.end()) return &materials[found->second];
+    }
+    // Those added since the index was made.
+    for (std::size_t i = indexed ? indexed_ : 0; i < materials.size(); ++i) {
+        if (materials[i].name == name) return &materials[i];
     }
     return nullptr;
+}
+
+void MtlLibrary::Index() {
+    byName_.clear();
+    // emplace keeps the first of namesakes.
+    for (std::size_t i = 0; i < materials.size(); ++i) byName_.emplace(materials[i].name, i);
+    indexed_ = materials.size();
 }
 
 namespace {
@@ -411,4 +425,5 @@ void ObjParser::ParseMaterialLibrary(std::string_view bytes, MtlLibrary& library
             current->diffuseMap = std::string(TrimBlanks(rest));
         }
     }
+    library.Index();
 }

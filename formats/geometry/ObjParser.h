@@ -20,6 +20,9 @@
 #include "formats/geometry/GeometryText.h"
 #include "formats/geometry/ObjDocument.h"
 
+#include <cstddef>
+#include <functional>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -74,6 +77,15 @@ struct MtlLibrary {
     std::vector<MtlMaterial> materials;
     // The first material of that exact name; null when none.
     const MtlMaterial* Find(std::string_view name) const;
+    // Indexes the materials by name, so that Find need not scan them; ParseMaterialLibrary
+    // does it. Materials added later are still found (by a scan of those alone) and a list
+    // emptied since is scanned whole; a list changed otherwise must be indexed again.
+    void Index();
+
+private:
+    // Name -> position of its first material, for materials[0, indexed_).
+    std::map<std::string, std::size_t, std::less<>> byName_;
+    std::size_t indexed_ = 0;
 };
 
 class ObjParser {

@@ -14,7 +14,6 @@
 #include <algorithm>
 #include <cctype>
 #include <new>
-#include <strings.h>
 
 namespace {
 
@@ -68,23 +67,46 @@ RWyxWriterDxf::RWyxWriterDxf(RWyxObjectFactory* factory, RWyxIO* owner)
 
 RStreamOptionsPtr RWyxWriterDxf::GetWriteOptions() { return RStreamOptionsPtr(RStreamOptionsDxf::Create()); }
 
-std::string RWyxWriterDxf::LayerName(const char* nodeName, std::vector<std::string>& taken) {
+namespace {
+
+std::string LowerCase(const std::string& text) {
+    std::string lower(text);
+    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return lower;
+}
+
+}  // namespace
+
+bool RWyxWriterDxf::LayerNames::Has(const std::string& name) const { return lowered_.count(LowerCase(name)) > 0; }
+
+void RWyxWriterDxf::LayerNames::Add(const std::string& name) {
+    names_.push_back(name);
+    lowered_.insert(LowerCase(name));
+}
+
+std::string RWyxWriterDxf::LayerName(const char* nodeName, LayerNames& taken) {
     std::string base(nodeName != nullptr ? nodeName : "");
     for (char& c : base) {
         const bool allowed = std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '-' || c == '$';
         if (!allowed) c = '_';
     }
     if (base.empty()) base = "MESH";
-    const auto used = [&taken](const std::string& name) {
-        return std::any_of(taken.begin(), taken.end(),
-                           [&name](const std::string& t) { return strcasecmp(t.c_str(), name.c_str()) == 0; });
-    };
     std::string name = base.substr(0, kMaxLayerNameLength);
-    for (int counter = 1; used(name); ++counter) {
-        const std::string suffix = "_" + std::to_string(counter);
-        name = base.substr(0, kMaxLayerNameLength - suffix.size()) + suffix;
+    if (taken.Has(name)) {
+        // A suffixed name keeps at most the base's first kMaxLayerNameLength - 2 characters,
+        // so bases alike in those (ignoring case) try the same names; names are never given
+        // back, so the numbers such a base tried before are still taken: go on from there.
+        auto next = taken.nextCounter_.emplace(LowerCase(base.substr(0, kMaxLayerNameLength - 2)), 1).first;
+        for (int counter = next->second;; ++counter) {
+            const std::string suffix = "_" + std::to_string(counter);
+            name = base.substr(0, kMaxLayerNameLength - suffix.size()) + suffix;
+            if (!taken.Has(name)) {
+                next->second = counter + 1;
+                break;
+            }
+        }
     }
-    taken.push_back(name);
+    taken.Add(name);
     return name;
 }
 
@@ -99,12 +121,13 @@ bool RWyxWriterDxf::Write(RWyxScene* scene, RStreamOptions* options) {
         nodes.erase(nodes.begin());  // the root itself is written by its children only
         CountWarnings(ConvertNodesForExport(*GetFactory(), nodes, forceTriangulation_, MessageText()));
         std::vector<RWyxNode*> meshNodes;
-        std::vector<std::string> layers;
+        LayerNames layerNames;
         for (RWyxNode* node : nodes) {
             if (node->GetMesh() == nullptr) continue;
             meshNodes.push_back(node);
-            LayerName(node->GetNameWithoutPrefix().Buffer(), layers);
+            LayerName(node->GetNameWithoutPrefix().Buffer(), layerNames);
         }
+        const std::vector<std::string>& layers = layerNames.List();
         GeometryTextWriter out(File());
         WriteHeader(out);
         WriteTables(out, root->GetChildCount() > 0, meshNodes, layers);

@@ -28,6 +28,8 @@
 #include "core/RVector4.h"
 #include "formats/geometry/RWyxGeometryFileWriter.h"
 
+#include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -45,9 +47,27 @@ public:
     RStreamOptionsPtr GetWriteOptions() override;
     bool Write(RWyxScene* scene, RStreamOptions* options) override;
 
+    // The layer names given so far, in order, with a set of them in lower case beside the
+    // list for the uniqueness test.
+    class LayerNames {
+    public:
+        const std::vector<std::string>& List() const { return names_; }
+        // Whether the name is given already, ignoring case.
+        bool Has(const std::string& name) const;
+        void Add(const std::string& name);
+
+    private:
+        friend class RWyxWriterDxf;
+        std::vector<std::string> names_;
+        std::set<std::string> lowered_;
+        // The first kMaxLayerNameLength - 2 characters of a cleaned base, in lower case -> the
+        // first suffix number not tried for them.
+        std::map<std::string, int> nextCounter_;
+    };
+
     // The node name as a layer name: cleaned, cut to length and made unique against (and
     // added to) the names given, compared ignoring case.
-    static std::string LayerName(const char* nodeName, std::vector<std::string>& taken);
+    static std::string LayerName(const char* nodeName, LayerNames& taken);
 
 private:
     struct FaceRecord;

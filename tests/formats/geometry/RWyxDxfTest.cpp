@@ -198,6 +198,27 @@ TEST_F(DxfTest, InsertsPlaceBlockPointsByScaleRotationAndInsertionAboutTheBase) 
     EXPECT_EQ(reader->GetWarningCount(), 1);  // the missing block
 }
 
+TEST_F(DxfTest, AnInsertTakesTheFirstBlockOfItsExactName) {
+    const char* far[3] = {"9", "0", "0"};
+    const char* near[3] = {"2", "0", "0"};
+    const char* up[3] = {"0", "0", "7"};
+    // Out of name order, with namesakes and a name differing only in case.
+    const std::string blocks = Pairs({{0, "SECTION"}, {2, "BLOCKS"}}) + Block("zed", "0", Line("0", kOrigin, up)) +
+                               Block("arm", "0", Line("0", kOrigin, near)) + Block("Arm", "0", Line("0", kOrigin, up)) +
+                               Block("arm", "0", Line("0", kOrigin, far)) + Pairs({{0, "ENDSEC"}});
+    const std::string inserts = Pairs({{0, "INSERT"}, {2, "arm"}}) + Pairs({{0, "INSERT"}, {2, "ARM"}}) +
+                                Pairs({{0, "INSERT"}, {2, "Arm"}}) + Pairs({{0, "INSERT"}, {2, "zed"}});
+    ASSERT_TRUE(Read(blocks + Entities(inserts), RStreamOptionsDxf::kChoiceBlock));
+    RWyxNode* entities = Node("ENTITIES");
+    ASSERT_EQ(entities->GetChildCount(), 3);  // in the order of the INSERTs
+    ASSERT_NE(entities->GetChild(0)->GetMesh(), nullptr);
+    ExpectPoint(entities->GetChild(0)->GetMesh()->GetControlPoints()[1], 2, 0, 0);
+    ASSERT_NE(entities->GetChild(1)->GetMesh(), nullptr);
+    ExpectPoint(entities->GetChild(1)->GetMesh()->GetControlPoints()[1], 0, 7, 0);
+    EXPECT_STREQ(entities->GetChild(2)->GetNameWithoutPrefix().Buffer(), "zed");
+    EXPECT_EQ(reader->GetWarningCount(), 1);  // no block "ARM"
+}
+
 TEST_F(DxfTest, GroupingByEntityNamesNodesAfterTheirKind) {
     ASSERT_TRUE(Read(Entities(Line("A", kOrigin, kPoint123) + Line("A", kOrigin, kPoint500)),
                      RStreamOptionsDxf::kChoiceEntity));
@@ -310,13 +331,46 @@ TEST_F(DxfTest, MeshesPastTheSixteenBitCountsBecomeSeveralPolyfaces) {
 }
 
 TEST_F(DxfTest, LayerNamesAreCleanedAndUniqueIgnoringCase) {
-    std::vector<std::string> taken;
+    RWyxWriterDxf::LayerNames taken;
     EXPECT_EQ(RWyxWriterDxf::LayerName("Arm:Left side", taken), "Arm_Left_side");
     EXPECT_EQ(RWyxWriterDxf::LayerName("arm_left_side", taken), "arm_left_side_1");
     EXPECT_EQ(RWyxWriterDxf::LayerName("", taken), "MESH");
     const std::string longName(40, 'x');
     EXPECT_EQ(RWyxWriterDxf::LayerName(longName.c_str(), taken), std::string(31, 'x'));
     EXPECT_EQ(RWyxWriterDxf::LayerName(longName.c_str(), taken), std::string(29, 'x') + "_1");
+}
+
+TEST_F(DxfTest, LayerNameSuffixesSkipNamesTakenSinceInAnyCase) {
+    RWyxWriterDxf::LayerNames taken;
+    EXPECT_EQ(RWyxWriterDxf::LayerName("a", taken), "a");
+    EXPECT_EQ(RWyxWriterDxf::LayerName("a", taken), "a_1");
+    EXPECT_EQ(RWyxWriterDxf::LayerName("A_2", taken), "A_2");  // another base takes a's next name
+    EXPECT_EQ(RWyxWriterDxf::LayerName("A_1", taken), "A_1_1");
+    EXPECT_EQ(RWyxWriterDxf::LayerName("a", taken), "a_3");
+    EXPECT_EQ(RWyxWriterDxf::LayerName("A", taken), "A_4");
+    EXPECT_EQ(RWyxWriterDxf::LayerName("b", taken), "b");
+    EXPECT_EQ(RWyxWriterDxf::LayerName("B", taken), "B_1");
+    EXPECT_EQ(taken.List(), (std::vector<std::string>{"a", "a_1", "A_2", "A_1_1", "a_3", "A_4", "b", "B_1"}));
+    EXPECT_TRUE(taken.Has("a_2"));
+    EXPECT_FALSE(taken.Has("a_5"));
+}
+
+TEST_F(DxfTest, ManyLongNamesOfOnePrefixCountOnAsTheSuffixGrows) {
+    RWyxWriterDxf::LayerNames taken;
+    std::vector<std::string> names;
+    for (int i = 0; i < 12; ++i) names.push_back(RWyxWriterDxf::LayerName((std::string(35, 'y') + "z").c_str(), taken));
+    EXPECT_EQ(names[0], std::string(31, 'y'));
+    EXPECT_EQ(names[9], std::string(29, 'y') + "_9");
+    EXPECT_EQ(names[10], std::string(28, 'y') + "_10");
+    EXPECT_EQ(names[11], std::string(28, 'y') + "_11");
+    // Other bases alike in their first 29 characters, ignoring case, go past them all.
+    EXPECT_EQ(RWyxWriterDxf::LayerName(std::string(31, 'Y').c_str(), taken), std::string(28, 'Y') + "_12");
+    EXPECT_EQ(RWyxWriterDxf::LayerName((std::string(29, 'y') + "ab").c_str(), taken), std::string(29, 'y') + "ab");
+    EXPECT_EQ(RWyxWriterDxf::LayerName((std::string(29, 'y') + "cd").c_str(), taken), std::string(29, 'y') + "cd");
+    EXPECT_EQ(RWyxWriterDxf::LayerName((std::string(29, 'y') + "AB").c_str(), taken), std::string(28, 'y') + "_13");
+    // A short base shares none of them.
+    EXPECT_EQ(RWyxWriterDxf::LayerName(std::string(28, 'y').c_str(), taken), std::string(28, 'y'));
+    EXPECT_EQ(RWyxWriterDxf::LayerName(std::string(28, 'y').c_str(), taken), std::string(28, 'y') + "_1");
 }
 
 TEST_F(DxfTest, ARoundTripKeepsPointsAndWinding) {

@@ -237,6 +237,38 @@ TEST_F(ObjReaderTest, MaterialsComeFromTheLibrariesAndOpacityFromDOrTr) {
     EXPECT_EQ(Node("default")->GetShadingMode(), 5);
 }
 
+TEST(MtlLibraryTest, FindAnswersTheFirstOfNamesakesByExactName) {
+    MtlLibrary library;
+    ObjParser::ParseMaterialLibrary("newmtl b\nillum 3\nnewmtl m\nillum 4\nnewmtl M\nillum 5\nnewmtl m\nillum 6\n",
+                                    library);
+    ASSERT_NE(library.Find("m"), nullptr);
+    EXPECT_EQ(library.Find("m")->illumination, 4);
+    ASSERT_NE(library.Find("M"), nullptr);
+    EXPECT_EQ(library.Find("M")->illumination, 5);
+    EXPECT_EQ(library.Find("b")->illumination, 3);
+    EXPECT_EQ(library.Find("B"), nullptr);
+    EXPECT_EQ(library.Find("m "), nullptr);
+}
+
+TEST(MtlLibraryTest, FindFollowsAReadAgainAndMaterialsAddedLater) {
+    MtlLibrary library;
+    ObjParser::ParseMaterialLibrary("newmtl a\nillum 3\nnewmtl b\nillum 4\n", library);
+    ObjParser::ParseMaterialLibrary("newmtl b\nillum 7\n", library);
+    EXPECT_EQ(library.Find("a"), nullptr);
+    ASSERT_NE(library.Find("b"), nullptr);
+    EXPECT_EQ(library.Find("b")->illumination, 7);
+    library.materials.emplace_back().name = "c";
+    library.materials.emplace_back().name = "b";
+    ASSERT_NE(library.Find("c"), nullptr);
+    EXPECT_EQ(library.Find("b"), &library.materials[0]);
+    library.materials.clear();
+    EXPECT_EQ(library.Find("b"), nullptr) << "an emptied list is not answered from its old index";
+    library.materials.emplace_back().name = "d";
+    library.Index();
+    EXPECT_EQ(library.Find("b"), nullptr);
+    EXPECT_EQ(library.Find("d"), &library.materials[0]);
+}
+
 TEST_F(ObjReaderTest, WithoutTexturesAMeshHasNoTextureElement) {
     ASSERT_TRUE(Read(std::string(kThreePoints) + "f 1 2 3\n"));
     RWyxMesh* mesh = MeshOf("default");
