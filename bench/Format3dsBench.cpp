@@ -3,7 +3,9 @@
 // second, against lib3ds reading the same file in the same run. The UVs are per polygon corner
 // and the "UV per polygon" option splits the vertices, so each mesh is written with 40,000
 // vertices (one per corner). Counters: bytes and faces per second; N = 25, 50 and 100 shows
-// whether time grows linearly with the file.
+// whether time grows linearly with the file. The writer and reader of N small meshes (500 and
+// 2,000), each with its own material and texture, report the time per mesh, which stays flat
+// when adding a named entry does not walk those before it.
 //
 // lib3ds is linked into this program only, as the peer to measure against; never into the SDK.
 
@@ -177,8 +179,71 @@ void BM_Lib3dsRead(benchmark::State& state) {
     Report(state, bytes, meshes);
 }
 
+// N quads, each with a material and a texture of its own: every mesh, material and node is a
+// named entry the writer adds behind the others, so the cost per mesh shows whether adding
+// one walks the entries before it.
+std::unique_ptr<Scene3ds> BuildQuads(int meshes) {
+    auto built = std::make_unique<Scene3ds>();
+    RWyxObjectFactory& factory = built->factory;
+    for (int m = 0; m < meshes; ++m) {
+        const std::string name = std::to_string(m);
+        RWyxMesh* mesh = factory.CreateMesh();
+        mesh->InitControlPoints(4);
+        for (int c = 0; c < 4; ++c) mesh->GetControlPoints()[c].Set(2.0 * m + (c == 1 || c == 2), c >> 1, 0, 1);
+        mesh->InitMaterialIndices(RWyxMesh::kKindAllSame);
+        mesh->AddMaterial(factory.CreateMaterial(("Mat" + name).c_str()));
+        mesh->InitTextureIndices(RWyxMesh::kKindAllSame);
+        RWyxTexture* texture = factory.CreateTexture(("Tex" + name).c_str());
+        texture->SetFileName(RString(("t" + name + ".bmp").c_str()));
+        mesh->AddTexture(texture);
+        mesh->InitTextureUVMapping(RWyxMesh::kKindByPolygonVertex);
+        mesh->BeginPolygon(0, 0, -1);
+        for (int c = 0; c < 4; ++c) mesh->AddPolygonVertex(c, mesh->AddTextureUV(c & 1, c >> 1));
+        RWyxNode* node = factory.CreateNode(("Mesh" + name).c_str());
+        node->SetNodeAttribute(mesh);
+        built->scene->GetRootNode()->AddChild(node);
+    }
+    return built;
+}
+
+void ReportPerMesh(benchmark::State& state, int meshes) {
+    state.counters["s/mesh"] = benchmark::Counter(
+        static_cast<double>(meshes), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+void BM_Write3dsManyQuads(benchmark::State& state) {
+    const int meshes = static_cast<int>(state.range(0));
+    std::unique_ptr<Scene3ds> scene = BuildQuads(meshes);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(WriteToMemory(*scene).size());
+    }
+    ReportPerMesh(state, meshes);
+}
+
+// The peer: reading the same file back, which adds the same entries.
+void BM_Read3dsManyQuads(benchmark::State& state) {
+    const int meshes = static_cast<int>(state.range(0));
+    std::unique_ptr<Scene3ds> scene = BuildQuads(meshes);
+    const std::vector<unsigned char> bytes = WriteToMemory(*scene);
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto factory = std::make_unique<RWyxObjectFactory>();
+        RWyxScene* read = factory->CreateScene();
+        state.ResumeTiming();
+        RWyxReader3ds reader(factory.get());
+        reader.OpenMemory(bytes.data(), bytes.size());
+        benchmark::DoNotOptimize(reader.Read(read, Options().get()));
+        state.PauseTiming();
+        factory.reset();
+        state.ResumeTiming();
+    }
+    ReportPerMesh(state, meshes);
+}
+
 }  // namespace
 
+BENCHMARK(BM_Write3dsManyQuads)->Arg(500)->Arg(2000)->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Read3dsManyQuads)->Arg(500)->Arg(2000)->Iterations(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Write3ds)->Arg(25)->Arg(50)->Arg(100)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Read3ds)->Arg(25)->Arg(50)->Arg(100)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Lib3dsRead)->Arg(25)->Arg(50)->Arg(100)->Unit(benchmark::kMillisecond);

@@ -3,6 +3,8 @@
 #include "formats/3ds/toolkit/FtkErrors.h"
 
 #include <algorithm>
+#include <array>
+#include <iterator>
 #include <new>
 #include <utility>
 #include <vector>
@@ -98,6 +100,50 @@ const OwnDataEntry* FindOwnData(std::uint32_t id) {
     return found != sorted.end() && (*found)->id == id ? *found : nullptr;
 }
 
+// How many children an ordered insert must walk before its parent starts remembering.
+constexpr std::size_t kWalkWorthRemembering = 8;
+
+// The order of every 16-bit id, filled once from the table (the first entry of an id wins).
+const std::array<std::int8_t, 0x10000>& OrderById() {
+    static const std::array<std::int8_t, 0x10000> table = [] {
+        std::array<std::int8_t, 0x10000> orders{};
+        for (auto entry = std::rbegin(kOrder); entry != std::rend(kOrder); ++entry) {
+            orders[entry->id] = static_cast<std::int8_t>(entry->order);
+        }
+        return orders;
+    }();
+    return table;
+}
+
+// Where an ordered insert of the order may start walking. Every child up to a remembered
+// chunk has at least that chunk's order (an insert only ever goes before a chunk of lower
+// order, and ids keep their order), so the walk from the first child would pass it: start
+// behind the remembered chunk of the lowest order not below the new one.
+std::unique_ptr<FtkChunk>* OrderedStart(FtkChunk* parent, int order) {
+    const FtkOrderHint* best = nullptr;
+    if (parent->orderHints != nullptr) {
+        for (const FtkOrderHint& hint : *parent->orderHints) {
+            if (hint.order >= order && (best == nullptr || hint.order < best->order)) {
+                best = &hint;
+            }
+        }
+    }
+    return best != nullptr ? &best->chunk->next : &parent->children;
+}
+
+void RememberOrdered(FtkChunk* parent, int order, FtkChunk* child) {
+    if (parent->orderHints == nullptr) {
+        parent->orderHints = std::make_unique<std::vector<FtkOrderHint>>();
+    }
+    for (FtkOrderHint& hint : *parent->orderHints) {
+        if (hint.order == order) {
+            hint.chunk = child;
+            return;
+        }
+    }
+    parent->orderHints->push_back(FtkOrderHint{order, child});
+}
+
 bool IsSourceOpen(const FtkChunk* chunk) {
     if (chunk->sourceSlot == kFtkNoSlot) {
         return false;
@@ -140,6 +186,7 @@ void FtkClearChunk(FtkChunk* chunk) {
         return;
     }
     chunk->children.reset();
+    chunk->orderHints.reset();
     chunk->data.reset();
     chunk->id = 0;
     chunk->length = 0;
@@ -191,14 +238,7 @@ FtkChunk* FtkAddChildLast(FtkChunk* parent, std::unique_ptr<FtkChunk> child) {
     return link->get();
 }
 
-int FtkChunkOrder(std::uint32_t id) {
-    for (const OrderEntry& entry : kOrder) {
-        if (entry.id == id) {
-            return entry.order;
-        }
-    }
-    return 0;
-}
+int FtkChunkOrder(std::uint32_t id) { return id < 0x10000 ? OrderById()[id] : 0; }
 
 FtkChunk* FtkAddChildOrdered(FtkChunk* parent, std::unique_ptr<FtkChunk> child) {
     if (parent == nullptr || child == nullptr) {
@@ -206,12 +246,18 @@ FtkChunk* FtkAddChildOrdered(FtkChunk* parent, std::unique_ptr<FtkChunk> child) 
         return nullptr;
     }
     const int order = FtkChunkOrder(child->id);
-    std::unique_ptr<FtkChunk>* link = &parent->children;
+    std::unique_ptr<FtkChunk>* link = OrderedStart(parent, order);
+    std::size_t steps = 0;
     while (*link != nullptr && FtkChunkOrder((*link)->id) >= order) {
         link = &(*link)->next;
+        ++steps;
     }
     child->next = std::move(*link);
     *link = std::move(child);
+    // A parent of few children is walked quickly: remembering starts with a long walk.
+    if (parent->orderHints != nullptr || steps >= kWalkWorthRemembering) {
+        RememberOrdered(parent, order, link->get());
+    }
     return link->get();
 }
 

@@ -30,6 +30,14 @@ struct FtkChunkData {
     std::vector<unsigned char> bytes;
 };
 
+struct FtkChunk;
+
+// Where the last ordered insert of an order went under a parent (FtkAddChildOrdered).
+struct FtkOrderHint {
+    int order = 0;
+    FtkChunk* chunk = nullptr;  // a child of the parent, not owned
+};
+
 struct FtkChunk {
     FtkChunk() = default;
     FtkChunk(const FtkChunk&) = delete;
@@ -47,6 +55,9 @@ struct FtkChunk {
     std::uint8_t destinationSlot = 255;
     std::uint32_t sourceSerial = 0;  // serial of the file in sourceSlot when the chunk was read
     std::uint32_t dataSize = 0;      // own data bytes in the source file
+    // The child last inserted ordered, per order, so that the next ordered insert starts there
+    // instead of at the first child; dropped with the children.
+    std::unique_ptr<std::vector<FtkOrderHint>> orderHints;
 };
 
 // ---- nodes --------------------------------------------------------------------------------------

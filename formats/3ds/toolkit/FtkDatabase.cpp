@@ -129,6 +129,37 @@ void CollectNamedChunks(FtkChunk* first, std::uint32_t id, FtkNameList& list, bo
     }
 }
 
+// A list's name index: the first entry of each name.
+void IndexNames(const FtkNameList& list, std::unordered_map<std::string, FtkChunk*>& byName) {
+    byName.clear();
+    for (const FtkNameEntry& entry : list.entries) {
+        byName.emplace(entry.name, entry.chunk);  // the first one wins
+    }
+}
+
+// Appends a chunk just added by a put, when that is what a rebuild of the up-to-date list
+// would give: it lies right behind the last entry, in the same sibling chain, and no entry of
+// its id follows it (the last entry had none behind it). False when the list must be rebuilt.
+bool AppendBehindLast(bool dirty, FtkNameList* list, std::unordered_map<std::string, FtkChunk*>& byName,
+                      FtkChunk* chunk, std::string name) {
+    if (dirty || list == nullptr || list->entries.empty() || list->entries.back().chunk->next.get() != chunk) {
+        return false;
+    }
+    byName.emplace(name, chunk);
+    FtkNameEntry entry;
+    entry.name = std::move(name);
+    entry.hasName = true;
+    entry.chunk = chunk;
+    list->entries.push_back(std::move(entry));
+    return true;
+}
+
+// The first entry of the name in an up-to-date list's index, or null.
+FtkChunk* FindIndexed(const std::unordered_map<std::string, FtkChunk*>& byName, const char* name) {
+    const auto found = byName.find(name);
+    return found != byName.end() ? found->second : nullptr;
+}
+
 std::string NodeKey(std::uint32_t tag, const std::string& name) { return std::to_string(tag) + ":" + name; }
 
 FtkNameList* Rebuilt(std::unique_ptr<FtkNameList>& list) {
@@ -318,6 +349,7 @@ void FtkUpdateObjectList(FtkDatabase* database) {
     FtkNameList* list = Rebuilt(database->objectList);
     FtkChunk* meshData = FtkFindChunk(database->topchunk.get(), 0x3D3D);
     CollectNamedChunks(FtkFindChunk(meshData, 0x4000), 0x4000, *list, false);
+    IndexNames(*list, database->objectsByName);
 }
 
 void FtkUpdateMaterialList(FtkDatabase* database) {
@@ -332,6 +364,32 @@ void FtkUpdateMaterialList(FtkDatabase* database) {
         parent = FtkFindChunk(top, 0x3DAA);
     }
     CollectNamedChunks(FtkFindChunk(parent, 0xAFFF), 0xAFFF, *list, true);
+    IndexNames(*list, database->materialsByName);
+}
+
+void FtkNoteObjectAdded(FtkDatabase* database, FtkChunk* object) {
+    if (database == nullptr) {
+        return;
+    }
+    database->objectKindsStale = true;
+    if (!AppendBehindLast(database->objectListDirty, database->objectList.get(), database->objectsByName, object,
+                          FtkChunkString(object))) {
+        database->objectListDirty = true;
+    }
+}
+
+void FtkNoteObjectRefilled(FtkDatabase* database) {
+    if (database != nullptr) database->objectKindsStale = true;
+}
+
+void FtkNoteMaterialAdded(FtkDatabase* database, FtkChunk* entry, FtkChunk* nameChunk) {
+    if (database == nullptr) {
+        return;
+    }
+    if (nameChunk == nullptr || !AppendBehindLast(database->materialListDirty, database->materialList.get(),
+                                                  database->materialsByName, entry, FtkChunkString(nameChunk))) {
+        database->materialListDirty = true;
+    }
 }
 
 void FtkUpdateNodeList(FtkDatabase* database) {
@@ -370,12 +428,7 @@ FtkChunk* FtkFindNamedObject(FtkDatabase* database, const char* name) {
     if (database == nullptr || name == nullptr || database->objectList == nullptr) {
         return nullptr;
     }
-    for (const FtkNameEntry& entry : database->objectList->entries) {
-        if (entry.hasName && entry.name == name) {
-            return entry.chunk;
-        }
-    }
-    return nullptr;
+    return FindIndexed(database->objectsByName, name);
 }
 
 FtkChunk* FtkFindMaterial(FtkDatabase* database, const char* name) {
@@ -383,12 +436,7 @@ FtkChunk* FtkFindMaterial(FtkDatabase* database, const char* name) {
         return nullptr;
     }
     FtkUpdateMaterialList(database);
-    for (const FtkNameEntry& entry : database->materialList->entries) {
-        if (entry.hasName && entry.name == name) {
-            return entry.chunk;
-        }
-    }
-    return nullptr;
+    return FindIndexed(database->materialsByName, name);
 }
 
 FtkChunk* FtkMaterialByIndex(FtkDatabase* database, std::uint32_t index) {

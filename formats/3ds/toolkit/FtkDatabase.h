@@ -3,7 +3,8 @@
 
 // The database of the 3DS toolkit: a chunk tree with its kind, loaded from and saved to a
 // toolkit file, with three name lists (named objects, materials, keyframer nodes) rebuilt
-// on first use after a change.
+// on first use after a change; a put that adds an object or material at the end of its list
+// appends it instead.
 //
 // Loading reads headers and positions only; chunk data is read when first asked for, so the
 // file a database was loaded from stays open while data may be read from it. Damaged
@@ -63,6 +64,10 @@ struct FtkDatabase {
     std::vector<std::vector<FtkChunk*>> objectsByKind;
     std::unordered_map<std::uint32_t, std::vector<FtkChunk*>> nodesByTag;
     std::unordered_map<std::string, FtkChunk*> nodesByName;
+    // The first named object and the first material entry of each name, made with their lists
+    // and kept with them, so that a put finds its namesake without a walk.
+    std::unordered_map<std::string, FtkChunk*> objectsByName;
+    std::unordered_map<std::string, FtkChunk*> materialsByName;
 };
 
 void FtkInitDatabase(std::unique_ptr<FtkDatabase>& database);
@@ -87,11 +92,20 @@ FtkChunk* FtkFindOrAddMeshData(FtkDatabase* database);
 void FtkUpdateObjectList(FtkDatabase* database);
 FtkChunk* FtkFindNamedObject(FtkDatabase* database, const char* name);
 void FtkMarkObjectListDirty(FtkDatabase* database);
+// After a put added a new named object: appends it to the list when the list is up to date and
+// the object lies right behind the list's last entry (what a rebuild would give), else marks
+// the list dirty. Either way the objects by kind are made again when next asked for.
+void FtkNoteObjectAdded(FtkDatabase* database, FtkChunk* object);
+// After a put emptied and refilled a named object in place: its list entry stays, its kind may not.
+void FtkNoteObjectRefilled(FtkDatabase* database);
 void FtkUpdateMaterialList(FtkDatabase* database);
 FtkChunk* FtkFindMaterial(FtkDatabase* database, const char* name);
 // Null for an index at or past the count.
 FtkChunk* FtkMaterialByIndex(FtkDatabase* database, std::uint32_t index);
 void FtkMarkMaterialListDirty(FtkDatabase* database);
+// After a put added a new material entry with its name chunk: appended or marked dirty, as for
+// named objects. A null name chunk marks the list dirty.
+void FtkNoteMaterialAdded(FtkDatabase* database, FtkChunk* entry, FtkChunk* nameChunk);
 void FtkUpdateNodeList(FtkDatabase* database);
 // The first node of that tag and name (an object node's name may be "name.instance").
 FtkChunk* FtkFindNode(FtkDatabase* database, const char* name, std::uint32_t tag);

@@ -92,10 +92,15 @@ FtkPutFrame FtkBeginObjectPut(FtkDatabase* database, const char* name) {
         return FtkPutFrame();
     }
     FtkChunk* meshData = FtkFindOrAddMeshData(database);
-    FtkPutFrame frame = BeginPut(FtkFindNamedObject(database, name), meshData, 0x4000);
+    FtkChunk* existing = FtkFindNamedObject(database, name);
+    FtkPutFrame frame = BeginPut(existing, meshData, 0x4000);
     if (frame.entity != nullptr) {
         FtkSetChunkString(frame.entity, name);
-        FtkMarkObjectListDirty(database);
+        if (existing != nullptr) {
+            FtkNoteObjectRefilled(database);
+        } else {
+            FtkNoteObjectAdded(database, frame.entity);
+        }
     }
     return frame;
 }
@@ -106,10 +111,16 @@ FtkPutFrame FtkBeginMaterialPut(FtkDatabase* database, const char* name) {
     }
     FtkChunk* parent = FtkGetDatabaseKind(database) == kFtkMaterialFile ? database->topchunk.get()
                                                                           : FtkFindOrAddMeshData(database);
-    FtkPutFrame frame = BeginPut(FtkFindMaterial(database, name), parent, 0xAFFF);
+    FtkChunk* existing = FtkFindMaterial(database, name);
+    FtkPutFrame frame = BeginPut(existing, parent, 0xAFFF);
     if (frame.entity != nullptr) {
-        FtkSetChunkString(FtkAddChunk(0xA000, frame.entity), name);
-        FtkMarkMaterialListDirty(database);
+        FtkChunk* nameChunk = FtkAddChunk(0xA000, frame.entity);
+        FtkSetChunkString(nameChunk, name);
+        if (existing == nullptr) {
+            FtkNoteMaterialAdded(database, frame.entity, nameChunk);
+        } else if (nameChunk == nullptr) {
+            FtkMarkMaterialListDirty(database);  // an entry without its name drops out of the list
+        }
     }
     return frame;
 }

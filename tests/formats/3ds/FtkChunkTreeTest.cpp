@@ -63,6 +63,44 @@ TEST_F(FtkChunkTreeTest, OrderedInsertionFollowsTheChunkOrder) {
     EXPECT_EQ(ChildIds(keyframer), (std::vector<std::uint32_t>{0xB00A, 0xB008, 0xB002, 0xB001, 0xB005}));
 }
 
+// Where an ordered insert goes when walking from the first child: before the first of lower order.
+void ReferenceInsert(std::vector<std::uint32_t>& ids, std::uint32_t id) {
+    auto place = ids.begin();
+    while (place != ids.end() && FtkChunkOrder(*place) >= FtkChunkOrder(id)) ++place;
+    ids.insert(place, id);
+}
+
+TEST_F(FtkChunkTreeTest, OrderedInsertionAmongManyChildrenMatchesAWalkFromTheFirst) {
+    EXPECT_EQ(FtkChunkOrder(0x0000), 35);
+    EXPECT_EQ(FtkChunkOrder(0x1201), 12);
+    EXPECT_EQ(FtkChunkOrder(0x4010), 1);
+    EXPECT_EQ(FtkChunkOrder(0x7777), 0);
+    EXPECT_EQ(FtkChunkOrder(0x14000), 0);  // past 16 bits
+    std::unique_ptr<FtkChunk> parent = FtkNewChunkWithId(0x3D3D);
+    std::vector<std::uint32_t> expected;
+    // Interleaved orders, many of each, so that the parent remembers where inserts went.
+    const std::uint32_t ids[] = {0x4000, 0xAFFF, 0x0100, 0x4000, 0x7777, 0xAFFF, 0x4010, 0x1201, 0x4000, 0x3D3E};
+    for (int round = 0; round < 6; ++round) {
+        for (std::uint32_t id : ids) {
+            FtkAddChunk(id, parent.get());
+            ReferenceInsert(expected, id);
+        }
+        // An append at the end, of high order, which ordered inserts must walk past.
+        FtkAddChildLast(parent.get(), FtkNewChunkWithId(0x3D3E));
+        expected.push_back(0x3D3E);
+    }
+    EXPECT_EQ(ChildIds(parent.get()), expected);
+
+    // Emptied, the parent forgets every child: inserts start again from nothing.
+    FtkClearChunk(parent.get());
+    expected.clear();
+    for (std::uint32_t id : ids) {
+        FtkAddChunk(id, parent.get());
+        ReferenceInsert(expected, id);
+    }
+    EXPECT_EQ(ChildIds(parent.get()), expected);
+}
+
 TEST_F(FtkChunkTreeTest, VersionStampsByDatabaseKind) {
     std::unique_ptr<FtkDatabase> mesh = NewDatabase(kFtkMeshFile);
     const Bytes meshFile = Save(mesh.get());

@@ -173,6 +173,104 @@ TEST_F(FtkEntityTest, APutReplacesTheEntityOfItsNameAndKeepsItsExtendedData) {
     EXPECT_EQ(entry->children->id, 0xA000u);
 }
 
+// The names of the object or material list, brought up to date first.
+std::vector<std::string> ObjectNames(FtkDatabase* database) {
+    FtkUpdateObjectList(database);
+    std::vector<std::string> names;
+    for (const FtkNameEntry& entry : database->objectList->entries) names.push_back(entry.name);
+    return names;
+}
+
+std::vector<std::string> MaterialNames(FtkDatabase* database) {
+    FtkUpdateMaterialList(database);
+    std::vector<std::string> names;
+    for (const FtkNameEntry& entry : database->materialList->entries) names.push_back(entry.name);
+    return names;
+}
+
+void PutCamera(FtkDatabase* database, const char* name) {
+    std::unique_ptr<FtkCamera> camera;
+    FtkInitCamera(camera);
+    FtkCopyName(camera->name, name);
+    FtkPutCamera(database, camera.get());
+}
+
+void PutNamedMaterial(FtkDatabase* database, const char* name) {
+    std::unique_ptr<FtkMaterial> material;
+    FtkInitMaterial(material);
+    FtkCopyName(material->name, name);
+    FtkPutMaterial(database, material.get());
+}
+
+TEST_F(FtkEntityTest, NameListsAfterPutsAreWhatARebuildGives) {
+    // Two namesakes, names differing in case only, and a chunk of lower order between entries.
+    const Bytes file = MeshFile({
+        Chunk(0xAFFF, {}, {Chunk(0xA000, Str("m"))}),
+        Chunk(0xAFFF, {}, {Chunk(0xA000, Str("m"))}),
+        Named("dup", {Chunk(0x4600, Bytes(12, 0))}),
+        Named("Box", {Chunk(0x4600, Bytes(12, 0))}),
+        Named("dup", {Chunk(0x4600, Bytes(12, 0))}),
+        Chunk(0x4010, {}),
+        Named("late", {Chunk(0x4600, Bytes(12, 0))}),
+    });
+    std::unique_ptr<FtkDatabase> database = Load(file);
+    FtkChunk* firstDup = FtkFindNamedObject(database.get(), "dup");
+    ASSERT_NE(firstDup, nullptr);
+    EXPECT_EQ(FtkChunkReader(firstDup->next.get()).RestAsString(), "Box");  // the first of the two
+    EXPECT_EQ(FtkFindNamedObject(database.get(), "box"), nullptr);
+    FtkChunk* firstM = FtkFindMaterial(database.get(), "m");
+    EXPECT_EQ(firstM, FtkMaterialByIndex(database.get(), 0));
+
+    // A put of a namesake refills the first in place; the list keeps both; kinds follow the refill.
+    EXPECT_EQ(FtkOmniLightCount(database.get()), 4u);
+    PutCamera(database.get(), "dup");
+    EXPECT_EQ(FtkFindNamedObject(database.get(), "dup"), firstDup);
+    EXPECT_EQ(FtkOmniLightCount(database.get()), 3u);
+    EXPECT_EQ(FtkCameraCount(database.get()), 1u);
+    PutNamedMaterial(database.get(), "m");
+    EXPECT_EQ(FtkFindMaterial(database.get(), "m"), firstM);
+    EXPECT_EQ(FtkMaterialCount(database.get()), 2u);
+
+    // New objects land before the lower-order chunk, so between entries of the list.
+    PutCamera(database.get(), "new");
+    PutCamera(database.get(), "box");
+    PutNamedMaterial(database.get(), "n");
+    PutNamedMaterial(database.get(), "o");
+    const std::vector<std::string> objects = ObjectNames(database.get());
+    const std::vector<std::string> materials = MaterialNames(database.get());
+    EXPECT_EQ(objects, (std::vector<std::string>{"dup", "Box", "dup", "new", "box", "late"}));
+    EXPECT_EQ(materials, (std::vector<std::string>{"m", "m", "n", "o"}));
+    EXPECT_EQ(FtkCameraCount(database.get()), 3u);
+    FtkChunk* box = FtkFindNamedObject(database.get(), "box");
+    EXPECT_NE(box, nullptr);
+    EXPECT_NE(box, FtkFindNamedObject(database.get(), "Box"));
+    EXPECT_EQ(FtkChunkReader(FtkMaterialByIndex(database.get(), 3)->children.get()).RestAsString(), "o");
+
+    // The same lists as a rebuild from the tree.
+    FtkMarkObjectListDirty(database.get());
+    FtkMarkMaterialListDirty(database.get());
+    EXPECT_EQ(ObjectNames(database.get()), objects);
+    EXPECT_EQ(MaterialNames(database.get()), materials);
+    EXPECT_EQ(FtkFindNamedObject(database.get(), "box"), box);
+}
+
+TEST_F(FtkEntityTest, PutsOnANewDatabaseFindWhatTheyPut) {
+    std::unique_ptr<FtkDatabase> database = NewDatabase(kFtkMeshFile);
+    const char* names[] = {"a", "b", "c", "b"};
+    for (const char* name : names) {
+        PutCamera(database.get(), name);
+        PutNamedMaterial(database.get(), name);
+    }
+    EXPECT_EQ(ObjectNames(database.get()), (std::vector<std::string>{"a", "b", "c"}));
+    EXPECT_EQ(FtkMaterialCount(database.get()), 3u);
+    EXPECT_EQ(FtkCameraCount(database.get()), 3u);
+    std::unique_ptr<FtkDatabase> loaded = Load(Save(database.get()));
+    std::unique_ptr<FtkCamera> camera;
+    ASSERT_TRUE(FtkGetCameraByIndex(loaded.get(), 2, camera));
+    EXPECT_STREQ(camera->name, "c");
+    EXPECT_EQ(FtkChunkReader(FtkFindMaterial(loaded.get(), "c")->children.get()).RestAsString(), "c");
+}
+
 TEST_F(FtkEntityTest, CamerasConvertLensAndFieldOfViewWithoutDividingByZero) {
     const Bytes file = MeshFile({
         Named("fifty", {Chunk(0x4700, Cat({Bytes(28, 0), F32(50.0f)}), {Chunk(0x4710, {}), Chunk(0x4720, Cat({F32(1), F32(2)}))})}),
