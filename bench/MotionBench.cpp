@@ -14,16 +14,28 @@
 // The same for C3D files of 50 markers (real numbers, DEC layout) at 20,000 and 40,000 frames:
 // reading into marker nodes, writing them back, and beside them the raw decoding of the file's
 // point floats alone.
+//
+// ASF skeletons of limbs of 10 bones hanging from the root, at 2,000 and 8,000 bones: the
+// skeleton read (every bone starts under the root and the hierarchy moves it) against the same
+// bones left under the root (no moves), and the AMC write of a few frames of such a skeleton
+// against the BVH write of the same nodes. Each reports the time per bone (per node and frame
+// for the writes), which must stay flat from the smaller skeleton to the larger.
 
 #include "bench/RunFolder.h"
 #include "curves/RFCurve.h"
 #include "formats/motion/MotionConversion.h"
+#include "formats/motion/RAsfFile.h"
 #include "formats/motion/RC3dMarkerFile.h"
 #include "formats/motion/RStreamOptionsMotion.h"
 #include "formats/motion/RotationCurveFilter.h"
+#include "formats/motion/RWyxAsfScene.h"
+#include "formats/motion/RWyxReaderAmc.h"
+#include "formats/motion/RWyxReaderAsf.h"
 #include "formats/motion/RWyxReaderBvh.h"
 #include "formats/motion/RWyxReaderC3d.h"
 #include "formats/motion/RWyxReaderTrc.h"
+#include "formats/motion/RWyxWriterAmc.h"
+#include "formats/motion/RWyxWriterAsf.h"
 #include "formats/motion/RWyxWriterBvh.h"
 #include "formats/motion/RWyxWriterC3d.h"
 #include "scene/RWyxNode.h"
@@ -305,8 +317,112 @@ void BM_MarkerNames(benchmark::State& state) {
     state.SetLabel(repeat ? "refused for a repeated name" : "read");
 }
 
+constexpr int kLimbBones = 10;
+
+// The bone data of bones b1 .. b(bones-1), then, with `moves`, the hierarchy hanging them in
+// limbs of kLimbBones from the root.
+std::string AsfText(int bones, bool moves) {
+    std::string text = ":version 1.10\n:name bench\n:units\n  length 0.45\n  angle deg\n:root\n"
+                       "   order TX TY TZ RX RY RZ\n   axis XYZ\n   position 0 0 0\n   orientation 0 0 0\n:bonedata\n";
+    for (int b = 1; b < bones; ++b) {
+        text += "begin\nname b" + std::to_string(b) + "\ndirection 0 1 0\nlength 2\naxis 0 0 20 XYZ\ndof rx ry rz\nend\n";
+    }
+    text += ":hierarchy\nbegin\n";
+    for (int b = 1; moves && b < bones; ++b) {
+        if ((b - 1) % kLimbBones != kLimbBones - 1 && b + 1 < bones) {
+            text += "b" + std::to_string(b) + " b" + std::to_string(b + 1) + "\n";
+        }
+    }
+    return text + "end\n";
+}
+
+void ReportPerUnit(benchmark::State& state, double units, const char* name) {
+    state.counters[name] = benchmark::Counter(units, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+// The skeleton read from memory (argument 1: 1 with the hierarchy's moves, 0 without).
+void BM_AsfRead(benchmark::State& state) {
+    const int bones = static_cast<int>(state.range(0));
+    const std::string text = AsfText(bones, state.range(1) != 0);
+    for (auto _ : state) {
+        RAsfFile file;
+        std::unique_ptr<RWyxAsfScene, RPlugDestroyer> skeleton(RWyxAsfScene::Create());
+        file.OpenBytes(text.data(), text.size());
+        if (!file.Read(*skeleton, false)) state.SkipWithError("read failed");
+    }
+    ReportPerUnit(state, bones, "s/bone");
+    state.SetLabel(state.range(1) != 0 ? "limbs moved by the hierarchy" : "bones left under the root");
+}
+
+constexpr int kWrittenFrames = 4;
+
+// The frames of every bone: the root and three angles per bone.
+std::string AmcText(int bones) {
+    std::string text = ":FULLY-SPECIFIED\n:DEGREES\n:SAMPLES-PER-SECOND 120\n";
+    for (int f = 1; f <= kWrittenFrames; ++f) {
+        text += std::to_string(f) + "\nroot 0 17 -17 0 0 " + std::to_string(f) + "\n";
+        for (int b = 1; b < bones; ++b) text += "b" + std::to_string(b) + " " + std::to_string(b % 90) + " 4.5 " + std::to_string(f) + "\n";
+    }
+    return text;
+}
+
+// A skeleton and its frames read, the root node marked, and the ASF written once (as the AMC
+// write needs); then the AMC write (argument 1: 0) or the BVH write (1) of the same nodes.
+void BM_AmcWrite(benchmark::State& state) {
+    const int bones = static_cast<int>(state.range(0));
+    const bool bvh = state.range(1) != 0;
+    const std::string asfPath = Folder().Join("skeleton-" + std::to_string(bones) + ".asf");
+    const std::string amcPath = Folder().Join("skeleton-" + std::to_string(bones) + ".amc");
+    for (const auto& [path, text] : {std::make_pair(asfPath, AsfText(bones, true)), std::make_pair(amcPath, AmcText(bones))}) {
+        std::FILE* file = std::fopen(path.c_str(), "w");
+        std::fwrite(text.data(), 1, text.size(), file);
+        std::fclose(file);
+    }
+    ReadScene<RWyxReaderAsf> read;
+    RWyxReaderAmc amc(read.factory.get());
+    if (!read.Read(asfPath) || !amc.FileOpen(amcPath.c_str())) {
+        state.SkipWithError("read failed");
+        return;
+    }
+    OptionsPtr header(static_cast<RStreamOptionsMotion*>(amc.GetReadOptions(false).release()));
+    read.options->SetFrameRate(0, header->GetFrameRate());
+    read.options->SetFrameCount(header->GetFrameCount());
+    read.options->SetStartTime(header->GetStartTime());
+    if (!amc.Read(read.scene, read.options.get())) {
+        state.SkipWithError("AMC read failed");
+        return;
+    }
+    read.factory->FindNode("root", 0)->SetMarked(1, false);
+    RWyxWriterAsf asf(read.factory.get());
+    OptionsPtr options(static_cast<RStreamOptionsMotion*>(asf.GetWriteOptions().release()));
+    options->SetFrameRate(0, read.options->GetFrameRate());
+    options->SetFrameCount(read.options->GetFrameCount());
+    options->SetStartTime(read.options->GetStartTime());
+    options->SetOption(kMotionExportFrameRange, 1);
+    if (!asf.FileCreate(Folder().Join("written.asf").c_str()) || !asf.Write(read.scene, options.get()) || !asf.FileClose()) {
+        state.SkipWithError("ASF write failed");
+        return;
+    }
+    const std::string out = Folder().Join(bvh ? "written-skeleton.bvh" : "written.amc");
+    for (auto _ : state) {
+        bool written = false;
+        if (bvh) {
+            RWyxWriterBvh writer(read.factory.get());
+            written = writer.FileCreate(out.c_str()) && writer.Write(read.scene, options.get()) && writer.FileClose();
+        } else {
+            RWyxWriterAmc writer(read.factory.get());
+            written = writer.FileCreate(out.c_str()) && writer.Write(read.scene, options.get()) && writer.FileClose();
+        }
+        if (!written) state.SkipWithError("write failed");
+    }
+    ReportPerUnit(state, static_cast<double>(bones) * kWrittenFrames, "s/bone-frame");
+    state.SetLabel(bvh ? "BVH of the same nodes" : "AMC");
+}
+
 }  // namespace
 
+BENCHMARK(BM_AsfRead)->ArgsProduct({{2000, 8000}, {1, 0}})->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
+BENCHMARK(BM_AmcWrite)->ArgsProduct({{2000, 8000}, {0, 1}})->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 BENCHMARK(BM_MarkerNames)->Args({50, 0})->Args({50, 1})->Args({500, 0})->Args({500, 1})->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_C3dRaw)->Arg(20000)->Arg(40000)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 BENCHMARK(BM_C3dRead)->Arg(20000)->Arg(40000)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();

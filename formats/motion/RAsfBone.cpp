@@ -10,6 +10,7 @@
 #include "scene/RWyxObjectFactory.h"
 #include "scene/RWyxTakeNode.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -62,6 +63,9 @@ RAsfBone::~RAsfBone() {
     while (!pending.empty()) {
         std::unique_ptr<RAsfBone> bone = std::move(pending.back());
         pending.pop_back();
+        if (bone == nullptr) {
+            continue;  // an empty slot
+        }
         for (std::unique_ptr<RAsfBone>& child : bone->children) {
             pending.push_back(std::move(child));
         }
@@ -88,7 +92,9 @@ RAsfBone* RAsfBone::FindBone(const char* boneName) {
             return bone;
         }
         for (auto it = bone->children.rbegin(); it != bone->children.rend(); ++it) {
-            pending.push_back(it->get());
+            if (*it != nullptr) {
+                pending.push_back(it->get());
+            }
         }
     }
     return nullptr;
@@ -111,6 +117,19 @@ std::unique_ptr<RAsfBone> RAsfBone::RemoveChild(RAsfBone* bone) {
         }
     }
     return nullptr;
+}
+
+std::unique_ptr<RAsfBone> RAsfBone::TakeChildAt(std::size_t index) {
+    if (index >= children.size() || children[index] == nullptr) {
+        return nullptr;
+    }
+    std::unique_ptr<RAsfBone> taken = std::move(children[index]);
+    taken->parent = nullptr;
+    return taken;
+}
+
+void RAsfBone::CloseEmptySlots() {
+    children.erase(std::remove(children.begin(), children.end(), nullptr), children.end());
 }
 
 RAsfBone* RAsfBone::GetChild(int index) const {

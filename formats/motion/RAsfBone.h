@@ -17,6 +17,7 @@
 #include "core/RTime.h"
 #include "core/RVector4.h"
 
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <vector>
@@ -49,6 +50,13 @@ public:
     void AddChild(std::unique_ptr<RAsfBone> bone);
     // Takes the bone out of the children (when it is one) and clears its parent.
     std::unique_ptr<RAsfBone> RemoveChild(RAsfBone* bone);
+    // Takes the child at the index out and clears its parent, leaving its slot empty (so that
+    // many moves out of a long list shift nothing) until CloseEmptySlots; null when the slot
+    // holds no child. FindBone and the destructor pass over empty slots; other walks need
+    // them closed first.
+    std::unique_ptr<RAsfBone> TakeChildAt(std::size_t index);
+    // Removes the empty slots, the other children keeping their order.
+    void CloseEmptySlots();
     int GetChildCount() const { return static_cast<int>(children.size()); }
     RAsfBone* GetChild(int index) const;
     // Whether the bone is this one or lies above it.

@@ -230,6 +230,7 @@ bool RAsfFile::ReadRoot() {
         }
     }
     root->SetAxisFrame();
+    CloseRootSlots();
     bonesByName_.clear();
     skeleton_->SetRoot(std::move(root));
     return true;
@@ -393,6 +394,27 @@ bool RAsfFile::ReadBoneWord(std::string& name) {
     return true;
 }
 
+void RAsfFile::CloseRootSlots() {
+    if (RAsfBone* root = skeleton_->GetRoot()) {
+        root->CloseEmptySlots();
+    }
+    rootSlots_.clear();
+    rootSlotsIndexed_ = 0;
+}
+
+std::size_t RAsfFile::RootSlotOf(const RAsfBone* bone) {
+    auto found = rootSlots_.find(bone);
+    if (found == rootSlots_.end()) {
+        // Bones are only appended to the root while slots stay open: the new ones are indexed.
+        const std::vector<std::unique_ptr<RAsfBone>>& children = skeleton_->GetRoot()->children;
+        for (; rootSlotsIndexed_ < children.size(); ++rootSlotsIndexed_) {
+            rootSlots_.emplace(children[rootSlotsIndexed_].get(), rootSlotsIndexed_);
+        }
+        found = rootSlots_.find(bone);
+    }
+    return found != rootSlots_.end() ? found->second : skeleton_->GetRoot()->children.size();
+}
+
 RAsfBone* RAsfFile::LookUpBone(const std::string& name) {
     const auto found = bonesByName_.find(name);
     if (found == bonesByName_.end()) {
@@ -438,7 +460,9 @@ bool RAsfFile::ReadHierarchyLine() {
                 return false;
             }
         }
-        parent->AddChild(root->RemoveChild(child));
+        // Found by its slot: a search and a shift of the root's list per move would cost
+        // time growing with the square of the bone count.
+        parent->AddChild(root->TakeChildAt(RootSlotOf(child)));
     }
     return true;
 }
@@ -486,11 +510,7 @@ void RAsfFile::ReadSkin() {
 
 // ---- the whole file ---------------------------------------------------------------------------------
 
-bool RAsfFile::Read(RWyxAsfScene& skeleton, bool collapse) {
-    skeleton_ = &skeleton;
-    bonesByName_.clear();
-    Rewind();
-    ResetKeywordCounts(sections_);
+bool RAsfFile::ReadSections() {
     bool ok = true;
     while (!IsAtEnd() && ok) {
         const int section = ReadKeyword(sections_);
@@ -509,6 +529,17 @@ bool RAsfFile::Read(RWyxAsfScene& skeleton, bool collapse) {
                 break;
         }
     }
+    return ok;
+}
+
+bool RAsfFile::Read(RWyxAsfScene& skeleton, bool collapse) {
+    skeleton_ = &skeleton;
+    bonesByName_.clear();
+    CloseRootSlots();
+    Rewind();
+    ResetKeywordCounts(sections_);
+    const bool ok = ReadSections();
+    CloseRootSlots();
     bonesByName_.clear();
     skeleton_ = nullptr;
     if (!ok || HasReadFailed()) {

@@ -49,6 +49,7 @@ public:
     static bool RotationOrderCode(int wordIndex, int& code);
 
 private:
+    bool ReadSections();
     bool ReadVersion();
     bool ReadName();
     bool ReadUnitLines();
@@ -68,6 +69,10 @@ private:
     bool ReadRotationOrder(int& code);
     bool ReadBoneWord(std::string& name);
     RAsfBone* LookUpBone(const std::string& name);
+    // Closes the root's empty slots and forgets the slots.
+    void CloseRootSlots();
+    // The slot of a bone hanging under the root.
+    std::size_t RootSlotOf(const RAsfBone* bone);
     bool Fail(const char* text);
     void WriteBones(const RAsfBone& bone, int& id);
     void WriteHierarchyLines(const RAsfBone& bone);
@@ -86,6 +91,12 @@ private:
     // The bones of each name (read bones first hang under the root, so the first of a name
     // is the one a search in pre-order finds while names are unique).
     std::unordered_map<std::string, std::vector<RAsfBone*>> bonesByName_;
+    // Where each bone lies in the root's children (the first rootSlotsIndexed_ of them are
+    // indexed). A bone the hierarchy moves leaves its slot empty, so that no slot changes until
+    // CloseRootSlots closes them (at the end of the read, and before a new root replaces the
+    // old one).
+    std::unordered_map<const RAsfBone*, std::size_t> rootSlots_;
+    std::size_t rootSlotsIndexed_ = 0;
 };
 
 #endif

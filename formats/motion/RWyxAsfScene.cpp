@@ -5,6 +5,13 @@
 #include "formats/motion/MotionConversion.h"
 #include "formats/motion/RStreamOptionsMotion.h"
 #include "scene/RWyxNode.h"
+#include "scene/RWyxObjectFactory.h"
+
+#include <algorithm>
+#include <string>
+#include <unordered_map>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -49,6 +56,81 @@ void SetDofs(RAsfBone& bone, bool translationDofs) {
     bone.dofCount = 0;
     for (int i = translationDofs ? 0 : 3; i < 6; ++i) {
         bone.dofs[bone.dofCount++] = kDofs[i];
+    }
+}
+
+// The nodes below a root, numbered in the order in which RWyxNode::FindChild searches them
+// recursively (each child, then its subtree, then the next child), with each name's numbers.
+// The first node of a name below any node is then the first of the name's numbers inside the
+// node's subtree: one binary search instead of a walk through the subtrees before it.
+class NodeNameIndex {
+public:
+    explicit NodeNameIndex(RWyxNode* root);
+    // What node->FindChild(name, true, false) answers, for the root or a node below it.
+    RWyxNode* FindBelow(const RWyxNode* node, const char* name) const;
+
+private:
+    struct Span {
+        std::size_t first;  // the node's own number
+        std::size_t end;    // past the last number of its subtree
+    };
+
+    std::vector<RWyxNode*> nodes_;
+    std::unordered_map<const RWyxNode*, Span> spans_;
+    std::unordered_map<std::string, std::vector<std::size_t>> numbersByName_;
+};
+
+NodeNameIndex::NodeNameIndex(RWyxNode* root) {
+    // (node, next child index, its number), as FindChild walks them; a node's span is known
+    // when its subtree is left.
+    struct Visit {
+        RWyxNode* node;
+        int next;
+        std::size_t first;
+    };
+    std::vector<Visit> stack{{root, 0, 0}};
+    nodes_.push_back(root);
+    while (!stack.empty()) {
+        Visit& visit = stack.back();
+        if (visit.next >= visit.node->GetChildCount()) {
+            spans_.emplace(visit.node, Span{visit.first, nodes_.size()});
+            stack.pop_back();
+            continue;
+        }
+        RWyxNode* child = visit.node->GetChild(visit.next++);
+        if (child == nullptr) {
+            continue;
+        }
+        numbersByName_[child->GetName().Buffer()].push_back(nodes_.size());
+        stack.push_back({child, 0, nodes_.size()});
+        nodes_.push_back(child);
+    }
+}
+
+RWyxNode* NodeNameIndex::FindBelow(const RWyxNode* node, const char* name) const {
+    const auto span = spans_.find(node);
+    const auto numbers = numbersByName_.find(BuildPrefixedName("Model::", name).Buffer());
+    if (span == spans_.end() || numbers == numbersByName_.end()) {
+        return nullptr;
+    }
+    const std::vector<std::size_t>& list = numbers->second;
+    const auto at = std::upper_bound(list.begin(), list.end(), span->second.first);
+    return at != list.end() && *at < span->second.end ? nodes_[*at] : nullptr;
+}
+
+// Binds the bone to the first node of its name below the node (the node its nearest bound
+// ancestor bound to), or passes the node on to its children when there is none.
+void BindBelow(const NodeNameIndex& index, RAsfBone* bone, RWyxNode* node, const RAsfBone* boundAncestor) {
+    RWyxNode* found = node != nullptr ? index.FindBelow(node, bone->GetName()) : nullptr;
+    if (found != nullptr) {
+        MatrixCopyRotation3x3(bone->parentAxisFrame, boundAncestor->axisFrame);
+        MatrixCopyRotation3x3(bone->inverseParentAxisFrame, boundAncestor->inverseAxisFrame);
+        bone->BindTakeCurveNodes(found);
+        node = found;
+        boundAncestor = bone;
+    }
+    for (const std::unique_ptr<RAsfBone>& child : bone->children) {
+        BindBelow(index, child.get(), node, boundAncestor);
     }
 }
 
@@ -180,22 +262,14 @@ bool RWyxAsfScene::BindToNodes(RWyxNode* rootNode) {
     }
     ClearBindings(root_.get());
     root_->BindTakeCurveNodes(rootNode);
+    if (rootNode == nullptr) {
+        return true;
+    }
+    // Built once per bind: a search of the subtree per bone would cost time growing with the
+    // square of the node count.
+    const NodeNameIndex index(rootNode);
     for (const std::unique_ptr<RAsfBone>& child : root_->children) {
-        BindBelow(child.get(), rootNode, root_.get());
+        BindBelow(index, child.get(), rootNode, root_.get());
     }
     return true;
-}
-
-void RWyxAsfScene::BindBelow(RAsfBone* bone, RWyxNode* node, const RAsfBone* boundAncestor) {
-    RWyxNode* found = node != nullptr ? node->FindChild(bone->GetName(), true, false) : nullptr;
-    if (found != nullptr) {
-        MatrixCopyRotation3x3(bone->parentAxisFrame, boundAncestor->axisFrame);
-        MatrixCopyRotation3x3(bone->inverseParentAxisFrame, boundAncestor->inverseAxisFrame);
-        bone->BindTakeCurveNodes(found);
-        node = found;
-        boundAncestor = bone;
-    }
-    for (const std::unique_ptr<RAsfBone>& child : bone->children) {
-        BindBelow(child.get(), node, boundAncestor);
-    }
 }

@@ -76,7 +76,6 @@ private:
     void CreateRootBone(RWyxNode* node);
     void BuildBones(RWyxNode* node, RAsfBone* bone, bool translationDofs, const RVector4& scale);
     void BoneFromNode(RAsfBone* bone, const RVector4& rotation, const RVector4& end, const RVector4& scale) const;
-    static void BindBelow(RAsfBone* bone, RWyxNode* node, const RAsfBone* boundAncestor);
 
     std::string name_;
     std::unique_ptr<RAsfBone> root_;

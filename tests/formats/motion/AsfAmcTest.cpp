@@ -1,4 +1,5 @@
 #include "core/EulerAngles.h"
+#include "curves/RFCurveNode.h"
 #include "formats/motion/MotionConversion.h"
 #include "formats/motion/RAmcFile.h"
 #include "formats/motion/RAsfFile.h"
@@ -14,9 +15,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <memory>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -449,6 +453,200 @@ TEST(AsfWriterTest, ChildrenAtDifferentOffsetsGetDummiesAndOnlyTheRootMayBeCalle
     ASSERT_TRUE(writer.FileCreate(folder.Join("x.asf").c_str()));
     EXPECT_FALSE(writer.Write(fixture.scene, options.get()));
     EXPECT_STREQ(writer.GetLastErrorString(), "Model name \"root\" is only allowed for the ASF root node.");
+}
+
+// ---- hierarchy moves and binding to nodes -------------------------------------------------------
+
+// A bone block of the given name and length.
+std::string Bone(const std::string& name, int length = 1) {
+    return "begin\nname " + name + "\ndirection 0 1 0\nlength " + std::to_string(length) + "\nend\n";
+}
+
+// The names of a bone's children, in order, with the length (in file units) of namesakes.
+std::string ChildNames(const RAsfBone* bone) {
+    std::string names;
+    for (int i = 0; i < bone->GetChildCount(); ++i) {
+        const RAsfBone* child = bone->GetChild(i);
+        names += (names.empty() ? "" : " ") + (child != nullptr ? child->name : std::string("<empty>"));
+    }
+    return names;
+}
+
+TEST(AsfFileTest, HierarchyMovesKeepEveryChildOrder) {
+    std::string text = std::string(kHeader) + ":bonedata\n";
+    for (const char* name : {"a", "b", "c", "d", "e", "f", "g", "h"}) text += Bone(name);
+    // c is named twice on a line and again on a later one: it keeps its first parent.
+    text += ":hierarchy\nbegin\nroot a\ng c f c\nb h\ne c b\nend\n";
+    AsfFixture fixture;
+    ASSERT_TRUE(fixture.Read(text, false)) << fixture.file.GetLastErrorText();
+    EXPECT_EQ(ChildNames(fixture.skeleton->GetRoot()), "a d e g");
+    EXPECT_EQ(ChildNames(fixture.Bone("g")), "c f");
+    EXPECT_EQ(ChildNames(fixture.Bone("e")), "b");
+    EXPECT_EQ(ChildNames(fixture.Bone("b")), "h");
+}
+
+TEST(AsfFileTest, NamesakesAreMovedAsThePreOrderSearchFindsThem) {
+    std::string text = std::string(kHeader) + ":bonedata\n" + Bone("a") + Bone("dup", 1) + Bone("dup", 2) + Bone("b");
+    // The first dup goes under b; the next search passes its empty place under the root and
+    // finds the second dup there.
+    text += ":hierarchy\nbegin\nb dup\na dup\nend\n";
+    AsfFixture fixture;
+    ASSERT_TRUE(fixture.Read(text, false)) << fixture.file.GetLastErrorText();
+    EXPECT_EQ(ChildNames(fixture.skeleton->GetRoot()), "a b");
+    ASSERT_EQ(fixture.Bone("b")->GetChildCount(), 1);
+    EXPECT_NEAR(fixture.Bone("b")->GetChild(0)->length, 1 * kUnit, 1e-9);
+    ASSERT_EQ(fixture.Bone("a")->GetChildCount(), 1);
+    EXPECT_NEAR(fixture.Bone("a")->GetChild(0)->length, 2 * kUnit, 1e-9);
+}
+
+TEST(AsfFileTest, ARefusedHierarchyLeavesTheRootsChildrenInOrder) {
+    const std::string bones = std::string(kHeader) + ":bonedata\n" + Bone("a") + Bone("b") + Bone("c") + Bone("d");
+    // An unknown bone, then a bone under its own child.
+    const std::pair<const char*, const char*> cases[] = {{"d b\nc x\n", "a c d"}, {"b c\nc b\n", "a b d"}};
+    for (const auto& [hierarchy, left] : cases) {
+        AsfFixture fixture;
+        EXPECT_FALSE(fixture.Read(bones + ":hierarchy\nbegin\n" + hierarchy + "end\n", false)) << hierarchy;
+        EXPECT_EQ(ChildNames(fixture.skeleton->GetRoot()), left) << hierarchy;
+    }
+}
+
+TEST(AsfFileTest, ASecondReadWithoutARootMovesBonesOfTheFirst) {
+    AsfFixture fixture;
+    ASSERT_TRUE(fixture.Read(Asf(), false));
+    // Two new rhands: the search from the root finds the first read's rhand before them.
+    const std::string more = ":bonedata\n" + Bone("rhand", 3) + Bone("rhand", 4) + Bone("x") +
+                             ":hierarchy\nbegin\nx rhand\nx rhand\nend\n";
+    ASSERT_TRUE(fixture.Read(more, false)) << fixture.file.GetLastErrorText();
+    EXPECT_EQ(ChildNames(fixture.skeleton->GetRoot()), "lhipjoint rhand x");
+    RAsfBone* x = fixture.Bone("x");
+    ASSERT_EQ(ChildNames(x), "rhand rhand");
+    EXPECT_EQ(x->GetChild(0)->length, 0.0);
+    EXPECT_NEAR(x->GetChild(1)->length, 3 * kUnit, 1e-9);
+    EXPECT_NEAR(fixture.skeleton->GetRoot()->GetChild(1)->length, 4 * kUnit, 1e-9);
+}
+
+// Nodes in a take of their own, so that a bound bone holds the node's curve nodes.
+struct BindFixture : SceneFixture {
+    RWyxNode* Add(RWyxNode* parent, const char* name) {
+        RWyxNode* node = factory.CreateNode(name);
+        node->AddTakeNode("take");
+        node->SetCurrentTakeNodeByName("take");
+        if (parent != nullptr) parent->AddChild(node);
+        return node;
+    }
+    static RFCurveNode* Translation(RWyxNode* node) {
+        return node->GetCurrentTakeNode()->GetRootCurveNode()->FindByPath("Transform/T");
+    }
+};
+
+// The node the bone is bound to, found by its translation curve node among the nodes.
+RWyxNode* BoundNode(const RAsfBone* bone, const std::vector<RWyxNode*>& nodes) {
+    for (RWyxNode* node : nodes) {
+        if (bone->takeCurveNodes[0] != nullptr && bone->takeCurveNodes[0] == BindFixture::Translation(node)) return node;
+    }
+    return nullptr;
+}
+
+TEST(AsfSceneTest, BonesBindToTheFirstNodeOfTheirNameDepthFirst) {
+    BindFixture f;
+    RWyxNode* hips = f.Add(nullptr, "hips");
+    RWyxNode* arm = f.Add(hips, "arm");
+    RWyxNode* deepHand = f.Add(f.Add(arm, "elbow"), "hand");
+    RWyxNode* hand = f.Add(hips, "hand");
+    RWyxNode* finger = f.Add(hand, "finger");
+    RWyxNode* leg = f.Add(hips, "leg");
+    RWyxNode* lowerLeg = f.Add(leg, "Leg");
+    f.Add(hips, "toe");
+    const std::vector<RWyxNode*> nodes{hips, arm, deepHand, hand, finger, leg, lowerLeg};
+
+    Owned<RWyxAsfScene> skeleton(RWyxAsfScene::Create());
+    skeleton->SetRoot(std::make_unique<RAsfBone>("root"));
+    RAsfBone* root = skeleton->GetRoot();
+    auto add = [](RAsfBone* parent, const char* name) {
+        parent->AddChild(std::make_unique<RAsfBone>(name));
+        return parent->GetChild(parent->GetChildCount() - 1);
+    };
+    RAsfBone* handBone = add(root, "hand");           // the hand inside the arm comes first
+    RAsfBone* fingerBone = add(handBone, "finger");   // searched below that hand only: none
+    RAsfBone* nail = add(fingerBone, "Model::arm");   // prefixed: the arm is not below the hand
+    RAsfBone* legBone = add(root, "x::leg");          // the text after "::" names the node
+    RAsfBone* lowerBone = add(legBone, "leg");        // names differ in case: "Leg" is not "leg"
+    RAsfBone* hipsBone = add(root, "hips");           // the search starts below the root node
+    RAsfBone* toeBone = add(root, "toe");
+    ASSERT_TRUE(skeleton->BindToNodes(hips));
+    EXPECT_EQ(BoundNode(handBone, nodes), deepHand);
+    EXPECT_EQ(BoundNode(fingerBone, nodes), nullptr);
+    EXPECT_EQ(BoundNode(nail, nodes), nullptr);
+    EXPECT_EQ(BoundNode(legBone, nodes), leg);
+    EXPECT_EQ(BoundNode(lowerBone, nodes), nullptr);
+    EXPECT_EQ(BoundNode(hipsBone, nodes), nullptr);
+    EXPECT_NE(toeBone->takeCurveNodes[0], nullptr);
+
+    // Moved below the leg, the hand's finger is the first "finger" under "leg" too, and the
+    // top hand is now the first of its name; a new bind forgets the old one.
+    leg->AddChild(finger);
+    arm->RemoveChild(deepHand->GetParent());
+    ASSERT_TRUE(skeleton->BindToNodes(hips));
+    EXPECT_EQ(BoundNode(handBone, nodes), hand);
+    EXPECT_EQ(BoundNode(fingerBone, nodes), nullptr);
+    EXPECT_EQ(BoundNode(add(legBone, "finger"), nodes), nullptr);
+    ASSERT_TRUE(skeleton->BindToNodes(hips));
+    EXPECT_EQ(BoundNode(legBone->GetChild(1), nodes), finger);
+}
+
+// The old search, bone by bone: the node FindChild answers below the nearest bound ancestor's node.
+void ExpectBindingsAsFindChild(const RAsfBone* bone, RWyxNode* node, const std::vector<RWyxNode*>& nodes) {
+    RWyxNode* found = node->FindChild(bone->GetName(), true, false);
+    EXPECT_EQ(BoundNode(bone, nodes), found) << bone->name;
+    for (int i = 0; i < bone->GetChildCount(); ++i) {
+        ExpectBindingsAsFindChild(bone->GetChild(i), found != nullptr ? found : node, nodes);
+    }
+}
+
+// Many namesakes at many depths, wide and deep: every bone binds where the old search did.
+TEST(AsfSceneTest, BindingsMatchTheDepthFirstSearchOverManyNamesakes) {
+    BindFixture f;
+    const char* const names[] = {"a", "b", "c", "A", "x::b", "d"};
+    std::vector<RWyxNode*> nodes{f.Add(nullptr, "top")};
+    for (int i = 1; i < 120; ++i) {
+        // Every fifth under the top, the others under one of the last four nodes.
+        RWyxNode* parent = nodes[static_cast<std::size_t>(i % 5 == 0 ? 0 : i - 1 - (i * 13) % std::min(i, 4))];
+        nodes.push_back(f.Add(parent, names[i % 6]));
+    }
+    Owned<RWyxAsfScene> skeleton(RWyxAsfScene::Create());
+    skeleton->SetRoot(std::make_unique<RAsfBone>("root"));
+    std::vector<RAsfBone*> bones{skeleton->GetRoot()};
+    for (int i = 1; i < 60; ++i) {
+        RAsfBone* parent = bones[static_cast<std::size_t>(i % 4 == 0 ? 0 : i - 1 - (i * 7) % std::min(i, 3))];
+        parent->AddChild(std::make_unique<RAsfBone>(names[(i * 5) % 6]));
+        bones.push_back(parent->GetChild(parent->GetChildCount() - 1));
+    }
+    ASSERT_TRUE(skeleton->BindToNodes(nodes[0]));
+    for (int i = 0; i < skeleton->GetRoot()->GetChildCount(); ++i) {
+        ExpectBindingsAsFindChild(skeleton->GetRoot()->GetChild(i), nodes[0], nodes);
+    }
+}
+
+// An unbound bone's children search below the node of its nearest bound ancestor.
+TEST(AsfSceneTest, BonesBelowAnUnboundBoneSearchFromTheNearestBoundAncestor) {
+    BindFixture f;
+    RWyxNode* top = f.Add(nullptr, "top");
+    RWyxNode* outside = f.Add(top, "neck");
+    RWyxNode* spine = f.Add(top, "spine");
+    RWyxNode* inside = f.Add(spine, "neck");
+    const std::vector<RWyxNode*> nodes{top, outside, spine, inside};
+    Owned<RWyxAsfScene> skeleton(RWyxAsfScene::Create());
+    skeleton->SetRoot(std::make_unique<RAsfBone>("root"));
+    auto spineBone = std::make_unique<RAsfBone>("spine");
+    auto dummy = std::make_unique<RAsfBone>("spineDummy");
+    dummy->AddChild(std::make_unique<RAsfBone>("neck"));
+    spineBone->AddChild(std::move(dummy));
+    spineBone->axisFrame[0][1] = 0.5;
+    RAsfBone* neck = spineBone->GetChild(0)->GetChild(0);
+    skeleton->GetRoot()->AddChild(std::move(spineBone));
+    ASSERT_TRUE(skeleton->BindToNodes(top));
+    EXPECT_EQ(BoundNode(neck, nodes), inside);
+    EXPECT_EQ(neck->parentAxisFrame[0][1], 0.5);  // the frame of the bound ancestor
 }
 
 }  // namespace
