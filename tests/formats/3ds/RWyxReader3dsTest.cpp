@@ -548,7 +548,7 @@ TEST_F(RWyxReader3dsTest, ANodeTakesTheFirstMeshOfItsExactName) {
     RWyxNode* root = scene->GetRootNode();
     ASSERT_EQ(root->GetChildCount(), 5);  // the four nodes in file order, then "Box" made for its mesh
     const char* names[5] = {"Twin", "BOX", "TenLetters", "Twin", "Box"};
-    for (int i = 0; i < 5; ++i) EXPECT_STREQ(root->GetChild(i)->GetName(), names[i]) << i;
+    for (int i = 0; i < 5; ++i) EXPECT_STREQ(root->GetChild(i)->GetNameWithoutPrefix().Buffer(), names[i]) << i;
     for (int twin : {0, 3}) {
         ASSERT_NE(root->GetChild(twin)->GetMesh(), nullptr) << twin;
         EXPECT_EQ(root->GetChild(twin)->GetMesh()->GetControlPointsCount(), 3) << twin;  // not the 6 of the second
