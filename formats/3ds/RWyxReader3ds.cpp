@@ -26,6 +26,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <unordered_map>
 #include <unordered_set>
 
 namespace {
@@ -226,13 +227,28 @@ bool TakeMotion(std::uint32_t count, std::vector<std::unique_ptr<Record>>& recor
     return true;
 }
 
-template <typename Entries>
-auto FindByName(Entries& entries, const std::string& name) -> decltype(&entries.front()) {
-    for (auto& entry : entries) {
-        if (FieldText(entry.record->name) == name) return &entry;
+// The entries of a kind by name, built once so that each look-up costs the same however many
+// entries there are. A name answers its first entry in file order, as a scan from the front
+// would (names repeat in 3DS files). The entries must stay as they are while the index is used.
+template <typename Entry>
+class NameIndex {
+public:
+    template <typename Entries>
+    explicit NameIndex(Entries& entries) : entries_(entries.data()) {
+        first_.reserve(entries.size());
+        for (std::size_t i = 0; i < entries.size(); ++i) first_.emplace(FieldText(entries[i].record->name), i);
     }
-    return nullptr;
-}
+
+    // The first entry of the name, or null.
+    Entry* Find(const std::string& name) const {
+        const auto found = first_.find(name);
+        return found != first_.end() ? &entries_[found->second] : nullptr;
+    }
+
+private:
+    Entry* entries_;
+    std::unordered_map<std::string, std::size_t> first_;  // emplace keeps the first of namesakes
+};
 
 template <typename Record>
 std::unordered_set<std::string> NamesOf(const std::vector<std::unique_ptr<Record>>& records) {
@@ -333,11 +349,13 @@ template <typename From, typename To, typename Entry, typename Init>
 void TakeOverMisTagged(std::vector<std::unique_ptr<From>>& from, const std::vector<Entry>& fromLights,
                        std::vector<std::unique_ptr<To>>& to, const std::vector<Entry>& toLights, Init init) {
     std::unordered_set<std::string> named = NamesOf(to);
+    const NameIndex<const Entry> fromIndex(fromLights);
+    const NameIndex<const Entry> toIndex(toLights);
     std::vector<std::unique_ptr<From>> kept;
     for (std::unique_ptr<From>& record : from) {
         const std::string name = FieldText(record->name);
-        const bool misTagged = FindByName(fromLights, name) == nullptr && FindByName(toLights, name) != nullptr &&
-                               named.count(name) == 0;
+        const bool misTagged =
+            fromIndex.Find(name) == nullptr && toIndex.Find(name) != nullptr && named.count(name) == 0;
         std::unique_ptr<To> taken;
         if (misTagged) init(taken);
         if (taken == nullptr) {
@@ -584,13 +602,14 @@ bool RWyxReader3ds::CreateAttributes() {
 
 RWyxNode* RWyxReader3ds::NewNode(const std::string& name) { return GetFactory()->CreateNode(name.c_str()); }
 
-RWyxNode* RWyxReader3ds::CreateObjectNode(const FtkObjectMotion& motion) {
+// The node of a keyframer object node, with a copy of `mesh` (the first mesh of its name, or
+// null) moved by its pivot.
+RWyxNode* RWyxReader3ds::CreateObjectNode(const FtkObjectMotion& motion, MeshEntry* mesh) {
     const std::string name = FieldText(motion.name);
     const std::string instance = FieldText(motion.instance);
     const std::string nodeName = instance.empty() ? name : name + "." + instance;
     RWyxNode* node = NewNode(nodeName);
     if (node == nullptr) return nullptr;
-    MeshEntry* mesh = geometries_ ? FindByName(meshes_, name) : nullptr;
     if (mesh == nullptr || mesh->attribute == nullptr) return node;
     const double scale = referenceNode_ ? 1.0 : scale_;
     const RVector4 shift(motion.pivot.x * scale, motion.pivot.z * scale, -motion.pivot.y * scale, 0.0);
@@ -618,8 +637,14 @@ RWyxNode* RWyxReader3ds::CreateObjectNode(const FtkObjectMotion& motion) {
 
 bool RWyxReader3ds::CreateNodes() {
     nodes_ = std::make_unique<Nodes>();
+    // The entries do not change while the nodes are made.
+    const NameIndex<MeshEntry> meshes(meshes_);
+    const NameIndex<LightEntry> omnis(omniLights_);
+    const NameIndex<LightEntry> spots(spotLights_);
+    const NameIndex<CameraEntry> cameras(cameraEntries_);
     for (const auto& motion : objectMotion_) {
-        RWyxNode* node = CreateObjectNode(*motion);
+        MeshEntry* mesh = geometries_ ? meshes.Find(FieldText(motion->name)) : nullptr;
+        RWyxNode* node = CreateObjectNode(*motion, mesh);
         if (node == nullptr) return false;
         nodes_->objects.push_back(node);
     }
@@ -627,7 +652,7 @@ bool RWyxReader3ds::CreateNodes() {
         const std::string name = FieldText(motion->name);
         RWyxNode* node = NewNode(name);
         if (node == nullptr) return false;
-        LightEntry* light = lights_ ? FindByName(omniLights_, name) : nullptr;
+        LightEntry* light = lights_ ? omnis.Find(name) : nullptr;
         if (light != nullptr) node->SetNodeAttribute(light->light);
         nodes_->omnis.push_back(node);
         nodes_->omniRecords.push_back(light != nullptr ? light->record.get() : nullptr);
@@ -645,7 +670,7 @@ bool RWyxReader3ds::CreateNodes() {
     };
     for (const auto& motion : spotMotion_) {
         const std::string name = FieldText(motion->name);
-        LightEntry* light = lights_ ? FindByName(spotLights_, name) : nullptr;
+        LightEntry* light = lights_ ? spots.Find(name) : nullptr;
         if (!addPair(name, light != nullptr ? light->light : nullptr, light != nullptr ? light->target : nullptr,
                      nodes_->spots, nodes_->spotTargets)) {
             return false;
@@ -654,7 +679,7 @@ bool RWyxReader3ds::CreateNodes() {
     }
     for (const auto& motion : cameraMotion_) {
         const std::string name = FieldText(motion->name);
-        CameraEntry* camera = cameras_ ? FindByName(cameraEntries_, name) : nullptr;
+        CameraEntry* camera = cameras_ ? cameras.Find(name) : nullptr;
         if (!addPair(name, camera != nullptr ? camera->camera : nullptr, camera != nullptr ? camera->target : nullptr,
                      nodes_->cameras, nodes_->cameraTargets)) {
             return false;

@@ -107,7 +107,7 @@ private:
     void PlaceTexture(RWyxTexture& texture, const FtkTextureMap& map, bool first);
     RWyxTexture* MakeTexture(const char* fileName, const RString& takenName);
     bool CreateNodes();
-    RWyxNode* CreateObjectNode(const FtkObjectMotion& motion);
+    RWyxNode* CreateObjectNode(const FtkObjectMotion& motion, MeshEntry* mesh);
     RWyxNode* NewNode(const std::string& name);
     void BuildHierarchy(RWyxScene& scene);
     void Attach(RWyxNode* node, const char* parentName);

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <set>
 
@@ -504,6 +505,81 @@ TEST_F(RWyxReader3dsTest, ALightIsTakenByOneNodeOnly) {
         factory.DestroyAll();
         scene = factory.CreateScene();
     }
+}
+
+// Gives every `from` in the bytes the name `to` of the same length: namesakes the toolkit
+// would not put in one file.
+void Rename(Bytes& bytes, const std::string& from, const std::string& to) {
+    for (auto at = bytes.begin(); (at = std::search(at, bytes.end(), from.begin(), from.end())) != bytes.end();) {
+        at = std::copy(to.begin(), to.end(), at);
+    }
+}
+
+// Meshes "Twin" of 3 and of 6 points, "Box", and one of a name as long as names go; an object
+// node for each name given.
+Bytes NamedMeshesFile(std::initializer_list<const char*> nodes) {
+    Bytes bytes = MakeFile([nodes](FtkDatabase* db) {
+        for (const auto& [name, points] : {std::make_pair("Twin", 3), std::make_pair("Twix", 6),
+                                           std::make_pair("Box", 3), std::make_pair("TenLetters", 3)}) {
+            std::unique_ptr<FtkMeshObject> mesh;
+            FtkInitMeshObject(mesh, points, points / 3, 0);
+            FtkCopyName(mesh->name, name);
+            for (int i = 0; i < points; ++i) mesh->vertices[i] = {static_cast<float>(i), 0, static_cast<float>(i % 3)};
+            for (int f = 0; f < points / 3; ++f) {
+                const auto first = static_cast<std::uint16_t>(3 * f);
+                mesh->faces[f] = {first, static_cast<std::uint16_t>(first + 1), static_cast<std::uint16_t>(first + 2), 7};
+            }
+            FtkPutMeshObject(db, mesh.get());
+        }
+        for (const char* name : nodes) {
+            std::unique_ptr<FtkObjectMotion> motion;
+            FtkInitObjectMotion(motion, 1, 1, 1, 0, 0);
+            FtkCopyName(motion->name, name);
+            FtkPutObjectMotion(db, motion.get());
+        }
+    });
+    Rename(bytes, "Twix", "Twin");
+    return bytes;
+}
+
+// A node takes the first mesh of its name in the file, by the whole name and its case.
+TEST_F(RWyxReader3dsTest, ANodeTakesTheFirstMeshOfItsExactName) {
+    ASSERT_TRUE(Read(NamedMeshesFile({"Twin", "BOX", "TenLetters", "Twin"}))) << ErrorCodes();
+    RWyxNode* root = scene->GetRootNode();
+    ASSERT_EQ(root->GetChildCount(), 5);  // the four nodes in file order, then "Box" made for its mesh
+    const char* names[5] = {"Twin", "BOX", "TenLetters", "Twin", "Box"};
+    for (int i = 0; i < 5; ++i) EXPECT_STREQ(root->GetChild(i)->GetNameWithoutPrefix().Buffer(), names[i]) << i;
+    for (int twin : {0, 3}) {
+        ASSERT_NE(root->GetChild(twin)->GetMesh(), nullptr) << twin;
+        EXPECT_EQ(root->GetChild(twin)->GetMesh()->GetControlPointsCount(), 3) << twin;  // not the 6 of the second
+    }
+    EXPECT_NE(root->GetChild(0)->GetMesh(), root->GetChild(3)->GetMesh());  // a copy for the second node
+    EXPECT_EQ(root->GetChild(1)->GetMesh(), nullptr);                          // "BOX" is not "Box"
+    EXPECT_NE(root->GetChild(2)->GetMesh(), nullptr);
+    EXPECT_NE(root->GetChild(4)->GetMesh(), nullptr);
+}
+
+// Of two omni lights of one name, the node takes the first, with its colour.
+TEST_F(RWyxReader3dsTest, ALightNodeTakesTheFirstLightOfItsName) {
+    Bytes file = MakeFile([](FtkDatabase* db) {
+        for (const auto& [name, red] : {std::make_pair("Lamp", 0.25f), std::make_pair("Lamq", 0.75f)}) {
+            std::unique_ptr<FtkLight> light;
+            FtkInitLight(light);
+            FtkCopyName(light->name, name);
+            light->color = {red, 0.5f, 0.5f};
+            FtkPutLight(db, light.get());
+        }
+        std::unique_ptr<FtkOmniMotion> omni;
+        FtkInitOmniMotion(omni, 1, 0);
+        FtkCopyName(omni->name, "Lamp");
+        FtkPutOmniMotion(db, omni.get());
+    });
+    Rename(file, "Lamq", "Lamp");
+    ASSERT_TRUE(Read(file)) << ErrorCodes();
+    RWyxNode* root = scene->GetRootNode();
+    ASSERT_EQ(root->GetChildCount(), 1);  // the second light has a node of its name already
+    ASSERT_NE(root->GetChild(0)->GetLight(), nullptr);
+    EXPECT_NEAR(root->GetChild(0)->GetLight()->GetDefaultColor().x, 0.25, 1e-6);
 }
 
 TEST_F(RWyxReader3dsTest, AFailedReadReleasesItsFileAndTheNextFileReadsAgain) {
