@@ -14,6 +14,11 @@
 // The same for C3D files of 50 markers (real numbers, DEC layout) at 20,000 and 40,000 frames:
 // reading into marker nodes, writing them back, and beside them the raw decoding of the file's
 // point floats alone.
+//
+// The teardown of a scene read from a BRD file (its group node made after the markers, so that
+// the markers, ended first, leave the front of the group's children) at 2,000 and 8,000
+// markers, beside that of an AOA file of as many markers (group made first): microseconds per
+// node, which must stay flat from the smaller file to the larger and match the peer's.
 
 #include "bench/RunFolder.h"
 #include "curves/RFCurve.h"
@@ -21,8 +26,10 @@
 #include "formats/motion/RC3dMarkerFile.h"
 #include "formats/motion/RStreamOptionsMotion.h"
 #include "formats/motion/RotationCurveFilter.h"
+#include "formats/motion/RWyxReaderBrd.h"
 #include "formats/motion/RWyxReaderBvh.h"
 #include "formats/motion/RWyxReaderC3d.h"
+#include "formats/motion/RWyxReaderMcd.h"
 #include "formats/motion/RWyxReaderTrc.h"
 #include "formats/motion/RWyxWriterBvh.h"
 #include "formats/motion/RWyxWriterC3d.h"
@@ -34,6 +41,7 @@
 #include <benchmark/benchmark.h>
 
 #include <charconv>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <map>
@@ -305,8 +313,56 @@ void BM_MarkerNames(benchmark::State& state) {
     state.SetLabel(repeat ? "refused for a repeated name" : "read");
 }
 
+// Markers in two frames: a BRD file (argument 1) or an AOA file.
+std::string WriteTeardownFile(int markers, bool brd) {
+    const std::string path = Folder().Join("teardown-" + std::to_string(markers) + (brd ? ".brd" : ".aoa"));
+    std::FILE* file = std::fopen(path.c_str(), "w");
+    if (!brd) std::fprintf(file, "bench\nframes = 2 markers = %d Hz = 60\n", markers);
+    for (int f = 0; f < 2; ++f) {
+        for (int m = 0; m < markers; ++m) {
+            if (brd) {
+                std::fprintf(file, "%d\t%d\tP\t%d\t2\t3\tQ\t0\t0\t0\t1\t0\t%d\n", f, m, m % 50 + f, f * 10000);
+            } else {
+                std::fprintf(file, "%d 100 %d\n", m % 50 + f, m % 7);
+            }
+        }
+    }
+    std::fclose(file);
+    return path;
+}
+
+template <typename Reader, typename... Extra>
+bool ReadMarkers(RWyxObjectFactory& factory, const std::string& path, Extra... extra) {
+    Reader reader(&factory, extra...);
+    if (!reader.FileOpen(path.c_str())) return false;
+    OptionsPtr options(static_cast<RStreamOptionsMotion*>(reader.GetReadOptions(false).release()));
+    return options != nullptr && reader.Read(factory.CreateScene(), options.get());
+}
+
+// The factory holding a marker scene torn down; the read is not measured.
+void BM_MarkerTeardown(benchmark::State& state) {
+    const int markers = static_cast<int>(state.range(0));
+    const bool brd = state.range(1) != 0;
+    const std::string path = WriteTeardownFile(markers, brd);
+    double seconds = 0.0;
+    for (auto _ : state) {
+        auto factory = std::make_unique<RWyxObjectFactory>();
+        if (!(brd ? ReadMarkers<RWyxReaderBrd>(*factory, path) : ReadMarkers<RWyxReaderMcd>(*factory, path, false))) {
+            state.SkipWithError("read failed");
+            return;
+        }
+        const auto start = std::chrono::steady_clock::now();
+        factory.reset();
+        seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    }
+    state.counters["teardown_us/node"] = 1e6 * seconds / (static_cast<double>(state.iterations()) * markers);
+    state.SetLabel(brd ? "BRD, group made last" : "AOA, group made first");
+}
+
 }  // namespace
 
+BENCHMARK(BM_MarkerTeardown)->Args({2000, 1})->Args({8000, 1})->Args({2000, 0})->Args({8000, 0})
+    ->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MarkerNames)->Args({50, 0})->Args({50, 1})->Args({500, 0})->Args({500, 1})->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_C3dRaw)->Arg(20000)->Arg(40000)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 BENCHMARK(BM_C3dRead)->Arg(20000)->Arg(40000)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
