@@ -20,6 +20,11 @@
 // bones left under the root (no moves), and the AMC write of a few frames of such a skeleton
 // against the BVH write of the same nodes. Each reports the time per bone (per node and frame
 // for the writes), which must stay flat from the smaller skeleton to the larger.
+//
+// The teardown of a scene read from a BRD file (its group node made after the markers, so that
+// the markers, ended first, leave the front of the group's children) at 2,000 and 8,000
+// markers, beside that of an AOA file of as many markers (group made first): microseconds per
+// node, which must stay flat from the smaller file to the larger and match the peer's.
 
 #include "bench/RunFolder.h"
 #include "curves/RFCurve.h"
@@ -31,8 +36,10 @@
 #include "formats/motion/RWyxAsfScene.h"
 #include "formats/motion/RWyxReaderAmc.h"
 #include "formats/motion/RWyxReaderAsf.h"
+#include "formats/motion/RWyxReaderBrd.h"
 #include "formats/motion/RWyxReaderBvh.h"
 #include "formats/motion/RWyxReaderC3d.h"
+#include "formats/motion/RWyxReaderMcd.h"
 #include "formats/motion/RWyxReaderTrc.h"
 #include "formats/motion/RWyxWriterAmc.h"
 #include "formats/motion/RWyxWriterAsf.h"
@@ -46,6 +53,7 @@
 #include <benchmark/benchmark.h>
 
 #include <charconv>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <map>
@@ -417,12 +425,58 @@ void BM_AmcWrite(benchmark::State& state) {
     }
     ReportPerUnit(state, static_cast<double>(bones) * kWrittenFrames, "s/bone-frame");
     state.SetLabel(bvh ? "BVH of the same nodes" : "AMC");
+// Markers in two frames: a BRD file (argument 1) or an AOA file.
+std::string WriteTeardownFile(int markers, bool brd) {
+    const std::string path = Folder().Join("teardown-" + std::to_string(markers) + (brd ? ".brd" : ".aoa"));
+    std::FILE* file = std::fopen(path.c_str(), "w");
+    if (!brd) std::fprintf(file, "bench\nframes = 2 markers = %d Hz = 60\n", markers);
+    for (int f = 0; f < 2; ++f) {
+        for (int m = 0; m < markers; ++m) {
+            if (brd) {
+                std::fprintf(file, "%d\t%d\tP\t%d\t2\t3\tQ\t0\t0\t0\t1\t0\t%d\n", f, m, m % 50 + f, f * 10000);
+            } else {
+                std::fprintf(file, "%d 100 %d\n", m % 50 + f, m % 7);
+            }
+        }
+    }
+    std::fclose(file);
+    return path;
+}
+
+template <typename Reader, typename... Extra>
+bool ReadMarkers(RWyxObjectFactory& factory, const std::string& path, Extra... extra) {
+    Reader reader(&factory, extra...);
+    if (!reader.FileOpen(path.c_str())) return false;
+    OptionsPtr options(static_cast<RStreamOptionsMotion*>(reader.GetReadOptions(false).release()));
+    return options != nullptr && reader.Read(factory.CreateScene(), options.get());
+}
+
+// The factory holding a marker scene torn down; the read is not measured.
+void BM_MarkerTeardown(benchmark::State& state) {
+    const int markers = static_cast<int>(state.range(0));
+    const bool brd = state.range(1) != 0;
+    const std::string path = WriteTeardownFile(markers, brd);
+    double seconds = 0.0;
+    for (auto _ : state) {
+        auto factory = std::make_unique<RWyxObjectFactory>();
+        if (!(brd ? ReadMarkers<RWyxReaderBrd>(*factory, path) : ReadMarkers<RWyxReaderMcd>(*factory, path, false))) {
+            state.SkipWithError("read failed");
+            return;
+        }
+        const auto start = std::chrono::steady_clock::now();
+        factory.reset();
+        seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    }
+    state.counters["teardown_us/node"] = 1e6 * seconds / (static_cast<double>(state.iterations()) * markers);
+    state.SetLabel(brd ? "BRD, group made last" : "AOA, group made first");
 }
 
 }  // namespace
 
 BENCHMARK(BM_AsfRead)->ArgsProduct({{2000, 8000}, {1, 0}})->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
 BENCHMARK(BM_AmcWrite)->ArgsProduct({{2000, 8000}, {0, 1}})->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+BENCHMARK(BM_MarkerTeardown)->Args({2000, 1})->Args({8000, 1})->Args({2000, 0})->Args({8000, 0})
+    ->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MarkerNames)->Args({50, 0})->Args({50, 1})->Args({500, 0})->Args({500, 1})->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_C3dRaw)->Arg(20000)->Arg(40000)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 BENCHMARK(BM_C3dRead)->Arg(20000)->Arg(40000)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();

@@ -234,11 +234,11 @@ RPlug* RPlug::GetChild(int index) const {
 void RPlug::CopyAcceptedConnectionsOf(const RPlug* owner) {
     for (const RConnection& entry : owner->Sources()) {
         const RPlug* plug = entry.Plug();
-        if (plug != nullptr && AcceptsSource(plug)) EditLinks().sources.push_back(entry);
+        if (plug != nullptr && AcceptsSource(plug)) EditLinks().sources.Append(entry);
     }
     for (const RConnection& entry : owner->Destinations()) {
         const RPlug* plug = entry.Plug();
-        if (plug != nullptr && AcceptsDestination(plug)) EditLinks().destinations.push_back(entry);
+        if (plug != nullptr && AcceptsDestination(plug)) EditLinks().destinations.Append(entry);
     }
 }
 
@@ -312,33 +312,94 @@ bool RPlug::AcceptsDestinationChecked(RPlug* plug) {
 
 // ---- connection lists -------------------------------------------------------------------------
 
-RPlug* RPlug::PlugAt(const std::vector<RConnection>& list, int index) {
-    const RConnection* entry = EntryAt(list, index);
-    return entry != nullptr ? entry->Plug() : nullptr;
+namespace {
+
+// How many entries leave the front half of a list that may hold a plug twice before it is
+// looked over for such plugs: a look costs a sort, some ten times a search over the list, and
+// a search from the end alone took half the list at least for each.
+constexpr std::uint8_t kFrontLeavesPerLook = 32;
+
+}  // namespace
+
+void RPlug::ConnectionList::Insert(size_t place, const RConnection& entry) {
+    if (!empty()) single_ = false;  // the plug may have had an entry already
+    items_.insert(items_.begin() + static_cast<std::ptrdiff_t>(head_ + place), entry);
 }
 
-const RConnection* RPlug::EntryAt(const std::vector<RConnection>& list, int index) {
-    return index >= 0 && index < static_cast<int>(list.size()) ? &list[static_cast<size_t>(index)] : nullptr;
+void RPlug::ConnectionList::Erase(size_t place) {
+    const size_t count = size();
+    const auto first = items_.begin() + static_cast<std::ptrdiff_t>(head_);
+    const auto at = first + static_cast<std::ptrdiff_t>(place);
+    if (2 * place < count) {
+        // The entries before it move up one, and the list starts one later.
+        std::move_backward(first, at, at + 1);
+        *first = RConnection();
+        ++head_;
+        if (!single_) ++frontLeaves_;
+    } else {
+        items_.erase(at);
+    }
+    // The room at the front is given back once it outgrows the entries: each entry moves
+    // once for as many that left.
+    if (head_ > size()) {
+        items_.erase(items_.begin(), items_.begin() + static_cast<std::ptrdiff_t>(head_));
+        head_ = 0;
+    }
+    if (size() <= 1 || frontLeaves_ >= kFrontLeavesPerLook) {
+        single_ = size() <= 1 || HoldsEachPlugOnce();
+        frontLeaves_ = 0;
+    }
 }
 
-int RPlug::IndexOf(const std::vector<RConnection>& list, const RPlug* plug) {
+// Entries of one live plug share its reference; empty ones and those of ended plugs match no
+// plug searched for (two of an ended plug count as a repeat all the same).
+bool RPlug::ConnectionList::HoldsEachPlugOnce() const {
+    std::vector<std::uint64_t> serials;
+    serials.reserve(size());
+    for (const RConnection& entry : *this) {
+        if (entry.ref.GetSerial() != 0) serials.push_back(entry.ref.GetSerial());
+    }
+    std::sort(serials.begin(), serials.end());
+    return std::adjacent_find(serials.begin(), serials.end()) == serials.end();
+}
+
+// From both ends at once, so that an entry near either end is found in a few steps. One found
+// from the front is the last unless the plug may have another entry further on.
+int RPlug::ConnectionList::LastIndexOf(const RPlug* plug) const {
     if (plug == nullptr) return -1;
-    for (int i = static_cast<int>(list.size()) - 1; i >= 0; --i) {
-        if (list[static_cast<size_t>(i)].Plug() == plug) return i;
+    for (int front = 0, back = static_cast<int>(size()) - 1; front <= back; ++front, --back) {
+        if ((*this)[static_cast<size_t>(back)].Plug() == plug) return back;
+        if ((*this)[static_cast<size_t>(front)].Plug() == plug) return single_ ? front : LastBetween(front, back, plug);
     }
     return -1;
 }
 
+// The plug's last entry from `first`, which is one, to `last`, after which there is none.
+int RPlug::ConnectionList::LastBetween(int first, int last, const RPlug* plug) const {
+    for (int i = last; i > first; --i) {
+        if ((*this)[static_cast<size_t>(i)].Plug() == plug) return i;
+    }
+    return first;
+}
+
+RPlug* RPlug::PlugAt(const ConnectionList& list, int index) {
+    const RConnection* entry = EntryAt(list, index);
+    return entry != nullptr ? entry->Plug() : nullptr;
+}
+
+const RConnection* RPlug::EntryAt(const ConnectionList& list, int index) {
+    return index >= 0 && index < static_cast<int>(list.size()) ? &list[static_cast<size_t>(index)] : nullptr;
+}
+
 // Before `before` when it is in the list, else at the end.
-int RPlug::InsertionPlace(const std::vector<RConnection>& list, const RPlug* before) {
+int RPlug::InsertionPlace(const ConnectionList& list, const RPlug* before) {
     const int index = IndexOf(list, before);
     return index >= 0 ? index : static_cast<int>(list.size());
 }
 
 // Where a child mirroring part of its owner's list puts a new entry that goes to
 // parentPlace in the owner's list: before its first entry that follows that place there.
-int RPlug::MirrorPlace(const std::vector<RConnection>& parentList, int parentPlace,
-                       const std::vector<RConnection>& childList) {
+int RPlug::MirrorPlace(const ConnectionList& parentList, int parentPlace, const ConnectionList& childList) {
     for (size_t k = static_cast<size_t>(parentPlace); k < parentList.size(); ++k) {
         for (size_t j = 0; j < childList.size(); ++j) {
             if (childList[j].ref.IsEqual(parentList[k].ref)) return static_cast<int>(j);
@@ -419,9 +480,9 @@ bool RPlug::Connect(RPlug* src, RPlug* srcBefore, RPlug* dst, RPlug* dstBefore, 
     }
 
     // The handlers may have changed the lists: the places are taken again.
-    const auto insert = [flags](std::vector<RConnection>& list, int place, const RPlug* plug) {
+    const auto insert = [flags](ConnectionList& list, int place, const RPlug* plug) {
         place = std::min(place, static_cast<int>(list.size()));
-        list.insert(list.begin() + place, RConnection{plug->GetRef(), flags});
+        list.Insert(static_cast<size_t>(place), RConnection{plug->GetRef(), flags});
         return place;
     };
     dstPlace = insert(dst->EditLinks().sources, InsertionPlace(dst->Sources(), dstBefore), src);
@@ -490,8 +551,8 @@ bool RPlug::Disconnect(RPlug* src, RPlug* dst) {
     const auto remove = [](RPlug* holder, bool sourceSide, const RPlug* plug) {
         const int index = sourceSide ? holder->IndexOfSource(plug) : holder->IndexOfDestination(plug);
         if (index < 0) return index;
-        std::vector<RConnection>& list = sourceSide ? holder->EditLinks().sources : holder->EditLinks().destinations;
-        list.erase(list.begin() + index);
+        ConnectionList& list = sourceSide ? holder->EditLinks().sources : holder->EditLinks().destinations;
+        list.Erase(static_cast<size_t>(index));
         return index;
     };
     const int dstFormer = remove(dst, true, src);

@@ -188,7 +188,7 @@ public:
     RPlug* GetDestination(int index) const { return PlugAt(Destinations(), index); }
     const RConnection* GetSourceConnection(int index) const { return EntryAt(Sources(), index); }
     const RConnection* GetDestinationConnection(int index) const { return EntryAt(Destinations(), index); }
-    // Searched from the last entry to the first; -1 when absent.
+    // The place of the plug's last entry; -1 when absent.
     int IndexOfSource(const RPlug* plug) const { return IndexOf(Sources(), plug); }
     int IndexOfDestination(const RPlug* plug) const { return IndexOf(Destinations(), plug); }
     bool HasSourceConnection(const RPlug* plug) const { return IndexOfSource(plug) >= 0; }
@@ -300,11 +300,42 @@ private:
     // block, since every link and unlink of a node makes such lists.
     using ChildPlaces = RSmallList<ChildPlace, 2>;
 
+    // One connection list, in its order. An entry leaving the front half moves the entries
+    // before it rather than those after it, the room it leaves at the front kept for a while,
+    // and a plug's entry is searched for from both ends: a list emptied from the front (the
+    // first children of a parent ending first) takes constant time per entry, as one emptied
+    // from the end does.
+    class ConnectionList {
+    public:
+        size_t size() const { return items_.size() - head_; }
+        bool empty() const { return items_.size() == head_; }
+        const RConnection& operator[](size_t index) const { return items_[head_ + index]; }
+        const RConnection* begin() const { return items_.data() + head_; }
+        const RConnection* end() const { return items_.data() + items_.size(); }
+        void Insert(size_t place, const RConnection& entry);
+        void Append(const RConnection& entry) { Insert(size(), entry); }
+        void Erase(size_t place);
+        // The place of the plug's last entry; -1 when absent.
+        int LastIndexOf(const RPlug* plug) const;
+
+    private:
+        int LastBetween(int first, int last, const RPlug* plug) const;
+        bool HoldsEachPlugOnce() const;
+
+        std::vector<RConnection> items_;
+        std::uint32_t head_ = 0;  // the free room before the first entry
+        // While a plug may have two entries, an entry found near the front is the last one only
+        // after a search of the rest of the list: the entries that left the front half since
+        // the list was last looked over for such plugs.
+        std::uint8_t frontLeaves_ = 0;
+        bool single_ = true;  // known: no plug has two entries
+    };
+
     // The connection lists, the children and the filter, made when a plug first has any: most
     // plugs (the properties of an object) never have.
     struct Links {
-        std::vector<RConnection> sources;
-        std::vector<RConnection> destinations;
+        ConnectionList sources;
+        ConnectionList destinations;
         std::vector<RPlug*> children;  // registered children, in registration order
         std::vector<RPlug*> members;   // every child, registered or not, in no order
         // Null stands for the accept-all filter of class id -1, unless a null filter was set.
@@ -316,17 +347,16 @@ private:
     void EndPendingDestroy();
     const Links& ReadLinks() const { return links_ != nullptr ? *links_ : NoLinks(); }
     Links& EditLinks();
-    const std::vector<RConnection>& Sources() const { return ReadLinks().sources; }
-    const std::vector<RConnection>& Destinations() const { return ReadLinks().destinations; }
+    const ConnectionList& Sources() const { return ReadLinks().sources; }
+    const ConnectionList& Destinations() const { return ReadLinks().destinations; }
     const std::vector<RPlug*>& Children() const { return ReadLinks().children; }
     const std::vector<RPlug*>& Members() const { return ReadLinks().members; }
 
-    static RPlug* PlugAt(const std::vector<RConnection>& list, int index);
-    static const RConnection* EntryAt(const std::vector<RConnection>& list, int index);
-    static int IndexOf(const std::vector<RConnection>& list, const RPlug* plug);
-    static int InsertionPlace(const std::vector<RConnection>& list, const RPlug* before);
-    static int MirrorPlace(const std::vector<RConnection>& parentList, int parentPlace,
-                           const std::vector<RConnection>& childList);
+    static RPlug* PlugAt(const ConnectionList& list, int index);
+    static const RConnection* EntryAt(const ConnectionList& list, int index);
+    static int IndexOf(const ConnectionList& list, const RPlug* plug) { return list.LastIndexOf(plug); }
+    static int InsertionPlace(const ConnectionList& list, const RPlug* before);
+    static int MirrorPlace(const ConnectionList& parentList, int parentPlace, const ConnectionList& childList);
     static bool ClimbToConnectablePair(RPlug*& src, RPlug*& dst, int& flags);
     RPlug* RegisteredOwner() const;
     RPlug* ConnectionHolder();

@@ -682,6 +682,131 @@ TEST(RPlugReplace, TheNewPlugTakesTheOldOnesPlace) {
     EXPECT_EQ(dst->GetSource(3), extra.get());
 }
 
+// Plain plugs connected as sources of one plug, in order.
+std::vector<Owned<RPlug>> ConnectSources(RPlug& dst, int count) {
+    std::vector<Owned<RPlug>> sources;
+    for (int i = 0; i < count; ++i) {
+        sources.push_back(Make<RPlug>());
+        EXPECT_TRUE(dst.ConnectSource(sources.back().get()));
+    }
+    return sources;
+}
+
+// The place each removal of a source told the plug.
+std::vector<int> RemovedPlaces(const RecordingPlug& plug) {
+    std::vector<int> places;
+    for (const RecordingPlug::Seen& seen : plug.seen) {
+        if (seen.sender == &plug && seen.code == kPlugEventSourceRemoved) places.push_back(seen.index);
+    }
+    return places;
+}
+
+// A plug connected twice is found at its last entry, also when its first is at the front.
+TEST(RPlugConnectionList, APlugConnectedTwiceIsFoundAndRemovedAtItsLastEntry) {
+    auto dst = Make<RecordingPlug>();
+    auto twice = Make<RPlug>();
+    ASSERT_TRUE(dst->ConnectSource(twice.get()));
+    auto others = ConnectSources(*dst, 7);
+    ASSERT_TRUE(dst->ConnectSourceAt(2, twice.get(), RPlug::kOneWay));
+    EXPECT_EQ(dst->IndexOfSource(twice.get()), 2);
+    ASSERT_TRUE(dst->DisconnectSource(twice.get()));
+    EXPECT_EQ(RemovedPlaces(*dst), (std::vector<int>{2}));
+    EXPECT_EQ(dst->IndexOfSource(twice.get()), 0);
+    EXPECT_EQ(dst->GetSourceConnection(0)->flags, 0);  // the one-way entry went
+    EXPECT_EQ(dst->GetSourceCount(), 8);
+}
+
+// The first entries leave one by one, each from the front, and the rest keep their order;
+// entries made afterwards, before the first too, take their places.
+TEST(RPlugConnectionList, EntriesLeavingFromTheFrontKeepTheOthersInOrder) {
+    auto dst = Make<RecordingPlug>();
+    auto sources = ConnectSources(*dst, 100);
+    for (int i = 0; i < 60; ++i) ASSERT_TRUE(dst->DisconnectSource(sources[static_cast<size_t>(i)].get()));
+    EXPECT_EQ(RemovedPlaces(*dst), std::vector<int>(60, 0));
+    auto first = Make<RPlug>();
+    auto middle = Make<RPlug>();
+    ASSERT_TRUE(dst->ConnectSourceAt(0, first.get()));
+    ASSERT_TRUE(dst->ConnectSourceAt(20, middle.get()));
+    Plugs expected{first.get()};
+    for (int i = 60; i < 100; ++i) expected.push_back(sources[static_cast<size_t>(i)].get());
+    expected.insert(expected.begin() + 20, middle.get());
+    EXPECT_EQ(Sources(*dst), expected);
+    EXPECT_EQ(dst->IndexOfSource(middle.get()), 20);
+    EXPECT_EQ(dst->IndexOfSource(sources[99].get()), 41);
+}
+
+// A list emptied from the front long enough to be looked over for repeated plugs still finds
+// the last entry of a plug connected again afterwards.
+TEST(RPlugConnectionList, APlugConnectedAgainAfterManyRemovalsFromTheFrontIsFoundAtItsLastEntry) {
+    auto dst = Make<RecordingPlug>();
+    auto sources = ConnectSources(*dst, 100);
+    for (int i = 0; i < 60; ++i) ASSERT_TRUE(dst->DisconnectSource(sources[static_cast<size_t>(i)].get()));
+    RPlug* const front = sources[60].get();
+    ASSERT_TRUE(dst->ConnectSourceAt(5, front));
+    EXPECT_EQ(dst->IndexOfSource(front), 5);
+    dst->seen.clear();
+    ASSERT_TRUE(dst->DisconnectSource(front));
+    EXPECT_EQ(RemovedPlaces(*dst), (std::vector<int>{5}));
+    EXPECT_EQ(dst->GetSource(0), front);
+}
+
+// A plug with two entries still in the list after it was looked over keeps being found at
+// its last one.
+TEST(RPlugConnectionList, ARepeatedPlugSeenWhenTheListIsLookedOverIsStillFoundAtItsLastEntry) {
+    auto dst = Make<RecordingPlug>();
+    auto sources = ConnectSources(*dst, 60);
+    auto twice = Make<RPlug>();
+    ASSERT_TRUE(dst->ConnectSource(twice.get()));
+    auto more = ConnectSources(*dst, 20);
+    ASSERT_TRUE(dst->ConnectSource(twice.get()));
+    auto last = ConnectSources(*dst, 10);
+    for (const Owned<RPlug>& source : sources) ASSERT_TRUE(dst->DisconnectSource(source.get()));
+    EXPECT_EQ(dst->GetSource(0), twice.get());
+    EXPECT_EQ(dst->IndexOfSource(twice.get()), 21);
+}
+
+// Links made and removed anywhere, plugs connected several times among them, leave the list
+// and the places told as a plain list would.
+TEST(RPlugConnectionList, MatchesAPlainListUnderLinksAndUnlinksAnywhere) {
+    auto dst = Make<RecordingPlug>();
+    std::vector<Owned<RPlug>> pool;
+    for (int i = 0; i < 40; ++i) pool.push_back(Make<RPlug>());
+    Plugs model;
+    std::uint32_t state = 12345;
+    const auto next = [&state](std::uint32_t bound) {
+        state = state * 1103515245u + 12345u;
+        return (state >> 8) % bound;
+    };
+    const auto lastOf = [&model](const RPlug* plug) {
+        for (size_t i = model.size(); i > 0; --i) {
+            if (model[i - 1] == plug) return static_cast<int>(i - 1);
+        }
+        return -1;
+    };
+    for (int step = 0; step < 3000; ++step) {
+        RPlug* const plug = pool[next(40)].get();
+        // Growing for the first third, shrinking mostly from the front afterwards.
+        if (next(3) == 0 || (step < 1000 && next(4) != 0)) {
+            const int index = static_cast<int>(next(static_cast<std::uint32_t>(model.size()) + 2));
+            const int place = index < static_cast<int>(model.size()) ? lastOf(model[static_cast<size_t>(index)])
+                                                                       : static_cast<int>(model.size());
+            ASSERT_TRUE(dst->ConnectSourceAt(index, plug));
+            model.insert(model.begin() + place, plug);
+        } else {
+            RPlug* const gone = model.empty() || next(4) == 0 ? plug : const_cast<RPlug*>(model.front());
+            const int place = lastOf(gone);
+            dst->seen.clear();
+            EXPECT_EQ(dst->DisconnectSource(gone), place >= 0);
+            if (place >= 0) {
+                EXPECT_EQ(RemovedPlaces(*dst), (std::vector<int>{place}));
+                model.erase(model.begin() + place);
+            }
+        }
+        ASSERT_EQ(dst->IndexOfSource(plug), lastOf(plug)) << "step " << step;
+    }
+    EXPECT_EQ(Sources(*dst), model);
+}
+
 TEST(RPropertyInfo, StartsEmptyUnboundedAndTakesRangeLabelEnumerationNamesAndDataTypes) {
     RPropertyInfo info;
     EXPECT_EQ((std::vector<double>{double(info.GetFlags()), double(info.GetTypeCode()), double(info.GetIndex()),

@@ -33,11 +33,15 @@ namespace {
 int gLiveNodes = 0;
 int gLiveNulls = 0;
 int gStrategyEvents = 0;
+std::vector<std::string> gEndedNodes;  // names, in the order the nodes ended
 
 class CountedNode : public RWyxNode {
 public:
     CountedNode(RWyxObjectFactory* factory, const RString& name) : RWyxNode(factory, name) { ++gLiveNodes; }
-    ~CountedNode() override { --gLiveNodes; }
+    ~CountedNode() override {
+        --gLiveNodes;
+        gEndedNodes.push_back(GetName().Buffer());
+    }
 };
 
 // Logs the detach a node asks of it, so that the order of destruction can be seen.
@@ -83,6 +87,7 @@ protected:
         gLiveNodes = 0;
         gLiveNulls = 0;
         gStrategyEvents = 0;
+        gEndedNodes.clear();
     }
     void ExpectNotFound() {
         EXPECT_EQ(factory.GetError().GetLastErrorCode(), RWyxObjectFactory::kErrorObjectNotFound);
@@ -542,6 +547,25 @@ TEST_F(FactoryTest, DestroyAllDestroysWhatASessionLeftAndTellsTheStrategies) {
     }
     EXPECT_EQ(factory.FindNode("Link0", 0), nullptr);
     EXPECT_NE(factory.CreateNode("Again"), nullptr);
+}
+
+// A parent made after its children: children leaving it oldest first leave the others in
+// order, and a teardown ends the nodes in the order they were made.
+TEST_F(FactoryTest, ChildrenMadeBeforeTheirParentLeaveItOldestFirstAndEndInTheOrderMade) {
+    std::vector<RWyxNode*> children;
+    for (int i = 0; i < 6; ++i) children.push_back(factory.CreateNode(("Marker" + std::to_string(i)).c_str()));
+    RWyxNode* group = factory.CreateNode("Group");
+    for (RWyxNode* child : children) ASSERT_TRUE(group->AddChild(child));
+    EXPECT_TRUE(factory.DestroyNode(children[0], false));
+    EXPECT_TRUE(factory.DestroyNode(children[1], false));
+    ASSERT_EQ(group->GetChildCount(), 4);
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(group->GetChild(i), children[static_cast<size_t>(i + 2)]);
+    EXPECT_EQ(children[3]->GetParent(), group);
+
+    factory.DestroyAll();
+    EXPECT_EQ(gEndedNodes, (std::vector<std::string>{"Model::Marker0", "Model::Marker1", "Model::Marker2",
+                                                     "Model::Marker3", "Model::Marker4", "Model::Marker5",
+                                                     "Model::Group"}));
 }
 
 TEST(FactoryLifetime, ATornDownFactoryFreesEverythingAndItsStrategies) {
