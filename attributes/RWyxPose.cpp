@@ -6,6 +6,15 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
+#include <string_view>
+
+namespace {
+
+// The fewest buckets of a name index.
+constexpr std::size_t kMinBuckets = 8;
+
+}  // namespace
 
 RWyxPose::RWyxPose(RWyxObjectFactory* factory, const RString& name, bool bindPose)
     : RWyxPropertyOwner(factory, name), bindPose_(bindPose) {
@@ -27,9 +36,15 @@ int RWyxPose::Add(const char* nodeName, const RMatrix& matrix, bool local) {
     const int present = Find(nodeName);
     if (present >= 0) return SameData(entries_[static_cast<size_t>(present)], matrix, local) ? present : -1;
     if (bindPose_ && ConflictsWithOtherBindPoses(nodeName, matrix, local)) return -1;
-    Entry entry{RString(nodeName), RMatrix(), local};
+    Entry entry{RString(nodeName), RMatrix(), local, -1};
     entry.matrix.AssignAll(matrix);
     entries_.push_back(entry);
+    // At most one entry per bucket on average: the index doubles as the entries grow.
+    if (entries_.size() > buckets_.size()) {
+        Reindex(std::max(kMinBuckets, 2 * buckets_.size()));
+    } else {
+        Link(GetCount() - 1);
+    }
     return GetCount() - 1;
 }
 
@@ -45,11 +60,15 @@ bool RWyxPose::ConflictsWithOtherBindPoses(const char* nodeName, const RMatrix& 
 }
 
 int RWyxPose::Find(const char* nodeName) const {
-    if (nodeName == nullptr) return -1;
-    for (int i = 0; i < GetCount(); ++i) {
-        if (std::strcmp(entries_[static_cast<size_t>(i)].nodeName.Buffer(), nodeName) == 0) return i;
+    if (nodeName == nullptr || buckets_.empty()) return -1;
+    // A renamed entry can share its name with another: the first of them answers.
+    int first = -1;
+    for (int i = buckets_[BucketOf(nodeName)]; i >= 0; i = entries_[static_cast<size_t>(i)].next) {
+        if ((first < 0 || i < first) && std::strcmp(entries_[static_cast<size_t>(i)].nodeName.Buffer(), nodeName) == 0) {
+            first = i;
+        }
     }
-    return -1;
+    return first;
 }
 
 const char* RWyxPose::GetNodeName(int index) const {
@@ -66,14 +85,46 @@ bool RWyxPose::IsLocalMatrix(int index) const {
 
 bool RWyxPose::SetNodeName(int index, const char* nodeName) {
     if (!IsEntryIndex(index) || nodeName == nullptr || *nodeName == '\0') return false;
+    Unlink(index);
     entries_[static_cast<size_t>(index)].nodeName = nodeName;
+    Link(index);
     return true;
 }
 
 bool RWyxPose::Remove(int index) {
     if (!IsEntryIndex(index)) return false;
     entries_.erase(entries_.begin() + index);
+    // The later entries moved down by one: the chains are rebuilt, as the erase moved them anyway.
+    Reindex(buckets_.size());
     return true;
+}
+
+// ---- the name index ----------------------------------------------------------------------------------
+
+std::size_t RWyxPose::BucketOf(const char* nodeName) const {
+    return std::hash<std::string_view>()(std::string_view(nodeName)) & (buckets_.size() - 1);
+}
+
+void RWyxPose::Link(int index) {
+    Entry& entry = entries_[static_cast<size_t>(index)];
+    int& head = buckets_[BucketOf(entry.nodeName.Buffer())];
+    entry.next = head;
+    head = index;
+}
+
+void RWyxPose::Unlink(int index) {
+    int* link = &buckets_[BucketOf(entries_[static_cast<size_t>(index)].nodeName.Buffer())];
+    while (*link != index) {
+        link = &entries_[static_cast<size_t>(*link)].next;
+    }
+    *link = entries_[static_cast<size_t>(index)].next;
+}
+
+void RWyxPose::Reindex(std::size_t bucketCount) {
+    buckets_.assign(bucketCount, -1);
+    for (int i = 0; i < GetCount(); ++i) {
+        Link(i);
+    }
 }
 
 // ---- the look-up over a factory's scenes ----------------------------------------------------------------

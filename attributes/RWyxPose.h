@@ -15,6 +15,7 @@
 #include "core/RMatrix.h"
 #include "core/RString.h"
 
+#include <cstddef>
 #include <vector>
 
 class RWyxObjectFactory;
@@ -68,6 +69,7 @@ private:
         RString nodeName;
         RMatrix matrix;
         bool local;
+        int next;  // the next entry of the same name bucket, -1 at the end
     };
 
     bool IsEntryIndex(int index) const { return index >= 0 && index < GetCount(); }
@@ -75,8 +77,16 @@ private:
     // True when another bind pose of the factory's scenes has the node with other data.
     bool ConflictsWithOtherBindPoses(const char* nodeName, const RMatrix& matrix, bool local) const;
 
+    // ---- the name index: buckets of entries by a hash of their names, chained through next ----
+    std::size_t BucketOf(const char* nodeName) const;
+    void Link(int index);
+    void Unlink(int index);
+    // Rebuilds every chain over bucketCount buckets (a power of two).
+    void Reindex(std::size_t bucketCount);
+
     bool bindPose_;
     std::vector<Entry> entries_;
+    std::vector<int> buckets_;  // the first entry of each bucket, -1 for none
 };
 
 #endif

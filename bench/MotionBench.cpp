@@ -11,6 +11,10 @@
 // The read of a marker file whose names the nodes would repeat, against the read of the same
 // file with unique names: the refusal costs the parse, not the nodes.
 //
+// A wide skeleton (limbs of ten joints hanging from the root, ten frames) of 1,000 and 4,000
+// joints read from HTR, and written back to HTR (with the rest pose its read left), against
+// the BVH read and write of as many joints: the cost per joint stays flat like the BVH one.
+//
 // The same for C3D files of 50 markers (real numbers, DEC layout) at 20,000 and 40,000 frames:
 // reading into marker nodes, writing them back, and beside them the raw decoding of the file's
 // point floats alone.
@@ -39,12 +43,14 @@
 #include "formats/motion/RWyxReaderBrd.h"
 #include "formats/motion/RWyxReaderBvh.h"
 #include "formats/motion/RWyxReaderC3d.h"
+#include "formats/motion/RWyxReaderHtr.h"
 #include "formats/motion/RWyxReaderMcd.h"
 #include "formats/motion/RWyxReaderTrc.h"
 #include "formats/motion/RWyxWriterAmc.h"
 #include "formats/motion/RWyxWriterAsf.h"
 #include "formats/motion/RWyxWriterBvh.h"
 #include "formats/motion/RWyxWriterC3d.h"
+#include "formats/motion/RWyxWriterHtr.h"
 #include "scene/RWyxNode.h"
 #include "scene/RWyxObjectFactory.h"
 #include "scene/RWyxScene.h"
@@ -443,6 +449,67 @@ std::string WriteTeardownFile(int markers, bool brd) {
     return path;
 }
 
+// ---- wide skeletons: HTR against BVH per joint --------------------------------------------------
+
+constexpr int kWideFrames = 10;
+constexpr int kWideLimb = 10;
+
+// Joint j's parent: limbs of kWideLimb joints hanging from joint 0.
+int WideParent(int joint) { return joint == 0 ? -1 : ((joint - 1) % kWideLimb == 0 ? 0 : joint - 1); }
+
+std::string WriteWideHtr(int joints) {
+    const std::string path = Folder().Join("wide-" + std::to_string(joints) + ".htr");
+    if (std::filesystem::exists(path)) {
+        return path;
+    }
+    std::FILE* file = std::fopen(path.c_str(), "w");
+    std::fprintf(file, "[Header]\nFileType htr\nDataType HTRS\nFileVersion 1\nNumSegments %d\nNumFrames %d\n"
+                       "DataFrameRate 60\nEulerRotationOrder ZYX\nCalibrationUnits mm\nRotationUnits Degrees\n"
+                       "GlobalAxisofGravity Y\nBoneLengthAxis Y\nScaleFactor 1.0\n[SegmentNames&Hierarchy]\n",
+                 joints, kWideFrames);
+    std::fprintf(file, "j0 GLOBAL\n");
+    for (int j = 1; j < joints; ++j) std::fprintf(file, "j%d j%d\n", j, WideParent(j));
+    std::fprintf(file, "[BasePosition]\nj0 0 900 0 0 0 0 100\n");
+    for (int j = 1; j < joints; ++j) std::fprintf(file, "j%d 0 100 0 0 0 10 100\n", j);
+    for (int j = 0; j < joints; ++j) {
+        std::fprintf(file, "[j%d]\n", j);
+        for (int f = 0; f < kWideFrames; ++f) {
+            std::fprintf(file, "%d %.3f 0 0 %.3f %.3f 0 1.0\n", f, 0.1 * f, 30 * std::sin(0.01 * f + j),
+                         20 * std::cos(0.01 * f));
+        }
+    }
+    std::fprintf(file, "[EndOfFile]\n");
+    std::fclose(file);
+    return path;
+}
+
+std::string WriteWideBvh(int joints) {
+    const std::string path = Folder().Join("wide-" + std::to_string(joints) + ".bvh");
+    if (std::filesystem::exists(path)) {
+        return path;
+    }
+    std::FILE* file = std::fopen(path.c_str(), "w");
+    std::fprintf(file, "HIERARCHY\nROOT j0\n{\nOFFSET 0 0 0\n"
+                       "CHANNELS 6 Xposition Yposition Zposition Zrotation Xrotation Yrotation\n");
+    for (int joint = 1; joint < joints;) {
+        int depth = 0;
+        for (; depth < kWideLimb && joint < joints; ++depth, ++joint) {
+            std::fprintf(file, "JOINT j%d\n{\nOFFSET %d 3 0\nCHANNELS 3 Zrotation Xrotation Yrotation\n", joint,
+                         depth == 0 ? joint % 7 - 3 : 0);
+        }
+        std::fprintf(file, "End Site\n{\nOFFSET 0 2 0\n}\n");
+        for (int i = 0; i < depth; ++i) std::fprintf(file, "}\n");
+    }
+    std::fprintf(file, "}\nMOTION\nFrames: %d\nFrame Time: 0.008333\n", kWideFrames);
+    for (int f = 0; f < kWideFrames; ++f) {
+        std::fprintf(file, "%.3f 90 0", 0.01 * f);
+        for (int c = 0; c < 3 * joints; ++c) std::fprintf(file, " %.3f", 60.0 * std::sin(0.001 * f + c));
+        std::fprintf(file, "\n");
+    }
+    std::fclose(file);
+    return path;
+}
+
 template <typename Reader, typename... Extra>
 bool ReadMarkers(RWyxObjectFactory& factory, const std::string& path, Extra... extra) {
     Reader reader(&factory, extra...);
@@ -471,6 +538,64 @@ void BM_MarkerTeardown(benchmark::State& state) {
     state.SetLabel(brd ? "BRD, group made last" : "AOA, group made first");
 }
 
+void ReportJoints(benchmark::State& state, int joints) {
+    state.counters["s/joint"] =
+        benchmark::Counter(joints, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+template <typename Reader>
+void ReadWide(benchmark::State& state, const std::string& path) {
+    for (auto _ : state) {
+        ReadScene<Reader> read;
+        if (!read.Read(path)) state.SkipWithError("read failed");
+        state.PauseTiming();
+        read = ReadScene<Reader>();  // the scene's destruction is not the reader's
+        state.ResumeTiming();
+    }
+}
+
+// Argument 1: 0 reads HTR, 1 BVH.
+void BM_WideSkeletonRead(benchmark::State& state) {
+    const int joints = static_cast<int>(state.range(0));
+    const bool htr = state.range(1) == 0;
+    if (htr) {
+        ReadWide<RWyxReaderHtr>(state, WriteWideHtr(joints));
+    } else {
+        ReadWide<RWyxReaderBvh>(state, WriteWideBvh(joints));
+    }
+    ReportJoints(state, joints);
+    state.SetLabel(htr ? "HTR" : "BVH");
+}
+
+template <typename Reader, typename Writer>
+void WriteWide(benchmark::State& state, const std::string& path, const std::string& out) {
+    ReadScene<Reader> read;
+    if (!read.Read(path)) {
+        state.SkipWithError("read failed");
+        return;
+    }
+    read.factory->FindNode("j0", 0)->SetMarked(1, false);
+    for (auto _ : state) {
+        Writer writer(read.factory.get());
+        if (!writer.FileCreate(out.c_str()) || !writer.Write(read.scene, read.options.get()) || !writer.FileClose()) {
+            state.SkipWithError("write failed");
+        }
+    }
+}
+
+// The scene read from the wide file written back in its format. Argument 1: 0 HTR, 1 BVH.
+void BM_WideSkeletonWrite(benchmark::State& state) {
+    const int joints = static_cast<int>(state.range(0));
+    const bool htr = state.range(1) == 0;
+    if (htr) {
+        WriteWide<RWyxReaderHtr, RWyxWriterHtr>(state, WriteWideHtr(joints), Folder().Join("written-wide.htr"));
+    } else {
+        WriteWide<RWyxReaderBvh, RWyxWriterBvh>(state, WriteWideBvh(joints), Folder().Join("written-wide.bvh"));
+    }
+    ReportJoints(state, joints);
+    state.SetLabel(htr ? "HTR" : "BVH");
+}
+
 }  // namespace
 
 BENCHMARK(BM_AsfRead)->ArgsProduct({{2000, 8000}, {1, 0}})->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
@@ -485,3 +610,5 @@ BENCHMARK(BM_BvhRaw)->Arg(50000)->Arg(100000)->Unit(benchmark::kMillisecond)->It
 BENCHMARK(BM_BvhRead)->Arg(50000)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 BENCHMARK(BM_BvhFilters)->Arg(50000)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 BENCHMARK(BM_BvhWrite)->Arg(50000)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+BENCHMARK(BM_WideSkeletonRead)->ArgsProduct({{1000, 4000}, {0, 1}})->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+BENCHMARK(BM_WideSkeletonWrite)->ArgsProduct({{1000, 4000}, {0, 1}})->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();

@@ -80,6 +80,21 @@ RMatrix MatrixFromKeys(const double angles[3], const double translation[3]) {
     return matrix;
 }
 
+// The index of the segment of that name; -1 when none.
+int FindIn(const std::unordered_map<std::string_view, int>& names, std::string_view name) {
+    const auto found = names.find(name);
+    return found != names.end() ? found->second : -1;
+}
+
+// The segment a frame block's "[<segment>]" word names; -1 when none.
+int FindBlockSegment(const std::unordered_map<std::string_view, int>& names, const char* word) {
+    const std::size_t length = std::strlen(word);
+    if (length < 2 || word[0] != '[' || word[length - 1] != ']') {
+        return -1;
+    }
+    return FindIn(names, std::string_view(word + 1, length - 2));
+}
+
 }  // namespace
 
 RHtrFile::RHtrFile(bool report) : RMotionTextFile("HTR", kDelimiters, "#", true, report) {
@@ -114,6 +129,15 @@ int RHtrFile::FindSegment(const RWyxNode* node) const {
         }
     }
     return -1;
+}
+
+RHtrFile::SegmentNameIndex RHtrFile::IndexSegmentNames() const {
+    SegmentNameIndex names;
+    names.reserve(segments_.size());
+    for (std::size_t i = 0; i < segments_.size(); ++i) {
+        names.emplace(segments_[i]->name, static_cast<int>(i));  // a namesake keeps the first
+    }
+    return names;
 }
 
 bool RHtrFile::Fail(const char* text) {
@@ -356,9 +380,10 @@ bool RHtrFile::ResolveHierarchy(int& root, std::vector<int>& order) {
     root = -1;
     std::vector<std::vector<int>>& children = children_;
     children.assign(segments_.size(), std::vector<int>());
+    const SegmentNameIndex names = IndexSegmentNames();
     for (std::size_t i = 0; i < segments_.size(); ++i) {
         RHtrSegment& segment = *segments_[i];
-        segment.parent = FindSegment(segment.parentName.c_str());
+        segment.parent = FindIn(names, segment.parentName);
         if (segment.parent == RHtrSegment::kNoParent) {
             if (root >= 0) {
                 Error("Segments %s and %s are both roots", segments_[static_cast<std::size_t>(root)]->name.c_str(),
@@ -536,7 +561,8 @@ bool RHtrFile::ReadFrameLine(RHtrSegment& segment, RTime time) {
     return true;
 }
 
-bool RHtrFile::ReadFrameBlock(int block, const RStreamOptionsMotion& options, int frames, std::vector<bool>& seen) {
+bool RHtrFile::ReadFrameBlock(int block, const RStreamOptionsMotion& options, int frames, const SegmentNameIndex& names,
+                              std::vector<bool>& seen) {
     if (block > 0 && !NextLine()) {
         return Fail("Frame block missing");
     }
@@ -544,12 +570,7 @@ bool RHtrFile::ReadFrameBlock(int block, const RStreamOptionsMotion& options, in
     if (!ReadWord(word)) {
         return Fail("Can't read frame name");
     }
-    int index = -1;
-    for (int i = 0; index < 0 && i < GetSegmentCount(); ++i) {
-        if (word == ("[" + segments_[static_cast<std::size_t>(i)]->name + "]").c_str()) {
-            index = i;
-        }
-    }
+    const int index = FindBlockSegment(names, word.Buffer());
     if (index < 0) {
         Error("%s names no segment", word.Buffer());
         return false;
@@ -590,10 +611,11 @@ bool RHtrFile::ReadMotion(RStreamOptionsMotion& options) {
         BeginCurveEdits(segment->curves, 9);
     }
     std::vector<bool> seen(segments_.size(), false);
+    const SegmentNameIndex names = IndexSegmentNames();
     bool ok = true;
     for (int block = 0; ok && block < numSegments_; ++block) {
         options.ReportProgress(0, nullptr, static_cast<float>(static_cast<std::int64_t>(block) * 100 / numSegments_));
-        ok = ReadFrameBlock(block, options, frames, seen);
+        ok = ReadFrameBlock(block, options, frames, names, seen);
     }
     int root = -1;
     for (int i = 0; i < GetSegmentCount(); ++i) {

@@ -34,6 +34,8 @@
 #include "formats/motion/RMotionTextFile.h"
 
 #include <memory>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 class RStreamOptionsMotion;
@@ -94,11 +96,16 @@ public:
     void WriteFrame(int frame, const double translation[3], const double rotation[3]);
 
 private:
+    // Each segment name to its first segment, made once per pass that looks names up.
+    using SegmentNameIndex = std::unordered_map<std::string_view, int>;
+
+    SegmentNameIndex IndexSegmentNames() const;
     bool ReadHeaderLines(RStreamOptionsMotion* options);
     bool ReadHeaderValue(int key, RStreamOptionsMotion* options);
     bool ReadSegmentNames();
     bool ReadBasePositions();
-    bool ReadFrameBlock(int block, const RStreamOptionsMotion& options, int frames, std::vector<bool>& seen);
+    bool ReadFrameBlock(int block, const RStreamOptionsMotion& options, int frames, const SegmentNameIndex& names,
+                        std::vector<bool>& seen);
     bool ReadFrameLine(RHtrSegment& segment, RTime time);
     bool ResolveHierarchy(int& root, std::vector<int>& order);
     bool MinimizeRotationOffsets(int root, int frames);

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 namespace {
@@ -93,6 +94,61 @@ TEST_F(PoseTest, BindPosesAgreeAcrossEveryScene) {
     EXPECT_FALSE(RWyxPose::FindBindPoses(&factory, "Model::Hand", poses, indices)) << "only in a rest pose";
     EXPECT_TRUE(poses.empty() && indices.empty());
     EXPECT_FALSE(RWyxPose::FindBindPoses(nullptr, "Model::Arm", poses, indices));
+}
+
+TEST_F(PoseTest, FindAnswersEveryEntryOfALargePoseByExactName) {
+    RWyxPose* rest = factory.CreatePose("Rest", false);
+    for (int i = 0; i < 100; ++i) {
+        ASSERT_EQ(rest->Add(("Model::Joint" + std::to_string(i)).c_str(), Moved(i), true), i);
+    }
+    for (int i = 0; i < 100; ++i) {
+        EXPECT_EQ(rest->Find(("Model::Joint" + std::to_string(i)).c_str()), i);
+    }
+    EXPECT_EQ(rest->Find("model::joint7"), -1) << "names differ in case";
+    EXPECT_EQ(rest->Find("Model::Joint"), -1);
+    EXPECT_EQ(rest->Add("", Moved(0), true), 100) << "an empty name is a name";
+    EXPECT_EQ(rest->Find(""), 100);
+}
+
+TEST_F(PoseTest, ARenamedEntryIsFoundByItsNewNameOnly) {
+    RWyxPose* rest = factory.CreatePose("Rest", false);
+    for (int i = 0; i < 20; ++i) rest->Add(("J" + std::to_string(i)).c_str(), Moved(i), false);
+    ASSERT_TRUE(rest->SetNodeName(7, "Knee"));
+    EXPECT_EQ(rest->Find("J7"), -1);
+    EXPECT_EQ(rest->Find("Knee"), 7);
+    EXPECT_EQ(rest->Add("J7", Moved(70), false), 20) << "the old name is free again";
+    EXPECT_EQ(rest->Add("Knee", Moved(7), false), 7);
+}
+
+TEST_F(PoseTest, OfTwoNamesakesMadeByRenamingTheFirstIsFound) {
+    RWyxPose* rest = factory.CreatePose("Rest", false);
+    for (int i = 0; i < 20; ++i) rest->Add(("J" + std::to_string(i)).c_str(), Moved(i), false);
+    ASSERT_TRUE(rest->SetNodeName(12, "J4"));
+    EXPECT_EQ(rest->Find("J4"), 4);
+    ASSERT_TRUE(rest->SetNodeName(2, "J4"));
+    EXPECT_EQ(rest->Find("J4"), 2);
+    EXPECT_EQ(rest->Add("J4", Moved(12), false), -1) << "compared with the first namesake";
+    EXPECT_EQ(rest->Add("J4", Moved(2), false), 2);
+    ASSERT_TRUE(rest->SetNodeName(2, "J2"));
+    EXPECT_EQ(rest->Find("J4"), 4);
+    ASSERT_TRUE(rest->Remove(4));
+    EXPECT_EQ(rest->Find("J4"), 11) << "the later namesake, moved down";
+}
+
+TEST_F(PoseTest, AfterARemovalLaterEntriesAreFoundOneLower) {
+    RWyxPose* rest = factory.CreatePose("Rest", false);
+    for (int i = 0; i < 20; ++i) rest->Add(("J" + std::to_string(i)).c_str(), Moved(i), false);
+    ASSERT_TRUE(rest->Remove(3));
+    EXPECT_EQ(rest->Find("J3"), -1);
+    for (int i = 0; i < 20; ++i) {
+        if (i == 3) continue;
+        EXPECT_EQ(rest->Find(("J" + std::to_string(i)).c_str()), i < 3 ? i : i - 1) << i;
+    }
+    EXPECT_EQ(rest->Add("J3", Moved(3), false), 19);
+    while (rest->GetCount() > 0) ASSERT_TRUE(rest->Remove(0));
+    EXPECT_EQ(rest->Find("J19"), -1);
+    EXPECT_EQ(rest->Add("J19", Moved(1), false), 0);
+    EXPECT_EQ(rest->Find("J19"), 0);
 }
 
 }  // namespace

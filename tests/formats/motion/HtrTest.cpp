@@ -2,6 +2,7 @@
 #include "core/EulerAngles.h"
 #include "core/FilePaths.h"
 #include "core/RIniFile.h"
+#include "curves/RFCurve.h"
 #include "formats/motion/RHtrFile.h"
 #include "formats/motion/RWyxReaderHtr.h"
 #include "formats/motion/RWyxWriterHtr.h"
@@ -211,7 +212,16 @@ INSTANTIATE_TEST_SUITE_P(
                 "Second frame block"},
         Refusal{"claimed frames", File(Header("", 3, 2000000000)), "Can't read frame number"},
         Refusal{"unknown rotation units", File(Header("RotationUnits Grads\n")), "Unknown rotation units"},
-        Refusal{"no animation", Header() + kHierarchy + "[EndOfFile]\n", "Animation data not found"}),
+        Refusal{"no animation", Header() + kHierarchy + "[EndOfFile]\n", "Animation data not found"},
+        Refusal{"parent differing in case",
+                File(Header(), "[SegmentNames&Hierarchy]\nHips GLOBAL\nSpine hips\nHand Spine\n"),
+                "Segments Hips and Spine are both roots"},
+        Refusal{"block differing in case", File(Header("", 3, 1), kHierarchy, kBase, "[hips]\n0 0 0 0 0 0 0 1\n"),
+                "[hips] names no segment"},
+        Refusal{"block without brackets", File(Header("", 3, 1), kHierarchy, kBase, "Hips\n0 0 0 0 0 0 0 1\n"),
+                "Hips names no segment"},
+        Refusal{"block half bracketed", File(Header("", 3, 1), kHierarchy, kBase, "[Hips\n0 0 0 0 0 0 0 1\n"),
+                "[Hips names no segment"}),
     [](const ::testing::TestParamInfo<Refusal>& info) {
         std::string name = info.param.what;
         for (char& c : name) c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
@@ -222,6 +232,37 @@ TEST(HtrFileTest, ZeroRateTakesTheDefaultRate) {
     HtrFixture fixture;
     ASSERT_TRUE(fixture.ReadAll(File(Header("DataFrameRate 0\n"))));
     EXPECT_EQ(fixture.options->GetTimeMode(), 6);
+}
+
+// Frame blocks may come in any order; a block's word is the whole name in brackets, so a
+// name may itself end in a bracket.
+TEST(HtrFileTest, FrameBlocksFindTheirSegmentsInAnyOrder) {
+    HtrFixture fixture;
+    fixture.file.SetMinimizeRotationOffset(false);
+    const std::string hierarchy = "[SegmentNames&Hierarchy]\nHips GLOBAL\nSpine] Hips\nHand Spine]\n";
+    const std::string base = "[BasePosition]\nHips 0 90 0 0 0 0 10\nSpine] 0 10 0 0 0 0 30\nHand 0 30 0 0 0 0 8\n";
+    const std::string frames = "[Hand]\n0 3 0 0 0 0 0 1\n[Hips]\n0 1 0 0 0 0 0 1\n[Spine]]\n0 2 0 0 0 0 0 1\n"
+                               "[EndOfFile]\n";
+    ASSERT_TRUE(fixture.ReadAll(File(Header("", 3, 1), hierarchy, base, frames))) << fixture.file.GetLastErrorText();
+    for (int s = 0; s < 3; ++s) {
+        EXPECT_NEAR(ValueAt(fixture.file.GetSegment(s)->node, 0, RTime()), s + 1.0, 1e-6) << s;
+    }
+    EXPECT_EQ(fixture.file.GetSegment(2)->parent, 1);
+}
+
+// Of two segments with one name, the first is the parent named and owns the frame block.
+TEST(HtrFileTest, NamesakeSegmentsAnswerTheFirst) {
+    HtrFixture fixture;
+    const std::string hierarchy = "[SegmentNames&Hierarchy]\nHips GLOBAL\nArm Hips\nArm Hips\nHand Arm\n";
+    const std::string base = "[BasePosition]\nHips 0 90 0 0 0 0 10\nArm 0 1 0 0 0 0 3\nArm 0 2 0 0 0 0 3\n"
+                             "Hand 0 3 0 0 0 0 8\n";
+    const std::string frames = "[Hips]\n0 0 0 0 0 0 0 1\n[Arm]\n0 0 0 0 0 0 0 1\n[Arm]\n0 0 0 0 0 0 0 1\n";
+    EXPECT_FALSE(fixture.ReadAll(File(Header("", 4, 1), hierarchy, base, frames)));
+    EXPECT_NE(fixture.file.GetLastErrorText().find("Second frame block of Arm"), std::string::npos);
+    EXPECT_EQ(fixture.file.GetSegment(3)->parent, 1);
+    EXPECT_EQ(fixture.file.GetSegment(1)->node->GetChildCount(), 1);
+    EXPECT_EQ(fixture.file.GetSegment(1)->curves[0]->GetKeyCount(), 1);
+    EXPECT_EQ(fixture.file.GetSegment(2)->curves[0]->GetKeyCount(), 0);
 }
 
 // Writes the scene through the HTR writer: the file's text, empty when a step failed.
