@@ -431,6 +431,8 @@ void BM_AmcWrite(benchmark::State& state) {
     }
     ReportPerUnit(state, static_cast<double>(bones) * kWrittenFrames, "s/bone-frame");
     state.SetLabel(bvh ? "BVH of the same nodes" : "AMC");
+}
+
 // Markers in two frames: a BRD file (argument 1) or an AOA file.
 std::string WriteTeardownFile(int markers, bool brd) {
     const std::string path = Folder().Join("teardown-" + std::to_string(markers) + (brd ? ".brd" : ".aoa"));
