@@ -79,34 +79,41 @@ wyx_bench::RunFolder& Folder() {
     return folder;
 }
 
-// Five limbs of 20 joints hanging from the root; every channel moves every frame.
-std::string WriteSkeletonFile(int frames) {
-    const std::string path = Folder().Join("skeleton-" + std::to_string(frames) + ".bvh");
+// A BVH file of limbs of limbLength joints hanging from the root, at most `limbs` of them, each
+// limb's first joint offset sideways by firstOffset(limb, joint); every channel of the joints
+// moves every frame.
+std::string WriteBvhFile(const std::string& name, int joints, int limbLength, int limbs, int frames,
+                         int (*firstOffset)(int limb, int joint)) {
+    const std::string path = Folder().Join(name);
     if (std::filesystem::exists(path)) {
         return path;
     }
     std::FILE* file = std::fopen(path.c_str(), "w");
     std::fprintf(file, "HIERARCHY\nROOT j0\n{\nOFFSET 0 0 0\n"
                        "CHANNELS 6 Xposition Yposition Zposition Zrotation Xrotation Yrotation\n");
-    const int limbs = 5;
-    const int perLimb = (kJoints - 1) / limbs;
-    int joint = 1;
-    for (int limb = 0; limb < limbs; ++limb) {
-        for (int i = 0; i < perLimb && joint < kJoints; ++i, ++joint) {
+    for (int limb = 0, joint = 1; limb < limbs && joint < joints; ++limb) {
+        int depth = 0;
+        for (; depth < limbLength && joint < joints; ++depth, ++joint) {
             std::fprintf(file, "JOINT j%d\n{\nOFFSET %d 3 0\nCHANNELS 3 Zrotation Xrotation Yrotation\n", joint,
-                         i == 0 ? limb - 2 : 0);
+                         depth == 0 ? firstOffset(limb, joint) : 0);
         }
         std::fprintf(file, "End Site\n{\nOFFSET 0 2 0\n}\n");
-        for (int i = 0; i < perLimb; ++i) std::fprintf(file, "}\n");
+        for (int i = 0; i < depth; ++i) std::fprintf(file, "}\n");
     }
     std::fprintf(file, "}\nMOTION\nFrames: %d\nFrame Time: 0.008333\n", frames);
     for (int f = 0; f < frames; ++f) {
         std::fprintf(file, "%.3f %.3f %.3f", 0.01 * f, 90.0, 0.0);
-        for (int c = 0; c < 3 * kJoints; ++c) std::fprintf(file, " %.3f", 60.0 * std::sin(0.001 * f + c));
+        for (int c = 0; c < 3 * joints; ++c) std::fprintf(file, " %.3f", 60.0 * std::sin(0.001 * f + c));
         std::fprintf(file, "\n");
     }
     std::fclose(file);
     return path;
+}
+
+// Five limbs of 19 joints hanging from the root; every channel moves every frame.
+std::string WriteSkeletonFile(int frames) {
+    return WriteBvhFile("skeleton-" + std::to_string(frames) + ".bvh", kJoints, (kJoints - 1) / 5, 5, frames,
+                        [](int limb, int) { return limb - 2; });
 }
 
 constexpr int kMarkers = 50;
@@ -187,11 +194,9 @@ void BM_BvhRaw(benchmark::State& state) {
     ReportFrames(state, frames);
 }
 
-// The file of the given frames written by WriteFile, read into a scene by the reader.
-template <typename Reader, std::string (*WriteFile)(int)>
-void BM_Read(benchmark::State& state) {
-    const int frames = static_cast<int>(state.range(0));
-    const std::string path = WriteFile(frames);
+// The file read into a new scene by the reader once an iteration.
+template <typename Reader>
+void ReadScenes(benchmark::State& state, const std::string& path) {
     for (auto _ : state) {
         ReadScene<Reader> read;
         if (!read.Read(path)) state.SkipWithError("read failed");
@@ -199,6 +204,12 @@ void BM_Read(benchmark::State& state) {
         read = ReadScene<Reader>();  // the scene's destruction is not the reader's
         state.ResumeTiming();
     }
+}
+
+template <typename Reader, std::string (*WriteFile)(int)>
+void BM_Read(benchmark::State& state) {
+    const int frames = static_cast<int>(state.range(0));
+    ReadScenes<Reader>(state, WriteFile(frames));
     ReportFrames(state, frames);
 }
 
@@ -486,30 +497,8 @@ std::string WriteWideHtr(int joints) {
 }
 
 std::string WriteWideBvh(int joints) {
-    const std::string path = Folder().Join("wide-" + std::to_string(joints) + ".bvh");
-    if (std::filesystem::exists(path)) {
-        return path;
-    }
-    std::FILE* file = std::fopen(path.c_str(), "w");
-    std::fprintf(file, "HIERARCHY\nROOT j0\n{\nOFFSET 0 0 0\n"
-                       "CHANNELS 6 Xposition Yposition Zposition Zrotation Xrotation Yrotation\n");
-    for (int joint = 1; joint < joints;) {
-        int depth = 0;
-        for (; depth < kWideLimb && joint < joints; ++depth, ++joint) {
-            std::fprintf(file, "JOINT j%d\n{\nOFFSET %d 3 0\nCHANNELS 3 Zrotation Xrotation Yrotation\n", joint,
-                         depth == 0 ? joint % 7 - 3 : 0);
-        }
-        std::fprintf(file, "End Site\n{\nOFFSET 0 2 0\n}\n");
-        for (int i = 0; i < depth; ++i) std::fprintf(file, "}\n");
-    }
-    std::fprintf(file, "}\nMOTION\nFrames: %d\nFrame Time: 0.008333\n", kWideFrames);
-    for (int f = 0; f < kWideFrames; ++f) {
-        std::fprintf(file, "%.3f 90 0", 0.01 * f);
-        for (int c = 0; c < 3 * joints; ++c) std::fprintf(file, " %.3f", 60.0 * std::sin(0.001 * f + c));
-        std::fprintf(file, "\n");
-    }
-    std::fclose(file);
-    return path;
+    return WriteBvhFile("wide-" + std::to_string(joints) + ".bvh", joints, kWideLimb, joints, kWideFrames,
+                        [](int, int joint) { return joint % 7 - 3; });
 }
 
 template <typename Reader, typename... Extra>
@@ -545,25 +534,14 @@ void ReportJoints(benchmark::State& state, int joints) {
         benchmark::Counter(joints, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
-template <typename Reader>
-void ReadWide(benchmark::State& state, const std::string& path) {
-    for (auto _ : state) {
-        ReadScene<Reader> read;
-        if (!read.Read(path)) state.SkipWithError("read failed");
-        state.PauseTiming();
-        read = ReadScene<Reader>();  // the scene's destruction is not the reader's
-        state.ResumeTiming();
-    }
-}
-
 // Argument 1: 0 reads HTR, 1 BVH.
 void BM_WideSkeletonRead(benchmark::State& state) {
     const int joints = static_cast<int>(state.range(0));
     const bool htr = state.range(1) == 0;
     if (htr) {
-        ReadWide<RWyxReaderHtr>(state, WriteWideHtr(joints));
+        ReadScenes<RWyxReaderHtr>(state, WriteWideHtr(joints));
     } else {
-        ReadWide<RWyxReaderBvh>(state, WriteWideBvh(joints));
+        ReadScenes<RWyxReaderBvh>(state, WriteWideBvh(joints));
     }
     ReportJoints(state, joints);
     state.SetLabel(htr ? "HTR" : "BVH");

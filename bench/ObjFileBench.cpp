@@ -72,8 +72,8 @@ void SetFileCounters(benchmark::State& state, const std::string& path) {
     state.counters["triangles"] = static_cast<double>(state.range(0));
 }
 
-void BM_ReadObjIntoScene(benchmark::State& state) {
-    const std::string& path = GridFile(static_cast<int>(state.range(0)));
+// Reads the file into a new scene once an iteration; the scene's teardown is not timed.
+void ReadIntoScenes(benchmark::State& state, const std::string& path) {
     for (auto _ : state) {
         RWyxObjectFactory factory;
         RWyxScene* scene = factory.CreateScene();
@@ -85,6 +85,11 @@ void BM_ReadObjIntoScene(benchmark::State& state) {
         factory.DestroyScene(scene, true);
         state.ResumeTiming();
     }
+}
+
+void BM_ReadObjIntoScene(benchmark::State& state) {
+    const std::string& path = GridFile(static_cast<int>(state.range(0)));
+    ReadIntoScenes(state, path);
     SetFileCounters(state, path);
 }
 
@@ -145,17 +150,7 @@ const std::string& QuadsFile(int count, bool groups) {
 void ReadQuads(benchmark::State& state, bool groups) {
     const int count = static_cast<int>(state.range(0));
     const std::string& path = QuadsFile(count, groups);
-    for (auto _ : state) {
-        RWyxObjectFactory factory;
-        RWyxScene* scene = factory.CreateScene();
-        RWyxReaderObj reader(&factory);
-        std::unique_ptr<RStreamOptionsObj, RPlugDestroyer> options(RStreamOptionsObj::Create());
-        if (!reader.FileOpen(path.c_str()) || !reader.Read(scene, options.get())) state.SkipWithError("read failed");
-        benchmark::DoNotOptimize(scene->GetRootNode()->GetChildCount());
-        state.PauseTiming();
-        factory.DestroyScene(scene, true);
-        state.ResumeTiming();
-    }
+    ReadIntoScenes(state, path);
     state.counters["per_quad"] = benchmark::Counter(
         count, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
