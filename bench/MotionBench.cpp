@@ -21,9 +21,11 @@
 //
 // ASF skeletons of limbs of 10 bones hanging from the root, at 2,000 and 8,000 bones: the
 // skeleton read (every bone starts under the root and the hierarchy moves it) against the same
-// bones left under the root (no moves), and the AMC write of a few frames of such a skeleton
-// against the BVH write of the same nodes. Each reports the time per bone (per node and frame
-// for the writes), which must stay flat from the smaller skeleton to the larger.
+// bones left under the root (no moves); the AMC read of a few frames into the nodes the
+// skeleton's read made, against the BVH read of as many joints and frames; and the AMC write
+// of such a skeleton against the BVH write of the same nodes. Each reports the time per bone
+// (per node and frame for the writes), which must stay flat from the smaller skeleton to the
+// larger.
 //
 // The teardown of a scene read from a BRD file (its group node made after the markers, so that
 // the markers, ended first, leave the front of the group's children) at 2,000 and 8,000
@@ -65,6 +67,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -391,32 +394,74 @@ std::string AmcText(int bones) {
     return text;
 }
 
+// The ASF file of a skeleton of limbs and the AMC file of its frames, written once.
+std::pair<std::string, std::string> WriteAsfAmc(int bones) {
+    const std::string asfPath = Folder().Join("skeleton-" + std::to_string(bones) + ".asf");
+    const std::string amcPath = Folder().Join("skeleton-" + std::to_string(bones) + ".amc");
+    for (const auto& [path, text] : {std::make_pair(asfPath, AsfText(bones, true)), std::make_pair(amcPath, AmcText(bones))}) {
+        if (std::filesystem::exists(path)) continue;
+        std::FILE* file = std::fopen(path.c_str(), "w");
+        std::fwrite(text.data(), 1, text.size(), file);
+        std::fclose(file);
+    }
+    return {asfPath, amcPath};
+}
+
+// The skeleton read from the ASF file into a new scene, and the AMC reader opened with the
+// options taking the frames of its header.
+struct AsfThenAmc {
+    ReadScene<RWyxReaderAsf> read;
+    RWyxReaderAmc amc{read.factory.get()};
+
+    bool Open(int bones) {
+        const auto [asfPath, amcPath] = WriteAsfAmc(bones);
+        if (!read.Read(asfPath) || !amc.FileOpen(amcPath.c_str())) return false;
+        OptionsPtr header(static_cast<RStreamOptionsMotion*>(amc.GetReadOptions(false).release()));
+        if (header == nullptr) return false;
+        read.options->SetFrameRate(0, header->GetFrameRate());
+        read.options->SetFrameCount(header->GetFrameCount());
+        read.options->SetStartTime(header->GetStartTime());
+        return true;
+    }
+    // The frames merged into the skeleton's nodes.
+    bool ReadAmc() { return amc.Read(read.scene, read.options.get()); }
+};
+
+// The AMC frames read into the scene that holds the skeleton's nodes (argument 1: 0), against
+// the BVH read of as many joints in limbs and frames (1). The ASF read is not measured.
+void BM_AmcRead(benchmark::State& state) {
+    const int bones = static_cast<int>(state.range(0));
+    const bool bvh = state.range(1) != 0;
+    if (bvh) {
+        ReadScenes<RWyxReaderBvh>(state, WriteBvhFile("amc-peer-" + std::to_string(bones) + ".bvh", bones, kLimbBones,
+                                                      bones, kWrittenFrames, [](int, int joint) { return joint % 7 - 3; }));
+    } else {
+        for (auto _ : state) {
+            state.PauseTiming();
+            auto read = std::make_unique<AsfThenAmc>();
+            const bool opened = read->Open(bones);
+            state.ResumeTiming();
+            if (!opened || !read->ReadAmc()) state.SkipWithError("read failed");
+            state.PauseTiming();
+            read.reset();
+            state.ResumeTiming();
+        }
+    }
+    ReportPerUnit(state, bones, "s/bone");
+    state.SetLabel(bvh ? "BVH of as many joints and frames" : "AMC into the skeleton's nodes");
+}
+
 // A skeleton and its frames read, the root node marked, and the ASF written once (as the AMC
 // write needs); then the AMC write (argument 1: 0) or the BVH write (1) of the same nodes.
 void BM_AmcWrite(benchmark::State& state) {
     const int bones = static_cast<int>(state.range(0));
     const bool bvh = state.range(1) != 0;
-    const std::string asfPath = Folder().Join("skeleton-" + std::to_string(bones) + ".asf");
-    const std::string amcPath = Folder().Join("skeleton-" + std::to_string(bones) + ".amc");
-    for (const auto& [path, text] : {std::make_pair(asfPath, AsfText(bones, true)), std::make_pair(amcPath, AmcText(bones))}) {
-        std::FILE* file = std::fopen(path.c_str(), "w");
-        std::fwrite(text.data(), 1, text.size(), file);
-        std::fclose(file);
-    }
-    ReadScene<RWyxReaderAsf> read;
-    RWyxReaderAmc amc(read.factory.get());
-    if (!read.Read(asfPath) || !amc.FileOpen(amcPath.c_str())) {
+    AsfThenAmc both;
+    if (!both.Open(bones) || !both.ReadAmc()) {
         state.SkipWithError("read failed");
         return;
     }
-    OptionsPtr header(static_cast<RStreamOptionsMotion*>(amc.GetReadOptions(false).release()));
-    read.options->SetFrameRate(0, header->GetFrameRate());
-    read.options->SetFrameCount(header->GetFrameCount());
-    read.options->SetStartTime(header->GetStartTime());
-    if (!amc.Read(read.scene, read.options.get())) {
-        state.SkipWithError("AMC read failed");
-        return;
-    }
+    ReadScene<RWyxReaderAsf>& read = both.read;
     read.factory->FindNode("root", 0)->SetMarked(1, false);
     RWyxWriterAsf asf(read.factory.get());
     OptionsPtr options(static_cast<RStreamOptionsMotion*>(asf.GetWriteOptions().release()));
@@ -579,6 +624,7 @@ void BM_WideSkeletonWrite(benchmark::State& state) {
 }  // namespace
 
 BENCHMARK(BM_AsfRead)->ArgsProduct({{2000, 8000}, {1, 0}})->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
+BENCHMARK(BM_AmcRead)->ArgsProduct({{2000, 8000}, {0, 1}})->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 BENCHMARK(BM_AmcWrite)->ArgsProduct({{2000, 8000}, {0, 1}})->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 BENCHMARK(BM_MarkerTeardown)->Args({2000, 1})->Args({8000, 1})->Args({2000, 0})->Args({8000, 0})
     ->Iterations(1)->Unit(benchmark::kMillisecond);

@@ -12,6 +12,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
+#include <unordered_map>
 
 namespace {
 
@@ -49,6 +51,62 @@ RVector4 Vector(const double values[3]) { return RVector4(values[0], values[1], 
 RFCurveNode* CurrentTakeRoot(RWyxNode* node) {
     RWyxTakeNode* take = node != nullptr ? node->GetCurrentTakeNode() : nullptr;
     return take != nullptr ? take->GetRootCurveNode() : nullptr;
+}
+
+// The children of a node that carry a skeleton, the first of each name (without its prefix)
+// in child order, as a search of the child list from the front finds them. Built once for the
+// bones merging below the node: a search of the list per bone cost time growing with the
+// product of the bone and child counts.
+class SkeletonChildren {
+public:
+    explicit SkeletonChildren(RWyxNode* parent) : parent_(parent) {
+        for (int i = 0; i < parent->GetChildCount(); ++i) {
+            Index(parent->GetChild(i));
+        }
+    }
+
+    RWyxNode* Find(const std::string& boneName) const {
+        const auto found = firstByName_.find(boneName.c_str());
+        return found != firstByName_.end() ? found->second : nullptr;
+    }
+
+    // The node joins the end of the list, where it comes after every namesake there.
+    void Add(RWyxNode* node) {
+        parent_->AddChild(node);
+        if (node->GetParent() == parent_) {
+            Index(node);
+        }
+    }
+
+private:
+    void Index(RWyxNode* child) {
+        if (child != nullptr && child->GetSkeleton() != nullptr) {
+            firstByName_.emplace(child->GetNameWithoutPrefix().Buffer(), child);
+        }
+    }
+
+    RWyxNode* parent_;
+    std::unordered_map<std::string, RWyxNode*> firstByName_;
+};
+
+// The bone merged into the node of its name among the siblings, or a new node added to them.
+void MergeBone(RAsfBone& bone, RWyxObjectFactory& factory, SkeletonChildren& siblings, const char* takeName,
+               bool limits) {
+    RWyxNode* match = siblings.Find(bone.name);
+    if (match == nullptr) {
+        if (RWyxNode* created = bone.CreateNode(factory, takeName, limits)) {
+            siblings.Add(created);
+        }
+        return;
+    }
+    bone.ApplyToNode(match, takeName);
+    if (bone.children.empty()) {
+        return;
+    }
+    SkeletonChildren below(match);
+    for (const std::unique_ptr<RAsfBone>& child : bone.children) {
+        MergeBone(*child, factory, below, takeName, limits);
+    }
 }
 
 }  // namespace
@@ -289,23 +347,8 @@ void RAsfBone::MergeNode(RWyxObjectFactory& factory, RWyxNode* parentNode, const
     if (parentNode == nullptr) {
         return;
     }
-    RWyxNode* match = nullptr;
-    for (int i = 0; match == nullptr && i < parentNode->GetChildCount(); ++i) {
-        RWyxNode* child = parentNode->GetChild(i);
-        if (child->GetSkeleton() != nullptr && child->GetNameWithoutPrefix() == name.c_str()) {
-            match = child;
-        }
-    }
-    if (match == nullptr) {
-        if (RWyxNode* created = CreateNode(factory, takeName, limits)) {
-            parentNode->AddChild(created);
-        }
-        return;
-    }
-    ApplyToNode(match, takeName);
-    for (const std::unique_ptr<RAsfBone>& child : children) {
-        child->MergeNode(factory, match, takeName, limits);
-    }
+    SkeletonChildren siblings(parentNode);
+    MergeBone(*this, factory, siblings, takeName, limits);
 }
 
 void RAsfBone::ApplyToNode(RWyxNode* node, const char* takeName) {

@@ -1,3 +1,4 @@
+#include "attributes/RWyxSkeleton.h"
 #include "core/EulerAngles.h"
 #include "curves/RFCurveNode.h"
 #include "formats/motion/MotionConversion.h"
@@ -647,6 +648,70 @@ TEST(AsfSceneTest, BonesBelowAnUnboundBoneSearchFromTheNearestBoundAncestor) {
     ASSERT_TRUE(skeleton->BindToNodes(top));
     EXPECT_EQ(BoundNode(neck, nodes), inside);
     EXPECT_EQ(neck->parentAxisFrame[0][1], 0.5);  // the frame of the bound ancestor
+}
+
+// ---- merging into existing nodes -------------------------------------------------------------------
+
+struct MergeFixture : SceneFixture {
+    Owned<RWyxAsfScene> skeleton{RWyxAsfScene::Create()};
+
+    RWyxNode* Add(RWyxNode* parent, const char* name, bool withSkeleton = true) {
+        RWyxNode* node = factory.CreateNode(name);
+        if (withSkeleton) node->SetNodeAttribute(factory.CreateSkeleton());
+        if (parent != nullptr) parent->AddChild(node);
+        return node;
+    }
+    // A bone whose rest translation (x) tells which node it was merged into.
+    static RAsfBone* AddBone(RAsfBone* parent, const char* name, double mark) {
+        parent->AddChild(std::make_unique<RAsfBone>(name));
+        RAsfBone* bone = parent->GetChild(parent->GetChildCount() - 1);
+        bone->restTranslation[0] = mark;
+        return bone;
+    }
+    static double Mark(RWyxNode* node) {
+        RVector4 translation;
+        return node->GetDefaultTranslation(translation).x;
+    }
+};
+
+std::string ChildNodeNames(RWyxNode* node) {
+    std::string names;
+    for (int i = 0; i < node->GetChildCount(); ++i) {
+        names += (i > 0 ? " " : "") + std::string(node->GetChild(i)->GetNameWithoutPrefix().Buffer());
+    }
+    return names;
+}
+
+// Each bone goes to the first child of its name carrying a skeleton, names compared with case,
+// among the children of its parent's node, nodes the merge made among them.
+TEST(AsfSceneTest, MergedBonesTakeTheFirstSkeletonNodeOfTheirNameAmongTheirParentsChildren) {
+    MergeFixture f;
+    RWyxNode* top = f.Add(nullptr, "top", false);
+    RWyxNode* rootNode = f.Add(top, "root");
+    RWyxNode* plainHand = f.Add(rootNode, "hand", false);
+    RWyxNode* hand = f.Add(rootNode, "hand");
+    RWyxNode* laterHand = f.Add(rootNode, "hand");
+    f.Add(rootNode, "Arm");
+    RWyxNode* outerFinger = f.Add(rootNode, "finger");
+
+    f.skeleton->SetRoot(std::make_unique<RAsfBone>("root"));
+    RAsfBone* root = f.skeleton->GetRoot();
+    MergeFixture::AddBone(MergeFixture::AddBone(root, "hand", 1.0), "finger", 2.0);
+    MergeFixture::AddBone(root, "hand", 3.0);  // the same first hand again
+    MergeFixture::AddBone(root, "arm", 4.0);   // "Arm" differs in case: a new node
+    MergeFixture::AddBone(root, "leg", 5.0);   // a new node ...
+    MergeFixture::AddBone(root, "leg", 6.0);   // ... that its namesake merges into
+    f.skeleton->MergeNodes(f.factory, top, "walk", false);
+
+    EXPECT_EQ(ChildNodeNames(rootNode), "hand hand hand Arm finger arm leg");
+    EXPECT_EQ(MergeFixture::Mark(hand), 3.0);
+    EXPECT_EQ(MergeFixture::Mark(plainHand), 0.0);
+    EXPECT_EQ(MergeFixture::Mark(laterHand), 0.0);
+    EXPECT_EQ(MergeFixture::Mark(outerFinger), 0.0);  // the finger is searched below the hand
+    ASSERT_EQ(ChildNodeNames(hand), "finger");
+    EXPECT_EQ(MergeFixture::Mark(hand->GetChild(0)), 2.0);
+    EXPECT_EQ(MergeFixture::Mark(rootNode->GetChild(5)), 4.0);
+    EXPECT_EQ(MergeFixture::Mark(rootNode->GetChild(6)), 6.0);
 }
 
 }  // namespace
