@@ -187,6 +187,9 @@ protected:
     // whose U or V type is not 0 to 4 and geometry is written: its record would leave a
     // direction without its text and shift what follows.
     bool RefuseUnwritablePatches(RWyxScene& scene);
+    // False, with error 5 naming them, when two nodes of the scene share a name: a file names
+    // every model, so a reader keeps only the first of namesakes and the others would be lost.
+    bool RefuseNamesakeModels(RWyxScene& scene);
     // Writes the surface, or, when it asks for U and V swapped or its links renumbered, the
     // geometry converter's copy of it (destroyed afterwards). False, with error 5, when the
     // copy cannot be made (nothing written then).

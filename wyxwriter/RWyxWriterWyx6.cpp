@@ -76,7 +76,7 @@ const char* RWyxWriterWyx6::BlendModeName(int mode) {
 // ---- driver ---------------------------------------------------------------------------------------
 
 bool RWyxWriterWyx6::WriteDocument(RWyxScene& scene, bool ownFile) {
-    if (!RefuseUnwritablePatches(scene) || (ownFile && !ProtectWithPassword())) {
+    if (!RefuseNamesakeModels(scene) || !RefuseUnwritablePatches(scene) || (ownFile && !ProtectWithPassword())) {
         return false;
     }
     scene_ = &scene;

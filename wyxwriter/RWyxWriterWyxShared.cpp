@@ -38,6 +38,8 @@
 
 #include <cmath>
 #include <limits>
+#include <string>
+#include <unordered_set>
 
 using namespace wyx_fields;
 
@@ -301,6 +303,24 @@ bool RWyxWriterWyx::RefuseUnwritablePatches(RWyxScene& scene) {
         }
     });
     return sound;
+}
+
+bool RWyxWriterWyx::RefuseNamesakeModels(RWyxScene& scene) {
+    constexpr int kNamesListed = 20;
+    std::unordered_set<std::string> seen;
+    std::unordered_set<std::string> shared;
+    RString listed;
+    int count = 0;
+    ForEachNodeBelow(*scene.GetRootNode(), [&](RWyxNode& node) {
+        const RString& name = node.GetName();
+        std::string key(name.Buffer(), static_cast<std::size_t>(name.GetLength()));
+        if (seen.insert(key).second || !shared.insert(std::move(key)).second) return;
+        if (count++ < kNamesListed) listed += RString(count > 1 ? ", " : "") + name;
+    });
+    if (count == 0) return true;
+    Refuse(RString("Models of one name cannot be told apart in a file; these names are shared: ") + listed +
+           (count > kNamesListed ? ", ..." : ""));
+    return false;
 }
 
 bool RWyxWriterWyx::WriteArrangedSurface(RWyxNode& node, RWyxNurb& nurb, const std::function<void(RWyxNurb&)>& write) {

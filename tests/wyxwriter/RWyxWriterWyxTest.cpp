@@ -184,6 +184,34 @@ TEST_F(WriterClassesTest, OnlyAWriteThatSucceededIsPutInPlace) {
     EXPECT_EQ(EntryCount(), 1u);
 }
 
+// A file names every model and a reader keeps the first of namesakes: a scene whose nodes
+// share a name is refused by both versions, naming each shared name once, and the file that
+// was there stays; names differing in case are not namesakes.
+TEST_F(WriterClassesTest, NodesSharingANameAreRefusedAndTheFileKept) {
+    folder.WriteFile("scene.wyx", kOldContent);
+    AddNode("Arm");
+    AddNode("arm");
+    const WriteResult distinct = WriteScene(factory, scene, path, Form::kV5Ascii);
+    EXPECT_TRUE(distinct.written && distinct.closed) << distinct.errorText;
+    folder.WriteFile("scene.wyx", kOldContent);
+
+    AddNode("Hand", AddNode("Left"));
+    AddNode("Hand", AddNode("Right"));
+    AddNode("Arm");
+    AddNode("Arm");
+    for (const Form form : {Form::kBinary, Form::kAscii, Form::kV5Binary, Form::kV5Ascii}) {
+        const WriteResult result = WriteScene(factory, scene, path, form);
+        EXPECT_TRUE(result.created);
+        EXPECT_FALSE(result.written);
+        EXPECT_EQ(result.error, RWyxWriter::kErrorUnidentified);
+        EXPECT_NE(result.errorText.find(": Model::Hand, Model::Arm"), std::string::npos) << result.errorText;
+        EXPECT_EQ(result.errorText.find("Model::Arm, Model::Arm"), std::string::npos) << result.errorText;
+        EXPECT_EQ(result.errorText.find("arm"), std::string::npos) << result.errorText;
+        EXPECT_EQ(ScratchFolder::ReadFile(path), kOldContent);
+        EXPECT_EQ(EntryCount(), 1u);
+    }
+}
+
 TEST_F(WriterClassesTest, ProgressReportsTextsThenPercentagesBelowAHundred) {
     RWyxNode* a = AddNode("A");
     AddNode("B", a);
