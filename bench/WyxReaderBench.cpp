@@ -7,10 +7,20 @@
 // reads), the ratio of its speed to the container's (the scene layer's own cost must stay below
 // the container's: a ratio of 0.5 or more), and the reader's peak heap, file bytes included,
 // against the file size (at most 3).
+//
+// BM_ReadUserProperties reads a scene of animated user properties per property: all of them on
+// one node, or (the peer) four to a node, at two counts 4x apart. A node's properties are
+// channels of one take tree, so the cost of each must not grow with how many share the node.
 
 #include "bench/HeapPeak.h"
 #include "bench/RunFolder.h"
 #include "bench/WyxBenchScene.h"
+#include "core/RWyxUserProperty.h"
+#include "curves/RCurveKey.h"
+#include "curves/RFCurve.h"
+#include "scene/RWyxNode.h"
+#include "scene/RWyxScene.h"
+#include "scene/RWyxTakeNode.h"
 #include "scene/RWyxObjectFactory.h"
 #include "wyxwriter/RWyxWriterWyx6.h"
 
@@ -100,6 +110,67 @@ void BM_ReadScene(benchmark::State& state) {
     }
     std::filesystem::remove(path);
 }
+
+// A scene of `properties` animated user properties, `perNode` to a node, written to the path.
+bool WriteUserPropertyScene(const std::string& path, int properties, int perNode) {
+    RWyxObjectFactory factory;
+    RWyxScene* scene = factory.CreateScene();
+    RWyxNode* node = nullptr;
+    for (int i = 0; i < properties; ++i) {
+        if (i % perNode == 0) {
+            node = factory.CreateNode(("Holder " + std::to_string(i)).c_str());
+            scene->GetRootNode()->AddChild(node);
+            node->AddTakeNode("Take 001");
+        }
+        const std::string name = "Custom " + std::to_string(i);
+        RWyxUserProperty* property = factory.CreateUserProperty(name.c_str(), "Real", "");
+        property->SetFlag(RWyxUserProperty::kFlagAnimatable, true);
+        property->SetFlag(RWyxUserProperty::kFlagUserProperty, true);
+        node->AddUserProperty(factory.HandOverUserProperty(property));
+        RFCurve* curve = node->GetTakeNode(1)->FindCurve(nullptr, nullptr, name.c_str());
+        if (curve == nullptr) return false;
+        for (int k = 0; k < 4; ++k) curve->AddKey(RTime(k * kFrame), RCurveKey::Plain(RTime(k * kFrame), static_cast<float>(i + k)));
+    }
+    RWyxWriterWyx6 writer(&factory, nullptr);
+    writer.SetFileMode(RWyxWriterWyx::kFileModeBinary);
+    RStreamOptionsPtr options = writer.GetWriteOptions();
+    return writer.FileCreate(path.c_str()) && writer.Write(scene, options.get()) && writer.FileClose();
+}
+
+void BM_ReadUserProperties(benchmark::State& state) {
+    const int properties = static_cast<int>(state.range(0));
+    const int perNode = state.range(1) == 0 ? properties : 4;
+    const std::string path = Folder().Join("properties-" + std::to_string(properties) + "-" + std::to_string(perNode) + ".wyx");
+    if (!WriteUserPropertyScene(path, properties, perNode)) {
+        state.SkipWithError("the writer failed");
+        return;
+    }
+    double seconds = 0.0;
+    for (auto _ : state) {
+        RWyxObjectFactory factory;
+        const auto start = std::chrono::steady_clock::now();
+        const bool read = ReadWithReader(factory, path);
+        const double taken = Seconds(std::chrono::steady_clock::now() - start);
+        if (!read) {
+            state.SkipWithError("the read failed");
+            break;
+        }
+        seconds += taken;
+        state.SetIterationTime(taken);
+    }
+    state.counters["us/property"] = 1e6 * seconds / (static_cast<double>(state.iterations()) * properties);
+    std::filesystem::remove(path);
+}
+
+BENCHMARK(BM_ReadUserProperties)
+    ->ArgNames({"properties", "spread"})
+    ->Args({400, 0})
+    ->Args({1600, 0})
+    ->Args({400, 1})
+    ->Args({1600, 1})
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
 
 BENCHMARK(BM_ReadScene)->Arg(0)->Arg(1)->ArgName("form")->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 

@@ -7,6 +7,7 @@
 #include "core/RProperty.h"
 #include "curves/LayerCombination.h"
 #include "curves/RFCurve.h"
+#include "curves/RFCurveNodeNameIndex.h"
 #include "platform/RCriticalSection.h"
 
 #include <cstdint>
@@ -209,6 +210,7 @@ RFCurveNode::~RFCurveNode() {
     }
     for (RFCurveNode* holder : {parent_, holder_ != parent_ ? holder_ : nullptr}) {
         if (holder != nullptr) {
+            holder->ForgetChildNames();
             auto& siblings = holder->children_;
             siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
         }
@@ -235,6 +237,7 @@ void RFCurveNode::Release(RFCurveNode* node) {
 
 void RFCurveNode::Adopt(RFCurveNode* child) {
     if (RFCurveNode* previous = child->holder_ != nullptr ? child->holder_ : child->parent_) {
+        previous->ForgetChildNames();
         auto& siblings = previous->children_;
         siblings.erase(std::remove(siblings.begin(), siblings.end(), child), siblings.end());
     }
@@ -257,6 +260,7 @@ void RFCurveNode::Disown(RFCurveNode* child) {
 }
 
 void RFCurveNode::Clear() {
+    ForgetChildNames();
     while (!children_.empty()) {
         RFCurveNode* child = children_.back();
         children_.pop_back();
@@ -344,6 +348,11 @@ int RFCurveNode::InsertChildAt(int index, RFCurveNode* child) {
     } else {
         holdsLooseChildren_ = true;
     }
+    // An appended child is taken in by the index at its next lookup; one put before others
+    // moves them.
+    if (index != GetChildCount()) {
+        ForgetChildNames();
+    }
     children_.insert(children_.begin() + index, child);
     RFCurve::CountEditOfAllCurves();
     return index;
@@ -376,6 +385,7 @@ void RFCurveNode::RemoveChild(int index) {
     if (child->holder_ == this) {
         child->holder_ = nullptr;
     }
+    ForgetChildNames();
     children_.erase(children_.begin() + index);
     RFCurve::CountEditOfAllCurves();
 }
@@ -431,12 +441,34 @@ int RFCurveNode::GetChildIndex(const RFCurveNode* node) const {
 }
 
 int RFCurveNode::GetChildIndexByName(const char* name) const {
+    // Only an owning node whose children all point back to it hears of their name changes.
+    if (children_.size() >= static_cast<std::size_t>(RFCurveNodeNameIndex::kMinChildren) && !IsNonOwning() &&
+        !holdsLooseChildren_) {
+        namesIndexed_.store(true, std::memory_order_relaxed);
+        return RFCurveNodeNameIndex::Find(*this, name);
+    }
     for (int i = 0; i < GetChildCount(); ++i) {
         if (HasNameIgnoringCase(*children_[i], name)) {
             return i;
         }
     }
     return -1;
+}
+
+void RFCurveNode::ForgetChildNames() {
+    // Most nodes never had an index: a plain load tells.
+    if (namesIndexed_.load(std::memory_order_relaxed)) {
+        namesIndexed_.store(false, std::memory_order_relaxed);
+        RFCurveNodeNameIndex::Forget(*this);
+    }
+}
+
+void RFCurveNode::NameChanged(bool recordShared) {
+    if (recordShared) {
+        RFCurveNodeNameIndex::NamesChanged();
+    } else if (holder_ != nullptr) {
+        holder_->ForgetChildNames();
+    }
 }
 
 void RFCurveNode::SetParent(RFCurveNode* parent) {
@@ -666,11 +698,13 @@ RProperty* RFCurveNode::GetProperty() const {
 void RFCurveNode::SetProperty(RProperty* property) {
     if (name_->property != property) {
         EditName().property = property;
+        NameChanged(name_.use_count() > 1);
     }
 }
 
 void RFCurveNode::ShareNameOf(const RFCurveNode& other) {
     name_ = other.NameToShare();
+    NameChanged(false);
 }
 
 void RFCurveNode::SetFlag(uint32_t bits, bool on) {

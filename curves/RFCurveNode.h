@@ -23,6 +23,7 @@
 // notification), RFCurveNodeEvaluation.cpp (layered and rotation evaluation) and
 // RFCurveNodeRotation.cpp (rotation continuity and span replacement).
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -362,6 +363,12 @@ private:
     void ReleaseTimeWarp();
     void ReleaseNextLayer();
     void Deliver();
+    // Drops the index of the children's names (RFCurveNodeNameIndex) after a change of the
+    // children other than an append, or of a child's name.
+    void ForgetChildNames();
+    // The node's name changed: the index of its holder, or any index that may list it, no
+    // longer holds.
+    void NameChanged(bool recordShared);
 
     // Evaluation (RFCurveNodeEvaluation.cpp).
     RTime WarpTime(RTime time, bool useCache);
@@ -406,6 +413,9 @@ private:
     bool heldByParent_ = false;
     // Whether this node holds children it took while not owning them.
     bool holdsLooseChildren_ = false;
+    // Whether RFCurveNodeNameIndex may hold an index of this node's children (it fits in
+    // the room the flags above leave, so a node is no larger).
+    mutable std::atomic<bool> namesIndexed_{false};
 };
 
 #endif

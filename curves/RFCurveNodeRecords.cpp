@@ -55,19 +55,14 @@ bool Contains(const RString& text, const char* part) { return text.FindText(part
 // data type, for the channels of one block: a file may hold any number of channels, and
 // looking each one up among all the children read before it would cost their square.
 // Children added later are taken in on the next lookup.
-// The first lookup walks the children (a single channel read alone costs no index).
+// The first lookup asks the parent (a single channel read alone builds no index here).
 class ChannelIndex {
 public:
     explicit ChannelIndex(const RFCurveNode& parent) : parent_(parent) {}
 
     RFCurveNode* FindByName(const std::string& name) {
         if (lookups_++ == 0) {
-            for (int i = 0; i < parent_.GetChildCount(); ++i) {
-                if (SameIgnoringCase(parent_.GetChild(i)->GetName(), name.c_str())) {
-                    return parent_.GetChild(i);
-                }
-            }
-            return nullptr;
+            return parent_.GetChild(parent_.GetChildIndexByName(name.c_str()));
         }
         CatchUp();
         const auto found = byName_.find(Folded(name));
@@ -90,11 +85,6 @@ private:
             c = Upper(c);
         }
         return name;
-    }
-    static bool SameIgnoringCase(const char* a, const char* b) {
-        for (; *a != '\0' && Upper(*a) == Upper(*b); ++a, ++b) {
-        }
-        return Upper(*a) == Upper(*b);
     }
 
     void CatchUp() {

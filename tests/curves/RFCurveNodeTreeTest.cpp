@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "core/RProperty.h"
+#include "core/RString.h"
 #include "tests/curves/CurveNodeTestSupport.h"
 
 using namespace curve_node_test;
@@ -551,4 +554,137 @@ TEST(RFCurveNodeTree, ListenersSeeChangesOnlyWhileEnabled) {
     node->RemoveListener(&NotifyLog::Listen, &log);
     node->SetTimeWarp(MakeLeaf("warp", 0));
     EXPECT_EQ(log.calls, 1);
+}
+
+// ---- lookups by name among many children ---------------------------------------------------
+
+namespace {
+
+// The first child whose name equals the text with the ASCII letters folded.
+int PlainScan(const RFCurveNode& node, const char* name) {
+    for (int i = 0; i < node.GetChildCount(); ++i) {
+        if (RString::CompareIgnoringCase(node.GetChild(i)->GetName(), name) == 0) return i;
+    }
+    return -1;
+}
+
+// Every child's name in three cases, and names no child has, answer as a plain scan does.
+void ExpectLikePlainScan(const RFCurveNode& node) {
+    std::vector<std::string> names{"", "absent", "\xC9T\xC9", "Channel 999"};
+    for (int i = 0; i < node.GetChildCount(); ++i) {
+        std::string name = node.GetChild(i)->GetName();
+        names.push_back(name);
+        for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        names.push_back(name);
+        for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        names.push_back(name);
+    }
+    for (const std::string& name : names) {
+        ASSERT_EQ(node.GetChildIndexByName(name.c_str()), PlainScan(node, name.c_str())) << '"' << name << '"';
+    }
+}
+
+// A property of no object, for a node to take its name.
+struct LooseProperty : RProperty {
+    ~LooseProperty() override = default;
+};
+
+NodePtr ManyChannels(int count) {
+    NodePtr root(RFCurveNode::Create("Defaults", nullptr));
+    for (int i = 0; i < count; ++i) root->AddChild(RFCurveNode::Create(("Channel " + std::to_string(i)).c_str(), nullptr));
+    return root;
+}
+
+}  // namespace
+
+TEST(RFCurveNodeTree, ManyChildrenAreFoundByTheFoldedNameFirstNamesakeFirst) {
+    NodePtr root = ManyChannels(40);
+    for (const char* name : {"Speed", "SPEED", "\xE9t\xE9", "\xC9t\xE9", ""}) root->AddChild(RFCurveNode::Create(name, nullptr));
+    EXPECT_EQ(root->GetChildIndexByName("speed"), 40);
+    EXPECT_EQ(root->GetChildIndexByName("SPEED"), 40) << "the first of names differing in case only";
+    EXPECT_EQ(root->GetChildIndexByName("\xE9T\xE9"), 42);
+    EXPECT_EQ(root->GetChildIndexByName("\xC9T\xE9"), 43);
+    EXPECT_EQ(root->GetChildIndexByName("\xC9T\xC9"), -1) << "only ASCII letters fold";
+    EXPECT_EQ(root->GetChildIndexByName(nullptr), 44);
+    EXPECT_EQ(root->GetChildIndexByName("CHANNEL 7"), 7);
+    ExpectLikePlainScan(*root);
+}
+
+TEST(RFCurveNodeTree, ManyChildrenAreFoundAfterEveryChangeOfTheList) {
+    NodePtr root = ManyChannels(40);
+    ExpectLikePlainScan(*root);
+    // A namesake put before the first one (sorted insertion stops at "Channel 2"), another
+    // appended.
+    EXPECT_EQ(root->InsertChildSorted(RFCurveNode::Create("channel 12", nullptr)), 2);
+    EXPECT_EQ(root->GetChildIndexByName("Channel 12"), 2);
+    EXPECT_EQ(root->GetChildIndexByName("Channel 39"), 40);
+    root->AddChild(RFCurveNode::Create("CHANNEL 3", nullptr));
+    EXPECT_EQ(root->GetChildIndexByName("channel 3"), 4);
+    ExpectLikePlainScan(*root);
+    // Removed, deleted, destroyed on their own, adopted elsewhere.
+    root->RemoveAndDeleteChild(root->GetChild(2));
+    EXPECT_EQ(root->GetChildIndexByName("Channel 12"), 12);
+    root->DeleteChild(0);
+    EXPECT_EQ(root->GetChildIndexByName("Channel 12"), 11);
+    RFCurveNode::Destroy(root->GetChild(root->GetChildIndexByName("Channel 3")));
+    EXPECT_EQ(root->GetChildIndexByName("Channel 3"), 38) << "the later namesake is the first now";
+    NodePtr other(RFCurveNode::Create("Other", nullptr));
+    other->AddChild(root->GetChild(root->GetChildIndexByName("Channel 20")));
+    EXPECT_EQ(root->GetChildIndexByName("Channel 20"), -1);
+    EXPECT_EQ(root->GetChildIndexByName("Channel 21"), 18);
+    ExpectLikePlainScan(*root);
+    // Each way out, with a child appended before the next lookup: the count is as it was.
+    root->DeleteChild(root->GetChildIndexByName("Channel 5"));
+    root->AddChild(RFCurveNode::Create("Fresh 1", nullptr));
+    ExpectLikePlainScan(*root);
+    RFCurveNode::Destroy(root->GetChild(root->GetChildIndexByName("Channel 8")));
+    root->AddChild(RFCurveNode::Create("Fresh 2", nullptr));
+    ExpectLikePlainScan(*root);
+    other->AddChild(root->GetChild(root->GetChildIndexByName("Channel 9")));
+    root->AddChild(RFCurveNode::Create("Fresh 3", nullptr));
+    ExpectLikePlainScan(*root);
+    // Emptied and filled again.
+    root->Clear();
+    EXPECT_EQ(root->GetChildIndexByName("Channel 1"), -1);
+    for (int i = 39; i >= 0; --i) root->AddChild(RFCurveNode::Create(("Channel " + std::to_string(i)).c_str(), nullptr));
+    EXPECT_EQ(root->GetChildIndexByName("Channel 1"), 38);
+    ExpectLikePlainScan(*root);
+}
+
+TEST(RFCurveNodeTree, ManyChildrenAreFoundByTheirNewNames) {
+    NodePtr root = ManyChannels(40);
+    ExpectLikePlainScan(*root);
+    // A child takes the name of a property, which is renamed later: to a name a later child
+    // has, to an earlier child's.
+    LooseProperty weight;
+    ASSERT_TRUE(weight.SetName("Weight", false));
+    root->GetChild(30)->SetProperty(&weight);
+    EXPECT_EQ(root->GetChildIndexByName("weight"), 30);
+    EXPECT_EQ(root->GetChildIndexByName("Channel 30"), -1);
+    ASSERT_TRUE(weight.SetName("channel 35", false));
+    EXPECT_EQ(root->GetChildIndexByName("Channel 35"), 30);
+    ASSERT_TRUE(weight.SetName("Channel 2", false));
+    EXPECT_EQ(root->GetChildIndexByName("CHANNEL 2"), 2);
+    EXPECT_EQ(root->GetChildIndexByName("Channel 35"), 35);
+    root->DeleteChild(2);
+    EXPECT_EQ(root->GetChildIndexByName("CHANNEL 2"), 29);
+    ExpectLikePlainScan(*root);
+    root->GetChild(29)->SetProperty(nullptr);
+    EXPECT_EQ(root->GetChildIndexByName("Channel 30"), 29);
+    EXPECT_EQ(root->GetChildIndexByName("Channel 2"), -1);
+    // A child takes another node's name record.
+    NodePtr source(RFCurveNode::Create("Borrowed", nullptr));
+    root->GetChild(10)->ShareNameOf(*source);
+    EXPECT_EQ(root->GetChildIndexByName("BORROWED"), 10);
+    EXPECT_EQ(root->GetChildIndexByName("Channel 11"), -1);
+    // A record shared with a node outside the tree gets a property there.
+    NodePtr copy(root->GetChild(12)->Clone(true, false, false, -1));
+    LooseProperty aim;
+    ASSERT_TRUE(aim.SetName("Aim", false));
+    copy->SetProperty(&aim);
+    EXPECT_EQ(root->GetChildIndexByName("aim"), 12);
+    EXPECT_EQ(root->GetChildIndexByName("Channel 13"), -1);
+    ExpectLikePlainScan(*root);
+    copy->SetProperty(nullptr);
+    EXPECT_EQ(root->GetChildIndexByName("Channel 13"), 12);
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "core/RProperty.h"
@@ -388,4 +389,32 @@ TEST(RWyxTakeNodeContainer, ADyingContainersCurvesStillTellTheirOtherListeners) 
     outside->SetDefaultValue(1.0f);
     EXPECT_EQ(log.defaultChanges, 1);
     RFCurve::Destroy(outside);
+}
+
+// An object with many user properties finds each one's channel, in every take, after others
+// came and went.
+TEST(RWyxTakeNodeContainer, ManyUserPropertiesKeepTheirChannels) {
+    TestAnimatable object;
+    object.AddTakeNode("Take 001");
+    std::vector<RWyxUserProperty*> properties;
+    for (int i = 0; i < 40; ++i) properties.push_back(object.AddRecord(("Custom " + std::to_string(i)).c_str(), "Real", true));
+    ASSERT_TRUE(object.RemoveUserProperty(properties[7]));
+    ASSERT_TRUE(object.RemoveUserProperty(properties[20]));
+    object.AddRecord("Late", "Real", true)->SetDouble(5.0);
+    for (int take = 0; take < 2; ++take) {
+        const RFCurveNode& root = *object.GetTakeNode(take)->GetRootCurveNode();
+        for (int i = 0; i < 40; ++i) {
+            const std::string name = "custom " + std::to_string(i);
+            const int index = root.GetChildIndexByName(name.c_str());
+            if (i == 7 || i == 20) {
+                EXPECT_EQ(index, -1);
+                continue;
+            }
+            ASSERT_GE(index, 0) << name;
+            EXPECT_STRCASEEQ(root.GetChild(index)->GetName(), name.c_str());
+            EXPECT_NE(object.Curve(take, ("CUSTOM " + std::to_string(i)).c_str()), nullptr);
+        }
+        EXPECT_EQ(root.GetChildIndexByName("LATE"), root.GetChildCount() - 1);
+    }
+    EXPECT_FLOAT_EQ(object.Curve(0, "Late")->GetDefaultValue(), 5.0f);
 }
