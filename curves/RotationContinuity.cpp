@@ -209,11 +209,6 @@ bool IsRepeatedAxisOrder(int rotationOrder) {
     return IsEulerCode(rotationOrder) && (rotationOrder & 1) != 0;
 }
 
-bool EulerFilterStep(double out[3], const double current[3], const double previous[3],
-                     const int axisOrder[3]) {
-    return FilterStep(out, current, previous, axisOrder, false);
-}
-
 bool EulerFilterStepInOrder(double out[3], const double current[3], const double previous[3],
                             int rotationOrder) {
     if (rotationOrder == kRotationOrderSphericXYZ) {
@@ -243,7 +238,29 @@ bool IsClearOfGimbal(double middle, bool repeatedAxis) {
                         : std::fabs(m - 90.0) > kClearance && std::fabs(m - 270.0) > kClearance;
 }
 
+// FilterStep of a non-repeated axis order where it keeps the plain triple and leaves the
+// gimbal alone, as most steps of a motion do: each angle within an eighth of a turn of the
+// previous one and the middle angle clear of gimbal. False (out untouched) elsewhere.
+bool PlainStep(double out[3], const double current[3], const double previous[3], const int axisOrder[3]) {
+    if (!IsSurelyPlain(current, previous)) {
+        return false;
+    }
+    const double middle = WithinEighthTurn(current[axisOrder[1]], previous[axisOrder[1]]);
+    if (!IsClearOfGimbal(middle, false)) {
+        return false;
+    }
+    for (int i = 0; i < 3; ++i) {
+        out[i] = WithinEighthTurn(current[i], previous[i]);
+    }
+    return true;
+}
+
 }  // namespace
+
+bool EulerFilterStep(double out[3], const double current[3], const double previous[3],
+                     const int axisOrder[3]) {
+    return PlainStep(out, current, previous, axisOrder) ? false : FilterStep(out, current, previous, axisOrder, false);
+}
 
 void EvenOutGimbal(double angles[3], const double previous[3], const int axisOrder[3], bool repeatedAxis) {
     if (IsClearOfGimbal(angles[axisOrder[1]], repeatedAxis)) {

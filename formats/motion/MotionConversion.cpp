@@ -10,6 +10,7 @@
 #include "curves/RAnimationSettings.h"
 #include "scene/RWyxNode.h"
 #include "curves/RCurveKey.h"
+#include "curves/RCurveKeyBlocks.h"
 #include "curves/RFCurve.h"
 #include "curves/RFCurveFilterConstantKeyReducer.h"
 #include "formats/motion/RotationCurveFilter.h"
@@ -69,11 +70,14 @@ bool StoreFrameKeys(RFCurve* curve, RTime start, RTime step, const float* const*
     for (int first = 0, piece = 0; first < count; ++piece) {
         const float* values = pieces[piece] + column;
         const int end = first + std::min(count - first, rowsPerPiece);
-        for (int i = first; i < end; ++i, values += stride) {
-            RCurveKey& key = curve->GetKey(i);
-            key = kPlain;
-            key.SetTime(exact ? RTime(start.GetTicks() + step.GetTicks() * i) : start + step * i);
-            key.SetValue(*values);
+        // The keys of one storage block lie side by side: each run of them is found once.
+        for (int i = first; i < end;) {
+            const int runEnd = std::min(end, i + RCurveKeyBlocks::kKeysPerBlock - i % RCurveKeyBlocks::kKeysPerBlock);
+            for (RCurveKey* key = &curve->GetKey(i); i < runEnd; ++i, ++key, values += stride) {
+                *key = kPlain;
+                key->SetTime(exact ? RTime(start.GetTicks() + step.GetTicks() * i) : start + step * i);
+                key->SetValue(*values);
+            }
         }
         first = end;
     }

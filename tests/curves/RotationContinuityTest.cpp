@@ -98,6 +98,39 @@ TEST(RotationContinuity, EulerFilterStepCases) {
     EXPECT_NEAR(out[0] - out[2], 0.0, 1e-9);
 }
 
+// EulerFilterStep gives the bits of the step of the rotation order with the same axes, on
+// its short way for small steps as elsewhere: signed zeros, steps at an eighth of a turn,
+// middle angles at and near every gimbal angle, huge and NaN angles.
+TEST(RotationContinuity, EulerFilterStepIsTheStepOfItsRotationOrder) {
+    const double values[] = {0.0, -0.0, 0.3, -0.3, 30.0, -44.9, 45.2, 89.5, 90.0, 90.0000001, -91.5, 179.9, -179.9,
+                             269.5, 270.0, 1e9 + 1.0, std::nan("")};
+    const double previousTriples[][3] = {
+        {0.0, 0.0, 0.0}, {-0.0, 89.2, 0.1}, {10.0, 90.0, 20.0}, {90.0, 10.0, 90.0}, {170.0, -10.0, 2e9},
+        {30.0, 269.0, -44.0}};
+    for (int code = 0; code < 12; code += 2) {
+        int axes[3];
+        RotationOrderAxes(axes, code);
+        for (const auto& previous : previousTriples) {
+            for (double a : values) {
+                for (double b : values) {
+                    for (double c : values) {
+                        const double current[3] = {a, b, c};
+                        double expected[3];
+                        const bool expectedFlip = EulerFilterStepInOrder(expected, current, previous, code);
+                        double out[3] = {a, b, c};
+                        ASSERT_EQ(EulerFilterStep(out, out, previous, axes), expectedFlip) << code << ": " << a << " " << b << " " << c;
+                        for (int i = 0; i < 3; ++i) {
+                            ASSERT_TRUE(SameBits(out[i], expected[i]) || (std::isnan(out[i]) && std::isnan(expected[i])))
+                                << code << ": " << a << " " << b << " " << c << " axis " << i << ": " << out[i] << " / "
+                                << expected[i];
+                        }
+                    }
+                }
+            }
+        }
+    }
+}
+
 // A middle angle within the tolerance of a gimbal angle, whichever way round it is given,
 // moves the outer angles; half a degree away nothing moves.
 TEST(RotationContinuity, EvenOutGimbalReachesTheToleranceOfEveryGimbalAngle) {

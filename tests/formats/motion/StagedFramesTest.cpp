@@ -67,6 +67,37 @@ TEST(RStagedFramesTest, KeysFromPiecesAreThoseOfTheRowsInOnePiece) {
     }
 }
 
+// Keys stored from pieces that start inside storage blocks, over several blocks, are each
+// the key AppendFrameKey makes of the same frame, whatever the curve held before.
+TEST(RStagedFramesTest, StoredKeysAcrossBlockEndsAreThoseAppendedOneByOne) {
+    const int stride = 2;
+    const int count = 83;  // three blocks of keys and part of a fourth
+    std::vector<float> whole;
+    for (int i = 0; i < count * stride; ++i) whole.push_back(0.5f * static_cast<float>(i) - 17.0f);
+    const int perPiece = 7;  // piece ends fall inside blocks
+    std::vector<const float*> pieces;
+    for (int first = 0; first < count; first += perPiece) pieces.push_back(whole.data() + first * stride);
+    const RTime start(-1000);
+    const RTime step(333);
+    RFCurve appended;
+    for (int i = 0; i < count; ++i) {
+        ASSERT_TRUE(AppendFrameKey(&appended, start + step * i, whole[static_cast<std::size_t>(i * stride + 1)]));
+    }
+    RFCurve stored;
+    for (int i = 0; i < 2 * count; ++i) stored.AppendKey(RTime(5 * i), 9.0f);
+    ASSERT_TRUE(StoreFrameKeys(&stored, start, step, pieces.data(), perPiece, 1, stride, count));
+    ASSERT_EQ(stored.GetKeyCount(), count);
+    for (int i = 0; i < count; ++i) {
+        const RCurveKey& key = stored.GetKey(i);
+        const RCurveKey& expected = appended.GetKey(i);
+        EXPECT_EQ(key.GetTime(), expected.GetTime()) << i;
+        EXPECT_EQ(key.GetValue(), expected.GetValue()) << i;
+        EXPECT_EQ(key.GetInterpolation(), expected.GetInterpolation()) << i;
+        EXPECT_EQ(key.GetTangentMode(), expected.GetTangentMode()) << i;
+        for (int d = 0; d < 6; ++d) EXPECT_EQ(key.GetDataValue(d), expected.GetDataValue(d)) << i << " " << d;
+    }
+}
+
 // The pieces reserved are backed by the time Reserve returns: the rows written into them
 // afterwards take no page faults of their own.
 TEST(RStagedFramesTest, ReservedPiecesAreBackedBeforeTheirRowsAreWritten) {
