@@ -277,12 +277,13 @@ RWyxMaterial* ScanMaterials(const RWyxObjectFactory& factory, const char* name, 
 }
 
 TEST_F(FactoryTest, FindMaterialCountsNamesakesInListOrderWithExactCaseAndAnyPrefix) {
-    RWyxMaterial* first = factory.CreateMaterial("Skin");
-    factory.CreateMaterial("Bone");
-    RWyxMaterial* second = factory.CreateMaterial("Scene::Skin");
-    EXPECT_EQ(factory.FindMaterial("Skin", 0), first);
-    EXPECT_EQ(factory.FindMaterial("Skin", 1), second);
-    EXPECT_EQ(factory.FindMaterial("Texture::Skin", 1), second);  // only the text after "::" counts
+    const std::vector<RWyxMaterial*> made{factory.CreateMaterial("Skin"), factory.CreateMaterial("Bone"),
+                                          factory.CreateMaterial("Scene::Skin")};
+    // Only the text after the first "::" counts.
+    for (const char* name : {"Skin", "Material::Skin", "Texture::Skin"}) {
+        EXPECT_EQ(factory.FindMaterial(name, 0), made[0]) << name;
+        EXPECT_EQ(factory.FindMaterial(name, 1), made[2]) << name;
+    }
     EXPECT_EQ(factory.GetError().GetLastErrorCode(), RError::kNoError);
     for (int occurrence : {2, -1}) {
         EXPECT_EQ(factory.FindMaterial("Skin", occurrence), nullptr);
