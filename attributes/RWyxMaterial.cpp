@@ -2,6 +2,7 @@
 
 #include "attributes/RWyxMaterialProperties.h"
 #include "core/RVector4.h"
+#include "scene/RWyxObjectFactory.h"
 
 #include <algorithm>
 #include <cmath>
@@ -63,4 +64,8 @@ double RWyxMaterial::GetReflectivity() const {
 
 void RWyxMaterial::SetReflectivity(double reflectivity) {
     GetProperties()->GetTable().SetNumber(RWyxMaterialProperties::kReflectivity, reflectivity);
+}
+
+void RWyxMaterial::OnNameChanging() {
+    if (GetFactory() != nullptr) GetFactory()->OnMaterialNameChanging(this);
 }

@@ -65,6 +65,10 @@ public:
     double GetReflectivity() const;
     void SetReflectivity(double reflectivity);
 
+protected:
+    // Tells the factory, whose index of materials by name reads the name again.
+    void OnNameChanging() override;
+
 private:
     RWyxColor GetColor(int row) const;
     void SetColor(int row, const RWyxColor& color);

@@ -114,7 +114,9 @@ RWyxSkinLink* RWyxObjectFactory::CreateSkinLink() { return Record(skinLinks_, Ne
 RWyxMaterial* RWyxObjectFactory::CreateMaterial(const char* name) {
     RWyxMaterial* material = NewMaterial(BuildPrefixedName("Material::", name));
     if (material != nullptr) RenameWith(materialStrategy_.get(), *material);
-    return Record(materials_, material, DeleteMaterial);
+    material = Record(materials_, material, DeleteMaterial);
+    materialNames_.Add(material);
+    return material;
 }
 
 RWyxShape* RWyxObjectFactory::CreateShape() { return Record(shapes_, NewOrNull<RWyxShape>(this), DeleteShape); }
@@ -122,7 +124,9 @@ RWyxShape* RWyxObjectFactory::CreateShape() { return Record(shapes_, NewOrNull<R
 RWyxTexture* RWyxObjectFactory::CreateTexture(const char* name) {
     RWyxTexture* texture = NewTexture(BuildPrefixedName("Texture::", name));
     if (texture != nullptr) RenameWith(textureStrategy_.get(), *texture);
-    return Record(textures_, texture, DeleteTexture);
+    texture = Record(textures_, texture, DeleteTexture);
+    textureNames_.Add(texture);
+    return texture;
 }
 
 // A gobo keeps the name exactly as given, as FindGobo looks for it.
@@ -155,13 +159,29 @@ bool RWyxObjectFactory::DestroySkinLink(RWyxSkinLink* skinLink) {
 }
 
 bool RWyxObjectFactory::DestroyMaterial(RWyxMaterial* material) {
+    materialNames_.Remove(material);
     return DestroyRecorded(materials_, material, DeleteMaterial);
 }
 
 bool RWyxObjectFactory::DestroyShape(RWyxShape* shape) { return DestroyRecorded(shapes_, shape, DeleteShape); }
 
 bool RWyxObjectFactory::DestroyTexture(RWyxTexture* texture) {
+    textureNames_.Remove(texture);
     return DestroyRecorded(textures_, texture, DeleteTexture);
+}
+
+// The index is emptied before the objects go, so that a lookup made while they go finds none
+// (as the emptied list does), and again after, for any recorded meanwhile.
+void RWyxObjectFactory::DestroyAllMaterials() {
+    materialNames_.Clear();
+    DestroyList(materials_, DeleteMaterial);
+    materialNames_.Clear();
+}
+
+void RWyxObjectFactory::DestroyAllTextures() {
+    textureNames_.Clear();
+    DestroyList(textures_, DeleteTexture);
+    textureNames_.Clear();
 }
 
 bool RWyxObjectFactory::DestroyGobo(RWyxGobo* gobo) { return DestroyRecorded(gobos_, gobo, DeleteGobo); }
@@ -189,12 +209,18 @@ bool RWyxObjectFactory::DestroyThumbnail(RWyxThumbnail* thumbnail) {
 // ---- finding ------------------------------------------------------------------------------------------
 
 RWyxMaterial* RWyxObjectFactory::FindMaterial(const char* name, int occurrence) {
-    return FindByName(materials_, BuildPrefixedName("Material::", name), occurrence);
+    return FoundOrNotFound(
+        static_cast<RWyxMaterial*>(materialNames_.Find(BuildPrefixedName("Material::", name), occurrence)));
 }
 
 RWyxTexture* RWyxObjectFactory::FindTexture(const char* name, int occurrence) {
-    return FindByName(textures_, BuildPrefixedName("Texture::", name), occurrence);
+    return FoundOrNotFound(
+        static_cast<RWyxTexture*>(textureNames_.Find(BuildPrefixedName("Texture::", name), occurrence)));
 }
+
+void RWyxObjectFactory::OnMaterialNameChanging(RWyxMaterial* material) { materialNames_.MarkRenamed(material); }
+
+void RWyxObjectFactory::OnTextureNameChanging(RWyxTexture* texture) { textureNames_.MarkRenamed(texture); }
 
 // A gobo keeps the name it was made with (no "Model::" in front), so the name is looked for
 // as it stands.

@@ -2,6 +2,7 @@
 
 #include "attributes/RWyxTextureProperties.h"
 #include "core/RVector4.h"
+#include "scene/RWyxObjectFactory.h"
 
 using Row = RWyxTextureProperties::Row;
 
@@ -99,3 +100,7 @@ void RWyxTexture::SetWrapMode(int u, int v) {
 
 int RWyxTexture::GetBlendMode() const { return GetProperties()->GetTable().GetInt(Row::kBlendMode); }
 void RWyxTexture::SetBlendMode(int mode) { GetProperties()->GetTable().SetInt(Row::kBlendMode, mode); }
+
+void RWyxTexture::OnNameChanging() {
+    if (GetFactory() != nullptr) GetFactory()->OnTextureNameChanging(this);
+}

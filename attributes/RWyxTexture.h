@@ -112,6 +112,10 @@ public:
     int GetBlendMode() const;
     void SetBlendMode(int mode);
 
+protected:
+    // Tells the factory, whose index of textures by name reads the name again.
+    void OnNameChanging() override;
+
 private:
     double Component(int row, int index) const;
     void SetComponents(int row, const double* values, int count);

@@ -311,3 +311,54 @@ void BM_Lib3dsReadManyMeshes(benchmark::State& state) {
 
 BENCHMARK(BM_Read3dsManyMeshes)->Arg(1000)->Arg(4000)->Unit(benchmark::kMillisecond)->MinTime(0.2);
 BENCHMARK(BM_Lib3dsReadManyMeshes)->Arg(1000)->Arg(4000)->Unit(benchmark::kMillisecond)->MinTime(0.2);
+
+// Finding materials and textures by name in a factory of N of each (and N nodes), as the
+// readers do once per mesh, at N = 500 and 2,000: "s/find" is the time per lookup, flat when a
+// lookup does not walk the list. Finding the nodes by name in the same factory is the peer.
+namespace {
+
+struct NamedFactory {
+    RWyxObjectFactory factory;
+    std::vector<std::string> names;
+};
+
+std::unique_ptr<NamedFactory> BuildNamed(int count) {
+    auto built = std::make_unique<NamedFactory>();
+    for (int i = 0; i < count; ++i) {
+        built->names.push_back("N" + std::to_string(i));
+        const char* name = built->names.back().c_str();
+        built->factory.CreateMaterial(name);
+        built->factory.CreateTexture(name);
+        built->factory.CreateNode(name);
+    }
+    return built;
+}
+
+void PerFind(benchmark::State& state, int finds) {
+    state.counters["s/find"] = benchmark::Counter(
+        finds, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+void BM_FactoryFindMaterialAndTexture(benchmark::State& state) {
+    const std::unique_ptr<NamedFactory> built = BuildNamed(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        for (const std::string& name : built->names) {
+            benchmark::DoNotOptimize(built->factory.FindMaterial(name.c_str(), 0));
+            benchmark::DoNotOptimize(built->factory.FindTexture(name.c_str(), 0));
+        }
+    }
+    PerFind(state, 2 * static_cast<int>(built->names.size()));
+}
+
+void BM_FactoryFindNode(benchmark::State& state) {
+    const std::unique_ptr<NamedFactory> built = BuildNamed(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        for (const std::string& name : built->names) benchmark::DoNotOptimize(built->factory.FindNode(name.c_str(), 0));
+    }
+    PerFind(state, static_cast<int>(built->names.size()));
+}
+
+}  // namespace
+
+BENCHMARK(BM_FactoryFindMaterialAndTexture)->Arg(500)->Arg(2000)->Unit(benchmark::kMicrosecond)->MinTime(0.1);
+BENCHMARK(BM_FactoryFindNode)->Arg(500)->Arg(2000)->Unit(benchmark::kMicrosecond)->MinTime(0.1);

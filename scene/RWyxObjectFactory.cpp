@@ -149,6 +149,8 @@ RWyxNode* RWyxObjectFactory::CreateNode(const char* name) {
     return node;
 }
 
+void RWyxObjectFactory::OnNodeNameChanging(RWyxNode* node) { nodeNames_.MarkRenamed(node); }
+
 bool RWyxObjectFactory::RecordNode(RWyxNode* node) {
     if (!nodes_.Append(node)) return false;
     nodeNames_.Add(node);
@@ -323,9 +325,9 @@ void RWyxObjectFactory::DestroyAll() {
     DestroyList(nodeAttributes_, DeleteNodeAttribute);
     DestroyAllNodes();
     DestroyList(skinLinks_, DeleteSkinLink);
-    DestroyList(materials_, DeleteMaterial);
+    DestroyAllMaterials();
     DestroyList(shapes_, DeleteShape);
-    DestroyList(textures_, DeleteTexture);
+    DestroyAllTextures();
     DestroyList(gobos_, DeleteGobo);
     DestroyList(poses_, DeletePose);
     DestroyList(userProperties_, Delete<RWyxUserProperty>);
@@ -345,9 +347,7 @@ void RWyxObjectFactory::DestroyAll() {
 // ---- finding -------------------------------------------------------------------------------------------
 
 RWyxNode* RWyxObjectFactory::FindNode(const char* name, int occurrence) {
-    RWyxNode* node = nodeNames_.Find(BuildPrefixedName("Model::", name), occurrence);
-    if (node == nullptr) NotFound();
-    return node;
+    return FoundOrNotFound(static_cast<RWyxNode*>(nodeNames_.Find(BuildPrefixedName("Model::", name), occurrence)));
 }
 
 RWyxUserProperty* RWyxObjectFactory::FindUserProperty(const char* name) {

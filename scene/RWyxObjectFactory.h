@@ -18,8 +18,9 @@
 // list); the scene object then owns and deletes it, and the factory no longer knows it.
 // Nodes do so for the wrappers of their own properties.
 //
-// Nodes are also indexed by name, so FindNode does not scan the node list; the index
-// follows renames through the node's name-change hook.
+// Nodes, materials and textures are also indexed by name, so FindNode, FindMaterial and
+// FindTexture do not scan their lists; each index follows renames through the object's
+// name-change hook.
 //
 // Where the New*, Destroy* and Find* operations of a kind need that kind's class, they are
 // defined with the kind: attributes/RWyxObjectFactoryKinds.cpp (node attributes, materials,
@@ -30,7 +31,7 @@
 #include "core/RString.h"
 #include "scene/RFactoryObjectList.h"
 #include "scene/RRenamingStrategy.h"
-#include "scene/RWyxNodeNameIndex.h"
+#include "scene/RWyxNameIndex.h"
 
 #include <memory>
 #include <vector>
@@ -263,13 +264,23 @@ public:
     const RError& GetError() const { return error_; }
 
 private:
+    friend class RWyxMaterial;
     friend class RWyxNode;
+    friend class RWyxTexture;
 
-    // Called by a node whose name may change.
-    void OnNodeNameChanging(RWyxNode* node) { nodeNames_.MarkRenamed(node); }
+    // Called by a node, material or texture whose name may change.
+    void OnNodeNameChanging(RWyxNode* node);
+    void OnMaterialNameChanging(RWyxMaterial* material);
+    void OnTextureNameChanging(RWyxTexture* texture);
 
     // Sets "Object not found" and answers false (null).
     bool NotFound();
+    // The object found; "Object not found" set when it is null.
+    template <typename T>
+    T* FoundOrNotFound(T* object) {
+        if (object == nullptr) NotFound();
+        return object;
+    }
     // Records a new node in the list and the name index.
     bool RecordNode(RWyxNode* node);
     // Gathers the subtree's recorded nodes, the node itself first, depth first; false when a
@@ -280,6 +291,9 @@ private:
     // PrepareDestroy (which lets the attribute go), then delete.
     static void DeleteNode(RWyxNode* node);
     void DestroyAllNodes();
+    // Defined with the kinds: the list and its name index emptied together.
+    void DestroyAllMaterials();
+    void DestroyAllTextures();
     // Detaches the attribute from its node, then deletes it.
     static void DeleteNodeAttribute(RWyxNodeAttribute* attribute);
 
@@ -332,7 +346,10 @@ private:
     RFactoryObjectList<RImageConverter> imageConverters_;
     RFactoryObjectList<RWyxFileExporter> fileExporters_;
     RFactoryObjectList<RWyxFileImporter> fileImporters_;
-    RWyxNodeNameIndex nodeNames_;
+    RWyxNameIndex nodeNames_;
+    // Compared as the list's own search did, up to the first zero byte.
+    RWyxNameIndex materialNames_{RWyxNameIndex::NameEnd::kFirstZeroByte};
+    RWyxNameIndex textureNames_{RWyxNameIndex::NameEnd::kFirstZeroByte};
     std::unique_ptr<RRenamingStrategy> nodeStrategy_;
     std::unique_ptr<RRenamingStrategy> materialStrategy_;
     std::unique_ptr<RRenamingStrategy> textureStrategy_;

@@ -263,6 +263,133 @@ TEST_F(FactoryTest, OtherKindsAreFoundByTheirOwnNames) {
     EXPECT_EQ(factory.GetNode(0), nullptr);
 }
 
+// ---- materials and textures by name ----------------------------------------------------------------------
+
+// The index-free answer: the occurrence-th material of the list whose current name, compared as
+// C strings, is the prefixed name.
+RWyxMaterial* ScanMaterials(const RWyxObjectFactory& factory, const char* name, int occurrence) {
+    const RString wanted = BuildPrefixedName("Material::", name);
+    for (int i = 0, matches = 0; i < factory.GetMaterialCount() && occurrence >= 0; ++i) {
+        RWyxMaterial* material = factory.GetMaterial(i);
+        if (material->GetName() == wanted && matches++ == occurrence) return material;
+    }
+    return nullptr;
+}
+
+TEST_F(FactoryTest, FindMaterialCountsNamesakesInListOrderWithExactCaseAndAnyPrefix) {
+    const std::vector<RWyxMaterial*> made{factory.CreateMaterial("Skin"), factory.CreateMaterial("Bone"),
+                                          factory.CreateMaterial("Scene::Skin")};
+    // Only the text after the first "::" counts.
+    for (const char* name : {"Skin", "Material::Skin", "Texture::Skin"}) {
+        EXPECT_EQ(factory.FindMaterial(name, 0), made[0]) << name;
+        EXPECT_EQ(factory.FindMaterial(name, 1), made[2]) << name;
+    }
+    EXPECT_EQ(factory.GetError().GetLastErrorCode(), RError::kNoError);
+    for (int occurrence : {2, -1}) {
+        EXPECT_EQ(factory.FindMaterial("Skin", occurrence), nullptr);
+        ExpectNotFound();
+    }
+    EXPECT_EQ(factory.FindMaterial("skin", 0), nullptr);
+    ExpectNotFound();
+    EXPECT_EQ(factory.FindMaterial("Material::Skin::", 0), nullptr);  // "Material::Skin::" is not it
+    ExpectNotFound();
+    RWyxMaterial* unnamed = factory.CreateMaterial("");
+    EXPECT_EQ(factory.FindMaterial(nullptr, 0), unnamed);  // both become "Name"
+    EXPECT_EQ(factory.FindTexture("Skin", 0), nullptr);
+    ExpectNotFound();
+}
+
+// A name is compared up to its first zero byte, as the lists' own search compares names.
+TEST_F(FactoryTest, AMaterialOrTextureNameIsComparedUpToItsFirstZeroByte) {
+    RWyxMaterial* material = factory.CreateMaterial("M");
+    RWyxTexture* texture = factory.CreateTexture("T");
+    material->ResetName(RString("Material::Ab\0c", 14));
+    texture->ResetName(RString("Texture::Ab\0c", 13));
+    EXPECT_EQ(factory.FindMaterial("Ab", 0), material);
+    EXPECT_EQ(factory.FindTexture("Ab", 0), texture);
+}
+
+TEST_F(FactoryTest, FindMaterialAndTextureFollowEveryRenameAndKeepListOrder) {
+    RWyxMaterial* older = factory.CreateMaterial("Hand");
+    RWyxMaterial* newer = factory.CreateMaterial("Finger");
+    EXPECT_EQ(factory.FindMaterial("Finger", 0), newer);
+    older->SetName("Finger");
+    EXPECT_EQ(factory.FindMaterial("Hand", 0), nullptr);
+    EXPECT_EQ(factory.FindMaterial("Finger", 0), older);
+    EXPECT_EQ(factory.FindMaterial("Finger", 1), newer);
+    newer->GetNamePair().SetCurrent("Material::Thumb");
+    EXPECT_EQ(factory.FindMaterial("Thumb", 0), newer);
+    EXPECT_EQ(factory.FindMaterial("Finger", 1), nullptr);  // the initial name does not count
+
+    RWyxTexture* wood = factory.CreateTexture("Wood");
+    EXPECT_EQ(factory.FindTexture("Wood", 0), wood);
+    wood->ResetName("Texture::Oak");
+    EXPECT_EQ(factory.FindTexture("Oak", 0), wood);
+    EXPECT_EQ(factory.FindTexture("Wood", 0), nullptr);
+    wood->GetNamePair() = RNamePair(RString("Texture::Elm"));
+    EXPECT_EQ(factory.FindTexture("Elm", 0), wood);
+    EXPECT_EQ(factory.FindTexture("Oak", 0), nullptr);
+}
+
+TEST_F(FactoryTest, MaterialsAndTexturesRenamedByTheirStrategiesAreFoundByTheNewNames) {
+    factory.SetMaterialRenamingStrategy(std::make_unique<RRenamingStrategy>(0, false));
+    factory.SetTextureRenamingStrategy(std::make_unique<RRenamingStrategy>(0, false));
+    factory.CreateMaterial("Red");
+    RWyxMaterial* second = factory.CreateMaterial("Red");
+    factory.CreateTexture("Oak");
+    RWyxTexture* texture = factory.CreateTexture("Oak");
+    EXPECT_EQ(factory.FindMaterial("Red", 1), nullptr);
+    EXPECT_EQ(factory.FindMaterial(second->GetName().Buffer(), 0), second);
+    EXPECT_EQ(factory.FindTexture("Oak", 1), nullptr);
+    EXPECT_EQ(factory.FindTexture(texture->GetName().Buffer(), 0), texture);
+}
+
+TEST_F(FactoryTest, DestroyedMaterialsAndTexturesAreNotFoundAndTheirNamesakesMoveUp) {
+    RWyxMaterial* first = factory.CreateMaterial("Skin");
+    RWyxMaterial* second = factory.CreateMaterial("Skin");
+    RWyxTexture* wood = factory.CreateTexture("Wood");
+    EXPECT_EQ(factory.FindMaterial("Skin", 1), second);
+    ASSERT_TRUE(factory.DestroyMaterial(first));
+    EXPECT_EQ(factory.FindMaterial("Skin", 0), second);
+    EXPECT_EQ(factory.FindMaterial("Skin", 1), nullptr);
+    ASSERT_TRUE(factory.DestroyTexture(wood));
+    EXPECT_EQ(factory.FindTexture("Wood", 0), nullptr);
+    RWyxMaterial* third = factory.CreateMaterial("Skin");
+    EXPECT_EQ(factory.FindMaterial("Skin", 1), third);
+
+    factory.DestroyAll();
+    EXPECT_EQ(factory.FindMaterial("Skin", 0), nullptr);
+    EXPECT_EQ(factory.FindTexture("Wood", 0), nullptr);
+    RWyxMaterial* again = factory.CreateMaterial("Skin");
+    EXPECT_EQ(factory.FindMaterial("Skin", 0), again);
+    EXPECT_EQ(factory.FindMaterial("Skin", 1), nullptr);
+}
+
+// Materials made, renamed and destroyed in a loop are found as a walk over the list finds them.
+TEST_F(FactoryTest, FindMaterialAnswersAsTheListWalkAfterEveryChange) {
+    const char* const names[] = {"A", "B", "C"};
+    unsigned state = 7;
+    auto next = [&state](unsigned bound) { return (state = state * 1103515245u + 12345u) / 65536u % bound; };
+    for (int step = 0; step < 300; ++step) {
+        const unsigned action = next(4);
+        const int count = factory.GetMaterialCount();
+        RWyxMaterial* some = count > 0 ? factory.GetMaterial(static_cast<int>(next(static_cast<unsigned>(count)))) : nullptr;
+        if (action < 2 || some == nullptr) {
+            factory.CreateMaterial(names[next(3)]);
+        } else if (action == 2) {
+            some->SetName(names[next(3)]);
+        } else {
+            ASSERT_TRUE(factory.DestroyMaterial(some));
+        }
+        for (const char* name : names) {
+            for (int occurrence = 0; occurrence < 4; ++occurrence) {
+                ASSERT_EQ(factory.FindMaterial(name, occurrence), ScanMaterials(factory, name, occurrence))
+                    << "step " << step << " " << name << " " << occurrence;
+            }
+        }
+    }
+}
+
 // ---- destroying ------------------------------------------------------------------------------------------
 
 TEST_F(FactoryTest, DestroyingAnObjectTwiceFailsWithObjectNotFound) {

@@ -1,25 +1,25 @@
-#include "scene/RWyxNodeNameIndex.h"
+#include "scene/RWyxNameIndex.h"
 
-#include "scene/RWyxNode.h"
+#include "core/RWyxSceneObject.h"
 
 #include <algorithm>
 
 namespace {
 
-bool SerialBefore(const std::pair<std::uint64_t, RWyxNode*>& entry, std::uint64_t serial) {
+bool SerialBefore(const std::pair<std::uint64_t, RWyxSceneObject*>& entry, std::uint64_t serial) {
     return entry.first < serial;
 }
 
 }  // namespace
 
-void RWyxNodeNameIndex::Bucket::InsertAmongOthers(const Item& item) {
+void RWyxNameIndex::Bucket::InsertAmongOthers(const Item& item) {
     const Item* at = std::lower_bound(items_.begin(), items_.end(), item.first, SerialBefore);
     items_.InsertAt(static_cast<std::size_t>(at - items_.begin()), item);
 }
 
-bool RWyxNodeNameIndex::Bucket::Erase(std::uint64_t serial) {
+bool RWyxNameIndex::Bucket::Erase(std::uint64_t serial) {
     if (items_.IsEmpty()) return false;
-    // Nearly every name has one node: the first is looked at before any search.
+    // Nearly every name has one object: the first is looked at before any search.
     const Item* at = items_.At(0).first == serial
                          ? items_.begin()
                          : std::lower_bound(items_.begin() + 1, items_.end(), serial, SerialBefore);
@@ -28,32 +28,32 @@ bool RWyxNodeNameIndex::Bucket::Erase(std::uint64_t serial) {
     return true;
 }
 
-void RWyxNodeNameIndex::Add(RWyxNode* node) {
-    if (node == nullptr || Contains(node)) return;
+void RWyxNameIndex::Add(RWyxSceneObject* object) {
+    if (object == nullptr || Contains(object)) return;
     const std::uint64_t serial = nextSerial_++;
-    entries_.emplace(node, Entry{serial, File(node, serial, Key(node->GetName())), false});
+    entries_.emplace(object, Entry{serial, File(object, serial, Key(object->GetName())), false});
 }
 
-void RWyxNodeNameIndex::Remove(const RWyxNode* node) {
-    const auto found = entries_.find(node);
+void RWyxNameIndex::Remove(const RWyxSceneObject* object) {
+    const auto found = entries_.find(object);
     if (found == entries_.end()) return;
     Unfile(found->second.serial, found->second.name);
     entries_.erase(found);
 }
 
-std::uint64_t RWyxNodeNameIndex::SerialOf(const RWyxNode* node) const {
-    const auto found = entries_.find(node);
+std::uint64_t RWyxNameIndex::SerialOf(const RWyxSceneObject* object) const {
+    const auto found = entries_.find(object);
     return found != entries_.end() ? found->second.serial : 0;
 }
 
-void RWyxNodeNameIndex::MarkRenamed(RWyxNode* node) {
-    const auto found = entries_.find(node);
+void RWyxNameIndex::MarkRenamed(RWyxSceneObject* object) {
+    const auto found = entries_.find(object);
     if (found == entries_.end() || found->second.renamed) return;
     found->second.renamed = true;
-    renamed_.push_back(node);
+    renamed_.push_back(object);
 }
 
-RWyxNode* RWyxNodeNameIndex::Find(const RString& fullName, int occurrence) {
+RWyxSceneObject* RWyxNameIndex::Find(const RString& fullName, int occurrence) {
     RefileRenamed();
     if (occurrence < 0) return nullptr;
     const auto bucket = buckets_.find(Key(fullName));
@@ -61,37 +61,37 @@ RWyxNode* RWyxNodeNameIndex::Find(const RString& fullName, int occurrence) {
     return bucket->second.At(occurrence).second;
 }
 
-void RWyxNodeNameIndex::Clear() {
+void RWyxNameIndex::Clear() {
     entries_.clear();
     buckets_.clear();
     renamed_.clear();
 }
 
-// Serials grow with every recording, so a new node goes to the end of its bucket; a renamed
+// Serials grow with every recording, so a new object goes to the end of its bucket; a renamed
 // one goes back to its place among older and newer namesakes.
-const std::string* RWyxNodeNameIndex::File(RWyxNode* node, std::uint64_t serial, std::string name) {
+const std::string* RWyxNameIndex::File(RWyxSceneObject* object, std::uint64_t serial, std::string name) {
     auto& [key, bucket] = *buckets_.try_emplace(std::move(name)).first;
-    bucket.Insert({serial, node});
+    bucket.Insert({serial, object});
     return &key;
 }
 
-void RWyxNodeNameIndex::Unfile(std::uint64_t serial, const std::string* name) {
+void RWyxNameIndex::Unfile(std::uint64_t serial, const std::string* name) {
     const auto bucket = buckets_.find(*name);
     if (bucket == buckets_.end()) return;
     bucket->second.Erase(serial);
     if (bucket->second.IsEmpty()) buckets_.erase(bucket);
 }
 
-void RWyxNodeNameIndex::RefileRenamed() {
-    for (RWyxNode* node : renamed_) {
-        const auto found = entries_.find(node);
+void RWyxNameIndex::RefileRenamed() {
+    for (RWyxSceneObject* object : renamed_) {
+        const auto found = entries_.find(object);
         if (found == entries_.end()) continue;  // destroyed meanwhile
         Entry& entry = found->second;
         entry.renamed = false;
-        std::string current = Key(node->GetName());
+        std::string current = Key(object->GetName());
         if (current == *entry.name) continue;
         Unfile(entry.serial, entry.name);
-        entry.name = File(node, entry.serial, std::move(current));
+        entry.name = File(object, entry.serial, std::move(current));
     }
     renamed_.clear();
 }
