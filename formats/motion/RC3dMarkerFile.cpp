@@ -22,6 +22,13 @@ float IntegerScale() {
     return scale;
 }
 
+// A frame number as the user counts it: no fraction digits.
+std::string WholeNumber(double value) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.0f", value);
+    return text;
+}
+
 char Lower(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
 
 std::string TrimmedRight(std::string text) {
@@ -318,8 +325,8 @@ bool RC3dMarkerFile::WriteHeader(int markers, RTime start, int frames, double ra
     const double first = std::nearbyint(start.ToSeconds() * rate);
     const double last = first + frames - 1.0;
     if (!(first >= 0.0 && first <= 65535.0 && last >= 0.0 && last <= 65535.0 && frames <= 65535)) {
-        return Refuse("Frames " + std::to_string(first) + " to " + std::to_string(last) +
-                      " cannot be numbered in a C3D file (0 to 65535)");
+        return Refuse("Frames " + WholeNumber(first) + " to " + WholeNumber(last) + " (" + std::to_string(frames) +
+                      " frames) cannot be numbered in a C3D file (frames 0 to 65535, at most 65535 of them)");
     }
     written_ = Header();
     written_.parameterBlock = 2;

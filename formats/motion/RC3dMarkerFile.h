@@ -13,11 +13,13 @@
 // file's axes by the axis map (by default scene x = -X, y = Z, z = Y).
 //
 // Writing: a header, the POINT group and its parameters, then the points in millimetres
-// (integers with the scale 0.1449 or, when asked, floats), all in DEC layout. Refused with the
-// reason, never written wrapped: no markers or more than 255, a name longer than a label row
-// holds (254 characters), a frame rate the reader would not take back (not above 0.001 or
-// 1000 and more), a first or last frame number outside 0 to 65535, an integer coordinate
-// beyond 16 bits, a real one beyond the DEC range.
+// (integers with the scale 0.1449 or, when asked, floats), all in DEC layout, into a
+// replacement that only Close puts in place. Refused with the reason, never written wrapped:
+// no markers or more than 255 (a label row count is one byte; further markers would come back
+// named by their index), a name longer than a label row holds (254 characters), a frame rate
+// the reader would not take back (not above 0.001 or 1000 and more), a first or last frame
+// number outside 0 to 65535 or more than 65535 frames (the count parameter is one word), an
+// integer coordinate beyond 16 bits, a real one beyond the DEC range.
 
 #include "core/RTime.h"
 #include "formats/motion/RC3dFile.h"

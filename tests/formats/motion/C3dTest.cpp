@@ -4,6 +4,7 @@
 
 #include "core/RTimeMode.h"
 #include "attributes/RWyxMarker.h"
+#include "fileio/RWyxFileExporter.h"
 #include "formats/motion/RC3dFile.h"
 #include "formats/motion/RC3dMarkerFile.h"
 #include "formats/motion/RWyxReaderC3d.h"
@@ -15,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -636,7 +638,34 @@ struct WrittenScene {
         if (error != nullptr) *error = writer.GetLastErrorString();
         return written;
     }
+
+    // Exports through the file exporter as C3D, four frames at 50 fps; its answer and error text.
+    bool Export(const std::string& path, std::string& error) {
+        RWyxFileExporter* exporter = fixture.factory.CreateFileExporter();
+        RWyxWriterC3d model(&fixture.factory);
+        OptionsPtr options = TakeMotionOptions(model.GetWriteOptions());
+        options->SetFrameRate(0, 50.0);
+        options->SetFrameCount(4);
+        EXPECT_TRUE(exporter->Initialize(path.c_str()));
+        exporter->SetFileFormat(RWyxFileExporter::kFormatC3d);
+        const bool exported = exporter->Export(fixture.scene, options.get());
+        error = exporter->GetLastErrorString();
+        return exported;
+    }
 };
+
+// "M0", "M1", ... as many as asked.
+std::vector<std::string> NumberedNames(int count) {
+    std::vector<std::string> names;
+    for (int i = 0; i < count; ++i) names.push_back("M" + std::to_string(i));
+    return names;
+}
+
+std::vector<std::string> FolderEntries(const ScratchFolder& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder.Path())) names.push_back(entry.path().filename().string());
+    return names;
+}
 
 TEST(C3dWriterTest, OutputFollowsThePublishedRulesAndReadsBack) {
     for (const bool real : {true, false}) {
@@ -732,6 +761,106 @@ TEST(C3dWriterTest, WhatTheFormatCannotHoldIsRefusedAndNoFileAppears) {
     WrittenScene full(std::vector<std::string>(255, std::string(254, 'n')));
     EXPECT_TRUE(full.Write(folder.Join("full.c3d"), [](RStreamOptionsMotion&) {}));
     EXPECT_TRUE(c3d_fixture::Check(ScratchFolder::ReadFile(folder.Join("full.c3d"))).ok);
+}
+
+// The labels hold 255 names: 255 markers come back with theirs; more are refused with the limit
+// and the count, and the file at the path keeps its old content with nothing left beside it.
+TEST(C3dWriterTest, MarkersBeyondTheLabelRowsAreRefusedAndTheOldFileStays) {
+    ScratchFolder folder;
+    WrittenScene full(NumberedNames(255));
+    std::string error;
+    const std::string path = folder.Join("full.c3d");
+    ASSERT_TRUE(full.Export(path, error)) << error;
+    SceneFixture back;
+    OptionsPtr options;
+    ASSERT_TRUE(ReadC3d(back, ScratchFolder::ReadFile(path), &options, false));
+    for (const std::string& name : NumberedNames(255)) EXPECT_NE(back.Node(name.c_str()), nullptr) << name;
+    EXPECT_EQ(back.Node("0254"), nullptr);
+    const RTime second = options->GetStartTime() + options->GetFramePeriod();
+    ExpectPosition(back.Node("M0"), second, 11.0, -3.5, 0.25, 1e-3);
+    ExpectPosition(back.Node("M254"), second, 265.0, -3.5, 0.25, 1e-3);
+
+    for (const int markers : {256, 300, 1000}) {
+        SCOPED_TRACE(markers);
+        ScratchFolder kept;
+        const std::string old = kept.WriteFile("take.c3d", "the take before");
+        WrittenScene scene(NumberedNames(markers));
+        EXPECT_FALSE(scene.Export(old, error));
+        EXPECT_NE(error.find("at most 255 markers; " + std::to_string(markers) + " were to be exported"), std::string::npos)
+            << error;
+        EXPECT_EQ(ScratchFolder::ReadFile(old), "the take before");
+        EXPECT_EQ(FolderEntries(kept), std::vector<std::string>{"take.c3d"});
+        EXPECT_FALSE(scene.Export(kept.Join("new.c3d"), error));
+        EXPECT_EQ(FolderEntries(kept), std::vector<std::string>{"take.c3d"});
+    }
+}
+
+TEST(C3dMarkerFileTest, MoreMarkersThanLabelRowsAreRefusedAtTheHeader) {
+    ScratchFolder folder;
+    const std::string path = folder.WriteFile("take.c3d", "the take before");
+    for (const int markers : {256, 1000}) {
+        RC3dMarkerFile file;
+        ASSERT_EQ(file.Open(path.c_str(), "w"), 0);
+        EXPECT_FALSE(file.WriteHeader(markers, RTime(), 4, 50.0, -1.0));
+        EXPECT_NE(file.GetLastErrorText().find(std::to_string(markers) + " were to be exported"), std::string::npos);
+        file.Abandon();
+    }
+    RC3dMarkerFile file;
+    ASSERT_EQ(file.Open(path.c_str(), "w"), 0);
+    EXPECT_TRUE(file.WriteHeader(255, RTime(), 4, 50.0, -1.0));
+    file.Abandon();
+    EXPECT_EQ(ScratchFolder::ReadFile(path), "the take before");
+    EXPECT_EQ(FolderEntries(folder), std::vector<std::string>{"take.c3d"});
+}
+
+// 65,535 frames fit from frame 0 or frame 1; more, or a last frame past 65535, are refused.
+TEST(C3dWriterTest, FrameCountsUpToOneWordWriteAndMoreAreRefused) {
+    for (const int first : {0, 1}) {
+        SCOPED_TRACE(first);
+        ScratchFolder folder;
+        const std::string path = folder.Join("long.c3d");
+        RC3dMarkerFile file;
+        ASSERT_EQ(file.Open(path.c_str(), "w"), 0);
+        ASSERT_TRUE(file.WriteHeader(1, RTime(RTime::kTicksPerSecond / 50 * first), 65535, 50.0, 1.0));
+        ASSERT_TRUE(file.WriteNames({RString("LONG")}));
+        const RVector4 position(1.0, 2.0, 3.0, 0.0);
+        for (int n = 1; n <= 65535; ++n) ASSERT_TRUE(file.WriteFrame(&position, 1, RTime(), n));
+        ASSERT_TRUE(file.Finish());
+        ASSERT_EQ(file.Close(), 0);
+        const c3d_fixture::Checked checked = c3d_fixture::Check(ScratchFolder::ReadFile(path));
+        ASSERT_TRUE(checked.ok) << checked.why;
+        EXPECT_EQ(checked.firstFrame, first);
+        EXPECT_EQ(checked.lastFrame, first + 65534);
+        EXPECT_EQ(checked.frames.size(), 65535u);
+        // The count word's bits, which a signed reading shows as -1.
+        EXPECT_EQ(static_cast<int>(checked.parameters.at("POINT:FRAMES").numbers.at(0)) & 0xFFFF, 65535);
+        SceneFixture back;
+        OptionsPtr options;
+        ASSERT_TRUE(ReadC3d(back, ScratchFolder::ReadFile(path), &options));
+        EXPECT_EQ(options->GetFrameCount(), 65535);
+        EXPECT_NE(back.Node("LONG"), nullptr);
+    }
+    const struct {
+        int frames;
+        int first;
+        const char* says;
+    } refused[] = {{70000, 0, "Frames 0 to 69999 (70000 frames)"}, {65536, 0, "(65536 frames)"},
+                   {65535, 2, "Frames 2 to 65536"}};
+    for (const auto& c : refused) {
+        SCOPED_TRACE(c.frames);
+        ScratchFolder folder;
+        const std::string old = folder.WriteFile("take.c3d", "the take before");
+        WrittenScene scene({"LONG"});
+        std::string error;
+        EXPECT_FALSE(scene.Write(old, [&](RStreamOptionsMotion& o) {
+            o.SetFrameCount(c.frames);
+            o.SetStartTime(RTime(RTime::kTicksPerSecond / 50 * c.first));
+        }, &error));
+        EXPECT_NE(error.find(c.says), std::string::npos) << error;
+        EXPECT_NE(error.find("at most 65535"), std::string::npos) << error;
+        EXPECT_EQ(ScratchFolder::ReadFile(old), "the take before");
+        EXPECT_EQ(FolderEntries(folder), std::vector<std::string>{"take.c3d"});
+    }
 }
 
 }  // namespace
