@@ -6,20 +6,35 @@
 // DAG walked with its path names; every node deleted one by one. Each phase is reported as
 // microseconds per node (per connection for the connections): the figures must stay flat from
 // N = 10,000 to N = 100,000, since any step that is linear per node makes a phase quadratic.
+//
+// Lookups the import and export make once per item of a deformer or camera, at two sizes 4x
+// apart, each beside a peer of the same shape that never cost more than its own work:
+//   influence  the index of every influence of a skin of J joints (a pass over its J
+//              connections each: ns per lookup per connection stays flat), peer the pass alone
+//   targets    the targets of every slider of a blend shape of T sliders (the same), peer the
+//              pass alone asking each connection's leaf
+//   path       "|camK|cameraShape1" for every camera, every shape of one name (us per lookup
+//              stays flat), peer "|camK"
 
+#include "host/src/geometry/SkinWeights.h"
 #include "host/src/scene/Scene.h"
 
 #include <vexa/VDGModifier.h>
+#include <vexa/VFnBlendShapeDeformer.h>
 #include <vexa/VFnDagNode.h>
+#include <vexa/VFnMesh.h>
 #include <vexa/VFnNumericAttribute.h>
 #include <vexa/VFnTransform.h>
 #include <vexa/VGlobal.h>
 #include <vexa/VItDag.h>
+#include <vexa/VObjectArray.h>
 #include <vexa/VSelectionList.h>
+#include <vexa/VStringArray.h>
 
 #include <benchmark/benchmark.h>
 
 #include <chrono>
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -151,5 +166,136 @@ void BM_HostScene(benchmark::State& state) {
     state.counters["delete_us/node"] = remove / perNode;
 }
 BENCHMARK(BM_HostScene)->Arg(10000)->Arg(100000)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// The thread's processor time in microseconds: lookups timed on a busy machine.
+double ThreadMicroseconds() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) * 1e6 + static_cast<double>(now.tv_nsec) / 1e3;
+}
+
+// Each of `count` lookups run once, timed together: microseconds per lookup.
+template <typename Lookup>
+double MicrosecondsPerLookup(int count, Lookup&& lookup) {
+    const double start = ThreadMicroseconds();
+    for (int i = 0; i < count; ++i) benchmark::DoNotOptimize(lookup(i));
+    return (ThreadMicroseconds() - start) / count;
+}
+
+// Times every lookup and then every peer lookup once per iteration: microseconds per lookup,
+// and with `connections` (the connections each one passes) nanoseconds per lookup and connection.
+template <typename Lookup, typename Peer>
+void TimeBesidePeer(benchmark::State& state, int count, size_t connections, Lookup&& lookup, Peer&& peer) {
+    double lookupTime = 0.0, peerTime = 0.0;
+    for (auto _ : state) {
+        lookupTime += MicrosecondsPerLookup(count, lookup);
+        peerTime += MicrosecondsPerLookup(count, peer);
+    }
+    const double iterations = static_cast<double>(state.iterations());
+    state.counters["us/lookup"] = lookupTime / iterations;
+    state.counters["peer_us/lookup"] = peerTime / iterations;
+    if (connections == 0) return;
+    state.counters["ns/lookup/conn"] = 1000.0 * lookupTime / (iterations * static_cast<double>(connections));
+    state.counters["peer_ns/lookup/conn"] = 1000.0 * peerTime / (iterations * static_cast<double>(connections));
+}
+
+void Run(const std::string& script) {
+    VStringArray ignored;
+    VGlobal::executeCommand(VString(script), ignored);
+}
+
+// A skin cluster fed by `count` transforms, joint j at matrix[j].
+std::vector<vexa_host::Node*> InfluencedSkin(int count) {
+    vexa_host::Scene& scene = vexa_host::Scene::instance();
+    Run("createNode skinCluster -n skin");
+    std::vector<vexa_host::Node*> joints;
+    for (int j = 0; j < count; ++j) {
+        const std::string name = "joint" + std::to_string(j);
+        Run("createNode transform -n " + name);
+        Run("connectAttr " + name + ".worldMatrix[0] skin.matrix[" + std::to_string(j) + "]");
+        joints.push_back(scene.nodesNamed(name).front());
+    }
+    return joints;
+}
+
+void BM_HostInfluenceIndex(benchmark::State& state) {
+    const int count = static_cast<int>(state.range(0));
+    vexa_host::Scene::instance().reset();
+    const std::vector<vexa_host::Node*> joints = InfluencedSkin(count);
+    const vexa_host::Node& skin = *vexa_host::Scene::instance().nodesNamed("skin").front();
+    if (static_cast<int>(skin.incoming().size()) != count) state.SkipWithError("a joint was not connected");
+    TimeBesidePeer(
+        state, count, skin.incoming().size(), [&](int j) { return vexa_host::indexOfInfluence(skin, *joints[j]); },
+        [&](int j) {
+            int found = -1;
+            for (const vexa_host::Connection& connection : skin.incoming()) {
+                if (connection.other == joints[j]) found = connection.local.steps.front().index;
+            }
+            return found;
+        });
+    vexa_host::Scene::instance().reset();
+}
+BENCHMARK(BM_HostInfluenceIndex)->Arg(125)->Arg(500)->Iterations(5)->Unit(benchmark::kMillisecond);
+
+// A mesh of one triangle under a transform of its own; answers the shape.
+VObject Triangle() {
+    VPointArray points;
+    for (int i = 0; i < 3; ++i) points.append(VPoint(i == 1 ? 1.0 : 0.0, i == 2 ? 1.0 : 0.0, 0.0));
+    VIntArray counts(1, 3);
+    VIntArray connects;
+    for (int i = 0; i < 3; ++i) connects.append(i);
+    const VObject made = VFnMesh().create(3, 1, points, counts, connects);
+    return made.hasFn(VFn::kTransform) ? VFnDagNode(made).child(0) : made;
+}
+
+void BM_HostBlendTargets(benchmark::State& state) {
+    const int count = static_cast<int>(state.range(0));
+    vexa_host::Scene::instance().reset();
+    const VObject base = Triangle();
+    const VObject target = Triangle();
+    VFnBlendShapeDeformer blend;
+    blend.create(base);
+    for (int w = 0; w < count; ++w) {
+        if (!blend.addTarget(base, w, target, 1.0)) state.SkipWithError("a target was refused");
+    }
+    const vexa_host::Node& deformer = *vexa_host::Scene::instance().nodesNamed(blend.name().str()).front();
+    TimeBesidePeer(
+        state, count, deformer.incoming().size(),
+        [&](int w) {
+            VObjectArray targets;
+            blend.getTargets(base, w, targets);
+            return targets.length();
+        },
+        [&](int) {
+            int found = 0;
+            for (const vexa_host::Connection& connection : deformer.incoming()) {
+                found += connection.local.leaf().longName == "inputGeomTarget" ? 1 : 0;
+            }
+            return found;
+        });
+    vexa_host::Scene::instance().reset();
+}
+BENCHMARK(BM_HostBlendTargets)->Arg(250)->Arg(1000)->Iterations(5)->Unit(benchmark::kMillisecond);
+
+void BM_HostPathOfNamesake(benchmark::State& state) {
+    const int count = static_cast<int>(state.range(0));
+    vexa_host::Scene& scene = vexa_host::Scene::instance();
+    scene.reset();
+    std::vector<std::string> cameras;
+    for (int k = 0; k < count; ++k) {
+        VFnTransform transform;
+        const VObject camera = transform.create();
+        transform.setName(VString("cam" + std::to_string(k)));
+        VFnTransform().create(camera);
+        VFnDependencyNode(VFnDagNode(camera).child(0)).setName("cameraShape1");
+        cameras.push_back("|" + transform.name().str());
+    }
+    if (scene.nodesNamed("cameraShape1").size() != static_cast<size_t>(count)) state.SkipWithError("a shape was renamed");
+    TimeBesidePeer(
+        state, count, 0, [&](int k) { return scene.findPaths(cameras[k] + "|cameraShape1").size(); },
+        [&](int k) { return scene.findPaths(cameras[k]).size(); });
+    scene.reset();
+}
+BENCHMARK(BM_HostPathOfNamesake)->Arg(250)->Arg(1000)->Iterations(5)->Unit(benchmark::kMillisecond);
 
 }  // namespace

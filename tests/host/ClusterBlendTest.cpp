@@ -181,4 +181,36 @@ TEST_F(ClusterBlendTest, TargetsAreRefusedWhereTheyCannotGo) {
     EXPECT_EQ(VFnBlendShapeDeformer(named("both")).numWeights(), 1u);
 }
 
+// The targets of a slider come in the order they were connected, whatever their full weights,
+// and only those of that base and slider: slider 1 is not slider 10, nor base 1's slider 1.
+TEST_F(ClusterBlendTest, ASlidersTargetsComeInConnectionOrderAndNoOthers) {
+    const VObject second = makeStrip("second", 4);
+    VFnBlendShapeDeformer blend;
+    blend.create(body);
+    ASSERT_TRUE(blend.addBaseObject(second));
+    const char* const names[] = {"half", "whole", "quarter", "ten", "other", "zero"};
+    for (const char* name : names) makeStrip(name, 4);
+    ASSERT_TRUE(blend.addTarget(body, 1, named("half"), 0.5));
+    ASSERT_TRUE(blend.addTarget(body, 10, named("ten"), 1.0));
+    ASSERT_TRUE(blend.addTarget(second, 1, named("other"), 1.0));
+    ASSERT_TRUE(blend.addTarget(body, 1, named("whole"), 1.0));
+    ASSERT_TRUE(blend.addTarget(body, 0, named("zero"), 1.0));
+    ASSERT_TRUE(blend.addTarget(body, 1, named("quarter"), 0.25));
+    const auto targetNames = [&blend](const VObject& base, int weightIndex) {
+        VObjectArray targets;
+        EXPECT_TRUE(blend.getTargets(base, weightIndex, targets));
+        std::string text;
+        for (unsigned i = 0; i < targets.length(); ++i) text += (i == 0 ? "" : " ") + nameOf(targets[i]).str();
+        return text;
+    };
+    EXPECT_EQ(targetNames(body, 1), "halfShape wholeShape quarterShape");
+    EXPECT_EQ(targetNames(body, 10), "tenShape");
+    EXPECT_EQ(targetNames(second, 1), "otherShape");
+    EXPECT_EQ(targetNames(body, 0), "zeroShape");
+    EXPECT_EQ(targetNames(body, 2), "");
+    EXPECT_EQ(targetNames(body, -1), "") << "no slider has a negative index";
+    ASSERT_TRUE(VGlobal::deleteNode(named("whole")));
+    EXPECT_EQ(targetNames(body, 1), "halfShape quarterShape");
+}
+
 }  // namespace

@@ -2,8 +2,10 @@
 
 #include "tests/support/HostTestSupport.h"
 
+#include <vexa/VDagPath.h>
 #include <vexa/VFnDagNode.h>
 #include <vexa/VGlobal.h>
+#include <vexa/VSelectionList.h>
 
 namespace {
 
@@ -187,6 +189,74 @@ TEST_F(SceneNamesTest, ANodeMovedBesideAChildOfItsNameIsRenamed) {
     ASSERT_TRUE(VFnDagNode(a).addChild(shared, VFnDagNode::kNextPos, true));
     EXPECT_EQ(nameOf(shared), "geo3");
     EXPECT_EQ(vexa_host::Scene::instance().findPaths("|a|geo").size(), 1u);
+}
+
+// The paths a path text names, each as its full path name ("<broken>" when its links do not
+// hold), in the order found.
+std::string pathsNamed(const std::string& text) {
+    vexa_host::Scene& scene = vexa_host::Scene::instance();
+    std::string answer;
+    for (const vexa_host::NodeChain& chain : scene.findPaths(text)) {
+        const vexa_host::Node* parent = &scene.world();
+        bool linked = true;
+        for (const vexa_host::Node* node : chain) {
+            linked = linked && node->hasParent(parent);
+            parent = node;
+        }
+        answer += (answer.empty() ? "" : " ") + (linked ? vexa_host::Scene::fullPathName(chain) : "<broken>");
+    }
+    return answer;
+}
+
+// Whole paths, partial paths and plain names, with namesakes under other parents, an instance
+// with two paths, namespaces, a rename and a deletion.
+TEST_F(SceneNamesTest, APathTextFindsThePathsItsNamesSpell) {
+    const VObject cameras[] = {makeTransform("cam1"), makeTransform("cam2"), makeTransform("cam3")};
+    VObject shapes[3];
+    for (int i = 0; i < 3; ++i) shapes[i] = makeTransform("cameraShape1", cameras[i]);
+    makeTransform("geo", cameras[0]);
+    makeTransform("geo");
+    const VObject a = makeTransform("a");
+    VObject shared = makeTransform("shared", makeTransform("b", a));
+    ASSERT_TRUE(VFnDagNode(makeTransform("c")).addChild(shared, VFnDagNode::kNextPos, true));
+    makeTransform("ns:leaf", makeTransform("ns:top"));
+    const struct {
+        const char* text;
+        const char* paths;
+    } rows[] = {
+        {"|cam2|cameraShape1", "|cam2|cameraShape1"},
+        {"||cam2||cameraShape1|", "|cam2|cameraShape1"},
+        {"cam2|cameraShape1", "|cam2|cameraShape1"},
+        {"|cameraShape1", ""},
+        {"cameraShape1", "|cam1|cameraShape1 |cam2|cameraShape1 |cam3|cameraShape1"},
+        {"|missing|cameraShape1", ""},
+        {"|geo", "|geo"},
+        {"|cam1|geo", "|cam1|geo"},
+        {"geo", "|cam1|geo |geo"},
+        {"|c|shared", "|c|shared"},
+        {"|a|b|shared", "|a|b|shared"},
+        {"|a|shared", ""},
+        {"|b|shared", ""},
+        {"b|shared", "|a|b|shared"},
+        {"shared", "|a|b|shared |c|shared"},
+        {"|ns:top|ns:leaf", "|ns:top|ns:leaf"},
+        {"|top|leaf", ""},
+        {"|", ""},
+        {"", ""},
+    };
+    for (const auto& row : rows) EXPECT_EQ(pathsNamed(row.text), row.paths) << row.text;
+    // A name given again goes to the back of its namesakes; its path still leads to it.
+    VFnDagNode(shapes[0]).setName("lens");
+    VFnDagNode(shapes[0]).setName("cameraShape1");
+    EXPECT_EQ(pathsNamed("cameraShape1"), "|cam2|cameraShape1 |cam3|cameraShape1 |cam1|cameraShape1");
+    EXPECT_EQ(pathsNamed("|cam1|cameraShape1"), "|cam1|cameraShape1");
+    ASSERT_TRUE(VGlobal::deleteNode(cameras[2]));
+    EXPECT_EQ(pathsNamed("|cam3|cameraShape1"), "");
+    VSelectionList list;
+    ASSERT_TRUE(list.add("|c|shared"));
+    VDagPath path;
+    ASSERT_TRUE(list.getDagPath(0, path));
+    EXPECT_EQ(path.fullPathName(), "|c|shared") << "the instance's second path";
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 
 #include "tests/host/DeformerTestSupport.h"
 
+#include "host/src/geometry/SkinWeights.h"
+
 #include <vexa/VDoubleArray.h>
 #include <vexa/VFnIkJoint.h>
 #include <vexa/VFnSingleIndexedComponent.h>
@@ -248,6 +250,49 @@ TEST_F(SkinTest, WeightCallsRefuseWhatIsNotTheirs) {
     EXPECT_EQ(failure("skinPercent -q -v grip body"), "skinPercent: grip is not a skinCluster");
     EXPECT_EQ(failure("skinPercent -tv rig 1 skinCluster1 body"), "skinPercent: rig is not an influence of skinCluster1");
     EXPECT_EQ(failure("skinPercent -q -v skinCluster1 other"), "skinPercent: other is not deformed by skinCluster1");
+}
+
+// The index of an influence is the smallest matrix index whose first connection comes from it:
+// indices with gaps, connected out of order, one influence feeding several, a second
+// connection to a taken index, and influences taken away and brought back.
+TEST_F(SkinTest, TheIndexOfAnInfluenceIsTheSmallestOfItsFirstConnections) {
+    bind("-tsb");
+    vexa_host::Node& cluster = *nodeOf(skin.object());
+    const VObject early = makeTransform("early");
+    const VObject late = makeTransform("late");
+    run("connectAttr early.worldMatrix[0] skinCluster1.matrix[7]");
+    run("connectAttr late.worldMatrix[0] skinCluster1.matrix[4]");
+    run("connectAttr early.worldMatrix[0] skinCluster1.matrix[5]");
+    // A second connection to a taken index, made past the checks: the first one still counts.
+    vexa_host::PlugPath taken = vexa_host::PlugPath::of(cluster.findAttribute("matrix"));
+    taken.steps.front().index = 2;
+    vexa_host::PlugPath source = vexa_host::PlugPath::of(nodeOf(late)->findAttribute("worldMatrix"));
+    source.steps.front().index = 0;
+    for (const VObject& node : {late, early}) {
+        cluster.incoming().push_back({nodeOf(node), taken, source});
+        nodeOf(node)->outgoing().push_back({&cluster, source, taken});
+    }
+    run("disconnectAttr rig|root.worldMatrix[0] skinCluster1.matrix[0]");
+    // What the lookup answered before: the ascending indices, each with its first connection.
+    const auto oldRule = [&cluster](const VObject& node) {
+        for (int index : vexa_host::influenceIndices(cluster)) {
+            if (vexa_host::influenceAt(cluster, index) == nodeOf(node)) return index;
+        }
+        return -1;
+    };
+    const struct {
+        VObject node;
+        int index;
+    } expected[] = {{root, -1}, {tip, 1}, {early, 5}, {late, 2}, {named("rig"), -1}};
+    for (const auto& row : expected) {
+        EXPECT_EQ(vexa_host::indexOfInfluence(cluster, *nodeOf(row.node)), row.index) << nameOf(row.node);
+        EXPECT_EQ(oldRule(row.node), row.index) << nameOf(row.node);
+    }
+    run("connectAttr rig|root.worldMatrix[0] skinCluster1.matrix[9]");
+    EXPECT_EQ(skin.indexForInfluenceObject(pathOf(root)), 9u) << "back at a new index";
+    run("disconnectAttr early.worldMatrix[0] skinCluster1.matrix[5]");
+    EXPECT_EQ(skin.indexForInfluenceObject(pathOf(early)), 7u) << "its next index";
+    EXPECT_EQ(oldRule(early), 7);
 }
 
 }  // namespace

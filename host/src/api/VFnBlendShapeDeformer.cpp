@@ -37,6 +37,27 @@ std::string groupText(int base, int weightIndex) {
     return "inputTarget[" + std::to_string(base) + "].inputTargetGroup[" + std::to_string(weightIndex) + "]";
 }
 
+constexpr int kAnyItem = -1;
+
+// Whether a plug lies under "inputTarget[base].inputTargetGroup[weightIndex].inputTargetItem[i]"
+// for some i, read from its steps as its key would spell it: steps without an index (but the
+// last) are left out, and the first three kept must be those three with their indices. Asked
+// of every connection into the deformer for every slider, so no text is built.
+bool isTargetItem(const PlugPath& plug, int base, int weightIndex) {
+    if (base < 0 || weightIndex < 0) return false;  // a key never spells a negative index
+    static const char* const names[] = {"inputTarget", "inputTargetGroup", "inputTargetItem"};
+    const int indices[] = {base, weightIndex, kAnyItem};
+    size_t matched = 0;
+    for (size_t i = 0; i < plug.steps.size() && matched < 3; ++i) {
+        const PlugStep& step = plug.steps[i];
+        if (step.index < 0 && i + 1 < plug.steps.size()) continue;
+        const bool indexFits = step.index >= 0 && (indices[matched] == kAnyItem || step.index == indices[matched]);
+        if (!indexFits || step.attribute->longName != names[matched]) return false;
+        ++matched;
+    }
+    return matched == 3;
+}
+
 }  // namespace
 
 VFnBlendShapeDeformer::VFnBlendShapeDeformer(const VObject& object, VStatus* status) {
@@ -118,9 +139,8 @@ VStatus VFnBlendShapeDeformer::getTargets(const VObject& baseObject, int weightI
     targets.clear();
     int base = -1;
     if (VStatus status = baseIndex(baseObject, base); !status) return status;
-    const std::string prefix = groupText(base, weightIndex) + ".inputTargetItem[";
     for (const Connection& connection : liveNodeOf(object_)->incoming()) {
-        if (connection.local.key().compare(0, prefix.size(), prefix) == 0) targets.append(objectOf(*connection.other));
+        if (isTargetItem(connection.local, base, weightIndex)) targets.append(objectOf(*connection.other));
     }
     return VStatus();
 }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 
 namespace vexa_host {
 
@@ -21,6 +22,11 @@ PlugPath weightPlug(const Node& skin, int point, int influence) {
     return plugOn(skin, weightsText(point) + "[" + std::to_string(influence) + "]");
 }
 
+// An influence's matrix feeding the skin: "matrix[j]".
+bool isMatrixConnection(const Connection& connection) {
+    return connection.local.steps.size() == 1 && connection.local.leaf().longName == "matrix";
+}
+
 bool isKept(const std::vector<int>& kept, int influence) {
     return std::find(kept.begin(), kept.end(), influence) != kept.end();
 }
@@ -30,7 +36,7 @@ bool isKept(const std::vector<int>& kept, int influence) {
 std::vector<int> influenceIndices(const Node& skin) {
     std::vector<int> result;
     for (const Connection& connection : skin.incoming()) {
-        if (connection.local.steps.size() == 1 && connection.local.leaf().longName == "matrix") {
+        if (isMatrixConnection(connection)) {
             result.push_back(connection.local.steps.front().index);
         }
     }
@@ -40,17 +46,56 @@ std::vector<int> influenceIndices(const Node& skin) {
 
 Node* influenceAt(const Node& skin, int index) {
     for (const Connection& connection : skin.incoming()) {
-        if (connection.local.steps.size() == 1 && connection.local.leaf().longName == "matrix" &&
-            connection.local.steps.front().index == index) {
+        if (isMatrixConnection(connection) && connection.local.steps.front().index == index) {
             return connection.other;
         }
     }
     return nullptr;
 }
 
+namespace {
+
+using IndexAt = std::pair<int, size_t>;  // a matrix index and the place of its connection
+
+// The matrix connections from the influence, ascending by index, then by place.
+std::vector<IndexAt> ownIndices(const std::vector<Connection>& incoming, const Node& influence) {
+    std::vector<IndexAt> own;
+    for (size_t place = 0; place < incoming.size(); ++place) {
+        const Connection& connection = incoming[place];
+        if (connection.other == &influence && isMatrixConnection(connection)) {
+            own.emplace_back(connection.local.steps.front().index, place);
+        }
+    }
+    std::sort(own.begin(), own.end());
+    return own;
+}
+
+// Which of them another node's connection to the same index comes before.
+std::vector<bool> takenEarlier(const std::vector<Connection>& incoming, const Node& influence,
+                               const std::vector<IndexAt>& own) {
+    std::vector<bool> taken(own.size(), false);
+    for (size_t place = 0; place < incoming.size(); ++place) {
+        const Connection& connection = incoming[place];
+        if (connection.other == &influence || !isMatrixConnection(connection)) continue;
+        const int index = connection.local.steps.front().index;
+        for (auto it = std::lower_bound(own.begin(), own.end(), IndexAt(index, 0)); it != own.end() && it->first == index; ++it) {
+            if (place < it->second) taken[static_cast<size_t>(it - own.begin())] = true;
+        }
+    }
+    return taken;
+}
+
+}  // namespace
+
+// The smallest matrix index whose first connection comes from the influence (the answer of
+// influenceAt for each ascending index in turn), found in two passes over the connections
+// rather than one per index: the influence's own (mostly one), then those another node took
+// first.
 int indexOfInfluence(const Node& skin, const Node& influence) {
-    for (int index : influenceIndices(skin)) {
-        if (influenceAt(skin, index) == &influence) return index;
+    const std::vector<IndexAt> own = ownIndices(skin.incoming(), influence);
+    const std::vector<bool> taken = takenEarlier(skin.incoming(), influence, own);
+    for (size_t i = 0; i < own.size(); ++i) {
+        if (!taken[i]) return own[i].first;
     }
     return -1;
 }

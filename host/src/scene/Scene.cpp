@@ -384,6 +384,53 @@ std::string Scene::partialPathName(const NodeChain& chain) const {
     return fullPathName(chain);
 }
 
+namespace {
+
+// The one child of the parent with the name, looked for in the shorter of the parent's
+// children and the nodes of that name. False when two children share the name.
+bool onlyChildNamed(const Scene& scene, const Node& parent, const std::string& name, Node*& child) {
+    child = nullptr;
+    const std::vector<Node*>& namesakes = scene.nodesNamed(name);
+    if (namesakes.size() <= parent.childCount()) {
+        for (Node* node : namesakes) {
+            if (!node->hasParent(&parent)) continue;
+            if (child != nullptr) return false;
+            child = node;
+        }
+        return true;
+    }
+    for (size_t i = 0; i < parent.childCount(); ++i) {
+        Node* node = parent.child(i);
+        if (node->name() != name) continue;
+        if (child != nullptr) return false;
+        child = node;
+    }
+    return true;
+}
+
+// A whole path ("|a|b") resolved down from the world by child name: the same answer as
+// matching every path of every node of the leaf's name, each level looking through a short
+// list (a name shared by a node in every camera costs nothing here).
+// False when some level holds namesakes under one parent, where the order of the answers is
+// that of the nodes of the leaf's name and only the full search gives it.
+bool walkDown(const Scene& scene, const Node& world, const std::vector<std::string>& names,
+              std::vector<NodeChain>& found) {
+    NodeChain chain;
+    chain.reserve(names.size());
+    const Node* parent = &world;
+    for (const std::string& name : names) {
+        Node* child = nullptr;
+        if (!onlyChildNamed(scene, *parent, name, child)) return false;
+        if (child == nullptr) return true;
+        chain.push_back(child);
+        parent = child;
+    }
+    found.push_back(std::move(chain));
+    return true;
+}
+
+}  // namespace
+
 std::vector<NodeChain> Scene::findPaths(const std::string& pathText) const {
     std::vector<NodeChain> found;
     const bool whole = !pathText.empty() && pathText.front() == '|';
@@ -397,6 +444,7 @@ std::vector<NodeChain> Scene::findPaths(const std::string& pathText) const {
         begin = bar + 1;
     }
     if (names.empty()) return found;
+    if (whole && walkDown(*this, *world_, names, found)) return found;
     for (Node* node : nodesNamed(names.back())) {
         if (!node->isDag()) continue;
         for (NodeChain& path : allPaths(*node)) {
