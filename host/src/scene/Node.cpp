@@ -106,11 +106,18 @@ void Node::squeezeChildren() const {
 AttributePtr Node::findAttribute(const std::string& name) const {
     auto it = type_->byName.find(name);
     if (it != type_->byName.end()) return it->second;
-    for (const AttributePtr& attribute : dynamicAttributes()) {
-        if (attribute->isNamed(name)) return attribute;
-        if (AttributePtr child = attribute->findDescendant(name)) return child;
+    const Extras& own = extrasOrNone();
+    auto found = own.dynamicByName.find(name);
+    return found != own.dynamicByName.end() ? own.dynamicFlat[found->second] : nullptr;
+}
+
+void Node::indexDynamicNames(size_t from) {
+    Extras& own = extras();
+    for (size_t place = from; place < own.dynamicFlat.size(); ++place) {
+        const AttributeDef& attribute = *own.dynamicFlat[place];
+        own.dynamicByName.emplace(attribute.longName, place);
+        own.dynamicByName.emplace(attribute.shortName, place);
     }
-    return nullptr;
 }
 
 std::shared_ptr<const PlugPath> Node::typePlugPath(const std::string& name) const {
@@ -238,7 +245,9 @@ bool Node::addDynamicAttribute(const AttributePtr& attribute) {
     markDynamic(*attribute);
     Extras& own = extras();
     own.dynamicAttributes.push_back(attribute);
+    const size_t first = own.dynamicFlat.size();
     flatten(attribute, own.dynamicFlat);
+    indexDynamicNames(first);
     return true;
 }
 
@@ -251,6 +260,8 @@ bool Node::removeDynamicAttribute(const AttributeDef* attribute) {
     own.erase(it);
     extras_->dynamicFlat.clear();
     for (const AttributePtr& kept : own) flatten(kept, extras_->dynamicFlat);
+    extras_->dynamicByName.clear();
+    indexDynamicNames(0);
     return true;
 }
 

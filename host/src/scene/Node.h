@@ -23,6 +23,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -186,11 +187,16 @@ private:
     struct Extras {
         std::vector<AttributePtr> dynamicAttributes;
         std::vector<AttributePtr> dynamicFlat;  // the dynamic attributes with their children, in attributes() order
+        // Long and short name -> place in dynamicFlat of the first attribute of that name: a
+        // lookup by name stays constant time however many attributes a node was given.
+        std::unordered_map<std::string, size_t> dynamicByName;
         ValueMap values;
         KeySet locked;
         HeldMap held;
     };
     Extras& extras();
+    // Names the attributes of dynamicFlat from the place given on (the first of a name keeps it).
+    void indexDynamicNames(size_t from);
     // The node's extras, or the empty ones every node without its own reads.
     const Extras& extrasOrNone() const { return extras_ ? *extras_ : noExtras_; }
     static const Extras noExtras_;
