@@ -103,6 +103,31 @@ void Node::squeezeChildren() const {
     childSlots_.resize(next);
 }
 
+const Connection* Node::incomingAbove(const PlugPath& path) const {
+    const size_t place = incomingIndex_.above(incoming_, path);
+    return place != IncomingIndex::kNone ? &incoming_[place] : nullptr;
+}
+
+void Node::addIncoming(Connection connection) {
+    incomingIndex_.add(connection.local, incoming_.size());
+    incoming_.push_back(std::move(connection));
+}
+
+bool Node::eraseIncoming(const Node* source, const PlugPath& local, const PlugPath& remote) {
+    auto it = std::find_if(incoming_.begin(), incoming_.end(), [&](const Connection& c) {
+        return c.other == source && c.local == local && c.remote == remote;
+    });
+    if (it == incoming_.end()) return false;
+    incomingIndex_.erase(static_cast<size_t>(it - incoming_.begin()));
+    incoming_.erase(it);
+    return true;
+}
+
+void Node::clearIncoming() {
+    incoming_.clear();
+    incomingIndex_.clear();
+}
+
 AttributePtr Node::findAttribute(const std::string& name) const {
     auto it = type_->byName.find(name);
     if (it != type_->byName.end()) return it->second;
