@@ -15,12 +15,15 @@
 //              pass alone asking each connection's leaf
 //   path       "|camK|cameraShape1" for every camera, every shape of one name (us per lookup
 //              stays flat), peer "|camK"
+//
+// Plugs by the many on one node against as many spread one to a node (BM_HostManyPlugs).
 
 #include "host/src/geometry/SkinWeights.h"
 #include "host/src/scene/Scene.h"
 
 #include <vexa/VDGModifier.h>
 #include <vexa/VFnBlendShapeDeformer.h>
+#include <vexa/VFnAttribute.h>
 #include <vexa/VFnDagNode.h>
 #include <vexa/VFnMesh.h>
 #include <vexa/VFnNumericAttribute.h>
@@ -28,6 +31,7 @@
 #include <vexa/VGlobal.h>
 #include <vexa/VItDag.h>
 #include <vexa/VObjectArray.h>
+#include <vexa/VPlug.h>
 #include <vexa/VSelectionList.h>
 #include <vexa/VStringArray.h>
 
@@ -297,5 +301,79 @@ void BM_HostPathOfNamesake(benchmark::State& state) {
     scene.reset();
 }
 BENCHMARK(BM_HostPathOfNamesake)->Arg(250)->Arg(1000)->Iterations(5)->Unit(benchmark::kMillisecond);
+
+// Plugs by the many on one node, against as many spread one to a node (the peer): dynamic
+// numbers added and found by name, then elements of an array each driven by a connection,
+// connected and read. The one node's figures per attribute and per connection must stay as
+// flat from N = 250 to N = 1,000 as the peer's: a walk over the node's attributes or
+// connections per plug makes them grow with N.
+// Timed on the thread's own clock (ThreadMicroseconds above).
+
+struct PlugTimes {
+    double add = 0.0, find = 0.0, connect = 0.0, read = 0.0;
+};
+
+bool TimePlugs(int count, bool oneNode, PlugTimes& times) {
+    vexa_host::Scene::instance().reset();
+    std::vector<VObject> holders, sources;
+    for (int i = 0; i < count; ++i) {
+        VFnTransform transform;
+        sources.push_back(transform.create());
+        transform.setTranslation(VVector(i, 0.0, 0.0), VSpace::kTransform);
+        if (oneNode && i > 0) continue;
+        holders.push_back(transform.create());
+        VFnNumericAttribute numeric;
+        VObject drive = numeric.create("drive", "dr", VFnNumericAttribute::kDouble);
+        numeric.setArray(true);
+        if (!transform.addAttribute(drive)) return false;
+    }
+    auto holder = [&](int i) { return VFnDependencyNode(holders[oneNode ? 0 : static_cast<size_t>(i)]); };
+    auto nameOf = [](int i) { return VString("user" + std::to_string(i)); };
+    double start = ThreadMicroseconds();
+    for (int i = 0; i < count; ++i) {
+        VFnNumericAttribute numeric;
+        if (!holder(i).addAttribute(numeric.create(nameOf(i), nameOf(i), VFnNumericAttribute::kDouble, i))) return false;
+    }
+    times.add += ThreadMicroseconds() - start;
+    start = ThreadMicroseconds();
+    for (int i = 0; i < count; ++i) {
+        if (holder(i).findPlug(nameOf(i)).asDouble() != i) return false;
+    }
+    times.find += ThreadMicroseconds() - start;
+    VDGModifier modifier;
+    std::vector<VPlug> driven;
+    for (int i = 0; i < count; ++i) {
+        driven.push_back(holder(i).findPlug("drive").elementByLogicalIndex(static_cast<unsigned>(i)));
+        modifier.connect(VFnDependencyNode(sources[static_cast<size_t>(i)]).findPlug("tx"), driven.back());
+    }
+    start = ThreadMicroseconds();
+    if (!modifier.doIt()) return false;
+    times.connect += ThreadMicroseconds() - start;
+    start = ThreadMicroseconds();
+    for (int i = 0; i < count; ++i) {
+        if (driven[static_cast<size_t>(i)].asDouble() != i) return false;
+    }
+    times.read += ThreadMicroseconds() - start;
+    return true;
+}
+
+void BM_HostManyPlugs(benchmark::State& state) {
+    const int count = static_cast<int>(state.range(0));
+    PlugTimes one, spread;
+    for (auto _ : state) {
+        if (!TimePlugs(count, true, one) || !TimePlugs(count, false, spread)) state.SkipWithError("a plug step failed");
+    }
+    vexa_host::Scene::instance().reset();
+    const double per = static_cast<double>(state.iterations()) * count;
+    state.counters["add_us/attr"] = one.add / per;
+    state.counters["peer_add_us/attr"] = spread.add / per;
+    state.counters["find_us/attr"] = one.find / per;
+    state.counters["peer_find_us/attr"] = spread.find / per;
+    state.counters["connect_us/conn"] = one.connect / per;
+    state.counters["peer_connect_us/conn"] = spread.connect / per;
+    state.counters["read_us/conn"] = one.read / per;
+    state.counters["peer_read_us/conn"] = spread.read / per;
+}
+BENCHMARK(BM_HostManyPlugs)->Arg(250)->Arg(1000)->Iterations(3)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include "tests/support/HostTestSupport.h"
 
 #include "host/src/api/ApiSupport.h"
+#include "host/src/scene/Handles.h"
 #include "host/src/scene/PlugAccess.h"
 #include "host/src/scene/TransformNode.h"
 
@@ -18,6 +19,7 @@
 
 #include <functional>
 #include <map>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -777,6 +779,184 @@ TEST_F(PlugTest, ConnectionsRefuseWhatDoesNotFit) {
     EXPECT_EQ(scene.disconnect(*plugOf(a, "ty").nodeRecord(), *plugOf(a, "ty").path(), *plugOf(b, "tz").nodeRecord(),
                                *plugOf(b, "tz").path()),
               VStatus::kNotFound);
+}
+
+// What a name finds on a node by a walk over its dynamic attributes, each before its children.
+vexa_host::AttributePtr scanForAttribute(const vexa_host::Node& node, const std::string& name) {
+    auto typed = node.type().byName.find(name);
+    if (typed != node.type().byName.end()) return typed->second;
+    for (const vexa_host::AttributePtr& attribute : node.dynamicAttributes()) {
+        if (attribute->isNamed(name)) return attribute;
+        if (vexa_host::AttributePtr child = attribute->findDescendant(name)) return child;
+    }
+    return nullptr;
+}
+
+// A compound named `name` whose children take the names given, in pairs of long and short.
+vexa_host::AttributePtr compoundOf(const std::string& name, const std::vector<std::string>& names) {
+    std::vector<vexa_host::AttributePtr> children;
+    for (size_t i = 0; i + 1 < names.size(); i += 2) {
+        children.push_back(vexa_host::makeNumeric(names[i], names[i + 1], VFnNumericAttribute::kDouble));
+    }
+    return vexa_host::makeCompound(name, name.substr(0, 2), std::move(children));
+}
+
+TEST_F(PlugTest, DynamicNamesFindTheFirstOfTheirNameByLongOrShortName) {
+    vexa_host::Node& node = *vexa_host::liveNodeOf(makeTransform("ball"));
+    // Children may share a name with each other or with their compound: the first in the
+    // order of the node's attributes, each compound before its children, is found.
+    vexa_host::AttributePtr pair = compoundOf("pair", {"same", "s1", "same", "s2", "pair", "pq"});
+    ASSERT_TRUE(node.addDynamicAttribute(pair));
+    vexa_host::AttributePtr extra = vexa_host::makeNumeric("extra", "ex", VFnNumericAttribute::kDouble);
+    ASSERT_TRUE(node.addDynamicAttribute(extra));
+    EXPECT_EQ(node.findAttribute("pair"), pair);
+    EXPECT_EQ(node.findAttribute("same"), pair->children[0]);
+    EXPECT_EQ(node.findAttribute("s2"), pair->children[1]);
+    EXPECT_EQ(node.findAttribute("pq"), pair->children[2]);
+    EXPECT_EQ(node.findAttribute("pa"), pair) << "the compound's short name";
+    EXPECT_EQ(node.findAttribute("ex"), extra);
+    EXPECT_EQ(node.findAttribute("tx")->longName, "translateX") << "the type's come first";
+    EXPECT_EQ(node.findAttribute("missing"), nullptr);
+    EXPECT_FALSE(node.addDynamicAttribute(vexa_host::makeNumeric("other", "s2", VFnNumericAttribute::kDouble)));
+    // Once the compound is gone its names are free, the later attribute's still found.
+    ASSERT_TRUE(vexa_host::Scene::instance().removeAttribute(node, *pair));
+    EXPECT_EQ(node.findAttribute("same"), nullptr);
+    EXPECT_EQ(node.findAttribute("s1"), nullptr);
+    EXPECT_EQ(node.findAttribute("extra"), extra);
+    ASSERT_TRUE(node.addDynamicAttribute(vexa_host::makeNumeric("same", "s2", VFnNumericAttribute::kDouble)));
+    EXPECT_EQ(node.findAttribute("s2")->longName, "same");
+    VFnDependencyNode fn(VObject(node.self()));
+    EXPECT_TRUE(fn.hasAttribute("s2"));
+    EXPECT_EQ(fn.attributeClass(VObject(extra)), VFnDependencyNode::kLocalDynamicAttr);
+}
+
+TEST_F(PlugTest, DynamicNamesFindWhatAWalkFindsThroughAddsAndRemovals) {
+    std::mt19937 random(7);
+    const std::vector<std::string> pool = {"a", "b", "c", "d", "e", "f", "aa", "bb", "tx"};
+    auto pick = [&]() { return pool[random() % pool.size()]; };
+    vexa_host::Node& node = *vexa_host::liveNodeOf(makeTransform("ball"));
+    std::vector<vexa_host::AttributePtr> removed;
+    for (int step = 0; step < 400; ++step) {
+        const unsigned what = random() % 4;
+        if (what == 0 && !node.dynamicAttributes().empty()) {
+            const vexa_host::AttributePtr gone = node.dynamicAttributes()[random() % node.dynamicAttributes().size()];
+            ASSERT_TRUE(vexa_host::Scene::instance().removeAttribute(node, *gone));
+            removed.push_back(gone);
+        } else if (what == 1 && !removed.empty()) {
+            node.addDynamicAttribute(removed[random() % removed.size()]);  // taken back, as an undo does
+        } else if (what == 2) {
+            node.addDynamicAttribute(compoundOf("k" + pick(), {pick(), pick(), pick(), pick()}));
+        } else {
+            node.addDynamicAttribute(vexa_host::makeNumeric(pick(), pick(), VFnNumericAttribute::kDouble));
+        }
+        for (const std::string& name : pool) {
+            for (const std::string& each : {name, "k" + name, "k" + name.substr(0, 1)}) {
+                ASSERT_EQ(node.findAttribute(each), scanForAttribute(node, each)) << each << " at step " << step;
+            }
+        }
+    }
+}
+
+// The first of the node's incoming connections whose destination is the plug or above it.
+const vexa_host::Connection* scanForDriver(const vexa_host::Node& node, const vexa_host::PlugPath& path) {
+    for (const vexa_host::Connection& connection : node.incoming()) {
+        if (path.startsWith(connection.local)) return &connection;
+    }
+    return nullptr;
+}
+
+TEST_F(PlugTest, DriversAreThoseAWalkOverTheConnectionsFinds) {
+    vexa_host::Scene& scene = vexa_host::Scene::instance();
+    std::mt19937 random(11);
+    // Each node carries an array of compounds of two numbers.
+    auto addItems = [](const VObject& node) {
+        vexa_host::AttributePtr items = compoundOf("item", {"wa", "wa", "wb", "wb"});
+        items->array = true;
+        EXPECT_TRUE(vexa_host::liveNodeOf(node)->addDynamicAttribute(items));
+        return items;
+    };
+    VObject target = makeTransform("target");
+    vexa_host::Node& node = *vexa_host::liveNodeOf(target);
+    const vexa_host::AttributePtr targetItems = addItems(target);
+    std::vector<VObject> sources;
+    for (int i = 0; i < 3; ++i) {
+        sources.push_back(makeTransform("source"));
+        addItems(sources.back());
+    }
+    // Plugs by shape: numbers, triples, pairs.
+    std::vector<std::vector<std::string>> shapes = {{"tx", "ty", "tz", "sx", "rx"}, {"translate", "scale", "rotate"}, {}};
+    for (int i = 0; i < 4; ++i) {
+        const std::string item = "item[" + std::to_string(i) + "]";
+        shapes[0].push_back(item + ".wa");
+        shapes[0].push_back(item + ".wb");
+        shapes[2].push_back(item);
+    }
+    auto pathOf = [](vexa_host::Node& on, const std::string& text) {
+        vexa_host::PlugPath path;
+        EXPECT_TRUE(vexa_host::parsePlugPath(on, text, path)) << text;
+        return path;
+    };
+    for (int step = 0; step < 600; ++step) {
+        const unsigned what = random() % 10;
+        if (what < 6) {
+            const std::vector<std::string>& shape = shapes[random() % shapes.size()];
+            vexa_host::Node& from = *vexa_host::liveNodeOf(sources[random() % sources.size()]);
+            const vexa_host::PlugPath destination = pathOf(node, shape[random() % shape.size()]);
+            bool overlaps = false;
+            for (const vexa_host::Connection& existing : node.incoming()) {
+                overlaps = overlaps || existing.local.startsWith(destination) || destination.startsWith(existing.local);
+            }
+            const VStatus status = scene.connect(from, pathOf(from, shape[random() % shape.size()]), node, destination);
+            ASSERT_EQ(status.statusCode(), overlaps ? VStatus::kFailure : VStatus::kSuccess) << "step " << step;
+        } else if (what < 8 && !node.incoming().empty()) {
+            const vexa_host::Connection gone = node.incoming()[random() % node.incoming().size()];
+            ASSERT_TRUE(scene.disconnect(*gone.other, gone.remote, node, gone.local));
+        } else if (what == 8) {
+            const size_t which = random() % sources.size();
+            scene.deleteNode(*vexa_host::liveNodeOf(sources[which]));
+            sources[which] = makeTransform("source");
+            addItems(sources[which]);
+        } else {
+            ASSERT_TRUE(scene.removeAttribute(node, *targetItems));
+            ASSERT_TRUE(node.addDynamicAttribute(targetItems));
+        }
+        for (const std::vector<std::string>& shape : shapes) {
+            for (const std::string& text : shape) {
+                const vexa_host::PlugPath path = pathOf(node, text);
+                ASSERT_EQ(vexa_host::drivingConnection(node, path), scanForDriver(node, path)) << text << " at step " << step;
+            }
+        }
+    }
+}
+
+TEST_F(PlugTest, ADisconnectedPlugTakesANewDriver) {
+    auto link = [](const VPlug& from, const VPlug& to) {
+        VDGModifier modifier;
+        modifier.connect(from, to);
+        return modifier.doIt();
+    };
+    VObject a = makeTransform("a");
+    VObject b = makeTransform("b");
+    VObject c = makeTransform("c");
+    plugOf(a, "ty").setValue(2.0);
+    plugOf(b, "ty").setValue(3.0);
+    plugOf(b, "tx").setValue(4.0);
+    VDGModifier first;
+    first.connect(plugOf(a, "translate"), plugOf(c, "translate"));
+    first.connect(plugOf(a, "sx"), plugOf(c, "sx"));
+    ASSERT_TRUE(first.doIt());
+    EXPECT_EQ(plugOf(c, "ty").asDouble(), 2.0);
+    ASSERT_TRUE(first.undoIt());
+    ASSERT_TRUE(link(plugOf(b, "ty"), plugOf(c, "ty")));
+    EXPECT_EQ(plugOf(c, "ty").asDouble(), 3.0);
+    EXPECT_EQ(plugOf(c, "tx").asDouble(), 0.0);
+    ASSERT_TRUE(link(plugOf(b, "tx"), plugOf(c, "sx")));
+    EXPECT_EQ(plugOf(c, "sx").asDouble(), 4.0);
+    ASSERT_TRUE(VGlobal::deleteNode(b));
+    EXPECT_FALSE(plugOf(c, "ty").isConnected());
+    EXPECT_EQ(plugOf(c, "sx").asDouble(), 1.0) << "its own value once the driver is gone";
+    ASSERT_TRUE(link(plugOf(a, "translate"), plugOf(c, "translate"))) << "no connection is left below the compound";
+    EXPECT_EQ(plugOf(c, "ty").asDouble(), 2.0);
 }
 
 TEST_F(PlugTest, AConnectionLoopReadsAsFailure) {

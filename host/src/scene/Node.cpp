@@ -103,14 +103,46 @@ void Node::squeezeChildren() const {
     childSlots_.resize(next);
 }
 
+const Connection* Node::incomingAbove(const PlugPath& path) const {
+    const size_t place = incomingIndex_.above(incoming_, path);
+    return place != IncomingIndex::kNone ? &incoming_[place] : nullptr;
+}
+
+void Node::addIncoming(Connection connection) {
+    incomingIndex_.add(connection.local, incoming_.size());
+    incoming_.push_back(std::move(connection));
+}
+
+bool Node::eraseIncoming(const Node* source, const PlugPath& local, const PlugPath& remote) {
+    auto it = std::find_if(incoming_.begin(), incoming_.end(), [&](const Connection& c) {
+        return c.other == source && c.local == local && c.remote == remote;
+    });
+    if (it == incoming_.end()) return false;
+    incomingIndex_.erase(static_cast<size_t>(it - incoming_.begin()));
+    incoming_.erase(it);
+    return true;
+}
+
+void Node::clearIncoming() {
+    incoming_.clear();
+    incomingIndex_.clear();
+}
+
 AttributePtr Node::findAttribute(const std::string& name) const {
     auto it = type_->byName.find(name);
     if (it != type_->byName.end()) return it->second;
-    for (const AttributePtr& attribute : dynamicAttributes()) {
-        if (attribute->isNamed(name)) return attribute;
-        if (AttributePtr child = attribute->findDescendant(name)) return child;
+    const Extras& own = extrasOrNone();
+    auto found = own.dynamicByName.find(name);
+    return found != own.dynamicByName.end() ? own.dynamicFlat[found->second] : nullptr;
+}
+
+void Node::indexDynamicNames(size_t from) {
+    Extras& own = extras();
+    for (size_t place = from; place < own.dynamicFlat.size(); ++place) {
+        const AttributeDef& attribute = *own.dynamicFlat[place];
+        own.dynamicByName.emplace(attribute.longName, place);
+        own.dynamicByName.emplace(attribute.shortName, place);
     }
-    return nullptr;
 }
 
 std::shared_ptr<const PlugPath> Node::typePlugPath(const std::string& name) const {
@@ -238,7 +270,9 @@ bool Node::addDynamicAttribute(const AttributePtr& attribute) {
     markDynamic(*attribute);
     Extras& own = extras();
     own.dynamicAttributes.push_back(attribute);
+    const size_t first = own.dynamicFlat.size();
     flatten(attribute, own.dynamicFlat);
+    indexDynamicNames(first);
     return true;
 }
 
@@ -251,6 +285,8 @@ bool Node::removeDynamicAttribute(const AttributeDef* attribute) {
     own.erase(it);
     extras_->dynamicFlat.clear();
     for (const AttributePtr& kept : own) flatten(kept, extras_->dynamicFlat);
+    extras_->dynamicByName.clear();
+    indexDynamicNames(0);
     return true;
 }
 

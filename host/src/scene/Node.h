@@ -9,6 +9,7 @@
 // squeezed out once they outnumber the live ones.
 
 #include "host/src/scene/AttributeDef.h"
+#include "host/src/scene/IncomingIndex.h"
 #include "host/src/scene/NodeType.h"
 #include "host/src/scene/ObjectRecord.h"
 #include "host/src/scene/PlugPath.h"
@@ -23,6 +24,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -147,8 +149,12 @@ public:
     // when it was set.
     HeldMap& heldPlugs() { return extras().held; }
     const HeldMap& heldPlugs() const { return extrasOrNone().held; }
-    std::vector<Connection>& incoming() { return incoming_; }
+    // Connections in the order they were made; the scene adds and removes them.
     const std::vector<Connection>& incoming() const { return incoming_; }
+    // The first incoming connection whose destination is the plug or one above it; null for none.
+    const Connection* incomingAbove(const PlugPath& path) const;
+    // Whether an incoming connection's destination is the plug, lies above it or below it.
+    bool incomingOverlaps(const PlugPath& path) const { return incomingIndex_.overlaps(incoming_, path); }
     std::vector<Connection>& outgoing() { return outgoing_; }
     const std::vector<Connection>& outgoing() const { return outgoing_; }
     NodePayload* payload() const { return payload_.get(); }
@@ -158,6 +164,10 @@ private:
     void linkChild(Node* child, size_t index);  // index past the end appends
     void unlinkChild(Node* child);
     void squeezeChildren() const;
+    void addIncoming(Connection connection);
+    // Removes the first incoming connection from that source plug to that plug; false for none.
+    bool eraseIncoming(const Node* source, const PlugPath& local, const PlugPath& remote);
+    void clearIncoming();
 
     // Places in the table are kept in 16 bits; attributes of a type past them are kept by key.
     static constexpr int kMaxValueSlots = 0xFFFF;
@@ -186,16 +196,22 @@ private:
     struct Extras {
         std::vector<AttributePtr> dynamicAttributes;
         std::vector<AttributePtr> dynamicFlat;  // the dynamic attributes with their children, in attributes() order
+        // Long and short name -> place in dynamicFlat of the first attribute of that name: a
+        // lookup by name stays constant time however many attributes a node was given.
+        std::unordered_map<std::string, size_t> dynamicByName;
         ValueMap values;
         KeySet locked;
         HeldMap held;
     };
     Extras& extras();
+    // Names the attributes of dynamicFlat from the place given on (the first of a name keeps it).
+    void indexDynamicNames(size_t from);
     // The node's extras, or the empty ones every node without its own reads.
     const Extras& extrasOrNone() const { return extras_ ? *extras_ : noExtras_; }
     static const Extras noExtras_;
     std::unique_ptr<Extras> extras_;
     std::vector<Connection> incoming_;
+    IncomingIndex incomingIndex_;  // of incoming_
     std::vector<Connection> outgoing_;
     std::unique_ptr<NodePayload> payload_;
 };

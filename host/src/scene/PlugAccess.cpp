@@ -157,23 +157,19 @@ PlugValue defaultValue(const AttributeDef& attribute) {
 }
 
 const Connection* drivingConnection(const Node& node, const PlugPath& path, PlugPath* sourcePath) {
-    for (const Connection& connection : node.incoming()) {
-        if (!path.startsWith(connection.local)) continue;
-        if (sourcePath != nullptr) {
-            // Below the connected plug, follow the same children and indices on the source.
-            *sourcePath = connection.remote;
-            const AttributeDef* destinationParent = connection.local.steps.back().attribute.get();
-            for (size_t i = connection.local.steps.size(); i < path.steps.size(); ++i) {
-                const int childIndex = destinationParent->childIndex(path.steps[i].attribute.get());
-                const AttributeDef& sourceParent = sourcePath->leaf();
-                if (childIndex < 0 || childIndex >= static_cast<int>(sourceParent.children.size())) return nullptr;
-                sourcePath->steps.push_back({sourceParent.children[static_cast<size_t>(childIndex)], path.steps[i].index});
-                destinationParent = path.steps[i].attribute.get();
-            }
-        }
-        return &connection;
+    const Connection* connection = node.incomingAbove(path);
+    if (connection == nullptr || sourcePath == nullptr) return connection;
+    // Below the connected plug, follow the same children and indices on the source.
+    *sourcePath = connection->remote;
+    const AttributeDef* destinationParent = connection->local.steps.back().attribute.get();
+    for (size_t i = connection->local.steps.size(); i < path.steps.size(); ++i) {
+        const int childIndex = destinationParent->childIndex(path.steps[i].attribute.get());
+        const AttributeDef& sourceParent = sourcePath->leaf();
+        if (childIndex < 0 || childIndex >= static_cast<int>(sourceParent.children.size())) return nullptr;
+        sourcePath->steps.push_back({sourceParent.children[static_cast<size_t>(childIndex)], path.steps[i].index});
+        destinationParent = path.steps[i].attribute.get();
     }
-    return nullptr;
+    return connection;
 }
 
 VStatus readValue(const Node& node, const PlugPath& path, PlugValue& value) {

@@ -75,8 +75,6 @@ bool kindsFit(const AttributeDef& a, const AttributeDef& b) {
     return true;
 }
 
-bool overlaps(const PlugPath& a, const PlugPath& b) { return a.startsWith(b) || b.startsWith(a); }
-
 void eraseConnection(std::vector<Connection>& list, const Node* other, const PlugPath& local, const PlugPath& remote) {
     auto it = std::find_if(list.begin(), list.end(), [&](const Connection& c) {
         return c.other == other && c.local == local && c.remote == remote;
@@ -470,23 +468,18 @@ VStatus Scene::connect(Node& source, const PlugPath& sourcePath, Node& destinati
     }
     if (!kindsFit(from, to)) return VStatus(VStatus::kInvalidParameter, "the plugs hold different kinds of value");
     if (isLocked(destination, destinationPath)) return VStatus(VStatus::kFailure, "the destination plug is locked");
-    for (const Connection& existing : destination.incoming()) {
-        if (overlaps(existing.local, destinationPath)) {
-            return VStatus(VStatus::kFailure, "the destination plug is already connected");
-        }
+    if (destination.incomingOverlaps(destinationPath)) {
+        return VStatus(VStatus::kFailure, "the destination plug is already connected");
     }
-    destination.incoming().push_back({&source, destinationPath, sourcePath});
+    destination.addIncoming({&source, destinationPath, sourcePath});
     source.outgoing().push_back({&destination, sourcePath, destinationPath});
     return VStatus();
 }
 
 VStatus Scene::disconnect(Node& source, const PlugPath& sourcePath, Node& destination, const PlugPath& destinationPath) {
-    auto& incoming = destination.incoming();
-    auto it = std::find_if(incoming.begin(), incoming.end(), [&](const Connection& c) {
-        return c.other == &source && c.local == destinationPath && c.remote == sourcePath;
-    });
-    if (it == incoming.end()) return VStatus(VStatus::kNotFound, "the plugs are not connected");
-    incoming.erase(it);
+    if (!destination.eraseIncoming(&source, destinationPath, sourcePath)) {
+        return VStatus(VStatus::kNotFound, "the plugs are not connected");
+    }
     eraseConnection(source.outgoing(), &destination, sourcePath, destinationPath);
     return VStatus();
 }
@@ -577,8 +570,8 @@ void Scene::deleteOne(Node& node, std::vector<NodePtr>& keepAlive, std::vector<N
         eraseConnection(c.other->outgoing(), &node, c.remote, c.local);
         if (c.other->hasFn(VFn::kAnimCurve)) curves.push_back(c.other);
     }
-    for (const Connection& c : node.outgoing()) eraseConnection(c.other->incoming(), &node, c.remote, c.local);
-    node.incoming().clear();
+    for (const Connection& c : node.outgoing()) c.other->eraseIncoming(&node, c.remote, c.local);
+    node.clearIncoming();
     node.outgoing().clear();
     unindexName(node);
     node.alive_ = false;
