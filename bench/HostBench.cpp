@@ -6,6 +6,7 @@
 // DAG walked with its path names; every node deleted one by one. Each phase is reported as
 // microseconds per node (per connection for the connections): the figures must stay flat from
 // N = 10,000 to N = 100,000, since any step that is linear per node makes a phase quadratic.
+// Shaders made one by one, on the scene's shader list and off it, per shader at two counts.
 
 #include "host/src/scene/Scene.h"
 
@@ -13,6 +14,7 @@
 #include <vexa/VFnDagNode.h>
 #include <vexa/VFnNumericAttribute.h>
 #include <vexa/VFnTransform.h>
+#include <vexa/VFnLambertShader.h>
 #include <vexa/VGlobal.h>
 #include <vexa/VItDag.h>
 #include <vexa/VSelectionList.h>
@@ -151,5 +153,24 @@ void BM_HostScene(benchmark::State& state) {
     state.counters["delete_us/node"] = remove / perNode;
 }
 BENCHMARK(BM_HostScene)->Arg(10000)->Arg(100000)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// Each listed shader takes the index after the highest in use on the shader list; the same
+// shaders made off the list are the peer: the two must cost alike per shader at both counts.
+void BM_HostShaders(benchmark::State& state) {
+    const int count = static_cast<int>(state.range(0));
+    const bool listed = state.range(1) != 0;
+    double made = 0.0;
+    for (auto _ : state) {
+        vexa_host::Scene::instance().reset();
+        const auto start = Clock::now();
+        for (int i = 0; i < count; ++i) {
+            if (VFnLambertShader().create(listed).isNull()) state.SkipWithError("a shader was not made");
+        }
+        made += MicrosecondsSince(start);
+    }
+    state.SetLabel(listed ? "listed" : "unlisted");
+    state.counters["make_us/shader"] = made / (static_cast<double>(state.iterations()) * count);
+}
+BENCHMARK(BM_HostShaders)->Args({1000, 1})->Args({4000, 1})->Args({1000, 0})->Args({4000, 0})->Iterations(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace

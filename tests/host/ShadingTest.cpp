@@ -122,6 +122,13 @@ TEST_F(ShadingTest, AListedShaderTakesTheIndexAfterTheHighestInUse) {
     VObject again = VFnPhongShader().create(true);
     EXPECT_EQ(sourceOf(plugOf(shaderList, "shaders[2]")), again);
     EXPECT_EQ(sourceOf(plugOf(shaderList, "shaders[0]")), first);
+    run("connectAttr spare.message defaultShaderList1.shaders[20]");
+    VObject after = VFnLambertShader().create(true);
+    EXPECT_EQ(sourceOf(plugOf(shaderList, "shaders[21]")), after) << "a connection made by hand counts";
+    run(std::string("disconnectAttr ") + VFnDependencyNode(after).name().asChar() + ".message defaultShaderList1.shaders[21]");
+    run("disconnectAttr spare.message defaultShaderList1.shaders[20]");
+    VObject freed = VFnPhongShader().create(true);
+    EXPECT_EQ(sourceOf(plugOf(shaderList, "shaders[3]")), freed) << "broken connections free their indices";
 }
 
 TEST_F(ShadingTest, ALockedChannelRefusesTheColourFromThere) {

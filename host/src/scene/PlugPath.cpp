@@ -36,8 +36,6 @@ bool PlugPath::startsWith(const PlugPath& prefix) const {
     return true;
 }
 
-// Filled from the leaf up in one allocation: most plugs are top-level attributes, and every
-// plug access by name builds its path.
 int PlugPath::elementIndexIn(const PlugPath& arrayPath) const {
     const size_t depth = arrayPath.steps.size();
     if (depth == 0 || steps.size() < depth) return -1;
@@ -48,6 +46,8 @@ int PlugPath::elementIndexIn(const PlugPath& arrayPath) const {
     return element.attribute == arrayPath.steps[depth - 1].attribute && element.index >= 0 ? element.index : -1;
 }
 
+// Filled from the leaf up in one allocation: most plugs are top-level attributes, and every
+// plug access by name builds its path.
 PlugPath PlugPath::of(const AttributePtr& attribute) {
     std::size_t depth = 1;
     for (const AttributeDef* current = attribute->parent; current != nullptr; current = current->parent) ++depth;
