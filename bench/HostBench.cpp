@@ -17,6 +17,8 @@
 //              stays flat), peer "|camK"
 //
 // Plugs by the many on one node against as many spread one to a node (BM_HostManyPlugs).
+//
+// Shaders made one by one, on the scene's shader list and off it, per shader at two counts.
 
 #include "host/src/geometry/SkinWeights.h"
 #include "host/src/scene/Scene.h"
@@ -28,6 +30,7 @@
 #include <vexa/VFnMesh.h>
 #include <vexa/VFnNumericAttribute.h>
 #include <vexa/VFnTransform.h>
+#include <vexa/VFnLambertShader.h>
 #include <vexa/VGlobal.h>
 #include <vexa/VItDag.h>
 #include <vexa/VObjectArray.h>
@@ -375,5 +378,23 @@ void BM_HostManyPlugs(benchmark::State& state) {
     state.counters["peer_read_us/conn"] = spread.read / per;
 }
 BENCHMARK(BM_HostManyPlugs)->Arg(250)->Arg(1000)->Iterations(3)->Unit(benchmark::kMillisecond);
+// Each listed shader takes the index after the highest in use on the shader list; the same
+// shaders made off the list are the peer: the two must cost alike per shader at both counts.
+void BM_HostShaders(benchmark::State& state) {
+    const int count = static_cast<int>(state.range(0));
+    const bool listed = state.range(1) != 0;
+    double made = 0.0;
+    for (auto _ : state) {
+        vexa_host::Scene::instance().reset();
+        const auto start = Clock::now();
+        for (int i = 0; i < count; ++i) {
+            if (VFnLambertShader().create(listed).isNull()) state.SkipWithError("a shader was not made");
+        }
+        made += MicrosecondsSince(start);
+    }
+    state.SetLabel(listed ? "listed" : "unlisted");
+    state.counters["make_us/shader"] = made / (static_cast<double>(state.iterations()) * count);
+}
+BENCHMARK(BM_HostShaders)->Args({1000, 1})->Args({4000, 1})->Args({1000, 0})->Args({4000, 0})->Iterations(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -99,6 +99,38 @@ TEST_F(ShadingTest, ListedShadersGoOnTheOneShaderList) {
     EXPECT_EQ(vexa_host::Scene::instance().nodesNamed("defaultShaderList2").size(), 0u);
 }
 
+TEST_F(ShadingTest, AListedShaderTakesTheIndexAfterTheHighestInUse) {
+    VObject first = VFnPhongShader().create(true);
+    VFnPhongShader().create(true);
+    VObject third = VFnPhongShader().create(true);
+    VObject shaderList = named("defaultShaderList1");
+    run("shadingNode -asShader lambert -name spare");
+    run("disconnectAttr spare.message defaultShaderList1.shaders[3]");
+    run("connectAttr spare.message defaultShaderList1.shaders[7]");
+    VObject past = VFnPhongShader().create(true);
+    EXPECT_EQ(sourceOf(plugOf(shaderList, "shaders[8]")), past) << "after the highest, gaps stay";
+    run("disconnectAttr spare.message defaultShaderList1.shaders[7]");
+    VObject next = VFnLambertShader().create(true);
+    EXPECT_EQ(sourceOf(plugOf(shaderList, "shaders[9]")), next);
+    VGlobal::deleteNode(past);
+    VGlobal::deleteNode(next);
+    VObject back = VFnPhongShader().create(true);
+    EXPECT_EQ(sourceOf(plugOf(shaderList, "shaders[3]")), back) << "deleted shaders free their indices";
+    VGlobal::deleteNode(back);
+    VGlobal::deleteNode(third);
+    EXPECT_EQ(sourceOf(plugOf(shaderList, "shaders[2]")), VObject());
+    VObject again = VFnPhongShader().create(true);
+    EXPECT_EQ(sourceOf(plugOf(shaderList, "shaders[2]")), again);
+    EXPECT_EQ(sourceOf(plugOf(shaderList, "shaders[0]")), first);
+    run("connectAttr spare.message defaultShaderList1.shaders[20]");
+    VObject after = VFnLambertShader().create(true);
+    EXPECT_EQ(sourceOf(plugOf(shaderList, "shaders[21]")), after) << "a connection made by hand counts";
+    run(std::string("disconnectAttr ") + VFnDependencyNode(after).name().asChar() + ".message defaultShaderList1.shaders[21]");
+    run("disconnectAttr spare.message defaultShaderList1.shaders[20]");
+    VObject freed = VFnPhongShader().create(true);
+    EXPECT_EQ(sourceOf(plugOf(shaderList, "shaders[3]")), freed) << "broken connections free their indices";
+}
+
 TEST_F(ShadingTest, ALockedChannelRefusesTheColourFromThere) {
     VFnLambertShader lambert;
     VObject shader = lambert.create(false);

@@ -290,4 +290,20 @@ bool Node::removeDynamicAttribute(const AttributeDef* attribute) {
     return true;
 }
 
+int Node::highestConnectedIndex(const PlugPath& arrayPath) const {
+    for (const auto& known : connectedIndices_) {
+        if (known.first == arrayPath) return known.second;
+    }
+    int highest = -1;
+    for (const auto* list : {&incoming_, &outgoing_}) {
+        for (const Connection& connection : *list) highest = std::max(highest, connection.local.elementIndexIn(arrayPath));
+    }
+    connectedIndices_.emplace_back(arrayPath, highest);
+    return highest;
+}
+
+void Node::noteConnection(const PlugPath& local) {
+    for (auto& known : connectedIndices_) known.second = std::max(known.second, local.elementIndexIn(known.first));
+}
+
 }  // namespace vexa_host

@@ -158,6 +158,10 @@ public:
     std::vector<Connection>& outgoing() { return outgoing_; }
     const std::vector<Connection>& outgoing() const { return outgoing_; }
     NodePayload* payload() const { return payload_.get(); }
+    // The highest index of an element of the array plug that a connection of the node's
+    // (either way) is on or below; -1 for none. Kept per array once asked, raised as
+    // connections are made and forgotten when one is broken: every new shader joins one list.
+    int highestConnectedIndex(const PlugPath& arrayPath) const;
 
 private:
     friend class Scene;
@@ -168,6 +172,9 @@ private:
     // Removes the first incoming connection from that source plug to that plug; false for none.
     bool eraseIncoming(const Node* source, const PlugPath& local, const PlugPath& remote);
     void clearIncoming();
+    // What Scene tells of the node's connections, for highestConnectedIndex.
+    void noteConnection(const PlugPath& local);
+    void forgetConnectedIndices() { connectedIndices_.clear(); }
 
     // Places in the table are kept in 16 bits; attributes of a type past them are kept by key.
     static constexpr int kMaxValueSlots = 0xFFFF;
@@ -214,6 +221,8 @@ private:
     IncomingIndex incomingIndex_;  // of incoming_
     std::vector<Connection> outgoing_;
     std::unique_ptr<NodePayload> payload_;
+    // The arrays asked of highestConnectedIndex, each with its answer.
+    mutable std::vector<std::pair<PlugPath, int>> connectedIndices_;
 };
 
 }  // namespace vexa_host

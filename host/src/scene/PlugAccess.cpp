@@ -331,22 +331,30 @@ std::vector<int> existingIndices(const Node& node, const PlugPath& arrayPath) {
         if (it->first.compare(0, prefix.size(), prefix) != 0) break;
         indices.insert(std::atoi(it->first.c_str() + prefix.size()));
     }
-    const size_t depth = arrayPath.steps.size();
     auto collect = [&](const std::vector<Connection>& list) {
         for (const Connection& connection : list) {
-            const PlugPath& local = connection.local;
-            if (local.steps.size() < depth) continue;
-            bool same = true;
-            for (size_t i = 0; i + 1 < depth && same; ++i) same = local.steps[i] == arrayPath.steps[i];
-            if (same && local.steps[depth - 1].attribute == arrayPath.steps[depth - 1].attribute &&
-                local.steps[depth - 1].index >= 0) {
-                indices.insert(local.steps[depth - 1].index);
-            }
+            const int index = connection.local.elementIndexIn(arrayPath);
+            if (index >= 0) indices.insert(index);
         }
     };
     collect(node.incoming());
     collect(node.outgoing());
     return {indices.begin(), indices.end()};
+}
+
+int nextFreeIndex(const Node& node, const PlugPath& arrayPath) {
+    bool found = false;
+    int highest = 0;
+    const std::string prefix = arrayPath.key() + "[";
+    for (auto it = node.keyedValues().lower_bound(prefix); it != node.keyedValues().end(); ++it) {
+        if (it->first.compare(0, prefix.size(), prefix) != 0) break;
+        const int index = std::atoi(it->first.c_str() + prefix.size());
+        highest = found ? std::max(highest, index) : index;
+        found = true;
+    }
+    const int connected = node.highestConnectedIndex(arrayPath);
+    if (connected >= 0) highest = found ? std::max(highest, connected) : connected;
+    return found || connected >= 0 ? highest + 1 : 0;
 }
 
 }  // namespace vexa_host

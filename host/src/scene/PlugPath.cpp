@@ -36,6 +36,16 @@ bool PlugPath::startsWith(const PlugPath& prefix) const {
     return true;
 }
 
+int PlugPath::elementIndexIn(const PlugPath& arrayPath) const {
+    const size_t depth = arrayPath.steps.size();
+    if (depth == 0 || steps.size() < depth) return -1;
+    for (size_t i = 0; i + 1 < depth; ++i) {
+        if (!(steps[i] == arrayPath.steps[i])) return -1;
+    }
+    const PlugStep& element = steps[depth - 1];
+    return element.attribute == arrayPath.steps[depth - 1].attribute && element.index >= 0 ? element.index : -1;
+}
+
 // Filled from the leaf up in one allocation: most plugs are top-level attributes, and every
 // plug access by name builds its path.
 PlugPath PlugPath::of(const AttributePtr& attribute) {

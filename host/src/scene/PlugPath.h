@@ -48,6 +48,9 @@ struct VEXA_API PlugPath {
     bool operator==(const PlugPath& other) const { return steps == other.steps; }
     bool operator!=(const PlugPath& other) const { return !(steps == other.steps); }
     bool startsWith(const PlugPath& prefix) const;
+    // The index of the element of the array plug (the same attributes and indices above it)
+    // that this path is or lies in; -1 when it lies in no element of that array.
+    int elementIndexIn(const PlugPath& arrayPath) const;
 
     // The path of an attribute: its parents down to it, no indices chosen.
     static PlugPath of(const AttributePtr& attribute);

@@ -473,6 +473,8 @@ VStatus Scene::connect(Node& source, const PlugPath& sourcePath, Node& destinati
     }
     destination.addIncoming({&source, destinationPath, sourcePath});
     source.outgoing().push_back({&destination, sourcePath, destinationPath});
+    destination.noteConnection(destinationPath);
+    source.noteConnection(sourcePath);
     return VStatus();
 }
 
@@ -481,6 +483,8 @@ VStatus Scene::disconnect(Node& source, const PlugPath& sourcePath, Node& destin
         return VStatus(VStatus::kNotFound, "the plugs are not connected");
     }
     eraseConnection(source.outgoing(), &destination, sourcePath, destinationPath);
+    destination.forgetConnectedIndices();
+    source.forgetConnectedIndices();
     return VStatus();
 }
 
@@ -568,11 +572,16 @@ void Scene::deleteOne(Node& node, std::vector<NodePtr>& keepAlive, std::vector<N
     for (Node* parent : parentsOf(node)) parent->unlinkChild(&node);
     for (const Connection& c : node.incoming()) {
         eraseConnection(c.other->outgoing(), &node, c.remote, c.local);
+        c.other->forgetConnectedIndices();
         if (c.other->hasFn(VFn::kAnimCurve)) curves.push_back(c.other);
     }
-    for (const Connection& c : node.outgoing()) c.other->eraseIncoming(&node, c.remote, c.local);
+    for (const Connection& c : node.outgoing()) {
+        c.other->eraseIncoming(&node, c.remote, c.local);
+        c.other->forgetConnectedIndices();
+    }
     node.clearIncoming();
     node.outgoing().clear();
+    node.forgetConnectedIndices();
     unindexName(node);
     node.alive_ = false;
     nodes_.erase(node.id());

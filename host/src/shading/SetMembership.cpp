@@ -35,27 +35,33 @@ public:
         return table;
     }
 
+    // The groups of a shape are told apart by id (never used again), so that noting one more
+    // is constant time: a shape may be shaded by thousands of groups.
     void note(Node& shape, Node& group) {
-        std::vector<std::weak_ptr<Node>>& groups = groups_[shape.self()];
-        const bool known = std::any_of(groups.begin(), groups.end(),
-                                       [&group](const std::weak_ptr<Node>& held) { return held.lock().get() == &group; });
-        if (!known) groups.push_back(group.self());
+        Groups& groups = groups_[shape.self()];
+        if (groups.ids.insert(group.id()).second) groups.held.push_back(group.self());
         if (groups_.size() >= sweepAt_) sweep();
     }
 
-    // Visits the live groups noted for the shape, without a list of them: a set edit asks for
-    // every polygon it forces. The visit may change the groups' members, not this table.
+    // Visits the live groups noted for the shape, in the order first noted, without a list of
+    // them: a set edit asks for every polygon it forces. The visit may change the groups'
+    // members, not this table.
     template <typename Visit>
-    void forEachOf(Node& shape, Visit visit) const {
+    void forEachOf(const Node& shape, Visit visit) const {
         auto entry = groups_.find(shape.weak_from_this());
         if (entry == groups_.end()) return;
-        for (const std::weak_ptr<Node>& held : entry->second) {
+        for (const std::weak_ptr<Node>& held : entry->second.held) {
             const NodePtr group = held.lock();
             if (group != nullptr && group->alive()) visit(*group);
         }
     }
 
 private:
+    struct Groups {
+        std::vector<std::weak_ptr<Node>> held;
+        std::unordered_set<std::uint64_t> ids;  // of every group noted, held or swept
+    };
+
     static bool gone(const std::weak_ptr<Node>& held) {
         const NodePtr node = held.lock();
         return node == nullptr || !node->alive();
@@ -63,7 +69,7 @@ private:
 
     void sweep() {
         for (auto entry = groups_.begin(); entry != groups_.end();) {
-            std::vector<std::weak_ptr<Node>>& groups = entry->second;
+            std::vector<std::weak_ptr<Node>>& groups = entry->second.held;
             groups.erase(std::remove_if(groups.begin(), groups.end(), gone), groups.end());
             entry = gone(entry->first) || groups.empty() ? groups_.erase(entry) : std::next(entry);
         }
@@ -71,7 +77,7 @@ private:
     }
 
     static constexpr size_t kFirstSweep = 64;
-    std::map<std::weak_ptr<Node>, std::vector<std::weak_ptr<Node>>, std::owner_less<>> groups_;  // found by any pointer to the shape
+    std::map<std::weak_ptr<Node>, Groups, std::owner_less<>> groups_;  // found by any pointer to the shape
     size_t sweepAt_ = kFirstSweep;
 };
 
@@ -219,7 +225,7 @@ struct ElementRun {
 // (leaveOtherGroups), or the other group is one the general way must look at.
 bool otherGroupsTouched(const Node& group, const ElementRun& run) {
     bool touched = false;
-    GroupsOfShapes::instance().forEachOf(const_cast<Node&>(*run.shape), [&group, &run, &touched](Node& other) {
+    GroupsOfShapes::instance().forEachOf(*run.shape, [&group, &run, &touched](Node& other) {
         if (touched || &other == &group) return;
         const SetMembers* members = membersOf(other);
         touched = members == nullptr ||

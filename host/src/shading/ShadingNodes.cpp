@@ -170,8 +170,7 @@ NodePtr createShaderNode(const std::string& typeName, const std::string& name, b
     PlugPath destination;
     parsePlugPath(*shader, "message", source);
     parsePlugPath(list, "shaders", destination);
-    const std::vector<int> used = existingIndices(list, destination);
-    destination.steps.back().index = used.empty() ? 0 : used.back() + 1;
+    destination.steps.back().index = nextFreeIndex(list, destination);
     status = scene.connect(*shader, source, list, destination);
     return shader;
 }
