@@ -18,6 +18,7 @@
 #include "attributes/RWyxMesh.h"
 #include "attributes/RWyxShape.h"
 #include "attributes/RWyxSkinLink.h"
+#include "bench/NumberedNames.h"
 #include "core/RVector4.h"
 #include "formats/geometry/ObjParser.h"
 #include "formats/geometry/RStreamOptionsDxf.h"
@@ -200,9 +201,7 @@ BENCHMARK(BM_GeometryNameLookups)
     ->Unit(benchmark::kMillisecond);
 
 std::vector<std::string> ShapeNames(const benchmark::State& state) {
-    std::vector<std::string> names;
-    for (int i = 0; i < state.range(0); ++i) names.push_back("Target" + std::to_string(i));
-    return names;
+    return wyx_bench::NumberedNames("Target", state.range(0));
 }
 
 void BM_ShapesAddAndFind(benchmark::State& state) {

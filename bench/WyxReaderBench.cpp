@@ -14,6 +14,7 @@
 // 1,000 and 4,000 takes; its peer copies and compares the same names as RStrings.
 
 #include "bench/HeapPeak.h"
+#include "bench/NumberedNames.h"
 #include "bench/RunFolder.h"
 #include "bench/WyxBenchScene.h"
 #include "fileio/RStreamOptionsWyx.h"
@@ -110,11 +111,7 @@ void BM_ReadScene(benchmark::State& state) {
 
 BENCHMARK(BM_ReadScene)->Arg(0)->Arg(1)->ArgName("form")->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 
-std::vector<std::string> TakeNames(const benchmark::State& state) {
-    std::vector<std::string> names;
-    for (int i = 0; i < state.range(0); ++i) names.push_back("Take " + std::to_string(i));
-    return names;
-}
+std::vector<std::string> TakeNames(const benchmark::State& state) { return NumberedNames("Take ", state.range(0)); }
 
 void BM_TakeOptionsFillAndLookUp(benchmark::State& state) {
     const std::vector<std::string> names = TakeNames(state);
