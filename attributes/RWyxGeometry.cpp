@@ -39,7 +39,8 @@ struct CurveNodeDestroyer {
 };
 using OwnedCurveNode = std::unique_ptr<RFCurveNode, CurveNodeDestroyer>;
 
-bool SameNameIgnoringCase(const RString& a, const RString& b) { return a.CompareIgnoringCase(b.Buffer()) == 0; }
+// The key of a name in the shape index: equal for names that compare equal ignoring case.
+std::string FoldedName(const char* name) { return std::string(RString(name).ToUpperCase().Buffer()); }
 
 bool IsInside(int index, std::size_t count) { return index >= 0 && static_cast<std::size_t>(index) < count; }
 
@@ -200,7 +201,7 @@ int RWyxGeometry::AddShape(RWyxShape* shape, const char* name) {
     int refusal = -1;
     if (shape == nullptr) {
         refusal = kErrorNullShape;
-    } else if (std::any_of(shapes_.begin(), shapes_.end(), [shape](const ShapeEntry& e) { return e.shape == shape; })) {
+    } else if (listedShapes_.count(shape) != 0) {
         refusal = kErrorShapeAlreadyAdded;
     } else if (name == nullptr || *name == '\0') {
         refusal = kErrorEmptyShapeName;
@@ -211,9 +212,15 @@ int RWyxGeometry::AddShape(RWyxShape* shape, const char* name) {
         SetError(refusal);
         return -1;
     }
-    shapes_.push_back(ShapeEntry{shape, RString(name)});
+    ListShape(shape, RString(name));
     for (RWyxTakeNode* takeNode : OwnerTakeNodes()) AddShapeChannel(*takeNode, shapes_.back().name);
     return GetShapeCount() - 1;
+}
+
+void RWyxGeometry::ListShape(RWyxShape* shape, const RString& name) {
+    shapes_.push_back(ShapeEntry{shape, name});
+    shapeOfName_.emplace(FoldedName(name.Buffer()), GetShapeCount() - 1);
+    listedShapes_.insert(shape);
 }
 
 bool RWyxGeometry::ChannelNameTaken(const char* name) const {
@@ -242,11 +249,8 @@ const char* RWyxGeometry::GetShapeName(int index) {
 
 int RWyxGeometry::FindShape(const char* name) const {
     if (name == nullptr) return -1;
-    const RString wanted(name);
-    for (std::size_t i = 0; i < shapes_.size(); ++i) {
-        if (SameNameIgnoringCase(shapes_[i].name, wanted)) return static_cast<int>(i);
-    }
-    return -1;
+    const auto found = shapeOfName_.find(FoldedName(name));
+    return found != shapeOfName_.end() ? found->second : -1;
 }
 
 bool RWyxGeometry::CopyShapes(const RWyxGeometry& other) {
@@ -267,17 +271,17 @@ bool RWyxGeometry::CopyShapes(const RWyxGeometry& other) {
         copies.push_back(ShapeEntry{copy, entry.name});
     }
     const std::vector<RWyxTakeNode*> takeNodes = OwnerTakeNodes();
+    // The copies carry the other's names: its index answers which of ours remain.
     for (const ShapeEntry& own : shapes_) {
-        const auto sameName = [&own](const ShapeEntry& e) { return SameNameIgnoringCase(e.name, own.name); };
-        if (std::none_of(copies.begin(), copies.end(), sameName)) {
+        if (other.FindShape(own.name.Buffer()) < 0) {
             for (RWyxTakeNode* takeNode : takeNodes) RemoveShapeChannel(*takeNode, own.name);
         }
-        const auto sameShape = [&own](const ShapeEntry& e) { return e.shape == own.shape; };
-        if (factory != nullptr && std::none_of(other.shapes_.begin(), other.shapes_.end(), sameShape)) {
-            factory->DestroyShape(own.shape);
-        }
+        if (factory != nullptr && other.listedShapes_.count(own.shape) == 0) factory->DestroyShape(own.shape);
     }
-    shapes_ = std::move(copies);
+    shapes_.clear();
+    shapeOfName_.clear();
+    listedShapes_.clear();
+    for (const ShapeEntry& copy : copies) ListShape(copy.shape, copy.name);
     for (RWyxTakeNode* takeNode : takeNodes) AddChannels(*takeNode);
     return true;
 }

@@ -23,6 +23,9 @@
 #include "core/RMatrix.h"
 #include "core/RString.h"
 
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 class RFCurve;
@@ -150,11 +153,17 @@ private:
     void RemoveShapeChannel(RWyxTakeNode& takeNode, const RString& name) const;
     // Every take node of the owner node, in order (none when detached).
     std::vector<RWyxTakeNode*> OwnerTakeNodes() const;
+    // Lists a shape at the end of shapes_ and in the indexes beside it.
+    void ListShape(RWyxShape* shape, const RString& name);
 
     RError error_;
     RMatrix pivot_;
     std::vector<RWyxSkinLink*> deformers_;
     std::vector<ShapeEntry> shapes_;
+    // Beside shapes_ (kept with every change of it): the index of each shape name folded to
+    // upper case, as names compare ignoring case, and the shapes listed.
+    std::unordered_map<std::string, int> shapeOfName_;
+    std::unordered_set<const RWyxShape*> listedShapes_;
     std::vector<ShapeChannelRecord> channelRecords_;
 };
 

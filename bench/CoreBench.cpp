@@ -1,12 +1,14 @@
 // Benchmarks of the SDK core's value types: short-string operations (which must not touch
 // the heap) and the matrix and Euler maths that every transform passes through; and of the
-// object model with many user properties on one object, whose cost per property must not
-// grow with their number.
+// object model with many user properties on one object, and of a string map filled by adds
+// each checked by a lookup first; costs per property or key must not grow with their number.
 
 #include "bench/AllocationCounter.h"
+#include "bench/NumberedNames.h"
 #include "core/EulerAngles.h"
 #include "core/RMatrix.h"
 #include "core/RString.h"
+#include "core/RStringMap.h"
 #include "core/RVector4.h"
 #include "core/RWyxPropertyHandler.h"
 #include "core/RWyxSceneObject.h"
@@ -149,9 +151,7 @@ struct UserPropertyScene {
 };
 
 std::vector<std::string> PropertyNames(benchmark::State& state) {
-    std::vector<std::string> names;
-    for (int i = 0; i < state.range(0); ++i) names.push_back("User property " + std::to_string(i));
-    return names;
+    return wyx_bench::NumberedNames("User property ", state.range(0));
 }
 
 // Items per second is properties per second: it must be about the same for 4,000 and 40,000.
@@ -178,5 +178,38 @@ void BM_UserPropertiesDestroy(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 BENCHMARK(BM_UserPropertiesDestroy)->Arg(4000)->Arg(40000)->Unit(benchmark::kMillisecond);
+
+// A table of names where every add is checked by a lookup first (a node's attribute names):
+// items per second is keys per second and must be about the same for 1,000 and 4,000 keys.
+// Its peer adds every key and then looks each up, sorting once.
+std::vector<std::string> MapKeys(benchmark::State& state) {
+    std::vector<std::string> keys;
+    for (int i = 0; i < state.range(0); ++i) keys.push_back("prop" + std::to_string((i * 7919) % 100003));
+    return keys;
+}
+
+void BM_StringMapLookupThenAdd(benchmark::State& state) {
+    const std::vector<std::string> keys = MapKeys(state);
+    for (auto _ : state) {
+        RStringMap map(20);
+        for (const std::string& key : keys) {
+            if (map.Lookup(key.c_str()) == 0) map.Add(key.c_str(), 1);
+        }
+        benchmark::DoNotOptimize(map.GetCount());
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_StringMapLookupThenAdd)->Arg(1000)->Arg(4000)->Unit(benchmark::kMicrosecond);
+
+void BM_StringMapAddAllThenLookUp(benchmark::State& state) {
+    const std::vector<std::string> keys = MapKeys(state);
+    for (auto _ : state) {
+        RStringMap map(20);
+        for (const std::string& key : keys) map.Add(key.c_str(), 1);
+        for (const std::string& key : keys) benchmark::DoNotOptimize(map.Lookup(key.c_str()));
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_StringMapAddAllThenLookUp)->Arg(1000)->Arg(4000)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

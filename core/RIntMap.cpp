@@ -6,16 +6,18 @@ int CompareKeys(std::uintptr_t left, std::uintptr_t right) {
     return left < right ? -1 : (left > right ? 1 : 0);
 }
 
+bool KeyLess(const RIntMap::Pair& left, const RIntMap::Pair& right) { return left.key < right.key; }
+
 }  // namespace
 
 RIntMap::RIntMap(int blockSize) : pairs_(blockSize) {}
 
 int RIntMap::Add(std::uintptr_t key, std::intptr_t value) {
-    return pairs_.Append(Pair{key, value}) >= 0 ? 0 : -1;
+    return pairs_.Add(Pair{key, value}, KeyLess) >= 0 ? 0 : -1;
 }
 
 void RIntMap::SortIfNeeded() const {
-    pairs_.SortIfNeeded([](const Pair& left, const Pair& right) { return left.key < right.key; });
+    pairs_.SortIfNeeded(KeyLess);
 }
 
 std::intptr_t RIntMap::Lookup(std::uintptr_t key, int* outIndex) const {

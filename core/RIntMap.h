@@ -18,7 +18,8 @@ public:
 
     explicit RIntMap(int blockSize);
 
-    // Appends the pair and marks the map unsorted. Answers 0, or -1 (map unchanged)
+    // Adds the pair (in key order after its equal keys when the map is sorted, else
+    // appended and the map marked unsorted). Answers 0, or -1 (map unchanged)
     // when the storage cannot grow.
     int Add(std::uintptr_t key, std::intptr_t value);
 

@@ -4,7 +4,9 @@
 // The storage shared by the key/value maps: trivially copyable pairs in a block-grown
 // array, appended unsorted and sorted only when a lookup or a positional access needs
 // key order. The stable sort keeps pairs with equal keys in the order they were added,
-// so a lookup of a duplicated key finds the first one added.
+// so a lookup of a duplicated key finds the first one added. A pair added while the
+// pairs are sorted goes straight to its place (after its equal keys, where the sort would
+// put it), so adds alternating with lookups do not sort the whole array each time.
 
 #include "core/RDynamicArray.h"
 
@@ -29,6 +31,19 @@ public:
             unsorted_ = true;
         }
         return index;
+    }
+
+    // While sorted, inserts the pair after every pair not greater than it (`less` as for
+    // SortIfNeeded); otherwise appends and marks unsorted. Answers the index, or -1 when
+    // the storage cannot grow.
+    template <typename Less>
+    int Add(const Pair& pair, Less less) {
+        if (unsorted_) {
+            return Append(pair);
+        }
+        const Pair* first = Begin();
+        const Pair* place = std::upper_bound(first, first + GetCount(), pair, less);
+        return pairs_.InsertAt(static_cast<int>(place - first), &pair);
     }
 
     void MarkUnsorted() { unsorted_ = true; }

@@ -53,7 +53,7 @@ int RStringMap::Add(const char* key, std::intptr_t value) {
     if (copy == nullptr) {
         return -1;
     }
-    if (pairs_.Append(Pair{copy, value}) < 0) {
+    if (pairs_.Add(Pair{copy, value}, KeyLess()) < 0) {
         std::free(copy);
         return -1;
     }
@@ -61,8 +61,7 @@ int RStringMap::Add(const char* key, std::intptr_t value) {
 }
 
 void RStringMap::SortIfNeeded() const {
-    pairs_.SortIfNeeded(
-        [this](const Pair& left, const Pair& right) { return CompareKeys(left.key, right.key) < 0; });
+    pairs_.SortIfNeeded(KeyLess());
 }
 
 std::intptr_t RStringMap::Lookup(const char* key, int* outIndex) const {

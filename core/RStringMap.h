@@ -19,7 +19,8 @@ public:
     RStringMap(const RStringMap&) = delete;
     RStringMap& operator=(const RStringMap&) = delete;
 
-    // Appends the pair with a copy of the key and marks the map unsorted. Answers the new
+    // Adds the pair with a copy of the key (in key order after its equal keys when the map
+    // is sorted, else appended and the map marked unsorted). Answers the new
     // count, or -1 (map unchanged) for a null key or when memory cannot be had.
     int Add(const char* key, std::intptr_t value);
 
@@ -54,6 +55,10 @@ private:
     };
 
     int CompareKeys(const char* left, const char* right) const;
+    // The key order of the pairs, for sorting and for placing an added pair.
+    auto KeyLess() const {
+        return [this](const Pair& left, const Pair& right) { return CompareKeys(left.key, right.key) < 0; };
+    }
 
     RLazySortedPairs<Pair> pairs_;
     bool caseSensitive_ = false;

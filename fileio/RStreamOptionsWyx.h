@@ -8,6 +8,8 @@
 #include "core/RString.h"
 #include "fileio/RStreamOptions.h"
 
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 // One take of a file or scene as the options know it. Its password is wiped when the entry
@@ -56,7 +58,8 @@ public:
     // answers that entry's index instead. -1 for a null name.
     int AddTake(const char* name);
     int GetTakeCount() const { return static_cast<int>(takes_.size()); }
-    // Null out of range.
+    // Null out of range. A name changed through the entry is seen by the next FindTake or
+    // AddTake.
     RStreamTakeEntry* GetTake(int index);
     const RStreamTakeEntry* GetTake(int index) const;
     // The index of the take of that name (compared byte for byte); -1 when absent.
@@ -81,9 +84,18 @@ protected:
 
 private:
     void ResetOwnValues();
+    // Takes in names changed through entries GetTake handed out since the last lookup; the
+    // index is rebuilt when one has changed.
+    void CheckHandedOutNames() const;
+    void RebuildTakeIndex() const;
 
     bool flags_[kFlagCount] = {};
     std::vector<RStreamTakeEntry> takes_;
+    // Beside takes_: each name as indexed, and the first take of each name.
+    mutable std::vector<std::string> indexedNames_;
+    mutable std::unordered_map<std::string, int> firstTakeOfName_;
+    mutable std::vector<int> handedOut_;  // indexes of entries handed out for change
+    mutable bool checkAllNames_ = false;  // more were handed out than there are takes
     bool passwordProtected_ = false;
     RString password_;
     int template_ = 0;

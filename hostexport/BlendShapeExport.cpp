@@ -29,6 +29,7 @@
 
 #include <algorithm>
 #include <string>
+#include <unordered_set>
 
 namespace {
 
@@ -87,14 +88,22 @@ private:
     bool shown_[3] = {false, false, false};
 };
 
-bool HasShapeNamed(RWyxGeometry& geometry, const RString& name) {
-    for (int i = 0; i < geometry.GetShapeCount(); ++i) {
-        RString existing(geometry.GetShapeName(i));
-        const int blank = existing.FindChar(' ', 0);
-        if (blank >= 0) existing = existing.FirstChars(blank);
-        if (existing == name) return true;
+// A shape's name up to its first blank: a slider of that name has its shape already.
+std::string ShapeNameKey(const char* shapeName) {
+    RString key(shapeName);
+    const int blank = key.FindChar(' ', 0);
+    if (blank >= 0) key = key.FirstChars(blank);
+    return std::string(key.Buffer());
+}
+
+// The keys of the geometry's shapes, gathered once per base object and kept up as sliders
+// add shapes.
+std::unordered_set<std::string> ShapeNameKeys(RWyxGeometry* geometry) {
+    std::unordered_set<std::string> keys;
+    for (int i = 0; geometry != nullptr && i < geometry->GetShapeCount(); ++i) {
+        keys.insert(ShapeNameKey(geometry->GetShapeName(i)));
     }
-    return false;
+    return keys;
 }
 
 // The target's normals when they fit the base's: the same mapping over as many entries.
@@ -131,13 +140,14 @@ void ExportWeightChannel(RWyxNode& node, RWyxGeometry& geometry, int shapeIndex,
     if (channel != nullptr) ConvertAnimCurve(curve, *channel, false, kWeightScale);
 }
 
-void ExportSlider(WyxVexaExportSession& session, RWyxNode& node, const Slider& slider, BaseObjectReport& report) {
+void ExportSlider(WyxVexaExportSession& session, RWyxNode& node, const Slider& slider, BaseObjectReport& report,
+                  std::unordered_set<std::string>& shapeNameKeys) {
     RWyxGeometry* geometry = node.GetGeometry();
     RWyxGeometry* target = slider.target->GetGeometry();
     if (geometry == nullptr) return;
     RString name(slider.weight.name().asChar());
     if (name.FindText(node.GetNameWithoutPrefix().Buffer()) == 0) name = RString("s") + name;
-    if (HasShapeNamed(*geometry, name)) return;
+    if (shapeNameKeys.count(name.Buffer()) != 0) return;
     // A target of another point count would make a shape that collapses the geometry.
     const int count = geometry->GetControlPointsCount();
     if (target == nullptr || target->GetControlPointsCount() == 0 || target->GetControlPointsCount() != count) {
@@ -147,6 +157,7 @@ void ExportSlider(WyxVexaExportSession& session, RWyxNode& node, const Slider& s
     RWyxShape* shape = session.GetFactory().CreateShape();
     if (shape == nullptr) return;
     const int index = geometry->AddShape(shape, name.Buffer());
+    if (index >= 0) shapeNameKeys.insert(ShapeNameKey(name.Buffer()));
     if (index < 0 || !shape->InitControlPoints(count)) return;
     const RVector4* points = target->GetControlPoints();
     RVector4* shapePoints = shape->GetControlPoints();
@@ -173,6 +184,7 @@ void ExportBaseObject(WyxVexaExportSession& session, RWyxNode& node, const VFnBl
     if (!status) return;
     BaseObjectReport report(session);
     auto& removals = session.GetDeferredRemovals();
+    std::unordered_set<std::string> shapeNameKeys = ShapeNameKeys(node.GetGeometry());
     for (unsigned w = 0; w < n && w < indices.length(); ++w) {
         const VString progress = VString("processing ") + std::to_string(w + 1).c_str() + " of " + std::to_string(n).c_str();
         ProgressTick(&progress);
@@ -200,7 +212,7 @@ void ExportBaseObject(WyxVexaExportSession& session, RWyxNode& node, const VFnBl
             report.Unavailable(RString("The TargetObject : ") + slider.targetPath);
             continue;
         }
-        ExportSlider(session, node, slider, report);
+        ExportSlider(session, node, slider, report, shapeNameKeys);
     }
 }
 

@@ -40,7 +40,9 @@
 #include <vexa/VStatus.h>
 #include <vexa/VString.h>
 
+#include <cstddef>
 #include <memory>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
@@ -377,6 +379,8 @@ private:
         VObject shader;
     };
     std::vector<ImportedMaterialRecord> materialCache_;
+    // Beside materialCache_: the first record of each material name (names compare byte for byte).
+    std::unordered_map<std::string, std::size_t> materialOfName_;
     // The text of the last set edit: its room is kept for the next one, as a checkerboard of
     // materials sends one edit per polygon. Its head (the command, the edit flag and the set,
     // up to the member's opening quote) is kept for the set and flag it was made for.

@@ -195,19 +195,17 @@ void WyxVexaImportSession::ImportMaterials(RWyxNode* node) {
 VObject WyxVexaImportSession::ShaderForMaterial(RWyxNode* node, const RWyxMaterial* material, VString& group) {
     const RString materialName = material != nullptr ? material->GetNameWithoutPrefix() : RString();
     VObject shader;
-    bool cached = false;
-    for (const ImportedMaterialRecord& record : materialCache_) {
-        if (material != nullptr && record.name == materialName) {
-            shader = record.shader;
-            cached = true;
-            break;
-        }
-    }
+    const auto found = material != nullptr ? materialOfName_.find(materialName.Buffer()) : materialOfName_.end();
+    const bool cached = found != materialOfName_.end();
+    if (cached) shader = materialCache_[found->second].shader;
     if (!cached) {
         VStatus status;
         shader = VFnPhongShader().create(true, &status);
         if (!status) status.perror("Cannot create shader");
-        if (material != nullptr) materialCache_.push_back({materialName, shader});
+        if (material != nullptr) {
+            materialOfName_.emplace(materialName.Buffer(), materialCache_.size());
+            materialCache_.push_back({materialName, shader});
+        }
         if (!shader.isNull()) SetShaderValues(shader, material);
     }
     group = CreateShadingGroup(FindShaderList(), node->GetNameWithoutPrefix(), shader);

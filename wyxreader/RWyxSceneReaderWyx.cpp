@@ -477,11 +477,10 @@ void RWyxSceneReaderWyx::ReadTake() {
     info.name = file_.FieldReadString();
     info.importName = info.name;
     const RString label = RString("Take \"") + info.name + "\"";
-    if (Contains(fileTakes_, info.name)) {
+    if (!fileTakes_.insert(info.name.Buffer()).second) {
         Warn(label + ": a second take of this name was skipped");
         return;
     }
-    fileTakes_.push_back(info.name);
     if (!IsTakeSelected(info.name)) return;
     if (info.name == RWyxTakeNodeContainer::kDefaultTakeName) {
         Warn(label + ": the default take is every object's own; the block was skipped");
@@ -522,7 +521,7 @@ void RWyxSceneReaderWyx::ReadTakeChannels(RFCurveNode& root, const RString& labe
 
 void RWyxSceneReaderWyx::SelectCurrentTake(const RString& current) {
     if (readTakes_.empty()) return;
-    if (Contains(readTakes_, current) || !Contains(fileTakes_, current)) {
+    if (Contains(readTakes_, current) || fileTakes_.count(current.Buffer()) == 0) {
         scene_.SetCurrentTake(current.Buffer());
     } else {
         scene_.SetCurrentTake(readTakes_.front().Buffer());

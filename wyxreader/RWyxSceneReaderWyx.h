@@ -17,6 +17,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
+#include <unordered_set>
 #include <vector>
 
 class RFCurveNode;
@@ -132,8 +134,9 @@ protected:
     RWyxObjectFactory* factory_;
     const RStreamOptionsWyx& options_;
     RWyxReadWarnings& warnings_;
-    // Takes: the names of every "Take" block, those read, and the "Current" field's name.
-    std::vector<RString> fileTakes_;
+    // Takes: the names of every "Take" block (a set: each block asks whether its name came
+    // before), those read, and the "Current" field's name.
+    std::unordered_set<std::string> fileTakes_;
     std::vector<RString> readTakes_;
     RString takesCurrent_;
     bool hasTakesCurrent_ = false;

@@ -359,6 +359,26 @@ TEST_F(GeometryTest, CopiedShapesAreNewAndKeepTheChannelsOfNamesThatRemain) {
     node->SetNodeAttribute(nullptr);
 }
 
+// Names and shapes replaced by a copy are free again; the copies' names are taken.
+TEST_F(GeometryTest, ShapesAreFoundByNameAndIdentityAfterACopyReplacesThem) {
+    RWyxShape* kept = ShapeOf(0);
+    mesh.AddShape(kept, "Gone");
+    mesh.AddShape(ShapeOf(0), "Left");
+    RWyxPatch& source = *factory.CreatePatch();
+    source.AddShape(kept, "Smile");
+    source.AddShape(ShapeOf(0), "Wink");
+    ASSERT_TRUE(mesh.CopyShapes(source));
+    EXPECT_EQ((std::vector<int>{mesh.FindShape("WINK"), mesh.FindShape("smile"), mesh.FindShape("Gone"),
+                                mesh.FindShape("Left")}),
+              (std::vector<int>{1, 0, -1, -1}));
+    EXPECT_EQ(mesh.AddShape(ShapeOf(0), "wInK"), -1);
+    EXPECT_EQ(mesh.GetError().GetLastErrorCode(), RWyxGeometry::kErrorShapeNameUsed);
+    EXPECT_EQ(mesh.AddShape(kept, "left"), 2);  // listed in the source only now
+    EXPECT_EQ(mesh.AddShape(mesh.GetShape(0), "Again"), -1);
+    EXPECT_EQ(mesh.GetError().GetLastErrorCode(), RWyxGeometry::kErrorShapeAlreadyAdded);
+    EXPECT_EQ(mesh.FindShape("LEFT"), 2);
+}
+
 // "Shape 00" is the name shape 0 takes for the write: it must not be taken for shape 1's.
 TEST_F(GeometryTest, VersionFiveNamesAreUndoneInPlaceWithTheirCurves) {
     RWyxNode* node = factory.CreateNode("Face");

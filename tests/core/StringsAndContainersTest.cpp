@@ -512,6 +512,37 @@ TEST(RStringMap, RemoveAndValueSlots) {
     EXPECT_EQ(map.GetCount(), 0);
 }
 
+// Adds between lookups go to their place in key order: after their equal keys (case
+// folded), before and after other keys, also after a removal and a change of case rule.
+TEST(RStringMap, AddsAfterLookupsKeepKeyOrderAndEqualKeysInAddOrder) {
+    RStringMap map(2);
+    map.Add("m", 1);
+    EXPECT_EQ(map.Lookup("M"), 1);  // sorted from here on
+    map.Add("M", 2);
+    map.Add("a", 3);
+    map.Add("z", 4);
+    map.Add("m", 5);
+    using Values = std::vector<std::intptr_t>;
+    const auto values = [&map] {
+        Values all;
+        for (int i = 0; i < map.GetCount(); ++i) all.push_back(map.ValueAt(i));
+        return all;
+    };
+    EXPECT_EQ(values(), (Values{3, 1, 2, 5, 4}));
+    int index = -1;
+    EXPECT_EQ(map.Lookup("m", &index), 1);  // the first added of the namesakes
+    EXPECT_EQ(index, 1);
+    EXPECT_TRUE(map.Remove("m"));
+    map.Add("b", 6);
+    EXPECT_EQ(values(), (Values{3, 6, 2, 5, 4}));
+    map.SetCaseSensitive(true);  // M, a, b, m, z as bytes
+    EXPECT_EQ(values(), (Values{2, 3, 6, 5, 4}));
+    map.Add("N", 7);
+    map.Add("M", 8);
+    EXPECT_EQ(values(), (Values{2, 8, 7, 3, 6, 5, 4}));
+    EXPECT_EQ(map.Lookup("M"), 2);
+}
+
 TEST(RWyxStringList, SetTextSplitsAtEveryTildeButDropsAnEmptyLastPiece) {
     RWyxStringList list;
     ASSERT_TRUE(list.SetText("a~~b~"));

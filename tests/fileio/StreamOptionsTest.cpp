@@ -187,6 +187,33 @@ TEST(StreamOptionsWyxTest, TakeEntriesKeepSelectionAndPasswords) {
     EXPECT_FALSE(options->HasPassword());
 }
 
+// Names renamed through handed-out entries are found under their new names; of two
+// takes renamed alike the first is found; a reset or clear forgets every name.
+TEST(StreamOptionsWyxTest, FindTakeFollowsRenamesThroughEntriesAndClears) {
+    Owned<RStreamOptionsWyx> options(RStreamOptionsWyx::Create());
+    for (const char* name : {"Walk", "Run", "Jump"}) options->AddTake(name);
+    EXPECT_EQ(options->FindTake("run"), -1);  // byte for byte
+    options->GetTake(2)->name = "Hop";
+    EXPECT_EQ(options->FindTake("Jump"), -1);
+    EXPECT_EQ(options->FindTake("Hop"), 2);
+    RStreamTakeEntry* first = options->GetTake(0);
+    options->GetTake(1)->name = "Hop";
+    first->name = "Hop";
+    EXPECT_EQ(options->FindTake("Hop"), 0);
+    EXPECT_EQ(options->AddTake("Walk"), 3);  // its old name is free again
+    EXPECT_EQ(options->AddTake("Hop"), 0);
+    // More entries handed out than there are takes: every name is checked.
+    for (int i = 0; i < 10; ++i) options->GetTake(0);
+    options->GetTake(3)->name = "Skip";
+    EXPECT_EQ(options->FindTake("Skip"), 3);
+    EXPECT_EQ(options->FindTake("Walk"), -1);
+    options->ClearTakes();
+    EXPECT_EQ(options->FindTake("Hop"), -1);
+    EXPECT_EQ(options->AddTake("Hop"), 0);
+    options->ResetHooks();
+    EXPECT_EQ(options->FindTake("Hop"), -1);
+}
+
 TEST(StreamOptionsWyxTest, ResetRestoresEverything) {
     Owned<RStreamOptionsWyx> options(RStreamOptionsWyx::Create());
     for (int i = 0; i < RStreamOptionsWyx::kFlagCount; ++i) options->SetFlag(i, i >= 10);

@@ -13,6 +13,7 @@
 #include "attributes/RWyxSkinLink.h"
 #include "curves/RFCurve.h"
 #include "hostexport/DeformerExportSupport.h"
+#include "scene/RWyxObjectFactory.h"
 #include "scene/RWyxTakeNode.h"
 
 #include "host/src/scene/AttributeDef.h"
@@ -438,9 +439,11 @@ TEST_F(DeformerExportTest, ShapeNamesAndNormalsComeFromTheSliderAndAFittingTarge
     if (splitNormals != nullptr && splitNormals->GetMappedCount() != baseNormals->GetMappedCount()) {
         EXPECT_EQ(normalsOf(*base->GetShape(1)), nullptr) << "normals of another layout are not copied";
     }
-    // A second pass finds the shapes there already and adds none.
+    // A second pass finds the shapes there already and adds none, nor makes any.
+    const int shapesMade = session_->GetFactory().GetObjectCount(RWyxObjectFactory::kShapes);
     ExportBlendShapesRecursive(*session_, root());
     EXPECT_EQ(base->GetShapeCount(), 2);
+    EXPECT_EQ(session_->GetFactory().GetObjectCount(RWyxObjectFactory::kShapes), shapesMade);
 }
 
 TEST_F(DeformerExportTest, AMatrixReadByScriptNeedsSixteenNumbers) {
