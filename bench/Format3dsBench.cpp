@@ -5,7 +5,7 @@
 // vertices (one per corner). Counters: bytes and faces per second; N = 25, 50 and 100 shows
 // whether time grows linearly with the file. The writer and reader of N small meshes (500 and
 // 2,000), each with its own material and texture, report the time per mesh, which stays flat
-// when adding a named entry does not walk those before it.
+// when adding a named entry does not walk those before it; lib3ds reading their file is the peer.
 //
 // lib3ds is linked into this program only, as the peer to measure against; never into the SDK.
 
@@ -206,9 +206,21 @@ std::unique_ptr<Scene3ds> BuildQuads(int meshes) {
     return built;
 }
 
-void ReportPerMesh(benchmark::State& state, int meshes) {
-    state.counters["s/mesh"] = benchmark::Counter(
-        static_cast<double>(meshes), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+// The time per unit of work under the counter's name.
+void PerUnit(benchmark::State& state, int units, const char* counter) {
+    state.counters[counter] = benchmark::Counter(
+        static_cast<double>(units), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+void ReportPerMesh(benchmark::State& state, int meshes) { PerUnit(state, meshes, "s/mesh"); }
+
+// Bytes written once into the run's folder, kept there for the readers until the end of the run.
+std::string SaveInFolder(const wyx_bench::RunFolder& folder, const std::string& name,
+                         const std::vector<unsigned char>& bytes) {
+    const std::string path = folder.Join(name);
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                static_cast<std::streamsize>(bytes.size()));
+    return path;
 }
 
 void BM_Write3dsManyQuads(benchmark::State& state) {
@@ -240,10 +252,26 @@ void BM_Read3dsManyQuads(benchmark::State& state) {
     ReportPerMesh(state, meshes);
 }
 
+// The peer of both: lib3ds reading the same file. Its time per mesh grows as much from 500 to
+// 2,000 meshes when the memory the read touches outgrows the caches.
+void BM_Lib3dsReadManyQuads(benchmark::State& state) {
+    static wyx_bench::RunFolder folder("wyx-3ds-quads-");
+    const int meshes = static_cast<int>(state.range(0));
+    const std::string path =
+        SaveInFolder(folder, "quads-" + std::to_string(meshes) + ".3ds", WriteToMemory(*BuildQuads(meshes)));
+    for (auto _ : state) {
+        Lib3dsFile* file = lib3ds_file_load(path.c_str());
+        benchmark::DoNotOptimize(file);
+        lib3ds_file_free(file);
+    }
+    ReportPerMesh(state, meshes);
+}
+
 }  // namespace
 
 BENCHMARK(BM_Write3dsManyQuads)->Arg(500)->Arg(2000)->Iterations(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Read3dsManyQuads)->Arg(500)->Arg(2000)->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Lib3dsReadManyQuads)->Arg(500)->Arg(2000)->Iterations(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Write3ds)->Arg(25)->Arg(50)->Arg(100)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Read3ds)->Arg(25)->Arg(50)->Arg(100)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Lib3dsRead)->Arg(25)->Arg(50)->Arg(100)->Unit(benchmark::kMillisecond);
@@ -272,17 +300,11 @@ const std::string& ManyMeshesFile(int meshes) {
         node->SetNodeAttribute(mesh);
         built.scene->GetRootNode()->AddChild(node);
     }
-    const std::vector<unsigned char> bytes = WriteToMemory(built);
-    const std::string path = folder.Join("meshes-" + std::to_string(meshes) + ".3ds");
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                static_cast<std::streamsize>(bytes.size()));
-    return files.emplace(meshes, path).first->second;
+    return files.emplace(meshes, SaveInFolder(folder, "meshes-" + std::to_string(meshes) + ".3ds", WriteToMemory(built)))
+        .first->second;
 }
 
-void PerMesh(benchmark::State& state, int meshes) {
-    state.counters["s/mesh"] = benchmark::Counter(
-        meshes, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
-}
+void PerMesh(benchmark::State& state, int meshes) { PerUnit(state, meshes, "s/mesh"); }
 
 void BM_Read3dsManyMeshes(benchmark::State& state) {
     const int meshes = static_cast<int>(state.range(0));
@@ -311,6 +333,70 @@ void BM_Lib3dsReadManyMeshes(benchmark::State& state) {
 
 BENCHMARK(BM_Read3dsManyMeshes)->Arg(1000)->Arg(4000)->Unit(benchmark::kMillisecond)->MinTime(0.2);
 BENCHMARK(BM_Lib3dsReadManyMeshes)->Arg(1000)->Arg(4000)->Unit(benchmark::kMillisecond)->MinTime(0.2);
+
+// Reading one mesh of N triangles, each with a material of its own, at N = 1,000 and 4,000:
+// "s/material" is the time per material, flat when giving the mesh one more material does not
+// walk those it has. The peer reads N one-triangle meshes, each with a material of its own:
+// the same materials, each the only one of its mesh.
+namespace {
+
+// Triangle i over points i, i + 1 and i + 2 of the mesh, with the material given.
+void AddStripTriangle(RWyxMesh& mesh, RWyxMaterial* material, int i) {
+    mesh.AddMaterial(material, 0);
+    mesh.BeginPolygon(mesh.GetMaterialCount(0) - 1);
+    for (int corner = 0; corner < 3; ++corner) mesh.AddPolygonVertex(i + corner);
+}
+
+// A strip of the points given, from point `first` of the whole strip on.
+RWyxMesh* StripMesh(RWyxObjectFactory& factory, int first, int points) {
+    RWyxMesh* mesh = factory.CreateMesh();
+    mesh->InitControlPoints(points);
+    for (int i = 0; i < points; ++i) mesh->GetControlPoints()[i].Set((first + i) / 2, (first + i) % 2, 0, 0);
+    mesh->InitMaterialIndices(RWyxMesh::kKindByPolygon);
+    return mesh;
+}
+
+const std::string& ManyMaterialsFile(int materials, bool oneMesh) {
+    static wyx_bench::RunFolder folder("wyx-3ds-materials-");
+    static std::map<std::pair<int, bool>, std::string> files;
+    auto found = files.find({materials, oneMesh});
+    if (found != files.end()) return found->second;
+    Scene3ds built;
+    RWyxMesh* mesh = nullptr;
+    for (int m = 0; m < materials; ++m) {
+        const std::string name = std::to_string(m);
+        if (mesh == nullptr || !oneMesh) {
+            mesh = oneMesh ? StripMesh(built.factory, 0, materials + 2) : StripMesh(built.factory, m, 3);
+            RWyxNode* node = built.factory.CreateNode(("S" + name).c_str());
+            node->SetNodeAttribute(mesh);
+            built.scene->GetRootNode()->AddChild(node);
+        }
+        AddStripTriangle(*mesh, built.factory.CreateMaterial(("M" + name).c_str()), oneMesh ? m : 0);
+    }
+    const std::string name = (oneMesh ? "one-mesh-" : "meshes-") + std::to_string(materials) + ".3ds";
+    return files.emplace(std::make_pair(materials, oneMesh), SaveInFolder(folder, name, WriteToMemory(built)))
+        .first->second;
+}
+
+void ReadManyMaterials(benchmark::State& state, bool oneMesh) {
+    const int materials = static_cast<int>(state.range(0));
+    const std::string& path = ManyMaterialsFile(materials, oneMesh);
+    for (auto _ : state) {
+        auto factory = std::make_unique<RWyxObjectFactory>();
+        RWyxReader3ds reader(factory.get());
+        reader.FileOpen(path.c_str());
+        benchmark::DoNotOptimize(reader.Read(factory->CreateScene(), Options().get()));
+    }
+    PerUnit(state, materials, "s/material");
+}
+
+void BM_Read3dsOneMeshManyMaterials(benchmark::State& state) { ReadManyMaterials(state, true); }
+void BM_Read3dsMeshesOfOwnMaterials(benchmark::State& state) { ReadManyMaterials(state, false); }
+
+}  // namespace
+
+BENCHMARK(BM_Read3dsOneMeshManyMaterials)->Arg(1000)->Arg(4000)->Unit(benchmark::kMillisecond)->MinTime(0.2);
+BENCHMARK(BM_Read3dsMeshesOfOwnMaterials)->Arg(1000)->Arg(4000)->Unit(benchmark::kMillisecond)->MinTime(0.2);
 
 // Finding materials and textures by name in a factory of N of each (and N nodes), as the
 // readers do once per mesh, at N = 500 and 2,000: "s/find" is the time per lookup, flat when a

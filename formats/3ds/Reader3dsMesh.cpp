@@ -12,6 +12,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace {
@@ -64,6 +67,67 @@ private:
     std::vector<std::vector<int>> entries_;  // per file vertex, its points in table order
 };
 
+// The materials and textures of layer 0 of the mesh being filled, with where each sits in
+// the mesh's lists, so that adding one more does not walk the lists as AddMaterial and
+// AddTexture do. The answers are theirs: a texture answers its first position; a material
+// already there answers the first entry of its name, as FindMaterial would. Nothing else may
+// add to or rename in those lists while the table is in use.
+class LayerObjects {
+public:
+    explicit LayerObjects(RWyxMesh& mesh) : mesh_(mesh) {
+        const RWyxLayer* layer = mesh.GetLayer(0);
+        if (const RWyxLayerElementMaterial* materials = layer != nullptr ? layer->GetMaterials() : nullptr) {
+            for (int i = 0; i < materials->GetDirectCount(); ++i) NoteMaterial(*materials->GetDirectAt(i), i);
+        }
+        if (const RWyxLayerElementTexture* textures = layer != nullptr ? layer->GetTextures() : nullptr) {
+            for (int i = 0; i < textures->GetDirectCount(); ++i) textures_.emplace(*textures->GetDirectAt(i), i);
+        }
+    }
+
+    // The material's index for its faces; -1 when it has none.
+    int AddMaterial(RWyxMaterial* material) {
+        if (materials_.count(material) == 0) {
+            const RWyxLayer* layer = mesh_.GetLayer(0);
+            RWyxLayerElementMaterial* element = layer != nullptr ? layer->GetMaterials() : nullptr;
+            // Without a list yet, AddMaterial makes one as it should be; its search finds nothing.
+            const int added = element != nullptr ? element->AddDirect(material) : mesh_.AddMaterial(material, 0);
+            if (added >= 0) {
+                NoteMaterial(material, added);
+                return added;
+            }
+        }
+        const RString& name = material->GetName();
+        const auto found = firstOfName_.find(name.FindText(kMaterialPrefix) == 0 ? name.Buffer()
+                                                                                 : kMaterialPrefix + std::string(name.Buffer()));
+        return found != firstOfName_.end() ? found->second : -1;
+    }
+
+    // The texture's first position, added behind the others when it is not there.
+    int AddTexture(RWyxTexture* texture) {
+        if (const auto found = textures_.find(texture); found != textures_.end()) return found->second;
+        const RWyxLayer* layer = mesh_.GetLayer(0);
+        RWyxLayerElementTexture* element = layer != nullptr ? layer->GetTextures() : nullptr;
+        const int added = element != nullptr ? element->AddDirect(texture) : mesh_.AddTexture(texture, 0);
+        if (added >= 0) textures_.emplace(texture, added);
+        return added;
+    }
+
+private:
+    // The name the mesh looks a material up by (its name with this prefix when it lacks it).
+    static constexpr const char* kMaterialPrefix = "Material::";
+
+    void NoteMaterial(RWyxMaterial* material, int index) {
+        if (material == nullptr) return;
+        materials_.insert(material);
+        firstOfName_.emplace(material->GetName().Buffer(), index);  // emplace keeps the first of namesakes
+    }
+
+    RWyxMesh& mesh_;
+    std::unordered_set<const RWyxMaterial*> materials_;
+    std::unordered_map<std::string, int> firstOfName_;
+    std::unordered_map<const RWyxTexture*, int> textures_;
+};
+
 struct FaceTextures {
     int material = 0;
     int first = 0;
@@ -93,21 +157,20 @@ std::vector<FaceTextures> AssignGroups(const FtkMeshObject& record, RWyxMesh& me
                                        const RWyxReader3ds::MeshContext& context, int faces, bool hasMapping,
                                        bool& twoLayers) {
     std::vector<FaceTextures> assignment(static_cast<std::size_t>(faces));
+    LayerObjects added(mesh);
     const std::size_t groups = std::min<std::size_t>(record.materialCount, record.materials.size());
     for (std::size_t g = 0; g < groups; ++g) {
         const FtkMaterialGroup& group = record.materials[g];
         RWyxMaterial* material = factory.FindMaterial(group.name, 0);
         if (material == nullptr || !context.materials) continue;
-        int m = mesh.AddMaterial(material, 0);
-        if (m < 0) m = mesh.FindMaterial(material->GetName().Buffer(), 0);
-        FaceTextures textures{m, 0, 0};
+        FaceTextures textures{added.AddMaterial(material), 0, 0};
         const auto found = context.materialIndex->find(group.name);
         if (found != context.materialIndex->end() && hasMapping && context.textureMapping &&
             (*context.fileMaterials)[found->second]->maps[kFtkTextureMap].name[0] != '\0') {
             const RWyxReader3ds::TexturePair& pair = (*context.textures)[found->second];
-            if (pair.first != nullptr) textures.first = mesh.AddTexture(pair.first, 0);
+            if (pair.first != nullptr) textures.first = added.AddTexture(pair.first);
             if (pair.second != nullptr) {
-                textures.second = mesh.AddTexture(pair.second, 0);
+                textures.second = added.AddTexture(pair.second);
                 twoLayers = true;
             }
         }

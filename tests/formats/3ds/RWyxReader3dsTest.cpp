@@ -10,6 +10,8 @@
 #include <algorithm>
 #include <cmath>
 #include <set>
+#include <string>
+#include <vector>
 
 using namespace scene3ds_test;
 using namespace ftk_test;
@@ -286,6 +288,75 @@ TEST_F(RWyxReader3dsTest, BadFaceCornersAndGroupFaceNumbersArePassedOver) {
     EXPECT_EQ(mesh->GetPolygonCount(), 1);
     EXPECT_EQ(mesh->GetMaterialCount(0), 1);
     EXPECT_NE(messages.find("1 faces naming no vertex"), std::string::npos) << messages;
+}
+
+// Materials "Red", "Green" and "Blue" (red and green textured); one mesh of a face per group,
+// the groups naming the materials given.
+Bytes GroupsFile(const std::vector<std::string>& groups) {
+    return MakeFile([&groups](FtkDatabase* db) {
+        const std::pair<const char*, const char*> materials[] = {
+            {"Red", "red.bmp"}, {"Green", "green.bmp"}, {"Blue", ""}};
+        for (const auto& [name, map] : materials) {
+            std::unique_ptr<FtkMaterial> material;
+            FtkInitMaterial(material);
+            FtkCopyName(material->name, name);
+            FtkCopyName(material->maps[kFtkTextureMap].name, map);
+            FtkPutMaterial(db, material.get());
+        }
+        const auto faces = static_cast<std::uint16_t>(groups.size());
+        std::unique_ptr<FtkMeshObject> mesh;
+        FtkInitMeshObject(mesh, 3, faces, kFtkMeshTexVerts);
+        FtkCopyName(mesh->name, "Groups");
+        mesh->vertices = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
+        for (std::uint16_t f = 0; f < faces; ++f) mesh->faces[f] = {0, 1, 2, 7};
+        mesh->materialCount = faces;
+        FtkAllocMeshArrays(mesh.get(), kFtkMeshMaterials);
+        for (std::uint16_t f = 0; f < faces; ++f) {
+            FtkCopyName(mesh->materials[f].name, groups[f].c_str());
+            mesh->materials[f].faceCount = 1;
+            mesh->materials[f].faceIndices = {f};
+        }
+        FtkPutMeshObject(db, mesh.get());
+    });
+}
+
+// The mesh's materials or textures by name, in order.
+template <typename Get>
+std::vector<std::string> NamesOf(int count, Get get) {
+    std::vector<std::string> names;
+    for (int i = 0; i < count; ++i) names.emplace_back(get(i)->GetNameWithoutPrefix().Buffer());
+    return names;
+}
+
+TEST_F(RWyxReader3dsTest, AMeshHasEachMaterialAndTextureOnceInTheOrderItsGroupsFirstNameThem) {
+    ASSERT_TRUE(Read(GroupsFile({"Green", "Red", "Blue", "Red", "Missing", "Green", "Blue"})));
+    RWyxMesh* mesh = Node("Groups")->GetMesh();
+    ASSERT_NE(mesh, nullptr);
+    EXPECT_EQ(NamesOf(mesh->GetMaterialCount(0), [mesh](int i) { return mesh->GetMaterial(i, 0); }),
+              (std::vector<std::string>{"Green", "Red", "Blue"}));
+    EXPECT_EQ(mesh->GetMaterial(1, 0), factory.FindMaterial("Red", 0));
+    EXPECT_EQ(NamesOf(mesh->GetTextureCount(0), [mesh](int i) { return mesh->GetTexture(i, 0); }),
+              (std::vector<std::string>{"green.bmp", "red.bmp"}));
+    // A group naming a material met before takes its first entry; one naming none takes 0.
+    const std::vector<int> materials(mesh->GetMaterialIndices(), mesh->GetMaterialIndices() + 7);
+    EXPECT_EQ(materials, (std::vector<int>{0, 1, 2, 1, 0, 0, 2}));
+    const std::vector<int> textures(mesh->GetTextureIndices(), mesh->GetTextureIndices() + 7);
+    EXPECT_EQ(textures, (std::vector<int>{0, 1, 0, 1, 0, 0, 0}));
+}
+
+TEST_F(RWyxReader3dsTest, MaterialsOfOneMeshStayInOrderAmongMany) {
+    std::vector<std::string> groups;
+    for (int i = 0; i < 300; ++i) groups.push_back(i % 3 == 2 ? "Blue" : i % 3 == 1 ? "Red" : "Green");
+    groups.front() = "Blue";
+    ASSERT_TRUE(Read(GroupsFile(groups)));
+    RWyxMesh* mesh = Node("Groups")->GetMesh();
+    ASSERT_NE(mesh, nullptr);
+    EXPECT_EQ(NamesOf(mesh->GetMaterialCount(0), [mesh](int i) { return mesh->GetMaterial(i, 0); }),
+              (std::vector<std::string>{"Blue", "Red", "Green"}));
+    EXPECT_EQ(mesh->GetMaterialIndices()[299], 0);
+    EXPECT_EQ(mesh->GetMaterialIndices()[298], 1);
+    EXPECT_EQ(mesh->GetMaterialIndices()[297], 2);
+    EXPECT_EQ(mesh->GetTextureCount(0), 2);
 }
 
 TEST_F(RWyxReader3dsTest, MaterialsTexturesAndZeroTextureScales) {
