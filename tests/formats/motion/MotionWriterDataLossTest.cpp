@@ -129,9 +129,8 @@ INSTANTIATE_TEST_SUITE_P(Writers, MotionWriterDataLossTest, ::testing::Range(0, 
 TEST(MotionWriterDataLossCases, ABvhCutShortThenFileCloseLeavesTheOldFile) {
     ScratchFolder folder;
     SceneFixture fixture;
-    RWyxReaderBvh reader(&fixture.factory);
-    OptionsPtr options;
-    ASSERT_TRUE(ReadText(fixture, reader, motion_samples::Bvh(), "walk.bvh", [](RStreamOptionsMotion&) {}, &options));
+    const OptionsPtr options = ReadWithOptions<RWyxReaderBvh>(fixture, motion_samples::Bvh(), "walk.bvh");
+    ASSERT_NE(options, nullptr);
     fixture.Node("Hips")->SetMarked(1, false);
     const KeptFile old(folder.Join("walk.bvh"), kOldContent);
     RWyxWriterBvh writer(&fixture.factory);
