@@ -107,6 +107,7 @@ RWyxWriter3ds::~RWyxWriter3ds() {
 }
 
 bool RWyxWriter3ds::FileCreate(const char* path) {
+    failed_ = false;
     if (path == nullptr) {
         SetError(kErrorNotCreated, nullptr);
         return false;
@@ -127,6 +128,7 @@ bool RWyxWriter3ds::FileCreate(const char* path) {
 }
 
 bool RWyxWriter3ds::CreateInMemory() {
+    failed_ = false;
     CloseOutput();
     FtkClearErrors();
     inMemory_ = true;
@@ -147,7 +149,11 @@ bool RWyxWriter3ds::OpenOutput(FtkFile* file) {
 
 bool RWyxWriter3ds::FileClose() {
     CloseOutput();
-    return true;
+    if (!failed_) return true;
+    // The failed write dropped its file: its error stands.
+    failed_ = false;
+    if (!HasError()) SetError(kErrorUnidentified, "The write failed: nothing was put in place");
+    return false;
 }
 
 void RWyxWriter3ds::CloseOutput() {
@@ -234,6 +240,7 @@ bool RWyxWriter3ds::Write(RWyxScene* scene, RStreamOptions* options) {
     FtkReleaseMeshSettings(meshSettings_);
     FtkReleaseDatabase(database_);
     CloseOutput();
+    failed_ = !written;
     return written;
 }
 

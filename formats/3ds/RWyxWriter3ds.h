@@ -58,7 +58,9 @@ public:
     // Collects the file in memory instead (GetMemoryContents after Write); texture files are
     // not copied.
     bool CreateInMemory();
-    // Drops what Write has not put in place (a failed write); true.
+    // Drops what Write has not put in place; true, but false after a Write that failed or
+    // was refused, whose error it keeps (error 5 when it set none). A file created and
+    // closed without a Write is never made: the target stays as it was.
     bool FileClose() override;
     bool IsFileOpen() const override { return file_ != nullptr; }
     RStreamOptionsPtr GetWriteOptions() override;
@@ -139,6 +141,8 @@ private:
     RTime animStop_;
     bool animOn_ = true;
     bool refused_ = false;
+    // The last Write failed on a created file; FileClose answers false.
+    bool failed_ = false;
     // Targets written in their camera's or light's target track only.
     std::unordered_set<const RWyxNode*> targets_;
 };

@@ -39,6 +39,12 @@ void RWyxGeometryFileWriter::Abandon() {
     abandoned_ = true;
 }
 
+bool RWyxGeometryFileWriter::Write(RWyxScene* scene, RStreamOptions* options) {
+    const bool written = WriteToTarget(scene, options);
+    if ((!written || HasError()) && output_.IsActive()) Abandon();
+    return written;
+}
+
 bool RWyxGeometryFileWriter::FailWhole(const RString& path, int reason, const std::string& kept) {
     RString text = RString("Cannot write \"") + path + "\" whole";
     if (reason != 0) text += RString(": ") + std::strerror(reason);

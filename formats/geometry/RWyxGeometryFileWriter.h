@@ -17,7 +17,9 @@
 // it, then starts the output; a path a plain write could not write (a folder, a missing
 // folder, a file this process may not write) is error 1 ("File not opened"). FileClose fails
 // with error 3 ("Out of disk space") naming the file that could not be put in place whole,
-// and after a Write that failed.
+// and after a Write that failed or was refused, whose error it keeps (error 3 when it set
+// none). FileClose after FileCreate without a Write puts the empty output in place, as the
+// WYX writers put a created file.
 
 #include "core/RString.h"
 #include "fileio/RWyxWriter.h"
@@ -41,6 +43,8 @@ public:
     // The path is cleared.
     bool FileClose() override;
     bool IsFileOpen() const override { return output_.IsActive(); }
+    // WriteToTarget, then drops the files when it failed.
+    bool Write(RWyxScene* scene, RStreamOptions* options) final;
 
     const RString& GetPath() const { return path_; }
     // Warnings of the last write: every item left out or repaired counts one.
@@ -51,8 +55,9 @@ protected:
     // Starts the file beside the output (a file started before is dropped); its stream, owned
     // here, or null when the path cannot be written.
     std::FILE* BeginCompanion(const char* path);
-    // Drops the output and the file beside it, after a write that failed; FileClose then fails.
-    void Abandon();
+    // The format's write into the output (and the file beside it); false (or an error set)
+    // when it failed or refused the scene.
+    virtual bool WriteToTarget(RWyxScene* scene, RStreamOptions* options) = 0;
     // The scene's root node when the options are of the class given, a file is open and the
     // scene has a root; otherwise null with error 4 (options) or 5 set. Clears the warnings.
     RWyxNode* BeginWrite(RWyxScene* scene, RStreamOptions* options, int optionsClassId);
@@ -64,6 +69,8 @@ protected:
     void ResetWarnings() { warningCount_ = 0; }
 
 private:
+    // Drops the output and the file beside it, after a write that failed; FileClose then fails.
+    void Abandon();
     // Error 3 naming the file, with the reason (errno) and where its old content was kept.
     bool FailWhole(const RString& path, int reason, const std::string& kept);
     bool Flush(platform::RFileReplacement& file, const RString& path);

@@ -110,7 +110,7 @@ std::string RWyxWriterDxf::LayerName(const char* nodeName, LayerNames& taken) {
     return name;
 }
 
-bool RWyxWriterDxf::Write(RWyxScene* scene, RStreamOptions* options) {
+bool RWyxWriterDxf::WriteToTarget(RWyxScene* scene, RStreamOptions* options) {
     RWyxNode* root = BeginWrite(scene, options, RStreamOptionsDxf::ClassId());
     if (root == nullptr) return false;
     const auto& dxfOptions = static_cast<const RStreamOptionsDxf&>(*options);
@@ -136,13 +136,11 @@ bool RWyxWriterDxf::Write(RWyxScene* scene, RStreamOptions* options) {
         for (std::size_t i = 0; i < meshNodes.size(); ++i) WriteMeshNode(out, *meshNodes[i], layers[i]);
         out.Text("  0\nENDSEC\n  0\nEOF\n");
         if (!out.Flush()) {
-            Abandon();
             SetError(kErrorOutOfDiskSpace, RString("Cannot write \"") + GetPath() + "\" whole");
             return false;
         }
         return true;
     } catch (const std::bad_alloc&) {
-        Abandon();
         SetError(kErrorUnidentified, "Out of memory while writing the DXF file");
         return false;
     }

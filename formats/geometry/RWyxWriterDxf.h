@@ -45,7 +45,6 @@ public:
     explicit RWyxWriterDxf(RWyxObjectFactory* factory, RWyxIO* owner = nullptr);
 
     RStreamOptionsPtr GetWriteOptions() override;
-    bool Write(RWyxScene* scene, RStreamOptions* options) override;
 
     // The layer names given so far, in order, with a set of them in lower case beside the
     // list for the uniqueness test.
@@ -68,6 +67,9 @@ public:
     // The node name as a layer name: cleaned, cut to length and made unique against (and
     // added to) the names given, compared ignoring case.
     static std::string LayerName(const char* nodeName, LayerNames& taken);
+
+protected:
+    bool WriteToTarget(RWyxScene* scene, RStreamOptions* options) override;
 
 private:
     struct FaceRecord;

@@ -67,7 +67,7 @@ RString RWyxWriterObj::MaterialLibraryPath(const char* outputPath) {
     return path;
 }
 
-bool RWyxWriterObj::Write(RWyxScene* scene, RStreamOptions* options) {
+bool RWyxWriterObj::WriteToTarget(RWyxScene* scene, RStreamOptions* options) {
     RWyxNode* root = BeginWrite(scene, options, RStreamOptionsObj::ClassId());
     if (root == nullptr) return false;
     const auto& objOptions = static_cast<const RStreamOptionsObj&>(*options);
@@ -91,14 +91,12 @@ bool RWyxWriterObj::Write(RWyxScene* scene, RStreamOptions* options) {
         const bool written = out.Flush() && (mtl_ == nullptr || mtl_->Flush());
         CloseMaterialLibrary();
         if (!written) {
-            Abandon();
             SetError(kErrorOutOfDiskSpace, RString("Cannot write \"") + outputPath_ + "\" whole");
             return false;
         }
         return true;
     } catch (const std::bad_alloc&) {
         CloseMaterialLibrary();
-        Abandon();
         SetError(kErrorUnidentified, "Out of memory while writing the OBJ file");
         return false;
     }

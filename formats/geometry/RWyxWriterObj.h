@@ -50,11 +50,13 @@ public:
     ~RWyxWriterObj() override;
 
     RStreamOptionsPtr GetWriteOptions() override;
-    bool Write(RWyxScene* scene, RStreamOptions* options) override;
 
     // The MTL path of an output path: its extension (after the last '.' of the file name)
     // replaced by "mtl", or ".mtl" appended when it has none. Folders are left as they are.
     static RString MaterialLibraryPath(const char* outputPath);
+
+protected:
+    bool WriteToTarget(RWyxScene* scene, RStreamOptions* options) override;
 
 private:
     struct MeshCorners;

@@ -11,7 +11,7 @@
 
 RStreamOptionsPtr RWyxWriterAmc::GetWriteOptions() { return RWyxWriterAsf::NewWriteOptions(); }
 
-bool RWyxWriterAmc::Write(RWyxScene* scene, RStreamOptions* options) {
+bool RWyxWriterAmc::WriteToTarget(RWyxScene* scene, RStreamOptions* options) {
     if (!CheckOpen()) {
         return false;
     }

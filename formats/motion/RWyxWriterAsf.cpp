@@ -35,7 +35,7 @@ RWyxNode* RWyxWriterAsf::CheckScene(RWyxScene* scene, RStreamOptionsMotion*& mot
     return root;
 }
 
-bool RWyxWriterAsf::Write(RWyxScene* scene, RStreamOptions* options) {
+bool RWyxWriterAsf::WriteToTarget(RWyxScene* scene, RStreamOptions* options) {
     RStreamOptionsMotion* motion = nullptr;
     RWyxNode* root = CheckScene(scene, motion, options);
     if (root == nullptr) {

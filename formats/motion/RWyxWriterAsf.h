@@ -19,11 +19,10 @@ public:
     // Translation 0, ExportFromGlobalPosition 0, ExportRequireSingleRootNode 1,
     // ExportFrameRate 1, ExportFrameRange 0 (the AMC writer takes the same).
     RStreamOptionsPtr GetWriteOptions() override;
-    bool Write(RWyxScene* scene, RStreamOptions* options) override;
-
     static RStreamOptionsPtr NewWriteOptions();
 
 protected:
+    bool WriteToTarget(RWyxScene* scene, RStreamOptions* options) override;
     std::unique_ptr<RMotionTextFile> NewFormatFile() const override { return std::make_unique<RAsfFile>(false); }
 
 private:

@@ -25,7 +25,7 @@ RStreamOptionsPtr RWyxWriterBrd::GetWriteOptions() {
         RStreamOptionsMotion::CreateWith({{kMotionExportGapsAsValidData, 1}, {kMotionExportFromGlobalPosition, 0}}));
 }
 
-bool RWyxWriterBrd::Write(RWyxScene* scene, RStreamOptions* options) {
+bool RWyxWriterBrd::WriteToTarget(RWyxScene* scene, RStreamOptions* options) {
     RStreamOptionsMotion* motion = BeginWrite(scene, options);
     if (motion == nullptr) {
         return false;

@@ -19,9 +19,9 @@ public:
 
     // ExportGapsAsValidData 1, ExportFromGlobalPosition 0.
     RStreamOptionsPtr GetWriteOptions() override;
-    bool Write(RWyxScene* scene, RStreamOptions* options) override;
 
 protected:
+    bool WriteToTarget(RWyxScene* scene, RStreamOptions* options) override;
     std::unique_ptr<RMotionTextFile> NewFormatFile() const override { return std::make_unique<RBrdFile>(false); }
 };
 

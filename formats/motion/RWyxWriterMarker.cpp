@@ -91,7 +91,7 @@ bool RWyxWriterMarker::WriteFrames(RWyxNode* root, const std::vector<RWyxNode*>&
     return true;
 }
 
-bool RWyxWriterMarker::Write(RWyxScene* scene, RStreamOptions* options) {
+bool RWyxWriterMarker::WriteToTarget(RWyxScene* scene, RStreamOptions* options) {
     RStreamOptionsMotion* motion = BeginWrite(scene, options);
     if (motion == nullptr) {
         return false;

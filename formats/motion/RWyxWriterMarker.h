@@ -23,11 +23,10 @@ public:
 
     // New motion options with the format's defaults.
     RStreamOptionsPtr GetWriteOptions() override;
-    bool Write(RWyxScene* scene, RStreamOptions* options) override;
-
     const RString& GetDisplayName() const { return displayName_; }
 
 protected:
+    bool WriteToTarget(RWyxScene* scene, RStreamOptions* options) override;
     virtual std::unique_ptr<RMarkerFile> CreateMarkerFile() const = 0;
     virtual void SetDefaultOptions(RStreamOptionsMotion& options) const = 0;
 

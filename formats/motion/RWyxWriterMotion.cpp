@@ -33,6 +33,7 @@ void RWyxWriterMotion::AbandonTarget() {
 
 bool RWyxWriterMotion::FileCreate(const char* path) {
     AbandonTarget();
+    abandoned_ = false;
     if (path == nullptr || !CreateTarget(path)) {
         SetError(kErrorNotOpened, RString("Cannot open file \"") + (path != nullptr ? path : "") + "\" for writing.");
         return false;
@@ -42,6 +43,12 @@ bool RWyxWriterMotion::FileCreate(const char* path) {
 }
 
 bool RWyxWriterMotion::FileClose() {
+    if (abandoned_) {
+        // Dropped by a failed write: its error stands, nothing goes in place.
+        abandoned_ = false;
+        if (!HasError()) SetError(kErrorNotOpened, nullptr);
+        return false;
+    }
     if (!HasTarget()) {
         SetError(kErrorNotOpened, nullptr);
         return false;
@@ -51,6 +58,15 @@ bool RWyxWriterMotion::FileClose() {
         return false;
     }
     return true;
+}
+
+bool RWyxWriterMotion::Write(RWyxScene* scene, RStreamOptions* options) {
+    const bool written = WriteToTarget(scene, options);
+    if ((!written || HasError()) && HasTarget()) {
+        AbandonTarget();
+        abandoned_ = true;
+    }
+    return written;
 }
 
 bool RWyxWriterMotion::CheckOpen() {

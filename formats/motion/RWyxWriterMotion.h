@@ -6,6 +6,10 @@
 //
 // The text goes to a temporary file beside the file; FileClose (after a successful Write)
 // puts it in place, and a writer destroyed without FileClose leaves the file as it was.
+// A Write that fails or is refused (answers false or sets an error) drops the file it was
+// writing: a FileClose after it answers false, keeps the write's error and puts nothing in
+// place. FileClose after FileCreate without a Write puts what the format's file holds then
+// (an empty file) in place, as the WYX writers put a created file.
 //
 // Errors: "File not opened" (1), also with "Cannot open file "<path>" for writing." when the
 // file cannot be made and from FileClose without a file; "Stream options not set" (4) for
@@ -32,11 +36,17 @@ public:
 
     bool FileCreate(const char* path) override;
     // Puts the written file in place; error 1 without a file, error 3 when it could not be
-    // completed.
+    // completed. False after a failed Write, its error kept (error 1 when it set none).
     bool FileClose() override;
+    // While a file is being written: false again once a failed Write has dropped it.
     bool IsFileOpen() const override { return HasTarget(); }
+    // WriteToTarget, then drops the file when it failed.
+    bool Write(RWyxScene* scene, RStreamOptions* options) final;
 
 protected:
+    // The format's write into the file FileCreate started; false (or an error set) when it
+    // failed or refused the scene.
+    virtual bool WriteToTarget(RWyxScene* scene, RStreamOptions* options) = 0;
     // The text format's object; null for writers that keep another target.
     virtual std::unique_ptr<RMotionTextFile> NewFormatFile() const { return nullptr; }
     // The file being written: the text writers' target is their format object. CloseTarget
@@ -81,6 +91,8 @@ protected:
 
 private:
     std::unique_ptr<RMotionTextFile> file_;
+    // A failed Write dropped the file; FileClose answers false.
+    bool abandoned_ = false;
 };
 
 #endif

@@ -12,7 +12,7 @@ RStreamOptionsPtr RWyxWriterMov::GetWriteOptions() {
         {{kMotionTranslation, 1}, {kMotionRotation, 1}, {kMotionScaling, 1}, {kMotionExportFromGlobalPosition, 0}}));
 }
 
-bool RWyxWriterMov::Write(RWyxScene* scene, RStreamOptions* options) {
+bool RWyxWriterMov::WriteToTarget(RWyxScene* scene, RStreamOptions* options) {
     RStreamOptionsMotion* motion = BeginWrite(scene, options);
     if (motion == nullptr) {
         return false;

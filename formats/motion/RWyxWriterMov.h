@@ -15,9 +15,9 @@ public:
 
     // Translation, Rotation, Scaling 1, ExportFromGlobalPosition 0.
     RStreamOptionsPtr GetWriteOptions() override;
-    bool Write(RWyxScene* scene, RStreamOptions* options) override;
 
 protected:
+    bool WriteToTarget(RWyxScene* scene, RStreamOptions* options) override;
     std::unique_ptr<RMotionTextFile> NewFormatFile() const override { return std::make_unique<RMovFile>(); }
 };
 

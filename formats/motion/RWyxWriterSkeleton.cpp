@@ -3,7 +3,7 @@
 #include "formats/motion/RStreamOptionsMotion.h"
 #include "scene/RWyxNode.h"
 
-bool RWyxWriterSkeleton::Write(RWyxScene* scene, RStreamOptions* options) {
+bool RWyxWriterSkeleton::WriteToTarget(RWyxScene* scene, RStreamOptions* options) {
     if (!CheckOpen()) {
         return false;
     }

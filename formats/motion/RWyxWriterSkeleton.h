@@ -17,9 +17,8 @@ public:
     explicit RWyxWriterSkeleton(RWyxObjectFactory* factory, RWyxIO* owner = nullptr)
         : RWyxWriterMotion(factory, owner) {}
 
-    bool Write(RWyxScene* scene, RStreamOptions* options) override;
-
 protected:
+    bool WriteToTarget(RWyxScene* scene, RStreamOptions* options) override;
     // "BVH" or "HTR".
     virtual const char* GetFormatLabel() const = 0;
     virtual bool WriteSkeleton(RWyxScene& scene, RWyxNode& root, RStreamOptionsMotion& options) = 0;

@@ -32,7 +32,7 @@ RStreamOptionsPtr RWyxWriterVpm::GetWriteOptions() {
     return RStreamOptionsPtr(RStreamOptionsMotion::CreateWith({{kMotionExportFromGlobalPosition, 0}}));
 }
 
-bool RWyxWriterVpm::Write(RWyxScene* scene, RStreamOptions* options) {
+bool RWyxWriterVpm::WriteToTarget(RWyxScene* scene, RStreamOptions* options) {
     RStreamOptionsMotion* motion = BeginWrite(scene, options);
     if (motion == nullptr) {
         return false;

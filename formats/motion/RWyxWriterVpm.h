@@ -20,9 +20,9 @@ public:
 
     // ExportFromGlobalPosition 0.
     RStreamOptionsPtr GetWriteOptions() override;
-    bool Write(RWyxScene* scene, RStreamOptions* options) override;
 
 protected:
+    bool WriteToTarget(RWyxScene* scene, RStreamOptions* options) override;
     std::unique_ptr<RMotionTextFile> NewFormatFile() const override { return std::make_unique<RVpmFile>(); }
 };
 

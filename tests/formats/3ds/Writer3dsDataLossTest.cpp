@@ -37,7 +37,9 @@ protected:
         const bool written = writer.FileCreate(path.c_str()) && writer.Write(scene, Options().get());
         error = writer.GetLastErrorCode();
         errorText = writer.GetLastErrorString();
-        writer.FileClose();
+        closed = writer.FileClose();
+        closeError = writer.GetLastErrorCode();
+        closeErrorText = writer.GetLastErrorString();
         return written;
     }
 
@@ -62,6 +64,10 @@ protected:
     const std::string otherName = folder.Join("other.3ds");
     int error = -1;
     std::string errorText;
+    // FileClose after the write, and the error then.
+    bool closed = false;
+    int closeError = -1;
+    std::string closeErrorText;
 };
 
 TEST_F(Writer3dsDataLossTest, ARefusedMeshLeavesTheFileUnderEveryName) {
@@ -77,6 +83,36 @@ TEST_F(Writer3dsDataLossTest, ARefusedMeshLeavesTheFileUnderEveryName) {
     RWyxWriter3ds unwritten(&factory);
     ASSERT_TRUE(unwritten.FileCreate(path.c_str()));
     EXPECT_TRUE(unwritten.FileClose());
+    EXPECT_TRUE(Kept({path}));
+}
+
+// FileClose after a Write that was refused or cut short (as an SDK client calls it) answers
+// false and keeps the write's error; after one that succeeded it answers true.
+TEST_F(Writer3dsDataLossTest, FileCloseAfterAFailedWriteFailsWithTheWritesError) {
+    folder.WriteFile("scene.3ds", kOldContent);
+    AddMesh("Row", 3000);
+    {
+        const FileSizeLimit limit(8000);
+        EXPECT_FALSE(WriteTo(path));
+    }
+    EXPECT_FALSE(closed);
+    EXPECT_EQ(closeError, error);
+    EXPECT_EQ(closeErrorText, errorText);
+    AddMesh("Huge", 70000);
+    EXPECT_FALSE(WriteTo(path));
+    EXPECT_NE(errorText.find("65535"), std::string::npos) << errorText;
+    EXPECT_FALSE(closed);
+    EXPECT_EQ(closeError, error);
+    EXPECT_EQ(closeErrorText, errorText);
+    EXPECT_TRUE(Kept({path}));
+    EXPECT_EQ(Entries(), 1u);
+    RWyxWriter3ds unwritten(&factory);
+    ASSERT_TRUE(unwritten.FileCreate(path.c_str()));
+    EXPECT_FALSE(unwritten.Write(nullptr, Options().get()));
+    EXPECT_FALSE(unwritten.FileClose());
+    EXPECT_EQ(unwritten.GetLastErrorCode(), RWyxWriter::kErrorUnidentified);
+    EXPECT_STREQ(unwritten.GetLastErrorString(), "No scene to write");
+    EXPECT_TRUE(unwritten.FileClose()) << "nothing left to close";
     EXPECT_TRUE(Kept({path}));
 }
 

@@ -5,12 +5,15 @@
 
 #include "attributes/RWyxTexture.h"
 #include "fileio/RWyxFileExporter.h"
+#include "formats/geometry/RWyxWriterDxf.h"
+#include "formats/geometry/RWyxWriterObj.h"
 #include "tests/formats/geometry/GeometryFormatTestSupport.h"
 #include "tests/platform/FileSizeLimit.h"
 #include "tests/platform/WriteFaults.h"
 #include "tests/support/KeptFile.h"
 
 #include <cerrno>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -108,6 +111,51 @@ TEST_P(GeometryDataLossTest, AHardLinkedFileKeepsItsOldContentUnderEveryName) {
     ASSERT_TRUE(Export(Target())) << message;
     EXPECT_EQ(ScratchFolder::ReadFile(scratch.Join("second name")), ScratchFolder::ReadFile(Target()));
     EXPECT_GT(ScratchFolder::ReadFile(Target()).size(), kLimit);
+}
+
+// Driven directly, as an SDK client does: FileClose after a Write that was refused or cut short
+// answers false with the write's error and puts nothing in place.
+TEST_P(GeometryDataLossTest, AFailedWriteThenFileCloseLeavesTheOldFiles) {
+    BuildGrid();
+    const KeptFile old(Target(), std::string(4929, 'o'));
+    std::optional<KeptFile> library;
+    if (Writer().library != nullptr) library.emplace(scratch.Join(Writer().library), "newmtl old\n");
+    std::unique_ptr<RWyxGeometryFileWriter> writer;
+    if (Writer().library != nullptr) {
+        writer = std::make_unique<RWyxWriterObj>(&factory);
+    } else {
+        writer = std::make_unique<RWyxWriterDxf>(&factory);
+    }
+    const OptionsPtr<RStreamOptionsObj> obj = ObjOptions();
+    const OptionsPtr<RStreamOptionsDxf> dxf = DxfOptions();
+    RStreamOptions* options = Writer().library != nullptr ? static_cast<RStreamOptions*>(obj.get()) : dxf.get();
+    for (const bool cutShort : {false, true}) {
+        SCOPED_TRACE(cutShort ? "cut short" : "refused");
+        ASSERT_TRUE(writer->FileCreate(Target().c_str())) << writer->GetLastErrorString();
+        bool written = true;
+        if (cutShort) {
+            const FileSizeLimit limit(kLimit);
+            written = writer->Write(scene, options);
+        } else {
+            written = writer->Write(scene, nullptr);  // no options: refused
+        }
+        EXPECT_FALSE(written);
+        const int error = writer->GetLastErrorCode();
+        const std::string text = writer->GetLastErrorString();
+        EXPECT_EQ(error, cutShort ? RWyxWriter::kErrorOutOfDiskSpace : RWyxWriter::kErrorOptionsNotSet);
+        EXPECT_FALSE(writer->FileClose());
+        EXPECT_EQ(writer->GetLastErrorCode(), error);
+        EXPECT_EQ(writer->GetLastErrorString(), text);
+        EXPECT_TRUE(old.IsUnchanged());
+        if (library) {
+            EXPECT_TRUE(library->IsUnchanged());
+        }
+        EXPECT_EQ(FolderEntryCount(scratch.Path()), library ? 2u : 1u);
+    }
+    // Created and closed without a Write: the empty output goes in place, as a WYX file would.
+    ASSERT_TRUE(writer->FileCreate(Target().c_str()));
+    EXPECT_TRUE(writer->FileClose());
+    EXPECT_EQ(ScratchFolder::ReadFile(Target()), "");
 }
 
 INSTANTIATE_TEST_SUITE_P(Writers, GeometryDataLossTest, ::testing::Range(0, 2),

@@ -67,9 +67,8 @@ TEST(MotionFrontEndTest, ImporterReadsAndExporterWritesEachFormatByItsIds) {
 TEST(MotionFrontEndTest, ExportedBvhReadsBackThroughTheImporter) {
     ScratchFolder folder;
     SceneFixture fixture;
-    RWyxReaderBvh reader(&fixture.factory);
-    OptionsPtr options;
-    ASSERT_TRUE(ReadText(fixture, reader, motion_samples::Bvh(), "walk.bvh", [](RStreamOptionsMotion&) {}, &options));
+    const OptionsPtr options = ReadWithOptions<RWyxReaderBvh>(fixture, motion_samples::Bvh(), "walk.bvh");
+    ASSERT_NE(options, nullptr);
     fixture.Node("Hips")->SetMarked(1, false);
     RWyxFileExporter* exporter = fixture.factory.CreateFileExporter();
     const std::string out = folder.Join("out.bvh");

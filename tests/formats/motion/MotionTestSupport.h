@@ -70,6 +70,16 @@ bool ReadText(SceneFixture& fixture, Reader& reader, const std::string& text, co
     return ReadText(fixture, reader, text, name, [](RStreamOptionsMotion&) {});
 }
 
+// Reads the text through a new Reader as the file `name`, with the reader's own options; those
+// options, null when the text was not read.
+template <typename Reader>
+OptionsPtr ReadWithOptions(SceneFixture& fixture, const std::string& text, const char* name) {
+    Reader reader(&fixture.factory);
+    OptionsPtr options;
+    if (!ReadText(fixture, reader, text, name, [](RStreamOptionsMotion&) {}, &options)) return nullptr;
+    return options;
+}
+
 // The curve of a channel (0..8: T, R, S X, Y, Z) in the node's current take node.
 inline RFCurve* Curve(RWyxNode* node, int channel) {
     RWyxTakeNode* take = node != nullptr ? node->GetCurrentTakeNode() : nullptr;
