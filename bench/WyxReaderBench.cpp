@@ -9,8 +9,9 @@
 // against the file size (at most 3).
 //
 // BM_ReadUserProperties reads a scene of animated user properties per property: all of them on
-// one node, or (the peer) four to a node, at two counts 4x apart. A node's properties are
-// channels of one take tree, so the cost of each must not grow with how many share the node.
+// one node, or (the peer) four to a node, at two counts 4x apart, in one take or three. A
+// node's properties are channels of one take tree per take, so the cost of each must not grow
+// with how many share the node. BM_BuildUserProperties builds and destroys such scenes.
 //
 // Also the read options' take list as a reader of a file of many takes fills and asks it: a
 // take added (with its selection set) per take of the header, then every take looked up by
@@ -36,6 +37,7 @@
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -119,26 +121,35 @@ void BM_ReadScene(benchmark::State& state) {
     std::filesystem::remove(path);
 }
 
-// A scene of `properties` animated user properties, `perNode` to a node, written to the path.
-bool WriteUserPropertyScene(const std::string& path, int properties, int perNode) {
-    RWyxObjectFactory factory;
-    RWyxScene* scene = factory.CreateScene();
+// `properties` animated user properties, `perNode` to a node, each with a channel of four keys
+// in each of `takes` takes, added to the scene; false when a channel is missing.
+bool AddUserProperties(RWyxObjectFactory& factory, RWyxScene& scene, int properties, int perNode, int takes) {
     RWyxNode* node = nullptr;
     for (int i = 0; i < properties; ++i) {
         if (i % perNode == 0) {
             node = factory.CreateNode(("Holder " + std::to_string(i)).c_str());
-            scene->GetRootNode()->AddChild(node);
-            node->AddTakeNode("Take 001");
+            scene.GetRootNode()->AddChild(node);
+            for (int take = 1; take <= takes; ++take) node->AddTakeNode(("Take " + std::to_string(take)).c_str());
         }
         const std::string name = "Custom " + std::to_string(i);
         RWyxUserProperty* property = factory.CreateUserProperty(name.c_str(), "Real", "");
         property->SetFlag(RWyxUserProperty::kFlagAnimatable, true);
         property->SetFlag(RWyxUserProperty::kFlagUserProperty, true);
         node->AddUserProperty(factory.HandOverUserProperty(property));
-        RFCurve* curve = node->GetTakeNode(1)->FindCurve(nullptr, nullptr, name.c_str());
-        if (curve == nullptr) return false;
-        for (int k = 0; k < 4; ++k) curve->AddKey(RTime(k * kFrame), RCurveKey::Plain(RTime(k * kFrame), static_cast<float>(i + k)));
+        for (int take = 1; take <= takes; ++take) {
+            RFCurve* curve = node->GetTakeNode(take)->FindCurve(nullptr, nullptr, name.c_str());
+            if (curve == nullptr) return false;
+            for (int k = 0; k < 4; ++k) curve->AddKey(RTime(k * kFrame), RCurveKey::Plain(RTime(k * kFrame), static_cast<float>(i + k)));
+        }
     }
+    return true;
+}
+
+// Such a scene written to the path.
+bool WriteUserPropertyScene(const std::string& path, int properties, int perNode, int takes) {
+    RWyxObjectFactory factory;
+    RWyxScene* scene = factory.CreateScene();
+    if (!AddUserProperties(factory, *scene, properties, perNode, takes)) return false;
     RWyxWriterWyx6 writer(&factory, nullptr);
     writer.SetFileMode(RWyxWriterWyx::kFileModeBinary);
     RStreamOptionsPtr options = writer.GetWriteOptions();
@@ -148,8 +159,10 @@ bool WriteUserPropertyScene(const std::string& path, int properties, int perNode
 void BM_ReadUserProperties(benchmark::State& state) {
     const int properties = static_cast<int>(state.range(0));
     const int perNode = state.range(1) == 0 ? properties : 4;
-    const std::string path = Folder().Join("properties-" + std::to_string(properties) + "-" + std::to_string(perNode) + ".wyx");
-    if (!WriteUserPropertyScene(path, properties, perNode)) {
+    const int takes = static_cast<int>(state.range(2));
+    const std::string path = Folder().Join("properties-" + std::to_string(properties) + "-" + std::to_string(perNode) + "-" +
+                                           std::to_string(takes) + ".wyx");
+    if (!WriteUserPropertyScene(path, properties, perNode, takes)) {
         state.SkipWithError("the writer failed");
         return;
     }
@@ -171,11 +184,43 @@ void BM_ReadUserProperties(benchmark::State& state) {
 }
 
 BENCHMARK(BM_ReadUserProperties)
-    ->ArgNames({"properties", "spread"})
-    ->Args({400, 0})
-    ->Args({1600, 0})
-    ->Args({400, 1})
-    ->Args({1600, 1})
+    ->ArgNames({"properties", "spread", "takes"})
+    ->ArgsProduct({{400, 1600}, {0, 1}, {1, 3}})
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
+
+// Builds the same scenes in memory (each property added, then its curve found in each take)
+// and destroys them, per property: both must not grow with how many share a node.
+void BM_BuildUserProperties(benchmark::State& state) {
+    const int properties = static_cast<int>(state.range(0));
+    const int perNode = state.range(1) == 0 ? properties : 4;
+    const int takes = static_cast<int>(state.range(2));
+    double buildSeconds = 0.0;
+    double destroySeconds = 0.0;
+    for (auto _ : state) {
+        auto factory = std::make_unique<RWyxObjectFactory>();
+        const auto start = std::chrono::steady_clock::now();
+        const bool built = AddUserProperties(*factory, *factory->CreateScene(), properties, perNode, takes);
+        const auto middle = std::chrono::steady_clock::now();
+        factory.reset();
+        const auto end = std::chrono::steady_clock::now();
+        if (!built) {
+            state.SkipWithError("a user property's curve was not found");
+            break;
+        }
+        buildSeconds += Seconds(middle - start);
+        destroySeconds += Seconds(end - middle);
+        state.SetIterationTime(Seconds(end - start));
+    }
+    const double count = static_cast<double>(state.iterations()) * properties;
+    state.counters["build_us/property"] = 1e6 * buildSeconds / count;
+    state.counters["destroy_us/property"] = 1e6 * destroySeconds / count;
+}
+
+BENCHMARK(BM_BuildUserProperties)
+    ->ArgNames({"properties", "spread", "takes"})
+    ->ArgsProduct({{400, 1600}, {0, 1}, {1, 3}})
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)
     ->Iterations(3);

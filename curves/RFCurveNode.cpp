@@ -70,21 +70,6 @@ bool MatchesSegment(const RFCurveNode& node, const char* segment, const RDataTyp
     return HasNameIgnoringCase(node, segment) || (letterType != nullptr && node.GetDataType() == letterType);
 }
 
-// The first child matching the segment, else the first match in a child's subtree.
-RFCurveNode* FindSegment(const RFCurveNode& node, const char* segment,
-                         const RDataType* letterType) {
-    for (int i = 0; i < node.GetChildCount(); ++i) {
-        RFCurveNode* child = node.GetChild(i);
-        if (MatchesSegment(*child, segment, letterType)) {
-            return child;
-        }
-        if (RFCurveNode* deeper = FindSegment(*child, segment, letterType)) {
-            return deeper;
-        }
-    }
-    return nullptr;
-}
-
 }  // namespace
 
 // ---- Name records ---------------------------------------------------------------------------
@@ -211,6 +196,7 @@ RFCurveNode::~RFCurveNode() {
     for (RFCurveNode* holder : {parent_, holder_ != parent_ ? holder_ : nullptr}) {
         if (holder != nullptr) {
             holder->ForgetChildNames();
+            holder->TellHoldersOfChange();
             auto& siblings = holder->children_;
             siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
         }
@@ -238,6 +224,7 @@ void RFCurveNode::Release(RFCurveNode* node) {
 void RFCurveNode::Adopt(RFCurveNode* child) {
     if (RFCurveNode* previous = child->holder_ != nullptr ? child->holder_ : child->parent_) {
         previous->ForgetChildNames();
+        previous->TellHoldersOfChange();
         auto& siblings = previous->children_;
         siblings.erase(std::remove(siblings.begin(), siblings.end(), child), siblings.end());
     }
@@ -261,6 +248,9 @@ void RFCurveNode::Disown(RFCurveNode* child) {
 
 void RFCurveNode::Clear() {
     ForgetChildNames();
+    if (!children_.empty()) {
+        TellHoldersOfChange();
+    }
     while (!children_.empty()) {
         RFCurveNode* child = children_.back();
         children_.pop_back();
@@ -354,6 +344,7 @@ int RFCurveNode::InsertChildAt(int index, RFCurveNode* child) {
         ForgetChildNames();
     }
     children_.insert(children_.begin() + index, child);
+    TellHoldersOfChange();
     RFCurve::CountEditOfAllCurves();
     return index;
 }
@@ -386,6 +377,7 @@ void RFCurveNode::RemoveChild(int index) {
         child->holder_ = nullptr;
     }
     ForgetChildNames();
+    TellHoldersOfChange();
     children_.erase(children_.begin() + index);
     RFCurve::CountEditOfAllCurves();
 }
@@ -442,8 +434,7 @@ int RFCurveNode::GetChildIndex(const RFCurveNode* node) const {
 
 int RFCurveNode::GetChildIndexByName(const char* name) const {
     // Only an owning node whose children all point back to it hears of their name changes.
-    if (children_.size() >= static_cast<std::size_t>(RFCurveNodeNameIndex::kMinChildren) && !IsNonOwning() &&
-        !holdsLooseChildren_) {
+    if (children_.size() >= static_cast<std::size_t>(RFCurveNodeNameIndex::kMinChildren) && TellsOfChildChanges()) {
         namesIndexed_.store(true, std::memory_order_relaxed);
         return RFCurveNodeNameIndex::Find(*this, name);
     }
@@ -468,6 +459,15 @@ void RFCurveNode::NameChanged(bool recordShared) {
         RFCurveNodeNameIndex::NamesChanged();
     } else if (holder_ != nullptr) {
         holder_->ForgetChildNames();
+        holder_->TellHoldersOfChange();
+    }
+}
+
+void RFCurveNode::TellHoldersOfChange() const {
+    for (const RFCurveNode *child = this, *holder = holder_; holder != nullptr; child = holder, holder = holder->holder_) {
+        if (holder->namesIndexed_.load(std::memory_order_relaxed)) {
+            RFCurveNodeNameIndex::SubtreeChanged(*holder, *child);
+        }
     }
 }
 
@@ -491,6 +491,30 @@ RFCurveNode* RFCurveNode::FindByDataType(const RDataType* dataType) const {
     return nullptr;
 }
 
+// A node with many children asks its index which child to start from: no child before it
+// matches or has a match below it.
+RFCurveNode* RFCurveNode::FindSegment(const char* segment, const RDataType* letterType) const {
+    int start = 0;
+    if (children_.size() >= static_cast<std::size_t>(RFCurveNodeNameIndex::kMinChildren) && TellsOfChildChanges()) {
+        namesIndexed_.store(true, std::memory_order_relaxed);
+        start = RFCurveNodeNameIndex::FindInTree(*this, segment, letterType);
+        if (start == -1) {
+            return nullptr;
+        }
+        start = std::max(start, 0);
+    }
+    for (int i = start; i < GetChildCount(); ++i) {
+        RFCurveNode* child = children_[i];
+        if (MatchesSegment(*child, segment, letterType)) {
+            return child;
+        }
+        if (RFCurveNode* deeper = child->FindSegment(segment, letterType)) {
+            return deeper;
+        }
+    }
+    return nullptr;
+}
+
 RFCurveNode* RFCurveNode::FindByPath(const char* path) const {
     if (path == nullptr) {
         return nullptr;
@@ -502,10 +526,10 @@ RFCurveNode* RFCurveNode::FindByPath(const char* path) const {
     for (;;) {
         const char* end = std::strchr(start, '/');
         if (end == nullptr) {
-            return FindSegment(*node, start, TransformTypeOfLetter(start));
+            return node->FindSegment(start, TransformTypeOfLetter(start));
         }
         const RString segment(start, static_cast<int>(end - start));
-        node = FindSegment(*node, segment.Buffer(), TransformTypeOfLetter(segment.Buffer()));
+        node = node->FindSegment(segment.Buffer(), TransformTypeOfLetter(segment.Buffer()));
         if (node == nullptr) {
             return nullptr;
         }

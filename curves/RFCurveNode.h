@@ -127,6 +127,9 @@ public:
     virtual int GetChildIndex(const RFCurveNode* node) const;
     // The first child whose name equals the name ignoring case; -1 when none.
     virtual int GetChildIndexByName(const char* name) const;
+    // Whether the node hears of every change of its children's names and children: it owns
+    // them and took none while it did not own them.
+    bool TellsOfChildChanges() const { return !IsNonOwning() && !holdsLooseChildren_; }
     virtual void SetParent(RFCurveNode* parent);
     virtual RFCurveNode* GetParent() const;
     // Inserts before the first child whose name compares greater than or equal to the new
@@ -350,6 +353,8 @@ private:
 
     // Whether evaluating this node (its children, layers and time warps) reaches target.
     bool Reaches(const RFCurveNode* target) const;
+    // The first child matching a path segment, else the first match below a child (FindByPath).
+    RFCurveNode* FindSegment(const char* segment, const RDataType* letterType) const;
     // The Euler channels of a rotation.
     bool HasEulerChannels() const { return HasLeafChannels(3); }
     int InsertChildAt(int index, RFCurveNode* child);
@@ -369,6 +374,9 @@ private:
     // The node's name changed: the index of its holder, or any index that may list it, no
     // longer holds.
     void NameChanged(bool recordShared);
+    // The children or names below this node changed: the indexes of its holders, which cover
+    // the nodes below their children, no longer hold.
+    void TellHoldersOfChange() const;
 
     // Evaluation (RFCurveNodeEvaluation.cpp).
     RTime WarpTime(RTime time, bool useCache);

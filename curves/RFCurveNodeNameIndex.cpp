@@ -1,5 +1,6 @@
 #include "curves/RFCurveNodeNameIndex.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <string>
@@ -25,6 +26,11 @@ std::string Folded(const char* name) {
     return folded;
 }
 
+int Lookup(const std::unordered_map<std::string, int>& map, const std::string& key, int none) {
+    const auto found = map.find(key);
+    return found != map.end() ? found->second : none;
+}
+
 struct ChildNames {
     std::uint64_t epoch = 0;
     int indexed = 0;
@@ -32,6 +38,13 @@ struct ChildNames {
     std::unordered_map<std::string, int> first;
     // Children named by their property, in child order.
     std::vector<int> byProperty;
+    // For the nodes below the children: the first child with one of each folded name below it.
+    std::unordered_map<std::string, int> below;
+    // The first child that has, or has below it, a node of each data type.
+    std::unordered_map<const RDataType*, int> types;
+    // Whether every node below names itself by its channel name and hears of its children's
+    // changes, so that `below` and `types` hold.
+    bool treeIndexed = true;
 
     void CatchUp(const RFCurveNode& parent) {
         const int count = parent.GetChildCount();
@@ -47,17 +60,64 @@ struct ChildNames {
             } else {
                 first.emplace(Folded(child.GetName()), indexed);
             }
+            if (child.GetDataType() != nullptr) types.emplace(child.GetDataType(), indexed);
+            if (treeIndexed && child.GetChildCount() > 0) TakeInBelow(child, indexed);
         }
     }
 
-    int Find(const RFCurveNode& parent, const char* name) const {
-        const auto found = first.find(Folded(name));
-        const int best = found != first.end() ? found->second : indexed;
+    // The names and types of the nodes below the child at the index.
+    void TakeInBelow(const RFCurveNode& child, int index) {
+        std::vector<const RFCurveNode*> pending{&child};
+        while (!pending.empty() && treeIndexed) {
+            const RFCurveNode& node = *pending.back();
+            pending.pop_back();
+            treeIndexed = node.TellsOfChildChanges();
+            for (int i = 0; i < node.GetChildCount() && treeIndexed; ++i) {
+                const RFCurveNode& inner = *node.GetChild(i);
+                treeIndexed = inner.GetProperty() == nullptr;
+                below.emplace(Folded(inner.GetName()), index);
+                if (inner.GetDataType() != nullptr) types.emplace(inner.GetDataType(), index);
+                if (inner.GetChildCount() > 0) pending.push_back(&inner);
+            }
+        }
+    }
+
+    // The first child named so by its property before `before`, else `before`.
+    int FirstByProperty(const RFCurveNode& parent, const char* name, int before) const {
         for (const int index : byProperty) {
-            if (index >= best) break;
+            if (index >= before) break;
             if (RString::CompareIgnoringCase(parent.GetChild(index)->GetName(), name) == 0) return index;
         }
+        return before;
+    }
+
+    int Find(const RFCurveNode& parent, const char* name) const {
+        const int best = FirstByProperty(parent, name, Lookup(first, Folded(name), indexed));
         return best < indexed ? best : -1;
+    }
+
+    int FindInTree(const RFCurveNode& parent, const char* name, const RDataType* dataType) const {
+        if (!treeIndexed) return RFCurveNodeNameIndex::kNotIndexed;
+        const std::string folded = Folded(name);
+        int best = std::min(Lookup(first, folded, indexed), Lookup(below, folded, indexed));
+        if (dataType != nullptr) {
+            const auto typed = types.find(dataType);
+            if (typed != types.end()) best = std::min(best, typed->second);
+        }
+        best = FirstByProperty(parent, name, best);
+        return best < indexed ? best : -1;
+    }
+
+    // Whether the child is among the last few appended since the last lookup: a tree is
+    // mostly made channel by channel, each filled in right after it is appended. Looking no
+    // further keeps this short; a child not seen costs only the index.
+    bool IsWaiting(const RFCurveNode& parent, const RFCurveNode& child) const {
+        constexpr int kLastLooked = 4;
+        const int count = parent.GetChildCount();
+        for (int i = count - 1; i >= std::max(indexed, count - kLastLooked); --i) {
+            if (parent.GetChild(i) == &child) return true;
+        }
+        return false;
     }
 };
 
@@ -81,10 +141,26 @@ int RFCurveNodeNameIndex::Find(const RFCurveNode& parent, const char* name) {
     return names.Find(parent, name);
 }
 
+int RFCurveNodeNameIndex::FindInTree(const RFCurveNode& parent, const char* name, const RDataType* dataType) {
+    Table& table = TheTable();
+    RCriticalSectionGuard guard(table.lock);
+    ChildNames& names = table.nodes[&parent];
+    names.CatchUp(parent);
+    return names.FindInTree(parent, name, dataType);
+}
+
 void RFCurveNodeNameIndex::Forget(const RFCurveNode& parent) {
     Table& table = TheTable();
     RCriticalSectionGuard guard(table.lock);
     table.nodes.erase(&parent);
+}
+
+void RFCurveNodeNameIndex::SubtreeChanged(const RFCurveNode& parent, const RFCurveNode& child) {
+    Table& table = TheTable();
+    RCriticalSectionGuard guard(table.lock);
+    const auto found = table.nodes.find(&parent);
+    // A child appended since the last lookup is taken in whole at the next one.
+    if (found != table.nodes.end() && !found->second.IsWaiting(parent, child)) table.nodes.erase(found);
 }
 
 void RFCurveNodeNameIndex::NamesChanged() {

@@ -140,6 +140,7 @@ RWyxTakeNodeContainer::~RWyxTakeNodeContainer() {
         link->curve->RemoveListener(OnLinkedCurveChanged, link.get());
     }
     links_.clear();
+    linksByCurve_.clear();
     while (!takeNodes_.empty()) {
         std::unique_ptr<RWyxTakeNode> last = std::move(takeNodes_.back());
         takeNodes_.pop_back();
@@ -496,13 +497,15 @@ bool RWyxTakeNodeContainer::LinkPropertyToCurve(RProperty* property, int compone
     if (property == nullptr || curve == nullptr || component < 0 || component >= kMaxComponents) {
         return false;
     }
-    const auto same = [&](const std::unique_ptr<PropertyCurveLink>& link) {
-        return link->curve == curve && link->component == component && link->property.Get() == property;
+    const auto sameCurve = linksByCurve_.equal_range(curve);
+    const auto same = [&](const std::pair<const RFCurve* const, const PropertyCurveLink*>& entry) {
+        return entry.second->component == component && entry.second->property.Get() == property;
     };
-    if (std::any_of(links_.begin(), links_.end(), same)) {
+    if (std::any_of(sameCurve.first, sameCurve.second, same)) {
         return true;
     }
     links_.push_back(std::make_unique<PropertyCurveLink>(PropertyCurveLink{RPlugRef(property), component, curve, this}));
+    linksByCurve_.emplace(curve, links_.back().get());
     curve->AddListener(OnLinkedCurveChanged, links_.back().get());
     return true;
 }
@@ -563,6 +566,13 @@ void RWyxTakeNodeContainer::RemoveLink(const PropertyCurveLink* link) {
     // Keeps the record alive until it is unregistered.
     const std::unique_ptr<PropertyCurveLink> removed = std::move(*found);
     links_.erase(found);
+    const auto sameCurve = linksByCurve_.equal_range(removed->curve);
+    for (auto entry = sameCurve.first; entry != sameCurve.second; ++entry) {
+        if (entry->second == removed.get()) {
+            linksByCurve_.erase(entry);
+            break;
+        }
+    }
     removed->curve->RemoveListener(OnLinkedCurveChanged, removed.get());
 }
 

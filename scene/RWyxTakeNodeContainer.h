@@ -31,6 +31,7 @@
 // "R" and "S", which sit below "Transform".
 
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 #include "core/RError.h"
@@ -198,6 +199,9 @@ private:
 
     std::vector<std::unique_ptr<RWyxTakeNode>> takeNodes_;
     std::vector<std::unique_ptr<PropertyCurveLink>> links_;
+    // The links of each curve: asking whether a link exists looks at that curve's few, not at
+    // every link of the object.
+    std::unordered_multimap<const RFCurve*, const PropertyCurveLink*> linksByCurve_;
     RWyxObjectFactory* wrapperFactory_ = nullptr;  // makes the deferred wrappers
     int currentIndex_ = -1;
     RError& error_;

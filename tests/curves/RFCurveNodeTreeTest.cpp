@@ -688,3 +688,114 @@ TEST(RFCurveNodeTree, ManyChildrenAreFoundByTheirNewNames) {
     copy->SetProperty(nullptr);
     EXPECT_EQ(root->GetChildIndexByName("Channel 13"), 12);
 }
+
+// ---- searches by path among many children --------------------------------------------------
+
+namespace {
+
+// The first node in depth-first order below the node (children before their own children)
+// that has the name ignoring case, or the data type when one is given.
+const RFCurveNode* PlainSearch(const RFCurveNode& node, const char* name, const RDataType* type) {
+    for (int i = 0; i < node.GetChildCount(); ++i) {
+        const RFCurveNode* child = node.GetChild(i);
+        if (RString::CompareIgnoringCase(child->GetName(), name) == 0 || (type != nullptr && child->GetDataType() == type)) {
+            return child;
+        }
+        if (const RFCurveNode* deeper = PlainSearch(*child, name, type)) return deeper;
+    }
+    return nullptr;
+}
+
+// Every name of the tree, the letters "T", "R", "S" and names no node has, searched as a
+// plain walk does.
+void ExpectLikePlainSearch(const RFCurveNode& root) {
+    std::vector<std::string> names{"absent", "T", "R", "S", "t"};
+    std::vector<const RFCurveNode*> pending{&root};
+    while (!pending.empty()) {
+        const RFCurveNode* node = pending.back();
+        pending.pop_back();
+        for (int i = 0; i < node->GetChildCount(); ++i) {
+            std::string name = node->GetChild(i)->GetName();
+            names.push_back(name);
+            for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+            names.push_back(name);
+            pending.push_back(node->GetChild(i));
+        }
+    }
+    for (const std::string& name : names) {
+        ASSERT_EQ(root.FindByPath(name.c_str()), PlainSearch(root, name.c_str(), RFCurveNode::TransformTypeOfLetter(name.c_str())))
+            << '"' << name << '"';
+    }
+}
+
+RFCurveNode* WithComponents(const char* name, const RDataType* type) {
+    RFCurveNode* node = RFCurveNode::Create(name, type);
+    for (const char* axis : {"X", "Y", "Z"}) node->AddChild(RFCurveNode::Create(axis, nullptr));
+    return node;
+}
+
+}  // namespace
+
+TEST(RFCurveNodeTree, ManyChildrenAreSearchedBelowEarlierChildrenFirst) {
+    NodePtr root = ManyChannels(40);
+    root->AddChild(RFCurveNode::Create("x", nullptr));
+    root->AddChild(WithComponents("Lcl Translation", Type("Lcl Translation")));
+    EXPECT_EQ(root->FindByPath("X"), root->GetChild(40)) << "no earlier node of the name";
+    EXPECT_EQ(root->FindByPath("t"), nullptr) << "only the capital letter stands for a data type";
+    EXPECT_EQ(root->FindByPath("T"), root->GetChild(41));
+    ExpectLikePlainSearch(*root);
+    // Components put below an earlier child, indexed already, come before the later namesake;
+    // a data type below an earlier child before the later one.
+    root->GetChild(5)->AddChild(RFCurveNode::Create("X", nullptr));
+    EXPECT_EQ(root->FindByPath("x"), root->GetChild(5)->GetChild(0));
+    root->GetChild(9)->AddChild(RFCurveNode::Create("Move", Type("Lcl Translation")));
+    root->GetChild(7)->AddChild(RFCurveNode::Create("Shift", Type("Lcl Translation")));
+    EXPECT_EQ(root->FindByPath("T"), root->GetChild(7)->GetChild(0));
+    ExpectLikePlainSearch(*root);
+    // Deeper still, then renamed, removed, cleared.
+    root->GetChild(3)->AddChild(RFCurveNode::Create("Middle", nullptr));
+    root->GetChild(3)->GetChild(0)->AddChild(RFCurveNode::Create("Deep", nullptr));
+    EXPECT_EQ(root->FindByPath("DEEP"), root->GetChild(3)->GetChild(0)->GetChild(0));
+    NodePtr named(RFCurveNode::Create("Renamed", nullptr));
+    root->GetChild(3)->GetChild(0)->GetChild(0)->ShareNameOf(*named);
+    EXPECT_EQ(root->FindByPath("Deep"), nullptr);
+    EXPECT_EQ(root->FindByPath("renamed"), root->GetChild(3)->GetChild(0)->GetChild(0));
+    root->GetChild(5)->DeleteChild(0);
+    EXPECT_EQ(root->FindByPath("x"), root->GetChild(40));
+    root->GetChild(7)->Clear();
+    EXPECT_EQ(root->FindByPath("T"), root->GetChild(9)->GetChild(0));
+    ExpectLikePlainSearch(*root);
+    // A node below taken elsewhere.
+    NodePtr other(RFCurveNode::Create("Other", nullptr));
+    other->AddChild(root->GetChild(3)->GetChild(0));
+    EXPECT_EQ(root->FindByPath("Renamed"), nullptr);
+    ExpectLikePlainSearch(*root);
+}
+
+TEST(RFCurveNodeTree, ManyChildrenAreSearchedByTheNamesBelowThemNow) {
+    NodePtr root = ManyChannels(40);
+    root->GetChild(20)->AddChild(RFCurveNode::Create("Inner", nullptr));
+    ExpectLikePlainSearch(*root);
+    // A node below takes a property's name, which changes behind the tree's back.
+    LooseProperty weight;
+    ASSERT_TRUE(weight.SetName("Weight", false));
+    root->GetChild(20)->GetChild(0)->SetProperty(&weight);
+    EXPECT_EQ(root->FindByPath("weight"), root->GetChild(20)->GetChild(0));
+    ASSERT_TRUE(weight.SetName("Channel 30", false));
+    EXPECT_EQ(root->FindByPath("channel 30"), root->GetChild(20)->GetChild(0));
+    ExpectLikePlainSearch(*root);
+    root->GetChild(20)->GetChild(0)->SetProperty(nullptr);
+    EXPECT_EQ(root->FindByPath("channel 30"), root->GetChild(30));
+    // A node below that only refers to its children hears nothing of them.
+    RFCurveNode* referring = RFCurveNode::Create("Referring", nullptr);
+    referring->SetFlag(RFCurveNode::FlagNonOwning, true);
+    root->GetChild(10)->AddChild(referring);
+    NodePtr held(RFCurveNode::Create("Held", nullptr));
+    referring->AddChild(held.get());
+    EXPECT_EQ(root->FindByPath("held"), held.get());
+    NodePtr named(RFCurveNode::Create("Channel 12", nullptr));
+    held->ShareNameOf(*named);
+    EXPECT_EQ(root->FindByPath("Channel 12"), held.get()) << "ahead of the root's later child";
+    ExpectLikePlainSearch(*root);
+    root->GetChild(10)->Clear();
+}

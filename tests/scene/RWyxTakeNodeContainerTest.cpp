@@ -418,3 +418,44 @@ TEST(RWyxTakeNodeContainer, ManyUserPropertiesKeepTheirChannels) {
     }
     EXPECT_FLOAT_EQ(object.Curve(0, "Late")->GetDefaultValue(), 5.0f);
 }
+
+// Many vector user properties in three takes: each component is found under its own channel,
+// not under an earlier one; a curve is linked once however often it is asked; a property
+// removed takes its channel and links from every take, and a new one gets its own.
+TEST(RWyxTakeNodeContainer, ManyVectorUserPropertiesInSeveralTakes) {
+    auto object = WithThreeTakes(0);
+    const int links = object->GetPropertyCurveLinkCount();
+    std::vector<RWyxUserProperty*> properties;
+    for (int i = 0; i < 30; ++i) properties.push_back(object->AddRecord(("Aim " + std::to_string(i)).c_str(), "Vector", true));
+    EXPECT_EQ(object->GetPropertyCurveLinkCount(), links + 30 * 3);
+    RFCurve* firstY = object->Curve(0, "Aim 0", "Y");
+    ASSERT_NE(firstY, nullptr);
+    EXPECT_TRUE(object->LinkPropertyToCurve(properties[0]->GetProperty(), 1, firstY));
+    EXPECT_EQ(object->GetPropertyCurveLinkCount(), links + 30 * 3) << "asked again, linked once";
+    EXPECT_TRUE(object->LinkPropertyToCurve(properties[0]->GetProperty(), 2, firstY));
+    EXPECT_EQ(object->GetPropertyCurveLinkCount(), links + 30 * 3 + 1) << "another component is another link";
+    for (int take = 0; take < 3; ++take) {
+        const RFCurveNode& root = *object->GetTakeNode(take)->GetRootCurveNode();
+        for (int i = 0; i < 30; i += 7) {
+            const std::string name = "AIM " + std::to_string(i);
+            const RFCurveNode* channel = root.GetChild(root.GetChildIndexByName(name.c_str()));
+            ASSERT_NE(channel, nullptr) << name;
+            EXPECT_EQ(object->Curve(take, name.c_str(), "y"), channel->GetChild(1)->GetCurve());
+        }
+    }
+    ASSERT_TRUE(object->RemoveUserProperty(properties[0]));
+    EXPECT_EQ(object->GetPropertyCurveLinkCount(), links + 29 * 3) << "both links of the Y curve went with it";
+    ASSERT_TRUE(object->RemoveUserProperty(properties[14]));
+    EXPECT_EQ(object->GetPropertyCurveLinkCount(), links + 28 * 3);
+    for (int take = 0; take < 3; ++take) {
+        EXPECT_EQ(object->Curve(take, "Aim 14", "X"), nullptr);
+        EXPECT_NE(object->Curve(take, "Aim 15", "X"), nullptr);
+    }
+    // The object still holds a property of the old name, so the new one takes another.
+    RWyxUserProperty* back = object->AddRecord("Aim 14", "Vector", true);
+    EXPECT_EQ(object->GetPropertyCurveLinkCount(), links + 29 * 3);
+    RFCurve* backZ = object->Curve(0, back->GetName(), "Z");
+    ASSERT_NE(backZ, nullptr);
+    backZ->SetDefaultValue(3.0f);
+    EXPECT_DOUBLE_EQ(back->GetVector().z, 3.0);
+}
