@@ -4,9 +4,10 @@
 // The storage shared by the key/value maps: trivially copyable pairs in a block-grown
 // array, appended unsorted and sorted only when a lookup or a positional access needs
 // key order. The stable sort keeps pairs with equal keys in the order they were added,
-// so a lookup of a duplicated key finds the first one added. A pair added while the
-// pairs are sorted goes straight to its place (after its equal keys, where the sort would
-// put it), so adds alternating with lookups do not sort the whole array each time.
+// so a lookup of a duplicated key finds the first one added. The sort knows how many
+// leading pairs are in order already and sorts only the pairs added after them, then merges
+// the two runs: adds alternating with lookups cost a merge each, not a whole sort, and a
+// map filled in any order costs one sort.
 
 #include "core/RDynamicArray.h"
 
@@ -26,34 +27,45 @@ public:
     // Appends and marks the pairs unsorted; answers the index, or -1 when the storage
     // cannot grow.
     int Append(const Pair& pair) {
+        const int count = GetCount();
         const int index = pairs_.Append(&pair);
-        if (index >= 0) {
+        if (index >= 0 && !unsorted_) {
+            sortedPrefix_ = count;
             unsorted_ = true;
         }
         return index;
     }
 
-    // While sorted, inserts the pair after every pair not greater than it (`less` as for
-    // SortIfNeeded); otherwise appends and marks unsorted. Answers the index, or -1 when
-    // the storage cannot grow.
+    // Appends the pair; the pairs stay sorted when it is not less than the last one (`less`
+    // as for SortIfNeeded), where the sort would leave it. Answers the index, or -1 when the
+    // storage cannot grow.
     template <typename Less>
     int Add(const Pair& pair, Less less) {
-        if (unsorted_) {
+        const int count = GetCount();
+        if (unsorted_ || (count > 0 && less(pair, At(count - 1)))) {
             return Append(pair);
         }
-        const Pair* first = Begin();
-        const Pair* place = std::upper_bound(first, first + GetCount(), pair, less);
-        return pairs_.InsertAt(static_cast<int>(place - first), &pair);
+        return pairs_.Append(&pair);
     }
 
-    void MarkUnsorted() { unsorted_ = true; }
+    // The order of every pair is unknown (a key was changed in place).
+    void MarkUnsorted() {
+        sortedPrefix_ = 0;
+        unsorted_ = true;
+    }
 
-    // Sorts by `less(pair, pair)` when marked, then clears the mark.
+    // Sorts by `less(pair, pair)` when marked, then clears the mark: the pairs added since
+    // the pairs were last in order are sorted and merged behind those before them (a merge
+    // keeps the earlier of equal keys first, as a stable sort of all would).
     template <typename Less>
     void SortIfNeeded(Less less) const {
         if (unsorted_) {
             Pair* first = pairs_.DataAs<Pair>();
-            std::stable_sort(first, first + GetCount(), less);
+            Pair* middle = first + sortedPrefix_;
+            Pair* last = first + GetCount();
+            std::stable_sort(middle, last, less);
+            std::inplace_merge(first, middle, last, less);
+            sortedPrefix_ = 0;
             unsorted_ = false;
         }
     }
@@ -75,10 +87,16 @@ public:
     Pair& At(int index) { return pairs_.At<Pair>(index); }
     const Pair& At(int index) const { return pairs_.At<Pair>(index); }
 
-    void RemoveAt(int index) { pairs_.RemoveAt(index); }
+    void RemoveAt(int index) {
+        pairs_.RemoveAt(index);
+        if (index < sortedPrefix_) {
+            --sortedPrefix_;
+        }
+    }
 
     void Clear() {
         pairs_.Clear();
+        sortedPrefix_ = 0;
         unsorted_ = false;
     }
 
@@ -87,6 +105,8 @@ private:
 
     mutable RDynamicArray pairs_;  // sorting reorders it inside const lookups
     mutable bool unsorted_ = false;
+    // While unsorted: how many leading pairs are in order.
+    mutable int sortedPrefix_ = 0;
 };
 
 #endif

@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cfloat>
 #include <climits>
 #include <cstdint>
@@ -541,6 +542,51 @@ TEST(RStringMap, AddsAfterLookupsKeepKeyOrderAndEqualKeysInAddOrder) {
     map.Add("M", 8);
     EXPECT_EQ(values(), (Values{2, 8, 7, 3, 6, 5, 4}));
     EXPECT_EQ(map.Lookup("M"), 2);
+}
+
+// Adds in any order, lookups and removals between them: the map's order is always that of a
+// stable sort of everything added (keys ignoring case, namesakes in the order added).
+TEST(RStringMap, ManyAddsLookupsAndRemovalsKeepTheOrderOfAStableSort) {
+    struct Entry {
+        std::string folded;
+        std::intptr_t value;
+    };
+    std::vector<Entry> added;  // in add order
+    RStringMap map(8);
+    const auto sortedValues = [&added] {
+        std::vector<Entry> sorted = added;
+        std::stable_sort(sorted.begin(), sorted.end(), [](const Entry& a, const Entry& b) { return a.folded < b.folded; });
+        std::vector<std::intptr_t> values;
+        for (const Entry& entry : sorted) values.push_back(entry.value);
+        return values;
+    };
+    const auto mapValues = [&map] {
+        std::vector<std::intptr_t> values;
+        for (int i = 0; i < map.GetCount(); ++i) values.push_back(map.ValueAt(i));
+        return values;
+    };
+    std::srand(7);
+    for (std::intptr_t step = 1; step <= 3000; ++step) {
+        const int pick = std::rand() % 40;
+        std::string key = "key" + std::to_string(pick);
+        if (std::rand() % 2 == 0) key[0] = 'K';
+        std::string folded = "KEY" + std::to_string(pick);
+        const int action = std::rand() % 10;
+        if (action < 6) {
+            ASSERT_GT(map.Add(key.c_str(), step), 0);
+            added.push_back({folded, step});
+        } else if (action < 8) {
+            const auto first = std::find_if(added.begin(), added.end(), [&](const Entry& e) { return e.folded == folded; });
+            EXPECT_EQ(map.Lookup(key.c_str()), first != added.end() ? first->value : 0) << step;
+        } else if (action < 9) {
+            const auto first = std::find_if(added.begin(), added.end(), [&](const Entry& e) { return e.folded == folded; });
+            EXPECT_EQ(map.Remove(key.c_str()), first != added.end()) << step;
+            if (first != added.end()) added.erase(first);
+        } else {
+            ASSERT_EQ(mapValues(), sortedValues()) << step;
+        }
+    }
+    EXPECT_EQ(mapValues(), sortedValues());
 }
 
 TEST(RWyxStringList, SetTextSplitsAtEveryTildeButDropsAnEmptyLastPiece) {
