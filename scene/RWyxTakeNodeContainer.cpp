@@ -497,17 +497,35 @@ bool RWyxTakeNodeContainer::LinkPropertyToCurve(RProperty* property, int compone
     if (property == nullptr || curve == nullptr || component < 0 || component >= kMaxComponents) {
         return false;
     }
-    const auto sameCurve = linksByCurve_.equal_range(curve);
-    const auto same = [&](const std::pair<const RFCurve* const, const PropertyCurveLink*>& entry) {
-        return entry.second->component == component && entry.second->property.Get() == property;
-    };
-    if (std::any_of(sameCurve.first, sameCurve.second, same)) {
+    if (HasLink(property, component, curve)) {
         return true;
     }
     links_.push_back(std::make_unique<PropertyCurveLink>(PropertyCurveLink{RPlugRef(property), component, curve, this}));
-    linksByCurve_.emplace(curve, links_.back().get());
+    IndexNewestLink();
     curve->AddListener(OnLinkedCurveChanged, links_.back().get());
     return true;
+}
+
+// An object's few links are looked at one by one (most objects have a dozen or so, and an
+// index would cost each of them a heap block a link); past kIndexedLinks, only the curve's.
+bool RWyxTakeNodeContainer::HasLink(const RProperty* property, int component, const RFCurve* curve) const {
+    const auto same = [&](const PropertyCurveLink& link) {
+        return link.curve == curve && link.component == component && link.property.Get() == property;
+    };
+    if (linksByCurve_.empty()) {
+        return std::any_of(links_.begin(), links_.end(), [&](const auto& link) { return same(*link); });
+    }
+    const auto sameCurve = linksByCurve_.equal_range(curve);
+    return std::any_of(sameCurve.first, sameCurve.second, [&](const auto& entry) { return same(*entry.second); });
+}
+
+// The index, once made, holds every link; it is made when the links reach kIndexedLinks.
+void RWyxTakeNodeContainer::IndexNewestLink() {
+    if (!linksByCurve_.empty()) {
+        linksByCurve_.emplace(links_.back()->curve, links_.back().get());
+    } else if (links_.size() >= kIndexedLinks) {
+        for (const auto& link : links_) linksByCurve_.emplace(link->curve, link.get());
+    }
 }
 
 // Grows as push_back would, at least doubling: a container asked again and again for a few more

@@ -196,11 +196,14 @@ private:
     static void OnLinkedCurveChanged(RFCurve& curve, const RCurveChangeRecord& record, void* link);
     void WriteLinkedProperty(const PropertyCurveLink& link, float value);
     void RemoveLink(const PropertyCurveLink* link);
+    bool HasLink(const RProperty* property, int component, const RFCurve* curve) const;
+    void IndexNewestLink();
 
     std::vector<std::unique_ptr<RWyxTakeNode>> takeNodes_;
     std::vector<std::unique_ptr<PropertyCurveLink>> links_;
-    // The links of each curve: asking whether a link exists looks at that curve's few, not at
-    // every link of the object.
+    // The links of each curve, once the object has kIndexedLinks links (empty before): asking
+    // whether a link exists then looks at that curve's few, not at every link of the object.
+    static constexpr std::size_t kIndexedLinks = 32;
     std::unordered_multimap<const RFCurve*, const PropertyCurveLink*> linksByCurve_;
     RWyxObjectFactory* wrapperFactory_ = nullptr;  // makes the deferred wrappers
     int currentIndex_ = -1;

@@ -152,6 +152,35 @@ TEST(RWyxTakeNodeContainer, LinksEndWithTheirCurveTheirPropertyOrTheirContainer)
     RFCurve::Destroy(outside);
 }
 
+// A few links are searched one by one, many through an index by curve: a link asked for again
+// is never made twice, whether it was made before the index or after, and a curve's end takes
+// its links out of either.
+TEST(RWyxTakeNodeContainer, LinksStayUniqueBelowAndAboveTheirIndex) {
+    TestAnimatable object;
+    const int base = object.GetPropertyCurveLinkCount();
+    RFCurve* early = object.Curve(0, "Color", "Y");
+    std::vector<RFCurve*> curves;
+    for (int i = 0; i < 48; ++i) {
+        curves.push_back(RFCurve::Create());
+        EXPECT_TRUE(object.LinkPropertyToCurve(object.tint, i % 4, curves.back()));
+        EXPECT_TRUE(object.LinkPropertyToCurve(object.tint, i % 4, curves.back()));
+        EXPECT_TRUE(object.LinkPropertyToCurve(object.color, 1, early));  // made with the object
+        EXPECT_TRUE(object.LinkPropertyToCurve(object.tint, 0, curves.front()));
+        EXPECT_EQ(object.GetPropertyCurveLinkCount(), base + i + 1) << i;
+    }
+    EXPECT_TRUE(object.LinkPropertyToCurve(object.tint, 1, curves.front()));  // another component
+    EXPECT_EQ(object.GetPropertyCurveLinkCount(), base + 49);
+    RFCurve::Destroy(curves.front());
+    RFCurve::Destroy(curves[20]);
+    EXPECT_EQ(object.GetPropertyCurveLinkCount(), base + 46);
+    curves[30]->SetDefaultValue(0.25f);
+    EXPECT_DOUBLE_EQ(VectorOf(object.tint).z, 0.25) << "curve 30 drives the third component";
+    for (std::size_t i = 1; i < curves.size(); ++i) {
+        if (i != 20) RFCurve::Destroy(curves[i]);
+    }
+    EXPECT_EQ(object.GetPropertyCurveLinkCount(), base);
+}
+
 TEST(RWyxTakeNodeContainer, TakesAreAddedAsCopiesAndSelectedByExactName) {
     TestAnimatable object;
     EXPECT_EQ(object.GetTakeNodeCount(), 1);
