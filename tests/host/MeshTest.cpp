@@ -367,19 +367,19 @@ TEST_F(MeshTest, ShadingGroupsOfFacesWinOverTheWholeObject) {
 }
 
 // The shaders of an instance as found by reading every member of every shading group.
-void walkShaders(const vexa_host::NodeChain& instance, int polygons, std::vector<VObject>& shaders, std::vector<int>& indices) {
+std::pair<std::vector<VObject>, std::vector<int>> walkShaders(const vexa_host::NodeChain& instance) {
     using namespace vexa_host;
-    std::vector<Node*> faceBy(static_cast<size_t>(polygons), nullptr);
+    std::vector<Node*> faceBy(6, nullptr), used;
     Node* whole = nullptr;
     for (const auto& entry : Scene::instance().nodes()) {
         auto* members = SetMembers::of(entry.second->payload());
-        if (members == nullptr || !entry.second->hasFn(VFn::kShadingEngine)) continue;
-        for (const SelectionItem& item : members->items()) {
+        for (const SelectionItem& item : members != nullptr && entry.second->hasFn(VFn::kShadingEngine) ? members->items() : std::vector<SelectionItem>()) {
+            // The member's path is the instance, or the instance's transform.
             const auto& nodes = item.path.nodes();
-            if (item.kind != SelectionItem::kDagPath || nodes.empty() || (nodes.size() != instance.size() && nodes.size() + 1 != instance.size()) ||
-                !std::equal(nodes.begin(), nodes.end(), instance.begin(), [](const NodePtr& a, const Node* b) { return a.get() == b; })) {
-                continue;
-            }
+            const auto same = [](const NodePtr& a, const Node* b) { return a.get() == b; };
+            const bool matches = std::equal(nodes.begin(), nodes.end(), instance.begin(), instance.end(), same) ||
+                                 std::equal(nodes.begin(), nodes.end(), instance.begin(), instance.end() - 1, same);
+            if (item.kind != SelectionItem::kDagPath || nodes.empty() || !matches) continue;
             const auto* faces = SingleIndexedComponent::of(item.component.record().get());
             if (item.component.isNull() && whole == nullptr) whole = entry.second.get();
             for (int face : faces != nullptr ? faces->elements() : std::vector<int>()) {
@@ -387,129 +387,79 @@ void walkShaders(const vexa_host::NodeChain& instance, int polygons, std::vector
             }
         }
     }
-    std::vector<Node*> used;
     for (Node*& group : faceBy) {
-        if (group == nullptr) group = whole;
-        if (group != nullptr && std::find(used.begin(), used.end(), group) == used.end()) used.push_back(group);
+        if ((group = group != nullptr ? group : whole) != nullptr && std::find(used.begin(), used.end(), group) == used.end()) used.push_back(group);
     }
     std::sort(used.begin(), used.end(), [](const Node* a, const Node* b) { return a->id() < b->id(); });
-    shaders.clear();
-    indices.clear();
-    for (Node* group : used) shaders.push_back(objectOf(*group));
-    for (Node* group : faceBy) indices.push_back(group == nullptr ? -1 : static_cast<int>(std::find(used.begin(), used.end(), group) - used.begin()));
+    std::pair<std::vector<VObject>, std::vector<int>> walked;
+    for (Node* group : used) walked.first.push_back(objectOf(*group));
+    for (Node* group : faceBy) walked.second.push_back(group == nullptr ? -1 : static_cast<int>(std::find(used.begin(), used.end(), group) - used.begin()));
+    return walked;
 }
 
-// Random creations, deletions, reparentings and set edits; after each, every instance of every
-// mesh reads the shaders the walk over every group finds.
-class ShaderEdits {
-public:
-    ShaderEdits() : random_(7) {}
-
-    void step() {
-        switch (pick(9)) {
-        case 0: meshes_.push_back(makeMesh()); break;
-        case 1: transforms_.push_back(make("transform", pickOf(transforms_))); break;
-        case 2: groups_.push_back(make(pick(4) == 0 ? "objectSet" : "shadingEngine", nullptr)); break;
-        case 3: remove(pick(3) == 0 ? meshes_ : pick(2) == 0 ? transforms_ : groups_); break;
-        case 4: reparent(); break;
-        default: editSet(); break;
+// Random creations, deletions (the node kept by a handle now and then), reparentings,
+// instances and set edits of shapes, faces and transforms; after each step every instance of
+// every mesh reads the shaders the walk finds.
+TEST_F(MeshTest, ShadersOfRandomScenesAreTheWalksOverEveryGroup) {
+    using namespace vexa_host;
+    Scene& scene = Scene::instance();
+    std::mt19937 random(7);
+    const auto pick = [&random](size_t count) { return std::uniform_int_distribution<size_t>(0, count - 1)(random); };
+    std::vector<VObject> meshes, transforms, groups, kept;
+    const auto any = [&pick](const std::vector<VObject>& nodes) { return nodes.empty() ? nullptr : liveNodeOf(nodes[pick(nodes.size())]); };
+    VStatus status;
+    for (int step = 0; step < 600; ++step) {
+        const size_t what = pick(9);
+        Node* transform = any(transforms);
+        if (what == 0) meshes.push_back(VFnMesh().create(8, 6, cubePoints(), cubeCounts(), cubeConnects(), transform ? objectOf(*transform) : VObject()));
+        if (what == 1) transforms.push_back(objectOf(*scene.createNode("transform", "", transform, status)));
+        if (what == 2) groups.push_back(objectOf(*scene.createNode(pick(4) == 0 ? "objectSet" : "shadingEngine", "", nullptr, status)));
+        std::vector<VObject>& nodes = pick(3) == 0 ? meshes : pick(2) == 0 ? transforms : groups;
+        if (what == 3 && !nodes.empty()) {
+            const size_t index = pick(nodes.size());
+            scene.deleteNode(*liveNodeOf(nodes[index]));
+            if (pick(2) == 0) kept.push_back(nodes[index]);
+            if (pick(4) == 0) kept.clear();
         }
-        // A deletion takes the nodes below too.
-        for (std::vector<VObject>* nodes : {&meshes_, &transforms_}) {
-            nodes->erase(std::remove_if(nodes->begin(), nodes->end(), [](const VObject& node) { return nodeOf(node) == nullptr; }),
-                         nodes->end());
+        Node* child = pick(2) == 0 ? any(meshes) : any(transforms);
+        Node* parent = pick(3) == 0 ? &scene.world() : transform;
+        if (what == 4 && child != nullptr && parent != nullptr && child != parent && !child->isAncestorOf(parent)) {
+            if (pick(4) == 0 && child->parents().size() > 1) {
+                scene.removeChild(*child->parents().back().parent, *child);
+            } else {
+                scene.addChild(*parent, *child, static_cast<size_t>(-1), pick(3) == 0);
+            }
         }
-    }
-
-    void check() {
-        for (const VObject& shape : meshes_) {
-            VFnMesh mesh(shape);
-            const std::vector<vexa_host::NodeChain> paths = vexa_host::Scene::allPaths(*nodeOf(shape));
+        Node* group = any(groups);
+        Node* shape = any(meshes);
+        if (what >= 5 && group != nullptr && shape != nullptr) {
+            const std::vector<NodeChain> paths = Scene::allPaths(*shape);
+            VDagPath path;
+            for (Node* node : paths[pick(paths.size())]) path.push(objectOf(*node));
+            if (pick(4) == 0) path.pop();
+            auto faces = std::make_shared<SingleIndexedComponent>(VFn::kMeshPolygonComponent);
+            for (size_t count = 1 + pick(3); count > 0; --count) faces->add(static_cast<int>(pick(6)));
+            const SelectionItem item = dagItem(path, pick(2) == 0 ? VObject(faces) : VObject());
+            if (pick(4) == 0) {
+                removeSetMember(*group, item);
+            } else {
+                addSetMember(*group, item, pick(3) != 0);
+            }
+        }
+        for (std::vector<VObject>* list : {&meshes, &transforms, &groups}) {
+            list->erase(std::remove_if(list->begin(), list->end(), [](const VObject& node) { return liveNodeOf(node) == nullptr; }), list->end());
+        }
+        for (const VObject& each : meshes) {
+            const std::vector<NodeChain> paths = Scene::allPaths(*liveNodeOf(each));
             for (unsigned i = 0; i < paths.size(); ++i) {
                 VObjectArray shaders;
                 VIntArray indices;
-                ASSERT_TRUE(mesh.getConnectedShaders(i, shaders, indices));
-                std::vector<VObject> walked;
-                std::vector<int> walkedIndices;
-                walkShaders(paths[i], 6, walked, walkedIndices);
-                ASSERT_EQ(geometry_test::items(shaders), walked) << nameOf(shape);
-                ASSERT_EQ(geometry_test::items(indices), walkedIndices) << nameOf(shape);
+                ASSERT_TRUE(VFnMesh(each).getConnectedShaders(i, shaders, indices));
+                const auto walked = walkShaders(paths[i]);
+                ASSERT_EQ(items(shaders), walked.first) << "step " << step;
+                ASSERT_EQ(items(indices), walked.second) << "step " << step;
             }
         }
-    }
-
-private:
-    static vexa_host::Node* nodeOf(const VObject& object) { return vexa_host::liveNodeOf(object); }
-    static VString nameOf(const VObject& object) { return VFnDependencyNode(object).name(); }
-    size_t pick(size_t count) { return std::uniform_int_distribution<size_t>(0, count - 1)(random_); }
-    vexa_host::Node* pickOf(const std::vector<VObject>& nodes) { return nodes.empty() ? nullptr : nodeOf(nodes[pick(nodes.size())]); }
-
-    VObject make(const char* type, vexa_host::Node* parent) {
-        VStatus status;
-        return vexa_host::objectOf(*vexa_host::Scene::instance().createNode(type, "", parent, status));
-    }
-    VObject makeMesh() {
-        VFnMesh mesh;
-        vexa_host::Node* parent = pickOf(transforms_);
-        return mesh.create(8, 6, geometry_test::cubePoints(), geometry_test::cubeCounts(), geometry_test::cubeConnects(),
-                           parent != nullptr ? vexa_host::objectOf(*parent) : VObject::kNullObj);
-    }
-    // A deleted node is kept now and then: its members must not count.
-    void remove(std::vector<VObject>& nodes) {
-        if (nodes.empty()) return;
-        const size_t index = pick(nodes.size());
-        vexa_host::Scene::instance().deleteNode(*nodeOf(nodes[index]));
-        if (pick(2) == 0) kept_.push_back(nodes[index]);
-        nodes.erase(nodes.begin() + static_cast<std::ptrdiff_t>(index));
-        if (pick(4) == 0) kept_.clear();
-    }
-    // Moves a mesh's or a transform's parent, or adds an instance, or takes one away.
-    void reparent() {
-        vexa_host::Node* child = pick(2) == 0 ? pickOf(meshes_) : pickOf(transforms_);
-        vexa_host::Node* parent = pick(3) == 0 ? &vexa_host::Scene::instance().world() : pickOf(transforms_);
-        if (child == nullptr || parent == nullptr || child == parent || child->isAncestorOf(parent)) return;
-        if (pick(4) == 0 && child->parents().size() > 1) {
-            vexa_host::Scene::instance().removeChild(*child->parents().back().parent, *child);
-            return;
-        }
-        vexa_host::Scene::instance().addChild(*parent, *child, static_cast<size_t>(-1), pick(3) == 0);
-    }
-    // Puts a mesh instance, or faces of it, or its transform into a set, forced or not, or takes
-    // a member out.
-    void editSet() {
-        vexa_host::Node* group = pickOf(groups_);
-        vexa_host::Node* shape = pickOf(meshes_);
-        if (group == nullptr || shape == nullptr) return;
-        const std::vector<vexa_host::NodeChain> paths = vexa_host::Scene::allPaths(*shape);
-        VDagPath path;
-        for (vexa_host::Node* node : paths[pick(paths.size())]) path.push(vexa_host::objectOf(*node));
-        if (pick(4) == 0) path.pop();
-        VObject component;
-        if (pick(2) == 0) {
-            auto faces = std::make_shared<vexa_host::SingleIndexedComponent>(VFn::kMeshPolygonComponent);
-            for (size_t count = 1 + pick(3); count > 0; --count) faces->add(static_cast<int>(pick(6)));
-            component = VObject(faces);
-        }
-        const vexa_host::SelectionItem item = vexa_host::dagItem(path, component);
-        if (pick(4) == 0) {
-            vexa_host::removeSetMember(*group, item);
-        } else {
-            vexa_host::addSetMember(*group, item, pick(3) != 0);
-        }
-    }
-
-    std::mt19937 random_;
-    std::vector<VObject> meshes_;
-    std::vector<VObject> transforms_;
-    std::vector<VObject> groups_;
-    std::vector<VObject> kept_;
-};
-
-TEST_F(MeshTest, ShadersOfRandomScenesAreTheWalksOverEveryGroup) {
-    ShaderEdits edits;
-    for (int step = 0; step < 600; ++step) {
-        edits.step();
-        ASSERT_NO_FATAL_FAILURE(edits.check()) << "after step " << step;
     }
 }
 
@@ -518,25 +468,20 @@ TEST_F(MeshTest, AMemberDroppedWhileItsPathWasGoneStaysOut) {
     const VObject group = makeNode("shadingEngine", "cubeSG");
     VDagPath path;
     VDagPath::getAPathTo(shape, path);
-    ASSERT_TRUE(addSetMember(*nodeOf(group), dagItem(path), true));
-    const VObject away = makeTransform("away");
     Node& transform = *nodeOf(VFnDagNode(shape).parent(0));
-    ASSERT_TRUE(Scene::instance().addChild(*nodeOf(away), transform, static_cast<size_t>(-1), false));
+    Node& away = *nodeOf(makeTransform("away"));
     VObjectArray shaders;
     VIntArray indices;
-    ASSERT_TRUE(mesh.getConnectedShaders(0, shaders, indices));
-    EXPECT_EQ(shaders.length(), 0u);
-    ASSERT_TRUE(Scene::instance().addChild(Scene::instance().world(), transform, static_cast<size_t>(-1), false));
-    ASSERT_TRUE(mesh.getConnectedShaders(0, shaders, indices));
-    EXPECT_EQ(shaders.length(), 0u) << "dropped by the query while its path was gone";
-    EXPECT_TRUE(SetMembers::of(nodeOf(group)->payload())->items().empty());
-
-    // Without a query while it was gone, the member holds again.
-    ASSERT_TRUE(addSetMember(*nodeOf(group), dagItem(path), true));
-    ASSERT_TRUE(Scene::instance().addChild(*nodeOf(away), transform, static_cast<size_t>(-1), false));
-    ASSERT_TRUE(Scene::instance().addChild(Scene::instance().world(), transform, static_cast<size_t>(-1), false));
-    ASSERT_TRUE(mesh.getConnectedShaders(0, shaders, indices));
-    EXPECT_EQ(items(shaders), (std::vector<VObject>{group}));
+    for (bool asked : {true, false}) {
+        ASSERT_TRUE(addSetMember(*nodeOf(group), dagItem(path), true));
+        ASSERT_TRUE(Scene::instance().addChild(away, transform, static_cast<size_t>(-1), false));
+        if (asked) {
+            ASSERT_TRUE(mesh.getConnectedShaders(0, shaders, indices));
+        }
+        ASSERT_TRUE(Scene::instance().addChild(Scene::instance().world(), transform, static_cast<size_t>(-1), false));
+        ASSERT_TRUE(mesh.getConnectedShaders(0, shaders, indices));
+        EXPECT_EQ(shaders.length(), asked ? 0u : 1u) << (asked ? "dropped by the query while its path was gone" : "never asked while gone");
+    }
 }
 
 TEST_F(MeshTest, OtherObjectsAreRefused) {
