@@ -19,6 +19,9 @@
 // Plugs by the many on one node against as many spread one to a node (BM_HostManyPlugs).
 //
 // Shaders made one by one, on the scene's shader list and off it, per shader at two counts.
+//
+// The shading groups of every mesh of a scene of N meshes each in a group of its own
+// (BM_HostMeshShaders, us per mesh stays flat), peer the members of the mesh's own group read.
 
 #include "host/src/geometry/SkinWeights.h"
 #include "host/src/scene/Scene.h"
@@ -31,6 +34,7 @@
 #include <vexa/VFnNumericAttribute.h>
 #include <vexa/VFnTransform.h>
 #include <vexa/VFnLambertShader.h>
+#include <vexa/VFnSet.h>
 #include <vexa/VGlobal.h>
 #include <vexa/VItDag.h>
 #include <vexa/VObjectArray.h>
@@ -396,5 +400,34 @@ void BM_HostShaders(benchmark::State& state) {
     state.counters["make_us/shader"] = made / (static_cast<double>(state.iterations()) * count);
 }
 BENCHMARK(BM_HostShaders)->Args({1000, 1})->Args({4000, 1})->Args({1000, 0})->Args({4000, 0})->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// What an export asks of every mesh: its shading groups. The peer reads the members of the
+// one group the mesh is in, which costs the same at any scene size.
+void BM_HostMeshShaders(benchmark::State& state) {
+    const int count = static_cast<int>(state.range(0));
+    vexa_host::Scene::instance().reset();
+    std::vector<VDagPath> meshes(static_cast<size_t>(count));
+    std::vector<VObject> groups;
+    for (int i = 0; i < count; ++i) {
+        VDagPath::getAPathTo(Triangle(), meshes[static_cast<size_t>(i)]);
+        groups.push_back(VFnDependencyNode().create("shadingEngine"));
+        if (!VFnSet(groups.back()).addMember(meshes[static_cast<size_t>(i)])) state.SkipWithError("a mesh was not shaded");
+    }
+    TimeBesidePeer(
+        state, count, 0,
+        [&](int i) {
+            VObjectArray shaders;
+            VIntArray indices;
+            VFnMesh(meshes[static_cast<size_t>(i)]).getConnectedShaders(0, shaders, indices);
+            return shaders.length();
+        },
+        [&](int i) {
+            VSelectionList members;
+            VFnSet(groups[static_cast<size_t>(i)]).getMembers(members, false);
+            return members.length();
+        });
+    vexa_host::Scene::instance().reset();
+}
+BENCHMARK(BM_HostMeshShaders)->Arg(250)->Arg(1000)->Iterations(5)->Unit(benchmark::kMillisecond);
 
 }  // namespace

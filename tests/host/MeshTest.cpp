@@ -7,11 +7,13 @@
 #include "host/src/geometry/SingleIndexedComponent.h"
 #include "host/src/scene/SelectionItems.h"
 #include "host/src/scene/SetMembers.h"
+#include "host/src/shading/SetMembership.h"
 
 #include <vexa/VDGModifier.h>
 #include <vexa/VGlobal.h>
 
 #include <cmath>
+#include <random>
 
 namespace {
 
@@ -362,6 +364,124 @@ TEST_F(MeshTest, ShadingGroupsOfFacesWinOverTheWholeObject) {
     dynamic_cast<SetMembers*>(nodeOf(later)->payload())->add(dagItem(path));
     ASSERT_TRUE(mesh.getConnectedShaders(0, shaders, indices));
     EXPECT_EQ(items(shaders), (std::vector<VObject>{whole, faces})) << "the first group holding the whole instance";
+}
+
+// The shaders of an instance as found by reading every member of every shading group.
+std::pair<std::vector<VObject>, std::vector<int>> walkShaders(const vexa_host::NodeChain& instance) {
+    using namespace vexa_host;
+    std::vector<Node*> faceBy(6, nullptr), used;
+    Node* whole = nullptr;
+    for (const auto& entry : Scene::instance().nodes()) {
+        auto* members = SetMembers::of(entry.second->payload());
+        for (const SelectionItem& item : members != nullptr && entry.second->hasFn(VFn::kShadingEngine) ? members->items() : std::vector<SelectionItem>()) {
+            // The member's path is the instance, or the instance's transform.
+            const auto& nodes = item.path.nodes();
+            const auto same = [](const NodePtr& a, const Node* b) { return a.get() == b; };
+            const bool matches = std::equal(nodes.begin(), nodes.end(), instance.begin(), instance.end(), same) ||
+                                 std::equal(nodes.begin(), nodes.end(), instance.begin(), instance.end() - 1, same);
+            if (item.kind != SelectionItem::kDagPath || nodes.empty() || !matches) continue;
+            const auto* faces = SingleIndexedComponent::of(item.component.record().get());
+            if (item.component.isNull() && whole == nullptr) whole = entry.second.get();
+            for (int face : faces != nullptr ? faces->elements() : std::vector<int>()) {
+                if (faceBy[static_cast<size_t>(face)] == nullptr) faceBy[static_cast<size_t>(face)] = entry.second.get();
+            }
+        }
+    }
+    for (Node*& group : faceBy) {
+        if ((group = group != nullptr ? group : whole) != nullptr && std::find(used.begin(), used.end(), group) == used.end()) used.push_back(group);
+    }
+    std::sort(used.begin(), used.end(), [](const Node* a, const Node* b) { return a->id() < b->id(); });
+    std::pair<std::vector<VObject>, std::vector<int>> walked;
+    for (Node* group : used) walked.first.push_back(objectOf(*group));
+    for (Node* group : faceBy) walked.second.push_back(group == nullptr ? -1 : static_cast<int>(std::find(used.begin(), used.end(), group) - used.begin()));
+    return walked;
+}
+
+// Random creations, deletions (the node kept by a handle now and then), reparentings,
+// instances and set edits of shapes, faces and transforms; after each step every instance of
+// every mesh reads the shaders the walk finds.
+TEST_F(MeshTest, ShadersOfRandomScenesAreTheWalksOverEveryGroup) {
+    using namespace vexa_host;
+    Scene& scene = Scene::instance();
+    std::mt19937 random(7);
+    const auto pick = [&random](size_t count) { return std::uniform_int_distribution<size_t>(0, count - 1)(random); };
+    std::vector<VObject> meshes, transforms, groups, kept;
+    const auto any = [&pick](const std::vector<VObject>& nodes) { return nodes.empty() ? nullptr : liveNodeOf(nodes[pick(nodes.size())]); };
+    VStatus status;
+    for (int step = 0; step < 600; ++step) {
+        const size_t what = pick(9);
+        Node* transform = any(transforms);
+        if (what == 0) meshes.push_back(VFnMesh().create(8, 6, cubePoints(), cubeCounts(), cubeConnects(), transform ? objectOf(*transform) : VObject()));
+        if (what == 1) transforms.push_back(objectOf(*scene.createNode("transform", "", transform, status)));
+        if (what == 2) groups.push_back(objectOf(*scene.createNode(pick(4) == 0 ? "objectSet" : "shadingEngine", "", nullptr, status)));
+        std::vector<VObject>& nodes = pick(3) == 0 ? meshes : pick(2) == 0 ? transforms : groups;
+        if (what == 3 && !nodes.empty()) {
+            const size_t index = pick(nodes.size());
+            scene.deleteNode(*liveNodeOf(nodes[index]));
+            if (pick(2) == 0) kept.push_back(nodes[index]);
+            if (pick(4) == 0) kept.clear();
+        }
+        Node* child = pick(2) == 0 ? any(meshes) : any(transforms);
+        Node* parent = pick(3) == 0 ? &scene.world() : transform;
+        if (what == 4 && child != nullptr && parent != nullptr && child != parent && !child->isAncestorOf(parent)) {
+            if (pick(4) == 0 && child->parents().size() > 1) {
+                scene.removeChild(*child->parents().back().parent, *child);
+            } else {
+                scene.addChild(*parent, *child, static_cast<size_t>(-1), pick(3) == 0);
+            }
+        }
+        Node* group = any(groups);
+        Node* shape = any(meshes);
+        if (what >= 5 && group != nullptr && shape != nullptr) {
+            const std::vector<NodeChain> paths = Scene::allPaths(*shape);
+            VDagPath path;
+            for (Node* node : paths[pick(paths.size())]) path.push(objectOf(*node));
+            if (pick(4) == 0) path.pop();
+            auto faces = std::make_shared<SingleIndexedComponent>(VFn::kMeshPolygonComponent);
+            for (size_t count = 1 + pick(3); count > 0; --count) faces->add(static_cast<int>(pick(6)));
+            const SelectionItem item = dagItem(path, pick(2) == 0 ? VObject(faces) : VObject());
+            if (pick(4) == 0) {
+                removeSetMember(*group, item);
+            } else {
+                addSetMember(*group, item, pick(3) != 0);
+            }
+        }
+        for (std::vector<VObject>* list : {&meshes, &transforms, &groups}) {
+            list->erase(std::remove_if(list->begin(), list->end(), [](const VObject& node) { return liveNodeOf(node) == nullptr; }), list->end());
+        }
+        for (const VObject& each : meshes) {
+            const std::vector<NodeChain> paths = Scene::allPaths(*liveNodeOf(each));
+            for (unsigned i = 0; i < paths.size(); ++i) {
+                VObjectArray shaders;
+                VIntArray indices;
+                ASSERT_TRUE(VFnMesh(each).getConnectedShaders(i, shaders, indices));
+                const auto walked = walkShaders(paths[i]);
+                ASSERT_EQ(items(shaders), walked.first) << "step " << step;
+                ASSERT_EQ(items(indices), walked.second) << "step " << step;
+            }
+        }
+    }
+}
+
+TEST_F(MeshTest, AMemberDroppedWhileItsPathWasGoneStaysOut) {
+    using namespace vexa_host;
+    const VObject group = makeNode("shadingEngine", "cubeSG");
+    VDagPath path;
+    VDagPath::getAPathTo(shape, path);
+    Node& transform = *nodeOf(VFnDagNode(shape).parent(0));
+    Node& away = *nodeOf(makeTransform("away"));
+    VObjectArray shaders;
+    VIntArray indices;
+    for (bool asked : {true, false}) {
+        ASSERT_TRUE(addSetMember(*nodeOf(group), dagItem(path), true));
+        ASSERT_TRUE(Scene::instance().addChild(away, transform, static_cast<size_t>(-1), false));
+        if (asked) {
+            ASSERT_TRUE(mesh.getConnectedShaders(0, shaders, indices));
+        }
+        ASSERT_TRUE(Scene::instance().addChild(Scene::instance().world(), transform, static_cast<size_t>(-1), false));
+        ASSERT_TRUE(mesh.getConnectedShaders(0, shaders, indices));
+        EXPECT_EQ(shaders.length(), asked ? 0u : 1u) << (asked ? "dropped by the query while its path was gone" : "never asked while gone");
+    }
 }
 
 TEST_F(MeshTest, OtherObjectsAreRefused) {

@@ -8,6 +8,7 @@
 #include "host/src/scene/SetMembers.h"
 
 #include <algorithm>
+#include <cstdint>
 
 using namespace vexa_host;
 
@@ -87,6 +88,41 @@ bool samePath(const VDagPath& memberPath, const NodeChain& instance) {
         if (nodes[i].get() != instance[i]) return false;
     }
     return true;
+}
+
+// The nodes a member matching the instance stands on: its shape, and the transform above.
+std::vector<const Node*> instanceEnds(const NodeChain& instance) {
+    const auto count = static_cast<std::ptrdiff_t>(std::min<size_t>(2, instance.size()));
+    return std::vector<const Node*>(instance.rbegin(), instance.rbegin() + count);
+}
+
+// The live shading groups holding a member on the instance's shape or transform, in scene order:
+// the only groups that may hold a member matching it.
+std::vector<Node*> groupsOn(const NodeChain& instance) {
+    std::vector<Node*> groups;
+    for (const Node* end : instanceEnds(instance)) {
+        for (const SetMembers* members : SetMembers::holding(end)) {
+            Node* group = members->owner();
+            if (group != nullptr && group->alive() && group->hasFn(VFn::kShadingEngine)) groups.push_back(group);
+        }
+    }
+    std::sort(groups.begin(), groups.end(), [](const Node* a, const Node* b) { return a->id() < b->id(); });
+    groups.erase(std::unique(groups.begin(), groups.end()), groups.end());
+    return groups;
+}
+
+// Reading a set's members drops those whose nodes are gone (SetMembers::items), and the shader
+// query has always read every shading group. Members go in alive and stay so while the
+// structure stamp stays, so the groups are read again only after the structure changed.
+void dropGoneMembers() {
+    static std::uint64_t readAt = 0;
+    const std::uint64_t stamp = Node::structureStamp();
+    if (readAt == stamp) return;
+    for (const auto& entry : Scene::instance().nodes()) {
+        auto* members = SetMembers::of(entry.second->payload());
+        if (members != nullptr && entry.second->hasFn(VFn::kShadingEngine)) members->items();
+    }
+    readAt = stamp;
 }
 
 }  // namespace
@@ -466,20 +502,25 @@ VStatus VFnMesh::getConnectedShaders(unsigned instanceNumber, VObjectArray& shad
     const int polygons = reading.mesh->polygonCount();
     std::vector<Node*> faceBy(static_cast<size_t>(polygons), nullptr);
     Node* whole = nullptr;
-    for (const auto& entry : Scene::instance().nodes()) {
-        Node& group = *entry.second;
-        auto* members = SetMembers::of(group.payload());
-        if (members == nullptr || !group.hasFn(VFn::kShadingEngine)) continue;
-        for (const SelectionItem& item : members->items()) {
-            if (item.kind != SelectionItem::kDagPath || !samePath(item.path, instance)) continue;
-            const auto* faces = SingleIndexedComponent::of(item.component.record().get());
-            if (item.component.isNull()) {
-                if (whole == nullptr) whole = &group;
-            } else if (faces != nullptr && faces->apiType() == VFn::kMeshPolygonComponent) {
-                for (int face : faces->elements()) {
-                    if (face < polygons && faceBy[static_cast<size_t>(face)] == nullptr) faceBy[static_cast<size_t>(face)] = &group;
-                }
+    dropGoneMembers();
+    // The first group in scene order wins a face; the order of one group's members is of no
+    // account, each giving the same group.
+    const auto take = [&instance, &faceBy, &whole, polygons](Node& group, const SelectionItem& item) {
+        if (item.kind != SelectionItem::kDagPath || !samePath(item.path, instance)) return false;
+        const auto* faces = SingleIndexedComponent::of(item.component.record().get());
+        if (item.component.isNull()) {
+            if (whole == nullptr) whole = &group;
+        } else if (faces != nullptr && faces->apiType() == VFn::kMeshPolygonComponent) {
+            for (int face : faces->elements()) {
+                if (face < polygons && faceBy[static_cast<size_t>(face)] == nullptr) faceBy[static_cast<size_t>(face)] = &group;
             }
+        }
+        return false;
+    };
+    for (Node* group : groupsOn(instance)) {
+        const SetMembers* members = SetMembers::of(group->payload());
+        for (const Node* end : instanceEnds(instance)) {
+            members->anyMemberOn(end, [&take, group](const SelectionItem& item) { return take(*group, item); });
         }
     }
     std::vector<Node*> used;

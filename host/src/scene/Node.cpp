@@ -19,6 +19,7 @@ const Node::Extras Node::noExtras_;
 
 Node::Node(const NodeType& type, std::uint64_t id) : type_(&type), id_(id) {
     if (type.makePayload) payload_ = type.makePayload();
+    if (payload_) payload_->attach(*this);
 }
 
 Node::~Node() = default;

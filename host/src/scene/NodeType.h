@@ -34,6 +34,8 @@ public:
     virtual ~NodePayload();
     // Lines for the scene dump, each already indented by the caller's prefix.
     virtual void describe(std::ostream& out, const std::string& indent) const = 0;
+    // Told once, as the node that keeps the payload is made.
+    virtual void attach(Node& owner) { (void)owner; }
 };
 
 // Answers true and fills the value when it computes the plug.

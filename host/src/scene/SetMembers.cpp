@@ -5,6 +5,38 @@
 
 namespace vexa_host {
 
+namespace {
+
+using Holders = std::unordered_map<const ObjectRecord*, std::vector<SetMembers*>>;
+
+// Never destroyed: sets of nodes that outlive the library's statics still drop their entries.
+Holders& holders() {
+    static Holders* const table = new Holders();
+    return *table;
+}
+
+}  // namespace
+
+SetMembers::~SetMembers() {
+    for (const auto& entry : positions_) dropHeld(entry.first);
+}
+
+const std::vector<SetMembers*>& SetMembers::holding(const ObjectRecord* node) {
+    static const std::vector<SetMembers*> none;
+    auto entry = holders().find(node);
+    return entry == holders().end() ? none : entry->second;
+}
+
+void SetMembers::noteHeld(const ObjectRecord* node) { holders()[node].push_back(this); }
+
+void SetMembers::dropHeld(const ObjectRecord* node) {
+    auto entry = holders().find(node);
+    if (entry == holders().end()) return;
+    std::vector<SetMembers*>& sets = entry->second;
+    sets.erase(std::remove(sets.begin(), sets.end(), this), sets.end());
+    if (sets.empty()) holders().erase(entry);
+}
+
 // Every kind of item names its node (dagItem, nodeItem, plugItem), and two items alike stand
 // on one node, so the members on the item's node are all it can equal or merge with.
 SetMembers* SetMembers::of(NodePayload* payload) {
@@ -23,6 +55,7 @@ bool SetMembers::add(const SelectionItem& item, bool* merged) {
             return true;
         }
     }
+    if (positions.empty()) noteHeld(item.node.record().get());
     positions.push_back(items_.size());
     items_.push_back(item);
     return true;
@@ -61,9 +94,16 @@ std::vector<SelectionItem> SetMembers::on(const VObject& node) const {
 }
 
 void SetMembers::reindex() {
-    positions_.clear();
+    std::unordered_map<const ObjectRecord*, std::vector<size_t>> before;
+    before.swap(positions_);
     for (size_t position = 0; position < items_.size(); ++position) {
-        positions_[items_[position].node.record().get()].push_back(position);
+        const ObjectRecord* node = items_[position].node.record().get();
+        std::vector<size_t>& positions = positions_[node];
+        if (positions.empty() && before.count(node) == 0) noteHeld(node);
+        positions.push_back(position);
+    }
+    for (const auto& entry : before) {
+        if (positions_.count(entry.first) == 0) dropHeld(entry.first);
     }
 }
 

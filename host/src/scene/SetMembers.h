@@ -6,7 +6,9 @@
 //
 // The members are indexed by the node each stands on (a path's last node, a plug's node), so
 // that adding one looks at the few members on its node only: a set that takes a shape's
-// polygons one by one grows in amortised constant time per polygon.
+// polygons one by one grows in amortised constant time per polygon. Beside them, every set is
+// listed under each node it holds members on, so that the sets of one node are found without
+// reading every set of the scene.
 
 #include "host/src/scene/NodeType.h"
 #include "host/src/scene/SelectionItems.h"
@@ -20,6 +22,11 @@ namespace vexa_host {
 
 class VEXA_API SetMembers final : public NodePayload {
 public:
+    SetMembers() = default;
+    SetMembers(const SetMembers&) = delete;
+    SetMembers& operator=(const SetMembers&) = delete;
+    ~SetMembers() override;
+
     // The payload as a set's members, or null (none, or another kind): an exact type check,
     // cheaper than a cast that searches the class tree; every set edit asks it.
     static SetMembers* of(NodePayload* payload);
@@ -53,9 +60,18 @@ public:
         return false;
     }
     void describe(std::ostream& out, const std::string& indent) const override;
+    void attach(Node& owner) override { owner_ = &owner; }
+    // The set node keeping the members; null for members kept by no node.
+    Node* owner() const { return owner_; }
+    // The sets holding a member on the node, alive or not, in no order.
+    static const std::vector<SetMembers*>& holding(const ObjectRecord* node);
 
 private:
     void reindex();
+    void noteHeld(const ObjectRecord* node);
+    void dropHeld(const ObjectRecord* node);
+
+    Node* owner_ = nullptr;
 
     std::vector<SelectionItem> items_;
     // The positions in items_ of the members on each node, ascending.
