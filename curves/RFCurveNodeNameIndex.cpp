@@ -119,7 +119,9 @@ struct ChildNames {
         const int ordinal = OrdinalAt(position);
         const RFCurveNode& child = *parent.GetChild(position);
         if (child.GetProperty() != nullptr) {
-            byProperty.erase(std::find(byProperty.begin(), byProperty.end(), ordinal));
+            const auto held = std::find(byProperty.begin(), byProperty.end(), ordinal);
+            if (held == byProperty.end()) return false;
+            byProperty.erase(held);
         } else {
             const auto named = first.find(Folded(child.GetName()));
             if (named != first.end() && named->second == ordinal) {
