@@ -483,7 +483,8 @@ TEST(DeferredWrappers, LookupsByPropertyAnswerAsAWalkOfTheList) {
     for (int i = 0; i < 4; ++i) asked.push_back(wrapped.Property(i));
     // A wrapper of a property whose deferred entry waits: that entry comes first.
     list.push_back({object.AddUserProperty(std::make_unique<RWyxUserProperty>(nullptr, wrapped.Property(1))), nullptr});
-    EXPECT_EQ(object.FindUserProperty(wrapped.Property(1)), list[1].made = object.GetUserProperty(1));
+    RWyxUserProperty* waiting = object.FindUserProperty(wrapped.Property(1));
+    EXPECT_EQ(waiting, list[1].made = object.GetUserProperty(1));
     const auto makeAll = [&] {  // what a removal or death among the deferred entries does
         for (size_t i = 0; i < list.size(); ++i) list[i] = {object.GetUserProperty(static_cast<int>(i)), nullptr};
     };
