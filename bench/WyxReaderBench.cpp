@@ -11,7 +11,8 @@
 // BM_ReadUserProperties reads a scene of animated user properties per property: all of them on
 // one node, or (the peer) four to a node, at two counts 4x apart, in one take or three. A
 // node's properties are channels of one take tree per take, so the cost of each must not grow
-// with how many share the node. BM_BuildUserProperties builds and destroys such scenes.
+// with how many share the node. BM_BuildUserProperties builds and destroys such scenes;
+// BM_RemoveUserProperties builds one and removes its user properties one by one.
 //
 // Also the read options' take list as a reader of a file of many takes fills and asks it: a
 // take added (with its selection set) per take of the header, then every take looked up by
@@ -39,6 +40,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -121,9 +123,14 @@ void BM_ReadScene(benchmark::State& state) {
     std::filesystem::remove(path);
 }
 
+// A user property and the node that holds it.
+using HeldProperty = std::pair<RWyxNode*, RWyxUserProperty*>;
+
 // `properties` animated user properties, `perNode` to a node, each with a channel of four keys
-// in each of `takes` takes, added to the scene; false when a channel is missing.
-bool AddUserProperties(RWyxObjectFactory& factory, RWyxScene& scene, int properties, int perNode, int takes) {
+// in each of `takes` takes, added to the scene (and to `added`, in order, when given); false
+// when a channel is missing.
+bool AddUserProperties(RWyxObjectFactory& factory, RWyxScene& scene, int properties, int perNode, int takes,
+                       std::vector<HeldProperty>* added = nullptr) {
     RWyxNode* node = nullptr;
     for (int i = 0; i < properties; ++i) {
         if (i % perNode == 0) {
@@ -136,6 +143,7 @@ bool AddUserProperties(RWyxObjectFactory& factory, RWyxScene& scene, int propert
         property->SetFlag(RWyxUserProperty::kFlagAnimatable, true);
         property->SetFlag(RWyxUserProperty::kFlagUserProperty, true);
         node->AddUserProperty(factory.HandOverUserProperty(property));
+        if (added != nullptr) added->emplace_back(node, property);
         for (int take = 1; take <= takes; ++take) {
             RFCurve* curve = node->GetTakeNode(take)->FindCurve(nullptr, nullptr, name.c_str());
             if (curve == nullptr) return false;
@@ -224,6 +232,42 @@ BENCHMARK(BM_BuildUserProperties)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)
     ->Iterations(3);
+
+// Removes the user properties of such a scene one by one, in the order they were added, per
+// property: the cost of each must not grow with how many share its node (the peer, four to a
+// node, removes as many). The scene is built and destroyed outside the timed part.
+void BM_RemoveUserProperties(benchmark::State& state) {
+    const int properties = static_cast<int>(state.range(0));
+    const int perNode = state.range(1) == 0 ? properties : 4;
+    const int takes = static_cast<int>(state.range(2));
+    double seconds = 0.0;
+    for (auto _ : state) {
+        RWyxObjectFactory factory;
+        std::vector<HeldProperty> added;
+        if (!AddUserProperties(factory, *factory.CreateScene(), properties, perNode, takes, &added)) {
+            state.SkipWithError("a user property's curve was not found");
+            break;
+        }
+        bool removed = true;
+        const auto start = std::chrono::steady_clock::now();
+        for (const HeldProperty& held : added) removed = held.first->RemoveUserProperty(held.second) && removed;
+        const double taken = Seconds(std::chrono::steady_clock::now() - start);
+        if (!removed) {
+            state.SkipWithError("a removal failed");
+            break;
+        }
+        seconds += taken;
+        state.SetIterationTime(taken);
+    }
+    state.counters["us/property"] = 1e6 * seconds / (static_cast<double>(state.iterations()) * properties);
+}
+
+BENCHMARK(BM_RemoveUserProperties)
+    ->ArgNames({"properties", "spread", "takes"})
+    ->ArgsProduct({{400, 1600}, {0, 1}, {3}})
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(2);
 
 BENCHMARK(BM_ReadScene)->Arg(0)->Arg(1)->ArgName("form")->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 

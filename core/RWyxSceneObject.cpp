@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -97,12 +98,51 @@ RWyxUserProperty* RWyxSceneObject::MadeAt(int index) const {
                                                                           : nullptr;
 }
 
+int RWyxSceneObject::PendingIndexOf(const RProperty* property) const {
+    if (wrapperSource_ == nullptr) return -1;
+    for (int i = 0; i < deferredCount_; ++i) {
+        if (wrapperSource_->GetProperty(i) == property && MadeAt(i) == nullptr) return i;
+    }
+    return -1;
+}
+
+int RWyxSceneObject::CountMadeWrapping(const RProperty* property, RWyxUserProperty*& first) const {
+    int count = 0;
+    const auto range = byProperty_.equal_range(property);
+    for (auto entry = range.first; entry != range.second; ++entry) {
+        if (!entry->second->IsSameProperty(property)) continue;
+        if (count++ == 0) first = entry->second;
+    }
+    return count;
+}
+
+void RWyxSceneObject::Index(RWyxUserProperty& userProperty) const {
+    userProperty.indexedUnder_ = userProperty.GetProperty();
+    if (userProperty.indexedUnder_ != nullptr) byProperty_.emplace(userProperty.indexedUnder_, &userProperty);
+}
+
+void RWyxSceneObject::Unindex(RWyxUserProperty& userProperty) const {
+    const auto range = byProperty_.equal_range(std::exchange(userProperty.indexedUnder_, nullptr));
+    for (auto entry = range.first; entry != range.second; ++entry) {
+        if (entry->second == &userProperty) {
+            byProperty_.erase(entry);
+            return;
+        }
+    }
+}
+
+void RWyxSceneObject::OnRepointed(RWyxUserProperty& userProperty) const {
+    Unindex(userProperty);
+    Index(userProperty);
+}
+
 RWyxUserProperty* RWyxSceneObject::MakeDeferred(int index) const {
     if (RProperty* property = PendingProperty(index)) {
         Expand();
         std::unique_ptr<RWyxUserProperty> wrapper = MakeUserPropertyFor(property);
         if (wrapper == nullptr) wrapper = RWyxSceneObject::MakeUserPropertyFor(property);
         wrapper->listedIn_ = this;
+        Index(*wrapper);
         userProperties_[static_cast<size_t>(index)] = std::move(wrapper);
     }
     return userProperties_[static_cast<size_t>(index)].get();
@@ -151,6 +191,7 @@ RWyxUserProperty* RWyxSceneObject::AddUserProperty(std::unique_ptr<RWyxUserPrope
     }
     Expand();
     added->listedIn_ = this;
+    Index(*added);
     userProperties_.push_back(std::move(userProperty));
     OnUserPropertyAdded(*added);
     return added;
@@ -167,12 +208,21 @@ bool RWyxSceneObject::RemoveUserProperty(RWyxUserProperty* userProperty) {
     OnUserPropertyRemoved(*userProperty);
     // The hook may have changed the list: look the entry up again.
     const auto found = std::find_if(userProperties_.begin(), userProperties_.end(), isIt);
-    if (found != userProperties_.end()) userProperties_.erase(found);
+    if (found != userProperties_.end()) {
+        Unindex(**found);
+        userProperties_.erase(found);
+    }
     return true;
 }
 
 RWyxUserProperty* RWyxSceneObject::FindUserProperty(const RProperty* property) const {
     if (property == nullptr) return nullptr;
+    const int pending = PendingIndexOf(property);
+    RWyxUserProperty* made = nullptr;
+    const int madeCount = CountMadeWrapping(property, made);
+    if (madeCount == 0) return pending >= 0 ? MakeDeferred(pending) : nullptr;
+    if (pending < 0 && madeCount == 1) return made;
+    // Several entries wrap it: the first in the list wins.
     for (int i = 0; i < GetUserPropertyCount(); ++i) {
         if (PendingProperty(i) == property) return MakeDeferred(i);
         RWyxUserProperty* userProperty = MadeAt(i);
@@ -189,12 +239,8 @@ bool RWyxSceneObject::HasUserPropertyFor(const RProperty* property) const {
         const int index = wrapperSource_ != nullptr ? wrapperSource_->IndexOfProperty(property) : -1;
         return index >= 0 && index < deferredCount_;
     }
-    for (int i = 0; i < GetUserPropertyCount(); ++i) {
-        if (PendingProperty(i) == property) return true;
-        const RWyxUserProperty* userProperty = MadeAt(i);
-        if (userProperty != nullptr && userProperty->IsSameProperty(property)) return true;
-    }
-    return false;
+    RWyxUserProperty* made = nullptr;
+    return PendingIndexOf(property) >= 0 || CountMadeWrapping(property, made) > 0;
 }
 
 RWyxUserProperty* RWyxSceneObject::FindUserPropertyByName(const char* name) const {

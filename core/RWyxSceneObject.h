@@ -15,6 +15,7 @@
 #include "core/RWyxUserProperty.h"
 
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 class RObject;
@@ -105,6 +106,8 @@ protected:
     virtual void OnNameChanging() {}
 
 private:
+    friend class RWyxUserProperty;  // tells of a listed user property re-pointed (OnRepointed)
+
     void OnNamePairChanging() override { OnNameChanging(); }
 
     // Until a deferred wrapper is first made (or a user property is added) the list is empty;
@@ -119,11 +122,25 @@ private:
     RProperty* PendingProperty(int index) const;
     // The user property made at an index; null when none is (yet).
     RWyxUserProperty* MadeAt(int index) const;
+    // The first deferred entry still pending on the property; -1 when none is.
+    int PendingIndexOf(const RProperty* property) const;
+    // How many made entries wrap the property; `first` gets one of them.
+    int CountMadeWrapping(const RProperty* property, RWyxUserProperty*& first) const;
+    // The entry of a made user property in byProperty_, under the property it wraps now.
+    void Index(RWyxUserProperty& userProperty) const;
+    void Unindex(RWyxUserProperty& userProperty) const;
+    // A listed user property now wraps another property.
+    void OnRepointed(RWyxUserProperty& userProperty) const;
 
     RNamePair names_;
     // Made when first asked for, also through const accessors.
     mutable std::vector<std::unique_ptr<RWyxUserProperty>> userProperties_;
     mutable const RObject* wrapperSource_ = nullptr;
+    // The made entries by the property each wrapped when listed or last re-pointed, so that a
+    // lookup by property looks at a few entries instead of the whole list. An entry whose
+    // property died stays under it until it leaves (IsSameProperty tells it apart from a new
+    // property at the same address).
+    mutable std::unordered_multimap<const RProperty*, RWyxUserProperty*> byProperty_;
     mutable int deferredCount_ = 0;
     void* manager_;
 };

@@ -1,6 +1,7 @@
 #include "core/RWyxUserProperty.h"
 
 #include "core/RProperty.h"
+#include "core/RWyxSceneObject.h"
 
 #include <cmath>
 #include <variant>
@@ -73,6 +74,7 @@ int RWyxUserProperty::WrappedTypeCode() const {
 void RWyxUserProperty::WrapProperty(RProperty* property) {
     property_.Set(property);
     record_.reset();
+    if (listedIn_ != nullptr) listedIn_->OnRepointed(*this);
 }
 
 // ---- name, label and type ------------------------------------------------------------------

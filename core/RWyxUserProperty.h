@@ -135,6 +135,7 @@ private:
     std::optional<Record> record_;
     void* owner_;
     const RWyxSceneObject* listedIn_ = nullptr;  // the scene object whose list owns it
+    const RProperty* indexedUnder_ = nullptr;     // its key in that list's index by property
 };
 
 #endif

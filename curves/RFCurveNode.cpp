@@ -376,7 +376,10 @@ void RFCurveNode::RemoveChild(int index) {
     if (child->holder_ == this) {
         child->holder_ = nullptr;
     }
-    ForgetChildNames();
+    // The index of the names takes the child out rather than being made again for each.
+    if (namesIndexed_.load(std::memory_order_relaxed) && !RFCurveNodeNameIndex::Removing(*this, index)) {
+        namesIndexed_.store(false, std::memory_order_relaxed);
+    }
     TellHoldersOfChange();
     children_.erase(children_.begin() + index);
     RFCurve::CountEditOfAllCurves();

@@ -31,11 +31,18 @@ int Lookup(const std::unordered_map<std::string, int>& map, const std::string& k
     return found != map.end() ? found->second : none;
 }
 
+// The maps hold ordinals: the children taken in are numbered in turn, and a removed child's
+// number is set aside (removed) rather than every later child's renumbered, so that the index
+// follows a removal without being made again.
 struct ChildNames {
     std::uint64_t epoch = 0;
-    int indexed = 0;
+    int indexed = 0;  // ordinals handed out, to the removed children too
+    // The ordinals of the children removed since the index was made, in order.
+    std::vector<int> removed;
     // The first child of each folded name among those named by their channel name.
     std::unordered_map<std::string, int> first;
+    // Whether two of those share a folded name: `first` cannot tell the second.
+    bool namesakes = false;
     // Children named by their property, in child order.
     std::vector<int> byProperty;
     // For the nodes below the children: the first child with one of each folded name below it.
@@ -46,19 +53,41 @@ struct ChildNames {
     // changes, so that `below` and `types` hold.
     bool treeIndexed = true;
 
+    // The children taken in and still there.
+    int Live() const { return indexed - static_cast<int>(removed.size()); }
+    // The place among the children of a child still there.
+    int PositionOf(int ordinal) const {
+        return ordinal - static_cast<int>(std::lower_bound(removed.begin(), removed.end(), ordinal) - removed.begin());
+    }
+    // The ordinal of the child at a place among those taken in: the ordinal less the removed
+    // ones before it is the place.
+    int OrdinalAt(int position) const {
+        int low = 0;
+        int high = static_cast<int>(removed.size());
+        while (low < high) {
+            const int middle = (low + high) / 2;
+            if (removed[static_cast<std::size_t>(middle)] - middle <= position) {
+                low = middle + 1;
+            } else {
+                high = middle;
+            }
+        }
+        return position + low;
+    }
+
     void CatchUp(const RFCurveNode& parent) {
         const int count = parent.GetChildCount();
         const std::uint64_t now = nameEpoch.load(std::memory_order_relaxed);
-        if (epoch != now || indexed > count) {
+        if (epoch != now || Live() > count) {
             *this = ChildNames();
             epoch = now;
         }
-        for (; indexed < count; ++indexed) {
-            const RFCurveNode& child = *parent.GetChild(indexed);
+        for (int position = Live(); position < count; ++position, ++indexed) {
+            const RFCurveNode& child = *parent.GetChild(position);
             if (child.GetProperty() != nullptr) {
                 byProperty.push_back(indexed);
-            } else {
-                first.emplace(Folded(child.GetName()), indexed);
+            } else if (!first.emplace(Folded(child.GetName()), indexed).second) {
+                namesakes = true;
             }
             if (child.GetDataType() != nullptr) types.emplace(child.GetDataType(), indexed);
             if (treeIndexed && child.GetChildCount() > 0) TakeInBelow(child, indexed);
@@ -82,18 +111,64 @@ struct ChildNames {
         }
     }
 
+    // Takes out the child at the place, about to be removed; false when the index cannot tell
+    // what it would answer then (the child was the first of a name or type that others share).
+    bool Remove(const RFCurveNode& parent, int position) {
+        if (epoch != nameEpoch.load(std::memory_order_relaxed)) return false;
+        if (position >= Live()) return true;  // not taken in yet
+        const int ordinal = OrdinalAt(position);
+        const RFCurveNode& child = *parent.GetChild(position);
+        if (child.GetProperty() != nullptr) {
+            const auto held = std::find(byProperty.begin(), byProperty.end(), ordinal);
+            if (held == byProperty.end()) return false;
+            byProperty.erase(held);
+        } else {
+            const auto named = first.find(Folded(child.GetName()));
+            if (named != first.end() && named->second == ordinal) {
+                if (namesakes) return false;
+                first.erase(named);
+            }
+        }
+        if (HeldBy(types, child.GetDataType(), ordinal)) return false;
+        if (treeIndexed && child.GetChildCount() > 0 && !BelowHeldElsewhere(child, ordinal)) return false;
+        removed.insert(std::upper_bound(removed.begin(), removed.end(), ordinal), ordinal);
+        // Once most of it is gone, it is made again smaller.
+        return static_cast<int>(removed.size()) <= Live();
+    }
+
+    // Whether the nodes below the child are all first found below an earlier child.
+    bool BelowHeldElsewhere(const RFCurveNode& child, int ordinal) const {
+        std::vector<const RFCurveNode*> pending{&child};
+        while (!pending.empty()) {
+            const RFCurveNode& node = *pending.back();
+            pending.pop_back();
+            for (int i = 0; i < node.GetChildCount(); ++i) {
+                const RFCurveNode& inner = *node.GetChild(i);
+                if (HeldBy(below, Folded(inner.GetName()), ordinal) || HeldBy(types, inner.GetDataType(), ordinal)) return false;
+                if (inner.GetChildCount() > 0) pending.push_back(&inner);
+            }
+        }
+        return true;
+    }
+
+    template <typename Map, typename Key>
+    static bool HeldBy(const Map& map, const Key& key, int ordinal) {
+        const auto found = map.find(key);
+        return found != map.end() && found->second == ordinal;
+    }
+
     // The first child named so by its property before `before`, else `before`.
     int FirstByProperty(const RFCurveNode& parent, const char* name, int before) const {
-        for (const int index : byProperty) {
-            if (index >= before) break;
-            if (RString::CompareIgnoringCase(parent.GetChild(index)->GetName(), name) == 0) return index;
+        for (const int ordinal : byProperty) {
+            if (ordinal >= before) break;
+            if (RString::CompareIgnoringCase(parent.GetChild(PositionOf(ordinal))->GetName(), name) == 0) return ordinal;
         }
         return before;
     }
 
     int Find(const RFCurveNode& parent, const char* name) const {
         const int best = FirstByProperty(parent, name, Lookup(first, Folded(name), indexed));
-        return best < indexed ? best : -1;
+        return best < indexed ? PositionOf(best) : -1;
     }
 
     int FindInTree(const RFCurveNode& parent, const char* name, const RDataType* dataType) const {
@@ -105,7 +180,7 @@ struct ChildNames {
             if (typed != types.end()) best = std::min(best, typed->second);
         }
         best = FirstByProperty(parent, name, best);
-        return best < indexed ? best : -1;
+        return best < indexed ? PositionOf(best) : -1;
     }
 
     // Whether the child is among the last few appended since the last lookup: a tree is
@@ -114,7 +189,7 @@ struct ChildNames {
     bool IsWaiting(const RFCurveNode& parent, const RFCurveNode& child) const {
         constexpr int kLastLooked = 4;
         const int count = parent.GetChildCount();
-        for (int i = count - 1; i >= std::max(indexed, count - kLastLooked); --i) {
+        for (int i = count - 1; i >= std::max(Live(), count - kLastLooked); --i) {
             if (parent.GetChild(i) == &child) return true;
         }
         return false;
@@ -153,6 +228,16 @@ void RFCurveNodeNameIndex::Forget(const RFCurveNode& parent) {
     Table& table = TheTable();
     RCriticalSectionGuard guard(table.lock);
     table.nodes.erase(&parent);
+}
+
+bool RFCurveNodeNameIndex::Removing(const RFCurveNode& parent, int index) {
+    Table& table = TheTable();
+    RCriticalSectionGuard guard(table.lock);
+    const auto found = table.nodes.find(&parent);
+    if (found == table.nodes.end()) return false;
+    if (found->second.Remove(parent, index)) return true;
+    table.nodes.erase(found);
+    return false;
 }
 
 void RFCurveNodeNameIndex::SubtreeChanged(const RFCurveNode& parent, const RFCurveNode& child) {

@@ -11,8 +11,9 @@
 // below each child, for a search of the whole tree (FindInTree) that must find a node
 // below an earlier child before a later child of that name.
 //
-// An index follows appended children on its own. The node drops it at every other change of
-// its children (removal, insertion before the end, clearing), and at a change of a child's
+// An index follows appended children on its own, and a removed child when told (Removing),
+// unless that child was the first of a name or data type another child shares. The node
+// drops it at every other change of its children (insertion before the end, clearing), and at a change of a child's
 // name record (ShareNameOf, SetProperty); a change of a record that other nodes share, whose
 // parents are unknown, makes every index stale (NamesChanged). A change deeper down drops it
 // too (SubtreeChanged), unless it is below a child appended since the last lookup. A child
@@ -36,6 +37,9 @@ public:
     static int FindInTree(const RFCurveNode& parent, const char* name, const RDataType* dataType);
     // The parent's index, if it has one, is gone.
     static void Forget(const RFCurveNode& parent);
+    // The child at the index is about to be removed: the parent's index follows, or is gone
+    // (false; false too when it has none).
+    static bool Removing(const RFCurveNode& parent, int index);
     // The children or names below the parent's child changed.
     static void SubtreeChanged(const RFCurveNode& parent, const RFCurveNode& child);
     // Every index is to be made again at its next lookup.

@@ -17,8 +17,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
+#include <random>
 #include <string>
 #include <variant>
 #include <vector>
@@ -458,6 +460,71 @@ TEST(DeferredWrappers, APropertyLeavingTheSourceFirstMakesTheWrappersStillWaitin
     ASSERT_TRUE(other.wrapping->RemoveUserProperty(other.wrapping->GetUserProperty(1)));
     EXPECT_EQ(other.wrapping->made, 4);
     EXPECT_TRUE(other.wrapping->GetUserProperty(1)->IsSameProperty(other.Property(2)));
+}
+
+// An entry as a walk of the list sees it: a deferred one not made yet stands for its property.
+struct ListedEntry {
+    RWyxUserProperty* made;
+    const RProperty* pending;
+    bool Wraps(const RProperty* property) const {
+        return made != nullptr ? made->IsSameProperty(property) : pending == property;
+    }
+};
+
+// The lookups by property answer as a walk of the list would, through wrappers added (of the
+// deferred properties too), records given a property, removals, deaths and wrappers made.
+TEST(DeferredWrappers, LookupsByPropertyAnswerAsAWalkOfTheList) {
+    WrappedHandler wrapped;
+    WrappingObject& object = *wrapped.wrapping;
+    RWyxPropertyHandler& handler = *wrapped.handler;
+    std::vector<ListedEntry> list;
+    std::vector<const RProperty*> asked;  // the dead ones stay: no entry may answer for them
+    for (int i = 0; i < 4; ++i) list.push_back({nullptr, wrapped.Property(i)});
+    for (int i = 0; i < 4; ++i) asked.push_back(wrapped.Property(i));
+    // A wrapper of a property whose deferred entry waits: that entry comes first.
+    list.push_back({object.AddUserProperty(std::make_unique<RWyxUserProperty>(nullptr, wrapped.Property(1))), nullptr});
+    RWyxUserProperty* waiting = object.FindUserProperty(wrapped.Property(1));
+    EXPECT_EQ(waiting, list[1].made = object.GetUserProperty(1));
+    const auto makeAll = [&] {  // what a removal or death among the deferred entries does
+        for (size_t i = 0; i < list.size(); ++i) list[i] = {object.GetUserProperty(static_cast<int>(i)), nullptr};
+    };
+    std::mt19937 random(11);
+    for (int step = 0; step < 300; ++step) {
+        const int pick = static_cast<int>(random() % std::max<size_t>(list.size(), 1));
+        const int live = static_cast<int>(random() % static_cast<unsigned>(handler.GetPropertyCount() + 1));
+        switch (random() % 5) {
+            case 0:
+                asked.push_back(handler.CreateProperty("P", kPropertyTypeDouble, nullptr, false, false, nullptr));
+                list.push_back({object.AddUserProperty(std::make_unique<RWyxUserProperty>(nullptr, handler.GetProperty(live))), nullptr});
+                break;
+            case 1:
+                list.push_back({object.AddUserProperty(std::make_unique<RWyxUserProperty>(nullptr, "R", "Real", "")), nullptr});
+                ASSERT_TRUE(handler.CreateUserProperty(list.back().made));
+                asked.push_back(list.back().made->GetProperty());
+                break;
+            case 2:
+                if (list.empty()) break;
+                ASSERT_TRUE(object.RemoveUserProperty(object.GetUserProperty(pick)));
+                list.erase(list.begin() + pick);
+                if (pick < 4) makeAll();
+                break;
+            case 3:
+                handler.DestroyPropertyAt(live);
+                if (live < 4) makeAll();
+                break;
+            default:
+                if (!list.empty()) list[static_cast<size_t>(pick)].made = object.GetUserProperty(pick);
+        }
+        for (const RProperty* property : asked) {
+            const bool walked = std::any_of(list.begin(), list.end(), [&](const ListedEntry& e) { return e.Wraps(property); });
+            ASSERT_EQ(object.HasUserPropertyFor(property), walked) << "step " << step;
+        }
+        const RProperty* property = asked[random() % asked.size()];
+        const auto first = std::find_if(list.begin(), list.end(), [&](const ListedEntry& e) { return e.Wraps(property); });
+        RWyxUserProperty* found = object.FindUserProperty(property);
+        if (first != list.end() && first->made == nullptr) first->made = object.GetUserProperty(static_cast<int>(first - list.begin()));
+        ASSERT_EQ(found, first != list.end() ? first->made : nullptr) << "step " << step;
+    }
 }
 
 // ---- name pairs -------------------------------------------------------------------------------------

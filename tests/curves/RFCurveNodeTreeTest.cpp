@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cstring>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -770,6 +771,35 @@ TEST(RFCurveNodeTree, ManyChildrenAreSearchedBelowEarlierChildrenFirst) {
     other->AddChild(root->GetChild(3)->GetChild(0));
     EXPECT_EQ(root->FindByPath("Renamed"), nullptr);
     ExpectLikePlainSearch(*root);
+}
+
+// Children removed one at a time among lookups and appends: namesakes, children with data
+// types and nodes below them, a child named by its property.
+TEST(RFCurveNodeTree, ManyChildrenAreFoundAndSearchedAfterEachRemoval) {
+    NodePtr root = ManyChannels(40);
+    LooseProperty weight;
+    ASSERT_TRUE(weight.SetName("Channel 9", false));
+    root->GetChild(3)->SetProperty(&weight);
+    std::mt19937 random(5);
+    for (int step = 0; step < 300; ++step) {
+        const std::string name = random() % 4 == 0 ? "Channel " + std::to_string(random() % 50) : "Added " + std::to_string(step);
+        const unsigned kind = random() % 4;
+        const bool typed = random() % 8 == 0;
+        if (kind == 0) {
+            root->AddChild(RFCurveNode::Create(name.c_str(), typed ? Type("Lcl Rotation") : nullptr));
+        } else if (kind == 1) {
+            root->AddChild(WithComponents(name.c_str(), typed ? Type("Lcl Translation") : nullptr));
+        } else if (root->GetChildCount() > 0) {
+            root->DeleteChild(static_cast<int>(random() % static_cast<unsigned>(root->GetChildCount())));
+        }
+        if (random() % 3 == 0) continue;  // the next change comes before any lookup
+        ExpectLikePlainScan(*root);
+        ExpectLikePlainSearch(*root);
+        for (int gone = 0; gone <= step; ++gone) {  // the names of removed children too
+            const std::string added = "Added " + std::to_string(gone);
+            ASSERT_EQ(root->GetChildIndexByName(added.c_str()), PlainScan(*root, added.c_str())) << added;
+        }
+    }
 }
 
 TEST(RFCurveNodeTree, ManyChildrenAreSearchedByTheNamesBelowThemNow) {

@@ -20,6 +20,7 @@
 #include <cfloat>
 #include <cstdio>
 #include <functional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -292,6 +293,40 @@ TEST_F(NodeDeferredPartsTest, UserPropertiesAddedLaterFollowTheWaitingWrappers) 
     ASSERT_TRUE(node->RemoveUserProperty(speed));
     EXPECT_EQ(node->GetProperties()->FindProperty("Speed"), nullptr);
     EXPECT_STREQ(node->GetUserProperty(RWyxNodeProperties::kPropertyCount - 1)->GetName(), "Visibility");
+}
+
+// User properties added and removed at random on a node of three takes: each is found by its
+// property, its channel in every take as a walk of the take's channels finds it, and a value
+// set reaches the default take's curve.
+TEST_F(NodeDeferredPartsTest, UserPropertiesAddedAndRemovedAtRandomKeepTheirLookupsAndChannels) {
+    RWyxNode* node = factory.CreateNode("Arm");
+    for (const char* take : {"One", "Two", "Three"}) node->AddTakeNode(take);
+    std::vector<RWyxUserProperty*> listed;
+    std::mt19937 random(3);
+    for (int step = 0; step < 120; ++step) {
+        if (listed.size() < 20 || random() % 3 != 0) {
+            RWyxUserProperty* added = factory.CreateUserProperty(("U" + std::to_string(step)).c_str(), random() % 4 ? "Real" : "Vector", "");
+            added->SetFlag(RWyxUserProperty::kFlagAnimatable, true);
+            listed.push_back(node->AddUserProperty(factory.HandOverUserProperty(added)));
+        } else {
+            const auto gone = listed.begin() + static_cast<long>(random() % listed.size());
+            ASSERT_TRUE(node->RemoveUserProperty(*gone));
+            listed.erase(gone);
+        }
+        RWyxUserProperty* set = listed[random() % listed.size()];
+        if (set->GetType() == kUserPropertyReal) {
+            ASSERT_TRUE(set->SetDouble(step));
+            EXPECT_EQ(node->GetDefaultTakeNode()->FindCurve(nullptr, nullptr, set->GetName())->GetDefaultValue(), step) << step;
+        }
+        for (RWyxUserProperty* userProperty : listed) {
+            ASSERT_EQ(node->FindUserProperty(userProperty->GetProperty()), userProperty) << step;
+            ASSERT_TRUE(node->HasUserPropertyFor(userProperty->GetProperty()));
+        }
+        for (int take = 0; take < node->GetTakeNodeCount(); ++take) {
+            const RFCurveNode& root = *node->GetTakeNode(take)->GetRootCurveNode();
+            for (int i = 0; i < root.GetChildCount(); ++i) ASSERT_EQ(root.GetChildIndexByName(root.GetChild(i)->GetName()), i);
+        }
+    }
 }
 
 // The value of an animatable property reaches the curves of the current and the default take
