@@ -7,6 +7,19 @@
 
 using namespace vexa_host;
 
+namespace {
+
+// The chain with the child below its end, sized once.
+std::vector<NodePtr> extended(const std::vector<NodePtr>& chain, Node& child) {
+    std::vector<NodePtr> longer;
+    longer.reserve(chain.size() + 1);
+    longer.assign(chain.begin(), chain.end());
+    longer.push_back(child.self());
+    return longer;
+}
+
+}  // namespace
+
 VItDag::VItDag(TraversalType traversal, VFn::Type filter, VStatus* status) : traversal_(traversal), filter_(filter) {
     if (traversal != kDepthFirst && traversal != kBreadthFirst) {
         traversal_ = kDepthFirst;
@@ -29,11 +42,7 @@ void VItDag::collect() {
         while (!queue.empty()) {
             Chain chain = std::move(queue.front());
             queue.pop_front();
-            for (Node* child : chain.back()->children()) {
-                Chain longer = chain;
-                longer.push_back(child->self());
-                queue.push_back(std::move(longer));
-            }
+            for (Node* child : chain.back()->children()) queue.push_back(extended(chain, *child));
             paths_.emplace_back(std::move(chain));
             subtreeEnd_.push_back(0);
         }
@@ -56,15 +65,13 @@ void VItDag::collect() {
             continue;
         }
         const size_t index = paths_.size();
-        paths_.emplace_back(top.chain);
+        paths_.emplace_back(std::move(top.chain));
         subtreeEnd_.push_back(0);
         stack.push_back({{}, true, index});
-        const std::vector<Node*> children = top.chain.back()->children();
-        for (auto it = children.rbegin(); it != children.rend(); ++it) {
-            Chain longer = top.chain;
-            longer.push_back((*it)->self());
-            stack.push_back({std::move(longer), false, 0});
-        }
+        // The children's chains are copied from the path just kept: one copy per node.
+        const Chain& kept = paths_.back().nodes();
+        const std::vector<Node*> children = kept.back()->children();
+        for (auto it = children.rbegin(); it != children.rend(); ++it) stack.push_back({extended(kept, **it), false, 0});
     }
 }
 
