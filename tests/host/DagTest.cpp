@@ -196,6 +196,42 @@ TEST_F(DagTest, DepthFirstVisitsEveryPathOfAnInstance) {
     EXPECT_EQ(it.partialPathName(), "b|shared");
 }
 
+// A chain below the scene of the fixture, with a side branch: each visit's path, depth and
+// node agree at every level, both ways, and pruning inside the chain skips the rest of it.
+TEST_F(DagTest, DeepWalksGiveEachVisitItsWholePath) {
+    VObject parent = a;
+    for (const char* name : {"d1", "d2", "d3"}) parent = makeTransform(name, parent);
+    makeTransform("x", b);
+    const auto visits = [](VItDag::TraversalType traversal) {
+        std::vector<std::string> seen;
+        for (VItDag it(traversal); !it.isDone(); it.next()) {
+            VDagPath path;
+            EXPECT_TRUE(it.getPath(path));
+            EXPECT_EQ(path.length(), it.depth() + 1);
+            EXPECT_EQ(path.node(), it.currentItem());
+            seen.push_back(std::string(path.fullPathName().asChar()) + "/" + std::to_string(it.depth()));
+        }
+        return seen;
+    };
+    const std::vector<std::string> depthFirst = {"|a/0", "|a|b/1", "|a|b|shared/2", "|a|b|x/2", "|a|d1/1",
+                                                 "|a|d1|d2/2", "|a|d1|d2|d3/3", "|c/0", "|c|shared/1"};
+    EXPECT_EQ(visits(VItDag::kDepthFirst), depthFirst);
+    const std::vector<std::string> breadthFirst = {"|a/0", "|c/0", "|a|b/1", "|a|d1/1", "|c|shared/1",
+                                                   "|a|b|shared/2", "|a|b|x/2", "|a|d1|d2/2", "|a|d1|d2|d3/3"};
+    EXPECT_EQ(visits(VItDag::kBreadthFirst), breadthFirst);
+    std::vector<std::string> pruned;
+    for (VItDag it; !it.isDone(); it.next()) {
+        pruned.push_back(it.fullPathName().asChar());
+        if (pruned.back() == "|a|b") {
+            ASSERT_TRUE(it.prune());
+            pruned.push_back(it.fullPathName().asChar());
+        }
+        if (pruned.back() == "|a|d1|d2") break;
+    }
+    const std::vector<std::string> expected = {"|a", "|a|b", "|a|d1", "|a|d1|d2"};
+    EXPECT_EQ(pruned, expected);
+}
+
 TEST_F(DagTest, AFilterKeepsWalkingThroughOtherNodes) {
     VFnDagNode dag;
     dag.create("locator", shared);

@@ -344,15 +344,15 @@ bool onFirstPath(const Node* node) { return node != nullptr && !node->isWorld() 
 }  // namespace
 
 NodeChain Scene::firstPath(const Node& node) {
-    // Counted first, then filled from the bottom up: one allocation and no reversal.
-    size_t depth = 0;
-    for (const Node* current = &node; onFirstPath(current); current = firstPathStep(current)) ++depth;
-    NodeChain chain(depth);
-    const Node* current = &node;
-    for (size_t place = depth; place > 0; --place, current = firstPathStep(current)) {
-        chain[place - 1] = const_cast<Node*>(current);
+    // One walk up into storage kept for the next call, then copied top down into a chain of
+    // its exact size: a deep node's parents are visited once, and no call but the deepest yet
+    // grows the storage.
+    static thread_local NodeChain upwards;
+    upwards.clear();
+    for (const Node* current = &node; onFirstPath(current); current = firstPathStep(current)) {
+        upwards.push_back(const_cast<Node*>(current));
     }
-    return chain;
+    return NodeChain(upwards.rbegin(), upwards.rend());
 }
 
 std::string Scene::fullPathName(const NodeChain& chain) {
