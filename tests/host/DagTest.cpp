@@ -36,6 +36,20 @@ protected:
         return names;
     }
 
+    // The paths of a depth-first walk that prunes at one path and stops after another.
+    static std::vector<std::string> walkPruning(const std::string& pruneAt, const std::string& stopAfter = "") {
+        std::vector<std::string> names;
+        for (VItDag it; !it.isDone(); it.next()) {
+            names.push_back(it.fullPathName().asChar());
+            if (names.back() == pruneAt) {
+                EXPECT_TRUE(it.prune());
+                names.push_back(it.fullPathName().asChar());
+            }
+            if (names.back() == stopAfter) break;
+        }
+        return names;
+    }
+
     VObject a, b, c, shared;
 };
 
@@ -219,17 +233,8 @@ TEST_F(DagTest, DeepWalksGiveEachVisitItsWholePath) {
     const std::vector<std::string> breadthFirst = {"|a/0", "|c/0", "|a|b/1", "|a|d1/1", "|c|shared/1",
                                                    "|a|b|shared/2", "|a|b|x/2", "|a|d1|d2/2", "|a|d1|d2|d3/3"};
     EXPECT_EQ(visits(VItDag::kBreadthFirst), breadthFirst);
-    std::vector<std::string> pruned;
-    for (VItDag it; !it.isDone(); it.next()) {
-        pruned.push_back(it.fullPathName().asChar());
-        if (pruned.back() == "|a|b") {
-            ASSERT_TRUE(it.prune());
-            pruned.push_back(it.fullPathName().asChar());
-        }
-        if (pruned.back() == "|a|d1|d2") break;
-    }
     const std::vector<std::string> expected = {"|a", "|a|b", "|a|d1", "|a|d1|d2"};
-    EXPECT_EQ(pruned, expected);
+    EXPECT_EQ(walkPruning("|a|b", "|a|d1|d2"), expected);
 }
 
 TEST_F(DagTest, AFilterKeepsWalkingThroughOtherNodes) {
@@ -240,16 +245,8 @@ TEST_F(DagTest, AFilterKeepsWalkingThroughOtherNodes) {
 }
 
 TEST_F(DagTest, PruneSkipsTheSubtree) {
-    std::vector<std::string> names;
-    for (VItDag it; !it.isDone(); it.next()) {
-        names.push_back(it.fullPathName().asChar());
-        if (names.back() == "|a") {
-            ASSERT_TRUE(it.prune());
-            names.push_back(it.fullPathName().asChar());
-        }
-    }
     const std::vector<std::string> expected = {"|a", "|c", "|c|shared"};
-    EXPECT_EQ(names, expected);
+    EXPECT_EQ(walkPruning("|a"), expected);
 }
 
 TEST_F(DagTest, ParentingRefusesCyclesAndShapesUnderTheWorld) {
