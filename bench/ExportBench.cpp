@@ -4,6 +4,7 @@
 //   - a hierarchy of N transforms (each below transform (i - 1) / 8), N from 1,000 to 10,000;
 //   - one mesh of a million quads (a 1000 x 1000 grid) with a UV per point and two shading
 //     groups, half the faces each.
+//   - a chain of N transforms beside N under one parent (BM_ExportChain).
 // Beside each export the SDK alone writes the same scene again: the exported file is read back
 // and the clock runs over the version 6 writer only. Its time over the export's is the
 // writer's share, the rest is the export's walk of the host. Reported per export: seconds, the
@@ -165,6 +166,37 @@ void BM_ExportTransforms(benchmark::State& state) {
     Measure(state, [count] { return BuildTransforms(count); }, count);
 }
 BENCHMARK(BM_ExportTransforms)->Arg(1000)->Arg(3000)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// A chain of N transforms (each the child of the last) beside its peer, the same N under one
+// parent: microseconds per node of each export. A node's path is as long as its depth, so the
+// chain's figure may grow with N once per path the export names, the peer's stays flat.
+void BM_ExportChain(benchmark::State& state) {
+    const int count = static_cast<int>(state.range(0));
+    const std::string path = Folder() + "/chain.wyx";
+    if (!LoadPlugin()) {
+        state.SkipWithError("the plug-in is missing");
+        return;
+    }
+    double seconds[2] = {0.0, 0.0};
+    for (auto _ : state) {
+        for (const int branching : {1, count}) {
+            vexa_host::Scene::instance().reset();
+            bool ok = wyx_bench::MakeHostTransformTree(count, branching);
+            VMessageLog::clear();
+            if (ok) seconds[branching == count ? 1 : 0] += SecondsOf([&] { return ExportThroughTheShell(path); }, ok);
+            if (!ok) {
+                state.SkipWithError("the scene or its export failed");
+                return;
+            }
+        }
+    }
+    vexa_host::Scene::instance().reset();
+    const double iterations = static_cast<double>(state.iterations());
+    state.counters["chain_us_per_node"] = 1e6 * seconds[0] / iterations / count;
+    state.counters["flat_us_per_node"] = 1e6 * seconds[1] / iterations / count;
+    state.counters["chain_over_flat"] = seconds[0] / seconds[1];
+}
+BENCHMARK(BM_ExportChain)->Arg(250)->Arg(1000)->Unit(benchmark::kMillisecond)->Iterations(2);
 
 void BM_ExportMillionPolygonMesh(benchmark::State& state) { Measure(state, BuildGridMesh, kPolygons); }
 BENCHMARK(BM_ExportMillionPolygonMesh)->Unit(benchmark::kMillisecond)->Iterations(1);

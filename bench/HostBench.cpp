@@ -23,6 +23,7 @@
 // The shading groups of every mesh of a scene of N meshes each in a group of its own
 // (BM_HostMeshShaders, us per mesh stays flat), peer the members of the mesh's own group read.
 
+#include "bench/HostTransformTree.h"
 #include "host/src/geometry/SkinWeights.h"
 #include "host/src/scene/Scene.h"
 
@@ -309,6 +310,44 @@ void BM_HostPathOfNamesake(benchmark::State& state) {
 }
 BENCHMARK(BM_HostPathOfNamesake)->Arg(250)->Arg(1000)->Iterations(5)->Unit(benchmark::kMillisecond);
 
+// What the import and export ask of each node of a chain of N transforms (each the child of the
+// last): its full path name from a walk of the DAG, then the three limit commands of an import
+// naming it by that path. The peer does the same with N transforms under one parent. A path is
+// as long as its node's depth: the chain's nanoseconds per node and level stay flat from N to
+// 4N when each node's path is built and read a fixed number of times.
+double DeepPathMicroseconds(int count, int branching) {
+    vexa_host::Scene::instance().reset();
+    if (!wyx_bench::MakeHostTransformTree(count, branching)) return 0.0;
+    const double start = ThreadMicroseconds();
+    for (VItDag it; !it.isDone(); it.next()) {
+        const std::string path = it.fullPathName().str();
+        for (const char* axis : {"x", "y", "z"}) {
+            Run(std::string("transformLimits -t") + axis + " -1 1 -et" + axis + " 1 1 " + path);
+        }
+    }
+    const double spent = ThreadMicroseconds() - start;
+    vexa_host::Scene::instance().reset();
+    return spent;
+}
+
+void BM_HostDeepPaths(benchmark::State& state) {
+    const int count = static_cast<int>(state.range(0));
+    double chain = 0.0, flat = 0.0;
+    for (auto _ : state) {
+        chain += DeepPathMicroseconds(count, 1);
+        flat += DeepPathMicroseconds(count, count);
+    }
+    if (chain == 0.0 || flat == 0.0) state.SkipWithError("a transform was refused");
+    const double perNode = static_cast<double>(state.iterations()) * count;
+    state.counters["chain_us/node"] = chain / perNode;
+    state.counters["flat_us/node"] = flat / perNode;
+    state.counters["chain_ns/node/level"] = 1000.0 * chain / perNode / ((count + 1) / 2.0);
+}
+BENCHMARK(BM_HostDeepPaths)->Arg(250)->Arg(1000)->Iterations(2)->Unit(benchmark::kMillisecond);
+
+// The full paths of a chain's nodes built and named in commands, beside a flat peer
+// (BM_HostDeepPaths).
+//
 // Plugs by the many on one node, against as many spread one to a node (the peer): dynamic
 // numbers added and found by name, then elements of an array each driven by a connection,
 // connected and read. The one node's figures per attribute and per connection must stay as

@@ -36,6 +36,20 @@ protected:
         return names;
     }
 
+    // The paths of a depth-first walk that prunes at one path and stops after another.
+    static std::vector<std::string> walkPruning(const std::string& pruneAt, const std::string& stopAfter = "") {
+        std::vector<std::string> names;
+        for (VItDag it; !it.isDone(); it.next()) {
+            names.push_back(it.fullPathName().asChar());
+            if (names.back() == pruneAt) {
+                EXPECT_TRUE(it.prune());
+                names.push_back(it.fullPathName().asChar());
+            }
+            if (names.back() == stopAfter) break;
+        }
+        return names;
+    }
+
     VObject a, b, c, shared;
 };
 
@@ -196,6 +210,33 @@ TEST_F(DagTest, DepthFirstVisitsEveryPathOfAnInstance) {
     EXPECT_EQ(it.partialPathName(), "b|shared");
 }
 
+// A chain below the scene of the fixture, with a side branch: each visit's path, depth and
+// node agree at every level, both ways, and pruning inside the chain skips the rest of it.
+TEST_F(DagTest, DeepWalksGiveEachVisitItsWholePath) {
+    VObject parent = a;
+    for (const char* name : {"d1", "d2", "d3"}) parent = makeTransform(name, parent);
+    makeTransform("x", b);
+    const auto visits = [](VItDag::TraversalType traversal) {
+        std::vector<std::string> seen;
+        for (VItDag it(traversal); !it.isDone(); it.next()) {
+            VDagPath path;
+            EXPECT_TRUE(it.getPath(path));
+            EXPECT_EQ(path.length(), it.depth() + 1);
+            EXPECT_EQ(path.node(), it.currentItem());
+            seen.push_back(std::string(path.fullPathName().asChar()) + "/" + std::to_string(it.depth()));
+        }
+        return seen;
+    };
+    const std::vector<std::string> depthFirst = {"|a/0", "|a|b/1", "|a|b|shared/2", "|a|b|x/2", "|a|d1/1",
+                                                 "|a|d1|d2/2", "|a|d1|d2|d3/3", "|c/0", "|c|shared/1"};
+    EXPECT_EQ(visits(VItDag::kDepthFirst), depthFirst);
+    const std::vector<std::string> breadthFirst = {"|a/0", "|c/0", "|a|b/1", "|a|d1/1", "|c|shared/1",
+                                                   "|a|b|shared/2", "|a|b|x/2", "|a|d1|d2/2", "|a|d1|d2|d3/3"};
+    EXPECT_EQ(visits(VItDag::kBreadthFirst), breadthFirst);
+    const std::vector<std::string> expected = {"|a", "|a|b", "|a|d1", "|a|d1|d2"};
+    EXPECT_EQ(walkPruning("|a|b", "|a|d1|d2"), expected);
+}
+
 TEST_F(DagTest, AFilterKeepsWalkingThroughOtherNodes) {
     VFnDagNode dag;
     dag.create("locator", shared);
@@ -204,16 +245,8 @@ TEST_F(DagTest, AFilterKeepsWalkingThroughOtherNodes) {
 }
 
 TEST_F(DagTest, PruneSkipsTheSubtree) {
-    std::vector<std::string> names;
-    for (VItDag it; !it.isDone(); it.next()) {
-        names.push_back(it.fullPathName().asChar());
-        if (names.back() == "|a") {
-            ASSERT_TRUE(it.prune());
-            names.push_back(it.fullPathName().asChar());
-        }
-    }
     const std::vector<std::string> expected = {"|a", "|c", "|c|shared"};
-    EXPECT_EQ(names, expected);
+    EXPECT_EQ(walkPruning("|a"), expected);
 }
 
 TEST_F(DagTest, ParentingRefusesCyclesAndShapesUnderTheWorld) {

@@ -102,6 +102,47 @@ TEST_F(SelectionTest, BadTextsSayWhy) {
     }
 }
 
+// Whole paths asked again and again, and again after each change to the names or links.
+TEST_F(SelectionTest, AWholePathIsFoundAfreshAfterEachChange) {
+    const vexa_host::Scene& scene = vexa_host::Scene::instance();
+    const auto found = [&scene](const char* text) {
+        const std::vector<vexa_host::NodeChain> paths = scene.findPaths(text);
+        return paths.size() == 1 ? vexa_host::Scene::fullPathName(paths.front()) + "=" + paths.front().back()->name() : std::string();
+    };
+    EXPECT_EQ(found("|group|ball"), "|group|ball=ball");
+    EXPECT_EQ(found("|group|ball"), "|group|ball=ball");
+    EXPECT_EQ(found("|other|geo"), "|other|geo=geo");
+    EXPECT_EQ(scene.findPaths("|other|geo").front().back(), vexa_host::liveNodeOf(geoB));
+    VFnDagNode(ball).setName("bat");
+    EXPECT_EQ(found("|group|ball"), "");
+    EXPECT_EQ(found("|group|bat"), "|group|bat=bat");
+    ASSERT_TRUE(VFnDagNode(other).addChild(ball));
+    EXPECT_EQ(found("|group|bat"), "");
+    EXPECT_EQ(found("|other|bat"), "|other|bat=bat");
+    ASSERT_TRUE(VGlobal::deleteNode(ball));
+    EXPECT_EQ(found("|other|bat"), "");
+    const VObject again = makeTransform("bat", other);
+    ASSERT_EQ(found("|other|bat"), "|other|bat=bat");
+    EXPECT_EQ(scene.findPaths("|other|bat").front().back(), vexa_host::liveNodeOf(again));
+}
+
+// A level with few children is looked through child by child, one with many by the name.
+TEST_F(SelectionTest, AWholePathFindsChildrenOfFewOrMany) {
+    const VObject wide = makeTransform("wide");
+    for (const char* name : {"k0", "k1", "k2", "k3", "k4", "k5"}) makeTransform(name, wide);
+    const VObject last = makeTransform("ball", wide);
+    const vexa_host::Scene& scene = vexa_host::Scene::instance();
+    for (const char* text : {"|wide|k0", "|wide|k5", "|group|ball", "|group|geo", "|other|geo"}) {
+        const std::vector<vexa_host::NodeChain> paths = scene.findPaths(text);
+        ASSERT_EQ(paths.size(), 1u) << text;
+        EXPECT_EQ(vexa_host::Scene::fullPathName(paths.front()), text);
+    }
+    EXPECT_EQ(scene.findPaths("|wide|ball").front().back(), vexa_host::liveNodeOf(last));
+    EXPECT_EQ(scene.findPaths("|group|ball").front().back(), vexa_host::liveNodeOf(ball));
+    EXPECT_TRUE(scene.findPaths("|wide|k6").empty());
+    EXPECT_TRUE(scene.findPaths("|group|k0").empty());
+}
+
 TEST_F(SelectionTest, PatternsAddEveryMatchOnce) {
     VSelectionList list;
     ASSERT_TRUE(list.add("g*"));

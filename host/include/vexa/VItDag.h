@@ -16,6 +16,7 @@
 #include <vexa/VStatus.h>
 #include <vexa/VexaExport.h>
 
+#include <memory>
 #include <vector>
 
 class VEXA_API VItDag {
@@ -37,12 +38,24 @@ public:
     VStatus prune();
 
 private:
+    // One path of the snapshot: its last node and the step of the path above it. A path is
+    // built from its steps when asked for, so a deep hierarchy's snapshot holds one node per
+    // path rather than every node of every path.
+    struct Step {
+        std::shared_ptr<vexa_host::Node> node;
+        unsigned above;   // kTop for a child of the world
+        unsigned length;  // nodes in the path
+    };
+    static constexpr unsigned kTop = ~0u;
+
     void collect();
     void skipInvalid();
+    unsigned addStep(std::shared_ptr<vexa_host::Node> node, unsigned above);
+    VDagPath pathAt(unsigned index) const;
 
     TraversalType traversal_;
     VFn::Type filter_;
-    std::vector<VDagPath> paths_;
+    std::vector<Step> steps_;
     std::vector<unsigned> subtreeEnd_;  // depth first: the index past each path's subtree
     unsigned position_ = 0;
 };

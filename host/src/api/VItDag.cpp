@@ -17,62 +17,65 @@ VItDag::VItDag(TraversalType traversal, VFn::Type filter, VStatus* status) : tra
     collect();
 }
 
+unsigned VItDag::addStep(NodePtr node, unsigned above) {
+    const unsigned length = above == kTop ? 1u : steps_[above].length + 1;
+    steps_.push_back({std::move(node), above, length});
+    subtreeEnd_.push_back(0);
+    return static_cast<unsigned>(steps_.size() - 1);
+}
+
+VDagPath VItDag::pathAt(unsigned index) const {
+    std::vector<NodePtr> nodes(steps_[index].length);
+    for (unsigned step = index, place = steps_[index].length; place > 0; step = steps_[step].above) {
+        nodes[--place] = steps_[step].node;
+    }
+    return VDagPath(std::move(nodes));
+}
+
 void VItDag::collect() {
-    paths_.clear();
+    steps_.clear();
     subtreeEnd_.clear();
     position_ = 0;
-    using Chain = std::vector<NodePtr>;
     const std::vector<Node*> roots = Scene::instance().world().children();
     if (traversal_ == kBreadthFirst) {
-        std::deque<Chain> queue;
-        for (Node* root : roots) queue.push_back({root->self()});
+        // Each path is queued as the step above it and its own last node.
+        std::deque<std::pair<unsigned, Node*>> queue;
+        for (Node* root : roots) queue.emplace_back(kTop, root);
         while (!queue.empty()) {
-            Chain chain = std::move(queue.front());
+            const std::pair<unsigned, Node*> next = queue.front();
             queue.pop_front();
-            for (Node* child : chain.back()->children()) {
-                Chain longer = chain;
-                longer.push_back(child->self());
-                queue.push_back(std::move(longer));
-            }
-            paths_.emplace_back(std::move(chain));
-            subtreeEnd_.push_back(0);
+            const unsigned index = addStep(next.second->self(), next.first);
+            for (Node* child : next.second->children()) queue.emplace_back(index, child);
         }
         return;
     }
     // Depth first, without recursion: each entry remembers where its subtree ends so that
     // prune() can skip it.
     struct Pending {
-        Chain chain;
-        bool leaving;
-        size_t index;
+        Node* node;  // null when leaving the subtree of step `index`
+        unsigned index;  // the step above the node, or the step being left
     };
     std::vector<Pending> stack;
-    for (auto it = roots.rbegin(); it != roots.rend(); ++it) stack.push_back({{(*it)->self()}, false, 0});
+    for (auto it = roots.rbegin(); it != roots.rend(); ++it) stack.push_back({*it, kTop});
     while (!stack.empty()) {
-        Pending top = std::move(stack.back());
+        const Pending top = stack.back();
         stack.pop_back();
-        if (top.leaving) {
-            subtreeEnd_[top.index] = static_cast<unsigned>(paths_.size());
+        if (top.node == nullptr) {
+            subtreeEnd_[top.index] = static_cast<unsigned>(steps_.size());
             continue;
         }
-        const size_t index = paths_.size();
-        paths_.emplace_back(top.chain);
-        subtreeEnd_.push_back(0);
-        stack.push_back({{}, true, index});
-        const std::vector<Node*> children = top.chain.back()->children();
-        for (auto it = children.rbegin(); it != children.rend(); ++it) {
-            Chain longer = top.chain;
-            longer.push_back((*it)->self());
-            stack.push_back({std::move(longer), false, 0});
-        }
+        const unsigned index = addStep(top.node->self(), top.index);
+        stack.push_back({nullptr, index});
+        const std::vector<Node*> children = top.node->children();
+        for (auto it = children.rbegin(); it != children.rend(); ++it) stack.push_back({*it, index});
     }
 }
 
 void VItDag::skipInvalid() {
-    while (position_ < paths_.size()) {
-        const VDagPath& path = paths_[position_];
-        const bool alive = path.nodes().back()->alive();
-        const bool wanted = filter_ == VFn::kInvalid || path.nodes().back()->hasFn(filter_);
+    while (position_ < steps_.size()) {
+        const Node& node = *steps_[position_].node;
+        const bool alive = node.alive();
+        const bool wanted = filter_ == VFn::kInvalid || node.hasFn(filter_);
         if (alive && wanted) return;
         ++position_;
     }
@@ -81,12 +84,12 @@ void VItDag::skipInvalid() {
 bool VItDag::isDone(VStatus* status) const {
     report(status, VStatus());
     const_cast<VItDag*>(this)->skipInvalid();
-    return position_ >= paths_.size();
+    return position_ >= steps_.size();
 }
 
 VStatus VItDag::next() {
     skipInvalid();
-    if (position_ >= paths_.size()) return VStatus(VStatus::kFailure, "the iteration is done");
+    if (position_ >= steps_.size()) return VStatus(VStatus::kFailure, "the iteration is done");
     ++position_;
     return VStatus();
 }
@@ -98,7 +101,7 @@ VStatus VItDag::reset() {
 
 VStatus VItDag::getPath(VDagPath& path) const {
     if (isDone()) return VStatus(VStatus::kFailure, "the iteration is done");
-    path = paths_[position_];
+    path = pathAt(position_);
     return VStatus();
 }
 
@@ -108,7 +111,7 @@ VObject VItDag::currentItem(VStatus* status) const {
         return VObject();
     }
     report(status, VStatus());
-    return paths_[position_].node();
+    return VObject(steps_[position_].node);
 }
 
 unsigned VItDag::depth(VStatus* status) const {
@@ -117,7 +120,7 @@ unsigned VItDag::depth(VStatus* status) const {
         return 0;
     }
     report(status, VStatus());
-    return paths_[position_].length() - 1;
+    return steps_[position_].length - 1;
 }
 
 VString VItDag::fullPathName(VStatus* status) const {

@@ -344,20 +344,27 @@ bool onFirstPath(const Node* node) { return node != nullptr && !node->isWorld() 
 }  // namespace
 
 NodeChain Scene::firstPath(const Node& node) {
-    // Counted first, then filled from the bottom up: one allocation and no reversal.
-    size_t depth = 0;
-    for (const Node* current = &node; onFirstPath(current); current = firstPathStep(current)) ++depth;
-    NodeChain chain(depth);
-    const Node* current = &node;
-    for (size_t place = depth; place > 0; --place, current = firstPathStep(current)) {
-        chain[place - 1] = const_cast<Node*>(current);
+    // One walk up into storage kept for the next call, then copied top down into a chain of
+    // its exact size: a deep node's parents are visited once, and no call but the deepest yet
+    // grows the storage.
+    static thread_local NodeChain upwards;
+    upwards.clear();
+    for (const Node* current = &node; onFirstPath(current); current = firstPathStep(current)) {
+        upwards.push_back(const_cast<Node*>(current));
     }
-    return chain;
+    return NodeChain(upwards.rbegin(), upwards.rend());
 }
 
 std::string Scene::fullPathName(const NodeChain& chain) {
+    // Sized first: a deep path is built with one allocation and no temporaries.
+    size_t size = chain.size();
+    for (const Node* node : chain) size += node->name().size();
     std::string text;
-    for (const Node* node : chain) text += "|" + node->name();
+    text.reserve(size);
+    for (const Node* node : chain) {
+        text += '|';
+        text += node->name();
+    }
     return text;
 }
 
@@ -384,18 +391,22 @@ std::string Scene::partialPathName(const NodeChain& chain) const {
 
 namespace {
 
+constexpr size_t kFewChildren = 4;  // scanned at once: cheaper than looking the name up
+
 // The one child of the parent with the name, looked for in the shorter of the parent's
 // children and the nodes of that name. False when two children share the name.
 bool onlyChildNamed(const Scene& scene, const Node& parent, const std::string& name, Node*& child) {
     child = nullptr;
-    const std::vector<Node*>& namesakes = scene.nodesNamed(name);
-    if (namesakes.size() <= parent.childCount()) {
-        for (Node* node : namesakes) {
-            if (!node->hasParent(&parent)) continue;
-            if (child != nullptr) return false;
-            child = node;
+    if (parent.childCount() > kFewChildren) {
+        const std::vector<Node*>& namesakes = scene.nodesNamed(name);
+        if (namesakes.size() <= parent.childCount()) {
+            for (Node* node : namesakes) {
+                if (!node->hasParent(&parent)) continue;
+                if (child != nullptr) return false;
+                child = node;
+            }
+            return true;
         }
-        return true;
     }
     for (size_t i = 0; i < parent.childCount(); ++i) {
         Node* node = parent.child(i);
@@ -430,9 +441,13 @@ bool walkDown(const Scene& scene, const Node& world, const std::vector<std::stri
 }  // namespace
 
 std::vector<NodeChain> Scene::findPaths(const std::string& pathText) const {
+    // Commands name one node by its whole path several times in a row (a limit per axis): the
+    // last answer stands while no name or parent link has changed.
+    if (lastWholePath_.stamp == Node::structureStamp() && lastWholePath_.text == pathText) return lastWholePath_.found;
     std::vector<NodeChain> found;
     const bool whole = !pathText.empty() && pathText.front() == '|';
     std::vector<std::string> names;
+    names.reserve(static_cast<size_t>(std::count(pathText.begin(), pathText.end(), '|')) + 1);
     size_t begin = 0;
     while (begin <= pathText.size()) {
         const size_t bar = pathText.find('|', begin);
@@ -442,7 +457,10 @@ std::vector<NodeChain> Scene::findPaths(const std::string& pathText) const {
         begin = bar + 1;
     }
     if (names.empty()) return found;
-    if (whole && walkDown(*this, *world_, names, found)) return found;
+    if (whole && walkDown(*this, *world_, names, found)) {
+        lastWholePath_ = {pathText, Node::structureStamp(), found};
+        return found;
+    }
     for (Node* node : nodesNamed(names.back())) {
         if (!node->isDag()) continue;
         for (NodeChain& path : allPaths(*node)) {

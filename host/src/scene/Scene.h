@@ -130,6 +130,13 @@ private:
     double maxTime_ = 10.0;
     std::unique_ptr<std::vector<SelectionItem>> activeSelection_;
     std::map<std::string, std::string> fileInfo_;
+    // The last whole path that findPaths resolved by walking down, with its answer.
+    struct WholePathAnswer {
+        std::string text;
+        std::uint64_t stamp = 0;  // Node::structureStamp() of the answer; 0 for none
+        std::vector<NodeChain> found;
+    };
+    mutable WholePathAnswer lastWholePath_;
 };
 
 }  // namespace vexa_host

@@ -54,6 +54,7 @@ bool globMatch(const char* pattern, const char* text) {
 
 VDagPath pathOf(const NodeChain& chain) {
     std::vector<NodePtr> nodes;
+    nodes.reserve(chain.size());
     for (Node* node : chain) nodes.push_back(node->self());
     return VDagPath(std::move(nodes));
 }
