@@ -125,9 +125,10 @@ void FillSpin(RFCurveNode& node, int keyCount) {
 // A rotation filter on the whole curve, or over its middle half (the span taken over from the
 // reworked copy must not cost a move of the keys after it for every key).
 template <typename Filter>
-void RunRotationFilter(benchmark::State& state, bool middleHalf) {
+void RunRotationFilter(benchmark::State& state, bool middleHalf, int rotationOrder = 0) {
     const int keyCount = static_cast<int>(state.range(0));
     NodePtr node = MakeSpinningRotation();
+    node->SetRotationOrder(rotationOrder);
     Filter filter;
     if (middleHalf) {
         filter.SetSpan(RTime((keyCount / 4) * kFrame), RTime((3 * keyCount / 4) * kFrame));
@@ -143,6 +144,15 @@ void RunRotationFilter(benchmark::State& state, bool middleHalf) {
 
 void BM_Unroll(benchmark::State& state) { RunRotationFilter<RFCurveFilterUnroll>(state, false); }
 BENCHMARK(BM_Unroll)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+// Unroll in an order of three different axes (XZY), whose keys take the plain step where it
+// applies, and its peer in the same run: an order repeating its first axis (XYX), whose keys
+// all take the full step of the order.
+void BM_UnrollDistinctAxes(benchmark::State& state) { RunRotationFilter<RFCurveFilterUnroll>(state, false, 2); }
+BENCHMARK(BM_UnrollDistinctAxes)->Arg(10000)->Arg(40000)->Unit(benchmark::kMillisecond);
+
+void BM_UnrollRepeatedAxis(benchmark::State& state) { RunRotationFilter<RFCurveFilterUnroll>(state, false, 1); }
+BENCHMARK(BM_UnrollRepeatedAxis)->Arg(10000)->Arg(40000)->Unit(benchmark::kMillisecond);
 
 void BM_GimbleKiller(benchmark::State& state) { RunRotationFilter<RFCurveFilterGimbleKiller>(state, false); }
 BENCHMARK(BM_GimbleKiller)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);

@@ -31,6 +31,26 @@ bool IsLinear(const RFCurve& curve, int k) {
     return curve.GetKey(k).GetInterpolation() == RCurveKey::Linear;
 }
 
+// The slope arriving at a run's last key, worked out the first time a key asks for it.
+class ReferenceSlope {
+public:
+    ReferenceSlope(const RFCurve& curve, int key) : curve_(curve), key_(key) {}
+
+    double Get() {
+        if (!known_) {
+            slope_ = curve_.GetLeftDerivative(key_);
+            known_ = true;
+        }
+        return slope_;
+    }
+
+private:
+    const RFCurve& curve_;
+    int key_;
+    bool known_ = false;
+    double slope_ = 0.0;
+};
+
 // Opens the curve's edit bracket at the first change only, so a curve left unchanged is not
 // counted as modified, and closes it when the reduction ends.
 class LazyEdit {
@@ -154,20 +174,22 @@ bool RFCurveFilterConstantKeyReducer::Apply(RFCurve& curve) {
     // arriving there and its value; earlier keys join while they leave and arrive flat
     // within the tolerances.
     while (i > first) {
-        const double referenceSlope = curve.GetLeftDerivative(i);
+        // The slopes are asked for only once a key's value joins the run: on a moving curve
+        // the value alone ends most runs at their first step.
+        ReferenceSlope referenceSlope(curve, i);
         const double referenceValue = curve.GetKey(i).GetValue();
         int runFirst = i;
         int next = first;
         for (int j = i - 1; j >= first; --j) {
-            if ((!IsLinear(curve, j) && !IsWithinSlope(curve.GetRightDerivative(j), referenceSlope)) ||
-                std::fabs(curve.GetKey(j).GetValue() - referenceValue) > valueTolerance_) {
+            if (std::fabs(curve.GetKey(j).GetValue() - referenceValue) > valueTolerance_ ||
+                (!IsLinear(curve, j) && !IsWithinSlope(curve.GetRightDerivative(j), referenceSlope.Get()))) {
                 next = j;
                 break;
             }
             runFirst = j;
             next = j;
             if (j > 0 && !IsLinear(curve, j - 1) &&
-                !IsWithinSlope(curve.GetLeftDerivative(j), referenceSlope)) {
+                !IsWithinSlope(curve.GetLeftDerivative(j), referenceSlope.Get())) {
                 break;
             }
         }

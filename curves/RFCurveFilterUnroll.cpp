@@ -121,6 +121,9 @@ bool RFCurveFilterUnroll::Apply(RFCurveNode& node, bool /*recursive*/) {
     }
 
     const int order = node.GetRotationOrder();
+    // The axes of the order looked up once for every key, where its step allows.
+    int axes[3];
+    const bool distinctAxes = DistinctEulerAxes(axes, order);
     double previous[3] = {0.0, 0.0, 0.0};
     if (first > 0) {
         for (int c = 0; c < 3; ++c) {
@@ -133,7 +136,11 @@ bool RFCurveFilterUnroll::Apply(RFCurveNode& node, bool /*recursive*/) {
             angles[c] = workCurves[c]->GetKey(k).GetValue();
         }
         // Of the triples of the key's orientation, the one nearest the previous key.
-        EulerFilterStepInOrder(angles, angles, previous, order);
+        if (distinctAxes) {
+            EulerFilterStep(angles, angles, previous, axes);
+        } else {
+            EulerFilterStepInOrder(angles, angles, previous, order);
+        }
         for (int c = 0; c < 3; ++c) {
             workCurves[c]->GetKey(k).SetValue(static_cast<float>(angles[c]));
         }

@@ -209,6 +209,14 @@ bool IsRepeatedAxisOrder(int rotationOrder) {
     return IsEulerCode(rotationOrder) && (rotationOrder & 1) != 0;
 }
 
+bool DistinctEulerAxes(int axisOrder[3], int rotationOrder) {
+    if (!IsEulerCode(rotationOrder) || IsRepeatedAxisOrder(rotationOrder)) {
+        return false;
+    }
+    RotationOrderAxes(axisOrder, rotationOrder);
+    return true;
+}
+
 bool EulerFilterStepInOrder(double out[3], const double current[3], const double previous[3],
                             int rotationOrder) {
     if (rotationOrder == kRotationOrderSphericXYZ) {

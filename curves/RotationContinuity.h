@@ -46,6 +46,9 @@ double SquaredEulerDistance(const double a[3], const double b[3]);
 // the same axis): their second triple of a rotation is (first + 180, -middle, last + 180),
 // and their gimbal cases lie at a middle angle of 0 and 180 degrees.
 bool IsRepeatedAxisOrder(int rotationOrder);
+// For an Euler order of three different axes: its axes (RotationOrderAxes) and true, its
+// steps being those of EulerFilterStep over them. False for the others.
+bool DistinctEulerAxes(int axisOrder[3], int rotationOrder);
 
 // At a middle angle (axisOrder[1]) of 90 or 270 degrees (0 or 180 for the repeated forms)
 // only the difference or the sum of the outer angles matters: shares the rest of their

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstring>
 #include <vector>
 
@@ -204,6 +206,39 @@ TEST(RFCurveFilterUnrollTest, OneFilterOverManyNodesFiltersEachAsANewFilterWould
             }
         }
         kept.Reset();
+    }
+}
+
+// In every rotation order the unrolled keys are the order's steps taken key after key from
+// (0, 0, 0), to the bit: slow runs through the gimbal angles of both kinds of order, where the
+// steps even out the outer angles, and jumps that take the second triple.
+TEST(RFCurveFilterUnrollTest, EveryOrderStepsItsKeysAsTheOrdersFilterStep) {
+    TripleKeys keys;
+    for (int k = 0; k < 150; ++k) {
+        const double middle = k < 50 ? 100.0 * std::sin(0.06 * k) : k < 100 ? 180.0 + 4.0 * std::sin(0.4 * k)
+                                                                            : 170.0 * std::sin(1.9 * k);
+        const double jump = k % 9 == 4 ? 200.0 : 0.0;
+        keys.push_back({0.25 * k, {static_cast<float>(30.0 * std::sin(0.1 * k) + jump), static_cast<float>(middle),
+                                   static_cast<float>(-40.0 * std::cos(0.07 * k) - jump)}});
+    }
+    for (int order = 0; order <= kRotationOrderSphericXYZ; ++order) {
+        SCOPED_TRACE(testing::Message() << "order " << order);
+        NodePtr node = MakeRotation(keys);
+        node->SetRotationOrder(order);
+        RFCurveFilterUnroll filter;
+        ASSERT_TRUE(filter.Apply(*node, false));
+        double previous[3] = {0.0, 0.0, 0.0};
+        for (std::size_t k = 0; k < keys.size(); ++k) {
+            double angles[3] = {keys[k].second[0], keys[k].second[1], keys[k].second[2]};
+            EulerFilterStepInOrder(angles, angles, previous, order);
+            std::copy(angles, angles + 3, previous);
+            const Triple got = KeyTriple(*node, static_cast<int>(k));
+            for (int c = 0; c < 3; ++c) {
+                const float want = static_cast<float>(angles[c]);
+                EXPECT_EQ(std::memcmp(&got[c], &want, sizeof(float)), 0)
+                    << "key " << k << " channel " << c << ": " << got[c] << " against " << want;
+            }
+        }
     }
 }
 

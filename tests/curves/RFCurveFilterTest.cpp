@@ -134,6 +134,29 @@ TEST(RFCurveFilterConstantKeyReducerTest, SteepArrivalKeepsTheRunsFirstKey) {
     EXPECT_EQ(KeySeconds(*curve), (std::vector<double>{0, 1, 4}));
 }
 
+// Each run is measured against the slope arriving at its own last key: a steep arrival at the
+// curve's last key keeps the key before it, and the runs below it, flat to their ends, still
+// lose their inner keys.
+TEST(RFCurveFilterConstantKeyReducerTest, EachRunTakesTheSlopeArrivingAtItsLastKey) {
+    CurvePtr curve = MakeCurve({{0, 1}, {1, 1}, {2, 1}, {3, 1}, {4, 5}, {5, 5}, {6, 5}, {7, 5}}, RCurveKey::Cubic,
+                               RCurveKey::User);
+    curve->GetKey(7).SetTangentMode(RCurveKey::UserBreak);
+    ASSERT_TRUE(curve->SetLeftDerivative(7, 2.0));
+    RFCurveFilterConstantKeyReducer reducer;
+    reducer.SetKeepEndKeys(true);
+    EXPECT_TRUE(reducer.Apply(*curve));
+    EXPECT_EQ(KeySeconds(*curve), (std::vector<double>{0, 3, 4, 6, 7}));
+    EXPECT_DOUBLE_EQ(curve->GetLeftDerivative(3), 0.0);
+    EXPECT_DOUBLE_EQ(curve->GetLeftDerivative(4), 2.0);
+
+    // A key of the run's value leaving it steeply ends the run above it.
+    CurvePtr leaving = MakeCurve({{0, 1}, {1, 1}, {2, 1}, {3, 1}}, RCurveKey::Cubic, RCurveKey::User);
+    leaving->GetKey(1).SetTangentMode(RCurveKey::UserBreak);
+    ASSERT_TRUE(leaving->SetRightDerivative(1, 3.0));
+    EXPECT_FALSE(reducer.Apply(*leaving));
+    EXPECT_EQ(KeySeconds(*leaving), (std::vector<double>{0, 1, 2, 3}));
+}
+
 TEST(RFCurveFilterConstantKeyReducerTest, ShortCurves) {
     RFCurveFilterConstantKeyReducer reducer;
     CurvePtr pair = MakeCurve({{1, 2}, {2, 2}});
