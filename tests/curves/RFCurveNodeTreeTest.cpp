@@ -802,6 +802,24 @@ TEST(RFCurveNodeTree, ManyChildrenAreFoundAndSearchedAfterEachRemoval) {
     }
 }
 
+// A child appended and removed before any lookup was never in the index: its removal leaves the
+// indexed children as they were, the last of them named by its property.
+TEST(RFCurveNodeTree, AChildRemovedBeforeItsFirstLookupLeavesTheIndexAlone) {
+    NodePtr root = ManyChannels(40);
+    LooseProperty weight;
+    ASSERT_TRUE(weight.SetName("Weight", false));
+    root->GetChild(39)->SetProperty(&weight);
+    EXPECT_EQ(root->GetChildIndexByName("weight"), 39);
+    root->AddChild(RFCurveNode::Create("Late", nullptr));
+    root->DeleteChild(40);
+    EXPECT_EQ(root->GetChildIndexByName("WEIGHT"), 39);
+    root->DeleteChild(39);
+    ExpectLikePlainScan(*root);
+    EXPECT_EQ(root->GetChildIndexByName("Weight"), -1);
+    root->AddChild(RFCurveNode::Create("Weight", nullptr));
+    EXPECT_EQ(root->GetChildIndexByName("Weight"), 39);
+}
+
 TEST(RFCurveNodeTree, ManyChildrenAreSearchedByTheNamesBelowThemNow) {
     NodePtr root = ManyChannels(40);
     root->GetChild(20)->AddChild(RFCurveNode::Create("Inner", nullptr));
