@@ -64,12 +64,16 @@ SingleIndexedComponent* SingleIndexedComponent::of(ObjectRecord* record) {
 // Only what holds something is cleared: a set edit takes the component again for every polygon
 // it names, and a set of a few elements was never filled.
 void SingleIndexedComponent::reset(VFn::Type type) {
+    noteEdit();
     type_ = type;
     elements_.clear();
     bits_.clear();
     if (!held_.empty()) held_.clear();
     complete_ = -1;
 }
+
+std::uint64_t SingleIndexedComponent::watchedEdits_ = 0;
+int SingleIndexedComponent::followed_ = 0;
 
 bool SingleIndexedComponent::isKind(VFn::Type type) {
     return type == VFn::kMeshPolygonComponent || type == VFn::kMeshVertComponent;
@@ -124,6 +128,7 @@ bool SingleIndexedComponent::absorb(const ComponentRecord& other) {
 }
 
 VStatus SingleIndexedComponent::add(const int* elements, size_t count) {
+    noteEdit();
     for (const int* element = elements; element != elements + count; ++element) {
         if (*element < 0 || (complete_ >= 0 && *element >= complete_)) {
             return VStatus(VStatus::kInvalidParameter, "element " + std::to_string(*element) + " is outside the component's " +
@@ -167,6 +172,7 @@ void SingleIndexedComponent::markBit(int element) {
 
 VStatus SingleIndexedComponent::setCompleteCount(int count) {
     if (count < 0) return VStatus(VStatus::kInvalidParameter, "a negative element count");
+    noteEdit();
     for (int element : elements_) {
         if (element >= count) {
             return VStatus(VStatus::kInvalidParameter, "element " + std::to_string(element) + " lies past " + std::to_string(count));

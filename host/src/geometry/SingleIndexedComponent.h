@@ -61,7 +61,24 @@ public:
     int element(int index) const;  // the index must lie below elementCount()
     bool holds(int element) const;
 
+    // Edits of a watched component are counted: the shading groups' index of the polygons they
+    // hold watches the components it read, and reads them again after an edit it did not make.
+    void watch() { watched_ = true; }
+    static std::uint64_t watchedEdits() { return watchedEdits_; }
+    // While one lives, edits are not counted: the index makes them and follows them itself.
+    class FollowedEdits {
+    public:
+        FollowedEdits() { ++followed_; }
+        ~FollowedEdits() { --followed_; }
+        FollowedEdits(const FollowedEdits&) = delete;
+        FollowedEdits& operator=(const FollowedEdits&) = delete;
+    };
+
 private:
+    void noteEdit() {
+        if (watched_ && followed_ == 0) ++watchedEdits_;
+    }
+
     // A few elements are searched in place. Past the limit a bit per index answers while the
     // indices are dense (a shape's polygons, taken one by one), else a set of them.
     static constexpr size_t kLinearSearchLimit = 16;
@@ -77,6 +94,9 @@ private:
     std::vector<std::uint64_t> bits_;  // empty unless the bitmap answers
     std::unordered_set<int> held_;     // empty unless the set answers
     int complete_ = -1;
+    bool watched_ = false;
+    static std::uint64_t watchedEdits_;
+    static int followed_;
 };
 
 }  // namespace vexa_host

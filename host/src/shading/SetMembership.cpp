@@ -9,10 +9,8 @@
 #include "host/src/scene/PlugAccess.h"
 #include "host/src/scene/Scene.h"
 #include "host/src/scene/SetMembers.h"
+#include "host/src/shading/GroupsOfShapes.h"
 
-#include <algorithm>
-#include <iterator>
-#include <map>
 #include <memory>
 #include <unordered_set>
 
@@ -23,63 +21,6 @@ namespace {
 SetMembers* membersOf(Node& set) { return SetMembers::of(set.payload()); }
 
 bool isIntermediate(const Node& node) { return readNumber(node, "intermediateObject") != 0.0; }
-
-// The shading groups given members on each shape, so that forcing an item into one group
-// visits the groups that hold something of its shape, not every node of the scene. An entry
-// may outlive the membership it records (the group is read where it is used); entries of
-// deleted shapes and groups go in a sweep once the table has doubled since the last one.
-class GroupsOfShapes {
-public:
-    static GroupsOfShapes& instance() {
-        static GroupsOfShapes table;
-        return table;
-    }
-
-    // The groups of a shape are told apart by id (never used again), so that noting one more
-    // is constant time: a shape may be shaded by thousands of groups.
-    void note(Node& shape, Node& group) {
-        Groups& groups = groups_[shape.self()];
-        if (groups.ids.insert(group.id()).second) groups.held.push_back(group.self());
-        if (groups_.size() >= sweepAt_) sweep();
-    }
-
-    // Visits the live groups noted for the shape, in the order first noted, without a list of
-    // them: a set edit asks for every polygon it forces. The visit may change the groups'
-    // members, not this table.
-    template <typename Visit>
-    void forEachOf(const Node& shape, Visit visit) const {
-        auto entry = groups_.find(shape.weak_from_this());
-        if (entry == groups_.end()) return;
-        for (const std::weak_ptr<Node>& held : entry->second.held) {
-            const NodePtr group = held.lock();
-            if (group != nullptr && group->alive()) visit(*group);
-        }
-    }
-
-private:
-    struct Groups {
-        std::vector<std::weak_ptr<Node>> held;
-        std::unordered_set<std::uint64_t> ids;  // of every group noted, held or swept
-    };
-
-    static bool gone(const std::weak_ptr<Node>& held) {
-        const NodePtr node = held.lock();
-        return node == nullptr || !node->alive();
-    }
-
-    void sweep() {
-        for (auto entry = groups_.begin(); entry != groups_.end();) {
-            std::vector<std::weak_ptr<Node>>& groups = entry->second.held;
-            groups.erase(std::remove_if(groups.begin(), groups.end(), gone), groups.end());
-            entry = gone(entry->first) || groups.empty() ? groups_.erase(entry) : std::next(entry);
-        }
-        sweepAt_ = std::max(kFirstSweep, 2 * groups_.size());
-    }
-
-    static constexpr size_t kFirstSweep = 64;
-    std::map<std::weak_ptr<Node>, Groups, std::owner_less<>> groups_;  // found by any pointer to the shape
-    size_t sweepAt_ = kFirstSweep;
-};
 
 bool holdsAny(const SingleIndexedComponent& component, const SingleIndexedComponent& elements) {
     const int count = elements.elementCount();
@@ -127,18 +68,39 @@ bool touchedBy(const SelectionItem& member, const SelectionItem& item, const Sin
     return own != nullptr && own->apiType() == forced->apiType() && holdsAny(*own, *forced);
 }
 
+// The polygons forced, when the index of the shape's polygons can tell the groups that hold
+// them: a polygon component with elements (an empty one is the same as an empty member).
+const SingleIndexedComponent* indexedPolygons(const SingleIndexedComponent* forced) {
+    const bool polygons = forced != nullptr && forced->apiType() == VFn::kMeshPolygonComponent;
+    return polygons && forced->elementCount() > 0 ? forced : nullptr;
+}
+
+// Visits the other groups that may hold something of the item's shape the force takes out:
+// those the index names for forced polygons, every group of the shape for other items.
+template <typename Visit>
+void forEachGroupForced(const Node& shape, const SingleIndexedComponent* forced, Visit visit) {
+    GroupsOfShapes& table = GroupsOfShapes::instance();
+    if (const SingleIndexedComponent* polygons = indexedPolygons(forced)) {
+        table.forEachHolderOf(shape, polygons->elementCount(), [polygons](int i) { return polygons->element(i); }, visit);
+    } else {
+        table.forEachOf(shape, visit);
+    }
+}
+
 // Takes the item (a shape, or elements of it) out of every other shading group. Groups whose
 // members it leaves alone (a polygon forced into one group of a checkerboard is in no other)
-// are only looked at. checked: the item's path, when the caller has found it valid.
-void leaveOtherGroups(const Node& group, const SelectionItem& item, const VDagPath* checked) {
+// are only looked at. checked: the item's path, when the caller has found it valid. edited:
+// the groups whose members changed.
+void leaveOtherGroups(const Node& group, const SelectionItem& item, const VDagPath* checked, std::vector<Node*>& edited) {
     const auto* forced = SingleIndexedComponent::of(item.component.record().get());
     Node* shape = liveNodeOf(item.node);
     if (shape == nullptr) return;
-    GroupsOfShapes::instance().forEachOf(*shape, [&group, &item, forced, checked](Node& other) {
+    forEachGroupForced(*shape, forced, [&group, &item, forced, checked, &edited](Node& other) {
         if (&other == &group) return;
         SetMembers* members = membersOf(other);
         const auto touched = [&item, forced](const SelectionItem& member) { return touchedBy(member, item, forced); };
         if (!members->anyOn(item.node, touched, checked)) return;
+        edited.push_back(&other);
         for (const SelectionItem& member : members->on(item.node)) {
             if (member.kind != SelectionItem::kDagPath || member.path != item.path) continue;
             if (item.component.isNull() || member.sameAs(item)) {
@@ -173,16 +135,31 @@ VStatus addToDeformer(Node& set, const SelectionItem& item) {
     return shape != nullptr ? attachGeometry(*deformer, *shape, false, index) : VStatus();
 }
 
+// Tells the index of the shape's polygons what an edit changed: the groups the item left,
+// and the group it joined with its polygons.
+void noteEdit(Node& shape, Node& group, const SelectionItem& item, const std::vector<Node*>& left) {
+    GroupsOfShapes& table = GroupsOfShapes::instance();
+    const auto none = [](int) { return 0; };
+    for (Node* other : left) table.edited(shape, *other, 0, none);
+    const SingleIndexedComponent* polygons = indexedPolygons(SingleIndexedComponent::of(item.component.record().get()));
+    const int count = polygons != nullptr ? polygons->elementCount() : 0;
+    table.edited(shape, group, count, [polygons](int i) { return polygons->element(i); });
+}
+
 // Puts a shape or elements of it into a shading group. pathChecked: the shape's path has just
 // been found valid, so members on that path need no second look.
 void addRenderable(Node& group, SetMembers& members, const SelectionItem& shape, bool force, bool pathChecked) {
     const VDagPath* checked = pathChecked ? &shape.path : nullptr;
-    if (force) leaveOtherGroups(group, shape, checked);
+    const SingleIndexedComponent::FollowedEdits following;
+    std::vector<Node*> left;
+    if (force) leaveOtherGroups(group, shape, checked, left);
     // A member merged into one on the same shape: the group was noted for the shape then.
     bool merged = false;
-    if (!holdsWhole(members, shape, checked) && members.add(shape, &merged) && !merged) {
-        if (Node* node = liveNodeOf(shape.node)) GroupsOfShapes::instance().note(*node, group);
-    }
+    const bool added = !holdsWhole(members, shape, checked) && members.add(shape, &merged);
+    Node* node = liveNodeOf(shape.node);
+    if (node == nullptr) return;
+    if (added && !merged) GroupsOfShapes::instance().note(*node, group);
+    if (added || !left.empty()) noteEdit(*node, group, shape, left);
 }
 
 bool holdsAnyOf(const SingleIndexedComponent& component, int first, int last) {
@@ -225,12 +202,18 @@ struct ElementRun {
 // (leaveOtherGroups), or the other group is one the general way must look at.
 bool otherGroupsTouched(const Node& group, const ElementRun& run) {
     bool touched = false;
-    GroupsOfShapes::instance().forEachOf(*run.shape, [&group, &run, &touched](Node& other) {
+    const auto visit = [&group, &run, &touched](Node& other) {
         if (touched || &other == &group) return;
         const SetMembers* members = membersOf(other);
         touched = members == nullptr ||
                   members->anyMemberOn(run.shape, [&run](const SelectionItem& member) { return run.touches(member); });
-    });
+    };
+    GroupsOfShapes& table = GroupsOfShapes::instance();
+    if (run.type == VFn::kMeshPolygonComponent) {
+        table.forEachHolderOf(*run.shape, run.last - run.first + 1, [&run](int i) { return run.first + i; }, visit);
+    } else {
+        table.forEachOf(*run.shape, visit);
+    }
     return touched;
 }
 
@@ -238,7 +221,7 @@ bool otherGroupsTouched(const Node& group, const ElementRun& run) {
 // elements, or a component of the run's kind that it alone refers to (grown in place): what
 // addRenderable does then (holdsWhole, SetMembers::add), without an item of the run. False,
 // nothing changed, for every other case, and wherever a component of another class is held.
-bool addRunInPlace(SetMembers& members, const ElementRun& run) {
+bool addRunInPlace(Node& group, SetMembers& members, const ElementRun& run) {
     bool whole = false;
     bool unknown = false;
     bool same = false;
@@ -258,7 +241,12 @@ bool addRunInPlace(SetMembers& members, const ElementRun& run) {
     auto* own = SingleIndexedComponent::of(merging->component.record().get());
     // In place only where nothing else sees the component.
     if (merging->component.record().use_count() != 1 || own->completeCount() >= 0) return false;
-    for (int element = run.first; element <= run.last; ++element) own->add(element);
+    {
+        const SingleIndexedComponent::FollowedEdits following;
+        for (int element = run.first; element <= run.last; ++element) own->add(element);
+    }
+    const int count = run.type == VFn::kMeshPolygonComponent ? run.last - run.first + 1 : 0;
+    GroupsOfShapes::instance().edited(*run.shape, group, count, [&run](int i) { return run.first + i; });
     return true;
 }
 
@@ -273,7 +261,7 @@ bool addRunToGroup(Node& set, const std::string& itemText, bool force) {
     ElementRun run{shape, VFn::kInvalid, 0, 0};
     if (!readMeshRange(*shape, itemText, dot + 1, run.type, run.first, run.last)) return false;
     if (force && otherGroupsTouched(set, run)) return false;
-    return addRunInPlace(*members, run);
+    return addRunInPlace(set, *members, run);
 }
 
 int setRestriction(const Node& set) { return set.hasFn(VFn::kShadingEngine) ? 5 : 0; }
