@@ -3,6 +3,8 @@
 
 #include "tests/host/DeformerTestSupport.h"
 
+#include "host/src/geometry/SingleIndexedComponent.h"
+#include "host/src/scene/Handles.h"
 #include "host/src/scene/SetMembers.h"
 #include "host/src/shading/SetMembership.h"
 
@@ -16,8 +18,134 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
+#include <memory>
+#include <random>
+#include <unordered_set>
 
 namespace {
+
+// Set edits of shading groups made the plain way, every group looked at for every force: the
+// reference the host's edits are held to. The groups are members lists of their own, beside
+// the scene's.
+class PlainGroups {
+public:
+    void make(const std::string& name) { groups_[name] = std::make_unique<vexa_host::SetMembers>(); }
+    vexa_host::SetMembers& members(const std::string& name) { return *groups_.at(name); }
+
+    // "sets -e -forceElement|-addElement|-remove NAME TEXT" on the reference groups; false
+    // where the text names nothing.
+    bool edit(const std::string& name, const std::string& text, bool force, bool removing) {
+        std::vector<vexa_host::SelectionItem> items;
+        if (!vexa_host::resolveSelection(text, items)) return false;
+        vexa_host::SetMembers& group = members(name);
+        for (const vexa_host::SelectionItem& item : items) {
+            if (removing) {
+                if (!group.remove(item)) return false;  // a removal of no member fails
+                continue;
+            }
+            std::vector<vexa_host::SelectionItem> shapes;
+            const vexa_host::Node* end = vexa_host::liveEndOf(item.path);
+            if (end != nullptr && !end->isTransform()) {
+                shapes.push_back(item);
+            } else if (!vexa_host::renderableItems(item, shapes)) {
+                return false;
+            }
+            for (const vexa_host::SelectionItem& shape : shapes) add(group, shape, force);
+        }
+        return true;
+    }
+
+    std::vector<std::string> names() const {
+        std::vector<std::string> all;
+        for (const auto& entry : groups_) all.push_back(entry.first);
+        return all;
+    }
+
+private:
+    static bool holdsAny(const vexa_host::SingleIndexedComponent& own, const vexa_host::SingleIndexedComponent& forced) {
+        for (int i = 0; i < forced.elementCount(); ++i) {
+            if (own.holds(forced.element(i))) return true;
+        }
+        return false;
+    }
+
+    static bool touched(const vexa_host::SelectionItem& member, const vexa_host::SelectionItem& item,
+                        const vexa_host::SingleIndexedComponent* forced) {
+        if (member.kind != vexa_host::SelectionItem::kDagPath || member.path != item.path) return false;
+        if (item.component.isNull() || member.sameAs(item)) return true;
+        if (forced == nullptr) return false;
+        if (member.component.isNull()) return true;
+        const auto* own = vexa_host::SingleIndexedComponent::of(member.component.record().get());
+        return own != nullptr && own->apiType() == forced->apiType() && holdsAny(*own, *forced);
+    }
+
+    // The member's elements of the forced kind without the forced ones; null when untouched.
+    static std::shared_ptr<vexa_host::SingleIndexedComponent> rest(const vexa_host::SelectionItem& member,
+                                                                   const vexa_host::SingleIndexedComponent& forced) {
+        std::vector<int> held;
+        if (member.component.isNull()) {
+            vexa_host::MeshDataPtr mesh = vexa_host::meshOf(*vexa_host::liveNodeOf(member.path.node()));
+            const bool faces = forced.apiType() == VFn::kMeshPolygonComponent;
+            const int count = mesh == nullptr ? 0 : (faces ? mesh->polygonCount() : mesh->pointCount());
+            for (int element = 0; element < count; ++element) held.push_back(element);
+        } else if (const auto* own = vexa_host::SingleIndexedComponent::of(member.component.record().get())) {
+            if (own->apiType() != forced.apiType() || !holdsAny(*own, forced)) return nullptr;
+            held = own->elements();
+        } else {
+            return nullptr;
+        }
+        const std::vector<int> leaving = forced.elements();
+        const std::unordered_set<int> gone(leaving.begin(), leaving.end());
+        auto kept = std::make_shared<vexa_host::SingleIndexedComponent>(forced.apiType());
+        for (int element : held) {
+            if (gone.count(element) == 0) kept->add(element);
+        }
+        return kept;
+    }
+
+    void leaveOthers(const vexa_host::SetMembers& group, const vexa_host::SelectionItem& item) {
+        const auto* forced = vexa_host::SingleIndexedComponent::of(item.component.record().get());
+        for (auto& entry : groups_) {
+            vexa_host::SetMembers& other = *entry.second;
+            if (&other == &group) continue;
+            for (const vexa_host::SelectionItem& member : other.on(item.node)) {
+                if (!touched(member, item, forced)) continue;
+                if (item.component.isNull() || member.sameAs(item)) {
+                    other.remove(member);
+                    continue;
+                }
+                std::shared_ptr<vexa_host::SingleIndexedComponent> kept = rest(member, *forced);
+                if (kept == nullptr) continue;
+                other.remove(member);
+                if (kept->elementCount() > 0) other.add(vexa_host::dagItem(member.path, VObject(kept)));
+            }
+        }
+    }
+
+    void add(vexa_host::SetMembers& group, const vexa_host::SelectionItem& shape, bool force) {
+        if (force) leaveOthers(group, shape);
+        const auto whole = [&shape](const vexa_host::SelectionItem& member) {
+            return member.kind == vexa_host::SelectionItem::kDagPath && member.path == shape.path && member.component.isNull();
+        };
+        if (!group.anyOn(shape.node, whole)) group.add(shape);
+    }
+
+    std::map<std::string, std::unique_ptr<vexa_host::SetMembers>> groups_;
+};
+
+// The members of a set as texts, each with the order of its component's elements.
+std::vector<std::string> membersText(vexa_host::SetMembers& members) {
+    std::vector<std::string> texts;
+    for (const vexa_host::SelectionItem& member : members.items()) {
+        std::string text = vexa_host::selectionText(member);
+        if (const auto* own = vexa_host::SingleIndexedComponent::of(member.component.record().get())) {
+            for (int element : own->elements()) text += " " + std::to_string(element);
+        }
+        texts.push_back(text);
+    }
+    return texts;
+}
 
 class ShadingTest : public DeformerTest {
 protected:
@@ -658,6 +786,79 @@ TEST_F(ShadingTest, SetFunctionSetHoldsMembersByKind) {
     EXPECT_FALSE(plain.isMember(curve));
     VFnSet().create(VSelectionList(), static_cast<VFnSet::Restriction>(3), &status);
     EXPECT_EQ(status, VStatus::kInvalidParameter);
+}
+
+// Random set edits on two meshes, one of them instanced, over six groups: forced and not,
+// polygons, vertices and whole shapes, removals, deleted groups and shapes, a reparent and
+// edits of a member's component by a plug-in holding it. After each, every group holds what
+// the plain way gives, members, their order and the order of their elements alike.
+TEST_F(ShadingTest, RandomSetEditsAgreeWithThePlainWay) {
+    for (unsigned seed = 1; seed <= 6; ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        vexa_host::Scene::instance().reset();
+        PlainGroups plain;
+        makeStrip("a", 8);
+        makeStrip("b", 6);
+        makeTransform("h1");
+        makeTransform("h2");
+        run("instance -n ai a");
+        const std::vector<std::string> groups = {"g0", "g1", "g2", "g3", "g4", "g5"};
+        for (const std::string& group : groups) {
+            run("sets -renderable true -empty -name " + group);
+            plain.make(group);
+        }
+        std::mt19937 random(seed);
+        const auto below = [&random](int count) { return static_cast<int>(random() % static_cast<unsigned>(count)); };
+        const std::vector<std::string> owners = {"a", "aShape", "b", "bShape", "ai"};
+        const auto itemText = [&]() {
+            const std::string owner = owners[static_cast<size_t>(below(static_cast<int>(owners.size())))];
+            const int kind = below(10);
+            if (kind == 0) return owner;
+            const int first = below(6);
+            const int last = below(3) == 0 ? first + below(3) : first;
+            const std::string range = "[" + std::to_string(first) + (last != first ? ":" + std::to_string(last) : "") + "]";
+            return owner + (kind == 1 ? ".vtx" : ".f") + range;
+        };
+        for (int step = 0; step < 250; ++step) {
+            const std::string group = groups[static_cast<size_t>(below(static_cast<int>(groups.size())))];
+            const int op = below(100);
+            if (op < 3) {
+                run("delete " + group + "; sets -renderable true -empty -name " + group);
+                plain.make(group);
+            } else if (op < 6) {
+                run(std::string("parent b ") + (below(2) == 0 ? "h1" : "h2"));
+            } else if (op < 8) {
+                run("delete b");
+                makeStrip("b", 6);
+            } else if (op < 14) {
+                // A plug-in adds a polygon to a member's component that it read from the group.
+                VSelectionList read;
+                ASSERT_TRUE(VFnSet(named(group.c_str())).getMembers(read, false));
+                std::vector<vexa_host::SelectionItem> reference = plain.members(group).items();
+                const int face = below(6);
+                for (unsigned i = 0; i < read.length() && i < reference.size(); ++i) {
+                    VDagPath path;
+                    VObject faces;
+                    auto* own = vexa_host::SingleIndexedComponent::of(reference[i].component.record().get());
+                    if (!read.getDagPath(i, path, faces) || faces.apiType() != VFn::kMeshPolygonComponent || own == nullptr) continue;
+                    ASSERT_TRUE(VFnSingleIndexedComponent(faces).addElement(face));
+                    ASSERT_TRUE(own->add(face));
+                    break;
+                }
+            } else {
+                const std::string text = itemText();
+                const char* edit = op < 70 ? "-forceElement" : (op < 88 ? "-addElement" : "-remove");
+                const std::string command = std::string("sets -e ") + edit + " " + group + " " + text;
+                const bool done = VGlobal::executeCommand(VString(command)) == VStatus();
+                EXPECT_EQ(done, plain.edit(group, text, op < 70, op >= 88)) << command;
+            }
+            for (const std::string& name : groups) {
+                vexa_host::SetMembers* held = vexa_host::SetMembers::of(nodeOf(named(name.c_str()))->payload());
+                ASSERT_NE(held, nullptr);
+                ASSERT_EQ(membersText(*held), membersText(plain.members(name))) << "step " << step << ", group " << name;
+            }
+        }
+    }
 }
 
 }  // namespace
