@@ -788,6 +788,76 @@ TEST_F(ShadingTest, SetFunctionSetHoldsMembersByKind) {
     EXPECT_EQ(status, VStatus::kInvalidParameter);
 }
 
+// Forced vertices are found in the groups holding them, though no polygon tells them.
+TEST_F(ShadingTest, ForcedVerticesLeaveTheGroupsThatHoldThem) {
+    makeStrip("body", 4);
+    run("sets -renderable true -empty -name a; sets -renderable true -empty -name b");
+    run("sets -e -forceElement a body.vtx[0:3]; sets -e -forceElement b bodyShape.vtx[4]");
+    // b's component is its own once the next edit was read: the runs after grow it in place.
+    run("sets -e -forceElement b bodyShape.vtx[5]; sets -e -forceElement b bodyShape.vtx[2]");
+    EXPECT_EQ(run("sets -q a"), "bodyShape.vtx[0:1] bodyShape.vtx[3]");
+    EXPECT_EQ(run("sets -q b"), "bodyShape.vtx[2] bodyShape.vtx[4:5]");
+}
+
+// Polygons grown in place into a group's component, and one that a plug-in adds to the rest a
+// force left there, leave the group when forced elsewhere, as those the group was given.
+TEST_F(ShadingTest, PolygonsAddedInPlaceOrByAPlugInLeaveWhenForcedElsewhere) {
+    makeStrip("body", 6);
+    run("sets -renderable true -empty -name a; sets -renderable true -empty -name b");
+    run("sets -e -forceElement a bodyShape.f[0]; sets -e -forceElement b bodyShape.f[1]");
+    run("sets -e -forceElement a bodyShape.f[2]; sets -e -forceElement a bodyShape.f[4]");
+    run("sets -e -forceElement b bodyShape.f[4]");
+    EXPECT_EQ(run("sets -q a"), "bodyShape.f[0] bodyShape.f[2]");
+    VSelectionList members;
+    ASSERT_TRUE(VFnSet(named("a")).getMembers(members, false));
+    VDagPath path;
+    VObject faces;
+    ASSERT_TRUE(members.getDagPath(0, path, faces));
+    ASSERT_TRUE(VFnSingleIndexedComponent(faces).addElement(3));
+    run("sets -e -forceElement b bodyShape.f[3]");
+    EXPECT_EQ(run("sets -q a"), "bodyShape.f[0] bodyShape.f[2]");
+    EXPECT_EQ(run("sets -q b"), "bodyShape.f[1] bodyShape.f[3:4]");
+}
+
+// A group that held the whole shape keeps the rest as polygons, and is found by them after.
+TEST_F(ShadingTest, AGroupThatHeldTheWholeShapeIsFoundByItsPolygonsAfter) {
+    makeStrip("body", 6);
+    run("sets -renderable true -empty -name whole; sets -renderable true -empty -name a");
+    run("sets -e -forceElement whole body; sets -e -forceElement a bodyShape.f[1]");
+    run("sets -e -forceElement a bodyShape.f[4]");
+    EXPECT_EQ(run("sets -q whole"), "bodyShape.f[0] bodyShape.f[2:3] bodyShape.f[5]");
+    run("sets -e -forceElement a bodyShape.f[2]");
+    EXPECT_EQ(run("sets -q whole"), "bodyShape.f[0] bodyShape.f[3] bodyShape.f[5]");
+}
+
+// A polygon forced on one instance of a shape stays with its group on the other instance.
+TEST_F(ShadingTest, PolygonsOfOneInstanceStayWhenTheOtherIsForced) {
+    makeStrip("body", 4);
+    run("instance -n twin body");
+    run("sets -renderable true -empty -name a; sets -renderable true -empty -name b");
+    run("sets -e -forceElement a twin.f[1]; sets -e -forceElement b body.f[1]");
+    EXPECT_EQ(run("sets -q a"), "twin|bodyShape.f[1]");
+    run("sets -e -forceElement b twin.f[1]");
+    EXPECT_EQ(run("sets -q a"), "");
+}
+
+// Sweeping the dead out of the table of groups moves the groups of a live shape: forcing its
+// polygons after still finds where they are.
+TEST_F(ShadingTest, ForcingFindsThePolygonsOfAShapeAfterTheDeadAreSwept) {
+    makeStrip("body", 4);
+    run("sets -renderable true -empty -name gone; sets -renderable true -empty -name a; sets -renderable true -empty -name b");
+    run("sets -e -forceElement gone bodyShape.f[0]; sets -e -forceElement a bodyShape.f[1]; sets -e -forceElement b bodyShape.f[2]");
+    run("delete gone");
+    // Enough shapes that the table sweeps, whatever it held before.
+    for (int i = 0; i < 200; ++i) {
+        makeStrip(("s" + std::to_string(i)).c_str(), 1);
+        run("sets -e -forceElement a s" + std::to_string(i) + "Shape.f[0]; delete s" + std::to_string(i));
+    }
+    run("sets -e -forceElement a bodyShape.f[2]");
+    EXPECT_EQ(run("sets -q b"), "");
+    EXPECT_EQ(run("sets -q a"), "bodyShape.f[1:2]");
+}
+
 // Random set edits on two meshes, one of them instanced, over six groups: forced and not,
 // polygons, vertices and whole shapes, removals, deleted groups and shapes, a reparent and
 // edits of a member's component by a plug-in holding it. After each, every group holds what
@@ -812,12 +882,12 @@ TEST_F(ShadingTest, RandomSetEditsAgreeWithThePlainWay) {
         const std::vector<std::string> owners = {"a", "aShape", "b", "bShape", "ai"};
         const auto itemText = [&]() {
             const std::string owner = owners[static_cast<size_t>(below(static_cast<int>(owners.size())))];
-            const int kind = below(10);
+            const int kind = below(10);  // 0: whole, 1 and 2: vertices, else polygons
             if (kind == 0) return owner;
             const int first = below(6);
             const int last = below(3) == 0 ? first + below(3) : first;
             const std::string range = "[" + std::to_string(first) + (last != first ? ":" + std::to_string(last) : "") + "]";
-            return owner + (kind == 1 ? ".vtx" : ".f") + range;
+            return owner + (kind <= 2 ? ".vtx" : ".f") + range;
         };
         for (int step = 0; step < 250; ++step) {
             const std::string group = groups[static_cast<size_t>(below(static_cast<int>(groups.size())))];
