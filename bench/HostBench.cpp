@@ -22,6 +22,9 @@
 //
 // The shading groups of every mesh of a scene of N meshes each in a group of its own
 // (BM_HostMeshShaders, us per mesh stays flat), peer the members of the mesh's own group read.
+//
+// One mesh of N quads, quad i forced into group i as an import sends it (BM_HostForcedFaces, us
+// per quad stays flat), peer the same quads forced into two groups by turns.
 
 #include "bench/HostTransformTree.h"
 #include "host/src/geometry/SkinWeights.h"
@@ -468,5 +471,51 @@ void BM_HostMeshShaders(benchmark::State& state) {
     vexa_host::Scene::instance().reset();
 }
 BENCHMARK(BM_HostMeshShaders)->Arg(250)->Arg(1000)->Iterations(5)->Unit(benchmark::kMillisecond);
+
+// A row of `quads` quads in a mesh of its own; answers the shape's name.
+std::string QuadRow(int quads) {
+    VPointArray points;
+    for (int i = 0; i <= quads; ++i) {
+        points.append(VPoint(i, 0.0, 0.0));
+        points.append(VPoint(i, 1.0, 0.0));
+    }
+    VIntArray counts(static_cast<unsigned>(quads), 4);
+    VIntArray connects;
+    for (int i = 0; i < quads; ++i) {
+        for (int corner : {2 * i, 2 * i + 2, 2 * i + 3, 2 * i + 1}) connects.append(corner);
+    }
+    const VObject made = VFnMesh().create(2 * (quads + 1), quads, points, counts, connects);
+    return VFnDependencyNode(made.hasFn(VFn::kTransform) ? VFnDagNode(made).child(0) : made).name().str();
+}
+
+// Microseconds per quad of forcing each quad of a new row of `quads` into the group groupOf
+// names for it, among `groups` empty groups made first.
+template <typename GroupOf>
+double ForcedQuads(benchmark::State& state, int quads, int groups, GroupOf groupOf) {
+    vexa_host::Scene::instance().reset();
+    const std::string shape = QuadRow(quads);
+    for (int g = 0; g < groups; ++g) Run("sets -renderable true -noSurfaceShader true -empty -name g" + std::to_string(g));
+    const auto start = Clock::now();
+    for (int i = 0; i < quads; ++i) {
+        const std::string edit = "sets -e -forceElement \"g" + std::to_string(groupOf(i)) + "\" \"" + shape + ".f[" + std::to_string(i) + "]\"";
+        if (!VGlobal::executeCommand(VString(edit))) state.SkipWithError("a quad was not forced");
+    }
+    const double elapsed = MicrosecondsSince(start);
+    vexa_host::Scene::instance().reset();
+    return elapsed / quads;
+}
+
+void BM_HostForcedFaces(benchmark::State& state) {
+    const int quads = static_cast<int>(state.range(0));
+    double own = 0.0, twoGroups = 0.0;
+    for (auto _ : state) {
+        own += ForcedQuads(state, quads, quads, [](int i) { return i; });
+        twoGroups += ForcedQuads(state, quads, 2, [](int i) { return i % 2; });
+    }
+    const double iterations = static_cast<double>(state.iterations());
+    state.counters["us/quad"] = own / iterations;
+    state.counters["peer_us/quad"] = twoGroups / iterations;
+}
+BENCHMARK(BM_HostForcedFaces)->Arg(500)->Arg(2000)->Iterations(3)->Unit(benchmark::kMillisecond);
 
 }  // namespace
