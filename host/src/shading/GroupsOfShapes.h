@@ -28,8 +28,6 @@
 
 namespace vexa_host {
 
-class SetMembers;
-
 class GroupsOfShapes {
 public:
     static GroupsOfShapes& instance();
@@ -59,19 +57,14 @@ public:
         auto entry = groups_.find(shape.weak_from_this());
         if (entry == groups_.end()) return;
         Groups& groups = entry->second;
-        if (groups.readAt != SingleIndexedComponent::watchedEdits()) read(shape, groups);
-        std::vector<size_t>& found = groups.found;
-        found.assign(groups.broad.begin(), groups.broad.end());
-        for (int i = 0; i < count; ++i) holdersOf(shape, groups, faceAt(i), found);
-        std::sort(found.begin(), found.end());
-        found.erase(std::unique(found.begin(), found.end()), found.end());
         std::vector<size_t> visiting;
-        visiting.swap(found);
+        visiting.swap(groups.found);
+        collect(shape, groups, count, faceAt, visiting);
         for (size_t position : visiting) {
             const NodePtr group = groups.held[position].lock();
             if (group != nullptr && group->alive()) visit(*group);
         }
-        found.swap(visiting);
+        groups.found.swap(visiting);
     }
 
     // After the group's members on the shape were edited (the edit made under
@@ -104,6 +97,15 @@ private:
     static constexpr size_t kSwept = SIZE_MAX;
     static constexpr std::uint64_t kUnread = UINT64_MAX;
 
+    // The places of the groups forEachHolderOf visits, ascending, each once.
+    template <typename FaceAt>
+    void collect(const Node& shape, Groups& groups, int count, FaceAt faceAt, std::vector<size_t>& found) {
+        if (groups.readAt != SingleIndexedComponent::watchedEdits()) read(shape, groups);
+        found.assign(groups.broad.begin(), groups.broad.end());
+        for (int i = 0; i < count; ++i) holdersOf(shape, groups, faceAt(i), found);
+        std::sort(found.begin(), found.end());
+        found.erase(std::unique(found.begin(), found.end()), found.end());
+    }
     static bool gone(const std::weak_ptr<Node>& held);
     void sweep();
     // The shape's entry, and the group's place in it, where the index is up to date; null
