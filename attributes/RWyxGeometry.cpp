@@ -411,16 +411,20 @@ void RWyxGeometry::AddShapeChannel(RWyxTakeNode& takeNode, const RString& name) 
 // Only a channel of the shape data type goes: a node channel of the same name stays.
 void RWyxGeometry::RemoveShapeChannel(RWyxTakeNode& takeNode, const RString& name) const {
     RFCurveNode* root = takeNode.GetRootCurveNode();
-    RFCurveNode* channel = FindShapeChannel(takeNode, name);
-    if (root != nullptr && channel != nullptr) root->DeleteChild(root->GetChildIndex(channel));
+    if (root == nullptr) return;
+    const int index = root->GetChildIndexByName(name.Buffer());
+    const RFCurveNode* channel = root->GetChild(index);
+    if (channel != nullptr && channel->GetDataType() == RDataType::FindByName(kShapeDataTypeName)) root->DeleteChild(index);
 }
 
 void RWyxGeometry::AddChannels(RWyxTakeNode& takeNode) {
     for (const ShapeEntry& entry : shapes_) AddShapeChannel(takeNode, entry.name);
 }
 
+// Last shape first: its channel is among the take's last children, so that each removal leaves
+// the others where they are. Which channel goes for a name does not hang on the order.
 void RWyxGeometry::RemoveChannels(RWyxTakeNode& takeNode) {
-    for (const ShapeEntry& entry : shapes_) RemoveShapeChannel(takeNode, entry.name);
+    for (auto entry = shapes_.rbegin(); entry != shapes_.rend(); ++entry) RemoveShapeChannel(takeNode, entry->name);
 }
 
 RFCurve* RWyxGeometry::GetShapeChannel(RWyxTakeNode* takeNode, int index) {

@@ -12,7 +12,9 @@
 //
 // Also blend shapes added to a mesh one by one (each name and shape checked against those
 // listed) and then found by name in another case: per shape, about the same for 1,000 and
-// 4,000 shapes; the peer makes and destroys as many shapes without adding them.
+// 4,000 shapes; the peer makes and destroys as many shapes without adding them. A node's mesh of
+// many shapes is taken off it again (its shape channels removed from the node's take one by one):
+// per shape about what putting it on cost (appending the channels), at both sizes.
 
 #include "attributes/RWyxMaterial.h"
 #include "attributes/RWyxMesh.h"
@@ -24,6 +26,7 @@
 #include "formats/geometry/RStreamOptionsDxf.h"
 #include "formats/geometry/RWyxReaderDxf.h"
 #include "formats/geometry/RWyxWriterDxf.h"
+#include "scene/RWyxNode.h"
 #include "scene/RWyxObjectFactory.h"
 #include "scene/RWyxScene.h"
 
@@ -228,5 +231,29 @@ void BM_ShapesMadeOnly(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 BENCHMARK(BM_ShapesMadeOnly)->Arg(1000)->Arg(4000)->Unit(benchmark::kMicrosecond);
+
+void BM_ShapeChannelsOnAndOff(benchmark::State& state) {
+    const std::vector<std::string> names = ShapeNames(state);
+    double on = 0.0;
+    double off = 0.0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        RWyxObjectFactory factory;
+        RWyxMesh* mesh = factory.CreateMesh();
+        for (const std::string& name : names) mesh->AddShape(factory.CreateShape(), name.c_str());
+        RWyxNode* node = factory.CreateNode("Head");
+        auto start = Clock::now();
+        node->SetNodeAttribute(mesh);
+        on += NanosecondsSince(start);
+        start = Clock::now();
+        node->SetNodeAttribute(nullptr);
+        off += NanosecondsSince(start);
+        state.ResumeTiming();
+    }
+    const double shapes = static_cast<double>(state.iterations()) * state.range(0);
+    state.counters["on ns/shape"] = on / shapes;
+    state.counters["off ns/shape"] = off / shapes;
+}
+BENCHMARK(BM_ShapeChannelsOnAndOff)->Arg(1000)->Arg(4000)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -47,8 +47,9 @@ struct ChildNames {
     std::vector<int> byProperty;
     // For the nodes below the children: the first child with one of each folded name below it.
     std::unordered_map<std::string, int> below;
-    // The first child that has, or has below it, a node of each data type.
-    std::unordered_map<const RDataType*, int> types;
+    // The children that have, or have below them, a node of each data type, in child order:
+    // removing the first leaves the next one first.
+    std::unordered_map<const RDataType*, std::vector<int>> types;
     // Whether every node below names itself by its channel name and hears of its children's
     // changes, so that `below` and `types` hold.
     bool treeIndexed = true;
@@ -89,7 +90,7 @@ struct ChildNames {
             } else if (!first.emplace(Folded(child.GetName()), indexed).second) {
                 namesakes = true;
             }
-            if (child.GetDataType() != nullptr) types.emplace(child.GetDataType(), indexed);
+            TakeInType(child.GetDataType(), indexed);
             if (treeIndexed && child.GetChildCount() > 0) TakeInBelow(child, indexed);
         }
     }
@@ -105,14 +106,30 @@ struct ChildNames {
                 const RFCurveNode& inner = *node.GetChild(i);
                 treeIndexed = inner.GetProperty() == nullptr;
                 below.emplace(Folded(inner.GetName()), index);
-                if (inner.GetDataType() != nullptr) types.emplace(inner.GetDataType(), index);
+                TakeInType(inner.GetDataType(), index);
                 if (inner.GetChildCount() > 0) pending.push_back(&inner);
             }
         }
     }
 
+    // The child at the ordinal has, or has below it, a node of the type.
+    void TakeInType(const RDataType* dataType, int ordinal) {
+        if (dataType == nullptr) return;
+        std::vector<int>& holders = types[dataType];
+        if (holders.empty() || holders.back() != ordinal) holders.push_back(ordinal);
+    }
+
+    void TakeOutType(const RDataType* dataType, int ordinal) {
+        const auto found = types.find(dataType);
+        if (found == types.end()) return;
+        std::vector<int>& holders = found->second;
+        const auto held = std::lower_bound(holders.begin(), holders.end(), ordinal);
+        if (held != holders.end() && *held == ordinal) holders.erase(held);
+    }
+
     // Takes out the child at the place, about to be removed; false when the index cannot tell
-    // what it would answer then (the child was the first of a name or type that others share).
+    // what it would answer then (the child was the first of a name that others share, or held
+    // a name below it first).
     bool Remove(const RFCurveNode& parent, int position) {
         if (epoch != nameEpoch.load(std::memory_order_relaxed)) return false;
         if (position >= Live()) return true;  // not taken in yet
@@ -129,26 +146,41 @@ struct ChildNames {
                 first.erase(named);
             }
         }
-        if (HeldBy(types, child.GetDataType(), ordinal)) return false;
         if (treeIndexed && child.GetChildCount() > 0 && !BelowHeldElsewhere(child, ordinal)) return false;
+        TakeOutTypes(child, ordinal);
         removed.insert(std::upper_bound(removed.begin(), removed.end(), ordinal), ordinal);
         // Once most of it is gone, it is made again smaller.
         return static_cast<int>(removed.size()) <= Live();
     }
 
-    // Whether the nodes below the child are all first found below an earlier child.
+    // Whether the names below the child are all first found below an earlier child.
     bool BelowHeldElsewhere(const RFCurveNode& child, int ordinal) const {
+        bool elsewhere = true;
+        ForEachBelow(child, [&](const RFCurveNode& inner) {
+            elsewhere = elsewhere && !HeldBy(below, Folded(inner.GetName()), ordinal);
+        });
+        return elsewhere;
+    }
+
+    // The child no longer holds its own data type nor those below it.
+    void TakeOutTypes(const RFCurveNode& child, int ordinal) {
+        TakeOutType(child.GetDataType(), ordinal);
+        if (!treeIndexed) return;
+        ForEachBelow(child, [&](const RFCurveNode& inner) { TakeOutType(inner.GetDataType(), ordinal); });
+    }
+
+    template <typename Visit>
+    static void ForEachBelow(const RFCurveNode& child, Visit visit) {
         std::vector<const RFCurveNode*> pending{&child};
         while (!pending.empty()) {
             const RFCurveNode& node = *pending.back();
             pending.pop_back();
             for (int i = 0; i < node.GetChildCount(); ++i) {
                 const RFCurveNode& inner = *node.GetChild(i);
-                if (HeldBy(below, Folded(inner.GetName()), ordinal) || HeldBy(types, inner.GetDataType(), ordinal)) return false;
+                visit(inner);
                 if (inner.GetChildCount() > 0) pending.push_back(&inner);
             }
         }
-        return true;
     }
 
     template <typename Map, typename Key>
@@ -177,7 +209,7 @@ struct ChildNames {
         int best = std::min(Lookup(first, folded, indexed), Lookup(below, folded, indexed));
         if (dataType != nullptr) {
             const auto typed = types.find(dataType);
-            if (typed != types.end()) best = std::min(best, typed->second);
+            if (typed != types.end() && !typed->second.empty()) best = std::min(best, typed->second.front());
         }
         best = FirstByProperty(parent, name, best);
         return best < indexed ? PositionOf(best) : -1;

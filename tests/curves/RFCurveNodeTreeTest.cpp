@@ -802,6 +802,27 @@ TEST(RFCurveNodeTree, ManyChildrenAreFoundAndSearchedAfterEachRemoval) {
     }
 }
 
+// Children of one data type, and children holding one below them, removed first to last
+// (as an attribute takes its channels away): each search by the type finds the next one.
+TEST(RFCurveNodeTree, ChildrenOfATypeRemovedInTurnLeaveTheNextFound) {
+    NodePtr root = ManyChannels(20);
+    for (int i = 0; i < 12; ++i) {
+        const std::string name = "Move " + std::to_string(i);
+        RFCurveNode* child = i % 3 == 0 ? RFCurveNode::Create(name.c_str(), Type("Lcl Translation"))
+                                        : WithComponents(name.c_str(), nullptr);
+        if (i % 3 == 1) child->GetChild(1)->AddChild(RFCurveNode::Create("Inner", Type("Lcl Translation")));
+        root->AddChild(child);
+    }
+    root->AddChild(RFCurveNode::Create("Turn", Type("Lcl Rotation")));
+    ExpectLikePlainSearch(*root);
+    while (root->GetChildCount() > 21) {
+        root->DeleteChild(20);
+        ExpectLikePlainSearch(*root);
+    }
+    EXPECT_EQ(root->FindByPath("T"), nullptr);
+    EXPECT_EQ(root->FindByPath("R"), root->GetChild(20));
+}
+
 // A child appended and removed before any lookup was never in the index: its removal leaves the
 // indexed children as they were, the last of them named by its property.
 TEST(RFCurveNodeTree, AChildRemovedBeforeItsFirstLookupLeavesTheIndexAlone) {
