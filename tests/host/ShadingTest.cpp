@@ -6,6 +6,7 @@
 #include "host/src/geometry/SingleIndexedComponent.h"
 #include "host/src/scene/Handles.h"
 #include "host/src/scene/SetMembers.h"
+#include "host/src/shading/GroupsOfShapes.h"
 #include "host/src/shading/SetMembership.h"
 
 #include <vexa/VDGModifier.h>
@@ -149,6 +150,16 @@ std::vector<std::string> membersText(vexa_host::SetMembers& members) {
 
 class ShadingTest : public DeformerTest {
 protected:
+    // Every shape's polygons indexed, whatever its count of groups.
+    void SetUp() override {
+        DeformerTest::SetUp();
+        vexa_host::GroupsOfShapes::instance().indexFrom(1);
+    }
+    void TearDown() override {
+        vexa_host::GroupsOfShapes::instance().indexFrom(vexa_host::GroupsOfShapes::kIndexedFrom);
+        DeformerTest::TearDown();
+    }
+
     static VColor readPlugColor(const VObject& node, const std::string& stem) {
         const char* channels[3] = {"R", "G", "B"};
         float values[3] = {};
@@ -866,6 +877,9 @@ TEST_F(ShadingTest, RandomSetEditsAgreeWithThePlainWay) {
     for (unsigned seed = 1; seed <= 6; ++seed) {
         SCOPED_TRACE("seed " + std::to_string(seed));
         vexa_host::Scene::instance().reset();
+        // With an even seed a shape is indexed from its fifth group on: shapes cross from
+        // looking at every group to the index among the edits.
+        vexa_host::GroupsOfShapes::instance().indexFrom(seed % 2 == 0 ? 5 : 1);
         PlainGroups plain;
         makeStrip("a", 8);
         makeStrip("b", 6);

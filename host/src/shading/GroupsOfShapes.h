@@ -18,6 +18,8 @@
 #include "host/src/geometry/SingleIndexedComponent.h"
 #include "host/src/scene/Node.h"
 
+#include <vexa/VexaExport.h>
+
 #include <algorithm>
 #include <cstdint>
 #include <map>
@@ -28,9 +30,13 @@
 
 namespace vexa_host {
 
-class GroupsOfShapes {
+class VEXA_API GroupsOfShapes {
 public:
     static GroupsOfShapes& instance();
+
+    static constexpr size_t kIndexedFrom = 8;
+    // Tests: the count of groups (noted on a shape) from which the shape's polygons are indexed.
+    void indexFrom(size_t groups) { indexedFrom_ = groups; }
 
     // The groups of a shape are told apart by id (never used again), so that noting one more
     // is constant time: a shape may be shaded by thousands of groups.
@@ -57,6 +63,10 @@ public:
         auto entry = groups_.find(shape.weak_from_this());
         if (entry == groups_.end()) return;
         Groups& groups = entry->second;
+        if (!indexed(groups)) {
+            forEachOf(shape, visit);
+            return;
+        }
         std::vector<size_t> visiting;
         visiting.swap(groups.found);
         collect(shape, groups, count, faceAt, visiting);
@@ -121,9 +131,14 @@ private:
     void holdersOf(const Node& shape, Groups& groups, int face, std::vector<size_t>& found);
     static void addHolder(Groups& groups, int face, size_t position);
 
+    // A shape of fewer groups is not indexed: looking at each of them costs less than keeping
+    // the index (an entry per polygon) would.
+    bool indexed(const Groups& groups) const { return groups.held.size() >= indexedFrom_; }
+
     static constexpr size_t kFirstSweep = 64;
     std::map<std::weak_ptr<Node>, Groups, std::owner_less<>> groups_;  // found by any pointer to the shape
     size_t sweepAt_ = kFirstSweep;
+    size_t indexedFrom_ = kIndexedFrom;
 };
 
 }  // namespace vexa_host
