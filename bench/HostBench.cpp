@@ -22,6 +22,11 @@
 //
 // The shading groups of every mesh of a scene of N meshes each in a group of its own
 // (BM_HostMeshShaders, us per mesh stays flat), peer the members of the mesh's own group read.
+//
+// What an export reads of every slider of a blend shape of T targets, each target a mesh of its
+// own: the slider's targets (with the base's index) and the shaders of the target mesh, a node
+// made and deleted between meshes as the export's default shader is (BM_HostBlendSliders, us per
+// target stays flat); peer T meshes without a deformer, their shaders read the same way.
 
 #include "bench/HostTransformTree.h"
 #include "host/src/geometry/SkinWeights.h"
@@ -468,5 +473,36 @@ void BM_HostMeshShaders(benchmark::State& state) {
     vexa_host::Scene::instance().reset();
 }
 BENCHMARK(BM_HostMeshShaders)->Arg(250)->Arg(1000)->Iterations(5)->Unit(benchmark::kMillisecond);
+
+// Arguments: the number of targets, and 1 for the blend shape or 0 for the peer.
+void BM_HostBlendSliders(benchmark::State& state) {
+    const int count = static_cast<int>(state.range(0));
+    const bool blended = state.range(1) != 0;
+    vexa_host::Scene::instance().reset();
+    const VObject base = Triangle();
+    std::vector<VDagPath> targets(static_cast<size_t>(count));
+    VFnBlendShapeDeformer blend;
+    if (blended) blend.create(base);
+    for (int w = 0; w < count; ++w) {
+        const VObject target = Triangle();
+        VDagPath::getAPathTo(target, targets[static_cast<size_t>(w)]);
+        if (blended && !blend.addTarget(base, w, target, 1.0)) state.SkipWithError("a target was refused");
+    }
+    double time = 0.0;
+    for (auto _ : state) {
+        time += MicrosecondsPerLookup(count, [&](int w) {
+            VObjectArray found;
+            if (blended) blend.getTargets(base, w, found);
+            VObjectArray shaders;
+            VIntArray indices;
+            VFnMesh(targets[static_cast<size_t>(w)]).getConnectedShaders(0, shaders, indices);
+            VGlobal::deleteNode(VFnDependencyNode().create("lambert"));
+            return found.length() + shaders.length();
+        });
+    }
+    state.counters["us/target"] = time / static_cast<double>(state.iterations());
+    vexa_host::Scene::instance().reset();
+}
+BENCHMARK(BM_HostBlendSliders)->Args({500, 1})->Args({2000, 1})->Args({500, 0})->Args({2000, 0})->Iterations(2)->Unit(benchmark::kMillisecond);
 
 }  // namespace

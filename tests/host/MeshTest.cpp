@@ -484,6 +484,35 @@ TEST_F(MeshTest, AMemberDroppedWhileItsPathWasGoneStaysOut) {
     }
 }
 
+// Groups made after the last query, beside groups deleted and nodes of other kinds, are read
+// as every group was: each drops the member whose path was gone while a query ran.
+TEST_F(MeshTest, GroupsMadeAndDeletedBetweenQueriesDropTheirGoneMembers) {
+    using namespace vexa_host;
+    VDagPath path;
+    VDagPath::getAPathTo(shape, path);
+    Node& transform = *nodeOf(VFnDagNode(shape).parent(0));
+    Node& away = *nodeOf(makeTransform("away"));
+    VObjectArray shaders;
+    VIntArray indices;
+    VObject kept;
+    for (int round = 0; round < 4; ++round) {
+        ASSERT_TRUE(mesh.getConnectedShaders(0, shaders, indices));
+        if (!kept.isNull()) VGlobal::deleteNode(kept);
+        for (int i = 0; i < round * 3; ++i) VGlobal::deleteNode(makeTransform("filler"));
+        const VObject group = makeNode("shadingEngine", "cubeSG");
+        const VObject plain = makeNode("objectSet", "plainSet");
+        ASSERT_TRUE(addSetMember(*nodeOf(group), dagItem(path), true));
+        ASSERT_TRUE(addSetMember(*nodeOf(plain), dagItem(path), true));
+        ASSERT_TRUE(Scene::instance().addChild(away, transform, static_cast<size_t>(-1), false));
+        ASSERT_TRUE(mesh.getConnectedShaders(0, shaders, indices));
+        ASSERT_TRUE(Scene::instance().addChild(Scene::instance().world(), transform, static_cast<size_t>(-1), false));
+        ASSERT_TRUE(mesh.getConnectedShaders(0, shaders, indices));
+        EXPECT_EQ(shaders.length(), 0u) << "round " << round << ": the new group dropped the member";
+        EXPECT_EQ(SetMembers::of(nodeOf(plain)->payload())->on(shape).size(), 1u) << "round " << round << ": sets that shade nothing are not read";
+        kept = group;
+    }
+}
+
 TEST_F(MeshTest, OtherObjectsAreRefused) {
     VStatus status;
     VFnMesh onTransform(makeTransform("plain"), &status);
