@@ -222,6 +222,32 @@ TEST_F(ClusterBlendTest, ASlidersTargetsComeInConnectionOrderAndNoOthers) {
     EXPECT_EQ(targetNames(body, 1), "halfShape quarterShape");
 }
 
+// Two blend shapes made alike, with as many connections each, answer their own targets when
+// asked one after the other.
+TEST_F(ClusterBlendTest, BlendShapesAskedInTurnAnswerTheirOwnTargets) {
+    const VObject second = makeStrip("second", 4);
+    makeStrip("first", 4);
+    makeStrip("other", 4);
+    VFnBlendShapeDeformer one;
+    VFnBlendShapeDeformer two;
+    one.create(body);
+    two.create(second);
+    ASSERT_TRUE(one.addTarget(body, 0, named("first"), 1.0));
+    ASSERT_TRUE(two.addTarget(second, 1, named("other"), 1.0));
+    ASSERT_EQ(vexa_host::liveNodeOf(one.object())->incoming().size(), vexa_host::liveNodeOf(two.object())->incoming().size());
+    for (int round = 0; round < 2; ++round) {
+        VObjectArray targets;
+        ASSERT_TRUE(one.getTargets(body, 0, targets));
+        ASSERT_EQ(targets.length(), 1u);
+        EXPECT_EQ(nameOf(targets[0]), VString("firstShape"));
+        ASSERT_TRUE(two.getTargets(second, 0, targets));
+        EXPECT_EQ(targets.length(), 0u);
+        ASSERT_TRUE(two.getTargets(second, 1, targets));
+        ASSERT_EQ(targets.length(), 1u);
+        EXPECT_EQ(nameOf(targets[0]), VString("otherShape"));
+    }
+}
+
 // The answers as they were found by walking every connection of the deformer each time.
 namespace walked {
 
