@@ -248,6 +248,17 @@ TEST_F(ClusterBlendTest, BlendShapesAskedInTurnAnswerTheirOwnTargets) {
     }
 }
 
+// A geometry's index counts the elements that hold a value as well as the connected ones.
+TEST_F(ClusterBlendTest, ABaseAddedAfterAStoredElementTakesTheIndexPastIt) {
+    const VObject second = makeStrip("second", 4);
+    VFnBlendShapeDeformer blend;
+    const VObject deformer = blend.create(body);
+    run("setAttr " + blend.name().str() + ".input[3].groupId 7");
+    ASSERT_TRUE(blend.addBaseObject(second));
+    EXPECT_EQ(vexa_host::indexForShape(*vexa_host::liveNodeOf(deformer), *vexa_host::liveNodeOf(second)), 4);
+    EXPECT_TRUE(plugOf(deformer, "outputGeometry[4]").isConnected());
+}
+
 // The answers as they were found by walking every connection of the deformer each time.
 namespace walked {
 
