@@ -348,6 +348,13 @@ TEST_F(ClusterBlendTest, TargetsAndBaseIndicesOfRandomEditsAreTheWalks) {
             blend.setWeight(static_cast<unsigned>(pick(5)), 0.5f);
         } else if (what == 6 && pick(2) == 0) {
             blend.addBaseObject(shape);
+        } else if (what == 6) {
+            // An output element connected by hand, maybe below the highest one in use.
+            PlugPath output;
+            PlugPath input;
+            ASSERT_TRUE(parsePlugPath(node, "outputGeometry[" + std::to_string(pick(6)) + "]", output));
+            ASSERT_TRUE(parsePlugPath(*liveNodeOf(shape), "inMesh", input));
+            scene.connect(node, output, *liveNodeOf(shape), input);
         } else if (what == 7 && shapes.size() > 4) {
             // A shape deleted, sometimes with its transform.
             const VObject gone = pick(2) == 0 ? shape : VFnDagNode(shape).parent(0);
