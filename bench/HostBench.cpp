@@ -11,8 +11,9 @@
 // apart, each beside a peer of the same shape that never cost more than its own work:
 //   influence  the index of every influence of a skin of J joints (a pass over its J
 //              connections each: ns per lookup per connection stays flat), peer the pass alone
-//   targets    the targets of every slider of a blend shape of T sliders (the same), peer the
-//              pass alone asking each connection's leaf
+//   targets    the targets of every slider of a blend shape of T sliders (found in an index
+//              of its connections: us per lookup stays flat, ns per lookup per connection
+//              falls), peer a pass over the T connections asking each one's leaf
 //   path       "|camK|cameraShape1" for every camera, every shape of one name (us per lookup
 //              stays flat), peer "|camK"
 //
