@@ -303,14 +303,16 @@ const std::vector<int>& Node::connectedIndices(const PlugPath& arrayPath) const 
     for (const auto& known : connectedIndices_) {
         if (known.first == arrayPath) return known.second;
     }
-    std::set<int> found;
+    std::vector<int> found;
     for (const auto* list : {&incoming_, &outgoing_}) {
         for (const Connection& connection : *list) {
             const int index = connection.local.elementIndexIn(arrayPath);
-            if (index >= 0) found.insert(index);
+            if (index >= 0) found.push_back(index);
         }
     }
-    connectedIndices_.emplace_back(arrayPath, std::vector<int>(found.begin(), found.end()));
+    std::sort(found.begin(), found.end());
+    found.erase(std::unique(found.begin(), found.end()), found.end());
+    connectedIndices_.emplace_back(arrayPath, std::move(found));
     return connectedIndices_.back().second;
 }
 
