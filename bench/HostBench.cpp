@@ -11,8 +11,9 @@
 // apart, each beside a peer of the same shape that never cost more than its own work:
 //   influence  the index of every influence of a skin of J joints (a pass over its J
 //              connections each: ns per lookup per connection stays flat), peer the pass alone
-//   targets    the targets of every slider of a blend shape of T sliders (the same), peer the
-//              pass alone asking each connection's leaf
+//   targets    the targets of every slider of a blend shape of T sliders (found in an index
+//              of its connections: us per lookup stays flat, ns per lookup per connection
+//              falls), peer a pass over the T connections asking each one's leaf
 //   path       "|camK|cameraShape1" for every camera, every shape of one name (us per lookup
 //              stays flat), peer "|camK"
 //
@@ -25,6 +26,11 @@
 //
 // One mesh of N quads, quad i forced into group i as an import sends it (BM_HostForcedFaces, us
 // per quad stays flat), peer the same quads forced into two groups by turns.
+//
+// What an export reads of every slider of a blend shape of T targets, each target a mesh of its
+// own: the slider's targets (with the base's index) and the shaders of the target mesh, a node
+// made and deleted between meshes as the export's default shader is (BM_HostBlendSliders, us per
+// target stays flat); peer T meshes without a deformer, their shaders read the same way.
 
 #include "bench/HostTransformTree.h"
 #include "host/src/geometry/SkinWeights.h"
@@ -517,5 +523,36 @@ void BM_HostForcedFaces(benchmark::State& state) {
     state.counters["peer_us/quad"] = twoGroups / iterations;
 }
 BENCHMARK(BM_HostForcedFaces)->Arg(500)->Arg(2000)->Iterations(3)->Unit(benchmark::kMillisecond);
+
+// Arguments: the number of targets, and 1 for the blend shape or 0 for the peer.
+void BM_HostBlendSliders(benchmark::State& state) {
+    const int count = static_cast<int>(state.range(0));
+    const bool blended = state.range(1) != 0;
+    vexa_host::Scene::instance().reset();
+    const VObject base = Triangle();
+    std::vector<VDagPath> targets(static_cast<size_t>(count));
+    VFnBlendShapeDeformer blend;
+    if (blended) blend.create(base);
+    for (int w = 0; w < count; ++w) {
+        const VObject target = Triangle();
+        VDagPath::getAPathTo(target, targets[static_cast<size_t>(w)]);
+        if (blended && !blend.addTarget(base, w, target, 1.0)) state.SkipWithError("a target was refused");
+    }
+    double time = 0.0;
+    for (auto _ : state) {
+        time += MicrosecondsPerLookup(count, [&](int w) {
+            VObjectArray found;
+            if (blended) blend.getTargets(base, w, found);
+            VObjectArray shaders;
+            VIntArray indices;
+            VFnMesh(targets[static_cast<size_t>(w)]).getConnectedShaders(0, shaders, indices);
+            VGlobal::deleteNode(VFnDependencyNode().create("lambert"));
+            return found.length() + shaders.length();
+        });
+    }
+    state.counters["us/target"] = time / static_cast<double>(state.iterations());
+    vexa_host::Scene::instance().reset();
+}
+BENCHMARK(BM_HostBlendSliders)->Args({500, 1})->Args({2000, 1})->Args({500, 0})->Args({2000, 0})->Iterations(2)->Unit(benchmark::kMillisecond);
 
 }  // namespace

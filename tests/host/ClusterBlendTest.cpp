@@ -3,10 +3,19 @@
 
 #include "tests/host/DeformerTestSupport.h"
 
+#include "host/src/geometry/GeometryHistory.h"
+#include "host/src/scene/Handles.h"
+#include "host/src/scene/Scene.h"
+#include "host/src/scene/SelectionItems.h"
+#include "host/src/scene/SetMembers.h"
+
 #include <vexa/VFnBlendShapeDeformer.h>
 #include <vexa/VFnSet.h>
 #include <vexa/VObjectArray.h>
 #include <vexa/VPlugArray.h>
+
+#include <random>
+#include <set>
 
 namespace {
 
@@ -213,4 +222,179 @@ TEST_F(ClusterBlendTest, ASlidersTargetsComeInConnectionOrderAndNoOthers) {
     EXPECT_EQ(targetNames(body, 1), "halfShape quarterShape");
 }
 
+// Two blend shapes made alike, with as many connections each, answer their own targets when
+// asked one after the other.
+TEST_F(ClusterBlendTest, BlendShapesAskedInTurnAnswerTheirOwnTargets) {
+    const VObject second = makeStrip("second", 4);
+    makeStrip("first", 4);
+    makeStrip("other", 4);
+    VFnBlendShapeDeformer one;
+    VFnBlendShapeDeformer two;
+    one.create(body);
+    two.create(second);
+    ASSERT_TRUE(one.addTarget(body, 0, named("first"), 1.0));
+    ASSERT_TRUE(two.addTarget(second, 1, named("other"), 1.0));
+    ASSERT_EQ(vexa_host::liveNodeOf(one.object())->incoming().size(), vexa_host::liveNodeOf(two.object())->incoming().size());
+    for (int round = 0; round < 2; ++round) {
+        VObjectArray targets;
+        ASSERT_TRUE(one.getTargets(body, 0, targets));
+        ASSERT_EQ(targets.length(), 1u);
+        EXPECT_EQ(nameOf(targets[0]), VString("firstShape"));
+        ASSERT_TRUE(two.getTargets(second, 0, targets));
+        EXPECT_EQ(targets.length(), 0u);
+        ASSERT_TRUE(two.getTargets(second, 1, targets));
+        ASSERT_EQ(targets.length(), 1u);
+        EXPECT_EQ(nameOf(targets[0]), VString("otherShape"));
+    }
+}
+
+// A geometry's index counts the elements that hold a value as well as the connected ones.
+TEST_F(ClusterBlendTest, ABaseAddedAfterAStoredElementTakesTheIndexPastIt) {
+    const VObject second = makeStrip("second", 4);
+    VFnBlendShapeDeformer blend;
+    const VObject deformer = blend.create(body);
+    run("setAttr " + blend.name().str() + ".input[3].groupId 7");
+    ASSERT_TRUE(blend.addBaseObject(second));
+    EXPECT_EQ(vexa_host::indexForShape(*vexa_host::liveNodeOf(deformer), *vexa_host::liveNodeOf(second)), 4);
+    EXPECT_TRUE(plugOf(deformer, "outputGeometry[4]").isConnected());
+}
+
+// The answers as they were found by walking every connection of the deformer each time.
+namespace walked {
+
+using namespace vexa_host;
+
+bool isTargetItem(const PlugPath& plug, int base, int weightIndex) {
+    if (base < 0 || weightIndex < 0) return false;
+    static const char* const names[] = {"inputTarget", "inputTargetGroup", "inputTargetItem"};
+    const int indices[] = {base, weightIndex, -1};
+    size_t matched = 0;
+    for (size_t i = 0; i < plug.steps.size() && matched < 3; ++i) {
+        const PlugStep& step = plug.steps[i];
+        if (step.index < 0 && i + 1 < plug.steps.size()) continue;
+        const bool indexFits = step.index >= 0 && (indices[matched] == -1 || step.index == indices[matched]);
+        if (!indexFits || step.attribute->longName != names[matched]) return false;
+        ++matched;
+    }
+    return matched == 3;
+}
+
+std::vector<VObject> targets(const Node& deformer, int base, int weightIndex) {
+    std::vector<VObject> found;
+    for (const Connection& connection : deformer.incoming()) {
+        if (isTargetItem(connection.local, base, weightIndex)) found.push_back(objectOf(*connection.other));
+    }
+    return found;
+}
+
+std::vector<int> existingIndices(const Node& node, const char* array) {
+    PlugPath arrayPath;
+    EXPECT_TRUE(parsePlugPath(node, array, arrayPath));
+    std::set<int> indices;
+    const std::string prefix = arrayPath.key() + "[";
+    for (const auto& entry : node.keyedValues()) {
+        if (entry.first.compare(0, prefix.size(), prefix) == 0) indices.insert(std::atoi(entry.first.c_str() + prefix.size()));
+    }
+    for (const auto* list : {&node.incoming(), &node.outgoing()}) {
+        for (const Connection& connection : *list) {
+            if (connection.local.elementIndexIn(arrayPath) >= 0) indices.insert(connection.local.elementIndexIn(arrayPath));
+        }
+    }
+    return {indices.begin(), indices.end()};
+}
+
+int indexForShape(const Node& deformer, const Node& shape) {
+    for (int index : existingIndices(deformer, "outputGeometry")) {
+        if (outputShape(deformer, index) == &shape) return index;
+    }
+    return -1;
+}
+
+}  // namespace walked
+
+// Random targets added, disconnected and connected again (last in order), weights set, bases
+// added, shapes deleted or moved and set members edited on two deformers asked in turn: after
+// each step every shape's base index, every slider's targets and the deformers' geometry
+// indices are what the walks over every connection find.
+TEST_F(ClusterBlendTest, TargetsAndBaseIndicesOfRandomEditsAreTheWalks) {
+    using namespace vexa_host;
+    Scene& scene = Scene::instance();
+    std::mt19937 random(15);
+    const auto pick = [&random](size_t count) { return std::uniform_int_distribution<size_t>(0, count - 1)(random); };
+    std::vector<VObject> shapes{body}, deformers;
+    for (int i = 0; i < 8; ++i) shapes.push_back(makeStrip(("s" + std::to_string(i)).c_str(), 1));
+    for (int i = 0; i < 2; ++i) {
+        VFnBlendShapeDeformer blend;
+        deformers.push_back(blend.create(shapes[static_cast<size_t>(i)]));
+    }
+    const double fullWeights[] = {1.0, 0.5, 0.25};
+    for (int step = 0; step < 400; ++step) {
+        const VObject deformer = deformers[pick(2)];
+        Node& node = *liveNodeOf(deformer);
+        VFnBlendShapeDeformer blend(deformer);
+        const VObject shape = shapes[pick(shapes.size())];
+        const VObject other = shapes[pick(shapes.size())];
+        const size_t what = pick(10);
+        if (what <= 2) {
+            blend.addTarget(shape, static_cast<int>(pick(4)), other, fullWeights[pick(3)]);
+        } else if (what <= 4 && !node.incoming().empty()) {
+            // A connection broken, and now and then made again: it then comes last.
+            const Connection connection = node.incoming()[pick(node.incoming().size())];
+            ASSERT_TRUE(scene.disconnect(*connection.other, connection.remote, node, connection.local));
+            if (pick(2) == 0) {
+                ASSERT_TRUE(scene.connect(*connection.other, connection.remote, node, connection.local));
+            }
+        } else if (what == 5) {
+            blend.setWeight(static_cast<unsigned>(pick(5)), 0.5f);
+        } else if (what == 6 && pick(2) == 0) {
+            blend.addBaseObject(shape);
+        } else if (what == 6) {
+            // An output element connected by hand, maybe below the highest one in use.
+            PlugPath output;
+            PlugPath input;
+            ASSERT_TRUE(parsePlugPath(node, "outputGeometry[" + std::to_string(pick(6)) + "]", output));
+            ASSERT_TRUE(parsePlugPath(*liveNodeOf(shape), "inMesh", input));
+            scene.connect(node, output, *liveNodeOf(shape), input);
+        } else if (what == 7 && shapes.size() > 4) {
+            // A shape deleted, sometimes with its transform.
+            const VObject gone = pick(2) == 0 ? shape : VFnDagNode(shape).parent(0);
+            ASSERT_TRUE(VGlobal::deleteNode(gone));
+            shapes.erase(std::remove_if(shapes.begin(), shapes.end(), [](const VObject& each) { return liveNodeOf(each) == nullptr; }),
+                         shapes.end());
+        } else if (what == 8 && shape != other) {
+            // A shape's transform moved under another's.
+            Node& child = *liveNodeOf(VFnDagNode(shape).parent(0));
+            Node& parent = *liveNodeOf(VFnDagNode(other).parent(0));
+            if (!child.isAncestorOf(&parent) && &child != &parent) scene.addChild(parent, child, static_cast<size_t>(-1), false);
+        } else if (what == 9) {
+            if (Node* set = deformerSet(node)) {
+                auto* members = static_cast<SetMembers*>(set->payload());
+                VDagPath path;
+                VDagPath::getAPathTo(shape, path);
+                if (!members->remove(dagItem(path))) members->add(dagItem(path));
+            }
+        } else if (pick(3) == 0) {
+            shapes.push_back(makeStrip(("n" + std::to_string(step)).c_str(), 1));
+        }
+        for (const VObject& each : deformers) {
+            const Node& asked = *liveNodeOf(each);
+            const VFnBlendShapeDeformer checked(each);
+            ASSERT_EQ(geometryIndices(asked), walked::existingIndices(asked, "outputGeometry")) << "step " << step;
+            for (const VObject& base : shapes) {
+                const int index = indexForShape(asked, *liveNodeOf(base));
+                ASSERT_EQ(index, walked::indexForShape(asked, *liveNodeOf(base))) << "step " << step;
+                for (int weightIndex = -1; weightIndex < 5; ++weightIndex) {
+                    VObjectArray targets;
+                    ASSERT_EQ(static_cast<bool>(checked.getTargets(base, weightIndex, targets)), index >= 0) << "step " << step;
+                    if (index < 0) break;
+                    std::vector<VObject> found;
+                    for (unsigned i = 0; i < targets.length(); ++i) found.push_back(targets[i]);
+                    ASSERT_EQ(found, walked::targets(asked, index, weightIndex)) << "step " << step << " slider " << weightIndex;
+                }
+            }
+        }
+    }
+}
+
 }  // namespace
+

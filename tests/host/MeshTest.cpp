@@ -29,6 +29,22 @@ protected:
         EXPECT_TRUE(actual.isEquivalent(VVector(x, y, z), 1e-9)) << what << ": " << actual.x << " " << actual.y << " " << actual.z;
     }
 
+    // Moves the cube's transform under `away` and back under the world, asking for its shaders
+    // while it is away when `asked`: answers how many groups shade it after.
+    unsigned shadersAfterAway(vexa_host::Node& away, bool asked) {
+        using vexa_host::Scene;
+        vexa_host::Node& transform = *vexa_host::nodeOf(VFnDagNode(shape).parent(0));
+        VObjectArray shaders;
+        VIntArray indices;
+        EXPECT_TRUE(Scene::instance().addChild(away, transform, static_cast<size_t>(-1), false));
+        if (asked) {
+            EXPECT_TRUE(mesh.getConnectedShaders(0, shaders, indices));
+        }
+        EXPECT_TRUE(Scene::instance().addChild(Scene::instance().world(), transform, static_cast<size_t>(-1), false));
+        EXPECT_TRUE(mesh.getConnectedShaders(0, shaders, indices));
+        return shaders.length();
+    }
+
     VFnMesh mesh;
     VObject shape;
 };
@@ -468,19 +484,34 @@ TEST_F(MeshTest, AMemberDroppedWhileItsPathWasGoneStaysOut) {
     const VObject group = makeNode("shadingEngine", "cubeSG");
     VDagPath path;
     VDagPath::getAPathTo(shape, path);
-    Node& transform = *nodeOf(VFnDagNode(shape).parent(0));
+    Node& away = *nodeOf(makeTransform("away"));
+    for (bool asked : {true, false}) {
+        ASSERT_TRUE(addSetMember(*nodeOf(group), dagItem(path), true));
+        EXPECT_EQ(shadersAfterAway(away, asked), asked ? 0u : 1u) << (asked ? "dropped by the query while its path was gone" : "never asked while gone");
+    }
+}
+
+// Groups made after the last query, beside groups deleted and nodes of other kinds, are read
+// as every group was: each drops the member whose path was gone while a query ran.
+TEST_F(MeshTest, GroupsMadeAndDeletedBetweenQueriesDropTheirGoneMembers) {
+    using namespace vexa_host;
+    VDagPath path;
+    VDagPath::getAPathTo(shape, path);
     Node& away = *nodeOf(makeTransform("away"));
     VObjectArray shaders;
     VIntArray indices;
-    for (bool asked : {true, false}) {
-        ASSERT_TRUE(addSetMember(*nodeOf(group), dagItem(path), true));
-        ASSERT_TRUE(Scene::instance().addChild(away, transform, static_cast<size_t>(-1), false));
-        if (asked) {
-            ASSERT_TRUE(mesh.getConnectedShaders(0, shaders, indices));
-        }
-        ASSERT_TRUE(Scene::instance().addChild(Scene::instance().world(), transform, static_cast<size_t>(-1), false));
+    VObject kept;
+    for (int round = 0; round < 4; ++round) {
         ASSERT_TRUE(mesh.getConnectedShaders(0, shaders, indices));
-        EXPECT_EQ(shaders.length(), asked ? 0u : 1u) << (asked ? "dropped by the query while its path was gone" : "never asked while gone");
+        if (!kept.isNull()) VGlobal::deleteNode(kept);
+        for (int i = 0; i < round * 3; ++i) VGlobal::deleteNode(makeTransform("filler"));
+        const VObject group = makeNode("shadingEngine", "cubeSG");
+        const VObject plain = makeNode("objectSet", "plainSet");
+        ASSERT_TRUE(addSetMember(*nodeOf(group), dagItem(path), true));
+        ASSERT_TRUE(addSetMember(*nodeOf(plain), dagItem(path), true));
+        EXPECT_EQ(shadersAfterAway(away, true), 0u) << "round " << round << ": the new group dropped the member";
+        EXPECT_EQ(SetMembers::of(nodeOf(plain)->payload())->on(shape).size(), 1u) << "round " << round << ": sets that shade nothing are not read";
+        kept = group;
     }
 }
 

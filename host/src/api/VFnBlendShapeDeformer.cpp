@@ -10,6 +10,8 @@
 #include <vexa/VObjectArray.h>
 
 #include <cmath>
+#include <cstdint>
+#include <map>
 #include <set>
 #include <string>
 #include <utility>
@@ -37,26 +39,55 @@ std::string groupText(int base, int weightIndex) {
     return "inputTarget[" + std::to_string(base) + "].inputTargetGroup[" + std::to_string(weightIndex) + "]";
 }
 
-constexpr int kAnyItem = -1;
-
-// Whether a plug lies under "inputTarget[base].inputTargetGroup[weightIndex].inputTargetItem[i]"
-// for some i, read from its steps as its key would spell it: steps without an index (but the
-// last) are left out, and the first three kept must be those three with their indices. Asked
-// of every connection into the deformer for every slider, so no text is built.
-bool isTargetItem(const PlugPath& plug, int base, int weightIndex) {
-    if (base < 0 || weightIndex < 0) return false;  // a key never spells a negative index
+// The base and weight indices of a plug under "inputTarget[base].inputTargetGroup[weightIndex].
+// inputTargetItem[i]" for some i, read from its steps as its key would spell them: steps without
+// an index (but the last) are left out, and the first three kept must be those three, each with
+// an index. False for any other plug.
+bool targetGroupOf(const PlugPath& plug, int& base, int& weightIndex) {
     static const char* const names[] = {"inputTarget", "inputTargetGroup", "inputTargetItem"};
-    const int indices[] = {base, weightIndex, kAnyItem};
+    int indices[3] = {-1, -1, -1};
     size_t matched = 0;
     for (size_t i = 0; i < plug.steps.size() && matched < 3; ++i) {
         const PlugStep& step = plug.steps[i];
         if (step.index < 0 && i + 1 < plug.steps.size()) continue;
-        const bool indexFits = step.index >= 0 && (indices[matched] == kAnyItem || step.index == indices[matched]);
-        if (!indexFits || step.attribute->longName != names[matched]) return false;
-        ++matched;
+        if (step.index < 0 || step.attribute->longName != names[matched]) return false;
+        indices[matched++] = step.index;
     }
-    return matched == 3;
+    if (matched < 3) return false;
+    base = indices[0];
+    weightIndex = indices[1];
+    return true;
 }
+
+// The places in a deformer's incoming connections of the target items of each base and
+// weight index, ascending. Made for the last deformer asked and made again once its
+// connections change: an export asks for the targets of every slider in turn.
+class TargetPlaces {
+public:
+    const std::vector<size_t>& of(const Node& deformer, int base, int weightIndex) {
+        static const std::vector<size_t> none;
+        if (deformer.id() != deformerId_ || deformer.incomingEdits() != edits_) rebuild(deformer);
+        auto found = places_.find({base, weightIndex});
+        return found == places_.end() ? none : found->second;
+    }
+
+private:
+    void rebuild(const Node& deformer) {
+        places_.clear();
+        const std::vector<Connection>& incoming = deformer.incoming();
+        for (size_t place = 0; place < incoming.size(); ++place) {
+            int base = -1;
+            int weightIndex = -1;
+            if (targetGroupOf(incoming[place].local, base, weightIndex)) places_[{base, weightIndex}].push_back(place);
+        }
+        deformerId_ = deformer.id();
+        edits_ = deformer.incomingEdits();
+    }
+
+    std::uint64_t deformerId_ = 0;  // node ids start at 1
+    std::uint64_t edits_ = 0;
+    std::map<std::pair<int, int>, std::vector<size_t>> places_;
+};
 
 }  // namespace
 
@@ -139,9 +170,9 @@ VStatus VFnBlendShapeDeformer::getTargets(const VObject& baseObject, int weightI
     targets.clear();
     int base = -1;
     if (VStatus status = baseIndex(baseObject, base); !status) return status;
-    for (const Connection& connection : liveNodeOf(object_)->incoming()) {
-        if (isTargetItem(connection.local, base, weightIndex)) targets.append(objectOf(*connection.other));
-    }
+    static TargetPlaces places;
+    const Node& deformer = *liveNodeOf(object_);
+    for (size_t place : places.of(deformer, base, weightIndex)) targets.append(objectOf(*deformer.incoming()[place].other));
     return VStatus();
 }
 

@@ -9,6 +9,8 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <map>
+#include <memory>
 
 using namespace vexa_host;
 
@@ -111,6 +113,33 @@ std::vector<Node*> groupsOn(const NodeChain& instance) {
     return groups;
 }
 
+// The scene's shading groups in scene order, kept beside the scene: node ids only grow, so
+// the groups made since the last look are those past the highest id seen, and the deleted
+// ones are dropped as they are met. A look costs the groups, not every node of the scene.
+class ShadingGroups {
+public:
+    // Brings the list up to the scene's nodes.
+    void update() {
+        groups_.erase(std::remove_if(groups_.begin(), groups_.end(),
+                                     [](const std::weak_ptr<Node>& group) {
+                                         const NodePtr node = group.lock();
+                                         return node == nullptr || !node->alive();
+                                     }),
+                      groups_.end());
+        const std::map<std::uint64_t, NodePtr>& nodes = Scene::instance().nodes();
+        for (auto it = nodes.upper_bound(seenUpTo_); it != nodes.end(); ++it) {
+            Node& node = *it->second;
+            if (SetMembers::of(node.payload()) != nullptr && node.hasFn(VFn::kShadingEngine)) groups_.push_back(it->second);
+            seenUpTo_ = it->first;
+        }
+    }
+    const std::vector<std::weak_ptr<Node>>& groups() const { return groups_; }
+
+private:
+    std::vector<std::weak_ptr<Node>> groups_;
+    std::uint64_t seenUpTo_ = 0;
+};
+
 // Reading a set's members drops those whose nodes are gone (SetMembers::items), and the shader
 // query has always read every shading group. Members go in alive and stay so while the
 // structure stamp stays, so the groups are read again only after the structure changed.
@@ -118,10 +147,9 @@ void dropGoneMembers() {
     static std::uint64_t readAt = 0;
     const std::uint64_t stamp = Node::structureStamp();
     if (readAt == stamp) return;
-    for (const auto& entry : Scene::instance().nodes()) {
-        auto* members = SetMembers::of(entry.second->payload());
-        if (members != nullptr && entry.second->hasFn(VFn::kShadingEngine)) members->items();
-    }
+    static ShadingGroups shadingGroups;
+    shadingGroups.update();
+    for (const std::weak_ptr<Node>& group : shadingGroups.groups()) SetMembers::of(group.lock()->payload())->items();
     readAt = stamp;
 }
 

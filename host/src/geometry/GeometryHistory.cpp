@@ -40,7 +40,7 @@ const Connection* firstOutgoing(const Node& node, const PlugPath& plug) {
 int nextFreeIndex(const Node& deformer) {
     int next = 0;
     for (const char* name : {"input", "outputGeometry"}) {
-        const std::vector<int> used = existingIndices(deformer, plugOn(deformer, name));
+        const std::vector<int> used = keptExistingIndices(deformer, plugOn(deformer, name));
         if (!used.empty()) next = std::max(next, used.back() + 1);
     }
     return next;
@@ -209,7 +209,7 @@ Node* deformerOfSet(const Node& set) {
 
 std::vector<int> geometryIndices(const Node& deformer) {
     if (!deformer.hasFn(VFn::kGeometryFilter)) return {};
-    return existingIndices(deformer, plugOn(deformer, "outputGeometry"));
+    return keptExistingIndices(deformer, plugOn(deformer, "outputGeometry"));
 }
 
 Node* outputShape(const Node& deformer, int index) {

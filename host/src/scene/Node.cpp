@@ -110,6 +110,7 @@ const Connection* Node::incomingAbove(const PlugPath& path) const {
 }
 
 void Node::addIncoming(Connection connection) {
+    ++incomingEdits_;
     incomingIndex_.add(connection.local, incoming_.size());
     incoming_.push_back(std::move(connection));
 }
@@ -119,12 +120,14 @@ bool Node::eraseIncoming(const Node* source, const PlugPath& local, const PlugPa
         return c.other == source && c.local == local && c.remote == remote;
     });
     if (it == incoming_.end()) return false;
+    ++incomingEdits_;
     incomingIndex_.erase(static_cast<size_t>(it - incoming_.begin()));
     incoming_.erase(it);
     return true;
 }
 
 void Node::clearIncoming() {
+    ++incomingEdits_;
     incoming_.clear();
     incomingIndex_.clear();
 }
@@ -292,19 +295,40 @@ bool Node::removeDynamicAttribute(const AttributeDef* attribute) {
 }
 
 int Node::highestConnectedIndex(const PlugPath& arrayPath) const {
+    const std::vector<int>& indices = connectedIndices(arrayPath);
+    return indices.empty() ? -1 : indices.back();
+}
+
+const std::vector<int>& Node::connectedIndices(const PlugPath& arrayPath) const {
     for (const auto& known : connectedIndices_) {
         if (known.first == arrayPath) return known.second;
     }
-    int highest = -1;
+    std::vector<int> found;
     for (const auto* list : {&incoming_, &outgoing_}) {
-        for (const Connection& connection : *list) highest = std::max(highest, connection.local.elementIndexIn(arrayPath));
+        for (const Connection& connection : *list) {
+            const int index = connection.local.elementIndexIn(arrayPath);
+            if (index >= 0) found.push_back(index);
+        }
     }
-    connectedIndices_.emplace_back(arrayPath, highest);
-    return highest;
+    std::sort(found.begin(), found.end());
+    found.erase(std::unique(found.begin(), found.end()), found.end());
+    connectedIndices_.emplace_back(arrayPath, std::move(found));
+    return connectedIndices_.back().second;
 }
 
 void Node::noteConnection(const PlugPath& local) {
-    for (auto& known : connectedIndices_) known.second = std::max(known.second, local.elementIndexIn(known.first));
+    for (auto& known : connectedIndices_) {
+        const int index = local.elementIndexIn(known.first);
+        if (index < 0) continue;
+        // New elements mostly go last: the search starts there.
+        std::vector<int>& indices = known.second;
+        if (indices.empty() || indices.back() < index) {
+            indices.push_back(index);
+            continue;
+        }
+        auto place = std::lower_bound(indices.begin(), indices.end(), index);
+        if (*place != index) indices.insert(place, index);
+    }
 }
 
 }  // namespace vexa_host

@@ -151,6 +151,9 @@ public:
     const HeldMap& heldPlugs() const { return extrasOrNone().held; }
     // Connections in the order they were made; the scene adds and removes them.
     const std::vector<Connection>& incoming() const { return incoming_; }
+    // Moves on whenever a connection into the node is made or broken: what is read from
+    // incoming() holds while it stays the same.
+    std::uint64_t incomingEdits() const { return incomingEdits_; }
     // The first incoming connection whose destination is the plug or one above it; null for none.
     const Connection* incomingAbove(const PlugPath& path) const;
     // Whether an incoming connection's destination is the plug, lies above it or below it.
@@ -162,6 +165,9 @@ public:
     // (either way) is on or below; -1 for none. Kept per array once asked, raised as
     // connections are made and forgotten when one is broken: every new shader joins one list.
     int highestConnectedIndex(const PlugPath& arrayPath) const;
+    // The indices of those elements, ascending, kept the same way: a geometry's index among a
+    // deformer's is asked once per target.
+    const std::vector<int>& connectedIndices(const PlugPath& arrayPath) const;
 
 private:
     friend class Scene;
@@ -221,8 +227,9 @@ private:
     IncomingIndex incomingIndex_;  // of incoming_
     std::vector<Connection> outgoing_;
     std::unique_ptr<NodePayload> payload_;
-    // The arrays asked of highestConnectedIndex, each with its answer.
-    mutable std::vector<std::pair<PlugPath, int>> connectedIndices_;
+    std::uint64_t incomingEdits_ = 0;
+    // The arrays asked of connectedIndices (or highestConnectedIndex), each with its answer.
+    mutable std::vector<std::pair<PlugPath, std::vector<int>>> connectedIndices_;
 };
 
 }  // namespace vexa_host

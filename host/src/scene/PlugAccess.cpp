@@ -324,13 +324,23 @@ void setLocked(Node& node, const PlugPath& path, bool locked) {
     }
 }
 
-std::vector<int> existingIndices(const Node& node, const PlugPath& arrayPath) {
+namespace {
+
+// The logical indices of the array's elements that hold a value of their own.
+std::set<int> storedIndices(const Node& node, const PlugPath& arrayPath) {
     std::set<int> indices;
     const std::string prefix = arrayPath.key() + "[";
     for (auto it = node.keyedValues().lower_bound(prefix); it != node.keyedValues().end(); ++it) {
         if (it->first.compare(0, prefix.size(), prefix) != 0) break;
         indices.insert(std::atoi(it->first.c_str() + prefix.size()));
     }
+    return indices;
+}
+
+}  // namespace
+
+std::vector<int> existingIndices(const Node& node, const PlugPath& arrayPath) {
+    std::set<int> indices = storedIndices(node, arrayPath);
     auto collect = [&](const std::vector<Connection>& list) {
         for (const Connection& connection : list) {
             const int index = connection.local.elementIndexIn(arrayPath);
@@ -339,6 +349,13 @@ std::vector<int> existingIndices(const Node& node, const PlugPath& arrayPath) {
     };
     collect(node.incoming());
     collect(node.outgoing());
+    return {indices.begin(), indices.end()};
+}
+
+std::vector<int> keptExistingIndices(const Node& node, const PlugPath& arrayPath) {
+    std::set<int> indices = storedIndices(node, arrayPath);
+    const std::vector<int>& connected = node.connectedIndices(arrayPath);
+    indices.insert(connected.begin(), connected.end());
     return {indices.begin(), indices.end()};
 }
 

@@ -52,6 +52,10 @@ VEXA_API void setLocked(Node& node, const PlugPath& path, bool locked);
 VEXA_API const Connection* drivingConnection(const Node& node, const PlugPath& path, PlugPath* sourcePath = nullptr);
 // The logical indices of an array plug that hold a value or a connection, ascending.
 VEXA_API std::vector<int> existingIndices(const Node& node, const PlugPath& arrayPath);
+// The same for one of the few arrays of a node asked again and again (a deformer's geometries):
+// the node keeps the connected indices of each array asked (Node::connectedIndices), so the
+// answer needs no walk over its other connections.
+VEXA_API std::vector<int> keptExistingIndices(const Node& node, const PlugPath& arrayPath);
 // The index after the highest of existingIndices, 0 when there is none, without the list.
 VEXA_API int nextFreeIndex(const Node& node, const PlugPath& arrayPath);
 // The default value of an attribute that holds one.
