@@ -390,9 +390,14 @@ std::vector<RWyxTakeNode*> RWyxGeometry::OwnerTakeNodes() const {
 // Only a channel of the shape data type: a channel of the node of the same name (a shape
 // named "Visibility") is never taken for the shape's weights.
 RFCurveNode* RWyxGeometry::FindShapeChannel(const RWyxTakeNode& takeNode, const RString& name) const {
-    RFCurveNode* channel = FindChannelNamed(takeNode, name);
-    return channel != nullptr && channel->GetDataType() == RDataType::FindByName(kShapeDataTypeName) ? channel
-                                                                                                   : nullptr;
+    const RFCurveNode* root = takeNode.GetRootCurveNode();
+    return root != nullptr ? root->GetChild(ShapeChannelIndex(*root, name)) : nullptr;
+}
+
+int RWyxGeometry::ShapeChannelIndex(const RFCurveNode& root, const RString& name) const {
+    const int index = root.GetChildIndexByName(name.Buffer());
+    const RFCurveNode* channel = root.GetChild(index);
+    return channel != nullptr && channel->GetDataType() == RDataType::FindByName(kShapeDataTypeName) ? index : -1;
 }
 
 RFCurveNode* RWyxGeometry::FindChannelNamed(const RWyxTakeNode& takeNode, const RString& name) const {
@@ -411,10 +416,7 @@ void RWyxGeometry::AddShapeChannel(RWyxTakeNode& takeNode, const RString& name) 
 // Only a channel of the shape data type goes: a node channel of the same name stays.
 void RWyxGeometry::RemoveShapeChannel(RWyxTakeNode& takeNode, const RString& name) const {
     RFCurveNode* root = takeNode.GetRootCurveNode();
-    if (root == nullptr) return;
-    const int index = root->GetChildIndexByName(name.Buffer());
-    const RFCurveNode* channel = root->GetChild(index);
-    if (channel != nullptr && channel->GetDataType() == RDataType::FindByName(kShapeDataTypeName)) root->DeleteChild(index);
+    if (root != nullptr) root->DeleteChild(ShapeChannelIndex(*root, name));
 }
 
 void RWyxGeometry::AddChannels(RWyxTakeNode& takeNode) {

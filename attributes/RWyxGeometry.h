@@ -143,6 +143,8 @@ private:
 
     // The shape channel's curve node in the take node; null when missing.
     RFCurveNode* FindShapeChannel(const RWyxTakeNode& takeNode, const RString& name) const;
+    // The place among the root's children of the channel of the shape type found by the name; -1.
+    int ShapeChannelIndex(const RFCurveNode& root, const RString& name) const;
     // The take node's channel of that name, whatever its kind; null when none.
     RFCurveNode* FindChannelNamed(const RWyxTakeNode& takeNode, const RString& name) const;
     // True when a take node of the owner has a channel of that name that is not a shape

@@ -49,10 +49,7 @@ public:
     void forEachOf(const Node& shape, Visit visit) const {
         auto entry = groups_.find(shape.weak_from_this());
         if (entry == groups_.end()) return;
-        for (const std::weak_ptr<Node>& held : entry->second.held) {
-            const NodePtr group = held.lock();
-            if (group != nullptr && group->alive()) visit(*group);
-        }
+        for (const std::weak_ptr<Node>& held : entry->second.held) visitLive(held, visit);
     }
 
     // The same for the groups that may hold one of the polygons (count of them, faceAt(i) the
@@ -64,16 +61,13 @@ public:
         if (entry == groups_.end()) return;
         Groups& groups = entry->second;
         if (!indexed(groups)) {
-            forEachOf(shape, visit);
+            for (const std::weak_ptr<Node>& held : groups.held) visitLive(held, visit);
             return;
         }
         std::vector<size_t> visiting;
         visiting.swap(groups.found);
         collect(shape, groups, count, faceAt, visiting);
-        for (size_t position : visiting) {
-            const NodePtr group = groups.held[position].lock();
-            if (group != nullptr && group->alive()) visit(*group);
-        }
+        for (size_t position : visiting) visitLive(groups.held[position], visit);
         groups.found.swap(visiting);
     }
 
@@ -117,6 +111,11 @@ private:
         found.erase(std::unique(found.begin(), found.end()), found.end());
     }
     static bool gone(const std::weak_ptr<Node>& held);
+    template <typename Visit>
+    static void visitLive(const std::weak_ptr<Node>& held, Visit& visit) {
+        const NodePtr group = held.lock();
+        if (group != nullptr && group->alive()) visit(*group);
+    }
     void sweep();
     // The shape's entry, and the group's place in it, where the index is up to date; null
     // otherwise (a group it does not know sends it to be read anew).
