@@ -28,6 +28,7 @@
 #include <vexa/VPlug.h>
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <unordered_set>
 
@@ -120,6 +121,21 @@ const RWyxLayerElementNormal* FittingNormals(const RWyxGeometry& base, const RWy
     return fits ? normals : nullptr;
 }
 
+// The shape's name: the weight plug's, "<deformer>.weight[i]", less the ending the import gives
+// a deformer, so that the import names the deformer as it was. A name beginning with the base
+// node's gets an "s" in front.
+RString ShapeName(const VPlug& weight, const RWyxNode& node) {
+    std::string name = weight.name().asChar();
+    const size_t deformerEnd = std::min(name.find('.'), name.size());
+    const size_t ending = std::strlen(kBlendShapeNameEnding);
+    if (deformerEnd > ending && name.compare(deformerEnd - ending, ending, kBlendShapeNameEnding) == 0) {
+        name.erase(deformerEnd - ending, ending);
+    }
+    RString shapeName(name.c_str());
+    if (shapeName.FindText(node.GetNameWithoutPrefix().Buffer()) == 0) shapeName = RString("s") + shapeName;
+    return shapeName;
+}
+
 struct Slider {
     VPlug weight;
     RWyxNode* target = nullptr;
@@ -145,8 +161,7 @@ void ExportSlider(WyxVexaExportSession& session, RWyxNode& node, const Slider& s
     RWyxGeometry* geometry = node.GetGeometry();
     RWyxGeometry* target = slider.target->GetGeometry();
     if (geometry == nullptr) return;
-    RString name(slider.weight.name().asChar());
-    if (name.FindText(node.GetNameWithoutPrefix().Buffer()) == 0) name = RString("s") + name;
+    const RString name = ShapeName(slider.weight, node);
     if (shapeNameKeys.count(name.Buffer()) != 0) return;
     // A target of another point count would make a shape that collapses the geometry.
     const int count = geometry->GetControlPointsCount();

@@ -1,5 +1,6 @@
 #include "hostimport/TransformChecks.h"
 
+#include "attributes/RWyxLayer.h"
 #include "attributes/RWyxMesh.h"
 #include "core/RWyxLogFile.h"
 #include "curves/RFCurve.h"
@@ -192,6 +193,88 @@ bool PolygonsShareNoPoint(const RWyxMesh& mesh) {
     return true;
 }
 
+// A weld keeps one point of each set of duplicates with that point's layer data. What the points
+// of a set hold differently there is lost unless it moves first: normals, UVs and colours move
+// to the polygon corners, where every corner keeps its own; materials, textures and polygon
+// groups mapped by point cannot, and keep the mesh unwelded. (Shape points and skin weights
+// follow the merge's own rule, the kept point's.)
+
+bool CornersCanHold(int kind) {
+    return kind == RWyxLayerElement::kNormal || kind == RWyxLayerElement::kUV || kind == RWyxLayerElement::kVertexColor;
+}
+
+template <typename Element>
+bool SameEntry(const RWyxLayerElement& element, int a, int b) {
+    if (element.GetReferenceMode() == RWyxLayerElement::kIndex) return element.GetIndexAt(a) == element.GetIndexAt(b);
+    const Element& typed = static_cast<const Element&>(element);
+    const auto* first = typed.GetMappedAt(a);
+    const auto* second = typed.GetMappedAt(b);
+    return first == second || (first != nullptr && second != nullptr && *first == *second);
+}
+
+// Whether entries a and b of an element mapped by control point hold the same value.
+bool SameEntry(const RWyxLayerElement& element, int a, int b) {
+    switch (element.GetKind()) {
+        case RWyxLayerElement::kNormal:
+            return SameEntry<RWyxLayerElementNormal>(element, a, b);
+        case RWyxLayerElement::kMaterial:
+            return SameEntry<RWyxLayerElementMaterial>(element, a, b);
+        case RWyxLayerElement::kTexture:
+            return SameEntry<RWyxLayerElementTexture>(element, a, b);
+        case RWyxLayerElement::kPolygonGroup:
+            return SameEntry<RWyxLayerElementPolygonGroup>(element, a, b);
+        case RWyxLayerElement::kUV:
+            return SameEntry<RWyxLayerElementUV>(element, a, b);
+        default:
+            return SameEntry<RWyxLayerElementVertexColor>(element, a, b);
+    }
+}
+
+// Whether every point agrees with the point it merges into (so with the whole set).
+template <typename Same>
+bool DuplicatesAgree(const std::vector<int>& duplicates, const Same& same) {
+    for (size_t j = 0; j < duplicates.size(); ++j) {
+        if (duplicates[j] != static_cast<int>(j) && !same(duplicates[j], static_cast<int>(j))) return false;
+    }
+    return true;
+}
+
+// The elements mapped by control point (those the merge rearranges) whose duplicates differ;
+// false when one of them cannot move to the corners.
+bool CollectDifferingElements(const RWyxMesh& mesh, const std::vector<int>& duplicates,
+                              std::vector<RWyxLayerElement*>& differing) {
+    for (int l = 0; l < mesh.GetLayerCount(); ++l) {
+        for (int kind = RWyxLayerElement::kFirstKind; kind <= RWyxLayerElement::kLastKind; ++kind) {
+            RWyxLayerElement* element = mesh.GetLayer(l)->GetElement(kind);
+            if (element == nullptr || element->GetMappingMode() != RWyxLayerElement::kByControlPoint ||
+                element->GetMappedCount() != mesh.GetControlPointsCount() ||
+                DuplicatesAgree(duplicates, [element](int a, int b) { return SameEntry(*element, a, b); })) {
+                continue;
+            }
+            if (!CornersCanHold(kind)) return false;
+            differing.push_back(element);
+        }
+    }
+    return true;
+}
+
+// Merges the duplicate points of a mesh stored with points of its own per polygon vertex,
+// keeping what every corner holds; a mesh that would lose data stays as it is.
+void WeldMesh(RWyxMesh& mesh) {
+    if (mesh.CountBadPolygonVertices() > 0 || !PolygonsShareNoPoint(mesh)) return;
+    std::vector<int> duplicates;
+    if (!mesh.FindDuplicateControlPoints(duplicates, 0, false)) return;
+    std::vector<RWyxLayerElement*> differing;
+    if (!CollectDifferingElements(mesh, duplicates, differing)) return;
+    // Entry k of an element by corner is the entry of polygon vertex k's point.
+    const std::vector<int> corners(mesh.GetPolygonVertices(), mesh.GetPolygonVertices() + mesh.GetPolygonVertexCount());
+    for (RWyxLayerElement* element : differing) {
+        if (!element->GatherMapped(corners)) return;
+        element->SetMappingMode(RWyxLayerElement::kByPolygonVertex);
+    }
+    mesh.MergeDuplicateControlPoints(duplicates);
+}
+
 }  // namespace
 
 // ---- non-uniform scale -----------------------------------------------------------------------------------
@@ -270,12 +353,7 @@ void ResampleRotation(WyxVexaImportSession& session, RWyxNode* node) {
 
 void WeldHardEdges(WyxVexaImportSession&, RWyxNode* node) {
     ForSubtree(node, [](RWyxNode* each) {
-        RWyxMesh* mesh = each->GetMesh();
-        if (mesh == nullptr || !PolygonsShareNoPoint(*mesh)) return;
-        std::vector<int> duplicates;
-        // The merge keeps the layers mapped by control point, the shapes and the skin links in
-        // step with the points; it refuses a mesh it cannot rewrite whole, which stays as it is.
-        if (mesh->FindDuplicateControlPoints(duplicates, 0, false)) mesh->MergeDuplicateControlPoints(duplicates);
+        if (RWyxMesh* mesh = each->GetMesh()) WeldMesh(*mesh);
     });
 }
 

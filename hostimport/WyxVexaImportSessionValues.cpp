@@ -168,7 +168,7 @@ VString BlendShapeName(const char* shapeName, const RWyxNode& node) {
     const std::string name = shapeName != nullptr ? shapeName : "";
     const size_t dot = name.find('.');
     const std::string stem = dot == std::string::npos ? std::string(node.GetNameWithoutPrefix().Buffer()) : name.substr(0, dot);
-    return VString((stem + "_BlendShaper").c_str());
+    return VString((stem + kBlendShapeNameEnding).c_str());
 }
 
 // The target geometry of a shape under the transform: the base mesh with the shape's points,

@@ -62,6 +62,10 @@ const char* ReplaceAllInPlace(const char* text, const char* find, const char* re
 // after it, or to its end. False, the text unchanged, when it is empty or lacks `first`.
 bool KeepFromCharToChar(RString& text, char first, char second);
 
+// The import names a blend-shape deformer after its shapes' names with this ending; the export
+// writes a deformer of such a name without it, so that the next import gives the same name.
+constexpr const char* kBlendShapeNameEnding = "_BlendShaper";
+
 // "persp", "top", "front", "side", their shapes and the four producer cameras.
 bool IsDefaultCameraName(const char* name);
 
