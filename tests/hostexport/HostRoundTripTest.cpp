@@ -1,7 +1,9 @@
 // Round trips through the host: files imported, exported and imported again. The sample
-// character and a scene built in the host go through import, export, import, export, import:
-// the second and third imports make the same host scene, line for line, and against the first
-// import nothing the file carries has changed. What may differ from the first import, and why:
+// character and a scene built in the host go through import, export, import, export, import,
+// as they are and as ASCII and version-5 copies: the second and third imports make the same
+// host scene, line for line, the geometry of every shape included (the scene dump holds only
+// its counts), and against the first import nothing the file carries has changed; a copy's
+// first import is the file's. What may differ from the first import, and why:
 //  - disabled rotation limits of value 0 appear on every transform: the export writes the
 //    rotation-limit block of every node as in use, the import then sets its axes, all off;
 //  - a clamped tangent comes back fixed with the same slope: a file key has no clamped kind,
@@ -11,7 +13,13 @@
 //  - nodes come in another order (curves are made as their channels are met), and so do the
 //    shaders in the host's shader list (the import makes them in the file's node order, the
 //    export writes nodes in the host's, which the import made in name order); -0 reads 0;
-//  - the take imported is "Take 001": the export writes the host's animation as that take.
+//  - the take imported is "Take 001": the export writes the host's animation as that take;
+//  - the one key of a curve the import made for a value without keys (a blend shape's weight)
+//    has global tangents, which come back smooth: the export writes a global first key with
+//    the tangent mode 0, which the import reads as smooth;
+//  - an ASCII file keeps 15 digits of a normal and the import makes normals unit vectors again,
+//    which may move their last digit from one import to the next: geometry is compared to nine
+//    digits, all that single precision (in which the host holds points, UVs and colours) has.
 // Focused cases: lights' and cameras' orientation, camera rigs, nodes of one name under
 // different parents.
 
@@ -23,14 +31,21 @@
 #include "core/EulerAngles.h"
 #include "scene/RWyxNodeLimits.h"
 #include "scene/RWyxTakeNode.h"
+#include "wyxwriter/RWyxWriterWyx5.h"
 #include "wyxwriter/RWyxWriterWyx6.h"
 
 #include <vexa/VAnimControl.h>
+#include <vexa/VColorArray.h>
+#include <vexa/VDoubleArray.h>
 #include <vexa/VFnIkJoint.h>
 #include <vexa/VFnNumericAttribute.h>
+#include <vexa/VFnNurbsSurface.h>
 #include <vexa/VFnSpotLight.h>
+#include <vexa/VItDag.h>
 
 #include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <functional>
 #include <map>
 #include <regex>
@@ -41,16 +56,29 @@ namespace {
 
 using SceneBuilder = std::function<void(RWyxObjectFactory&, RWyxNode& root)>;
 
+// The scene written by the writer of the version, in the mode.
+template <typename Writer>
+bool WriteWith(RWyxObjectFactory& factory, RWyxScene* scene, const std::string& path, int mode) {
+    Writer writer(&factory, nullptr);
+    writer.SetFileMode(mode);
+    RStreamOptionsPtr options = writer.GetWriteOptions();
+    return writer.FileCreate(path.c_str()) && writer.Write(scene, options.get()) && writer.FileClose();
+}
+
 // A binary version-6 file of the nodes the builder hangs below the root.
 bool WriteScene(const std::string& path, const SceneBuilder& build) {
     RWyxObjectFactory factory;
     RWyxScene* scene = factory.CreateScene();
     if (scene == nullptr) return false;
     build(factory, *scene->GetRootNode());
-    RWyxWriterWyx6 writer(&factory, nullptr);
-    writer.SetFileMode(RWyxWriterWyx::kFileModeBinary);
-    RStreamOptionsPtr options = writer.GetWriteOptions();
-    return writer.FileCreate(path.c_str()) && writer.Write(scene, options.get()) && writer.FileClose();
+    return WriteWith<RWyxWriterWyx6>(factory, scene, path, RWyxWriterWyx::kFileModeBinary);
+}
+
+// The file read and written again by the writer of the version, in the mode.
+template <typename Writer>
+bool WriteCopy(const std::string& source, const std::string& path, int mode) {
+    ReadBack read(source);
+    return read.Read() && WriteWith<Writer>(read.Factory(), read.Scene(), path, mode);
 }
 
 // A node whose rotation space is in use (pre- and post-rotation applied), as the export
@@ -103,28 +131,46 @@ std::string DifferingLines(const std::string& a, const std::string& b) {
     return out;
 }
 
+// The text with every match of the pattern replaced by what `replace` makes of it.
+std::string ReplaceMatches(const std::string& text, const std::regex& pattern,
+                           const std::function<std::string(const std::smatch&)>& replace) {
+    std::string out;
+    auto last = text.cbegin();
+    for (std::sregex_iterator it(text.begin(), text.end(), pattern), end; it != end; ++it) {
+        out.append(last, text.cbegin() + it->position());
+        out += replace(*it);
+        last = text.cbegin() + it->position() + it->length();
+    }
+    return out.append(last, text.cend());
+}
+
+std::string Formatted(const char* format, double value) {
+    char text[48];
+    std::snprintf(text, sizeof text, format, value);
+    return text;
+}
+
 // A tangent "clamped (x y)" or "fixed (x y)" as "fixed" with its slope.
 std::string TangentsAsSlopes(const std::string& line) {
     static const std::regex kTangent(R"((clamped|fixed) \((\S+) (\S+)\))");
-    std::string out;
-    auto last = line.cbegin();
-    for (std::sregex_iterator it(line.begin(), line.end(), kTangent), end; it != end; ++it) {
-        out.append(last, line.cbegin() + it->position());
-        char slope[32];
-        std::snprintf(slope, sizeof slope, "fixed slope %.5g", std::stod((*it)[3]) / std::stod((*it)[2]));
-        out += slope;
-        last = line.cbegin() + it->position() + it->length();
-    }
-    return out.append(last, line.cend());
+    return ReplaceMatches(line, kTangent, [](const std::smatch& tangent) {
+        return Formatted("fixed slope %.5g", std::stod(tangent[3]) / std::stod(tangent[2]));
+    });
+}
+
+// The part of the dump from the line that starts so up to the next node; empty when none.
+std::string BlockOf(const std::string& scene, const std::string& start) {
+    const size_t at = scene.find(start);
+    if (at == std::string::npos) return "";
+    const size_t end = scene.find("\nnode ", at + 1);
+    return scene.substr(at, end == std::string::npos ? std::string::npos : end + 1 - at);
 }
 
 // Whether the dump has the line that starts so, and the line among the lines that follow it up
 // to the next node.
 bool HasNodeLine(const std::string& scene, const char* start, const char* line) {
-    const size_t at = scene.find(start);
-    if (at == std::string::npos) return false;
-    const size_t end = scene.find("\nnode ", at + 1);
-    return scene.substr(at, end == std::string::npos ? std::string::npos : end + 1 - at).find(line) != std::string::npos;
+    const std::string block = BlockOf(scene, start);
+    return !block.empty() && block.find(line) != std::string::npos;
 }
 
 // The dump as far as a file tells scenes apart: what the top of this file lists as free to
@@ -159,11 +205,114 @@ std::string Carried(const std::string& scene) {
             head.push_back(line);
         }
     }
+    static const std::regex kLoneKeyTypes(R"((  keys 1\n    key \S+ \S+) in \S+ (\(.*\)) out \S+ (\(.*\))(?=\n|$))");
+    for (std::string& node : nodes) node = std::regex_replace(node, kLoneKeyTypes, "$1 in $2 out $3");
     std::sort(nodes.begin(), nodes.end());
     std::sort(connections.begin(), connections.end());
     std::string out;
     for (const auto* part : {&head, &nodes, &connections}) {
         for (const std::string& line : *part) out += line + "\n";
+    }
+    return out;
+}
+
+// The numbers of the dump with the 15 digits an ASCII file keeps; what lies below 1e-12 (the
+// rounding left in a value worked out from numbers of the order of one) as 0.
+std::string AsciiDigits(const std::string& scene) {
+    static const std::regex kNumber(R"(-?[0-9]+\.[0-9]+(e[-+]?[0-9]+)?)");
+    return ReplaceMatches(scene, kNumber, [](const std::smatch& number) {
+        const double value = std::stod(number.str());
+        return Formatted("%.15g", std::fabs(value) < 1e-12 ? 0.0 : value);
+    });
+}
+
+// ---- geometry -----------------------------------------------------------------------------------
+
+// Nine digits of each value (the top of this file says why), -0 as 0.
+std::string Numbers(std::initializer_list<double> values) {
+    std::string out;
+    for (const double value : values) out += (out.empty() ? "(" : " ") + Formatted("%.9g", value == 0.0 ? 0.0 : value);
+    return out + ")";
+}
+
+// A mesh's points, then per polygon its vertices and, corner by corner, the normal, the UV of
+// every set that has UVs and, when the mesh has any, the colour.
+std::string MeshGeometry(const VDagPath& path) {
+    const VFnMesh mesh(path);
+    std::string out;
+    for (int i = 0; i < mesh.numVertices(); ++i) {
+        VPoint point;
+        mesh.getPoint(i, point);
+        out += "  point " + std::to_string(i) + " = " + Numbers({point.x, point.y, point.z}) + "\n";
+    }
+    VStringArray sets;
+    mesh.getUVSetNames(sets);
+    VColorArray colors;
+    mesh.getFaceVertexColors(colors);
+    bool colored = false;
+    for (unsigned c = 0; c < colors.length(); ++c) colored = colored || colors[c] != VColor(-1.0f, -1.0f, -1.0f, -1.0f);
+    for (int p = 0, faceVertex = 0; p < mesh.numPolygons(); ++p) {
+        VIntArray vertices;
+        mesh.getPolygonVertices(p, vertices);
+        const std::string polygon = "  polygon " + std::to_string(p);
+        std::string line = polygon + " =";
+        std::string normals = polygon + " normals =";
+        std::string colorLine = polygon + " colors =";
+        for (unsigned k = 0; k < vertices.length(); ++k) {
+            line += " " + std::to_string(vertices[k]);
+            VVector normal;
+            mesh.getFaceVertexNormal(p, vertices[k], normal);
+            normals += " " + Numbers({normal.x, normal.y, normal.z});
+            const VColor& color = colors[static_cast<unsigned>(faceVertex++)];
+            colorLine += " " + Numbers({color.r, color.g, color.b, color.a});
+        }
+        out += line + "\n" + normals + "\n" + (colored ? colorLine + "\n" : "");
+        for (unsigned s = 0; s < sets.length(); ++s) {
+            VFloatArray u;
+            VFloatArray v;
+            if (mesh.numUVs(&sets[s]) == 0 || !mesh.getUVs(u, v, &sets[s])) continue;
+            std::string uvs = polygon + " " + sets[s].str() + " =";
+            for (unsigned k = 0; k < vertices.length(); ++k) {
+                int id = -1;
+                mesh.getPolygonUVid(p, static_cast<int>(k), id, &sets[s]);
+                uvs += id < 0 ? " -" : " " + Numbers({u[static_cast<unsigned>(id)], v[static_cast<unsigned>(id)]});
+            }
+            out += uvs + "\n";
+        }
+    }
+    return out;
+}
+
+std::string SurfaceGeometry(const VDagPath& path) {
+    const VFnNurbsSurface surface(path);
+    std::string out;
+    VDoubleArray knots[2];
+    surface.getKnotsInU(knots[0]);
+    surface.getKnotsInV(knots[1]);
+    for (int d = 0; d < 2; ++d) {
+        out += d == 0 ? "  knots u =" : "  knots v =";
+        for (unsigned k = 0; k < knots[d].length(); ++k) out += " " + Numbers({knots[d][k]});
+        out += "\n";
+    }
+    VPointArray cvs;
+    surface.getCVs(cvs);
+    for (unsigned i = 0; i < cvs.length(); ++i) {
+        out += "  cv " + std::to_string(i) + " = " + Numbers({cvs[i].x, cvs[i].y, cvs[i].z, cvs[i].w}) + "\n";
+    }
+    return out;
+}
+
+// What the scene dump leaves out of shapes: each mesh's and surface's geometry, a block of its
+// own that sorts with the nodes ("node geometry <path>").
+std::string GeometryDump() {
+    std::string out;
+    for (const VFn::Type type : {VFn::kMesh, VFn::kNurbsSurface}) {
+        for (VItDag it(VItDag::kDepthFirst, type); !it.isDone(); it.next()) {
+            VDagPath path;
+            it.getPath(path);
+            out += "node geometry " + path.fullPathName().str() + "\n" +
+                   (type == VFn::kMesh ? MeshGeometry(path) : SurfaceGeometry(path));
+        }
     }
     return out;
 }
@@ -184,18 +333,44 @@ protected:
         return back;
     }
 
+    // The scene dump with the geometry of every shape.
+    static std::string hostScene() { return dump() + GeometryDump(); }
+
     // Import, export, import, export, import: the host scene after each import.
     std::vector<std::string> trip(const std::string& source) {
         std::vector<std::string> scenes;
         std::string path = source;
         for (int i = 0; i < 3; ++i) {
             importNew(path);
-            scenes.push_back(dump());
+            scenes.push_back(hostScene());
             if (i == 2) break;
             path = file("trip" + std::to_string(i + 1) + ".wyx");
             EXPECT_TRUE(exportTo(path));
         }
         return scenes;
+    }
+    // The trips of a copy of the file that the writer makes in the mode, which agree with
+    // themselves.
+    template <typename Writer>
+    std::vector<std::string> tripCopy(const std::string& source, const std::string& name, int mode) {
+        const std::string copy = file(name);
+        EXPECT_TRUE(WriteCopy<Writer>(source, copy, mode));
+        SCOPED_TRACE(name);
+        std::vector<std::string> scenes = trip(copy);
+        expectTripsAgree(scenes);
+        return scenes;
+    }
+    // A copy's first import is the file's, to the 15 digits an ASCII file keeps of a number,
+    // with the copy's textures looked for beside the file.
+    void expectCopyAgrees(const std::string& first, std::string copy, const std::string& source) const {
+        const std::string folder = source.substr(0, source.rfind('/'));
+        for (size_t at = copy.find(folder_.Path()); at != std::string::npos; at = copy.find(folder_.Path(), at)) {
+            copy.replace(at, folder_.Path().size(), folder);
+            at += folder.size();
+        }
+        const std::string original = Carried(AsciiDigits(first));
+        const std::string copied = Carried(AsciiDigits(copy));
+        EXPECT_TRUE(copied == original) << "the copy's first import differs:\n" << DifferingLines(original, copied);
     }
     static void expectTripsAgree(const std::vector<std::string>& scenes) {
         ASSERT_EQ(scenes.size(), 3u);
@@ -206,7 +381,8 @@ protected:
     }
 
     // The scene of the round trip, built in the host: lights, cameras, a skinned skeleton,
-    // materials, animation of every kind and a user attribute.
+    // materials, animation of every kind, a user attribute, a blend shape, a hard-edged mesh and
+    // a surface.
     void buildHostScene() {
         // A point light and a spot light each without and with a post-rotation (rotate axis).
         script("createNode transform -n bulb; createNode pointLight -n bulbShape -p bulb; setAttr bulb.translateY 5");
@@ -253,10 +429,11 @@ protected:
         makeCube("crate");
         script("sets -e -forceElement " + makeShadingGroup("phong", "paint") + " crate");
         script("setAttr paint.colorG 0.25; setAttr crate.translateX -5");
+        buildGeometry();
         // Translation, rotation, scaling, visibility and a user attribute, keyed.
         script("createNode transform -n mover; setAttr mover.translateY 2");
         keyPlug("mover", "translateX", {{0.0, 0.0}, {0.5, 3.0}, {1.0, 1.0}});
-        keyPlug("mover", "rotateY", {{0.0, 0.0}, {1.0, 1.5}}, VFnAnimCurve::kTangentSmooth);
+        keyPlug("mover", "rotateY", {{0.0, 0.0}, {0.5, 1.0}, {1.0, 1.5}}, VFnAnimCurve::kTangentSmooth);
         keyPlug("mover", "scaleZ", {{0.0, 1.0}, {1.0, 2.0}}, VFnAnimCurve::kTangentFlat);
         keyPlug("mover", "visibility", {{0.0, 1.0}, {0.5, 0.0}, {1.0, 1.0}}, VFnAnimCurve::kTangentStep);
         VFnNumericAttribute weight;
@@ -277,14 +454,71 @@ protected:
         VAnimControl::setMinTime(VTime(0.0, VTime::kSeconds));
         VAnimControl::setMaxTime(VTime(1.0, VTime::kSeconds));
     }
+    // A blend shape of two sliders, one keyed, under a name that begins with its base's; a cube
+    // with hard and soft edges, UVs and colours; a NURBS surface of uneven knots.
+    static void buildGeometry() {
+        makeCube("face");
+        VFnMesh(makeCube("smile")).setPoint(2, VPoint(-1.0, 1.5, 1.25));
+        VFnMesh(makeCube("frown")).setPoint(3, VPoint(1.0, 0.5, 1.0));
+        script("blendShape -n faceBlend smile frown face");
+        keyPlug("faceBlend", "weight[0]", {{0.0, 0.0}, {1.0, 1.0}});
+        VFnMesh chest(makeCube("chest"));
+        VIntArray soft;
+        soft.append(0);
+        VVectorArray softNormal;
+        softNormal.append(VVector(-0.6, -0.48, 0.64));
+        ASSERT_TRUE(chest.setVertexNormals(softNormal, soft));
+        ASSERT_TRUE(chest.renameUVSet("map1", "uvSet1"));
+        VFloatArray u;
+        VFloatArray v;
+        for (int i = 0; i < 4; ++i) {
+            u.append(static_cast<float>(i % 2));
+            v.append(0.25f * static_cast<float>(i));
+        }
+        ASSERT_TRUE(chest.setUVs(u, v));
+        VIntArray counts;
+        VIntArray ids;
+        for (int p = 0; p < 6; ++p) counts.append(4);
+        for (int k = 0; k < 24; ++k) ids.append((k + k / 4) % 4);
+        ASSERT_TRUE(chest.assignUVs(counts, ids));
+        VColorArray colors;
+        colors.append(VColor(1.0f, 0.5f, 0.25f, 1.0f));
+        colors.append(VColor(0.0f, 0.75f, 1.0f, 0.5f));
+        VIntArray faces;
+        faces.append(0);
+        faces.append(4);
+        VIntArray corners;
+        corners.append(3);
+        corners.append(3);
+        ASSERT_TRUE(chest.setFaceVertexColors(colors, faces, corners));
+        script("setAttr chest.translateZ 5");
+        VPointArray cvs;
+        for (int i = 0; i < 20; ++i) cvs.append(VPoint(i / 4, i % 4, (i * 7) % 5 * 0.25, 1.0));
+        VDoubleArray knotsU;
+        for (const double knot : {0.0, 0.0, 0.0, 0.25, 1.0, 1.0, 1.0}) knotsU.append(knot);
+        VDoubleArray knotsV;
+        for (const double knot : {0.0, 0.0, 0.0, 2.0, 2.0, 2.0}) knotsV.append(knot);
+        VStatus status;
+        const VObject sheet = VFnNurbsSurface().create(cvs, knotsU, knotsV, 3, 3, VFnNurbsSurface::kOpen,
+                                                       VFnNurbsSurface::kOpen, true, VObject::kNullObj, &status);
+        ASSERT_TRUE(status) << status.errorString().asChar();
+        VFnDagNode(VFnDagNode(sheet).parent(0)).setName("sheet");
+    }
     static void setAngle(const char* node, const char* plug, double degrees) {
         ASSERT_TRUE(VFnDependencyNode(hostNode(node)).findPlug(plug).setValue(degrees * kRadiansPerDegree)) << plug;
     }
 };
 
+// The sample as it is, in ASCII and as version 5.
 TEST_F(HostRoundTripTest, TheSampleComesBackTheSameOnEveryTrip) {
-    const std::vector<std::string> scenes = trip(kSample);
+    std::vector<std::string> scenes = trip(kSample);
     expectTripsAgree(scenes);
+    const std::vector<std::string> ascii = tripCopy<RWyxWriterWyx6>(kSample, "ascii.wyx", RWyxWriterWyx::kFileModeAscii);
+    const std::vector<std::string> version5 = tripCopy<RWyxWriterWyx5>(kSample, "v5.wyx", RWyxWriterWyx::kFileModeBinary);
+    expectCopyAgrees(scenes[0], ascii[0], kSample);
+    expectCopyAgrees(scenes[0], version5[0], kSample);
+    scenes.insert(scenes.end(), ascii.begin(), ascii.end());
+    scenes.insert(scenes.end(), version5.begin(), version5.end());
     // What the trips keep: the tags of the skeleton, the material's colour, the bind pose.
     for (const std::string& scene : scenes) {
         EXPECT_NE(scene.find("node joint |Character|Hips\n  attribute lumtraxTypeID numericAttribute\n"), std::string::npos);
@@ -300,6 +534,8 @@ TEST_F(HostRoundTripTest, ASceneBuiltInTheHostComesBackTheSameOnEveryTrip) {
     ASSERT_TRUE(exportTo(source));
     const std::vector<std::string> scenes = trip(source);
     expectTripsAgree(scenes);
+    const std::vector<std::string> ascii = tripCopy<RWyxWriterWyx6>(source, "ascii.wyx", RWyxWriterWyx::kFileModeAscii);
+    expectCopyAgrees(scenes[0], ascii[0], source);
     // What the host made of the file the first time, so that the trips had it to keep.
     const char* const kept[][2] = {
         {"node transform |tiltedBulb\n", "  rotateAxisY = 0.6108652381980153\n"},
@@ -321,8 +557,55 @@ TEST_F(HostRoundTripTest, ASceneBuiltInTheHostComesBackTheSameOnEveryTrip) {
         {"connect camera1_group_twist.output -> |camera1_group.twist\n", ""},
         {"connect lampShape_coneAngle.output -> |lamp|lampShape.coneAngle\n", ""},
         {"connect tiltedBulbShape_colorG.output -> |tiltedBulb|tiltedBulbShape.colorG\n", ""},
+        {"connect sfaceBlend_BlendShaper_weight_0.output -> sfaceBlend_BlendShaper.weight[0]\n", ""},
+        {"node geometry |sheet|", "  knots u = (0) (0) (0) (0.25) (1) (1) (1)\n"},
     };
     for (const auto& node : kept) EXPECT_TRUE(HasNodeLine(scenes[0], node[0], node[1])) << node[0] << node[1];
+}
+
+// With both hard-edge options on, the export gives every polygon corner a point of its own and
+// the import welds them again: each mesh comes back with the points and the normal, UV and
+// colour of every corner that it had in the host.
+TEST_F(HostRoundTripTest, HardEdgesComeBackWeldedWithEveryCornersNormal) {
+    buildHostScene();
+    const std::string built = hostScene();
+    options().SetBoolOption(kExportHardEdges, true);
+    options().SetBoolOption(kImportHardEdges, true);
+    const std::string source = file("built.wyx");
+    ASSERT_TRUE(exportTo(source));
+    const std::vector<std::string> scenes = trip(source);
+    expectTripsAgree(scenes);
+    for (const char* mesh : {"|chest|chestShape", "|leg|legShape", "|face|faceShape", "|crate|crateShape"}) {
+        const std::string block = BlockOf(built, std::string("node geometry ") + mesh + "\n");
+        EXPECT_NE(block.find("  point 7 = "), std::string::npos) << mesh;
+        EXPECT_EQ(block.find("  point 8 = "), std::string::npos) << mesh;
+        EXPECT_EQ(BlockOf(scenes[0], std::string("node geometry ") + mesh + "\n"), block);
+    }
+}
+
+// A version-5 copy of the built scene keeps what the version-5 format holds: the user
+// attribute of a transform, with its curve, and the curves' slopes (a smooth key may come back
+// fixed with its slope: the format keeps no smooth kind). Disabled until the version-5 reader
+// reads the null that holds a transform's user properties as a null.
+TEST_F(HostRoundTripTest, DISABLED_AVersion5CopyKeepsUserAttributesAndSlopes) {
+    buildHostScene();
+    const std::string source = file("built.wyx");
+    ASSERT_TRUE(exportTo(source));
+    static const std::regex kSmooth(R"(smooth (\(\S+ \S+\)))");
+    static const std::regex kCurve(R"(node animCurve\S+ \S+\n)");
+    importNew(source);
+    const std::string first = Carried(std::regex_replace(dump(), kSmooth, "fixed $1"));
+    const std::vector<std::string> scenes =
+        tripCopy<RWyxWriterWyx5>(source, "v5.wyx", RWyxWriterWyx::kFileModeBinary);
+    const std::string copy = Carried(std::regex_replace(scenes[0], kSmooth, "fixed $1"));
+    std::string copyCurves;
+    std::string curves;
+    for (std::sregex_iterator it(first.begin(), first.end(), kCurve), end; it != end; ++it) {
+        curves += BlockOf(first, it->str());
+        copyCurves += BlockOf(copy, it->str());
+    }
+    EXPECT_EQ(copyCurves, curves);
+    EXPECT_TRUE(HasNodeLine(copy, "node transform |mover\n  attribute weight numericAttribute\n", "  weight = 0.5\n"));
 }
 
 // The import turns every light and camera without a target a quarter turn after its

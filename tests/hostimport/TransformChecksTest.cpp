@@ -7,6 +7,7 @@
 
 #include "attributes/RWyxCamera.h"
 #include "attributes/RWyxLight.h"
+#include "attributes/RWyxLayer.h"
 #include "attributes/RWyxMesh.h"
 #include "attributes/RWyxSkeleton.h"
 #include "attributes/RWyxSkinLink.h"
@@ -309,6 +310,61 @@ TEST_F(TransformChecksTest, HardEdgesAreWeldedWithTheirSkinLinksWhenAsked) {
     options().SetBoolOption(kImportHardEdges, true);
     ASSERT_TRUE(importFile(testFile(), 2));
     EXPECT_TRUE(dumps("mesh 4 points, 2 polygons")) << dump();
+}
+
+// A weld keeps every corner's normal and UV: where the twin points of a corner differ, the
+// data moves to the corners first; colours alike on twins stay on the points. A mesh whose
+// twins differ in what only a point holds (a polygon group by point) is not welded at all.
+TEST_F(TransformChecksTest, AWeldKeepsWhatEveryCornerHolds) {
+    // Two triangles of points of their own; points 3 and 5 lie on points 1 and 2.
+    const RVector4 points[6] = {{0, 0, 0, 1}, {1, 0, 0, 1}, {0, 1, 0, 1}, {1, 0, 0, 1}, {1, 1, 0, 1}, {0, 1, 0, 1}};
+    const int corners[6] = {2, 0, 1, 5, 3, 4};
+    for (const bool groupsDiffer : {false, true}) {
+        SCOPED_TRACE(groupsDiffer);
+        RWyxObjectFactory factory;
+        RWyxScene* scene = factory.CreateScene();
+        RWyxMesh* mesh = factory.CreateMesh();
+        AddNode(factory, scene->GetRootNode(), "plate", mesh);
+        mesh->InitControlPoints(6);
+        for (int i = 0; i < 6; ++i) mesh->SetControlPointAt(i, points[i]);
+        for (int k = 0; k < 6; ++k) {
+            if (k % 3 == 0) mesh->BeginPolygon();
+            mesh->AddPolygonVertex(corners[k]);
+        }
+        mesh->InitNormals(6);
+        mesh->InitTextureUVMapping(RWyxMesh::kKindByControlPoint);
+        RWyxLayer* layer = mesh->GetLayer(0);
+        auto* colors = layer->SetVertexColors(std::make_unique<RWyxLayerElementVertexColor>());
+        auto* groups = layer->SetPolygonGroups(std::make_unique<RWyxLayerElementPolygonGroup>());
+        colors->SetMappingMode(RWyxLayerElement::kByControlPoint);
+        groups->SetMappingMode(RWyxLayerElement::kByControlPoint);
+        for (int i = 0; i < 6; ++i) {
+            mesh->GetNormals()[i] = RVector4(0.0, i < 3 ? 0.0 : 0.6, i < 3 ? 1.0 : 0.8, 1.0);
+            mesh->AddTextureUV(0.125 * i, 1.0);
+            colors->AddDirect(RWyxColor(0.25, i == 0 ? 1.0 : 0.5, 0.0, 1.0));
+            groups->AddDirect(groupsDiffer && i == 3 ? 7 : 0);
+        }
+        WeldHardEdges(session_, scene->GetRootNode());
+        if (groupsDiffer) {
+            EXPECT_EQ(mesh->GetControlPointsCount(), 6);
+            EXPECT_EQ(layer->GetNormals()->GetMappingMode(), RWyxLayerElement::kByControlPoint) << "nothing moved";
+            continue;
+        }
+        ASSERT_EQ(mesh->GetControlPointsCount(), 4);
+        EXPECT_EQ(layer->GetNormals()->GetMappingMode(), RWyxLayerElement::kByPolygonVertex);
+        for (int k = 0; k < 6; ++k) {
+            RVector4 normal;
+            ASSERT_TRUE(mesh->GetPolygonVertexNormal(k / 3, k % 3, normal));
+            EXPECT_EQ(normal.z, corners[k] < 3 ? 1.0 : 0.8) << k;
+            const RVector2* uv = layer->GetUVs()->GetMappedAt(k);
+            ASSERT_NE(uv, nullptr);
+            EXPECT_EQ(uv->u, 0.125 * corners[k]) << k;
+        }
+        EXPECT_EQ(colors->GetMappingMode(), RWyxLayerElement::kByControlPoint);
+        ASSERT_EQ(colors->GetDirectCount(), 4);
+        EXPECT_EQ(colors->GetDirect()[0], RWyxColor(0.25, 1.0, 0.0, 1.0));
+        EXPECT_EQ(colors->GetDirect()[3], RWyxColor(0.25, 0.5, 0.0, 1.0));
+    }
 }
 
 TEST_F(TransformChecksTest, ACurveIsWeightedByAnyWeightedSideOfItsCubicKeys) {
