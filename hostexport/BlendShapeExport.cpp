@@ -123,7 +123,8 @@ const RWyxLayerElementNormal* FittingNormals(const RWyxGeometry& base, const RWy
 
 // The shape's name: the weight plug's, "<deformer>.weight[i]", less the ending the import gives
 // a deformer, so that the import names the deformer as it was. A name beginning with the base
-// node's gets an "s" in front.
+// node's gets an "s" in front, once: a name that has it already (the base's name all "s", as
+// "ss.weight[0]" on "s") stays, or it would grow on every trip.
 RString ShapeName(const VPlug& weight, const RWyxNode& node) {
     std::string name = weight.name().asChar();
     const size_t deformerEnd = std::min(name.find('.'), name.size());
@@ -131,9 +132,9 @@ RString ShapeName(const VPlug& weight, const RWyxNode& node) {
     if (deformerEnd > ending && name.compare(deformerEnd - ending, ending, kBlendShapeNameEnding) == 0) {
         name.erase(deformerEnd - ending, ending);
     }
-    RString shapeName(name.c_str());
-    if (shapeName.FindText(node.GetNameWithoutPrefix().Buffer()) == 0) shapeName = RString("s") + shapeName;
-    return shapeName;
+    const std::string base = node.GetNameWithoutPrefix().Buffer();
+    if (name.compare(0, base.size(), base) == 0 && name.compare(0, base.size() + 1, "s" + base) != 0) name = "s" + name;
+    return RString(name.c_str());
 }
 
 struct Slider {

@@ -446,6 +446,18 @@ TEST_F(DeformerExportTest, ShapeNamesAndNormalsComeFromTheSliderAndAFittingTarge
     EXPECT_EQ(session_->GetFactory().GetObjectCount(RWyxObjectFactory::kShapes), shapesMade);
 }
 
+// The import names a deformer after its shapes with an ending: the export leaves the ending
+// out, and puts the "s" of a name that begins with the base's in front once, so that the next
+// import gives the same deformer again.
+TEST_F(DeformerExportTest, AShapeNameLosesTheImportsEndingAndGetsItsSOnce) {
+    makeStrip("s", 2);
+    makeStrip("raised", 2, 1.0);
+    script("blendShape -n ss_BlendShaper raised s");
+    animate();
+    ExportBlendShapesRecursive(*session_, root());
+    EXPECT_STREQ(node("s")->GetGeometry()->GetShapeName(0), "ss.weight[0]");
+}
+
 TEST_F(DeformerExportTest, AMatrixReadByScriptNeedsSixteenNumbers) {
     script("createNode transform -n moved; setAttr moved.translateY 3");
     RMatrix matrix;
