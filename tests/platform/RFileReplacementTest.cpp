@@ -1,5 +1,6 @@
 #include "platform/RFileReplacement.h"
 
+#include "tests/platform/FailingFolderSyncs.h"
 #include "tests/platform/FileSizeLimit.h"
 #include "tests/platform/WriteFaults.h"
 #include "tests/support/ScratchFolder.h"

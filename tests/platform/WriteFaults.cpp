@@ -20,7 +20,6 @@ struct FaultState {
     int failures = 0;
     bool noReservation = false;
     bool noUnnamedFiles = false;
-    bool failFolderSyncs = false;
 };
 
 FaultState gFaults;
@@ -66,9 +65,6 @@ NoSpaceReservation::~NoSpaceReservation() { gFaults.noReservation = false; }
 
 NoUnnamedFiles::NoUnnamedFiles() { gFaults.noUnnamedFiles = true; }
 NoUnnamedFiles::~NoUnnamedFiles() { gFaults.noUnnamedFiles = false; }
-
-FailingFolderSyncs::FailingFolderSyncs() { gFaults.failFolderSyncs = true; }
-FailingFolderSyncs::~FailingFolderSyncs() { gFaults.failFolderSyncs = false; }
 
 bool FolderTakesUnnamedFiles(const std::string& folder) {
     const int descriptor = static_cast<int>(::syscall(SYS_openat, AT_FDCWD, folder.c_str(), O_TMPFILE | O_RDWR, 0600));
@@ -129,13 +125,4 @@ extern "C" int openat(int folder, const char* path, int flags, ...) {
     const mode_t mode = ModeArgument(flags, arguments);
     va_end(arguments);
     return OpenAt(folder, path, flags, mode);
-}
-
-extern "C" int fsync(int descriptor) {
-    struct stat info;
-    if (gFaults.failFolderSyncs && ::fstat(descriptor, &info) == 0 && S_ISDIR(info.st_mode)) {
-        errno = EIO;
-        return -1;
-    }
-    return static_cast<int>(::syscall(SYS_fsync, descriptor));
 }

@@ -2,10 +2,9 @@
 #define WYX_TESTS_PLATFORM_WRITEFAULTS_H
 
 // Faults of the disk for the life of an object, made by this test program's own definitions
-// of pwrite, fallocate, openat and fsync, which stand in for the library's and pass every
-// other call on: writes to one file that fail part way (an I/O error or a full disk), a file
-// system that cannot reserve space, one that cannot make unnamed files, folders whose sync
-// fails.
+// of pwrite, fallocate and openat, which stand in for the library's and pass every other
+// call on: writes to one file that fail part way (an I/O error or a full disk), a file
+// system that cannot reserve space, one that cannot make unnamed files.
 
 #include <string>
 #include <sys/types.h>
@@ -40,16 +39,6 @@ public:
     ~NoUnnamedFiles();
     NoUnnamedFiles(const NoUnnamedFiles&) = delete;
     NoUnnamedFiles& operator=(const NoUnnamedFiles&) = delete;
-};
-
-// Syncing a folder answers EIO, as a disk that fails to write the folder's entries does;
-// files still sync.
-class FailingFolderSyncs {
-public:
-    FailingFolderSyncs();
-    ~FailingFolderSyncs();
-    FailingFolderSyncs(const FailingFolderSyncs&) = delete;
-    FailingFolderSyncs& operator=(const FailingFolderSyncs&) = delete;
 };
 
 // Whether the folder's file system makes unnamed files at all.
