@@ -9,6 +9,7 @@
 #include "platform/NativeFiles.h"
 #include "platform/RFileReplacement.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -21,6 +22,8 @@ constexpr std::size_t kMaterialNameLength = 15;
 constexpr int kMapNameLength = 12;
 constexpr std::size_t kCopyBlock = 1024;
 constexpr double kDegreesToRadians = 3.14159265358979323846 / 180.0;
+// The shininess strength that readers take for the specular colour at full strength.
+constexpr float kFullShininessStrength = 0.75f;
 
 struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
@@ -99,18 +102,30 @@ void FillMap(RWyxWriter3ds& writer, FtkTextureMap& map, const RWyxTexture& textu
     map.tiling = texture.GetWrapModeU() == RWyxTextureProperties::kWrapRepeat ? 1 : 2;
 }
 
+double Mean(const RWyxColor& c) { return (c.GetRed() + c.GetGreen() + c.GetBlue()) / 3.0; }
+
+// A reader takes the glow of a material as its diffuse colour times the self-illumination
+// share: the share that gives the emissive colour's brightness, so that the emissive colour
+// read back is read back again unchanged, and not darkened by the diffuse colour each time.
+double SelfIllumination(const RWyxColor& diffuse, const RWyxColor& emissive) {
+    const double brightness = Mean(diffuse);
+    if (!(brightness > 0.0)) return Mean(emissive);
+    return std::min(Mean(emissive) / brightness, 1.0);
+}
+
 void SetColors(FtkMaterial& record, const RWyxMaterial& material) {
     auto color = [](const RWyxColor& c) {
         return FtkColor{static_cast<float>(c.GetRed()), static_cast<float>(c.GetGreen()), static_cast<float>(c.GetBlue())};
     };
-    const RWyxColor specular = material.GetSpecularColor();
-    const RWyxColor emissive = material.GetEmissiveColor();
+    const RWyxColor diffuse = material.GetDiffuseColor();
     record.ambient = color(material.GetAmbientColor());
-    record.diffuse = color(material.GetDiffuseColor());
-    record.specular = color(specular);
+    record.diffuse = color(diffuse);
+    // The specular colour goes as it is, with the one strength a reader turns back into
+    // full strength (times 4/3): a strength made from the colour would scale it again.
+    record.specular = color(material.GetSpecularColor());
     record.shininess = static_cast<float>(material.GetShininess() * 0.5);
-    record.shinStrength = static_cast<float>((specular.GetRed() + specular.GetGreen() + specular.GetBlue()) * 0.25);
-    record.selfIllumPct = static_cast<float>((emissive.GetRed() + emissive.GetGreen() + emissive.GetBlue()) / 3.0);
+    record.shinStrength = kFullShininessStrength;
+    record.selfIllumPct = static_cast<float>(SelfIllumination(diffuse, material.GetEmissiveColor()));
     record.transparency = static_cast<float>(1.0 - material.GetOpacity());
     record.twoSided = 1;
 }
