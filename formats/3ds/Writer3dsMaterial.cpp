@@ -25,6 +25,8 @@ constexpr double kDegreesToRadians = 3.14159265358979323846 / 180.0;
 // The shininess strength that readers take for the specular colour at full strength.
 constexpr float kFullShininessStrength = 0.75f;
 
+TextureFileOpener textureFileOpener = nullptr;
+
 struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
@@ -161,13 +163,14 @@ bool CopyTextureFile(RWyxWriter3ds& writer, const char* path) {
     RString target;
     MakeAbsolutePath(target, writer.GetOutputFolder().Buffer(), name.Buffer());
     if (FileExists(target.Buffer())) return true;
-    const FilePtr source(platform::OpenFile(path, "rb"));
+    const FilePtr source(textureFileOpener != nullptr ? textureFileOpener(path, "rb") : platform::OpenFile(path, "rb"));
     if (source == nullptr) {
         writer.AppendMessage(RString("Unable to locate texture file \"") + path + "\".\n");
         return false;
     }
     // Copied aside and put in place whole: a part of a file would stop every later export
-    // from copying it, as a file of that name is never copied over.
+    // from copying it, as a file of that name is never copied over. A read that fails part
+    // way leaves such a part, so only a source read to its end is put in place.
     platform::RFileReplacement copy;
     bool written = copy.Begin(target.Buffer());
     char block[kCopyBlock];
@@ -175,9 +178,11 @@ bool CopyTextureFile(RWyxWriter3ds& writer, const char* path) {
     while (written && (count = std::fread(block, 1, sizeof block, source.get())) > 0) {
         written = std::fwrite(block, 1, count, copy.File()) == count;
     }
-    if (!written || std::ferror(source.get()) != 0 || !copy.Commit()) {
+    if (!written || std::feof(source.get()) == 0 || !copy.Commit()) {
         writer.AppendMessage(RString("Error writing texture file \"") + target + "\".\n");
         return false;
     }
     return true;
 }
+
+void SetTextureFileOpenerForTesting(TextureFileOpener opener) { textureFileOpener = opener; }
