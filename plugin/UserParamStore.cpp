@@ -73,7 +73,7 @@ RString UserParamStore::GetFailureReason() const {
     const int error = key_.GetLastError();
     if (error != platform::kRegistryIoFailed) return RString("the settings registry answered error ") + RString(error);
     const std::string path = platform::RegistryFilePath();
-    if (path.empty()) return RString("no folder holds the settings registry (HOME is not set)");
+    if (path.empty()) return RString("no place for the settings registry: WYX_REGISTRY_FILE and HOME are not set");
     const int code = platform::RegistryLastFileError();
     return RString("the settings registry ") + path.c_str() +
            (code != 0 ? RString(": ") + std::strerror(code) : RString(" cannot be read or written"));
