@@ -26,7 +26,19 @@ VString RateUsage() {
     return VString("Use syntax: WYXResamplingRate -v float") + bounds;
 }
 
+// The records the command set go to the registry, then "Success".
+VStatus StoreSetRecords(const char* command, const std::vector<int>& numbers) {
+    const VStatus stored = StoreOptionRecords(command, numbers);
+    return stored ? WyxVexaCommand::Succeed() : stored;
+}
+
 }  // namespace
+
+VStatus StoreOptionRecords(const char* command, const std::vector<int>& numbers) {
+    RString reason;
+    if (GetPluginOptions()->StoreRecords(numbers, reason)) return VStatus();
+    return WyxVexaCommand::Fail(VString(command) + ": set for this session but not stored: " + reason.Buffer());
+}
 
 VStatus RunBoolOptionCommand(int index, const VArgList& args) {
     const BoolOptionSetter& setter = kBoolOptionCommands[index];
@@ -34,7 +46,7 @@ VStatus RunBoolOptionCommand(int index, const VArgList& args) {
     const bool value = WyxVexaCommand::HasValueFlag(args) ? args.asBool(1, &read) : false;
     if (!read) return WyxVexaCommand::Fail(VString("Use syntax: ") + setter.name + " -v true|false");
     GetPluginOptions()->SetBoolOption(setter.option, value);
-    return WyxVexaCommand::Succeed();
+    return StoreSetRecords(setter.name, {setter.option});
 }
 
 VStatus ImportModeCommand::Run(const VArgList& args) {
@@ -45,7 +57,7 @@ VStatus ImportModeCommand::Run(const VArgList& args) {
     if (word == "exmerge") mode = WyxPluginOptions::kExclusiveMerge;
     if (mode < 0) return WyxVexaCommand::Fail("Use syntax: WYXImportMode -v exmerge | add | merge");
     GetPluginOptions()->SetImportMode(mode);
-    return WyxVexaCommand::Succeed();
+    return StoreSetRecords(Name(), {kImportLoadMode});
 }
 
 VStatus ResamplingRateCommand::Run(const VArgList& args) {
@@ -54,7 +66,7 @@ VStatus ResamplingRateCommand::Run(const VArgList& args) {
     if (!read || !WyxPluginOptions::IsValidSamplingRate(rate)) return WyxVexaCommand::Fail(RateUsage());
     GetPluginOptions()->SetSamplingRate(rate, false);
     GetPluginOptions()->SetSamplingRate(rate, true);
-    return WyxVexaCommand::Succeed();
+    return StoreSetRecords(Name(), {kExportSamplingRate, kImportSamplingRate});
 }
 
 VStatus ObsoleteMergeCommand::Run(const VArgList&) {
