@@ -2,6 +2,8 @@
 
 #include "plugin/WyxVexaOptions.h"
 
+#include <vexa/VGlobal.h>
+
 #include <cstdio>
 
 const BoolOptionSetter kBoolOptionCommands[10] = {
@@ -38,6 +40,12 @@ VStatus StoreOptionRecords(const char* command, const std::vector<int>& numbers)
     RString reason;
     if (GetPluginOptions()->StoreRecords(numbers, reason)) return VStatus();
     return WyxVexaCommand::Fail(VString(command) + ": set for this session but not stored: " + reason.Buffer());
+}
+
+void StoreOptionsOrWarn(const char* who) {
+    RString reason;
+    if (GetPluginOptions()->StoreRecords({}, reason)) return;
+    VGlobal::displayWarning(VString(who) + ": the options were not stored: " + reason.Buffer());
 }
 
 VStatus RunBoolOptionCommand(int index, const VArgList& args) {

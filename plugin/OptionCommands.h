@@ -31,6 +31,12 @@ extern const BoolOptionSetter kBoolOptionCommands[10];
 // store's reason>" as an error and answers kFailure; the records keep their values.
 VStatus StoreOptionRecords(const char* command, const std::vector<int>& numbers);
 
+// Writes every option record to the registry, as a dialog does once its work is done (the
+// import or export) and the plug-in does when it is unloaded. When the registry cannot keep
+// them, shows "<who>: the options were not stored: <the store's reason>" as a warning: the
+// work itself succeeded, and the options hold for the session.
+void StoreOptionsOrWarn(const char* who);
+
 // Runs the boolean setter kBoolOptionCommands[index].
 VStatus RunBoolOptionCommand(int index, const VArgList& args);
 
