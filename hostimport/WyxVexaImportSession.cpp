@@ -22,6 +22,9 @@
 #include <vexa/VTime.h>
 
 #include <algorithm>
+#include <sstream>
+#include <string>
+#include <unordered_set>
 
 namespace {
 
@@ -39,6 +42,19 @@ constexpr const char* kWarningTitle = "WYX import Warning";
 const WyxVexaOptions& Options() { return *GetPluginOptions(); }
 
 bool ShowUI() { return Options().GetBoolOption(kImportShowUI); }
+
+// What the reader dropped or mended, one warning a line: each line goes once to the log and to
+// the host's warning display, so that a part missing from the host scene has its reason beside
+// it (a dialog per line would stop the import as many times).
+void ReportReaderWarnings(const RString& text, RWyxLogFile* log) {
+    std::unordered_set<std::string> shown;
+    std::istringstream lines(text.Buffer());
+    for (std::string line; std::getline(lines, line);) {
+        if (line.empty() || !shown.insert(line).second) continue;
+        if (log != nullptr) log->AddLine((RString(kWarningTitle) + ": " + line.c_str()).Buffer());
+        VGlobal::displayWarning(VString("WYXImport warning: ") + line.c_str());
+    }
+}
 
 template <typename Visit>
 void ForChildren(RWyxNode* node, Visit visit) {
@@ -111,6 +127,7 @@ VStatus WyxVexaImportSession::Close() {
 
 VStatus WyxVexaImportSession::Import() {
     if (!ReadFile()) return VStatus(VStatus::kFailure, FailRead().Buffer());
+    ReportReaderWarnings(importer_->GetMessageText(), log_.get());
     // Only a file that read may empty the host scene.
     if (Options().GetImportMode() == WyxPluginOptions::kCreate) {
         VStringArray ignored;

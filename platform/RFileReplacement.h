@@ -62,7 +62,8 @@ public:
 
     // Puts the written content in place. False when any step failed; the file then holds
     // its old content (unless KeptOldContent names where it went) and the temporary file
-    // is gone.
+    // is gone. The one exception is the sync of the folder after the rename: when it fails,
+    // the file already holds the new content, which a crash may still undo.
     bool Commit();
     // Drops the temporary file; the file is left as it was.
     void Abandon();

@@ -4,6 +4,7 @@
 #include "platform/SystemServices.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
@@ -365,6 +366,15 @@ void CompleteAncestors(Image& image) {
     }
 }
 
+// The errno of the file step that failed the thread's last call on keys (RegistryLastFileError).
+thread_local int gLastFileError = 0;
+
+// kRegistryIoFailed, keeping the errno of the step that failed (taken before any clean-up).
+long FileFailure(int code) {
+    gLastFileError = code;
+    return kRegistryIoFailed;
+}
+
 // Reads the file; a missing file is an empty registry.
 long LoadImage(Image& image) {
     image.keys.clear();
@@ -374,7 +384,8 @@ long LoadImage(Image& image) {
     }
     std::FILE* file = OpenFile(path.c_str(), "rb");
     if (file == nullptr) {
-        return PathExists(path.c_str()) ? kRegistryIoFailed : kRegistrySuccess;
+        const int code = errno;
+        return PathExists(path.c_str()) ? FileFailure(code) : kRegistrySuccess;
     }
     std::string line;
     Key* current = nullptr;
@@ -393,9 +404,10 @@ long LoadImage(Image& image) {
         }
     }
     const bool failed = std::ferror(file) != 0;
+    const int code = errno;
     std::fclose(file);
     CompleteAncestors(image);
-    return failed ? kRegistryIoFailed : kRegistrySuccess;
+    return failed ? FileFailure(code) : kRegistrySuccess;
 }
 
 // Creates the folders above the registry file that are missing.
@@ -418,20 +430,23 @@ long SaveImage(const Image& image) {
     const std::string folder = slash == std::string::npos ? std::string(".") : path.substr(0, slash);
     const std::string temp = CreateTempFile(folder.c_str(), "registry.");
     if (temp.empty()) {
-        return kRegistryIoFailed;
+        return FileFailure(errno);
     }
     std::FILE* file = OpenFile(temp.c_str(), "wb");
     if (file == nullptr) {
+        const int code = errno;
         RemoveFile(temp.c_str());
-        return kRegistryIoFailed;
+        return FileFailure(code);
     }
     const std::string text = Serialize(image);
     const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+    int code = written ? 0 : errno;
     if (std::fclose(file) != 0 || !written) {
+        code = code != 0 ? code : errno;
         RemoveFile(temp.c_str());
-        return kRegistryIoFailed;
+        return FileFailure(code);
     }
-    return CommitTempFile(temp.c_str(), path.c_str()) ? kRegistrySuccess : kRegistryIoFailed;
+    return CommitTempFile(temp.c_str(), path.c_str()) ? kRegistrySuccess : FileFailure(errno);
 }
 
 // ---- handles --------------------------------------------------------------------------
@@ -479,6 +494,7 @@ long ResolveHandle(HandleTable& table, RegistryHandle handle, OpenKey& out) {
 // in a freshly loaded image, when the handle carries the access rights `needed`.
 template <typename Operation>
 long WithHandleKey(RegistryHandle handle, std::uint32_t needed, Operation operation) {
+    gLastFileError = 0;
     HandleTable& table = Handles();
     std::lock_guard<std::mutex> guard(table.lock);
     OpenKey opened;
@@ -537,6 +553,8 @@ RegistryKeyInfo KeyInfo(const Image& image, const Key& key) {
 }
 
 }  // namespace
+
+int RegistryLastFileError() { return gLastFileError; }
 
 std::string RegistryFilePath() {
     const char* overridden = std::getenv("WYX_REGISTRY_FILE");

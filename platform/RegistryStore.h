@@ -84,6 +84,12 @@ struct RegistryKeyInfo {
 // The file that holds HKEY_CURRENT_USER; empty when no location can be found.
 std::string RegistryFilePath();
 
+// Why the calling thread's last call on keys (any but RegistryConnect and RegistryCloseKey)
+// answered kRegistryIoFailed: the errno of the file step that failed, such as ENOSPC for a
+// full disk or ENOTDIR for a file below a regular file. 0 after a call that succeeded or failed
+// otherwise, or when no location for the file can be found.
+int RegistryLastFileError();
+
 // A handle to root on machine (null or empty: this machine; this machine's own name counts
 // as this machine). Another machine: kRegistryBadNetPath. An unknown root:
 // kRegistryInvalidHandle.

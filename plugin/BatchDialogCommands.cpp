@@ -1,6 +1,7 @@
 #include "plugin/BatchDialogCommands.h"
 
 #include "plugin/DialogScript.h"
+#include "plugin/OptionCommands.h"
 #include "plugin/ScriptText.h"
 #include "plugin/WyxVexaOptions.h"
 
@@ -167,6 +168,5 @@ VStatus SetUserParamsCommand::Run(const VArgList& args) {
     options.SetBoolOption(kExportApplyCstKeyRed, settings.constantKeyReducer != 0);
     StoreDialogSamplingRate(options, settings.frameRate, "WYXSetUserParams");
     RunScript("window -e -vis false WYXBATCHUIWINDOW");
-    options.SaveUserParams();
-    return VStatus();
+    return StoreOptionRecords(Name(), {});
 }

@@ -13,8 +13,9 @@
 // the batch dialog therefore keeps its mode buttons in script variables of its own and the
 // full path names of its other controls, and WYXSetUserParams reads those: never another
 // window's controls. When its window is gone or a control cannot be read, WYXSetUserParams
-// fails and changes nothing. A resampling rate out of range is not taken: the old rate stays
-// and a warning says so.
+// fails and changes nothing; when the registry cannot keep the settings, it fails with the
+// store's reason, the settings taken for this session. A resampling rate out of range is not
+// taken: the old rate stays and a warning says so.
 
 #include "plugin/WyxVexaCommand.h"
 

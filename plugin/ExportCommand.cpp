@@ -3,6 +3,7 @@
 #include "hostexport/WyxVexaExportSession.h"
 #include "plugin/BatchDialogCommands.h"
 #include "plugin/DialogScript.h"
+#include "plugin/OptionCommands.h"
 #include "plugin/ProgressDisplay.h"
 #include "plugin/ScriptText.h"
 #include "plugin/WyxVexaOptions.h"
@@ -199,6 +200,6 @@ VStatus ExportCommand::Run(const VArgList& args) {
     StoreDialogSettings(settings);
     const VStatus status = ExportFile(read.fileName);
     if (WindowExists(kWindow)) RunScript("deleteUI WYXEXPORTWINDOW");
-    Options().SaveUserParams();
+    StoreOptionsOrWarn("WYXExport");
     return Answer(status);
 }

@@ -5,6 +5,7 @@
 #include "plugin/BatchDialogCommands.h"
 #include "plugin/DialogScript.h"
 #include "plugin/ImportSessionCache.h"
+#include "plugin/OptionCommands.h"
 #include "plugin/ProgressDisplay.h"
 #include "plugin/ScriptText.h"
 #include "plugin/WyxVexaOptions.h"
@@ -295,7 +296,7 @@ VStatus ImportCommand::Run(const VArgList& args) {
         StoreDialogSettings(settings);
         const VStatus status = ImportTake(settings.takeIndex);
         if (WindowExists(kWindow)) RunScript("deleteUI WYXIMPORTWINDOW");
-        Options().SaveUserParams();
+        StoreOptionsOrWarn("WYXImport");
         return status ? Succeed() : ImportFailed(status);
     }
 

@@ -2,6 +2,8 @@
 
 #include "plugin/WyxVexaOptions.h"
 
+#include <vexa/VGlobal.h>
+
 #include <cstdio>
 
 const BoolOptionSetter kBoolOptionCommands[10] = {
@@ -26,7 +28,25 @@ VString RateUsage() {
     return VString("Use syntax: WYXResamplingRate -v float") + bounds;
 }
 
+// The records the command set go to the registry, then "Success".
+VStatus StoreSetRecords(const char* command, const std::vector<int>& numbers) {
+    const VStatus stored = StoreOptionRecords(command, numbers);
+    return stored ? WyxVexaCommand::Succeed() : stored;
+}
+
 }  // namespace
+
+VStatus StoreOptionRecords(const char* command, const std::vector<int>& numbers) {
+    RString reason;
+    if (GetPluginOptions()->StoreRecords(numbers, reason)) return VStatus();
+    return WyxVexaCommand::Fail(VString(command) + ": set for this session but not stored: " + reason.Buffer());
+}
+
+void StoreOptionsOrWarn(const char* who) {
+    RString reason;
+    if (GetPluginOptions()->StoreRecords({}, reason)) return;
+    VGlobal::displayWarning(VString(who) + ": the options were not stored: " + reason.Buffer());
+}
 
 VStatus RunBoolOptionCommand(int index, const VArgList& args) {
     const BoolOptionSetter& setter = kBoolOptionCommands[index];
@@ -34,7 +54,7 @@ VStatus RunBoolOptionCommand(int index, const VArgList& args) {
     const bool value = WyxVexaCommand::HasValueFlag(args) ? args.asBool(1, &read) : false;
     if (!read) return WyxVexaCommand::Fail(VString("Use syntax: ") + setter.name + " -v true|false");
     GetPluginOptions()->SetBoolOption(setter.option, value);
-    return WyxVexaCommand::Succeed();
+    return StoreSetRecords(setter.name, {setter.option});
 }
 
 VStatus ImportModeCommand::Run(const VArgList& args) {
@@ -45,7 +65,7 @@ VStatus ImportModeCommand::Run(const VArgList& args) {
     if (word == "exmerge") mode = WyxPluginOptions::kExclusiveMerge;
     if (mode < 0) return WyxVexaCommand::Fail("Use syntax: WYXImportMode -v exmerge | add | merge");
     GetPluginOptions()->SetImportMode(mode);
-    return WyxVexaCommand::Succeed();
+    return StoreSetRecords(Name(), {kImportLoadMode});
 }
 
 VStatus ResamplingRateCommand::Run(const VArgList& args) {
@@ -54,7 +74,7 @@ VStatus ResamplingRateCommand::Run(const VArgList& args) {
     if (!read || !WyxPluginOptions::IsValidSamplingRate(rate)) return WyxVexaCommand::Fail(RateUsage());
     GetPluginOptions()->SetSamplingRate(rate, false);
     GetPluginOptions()->SetSamplingRate(rate, true);
-    return WyxVexaCommand::Succeed();
+    return StoreSetRecords(Name(), {kExportSamplingRate, kImportSamplingRate});
 }
 
 VStatus ObsoleteMergeCommand::Run(const VArgList&) {

@@ -11,8 +11,12 @@
 //
 // The flag is "-v" or "-value", exactly. A value the host cannot read as the option's kind
 // is a usage error, as is a rate outside the options' bounds: the option is left alone.
+// A value taken is set and written to the registry at once; when the registry cannot keep it,
+// the command fails with the store's reason, and the value stays set while the host runs.
 
 #include "plugin/WyxVexaCommand.h"
+
+#include <vector>
 
 struct BoolOptionSetter {
     const char* name;
@@ -21,6 +25,17 @@ struct BoolOptionSetter {
 
 // The boolean setters, in registration order.
 extern const BoolOptionSetter kBoolOptionCommands[10];
+
+// Writes the option records (all of them when the list is empty) to the registry. When the
+// registry cannot keep them, shows "<command>: set for this session but not stored: <the
+// store's reason>" as an error and answers kFailure; the records keep their values.
+VStatus StoreOptionRecords(const char* command, const std::vector<int>& numbers);
+
+// Writes every option record to the registry, as a dialog does once its work is done (the
+// import or export) and the plug-in does when it is unloaded. When the registry cannot keep
+// them, shows "<who>: the options were not stored: <the store's reason>" as a warning: the
+// work itself succeeded, and the options hold for the session.
+void StoreOptionsOrWarn(const char* who);
 
 // Runs the boolean setter kBoolOptionCommands[index].
 VStatus RunBoolOptionCommand(int index, const VArgList& args);

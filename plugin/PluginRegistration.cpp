@@ -2,6 +2,7 @@
 
 #include "core/FilePaths.h"
 #include "plugin/ImportSessionCache.h"
+#include "plugin/OptionCommands.h"
 #include "plugin/PluginFolder.h"
 #include "plugin/WYXVexaTranslator.h"
 #include "plugin/WyxVexaCommandTable.h"
@@ -46,6 +47,6 @@ VStatus DeregisterWyxVexaPlugin(const VObject& plugin) {
     // An open file is let go; the session is not kept across a reload. The options are stored
     // here, the module staying loaded.
     ReleaseCachedImportSession();
-    GetPluginOptions()->SaveUserParams();
+    StoreOptionsOrWarn("WYX plug-in");
     return status;
 }

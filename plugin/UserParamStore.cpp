@@ -1,6 +1,7 @@
 #include "plugin/UserParamStore.h"
 
 #include <cstring>
+#include <string>
 
 const char* PluginRegistryKey() { return "SOFTWARE\\Pellix\\WYX_Plugins_6.0"; }
 
@@ -67,3 +68,13 @@ bool UserParamStore::SetString(const char* section, const char* name, const RStr
 }
 
 bool UserParamStore::Close() { return key_.Close(); }
+
+RString UserParamStore::GetFailureReason() const {
+    const int error = key_.GetLastError();
+    if (error != platform::kRegistryIoFailed) return RString("the settings registry answered error ") + RString(error);
+    const std::string path = platform::RegistryFilePath();
+    if (path.empty()) return RString("no place for the settings registry: WYX_REGISTRY_FILE and HOME are not set");
+    const int code = platform::RegistryLastFileError();
+    return RString("the settings registry ") + path.c_str() +
+           (code != 0 ? RString(": ") + std::strerror(code) : RString(" cannot be read or written"));
+}

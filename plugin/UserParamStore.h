@@ -8,8 +8,8 @@
 // of the single-precision number, strings texts.
 //
 // The calling order is Open, one get or set per value, Close. A get answers its default when
-// the section or value is missing or of another type; a set answers whether it was written.
-// Nothing is reported to the user.
+// the section or value is missing or of another type; a set answers whether it was written,
+// and GetFailureReason why not. Nothing is reported to the user here.
 //
 // One store serves the process (GetUserParamStore). It is made on first use: the options
 // object built when the plug-in is loaded uses it first, so the store (and the registry
@@ -42,6 +42,10 @@ public:
     bool SetFloat(const char* section, const char* name, float value);
     bool SetString(const char* section, const char* name, const RString& value);
     bool Close();
+    // Why the last Open or set failed (read before Close): the registry file with the system's
+    // reason ("No space left on device") when the file could not be read or written, else the
+    // registry's error code.
+    RString GetFailureReason() const;
 
     // The key path (base path, then "\" and the sub name when there is one) and a section's.
     RString KeyPath() const;

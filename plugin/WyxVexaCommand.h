@@ -7,8 +7,9 @@
 // reaching the host. Arguments are read by position; flag names compare exactly.
 //
 // Shared conventions: a usage or state error shows a message through displayError and the
-// run fails; a command that changes options changes the in-memory options object only, and
-// sets its result to "Success".
+// run fails; a command that sets an option changes the options object and writes what it set
+// to the registry (failing with the store's reason when that cannot be written), and sets its
+// result to "Success".
 
 #include <vexa/VArgList.h>
 #include <vexa/VPxCommand.h>

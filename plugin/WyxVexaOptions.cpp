@@ -146,23 +146,28 @@ void WyxVexaOptions::LoadUserParams() {
 }
 
 void WyxVexaOptions::SaveUserParams() {
+    RString ignored;
+    StoreRecords({}, ignored);
+}
+
+bool WyxVexaOptions::StoreRecords(const std::vector<int>& numbers, RString& reason) {
     UserParamStore& store = GetUserParamStore();
-    store.Open(PluginRegistryKey(), name_);
     SetOptionString(kImportLoadMode, ImportModeName(GetImportMode()));
-    for (int number = 0; number < GetRecordCount(); ++number) {
-        const WyxOptionRecord& record = *GetRecord(number);
-        const char* key = record.key.Buffer();
-        switch (record.kind) {
-        case WyxOptionRecord::kBoolean:
-            store.SetDword(kSection, key, GetBoolOption(number) ? 1u : 0u);
-            break;
-        case WyxOptionRecord::kNumber:
-            store.SetFloat(kSection, key, static_cast<float>(GetDoubleOption(number)));
-            break;
-        default:
-            store.SetString(kSection, key, record.value);
-            break;
-        }
-    }
+    bool stored = store.Open(PluginRegistryKey(), name_);
+    const int count = numbers.empty() ? GetRecordCount() : static_cast<int>(numbers.size());
+    for (int i = 0; stored && i < count; ++i) stored = StoreRecord(store, numbers.empty() ? i : numbers[i]);
+    if (!stored) reason = store.GetFailureReason();
     store.Close();
+    return stored;
+}
+
+bool WyxVexaOptions::StoreRecord(UserParamStore& store, int number) const {
+    const WyxOptionRecord* record = GetRecord(number);
+    if (record == nullptr) return true;  // no such record: nothing to keep, as its setters do
+    const char* key = record->key.Buffer();
+    switch (record->kind) {
+    case WyxOptionRecord::kBoolean: return store.SetDword(kSection, key, GetBoolOption(number) ? 1u : 0u);
+    case WyxOptionRecord::kNumber: return store.SetFloat(kSection, key, static_cast<float>(GetDoubleOption(number)));
+    default: return store.SetString(kSection, key, record->value);
+    }
 }

@@ -12,6 +12,10 @@
 
 #include "plugin/WyxPluginOptions.h"
 
+#include <vector>
+
+class UserParamStore;
+
 class WyxVexaOptions : public WyxPluginOptions {
 public:
     static constexpr const char* kSection = "UserParams";
@@ -30,7 +34,12 @@ public:
     // then the unit refresh.
     void Reset() override;
     void LoadUserParams() override;
+    // Every record to the store, failures unreported (StoreRecords answers them).
     void SaveUserParams() override;
+    // Writes the listed records (all of them when the list is empty) to the registry store,
+    // record 24 as the import mode's name. False at the first one not written, with the store's
+    // reason; the records keep their values either way.
+    bool StoreRecords(const std::vector<int>& numbers, RString& reason);
     // Inches 1, feet 2, yards 3, miles 4, millimetres 5, centimetres 6, metres 7,
     // kilometres 8, any other unit 0.
     int GetHostUnitIndex() const override;
@@ -50,6 +59,8 @@ private:
     // The loaded value of a number record, or its current value when the stored one is not
     // a sampling rate or master scale it may hold.
     double CheckedNumber(int number, double loaded) const;
+    // The record's value in the store's open key, as its kind is kept; true when written.
+    bool StoreRecord(UserParamStore& store, int number) const;
 
     RString name_;
     int lastHostUnitIndex_ = -1;

@@ -9,6 +9,7 @@
 #include "platform/NativeFiles.h"
 #include "platform/RFileReplacement.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -21,6 +22,10 @@ constexpr std::size_t kMaterialNameLength = 15;
 constexpr int kMapNameLength = 12;
 constexpr std::size_t kCopyBlock = 1024;
 constexpr double kDegreesToRadians = 3.14159265358979323846 / 180.0;
+// The shininess strength that readers take for the specular colour at full strength.
+constexpr float kFullShininessStrength = 0.75f;
+
+TextureFileOpener textureFileOpener = nullptr;
 
 struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
@@ -99,18 +104,30 @@ void FillMap(RWyxWriter3ds& writer, FtkTextureMap& map, const RWyxTexture& textu
     map.tiling = texture.GetWrapModeU() == RWyxTextureProperties::kWrapRepeat ? 1 : 2;
 }
 
+double Mean(const RWyxColor& c) { return (c.GetRed() + c.GetGreen() + c.GetBlue()) / 3.0; }
+
+// A reader takes the glow of a material as its diffuse colour times the self-illumination
+// share: the share that gives the emissive colour's brightness, so that the emissive colour
+// read back is read back again unchanged, and not darkened by the diffuse colour each time.
+double SelfIllumination(const RWyxColor& diffuse, const RWyxColor& emissive) {
+    const double brightness = Mean(diffuse);
+    if (!(brightness > 0.0)) return Mean(emissive);
+    return std::min(Mean(emissive) / brightness, 1.0);
+}
+
 void SetColors(FtkMaterial& record, const RWyxMaterial& material) {
     auto color = [](const RWyxColor& c) {
         return FtkColor{static_cast<float>(c.GetRed()), static_cast<float>(c.GetGreen()), static_cast<float>(c.GetBlue())};
     };
-    const RWyxColor specular = material.GetSpecularColor();
-    const RWyxColor emissive = material.GetEmissiveColor();
+    const RWyxColor diffuse = material.GetDiffuseColor();
     record.ambient = color(material.GetAmbientColor());
-    record.diffuse = color(material.GetDiffuseColor());
-    record.specular = color(specular);
+    record.diffuse = color(diffuse);
+    // The specular colour goes as it is, with the one strength a reader turns back into
+    // full strength (times 4/3): a strength made from the colour would scale it again.
+    record.specular = color(material.GetSpecularColor());
     record.shininess = static_cast<float>(material.GetShininess() * 0.5);
-    record.shinStrength = static_cast<float>((specular.GetRed() + specular.GetGreen() + specular.GetBlue()) * 0.25);
-    record.selfIllumPct = static_cast<float>((emissive.GetRed() + emissive.GetGreen() + emissive.GetBlue()) / 3.0);
+    record.shinStrength = kFullShininessStrength;
+    record.selfIllumPct = static_cast<float>(SelfIllumination(diffuse, material.GetEmissiveColor()));
     record.transparency = static_cast<float>(1.0 - material.GetOpacity());
     record.twoSided = 1;
 }
@@ -146,13 +163,14 @@ bool CopyTextureFile(RWyxWriter3ds& writer, const char* path) {
     RString target;
     MakeAbsolutePath(target, writer.GetOutputFolder().Buffer(), name.Buffer());
     if (FileExists(target.Buffer())) return true;
-    const FilePtr source(platform::OpenFile(path, "rb"));
+    const FilePtr source(textureFileOpener != nullptr ? textureFileOpener(path, "rb") : platform::OpenFile(path, "rb"));
     if (source == nullptr) {
         writer.AppendMessage(RString("Unable to locate texture file \"") + path + "\".\n");
         return false;
     }
     // Copied aside and put in place whole: a part of a file would stop every later export
-    // from copying it, as a file of that name is never copied over.
+    // from copying it, as a file of that name is never copied over. A read that fails part
+    // way leaves such a part, so only a source read to its end is put in place.
     platform::RFileReplacement copy;
     bool written = copy.Begin(target.Buffer());
     char block[kCopyBlock];
@@ -160,9 +178,11 @@ bool CopyTextureFile(RWyxWriter3ds& writer, const char* path) {
     while (written && (count = std::fread(block, 1, sizeof block, source.get())) > 0) {
         written = std::fwrite(block, 1, count, copy.File()) == count;
     }
-    if (!written || std::ferror(source.get()) != 0 || !copy.Commit()) {
+    if (!written || std::feof(source.get()) == 0 || !copy.Commit()) {
         writer.AppendMessage(RString("Error writing texture file \"") + target + "\".\n");
         return false;
     }
     return true;
 }
+
+void SetTextureFileOpenerForTesting(TextureFileOpener opener) { textureFileOpener = opener; }

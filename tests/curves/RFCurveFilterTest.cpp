@@ -157,6 +157,21 @@ TEST(RFCurveFilterConstantKeyReducerTest, EachRunTakesTheSlopeArrivingAtItsLastK
     EXPECT_EQ(KeySeconds(*leaving), (std::vector<double>{0, 1, 2, 3}));
 }
 
+// A flat run reached steeply at an inner broken key: the arriving slope, not the flat leaving
+// one, is the run's reference, so the key before it stays (only the flat keys below lose their
+// inner key) and the curve is sampled as before.
+TEST(RFCurveFilterConstantKeyReducerTest, SteepArrivalAtAnInnerBrokenKeyKeepsTheRun) {
+    CurvePtr curve = MakeCurve({{0, 1}, {1, 1}, {2, 1}, {3, 1}, {4, 5}}, RCurveKey::Cubic, RCurveKey::User);
+    curve->GetKey(3).SetTangentMode(RCurveKey::UserBreak);
+    ASSERT_TRUE(curve->SetLeftDerivative(3, 3.0));
+    ASSERT_TRUE(curve->SetRightDerivative(3, 0.0));
+    const std::vector<float> before = Samples(*curve, 0, 4);
+    RFCurveFilterConstantKeyReducer reducer;
+    EXPECT_TRUE(reducer.Apply(*curve));
+    EXPECT_EQ(KeySeconds(*curve), (std::vector<double>{0, 2, 3, 4}));
+    EXPECT_EQ(Samples(*curve, 0, 4), before);
+}
+
 TEST(RFCurveFilterConstantKeyReducerTest, ShortCurves) {
     RFCurveFilterConstantKeyReducer reducer;
     CurvePtr pair = MakeCurve({{1, 2}, {2, 2}});

@@ -176,6 +176,23 @@ TEST_F(ExportCommandTest, ExportStoresTheBoxesAndTheRateAndWritesTheFile) {
     EXPECT_EQ(Stored("kExportHardEdges"), "0");
 }
 
+// The export succeeds where the registry cannot keep the dialog's settings; a warning says so.
+TEST_F(ExportCommandTest, SettingsTheRegistryCannotKeepAreWarnedAbout) {
+    const ScratchFolder plain;
+    const std::string registry = plain.WriteFile("plain", "") + "/registry.txt";
+    const ScopedEnvironment environment("WYX_REGISTRY_FILE", registry);
+    const std::string path = file("scene.wyx");
+    ASSERT_TRUE(run("WYXExport -f \"" + path + "\""));
+    ASSERT_TRUE(UiModel::instance().userSetValue("WYXEXPORTHARDEDGES", "1"));
+    ASSERT_TRUE(UiModel::instance().userPressButton("WYXVEXABUTTON"));
+    EXPECT_TRUE(std::filesystem::is_regular_file(path));
+    EXPECT_TRUE(options().GetBoolOption(kExportHardEdges));
+    const VStringArray warnings = VMessageLog::linesOf(VMessageLog::kWarning);
+    ASSERT_EQ(warnings.length(), 1u);
+    EXPECT_EQ(warnings[0].str(),
+              "WYXExport: the options were not stored: the settings registry " + registry + ": Not a directory");
+}
+
 TEST_F(ExportCommandTest, ARateOutOfRangeIsRefusedAndTheOldOneKept) {
     for (const char* rate : {"0", "-24", "1e9"}) {
         ASSERT_TRUE(run("WYXExport -f \"" + file("scene.wyx") + "\""));

@@ -1,11 +1,14 @@
 // WYX files written by our writer, read by the SDK's reader and imported: the sample character
-// in each mode, its take queried, files cut short or spoilt.
+// in each mode, its take queried, files cut short or spoilt, the reader's warnings shown.
 
 #include "tests/support/ImportSceneSupport.h"
+
+#include "fileio/RWyxFileExporter.h"
 
 #include "host/src/ui/UiModel.h"
 
 #include <vexa/VAnimControl.h>
+#include <vexa/VMessageLog.h>
 
 #include <cstdio>
 #include <regex>
@@ -183,6 +186,65 @@ TEST_F(SampleFileTest, FilesCutShortLeaveTheSceneAsItWas) {
         EXPECT_EQ(lastError().indexOf("WYXImport error: "), 0) << lastError();
         EXPECT_EQ(dump(), before) << size;
     }
+}
+
+// Meshes whose second triangle names a point past their three: the reader drops it, with a
+// warning for each mesh.
+std::string WriteTornMeshes(const std::string& path) {
+    RWyxObjectFactory factory;
+    RWyxScene* scene = factory.CreateScene();
+    for (const char* name : {"Torn", "Frayed"}) {
+        RWyxMesh* mesh = factory.CreateMesh();
+        mesh->InitControlPoints(3);
+        for (const int point : {0, 1, 2, 0, 1, 7}) {
+            if (point == 0) mesh->BeginPolygon();
+            mesh->AddPolygonVertex(point);
+        }
+        AddNode(factory, *scene->GetRootNode(), name, mesh);
+    }
+    RWyxFileExporter* exporter = factory.CreateFileExporter();
+    const bool written = exporter->Initialize(path.c_str()) && exporter->Export(scene);
+    factory.DestroyFileExporter(exporter);
+    return written ? path : std::string();
+}
+
+// How often the part is in the text, or in the warnings shown.
+size_t Count(const std::string& text, const std::string& part) {
+    size_t count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+    return count;
+}
+size_t CountWarnings(const std::string& part) {
+    const VStringArray shown = VMessageLog::linesOf(VMessageLog::kWarning);
+    size_t count = 0;
+    for (unsigned i = 0; i < shown.length(); ++i) count += Count(std::string(shown[i].asChar()) + "\n", part);
+    return count;
+}
+
+// What the reader dropped reaches the user beside the scene it explains: each of its warnings
+// once on the host's warning display and once in the log, however often the reader's text
+// repeats it. A sound file warns of nothing.
+TEST_F(SampleFileTest, EachOfTheReadersWarningsIsShownAndLoggedOnce) {
+    const std::string path = WriteTornMeshes(folder_.Join("torn.wyx"));
+    ASSERT_TRUE(import(path));
+    EXPECT_EQ(CountWarnings("\n"), 2u);
+    for (const char* mesh : {"Torn", "Frayed"}) {
+        const std::string line =
+            std::string("Model \"Model::") + mesh + "\": 1 polygons naming control points past its 3 were dropped\n";
+        EXPECT_EQ(CountWarnings("WYXImport warning: " + line), 1u) << mesh;
+        EXPECT_EQ(Count(logText(), "\tWYX import Warning: " + line), 1u) << logText();
+    }
+    // A session that reads its file again holds the reader's lines twice over.
+    WyxVexaImportSession session;
+    ASSERT_TRUE(session.Open(path.c_str()));
+    ASSERT_TRUE(session.Import() && session.Import());
+    EXPECT_EQ(CountWarnings("Model::Torn"), 3u);
+
+    VMessageLog::clear();
+    const size_t logged = Count(logText(), "Warning");
+    ASSERT_TRUE(import(kSample));
+    EXPECT_EQ(CountWarnings("\n"), 0u);
+    EXPECT_EQ(Count(logText(), "Warning"), logged);
 }
 
 }  // namespace

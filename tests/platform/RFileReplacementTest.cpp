@@ -1,5 +1,6 @@
 #include "platform/RFileReplacement.h"
 
+#include "tests/platform/FailingFolderSyncs.h"
 #include "tests/platform/FileSizeLimit.h"
 #include "tests/platform/WriteFaults.h"
 #include "tests/support/ScratchFolder.h"
@@ -62,6 +63,25 @@ TEST(RFileReplacement, OnlyCommitReplacesAndAbandonLeavesNothingBehind) {
     ASSERT_TRUE(Replace(target, "new"));
     EXPECT_EQ(ScratchFolder::ReadFile(target), "new");
     EXPECT_EQ(EntryCount(scratch.Path()), 1u);
+}
+
+// The rename is only lasting once the folder is synced: a failed folder sync fails the
+// commit with its reason, though the new content is already in place, and leaves nothing else.
+TEST(RFileReplacement, AFailedFolderSyncFailsTheCommit) {
+    ScratchFolder scratch;
+    const std::string target = scratch.WriteFile("t", "old");
+    platform::RFileReplacement replacement;
+    ASSERT_TRUE(replacement.Begin(target.c_str()));
+    std::fputs("new", replacement.File());
+    {
+        const FailingFolderSyncs failingSyncs;
+        EXPECT_FALSE(replacement.Commit());
+    }
+    EXPECT_EQ(replacement.FailureCode(), EIO);
+    EXPECT_FALSE(replacement.IsActive());
+    EXPECT_EQ(ScratchFolder::ReadFile(target), "new");
+    EXPECT_EQ(EntryCount(scratch.Path()), 1u);
+    EXPECT_TRUE(Replace(target, "again"));
 }
 
 TEST(RFileReplacement, LinksAreFollowedAndHardLinksAllSeeTheNewContent) {

@@ -1,10 +1,12 @@
 #include "platform/RegistryStore.h"
 
 #include "platform/SystemServices.h"
+#include "tests/platform/FileSizeLimit.h"
 #include "tests/support/ScratchFolder.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -184,3 +186,25 @@ TEST_F(RegistryStore, AFileWrittenByHandIsReadMalformedLinesPassedOverAndTheDefa
     EXPECT_EQ(RegistryFilePath(), scratch_.Join("home/.config/wyx/registry.txt"));
 }
 
+// A change that cannot be written leaves the file as it was and tells the system's reason: a
+// disk with no room for it (here the size limit), a file below a regular file.
+TEST_F(RegistryStore, AChangeThatCannotBeWrittenTellsTheSystemsReason) {
+    const RegistryHandle key = Create("SOFTWARE\\Pellix");
+    const std::string before = FileText();
+    const std::uint32_t number = 7;
+    {
+        const FileSizeLimit full(before.size());
+        EXPECT_EQ(RegistrySetValue(key, "Count", kRegistryTypeDword, &number, 4), kRegistryIoFailed);
+        EXPECT_EQ(RegistryLastFileError(), EFBIG);
+    }
+    EXPECT_EQ(FileText(), before);
+    EXPECT_EQ(RegistrySetValue(key, "Count", kRegistryTypeDword, &number, 4), kRegistrySuccess);
+    EXPECT_EQ(RegistryLastFileError(), 0);
+
+    ScopedEnvironment below("WYX_REGISTRY_FILE", scratch_.WriteFile("plain", "") + "/registry.txt");
+    RegistryHandle created = 0;
+    EXPECT_EQ(RegistryCreateKey(kRegistryCurrentUser, "SOFTWARE", nullptr, kRegistryAllAccess, &created, nullptr),
+              kRegistryIoFailed);
+    EXPECT_EQ(RegistryLastFileError(), ENOTDIR);
+    EXPECT_EQ(RegistryCloseKey(key), kRegistrySuccess);
+}

@@ -1,5 +1,6 @@
-// The 26 commands: the option setters with their flags and usage errors, the obsolete and
-// pending commands, and the batch dialog driven as a user would.
+// The 26 commands: the option setters with their flags, usage errors and the registry that
+// keeps their values, the obsolete and pending commands, and the batch dialog driven as a user
+// would.
 
 #include "tests/plugin/CommandNames.h"
 #include "tests/plugin/PluginTestSupport.h"
@@ -7,6 +8,7 @@
 #include "plugin/BatchDialogCommands.h"
 #include "plugin/OptionCommands.h"
 #include "plugin/UserParamStore.h"
+#include "tests/support/ScratchFolder.h"
 
 #include "host/src/ui/UiModel.h"
 
@@ -18,6 +20,20 @@ namespace {
 using vexa_host::UiModel;
 
 using CommandsTest = PluginCommandTest;
+
+// What the registry keeps of an option: its text, else its 32-bit value as a decimal number.
+std::string Stored(const char* key) {
+    UserParamStore store;
+    store.Open(PluginRegistryKey(), "Vexa50");
+    RString text;
+    const std::uint32_t value = store.GetDword(WyxVexaOptions::kSection, key, 0xdeadbeefu);
+    store.GetString(WyxVexaOptions::kSection, key, "", text);
+    store.Close();
+    return text.IsEmptyText() ? std::to_string(value) : std::string(text.Buffer());
+}
+
+// A registry file the system cannot write: its folder would be a regular file.
+std::string UnwritableRegistry(const ScratchFolder& folder) { return folder.WriteFile("plain", "") + "/registry.txt"; }
 
 TEST_F(CommandsTest, TheCommandTableHoldsTheTwentySixInRegistrationOrder) {
     ASSERT_EQ(kWyxVexaCommandCount, 26);
@@ -85,6 +101,39 @@ TEST_F(CommandsTest, ResamplingRateSetsBothRatesWithinTheirBounds) {
     }
 }
 
+// A setter writes what it set to the registry at once. Where the registry cannot keep it, the
+// setter fails with the store's reason and the value stays set for the session.
+TEST_F(CommandsTest, SettersStoreTheirValuesOrFailWithTheStoresReason) {
+    // The command, a record it sets, the record's text then and the value the registry keeps.
+    const struct {
+        const char* command;
+        int record;
+        const char* value;
+        const char* stored;
+    } settings[] = {{"WYXImportHardEdges -v true", kImportHardEdges, "true", "1"},
+                    {"WYXImportMode -v add", kImportLoadMode, "kCreate", "kCreate"},
+                    {"WYXResamplingRate -v 12.5", kExportSamplingRate, "12.500000", "1095237632"},  // a float's bits
+                    {"WYXResamplingRate -v 12.5", kImportSamplingRate, "12.500000", "1095237632"}};
+    ScratchFolder folder;
+    for (const bool writable : {true, false}) {
+        const std::string file = writable ? folder.Join("registry.txt") : UnwritableRegistry(folder);
+        const ScopedEnvironment registry("WYX_REGISTRY_FILE", file);
+        for (const auto& setting : settings) {
+            SCOPED_TRACE(setting.command);
+            options().Reset();
+            EXPECT_EQ(static_cast<bool>(run(setting.command)), writable);
+            EXPECT_EQ(options().GetOptionString(setting.record), setting.value);
+            if (writable) {
+                EXPECT_EQ(Stored(options().GetRecord(setting.record)->key.Buffer()), setting.stored);
+                continue;
+            }
+            const std::string name = std::string(setting.command).substr(0, std::string(setting.command).find(' '));
+            EXPECT_EQ(lastError().asChar(),
+                      name + ": set for this session but not stored: the settings registry " + file + ": Not a directory");
+        }
+    }
+}
+
 TEST_F(CommandsTest, ObsoleteCommandsFailAndReplacePivotsChangesNothing) {
     EXPECT_FALSE(run("WYXImportMerge -v true"));
     EXPECT_EQ(lastError(), "WYXImportMerge: obsolete command. Use WYXImportMode instead.");
@@ -119,15 +168,7 @@ protected:
         for (const auto& window : ui().windows()) count += window->name == name ? 1 : 0;
         return count;
     }
-    static std::string stored(const char* key) {
-        UserParamStore store;
-        store.Open(PluginRegistryKey(), "Vexa50");
-        RString text;
-        const std::uint32_t value = store.GetDword(WyxVexaOptions::kSection, key, 0xdeadbeefu);
-        store.GetString(WyxVexaOptions::kSection, key, "", text);
-        store.Close();
-        return text.IsEmptyText() ? std::to_string(value) : std::string(text.Buffer());
-    }
+    static std::string stored(const char* key) { return Stored(key); }
 };
 
 TEST_F(BatchDialogTest, StoringTakesTheWindowsSettingsIntoTheOptionsAndTheRegistry) {
@@ -231,6 +272,17 @@ TEST_F(BatchDialogTest, WithoutItsWindowStoringFailsAndChangesNothing) {
     EXPECT_FALSE(run("WYXSetUserParams -caller \"WYXVexaTranslator\""));
     EXPECT_EQ(lastError(), "WYXSetUserParams: cannot read WYXIMPORTUI of the batch settings window; nothing was stored.");
     EXPECT_TRUE(options().GetBoolOption(kImportShowUI));
+}
+
+TEST_F(BatchDialogTest, StoringWhereTheRegistryCannotKeepTheSettingsFailsWithItsReason) {
+    ScratchFolder folder;
+    const ScopedEnvironment registry("WYX_REGISTRY_FILE", UnwritableRegistry(folder));
+    ASSERT_TRUE(run("WYXBatchDialog"));
+    ASSERT_TRUE(ui().userSetValue("WYXIMPORTUI", "true"));
+    EXPECT_FALSE(run("WYXSetUserParams -caller \"WYXVexaTranslator\""));
+    EXPECT_EQ(lastError().asChar(), "WYXSetUserParams: set for this session but not stored: the settings registry " +
+                                        folder.Join("plain/registry.txt") + ": Not a directory");
+    EXPECT_FALSE(options().GetBoolOption(kImportShowUI));
 }
 
 TEST_F(BatchDialogTest, OtherCallersChangeNothingAndSucceed) {

@@ -51,7 +51,7 @@ TEST_F(TranslatorTest, FilesAreTakenByTheLettersWyxAfterTheFirstCharacter) {
         const char* name;
         bool mine;
     } cases[] = {{"/scenes/a.wyx", true},      {"/scenes/A.WYX", true},  {"/scenes/mywyxfile.obj", true},
-                 {"/wyx/scene.fbx", false},    {"/scenes/wyx", false},   {"/scenes/wyxfile.obj", false},
+                 {"/wyx/scene.txt", false},    {"/scenes/wyx", false},   {"/scenes/wyxfile.obj", false},
                  {"/scenes/plain.obj", false}, {"/scenes/WyX.wYx", false}};
     for (const auto& c : cases) {
         const auto kind = translator_->identifyFile(VFileObject(c.name), "", 0);

@@ -11,6 +11,7 @@
 #include "fileio/RWyxFileExporter.h"
 #include "fileio/RStreamOptionsBase.h"
 #include "formats/motion/RStreamOptionsMotion.h"
+#include "scene/RRenamingStrategy.h"
 #include "scene/RWyxEntityContainer.h"
 #include "scene/RWyxNode.h"
 #include "scene/RWyxScene.h"
@@ -210,6 +211,17 @@ TEST_F(WriterClassesTest, NodesSharingANameAreRefusedAndTheFileKept) {
         EXPECT_EQ(ScratchFolder::ReadFile(path), kOldContent);
         EXPECT_EQ(EntryCount(), 1u);
     }
+}
+
+// What a caller does instead: a renaming strategy installed before the nodes are made gives
+// each repeat a clash ending, and the scene writes.
+TEST_F(WriterClassesTest, NamesakesMadeUniqueByTheFactoryAreWritten) {
+    factory.SetNodeRenamingStrategy(std::make_unique<RRenamingStrategy>(0, false));
+    AddNode("Arm");
+    AddNode("Arm");
+    const FileTree tree = WriteAndRead(Form::kAscii);
+    EXPECT_EQ(tree.main.Child("Objects").NamesWithValue(),
+              (std::vector<std::string>{"Model:Model::Arm", "Model:Model::Arm_ncl1_1"}));
 }
 
 TEST_F(WriterClassesTest, ProgressReportsTextsThenPercentagesBelowAHundred) {

@@ -545,4 +545,68 @@ TEST_F(Lib3dsCheckTest, ALightNodeTaggedAsTheOtherKindIsTakenForItsLight) {
     ExpectKeys(Node("Bulb")->GetCurrentTakeNode()->GetColorYCurve(), {{0, 1.0}, {30, 0.0}}, "bulb green");
 }
 
+// A material's specular colour and glow (emissive colour), ours or as lib3ds reads them.
+struct Shades {
+    RWyxColor specular, glow;
+};
+
+void ExpectNear(const Shades& a, const Shades& b, double specularTolerance, double glowTolerance,
+                const std::string& what) {
+    const auto rgb = [](const RWyxColor& c) { return RVector4(c.GetRed(), c.GetGreen(), c.GetBlue(), 0); };
+    ExpectNear(rgb(a.specular), rgb(b.specular), specularTolerance, what + " specular");
+    ExpectNear(rgb(a.glow), rgb(b.glow), glowTolerance, what + " glow");
+}
+
+// The colours of a material hold still over writes and reads. lib3ds reads the specular colour
+// we write as we hold it, at the strength our reader takes for full (0.75, times 4/3), and the
+// self-illumination share that gives our emissive colour back from the diffuse one. A file of
+// lib3ds read, written, read, written and read keeps them within one step of the file (an
+// 8-bit step of the colour, a percent step of the share), and the second write changes nothing.
+TEST_F(Lib3dsCheckTest, MaterialColoursHoldStillOverWritesAndReads) {
+    Lib3dsPtr file(lib3ds_file_new());
+    Lib3dsMaterial* material = lib3ds_material_new();
+    std::strcpy(material->name, "Gloss");
+    const Lib3dsRgba diffuse = {0.2f, 0.4f, 0.8f, 1.0f}, specular = {0.9f, 0.6f, 0.3f, 1.0f};
+    std::memcpy(material->diffuse, diffuse, sizeof diffuse);
+    std::memcpy(material->specular, specular, sizeof specular);
+    material->shin_strength = 0.5f;
+    lib3ds_file_insert_material(file.get(), material);
+    const float points[4][3] = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
+    const float identity[4][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}, {0, 0, 0}};
+    Lib3dsMesh* mesh = FramedMesh("Tri", points, identity);
+    for (Lib3dsDword f = 0; f < mesh->faces; ++f) std::strcpy(mesh->faceL[f].material, "Gloss");
+    lib3ds_file_insert_mesh(file.get(), mesh);
+    SaveAndRead(file.get(), "gloss.3ds");
+    const auto ours = [this]() {
+        const RWyxMaterial* gloss = factory.FindMaterial("Gloss", 0);
+        return gloss != nullptr ? Shades{gloss->GetSpecularColor(), gloss->GetEmissiveColor()} : Shades{};
+    };
+    const auto theirs = [](const Lib3dsMaterial& m) {
+        const auto color = [](const Lib3dsRgba& c, float f) { return RWyxColor(c[0] * f, c[1] * f, c[2] * f, 1); };
+        return Shades{color(m.specular, 1.0f), color(m.diffuse, m.self_ilpct)};
+    };
+    // lib3ds writes no self-illumination share: the glow is ours, 0.4 of the diffuse colour.
+    const Shades first = {ours().specular, RWyxColor(0.08, 0.16, 0.32, 1)};
+    factory.FindMaterial("Gloss", 0)->SetEmissiveColor(first.glow);
+    ExpectNear(first, Shades{RWyxColor(0.6, 0.4, 0.2, 1), first.glow}, 1.0 / 255, 0, "read");  // times 0.5 x 4/3
+    Shades previous = first;
+    for (const std::string what : {"write 1", "write 2"}) {
+        ScratchFolder folder;
+        const std::string path = folder.Join("ours.3ds");
+        const Bytes bytes = Write(Options([](RStreamOptions3ds& o) { o.SetOptionValue(o.kRescale, 0); }));
+        SaveBytes(bytes, path);
+        Lib3dsPtr saved(lib3ds_file_load(path.c_str()));
+        ASSERT_NE(saved, nullptr);
+        const Lib3dsMaterial* gloss = lib3ds_file_material_by_name(saved.get(), "Gloss");
+        ASSERT_NE(gloss, nullptr);
+        EXPECT_NEAR(gloss->shin_strength, 0.75f, 0.001f) << what;
+        ExpectNear(theirs(*gloss), previous, 1.0 / 255, 0.01, "lib3ds after " + what);
+        ClearScene();
+        ASSERT_TRUE(Read(bytes, Options([](RStreamOptions3ds& o) { o.SetOptionValue(o.kRescale, 0); })));
+        ExpectNear(ours(), first, 1.0 / 255, 0.01, "after " + what);
+        if (what == "write 2") ExpectNear(ours(), previous, 1e-6, 1e-6, "held after " + what);
+        previous = ours();
+    }
+}
+
 }  // namespace

@@ -191,9 +191,13 @@ TEST_F(RWyxWriter3dsTest, MaterialsAndTexturesOfTheFaces) {
     const std::string longImage = folder.WriteFile("longtexturename.bmp", "BM");
     RWyxMaterial* red = factory.CreateMaterial("Red");
     red->SetSpecularColor(RWyxColor(1, 1, 1, 1));
+    red->SetDiffuseColor(RWyxColor(1, 1, 1, 1));  // the glow is the diffuse colour times the share
     red->SetEmissiveColor(RWyxColor(0.3, 0.3, 0.3, 1));
     red->SetOpacity(0.25);
     RWyxMaterial* blue = factory.CreateMaterial("Blue");
+    blue->SetDiffuseColor(RWyxColor(0.1, 0.2, 0.3, 1));
+    blue->SetEmissiveColor(RWyxColor(0.5, 0.5, 0.5, 1));  // brighter than the diffuse: the whole of it
+    blue->SetSpecularColor(RWyxColor(0.2, 0.4, 0.6, 1));  // as it is, at the strength read as full
     RWyxTexture* wood = factory.CreateTexture("wood");
     wood->SetFileName(RString(image.c_str()));
     wood->SetTranslationUV(0.5, 0.5);
@@ -238,6 +242,9 @@ TEST_F(RWyxWriter3dsTest, MaterialsAndTexturesOfTheFaces) {
     EXPECT_FLOAT_EQ(first->maps[kFtkTextureMap].vOffset, 0.5f);
     std::unique_ptr<FtkMaterial> third = MaterialOf(db.get(), 2);
     EXPECT_STREQ(third->maps[kFtkTextureMap].name, "Tex1");
+    EXPECT_FLOAT_EQ(third->selfIllumPct, 1.0f);
+    EXPECT_FLOAT_EQ(third->shinStrength, 0.75f);
+    EXPECT_NEAR(third->specular.b, 0.6f, 1.0f / 255);
     EXPECT_FLOAT_EQ(third->maps[kFtkTextureMap].uScale, 1.0f);  // a scale of 0 is written as 1
 }
 

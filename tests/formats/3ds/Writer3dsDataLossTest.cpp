@@ -1,7 +1,10 @@
 // A 3DS write that is refused or fails leaves the file it would replace as it was, byte for
 // byte under every name: a mesh too large for the format, a file-size limit, a full disk while
-// a hard-linked file is overwritten in place. Texture copies go in place whole.
+// a hard-linked file is overwritten in place. Texture copies go in place whole, and only when
+// their source was read to its end.
 
+#include "fileio/RWyxFileExporter.h"
+#include "formats/3ds/Writer3dsMaterial.h"
 #include "tests/formats/3ds/Scene3dsTestSupport.h"
 #include "tests/platform/FileSizeLimit.h"
 #include "tests/platform/WriteFaults.h"
@@ -9,7 +12,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <filesystem>
 #include <iterator>
 #include <unistd.h>
@@ -19,6 +24,43 @@ using namespace scene3ds_test;
 namespace {
 
 const std::string kOldContent(5000, 'o');
+
+// Texture files read as they are for the first `readable` bytes, then fail (an I/O error),
+// for the life of the object.
+class FailingTextureReads {
+public:
+    explicit FailingTextureReads(std::size_t readable) {
+        readable_ = readable;
+        SetTextureFileOpenerForTesting(&Open);
+    }
+    ~FailingTextureReads() { SetTextureFileOpenerForTesting(nullptr); }
+    FailingTextureReads(const FailingTextureReads&) = delete;
+    FailingTextureReads& operator=(const FailingTextureReads&) = delete;
+
+private:
+    // One stream at a time, over the file itself, that gives left_ bytes more.
+    static std::FILE* Open(const char* path, const char* mode) {
+        file_ = std::fopen(path, mode);
+        left_ = readable_;
+        return file_ != nullptr ? fopencookie(nullptr, mode, {&Read, nullptr, nullptr, &Close}) : nullptr;
+    }
+
+    static ssize_t Read(void*, char* bytes, std::size_t size) {
+        if (left_ == 0) {
+            errno = EIO;
+            return -1;
+        }
+        const std::size_t got = std::fread(bytes, 1, std::min(size, left_), file_);
+        left_ -= got;
+        return static_cast<ssize_t>(got);
+    }
+
+    static int Close(void*) { return std::fclose(file_); }
+
+    static inline std::size_t readable_ = 0;
+    static inline std::size_t left_ = 0;
+    static inline std::FILE* file_ = nullptr;
+};
 
 class Writer3dsDataLossTest : public Scene3dsTest {
 protected:
@@ -37,6 +79,7 @@ protected:
         const bool written = writer.FileCreate(path.c_str()) && writer.Write(scene, Options().get());
         error = writer.GetLastErrorCode();
         errorText = writer.GetLastErrorString();
+        messages = writer.GetMessageText().Buffer();
         closed = writer.FileClose();
         closeError = writer.GetLastErrorCode();
         closeErrorText = writer.GetLastErrorString();
@@ -54,9 +97,23 @@ protected:
         return ::testing::AssertionSuccess();
     }
 
-    std::size_t Entries() const {
-        return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(folder.Path()),
-                                                      std::filesystem::directory_iterator()));
+    std::size_t Entries() const { return FolderEntries(folder.Path()); }
+
+    static std::size_t FolderEntries(const std::string& path) {
+        return static_cast<std::size_t>(
+            std::distance(std::filesystem::directory_iterator(path), std::filesystem::directory_iterator()));
+    }
+
+    // A triangle under the node "Box", textured with the image.
+    void AddTexturedBox(const std::string& image) {
+        RWyxMesh* mesh = QuadMesh({{0, 0, 0, 0}, {1, 0, 0, 0}, {1, 1, 0, 0}}, {{0, 1, 2}});
+        RWyxTexture* texture = factory.CreateTexture("wood");
+        texture->SetFileName(image.c_str());
+        mesh->AddTexture(texture, 0);
+        mesh->InitTextureIndices(RWyxMesh::kKindByPolygon);
+        mesh->InitTextureUVMapping(RWyxMesh::kKindByControlPoint);
+        mesh->InitTextureUVs(3);
+        AddNode("Box", mesh);
     }
 
     ScratchFolder folder;
@@ -151,23 +208,44 @@ TEST_F(Writer3dsDataLossTest, AFullDiskWhileAHardLinkedFileIsOverwrittenLeavesBo
 }
 
 TEST_F(Writer3dsDataLossTest, ATextureCopyThatFailsLeavesNoPartOfAFile) {
-    const std::string image = folder.WriteFile("source.bmp", std::string(20000, 'b'));
+    AddTexturedBox(folder.WriteFile("source.bmp", std::string(20000, 'b')));
     std::filesystem::create_directory(folder.Join("out"));
-    RWyxMesh* mesh = QuadMesh({{0, 0, 0, 0}, {1, 0, 0, 0}, {1, 1, 0, 0}}, {{0, 1, 2}});
-    RWyxTexture* texture = factory.CreateTexture("wood");
-    texture->SetFileName(image.c_str());
-    mesh->AddTexture(texture, 0);
-    mesh->InitTextureIndices(RWyxMesh::kKindByPolygon);
-    mesh->InitTextureUVMapping(RWyxMesh::kKindByControlPoint);
-    mesh->InitTextureUVs(3);
-    AddNode("Box", mesh);
     {
         const FileSizeLimit limit(10000);  // the scene fits, the image does not
         EXPECT_TRUE(WriteTo(folder.Join("out/scene.3ds"))) << errorText;
     }
+    EXPECT_NE(messages.find("Error writing texture file"), std::string::npos) << messages;
     EXPECT_FALSE(std::filesystem::exists(folder.Join("out/source.bmp")));
     ASSERT_TRUE(WriteTo(folder.Join("out/scene.3ds"))) << errorText;
     EXPECT_EQ(ScratchFolder::ReadFile(folder.Join("out/source.bmp")).size(), 20000u) << "copied whole";
+}
+
+// A texture whose reading fails part way is not put beside the file in part, and the export
+// says so; read to its end through the same road, it is copied whole.
+TEST_F(Writer3dsDataLossTest, ATextureReadThatFailsPartWayLeavesNoPartOfAFile) {
+    std::string picture(20000, 'w');
+    for (std::size_t i = 0; i < picture.size(); i += 7) picture[i] = static_cast<char>(i);
+    AddTexturedBox(folder.WriteFile("wood.bmp", picture));
+    const std::string out = folder.Join("out");
+    std::filesystem::create_directory(out);
+    RWyxFileExporter* exporter = factory.CreateFileExporter();
+    ASSERT_TRUE(exporter->Initialize((out + "/scene.3ds").c_str()));
+    exporter->SetFileFormat(RWyxFileExporter::kFormat3ds);
+    {
+        const FailingTextureReads failing(5000);
+        ASSERT_TRUE(exporter->Export(scene, Options().get())) << exporter->GetLastErrorString();
+    }
+    const std::string warning = exporter->GetMessageText().Buffer();
+    EXPECT_EQ(warning.rfind("Error writing texture file \"", 0), 0u) << warning;
+    EXPECT_NE(warning.find("wood.bmp\".\n"), std::string::npos) << warning;
+    EXPECT_FALSE(std::filesystem::exists(out + "/wood.bmp"));
+    EXPECT_EQ(FolderEntries(out), 1u) << "the file alone, no part of a copy beside it";
+    {
+        const FailingTextureReads whole(picture.size() + 1);
+        ASSERT_TRUE(exporter->Export(scene, Options().get())) << exporter->GetLastErrorString();
+    }
+    EXPECT_STREQ(exporter->GetMessageText().Buffer(), "");
+    EXPECT_EQ(ScratchFolder::ReadFile(out + "/wood.bmp"), picture);
 }
 
 }  // namespace
