@@ -135,11 +135,7 @@ bool RWyxWriterDxf::WriteToTarget(RWyxScene* scene, RStreamOptions* options) {
         out.Text("  0\nSECTION\n  2\nENTITIES\n");
         for (std::size_t i = 0; i < meshNodes.size(); ++i) WriteMeshNode(out, *meshNodes[i], layers[i]);
         out.Text("  0\nENDSEC\n  0\nEOF\n");
-        if (!out.Flush()) {
-            SetError(kErrorOutOfDiskSpace, RString("Cannot write \"") + GetPath() + "\" whole");
-            return false;
-        }
-        return true;
+        return out.Flush() || FailStream(out, GetPath());
     } catch (const std::bad_alloc&) {
         SetError(kErrorUnidentified, "Out of memory while writing the DXF file");
         return false;
