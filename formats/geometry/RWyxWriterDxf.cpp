@@ -278,10 +278,9 @@ void RWyxWriterDxf::WritePolyface(GeometryTextWriter& out, const std::string& la
         out.Text("  0\nVERTEX\n  8\n").Text(layer).Char('\n');
         if (record.colour > 0) CodeInt(out, " 62", record.colour);
         out.Text(" 10\n0.0\n 20\n0.0\n 30\n0.0\n 70\n   128\n");
-        // Last corner first.
+        // In the polygon's order: the axis change is a rotation, so the face keeps its side.
         for (int i = 0; i < record.count; ++i) {
-            const int corner = record.corners[record.count - 1 - i];
-            out.Text(kCornerCodes[i]).Int(local[static_cast<std::size_t>(corner)] + 1).Char('\n');
+            out.Text(kCornerCodes[i]).Int(local[static_cast<std::size_t>(record.corners[i])] + 1).Char('\n');
         }
     }
     out.Text("  0\nSEQEND\n");
