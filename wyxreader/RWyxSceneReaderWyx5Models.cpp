@@ -11,8 +11,8 @@
 // confirm a marker or skeleton; a record without "Type" is a mesh when it has mesh fields and
 // has no attribute otherwise. A null of size 100 is read as a node without attribute (the
 // writer writes both alike), unless the record holds user properties: those belong to a node
-// with an attribute, so it reads as a null. A model's camera switcher is read without attribute: only the
-// scene's own camera switcher has one.
+// with an attribute, so it reads as a null. A model's camera switcher is read without
+// attribute: only the scene's own camera switcher has one.
 
 #include "attributes/RWyxCamera.h"
 #include "attributes/RWyxCameraProperties.h"
