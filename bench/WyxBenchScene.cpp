@@ -89,10 +89,14 @@ BigScene& Scene() {
     return scene;
 }
 
-bool WriteBigScene(RWyxWriterWyx& writer, const std::string& path, bool binary) {
+bool WriteSceneWith(RWyxWriterWyx& writer, RWyxScene* scene, const std::string& path, bool binary) {
     writer.SetFileMode(binary ? RWyxWriterWyx::kFileModeBinary : RWyxWriterWyx::kFileModeAscii);
     RStreamOptionsPtr options = writer.GetWriteOptions();
-    return writer.FileCreate(path.c_str()) && writer.Write(Scene().scene, options.get()) && writer.FileClose();
+    return writer.FileCreate(path.c_str()) && writer.Write(scene, options.get()) && writer.FileClose();
+}
+
+bool WriteBigScene(RWyxWriterWyx& writer, const std::string& path, bool binary) {
+    return WriteSceneWith(writer, Scene().scene, path, binary);
 }
 
 bool ReadWithReader(RWyxObjectFactory& factory, const std::string& path) {

@@ -38,7 +38,8 @@ BigScene& Scene();
 // `channels` channels: translation, rotation and scaling X, Y, Z, then visibility.
 void Animate(RWyxNode& node, int seed, int channels);
 
-// The scene written to the path by the writer, binary or ASCII.
+// The scene written to the path by the writer, binary or ASCII; WriteBigScene writes the big one.
+bool WriteSceneWith(RWyxWriterWyx& writer, RWyxScene* scene, const std::string& path, bool binary);
 bool WriteBigScene(RWyxWriterWyx& writer, const std::string& path, bool binary);
 // The file read into a new scene of the factory as the importer reads it: false when it could
 // not be read or the reader warned.

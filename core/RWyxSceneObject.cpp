@@ -243,6 +243,12 @@ bool RWyxSceneObject::HasUserPropertyFor(const RProperty* property) const {
     return PendingIndexOf(property) >= 0 || CountMadeWrapping(property, made) > 0;
 }
 
+RProperty* RWyxSceneObject::GetWrappedProperty(int index) const {
+    if (RProperty* pending = PendingProperty(index)) return pending;
+    const RWyxUserProperty* made = MadeAt(index);
+    return made != nullptr ? made->GetProperty() : nullptr;
+}
+
 RWyxUserProperty* RWyxSceneObject::FindUserPropertyByName(const char* name) const {
     if (name == nullptr) return nullptr;
     for (int i = 0; i < GetUserPropertyCount(); ++i) {

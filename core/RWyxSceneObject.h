@@ -80,6 +80,9 @@ public:
     // True when a user property wraps the property (FindUserProperty would find one), without
     // making a wrapper that was not asked for yet.
     bool HasUserPropertyFor(const RProperty* property) const;
+    // The property the user property at the index wraps, without making a wrapper that was not
+    // asked for yet; null out of range and for a user property that wraps none.
+    RProperty* GetWrappedProperty(int index) const;
 
     // Called by the source of the deferred wrappers when a property leaves it: the wrappers not
     // made yet are made now, while the source's list still says which property each wraps.

@@ -116,19 +116,70 @@ void WriteSlopes(RWyxFile& file, char letter, double outgoing, double incoming, 
     WriteWeights(file, key);
 }
 
-// An Auto or AutoBreak key. The short codings "a" and "d" drop what the reader cannot get
-// back from them (the Break bit and weights of "a"; readers of 4002 on also clear the
-// previous key's incoming weight for both), so they are used only when nothing is lost.
-void WriteAutoTangent(RWyxFile& file, const RFCurve& curve, int k, bool autoSlopes) {
+// How an Auto or AutoBreak key is written for readers that do not compute auto tangents:
+// with its evaluated slopes ("s" / "b", read back as a User key), as "d" with the next key's
+// incoming slope, or as "a". Other keys have no such coding (kNotAuto).
+enum class AutoSlopeCoding : char { kNotAuto, kSlopes, kNextIncoming, kPlain };
+
+// The codings of all keys, found from the last key to the first. A User key reads its
+// incoming slope from the key before it; of the codings without slopes only "d" carries one,
+// so a key before a key read back as User (one, or an Auto key written with slopes) is
+// written as "d" when it is not written with slopes itself.
+std::vector<AutoSlopeCoding> CodingsForAutoSlopes(const RFCurve& curve) {
+    const int count = curve.GetKeyCount();
+    std::vector<AutoSlopeCoding> codings(static_cast<std::size_t>(count), AutoSlopeCoding::kNotAuto);
+    for (int k = count - 1; k >= 0; --k) {
+        const Key& key = curve.GetKey(k);
+        if (!key.IsCubicWithModeBits(Key::Auto)) {
+            continue;
+        }
+        const Key* previous = k > 0 ? &curve.GetKey(k - 1) : nullptr;
+        const float previousIncoming = previous != nullptr ? previous->GetDataValue(1) : 0.0f;
+        const bool keepsPrevious = !HasIncomingWeight(previous);
+        const std::size_t next = static_cast<std::size_t>(k) + 1;
+        const bool nextReadAsUser = next < codings.size() && (curve.GetKey(k + 1).IsCubicWithModeBits(Key::User) ||
+                                                             codings[next] == AutoSlopeCoding::kSlopes);
+        AutoSlopeCoding& coding = codings[static_cast<std::size_t>(k)];
+        if (previousIncoming != 0.0f || key.GetDataValue(0) != 0.0f || !keepsPrevious) {
+            coding = AutoSlopeCoding::kSlopes;
+        } else if (nextReadAsUser) {
+            coding = AutoSlopeCoding::kNextIncoming;
+        } else {
+            coding = key.GetWeightMode() == 0 ? AutoSlopeCoding::kPlain : AutoSlopeCoding::kSlopes;
+        }
+    }
+    return codings;
+}
+
+using AutoSlopeCodings = std::vector<AutoSlopeCoding>;
+
+// With auto slopes, the number a key written with slopes holds for the next key's incoming
+// side: the evaluated slope after an Auto key, and after a User key whenever the next key is
+// an Auto key written with slopes (read back as User, it takes that number as its slope);
+// otherwise a User key's own number.
+double NextIncomingAsWritten(const RFCurve& curve, int k, const AutoSlopeCodings& codings) {
     const Key& key = curve.GetKey(k);
-    const Key* previous = k > 0 ? &curve.GetKey(k - 1) : nullptr;
-    const Key* next = k + 1 < curve.GetKeyCount() ? &curve.GetKey(k + 1) : nullptr;
+    const bool last = k + 1 >= curve.GetKeyCount();
+    if (!last && codings[static_cast<std::size_t>(k) + 1] == AutoSlopeCoding::kSlopes) {
+        return curve.GetLeftDerivative(k + 1);
+    }
+    if (!key.IsCubicWithModeBits(Key::Auto)) {
+        return key.GetDataValue(1);
+    }
+    return last ? 0.0 : curve.GetLeftDerivative(k + 1);
+}
+
+// An Auto or AutoBreak key; with auto slopes (codings not null), in its coding. The short
+// codings "a" and "d" drop what the reader cannot get back from them (the Break bit and
+// weights of "a"; readers of 4002 on also clear the previous key's incoming weight for both),
+// so they are used only when nothing is lost.
+void WriteAutoTangent(RWyxFile& file, const RFCurve& curve, int k, const AutoSlopeCodings* codings) {
+    const Key& key = curve.GetKey(k);
     const bool broken = key.GetTangentMode() == Key::AutoBreak;
-    const bool keepsPrevious = !HasIncomingWeight(previous);
-    const bool plain = keepsPrevious && key.GetWeightMode() == 0;
-    const float data0 = key.GetDataValue(0);
-    const float data1 = key.GetDataValue(1);
-    if (!autoSlopes) {
+    if (codings == nullptr) {
+        const float data0 = key.GetDataValue(0);
+        const float data1 = key.GetDataValue(1);
+        const bool plain = !HasIncomingWeight(k > 0 ? &curve.GetKey(k - 1) : nullptr) && key.GetWeightMode() == 0;
         if (data0 == 0.0f && data1 == 0.0f && plain && !broken) {
             file.FieldWriteChar('a');
         } else {
@@ -136,22 +187,31 @@ void WriteAutoTangent(RWyxFile& file, const RFCurve& curve, int k, bool autoSlop
         }
         return;
     }
-    const float previousIncoming = previous != nullptr ? previous->GetDataValue(1) : 0.0f;
-    const double nextIncoming = next != nullptr ? curve.GetLeftDerivative(k + 1) : 0.0;
-    if (previousIncoming != 0.0f || data0 != 0.0f || !keepsPrevious) {
-        WriteSlopes(file, broken ? 'b' : 's', curve.GetRightDerivative(k), nextIncoming, key);
-    } else if (next != nullptr && next->IsCubicWithModeBits(Key::User)) {
+    switch ((*codings)[static_cast<std::size_t>(k)]) {
+    case AutoSlopeCoding::kNextIncoming:
         file.FieldWriteChar('d');
-        file.FieldWriteDouble(nextIncoming);
+        file.FieldWriteDouble(curve.GetLeftDerivative(k + 1));
         WriteWeights(file, key);
-    } else if (plain) {
+        break;
+    case AutoSlopeCoding::kPlain:
         file.FieldWriteChar('a');
-    } else {
-        WriteSlopes(file, broken ? 'b' : 's', curve.GetRightDerivative(k), nextIncoming, key);
+        break;
+    default:
+        WriteSlopes(file, broken ? 'b' : 's', curve.GetRightDerivative(k), NextIncomingAsWritten(curve, k, *codings), key);
+        break;
     }
 }
 
-void WriteKey(RWyxFile& file, const RFCurve& curve, int k, bool autoSlopes) {
+// A User or UserBreak key; with auto slopes (codings not null), the next key's incoming side
+// as that key is read back.
+void WriteUserTangent(RWyxFile& file, const RFCurve& curve, int k, const AutoSlopeCodings* codings) {
+    const Key& key = curve.GetKey(k);
+    const double incoming = codings != nullptr ? NextIncomingAsWritten(curve, k, *codings) : key.GetDataValue(1);
+    WriteSlopes(file, key.GetTangentMode() == Key::UserBreak ? 'b' : 's', key.GetDataValue(0), incoming, key);
+}
+
+// codings: the keys' codings for readers that do not compute auto tangents; null otherwise.
+void WriteKey(RWyxFile& file, const RFCurve& curve, int k, const AutoSlopeCodings* codings) {
     const Key& key = curve.GetKey(k);
     file.FieldWriteTime(key.GetTime());
     file.FieldWriteDouble(key.GetValue());
@@ -177,14 +237,12 @@ void WriteKey(RWyxFile& file, const RFCurve& curve, int k, bool autoSlopes) {
         }
         break;
     case Key::User:
-        WriteSlopes(file, 's', key.GetDataValue(0), key.GetDataValue(1), key);
-        break;
     case Key::UserBreak:
-        WriteSlopes(file, 'b', key.GetDataValue(0), key.GetDataValue(1), key);
+        WriteUserTangent(file, curve, k, codings);
         break;
     case Key::Auto:
     case Key::AutoBreak:
-        WriteAutoTangent(file, curve, k, autoSlopes);
+        WriteAutoTangent(file, curve, k, codings);
         break;
     default:
         break;
@@ -728,8 +786,9 @@ bool RFCurveRecords::Write(const RFCurve& curve, RWyxFile& file, bool defaultOnl
         file.FieldWriteInt(count);
         file.FieldWriteEnd();
         file.FieldWriteBegin("Key");
+        const AutoSlopeCodings codings = autoSlopes ? CodingsForAutoSlopes(curve) : AutoSlopeCodings();
         for (int k = 0; k < count; ++k) {
-            WriteKey(file, curve, k, autoSlopes);
+            WriteKey(file, curve, k, autoSlopes ? &codings : nullptr);
         }
         file.FieldWriteEnd();
         WriteExtrapolation(file, "Pre-Extrapolation", curve.GetPreExtrapolationType(),

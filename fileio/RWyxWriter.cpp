@@ -2,6 +2,9 @@
 
 #include "fileio/RWyxIO.h"
 
+#include <cerrno>
+#include <cstring>
+
 namespace {
 
 const char* const kMessages[RWyxWriter::kErrorCount] = {
@@ -25,6 +28,14 @@ bool RWyxWriter::WriteScene(RWyxScene* scene, RStreamOptions* options, RWyxPrope
         return Write(scene, options);
     }
     SetError(kErrorUnidentified, "This writer cannot write into another file");
+    return false;
+}
+
+bool RWyxWriter::FailWriteWhole(const char* path, int reason, const std::string& kept) {
+    RString text = RString("Cannot write \"") + path + "\" whole";
+    if (reason != 0) text += RString(": ") + std::strerror(reason);
+    if (!kept.empty()) text += RString("; its old content is kept in \"") + kept.c_str() + "\"";
+    SetError(reason == ENOSPC || reason == EDQUOT ? kErrorOutOfDiskSpace : kErrorUnidentified, text);
     return false;
 }
 

@@ -22,6 +22,8 @@
 #include "fileio/RWyxMessageHolder.h"
 #include "fileio/RWyxReader.h"
 
+#include <string>
+
 class RStreamOptions;
 class RWyxIO;
 class RWyxNode;
@@ -71,6 +73,14 @@ public:
     RWyxIO* GetOwner() const { return owner_; }
     // Passes a progress report to the owner (RWyxIO::ReportProgress); nothing without one.
     void ReportProgress(int status, const char* text, const char* detail, float percent) const;
+
+protected:
+    // Fails a write whose file could not be written whole, and answers false. The code says
+    // whether more room would help: error 3 ("Out of disk space") for a full disk or quota
+    // (ENOSPC, EDQUOT), error 5 for any other reason (a file-size limit, an I/O error). The
+    // text: 'Cannot write "<path>" whole', then ": " and the reason's text when reason (an
+    // errno) is not 0, then where the old content of the file was kept when kept names a file.
+    bool FailWriteWhole(const char* path, int reason, const std::string& kept);
 
 private:
     RWyxObjectFactory* factory_;

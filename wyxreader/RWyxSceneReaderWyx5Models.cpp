@@ -10,8 +10,9 @@
 // "Optical", "Root", "Limb", "LimbNode", "Camera", "Light", "Nurb", "Patch"), "TypeFlags"
 // confirm a marker or skeleton; a record without "Type" is a mesh when it has mesh fields and
 // has no attribute otherwise. A null of size 100 is read as a node without attribute (the
-// writer writes both alike). A model's camera switcher is read without attribute: only the
-// scene's own camera switcher has one.
+// writer writes both alike), unless the record holds user properties: those belong to a node
+// with an attribute, so it reads as a null. A model's camera switcher is read without
+// attribute: only the scene's own camera switcher has one.
 
 #include "attributes/RWyxCamera.h"
 #include "attributes/RWyxCameraProperties.h"
@@ -158,7 +159,9 @@ void RWyxSceneReaderWyx5::MakeAttribute(RWyxNode& node, const RString& label) {
         if (const BlockScope properties = BlockScope::Open(file_, "Properties")) {
             size = wyx_read::ReadDoubleByName(file_, "Size", kNoNullSize);
         }
-        if (size != kNoNullSize) attribute = factory_->CreateNull();
+        // User properties are kept on nodes that have an attribute: a null of the neutral size
+        // that holds some is a null, not a bare node.
+        if (size != kNoNullSize || wyx_read::CountFields(file_, "UserProperty") > 0) attribute = factory_->CreateNull();
         break;
     }
     case Attribute::kMarker:

@@ -102,12 +102,19 @@ std::string WithoutTypeSuffix(const char* name) {
     return text;
 }
 
-// The user properties listed in the animated-property table: those added to the node (not
-// the wrappers of its own properties) that are animatable and still have their property.
-bool IsListedUserProperty(const RWyxNode& node, const RWyxUserProperty& property) {
-    const RProperty* wrapped = property.GetProperty();
-    return wrapped != nullptr && !node.GetProperties()->IsStandardProperty(wrapped) &&
-           property.GetFlag(RWyxUserProperty::kFlagAnimatable);
+// The user properties listed in the animated-property table, in index order: those added to
+// the node (not the wrappers of its own properties) that are animatable and still have their
+// property. The wrappers of the node's own properties, one for each, are made when first asked
+// for and stay made: they are told apart by the property they wrap, without being made.
+std::vector<const RWyxUserProperty*> ListedUserProperties(const RWyxNode& node) {
+    std::vector<const RWyxUserProperty*> listed;
+    for (int i = 0; i < node.GetUserPropertyCount(); ++i) {
+        const RProperty* wrapped = node.GetWrappedProperty(i);
+        if (wrapped == nullptr || node.GetProperties()->IsStandardProperty(wrapped)) continue;
+        const RWyxUserProperty* property = node.GetUserProperty(i);
+        if (property != nullptr && property->GetFlag(RWyxUserProperty::kFlagAnimatable)) listed.push_back(property);
+    }
+    return listed;
 }
 
 bool IsKeyedVector(RWyxNode& node, const char* channel) {
@@ -156,9 +163,7 @@ void CollectAnimatedNames(RWyxNode& node, Names& members, Names& properties) {
             }
         }
     }
-    for (int i = 0; i < node.GetUserPropertyCount(); ++i) {
-        const RWyxUserProperty* property = node.GetUserProperty(i);
-        if (property == nullptr || !IsListedUserProperty(node, *property)) continue;
+    for (const RWyxUserProperty* property : ListedUserProperties(node)) {
         const std::string name = WithoutTypeSuffix(property->GetName());
         add(name.c_str(), name.c_str());
     }
@@ -263,9 +268,7 @@ void RWyxWriterWyx5::WriteAnimatedPropertyTable(RWyxNode& node) {
     RWyxFile& file = File();
     WriteStrings(file, "AnimatedProperty", members);
     WriteStrings(file, "Animated", properties);
-    for (int i = 0; i < node.GetUserPropertyCount(); ++i) {
-        const RWyxUserProperty* property = node.GetUserProperty(i);
-        if (property == nullptr || !IsListedUserProperty(node, *property)) continue;
+    for (const RWyxUserProperty* property : ListedUserProperties(node)) {
         FieldBlock block(file, "UserProperty");
         WriteField(file, "Name", WithoutTypeSuffix(property->GetName()).c_str());
         const char* type = RWyxUserProperty::TypeToName(property->GetType());

@@ -490,12 +490,5 @@ bool RWyxWriter3ds::PutInPlace(const std::vector<unsigned char>& bytes) {
     const bool written = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), target_.File()) == bytes.size();
     const int reason = written ? 0 : errno;
     if (written && target_.Commit()) return true;
-    const int failure = written ? target_.FailureCode() : reason;
-    RString text = RString("Cannot write \"") + targetPath_ + "\" whole";
-    if (failure != 0) text += RString(": ") + std::strerror(failure);
-    if (!target_.KeptOldContent().empty()) {
-        text += RString("; its old content is kept in \"") + target_.KeptOldContent().c_str() + "\"";
-    }
-    SetError(failure == ENOSPC || failure == EDQUOT ? kErrorOutOfDiskSpace : kErrorUnidentified, text);
-    return false;
+    return FailWriteWhole(targetPath_.Buffer(), written ? target_.FailureCode() : reason, target_.KeptOldContent());
 }

@@ -48,6 +48,13 @@ std::uint64_t CellKey(std::int64_t x, std::int64_t y, std::int64_t z) {
     return h;
 }
 
+// POLYLINEs of M x N meshes (flag 16; their VERTEXes flag 64), which are not read.
+int CountPolygonMeshes(const std::vector<DxfEntity>& entities) {
+    return static_cast<int>(std::count_if(entities.begin(), entities.end(), [](const DxfEntity& entity) {
+        return entity.kind == DxfEntity::kPolyline && (entity.flags & 16) != 0 && (entity.flags & 64) == 0;
+    }));
+}
+
 bool Near(const RVector4& a, const RVector4& b) {
     return std::fabs(a.x - b.x) <= kWeldTolerance && std::fabs(a.y - b.y) <= kWeldTolerance &&
            std::fabs(a.z - b.z) <= kWeldTolerance;
@@ -117,14 +124,15 @@ void DxfSceneBuilder::Warn(const RString& text) {
 }
 
 void DxfSceneBuilder::WarnLeftOut() {
-    if (nestedInserts_ > 0) {
-        Warn(RString("INSERTs inside blocks not followed: ") + nestedInserts_ + "\n");
-        warningCount_ += nestedInserts_ - 1;
-    }
-    if (lwPolylines_ > 0) {
-        Warn(RString("LWPOLYLINE entities left out: ") + lwPolylines_ + "\n");
-        warningCount_ += lwPolylines_ - 1;
-    }
+    WarnLeftOut("INSERTs inside blocks not followed: ", nestedInserts_);
+    WarnLeftOut("LWPOLYLINE entities left out: ", lwPolylines_);
+    WarnLeftOut("POLYLINE meshes left out: ", polygonMeshes_);
+}
+
+void DxfSceneBuilder::WarnLeftOut(const char* what, int count) {
+    if (count <= 0) return;
+    Warn(RString(what) + count + "\n");
+    warningCount_ += count - 1;
 }
 
 int DxfSceneBuilder::LayerColour(const std::string& layer) const {
@@ -185,11 +193,11 @@ void DxfSceneBuilder::AddPolyline(const DxfEntity& entity, Accumulator& accumula
             }
             const int colour = PolygonColour(vertex.hasColour ? vertex.colour : entity.colour,
                                              vertex.hasColour || entity.hasColour, entity.layer);
-            // Written last corner first: taken back in reverse to keep the winding.
-            if (count == 2) accumulator.AddPolygon({first + c[1] - 1, first + c[0] - 1, first + c[1] - 1}, colour);
-            if (count == 3) accumulator.AddPolygon({first + c[2] - 1, first + c[1] - 1, first + c[0] - 1}, colour);
+            // In file order (71, 72, 73, 74): the axis change is a rotation, so the winding stays.
+            if (count == 2) accumulator.AddPolygon({first + c[0] - 1, first + c[1] - 1, first + c[0] - 1}, colour);
+            if (count == 3) accumulator.AddPolygon({first + c[0] - 1, first + c[1] - 1, first + c[2] - 1}, colour);
             if (count == 4) {
-                accumulator.AddPolygon({first + c[3] - 1, first + c[2] - 1, first + c[1] - 1, first + c[0] - 1}, colour);
+                accumulator.AddPolygon({first + c[0] - 1, first + c[1] - 1, first + c[2] - 1, first + c[3] - 1}, colour);
             }
         }
     }
@@ -312,6 +320,7 @@ bool DxfSceneBuilder::Insert(const DxfEntity& insert, RWyxNode& parent) {
     settings_.insertBudget -= accumulator.Size();
     nestedInserts_ += nested;
     lwPolylines_ += block->lwPolylines;
+    polygonMeshes_ += CountPolygonMeshes(block->entities);
     if (accumulator.polygons.empty() && !accumulator.metInsert) return true;
     RWyxNode* node = accumulator.polygons.empty() ? MakeNode(block->name) : MakeMeshNode(block->name, accumulator, parent);
     if (node == nullptr) return false;
@@ -411,6 +420,7 @@ bool DxfSceneBuilder::Build(const DxfDocument& document, RWyxScene& scene, const
     }
     nestedInserts_ = 0;
     lwPolylines_ = document.lwPolylines;
+    polygonMeshes_ = CountPolygonMeshes(document.entities);
     bool built = false;
     switch (settings.grouping) {
         case RStreamOptionsDxf::kByEntity: built = BuildByEntity(*parent); break;

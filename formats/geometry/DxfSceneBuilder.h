@@ -5,10 +5,11 @@
 //
 // Points: DXF (x, y, z) is the scene's (x, z, -y). A LINE gives the polygon (start, end,
 // start); a 3DFACE a triangle when its fourth corner repeats the third, else a quadrilateral;
-// a polyface POLYLINE its face records (the corners taken in reverse order, as the writer
-// writes them, so that a round trip keeps the winding; a corner outside the polyline's points
+// a polyface POLYLINE its face records (the corners in file order, 71 to 74: the axis change
+// is a rotation, so a face keeps the side it faces; a corner outside the polyline's points
 // drops its face with a warning); a 3-D POLYLINE one (previous, current, previous) polygon
-// per segment, closing back to the first point when its flags are 9.
+// per segment, closing back to the first point when its flags are 9. A POLYLINE of an
+// M x N mesh (flag 16, VERTEX flag 64) makes no geometry.
 //
 // Colour of a polygon: its own (a face record falls back to its POLYLINE's); when that is 0,
 // missing, or 256 (BYLAYER) and above, its layer's colour (absolute value; 0 for a layer not
@@ -27,8 +28,8 @@
 // cannot ask for unbounded memory; INSERTs past it are skipped with a warning.
 //
 // What is left out is said once per kind, with its count (each one also counts as a
-// warning): the INSERTs inside the blocks inserted, and the LWPOLYLINEs of the ENTITIES
-// section and of the blocks inserted (once per insertion).
+// warning): the INSERTs inside the blocks inserted, and the LWPOLYLINEs and POLYLINE meshes
+// of the ENTITIES section and of the blocks inserted (once per insertion).
 
 #include "core/RString.h"
 #include "core/RUniqueNameList.h"
@@ -93,6 +94,8 @@ private:
     void Warn(const RString& text);
     // One warning per kind of entity left out, with the count.
     void WarnLeftOut();
+    // The warning "<what><count>" when count is above 0; it counts as count warnings.
+    void WarnLeftOut(const char* what, int count);
 
     RWyxObjectFactory& factory_;
     RString& messages_;
@@ -105,6 +108,7 @@ private:
     int materialCounter_ = 0;
     int nestedInserts_ = 0;  // INSERTs inside inserted blocks, not followed
     int lwPolylines_ = 0;    // LWPOLYLINEs of what was drawn, not read
+    int polygonMeshes_ = 0;  // POLYLINE meshes of what was drawn, not read
     std::vector<std::pair<std::string, int>> layerColours_;  // lower-case name, sorted
     std::vector<std::size_t> blockOrder_;  // positions in the document's blocks, by name
 };

@@ -1,5 +1,6 @@
 #include "formats/geometry/GeometryTextWriter.h"
 
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 
@@ -30,7 +31,11 @@ GeometryTextWriter& GeometryTextWriter::Fixed(double value) {
 
 bool GeometryTextWriter::Flush() {
     if (!buffer_.empty() && file_ != nullptr) {
-        if (std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size()) failed_ = true;
+        errno = 0;
+        if (std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size()) {
+            if (!failed_) failureCode_ = errno != 0 ? errno : EIO;
+            failed_ = true;
+        }
     }
     buffer_.clear();
     return !failed_;

@@ -3,7 +3,8 @@
 
 // A buffered text writer over a C stream for the OBJ, MTL and DXF writers: texts, integers as
 // "%d" writes them and doubles as "%lf" does (six decimals), without locale and without a
-// formatted call per number. Write errors are remembered (Failed), not reported per call.
+// formatted call per number. Write errors are remembered (Failed, with the system's reason of
+// the first: FailureCode), not reported per call.
 
 #include <cstdio>
 #include <string>
@@ -29,6 +30,8 @@ public:
     // Writes out what is buffered; false when the stream refused some of it.
     bool Flush();
     bool Failed() const { return failed_; }
+    // The errno of the first write the stream refused; 0 while none was.
+    int FailureCode() const { return failureCode_; }
 
 private:
     static constexpr std::size_t kBufferSize = 1 << 16;
@@ -41,6 +44,7 @@ private:
     std::FILE* file_;
     std::string buffer_;
     bool failed_ = false;
+    int failureCode_ = 0;
 };
 
 #endif

@@ -2,11 +2,11 @@
 
 #include "core/FilePaths.h"
 #include "fileio/RStreamOptions.h"
+#include "formats/geometry/GeometryTextWriter.h"
 #include "scene/RWyxNode.h"
 #include "scene/RWyxScene.h"
 
 #include <cerrno>
-#include <cstring>
 
 RWyxGeometryFileWriter::~RWyxGeometryFileWriter() {
     companion_.Abandon();
@@ -17,6 +17,8 @@ bool RWyxGeometryFileWriter::FileCreate(const char* path) {
     companion_.Abandon();
     output_.Abandon();
     abandoned_ = false;
+    // An error of an earlier file would make Write drop this one.
+    GetError().ClearError();
     path_ = RString("");
     if (path != nullptr && createFolders_) CreateDirectoryPath(path);
     if (path == nullptr || !output_.Begin(path)) {
@@ -45,20 +47,17 @@ bool RWyxGeometryFileWriter::Write(RWyxScene* scene, RStreamOptions* options) {
     return written;
 }
 
-bool RWyxGeometryFileWriter::FailWhole(const RString& path, int reason, const std::string& kept) {
-    RString text = RString("Cannot write \"") + path + "\" whole";
-    if (reason != 0) text += RString(": ") + std::strerror(reason);
-    if (!kept.empty()) text += RString("; its old content is kept in \"") + kept.c_str() + "\"";
-    SetError(kErrorOutOfDiskSpace, text);
-    return false;
-}
-
 bool RWyxGeometryFileWriter::Flush(platform::RFileReplacement& file, const RString& path) {
-    return !file.IsActive() || std::fflush(file.File()) == 0 || FailWhole(path, errno, std::string());
+    return !file.IsActive() || std::fflush(file.File()) == 0 || FailWriteWhole(path.Buffer(), errno, std::string());
 }
 
 bool RWyxGeometryFileWriter::Commit(platform::RFileReplacement& file, const RString& path) {
-    return !file.IsActive() || file.Commit() || FailWhole(path, file.FailureCode(), file.KeptOldContent());
+    return !file.IsActive() || file.Commit() ||
+           FailWriteWhole(path.Buffer(), file.FailureCode(), file.KeptOldContent());
+}
+
+bool RWyxGeometryFileWriter::FailStream(const GeometryTextWriter& stream, const RString& path) {
+    return FailWriteWhole(path.Buffer(), stream.FailureCode(), std::string());
 }
 
 bool RWyxGeometryFileWriter::FileClose() {
@@ -66,7 +65,7 @@ bool RWyxGeometryFileWriter::FileClose() {
     path_ = RString("");
     if (abandoned_) {
         abandoned_ = false;
-        if (!HasError()) SetError(kErrorOutOfDiskSpace, "The write failed: nothing was put in place");
+        if (!HasError()) SetError(kErrorUnidentified, "The write failed: nothing was put in place");
         return false;
     }
     // Every byte out before any target changes; the output's replacement, the larger and

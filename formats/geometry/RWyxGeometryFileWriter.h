@@ -13,13 +13,15 @@
 // content put back when that fails. A failed Write drops the files, and so does a writer
 // destroyed without FileClose: every target stays as it was.
 //
-// FileCreate drops a file being written, creates the path's folders when the writer asks for
-// it, then starts the output; a path a plain write could not write (a folder, a missing
-// folder, a file this process may not write) is error 1 ("File not opened"). FileClose fails
-// with error 3 ("Out of disk space") naming the file that could not be put in place whole,
-// and after a Write that failed or was refused, whose error it keeps (error 3 when it set
-// none). FileClose after FileCreate without a Write puts the empty output in place, as the
-// WYX writers put a created file.
+// FileCreate drops a file being written and the error of an earlier file, creates the path's
+// folders when the writer asks for it, then starts the output; a path a plain write could not
+// write (a folder, a missing folder, a file this process may not write) is error 1 ("File not
+// opened"). A file that could not be written or put in place whole fails the Write or
+// FileClose with the text of RWyxWriter::FailWriteWhole, naming the file and the system's
+// reason (of a stream, the first write it refused): error 3 ("Out of disk space") for a full
+// disk or quota, error 5 otherwise. FileClose also fails after a Write that failed or was
+// refused, whose error it keeps (error 5 when it set none). FileClose after FileCreate without
+// a Write puts the empty output in place, as the WYX writers put a created file.
 
 #include "core/RString.h"
 #include "fileio/RWyxWriter.h"
@@ -28,6 +30,7 @@
 #include <cstdio>
 #include <string>
 
+class GeometryTextWriter;
 class RWyxNode;
 class RWyxScene;
 
@@ -67,12 +70,13 @@ protected:
     }
     void CountWarnings(int count) { warningCount_ += count; }
     void ResetWarnings() { warningCount_ = 0; }
+    // Fails the write of the file at path, which the stream could not write whole, with the
+    // reason of the stream's first refused write (RWyxWriter::FailWriteWhole); false.
+    bool FailStream(const GeometryTextWriter& stream, const RString& path);
 
 private:
     // Drops the output and the file beside it, after a write that failed; FileClose then fails.
     void Abandon();
-    // Error 3 naming the file, with the reason (errno) and where its old content was kept.
-    bool FailWhole(const RString& path, int reason, const std::string& kept);
     bool Flush(platform::RFileReplacement& file, const RString& path);
     bool Commit(platform::RFileReplacement& file, const RString& path);
 

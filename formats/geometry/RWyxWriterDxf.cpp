@@ -135,11 +135,7 @@ bool RWyxWriterDxf::WriteToTarget(RWyxScene* scene, RStreamOptions* options) {
         out.Text("  0\nSECTION\n  2\nENTITIES\n");
         for (std::size_t i = 0; i < meshNodes.size(); ++i) WriteMeshNode(out, *meshNodes[i], layers[i]);
         out.Text("  0\nENDSEC\n  0\nEOF\n");
-        if (!out.Flush()) {
-            SetError(kErrorOutOfDiskSpace, RString("Cannot write \"") + GetPath() + "\" whole");
-            return false;
-        }
-        return true;
+        return out.Flush() || FailStream(out, GetPath());
     } catch (const std::bad_alloc&) {
         SetError(kErrorUnidentified, "Out of memory while writing the DXF file");
         return false;
@@ -282,10 +278,9 @@ void RWyxWriterDxf::WritePolyface(GeometryTextWriter& out, const std::string& la
         out.Text("  0\nVERTEX\n  8\n").Text(layer).Char('\n');
         if (record.colour > 0) CodeInt(out, " 62", record.colour);
         out.Text(" 10\n0.0\n 20\n0.0\n 30\n0.0\n 70\n   128\n");
-        // Last corner first.
+        // In the polygon's order: the axis change is a rotation, so the face keeps its side.
         for (int i = 0; i < record.count; ++i) {
-            const int corner = record.corners[record.count - 1 - i];
-            out.Text(kCornerCodes[i]).Int(local[static_cast<std::size_t>(corner)] + 1).Char('\n');
+            out.Text(kCornerCodes[i]).Int(local[static_cast<std::size_t>(record.corners[i])] + 1).Char('\n');
         }
     }
     out.Text("  0\nSEQEND\n");

@@ -12,18 +12,20 @@
 // (when the root has children: LTYPE "CONTINUOUS" and LAYER with one record per mesh node);
 // an empty BLOCKS section; ENTITIES; EOF. Group codes stand right-aligned in three columns.
 //
-// A scene point (x, y, z) is written as (x, -z, y). Face records name their corners last
-// corner first; a polygon of more than four corners is split into triangles by the polygon
-// split of the geometry converter. The counts in a POLYLINE header are the records written
+// A scene point (x, y, z) is written as (x, -z, y), a rotation, so face records name their
+// corners in the polygon's order and each face keeps the side it faces; a polygon of more
+// than four corners is split into triangles that keep its winding (the polygon split of the
+// geometry converter). The counts in a POLYLINE header are the records written
 // after it; a mesh whose points or face records pass the 16-bit limit of the format
 // (kMaxPolyfaceCount) is written as several polyface meshes on its layer. Layer names are the
 // node names cleaned to letters, digits, "_", "-" and "$", at most kMaxLayerNameLength long,
 // and made unique ignoring case.
 //
-// Write fails with error 4 without RStreamOptionsDxf, error 5 without a root node and error
-// 3 ("Out of disk space") when the file could not be written whole; the file goes to a
-// temporary file that FileClose puts in place (RWyxGeometryFileWriter), so that a failed
-// write leaves the target as it was.
+// Write fails with error 4 without RStreamOptionsDxf, error 5 without a root node, and when
+// the file could not be written whole error 3 ("Out of disk space") for a full disk or quota,
+// error 5 for any other reason, whose text the message names (RWyxWriter::FailWriteWhole);
+// the file goes to a temporary file that FileClose puts in place (RWyxGeometryFileWriter),
+// so that a failed write leaves the target as it was.
 
 #include "core/RVector4.h"
 #include "formats/geometry/RWyxGeometryFileWriter.h"

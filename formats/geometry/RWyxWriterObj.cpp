@@ -88,13 +88,12 @@ bool RWyxWriterObj::WriteToTarget(RWyxScene* scene, RStreamOptions* options) {
         for (RWyxNode* node : nodes) {
             if (RWyxMesh* mesh = node->GetMesh()) WriteMesh(*node, *mesh, out);
         }
-        const bool written = out.Flush() && (mtl_ == nullptr || mtl_->Flush());
+        // The file whose stream failed first is named, with its reason.
+        const bool written = out.Flush() ? mtl_ == nullptr || mtl_->Flush() ||
+                                               FailStream(*mtl_, MaterialLibraryPath(outputPath_.Buffer()))
+                                         : FailStream(out, outputPath_);
         CloseMaterialLibrary();
-        if (!written) {
-            SetError(kErrorOutOfDiskSpace, RString("Cannot write \"") + outputPath_ + "\" whole");
-            return false;
-        }
-        return true;
+        return written;
     } catch (const std::bad_alloc&) {
         CloseMaterialLibrary();
         SetError(kErrorUnidentified, "Out of memory while writing the OBJ file");

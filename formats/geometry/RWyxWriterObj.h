@@ -20,11 +20,13 @@
 // "Ns" (shininess x 100) and "d" (the opacity).
 //
 // Write fails with error 4 without RStreamOptionsObj, with error 5 for a scene without a root
-// node and with error 3 ("Out of disk space") when the file or its MTL file could not be
-// written whole. The OBJ and MTL files go to temporary files that FileClose puts in place
-// (RWyxGeometryFileWriter); a write or a put in place of either that fails is a failed
-// export. Conversions that fail, texture files that cannot be copied (a copy goes in place
-// whole or not at all) and an MTL file that cannot be made are warnings in the message text.
+// node, and when the file or its MTL file could not be written whole with error 3 ("Out of
+// disk space") for a full disk or quota, error 5 for any other reason, the text naming the
+// file and the reason (RWyxWriter::FailWriteWhole). The OBJ and MTL files go to temporary
+// files that FileClose puts in place (RWyxGeometryFileWriter); a write or a put in place of
+// either that fails is a failed export. Conversions that fail, texture files that cannot be
+// copied (a copy goes in place whole or not at all) and an MTL file that cannot be made are
+// warnings in the message text.
 
 #include "core/RMatrix.h"
 #include "core/RUniqueNameList.h"

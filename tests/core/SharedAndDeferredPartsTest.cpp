@@ -402,6 +402,8 @@ TEST(DeferredWrappers, EachIsMadeOnceWhenAskedForAndWrapsThePropertyAtItsPlace) 
     WrappingObject& object = *wrapped.wrapping;
     EXPECT_EQ(object.GetUserPropertyCount(), 4);
     EXPECT_TRUE(object.HasUserPropertyFor(wrapped.Property(2)));
+    EXPECT_EQ(object.GetWrappedProperty(2), wrapped.Property(2));
+    EXPECT_EQ(object.GetWrappedProperty(4), nullptr);
     EXPECT_EQ(object.made, 0);
     RWyxUserProperty* third = object.GetUserProperty(2);
     ASSERT_NE(third, nullptr);
@@ -515,6 +517,12 @@ TEST(DeferredWrappers, LookupsByPropertyAnswerAsAWalkOfTheList) {
             default:
                 if (!list.empty()) list[static_cast<size_t>(pick)].made = object.GetUserProperty(pick);
         }
+        const int madeBefore = object.made;
+        for (size_t i = 0; i < list.size(); ++i) {
+            const RProperty* wraps = list[i].made != nullptr ? list[i].made->GetProperty() : list[i].pending;
+            ASSERT_EQ(object.GetWrappedProperty(static_cast<int>(i)), wraps) << "step " << step;
+        }
+        ASSERT_EQ(object.made, madeBefore) << "step " << step;
         for (const RProperty* property : asked) {
             const bool walked = std::any_of(list.begin(), list.end(), [&](const ListedEntry& e) { return e.Wraps(property); });
             ASSERT_EQ(object.HasUserPropertyFor(property), walked) << "step " << step;

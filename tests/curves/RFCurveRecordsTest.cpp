@@ -224,6 +224,31 @@ TEST_P(CurveRecordsForms, AutoSlopesWriteTheEvaluatedSlopes) {
     EXPECT_EQ(back->GetKey(1).GetTangentMode(), Key::Auto);
 }
 
+// Auto keys with ratios, some 0, as resampling leaves them, between User keys: the curve read
+// back has the same slopes on both sides of every key and the same values between them. A key
+// before an Auto key written with slopes (read back as User) carries that key's incoming
+// slope: an Auto key as "d", a User key in place of its ratio.
+TEST_P(CurveRecordsForms, AutoSlopesKeepEverySlopeOfKeysReadBackAsUser) {
+    RFCurve curve;
+    curve.AddKey(At(0.0), MakeKey(0.0f, Key::Cubic, Key::Auto, 0.0f, 0.5f));
+    curve.AddKey(At(1.0), MakeKey(2.0f, Key::Cubic, Key::Auto, 0.25f, 0.0f));
+    curve.AddKey(At(2.0), MakeKey(1.0f, Key::Cubic, Key::User, 1.0f, 0.3f));
+    curve.AddKey(At(3.0), MakeKey(3.0f, Key::Cubic, Key::Auto));
+    curve.AddKey(At(4.0), MakeKey(0.0f, Key::Cubic, Key::User, -1.0f, 0.0f));
+    curve.AddKey(At(5.0), MakeKey(2.0f, Key::Cubic, Key::Auto));
+    curve.AddKey(At(6.0), MakeKey(1.0f, Key::Cubic, Key::Auto, 0.0f, 0.0f, Key::WeightedRight, 0.5f));
+    curve.AddKey(At(7.0), MakeKey(3.0f, Key::Linear, 0));
+    RecordFile file(GetParam());
+    WriteCurve(file, curve, false, false, true);
+    const CurvePtr read = ReadCurve(file, false, false);
+    ASSERT_EQ(read->GetKeyCount(), curve.GetKeyCount());
+    for (int k = 0; k < curve.GetKeyCount(); ++k) {
+        EXPECT_NEAR(read->GetLeftDerivative(k), curve.GetLeftDerivative(k), 1e-6) << "key " << k;
+        EXPECT_NEAR(read->GetRightDerivative(k), curve.GetRightDerivative(k), 1e-6) << "key " << k;
+        EXPECT_NEAR(read->EvaluateAt(At(k + 0.5)), curve.EvaluateAt(At(k + 0.5)), 1e-6) << "after key " << k;
+    }
+}
+
 // ---- Hand-made records ------------------------------------------------------------------
 
 // What a key of a hand-made record reads back as; NaN: not compared.

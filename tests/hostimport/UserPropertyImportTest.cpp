@@ -14,6 +14,7 @@
 #include "scene/RWyxTakeNode.h"
 #include "curves/RFCurve.h"
 #include "curves/RFCurveNode.h"
+#include "fileio/RWyxFileExporter.h"
 
 #include <vexa/VFnAttribute.h>
 #include <vexa/VFnNumericAttribute.h>
@@ -121,6 +122,27 @@ TEST_F(UserPropertyImportTest, TheTypeTagPropertyTagsTheNodeAndMakesNoAttribute)
     EXPECT_EQ(scene.find("attribute wyxID"), std::string::npos) << scene;
     EXPECT_NE(scene.find("node joint |Hips\n  attribute lumtraxTypeID numericAttribute\n  jointOrient"), std::string::npos)
         << scene;
+}
+
+// A version-5 file writes a transform without a shape as a null of the neutral size; its user
+// properties still become attributes, as from a version-6 file.
+TEST_F(UserPropertyImportTest, AVersion5TransformWithoutShapeKeepsItsUserAttributes) {
+    RWyxObjectFactory factory;
+    RWyxScene* scene = factory.CreateScene();
+    RWyxNode* holder = AddNode(factory, *scene->GetRootNode(), "holder", nullptr);
+    AddProperty(factory, *holder, "amount", "Real", "");
+    AddProperty(factory, *holder, "tint", "Color", "");
+    const std::string path = folder_.Join("holder5.wyx");
+    RWyxFileExporter* exporter = factory.CreateFileExporter();
+    exporter->Initialize(path.c_str());
+    exporter->SetFileFormat(3);  // version 5, binary
+    const bool written = exporter->Export(scene);
+    factory.DestroyFileExporter(exporter);
+    ASSERT_TRUE(written);
+    WyxVexaImportSession::SetFormatTable(nullptr);
+    ASSERT_TRUE(run("WYXImport -f \"" + path + "\""));
+    EXPECT_EQ(AttributeOf("holder", "amount").unitType(), VFnNumericAttribute::kDouble);
+    EXPECT_TRUE(AttributeOf("holder", "tint").isUsedAsColor());
 }
 
 class UserPropertyValuesTest : public SessionSceneTest {

@@ -320,6 +320,47 @@ TEST_P(V5SemanticsTest, ProducerCamerasSettingsAndMediaComeBack) {
 
 INSTANTIATE_TEST_SUITE_P(Forms, V5SemanticsTest, ::testing::Values(Form5::kBinary, Form5::kAscii));
 
+// A node without attribute and one with a null of size 100 are written alike. Read back, a
+// model that holds user properties is a null of that size, so that its properties stay with a
+// node that has an attribute; the others are bare nodes as before.
+TEST(V5NullTest, ABareModelWithUserPropertiesReadsAsANullAndTheOthersStayBare) {
+    for (const Form5 form : {Form5::kBinary, Form5::kAscii}) {
+        RWyxObjectFactory source;
+        RWyxScene* written = source.CreateScene();
+        const auto add = [&](const char* name, RWyxNodeAttribute* attribute) {
+            RWyxNode* node = source.CreateNode(name);
+            if (attribute != nullptr) node->SetNodeAttribute(attribute);
+            written->GetRootNode()->AddChild(node);
+            return node;
+        };
+        RWyxNode* holder = add("Holder", nullptr);
+        for (const char* name : {"amount", "flag"}) {
+            RWyxUserProperty* property = source.CreateUserProperty(name, name[0] == 'a' ? "Real" : "Bool", "");
+            property->SetFlag(RWyxUserProperty::kFlagAnimatable, true);
+            holder->AddUserProperty(source.HandOverUserProperty(property));
+        }
+        add("Bare", nullptr);
+        RWyxNull* neutral = source.CreateNull();
+        neutral->SetSize(100.0);
+        add("Neutral", neutral);
+        ScratchFolder folder;
+        const std::string path = folder.Join("nulls.wyx");
+        ASSERT_EQ(Export5(source, written, path, form), "");
+        RWyxObjectFactory target;
+        const ReadResult read = ReadFile(target, path);
+        ASSERT_TRUE(read.read) << read.errorText;
+        EXPECT_EQ(read.warnings, 0) << read.warningText;
+        const RWyxNode* back = FindModel(*read.scene, "Holder");
+        ASSERT_NE(back, nullptr);
+        ASSERT_NE(back->GetNull(), nullptr) << static_cast<int>(form);
+        EXPECT_EQ(back->GetNull()->GetSize(), 100.0);
+        EXPECT_NE(back->FindUserPropertyByName("amount"), nullptr);
+        EXPECT_NE(back->FindUserPropertyByName("flag"), nullptr);
+        EXPECT_EQ(FindModel(*read.scene, "Bare")->GetNodeAttribute(), nullptr);
+        EXPECT_EQ(FindModel(*read.scene, "Neutral")->GetNodeAttribute(), nullptr);
+    }
+}
+
 // Media embedded once (one picture for two textures and a camera background) and given back
 // under their own names.
 TEST(V5MediaTest, EmbeddedPicturesAreEmbeddedOnceAndGivenBackUnderTheirOwnNames) {

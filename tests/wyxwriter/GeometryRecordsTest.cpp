@@ -249,6 +249,8 @@ TEST_F(GeometryTest, ShapesListTheirMovedPointsAndNormals) {
     EXPECT_EQ(model.Child("Shape", 1).Child("Vertices").Numbers(), (Numbers{0, 3, 0})) << "through the pivot";
     EXPECT_EQ(model.Child("Shape", 1).Child("Normals").Numbers(), (Numbers{0, 0, 1})) << "turned, not scaled";
     EXPECT_EQ(model.Child("Shape", 2).Child("Indexes").Numbers(), Numbers{0});
+    EXPECT_EQ(model.Child("Shape", 2).Child("Vertices").Numbers(), (Numbers{0, 0, 0})) << "its moved point is not";
+    EXPECT_EQ(model.Child("Shape", 2).Child("Normals").Numbers(), (Numbers{0, 0, 0}));
     EXPECT_NE(lastWrite.messages.find("Short"), std::string::npos) << "the shape that does not fit is reported";
 }
 

@@ -127,6 +127,41 @@ TEST_F(V5ModelTest, TheTableListsKeyedChannelsAndAnimatableUserPropertiesWithout
     EXPECT_TRUE(found) << "the user value travels as its channel's default";
 }
 
+// A node lists a wrapper of each of its own properties, made when first asked for; the writer
+// lists the user properties added to a node without making the others.
+class WrapperCountingFactory : public RWyxObjectFactory {
+public:
+    int made = 0;
+
+protected:
+    RWyxUserProperty* NewUserPropertyFor(RProperty* property) override {
+        ++made;
+        return RWyxObjectFactory::NewUserPropertyFor(property);
+    }
+};
+
+TEST(V5ModelWrappersTest, TheWriterMakesNoWrapperOfANodesOwnProperties) {
+    WrapperCountingFactory factory;
+    RWyxScene* scene = factory.CreateScene();
+    RWyxNode* holder = factory.CreateNode("Holder");
+    scene->GetRootNode()->AddChild(holder);
+    scene->GetRootNode()->AddChild(factory.CreateNode("Bare"));
+    RWyxUserProperty* amount = factory.CreateUserProperty("Amount", "Real", "");
+    amount->SetFlag(RWyxUserProperty::kFlagAnimatable, true);
+    holder->AddUserProperty(factory.HandOverUserProperty(amount));
+    ASSERT_NE(holder->GetUserProperty(0), nullptr) << "a wrapper made before stays out of the table";
+    const int madeBefore = factory.made;
+    ScratchFolder folder;
+    const std::string path = folder.Join("wrappers.wyx");
+    ASSERT_TRUE(WriteScene(factory, scene, path, Form::kV5Binary).written);
+    EXPECT_EQ(factory.made, madeBefore);
+    FileTree tree;
+    ASSERT_TRUE(ReadTree(path, tree));
+    EXPECT_EQ(tree.main.Child("Model", 0).Child("Animated").values,
+              (Names{"Lcl Translation", "Lcl Rotation", "Lcl Scaling", "Amount"}));
+    EXPECT_EQ(tree.main.Child("Model", 0).All("UserProperty").size(), 1u);
+}
+
 TEST_F(V5ModelTest, DefaultChannelsCarryTheTransformAndChildrenAreNamed) {
     RWyxNode* arm = AddNode("Arm");
     AddNode("Hand", arm);

@@ -207,7 +207,12 @@ RWyxMesh* WriterTest::AddMeshWithShapes() {
     moved->GetControlPoints()[2].y = 1.5;
     moved->InitNormals(0);
     moved->GetNormals()[2] = RVector4(0, 0, 1, 0);
-    addShape("Short", 2);
+    // Point 0 and its normal moved too: a shape that does not fit is written without change
+    // all the same.
+    RWyxShape* shortShape = addShape("Short", 2);
+    shortShape->GetControlPoints()[0].x = -4.0;
+    shortShape->InitNormals(0);
+    shortShape->GetNormals()[0] = RVector4(0, 1, 0, 0);
     return mesh;
 }
 

@@ -93,7 +93,7 @@ protected:
     RWyxMesh* AddMesh(const char* name, int count);
     // A mesh of three points with normals and a pivot that moves by 5 and scales by 2, and its
     // shapes: "Same" (the mesh's points), "Moved" (point 2 at y 1.5, normal 2 (0, 0, 1)) and
-    // "Short" (two points).
+    // "Short" (two points, point 0 at x -4 with the normal (0, 1, 0)).
     RWyxMesh* AddMeshWithShapes();
     // Writes the scene and reads it back; fatal failures when either fails.
     FileTree WriteAndRead(Form form = Form::kBinary, RStreamOptions* options = nullptr);

@@ -13,6 +13,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <map>
 #include <sstream>
 
 namespace geometry_format_test {
@@ -31,6 +32,49 @@ int RunScript(const char* script, const std::string& path, std::string& output) 
     char buffer[4096];
     for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, got);
     return pclose(pipe);
+}
+
+using Faces = std::vector<std::vector<RVector4>>;  // each face its corners' points, in order
+
+// The polyface faces of a DXF file as ezdxf reads them (DXF axes), by layer.
+std::map<std::string, Faces> EzdxfFaces(const std::string& path) {
+    std::string output;
+    EXPECT_EQ(RunScript("polyface_faces.py", path, output), 0) << output;
+    std::map<std::string, Faces> faces;
+    Faces* current = nullptr;
+    std::istringstream lines(output);
+    for (std::string word; lines >> word;) {
+        std::string rest;
+        std::getline(lines, rest);
+        std::istringstream values(rest);
+        if (word == "mesh") {
+            std::string layer;
+            values >> layer;
+            current = &faces[layer];
+        } else if (current != nullptr) {
+            current->emplace_back();
+            for (double x, y, z; values >> x >> y >> z;) current->back().emplace_back(x, y, z, 1);
+        }
+    }
+    return faces;
+}
+
+// How many faces turn their front (the side from which their corners run counter-clockwise)
+// away from the centre of the closed solid they bound.
+int FacesFacingOut(const Faces& faces, const RVector4& centre) {
+    int out = 0;
+    for (const std::vector<RVector4>& face : faces) {
+        RVector4 normal(0, 0, 0, 0);  // Newell's
+        RVector4 middle(0, 0, 0, 0);
+        for (std::size_t i = 0; i < face.size(); ++i) {
+            const RVector4& a = face[i];
+            const RVector4& b = face[(i + 1) % face.size()];
+            normal += RVector4((a.y - b.y) * (a.z + b.z), (a.z - b.z) * (a.x + b.x), (a.x - b.x) * (a.y + b.y), 0);
+            middle += a * (1.0 / static_cast<double>(face.size()));
+        }
+        out += normal.Dot3(middle - centre) > 0 ? 1 : 0;
+    }
+    return out;
 }
 
 class PeerReaderTest : public GeometryFormatTest {
@@ -57,6 +101,27 @@ protected:
             points.push_back(matrix.TransformPoint(node->GetMesh()->GetControlPoints()[k]));
         }
         return points;
+    }
+    // Writes the scene as DXF without triangulating it.
+    void WriteDxf(const std::string& path) {
+        RWyxWriterDxf writer(&factory);
+        ASSERT_TRUE(writer.FileCreate(path.c_str()));
+        OptionsPtr<RStreamOptionsDxf> options = DxfOptions();
+        options->SetOptionValue(RStreamOptionsDxf::kForceTriangulation, 0);
+        ASSERT_TRUE(writer.Write(scene, options.get()));
+        ASSERT_TRUE(writer.FileClose());
+    }
+    // The node's polygons as the points of their corners, in world space.
+    Faces WorldFaces(const char* name) {
+        const std::vector<RVector4> points = WorldPoints(name);
+        const RWyxMesh& mesh = *Node(name)->GetMesh();
+        Faces faces(static_cast<std::size_t>(mesh.GetPolygonCount()));
+        for (int p = 0; p < mesh.GetPolygonCount(); ++p) {
+            for (const int k : Corners(mesh, p)) {
+                faces[static_cast<std::size_t>(p)].push_back(points[static_cast<std::size_t>(k)]);
+            }
+        }
+        return faces;
     }
 };
 
@@ -111,12 +176,7 @@ struct DxfCollector : DL_CreationAdapter {
 TEST_F(PeerReaderTest, DxflibAndEzdxfReadOurDxfLayersPolylinesPointsAndFaces) {
     BuildScene();
     const std::string path = scratch.Join("scene.dxf");
-    RWyxWriterDxf writer(&factory);
-    ASSERT_TRUE(writer.FileCreate(path.c_str()));
-    OptionsPtr<RStreamOptionsDxf> options = DxfOptions();
-    options->SetOptionValue(RStreamOptionsDxf::kForceTriangulation, 0);
-    ASSERT_TRUE(writer.Write(scene, options.get()));
-    ASSERT_TRUE(writer.FileClose());
+    ASSERT_NO_FATAL_FAILURE(WriteDxf(path));
 
     DxfCollector collector;
     DL_Dxf dxf;
@@ -135,7 +195,7 @@ TEST_F(PeerReaderTest, DxflibAndEzdxfReadOurDxfLayersPolylinesPointsAndFaces) {
         ExpectClose(v[2], five[k].y);
     }
 
-    // ezdxf's faces: the cube's six quadrilaterals with our points, last corner first.
+    // ezdxf's faces: the cube's six quadrilaterals with our points, in the polygons' order.
     std::string output;
     ASSERT_EQ(RunScript("polyface_faces.py", path, output), 0) << output;
     std::istringstream lines(output);
@@ -146,7 +206,7 @@ TEST_F(PeerReaderTest, DxflibAndEzdxfReadOurDxfLayersPolylinesPointsAndFaces) {
     for (int p = 0; p < 6; ++p) {
         ASSERT_TRUE(std::getline(lines, line));
         std::istringstream face(line.substr(5));
-        for (int i = 3; i >= 0; --i) {
+        for (int i = 0; i < 4; ++i) {
             const RVector4& q = cube[static_cast<std::size_t>(mesh.GetPolygonVertex(p, i))];
             double x, y, z;
             face >> x >> y >> z;
@@ -159,9 +219,49 @@ TEST_F(PeerReaderTest, DxflibAndEzdxfReadOurDxfLayersPolylinesPointsAndFaces) {
     EXPECT_EQ(line, "mesh five_sides 3");
 }
 
-// Nested INSERTs and LWPOLYLINEs stay out of the scene, each kind said once with its count,
-// whatever the grouping: the block "outer", inserted twice, inserts "inner" and draws one
-// LWPOLYLINE; the model space draws two more.
+// A DXF axis change is a rotation, so every face ezdxf reads from our file faces the side it
+// faces in the scene: out of a cube and out of a moved hexagonal prism, whose six-cornered caps
+// are written as triangles.
+TEST_F(PeerReaderTest, EzdxfSeesTheFacesOfOurClosedSolidsFacingOut) {
+    AddCube("cube");
+    std::vector<RVector4> points;
+    for (const double y : {0.0, 2.0}) {
+        for (int i = 0; i < 6; ++i) points.emplace_back(std::cos(i * M_PI / 3), y, std::sin(i * M_PI / 3), 1);
+    }
+    std::vector<std::vector<int>> polygons{{0, 1, 2, 3, 4, 5}, {11, 10, 9, 8, 7, 6}};
+    for (int i = 0; i < 6; ++i) polygons.push_back({i, i + 6, (i + 1) % 6 + 6, (i + 1) % 6});
+    AddMeshNode("prism", points, polygons)->SetDefaultTranslation(RVector4(5, 0, 0, 0));
+    // Scene centres (0.5, 0.5, 0.5) and (5, 1, 0); in DXF axes (x, -z, y).
+    ASSERT_EQ(FacesFacingOut(WorldFaces("cube"), RVector4(0.5, 0.5, 0.5, 1)), 6);
+    ASSERT_EQ(FacesFacingOut(WorldFaces("prism"), RVector4(5, 1, 0, 1)), 8);
+    const std::string path = scratch.Join("solids.dxf");
+    ASSERT_NO_FATAL_FAILURE(WriteDxf(path));
+
+    std::map<std::string, Faces> faces = EzdxfFaces(path);
+    ASSERT_EQ(faces["cube"].size(), 6u);
+    EXPECT_EQ(FacesFacingOut(faces["cube"], RVector4(0.5, -0.5, 0.5, 1)), 6);
+    ASSERT_EQ(faces["prism"].size(), 14u);  // 6 sides and 2 x 4 triangles
+    EXPECT_EQ(FacesFacingOut(faces["prism"], RVector4(5, 0, 1, 1)), 14);
+}
+
+// A cube that ezdxf writes with its faces out (ezdxf checks them) reads with its faces out,
+// about its centre (10, 20, 30), in scene axes (10, 30, -20).
+TEST_F(PeerReaderTest, AnEzdxfCubeFacingOutReadsFacingOut) {
+    const std::string path = scratch.Join("cube.dxf");
+    std::string output;
+    ASSERT_EQ(RunScript("ezdxf_outward_cube.py", path, output), 0) << output;
+    RWyxReaderDxf reader(&factory);
+    OptionsPtr<RStreamOptionsDxf> options = DxfOptions();
+    options->SetOptionValue(RStreamOptionsDxf::kCreateReferenceNode, 0);
+    ASSERT_TRUE(reader.ReadBytes(scene, options.get(), ScratchFolder::ReadFile(path))) << reader.GetLastErrorString();
+    ASSERT_NE(MeshOf("cube"), nullptr);
+    ASSERT_EQ(MeshOf("cube")->GetPolygonCount(), 6);
+    EXPECT_EQ(FacesFacingOut(WorldFaces("cube"), RVector4(10, 30, -20, 1)), 6);
+}
+
+// Nested INSERTs, LWPOLYLINEs and POLYLINE meshes stay out of the scene, each kind said once
+// with its count, whatever the grouping: the block "outer", inserted twice, inserts "inner"
+// and draws one LWPOLYLINE and one mesh; the model space draws two more and one more.
 TEST_F(PeerReaderTest, WhatOurDxfReaderLeavesOutOfAnEzdxfDrawingIsCounted) {
     const std::string path = scratch.Join("ezdxf.dxf");
     std::string output;
@@ -179,7 +279,9 @@ TEST_F(PeerReaderTest, WhatOurDxfReaderLeavesOutOfAnEzdxfDrawingIsCounted) {
         const std::string messages = reader.GetMessageText().Buffer();
         EXPECT_NE(messages.find("INSERTs inside blocks not followed: 2\n"), std::string::npos) << messages;
         EXPECT_NE(messages.find("LWPOLYLINE entities left out: 4\n"), std::string::npos) << messages;
-        EXPECT_EQ(reader.GetWarningCount(), 6);
+        EXPECT_NE(messages.find("POLYLINE meshes left out: 3\n"), std::string::npos) << messages;
+        EXPECT_EQ(reader.GetWarningCount(), 9);
+        EXPECT_EQ(Node("Mesh"), nullptr);
         // What is read still comes in: both insertions of "outer" with its own LINE.
         ASSERT_NE(Node("outer1"), nullptr);
         ASSERT_NE(Node("outer1")->GetMesh(), nullptr);

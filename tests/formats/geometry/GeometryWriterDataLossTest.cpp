@@ -1,7 +1,8 @@
 // The OBJ writer (with its MTL file) and the DXF writer never lose a file. A write cut short by
 // a file-size limit, by a full disk while a hard-linked file is overwritten, or by an MTL file
 // that cannot be written whole fails, and leaves every old file byte for byte under every
-// name, with nothing else beside it; a write that goes through reaches every name.
+// name, with nothing else beside it; a write that goes through reaches every name. A failure
+// names the system's reason, and is "out of disk space" only for a full disk or quota.
 
 #include "attributes/RWyxTexture.h"
 #include "fileio/RWyxFileExporter.h"
@@ -13,6 +14,7 @@
 #include "tests/support/KeptFile.h"
 
 #include <cerrno>
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <string>
@@ -65,7 +67,18 @@ protected:
 
     std::string Target() const { return scratch.Join(Writer().file); }
 
+    // The writer of the case, driven directly as an SDK client does, and its options.
+    std::unique_ptr<RWyxGeometryFileWriter> NewWriter() {
+        if (Writer().library != nullptr) return std::make_unique<RWyxWriterObj>(&factory);
+        return std::make_unique<RWyxWriterDxf>(&factory);
+    }
+    RStreamOptions* Options() const {
+        return Writer().library != nullptr ? static_cast<RStreamOptions*>(obj.get()) : dxf.get();
+    }
+
     std::string message;
+    const OptionsPtr<RStreamOptionsObj> obj = ObjOptions();
+    const OptionsPtr<RStreamOptionsDxf> dxf = DxfOptions();
 };
 
 TEST_P(GeometryDataLossTest, AFileSizeLimitLeavesTheOldFilesByteForByte) {
@@ -120,29 +133,26 @@ TEST_P(GeometryDataLossTest, AFailedWriteThenFileCloseLeavesTheOldFiles) {
     const KeptFile old(Target(), std::string(4929, 'o'));
     std::optional<KeptFile> library;
     if (Writer().library != nullptr) library.emplace(scratch.Join(Writer().library), "newmtl old\n");
-    std::unique_ptr<RWyxGeometryFileWriter> writer;
-    if (Writer().library != nullptr) {
-        writer = std::make_unique<RWyxWriterObj>(&factory);
-    } else {
-        writer = std::make_unique<RWyxWriterDxf>(&factory);
-    }
-    const OptionsPtr<RStreamOptionsObj> obj = ObjOptions();
-    const OptionsPtr<RStreamOptionsDxf> dxf = DxfOptions();
-    RStreamOptions* options = Writer().library != nullptr ? static_cast<RStreamOptions*>(obj.get()) : dxf.get();
+    const std::unique_ptr<RWyxGeometryFileWriter> writer = NewWriter();
     for (const bool cutShort : {false, true}) {
         SCOPED_TRACE(cutShort ? "cut short" : "refused");
         ASSERT_TRUE(writer->FileCreate(Target().c_str())) << writer->GetLastErrorString();
         bool written = true;
         if (cutShort) {
             const FileSizeLimit limit(kLimit);
-            written = writer->Write(scene, options);
+            written = writer->Write(scene, Options());
         } else {
             written = writer->Write(scene, nullptr);  // no options: refused
         }
         EXPECT_FALSE(written);
         const int error = writer->GetLastErrorCode();
         const std::string text = writer->GetLastErrorString();
-        EXPECT_EQ(error, cutShort ? RWyxWriter::kErrorOutOfDiskSpace : RWyxWriter::kErrorOptionsNotSet);
+        // A file-size limit is no lack of room; the text names the file and the limit.
+        EXPECT_EQ(error, cutShort ? RWyxWriter::kErrorUnidentified : RWyxWriter::kErrorOptionsNotSet);
+        if (cutShort) {
+            EXPECT_NE(text.find(std::string(Writer().file) + "\" whole: " + std::strerror(EFBIG)), std::string::npos)
+                << text;
+        }
         EXPECT_FALSE(writer->FileClose());
         EXPECT_EQ(writer->GetLastErrorCode(), error);
         EXPECT_EQ(writer->GetLastErrorString(), text);
@@ -158,11 +168,42 @@ TEST_P(GeometryDataLossTest, AFailedWriteThenFileCloseLeavesTheOldFiles) {
     EXPECT_EQ(ScratchFolder::ReadFile(Target()), "");
 }
 
+// A close whose put in place fails (the hard-linked file overwritten in place, its own blocks
+// still taking writes) names the file and the reason, with error 3 for a full disk or quota
+// and error 5 for an I/O error. The writer is used again after each failure: a new file starts
+// without the old error.
+TEST_P(GeometryDataLossTest, AFailedCloseIsCodedByItsReason) {
+    BuildGrid();
+    KeptFile old(Target(), std::string(3000, 'o'));
+    ASSERT_TRUE(old.AddHardLink(scratch.Join("second name")));
+    const std::unique_ptr<RWyxGeometryFileWriter> writer = NewWriter();
+    const std::pair<int, int> cases[] = {{ENOSPC, RWyxWriter::kErrorOutOfDiskSpace},
+                                         {EDQUOT, RWyxWriter::kErrorOutOfDiskSpace},
+                                         {EIO, RWyxWriter::kErrorUnidentified}};
+    for (const auto& [reason, code] : cases) {
+        SCOPED_TRACE(std::strerror(reason));
+        ASSERT_TRUE(writer->FileCreate(Target().c_str())) << writer->GetLastErrorString();
+        ASSERT_TRUE(writer->Write(scene, Options())) << writer->GetLastErrorString();
+        const NoSpaceReservation noReservation;
+        const FailingWrites fault(Target(), static_cast<off_t>(old.Content().size()), reason,
+                                  FailingWrites::Kind::kLasting);
+        EXPECT_FALSE(writer->FileClose());
+        EXPECT_GE(fault.Failures(), 1);
+        EXPECT_EQ(writer->GetLastErrorCode(), code);
+        const std::string text = writer->GetLastErrorString();
+        EXPECT_NE(text.find(std::string(Writer().file) + "\" whole: " + std::strerror(reason)), std::string::npos)
+            << text;
+        EXPECT_TRUE(old.IsUnchanged());
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Writers, GeometryDataLossTest, ::testing::Range(0, 2),
                          [](const ::testing::TestParamInfo<int>& info) { return kWriters[info.param].label; });
 
 // An MTL file that cannot be written whole fails the export, though the OBJ file fits, and
-// neither old file changes. Its last bytes wait in the stream's buffer until it is closed.
+// neither old file changes; the message names the MTL file and the reason, whether the write
+// fails while the scene is written or its last bytes, which wait in the stream's buffer,
+// fail when it is closed.
 TEST_F(GeometryFormatTest, AnObjExportWhoseMtlFileIsCutShortFails) {
     RWyxNode* node = AddMeshNode("many", {{0, 0, 0, 1}, {1, 0, 0, 1}, {0, 1, 0, 1}}, {});
     RWyxMesh& mesh = *node->GetMesh();
@@ -180,18 +221,20 @@ TEST_F(GeometryFormatTest, AnObjExportWhoseMtlFileIsCutShortFails) {
     ASSERT_TRUE(exporter->Export(scene, options.get())) << exporter->GetLastErrorString();
     const std::size_t objSize = ScratchFolder::ReadFile(target).size();
     const std::size_t mtlSize = ScratchFolder::ReadFile(scratch.Join("scene.mtl")).size();
-    ASSERT_LT(objSize, mtlSize - 1);
+    ASSERT_LT(objSize, mtlSize / 2);
     const KeptFile oldObj(target, "old obj\n");
     const KeptFile oldMtl(scratch.Join("scene.mtl"), "old mtl\n");
-    {
-        const FileSizeLimit limit(static_cast<rlim_t>(mtlSize - 1));
-        EXPECT_FALSE(exporter->Export(scene, options.get()));
+    for (const std::size_t size : {mtlSize - 1, mtlSize / 2}) {
+        {
+            const FileSizeLimit limit(static_cast<rlim_t>(size));
+            EXPECT_FALSE(exporter->Export(scene, options.get()));
+        }
+        const std::string text = exporter->GetLastErrorString();
+        EXPECT_NE(text.find(std::string("scene.mtl\" whole: ") + std::strerror(EFBIG)), std::string::npos) << text;
+        EXPECT_TRUE(oldObj.IsUnchanged());
+        EXPECT_TRUE(oldMtl.IsUnchanged());
+        EXPECT_EQ(FolderEntryCount(scratch.Path()), 2u);
     }
-    EXPECT_NE(std::string(exporter->GetLastErrorString()).find("scene.mtl"), std::string::npos)
-        << exporter->GetLastErrorString();
-    EXPECT_TRUE(oldObj.IsUnchanged());
-    EXPECT_TRUE(oldMtl.IsUnchanged());
-    EXPECT_EQ(FolderEntryCount(scratch.Path()), 2u);
 }
 
 // A texture copy cut short leaves no part of a file, which would keep later exports from

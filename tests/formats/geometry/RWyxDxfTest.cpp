@@ -143,9 +143,9 @@ TEST_F(DxfTest, PolyfaceFaceRecordsAreCheckedAgainstTheirPolylinesPoints) {
     RWyxMesh* read = MeshOf("P");
     ASSERT_NE(read, nullptr);
     ASSERT_EQ(read->GetPolygonCount(), 4);
-    EXPECT_EQ(Corners(*read, 0), (std::vector<int>{3, 2, 1, 0}));  // taken back last corner first
-    EXPECT_EQ(Corners(*read, 1), (std::vector<int>{2, 1, 0}));
-    EXPECT_EQ(Corners(*read, 2), (std::vector<int>{1, 0, 1}));
+    EXPECT_EQ(Corners(*read, 0), (std::vector<int>{0, 1, 2, 3}));  // in file order
+    EXPECT_EQ(Corners(*read, 1), (std::vector<int>{0, 1, 2}));
+    EXPECT_EQ(Corners(*read, 2), (std::vector<int>{0, 1, 0}));
     EXPECT_EQ(Corners(*read, 3), (std::vector<int>{4, 4, 4}));  // the second polyline's own point
     EXPECT_EQ(reader->GetWarningCount(), 1);
     EXPECT_NE(std::string(reader->GetMessageText().Buffer()).find("1 face(s) naming points outside its 4"),
@@ -268,7 +268,7 @@ TEST_F(DxfTest, InsertsCannotCopyMoreGeometryThanTheFileAllows) {
     EXPECT_LT(200 * perInsert, text.size() * RWyxReaderDxf::kInsertBudgetPerByte + RWyxReaderDxf::kInsertAllowance);
 }
 
-TEST_F(DxfTest, TheWriterWritesTheLayoutWithReversedCornersAndColours) {
+TEST_F(DxfTest, TheWriterWritesTheLayoutWithCornersInOrderAndColours) {
     RWyxNode* node = AddMeshNode("my node", {{1, 2, 3, 1}, {2, 2, 3, 1}, {1, 3, 3, 1}, {1, 2, 4, 1}},
                                  {{0, 1, 2}, {0, 1, 2, 3}});
     AddMaterial(*node->GetMesh(), "red", 1, 0, 0);
@@ -279,10 +279,10 @@ TEST_F(DxfTest, TheWriterWritesTheLayoutWithReversedCornersAndColours) {
     EXPECT_EQ(Values(text, 10)[4], "1.000000");  // after the header's three and the POLYLINE's
     EXPECT_EQ(Values(text, 20)[4], "-3.000000");
     EXPECT_EQ(Values(text, 30)[4], "2.000000");
-    EXPECT_EQ(Values(text, 71), (std::vector<std::string>{"   4", " 3", " 4"}));
-    EXPECT_EQ(Values(text, 72), (std::vector<std::string>{"   65", "   2", " 2", " 3"}));
-    EXPECT_EQ(Values(text, 73), (std::vector<std::string>{"   0", " 1", " 2"}));
-    EXPECT_EQ(Values(text, 74), (std::vector<std::string>{" 1"}));
+    EXPECT_EQ(Values(text, 71), (std::vector<std::string>{"   4", " 1", " 1"}));
+    EXPECT_EQ(Values(text, 72), (std::vector<std::string>{"   65", "   2", " 2", " 2"}));
+    EXPECT_EQ(Values(text, 73), (std::vector<std::string>{"   0", " 3", " 3"}));
+    EXPECT_EQ(Values(text, 74), (std::vector<std::string>{" 4"}));
     EXPECT_EQ(Values(text, 62).front(), "   1");  // the layer's colour: red
     EXPECT_EQ(text.substr(text.size() - 8), "  0\nEOF\n");
 }
