@@ -585,9 +585,8 @@ TEST_F(HostRoundTripTest, HardEdgesComeBackWeldedWithEveryCornersNormal) {
 
 // A version-5 copy of the built scene keeps what the version-5 format holds: the user
 // attribute of a transform, with its curve, and the curves' slopes (a smooth key may come back
-// fixed with its slope: the format keeps no smooth kind). Disabled until the version-5 reader
-// reads the null that holds a transform's user properties as a null.
-TEST_F(HostRoundTripTest, DISABLED_AVersion5CopyKeepsUserAttributesAndSlopes) {
+// fixed with its slope: the format keeps no smooth kind).
+TEST_F(HostRoundTripTest, AVersion5CopyKeepsUserAttributesAndSlopes) {
     buildHostScene();
     const std::string source = file("built.wyx");
     ASSERT_TRUE(exportTo(source));
