@@ -110,9 +110,11 @@ VObject WyxVexaImportSession::CreateBoundTransform(RWyxNode* node, const VString
 void WyxVexaImportSession::CreateHostNode(RWyxNode* node) {
     const RWyxNodeAttribute* attribute = node->GetNodeAttribute();
     if (attribute == nullptr) {
+        // A rig's group is the rig's, as for a null: a version-5 file writes a null of the
+        // neutral size as a node without attribute.
         if (IsSkeletonNode(node->GetParent())) {
             CreateSkeleton(node, RWyxSkeleton::kEffectorRoot);
-        } else {
+        } else if (!IsAimUpGroupNode(node)) {
             CreateNull(node);
         }
         return;

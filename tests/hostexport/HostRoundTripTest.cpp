@@ -584,7 +584,7 @@ TEST_F(HostRoundTripTest, HardEdgesComeBackWeldedWithEveryCornersNormal) {
 }
 
 // A version-5 copy of the built scene keeps what the version-5 format holds: the user
-// attribute of a transform, with its curve, and the curves' slopes (a smooth key may come back
+// attribute of a transform, with its curve, the camera rig, and the curves' slopes (a smooth key may come back
 // fixed with its slope: the format keeps no smooth kind).
 TEST_F(HostRoundTripTest, AVersion5CopyKeepsUserAttributesAndSlopes) {
     buildHostScene();
@@ -605,6 +605,9 @@ TEST_F(HostRoundTripTest, AVersion5CopyKeepsUserAttributesAndSlopes) {
     }
     EXPECT_EQ(copyCurves, curves);
     EXPECT_TRUE(HasNodeLine(copy, "node transform |mover\n  attribute weight numericAttribute\n", "  weight = 0.5\n"));
+    // The camera rig's group, a node without attribute in the copy, is the rig's again.
+    EXPECT_NE(copy.find("node lookAt |camera1_group\n"), std::string::npos) << copy;
+    EXPECT_EQ(copy.find("shot_group"), std::string::npos) << copy;
 }
 
 // The import turns every light and camera without a target a quarter turn after its
