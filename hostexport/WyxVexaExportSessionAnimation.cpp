@@ -16,14 +16,13 @@
 #include "curves/RFCurveNode.h"
 #include "plugin/HostUtilities.h"
 #include "plugin/ProgressDisplay.h"
-#include "plugin/ScriptText.h"
 #include "plugin/VexaNode.h"
 #include "scene/RWyxNode.h"
 #include "scene/RWyxNodeLimits.h"
 #include "scene/RWyxTakeNode.h"
 
+#include <vexa/VFnDependencyNode.h>
 #include <vexa/VFnTransform.h>
-#include <vexa/VGlobal.h>
 #include <vexa/VPlug.h>
 
 #include <array>
@@ -151,9 +150,13 @@ void SetRestTransformDefaults(const VFnTransform& transform, RWyxTakeNode& take)
 
 // ---- visibility and custom attributes ------------------------------------------------------------
 
+// The value "getAttr" gives for the node's "visibility", read from its plug: a command would
+// name the node by its full path, a text as long as the path for every node of a deep hierarchy.
 bool QueryVisibility(const VDagPath& path, bool& visible) {
+    VStatus status;
+    const VPlug plug = VFnDependencyNode(path.node()).findPlug("visibility", &status);
     int value = 1;
-    if (!VGlobal::executeCommand("getAttr " + QuotedScriptText(path.fullPathName() + ".visibility"), value)) return false;
+    if (!status || !plug.getValue(value)) return false;
     visible = value != 0;
     return true;
 }
