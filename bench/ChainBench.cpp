@@ -1,0 +1,101 @@
+// Deep hierarchies through the shell's road: a WYX file of a chain of N nulls (each the child of
+// the one before) imported by the plug-in module ("WYXImport -f file", dialogs off, add to a new
+// scene), and the scene that import made exported again ("WYXExport -f file"). The peer is the
+// same N nulls side by side under one parent, imported and exported in the same run.
+//
+// Reported per node, for N = 2,500 and N = 10,000: the import's and the export's microseconds
+// and the peak heap bytes each adds above what the program held before it (every malloc of the
+// process: host, plug-in and SDK), for the chain and for the peer. A node's path is as long as
+// its depth; the chain's figures must stay flat from 2,500 to 10,000 (within 1.5 times), which
+// they cannot where a step keeps or builds a whole path per node.
+
+#include "bench/HeapPeak.h"
+#include "bench/ImportBenchSupport.h"
+#include "scene/RWyxNode.h"
+#include "scene/RWyxObjectFactory.h"
+#include "scene/RWyxScene.h"
+
+#include "host/src/scene/Scene.h"
+
+#include <vexa/VGlobal.h>
+#include <vexa/VMessageLog.h>
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace {
+
+// A file of N nulls, each below node (i - 1) / branching: a chain for 1, one parent for N.
+std::string NullsFile(int count, int branching) {
+    RWyxObjectFactory factory;
+    RWyxScene* scene = factory.CreateScene();
+    std::vector<RWyxNode*> nodes;
+    nodes.reserve(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        RWyxNode* node = factory.CreateNode(("n" + std::to_string(i)).c_str());
+        (i == 0 ? scene->GetRootNode() : nodes[static_cast<size_t>((i - 1) / branching)])->AddChild(node);
+        nodes.push_back(node);
+    }
+    const std::string path = wyx_bench::ImportFolder() + "/nulls" + std::to_string(count) + "-" +
+                             std::to_string(branching) + ".wyx";
+    return wyx_bench::WriteBinary(factory, scene, path) ? path : std::string();
+}
+
+struct Cost {
+    double seconds = 0.0;
+    double peakBytes = 0.0;
+};
+
+// Runs the command once, adding its time and the heap it took at most above what was held before.
+bool Run(const std::string& command, Cost& cost) {
+    const std::uint64_t before = HeapBytesNow();
+    ResetHeapPeak();
+    const auto start = std::chrono::steady_clock::now();
+    const bool ok = static_cast<bool>(VGlobal::executeCommand(VString(command.c_str())));
+    cost.seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    cost.peakBytes += static_cast<double>(HeapPeakBytes() - before);
+    return ok;
+}
+
+// The file imported into a new scene, then that scene exported.
+bool ImportThenExport(const std::string& file, Cost& import, Cost& exported) {
+    vexa_host::Scene::instance().reset();
+    VMessageLog::clear();
+    return Run("WYXImport -f \"" + file + "\"", import) &&
+           Run("WYXExport -f \"" + wyx_bench::ImportFolder() + "/exported.wyx\"", exported);
+}
+
+void BM_ImportExportChain(benchmark::State& state) {
+    const int count = static_cast<int>(state.range(0));
+    const std::string chain = NullsFile(count, 1);
+    const std::string flat = NullsFile(count, count);
+    if (chain.empty() || flat.empty() || !wyx_bench::LoadImportPlugin() ||
+        !VGlobal::executeCommand("WYXExportShowUI -v false")) {
+        state.SkipWithError("the files or the plug-in are missing");
+        return;
+    }
+    Cost chainImport, chainExport, flatImport, flatExport;
+    for (auto _ : state) {
+        if (!ImportThenExport(chain, chainImport, chainExport) || !ImportThenExport(flat, flatImport, flatExport)) {
+            state.SkipWithError("an import or an export failed");
+            return;
+        }
+    }
+    vexa_host::Scene::instance().reset();
+    const double perNode = static_cast<double>(state.iterations()) * count;
+    state.counters["import_us/node"] = 1e6 * chainImport.seconds / perNode;
+    state.counters["export_us/node"] = 1e6 * chainExport.seconds / perNode;
+    state.counters["import_heap/node"] = chainImport.peakBytes / perNode;
+    state.counters["export_heap/node"] = chainExport.peakBytes / perNode;
+    state.counters["flat_import_us/node"] = 1e6 * flatImport.seconds / perNode;
+    state.counters["flat_export_us/node"] = 1e6 * flatExport.seconds / perNode;
+    state.counters["flat_import_heap/node"] = flatImport.peakBytes / perNode;
+    state.counters["flat_export_heap/node"] = flatExport.peakBytes / perNode;
+}
+BENCHMARK(BM_ImportExportChain)->Arg(2500)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+}  // namespace
