@@ -9,16 +9,7 @@ const std::vector<ExportNodeMap::Entry>* ExportNodeMap::EntriesNamed(const std::
     return found != byLeafName_.end() ? &found->second : nullptr;
 }
 
-void ExportNodeMap::Add(const VDagPath& path, VexaNode* node) {
-    std::vector<Entry>& entries = byLeafName_[LeafName(path)];
-    for (Entry& entry : entries) {
-        if (entry.path == path) {
-            entry.node = node;
-            return;
-        }
-    }
-    entries.push_back({path, node});
-}
+void ExportNodeMap::Add(const VDagPath& path, VexaNode* node) { byLeafName_[LeafName(path)].push_back({path, node}); }
 
 VexaNode* ExportNodeMap::Find(const VDagPath& path) const {
     if (path.length() == 0) return nullptr;

@@ -20,7 +20,7 @@ class VexaNode;
 
 class ExportNodeMap {
 public:
-    // The node of the path, replacing the node of an equal path already given.
+    // The node of the path; the walk gives each path once.
     void Add(const VDagPath& path, VexaNode* node);
     // The node given for a path equal to this one; null when none.
     VexaNode* Find(const VDagPath& path) const;
