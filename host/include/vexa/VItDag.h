@@ -40,7 +40,8 @@ public:
 private:
     void collect();
     void skipInvalid();
-    void addStep(unsigned above, vexa_host::Node& node);
+    // Appends the path of the node below the path at `above` (kTop: below the world); its place.
+    unsigned addStep(unsigned above, vexa_host::Node& node);
 
     TraversalType traversal_;
     VFn::Type filter_;

@@ -18,9 +18,10 @@ VItDag::VItDag(TraversalType traversal, VFn::Type filter, VStatus* status) : tra
     collect();
 }
 
-void VItDag::addStep(unsigned above, Node& node) {
+unsigned VItDag::addStep(unsigned above, Node& node) {
     paths_.push_back(childStep(above == kTop ? PathTail() : paths_[above], node));
     subtreeEnd_.push_back(0);
+    return static_cast<unsigned>(paths_.size() - 1);
 }
 
 void VItDag::collect() {
@@ -35,8 +36,7 @@ void VItDag::collect() {
         while (!queue.empty()) {
             const std::pair<unsigned, Node*> next = queue.front();
             queue.pop_front();
-            addStep(next.first, *next.second);
-            const auto index = static_cast<unsigned>(paths_.size() - 1);
+            const unsigned index = addStep(next.first, *next.second);
             for (Node* child : next.second->children()) queue.emplace_back(index, child);
         }
         return;
@@ -56,8 +56,7 @@ void VItDag::collect() {
             subtreeEnd_[top.index] = static_cast<unsigned>(paths_.size());
             continue;
         }
-        addStep(top.index, *top.node);
-        const auto index = static_cast<unsigned>(paths_.size() - 1);
+        const unsigned index = addStep(top.index, *top.node);
         stack.push_back({nullptr, index});
         const std::vector<Node*> children = top.node->children();
         for (auto it = children.rbegin(); it != children.rend(); ++it) stack.push_back({*it, index});

@@ -35,7 +35,6 @@ PathTail PathLink::make(Node& node, PathTail up) { return std::make_shared<const
 
 PathTail firstPathLink(const Node& node) {
     if (node.isWorld() || !node.isDag()) return nullptr;
-    if (PathTail kept = node.keptFirstPath()) return kept;
     // Up to the first node that keeps its steps (or the top), then down, keeping each new step.
     std::vector<const Node*> missing;
     PathTail above;

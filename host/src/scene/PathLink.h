@@ -6,8 +6,10 @@
 // in constant time, and the paths of a deep hierarchy take one step per node rather than one
 // node per level of each path. A step never changes once made.
 //
-// A node keeps the steps of its first path (Node::cachedFirstPath): firstPathLink answers from
-// there while the DAG's layout holds, and builds only the steps not kept yet.
+// A node keeps the steps of its first path (Node::keptFirstPath) while anything holds them:
+// firstPathLink answers from there while the DAG's layout holds (Node::layoutStamp), and builds
+// only the steps not kept yet, so that the nodes of a deep hierarchy get their paths in constant
+// time each.
 
 #include "host/src/scene/Node.h"
 
