@@ -12,6 +12,7 @@
 #include <vexa/VGlobal.h>
 #include <vexa/VItDag.h>
 
+#include <memory>
 #include <vector>
 
 namespace {
@@ -88,6 +89,18 @@ TEST_F(PathLinkTest, AKeptPathFollowsMovesInstancesRenamesAndDeletions) {
     EXPECT_FALSE(after.isInstanced());
     EXPECT_EQ(after.instanceNumber(), 0u);
     EXPECT_EQ(after.partialPathName(), "c");
+}
+
+TEST_F(PathLinkTest, ThePathBuiltLastStaysKeptUntilANodeIsDeleted) {
+    std::weak_ptr<const vexa_host::PathLink> kept = pathTo(c).tail();
+    ASSERT_FALSE(kept.expired()) << "the scene holds the path built last, though nothing else does";
+    ASSERT_TRUE(VGlobal::executeCommand("createNode transform -n d -p c"));
+    const VDagPath toD = pathTo(VFnDagNode(c).child(0));
+    EXPECT_EQ(toD.fullPathName(), "|a|b|c|d");
+    EXPECT_EQ(toD.tail()->up(), kept.lock()) << "one step below the steps c kept";
+    kept = pathTo(x).tail();
+    ASSERT_TRUE(VGlobal::executeCommand("delete d"));
+    EXPECT_TRUE(kept.expired()) << "a deletion lets the path built last go";
 }
 
 }  // namespace

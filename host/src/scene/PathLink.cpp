@@ -1,5 +1,7 @@
 #include "host/src/scene/PathLink.h"
 
+#include "host/src/scene/Scene.h"
+
 #include <utility>
 
 namespace vexa_host {
@@ -46,6 +48,7 @@ PathTail firstPathLink(const Node& node) {
         above = PathLink::make(const_cast<Node&>(**it), std::move(above));
         (*it)->keepFirstPath(above);
     }
+    if (!missing.empty()) Scene::instance().holdLastBuiltPath(above);
     return above;
 }
 

@@ -9,7 +9,8 @@
 // A node keeps the steps of its first path (Node::keptFirstPath) while anything holds them:
 // firstPathLink answers from there while the DAG's layout holds (Node::layoutStamp), and builds
 // only the steps not kept yet, so that the nodes of a deep hierarchy get their paths in constant
-// time each.
+// time each. The scene holds the path built last (Scene::holdLastBuiltPath), so that commands
+// naming one new node after another keep their steps between them.
 
 #include "host/src/scene/Node.h"
 

@@ -111,6 +111,7 @@ void Scene::reset() {
     maxTime_ = 10.0;
     activeSelection_->clear();
     fileInfo_.clear();
+    lastBuiltPath_.reset();
 }
 
 void Scene::setCurrentTime(double seconds) {
@@ -582,6 +583,8 @@ void Scene::deleteNode(Node& node) {
     selection.erase(std::remove_if(selection.begin(), selection.end(),
                                    [](const SelectionItem& item) { return !item.stillExists(); }),
                     selection.end());
+    // Its steps went out of date with the deletion, and they must not keep a deleted node.
+    lastBuiltPath_.reset();
 }
 
 void Scene::deleteOne(Node& node, std::vector<NodePtr>& keepAlive, std::vector<Node*>& curves) {
