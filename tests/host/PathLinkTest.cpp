@@ -103,4 +103,25 @@ TEST_F(PathLinkTest, ThePathBuiltLastStaysKeptUntilANodeIsDeleted) {
     EXPECT_TRUE(kept.expired()) << "a deletion lets the path built last go";
 }
 
+// Partial names and path texts of nodes that share a name, read off the kept steps.
+TEST_F(PathLinkTest, NamesakesArePartlyNamedAndFoundByTheirKeptSteps) {
+    const VObject underB = makeTransform("X", b);
+    const VObject underX = makeTransform("X", x);
+    EXPECT_EQ(pathTo(underB).partialPathName(), "b|X");
+    EXPECT_EQ(pathTo(underX).partialPathName(), "x|X");
+    const vexa_host::Scene& scene = vexa_host::Scene::instance();
+    ASSERT_EQ(scene.findPaths("x|X").size(), 1u);
+    EXPECT_EQ(scene.findPaths("x|X").front().back(), vexa_host::nodeOf(underX));
+    EXPECT_EQ(scene.findPaths("X").size(), 2u);
+    // |n|n|n: the middle one is named in full, as no tail of it names it alone.
+    const VObject top = makeTransform("n");
+    const VObject middle = makeTransform("n", top);
+    const VObject bottom = makeTransform("n", middle);
+    EXPECT_EQ(pathTo(top).partialPathName(), "|n");
+    EXPECT_EQ(pathTo(middle).partialPathName(), "|n|n");
+    EXPECT_EQ(pathTo(bottom).partialPathName(), "n|n|n");
+    EXPECT_EQ(scene.findPaths("n|n").size(), 2u);
+    EXPECT_EQ(scene.findPaths("n|n|n").size(), 1u);
+}
+
 }  // namespace

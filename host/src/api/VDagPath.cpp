@@ -47,14 +47,50 @@ std::string fullPathNameOf(const PathLink* tail) {
     return text;
 }
 
-// The partial name when the leaf's name alone names one path at most: no other node of that
-// name, and the node of it on one path. Null when the full search must decide.
-const std::string* nameAloneIfUnique(const Node& leaf) {
-    const std::vector<Node*>& namesakes = Scene::instance().nodesNamed(leaf.name());
-    if (namesakes.size() > 1) return nullptr;
-    if (namesakes.empty()) return &leaf.name();
-    const PathTail first = firstPathLink(*namesakes.front());
-    return first->instanced() ? nullptr : &leaf.name();
+// How many names from the end of the path name it alone, found from the kept first paths of the
+// nodes named as its last: one more than the second longest run of names that one of their paths
+// shares with the end of this one (this path shares all of it when it is a node's path). 0 when
+// such a node lies on several paths: the full search decides then.
+size_t namesNeeded(const PathLink& tail) {
+    const std::vector<Node*>& namesakes = Scene::instance().nodesNamed(tail.node().name());
+    size_t paths = 0;
+    size_t longest = 0;
+    size_t second = 0;
+    for (Node* namesake : namesakes) {
+        const PathTail first = firstPathLink(*namesake);
+        if (!first) continue;
+        if (first->instanced()) return 0;
+        if (!first->rooted()) continue;  // on no path from the world
+        ++paths;
+        if (namesakes.size() == 1) break;
+        size_t shared = 0;
+        for (const PathLink *mine = &tail, *theirs = first.get(); mine != nullptr && theirs != nullptr;
+             mine = mine->up().get(), theirs = theirs->up().get()) {
+            if (mine == theirs) {
+                shared += mine->length();
+                break;
+            }
+            if (mine->node().name() != theirs->node().name()) break;
+            ++shared;
+        }
+        second = std::max(second, std::min(shared, longest));
+        longest = std::max(longest, shared);
+    }
+    return paths < 2 ? 1 : second + 1;
+}
+
+// The last `count` names of the path, joined by '|'.
+std::string lastNames(const PathLink& tail, size_t count) {
+    std::vector<const std::string*> names;
+    for (const PathLink* step = &tail; step != nullptr && names.size() < count; step = step->up().get()) {
+        names.push_back(&step->node().name());
+    }
+    std::string text;
+    for (auto name = names.rbegin(); name != names.rend(); ++name) {
+        if (!text.empty()) text += '|';
+        text += **name;
+    }
+    return text;
 }
 
 }  // namespace
@@ -208,8 +244,9 @@ VString VDagPath::fullPathName(VStatus* status) const {
 VString VDagPath::partialPathName(VStatus* status) const {
     report(status, tail_ ? VStatus() : invalidPath());
     if (!tail_) return VString();
-    if (const std::string* alone = nameAloneIfUnique(tail_->node())) return VString(*alone);
-    return VString(Scene::instance().partialPathName(toChain(tail_.get())));
+    const size_t needed = namesNeeded(*tail_);
+    if (needed == 0) return VString(Scene::instance().partialPathName(toChain(tail_.get())));
+    return VString(needed > tail_->length() ? fullPathNameOf(tail_.get()) : lastNames(*tail_, needed));
 }
 
 bool VDagPath::isInstanced(VStatus* status) const {

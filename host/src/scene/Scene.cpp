@@ -1,5 +1,6 @@
 #include "host/src/scene/Scene.h"
 
+#include "host/src/scene/PathLink.h"
 #include "host/src/scene/PlugAccess.h"
 #include "host/src/scene/SelectionItems.h"
 
@@ -64,6 +65,16 @@ bool suffixMatches(const NodeChain& chain, const std::vector<std::string>& names
     const size_t offset = chain.size() - names.size();
     for (size_t i = 0; i < names.size(); ++i) {
         if (chain[offset + i]->name() != names[i]) return false;
+    }
+    return true;
+}
+
+// suffixMatches for a path given by its last step.
+bool stepsMatch(const PathLink& tail, const std::vector<std::string>& names, bool whole) {
+    if (names.size() > tail.length() || (whole && names.size() != tail.length())) return false;
+    const PathLink* step = &tail;
+    for (auto name = names.rbegin(); name != names.rend(); ++name, step = step->up().get()) {
+        if (step->node().name() != *name) return false;
     }
     return true;
 }
@@ -464,6 +475,13 @@ std::vector<NodeChain> Scene::findPaths(const std::string& pathText) const {
     }
     for (Node* node : nodesNamed(names.back())) {
         if (!node->isDag()) continue;
+        // A node on one path only: the names are read off its kept steps, and the chain is made
+        // for a match alone (most nodes of a shared name are not the one a path text names).
+        const PathTail first = firstPathLink(*node);
+        if (first && !first->instanced()) {
+            if (first->rooted() && stepsMatch(*first, names, whole)) found.push_back(firstPath(*node));
+            continue;
+        }
         for (NodeChain& path : allPaths(*node)) {
             if (suffixMatches(path, names, whole)) found.push_back(std::move(path));
         }
