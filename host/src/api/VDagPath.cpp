@@ -33,16 +33,20 @@ std::vector<Node*> shapesBelow(const Node& node) {
     return shapes;
 }
 
-// "|a|b|c", sized first and filled from its end: a deep path is built with one allocation.
+// "|a|b|c", sized first: a deep path is built with one allocation.
 std::string fullPathNameOf(const PathLink* tail) {
+    static thread_local std::vector<const std::string*> names;
+    names.clear();
     size_t size = 0;
-    for (const PathLink* step = tail; step != nullptr; step = step->up().get()) size += 1 + step->node().name().size();
-    std::string text(size, '|');
     for (const PathLink* step = tail; step != nullptr; step = step->up().get()) {
-        const std::string& name = step->node().name();
-        size -= name.size();
-        text.replace(size, name.size(), name);
-        --size;
+        names.push_back(&step->node().name());
+        size += 1 + names.back()->size();
+    }
+    std::string text;
+    text.reserve(size);
+    for (auto name = names.rbegin(); name != names.rend(); ++name) {
+        text += '|';
+        text += **name;
     }
     return text;
 }

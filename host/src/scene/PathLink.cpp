@@ -60,6 +60,14 @@ PathTail childStep(const PathTail& up, Node& child) {
 }
 
 PathTail pathOfNodes(const std::vector<Node*>& nodes) {
+    if (nodes.empty()) return nullptr;
+    // Most path texts name a node's first path: then the steps it keeps are these nodes.
+    if (PathTail kept = firstPathLink(*nodes.back()); kept && kept->length() == nodes.size()) {
+        size_t place = nodes.size();
+        for (const PathLink* step = kept.get(); step != nullptr && &step->node() == nodes[place - 1]; step = step->up().get()) {
+            if (--place == 0) return kept;
+        }
+    }
     PathTail tail;
     for (Node* node : nodes) tail = childStep(tail, *node);
     return tail;
