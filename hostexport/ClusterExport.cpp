@@ -165,13 +165,13 @@ void ExportCluster(WyxVexaExportSession& session, const VDagPath& path, unsigned
 }  // namespace
 
 void ExportClustersRecursive(WyxVexaExportSession& session, RWyxNode* node) {
-    if (node == nullptr) return;
-    const VString name(node->GetNameWithoutPrefix().Buffer());
-    ProgressTick(&name);
-    if (const VDagPath* path = static_cast<VexaNode*>(node)->GetDagPath()) {
-        for (unsigned i = 0; i < path->childCount(); ++i) {
-            if (path->child(i).hasFn(VFn::kClusterHandle)) ExportCluster(session, *path, i, *node);
+    VisitLastChildFirst(node, [&session](RWyxNode& each) {
+        const VString name(each.GetNameWithoutPrefix().Buffer());
+        ProgressTick(&name);
+        if (const VDagPath* path = static_cast<VexaNode&>(each).GetDagPath()) {
+            for (unsigned i = 0; i < path->childCount(); ++i) {
+                if (path->child(i).hasFn(VFn::kClusterHandle)) ExportCluster(session, *path, i, each);
+            }
         }
-    }
-    for (int i = node->GetChildCount() - 1; i >= 0; --i) ExportClustersRecursive(session, node->GetChild(i));
+    });
 }

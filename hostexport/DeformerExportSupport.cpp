@@ -31,8 +31,8 @@ RMatrix GlobalTransformOf(RWyxNode& node) {
 }
 
 RWyxNode* FindNodeForDagPath(const WyxVexaExportSession& session, const VDagPath& path) {
-    if (RWyxNode* node = session.FindNodeForPath(path.fullPathName())) return node;
+    if (RWyxNode* node = session.FindNodeFor(path)) return node;
     VDagPath transform = path;
     if (path.length() < 2 || !transform.pop()) return nullptr;
-    return session.FindNodeForPath(transform.fullPathName());
+    return session.FindNodeFor(transform);
 }

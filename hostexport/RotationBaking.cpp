@@ -62,9 +62,6 @@ void BakeNode(VexaNode& node) {
 }  // namespace
 
 int BakeOffsetTransforms(RWyxNode* node) {
-    if (node == nullptr) return 0;
-    BakeNode(*static_cast<VexaNode*>(node));
-    int result = 0;
-    for (int i = node->GetChildCount() - 1; i >= 0; --i) result = BakeOffsetTransforms(node->GetChild(i));
-    return result;
+    VisitLastChildFirst(node, [](RWyxNode& each) { BakeNode(static_cast<VexaNode&>(each)); });
+    return 0;
 }

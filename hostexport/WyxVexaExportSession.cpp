@@ -208,11 +208,6 @@ bool WyxVexaExportSession::IsExcluded(const VDagPath& path) const {
     return selection_ != nullptr && !selection_->hasItem(path);
 }
 
-VexaNode* WyxVexaExportSession::FindNodeForPath(const VString& fullPathName) const {
-    const auto found = nodeMap_.find(fullPathName.str());
-    return found != nodeMap_.end() ? found->second : nullptr;
-}
-
 WyxVexaExportSession::RigRecord* WyxVexaExportSession::FindRig(const VDagPath& path) {
     const auto found = rigMap_.find(RigKey(path));
     return found != rigMap_.end() ? &found->second : nullptr;

@@ -35,6 +35,7 @@
 // shader of a mesh without shading) is put back on every road.
 
 #include "core/RString.h"
+#include "hostexport/ExportNodeMap.h"
 #include "hostexport/ShadingExportInfo.h"
 #include "plugin/VexaObjectFactory.h"
 #include "scene/RWyxRootNodeUtility.h"
@@ -116,8 +117,9 @@ public:
     const VSelectionList* GetSelection() const { return selection_.get(); }
     bool IsExcluded(const VDagPath& path) const;
     double GetSkeletonSize() const { return skeletonSize_; }
-    // The node made for the transform of that full path name; null when none.
-    VexaNode* FindNodeForPath(const VString& fullPathName) const;
+    // The node made for the transform of that path (or of that full path name); null when none.
+    VexaNode* FindNodeFor(const VDagPath& path) const { return nodeMap_.Find(path); }
+    VexaNode* FindNodeForPath(const VString& fullPathName) const { return nodeMap_.FindByFullPathName(fullPathName); }
     // The rig of the path's top-level ancestor; null when none.
     RigRecord* FindRig(const VDagPath& path);
     // Nodes the end of the export takes out of the tree and destroys.
@@ -223,8 +225,7 @@ private:
     VexaObjectFactory factory_{VexaObjectFactory::kExportContext};
     RWyxNode* root_ = nullptr;
     RWyxScene* scene_ = nullptr;
-    // Full DAG path names compare byte for byte: "|a|B" and "|a|b" are two nodes.
-    std::unordered_map<std::string, VexaNode*> nodeMap_;
+    ExportNodeMap nodeMap_;
     std::unordered_map<std::string, RigRecord> rigMap_;
     std::unique_ptr<VSelectionList> selection_;
     std::unique_ptr<RWyxLogFile> log_;

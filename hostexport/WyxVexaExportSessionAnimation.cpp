@@ -16,18 +16,18 @@
 #include "curves/RFCurveNode.h"
 #include "plugin/HostUtilities.h"
 #include "plugin/ProgressDisplay.h"
-#include "plugin/ScriptText.h"
 #include "plugin/VexaNode.h"
 #include "scene/RWyxNode.h"
 #include "scene/RWyxNodeLimits.h"
 #include "scene/RWyxTakeNode.h"
 
+#include <vexa/VFnDependencyNode.h>
 #include <vexa/VFnTransform.h>
-#include <vexa/VGlobal.h>
 #include <vexa/VPlug.h>
 
 #include <array>
 #include <cmath>
+#include <vector>
 
 namespace {
 
@@ -151,9 +151,13 @@ void SetRestTransformDefaults(const VFnTransform& transform, RWyxTakeNode& take)
 
 // ---- visibility and custom attributes ------------------------------------------------------------
 
+// The value "getAttr" gives for the node's "visibility", read from its plug: a command would
+// name the node by its full path, a text as long as the path for every node of a deep hierarchy.
 bool QueryVisibility(const VDagPath& path, bool& visible) {
+    VStatus status;
+    const VPlug plug = VFnDependencyNode(path.node()).findPlug("visibility", &status);
     int value = 1;
-    if (!VGlobal::executeCommand("getAttr " + QuotedScriptText(path.fullPathName() + ".visibility"), value)) return false;
+    if (!status || !plug.getValue(value)) return false;
     visible = value != 0;
     return true;
 }
@@ -241,14 +245,6 @@ void ClearCameraChannels(RWyxNode& node, RWyxTakeNode& take) {
     }
 }
 
-VStatus ExportChildrenAnimation(WyxVexaExportSession& session, RWyxNode& node) {
-    for (int i = 0; i < node.GetChildCount(); ++i) {
-        const VStatus status = ExportNodeAnimation(session, node.GetChild(i));
-        if (!status) return status;
-    }
-    return VStatus();
-}
-
 void AnimateNode(WyxVexaExportSession& session, RWyxNode& node, const VDagPath& path) {
     bool lightAnimated = false;
     bool cameraAnimated = false;
@@ -303,12 +299,29 @@ bool GetHostVisibility(const VDagPath& path) {
 }
 
 VStatus ExportNodeAnimation(WyxVexaExportSession& session, RWyxNode* node) {
-    if (node == nullptr) return VStatus();
-    const VDagPath* path = static_cast<VexaNode*>(node)->GetDagPath();
-    if (path != nullptr) AnimateNode(session, *node, *path);
-    const VStatus status = ExportChildrenAnimation(session, *node);
-    if (!status) return status;
-    const VString name(node->GetNameWithoutPrefix().Buffer());
-    ProgressTick(&name);
+    // Each node before its children, in child order, and its progress tick after them; walked
+    // with a stack of its own, so that a hierarchy of any depth leaves the thread's stack alone.
+    struct Pending {
+        RWyxNode* node;
+        int nextChild;  // -1 until the node's own animation is done
+    };
+    std::vector<Pending> pending;
+    if (node != nullptr) pending.push_back({node, -1});
+    while (!pending.empty()) {
+        RWyxNode& current = *pending.back().node;
+        int& next = pending.back().nextChild;
+        if (next < 0) {
+            if (const VDagPath* path = static_cast<VexaNode&>(current).GetDagPath()) AnimateNode(session, current, *path);
+            next = 0;
+        }
+        if (next < current.GetChildCount()) {
+            RWyxNode* child = current.GetChild(next++);
+            if (child != nullptr) pending.push_back({child, -1});
+            continue;
+        }
+        const VString name(current.GetNameWithoutPrefix().Buffer());
+        ProgressTick(&name);
+        pending.pop_back();
+    }
     return VStatus();
 }

@@ -151,7 +151,7 @@ VexaNode* WyxVexaExportSession::CreateNodeFor(const VDagPath& path, const VFnDag
 
 VexaNode* WyxVexaExportSession::NewMappedNode(const VDagPath& path, const VFnDagNode& dagNode) {
     VexaNode* node = factory_.CreateNodeForDagPath(dagNode.name().asChar(), &path);
-    if (node != nullptr) nodeMap_[path.fullPathName().str()] = node;
+    if (node != nullptr) nodeMap_.Add(path, node);
     return node;
 }
 

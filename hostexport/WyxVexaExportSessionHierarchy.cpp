@@ -84,13 +84,12 @@ void WyxVexaExportSession::ExportHierarchy(VItDag::TraversalType traversal, VFn:
             ProgressTick(nullptr);
             return;
         }
-        const VString name = path.fullPathName();
-        VexaNode* node = FindNodeForPath(name);
-        // The map is keyed by the exact path name, so the node's own path is this one.
+        VexaNode* node = FindNodeFor(path);
         if (node == nullptr || node->GetDagPath() == nullptr || *node->GetDagPath() != path) return;
         if (node->GetNurb() != nullptr || node->GetPatch() != nullptr) ExportSurfaceMaterial(*node);
         AttachToParent(*node, path);
-        ProgressTick(&name);
+        // The path's name is as long as the path: made only when the display shows it.
+        ProgressTickWith([&path] { return path.fullPathName(); });
     });
 }
 
@@ -100,7 +99,7 @@ void WyxVexaExportSession::AttachToParent(VexaNode& node, const VDagPath& path) 
     VexaNode* parentNode = nullptr;
     VDagPath parentPath;
     if (!parent.isNull() && parent.hasFn(VFn::kDagNode) && VDagPath::getAPathTo(parent, parentPath)) {
-        parentNode = FindNodeForPath(parentPath.fullPathName());
+        parentNode = FindNodeFor(parentPath);
     }
     if (parentNode == nullptr || IsExcluded(parentPath)) {
         root_->AddChild(&node);

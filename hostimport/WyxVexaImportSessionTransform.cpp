@@ -351,7 +351,9 @@ void WyxVexaImportSession::ImportLimits(VFnTransform& transform, RWyxNode* node)
             VGlobal::executeCommand("optionVar -iv aeInMainWindow 0;setAttributeEditorVisible 0");
         }
     }
-    const VString path = transform.fullPathName();
+    // The partial name names the same one node as the full name, and stays as short as the
+    // names allow: a full name is as long as the path, for every node of a deep hierarchy.
+    const VString path = transform.partialPathName();
     for (int component = 0; component < RWyxNodeLimits::kComponentCount; ++component) {
         if (limits->GetActive(component)) SendLimits(*limits, component, path);
     }

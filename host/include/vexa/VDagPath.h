@@ -26,6 +26,7 @@ class VDagPathArray;
 
 namespace vexa_host {
 class Node;
+class PathLink;
 }
 
 class VEXA_API VDagPath {
@@ -65,17 +66,20 @@ public:
     VMatrix exclusiveMatrix(VStatus* status = nullptr) const;
     VMatrix inclusiveMatrixInverse(VStatus* status = nullptr) const;
 
-    bool operator==(const VDagPath& other) const { return nodes_ == other.nodes_; }
-    bool operator!=(const VDagPath& other) const { return nodes_ != other.nodes_; }
+    bool operator==(const VDagPath& other) const;
+    bool operator!=(const VDagPath& other) const { return !(*this == other); }
 
-    // Host side only: the nodes from the top (a child of the world) down.
-    explicit VDagPath(std::vector<std::shared_ptr<vexa_host::Node>> nodes) : nodes_(std::move(nodes)) {}
-    const std::vector<std::shared_ptr<vexa_host::Node>>& nodes() const { return nodes_; }
-    // Host side only: the nodes taken out with their storage, leaving the path empty.
-    std::vector<std::shared_ptr<vexa_host::Node>> takeNodes() { return std::move(nodes_); }
+    // Host side only: the path's last step, which holds the steps above it (PathLink.h).
+    explicit VDagPath(std::shared_ptr<const vexa_host::PathLink> tail) : tail_(std::move(tail)) {}
+    const std::shared_ptr<const vexa_host::PathLink>& tail() const { return tail_; }
+    // Host side only: the path made of the nodes, from the top (a child of the world) down.
+    explicit VDagPath(const std::vector<std::shared_ptr<vexa_host::Node>>& nodes);
+    // Host side only: a copy of the nodes, from the top down.
+    std::vector<std::shared_ptr<vexa_host::Node>> nodes() const;
 
 private:
-    std::vector<std::shared_ptr<vexa_host::Node>> nodes_;
+    // Shared with every path that runs through the same steps: a copy costs no step.
+    std::shared_ptr<const vexa_host::PathLink> tail_;
 };
 
 #endif

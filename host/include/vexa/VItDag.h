@@ -38,25 +38,17 @@ public:
     VStatus prune();
 
 private:
-    // One path of the snapshot: its last node and the step of the path above it. A path is
-    // built from its steps when asked for, so a deep hierarchy's snapshot holds one node per
-    // path rather than every node of every path.
-    struct Step {
-        std::shared_ptr<vexa_host::Node> node;
-        unsigned above;   // kTop for a child of the world
-        unsigned length;  // nodes in the path
-    };
-    static constexpr unsigned kTop = ~0u;
-
     void collect();
     void skipInvalid();
-    unsigned addStep(std::shared_ptr<vexa_host::Node> node, unsigned above);
-    VDagPath pathAt(unsigned index) const;
+    // Appends the path of the node below the path at `above` (kTop: below the world); its place.
+    unsigned addStep(unsigned above, vexa_host::Node& node);
 
     TraversalType traversal_;
     VFn::Type filter_;
-    std::vector<Step> steps_;
+    // The snapshot: one path per visit, each sharing the steps above it with its parent's.
+    std::vector<std::shared_ptr<const vexa_host::PathLink>> paths_;
     std::vector<unsigned> subtreeEnd_;  // depth first: the index past each path's subtree
+    static constexpr unsigned kTop = ~0u;  // the place "above" a child of the world
     unsigned position_ = 0;
 };
 

@@ -83,11 +83,12 @@ VObject placeMesh(MeshDataPtr data, const VObject& parentOrData, VStatus& status
     return status ? objectOf(*node) : VObject();
 }
 
-bool samePath(const VDagPath& memberPath, const NodeChain& instance) {
-    const auto& nodes = memberPath.nodes();
-    if (nodes.size() != instance.size() && nodes.size() + 1 != instance.size()) return false;
-    for (size_t i = 0; i < nodes.size(); ++i) {
-        if (nodes[i].get() != instance[i]) return false;
+// Whether the member's path is the instance, or the instance less its last node.
+bool onInstance(const VDagPath& memberPath, const NodeChain& instance) {
+    size_t place = memberPath.length();
+    if (place != instance.size() && place + 1 != instance.size()) return false;
+    for (const PathLink* step = memberPath.tail().get(); step != nullptr; step = step->up().get()) {
+        if (&step->node() != instance[--place]) return false;
     }
     return true;
 }
@@ -534,7 +535,7 @@ VStatus VFnMesh::getConnectedShaders(unsigned instanceNumber, VObjectArray& shad
     // The first group in scene order wins a face; the order of one group's members is of no
     // account, each giving the same group.
     const auto take = [&instance, &faceBy, &whole, polygons](Node& group, const SelectionItem& item) {
-        if (item.kind != SelectionItem::kDagPath || !samePath(item.path, instance)) return false;
+        if (item.kind != SelectionItem::kDagPath || !onInstance(item.path, instance)) return false;
         const auto* faces = SingleIndexedComponent::of(item.component.record().get());
         if (item.component.isNull()) {
             if (whole == nullptr) whole = &group;

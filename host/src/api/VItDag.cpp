@@ -1,6 +1,7 @@
 #include <vexa/VItDag.h>
 
 #include "host/src/api/ApiSupport.h"
+#include "host/src/scene/PathLink.h"
 #include "host/src/scene/Scene.h"
 
 #include <deque>
@@ -17,23 +18,14 @@ VItDag::VItDag(TraversalType traversal, VFn::Type filter, VStatus* status) : tra
     collect();
 }
 
-unsigned VItDag::addStep(NodePtr node, unsigned above) {
-    const unsigned length = above == kTop ? 1u : steps_[above].length + 1;
-    steps_.push_back({std::move(node), above, length});
+unsigned VItDag::addStep(unsigned above, Node& node) {
+    paths_.push_back(childStep(above == kTop ? PathTail() : paths_[above], node));
     subtreeEnd_.push_back(0);
-    return static_cast<unsigned>(steps_.size() - 1);
-}
-
-VDagPath VItDag::pathAt(unsigned index) const {
-    std::vector<NodePtr> nodes(steps_[index].length);
-    for (unsigned step = index, place = steps_[index].length; place > 0; step = steps_[step].above) {
-        nodes[--place] = steps_[step].node;
-    }
-    return VDagPath(std::move(nodes));
+    return static_cast<unsigned>(paths_.size() - 1);
 }
 
 void VItDag::collect() {
-    steps_.clear();
+    paths_.clear();
     subtreeEnd_.clear();
     position_ = 0;
     const std::vector<Node*> roots = Scene::instance().world().children();
@@ -44,7 +36,7 @@ void VItDag::collect() {
         while (!queue.empty()) {
             const std::pair<unsigned, Node*> next = queue.front();
             queue.pop_front();
-            const unsigned index = addStep(next.second->self(), next.first);
+            const unsigned index = addStep(next.first, *next.second);
             for (Node* child : next.second->children()) queue.emplace_back(index, child);
         }
         return;
@@ -61,10 +53,10 @@ void VItDag::collect() {
         const Pending top = stack.back();
         stack.pop_back();
         if (top.node == nullptr) {
-            subtreeEnd_[top.index] = static_cast<unsigned>(steps_.size());
+            subtreeEnd_[top.index] = static_cast<unsigned>(paths_.size());
             continue;
         }
-        const unsigned index = addStep(top.node->self(), top.index);
+        const unsigned index = addStep(top.index, *top.node);
         stack.push_back({nullptr, index});
         const std::vector<Node*> children = top.node->children();
         for (auto it = children.rbegin(); it != children.rend(); ++it) stack.push_back({*it, index});
@@ -72,8 +64,8 @@ void VItDag::collect() {
 }
 
 void VItDag::skipInvalid() {
-    while (position_ < steps_.size()) {
-        const Node& node = *steps_[position_].node;
+    while (position_ < paths_.size()) {
+        const Node& node = paths_[position_]->node();
         const bool alive = node.alive();
         const bool wanted = filter_ == VFn::kInvalid || node.hasFn(filter_);
         if (alive && wanted) return;
@@ -84,12 +76,12 @@ void VItDag::skipInvalid() {
 bool VItDag::isDone(VStatus* status) const {
     report(status, VStatus());
     const_cast<VItDag*>(this)->skipInvalid();
-    return position_ >= steps_.size();
+    return position_ >= paths_.size();
 }
 
 VStatus VItDag::next() {
     skipInvalid();
-    if (position_ >= steps_.size()) return VStatus(VStatus::kFailure, "the iteration is done");
+    if (position_ >= paths_.size()) return VStatus(VStatus::kFailure, "the iteration is done");
     ++position_;
     return VStatus();
 }
@@ -101,7 +93,7 @@ VStatus VItDag::reset() {
 
 VStatus VItDag::getPath(VDagPath& path) const {
     if (isDone()) return VStatus(VStatus::kFailure, "the iteration is done");
-    path = pathAt(position_);
+    path = VDagPath(paths_[position_]);
     return VStatus();
 }
 
@@ -111,7 +103,7 @@ VObject VItDag::currentItem(VStatus* status) const {
         return VObject();
     }
     report(status, VStatus());
-    return VObject(steps_[position_].node);
+    return VObject(paths_[position_]->nodePtr());
 }
 
 unsigned VItDag::depth(VStatus* status) const {
@@ -120,7 +112,7 @@ unsigned VItDag::depth(VStatus* status) const {
         return 0;
     }
     report(status, VStatus());
-    return steps_[position_].length - 1;
+    return static_cast<unsigned>(paths_[position_]->length() - 1);
 }
 
 VString VItDag::fullPathName(VStatus* status) const {

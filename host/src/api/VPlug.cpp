@@ -66,7 +66,7 @@ T readAs(const VPlug& plug, VStatus* status) {
 
 std::string nodePartialName(Node& node) {
     if (!node.isDag()) return node.name();
-    return Scene::instance().partialPathName(Scene::firstPath(node));
+    return VDagPath(firstPathLink(node)).partialPathName().str();
 }
 
 }  // namespace

@@ -139,7 +139,7 @@ VStatus parentCommand(const VArgList& args, CommandResult& result) {
         if (VStatus moved = scene.addChild(*parent, *child, static_cast<size_t>(-1), false); !moved) {
             return failure("parent", name + ": " + moved.errorString().str());
         }
-        result.addText(scene.partialPathName(Scene::firstPath(*child)));
+        result.addText(VDagPath(firstPathLink(*child)).partialPathName().str());
     }
     return VStatus();
 }

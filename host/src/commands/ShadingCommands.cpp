@@ -57,8 +57,7 @@ VStatus listMembers(const CommandFlags& flags, CommandResult& result) {
 
 // The item list of one set edit. A plug-in forces polygons into groups one command at a time,
 // so the list is kept between edits and asks no heap block once grown; it is emptied when the
-// edit ends, holding nothing past its command, and its first path's storage goes back for the
-// next edit's path. An edit inside an edit takes a list of its own.
+// edit ends, holding nothing past its command. An edit inside an edit takes a list of its own.
 class EditItems {
 public:
     EditItems() : shared_(!inUse()), items_(shared_ ? kept() : own_) {
@@ -66,7 +65,6 @@ public:
     }
     ~EditItems() {
         if (!shared_) return;
-        if (!items_.empty()) reusePathStorage(std::move(items_.front().path));
         items_.clear();
         inUse() = false;
     }

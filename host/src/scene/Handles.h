@@ -6,6 +6,7 @@
 
 #include "host/src/scene/AttributeDef.h"
 #include "host/src/scene/Node.h"
+#include "host/src/scene/PathLink.h"
 
 #include <vexa/VDagPath.h>
 #include <vexa/VObject.h>
@@ -20,7 +21,7 @@ inline Node* liveNodeOf(const VObject& object) {
 // The live node at the end of a path, read without making a handle to it (null for an empty
 // path): set edits ask it for every member they name.
 inline Node* liveEndOf(const VDagPath& path) {
-    Node* node = path.nodes().empty() ? nullptr : path.nodes().back().get();
+    Node* node = path.tail() ? &path.tail()->node() : nullptr;
     return node != nullptr && node->alive() ? node : nullptr;
 }
 inline AttributePtr attributeOf(const VObject& object) {

@@ -1,6 +1,7 @@
 #include "host/src/scene/NamedItems.h"
 
 #include "host/src/scene/Handles.h"
+#include "host/src/scene/PathLink.h"
 #include "host/src/scene/Scene.h"
 
 #include <algorithm>
@@ -58,43 +59,8 @@ Node* shapeOfItem(const SelectionItem& item) {
     return liveNodeOf(path.node());
 }
 
-constexpr size_t kUsualDepth = 8;  // room for the paths of most scenes without regrowing
+VDagPath firstPathOf(const Node& node) { return VDagPath(firstPathLink(node)); }
 
-// Built straight from the parents (as Scene::firstPath walks them): every command that names
-// a DAG node makes one.
-VDagPath firstPathOf(const Node& node) { return firstPathOf(node, std::vector<NodePtr>()); }
-
-namespace {
-
-// Visits the node and its first parents upwards, as far as the DAG goes (not the world), while
-// the visit answers true; answers whether it went all the way.
-template <typename Visit>
-bool walkFirstParents(const Node& node, Visit visit) {
-    for (Node* current = const_cast<Node*>(&node); current != nullptr && !current->isWorld() && current->isDag();) {
-        if (!visit(*current)) return false;
-        current = current->parents().empty() ? nullptr : current->parents().front().parent;
-    }
-    return true;
-}
-
-}  // namespace
-
-VDagPath firstPathOf(const Node& node, std::vector<NodePtr>&& storage) {
-    std::vector<NodePtr> nodes = std::move(storage);
-    nodes.reserve(kUsualDepth);
-    walkFirstParents(node, [&nodes](Node& current) {
-        nodes.push_back(current.self());
-        return true;
-    });
-    std::reverse(nodes.begin(), nodes.end());
-    return VDagPath(std::move(nodes));
-}
-
-bool isFirstPathOf(const VDagPath& path, const Node& node) {
-    const std::vector<NodePtr>& nodes = path.nodes();
-    size_t left = nodes.size();
-    return walkFirstParents(node, [&nodes, &left](const Node& current) { return left > 0 && nodes[--left].get() == &current; }) &&
-           left == 0;
-}
+bool isFirstPathOf(const VDagPath& path, const Node& node) { return samePath(path.tail().get(), firstPathLink(node).get()); }
 
 }  // namespace vexa_host

@@ -34,11 +34,9 @@ Node* plainNamed(const std::string& text, size_t size, PlainNameCache& cache);
 // The shape a DAG item stands for (its own node, or the one shape below a transform); null
 // for other items.
 Node* shapeOfItem(const SelectionItem& item);
-// A DAG path from the node's first parents; the second form builds it in the empty storage
-// given, so that a caller with storage to spare asks the heap for none.
+// A DAG path from the node's first parents, made of the steps the node keeps (PathLink.h).
 VDagPath firstPathOf(const Node& node);
-VDagPath firstPathOf(const Node& node, std::vector<NodePtr>&& storage);
-// Whether the path is the one firstPathOf would build for the node, without building it.
+// Whether the path is the one firstPathOf gives for the node.
 bool isFirstPathOf(const VDagPath& path, const Node& node);
 
 }  // namespace vexa_host

@@ -14,6 +14,7 @@ constexpr size_t kMostValueRoom = 64;
 }  // namespace
 
 std::uint64_t Node::structureStamp_ = 1;
+std::uint64_t Node::layoutStamp_ = 1;
 // Read only through nodes, and no node is made while the library's statics are set up.
 const Node::Extras Node::noExtras_;
 
@@ -57,6 +58,8 @@ bool Node::isAncestorOf(const Node* node) const {
 
 void Node::linkChild(Node* child, size_t index) {
     noteStructureChange();
+    // A new node's first link changes no path anyone holds; any other link may.
+    if (!child->parents_.empty() || child->liveChildren_ > 0 || !child->firstPath_.expired()) ++layoutStamp_;
     if (childSlots_.size() != liveChildren_) squeezeChildren();
     if (index >= childSlots_.size()) {
         child->parents_.push_back({this, childSlots_.size()});
@@ -81,6 +84,7 @@ void Node::unlinkChild(Node* child) {
                              [this](const ParentLink& candidate) { return candidate.parent == this; });
     if (link == child->parents_.end()) return;
     noteStructureChange();
+    ++layoutStamp_;
     childSlots_[link->slot] = nullptr;
     child->parents_.erase(link);
     --liveChildren_;

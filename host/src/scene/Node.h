@@ -32,6 +32,7 @@ namespace vexa_host {
 
 class Node;
 using NodePtr = std::shared_ptr<Node>;
+class PathLink;
 
 // One end of a connection, kept by both nodes: on the destination as incoming (other = the
 // source), on the source as outgoing (other = the destination).
@@ -77,6 +78,19 @@ public:
     // path, hold while it stays the same.
     static std::uint64_t structureStamp() { return structureStamp_; }
     static void noteStructureChange() { ++structureStamp_; }
+    // Moves on (from 1) whenever a parent link is made or broken that may change a node's first
+    // path or the number of its paths: every link but a new node's first, made before the node
+    // has children or a kept path.
+    static std::uint64_t layoutStamp() { return layoutStamp_; }
+    // The steps of the node's first path kept by firstPathLink (PathLink.h), while the layout
+    // holds and something else still holds them; null otherwise.
+    std::shared_ptr<const PathLink> keptFirstPath() const {
+        return firstPathStamp_ == layoutStamp_ ? firstPath_.lock() : nullptr;
+    }
+    void keepFirstPath(const std::shared_ptr<const PathLink>& steps) const {
+        firstPath_ = steps;
+        firstPathStamp_ = layoutStamp_;
+    }
 
     // Attributes: the type's, then the node's own (each parent before its children).
     AttributePtr findAttribute(const std::string& name) const;
@@ -185,6 +199,7 @@ private:
     // Places in the table are kept in 16 bits; attributes of a type past them are kept by key.
     static constexpr int kMaxValueSlots = 0xFFFF;
     static std::uint64_t structureStamp_;
+    static std::uint64_t layoutStamp_;
     const NodeType* type_;
     std::uint64_t id_;
     std::string name_;
@@ -192,6 +207,9 @@ private:
     std::vector<ParentLink> parents_;
     mutable std::vector<Node*> childSlots_;
     size_t liveChildren_ = 0;
+    // Held weakly: the steps hold the node.
+    mutable std::weak_ptr<const PathLink> firstPath_;
+    mutable std::uint64_t firstPathStamp_ = 0;
     // One value of the table: the number, or the box of a value that is no number.
     struct SlotValue {
         double number = 0.0;

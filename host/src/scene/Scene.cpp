@@ -1,5 +1,6 @@
 #include "host/src/scene/Scene.h"
 
+#include "host/src/scene/PathLink.h"
 #include "host/src/scene/PlugAccess.h"
 #include "host/src/scene/SelectionItems.h"
 
@@ -68,6 +69,16 @@ bool suffixMatches(const NodeChain& chain, const std::vector<std::string>& names
     return true;
 }
 
+// suffixMatches for a path given by its last step.
+bool stepsMatch(const PathLink& tail, const std::vector<std::string>& names, bool whole) {
+    if (names.size() > tail.length() || (whole && names.size() != tail.length())) return false;
+    const PathLink* step = &tail;
+    for (auto name = names.rbegin(); name != names.rend(); ++name, step = step->up().get()) {
+        if (step->node().name() != *name) return false;
+    }
+    return true;
+}
+
 bool kindsFit(const AttributeDef& a, const AttributeDef& b) {
     if (a.kind != b.kind) return false;
     if (a.kind == AttributeKind::Compound) return a.children.size() == b.children.size();
@@ -111,6 +122,7 @@ void Scene::reset() {
     maxTime_ = 10.0;
     activeSelection_->clear();
     fileInfo_.clear();
+    lastBuiltPath_.reset();
 }
 
 void Scene::setCurrentTime(double seconds) {
@@ -463,6 +475,13 @@ std::vector<NodeChain> Scene::findPaths(const std::string& pathText) const {
     }
     for (Node* node : nodesNamed(names.back())) {
         if (!node->isDag()) continue;
+        // A node on one path only: the names are read off its kept steps, and the chain is made
+        // for a match alone (most nodes of a shared name are not the one a path text names).
+        const PathTail first = firstPathLink(*node);
+        if (first && !first->instanced()) {
+            if (first->rooted() && stepsMatch(*first, names, whole)) found.push_back(firstPath(*node));
+            continue;
+        }
         for (NodeChain& path : allPaths(*node)) {
             if (suffixMatches(path, names, whole)) found.push_back(std::move(path));
         }
@@ -582,6 +601,8 @@ void Scene::deleteNode(Node& node) {
     selection.erase(std::remove_if(selection.begin(), selection.end(),
                                    [](const SelectionItem& item) { return !item.stillExists(); }),
                     selection.end());
+    // Its steps went out of date with the deletion, and they must not keep a deleted node.
+    lastBuiltPath_.reset();
 }
 
 void Scene::deleteOne(Node& node, std::vector<NodePtr>& keepAlive, std::vector<Node*>& curves) {

@@ -87,6 +87,12 @@ public:
 
     std::vector<SelectionItem>& activeSelection() { return *activeSelection_; }
 
+    // Holds the first path that firstPathLink (PathLink.h) built last, so that its steps stay kept
+    // when nothing else holds them: a script that names each new node of a deep chain by its
+    // parent finds the parent's steps kept and builds one step, not the whole path. Let go when
+    // a node is deleted.
+    void holdLastBuiltPath(std::shared_ptr<const PathLink> steps) { lastBuiltPath_ = std::move(steps); }
+
     // The next number of the scene's component groups (1, 2, ...; from 1 again after a reset).
     int nextGroupId() { return ++lastGroupId_; }
 
@@ -130,6 +136,7 @@ private:
     double maxTime_ = 10.0;
     std::unique_ptr<std::vector<SelectionItem>> activeSelection_;
     std::map<std::string, std::string> fileInfo_;
+    std::shared_ptr<const PathLink> lastBuiltPath_;
     // The last whole path that findPaths resolved by walking down, with its answer.
     struct WholePathAnswer {
         std::string text;

@@ -2,6 +2,7 @@
 
 #include "host/src/scene/NamedItems.h"
 #include "host/src/scene/Node.h"
+#include "host/src/scene/PathLink.h"
 #include "host/src/scene/Scene.h"
 
 #include <algorithm>
@@ -19,12 +20,6 @@ namespace {
 std::vector<ComponentParser>& componentParsers() {
     static std::vector<ComponentParser> parsers;
     return parsers;
-}
-
-// Node storage handed back by reusePathStorage, empty (it holds no node).
-std::vector<NodePtr>& spareNodes() {
-    static std::vector<NodePtr> spare;
-    return spare;
 }
 
 // '*' matches any run of characters (none too), '?' any one. On a mismatch the match goes back
@@ -52,12 +47,7 @@ bool globMatch(const char* pattern, const char* text) {
     return *pattern == '\0';
 }
 
-VDagPath pathOf(const NodeChain& chain) {
-    std::vector<NodePtr> nodes;
-    nodes.reserve(chain.size());
-    for (Node* node : chain) nodes.push_back(node->self());
-    return VDagPath(std::move(nodes));
-}
+VDagPath pathOf(const NodeChain& chain) { return VDagPath(pathOfNodes(chain)); }
 
 SelectionItem itemForNode(Node& node) {
     return node.isDag() ? dagItem(firstPathOf(node)) : nodeItem(VObject(node.self()));
@@ -159,13 +149,6 @@ Node* plainComponentOwner(const std::string& text, size_t& dot) {
     return owner != nullptr && !mayNamePlug(*owner, text, dot + 1) ? owner : nullptr;
 }
 
-void reusePathStorage(VDagPath&& path) {
-    std::vector<NodePtr> nodes = path.takeNodes();
-    if (nodes.capacity() <= spareNodes().capacity()) return;
-    nodes.clear();
-    spareNodes() = std::move(nodes);
-}
-
 bool SelectionItem::sameAs(const SelectionItem& other) const {
     if (kind != other.kind) return false;
     switch (kind) {
@@ -246,7 +229,7 @@ VStatus resolveSelection(const std::string& pattern, std::vector<SelectionItem>&
     if (pattern.empty()) return VStatus(VStatus::kInvalidParameter, "empty selection text");
     const size_t dot = pattern.find('.');
     if (Node* owner = plainDagOwner(pattern, dot)) {
-        return resolveMember(owner, true, firstPathOf(*owner, std::move(spareNodes())), pattern.substr(dot + 1), items);
+        return resolveMember(owner, true, firstPathOf(*owner), pattern.substr(dot + 1), items);
     }
     std::vector<SelectionItem> nodes;
     if (VStatus status = resolveNodes(pattern.substr(0, dot), nodes); !status) return status;

@@ -81,10 +81,6 @@ VEXA_API VStatus resolveSelection(const std::string& pattern, std::vector<Select
 // resolveSelection reads rest as a component of (at the node's first path, or at its shape's
 // for a transform). Null for any other text; dot is where the rest begins, less one.
 VEXA_API Node* plainComponentOwner(const std::string& text, size_t& dot);
-// Takes the node storage of a path that is done with, for the next path that resolveSelection
-// makes for a plain owner's member: set edits name a shape's polygons one command at a time,
-// each on a path of its own, and the storage handed back keeps them from asking the heap.
-VEXA_API void reusePathStorage(VDagPath&& path);
 // The text getSelectionStrings gives for an item; a component of several runs gives one text
 // per run (selectionTexts), joined by blanks here.
 VEXA_API std::string selectionText(const SelectionItem& item);
