@@ -457,6 +457,10 @@ RString RString::ToUpperCase() const { return TransformedCopy(AsciiUpper); }
 
 RString RString::ToLowerCase() const { return TransformedCopy(AsciiLower); }
 
+RString RString::ControlCharsReplaced(char replacement) const {
+    return TransformedCopy([replacement](char c) { return IsControlChar(c) ? replacement : c; });
+}
+
 RString RString::Reversed() const {
     RString result;
     CopyRange(result, length_, 0);

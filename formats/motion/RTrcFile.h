@@ -12,7 +12,8 @@
 // starts at (OrigDataStartFrame - 1) / DataRate seconds. The data rate must be above 0 and not
 // above the highest rate the motion readers take.
 //
-// Writing: path type 4, millimetres, gaps as three empty fields.
+// Writing: path type 4, millimetres, gaps as three empty fields; the control characters of a
+// name (tab, line break, ...) written as '_'.
 
 #include "formats/motion/RMarkerTextFile.h"
 

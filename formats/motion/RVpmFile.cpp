@@ -66,7 +66,8 @@ bool RVpmFile::ReadFrameLine(double translation[3], double rotation[3], double s
 }
 
 void RVpmFile::WriteSegmentHeader(const char* name, int frames, double frameTime) {
-    Print(0, "%s\t%s\n", "Segment:", name);
+    // A line break in the name would end the header line and start a line of its own.
+    Print(0, "%s\t%s\n", "Segment:", RString(name).ControlCharsReplaced('_').Buffer());
     Print(0, "%s\t%d\n", "Frames:", frames);
     Print(0, "%s\t%g\n", "Frame Time:", frameTime);
 }

@@ -15,6 +15,8 @@
 // A segment header is refused for a missing or misplaced keyword, an empty name, a negative
 // frame count, or a frame time that is not above 0 or makes a rate above the highest the
 // motion readers take.
+//
+// Writing: the control characters of a segment name (tab, line break, ...) written as '_'.
 
 #include "core/RString.h"
 #include "formats/motion/RMotionTextFile.h"

@@ -1,0 +1,134 @@
+// Node names holding line breaks, tabs and other control characters, through every text motion
+// writer: the formats that name their markers or segments write such a name with '_' for each
+// of them and read back whole; the skeleton formats refuse it before writing; the formats
+// without names keep their markers and frames.
+
+#include "formats/motion/RWyxReaderBrd.h"
+#include "formats/motion/RWyxReaderMcd.h"
+#include "formats/motion/RWyxReaderMov.h"
+#include "formats/motion/RWyxReaderTrc.h"
+#include "formats/motion/RWyxReaderVpm.h"
+#include "formats/motion/RWyxWriterAsf.h"
+#include "formats/motion/RWyxWriterBrd.h"
+#include "formats/motion/RWyxWriterBvh.h"
+#include "formats/motion/RWyxWriterHtr.h"
+#include "formats/motion/RWyxWriterMcd.h"
+#include "formats/motion/RWyxWriterMov.h"
+#include "formats/motion/RWyxWriterTrc.h"
+#include "formats/motion/RWyxWriterVpm.h"
+#include "tests/formats/motion/MotionTestSupport.h"
+#include "tests/support/ScratchFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace motion_test;
+
+const char* const kNames[] = {"Left\nKnee", "Ankle\t\r", "Toe\x01\x7f"};
+const std::vector<std::string> kWrittenNames = {"Hips", "Left_Knee", "Ankle__", "Toe__"};
+constexpr int kFrames = 3;
+
+// The export root "Hips" with three marked children, child k at x = 10 (k + 1) + frame.
+struct NamesScene : SceneFixture {
+    NamesScene() {
+        RWyxNode* hips = factory.CreateNode("Hips");
+        hips->SetMarked(1, false);
+        scene->GetRootNode()->AddChild(hips);
+        for (int k = 0; k < 3; ++k) {
+            RWyxTakeNode* take = AddMarkedNode(*this, hips, kNames[k]);
+            for (int f = 0; f < kFrames; ++f) {
+                take->GetTranslationXCurve()->AppendKey(RTime(RTime::kTicksPerSecond / 25) * f,
+                                                        static_cast<float>(10 * (k + 1) + f));
+            }
+        }
+    }
+};
+
+struct NamesCase {
+    const char* file;
+    std::unique_ptr<RWyxWriter> (*writer)(RWyxObjectFactory* factory);
+    // Null for the skeleton formats, which refuse the names; label names them in the refusal.
+    std::unique_ptr<RWyxReaderMotion> (*reader)(RWyxObjectFactory* factory);
+    bool namesWritten;
+    const char* label;
+};
+
+template <typename T>
+std::unique_ptr<RWyxWriter> Writer(RWyxObjectFactory* factory) {
+    return std::make_unique<T>(factory);
+}
+template <typename T>
+std::unique_ptr<RWyxReaderMotion> Reader(RWyxObjectFactory* factory) {
+    return std::make_unique<T>(factory);
+}
+std::unique_ptr<RWyxWriter> AoaWriter(RWyxObjectFactory* f) { return std::make_unique<RWyxWriterMcd>(f, nullptr, false); }
+std::unique_ptr<RWyxReaderMotion> AoaReader(RWyxObjectFactory* f) { return std::make_unique<RWyxReaderMcd>(f, false); }
+
+const NamesCase kCases[] = {
+    {"take.trc", Writer<RWyxWriterTrc>, Reader<RWyxReaderTrc>, true, nullptr},
+    {"take.vpm", Writer<RWyxWriterVpm>, Reader<RWyxReaderVpm>, true, nullptr},
+    {"take.aoa", AoaWriter, AoaReader, false, nullptr},
+    {"take.mov", Writer<RWyxWriterMov>, Reader<RWyxReaderMov>, false, nullptr},
+    {"take.brd", Writer<RWyxWriterBrd>, Reader<RWyxReaderBrd>, false, nullptr},
+    {"take.bvh", Writer<RWyxWriterBvh>, nullptr, false, "BVH"},
+    {"take.htr", Writer<RWyxWriterHtr>, nullptr, false, "HTR"},
+    {"take.asf", Writer<RWyxWriterAsf>, nullptr, false, "ASF"},
+};
+
+void PrintTo(const NamesCase& c, std::ostream* out) { *out << c.file; }
+
+class MotionWriterNamesTest : public ::testing::TestWithParam<NamesCase> {};
+
+TEST_P(MotionWriterNamesTest, ControlCharactersInNamesNeverBreakTheFile) {
+    const NamesCase& c = GetParam();
+    NamesScene scene;
+    ScratchFolder folder;
+    const std::string path = folder.Join(c.file);
+    std::unique_ptr<RWyxWriter> writer = c.writer(&scene.factory);
+    OptionsPtr options = TakeMotionOptions(writer->GetWriteOptions());
+    options->SetFrameRate(10, 0.0);  // 25 frames per second
+    options->SetFrameCount(kFrames);
+    ASSERT_TRUE(writer->FileCreate(path.c_str()));
+    const bool written = writer->Write(scene.scene, options.get());
+    if (c.reader == nullptr) {
+        EXPECT_FALSE(written);
+        EXPECT_EQ(writer->GetLastErrorCode(), RWyxWriter::kErrorUnidentified);
+        EXPECT_EQ(std::string(writer->GetLastErrorString()),
+                  std::string("Spaces are not allowed in ") + c.label +
+                      " node names:\n    Model::Left\nKnee\n    Model::Ankle\t\r\n    Model::Toe\x01\x7f");
+        return;
+    }
+    ASSERT_TRUE(written) << writer->GetLastErrorString();
+    ASSERT_TRUE(writer->FileClose());
+    const std::string text = ScratchFolder::ReadFile(path);
+
+    SceneFixture back;
+    std::unique_ptr<RWyxReaderMotion> reader = c.reader(&back.factory);
+    OptionsPtr read;
+    ASSERT_TRUE(ReadText(back, *reader, text, c.file, [](RStreamOptionsMotion&) {}, &read))
+        << reader->GetLastErrorString() << "\n" << text;
+    EXPECT_EQ(read->GetFrameCount(), kFrames);
+    ASSERT_EQ(back.scene->GetRootNode()->GetChildCount(), 1);
+    RWyxNode* parent = back.scene->GetRootNode()->GetChild(0);
+    ASSERT_EQ(parent->GetChildCount(), 4) << text;
+    if (c.namesWritten) {
+        for (int k = 0; k < 4; ++k) EXPECT_EQ(parent->GetChild(k)->GetNameWithoutPrefix().Buffer(), kWrittenNames[k]);
+    }
+    // The last marker's column holds its own values: no name moved a field.
+    const RTime last = read->GetStartTime() + read->GetFramePeriod() * (kFrames - 1);
+    EXPECT_NEAR(ValueAt(parent->GetChild(3), 0, last), 32.0, 1e-3) << text;
+}
+
+INSTANTIATE_TEST_SUITE_P(Writers, MotionWriterNamesTest, ::testing::ValuesIn(kCases),
+                         [](const ::testing::TestParamInfo<NamesCase>& info) {
+                             const std::string file = info.param.file;
+                             return file.substr(file.find('.') + 1);
+                         });
+
+}  // namespace
