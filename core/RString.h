@@ -93,9 +93,10 @@ public:
     RString Reversed() const;
     // Mode 0 trims the end, mode 1 the start, any other mode both ends.
     RString Trimmed(int mode) const;
-    // A copy with every control character (IsControlChar) replaced by replacement: a name
-    // written into a line-oriented text file then can neither end its line nor split it.
-    RString ControlCharsReplaced(char replacement) const;
+    // A copy with every control character (IsControlChar), and with blanksToo every blank,
+    // replaced by replacement: a name written into a line-oriented text file then can neither
+    // end its line nor (in a format whose words blanks separate) split it.
+    RString ControlCharsReplaced(char replacement, bool blanksToo = false) const;
 
     // Back to the empty text, freeing a heap block.
     void Clear();

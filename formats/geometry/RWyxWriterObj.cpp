@@ -39,23 +39,15 @@ int IndexForPolygon(const RWyxMesh& mesh, const int* indices, int count, int map
 
 // A name as an OBJ or MTL statement holds it: a control character (a line break, a tab, ...)
 // would end the line or split the name, and a backslash at the end (blanks after it are
-// trimmed) would make the reader join the next line to this one; each becomes '_'.
-RString StatementName(const RString& name) {
-    RString safe = name.ControlCharsReplaced('_');
+// trimmed) would make the reader join the next line to this one; each becomes '_'. Material
+// names are one word ("usemtl" and "newmtl" take the first word of their line): with
+// oneWord, every blank becomes '_' too.
+RString StatementName(const RString& name, bool oneWord = false) {
+    RString safe = name.ControlCharsReplaced('_', oneWord);
     int last = safe.GetLength() - 1;
     while (last >= 0 && safe[static_cast<unsigned>(last)] == ' ') --last;
     if (last >= 0 && safe[static_cast<unsigned>(last)] == '\\') safe[static_cast<unsigned>(last)] = '_';
     return safe;
-}
-
-// A material name as one word, since "usemtl" and "newmtl" take the first word of their line:
-// every blank becomes '_' too.
-RString MaterialStatementName(const RString& name) {
-    RString word = StatementName(name);
-    for (int i = 0; i < word.GetLength(); ++i) {
-        if (word[static_cast<unsigned>(i)] == ' ') word[static_cast<unsigned>(i)] = '_';
-    }
-    return word;
 }
 
 bool HasNormalElement(const RWyxMesh& mesh) {
@@ -306,7 +298,7 @@ std::size_t RWyxWriterObj::Record(RWyxMaterial* material, RWyxTexture* texture) 
     const auto key = std::make_pair(static_cast<const void*>(material), static_cast<const void*>(texture));
     const auto found = recordIndex_.find(key);
     if (found != recordIndex_.end()) return found->second;
-    RNamePair pair{material != nullptr ? MaterialStatementName(material->GetNameWithoutPrefix())
+    RNamePair pair{material != nullptr ? StatementName(material->GetNameWithoutPrefix(), true)
                                        : RString("default")};
     if (material != defaultMaterial_) materialNames_.MakeUnique(pair);  // "default" was made unique
     records_.emplace_back(pair.GetCurrent().Buffer(), material, texture);

@@ -66,8 +66,7 @@ bool RVpmFile::ReadFrameLine(double translation[3], double rotation[3], double s
 }
 
 void RVpmFile::WriteSegmentHeader(const char* name, int frames, double frameTime) {
-    // A line break in the name would end the header line and start a line of its own.
-    Print(0, "%s\t%s\n", "Segment:", RString(name).ControlCharsReplaced('_').Buffer());
+    Print(0, "%s\t%s\n", "Segment:", FieldName(RString(name), true).Buffer());  // the reader takes one word
     Print(0, "%s\t%d\n", "Frames:", frames);
     Print(0, "%s\t%g\n", "Frame Time:", frameTime);
 }

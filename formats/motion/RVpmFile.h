@@ -16,7 +16,8 @@
 // frame count, or a frame time that is not above 0 or makes a rate above the highest the
 // motion readers take.
 //
-// Writing: the control characters of a segment name (tab, line break, ...) written as '_'.
+// Writing: a segment name as one word (RMotionTextFile::FieldName: its blanks and control
+// characters as '_', an empty name as "Unnamed"), so that every segment reads back.
 
 #include "core/RString.h"
 #include "formats/motion/RMotionTextFile.h"

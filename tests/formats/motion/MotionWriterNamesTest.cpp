@@ -1,7 +1,7 @@
-// Node names holding line breaks, tabs and other control characters, through every text motion
-// writer: the formats that name their markers or segments write such a name with '_' for each
-// of them and read back whole; the skeleton formats refuse it before writing; the formats
-// without names keep their markers and frames.
+// Node names holding line breaks, tabs, other control characters and blanks, and a name that is
+// empty after its last ':', through every text motion writer: the formats that name their
+// markers or segments write each name as one field and read back whole; the skeleton formats
+// refuse such names before writing; the formats without names keep their markers and frames.
 
 #include "formats/motion/RWyxReaderBrd.h"
 #include "formats/motion/RWyxReaderMcd.h"
@@ -30,17 +30,16 @@ namespace {
 
 using namespace motion_test;
 
-const char* const kNames[] = {"Left\nKnee", "Ankle\t\r", "Toe\x01\x7f"};
-const std::vector<std::string> kWrittenNames = {"Hips", "Left_Knee", "Ankle__", "Toe__"};
+const char* const kNames[] = {"Left\nKnee", "Ankle\t\r", "Toe\x01\x7f", "L Heel", "actor:"};
 constexpr int kFrames = 3;
 
-// The export root "Hips" with three marked children, child k at x = 10 (k + 1) + frame.
+// The export root "Hips" with a marked child of each name, child k at x = 10 (k + 1) + frame.
 struct NamesScene : SceneFixture {
     NamesScene() {
         RWyxNode* hips = factory.CreateNode("Hips");
         hips->SetMarked(1, false);
         scene->GetRootNode()->AddChild(hips);
-        for (int k = 0; k < 3; ++k) {
+        for (int k = 0; k < 5; ++k) {
             RWyxTakeNode* take = AddMarkedNode(*this, hips, kNames[k]);
             for (int f = 0; f < kFrames; ++f) {
                 take->GetTranslationXCurve()->AppendKey(RTime(RTime::kTicksPerSecond / 25) * f,
@@ -55,7 +54,7 @@ struct NamesCase {
     std::unique_ptr<RWyxWriter> (*writer)(RWyxObjectFactory* factory);
     // Null for the skeleton formats, which refuse the names; label names them in the refusal.
     std::unique_ptr<RWyxReaderMotion> (*reader)(RWyxObjectFactory* factory);
-    bool namesWritten;
+    std::vector<std::string> namesRead;  // empty for the formats without names
     const char* label;
 };
 
@@ -71,14 +70,17 @@ std::unique_ptr<RWyxWriter> AoaWriter(RWyxObjectFactory* f) { return std::make_u
 std::unique_ptr<RWyxReaderMotion> AoaReader(RWyxObjectFactory* f) { return std::make_unique<RWyxReaderMcd>(f, false); }
 
 const NamesCase kCases[] = {
-    {"take.trc", Writer<RWyxWriterTrc>, Reader<RWyxReaderTrc>, true, nullptr},
-    {"take.vpm", Writer<RWyxWriterVpm>, Reader<RWyxReaderVpm>, true, nullptr},
-    {"take.aoa", AoaWriter, AoaReader, false, nullptr},
-    {"take.mov", Writer<RWyxWriterMov>, Reader<RWyxReaderMov>, false, nullptr},
-    {"take.brd", Writer<RWyxWriterBrd>, Reader<RWyxReaderBrd>, false, nullptr},
-    {"take.bvh", Writer<RWyxWriterBvh>, nullptr, false, "BVH"},
-    {"take.htr", Writer<RWyxWriterHtr>, nullptr, false, "HTR"},
-    {"take.asf", Writer<RWyxWriterAsf>, nullptr, false, "ASF"},
+    // The TRC reader makes "*Unnamed_<place>" of an "Unnamed" marker and '_' of a blank.
+    {"take.trc", Writer<RWyxWriterTrc>, Reader<RWyxReaderTrc>,
+     {"Hips", "Left_Knee", "Ankle__", "Toe__", "L_Heel", "*Unnamed_6"}, nullptr},
+    {"take.vpm", Writer<RWyxWriterVpm>, Reader<RWyxReaderVpm>,
+     {"Hips", "Left_Knee", "Ankle__", "Toe__", "L_Heel", "Unnamed"}, nullptr},
+    {"take.aoa", AoaWriter, AoaReader, {}, nullptr},
+    {"take.mov", Writer<RWyxWriterMov>, Reader<RWyxReaderMov>, {}, nullptr},
+    {"take.brd", Writer<RWyxWriterBrd>, Reader<RWyxReaderBrd>, {}, nullptr},
+    {"take.bvh", Writer<RWyxWriterBvh>, nullptr, {}, "BVH"},
+    {"take.htr", Writer<RWyxWriterHtr>, nullptr, {}, "HTR"},
+    {"take.asf", Writer<RWyxWriterAsf>, nullptr, {}, "ASF"},
 };
 
 void PrintTo(const NamesCase& c, std::ostream* out) { *out << c.file; }
@@ -101,7 +103,7 @@ TEST_P(MotionWriterNamesTest, ControlCharactersInNamesNeverBreakTheFile) {
         EXPECT_EQ(writer->GetLastErrorCode(), RWyxWriter::kErrorUnidentified);
         EXPECT_EQ(std::string(writer->GetLastErrorString()),
                   std::string("Spaces are not allowed in ") + c.label +
-                      " node names:\n    Model::Left\nKnee\n    Model::Ankle\t\r\n    Model::Toe\x01\x7f");
+                      " node names:\n    Model::Left\nKnee\n    Model::Ankle\t\r\n    Model::Toe\x01\x7f\n    Model::L Heel");
         return;
     }
     ASSERT_TRUE(written) << writer->GetLastErrorString();
@@ -116,13 +118,13 @@ TEST_P(MotionWriterNamesTest, ControlCharactersInNamesNeverBreakTheFile) {
     EXPECT_EQ(read->GetFrameCount(), kFrames);
     ASSERT_EQ(back.scene->GetRootNode()->GetChildCount(), 1);
     RWyxNode* parent = back.scene->GetRootNode()->GetChild(0);
-    ASSERT_EQ(parent->GetChildCount(), 4) << text;
-    if (c.namesWritten) {
-        for (int k = 0; k < 4; ++k) EXPECT_EQ(parent->GetChild(k)->GetNameWithoutPrefix().Buffer(), kWrittenNames[k]);
+    ASSERT_EQ(parent->GetChildCount(), 6) << text;
+    for (std::size_t k = 0; k < c.namesRead.size(); ++k) {
+        EXPECT_EQ(parent->GetChild(static_cast<int>(k))->GetNameWithoutPrefix().Buffer(), c.namesRead[k]);
     }
     // The last marker's column holds its own values: no name moved a field.
     const RTime last = read->GetStartTime() + read->GetFramePeriod() * (kFrames - 1);
-    EXPECT_NEAR(ValueAt(parent->GetChild(3), 0, last), 32.0, 1e-3) << text;
+    EXPECT_NEAR(ValueAt(parent->GetChild(5), 0, last), 52.0, 1e-3) << text;
 }
 
 INSTANTIATE_TEST_SUITE_P(Writers, MotionWriterNamesTest, ::testing::ValuesIn(kCases),
