@@ -66,8 +66,12 @@ template <typename T>
 std::unique_ptr<RWyxReaderMotion> Reader(RWyxObjectFactory* factory) {
     return std::make_unique<T>(factory);
 }
-std::unique_ptr<RWyxWriter> AoaWriter(RWyxObjectFactory* f) { return std::make_unique<RWyxWriterMcd>(f, nullptr, false); }
-std::unique_ptr<RWyxReaderMotion> AoaReader(RWyxObjectFactory* f) { return std::make_unique<RWyxReaderMcd>(f, false); }
+std::unique_ptr<RWyxWriter> AoaWriter(RWyxObjectFactory* factory) {
+    return std::make_unique<RWyxWriterMcd>(factory, nullptr, false);
+}
+std::unique_ptr<RWyxReaderMotion> AoaReader(RWyxObjectFactory* factory) {
+    return std::make_unique<RWyxReaderMcd>(factory, false);
+}
 
 const NamesCase kCases[] = {
     // The TRC reader makes "*Unnamed_<place>" of an "Unnamed" marker and '_' of a blank.
@@ -102,8 +106,8 @@ TEST_P(MotionWriterNamesTest, ControlCharactersInNamesNeverBreakTheFile) {
         EXPECT_FALSE(written);
         EXPECT_EQ(writer->GetLastErrorCode(), RWyxWriter::kErrorUnidentified);
         EXPECT_EQ(std::string(writer->GetLastErrorString()),
-                  std::string("Spaces are not allowed in ") + c.label +
-                      " node names:\n    Model::Left\nKnee\n    Model::Ankle\t\r\n    Model::Toe\x01\x7f\n    Model::L Heel");
+                  std::string("Spaces are not allowed in ") + c.label + " node names:\n    Model::Left\nKnee" +
+                      "\n    Model::Ankle\t\r\n    Model::Toe\x01\x7f\n    Model::L Heel");
         return;
     }
     ASSERT_TRUE(written) << writer->GetLastErrorString();
