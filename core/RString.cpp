@@ -457,6 +457,12 @@ RString RString::ToUpperCase() const { return TransformedCopy(AsciiUpper); }
 
 RString RString::ToLowerCase() const { return TransformedCopy(AsciiLower); }
 
+RString RString::ControlCharsReplaced(char replacement, bool blanksToo) const {
+    return TransformedCopy([replacement, blanksToo](char c) {
+        return IsControlChar(c) || (blanksToo && c == ' ') ? replacement : c;
+    });
+}
+
 RString RString::Reversed() const {
     RString result;
     CopyRange(result, length_, 0);

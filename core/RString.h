@@ -93,6 +93,10 @@ public:
     RString Reversed() const;
     // Mode 0 trims the end, mode 1 the start, any other mode both ends.
     RString Trimmed(int mode) const;
+    // A copy with every control character (IsControlChar), and with blanksToo every blank,
+    // replaced by replacement: a name written into a line-oriented text file then can neither
+    // end its line nor (in a format whose words blanks separate) split it.
+    RString ControlCharsReplaced(char replacement, bool blanksToo = false) const;
 
     // Back to the empty text, freeing a heap block.
     void Clear();
@@ -193,6 +197,10 @@ RString operator+(const RString& left, int right);
 
 // True when c belongs to set; false for a null set. The terminating zero is never in a set.
 bool CharInSet(char c, const char* set);
+
+// True for the ASCII control characters: the bytes below 0x20 (line breaks, tab, the zero
+// byte) and 0x7f. The bytes of UTF-8 sequences are none of them.
+inline bool IsControlChar(char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7f; }
 
 // The process-wide empty string, returned by functions that have no text to give.
 const RString& EmptyString();

@@ -7,6 +7,19 @@
 
 #include <vector>
 
+namespace {
+
+// A blank or a control character (a line break, a tab, ...) in a name splits the word it is
+// written as, or ends its line.
+bool HoldsBlankOrControlChar(const RString& name) {
+    for (int i = 0; i < name.GetLength(); ++i) {
+        if (name[static_cast<unsigned>(i)] == ' ' || IsControlChar(name[static_cast<unsigned>(i)])) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
 RWyxNode* RWyxWriter::FindSingleRoot(RWyxScene* scene) {
     const RWyxNode* root = scene != nullptr ? scene->GetRootNode() : nullptr;
     if (root == nullptr || root->GetChildCount() != 1) {
@@ -33,7 +46,7 @@ bool RWyxWriter::CollectNamesWithBlanks(RWyxNode* node, RString& text) {
         const RWyxNode* current = pending.back();
         pending.pop_back();
         const RString& name = current->GetName();
-        if (name.FindAnyChar(" \t\n") >= 0) {
+        if (HoldsBlankOrControlChar(name)) {
             text += "\n    ";
             text += name;
             clean = false;

@@ -60,9 +60,9 @@ public:
     // or several, or the chain ends before a marked node; null for a null scene.
     virtual RWyxNode* FindSingleRoot(RWyxScene* scene);
     // Appends "\n    " and the name (RWyxSceneObject::GetName) of every node of the subtree
-    // whose name holds a blank, a tab or a line feed, in pre-order, to text; false when there
-    // was one. The walk keeps its own stack, so a hierarchy of any depth is safe. A null node
-    // has no such name.
+    // whose name holds a blank or a control character (a tab, a line break, ...:
+    // IsControlChar), in pre-order, to text; false when there was one. The walk keeps its own
+    // stack, so a hierarchy of any depth is safe. A null node has no such name.
     virtual bool CollectNamesWithBlanks(RWyxNode* node, RString& text);
     // Writes into the given property file (a scene nested in a file being written) instead
     // of the writer's own. This base writes its own file through Write when no file is given

@@ -37,6 +37,19 @@ int IndexForPolygon(const RWyxMesh& mesh, const int* indices, int count, int map
     return position >= 0 && position < count ? indices[position] : -1;
 }
 
+// A name as an OBJ or MTL statement holds it: a control character (a line break, a tab, ...)
+// would end the line or split the name, and a backslash at the end (blanks after it are
+// trimmed) would make the reader join the next line to this one; each becomes '_'. Material
+// names are one word ("usemtl" and "newmtl" take the first word of their line): with
+// oneWord, every blank becomes '_' too.
+RString StatementName(const RString& name, bool oneWord = false) {
+    RString safe = name.ControlCharsReplaced('_', oneWord);
+    int last = safe.GetLength() - 1;
+    while (last >= 0 && safe[static_cast<unsigned>(last)] == ' ') --last;
+    if (last >= 0 && safe[static_cast<unsigned>(last)] == '\\') safe[static_cast<unsigned>(last)] = '_';
+    return safe;
+}
+
 bool HasNormalElement(const RWyxMesh& mesh) {
     const RWyxLayer* layer = mesh.GetLayer(0);
     return layer != nullptr && layer->GetNormals() != nullptr && layer->GetNormals()->GetDirectCount() > 0;
@@ -129,7 +142,7 @@ void RWyxWriterObj::CloseMaterialLibrary() {
 }
 
 void RWyxWriterObj::WriteMesh(RWyxNode& node, RWyxMesh& mesh, GeometryTextWriter& out) {
-    out.Text("g ").Text(node.GetNameWithoutPrefix().Buffer()).Char('\n');
+    out.Text("g ").Text(StatementName(node.GetNameWithoutPrefix()).Buffer()).Char('\n');
     MeshCorners corners;
     corners.vertexBase = vertexNumber_;
     std::vector<RVector4> deformedNormals;
@@ -284,10 +297,8 @@ std::size_t RWyxWriterObj::Record(RWyxMaterial* material, RWyxTexture* texture) 
     const auto key = std::make_pair(static_cast<const void*>(material), static_cast<const void*>(texture));
     const auto found = recordIndex_.find(key);
     if (found != recordIndex_.end()) return found->second;
-    RString name = material != nullptr ? material->GetNameWithoutPrefix() : RString("default");
-    const int blank = name.FindChar(' ');
-    if (blank >= 0) name[static_cast<unsigned>(blank)] = '_';
-    RNamePair pair{name};
+    RNamePair pair{material != nullptr ? StatementName(material->GetNameWithoutPrefix(), true)
+                                       : RString("default")};
     if (material != defaultMaterial_) materialNames_.MakeUnique(pair);  // "default" was made unique
     records_.emplace_back(pair.GetCurrent().Buffer(), material, texture);
     recordIndex_.emplace(key, records_.size() - 1);
@@ -302,6 +313,7 @@ void RWyxWriterObj::WriteMaterialEntry(const RObjMaterialRecord& record) {
     if (texture != nullptr && texture->GetTextureUse() == 0 && !texture->GetFileName().IsEmptyText()) {
         RString fileName;
         GetFileName(fileName, texture->GetFileName().Buffer(), true);
+        fileName = StatementName(fileName);  // the copy is made under the name the line gives
         CopyTexture(texture->GetFileName(), fileName);
         mtl.Text("map_Kd ").Text(fileName.Buffer()).Char('\n');
     }

@@ -19,6 +19,11 @@
 // MTL entries: "newmtl", "map_Kd" (a texture of standard use), "Ka", "Kd", "Ks", "illum 2",
 // "Ns" (shininess x 100) and "d" (the opacity).
 //
+// Names are written as one statement holds them: control characters (line breaks, tabs, ...)
+// and a backslash that would end the line (which the reader takes for a continuation) become
+// '_'; so does every blank of a material name, since "usemtl" and "newmtl" take one word. A
+// texture is copied under the file name its "map_Kd" line gives.
+//
 // Write fails with error 4 without RStreamOptionsObj, with error 5 for a scene without a root
 // node, and when the file or its MTL file could not be written whole with error 3 ("Out of
 // disk space") for a full disk or quota, error 5 for any other reason, the text naming the

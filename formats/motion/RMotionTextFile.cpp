@@ -595,6 +595,10 @@ int RMotionTextFile::Print(int indent, const char* format, ...) {
     return length;
 }
 
+RString RMotionTextFile::FieldName(const RString& name, bool blanksSeparate) {
+    return name.IsEmptyText() ? RString("Unnamed") : name.ControlCharsReplaced('_', blanksSeparate);
+}
+
 bool RMotionTextFile::Flush() {
     if (!writing_) {
         return false;

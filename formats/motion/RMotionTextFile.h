@@ -26,6 +26,7 @@
 // Writing: a file opened with mode "w" takes Print output, formatted in the "C" locale and
 // buffered. The text goes to a temporary file beside the file, which Close puts in place when
 // every byte was written; Abandon (a failed write) drops it and leaves the file as it was.
+// Names go into a line as FieldName makes them, so that none ends its line or splits.
 //
 // Reports: Warning and Error format a numbered text for an optional sink; nothing is delivered
 // without the report flag and a sink. They never decide a parse. The last error is kept
@@ -148,6 +149,10 @@ public:
     // before).
     bool Flush();
     bool IsWriting() const { return writing_; }
+    // A name as one field of a line: its control characters (and, with blanksSeparate, its
+    // blanks) as '_', so that it neither ends the line nor splits into fields; an empty name,
+    // which would leave its field out, as "Unnamed".
+    static RString FieldName(const RString& name, bool blanksSeparate);
 
     const char* GetFormatName() const { return formatName_; }
 

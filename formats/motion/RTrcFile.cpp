@@ -205,7 +205,7 @@ bool RTrcFile::WriteHeader(int markers, RTime start, int frames, double rate, do
 bool RTrcFile::WriteNames(const std::vector<RString>& names) {
     Print(0, "Frame#\tTime\t");
     for (const RString& name : names) {
-        Print(0, "%s\t\t\t", name.Buffer());
+        Print(0, "%s\t\t\t", FieldName(name, false).Buffer());  // blanks belong to the field
     }
     Print(0, "\n\t\t");
     for (std::size_t i = 1; i <= names.size(); ++i) {

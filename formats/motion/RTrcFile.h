@@ -12,7 +12,8 @@
 // starts at (OrigDataStartFrame - 1) / DataRate seconds. The data rate must be above 0 and not
 // above the highest rate the motion readers take.
 //
-// Writing: path type 4, millimetres, gaps as three empty fields.
+// Writing: path type 4, millimetres, gaps as three empty fields; each name as one field
+// (RMotionTextFile::FieldName: its control characters as '_', an empty name as "Unnamed").
 
 #include "formats/motion/RMarkerTextFile.h"
 

@@ -15,6 +15,9 @@
 // A segment header is refused for a missing or misplaced keyword, an empty name, a negative
 // frame count, or a frame time that is not above 0 or makes a rate above the highest the
 // motion readers take.
+//
+// Writing: a segment name as one word (RMotionTextFile::FieldName: its blanks and control
+// characters as '_', an empty name as "Unnamed"), so that every segment reads back.
 
 #include "core/RString.h"
 #include "formats/motion/RMotionTextFile.h"

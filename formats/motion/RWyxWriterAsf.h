@@ -5,7 +5,8 @@
 // with all six DOFs, a bone per node below it, dummy bones for offset children), writes it,
 // and leaves it, owned, in the options for the AMC write that follows. The export root must be
 // found ("Scene must have a single root node.", error 2), node names may hold no blanks and
-// only the root may be named "root" (error 5, told through the options' message hook).
+// no control characters (tab, line break, ...), and only the root may be named "root"
+// (error 5, told through the options' message hook).
 
 #include "formats/motion/RAsfFile.h"
 #include "formats/motion/RWyxWriterMotion.h"

@@ -65,7 +65,8 @@ protected:
     static void ShowError(const RStreamOptionsMotion& options, const RString& text, const char* button);
     // Flushes the text written so far; error 3 and false when it could not be written.
     bool FinishText();
-    // No node at or below the root may have a blank, tab or line feed in its name ("Spaces
+    // No node at or below the root may have a blank or a control character (tab, line break,
+    // ...) in its name: the formats' readers take these as word and line ends ("Spaces
     // are not allowed in <label> node names:" with the names) and the tree may be at most
     // kMaxSkeletonDepth levels deep; each is told through the options' message hook with
     // error 5.

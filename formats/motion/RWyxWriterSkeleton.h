@@ -3,9 +3,10 @@
 
 // The one writing front of the skeleton formats (BVH, HTR): the root to write is the writer
 // base's export root ("Can not find root node.", error 2, without one); the options must be
-// motion options (error 4); no node at or below the root may have a blank, tab or line feed
-// in its name, and the skeleton may be at most kMaxSkeletonDepth levels deep (each listed
-// through the options' message hook, error 5). Nothing is written before these pass.
+// motion options (error 4); no node at or below the root may have a blank or a control
+// character (tab, line break, ...) in its name, and the skeleton may be at most
+// kMaxSkeletonDepth levels deep (each listed through the options' message hook, error 5).
+// Nothing is written before these pass.
 
 #include "formats/motion/RWyxWriterMotion.h"
 

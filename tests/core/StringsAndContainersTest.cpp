@@ -300,7 +300,10 @@ TEST(RString, RangeCopiesTrimmingAndClearing) {
                  {s.LastChars(2), "ef"}, {s.LastChars(10), "abcdef"}, {RString("MiXed").ToUpperCase(), "MIXED"},
                  {RString("MiXed").ToLowerCase(), "mixed"}, {s.Reversed(), "fedcba"}, {padded.Trimmed(0), "  a"},
                  {padded.Trimmed(1), "a  "}, {padded.Trimmed(2), "a"}, {padded.Trimmed(7), "a"},
-                 {RString(" \t\r\n").Trimmed(2), ""}});
+                 {RString(" \t\r\n").Trimmed(2), ""},
+                 {RString("a\nb\r\tc\x01\x1f\x7f \xc3\xa9~").ControlCharsReplaced('_'), "a_b__c___ \xc3\xa9~"},
+                 {RString("a\0b", 3).ControlCharsReplaced('.'), "a.b"},
+                 {RString(" a b\t").ControlCharsReplaced('_', true), "_a_b_"}});
     EXPECT_TRUE(s.Substring(6, 5).IsValid());
     EXPECT_TRUE(s.Substring(6, 5).IsEmptyText());
     for (const RString& refused : {s.Substring(7, 5), s.Substring(1, -1), s.Substring(-1, 2), s.SubstringFrom(7),

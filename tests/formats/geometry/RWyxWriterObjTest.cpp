@@ -7,6 +7,7 @@
 #include "formats/geometry/ExportDeformation.h"
 #include "formats/geometry/RWyxReaderObj.h"
 #include "formats/geometry/RWyxWriterObj.h"
+#include "samples/SampleCharacter.h"
 #include "tests/formats/geometry/GeometryFormatTestSupport.h"
 
 #include <sstream>
@@ -27,6 +28,14 @@ protected:
         EXPECT_TRUE(writer->Write(scene, options.get()));
         EXPECT_TRUE(writer->FileClose());
         return ScratchFolder::ReadFile(path);
+    }
+    // The written file read into a new scene, its meshes under the root; null when it did not read.
+    RWyxScene* ReadBack() {
+        RWyxScene* back = factory.CreateScene();
+        RWyxReaderObj reader(&factory);
+        OptionsPtr<RStreamOptionsObj> options = ObjOptions();
+        options->SetOptionValue(RStreamOptionsObj::kCreateReferenceNode, 0);
+        return reader.FileOpen(path.c_str()) && reader.Read(back, options.get()) ? back : nullptr;
     }
     static std::vector<std::string> LinesStartingWith(const std::string& text, const std::string& prefix) {
         std::vector<std::string> lines;
@@ -248,12 +257,8 @@ TEST_F(ObjWriterTest, WhatTheWriterWritesTheReaderReadsBack) {
     RWyxNode* node = AddCube("box");
     AddMaterial(*node->GetMesh(), "paint", 0, 1, 0);
     Write("round.obj");
-    RWyxScene* back = factory.CreateScene();
-    RWyxReaderObj reader(&factory);
-    ASSERT_TRUE(reader.FileOpen(path.c_str()));
-    OptionsPtr<RStreamOptionsObj> options = ObjOptions();
-    options->SetOptionValue(RStreamOptionsObj::kCreateReferenceNode, 0);
-    ASSERT_TRUE(reader.Read(back, options.get()));
+    RWyxScene* back = ReadBack();
+    ASSERT_NE(back, nullptr);
     RWyxNode* read = back->GetRootNode()->FindChild("box", false, false);
     ASSERT_NE(read, nullptr);
     RWyxMesh* mesh = read->GetMesh();
@@ -266,6 +271,53 @@ TEST_F(ObjWriterTest, WhatTheWriterWritesTheReaderReadsBack) {
         }
     }
     EXPECT_DOUBLE_EQ(mesh->GetMaterial(0)->GetDiffuseColor().GetGreen(), 1.0);
+}
+
+// Every line of the text begins with one of the keywords and none ends, blanks aside, in the
+// backslash that would join the next line to it.
+void ExpectOnlyStatements(const std::string& text, const std::vector<std::string>& keywords) {
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        bool known = line.empty();
+        for (const std::string& keyword : keywords) known = known || line.rfind(keyword, 0) == 0;
+        const std::size_t last = line.find_last_not_of(' ');
+        EXPECT_TRUE(known && (last == std::string::npos || line[last] != '\\')) << line;
+    }
+}
+
+// The sample character with statements, line breaks, control characters, blanks and a last
+// backslash in its names: each name stays on its line as one name, and the scene reads back
+// with its faces, materials and texture.
+TEST_F(ObjWriterTest, NamesNeverEndALineOrStartAStatement) {
+    scene = sample::BuildCharacterScene(factory);
+    RWyxNode* body = Node("Body");
+    ASSERT_EQ(body->GetMesh()->GetPolygonCount(), 24);
+    body->SetName("Body\r\nv 100 100 100\nv 101 100 100\nv 100 101 100\nf -3 -2 -1\ng Body\\ ");
+    body->GetMesh()->GetMaterial(0)->SetName("Skin a b\nmap_Kd ../../../../etc/passwd");
+    const std::string source = scratch.WriteFile("skin\nmap_Kd gone.png", "texels");
+    body->GetMesh()->GetTexture(0)->SetFileName(RString(source.c_str()));
+    RWyxNode* triangle = AddMeshNode("tri\tangle\x01\x7f\\", {{0, 0, 0, 1}, {1, 0, 0, 1}, {0, 1, 0, 1}}, {{0, 1, 2}});
+    AddMaterial(*triangle->GetMesh(), "Skin a c\\", 0, 0, 1);  // read as "Skin" were blanks kept
+    std::filesystem::create_directory(scratch.Join("out"));
+    ExpectOnlyStatements(Write("out/names.obj"), {"# ", "v ", "vt ", "vn ", "f ", "g ", "usemtl ", "mtllib "});
+    const std::string library = ScratchFolder::ReadFile(scratch.Join("out/names.mtl"));
+    ExpectOnlyStatements(library, {"# ", "newmtl ", "map_Kd ", "Ka ", "Kd ", "Ks ", "illum ", "Ns ", "d "});
+    EXPECT_EQ(LinesStartingWith(library, "map_Kd "), (std::vector<std::string>{"map_Kd skin_map_Kd gone.png"}));
+    EXPECT_EQ(ScratchFolder::ReadFile(scratch.Join("out/skin_map_Kd gone.png")), "texels");
+
+    RWyxScene* back = ReadBack();
+    ASSERT_NE(back, nullptr);
+    ASSERT_EQ(back->GetRootNode()->GetChildCount(), 2);
+    const RWyxMesh& mesh = *back->GetRootNode()->GetChild(0)->GetMesh();
+    const RWyxMesh& other = *back->GetRootNode()->GetChild(1)->GetMesh();
+    EXPECT_EQ(mesh.GetPolygonCount(), 24);
+    EXPECT_EQ(other.GetPolygonCount(), 1);
+    ASSERT_EQ(mesh.GetMaterialCount(), 1);
+    ASSERT_EQ(other.GetMaterialCount(), 1);
+    EXPECT_DOUBLE_EQ(mesh.GetMaterial(0)->GetDiffuseColor().GetRed(), 0.8);
+    EXPECT_DOUBLE_EQ(other.GetMaterial(0)->GetDiffuseColor().GetBlue(), 1.0);
+    ASSERT_EQ(mesh.GetTextureCount(), 1);
+    EXPECT_STREQ(mesh.GetTexture(0)->GetFileName().Buffer(), "skin_map_Kd gone.png");
 }
 
 TEST(GeometryOptionsTest, ObjAndDxfOptionsHoldTheirTablesAndTheDerivationMode) {
