@@ -1,7 +1,8 @@
 #include "wyxreader/RWyxReadWarnings.h"
 
 void RWyxReadWarnings::Add(const RString& text) {
-    text_ += text;
+    // A name from the file may hold line breaks: one warning stays one line.
+    text_ += text.ControlCharsReplaced('_');
     text_ += '\n';
     ++count_;
 }

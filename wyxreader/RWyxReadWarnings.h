@@ -11,7 +11,8 @@
 
 class RWyxReadWarnings {
 public:
-    // Appends the text as one line.
+    // Appends the text as one line, its control characters (line breaks among them, from the
+    // names of a file) replaced by '_'.
     void Add(const RString& text);
     // Each line of the text (a property block's report) as one warning, after the prefix.
     void AddLines(const RString& text, const RString& prefix);

@@ -287,6 +287,26 @@ TEST_F(ReaderFrontTest, ReadingFromMemoryOrTwiceGivesTheSameSceneAndWarningsReac
     EXPECT_EQ(std::string(reader.GetMessageText().Buffer()),
               "Objects: a record \"Gadget\" of no known kind was skipped\n"
               "Objects: a record \"Gadget\" of no known kind was skipped\n");
+
+    // A name of the file that holds line breaks stays within its warning's one line.
+    const std::string broken = WriteAsciiFile(folder.Join("broken.wyx"), [](RWyxFile& file) {
+        file.FieldWriteBegin("Connections");
+        file.FieldWriteBlockBegin();
+        file.FieldWriteBegin("Connect");
+        file.FieldWriteString("OO");
+        file.FieldWriteString("Model::A\nWarning: forged\r");
+        file.FieldWriteString("Model::Scene");
+        file.FieldWriteEnd();
+        file.FieldWriteBlockEnd();
+        file.FieldWriteEnd();
+    });
+    RWyxReaderWyx names(&factory);
+    ASSERT_TRUE(names.FileOpen(broken.c_str()));
+    ASSERT_TRUE(names.Read(factory.CreateScene(), names.GetReadOptions(false).get()));
+    const std::string text = names.GetMessageText().Buffer();
+    EXPECT_EQ(names.GetWarnings().GetCount(), 1);
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1) << text;
+    EXPECT_NE(text.find("A_Warning: forged_"), std::string::npos) << text;
 }
 
 // A binary file's property records met again at their place are read by their shape: a scene
