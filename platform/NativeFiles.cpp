@@ -44,6 +44,33 @@ std::vector<char> TempTemplate(const char* folder, const char* prefix) {
     return std::vector<char>(text.c_str(), text.c_str() + text.size() + 1);
 }
 
+// Opens a regular file for reading. The open does not wait (a pipe with no writer would stop
+// it for good), and anything but a regular file is refused: a device or pipe named in a
+// scene (a texture, a material library) would block the read or never end it.
+std::FILE* OpenRegularFileForReading(const std::string& path, const char* mode) {
+    const int descriptor = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (descriptor < 0) {
+        return nullptr;
+    }
+    struct stat info;
+    const bool examined = ::fstat(descriptor, &info) == 0;
+    if (!examined || !S_ISREG(info.st_mode)) {
+        const int code = !examined ? errno : S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+        ::close(descriptor);
+        errno = code;
+        return nullptr;
+    }
+    const int flags = ::fcntl(descriptor, F_GETFL);
+    std::FILE* file = flags >= 0 && ::fcntl(descriptor, F_SETFL, flags & ~O_NONBLOCK) == 0 ? ::fdopen(descriptor, mode)
+                                                                                          : nullptr;
+    if (file == nullptr) {
+        const int code = errno;
+        ::close(descriptor);
+        errno = code;
+    }
+    return file;
+}
+
 }  // namespace
 
 std::string ToNativePath(const char* path) {
@@ -74,6 +101,9 @@ std::FILE* OpenFile(const char* path, const char* mode) {
         return nullptr;
     }
     nativeMode[used] = 'e';
+    if (std::strpbrk(nativeMode, "wa+") == nullptr) {
+        return OpenRegularFileForReading(ToNativePath(path), nativeMode);
+    }
     std::FILE* file = std::fopen(ToNativePath(path).c_str(), nativeMode);
     if (file == nullptr) {
         return nullptr;

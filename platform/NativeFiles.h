@@ -19,7 +19,10 @@ std::string ToNativePath(const char* path);
 
 // Opens a file with a C runtime mode ("r", "wb", "at+", "wx", ...). The text flag 't' is dropped
 // (there is no text translation here) and the descriptor is not inherited by child processes.
-// A folder is never opened as a file. Null when either argument is null or the open fails.
+// A folder is never opened as a file, and a file opened only for reading must be a regular
+// file (a device, pipe or socket is refused with EINVAL, without waiting for a pipe's writer):
+// paths come from the content of files, and such a file would block a read or never end it.
+// Null when either argument is null or the open fails.
 std::FILE* OpenFile(const char* path, const char* mode);
 
 // Removes a file (never a folder); true when it was removed.

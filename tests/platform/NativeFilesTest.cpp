@@ -8,7 +8,10 @@
 #include <set>
 #include <string>
 
+#include <cerrno>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -48,6 +51,37 @@ TEST(NativeFiles, SdkPathsReachTheSystemWithForwardSlashesAndFoldersAreNoFiles) 
     EXPECT_EQ(platform::OpenFile(scratch.Join("x").c_str(), "t"), nullptr);
     EXPECT_FALSE(platform::RemoveFile(scratch.Path().c_str()));
     EXPECT_TRUE(platform::IsDirectory(scratch.Path().c_str()));
+}
+
+// A file opened for reading is a regular file: a device or a pipe named in a scene is
+// refused, a pipe without a writer at once (the open runs in a child that an alarm would end).
+TEST(NativeFiles, OnlyRegularFilesAreOpenedForReading) {
+    ScratchFolder scratch;
+    const std::string pipe = scratch.Join("pipe");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    for (const char* mode : {"rb", "rt", "r"}) {
+        errno = 0;
+        EXPECT_EQ(platform::OpenFile("/dev/zero", mode), nullptr) << mode;
+        EXPECT_EQ(errno, EINVAL) << mode;
+    }
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::alarm(10);
+        std::FILE* file = platform::OpenFile(pipe.c_str(), "rb");
+        ::_exit(file == nullptr && errno == EINVAL ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    // Regular files still open for reading, and anything may still be opened for writing.
+    std::FILE* file = platform::OpenFile(scratch.WriteFile("f", "x").c_str(), "rb");
+    ASSERT_NE(file, nullptr);
+    EXPECT_EQ(std::fgetc(file), 'x');
+    std::fclose(file);
+    file = platform::OpenFile("/dev/null", "wb");
+    ASSERT_NE(file, nullptr);
+    std::fclose(file);
 }
 
 TEST(NativeFiles, FoldersAreMadeAndRemovedAndRenameReplacesTheTarget) {
