@@ -15,6 +15,7 @@
 #include "core/RWyxLogFile.h"
 #include "curves/RFCurve.h"
 #include "plugin/HostUtilities.h"
+#include "plugin/NodeTreeWalk.h"
 #include "plugin/ProgressDisplay.h"
 #include "plugin/VexaNode.h"
 #include "scene/RWyxNode.h"
@@ -254,9 +255,13 @@ void ExportBlendShapes(WyxVexaExportSession& session, const VDagPath& path, Vexa
 }  // namespace
 
 void ExportBlendShapesRecursive(WyxVexaExportSession& session, RWyxNode* node) {
-    if (node == nullptr) return;
-    auto* vexa = static_cast<VexaNode*>(node);
-    if (const VDagPath* path = vexa->GetDagPath()) ExportBlendShapes(session, *path, *vexa);
-    for (int i = node->GetChildCount() - 1; i >= 0; --i) ExportBlendShapesRecursive(session, node->GetChild(i));
-    ProgressTick(nullptr);
+    // Each node's shapes before its children's, children last to first; a node's progress tick
+    // after its children.
+    WalkNodeTree(
+        node, ChildOrder::kLastToFirst,
+        [&session](RWyxNode& each) {
+            auto& vexa = static_cast<VexaNode&>(each);
+            if (const VDagPath* path = vexa.GetDagPath()) ExportBlendShapes(session, *path, vexa);
+        },
+        [](RWyxNode&) { ProgressTick(nullptr); });
 }

@@ -12,6 +12,7 @@
 #include "attributes/RWyxNurb.h"
 #include "attributes/RWyxSkinLink.h"
 #include "plugin/HostUtilities.h"
+#include "plugin/NodeTreeWalk.h"
 #include "plugin/ProgressDisplay.h"
 #include "plugin/VexaNode.h"
 #include "scene/RWyxNode.h"
@@ -165,7 +166,7 @@ void ExportCluster(WyxVexaExportSession& session, const VDagPath& path, unsigned
 }  // namespace
 
 void ExportClustersRecursive(WyxVexaExportSession& session, RWyxNode* node) {
-    VisitLastChildFirst(node, [&session](RWyxNode& each) {
+    WalkNodeTree(node, ChildOrder::kLastToFirst, [&session](RWyxNode& each) {
         const VString name(each.GetNameWithoutPrefix().Buffer());
         ProgressTick(&name);
         if (const VDagPath* path = static_cast<VexaNode&>(each).GetDagPath()) {

@@ -15,12 +15,12 @@
 //   ExportSkinClusters            skins with their links, weights and bind poses (SkinExport.cpp)
 //   ExportBlendShapesRecursive    blend-shape targets and their weight curves
 //                                 (BlendShapeExport.cpp)
-
-#include "scene/RWyxNode.h"
+//
+// The passes over the node tree walk it with plugin/NodeTreeWalk.h: the animation pass takes
+// each node before its children and the children first to last, the baking, cluster and
+// blend-shape passes each node before its children and the children last to first.
 
 #include <vexa/VStatus.h>
-
-#include <vector>
 
 class RWyxNode;
 class VDagPath;
@@ -34,31 +34,5 @@ int BakeOffsetTransforms(RWyxNode* node);
 void ExportClustersRecursive(WyxVexaExportSession& session, RWyxNode* node);
 void ExportSkinClusters(WyxVexaExportSession& session);
 void ExportBlendShapesRecursive(WyxVexaExportSession& session, RWyxNode* node);
-
-// Visits the node, then the subtree of each child from the last child to the first, each child
-// read when the walk reaches it (as a recursive walk reads it). The walk keeps a stack of its
-// own: a hierarchy of any depth leaves the thread's stack alone.
-template <typename Visit>
-void VisitLastChildFirst(RWyxNode* node, const Visit& visit) {
-    struct Pending {
-        RWyxNode* node;
-        int next;  // the child to go down to next, counting down
-    };
-    std::vector<Pending> pending;
-    const auto enter = [&pending, &visit](RWyxNode* entered) {
-        if (entered == nullptr) return;
-        visit(*entered);
-        pending.push_back({entered, entered->GetChildCount() - 1});
-    };
-    enter(node);
-    while (!pending.empty()) {
-        if (pending.back().next < 0) {
-            pending.pop_back();
-            continue;
-        }
-        RWyxNode* parent = pending.back().node;
-        enter(parent->GetChild(pending.back().next--));
-    }
-}
 
 #endif

@@ -8,6 +8,7 @@
 #include "core/EulerAngles.h"
 #include "core/RMatrix.h"
 #include "plugin/HostUtilities.h"
+#include "plugin/NodeTreeWalk.h"
 #include "plugin/VexaNode.h"
 #include "scene/RWyxNode.h"
 
@@ -62,6 +63,6 @@ void BakeNode(VexaNode& node) {
 }  // namespace
 
 int BakeOffsetTransforms(RWyxNode* node) {
-    VisitLastChildFirst(node, [](RWyxNode& each) { BakeNode(static_cast<VexaNode&>(each)); });
+    WalkNodeTree(node, ChildOrder::kLastToFirst, [](RWyxNode& each) { BakeNode(static_cast<VexaNode&>(each)); });
     return 0;
 }

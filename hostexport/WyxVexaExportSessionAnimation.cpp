@@ -15,6 +15,7 @@
 #include "curves/RFCurve.h"
 #include "curves/RFCurveNode.h"
 #include "plugin/HostUtilities.h"
+#include "plugin/NodeTreeWalk.h"
 #include "plugin/ProgressDisplay.h"
 #include "plugin/VexaNode.h"
 #include "scene/RWyxNode.h"
@@ -27,7 +28,6 @@
 
 #include <array>
 #include <cmath>
-#include <vector>
 
 namespace {
 
@@ -299,29 +299,15 @@ bool GetHostVisibility(const VDagPath& path) {
 }
 
 VStatus ExportNodeAnimation(WyxVexaExportSession& session, RWyxNode* node) {
-    // Each node before its children, in child order, and its progress tick after them; walked
-    // with a stack of its own, so that a hierarchy of any depth leaves the thread's stack alone.
-    struct Pending {
-        RWyxNode* node;
-        int nextChild;  // -1 until the node's own animation is done
-    };
-    std::vector<Pending> pending;
-    if (node != nullptr) pending.push_back({node, -1});
-    while (!pending.empty()) {
-        RWyxNode& current = *pending.back().node;
-        int& next = pending.back().nextChild;
-        if (next < 0) {
-            if (const VDagPath* path = static_cast<VexaNode&>(current).GetDagPath()) AnimateNode(session, current, *path);
-            next = 0;
-        }
-        if (next < current.GetChildCount()) {
-            RWyxNode* child = current.GetChild(next++);
-            if (child != nullptr) pending.push_back({child, -1});
-            continue;
-        }
-        const VString name(current.GetNameWithoutPrefix().Buffer());
-        ProgressTick(&name);
-        pending.pop_back();
-    }
+    // Each node before its children, in child order, and its progress tick after them.
+    WalkNodeTree(
+        node, ChildOrder::kFirstToLast,
+        [&session](RWyxNode& each) {
+            if (const VDagPath* path = static_cast<VexaNode&>(each).GetDagPath()) AnimateNode(session, each, *path);
+        },
+        [](RWyxNode& each) {
+            const VString name(each.GetNameWithoutPrefix().Buffer());
+            ProgressTick(&name);
+        });
     return VStatus();
 }

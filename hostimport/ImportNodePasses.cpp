@@ -3,6 +3,7 @@
 #include "attributes/RWyxGeometry.h"
 #include "attributes/RWyxSkeleton.h"
 #include "attributes/RWyxSkinLink.h"
+#include "plugin/NodeTreeWalk.h"
 #include "plugin/VexaObjectFactory.h"
 #include "scene/RWyxNode.h"
 #include "scene/RWyxNodeAttribute.h"
@@ -90,13 +91,5 @@ void CountGeometryDeformers(RWyxNode* node, int& count) {
 }
 
 void CollectSubtreePreOrder(RWyxNode* node, std::vector<RWyxNode*>& nodes) {
-    if (node == nullptr) return;
-    // An explicit stack: a hierarchy of any depth is safe.
-    std::vector<RWyxNode*> pending{node};
-    while (!pending.empty()) {
-        RWyxNode* current = pending.back();
-        pending.pop_back();
-        nodes.push_back(current);
-        for (int i = current->GetChildCount() - 1; i >= 0; --i) pending.push_back(current->GetChild(i));
-    }
+    WalkNodeTree(node, ChildOrder::kFirstToLast, [&nodes](RWyxNode& each) { nodes.push_back(&each); });
 }

@@ -129,9 +129,10 @@ void SetCurveDefaults(RWyxTakeNode& takeNode, const RWyxTakeNode::Channel (&chan
     }
 }
 
-void MakePreNode(RWyxNode& node, VexaObjectFactory& factory) {
+// False when the factory made no node (the node is left as it was).
+bool MakePreNode(RWyxNode& node, VexaObjectFactory& factory) {
     RWyxNode* pre = factory.CreateNode(HelperName(node, kPreMark).Buffer());
-    if (pre == nullptr) return;
+    if (pre == nullptr) return false;
     GiveLimbNodeSkeleton(node, *pre, factory);
     InsertAbove(node, *pre);
     const RVector4 preRotation = Xyz(node.GetPreRotation(0));
@@ -154,17 +155,20 @@ void MakePreNode(RWyxNode& node, VexaObjectFactory& factory) {
         SetCurveDefaults(*helper, kTranslation, translation);
         SetCurveDefaults(*helper, kRotation, preRotation);
     }
+    return true;
 }
 
-void MakePostNode(RWyxNode& node, VexaObjectFactory& factory) {
+// False when the factory made no node (the node is left as it was).
+bool MakePostNode(RWyxNode& node, VexaObjectFactory& factory) {
     RWyxNode* post = factory.CreateNode(HelperName(node, kPostMark).Buffer());
-    if (post == nullptr) return;
+    if (post == nullptr) return false;
     if (node.GetTakeNodeCount() > 0) post->AddTakeNode(node.GetTakeNodeName(0));
     GiveLimbNodeSkeleton(node, *post, factory);
     while (node.GetChildCount() > 0) post->AddChild(node.GetChild(0));
     node.AddChild(post);
     post->SetDefaultRotation(Xyz(node.GetPostRotation(0)));
     node.SetPostRotation(0, 0.0, 0.0, 0.0, 1.0);
+    return true;
 }
 
 bool IsNonZero(const RVector4* rotation) {
@@ -172,50 +176,112 @@ bool IsNonZero(const RVector4* rotation) {
     return value.x != 0.0 || value.y != 0.0 || value.z != 0.0;
 }
 
-}  // namespace
+// The helpers of one node on export: true when a pre or a post node was made for it. A helper
+// the factory cannot make is not counted, so that the node's parent does not visit it again
+// and again.
+bool MakeHelpers(RWyxNode& node, VexaObjectFactory& factory) {
+    bool made = false;
+    if (IsNonZero(node.GetPreRotation(0))) made = MakePreNode(node, factory);
+    if (IsNonZero(node.GetPostRotation(0))) made = MakePostNode(node, factory) || made;
+    return made;
+}
 
-void SplitPrePostNodes(RWyxNode* node, int direction, VexaObjectFactory& factory) {
-    if (node == nullptr) return;
+// ---- the walks ------------------------------------------------------------------------------------------
+//
+// Both walks keep a stack of their own (a hierarchy of any depth leaves the thread's stack alone)
+// whose entries stand for the calls of a recursive walk over the node's children, and visit the
+// nodes in the same order that walk does, the tree changing under them as they go.
+
+// A call of the import's split on a node: its children from the last to the first (an index
+// past the children the node has by then is passed over); for the child taken last, the calls
+// it still owes: its own node, then the pre node that stayed.
+struct SplitCall {
+    explicit SplitCall(RWyxNode* n) : node(n), index(n->GetChildCount()) {}
+    RWyxNode* node;
+    int index;  // the child taken last
     // Once per call: a helper folded among the children leaves the later ones' pivots alone.
     bool preFound = false;
     bool postFound = false;
-    for (int i = node->GetChildCount() - 1; i >= 0; --i) {
-        if (i >= node->GetChildCount()) continue;
-        RWyxNode* k = OwnNodeOf(node->GetChild(i));
-        RWyxNode* parent = k->GetParent();
-        RWyxNode* keptPre = nullptr;
-        if (IsHelper(parent, kPreMark) && parent != node) {
-            preFound = true;
-            FoldPreNode(*k, *parent);
-            if (parent->GetParent() != nullptr) keptPre = parent;
+    RWyxNode* owed[2] = {nullptr, nullptr};
+};
+
+RWyxNode* TakeOwedCall(SplitCall& call) {
+    for (RWyxNode*& owed : call.owed) {
+        if (owed == nullptr) continue;
+        RWyxNode* taken = owed;
+        owed = nullptr;
+        return taken;
+    }
+    return nullptr;
+}
+
+// Folds the helpers of the call's next child into that child's own node; false when no child is
+// left.
+bool FoldNextChild(SplitCall& call) {
+    RWyxNode* node = call.node;
+    do {
+        --call.index;
+    } while (call.index >= node->GetChildCount());
+    if (call.index < 0) return false;
+    RWyxNode* k = OwnNodeOf(node->GetChild(call.index));
+    RWyxNode* parent = k->GetParent();
+    RWyxNode* keptPre = nullptr;
+    if (IsHelper(parent, kPreMark) && parent != node) {
+        call.preFound = true;
+        FoldPreNode(*k, *parent);
+        if (parent->GetParent() != nullptr) keptPre = parent;
+    }
+    RWyxNode* first = k->GetChild(0);
+    if (IsHelper(first, kPostMark)) {
+        call.postFound = true;
+        FoldPostNode(*k, *first);
+    }
+    if (!call.preFound && !call.postFound) {
+        k->SetPivotState(0, 0);
+        k->SetPivotState(1, 0);
+    }
+    call.owed[0] = k;
+    call.owed[1] = keptPre;
+    return true;
+}
+
+// A call of the export's merge on a node: its helpers made, then its children in order; a child
+// whose call made a helper is visited again at the same index, which its pre node holds now.
+struct MergeCall {
+    RWyxNode* node;
+    int index;  // the child visited next
+    bool made;  // the call's answer
+};
+
+}  // namespace
+
+void SplitPrePostNodes(RWyxNode* node, int /*direction*/, VexaObjectFactory& /*factory*/) {
+    if (node == nullptr) return;
+    std::vector<SplitCall> calls;
+    calls.emplace_back(node);
+    while (!calls.empty()) {
+        SplitCall& call = calls.back();
+        if (RWyxNode* owed = TakeOwedCall(call)) {
+            calls.emplace_back(owed);
+        } else if (!FoldNextChild(call)) {
+            calls.pop_back();
         }
-        RWyxNode* first = k->GetChild(0);
-        if (IsHelper(first, kPostMark)) {
-            postFound = true;
-            FoldPostNode(*k, *first);
-        }
-        if (!preFound && !postFound) {
-            k->SetPivotState(0, 0);
-            k->SetPivotState(1, 0);
-        }
-        SplitPrePostNodes(k, direction, factory);
-        if (keptPre != nullptr) SplitPrePostNodes(keptPre, direction, factory);
     }
 }
 
-bool MergePrePostNodes(RWyxNode* node, int argument, VexaObjectFactory& factory) {
+bool MergePrePostNodes(RWyxNode* node, int /*argument*/, VexaObjectFactory& factory) {
     if (node == nullptr) return false;
-    bool made = false;
-    if (IsNonZero(node->GetPreRotation(0))) {
-        MakePreNode(*node, factory);
-        made = true;
+    std::vector<MergeCall> calls{{node, 0, MakeHelpers(*node, factory)}};
+    while (true) {
+        MergeCall& call = calls.back();
+        if (call.index < call.node->GetChildCount()) {
+            RWyxNode* child = call.node->GetChild(call.index++);
+            if (child != nullptr) calls.push_back({child, 0, MakeHelpers(*child, factory)});
+            continue;
+        }
+        const bool made = call.made;
+        calls.pop_back();
+        if (calls.empty()) return made;
+        if (made) --calls.back().index;
     }
-    if (IsNonZero(node->GetPostRotation(0))) {
-        MakePostNode(*node, factory);
-        made = true;
-    }
-    for (int i = 0; i < node->GetChildCount(); ++i) {
-        if (MergePrePostNodes(node->GetChild(i), argument, factory)) --i;
-    }
-    return made;
 }

@@ -15,12 +15,12 @@ class VexaObjectFactory;
 // every take) and its rotation, as pre-rotation, to its node, and every "__Post_" child gives
 // its rotation, as post-rotation, and its children to its node. A pre node that holds other
 // nodes besides its node stays, with them; a helper without children stays as it is.
-// `direction` is passed on unchanged.
+// `direction` takes no part.
 void SplitPrePostNodes(RWyxNode* node, int direction, VexaObjectFactory& factory);
 
 // Export: a pre node takes the node's place, translation and pre-rotation, a post node its
 // children and post-rotation; then every child in turn. True when a helper was made for this
-// node. `argument` is passed on unchanged.
+// node. `argument` takes no part.
 bool MergePrePostNodes(RWyxNode* node, int argument, VexaObjectFactory& factory);
 
 #endif

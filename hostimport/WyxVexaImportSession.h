@@ -206,6 +206,9 @@ public:
     // The skin links of the node's subtree: clusters, one skin per geometry, and a report of
     // the links whose nodes are not joints.
     void ImportDeformations(RWyxNode* node);
+    // The clusters and the skin of the node's own geometry, and the report of its links whose
+    // nodes are not joints.
+    void ImportNodeDeformations(RWyxNode* node);
     // The skin of the geometry from its joint links.
     void ImportSkin(RWyxNode* node, const std::vector<RWyxSkinLink*>& jointLinks);
     // One influence's weights on the geometry's shape, set exactly as the link has them (no

@@ -17,6 +17,7 @@
 #include "attributes/RWyxSkinLink.h"
 #include "core/RWyxLogFile.h"
 #include "plugin/HostUtilities.h"
+#include "plugin/NodeTreeWalk.h"
 #include "plugin/ProgressDisplay.h"
 #include "plugin/ScriptText.h"
 #include "plugin/VexaNode.h"
@@ -94,8 +95,12 @@ VObject NewCluster(RWyxSkinLink& link, VexaNode& handle) {
 }  // namespace
 
 void WyxVexaImportSession::ImportDeformations(RWyxNode* node) {
-    if (node == nullptr) return;
-    for (int i = node->GetChildCount() - 1; i >= 0; --i) ImportDeformations(node->GetChild(i));
+    // Each node after its children, children last to first.
+    WalkNodeTree(node, ChildOrder::kLastToFirst, [](RWyxNode&) {},
+                 [this](RWyxNode& each) { ImportNodeDeformations(&each); });
+}
+
+void WyxVexaImportSession::ImportNodeDeformations(RWyxNode* node) {
     RWyxGeometry* geometry = node->GetGeometry();
     const VDagPath* path = Vexa(node).GetDagPath();
     if (geometry == nullptr || Vexa(node).IsMerged() || geometry->GetDeformerCount() == 0 || path == nullptr ||

@@ -15,6 +15,7 @@
 #include "attributes/RWyxMesh.h"
 #include "attributes/RWyxTexture.h"
 #include "plugin/HostUtilities.h"
+#include "plugin/NodeTreeWalk.h"
 #include "plugin/ProgressDisplay.h"
 #include "plugin/ScriptText.h"
 #include "plugin/VexaNode.h"
@@ -180,16 +181,17 @@ void CollectTextures(const RWyxLayerContainer& geometry, bool isMesh, std::vecto
 }  // namespace
 
 void WyxVexaImportSession::ImportMaterials(RWyxNode* node) {
-    if (node == nullptr) return;
-    const VString name = Text(node->GetNameWithoutPrefix());
-    ProgressTick(&name);
-    const auto* vexa = static_cast<const VexaNode*>(node);
-    RWyxGeometry* geometry = node->GetGeometry();
-    if (vexa->GetDagPath() != nullptr && !vexa->IsMerged() && geometry != nullptr &&
-        GetPluginOptions()->GetImportMode() != WyxPluginOptions::kExclusiveMerge) {
-        ImportGeometryMaterials(node, *geometry);
-    }
-    for (int i = node->GetChildCount() - 1; i >= 0; --i) ImportMaterials(node->GetChild(i));
+    // Each node before its children, children last to first.
+    WalkNodeTree(node, ChildOrder::kLastToFirst, [this](RWyxNode& each) {
+        const VString name = Text(each.GetNameWithoutPrefix());
+        ProgressTick(&name);
+        const auto& vexa = static_cast<const VexaNode&>(each);
+        RWyxGeometry* geometry = each.GetGeometry();
+        if (vexa.GetDagPath() != nullptr && !vexa.IsMerged() && geometry != nullptr &&
+            GetPluginOptions()->GetImportMode() != WyxPluginOptions::kExclusiveMerge) {
+            ImportGeometryMaterials(&each, *geometry);
+        }
+    });
 }
 
 VObject WyxVexaImportSession::ShaderForMaterial(RWyxNode* node, const RWyxMaterial* material, VString& group) {

@@ -85,6 +85,7 @@ TEST_F(PrePostRotationNodesTest, HelpersWithoutTheirNodeOrWithOthersStay) {
     EXPECT_EQ(Value(neck->GetPreRotation(0)).y, 30.0);
     EXPECT_EQ(shared->GetParent(), root());
     EXPECT_EQ(other->GetParent(), shared);
+    EXPECT_EQ(State(other), 0);  // the pre node that stayed is split in turn
 }
 
 TEST_F(PrePostRotationNodesTest, ExportMakesHelpersForNonZeroRotations) {
