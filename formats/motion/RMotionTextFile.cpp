@@ -160,7 +160,7 @@ bool RMotionTextFile::Open(const char* path, const char* mode) {
     }
     if (mode[0] == 'w') {
         writing_ = output_.Begin(path);
-        writeFailed_ = false;
+        writeFailure_.Reset();
         // Nothing is there to read: the end flag stays set.
         return !writing_;
     }
@@ -188,7 +188,13 @@ bool RMotionTextFile::Close() {
     bool failed = !IsOpen();
     if (writing_) {
         const bool written = Flush();
-        failed = !(written ? output_.Commit() : (output_.Abandon(), false)) || failed;
+        const bool committed = written && output_.Commit();
+        if (!written) {
+            output_.Abandon();
+        } else if (!committed) {
+            writeFailure_.NoteCommitFailure(output_);
+        }
+        failed = !committed || failed;
     }
     outputBuffer_.clear();
     source_.reset();
@@ -603,12 +609,7 @@ bool RMotionTextFile::Flush() {
     if (!writing_) {
         return false;
     }
-    std::FILE* file = output_.File();
-    if (!outputBuffer_.empty()) {
-        const std::size_t written = file != nullptr ? std::fwrite(outputBuffer_.data(), 1, outputBuffer_.size(), file) : 0;
-        writeFailed_ = written != outputBuffer_.size() || writeFailed_;
-        outputBuffer_.clear();
-    }
-    writeFailed_ = file == nullptr || std::fflush(file) != 0 || std::ferror(file) != 0 || writeFailed_;
-    return !writeFailed_;
+    const bool written = writeFailure_.Write(output_.File(), outputBuffer_.data(), outputBuffer_.size());
+    outputBuffer_.clear();
+    return written;
 }

@@ -35,6 +35,7 @@
 
 #include "core/RFileStream.h"
 #include "core/RString.h"
+#include "formats/motion/RWriteFailure.h"
 #include "platform/RFileReplacement.h"
 
 #include <cstdarg>
@@ -154,6 +155,9 @@ public:
     // which would leave its field out, as "Unnamed".
     static RString FieldName(const RString& name, bool blanksSeparate);
 
+    // Why the output could not be written whole or put in place by Close (none while it
+    // could); kept after Close and Abandon until the next Open.
+    const RWriteFailure& GetWriteFailure() const { return writeFailure_; }
     const char* GetFormatName() const { return formatName_; }
 
     // ---- numbers (shared by the format objects) ----------------------------------------------
@@ -187,7 +191,7 @@ private:
     std::string outputBuffer_;
     bool writing_ = false;
     bool reading_ = false;
-    bool writeFailed_ = false;
+    RWriteFailure writeFailure_;
 
     int lineNumber_ = 0;
     unsigned capacity_ = kInitialCapacity;

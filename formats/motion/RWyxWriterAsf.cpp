@@ -52,11 +52,13 @@ bool RWyxWriterAsf::WriteToTarget(RWyxScene* scene, RStreamOptions* options) {
         return false;
     }
     motion->ReportProgress(0, "Writing ASF node hierarchy", 0.0f);
-    if (!static_cast<RAsfFile*>(GetFormatFile())->Write(*skeleton) || !FinishText()) {
-        if (!HasError()) {
-            SetError(kErrorOutOfDiskSpace, "The file could not be written whole");
-        }
+    // The print ends with the flush whose failure FinishText reports with its reason.
+    const bool printed = static_cast<RAsfFile*>(GetFormatFile())->Write(*skeleton);
+    if (!FinishText()) {
         return false;
+    }
+    if (!printed) {
+        return FailTargetWrite(RWriteFailure());
     }
     motion->SetAsfScene(skeleton.release(), true);
     return true;
