@@ -330,20 +330,31 @@ void RMotionTextFile::FillSkipTable() {
 }
 
 
-int RMotionTextFile::PeekKeyword(const RMotionKeyword* table) const {
+int RMotionTextFile::FindKeyword(const RMotionKeyword* table, bool wholeWord) const {
     if (table == nullptr || cursor_ == nullptr) {
         return -1;
     }
     for (int i = 0; table[i].keyword != nullptr && table[i].keyword[0] != '\0'; ++i) {
-        if (StartsWithIgnoringCase(cursor_, table[i].keyword)) {
+        if (!StartsWithIgnoringCase(cursor_, table[i].keyword)) {
+            continue;
+        }
+        const char after = cursor_[std::strlen(table[i].keyword)];
+        if (!wholeWord || after == '\0' || CharInSet(after, wordDelimiters_)) {
             return i;
         }
     }
     return -1;
 }
 
-int RMotionTextFile::ReadKeyword(RMotionKeyword* table) {
-    const int index = PeekKeyword(table);
+int RMotionTextFile::PeekKeyword(const RMotionKeyword* table) const { return FindKeyword(table, false); }
+
+int RMotionTextFile::PeekWholeKeyword(const RMotionKeyword* table) const { return FindKeyword(table, true); }
+
+int RMotionTextFile::ReadKeyword(RMotionKeyword* table) { return TakeKeyword(table, PeekKeyword(table)); }
+
+int RMotionTextFile::ReadWholeKeyword(RMotionKeyword* table) { return TakeKeyword(table, PeekWholeKeyword(table)); }
+
+int RMotionTextFile::TakeKeyword(RMotionKeyword* table, int index) {
     if (index >= 0) {
         MoveCursor(cursor_ + std::strlen(table[index].keyword));
         ++table[index].count;
@@ -603,6 +614,16 @@ int RMotionTextFile::Print(int indent, const char* format, ...) {
 
 RString RMotionTextFile::FieldName(const RString& name, bool blanksSeparate) {
     return name.IsEmptyText() ? RString("Unnamed") : name.ControlCharsReplaced('_', blanksSeparate);
+}
+
+RString RMotionTextFile::WordNameFault(const RString& name, int maxLength) {
+    if (name.IsEmptyText()) {
+        return RString("is empty");
+    }
+    if (name.GetLength() > maxLength) {
+        return RString("is longer than ") + maxLength + " characters";
+    }
+    return RString("");
 }
 
 bool RMotionTextFile::Flush() {
