@@ -37,23 +37,30 @@ RWyxNode* RWyxWriter::FindSingleRoot(RWyxScene* scene) {
 }
 
 bool RWyxWriter::CollectNamesWithBlanks(RWyxNode* node, RString& text) {
+    const auto fault = [](RWyxNode& current) {
+        return HoldsBlankOrControlChar(current.GetName()) ? current.GetName() : RString("");
+    };
+    return CollectNodeFaults(node, fault, text);
+}
+
+bool RWyxWriter::CollectNodeFaults(RWyxNode* node, const std::function<RString(RWyxNode&)>& fault, RString& text) {
     bool clean = true;
-    std::vector<const RWyxNode*> pending;
+    std::vector<RWyxNode*> pending;
     if (node != nullptr) {
         pending.push_back(node);
     }
     while (!pending.empty()) {
-        const RWyxNode* current = pending.back();
+        RWyxNode* current = pending.back();
         pending.pop_back();
-        const RString& name = current->GetName();
-        if (HoldsBlankOrControlChar(name)) {
+        const RString found = fault(*current);
+        if (!found.IsEmptyText()) {
             text += "\n    ";
-            text += name;
+            text += found;
             clean = false;
         }
         // Children in reverse, so that the first child is taken next: pre-order.
         for (int i = current->GetChildCount() - 1; i >= 0; --i) {
-            if (const RWyxNode* child = current->GetChild(i)) {
+            if (RWyxNode* child = current->GetChild(i)) {
                 pending.push_back(child);
             }
         }

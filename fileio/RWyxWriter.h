@@ -15,13 +15,14 @@
 // sets an error has failed, whatever it answers. After Write the exporter copies the
 // message text, to which a writer appends its warnings.
 //
-// FindSingleRoot and CollectNamesWithBlanks need the scene classes: they are defined in the
-// top layer, fileformats/RWyxWriterChecks.cpp.
+// FindSingleRoot, CollectNamesWithBlanks and CollectNodeFaults need the scene classes: they
+// are defined in the top layer, fileformats/RWyxWriterChecks.cpp.
 
 #include "core/RString.h"
 #include "fileio/RWyxMessageHolder.h"
 #include "fileio/RWyxReader.h"
 
+#include <functional>
 #include <string>
 
 class RStreamOptions;
@@ -75,6 +76,10 @@ public:
     void ReportProgress(int status, const char* text, const char* detail, float percent) const;
 
 protected:
+    // Appends "\n    " and the text fault gives a node (why the node cannot be written; empty
+    // when it can) for every node of the subtree it gives one for, in pre-order, to text;
+    // false when there was one. The walk keeps its own stack, so a hierarchy of any depth is safe.
+    bool CollectNodeFaults(RWyxNode* node, const std::function<RString(RWyxNode&)>& fault, RString& text);
     // Fails a write whose file could not be written whole, and answers false. The code says
     // whether more room would help: error 3 ("Out of disk space") for a full disk or quota
     // (ENOSPC, EDQUOT), error 5 for any other reason (a file-size limit, an I/O error). The

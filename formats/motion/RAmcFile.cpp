@@ -41,14 +41,6 @@ constexpr double kCentimetresToInches = 0.39370078740157477;
 // Frame indices beyond this are refused: their times could not be told apart.
 constexpr double kMaxFrameIndex = 2147483647.0;
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-// A frame's index line: a number (sign, digits, point) at the line's start.
-bool StartsWithNumber(const char* text) {
-    const char* at = text[0] == '-' || text[0] == '+' ? text + 1 : text;
-    return IsDigit(at[0]) || (at[0] == '.' && IsDigit(at[1]));
-}
-
 // Length units at or below 0 leave lengths as they stand (as the ASF reader does).
 double TranslationScale(const RWyxAsfScene& skeleton) {
     return skeleton.lengthUnit > 0.0 ? kInchesToCentimetres / skeleton.lengthUnit : 1.0;
@@ -68,7 +60,13 @@ bool RAmcFile::Fail(const char* text) {
     return false;
 }
 
-bool RAmcFile::AtFrameLine() const { return GetCursor() != nullptr && StartsWithNumber(GetCursor()); }
+bool RAmcFile::BeginsWithNumberWord(const char* text) {
+    double value = 0.0;
+    const std::size_t used = ParseDouble(text, value);
+    return used > 0 && (text[used] == '\0' || CharInSet(text[used], kDelimiters));
+}
+
+bool RAmcFile::AtFrameLine() const { return GetCursor() != nullptr && BeginsWithNumberWord(GetCursor()); }
 
 bool RAmcFile::CheckFormat() {
     char word[kWordBufferLength + 1];

@@ -12,6 +12,8 @@
 //   <frame index>                      a frame: its index, then one line per bone:
 //   <bone> <value> ...                 up to six values in the order of the bone's DOFs
 //                                      (missing ones read as 0, further ones are ignored)
+// A frame's line is one whose first word is a number as a whole: a bone named "1stFinger"
+// begins a bone line, a bone named "12" could not.
 //
 // Error policy: an unsupported layout, a rate that is negative, not a number or above
 // kMaxFrameRate, a frame range or frames beyond the time range, frame indices that do not
@@ -43,6 +45,9 @@ public:
     bool ReadFrame(RWyxAsfScene& skeleton, RTime time);
     // Lines up to the next frame's index line or the end; answers how many were passed over.
     int SkipFrame();
+    // Whether the text's first word (up to a delimiter of the format) is a number as a whole,
+    // as the word that begins a frame.
+    static bool BeginsWithNumberWord(const char* text);
 
     void WriteHeader(bool writeRate, double rate, bool writeRange, int first, int last);
     // The frame index line, then the values of every bone with DOFs.

@@ -2,6 +2,7 @@
 
 #include "core/EulerAngles.h"
 #include "formats/motion/MotionConversion.h"
+#include "formats/motion/RAmcFile.h"
 #include "formats/motion/RAsfBone.h"
 #include "formats/motion/RWyxAsfScene.h"
 
@@ -12,6 +13,8 @@
 namespace {
 
 const char* const kDelimiters = " \t,()\r\n";
+// The delimiters a name may hold no more than blanks and control characters.
+const char* const kNameSeparators = ",()";
 
 enum Section { kVersion, kName, kUnits, kDocumentation, kRoot, kBoneData, kHierarchy, kSkin, kBareColon };
 enum Unit { kMass, kLength, kAngle };
@@ -86,6 +89,27 @@ bool RAsfFile::RotationOrderCode(int wordIndex, int& code) {
     }
     code = kRotationOrderCodes[wordIndex];
     return true;
+}
+
+RString RAsfFile::BoneNameFault(const RString& name) {
+    if (name[0u] == '#') {
+        return RString("begins with '#', which starts a comment line");
+    }
+    if (name[0u] == ':') {
+        return RString("begins with ':', which starts a section");
+    }
+    if (name.FindAnyChar(kNameSeparators) >= 0) {
+        return RString("holds ',', '(' or ')', which separate words");
+    }
+    for (const char* keyword : kBlockWords) {
+        if (name.CompareIgnoringCase(keyword) == 0) {
+            return RString("is the keyword ") + keyword;
+        }
+    }
+    if (RAmcFile::BeginsWithNumberWord(name.Buffer())) {
+        return RString("is a number, which begins a frame of the motion");
+    }
+    return WordNameFault(name, RAsfBone::kMaxReadNameLength);
 }
 
 bool RAsfFile::Fail(const char* text) {
@@ -332,7 +356,7 @@ bool RAsfFile::ReadBoneBlock() {
     if (!NextLine()) {
         return Fail("The file ends in a bone block");
     }
-    while (PeekKeyword(block_) < 0) {
+    while (PeekWholeKeyword(block_) < 0) {
         if (!ReadBoneLine(*bone, seen)) {
             return false;
         }
@@ -364,7 +388,7 @@ bool RAsfFile::ReadBoneData() {
         return Fail("The file ends in the bone data");
     }
     while (!AtNextSection()) {
-        const int keyword = ReadKeyword(block_);
+        const int keyword = ReadWholeKeyword(block_);
         if (keyword == kBegin) {
             if (!ReadBoneBlock()) {
                 return false;
@@ -476,12 +500,12 @@ bool RAsfFile::ReadHierarchy() {
         return true;
     }
     while (!AtNextSection()) {
-        const int keyword = ReadKeyword(block_);
+        const int keyword = ReadWholeKeyword(block_);
         if (keyword == kBegin) {
             if (!NextLine()) {
                 return true;
             }
-            while (!AtNextSection() && PeekKeyword(block_) != kEnd) {
+            while (!AtNextSection() && PeekWholeKeyword(block_) != kEnd) {
                 if (!ReadHierarchyLine()) {
                     return false;
                 }

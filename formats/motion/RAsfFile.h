@@ -3,7 +3,8 @@
 
 // The Acclaim ASF skeleton format object: parses a file into an ASF skeleton and prints one.
 //
-// The file as read ("#" starts a comment line; keywords without regard to case, as prefixes):
+// The file as read ("#" starts a comment line; keywords without regard to case, as prefixes,
+// but for "begin" and "end", which are whole words: a bone named "EndEffector" is no "end"):
 //   :version 1.10
 //   :name <skeleton>                 up to 50 characters; unit lines may follow
 //   :units                           mass <n>, length <n>, angle deg|rad
@@ -47,6 +48,14 @@ public:
 
     // The ASF rotation-order words and their Euler codes, shared with the AMC format.
     static bool RotationOrderCode(int wordIndex, int& code);
+    // Why a bone name cannot be written so that the ASF and AMC readers take it back: the
+    // hierarchy section's lines and the AMC file's bone lines begin with bone names, so a
+    // name may not begin with '#' (a comment line) or ':' (a section), nor be "begin" or
+    // "end" in any case, nor a number (AMC frames begin with theirs); it may hold no ',', '('
+    // or ')' (word separators here, as blanks are everywhere), and may be at most
+    // RAsfBone::kMaxReadNameLength characters long, as reads keep no more
+    // (RMotionTextFile::WordNameFault). Empty when it can be written.
+    static RString BoneNameFault(const RString& name);
 
 private:
     bool ReadSections();

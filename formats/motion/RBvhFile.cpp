@@ -124,6 +124,8 @@ RBvhFile::RBvhFile(bool report) : RMotionTextFile("BioVision", kDelimiters, "", 
     keywords_[kFrameTime + 1] = RMotionKeyword{"", 0};
 }
 
+RString RBvhFile::NameFault(const RString& name) { return WordNameFault(name, RBvhJoint::kMaxNameLength); }
+
 RBvhJoint* RBvhFile::GetJoint(int index) const {
     return index >= 0 && index < GetJointCount() ? joints_[static_cast<std::size_t>(index)].get() : nullptr;
 }

@@ -43,6 +43,11 @@ class RBvhFile : public RMotionTextFile {
 public:
     explicit RBvhFile(bool report = false);
 
+    // Why a joint name cannot be written so that a read takes it back whole (see
+    // RMotionTextFile::WordNameFault: a read keeps RBvhJoint::kMaxNameLength characters);
+    // empty when it can.
+    static RString NameFault(const RString& name);
+
     // Rewinds, finds the first line beginning with MOTION and reads the motion header into
     // the options (frame count, frame rate) and sets ImportCreateReferenceNode to 1. False
     // when no valid motion header is found.

@@ -60,7 +60,7 @@ int RC3dMarkerFile::Open(const char* path, const char* mode) {
     }
     if (mode[0] == 'w') {
         writing_ = replacement_.Begin(path);
-        writeFailed_ = false;
+        writeFailure_.Reset();
         Output().clear();
         return writing_ ? 0 : 1;
     }
@@ -75,7 +75,11 @@ int RC3dMarkerFile::Close() {
             replacement_.Abandon();
             return 1;
         }
-        return replacement_.Commit() ? 0 : 1;
+        if (!replacement_.Commit()) {
+            writeFailure_.NoteCommitFailure(replacement_);
+            return 1;
+        }
+        return 0;
     }
     const bool open = HasSource();
     CloseSource();
@@ -304,11 +308,9 @@ bool RC3dMarkerFile::Flush() {
     if (!writing_) {
         return false;
     }
-    if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), replacement_.File()) != bytes.size()) {
-        writeFailed_ = true;
-    }
+    const bool written = writeFailure_.Write(replacement_.File(), bytes.data(), bytes.size());
     bytes.clear();
-    return !writeFailed_ && std::fflush(replacement_.File()) == 0;
+    return written;
 }
 
 bool RC3dMarkerFile::WriteHeader(int markers, RTime start, int frames, double rate, double scale) {

@@ -42,6 +42,7 @@ public:
     void Abandon() override;
     std::int64_t GetSourceSize() const override { return RC3dFile::GetSourceSize(); }
     std::string GetLastErrorText() const override { return error_; }
+    const RWriteFailure& GetWriteFailure() const override { return writeFailure_; }
     // An integer point; a float point takes 16.
     int GetMarkerBytes() const override { return 8; }
 
@@ -74,7 +75,7 @@ private:
 
     platform::RFileReplacement replacement_;
     bool writing_ = false;
-    bool writeFailed_ = false;
+    RWriteFailure writeFailure_;
     std::string error_;
 
     int pointGroupId_ = 1;

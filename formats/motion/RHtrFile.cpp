@@ -109,6 +109,19 @@ RHtrFile::RHtrFile(bool report) : RMotionTextFile("HTR", kDelimiters, "#", true,
     minimizeRotationOffset_ = value != nullptr && strcasecmp(value, "Yes") == 0;
 }
 
+RString RHtrFile::NameFault(const RString& name) {
+    if (name[0u] == '#') {
+        return RString("begins with '#', which starts a comment line");
+    }
+    if (name[0u] == '[') {
+        return RString("begins with '[', which starts a section");
+    }
+    if (name == kRootParentName) {
+        return RString("is the parent name of the root segment");
+    }
+    return WordNameFault(name, RHtrSegment::kMaxNameLength);
+}
+
 RHtrSegment* RHtrFile::GetSegment(int index) const {
     return index >= 0 && index < GetSegmentCount() ? segments_[static_cast<std::size_t>(index)].get() : nullptr;
 }

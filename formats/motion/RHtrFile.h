@@ -50,8 +50,17 @@ public:
     static constexpr const char* kSettingsSection = "MotionImportHTR";
     static constexpr const char* kSettingsKey = "MinimizeRotationOffset";
 
+    // The parent name the root segment is written with.
+    static constexpr const char* kRootParentName = "GLOBAL";
+
     // Reads the MinimizeRotationOffset setting (on unless the settings say otherwise).
     explicit RHtrFile(bool report = false);
+
+    // Why a segment name cannot be written so that a read takes it back: empty or longer
+    // than RHtrSegment::kMaxNameLength (RMotionTextFile::WordNameFault), beginning with '#'
+    // (a comment line) or '[' (a section line), or kRootParentName (the root's parent would
+    // be that segment); empty when it can.
+    static RString NameFault(const RString& name);
 
     // Rewinds and reads the header into the options (NumFrames as frame count, DataFrameRate
     // as rate) and sets ImportCreateReferenceNode to 1.

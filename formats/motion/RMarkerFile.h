@@ -16,6 +16,7 @@
 #include "core/RString.h"
 #include "core/RTime.h"
 #include "core/RVector4.h"
+#include "formats/motion/RWriteFailure.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -47,6 +48,9 @@ public:
     virtual int GetMarkerBytes() const { return 1; }
     // Why the file was refused or could not be written; empty when nothing was said.
     virtual std::string GetLastErrorText() const = 0;
+    // Whether the system refused a write of the file (or Close could not put it in place), as
+    // against the format refusing what it cannot hold, and why.
+    virtual const RWriteFailure& GetWriteFailure() const = 0;
 
     // ---- reading --------------------------------------------------------------------------
     // Frame rate in frames per second; scale multiplies every position read.

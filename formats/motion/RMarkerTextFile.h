@@ -19,6 +19,7 @@ public:
     void Abandon() override { RMotionTextFile::Abandon(); }
     std::int64_t GetSourceSize() const override { return RMotionTextFile::GetSourceSize(); }
     std::string GetLastErrorText() const override { return RMotionTextFile::GetLastErrorText(); }
+    const RWriteFailure& GetWriteFailure() const override { return RMotionTextFile::GetWriteFailure(); }
     bool EndRead() override { return true; }
     // Hands the text to the file; false when it could not be written.
     bool Finish() override { return Flush(); }

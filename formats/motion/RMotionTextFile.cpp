@@ -160,7 +160,7 @@ bool RMotionTextFile::Open(const char* path, const char* mode) {
     }
     if (mode[0] == 'w') {
         writing_ = output_.Begin(path);
-        writeFailed_ = false;
+        writeFailure_.Reset();
         // Nothing is there to read: the end flag stays set.
         return !writing_;
     }
@@ -188,7 +188,13 @@ bool RMotionTextFile::Close() {
     bool failed = !IsOpen();
     if (writing_) {
         const bool written = Flush();
-        failed = !(written ? output_.Commit() : (output_.Abandon(), false)) || failed;
+        const bool committed = written && output_.Commit();
+        if (!written) {
+            output_.Abandon();
+        } else if (!committed) {
+            writeFailure_.NoteCommitFailure(output_);
+        }
+        failed = !committed || failed;
     }
     outputBuffer_.clear();
     source_.reset();
@@ -324,20 +330,31 @@ void RMotionTextFile::FillSkipTable() {
 }
 
 
-int RMotionTextFile::PeekKeyword(const RMotionKeyword* table) const {
+int RMotionTextFile::FindKeyword(const RMotionKeyword* table, bool wholeWord) const {
     if (table == nullptr || cursor_ == nullptr) {
         return -1;
     }
     for (int i = 0; table[i].keyword != nullptr && table[i].keyword[0] != '\0'; ++i) {
-        if (StartsWithIgnoringCase(cursor_, table[i].keyword)) {
+        if (!StartsWithIgnoringCase(cursor_, table[i].keyword)) {
+            continue;
+        }
+        const char after = cursor_[std::strlen(table[i].keyword)];
+        if (!wholeWord || after == '\0' || CharInSet(after, wordDelimiters_)) {
             return i;
         }
     }
     return -1;
 }
 
-int RMotionTextFile::ReadKeyword(RMotionKeyword* table) {
-    const int index = PeekKeyword(table);
+int RMotionTextFile::PeekKeyword(const RMotionKeyword* table) const { return FindKeyword(table, false); }
+
+int RMotionTextFile::PeekWholeKeyword(const RMotionKeyword* table) const { return FindKeyword(table, true); }
+
+int RMotionTextFile::ReadKeyword(RMotionKeyword* table) { return TakeKeyword(table, PeekKeyword(table)); }
+
+int RMotionTextFile::ReadWholeKeyword(RMotionKeyword* table) { return TakeKeyword(table, PeekWholeKeyword(table)); }
+
+int RMotionTextFile::TakeKeyword(RMotionKeyword* table, int index) {
     if (index >= 0) {
         MoveCursor(cursor_ + std::strlen(table[index].keyword));
         ++table[index].count;
@@ -599,16 +616,21 @@ RString RMotionTextFile::FieldName(const RString& name, bool blanksSeparate) {
     return name.IsEmptyText() ? RString("Unnamed") : name.ControlCharsReplaced('_', blanksSeparate);
 }
 
+RString RMotionTextFile::WordNameFault(const RString& name, int maxLength) {
+    if (name.IsEmptyText()) {
+        return RString("is empty");
+    }
+    if (name.GetLength() > maxLength) {
+        return RString("is longer than ") + maxLength + " characters";
+    }
+    return RString("");
+}
+
 bool RMotionTextFile::Flush() {
     if (!writing_) {
         return false;
     }
-    std::FILE* file = output_.File();
-    if (!outputBuffer_.empty()) {
-        const std::size_t written = file != nullptr ? std::fwrite(outputBuffer_.data(), 1, outputBuffer_.size(), file) : 0;
-        writeFailed_ = written != outputBuffer_.size() || writeFailed_;
-        outputBuffer_.clear();
-    }
-    writeFailed_ = file == nullptr || std::fflush(file) != 0 || std::ferror(file) != 0 || writeFailed_;
-    return !writeFailed_;
+    const bool written = writeFailure_.Write(output_.File(), outputBuffer_.data(), outputBuffer_.size());
+    outputBuffer_.clear();
+    return written;
 }

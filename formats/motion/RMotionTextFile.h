@@ -35,6 +35,7 @@
 
 #include "core/RFileStream.h"
 #include "core/RString.h"
+#include "formats/motion/RWriteFailure.h"
 #include "platform/RFileReplacement.h"
 
 #include <cstdarg>
@@ -117,6 +118,11 @@ public:
     // -1 when none matches.
     int ReadKeyword(RMotionKeyword* table);
     int PeekKeyword(const RMotionKeyword* table) const;
+    // The same for keywords that are words of their own: a keyword matches only when a
+    // word delimiter or the end of the line follows it, so that a name beginning with one
+    // ("EndEffector" for "end") is no keyword.
+    int ReadWholeKeyword(RMotionKeyword* table);
+    int PeekWholeKeyword(const RMotionKeyword* table) const;
     static void ResetKeywordCounts(RMotionKeyword* table);
     bool PeekChar(char& out) const;
     bool GetChar(char& out);
@@ -149,10 +155,18 @@ public:
     // before).
     bool Flush();
     bool IsWriting() const { return writing_; }
+    // Why the output could not be written whole or put in place by Close (none while it
+    // could); kept after Close and Abandon until the next Open.
+    const RWriteFailure& GetWriteFailure() const { return writeFailure_; }
     // A name as one field of a line: its control characters (and, with blanksSeparate, its
     // blanks) as '_', so that it neither ends the line nor splits into fields; an empty name,
     // which would leave its field out, as "Unnamed".
     static RString FieldName(const RString& name, bool blanksSeparate);
+    // Why a name written as one word cannot be read back whole by a reader that keeps at most
+    // maxLength characters of it: "is empty" (the word would be missing) or "is longer than
+    // <maxLength> characters"; empty when it can. Blanks and control characters are the
+    // writers' check (RWyxWriter::CollectNamesWithBlanks).
+    static RString WordNameFault(const RString& name, int maxLength);
 
     const char* GetFormatName() const { return formatName_; }
 
@@ -172,6 +186,9 @@ private:
     void MoveCursor(const char* position) { cursor_ = SkipDelimiters(position); }
     void FillSkipTable();
     bool MatchesRestOfLine(const char* word) const;
+    int FindKeyword(const RMotionKeyword* table, bool wholeWord) const;
+    // Moves the cursor past the entry found (index >= 0) and counts it; answers the index.
+    int TakeKeyword(RMotionKeyword* table, int index);
     void Report(ReportSink sink, const char* kind, const char* format, std::va_list args, std::string* kept);
 
     const char* formatName_;
@@ -187,7 +204,7 @@ private:
     std::string outputBuffer_;
     bool writing_ = false;
     bool reading_ = false;
-    bool writeFailed_ = false;
+    RWriteFailure writeFailure_;
 
     int lineNumber_ = 0;
     unsigned capacity_ = kInitialCapacity;

@@ -4,6 +4,8 @@
 #include "formats/motion/RWyxAsfScene.h"
 #include "scene/RWyxNode.h"
 
+#include <vector>
+
 RStreamOptionsPtr RWyxWriterAsf::NewWriteOptions() {
     return RStreamOptionsPtr(RStreamOptionsMotion::CreateWith(
         {{kMotionTranslation, 0}, {kMotionExportFromGlobalPosition, 0}, {kMotionExportRequireSingleRootNode, 1},
@@ -35,6 +37,24 @@ RWyxNode* RWyxWriterAsf::CheckScene(RWyxScene* scene, RStreamOptionsMotion*& mot
     return root;
 }
 
+bool RWyxWriterAsf::CollectBoneNameFaults(const RAsfBone& root, RString& text) {
+    bool clean = true;
+    std::vector<const RAsfBone*> pending{&root};
+    while (!pending.empty()) {
+        const RAsfBone* bone = pending.back();
+        pending.pop_back();
+        const RString fault = RAsfFile::BoneNameFault(RString(bone->GetName()));
+        if (!fault.IsEmptyText()) {
+            text += RString("\n    \"") + bone->GetName() + "\" " + fault;
+            clean = false;
+        }
+        for (auto child = bone->children.rbegin(); child != bone->children.rend(); ++child) {
+            pending.push_back(child->get());
+        }
+    }
+    return clean;
+}
+
 bool RWyxWriterAsf::WriteToTarget(RWyxScene* scene, RStreamOptions* options) {
     RStreamOptionsMotion* motion = nullptr;
     RWyxNode* root = CheckScene(scene, motion, options);
@@ -51,12 +71,18 @@ bool RWyxWriterAsf::WriteToTarget(RWyxScene* scene, RStreamOptions* options) {
         SetError(kErrorUnidentified, "The skeleton could not be built");
         return false;
     }
+    RString faults("ASF files cannot hold these bone names:");
+    if (!CollectBoneNameFaults(*skeleton->GetRoot(), faults)) {
+        return Refuse(*motion, faults);
+    }
     motion->ReportProgress(0, "Writing ASF node hierarchy", 0.0f);
-    if (!static_cast<RAsfFile*>(GetFormatFile())->Write(*skeleton) || !FinishText()) {
-        if (!HasError()) {
-            SetError(kErrorOutOfDiskSpace, "The file could not be written whole");
-        }
+    // The print ends with the flush whose failure FinishText reports with its reason.
+    const bool printed = static_cast<RAsfFile*>(GetFormatFile())->Write(*skeleton);
+    if (!FinishText()) {
         return false;
+    }
+    if (!printed) {
+        return FailTargetWrite(RWriteFailure());
     }
     motion->SetAsfScene(skeleton.release(), true);
     return true;

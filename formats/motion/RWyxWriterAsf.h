@@ -5,8 +5,10 @@
 // with all six DOFs, a bone per node below it, dummy bones for offset children), writes it,
 // and leaves it, owned, in the options for the AMC write that follows. The export root must be
 // found ("Scene must have a single root node.", error 2), node names may hold no blanks and
-// no control characters (tab, line break, ...), and only the root may be named "root"
-// (error 5, told through the options' message hook).
+// no control characters (tab, line break, ...), only the root may be named "root", and no bone
+// may bear a name the ASF and AMC readers would not take back (RAsfFile::BoneNameFault: "ASF
+// files cannot hold these bone names:" with each name and why; a dummy bone is named after
+// its node with "Dummy"); each is error 5, told through the options' message hook.
 
 #include "formats/motion/RAsfFile.h"
 #include "formats/motion/RWyxWriterMotion.h"
@@ -27,6 +29,9 @@ protected:
     std::unique_ptr<RMotionTextFile> NewFormatFile() const override { return std::make_unique<RAsfFile>(false); }
 
 private:
+    // Appends "\n    " with each bone name of the tree that RAsfFile::BoneNameFault finds fault
+    // with, quoted, and why, in pre-order; false when there was one.
+    static bool CollectBoneNameFaults(const RAsfBone& root, RString& text);
     // The export root after the checks every ASF and AMC write starts with; null after an error.
     RWyxNode* CheckScene(RWyxScene* scene, RStreamOptionsMotion*& motion, RStreamOptions* options);
 };

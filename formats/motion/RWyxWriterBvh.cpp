@@ -63,6 +63,10 @@ void RWyxWriterBvh::ToZxyChannels(const RVector4& xyz, double out[3]) {
     out[2] = y * kRadiansToDegrees;
 }
 
+RString RWyxWriterBvh::WrittenNameFault(RWyxNode& node, const RWyxNode& root) const {
+    return &node != &root && IsEndSite(node) ? RString("") : RBvhFile::NameFault(node.GetNameWithoutPrefix());
+}
+
 void RWyxWriterBvh::WriteHierarchy(RWyxNode& node, int indent, bool root) {
     const RMatrix matrix = root && exportFromGlobalPosition_ ? node.GetDefaultGlobalMatrix() : node.GetDefaultLocalMatrix();
     const RVector4 translation = matrix.GetTranslation();

@@ -34,6 +34,8 @@ protected:
     std::unique_ptr<RMotionTextFile> NewFormatFile() const override { return std::make_unique<RBvhFile>(false); }
     const char* GetFormatLabel() const override { return "BVH"; }
     bool WriteSkeleton(RWyxScene& scene, RWyxNode& root, RStreamOptionsMotion& options) override;
+    // RBvhFile::NameFault of the name written for a joint; end sites are written without one.
+    RString WrittenNameFault(RWyxNode& node, const RWyxNode& root) const override;
 
 private:
     struct Joint {

@@ -79,6 +79,10 @@ bool RWyxWriterHtr::IsEndNode(RWyxNode& node) {
            node.GetLimits()->GetAxisLength() == 0.0;
 }
 
+RString RWyxWriterHtr::WrittenNameFault(RWyxNode& node, const RWyxNode& root) const {
+    return &node != &root && IsEndNode(node) ? RString("") : RHtrFile::NameFault(node.GetNameWithoutPrefix());
+}
+
 RMatrix RWyxWriterHtr::RelativeGlobal(RWyxNode* node, const RTime* time) const {
     RMatrix global;
     for (RWyxNode* at = node; at != nullptr && at != evaluationParent_; at = at->GetParent()) {
@@ -230,7 +234,7 @@ bool RWyxWriterHtr::WriteSkeleton(RWyxScene& scene, RWyxNode& root, RStreamOptio
         const RString name = segment.node->GetNameWithoutPrefix();
         const RString parent =
             segment.parent >= 0 ? segments_[static_cast<std::size_t>(segment.parent)].node->GetNameWithoutPrefix()
-                                : RString("GLOBAL");
+                                : RString(RHtrFile::kRootParentName);
         file.WriteHierarchyLine(name.Buffer(), parent.Buffer());
     }
     file.WriteSection("BasePosition");

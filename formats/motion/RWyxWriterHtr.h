@@ -37,6 +37,8 @@ protected:
     std::unique_ptr<RMotionTextFile> NewFormatFile() const override { return std::make_unique<RHtrFile>(false); }
     const char* GetFormatLabel() const override { return "HTR"; }
     bool WriteSkeleton(RWyxScene& scene, RWyxNode& root, RStreamOptionsMotion& options) override;
+    // RHtrFile::NameFault of a segment's name; end nodes are no segments.
+    RString WrittenNameFault(RWyxNode& node, const RWyxNode& root) const override;
 
 private:
     struct Segment {

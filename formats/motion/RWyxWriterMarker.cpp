@@ -41,6 +41,9 @@ bool RWyxWriterMarker::CreateTarget(const char* path) {
 
 bool RWyxWriterMarker::CloseTarget() {
     const bool closed = file_ != nullptr && file_->Close() == 0;
+    if (!closed && file_ != nullptr) {
+        FailTargetWrite(file_->GetWriteFailure());
+    }
     file_.reset();
     return closed;
 }
@@ -59,6 +62,9 @@ RStreamOptionsPtr RWyxWriterMarker::GetWriteOptions() {
 }
 
 bool RWyxWriterMarker::RefuseFromFile(const RStreamOptionsMotion& options) {
+    if (file_->GetWriteFailure().HasFailed()) {
+        return FailTargetWrite(file_->GetWriteFailure());
+    }
     const std::string reason = file_->GetLastErrorText();
     return Refuse(options, reason.empty() ? RString("The file could not be written") : RString(reason.c_str()));
 }
@@ -112,9 +118,5 @@ bool RWyxWriterMarker::WriteToTarget(RWyxScene* scene, RStreamOptions* options) 
     if (!WriteFrames(root, nodes, *motion)) {
         return false;
     }
-    if (!file_->Finish()) {
-        SetError(kErrorOutOfDiskSpace, "The file could not be written whole");
-        return false;
-    }
-    return true;
+    return file_->Finish() || FailTargetWrite(file_->GetWriteFailure());
 }

@@ -7,8 +7,9 @@
 // format's marker file. Names are the nodes' names after their last ':'.
 //
 // What the format cannot hold is refused with its reason (error 5, also through the options'
-// message hook) and the file is left as it was; "Out of disk space" (3) when the text or bytes
-// could not be written.
+// message hook) and the file is left as it was; text or bytes that could not be written fail
+// the write with the system's reason (RWyxWriterMotion::FailTargetWrite: error 3 for a full
+// disk or quota, else 5).
 
 #include "core/RString.h"
 #include "formats/motion/RMarkerFile.h"
@@ -37,7 +38,8 @@ protected:
 
 private:
     bool WriteFrames(RWyxNode* root, const std::vector<RWyxNode*>& nodes, const RStreamOptionsMotion& options);
-    // The file's reason as error 5 through the message hook; false.
+    // The file's reason as error 5 through the message hook, or the system's when a write of
+    // the file failed (FailTargetWrite); false.
     bool RefuseFromFile(const RStreamOptionsMotion& options);
 
     std::unique_ptr<RMarkerFile> file_;

@@ -19,9 +19,12 @@ bool RWyxWriterMotion::CreateTarget(const char* path) {
 }
 
 bool RWyxWriterMotion::CloseTarget() {
-    const bool failed = file_ == nullptr || file_->Close();
+    const bool closed = file_ != nullptr && !file_->Close();
+    if (!closed && file_ != nullptr) {
+        FailTargetWrite(file_->GetWriteFailure());
+    }
     file_.reset();
-    return !failed;
+    return closed;
 }
 
 void RWyxWriterMotion::AbandonTarget() {
@@ -34,8 +37,9 @@ void RWyxWriterMotion::AbandonTarget() {
 bool RWyxWriterMotion::FileCreate(const char* path) {
     AbandonTarget();
     abandoned_ = false;
+    path_ = RString(path != nullptr ? path : "");
     if (path == nullptr || !CreateTarget(path)) {
-        SetError(kErrorNotOpened, RString("Cannot open file \"") + (path != nullptr ? path : "") + "\" for writing.");
+        SetError(kErrorNotOpened, RString("Cannot open file \"") + path_ + "\" for writing.");
         return false;
     }
     GetError().ClearError();
@@ -54,7 +58,7 @@ bool RWyxWriterMotion::FileClose() {
         return false;
     }
     if (!CloseTarget()) {
-        SetError(kErrorOutOfDiskSpace, "The file could not be written whole");
+        if (!HasError()) FailTargetWrite(RWriteFailure());
         return false;
     }
     return true;
@@ -90,11 +94,14 @@ void RWyxWriterMotion::ShowError(const RStreamOptionsMotion& options, const RStr
 }
 
 bool RWyxWriterMotion::FinishText() {
-    if (file_ == nullptr || !file_->Flush()) {
-        SetError(kErrorOutOfDiskSpace, "The file could not be written whole");
-        return false;
+    if (file_ == nullptr) {
+        return FailTargetWrite(RWriteFailure());
     }
-    return true;
+    return file_->Flush() || FailTargetWrite(file_->GetWriteFailure());
+}
+
+bool RWyxWriterMotion::FailTargetWrite(const RWriteFailure& failure) {
+    return FailWriteWhole(path_.Buffer(), failure.GetReason(), failure.GetKeptOldContent());
 }
 
 bool RWyxWriterMotion::Refuse(const RStreamOptionsMotion& options, const RString& text) {

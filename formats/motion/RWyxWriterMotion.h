@@ -13,8 +13,10 @@
 //
 // Errors: "File not opened" (1), also with "Cannot open file "<path>" for writing." when the
 // file cannot be made and from FileClose without a file; "Stream options not set" (4) for
-// options missing or of another class; "Out of disk space" (3) when the text could not be
-// written whole.
+// options missing or of another class. A file that could not be written whole or put in place
+// fails the Write or FileClose with the text of RWyxWriter::FailWriteWhole, naming the file and
+// the system's reason of the first write that failed: "Out of disk space" (3) for a full disk
+// or quota, error 5 for any other reason (a file-size limit, an I/O error).
 
 #include "core/RString.h"
 #include "core/RTime.h"
@@ -35,8 +37,9 @@ public:
     ~RWyxWriterMotion() override;
 
     bool FileCreate(const char* path) override;
-    // Puts the written file in place; error 1 without a file, error 3 when it could not be
-    // completed. False after a failed Write, its error kept (error 1 when it set none).
+    // Puts the written file in place; error 1 without a file, error 3 or 5 when it could not
+    // be completed (FailTargetWrite). False after a failed Write, its error kept (error 1 when
+    // it set none).
     bool FileClose() override;
     // While a file is being written: false again once a failed Write has dropped it.
     bool IsFileOpen() const override { return HasTarget(); }
@@ -50,7 +53,8 @@ protected:
     // The text format's object; null for writers that keep another target.
     virtual std::unique_ptr<RMotionTextFile> NewFormatFile() const { return nullptr; }
     // The file being written: the text writers' target is their format object. CloseTarget
-    // puts the file in place and answers false when it could not; AbandonTarget drops it.
+    // puts the file in place and answers false, with the error set, when it could not;
+    // AbandonTarget drops it.
     virtual bool CreateTarget(const char* path);
     virtual bool CloseTarget();
     virtual void AbandonTarget();
@@ -63,8 +67,11 @@ protected:
     RStreamOptionsMotion* CheckOptions(RStreamOptions* options);
     // Shows the text through the options' message hook with the title "Error".
     static void ShowError(const RStreamOptionsMotion& options, const RString& text, const char* button);
-    // Flushes the text written so far; error 3 and false when it could not be written.
+    // Flushes the text written so far; false when it could not be written (FailTargetWrite).
     bool FinishText();
+    // Fails the write of the file FileCreate named, which could not be written whole, with the
+    // failure's reason (RWyxWriter::FailWriteWhole: error 3 for a full disk or quota, else 5).
+    bool FailTargetWrite(const RWriteFailure& failure);
     // No node at or below the root may have a blank or a control character (tab, line break,
     // ...) in its name: the formats' readers take these as word and line ends ("Spaces
     // are not allowed in <label> node names:" with the names) and the tree may be at most
@@ -92,6 +99,7 @@ protected:
 
 private:
     std::unique_ptr<RMotionTextFile> file_;
+    RString path_;
     // A failed Write dropped the file; FileClose answers false.
     bool abandoned_ = false;
 };

@@ -526,6 +526,84 @@ TEST(AsfFileTest, ASecondReadWithoutARootMovesBonesOfTheFirst) {
     EXPECT_NEAR(fixture.skeleton->GetRoot()->GetChild(1)->length, 4 * kUnit, 1e-9);
 }
 
+// "begin" and "end" are whole words: bones of capture tools named "EndEffector" or "end_site"
+// begin hierarchy lines of their own, and keep their children; "END" still ends the block, a
+// carriage return after it too.
+TEST(AsfFileTest, BonesNamedAfterBlockKeywordsKeepTheirChildren) {
+    const std::string text = std::string(kHeader) + ":bonedata\n" + Bone("EndEffector") + Bone("end_site") +
+                             Bone("Beginning") + Bone("Tip") +
+                             ":hierarchy\nbegin\nEndEffector end_site\nend_site Beginning\nBeginning Tip\nEND\r\n" +
+                             "Beginning EndEffector\n";  // after the block: no hierarchy line
+    AsfFixture fixture;
+    ASSERT_TRUE(fixture.Read(text, false)) << fixture.file.GetLastErrorText();
+    EXPECT_EQ(ChildNames(fixture.skeleton->GetRoot()), "EndEffector");
+    EXPECT_EQ(ChildNames(fixture.Bone("EndEffector")), "end_site");
+    EXPECT_EQ(ChildNames(fixture.Bone("end_site")), "Beginning");
+    EXPECT_EQ(ChildNames(fixture.Bone("Beginning")), "Tip");
+}
+
+// Bones named after keywords, beginning with digits, with '#' or ':' inside, and of 50
+// characters go through an ASF and AMC write and read with their places and motion.
+TEST(AsfAmcWriterTest, NamesTheReadersCouldMistakeReadBack) {
+    const std::string longest(50, 'g');
+    SceneFixture first;
+    RWyxNode* hips = first.factory.CreateNode("Hips");
+    hips->SetMarked(1, false);
+    first.scene->GetRootNode()->AddChild(hips);
+    const RTime period = RTime(RTime::kTicksPerSecond / 30);
+    // Each node one unit up from its parent (the root's children at the root), turning in its
+    // own take.
+    const auto add = [&](RWyxNode* parent, const std::string& name, double up) {
+        RWyxNode* node = first.factory.CreateNode(name.c_str());
+        node->SetDefaultTranslation(RVector4(0.0, up, 0.0, 1.0));
+        parent->AddChild(node);
+        node->AddTakeNode("take");
+        node->SetCurrentTakeNodeByName("take");
+        for (int f = 0; f < 3; ++f) {
+            node->GetCurrentTakeNode()->GetRotationZCurve()->AppendKey(period * f, 10.0f * (f + 1));
+        }
+        return node;
+    };
+    add(add(hips, "EndEffector", 0.0), "Tip", 1.0);
+    add(add(hips, "1stFinger", 0.0), "x#:", 1.0);
+    add(add(hips, longest, 0.0), "Nail", 1.0);
+
+    ScratchFolder folder;
+    RWyxWriterAsf asfWriter(&first.factory);
+    OptionsPtr options = TakeMotionOptions(asfWriter.GetWriteOptions());
+    options->SetFrameRate(0, 30.0);
+    options->SetFrameCount(3);
+    ASSERT_TRUE(asfWriter.FileCreate(folder.Join("out.asf").c_str()));
+    ASSERT_TRUE(asfWriter.Write(first.scene, options.get())) << asfWriter.GetLastErrorString();
+    ASSERT_TRUE(asfWriter.FileClose());
+    RWyxWriterAmc amcWriter(&first.factory);
+    ASSERT_TRUE(amcWriter.FileCreate(folder.Join("out.amc").c_str()));
+    ASSERT_TRUE(amcWriter.Write(first.scene, options.get())) << amcWriter.GetLastErrorString();
+    ASSERT_TRUE(amcWriter.FileClose());
+    const std::string asf = ScratchFolder::ReadFile(folder.Join("out.asf"));
+    const std::string amc = ScratchFolder::ReadFile(folder.Join("out.amc"));
+
+    AmcFixture second;
+    ASSERT_TRUE(second.ReadAsf(asf)) << asf;
+    RWyxReaderAmc reader(&second.factory);
+    ASSERT_TRUE(second.ReadAmc(amc, reader)) << reader.GetLastErrorString() << amc;
+    ASSERT_EQ(second.options->GetFrameCount(), 3) << amc;
+    const std::pair<std::string, std::string> children[] = {
+        {"Tip", "EndEffector"}, {"x#:", "1stFinger"}, {"Nail", longest}};
+    for (const auto& [name, parent] : children) {
+        RWyxNode* node = second.Node(name.c_str());
+        ASSERT_NE(node, nullptr) << name << asf;
+        EXPECT_EQ(node->GetParent(), second.Node(parent.c_str())) << name << asf;
+        for (int f = 0; f < 3; ++f) {
+            const RTime time = period * f;
+            const RVector4 a = first.Node(name.c_str())->GetGlobalMatrixAt(time).GetTranslation();
+            const RVector4 b = node->GetGlobalMatrixAt(second.options->GetStartTime() + time).GetTranslation();
+            EXPECT_NEAR(a.x, b.x, 1e-3) << name << " " << f << "\n" << asf << amc;
+            EXPECT_NEAR(a.y, b.y, 1e-3) << name << " " << f;
+        }
+    }
+}
+
 // Nodes in a take of their own, so that a bound bone holds the node's curve nodes.
 struct BindFixture : SceneFixture {
     RWyxNode* Add(RWyxNode* parent, const char* name) {

@@ -2,7 +2,8 @@
 // Write answered), never loses the file at the path: a Write that is refused or cut short drops
 // what it wrote, and the FileClose after it answers false, keeps the write's error and puts
 // nothing in place. A file created and closed without a Write is put in place, as the WYX
-// writers do.
+// writers do. A file that cannot be written whole is coded by the system's reason, which the
+// text names: error 3 only for a full disk.
 
 #include "formats/motion/RWyxReaderBvh.h"
 #include "formats/motion/RWyxWriterAmc.h"
@@ -18,10 +19,13 @@
 #include "tests/formats/motion/MotionSamples.h"
 #include "tests/formats/motion/MotionTestSupport.h"
 #include "tests/platform/FileSizeLimit.h"
+#include "tests/platform/WriteFaults.h"
 #include "tests/support/KeptFile.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
 #include <iterator>
 #include <memory>
 #include <string>
@@ -125,7 +129,8 @@ TEST_P(MotionWriterDataLossTest, AFileCreatedAndClosedWithoutAWriteIsPutInPlace)
 INSTANTIATE_TEST_SUITE_P(Writers, MotionWriterDataLossTest, ::testing::Range(0, static_cast<int>(std::size(kWriters))),
                          [](const ::testing::TestParamInfo<int>& info) { return kWriters[info.param].label; });
 
-// A text cut short by a file-size limit: error 3 from the write and from the close after it.
+// A text cut short by a file-size limit: error 5 from the write and from the close after it,
+// naming the file and the limit; a limit is no lack of room.
 TEST(MotionWriterDataLossCases, ABvhCutShortThenFileCloseLeavesTheOldFile) {
     ScratchFolder folder;
     SceneFixture fixture;
@@ -139,7 +144,8 @@ TEST(MotionWriterDataLossCases, ABvhCutShortThenFileCloseLeavesTheOldFile) {
         const FileSizeLimit limit(64);
         outcome = WriteAndClose(writer, old.Path(), fixture.scene, options.get());
     }
-    EXPECT_EQ(outcome.writeError, RWyxWriter::kErrorOutOfDiskSpace);
+    EXPECT_EQ(outcome.writeError, RWyxWriter::kErrorUnidentified);
+    EXPECT_EQ(outcome.writeText, "Cannot write \"" + old.Path() + "\" whole: " + std::strerror(EFBIG));
     ExpectNothingPutInPlace(outcome, old, folder);
     // Without the limit the same writer puts a whole file in place.
     EXPECT_TRUE(writer.FileCreate(old.Path().c_str()));
@@ -147,6 +153,55 @@ TEST(MotionWriterDataLossCases, ABvhCutShortThenFileCloseLeavesTheOldFile) {
     ASSERT_TRUE(writer.FileClose()) << writer.GetLastErrorString();
     EXPECT_GT(ScratchFolder::ReadFile(old.Path()).size(), 64u);
 }
+
+// Every kind of motion file (the text base, the text and binary marker files) cut short by a
+// file-size limit while it is written, its frames beyond the first flush, and put in place on
+// a full disk (a hard-linked file is overwritten in place): error 5 for the limit, error 3 for
+// the full disk, each with the system's reason, and the old file as it was.
+class MotionWriterFailureTest : public ::testing::TestWithParam<int> {};
+
+TEST_P(MotionWriterFailureTest, AFailedWriteIsCodedByItsReason) {
+    const WriterCase& c = kWriters[GetParam()];
+    ScratchFolder folder;
+    SceneFixture fixture;
+    ASSERT_NE(ReadWithOptions<RWyxReaderBvh>(fixture, motion_samples::Bvh(), "walk.bvh"), nullptr);
+    fixture.Node("Hips")->SetMarked(1, false);
+    KeptFile old(folder.Join(c.file), kOldContent);
+    ASSERT_TRUE(old.AddHardLink(folder.Join("second name")));
+    const std::unique_ptr<RWyxWriter> writer = c.make(&fixture.factory);
+    const OptionsPtr options = TakeMotionOptions(writer->GetWriteOptions());
+    options->SetFrameRate(0, 100.0);
+    options->SetFrameCount(10000);  // past the writers' 64 KiB buffers
+    Outcome outcome;
+    {
+        const FileSizeLimit limit(64);
+        outcome = WriteAndClose(*writer, old.Path(), fixture.scene, options.get());
+    }
+    EXPECT_EQ(outcome.writeError, RWyxWriter::kErrorUnidentified) << outcome.writeText;
+    EXPECT_EQ(outcome.writeText, "Cannot write \"" + old.Path() + "\" whole: " + std::strerror(EFBIG));
+    EXPECT_EQ(outcome.closeText, outcome.writeText);
+    EXPECT_TRUE(old.IsUnchanged());
+
+    ASSERT_TRUE(writer->FileCreate(old.Path().c_str()));
+    ASSERT_TRUE(writer->Write(fixture.scene, options.get())) << writer->GetLastErrorString();
+    {
+        const NoSpaceReservation noReservation;
+        const FailingWrites full(old.Path(), static_cast<off_t>(kOldContent.size()), ENOSPC,
+                                 FailingWrites::Kind::kLasting);
+        EXPECT_FALSE(writer->FileClose());
+        EXPECT_GE(full.Failures(), 1);
+    }
+    EXPECT_EQ(writer->GetLastErrorCode(), RWyxWriter::kErrorOutOfDiskSpace);
+    EXPECT_EQ(std::string(writer->GetLastErrorString()),
+              "Cannot write \"" + old.Path() + "\" whole: " + std::strerror(ENOSPC));
+    EXPECT_TRUE(old.IsUnchanged());
+    EXPECT_EQ(FolderEntryCount(folder.Path()), 2u);
+}
+
+// The writers of each kind of file: the text base (BVH, HTR, ASF, BRD, MOV, VPM), the text
+// marker files (TRC, MCD) and the binary one (C3D).
+INSTANTIATE_TEST_SUITE_P(Writers, MotionWriterFailureTest, ::testing::Values(0, 1, 2, 3, 5, 7, 8, 9, 10),
+                         [](const ::testing::TestParamInfo<int>& info) { return kWriters[info.param].label; });
 
 // More markers than a C3D file names: refused part way, after the marker file has begun.
 TEST(MotionWriterDataLossCases, TooManyC3dMarkersThenFileCloseLeavesTheOldFile) {

@@ -2,8 +2,12 @@
 // empty after its last ':', through every text motion writer: the formats that name their
 // markers or segments write each name as one field and read back whole; the skeleton formats
 // refuse such names before writing; the formats without names keep their markers and frames.
+// The skeleton formats also refuse names their readers would take for syntax or keep only in
+// part, and write every other name so that it reads back whole.
 
 #include "formats/motion/RWyxReaderBrd.h"
+#include "formats/motion/RWyxReaderBvh.h"
+#include "formats/motion/RWyxReaderHtr.h"
 #include "formats/motion/RWyxReaderMcd.h"
 #include "formats/motion/RWyxReaderMov.h"
 #include "formats/motion/RWyxReaderTrc.h"
@@ -16,11 +20,13 @@
 #include "formats/motion/RWyxWriterMov.h"
 #include "formats/motion/RWyxWriterTrc.h"
 #include "formats/motion/RWyxWriterVpm.h"
+#include "scene/RWyxNodeLimits.h"
 #include "tests/formats/motion/MotionTestSupport.h"
 #include "tests/support/ScratchFolder.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -136,5 +142,131 @@ INSTANTIATE_TEST_SUITE_P(Writers, MotionWriterNamesTest, ::testing::ValuesIn(kCa
                              const std::string file = info.param.file;
                              return file.substr(file.find('.') + 1);
                          });
+
+// ---- names a reader would take for syntax or keep only in part ------------------------------
+
+// The export root "Hips" (its name is written too) with a leaf of each name, one unit up.
+struct SkeletonScene : SceneFixture {
+    explicit SkeletonScene(const std::vector<std::string>& names) {
+        hips = factory.CreateNode("Hips");
+        hips->SetMarked(1, false);
+        scene->GetRootNode()->AddChild(hips);
+        for (const std::string& name : names) Add(hips, name);
+    }
+    RWyxNode* Add(RWyxNode* parent, const std::string& name) {
+        RWyxNode* node = factory.CreateNode(name.c_str());
+        node->SetDefaultTranslation(RVector4(0.0, 1.0, 0.0, 1.0));
+        parent->AddChild(node);
+        return node;
+    }
+    RWyxNode* hips = nullptr;
+};
+
+// Writes the scene (3 frames) with a new writer of the kind; the error text, empty when the
+// file was written and put in place.
+template <typename Writer>
+std::string WriteSkeleton(SkeletonScene& scene, const std::string& path) {
+    Writer writer(&scene.factory);
+    OptionsPtr options = TakeMotionOptions(writer.GetWriteOptions());
+    options->SetFrameCount(kFrames);
+    EXPECT_TRUE(writer.FileCreate(path.c_str()));
+    const bool written = writer.Write(scene.scene, options.get());
+    const std::string error = writer.GetLastErrorString();
+    EXPECT_EQ(written, error.empty());
+    EXPECT_EQ(writer.GetLastErrorCode(), written ? -1 : RWyxWriter::kErrorUnidentified) << error;
+    return writer.FileClose() ? std::string() : error;
+}
+
+// Reads the file back; the names of the nodes below the skeleton's root, in order.
+template <typename Reader>
+std::vector<std::string> ReadBackNames(const std::string& path) {
+    SceneFixture back;
+    Reader reader(&back.factory);
+    OptionsPtr options;
+    const std::string text = ScratchFolder::ReadFile(path);
+    EXPECT_TRUE(ReadText(back, reader, text, "back.txt", [](RStreamOptionsMotion&) {}, &options))
+        << reader.GetLastErrorString() << "\n" << text;
+    std::vector<std::string> names;
+    RWyxNode* hips = back.Node("Hips");
+    for (int i = 0; hips != nullptr && i < hips->GetChildCount(); ++i) {
+        names.emplace_back(hips->GetChild(i)->GetNameWithoutPrefix().Buffer());
+    }
+    return names;
+}
+
+// A BVH read keeps 127 characters of a name; an end site is written without its name.
+TEST(SkeletonNamesTest, BvhRefusesEmptyAndOverlongJointNames) {
+    const std::string longest(127, 'a');
+    const std::string tooLong(128, 'b');
+    ScratchFolder folder;
+    const std::string path = folder.Join("take.bvh");
+    SkeletonScene refused({longest, tooLong, "x"});
+    refused.Node("x")->SetName(RString(""));  // the factory names no new node ""
+    EXPECT_EQ(WriteSkeleton<RWyxWriterBvh>(refused, path),
+              "BVH files cannot hold these node names:\n    \"" + tooLong + "\" is longer than 127 characters" +
+                  "\n    \"\" is empty");
+    EXPECT_TRUE(std::filesystem::is_empty(folder.Path()));  // nothing was put in place
+
+    SkeletonScene written({longest, "Arm"});
+    written.Add(written.Node("Arm"), tooLong);  // an end site
+    ASSERT_EQ(WriteSkeleton<RWyxWriterBvh>(written, path), "");
+    EXPECT_EQ(ReadBackNames<RWyxReaderBvh>(path), (std::vector<std::string>{longest, "Arm"}));
+}
+
+// An HTR read keeps 255 characters of a name, "#" begins a comment line and "[" a section; the
+// root segment's parent is written "GLOBAL". End nodes are no segments: their names are not
+// written.
+TEST(SkeletonNamesTest, HtrRefusesNamesItsReaderTakesForSyntax) {
+    const std::string longest(255, 'e');
+    const std::string tooLong(256, 'd');
+    ScratchFolder folder;
+    const std::string path = folder.Join("take.htr");
+    SkeletonScene refused({"#x", longest, "[x", "GLOBAL", tooLong});
+    RWyxNode* end = refused.Add(refused.Node("Hips"), "[End");
+    end->GetLimits()->SetAuto(RWyxNodeLimits::kRotation, false);
+    end->GetLimits()->SetAxisLength(0.0);
+    EXPECT_EQ(WriteSkeleton<RWyxWriterHtr>(refused, path),
+              "HTR files cannot hold these node names:"
+              "\n    \"#x\" begins with '#', which starts a comment line"
+              "\n    \"[x\" begins with '[', which starts a section"
+              "\n    \"GLOBAL\" is the parent name of the root segment"
+              "\n    \"" + tooLong + "\" is longer than 255 characters");
+    EXPECT_TRUE(std::filesystem::is_empty(folder.Path()));  // nothing was put in place
+
+    const std::vector<std::string> names = {longest, "x#[", "Global"};
+    SkeletonScene written(names);
+    ASSERT_EQ(WriteSkeleton<RWyxWriterHtr>(written, path), "");
+    EXPECT_EQ(ReadBackNames<RWyxReaderHtr>(path), names);
+}
+
+// ASF hierarchy lines and AMC bone lines begin with bone names; the readers keep 50 characters
+// of one. Bones are refused by the names they would be written with: the root's children sit
+// away from it, so each hangs from a dummy bone named after it with "Dummy".
+TEST(SkeletonNamesTest, AsfRefusesBoneNamesItsReadersTakeForSyntax) {
+    ScratchFolder folder;
+    SkeletonScene refused({"#a", ":b", "End", "BEGIN", "12", "-1.5", "a(b)", ",c", std::string(51, 'f'), "EndEffector",
+                           "1stFinger", std::string(50, 'g')});
+    for (int i = 0; i < refused.hips->GetChildCount(); ++i) {
+        refused.Add(refused.hips->GetChild(i), "Tip")->SetDefaultTranslation(RVector4(0.0, 2.0, 0.0, 1.0));
+    }
+    EXPECT_EQ(WriteSkeleton<RWyxWriterAsf>(refused, folder.Join("take.asf")),
+              "ASF files cannot hold these bone names:"
+              "\n    \"#aDummy\" begins with '#', which starts a comment line"
+              "\n    \"#a\" begins with '#', which starts a comment line"
+              "\n    \":bDummy\" begins with ':', which starts a section"
+              "\n    \":b\" begins with ':', which starts a section"
+              "\n    \"End\" is the keyword end"
+              "\n    \"BEGIN\" is the keyword begin"
+              "\n    \"12\" is a number, which begins a frame of the motion"
+              "\n    \"-1.5\" is a number, which begins a frame of the motion"
+              "\n    \"a(b)Dummy\" holds ',', '(' or ')', which separate words"
+              "\n    \"a(b)\" holds ',', '(' or ')', which separate words"
+              "\n    \",cDummy\" holds ',', '(' or ')', which separate words"
+              "\n    \",c\" holds ',', '(' or ')', which separate words"
+              "\n    \"" + std::string(51, 'f') + "Dummy\" is longer than 50 characters"
+              "\n    \"" + std::string(51, 'f') + "\" is longer than 50 characters"
+              "\n    \"" + std::string(50, 'g') + "Dummy\" is longer than 50 characters");
+    EXPECT_TRUE(std::filesystem::is_empty(folder.Path()));  // nothing was put in place
+}
 
 }  // namespace
