@@ -58,7 +58,9 @@ bool RWyxWriterMotion::FileClose() {
         return false;
     }
     if (!CloseTarget()) {
-        if (!HasError()) FailTargetWrite(RWriteFailure());
+        if (!HasError()) {
+            FailTargetWrite(RWriteFailure());
+        }
         return false;
     }
     return true;
