@@ -45,8 +45,12 @@ int IndexForPolygon(const RWyxMesh& mesh, const int* indices, int count, int map
 RString StatementName(const RString& name, bool oneWord = false) {
     RString safe = name.ControlCharsReplaced('_', oneWord);
     int last = safe.GetLength() - 1;
-    while (last >= 0 && safe[static_cast<unsigned>(last)] == ' ') --last;
-    if (last >= 0 && safe[static_cast<unsigned>(last)] == '\\') safe[static_cast<unsigned>(last)] = '_';
+    while (last >= 0 && safe[static_cast<unsigned>(last)] == ' ') {
+        --last;
+    }
+    if (last >= 0 && safe[static_cast<unsigned>(last)] == '\\') {
+        safe[static_cast<unsigned>(last)] = '_';
+    }
     return safe;
 }
 
