@@ -1,5 +1,6 @@
 #include "fileio/RWyxWriter.h"
 
+#include "fileio/RWriteFailure.h"
 #include "fileio/RWyxIO.h"
 
 #include <cerrno>
@@ -31,7 +32,9 @@ bool RWyxWriter::WriteScene(RWyxScene* scene, RStreamOptions* options, RWyxPrope
     return false;
 }
 
-bool RWyxWriter::FailWriteWhole(const char* path, int reason, const std::string& kept) {
+bool RWyxWriter::FailWriteWhole(const char* path, const RWriteFailure& failure) {
+    const int reason = failure.GetReason();
+    const std::string& kept = failure.GetKeptOldContent();
     RString text = RString("Cannot write \"") + path + "\" whole";
     if (reason != 0) text += RString(": ") + std::strerror(reason);
     if (!kept.empty()) text += RString("; its old content is kept in \"") + kept.c_str() + "\"";

@@ -23,9 +23,9 @@
 #include "fileio/RWyxReader.h"
 
 #include <functional>
-#include <string>
 
 class RStreamOptions;
+class RWriteFailure;
 class RWyxIO;
 class RWyxNode;
 class RWyxObjectFactory;
@@ -83,9 +83,10 @@ protected:
     // Fails a write whose file could not be written whole, and answers false. The code says
     // whether more room would help: error 3 ("Out of disk space") for a full disk or quota
     // (ENOSPC, EDQUOT), error 5 for any other reason (a file-size limit, an I/O error). The
-    // text: 'Cannot write "<path>" whole', then ": " and the reason's text when reason (an
-    // errno) is not 0, then where the old content of the file was kept when kept names a file.
-    bool FailWriteWhole(const char* path, int reason, const std::string& kept);
+    // text: 'Cannot write "<path>" whole', then ": " and the text of the failure's reason (an
+    // errno) when it has one, then where the old content of the file was kept when the failure
+    // names such a file.
+    bool FailWriteWhole(const char* path, const RWriteFailure& failure);
 
 private:
     RWyxObjectFactory* factory_;

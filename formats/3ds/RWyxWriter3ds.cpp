@@ -7,6 +7,7 @@
 #include "core/FilePaths.h"
 #include "core/RWyxColor.h"
 #include "curves/RFCurve.h"
+#include "fileio/RWriteFailure.h"
 #include "formats/3ds/RShortNameList.h"
 #include "formats/3ds/RStreamOptions3ds.h"
 #include "formats/3ds/Writer3dsKeyframer.h"
@@ -23,7 +24,6 @@
 #include "scene/RWyxScene.h"
 #include "scene/RWyxTakeNode.h"
 
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -486,9 +486,8 @@ bool RWyxWriter3ds::SaveAndClose() {
 }
 
 bool RWyxWriter3ds::PutInPlace(const std::vector<unsigned char>& bytes) {
-    errno = 0;
-    const bool written = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), target_.File()) == bytes.size();
-    const int reason = written ? 0 : errno;
-    if (written && target_.Commit()) return true;
-    return FailWriteWhole(targetPath_.Buffer(), written ? target_.FailureCode() : reason, target_.KeptOldContent());
+    RWriteFailure failure;
+    if (failure.Write(target_.File(), bytes.data(), bytes.size()) && target_.Commit()) return true;
+    if (!failure.HasFailed()) failure.NoteCommitFailure(target_);
+    return FailWriteWhole(targetPath_.Buffer(), failure);
 }

@@ -1,6 +1,5 @@
 #include "formats/geometry/GeometryTextWriter.h"
 
-#include <cerrno>
 #include <charconv>
 #include <cmath>
 
@@ -30,13 +29,7 @@ GeometryTextWriter& GeometryTextWriter::Fixed(double value) {
 }
 
 bool GeometryTextWriter::Flush() {
-    if (!buffer_.empty() && file_ != nullptr) {
-        errno = 0;
-        if (std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size()) {
-            if (!failed_) failureCode_ = errno != 0 ? errno : EIO;
-            failed_ = true;
-        }
-    }
+    if (!buffer_.empty() && file_ != nullptr) failure_.Write(file_, buffer_.data(), buffer_.size());
     buffer_.clear();
-    return !failed_;
+    return !failure_.HasFailed();
 }

@@ -3,8 +3,10 @@
 
 // A buffered text writer over a C stream for the OBJ, MTL and DXF writers: texts, integers as
 // "%d" writes them and doubles as "%lf" does (six decimals), without locale and without a
-// formatted call per number. Write errors are remembered (Failed, with the system's reason of
-// the first: FailureCode), not reported per call.
+// formatted call per number. Write errors are remembered (GetFailure, with the system's reason
+// of the first), not reported per call.
+
+#include "fileio/RWriteFailure.h"
 
 #include <cstdio>
 #include <string>
@@ -27,11 +29,11 @@ public:
         return Spill();
     }
 
-    // Writes out what is buffered; false when the stream refused some of it.
+    // Writes out what is buffered and flushes the stream; false when the stream refused some
+    // of it, now or before.
     bool Flush();
-    bool Failed() const { return failed_; }
-    // The errno of the first write the stream refused; 0 while none was.
-    int FailureCode() const { return failureCode_; }
+    // Whether the stream refused a write, and the errno of the first it refused.
+    const RWriteFailure& GetFailure() const { return failure_; }
 
 private:
     static constexpr std::size_t kBufferSize = 1 << 16;
@@ -43,8 +45,7 @@ private:
 
     std::FILE* file_;
     std::string buffer_;
-    bool failed_ = false;
-    int failureCode_ = 0;
+    RWriteFailure failure_;
 };
 
 #endif

@@ -2,11 +2,11 @@
 
 #include "core/FilePaths.h"
 #include "fileio/RStreamOptions.h"
+#include "fileio/RWriteFailure.h"
 #include "formats/geometry/GeometryTextWriter.h"
 #include "scene/RWyxNode.h"
 #include "scene/RWyxScene.h"
 
-#include <cerrno>
 
 RWyxGeometryFileWriter::~RWyxGeometryFileWriter() {
     companion_.Abandon();
@@ -48,16 +48,19 @@ bool RWyxGeometryFileWriter::Write(RWyxScene* scene, RStreamOptions* options) {
 }
 
 bool RWyxGeometryFileWriter::Flush(platform::RFileReplacement& file, const RString& path) {
-    return !file.IsActive() || std::fflush(file.File()) == 0 || FailWriteWhole(path.Buffer(), errno, std::string());
+    RWriteFailure failure;
+    return !file.IsActive() || failure.Write(file.File(), nullptr, 0) || FailWriteWhole(path.Buffer(), failure);
 }
 
 bool RWyxGeometryFileWriter::Commit(platform::RFileReplacement& file, const RString& path) {
-    return !file.IsActive() || file.Commit() ||
-           FailWriteWhole(path.Buffer(), file.FailureCode(), file.KeptOldContent());
+    if (!file.IsActive() || file.Commit()) return true;
+    RWriteFailure failure;
+    failure.NoteCommitFailure(file);
+    return FailWriteWhole(path.Buffer(), failure);
 }
 
 bool RWyxGeometryFileWriter::FailStream(const GeometryTextWriter& stream, const RString& path) {
-    return FailWriteWhole(path.Buffer(), stream.FailureCode(), std::string());
+    return FailWriteWhole(path.Buffer(), stream.GetFailure());
 }
 
 bool RWyxGeometryFileWriter::FileClose() {

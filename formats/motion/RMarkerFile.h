@@ -16,7 +16,7 @@
 #include "core/RString.h"
 #include "core/RTime.h"
 #include "core/RVector4.h"
-#include "formats/motion/RWriteFailure.h"
+#include "fileio/RWriteFailure.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -35,7 +35,7 @@
 
 #include "core/RFileStream.h"
 #include "core/RString.h"
-#include "formats/motion/RWriteFailure.h"
+#include "fileio/RWriteFailure.h"
 #include "platform/RFileReplacement.h"
 
 #include <cstdarg>

@@ -103,7 +103,7 @@ bool RWyxWriterMotion::FinishText() {
 }
 
 bool RWyxWriterMotion::FailTargetWrite(const RWriteFailure& failure) {
-    return FailWriteWhole(path_.Buffer(), failure.GetReason(), failure.GetKeptOldContent());
+    return FailWriteWhole(path_.Buffer(), failure);
 }
 
 bool RWyxWriterMotion::Refuse(const RStreamOptionsMotion& options, const RString& text) {

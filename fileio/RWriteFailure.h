@@ -1,11 +1,11 @@
-#ifndef WYX_FORMATS_MOTION_RWRITEFAILURE_H
-#define WYX_FORMATS_MOTION_RWRITEFAILURE_H
+#ifndef WYX_FILEIO_RWRITEFAILURE_H
+#define WYX_FILEIO_RWRITEFAILURE_H
 
-// Why a file being written could not be written whole, as the motion files keep it for their
-// writer: whether the system refused a write (or the file could not be put in place), the
-// errno of the first such failure, and where a failed in-place replacement kept the file's
-// old content. The writer turns it into its error (RWyxWriter::FailWriteWhole): a full disk
-// is told apart from a file-size limit or an I/O error.
+// Why a file being written could not be written whole, as a writer's output stream keeps it:
+// whether the system refused a write (or the file could not be put in place), the errno of the
+// first such failure, and where a failed in-place replacement kept the file's old content. The
+// writer turns it into its error (RWyxWriter::FailWriteWhole): a full disk is told apart from
+// a file-size limit or an I/O error.
 
 #include "platform/RFileReplacement.h"
 

@@ -1,4 +1,4 @@
-#include "formats/motion/RWriteFailure.h"
+#include "fileio/RWriteFailure.h"
 
 #include <cerrno>
 
