@@ -20,14 +20,3 @@ VexaNode* ExportNodeMap::Find(const VDagPath& path) const {
     }
     return nullptr;
 }
-
-VexaNode* ExportNodeMap::FindByFullPathName(const VString& fullPathName) const {
-    const std::string text = fullPathName.str();
-    const size_t bar = text.rfind('|');
-    if (const std::vector<Entry>* entries = EntriesNamed(bar == std::string::npos ? text : text.substr(bar + 1))) {
-        for (const Entry& entry : *entries) {
-            if (entry.path.fullPathName() == fullPathName) return entry.node;
-        }
-    }
-    return nullptr;
-}

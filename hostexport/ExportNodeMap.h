@@ -6,11 +6,9 @@
 // as the path, and a deep hierarchy would keep and build a text per node as long as its depth.
 // So the map files each path under the name of its last node (which the export renames
 // nowhere) and tells the paths of one name apart by comparing them: the same answers, at a cost
-// per node that does not grow with the depth. Sibling names are unique in the host, so a full
-// path name and a path stand for each other.
+// per node that does not grow with the depth.
 
 #include <vexa/VDagPath.h>
-#include <vexa/VString.h>
 
 #include <string>
 #include <unordered_map>
@@ -24,8 +22,6 @@ public:
     void Add(const VDagPath& path, VexaNode* node);
     // The node given for a path equal to this one; null when none.
     VexaNode* Find(const VDagPath& path) const;
-    // The node given for the path of that full path name; null when none.
-    VexaNode* FindByFullPathName(const VString& fullPathName) const;
 
 private:
     struct Entry {

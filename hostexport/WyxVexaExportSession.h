@@ -117,9 +117,8 @@ public:
     const VSelectionList* GetSelection() const { return selection_.get(); }
     bool IsExcluded(const VDagPath& path) const;
     double GetSkeletonSize() const { return skeletonSize_; }
-    // The node made for the transform of that path (or of that full path name); null when none.
+    // The node made for the transform of that path; null when none.
     VexaNode* FindNodeFor(const VDagPath& path) const { return nodeMap_.Find(path); }
-    VexaNode* FindNodeForPath(const VString& fullPathName) const { return nodeMap_.FindByFullPathName(fullPathName); }
     // The rig of the path's top-level ancestor; null when none.
     RigRecord* FindRig(const VDagPath& path);
     // Nodes the end of the export takes out of the tree and destroys.

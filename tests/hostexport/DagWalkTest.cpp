@@ -87,8 +87,8 @@ TEST_F(DagWalkTest, EachKindOfTransformGetsItsAttribute) {
     ASSERT_NE(node("glow"), nullptr);
     EXPECT_EQ(node("glow")->GetNodeAttribute(), nullptr) << "an ambient light has no attribute";
     // Every node is in the map under its full path name, shapes are not nodes.
-    EXPECT_EQ(session_->FindNodeForPath("|group"), node("group"));
-    EXPECT_EQ(session_->FindNodeForPath("|box|boxShape"), nullptr);
+    EXPECT_EQ(NodeForPath(*session_, "|group"), node("group"));
+    EXPECT_EQ(NodeForPath(*session_, "|box|boxShape"), nullptr);
     EXPECT_EQ(node("boxShape"), nullptr);
 }
 
@@ -181,8 +181,8 @@ TEST_F(DagWalkTest, AnInstanceHangsUnderItsFirstParentOnly) {
     VObject leaf = Named("leaf");
     ASSERT_TRUE(VFnDagNode(Named("second")).addChild(leaf, VFnDagNode::kNextPos, true));
     collect();
-    VexaNode* viaFirst = session_->FindNodeForPath("|first|leaf");
-    VexaNode* viaSecond = session_->FindNodeForPath("|second|leaf");
+    VexaNode* viaFirst = NodeForPath(*session_, "|first|leaf");
+    VexaNode* viaSecond = NodeForPath(*session_, "|second|leaf");
     ASSERT_NE(viaFirst, nullptr);
     ASSERT_NE(viaSecond, nullptr);
     EXPECT_NE(viaFirst, viaSecond) << "one node per path";

@@ -48,6 +48,15 @@ inline VObject Named(const char* name) {
     return node;
 }
 
+// The node the session made for the host DAG path of that full path name ("|a|b"); null when
+// none.
+inline VexaNode* NodeForPath(const WyxVexaExportSession& session, const char* fullPathName) {
+    VSelectionList list;
+    VDagPath path;
+    if (!list.add(fullPathName) || !list.getDagPath(0, path)) return nullptr;
+    return session.FindNodeFor(path);
+}
+
 // A mesh "name" (shape "nameShape") of the points and polygons given.
 inline VObject makeMesh(const char* name, const std::vector<VPoint>& points, const std::vector<int>& counts,
                         const std::vector<int>& connects) {
