@@ -53,11 +53,7 @@ std::FILE* OpenRegularFileForReading(const std::string& path, const char* mode) 
         return nullptr;
     }
     struct stat info;
-    const bool examined = ::fstat(descriptor, &info) == 0;
-    if (!examined || !S_ISREG(info.st_mode)) {
-        const int code = !examined ? errno : S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
-        ::close(descriptor);
-        errno = code;
+    if (!KeepOnlyRegularFile(descriptor, info)) {
         return nullptr;
     }
     const int flags = ::fcntl(descriptor, F_GETFL);
@@ -84,6 +80,17 @@ std::string ToNativePath(const char* path) {
         }
     }
     return native;
+}
+
+bool KeepOnlyRegularFile(int descriptor, struct ::stat& info) {
+    const bool examined = ::fstat(descriptor, &info) == 0;
+    if (examined && S_ISREG(info.st_mode)) {
+        return true;
+    }
+    const int code = !examined ? errno : S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+    ::close(descriptor);
+    errno = code;
+    return false;
 }
 
 std::FILE* OpenFile(const char* path, const char* mode) {

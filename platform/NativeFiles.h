@@ -11,6 +11,8 @@
 #include <cstdio>
 #include <string>
 
+struct stat;
+
 namespace platform {
 
 // The operating system's form of an SDK path: every '\' becomes '/'. A rooted SDK path such
@@ -24,6 +26,11 @@ std::string ToNativePath(const char* path);
 // paths come from the content of files, and such a file would block a read or never end it.
 // Null when either argument is null or the open fails.
 std::FILE* OpenFile(const char* path, const char* mode);
+
+// Whether an open descriptor is a regular file (info takes what fstat gives). Anything else is
+// closed, errno saying why: EISDIR for a folder, EINVAL for a device, pipe or socket (which
+// would block a read or never end it, and is no file to replace), or the reason fstat failed.
+bool KeepOnlyRegularFile(int descriptor, struct ::stat& info);
 
 // Removes a file (never a folder); true when it was removed.
 bool RemoveFile(const char* path);

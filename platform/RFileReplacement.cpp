@@ -227,12 +227,8 @@ bool RFileReplacement::Prepare(const char* path) {
     if (descriptor < 0) {
         return false;
     }
-    const bool examined = ::fstat(descriptor, &info) == 0;
-    if (!examined || !S_ISREG(info.st_mode)) {
-        // A device or a pipe opens, but is no file to replace.
-        const int code = !examined ? errno : S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
-        ::close(descriptor);
-        errno = code;
+    // A device or a pipe opens, but is no file to replace.
+    if (!KeepOnlyRegularFile(descriptor, info)) {
         return false;
     }
     targetExists_ = true;
