@@ -33,14 +33,16 @@ void WalkNodeTree(RWyxNode* node, ChildOrder order, const Enter& enter, const Le
     };
     goDown(node);
     while (!pending.empty()) {
+        // Copied out and written back before going down: goDown may grow the stack and move it.
         RWyxNode* current = pending.back().node;
-        int& next = pending.back().next;
+        const int next = pending.back().next;
         if (forward ? next >= current->GetChildCount() : next < 0) {
             pending.pop_back();
             leave(*current);
             continue;
         }
-        goDown(current->GetChild(forward ? next++ : next--));
+        pending.back().next = forward ? next + 1 : next - 1;
+        goDown(current->GetChild(next));
     }
 }
 

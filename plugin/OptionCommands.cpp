@@ -5,6 +5,8 @@
 #include <vexa/VGlobal.h>
 
 #include <cstdio>
+#include <set>
+#include <string>
 
 const BoolOptionSetter kBoolOptionCommands[10] = {
     {"WYXImportShowUI", kImportShowUI},
@@ -28,10 +30,16 @@ VString RateUsage() {
     return VString("Use syntax: WYXResamplingRate -v float") + bounds;
 }
 
-// The records the command set go to the registry, then "Success".
+// The records the command set go to the registry, then "Success". Where the registry cannot
+// keep them, the value still holds for the session and a warning says so, once a run for each
+// reason: a script of many setters where no registry can be written warns once.
 VStatus StoreSetRecords(const char* command, const std::vector<int>& numbers) {
-    const VStatus stored = StoreOptionRecords(command, numbers);
-    return stored ? WyxVexaCommand::Succeed() : stored;
+    static std::set<std::string> warnedReasons;
+    RString reason;
+    if (!GetPluginOptions()->StoreRecords(numbers, reason) && warnedReasons.insert(reason.Buffer()).second) {
+        VGlobal::displayWarning(VString(command) + ": set for this session but not stored: " + reason.Buffer());
+    }
+    return WyxVexaCommand::Succeed();
 }
 
 }  // namespace

@@ -11,8 +11,10 @@
 //
 // The flag is "-v" or "-value", exactly. A value the host cannot read as the option's kind
 // is a usage error, as is a rate outside the options' bounds: the option is left alone.
-// A value taken is set and written to the registry at once; when the registry cannot keep it,
-// the command fails with the store's reason, and the value stays set while the host runs.
+// A value taken is set and written to the registry at once. When the registry cannot keep it
+// (none can be found, or its file cannot be written), the value stays set while the host runs,
+// the command succeeds all the same, and a warning "<command>: set for this session but not
+// stored: <the store's reason>" says so, once a run for each reason.
 
 #include "plugin/WyxVexaCommand.h"
 
@@ -26,9 +28,10 @@ struct BoolOptionSetter {
 // The boolean setters, in registration order.
 extern const BoolOptionSetter kBoolOptionCommands[10];
 
-// Writes the option records (all of them when the list is empty) to the registry. When the
-// registry cannot keep them, shows "<command>: set for this session but not stored: <the
-// store's reason>" as an error and answers kFailure; the records keep their values.
+// Writes the option records (all of them when the list is empty) to the registry, for a
+// command whose whole work is storing them (WYXSetUserParams). When the registry cannot keep
+// them, shows "<command>: set for this session but not stored: <the store's reason>" as an
+// error and answers kFailure; the records keep their values.
 VStatus StoreOptionRecords(const char* command, const std::vector<int>& numbers);
 
 // Writes every option record to the registry, as a dialog does once its work is done (the

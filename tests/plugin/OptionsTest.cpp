@@ -3,12 +3,17 @@
 
 #include "plugin/UserParamStore.h"
 #include "plugin/WyxVexaOptions.h"
+#include "tests/platform/FileSizeLimit.h"
 #include "tests/support/CommaLocale.h"
 #include "tests/support/HostTestSupport.h"
 #include "tests/support/ScratchFolder.h"
 
+#include <cerrno>
 #include <cmath>
+#include <cstring>
+#include <filesystem>
 #include <memory>
+#include <string>
 
 namespace {
 
@@ -121,6 +126,24 @@ TEST_F(OptionsTest, EveryRecordGoesToTheRegistryAndComesBack) {
     EXPECT_EQ(loaded->GetOptionString(kImportLoadMode), "kExclusiveMerge");
     // A unit text saved under another host unit is made again for the current one.
     EXPECT_EQ(loaded->GetMasterUnitString(true), kDefaults[kImportMasterUnitStr].value);
+}
+
+// One record the registry cannot keep fails the store, though the records after it could be
+// kept: a text grown past the file size allowed, where the others keep the file's size.
+TEST_F(OptionsTest, ARecordThatCannotBeStoredFailsTheStore) {
+    const auto options = load();
+    RString reason;
+    ASSERT_TRUE(options->StoreRecords({}, reason));
+    const std::string file = folder_.Join("registry.txt");
+    const auto size = static_cast<rlim_t>(std::filesystem::file_size(file));
+    options->SetOptionString(kImportMasterUnitStr, std::string(4096, 'u').c_str());
+    {
+        const FileSizeLimit limit(size + 1024);
+        EXPECT_FALSE(options->StoreRecords({}, reason));
+        EXPECT_TRUE(options->StoreRecords({kImportShowUI, kExportHardEdges}, reason));
+        EXPECT_FALSE(options->StoreRecords({kImportShowUI, kImportMasterUnitStr, kExportHardEdges}, reason));
+    }
+    EXPECT_EQ(std::string(reason.Buffer()), "the settings registry " + file + ": " + std::strerror(EFBIG));
 }
 
 TEST_F(OptionsTest, TheStoredLoadModeNamesTheImportMode) {

@@ -203,6 +203,28 @@ TEST_F(PluginModuleTest, TheMainCommandPrintsTheSceneWhateverTheStoredOptionsHol
     EXPECT_EQ(ScratchFolder::ReadFile(registryFile()), stored);
 }
 
+// Where no registry can be found (HOME and WYX_REGISTRY_FILE unset, as under cron), the setters
+// set their values for the run and say once why they could not store them; the script goes on
+// and imports without its dialog.
+TEST_F(PluginModuleTest, WithoutARegistryTheSettersWarnOnceAndTheScriptGoesOn) {
+    const std::string noRegistry =
+        "cd " WYX_SOURCE_DIR " && env -u HOME -u XDG_CONFIG_HOME -u WYX_REGISTRY_FILE VEXA_PLUG_IN_PATH=" + scratch_.Path();
+    std::string output;
+    EXPECT_EQ(runShell(noRegistry, "-p wyxvexa -c 'WYXImportShowUI -v false; WYXImportHardEdges -v true; "
+                                   "WYXResamplingRate -v 24; WYXImport -f \"samples/character.wyx\"; dumpScene'",
+                       output),
+              0)
+        << output;
+    const std::string warning = "// Warning: WYXImportShowUI: set for this session but not stored: no place for the "
+                                "settings registry: WYX_REGISTRY_FILE and HOME are not set\n";
+    const size_t at = output.find(warning);
+    EXPECT_NE(at, std::string::npos) << output;
+    EXPECT_EQ(output.find("set for this session", at + warning.size()), std::string::npos) << output;
+    EXPECT_NE(output.find("node mesh |Character|Body|BodyShape\n"), std::string::npos) << output;
+    EXPECT_EQ(output.find("still shown"), std::string::npos) << output;
+    EXPECT_EQ(output.find("Error"), std::string::npos) << output;
+}
+
 // Through the shell as a user meets it: dialogs left waiting are named, the status of the
 // import dialog is followed, and the messages name the file and the reason.
 TEST_F(PluginModuleTest, TheShellSaysWhatWaitsWhatRunsAndWhatFailed) {
