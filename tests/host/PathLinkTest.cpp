@@ -5,6 +5,7 @@
 #include "tests/support/HostTestSupport.h"
 
 #include "host/src/scene/Handles.h"
+#include "host/src/scene/NodeType.h"
 #include "host/src/scene/PathLink.h"
 
 #include <vexa/VDagPath.h>
@@ -13,6 +14,7 @@
 #include <vexa/VItDag.h>
 
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace {
@@ -56,7 +58,7 @@ TEST_F(PathLinkTest, PathsShareTheStepsAboveThem) {
 }
 
 TEST_F(PathLinkTest, AKeptPathFollowsMovesInstancesRenamesAndDeletions) {
-    const VDagPath before = pathTo(c);
+    const VDagPath before = pathTo(c);  // kept by c until b is instanced
     EXPECT_EQ(before.partialPathName(), "c");
     ASSERT_TRUE(VFnDagNode(x).addChild(b));
     EXPECT_FALSE(before.isValid()) << "b left a";
@@ -89,6 +91,36 @@ TEST_F(PathLinkTest, AKeptPathFollowsMovesInstancesRenamesAndDeletions) {
     EXPECT_FALSE(after.isInstanced());
     EXPECT_EQ(after.instanceNumber(), 0u);
     EXPECT_EQ(after.partialPathName(), "c");
+}
+
+// c has one parent, but b above it is x's child too: c lies on two paths.
+TEST_F(PathLinkTest, ANodeBelowAnInstancedGroupIsInstanced) {
+    const VDagPath before = pathTo(c);  // kept by c until b is instanced
+    ASSERT_TRUE(VFnDagNode(x).addChild(b, VFnDagNode::kNextPos, true));
+    const VDagPath first = pathTo(c);
+    EXPECT_TRUE(first.isInstanced());
+    const vexa_host::Scene& scene = vexa_host::Scene::instance();
+    std::vector<std::string> found;
+    for (const vexa_host::NodeChain& chain : scene.findPaths("c")) found.push_back(vexa_host::Scene::fullPathName(chain));
+    EXPECT_EQ(found, (std::vector<std::string>{"|a|b|c", "|x|b|c"}));
+    const std::string partial = first.partialPathName().str();
+    EXPECT_EQ(partial, "a|b|c") << "the name alone names both paths, and so does b|c";
+    ASSERT_EQ(scene.findPaths(partial).size(), 1u);
+    EXPECT_EQ(vexa_host::Scene::fullPathName(scene.findPaths(partial).front()), "|a|b|c");
+}
+
+// Only a node being made has no parent; one whose path was taken then follows its first link.
+TEST_F(PathLinkTest, APathTakenBeforeTheFirstLinkFollowsIt) {
+    vexa_host::Scene& scene = vexa_host::Scene::instance();
+    const VObject p = makeTransform("p");
+    const auto n = std::make_shared<vexa_host::Node>(*vexa_host::NodeTypeRegistry::instance().find("transform"), 1u << 30);
+    scene.rename(*n, "n");
+    ASSERT_EQ(pathTo(VObject(n)).length(), 1u);
+    ASSERT_TRUE(scene.addChild(*vexa_host::nodeOf(p), *n, static_cast<size_t>(-1), false));
+    EXPECT_EQ(pathTo(VObject(n)).fullPathName(), "|p|n");
+    ASSERT_EQ(scene.findPaths("n").size(), 1u);
+    EXPECT_EQ(scene.findPaths("n").front().back(), n.get());
+    scene.deleteNode(*n);
 }
 
 TEST_F(PathLinkTest, ThePathBuiltLastStaysKeptUntilANodeIsDeleted) {

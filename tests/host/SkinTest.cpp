@@ -12,6 +12,8 @@
 #include <vexa/VPlugArray.h>
 
 #include <cmath>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -132,6 +134,57 @@ TEST_F(SkinTest, TheBindPoseHoldsTheJointsAndTheirAncestorsAtBindTime) {
     ASSERT_TRUE(VGlobal::executeCommand(VString("getAttr |rig|root|tip.bindPose"), values));
     ASSERT_EQ(values.length(), 16u);
     EXPECT_EQ(values[12], 2.0);
+}
+
+// A chain 60 joints deep below the tip, each turned about two axes, with a side joint off its
+// middle, bound to the chain's last two joints and then the side joint: every member of the
+// pose (ancestors first, each once) holds the world matrix of its own path and its own local matrix, and each
+// influence's bind-pre matrix is the inverse of its world matrix.
+TEST_F(SkinTest, TheBindPoseOfADeepChainHoldsEachMembersWorldMatrix) {
+    constexpr int kDepth = 60;
+    const double turn[3] = {0.0, 0.05, 0.08};
+    std::vector<VObject> joints = {named("rig"), root, tip};
+    VFnIkJoint joint;
+    VObject side;
+    for (int i = 0; i < kDepth; ++i) {
+        joints.push_back(joint.create(joints.back()));
+        joint.setName(VString(("j" + std::to_string(i)).c_str()));
+        ASSERT_TRUE(joint.setTranslation(VVector(0.5, 0.0, 0.1), VSpace::kTransform));
+        ASSERT_TRUE(joint.setRotation(turn, VTransformationMatrix::kXYZ));
+        if (i == kDepth / 2) {
+            side = joint.create(joints.back());
+            joint.setName("side");
+            ASSERT_TRUE(joint.setTranslation(VVector(0.0, 2.0, 0.0), VSpace::kTransform));
+            ASSERT_TRUE(joint.setRotation(turn, VTransformationMatrix::kZYX));
+        }
+    }
+    joints.push_back(side);  // the last influence: its ancestors are members already
+    run("select -cl; select -tgl j58; select -tgl j59; select -tgl side; select -tgl body.vtx[0:5]");
+    EXPECT_EQ(run("newSkinCluster \"-tsb\""), "skinCluster1");
+    const VObject pose = firstConnected(side, VFn::kDagPose, VItDependencyGraph::kDownstream);
+    ASSERT_FALSE(pose.isNull());
+    ASSERT_EQ(plugOf(pose, "members").numElements(), joints.size());
+    const auto expectNear = [](const VMatrix& actual, const VMatrix& expected, const VString& what) {
+        for (unsigned r = 0; r < 4; ++r) {
+            for (unsigned c = 0; c < 4; ++c) EXPECT_NEAR(actual[r][c], expected[r][c], 1e-9) << what << " [" << r << "][" << c << "]";
+        }
+    };
+    for (unsigned i = 0; i < joints.size(); ++i) {
+        VPlugArray sources;
+        plugOf(pose, "members").elementByLogicalIndex(i).connectedTo(sources, true, false);
+        ASSERT_EQ(sources.length(), 1u);
+        ASSERT_EQ(sources[0].node(), joints[i]) << "member " << i;
+        const VDagPath path = pathOf(joints[i]);
+        expectNear(matrixOf(plugOf(pose, "worldMatrix").elementByLogicalIndex(i)), path.inclusiveMatrix(), path.fullPathName());
+        expectNear(matrixOf(plugOf(pose, "xformMatrix").elementByLogicalIndex(i)), VFnDagNode(path).transformationMatrix(),
+                   path.fullPathName());
+    }
+    skin.setObject(named("skinCluster1"));
+    const VObject influences[] = {named("j58"), named("j59"), side};
+    for (unsigned j = 0; j < 3; ++j) {
+        expectNear(matrixOf(plugOf(skin.object(), "bindPreMatrix").elementByLogicalIndex(j)),
+                   pathOf(influences[j]).inclusiveMatrixInverse(), nameOf(influences[j]));
+    }
 }
 
 TEST_F(SkinTest, ThePluginsWeightingSequenceLeavesItsWeightsNormalised) {

@@ -1,5 +1,6 @@
 // VImage: TIFF and Targa round trips through files, the Targa variants read from memory,
-// malformed and oversized images refused before their pixels are allocated, and writes that
+// malformed and oversized images refused before their pixels are allocated, a named pipe refused
+// without waiting for a writer, and writes that
 // replace a file whole or leave it as it was.
 
 #include "tests/support/HostTestSupport.h"
@@ -8,8 +9,11 @@
 
 #include <vexa/VImage.h>
 
+#include <chrono>
 #include <dirent.h>
+#include <fcntl.h>
 #include <fstream>
+#include <future>
 #include <iterator>
 #include <stdlib.h>
 #include <sys/stat.h>
@@ -47,6 +51,20 @@ public:
 private:
     std::string path_;
 };
+
+// The read of an image from a named pipe, with whether it ended within five seconds. A read that
+// waits for a writer is let go by one opened here, so that it fails rather than hangs.
+VStatus readFromPipe(const std::string& pipe, bool& atOnce) {
+    std::future<VStatus> read = std::async(std::launch::async, [&pipe] { return VImage().readFromFile(VString(pipe)); });
+    atOnce = read.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
+    while (read.wait_for(std::chrono::milliseconds(100)) != std::future_status::ready) {
+        const int writer = ::open(pipe.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+        if (writer < 0) continue;  // no reader yet
+        read.wait();
+        ::close(writer);
+    }
+    return read.get();
+}
 
 std::vector<unsigned char> fileBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -257,6 +275,11 @@ TEST(VImageTest, ReadFailuresAndSizesLeaveTheImageEmpty) {
     EXPECT_EQ(image.readFromFile(VString(folder.path())), VStatus::kFailure) << "a folder";
     { std::ofstream(folder.file("text.tga")) << "not an image at all"; }
     EXPECT_EQ(image.readFromFile(VString(folder.file("text.tga"))), VStatus::kFailure);
+    ASSERT_EQ(::mkfifo(folder.file("pipe.tga").c_str(), 0600), 0);
+    bool atOnce = false;
+    const VStatus fromPipe = readFromPipe(folder.file("pipe.tga"), atOnce);
+    EXPECT_TRUE(atOnce) << "the read waited for a writer to the pipe";
+    EXPECT_EQ(fromPipe.errorString().str(), folder.file("pipe.tga") + " is not a regular file");
 
     struct Size {
         unsigned width, height, channels;

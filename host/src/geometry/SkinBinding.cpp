@@ -5,6 +5,7 @@
 #include "host/src/geometry/NurbsSurfaceData.h"
 #include "host/src/geometry/SkinWeights.h"
 #include "host/src/scene/NamedItems.h"
+#include "host/src/scene/PathLink.h"
 #include "host/src/scene/PlugAccess.h"
 #include "host/src/scene/Scene.h"
 #include "host/src/scene/SelectionItems.h"
@@ -14,6 +15,7 @@
 #include <algorithm>
 #include <cmath>
 #include <string>
+#include <unordered_map>
 
 namespace vexa_host {
 
@@ -28,11 +30,6 @@ PlugPath plugOn(const Node& node, const std::string& text) {
 std::string element(const char* name, size_t index) { return std::string(name) + "[" + std::to_string(index) + "]"; }
 
 VMatrix worldMatrixOf(const Node& node) { return inclusiveMatrix(Scene::firstPath(node)); }
-
-VPoint positionOf(const Node& node) {
-    const VMatrix world = worldMatrixOf(node);
-    return VPoint(world[3][0], world[3][1], world[3][2]);
-}
 
 // The points of the shape in world space; empty when it has no geometry.
 std::vector<VPoint> worldPoints(const Node& shape, const VMatrix& world) {
@@ -73,41 +70,72 @@ VStatus weightByDistance(Node& skin, const std::vector<VPoint>& points, const st
     return VStatus();
 }
 
-VStatus connectInfluences(Node& skin, const std::vector<Node*>& joints) {
+// The nodes with their ancestors along their first paths, ancestors first, each once, with the
+// local and world matrix of each at this time.
+class PoseMembers {
+public:
+    // A member's world matrix is its local matrix on its parent's (a member's first-path parent
+    // comes before it), so a chain N deep reads N local matrices, not N * N / 2; a node's walk
+    // up stops at the first member met, so each step is taken once.
+    explicit PoseMembers(const std::vector<Node*>& nodes) {
+        std::vector<Node*> newcomers;
+        for (Node* node : nodes) {
+            newcomers.clear();
+            const PathTail path = firstPathLink(*node);
+            VMatrix world;
+            for (const PathLink* step = path.get(); step != nullptr; step = step->up().get()) {
+                const auto known = placeOf_.find(&step->node());
+                if (known != placeOf_.end()) {
+                    world = worlds_[known->second];
+                    break;
+                }
+                newcomers.push_back(&step->node());
+            }
+            for (auto it = newcomers.rbegin(); it != newcomers.rend(); ++it) {
+                placeOf_.emplace(*it, nodes_.size());
+                nodes_.push_back(*it);
+                locals_.push_back(localMatrix(**it));
+                world = locals_.back() * world;
+                worlds_.push_back(world);
+            }
+        }
+    }
+
+    size_t size() const { return nodes_.size(); }
+    Node& node(size_t i) const { return *nodes_[i]; }
+    const VMatrix& local(size_t i) const { return locals_[i]; }
+    const VMatrix& world(size_t i) const { return worlds_[i]; }
+    // The world matrix of one of the nodes the members were made of.
+    const VMatrix& worldOf(const Node& node) const { return worlds_[placeOf_.at(&node)]; }
+
+private:
+    std::vector<Node*> nodes_;
+    std::vector<VMatrix> locals_;
+    std::vector<VMatrix> worlds_;
+    std::unordered_map<const Node*, size_t> placeOf_;
+};
+
+VStatus connectInfluences(Node& skin, const std::vector<Node*>& joints, const PoseMembers& bindTime) {
     Scene& scene = Scene::instance();
     for (size_t j = 0; j < joints.size(); ++j) {
         VStatus status = scene.connect(*joints[j], plugOn(*joints[j], "worldMatrix[0]"), skin, plugOn(skin, element("matrix", j)));
-        if (status) status = writeValue(skin, plugOn(skin, element("bindPreMatrix", j)), toMatrixValue(worldMatrixOf(*joints[j]).inverse()));
+        if (status) status = writeValue(skin, plugOn(skin, element("bindPreMatrix", j)), toMatrixValue(bindTime.worldOf(*joints[j]).inverse()));
         if (!status) return status;
     }
     return VStatus();
 }
 
-// The nodes with their ancestors, ancestors first, each once.
-std::vector<Node*> withAncestors(const std::vector<Node*>& nodes) {
-    std::vector<Node*> result;
-    for (Node* node : nodes) {
-        for (Node* link : Scene::firstPath(*node)) {
-            if (std::find(result.begin(), result.end(), link) == result.end()) result.push_back(link);
-        }
-    }
-    return result;
-}
-
-}  // namespace
-
-NodePtr createBindPose(const std::vector<Node*>& nodes, Node* skin, VStatus& status) {
+NodePtr makeBindPose(const PoseMembers& members, Node* skin, VStatus& status) {
     Scene& scene = Scene::instance();
     NodePtr pose = scene.createNode("dagPose", "bindPose1", nullptr, status);
     if (!pose) return nullptr;
     status = writeNumber(*pose, "bindPose", 1.0);
-    const std::vector<Node*> members = withAncestors(nodes);
     for (size_t i = 0; i < members.size() && status; ++i) {
-        Node& member = *members[i];
-        const MatrixValue world = toMatrixValue(worldMatrixOf(member));
+        Node& member = members.node(i);
+        const MatrixValue world = toMatrixValue(members.world(i));
         const PlugPath worldPlug = plugOn(*pose, element("worldMatrix", i));
         status = scene.connect(member, plugOn(member, "message"), *pose, plugOn(*pose, element("members", i)));
-        if (status) status = writeValue(*pose, plugOn(*pose, element("xformMatrix", i)), toMatrixValue(localMatrix(member)));
+        if (status) status = writeValue(*pose, plugOn(*pose, element("xformMatrix", i)), toMatrixValue(members.local(i)));
         if (status) status = writeValue(*pose, worldPlug, world);
         if (status && member.findAttribute("bindPose")) {
             const PlugPath own = plugOn(member, "bindPose");
@@ -123,6 +151,12 @@ NodePtr createBindPose(const std::vector<Node*>& nodes, Node* skin, VStatus& sta
         return nullptr;
     }
     return pose;
+}
+
+}  // namespace
+
+NodePtr createBindPose(const std::vector<Node*>& nodes, Node* skin, VStatus& status) {
+    return makeBindPose(PoseMembers(nodes), skin, status);
 }
 
 NodePtr bindSkin(Node& shape, const std::vector<Node*>& joints, const SkinBindOptions& options, VStatus& status) {
@@ -145,18 +179,22 @@ NodePtr bindSkin(Node& shape, const std::vector<Node*>& joints, const SkinBindOp
     if (!skin) return nullptr;
     Node* set = deformerSet(*skin);
     const VMatrix geometryMatrix = worldMatrixOf(shape);
+    const PoseMembers bindTime(joints);
     int index = -1;
     status = attachGeometry(*skin, shape, false, index);
-    if (status) status = connectInfluences(*skin, joints);
+    if (status) status = connectInfluences(*skin, joints, bindTime);
     if (status) status = writeValue(*skin, plugOn(*skin, "geomMatrix"), toMatrixValue(geometryMatrix));
     if (status) status = writeNumber(*skin, "maxInfluences", options.maxInfluences);
     if (status) status = writeNumber(*skin, "dropoffRate", options.dropoffRate);
     if (status) {
         std::vector<VPoint> jointPositions;
-        for (const Node* joint : joints) jointPositions.push_back(positionOf(*joint));
+        for (const Node* joint : joints) {
+            const VMatrix& world = bindTime.worldOf(*joint);
+            jointPositions.emplace_back(world[3][0], world[3][1], world[3][2]);
+        }
         status = weightByDistance(*skin, worldPoints(shape, geometryMatrix), jointPositions, options);
     }
-    if (status) createBindPose(joints, skin.get(), status);
+    if (status) makeBindPose(bindTime, skin.get(), status);
     if (!status) {
         Scene& scene = Scene::instance();
         if (set != nullptr) scene.deleteNode(*set);

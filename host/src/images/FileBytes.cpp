@@ -63,11 +63,15 @@ bool writeAll(int fd, const std::vector<unsigned char>& bytes) {
 
 VStatus readFileBytes(const std::string& path, std::size_t maxBytes, std::vector<unsigned char>& bytes) {
     bytes.clear();
-    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    // The open does not wait (a named pipe without a writer would hold it for good); what is
+    // not a regular file is refused, and the file is read in the ordinary blocking way.
+    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (file.get() < 0) return failed("cannot open", path);
     struct stat info {};
     if (fstat(file.get(), &info) != 0) return failed("cannot read", path);
     if (!S_ISREG(info.st_mode)) return VStatus(VStatus::kFailure, path + " is not a regular file");
+    const int flags = fcntl(file.get(), F_GETFL);
+    if (flags < 0 || fcntl(file.get(), F_SETFL, flags & ~O_NONBLOCK) != 0) return failed("cannot read", path);
     if (static_cast<std::size_t>(info.st_size) > maxBytes) {
         return VStatus(VStatus::kFailure, path + " is larger than " + std::to_string(maxBytes) + " bytes");
     }

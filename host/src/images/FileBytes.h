@@ -17,7 +17,8 @@
 
 namespace vexa_host {
 
-// kFailure when the file cannot be read, is not a regular file or is larger than maxBytes.
+// kFailure when the file cannot be read, is not a regular file or is larger than maxBytes; a
+// named pipe, a device or a folder is refused at once, without waiting for anything to come.
 VStatus readFileBytes(const std::string& path, std::size_t maxBytes, std::vector<unsigned char>& bytes);
 VStatus replaceFileWith(const std::string& path, const std::vector<unsigned char>& bytes);
 
