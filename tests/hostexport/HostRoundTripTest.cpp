@@ -317,6 +317,24 @@ std::string GeometryDump() {
     return out;
 }
 
+// The built scene's UV sets named as the import names the layers the export gave them: "map1"
+// the first, "second" the second.
+std::string ImportedSetNames(const std::string& geometry) {
+    static const std::regex kFirst(" map1 = ");
+    static const std::regex kSecond(" second = ");
+    return std::regex_replace(std::regex_replace(geometry, kFirst, " uvSet1 = "), kSecond, " uvSet2 = ");
+}
+
+// The lines of a mesh's geometry that give its polygons' UVs.
+std::string UvLinesOf(const std::string& scene, const std::string& mesh) {
+    static const std::regex kUvLine(R"(  polygon [0-9]+ (?!normals |colors )\S+ = .*)");
+    std::string out;
+    for (const std::string& line : LinesOf(BlockOf(scene, "node geometry " + mesh + "\n"))) {
+        if (std::regex_match(line, kUvLine)) out += line + "\n";
+    }
+    return out;
+}
+
 class HostRoundTripTest : public AnimatedSessionTest {
 protected:
     // The file imported into a new scene.
@@ -455,7 +473,8 @@ protected:
         VAnimControl::setMaxTime(VTime(1.0, VTime::kSeconds));
     }
     // A blend shape of two sliders, one keyed, under a name that begins with its base's; a cube
-    // with hard and soft edges, UVs and colours; a NURBS surface of uneven knots.
+    // with hard and soft edges, UVs and colours; a cube of two UV sets without textures, "map1"
+    // of a UV per corner and "second" of four; a NURBS surface of uneven knots.
     static void buildGeometry() {
         makeCube("face");
         VFnMesh(makeCube("smile")).setPoint(2, VPoint(-1.0, 1.5, 1.25));
@@ -492,6 +511,23 @@ protected:
         corners.append(3);
         ASSERT_TRUE(chest.setFaceVertexColors(colors, faces, corners));
         script("setAttr chest.translateZ 5");
+        VFnMesh tiles(makeCube("tiles"));
+        const VString second("second");
+        ASSERT_TRUE(tiles.createUVSet(second));
+        for (const VString* set : {static_cast<const VString*>(nullptr), &second}) {
+            const int uvCount = set == nullptr ? 24 : 4;
+            VFloatArray tileU;
+            VFloatArray tileV;
+            for (int i = 0; i < uvCount; ++i) {
+                tileU.append(0.125f * static_cast<float>(i % 8));
+                tileV.append(set == nullptr ? 0.0625f * static_cast<float>(i) : 0.5f + 0.25f * static_cast<float>(i % 2));
+            }
+            ASSERT_TRUE(tiles.setUVs(tileU, tileV, set));
+            VIntArray tileIds;
+            for (int k = 0; k < 24; ++k) tileIds.append(k % uvCount);
+            ASSERT_TRUE(tiles.assignUVs(counts, tileIds, set));
+        }
+        script("setAttr tiles.translateZ -5");
         VPointArray cvs;
         for (int i = 0; i < 20; ++i) cvs.append(VPoint(i / 4, i % 4, (i * 7) % 5 * 0.25, 1.0));
         VDoubleArray knotsU;
@@ -530,6 +566,7 @@ TEST_F(HostRoundTripTest, TheSampleComesBackTheSameOnEveryTrip) {
 
 TEST_F(HostRoundTripTest, ASceneBuiltInTheHostComesBackTheSameOnEveryTrip) {
     buildHostScene();
+    const std::string built = hostScene();
     const std::string source = file("built.wyx");
     ASSERT_TRUE(exportTo(source));
     const std::vector<std::string> scenes = trip(source);
@@ -561,6 +598,10 @@ TEST_F(HostRoundTripTest, ASceneBuiltInTheHostComesBackTheSameOnEveryTrip) {
         {"node geometry |sheet|", "  knots u = (0) (0) (0) (0.25) (1) (1) (1)\n"},
     };
     for (const auto& node : kept) EXPECT_TRUE(HasNodeLine(scenes[0], node[0], node[1])) << node[0] << node[1];
+    // Both UV sets of a mesh without textures, each with the UV of every corner.
+    const std::string uvs = ImportedSetNames(UvLinesOf(built, "|tiles|tilesShape"));
+    EXPECT_EQ(std::count(uvs.begin(), uvs.end(), '\n'), 12) << uvs;
+    EXPECT_EQ(UvLinesOf(scenes[0], "|tiles|tilesShape"), uvs);
 }
 
 // With both hard-edge options on, the export gives every polygon corner a point of its own and
@@ -575,8 +616,8 @@ TEST_F(HostRoundTripTest, HardEdgesComeBackWeldedWithEveryCornersNormal) {
     ASSERT_TRUE(exportTo(source));
     const std::vector<std::string> scenes = trip(source);
     expectTripsAgree(scenes);
-    for (const char* mesh : {"|chest|chestShape", "|leg|legShape", "|face|faceShape", "|crate|crateShape"}) {
-        const std::string block = BlockOf(built, std::string("node geometry ") + mesh + "\n");
+    for (const char* mesh : {"|chest|chestShape", "|leg|legShape", "|face|faceShape", "|crate|crateShape", "|tiles|tilesShape"}) {
+        const std::string block = ImportedSetNames(BlockOf(built, std::string("node geometry ") + mesh + "\n"));
         EXPECT_NE(block.find("  point 7 = "), std::string::npos) << mesh;
         EXPECT_EQ(block.find("  point 8 = "), std::string::npos) << mesh;
         EXPECT_EQ(BlockOf(scenes[0], std::string("node geometry ") + mesh + "\n"), block);
