@@ -28,6 +28,8 @@
 #include "attributes/RWyxCamera.h"
 #include "attributes/RWyxLight.h"
 #include "attributes/RWyxNull.h"
+#include "attributes/RWyxNurb.h"
+#include "attributes/RWyxPatch.h"
 #include "core/EulerAngles.h"
 #include "scene/RWyxNodeLimits.h"
 #include "scene/RWyxTakeNode.h"
@@ -65,13 +67,14 @@ bool WriteWith(RWyxObjectFactory& factory, RWyxScene* scene, const std::string& 
     return writer.FileCreate(path.c_str()) && writer.Write(scene, options.get()) && writer.FileClose();
 }
 
-// A binary version-6 file of the nodes the builder hangs below the root.
-bool WriteScene(const std::string& path, const SceneBuilder& build) {
+// A version-6 file of the nodes the builder hangs below the root, binary unless another mode
+// is named.
+bool WriteScene(const std::string& path, const SceneBuilder& build, int mode = RWyxWriterWyx::kFileModeBinary) {
     RWyxObjectFactory factory;
     RWyxScene* scene = factory.CreateScene();
     if (scene == nullptr) return false;
     build(factory, *scene->GetRootNode());
-    return WriteWith<RWyxWriterWyx6>(factory, scene, path, RWyxWriterWyx::kFileModeBinary);
+    return WriteWith<RWyxWriterWyx6>(factory, scene, path, mode);
 }
 
 // The file read and written again by the writer of the version, in the mode.
@@ -721,6 +724,46 @@ TEST_F(HostRoundTripTest, ACameraWithATargetKeepsOneGroupWhateverTheTrips) {
         EXPECT_EQ(scene.find("node transform |camera1_group\n"), std::string::npos) << "no null of the group's name";
         path = file("trip" + std::to_string(trip) + ".wyx");
         ASSERT_TRUE(exportTo(path));
+    }
+}
+
+// What the reader dropped of a damaged file is not built: a surface and a patch whose points
+// are missing, and a mesh whose points are missing (so its polygons too), come in as nulls
+// with their children, the reader's warnings the only messages; the trips keep them so.
+TEST_F(HostRoundTripTest, GeometryTheReaderDroppedComesInAsNulls) {
+    const std::string whole = file("whole.wyx");
+    ASSERT_TRUE(WriteScene(
+        whole,
+        [](RWyxObjectFactory& factory, RWyxNode& root) {
+            RWyxNurb* sheet = factory.CreateNurb();
+            sheet->InitControlPoints(4, RWyxNurb::kOpen, 4, RWyxNurb::kOpen);
+            AddNode(factory, *AddNode(factory, root, "sheet", sheet), "pin", factory.CreateNull());
+            RWyxPatch* patch = factory.CreatePatch();
+            patch->InitControlPoints(4, RWyxPatch::kBezier, 4, RWyxPatch::kBezier);
+            AddNode(factory, root, "patch", patch);
+            RWyxMesh* hull = factory.CreateMesh();
+            hull->InitControlPoints(3);
+            hull->BeginPolygon();
+            for (int point = 0; point < 3; ++point) hull->AddPolygonVertex(point);
+            AddNode(factory, root, "hull", hull);
+        },
+        RWyxWriterWyx::kFileModeAscii));
+    static const std::regex kPoints(R"((\n\t\t(Points|Vertices): )[^\n]*)");
+    const std::string source =
+        folder_.WriteFile("dropped.wyx", std::regex_replace(ScratchFolder::ReadFile(whole), kPoints, "$1"));
+    const std::vector<std::string> scenes = trip(source);
+    expectTripsAgree(scenes);
+    for (const std::string name : {"sheet", "patch", "hull"}) {
+        EXPECT_NE(scenes[0].find("node locator |" + name + "|" + name + "Shape\n"), std::string::npos) << name;
+    }
+    EXPECT_NE(scenes[0].find("node transform |sheet|pin\n"), std::string::npos);
+    EXPECT_EQ(scenes[0].find("shadingEngine"), std::string::npos) << "no shading group for a shape not made";
+    EXPECT_EQ(VMessageLog::linesOf(VMessageLog::kError).length(), 0u) << lastError();
+    EXPECT_EQ(VMessageLog::linesOf(VMessageLog::kStatus).length(), 0u);
+    const VStringArray warnings = VMessageLog::linesOf(VMessageLog::kWarning);
+    ASSERT_EQ(warnings.length(), 3u);
+    for (unsigned i = 0; i < warnings.length(); ++i) {
+        EXPECT_NE(warnings[i].str().find(" dropped"), std::string::npos) << warnings[i];
     }
 }
 
