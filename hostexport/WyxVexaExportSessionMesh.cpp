@@ -107,13 +107,8 @@ std::vector<int> PolygonUvIds(const VFnMesh& mesh, const VString& set, int uvCou
     return ids;
 }
 
-// The layers the set's UVs go to for a record: layer 0 when the set has no textures of its own,
-// else the layers of the record's textures that are the set's.
+// The layers of the record's textures that are the set's own.
 void CollectUvLayers(const ShadingExportInfo& info, const VObjectArray& textures, std::set<int>& layers) {
-    if (textures.length() == 0) {
-        layers.insert(0);
-        return;
-    }
     for (unsigned t = 0; t < textures.length(); ++t) {
         for (size_t i = 0; i < info.components.size(); ++i) {
             const int id = info.textureIds[i];
@@ -134,7 +129,9 @@ void FillUvElement(RWyxLayer& layer, const VFloatArray& u, const VFloatArray& v,
     element->IndexArray() = ids;
 }
 
-// The UV sets, each to the layers of the textures that are its own (layer 0 without any).
+// The UV sets, each to the layers of the textures that are its own. Sets without textures are
+// written only when no set has any, and then each takes a layer of its own, 0, 1, 2... in the
+// order of the names, so that no set overwrites another.
 void ExportMeshUVs(const VFnMesh& current, RWyxMesh& mesh, const std::vector<ShadingEntry>& entries) {
     VStringArray setNames;
     if (!current.getUVSetNames(setNames)) return;
@@ -144,6 +141,7 @@ void ExportMeshUVs(const VFnMesh& current, RWyxMesh& mesh, const std::vector<Sha
         current.getAssociatedUVSetTextures(setNames[s], textures[s]);
         anyTextures = anyTextures || textures[s].length() > 0;
     }
+    int nextOwnLayer = 0;
     for (unsigned s = 0; s < setNames.length(); ++s) {
         const VString& set = setNames[s];
         const int uvCount = current.numUVs(&set);
@@ -152,7 +150,11 @@ void ExportMeshUVs(const VFnMesh& current, RWyxMesh& mesh, const std::vector<Sha
         VFloatArray v;
         if (!current.getUVs(u, v, &set)) continue;
         std::set<int> layers;
-        for (const ShadingEntry& entry : entries) CollectUvLayers(entry.info, textures[s], layers);
+        if (anyTextures) {
+            for (const ShadingEntry& entry : entries) CollectUvLayers(entry.info, textures[s], layers);
+        } else {
+            layers.insert(nextOwnLayer++);
+        }
         const std::vector<int> ids = PolygonUvIds(current, set, uvCount);
         for (const int layerIndex : layers) {
             RWyxLayer* layer = mesh.EnsureLayer(layerIndex);

@@ -77,6 +77,13 @@ void ConvertDeformingNullsToJoints(RWyxNode* node, VexaObjectFactory& factory) {
     });
 }
 
+void DropGeometryWithoutPoints(RWyxNode* node, VexaObjectFactory& factory) {
+    VisitSubtree(node, [&factory](RWyxNode* each) {
+        RWyxGeometry* geometry = each->GetGeometry();
+        if (geometry != nullptr && geometry->GetControlPointsCount() == 0) factory.DestroyNodeAttribute(geometry);
+    });
+}
+
 bool IsSkeletonNode(const RWyxNode* node) {
     return node != nullptr && node->GetNodeAttribute() != nullptr &&
            node->GetNodeAttribute()->GetAttributeType() == RWyxNodeAttribute::kSkeleton;

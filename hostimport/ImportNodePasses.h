@@ -26,6 +26,12 @@ bool IsAimUpGroupNode(const RWyxNode* node);
 // attribute. A node with any other attribute (a mesh, a camera) keeps it.
 void ConvertDeformingNullsToJoints(RWyxNode* node, VexaObjectFactory& factory);
 
+// Takes every geometry of the subtree that has no control point off its node and destroys it:
+// the reader leaves a geometry so when it dropped what a damaged file held of it (a surface
+// without points), and nothing of it can be built. The node comes in as a node without
+// attribute, and no later step looks for the shape, its materials or its deformers.
+void DropGeometryWithoutPoints(RWyxNode* node, VexaObjectFactory& factory);
+
 // False for null and a node without attribute; true for a skeleton.
 bool IsSkeletonNode(const RWyxNode* node);
 

@@ -260,10 +260,14 @@ void SplitPrePostNodes(RWyxNode* node, int /*direction*/, VexaObjectFactory& /*f
     std::vector<SplitCall> calls;
     calls.emplace_back(node);
     while (!calls.empty()) {
-        SplitCall& call = calls.back();
-        if (RWyxNode* owed = TakeOwedCall(call)) {
+        // A copy, written back before the stack grows: a reference into it would not outlive that.
+        SplitCall call = calls.back();
+        RWyxNode* const owed = TakeOwedCall(call);
+        const bool childFolded = owed == nullptr && FoldNextChild(call);
+        calls.back() = call;
+        if (owed != nullptr) {
             calls.emplace_back(owed);
-        } else if (!FoldNextChild(call)) {
+        } else if (!childFolded) {
             calls.pop_back();
         }
     }
@@ -273,9 +277,11 @@ bool MergePrePostNodes(RWyxNode* node, int /*argument*/, VexaObjectFactory& fact
     if (node == nullptr) return false;
     std::vector<MergeCall> calls{{node, 0, MakeHelpers(*node, factory)}};
     while (true) {
-        MergeCall& call = calls.back();
+        // A copy, as in the split: the stack may grow below.
+        const MergeCall call = calls.back();
         if (call.index < call.node->GetChildCount()) {
-            RWyxNode* child = call.node->GetChild(call.index++);
+            RWyxNode* child = call.node->GetChild(call.index);
+            ++calls.back().index;
             if (child != nullptr) calls.push_back({child, 0, MakeHelpers(*child, factory)});
             continue;
         }

@@ -167,6 +167,7 @@ void WyxVexaImportSession::PrepareScene() {
     legacyPivot_ = ::IsLegacyPivotFile(rootNode_, *importer_);
     lockedAttributeDecision_ = 1;
     ConvertSceneRoot(rootNode_);
+    DropGeometryWithoutPoints(rootNode_, factory_);
     scene_->SetCurrentTake(takeName_.Buffer());
     ResetProgress(ShowUI(), "WYXIMPORTWINDOW");
     CheckNonUniformScale(*this, rootNode_);

@@ -28,6 +28,8 @@
 #include "attributes/RWyxCamera.h"
 #include "attributes/RWyxLight.h"
 #include "attributes/RWyxNull.h"
+#include "attributes/RWyxNurb.h"
+#include "attributes/RWyxPatch.h"
 #include "core/EulerAngles.h"
 #include "scene/RWyxNodeLimits.h"
 #include "scene/RWyxTakeNode.h"
@@ -65,13 +67,14 @@ bool WriteWith(RWyxObjectFactory& factory, RWyxScene* scene, const std::string& 
     return writer.FileCreate(path.c_str()) && writer.Write(scene, options.get()) && writer.FileClose();
 }
 
-// A binary version-6 file of the nodes the builder hangs below the root.
-bool WriteScene(const std::string& path, const SceneBuilder& build) {
+// A version-6 file of the nodes the builder hangs below the root, binary unless another mode
+// is named.
+bool WriteScene(const std::string& path, const SceneBuilder& build, int mode = RWyxWriterWyx::kFileModeBinary) {
     RWyxObjectFactory factory;
     RWyxScene* scene = factory.CreateScene();
     if (scene == nullptr) return false;
     build(factory, *scene->GetRootNode());
-    return WriteWith<RWyxWriterWyx6>(factory, scene, path, RWyxWriterWyx::kFileModeBinary);
+    return WriteWith<RWyxWriterWyx6>(factory, scene, path, mode);
 }
 
 // The file read and written again by the writer of the version, in the mode.
@@ -317,6 +320,24 @@ std::string GeometryDump() {
     return out;
 }
 
+// The built scene's UV sets named as the import names the layers the export gave them: "map1"
+// the first, "second" the second.
+std::string ImportedSetNames(const std::string& geometry) {
+    static const std::regex kFirst(" map1 = ");
+    static const std::regex kSecond(" second = ");
+    return std::regex_replace(std::regex_replace(geometry, kFirst, " uvSet1 = "), kSecond, " uvSet2 = ");
+}
+
+// The lines of a mesh's geometry that give its polygons' UVs.
+std::string UvLinesOf(const std::string& scene, const std::string& mesh) {
+    static const std::regex kUvLine(R"(  polygon [0-9]+ (?!normals |colors )\S+ = .*)");
+    std::string out;
+    for (const std::string& line : LinesOf(BlockOf(scene, "node geometry " + mesh + "\n"))) {
+        if (std::regex_match(line, kUvLine)) out += line + "\n";
+    }
+    return out;
+}
+
 class HostRoundTripTest : public AnimatedSessionTest {
 protected:
     // The file imported into a new scene.
@@ -455,7 +476,8 @@ protected:
         VAnimControl::setMaxTime(VTime(1.0, VTime::kSeconds));
     }
     // A blend shape of two sliders, one keyed, under a name that begins with its base's; a cube
-    // with hard and soft edges, UVs and colours; a NURBS surface of uneven knots.
+    // with hard and soft edges, UVs and colours; a cube of two UV sets without textures, "map1"
+    // of a UV per corner and "second" of four; a NURBS surface of uneven knots.
     static void buildGeometry() {
         makeCube("face");
         VFnMesh(makeCube("smile")).setPoint(2, VPoint(-1.0, 1.5, 1.25));
@@ -492,6 +514,23 @@ protected:
         corners.append(3);
         ASSERT_TRUE(chest.setFaceVertexColors(colors, faces, corners));
         script("setAttr chest.translateZ 5");
+        VFnMesh tiles(makeCube("tiles"));
+        const VString second("second");
+        ASSERT_TRUE(tiles.createUVSet(second));
+        for (const VString* set : {static_cast<const VString*>(nullptr), &second}) {
+            const int uvCount = set == nullptr ? 24 : 4;
+            VFloatArray tileU;
+            VFloatArray tileV;
+            for (int i = 0; i < uvCount; ++i) {
+                tileU.append(0.125f * static_cast<float>(i % 8));
+                tileV.append(set == nullptr ? 0.0625f * static_cast<float>(i) : 0.5f + 0.25f * static_cast<float>(i % 2));
+            }
+            ASSERT_TRUE(tiles.setUVs(tileU, tileV, set));
+            VIntArray tileIds;
+            for (int k = 0; k < 24; ++k) tileIds.append(k % uvCount);
+            ASSERT_TRUE(tiles.assignUVs(counts, tileIds, set));
+        }
+        script("setAttr tiles.translateZ -5");
         VPointArray cvs;
         for (int i = 0; i < 20; ++i) cvs.append(VPoint(i / 4, i % 4, (i * 7) % 5 * 0.25, 1.0));
         VDoubleArray knotsU;
@@ -530,6 +569,7 @@ TEST_F(HostRoundTripTest, TheSampleComesBackTheSameOnEveryTrip) {
 
 TEST_F(HostRoundTripTest, ASceneBuiltInTheHostComesBackTheSameOnEveryTrip) {
     buildHostScene();
+    const std::string built = hostScene();
     const std::string source = file("built.wyx");
     ASSERT_TRUE(exportTo(source));
     const std::vector<std::string> scenes = trip(source);
@@ -561,6 +601,10 @@ TEST_F(HostRoundTripTest, ASceneBuiltInTheHostComesBackTheSameOnEveryTrip) {
         {"node geometry |sheet|", "  knots u = (0) (0) (0) (0.25) (1) (1) (1)\n"},
     };
     for (const auto& node : kept) EXPECT_TRUE(HasNodeLine(scenes[0], node[0], node[1])) << node[0] << node[1];
+    // Both UV sets of a mesh without textures, each with the UV of every corner.
+    const std::string uvs = ImportedSetNames(UvLinesOf(built, "|tiles|tilesShape"));
+    EXPECT_EQ(std::count(uvs.begin(), uvs.end(), '\n'), 12) << uvs;
+    EXPECT_EQ(UvLinesOf(scenes[0], "|tiles|tilesShape"), uvs);
 }
 
 // With both hard-edge options on, the export gives every polygon corner a point of its own and
@@ -575,8 +619,8 @@ TEST_F(HostRoundTripTest, HardEdgesComeBackWeldedWithEveryCornersNormal) {
     ASSERT_TRUE(exportTo(source));
     const std::vector<std::string> scenes = trip(source);
     expectTripsAgree(scenes);
-    for (const char* mesh : {"|chest|chestShape", "|leg|legShape", "|face|faceShape", "|crate|crateShape"}) {
-        const std::string block = BlockOf(built, std::string("node geometry ") + mesh + "\n");
+    for (const char* mesh : {"|chest|chestShape", "|leg|legShape", "|face|faceShape", "|crate|crateShape", "|tiles|tilesShape"}) {
+        const std::string block = ImportedSetNames(BlockOf(built, std::string("node geometry ") + mesh + "\n"));
         EXPECT_NE(block.find("  point 7 = "), std::string::npos) << mesh;
         EXPECT_EQ(block.find("  point 8 = "), std::string::npos) << mesh;
         EXPECT_EQ(BlockOf(scenes[0], std::string("node geometry ") + mesh + "\n"), block);
@@ -680,6 +724,46 @@ TEST_F(HostRoundTripTest, ACameraWithATargetKeepsOneGroupWhateverTheTrips) {
         EXPECT_EQ(scene.find("node transform |camera1_group\n"), std::string::npos) << "no null of the group's name";
         path = file("trip" + std::to_string(trip) + ".wyx");
         ASSERT_TRUE(exportTo(path));
+    }
+}
+
+// What the reader dropped of a damaged file is not built: a surface and a patch whose points
+// are missing, and a mesh whose points are missing (so its polygons too), come in as nulls
+// with their children, the reader's warnings the only messages; the trips keep them so.
+TEST_F(HostRoundTripTest, GeometryTheReaderDroppedComesInAsNulls) {
+    const std::string whole = file("whole.wyx");
+    ASSERT_TRUE(WriteScene(
+        whole,
+        [](RWyxObjectFactory& factory, RWyxNode& root) {
+            RWyxNurb* sheet = factory.CreateNurb();
+            sheet->InitControlPoints(4, RWyxNurb::kOpen, 4, RWyxNurb::kOpen);
+            AddNode(factory, *AddNode(factory, root, "sheet", sheet), "pin", factory.CreateNull());
+            RWyxPatch* patch = factory.CreatePatch();
+            patch->InitControlPoints(4, RWyxPatch::kBezier, 4, RWyxPatch::kBezier);
+            AddNode(factory, root, "patch", patch);
+            RWyxMesh* hull = factory.CreateMesh();
+            hull->InitControlPoints(3);
+            hull->BeginPolygon();
+            for (int point = 0; point < 3; ++point) hull->AddPolygonVertex(point);
+            AddNode(factory, root, "hull", hull);
+        },
+        RWyxWriterWyx::kFileModeAscii));
+    static const std::regex kPoints(R"((\n\t\t(Points|Vertices): )[^\n]*)");
+    const std::string source =
+        folder_.WriteFile("dropped.wyx", std::regex_replace(ScratchFolder::ReadFile(whole), kPoints, "$1"));
+    const std::vector<std::string> scenes = trip(source);
+    expectTripsAgree(scenes);
+    for (const std::string name : {"sheet", "patch", "hull"}) {
+        EXPECT_NE(scenes[0].find("node locator |" + name + "|" + name + "Shape\n"), std::string::npos) << name;
+    }
+    EXPECT_NE(scenes[0].find("node transform |sheet|pin\n"), std::string::npos);
+    EXPECT_EQ(scenes[0].find("shadingEngine"), std::string::npos) << "no shading group for a shape not made";
+    EXPECT_EQ(VMessageLog::linesOf(VMessageLog::kError).length(), 0u) << lastError();
+    EXPECT_EQ(VMessageLog::linesOf(VMessageLog::kStatus).length(), 0u);
+    const VStringArray warnings = VMessageLog::linesOf(VMessageLog::kWarning);
+    ASSERT_EQ(warnings.length(), 3u);
+    for (unsigned i = 0; i < warnings.length(); ++i) {
+        EXPECT_NE(warnings[i].str().find(" dropped"), std::string::npos) << warnings[i];
     }
 }
 

@@ -159,7 +159,7 @@ TEST_F(MeshExportTest, UVsKeepUAndVAndTheirCorners) {
     ASSERT_TRUE(host.assignUVs(counts, ids));
     collect();
     const RWyxMesh* mesh = node("strip")->GetMesh();
-    const auto* uvs = static_cast<const RWyxLayerElementUV*>(Element(*mesh, 0, RWyxLayerElement::kUV));
+    auto uvs = static_cast<const RWyxLayerElementUV*>(Element(*mesh, 0, RWyxLayerElement::kUV));
     ASSERT_NE(uvs, nullptr);
     EXPECT_EQ(uvs->GetMappingMode(), RWyxLayerElement::kByPolygonVertex);
     EXPECT_EQ(uvs->GetReferenceMode(), RWyxLayerElement::kIndexToDirect);
@@ -169,6 +169,22 @@ TEST_F(MeshExportTest, UVsKeepUAndVAndTheirCorners) {
         EXPECT_EQ(uvs->GetDirectAt(i)->v, v[static_cast<unsigned>(i)]) << "V from V";
     }
     EXPECT_EQ(uvs->IndexArray(), (std::vector<int>{0, 2, 3, 1, 2, 4, 5, 3}));
+
+    // Once a set has a texture, the sets without one are left out: the textured set alone is
+    // written, on its texture's layer.
+    const VString detail("detail");
+    ASSERT_TRUE(host.createUVSet(detail));
+    VFloatArray detailU(6, 0.5f);
+    ASSERT_TRUE(host.setUVs(detailU, v, &detail));
+    ASSERT_TRUE(host.assignUVs(counts, ids, &detail));
+    script("sets -e -forceElement " + makeShadingGroup("lambert", "wood") + " strip");
+    ASSERT_TRUE(host.associateUVSetTexture(detail, Named(AddFileTexture("wood", "/maps/wood.tga").c_str())));
+    collect();
+    mesh = node("strip")->GetMesh();
+    EXPECT_EQ(mesh->GetLayerCountOfKind(RWyxLayerElement::kUV), 1);
+    uvs = static_cast<const RWyxLayerElementUV*>(Element(*mesh, 0, RWyxLayerElement::kUV));
+    ASSERT_NE(uvs, nullptr);
+    EXPECT_EQ(uvs->GetDirectAt(1)->u, 0.5f);
 }
 
 TEST_F(MeshExportTest, VertexColoursArePerCornerOnlyWhenTheMeshHasAny) {

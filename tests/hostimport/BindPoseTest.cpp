@@ -48,6 +48,7 @@ TEST_F(BindPoseTest, ASkinnedFileWithoutABindPoseIsWarnedAboutUnlessMergingExclu
     TestSource().build = [](RWyxObjectFactory& factory) {
         RWyxScene* scene = BuildNamedNodes(factory, {"bone"});
         RWyxMesh* mesh = factory.CreateMesh();
+        mesh->InitControlPoints(3);  // a mesh without points is not built
         RWyxSkinLink* link = factory.CreateSkinLink();
         link->SetLink(scene->GetRootNode()->GetChild(0));
         mesh->AddDeformer(link);

@@ -312,15 +312,20 @@ TEST_F(TransformChecksTest, HardEdgesAreWeldedWithTheirSkinLinksWhenAsked) {
     EXPECT_TRUE(dumps("mesh 4 points, 2 polygons")) << dump();
 }
 
-// A weld keeps every corner's normal and UV: where the twin points of a corner differ, the
-// data moves to the corners first; colours alike on twins stay on the points. A mesh whose
+// A weld keeps every corner's normal, UV and colour: where the twin points of a corner differ,
+// the data moves to the corners first; colours alike on twins stay on the points. A mesh whose
 // twins differ in what only a point holds (a polygon group by point) is not welded at all.
 TEST_F(TransformChecksTest, AWeldKeepsWhatEveryCornerHolds) {
     // Two triangles of points of their own; points 3 and 5 lie on points 1 and 2.
     const RVector4 points[6] = {{0, 0, 0, 1}, {1, 0, 0, 1}, {0, 1, 0, 1}, {1, 0, 0, 1}, {1, 1, 0, 1}, {0, 1, 0, 1}};
     const int corners[6] = {2, 0, 1, 5, 3, 4};
-    for (const bool groupsDiffer : {false, true}) {
-        SCOPED_TRACE(groupsDiffer);
+    // Besides normals and UVs, the twins 1 and 3 differ in nothing, in colour or in group.
+    enum Twins { kColoursAlike, kColoursDiffer, kGroupsDiffer };
+    for (const Twins twins : {kColoursAlike, kColoursDiffer, kGroupsDiffer}) {
+        SCOPED_TRACE(twins);
+        const auto green = [twins](int point) {
+            return point == 0 || (twins == kColoursDiffer && point == 3) ? 1.0 : 0.5;
+        };
         RWyxObjectFactory factory;
         RWyxScene* scene = factory.CreateScene();
         RWyxMesh* mesh = factory.CreateMesh();
@@ -341,11 +346,11 @@ TEST_F(TransformChecksTest, AWeldKeepsWhatEveryCornerHolds) {
         for (int i = 0; i < 6; ++i) {
             mesh->GetNormals()[i] = RVector4(0.0, i < 3 ? 0.0 : 0.6, i < 3 ? 1.0 : 0.8, 1.0);
             mesh->AddTextureUV(0.125 * i, 1.0);
-            colors->AddDirect(RWyxColor(0.25, i == 0 ? 1.0 : 0.5, 0.0, 1.0));
-            groups->AddDirect(groupsDiffer && i == 3 ? 7 : 0);
+            colors->AddDirect(RWyxColor(0.25, green(i), 0.0, 1.0));
+            groups->AddDirect(twins == kGroupsDiffer && i == 3 ? 7 : 0);
         }
         WeldHardEdges(session_, scene->GetRootNode());
-        if (groupsDiffer) {
+        if (twins == kGroupsDiffer) {
             EXPECT_EQ(mesh->GetControlPointsCount(), 6);
             EXPECT_EQ(layer->GetNormals()->GetMappingMode(), RWyxLayerElement::kByControlPoint) << "nothing moved";
             continue;
@@ -359,6 +364,14 @@ TEST_F(TransformChecksTest, AWeldKeepsWhatEveryCornerHolds) {
             const RVector2* uv = layer->GetUVs()->GetMappedAt(k);
             ASSERT_NE(uv, nullptr);
             EXPECT_EQ(uv->u, 0.125 * corners[k]) << k;
+            if (twins != kColoursDiffer) continue;
+            const RWyxColor* color = colors->GetMappedAt(k);
+            ASSERT_NE(color, nullptr);
+            EXPECT_EQ(*color, RWyxColor(0.25, green(corners[k]), 0.0, 1.0)) << k;
+        }
+        if (twins == kColoursDiffer) {
+            EXPECT_EQ(colors->GetMappingMode(), RWyxLayerElement::kByPolygonVertex);
+            continue;
         }
         EXPECT_EQ(colors->GetMappingMode(), RWyxLayerElement::kByControlPoint);
         ASSERT_EQ(colors->GetDirectCount(), 4);
