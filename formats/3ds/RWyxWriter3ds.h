@@ -33,8 +33,10 @@
 #include "fileio/RWyxWriter.h"
 #include "formats/3ds/toolkit/FtkDatabase.h"
 #include "formats/3ds/toolkit/FtkSceneSettings.h"
+#include "platform/NativeFiles.h"
 #include "platform/RFileReplacement.h"
 
+#include <cstdio>
 #include <memory>
 #include <unordered_set>
 #include <vector>
@@ -48,6 +50,9 @@ public:
     static constexpr int kMaxMeshElements = 65535;
     // Centimetres to inches.
     static constexpr double kInchesPerCentimetre = 0.3937007874015748;
+
+    // Opens a file (path, mode) as platform::OpenFile does: null when it cannot.
+    using FileOpener = std::FILE* (*)(const char* path, const char* mode);
 
     explicit RWyxWriter3ds(RWyxObjectFactory* factory, RWyxIO* owner = nullptr);
     ~RWyxWriter3ds() override;
@@ -89,6 +94,11 @@ public:
     FtkDatabase* GetDatabase() const { return database_.get(); }
     // The folder texture files are copied into; empty when the file is in memory.
     const RString& GetOutputFolder() const { return outputFolder_; }
+    // The texture file to copy, opened for reading through the opener; null when it cannot be.
+    std::FILE* OpenTextureFile(const char* path) const { return textureFileOpener_(path, "rb"); }
+    // Texture files are read through the opener from now on (platform::OpenFile, the file
+    // system's, when null), so that a test can hand the copy a stream that fails part way.
+    void SetTextureFileOpener(FileOpener opener) { textureFileOpener_ = opener != nullptr ? opener : platform::OpenFile; }
     void AppendMessage(const RString& text);
     // Refuses the write: the error and its text; Write answers false after the node.
     void Refuse(const RString& text);
@@ -125,6 +135,7 @@ private:
     bool createReferenceNode_ = false;
     bool rescale_ = true;
 
+    FileOpener textureFileOpener_ = platform::OpenFile;
     FtkFile* file_ = nullptr;  // the toolkit's record, a file in memory
     bool inMemory_ = false;    // the caller takes the bytes (else they go to the target)
     platform::RFileReplacement target_;
