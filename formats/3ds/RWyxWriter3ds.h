@@ -18,7 +18,8 @@
 // Texture files copied beside the file go in place whole as well.
 //
 // Failures: a file that cannot be written (FileCreate checks, without touching it) is the
-// writer's error 2 at FileCreate; a mesh with more vertices or triangles than a 3DS mesh holds
+// writer's error 2 at FileCreate, with the text 'File not created: "<path>"' and the system's
+// reason (RWyxWriter::FailCreate: 'File not created: "<path>": Is a directory'); a mesh with more vertices or triangles than a 3DS mesh holds
 // (65,535 each) is refused with error 5 and a text that names it; any toolkit error stops
 // Write with false (the toolkit's error list holds the code); a file that cannot be written
 // whole or put in place fails Write with error 3 (a full disk or quota) or 5, with a text that
@@ -58,7 +59,8 @@ public:
     ~RWyxWriter3ds() override;
 
     // Starts a file for the path, which stays untouched until a Write succeeds. False, with
-    // error 2 "File not created", when it cannot be written.
+    // error 2 "File not created" (the text naming the path and the system's reason), when it
+    // cannot be written.
     bool FileCreate(const char* path) override;
     // Collects the file in memory instead (GetMemoryContents after Write); texture files are
     // not copied.

@@ -5,6 +5,7 @@
 
 #include "tests/formats/3ds/Scene3dsTestSupport.h"
 #include "tests/platform/FileSizeLimit.h"
+#include "tests/platform/UncreatableTargets.h"
 #include "tests/platform/WriteFaults.h"
 #include "tests/support/ScratchFolder.h"
 
@@ -13,6 +14,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <iterator>
 #include <unistd.h>
@@ -122,6 +124,16 @@ protected:
     int closeError = -1;
     std::string closeErrorText;
 };
+
+// A file that cannot be created is error 2, named with the system's reason.
+TEST_F(Writer3dsDataLossTest, AFileThatCannotBeCreatedIsNamedWithTheSystemsReason) {
+    AddMesh("Row", 3);
+    ForEachUncreatableTarget(folder.Path(), "scene.3ds", [&](const std::string& target, int reason) {
+        EXPECT_FALSE(WriteTo(target));
+        EXPECT_EQ(error, RWyxWriter::kErrorNotCreated);
+        EXPECT_EQ(errorText, "File not created: \"" + target + "\": " + std::strerror(reason));
+    });
+}
 
 TEST_F(Writer3dsDataLossTest, ARefusedMeshLeavesTheFileUnderEveryName) {
     folder.WriteFile("scene.3ds", kOldContent);

@@ -10,6 +10,7 @@
 #include "formats/geometry/RWyxWriterObj.h"
 #include "tests/formats/geometry/GeometryFormatTestSupport.h"
 #include "tests/platform/FileSizeLimit.h"
+#include "tests/platform/UncreatableTargets.h"
 #include "tests/platform/WriteFaults.h"
 #include "tests/support/KeptFile.h"
 
@@ -195,6 +196,16 @@ TEST_P(GeometryDataLossTest, AFailedCloseIsCodedByItsReason) {
             << text;
         EXPECT_TRUE(old.IsUnchanged());
     }
+}
+
+// A file that cannot be created is error 1, named with the system's reason.
+TEST_P(GeometryDataLossTest, AFileThatCannotBeCreatedIsNamedWithTheSystemsReason) {
+    const std::unique_ptr<RWyxGeometryFileWriter> writer = NewWriter();
+    ForEachUncreatableTarget(scratch.Path(), Writer().file, [&](const std::string& path, int reason) {
+        EXPECT_FALSE(writer->FileCreate(path.c_str()));
+        EXPECT_EQ(writer->GetLastErrorCode(), RWyxWriter::kErrorNotOpened);
+        EXPECT_EQ(writer->GetLastErrorString(), "Cannot create \"" + path + "\": " + std::strerror(reason));
+    });
 }
 
 INSTANTIATE_TEST_SUITE_P(Writers, GeometryDataLossTest, ::testing::Range(0, 2),
