@@ -208,6 +208,12 @@ TEST_F(Writer3dsDataLossTest, AFullDiskWhileAHardLinkedFileIsOverwrittenLeavesBo
     }
     EXPECT_EQ(error, RWyxWriter::kErrorOutOfDiskSpace);
     EXPECT_TRUE(Kept({path, otherName}));
+    // The old content could not be written back whole either (the disk is full past the
+    // failing offset): the error names the copy beside the file that holds it.
+    const std::string kept = KeptOldContentNamedIn(errorText);
+    EXPECT_EQ(kept.rfind(folder.Join(".wyx-old-"), 0), 0u) << errorText;
+    EXPECT_TRUE(Kept({kept}));
+    std::filesystem::remove(kept);
     // A write that succeeds reaches both names, as a plain write would.
     ASSERT_TRUE(WriteTo(path)) << errorText;
     const std::string written = ScratchFolder::ReadFile(path);

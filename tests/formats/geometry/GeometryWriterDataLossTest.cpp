@@ -198,6 +198,22 @@ TEST_P(GeometryDataLossTest, AFailedCloseIsCodedByItsReason) {
     }
 }
 
+// A close whose in-place overwrite fails, and whose put back of the old content fails too,
+// names the copy beside the file that keeps the old content.
+TEST_P(GeometryDataLossTest, AnOldContentThatCannotBePutBackIsNamedWhereItIsKept) {
+    BuildGrid();
+    KeptFile old(Target(), std::string(3000, 'o'));
+    ASSERT_TRUE(old.AddHardLink(scratch.Join("second name")));
+    {
+        const NoSpaceReservation noReservation;
+        const FailingWrites fault(Target(), 1000, EIO, FailingWrites::Kind::kLasting);
+        EXPECT_FALSE(Export(Target()));
+    }
+    const std::string kept = KeptOldContentNamedIn(message);
+    EXPECT_EQ(kept.rfind(scratch.Join(".wyx-old-"), 0), 0u) << message;
+    EXPECT_EQ(ScratchFolder::ReadFile(kept), old.Content());
+}
+
 // A file that cannot be created is error 1, named with the system's reason.
 TEST_P(GeometryDataLossTest, AFileThatCannotBeCreatedIsNamedWithTheSystemsReason) {
     const std::unique_ptr<RWyxGeometryFileWriter> writer = NewWriter();
