@@ -17,6 +17,9 @@ const char* const kMessages[RWyxWriter::kErrorCount] = {
     "Unidentified error",
 };
 
+// ": " and the text of the errno, when there is one.
+RString ReasonText(int reason) { return reason != 0 ? RString(": ") + std::strerror(reason) : RString(""); }
+
 }  // namespace
 
 RWyxWriter::RWyxWriter(RWyxObjectFactory* factory, RWyxIO* owner)
@@ -35,10 +38,19 @@ bool RWyxWriter::WriteScene(RWyxScene* scene, RStreamOptions* options, RWyxPrope
 bool RWyxWriter::FailWriteWhole(const char* path, const RWriteFailure& failure) {
     const int reason = failure.GetReason();
     const std::string& kept = failure.GetKeptOldContent();
-    RString text = RString("Cannot write \"") + path + "\" whole";
-    if (reason != 0) text += RString(": ") + std::strerror(reason);
+    RString text = RString("Cannot write \"") + path + "\" whole" + ReasonText(reason);
     if (!kept.empty()) text += RString("; its old content is kept in \"") + kept.c_str() + "\"";
     SetError(reason == ENOSPC || reason == EDQUOT ? kErrorOutOfDiskSpace : kErrorUnidentified, text);
+    return false;
+}
+
+bool RWyxWriter::FailCreate(int code, const RString& text, int reason) {
+    const int length = text.GetLength();
+    if (length > 0 && text.Buffer()[length - 1] == '.') {
+        SetError(code, text.Substring(0, length - 1) + ReasonText(reason) + ".");
+    } else {
+        SetError(code, text + ReasonText(reason));
+    }
     return false;
 }
 

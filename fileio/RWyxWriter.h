@@ -87,6 +87,11 @@ protected:
     // errno) when it has one, then where the old content of the file was kept when the failure
     // names such a file.
     bool FailWriteWhole(const char* path, const RWriteFailure& failure);
+    // Fails a file that could not be created, and answers false: the code, and the text given
+    // (the format's own, naming the file) followed by ": " and the text of the system's
+    // reason (an errno), put before the text's closing full stop when it has one
+    // ('Cannot open file "x" for writing: Permission denied.'); the text alone for reason 0.
+    bool FailCreate(int code, const RString& text, int reason);
 
 private:
     RWyxObjectFactory* factory_;

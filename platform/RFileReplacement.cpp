@@ -247,6 +247,8 @@ bool RFileReplacement::Begin(const char* path, const char* prefix) {
     if (!Prepare(path) || !CreateTemporary(prefix)) {
         failureCode_ = errno;
         Reset();
+        // For callers that reach the replacement through a layer answering only yes or no.
+        errno = failureCode_;
         return false;
     }
     return true;

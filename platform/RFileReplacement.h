@@ -46,7 +46,7 @@ public:
     // may be written, and creates the temporary file in the folder of the file the links
     // lead to (unnamed where allowed, else named prefix and a unique ending). A replacement
     // still active is abandoned first. False, nothing created, when the file cannot be
-    // written.
+    // written; errno is then left at FailureCode().
     bool Begin(const char* path, const char* prefix = ".wyx-");
     // For callers that made the temporary file themselves (by name, with CreateTempFile):
     // as Begin, but takes tempPath over instead of creating a file.

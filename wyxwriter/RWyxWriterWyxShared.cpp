@@ -319,7 +319,9 @@ bool RWyxWriterWyx::RefuseNamesakeModels(RWyxScene& scene) {
     });
     if (count == 0) return true;
     Refuse(RString("Models of one name cannot be told apart in a file; these names are shared: ") + listed +
-           (count > kNamesListed ? ", ..." : ""));
+           (count > kNamesListed ? ", ..." : "") +
+           ". Make the names unique before writing: rename the nodes, or install a renaming strategy on the "
+           "object factory (SetNodeRenamingStrategy) before they are made.");
     return false;
 }
 

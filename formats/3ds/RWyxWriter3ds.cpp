@@ -121,8 +121,7 @@ bool RWyxWriter3ds::FileCreate(const char* path) {
     // The file is built in memory and put in place by a Write that succeeds.
     targetPath_ = path;
     if (!target_.Begin(path)) {
-        SetError(kErrorNotCreated, nullptr);
-        return false;
+        return FailCreate(kErrorNotCreated, RString("File not created: \"") + path + "\"", target_.FailureCode());
     }
     return OpenOutput(FtkCreateMemoryFile());
 }

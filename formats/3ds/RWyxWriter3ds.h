@@ -18,7 +18,8 @@
 // Texture files copied beside the file go in place whole as well.
 //
 // Failures: a file that cannot be written (FileCreate checks, without touching it) is the
-// writer's error 2 at FileCreate; a mesh with more vertices or triangles than a 3DS mesh holds
+// writer's error 2 at FileCreate, with the text 'File not created: "<path>"' and the system's
+// reason (RWyxWriter::FailCreate: 'File not created: "<path>": Is a directory'); a mesh with more vertices or triangles than a 3DS mesh holds
 // (65,535 each) is refused with error 5 and a text that names it; any toolkit error stops
 // Write with false (the toolkit's error list holds the code); a file that cannot be written
 // whole or put in place fails Write with error 3 (a full disk or quota) or 5, with a text that
@@ -33,8 +34,10 @@
 #include "fileio/RWyxWriter.h"
 #include "formats/3ds/toolkit/FtkDatabase.h"
 #include "formats/3ds/toolkit/FtkSceneSettings.h"
+#include "platform/NativeFiles.h"
 #include "platform/RFileReplacement.h"
 
+#include <cstdio>
 #include <memory>
 #include <unordered_set>
 #include <vector>
@@ -49,11 +52,15 @@ public:
     // Centimetres to inches.
     static constexpr double kInchesPerCentimetre = 0.3937007874015748;
 
+    // Opens a file (path, mode) as platform::OpenFile does: null when it cannot.
+    using FileOpener = std::FILE* (*)(const char* path, const char* mode);
+
     explicit RWyxWriter3ds(RWyxObjectFactory* factory, RWyxIO* owner = nullptr);
     ~RWyxWriter3ds() override;
 
     // Starts a file for the path, which stays untouched until a Write succeeds. False, with
-    // error 2 "File not created", when it cannot be written.
+    // error 2 "File not created" (the text naming the path and the system's reason), when it
+    // cannot be written.
     bool FileCreate(const char* path) override;
     // Collects the file in memory instead (GetMemoryContents after Write); texture files are
     // not copied.
@@ -89,6 +96,11 @@ public:
     FtkDatabase* GetDatabase() const { return database_.get(); }
     // The folder texture files are copied into; empty when the file is in memory.
     const RString& GetOutputFolder() const { return outputFolder_; }
+    // The texture file to copy, opened for reading through the opener; null when it cannot be.
+    std::FILE* OpenTextureFile(const char* path) const { return textureFileOpener_(path, "rb"); }
+    // Texture files are read through the opener from now on (platform::OpenFile, the file
+    // system's, when null), so that a test can hand the copy a stream that fails part way.
+    void SetTextureFileOpener(FileOpener opener) { textureFileOpener_ = opener != nullptr ? opener : platform::OpenFile; }
     void AppendMessage(const RString& text);
     // Refuses the write: the error and its text; Write answers false after the node.
     void Refuse(const RString& text);
@@ -125,6 +137,7 @@ private:
     bool createReferenceNode_ = false;
     bool rescale_ = true;
 
+    FileOpener textureFileOpener_ = platform::OpenFile;
     FtkFile* file_ = nullptr;  // the toolkit's record, a file in memory
     bool inMemory_ = false;    // the caller takes the bytes (else they go to the target)
     platform::RFileReplacement target_;

@@ -6,7 +6,6 @@
 #include "attributes/RWyxTextureProperties.h"
 #include "core/FilePaths.h"
 #include "formats/3ds/RWyxWriter3ds.h"
-#include "platform/NativeFiles.h"
 #include "platform/RFileReplacement.h"
 
 #include <algorithm>
@@ -24,8 +23,6 @@ constexpr std::size_t kCopyBlock = 1024;
 constexpr double kDegreesToRadians = 3.14159265358979323846 / 180.0;
 // The shininess strength that readers take for the specular colour at full strength.
 constexpr float kFullShininessStrength = 0.75f;
-
-TextureFileOpener textureFileOpener = nullptr;
 
 struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
@@ -163,7 +160,7 @@ bool CopyTextureFile(RWyxWriter3ds& writer, const char* path) {
     RString target;
     MakeAbsolutePath(target, writer.GetOutputFolder().Buffer(), name.Buffer());
     if (FileExists(target.Buffer())) return true;
-    const FilePtr source(textureFileOpener != nullptr ? textureFileOpener(path, "rb") : platform::OpenFile(path, "rb"));
+    const FilePtr source(writer.OpenTextureFile(path));
     if (source == nullptr) {
         writer.AppendMessage(RString("Unable to locate texture file \"") + path + "\".\n");
         return false;
@@ -184,5 +181,3 @@ bool CopyTextureFile(RWyxWriter3ds& writer, const char* path) {
     }
     return true;
 }
-
-void SetTextureFileOpenerForTesting(TextureFileOpener opener) { textureFileOpener = opener; }

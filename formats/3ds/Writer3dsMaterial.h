@@ -10,7 +10,6 @@
 
 #include "formats/3ds/toolkit/FtkMaterial.h"
 
-#include <cstdio>
 #include <memory>
 
 class RWyxMesh;
@@ -24,12 +23,7 @@ std::unique_ptr<FtkMaterial> BuildMaterial3ds(RWyxWriter3ds& writer, const RWyxM
 // Copies the texture file into the output file's folder unless a file of that name is there,
 // putting the copy in place once the file was read to its end; false, with a warning in the
 // writer's message text and nothing put in place, when it cannot be read or written whole.
+// The file is opened through the writer (RWyxWriter3ds::OpenTextureFile).
 bool CopyTextureFile(RWyxWriter3ds& writer, const char* path);
-
-// Tests only, never while a writer works in another thread: texture files are opened by
-// opener (path, mode) instead of from the file system until null restores that, so that a
-// test can hand the copy a stream that fails part way.
-using TextureFileOpener = std::FILE* (*)(const char* path, const char* mode);
-void SetTextureFileOpenerForTesting(TextureFileOpener opener);
 
 #endif

@@ -22,8 +22,8 @@ bool RWyxGeometryFileWriter::FileCreate(const char* path) {
     path_ = RString("");
     if (path != nullptr && createFolders_) CreateDirectoryPath(path);
     if (path == nullptr || !output_.Begin(path)) {
-        SetError(kErrorNotOpened, RString("Cannot create \"") + (path != nullptr ? path : "") + "\"");
-        return false;
+        const int reason = path != nullptr ? output_.FailureCode() : 0;
+        return FailCreate(kErrorNotOpened, RString("Cannot create \"") + (path != nullptr ? path : "") + "\"", reason);
     }
     path_ = path;
     return true;

@@ -16,7 +16,8 @@
 // FileCreate drops a file being written and the error of an earlier file, creates the path's
 // folders when the writer asks for it, then starts the output; a path a plain write could not
 // write (a folder, a missing folder, a file this process may not write) is error 1 ("File not
-// opened"). A file that could not be written or put in place whole fails the Write or
+// opened") with the text 'Cannot create "<path>"' and the system's reason (RWyxWriter::
+// FailCreate: 'Cannot create "<path>": Permission denied'). A file that could not be written or put in place whole fails the Write or
 // FileClose with the text of RWyxWriter::FailWriteWhole, naming the file and the system's
 // reason (of a stream, the first write it refused): error 3 ("Out of disk space") for a full
 // disk or quota, error 5 otherwise. FileClose also fails after a Write that failed or was

@@ -5,6 +5,7 @@
 #include "scene/RWyxNode.h"
 #include "scene/RWyxScene.h"
 
+#include <cerrno>
 #include <cstring>
 
 RWyxWriterMotion::~RWyxWriterMotion() { AbandonTarget(); }
@@ -38,9 +39,12 @@ bool RWyxWriterMotion::FileCreate(const char* path) {
     AbandonTarget();
     abandoned_ = false;
     path_ = RString(path != nullptr ? path : "");
+    // A format's file that cannot be opened leaves errno at the system's reason (the
+    // replacement it writes through does: platform::RFileReplacement::Begin).
+    errno = 0;
     if (path == nullptr || !CreateTarget(path)) {
-        SetError(kErrorNotOpened, RString("Cannot open file \"") + path_ + "\" for writing.");
-        return false;
+        const int reason = path != nullptr ? errno : 0;
+        return FailCreate(kErrorNotOpened, RString("Cannot open file \"") + path_ + "\" for writing.", reason);
     }
     GetError().ClearError();
     return true;

@@ -11,12 +11,14 @@
 // place. FileClose after FileCreate without a Write puts what the format's file holds then
 // (an empty file) in place, as the WYX writers put a created file.
 //
-// Errors: "File not opened" (1), also with "Cannot open file "<path>" for writing." when the
-// file cannot be made and from FileClose without a file; "Stream options not set" (4) for
-// options missing or of another class. A file that could not be written whole or put in place
-// fails the Write or FileClose with the text of RWyxWriter::FailWriteWhole, naming the file and
-// the system's reason of the first write that failed: "Out of disk space" (3) for a full disk
-// or quota, error 5 for any other reason (a file-size limit, an I/O error).
+// Errors: "File not opened" (1), from FileClose without a file, and when the file cannot be
+// made with the text "Cannot open file "<path>" for writing." and the system's reason before
+// its full stop (RWyxWriter::FailCreate: 'Cannot open file "<path>" for writing: Permission
+// denied.'); "Stream options not set" (4) for options missing or of another class. A file
+// that could not be written whole or put in place fails the Write or FileClose with the text
+// of RWyxWriter::FailWriteWhole, naming the file and the system's reason of the first write
+// that failed: "Out of disk space" (3) for a full disk or quota, error 5 for any other reason
+// (a file-size limit, an I/O error).
 
 #include "core/RString.h"
 #include "core/RTime.h"

@@ -1,14 +1,18 @@
 #include "platform/NativeFiles.h"
 #include "platform/RDirectorySearch.h"
+#include "platform/RFileReplacement.h"
 
 #include "tests/support/ScratchFolder.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <iterator>
 #include <set>
 #include <string>
 
 #include <cerrno>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -28,6 +32,12 @@ std::set<std::string> ListAll(RDirectorySearch& search, const std::string& patte
         } while (search.Next());
     }
     return names;
+}
+
+// The descriptors this process holds open.
+std::size_t OpenDescriptorCount() {
+    return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator("/proc/self/fd"),
+                                                  std::filesystem::directory_iterator()));
 }
 
 }  // namespace
@@ -82,6 +92,18 @@ TEST(NativeFiles, OnlyRegularFilesAreOpenedForReading) {
     file = platform::OpenFile("/dev/null", "wb");
     ASSERT_NE(file, nullptr);
     std::fclose(file);
+    // A refused open closes what it opened to look at: a folder, a device, a pipe (with a
+    // reader, so that a replacement's open of it goes through), to read or to replace.
+    const int reader = ::open(pipe.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    const std::size_t before = OpenDescriptorCount();
+    for (const std::string& path : {scratch.Path(), std::string("/dev/zero"), pipe}) {
+        EXPECT_EQ(platform::OpenFile(path.c_str(), "rb"), nullptr) << path;
+        platform::RFileReplacement replacement;
+        EXPECT_FALSE(replacement.Begin(path.c_str())) << path;
+    }
+    EXPECT_EQ(OpenDescriptorCount(), before);
+    ::close(reader);
 }
 
 TEST(NativeFiles, FoldersAreMadeAndRemovedAndRenameReplacesTheTarget) {

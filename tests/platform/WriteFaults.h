@@ -44,4 +44,14 @@ public:
 // Whether the folder's file system makes unnamed files at all.
 bool FolderTakesUnnamedFiles(const std::string& folder);
 
+// The file a writer's error text names as keeping the old content of a file it could not
+// overwrite in place nor put back ('...; its old content is kept in "<path>"'); empty when it
+// names none.
+inline std::string KeptOldContentNamedIn(const std::string& text) {
+    const std::string lead = "; its old content is kept in \"";
+    const std::size_t start = text.find(lead);
+    if (start == std::string::npos || text.back() != '"') return std::string();
+    return text.substr(start + lead.size(), text.size() - 1 - start - lead.size());
+}
+
 #endif

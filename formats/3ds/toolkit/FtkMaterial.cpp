@@ -320,7 +320,17 @@ float FtkReadPercentage(FtkChunk* parent) {
     return 0.0f;
 }
 
-std::int16_t FtkPercentWord(float value, float round) { return FtkClampShort(value * 100.0f + round); }
+std::int16_t FtkPercentWord(float value, float round) {
+    // A percentage read is the file's whole percent times 0.01 in single precision, often a
+    // hair below it (20 % reads as 0.19999999): truncated, it would lose a percent on every
+    // first write. Within the tolerance of a whole percent, that percent is written.
+    const double scaled = static_cast<double>(value) * 100.0;
+    const double whole = std::round(scaled);
+    if (std::fabs(scaled - whole) < kWholePercentTolerance) {
+        return FtkClampShort(static_cast<float>(whole));
+    }
+    return FtkClampShort(static_cast<float>(scaled + round));
+}
 
 std::int16_t FtkClampShort(float scaled) {
     if (std::isnan(scaled)) {

@@ -18,7 +18,10 @@
 // Map sub-chunks: 0x0030/0x0031 strength, 0xA300 file name (at most 12 characters), 0xA351
 // flags, 0xA353 blur, 0xA354/0xA356 scale, 0xA358/0xA35A offset, 0xA35C rotation (floats),
 // 0xA360/0xA362 tints and 0xA364/0xA366/0xA368 red, green and blue tints (bytes / 255);
-// the bump map also 0xA252 (16-bit amount / 100).
+// the bump map also 0xA252 (16-bit amount / 100). A percentage is written as the value times
+// 100, truncated or rounded as each chunk has it, and as the whole percent it lies next to
+// when it lies within kWholePercentTolerance of one (FtkPercentWord), so that what was read
+// from a file is written as the file had it.
 // Extended data 0x8000 to 0x80FF is skipped on reading and a 0x8000 chunk survives a put
 // that replaces the entry. Any other child (other programs write material chunks of their own)
 // is passed over and stays in the database, so a loaded database saves it byte for byte.
@@ -128,7 +131,12 @@ void FtkWriteTextureMap(struct FtkChunk* mapChunk, const FtkTextureMap& map);
 // A percentage sub-chunk of the parent: 0x0030 (16-bit, / 100) or else 0x0031 (float); 0
 // without either.
 float FtkReadPercentage(struct FtkChunk* parent);
-// A float times 100 (plus `round`), truncated and held to the 16-bit range.
+// How near a whole percent a value times 100 written as a percentage is taken for it: far
+// above the error of a percentage read in single precision and of the arithmetic on it, far
+// below the percent a file holds.
+constexpr double kWholePercentTolerance = 1e-3;
+// A float times 100 as a 16-bit percentage: the nearest whole percent when it lies within
+// kWholePercentTolerance of one, else plus `round` and truncated; held to the 16-bit range.
 std::int16_t FtkPercentWord(float value, float round);
 // A float truncated toward zero and held to the 16-bit range (NaN as 0).
 std::int16_t FtkClampShort(float scaled);

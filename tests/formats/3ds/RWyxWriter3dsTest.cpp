@@ -248,6 +248,20 @@ TEST_F(RWyxWriter3dsTest, MaterialsAndTexturesOfTheFaces) {
     EXPECT_FLOAT_EQ(third->maps[kFtkTextureMap].uScale, 1.0f);  // a scale of 0 is written as 1
 }
 
+// A black diffuse colour has no brightness to take a share of: the self-illumination is the
+// emissive colour's mean brightness.
+TEST_F(RWyxWriter3dsTest, ABlackDiffuseMaterialGlowsWithTheMeanOfItsEmissiveColour) {
+    RWyxMaterial* black = factory.CreateMaterial("Black");
+    black->SetDiffuseColor(RWyxColor(0, 0, 0, 1));
+    black->SetEmissiveColor(RWyxColor(0.1, 0.2, 0.6, 1));
+    RWyxMesh* mesh = QuadMesh(kSquare, {{0, 1, 2}});
+    mesh->InitMaterialIndices(RWyxMesh::kKindAllSame);
+    mesh->AddMaterial(black, 0);
+    AddNode("Box", mesh);
+    const std::unique_ptr<FtkDatabase> db = LoadFile(Write());
+    EXPECT_NEAR(MaterialOf(db.get())->selfIllumPct, 0.3f, 1e-6f);
+}
+
 TEST_F(RWyxWriter3dsTest, GeneratedNamesAreCutNeverEmptyAndSecondMapsTakeTheAlpha) {
     RWyxTexture* a = factory.CreateTexture("a");
     a->SetFileName("a.bmp");

@@ -3,10 +3,9 @@
 // a hard-linked file is overwritten in place. Texture copies go in place whole, and only when
 // their source was read to its end.
 
-#include "fileio/RWyxFileExporter.h"
-#include "formats/3ds/Writer3dsMaterial.h"
 #include "tests/formats/3ds/Scene3dsTestSupport.h"
 #include "tests/platform/FileSizeLimit.h"
+#include "tests/platform/UncreatableTargets.h"
 #include "tests/platform/WriteFaults.h"
 #include "tests/support/ScratchFolder.h"
 
@@ -15,6 +14,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <iterator>
 #include <unistd.h>
@@ -25,19 +25,14 @@ namespace {
 
 const std::string kOldContent(5000, 'o');
 
-// Texture files read as they are for the first `readable` bytes, then fail (an I/O error),
-// for the life of the object.
+// Texture files opened by Open, a writer's texture file opener, read as they are for the
+// first `readable` bytes, then fail (an I/O error), for the life of the object.
 class FailingTextureReads {
 public:
-    explicit FailingTextureReads(std::size_t readable) {
-        readable_ = readable;
-        SetTextureFileOpenerForTesting(&Open);
-    }
-    ~FailingTextureReads() { SetTextureFileOpenerForTesting(nullptr); }
+    explicit FailingTextureReads(std::size_t readable) { readable_ = readable; }
     FailingTextureReads(const FailingTextureReads&) = delete;
     FailingTextureReads& operator=(const FailingTextureReads&) = delete;
 
-private:
     // One stream at a time, over the file itself, that gives left_ bytes more.
     static std::FILE* Open(const char* path, const char* mode) {
         file_ = std::fopen(path, mode);
@@ -45,6 +40,7 @@ private:
         return file_ != nullptr ? fopencookie(nullptr, mode, {&Read, nullptr, nullptr, &Close}) : nullptr;
     }
 
+private:
     static ssize_t Read(void*, char* bytes, std::size_t size) {
         if (left_ == 0) {
             errno = EIO;
@@ -73,9 +69,11 @@ protected:
         AddNode(name, QuadMesh(row, fan));
     }
 
-    // Writes the scene to path; false when FileCreate or Write fails (the error is kept).
-    bool WriteTo(const std::string& path) {
+    // Writes the scene to path, texture files opened by the opener (the file system's when
+    // null); false when FileCreate or Write fails (the error is kept).
+    bool WriteTo(const std::string& path, RWyxWriter3ds::FileOpener opener = nullptr) {
         RWyxWriter3ds writer(&factory);
+        writer.SetTextureFileOpener(opener);
         const bool written = writer.FileCreate(path.c_str()) && writer.Write(scene, Options().get());
         error = writer.GetLastErrorCode();
         errorText = writer.GetLastErrorString();
@@ -126,6 +124,16 @@ protected:
     int closeError = -1;
     std::string closeErrorText;
 };
+
+// A file that cannot be created is error 2, named with the system's reason.
+TEST_F(Writer3dsDataLossTest, AFileThatCannotBeCreatedIsNamedWithTheSystemsReason) {
+    AddMesh("Row", 3);
+    ForEachUncreatableTarget(folder.Path(), "scene.3ds", [&](const std::string& target, int reason) {
+        EXPECT_FALSE(WriteTo(target));
+        EXPECT_EQ(error, RWyxWriter::kErrorNotCreated);
+        EXPECT_EQ(errorText, "File not created: \"" + target + "\": " + std::strerror(reason));
+    });
+}
 
 TEST_F(Writer3dsDataLossTest, ARefusedMeshLeavesTheFileUnderEveryName) {
     folder.WriteFile("scene.3ds", kOldContent);
@@ -200,6 +208,12 @@ TEST_F(Writer3dsDataLossTest, AFullDiskWhileAHardLinkedFileIsOverwrittenLeavesBo
     }
     EXPECT_EQ(error, RWyxWriter::kErrorOutOfDiskSpace);
     EXPECT_TRUE(Kept({path, otherName}));
+    // The old content could not be written back whole either (the disk is full past the
+    // failing offset): the error names the copy beside the file that holds it.
+    const std::string kept = KeptOldContentNamedIn(errorText);
+    EXPECT_EQ(kept.rfind(folder.Join(".wyx-old-"), 0), 0u) << errorText;
+    EXPECT_TRUE(Kept({kept}));
+    std::filesystem::remove(kept);
     // A write that succeeds reaches both names, as a plain write would.
     ASSERT_TRUE(WriteTo(path)) << errorText;
     const std::string written = ScratchFolder::ReadFile(path);
@@ -228,23 +242,19 @@ TEST_F(Writer3dsDataLossTest, ATextureReadThatFailsPartWayLeavesNoPartOfAFile) {
     AddTexturedBox(folder.WriteFile("wood.bmp", picture));
     const std::string out = folder.Join("out");
     std::filesystem::create_directory(out);
-    RWyxFileExporter* exporter = factory.CreateFileExporter();
-    ASSERT_TRUE(exporter->Initialize((out + "/scene.3ds").c_str()));
-    exporter->SetFileFormat(RWyxFileExporter::kFormat3ds);
     {
         const FailingTextureReads failing(5000);
-        ASSERT_TRUE(exporter->Export(scene, Options().get())) << exporter->GetLastErrorString();
+        ASSERT_TRUE(WriteTo(out + "/scene.3ds", &FailingTextureReads::Open)) << errorText;
     }
-    const std::string warning = exporter->GetMessageText().Buffer();
-    EXPECT_EQ(warning.rfind("Error writing texture file \"", 0), 0u) << warning;
-    EXPECT_NE(warning.find("wood.bmp\".\n"), std::string::npos) << warning;
+    EXPECT_EQ(messages.rfind("Error writing texture file \"", 0), 0u) << messages;
+    EXPECT_NE(messages.find("wood.bmp\".\n"), std::string::npos) << messages;
     EXPECT_FALSE(std::filesystem::exists(out + "/wood.bmp"));
     EXPECT_EQ(FolderEntries(out), 1u) << "the file alone, no part of a copy beside it";
     {
         const FailingTextureReads whole(picture.size() + 1);
-        ASSERT_TRUE(exporter->Export(scene, Options().get())) << exporter->GetLastErrorString();
+        ASSERT_TRUE(WriteTo(out + "/scene.3ds", &FailingTextureReads::Open)) << errorText;
     }
-    EXPECT_STREQ(exporter->GetMessageText().Buffer(), "");
+    EXPECT_EQ(messages, "");
     EXPECT_EQ(ScratchFolder::ReadFile(out + "/wood.bmp"), picture);
 }
 

@@ -10,6 +10,7 @@
 #include "formats/geometry/RWyxWriterObj.h"
 #include "tests/formats/geometry/GeometryFormatTestSupport.h"
 #include "tests/platform/FileSizeLimit.h"
+#include "tests/platform/UncreatableTargets.h"
 #include "tests/platform/WriteFaults.h"
 #include "tests/support/KeptFile.h"
 
@@ -195,6 +196,32 @@ TEST_P(GeometryDataLossTest, AFailedCloseIsCodedByItsReason) {
             << text;
         EXPECT_TRUE(old.IsUnchanged());
     }
+}
+
+// A close whose in-place overwrite fails, and whose put back of the old content fails too,
+// names the copy beside the file that keeps the old content.
+TEST_P(GeometryDataLossTest, AnOldContentThatCannotBePutBackIsNamedWhereItIsKept) {
+    BuildGrid();
+    KeptFile old(Target(), std::string(3000, 'o'));
+    ASSERT_TRUE(old.AddHardLink(scratch.Join("second name")));
+    {
+        const NoSpaceReservation noReservation;
+        const FailingWrites fault(Target(), 1000, EIO, FailingWrites::Kind::kLasting);
+        EXPECT_FALSE(Export(Target()));
+    }
+    const std::string kept = KeptOldContentNamedIn(message);
+    EXPECT_EQ(kept.rfind(scratch.Join(".wyx-old-"), 0), 0u) << message;
+    EXPECT_EQ(ScratchFolder::ReadFile(kept), old.Content());
+}
+
+// A file that cannot be created is error 1, named with the system's reason.
+TEST_P(GeometryDataLossTest, AFileThatCannotBeCreatedIsNamedWithTheSystemsReason) {
+    const std::unique_ptr<RWyxGeometryFileWriter> writer = NewWriter();
+    ForEachUncreatableTarget(scratch.Path(), Writer().file, [&](const std::string& path, int reason) {
+        EXPECT_FALSE(writer->FileCreate(path.c_str()));
+        EXPECT_EQ(writer->GetLastErrorCode(), RWyxWriter::kErrorNotOpened);
+        EXPECT_EQ(writer->GetLastErrorString(), "Cannot create \"" + path + "\": " + std::strerror(reason));
+    });
 }
 
 INSTANTIATE_TEST_SUITE_P(Writers, GeometryDataLossTest, ::testing::Range(0, 2),

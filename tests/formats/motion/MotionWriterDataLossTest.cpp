@@ -19,6 +19,7 @@
 #include "tests/formats/motion/MotionSamples.h"
 #include "tests/formats/motion/MotionTestSupport.h"
 #include "tests/platform/FileSizeLimit.h"
+#include "tests/platform/UncreatableTargets.h"
 #include "tests/platform/WriteFaults.h"
 #include "tests/support/KeptFile.h"
 
@@ -124,6 +125,17 @@ TEST_P(MotionWriterDataLossTest, AFileCreatedAndClosedWithoutAWriteIsPutInPlace)
     EXPECT_TRUE(writer->FileClose()) << writer->GetLastErrorString();
     EXPECT_EQ(ScratchFolder::ReadFile(Target()), "");
     EXPECT_EQ(FolderEntryCount(folder.Path()), 1u);
+}
+
+// A file that cannot be created is error 1, named with the system's reason.
+TEST_P(MotionWriterDataLossTest, AFileThatCannotBeCreatedIsNamedWithTheSystemsReason) {
+    const std::unique_ptr<RWyxWriter> writer = NewWriter();
+    ForEachUncreatableTarget(folder.Path(), Case().file, [&](const std::string& path, int reason) {
+        EXPECT_FALSE(writer->FileCreate(path.c_str()));
+        EXPECT_EQ(writer->GetLastErrorCode(), RWyxWriter::kErrorNotOpened);
+        EXPECT_EQ(std::string(writer->GetLastErrorString()),
+                  "Cannot open file \"" + path + "\" for writing: " + std::strerror(reason) + ".");
+    });
 }
 
 INSTANTIATE_TEST_SUITE_P(Writers, MotionWriterDataLossTest, ::testing::Range(0, static_cast<int>(std::size(kWriters))),
