@@ -29,7 +29,6 @@
 #include <vexa/VPlug.h>
 #include <vexa/VPlugArray.h>
 
-#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -247,15 +246,17 @@ bool SkinExport::AddEntry(Cluster& cluster, RWyxNode& node, const RMatrix& matri
     return false;
 }
 
+bool SkinExport::AddVisitedEntry(Cluster& cluster, RWyxNode& node, const RMatrix& matrix) {
+    if (!AddEntry(cluster, node, matrix)) return false;
+    cluster.visited.push_back(&node);
+    cluster.visitedSet.insert(&node);
+    return true;
+}
+
 void SkinExport::AddInfluenceEntries(Cluster& cluster, RWyxNode& influence, const RMatrix& bindMatrix,
                                      RWyxNode& geometry) {
-    const auto visited = [&](RWyxNode* node) {
-        return std::find(cluster.visited.begin(), cluster.visited.end(), node) != cluster.visited.end();
-    };
-    if (!visited(&influence)) {
-        if (!AddEntry(cluster, influence, bindMatrix)) return;
-        cluster.visited.push_back(&influence);
-    }
+    const auto visited = [&](const RWyxNode* node) { return cluster.visitedSet.count(node) > 0; };
+    if (!visited(&influence) && !AddVisitedEntry(cluster, influence, bindMatrix)) return;
     for (RWyxNode* ancestor = influence.GetParent(); ancestor != nullptr && !abandoned_;
          ancestor = ancestor->GetParent()) {
         if (session_.IsRootNode(ancestor) || ancestor == &geometry || ancestor == session_.GetRootNode()) break;
@@ -271,8 +272,7 @@ void SkinExport::AddInfluenceEntries(Cluster& cluster, RWyxNode& influence, cons
             if (abandoned_) continue;
             matrix = GlobalTransformOf(*ancestor);
         }
-        if (!AddEntry(cluster, *ancestor, matrix)) return;
-        cluster.visited.push_back(ancestor);
+        if (!AddVisitedEntry(cluster, *ancestor, matrix)) return;
     }
 }
 

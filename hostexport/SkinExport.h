@@ -44,8 +44,10 @@ public:
 private:
     struct Cluster {
         RWyxPose* pose = nullptr;
-        // Influences and ancestors that have their entry in this cluster's pose, in order.
+        // Influences and ancestors that have their entry in this cluster's pose, in order, and
+        // the same as a set: every ancestor of every influence is looked up in it.
         std::vector<RWyxNode*> visited;
+        std::unordered_set<const RWyxNode*> visitedSet;
         std::vector<RWyxSkinLink*> links;
     };
 
@@ -59,6 +61,8 @@ private:
     void AskBindPoseFallback(const VDagPath& path);
     // The entry of a node (with the "__Post_" rule); a conflict abandons and is recorded.
     bool AddEntry(Cluster& cluster, RWyxNode& node, const RMatrix& matrix);
+    // AddEntry, the node then recorded as visited when it succeeded.
+    bool AddVisitedEntry(Cluster& cluster, RWyxNode& node, const RMatrix& matrix);
     void AddInfluenceEntries(Cluster& cluster, RWyxNode& influence, const RMatrix& bindMatrix, RWyxNode& geometry);
     void AddPrePostEntries(Cluster& cluster);
     void ReportConflicts();

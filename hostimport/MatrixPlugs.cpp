@@ -11,6 +11,7 @@
 #include <vexa/VFnTransform.h>
 #include <vexa/VGlobal.h>
 #include <vexa/VIntArray.h>
+#include <vexa/VMatrix.h>
 #include <vexa/VPlugArray.h>
 
 #include <cstring>
@@ -65,8 +66,16 @@ VStatus PlugOf(VPlug& plug, const VObject& node, const char* attribute) {
     return status;
 }
 
-// The 16 numbers "getAttr" answers for the plug; false for any other count or a failure.
+// The plug's 16 numbers, row by row: a matrix plug's value read directly, else the numbers
+// "getAttr" answers for it (false for any other count or a failure). The command names the plug
+// by its node's full path, which costs as much as the node is deep; a matrix gives the same
+// numbers either way.
 bool ReadMatrixPlug(const VPlug& plug, double matrix[16]) {
+    VMatrix value;
+    if (plug.getValue(value)) {
+        for (int i = 0; i < kMatrixValueCount; ++i) matrix[i] = value[static_cast<unsigned>(i / 4)][i % 4];
+        return true;
+    }
     VString name;
     if (!GetPlugPathName(plug, name)) return false;
     VDoubleArray values;

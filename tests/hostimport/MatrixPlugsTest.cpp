@@ -136,6 +136,18 @@ TEST_F(MatrixPlugsTest, BindPoseMatricesComeFromTheJointOrFromItsPose) {
     for (unsigned row = 4; row < 6; ++row) plug.elementByLogicalIndex(row).child(0).setValue(1.0);  // 18 numbers
     EXPECT_FALSE(GetBindPoseMatrix(*other, matrix));
     EXPECT_FALSE(GetBindPoseMatrix(*add(root(), "unbound"), matrix));
+
+    // Sixteen numbers of an attribute that is no matrix are taken in the order the host gives them.
+    VexaNode* pairs = bound("pairs");
+    VObject twos = numeric.create("bindPose", "bps", VFnNumericAttribute::k2Double);
+    VFnAttribute(twos).setArray(true);
+    VFnDependencyNode(pairs->GetDagPath()->node()).addAttribute(twos);
+    ASSERT_TRUE(FindNodePlug(plug, *pairs, "bindPose"));
+    for (unsigned pair = 0; pair < 8; ++pair) {
+        for (unsigned half = 0; half < 2; ++half) plug.elementByLogicalIndex(pair).child(half).setValue(2.0 * pair + half);
+    }
+    ASSERT_TRUE(GetBindPoseMatrix(*pairs, matrix));
+    for (int i = 0; i < 16; ++i) EXPECT_EQ(matrix[i], i) << i;
 }
 
 TEST_F(MatrixPlugsTest, PlugsAreNamedFoundAndWrittenAsMatrices) {
