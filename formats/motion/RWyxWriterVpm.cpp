@@ -39,6 +39,15 @@ bool RWyxWriterVpm::WriteToTarget(RWyxScene* scene, RStreamOptions* options) {
     }
     RWyxNode* root = FindEvaluationRoot(*scene, *motion);
     const std::vector<RWyxNode*> nodes = CollectMarkers(root);
+    std::vector<RString> names;
+    std::vector<WrittenName> written;
+    for (RWyxNode* node : nodes) {
+        names.push_back(RVpmFile::SegmentName(NameAfterLastColon(*node)));
+        written.push_back(WrittenName{node->GetNameWithoutPrefix(), names.back()});
+    }
+    if (!RefuseSharedNames(written, *motion, "VPM")) {
+        return false;
+    }
     const int frames = motion->GetFrameCount();
     const RTime start = motion->GetStartTime();
     const RTime period = motion->GetFramePeriod();
@@ -61,7 +70,7 @@ bool RWyxWriterVpm::WriteToTarget(RWyxScene* scene, RStreamOptions* options) {
     const double unitScaling[3] = {1.0, 1.0, 1.0};
     for (std::size_t j = 0; j < count; ++j) {
         motion->ReportProgress(0, "Writing VPM nodes", static_cast<float>(50 + j * 50 / count));
-        file.WriteSegmentHeader(NameAfterLastColon(*nodes[j]).Buffer(), frames, period.ToSeconds());
+        file.WriteSegmentHeader(names[j].Buffer(), frames, period.ToSeconds());
         file.WriteChannelHeader();
         for (int f = 0; f < frames; ++f) {
             const Pose& pose = poses[static_cast<std::size_t>(f) * count + j];
