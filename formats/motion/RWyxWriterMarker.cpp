@@ -104,15 +104,10 @@ bool RWyxWriterMarker::WriteToTarget(RWyxScene* scene, RStreamOptions* options) 
         return false;
     }
     RWyxNode* root = FindEvaluationRoot(*scene, *motion);
-    const std::vector<RWyxNode*> nodes = CollectMarkers(root);
+    std::vector<RWyxNode*> nodes;
     std::vector<RString> names;
-    std::vector<WrittenName> written;
-    for (RWyxNode* node : nodes) {
-        names.push_back(NameAfterLastColon(*node));
-        const int index = static_cast<int>(written.size());
-        written.push_back(WrittenName{node->GetNameWithoutPrefix(), file_->NameAsRead(names.back(), index)});
-    }
-    if (!RefuseSharedNames(written, *motion, label_)) {
+    const auto asRead = [this](const RString& name, int index) { return file_->NameAsRead(name, index); };
+    if (!CollectNamedMarkers(root, *motion, label_, asRead, nodes, names)) {
         return false;
     }
     const double scale = motion->GetOption(kMotionExportC3DRealFormat) == 1 ? -1.0 : 1.0;

@@ -188,6 +188,20 @@ std::vector<RWyxNode*> RWyxWriterMotion::CollectMarkers(RWyxNode* root) {
     return nodes;
 }
 
+bool RWyxWriterMotion::CollectNamedMarkers(RWyxNode* root, const RStreamOptionsMotion& options, const char* label,
+                                           const std::function<RString(const RString&, int)>& asRead,
+                                           std::vector<RWyxNode*>& nodes, std::vector<RString>& names) {
+    nodes = CollectMarkers(root);
+    names.clear();
+    std::vector<WrittenName> written;
+    for (RWyxNode* node : nodes) {
+        const int place = static_cast<int>(names.size());
+        names.push_back(NameAfterLastColon(*node));
+        written.push_back(WrittenName{node->GetNameWithoutPrefix(), asRead(names.back(), place)});
+    }
+    return RefuseSharedNames(written, options, label);
+}
+
 void RWyxWriterMotion::EvaluateFrame(RWyxNode* root, RTime time, int evaluationId) {
     root->EvaluateLocalMatrix(time, true);
     root->SetEvaluationId(0, true);

@@ -23,6 +23,7 @@
 #include "fileio/RWyxWriter.h"
 #include "formats/motion/RMotionTextFile.h"
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -105,6 +106,13 @@ protected:
     RWyxNode* FindEvaluationRoot(RWyxScene& scene, const RStreamOptionsMotion& options);
     // The marked nodes without an optical attribute at or below the root, parents first.
     static std::vector<RWyxNode*> CollectMarkers(RWyxNode* root);
+    // CollectMarkers into nodes, with the name of each in the file, its name after its last
+    // ':' (NameAfterLastColon), into names; false, the write refused (RefuseSharedNames), when
+    // a read would give two of them one name: asRead(name, place) is the name a read makes of
+    // the name at the place (0 on).
+    bool CollectNamedMarkers(RWyxNode* root, const RStreamOptionsMotion& options, const char* label,
+                             const std::function<RString(const RString&, int)>& asRead, std::vector<RWyxNode*>& nodes,
+                             std::vector<RString>& names);
     // Evaluates the root's subtree at the time with the root as the origin; the nodes' global
     // matrices then come from EvaluateGlobalMatrix with the evaluation id (> 0).
     static void EvaluateFrame(RWyxNode* root, RTime time, int evaluationId);

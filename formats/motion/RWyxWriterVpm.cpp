@@ -38,14 +38,10 @@ bool RWyxWriterVpm::WriteToTarget(RWyxScene* scene, RStreamOptions* options) {
         return false;
     }
     RWyxNode* root = FindEvaluationRoot(*scene, *motion);
-    const std::vector<RWyxNode*> nodes = CollectMarkers(root);
+    std::vector<RWyxNode*> nodes;
     std::vector<RString> names;
-    std::vector<WrittenName> written;
-    for (RWyxNode* node : nodes) {
-        names.push_back(RVpmFile::SegmentName(NameAfterLastColon(*node)));
-        written.push_back(WrittenName{node->GetNameWithoutPrefix(), names.back()});
-    }
-    if (!RefuseSharedNames(written, *motion, "VPM")) {
+    const auto asRead = [](const RString& name, int /*index*/) { return RVpmFile::SegmentName(name); };
+    if (!CollectNamedMarkers(root, *motion, "VPM", asRead, nodes, names)) {
         return false;
     }
     const int frames = motion->GetFrameCount();
