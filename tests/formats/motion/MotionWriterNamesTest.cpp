@@ -297,8 +297,7 @@ TEST(SkeletonNamesTest, AsfRefusesBoneNamesItsReadersTakeForSyntax) {
 
 // ---- names that clash in the file ---------------------------------------------------------
 
-// A node below the root of a clash scene: its name, its parent (-1 for the root), and whether
-// it moves in the take.
+// A node below the root: its name, its parent (-1 for the root), whether it moves in the take.
 struct ClashNode {
     std::string name;
     int parent;
@@ -309,17 +308,15 @@ struct ClashNode {
 // and 2 up from its parent; an animated one moves along x and turns about z at every frame.
 struct ClashScene : SceneFixture {
     ClashScene(const char* rootName, const std::vector<ClashNode>& nodes) {
-        std::vector<RWyxNode*> made{Add(rootName, scene->GetRootNode(), false, 0)};
+        std::vector<RWyxNode*> made{Add(rootName, scene->GetRootNode(), false)};
         for (const ClashNode& node : nodes) {
-            made.push_back(Add(node.name, made[static_cast<std::size_t>(node.parent + 1)], node.animated,
-                               static_cast<int>(made.size())));
+            made.push_back(Add(node.name, made[static_cast<std::size_t>(node.parent + 1)], node.animated));
         }
     }
-    RWyxNode* Add(const std::string& name, RWyxNode* parent, bool animated, int k) {
+    RWyxNode* Add(const std::string& name, RWyxNode* parent, bool animated) {
+        const float k = static_cast<float>(count++);
         RWyxNode* node = factory.CreateNode(name.c_str());
-        if (name.find("::") != std::string::npos) {
-            node->SetName(RString(name.c_str()));  // the factory keeps what follows a "::"
-        }
+        if (name.find("::") != std::string::npos) node->SetName(RString(name.c_str()));  // kept whole
         RWyxSkeleton* skeleton = factory.CreateSkeleton();
         skeleton->SetSkeletonType(2);
         node->SetNodeAttribute(skeleton);
@@ -329,22 +326,16 @@ struct ClashScene : SceneFixture {
         if (animated) {
             node->AddTakeNode("take");
             node->SetCurrentTakeNodeByName("take");
-            RWyxTakeNode* take = node->GetCurrentTakeNode();
             for (int f = 0; f < kFrames; ++f) {
                 const RTime time = RTime(RTime::kTicksPerSecond / 25) * f;
-                take->GetTranslationXCurve()->AppendKey(time, static_cast<float>(k) + 0.5f * static_cast<float>(f));
-                take->GetRotationZCurve()->AppendKey(time, static_cast<float>(10 * k + 5 * f));
+                const float step = static_cast<float>(f);
+                node->GetCurrentTakeNode()->GetTranslationXCurve()->AppendKey(time, k + 0.5f * step);
+                node->GetCurrentTakeNode()->GetRotationZCurve()->AppendKey(time, 10.0f * k + 5.0f * step);
             }
         }
         return node;
     }
-};
-
-struct ClashFormat {
-    const char* label;
-    const char* file;
-    std::unique_ptr<RWyxWriter> (*writer)(RWyxObjectFactory* factory);
-    std::unique_ptr<RWyxReaderMotion> (*reader)(RWyxObjectFactory* factory);
+    int count = 0;
 };
 
 std::unique_ptr<RWyxWriter> McdWriter(RWyxObjectFactory* factory) {
@@ -353,6 +344,13 @@ std::unique_ptr<RWyxWriter> McdWriter(RWyxObjectFactory* factory) {
 std::unique_ptr<RWyxReaderMotion> McdReader(RWyxObjectFactory* factory) {
     return std::make_unique<RWyxReaderMcd>(factory, true);
 }
+
+struct ClashFormat {
+    const char* label;
+    const char* file;
+    std::unique_ptr<RWyxWriter> (*writer)(RWyxObjectFactory* factory);
+    std::unique_ptr<RWyxReaderMotion> (*reader)(RWyxObjectFactory* factory);
+};
 
 // ASF goes with its motion, written and read as AMC beside it.
 const ClashFormat kClashFormats[] = {
@@ -368,155 +366,131 @@ const ClashFormat kClashFormats[] = {
     {"BRD", "take.brd", Writer<RWyxWriterBrd>, Reader<RWyxReaderBrd>},
 };
 
-const std::string kOldFile = "the take before\n";
-
 // Writes the scene as the format into the folder, over a file there: the text of the refusal,
 // which leaves the old file alone and nothing beside it; empty when the file was written.
 std::string WriteClash(const ClashFormat& format, ClashScene& scene, const ScratchFolder& folder) {
-    const KeptFile old(folder.Join(format.file), kOldFile);
+    const KeptFile old(folder.Join(format.file), "the take before\n");
     const std::unique_ptr<RWyxWriter> writer = format.writer(&scene.factory);
     OptionsPtr options = TakeMotionOptions(writer->GetWriteOptions());
     options->SetFrameRate(10, 0.0);  // 25 frames per second
     options->SetFrameCount(kFrames);
     EXPECT_TRUE(writer->FileCreate(old.Path().c_str()));
     if (!writer->Write(scene.scene, options.get())) {
-        const std::string refusal = writer->GetLastErrorString();
-        EXPECT_EQ(writer->GetLastErrorCode(), RWyxWriter::kErrorUnidentified) << refusal;
+        EXPECT_EQ(writer->GetLastErrorCode(), RWyxWriter::kErrorUnidentified);
         EXPECT_FALSE(writer->FileClose());
         EXPECT_TRUE(old.IsUnchanged());
         EXPECT_EQ(FolderEntryCount(folder.Path()), 1u);
-        return refusal;
+        return writer->GetLastErrorString();
     }
     EXPECT_TRUE(writer->FileClose()) << writer->GetLastErrorString();
-    if (std::string(format.label) == "ASF") {
+    if (format.label == std::string("ASF")) {
         RWyxWriterAmc amc(&scene.factory);
-        EXPECT_TRUE(amc.FileCreate(folder.Join("take.amc").c_str()));
-        EXPECT_TRUE(amc.Write(scene.scene, options.get())) << amc.GetLastErrorString();
-        EXPECT_TRUE(amc.FileClose());
+        EXPECT_TRUE(amc.FileCreate(folder.Join("take.amc").c_str()) && amc.Write(scene.scene, options.get()) &&
+                    amc.FileClose())
+            << amc.GetLastErrorString();
     }
     return "";
 }
 
-// What a read of the written file made below the scene root: nodes, keys of their current
-// takes, their names and those that more than one of them bear; and the file's text.
+// What a read of the written file made below the scene root: nodes, the keys of their current
+// takes and their names; and the file's text.
 struct ReadBack {
-    int nodes = 0;
+    std::size_t nodes = 0;
     int keys = 0;
     std::unordered_set<std::string> names;
-    std::vector<std::string> shared;
     std::string text;
 };
 
 ReadBack ReadClash(const ClashFormat& format, const ScratchFolder& folder) {
     SceneFixture back;
     const std::unique_ptr<RWyxReaderMotion> reader = format.reader(&back.factory);
-    const std::string text = ScratchFolder::ReadFile(folder.Join(format.file));
+    ReadBack read;
+    read.text = ScratchFolder::ReadFile(folder.Join(format.file));
     OptionsPtr options;
-    EXPECT_TRUE(ReadText(back, *reader, text, format.file, [](RStreamOptionsMotion&) {}, &options))
-        << reader->GetLastErrorString() << "\n" << text;
-    if (std::string(format.label) == "ASF" && options != nullptr) {
+    EXPECT_TRUE(ReadText(back, *reader, read.text, format.file, [](RStreamOptionsMotion&) {}, &options))
+        << reader->GetLastErrorString() << "\n" << read.text;
+    if (format.label == std::string("ASF") && options != nullptr) {
         RWyxReaderAmc amc(&back.factory);
         const std::string motion = ScratchFolder::ReadFile(folder.Join("take.amc"));
         amc.OpenBytes(motion.data(), motion.size(), "take.amc");
-        const OptionsPtr header = TakeMotionOptions(amc.GetReadOptions(false));
-        EXPECT_NE(header, nullptr) << motion;
-        if (header != nullptr) {
-            options->SetFrameRate(0, header->GetFrameRate());
-            options->SetFrameCount(header->GetFrameCount());
-        }
-        EXPECT_TRUE(amc.Read(back.scene, options.get())) << amc.GetLastErrorString() << "\n" << text << motion;
+        options->SetFrameCount(TakeMotionOptions(amc.GetReadOptions(false))->GetFrameCount());
+        EXPECT_TRUE(amc.Read(back.scene, options.get())) << amc.GetLastErrorString() << "\n" << motion;
     }
-    ReadBack read;
-    read.text = text;
     RWyxNode* root = back.scene->GetRootNode();
     VisitPreOrder(root, [root, &read](RWyxNode& node) {
         if (&node == root) return;
         ++read.nodes;
         for (int channel = 0; channel <= RWyxTakeNode::Occlusion; ++channel) {
-            const RFCurve* curve = Curve(&node, channel);
-            read.keys += curve != nullptr ? curve->GetKeyCount() : 0;
+            read.keys += Curve(&node, channel) != nullptr ? Curve(&node, channel)->GetKeyCount() : 0;
         }
-        const std::string name = node.GetNameWithoutPrefix().Buffer();
-        if (!read.names.insert(name).second) read.shared.push_back(name);
+        read.names.insert(node.GetNameWithoutPrefix().Buffer());
     });
     return read;
 }
 
-// Where a format refuses a case: the formats (labels, blank-separated) and the refusal, the
-// whole text after the clash refusal's first line, or a part of another refusal.
-struct ClashRefusal {
+// What a case gives in the formats named (blank-separated): the clash refusal with the text
+// after its first line, another refusal holding the text, or a made-up name that yielded,
+// read back (or, for ASF's dummy bones, which a read folds away, written).
+struct ClashOutcome {
+    enum Kind { kClash, kRefusal, kYield };
     const char* formats;
+    Kind kind;
     std::string text;
-    bool clash;
-};
-
-// A name a reader or writer made up that yields: the format, and the name read back (or, for
-// ASF's dummy bones, which a read folds away, written).
-struct ClashYield {
-    const char* format;
-    const char* name;
 };
 
 struct ClashCase {
     const char* title;
     const char* root;
     std::vector<ClashNode> nodes;
-    // The formats not named here write a file that reads back with every node and key.
-    std::vector<ClashRefusal> refusals;
-    std::vector<ClashYield> yields = {};
+    // Formats without a refusal here write a file that reads back with every node and key.
+    std::vector<ClashOutcome> outcomes;
 };
 
 const char* const kAllNamed = "BVH HTR ASF TRC C3D VPM";
 const char* const kMarkersNamed = "TRC C3D VPM";
-const char* const kSkeletons = "BVH HTR ASF";
+constexpr ClashOutcome::Kind kClash = ClashOutcome::kClash;
+constexpr ClashOutcome::Kind kYield = ClashOutcome::kYield;
 
 const ClashCase kClashCases[] = {
     // The factory names a node made without a name "Name".
-    {"one name", "Hips", {{"", -1, true}, {"", -1, true}}, {{kAllNamed, R"("Name", "Name" are read as "Name")", true}}},
+    {"one name", "Hips", {{"", -1, true}, {"", -1, true}},
+     {{kAllNamed, kClash, R"("Name", "Name" are read as "Name")"}}},
     {"one name down a chain", "Hips", {{"", -1, true}, {"", 0, true}},
-     {{kAllNamed, R"("Name", "Name" are read as "Name")", true}}},
+     {{kAllNamed, kClash, R"("Name", "Name" are read as "Name")"}}},
     {"the cut at the last ':'", "Hips", {{"actorA:ArmL", -1, true}, {"actorB:ArmL", -1, true}},
-     {{kMarkersNamed, R"("actorA:ArmL", "actorB:ArmL" are read as "ArmL")", true}}},
+     {{kMarkersNamed, kClash, R"("actorA:ArmL", "actorB:ArmL" are read as "ArmL")"}}},
     {"root and :root", "Hips", {{"root", -1, true}, {":root", -1, true}},
-     {{kMarkersNamed, R"("root", ":root" are read as "root")", true},
-      {"ASF", "Model name \"root\" is only allowed for the ASF root node.", false}}},
+     {{kMarkersNamed, kClash, R"("root", ":root" are read as "root")"},
+      {"ASF", ClashOutcome::kRefusal, "Model name \"root\" is only allowed for the ASF root node."}}},
     // TRC reads blanks as '_' and writes line ends and tabs so; VPM writes all three so.
     {"blanks made '_'", "Hips", {{"a b", -1, true}, {"a_b", -1, true}, {"a\tb", -1, true}},
-     {{"TRC VPM", R"("a b", "a_b", "a\tb" are read as "a_b")", true}, {kSkeletons, "Spaces are not allowed", false}}},
+     {{"TRC VPM", kClash, R"("a b", "a_b", "a\tb" are read as "a_b")"},
+      {"BVH HTR ASF", ClashOutcome::kRefusal, "Spaces are not allowed"}}},
     // A C3D label is filled with blanks, which a read cuts off.
     {"a blank at the end", "Hips", {{"a ", -1, true}, {"a", -1, true}},
-     {{"C3D", R"("a ", "a" are read as "a")", true}, {kSkeletons, "Spaces are not allowed", false}}},
+     {{"C3D", kClash, R"("a ", "a" are read as "a")"},
+      {"BVH HTR ASF", ClashOutcome::kRefusal, "Spaces are not allowed"}}},
     // Nothing after the cut: an empty C3D label (read as the factory's "Name"), VPM's "Unnamed".
     {"empty after the cut", "Hips", {{"x:", -1, true}, {"Name", -1, true}, {"Unnamed", -1, true}},
-     {{"C3D", R"("x:", "Name" are read as "Name")", true}, {"VPM", R"("x:", "Unnamed" are read as "Unnamed")", true}}},
-    // A node is named after its last "::".
-    {"'::'", "Hips", {{"a::b", -1, true}, {"b", -1, true}}, {{kAllNamed, R"("a::b", "b" are read as "b")", true}}},
+     {{"C3D", kClash, R"("x:", "Name" are read as "Name")"},
+      {"VPM", kClash, R"("x:", "Unnamed" are read as "Unnamed")"}}},
+    // A node is named after its last "::"; an ASF bone still finds its node.
+    {"'::'", "Hips", {{"a::b", -1, true}, {"b", -1, true}}, {{kAllNamed, kClash, R"("a::b", "b" are read as "b")"}}},
     {"'::' alone", "Hips", {{"a::b", -1, true}, {"c", -1, true}}, {}},
     // The readers' end nodes: X's (BVH, HTR) and Y's, whose only child is an end site in BVH and
     // is pruned from ASF, so that Y is a leaf with a length.
     {"end nodes", "Hips",
      {{"X", -1, true}, {"X_End", -1, true}, {"Y", -1, true}, {"Y_End", -1, true}, {"tip", 2, false}},
-     {},
-     {{"BVH", "X_End1"}, {"BVH", "Y_End1"}, {"HTR", "X_End1"}, {"ASF", "Y_End1"}}},
+     {{"BVH HTR", kYield, "X_End1"}, {"BVH ASF", kYield, "Y_End1"}}},
     {"reference nodes", "BVH:reference", {{"HTR:reference", -1, true}, {"ASF:reference", 0, true}},
-     {{kMarkersNamed, R"("BVH:reference", "HTR:reference", "ASF:reference" are read as "reference")", true}},
-     {{"BVH", "BVH:reference1"}, {"HTR", "HTR:reference1"}, {"ASF", "ASF:reference1"}}},
+     {{kMarkersNamed, kClash, R"("BVH:reference", "HTR:reference", "ASF:reference" are read as "reference")"},
+      {"BVH", kYield, "BVH:reference1"}, {"HTR", kYield, "HTR:reference1"}, {"ASF", kYield, "ASF:reference1"}}},
     // The children sit apart from the root: each hangs from an ASF dummy bone named after it.
-    {"dummy bones", "Hips", {{"a", -1, true}, {"aDummy", -1, true}}, {}, {{"ASF", "aDummy1"}}},
+    {"dummy bones", "Hips", {{"a", -1, true}, {"aDummy", -1, true}}, {{"ASF", kYield, "aDummy1"}}},
 };
 
-// The case's nodes with names of their own ("n0", "n1", ...) under "Hips".
-std::vector<ClashNode> PlainNodes(const std::vector<ClashNode>& nodes) {
-    std::vector<ClashNode> plain = nodes;
-    for (std::size_t k = 0; k < plain.size(); ++k) plain[k].name = "n" + std::to_string(k);
-    return plain;
-}
-
-const ClashRefusal* FindRefusal(const ClashCase& c, const std::string& label) {
-    for (const ClashRefusal& refusal : c.refusals) {
-        if ((std::string(" ") + refusal.formats + " ").find(" " + label + " ") != std::string::npos) return &refusal;
-    }
-    return nullptr;
+bool Names(const ClashOutcome& outcome, const std::string& label) {
+    return (std::string(" ") + outcome.formats + " ").find(" " + label + " ") != std::string::npos;
 }
 
 TEST(MotionWriterClashTest, NamesThatClashInTheFileAreRefusedAndMadeUpNamesYield) {
@@ -526,31 +500,36 @@ TEST(MotionWriterClashTest, NamesThatClashInTheFileAreRefusedAndMadeUpNamesYield
             ScratchFolder folder;
             ClashScene scene(c.root, c.nodes);
             const std::string refusal = WriteClash(format, scene, folder);
-            if (const ClashRefusal* expected = FindRefusal(c, format.label)) {
-                if (expected->clash) {
+            bool refused = false;
+            for (const ClashOutcome& outcome : c.outcomes) {
+                if (!Names(outcome, format.label) || outcome.kind == kYield) continue;
+                refused = true;
+                if (outcome.kind == kClash) {
                     EXPECT_EQ(refusal, std::string(format.label) +
                                            " files cannot tell these nodes apart (make their names unique):\n    " +
-                                           expected->text);
+                                           outcome.text);
                 } else {
-                    EXPECT_NE(refusal.find(expected->text), std::string::npos) << refusal;
+                    EXPECT_NE(refusal.find(outcome.text), std::string::npos) << refusal;
                 }
-                continue;
             }
+            if (refused) continue;
             ASSERT_EQ(refusal, "");
-            // Read back, the file holds what the same scene with names of its own holds.
+            // Read back, the file holds what the same scene with names of its own does.
+            std::vector<ClashNode> plainNodes = c.nodes;
+            for (std::size_t k = 0; k < plainNodes.size(); ++k) plainNodes[k].name = "n" + std::to_string(k);
             ScratchFolder plainFolder;
-            ClashScene plain("Hips", PlainNodes(c.nodes));
+            ClashScene plain("Hips", plainNodes);
             ASSERT_EQ(WriteClash(format, plain, plainFolder), "");
             const ReadBack expected = ReadClash(format, plainFolder);
             const ReadBack read = ReadClash(format, folder);
             EXPECT_GT(expected.keys, 0);
             EXPECT_EQ(read.nodes, expected.nodes);
             EXPECT_EQ(read.keys, expected.keys);
-            EXPECT_EQ(read.shared, std::vector<std::string>());
-            for (const ClashYield& yield : c.yields) {
-                if (yield.format == std::string(format.label)) {
-                    EXPECT_TRUE(read.names.count(yield.name) != 0 || read.text.find(yield.name) != std::string::npos)
-                        << yield.name;
+            EXPECT_EQ(read.names.size(), read.nodes);  // no name is shared
+            for (const ClashOutcome& outcome : c.outcomes) {
+                if (Names(outcome, format.label)) {
+                    const bool named = read.names.count(outcome.text) != 0;
+                    EXPECT_TRUE(named || read.text.find(outcome.text) != std::string::npos) << outcome.text;
                 }
             }
         }
