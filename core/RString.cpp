@@ -463,6 +463,26 @@ RString RString::ControlCharsReplaced(char replacement, bool blanksToo) const {
     });
 }
 
+RString RString::ControlCharsEscaped() const {
+    static const char kHexDigits[] = "0123456789abcdef";
+    RString result;
+    for (int i = 0; i < length_; ++i) {
+        const char c = text_[i];
+        if (!IsControlChar(c)) {
+            result += c;
+        } else if (c == '\n' || c == '\r' || c == '\t') {
+            result += '\\';
+            result += c == '\n' ? 'n' : c == '\r' ? 'r' : 't';
+        } else {
+            const auto byte = static_cast<unsigned char>(c);
+            result += "\\x";
+            result += kHexDigits[byte >> 4];
+            result += kHexDigits[byte & 0xf];
+        }
+    }
+    return result;
+}
+
 RString RString::Reversed() const {
     RString result;
     CopyRange(result, length_, 0);

@@ -2,10 +2,9 @@
 
 #include "fileio/RWyxWriter.h"
 
+#include "core/PreOrderWalk.h"
 #include "scene/RWyxNode.h"
 #include "scene/RWyxScene.h"
-
-#include <vector>
 
 namespace {
 
@@ -44,26 +43,5 @@ bool RWyxWriter::CollectNamesWithBlanks(RWyxNode* node, RString& text) {
 }
 
 bool RWyxWriter::CollectNodeFaults(RWyxNode* node, const std::function<RString(RWyxNode&)>& fault, RString& text) {
-    bool clean = true;
-    std::vector<RWyxNode*> pending;
-    if (node != nullptr) {
-        pending.push_back(node);
-    }
-    while (!pending.empty()) {
-        RWyxNode* current = pending.back();
-        pending.pop_back();
-        const RString found = fault(*current);
-        if (!found.IsEmptyText()) {
-            text += "\n    ";
-            text += found;
-            clean = false;
-        }
-        // Children in reverse, so that the first child is taken next: pre-order.
-        for (int i = current->GetChildCount() - 1; i >= 0; --i) {
-            if (RWyxNode* child = current->GetChild(i)) {
-                pending.push_back(child);
-            }
-        }
-    }
-    return clean;
+    return CollectPreOrderFaults(node, fault, text);
 }

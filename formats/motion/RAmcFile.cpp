@@ -1,6 +1,7 @@
 #include "formats/motion/RAmcFile.h"
 
 #include "core/EulerAngles.h"
+#include "core/PreOrderWalk.h"
 #include "curves/RFCurveNode.h"
 #include "formats/motion/MotionConversion.h"
 #include "formats/motion/RAsfBone.h"
@@ -174,15 +175,7 @@ bool RAmcFile::ReadFrames(RWyxAsfScene& skeleton, const RStreamOptionsMotion& op
     const int count = options.GetFrameCount();
     bones_.clear();
     lastTimes_.clear();
-    std::vector<RAsfBone*> pending{root};
-    while (!pending.empty()) {
-        RAsfBone* bone = pending.back();
-        pending.pop_back();
-        bones_.emplace(bone->name, bone);
-        for (auto it = bone->children.rbegin(); it != bone->children.rend(); ++it) {
-            pending.push_back(it->get());
-        }
-    }
+    VisitPreOrder(root, [this](RAsfBone& bone) { bones_.emplace(bone.name, &bone); });
     root->CreateCurves();
     root->BeginCurveEdit();
     Rewind();

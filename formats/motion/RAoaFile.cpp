@@ -57,9 +57,13 @@ bool RAoaFile::ReadHeader(int& markers, RTime& start, int& frames, double& rate,
 
 bool RAoaFile::ReadNames(std::vector<RString>& names, bool /*keepActorPrefix*/) {
     for (std::size_t i = 0; i < names.size(); ++i) {
-        names[i] = ("Marker" + std::to_string(i + 1)).c_str();
+        names[i] = NameAsRead(names[i], static_cast<int>(i));
     }
     return true;
+}
+
+RString RAoaFile::NameAsRead(const RString& /*name*/, int index) const {
+    return RString(("Marker" + std::to_string(index + 1)).c_str());
 }
 
 bool RAoaFile::ReadFrame(RMarkerFrame& frame, int markers, RTime& time, int& counter, RTime period,

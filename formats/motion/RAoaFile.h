@@ -25,6 +25,8 @@ public:
 
     bool WriteHeader(int markers, RTime start, int frames, double rate, double scale) override;
     bool WriteNames(const std::vector<RString>& names) override;
+    // "Marker<index + 1>": the file holds no names.
+    RString NameAsRead(const RString& name, int index) const override;
     bool WriteFrame(const RVector4* positions, int markers, RTime time, int number) override;
 
 private:

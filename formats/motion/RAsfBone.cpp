@@ -5,6 +5,7 @@
 #include "curves/RFCurve.h"
 #include "curves/RFCurveNode.h"
 #include "formats/motion/MotionConversion.h"
+#include "formats/motion/RMadeUpNames.h"
 #include "scene/RWyxNode.h"
 #include "scene/RWyxNodeLimits.h"
 #include "scene/RWyxObjectFactory.h"
@@ -65,8 +66,10 @@ public:
         }
     }
 
+    // Names compare as a read names the nodes (RMadeUpNames::AsNodeName: a bone "a::b" makes
+    // a node "b").
     RWyxNode* Find(const std::string& boneName) const {
-        const auto found = firstByName_.find(boneName.c_str());
+        const auto found = firstByName_.find(RMadeUpNames::AsNodeName(boneName.c_str()).Buffer());
         return found != firstByName_.end() ? found->second : nullptr;
     }
 
@@ -81,7 +84,7 @@ public:
 private:
     void Index(RWyxNode* child) {
         if (child != nullptr && child->GetSkeleton() != nullptr) {
-            firstByName_.emplace(child->GetNameWithoutPrefix().Buffer(), child);
+            firstByName_.emplace(RMadeUpNames::AsNodeName(child->GetNameWithoutPrefix().Buffer()).Buffer(), child);
         }
     }
 
@@ -322,8 +325,8 @@ RWyxNode* RAsfBone::CreateNode(RWyxObjectFactory& factory, const char* takeName,
     if (limits) {
         SetNodeLimits(node);
     }
-    if (children.empty() && length > 0.0) {
-        RWyxNode* end = factory.CreateNode((name + "_End").c_str());
+    if (HasEndNode()) {
+        RWyxNode* end = factory.CreateNode((endNodeName.empty() ? name + "_End" : endNodeName).c_str());
         RWyxSkeleton* endSkeleton = factory.CreateSkeleton();
         if (end != nullptr && endSkeleton != nullptr) {
             endSkeleton->SetSkeletonType(2);

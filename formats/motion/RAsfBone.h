@@ -78,6 +78,10 @@ public:
     void CollapseBonesWithoutDof();
 
     // ---- nodes from bones -------------------------------------------------------------------------
+    // Whether the bone's node gets an end node: a leaf of some length.
+    bool HasEndNode() const { return children.empty() && length > 0.0; }
+    // The bone's node (named as the bone), with an end node named endNodeName ("<name>_End"
+    // when empty) where HasEndNode, else the nodes of the child bones below it.
     RWyxNode* CreateNode(RWyxObjectFactory& factory, const char* takeName, bool limits);
     // The child of the parent node named as this bone that carries a skeleton takes the bone's
     // rest values and curves; a missing one is made.
@@ -107,6 +111,8 @@ public:
     using CurvePtr = std::unique_ptr<RFCurve, CurveDeleter>;
 
     std::string name;
+    // The name of the end node a read makes for the bone (RWyxAsfScene::NameMadeUpNodes).
+    std::string endNodeName;
     int dofCount = 0;
     int dofs[kMaxDofs] = {};
     int rotationOrder = 0;

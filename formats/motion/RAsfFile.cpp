@@ -584,6 +584,7 @@ bool RAsfFile::Read(RWyxAsfScene& skeleton, bool collapse) {
     if (collapse) {
         root->CollapseBonesWithoutDof();
     }
+    skeleton.NameMadeUpNodes();
     return true;
 }
 

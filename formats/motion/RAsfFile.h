@@ -41,7 +41,8 @@ public:
     explicit RAsfFile(bool report = false);
 
     // Parses the open file into the skeleton (units, name and bones replaced); with collapse,
-    // bones without DOFs are removed afterwards.
+    // bones without DOFs are removed afterwards. Then the nodes a read makes up are named
+    // (RWyxAsfScene::NameMadeUpNodes).
     bool Read(RWyxAsfScene& skeleton, bool collapse);
     // Prints the skeleton to the open file.
     bool Write(RWyxAsfScene& skeleton);

@@ -6,6 +6,7 @@
 #include "curves/RFCurve.h"
 #include "curves/RotationContinuity.h"
 #include "formats/motion/MotionConversion.h"
+#include "formats/motion/RMadeUpNames.h"
 #include "formats/motion/RStreamOptionsMotion.h"
 #include "formats/motion/RotationCurveFilter.h"
 #include "scene/RWyxNode.h"
@@ -398,9 +399,15 @@ void SetOneChildLimits(RWyxNodeLimits& limits, const RBvhJoint& joint) {
 
 bool RBvhFile::BuildNodes(RWyxObjectFactory& factory, RWyxNode* referenceNode, const char* takeName) {
     const char* take = takeName != nullptr ? takeName : "";
+    RMadeUpNames names;
+    for (const std::unique_ptr<RBvhJoint>& joint : joints_) {
+        if (!joint->IsEndSite()) {
+            names.Take(joint->name.c_str());
+        }
+    }
     for (const std::unique_ptr<RBvhJoint>& entry : joints_) {
         RBvhJoint& joint = *entry;
-        const std::string name = joint.IsEndSite() ? joint.parent->name + "_End" : joint.name;
+        const std::string name = joint.IsEndSite() ? names.MakeUp(joint.parent->name + "_End") : joint.name;
         RWyxNode* node = factory.CreateNode(name.c_str());
         RWyxSkeleton* skeleton = factory.CreateSkeleton();
         if (node == nullptr || skeleton == nullptr) {

@@ -56,7 +56,9 @@ public:
     // "Frame Time:" line. The options are not touched.
     bool ReadHierarchy();
     // Makes a node with a limb-node skeleton per joint (end sites named after their parent
-    // with "_End"), under the reference node, each with a current take node of the take name.
+    // with "_End", or, where a joint bears that name, with the first number after it that
+    // makes the name free: RMadeUpNames), under the reference node, each with a current take
+    // node of the take name.
     bool BuildNodes(RWyxObjectFactory& factory, RWyxNode* referenceNode, const char* takeName);
     // Reads the options' frame count of frame lines into the curves, the count cut to the
     // file's first.

@@ -38,6 +38,19 @@ std::string TrimmedRight(std::string text) {
     return text;
 }
 
+// The marker name of a label: without the actor prefix before a ':' unless the file uses
+// prefixes, its other ':' made '_'.
+std::string NameOfLabel(std::string text, bool usesPrefixes) {
+    const std::size_t colon = text.find(':');
+    if (!usesPrefixes && colon != std::string::npos) {
+        text.erase(0, colon + 1);
+    }
+    for (char& c : text) {
+        c = c == ':' ? '_' : c;
+    }
+    return text;
+}
+
 RC3dParameter Parameter(const char* name, int group, RC3dArray value) {
     RC3dParameter parameter;
     parameter.name = name;
@@ -228,15 +241,7 @@ bool RC3dMarkerFile::ReadNames(std::vector<RString>& names, bool keepActorPrefix
         names[i] = number;
     }
     for (RString& name : names) {
-        std::string text = name.Buffer();
-        const std::size_t colon = text.find(':');
-        if (!usesPrefixes_ && colon != std::string::npos) {
-            text.erase(0, colon + 1);
-        }
-        for (char& c : text) {
-            c = c == ':' ? '_' : c;
-        }
-        name = text.c_str();
+        name = NameOfLabel(name.Buffer(), usesPrefixes_).c_str();
     }
     SeekBlock(GetHeader().dataStart - 1);
     return true;
@@ -397,8 +402,8 @@ bool RC3dMarkerFile::PutParameters(const std::vector<RString>& names) {
 bool RC3dMarkerFile::WriteNames(const std::vector<RString>& names) {
     for (const RString& name : names) {
         if (std::strlen(name.Buffer()) > static_cast<std::size_t>(kMaxNameLength)) {
-            return Refuse(std::string("The marker name \"") + name.Buffer() + "\" is longer than the " +
-                          std::to_string(kMaxNameLength) + " characters a C3D label holds");
+            return Refuse(std::string("The marker name \"") + name.ControlCharsEscaped().Buffer() +
+                          "\" is longer than the " + std::to_string(kMaxNameLength) + " characters a C3D label holds");
         }
     }
     if (static_cast<int>(names.size()) != written_.points || !PutParameters(names)) {
@@ -406,6 +411,11 @@ bool RC3dMarkerFile::WriteNames(const std::vector<RString>& names) {
     }
     ApplyPatches();
     return true;
+}
+
+RString RC3dMarkerFile::NameAsRead(const RString& name, int /*index*/) const {
+    // A written file uses no prefixes.
+    return RString(NameOfLabel(TrimmedRight(name.Buffer()), false).c_str());
 }
 
 bool RC3dMarkerFile::WriteFrame(const RVector4* positions, int markers, RTime /*time*/, int number) {

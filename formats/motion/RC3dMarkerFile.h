@@ -54,6 +54,8 @@ public:
 
     bool WriteHeader(int markers, RTime start, int frames, double rate, double scale) override;
     bool WriteNames(const std::vector<RString>& names) override;
+    // Without the blanks and line ends at its end, which fill a label row.
+    RString NameAsRead(const RString& name, int index) const override;
     bool WriteFrame(const RVector4* positions, int markers, RTime time, int number) override;
     bool Finish() override;
 

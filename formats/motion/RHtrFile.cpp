@@ -7,6 +7,7 @@
 #include "curves/RCurveKey.h"
 #include "curves/RFCurve.h"
 #include "formats/motion/MotionConversion.h"
+#include "formats/motion/RMadeUpNames.h"
 #include "formats/motion/RStreamOptionsMotion.h"
 #include "scene/RWyxNode.h"
 #include "scene/RWyxNodeLimits.h"
@@ -502,11 +503,15 @@ bool RHtrFile::BuildNodes(RWyxObjectFactory& factory, RWyxNode* referenceNode, c
         limits.SetMax(RWyxNodeLimits::kRotation, kRotationMaximum);
     }
     endNodes_.clear();
+    RMadeUpNames names;
+    for (const std::unique_ptr<RHtrSegment>& segment : segments_) {
+        names.Take(segment->name.c_str());
+    }
     for (const std::unique_ptr<RHtrSegment>& segment : segments_) {
         if (segment->node->GetChildCount() > 0) {
             continue;
         }
-        RWyxNode* end = factory.CreateNode((segment->name + "_End").c_str());
+        RWyxNode* end = factory.CreateNode(names.MakeUp(segment->name + "_End").c_str());
         RWyxSkeleton* skeleton = factory.CreateSkeleton();
         if (end == nullptr || skeleton == nullptr) {
             return Fail("Can't make a node");

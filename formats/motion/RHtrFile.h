@@ -70,7 +70,8 @@ public:
     bool ReadHierarchy();
     // A node with a limb-node skeleton per segment, parented as the file says (the root under
     // the reference node), with limits and a current take node of the take name; leaf
-    // segments get a "_End" node.
+    // segments get an end node "<segment>_End" (with the first number after it that makes the
+    // name free where a segment bears it: RMadeUpNames).
     bool BuildNodes(RWyxObjectFactory& factory, RWyxNode* referenceNode, const char* takeName);
     // Reads the frame blocks into the curves, then (when the setting is on) runs the
     // rotation-offset pass and the post-read filters.

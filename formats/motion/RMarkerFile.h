@@ -67,6 +67,10 @@ public:
     // Scale -1.0 asks for real numbers where the format offers them, 1.0 for its default.
     virtual bool WriteHeader(int markers, RTime start, int frames, double rate, double scale) = 0;
     virtual bool WriteNames(const std::vector<RString>& names) = 0;
+    // The name a read of the file gives the marker written with the name at the place (0 on),
+    // before the object factory makes a node of it: the name itself unless the format
+    // changes it.
+    virtual RString NameAsRead(const RString& name, int /*index*/) const { return name; }
     // Positions of the markers in centimetres; number counts from 1.
     virtual bool WriteFrame(const RVector4* positions, int markers, RTime time, int number) = 0;
     virtual bool Finish() = 0;

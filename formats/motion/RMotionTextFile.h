@@ -165,7 +165,7 @@ public:
     // Why a name written as one word cannot be read back whole by a reader that keeps at most
     // maxLength characters of it: "is empty" (the word would be missing) or "is longer than
     // <maxLength> characters"; empty when it can. Blanks and control characters are the
-    // writers' check (RWyxWriter::CollectNamesWithBlanks).
+    // writers' check (RWyxWriterMotion::CheckNodes).
     static RString WordNameFault(const RString& name, int maxLength);
 
     const char* GetFormatName() const { return formatName_; }

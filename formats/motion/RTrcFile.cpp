@@ -19,6 +19,17 @@ constexpr int kKeysOfType4 = 8;
 
 bool IsWhite(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
 
+// The name a read gives the marker of the name field at the place (0 on).
+std::string MarkerName(std::string field, std::size_t index) {
+    if (field.find("Unnamed") != std::string::npos) {
+        field = "*Unnamed_" + std::to_string(index + 1);
+    }
+    for (char& c : field) {
+        c = c == ' ' ? '_' : c;
+    }
+    return field;
+}
+
 bool UnitScale(const std::string& unit, double& scale) {
     if (strcasecmp(unit.c_str(), "m") == 0) {
         scale = 100.0;
@@ -117,13 +128,7 @@ bool RTrcFile::ReadNames(std::vector<RString>& names, bool /*keepActorPrefix*/) 
             Error("Name of marker %d missing", static_cast<int>(i + 1));
             return false;
         }
-        if (field.find("Unnamed") != std::string::npos) {
-            field = "*Unnamed_" + std::to_string(i + 1);
-        }
-        for (char& c : field) {
-            c = c == ' ' ? '_' : c;
-        }
-        names[i] = field.c_str();
+        names[i] = MarkerName(field, i).c_str();
     }
     if (!NextLine()) {
         Error("No coordinate labels");
@@ -212,6 +217,10 @@ bool RTrcFile::WriteNames(const std::vector<RString>& names) {
         Print(0, "X%d\tY%d\tZ%d\t", static_cast<int>(i), static_cast<int>(i), static_cast<int>(i));
     }
     return Print(0, "\n\n") >= 0;
+}
+
+RString RTrcFile::NameAsRead(const RString& name, int index) const {
+    return RString(MarkerName(FieldName(name, false).Buffer(), static_cast<std::size_t>(index)).c_str());
 }
 
 bool RTrcFile::WriteFrame(const RVector4* positions, int markers, RTime time, int number) {

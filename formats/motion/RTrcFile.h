@@ -30,6 +30,9 @@ public:
 
     bool WriteHeader(int markers, RTime start, int frames, double rate, double scale) override;
     bool WriteNames(const std::vector<RString>& names) override;
+    // A blank read as '_' (a control character is written as one), a name holding
+    // "Unnamed" (an empty one is written so) as "*Unnamed_<index + 1>".
+    RString NameAsRead(const RString& name, int index) const override;
     bool WriteFrame(const RVector4* positions, int markers, RTime time, int number) override;
 
 private:

@@ -66,7 +66,7 @@ bool RVpmFile::ReadFrameLine(double translation[3], double rotation[3], double s
 }
 
 void RVpmFile::WriteSegmentHeader(const char* name, int frames, double frameTime) {
-    Print(0, "%s\t%s\n", "Segment:", FieldName(RString(name), true).Buffer());  // the reader takes one word
+    Print(0, "%s\t%s\n", "Segment:", SegmentName(RString(name)).Buffer());
     Print(0, "%s\t%d\n", "Frames:", frames);
     Print(0, "%s\t%g\n", "Frame Time:", frameTime);
 }

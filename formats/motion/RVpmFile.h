@@ -33,6 +33,8 @@ public:
     bool SkipChannelHeader();
     bool ReadFrameLine(double translation[3], double rotation[3], double scaling[3]);
 
+    // The name as a segment header holds it (and a read gives it back): one word.
+    static RString SegmentName(const RString& name) { return FieldName(name, true); }
     void WriteSegmentHeader(const char* name, int frames, double frameTime);
     void WriteChannelHeader();
     void WriteFrameLine(const double translation[3], const double rotation[3], const double scaling[3]);

@@ -1,8 +1,10 @@
 #include "formats/motion/RWyxAsfScene.h"
 
 #include "core/EulerAngles.h"
+#include "core/PreOrderWalk.h"
 #include "core/RMatrix.h"
 #include "formats/motion/MotionConversion.h"
+#include "formats/motion/RMadeUpNames.h"
 #include "formats/motion/RStreamOptionsMotion.h"
 #include "scene/RWyxNode.h"
 #include "scene/RWyxObjectFactory.h"
@@ -66,7 +68,9 @@ void SetDofs(RAsfBone& bone, bool translationDofs) {
 class NodeNameIndex {
 public:
     explicit NodeNameIndex(RWyxNode* root);
-    // What node->FindChild(name, true, false) answers, for the root or a node below it.
+    // What node->FindChild(name, true, false) answers, for the root or a node below it, names
+    // compared as a read names the nodes (RMadeUpNames::AsNodeName: a bone "a::b" is the
+    // node "a::b" or "b").
     RWyxNode* FindBelow(const RWyxNode* node, const char* name) const;
 
 private:
@@ -101,7 +105,8 @@ NodeNameIndex::NodeNameIndex(RWyxNode* root) {
         if (child == nullptr) {
             continue;
         }
-        numbersByName_[child->GetName().Buffer()].push_back(nodes_.size());
+        const RString name = RMadeUpNames::AsNodeName(child->GetNameWithoutPrefix().Buffer());
+        numbersByName_[name.Buffer()].push_back(nodes_.size());
         stack.push_back({child, 0, nodes_.size()});
         nodes_.push_back(child);
     }
@@ -109,7 +114,7 @@ NodeNameIndex::NodeNameIndex(RWyxNode* root) {
 
 RWyxNode* NodeNameIndex::FindBelow(const RWyxNode* node, const char* name) const {
     const auto span = spans_.find(node);
-    const auto numbers = numbersByName_.find(BuildPrefixedName("Model::", name).Buffer());
+    const auto numbers = numbersByName_.find(RMadeUpNames::AsNodeName(name).Buffer());
     if (span == spans_.end() || numbers == numbersByName_.end()) {
         return nullptr;
     }
@@ -148,6 +153,7 @@ void ClearBindings(RAsfBone* bone) {
 RWyxAsfScene* RWyxAsfScene::Create() { return CreatePlugObject<RWyxAsfScene>(nullptr); }
 
 void RWyxAsfScene::SetSkeletonName(const char* text) {
+    referenceName_.clear();
     name_ = text != nullptr ? text : "";
     if (name_.size() > static_cast<std::size_t>(kMaxNameLength)) {
         name_.resize(static_cast<std::size_t>(kMaxNameLength));
@@ -160,7 +166,20 @@ RWyxAsfScene* RWyxAsfScene::FromOptions(const RStreamOptionsMotion& options) {
 }
 
 RString RWyxAsfScene::GetReferenceName() const {
+    if (!referenceName_.empty()) {
+        return RString(referenceName_.c_str());
+    }
     return RString(name_.empty() ? "ASF" : name_.c_str()) + ":reference";
+}
+
+void RWyxAsfScene::NameMadeUpNodes() {
+    referenceName_.clear();
+    RMadeUpNames names;
+    VisitPreOrder(root_.get(), [&names](RAsfBone& bone) { names.Take(bone.GetName()); });
+    VisitPreOrder(root_.get(), [&names](RAsfBone& bone) {
+        bone.endNodeName = bone.HasEndNode() ? names.MakeUp(bone.name + "_End") : std::string();
+    });
+    referenceName_ = names.MakeUp(GetReferenceName().Buffer());
 }
 
 RWyxNode* RWyxAsfScene::CreateNodes(RWyxObjectFactory& factory, const char* takeName, bool limits) {
@@ -186,7 +205,15 @@ bool RWyxAsfScene::BuildFromNode(RWyxNode* rootNode, bool translationDofs, const
     lengthUnit = 1.0;
     CreateRootBone(rootNode);
     if (rootNode != nullptr) {
-        BuildBones(rootNode, root_.get(), translationDofs, scale);
+        // The root node is written as "root"; the nodes below it keep their names.
+        RMadeUpNames names;
+        names.Take(root_->GetName());
+        VisitPreOrder(rootNode, [rootNode, &names](RWyxNode& node) {
+            if (&node != rootNode) {
+                names.Take(node.GetNameWithoutPrefix().Buffer());
+            }
+        });
+        BuildBones(rootNode, root_.get(), translationDofs, scale, names);
     }
     root_->PruneEndBones();
     return true;
@@ -221,7 +248,8 @@ void RWyxAsfScene::BoneFromNode(RAsfBone* bone, const RVector4& rotation, const 
     bone->direction.w = 1.0;
 }
 
-void RWyxAsfScene::BuildBones(RWyxNode* node, RAsfBone* bone, bool translationDofs, const RVector4& scale) {
+void RWyxAsfScene::BuildBones(RWyxNode* node, RAsfBone* bone, bool translationDofs, const RVector4& scale,
+                              RMadeUpNames& names) {
     RVector4 nodeScale(1.0, 1.0, 1.0, 1.0);
     node->GetDefaultScaling(nodeScale);
     nodeScale *= scale;
@@ -241,7 +269,7 @@ void RWyxAsfScene::BuildBones(RWyxNode* node, RAsfBone* bone, bool translationDo
         auto child = std::make_unique<RAsfBone>(childName.Buffer());
         RAsfBone* hangsFrom = bone;
         if (dummies) {
-            auto dummy = std::make_unique<RAsfBone>((std::string(childName.Buffer()) + "Dummy").c_str());
+            auto dummy = std::make_unique<RAsfBone>(names.MakeUp(std::string(childName.Buffer()) + "Dummy").c_str());
             TakeFrameOf(*dummy, *bone);
             BoneFromNode(dummy.get(), RVector4(), DefaultTranslation(childNode), nodeScale);
             hangsFrom = dummy.get();
@@ -252,7 +280,7 @@ void RWyxAsfScene::BuildBones(RWyxNode* node, RAsfBone* bone, bool translationDo
         SetDofs(*child, translationDofs);
         RAsfBone* added = child.get();
         hangsFrom->AddChild(std::move(child));
-        BuildBones(childNode, added, translationDofs, nodeScale);
+        BuildBones(childNode, added, translationDofs, nodeScale, names);
     }
 }
 

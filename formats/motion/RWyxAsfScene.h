@@ -18,6 +18,7 @@
 #include <memory>
 #include <string>
 
+class RMadeUpNames;
 class RStreamOptionsMotion;
 class RWyxNode;
 class RWyxObjectFactory;
@@ -40,8 +41,11 @@ public:
     // The skeleton an ASF read or write left in the options; null when they hold none.
     static RWyxAsfScene* FromOptions(const RStreamOptionsMotion& options);
     // The name of the node the skeleton's nodes hang under: the skeleton name (or "ASF")
-    // followed by ":reference".
+    // followed by ":reference", or the name NameMadeUpNodes gave it.
     RString GetReferenceName() const;
+    // Names the nodes a read makes besides the bones' so that they yield to the bones' names
+    // (RMadeUpNames): each bone's end node (RAsfBone::endNodeName) and the reference node.
+    void NameMadeUpNodes();
 
     double massUnit = 1.0;
     double lengthUnit = 1.0;
@@ -61,8 +65,10 @@ public:
 
     // ---- skeleton from nodes -------------------------------------------------------------------------
     // Named "ASF" with length unit 1: a root bone with all six DOFs for the node, and below it a
-    // bone per node (dummy bones where children sit at different offsets), DOFs rx, ry, rz
-    // (after tx, ty, tz with translationDofs). Scale multiplies every offset.
+    // bone per node (dummy bones where children sit at different offsets, each named after its
+    // child with "Dummy", or with the first number after that which no node below the root
+    // and no other bone bears), DOFs rx, ry, rz (after tx, ty, tz with translationDofs). Scale
+    // multiplies every offset.
     bool BuildFromNode(RWyxNode* rootNode, bool translationDofs, const RVector4& scale);
     // Binds every bone to the node of its name below the root node (the root bone to the root
     // node), for an AMC write; a bone without a node is left unbound.
@@ -74,10 +80,12 @@ protected:
 private:
     // The root bone: "root" with the DOFs tx, ty, tz, rx, ry, rz, bound to the node.
     void CreateRootBone(RWyxNode* node);
-    void BuildBones(RWyxNode* node, RAsfBone* bone, bool translationDofs, const RVector4& scale);
+    // Dummy bones are named "<child>Dummy", yielding to the names of the nodes (names).
+    void BuildBones(RWyxNode* node, RAsfBone* bone, bool translationDofs, const RVector4& scale, RMadeUpNames& names);
     void BoneFromNode(RAsfBone* bone, const RVector4& rotation, const RVector4& end, const RVector4& scale) const;
 
     std::string name_;
+    std::string referenceName_;
     std::unique_ptr<RAsfBone> root_;
 };
 

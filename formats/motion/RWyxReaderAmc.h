@@ -3,7 +3,8 @@
 
 // The AMC reader (importer format id 7): reads motion onto the ASF skeleton an ASF read left
 // in the options ("Stream options not set" without one), merges it into the scene's nodes of
-// the bones' names (below "<skeleton>:reference" with ImportCreateReferenceNode 1), in a take
+// the bones' names (below the skeleton's reference node, RWyxAsfScene::GetReferenceName, with
+// ImportCreateReferenceNode 1), in a take
 // named after the file (a blank and a number added while the scene has that take already).
 //
 // The frames read are the options' frame count from their start time at their rate, as this

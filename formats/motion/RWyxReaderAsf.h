@@ -4,7 +4,8 @@
 // The ASF reader (importer format id 6): reads the skeleton, makes its node tree (bones
 // without DOFs collapsed unless ImportDummyNodes is 1, limits with ImportLimits 1), refuses
 // duplicate node names, puts the tree under "<skeleton>:reference" (ImportCreateReferenceNode
-// 1) or the scene root, and leaves the skeleton, owned, in the options for the AMC read that
+// 1; with a number after it where a bone bears that name: RWyxAsfScene::GetReferenceName) or
+// the scene root, and leaves the skeleton, owned, in the options for the AMC read that
 // follows.
 
 #include "formats/motion/RAsfFile.h"

@@ -1,5 +1,7 @@
 #include "formats/motion/RWyxReaderSkeleton.h"
 
+#include "core/PreOrderWalk.h"
+#include "formats/motion/RMadeUpNames.h"
 #include "formats/motion/RStreamOptionsMotion.h"
 #include "scene/RWyxNode.h"
 #include "scene/RWyxObjectFactory.h"
@@ -31,6 +33,20 @@ bool RWyxReaderSkeleton::PlaceNodes(RWyxScene& scene, RWyxNode* reference, const
     return true;
 }
 
+void RWyxReaderSkeleton::YieldReferenceName(RWyxNode& reference) {
+    RMadeUpNames names;
+    VisitPreOrder(&reference, [&reference, &names](RWyxNode& node) {
+        if (&node != &reference) {
+            names.Take(node.GetNameWithoutPrefix().Buffer());
+        }
+    });
+    const RString name = reference.GetNameWithoutPrefix();
+    const std::string made = names.MakeUp(name.Buffer());
+    if (made != name.Buffer()) {
+        reference.SetName(RString(made.c_str()));
+    }
+}
+
 bool RWyxReaderSkeleton::Read(RWyxScene* scene, RStreamOptions* options) {
     RStreamOptionsMotion* motion = BeginRead(scene, options);
     if (motion == nullptr) {
@@ -48,6 +64,7 @@ bool RWyxReaderSkeleton::Read(RWyxScene* scene, RStreamOptions* options) {
         SetCorrupted();
         return false;
     }
+    YieldReferenceName(*reference);
     if (!RefuseDuplicateNames(reference, *motion)) {
         return false;
     }

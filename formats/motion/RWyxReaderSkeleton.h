@@ -5,7 +5,8 @@
 //   1. options checked ("Stream options not set" otherwise), progress "Reading <format> nodes";
 //   2. the format object reads the hierarchy;
 //   3. a reference node "<format>:reference" gets the skeleton nodes, with their curves in a
-//      take named after the file (without folders and extension);
+//      take named after the file (without folders and extension); where a node of the file
+//      bears that name, the reference node yields (RMadeUpNames: "<format>:reference1", ...);
 //   4. duplicate node names fail the read, listed once each through the options' message hook;
 //   5. ImportCreateReferenceNode 1 keeps the reference node under the scene root; otherwise its
 //      children move to the scene root and it is destroyed;
@@ -40,6 +41,8 @@ protected:
     virtual void FinishRead(RWyxScene& /*scene*/, RWyxNode* /*parent*/) {}
 
 private:
+    // Names the reference node with the first name free among the skeleton's nodes.
+    static void YieldReferenceName(RWyxNode& reference);
     bool PlaceNodes(RWyxScene& scene, RWyxNode* reference, const RStreamOptionsMotion& options);
 };
 

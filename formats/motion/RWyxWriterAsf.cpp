@@ -1,5 +1,6 @@
 #include "formats/motion/RWyxWriterAsf.h"
 
+#include "core/PreOrderWalk.h"
 #include "formats/motion/RStreamOptionsMotion.h"
 #include "formats/motion/RWyxAsfScene.h"
 #include "scene/RWyxNode.h"
@@ -37,22 +38,17 @@ RWyxNode* RWyxWriterAsf::CheckScene(RWyxScene* scene, RStreamOptionsMotion*& mot
     return root;
 }
 
-bool RWyxWriterAsf::CollectBoneNameFaults(const RAsfBone& root, RString& text) {
-    bool clean = true;
-    std::vector<const RAsfBone*> pending{&root};
-    while (!pending.empty()) {
-        const RAsfBone* bone = pending.back();
-        pending.pop_back();
-        const RString fault = RAsfFile::BoneNameFault(RString(bone->GetName()));
-        if (!fault.IsEmptyText()) {
-            text += RString("\n    \"") + bone->GetName() + "\" " + fault;
-            clean = false;
-        }
-        for (auto child = bone->children.rbegin(); child != bone->children.rend(); ++child) {
-            pending.push_back(child->get());
-        }
-    }
-    return clean;
+bool RWyxWriterAsf::CheckBoneNames(const RAsfBone& root, const RStreamOptionsMotion& options) {
+    RString faults("ASF files cannot hold these bone names:");
+    std::vector<WrittenName> written;
+    const auto fault = [&written](const RAsfBone& bone) {
+        const RString name(bone.GetName());
+        written.push_back(WrittenName{name, name});
+        const RString why = RAsfFile::BoneNameFault(name);
+        return why.IsEmptyText() ? why : QuotedName(name) + " " + why;
+    };
+    return (CollectPreOrderFaults(&root, fault, faults) || Refuse(options, faults)) &&
+           RefuseSharedNames(written, options, "ASF");
 }
 
 bool RWyxWriterAsf::WriteToTarget(RWyxScene* scene, RStreamOptions* options) {
@@ -71,9 +67,8 @@ bool RWyxWriterAsf::WriteToTarget(RWyxScene* scene, RStreamOptions* options) {
         SetError(kErrorUnidentified, "The skeleton could not be built");
         return false;
     }
-    RString faults("ASF files cannot hold these bone names:");
-    if (!CollectBoneNameFaults(*skeleton->GetRoot(), faults)) {
-        return Refuse(*motion, faults);
+    if (!CheckBoneNames(*skeleton->GetRoot(), *motion)) {
+        return false;
     }
     motion->ReportProgress(0, "Writing ASF node hierarchy", 0.0f);
     // The print ends with the flush whose failure FinishText reports with its reason.

@@ -8,7 +8,9 @@
 // no control characters (tab, line break, ...), only the root may be named "root", and no bone
 // may bear a name the ASF and AMC readers would not take back (RAsfFile::BoneNameFault: "ASF
 // files cannot hold these bone names:" with each name and why; a dummy bone is named after
-// its node with "Dummy"); each is error 5, told through the options' message hook.
+// its node with "Dummy", and a number after it where a node bears that name), no two bones
+// may be read as one name (RefuseSharedNames); each is error 5, told through the options'
+// message hook, names with their control characters escaped.
 
 #include "formats/motion/RAsfFile.h"
 #include "formats/motion/RWyxWriterMotion.h"
@@ -29,9 +31,9 @@ protected:
     std::unique_ptr<RMotionTextFile> NewFormatFile() const override { return std::make_unique<RAsfFile>(false); }
 
 private:
-    // Appends "\n    " with each bone name of the tree that RAsfFile::BoneNameFault finds fault
-    // with, quoted, and why, in pre-order; false when there was one.
-    static bool CollectBoneNameFaults(const RAsfBone& root, RString& text);
+    // Refuses (error 5) a skeleton with a bone name RAsfFile::BoneNameFault finds fault with
+    // (each such name, quoted, and why, in pre-order), or with bone names read as one.
+    bool CheckBoneNames(const RAsfBone& root, const RStreamOptionsMotion& options);
     // The export root after the checks every ASF and AMC write starts with; null after an error.
     RWyxNode* CheckScene(RWyxScene* scene, RStreamOptionsMotion*& motion, RStreamOptions* options);
 };

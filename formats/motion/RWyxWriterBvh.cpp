@@ -63,8 +63,8 @@ void RWyxWriterBvh::ToZxyChannels(const RVector4& xyz, double out[3]) {
     out[2] = y * kRadiansToDegrees;
 }
 
-RString RWyxWriterBvh::WrittenNameFault(RWyxNode& node, const RWyxNode& root) const {
-    return &node != &root && IsEndSite(node) ? RString("") : RBvhFile::NameFault(node.GetNameWithoutPrefix());
+bool RWyxWriterBvh::IsNameWritten(RWyxNode& node, const RWyxNode& root) const {
+    return &node == &root || !IsEndSite(node);
 }
 
 void RWyxWriterBvh::WriteHierarchy(RWyxNode& node, int indent, bool root) {

@@ -34,8 +34,9 @@ protected:
     std::unique_ptr<RMotionTextFile> NewFormatFile() const override { return std::make_unique<RBvhFile>(false); }
     const char* GetFormatLabel() const override { return "BVH"; }
     bool WriteSkeleton(RWyxScene& scene, RWyxNode& root, RStreamOptionsMotion& options) override;
-    // RBvhFile::NameFault of the name written for a joint; end sites are written without one.
-    RString WrittenNameFault(RWyxNode& node, const RWyxNode& root) const override;
+    // Joints are written with their names, end sites without one: the root is always a joint.
+    bool IsNameWritten(RWyxNode& node, const RWyxNode& root) const override;
+    RString NameFault(const RString& name) const override { return RBvhFile::NameFault(name); }
 
 private:
     struct Joint {

@@ -10,7 +10,7 @@
 class RWyxWriterC3d : public RWyxWriterMarker {
 public:
     explicit RWyxWriterC3d(RWyxObjectFactory* factory, RWyxIO* owner = nullptr)
-        : RWyxWriterMarker(factory, owner, "Vicon C3D File Exporter") {}
+        : RWyxWriterMarker(factory, owner, "Vicon C3D File Exporter", "C3D") {}
 
 protected:
     std::unique_ptr<RMarkerFile> CreateMarkerFile() const override { return std::make_unique<RC3dMarkerFile>(); }

@@ -79,8 +79,8 @@ bool RWyxWriterHtr::IsEndNode(RWyxNode& node) {
            node.GetLimits()->GetAxisLength() == 0.0;
 }
 
-RString RWyxWriterHtr::WrittenNameFault(RWyxNode& node, const RWyxNode& root) const {
-    return &node != &root && IsEndNode(node) ? RString("") : RHtrFile::NameFault(node.GetNameWithoutPrefix());
+bool RWyxWriterHtr::IsNameWritten(RWyxNode& node, const RWyxNode& root) const {
+    return &node == &root || !IsEndNode(node);
 }
 
 RMatrix RWyxWriterHtr::RelativeGlobal(RWyxNode* node, const RTime* time) const {

@@ -37,8 +37,9 @@ protected:
     std::unique_ptr<RMotionTextFile> NewFormatFile() const override { return std::make_unique<RHtrFile>(false); }
     const char* GetFormatLabel() const override { return "HTR"; }
     bool WriteSkeleton(RWyxScene& scene, RWyxNode& root, RStreamOptionsMotion& options) override;
-    // RHtrFile::NameFault of a segment's name; end nodes are no segments.
-    RString WrittenNameFault(RWyxNode& node, const RWyxNode& root) const override;
+    // Segments are written with their names; end nodes are no segments, the root always one.
+    bool IsNameWritten(RWyxNode& node, const RWyxNode& root) const override;
+    RString NameFault(const RString& name) const override { return RHtrFile::NameFault(name); }
 
 private:
     struct Segment {

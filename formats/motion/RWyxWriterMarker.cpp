@@ -24,8 +24,9 @@ bool IsGapAt(const RFCurve* occlusion, RTime time) {
 
 }  // namespace
 
-RWyxWriterMarker::RWyxWriterMarker(RWyxObjectFactory* factory, RWyxIO* owner, const char* displayName)
-    : RWyxWriterMotion(factory, owner), displayName_(displayName) {}
+RWyxWriterMarker::RWyxWriterMarker(RWyxObjectFactory* factory, RWyxIO* owner, const char* displayName,
+                                   const char* label)
+    : RWyxWriterMotion(factory, owner), displayName_(displayName), label_(label) {}
 
 // The base's destructor no longer reaches this class's target: it is dropped here.
 RWyxWriterMarker::~RWyxWriterMarker() { AbandonTarget(); }
@@ -103,11 +104,11 @@ bool RWyxWriterMarker::WriteToTarget(RWyxScene* scene, RStreamOptions* options) 
         return false;
     }
     RWyxNode* root = FindEvaluationRoot(*scene, *motion);
-    const std::vector<RWyxNode*> nodes = CollectMarkers(root);
+    std::vector<RWyxNode*> nodes;
     std::vector<RString> names;
-    names.reserve(nodes.size());
-    for (RWyxNode* node : nodes) {
-        names.push_back(NameAfterLastColon(*node));
+    const auto asRead = [this](const RString& name, int index) { return file_->NameAsRead(name, index); };
+    if (!CollectNamedMarkers(root, *motion, label_, asRead, nodes, names)) {
+        return false;
     }
     const double scale = motion->GetOption(kMotionExportC3DRealFormat) == 1 ? -1.0 : 1.0;
     if (!file_->WriteHeader(static_cast<int>(nodes.size()), motion->GetStartTime(), motion->GetFrameCount(),

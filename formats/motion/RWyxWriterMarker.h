@@ -4,7 +4,9 @@
 // The export road of the optical-marker formats (C3D, TRC, AOA, MCD): the global positions of
 // the marked nodes (without an optical attribute, parents first) below the evaluation root,
 // frame by frame, with a gap where a node's occlusion curve is above one half, handed to the
-// format's marker file. Names are the nodes' names after their last ':'.
+// format's marker file. Names are the nodes' names after their last ':'; nodes whose names a
+// read of the file would make one (RMarkerFile::NameAsRead: "actorA:ArmL" and "actorB:ArmL",
+// TRC's "a b" and "a_b") are refused before anything is written (RefuseSharedNames).
 //
 // What the format cannot hold is refused with its reason (error 5, also through the options'
 // message hook) and the file is left as it was; text or bytes that could not be written fail
@@ -19,7 +21,8 @@
 
 class RWyxWriterMarker : public RWyxWriterMotion {
 public:
-    RWyxWriterMarker(RWyxObjectFactory* factory, RWyxIO* owner, const char* displayName);
+    // The label ("TRC", "C3D", ...) names the format in refusals.
+    RWyxWriterMarker(RWyxObjectFactory* factory, RWyxIO* owner, const char* displayName, const char* label);
     ~RWyxWriterMarker() override;
 
     // New motion options with the format's defaults.
@@ -44,6 +47,7 @@ private:
 
     std::unique_ptr<RMarkerFile> file_;
     RString displayName_;
+    const char* label_;
 };
 
 #endif

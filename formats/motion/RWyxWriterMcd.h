@@ -10,7 +10,8 @@
 class RWyxWriterMcd : public RWyxWriterMarker {
 public:
     RWyxWriterMcd(RWyxObjectFactory* factory, RWyxIO* owner, bool mcd)
-        : RWyxWriterMarker(factory, owner, mcd ? "Superfluo MCD File Exporter" : "Adaptive Optics AOA File Exporter") {}
+        : RWyxWriterMarker(factory, owner, mcd ? "Superfluo MCD File Exporter" : "Adaptive Optics AOA File Exporter",
+                           mcd ? "MCD" : "AOA") {}
 
 protected:
     std::unique_ptr<RMarkerFile> CreateMarkerFile() const override { return std::make_unique<RAoaFile>(); }

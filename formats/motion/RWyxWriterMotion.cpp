@@ -1,12 +1,16 @@
 #include "formats/motion/RWyxWriterMotion.h"
 
+#include "core/PreOrderWalk.h"
 #include "formats/motion/MotionConversion.h"
+#include "formats/motion/RMadeUpNames.h"
 #include "formats/motion/RStreamOptionsMotion.h"
 #include "scene/RWyxNode.h"
 #include "scene/RWyxScene.h"
 
 #include <cerrno>
 #include <cstring>
+#include <string>
+#include <unordered_map>
 
 RWyxWriterMotion::~RWyxWriterMotion() { AbandonTarget(); }
 
@@ -118,7 +122,11 @@ bool RWyxWriterMotion::Refuse(const RStreamOptionsMotion& options, const RString
 
 bool RWyxWriterMotion::CheckNodes(RWyxNode* root, const RStreamOptionsMotion& options, const char* label) {
     RString names = RString("Spaces are not allowed in ") + label + " node names:";
-    if (!CollectNamesWithBlanks(root, names)) {
+    const auto withBlanks = [](RWyxNode& node) {
+        const RString& name = node.GetName();
+        return name.ControlCharsReplaced('_', true) != name ? name.ControlCharsEscaped() : RString("");
+    };
+    if (!CollectNodeFaults(root, withBlanks, names)) {
         return Refuse(options, names);
     }
     if (NodeTreeDepth(root, kMaxSkeletonDepth) > kMaxSkeletonDepth) {
@@ -126,6 +134,40 @@ bool RWyxWriterMotion::CheckNodes(RWyxNode* root, const RStreamOptionsMotion& op
     }
     return true;
 }
+
+bool RWyxWriterMotion::RefuseSharedNames(const std::vector<WrittenName>& names, const RStreamOptionsMotion& options,
+                                         const char* label) {
+    // The names as read in the order first met, each with the nodes given it.
+    std::unordered_map<std::string, std::size_t> placeOf;
+    std::vector<RString> read;
+    std::vector<std::vector<const WrittenName*>> nodes;
+    for (const WrittenName& name : names) {
+        const RString asRead = RMadeUpNames::AsNodeName(name.inFile.Buffer());
+        const auto place = placeOf.emplace(asRead.Buffer(), read.size());
+        if (place.second) {
+            read.push_back(asRead);
+            nodes.emplace_back();
+        }
+        nodes[place.first->second].push_back(&name);
+    }
+    RString text = RString(label) + " files cannot tell these nodes apart (make their names unique):";
+    bool shared = false;
+    for (std::size_t i = 0; i < read.size(); ++i) {
+        if (nodes[i].size() < 2) {
+            continue;
+        }
+        shared = true;
+        text += "\n    ";
+        for (const WrittenName* name : nodes[i]) {
+            text += name == nodes[i].front() ? "" : ", ";
+            text += QuotedName(name->shown);
+        }
+        text += RString(" are read as ") + QuotedName(read[i]);
+    }
+    return !shared || Refuse(options, text);
+}
+
+RString RWyxWriterMotion::QuotedName(const RString& name) { return RString("\"") + name.ControlCharsEscaped() + "\""; }
 
 bool RWyxWriterMotion::CheckScene(RWyxScene* scene) {
     if (scene == nullptr || scene->GetRootNode() == nullptr) {
@@ -142,18 +184,26 @@ RWyxNode* RWyxWriterMotion::FindEvaluationRoot(RWyxScene& scene, const RStreamOp
 
 std::vector<RWyxNode*> RWyxWriterMotion::CollectMarkers(RWyxNode* root) {
     std::vector<RWyxNode*> nodes;
-    std::vector<RWyxNode*> pending{root};
-    while (!pending.empty()) {
-        RWyxNode* node = pending.back();
-        pending.pop_back();
-        if (node->IsMarked(false) && node->GetOptical() == nullptr) {
-            nodes.push_back(node);
+    VisitPreOrder(root, [&nodes](RWyxNode& node) {
+        if (node.IsMarked(false) && node.GetOptical() == nullptr) {
+            nodes.push_back(&node);
         }
-        for (int i = node->GetChildCount() - 1; i >= 0; --i) {
-            pending.push_back(node->GetChild(i));
-        }
-    }
+    });
     return nodes;
+}
+
+bool RWyxWriterMotion::CollectNamedMarkers(RWyxNode* root, const RStreamOptionsMotion& options, const char* label,
+                                           const std::function<RString(const RString&, int)>& asRead,
+                                           std::vector<RWyxNode*>& nodes, std::vector<RString>& names) {
+    nodes = CollectMarkers(root);
+    names.clear();
+    std::vector<WrittenName> written;
+    for (RWyxNode* node : nodes) {
+        const int place = static_cast<int>(names.size());
+        names.push_back(NameAfterLastColon(*node));
+        written.push_back(WrittenName{node->GetNameWithoutPrefix(), asRead(names.back(), place)});
+    }
+    return RefuseSharedNames(written, options, label);
 }
 
 void RWyxWriterMotion::EvaluateFrame(RWyxNode* root, RTime time, int evaluationId) {

@@ -25,6 +25,7 @@
 #include "fileio/RWyxWriter.h"
 #include "formats/motion/RMotionTextFile.h"
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -76,12 +77,26 @@ protected:
     bool FailTargetWrite(const RWriteFailure& failure);
     // No node at or below the root may have a blank or a control character (tab, line break,
     // ...) in its name: the formats' readers take these as word and line ends ("Spaces
-    // are not allowed in <label> node names:" with the names) and the tree may be at most
-    // kMaxSkeletonDepth levels deep; each is told through the options' message hook with
-    // error 5.
+    // are not allowed in <label> node names:" with the names, their control characters
+    // escaped) and the tree may be at most kMaxSkeletonDepth levels deep; each is told
+    // through the options' message hook with error 5.
     bool CheckNodes(RWyxNode* root, const RStreamOptionsMotion& options, const char* label);
     // The text through the message hook and as error 5; false.
     bool Refuse(const RStreamOptionsMotion& options, const RString& text);
+
+    // A node's name in the scene (without its prefix) and the name the file gives it.
+    struct WrittenName {
+        RString shown;
+        RString inFile;
+    };
+    // Refuses (Refuse) a file whose reader would make nodes of one name of these, compared
+    // as the reader's nodes are (RMadeUpNames::AsNodeName, exactly): "<label> files cannot
+    // tell these nodes apart (make their names unique):", then a line per shared name with
+    // the nodes' names and the name they are read as; true when no two share one.
+    bool RefuseSharedNames(const std::vector<WrittenName>& names, const RStreamOptionsMotion& options,
+                           const char* label);
+    // The name in double quotes, its control characters escaped, for a message of one line.
+    static RString QuotedName(const RString& name);
     // Error 5 and false for a scene without a root node.
     bool CheckScene(RWyxScene* scene);
     // The checks a write starts with: an open file, motion options, a scene with a root; the
@@ -93,6 +108,13 @@ protected:
     RWyxNode* FindEvaluationRoot(RWyxScene& scene, const RStreamOptionsMotion& options);
     // The marked nodes without an optical attribute at or below the root, parents first.
     static std::vector<RWyxNode*> CollectMarkers(RWyxNode* root);
+    // CollectMarkers into nodes, with the name of each in the file, its name after its last
+    // ':' (NameAfterLastColon), into names; false, the write refused (RefuseSharedNames), when
+    // a read would give two of them one name: asRead(name, place) is the name a read makes of
+    // the name at the place (0 on).
+    bool CollectNamedMarkers(RWyxNode* root, const RStreamOptionsMotion& options, const char* label,
+                             const std::function<RString(const RString&, int)>& asRead, std::vector<RWyxNode*>& nodes,
+                             std::vector<RString>& names);
     // Evaluates the root's subtree at the time with the root as the origin; the nodes' global
     // matrices then come from EvaluateGlobalMatrix with the evaluation id (> 0).
     static void EvaluateFrame(RWyxNode* root, RTime time, int evaluationId);

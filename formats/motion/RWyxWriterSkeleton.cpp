@@ -3,6 +3,8 @@
 #include "formats/motion/RStreamOptionsMotion.h"
 #include "scene/RWyxNode.h"
 
+#include <vector>
+
 bool RWyxWriterSkeleton::WriteToTarget(RWyxScene* scene, RStreamOptions* options) {
     if (!CheckOpen()) {
         return false;
@@ -24,9 +26,16 @@ bool RWyxWriterSkeleton::WriteToTarget(RWyxScene* scene, RStreamOptions* options
 
 bool RWyxWriterSkeleton::CheckWrittenNames(RWyxNode& root, const RStreamOptionsMotion& options) {
     RString text = RString(GetFormatLabel()) + " files cannot hold these node names:";
-    const auto fault = [this, &root](RWyxNode& node) {
-        const RString why = WrittenNameFault(node, root);
-        return why.IsEmptyText() ? why : RString("\"") + node.GetNameWithoutPrefix() + "\" " + why;
+    std::vector<WrittenName> written;
+    const auto fault = [this, &root, &written](RWyxNode& node) {
+        if (!IsNameWritten(node, root)) {
+            return RString("");
+        }
+        const RString name = node.GetNameWithoutPrefix();
+        written.push_back(WrittenName{name, name});
+        const RString why = NameFault(name);
+        return why.IsEmptyText() ? why : QuotedName(name) + " " + why;
     };
-    return CollectNodeFaults(&root, fault, text) || Refuse(options, text);
+    return (CollectNodeFaults(&root, fault, text) || Refuse(options, text)) &&
+           RefuseSharedNames(written, options, GetFormatLabel());
 }

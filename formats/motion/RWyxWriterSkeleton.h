@@ -7,8 +7,9 @@
 // character (tab, line break, ...) in its name, and the skeleton may be at most
 // kMaxSkeletonDepth levels deep; no name the file holds may be one its reader would not take
 // back whole (the format's NameFault: "<label> files cannot hold these node names:" with each
-// name and why). Each is told through the options' message hook with error 5. Nothing is
-// written before these pass.
+// name and why), and no two of them may be read as one name (RefuseSharedNames). Each is told
+// through the options' message hook with error 5, names with their control characters
+// escaped. Nothing is written before these pass.
 
 #include "formats/motion/RWyxWriterMotion.h"
 
@@ -25,12 +26,15 @@ protected:
     // "BVH" or "HTR".
     virtual const char* GetFormatLabel() const = 0;
     virtual bool WriteSkeleton(RWyxScene& scene, RWyxNode& root, RStreamOptionsMotion& options) = 0;
-    // Why the node's name, as the file would hold it, cannot be read back; empty when it can or
-    // when the file does not hold it (an end site).
-    virtual RString WrittenNameFault(RWyxNode& node, const RWyxNode& root) const = 0;
+    // Whether the file holds the name of the node at or below the root: not where the node is
+    // written without one (an end site).
+    virtual bool IsNameWritten(RWyxNode& node, const RWyxNode& root) const = 0;
+    // Why the name, as the file would hold it, cannot be read back; empty when it can.
+    virtual RString NameFault(const RString& name) const = 0;
 
 private:
-    // Refuses (error 5) a skeleton with a name WrittenNameFault finds fault with.
+    // Refuses (error 5) a skeleton with a name NameFault finds fault with, or with names that
+    // are read as one.
     bool CheckWrittenNames(RWyxNode& root, const RStreamOptionsMotion& options);
 };
 

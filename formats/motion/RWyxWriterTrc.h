@@ -10,7 +10,7 @@
 class RWyxWriterTrc : public RWyxWriterMarker {
 public:
     explicit RWyxWriterTrc(RWyxObjectFactory* factory, RWyxIO* owner = nullptr)
-        : RWyxWriterMarker(factory, owner, "Motion Analysis TRC File Exporter") {}
+        : RWyxWriterMarker(factory, owner, "Motion Analysis TRC File Exporter", "TRC") {}
 
 protected:
     std::unique_ptr<RMarkerFile> CreateMarkerFile() const override { return std::make_unique<RTrcFile>(); }

@@ -38,7 +38,12 @@ bool RWyxWriterVpm::WriteToTarget(RWyxScene* scene, RStreamOptions* options) {
         return false;
     }
     RWyxNode* root = FindEvaluationRoot(*scene, *motion);
-    const std::vector<RWyxNode*> nodes = CollectMarkers(root);
+    std::vector<RWyxNode*> nodes;
+    std::vector<RString> names;
+    const auto asRead = [](const RString& name, int /*index*/) { return RVpmFile::SegmentName(name); };
+    if (!CollectNamedMarkers(root, *motion, "VPM", asRead, nodes, names)) {
+        return false;
+    }
     const int frames = motion->GetFrameCount();
     const RTime start = motion->GetStartTime();
     const RTime period = motion->GetFramePeriod();
@@ -61,7 +66,7 @@ bool RWyxWriterVpm::WriteToTarget(RWyxScene* scene, RStreamOptions* options) {
     const double unitScaling[3] = {1.0, 1.0, 1.0};
     for (std::size_t j = 0; j < count; ++j) {
         motion->ReportProgress(0, "Writing VPM nodes", static_cast<float>(50 + j * 50 / count));
-        file.WriteSegmentHeader(NameAfterLastColon(*nodes[j]).Buffer(), frames, period.ToSeconds());
+        file.WriteSegmentHeader(names[j].Buffer(), frames, period.ToSeconds());
         file.WriteChannelHeader();
         for (int f = 0; f < frames; ++f) {
             const Pose& pose = poses[static_cast<std::size_t>(f) * count + j];

@@ -3,7 +3,10 @@
 
 // The VPM writer (exporter format id 13): one segment per marked node (without an optical
 // attribute, parents first below the evaluation root), named after the node's name past its
-// last ':', with the node's global translation and rotation at every frame and scaling 100.
+// last ':' (as one word: RVpmFile::SegmentName), with the node's global translation and
+// rotation at every frame and scaling 100. Nodes whose segments would be read with one name
+// ("actorA:ArmL" and "actorB:ArmL", "a b" and "a_b") are refused before anything is written
+// (RefuseSharedNames).
 // The frames of all nodes are computed first: more than kMaxBufferRecords of them (frames
 // times nodes) are refused, like a buffer that cannot be had, with error 5.
 

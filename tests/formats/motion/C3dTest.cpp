@@ -736,7 +736,7 @@ TEST(C3dWriterTest, WhatTheFormatCannotHoldIsRefusedAndNoFileAppears) {
         const char* says;
     } cases[] = {
         {"no markers", {}, 1.0, [](RStreamOptionsMotion&) {}, "No markers"},
-        {"256 markers", std::vector<std::string>(256, "m"), 1.0, [](RStreamOptionsMotion&) {}, "at most 255"},
+        {"256 markers", NumberedNames(256), 1.0, [](RStreamOptionsMotion&) {}, "at most 255"},
         {"long name", {std::string(255, 'n')}, 1.0, [](RStreamOptionsMotion&) {}, "longer than"},
         {"integer beyond 16 bits", {"far"}, 100.0, [](RStreamOptionsMotion& o) { o.SetOption(kMotionExportC3DRealFormat, 0); },
          "16-bit"},
@@ -758,7 +758,9 @@ TEST(C3dWriterTest, WhatTheFormatCannotHoldIsRefusedAndNoFileAppears) {
     }
     // 255 markers and names of 254 characters still fit.
     ScratchFolder folder;
-    WrittenScene full(std::vector<std::string>(255, std::string(254, 'n')));
+    std::vector<std::string> longest = NumberedNames(255);
+    for (std::string& name : longest) name.insert(0, 254 - name.size(), 'n');
+    WrittenScene full(longest);
     EXPECT_TRUE(full.Write(folder.Join("full.c3d"), [](RStreamOptionsMotion&) {}));
     EXPECT_TRUE(c3d_fixture::Check(ScratchFolder::ReadFile(folder.Join("full.c3d"))).ok);
 }

@@ -21,6 +21,24 @@ bool WriteSeed(const std::string& folder, const char* kind, const std::string& t
     return std::fclose(file) == 0 && written;
 }
 
+// The text with every "from" made "to".
+std::string Replaced(std::string text, const std::string& from, const std::string& to) {
+    for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
+        text.replace(at, from.size(), to);
+    }
+    return text;
+}
+
+// Files whose nodes bear the names the readers make up for end nodes and the reference node,
+// which then yield.
+bool WriteMadeUpNameSeeds(const std::string& folder) {
+    const std::string bvh = Replaced(Replaced(motion_samples::Bvh(), "Leg", "Chest_End"), "Hips", "BVH:reference");
+    const std::string htr = Replaced(Replaced(motion_samples::Htr(), "Spine", "Hand_End"), "Hips", "HTR:reference");
+    const std::string asf = Replaced(motion_samples::Asf(), "lfemur", "ltibia_End");
+    return WriteSeed(folder, "bvh", bvh, "made-up") && WriteSeed(folder, "htr", htr, "made-up") &&
+           WriteSeed(folder, "asf", asf, "made-up");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -36,6 +54,6 @@ int main(int argc, char** argv) {
                     WriteSeed(folder, "mov", motion_samples::Mov()) &&
                     WriteSeed(folder, "c3d", motion_samples::C3d(1, false), "intel") &&
                     WriteSeed(folder, "c3d", motion_samples::C3d(2, true), "dec") &&
-                    WriteSeed(folder, "c3d", motion_samples::C3d(3, false), "mips");
+                    WriteSeed(folder, "c3d", motion_samples::C3d(3, false), "mips") && WriteMadeUpNameSeeds(folder);
     return ok ? 0 : 1;
 }
