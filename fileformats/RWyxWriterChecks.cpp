@@ -37,7 +37,7 @@ RWyxNode* RWyxWriter::FindSingleRoot(RWyxScene* scene) {
 
 bool RWyxWriter::CollectNamesWithBlanks(RWyxNode* node, RString& text) {
     const auto fault = [](RWyxNode& current) {
-        return HoldsBlankOrControlChar(current.GetName()) ? current.GetName() : RString("");
+        return HoldsBlankOrControlChar(current.GetName()) ? current.GetName().ControlCharsEscaped() : RString("");
     };
     return CollectNodeFaults(node, fault, text);
 }

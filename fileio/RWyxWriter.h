@@ -62,7 +62,9 @@ public:
     virtual RWyxNode* FindSingleRoot(RWyxScene* scene);
     // Appends "\n    " and the name (RWyxSceneObject::GetName) of every node of the subtree
     // whose name holds a blank or a control character (a tab, a line break, ...:
-    // IsControlChar), in pre-order, to text; false when there was one. The walk keeps its own
+    // IsControlChar), in pre-order, to text; false when there was one. The names are listed
+    // with their control characters escaped (RString::ControlCharsEscaped), so that each
+    // keeps its one line of the message. The walk keeps its own
     // stack, so a hierarchy of any depth is safe. A null node has no such name.
     virtual bool CollectNamesWithBlanks(RWyxNode* node, RString& text);
     // Writes into the given property file (a scene nested in a file being written) instead

@@ -122,11 +122,7 @@ bool RWyxWriterMotion::Refuse(const RStreamOptionsMotion& options, const RString
 
 bool RWyxWriterMotion::CheckNodes(RWyxNode* root, const RStreamOptionsMotion& options, const char* label) {
     RString names = RString("Spaces are not allowed in ") + label + " node names:";
-    const auto withBlanks = [](RWyxNode& node) {
-        const RString& name = node.GetName();
-        return name.ControlCharsReplaced('_', true) != name ? name.ControlCharsEscaped() : RString("");
-    };
-    if (!CollectNodeFaults(root, withBlanks, names)) {
+    if (!CollectNamesWithBlanks(root, names)) {
         return Refuse(options, names);
     }
     if (NodeTreeDepth(root, kMaxSkeletonDepth) > kMaxSkeletonDepth) {

@@ -151,7 +151,7 @@ TEST_F(SceneChecksTest, NamesWithBlanksTabsOrLineFeedsAreListedInPreOrder) {
     RString text("Spaces are not allowed in BVH node names:");
     EXPECT_FALSE(writer_.CollectNamesWithBlanks(root, text));
     EXPECT_STREQ(text.Buffer(),
-                 "Spaces are not allowed in BVH node names:\n    Model::Left Arm\n    Model::Hand\tL\n    Model::Foot\nR");
+                 "Spaces are not allowed in BVH node names:\n    Model::Left Arm\n    Model::Hand\\tL\n    Model::Foot\\nR");
     RString none;
     EXPECT_TRUE(writer_.CollectNamesWithBlanks(clean, none));
     EXPECT_TRUE(writer_.CollectNamesWithBlanks(nullptr, none));
