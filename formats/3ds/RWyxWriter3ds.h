@@ -19,11 +19,11 @@
 //
 // Failures: a file that cannot be written (FileCreate checks, without touching it) is the
 // writer's error 2 at FileCreate, with the text 'File not created: "<path>"' and the system's
-// reason (RWyxWriter::FailCreate: 'File not created: "<path>": Is a directory'); a mesh with more vertices or triangles than a 3DS mesh holds
-// (65,535 each) is refused with error 5 and a text that names it; any toolkit error stops
-// Write with false (the toolkit's error list holds the code); a file that cannot be written
-// whole or put in place fails Write with error 3 (a full disk or quota) or 5, with a text that
-// names it and why. The toolkit's pending error is cleared when the file is created, so one
+// reason (RWyxWriter::FailCreate: 'File not created: "<path>": Is a directory'); a mesh with
+// more vertices or triangles than a 3DS mesh holds (65,535 each) is refused with error 5 and a
+// text that names it; any toolkit error stops Write with false (the toolkit's error list holds
+// the code); a file that cannot be written whole or put in place fails Write with error 3 (a
+// full disk or quota) or 5, with a text that names it and why. The toolkit's pending error is cleared when the file is created, so one
 // failed file does not fail every later one.
 
 #include "core/RMatrix.h"
