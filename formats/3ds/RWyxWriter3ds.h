@@ -9,13 +9,15 @@
 // The scene is Y-up, the file Z-up: a scene point (x, y, z) is written as (x, -z, y).
 // Writing changes the scene: NURBS and patches become meshes, meshes whose UVs map by polygon
 // vertex may be split (the "UV per polygon" option), and nodes and materials are renamed to
-// short names (RShortNameList) that stay unique within each kind.
+// short names (RShortNameList) that stay unique within each kind as a reader makes nodes and
+// materials of them, so that every node is read back under its parent and every mesh with
+// its own material.
 //
 // The file is never written in place: the toolkit builds it in memory, and a Write that
 // succeeds puts it on the disk through platform::RFileReplacement (written beside the target,
 // then put in its place whole; a target with several hard links is overwritten in place only
 // once the new content is complete). A refused or failed Write leaves the target as it was.
-// Texture files copied beside the file go in place whole as well.
+// Texture files are copied beside the file once it is in place, and go in place whole as well.
 //
 // Failures: a file that cannot be written (FileCreate checks, without touching it) is the
 // writer's error 2 at FileCreate, with the text 'File not created: "<path>"' and the system's

@@ -7,6 +7,7 @@
 #include "core/FilePaths.h"
 #include "formats/3ds/RWyxWriter3ds.h"
 #include "platform/RFileReplacement.h"
+#include "scene/RWyxObjectFactory.h"
 
 #include <algorithm>
 #include <cmath>
@@ -51,7 +52,10 @@ std::string CombinationName(const RWyxWriter3ds& writer, const RWyxMaterial* mat
     const std::string prefix = std::to_string(writer.GetMeshCounter()) + ".Mat" + std::to_string(materialIndex);
     if (hasA && hasB) return prefix + "T" + std::to_string(textureA) + "T" + std::to_string(textureB);
     if (hasA) return prefix + "Tex" + std::to_string(textureA);
-    return material != nullptr ? std::string(material->GetNameWithoutPrefix().Buffer()) : std::string();
+    // The material a reader makes of the short name (cut at its "::", "Name" for no name):
+    // the short names are unique in that form.
+    return material != nullptr ? BuildPrefixedName("", material->GetNameWithoutPrefix().Buffer()).Buffer()
+                               : std::string();
 }
 
 // The map's file name: as stored when short, its last path part when that fits, else "Tex"
