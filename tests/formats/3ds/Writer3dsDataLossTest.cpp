@@ -255,6 +255,17 @@ TEST_F(Writer3dsDataLossTest, ATextureReadThatFailsPartWayLeavesNoPartOfAFile) {
     EXPECT_FALSE(std::filesystem::exists(out + "/wood.bmp"));
     EXPECT_EQ(FolderEntries(out), 1u) << "the file alone, no part of a copy beside it";
     {
+        // A writer given the failing opener and then none reads through the file system's.
+        const FailingTextureReads failing(0);
+        RWyxWriter3ds writer(&factory);
+        writer.SetTextureFileOpener(&FailingTextureReads::Open);
+        writer.SetTextureFileOpener(nullptr);
+        ASSERT_TRUE(writer.FileCreate((out + "/scene.3ds").c_str()) && writer.Write(scene, Options().get()));
+        EXPECT_STREQ(writer.GetMessageText().Buffer(), "");
+    }
+    EXPECT_EQ(ScratchFolder::ReadFile(out + "/wood.bmp"), picture);
+    std::filesystem::remove(out + "/wood.bmp");
+    {
         const FailingTextureReads whole(picture.size() + 1);
         ASSERT_TRUE(WriteTo(out + "/scene.3ds", &FailingTextureReads::Open)) << errorText;
     }
