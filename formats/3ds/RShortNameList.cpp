@@ -1,5 +1,7 @@
 #include "formats/3ds/RShortNameList.h"
 
+#include "scene/RWyxObjectFactory.h"
+
 #include <algorithm>
 #include <new>
 
@@ -7,10 +9,22 @@ namespace {
 
 // The room a counter needs after a cut name.
 constexpr int kCounterRoom = 3;
+// What an empty name is written as: the name a reader gives an object of no name.
+constexpr const char* kEmptyName = "Name";
 
 std::string WithoutTypePrefix(const std::string& name) {
     const std::size_t colons = name.find("::");
     return colons == std::string::npos ? name : name.substr(colons + 2);
+}
+
+// The name a reader makes of a name in the file.
+std::string AsRead(const std::string& name) { return BuildPrefixedName("", name.c_str()).Buffer(); }
+
+// At most `bytes` bytes of the text, without the part of a UTF-8 character the cut would leave.
+std::string Cut(const std::string& text, std::size_t bytes) {
+    if (text.size() <= bytes) return text;
+    while (bytes > 0 && (static_cast<unsigned char>(text[bytes]) & 0xC0) == 0x80) --bytes;
+    return text.substr(0, bytes);
 }
 
 }  // namespace
@@ -28,19 +42,18 @@ bool RShortNameList::MakeUnique(RNamePair& name) { return MakeUniqueWithLimit(na
 
 bool RShortNameList::MakeUniqueWithLimit(RNamePair& name, int limit) {
     limit = std::max(limit, kCounterRoom + 1);
-    std::string text = WithoutTypePrefix(name.GetCurrent().Buffer());
-    text.resize(std::min(text.size(), static_cast<std::size_t>(limit - kCounterRoom)));
+    const std::size_t room = static_cast<std::size_t>(limit - kCounterRoom);
+    std::string text = Cut(WithoutTypePrefix(name.GetCurrent().Buffer()), room);
+    if (text.empty()) text = kEmptyName;
     const bool known = counters_.count(text) != 0;
-    if (!known && given_.count(text) == 0) {
-        counters_.emplace(text, 0);
-        given_.insert(text);
+    if (!known) counters_.emplace(text, 0);
+    if (!known && given_.insert(AsRead(text)).second) {
         name.SetCurrent(RString(text.c_str()));
         return false;
     }
-    // A repeat, or a name some earlier counter gave already: numbered.
-    if (!known) counters_.emplace(text, 0);
+    // A repeat, or a name that reads as one given already: numbered.
     const std::string numbered = NextNumbered(text, limit);
-    given_.insert(numbered);
+    given_.insert(AsRead(numbered));
     name.SetCurrent(RString(numbered.c_str()));
     return true;
 }
@@ -51,8 +64,8 @@ std::string RShortNameList::NextNumbered(const std::string& base, int limit) {
     do {
         const std::string digits = std::to_string(++counter);
         const std::size_t room = static_cast<std::size_t>(std::max(0, limit - static_cast<int>(digits.size())));
-        candidate = base.substr(0, std::min(base.size(), room)) + digits;
-    } while (given_.count(candidate) != 0);
+        candidate = Cut(base, room) + digits;
+    } while (given_.count(AsRead(candidate)) != 0);
     return candidate;
 }
 

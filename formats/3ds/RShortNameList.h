@@ -7,10 +7,14 @@
 // short name gets a counter: with limit 10, Model::Cylinder01, Model::Cylinder02 and
 // Model::Box give Cylinde, Cylinde1 and Box.
 //
-// Every name handed out is unique within the list, counters included: a later name that is
-// itself "Cylinde1" does not get that name again, and a counter too long for the limit cuts
-// the name further instead of running past the limit. So one list never gives two objects
-// one name, and a put never replaces another object of the same name.
+// Every name handed out is unique within the list as a reader makes an object of it (the
+// text after its first "::", "Name" for an empty text, as the object factory names objects),
+// counters included: a later name that is itself "Cylinde1" does not get that name again,
+// "a::b" and "b" do not both keep their names, and a counter too long for the limit cuts the
+// name further instead of running past the limit. So one list never gives two objects one
+// name, a put never replaces another object of the same name, and a parent named in the file
+// is found as itself. An empty name, which a file cannot give as a parent, becomes "Name".
+// Cuts keep whole UTF-8 characters.
 
 #include "core/RUniqueNameList.h"
 
@@ -40,7 +44,7 @@ private:
 
     // Counter of every short name met as a first occurrence.
     std::unordered_map<std::string, int> counters_;
-    // Every name handed out.
+    // Every name handed out, as a reader makes an object of it.
     std::unordered_set<std::string> given_;
 };
 

@@ -11,6 +11,7 @@
 #include "formats/3ds/RShortNameList.h"
 #include "formats/3ds/RStreamOptions3ds.h"
 #include "formats/3ds/Writer3dsKeyframer.h"
+#include "formats/3ds/Writer3dsMaterial.h"
 #include "formats/3ds/Writer3dsMesh.h"
 #include "formats/3ds/toolkit/FtkCameraLight.h"
 #include "formats/3ds/toolkit/FtkErrors.h"
@@ -96,6 +97,16 @@ std::unique_ptr<FtkCamera> BuildCamera3ds(RWyxNode& node, const RVector4& transl
 
 bool StartsWithReferenceName(const RString& name) { return std::strncmp(name.Buffer(), "Wyx_Roo", 7) == 0; }
 
+// The name without the type prefix when it begins with it, else the whole name: as the scene
+// shows it.
+RString NameWithoutTypePrefix(const RWyxSceneObject& object) {
+    const RString& name = object.GetName();
+    const RString prefix = object.GetNamePrefix();
+    const int length = prefix.GetLength();
+    const bool prefixed = length > 0 && name.FindText(prefix.Buffer()) == 0;
+    return prefixed ? name.SubstringFrom(length) : name;
+}
+
 }  // namespace
 
 RWyxWriter3ds::RWyxWriter3ds(RWyxObjectFactory* factory, RWyxIO* owner) : RWyxWriter(factory, owner) {}
@@ -171,9 +182,25 @@ RStreamOptionsPtr RWyxWriter3ds::GetWriteOptions() {
 
 void RWyxWriter3ds::AppendMessage(const RString& text) { MessageText() += text; }
 
+void RWyxWriter3ds::CopyTextureFileLater(const RString& path) {
+    if (!outputFolder_.IsEmptyText()) textureCopies_.push_back(path);
+}
+
 void RWyxWriter3ds::Refuse(const RString& text) {
     refused_ = true;
     SetError(kErrorUnidentified, text);
+}
+
+void RWyxWriter3ds::RefuseBeyondReals(const char* field, const char* kind, const RWyxSceneObject& object, int frame) {
+    RString text = RString("The ") + field + " of " + kind + " " + QuotedName(object);
+    if (frame >= 0) text += RString(" at frame ") + frame;
+    Refuse(text + kBeyondReals);
+}
+
+RString RWyxWriter3ds::QuotedName(const RWyxSceneObject& object) const {
+    const auto found = sceneNames_.find(&object);
+    const RString name = found != sceneNames_.end() ? found->second : NameWithoutTypePrefix(object);
+    return RString("\"") + name.ControlCharsEscaped() + "\"";
 }
 
 // ---- conversions ------------------------------------------------------------------------------
@@ -231,6 +258,7 @@ bool RWyxWriter3ds::Write(RWyxScene* scene, RStreamOptions* options) {
         return false;
     }
     refused_ = false;
+    textureCopies_.clear();
     bool written = SetupWrite(scene, options);
     if (written) {
         WriteNodes();
@@ -292,9 +320,12 @@ void RWyxWriter3ds::ReadOptions(RStreamOptions* options) {
 
 void RWyxWriter3ds::RenameObjects() {
     RWyxObjectFactory* factory = GetFactory();
+    sceneNames_.clear();
     RShortNameList nodeNames;
     for (int i = 0; i < factory->GetNodeCount(); ++i) {
-        RNamePair& name = factory->GetNode(i)->GetNamePair();
+        RWyxNode* node = factory->GetNode(i);
+        sceneNames_.emplace(node, NameWithoutTypePrefix(*node));
+        RNamePair& name = node->GetNamePair();
         // A dummy read from a 3DS file is named "$$$DUMMY." and its own name: it is written
         // as a dummy again, under its own name, which the cut would otherwise lose.
         const RString text = name.GetCurrent();
@@ -304,7 +335,9 @@ void RWyxWriter3ds::RenameObjects() {
     }
     RShortNameList materialNames;
     for (int i = 0; i < factory->GetMaterialCount(); ++i) {
-        materialNames.MakeUniqueWithLimit(factory->GetMaterial(i)->GetNamePair(), kMaterialNameLimit);
+        RWyxMaterial* material = factory->GetMaterial(i);
+        sceneNames_.emplace(material, NameWithoutTypePrefix(*material));
+        materialNames.MakeUniqueWithLimit(material->GetNamePair(), kMaterialNameLimit);
     }
 }
 
@@ -364,6 +397,14 @@ void RWyxWriter3ds::WriteNode(RWyxNode* node) {
 }
 
 void RWyxWriter3ds::WriteGeometry(RWyxNode* node, const RVector4 trs[3]) {
+    // The transform at frame 0 places the vertices and the mesh's own frame.
+    static const char* const kChannels[3] = {"translation", "rotation", "scaling"};
+    for (int channel = 0; channel < 3; ++channel) {
+        if (!HoldsReals(trs[channel])) {
+            RefuseBeyondReals(kChannels[channel], "node", *node, 0);
+            return;
+        }
+    }
     const bool textureMapping = textureMapping_;
     if (node->GetMesh() == nullptr) {
         // Surfaces become triangle meshes in the scene itself; their UVs are not written.
@@ -375,8 +416,7 @@ void RWyxWriter3ds::WriteGeometry(RWyxNode* node, const RVector4 trs[3]) {
             factory->DestroyGeometryConverter(converter);
         }
     }
-    std::unique_ptr<FtkMeshObject> mesh =
-        BuildMesh3ds(*this, node->GetMesh(), trs[0], trs[1], trs[2], node->GetName().Buffer());
+    std::unique_ptr<FtkMeshObject> mesh = BuildMesh3ds(*this, node->GetMesh(), trs[0], trs[1], trs[2], *node);
     if (mesh != nullptr) {
         FtkPutMeshObject(database_.get(), mesh.get());
         FtkReleaseMeshObject(mesh);
@@ -433,6 +473,8 @@ void RWyxWriter3ds::WriteDummy(RWyxNode* node) {
         RVector4 scaling(1.0, 1.0, 1.0, 0.0);
         node->GetDefaultScaling(scaling);
         scale_ = scaling.x * kInchesPerCentimetre;
+        // A master scale that is no real number is read as none.
+        if (rescale_ && !HoldsReal(scale_)) RefuseBeyondReals("scaling", "node", *node);
         return;
     }
     if (node->GetParent() == nullptr && !createReferenceNode_) return;
@@ -478,6 +520,7 @@ bool RWyxWriter3ds::SaveAndClose() {
     } else if (!PutInPlace(FtkMemoryFileContents(file_))) {
         return false;
     }
+    for (const RString& path : textureCopies_) CopyTextureFile(*this, path.Buffer());
     FtkReleaseMeshSettings(meshSettings_);
     FtkReleaseDatabase(database_);
     CloseOutput();

@@ -9,13 +9,15 @@
 // The scene is Y-up, the file Z-up: a scene point (x, y, z) is written as (x, -z, y).
 // Writing changes the scene: NURBS and patches become meshes, meshes whose UVs map by polygon
 // vertex may be split (the "UV per polygon" option), and nodes and materials are renamed to
-// short names (RShortNameList) that stay unique within each kind.
+// short names (RShortNameList) that stay unique within each kind as a reader makes nodes and
+// materials of them, so that every node is read back under its parent and every mesh with
+// its own material.
 //
 // The file is never written in place: the toolkit builds it in memory, and a Write that
 // succeeds puts it on the disk through platform::RFileReplacement (written beside the target,
 // then put in its place whole; a target with several hard links is overwritten in place only
 // once the new content is complete). A refused or failed Write leaves the target as it was.
-// Texture files copied beside the file go in place whole as well.
+// Texture files are copied beside the file once it is in place, and go in place whole as well.
 //
 // Failures: a file that cannot be written (FileCreate checks, without touching it) is the
 // writer's error 2 at FileCreate, with the text 'File not created: "<path>"' and the system's
@@ -23,8 +25,26 @@
 // more vertices or triangles than a 3DS mesh holds (65,535 each) is refused with error 5 and a
 // text that names it; any toolkit error stops Write with false (the toolkit's error list holds
 // the code); a file that cannot be written whole or put in place fails Write with error 3 (a
-// full disk or quota) or 5, with a text that names it and why. The toolkit's pending error is cleared when the file is created, so one
-// failed file does not fail every later one.
+// full disk or quota) or 5, with a text that names it and why. The toolkit's pending error is
+// cleared when the file is created, so one failed file does not fail every later one.
+//
+// A value that no float of the file holds as it is (NaN, an infinity, a number beyond the
+// float range) is refused with error 5, before anything is written, where a reader would take
+// it for another value: 'The rotation of node "Box" at frame 5 lies beyond the real numbers a
+// 3DS file holds' (frames of the file, 30 a second), 'Vertex 3 of mesh "Box" lies beyond ...'.
+// Refused are: a mesh's vertices, and its node's translation, rotation and scaling at frame 0
+// that place them (a reader moves each vertex into the mesh's frame, where one such
+// coordinate spoils all three); the rotation of every node written as an object or a dummy (a
+// reader takes such a key for no turn); a camera's field of view at frame 0 (its lens: NaN is
+// read as 45 degrees); a texture's translation, rotation and scaling, which a reader mixes
+// into each offset, and a second map's alpha (a percentage: NaN is written as 0); the
+// reference node's scaling with "Rescale" on (a master scale of no real number is read as
+// none). A reader takes the other values back as they are written: texture coordinates, the
+// translation and scaling of nodes after frame 0 and of lights, cameras and dummies, a light's
+// colour and cone angle, a camera's roll, background colour and later fields of view, and the
+// aim of a light or camera without a target. The colours, shininess and opacity of materials,
+// the ambient colour and a light's own colour, intensity and cone angle are real numbers in
+// any scene.
 
 #include "core/RMatrix.h"
 #include "core/RQuaternion.h"
@@ -37,13 +57,17 @@
 #include "platform/NativeFiles.h"
 #include "platform/RFileReplacement.h"
 
+#include <cfloat>
+#include <cmath>
 #include <cstdio>
 #include <memory>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
 class RWyxNode;
 class RWyxScene;
+class RWyxSceneObject;
 
 class RWyxWriter3ds : public RWyxWriter {
 public:
@@ -96,15 +120,33 @@ public:
     FtkDatabase* GetDatabase() const { return database_.get(); }
     // The folder texture files are copied into; empty when the file is in memory.
     const RString& GetOutputFolder() const { return outputFolder_; }
+    // Notes a texture file to copy beside the file once the file is in place (CopyTextureFile),
+    // so that a refused or failed write leaves nothing beside it; nothing for a memory file.
+    void CopyTextureFileLater(const RString& path);
     // The texture file to copy, opened for reading through the opener; null when it cannot be.
     std::FILE* OpenTextureFile(const char* path) const { return textureFileOpener_(path, "rb"); }
     // Texture files are read through the opener from now on (platform::OpenFile, the file
     // system's, when null), so that a test can hand the copy a stream that fails part way.
-    void SetTextureFileOpener(FileOpener opener) { textureFileOpener_ = opener != nullptr ? opener : platform::OpenFile; }
+    void SetTextureFileOpener(FileOpener opener) {
+        textureFileOpener_ = opener != nullptr ? opener : platform::OpenFile;
+    }
     void AppendMessage(const RString& text);
     // Refuses the write: the error and its text; Write answers false after the node.
     void Refuse(const RString& text);
     bool IsRefused() const { return refused_; }
+
+    // ---- names and values in refusals -----------------------------------------------------------
+    // Whether a float of the file holds the value as it is: finite and within the float range.
+    static bool HoldsReal(double value) { return std::fabs(value) <= FLT_MAX; }
+    static bool HoldsReals(const RVector4& v) { return HoldsReal(v.x) && HoldsReal(v.y) && HoldsReal(v.z); }
+    // What every refusal of such a value ends with.
+    static constexpr const char* kBeyondReals = " lies beyond the real numbers a 3DS file holds";
+    // Refuses the write: 'The <field> of <kind> "<name>"', ' at frame <frame>' when the frame
+    // is 0 or more, then kBeyondReals.
+    void RefuseBeyondReals(const char* field, const char* kind, const RWyxSceneObject& object, int frame = -1);
+    // The object's name as the scene gave it before the short names, without its type prefix,
+    // in double quotes with its control characters escaped, for a message of one line.
+    RString QuotedName(const RWyxSceneObject& object) const;
 
 private:
     bool OpenOutput(FtkFile* file);
@@ -144,6 +186,7 @@ private:
     RString targetPath_;
     RString outputFolder_;
     std::vector<unsigned char> memoryContents_;
+    std::vector<RString> textureCopies_;
     std::unique_ptr<FtkDatabase> database_;
     std::unique_ptr<FtkMeshSettings> meshSettings_;
     double scale_ = 0.0;
@@ -158,6 +201,8 @@ private:
     bool failed_ = false;
     // Targets written in their camera's or light's target track only.
     std::unordered_set<const RWyxNode*> targets_;
+    // The names of nodes and materials before the short names, for messages.
+    std::unordered_map<const RWyxSceneObject*, RString> sceneNames_;
 };
 
 #endif

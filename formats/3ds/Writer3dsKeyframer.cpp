@@ -83,6 +83,25 @@ RVector4 Sample(const Channel3ds xyz[3], RTime time) {
     return RVector4(xyz[0].At(time), xyz[1].At(time), xyz[2].At(time), 0.0);
 }
 
+// False, the write refused for the node's field at the first such frame, when a channel's
+// value at one of the first `count` frames is no real number (a channel without a curve has
+// one value).
+bool HoldsReals(RWyxWriter3ds& writer, const RWyxNode& node, const char* field, const Channel3ds* channels,
+                int components, int count) {
+    const bool keyed =
+        std::any_of(channels, channels + components, [](const Channel3ds& c) { return c.curve != nullptr; });
+    for (int frame = 0; frame < (keyed ? count : 1); ++frame) {
+        const RTime time = FrameTime3ds(frame);
+        for (int c = 0; c < components; ++c) {
+            if (!std::isfinite(channels[c].At(time))) {
+                writer.RefuseBeyondReals(field, "node", node, frame);
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
 RVector4 DefaultTranslation(RWyxNode& node) {
     RVector4 value;
     return node.GetDefaultTranslation(value);
@@ -265,9 +284,14 @@ std::unique_ptr<FtkObjectMotion> BuildObjectMotion3ds(RWyxWriter3ds& writer, RWy
     FtkInitObjectMotion(motion, static_cast<std::uint32_t>(count), static_cast<std::uint32_t>(count),
                         static_cast<std::uint32_t>(count), 0, 0);
     if (motion == nullptr) return nullptr;
+    // A reader takes a rotation key that is no real number for no turn at all.
+    Channel3ds rotation[3];
+    ChannelsOf(take, RWyxTakeNode::RotationX, DefaultRotation(*node), rotation);
+    if (!HoldsReals(writer, *node, "rotation", rotation, 3, count)) return nullptr;
     SetNames(*motion, *node, ObjectParentName(writer, *node));
     BakeTrack(motion->position, take, RWyxTakeNode::TranslationX, DefaultTranslation(*node), count, SamplePositionTrack);
-    BakeTrack(motion->rotation, take, RWyxTakeNode::RotationX, DefaultRotation(*node), count, SampleRotationTrack);
+    SizeTrack(motion->rotation, count);
+    SampleRotationTrack(motion->rotation, rotation, count);
     BakeTrack(motion->scale, take, RWyxTakeNode::ScalingX, DefaultScaling(*node), count, SampleScaleTrack);
     return motion;
 }
@@ -332,6 +356,9 @@ std::unique_ptr<FtkCameraMotion> BuildCameraMotion3ds(RWyxWriter3ds& writer, RWy
     const Channel3ds fov = mode == RWyxCamera::kApertureHorizontalAndVertical
                                ? ChannelOf(take, RWyxTakeNode::FieldOfViewX, camera.GetDefaultFieldOfViewX())
                                : ChannelOf(take, RWyxTakeNode::FieldOfView, camera.GetFieldOfView());
+    // A reader makes the camera's lens of the first one, taking one of no real number for 45
+    // degrees (the later ones come back as they are).
+    if (!HoldsReals(writer, *node, "field of view", &fov, 1, 1)) return nullptr;
     SizeTrack(motion->fov, count);
     for (int i = 0; i < count; ++i) {
         const double value = fov.At(FrameTime3ds(i));

@@ -26,7 +26,8 @@ struct Channel3ds {
     float At(RTime time) const;
 };
 
-// Each null only for a null node.
+// Each null for a null node, and for a node whose rotation (an object motion) or first field
+// of view (a camera motion) is no real number, the write refused through the writer.
 std::unique_ptr<FtkObjectMotion> BuildObjectMotion3ds(RWyxWriter3ds& writer, RWyxNode* node);
 std::unique_ptr<FtkOmniMotion> BuildOmniMotion3ds(RWyxWriter3ds& writer, RWyxNode* node);
 std::unique_ptr<FtkSpotMotion> BuildSpotMotion3ds(RWyxWriter3ds& writer, RWyxNode* node);

@@ -7,6 +7,7 @@
 #include "core/FilePaths.h"
 #include "formats/3ds/RWyxWriter3ds.h"
 #include "platform/RFileReplacement.h"
+#include "scene/RWyxObjectFactory.h"
 
 #include <algorithm>
 #include <cmath>
@@ -51,7 +52,10 @@ std::string CombinationName(const RWyxWriter3ds& writer, const RWyxMaterial* mat
     const std::string prefix = std::to_string(writer.GetMeshCounter()) + ".Mat" + std::to_string(materialIndex);
     if (hasA && hasB) return prefix + "T" + std::to_string(textureA) + "T" + std::to_string(textureB);
     if (hasA) return prefix + "Tex" + std::to_string(textureA);
-    return material != nullptr ? std::string(material->GetNameWithoutPrefix().Buffer()) : std::string();
+    // The material a reader makes of the short name (cut at its "::", "Name" for no name):
+    // the short names are unique in that form.
+    return material != nullptr ? BuildPrefixedName("", material->GetNameWithoutPrefix().Buffer()).Buffer()
+                               : std::string();
 }
 
 // The map's file name: as stored when short, its last path part when that fits, else "Tex"
@@ -75,7 +79,20 @@ void SetMapName(RWyxWriter3ds& writer, FtkTextureMap& map, const RWyxTexture& te
 }
 
 // A scale of 0 would divide by zero in every reader: it is written as 1.
-double UsableScale(double scale) { return scale != 0.0 && std::isfinite(scale) ? scale : 1.0; }
+double UsableScale(double scale) { return scale != 0.0 ? scale : 1.0; }
+
+// The placement field of a texture that no float of the file holds as it is (a reader would
+// place the map otherwise); null when all are held. The alpha counts for a second map only.
+const char* FieldBeyondReals(const RWyxTexture& texture, bool second) {
+    if (!RWyxWriter3ds::HoldsReal(texture.GetTranslationU()) || !RWyxWriter3ds::HoldsReal(texture.GetTranslationV())) {
+        return "translation";
+    }
+    if (!RWyxWriter3ds::HoldsReal(texture.GetScalingU()) || !RWyxWriter3ds::HoldsReal(texture.GetScalingV())) {
+        return "scaling";
+    }
+    if (!RWyxWriter3ds::HoldsReal(texture.GetRotationW())) return "rotation";
+    return second && !RWyxWriter3ds::HoldsReal(texture.GetDefaultAlpha()) ? "alpha" : nullptr;
+}
 
 void FillMap(RWyxWriter3ds& writer, FtkTextureMap& map, const RWyxTexture& texture, int index, bool second,
              const char* recordName) {
@@ -140,9 +157,14 @@ std::unique_ptr<FtkMaterial> BuildMaterial3ds(RWyxWriter3ds& writer, const RWyxM
     const bool hasB = b != nullptr;
     if (a == nullptr) a = b;
     for (const RWyxTexture* texture : {a, b}) {
-        if (texture != nullptr && !writer.GetOutputFolder().IsEmptyText()) {
-            CopyTextureFile(writer, texture->GetFileName().Buffer());
+        const char* field = texture != nullptr ? FieldBeyondReals(*texture, texture == b && hasA) : nullptr;
+        if (field != nullptr) {
+            writer.RefuseBeyondReals(field, "texture", *texture);
+            return nullptr;
         }
+    }
+    for (const RWyxTexture* texture : {a, b}) {
+        if (texture != nullptr) writer.CopyTextureFileLater(texture->GetFileName());
     }
     std::unique_ptr<FtkMaterial> record;
     FtkInitMaterial(record);

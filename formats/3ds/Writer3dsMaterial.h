@@ -4,9 +4,10 @@
 // The material output of the 3DS writer: one toolkit material per (material, texture A,
 // texture B) combination of a mesh's faces, its colours and factors from the scene material,
 // its texture map from A and second texture map from B, each texture's image copied beside
-// the output file. Only textures mapped by UV and of standard use count; a texture file name
-// too long for the file (12 characters) is replaced by "Tex" and the texture's index, with a
-// warning in the writer's message text.
+// the output file once the file is in place. Only textures mapped by UV and of standard use
+// count; a texture file name too long for the file (12 characters) is replaced by "Tex" and
+// the texture's index, with a warning in the writer's message text. A texture placed by
+// values no float of the file holds refuses the write (RWyxWriter3ds).
 
 #include "formats/3ds/toolkit/FtkMaterial.h"
 
@@ -16,7 +17,8 @@ class RWyxMesh;
 class RWyxWriter3ds;
 
 // An index equal to the mesh's texture count, or naming no texture, means none. The record's
-// name is never empty: a generated name longer than the field is cut.
+// name is never empty: a generated name longer than the field is cut. Null when the write was
+// refused for a texture's placement.
 std::unique_ptr<FtkMaterial> BuildMaterial3ds(RWyxWriter3ds& writer, const RWyxMesh& mesh, int material,
                                               int textureA, int textureB);
 

@@ -12,9 +12,11 @@
 #include "formats/3ds/RWyxWriter3ds.h"
 #include "formats/3ds/Writer3dsMaterial.h"
 #include "formats/geometry/PolygonSplit.h"
+#include "scene/RWyxNode.h"
 #include "scene/RWyxObjectFactory.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <map>
 #include <tuple>
@@ -193,6 +195,15 @@ void SetVertices(FtkMeshObject& record, const MeshView& view, const RVector4& tr
     }
 }
 
+// The first vertex that is no real number; -1 when there is none.
+int FirstVertexBeyondReals(const FtkMeshObject& record) {
+    for (std::size_t i = 0; i < record.vertices.size(); ++i) {
+        const FtkPoint& p = record.vertices[i];
+        if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z)) return static_cast<int>(i);
+    }
+    return -1;
+}
+
 // A coordinate's place in its range; 0 for a range without extent.
 float PlanarCoordinate(double value, double low, double high) {
     return high > low ? static_cast<float>((value - low) / (high - low)) : 0.0f;
@@ -300,7 +311,7 @@ int CountTriangles(const RWyxMesh& mesh) {
 }  // namespace
 
 std::unique_ptr<FtkMeshObject> BuildMesh3ds(RWyxWriter3ds& writer, RWyxMesh* mesh, const RVector4& translation,
-                                            const RVector4& rotation, const RVector4& scaling, const char* name) {
+                                            const RVector4& rotation, const RVector4& scaling, const RWyxNode& node) {
     if (mesh == nullptr) return nullptr;
     const bool uvOn = writer.GetTextureMapping() && mesh->GetTextureCount(0) >= 1;
     if (uvOn && writer.GetUvPerPolygon() && mesh->GetTextureUVMappingKind() == RWyxMesh::kKindByPolygonVertex) {
@@ -313,8 +324,8 @@ std::unique_ptr<FtkMeshObject> BuildMesh3ds(RWyxWriter3ds& writer, RWyxMesh* mes
     if (mesh->GetPolygonCount() == 0 || mesh->GetControlPointsCount() == 0) return nullptr;
     const int triangles = CountTriangles(*mesh);
     if (mesh->GetControlPointsCount() > RWyxWriter3ds::kMaxMeshElements || triangles > RWyxWriter3ds::kMaxMeshElements) {
-        writer.Refuse(RString("Mesh \"") + name + "\" has " + mesh->GetControlPointsCount() + " vertices and " +
-                      triangles + " triangles: a 3DS mesh holds at most 65535 of each");
+        writer.Refuse(RString("Mesh ") + writer.QuotedName(node) + " has " + mesh->GetControlPointsCount() +
+                      " vertices and " + triangles + " triangles: a 3DS mesh holds at most 65535 of each");
         return nullptr;
     }
     writer.NextMeshCounter();
@@ -325,7 +336,7 @@ std::unique_ptr<FtkMeshObject> BuildMesh3ds(RWyxWriter3ds& writer, RWyxMesh* mes
         record->faces.size() < static_cast<std::size_t>(triangles)) {
         return nullptr;
     }
-    FtkCopyName(record->name, name);
+    FtkCopyName(record->name, node.GetName().Buffer());
     record->fast = 1;
     SetLocalFrame(*record, translation, rotation, scaling);
 
@@ -333,6 +344,13 @@ std::unique_ptr<FtkMeshObject> BuildMesh3ds(RWyxWriter3ds& writer, RWyxMesh* mes
     const MeshView view = ViewOf(*mesh, uvOn);
     std::vector<RVector4> moved;
     SetVertices(*record, view, translation, rotation, scaling, moved);
+    // A reader moves each vertex into the mesh's frame: one coordinate that is no real number
+    // would take the other two with it.
+    if (const int vertex = FirstVertexBeyondReals(*record); vertex >= 0) {
+        writer.Refuse(RString("Vertex ") + vertex + " of mesh " + writer.QuotedName(node) +
+                      RWyxWriter3ds::kBeyondReals);
+        return nullptr;
+    }
     SetTextureCoordinates(*record, view, moved);
 
     const bool materialsOn = writer.GetMaterials() && view.materialCount >= 1;

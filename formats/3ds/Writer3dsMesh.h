@@ -10,7 +10,8 @@
 // Indices the mesh holds are checked: a material index outside the mesh's materials is held
 // to the nearest one, a texture index outside its textures counts as none, a polygon with a
 // corner outside the control points is left out. A mesh with more than 65,535 vertices or
-// triangles (after UV splitting) is refused through the writer: no record, Write fails.
+// triangles (after UV splitting), or with a vertex that no float of the file holds once the
+// node's transform has placed it, is refused through the writer: no record, Write fails.
 
 #include "core/RVector4.h"
 #include "formats/3ds/toolkit/FtkMeshObject.h"
@@ -18,14 +19,15 @@
 #include <memory>
 
 class RWyxMesh;
+class RWyxNode;
 class RWyxObjectFactory;
 class RWyxWriter3ds;
 
-// Null for a null mesh, a mesh without polygons or control points, or a refused mesh. May
-// split the scene mesh's UVs, add the material "Default" to the scene, put material entries
-// and count the writer's meshes.
+// The mesh of the node (which names the record and refusals). Null for a null mesh, a mesh
+// without polygons or control points, or a refused mesh. May split the scene mesh's UVs, add
+// the material "Default" to the scene, put material entries and count the writer's meshes.
 std::unique_ptr<FtkMeshObject> BuildMesh3ds(RWyxWriter3ds& writer, RWyxMesh* mesh, const RVector4& translation,
-                                            const RVector4& rotation, const RVector4& scaling, const char* name);
+                                            const RVector4& rotation, const RVector4& scaling, const RWyxNode& node);
 
 // A new mesh (the factory's) like the source in which every polygon corner has a control
 // point and a UV of its own, UVs by control point. Null when the factory makes no mesh.

@@ -103,6 +103,7 @@ TEST_F(FtkEntityTest, MaterialPutWritesWhatAGetReadsBack) {
     material->diffuse = FtkColor{0.5f, 1.0f, 0.0f};
     material->transFalloff = -0.40f;
     material->transparency = 0.25f;
+    material->shininess = 0.257f;  // 25.7 %: truncated, far from a whole percent
     material->useWire = 1;
     FtkTextureMap& texture = material->maps[kFtkTextureMap];
     FtkCopyName(texture.name, "t.tga");
@@ -120,6 +121,7 @@ TEST_F(FtkEntityTest, MaterialPutWritesWhatAGetReadsBack) {
     FtkChunk* falloff = FtkFindChild(entry, 0xA052);
     EXPECT_EQ(FtkChunkReader(FtkFindChild(falloff, 0x0030)).Short(), 40);
     EXPECT_EQ(falloff->next->id, 0xA08Au);
+    EXPECT_EQ(FtkChunkReader(FtkFindChild(FtkFindChild(entry, 0xA040), 0x0030)).Short(), 25);
     FtkChunk* textureChunk = FtkFindChild(entry, 0xA200);
     EXPECT_EQ(FtkChunkReader(FtkFindChild(textureChunk, 0xA351)).Word(), 0x11 | 0x80);  // decal, two-colour tint
     EXPECT_NE(FtkFindChild(textureChunk, 0xA358), nullptr);

@@ -37,6 +37,13 @@ TEST(RShortNameListTest, EveryNameGivenIsUniqueWithinTheLimit) {
     RShortNameList list;
     EXPECT_EQ(Shorten(list, {"LongNameA", "LongNameB", "LongNameC", "LongNam1", "Box", "Box", "Box1"}, 10),
               (std::vector<std::string>{"LongNam", "LongNam1", "LongNam2", "LongNam3", "Box", "Box1", "Box11"}));
+    // Unique as a reader reads them (after the first "::" the file holds, "Name" for none), an
+    // empty name written as "Name", and no UTF-8 character cut in two.
+    RShortNameList read;
+    const std::string e = "\u00e9";  // two bytes
+    const std::string cut = "Model::" + e + e + e + e + e;
+    EXPECT_EQ(Shorten(read, {"Model::a::b", "Model::b", "Model::", "Model::Name", "Model::x::", cut}, 10),
+              (std::vector<std::string>{"a::b", "b1", "Name", "Name1", "x::1", e + e + e}));
     RShortNameList many;
     std::vector<std::string> names(1200, "Repeated");
     const std::vector<std::string> given = Shorten(many, names, 10);

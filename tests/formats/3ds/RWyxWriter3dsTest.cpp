@@ -151,12 +151,14 @@ TEST_F(RWyxWriter3dsTest, RotationSamplesStayFiniteWhereRoundingPassesOne) {
 TEST_F(RWyxWriter3dsTest, AMeshTooLargeForTheFormatIsRefusedWithAClearError) {
     std::vector<RVector4> points(70000);
     RWyxMesh* mesh = QuadMesh(points, {{0, 1, 2}});
-    AddNode("Huge", mesh);
+    AddNode("Huge\tMeshOfManyPoints", mesh);
     RWyxWriter3ds writer(&factory);
     ASSERT_TRUE(writer.CreateInMemory());
     EXPECT_FALSE(writer.Write(scene, Options().get()));
     EXPECT_EQ(writer.GetLastErrorCode(), RWyxWriter::kErrorUnidentified);
-    EXPECT_NE(std::string(writer.GetLastErrorString()).find("65535"), std::string::npos);
+    // Named whole, not by its short name, on one line.
+    EXPECT_STREQ(writer.GetLastErrorString(), "Mesh \"Huge\\tMeshOfManyPoints\" has 70000 vertices and 1 triangles: "
+                                              "a 3DS mesh holds at most 65535 of each");
     EXPECT_TRUE(writer.GetMemoryContents().empty());
 }
 
@@ -285,6 +287,13 @@ TEST_F(RWyxWriter3dsTest, GeneratedNamesAreCutNeverEmptyAndSecondMapsTakeTheAlph
     std::unique_ptr<FtkMaterial> ignored = BuildMaterial3ds(writer, *mesh, 0, 2, 3);
     EXPECT_STREQ(ignored->name, "Plain");  // a spherical map is no texture of the file
     EXPECT_EQ(ignored->maps[kFtkTextureMap].name[0], '\0');
+    // An alpha a reader would take for 0 % refuses a second map, not a first one.
+    b->SetDefaultAlpha(std::nan(""));
+    EXPECT_NE(BuildMaterial3ds(writer, *mesh, 0, 1, 3), nullptr);
+    EXPECT_FALSE(writer.IsRefused());
+    EXPECT_EQ(BuildMaterial3ds(writer, *mesh, 0, 0, 1), nullptr);
+    EXPECT_STREQ(writer.GetLastErrorString(),
+                 "The alpha of texture \"b\" lies beyond the real numbers a 3DS file holds");
 }
 
 TEST_F(RWyxWriter3dsTest, PlanarUVsOfAFlatExtentAndTheDefaultMaterial) {

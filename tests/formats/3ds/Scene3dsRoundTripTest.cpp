@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 using namespace scene3ds_test;
 using namespace ftk_test;
 
@@ -168,6 +170,59 @@ TEST_F(RichScene, WriteReadWriteKeepsCountsCoordinatesMaterialsAndKeys) {
         const RMatrix before = box_->GetGlobalMatrixAt(Frame(frame));
         const RMatrix after = box->GetGlobalMatrixAt(Frame(frame));
         EXPECT_EQ(MatrixCompare(before, after, 1e-3), 0) << frame;
+    }
+}
+
+// Names a reader cuts at their "::" (as WYX files keep them) or fills in (an empty one): each
+// scene of meshes, every mesh with a material of its own, comes back with every node under
+// its parent and every mesh with its own material's colour.
+TEST_F(Scene3dsTest, NamesAReaderCutsOrFillsInComeBackApart) {
+    struct Mesh {
+        const char* name;
+        int parent;  // index of the parent mesh, -1 for the top
+        const char* material;
+    };
+    const std::vector<std::vector<Mesh>> scenes = {
+        {{"One", -1, "a::m"}, {"Two", -1, "m"}},
+        {{"a::b", -1, "a::b"}, {"c", 0, "c"}, {"b", -1, "b"}, {"d", 2, "d"}},
+        {{"", -1, "x::"}, {"q", 0, "Default"}, {"Name", -1, ""}},
+    };
+    auto colour = [](int i) { return RWyxColor(0.2 * (i + 1), 0.5, 1.0 - 0.2 * i, 1.0); };
+    for (const std::vector<Mesh>& meshes : scenes) {
+        factory.DestroyAll();
+        scene = factory.CreateScene();
+        std::vector<RWyxNode*> written;
+        for (int i = 0; i < static_cast<int>(meshes.size()); ++i) {
+            // Mesh i lies at x = 10 i: what it is read as is told by where it lies.
+            RWyxMesh* mesh = QuadMesh({{10.0 * i, 0, 0, 0}, {10.0 * i + 1, 0, 0, 0}, {10.0 * i, 1, 0, 0}}, {{0, 1, 2}});
+            RWyxMaterial* material = factory.CreateMaterial("m");
+            material->SetName(meshes[i].material);
+            material->SetDiffuseColor(colour(i));
+            mesh->AddMaterial(material, 0);
+            written.push_back(AddNode("n", mesh, meshes[i].parent < 0 ? nullptr : written[meshes[i].parent]));
+            written.back()->SetName(meshes[i].name);
+        }
+        const Bytes bytes = Write(Options([](RStreamOptions3ds& o) { o.SetOptionValue(o.kRescale, 0); }));
+        RWyxObjectFactory again;
+        RWyxScene* copy = again.CreateScene();
+        RWyxReader3ds reader(&again);
+        ASSERT_TRUE(reader.OpenMemory(bytes.data(), bytes.size()));
+        ASSERT_TRUE(reader.Read(copy, Options([](RStreamOptions3ds& o) { o.SetOptionValue(o.kRescale, 0); }).get()));
+        std::vector<RWyxNode*> read(meshes.size(), nullptr);
+        for (int n = 0; n < again.GetNodeCount(); ++n) {
+            RWyxMesh* mesh = again.GetNode(n)->GetMesh();
+            const long at = mesh != nullptr ? std::lround(mesh->GetControlPoints()[0].x / 10.0) : -1;
+            if (at >= 0 && at < static_cast<long>(read.size())) read[at] = again.GetNode(n);
+        }
+        for (std::size_t i = 0; i < meshes.size(); ++i) {
+            const std::string what = std::string("\"") + meshes[i].name + "\"";
+            ASSERT_NE(read[i], nullptr) << what;
+            const int parent = meshes[i].parent;
+            EXPECT_EQ(read[i]->GetParent(), parent < 0 ? copy->GetRootNode() : read[parent]) << what;
+            const RWyxMaterial* material = read[i]->GetMesh()->GetMaterial(0);
+            ASSERT_NE(material, nullptr) << what;
+            EXPECT_NEAR(material->GetDiffuseColor().GetRed(), colour(static_cast<int>(i)).GetRed(), 1.0 / 255) << what;
+        }
     }
 }
 

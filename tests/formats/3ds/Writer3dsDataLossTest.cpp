@@ -16,7 +16,9 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <iterator>
+#include <limits>
 #include <unistd.h>
 
 using namespace scene3ds_test;
@@ -61,13 +63,15 @@ private:
 class Writer3dsDataLossTest : public Scene3dsTest {
 protected:
     // A mesh of `points` control points in a row, fanned into triangles.
-    void AddMesh(const char* name, int points) {
+    RWyxMesh* QuadMeshOf(int points) {
         std::vector<RVector4> row;
         for (int i = 0; i < points; ++i) row.emplace_back(i, i % 7, 0, 0);
         std::vector<std::vector<int>> fan;
         for (int i = 1; i + 1 < points; ++i) fan.push_back({0, i, i + 1});
-        AddNode(name, QuadMesh(row, fan));
+        return QuadMesh(row, fan);
     }
+
+    void AddMesh(const char* name, int points) { AddNode(name, QuadMeshOf(points)); }
 
     // Writes the scene to path, texture files opened by the opener (the file system's when
     // null); false when FileCreate or Write fails (the error is kept).
@@ -251,11 +255,76 @@ TEST_F(Writer3dsDataLossTest, ATextureReadThatFailsPartWayLeavesNoPartOfAFile) {
     EXPECT_FALSE(std::filesystem::exists(out + "/wood.bmp"));
     EXPECT_EQ(FolderEntries(out), 1u) << "the file alone, no part of a copy beside it";
     {
+        // A writer given the failing opener and then none reads through the file system's.
+        const FailingTextureReads failing(0);
+        RWyxWriter3ds writer(&factory);
+        writer.SetTextureFileOpener(&FailingTextureReads::Open);
+        writer.SetTextureFileOpener(nullptr);
+        ASSERT_TRUE(writer.FileCreate((out + "/scene.3ds").c_str()) && writer.Write(scene, Options().get()));
+        EXPECT_STREQ(writer.GetMessageText().Buffer(), "");
+    }
+    EXPECT_EQ(ScratchFolder::ReadFile(out + "/wood.bmp"), picture);
+    std::filesystem::remove(out + "/wood.bmp");
+    {
         const FailingTextureReads whole(picture.size() + 1);
         ASSERT_TRUE(WriteTo(out + "/scene.3ds", &FailingTextureReads::Open)) << errorText;
     }
     EXPECT_EQ(messages, "");
     EXPECT_EQ(ScratchFolder::ReadFile(out + "/wood.bmp"), picture);
+}
+
+// A value no float of the file holds as it is, where a reader would take it for another, is
+// refused by name, field and frame before anything is written; values a reader takes back as
+// they are (a node's translation, a light's colour) are written.
+TEST_F(Writer3dsDataLossTest, AValueAReaderWouldTakeForAnotherIsRefusedByNameAndLeavesTheFile) {
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    const ScratchFolder images;
+    auto take = [](RWyxNode* node) { return node->GetCurrentTakeNode(); };
+    const std::pair<std::function<void()>, std::string> cases[] = {
+        {[&] { AddMesh("Row", 3); Node("Row")->GetMesh()->GetControlPoints()[1].y = 1e300; },
+         "Vertex 1 of mesh \"Row\""},
+        {[&] { AddMesh("Row", 3); Node("Row")->SetDefaultScaling(RVector4(1, nan, 1, 0)); },
+         "The scaling of node \"Row\" at frame 0"},
+        {[&] { SetKeys(take(AddNode("Group"))->GetRotationYCurve(), {{0, 0.0f}, {4, nan}}); },
+         "The rotation of node \"Group\" at frame 1"},
+        {[&] {
+             RWyxCamera* camera = factory.CreateCamera();
+             camera->SetApertureMode(RWyxCamera::kApertureHorizontalAndVertical);
+             AddNode("Cam", camera);
+             camera->SetDefaultFieldOfViewX(nan);
+         },
+         "The field of view of node \"Cam\" at frame 0"},
+        {[&] {
+             AddTexturedBox("w.bmp");
+             factory.FindTexture("wood", 0)->SetScalingUV(nan, 1.0);
+         },
+         "The scaling of texture \"wood\""},
+        {[&] { AddNode("Box", QuadMeshOf(3), AddNode("Wyx_Root"))->GetParent()->SetDefaultScaling({nan, 1, 1, 0}); },
+         "The scaling of node \"Wyx_Root\""},
+        {[&] {  // refused after a texture to copy: nothing is copied beside the file
+             AddTexturedBox(images.WriteFile("wood.bmp", "BM"));
+             AddNode("Group")->SetDefaultRotation(RVector4(inf, 0, 0, 0));
+         },
+         "The rotation of node \"Group\" at frame 0"},
+        {[&] { AddNode("Group")->SetDefaultTranslation(RVector4(nan, inf, 0, 0)); }, ""},
+        {[&] { SetKeys(take(AddNode("Lamp", factory.CreateLight()))->GetColorXCurve(), {{0, nan}, {2, inf}}); }, ""},
+    };
+    for (const auto& [build, subject] : cases) {
+        factory.DestroyAll();
+        scene = factory.CreateScene();
+        folder.WriteFile("scene.3ds", kOldContent);
+        build();
+        if (subject.empty()) {
+            EXPECT_TRUE(WriteTo(path)) << errorText;
+            continue;
+        }
+        EXPECT_FALSE(WriteTo(path)) << subject;
+        EXPECT_EQ(error, RWyxWriter::kErrorUnidentified) << subject;
+        EXPECT_EQ(errorText, subject + " lies beyond the real numbers a 3DS file holds");
+        EXPECT_TRUE(Kept({path})) << subject;
+        EXPECT_EQ(Entries(), 1u) << subject;
+    }
 }
 
 }  // namespace
