@@ -80,6 +80,18 @@ int ShadingExportInfo::TextureIndexOn(int layer) const {
     return -1;
 }
 
+void ShadingExportInfo::MoveId(size_t i, int layer, int textureIndex) {
+    textureIds[i] = layer * kLayerStride + textureIndex;
+    if (!Contains(layers, layer)) layers.push_back(layer);
+}
+
+void ShadingExportInfo::RenumberLayer(int layer, const std::vector<int>& numbers) {
+    for (int& id : textureIds) {
+        const size_t index = static_cast<size_t>(id % kLayerStride);
+        if (id >= 0 && id / kLayerStride == layer && index < numbers.size()) id = layer * kLayerStride + numbers[index];
+    }
+}
+
 void ApplyShadingIndices(const ShadingExportInfo& info, RWyxLayerContainer& geometry, bool textures, int polygon) {
     RWyxLayer* base = geometry.EnsureLayer(0);
     if (base == nullptr) return;

@@ -16,6 +16,7 @@
 #include <vexa/VDagPath.h>
 #include <vexa/VObject.h>
 
+#include <cstddef>
 #include <vector>
 
 class RWyxLayerContainer;
@@ -53,6 +54,11 @@ struct ShadingExportInfo {
     void CountPolygon();
     // The texture index recorded for the layer: the first id on it; -1 when none.
     int TextureIndexOn(int layer) const;
+    // Id `i` becomes the texture of that index on the layer, which joins the list. The old layer
+    // stays in the list: where no other id lies on it, TextureIndexOn answers -1 there.
+    void MoveId(size_t i, int layer, int textureIndex);
+    // The ids of textures on the layer renumbered: texture index j becomes numbers[j].
+    void RenumberLayer(int layer, const std::vector<int>& numbers);
 };
 
 // Writes the record's material index and (with `textures`) its texture indices into the

@@ -9,6 +9,7 @@
 #include "hostexport/WyxVexaExportSession.h"
 
 #include "attributes/RWyxLayer.h"
+#include "attributes/RWyxLayerElementTexture.h"
 #include "attributes/RWyxMesh.h"
 #include "core/RWyxLogFile.h"
 #include "hostimport/ImportNodePasses.h"
@@ -28,9 +29,12 @@
 #include <vexa/VStringArray.h>
 #include <vexa/VVectorArray.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <set>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -107,14 +111,112 @@ std::vector<int> PolygonUvIds(const VFnMesh& mesh, const VString& set, int uvCou
     return ids;
 }
 
-// The layers of the record's textures that are the set's own.
-void CollectUvLayers(const ShadingExportInfo& info, const VObjectArray& textures, std::set<int>& layers) {
-    for (unsigned t = 0; t < textures.length(); ++t) {
-        for (size_t i = 0; i < info.components.size(); ++i) {
-            const int id = info.textureIds[i];
-            if (id >= 0 && info.components[i] == textures[t]) layers.insert(id / ShadingExportInfo::kLayerStride);
+bool Contains(const std::vector<VObject>& objects, const VObject& object) {
+    return std::find(objects.begin(), objects.end(), object) != objects.end();
+}
+
+// The textures linked to the set that a shader of the mesh uses: a link left to a texture that
+// none of them uses (its material was reassigned since) does not make the set textured.
+std::vector<VObject> UsedSetTextures(const VFnMesh& mesh, const VString& set,
+                                     const std::vector<ShadingEntry>& entries) {
+    VObjectArray linked;
+    mesh.getAssociatedUVSetTextures(set, linked);
+    std::vector<VObject> used;
+    for (unsigned t = 0; t < linked.length(); ++t) {
+        for (const ShadingEntry& entry : entries) {
+            if (Contains(entry.info.components, linked[t]) && !Contains(used, linked[t])) used.push_back(linked[t]);
         }
     }
+    return used;
+}
+
+// The first layer that holds neither UVs nor textures.
+int FreeLayer(const RWyxMesh& mesh) {
+    int index = 0;
+    for (const RWyxLayer* layer = mesh.GetLayer(0); layer != nullptr; layer = mesh.GetLayer(++index)) {
+        if (layer->GetUVs() == nullptr && layer->GetTextures() == nullptr) break;
+    }
+    return index;
+}
+
+// Takes from the layer's texture element the textures that no record has there any more, and
+// renumbers the records' ids of the textures that stay.
+void DropUnusedTextures(RWyxMesh& mesh, std::vector<ShadingEntry>& entries, int layerIndex) {
+    RWyxLayerElementTexture* element = mesh.GetLayer(layerIndex)->GetTextures();
+    std::vector<RWyxTexture*>& textures = element->DirectArray();
+    std::vector<int> numbers(textures.size(), -1);
+    for (const ShadingEntry& entry : entries) {
+        for (const int id : entry.info.textureIds) {
+            const size_t index = static_cast<size_t>(id % ShadingExportInfo::kLayerStride);
+            const bool onLayer = id >= 0 && id / ShadingExportInfo::kLayerStride == layerIndex;
+            if (onLayer && index < numbers.size()) numbers[index] = 0;
+        }
+    }
+    std::vector<RWyxTexture*> kept;
+    for (size_t j = 0; j < textures.size(); ++j) {
+        if (numbers[j] < 0) continue;
+        numbers[j] = static_cast<int>(kept.size());
+        kept.push_back(textures[j]);
+    }
+    textures = std::move(kept);
+    for (ShadingEntry& entry : entries) entry.info.RenumberLayer(layerIndex, numbers);
+}
+
+// Moves the textures from one layer to a free one in every record that has them there. The free
+// layer's element blends as the one they leave; the mesh export gives it its mapping.
+void MoveTextures(RWyxMesh& mesh, std::vector<ShadingEntry>& entries, const std::vector<VObject>& textures, int from,
+                  int to) {
+    const RWyxLayerElementTexture* source = mesh.GetLayer(from)->GetTextures();
+    RWyxLayer* target = mesh.EnsureLayer(to);
+    if (source == nullptr || target == nullptr) return;
+    RWyxLayerElementTexture* element = target->SetTextures(std::make_unique<RWyxLayerElementTexture>());
+    element->SetReferenceMode(RWyxLayerElement::kIndexToDirect);
+    element->SetBlendMode(source->GetBlendMode());
+    for (ShadingEntry& entry : entries) {
+        ShadingExportInfo& info = entry.info;
+        for (size_t i = 0; i < info.textureIds.size(); ++i) {
+            const int id = info.textureIds[i];
+            const bool onLayer = id >= 0 && id / ShadingExportInfo::kLayerStride == from;
+            if (!onLayer || !Contains(textures, info.components[i])) continue;
+            const int index = mesh.AddTexture(mesh.GetTexture(id % ShadingExportInfo::kLayerStride, from), to);
+            if (index >= 0 && index < ShadingExportInfo::kLayerStride) info.MoveId(i, to, index);
+        }
+    }
+    DropUnusedTextures(mesh, entries, from);
+}
+
+// The layers of a textured set: those of its textures. Where an earlier set's UVs hold one, the
+// set takes the first free layer instead and its textures there go with it, so that every set
+// keeps its UVs and every texture maps with its own set's. A texture linked to two sets goes
+// with the first; a set left without textures so takes a free layer of its own.
+std::set<int> TexturedSetLayers(RWyxMesh& mesh, std::vector<ShadingEntry>& entries,
+                                const std::vector<VObject>& textures, std::vector<VObject>& placed) {
+    std::map<int, std::vector<VObject>> onLayer;
+    for (const VObject& texture : textures) {
+        if (Contains(placed, texture)) continue;
+        placed.push_back(texture);
+        for (const ShadingEntry& entry : entries) {
+            const ShadingExportInfo& info = entry.info;
+            for (size_t i = 0; i < info.components.size(); ++i) {
+                if (info.textureIds[i] >= 0 && info.components[i] == texture) {
+                    onLayer[info.textureIds[i] / ShadingExportInfo::kLayerStride].push_back(texture);
+                }
+            }
+        }
+    }
+    std::set<int> layers;
+    for (const auto& [layerIndex, moving] : onLayer) {
+        const RWyxLayer* layer = mesh.GetLayer(layerIndex);
+        if (layer == nullptr || layer->GetUVs() == nullptr) {
+            layers.insert(layerIndex);
+            continue;
+        }
+        const int free = FreeLayer(mesh);
+        MoveTextures(mesh, entries, moving, layerIndex, free);
+        layers.insert(free);
+    }
+    if (layers.empty()) layers.insert(FreeLayer(mesh));
+    return layers;
 }
 
 void FillUvElement(RWyxLayer& layer, const VFloatArray& u, const VFloatArray& v, const std::vector<int>& ids) {
@@ -129,32 +231,30 @@ void FillUvElement(RWyxLayer& layer, const VFloatArray& u, const VFloatArray& v,
     element->IndexArray() = ids;
 }
 
-// The UV sets, each to the layers of the textures that are its own. Sets without textures are
-// written only when no set has any, and then each takes a layer of its own, 0, 1, 2... in the
-// order of the names, so that no set overwrites another.
-void ExportMeshUVs(const VFnMesh& current, RWyxMesh& mesh, const std::vector<ShadingEntry>& entries) {
+// The UV sets, in the host's order of the sets, each to layers where no other set's UVs are.
+// When no set has a texture that a shader of the mesh uses, each set with UVs takes a layer of
+// its own, 0, 1, 2...; otherwise only the sets with such textures are written, each on its
+// textures' layers (TexturedSetLayers).
+void ExportMeshUVs(const VFnMesh& current, RWyxMesh& mesh, std::vector<ShadingEntry>& entries) {
     VStringArray setNames;
     if (!current.getUVSetNames(setNames)) return;
-    std::vector<VObjectArray> textures(setNames.length());
+    std::vector<std::vector<VObject>> textures(setNames.length());
     bool anyTextures = false;
     for (unsigned s = 0; s < setNames.length(); ++s) {
-        current.getAssociatedUVSetTextures(setNames[s], textures[s]);
-        anyTextures = anyTextures || textures[s].length() > 0;
+        textures[s] = UsedSetTextures(current, setNames[s], entries);
+        anyTextures = anyTextures || !textures[s].empty();
     }
+    std::vector<VObject> placed;
     int nextOwnLayer = 0;
     for (unsigned s = 0; s < setNames.length(); ++s) {
         const VString& set = setNames[s];
         const int uvCount = current.numUVs(&set);
-        if (uvCount <= 0 || (anyTextures && textures[s].length() == 0)) continue;
+        if (uvCount <= 0 || (anyTextures && textures[s].empty())) continue;
         VFloatArray u;
         VFloatArray v;
         if (!current.getUVs(u, v, &set)) continue;
-        std::set<int> layers;
-        if (anyTextures) {
-            for (const ShadingEntry& entry : entries) CollectUvLayers(entry.info, textures[s], layers);
-        } else {
-            layers.insert(nextOwnLayer++);
-        }
+        const std::set<int> layers =
+            anyTextures ? TexturedSetLayers(mesh, entries, textures[s], placed) : std::set<int>{nextOwnLayer++};
         const std::vector<int> ids = PolygonUvIds(current, set, uvCount);
         for (const int layerIndex : layers) {
             RWyxLayer* layer = mesh.EnsureLayer(layerIndex);
@@ -280,6 +380,8 @@ void WyxVexaExportSession::ExportMeshShading(const VFnMesh& current, VexaNode& n
     bool texturesRecorded = false;
     for (ShadingEntry& entry : entries) texturesRecorded |= ExportShaderTextures(entry.info.shader, node, entry.info);
     for (int p = 0; p < polygonCount; ++p) entries[entryOfPolygon[static_cast<size_t>(p)]].info.CountPolygon();
+    // The UVs first: a set may take its textures to another layer.
+    ExportMeshUVs(current, mesh, entries);
 
     // A texture used by every polygon maps all same, any other by polygon (layer 0 always).
     for (ShadingEntry& entry : entries) {
@@ -295,7 +397,6 @@ void WyxVexaExportSession::ExportMeshShading(const VFnMesh& current, VexaNode& n
             element->SetMappingMode(byPolygon ? RWyxLayerElement::kByPolygon : RWyxLayerElement::kAllSame);
         }
     }
-    ExportMeshUVs(current, mesh, entries);
 
     // Materials: one index per record; all same when every polygon has the same.
     for (ShadingEntry& entry : entries) {

@@ -4,7 +4,7 @@
 // What the material import keeps of one shader given to one geometry, for the textures that
 // follow: the shader, the first SDK polygon given it (-1: the whole geometry), and the
 // textures the geometry's texture layers put on those polygons, each once, in the order of
-// the layers, with the blend mode of the layer each came from.
+// the layers, with the blend mode and the index of the layer each came from.
 
 #include <vexa/VObject.h>
 
@@ -18,6 +18,7 @@ struct MaterialAssignment {
     int polygon = -1;
     VObject shader;
     std::vector<int> blendModes;
+    std::vector<int> layers;
     std::vector<const RWyxTexture*> textures;
 };
 

@@ -164,6 +164,10 @@ public:
     VObject CreateNull(RWyxNode* node);
     void CreateJoint(RWyxNode* node);
     void CreateMesh(RWyxNode* node);
+    // The host UV set that CreateMesh makes of the UVs of the mesh's layer: "uvSet<n>" for the
+    // n-th layer with a UV element (from 1); empty when the layer's element holds no UV, or it
+    // has none.
+    static VString UvSetOfLayer(const RWyxMesh& mesh, int layer);
     void CreateNurbs(RWyxNode* node);
     void CreateLight(RWyxNode* node);
     void CreateCamera(RWyxNode* node);
@@ -180,12 +184,17 @@ public:
     void AddToSet(const VString& setName, const VString& member, bool forceElement);
 
     // ---- textures and vertex colours (WyxVexaImportSessionTextures.cpp) --------------------------
+    // Each answers the file nodes that feed the textures' targets afterwards (a null object
+    // where none does).
     // A file texture with its placement into the shader's "color".
-    void ConnectSingleTexture(const VObject& shader, const RWyxTexture& texture, const RWyxLayerContainer& geometry);
-    // "layeredTexture<n>" into the shader's "color", the assignment's first texture on top.
-    void CreateLayeredTexture(const MaterialAssignment& assignment);
-    // A file texture node named after the texture, with its placement node, into the target.
-    void CreateFileTexture(const VPlug& target, const RWyxTexture& texture, const RWyxLayerContainer& geometry);
+    VObject ConnectSingleTexture(const VObject& shader, const RWyxTexture& texture, const RWyxLayerContainer& geometry);
+    // "layeredTexture<n>" into the shader's "color", the assignment's first texture on top; a
+    // file node per texture of the assignment, in its order.
+    std::vector<VObject> CreateLayeredTexture(const MaterialAssignment& assignment);
+    // A file texture node named after the texture, with its placement node, into the target;
+    // none when a file node of that name feeds the target already (a shader shared by
+    // geometries), and into nothing when another file node does.
+    VObject CreateFileTexture(const VPlug& target, const RWyxTexture& texture, const RWyxLayerContainer& geometry);
     // The file name the texture's file node gets: a relative name below the folder of the file
     // being imported, any other as it is.
     RString ResolveTexturePath(const RString& fileName) const;

@@ -1,6 +1,7 @@
 // The materials phase of the import: a Phong shader per material (one per material name over
 // the session), a shading group per geometry and material, the geometry or its polygons put
-// into the groups, then the textures of the geometry's texture layers onto the shaders.
+// into the groups, then the textures of the geometry's texture layers onto the shaders, linked
+// to the UV sets of their layers when the host would map one of them with another set unlinked.
 //
 // Per-polygon assignments go through the SDK-to-host polygon map that the mesh's creation
 // kept (the host mesh lacks the SDK's polygons of size 0 and those it could not make), and
@@ -23,6 +24,7 @@
 #include "scene/RWyxNode.h"
 #include "scene/RWyxNodeAttribute.h"
 
+#include <vexa/VFnMesh.h>
 #include <vexa/VFnPhongShader.h>
 #include <vexa/VFnSingleIndexedComponent.h>
 #include <vexa/VGlobal.h>
@@ -30,6 +32,7 @@
 #include <vexa/VStringArray.h>
 
 #include <algorithm>
+#include <map>
 #include <string>
 #include <utility>
 
@@ -153,6 +156,7 @@ const RWyxTexture* TextureOf(const RWyxLayerElementTexture& element, const RWyxL
 // The textures of every texture layer for the assignments, each once per assignment.
 void CollectTextures(const RWyxLayerContainer& geometry, bool isMesh, std::vector<MaterialAssignment>& assignments) {
     for (int n = 0; n < geometry.GetLayerCountOfKind(RWyxLayerElement::kTexture); ++n) {
+        const int layer = geometry.GetLayerIndexOfKind(n, RWyxLayerElement::kTexture);
         const RWyxLayerElementTexture* element = geometry.GetLayerOfKind(n, RWyxLayerElement::kTexture)->GetTextures();
         // A surface whose texture layer is empty takes the geometry's first texture, all same.
         RWyxLayerElementTexture fallback;
@@ -174,8 +178,30 @@ void CollectTextures(const RWyxLayerContainer& geometry, bool isMesh, std::vecto
             }
             assignment.textures.push_back(texture);
             assignment.blendModes.push_back(element->GetBlendMode());
+            assignment.layers.push_back(layer);
         }
     }
+}
+
+// The UV set each texture layer of the mesh is linked to. A texture maps with the UVs of its own
+// layer, and a texture without a link with the host's current set: when some texture's layer
+// gives another set, every texture on a layer with UVs is linked to that layer's set, so that an
+// export finds each set with its textures; otherwise none needs a link.
+std::map<int, VString> UvSetLinks(const RWyxMesh& mesh, const VFnMesh& host,
+                                  const std::vector<MaterialAssignment>& assignments) {
+    std::map<int, VString> links;
+    const VString current = host.currentUVSetName();
+    bool needed = false;
+    for (const MaterialAssignment& assignment : assignments) {
+        for (const int layer : assignment.layers) {
+            const VString set = WyxVexaImportSession::UvSetOfLayer(mesh, layer);
+            if (set.isEmpty()) continue;
+            links[layer] = set;
+            needed = needed || set != current;
+        }
+    }
+    if (!needed) links.clear();
+    return links;
 }
 
 }  // namespace
@@ -287,11 +313,21 @@ void WyxVexaImportSession::ImportGeometryMaterials(RWyxNode* node, RWyxLayerCont
         }
     }
     CollectTextures(geometry, mesh != nullptr, assignments);
+    VFnMesh host;
+    const bool hostMesh = mesh != nullptr && host.setObject(path);
+    const std::map<int, VString> links = hostMesh ? UvSetLinks(*mesh, host, assignments) : std::map<int, VString>();
     for (const MaterialAssignment& assignment : assignments) {
+        std::vector<VObject> files;
         if (assignment.textures.size() == 1) {
-            ConnectSingleTexture(assignment.shader, *assignment.textures.front(), geometry);
+            files.push_back(ConnectSingleTexture(assignment.shader, *assignment.textures.front(), geometry));
         } else if (assignment.textures.size() > 1) {
-            CreateLayeredTexture(assignment);
+            files = CreateLayeredTexture(assignment);
+        }
+        for (size_t k = 0; k < files.size() && k < assignment.layers.size(); ++k) {
+            const auto link = links.find(assignment.layers[k]);
+            if (link == links.end() || files[k].isNull()) continue;
+            PrintStatusError(host.associateUVSetTexture(link->second, files[k]),
+                             "Cannot link the texture to its UV set");
         }
     }
 }

@@ -133,10 +133,11 @@ int UvIdOf(const RWyxLayerElementUV& uvs, const RWyxMesh& mesh, int polygon, int
     }
 }
 
+// The set of that name made of the UVs: the host's first set renamed for the first layer with
+// UVs, a new set for any other.
 void SetUVSet(VFnMesh& host, const RWyxMesh& mesh, const HostTopology& topology, const RWyxLayerElementUV& uvs,
-              int setIndex) {
-    const VString set = "uvSet" + Number(setIndex + 1);
-    PrintStatusError(setIndex == 0 ? host.renameUVSet("map1", set) : host.createUVSet(set), "Cannot make the UV set");
+              const VString& set, bool firstLayer) {
+    PrintStatusError(firstLayer ? host.renameUVSet("map1", set) : host.createUVSet(set), "Cannot make the UV set");
     VFloatArray u;
     VFloatArray v;
     for (const RVector2& uv : uvs.DirectArray()) {
@@ -181,6 +182,14 @@ bool HasVertexColors(const RWyxMesh& mesh) {
 
 }  // namespace
 
+VString WyxVexaImportSession::UvSetOfLayer(const RWyxMesh& mesh, int layer) {
+    for (int n = 0; n < mesh.GetLayerCountOfKind(RWyxLayerElement::kUV); ++n) {
+        if (mesh.GetLayerIndexOfKind(n, RWyxLayerElement::kUV) != layer) continue;
+        return mesh.GetLayer(layer)->GetUVs()->GetDirectCount() > 0 ? "uvSet" + Number(n + 1) : VString();
+    }
+    return VString();
+}
+
 void WyxVexaImportSession::CreateMesh(RWyxNode* node) {
     const VObject made = CreateBoundTransform(node, "Cannot create Mesh Node");
     const RWyxMesh* mesh = node->GetMesh();
@@ -219,10 +228,10 @@ void WyxVexaImportSession::CreateMesh(RWyxNode* node) {
     SetNormals(host, *mesh, topology);
     SetHostPolygonMap(node, topology.hostPolygonOf);
     if (HasVertexColors(*mesh)) ImportVertexColors(*mesh, host, topology.hostPolygonOf);
-    const int uvLayers = mesh->GetLayerCountOfKind(RWyxLayerElement::kUV);
-    for (int n = 0; n < uvLayers; ++n) {
-        const RWyxLayerElementUV* uvs = mesh->GetLayerOfKind(n, RWyxLayerElement::kUV)->GetUVs();
-        if (uvs->GetDirectCount() > 0) SetUVSet(host, *mesh, topology, *uvs, n);
+    for (int n = 0; n < mesh->GetLayerCountOfKind(RWyxLayerElement::kUV); ++n) {
+        const int layer = mesh->GetLayerIndexOfKind(n, RWyxLayerElement::kUV);
+        const VString set = UvSetOfLayer(*mesh, layer);
+        if (!set.isEmpty()) SetUVSet(host, *mesh, topology, *mesh->GetLayer(layer)->GetUVs(), set, n == 0);
     }
     PrintStatusError(host.updateSurface(), "Cannot update the mesh");
     if (mesh->GetShapeCount() > 0) {

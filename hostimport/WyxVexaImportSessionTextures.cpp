@@ -63,17 +63,17 @@ VStatus Connect(const VPlug& source, const VPlug& destination) {
     return status ? modifier.doIt() : status;
 }
 
-// A target without incoming connections, or one fed by something other than a file texture's
-// colour, takes the new texture; one fed by a file texture keeps it.
-bool TakesTexture(const VPlug& target) {
+// The file texture whose colour feeds the target, which keeps it; null when none does (a target
+// without incoming connections, or one fed by something else, takes a new texture).
+VObject FeedingFileTexture(const VPlug& target) {
     VPlugArray sources;
-    if (!target.connectedTo(sources, true, false) || sources.length() == 0) return true;
+    if (!target.connectedTo(sources, true, false) || sources.length() == 0) return VObject();
     for (unsigned i = 0; i < sources.length(); ++i) {
         const bool fileColor = sources[i].node().hasFn(VFn::kFileTexture) &&
                                VFnAttribute(sources[i].attribute()).name() == "outColor";
-        if (!fileColor) return true;
+        if (!fileColor) return VObject();
     }
-    return false;
+    return sources[0].node();
 }
 
 void SetPlacement(const VFnDependencyNode& placement, const char* plugName, double value) {
@@ -126,21 +126,25 @@ RString WyxVexaImportSession::ResolveTexturePath(const RString& fileName) const 
     return RString(platform::ToNativePath(full.Buffer()).c_str());
 }
 
-void WyxVexaImportSession::ConnectSingleTexture(const VObject& shader, const RWyxTexture& texture,
-                                                const RWyxLayerContainer& geometry) {
+VObject WyxVexaImportSession::ConnectSingleTexture(const VObject& shader, const RWyxTexture& texture,
+                                                   const RWyxLayerContainer& geometry) {
     VStatus status;
     const VPlug color = VFnDependencyNode(shader).findPlug("color", &status);
     PrintStatusError(status, "Cannot find the shader's colour");
-    if (status) CreateFileTexture(color, texture, geometry);
+    return status ? CreateFileTexture(color, texture, geometry) : VObject();
 }
 
-void WyxVexaImportSession::CreateFileTexture(const VPlug& target, const RWyxTexture& texture,
-                                             const RWyxLayerContainer& geometry) {
+VObject WyxVexaImportSession::CreateFileTexture(const VPlug& target, const RWyxTexture& texture,
+                                                const RWyxLayerContainer& geometry) {
+    // A shader that geometries share has the texture from the first of them.
+    const VObject feeding = FeedingFileTexture(target);
+    const VString textureName(texture.GetNameWithoutPrefix().Buffer());
+    if (!feeding.isNull() && VFnDependencyNode(feeding).name() == textureName) return feeding;
     const VObject file = NodeMadeBy("shadingNode -at file", "Cannot create the texture.");
-    if (file.isNull()) return;
+    if (file.isNull()) return feeding;
     VFnDependencyNode fileNode(file);
     VStatus status;
-    fileNode.setName(VString(texture.GetNameWithoutPrefix().Buffer()), &status);
+    fileNode.setName(textureName, &status);
     PrintStatusError(status, "Cannot name the texture.");
     VPlug name = fileNode.findPlug("fileTextureName", &status);
     if (status) status = name.setValue(VString(ResolveTexturePath(texture.GetFileName()).Buffer()));
@@ -152,20 +156,25 @@ void WyxVexaImportSession::CreateFileTexture(const VPlug& target, const RWyxText
         status = Connect(placementNode.findPlug("outUV"), fileNode.findPlug("uv"));
         PrintStatusError(status, "Cannot connect the texture placement.");
     }
-    if (TakesTexture(target)) PrintStatusError(Connect(fileNode.findPlug("outColor"), target), "Cannot connect the texture.");
-    if (placement.isNull()) return;
+    if (feeding.isNull()) {
+        PrintStatusError(Connect(fileNode.findPlug("outColor"), target), "Cannot connect the texture.");
+    }
+    const VObject used = feeding.isNull() ? file : feeding;
+    if (placement.isNull()) return used;
     const Placement values = PlacementOf(texture, geometry);
     SetPlacement(placementNode, "offsetU", values.offsetU);
     SetPlacement(placementNode, "offsetV", values.offsetV);
     SetPlacement(placementNode, "rotateFrame", values.rotateFrame);
     SetPlacement(placementNode, "repeatU", values.repeatU);
     SetPlacement(placementNode, "repeatV", values.repeatV);
+    return used;
 }
 
-void WyxVexaImportSession::CreateLayeredTexture(const MaterialAssignment& assignment) {
+std::vector<VObject> WyxVexaImportSession::CreateLayeredTexture(const MaterialAssignment& assignment) {
     const VString name = VString("layeredTexture") + gLayeredTextureCount++;
     const VObject layered = NodeMadeBy("shadingNode -at layeredTexture", "Cannot create the texture.");
-    if (layered.isNull()) return;
+    std::vector<VObject> files(assignment.textures.size());
+    if (layered.isNull()) return files;
     VFnDependencyNode layeredNode(layered);
     VStatus status;
     layeredNode.setName(name, &status);
@@ -186,11 +195,15 @@ void WyxVexaImportSession::CreateLayeredTexture(const MaterialAssignment& assign
         PrintStatusError(status, "Cannot set the texture's alpha.");
         const VPlug color = layeredNode.findPlug(input + "color", &status);
         PrintStatusError(status, "Cannot find the texture's colour.");
-        if (status) CreateFileTexture(color, *assignment.textures[static_cast<size_t>(k)], *assignment.geometry);
+        if (status) {
+            files[static_cast<size_t>(k)] =
+                CreateFileTexture(color, *assignment.textures[static_cast<size_t>(k)], *assignment.geometry);
+        }
     }
     const VPlug shaderColor = VFnDependencyNode(assignment.shader).findPlug("color", &status);
     if (status) status = Connect(layeredNode.findPlug("outColor"), shaderColor);
     PrintStatusError(status, "Cannot connect the layered texture.");
+    return files;
 }
 
 bool WyxVexaImportSession::ImportVertexColors(const RWyxMesh& mesh, VFnMesh& host,

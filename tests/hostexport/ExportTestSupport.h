@@ -91,6 +91,16 @@ inline std::string makeShadingGroup(const char* type, const char* shader) {
     return group;
 }
 
+// A file texture feeding the shader's colour through a new placement node; the file node's name.
+inline std::string AddFileTexture(const std::string& shader, const char* path) {
+    const std::string file = script("shadingNode -at file");
+    const std::string place = script("shadingNode -au place2dTexture");
+    script("setAttr -type \"string\" " + file + ".fileTextureName \"" + path + "\"");
+    script("connectAttr " + place + ".outUV " + file + ".uv");
+    script("connectAttr " + file + ".outColor " + shader + ".color");
+    return file;
+}
+
 class ExportTest : public PluginCommandTest {
 protected:
     void SetUp() override {

@@ -12,7 +12,8 @@
 //    material for all polygons as such, the import assigns it to the whole shape;
 //  - nodes come in another order (curves are made as their channels are met), and so do the
 //    shaders in the host's shader list (the import makes them in the file's node order, the
-//    export writes nodes in the host's, which the import made in name order); -0 reads 0;
+//    export writes nodes in the host's, which the import made in name order) and the numbers
+//    of the texture placements, which the import makes in the same order; -0 reads 0;
 //  - the take imported is "Take 001": the export writes the host's animation as that take;
 //  - the one key of a curve the import made for a value without keys (a blend shape's weight)
 //    has global tangents, which come back smooth: the export writes a global first key with
@@ -44,6 +45,7 @@
 #include <vexa/VFnNurbsSurface.h>
 #include <vexa/VFnSpotLight.h>
 #include <vexa/VItDag.h>
+#include <vexa/VPlugArray.h>
 
 #include <algorithm>
 #include <cmath>
@@ -182,6 +184,7 @@ std::string Carried(const std::string& scene) {
     static const std::regex kDisabledRotationLimit(R"(  (min|max)Rot[XYZ]Limit(Enable)? = 0)");
     static const std::regex kNegativeZero(R"((^|[ (])-0(?=$|[ )]))");
     static const std::regex kShaderListEntry(R"(\.shaders\[[0-9]+\])");
+    static const std::regex kPlacement(R"(place2dTexture[0-9]+)");
     static const std::regex kAllFaces(R"(  member (\S+)\.f\[0:([0-9]+)\])");
     static const std::regex kMesh(R"(node mesh \S*\|([^|\s]+)\n  inMesh = mesh [0-9]+ points, ([0-9]+) polygons)");
     std::map<std::string, std::string> polygons;
@@ -196,6 +199,7 @@ std::string Carried(const std::string& scene) {
         if (line.rfind("fileInfo WYXImportTake ", 0) == 0) continue;
         line = TangentsAsSlopes(std::regex_replace(line, kNegativeZero, "$010"));
         line = std::regex_replace(line, kShaderListEntry, ".shaders[]");
+        line = std::regex_replace(line, kPlacement, "place2dTexture");
         std::smatch faces;
         if (std::regex_match(line, faces, kAllFaces) && polygons[faces[1]] == faces[2].str()) line = "  member " + faces[1].str();
         if (line.rfind("node ", 0) == 0) {
@@ -238,8 +242,58 @@ std::string Numbers(std::initializer_list<double> values) {
     return out + ")";
 }
 
+// The file texture feeding the colour of the shader of each polygon's shading group; null where
+// none does.
+std::vector<VObject> PolygonTextures(const VFnMesh& mesh) {
+    std::vector<VObject> textures(static_cast<size_t>(mesh.numPolygons()));
+    VObjectArray groups;
+    VIntArray groupOf;
+    if (!mesh.getConnectedShaders(0, groups, groupOf)) return textures;
+    for (unsigned p = 0; p < groupOf.length() && p < textures.size(); ++p) {
+        VObject node = groupOf[p] < 0 ? VObject() : groups[static_cast<unsigned>(groupOf[p])];
+        for (const char* plug : {"surfaceShader", "color"}) {
+            VPlugArray sources;
+            if (node.isNull() || !VFnDependencyNode(node).findPlug(plug).connectedTo(sources, true, false) ||
+                sources.length() != 1) {
+                node = VObject();
+                break;
+            }
+            node = sources[0].node();
+        }
+        if (!node.isNull() && node.hasFn(VFn::kFileTexture)) textures[p] = node;
+    }
+    return textures;
+}
+
+// The UV set a texture maps with on the mesh: the set it is linked to, else the current set.
+VString MappingSet(const VFnMesh& mesh, const VStringArray& sets, const VObject& texture) {
+    for (unsigned s = 0; s < sets.length(); ++s) {
+        VObjectArray linked;
+        mesh.getAssociatedUVSetTextures(sets[s], linked);
+        for (unsigned t = 0; t < linked.length(); ++t) {
+            if (linked[t] == texture) return sets[s];
+        }
+    }
+    return mesh.currentUVSetName();
+}
+
+// The UV of each corner of the polygon in the set, "-" for a corner without one.
+std::string CornerUVs(const VFnMesh& mesh, int polygon, unsigned corners, const VString& set) {
+    VFloatArray u;
+    VFloatArray v;
+    const bool any = mesh.numUVs(&set) > 0 && mesh.getUVs(u, v, &set);
+    std::string out;
+    for (unsigned k = 0; k < corners; ++k) {
+        int id = -1;
+        if (any) mesh.getPolygonUVid(polygon, static_cast<int>(k), id, &set);
+        out += id < 0 ? " -" : " " + Numbers({u[static_cast<unsigned>(id)], v[static_cast<unsigned>(id)]});
+    }
+    return out;
+}
+
 // A mesh's points, then per polygon its vertices and, corner by corner, the normal, the UV of
-// every set that has UVs and, when the mesh has any, the colour.
+// every set that has UVs, the UV its texture maps with (named after the texture) when its
+// shader has one and, when the mesh has any, the colour.
 std::string MeshGeometry(const VDagPath& path) {
     const VFnMesh mesh(path);
     std::string out;
@@ -254,6 +308,7 @@ std::string MeshGeometry(const VDagPath& path) {
     mesh.getFaceVertexColors(colors);
     bool colored = false;
     for (unsigned c = 0; c < colors.length(); ++c) colored = colored || colors[c] != VColor(-1.0f, -1.0f, -1.0f, -1.0f);
+    const std::vector<VObject> textures = PolygonTextures(mesh);
     for (int p = 0, faceVertex = 0; p < mesh.numPolygons(); ++p) {
         VIntArray vertices;
         mesh.getPolygonVertices(p, vertices);
@@ -271,16 +326,13 @@ std::string MeshGeometry(const VDagPath& path) {
         }
         out += line + "\n" + normals + "\n" + (colored ? colorLine + "\n" : "");
         for (unsigned s = 0; s < sets.length(); ++s) {
-            VFloatArray u;
-            VFloatArray v;
-            if (mesh.numUVs(&sets[s]) == 0 || !mesh.getUVs(u, v, &sets[s])) continue;
-            std::string uvs = polygon + " " + sets[s].str() + " =";
-            for (unsigned k = 0; k < vertices.length(); ++k) {
-                int id = -1;
-                mesh.getPolygonUVid(p, static_cast<int>(k), id, &sets[s]);
-                uvs += id < 0 ? " -" : " " + Numbers({u[static_cast<unsigned>(id)], v[static_cast<unsigned>(id)]});
-            }
-            out += uvs + "\n";
+            if (mesh.numUVs(&sets[s]) == 0) continue;
+            out += polygon + " " + sets[s].str() + " =" + CornerUVs(mesh, p, vertices.length(), sets[s]) + "\n";
+        }
+        const VObject& texture = textures[static_cast<size_t>(p)];
+        if (!texture.isNull()) {
+            out += polygon + " " + VFnDependencyNode(texture).name().str() + " =" +
+                   CornerUVs(mesh, p, vertices.length(), MappingSet(mesh, sets, texture)) + "\n";
         }
     }
     return out;
@@ -443,14 +495,13 @@ protected:
         // A textured material and a plain one.
         script("sets -e -forceElement " + makeShadingGroup("lambert", "skin") + " leg");
         script("setAttr skin.colorR 0.8; setAttr skin.colorG 0.6; setAttr skin.colorB 0.5");
-        const std::string texture = script("shadingNode -at file");
-        const std::string placement = script("shadingNode -au place2dTexture");
-        script("setAttr -type \"string\" " + texture + ".fileTextureName \"/maps/skin.tga\"; connectAttr " + placement +
-               ".outUV " + texture + ".uv; connectAttr " + texture + ".outColor skin.color");
+        const std::string texture = AddFileTexture("skin", "/maps/skin.tga");
         makeCube("crate");
         script("sets -e -forceElement " + makeShadingGroup("phong", "paint") + " crate");
         script("setAttr paint.colorG 0.25; setAttr crate.translateX -5");
         buildGeometry();
+        // A link left behind: a set of tiles linked to a texture that no shader of tiles uses.
+        ASSERT_TRUE(VFnMesh(hostNode("tilesShape")).associateUVSetTexture("second", Named(texture.c_str())));
         // Translation, rotation, scaling, visibility and a user attribute, keyed.
         script("createNode transform -n mover; setAttr mover.translateY 2");
         keyPlug("mover", "translateX", {{0.0, 0.0}, {0.5, 3.0}, {1.0, 1.0}});
@@ -476,8 +527,10 @@ protected:
         VAnimControl::setMaxTime(VTime(1.0, VTime::kSeconds));
     }
     // A blend shape of two sliders, one keyed, under a name that begins with its base's; a cube
-    // with hard and soft edges, UVs and colours; a cube of two UV sets without textures, "map1"
-    // of a UV per corner and "second" of four; a NURBS surface of uneven knots.
+    // with hard and soft edges, UVs and colours; a cube of two UV sets, "map1" of a UV per corner
+    // and "second" of four, whose texture is linked to neither; two cubes of two materials whose
+    // textures map with a UV set each, the first material's with "map1" on one, with "second"
+    // on the other; a NURBS surface of uneven knots.
     static void buildGeometry() {
         makeCube("face");
         VFnMesh(makeCube("smile")).setPoint(2, VPoint(-1.0, 1.5, 1.25));
@@ -517,20 +570,17 @@ protected:
         VFnMesh tiles(makeCube("tiles"));
         const VString second("second");
         ASSERT_TRUE(tiles.createUVSet(second));
-        for (const VString* set : {static_cast<const VString*>(nullptr), &second}) {
-            const int uvCount = set == nullptr ? 24 : 4;
-            VFloatArray tileU;
-            VFloatArray tileV;
-            for (int i = 0; i < uvCount; ++i) {
-                tileU.append(0.125f * static_cast<float>(i % 8));
-                tileV.append(set == nullptr ? 0.0625f * static_cast<float>(i) : 0.5f + 0.25f * static_cast<float>(i % 2));
-            }
-            ASSERT_TRUE(tiles.setUVs(tileU, tileV, set));
-            VIntArray tileIds;
-            for (int k = 0; k < 24; ++k) tileIds.append(k % uvCount);
-            ASSERT_TRUE(tiles.assignUVs(counts, tileIds, set));
-        }
+        giveCubeUVs(tiles, "map1", 24, [](int i) { return VPoint(0.125 * (i % 8), 0.0625 * i, 0.0); });
+        giveCubeUVs(tiles, second, 4, [](int i) { return VPoint(0.125 * i, 0.5 + 0.25 * (i % 2), 0.0); });
+        script("sets -e -forceElement " + makeShadingGroup("lambert", "slate") + " tiles");
+        AddFileTexture("slate", "/maps/slate.tga");
         script("setAttr tiles.translateZ -5");
+        makeShadingGroup("lambert", "stamp");
+        makeShadingGroup("lambert", "label");
+        const VObject stamp = Named(AddFileTexture("stamp", "/maps/stamp.tga").c_str());
+        const VObject label = Named(AddFileTexture("label", "/maps/label.tga").c_str());
+        makeDecal("decal", "map1", stamp, label);
+        makeDecal("sticker", "second", stamp, label);
         VPointArray cvs;
         for (int i = 0; i < 20; ++i) cvs.append(VPoint(i / 4, i % 4, (i * 7) % 5 * 0.25, 1.0));
         VDoubleArray knotsU;
@@ -542,6 +592,35 @@ protected:
                                                        VFnNurbsSurface::kOpen, true, VObject::kNullObj, &status);
         ASSERT_TRUE(status) << status.errorString().asChar();
         VFnDagNode(VFnDagNode(sheet).parent(0)).setName("sheet");
+    }
+    // The cube's set gets `count` UVs, UV i at the x and y of what `uv` gives for i; polygon
+    // corner k takes UV k % count.
+    static void giveCubeUVs(VFnMesh& cube, const VString& set, int count, const std::function<VPoint(int)>& uv) {
+        VFloatArray u;
+        VFloatArray v;
+        for (int i = 0; i < count; ++i) {
+            u.append(static_cast<float>(uv(i).x));
+            v.append(static_cast<float>(uv(i).y));
+        }
+        ASSERT_TRUE(cube.setUVs(u, v, &set));
+        const VIntArray counts(6, 4);
+        VIntArray ids;
+        for (int k = 0; k < 24; ++k) ids.append(k % count);
+        ASSERT_TRUE(cube.assignUVs(counts, ids, &set));
+    }
+    // A cube whose faces 0-2 take "stamp" and faces 3-5 "label", of the sets "map1" of eight UVs
+    // and "second" of a UV per corner; the texture of "stamp" linked to `stampSet`, that of
+    // "label" to the other set.
+    static void makeDecal(const char* name, const char* stampSet, const VObject& stamp, const VObject& label) {
+        VFnMesh decal(makeCube(name));
+        const VString second("second");
+        ASSERT_TRUE(decal.createUVSet(second));
+        giveCubeUVs(decal, "map1", 8, [](int i) { return VPoint(0.25 * (i % 4), 0.5 * (i / 4), 0.0); });
+        giveCubeUVs(decal, second, 24, [](int i) { return VPoint(0.75 - 0.03125 * i, 0.25 + 0.015625 * i, 0.0); });
+        script("sets -e -forceElement stampSG " + std::string(name) + ".f[0:2]");
+        script("sets -e -forceElement labelSG " + std::string(name) + ".f[3:5]");
+        ASSERT_TRUE(decal.associateUVSetTexture(stampSet, stamp));
+        ASSERT_TRUE(decal.associateUVSetTexture(second == stampSet ? "map1" : second, label));
     }
     static void setAngle(const char* node, const char* plug, double degrees) {
         ASSERT_TRUE(VFnDependencyNode(hostNode(node)).findPlug(plug).setValue(degrees * kRadiansPerDegree)) << plug;
@@ -601,10 +680,24 @@ TEST_F(HostRoundTripTest, ASceneBuiltInTheHostComesBackTheSameOnEveryTrip) {
         {"node geometry |sheet|", "  knots u = (0) (0) (0) (0.25) (1) (1) (1)\n"},
     };
     for (const auto& node : kept) EXPECT_TRUE(HasNodeLine(scenes[0], node[0], node[1])) << node[0] << node[1];
-    // Both UV sets of a mesh without textures, each with the UV of every corner.
+    // Both UV sets of a mesh whose texture is linked to neither (a link to a texture that no
+    // shader of the mesh uses links none), each with the UV of every corner, the texture mapping
+    // with the first.
     const std::string uvs = ImportedSetNames(UvLinesOf(built, "|tiles|tilesShape"));
-    EXPECT_EQ(std::count(uvs.begin(), uvs.end(), '\n'), 12) << uvs;
+    EXPECT_EQ(std::count(uvs.begin(), uvs.end(), '\n'), 18) << uvs;
     EXPECT_EQ(UvLinesOf(scenes[0], "|tiles|tilesShape"), uvs);
+    // Both textured UV sets of a mesh, each with the UV of every corner, and the texture of each
+    // face mapping with the UVs of its own set.
+    const std::string decals[2][2] = {
+        {"decal", "  polygon 2 file3 = (0 0) (0.25 0) (0.5 0) (0.75 0)\n"},
+        {"sticker", "  polygon 2 file3 = (0.5 0.375) (0.46875 0.390625) (0.4375 0.40625) (0.40625 0.421875)\n"}};
+    for (const auto& [name, line] : decals) {
+        const std::string shape = "|" + name + "|" + name + "Shape";
+        const std::string lines = ImportedSetNames(UvLinesOf(built, shape));
+        EXPECT_EQ(std::count(lines.begin(), lines.end(), '\n'), 18) << lines;
+        EXPECT_NE(lines.find(line), std::string::npos) << lines;
+        EXPECT_EQ(UvLinesOf(scenes[0], shape), lines);
+    }
 }
 
 // With both hard-edge options on, the export gives every polygon corner a point of its own and
@@ -619,7 +712,8 @@ TEST_F(HostRoundTripTest, HardEdgesComeBackWeldedWithEveryCornersNormal) {
     ASSERT_TRUE(exportTo(source));
     const std::vector<std::string> scenes = trip(source);
     expectTripsAgree(scenes);
-    for (const char* mesh : {"|chest|chestShape", "|leg|legShape", "|face|faceShape", "|crate|crateShape", "|tiles|tilesShape"}) {
+    for (const char* mesh : {"|chest|chestShape", "|leg|legShape", "|face|faceShape", "|crate|crateShape",
+                             "|tiles|tilesShape", "|decal|decalShape", "|sticker|stickerShape"}) {
         const std::string block = ImportedSetNames(BlockOf(built, std::string("node geometry ") + mesh + "\n"));
         EXPECT_NE(block.find("  point 7 = "), std::string::npos) << mesh;
         EXPECT_EQ(block.find("  point 8 = "), std::string::npos) << mesh;

@@ -37,16 +37,6 @@ std::vector<int> Indices(const RWyxLayerElement* element) {
     return element != nullptr ? element->IndexArray() : std::vector<int>();
 }
 
-// A file texture feeding the shader's colour through a new placement node; the file node's name.
-std::string AddFileTexture(const std::string& shader, const char* path) {
-    const std::string file = script("shadingNode -at file");
-    const std::string place = script("shadingNode -au place2dTexture");
-    script("setAttr -type \"string\" " + file + ".fileTextureName \"" + path + "\"");
-    script("connectAttr " + place + ".outUV " + file + ".uv");
-    script("connectAttr " + file + ".outColor " + shader + ".color");
-    return file;
-}
-
 class MeshExportTest : public SessionTest {};
 
 TEST_F(MeshExportTest, ACubeWithoutHardEdgesHasOneNormalPerControlPoint) {
@@ -367,6 +357,61 @@ TEST_F(MeshExportTest, ALayeredTexturePutsItsTopInputOnTheHighestLayer) {
     EXPECT_EQ(Indices(Element(*mesh, 2, RWyxLayerElement::kTexture)), (std::vector<int>{0, 0, 0, 0, -1, -1}));
     EXPECT_EQ(Indices(Element(*mesh, 0, RWyxLayerElement::kMaterial)), (std::vector<int>{0, 0, 0, 0, 1, 1}))
         << "one material index per polygon, whatever the layers";
+}
+
+// A textured set whose texture lies on an earlier set's layer takes the first layer free of UVs
+// and textures; its texture goes there with the blend of the layer it leaves, which keeps only
+// the textures its polygons use. A texture linked to two sets stays with the first; a set whose
+// textures all stayed so takes a free layer of its own.
+TEST_F(MeshExportTest, ATexturedSetOnAnEarlierSetsLayerTakesTheFirstFreeLayerWithItsTexture) {
+    makeCube("box");
+    script("sets -e -forceElement " + makeShadingGroup("lambert", "plain") + " box.f[0:1]");
+    script("sets -e -forceElement " + makeShadingGroup("lambert", "stack") + " box.f[2:5]");
+    const std::string plain = AddFileTexture("plain", "/maps/plain.tif");
+    const std::string layered = script("shadingNode -at layeredTexture");
+    std::string inputs[2];
+    for (int i = 0; i < 2; ++i) {
+        const std::string input = layered + ".inputs[" + std::to_string(i) + "]";
+        inputs[i] = script("shadingNode -at file");
+        script("setAttr -type \"string\" " + inputs[i] + ".fileTextureName \"/maps/input" + std::to_string(i) +
+               ".tif\"");
+        script("connectAttr " + inputs[i] + ".outColor " + input + ".color; setAttr " + input + ".blendMode " +
+               (i == 0 ? "4" : "6"));
+    }
+    script("connectAttr " + layered + ".outColor stack.color");
+    VFnMesh host(Named("boxShape"));
+    const VString sets[3] = {"map1", "second", "third"};
+    for (int s = 0; s < 3; ++s) {
+        ASSERT_TRUE(s == 0 || host.createUVSet(sets[s]));
+        ASSERT_TRUE(host.setUVs(VFloatArray(4, 0.5f * static_cast<float>(s)), VFloatArray(4, 0.0f), &sets[s]));
+        ASSERT_TRUE(host.assignUVs(VIntArray(6, 4), VIntArray(24, 3), &sets[s]));
+        ASSERT_TRUE(host.associateUVSetTexture(sets[s], Named(plain.c_str())));
+    }
+    ASSERT_TRUE(host.associateUVSetTexture(sets[1], Named(inputs[1].c_str())));
+    collect();
+    const RWyxMesh* mesh = node("box")->GetMesh();
+    ASSERT_NE(mesh, nullptr);
+    const struct {
+        int layer;
+        const char* file;
+        std::vector<int> indices;
+        double u;  // of the layer's UVs, -1 for none
+    } expected[] = {{0, "/maps/plain.tif", {0, 0, -1, -1, -1, -1}, 0.0},
+                    {1, "/maps/input0.tif", {-1, -1, 0, 0, 0, 0}, -1.0},
+                    {2, "/maps/input1.tif", {-1, -1, 0, 0, 0, 0}, 0.5}};
+    for (const auto& entry : expected) {
+        ASSERT_EQ(mesh->GetTextureCount(entry.layer), 1) << entry.layer;
+        EXPECT_EQ(mesh->GetTexture(0, entry.layer)->GetFileName(), entry.file);
+        EXPECT_EQ(Indices(Element(*mesh, entry.layer, RWyxLayerElement::kTexture)), entry.indices) << entry.layer;
+        const auto* uvs = static_cast<const RWyxLayerElementUV*>(Element(*mesh, entry.layer, RWyxLayerElement::kUV));
+        EXPECT_EQ(uvs != nullptr ? uvs->GetDirectAt(3)->u : -1.0, entry.u) << entry.layer;
+    }
+    const auto* moved = static_cast<const RWyxLayerElementTexture*>(Element(*mesh, 2, RWyxLayerElement::kTexture));
+    EXPECT_EQ(moved->GetBlendMode(), RWyxLayerElementTexture::kModulate);
+    const auto* third = static_cast<const RWyxLayerElementUV*>(Element(*mesh, 3, RWyxLayerElement::kUV));
+    ASSERT_NE(third, nullptr);
+    EXPECT_EQ(third->GetDirectAt(3)->u, 1.0);
+    EXPECT_EQ(mesh->GetTextureCount(3), 0);
 }
 
 TEST_F(MeshExportTest, LayeredTexturesFeedingEachOtherAreReadOnce) {

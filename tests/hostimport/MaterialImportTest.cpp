@@ -15,6 +15,7 @@
 #include <vexa/VFnPhongShader.h>
 #include <vexa/VObjectArray.h>
 #include <vexa/VPlugArray.h>
+#include <vexa/VStringArray.h>
 
 #include <cmath>
 
@@ -283,6 +284,41 @@ TEST_F(MaterialImportTest, ATextureOnASharedShaderIsConnectedOnce) {
     }));
     // Children are visited from the last: Two's texture came first and stays.
     EXPECT_EQ(sourceOf("Shared.color"), "TwoTex.outColor");
+}
+
+// Meshes that share a shader, each with its texture on its second layer of UVs (after one whose
+// UV element is empty, which makes no set): the shader keeps the texture it got first, and each
+// mesh links that texture, the one its faces show, to the set of the layer.
+TEST_F(MaterialImportTest, ATextureOnASharedShaderMapsWithTheSetOfItsLayerOnEachMesh) {
+    ASSERT_TRUE(importBuilt([](RWyxObjectFactory& factory, RWyxNode& root) {
+        for (const char* name : {"One", "Two"}) {
+            RWyxMesh* mesh = QuadStrip(factory, {0});
+            mesh->AddMaterial(Material(factory, "Shared"));
+            for (const int layer : {0, 2, 3}) {
+                auto uvs = std::make_unique<RWyxLayerElementUV>();
+                uvs->SetMappingMode(RWyxLayerElement::kByControlPoint);
+                for (int p = 0; p < 4 && layer != 2; ++p) uvs->AddDirect(RVector2(layer, p));
+                mesh->EnsureLayer(layer)->SetUVs(std::move(uvs));
+            }
+            mesh->AddTexture(Texture(factory, (std::string(name) + "Tex").c_str(), "t.tif"), 3);
+            mesh->GetLayer(3)->GetTextures()->AddIndex(0);
+            AddNode(factory, root, name, mesh);
+        }
+    }));
+    EXPECT_EQ(sourceOf("Shared.color"), "TwoTex.outColor");
+    for (const char* name : {"One", "Two"}) {
+        const VFnMesh mesh(pathOf(name));
+        VStringArray sets;
+        ASSERT_TRUE(mesh.getUVSetNames(sets));
+        ASSERT_EQ(sets.length(), 2u) << name;
+        EXPECT_EQ(sets[1], "uvSet3") << name;
+        VObjectArray linked;
+        ASSERT_TRUE(mesh.getAssociatedUVSetTextures("uvSet3", linked));
+        ASSERT_EQ(linked.length(), 1u) << name;
+        EXPECT_EQ(VFnDependencyNode(linked[0]).name(), "TwoTex") << name;
+        ASSERT_TRUE(mesh.getAssociatedUVSetTextures("uvSet1", linked));
+        EXPECT_EQ(linked.length(), 0u) << name;
+    }
 }
 
 TEST_F(MaterialImportTest, VertexColoursDirectIndexedAndPerCornerThroughTheHostsPolygons) {

@@ -276,15 +276,24 @@ TEST_F(NodeCreationTest, SkeletonsBecomeJointsOrLocatorsWithTheirTypeTags) {
         RWyxNode* leg = AddNode(factory, *hips, "leg", joint(RWyxSkeleton::kLimb));
         AddNode(factory, *leg, "foot", nullptr);
         AddNode(factory, *AddNode(factory, root, "body", factory.CreateMesh()), "bare", nullptr);
+        // A mesh of one point and no polygon is a mesh still.
+        RWyxMesh* dot = factory.CreateMesh();
+        dot->InitControlPoints(1);
+        dot->SetControlPointAt(0, RVector4(1.0, 2.0, 3.0, 1.0));
+        AddNode(factory, root, "dot", dot);
         AddNode(factory, root, "effector", joint(RWyxSkeleton::kEffectorRoot));
         AddNode(factory, root, "limbnode", joint(RWyxSkeleton::kLimbNode));
     }));
     const std::string scene = dump();
     for (const char* line : {"node transform |lonely\n", "node locator |lonely|", "node joint |hips\n",
                              "node joint |hips|leg\n", "node joint |hips|leg|foot\n", "node transform |body|bare\n",
-                             "node locator |body|bare|", "node joint |effector\n", "node joint |limbnode\n"}) {
+                             "node locator |body|bare|", "node joint |effector\n", "node joint |limbnode\n",
+                             "node mesh |dot|dotShape\n"}) {
         EXPECT_NE(scene.find(line), std::string::npos) << line << scene;
     }
+    VPoint point;
+    ASSERT_TRUE(VFnMesh(pathOf("dot")).getPoint(0, point));
+    EXPECT_EQ(point, VPoint(1.0, 2.0, 3.0));
     EXPECT_EQ(tagOf("lonely"), 2);
     EXPECT_EQ(tagOf("hips"), 2);
     EXPECT_EQ(tagOf("leg"), 4);
