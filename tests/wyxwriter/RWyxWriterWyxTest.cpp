@@ -21,7 +21,9 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <string>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -211,6 +213,26 @@ TEST_F(WriterClassesTest, NodesSharingANameAreRefusedAndTheFileKept) {
                   "strategy on the object factory (SetNodeRenamingStrategy) before they are made.");
         EXPECT_EQ(ScratchFolder::ReadFile(path), kOldContent);
         EXPECT_EQ(EntryCount(), 1u);
+    }
+
+    // A name keeps its one line and shows what it holds; twenty are listed, then how many more.
+    std::string listed = "Model::Hand, Model::Arm, Model::a\\tb, Model::a\\\\nb";
+    std::vector<std::string> names = {"a\tb", "a\\nb"};
+    for (int i = 0; i < 20; ++i) {
+        names.push_back("S" + std::to_string(i));
+        if (i < 16) listed += ", Model::" + names.back();
+    }
+    for (const std::string& name : names) {
+        AddNode(name.c_str());
+        AddNode(name.c_str());
+    }
+    for (const Form form : {Form::kAscii, Form::kV5Binary}) {
+        const WriteResult result = WriteScene(factory, scene, path, form);
+        EXPECT_EQ(result.errorText, "Models of one name cannot be told apart in a file; these names are shared: " +
+                                        listed + ", and 4 more. Make the names unique before writing: rename the "
+                                        "nodes, or install a renaming strategy on the object factory "
+                                        "(SetNodeRenamingStrategy) before they are made.");
+        EXPECT_EQ(ScratchFolder::ReadFile(path), kOldContent);
     }
 }
 

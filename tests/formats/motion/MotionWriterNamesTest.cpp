@@ -451,6 +451,26 @@ const char* const kMarkersNamed = "TRC C3D VPM";
 constexpr ClashOutcome::Kind kClash = ClashOutcome::kClash;
 constexpr ClashOutcome::Kind kYield = ClashOutcome::kYield;
 
+// Pairs "a::n<k>" and "n<k>", each read as "n<k>".
+std::vector<ClashNode> ManyClashingNodes(int pairs) {
+    std::vector<ClashNode> nodes;
+    for (int k = 0; k < pairs; ++k) {
+        nodes.push_back({"a::n" + std::to_string(k), -1, true});
+        nodes.push_back({"n" + std::to_string(k), -1, true});
+    }
+    return nodes;
+}
+
+// The lines of their refusal: the first twenty pairs, then how many more.
+std::string ManyClashesListed(int pairs) {
+    std::string text;
+    for (int k = 0; k < 20; ++k) {
+        const std::string n = "n" + std::to_string(k);
+        text += std::string(k > 0 ? "\n    " : "") + "\"a::" + n + "\", \"" + n + "\" are read as \"" + n + "\"";
+    }
+    return text + "\n    and " + std::to_string(pairs - 20) + " more";
+}
+
 const ClashCase kClashCases[] = {
     // The factory names a node made without a name "Name".
     {"one name", "Hips", {{"", -1, true}, {"", -1, true}},
@@ -487,6 +507,8 @@ const ClashCase kClashCases[] = {
       {"BVH", kYield, "BVH:reference1"}, {"HTR", kYield, "HTR:reference1"}, {"ASF", kYield, "ASF:reference1"}}},
     // The children sit apart from the root: each hangs from an ASF dummy bone named after it.
     {"dummy bones", "Hips", {{"a", -1, true}, {"aDummy", -1, true}}, {{"ASF", kYield, "aDummy1"}}},
+    // More than twenty groups: the first twenty, then how many more.
+    {"more clashes than are listed", "Hips", ManyClashingNodes(22), {{kAllNamed, kClash, ManyClashesListed(22)}}},
 };
 
 bool Names(const ClashOutcome& outcome, const std::string& label) {
