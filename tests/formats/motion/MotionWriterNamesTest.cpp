@@ -504,6 +504,8 @@ const ClashCase kClashCases[] = {
     {"end nodes", "Hips",
      {{"X", -1, true}, {"X_End", -1, true}, {"Y", -1, true}, {"Y_End", -1, true}, {"tip", 2, false}},
      {{"BVH HTR", kYield, "X_End1"}, {"BVH ASF", kYield, "Y_End1"}}},
+    {"end nodes taken twice", "Hips", {{"X", -1, true}, {"X_End", -1, true}, {"X_End1", -1, true}},
+     {{"BVH HTR", kYield, "X_End2"}}},
     {"reference nodes", "BVH:reference", {{"HTR:reference", -1, true}, {"ASF:reference", 0, true}},
      {{kMarkersNamed, kClash, R"("BVH:reference", "HTR:reference", "ASF:reference" are read as "reference")"},
       {"BVH", kYield, "BVH:reference1"}, {"HTR", kYield, "HTR:reference1"}, {"ASF", kYield, "ASF:reference1"}}},
