@@ -468,7 +468,9 @@ RString RString::ControlCharsEscaped() const {
     RString result;
     for (int i = 0; i < length_; ++i) {
         const char c = text_[i];
-        if (!IsControlChar(c)) {
+        if (c == '\\') {
+            result += "\\\\";
+        } else if (!IsControlChar(c)) {
             result += c;
         } else if (c == '\n' || c == '\r' || c == '\t') {
             result += '\\';

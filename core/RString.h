@@ -98,8 +98,9 @@ public:
     // end its line nor (in a format whose words blanks separate) split it.
     RString ControlCharsReplaced(char replacement, bool blanksToo = false) const;
     // A copy with every control character (IsControlChar) written as an escape: \n, \r and \t,
-    // any other as \x and two hex digits. A name shown in a one-line message then keeps its
-    // line and still shows what it holds.
+    // any other as \x and two hex digits; a backslash is doubled, so that a name holding the
+    // two characters \ and n is not taken for one holding a line break. A name shown in a
+    // one-line message then keeps its line and still shows what it holds.
     RString ControlCharsEscaped() const;
 
     // Back to the empty text, freeing a heap block.

@@ -3,6 +3,7 @@
 #include "fileio/RWriteFailure.h"
 #include "fileio/RWyxIO.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -52,6 +53,18 @@ bool RWyxWriter::FailCreate(int code, const RString& text, int reason) {
         SetError(code, text + ReasonText(reason));
     }
     return false;
+}
+
+RString RWyxWriter::ListedNames(const std::vector<RString>& entries, const char* separator) {
+    RString text;
+    const std::size_t listed = std::min(entries.size(), static_cast<std::size_t>(kMaxNamesListed));
+    for (std::size_t i = 0; i < listed; ++i) {
+        text += RString(i > 0 ? separator : "") + entries[i];
+    }
+    if (entries.size() > listed) {
+        text += RString(separator) + "and " + static_cast<int>(entries.size() - listed) + " more";
+    }
+    return text;
 }
 
 void RWyxWriter::ReportProgress(int status, const char* text, const char* detail, float percent) const {

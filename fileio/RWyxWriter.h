@@ -23,6 +23,7 @@
 #include "fileio/RWyxReader.h"
 
 #include <functional>
+#include <vector>
 
 class RStreamOptions;
 class RWriteFailure;
@@ -94,6 +95,13 @@ protected:
     // reason (an errno), put before the text's closing full stop when it has one
     // ('Cannot open file "x" for writing: Permission denied.'); the text alone for reason 0.
     bool FailCreate(int code, const RString& text, int reason);
+
+    // A refusal lists at most this many of the names (or groups of names) it is about, so
+    // that a scene with thousands of them still gives a message one can read.
+    static constexpr int kMaxNamesListed = 20;
+    // The entries joined by the separator, at most kMaxNamesListed of them; when there are
+    // more, then the separator and "and <n> more".
+    static RString ListedNames(const std::vector<RString>& entries, const char* separator);
 
 private:
     RWyxObjectFactory* factory_;

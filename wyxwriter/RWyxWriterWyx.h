@@ -189,8 +189,9 @@ protected:
     bool RefuseUnwritablePatches(RWyxScene& scene);
     // False, with error 5 naming them, when two nodes of the scene share a name: a file names
     // every model, so a reader keeps only the first of namesakes and the others would be lost.
-    // The text ends with what the caller can do about it (rename the nodes, or have the
-    // object factory's renaming strategy make the names unique).
+    // The names are listed with their control characters escaped (ListedNames: at most
+    // kMaxNamesListed, then how many more). The text ends with what the caller can do about it
+    // (rename the nodes, or have the object factory's renaming strategy make the names unique).
     bool RefuseNamesakeModels(RWyxScene& scene);
     // Writes the surface, or, when it asks for U and V swapped or its links renumbered, the
     // geometry converter's copy of it (destroyed afterwards). False, with error 5, when the

@@ -40,6 +40,7 @@
 #include <limits>
 #include <string>
 #include <unordered_set>
+#include <vector>
 
 using namespace wyx_fields;
 
@@ -306,20 +307,18 @@ bool RWyxWriterWyx::RefuseUnwritablePatches(RWyxScene& scene) {
 }
 
 bool RWyxWriterWyx::RefuseNamesakeModels(RWyxScene& scene) {
-    constexpr int kNamesListed = 20;
     std::unordered_set<std::string> seen;
     std::unordered_set<std::string> shared;
-    RString listed;
-    int count = 0;
+    std::vector<RString> names;
     ForEachNodeBelow(*scene.GetRootNode(), [&](RWyxNode& node) {
         const RString& name = node.GetName();
         std::string key(name.Buffer(), static_cast<std::size_t>(name.GetLength()));
         if (seen.insert(key).second || !shared.insert(std::move(key)).second) return;
-        if (count++ < kNamesListed) listed += RString(count > 1 ? ", " : "") + name;
+        names.push_back(name.ControlCharsEscaped());
     });
-    if (count == 0) return true;
-    Refuse(RString("Models of one name cannot be told apart in a file; these names are shared: ") + listed +
-           (count > kNamesListed ? ", ..." : "") +
+    if (names.empty()) return true;
+    Refuse(RString("Models of one name cannot be told apart in a file; these names are shared: ") +
+           ListedNames(names, ", ") +
            ". Make the names unique before writing: rename the nodes, or install a renaming strategy on the "
            "object factory (SetNodeRenamingStrategy) before they are made.");
     return false;

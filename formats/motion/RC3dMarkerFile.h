@@ -6,11 +6,12 @@
 // and none is written).
 //
 // Reading: the header's frames of points (and analog samples) must lie in the file after the
-// data start, so that no count it claims outruns the file. The POINT group's LABELS (at most 255, the rest named "%04d" of their index), UNITS
-// (mm, cm, m, in, ft: the factor to centimetres) and X_SCREEN / Y_SCREEN (the axis map; a
-// value whose letter is not X, Y or Z is ignored), any USES_PREFIXES (the actor prefix before
-// a ':' is kept, as "<prefix>_<name>", when the reader asks for it). Positions map from the
-// file's axes by the axis map (by default scene x = -X, y = Z, z = Y).
+// data start, so that no count it claims outruns the file. The POINT group's LABELS (at most
+// 255, the rest named "%04d" of their index), UNITS (mm, cm, m, in, ft: the factor to
+// centimetres) and X_SCREEN / Y_SCREEN (the axis map; a value whose letter is not X, Y or Z
+// is ignored), any USES_PREFIXES (the actor prefix before a ':' is kept, as "<prefix>_<name>",
+// when the reader asks for it). Positions map from the file's axes by the axis map (by
+// default scene x = -X, y = Z, z = Y).
 //
 // Writing: a header, the POINT group and its parameters, then the points in millimetres
 // (integers with the scale 0.1449 or, when asked, floats), all in DEC layout, into a

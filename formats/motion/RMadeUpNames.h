@@ -24,9 +24,12 @@ public:
 
     // A name the file or the scene gives a node.
     void Take(const char* name);
-    // The name when it is free, else the name followed by the first number (1, 2, ...) that
-    // makes it free; taken from then on.
-    std::string MakeUp(const std::string& name);
+    // The stem followed by the ending when free, else followed by the ending and the first
+    // number (1, 2, ...) that makes it free; taken from then on. A name a file keeps only
+    // maxLength bytes of is made with its stem cut (at a UTF-8 character boundary) so that the
+    // ending and the number still fit: "<stem cut>Dummy", "<stem cut shorter>Dummy1".
+    std::string MakeUp(const std::string& stem, const std::string& ending = std::string(),
+                       std::size_t maxLength = std::string::npos);
 
 private:
     bool IsTaken(const std::string& name) const;

@@ -269,7 +269,9 @@ void RWyxAsfScene::BuildBones(RWyxNode* node, RAsfBone* bone, bool translationDo
         auto child = std::make_unique<RAsfBone>(childName.Buffer());
         RAsfBone* hangsFrom = bone;
         if (dummies) {
-            auto dummy = std::make_unique<RAsfBone>(names.MakeUp(std::string(childName.Buffer()) + "Dummy").c_str());
+            // Named so that a read keeps the whole name, as it must every bone's.
+            const std::string dummyName = names.MakeUp(childName.Buffer(), "Dummy", RAsfBone::kMaxReadNameLength);
+            auto dummy = std::make_unique<RAsfBone>(dummyName.c_str());
             TakeFrameOf(*dummy, *bone);
             BoneFromNode(dummy.get(), RVector4(), DefaultTranslation(childNode), nodeScale);
             hangsFrom = dummy.get();

@@ -67,8 +67,9 @@ public:
     // Named "ASF" with length unit 1: a root bone with all six DOFs for the node, and below it a
     // bone per node (dummy bones where children sit at different offsets, each named after its
     // child with "Dummy", or with the first number after that which no node below the root
-    // and no other bone bears), DOFs rx, ry, rz (after tx, ty, tz with translationDofs). Scale
-    // multiplies every offset.
+    // and no other bone bears; the child's name cut so that the whole is at most
+    // RAsfBone::kMaxReadNameLength bytes, as a read keeps no more), DOFs rx, ry, rz (after
+    // tx, ty, tz with translationDofs). Scale multiplies every offset.
     bool BuildFromNode(RWyxNode* rootNode, bool translationDofs, const RVector4& scale);
     // Binds every bone to the node of its name below the root node (the root bone to the root
     // node), for an AMC write; a bone without a node is left unbound.

@@ -7,10 +7,10 @@
 // named after the file) under "<short name>:optical" or "<short name>:reference".
 //
 // Counts are claims the file must back: a header may claim no more markers than one frame of
-// the file's format can hold in the file's bytes, and the keys made (frames read times the nodes) may not outnumber the file's bytes,
-// so that memory and time grow with the file, never faster. Frames are read as they come.
-// Elements a frame holds beyond the header's markers get nodes "*Unnamed_<n>", at most
-// kMaxMarkers nodes in all.
+// the file's format can hold in the file's bytes, and the keys made (frames read times the
+// nodes) may not outnumber the file's bytes, so that memory and time grow with the file, never
+// faster. Frames are read as they come. Elements a frame holds beyond the header's markers get
+// nodes "*Unnamed_<n>", at most kMaxMarkers nodes in all.
 //
 // Errors: "File not opened" (3), "Stream options not set" (6), "File is corrupted" (0) for a
 // bad header, names, frame or end and for duplicate names (the scene then stays as it was).

@@ -8,9 +8,10 @@
 // no control characters (tab, line break, ...), only the root may be named "root", and no bone
 // may bear a name the ASF and AMC readers would not take back (RAsfFile::BoneNameFault: "ASF
 // files cannot hold these bone names:" with each name and why; a dummy bone is named after
-// its node with "Dummy", and a number after it where a node bears that name), no two bones
-// may be read as one name (RefuseSharedNames); each is error 5, told through the options'
-// message hook, names with their control characters escaped.
+// its node with "Dummy", and a number after it where a node bears that name, the node's name
+// cut so that the whole fits: RWyxAsfScene::BuildFromNode), no two bones may be read as one
+// name (RefuseSharedNames); each is error 5, told through the options' message hook, names
+// with their control characters escaped.
 
 #include "formats/motion/RAsfFile.h"
 #include "formats/motion/RWyxWriterMotion.h"

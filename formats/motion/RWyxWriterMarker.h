@@ -4,9 +4,10 @@
 // The export road of the optical-marker formats (C3D, TRC, AOA, MCD): the global positions of
 // the marked nodes (without an optical attribute, parents first) below the evaluation root,
 // frame by frame, with a gap where a node's occlusion curve is above one half, handed to the
-// format's marker file. Names are the nodes' names after their last ':'; nodes whose names a
-// read of the file would make one (RMarkerFile::NameAsRead: "actorA:ArmL" and "actorB:ArmL",
-// TRC's "a b" and "a_b") are refused before anything is written (RefuseSharedNames).
+// format's marker file. Names are the nodes' names after their last ':' (NameAfterLastColon,
+// which makes "actorA:ArmL" and "actorB:ArmL" one); nodes whose names a read of the file would
+// make one (that cut, then RMarkerFile::NameAsRead: TRC's "a b" and "a_b") are refused before
+// anything is written (RefuseSharedNames).
 //
 // What the format cannot hold is refused with its reason (error 5, also through the options'
 // message hook) and the file is left as it was; text or bytes that could not be written fail

@@ -146,21 +146,20 @@ bool RWyxWriterMotion::RefuseSharedNames(const std::vector<WrittenName>& names, 
         }
         nodes[place.first->second].push_back(&name);
     }
-    RString text = RString(label) + " files cannot tell these nodes apart (make their names unique):";
-    bool shared = false;
+    std::vector<RString> groups;
     for (std::size_t i = 0; i < read.size(); ++i) {
         if (nodes[i].size() < 2) {
             continue;
         }
-        shared = true;
-        text += "\n    ";
+        RString group;
         for (const WrittenName* name : nodes[i]) {
-            text += name == nodes[i].front() ? "" : ", ";
-            text += QuotedName(name->shown);
+            group += name == nodes[i].front() ? "" : ", ";
+            group += QuotedName(name->shown);
         }
-        text += RString(" are read as ") + QuotedName(read[i]);
+        groups.push_back(group + " are read as " + QuotedName(read[i]));
     }
-    return !shared || Refuse(options, text);
+    return groups.empty() || Refuse(options, RString(label) + " files cannot tell these nodes apart (make their names "
+                                                        "unique):\n    " + ListedNames(groups, "\n    "));
 }
 
 RString RWyxWriterMotion::QuotedName(const RString& name) { return RString("\"") + name.ControlCharsEscaped() + "\""; }

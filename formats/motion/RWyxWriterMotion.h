@@ -92,7 +92,8 @@ protected:
     // Refuses (Refuse) a file whose reader would make nodes of one name of these, compared
     // as the reader's nodes are (RMadeUpNames::AsNodeName, exactly): "<label> files cannot
     // tell these nodes apart (make their names unique):", then a line per shared name with
-    // the nodes' names and the name they are read as; true when no two share one.
+    // the nodes' names and the name they are read as (ListedNames: kMaxNamesListed lines at
+    // most, then how many more); true when no two share one.
     bool RefuseSharedNames(const std::vector<WrittenName>& names, const RStreamOptionsMotion& options,
                            const char* label);
     // The name in double quotes, its control characters escaped, for a message of one line.

@@ -304,8 +304,9 @@ TEST(RString, RangeCopiesTrimmingAndClearing) {
                  {RString("a\nb\r\tc\x01\x1f\x7f \xc3\xa9~").ControlCharsReplaced('_'), "a_b__c___ \xc3\xa9~"},
                  {RString("a\0b", 3).ControlCharsReplaced('.'), "a.b"},
                  {RString(" a b\t").ControlCharsReplaced('_', true), "_a_b_"},
-                 {RString("a\nb\r\tc\x01\x1f\x7f \\n\xc3\xa9").ControlCharsEscaped(),
-                  "a\\nb\\r\\tc\\x01\\x1f\\x7f \\n\xc3\xa9"},
+                 // A backslash is doubled: the two characters \ and n do not read as a line break.
+                 {RString("a\nb\r\tc\x01\x1f\x7f \\n\xc3\xa9\\").ControlCharsEscaped(),
+                  "a\\nb\\r\\tc\\x01\\x1f\\x7f \\\\n\xc3\xa9\\\\"},
                  {RString("a\0b", 3).ControlCharsEscaped(), "a\\x00b"}});
     EXPECT_TRUE(s.Substring(6, 5).IsValid());
     EXPECT_TRUE(s.Substring(6, 5).IsEmptyText());

@@ -21,6 +21,7 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <string>
 #include <unistd.h>
 
 namespace {
@@ -212,6 +213,18 @@ TEST_F(WriterClassesTest, NodesSharingANameAreRefusedAndTheFileKept) {
         EXPECT_EQ(ScratchFolder::ReadFile(path), kOldContent);
         EXPECT_EQ(EntryCount(), 1u);
     }
+
+    // A name keeps its one line and shows what it holds; twenty are listed, then how many more.
+    std::string listed = "shared: Model::Hand, Model::Arm, Model::a\\tb, Model::a\\\\nb";
+    for (int i = -2; i < 20; ++i) {
+        const std::string name = i == -2 ? "a\tb" : i == -1 ? "a\\nb" : "S" + std::to_string(i);
+        AddNode(name.c_str());
+        AddNode(name.c_str());
+        if (i >= 0 && i < 16) listed += ", Model::" + name;
+    }
+    const WriteResult result = WriteScene(factory, scene, path, Form::kAscii);
+    EXPECT_NE(result.errorText.find(listed + ", and 4 more. Make the names"), std::string::npos) << result.errorText;
+    EXPECT_EQ(ScratchFolder::ReadFile(path), kOldContent);
 }
 
 // What a caller does instead: a renaming strategy installed before the nodes are made gives

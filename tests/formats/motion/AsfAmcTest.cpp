@@ -132,6 +132,12 @@ TEST(AsfFileTest, ReadsUnitsBonesAndHierarchy) {
     EXPECT_NEAR(tibia->parentOffset[0], 7 * kUnit, 1e-9);
     EXPECT_NEAR(tibia->restRotation[2], 0.0, 1e-9);
     EXPECT_NEAR(femur->restRotation[2], 20.0, 1e-9);
+
+    // The reference node yields to a bone of its name, and takes its own again with a new name.
+    ASSERT_TRUE(fixture.Read(Replaced(Replaced(Asf(), "VICON", "rig"), "name rhand", "name rig:reference"), false));
+    EXPECT_STREQ(fixture.skeleton->GetReferenceName().Buffer(), "rig:reference1");
+    fixture.skeleton->SetSkeletonName("run");
+    EXPECT_STREQ(fixture.skeleton->GetReferenceName().Buffer(), "run:reference");
 }
 
 TEST(AsfFileTest, CollapsingMovesChildrenOfBonesWithoutDofsUp) {

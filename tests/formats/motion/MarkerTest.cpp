@@ -248,7 +248,8 @@ TEST(MarkerReaderTest, TheReadStoresItsTakeAndTimeMode) {
 
 TEST(MarkerReaderTest, ClaimsBeyondTheFileAreRefusedBeforeMemoryIsTaken) {
     const std::string files[] = {Aoa(0, 2000000000, ""), Aoa(0, 70000, std::string(80000, '\n')),
-                                 // 2,000 markers named, 2,000 frames that hold one field each: keys the file cannot back
+                                 // 2,000 markers named, 2,000 frames that hold one field each: keys the
+                                 // file cannot back
                                  [] {
                                      std::string names = "Frame#\tTime";
                                      std::string labels = "\t";

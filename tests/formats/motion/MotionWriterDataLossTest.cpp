@@ -127,7 +127,7 @@ TEST_P(MotionWriterDataLossTest, AFileCreatedAndClosedWithoutAWriteIsPutInPlace)
     EXPECT_EQ(FolderEntryCount(folder.Path()), 1u);
 }
 
-// A file that cannot be created is error 1, named with the system's reason.
+// A file that cannot be created is error 1, named with the system's reason; no path has none.
 TEST_P(MotionWriterDataLossTest, AFileThatCannotBeCreatedIsNamedWithTheSystemsReason) {
     const std::unique_ptr<RWyxWriter> writer = NewWriter();
     ForEachUncreatableTarget(folder.Path(), Case().file, [&](const std::string& path, int reason) {
@@ -136,6 +136,9 @@ TEST_P(MotionWriterDataLossTest, AFileThatCannotBeCreatedIsNamedWithTheSystemsRe
         EXPECT_EQ(std::string(writer->GetLastErrorString()),
                   "Cannot open file \"" + path + "\" for writing: " + std::strerror(reason) + ".");
     });
+    EXPECT_FALSE(writer->FileCreate(nullptr));
+    EXPECT_EQ(writer->GetLastErrorCode(), RWyxWriter::kErrorNotOpened);
+    EXPECT_STREQ(writer->GetLastErrorString(), "Cannot open file \"\" for writing.");
 }
 
 INSTANTIATE_TEST_SUITE_P(Writers, MotionWriterDataLossTest, ::testing::Range(0, static_cast<int>(std::size(kWriters))),
