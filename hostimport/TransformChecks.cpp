@@ -338,11 +338,15 @@ void ResampleRotation(WyxVexaImportSession& session, RWyxNode* node) {
         each->SetPivotState(1, 0);
         int order = 0;
         each->GetRotationOrder(0, order);
-        CorrectLightOrCameraAxis(*each);
         if (!each->GetRotationSpaceForLimitOnly(0)) {
+            CorrectLightOrCameraAxis(*each);
             PrepareRotationSpace(session, *each, limits, order);
         } else {
+            // The file's rotation space goes, the turn from the file's axis to the host's stays:
+            // it is no part of that space.
             DropLimitOnlyRotationSpace(session, *each, limits, order);
+            CorrectLightOrCameraAxis(*each);
+            SetVector(*each, &RWyxNode::SetPostRotation, 1, Xyz(each->GetPostRotation(0)));
         }
         SetVector(*each, &RWyxNode::SetRotationOffset, 1, Xyz(each->GetRotationOffset(0)));
         SetVector(*each, &RWyxNode::SetScalingOffset, 1, Xyz(each->GetScalingOffset(0)));

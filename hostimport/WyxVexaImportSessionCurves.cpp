@@ -88,7 +88,9 @@ KeyTangents TangentsOf(const RCurveKey& key, TangentType previousOut) {
 }
 
 // The tangent types of every key: a key's in type is carried over from the key before it; the
-// first key's is its own out type, the last key's clamped after a smooth key.
+// first key's is its own out type. The last key takes both types from the key before it, clamped
+// after a smooth one: its own interpolation shapes no segment, and the export writes a clamped
+// key as a fixed or linear one, which would otherwise come back smooth and then clamped again.
 std::vector<KeyTangents> CurveTangents(const RFCurve& curve) {
     const int count = curve.GetKeyCount();
     std::vector<KeyTangents> all(static_cast<size_t>(count));
@@ -98,7 +100,7 @@ std::vector<KeyTangents> CurveTangents(const RFCurve& curve) {
         const bool smooth = curve.GetKey(i).IsCubicWithMode(RCurveKey::Auto);
         if (i == 0 && !smooth) tangents.in = tangents.out;
         if (i == count - 1 && count > 1) {
-            tangents.in = tangents.out == VFnAnimCurve::kTangentSmooth ? VFnAnimCurve::kTangentClamped : previousOut;
+            tangents.in = previousOut == VFnAnimCurve::kTangentSmooth ? VFnAnimCurve::kTangentClamped : previousOut;
             tangents.out = tangents.in;
         }
         previousOut = tangents.out;

@@ -1,7 +1,55 @@
 #include "plugin/UserParamStore.h"
 
+#include "platform/NativeFiles.h"
+
+#include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+// "a", "a and b", "a, b and c".
+RString JoinedList(const std::vector<RString>& items) {
+    RString joined;
+    for (size_t i = 0; i < items.size(); ++i) {
+        if (i > 0) joined += i + 1 == items.size() ? " and " : ", ";
+        joined += items[i];
+    }
+    return joined;
+}
+
+// How a variable that would place the registry stands when it places nothing: not set, empty,
+// or (for a folder that must be absolute) relative, with its value.
+RString VariableState(const char* name) {
+    const char* value = std::getenv(name);
+    if (value == nullptr) return "not set";
+    if (value[0] == '\0') return "empty";
+    return RString("relative (\"") + value + "\")";
+}
+
+// Why no file can hold the registry, each variable that could place it named with how it
+// stands, those that stand alike together: "WYX_REGISTRY_FILE and XDG_CONFIG_HOME are not set
+// and HOME is relative ("home")".
+RString NoPlaceReason() {
+    std::vector<std::pair<RString, std::vector<RString>>> groups;
+    for (const char* name : {"WYX_REGISTRY_FILE", "XDG_CONFIG_HOME", "HOME"}) {
+        const RString state = VariableState(name);
+        auto group = groups.begin();
+        while (group != groups.end() && group->first != state) ++group;
+        if (group == groups.end()) group = groups.insert(group, {state, {}});
+        group->second.push_back(name);
+    }
+    std::vector<RString> parts;
+    for (const auto& group : groups) {
+        parts.push_back(JoinedList(group.second) + (group.second.size() > 1 ? " are " : " is ") + group.first);
+    }
+    return RString("no place for the settings registry: ") + JoinedList(parts);
+}
+
+}  // namespace
 
 const char* PluginRegistryKey() { return "SOFTWARE\\Pellix\\WYX_Plugins_6.0"; }
 
@@ -73,8 +121,12 @@ RString UserParamStore::GetFailureReason() const {
     const int error = key_.GetLastError();
     if (error != platform::kRegistryIoFailed) return RString("the settings registry answered error ") + RString(error);
     const std::string path = platform::RegistryFilePath();
-    if (path.empty()) return RString("no place for the settings registry: WYX_REGISTRY_FILE and HOME are not set");
+    if (path.empty()) return NoPlaceReason();
     const int code = platform::RegistryLastFileError();
-    return RString("the settings registry ") + path.c_str() +
-           (code != 0 ? RString(": ") + std::strerror(code) : RString(" cannot be read or written"));
+    const RString registry = RString("the settings registry ") + path.c_str();
+    // The registry refuses to open a folder (EISDIR) or a device, pipe or socket (EINVAL).
+    if ((code == EINVAL || code == EISDIR) && platform::PathExists(path.c_str())) {
+        return registry + " is not a regular file";
+    }
+    return registry + (code != 0 ? RString(": ") + std::strerror(code) : RString(" cannot be read or written"));
 }

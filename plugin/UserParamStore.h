@@ -43,7 +43,9 @@ public:
     bool SetString(const char* section, const char* name, const RString& value);
     bool Close();
     // Why the last Open or set failed (read before Close): the registry file with the system's
-    // reason ("No space left on device") when the file could not be read or written, else the
+    // reason ("No space left on device") when the file could not be read or written, or with
+    // "is not a regular file"; what no variable placed it by, each named with how it stands
+    // (WYX_REGISTRY_FILE, XDG_CONFIG_HOME and HOME: not set, empty, relative); else the
     // registry's error code.
     RString GetFailureReason() const;
 

@@ -6,6 +6,8 @@
 //     LookAtModel; PostTargetRotation; UpTargetRotation; UpVectorModel; AnimatedProperty;
 //     Animated; UserProperty {...} ...; the attribute's fields; Channel ...; Children }
 //
+// Limits out of Auto are active; the rotation space they hold turns the node.
+//
 // The attribute: "Type" names it ("Null", "Marker", "OpticalMarker", "IKEffector", "FKEffector",
 // "Optical", "Root", "Limb", "LimbNode", "Camera", "Light", "Nurb", "Patch"), "TypeFlags"
 // confirm a marker or skeleton; a record without "Type" is a mesh when it has mesh fields and
@@ -219,7 +221,10 @@ void RWyxSceneReaderWyx5::ReadLimits(RWyxNode& node) {
     for (int c = 0; c < Limits::kComponentCount; ++c) {
         const std::string prefix(1, kLetters[c]);
         const bool isAuto = file_.FieldReadIntByName((prefix + "Auto").c_str(), 1) != 0;
-        limits.SetAuto(c, isAuto);
+        // Active, without the limits-only rotation space that SetAuto gives: the rotation's
+        // default and axis are the node's pre- and post-rotation, which the format keeps only
+        // here, and no field of it says that they serve the limits alone.
+        limits.SetActive(c, !isAuto);
         if (isAuto) continue;
         limits.SetEnable(c, file_.FieldReadIntByName((prefix + "Enable").c_str(), 0) != 0);
         limits.SetDefault(c, vector(c, "Default"));

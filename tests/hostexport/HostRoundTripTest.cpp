@@ -1,9 +1,10 @@
 // Round trips through the host: files imported, exported and imported again. The sample
 // character and a scene built in the host go through import, export, import, export, import,
-// as they are and as ASCII and version-5 copies: the second and third imports make the same
-// host scene, line for line, the geometry of every shape included (the scene dump holds only
-// its counts), and against the first import nothing the file carries has changed; a copy's
-// first import is the file's. What may differ from the first import, and why:
+// as they are and as ASCII and version-5 copies, the sample also with every file of its trips
+// in each form: the second and third imports make the same host scene, line for line, the
+// geometry of every shape and where each camera and light faces included (the scene dump holds
+// neither), and against the first import nothing the file carries has changed; a copy's first
+// import is the file's. What may differ from the first import, and why:
 //  - disabled rotation limits of value 0 appear on every transform: the export writes the
 //    rotation-limit block of every node as in use, the import then sets its axes, all off;
 //  - a clamped tangent comes back fixed with the same slope: a file key has no clamped kind,
@@ -21,8 +22,8 @@
 //  - an ASCII file keeps 15 digits of a normal and the import makes normals unit vectors again,
 //    which may move their last digit from one import to the next: geometry is compared to nine
 //    digits, all that single precision (in which the host holds points, UVs and colours) has.
-// Focused cases: lights' and cameras' orientation, camera rigs, nodes of one name under
-// different parents.
+// Focused cases: lights' and cameras' orientation, the last key of a curve, camera rigs, nodes
+// of one name under different parents.
 
 #include "tests/hostexport/DeformExportTestSupport.h"
 
@@ -32,6 +33,7 @@
 #include "attributes/RWyxNurb.h"
 #include "attributes/RWyxPatch.h"
 #include "core/EulerAngles.h"
+#include "curves/RFCurve.h"
 #include "scene/RWyxNodeLimits.h"
 #include "scene/RWyxTakeNode.h"
 #include "wyxwriter/RWyxWriterWyx5.h"
@@ -45,6 +47,7 @@
 #include <vexa/VFnNurbsSurface.h>
 #include <vexa/VFnSpotLight.h>
 #include <vexa/VItDag.h>
+#include <vexa/VMatrix.h>
 #include <vexa/VPlugArray.h>
 
 #include <algorithm>
@@ -85,6 +88,29 @@ bool WriteCopy(const std::string& source, const std::string& path, int mode) {
     ReadBack read(source);
     return read.Read() && WriteWith<Writer>(read.Factory(), read.Scene(), path, mode);
 }
+
+// The form of the files a trip imports: the export's own (binary, version 6), or a copy of each
+// file, the first one too, that the SDK's writer of the version makes in the mode.
+struct Form {
+    const char* name;
+    bool (*copy)(const std::string& source, const std::string& path);  // null: the file as it is
+};
+
+const Form kForms[] = {
+    {"binary 6", nullptr},
+    {"ASCII 6",
+     [](const std::string& source, const std::string& path) {
+         return WriteCopy<RWyxWriterWyx6>(source, path, RWyxWriterWyx::kFileModeAscii);
+     }},
+    {"binary 5",
+     [](const std::string& source, const std::string& path) {
+         return WriteCopy<RWyxWriterWyx5>(source, path, RWyxWriterWyx::kFileModeBinary);
+     }},
+    {"ASCII 5",
+     [](const std::string& source, const std::string& path) {
+         return WriteCopy<RWyxWriterWyx5>(source, path, RWyxWriterWyx::kFileModeAscii);
+     }},
+};
 
 // A node whose rotation space is in use (pre- and post-rotation applied), as the export
 // writes every node.
@@ -372,6 +398,31 @@ std::string GeometryDump() {
     return out;
 }
 
+// Where every camera and light faces: the axes of its world matrix made unit, a block of its own
+// ("node facing <path>") that sorts with the nodes.
+std::string FacingDump() {
+    std::string out;
+    for (const VFn::Type type : {VFn::kCamera, VFn::kLight}) {
+        for (VItDag it(VItDag::kDepthFirst, type); !it.isDone(); it.next()) {
+            VDagPath path;
+            it.getPath(path);
+            const VMatrix world = path.inclusiveMatrix();
+            out += "node facing " + path.fullPathName().str() + "\n";
+            for (unsigned row = 0; row < 3; ++row) {
+                const double length = std::sqrt(world(row, 0) * world(row, 0) + world(row, 1) * world(row, 1) +
+                                                world(row, 2) * world(row, 2));
+                double axis[3];
+                // What lies below 1e-12 is the rounding of a quarter turn's cosine.
+                for (unsigned c = 0; c < 3; ++c) {
+                    axis[c] = std::fabs(world(row, c)) < 1e-12 ? 0.0 : world(row, c) / length;
+                }
+                out += "  axis " + std::to_string(row) + " = " + Numbers({axis[0], axis[1], axis[2]}) + "\n";
+            }
+        }
+    }
+    return out;
+}
+
 // The built scene's UV sets named as the import names the layers the export gave them: "map1"
 // the first, "second" the second.
 std::string ImportedSetNames(const std::string& geometry) {
@@ -406,14 +457,26 @@ protected:
         return back;
     }
 
-    // The scene dump with the geometry of every shape.
-    static std::string hostScene() { return dump() + GeometryDump(); }
+    // The scene dump with the geometry of every shape and where the cameras and lights face.
+    static std::string hostScene() { return dump() + GeometryDump() + FacingDump(); }
+    // The part of a host scene that tells where the cameras and lights face (its end).
+    static std::string facingsOf(const std::string& scene) {
+        const size_t at = scene.find("node facing ");
+        return at == std::string::npos ? "" : scene.substr(at);
+    }
 
-    // Import, export, import, export, import: the host scene after each import.
-    std::vector<std::string> trip(const std::string& source) {
+    // Import, export, import, export, import: the host scene after each import, each file
+    // imported in the form.
+    std::vector<std::string> trip(const std::string& source, const Form& form = kForms[0]) {
+        SCOPED_TRACE(form.name);
         std::vector<std::string> scenes;
         std::string path = source;
         for (int i = 0; i < 3; ++i) {
+            if (form.copy != nullptr) {
+                const std::string copy = file("form" + std::to_string(i) + ".wyx");
+                EXPECT_TRUE(form.copy(path, copy));
+                path = copy;
+            }
             importNew(path);
             scenes.push_back(hostScene());
             if (i == 2) break;
@@ -646,6 +709,24 @@ TEST_F(HostRoundTripTest, TheSampleComesBackTheSameOnEveryTrip) {
     }
 }
 
+// The sample with every file of its trips in each form: a fixed point from the second trip, and
+// the camera and the light face where they faced after the first import. (A version-5 file
+// keeps pre- and post-rotations only as rotation limits, which the export writes for every
+// node.)
+TEST_F(HostRoundTripTest, TheSampleThroughEveryFormKeepsWhereTheCameraAndTheLightFace) {
+    for (const Form& form : kForms) {
+        SCOPED_TRACE(form.name);
+        const std::vector<std::string> scenes = trip(kSample, form);
+        expectTripsAgree(scenes);
+        for (const char* shape : {"node facing |Camera|cameraShape1\n", "node facing |Light|LightShape\n"}) {
+            const std::string first = BlockOf(scenes[0], shape);
+            EXPECT_NE(first, "") << shape;
+            EXPECT_EQ(BlockOf(scenes[1], shape), first);
+            EXPECT_EQ(BlockOf(scenes[2], shape), first);
+        }
+    }
+}
+
 TEST_F(HostRoundTripTest, ASceneBuiltInTheHostComesBackTheSameOnEveryTrip) {
     buildHostScene();
     const std::string built = hostScene();
@@ -655,6 +736,11 @@ TEST_F(HostRoundTripTest, ASceneBuiltInTheHostComesBackTheSameOnEveryTrip) {
     expectTripsAgree(scenes);
     const std::vector<std::string> ascii = tripCopy<RWyxWriterWyx6>(source, "ascii.wyx", RWyxWriterWyx::kFileModeAscii);
     expectCopyAgrees(scenes[0], ascii[0], source);
+    // Through version 5 every light and camera, tilted or not, faces where the first import of
+    // the file turned it.
+    const std::vector<std::string> version5 = trip(source, kForms[2]);
+    expectTripsAgree(version5);
+    EXPECT_EQ(facingsOf(version5[0]), facingsOf(scenes[0]));
     // What the host made of the file the first time, so that the trips had it to keep.
     const char* const kept[][2] = {
         {"node transform |tiltedBulb\n", "  rotateAxisY = 0.6108652381980153\n"},
@@ -795,6 +881,53 @@ TEST_F(HostRoundTripTest, LightsAndCamerasTurnNoFurtherOnAnyTrip) {
     double axis = 0.0;
     ASSERT_TRUE(VFnDependencyNode(hostNode("lamp")).findPlug("rotateAxisX").getValue(axis));
     EXPECT_NEAR(axis, -30.0 / 57.29577951308232, 1e-9);
+}
+
+// The keys of the node's translation X curve in the take: time, value, interpolation, tangent
+// mode and both slopes of each.
+std::string TranslationKeys(const ReadBack& file, const char* name, const char* take) {
+    RWyxNode* node = file.Node(name);
+    if (node == nullptr || !node->SetCurrentTakeNodeByName(take)) return "<no take>";
+    const RFCurve* curve = node->GetCurrentTakeNode()->GetTranslationXCurve();
+    std::string out;
+    for (int k = 0; curve != nullptr && k < curve->GetKeyCount(); ++k) {
+        const RCurveKey& key = curve->GetKey(k);
+        out += Numbers({key.GetTime().ToSeconds(), key.GetValue(), curve->GetLeftDerivative(k),
+                        curve->GetRightDerivative(k)}) +
+               " " + std::to_string(key.GetInterpolation()) + " " + std::to_string(key.GetTangentMode()) + "\n";
+    }
+    return out;
+}
+
+// Two keys whose last one ends a curve: a smooth pair of one value and of two, a step into a
+// smooth key and a smooth key into a step. In every form the first trip gives what the next
+// ones give again: the file the first export writes and the host scene the second import makes.
+// The last key's tangents follow the key before it, clamped after a smooth one.
+TEST_F(HostRoundTripTest, TheLastKeyOfACurveKeepsItsTangentsOnEveryTrip) {
+    const char* const names[] = {"held", "rising", "stepUp", "settle"};
+    for (const char* name : names) script(std::string("createNode transform -n ") + name);
+    keyPlug("held", "translateX", {{0.0, 0.0}, {1.0, 0.0}}, VFnAnimCurve::kTangentSmooth);
+    keyPlug("rising", "translateX", {{0.0, 0.0}, {1.0, 1.0}}, VFnAnimCurve::kTangentSmooth);
+    VFnAnimCurve stepUp = keyPlug("stepUp", "translateX", {{0.0, 0.0}, {1.0, 1.0}}, VFnAnimCurve::kTangentStep);
+    ASSERT_TRUE(stepUp.setInTangentType(1, VFnAnimCurve::kTangentSmooth));
+    ASSERT_TRUE(stepUp.setOutTangentType(1, VFnAnimCurve::kTangentSmooth));
+    ASSERT_TRUE(keyPlug("settle", "translateX", {{0.0, 0.0}, {1.0, 1.0}}, VFnAnimCurve::kTangentSmooth)
+                    .setOutTangentType(1, VFnAnimCurve::kTangentStep));
+    const std::string source = file("keys.wyx");
+    ASSERT_TRUE(exportTo(source));
+    for (const Form& form : kForms) {
+        SCOPED_TRACE(form.name);
+        const std::vector<std::string> scenes = trip(source, form);
+        expectTripsAgree(scenes);
+        const ReadBack first(file("trip1.wyx"));
+        const ReadBack second(file("trip2.wyx"));
+        ASSERT_TRUE(first.Read() && second.Read());
+        for (const char* name : names) {
+            const std::string keys = TranslationKeys(first, name, WyxVexaExportSession::kTakeName);
+            EXPECT_EQ(std::count(keys.begin(), keys.end(), '\n'), 2) << name << "\n" << keys;
+            EXPECT_EQ(TranslationKeys(second, name, WyxVexaExportSession::kTakeName), keys) << name;
+        }
+    }
 }
 
 // A camera aiming at a node: the import makes the host's rig (a group holding the camera and

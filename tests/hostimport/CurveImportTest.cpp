@@ -169,6 +169,22 @@ TEST_F(CurveImportTest, TangentTypesFollowTheKeys) {
     EXPECT_EQ(host.outTangentType(1), VFnAnimCurve::kTangentLinear);
     EXPECT_EQ(host.inTangentType(2), VFnAnimCurve::kTangentLinear);
 
+    // The last key takes its types from the key before it, whatever its own: clamped after a
+    // smooth key (the export writes a clamped key between equal values as a linear one), a step
+    // after a step.
+    const std::uint32_t lasts[][2] = {{RCurveKey::Linear, RCurveKey::User}, {RCurveKey::Cubic, RCurveKey::Auto}};
+    const std::uint32_t befores[][2] = {{RCurveKey::Cubic, RCurveKey::Auto}, {RCurveKey::Constant, 0}};
+    const VFnAnimCurve::TangentType expected[] = {VFnAnimCurve::kTangentClamped, VFnAnimCurve::kTangentStep};
+    for (int c = 0; c < 2; ++c) {
+        CurvePtr ending = NewCurve();
+        Key(ending.get(), 0.0, 1.0f, befores[c][0], befores[c][1]);
+        Key(ending.get(), 1.0, 1.0f, lasts[c][0], lasts[c][1]);
+        ASSERT_TRUE(importRotation(*ending));
+        host.setObject(VFnAnimCurve(plug("rotateX")).object());
+        EXPECT_EQ(host.inTangentType(1), expected[c]) << c;
+        EXPECT_EQ(host.outTangentType(1), expected[c]) << c;
+    }
+
     // The user's tangents are fixed, locked together in the middle.
     CurvePtr fixed = Curve(RCurveKey::Cubic, RCurveKey::User);
     ASSERT_TRUE(importRotation(*fixed));

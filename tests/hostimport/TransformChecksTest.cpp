@@ -238,14 +238,27 @@ TEST_F(RotationSpaceTest, APostRotationForLimitsOnlyDropsTheLimits) {
 }
 
 // A light points down its -Y axis, a camera down +X; the host's point down -Z: a quarter turn
-// follows their post-rotation unless they aim at a target.
+// follows their post-rotation unless they aim at a target. A rotation space for the limits
+// only goes, the turn stays: it is no change of that space, which keeps its limits.
 TEST_F(RotationSpaceTest, LightsAndCamerasWithoutTargetTurnTowardsTheHostsAxis) {
     VexaNode* light = add(root(), "light", factory().CreateLight());
     light->SetPostRotation(0, 0.0, 0.0, 30.0, 1.0);
     VexaNode* camera = add(root(), "camera", factory().CreateCamera());
     VexaNode* aimed = add(root(), "aimed", factory().CreateCamera());
     aimed->SetTarget(add(root(), "target"));
+    VexaNode* limitedCamera = limitedNode("limitedCamera", factory().CreateCamera());
+    VexaNode* limitedLight = limitedNode("limitedLight", factory().CreateLight());
+    limitedLight->SetPostRotation(0, 0.0, 0.0, 30.0, 1.0);
+    for (VexaNode* node : {limitedCamera, limitedLight}) node->SetRotationSpaceForLimitOnly(0, true);
     ResampleRotation(session_, root());
+    for (int set = 0; set < 2; ++set) {
+        EXPECT_NEAR(Get(limitedCamera->GetPostRotation(set)).y, 90.0, 1e-9) << set;
+        const RVector4 turned = Get(limitedLight->GetPostRotation(set));
+        EXPECT_NEAR(turned.x, 90.0, 1e-9) << set;
+        EXPECT_NEAR(turned.z, 0.0, 1e-9) << set << ": the file's own post-rotation goes";
+    }
+    EXPECT_TRUE(Limited(limitedCamera));
+    EXPECT_FALSE(Limited(limitedLight));
     const RMatrix lightAxes = Rotation(light->GetPostRotation(1));
     RMatrix inverse;
     MatrixInverseOrthogonal(inverse, lightAxes);

@@ -316,4 +316,32 @@ TEST_F(OptionsTest, TheStoreKeepsItsKeysAndValuesWhereTheLayoutSays) {
               true);
 }
 
+// Where the store finds no file, its reason names each variable that could place one and how it
+// stands; a registry path that names no regular file is said to be so.
+TEST_F(OptionsTest, TheStoreSaysWhyItHasNoRegistryFile) {
+    struct Case {
+        const char* registry;  // null: not set
+        const char* config;
+        const char* home;
+        std::string reason;
+    };
+    const std::string noPlace = "no place for the settings registry: WYX_REGISTRY_FILE";
+    const std::string settings = "the settings registry ";
+    const Case cases[] = {
+        {nullptr, nullptr, nullptr, noPlace + ", XDG_CONFIG_HOME and HOME are not set"},
+        {nullptr, nullptr, "home", noPlace + " and XDG_CONFIG_HOME are not set and HOME is relative (\"home\")"},
+        {"", "config", "", noPlace + " and HOME are empty and XDG_CONFIG_HOME is relative (\"config\")"},
+        {"/dev/full", nullptr, nullptr, settings + "/dev/full is not a regular file"},
+        {folder_.Path().c_str(), nullptr, nullptr, settings + folder_.Path() + " is not a regular file"},
+    };
+    for (const Case& each : cases) {
+        const ScopedEnvironment registry("WYX_REGISTRY_FILE", each.registry);
+        const ScopedEnvironment config("XDG_CONFIG_HOME", each.config);
+        const ScopedEnvironment home("HOME", each.home);
+        UserParamStore store;
+        EXPECT_FALSE(store.Open(PluginRegistryKey(), "Vexa50")) << each.reason;
+        EXPECT_EQ(std::string(store.GetFailureReason().Buffer()), each.reason);
+    }
+}
+
 }  // namespace

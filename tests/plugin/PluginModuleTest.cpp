@@ -203,9 +203,9 @@ TEST_F(PluginModuleTest, TheMainCommandPrintsTheSceneWhateverTheStoredOptionsHol
     EXPECT_EQ(ScratchFolder::ReadFile(registryFile()), stored);
 }
 
-// Where no registry can be found (HOME and WYX_REGISTRY_FILE unset, as under cron), the setters
-// set their values for the run and say once why they could not store them; the script goes on
-// and imports without its dialog.
+// Where no registry can be found (HOME, XDG_CONFIG_HOME and WYX_REGISTRY_FILE unset, as under
+// cron), the setters set their values for the run and say once why they could not store them;
+// the script goes on and imports without its dialog.
 TEST_F(PluginModuleTest, WithoutARegistryTheSettersWarnOnceAndTheScriptGoesOn) {
     const std::string noRegistry =
         "cd " WYX_SOURCE_DIR " && env -u HOME -u XDG_CONFIG_HOME -u WYX_REGISTRY_FILE VEXA_PLUG_IN_PATH=" + scratch_.Path();
@@ -216,13 +216,22 @@ TEST_F(PluginModuleTest, WithoutARegistryTheSettersWarnOnceAndTheScriptGoesOn) {
               0)
         << output;
     const std::string warning = "// Warning: WYXImportShowUI: set for this session but not stored: no place for the "
-                                "settings registry: WYX_REGISTRY_FILE and HOME are not set\n";
+                                "settings registry: WYX_REGISTRY_FILE, XDG_CONFIG_HOME and HOME are not set\n";
     const size_t at = output.find(warning);
     EXPECT_NE(at, std::string::npos) << output;
     EXPECT_EQ(output.find("set for this session", at + warning.size()), std::string::npos) << output;
     EXPECT_NE(output.find("node mesh |Character|Body|BodyShape\n"), std::string::npos) << output;
     EXPECT_EQ(output.find("still shown"), std::string::npos) << output;
     EXPECT_EQ(output.find("Error"), std::string::npos) << output;
+    // WYXSetUserParams run bare does nothing and succeeds; from the batch dialog, whose button
+    // runs it to store the settings, it fails with the reason.
+    EXPECT_NE(runShell(noRegistry, "-p wyxvexa -c 'WYXSetUserParams; WYXBatchDialog; userAction -press WYXVEXABUTTON'",
+                       output),
+              0);
+    const std::string error = "// Error: WYXSetUserParams: set for this session but not stored: no place for the "
+                              "settings registry: WYX_REGISTRY_FILE, XDG_CONFIG_HOME and HOME are not set\n";
+    EXPECT_NE(output.find(error), std::string::npos) << output;
+    EXPECT_EQ(output.find("// Error: "), output.find(error)) << output;
 }
 
 // Through the shell as a user meets it: dialogs left waiting are named, the status of the

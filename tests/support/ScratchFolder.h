@@ -54,12 +54,18 @@ private:
 
 class ScopedEnvironment {
 public:
-    ScopedEnvironment(const char* name, const std::string& value) : name_(name) {
+    ScopedEnvironment(const char* name, const std::string& value) : ScopedEnvironment(name, value.c_str()) {}
+    // A null value unsets the variable while this lives.
+    ScopedEnvironment(const char* name, const char* value) : name_(name) {
         if (const char* old = std::getenv(name)) {
             hadOld_ = true;
             old_ = old;
         }
-        ::setenv(name, value.c_str(), 1);
+        if (value != nullptr) {
+            ::setenv(name, value, 1);
+        } else {
+            ::unsetenv(name);
+        }
     }
     ~ScopedEnvironment() {
         if (hadOld_) {

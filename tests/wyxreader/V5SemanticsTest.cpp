@@ -119,6 +119,9 @@ TEST_P(V5SemanticsTest, TheHierarchyTransformsAndNodeFieldsComeBack) {
     EXPECT_EQ(limits.GetMax(RWyxNodeLimits::kRotation, value).z, 10.0);
     EXPECT_EQ(limits.GetRotationAxis(value).z, 15.0);
     EXPECT_EQ(limits.GetAxisLength(), 3.0);
+    // The rotation space turns the node: the layout keeps no flag that gives it to the limits alone.
+    EXPECT_FALSE(Node("Spine").GetRotationSpaceForLimitOnly(0));
+    EXPECT_EQ(Node("Spine").GetPostRotation(0)->z, 15.0);
     int order = 0;
     EXPECT_EQ(Node("Spine").GetRotationOrder(0, order), 6);
     EXPECT_EQ(Node("Hips").GetLimits()->GetMin(RWyxNodeLimits::kTranslation, value).x, -1.0);
