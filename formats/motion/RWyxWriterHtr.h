@@ -54,13 +54,24 @@ private:
     };
 
     void CollectSegments(RWyxNode& root, bool rootHasParentMatrix);
-    void ConvertBase(Segment& segment, const RWyxPose* restPose);
-    void ConvertFrame(const Segment& segment, RTime time, double translation[3], double rotation[3]) const;
+    // The base position from the default matrices of the segment's parent (null for the root)
+    // and of its node, relative to the evaluation parent.
+    void ConvertBase(Segment& segment, const RWyxPose* restPose, const RMatrix* parentGlobal, const RMatrix& global);
+    // The frame values from the segment's matrix and its parent's at the frame time, relative to
+    // the evaluation parent and as written (AsWritten).
+    void ConvertFrame(const Segment& segment, RMatrix global, RMatrix parentGlobal, double translation[3],
+                      double rotation[3]) const;
     // Every segment's frame values (Tx, Ty, Tz, Rx, Ry, Rz), segment after segment, converted
     // frame by frame with the progress "Converting HTR nodes" from 0 to 50; false when they
     // do not fit in memory.
     bool ConvertFrames(const RStreamOptionsMotion& options, int frames, std::vector<double>& values) const;
+    // The node's matrix at the time (the default one without a time) relative to the evaluation
+    // parent, through every node up to it.
     RMatrix RelativeGlobal(RWyxNode* node, const RTime* time) const;
+    static RMatrix LocalMatrix(RWyxNode& node, const RTime* time);
+    // RelativeGlobal of every segment, each from its parent's (segments come after their parents):
+    // a segment costs the same however deep it lies.
+    void RelativeGlobals(const RTime* time, std::vector<RMatrix>& globals) const;
     RHtrFile& File() const { return static_cast<RHtrFile&>(*GetFormatFile()); }
 
     RWyxNode* evaluationParent_ = nullptr;
