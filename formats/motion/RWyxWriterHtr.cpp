@@ -123,8 +123,8 @@ void RWyxWriterHtr::CollectSegments(RWyxNode& root, bool rootHasParentMatrix) {
     }
 }
 
-void RWyxWriterHtr::ConvertBase(Segment& segment, const RWyxPose* restPose, const RMatrix* parentGlobal,
-                                const RMatrix& global) {
+bool RWyxWriterHtr::ConvertBase(Segment& segment, const RWyxPose* restPose, const RMatrix* parentGlobal,
+                                const RMatrix& global, const RStreamOptionsMotion& options) {
     RWyxNode& node = *segment.node;
     RWyxNodeLimits& limits = *node.GetLimits();
     limits.UpdateFromNode(&node);
@@ -169,6 +169,8 @@ void RWyxWriterHtr::ConvertBase(Segment& segment, const RWyxPose* restPose, cons
         MatrixSetTranslation(written, restTranslation.x, restTranslation.y, restTranslation.z);
     }
     segment.base = FromEulerAndTranslation(written.GetRotation(), written.GetTranslation());
+    return CheckHeld(IsHeld(written, kTranslationPart | kRotationPart) && IsHeld(&segment.length, 1), node,
+                     node.GetParent(), nullptr, options, "HTR");
 }
 
 void RWyxWriterHtr::ConvertFrame(const Segment& segment, RMatrix global, RMatrix parentGlobal, double translation[3],
@@ -192,11 +194,12 @@ void RWyxWriterHtr::ConvertFrame(const Segment& segment, RMatrix global, RMatrix
     }
 }
 
-bool RWyxWriterHtr::ConvertFrames(const RStreamOptionsMotion& options, int frames, std::vector<double>& values) const {
+bool RWyxWriterHtr::ConvertFrames(const RStreamOptionsMotion& options, int frames, std::vector<double>& values) {
     try {
         values.assign(segments_.size() * static_cast<std::size_t>(frames) * kFrameValues, 0.0);
     } catch (const std::bad_alloc&) {
-        return false;
+        return Refuse(options, RString("The ") + frames + " frames of " + static_cast<int>(segments_.size()) +
+                                   " segments are more than memory holds");
     }
     const RTime start = options.GetStartTime();
     const RTime period = options.GetFramePeriod();
@@ -211,6 +214,10 @@ bool RWyxWriterHtr::ConvertFrames(const RStreamOptionsMotion& options, int frame
         RelativeGlobals(&time, globals);
         for (std::size_t s = 0; s < segments_.size(); ++s) {
             const int parent = segments_[s].parent;
+            if (!CheckHeld(IsHeld(globals[s], kTranslationPart | kRotationPart), *segments_[s].node, evaluationParent_,
+                           &time, options, "HTR")) {
+                return false;
+            }
             written[s] = AsWritten(globals[s]);
             double* frame = &values[FrameOffset(s, frames, i)];
             ConvertFrame(segments_[s], written[s], parent >= 0 ? written[static_cast<std::size_t>(parent)] : rootParent,
@@ -240,14 +247,15 @@ bool RWyxWriterHtr::WriteSkeleton(RWyxScene& scene, RWyxNode& root, RStreamOptio
                 segment.frameParent = parent.base;
             }
         }
-        ConvertBase(segment, restPose, parentDefault, defaults[s]);
+        if (!ConvertBase(segment, restPose, parentDefault, defaults[s], options)) {
+            return false;
+        }
     }
 
     const int frames = options.GetFrameCount();
     std::vector<double> values;
     if (!ConvertFrames(options, std::max(frames, 0), values)) {
-        return Refuse(options, RString("The ") + frames + " frames of " + static_cast<int>(segments_.size()) +
-                                   " segments are more than memory holds");
+        return false;
     }
     options.ReportProgress(0, "Writing HTR nodes", kConvertedPercent);
     const RTime period = options.GetFramePeriod();
