@@ -16,6 +16,10 @@
 // joints read from HTR, and written back to HTR (with the rest pose its read left), against
 // the BVH read and write of as many joints: the cost per joint stays flat like the BVH one.
 //
+// A chain of 250, 500 and 1,000 joints (each the only child of the one before, 50 frames)
+// written to HTR, against the BVH write of the same nodes: the time per segment stays flat from
+// 250 joints deep to 1,000 (within 1.5 times), as the BVH one does.
+//
 // The same for C3D files of 50 markers (real numbers, DEC layout) at 20,000 and 40,000 frames:
 // reading into marker nodes, writing them back, and beside them the raw decoding of the file's
 // point floats alone.
@@ -34,6 +38,7 @@
 // node, which must stay flat from the smaller file to the larger and match the peer's.
 
 #include "bench/RunFolder.h"
+#include "attributes/RWyxSkeleton.h"
 #include "core/EulerAngles.h"
 #include "curves/RFCurve.h"
 #include "formats/motion/MotionConversion.h"
@@ -659,6 +664,60 @@ void BM_WideSkeletonWrite(benchmark::State& state) {
     state.SetLabel(htr ? "HTR" : "BVH");
 }
 
+// ---- deep chains: HTR against BVH per segment ----------------------------------------------------
+
+constexpr int kChainFrames = 50;
+
+// A chain of limb-node joints, each one unit up from the one before, turning and moving along x
+// at every frame of the take.
+struct ChainScene {
+    RWyxObjectFactory factory;
+    RWyxScene* scene = factory.CreateScene();
+    OptionsPtr options{RStreamOptionsMotion::Create()};
+
+    explicit ChainScene(int joints) {
+        RWyxNode* parent = scene->GetRootNode();
+        for (int j = 0; j < joints; ++j) {
+            RWyxNode* node = factory.CreateNode(("j" + std::to_string(j)).c_str());
+            RWyxSkeleton* skeleton = factory.CreateSkeleton();
+            skeleton->SetSkeletonType(2);
+            node->SetNodeAttribute(skeleton);
+            node->SetDefaultTranslation(RVector4(0.0, j == 0 ? 0.0 : 1.0, 0.0, 1.0));
+            node->AddTakeNode("take");
+            node->SetCurrentTakeNodeByName("take");
+            RWyxTakeNode* take = node->GetCurrentTakeNode();
+            for (int f = 0; f < kChainFrames; ++f) {
+                const RTime time = RTime(RTime::kTicksPerSecond / 50) * f;
+                take->GetTranslationXCurve()->AppendKey(time, 0.01f * static_cast<float>(f));
+                take->GetRotationZCurve()->AppendKey(time, static_cast<float>(10.0 * std::sin(0.1 * f + j)));
+            }
+            parent->AddChild(node);
+            parent = node;
+        }
+        scene->GetRootNode()->GetChild(0)->SetMarked(1, false);
+        options->SetFrameRate(0, 50.0);
+        options->SetFrameCount(kChainFrames);
+    }
+};
+
+// The chain written in HTR (argument 1: 0) or BVH (1).
+void BM_ChainWrite(benchmark::State& state) {
+    const int joints = static_cast<int>(state.range(0));
+    const bool htr = state.range(1) == 0;
+    ChainScene chain(joints);
+    const std::string out = Folder().Join(htr ? "written-chain.htr" : "written-chain.bvh");
+    const auto write = [&chain, &out](RWyxWriter& writer) {
+        return writer.FileCreate(out.c_str()) && writer.Write(chain.scene, chain.options.get()) && writer.FileClose();
+    };
+    for (auto _ : state) {
+        RWyxWriterHtr htrWriter(&chain.factory);
+        RWyxWriterBvh bvhWriter(&chain.factory);
+        if (!write(htr ? static_cast<RWyxWriter&>(htrWriter) : bvhWriter)) state.SkipWithError("write failed");
+    }
+    ReportPerUnit(state, joints, "s/segment");
+    state.SetLabel(htr ? "HTR" : "BVH");
+}
+
 }  // namespace
 
 BENCHMARK(BM_AsfRead)->ArgsProduct({{2000, 8000}, {1, 0}})->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
@@ -677,3 +736,5 @@ BENCHMARK(BM_BvhFilters)->Arg(50000)->Arg(100000)->Unit(benchmark::kMillisecond)
 BENCHMARK(BM_BvhWrite)->Arg(50000)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 BENCHMARK(BM_WideSkeletonRead)->ArgsProduct({{1000, 4000}, {0, 1}})->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 BENCHMARK(BM_WideSkeletonWrite)->ArgsProduct({{1000, 4000}, {0, 1}})->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+BENCHMARK(BM_ChainWrite)->ArgsProduct({{250, 500, 1000}, {0, 1}})->Unit(benchmark::kMillisecond)->Iterations(3)
+    ->UseRealTime();

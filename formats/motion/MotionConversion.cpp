@@ -13,7 +13,11 @@
 #include "curves/RCurveKeyBlocks.h"
 #include "curves/RFCurve.h"
 #include "curves/RFCurveFilterConstantKeyReducer.h"
+#include "curves/RFCurveNode.h"
 #include "formats/motion/RotationCurveFilter.h"
+
+#include <cfloat>
+#include <cmath>
 
 void BeginCurveEdits(RFCurve* const* curves, int count) {
     for (int i = 0; i < count; ++i) {
@@ -124,6 +128,40 @@ int NodeTreeDepth(RWyxNode* node, int limit) {
         }
     }
     return deepest;
+}
+
+bool WithinFloats(double value) { return std::fabs(value) <= FLT_MAX; }
+
+bool ChannelNodeValues(RFCurveNode* channel, const RTime* time, double out[3]) {
+    constexpr int kMostValues = 8;
+    const int count = channel == nullptr ? 0 : time != nullptr ? channel->GetValueCount() : channel->GetRawValueCount();
+    if (count < 3 || count > kMostValues) {
+        return false;
+    }
+    double values[kMostValues];
+    if (time != nullptr) {
+        channel->EvaluateAt(values, *time);
+    } else {
+        channel->GetDefaultValues(values);
+    }
+    std::copy(values, values + 3, out);
+    return true;
+}
+
+int FindNonFiniteChannel(RFCurveNode* const channels[3], const RTime* time, double& value) {
+    for (int c = 0; c < 3; ++c) {
+        double values[3];
+        if (!ChannelNodeValues(channels[c], time, values)) {
+            continue;
+        }
+        for (int axis = 0; axis < 3; ++axis) {
+            if (!std::isfinite(values[axis])) {
+                value = values[axis];
+                return 3 * c + axis;
+            }
+        }
+    }
+    return -1;
 }
 
 RMatrix RotationProduct(const RMatrix& first, const RMatrix& second) {

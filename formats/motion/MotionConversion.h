@@ -15,6 +15,7 @@
 #include "core/RVector4.h"
 
 class RFCurve;
+class RFCurveNode;
 class RWyxNode;
 
 // Suspends notification on each curve that is there (null entries are skipped).
@@ -47,6 +48,18 @@ constexpr int kMaxSkeletonDepth = 1000;
 // The number of levels of the node's subtree (1 for a node without children), counted with
 // the subtree's own stack; stops counting past limit (answers limit + 1).
 int NodeTreeDepth(RWyxNode* node, int limit);
+
+// Whether the value is finite and no larger than a float, as every curve a read fills holds.
+bool WithinFloats(double value);
+
+// The first three values of a "T", "R" or "S" curve node at the time (through its cache), or
+// its default values without a time; false, out untouched, for a null node or one giving
+// fewer than three values or more than eight.
+bool ChannelNodeValues(RFCurveNode* channel, const RTime* time, double out[3]);
+// The channel (0..8: translation, rotation, scaling X, Y, Z) of the first value of the "T",
+// "R" and "S" curve nodes (ChannelNodeValues) that is not a finite number, with the value in
+// value; -1 when every value is finite.
+int FindNonFiniteChannel(RFCurveNode* const channels[3], const RTime* time, double& value);
 
 // Products of rotation parts in the order they act (the row-vector convention): first, then
 // second. Only the 3x3 parts are used; the result's translation is zero.

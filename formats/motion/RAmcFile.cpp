@@ -294,30 +294,24 @@ void RAmcFile::WriteHeader(bool writeRate, double rate, bool writeRange, int fir
     Print(0, "%s\n", ":DEGREES");
 }
 
-void RAmcFile::WriteFrame(RWyxAsfScene& skeleton, RTime time, int frameIndex, const RMatrix* parentMatrix) {
+const RAsfBone* RAmcFile::WriteFrame(RWyxAsfScene& skeleton, RTime time, int frameIndex, const RMatrix* parentMatrix) {
     Print(0, "%d\n", frameIndex);
-    if (skeleton.GetRoot() != nullptr) {
-        WriteBoneValues(skeleton, *skeleton.GetRoot(), time, parentMatrix);
-    }
+    return skeleton.GetRoot() != nullptr ? WriteBoneValues(skeleton, *skeleton.GetRoot(), time, parentMatrix) : nullptr;
 }
 
 namespace {
 
 // The values of a bone's stored channel at the time; the fallback when it has none.
 RVector4 ChannelValues(RFCurveNode* channel, RTime time, double fallback) {
-    RVector4 out(fallback, fallback, fallback, 0.0);
-    if (channel != nullptr && channel->GetValueCount() >= 3 && channel->GetValueCount() <= 8) {
-        double values[8];
-        channel->EvaluateAt(values, time);
-        out.Set(values[0], values[1], values[2], 0.0);
-    }
-    return out;
+    double values[3] = {fallback, fallback, fallback};
+    ChannelNodeValues(channel, &time, values);
+    return RVector4(values[0], values[1], values[2], 0.0);
 }
 
 }  // namespace
 
-void RAmcFile::WriteBoneValues(RWyxAsfScene& skeleton, const RAsfBone& bone, RTime time,
-                               const RMatrix* parentMatrix) {
+const RAsfBone* RAmcFile::WriteBoneValues(RWyxAsfScene& skeleton, const RAsfBone& bone, RTime time,
+                                          const RMatrix* parentMatrix) {
     RMatrix childMatrix;
     if (parentMatrix != nullptr) {
         RVector4 scaling;
@@ -354,6 +348,9 @@ void RAmcFile::WriteBoneValues(RWyxAsfScene& skeleton, const RAsfBone& bone, RTi
         MatrixTransformVector(moved, bone.parentAxisFrame, translation);
         moved = moved - RVector4(bone.parentOffset[0], bone.parentOffset[1], bone.parentOffset[2], 0.0);
         MatrixTransformVector(translation, bone.inverseAxisFrame, moved);
+        if (!WithinFloats(translation.x) || !WithinFloats(translation.y) || !WithinFloats(translation.z)) {
+            return &bone;
+        }
         translation *= skeleton.lengthUnit * kCentimetresToInches;
         Print(0, "%s ", bone.GetName());
         for (int i = 0; i < bone.dofCount; ++i) {
@@ -364,6 +361,9 @@ void RAmcFile::WriteBoneValues(RWyxAsfScene& skeleton, const RAsfBone& bone, RTi
         Print(0, "\n");
     }
     for (const std::unique_ptr<RAsfBone>& child : bone.children) {
-        WriteBoneValues(skeleton, *child, time, &childMatrix);
+        if (const RAsfBone* beyond = WriteBoneValues(skeleton, *child, time, &childMatrix)) {
+            return beyond;
+        }
     }
+    return nullptr;
 }

@@ -50,9 +50,12 @@ public:
     static bool BeginsWithNumberWord(const char* text);
 
     void WriteHeader(bool writeRate, double rate, bool writeRange, int first, int last);
-    // The frame index line, then the values of every bone with DOFs.
-    void WriteFrame(RWyxAsfScene& skeleton, RTime time, int frameIndex, const RMatrix* parentMatrix);
-    void WriteBoneValues(RWyxAsfScene& skeleton, const RAsfBone& bone, RTime time, const RMatrix* parentMatrix);
+    // The frame index line, then the values of every bone with DOFs; the first bone whose
+    // translation lies beyond the floats a read keeps (WithinFloats, in the scene's units), the
+    // bones after it left out, or null when every bone was printed.
+    const RAsfBone* WriteFrame(RWyxAsfScene& skeleton, RTime time, int frameIndex, const RMatrix* parentMatrix);
+    const RAsfBone* WriteBoneValues(RWyxAsfScene& skeleton, const RAsfBone& bone, RTime time,
+                                    const RMatrix* parentMatrix);
 
 private:
     bool CheckFormat();

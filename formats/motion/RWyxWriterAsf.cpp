@@ -5,6 +5,8 @@
 #include "formats/motion/RWyxAsfScene.h"
 #include "scene/RWyxNode.h"
 
+#include <algorithm>
+#include <cmath>
 #include <vector>
 
 RStreamOptionsPtr RWyxWriterAsf::NewWriteOptions() {
@@ -51,10 +53,43 @@ bool RWyxWriterAsf::CheckBoneNames(const RAsfBone& root, const RStreamOptionsMot
            RefuseSharedNames(written, options, "ASF");
 }
 
+bool RWyxWriterAsf::CheckDefaults(RWyxNode& root, const RStreamOptionsMotion& options) {
+    bool held = true;
+    VisitPreOrder(&root, [this, &root, &options, &held](RWyxNode& node) {
+        RVector4 values[3] = {RVector4(), RVector4(), RVector4(1.0, 1.0, 1.0, 0.0)};
+        node.GetDefaultTranslation(values[0]);
+        node.GetDefaultRotation(values[1]);
+        node.GetDefaultScaling(values[2]);
+        // The root bone takes its node's scaling alone.
+        for (int channel = &node == &root ? 6 : 0; channel < 9 && held; ++channel) {
+            const double value = *values[channel / 3].Component(channel % 3);
+            if (!std::isfinite(value)) {
+                held = RefuseNonFinite(node.GetNameWithoutPrefix(), channel, value, nullptr, options, "ASF");
+            }
+        }
+    });
+    return held;
+}
+
+bool RWyxWriterAsf::CheckBoneValues(const RAsfBone& root, const RStreamOptionsMotion& options) {
+    bool held = true;
+    VisitPreOrder(&root, [this, &options, &held](const RAsfBone& bone) {
+        const double values[7] = {bone.direction.x, bone.direction.y, bone.direction.z, bone.length,
+                                  bone.axis[0],     bone.axis[1],     bone.axis[2]};
+        if (held && !std::all_of(values, values + 7, [](double value) { return std::isfinite(value); })) {
+            held = RefuseBeyond(RString(bone.GetName()), nullptr, options, "ASF");
+        }
+    });
+    return held;
+}
+
 bool RWyxWriterAsf::WriteToTarget(RWyxScene* scene, RStreamOptions* options) {
     RStreamOptionsMotion* motion = nullptr;
     RWyxNode* root = CheckScene(scene, motion, options);
     if (root == nullptr) {
+        return false;
+    }
+    if (!CheckDefaults(*root, *motion)) {
         return false;
     }
     std::unique_ptr<RWyxAsfScene, RPlugDestroyer> skeleton(RWyxAsfScene::Create());
@@ -67,7 +102,7 @@ bool RWyxWriterAsf::WriteToTarget(RWyxScene* scene, RStreamOptions* options) {
         SetError(kErrorUnidentified, "The skeleton could not be built");
         return false;
     }
-    if (!CheckBoneNames(*skeleton->GetRoot(), *motion)) {
+    if (!CheckBoneNames(*skeleton->GetRoot(), *motion) || !CheckBoneValues(*skeleton->GetRoot(), *motion)) {
         return false;
     }
     motion->ReportProgress(0, "Writing ASF node hierarchy", 0.0f);

@@ -35,6 +35,13 @@ private:
     // Refuses (error 5) a skeleton with a bone name RAsfFile::BoneNameFault finds fault with
     // (each such name, quoted, and why, in pre-order), or with bone names read as one.
     bool CheckBoneNames(const RAsfBone& root, const RStreamOptionsMotion& options);
+    // Refuses (error 5, RefuseNonFinite) a default value the skeleton is built from that is not
+    // a finite number: the scaling of the export root, and the translation, rotation and
+    // scaling of every node below it.
+    bool CheckDefaults(RWyxNode& root, const RStreamOptionsMotion& options);
+    // Refuses (error 5, RefuseBeyond) a bone whose direction, length or axis grew beyond the
+    // finite numbers from finite defaults.
+    bool CheckBoneValues(const RAsfBone& root, const RStreamOptionsMotion& options);
     // The export root after the checks every ASF and AMC write starts with; null after an error.
     RWyxNode* CheckScene(RWyxScene* scene, RStreamOptionsMotion*& motion, RStreamOptions* options);
 };

@@ -67,19 +67,26 @@ bool RWyxWriterBvh::IsNameWritten(RWyxNode& node, const RWyxNode& root) const {
     return &node == &root || !IsEndSite(node);
 }
 
-void RWyxWriterBvh::WriteHierarchy(RWyxNode& node, int indent, bool root) {
-    const RMatrix matrix = root && exportFromGlobalPosition_ ? node.GetDefaultGlobalMatrix() : node.GetDefaultLocalMatrix();
+bool RWyxWriterBvh::WriteHierarchy(RWyxNode& node, int indent, bool root, const RStreamOptionsMotion& options) {
+    const bool global = root && exportFromGlobalPosition_;
+    const RMatrix matrix = global ? node.GetDefaultGlobalMatrix() : node.GetDefaultLocalMatrix();
+    if (!CheckHeld(IsHeld(matrix, kTranslationPart), node, global ? nullptr : node.GetParent(), nullptr, options,
+                   "BVH")) {
+        return false;
+    }
     const RVector4 translation = matrix.GetTranslation();
     if (!root && IsEndSite(node)) {
         File().WriteEndSite(indent, translation);
-        return;
+        return true;
     }
     const RString name = node.GetNameWithoutPrefix();
     const bool rotationOnly = !root && rotationOnly_;
     File().WriteJointBegin(indent, root, name.Buffer(), translation, rotationOnly);
     joints_.push_back(Joint{&node, rotationOnly});
     for (int i = 0; i < node.GetChildCount(); ++i) {
-        WriteHierarchy(*node.GetChild(i), indent + 1, false);
+        if (!WriteHierarchy(*node.GetChild(i), indent + 1, false, options)) {
+            return false;
+        }
     }
     if (node.GetChildCount() == 0) {
         // A leaf that is no end site ends in one along its bone.
@@ -90,21 +97,32 @@ void RWyxWriterBvh::WriteHierarchy(RWyxNode& node, int indent, bool root) {
         RVector4 offset(std::cos(rz) * std::cos(ry), std::sin(rz) * std::cos(ry), -std::sin(ry), 0.0);
         offset *= node.GetLimits()->GetAxisLength();
         offset *= matrix.GetScaling();
+        const double values[3] = {offset.x, offset.y, offset.z};
+        if (!CheckHeld(IsHeld(values, 3), node, node.GetParent(), nullptr, options, "BVH")) {
+            return false;
+        }
         File().WriteEndSite(indent + 1, offset);
     }
     File().WriteJointEnd(indent);
+    return true;
 }
 
-void RWyxWriterBvh::WriteFrame(RTime time) {
+bool RWyxWriterBvh::WriteFrame(RTime time, const RStreamOptionsMotion& options) {
     for (const Joint& joint : joints_) {
         const bool global = joint.node == root_ && exportFromGlobalPosition_;
         const RMatrix matrix = global ? joint.node->GetGlobalMatrixAt(time) : joint.node->GetLocalMatrixAt(time);
+        const int parts = joint.rotationOnly ? kRotationPart : kRotationPart | kTranslationPart;
+        if (!CheckHeld(IsHeld(matrix, parts), *joint.node, global ? nullptr : joint.node->GetParent(), &time, options,
+                       "BVH")) {
+            return false;
+        }
         const RVector4 translation = matrix.GetTranslation();
         double values[6] = {translation.x, translation.y, translation.z, 0.0, 0.0, 0.0};
         ToZxyChannels(matrix.GetRotation(), values + 3);
         File().WriteFrameValues(joint.rotationOnly ? values + 3 : values, joint.rotationOnly);
     }
     File().WriteFrameEnd();
+    return true;
 }
 
 bool RWyxWriterBvh::WriteSkeleton(RWyxScene& /*scene*/, RWyxNode& root, RStreamOptionsMotion& options) {
@@ -112,16 +130,18 @@ bool RWyxWriterBvh::WriteSkeleton(RWyxScene& /*scene*/, RWyxNode& root, RStreamO
     exportFromGlobalPosition_ = options.GetOption(kMotionExportFromGlobalPosition) == 1;
     root_ = &root;
     joints_.clear();
-    WriteHierarchy(root, 0, true);
+    bool written = WriteHierarchy(root, 0, true, options);
     const int count = options.GetFrameCount();
     const RTime start = options.GetStartTime();
     const RTime period = options.GetFramePeriod();
-    File().WriteMotionHeader(count, period.ToSeconds());
-    for (int i = 0; i < count; ++i) {
+    if (written) {
+        File().WriteMotionHeader(count, period.ToSeconds());
+    }
+    for (int i = 0; i < count && written; ++i) {
         options.ReportProgress(0, "Writing BVH nodes", static_cast<float>(static_cast<std::int64_t>(i) * 100 / count));
-        WriteFrame(start + period * i);
+        written = WriteFrame(start + period * i, options);
     }
     root_ = nullptr;
     joints_.clear();
-    return true;
+    return written;
 }

@@ -10,6 +10,8 @@
 //   the like) prints as "End Site", any other leaf gets a made-up end site along its bone;
 // - frame values are the local transform at each frame time (the root's global one with
 //   ExportFromGlobalPosition 1), rotations turned into the Z, X, Y channel order.
+// An offset or frame value a read would not keep (a key that is not a finite number, a
+// position beyond the floats) refuses the write (RWyxWriterMotion::CheckHeld, error 5).
 
 #include "formats/motion/RBvhFile.h"
 #include "formats/motion/RWyxWriterSkeleton.h"
@@ -44,8 +46,10 @@ private:
         bool rotationOnly;
     };
 
-    void WriteHierarchy(RWyxNode& node, int indent, bool root);
-    void WriteFrame(RTime time);
+    // Each prints its part; false, the write refused (CheckHeld), at a value a read would not
+    // keep.
+    bool WriteHierarchy(RWyxNode& node, int indent, bool root, const RStreamOptionsMotion& options);
+    bool WriteFrame(RTime time, const RStreamOptionsMotion& options);
     RBvhFile& File() const { return static_cast<RBvhFile&>(*GetFormatFile()); }
 
     bool rotationOnly_ = true;

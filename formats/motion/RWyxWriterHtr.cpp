@@ -86,9 +86,23 @@ bool RWyxWriterHtr::IsNameWritten(RWyxNode& node, const RWyxNode& root) const {
 RMatrix RWyxWriterHtr::RelativeGlobal(RWyxNode* node, const RTime* time) const {
     RMatrix global;
     for (RWyxNode* at = node; at != nullptr && at != evaluationParent_; at = at->GetParent()) {
-        global = Then(global, time != nullptr ? at->GetLocalMatrixAt(*time) : at->GetDefaultLocalMatrix());
+        global = Then(global, LocalMatrix(*at, time));
     }
     return global;
+}
+
+RMatrix RWyxWriterHtr::LocalMatrix(RWyxNode& node, const RTime* time) {
+    return time != nullptr ? node.GetLocalMatrixAt(*time) : node.GetDefaultLocalMatrix();
+}
+
+void RWyxWriterHtr::RelativeGlobals(const RTime* time, std::vector<RMatrix>& globals) const {
+    globals.resize(segments_.size());
+    for (std::size_t s = 0; s < segments_.size(); ++s) {
+        const Segment& segment = segments_[s];
+        globals[s] = segment.parent < 0 ? RelativeGlobal(segment.node, time)
+                                        : Then(LocalMatrix(*segment.node, time),
+                                               globals[static_cast<std::size_t>(segment.parent)]);
+    }
 }
 
 void RWyxWriterHtr::CollectSegments(RWyxNode& root, bool rootHasParentMatrix) {
@@ -109,7 +123,8 @@ void RWyxWriterHtr::CollectSegments(RWyxNode& root, bool rootHasParentMatrix) {
     }
 }
 
-void RWyxWriterHtr::ConvertBase(Segment& segment, const RWyxPose* restPose) {
+bool RWyxWriterHtr::ConvertBase(Segment& segment, const RWyxPose* restPose, const RMatrix* parentGlobal,
+                                const RMatrix& global, const RStreamOptionsMotion& options) {
     RWyxNode& node = *segment.node;
     RWyxNodeLimits& limits = *node.GetLimits();
     limits.UpdateFromNode(&node);
@@ -118,13 +133,12 @@ void RWyxWriterHtr::ConvertBase(Segment& segment, const RWyxPose* restPose) {
     limits.GetDefault(RWyxNodeLimits::kTranslation, translation);
     limits.GetRotationAxis(axis);
     const double length = limits.GetAxisLength();
-    RWyxNode* parentNode = segment.parent >= 0 ? segments_[static_cast<std::size_t>(segment.parent)].node : nullptr;
     RVector4 parentScaling(1.0, 1.0, 1.0, 0.0);
     RVector4 nodeScaling;
-    if (parentNode != nullptr) {
-        MatrixToScaling(parentScaling, RelativeGlobal(parentNode, nullptr));
+    if (parentGlobal != nullptr) {
+        MatrixToScaling(parentScaling, *parentGlobal);
     }
-    MatrixToScaling(nodeScaling, RelativeGlobal(&node, nullptr));
+    MatrixToScaling(nodeScaling, global);
 
     translation = translation * kMillimetresPerCentimetre;
     translation *= parentScaling;
@@ -155,15 +169,15 @@ void RWyxWriterHtr::ConvertBase(Segment& segment, const RWyxPose* restPose) {
         MatrixSetTranslation(written, restTranslation.x, restTranslation.y, restTranslation.z);
     }
     segment.base = FromEulerAndTranslation(written.GetRotation(), written.GetTranslation());
+    return CheckHeld(IsHeld(written, kTranslationPart | kRotationPart) && IsHeld(&segment.length, 1), node,
+                     node.GetParent(), nullptr, options, "HTR");
 }
 
-void RWyxWriterHtr::ConvertFrame(const Segment& segment, RTime time, double translation[3], double rotation[3]) const {
-    RMatrix global = AsWritten(RelativeGlobal(segment.node, &time));
+void RWyxWriterHtr::ConvertFrame(const Segment& segment, RMatrix global, RMatrix parentGlobal, double translation[3],
+                                 double rotation[3]) const {
     RMatrix frame;
     if (segment.hasParentMatrix) {
         const RMatrix withParent = Then(segment.base, NormalizedRotation(segment.frameParent));
-        RWyxNode* parentNode = segment.node->GetParent();
-        RMatrix parentGlobal = AsWritten(RelativeGlobal(parentNode, &time));
         MatrixCopyRotation3x3(parentGlobal, RotationProduct(segment.frameParent, parentGlobal));
         MatrixCopyRotation3x3(global, RotationProduct(withParent, global));
         frame = Then(global, parentGlobal.Inverse());
@@ -180,20 +194,34 @@ void RWyxWriterHtr::ConvertFrame(const Segment& segment, RTime time, double tran
     }
 }
 
-bool RWyxWriterHtr::ConvertFrames(const RStreamOptionsMotion& options, int frames, std::vector<double>& values) const {
+bool RWyxWriterHtr::ConvertFrames(const RStreamOptionsMotion& options, int frames, std::vector<double>& values) {
     try {
         values.assign(segments_.size() * static_cast<std::size_t>(frames) * kFrameValues, 0.0);
     } catch (const std::bad_alloc&) {
-        return false;
+        return Refuse(options, RString("The ") + frames + " frames of " + static_cast<int>(segments_.size()) +
+                                   " segments are more than memory holds");
     }
     const RTime start = options.GetStartTime();
     const RTime period = options.GetFramePeriod();
+    // The root's parent is the evaluation parent itself.
+    const RMatrix rootParent = AsWritten(RMatrix());
+    std::vector<RMatrix> globals;
+    std::vector<RMatrix> written(segments_.size());
     for (int i = 0; i < frames; ++i) {
         options.ReportProgress(0, "Converting HTR nodes",
                                static_cast<float>(static_cast<std::int64_t>(i) * kConvertedPercent / frames));
+        const RTime time = start + period * i;
+        RelativeGlobals(&time, globals);
         for (std::size_t s = 0; s < segments_.size(); ++s) {
+            const int parent = segments_[s].parent;
+            if (!CheckHeld(IsHeld(globals[s], kTranslationPart | kRotationPart), *segments_[s].node, evaluationParent_,
+                           &time, options, "HTR")) {
+                return false;
+            }
+            written[s] = AsWritten(globals[s]);
             double* frame = &values[FrameOffset(s, frames, i)];
-            ConvertFrame(segments_[s], start + period * i, frame, frame + 3);
+            ConvertFrame(segments_[s], written[s], parent >= 0 ? written[static_cast<std::size_t>(parent)] : rootParent,
+                         frame, frame + 3);
         }
     }
     return true;
@@ -204,9 +232,14 @@ bool RWyxWriterHtr::WriteSkeleton(RWyxScene& scene, RWyxNode& root, RStreamOptio
     evaluationParent_ = global ? scene.GetRootNode() : root.GetParent();
     CollectSegments(root, !global);
     const RWyxPose* restPose = FindRestPose(scene, evaluationParent_);
+    std::vector<RMatrix> defaults;
+    RelativeGlobals(nullptr, defaults);
     // Parents come before their children: each takes its parent's base frames.
-    for (Segment& segment : segments_) {
+    for (std::size_t s = 0; s < segments_.size(); ++s) {
+        Segment& segment = segments_[s];
+        const RMatrix* parentDefault = nullptr;
         if (segment.parent >= 0) {
+            parentDefault = &defaults[static_cast<std::size_t>(segment.parent)];
             const Segment& parent = segments_[static_cast<std::size_t>(segment.parent)];
             segment.baseParent = parent.child;
             segment.frameParent = Then(parent.base, NormalizedRotation(parent.frameParent));
@@ -214,14 +247,15 @@ bool RWyxWriterHtr::WriteSkeleton(RWyxScene& scene, RWyxNode& root, RStreamOptio
                 segment.frameParent = parent.base;
             }
         }
-        ConvertBase(segment, restPose);
+        if (!ConvertBase(segment, restPose, parentDefault, defaults[s], options)) {
+            return false;
+        }
     }
 
     const int frames = options.GetFrameCount();
     std::vector<double> values;
     if (!ConvertFrames(options, std::max(frames, 0), values)) {
-        return Refuse(options, RString("The ") + frames + " frames of " + static_cast<int>(segments_.size()) +
-                                   " segments are more than memory holds");
+        return false;
     }
     options.ReportProgress(0, "Writing HTR nodes", kConvertedPercent);
     const RTime period = options.GetFramePeriod();

@@ -13,7 +13,10 @@
 // Transforms are evaluated relative to the root's parent (the scene root with
 // ExportFromGlobalPosition 1). The scene is only read. Every frame is converted before the
 // file is printed (progress "Converting HTR nodes" 0 to 50, then "Writing HTR nodes" 50), so
-// the frame values are held in memory: six doubles per segment and frame.
+// the frame values are held in memory: six doubles per segment and frame. A base position or
+// a segment's matrix at a frame that a read would not keep (a key that is not a finite number,
+// a position beyond the floats) refuses the write before anything is printed
+// (RWyxWriterMotion::CheckHeld, error 5).
 
 #include "core/RMatrix.h"
 #include "formats/motion/RHtrFile.h"
@@ -54,13 +57,27 @@ private:
     };
 
     void CollectSegments(RWyxNode& root, bool rootHasParentMatrix);
-    void ConvertBase(Segment& segment, const RWyxPose* restPose);
-    void ConvertFrame(const Segment& segment, RTime time, double translation[3], double rotation[3]) const;
+    // The base position from the default matrices of the segment's parent (null for the root)
+    // and of its node, relative to the evaluation parent; false, the write refused, for one a
+    // read would not keep (CheckHeld).
+    bool ConvertBase(Segment& segment, const RWyxPose* restPose, const RMatrix* parentGlobal, const RMatrix& global,
+                     const RStreamOptionsMotion& options);
+    // The frame values from the segment's matrix and its parent's at the frame time, relative to
+    // the evaluation parent and as written (AsWritten).
+    void ConvertFrame(const Segment& segment, RMatrix global, RMatrix parentGlobal, double translation[3],
+                      double rotation[3]) const;
     // Every segment's frame values (Tx, Ty, Tz, Rx, Ry, Rz), segment after segment, converted
-    // frame by frame with the progress "Converting HTR nodes" from 0 to 50; false when they
-    // do not fit in memory.
-    bool ConvertFrames(const RStreamOptionsMotion& options, int frames, std::vector<double>& values) const;
+    // frame by frame with the progress "Converting HTR nodes" from 0 to 50; false, the write
+    // refused, when they do not fit in memory or a segment's matrix holds values a read would
+    // not keep (CheckHeld).
+    bool ConvertFrames(const RStreamOptionsMotion& options, int frames, std::vector<double>& values);
+    // The node's matrix at the time (the default one without a time) relative to the evaluation
+    // parent, through every node up to it.
     RMatrix RelativeGlobal(RWyxNode* node, const RTime* time) const;
+    static RMatrix LocalMatrix(RWyxNode& node, const RTime* time);
+    // RelativeGlobal of every segment, each from its parent's (segments come after their parents):
+    // a segment costs the same however deep it lies.
+    void RelativeGlobals(const RTime* time, std::vector<RMatrix>& globals) const;
     RHtrFile& File() const { return static_cast<RHtrFile&>(*GetFormatFile()); }
 
     RWyxNode* evaluationParent_ = nullptr;

@@ -88,7 +88,11 @@ bool RWyxWriterMarker::WriteFrames(RWyxNode* root, const std::vector<RWyxNode*>&
         EvaluateFrame(root, time, n);
         for (std::size_t i = 0; i < nodes.size(); ++i) {
             nodes[i]->EvaluateGlobalMatrix(n, false);
-            positions[i] = nodes[i]->GetGlobalMatrix().GetTranslation();
+            const RMatrix& global = nodes[i]->GetGlobalMatrix();
+            if (!CheckHeld(IsHeld(global, kTranslationPart), *nodes[i], root, &time, options, label_)) {
+                return false;
+            }
+            positions[i] = global.GetTranslation();
             positions[i].w = IsGapAt(occlusion[i], time) ? 1.0 : 0.0;
         }
         if (!file_->WriteFrame(positions.data(), static_cast<int>(nodes.size()), time, n)) {

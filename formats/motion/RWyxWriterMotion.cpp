@@ -1,16 +1,50 @@
 #include "formats/motion/RWyxWriterMotion.h"
 
 #include "core/PreOrderWalk.h"
+#include "curves/RFCurveNode.h"
 #include "formats/motion/MotionConversion.h"
 #include "formats/motion/RMadeUpNames.h"
 #include "formats/motion/RStreamOptionsMotion.h"
 #include "scene/RWyxNode.h"
 #include "scene/RWyxScene.h"
+#include "scene/RWyxTakeNode.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <unordered_map>
+
+namespace {
+
+const char* const kChannelNames[9] = {"translation X", "translation Y", "translation Z",
+                                      "rotation X",    "rotation Y",    "rotation Z",
+                                      "scaling X",     "scaling Y",     "scaling Z"};
+
+// " at <seconds> s" for a time, "" for the default pose.
+RString AtTime(const RTime* time) {
+    if (time == nullptr) {
+        return RString("");
+    }
+    char text[48];
+    std::snprintf(text, sizeof text, " at %g s", time->ToSeconds());
+    return RString(text);
+}
+
+// The node's "T", "R" and "S" curve nodes in its current take, or in its default take for the
+// default pose.
+void FindChannelNodes(RWyxNode& node, const RTime* time, RFCurveNode* channels[3]) {
+    static const char* const kPaths[3] = {"T", "R", "S"};
+    RWyxTakeNode* take = time != nullptr ? node.GetCurrentTakeNode() : node.GetDefaultTakeNode();
+    const RFCurveNode* root = take != nullptr ? take->GetRootCurveNode() : nullptr;
+    for (int c = 0; c < 3; ++c) {
+        channels[c] = root != nullptr ? root->FindByPath(kPaths[c]) : nullptr;
+    }
+}
+
+}  // namespace
 
 RWyxWriterMotion::~RWyxWriterMotion() { AbandonTarget(); }
 
@@ -220,4 +254,57 @@ RStreamOptionsMotion* RWyxWriterMotion::BeginWrite(RWyxScene* scene, RStreamOpti
     }
     RStreamOptionsMotion* motion = CheckOptions(options);
     return motion != nullptr && CheckScene(scene) ? motion : nullptr;
+}
+
+bool RWyxWriterMotion::IsHeld(const RMatrix& matrix, int parts) {
+    for (int row = 0; row < 4; ++row) {
+        const bool translation = row == 3;
+        if ((parts & (translation ? kTranslationPart : kRotationPart)) == 0) {
+            continue;
+        }
+        for (int column = 0; column < 3; ++column) {
+            const double value = matrix[row][column];
+            if (translation ? !WithinFloats(value) : !std::isfinite(value)) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+bool RWyxWriterMotion::IsHeld(const double* values, int count) {
+    return std::all_of(values, values + count, WithinFloats);
+}
+
+bool RWyxWriterMotion::CheckHeld(bool held, RWyxNode& node, const RWyxNode* top, const RTime* time,
+                                 const RStreamOptionsMotion& options, const char* label) {
+    if (held) {
+        return true;
+    }
+    // The values come from the channels of the node and of its ancestors.
+    for (RWyxNode* at = &node; at != nullptr && at != top; at = at->GetParent()) {
+        RFCurveNode* channels[3];
+        FindChannelNodes(*at, time, channels);
+        double value = 0.0;
+        const int channel = FindNonFiniteChannel(channels, time, value);
+        if (channel >= 0) {
+            return RefuseNonFinite(at->GetNameWithoutPrefix(), channel, value, time, options, label);
+        }
+    }
+    return RefuseBeyond(node.GetNameWithoutPrefix(), time, options, label);
+}
+
+bool RWyxWriterMotion::RefuseBeyond(const RString& node, const RTime* time, const RStreamOptionsMotion& options,
+                                    const char* label) {
+    const RString what = time != nullptr ? RString("The motion of ") + QuotedName(node) + AtTime(time)
+                                         : RString("The default pose of ") + QuotedName(node);
+    return Refuse(options, what + " lies beyond the real numbers " + label + " files hold");
+}
+
+bool RWyxWriterMotion::RefuseNonFinite(const RString& node, int channel, double value, const RTime* time,
+                                       const RStreamOptionsMotion& options, const char* label) {
+    const char* shown = std::isnan(value) ? "nan" : value > 0.0 ? "inf" : "-inf";
+    return Refuse(options, RString(time != nullptr ? "The " : "The default ") + kChannelNames[channel] + " of " +
+                               QuotedName(node) + AtTime(time) + " is " + shown + ", which " + label +
+                               " files cannot hold");
 }

@@ -18,8 +18,12 @@
 // that could not be written whole or put in place fails the Write or FileClose with the text
 // of RWyxWriter::FailWriteWhole, naming the file and the system's reason of the first write
 // that failed: "Out of disk space" (3) for a full disk or quota, error 5 for any other reason
-// (a file-size limit, an I/O error).
+// (a file-size limit, an I/O error). A value a read of the file would refuse or change (a key
+// or default that is not a finite number, a place beyond the floats of the curves) refuses
+// the write with error 5 before the file is put in place (CheckHeld), naming the node, the
+// channel and the time.
 
+#include "core/RMatrix.h"
 #include "core/RString.h"
 #include "core/RTime.h"
 #include "fileio/RWyxWriter.h"
@@ -121,6 +125,32 @@ protected:
     static void EvaluateFrame(RWyxNode* root, RTime time, int evaluationId);
     // The node's name after its last ':' (the whole name without one).
     static RString NameAfterLastColon(const RWyxNode& node);
+
+    // The parts of a node's matrix a file holds values of: the translation, and the rotation
+    // (whose rows carry the scaling too).
+    static constexpr int kTranslationPart = 1;
+    static constexpr int kRotationPart = 2;
+    // Whether the parts hold values a read of the file keeps: finite numbers, translations
+    // within the floats of the curves a read fills.
+    static bool IsHeld(const RMatrix& matrix, int parts);
+    // Whether every value is finite and within the floats of the curves a read fills.
+    static bool IsHeld(const double* values, int count);
+    // True when held. Otherwise the write is refused (Refuse) for the values the node's matrix
+    // gave at the time (in the default pose without one), named where they come from: the
+    // first of the node and its ancestors below top, from the node up, with a channel value that
+    // is not finite (RefuseNonFinite), else the node, whose channels are finite but whose values
+    // grew beyond the floats (RefuseBeyond).
+    bool CheckHeld(bool held, RWyxNode& node, const RWyxNode* top, const RTime* time,
+                   const RStreamOptionsMotion& options, const char* label);
+    // Refuses (Refuse) the values of the node at the time (in the default pose without one) that
+    // grew beyond what a read keeps: 'The motion of "Head" at 0.04 s lies beyond the real
+    // numbers BVH files hold'.
+    bool RefuseBeyond(const RString& node, const RTime* time, const RStreamOptionsMotion& options, const char* label);
+    // Refuses (Refuse) a value of the node's channel (0..8: translation, rotation, scaling X, Y,
+    // Z) that is not finite: 'The rotation Z of "Hips" at 0.04 s is nan, which BVH files cannot
+    // hold' ('The default rotation Z of "Hips" is -inf, ...' without a time).
+    bool RefuseNonFinite(const RString& node, int channel, double value, const RTime* time,
+                         const RStreamOptionsMotion& options, const char* label);
 
 private:
     std::unique_ptr<RMotionTextFile> file_;

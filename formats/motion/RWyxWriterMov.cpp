@@ -26,6 +26,8 @@ bool RWyxWriterMov::WriteToTarget(RWyxScene* scene, RStreamOptions* options) {
     RWyxNode* root = FindEvaluationRoot(*scene, *motion);
     const std::vector<RWyxNode*> nodes = CollectMarkers(root);
     RMotionTextFile& file = *GetFormatFile();
+    // The rotation rows carry the scaling too.
+    const int parts = (groups[0] ? kTranslationPart : 0) | (groups[1] || groups[2] ? kRotationPart : 0);
     const int frames = motion->GetFrameCount();
     for (int f = 0; f < frames; ++f) {
         if (f % 64 == 0) {
@@ -38,11 +40,19 @@ bool RWyxWriterMov::WriteToTarget(RWyxScene* scene, RStreamOptions* options) {
         for (RWyxNode* node : nodes) {
             node->EvaluateGlobalMatrix(f + 1, false);
             const RMatrix& global = node->GetGlobalMatrix();
-            const RVector4 values[3] = {global.GetTranslation(), global.GetRotation(), global.GetScaling()};
+            const RVector4 vectors[3] = {global.GetTranslation(), global.GetRotation(), global.GetScaling()};
+            double values[9];
+            int count = 0;
             for (int group = 0; group < 3; ++group) {
-                if (groups[group]) {
-                    file.Print(0, "%g\t%g\t%g\t", values[group].x, values[group].y, values[group].z);
+                for (int axis = 0; axis < 3 && groups[group]; ++axis) {
+                    values[count++] = *vectors[group].Component(axis);
                 }
+            }
+            if (!CheckHeld(IsHeld(global, parts) && IsHeld(values, count), *node, root, &time, *motion, "MOV")) {
+                return false;
+            }
+            for (int v = 0; v < count; v += 3) {
+                file.Print(0, "%g\t%g\t%g\t", values[v], values[v + 1], values[v + 2]);
             }
         }
         file.Print(0, "\n");

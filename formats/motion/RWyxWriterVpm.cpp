@@ -55,10 +55,14 @@ bool RWyxWriterVpm::WriteToTarget(RWyxScene* scene, RStreamOptions* options) {
     const std::size_t count = nodes.size();
     for (int f = 0; f < frames; ++f) {
         motion->ReportProgress(0, "Computing VPM animation frames", static_cast<float>(static_cast<std::int64_t>(f) * 50 / frames));
-        EvaluateFrame(root, start + period * f, f + 1);
+        const RTime time = start + period * f;
+        EvaluateFrame(root, time, f + 1);
         for (std::size_t j = 0; j < count; ++j) {
             nodes[j]->EvaluateGlobalMatrix(f + 1, false);
             const RMatrix& global = nodes[j]->GetGlobalMatrix();
+            if (!CheckHeld(IsHeld(global, kTranslationPart | kRotationPart), *nodes[j], root, &time, *motion, "VPM")) {
+                return false;
+            }
             poses[static_cast<std::size_t>(f) * count + j] = Pose{global.GetTranslation(), global.GetRotation()};
         }
     }

@@ -3,8 +3,11 @@
 // what it wrote, and the FileClose after it answers false, keeps the write's error and puts
 // nothing in place. A file created and closed without a Write is put in place, as the WYX
 // writers do. A file that cannot be written whole is coded by the system's reason, which the
-// text names: error 3 only for a full disk.
+// text names: error 3 only for a full disk. A key or default that is not a finite number, or a
+// place beyond the floats a read keeps, is refused with its node, channel and time, the old file
+// kept, by every writer whose file would hold it.
 
+#include "attributes/RWyxSkeleton.h"
 #include "formats/motion/RWyxReaderBvh.h"
 #include "formats/motion/RWyxWriterAmc.h"
 #include "formats/motion/RWyxWriterAsf.h"
@@ -25,11 +28,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <iterator>
+#include <limits>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -236,6 +243,173 @@ TEST(MotionWriterDataLossCases, TooManyC3dMarkersThenFileCloseLeavesTheOldFile) 
     const Outcome outcome = WriteAndClose(writer, old.Path(), fixture.scene, options.get());
     EXPECT_NE(outcome.writeText.find("at most 255"), std::string::npos) << outcome.writeText;
     ExpectNothingPutInPlace(outcome, old, folder);
+}
+
+// ---- values a read would not keep ---------------------------------------------------------------
+
+const char* const kChain[] = {"Hips", "Chest", "Head"};
+const RTime kFrame(RTime::kTicksPerSecond / 25);
+
+// A value of a node's channel (translation, rotation, scaling X, Y, Z) at frame 0, 1 or 2, or of
+// its default (frame -1).
+struct BadValue {
+    const char* node;
+    int channel;
+    int frame;
+    float value;
+};
+
+// Hips, Chest below it and Head below Chest, marked limb-node joints two units apart, keyed in
+// every channel at three frames, the bad values in place of their keys or defaults; below Head
+// a tail of nodes one unit apart, each scaled 1e38 by default.
+struct ChainScene : SceneFixture {
+    ChainScene(const std::vector<BadValue>& bad, int tail) {
+        RWyxNode* parent = scene->GetRootNode();
+        for (const char* name : kChain) {
+            const auto valueAt = [&bad, name](int channel, int frame, double value) {
+                for (const BadValue& b : bad) {
+                    if (b.node == std::string(name) && b.channel == channel && b.frame == frame) return double{b.value};
+                }
+                return value;
+            };
+            RWyxNode* node = factory.CreateNode(name);
+            node->SetNodeAttribute(factory.CreateSkeleton());
+            node->GetSkeleton()->SetSkeletonType(2);
+            const double up = parent == scene->GetRootNode() ? 0.0 : 2.0;
+            node->SetDefaultTranslation(RVector4(valueAt(0, -1, 0.0), up, 0.0, 1.0));
+            node->SetDefaultScaling(RVector4(valueAt(6, -1, 1.0), 1.0, 1.0, 1.0));
+            node->AddTakeNode("take");
+            node->SetCurrentTakeNodeByName("take");
+            for (int c = 0; c < 9; ++c) {
+                for (int f = 0; f < 3; ++f) {
+                    const double key = c == 0 ? 0.5 * f : c == 1 ? up : c < 3 ? 0.0 : c < 6 ? 5.0 * f + c : 1.0;
+                    Curve(node, c)->AppendKey(kFrame * f, static_cast<float>(valueAt(c, f, key)));
+                }
+            }
+            parent = Add(parent, node);
+        }
+        for (int i = 0; i < tail; ++i) {
+            RWyxNode* node = factory.CreateNode(("n" + std::to_string(i)).c_str());
+            node->SetDefaultTranslation(RVector4(0.0, 1.0, 0.0, 1.0));
+            node->SetDefaultScaling(RVector4(1e38, 1e38, 1e38, 1.0));
+            parent = Add(parent, node);
+        }
+    }
+    RWyxNode* Add(RWyxNode* parent, RWyxNode* node) {
+        node->SetMarked(1, false);
+        parent->AddChild(node);
+        return node;
+    }
+};
+
+using AdjustOptions = void (*)(RStreamOptionsMotion& options);
+
+// Writes the scene over an old file, with every position and translation channel in the file
+// (then `adjust`); an ASF write goes on with its AMC, over an old one in a folder of its own.
+// The refusal's text, which leaves the old file as it was; empty when the file was put in place.
+std::string WriteChain(const WriterCase& c, ChainScene& scene, const ScratchFolder& folder, AdjustOptions adjust) {
+    const KeptFile old(folder.Join(c.file), kOldContent);
+    const std::unique_ptr<RWyxWriter> writer = c.make(&scene.factory);
+    const OptionsPtr options = TakeMotionOptions(writer->GetWriteOptions());
+    options->SetFrameRate(10, 0.0);  // 25 frames per second
+    options->SetFrameCount(3);
+    options->SetOption(kMotionExportFromGlobalPosition, 1);
+    options->SetOption(kMotionTranslation, 1);
+    adjust(*options);
+    Outcome outcome = WriteAndClose(*writer, old.Path(), scene.scene, options.get());
+    if (outcome.written && c.label == std::string("asf")) {
+        const ScratchFolder motionFolder;
+        const KeptFile oldMotion(motionFolder.Join("take.amc"), kOldContent);
+        RWyxWriterAmc amc(&scene.factory);
+        outcome = WriteAndClose(amc, oldMotion.Path(), scene.scene, options.get());
+        if (!outcome.written) ExpectNothingPutInPlace(outcome, oldMotion, motionFolder);
+    } else if (!outcome.written) {
+        ExpectNothingPutInPlace(outcome, old, folder);
+    }
+    EXPECT_EQ(outcome.closed, outcome.written) << outcome.closeText;
+    return outcome.written ? "" : outcome.writeText;
+}
+
+constexpr float kNan = std::numeric_limits<float>::quiet_NaN();
+constexpr float kInf = std::numeric_limits<float>::infinity();
+
+void AllGroups(RStreamOptionsMotion&) {}
+void RotationsAlone(RStreamOptionsMotion& options) {
+    options.SetOption(kMotionTranslation, 0);
+    options.SetOption(kMotionScaling, 0);
+}
+
+// What a scene gives through the writers: the refusal, its subject then its ending ('$' the
+// writer's label, `motion` for the ASF file's: "ASF", or "AMC" for its motion's), or, from the
+// writers named in keptBy (each followed by a blank), a file put in place.
+struct NotKept {
+    std::vector<BadValue> values;
+    const char* subject;
+    const char* ending;
+    const char* motion;
+    const char* keptBy = "";
+    int tail = 0;
+    AdjustOptions adjust = AllGroups;
+};
+
+const char* const kCannot = ", which $ files cannot hold";
+const char* const kBeyond = " lies beyond the real numbers $ files hold";
+const char* const kAll = "BVH HTR TRC ASF C3D AOA MCD VPM MOV BRD ";
+const char* const kPositions = "TRC C3D AOA MCD ";  // the writers of positions alone
+const char* const kFrames = "TRC C3D AOA MCD VPM MOV BRD ";  // the writers of no default pose
+
+// Keys that are not finite numbers in a root's translation, a rotation above a child and a
+// child's translation and rotation (a MOV file of rotations alone would hold it as 0); defaults
+// in a child's translation and scaling (the end site's offset of a BVH leaf joint scales with
+// it); finite keys whose product grows beyond the floats of a read (Chest's scaling carries Head
+// 6e38 up, or scales it 6e38, which MOV alone holds), and default scalings multiplied beyond the
+// doubles down the tail, named at the node where they left the numbers.
+const NotKept kNotKept[] = {
+    {{}, "", "", "", kAll},
+    {{{"Hips", 0, 1, kNan}}, "The translation X of \"Hips\" at 0.04 s is nan", kCannot, "AMC"},
+    {{{"Hips", 0, 1, -kInf}}, "The translation X of \"Hips\" at 0.04 s is -inf", kCannot, "AMC"},
+    {{{"Chest", 4, 1, kInf}}, "The rotation Y of \"Chest\" at 0.04 s is inf", kCannot, "AMC"},
+    {{{"Chest", 4, 1, kNan}}, "The rotation Y of \"Chest\" at 0.04 s is nan", kCannot, "AMC"},
+    {{{"Head", 2, 1, kInf}}, "The translation Z of \"Head\" at 0.04 s is inf", kCannot, "AMC"},
+    {{{"Head", 5, 2, -kInf}}, "The rotation Z of \"Head\" at 0.08 s is -inf", kCannot, "AMC", kPositions, 0,
+     RotationsAlone},
+    {{{"Head", 0, -1, kNan}}, "The default translation X of \"Head\" is nan", kCannot, "ASF", kFrames},
+    {{{"Head", 6, -1, kNan}}, "The default scaling X of \"Head\" is nan", kCannot, "ASF", kFrames},
+    {{{"Chest", 7, 1, 3e38f}}, "The motion of \"Head\" at 0.04 s", kBeyond, "AMC", "BVH "},
+    {{{"Chest", 7, 1, 2.0f}, {"Head", 7, 1, 3e38f}}, "The motion of \"Head\" at 0.04 s", kBeyond, "AMC",
+     "BVH HTR TRC ASF C3D AOA MCD VPM BRD "},
+    {{}, "", kBeyond, "ASF", "BVH ", 11},
+};
+
+// Each is refused by every writer whose file would hold it before anything is put in place;
+// the other writers put in place a file that prints no "nan" or "inf" (the binary C3D file's
+// numbers are bounded by its own check).
+TEST(MotionWriterNonFiniteTest, ValuesAReadWouldNotKeepAreRefusedBeforeAnythingIsPutInPlace) {
+    for (const NotKept& row : kNotKept) {
+        for (const WriterCase& c : kWriters) {
+            if (c.label == std::string("amc")) continue;  // written after its ASF
+            std::string label = c.label;
+            for (char& ch : label) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+            SCOPED_TRACE(label + ": " + row.subject + row.ending);
+            ScratchFolder folder;
+            ChainScene scene(row.values, row.tail);
+            const std::string refusal = WriteChain(c, scene, folder, row.adjust);
+            if (std::string(row.keptBy).find(label + " ") != std::string::npos) {
+                EXPECT_EQ(refusal, "");
+                const std::string text = ScratchFolder::ReadFile(folder.Join(c.file));
+                EXPECT_TRUE(text.find("nan") == std::string::npos && text.find("inf") == std::string::npos) << text;
+                continue;
+            }
+            std::string ending = row.ending;
+            ending.replace(ending.find('$'), 1, label == "ASF" ? row.motion : label);
+            if (row.tail == 0) {
+                EXPECT_EQ(refusal, row.subject + ending);
+            } else {  // the node named lies down the tail
+                const std::size_t end = refusal.size() - std::min(refusal.size(), ending.size());
+                EXPECT_TRUE(refusal.find(" of \"n") != std::string::npos && refusal.substr(end) == ending) << refusal;
+            }
+        }
+    }
 }
 
 }  // namespace
