@@ -261,7 +261,8 @@ TEST_F(PluginModuleTest, TheShellSaysWhatWaitsWhatRunsAndWhatFailed) {
         {"WYXImport -f \"samples/character.wyx\" -t x",
          "// Error: WYXImport error: take index \"x\" is not a whole number.\n"},
         {"WYXExportShowUI -v false; WYXExport -f \"" + scratch_.Join("none/out.wyx") + "\"",
-         "// Error: WYXExport error: File not created : No such file or directory\n"},
+         "// Error: WYXExport error: File not created: \"" + scratch_.Join("none/out.wyx") +
+             "\": No such file or directory\n"},
     };
     std::string lines;
     for (const Case& failure : failures) {
