@@ -29,8 +29,12 @@ bool RWyxGeometryFileWriter::FileCreate(const char* path) {
     return true;
 }
 
-std::FILE* RWyxGeometryFileWriter::BeginCompanion(const char* path) {
-    if (!companion_.Begin(path)) return nullptr;
+std::FILE* RWyxGeometryFileWriter::BeginCompanion(const char* path, int& reason) {
+    reason = 0;
+    if (!companion_.Begin(path)) {
+        reason = companion_.FailureCode();
+        return nullptr;
+    }
     companionPath_ = path;
     return companion_.File();
 }

@@ -6,6 +6,7 @@
 #include "attributes/RWyxTexture.h"
 #include "core/FilePaths.h"
 #include "core/RNamePair.h"
+#include "fileio/RWriteFailure.h"
 #include "formats/geometry/ExportDeformation.h"
 #include "formats/geometry/GeometryExport.h"
 #include "formats/geometry/GeometryTextWriter.h"
@@ -120,9 +121,10 @@ bool RWyxWriterObj::WriteToTarget(RWyxScene* scene, RStreamOptions* options) {
 
 bool RWyxWriterObj::OpenMaterialLibrary(GeometryTextWriter& out) {
     const RString path = MaterialLibraryPath(outputPath_.Buffer());
-    std::FILE* library = BeginCompanion(path.Buffer());
+    int reason = 0;
+    std::FILE* library = BeginCompanion(path.Buffer(), reason);
     if (library == nullptr) {
-        Warn(RString("Unable to create the material file \"") + path + "\"\n");
+        Warn(WithFailureReason(RString("Unable to create the material file \"") + path + "\"", reason) + "\n");
         return false;
     }
     mtl_ = std::make_unique<GeometryTextWriter>(library);

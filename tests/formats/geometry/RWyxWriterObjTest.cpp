@@ -239,6 +239,14 @@ TEST_F(ObjWriterTest, TexturesAreCopiedBesideTheOutputOnceAndFailuresAreReported
     texture->SetFileName(RString(scratch.Join("gone.png").c_str()));
     Write("out/again.obj");
     EXPECT_NE(std::string(writer->GetMessageText().Buffer()).find("Unable to locate texture file"), std::string::npos);
+    // A library that cannot be made is named with the system's reason; the OBJ file goes
+    // through without its "mtllib".
+    const std::string library = scratch.Join("out/blocked.mtl");
+    std::filesystem::create_directory(library);
+    const std::string text = Write("out/blocked.obj");
+    EXPECT_EQ(std::string(writer->GetMessageText().Buffer()),
+              "Unable to create the material file \"" + library + "\": Is a directory\n");
+    EXPECT_EQ(text.find("mtllib"), std::string::npos);
 }
 
 TEST_F(ObjWriterTest, WrongOptionsAndNoFileFail) {
