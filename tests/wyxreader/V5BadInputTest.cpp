@@ -165,6 +165,47 @@ TEST_F(V5BadInputTest, SurfacesWithoutPointsInADirectionAreDroppedBeforeTheirKno
     EXPECT_EQ(nurb->GetVKnotCount(), nurb->GetVOrder());
 }
 
+// A model without Vertices (or, for a surface, Dimensions) is read as one whose field is
+// empty: its polygons, normals and records are warned of alike, never dropped silently.
+TEST_F(V5BadInputTest, AGeometryWithoutItsPointsFieldWarnsAsAnEmptyOneDoes) {
+    std::string emptyWarnings;
+    for (const bool empty : {true, false}) {
+        SCOPED_TRACE(empty ? "empty" : "missing");
+        const ReadResult result = Read([&](Document& d) {
+            Model(d, "Model::Bare", [&] {
+                d.Block("Shape", {"S"}, [&] {
+                    d.Field("Indexes", {1});
+                    d.Field("Vertices", {0.0, 1.0, 0.0});
+                });
+                d.Field("GeometryVersion", {124});
+                if (empty) d.Field("Vertices");
+                d.Field("Normals", {0.0, 0.0, 1.0});
+                d.Field("PolygonVertexIndex", {0, 1, -3, 0, 2, -4});
+            });
+            Model(d, "Model::Sheet", [&] {
+                d.Field("Type", {"Nurb"});
+                if (empty) d.Field("Dimensions");
+            });
+            Model(d, "Model::Quilt", [&] {
+                d.Field("Type", {"Patch"});
+                d.Field("PatchType", {"Bezier", "Linear"});
+                if (empty) d.Field("Dimensions");
+            });
+        });
+        ExpectWarnings(result, {"Model \"Model::Bare\": 2 polygons naming control points past its 0 were dropped",
+                                "Model \"Model::Bare\": Normals holds 3 values",
+                                "Shape \"S\": 1 indices naming no control point",
+                                "Model \"Model::Sheet\": Dimensions 0 x 0 hold no control point; the surface was dropped",
+                                "Model \"Model::Quilt\": Dimensions 0 x 0 hold no control point"});
+        if (empty) emptyWarnings = result.warningText;
+        EXPECT_EQ(result.warningText, emptyWarnings);
+        const RWyxMesh* mesh = FindModel(*result.scene, "Bare")->GetMesh();
+        ASSERT_NE(mesh, nullptr);
+        EXPECT_EQ(mesh->GetControlPointsCount() + mesh->GetPolygonCount(), 0);
+        EXPECT_EQ(mesh->GetShapeCount(), 1) << "the shape record is read";
+    }
+}
+
 // A colour of three values is opaque; a fourth value is its alpha.
 TEST_F(V5BadInputTest, AColourOfThreeValuesReadsAlphaOne) {
     const std::vector<double> colours[] = {{0.25, 0.5, 0.75}, {0.25, 0.5, 0.75, 0.125}};
