@@ -63,6 +63,12 @@ bool RWyxGeometryFileWriter::Commit(platform::RFileReplacement& file, const RStr
     return FailWriteWhole(path.Buffer(), failure);
 }
 
+bool RWyxGeometryFileWriter::RefuseNonFinite(RWyxNode& node, const RString& what, const char* file) {
+    SetError(kErrorUnidentified, RString("Mesh \"") + node.GetNameWithoutPrefix() + "\": its " + what +
+                                     " lies beyond the real numbers " + file + " holds");
+    return false;
+}
+
 bool RWyxGeometryFileWriter::FailStream(const GeometryTextWriter& stream, const RString& path) {
     return FailWriteWhole(path.Buffer(), stream.GetFailure());
 }

@@ -73,6 +73,10 @@ protected:
     }
     void CountWarnings(int count) { warningCount_ += count; }
     void ResetWarnings() { warningCount_ = 0; }
+    // Refuses the write with error 5 ('Mesh "<name>": its <what> lies beyond the real numbers
+    // <file> holds', file as "an OBJ file"): the number is NaN or infinite, which the format's
+    // numbers do not hold (the reader would read it as another); false. The files are dropped.
+    bool RefuseNonFinite(RWyxNode& node, const RString& what, const char* file);
     // Fails the write of the file at path, which the stream could not write whole, with the
     // reason of the stream's first refused write (RWyxWriter::FailWriteWhole); false.
     bool FailStream(const GeometryTextWriter& stream, const RString& path);
