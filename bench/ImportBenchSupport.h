@@ -2,9 +2,9 @@
 #define WYX_BENCH_IMPORTBENCHSUPPORT_H
 
 // What the import benchmarks share: a folder of the run for their files, the registry and the
-// plug-in's log, removed at the end of the run; scenes written there as binary files by our writer; and the plug-in module
-// loaded by the host with dialogs off, adding to a new scene. Each program defines
-// WYX_PLUGIN_MODULE_PATH.
+// plug-in's log, removed at the end of the run; scenes written there as binary files by our
+// writer; and the plug-in module loaded by the host with dialogs off, adding to a new scene.
+// Each program defines WYX_PLUGIN_MODULE_PATH.
 
 #include "bench/RunFolder.h"
 #include "fileio/RStreamOptionsWyx.h"

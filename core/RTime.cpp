@@ -295,8 +295,8 @@ const char* PlaceholderFor(const Placeholders& table, RTime time, int detail) {
     return time.IsInfinitelyEarly() ? table.early[detail - 1] : nullptr;
 }
 
-// The whole frames and the residual mark. A negative time prints its frames' magnitude after "- " ("-" at detail 5 without
-// a residual); the residual counts up from the frame below.
+// The whole frames and the residual mark. A negative time prints its frames' magnitude after
+// "- " ("-" at detail 5 without a residual); the residual counts up from the frame below.
 void WriteFrameCountText(TimeText& text, RTime time, int detail, const RTimeModeTiming& timing) {
     if (const char* placeholder = PlaceholderFor(kFrameCountPlaceholders, time, detail)) {
         text.Append(placeholder);

@@ -1,6 +1,15 @@
 #include "fileio/RWriteFailure.h"
 
 #include <cerrno>
+#include <cstring>
+
+RString WithFailureReason(const RString& text, int reason) {
+    if (reason == 0) return text;
+    const RString because = RString(": ") + std::strerror(reason);
+    const int length = text.GetLength();
+    if (length > 0 && text.Buffer()[length - 1] == '.') return text.Substring(0, length - 1) + because + ".";
+    return text + because;
+}
 
 void RWriteFailure::Note(int reason) {
     if (!failed_) {

@@ -7,6 +7,7 @@
 // writer turns it into its error (RWyxWriter::FailWriteWhole): a full disk is told apart from
 // a file-size limit or an I/O error.
 
+#include "core/RString.h"
 #include "platform/RFileReplacement.h"
 
 #include <cstddef>
@@ -36,5 +37,11 @@ private:
     int reason_ = 0;
     std::string keptOldContent_;
 };
+
+// The text of a failure followed by ": " and the text of the system's reason (an errno), put
+// before the text's closing full stop when it has one ('Cannot open file "x" for writing:
+// Permission denied.'); the text alone for reason 0. Every writer's text of a file it could
+// not create or write whole is made so.
+RString WithFailureReason(const RString& text, int reason);
 
 #endif

@@ -2,6 +2,7 @@
 
 #include "core/FilePaths.h"
 #include "fileio/LittleEndian.h"
+#include "fileio/RWriteFailure.h"
 #include "platform/NativeFiles.h"
 #include "platform/SystemServices.h"
 
@@ -217,6 +218,13 @@ void RWyxFile::NoteOutputFailure() {
     }
 }
 
+// Error 4 naming the file as every writer names one it could not create, with the system's
+// reason when a call of it failed: 'File not created: "<name>": Permission denied'.
+void RWyxFile::FailCreate(const char* name, int reason) {
+    const RString text = RString(kMessages[kErrorNotCreated]) + ": \"" + name + "\"";
+    Fail(kErrorNotCreated, WithFailureReason(text, reason).Buffer());
+}
+
 // A failed commit leaves the target as it was, unless the old content of a file overwritten
 // in place could not be put back: the text then says where it is kept.
 void RWyxFile::NoteCommitFailure() {
@@ -235,9 +243,12 @@ void RWyxFile::NoteCommitFailure() {
 bool RWyxFile::Create(const char* name, bool binary, bool encrypted, const RWyxFileHeaderInfo& headerInfo) {
     LeaveOpenFile();
     ResetState();
-    if (name == nullptr || name[0] == '\0' || headerInfo.fileVersion < 1 ||
-        headerInfo.fileVersion > kMaxFileVersion) {
+    if (name == nullptr || name[0] == '\0') {
         Fail(kErrorNotCreated);
+        return false;
+    }
+    if (headerInfo.fileVersion < 1 || headerInfo.fileVersion > kMaxFileVersion) {
+        FailCreate(name, 0);
         return false;
     }
     RString current;
@@ -249,9 +260,7 @@ bool RWyxFile::Create(const char* name, bool binary, bool encrypted, const RWyxF
     if (!replacement_.Begin(fileName_.Buffer()) || !output_.Attach(replacement_.File())) {
         const int reason = replacement_.FailureCode();
         replacement_.Abandon();
-        // The system's reason after the message, as in "File not created : Permission denied".
-        Fail(kErrorNotCreated,
-             reason != 0 ? (RString(kMessages[kErrorNotCreated]) + " : " + std::strerror(reason)).Buffer() : nullptr);
+        FailCreate(name, reason);
         return false;
     }
     mode_ = Mode::kWriting;
@@ -266,7 +275,7 @@ bool RWyxFile::Create(const char* name, bool binary, bool encrypted, const RWyxF
     }
     if (!StartSection(kMainSection)) {
         Abandon();
-        Fail(kErrorNotCreated);
+        FailCreate(name, 0);
         return false;
     }
     WriteHeaderRecord();

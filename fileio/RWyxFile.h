@@ -177,9 +177,10 @@ public:
     // (encrypted when asked) or the ASCII form, with the header info's file version (1 to
     // kMaxFileVersion). The main section is open afterwards. A file still being written is
     // abandoned first, one being read released. False with error 4 "File not created" when
-    // the file cannot be made: a folder, a file this process may not open for writing or
-    // anything but a regular file, a folder it may not create a file in; the error's text
-    // then gives the system's reason ("File not created : Permission denied"). A symbolic
+    // the file cannot be made: no name, a version out of range, a folder, a file this process
+    // may not open for writing or anything but a regular file, a folder it may not create a
+    // file in; the error's text names the file as given and, when a call of the system
+    // failed, its reason ('File not created: "out/x.wyx": Permission denied'). A symbolic
     // link is followed: the file it names is written.
     bool Create(const char* name, bool binary, bool encrypted, const RWyxFileHeaderInfo& headerInfo);
     // Reads name in whichever form it has; the main section is current afterwards. False
@@ -487,6 +488,8 @@ private:
     // Keeps the failure of putting the written file in place as the error.
     void NoteCommitFailure();
     void Fail(int code, const char* text = nullptr);
+    // Error 4, naming the file (see Create).
+    void FailCreate(const char* name, int reason);
     void FailField(const char* text) { Fail(kErrorField, text); }
     bool CanWrite();
     bool CanWriteValue();

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 
 namespace {
 
@@ -17,9 +16,6 @@ const char* const kMessages[RWyxWriter::kErrorCount] = {
     "Stream options not set",
     "Unidentified error",
 };
-
-// ": " and the text of the errno, when there is one.
-RString ReasonText(int reason) { return reason != 0 ? RString(": ") + std::strerror(reason) : RString(""); }
 
 }  // namespace
 
@@ -39,19 +35,14 @@ bool RWyxWriter::WriteScene(RWyxScene* scene, RStreamOptions* options, RWyxPrope
 bool RWyxWriter::FailWriteWhole(const char* path, const RWriteFailure& failure) {
     const int reason = failure.GetReason();
     const std::string& kept = failure.GetKeptOldContent();
-    RString text = RString("Cannot write \"") + path + "\" whole" + ReasonText(reason);
+    RString text = WithFailureReason(RString("Cannot write \"") + path + "\" whole", reason);
     if (!kept.empty()) text += RString("; its old content is kept in \"") + kept.c_str() + "\"";
     SetError(reason == ENOSPC || reason == EDQUOT ? kErrorOutOfDiskSpace : kErrorUnidentified, text);
     return false;
 }
 
 bool RWyxWriter::FailCreate(int code, const RString& text, int reason) {
-    const int length = text.GetLength();
-    if (length > 0 && text.Buffer()[length - 1] == '.') {
-        SetError(code, text.Substring(0, length - 1) + ReasonText(reason) + ".");
-    } else {
-        SetError(code, text + ReasonText(reason));
-    }
+    SetError(code, WithFailureReason(text, reason));
     return false;
 }
 

@@ -91,9 +91,8 @@ protected:
     // names such a file.
     bool FailWriteWhole(const char* path, const RWriteFailure& failure);
     // Fails a file that could not be created, and answers false: the code, and the text given
-    // (the format's own, naming the file) followed by ": " and the text of the system's
-    // reason (an errno), put before the text's closing full stop when it has one
-    // ('Cannot open file "x" for writing: Permission denied.'); the text alone for reason 0.
+    // (the format's own, naming the file) with the system's reason (WithFailureReason:
+    // 'Cannot open file "x" for writing: Permission denied.'); the text alone for reason 0.
     bool FailCreate(int code, const RString& text, int reason);
 
     // A refusal lists at most this many of the names (or groups of names) it is about, so

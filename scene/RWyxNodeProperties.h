@@ -8,10 +8,10 @@
 //
 // Rows 1 to 50 of the property array are members of this object: their values live in its
 // fields, which the properties read and write. Rows 51 to 54 are properties holding their
-// values, owned by the property array. Every property's description (name, type, flags,
-// range) is its row of the class's table, shared by all nodes until a property changes it. Nodes form the hierarchy by connecting their
-// properties objects (a child's object is a source of its parent's); this object watches
-// those connections and refuses one that would close a cycle.
+// values, owned by the property array. Every property's description (name, type, flags, range)
+// is its row of the class's table, shared by all nodes until a property changes it. Nodes form
+// the hierarchy by connecting their properties objects (a child's object is a source of its
+// parent's); this object watches those connections and refuses one that would close a cycle.
 
 #include "core/RPlugRef.h"
 #include "core/RPropertyBlock.h"

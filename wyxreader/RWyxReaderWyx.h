@@ -9,11 +9,11 @@
 // Design note
 // -----------
 // Bytes first, scene second. FileOpen (or OpenFromMemory) hands the bytes to the container
-// (RWyxFile), which checks the file header and footer, every section and record header
-// against what encloses it, authenticates sealed sections, and indexes the records into a tree
-// shaped like the document; nothing of the scene is made then. Read walks that tree and builds
-// the scene (RWyxSceneReaderWyx6, or RWyxSceneReaderWyx5 for a version-5 file). The path-taking FileOpen is a thin wrapper over the same
-// open from memory.
+// (RWyxFile), which checks the file header and footer, every section and record header against
+// what encloses it, authenticates sealed sections, and indexes the records into a tree shaped
+// like the document; nothing of the scene is made then. Read walks that tree and builds the
+// scene (RWyxSceneReaderWyx6, or RWyxSceneReaderWyx5 for a version-5 file). The path-taking
+// FileOpen is a thin wrapper over the same open from memory.
 //
 // Password: a file protected by a password opens at FileOpen as far as the container allows
 // without it (the header and footer checked, the version known); its content is read only by

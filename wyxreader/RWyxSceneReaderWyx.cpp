@@ -197,8 +197,10 @@ bool RWyxSceneReaderWyx::ReadSurfacePoints(int uCount, int vCount, int stride, c
 }
 
 bool RWyxSceneReaderWyx::ReadNurbSurface(RWyxNurb& nurb, const RString& label) {
+    // Counts the file lacks are 0: the surface is dropped with the warning of an empty one.
     std::vector<int> dimensions;
-    if (!wyx_read::ReadIntsByName(file_, "Dimensions", dimensions)) return false;
+    wyx_read::ReadIntsByName(file_, "Dimensions", dimensions);
+    dimensions.resize(2, 0);
     std::vector<int> orders;
     std::vector<int> display;
     std::vector<int> steps;
@@ -209,8 +211,8 @@ bool RWyxSceneReaderWyx::ReadNurbSurface(RWyxNurb& nurb, const RString& label) {
     wyx_read::ReadIntsByName(file_, "Step", steps);
     wyx_read::ReadStringsByName(file_, "Form", forms);
     forms.resize(2);
-    const int uCount = dimensions.size() >= 2 ? dimensions[0] : -1;
-    const int vCount = dimensions.size() >= 2 ? dimensions[1] : -1;
+    const int uCount = dimensions[0];
+    const int vCount = dimensions[1];
     const int uType = TypeFromName(kFormNames, 3, forms[0], RWyxNurb::kOpen);
     const int vType = TypeFromName(kFormNames, 3, forms[1], RWyxNurb::kOpen);
     if (!ReadSurfacePoints(uCount, vCount, 4, label, points) || !nurb.InitControlPoints(uCount, uType, vCount, vType)) {
@@ -250,7 +252,8 @@ bool RWyxSceneReaderWyx::ReadNurbSurface(RWyxNurb& nurb, const RString& label) {
 bool RWyxSceneReaderWyx::ReadPatchSurface(RWyxPatch& patch, const RString& label) {
     std::vector<int> dimensions;
     std::vector<RString> types;
-    if (!wyx_read::ReadIntsByName(file_, "Dimensions", dimensions)) return false;
+    wyx_read::ReadIntsByName(file_, "Dimensions", dimensions);
+    dimensions.resize(2, 0);  // as for a NURBS surface
     wyx_read::ReadStringsByName(file_, "PatchType", types);
     types.resize(2);
     int patchTypes[2] = {RWyxPatch::kBezier, RWyxPatch::kBezier};
@@ -261,8 +264,8 @@ bool RWyxSceneReaderWyx::ReadPatchSurface(RWyxPatch& patch, const RString& label
             patchTypes[i] = RWyxPatch::kBezier;
         }
     }
-    const int uCount = dimensions.size() >= 2 ? dimensions[0] : -1;
-    const int vCount = dimensions.size() >= 2 ? dimensions[1] : -1;
+    const int uCount = dimensions[0];
+    const int vCount = dimensions[1];
     std::vector<double> points;
     if (!ReadSurfacePoints(uCount, vCount, 3, label, points) ||
         !patch.InitControlPoints(uCount, patchTypes[0], vCount, patchTypes[1])) {

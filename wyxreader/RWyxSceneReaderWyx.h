@@ -71,9 +71,11 @@ protected:
     // with a warning, as are vertices that end no polygon.
     std::vector<bool> ReadPolygons(RWyxMesh& mesh, const std::vector<int>& groups, const RString& label);
     // NURBS: Dimensions; NurbOrder; SurfaceDisplay; Step; Form; Points (x, y, z, weight);
-    // MultiplicityU/V; KnotVectorU/V. False when no surface was read.
+    // MultiplicityU/V; KnotVectorU/V. False when no surface was read, with a warning: counts
+    // that are missing (no Dimensions, or fewer than two) are 0 and hold no control point.
     bool ReadNurbSurface(RWyxNurb& nurb, const RString& label);
-    // Patch: Dimensions; PatchType; SurfaceDisplay; Step; Closed; UCapped; VCapped; Points.
+    // Patch: Dimensions; PatchType; SurfaceDisplay; Step; Closed; UCapped; VCapped; Points. As
+    // for NURBS.
     bool ReadPatchSurface(RWyxPatch& patch, const RString& label);
     // The normals of the first normal layer when they are one direct normal per control
     // point; null otherwise.

@@ -116,8 +116,10 @@ void RWyxSceneReaderWyx5::ReadMesh(RWyxNode& node, RWyxMesh& mesh, const RString
     const int values = wyx_read::ReadGroupsByName(
         file_, "Vertices", 3, [&](int count) { mesh.InitControlPoints(count); },
         [&](int i, const double* p) { mesh.GetControlPoints()[i] = RVector4(p[0], p[1], p[2], 1.0); });
-    if (values < 0) return;
-    if (values % 3 != 0) Warn(label + ": Vertices holds " + RString(values) + " values, not three a point; the rest was dropped");
+    // Without Vertices, as with an empty field: the polygons are dropped with their warning.
+    if (values > 0 && values % 3 != 0) {
+        Warn(label + ": Vertices holds " + RString(values) + " values, not three a point; the rest was dropped");
+    }
     std::vector<int> groups;
     wyx_read::ReadIntsByName(file_, "PolygonGroup", groups);
     std::vector<bool> kept;

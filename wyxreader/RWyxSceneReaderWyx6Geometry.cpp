@@ -118,8 +118,9 @@ void RWyxSceneReaderWyx6::ReadMeshAttribute(RWyxMesh& mesh, const RString& name)
     const int values = wyx_read::ReadGroupsByName(
         file_, "Vertices", 3, [&](int count) { mesh.InitControlPoints(count); },
         [&](int i, const double* p) { mesh.GetControlPoints()[i] = RVector4(p[0], p[1], p[2], 1.0); });
-    if (values < 0) return;
-    if (values % 3 != 0) {
+    // A mesh without Vertices is read as one whose field is empty: its polygons are dropped
+    // with their warning, and its layers are read.
+    if (values > 0 && values % 3 != 0) {
         Warn(RString("Model \"") + name + "\": Vertices holds " + RString(values) +
              " values, not three a point; the last point was dropped");
     }

@@ -187,6 +187,21 @@ protected:
     // whose U or V type is not 0 to 4 and geometry is written: its record would leave a
     // direction without its text and shift what follows.
     bool RefuseUnwritablePatches(RWyxScene& scene);
+    // False, with error 5, when a number the document would hold is NaN or infinite where a file
+    // cannot carry it (RWyxWriterWyxNumbers.cpp): a control point or normal that the pivot would
+    // spread to the other coordinates, a NURBS weight (written as 1), a shape's delta (geometry
+    // written); with takes, a curve of a selected take (default, colour, key value or tangent: the
+    // reader refuses them); with defaultChannels (the version-5 layout, whose default take's
+    // channels carry them), a model's animatable property. The text names the object, the field
+    // and the take and time where there are ones: 'Model::Hips: take "Walk", channel
+    // "Transform/T/Y": the key at 0.5 s lies beyond the real numbers a WYX file holds'. Nothing is
+    // written then.
+    bool RefuseNonFiniteNumbers(RWyxScene& scene, bool takes, bool defaultChannels);
+    // The first number of the geometry that is not finite as the writers store it: a control
+    // point through the pivot, a NURBS weight, a normal of any layer through the pivot's
+    // rotation, a shape's delta of a point or normal (control point 3 of shape "Smile");
+    // empty when there is none.
+    static RString GeometryFault(RWyxGeometry& geometry);
     // False, with error 5 naming them, when two nodes of the scene share a name: a file names
     // every model, so a reader keeps only the first of namesakes and the others would be lost.
     // The names are listed with their control characters escaped (ListedNames: at most

@@ -44,7 +44,8 @@ RWyxWriterWyx5::~RWyxWriterWyx5() = default;
 void RWyxWriterWyx5::PreparePropertyFile(RWyxPropertyFile& file) { file.SetV5PropertyFormat(true); }
 
 bool RWyxWriterWyx5::WriteDocument(RWyxScene& scene, bool ownFile) {
-    if (!RefuseNamesakeModels(scene) || !RefuseUnwritablePatches(scene) || (ownFile && !ProtectWithPassword())) {
+    if (!RefuseNamesakeModels(scene) || !RefuseUnwritablePatches(scene) ||
+        !RefuseNonFiniteNumbers(scene, Flag(Flags::kFlagTakes), true) || (ownFile && !ProtectWithPassword())) {
         return false;
     }
     scene_ = &scene;

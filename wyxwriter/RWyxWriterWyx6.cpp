@@ -76,7 +76,8 @@ const char* RWyxWriterWyx6::BlendModeName(int mode) {
 // ---- driver ---------------------------------------------------------------------------------------
 
 bool RWyxWriterWyx6::WriteDocument(RWyxScene& scene, bool ownFile) {
-    if (!RefuseNamesakeModels(scene) || !RefuseUnwritablePatches(scene) || (ownFile && !ProtectWithPassword())) {
+    if (!RefuseNamesakeModels(scene) || !RefuseUnwritablePatches(scene) ||
+        !RefuseNonFiniteNumbers(scene, true, false) || (ownFile && !ProtectWithPassword())) {
         return false;
     }
     scene_ = &scene;

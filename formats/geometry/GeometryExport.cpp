@@ -96,6 +96,10 @@ RVector4 TransformExportNormal(const RMatrix& inverse, const RVector4& n) {
     return RVector4(moved.x / length, moved.y / length, moved.z / length, 0.0);
 }
 
+bool IsFinitePoint(const RVector4& point) {
+    return std::isfinite(point.x) && std::isfinite(point.y) && std::isfinite(point.z);
+}
+
 bool NormalsMapByControlPoint(const RWyxMesh& mesh) {
     const RWyxLayer* layer = mesh.GetLayer(0);
     const RWyxLayerElementNormal* normals = layer != nullptr ? layer->GetNormals() : nullptr;

@@ -37,6 +37,9 @@ RVector4 TransformExportNormal(const RMatrix& inverse, const RVector4& normal);
 // The point moved by the matrix (row vector, translation row); w kept.
 RVector4 TransformExportPoint(const RMatrix& matrix, const RVector4& point);
 
+// True when x, y and z are finite (neither NaN nor infinite).
+bool IsFinitePoint(const RVector4& point);
+
 // True when layer 0's normals are one per control point, directly.
 bool NormalsMapByControlPoint(const RWyxMesh& mesh);
 

@@ -29,8 +29,12 @@ bool RWyxGeometryFileWriter::FileCreate(const char* path) {
     return true;
 }
 
-std::FILE* RWyxGeometryFileWriter::BeginCompanion(const char* path) {
-    if (!companion_.Begin(path)) return nullptr;
+std::FILE* RWyxGeometryFileWriter::BeginCompanion(const char* path, int& reason) {
+    reason = 0;
+    if (!companion_.Begin(path)) {
+        reason = companion_.FailureCode();
+        return nullptr;
+    }
     companionPath_ = path;
     return companion_.File();
 }
@@ -57,6 +61,12 @@ bool RWyxGeometryFileWriter::Commit(platform::RFileReplacement& file, const RStr
     RWriteFailure failure;
     failure.NoteCommitFailure(file);
     return FailWriteWhole(path.Buffer(), failure);
+}
+
+bool RWyxGeometryFileWriter::RefuseNonFinite(RWyxNode& node, const RString& what, const char* file) {
+    SetError(kErrorUnidentified, RString("Mesh \"") + node.GetNameWithoutPrefix() + "\": its " + what +
+                                     " lies beyond the real numbers " + file + " holds");
+    return false;
 }
 
 bool RWyxGeometryFileWriter::FailStream(const GeometryTextWriter& stream, const RString& path) {

@@ -16,13 +16,14 @@
 // FileCreate drops a file being written and the error of an earlier file, creates the path's
 // folders when the writer asks for it, then starts the output; a path a plain write could not
 // write (a folder, a missing folder, a file this process may not write) is error 1 ("File not
-// opened") with the text 'Cannot create "<path>"' and the system's reason (RWyxWriter::
-// FailCreate: 'Cannot create "<path>": Permission denied'). A file that could not be written or put in place whole fails the Write or
-// FileClose with the text of RWyxWriter::FailWriteWhole, naming the file and the system's
-// reason (of a stream, the first write it refused): error 3 ("Out of disk space") for a full
-// disk or quota, error 5 otherwise. FileClose also fails after a Write that failed or was
-// refused, whose error it keeps (error 5 when it set none). FileClose after FileCreate without
-// a Write puts the empty output in place, as the WYX writers put a created file.
+// opened") with the text 'Cannot create "<path>"' and the system's reason
+// (RWyxWriter::FailCreate: 'Cannot create "<path>": Permission denied'). A file that could not
+// be written or put in place whole fails the Write or FileClose with the text of
+// RWyxWriter::FailWriteWhole, naming the file and the system's reason (of a stream, the first
+// write it refused): error 3 ("Out of disk space") for a full disk or quota, error 5 otherwise.
+// FileClose also fails after a Write that failed or was refused, whose error it keeps (error 5
+// when it set none). FileClose after FileCreate without a Write puts the empty output in place,
+// as the WYX writers put a created file.
 
 #include "core/RString.h"
 #include "fileio/RWyxWriter.h"
@@ -57,8 +58,9 @@ public:
 protected:
     std::FILE* File() const { return output_.File(); }
     // Starts the file beside the output (a file started before is dropped); its stream, owned
-    // here, or null when the path cannot be written.
-    std::FILE* BeginCompanion(const char* path);
+    // here, or null when the path cannot be written, with the system's reason (an errno) in
+    // reason.
+    std::FILE* BeginCompanion(const char* path, int& reason);
     // The format's write into the output (and the file beside it); false (or an error set)
     // when it failed or refused the scene.
     virtual bool WriteToTarget(RWyxScene* scene, RStreamOptions* options) = 0;
@@ -71,6 +73,10 @@ protected:
     }
     void CountWarnings(int count) { warningCount_ += count; }
     void ResetWarnings() { warningCount_ = 0; }
+    // Refuses the write with error 5 ('Mesh "<name>": its <what> lies beyond the real numbers
+    // <file> holds', file as "an OBJ file"): the number is NaN or infinite, which the format's
+    // numbers do not hold (the reader would read it as another); false. The files are dropped.
+    bool RefuseNonFinite(RWyxNode& node, const RString& what, const char* file);
     // Fails the write of the file at path, which the stream could not write whole, with the
     // reason of the stream's first refused write (RWyxWriter::FailWriteWhole); false.
     bool FailStream(const GeometryTextWriter& stream, const RString& path);

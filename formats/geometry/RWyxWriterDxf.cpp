@@ -133,7 +133,9 @@ bool RWyxWriterDxf::WriteToTarget(RWyxScene* scene, RStreamOptions* options) {
         WriteTables(out, root->GetChildCount() > 0, meshNodes, layers);
         out.Text("  0\nSECTION\n  2\nBLOCKS\n  0\nENDSEC\n");
         out.Text("  0\nSECTION\n  2\nENTITIES\n");
-        for (std::size_t i = 0; i < meshNodes.size(); ++i) WriteMeshNode(out, *meshNodes[i], layers[i]);
+        for (std::size_t i = 0; i < meshNodes.size(); ++i) {
+            if (!WriteMeshNode(out, *meshNodes[i], layers[i])) return false;
+        }
         out.Text("  0\nENDSEC\n  0\nEOF\n");
         return out.Flush() || FailStream(out, GetPath());
     } catch (const std::bad_alloc&) {
@@ -201,7 +203,7 @@ std::vector<RWyxWriterDxf::FaceRecord> RWyxWriterDxf::CollectFaceRecords(RWyxMes
     return records;
 }
 
-void RWyxWriterDxf::WriteMeshNode(GeometryTextWriter& out, RWyxNode& node, const std::string& layer) {
+bool RWyxWriterDxf::WriteMeshNode(GeometryTextWriter& out, RWyxNode& node, const std::string& layer) {
     RWyxMesh& mesh = *node.GetMesh();
     const RMatrix matrix = ExportMatrix(node);
     std::vector<RVector4> points;
@@ -219,7 +221,12 @@ void RWyxWriterDxf::WriteMeshNode(GeometryTextWriter& out, RWyxNode& node, const
         pointColours.resize(points.size());
         for (std::size_t k = 0; k < points.size(); ++k) pointColours[k] = IndexedColour(mesh, static_cast<int>(k));
     }
-    for (RVector4& point : points) point = TransformExportPoint(matrix, point);
+    for (std::size_t k = 0; k < points.size(); ++k) {
+        points[k] = TransformExportPoint(matrix, points[k]);
+        if (!IsFinitePoint(points[k])) {
+            return RefuseNonFinite(node, RString("point ") + static_cast<int>(k) + " in world space", "a DXF file");
+        }
+    }
 
     // Polyface meshes of at most kMaxPolyfaceCount points and face records each. When the whole
     // mesh fits, its points are written in order (unused ones too) so that they keep their
@@ -230,7 +237,7 @@ void RWyxWriterDxf::WriteMeshNode(GeometryTextWriter& out, RWyxNode& node, const
         for (std::size_t k = 0; k < points.size(); ++k) vertices[k] = static_cast<int>(k);
         for (std::size_t k = 0; k < points.size(); ++k) local[k] = static_cast<int>(k);
         WritePolyface(out, layer, meshColour, points, pointColours, vertices, records, 0, records.size(), local);
-        return;
+        return true;
     }
     std::size_t begin = 0;
     while (begin < records.size()) {
@@ -254,6 +261,7 @@ void RWyxWriterDxf::WriteMeshNode(GeometryTextWriter& out, RWyxNode& node, const
         for (const int vertex : vertices) local[static_cast<std::size_t>(vertex)] = -1;
         begin = end;
     }
+    return true;
 }
 
 void RWyxWriterDxf::WritePolyface(GeometryTextWriter& out, const std::string& layer, int meshColour,

@@ -21,11 +21,13 @@
 // node names cleaned to letters, digits, "_", "-" and "$", at most kMaxLayerNameLength long,
 // and made unique ignoring case.
 //
-// Write fails with error 4 without RStreamOptionsDxf, error 5 without a root node, and when
-// the file could not be written whole error 3 ("Out of disk space") for a full disk or quota,
-// error 5 for any other reason, whose text the message names (RWyxWriter::FailWriteWhole);
-// the file goes to a temporary file that FileClose puts in place (RWyxGeometryFileWriter),
-// so that a failed write leaves the target as it was.
+// Write fails with error 4 without RStreamOptionsDxf, error 5 without a root node or for a mesh
+// with a point that is NaN or infinite in world space (a DXF coordinate is a real number:
+// RWyxGeometryFileWriter::RefuseNonFinite), and when the file could not be written whole error
+// 3 ("Out of disk space") for a full disk or quota, error 5 for any other reason, whose text
+// the message names (RWyxWriter::FailWriteWhole); the file goes to a temporary file that
+// FileClose puts in place (RWyxGeometryFileWriter), so that a failed write leaves the target as
+// it was.
 
 #include "core/RVector4.h"
 #include "formats/geometry/RWyxGeometryFileWriter.h"
@@ -79,7 +81,8 @@ private:
     void WriteHeader(GeometryTextWriter& out) const;
     void WriteTables(GeometryTextWriter& out, bool rootHasChildren, const std::vector<RWyxNode*>& meshNodes,
                      const std::vector<std::string>& layers) const;
-    void WriteMeshNode(GeometryTextWriter& out, RWyxNode& node, const std::string& layer);
+    // False when the mesh was refused (a point that is not finite in world space).
+    bool WriteMeshNode(GeometryTextWriter& out, RWyxNode& node, const std::string& layer);
     std::vector<FaceRecord> CollectFaceRecords(RWyxMesh& mesh, const std::vector<RVector4>& points,
                                                int meshColour);
     void WritePolyface(GeometryTextWriter& out, const std::string& layer, int meshColour,

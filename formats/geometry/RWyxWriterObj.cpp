@@ -6,6 +6,7 @@
 #include "attributes/RWyxTexture.h"
 #include "core/FilePaths.h"
 #include "core/RNamePair.h"
+#include "fileio/RWriteFailure.h"
 #include "formats/geometry/ExportDeformation.h"
 #include "formats/geometry/GeometryExport.h"
 #include "formats/geometry/GeometryTextWriter.h"
@@ -20,6 +21,7 @@
 namespace {
 
 constexpr const char* kObjHeader = "# \n# Ostrelle OBJ file\n# Created with Rusvane WYX\n# \n";
+constexpr const char* kFileKind = "an OBJ file";
 constexpr const char* kMtlHeader = "# \n# Ostrelle material file\n# Created with Rusvane WYX\n# \n";
 
 bool MeshUsesMaterials(RWyxMesh& mesh) { return mesh.GetMaterialCount() > 0 || mesh.GetTextureCount() > 0; }
@@ -52,6 +54,17 @@ RString StatementName(const RString& name, bool oneWord = false) {
         safe[static_cast<unsigned>(last)] = '_';
     }
     return safe;
+}
+
+// The file name a record's texture is written under ("map_Kd") and copied to: the texture's
+// file name without its folder, as a statement holds it; empty without a texture of standard
+// use that names a file.
+RString MapFileName(const RObjMaterialRecord& record) {
+    const RWyxTexture* texture = record.GetTexture();
+    if (texture == nullptr || texture->GetTextureUse() != 0 || texture->GetFileName().IsEmptyText()) return RString("");
+    RString fileName;
+    GetFileName(fileName, texture->GetFileName().Buffer(), true);
+    return StatementName(fileName);
 }
 
 bool HasNormalElement(const RWyxMesh& mesh) {
@@ -103,12 +116,22 @@ bool RWyxWriterObj::WriteToTarget(RWyxScene* scene, RStreamOptions* options) {
         out.Text(kObjHeader);
         if (materialsNeeded_) materialsNeeded_ = OpenMaterialLibrary(out);
         for (RWyxNode* node : nodes) {
-            if (RWyxMesh* mesh = node->GetMesh()) WriteMesh(*node, *mesh, out);
+            RWyxMesh* mesh = node->GetMesh();
+            if (mesh != nullptr && !WriteMesh(*node, *mesh, out)) {
+                CloseMaterialLibrary();
+                return false;
+            }
         }
         // The file whose stream failed first is named, with its reason.
         const bool written = out.Flush() ? mtl_ == nullptr || mtl_->Flush() ||
                                                FailStream(*mtl_, MaterialLibraryPath(outputPath_.Buffer()))
                                          : FailStream(out, outputPath_);
+        // Copied once both files are written whole: a refused or failed write leaves nothing
+        // beside the output.
+        for (std::size_t i = 0; written && i < records_.size(); ++i) {
+            const RString map = MapFileName(records_[i]);
+            if (!map.IsEmptyText()) CopyTexture(records_[i].GetTexture()->GetFileName(), map);
+        }
         CloseMaterialLibrary();
         return written;
     } catch (const std::bad_alloc&) {
@@ -120,9 +143,10 @@ bool RWyxWriterObj::WriteToTarget(RWyxScene* scene, RStreamOptions* options) {
 
 bool RWyxWriterObj::OpenMaterialLibrary(GeometryTextWriter& out) {
     const RString path = MaterialLibraryPath(outputPath_.Buffer());
-    std::FILE* library = BeginCompanion(path.Buffer());
+    int reason = 0;
+    std::FILE* library = BeginCompanion(path.Buffer(), reason);
     if (library == nullptr) {
-        Warn(RString("Unable to create the material file \"") + path + "\"\n");
+        Warn(WithFailureReason(RString("Unable to create the material file \"") + path + "\"", reason) + "\n");
         return false;
     }
     mtl_ = std::make_unique<GeometryTextWriter>(library);
@@ -145,18 +169,19 @@ void RWyxWriterObj::CloseMaterialLibrary() {
     materialNames_.Clear();
 }
 
-void RWyxWriterObj::WriteMesh(RWyxNode& node, RWyxMesh& mesh, GeometryTextWriter& out) {
+bool RWyxWriterObj::WriteMesh(RWyxNode& node, RWyxMesh& mesh, GeometryTextWriter& out) {
     out.Text("g ").Text(StatementName(node.GetNameWithoutPrefix()).Buffer()).Char('\n');
     MeshCorners corners;
     corners.vertexBase = vertexNumber_;
     std::vector<RVector4> deformedNormals;
-    WritePoints(node, mesh, out, deformedNormals);
+    if (!WritePoints(node, mesh, out, deformedNormals)) return false;
     WriteTextureCoordinates(mesh, out, corners);
-    WriteNormals(mesh, InverseAffineMatrix(ExportMatrix(node)), deformedNormals, out, corners);
+    if (!WriteNormals(node, mesh, deformedNormals, out, corners)) return false;
     WriteFaces(mesh, out, corners);
+    return true;
 }
 
-void RWyxWriterObj::WritePoints(RWyxNode& node, RWyxMesh& mesh, GeometryTextWriter& out,
+bool RWyxWriterObj::WritePoints(RWyxNode& node, RWyxMesh& mesh, GeometryTextWriter& out,
                                 std::vector<RVector4>& normals) {
     const RMatrix matrix = ExportMatrix(node);
     DeformedMesh deformed;
@@ -169,9 +194,11 @@ void RWyxWriterObj::WritePoints(RWyxNode& node, RWyxMesh& mesh, GeometryTextWrit
     }
     for (int k = 0; k < mesh.GetControlPointsCount(); ++k) {
         const RVector4 p = TransformExportPoint(matrix, points[k]);
+        if (!IsFinitePoint(p)) return RefuseNonFinite(node, RString("point ") + k + " in world space", kFileKind);
         out.Text("v ").Fixed(p.x).Char(' ').Fixed(p.y).Char(' ').Fixed(p.z).Char('\n');
     }
     vertexNumber_ += mesh.GetControlPointsCount();
+    return true;
 }
 
 void RWyxWriterObj::WriteTextureCoordinates(RWyxMesh& mesh, GeometryTextWriter& out, MeshCorners& corners) {
@@ -223,19 +250,24 @@ void RWyxWriterObj::WriteTextureCoordinates(RWyxMesh& mesh, GeometryTextWriter& 
     }
 }
 
-void RWyxWriterObj::WriteNormals(RWyxMesh& mesh, const RMatrix& inverse, const std::vector<RVector4>& deformed,
+bool RWyxWriterObj::WriteNormals(RWyxNode& node, RWyxMesh& mesh, const std::vector<RVector4>& deformed,
                                  GeometryTextWriter& out, MeshCorners& corners) {
     corners.normals.assign(static_cast<std::size_t>(mesh.GetPolygonVertexCount()), -1);
-    if (!HasNormalElement(mesh)) return;
+    if (!HasNormalElement(mesh)) return true;
+    const RMatrix inverse = InverseAffineMatrix(ExportMatrix(node));
     const auto line = [&out, &inverse](const RVector4& normal) {
         const RVector4 n = TransformExportNormal(inverse, normal);
         out.Text("vn ").Fixed(n.x).Char(' ').Fixed(n.y).Char(' ').Fixed(n.z).Char('\n');
     };
+    // A normal that is not finite would be written as none (zero): refused instead.
     std::size_t corner = 0;
     if (NormalsMapByControlPoint(mesh)) {
         const int count = mesh.GetControlPointsCount();
         const RVector4* normals = deformed.size() == static_cast<std::size_t>(count) ? deformed.data() : mesh.GetNormals();
-        for (int k = 0; k < count; ++k) line(normals[k]);
+        for (int k = 0; k < count; ++k) {
+            if (!IsFinitePoint(normals[k])) return RefuseNonFinite(node, RString("normal of point ") + k, kFileKind);
+            line(normals[k]);
+        }
         for (int p = 0; p < mesh.GetPolygonCount(); ++p) {
             for (int v = 0; v < mesh.GetPolygonSize(p); ++v, ++corner) {
                 const int point = mesh.GetPolygonVertex(p, v);
@@ -243,16 +275,20 @@ void RWyxWriterObj::WriteNormals(RWyxMesh& mesh, const RMatrix& inverse, const s
             }
         }
         normalNumber_ += count;
-        return;
+        return true;
     }
     for (int p = 0; p < mesh.GetPolygonCount(); ++p) {
         for (int v = 0; v < mesh.GetPolygonSize(p); ++v, ++corner) {
             RVector4 normal;
             if (!mesh.GetPolygonVertexNormal(p, v, normal)) continue;
+            if (!IsFinitePoint(normal)) {
+                return RefuseNonFinite(node, RString("normal of polygon ") + p + ", corner " + v, kFileKind);
+            }
             line(normal);
             corners.normals[corner] = normalNumber_++;
         }
     }
+    return true;
 }
 
 void RWyxWriterObj::WriteFaces(RWyxMesh& mesh, GeometryTextWriter& out, const MeshCorners& corners) {
@@ -313,14 +349,8 @@ std::size_t RWyxWriterObj::Record(RWyxMaterial* material, RWyxTexture* texture) 
 void RWyxWriterObj::WriteMaterialEntry(const RObjMaterialRecord& record) {
     GeometryTextWriter& mtl = *mtl_;
     mtl.Text("\nnewmtl ").Text(record.GetName().Buffer()).Char('\n');
-    const RWyxTexture* texture = record.GetTexture();
-    if (texture != nullptr && texture->GetTextureUse() == 0 && !texture->GetFileName().IsEmptyText()) {
-        RString fileName;
-        GetFileName(fileName, texture->GetFileName().Buffer(), true);
-        fileName = StatementName(fileName);  // the copy is made under the name the line gives
-        CopyTexture(texture->GetFileName(), fileName);
-        mtl.Text("map_Kd ").Text(fileName.Buffer()).Char('\n');
-    }
+    const RString map = MapFileName(record);  // copied under this name once the write is done
+    if (!map.IsEmptyText()) mtl.Text("map_Kd ").Text(map.Buffer()).Char('\n');
     const RWyxMaterial* material = record.GetMaterial();
     if (material == nullptr) return;
     const auto color = [&mtl](const char* key, const RWyxColor& c) {

@@ -27,11 +27,16 @@
 // Write fails with error 4 without RStreamOptionsObj, with error 5 for a scene without a root
 // node, and when the file or its MTL file could not be written whole with error 3 ("Out of
 // disk space") for a full disk or quota, error 5 for any other reason, the text naming the
-// file and the reason (RWyxWriter::FailWriteWhole). The OBJ and MTL files go to temporary
-// files that FileClose puts in place (RWyxGeometryFileWriter); a write or a put in place of
-// either that fails is a failed export. Conversions that fail, texture files that cannot be
-// copied (a copy goes in place whole or not at all) and an MTL file that cannot be made are
-// warnings in the message text.
+// file and the reason (RWyxWriter::FailWriteWhole). It refuses a mesh with a point (in world
+// space) or a normal that is NaN or infinite with error 5 (RWyxGeometryFileWriter::
+// RefuseNonFinite): one such coordinate would spoil the whole point through the transform, and
+// a normal is written scaled to unit length, so the file would hold other numbers. Texture
+// coordinates are written as they are ("nan", "inf"), which the reader reads back. The OBJ and
+// MTL files go to temporary files that FileClose puts in place (RWyxGeometryFileWriter), and
+// textures are copied once every mesh is written; a write or a put in place of either file
+// that fails is a failed export, and a refused or failed write copies nothing. Conversions
+// that fail, texture files that cannot be copied (a copy goes in place whole or not at all)
+// and an MTL file that cannot be made are warnings in the message text.
 
 #include "core/RMatrix.h"
 #include "core/RUniqueNameList.h"
@@ -70,11 +75,12 @@ private:
 
     bool OpenMaterialLibrary(GeometryTextWriter& out);
     void CloseMaterialLibrary();
-    void WriteMesh(RWyxNode& node, RWyxMesh& mesh, GeometryTextWriter& out);
-    void WritePoints(RWyxNode& node, RWyxMesh& mesh, GeometryTextWriter& out, std::vector<RVector4>& normals);
+    // False when the mesh was refused (its points or normals are not finite).
+    bool WriteMesh(RWyxNode& node, RWyxMesh& mesh, GeometryTextWriter& out);
+    bool WritePoints(RWyxNode& node, RWyxMesh& mesh, GeometryTextWriter& out, std::vector<RVector4>& normals);
     void WriteTextureCoordinates(RWyxMesh& mesh, GeometryTextWriter& out, MeshCorners& corners);
-    void WriteNormals(RWyxMesh& mesh, const RMatrix& inverse, const std::vector<RVector4>& deformed,
-                      GeometryTextWriter& out, MeshCorners& corners);
+    bool WriteNormals(RWyxNode& node, RWyxMesh& mesh, const std::vector<RVector4>& deformed, GeometryTextWriter& out,
+                      MeshCorners& corners);
     void WriteFaces(RWyxMesh& mesh, GeometryTextWriter& out, const MeshCorners& corners);
     // The index of the pair's record, written to the MTL file when new.
     std::size_t Record(RWyxMaterial* material, RWyxTexture* texture);

@@ -135,21 +135,25 @@ TEST_F(WriterTest, CreateAndOpenFailuresAreReported) {
     RWyxFile file;
     RWyxFileHeaderInfo info;
     info.fileVersion = 6000;
-    EXPECT_FALSE(file.Create(scratch_.Join("missing/x.wyx").c_str(), true, false, info));
+    const std::string missing = scratch_.Join("missing/x.wyx");
+    EXPECT_FALSE(file.Create(missing.c_str(), true, false, info));
     EXPECT_EQ(RWyxFile::kErrorNotCreated, file.GetLastErrorID());
-    // The system's reason follows the message.
-    EXPECT_STREQ("File not created : No such file or directory", file.GetLastErrorString());
+    // The file as given, then the system's reason.
+    EXPECT_EQ("File not created: \"" + missing + "\": No such file or directory", file.GetLastErrorString());
     // A folder cannot become the file: refused at once, not at Close.
     for (const bool binary : {true, false}) {
         EXPECT_FALSE(file.Create(scratch_.Path().c_str(), binary, false, info));
         EXPECT_EQ(RWyxFile::kErrorNotCreated, file.GetLastErrorID());
-        EXPECT_STREQ("File not created : Is a directory", file.GetLastErrorString());
+        EXPECT_EQ("File not created: \"" + scratch_.Path() + "\": Is a directory", file.GetLastErrorString());
         EXPECT_FALSE(file.IsOpen());
     }
     EXPECT_TRUE(platform::IsDirectory(scratch_.Path().c_str()));
     info.fileVersion = 0;
     EXPECT_FALSE(file.Create(path_.c_str(), true, false, info));
-    EXPECT_STREQ("File not created", file.GetLastErrorString());  // no call of the system failed
+    // No call of the system failed: the file alone.
+    EXPECT_EQ("File not created: \"" + path_ + "\"", file.GetLastErrorString());
+    EXPECT_FALSE(file.Create("", true, false, info));
+    EXPECT_STREQ("File not created", file.GetLastErrorString());
     EXPECT_FALSE(file.Open(scratch_.Join("none.wyx").c_str()));
     EXPECT_EQ(RWyxFile::kErrorNotOpened, file.GetLastErrorID());
     EXPECT_FALSE(file.Open(scratch_.WriteFile("text.wyx", "hello").c_str()));

@@ -240,7 +240,7 @@ TEST_F(ExportCommandTest, AFailedExportFromTheDialogIsNoSuccess) {
     ASSERT_TRUE(run("WYXExport -f \"" + path + "\""));
     ASSERT_TRUE(UiModel::instance().userSetValue("WYXEXPORTHARDEDGES", "1"));
     EXPECT_FALSE(UiModel::instance().userPressButton("WYXVEXABUTTON"));
-    EXPECT_EQ(lastError(), "WYXExport error: File not created : No such file or directory");
+    EXPECT_EQ(lastError(), "WYXExport error: File not created: \"" + path + "\": No such file or directory");
     EXPECT_FALSE(std::filesystem::exists(path));
     EXPECT_TRUE(options().GetBoolOption(kExportHardEdges)) << "the settings are kept all the same";
     EXPECT_EQ(Stored("kExportHardEdges"), "1");

@@ -3,10 +3,10 @@
 //
 // What the export changes on the way (each asserted below): points pass through the host in
 // single precision; the current take is "Take 001"; a take's spans are the host's playback
-// range; faces without shading in the host have the default material; joints get the size of the joint display scale. What this build does
-// not carry yet
-// is left out of the comparison: transform values and animation (they come with the animation
-// export); materials and textures are compared when the import has made them in the host.
+// range; faces without shading in the host have the default material; joints get the size of
+// the joint display scale. What this build does not carry yet is left out of the comparison:
+// transform values and animation (they come with the animation export); materials and textures
+// are compared when the import has made them in the host.
 
 #include "tests/hostexport/ExportTestSupport.h"
 

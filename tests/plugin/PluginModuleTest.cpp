@@ -260,6 +260,19 @@ TEST_F(PluginModuleTest, TheShellSaysWhatWaitsWhatRunsAndWhatFailed) {
     EXPECT_EQ(runShell(shell, "--no-status " + import, output), 0);
     EXPECT_EQ(output.find("// WYXIMPORTWINDOW"), std::string::npos) << output;
 
+    // What the reader drops reaches standard error (stdout is thrown away here): a mesh
+    // without its Vertices field loses its two polygons, as one with an empty field does.
+    const std::string bare = scratch_.WriteFile(
+        "bare.wyx", ";WYX ASCII 6000\nObjects:  {\n\tModel: \"Model::Bare\", \"Mesh\" {\n"
+                    "\t\tPolygonVertexIndex: 0,1,-3,0,2,-4\n\t}\n}\nConnections:  {\n"
+                    "\tConnect: \"OO\", \"Model::Bare\", \"Model::Scene\"\n}\n;WYX END\n");
+    EXPECT_EQ(runCommand("{ " + shellEnvironment() + " " VEXA_SHELL_PATH " -p wyxvexa -c 'WYXImportShowUI -v false; "
+                         "WYXImport -f \"" + bare + "\"' 2>&1 >/dev/null; }",
+                         output),
+              0);
+    EXPECT_EQ(output, "// Warning: WYXImport warning: Model \"Model::Bare\": 2 polygons naming control points past "
+                      "its 0 were dropped\n");
+
     struct Case {
         std::string commands;
         std::string error;
@@ -270,7 +283,8 @@ TEST_F(PluginModuleTest, TheShellSaysWhatWaitsWhatRunsAndWhatFailed) {
         {"WYXImport -f \"samples/character.wyx\" -t x",
          "// Error: WYXImport error: take index \"x\" is not a whole number.\n"},
         {"WYXExportShowUI -v false; WYXExport -f \"" + scratch_.Join("none/out.wyx") + "\"",
-         "// Error: WYXExport error: File not created : No such file or directory\n"},
+         "// Error: WYXExport error: File not created: \"" + scratch_.Join("none/out.wyx") +
+             "\": No such file or directory\n"},
     };
     std::string lines;
     for (const Case& failure : failures) {

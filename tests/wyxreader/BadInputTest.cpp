@@ -462,6 +462,56 @@ TEST_F(BadInputTest, SurfacesWithoutPointsInADirectionAreDroppedBeforeTheirKnots
     EXPECT_EQ(Model("Flat")->GetPatch()->GetVCount(), 0);
 }
 
+// A model whose Vertices (or, for a surface, Dimensions) field is missing is read as one whose
+// field is empty, in either form: what it drops is warned of alike, never silently.
+TEST_F(BadInputTest, AGeometryWithoutItsPointsFieldWarnsAsAnEmptyOneDoes) {
+    const char* const names[] = {"Model::Bare", "Model::Sheet", "Model::Quilt"};
+    const auto fill = [&](bool empty, Document& d) {
+        d.Block("Objects", {}, [&] {
+            d.Model(names[0], "Mesh", [&] {
+                if (empty) d.Field("Vertices");
+                d.Field("PolygonVertexIndex", {0, 1, -3, 0, 2, -4});
+                d.Block("LayerElementNormal", {0}, [&] {
+                    d.Field("MappingInformationType", {"ByPolygon"});
+                    d.Field("Normals", {0.0, 0.0, 1.0, 0.0, 1.0, 0.0});
+                });
+                d.Block("Layer", {0}, [&] {
+                    d.Block("LayerElement", {}, [&] {
+                        d.Field("Type", {"LayerElementNormal"});
+                        d.Field("TypedIndex", {0});
+                    });
+                });
+            });
+            d.Model(names[1], "Nurb", [&] {
+                d.Field("Type", {"Nurb"});
+                if (empty) d.Field("Dimensions");
+                d.Field("Points", {0.0, 0.0, 0.0, 1.0});
+            });
+            d.Model(names[2], "Patch", [&] {
+                d.Field("Type", {"Patch"});
+                d.Field("PatchType", {"Bezier", "Linear"});
+                if (empty) d.Field("Dimensions");
+            });
+        });
+        d.Block("Connections", {}, [&] {
+            for (const char* name : names) d.Connect(name, "Model::Scene");
+        });
+    };
+    for (const bool binary : {false, true}) {
+        std::string emptyWarnings;
+        for (const bool empty : {true, false}) {
+            SCOPED_TRACE(std::string(binary ? "binary" : "ASCII") + (empty ? ", empty" : ", missing"));
+            const auto write = binary ? WriteBinaryFile : WriteAsciiFile;
+            const std::string path = write(folder.Join("bare.wyx"), [&](RWyxFile& file) {
+                Document document(file);
+                fill(empty, document);
+            }, 6000);
+            const char* normals = "Model \"Model::Bare\", LayerElementNormal 0: 2 entries for its 0 polygons";
+            ExpectBareGeometry(ReadFile(factory, path), empty, {normals}, emptyWarnings);
+        }
+    }
+}
+
 TEST_F(BadInputTest, ShapesClustersAndPosesWithCountsThatDisagreeKeepWhatIsSound) {
     const ReadResult result = Read([](Document& d) {
         d.Block("Objects", {}, [&] {

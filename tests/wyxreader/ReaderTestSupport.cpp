@@ -489,4 +489,21 @@ void ExpectWarnings(const ReadResult& result, const std::vector<std::string>& te
     for (const std::string& text : texts) EXPECT_NE(WarningWith(result, text), "") << text;
 }
 
+void ExpectBareGeometry(const ReadResult& result, bool empty, std::vector<std::string> meshWarnings,
+                        std::string& emptyWarnings) {
+    ASSERT_TRUE(result.read) << result.errorText;
+    meshWarnings.insert(meshWarnings.end(),
+                        {"Model \"Model::Bare\": 2 polygons naming control points past its 0 were dropped",
+                         "Model \"Model::Sheet\": Dimensions 0 x 0 hold no control point; the surface was dropped",
+                         "Model \"Model::Quilt\": Dimensions 0 x 0 hold no control point"});
+    ExpectWarnings(result, meshWarnings);
+    if (empty) emptyWarnings = result.warningText;
+    EXPECT_EQ(result.warningText, emptyWarnings);
+    const RWyxMesh* mesh = FindModel(*result.scene, "Bare")->GetMesh();
+    ASSERT_NE(mesh, nullptr);
+    EXPECT_EQ(mesh->GetControlPointsCount() + mesh->GetPolygonCount(), 0);
+    EXPECT_EQ(FindModel(*result.scene, "Sheet")->GetNurb()->GetControlPointsCount(), 0);
+    EXPECT_EQ(FindModel(*result.scene, "Quilt")->GetPatch()->GetControlPointsCount(), 0);
+}
+
 }  // namespace reader_test

@@ -87,6 +87,13 @@ void AddKey(RFCurve* curve, double seconds, float value);
 std::string WarningWith(const ReadResult& result, const std::string& text);
 // Test assertions: as many warnings as texts, and a line holding each text.
 void ExpectWarnings(const ReadResult& result, const std::vector<std::string>& texts);
+// Test assertions on a file whose models "Model::Bare" (a mesh of two polygons), "Model::Sheet"
+// (NURBS) and "Model::Quilt" (patch) lack their Vertices or Dimensions field, or hold it empty:
+// the warnings of the dropped polygons and surfaces and those of the mesh's other fields, a
+// mesh of nothing, and the same warnings for a missing field as for an empty one (the read of
+// the empty one, which comes first, keeps its text in emptyWarnings).
+void ExpectBareGeometry(const ReadResult& result, bool empty, std::vector<std::string> meshWarnings,
+                        std::string& emptyWarnings);
 
 }  // namespace reader_test
 

@@ -32,8 +32,10 @@
 #include "attributes/RWyxTypedLayerElement.h"
 #include "core/RWyxColor.h"
 #include "core/RWyxUserProperty.h"
+#include "curves/RCurveKey.h"
 #include "curves/RFCurve.h"
 #include "curves/RFCurveNode.h"
+#include "fileio/RWyxFileExporter.h"
 #include "scene/RWyxEntityContainer.h"
 #include "scene/RWyxGlobalLightSettings.h"
 #include "scene/RWyxGlobalTimeSettings.h"
@@ -46,7 +48,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -417,5 +422,135 @@ TEST_P(SceneSemanticsTest, LayeredChannelsArePlottedIntoOneLayerWithTheSameValue
 }
 
 INSTANTIATE_TEST_SUITE_P(Forms, SceneSemanticsTest, ::testing::Values(Form::kBinary, Form::kAscii, Form::kEncrypted));
+
+// NaN and the infinities in the places numbers go, through every form of both versions. Where
+// the file cannot carry one as it is (the pivot spreads a coordinate to the others, a shape is
+// stored as deltas, a NURBS weight of none is 1, the reader refuses a curve's floats, version 5
+// holds a model's animatable property as a float channel default) the write is refused naming
+// the object, the field and the take and time, and the old file stays; elsewhere the number is
+// read back as it was written.
+TEST(NonFiniteNumberTest, AreReadBackAsWrittenOrRefusedNamingWhereBeforeAnythingIsWritten) {
+    struct Case {
+        const char* place;
+        std::function<void(RWyxScene&, double)> poison;
+        std::string refused[2];  // by version 6, version 5; empty: read back as written
+        std::function<double(RWyxScene&)> read;
+    };
+    const auto body = [](RWyxScene& scene) { return FindModel(scene, "Body")->GetMesh(); };
+    const auto sheet = [](RWyxScene& scene) { return FindModel(scene, "Sheet")->GetNurb(); };
+    const std::string key = "Model::Hips: take \"Walk\", channel \"Transform/T/Y\": the key at 0.5 s";
+    const std::string defaultX = "Model::Hips: take \"Walk\", channel \"Transform/T/X\": the default value";
+    const std::string switcher = "Model::Camera Switcher: take \"Walk\", channel \"Camera Index\": the key at 0 s";
+    const std::string material = "Material::Red: take \"Walk\", channel \"Diffuse/X\": the key at 0.25 s";
+    const std::string texture = "Texture::Brick: take \"Walk\", channel \"Translation/X\": the key at 1 s";
+    const std::string generic = "Settings: take \"Walk\", channel \"Quality\": the key at 0.5 s";
+    const std::string layered = "Model::Group: take \"Layered\", channel \"Transform/T (layer 1)/Y\": the key at 0 s";
+    const auto walkKey = [](RWyxScene& scene) -> RCurveKey& {
+        return FindModel(scene, "Hips")->GetTakeNode(1)->GetTranslationYCurve()->GetKey(1);
+    };
+    const std::vector<Case> cases = {
+        {"control point", [&](RWyxScene& s, double d) { body(s)->GetControlPoints()[2].y = d; },
+         {"Model::Body: control point 2", "Model::Body: control point 2"}, {}},
+        {"normal", [&](RWyxScene& s, double d) { body(s)->GetLayer(0)->GetNormals()->DirectArray()[3].x = d; },
+         {"Model::Body: normal 3 of layer 0", "Model::Body: normal 3 of layer 0"}, {}},
+        {"shape", [&](RWyxScene& s, double d) { body(s)->GetShape(0)->GetControlPoints()[6].z = d; },
+         {"Model::Body: control point 6 of shape \"Smile\"", "Model::Body: control point 6 of shape \"Smile\""}, {}},
+        {"shape normal", [&](RWyxScene& s, double d) {
+             RWyxShape& smile = *body(s)->GetShape(0);
+             smile.InitNormals(0);
+             std::copy(body(s)->GetNormals(), body(s)->GetNormals() + 8, smile.GetNormals());
+             smile.GetNormals()[3].z = d;
+         }, {"Model::Body: normal 3 of shape \"Smile\"", "Model::Body: normal 3 of shape \"Smile\""}, {}},
+        {"weight", [&](RWyxScene& s, double d) { sheet(s)->GetControlPoints()[5].w = d; },
+         {"Model::Sheet: the weight of control point 5", "Model::Sheet: the weight of control point 5"}, {}},
+        {"key", [&](RWyxScene& s, double d) { walkKey(s).SetValue(static_cast<float>(d)); }, {key, key}, {}},
+        {"slope", [&](RWyxScene& s, double d) {
+             walkKey(s).SetTangentMode(RCurveKey::User);
+             walkKey(s).SetDataValue(0, static_cast<float>(d));
+         }, {key, key}, {}},
+        {"bias", [&](RWyxScene& s, double d) {
+             walkKey(s).SetTensionContinuityBias(walkKey(s).GetTime(), 1.5f, 0.0f, 0.0f, static_cast<float>(d));
+         }, {key, key}, {}},
+        {"layer", [&](RWyxScene& s, double d) {
+             RFCurveNode* layer = FindModel(s, "Group")->GetTakeNode(2)->GetRootCurveNode()->FindByPath("Transform/T");
+             layer->GetNextLayer()->GetChild(1)->GetCurve()->GetKey(0).SetValue(static_cast<float>(d));
+         }, {layered, layered}, {}},
+        {"colour", [&](RWyxScene& s, double d) {
+             const float rgb[3] = {0.0f, static_cast<float>(d), 0.0f};
+             FindModel(s, "Hips")->GetTakeNode(1)->GetTranslationXCurve()->SetColor(rgb);
+         }, {"Model::Hips: take \"Walk\", channel \"Transform/T/X\": the colour",
+             "Model::Hips: take \"Walk\", channel \"Transform/T/X\": the colour"}, {}},
+        {"camera switcher", [&](RWyxScene& s, double d) {
+             RFCurve* index = s.GetCameraSwitcherNode()->AddTakeNode("Walk")->GetCameraIndexCurve();
+             index->AddKey(RTime(0), RCurveKey::Plain(RTime(0), static_cast<float>(d), RCurveKey::Constant));
+         }, {switcher, switcher}, {}},
+        {"material key", [&](RWyxScene& s, double d) {
+             RWyxTakeNode& walk = *s.GetEntity()->GetMaterial(0)->GetTakeNode(1);
+             walk.GetDiffuseXCurve()->GetKey(0).SetValue(static_cast<float>(d));
+         }, {material, material}, {}},
+        {"texture key", [&](RWyxScene& s, double d) {
+             RWyxTakeNode& walk = *s.GetEntity()->GetTexture(0)->GetTakeNode(1);
+             walk.GetTextureTranslationXCurve()->GetKey(1).SetValue(static_cast<float>(d));
+         }, {texture, texture}, {}},
+        {"generic node key", [&](RWyxScene& s, double d) {
+             RWyxTakeNode& walk = *s.GetGenericNode(0)->GetTakeNode(1);
+             walk.FindCurve(nullptr, nullptr, "Quality")->GetKey(0).SetValue(static_cast<float>(d));
+         }, {generic, generic}, {}},
+        // A take whose info is not selected is not written.
+        {"unselected take", [&](RWyxScene& s, double d) {
+             walkKey(s).SetValue(static_cast<float>(d));
+             s.GetTakeInfo("Walk")->selected = false;
+         }, {"", ""}, {}},
+        {"curve default", [&](RWyxScene& s, double d) {
+             FindModel(s, "Hips")->GetTakeNode(1)->GetTranslationXCurve()->SetDefaultValue(static_cast<float>(d));
+         }, {defaultX, defaultX}, {}},
+        {"transform",
+         [&](RWyxScene& s, double d) { FindModel(s, "Locator")->SetDefaultTranslation(RVector4(d, 0, 0, 0)); },
+         {"", "Model::Locator: property \"Lcl Translation\""},
+         [&](RWyxScene& s) {
+             RVector4 translation;
+             return FindModel(s, "Locator")->GetDefaultTranslation(translation).x;
+         }},
+        {"UV", [&](RWyxScene& s, double d) { body(s)->GetLayer(0)->GetUVs()->DirectArray()[1].u = d; }, {"", ""},
+         [&](RWyxScene& s) { return body(s)->GetLayer(0)->GetUVs()->DirectArray()[1].u; }},
+        {"link weight", [&](RWyxScene& s, double d) { body(s)->GetDeformer(0)->GetControlPointWeights()[1] = d; },
+         {"", ""}, [&](RWyxScene& s) { return body(s)->GetDeformer(0)->GetControlPointWeights()[1]; }},
+        {"knot", [&](RWyxScene& s, double d) { sheet(s)->GetUKnotVector()[5] = d; }, {"", ""},
+         [&](RWyxScene& s) { return sheet(s)->GetUKnotVector()[5]; }},
+    };
+    ScratchFolder folder;
+    const std::string path = folder.Join("scene.wyx");
+    for (const Case& c : cases) {
+        for (const double value : {std::nan(""), HUGE_VAL, -HUGE_VAL}) {
+            RWyxObjectFactory factory;
+            RWyxScene* scene = BuildEveryKindScene(factory);
+            c.poison(*scene, value);
+            for (int form = RWyxFileExporter::kFormatWyxBinary; form <= RWyxFileExporter::kFormatWyx5Ascii; ++form) {
+                SCOPED_TRACE(std::string(c.place) + " " + std::to_string(value) + ", form " + std::to_string(form));
+                const std::string refused = c.refused[form >= RWyxFileExporter::kFormatWyx5Binary ? 1 : 0];
+                folder.WriteFile("scene.wyx", "old");
+                RWyxFileExporter* exporter = factory.CreateFileExporter();
+                exporter->Initialize(path.c_str());
+                exporter->SetFileFormat(form);
+                const bool written = exporter->Export(scene);
+                const std::string error = exporter->GetLastErrorString();
+                factory.DestroyFileExporter(exporter);
+                if (!refused.empty()) {
+                    EXPECT_FALSE(written);
+                    EXPECT_EQ(error, refused + " lies beyond the real numbers a WYX file holds");
+                    EXPECT_TRUE(ScratchFolder::ReadFile(path) == "old") << "the old file stays";
+                    continue;
+                }
+                ASSERT_TRUE(written) << error;
+                if (!c.read) continue;
+                RWyxObjectFactory readFactory;
+                const ReadResult read = ReadFile(readFactory, path);
+                ASSERT_TRUE(read.read) << read.errorText;
+                const double back = c.read(*read.scene);
+                EXPECT_TRUE(std::isnan(value) ? std::isnan(back) : back == value) << back;
+            }
+        }
+    }
+}
 
 }  // namespace

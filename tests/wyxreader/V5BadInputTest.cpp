@@ -165,6 +165,41 @@ TEST_F(V5BadInputTest, SurfacesWithoutPointsInADirectionAreDroppedBeforeTheirKno
     EXPECT_EQ(nurb->GetVKnotCount(), nurb->GetVOrder());
 }
 
+// A model without Vertices (or, for a surface, Dimensions) is read as one whose field is
+// empty: its polygons, normals and records are warned of alike, never dropped silently.
+TEST_F(V5BadInputTest, AGeometryWithoutItsPointsFieldWarnsAsAnEmptyOneDoes) {
+    std::string emptyWarnings;
+    for (const bool empty : {true, false}) {
+        SCOPED_TRACE(empty ? "empty" : "missing");
+        const ReadResult result = Read([&](Document& d) {
+            Model(d, "Model::Bare", [&] {
+                d.Block("Shape", {"S"}, [&] {
+                    d.Field("Indexes", {1});
+                    d.Field("Vertices", {0.0, 1.0, 0.0});
+                });
+                d.Field("GeometryVersion", {124});
+                if (empty) d.Field("Vertices");
+                d.Field("Normals", {0.0, 0.0, 1.0});
+                d.Field("PolygonVertexIndex", {0, 1, -3, 0, 2, -4});
+            });
+            Model(d, "Model::Sheet", [&] {
+                d.Field("Type", {"Nurb"});
+                if (empty) d.Field("Dimensions");
+            });
+            Model(d, "Model::Quilt", [&] {
+                d.Field("Type", {"Patch"});
+                d.Field("PatchType", {"Bezier", "Linear"});
+                if (empty) d.Field("Dimensions");
+            });
+        });
+        ExpectBareGeometry(result, empty,
+                           {"Model \"Model::Bare\": Normals holds 3 values",
+                            "Shape \"S\": 1 indices naming no control point"},
+                           emptyWarnings);
+        EXPECT_EQ(FindModel(*result.scene, "Bare")->GetMesh()->GetShapeCount(), 1) << "the shape record is read";
+    }
+}
+
 // A colour of three values is opaque; a fourth value is its alpha.
 TEST_F(V5BadInputTest, AColourOfThreeValuesReadsAlphaOne) {
     const std::vector<double> colours[] = {{0.25, 0.5, 0.75}, {0.25, 0.5, 0.75, 0.125}};

@@ -280,4 +280,28 @@ TEST_F(WriterTest, TheExporterWritesVersionSixThroughThisWriter) {
     EXPECT_EQ(ScratchFolder::ReadFile(path).rfind(";WYX ASCII 5800\n", 0), 0u);
 }
 
+// A file that cannot be created is named with the system's reason by every WYX form, whose
+// writer keeps its code 2 and the exporter its code 4.
+TEST_F(WriterTest, AFileNotCreatedIsNamedInEveryFormAndByTheExporter) {
+    AddNode("A");
+    const std::string missing = folder.Join("missing/scene.wyx");
+    const std::string text = "File not created: \"" + missing + "\": No such file or directory";
+    RWyxFileExporter* exporter = factory.CreateFileExporter();
+    ASSERT_TRUE(exporter->Initialize(missing.c_str()));
+    for (const int form : {RWyxFileExporter::kFormatWyxBinary, RWyxFileExporter::kFormatWyxAscii,
+                           RWyxFileExporter::kFormatWyxEncrypted, RWyxFileExporter::kFormatWyx5Binary,
+                           RWyxFileExporter::kFormatWyx5Ascii}) {
+        SCOPED_TRACE(form);
+        const WriteResult result = WriteScene(factory, scene, missing, static_cast<Form>(form));
+        EXPECT_FALSE(result.created);
+        EXPECT_EQ(result.error, RWyxWriter::kErrorNotCreated);
+        EXPECT_EQ(result.errorText, text);
+        exporter->SetFileFormat(form);
+        EXPECT_FALSE(exporter->Export(scene));
+        EXPECT_EQ(exporter->GetLastErrorCode(), RWyxIO::kErrorNotCreated);
+        EXPECT_EQ(exporter->GetLastErrorString(), text);
+    }
+    EXPECT_FALSE(std::filesystem::exists(folder.Join("missing")));
+}
+
 }  // namespace

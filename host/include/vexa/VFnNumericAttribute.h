@@ -1,11 +1,12 @@
 #ifndef VEXA_VFNNUMERICATTRIBUTE_H
 #define VEXA_VFNNUMERICATTRIBUTE_H
 
-// Numeric attributes: one number, or a compound of two or three numbers (k2..., k3...,
-// colours, points) whose children are named after it with "X", "Y", "Z" (colours: "R", "G",
-// "B"; short names with "x", "y", "z" or "r", "g", "b"). A single number is of type kNumericAttribute (544); three doubles kAttribute3Double
-// (715), three floats kAttribute3Float (716). Values set through a plug are clamped to the
-// hard minimum and maximum when there are any; soft limits are only hints for the user.
+// Numeric attributes: one number, or a compound of two or three numbers (k2..., k3..., colours,
+// points) whose children are named after it with "X", "Y", "Z" (colours: "R", "G", "B"; short
+// names with "x", "y", "z" or "r", "g", "b"). A single number is of type kNumericAttribute
+// (544); three doubles kAttribute3Double (715), three floats kAttribute3Float (716). Values set
+// through a plug are clamped to the hard minimum and maximum when there are any; soft limits
+// are only hints for the user.
 
 #include <vexa/VFnAttribute.h>
 #include <vexa/VexaExport.h>

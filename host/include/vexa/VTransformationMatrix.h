@@ -16,9 +16,10 @@
 // first, then Y, then Z; as row-vector matrices R = Rx * Ry * Rz).
 //
 // Space codes: kTransform reads and writes the values as they are; kObject is the same for
-// pivots and translation. With balance, a setter keeps the matrix unchanged: a new pivot
-// moves its pivot translation, a new rotate orientation turns the rotation the other way. rotateBy in kTransform space applies the new rotation after the
-// current one (R' = R * B), in kObject space before it (R' = B * R).
+// pivots and translation. With balance, a setter keeps the matrix unchanged: a new pivot moves
+// its pivot translation, a new rotate orientation turns the rotation the other way. rotateBy in
+// kTransform space applies the new rotation after the current one (R' = R * B), in kObject
+// space before it (R' = B * R).
 
 #include <vexa/VMatrix.h>
 #include <vexa/VPoint.h>

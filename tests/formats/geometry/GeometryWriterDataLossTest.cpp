@@ -15,6 +15,7 @@
 #include "tests/support/KeptFile.h"
 
 #include <cerrno>
+#include <cmath>
 #include <cstring>
 #include <memory>
 #include <optional>
@@ -222,6 +223,43 @@ TEST_P(GeometryDataLossTest, AFileThatCannotBeCreatedIsNamedWithTheSystemsReason
         EXPECT_EQ(writer->GetLastErrorCode(), RWyxWriter::kErrorNotOpened);
         EXPECT_EQ(writer->GetLastErrorString(), "Cannot create \"" + path + "\": " + std::strerror(reason));
     });
+}
+
+// A point that is NaN or infinite in world space (its own coordinate, or its node's transform)
+// would come back as another number: the write is refused naming the mesh and the point, and
+// leaves every old file, with nothing beside them (the textured grid before it copies none).
+TEST_P(GeometryDataLossTest, APointBeyondTheRealNumbersIsRefusedAndLeavesTheOldFiles) {
+    BuildGrid();
+    RWyxMesh& grid = *Node("grid")->GetMesh();
+    std::filesystem::create_directory(scratch.Join("source"));
+    RWyxTexture* texture = factory.CreateTexture("wood");
+    texture->SetFileName(RString(scratch.WriteFile("source/wood.png", "png").c_str()));
+    grid.InitTextureIndices(RWyxMesh::kKindAllSame);
+    grid.AddTexture(texture);
+    RWyxNode* tail = AddMeshNode("tail", {{0, 0, 0, 1}, {1, 0, 0, 1}, {0, 1, 0, 1}}, {{0, 1, 2}});
+    const KeptFile old(Target(), std::string(4929, 'o'));
+    std::optional<KeptFile> library;
+    if (Writer().library != nullptr) library.emplace(scratch.Join(Writer().library), "newmtl old\n");
+    const std::string file = Writer().library != nullptr ? "an OBJ file" : "a DXF file";
+    const double beyond[] = {std::nan(""), HUGE_VAL, -HUGE_VAL};
+    for (int axis = 0; axis < 3; ++axis) {
+        // The DXF writer's triangulation gives the node a new mesh: it is looked up each time.
+        *tail->GetMesh()->GetControlPoints()[1].Component(axis) = beyond[axis];
+        EXPECT_FALSE(Export(Target())) << axis;
+        EXPECT_EQ(message, "Mesh \"tail\": its point 1 in world space lies beyond the real numbers " + file + " holds");
+        tail->GetMesh()->GetControlPoints()[1] = RVector4(1, 0, 0, 1);
+    }
+    tail->SetDefaultTranslation(RVector4(0.0, std::nan(""), 0.0, 0.0));
+    EXPECT_FALSE(Export(Target()));
+    EXPECT_EQ(message, "Mesh \"tail\": its point 0 in world space lies beyond the real numbers " + file + " holds");
+    EXPECT_TRUE(old.IsUnchanged());
+    if (library) {
+        EXPECT_TRUE(library->IsUnchanged());
+    }
+    EXPECT_EQ(FolderEntryCount(scratch.Path()), library ? 3u : 2u) << "the files and the source folder alone";
+    tail->SetDefaultTranslation(RVector4());
+    ASSERT_TRUE(Export(Target())) << message;
+    EXPECT_EQ(FolderEntryCount(scratch.Path()), library ? 4u : 2u) << "the texture is copied beside an OBJ file";
 }
 
 INSTANTIATE_TEST_SUITE_P(Writers, GeometryDataLossTest, ::testing::Range(0, 2),

@@ -1,6 +1,8 @@
 // The OBJ writer, the export deformation and the stream options of both formats.
 
+#include "attributes/RWyxLayer.h"
 #include "attributes/RWyxShape.h"
+#include "attributes/RWyxTypedLayerElement.h"
 #include "attributes/RWyxSkinLink.h"
 #include "attributes/RWyxTexture.h"
 #include "curves/RFCurve.h"
@@ -10,6 +12,7 @@
 #include "samples/SampleCharacter.h"
 #include "tests/formats/geometry/GeometryFormatTestSupport.h"
 
+#include <cmath>
 #include <sstream>
 
 namespace geometry_format_test {
@@ -239,6 +242,50 @@ TEST_F(ObjWriterTest, TexturesAreCopiedBesideTheOutputOnceAndFailuresAreReported
     texture->SetFileName(RString(scratch.Join("gone.png").c_str()));
     Write("out/again.obj");
     EXPECT_NE(std::string(writer->GetMessageText().Buffer()).find("Unable to locate texture file"), std::string::npos);
+    // A library that cannot be made is named with the system's reason; the OBJ file goes
+    // through without its "mtllib".
+    const std::string library = scratch.Join("out/blocked.mtl");
+    std::filesystem::create_directory(library);
+    const std::string text = Write("out/blocked.obj");
+    EXPECT_EQ(std::string(writer->GetMessageText().Buffer()),
+              "Unable to create the material file \"" + library + "\": Is a directory\n");
+    EXPECT_EQ(text.find("mtllib"), std::string::npos);
+}
+
+// A normal that is NaN or infinite cannot be scaled to unit length (it would be written as
+// zero): refused, naming the mesh and where the normal is. Texture coordinates are written as
+// they are, and the reader reads "nan", "inf" and "-inf" back.
+TEST_F(ObjWriterTest, NormalsBeyondTheRealNumbersAreRefusedAndTextureCoordinatesReadBack) {
+    RWyxMesh& mesh = *AddMeshNode("tri", {{0, 0, 0, 1}, {1, 0, 0, 1}, {0, 1, 0, 1}}, {{0, 1, 2}})->GetMesh();
+    RWyxLayer& layer = *mesh.EnsureLayer(0);
+    RWyxLayerElementUV* uvs = layer.SetUVs(std::make_unique<RWyxLayerElementUV>());
+    uvs->SetMappingMode(RWyxLayerElement::kByControlPoint);
+    uvs->DirectArray() = {RVector2(std::nan(""), 0.5), RVector2(HUGE_VAL, -HUGE_VAL), RVector2(0.25, 1.0)};
+    RWyxLayerElementNormal* normals = layer.SetNormals(std::make_unique<RWyxLayerElementNormal>());
+    for (const int mapping : {RWyxLayerElement::kByControlPoint, RWyxLayerElement::kByPolygonVertex}) {
+        normals->SetMappingMode(mapping);
+        normals->DirectArray() = {RVector4(0, 0, 1, 0), RVector4(0, 0, 1, 0), RVector4(0, 0, 1, 0)};
+        for (const double beyond : {std::nan(""), HUGE_VAL, -HUGE_VAL}) {
+            normals->DirectArray()[1].y = beyond;
+            writer = std::make_unique<RWyxWriterObj>(&factory);
+            ASSERT_TRUE(writer->FileCreate(scratch.Join("normals.obj").c_str()));
+            EXPECT_FALSE(writer->Write(scene, ObjOptions().get()));
+            EXPECT_EQ(std::string(writer->GetLastErrorString()),
+                      std::string("Mesh \"tri\": its normal of ") +
+                          (mapping == RWyxLayerElement::kByControlPoint ? "point 1" : "polygon 0, corner 1") +
+                          " lies beyond the real numbers an OBJ file holds");
+            EXPECT_FALSE(writer->FileClose());
+        }
+    }
+    layer.SetNormals(nullptr);
+    Write("uvs.obj");
+    RWyxScene* back = ReadBack();
+    ASSERT_NE(back, nullptr);
+    const RWyxMesh* read = back->GetRootNode()->FindChild("tri", true, false)->GetMesh();
+    ASSERT_EQ(read->GetTextureUVCount(), 3);
+    EXPECT_TRUE(std::isnan(read->GetTextureUVs()[0].u));
+    EXPECT_EQ(read->GetTextureUVs()[1].u, HUGE_VAL);
+    EXPECT_EQ(read->GetTextureUVs()[1].v, -HUGE_VAL);
 }
 
 TEST_F(ObjWriterTest, WrongOptionsAndNoFileFail) {
