@@ -52,20 +52,26 @@ bool RShortNameList::MakeUniqueWithLimit(RNamePair& name, int limit) {
         return false;
     }
     // A repeat, or a name that reads as one given already: numbered.
-    const std::string numbered = NextNumbered(text, limit);
-    given_.insert(AsRead(numbered));
-    name.SetCurrent(RString(numbered.c_str()));
+    name.SetCurrent(RString(GiveNumbered(text, limit).c_str()));
     return true;
 }
 
-std::string RShortNameList::NextNumbered(const std::string& base, int limit) {
+std::string RShortNameList::Claim(const std::string& name, int limit) {
+    limit = std::max(limit, kCounterRoom + 1);
+    std::string text = Cut(name, static_cast<std::size_t>(limit));
+    if (text.empty()) text = kEmptyName;
+    if (given_.insert(AsRead(text)).second) return text;
+    return GiveNumbered(Cut(text, static_cast<std::size_t>(limit - kCounterRoom)), limit);
+}
+
+std::string RShortNameList::GiveNumbered(const std::string& base, int limit) {
     int& counter = counters_[base];
     std::string candidate;
     do {
         const std::string digits = std::to_string(++counter);
         const std::size_t room = static_cast<std::size_t>(std::max(0, limit - static_cast<int>(digits.size())));
         candidate = Cut(base, room) + digits;
-    } while (given_.count(AsRead(candidate)) != 0);
+    } while (!given_.insert(AsRead(candidate)).second);
     return candidate;
 }
 

@@ -15,6 +15,10 @@
 // name, a put never replaces another object of the same name, and a parent named in the file
 // is found as itself. An empty name, which a file cannot give as a parent, becomes "Name".
 // Cuts keep whole UTF-8 characters.
+//
+// Claim hands out a name made by the writer (a material record's "1.Mat0Tex0", "Default") as
+// it stands, cut to the limit only, and yields with a counter to every name given before it:
+// "Default1" after a material named "Default".
 
 #include "core/RUniqueNameList.h"
 
@@ -26,6 +30,8 @@ class RShortNameList : public RUniqueNameList {
 public:
     // The limit of MakeUnique: object names.
     static constexpr int kObjectNameLimit = 10;
+    // The limit of material names.
+    static constexpr int kMaterialNameLimit = 15;
 
     RShortNameList();
     ~RShortNameList() override;
@@ -36,11 +42,15 @@ public:
     // Shortens the pair's current name for the limit and makes it unique; true when the name
     // was given a counter, false when its short form was new.
     bool MakeUniqueWithLimit(RNamePair& name, int limit);
+    // The name cut to the limit ("Name" for none) when no name given reads as it, else it with
+    // a counter, as a repeat of its short form gets one; given from then on.
+    std::string Claim(const std::string& name, int limit);
     std::unique_ptr<RNameUniquifier> Create() const override;
 
 private:
-    // The base counted with the next free counter, cut so that it stays within the limit.
-    std::string NextNumbered(const std::string& base, int limit);
+    // The base counted with the next free counter, cut so that it stays within the limit;
+    // given from then on.
+    std::string GiveNumbered(const std::string& base, int limit);
 
     // Counter of every short name met as a first occurrence.
     std::unordered_map<std::string, int> counters_;

@@ -35,7 +35,6 @@ constexpr double kQuaternionThreshold = 1e-10;
 constexpr int kShadowMapSize = 500;
 constexpr float kRayTraceBias = 3.0f;
 constexpr float kShadowFilter = 3.0f;
-constexpr int kMaterialNameLimit = 15;
 
 // True while the toolkit has an error the writer must stop at.
 bool Stop() { return FtkShouldStop(); }
@@ -105,6 +104,12 @@ RString NameWithoutTypePrefix(const RWyxSceneObject& object) {
     const int length = prefix.GetLength();
     const bool prefixed = length > 0 && name.FindText(prefix.Buffer()) == 0;
     return prefixed ? name.SubstringFrom(length) : name;
+}
+
+// The name a reader makes of the material's name: the text after its first "::", "Name" for
+// none.
+std::string ReadName(const RWyxMaterial& material) {
+    return BuildPrefixedName("", material.GetNameWithoutPrefix().Buffer()).Buffer();
 }
 
 }  // namespace
@@ -333,12 +338,28 @@ void RWyxWriter3ds::RenameObjects() {
         if (dummy >= 0) name.SetCurrent(text.SubstringFrom(dummy + 11));
         nodeNames.MakeUnique(name);
     }
-    RShortNameList materialNames;
+    materialNames_.Clear();
+    plainMaterialNames_.clear();
+    defaultMaterialName_.clear();
     for (int i = 0; i < factory->GetMaterialCount(); ++i) {
         RWyxMaterial* material = factory->GetMaterial(i);
         sceneNames_.emplace(material, NameWithoutTypePrefix(*material));
-        materialNames.MakeUniqueWithLimit(material->GetNamePair(), kMaterialNameLimit);
+        materialNames_.MakeUniqueWithLimit(material->GetNamePair(), RShortNameList::kMaterialNameLimit);
+        plainMaterialNames_.emplace(material, ReadName(*material));
     }
+}
+
+std::string RWyxWriter3ds::PlainMaterialName(const RWyxMaterial* material) {
+    const auto found = plainMaterialNames_.find(material);
+    if (found != plainMaterialNames_.end()) return found->second;
+    const std::string name = ClaimMaterialName(material != nullptr ? ReadName(*material) : "Default");
+    plainMaterialNames_.emplace(material, name);
+    return name;
+}
+
+void RWyxWriter3ds::NoteDefaultMaterial(const RWyxMaterial* grey) {
+    if (defaultMaterialName_.empty()) defaultMaterialName_ = ClaimMaterialName("Default");
+    plainMaterialNames_[grey] = defaultMaterialName_;
 }
 
 void RWyxWriter3ds::WriteNodes() {

@@ -11,7 +11,10 @@
 // vertex may be split (the "UV per polygon" option), and nodes and materials are renamed to
 // short names (RShortNameList) that stay unique within each kind as a reader makes nodes and
 // materials of them, so that every node is read back under its parent and every mesh with
-// its own material.
+// its own material. The material records the writer names itself (a material with textures,
+// the grey "Default" of a mesh with textures but no material) yield to those names and to
+// each other with a counter: a material named "Default" keeps its name, the grey one is
+// written as "Default1".
 //
 // The file is never written in place: the toolkit builds it in memory, and a Write that
 // succeeds puts it on the disk through platform::RFileReplacement (written beside the target,
@@ -52,6 +55,7 @@
 #include "core/RTime.h"
 #include "core/RVector4.h"
 #include "fileio/RWyxWriter.h"
+#include "formats/3ds/RShortNameList.h"
 #include "formats/3ds/toolkit/FtkDatabase.h"
 #include "formats/3ds/toolkit/FtkSceneSettings.h"
 #include "platform/NativeFiles.h"
@@ -61,10 +65,12 @@
 #include <cmath>
 #include <cstdio>
 #include <memory>
+#include <string>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
+class RWyxMaterial;
 class RWyxNode;
 class RWyxScene;
 class RWyxSceneObject;
@@ -135,6 +141,19 @@ public:
     void Refuse(const RString& text);
     bool IsRefused() const { return refused_; }
 
+    // ---- material record names, unique as a reader makes materials of them -------------------
+    // The name of the material's record without textures, which every mesh using it shares:
+    // its short name; for a material given none (none at all, one made during the write) the
+    // read form of its name ("Default" for none), numbered when taken.
+    std::string PlainMaterialName(const RWyxMaterial* material);
+    // A name made for one record: as it is, numbered when a name given reads as it.
+    std::string ClaimMaterialName(const std::string& name) {
+        return materialNames_.Claim(name, RShortNameList::kMaterialNameLimit);
+    }
+    // The grey material added to a mesh with textures but no material: all of them are one
+    // record, "Default" unless that is taken.
+    void NoteDefaultMaterial(const RWyxMaterial* grey);
+
     // ---- names and values in refusals -----------------------------------------------------------
     // Whether a float of the file holds the value as it is: finite and within the float range.
     static bool HoldsReal(double value) { return std::fabs(value) <= FLT_MAX; }
@@ -201,6 +220,12 @@ private:
     bool failed_ = false;
     // Targets written in their camera's or light's target track only.
     std::unordered_set<const RWyxNode*> targets_;
+    // The material short names, and every material record name given.
+    RShortNameList materialNames_;
+    // The record name of each material without textures.
+    std::unordered_map<const RWyxMaterial*, std::string> plainMaterialNames_;
+    // The record of the grey materials; empty until one is written.
+    std::string defaultMaterialName_;
     // The names of nodes and materials before the short names, for messages.
     std::unordered_map<const RWyxSceneObject*, RString> sceneNames_;
 };

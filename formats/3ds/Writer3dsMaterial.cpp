@@ -7,7 +7,6 @@
 #include "core/FilePaths.h"
 #include "formats/3ds/RWyxWriter3ds.h"
 #include "platform/RFileReplacement.h"
-#include "scene/RWyxObjectFactory.h"
 
 #include <algorithm>
 #include <cmath>
@@ -18,7 +17,6 @@
 
 namespace {
 
-constexpr std::size_t kMaterialNameLength = 15;
 constexpr int kMapNameLength = 12;
 constexpr std::size_t kCopyBlock = 1024;
 constexpr double kDegreesToRadians = 3.14159265358979323846 / 180.0;
@@ -41,21 +39,19 @@ const RWyxTexture* UsableTexture(const RWyxMesh& mesh, int index) {
     return texture;
 }
 
-// The record's name: generated names too long for the field are cut, never left empty.
-void SetName(FtkMaterial& record, const std::string& name) {
-    const std::string text = name.empty() ? std::string("Default") : name.substr(0, kMaterialNameLength);
-    FtkCopyName(record.name, text.c_str());
-}
-
-std::string CombinationName(const RWyxWriter3ds& writer, const RWyxMaterial* material, int materialIndex,
-                            int textureA, int textureB, bool hasA, bool hasB) {
-    const std::string prefix = std::to_string(writer.GetMeshCounter()) + ".Mat" + std::to_string(materialIndex);
-    if (hasA && hasB) return prefix + "T" + std::to_string(textureA) + "T" + std::to_string(textureB);
-    if (hasA) return prefix + "Tex" + std::to_string(textureA);
-    // The material a reader makes of the short name (cut at its "::", "Name" for no name):
-    // the short names are unique in that form.
-    return material != nullptr ? BuildPrefixedName("", material->GetNameWithoutPrefix().Buffer()).Buffer()
-                               : std::string();
+// The record's name, unique in the file as a reader makes materials of them: a material
+// without textures is one record under its short name, whichever meshes use it; one with
+// textures is a record of the mesh's own, named after the mesh, the material and the textures.
+std::string RecordName(RWyxWriter3ds& writer, const RWyxMaterial* material, int materialIndex, int textureA,
+                       int textureB, bool hasA, bool hasB) {
+    if (!hasA && !hasB) return writer.PlainMaterialName(material);
+    std::string name = std::to_string(writer.GetMeshCounter()) + ".Mat" + std::to_string(materialIndex);
+    if (hasA && hasB) {
+        name += "T" + std::to_string(textureA) + "T" + std::to_string(textureB);
+    } else {
+        name += "Tex" + std::to_string(hasA ? textureA : textureB);
+    }
+    return writer.ClaimMaterialName(name);
 }
 
 // The map's file name: as stored when short, its last path part when that fits, else "Tex"
@@ -170,7 +166,7 @@ std::unique_ptr<FtkMaterial> BuildMaterial3ds(RWyxWriter3ds& writer, const RWyxM
     FtkInitMaterial(record);
     if (record == nullptr) return nullptr;
     if (source != nullptr) SetColors(*record, *source);
-    SetName(*record, CombinationName(writer, source, material, textureA, textureB, hasA, hasB));
+    FtkCopyName(record->name, RecordName(writer, source, material, textureA, textureB, hasA, hasB).c_str());
     if (a != nullptr) FillMap(writer, record->maps[kFtkTextureMap], *a, hasA ? textureA : textureB, false, record->name);
     if (b != nullptr && hasA) FillMap(writer, record->maps[kFtkTexture2Map], *b, textureB, true, record->name);
     return record;

@@ -17,8 +17,10 @@ class RWyxMesh;
 class RWyxWriter3ds;
 
 // An index equal to the mesh's texture count, or naming no texture, means none. The record's
-// name is never empty: a generated name longer than the field is cut. Null when the write was
-// refused for a texture's placement.
+// name is the writer's (RWyxWriter3ds::PlainMaterialName for a record without textures, else
+// "<mesh counter>.Mat<material>Tex<texture>" or "...T<A>T<B>" through ClaimMaterialName), so
+// that no two records of the file are read as one material. Null when the write was refused
+// for a texture's placement.
 std::unique_ptr<FtkMaterial> BuildMaterial3ds(RWyxWriter3ds& writer, const RWyxMesh& mesh, int material,
                                               int textureA, int textureB);
 

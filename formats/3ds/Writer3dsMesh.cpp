@@ -271,7 +271,8 @@ void SetMaterialGroups(RWyxWriter3ds& writer, FtkMeshObject& record, const RWyxM
     }
 }
 
-// Layer 0 gets the material "Default" when it has a texture but no material.
+// Layer 0 gets the material "Default" when it has a texture but no material; all of them
+// share one record.
 void AddDefaultMaterial(RWyxWriter3ds& writer, RWyxMesh& mesh) {
     if (mesh.GetMaterialCount(0) != 0 || mesh.GetTextureCount(0) == 0) return;
     RWyxMaterial* material = writer.GetFactory()->CreateMaterial("Default");
@@ -281,6 +282,7 @@ void AddDefaultMaterial(RWyxWriter3ds& writer, RWyxMesh& mesh) {
     material->SetDiffuseColor(grey);
     material->SetSpecularColor(RWyxColor(0.0, 0.0, 0.0, 1.0));
     mesh.AddMaterial(material, 0);
+    writer.NoteDefaultMaterial(material);
 }
 
 MeshView ViewOf(RWyxMesh& mesh, bool uvOn) {

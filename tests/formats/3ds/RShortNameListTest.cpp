@@ -55,6 +55,12 @@ TEST(RShortNameListTest, EveryNameGivenIsUniqueWithinTheLimit) {
         distinct.insert(name);
     }
     EXPECT_EQ(distinct.size(), given.size());
+    // Names the writer makes stand whole within the limit and yield to every name given.
+    RShortNameList materials;
+    Shorten(materials, {"Material::Default"}, 15);
+    EXPECT_EQ(materials.Claim("100.Mat10T11T12", 15), "100.Mat10T11T12");
+    EXPECT_EQ(materials.Claim("100.Mat10T11T123", 15), "100.Mat10T111");  // cut, it meets the one before
+    EXPECT_EQ(materials.Claim("Default", 15), "Default1");
     many.Clear();
     EXPECT_EQ(Shorten(many, {"Repeated"}, 10), (std::vector<std::string>{"Repeate"}));
     EXPECT_NE(many.Create(), nullptr);

@@ -287,6 +287,10 @@ TEST_F(RWyxWriter3dsTest, GeneratedNamesAreCutNeverEmptyAndSecondMapsTakeTheAlph
     std::unique_ptr<FtkMaterial> ignored = BuildMaterial3ds(writer, *mesh, 0, 2, 3);
     EXPECT_STREQ(ignored->name, "Plain");  // a spherical map is no texture of the file
     EXPECT_EQ(ignored->maps[kFtkTextureMap].name[0], '\0');
+    // A second texture alone is a record of the mesh's own, not the one of the plain material.
+    std::unique_ptr<FtkMaterial> second = BuildMaterial3ds(writer, *mesh, 0, 2, 0);
+    EXPECT_STREQ(second->name, "1000000.Mat0Tex");
+    EXPECT_STREQ(second->maps[kFtkTextureMap].name, "a.bmp");
     // An alpha a reader would take for 0 % refuses a second map, not a first one.
     b->SetDefaultAlpha(std::nan(""));
     EXPECT_NE(BuildMaterial3ds(writer, *mesh, 0, 1, 3), nullptr);

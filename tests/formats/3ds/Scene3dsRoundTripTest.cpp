@@ -173,32 +173,56 @@ TEST_F(RichScene, WriteReadWriteKeepsCountsCoordinatesMaterialsAndKeys) {
     }
 }
 
-// Names a reader cuts at their "::" (as WYX files keep them) or fills in (an empty one): each
-// scene of meshes, every mesh with a material of its own, comes back with every node under
-// its parent and every mesh with its own material's colour.
+// Names a reader cuts at their "::" (as WYX files keep them) or fills in (an empty one), and
+// names like those the writer makes for its own records (a material with a texture, the grey
+// "Default" of a mesh with a texture but no material): each scene of meshes comes back with
+// every node under its parent and every mesh with its own material's colour and texture.
+// Meshes of one material and no texture share one material again, none other does.
 TEST_F(Scene3dsTest, NamesAReaderCutsOrFillsInComeBackApart) {
     struct Mesh {
         const char* name;
-        int parent;  // index of the parent mesh, -1 for the top
-        const char* material;
+        int parent;            // index of the parent mesh, -1 for the top
+        const char* material;  // null for none; a name met before is that material again
+        const char* texture;   // the file of its texture, "" for one the file cannot hold, null for none
     };
     const std::vector<std::vector<Mesh>> scenes = {
-        {{"One", -1, "a::m"}, {"Two", -1, "m"}},
-        {{"a::b", -1, "a::b"}, {"c", 0, "c"}, {"b", -1, "b"}, {"d", 2, "d"}},
-        {{"", -1, "x::"}, {"q", 0, "Default"}, {"Name", -1, ""}},
+        {{"One", -1, "a::m", nullptr}, {"Two", -1, "m", nullptr}},
+        {{"a::b", -1, "a::b", nullptr}, {"c", 0, "c", nullptr}, {"b", -1, "b", nullptr}, {"d", 2, "d", nullptr}},
+        {{"", -1, "x::", nullptr}, {"q", 0, "Default", nullptr}, {"Name", -1, "", nullptr}},
+        {{"A", -1, "p", "a.bmp"}, {"B", -1, "1.Mat0Tex0", nullptr}, {"C", -1, nullptr, ""},
+         {"D", -1, "Default", nullptr}, {"E", -1, "p", nullptr}, {"F", -1, "8.Mat0Tex0", nullptr},
+         {"G", -1, "p", nullptr}, {"H", -1, "r", "h.bmp"}, {"I", -1, nullptr, ""}},
     };
-    auto colour = [](int i) { return RWyxColor(0.2 * (i + 1), 0.5, 1.0 - 0.2 * i, 1.0); };
+    auto colour = [](int i) { return RWyxColor(0.1 * (i + 1), 0.5, 1.0 - 0.1 * i, 1.0); };
     for (const std::vector<Mesh>& meshes : scenes) {
         factory.DestroyAll();
         scene = factory.CreateScene();
         std::vector<RWyxNode*> written;
+        std::vector<int> owner;  // the mesh whose material each mesh uses
         for (int i = 0; i < static_cast<int>(meshes.size()); ++i) {
             // Mesh i lies at x = 10 i: what it is read as is told by where it lies.
             RWyxMesh* mesh = QuadMesh({{10.0 * i, 0, 0, 0}, {10.0 * i + 1, 0, 0, 0}, {10.0 * i, 1, 0, 0}}, {{0, 1, 2}});
-            RWyxMaterial* material = factory.CreateMaterial("m");
-            material->SetName(meshes[i].material);
-            material->SetDiffuseColor(colour(i));
-            mesh->AddMaterial(material, 0);
+            owner.push_back(i);
+            const char* name = meshes[i].material;
+            for (int j = i - 1; j >= 0 && name != nullptr; --j) {
+                if (meshes[j].material != nullptr && std::string(meshes[j].material) == name) owner[i] = j;
+            }
+            if (owner[i] < i) {
+                mesh->AddMaterial(written[owner[i]]->GetMesh()->GetMaterial(0), 0);
+            } else if (name != nullptr) {
+                RWyxMaterial* material = factory.CreateMaterial("m");
+                material->SetName(name);
+                material->SetDiffuseColor(colour(i));
+                mesh->AddMaterial(material, 0);
+            }
+            if (meshes[i].texture != nullptr) {
+                RWyxTexture* texture = factory.CreateTexture("t");
+                texture->SetFileName(meshes[i].texture);
+                mesh->AddTexture(texture, 0);
+                mesh->InitTextureIndices(RWyxMesh::kKindByPolygon);
+                mesh->InitTextureUVMapping(RWyxMesh::kKindByControlPoint);
+                mesh->InitTextureUVs(3);
+            }
             written.push_back(AddNode("n", mesh, meshes[i].parent < 0 ? nullptr : written[meshes[i].parent]));
             written.back()->SetName(meshes[i].name);
         }
@@ -209,6 +233,7 @@ TEST_F(Scene3dsTest, NamesAReaderCutsOrFillsInComeBackApart) {
         ASSERT_TRUE(reader.OpenMemory(bytes.data(), bytes.size()));
         ASSERT_TRUE(reader.Read(copy, Options([](RStreamOptions3ds& o) { o.SetOptionValue(o.kRescale, 0); }).get()));
         std::vector<RWyxNode*> read(meshes.size(), nullptr);
+        auto textured = [&meshes](std::size_t i) { return meshes[i].texture != nullptr && *meshes[i].texture != '\0'; };
         for (int n = 0; n < again.GetNodeCount(); ++n) {
             RWyxMesh* mesh = again.GetNode(n)->GetMesh();
             const long at = mesh != nullptr ? std::lround(mesh->GetControlPoints()[0].x / 10.0) : -1;
@@ -221,7 +246,24 @@ TEST_F(Scene3dsTest, NamesAReaderCutsOrFillsInComeBackApart) {
             EXPECT_EQ(read[i]->GetParent(), parent < 0 ? copy->GetRootNode() : read[parent]) << what;
             const RWyxMaterial* material = read[i]->GetMesh()->GetMaterial(0);
             ASSERT_NE(material, nullptr) << what;
-            EXPECT_NEAR(material->GetDiffuseColor().GetRed(), colour(static_cast<int>(i)).GetRed(), 1.0 / 255) << what;
+            const double red = meshes[i].material != nullptr ? colour(owner[i]).GetRed() : 0.588;
+            EXPECT_NEAR(material->GetDiffuseColor().GetRed(), red, 1.0 / 255) << what;
+            const RWyxTexture* texture = read[i]->GetMesh()->GetTexture(0, 0);
+            EXPECT_EQ(texture != nullptr, textured(i)) << what;
+            if (textured(i) && texture != nullptr) {
+                EXPECT_STREQ(texture->GetFileName().Buffer(), meshes[i].texture) << what;
+            }
+            if (meshes[i].material != nullptr && !textured(i)) {
+                // Under the short name the writer gave the material.
+                const RWyxMaterial* given = written[i]->GetMesh()->GetMaterial(0);
+                const RString name = BuildPrefixedName("", given->GetNameWithoutPrefix().Buffer());
+                EXPECT_EQ(material->GetNameWithoutPrefix(), name) << what;
+            }
+            for (std::size_t j = 0; j < i; ++j) {
+                const bool grey = meshes[i].material == nullptr && meshes[j].material == nullptr;
+                const bool shared = !textured(i) && !textured(j) && (grey || owner[j] == owner[i]);
+                EXPECT_EQ(read[j]->GetMesh()->GetMaterial(0) == material, shared) << what << " and " << meshes[j].name;
+            }
         }
     }
 }
