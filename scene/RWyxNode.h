@@ -248,12 +248,15 @@ public:
     int GetPendingChildNameCount() const { return static_cast<int>(pendingChildNames_.size()); }
 
     // ---- transforms (scene/RWyxNodeTransforms.cpp) ------------------------------------------------
-    // Every cached transform (both matrix caches, the pivot global transforms) holds the
-    // transform stamp it was computed under and is recomputed once the stamp has moved. The
-    // stamp moves with every change a transform may depend on: the "Lcl" properties, pivot
-    // sets and rotation orders, parenting, take selection and every curve edit.
+    // Every cached transform holds the stamp it was computed under and is recomputed once the
+    // stamp has moved. The transform stamp, which both matrix caches keep, moves with every
+    // change a plain matrix may depend on: the "Lcl" properties, parenting, take selection and
+    // every curve edit. The pivot transform stamp, which the pivot global transforms keep,
+    // moves with all of those and with every pivot-set setter (rotation orders included); a
+    // pivot change leaves the transform stamp where it was, as no plain matrix reads a pivot.
     static std::uint64_t GetTransformStamp();
-    // Moves the stamp; for callers that write the fields of a pivot set directly.
+    static std::uint64_t GetPivotTransformStamp();
+    // Moves both stamps; for callers that write the fields of a pivot set directly.
     static void InvalidateTransformCaches();
 
     // The values of "Lcl Translation", "Lcl Rotation" (degrees, Euler X, Y, Z) and "Lcl

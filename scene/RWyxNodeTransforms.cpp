@@ -4,11 +4,15 @@
 // per time step, and the copying of pivots and limits between the pivot sets and the node
 // properties around reading and writing files.
 //
-// Cache validity: every cached transform records the transform stamp it was computed under.
-// The stamp is the sum of two counters that only grow: the scene's (moved by the setters here,
-// by value changes of the node properties, by parenting and by take selection) and the curves'
-// (moved by every curve edit, RFCurve::GetEditCountOfAllCurves). A change therefore costs one
-// counter step, and a cache is recomputed on its next use once anything may have changed.
+// Cache validity: every cached transform records the stamp it was computed under. The transform
+// stamp is the sum of two counters that only grow: the scene's (moved by the "Lcl" setters, by
+// value changes of the node properties, by parenting and by take selection) and the curves'
+// (moved by every curve edit, RFCurve::GetEditCountOfAllCurves). The plain matrices keep it. The
+// pivot global transforms keep the pivot transform stamp, which adds a third counter, moved by
+// every pivot-set setter: a pivot change leaves the plain matrices cached, which read no pivot
+// value, so a walker that sets pivots node by node (the limits taken from the default pose) does
+// not rebuild every global matrix from the root. A change costs one counter step, and a cache is
+// recomputed on its next use once anything it reads may have changed.
 //
 // Every walk along the parents or over a subtree runs on an explicit list, so a hierarchy of
 // any depth is safe, and a stale global matrix is recomputed from the nearest ancestor whose
@@ -43,6 +47,10 @@ constexpr double kPivotTolerance = 1e-6;
 
 // The scene's half of the transform stamp.
 std::atomic<std::uint64_t> sceneTransformEdits{0};
+// What the pivot transform stamp adds: the edits of pivot-set values.
+std::atomic<std::uint64_t> pivotSetEdits{0};
+
+void CountPivotSetEdit() { pivotSetEdits.fetch_add(1, std::memory_order_relaxed); }
 
 RVector4 StartValue(int channel) {
     return channel == 2 ? RVector4(1.0, 1.0, 1.0, 0.0) : RVector4(0.0, 0.0, 0.0, 0.0);
@@ -70,7 +78,7 @@ void SetPivotVector(RWyxNodeProperties& properties, int set, RVector4 RWyxPivotS
     RWyxPivotSet* pivots = properties.GetPivotSet(set);
     if (pivots == nullptr) return;
     pivots->*field = value;
-    RWyxNode::InvalidateTransformCaches();
+    CountPivotSetEdit();
 }
 
 const RVector4* PivotVector(const RWyxNodeProperties& properties, int set, RVector4 RWyxPivotSet::*field) {
@@ -98,7 +106,7 @@ RVector4 Sum3(const RVector4& a, const RVector4& b) { return RVector4(a.x + b.x,
 RVector4 Difference3(const RVector4& a, const RVector4& b) { return RVector4(a.x - b.x, a.y - b.y, a.z - b.z, a.w); }
 
 bool IsCurrent(const RWyxPivotSet& pivots) {
-    return pivots.cacheValid != 0 && pivots.cacheStamp == RWyxNode::GetTransformStamp();
+    return pivots.cacheValid != 0 && pivots.cacheStamp == RWyxNode::GetPivotTransformStamp();
 }
 
 RWyxPivotSet& PivotSetOf(const RWyxNode& node, int set) { return *node.GetProperties()->GetPivotSet(set); }
@@ -144,7 +152,7 @@ void ComputePivotGlobal(RWyxNode& node, int set) {
         MatrixCopyAffine(pivots.pivotGlobalTransform, local);
     }
     pivots.cacheValid = 1;
-    pivots.cacheStamp = RWyxNode::GetTransformStamp();
+    pivots.cacheStamp = RWyxNode::GetPivotTransformStamp();
 }
 
 // Calls visit(node) for the node and, with recursive, for every node below it, each before
@@ -197,6 +205,10 @@ std::uint64_t RWyxNode::GetTransformStamp() {
     return sceneTransformEdits.load(std::memory_order_relaxed) + RFCurve::GetEditCountOfAllCurves();
 }
 
+std::uint64_t RWyxNode::GetPivotTransformStamp() {
+    return GetTransformStamp() + pivotSetEdits.load(std::memory_order_relaxed);
+}
+
 void RWyxNode::InvalidateTransformCaches() { sceneTransformEdits.fetch_add(1, std::memory_order_relaxed); }
 
 RWyxNode::MatrixCache& RWyxNode::Current(MatrixCache& cache) {
@@ -239,7 +251,7 @@ RVector4& RWyxNode::GetDefaultScaling(RVector4& out) const {
 void RWyxNode::SetPivotState(int set, int state) {
     if (RWyxPivotSet* pivots = properties_->GetPivotSet(set)) {
         pivots->pivotState = state;
-        InvalidateTransformCaches();
+        CountPivotSetEdit();
     }
 }
 
@@ -251,7 +263,7 @@ int& RWyxNode::GetPivotState(int set, int& out) const {
 void RWyxNode::SetRotationOrder(int set, int order) {
     if (RWyxPivotSet* pivots = properties_->GetPivotSet(set)) {
         pivots->rotationOrder = order;
-        InvalidateTransformCaches();
+        CountPivotSetEdit();
     }
 }
 
@@ -263,7 +275,7 @@ int& RWyxNode::GetRotationOrder(int set, int& out) const {
 void RWyxNode::SetRotationSpaceForLimitOnly(int set, bool flag) {
     if (RWyxPivotSet* pivots = properties_->GetPivotSet(set)) {
         pivots->rotationSpaceForLimitOnly = flag ? 1 : 0;
-        InvalidateTransformCaches();
+        CountPivotSetEdit();
     }
 }
 
@@ -689,7 +701,7 @@ void RWyxNode::ReadPivotsAndLimitsFromProperties() {
         first.pivotState = RWyxPivotSet::kInUse;
         first.cacheValid = 0;
         properties_->GetPivotSet(1)->Reset();
-        InvalidateTransformCaches();
+        CountPivotSetEdit();
     }
     bool limitsDiffer = false;
     for (int component = 0; component < RWyxNodeLimits::kComponentCount; ++component) {

@@ -7,7 +7,8 @@
 // consumer that represents pivots differently prepares set 1. The fields carry the names of
 // the node properties that hold the same values in files. The node evaluates the pivot
 // global transform (scene/RWyxNodeTransforms.cpp); the cached one counts only while
-// `cacheValid` is set and `cacheStamp` is the node transform stamp it was computed under.
+// `cacheValid` is set and `cacheStamp` is the pivot transform stamp
+// (RWyxNode::GetPivotTransformStamp) it was computed under.
 
 #include "core/RMatrix.h"
 #include "core/RVector4.h"

@@ -17,6 +17,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <iterator>
 #include <utility>
 #include <vector>
 
@@ -270,6 +271,17 @@ TEST_F(NodeTransformsTest, EveryChangeOfAnInputInvalidatesTheCachedTransforms) {
         {"parent's pre-rotation", [](Rig& r) {
              r.parent->SetPivotState(0, 0);
              r.parent->SetPreRotation(0, 0, 0, 90, 1); }, {true, false, false}},
+        // As a reader runs it: the parent's set 0 takes the pivot properties.
+        {"parent's pivots read", [](Rig& r) {
+             r.parent->GetProperties()->SetPreRotation(RVector4(0, 0, 90, 1));
+             r.child->GetPivotGlobalTransform(0, false);
+             r.parent->ReadPivotsAndLimitsFromProperties(); }, {true, false, false}},
+        // As a writer runs it: the pivot transform cached under the new pose, then the limits
+        // turn the pre-rotation.
+        {"limits from the pose", [](Rig& r) {
+             r.child->SetDefaultRotation(V(0, 0, 30));
+             r.child->GetPivotGlobalTransform(0, false);
+             r.child->GetLimits()->UpdateFromNode(r.child); }, {true, true, true}},
         {"re-parented", [](Rig& r) { r.other->AddChild(r.child); }, {true, true, true}},
         {"unparented", [](Rig& r) { r.parent->RemoveChild(r.child); }, {true, true, true}},
         {"grandparent added", [](Rig& r) { r.other->AddChild(r.parent); }, {true, true, true}},
@@ -316,24 +328,44 @@ TEST_F(NodeTransformsTest, AnLclValueWrittenToThePropertyInvalidatesWithoutAnyCh
     EXPECT_TRUE(Near(node->GetPivotGlobalTranslation(out, 0, false), V(2, 0, 0)));
 }
 
-TEST_F(NodeTransformsTest, SettersOfValuesNoMatrixUsesYetStillMoveTheStampButEvaluationDoesNot) {
+// Every pivot-set setter moves the pivot stamp, so a pivot transform cached before it is
+// recomputed; the transform stamp of the plain matrices, which read no pivot, stays.
+TEST_F(NodeTransformsTest, EveryPivotSetterRecomputesThePivotTransformAndLeavesTheTransformStamp) {
     RWyxNode* node = Node("Stamp");
     const std::function<void()> changes[] = {
+        [node] { node->SetPivotState(0, 0); },
         [node] { node->SetRotationOrder(0, 3); },
         [node] { node->SetRotationSpaceForLimitOnly(0, true); },
+        [node] { node->SetRotationOffset(0, 1, 0, 0, 1); },
+        [node] { node->SetRotationPivot(0, 0, 1, 0, 1); },
+        [node] { node->SetPreRotation(0, 0, 0, 10, 1); },
+        [node] { node->SetPostRotation(0, 10, 0, 0, 1); },
         [node] { node->SetScalingPivot(0, 1, 1, 1, 1); },
-        [node] { node->SetScalingOffset(1, 1, 1, 1, 1); },
+        [node] { node->SetScalingOffset(0, 1, 1, 1, 1); },
+        [node] { node->GetLimits()->SetRotationType(0); },
     };
-    for (const auto& change : changes) {
-        const std::uint64_t before = RWyxNode::GetTransformStamp();
-        change();
-        EXPECT_NE(RWyxNode::GetTransformStamp(), before);
+    RWyxPivotSet& pivots = *node->GetProperties()->GetPivotSet(0);
+    for (std::size_t i = 0; i < std::size(changes); ++i) {
+        node->GetPivotGlobalTransform(0, false);
+        pivots.pivotGlobalTransform[3][0] = 99.0;
+        // While current the cached transform is answered as it stands.
+        EXPECT_EQ((*node->GetPivotGlobalTransform(0, false))[3][0], 99.0) << i;
+        const std::uint64_t stamp = RWyxNode::GetTransformStamp();
+        changes[i]();
+        EXPECT_NE((*node->GetPivotGlobalTransform(0, false))[3][0], 99.0) << i;
+        EXPECT_EQ(RWyxNode::GetTransformStamp(), stamp) << i;
     }
-    const std::uint64_t stamp = RWyxNode::GetTransformStamp();
+    // An "Lcl" value moves both stamps; evaluating moves neither.
+    const std::uint64_t before[] = {RWyxNode::GetTransformStamp(), RWyxNode::GetPivotTransformStamp()};
+    node->SetDefaultScaling(V(2, 2, 2));
+    const std::uint64_t stamps[] = {RWyxNode::GetTransformStamp(), RWyxNode::GetPivotTransformStamp()};
+    EXPECT_NE(stamps[0], before[0]);
+    EXPECT_NE(stamps[1], before[1]);
     node->GetGlobalMatrixAt(Seconds(2));
     node->GetPivotGlobalTransform(0, true);
     node->GetDefaultGlobalMatrix();
-    EXPECT_EQ(RWyxNode::GetTransformStamp(), stamp);
+    EXPECT_EQ(RWyxNode::GetTransformStamp(), stamps[0]);
+    EXPECT_EQ(RWyxNode::GetPivotTransformStamp(), stamps[1]);
 }
 
 // ---- plain matrices ----------------------------------------------------------------------------
