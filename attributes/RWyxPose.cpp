@@ -21,6 +21,10 @@ RWyxPose::RWyxPose(RWyxObjectFactory* factory, const RString& name, bool bindPos
     AdoptProperties(RWyxPoseProperties::Create(this));
 }
 
+RWyxPose::~RWyxPose() {
+    for (const Entry& entry : entries_) LeaveHolders(entry.nodeName.Buffer());
+}
+
 RWyxPoseProperties* RWyxPose::GetProperties() const {
     return static_cast<RWyxPoseProperties*>(GetOwnedProperties());
 }
@@ -45,13 +49,24 @@ int RWyxPose::Add(const char* nodeName, const RMatrix& matrix, bool local) {
     } else {
         Link(GetCount() - 1);
     }
+    OnNameCame(nodeName);
     return GetCount() - 1;
 }
 
 bool RWyxPose::ConflictsWithOtherBindPoses(const char* nodeName, const RMatrix& matrix, bool local) const {
+    const RWyxObjectFactory* factory = GetFactory();
+    if (factory == nullptr) return false;
+    std::vector<Registration> holders;
     std::vector<RWyxPose*> poses;
     std::vector<int> indices;
-    if (!FindBindPoses(GetFactory(), nodeName, poses, indices)) return false;
+    if (FindRegisteredHolders(*factory, nodeName, holders)) {
+        for (const Registration& holder : holders) {
+            poses.push_back(holder.pose);
+            indices.push_back(holder.entry);
+        }
+    } else {
+        ScanBindPoses(*factory, nodeName, poses, indices);
+    }
     for (size_t i = 0; i < poses.size(); ++i) {
         if (poses[i] == this) continue;
         if (!SameData(poses[i]->entries_[static_cast<size_t>(indices[i])], matrix, local)) return true;
@@ -85,17 +100,22 @@ bool RWyxPose::IsLocalMatrix(int index) const {
 
 bool RWyxPose::SetNodeName(int index, const char* nodeName) {
     if (!IsEntryIndex(index) || nodeName == nullptr || *nodeName == '\0') return false;
+    const RString old = entries_[static_cast<size_t>(index)].nodeName;
     Unlink(index);
     entries_[static_cast<size_t>(index)].nodeName = nodeName;
     Link(index);
+    OnNameWent(old.Buffer());
+    OnNameCame(nodeName);
     return true;
 }
 
 bool RWyxPose::Remove(int index) {
     if (!IsEntryIndex(index)) return false;
+    const RString old = entries_[static_cast<size_t>(index)].nodeName;
     entries_.erase(entries_.begin() + index);
     // The later entries moved down by one: the chains are rebuilt, as the erase moved them anyway.
     Reindex(buckets_.size());
+    OnNameWent(old.Buffer());
     return true;
 }
 
@@ -127,15 +147,53 @@ void RWyxPose::Reindex(std::size_t bucketCount) {
     }
 }
 
-// ---- the look-up over a factory's scenes ----------------------------------------------------------------
+// ---- the factory's index of the bind poses that hold each name -------------------------------------------
 
-bool RWyxPose::FindBindPoses(const RWyxObjectFactory* factory, const char* nodeName, std::vector<RWyxPose*>& poses,
+void RWyxPose::OnNameCame(const char* nodeName) {
+    RWyxObjectFactory* factory = GetFactory();
+    if (!bindPose_ || factory == nullptr) return;
+    std::vector<RWyxPose*>& holders = factory->bindPoseHolders_[nodeName];
+    if (std::find(holders.begin(), holders.end(), this) == holders.end()) holders.push_back(this);
+}
+
+void RWyxPose::OnNameWent(const char* nodeName) {
+    if (Find(nodeName) < 0) LeaveHolders(nodeName);
+}
+
+void RWyxPose::LeaveHolders(const char* nodeName) {
+    RWyxObjectFactory* factory = GetFactory();
+    if (!bindPose_ || factory == nullptr) return;
+    const auto found = factory->bindPoseHolders_.find(nodeName);
+    if (found == factory->bindPoseHolders_.end()) return;  // a name held twice, left already
+    std::vector<RWyxPose*>& holders = found->second;
+    holders.erase(std::remove(holders.begin(), holders.end(), this), holders.end());
+    if (holders.empty()) factory->bindPoseHolders_.erase(found);
+}
+
+bool RWyxPose::FindRegisteredHolders(const RWyxObjectFactory& factory, const char* nodeName,
+                                     std::vector<Registration>& found) {
+    found.clear();
+    for (int s = 0; s < factory.GetSceneCount(); ++s) {
+        if (factory.GetScene(s)->GetForeignPoseCount() > 0) return false;
+    }
+    const auto holders = factory.bindPoseHolders_.find(nodeName);
+    if (holders == factory.bindPoseHolders_.end()) return true;
+    for (RWyxPose* pose : holders->second) {
+        for (int s = 0; s < factory.GetSceneCount(); ++s) {
+            const int index = factory.GetScene(s)->GetPoseIndex(pose);
+            if (index < 0) continue;
+            const int entry = pose->Find(nodeName);
+            if (entry >= 0) found.push_back({s, index, pose, entry});
+            break;
+        }
+    }
+    return true;
+}
+
+bool RWyxPose::ScanBindPoses(const RWyxObjectFactory& factory, const char* nodeName, std::vector<RWyxPose*>& poses,
                              std::vector<int>& indices) {
-    poses.clear();
-    indices.clear();
-    if (factory == nullptr || nodeName == nullptr) return false;
-    for (int s = 0; s < factory->GetSceneCount(); ++s) {
-        const RWyxScene* scene = factory->GetScene(s);
+    for (int s = 0; s < factory.GetSceneCount(); ++s) {
+        const RWyxScene* scene = factory.GetScene(s);
         for (int p = 0; p < scene->GetPoseCount(); ++p) {
             RWyxPose* pose = scene->GetPose(p);
             if (pose == nullptr || !pose->IsBindPose()) continue;
@@ -145,6 +203,26 @@ bool RWyxPose::FindBindPoses(const RWyxObjectFactory* factory, const char* nodeN
             poses.push_back(pose);
             indices.push_back(index);
         }
+    }
+    return !poses.empty();
+}
+
+// ---- the look-up over a factory's scenes ----------------------------------------------------------------
+
+bool RWyxPose::FindBindPoses(const RWyxObjectFactory* factory, const char* nodeName, std::vector<RWyxPose*>& poses,
+                             std::vector<int>& indices) {
+    poses.clear();
+    indices.clear();
+    if (factory == nullptr || nodeName == nullptr) return false;
+    std::vector<Registration> holders;
+    if (!FindRegisteredHolders(*factory, nodeName, holders)) return ScanBindPoses(*factory, nodeName, poses, indices);
+    // In the order of the scenes and their poses, as a look into each would meet them.
+    std::sort(holders.begin(), holders.end(), [](const Registration& a, const Registration& b) {
+        return a.scene != b.scene ? a.scene < b.scene : a.index < b.index;
+    });
+    for (const Registration& holder : holders) {
+        poses.push_back(holder.pose);
+        indices.push_back(holder.entry);
     }
     return !poses.empty();
 }

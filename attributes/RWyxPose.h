@@ -10,6 +10,11 @@
 // of the scenes of its factory: Add refuses (-1) an entry that would say otherwise. Entries
 // are equal when their names are equal byte for byte, their local flags agree and their
 // matrices agree within kMatrixTolerance in the twelve affine elements.
+//
+// A bind pose keeps its factory told which node names it holds (the factory's index of them),
+// as entries come, are renamed and go, and until it is destroyed: the other bind poses that
+// hold a name are found without a look into each bind pose of the factory's scenes. A pose
+// must not outlive its factory.
 
 #include "attributes/RWyxPropertyOwner.h"
 #include "core/RMatrix.h"
@@ -29,6 +34,8 @@ public:
 
     // `name` is the full name.
     RWyxPose(RWyxObjectFactory* factory, const RString& name, bool bindPose);
+    // Leaves the factory's index of bind poses.
+    ~RWyxPose() override;
 
     int GetTypeId() const override { return 9; }
     // "BindPose" or "RestPose".
@@ -76,6 +83,30 @@ private:
     static bool SameData(const Entry& entry, const RMatrix& matrix, bool local);
     // True when another bind pose of the factory's scenes has the node with other data.
     bool ConflictsWithOtherBindPoses(const char* nodeName, const RMatrix& matrix, bool local) const;
+
+    // ---- the factory's index of the bind poses that hold each name ------------------------------
+    // The bind poses registered in the factory's scenes that hold the name, each with the first
+    // scene that registers it, its index there and its first entry of the name, in no order.
+    // False when a scene of the factory registers a pose another factory made: those are not
+    // in the index, and the caller looks into every registered pose instead.
+    struct Registration {
+        int scene;
+        int index;
+        RWyxPose* pose;
+        int entry;
+    };
+    static bool FindRegisteredHolders(const RWyxObjectFactory& factory, const char* nodeName,
+                                      std::vector<Registration>& found);
+    // The look into every pose the scenes register, each once, in the order of the scenes and
+    // their poses.
+    static bool ScanBindPoses(const RWyxObjectFactory& factory, const char* nodeName, std::vector<RWyxPose*>& poses,
+                              std::vector<int>& indices);
+    // Called once an entry of the name came (after) or went (after); the factory's index
+    // learns of a name this bind pose holds now or no longer holds.
+    void OnNameCame(const char* nodeName);
+    void OnNameWent(const char* nodeName);
+    // Takes this pose off the name's holders.
+    void LeaveHolders(const char* nodeName);
 
     // ---- the name index: buckets of entries by a hash of their names, chained through next ----
     std::size_t BucketOf(const char* nodeName) const;

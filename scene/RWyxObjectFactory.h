@@ -34,6 +34,8 @@
 #include "scene/RWyxNameIndex.h"
 
 #include <memory>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 class RImageConverter;
@@ -266,6 +268,7 @@ public:
 private:
     friend class RWyxMaterial;
     friend class RWyxNode;
+    friend class RWyxPose;  // keeps bindPoseHolders_
     friend class RWyxTexture;
 
     // Called by a node, material or texture whose name may change.
@@ -337,6 +340,9 @@ private:
     RFactoryObjectList<RWyxTexture> textures_;
     RFactoryObjectList<RWyxGobo> gobos_;
     RFactoryObjectList<RWyxPose> poses_;
+    // Node name -> the bind poses made here that hold an entry of it, each once, in no order:
+    // the bind poses that may hold a name are found without a look into every other.
+    std::unordered_map<std::string, std::vector<RWyxPose*>> bindPoseHolders_;
     RFactoryObjectList<RWyxUserProperty> userProperties_;
     RFactoryObjectList<RWyxThumbnail> thumbnails_;
     RFactoryObjectList<RWyxSceneInfo> sceneInfos_;
