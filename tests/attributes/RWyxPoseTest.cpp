@@ -116,6 +116,7 @@ TEST_F(PoseTest, WhoHoldsANameFollowsEveryChange) {
     // Renamed, it speaks for its new name only; a second entry of a name keeps the pose holding it.
     ASSERT_TRUE(first->SetNodeName(0, "Model::Arm"));
     EXPECT_EQ(third->Add("Model::Leg", Moved(7), false), 0);
+    EXPECT_EQ(third->Add("Model::Arm", Moved(5), false), -1) << "the Leg renamed";
     EXPECT_EQ(third->Add("Model::Arm", Moved(2), false), -1) << "the second pose's Arm";
     ASSERT_TRUE(first->Add("Model::Hand", Moved(3), false) == 1 && first->SetNodeName(1, "Model::Arm"));
     ASSERT_TRUE(first->Remove(0));
@@ -132,6 +133,29 @@ TEST_F(PoseTest, WhoHoldsANameFollowsEveryChange) {
     ASSERT_TRUE(RWyxPose::FindBindPoses(&factory, "Model::Arm", poses, indices));
     EXPECT_EQ(poses, (std::vector<RWyxPose*>{first}));
     EXPECT_EQ(third->Add("Model::Arm", Moved(3), false), 1) << "the first pose's Arm, once its Hand";
+}
+
+// Entries that agree within the tolerance are not alike: each is compared with on its own. Of
+// the poses that hold alike entries, any one registered is enough to conflict.
+TEST_F(PoseTest, EveryRegisteredEntryOfANameIsComparedWith) {
+    RWyxPose* near = factory.CreatePose("Near", true);
+    RWyxPose* nearer = factory.CreatePose("Nearer", true);
+    RWyxPose* loose = factory.CreatePose("Loose", true);
+    RWyxPose* late = factory.CreatePose("Late", true);
+    ASSERT_EQ(near->Add("Model::Arm", Moved(1), false), 0);
+    ASSERT_TRUE(scene->AddPose(near));
+    ASSERT_EQ(nearer->Add("Model::Arm", Moved(1 + 0.9e-6), false), 0) << "within the tolerance";
+    ASSERT_TRUE(scene->AddPose(nearer));
+    RWyxPose* probe = factory.CreatePose("Probe", true);
+    EXPECT_EQ(probe->Add("Model::Arm", Moved(1 - 0.5e-6), false), -1) << "near enough to one, not to the other";
+    EXPECT_EQ(probe->Add("Model::Arm", Moved(1 + 0.5e-6), false), 0);
+    // Two poses alike on the Leg, the first one in no scene: the second, registered, conflicts.
+    ASSERT_EQ(loose->Add("Model::Leg", Moved(4), false), 0);
+    ASSERT_EQ(late->Add("Model::Leg", Moved(4), false), 0);
+    EXPECT_EQ(probe->Add("Model::Leg", Moved(5), false), 1) << "neither is registered yet";
+    ASSERT_TRUE(probe->Remove(1));
+    ASSERT_TRUE(scene->AddPose(late));
+    EXPECT_EQ(probe->Add("Model::Leg", Moved(5), false), -1);
 }
 
 // A scene may register a pose another factory made: it is compared and found all the same.
