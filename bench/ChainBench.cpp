@@ -347,25 +347,20 @@ void BM_ImportExportChain(benchmark::State& state) {
 BENCHMARK(BM_ImportExportChain)->Arg(2500)->Iterations(4)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ImportExportChain)->Arg(10000)->Iterations(2)->Unit(benchmark::kMillisecond);
 
-void BM_ImportExportSkinnedChain(benchmark::State& state) {
+// The chain bound as asked beside the bare chain, per joint.
+void TakeBoundChain(benchmark::State& state, Binding binding) {
     const int count = static_cast<int>(state.range(0));
     Trip skinned, bare;
-    if (TakeWithPeer(state, JointChainFile(count, Binding::kLastTwo), JointChainFile(count, Binding::kNone), skinned,
-                     bare)) {
+    if (TakeWithPeer(state, JointChainFile(count, binding), JointChainFile(count, Binding::kNone), skinned, bare)) {
         Report(state, count, "joint", "skinned", "bare", skinned, bare);
     }
 }
+
+void BM_ImportExportSkinnedChain(benchmark::State& state) { TakeBoundChain(state, Binding::kLastTwo); }
 BENCHMARK(BM_ImportExportSkinnedChain)->Arg(500)->Iterations(4)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ImportExportSkinnedChain)->Arg(2000)->Iterations(2)->Unit(benchmark::kMillisecond);
 
-void BM_ImportExportChainBoundToEveryJoint(benchmark::State& state) {
-    const int count = static_cast<int>(state.range(0));
-    Trip skinned, bare;
-    if (TakeWithPeer(state, JointChainFile(count, Binding::kEveryJoint), JointChainFile(count, Binding::kNone), skinned,
-                     bare)) {
-        Report(state, count, "joint", "skinned", "bare", skinned, bare);
-    }
-}
+void BM_ImportExportChainBoundToEveryJoint(benchmark::State& state) { TakeBoundChain(state, Binding::kEveryJoint); }
 BENCHMARK(BM_ImportExportChainBoundToEveryJoint)->Arg(500)->Iterations(4)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ImportExportChainBoundToEveryJoint)->Arg(2000)->Iterations(2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ImportExportChainBoundToEveryJoint)->Arg(4000)->Iterations(1)->Unit(benchmark::kMillisecond);
