@@ -114,10 +114,11 @@ bool RWyxPose::SetNodeName(int index, const char* nodeName) {
     entries_[static_cast<size_t>(index)].nodeName = nodeName;
     Link(index);
     // The first entry of either name may be another now.
+    const char* renamed = entries_[static_cast<size_t>(index)].nodeName.Buffer();
     Unfile(old.Buffer());
     File(old.Buffer());
-    Unfile(nodeName);
-    File(nodeName);
+    Unfile(renamed);
+    File(renamed);
     return true;
 }
 
