@@ -127,32 +127,38 @@ void RWyxEntityContainer::ReleaseGenericNodes() {
 
 // ---- deformers ----------------------------------------------------------------------------------
 
-bool RWyxEntityContainer::AddDeformerUse(RWyxDeformer* deformer) { return AddUse(deformers_, deformer); }
+bool RWyxEntityContainer::AddDeformerUse(RWyxDeformer* deformer) {
+    const bool first = deformer != nullptr && deformers_.CountOf(deformer) == 0;
+    if (!AddUse(deformers_, deformer)) return false;
+    RMemberList<RWyxSceneObject>* ofKind = DeformersOfKind(deformer->GetDeformerType());
+    if (first && ofKind != nullptr) ofKind->Append(deformer);
+    return true;
+}
 
 bool RWyxEntityContainer::RemoveDeformerUse(RWyxDeformer* deformer) {
-    return RemoveUse(deformers_, deformer, kErrorDeformerInUse, kErrorDeformerNotFound);
+    if (!RemoveUse(deformers_, deformer, kErrorDeformerInUse, kErrorDeformerNotFound)) return false;
+    if (RMemberList<RWyxSceneObject>* ofKind = DeformersOfKind(deformer->GetDeformerType())) ofKind->Remove(deformer);
+    return true;
+}
+
+RMemberList<RWyxSceneObject>* RWyxEntityContainer::DeformersOfKind(int kind) {
+    return kind == RWyxDeformer::kSkin ? &skins_ : kind == RWyxDeformer::kCluster ? &clusters_ : nullptr;
+}
+
+const RMemberList<RWyxSceneObject>* RWyxEntityContainer::DeformersOfKind(int kind) const {
+    return kind == RWyxDeformer::kSkin ? &skins_ : kind == RWyxDeformer::kCluster ? &clusters_ : nullptr;
 }
 
 int RWyxEntityContainer::GetDeformerCount(int kind) const {
     if (kind == kAllDeformers) return deformers_.objects.GetCount();
-    if (kind != RWyxDeformer::kSkin && kind != RWyxDeformer::kCluster) return 0;
-    int count = 0;
-    deformers_.objects.ForEach([&count, kind](RWyxSceneObject* entry) {
-        if (static_cast<RWyxDeformer*>(entry)->GetDeformerType() == kind) ++count;
-    });
-    return count;
+    const RMemberList<RWyxSceneObject>* ofKind = DeformersOfKind(kind);
+    return ofKind != nullptr ? ofKind->GetCount() : 0;
 }
 
 RWyxDeformer* RWyxEntityContainer::GetDeformer(int index, int kind) const {
     if (kind == kAllDeformers) return static_cast<RWyxDeformer*>(deformers_.objects.At(index));
-    if (index < 0 || (kind != RWyxDeformer::kSkin && kind != RWyxDeformer::kCluster)) return nullptr;
-    RWyxDeformer* found = nullptr;
-    int remaining = index;
-    deformers_.objects.ForEach([&](RWyxSceneObject* entry) {
-        auto* deformer = static_cast<RWyxDeformer*>(entry);
-        if (found == nullptr && deformer->GetDeformerType() == kind && remaining-- == 0) found = deformer;
-    });
-    return found;
+    const RMemberList<RWyxSceneObject>* ofKind = DeformersOfKind(kind);
+    return ofKind != nullptr ? static_cast<RWyxDeformer*>(ofKind->At(index)) : nullptr;
 }
 
 RWyxDeformer* RWyxEntityContainer::FindDeformer(const char* name) const {

@@ -10,6 +10,12 @@
 // of the scenes of its factory: Add refuses (-1) an entry that would say otherwise. Entries
 // are equal when their names are equal byte for byte, their local flags agree and their
 // matrices agree within kMatrixTolerance in the twelve affine elements.
+//
+// A bind pose keeps its factory told which node names it holds and what its first entry of
+// each holds (the factory's index of them), as entries come, are renamed and go, and until it
+// is destroyed: the other bind poses that hold a name are found, and compared with one group
+// of alike entries at a time, without a look into each bind pose of the factory's scenes. A
+// pose must not outlive its factory.
 
 #include "attributes/RWyxPropertyOwner.h"
 #include "core/RMatrix.h"
@@ -29,6 +35,8 @@ public:
 
     // `name` is the full name.
     RWyxPose(RWyxObjectFactory* factory, const RString& name, bool bindPose);
+    // Leaves the factory's index of bind poses.
+    ~RWyxPose() override;
 
     int GetTypeId() const override { return 9; }
     // "BindPose" or "RestPose".
@@ -73,9 +81,24 @@ private:
     };
 
     bool IsEntryIndex(int index) const { return index >= 0 && index < GetCount(); }
-    static bool SameData(const Entry& entry, const RMatrix& matrix, bool local);
+    static bool SameData(const RMatrix& held, bool heldLocal, const RMatrix& matrix, bool local);
     // True when another bind pose of the factory's scenes has the node with other data.
     bool ConflictsWithOtherBindPoses(const char* nodeName, const RMatrix& matrix, bool local) const;
+
+    // ---- the factory's index of the bind poses that hold each name ------------------------------
+    // Files this bind pose in the group of the name that its first entry of the name agrees
+    // with; nothing when it holds none.
+    void File(const char* nodeName);
+    // Takes this bind pose out of the name's groups.
+    void Unfile(const char* nodeName);
+    // Whether a scene of the factory registers a pose another factory made: such poses are in
+    // no index of this factory, and every registered pose is looked into instead.
+    static bool HasForeignPoses(const RWyxObjectFactory& factory);
+    static bool IsRegistered(const RWyxObjectFactory& factory, const RWyxPose& pose);
+    // The look into every pose the scenes register, each once, in the order of the scenes and
+    // their poses.
+    static bool ScanBindPoses(const RWyxObjectFactory& factory, const char* nodeName, std::vector<RWyxPose*>& poses,
+                              std::vector<int>& indices);
 
     // ---- the name index: buckets of entries by a hash of their names, chained through next ----
     std::size_t BucketOf(const char* nodeName) const;

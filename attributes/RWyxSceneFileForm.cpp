@@ -21,6 +21,8 @@
 #include "scene/RWyxScene.h"
 
 #include <algorithm>
+#include <string>
+#include <unordered_set>
 #include <vector>
 
 namespace {
@@ -147,11 +149,23 @@ RWyxDeformer* DeformerOf(RPlug* plug) {
     return static_cast<RWyxDeformer*>(static_cast<RWyxDeformerProperties*>(plug)->GetOwner());
 }
 
-// "SubDeformer::" + base, or with " 1", " 2" ... appended, whichever the container does not
-// hold yet; answered without the prefix.
-RString FreeClusterName(const RWyxEntityContainer& entity, const RString& base) {
+// The current names of the container's deformers, kept up as deformers join it: a name is
+// looked up in it, not in a walk over the deformers.
+using DeformerNames = std::unordered_set<std::string>;
+
+DeformerNames NamesOfDeformers(const RWyxEntityContainer& entity) {
+    DeformerNames names;
+    for (int i = 0; i < entity.GetDeformerCount(RWyxEntityContainer::kAllDeformers); ++i) {
+        names.insert(entity.GetDeformer(i, RWyxEntityContainer::kAllDeformers)->GetName().Buffer());
+    }
+    return names;
+}
+
+// "SubDeformer::" + base, or with " 1", " 2" ... appended, whichever none of the names is yet;
+// answered without the prefix.
+RString FreeClusterName(const DeformerNames& names, const RString& base) {
     RString name = base;
-    for (int suffix = 1; entity.FindDeformer((RString("SubDeformer::") + name).Buffer()) != nullptr; ++suffix) {
+    for (int suffix = 1; names.count((RString("SubDeformer::") + name).Buffer()) > 0; ++suffix) {
         name = base + " " + RString(suffix);
     }
     return name;
@@ -170,20 +184,23 @@ void RWyxScene::CollectLayerTextures() { CollectLayerObjects<TextureKind>(*entit
 void RWyxScene::BuildDeformersFromSkinLinks() {
     if (factory_ == nullptr) return;
     RWyxEntityContainer& entity = *entity_;
-    ForEachGeometryNode(entity, [this, &entity](RWyxNode& node, RWyxGeometry& geometry) {
+    DeformerNames names = NamesOfDeformers(entity);
+    ForEachGeometryNode(entity, [this, &entity, &names](RWyxNode& node, RWyxGeometry& geometry) {
         if (geometry.GetDeformerCount() == 0) return;
         const RString skinName = RString("Skin ") + WithoutPrefix(node.GetName());
         RWyxDeformer* skin = factory_->CreateDeformer(skinName.Buffer(), "Skin");
         if (skin == nullptr) return;
         entity.AddDeformerUse(skin);
+        names.insert(skin->GetName().Buffer());
         node.GetProperties()->ConnectSource(skin->GetProperties());
         for (int i = 0; i < geometry.GetDeformerCount(); ++i) {
             const RWyxSkinLink* link = geometry.GetDeformer(i);
             if (link == nullptr || link->GetLink() == nullptr) continue;
             const RString base = RString("Cluster ") + WithoutPrefix(link->GetLink()->GetName());
-            RWyxDeformer* cluster = factory_->CreateDeformer(FreeClusterName(entity, base).Buffer(), "Cluster");
+            RWyxDeformer* cluster = factory_->CreateDeformer(FreeClusterName(names, base).Buffer(), "Cluster");
             if (cluster == nullptr) continue;
             entity.AddDeformerUse(cluster);
+            names.insert(cluster->GetName().Buffer());
             cluster->CopyFromSkinLink(*link);
             RWyxDeformerProperties* clusterProperties = cluster->GetProperties();
             clusterProperties->ConnectSource(link->GetLink()->GetProperties());

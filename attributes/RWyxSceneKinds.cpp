@@ -166,13 +166,29 @@ void RWyxScene::DestroyCharacterPose(int index) {
 
 // ---- poses -------------------------------------------------------------------------------------------------
 
+bool RWyxScene::AddPose(RWyxPose* pose) {
+    if (pose == nullptr || !poseIndices_.emplace(pose, GetPoseCount()).second) return false;
+    poses_.push_back(pose);
+    if (pose->GetFactory() != factory_) ++foreignPoses_;
+    return true;
+}
+
+int RWyxScene::GetPoseIndex(const RWyxPose* pose) const {
+    const auto found = poseIndices_.find(pose);
+    return found != poseIndices_.end() ? found->second : -1;
+}
+
 bool RWyxScene::RemovePose(const RWyxPose* pose) {
     for (RWyxCharacterPose* characterPose : characterPoses_) {
         if (RWyxScene* nested = characterPose->GetPoseScene()) nested->RemovePose(pose);
     }
-    const auto found = std::find(poses_.begin(), poses_.end(), pose);
-    if (found == poses_.end()) return false;
-    poses_.erase(found);
+    const int index = GetPoseIndex(pose);
+    if (index < 0) return false;
+    poseIndices_.erase(pose);
+    poses_.erase(poses_.begin() + index);
+    // The poses after it moved down one place.
+    for (int i = index; i < GetPoseCount(); ++i) poseIndices_[poses_[static_cast<size_t>(i)]] = i;
+    if (pose->GetFactory() != factory_) --foreignPoses_;
     return true;
 }
 

@@ -16,10 +16,24 @@
 // skinned to its last two joints, and one key on the first joint; the peer is the same file
 // without the skin. Reported per joint for N = 500 and N = 2,000, as above; the bind pose covers
 // every joint of the chain, so the skinned figures too must stay flat from 500 to 2,000.
+//
+// Every joint an influence: the same chain with the cube bound to all N joints (joint j weights
+// corner j mod 8) and the file's bind pose of the cube and every joint; the peer is the bare
+// chain. Per joint for N = 500, 2,000 and 4,000: each influence walks its ancestors for the
+// export's bind pose, and is selected, bound and weighted by the import.
+//
+// Many skins: a root joint with N child joints, and N cubes beside it, cube i skinned to joint i
+// alone, each skin with a bind pose of its own (the cube, the joint and the root), as the export
+// writes them; the peer is the same file without the skins and poses. Per skin for N = 500 and
+// N = 2,000: each pose is checked against the others and applied, each skin made and read.
+//
+// Both must stay flat (within 1.5 times) from 500 to 2,000, and the export of the first to
+// 4,000.
 
 #include "bench/HeapPeak.h"
 #include "bench/ImportBenchSupport.h"
 #include "attributes/RWyxMesh.h"
+#include "attributes/RWyxPose.h"
 #include "attributes/RWyxSkeleton.h"
 #include "attributes/RWyxSkinLink.h"
 #include "curves/RCurveKey.h"
@@ -82,35 +96,78 @@ RWyxMesh* Cube(RWyxObjectFactory& factory, double x) {
     return mesh;
 }
 
+// Which joints of a chain the cube is bound to.
+enum class Binding { kNone, kLastTwo, kEveryJoint };
+
+// The global matrix of a node at (x, 0, 0) without rotation or scaling.
+RMatrix At(double x) { return RMatrix::ConstructFromTRS(RVector4(x, 0, 0, 0), RVector4(), RVector4(1, 1, 1, 0)); }
+
+// A link of the mesh to the joint at x, holding the corners with weight 1.
+void Link(RWyxObjectFactory& factory, RWyxMesh& mesh, RWyxNode& body, RWyxNode& joint, double x,
+          const std::vector<int>& corners) {
+    RWyxSkinLink* link = factory.CreateSkinLink();
+    link->SetLink(&joint);
+    link->SetMode(RWyxSkinLink::kTotal1);
+    for (const int corner : corners) link->AddControlPointIndex(corner, 1.0);
+    link->SetTransformLinkMatrix(At(x));
+    link->SetAssociateModel(&body);
+    mesh.AddDeformer(link);
+}
+
 // The cube's points split between the last two joints: those nearer the end to the last.
 void SkinToLastTwo(RWyxObjectFactory& factory, RWyxMesh& mesh, RWyxNode& body, const std::vector<RWyxNode*>& joints) {
     for (size_t j = joints.size() - 2; j < joints.size(); ++j) {
-        RWyxSkinLink* link = factory.CreateSkinLink();
-        link->SetLink(joints[j]);
-        link->SetMode(RWyxSkinLink::kTotal1);
         const bool last = j + 1 == joints.size();
+        std::vector<int> corners;
         for (int corner = 0; corner < 8; ++corner) {
-            if (((corner & 1) != 0) == last) link->AddControlPointIndex(corner, 1.0);
+            if (((corner & 1) != 0) == last) corners.push_back(corner);
         }
-        link->SetTransformLinkMatrix(RMatrix::ConstructFromTRS(RVector4(kJointStep * static_cast<double>(j), 0, 0, 0),
-                                                               RVector4(), RVector4(1, 1, 1, 0)));
-        link->SetAssociateModel(&body);
-        mesh.AddDeformer(link);
+        Link(factory, mesh, body, *joints[j], kJointStep * static_cast<double>(j), corners);
     }
 }
 
-// A file of a chain of N joints with the cube at its end, skinned or not, and one key.
-std::string JointChainFile(int count, bool skinned) {
+// The cube bound to every joint (joint j weights corner j mod 8), and a bind pose of the cube
+// and the joints.
+void SkinToEveryJoint(RWyxObjectFactory& factory, RWyxScene& scene, RWyxMesh& mesh, RWyxNode& body,
+                      const std::vector<RWyxNode*>& joints) {
+    RWyxPose* pose = factory.CreatePose("skinCluster1", true);
+    pose->Add(body.GetName().Buffer(), RMatrix(), false);
+    for (size_t j = 0; j < joints.size(); ++j) {
+        const double x = kJointStep * static_cast<double>(j);
+        Link(factory, mesh, body, *joints[j], x, {static_cast<int>(j % 8)});
+        pose->Add(joints[j]->GetName().Buffer(), At(x), false);
+    }
+    scene.AddPose(pose);
+}
+
+RWyxNode* Joint(RWyxObjectFactory& factory, const std::string& name, bool root, double x) {
+    RWyxSkeleton* joint = factory.CreateSkeleton();
+    joint->SetSkeletonType(root ? RWyxSkeleton::kRoot : RWyxSkeleton::kLimbNode);
+    RWyxNode* node = factory.CreateNode(name.c_str());
+    node->SetNodeAttribute(joint);
+    node->SetDefaultTranslation(RVector4(x, 0, 0, 0));
+    return node;
+}
+
+// One key on the node in "Take 001", the scene's current take.
+void KeyAndTake(RWyxScene& scene, RWyxNode& node) {
+    node.AddTakeNode("Take 001");
+    RFCurve* curve = node.GetTakeNode(1)->GetTranslationXCurve();
+    curve->AddKey(RTime(0), RCurveKey::Plain(RTime(0), 0.0f, RCurveKey::Cubic));
+    RWyxTakeInfo take;
+    take.name = "Take 001";
+    scene.SetTakeInfo(take);
+    scene.SetCurrentTake("Take 001");
+}
+
+// A file of a chain of N joints with the cube at its end, bound as asked, and one key.
+std::string JointChainFile(int count, Binding binding) {
     RWyxObjectFactory factory;
     RWyxScene* scene = factory.CreateScene();
     std::vector<RWyxNode*> joints;
     RWyxNode* parent = scene->GetRootNode();
     for (int i = 0; i < count; ++i) {
-        RWyxSkeleton* joint = factory.CreateSkeleton();
-        joint->SetSkeletonType(i == 0 ? RWyxSkeleton::kRoot : RWyxSkeleton::kLimbNode);
-        RWyxNode* node = factory.CreateNode(("joint" + std::to_string(i)).c_str());
-        node->SetNodeAttribute(joint);
-        node->SetDefaultTranslation(RVector4(i == 0 ? 0.0 : kJointStep, 0, 0, 0));
+        RWyxNode* node = Joint(factory, "joint" + std::to_string(i), i == 0, i == 0 ? 0.0 : kJointStep);
         parent->AddChild(node);
         joints.push_back(node);
         parent = node;
@@ -119,15 +176,41 @@ std::string JointChainFile(int count, bool skinned) {
     RWyxNode* body = factory.CreateNode("Body");
     body->SetNodeAttribute(mesh);
     scene->GetRootNode()->AddChild(body);
-    if (skinned) SkinToLastTwo(factory, *mesh, *body, joints);
-    joints.front()->AddTakeNode("Take 001");
-    RFCurve* curve = joints.front()->GetTakeNode(1)->GetTranslationXCurve();
-    curve->AddKey(RTime(0), RCurveKey::Plain(RTime(0), 0.0f, RCurveKey::Cubic));
-    RWyxTakeInfo take;
-    take.name = "Take 001";
-    scene->SetTakeInfo(take);
-    scene->SetCurrentTake("Take 001");
+    if (binding == Binding::kLastTwo) SkinToLastTwo(factory, *mesh, *body, joints);
+    if (binding == Binding::kEveryJoint) SkinToEveryJoint(factory, *scene, *mesh, *body, joints);
+    KeyAndTake(*scene, *joints.front());
+    const char* const names[] = {"-bare", "-skinned", "-every"};
     const std::string path = wyx_bench::ImportFolder() + "/joints" + std::to_string(count) +
+                             names[static_cast<int>(binding)] + ".wyx";
+    return wyx_bench::WriteBinary(factory, scene, path) ? path : std::string();
+}
+
+// A file of a root joint with N child joints and N cubes beside it; when skinned, cube i is
+// bound to joint i alone with a bind pose of its own (the cube, the joint and the root).
+std::string ChildSkinsFile(int count, bool skinned) {
+    RWyxObjectFactory factory;
+    RWyxScene* scene = factory.CreateScene();
+    RWyxNode* root = Joint(factory, "root", true, 0.0);
+    scene->GetRootNode()->AddChild(root);
+    for (int i = 0; i < count; ++i) {
+        const double x = kJointStep * i;
+        const std::string number = std::to_string(i);
+        RWyxNode* joint = Joint(factory, "joint" + number, false, x);
+        root->AddChild(joint);
+        RWyxMesh* mesh = Cube(factory, x);
+        RWyxNode* body = factory.CreateNode(("Body" + number).c_str());
+        body->SetNodeAttribute(mesh);
+        scene->GetRootNode()->AddChild(body);
+        if (!skinned) continue;
+        Link(factory, *mesh, *body, *joint, x, {0, 1, 2, 3, 4, 5, 6, 7});
+        RWyxPose* pose = factory.CreatePose(("skinCluster" + number).c_str(), true);
+        pose->Add(body->GetName().Buffer(), RMatrix(), false);
+        pose->Add(joint->GetName().Buffer(), At(x), false);
+        pose->Add(root->GetName().Buffer(), RMatrix(), false);
+        scene->AddPose(pose);
+    }
+    KeyAndTake(*scene, *root);
+    const std::string path = wyx_bench::ImportFolder() + "/children" + std::to_string(count) +
                              (skinned ? "-skinned" : "-bare") + ".wyx";
     return wyx_bench::WriteBinary(factory, scene, path) ? path : std::string();
 }
@@ -264,14 +347,32 @@ void BM_ImportExportChain(benchmark::State& state) {
 BENCHMARK(BM_ImportExportChain)->Arg(2500)->Iterations(4)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ImportExportChain)->Arg(10000)->Iterations(2)->Unit(benchmark::kMillisecond);
 
-void BM_ImportExportSkinnedChain(benchmark::State& state) {
+// The chain bound as asked beside the bare chain, per joint.
+void TakeBoundChain(benchmark::State& state, Binding binding) {
     const int count = static_cast<int>(state.range(0));
     Trip skinned, bare;
-    if (TakeWithPeer(state, JointChainFile(count, true), JointChainFile(count, false), skinned, bare)) {
+    if (TakeWithPeer(state, JointChainFile(count, binding), JointChainFile(count, Binding::kNone), skinned, bare)) {
         Report(state, count, "joint", "skinned", "bare", skinned, bare);
     }
 }
+
+void BM_ImportExportSkinnedChain(benchmark::State& state) { TakeBoundChain(state, Binding::kLastTwo); }
 BENCHMARK(BM_ImportExportSkinnedChain)->Arg(500)->Iterations(4)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ImportExportSkinnedChain)->Arg(2000)->Iterations(2)->Unit(benchmark::kMillisecond);
+
+void BM_ImportExportChainBoundToEveryJoint(benchmark::State& state) { TakeBoundChain(state, Binding::kEveryJoint); }
+BENCHMARK(BM_ImportExportChainBoundToEveryJoint)->Arg(500)->Iterations(4)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ImportExportChainBoundToEveryJoint)->Arg(2000)->Iterations(2)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ImportExportChainBoundToEveryJoint)->Arg(4000)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+void BM_ImportExportChildSkins(benchmark::State& state) {
+    const int count = static_cast<int>(state.range(0));
+    Trip skinned, bare;
+    if (TakeWithPeer(state, ChildSkinsFile(count, true), ChildSkinsFile(count, false), skinned, bare)) {
+        Report(state, count, "skin", "skinned", "bare", skinned, bare);
+    }
+}
+BENCHMARK(BM_ImportExportChildSkins)->Arg(500)->Iterations(4)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ImportExportChildSkins)->Arg(2000)->Iterations(2)->Unit(benchmark::kMillisecond);
 
 }  // namespace

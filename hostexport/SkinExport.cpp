@@ -144,6 +144,8 @@ void SkinExport::ExportGeometry(const VObject& skin, const VObject& shape, int n
     if (geometry == nullptr || static_cast<VexaNode*>(node)->GetExportFlag()) return;
     const RMatrix geometryMatrix = GeometryMatrix(skin, *node);
     if (cluster.pose != nullptr && !abandoned_) AddEntry(cluster, *node, geometryMatrix);
+    // The walks up stop at this geometry: another one's walks go past it.
+    cluster.walked.clear();
     const VObject component = AllPoints(path, *node);
     if (!VFnComponent(component).isEmpty()) {
         VDagPathArray influences;
@@ -253,13 +255,21 @@ bool SkinExport::AddVisitedEntry(Cluster& cluster, RWyxNode& node, const RMatrix
     return true;
 }
 
+// The walk stops at a node a finished walk went through: every ancestor above it has its entry.
+// A walk that stops short (a conflict, or a "No" to the question) leaves the entries it made,
+// but not its nodes as walked: should a later "Yes" clear the flag, the next walk goes past
+// them to the ancestors this one did not reach.
 void SkinExport::AddInfluenceEntries(Cluster& cluster, RWyxNode& influence, const RMatrix& bindMatrix,
                                      RWyxNode& geometry) {
+    if (cluster.walked.count(&influence) > 0) return;
     const auto visited = [&](const RWyxNode* node) { return cluster.visitedSet.count(node) > 0; };
     if (!visited(&influence) && !AddVisitedEntry(cluster, influence, bindMatrix)) return;
+    std::vector<const RWyxNode*> walk{&influence};
     for (RWyxNode* ancestor = influence.GetParent(); ancestor != nullptr && !abandoned_;
          ancestor = ancestor->GetParent()) {
         if (session_.IsRootNode(ancestor) || ancestor == &geometry || ancestor == session_.GetRootNode()) break;
+        if (cluster.walked.count(ancestor) > 0) break;
+        walk.push_back(ancestor);
         if (HasMark(ancestor->GetName()) || visited(ancestor)) continue;
         RMatrix matrix;
         if (!HostBindMatrix(*ancestor, matrix)) {
@@ -274,6 +284,7 @@ void SkinExport::AddInfluenceEntries(Cluster& cluster, RWyxNode& influence, cons
         }
         if (!AddVisitedEntry(cluster, *ancestor, matrix)) return;
     }
+    if (!abandoned_) cluster.walked.insert(walk.begin(), walk.end());
 }
 
 // The "__Pre_" parent and "__Post_" child that the pivot conversion made for a node get the

@@ -48,6 +48,10 @@ private:
         // the same as a set: every ancestor of every influence is looked up in it.
         std::vector<RWyxNode*> visited;
         std::unordered_set<const RWyxNode*> visitedSet;
+        // For the geometry being exported: the nodes of every walk up from an influence that
+        // ran to its end. Everything above such a node has its entry (or is a helper node), so
+        // a later walk stops there; a walk that stopped short leaves its nodes out of it.
+        std::unordered_set<const RWyxNode*> walked;
         std::vector<RWyxSkinLink*> links;
     };
 

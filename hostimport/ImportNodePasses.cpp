@@ -100,3 +100,12 @@ void CountGeometryDeformers(RWyxNode* node, int& count) {
 void CollectSubtreePreOrder(RWyxNode* node, std::vector<RWyxNode*>& nodes) {
     WalkNodeTree(node, ChildOrder::kFirstToLast, [&nodes](RWyxNode& each) { nodes.push_back(&each); });
 }
+
+PreOrderPlaces PlacesInPreOrder(RWyxNode* root) {
+    std::vector<RWyxNode*> order;
+    CollectSubtreePreOrder(root, order);
+    PreOrderPlaces places;
+    places.reserve(order.size());
+    for (std::size_t i = 0; i < order.size(); ++i) places.emplace(order[i], i);
+    return places;
+}

@@ -6,8 +6,10 @@
 // CreateNodesInNamespaces). Each walks the tree in child order and accepts a node without
 // children.
 
+#include <algorithm>
 #include <cstddef>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 class RWyxNode;
@@ -49,24 +51,37 @@ void VisitSubtree(RWyxNode* node, Visit visit) {
     for (RWyxNode* each : nodes) visit(each);
 }
 
-// Puts the records in the pre-order of the tree below the root; a record whose node is not in
-// the tree is dropped. A list of one record stays as it is. `Record` has a member `node`.
+// The place of every node of the tree below the root (the root at 0) in the pre-order of
+// CollectSubtreePreOrder.
+using PreOrderPlaces = std::unordered_map<const RWyxNode*, std::size_t>;
+PreOrderPlaces PlacesInPreOrder(RWyxNode* root);
+
+// Puts the records in the pre-order of a tree, given the places of its nodes (made once for
+// every list sorted against the same tree); a record whose node has no place is dropped, and
+// of several records of one node only the last is kept. A list of one record stays as it is.
+// `Record` has a member `node`.
+template <typename Record>
+void SortPoseRecordsByHierarchy(std::vector<Record>& records, const PreOrderPlaces& places) {
+    if (records.size() == 1) return;
+    // The last record of each placed node, found by node.
+    std::unordered_map<const RWyxNode*, std::size_t> last;
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        if (places.count(records[i].node) > 0) last[records[i].node] = i;
+    }
+    std::vector<std::pair<std::size_t, std::size_t>> order;  // place, record
+    order.reserve(last.size());
+    for (const auto& entry : last) order.emplace_back(places.at(entry.first), entry.second);
+    std::sort(order.begin(), order.end());
+    std::vector<Record> sorted;
+    sorted.reserve(order.size());
+    for (const auto& entry : order) sorted.push_back(std::move(records[entry.second]));
+    records.swap(sorted);
+}
+
+// The same against the tree below the root.
 template <typename Record>
 void SortPoseRecordsByHierarchy(std::vector<Record>& records, RWyxNode* root) {
-    if (records.size() == 1) return;
-    std::vector<RWyxNode*> order;
-    CollectSubtreePreOrder(root, order);
-    std::vector<Record> work;
-    work.swap(records);
-    // Of several records of one node, the last one left is taken first.
-    std::unordered_map<const RWyxNode*, std::vector<std::size_t>> byNode;
-    for (std::size_t i = 0; i < work.size(); ++i) byNode[work[i].node].push_back(i);
-    for (const RWyxNode* node : order) {
-        const auto found = byNode.find(node);
-        if (found == byNode.end() || found->second.empty()) continue;
-        records.push_back(work[found->second.back()]);
-        found->second.pop_back();
-    }
+    SortPoseRecordsByHierarchy(records, PlacesInPreOrder(root));
 }
 
 #endif

@@ -357,8 +357,10 @@ private:
     VObject CreateBoundTransform(RWyxNode* node, const char* failure, bool joint = false);
     // The same under the host name given (the node's name without its prefix).
     VObject CreateBoundTransform(RWyxNode* node, const VString& name, const char* failure, bool joint = false);
-    // The bind-pose records of one bind pose, in hierarchy order.
-    std::vector<BindPoseRecord> CollectBindPoseRecords(RWyxPose& pose);
+    // The bind-pose records of one bind pose, in hierarchy order, its members looked up in what
+    // ApplyBindPoses made once for every pose.
+    struct BindPoseLookups;
+    std::vector<BindPoseRecord> CollectBindPoseRecords(RWyxPose& pose, const BindPoseLookups& lookups);
     void TransferPostNodeMatrices();
     void WarnAboutMissingBindPose();
     // Materials: one geometry's shaders and groups, and their assignment.

@@ -53,13 +53,28 @@ std::vector<RWyxPose*> BindPosesOf(const RWyxScene& scene) {
 
 }  // namespace
 
+// What the members of every bind pose are looked up in, made once for all the poses: the
+// nodes of the name table by their initial names (without "Model::"), the first in key order
+// for a name held twice; and the place of each node of the tree in pre-order.
+struct WyxVexaImportSession::BindPoseLookups {
+    std::unordered_map<std::string, VexaNode*> byName;
+    PreOrderPlaces places;
+};
+
 void WyxVexaImportSession::ApplyBindPoses() {
     bindPoseLists_.clear();
     const std::vector<RWyxPose*> poses = BindPosesOf(*scene_);
     if (poses.empty()) WarnAboutMissingBindPose();
     if (GetPluginOptions()->GetBoolOption(kImportNullsToPivot) && legacyPivot_) TransferPostNodeMatrices();
+    if (poses.empty()) return;
+    BindPoseLookups lookups;
+    for (int i = nameTable_.GetCount() - 1; i >= 0; --i) {
+        auto* node = reinterpret_cast<VexaNode*>(nameTable_.ValueAt(i));
+        lookups.byName[RRenamingStrategy::NameWithoutPrefix(node->GetInitialName()).Buffer()] = node;
+    }
+    lookups.places = PlacesInPreOrder(rootNode_);
     for (RWyxPose* pose : poses) {
-        std::vector<BindPoseRecord> records = CollectBindPoseRecords(*pose);
+        std::vector<BindPoseRecord> records = CollectBindPoseRecords(*pose, lookups);
         for (size_t k = 0; k < records.size(); ++k) {
             if (records[k].node->IsMerged()) continue;
             RMatrix local = BindPoseLocalMatrix(records, k);
@@ -116,20 +131,15 @@ void WyxVexaImportSession::TransferPostNodeMatrices() {
     }
 }
 
-std::vector<WyxVexaImportSession::BindPoseRecord> WyxVexaImportSession::CollectBindPoseRecords(RWyxPose& pose) {
+std::vector<WyxVexaImportSession::BindPoseRecord> WyxVexaImportSession::CollectBindPoseRecords(
+    RWyxPose& pose, const BindPoseLookups& lookups) {
     for (int i = 0; i < pose.GetCount(); ++i) {
         if (Contains(RRenamingStrategy::NameWithoutPrefix(pose.GetNodeName(i)), "RootNode")) {
             pose.Remove(i);
             break;
         }
     }
-    // The nodes of the name table by their initial names (without "Model::"), the first in
-    // key order for a name held twice.
-    std::unordered_map<std::string, VexaNode*> byName;
-    for (int i = nameTable_.GetCount() - 1; i >= 0; --i) {
-        auto* node = reinterpret_cast<VexaNode*>(nameTable_.ValueAt(i));
-        byName[RRenamingStrategy::NameWithoutPrefix(node->GetInitialName()).Buffer()] = node;
-    }
+    const auto& byName = lookups.byName;
     const bool skipHelpers = GetPluginOptions()->GetBoolOption(kImportNullsToPivot) && legacyPivot_;
     std::vector<BindPoseRecord> records;
     for (int i = 0; i < pose.GetCount(); ++i) {
@@ -143,7 +153,7 @@ std::vector<WyxVexaImportSession::BindPoseRecord> WyxVexaImportSession::CollectB
         record.savedMatrix = HostTransformOf(record.node);
         records.push_back(record);
     }
-    SortPoseRecordsByHierarchy(records, rootNode_);
+    SortPoseRecordsByHierarchy(records, lookups.places);
     return records;
 }
 

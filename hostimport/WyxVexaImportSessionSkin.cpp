@@ -29,9 +29,9 @@
 #include <vexa/VGlobal.h>
 #include <vexa/VStringArray.h>
 
-#include <algorithm>
 #include <cmath>
 #include <string>
+#include <unordered_map>
 
 namespace {
 
@@ -54,13 +54,21 @@ RMatrix BindMatrixOf(const RWyxNode& node, const VexaObjectFactory& factory) {
     return node.GetGlobalMatrix();
 }
 
-// The distinct joints of the links, in link order.
-std::vector<RWyxNode*> JointsOf(const std::vector<RWyxSkinLink*>& links) {
+// The distinct joints of the links in link order, the first link to each, and the place of each.
+struct JointList {
     std::vector<RWyxNode*> joints;
+    std::vector<const RWyxSkinLink*> firstLinks;
+    std::unordered_map<const RWyxNode*, size_t> places;
+};
+
+JointList JointsOf(const std::vector<RWyxSkinLink*>& links) {
+    JointList list;
     for (const RWyxSkinLink* link : links) {
-        if (std::find(joints.begin(), joints.end(), link->GetLink()) == joints.end()) joints.push_back(link->GetLink());
+        if (!list.places.emplace(link->GetLink(), list.joints.size()).second) continue;
+        list.joints.push_back(link->GetLink());
+        list.firstLinks.push_back(link);
     }
-    return joints;
+    return list;
 }
 
 // The host component of the link's points on the shape, and one weight per element.
@@ -125,9 +133,10 @@ void WyxVexaImportSession::ImportSkin(RWyxNode* node, const std::vector<RWyxSkin
     const std::vector<int> points = InfluencedPoints(jointLinks, geometry.GetControlPointsCount());
     if (GetPluginOptions()->GetBoolOption(kImportForceWeightNormalize)) NormalizeSkinWeights(geometry);
 
-    const std::vector<RWyxNode*> joints = JointsOf(jointLinks);
+    const JointList jointList = JointsOf(jointLinks);
+    const std::vector<RWyxNode*>& joints = jointList.joints;
     RWyxNode* parent = node->GetParent();
-    if (std::find(joints.begin(), joints.end(), parent) != joints.end()) {
+    if (jointList.places.count(parent) > 0) {
         const RString warning = RString("The skin is parented to the deforming bone (") + parent->GetNameWithoutPrefix() +
                                 "). Inconsistent behaviour may occur.";
         if (log_ != nullptr) log_->AddLine((RString("Warning: ") + warning).Buffer());
@@ -139,7 +148,8 @@ void WyxVexaImportSession::ImportSkin(RWyxNode* node, const std::vector<RWyxSkin
     for (RWyxNode* joint : joints) {
         const VDagPath* path = Vexa(joint).GetDagPath();
         jointPaths.push_back(path != nullptr ? *path : VDagPath());
-        if (path != nullptr) Run("select -tgl " + QuotedScriptText(path->fullPathName()));
+        // The shortest path that names the joint alone: a full path is as long as the joint is deep.
+        if (path != nullptr) Run("select -tgl " + QuotedScriptText(path->partialPathName()));
     }
     for (const VString& text : ComponentTexts(shape.partialPathName(), Vexa(node), points)) {
         Run("select -tgl " + QuotedScriptText(text));
@@ -167,10 +177,8 @@ void WyxVexaImportSession::ImportSkin(RWyxNode* node, const std::vector<RWyxSkin
         const unsigned influence = skin.indexForInfluenceObject(jointPaths[j], &status);
         influences.push_back(status ? influence : ~0u);
         if (!status) continue;
-        // The joint's world matrix at the bind: its link's transform-link matrix.
-        const auto link = std::find_if(jointLinks.begin(), jointLinks.end(),
-                                       [&](const RWyxSkinLink* each) { return each->GetLink() == joints[j]; });
-        const RMatrix jointBind = (*link)->GetTransformLinkMatrix();
+        // The joint's world matrix at the bind: its first link's transform-link matrix.
+        const RMatrix jointBind = jointList.firstLinks[j]->GetTransformLinkMatrix();
         SetMatrixPlug(bindPreMatrix.elementByLogicalIndex(influence), jointBind.Inverse(), "bindPreMatrix");
         SetMatrixPlug(VFnDependencyNode(jointPaths[j].node()).findPlug("bindPose"), jointBind, "bindPose");
     }
@@ -183,7 +191,7 @@ void WyxVexaImportSession::ImportSkin(RWyxNode* node, const std::vector<RWyxSkin
         const RWyxSkinLink& link = *jointLinks[static_cast<size_t>(k)];
         const VString pass = VString(node->GetNameWithoutPrefix().Buffer()) + " : Pass " + (k + 1) + " of " + count;
         ProgressTick(&pass);
-        const size_t j = static_cast<size_t>(std::find(joints.begin(), joints.end(), link.GetLink()) - joints.begin());
+        const size_t j = jointList.places.at(link.GetLink());
         if (influences[j] == ~0u) continue;
         PrintStatusError(SetInfluenceWeights(skin, shape, node, link, influences[j]), "Cannot set the skin weights");
     }

@@ -42,6 +42,8 @@ RWyxEntityContainer::~RWyxEntityContainer() {
     ReleaseGenericNodes();
     genericNodes_.Clear();
     deformers_.Clear();
+    skins_.Clear();
+    clusters_.Clear();
 }
 
 // ---- nodes ------------------------------------------------------------------------------------

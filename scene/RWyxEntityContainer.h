@@ -167,6 +167,9 @@ private:
         RWyxSceneObject* FindByName(const char* name) const;
     };
 
+    // The list of the skins or of the clusters; null for any other kind.
+    RMemberList<RWyxSceneObject>* DeformersOfKind(int kind);
+    const RMemberList<RWyxSceneObject>* DeformersOfKind(int kind) const;
     bool AddUse(UseList& list, RWyxSceneObject* object);
     bool RemoveUse(UseList& list, const RWyxSceneObject* object, int inUseCode, int notFoundCode);
     RWyxSceneObject* UseAt(const UseList& list, int index);
@@ -184,6 +187,10 @@ private:
     UseList gobos_;
     UseList genericNodes_;
     UseList deformers_;
+    // The skins and the clusters of deformers_, each in its order: the count of a kind and its
+    // index-th deformer are found without a walk over the others.
+    RMemberList<RWyxSceneObject> skins_;
+    RMemberList<RWyxSceneObject> clusters_;
     RError error_;
 };
 

@@ -28,12 +28,15 @@
 // formats/geometry/RWyxObjectFactoryGeometry.cpp (geometry converters).
 
 #include "core/RError.h"
+#include "core/RMatrix.h"
 #include "core/RString.h"
 #include "scene/RFactoryObjectList.h"
 #include "scene/RRenamingStrategy.h"
 #include "scene/RWyxNameIndex.h"
 
 #include <memory>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 class RImageConverter;
@@ -266,6 +269,7 @@ public:
 private:
     friend class RWyxMaterial;
     friend class RWyxNode;
+    friend class RWyxPose;  // keeps bindPoseHolders_
     friend class RWyxTexture;
 
     // Called by a node, material or texture whose name may change.
@@ -337,6 +341,17 @@ private:
     RFactoryObjectList<RWyxTexture> textures_;
     RFactoryObjectList<RWyxGobo> gobos_;
     RFactoryObjectList<RWyxPose> poses_;
+    // The bind poses made here whose first entry of a node name holds the same matrix (all its
+    // doubles alike) and local flag.
+    struct BindPoseGroup {
+        RMatrix matrix;
+        bool local = false;
+        std::vector<RWyxPose*> poses;
+    };
+    // Node name -> the groups of the bind poses that hold an entry of it, each pose once: the
+    // bind poses that hold a name, and what they hold for it, are found without a look into
+    // every other; the many poses that agree on a node are compared with as one.
+    std::unordered_map<std::string, std::vector<BindPoseGroup>> bindPoseHolders_;
     RFactoryObjectList<RWyxUserProperty> userProperties_;
     RFactoryObjectList<RWyxThumbnail> thumbnails_;
     RFactoryObjectList<RWyxSceneInfo> sceneInfos_;

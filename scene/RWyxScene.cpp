@@ -37,14 +37,6 @@ void RWyxScene::ForgetDeformer(const RWyxDeformer* deformer) {
     while (entity_->GetUseCount(deformer) > 0) entity_->RemoveDeformerUse(recorded);
 }
 
-// ---- bind and rest poses ----------------------------------------------------------------------------
-
-bool RWyxScene::AddPose(RWyxPose* pose) {
-    if (pose == nullptr || std::find(poses_.begin(), poses_.end(), pose) != poses_.end()) return false;
-    poses_.push_back(pose);
-    return true;
-}
-
 // ---- scene info ---------------------------------------------------------------------------------------
 
 void RWyxScene::SetSceneInfo(RWyxSceneInfo* info) {

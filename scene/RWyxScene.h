@@ -22,7 +22,7 @@
 // BuildSkinLinksFromDeformers and then DestroyDeformers.
 //
 // Where the operations need the attribute kinds they are defined with them: construction,
-// teardown, Clear, the character objects and the take operations in
+// teardown, Clear, the character objects, the poses and the take operations in
 // attributes/RWyxSceneKinds.cpp, the file-form translation in attributes/RWyxSceneFileForm.cpp.
 
 #include "core/RError.h"
@@ -30,6 +30,7 @@
 #include "scene/RWyxTakeInfo.h"
 
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 class RWyxCameraSwitcher;
@@ -119,6 +120,10 @@ public:
     bool AddPose(RWyxPose* pose);
     int GetPoseCount() const { return static_cast<int>(poses_.size()); }
     RWyxPose* GetPose(int index) const { return At(poses_, index); }
+    // The index of a registered pose; -1 for one this scene does not register (or null).
+    int GetPoseIndex(const RWyxPose* pose) const;
+    // How many of the registered poses another factory than this scene's made (or none did).
+    int GetForeignPoseCount() const { return foreignPoses_; }
     // Forgets the pose here and in the scenes of this scene's character poses; false when
     // this scene did not register it.
     bool RemovePose(const RWyxPose* pose);
@@ -184,6 +189,8 @@ private:
     std::vector<RWyxControlSetPlug*> controlSetPlugs_;
     std::vector<RWyxCharacterPose*> characterPoses_;
     std::vector<RWyxPose*> poses_;
+    std::unordered_map<const RWyxPose*, int> poseIndices_;  // the index of each in poses_
+    int foreignPoses_ = 0;
     std::unique_ptr<RWyxGlobalLightSettings> lightSettings_;
     std::unique_ptr<RWyxGlobalCameraSettings> cameraSettings_;
     std::unique_ptr<RWyxGlobalTimeSettings> timeSettings_;

@@ -96,6 +96,86 @@ TEST_F(PoseTest, BindPosesAgreeAcrossEveryScene) {
     EXPECT_FALSE(RWyxPose::FindBindPoses(nullptr, "Model::Arm", poses, indices));
 }
 
+// The bind poses that hold a name are kept beside the entries: every way an entry or a pose
+// goes or comes is followed, and the answers stay those of a look into every pose.
+TEST_F(PoseTest, WhoHoldsANameFollowsEveryChange) {
+    RWyxPose* first = factory.CreatePose("First", true);
+    RWyxPose* second = factory.CreatePose("Second", true);
+    RWyxPose* third = factory.CreatePose("Third", true);
+    ASSERT_TRUE(scene->AddPose(first) && scene->AddPose(second) && scene->AddPose(third));
+    first->Add("Model::Arm", Moved(1), false);
+    first->Add("Model::Leg", Moved(2), false);
+    EXPECT_EQ(second->Add("Model::Arm", Moved(5), false), -1);
+    std::vector<RWyxPose*> poses;
+    std::vector<int> indices;
+    // Removed, the entry no longer speaks for the node.
+    ASSERT_TRUE(first->Remove(0));
+    EXPECT_EQ(second->Add("Model::Arm", Moved(5), false), 0) << "no entry left to conflict with";
+    ASSERT_TRUE(RWyxPose::FindBindPoses(&factory, "Model::Arm", poses, indices));
+    EXPECT_EQ(poses, (std::vector<RWyxPose*>{second}));
+    // Renamed, it speaks for its new name only; a second entry of a name keeps the pose holding it.
+    ASSERT_TRUE(first->SetNodeName(0, "Model::Arm"));
+    EXPECT_EQ(third->Add("Model::Leg", Moved(7), false), 0);
+    EXPECT_EQ(third->Add("Model::Arm", Moved(5), false), -1) << "the Leg renamed";
+    EXPECT_EQ(third->Add("Model::Arm", Moved(2), false), -1) << "the second pose's Arm";
+    ASSERT_TRUE(first->Add("Model::Hand", Moved(3), false) == 1 && first->SetNodeName(1, "Model::Arm"));
+    ASSERT_TRUE(first->Remove(0));
+    ASSERT_TRUE(RWyxPose::FindBindPoses(&factory, "Model::Arm", poses, indices));
+    EXPECT_EQ(poses, (std::vector<RWyxPose*>{first, second}));
+    EXPECT_EQ(indices, (std::vector<int>{0, 0}));
+    // A pose taken off the scene and registered again comes last; a destroyed one is gone.
+    ASSERT_TRUE(scene->RemovePose(first));
+    EXPECT_EQ(scene->GetPoseIndex(third), 1);
+    ASSERT_TRUE(scene->AddPose(first));
+    ASSERT_TRUE(RWyxPose::FindBindPoses(&factory, "Model::Arm", poses, indices));
+    EXPECT_EQ(poses, (std::vector<RWyxPose*>{second, first}));
+    ASSERT_TRUE(factory.DestroyPose(second));
+    ASSERT_TRUE(RWyxPose::FindBindPoses(&factory, "Model::Arm", poses, indices));
+    EXPECT_EQ(poses, (std::vector<RWyxPose*>{first}));
+    EXPECT_EQ(third->Add("Model::Arm", Moved(3), false), 1) << "the first pose's Arm, once its Hand";
+}
+
+// Entries that agree within the tolerance are not alike: each is compared with on its own. Of
+// the poses that hold alike entries, any one registered is enough to conflict.
+TEST_F(PoseTest, EveryRegisteredEntryOfANameIsComparedWith) {
+    RWyxPose* near = factory.CreatePose("Near", true);
+    RWyxPose* nearer = factory.CreatePose("Nearer", true);
+    RWyxPose* loose = factory.CreatePose("Loose", true);
+    RWyxPose* late = factory.CreatePose("Late", true);
+    ASSERT_EQ(near->Add("Model::Arm", Moved(1), false), 0);
+    ASSERT_TRUE(scene->AddPose(near));
+    ASSERT_EQ(nearer->Add("Model::Arm", Moved(1 + 0.9e-6), false), 0) << "within the tolerance";
+    ASSERT_TRUE(scene->AddPose(nearer));
+    RWyxPose* probe = factory.CreatePose("Probe", true);
+    EXPECT_EQ(probe->Add("Model::Arm", Moved(1 - 0.5e-6), false), -1) << "near enough to one, not to the other";
+    EXPECT_EQ(probe->Add("Model::Arm", Moved(1 + 0.5e-6), false), 0);
+    // Two poses alike on the Leg, the first one in no scene: the second, registered, conflicts.
+    ASSERT_EQ(loose->Add("Model::Leg", Moved(4), false), 0);
+    ASSERT_EQ(late->Add("Model::Leg", Moved(4), false), 0);
+    EXPECT_EQ(probe->Add("Model::Leg", Moved(5), false), 1) << "neither is registered yet";
+    ASSERT_TRUE(probe->Remove(1));
+    ASSERT_TRUE(scene->AddPose(late));
+    EXPECT_EQ(probe->Add("Model::Leg", Moved(5), false), -1);
+}
+
+// A scene may register a pose another factory made: it is compared and found all the same.
+TEST_F(PoseTest, APoseOfAnotherFactoryIsComparedAndFound) {
+    RWyxObjectFactory other;
+    RWyxPose* foreign = other.CreatePose("Foreign", true);
+    RWyxPose* own = factory.CreatePose("Own", true);
+    foreign->Add("Model::Arm", Moved(1), false);
+    ASSERT_TRUE(scene->AddPose(foreign) && scene->AddPose(own));
+    EXPECT_EQ(scene->GetForeignPoseCount(), 1);
+    EXPECT_EQ(own->Add("Model::Arm", Moved(2), false), -1);
+    std::vector<RWyxPose*> poses;
+    std::vector<int> indices;
+    ASSERT_TRUE(RWyxPose::FindBindPoses(&factory, "Model::Arm", poses, indices));
+    EXPECT_EQ(poses, (std::vector<RWyxPose*>{foreign}));
+    ASSERT_TRUE(scene->RemovePose(foreign));
+    EXPECT_EQ(scene->GetForeignPoseCount(), 0);
+    EXPECT_EQ(own->Add("Model::Arm", Moved(2), false), 0);
+}
+
 TEST_F(PoseTest, FindAnswersEveryEntryOfALargePoseByExactName) {
     RWyxPose* rest = factory.CreatePose("Rest", false);
     for (int i = 0; i < 100; ++i) {

@@ -141,6 +141,19 @@ TEST_F(FileFormTest, SkinAndClusterNamesComeFromTheNodesAndNeverClash) {
     EXPECT_STREQ(scene->GetDeformer(1, RWyxDeformer::kCluster)->GetTypeDescription().Buffer(), "Cluster");
 }
 
+// A cluster name the scene held before the build is taken, as are those the build gave.
+TEST_F(FileFormTest, ClusterNamesHeldBeforeTheBuildAreTaken) {
+    RWyxDeformer* held = factory.CreateDeformer("Cluster Arm", "Cluster");
+    scene->AddDeformer(held);
+    RWyxNode* body = MeshNode("Body", root);
+    for (int i = 0; i < 2; ++i) body->GetMesh()->AddDeformer(Link(MeshNode("Arm", root), nullptr, 1));
+    scene->BuildDeformersFromSkinLinks();
+    EXPECT_EQ(DeformerNames(RWyxDeformer::kCluster),
+              (std::vector<std::string>{"SubDeformer::Cluster Arm", "SubDeformer::Cluster Arm 1",
+                                        "SubDeformer::Cluster Arm 2"}));
+    EXPECT_EQ(scene->GetDeformer(0, RWyxDeformer::kCluster), held);
+}
+
 TEST_F(FileFormTest, SkinLinksRoundTripThroughDeformersWithNodesAndClusterData) {
     RWyxNode* body = MeshNode("Body", root);
     RWyxNode* arm = MeshNode("Arm", root);

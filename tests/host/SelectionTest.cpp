@@ -258,6 +258,37 @@ TEST_F(SelectionTest, TheActiveSelectionForgetsDeletedNodes) {
     EXPECT_TRUE(active.isEmpty());
 }
 
+// Items of one node as itself, at a path and by a plug, toggled in and out one by one: each
+// toggle finds what the list holds of that node, however often the node came and went.
+TEST_F(SelectionTest, TogglesFindEveryItemOfANode) {
+    const auto toggle = [](const char* text) { ASSERT_TRUE(VGlobal::selectByName(text, VGlobal::kXORWithList)) << text; };
+    const auto active = [] {
+        VSelectionList list;
+        VGlobal::getActiveSelectionList(list);
+        return strings(list);
+    };
+    VGlobal::clearSelectionList();
+    for (const char* text : {"ball", "ball.translateX", "set", "ball.translateX", "ball.translateX"}) toggle(text);
+    ASSERT_EQ(active().length(), 3u);
+    toggle("ball");
+    EXPECT_EQ(active()[0], "set");
+    toggle("ball.translateX");
+    ASSERT_EQ(active().length(), 1u) << "out again, though another item of its node went before it";
+    toggle("ball");
+    toggle("ball");
+    toggle("ball");
+    ASSERT_EQ(active().length(), 2u);
+    EXPECT_EQ(active()[1], "ball");
+    ASSERT_TRUE(VGlobal::selectByName("geo*", VGlobal::kAddToList));
+    ASSERT_TRUE(VGlobal::executeCommand("delete set"));
+    toggle("|group|geo");
+    ASSERT_EQ(active().length(), 2u) << "a namesake at another path is another item";
+    EXPECT_EQ(active()[1], "other|geo");
+    ASSERT_TRUE(VGlobal::selectByName("ball", VGlobal::kRemoveFromList));
+    toggle("|other|geo");
+    EXPECT_EQ(active().length(), 0u);
+}
+
 TEST_F(SelectionTest, AssociatedSetsHoldTheItemsNode) {
     auto* members = dynamic_cast<vexa_host::SetMembers*>(vexa_host::nodeOf(set)->payload());
     ASSERT_NE(members, nullptr);
@@ -304,7 +335,7 @@ TEST_F(SelectionTest, DeletedNodesLeaveTheActiveSelectionItself) {
     VGlobal::deleteNode(set);
     ASSERT_TRUE(VGlobal::executeCommand("delete ball"));
     // Not only hidden from readers: the list lets go of them, and of their records.
-    const std::vector<vexa_host::SelectionItem>& active = vexa_host::Scene::instance().activeSelection();
+    const std::vector<vexa_host::SelectionItem>& active = vexa_host::Scene::instance().activeSelection().items();
     ASSERT_EQ(active.size(), 1u);
     EXPECT_EQ(active.front().node, other);
 }

@@ -339,4 +339,29 @@ TEST_F(SkinTest, TheIndexOfAnInfluenceIsTheSmallestOfItsFirstConnections) {
     EXPECT_EQ(oldRule(early), 7);
 }
 
+// Two skins made alike (as many connections each) bind the joints in the opposite order: asked
+// in turn, each answers with its own influences and weights.
+TEST_F(SkinTest, SkinsAskedInTurnAnswerEachForItsOwn) {
+    bind("-tsb");
+    makeStrip("other", 2);
+    run("select -cl; select -tgl |rig|root|tip; select -tgl |rig|root; select -tgl other.vtx[0:5]");
+    run("newSkinCluster \"-tsb\"; select -cl");
+    VFnSkinCluster second(named("skinCluster2"));
+    ASSERT_EQ(nodeOf(second.object())->incomingEdits(), nodeOf(skin.object())->incomingEdits());
+    ASSERT_TRUE(second.setWeights(pathOf(named("other")), VObject(), 0u, 0.25f, false));
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        EXPECT_EQ(skin.indexForInfluenceObject(pathOf(tip)), 1u);
+        EXPECT_EQ(second.indexForInfluenceObject(pathOf(tip)), 0u);
+        VDagPathArray influences;
+        ASSERT_EQ(second.influenceObjects(influences), 2u);
+        EXPECT_EQ(influences[0].fullPathName(), VString("|rig|root|tip"));
+        EXPECT_EQ(vexa_host::influenceAt(*nodeOf(skin.object()), 0), nodeOf(root));
+        EXPECT_FLOAT_EQ(weight(2, 0), 0.5f);
+        VFloatArray weights;
+        ASSERT_TRUE(second.getWeights(pathOf(named("other")), vertices({2}), 0u, weights));
+        EXPECT_FLOAT_EQ(weights[0], 0.25f);
+    }
+}
+
 }  // namespace

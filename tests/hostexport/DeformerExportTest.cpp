@@ -253,6 +253,33 @@ TEST_F(DeformerExportTest, TheBindPoseQuestionAnsweredEveryWay) {
     }
 }
 
+// The walks up from the influences: root's goes up to rig and stops at top, which has no bind
+// pose and is answered "No"; the handle, met later with no bind pose either, is answered "Yes",
+// and its walk must go past rig (entered by the walk that stopped short) to enter top.
+TEST_F(DeformerExportTest, AWalkThatStoppedShortIsTakenPastByTheNextOne) {
+    makeStrip("body", 2);
+    makeChain("");
+    bind("|rig|root |rig|root|tip", "body");
+    script("createNode transform -n top; setAttr top.translateZ 3; parent rig top");
+    addTransformInfluence("handle", "skinCluster1", 2, "bodyShape");
+    script("parent handle rig");
+    options().SetBoolOption(kExportShowUI, true);
+    UiModel::instance().queueAnswer({ConfirmAnswer::kLabel, "No", 0});
+    UiModel::instance().queueAnswer({ConfirmAnswer::kLabel, "Yes", 0});
+    const auto back = exportAndRead("shortwalk.wyx");
+    const std::string log = logText();
+    ASSERT_NE(log.find("Could not retrieve bind pose for object :  / top"), std::string::npos) << log;
+    ASSERT_LT(log.find(" / top"), log.find(" / handle")) << log;
+    RWyxPose* pose = PoseOf(back->Scene(), "skinCluster1");
+    ASSERT_NE(pose, nullptr) << log;
+    for (const char* member : {"Model::body", "Model::root", "Model::rig", "Model::handle", "Model::top"}) {
+        EXPECT_GE(pose->Find(member), 0) << member;
+    }
+    EXPECT_TRUE(matricesNear(pose->GetMatrix(pose->Find("Model::top")), toMatrix(hostPath("top").inclusiveMatrix()),
+                             1e-9));
+    EXPECT_LT(pose->Find("Model::tip"), 0) << "met while bind poses were abandoned";
+}
+
 TEST_F(DeformerExportTest, ConflictingBindMatricesAreReportedOnceAndDropTheLaterPose) {
     makeStrip("body", 2);
     makeChain("");

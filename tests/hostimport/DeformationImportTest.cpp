@@ -12,6 +12,7 @@
 
 #include "host/src/ui/UiModel.h"
 
+#include <vexa/VDagPathArray.h>
 #include <vexa/VDoubleArray.h>
 #include <vexa/VFloatArray.h>
 #include <vexa/VFnSkinCluster.h>
@@ -128,6 +129,22 @@ TEST_F(DeformationImportTest, AnInfluencesWeightsAreSetExactlyWithoutNormalising
                                             skin.indexForInfluenceObject(HostPath("Spine"))));
     EXPECT_EQ(weightsOf("BodyShape", "Spine"), (std::vector<float>{0, 0.5f, 0, 0.25f}));
     EXPECT_EQ(weightsOf("BodyShape", "Hips"), (std::vector<float>{1, 1, 1, 1}));
+}
+
+// A joint named like a node already in the scene is bound by the path that tells the two apart.
+TEST_F(DeformationImportTest, AJointNamedLikeAnotherIsBoundByAPathOfItsOwn) {
+    options().SetBoolOption(kImportForceWeightNormalize, false);
+    ASSERT_TRUE(VGlobal::executeCommand("createNode transform -n Other; createNode joint -n Spine -p Other"));
+    ASSERT_TRUE(importBuilt([](RWyxObjectFactory& factory, RWyxNode& root) {
+        const auto [hips, spine] = AddJoints(factory, root);
+        RWyxNode* body = AddNode(factory, root, "Body", QuadStrip(factory, {-1}));
+        Link(factory, *body, hips, RWyxSkinLink::kNormal, {{0, 1.0}, {1, 1.0}});
+        Link(factory, *body, spine, RWyxSkinLink::kNormal, {{2, 1.0}, {3, 1.0}}, 10.0);
+    }));
+    VDagPathArray influences;
+    ASSERT_EQ(VFnSkinCluster(HostNode("skinCluster1")).influenceObjects(influences), 2u);
+    EXPECT_EQ(influences[1].fullPathName(), VString("|Hips|Spine"));
+    EXPECT_EQ(weightsOf("BodyShape", "|Hips|Spine"), (std::vector<float>{0, 0, 1, 1}));
 }
 
 class NormalizeSkinWeightsTest : public SessionSceneTest {};

@@ -189,16 +189,23 @@ TEST_F(EntityContainerTest, DeformersAreCountedAndIndexedByKind) {
     RWyxDeformer* cluster1 = factory.CreateDeformer("C", "cluster");
     RWyxDeformer* cluster2 = factory.CreateDeformer("D", "Cluster");
     for (RWyxDeformer* deformer : {skin1, skin2, cluster1, skin2, cluster2}) scene->AddDeformerUse(deformer);
-    const std::pair<int, std::vector<RWyxDeformer*>> kinds[] = {
-        {0, {skin1, skin2, cluster1, cluster2}}, {1, {skin1, skin2}}, {2, {cluster1, cluster2}}, {3, {}}, {-1, {}},
-    };
-    for (const auto& [kind, order] : kinds) {
-        EXPECT_EQ(scene->GetDeformerCount(kind), static_cast<int>(order.size())) << kind;
-        for (int i = -1; i <= static_cast<int>(order.size()); ++i) {
-            const bool inRange = i >= 0 && i < static_cast<int>(order.size());
-            EXPECT_EQ(scene->GetDeformer(i, kind), inRange ? order[static_cast<size_t>(i)] : nullptr) << kind << i;
+    using Kinds = std::vector<std::pair<int, std::vector<RWyxDeformer*>>>;
+    const auto expectKinds = [this](const Kinds& kinds) {
+        for (const auto& [kind, order] : kinds) {
+            EXPECT_EQ(scene->GetDeformerCount(kind), static_cast<int>(order.size())) << kind;
+            for (int i = -1; i <= static_cast<int>(order.size()); ++i) {
+                const bool inRange = i >= 0 && i < static_cast<int>(order.size());
+                EXPECT_EQ(scene->GetDeformer(i, kind), inRange ? order[static_cast<size_t>(i)] : nullptr) << kind << i;
+            }
         }
-    }
+    };
+    expectKinds({{0, {skin1, skin2, cluster1, cluster2}}, {1, {skin1, skin2}}, {2, {cluster1, cluster2}}, {3, {}}, {-1, {}}});
+    // A deformer leaves its kind with its last use, and comes back at the end.
+    EXPECT_FALSE(scene->RemoveDeformerUse(skin2));
+    EXPECT_EQ(scene->GetDeformerCount(1), 2) << "one use of it remains";
+    EXPECT_TRUE(scene->RemoveDeformerUse(skin2) && scene->RemoveDeformerUse(cluster1));
+    EXPECT_TRUE(scene->AddDeformerUse(cluster1) && scene->AddDeformerUse(skin2));
+    expectKinds({{0, {skin1, cluster2, cluster1, skin2}}, {1, {skin1, skin2}}, {2, {cluster2, cluster1}}});
 }
 
 TEST_F(EntityContainerTest, NodesByAttributeTypeComeInListOrderOrDepthFirstFromTheRoot) {

@@ -6,7 +6,6 @@
 #include "host/src/geometry/SkinWeights.h"
 #include "host/src/scene/Scene.h"
 
-#include <algorithm>
 
 using namespace vexa_host;
 
@@ -50,8 +49,7 @@ VStatus VFnSkinCluster::pointsOf(const VDagPath& shape, const VObject& component
 }
 
 VStatus VFnSkinCluster::checkInfluence(int influence) const {
-    const std::vector<int> indices = influenceIndices(*liveNodeOf(object_));
-    return std::find(indices.begin(), indices.end(), influence) != indices.end()
+    return hasInfluence(*liveNodeOf(object_), influence)
                ? VStatus()
                : VStatus(VStatus::kInvalidParameter, "no influence at index " + std::to_string(influence));
 }
@@ -63,7 +61,8 @@ VStatus VFnSkinCluster::getWeights(const VDagPath& shape, const VObject& compone
     if (VStatus status = pointsOf(shape, components, points); !status) return status;
     if (VStatus status = checkInfluence(static_cast<int>(influence)); !status) return status;
     const Node& skin = *liveNodeOf(object_);
-    for (int point : points) weights.append(skinWeight(skin, point, static_cast<int>(influence)));
+    SkinWeightPlugs plugs(skin);
+    for (int point : points) weights.append(plugs.weight(skin, point, static_cast<int>(influence)));
     return VStatus();
 }
 
@@ -75,8 +74,9 @@ VStatus VFnSkinCluster::getWeights(const VDagPath& shape, const VObject& compone
     if (VStatus status = pointsOf(shape, components, points); !status) return status;
     const Node& skin = *liveNodeOf(object_);
     const std::vector<int> influences = influenceIndices(skin);
+    SkinWeightPlugs plugs(skin);
     for (int point : points) {
-        for (int influence : influences) weights.append(skinWeight(skin, point, influence));
+        for (int influence : influences) weights.append(plugs.weight(skin, point, influence));
     }
     influenceCount = static_cast<unsigned>(influences.size());
     return VStatus();
@@ -103,11 +103,12 @@ VStatus VFnSkinCluster::setWeights(const VDagPath& shape, const VObject& compone
     }
     Node& skin = *liveNodeOf(object_);
     if (oldValues != nullptr) oldValues->clear();
+    SkinWeightPlugs plugs(skin);
     unsigned next = 0;
     for (int point : points) {
         for (int influence : influences) {
-            if (oldValues != nullptr) oldValues->append(skinWeight(skin, point, influence));
-            if (VStatus status = setSkinWeight(skin, point, influence, values[next++]); !status) return status;
+            if (oldValues != nullptr) oldValues->append(plugs.weight(skin, point, influence));
+            if (VStatus status = plugs.setWeight(skin, point, influence, values[next++]); !status) return status;
         }
         if (normalize) {
             if (VStatus status = normalizeOthers(skin, point, influences.items()); !status) return status;

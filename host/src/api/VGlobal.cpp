@@ -14,7 +14,6 @@
 #include <vexa/VSelectionList.h>
 #include <vexa/VStringArray.h>
 
-#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -102,15 +101,13 @@ VStatus VGlobal::getActiveSelectionList(VSelectionList& list) {
 }
 
 VStatus VGlobal::setActiveSelectionList(const VSelectionList& list, ListAdjustment adjustment) {
-    std::vector<SelectionItem>& active = Scene::instance().activeSelection();
+    ActiveSelection& active = Scene::instance().activeSelection();
     if (adjustment == kReplaceList) active.clear();
     for (const SelectionItem& item : list.items().list) {
-        auto same = [&item](const SelectionItem& other) { return other.sameAs(item); };
-        const bool present = std::any_of(active.begin(), active.end(), same);
-        if (adjustment == kRemoveFromList || (adjustment == kXORWithList && present)) {
-            active.erase(std::remove_if(active.begin(), active.end(), same), active.end());
+        if (adjustment == kRemoveFromList || (adjustment == kXORWithList && active.holds(item))) {
+            active.remove(item);
         } else {
-            addUnique(active, item);
+            active.add(item);
         }
     }
     return VStatus();

@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <sstream>
+#include <unordered_set>
 
 namespace vexa_host {
 
@@ -221,11 +222,12 @@ VStatus newSkinClusterCommand(const VArgList& args, CommandResult& result) {
     }
     if (!flags.positional().empty()) return commandError("newSkinCluster", "takes its options only; select joints and geometry");
     std::vector<Node*> joints;
+    std::unordered_set<const Node*> selectedJoints;
     std::vector<SelectionItem> geometry;
     for (const SelectionItem& item : Scene::instance().activeSelection()) {
         Node* node = item.stillExists() && item.kind == SelectionItem::kDagPath ? liveNodeOf(item.node) : nullptr;
         if (node != nullptr && node->hasFn(VFn::kJoint) && item.component.isNull()) {
-            if (std::find(joints.begin(), joints.end(), node) == joints.end()) joints.push_back(node);
+            if (selectedJoints.insert(node).second) joints.push_back(node);
         } else if (item.stillExists()) {
             geometry.push_back(item);
         }
@@ -295,8 +297,9 @@ VStatus skinPercentCommand(const VArgList& args, CommandResult& result) {
     for (const DeformedPoints& target : targets) {
         if (flags.query()) {
             const std::vector<int> influences = influenceIndices(*skin);
+            SkinWeightPlugs plugs(*skin);
             for (int point : target.points) {
-                for (int influence : influences) result.addNumber(skinWeight(*skin, point, influence));
+                for (int influence : influences) result.addNumber(plugs.weight(*skin, point, influence));
             }
         } else if (VStatus applied = applySkinPercent(flags, *skin, target); !applied) {
             return commandError("skinPercent", applied.errorString().str());

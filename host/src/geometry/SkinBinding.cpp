@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <string>
 #include <unordered_map>
 
@@ -45,14 +46,17 @@ std::vector<VPoint> worldPoints(const Node& shape, const VMatrix& world) {
 
 VStatus weightByDistance(Node& skin, const std::vector<VPoint>& points, const std::vector<VPoint>& joints,
                          const SkinBindOptions& options) {
-    const size_t keep = static_cast<size_t>(std::max(1, options.maxInfluences));
+    const size_t keep = std::min(static_cast<size_t>(std::max(1, options.maxInfluences)), joints.size());
+    SkinWeightPlugs plugs(skin);
+    std::vector<std::pair<double, int>> byDistance;
     for (size_t point = 0; point < points.size(); ++point) {
-        std::vector<std::pair<double, int>> byDistance;
+        byDistance.clear();
         for (size_t joint = 0; joint < joints.size(); ++joint) {
             byDistance.emplace_back(points[point].distanceTo(joints[joint]), static_cast<int>(joint));
         }
-        std::sort(byDistance.begin(), byDistance.end());
-        byDistance.resize(std::min(keep, byDistance.size()));
+        // Only the nearest are kept: they alone are put in order (nearest first, a tie by index).
+        std::partial_sort(byDistance.begin(), byDistance.begin() + static_cast<std::ptrdiff_t>(keep), byDistance.end());
+        byDistance.resize(keep);
         std::vector<double> weights;
         double sum = 0.0;
         for (const auto& entry : byDistance) {
@@ -63,7 +67,7 @@ VStatus weightByDistance(Node& skin, const std::vector<VPoint>& points, const st
         for (size_t i = 0; i < byDistance.size(); ++i) {
             const double weight = onJoint ? (i == 0 ? 1.0 : 0.0) : weights[i] / sum;
             if (weight <= 0.0) continue;
-            VStatus status = setSkinWeight(skin, static_cast<int>(point), byDistance[i].second, static_cast<float>(weight));
+            VStatus status = plugs.setWeight(skin, static_cast<int>(point), byDistance[i].second, static_cast<float>(weight));
             if (!status) return status;
         }
     }

@@ -14,13 +14,33 @@
 
 namespace vexa_host {
 
-// The indices of "matrix" that an influence feeds, ascending.
+// The indices of "matrix" that an influence feeds, ascending. The influences of the last skin
+// asked are kept until its connections change, so each answer below needs no walk over them.
 VEXA_API std::vector<int> influenceIndices(const Node& skin);
+// Whether an influence feeds "matrix[index]".
+VEXA_API bool hasInfluence(const Node& skin, int index);
+// The node whose connection into "matrix[index]" was made first; null for none.
 VEXA_API Node* influenceAt(const Node& skin, int index);
-VEXA_API int indexOfInfluence(const Node& skin, const Node& influence);  // -1 when none
+// The smallest index that the influence feeds before any other node; -1 when none.
+VEXA_API int indexOfInfluence(const Node& skin, const Node& influence);
 
 VEXA_API float skinWeight(const Node& skin, int point, int influence);
 VEXA_API VStatus setSkinWeight(Node& skin, int point, int influence, float weight);
+
+// The weight plugs of one skin, read and written one after another as skinWeight and
+// setSkinWeight do: the plug is found once and given each point and influence in turn, not
+// spelt and parsed for every weight.
+class VEXA_API SkinWeightPlugs {
+public:
+    explicit SkinWeightPlugs(const Node& skin);
+    float weight(const Node& skin, int point, int influence);
+    VStatus setWeight(Node& skin, int point, int influence, float weight);
+    // "weightList[point].weights[influence]" of the skin.
+    const PlugPath& at(int point, int influence);
+
+private:
+    PlugPath path_;
+};
 // The influences that hold a weight at the point, ascending.
 VEXA_API std::vector<int> weightedInfluences(const Node& skin, int point);
 

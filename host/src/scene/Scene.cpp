@@ -100,7 +100,7 @@ Scene& Scene::instance() {
     return scene;
 }
 
-Scene::Scene() : activeSelection_(std::make_unique<std::vector<SelectionItem>>()) {
+Scene::Scene() : activeSelection_(std::make_unique<ActiveSelection>()) {
     world_ = std::make_shared<Node>(*NodeTypeRegistry::instance().find("world"), 0);
     world_->name_ = "world";
 }
@@ -597,10 +597,7 @@ void Scene::deleteNode(Node& node) {
     for (size_t i = 0; i < curves.size(); ++i) {
         if (curves[i]->alive() && curves[i]->outgoing().empty()) deleteOne(*curves[i], keepAlive, curves);
     }
-    auto& selection = *activeSelection_;
-    selection.erase(std::remove_if(selection.begin(), selection.end(),
-                                   [](const SelectionItem& item) { return !item.stillExists(); }),
-                    selection.end());
+    activeSelection_->dropGone();
     // Its steps went out of date with the deletion, and they must not keep a deleted node.
     lastBuiltPath_.reset();
 }

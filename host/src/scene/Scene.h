@@ -25,7 +25,7 @@
 
 namespace vexa_host {
 
-struct SelectionItem;
+class ActiveSelection;
 
 using NodeChain = std::vector<Node*>;  // a DAG path, top down, the world left out
 
@@ -85,7 +85,7 @@ public:
     double maxTime() const { return maxTime_; }
     void setTimeRange(double minTime, double maxTime);
 
-    std::vector<SelectionItem>& activeSelection() { return *activeSelection_; }
+    ActiveSelection& activeSelection() { return *activeSelection_; }
 
     // Holds the first path that firstPathLink (PathLink.h) built last, so that its steps stay kept
     // when nothing else holds them: a script that names each new node of a deep chain by its
@@ -134,7 +134,7 @@ private:
     int lastGroupId_ = 0;
     double minTime_ = 0.0;
     double maxTime_ = 10.0;
-    std::unique_ptr<std::vector<SelectionItem>> activeSelection_;
+    std::unique_ptr<ActiveSelection> activeSelection_;
     std::map<std::string, std::string> fileInfo_;
     std::shared_ptr<const PathLink> lastBuiltPath_;
     // The last whole path that findPaths resolved by walking down, with its answer.

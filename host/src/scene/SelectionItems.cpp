@@ -214,6 +214,43 @@ bool mergeComponent(SelectionItem& held, const SelectionItem& item) {
     return true;
 }
 
+void ActiveSelection::clear() {
+    items_.clear();
+    perNode_.clear();
+}
+
+bool ActiveSelection::holds(const SelectionItem& item) const {
+    return holdsNodeOf(item) &&
+           std::any_of(items_.begin(), items_.end(), [&item](const SelectionItem& other) { return other.sameAs(item); });
+}
+
+void ActiveSelection::add(const SelectionItem& item) {
+    const size_t before = items_.size();
+    if (holdsNodeOf(item)) {
+        addUnique(items_, item);
+    } else {
+        items_.push_back(item);
+    }
+    if (items_.size() > before) ++perNode_[nodeOf(item)];
+}
+
+void ActiveSelection::remove(const SelectionItem& item) {
+    if (!holdsNodeOf(item)) return;
+    const auto kept = std::remove_if(items_.begin(), items_.end(), [&item](const SelectionItem& other) { return other.sameAs(item); });
+    const size_t removed = static_cast<size_t>(items_.end() - kept);
+    items_.erase(kept, items_.end());
+    size_t& count = perNode_[nodeOf(item)];
+    count -= removed;
+    if (count == 0) perNode_.erase(nodeOf(item));
+}
+
+void ActiveSelection::dropGone() {
+    items_.erase(std::remove_if(items_.begin(), items_.end(), [](const SelectionItem& item) { return !item.stillExists(); }),
+                 items_.end());
+    perNode_.clear();
+    for (const SelectionItem& item : items_) ++perNode_[nodeOf(item)];
+}
+
 bool addUnique(std::vector<SelectionItem>& list, const SelectionItem& item) {
     if (std::any_of(list.begin(), list.end(), [&item](const SelectionItem& other) { return other.sameAs(item); })) {
         return false;

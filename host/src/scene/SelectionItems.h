@@ -12,9 +12,11 @@
 #include <vexa/VStatus.h>
 #include <vexa/VexaExport.h>
 
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace vexa_host {
@@ -72,6 +74,34 @@ struct VEXA_API SelectionItem {
 
 struct SelectionItems {
     std::vector<SelectionItem> list;
+};
+
+// The scene's active selection: its items in order, and how many of them each node holds (as
+// itself, at a DAG path or by a plug). Two items are alike only on one node, and a component
+// merges only into one on the same path, so an item of a node the selection holds nothing of
+// is known to be new at once: a script that toggles joints in one by one walks no list.
+class VEXA_API ActiveSelection {
+public:
+    const std::vector<SelectionItem>& items() const { return items_; }
+    std::vector<SelectionItem>::const_iterator begin() const { return items_.begin(); }
+    std::vector<SelectionItem>::const_iterator end() const { return items_.end(); }
+    void clear();
+    // Whether an item alike (SelectionItem::sameAs) is held.
+    bool holds(const SelectionItem& item) const;
+    // As addUnique.
+    void add(const SelectionItem& item);
+    // Takes out every item alike.
+    void remove(const SelectionItem& item);
+    // Takes out the items that no longer exist.
+    void dropGone();
+
+private:
+    static const ObjectRecord* nodeOf(const SelectionItem& item) { return item.node.record().get(); }
+    // Whether the selection holds any item of the node of this one.
+    bool holdsNodeOf(const SelectionItem& item) const { return perNode_.count(nodeOf(item)) > 0; }
+
+    std::vector<SelectionItem> items_;
+    std::unordered_map<const ObjectRecord*, size_t> perNode_;  // no entry for a count of 0
 };
 
 // The items a selection text names (see VSelectionList::add): kNotFound when none,
