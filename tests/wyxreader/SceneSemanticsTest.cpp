@@ -578,6 +578,10 @@ TEST(NonFiniteNumberTest, AreReadBackAsWrittenOrRefusedNamingWhereBeforeAnything
              RVector4 v;
              return node(s, "Camera")->GetPostTargetRotation(v).z;
          }, {false, true}},
+        {"user minimum", [&](RWyxScene& s, double d) { node(s, "Group")->FindUserPropertyByName("Speed")->SetMin(d); },
+         {"", ""}, [&](RWyxScene& s) { return node(s, "Group")->FindUserPropertyByName("Speed")->GetMin(); }},
+        {"user maximum", [&](RWyxScene& s, double d) { node(s, "Group")->FindUserPropertyByName("Speed")->SetMax(d); },
+         {"", ""}, [&](RWyxScene& s) { return node(s, "Group")->FindUserPropertyByName("Speed")->GetMax(); }},
         {"camera up",
          [&](RWyxScene& s, double d) { node(s, "Camera")->GetCamera()->SetUpVector(RVector4(d, 1, 0, 0)); }, {"", ""},
          [&](RWyxScene& s) { return node(s, "Camera")->GetCamera()->GetUpVector().x; }},
