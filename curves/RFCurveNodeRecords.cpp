@@ -224,8 +224,9 @@ public:
 
     // existing: the node the caller reads into (or the parent of the channel), whose nodes
     // a layer copy may take besides the allowance.
-    NodeReader(RWyxFile& file, bool defaultOnly, bool withColor, const RFCurveNode* existing)
-        : file_(file), defaultOnly_(defaultOnly), withColor_(withColor), existing_(existing) {}
+    NodeReader(RWyxFile& file, bool defaultOnly, bool withColor, const RFCurveNode* existing,
+               RFCurveRecords::Losses* losses = nullptr)
+        : file_(file), defaultOnly_(defaultOnly), withColor_(withColor), existing_(existing), losses_(losses) {}
 
     void ReadNode(RFCurveNode& node, bool createMissing, int depth, bool inLayer);
     // curveFromThisBlock: the parent's curve was read from the block being read (it did not
@@ -251,6 +252,7 @@ private:
     const bool defaultOnly_;
     const bool withColor_;
     const RFCurveNode* existing_;
+    RFCurveRecords::Losses* losses_;
     int64_t allowance_ = kLayerNodeAllowance;
     int64_t records_ = 0;
     int64_t layerNodes_ = 0;
@@ -258,10 +260,10 @@ private:
 
 void NodeReader::ReadCurve(RFCurveNode& node) {
     if (RFCurve* curve = node.GetCurve()) {
-        RFCurveRecords::ReadDefaultBlock(file_, curve, defaultOnly_, withColor_);
+        RFCurveRecords::ReadDefaultBlock(file_, curve, defaultOnly_, withColor_, losses_);
         return;
     }
-    RFCurve* curve = RFCurveRecords::CreateFromFile(file_, defaultOnly_, withColor_);
+    RFCurve* curve = RFCurveRecords::CreateFromFile(file_, defaultOnly_, withColor_, losses_);
     if (curve != nullptr && node.GetChildCount() > 0) {
         RFCurve::Destroy(curve);
     } else if (curve != nullptr) {
@@ -436,7 +438,7 @@ void RFCurveNodeRecords::Read(RFCurveNode& node, RWyxFile& file, bool defaultOnl
 }
 
 RFCurveNode* RFCurveNodeRecords::ReadChannel(RWyxFile& file, RFCurveNode* parent, bool defaultOnly,
-                                             bool createMissing, bool withColor) {
+                                             bool createMissing, bool withColor, RFCurveRecords::Losses* losses) {
     const bool inLayer = parent != nullptr && parent->GetLayerID() > 0;
     std::unique_ptr<ChannelIndex> children;
     std::unique_ptr<ChannelIndex> ownerChildren;
@@ -447,7 +449,7 @@ RFCurveNode* RFCurveNodeRecords::ReadChannel(RWyxFile& file, RFCurveNode* parent
             ownerChildren = std::make_unique<ChannelIndex>(*owner);
         }
     }
-    return NodeReader(file, defaultOnly, withColor, parent)
+    return NodeReader(file, defaultOnly, withColor, parent, losses)
         .ReadChannel(parent, children.get(), ownerChildren.get(), createMissing && !inLayer, 0, inLayer);
 }
 

@@ -20,6 +20,8 @@
 // of the node it was copied from, and nodes nest at most kMaxNesting deep (deeper channels
 // and layers are not read).
 
+#include "curves/RFCurveRecords.h"
+
 class RFCurveNode;
 class RWyxFile;
 
@@ -44,8 +46,10 @@ public:
     // appended when missing, the parent has no curve and createMissing is set; channels
     // that match nothing are passed. Answers the child, or null when no "Channel" field is
     // left. Without a parent a created node belongs to the caller (RFCurveNode::Destroy).
+    // What the curves' reads leave out is added to losses when given.
     static RFCurveNode* ReadChannel(RWyxFile& file, RFCurveNode* parent, bool defaultOnly,
-                                    bool createMissing, bool withColor);
+                                    bool createMissing, bool withColor,
+                                    RFCurveRecords::Losses* losses = nullptr);
     // ReadChannel without a parent, creating the node: a take node's curve tree.
     static RFCurveNode* ReadTopChannel(RWyxFile& file, bool defaultOnly, bool withColor);
     // When a "LayerChannel" field is found: reads a layer copy of the node and makes it the

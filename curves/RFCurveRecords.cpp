@@ -24,22 +24,28 @@ constexpr double kBrokenRatioTolerance = 0.001;
 // The incoming ratio of the segment after a Linear key (the linear slope).
 constexpr float kLinearRatio = 100.0f;
 
-// A number a key keeps as a float: finite and inside the float range (a wider double would
-// not convert). Answers false, out 0, otherwise.
-bool ToFloat(double value, float& out) {
-    if (!std::isfinite(value) || std::fabs(value) > static_cast<double>(FLT_MAX)) {
-        out = 0.0f;
-        return false;
-    }
-    out = static_cast<float>(value);
-    return true;
-}
-
 float ClampToFloat(double value) {
     if (std::isnan(value)) {
         return 0.0f;
     }
     return static_cast<float>(std::clamp(value, -static_cast<double>(FLT_MAX), static_cast<double>(FLT_MAX)));
+}
+
+// Half a float step above the largest float: a double below it rounds to the largest float,
+// one at it or above it to infinity. The ASCII form writes the largest float with 15 digits,
+// a little above it.
+constexpr double kFloatRoundingLimit = 0x1.ffffffp127;
+
+// A number a key keeps as a float: finite and one that rounds to a finite float (clamped
+// first: the conversion of a double beyond the floats is undefined). Answers false, out 0,
+// otherwise.
+bool ToFloat(double value, float& out) {
+    if (!(std::fabs(value) < kFloatRoundingLimit)) {
+        out = 0.0f;
+        return false;
+    }
+    out = ClampToFloat(value);
+    return true;
 }
 
 bool IsTcb(const Key& key) { return key.IsCubicWithMode(Key::Tcb); }
@@ -741,22 +747,26 @@ bool ReadExtrapolation(RWyxFile& file, const char* field, int& type, int& repeti
     return true;
 }
 
-void ReadKeys(RFCurve& curve, RWyxFile& file, int version, int count) {
+// Answers the number of keys read but not kept.
+int ReadKeys(RFCurve& curve, RWyxFile& file, int version, int count) {
     curve.ClearKeys();
     if (!file.FieldReadBegin("Key")) {
-        return;
+        return 0;
     }
     // A good key takes at least three values (time, value, letter), and every attempt
     // passes at least one while values are left.
     const int values = file.FieldReadValuesLeft();
     const int attempts = std::min(count, values);
     const int capacity = std::min({count, values / 3, RFCurve::kMaxKeyCount});
+    int dropped = 0;
     if (capacity > 0 && curve.BeginBulkKeys(capacity)) {
         KeyReader reader(file, curve, version, capacity);
-        for (int i = 0; i < attempts && file.FieldReadValuesLeft() > 0; ++i) {
+        int tried = 0;
+        for (; tried < attempts && file.FieldReadValuesLeft() > 0; ++tried) {
             reader.ReadKey();
         }
         const int stored = reader.GetStored();
+        dropped = tried - stored;
         curve.EndBulkKeys(stored);
         if (stored < capacity) {
             curve.CompactKeyBlocks();
@@ -768,6 +778,7 @@ void ReadKeys(RFCurve& curve, RWyxFile& file, int version, int count) {
         curve.EndBulkKeys(0);
     }
     file.FieldReadEnd();
+    return dropped;
 }
 
 }  // namespace
@@ -808,10 +819,16 @@ bool RFCurveRecords::Write(const RFCurve& curve, RWyxFile& file, bool defaultOnl
     return file.GetLastErrorID() == -1;
 }
 
-void RFCurveRecords::Read(RFCurve& curve, RWyxFile& file, bool defaultOnly, bool withColor) {
+void RFCurveRecords::Read(RFCurve& curve, RWyxFile& file, bool defaultOnly, bool withColor, Losses* losses) {
+    Losses uncounted;
+    Losses& lost = losses != nullptr ? *losses : uncounted;
     float defaultValue = 0.0f;
-    if (file.FieldReadValuesLeft() > 0 && ToFloat(file.FieldReadDouble(), defaultValue)) {
-        curve.SetDefaultValue(defaultValue);
+    if (file.FieldReadValuesLeft() > 0) {
+        if (ToFloat(file.FieldReadDouble(), defaultValue)) {
+            curve.SetDefaultValue(defaultValue);
+        } else {
+            ++lost.numbers;
+        }
     }
     file.FieldReadEnd();
     if (defaultOnly) {
@@ -820,7 +837,7 @@ void RFCurveRecords::Read(RFCurve& curve, RWyxFile& file, bool defaultOnly, bool
     const int version = file.FieldReadIntByName("KeyVer", 0);
     const int count = file.FieldReadIntByName("KeyCount", 0);
     if (count > 0) {
-        ReadKeys(curve, file, version, count);
+        lost.keys += ReadKeys(curve, file, version, count);
         int type = 0;
         int repetition = 0;
         if (ReadExtrapolation(file, "Pre-Extrapolation", type, repetition)) {
@@ -840,12 +857,15 @@ void RFCurveRecords::Read(RFCurve& curve, RWyxFile& file, bool defaultOnly, bool
         }
         if (sound) {
             curve.SetColor(rgb);
+        } else {
+            ++lost.numbers;
         }
         file.FieldReadEnd();
     }
 }
 
-RFCurve* RFCurveRecords::ReadDefaultBlock(RWyxFile& file, RFCurve* curve, bool defaultOnly, bool withColor) {
+RFCurve* RFCurveRecords::ReadDefaultBlock(RWyxFile& file, RFCurve* curve, bool defaultOnly, bool withColor,
+                                          Losses* losses) {
     if (!file.FieldReadBegin("Default")) {
         return nullptr;
     }
@@ -854,10 +874,10 @@ RFCurve* RFCurveRecords::ReadDefaultBlock(RWyxFile& file, RFCurve* curve, bool d
     } else {
         curve = RFCurve::Create();
     }
-    Read(*curve, file, defaultOnly, withColor);
+    Read(*curve, file, defaultOnly, withColor, losses);
     return curve;
 }
 
-RFCurve* RFCurveRecords::CreateFromFile(RWyxFile& file, bool defaultOnly, bool withColor) {
-    return ReadDefaultBlock(file, nullptr, defaultOnly, withColor);
+RFCurve* RFCurveRecords::CreateFromFile(RWyxFile& file, bool defaultOnly, bool withColor, Losses* losses) {
+    return ReadDefaultBlock(file, nullptr, defaultOnly, withColor, losses);
 }

@@ -22,7 +22,10 @@
 // control values). A file is untrusted input: the key count is bounded by the values
 // present before anything is allocated, and a key that cannot be read (a missing time or
 // letter, an unknown letter, a number a float cannot hold, a time not after the last good
-// key's) is dropped without touching the keys already read. Nothing is reported.
+// key's) is dropped without touching the keys already read. A "Default" or "Color" that a
+// float cannot hold leaves the curve's own. A caller that asks is told how many of each.
+// A number that rounds to the largest float is held as it: the ASCII form's 15 digits write
+// that float a little above it.
 
 #include "curves/RFCurve.h"
 
@@ -39,15 +42,25 @@ public:
     // writing.
     static bool Write(const RFCurve& curve, RWyxFile& file, bool defaultOnly, bool withColor,
                       bool autoSlopes);
-    // Reads into the curve; called with the "Default" field current (it is left).
-    static void Read(RFCurve& curve, RWyxFile& file, bool defaultOnly, bool withColor);
+    // What reads left out, counted up by each read given it: keys that could not be read,
+    // and a "Default" or "Color" no float holds.
+    struct Losses {
+        int keys = 0;
+        int numbers = 0;
+    };
+
+    // Reads into the curve; called with the "Default" field current (it is left). What is
+    // left out is added to losses when given.
+    static void Read(RFCurve& curve, RWyxFile& file, bool defaultOnly, bool withColor,
+                     Losses* losses = nullptr);
     // When a "Default" field is found at the current level: clears the keys of the curve
     // (a new curve, for RFCurve::Destroy, when null is given), reads it and answers it.
     // Null, nothing created, when there is no "Default" field.
     static RFCurve* ReadDefaultBlock(RWyxFile& file, RFCurve* curve, bool defaultOnly,
-                                     bool withColor);
+                                     bool withColor, Losses* losses = nullptr);
     // ReadDefaultBlock into a new curve.
-    static RFCurve* CreateFromFile(RWyxFile& file, bool defaultOnly, bool withColor);
+    static RFCurve* CreateFromFile(RWyxFile& file, bool defaultOnly, bool withColor,
+                                   Losses* losses = nullptr);
 };
 
 #endif

@@ -559,9 +559,10 @@ void RWyxNode::SetGlobalMatrix(const RMatrix& matrix) { MatrixCopyAffine(Evaluat
 
 namespace {
 
+// NaN differs from every value: a pivot a file holds as NaN is the file's, not the default.
 bool DiffersFrom(const RVector4& vector, double value) {
-    return std::fabs(vector.x - value) > kPivotTolerance || std::fabs(vector.y - value) > kPivotTolerance ||
-           std::fabs(vector.z - value) > kPivotTolerance;
+    return !(std::fabs(vector.x - value) <= kPivotTolerance) || !(std::fabs(vector.y - value) <= kPivotTolerance) ||
+           !(std::fabs(vector.z - value) <= kPivotTolerance);
 }
 
 bool PivotPropertiesAreSet(const RWyxNodeProperties& properties) {

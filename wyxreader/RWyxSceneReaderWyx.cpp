@@ -35,6 +35,7 @@
 #include "curves/RFCurveFilterConstantKeyReducer.h"
 #include "curves/RFCurveNode.h"
 #include "curves/RFCurveNodeRecords.h"
+#include "curves/RFCurveRecords.h"
 #include "fileio/RStreamOptionsWyx.h"
 #include "fileio/RWyxFile.h"
 #include "fileio/RWyxPropertyFile.h"
@@ -515,11 +516,26 @@ RWyxTakeNode* RWyxSceneReaderWyx::AddTakeNode(RWyxTakeNodeContainer& object, con
 
 void RWyxSceneReaderWyx::ReadTakeChannels(RFCurveNode& root, const RString& label) {
     const int channels = wyx_read::CountFields(file_, "Channel");
-    int read = 0;
-    while (RFCurveNodeRecords::ReadChannel(file_, &root, false, false, true) != nullptr) ++read;
+    const int read = ReadChannels(root, false, label);
     if (read < channels) {
         Warn(label + ": " + RString(channels - read) + " channels for properties it does not have were dropped");
     }
+}
+
+int RWyxSceneReaderWyx::ReadChannels(RFCurveNode& root, bool defaultOnly, const RString& label) {
+    int read = 0;
+    RFCurveRecords::Losses losses;
+    while (const RFCurveNode* channel =
+               RFCurveNodeRecords::ReadChannel(file_, &root, defaultOnly, false, true, &losses)) {
+        ++read;
+        const RString where = label + ", channel \"" + channel->GetName() + "\": ";
+        if (losses.keys > 0) Warn(where + RString(losses.keys) + " keys that could not be read were dropped");
+        if (losses.numbers > 0) {
+            Warn(where + RString(losses.numbers) + " curve defaults or colours no float holds were dropped");
+        }
+        losses = RFCurveRecords::Losses();
+    }
+    return read;
 }
 
 void RWyxSceneReaderWyx::SelectCurrentTake(const RString& current) {

@@ -123,6 +123,10 @@ protected:
     // The "Channel" blocks of the current level into the channels of the same names under
     // root; those naming channels root does not have are dropped, with a warning.
     void ReadTakeChannels(RFCurveNode& root, const RString& label);
+    // Each "Channel" block of the current level into root's channel of that name (defaultOnly:
+    // the curves' defaults alone), with a warning per channel for the keys and the defaults or
+    // colours its curves could not keep. Answers the number of channels read.
+    int ReadChannels(RFCurveNode& root, bool defaultOnly, const RString& label);
     // After a take node's channels were read: the keys read add to the allowance; a channel
     // that carries layers is plotted into layer 0 and filtered, and a time-warped one filtered.
     void FinishTakeChannels(RFCurveNode& root, const RString& label);

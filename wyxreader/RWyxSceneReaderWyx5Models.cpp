@@ -30,7 +30,6 @@
 #include "core/RWyxColor.h"
 #include "core/RWyxUserProperty.h"
 #include "curves/RFCurveNode.h"
-#include "curves/RFCurveNodeRecords.h"
 #include "fileio/RWyxFile.h"
 #include "scene/RWyxNode.h"
 #include "scene/RWyxNodeAttribute.h"
@@ -413,8 +412,7 @@ void RWyxSceneReaderWyx5::ReadDefaultChannels(RWyxNode& node, const RString& lab
     }
     RWyxGeometry* geometry = node.GetGeometry();
     if (geometry != nullptr) geometry->PrepareShapeChannels(*take);
-    int read = 0;
-    while (RFCurveNodeRecords::ReadChannel(file_, root, true, false, true) != nullptr) ++read;
+    const int read = ReadChannels(*root, true, label);
     if (geometry != nullptr) {
         geometry->RestoreShapeChannels(*take);
         geometry->ClearShapeChannelRecords();

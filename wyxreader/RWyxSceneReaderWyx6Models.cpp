@@ -5,6 +5,8 @@
 //     Hidden: "True" (invisible only); Shading: 'W' 'F' 'Y' 'T' 'U' (modes 1 to 5 only);
 //     Culling: "CullingOnCCW" / "CullingOnCW" / "CullingOff"; the attribute's fields }
 //
+// Rotation limits out of Auto take their axis length from "AxisLen".
+//
 // A camera's "Position" is the node's translation, which its properties carry: it is not read
 // again.
 
@@ -21,6 +23,7 @@
 #include "fileio/RWyxFile.h"
 #include "scene/RWyxNode.h"
 #include "scene/RWyxNodeAttribute.h"
+#include "scene/RWyxNodeLimits.h"
 #include "scene/RWyxNodeProperties.h"
 #include "scene/RWyxObjectFactory.h"
 #include "wyxreader/RWyxSceneReaderWyx6.h"
@@ -93,6 +96,8 @@ void RWyxSceneReaderWyx6::ReadModelRecord() {
     }
     ReadProperties(modelTargets_, node, "Model", name);
     node->ReadPivotsAndLimitsFromProperties();
+    RWyxNodeLimits& limits = *node->GetLimits();
+    if (!limits.GetAuto(RWyxNodeLimits::kRotation)) limits.SetAxisLength(node->GetProperties()->GetAxisLen());
     ReadNodeFields(*node);
     ReadAttributeFields(*node, name);
 }

@@ -13,7 +13,7 @@
 //              AxisLen (when not 1) }
 //     LookAtModel; PostTargetRotation; UpTargetRotation; UpVectorModel
 //     AnimatedProperty: member names ...; Animated: property names ...
-//     UserProperty { Name; Type; Label; Min; Max } per animatable user property
+//     UserProperty { Name; Type; Label; Min; Max (when bounded) } per animatable user property
 //     the attribute's fields (RWyxWriterWyx5Attributes.cpp)
 //     Channel ... the channels of the default take (defaults only, no user names)
 //     Children: the children's full names
@@ -274,8 +274,9 @@ void RWyxWriterWyx5::WriteAnimatedPropertyTable(RWyxNode& node) {
         const char* type = RWyxUserProperty::TypeToName(property->GetType());
         WriteField(file, "Type", type != nullptr ? type : RWyxUserProperty::TypeToName(0));
         WriteField(file, "Label", property->GetLabel(false));
-        if (property->GetMin() > -HUGE_VAL) WriteField(file, "Min", property->GetMin());
-        if (property->GetMax() < HUGE_VAL) WriteField(file, "Max", property->GetMax());
+        // Unbounded sides are left out; NaN, which the reader would take for one, is written.
+        if (!(property->GetMin() == -HUGE_VAL)) WriteField(file, "Min", property->GetMin());
+        if (!(property->GetMax() == HUGE_VAL)) WriteField(file, "Max", property->GetMax());
     }
 }
 

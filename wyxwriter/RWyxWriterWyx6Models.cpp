@@ -3,6 +3,7 @@
 //   Model: full name, type name {
 //     Version: 231
 //     Properties60 { ... }        the node's properties, pivots and limits brought up to date
+//                                 (AxisLen: the axis length of rotation limits out of Auto)
 //     MultiLayer: 0/1
 //     MultiTake: int
 //     Hidden: "True"              only when the node is not visible
@@ -33,6 +34,8 @@
 #include "fileio/RWyxFile.h"
 #include "scene/RWyxNode.h"
 #include "scene/RWyxNodeAttribute.h"
+#include "scene/RWyxNodeLimits.h"
+#include "scene/RWyxNodeProperties.h"
 #include "wyxwriter/RWyxWriterWyx6.h"
 #include "wyxwriter/WyxFields.h"
 
@@ -55,6 +58,9 @@ void RWyxWriterWyx6::WriteModelRecord(RWyxNode& node) {
     FieldBlock block(File(), "Model", node.GetName(), node.GetTypeName());
     WriteField(File(), "Version", kModelVersion);
     node.WritePivotsAndLimitsToProperties();
+    // "AxisLen" carries the rotation limits' axis length where version 5 writes it: out of Auto.
+    const RWyxNodeLimits& limits = *node.GetLimits();
+    if (!limits.GetAuto(RWyxNodeLimits::kRotation)) node.GetProperties()->SetAxisLen(limits.GetAxisLength());
     WritePropertyBlock(node);
     WriteField(File(), "MultiLayer", node.GetMultiLayer());
     WriteField(File(), "MultiTake", node.GetMultiTake());

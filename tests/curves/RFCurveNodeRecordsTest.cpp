@@ -102,11 +102,12 @@ void WriteChildren(RecordFile& file, const RFCurveNode& root, bool defaultOnly, 
     }));
 }
 
-int ReadChildren(const RecordFile& file, RFCurveNode& root, bool createMissing = true) {
+int ReadChildren(const RecordFile& file, RFCurveNode& root, bool createMissing = true,
+                 RFCurveRecords::Losses* losses = nullptr) {
     RWyxFile in;
     EXPECT_TRUE(file.Open(in));
     int read = 0;
-    while (RFCurveNodeRecords::ReadChannel(in, &root, false, createMissing, true) != nullptr) {
+    while (RFCurveNodeRecords::ReadChannel(in, &root, false, createMissing, true, losses) != nullptr) {
         ++read;
     }
     EXPECT_EQ(-1, in.GetLastErrorID());
@@ -206,10 +207,10 @@ TEST_P(NodeRecordsForms, ChannelsAreFoundCreatedOrPassed) {
     ASSERT_TRUE(file.Write([](RWyxFile& out) {
         Channel(out, "Vector", [&] {
             Channel(out, "X  (note)", [&] { DefaultField(out, 1); });
-            Channel(out, "New", [&] { DefaultField(out, 2); });
+            Channel(out, "New", [&] { DefaultField(out, 2e39); });
         });
         Channel(out, "Leaf", [&] {
-            DefaultField(out, 3);
+            DefaultField(out, -2e39);
             Channel(out, "Unknown", [&] { DefaultField(out, 4); });
         });
         Channel(out, "Mixed", [&] {
@@ -222,7 +223,12 @@ TEST_P(NodeRecordsForms, ChannelsAreFoundCreatedOrPassed) {
     vector->AddChild(RFCurveNode::Create("X", nullptr));
     root->AddChild(vector);
     RFCurveNode* leaf = root->FindOrAddChild("Leaf", true);
-    ASSERT_EQ(3, ReadChildren(file, *root));
+    leaf->GetCurve()->SetDefaultValue(3.0f);
+    // Defaults no float holds leave the curve's own, read into a curve the node had or a new one.
+    RFCurveRecords::Losses losses;
+    ASSERT_EQ(3, ReadChildren(file, *root, true, &losses));
+    EXPECT_EQ(losses.numbers, 2);
+    EXPECT_EQ(0.0f, vector->GetChild(1)->GetCurve()->GetDefaultValue());
     ASSERT_EQ(2, vector->GetChildCount());
     EXPECT_EQ(1.0f, vector->GetChild(0)->GetCurve()->GetDefaultValue());
     EXPECT_STREQ("New", vector->GetChild(1)->GetName());

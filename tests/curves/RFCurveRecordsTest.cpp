@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <cfloat>
 #include <cmath>
 #include <limits>
 #include <tuple>
@@ -29,10 +30,11 @@ void WriteCurve(RecordFile& file, const RFCurve& curve, bool defaultOnly = false
     }));
 }
 
-CurvePtr ReadCurve(const RecordFile& file, bool defaultOnly = false, bool withColor = true) {
+CurvePtr ReadCurve(const RecordFile& file, bool defaultOnly = false, bool withColor = true,
+                   RFCurveRecords::Losses* losses = nullptr) {
     RWyxFile in;
     EXPECT_TRUE(file.Open(in));
-    CurvePtr curve(RFCurveRecords::CreateFromFile(in, defaultOnly, withColor));
+    CurvePtr curve(RFCurveRecords::CreateFromFile(in, defaultOnly, withColor, losses));
     EXPECT_EQ(-1, in.GetLastErrorID());
     return curve;
 }
@@ -57,7 +59,8 @@ void WriteValues(RWyxFile& out, const std::string& text) {
 }
 
 // A curve record with the key version and count and the "Key" values the text spells.
-CurvePtr ReadHandMade(WyxForm form, int keyVersion, int keyCount, const std::string& keys, double defaultValue = 0.0) {
+CurvePtr ReadHandMade(WyxForm form, int keyVersion, int keyCount, const std::string& keys, double defaultValue = 0.0,
+                      RFCurveRecords::Losses* losses = nullptr) {
     RecordFile file(form);
     EXPECT_TRUE(file.Write([&](RWyxFile& out) {
         out.FieldWriteBegin("Default");
@@ -73,7 +76,7 @@ CurvePtr ReadHandMade(WyxForm form, int keyVersion, int keyCount, const std::str
         WriteValues(out, keys);
         out.FieldWriteEnd();
     }));
-    return ReadCurve(file);
+    return ReadCurve(file, false, true, losses);
 }
 
 // The "Key" values of a written file, as text ("C" letters, numbers in %g).
@@ -92,7 +95,8 @@ class CurveRecordsForms : public testing::TestWithParam<WyxForm> {};
 INSTANTIATE_TEST_SUITE_P(Forms, CurveRecordsForms, testing::Values(WyxForm::kBinary, WyxForm::kAscii),
                          [](const testing::TestParamInfo<WyxForm>& info) { return FormName(info.param); });
 
-// Round trips keep every key exactly: every coding, times and values of every size, and Tcb
+// Round trips keep every key exactly: every coding, times and values of every size (the
+// largest floats too, which the ASCII form writes a little beyond them), and Tcb
 // keys, which keep their bias in the words where other keys keep the next key's incoming
 // weight and their continuity where others keep its incoming ratio, before Auto keys ("a",
 // "p"), which must leave both alone and stay Auto.
@@ -102,7 +106,11 @@ TEST_P(CurveRecordsForms, CurvesRoundTripExactly) {
     RFCurve extremes;
     extremes.AddKey(RTime(-123456789012345), MakeKey(1e-30f, Key::Linear, 0));
     extremes.AddKey(RTime(1), MakeKey(-3.4e38f, Key::Linear, 0));
+    extremes.AddKey(RTime(2), MakeKey(FLT_MAX, Key::Linear, 0));
+    extremes.AddKey(RTime(3), MakeKey(-FLT_MAX, Key::Linear, 0));
+    extremes.AddKey(RTime(4), MakeKey(std::numeric_limits<float>::denorm_min(), Key::Linear, 0));
     extremes.AddKey(RTime(RTime::kInfinitelyLate - 1), MakeKey(0.1f, Key::Linear, 0));
+    extremes.SetDefaultValue(-FLT_MAX);
     RFCurve tcb;
     tcb.AddKey(At(0.0), MakeTcb(0.0f, 0.1f, 0.2f, 0.3f));
     tcb.AddKey(At(1.0), MakeKey(2.0f, Key::Cubic, Key::Auto));               // "a"
@@ -270,13 +278,17 @@ struct HandMade {
     int count;
     const char* keys;
     std::vector<ReadKey> read;
+    int dropped;  // keys read but not kept
 };
 
 class HandMadeRecords : public testing::TestWithParam<std::tuple<WyxForm, HandMade>> {};
 
 TEST_P(HandMadeRecords, ReadAsTheirVersionSays) {
     const auto& [form, test] = GetParam();
-    const CurvePtr curve = ReadHandMade(form, test.version, test.count, test.keys, 6.0);
+    RFCurveRecords::Losses losses;
+    const CurvePtr curve = ReadHandMade(form, test.version, test.count, test.keys, 6.0, &losses);
+    EXPECT_EQ(losses.keys, test.dropped);
+    EXPECT_EQ(losses.numbers, 0);
     ASSERT_EQ(curve->GetKeyCount(), static_cast<int>(test.read.size()));
     for (int k = 0; k < curve->GetKeyCount(); ++k) {
         SCOPED_TRACE(testing::Message() << "key " << k);
@@ -306,27 +318,34 @@ const uint32_t K = Key::Constant;
 const HandMade kHandMade[] = {
     // "a" first: no previous key to touch. "d" clears the incoming weight "S" gave.
     {"Version4002", 4002, 4, "@0 1 U a   @1 2 U S 1.5 -0.5 l 0.75   @2 3 U d 4 r 0.2   @3 4 U s 0 0 n",
-     {{1, C, Key::Auto, 0, 0}, {2, C, Key::User, 1.5f, kAny, 0, Key::kDefaultWeight}, {3, C, Key::Auto, 0, 4, Key::WeightedRight}, {4, C, Key::User, 0, 0}}},
+     {{1, C, Key::Auto, 0, 0}, {2, C, Key::User, 1.5f, kAny, 0, Key::kDefaultWeight}, {3, C, Key::Auto, 0, 4, Key::WeightedRight}, {4, C, Key::User, 0, 0}}, 0},
     // 4000 alone: "a" carries the incoming ratio; before 4004 an Auto key before a Linear one
     // gets incoming ratio 100 and one after it outgoing ratio -100; no weights before 4002,
     // no "n"/"s" after "C" (or "A", "Z") before 4004.
     {"Version4000", 4000, 5, "@0 0 U A 25   @1 1 L   @2 2 U a 0   @3 3 U b 2 -1   @4 1 Z",
-     {{0, C, Key::Auto, kAny, 100}, {1, L, 0, kAny, kAny}, {2, C, Key::Auto, -100, kAny}, {3, C, Key::UserBreak, 2, -1}, {1, K, 0, kAny, kAny}}},
+     {{0, C, Key::Auto, kAny, 100}, {1, L, 0, kAny, kAny}, {2, C, Key::Auto, -100, kAny}, {3, C, Key::UserBreak, 2, -1}, {1, K, 0, kAny, kAny}}, 0},
     // Unequal ratios read as broken, except after a Tcb key, whose continuity is no ratio.
     {"BrokenRatios", 4004, 5, "@0 0 U p 0 10 n   @1 1 U p 5 0 n   @2 1 U p 0 0 n   @3 2 U t 0 0.5 0   @4 1 U p 7 0 n",
-     {{0, C, Key::Auto, 0, 10}, {1, C, Key::AutoBreak, 5, 0}, {1, C, Key::Auto, 0, 0}, {2, C, Key::Tcb, 0, 0.5f}, {1, C, Key::Auto, 7, 0}}},
+     {{0, C, Key::Auto, 0, 10}, {1, C, Key::AutoBreak, 5, 0}, {1, C, Key::Auto, 0, 0}, {2, C, Key::Tcb, 0, 0.5f}, {1, C, Key::Auto, 7, 0}}, 0},
     // "B" keys hold control values (the first key's incoming one has no previous key); "H"
     // gives one slope for both sides; "T" is Tcb.
     {"OlderBezier", 4002, 4, "@0 0 B b 99 1   @2 3 B b 2 4   @3 5 H s -1.5   @4 6 T 0.5 0 -0.25",
-     {{0, C, Key::UserBreak, 1.5f, 1.5f}, {3, C, Key::UserBreak, 3, -1.5f}, {5, C, Key::User, -1.5f, kAny}, {6, C, Key::Tcb, 0.5f, 0}}},
+     {{0, C, Key::UserBreak, 1.5f, 1.5f}, {3, C, Key::UserBreak, 3, -1.5f}, {5, C, Key::User, -1.5f, kAny}, {6, C, Key::Tcb, 0.5f, 0}}, 0},
     // Repeated and disordered times drop only their keys; a dropped key's clearing of the
     // previous key's incoming weight is undone.
     {"DisorderedTimes", 4004, 6, "@0 0 U a  @1 1 U a  @1 2 U a  @0.5 3 U a  @2 4 U a  @3 5 U a",
-     {{0, C, Key::Auto, 0, 0}, {1, C, Key::Auto, 0, 0}, {4, C, Key::Auto, 0, 0}, {5, C, Key::Auto, 0, 0}}},
-    {"DroppedKey", 4004, 3, "@0 0 U s 1 2 l 0.5   @0 1 U d 9 n   @1 2 X", {{0, C, Key::User, 1, 2, Key::WeightedNextLeft, 0.5f}}},
-    {"EveryKeyBad", 4004, 2, "@0 3 ?   @1 4 U w", {}},
-    {"CountAboveTheValues", 4004, 0x7FFFFFFF, "@0 1 L  @1 2 L", {{1, L, 0, kAny, kAny}, {2, L, 0, kAny, kAny}}},
-    {"NegativeCount", 4004, -5, "@0 1 L  @1 2 L", {}},
+     {{0, C, Key::Auto, 0, 0}, {1, C, Key::Auto, 0, 0}, {4, C, Key::Auto, 0, 0}, {5, C, Key::Auto, 0, 0}}, 2},
+    {"DroppedKey", 4004, 3, "@0 0 U s 1 2 l 0.5   @0 1 U d 9 n   @1 2 X", {{0, C, Key::User, 1, 2, Key::WeightedNextLeft, 0.5f}}, 2},
+    {"EveryKeyBad", 4004, 2, "@0 3 ?   @1 4 U w", {}, 2},
+    {"CountAboveTheValues", 4004, 0x7FFFFFFF, "@0 1 L  @1 2 L", {{1, L, 0, kAny, kAny}, {2, L, 0, kAny, kAny}}, 0},
+    {"NegativeCount", 4004, -5, "@0 1 L  @1 2 L", {}, 0},
+    // A number that rounds to the largest float is that float (the ASCII form writes it with
+    // 15 digits, a little beyond it); from half a step beyond it on (a tie rounds to the even
+    // infinity) no float holds; the smallest round to 0 or to the smallest subnormal.
+    {"BeyondTheFloats", 4004, 5, "@0 3.40282356779733e38 L  @1 -3.40282356779733e38 L  @2 3.4028235677973366e38 L"
+                                 "  @3 1e-46 L  @4 -1.4e-45 L",
+     {{FLT_MAX, L, 0, kAny, kAny}, {-FLT_MAX, L, 0, kAny, kAny}, {0, L, 0, kAny, kAny},
+      {-std::numeric_limits<float>::denorm_min(), L, 0, kAny, kAny}}, 1},
 };
 
 INSTANTIATE_TEST_SUITE_P(Records, HandMadeRecords,
@@ -351,6 +370,42 @@ TEST_P(CurveRecordsForms, CurvesBefore4000KeepTheirSlopesNextToTcbKeys) {
     // The last key became Cubic and keeps the incoming slope the keys gave it when read.
     EXPECT_EQ(Key::Cubic, curve->GetKey(4).GetInterpolation());
     EXPECT_NEAR(0.0, curve->GetLeftDerivative(4), 1e-6);
+}
+
+// A default and a colour no float holds leave the curve's own; a read adds what it left out.
+TEST_P(CurveRecordsForms, NumbersNoFloatHoldsAreLeftOutAndCounted) {
+    RecordFile file(GetParam());
+    ASSERT_TRUE(file.Write([](RWyxFile& out) {
+        out.FieldWriteBegin("Default");
+        out.FieldWriteDouble(3.5e38);
+        out.FieldWriteEnd();
+        out.FieldWriteBegin("KeyVer");
+        out.FieldWriteInt(4004);
+        out.FieldWriteEnd();
+        out.FieldWriteBegin("KeyCount");
+        out.FieldWriteInt(2);
+        out.FieldWriteEnd();
+        out.FieldWriteBegin("Key");
+        WriteValues(out, "@0 1 L   @1 1e39 L");
+        out.FieldWriteEnd();
+        out.FieldWriteBegin("Color");
+        WriteValues(out, "0.5 0.25");
+        out.FieldWriteDouble(-HUGE_VAL);
+        out.FieldWriteEnd();
+    }));
+    RWyxFile in;
+    ASSERT_TRUE(file.Open(in));
+    RFCurve read;
+    read.SetDefaultValue(2.5f);
+    RFCurveRecords::Losses losses{10, 20};
+    ASSERT_NE(RFCurveRecords::ReadDefaultBlock(in, &read, false, true, &losses), nullptr);
+    EXPECT_EQ(read.GetDefaultValue(), 2.5f);
+    EXPECT_EQ(read.GetKeyCount(), 1);
+    float rgb[3];
+    read.GetColor(rgb);
+    EXPECT_NE(rgb[0], 0.5f) << "the curve's own colour";
+    EXPECT_EQ(losses.keys, 11);
+    EXPECT_EQ(losses.numbers, 22);
 }
 
 TEST_P(CurveRecordsForms, KeyCountIsBoundedByTheValues) {

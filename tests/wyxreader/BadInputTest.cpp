@@ -589,8 +589,10 @@ TEST_F(BadInputTest, AnimationOfUnknownObjectsAndPropertiesAndRepeatedTakesIsDro
                     d.Block("Channel", {"Visibility"}, [&] {
                         d.Field("Default", {1.0});
                         d.Field("KeyVer", {4004});
-                        d.Field("KeyCount", {1});
-                        d.Field("Key", {0, 0.0, "C", "s"});
+                        d.Field("KeyCount", {3});
+                        // A second key at the same time; a value beyond the floats.
+                        d.Field("Key", {0, 0.0, "C", "s", 0, 1.0, "C", "s", 4.6186158e10, 1e39, "C", "s"});
+                        d.Field("Color", {1.0, 1e39, 0.0});
                     });
                     d.Block("Channel", {"Bogus"}, [&] { d.Field("Default", {3.0}); });
                 });
@@ -609,6 +611,9 @@ TEST_F(BadInputTest, AnimationOfUnknownObjectsAndPropertiesAndRepeatedTakesIsDro
         });
     });
     const std::vector<std::string> expected = {
+        "Take \"Run\", Model \"Model::A\", channel \"Visibility\": 2 keys that could not be read were dropped",
+        "Take \"Run\", Model \"Model::A\", channel \"Visibility\": 1 curve defaults or colours no float holds were "
+        "dropped",
         "Take \"Run\", Model \"Model::A\": 1 channels for properties it does not have were dropped",
         "Take \"Run\", Model \"Model::A\": a second block for this object was dropped",
         "Take \"Run\", Model \"Model::Ghost\": no record defines this object; its animation was dropped",

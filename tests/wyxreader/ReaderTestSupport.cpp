@@ -31,6 +31,8 @@
 #include "scene/RWyxGlobalLightSettings.h"
 #include "scene/RWyxGlobalTimeSettings.h"
 #include "scene/RWyxNode.h"
+#include "scene/RWyxNodeLimits.h"
+#include "scene/RWyxPivotSet.h"
 #include "scene/RWyxScene.h"
 #include "scene/RWyxSceneInfo.h"
 #include "scene/RWyxTakeInfo.h"
@@ -354,6 +356,17 @@ RWyxScene* BuildEveryKindScene(RWyxObjectFactory& factory) {
     RWyxNode* hips = AddNode(factory, "Hips", root, hipsJoint);
     RWyxNode* spine = AddNode(factory, "Spine", hips, factory.CreateSkeleton());
     spine->SetDefaultTranslation(RVector4(0, 4, 0, 0));
+    // Rotation limits out of Auto: their default and axis are the pivot set's pre- and
+    // post-rotation, in use; with their axis length.
+    RWyxNodeLimits& limits = *spine->GetLimits();
+    limits.SetAuto(RWyxNodeLimits::kRotation, false);
+    limits.SetEnable(RWyxNodeLimits::kRotation, true);
+    limits.SetDefault(RWyxNodeLimits::kRotation, RVector4(5, 0, 0, 0));
+    limits.SetMin(RWyxNodeLimits::kRotation, RVector4(-45, -10, 0, 0));
+    limits.SetMax(RWyxNodeLimits::kRotation, RVector4(45, 10, 0, 0));
+    limits.SetRotationAxis(RVector4(0, 0, 30, 0));
+    limits.SetAxisLength(4.0);
+    spine->SetPivotState(0, RWyxPivotSet::kInUse);
     RWyxSkeleton* handJoint = factory.CreateSkeleton();
     handJoint->SetSkeletonType(RWyxSkeleton::kLimb);
     AddNode(factory, "Hand", spine, handJoint);

@@ -75,6 +75,24 @@ TEST_F(V5BadInputTest, NamesThatNameNoModelAndSecondParentsAreDropped) {
     EXPECT_EQ(FindModel(*result.scene, "A")->GetTarget(), nullptr);
 }
 
+TEST_F(V5BadInputTest, ChannelDefaultsNoFloatHoldsAreDroppedWithAWarning) {
+    const ReadResult result = Read([](Document& d) {
+        Model(d, "Model::A", [&] {
+            d.Block("Channel", {"Visibility"}, [&] { d.Field("Default", {1e39}); });
+            d.Block("Channel", {"Transform"}, [&] {
+                d.Block("Channel", {"T"}, [&] { d.Block("Channel", {"X"}, [&] { d.Field("Default", {2.0}); }); });
+            });
+        });
+    });
+    ExpectWarnings(result, {"Model \"Model::A\", channel \"Visibility\": 1 curve defaults or colours no float holds "
+                            "were dropped"});
+    const RWyxNode* a = FindModel(*result.scene, "A");
+    ASSERT_NE(a, nullptr);
+    RVector4 translation;
+    EXPECT_EQ(a->GetDefaultTranslation(translation).x, 2.0) << "the channel after is read";
+    EXPECT_EQ(a->GetVisibility(), true);
+}
+
 TEST_F(V5BadInputTest, CountsAndIndicesAreCheckedAgainstTheirArrays) {
     const ReadResult result = Read([](Document& d) {
         Model(d, "Model::M", [&] {

@@ -1,5 +1,6 @@
 // Feeds arbitrary bytes, opened from memory as a WYX file, to the curve records reader: the
-// curve stored at the top level, and each curve stored in a "Curve" block.
+// curve stored at the top level, and each curve stored in a "Curve" block, counting what each
+// read leaves out.
 
 #include <cstddef>
 #include <cstdint>
@@ -12,7 +13,12 @@
 namespace {
 
 void ReadInto(RWyxFile& file, RFCurve* target, bool defaultOnly, bool withColor) {
-    RFCurve* curve = RFCurveRecords::ReadDefaultBlock(file, target, defaultOnly, withColor);
+    RFCurveRecords::Losses losses;
+    RFCurve* curve = RFCurveRecords::ReadDefaultBlock(file, target, defaultOnly, withColor, &losses);
+    // Counts of what was there: a curve record holds one default and one colour.
+    if (losses.keys < 0 || losses.numbers < 0 || losses.numbers > 2) {
+        curve_fuzz::Finding("losses outside what a curve record holds");
+    }
     if (curve != nullptr) {
         curve_fuzz::CheckCurve(*curve);
         if (curve != target) {
