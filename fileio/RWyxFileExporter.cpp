@@ -42,7 +42,10 @@ bool RWyxFileExporter::Export(RWyxScene* scene, RStreamOptions* options) {
     if (!TakeOverWrite(*writer, writer->Write(scene, options))) {
         return false;  // no FileClose: the failed file is not to be put in place
     }
-    if (!writer->FileClose()) {
+    const bool closed = writer->FileClose();
+    // Closing may add warnings (the OBJ writer copies its textures once its files are in place).
+    writer->GetMessageText(MessageText());
+    if (!closed) {
         TakeOverError(kErrorNotWritten, *writer);
         return false;
     }

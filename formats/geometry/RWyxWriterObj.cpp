@@ -103,6 +103,7 @@ bool RWyxWriterObj::WriteToTarget(RWyxScene* scene, RStreamOptions* options) {
     const auto& objOptions = static_cast<const RStreamOptionsObj&>(*options);
     forceTriangulation_ = objOptions.IsOn(RStreamOptionsObj::kForceTriangulation);
     evaluateDeformations_ = objOptions.IsOn(RStreamOptionsObj::kEvaluateDeformations);
+    textureCopies_.clear();
     try {
         const std::vector<RWyxNode*> nodes = CollectNodesDepthFirst(*root);
         CountWarnings(ConvertNodesForExport(*GetFactory(), nodes, forceTriangulation_, MessageText()));
@@ -126,11 +127,11 @@ bool RWyxWriterObj::WriteToTarget(RWyxScene* scene, RStreamOptions* options) {
         const bool written = out.Flush() ? mtl_ == nullptr || mtl_->Flush() ||
                                                FailStream(*mtl_, MaterialLibraryPath(outputPath_.Buffer()))
                                          : FailStream(out, outputPath_);
-        // Copied once both files are written whole: a refused or failed write leaves nothing
-        // beside the output.
+        // Copied by FileClose once both files are in place: a refused or failed write, or one
+        // never closed, leaves nothing beside the output.
         for (std::size_t i = 0; written && i < records_.size(); ++i) {
             const RString map = MapFileName(records_[i]);
-            if (!map.IsEmptyText()) CopyTexture(records_[i].GetTexture()->GetFileName(), map);
+            if (!map.IsEmptyText()) textureCopies_.emplace_back(records_[i].GetTexture()->GetFileName(), map);
         }
         CloseMaterialLibrary();
         return written;
@@ -139,6 +140,15 @@ bool RWyxWriterObj::WriteToTarget(RWyxScene* scene, RStreamOptions* options) {
         SetError(kErrorUnidentified, "Out of memory while writing the OBJ file");
         return false;
     }
+}
+
+bool RWyxWriterObj::FileClose() {
+    const bool closed = RWyxGeometryFileWriter::FileClose();
+    for (std::size_t i = 0; closed && i < textureCopies_.size(); ++i) {
+        CopyTexture(textureCopies_[i].first, textureCopies_[i].second);
+    }
+    textureCopies_.clear();
+    return closed;
 }
 
 bool RWyxWriterObj::OpenMaterialLibrary(GeometryTextWriter& out) {

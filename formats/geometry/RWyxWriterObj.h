@@ -33,8 +33,8 @@
 // a normal is written scaled to unit length, so the file would hold other numbers. Texture
 // coordinates are written as they are ("nan", "inf"), which the reader reads back. The OBJ and
 // MTL files go to temporary files that FileClose puts in place (RWyxGeometryFileWriter), and
-// textures are copied once every mesh is written; a write or a put in place of either file
-// that fails is a failed export, and a refused or failed write copies nothing. Conversions
+// textures are copied by FileClose once both are in place; a write or a put in place of either
+// file that fails is a failed export, and a refused, failed or unclosed write copies nothing. Conversions
 // that fail, texture files that cannot be copied (a copy goes in place whole or not at all)
 // and an MTL file that cannot be made are warnings in the message text.
 
@@ -67,6 +67,9 @@ public:
     // replaced by "mtl", or ".mtl" appended when it has none. Folders are left as they are.
     static RString MaterialLibraryPath(const char* outputPath);
 
+    // Puts the files in place, then copies the textures of the write beside them.
+    bool FileClose() override;
+
 protected:
     bool WriteToTarget(RWyxScene* scene, RStreamOptions* options) override;
 
@@ -97,6 +100,8 @@ private:
     std::unique_ptr<GeometryTextWriter> mtl_;
     RWyxMaterial* defaultMaterial_ = nullptr;
     std::vector<RObjMaterialRecord> records_;
+    // The textures of the last write (source, file name beside the output), copied by FileClose.
+    std::vector<std::pair<RString, RString>> textureCopies_;
     std::map<std::pair<const void*, const void*>, std::size_t> recordIndex_;
     RUniqueNameList materialNames_;
 };

@@ -236,6 +236,13 @@ TEST_F(ObjWriterTest, TexturesAreCopiedBesideTheOutputOnceAndFailuresAreReported
     node->GetMesh()->InitTextureIndices(RWyxMesh::kKindAllSame);
     node->GetMesh()->AddTexture(texture);
     std::filesystem::create_directory(scratch.Join("out"));
+    {
+        // A write never closed puts nothing in place, and copies nothing beside it.
+        RWyxWriterObj unclosed(&factory);
+        ASSERT_TRUE(unclosed.FileCreate(scratch.Join("out/scene.obj").c_str()));
+        ASSERT_TRUE(unclosed.Write(scene, ObjOptions().get()));
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(scratch.Join("out")));
     Write("out/scene.obj");
     EXPECT_EQ(ScratchFolder::ReadFile(scratch.Join("out/source.png")), std::string(3000, 'p'));
     EXPECT_NE(ScratchFolder::ReadFile(scratch.Join("out/scene.mtl")).find("map_Kd source.png\n"), std::string::npos);
