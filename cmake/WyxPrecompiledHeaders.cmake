@@ -10,7 +10,8 @@
 # takes. File-local helpers of different files never meet (unlike a unity build, which
 # would join files and make their helpers clash).
 #
-# Every target of these kinds gets them, so targets added later need nothing:
+# Every target of these kinds gets them, so targets added later need nothing; targets of one
+# kind and one header set share one (see wyx_precompile_shared):
 #   an SDK layer:   the standard set, and the scene's node (or the core's string) when the
 #                   layer sees that folder;
 #   a host room:    the standard set and the host's value types;
@@ -29,8 +30,35 @@ set(WYX_PCH_HOST_API ${WYX_PCH_HOST_VALUES} <vexa/VDagPath.h> <vexa/VFnDependenc
 set(WYX_PCH_SDK <core/RString.h> <scene/RWyxNode.h> <scene/RWyxObjectFactory.h> <scene/RWyxScene.h>
   <curves/RFCurve.h>)
 
-function(wyx_precompile target)
-  target_precompile_headers(${target} PRIVATE ${WYX_PCH_STANDARD} ${ARGN})
+# The number of C++ source files of the target.
+function(wyx_source_count target out)
+  get_target_property(sources ${target} SOURCES)
+  list(FILTER sources INCLUDE REGEX "\\.cpp$")
+  list(LENGTH sources count)
+  set(${out} ${count} PARENT_SCOPE)
+endfunction()
+
+# Precompiles, for each target named, the standard set and the headers its variable
+# pch_<target> lists. The targets of one list are of one kind, compiled with the same flags,
+# so those of one header set share one precompiled header: the first of them with three
+# source files or more compiles it (for fewer, it would cost about what it saves), and the
+# others reuse it. A definition of a target's own beside it is allowed; one that differs from
+# the compiling target's is refused by the compiler, so a mismatch cannot pass unseen.
+function(wyx_precompile_shared)
+  foreach(target IN LISTS ARGN)
+    string(MD5 set "${pch_${target}}")
+    wyx_source_count(${target} count)
+    if(NOT DEFINED compiled_by_${set} AND count GREATER_EQUAL 3)
+      target_precompile_headers(${target} PRIVATE ${WYX_PCH_STANDARD} ${pch_${target}})
+      set(compiled_by_${set} ${target})
+    endif()
+  endforeach()
+  foreach(target IN LISTS ARGN)
+    string(MD5 set "${pch_${target}}")
+    if(DEFINED compiled_by_${set} AND NOT compiled_by_${set} STREQUAL target)
+      target_precompile_headers(${target} REUSE_FROM ${compiled_by_${set}})
+    endif()
+  endforeach()
 endfunction()
 
 # The targets defined in the folder and below it.
@@ -53,36 +81,41 @@ function(wyx_precompile_all)
   foreach(layer IN LISTS layers)
     get_target_property(folders ${layer} WYX_LAYER_FOLDERS)
     if("scene" IN_LIST folders)
-      wyx_precompile(${layer} <core/RString.h> <scene/RWyxNode.h>)
+      set(pch_${layer} <core/RString.h> <scene/RWyxNode.h>)
     elseif("core" IN_LIST folders)
-      wyx_precompile(${layer} <core/RString.h>)
+      set(pch_${layer} <core/RString.h>)
     else()
-      wyx_precompile(${layer})
+      set(pch_${layer} "")
     endif()
   endforeach()
+  wyx_precompile_shared(${layers})
   get_property(rooms GLOBAL PROPERTY VEXA_HOST_ROOMS)
   foreach(room IN LISTS rooms)
-    wyx_precompile(${room} ${WYX_PCH_HOST_VALUES})
+    set(pch_${room} ${WYX_PCH_HOST_VALUES})
   endforeach()
-  wyx_precompile(wyxplugin ${WYX_PCH_SDK} <plugin/VexaNode.h> ${WYX_PCH_HOST_API})
+  wyx_precompile_shared(${rooms})
+  set(pch_wyxplugin ${WYX_PCH_SDK} <plugin/VexaNode.h> ${WYX_PCH_HOST_API})
+  wyx_precompile_shared(wyxplugin)
 
   if(NOT WYX_BUILD_TESTS)
     return()
   endif()
-  wyx_targets_below(${PROJECT_SOURCE_DIR}/tests tests)
-  foreach(target IN LISTS tests)
+  wyx_targets_below(${PROJECT_SOURCE_DIR}/tests candidates)
+  set(suites "")
+  foreach(target IN LISTS candidates)
     get_target_property(type ${target} TYPE)
     if(NOT type STREQUAL "EXECUTABLE" OR NOT target MATCHES "_tests$")
       continue()
     endif()
     get_target_property(libraries ${target} LINK_LIBRARIES)
-    set(headers <gtest/gtest.h>)
+    set(pch_${target} <gtest/gtest.h>)
     if("wyxsdk" IN_LIST libraries)
-      list(APPEND headers ${WYX_PCH_SDK})
+      list(APPEND pch_${target} ${WYX_PCH_SDK})
     endif()
     if("vexahost" IN_LIST libraries)
-      list(APPEND headers ${WYX_PCH_HOST_API})
+      list(APPEND pch_${target} ${WYX_PCH_HOST_API})
     endif()
-    wyx_precompile(${target} ${headers})
+    list(APPEND suites ${target})
   endforeach()
+  wyx_precompile_shared(${suites})
 endfunction()
