@@ -41,21 +41,28 @@ endfunction()
 # Precompiles, for each target named, the standard set and the headers its variable
 # pch_<target> lists. The targets of one list are of one kind, compiled with the same flags,
 # so those of one header set share one precompiled header: the first of them with three
-# source files or more compiles it (for fewer, it would cost about what it saves), and the
-# others reuse it. A definition of a target's own beside it is allowed; one that differs from
-# the compiling target's is refused by the compiler, so a mismatch cannot pass unseen.
+# source files or more (for fewer, it would cost about what it saves) and no definitions of
+# its own compiles it, and the others reuse it, with definitions of their own if they have
+# them. A header compiled with definitions is not shared: they would go with it (Clang) or
+# make it refused (GCC) where a target lacks them. Such a target of a set that has no shared
+# header, if it has three files or more, compiles its own.
 function(wyx_precompile_shared)
   foreach(target IN LISTS ARGN)
     string(MD5 set "${pch_${target}}")
-    wyx_source_count(${target} count)
-    if(NOT DEFINED compiled_by_${set} AND count GREATER_EQUAL 3)
+    wyx_source_count(${target} count_${target})
+    get_target_property(definitions ${target} COMPILE_DEFINITIONS)
+    if(NOT DEFINED compiled_by_${set} AND count_${target} GREATER_EQUAL 3 AND NOT definitions)
       target_precompile_headers(${target} PRIVATE ${WYX_PCH_STANDARD} ${pch_${target}})
       set(compiled_by_${set} ${target})
     endif()
   endforeach()
   foreach(target IN LISTS ARGN)
     string(MD5 set "${pch_${target}}")
-    if(DEFINED compiled_by_${set} AND NOT compiled_by_${set} STREQUAL target)
+    if(NOT DEFINED compiled_by_${set})
+      if(count_${target} GREATER_EQUAL 3)
+        target_precompile_headers(${target} PRIVATE ${WYX_PCH_STANDARD} ${pch_${target}})
+      endif()
+    elseif(NOT compiled_by_${set} STREQUAL target)
       target_precompile_headers(${target} REUSE_FROM ${compiled_by_${set}})
     endif()
   endforeach()
