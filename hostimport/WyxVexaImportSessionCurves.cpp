@@ -91,14 +91,21 @@ KeyTangents TangentsOf(const RCurveKey& key, TangentType previousOut) {
 // first key's is its own out type. The last key takes both types from the key before it, clamped
 // after a smooth one: its own interpolation shapes no segment, and the export writes a clamped
 // key as a fixed or linear one, which would otherwise come back smooth and then clamped again.
+// Between two keys of given tangents the in type is fixed: the host makes a given tangent fixed,
+// and so a fixed key after a broken one (whose out type is smooth) comes in locked, as the
+// export wrote it; judged by that smooth type it came in unlocked, the export wrote it broken,
+// and the key after it broke on the next trip.
 std::vector<KeyTangents> CurveTangents(const RFCurve& curve) {
     const int count = curve.GetKeyCount();
     std::vector<KeyTangents> all(static_cast<size_t>(count));
     TangentType previousOut = VFnAnimCurve::kTangentGlobal;
+    bool previousExplicit = false;
     for (int i = 0; i < count; ++i) {
         KeyTangents tangents = TangentsOf(curve.GetKey(i), previousOut);
         const bool smooth = curve.GetKey(i).IsCubicWithMode(RCurveKey::Auto);
         if (i == 0 && !smooth) tangents.in = tangents.out;
+        if (previousExplicit && tangents.explicitTangents) tangents.in = VFnAnimCurve::kTangentFixed;
+        previousExplicit = tangents.explicitTangents;
         if (i == count - 1 && count > 1) {
             tangents.in = previousOut == VFnAnimCurve::kTangentSmooth ? VFnAnimCurve::kTangentClamped : previousOut;
             tangents.out = tangents.in;

@@ -22,8 +22,8 @@
 //  - an ASCII file keeps 15 digits of a normal and the import makes normals unit vectors again,
 //    which may move their last digit from one import to the next: geometry is compared to nine
 //    digits, all that single precision (in which the host holds points, UVs and colours) has.
-// Focused cases: lights' and cameras' orientation, the last key of a curve, camera rigs, nodes
-// of one name under different parents.
+// Focused cases: lights' and cameras' orientation, the last key of a curve, broken keys, camera
+// rigs, nodes of one name under different parents.
 
 #include "tests/hostexport/DeformExportTestSupport.h"
 
@@ -465,13 +465,14 @@ protected:
         return at == std::string::npos ? "" : scene.substr(at);
     }
 
-    // Import, export, import, export, import: the host scene after each import, each file
+    // Import, export, import, export, import (or as many imports as asked, an export between
+    // two, into trip1.wyx, trip2.wyx, ...): the host scene after each import, each file
     // imported in the form.
-    std::vector<std::string> trip(const std::string& source, const Form& form = kForms[0]) {
+    std::vector<std::string> trip(const std::string& source, const Form& form = kForms[0], int imports = 3) {
         SCOPED_TRACE(form.name);
         std::vector<std::string> scenes;
         std::string path = source;
-        for (int i = 0; i < 3; ++i) {
+        for (int i = 0; i < imports; ++i) {
             if (form.copy != nullptr) {
                 const std::string copy = file("form" + std::to_string(i) + ".wyx");
                 EXPECT_TRUE(form.copy(path, copy));
@@ -479,7 +480,7 @@ protected:
             }
             importNew(path);
             scenes.push_back(hostScene());
-            if (i == 2) break;
+            if (i + 1 == imports) break;
             path = file("trip" + std::to_string(i + 1) + ".wyx");
             EXPECT_TRUE(exportTo(path));
         }
@@ -927,6 +928,36 @@ TEST_F(HostRoundTripTest, TheLastKeyOfACurveKeepsItsTangentsOnEveryTrip) {
             EXPECT_EQ(std::count(keys.begin(), keys.end(), '\n'), 2) << name << "\n" << keys;
             EXPECT_EQ(TranslationKeys(second, name, WyxVexaExportSession::kTakeName), keys) << name;
         }
+    }
+}
+
+// Keys the host holds fixed, locked or broken among smooth ones, and smooth keys at uneven
+// times, which version 5 keeps as fixed keys of their slopes. In every form each export from
+// the second on writes the keys of the one before, broken or not (tangent mode 0xC00 or
+// 0x400): a fixed key after a broken one comes in locked, as the export wrote it.
+TEST_F(HostRoundTripTest, ACurveWithBrokenKeysSettlesAfterOneTrip) {
+    script("createNode transform -n kinked; createNode transform -n eased");
+    VFnAnimCurve kinked = keyPlug("kinked", "translateX",
+                                  {{0.0, 0.0}, {0.25, 1.0}, {0.5, 3.0}, {0.75, 2.0}, {1.0, 4.0}, {1.25, 5.0}},
+                                  VFnAnimCurve::kTangentSmooth);
+    ASSERT_TRUE(kinked.setTangentsLocked(1, false));
+    ASSERT_TRUE(kinked.setTangent(1, 1.0, 2.0, true));
+    for (unsigned k = 1; k < 5; ++k) ASSERT_TRUE(kinked.setTangent(k, 1.0, k - 2.0, false));
+    keyPlug("eased", "translateX", {{0.0, 0.0}, {0.2, 1.0}, {0.9, 3.0}, {1.0, 2.0}, {1.6, 4.0}, {1.7, 5.0}},
+            VFnAnimCurve::kTangentSmooth);
+    const std::string source = file("kinks.wyx");
+    ASSERT_TRUE(exportTo(source));
+    for (const Form& form : kForms) {
+        SCOPED_TRACE(form.name);
+        trip(source, form, 5);
+        std::vector<std::string> exports;
+        for (int n = 1; n <= 4; ++n) {
+            const ReadBack back(file("trip" + std::to_string(n) + ".wyx"));
+            ASSERT_TRUE(back.Read());
+            exports.push_back(TranslationKeys(back, "kinked", WyxVexaExportSession::kTakeName) + "\n" +
+                              TranslationKeys(back, "eased", WyxVexaExportSession::kTakeName));
+        }
+        for (size_t n = 1; n < exports.size(); ++n) EXPECT_EQ(exports[n], exports[n - 1]) << "export " << n + 1;
     }
 }
 

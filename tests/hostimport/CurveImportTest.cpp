@@ -208,6 +208,17 @@ TEST_F(CurveImportTest, TangentTypesFollowTheKeys) {
     EXPECT_NEAR(y / x, 10.0 / kDegreesPerRadian, 1e-6);
     ASSERT_TRUE(host.getTangent(1, x, y, false));
     EXPECT_NEAR(y / x, -40.0 / kDegreesPerRadian, 1e-6);
+
+    // A user key after a broken one is locked, as the export writes a locked key; after a
+    // smooth key its in type is smooth, and it is not.
+    CurvePtr kinked = NewCurve();
+    const std::uint32_t modes[] = {RCurveKey::Auto, RCurveKey::User, RCurveKey::UserBreak, RCurveKey::User,
+                                   RCurveKey::User};
+    for (int k = 0; k < 5; ++k) Key(kinked.get(), k, static_cast<float>(k % 2), RCurveKey::Cubic, modes[k]);
+    ASSERT_TRUE(importRotation(*kinked));
+    host.setObject(VFnAnimCurve(plug("rotateX")).object());
+    const bool locked[] = {true, false, false, true, true};
+    for (unsigned k = 0; k < 5; ++k) EXPECT_EQ(host.tangentsLocked(k), locked[k]) << k;
 }
 
 TEST_F(CurveImportTest, AWeightedFirstKeyHasAnInTangentOfAThirdOfASecond) {
