@@ -42,10 +42,12 @@
 //     layers; vertex colours other than the first colour layer's, fitting the points;
 //   - layers without a texture, and texture layers whose texture element maps by control
 //     point or polygon vertex or does not use index-to-direct reference (their textures are
-//     written, their layer is not); UVs of a mesh's first texture layer other than by
-//     control point or by polygon vertex; an extra layer's textures after the last one its
+//     written, their layer is not); an extra layer's textures after the last one its
 //     indices name; materials of layers other than 0; materials by direct reference (written
 //     as the last material);
+//   - a mesh's UVs other than layer 0's by control point or polygon vertex and those of the
+//     texture layers written after its first (with a warning naming the mesh and the layers
+//     whose UVs are left out);
 //   - the points of shapes whose point count differs from their geometry's (such a shape
 //     is written as the single index 0 with zero deltas, with a warning);
 //   - channels' user names; Auto and AutoBreak keys as such (their slopes are written, as
@@ -157,16 +159,23 @@ private:
     void WriteSkeletonRecord(const RWyxSkeleton& skeleton);
 
     // ---- geometry (RWyxWriterWyx5Geometry.cpp) ----------------------------------------------------------
-    // Materials, textures, links, shapes and extra texture layers of a mesh, NURBS or patch.
-    void WriteGeometryContents(RWyxNode& node, RWyxGeometry& geometry);
-    // False when the layer's texture element cannot be written (nothing written then).
+    // Materials, textures, links, shapes and extra texture layers of a mesh, NURBS or patch;
+    // the layers whose UVs it wrote.
+    std::vector<const RWyxLayer*> WriteGeometryContents(RWyxNode& node, RWyxGeometry& geometry);
+    // Nothing when the layer's texture element cannot be written. True when the layer's UVs
+    // were written with it.
     bool WriteLayerTextureInfo(RWyxGeometry& geometry, RWyxLayer& layer);
     void WriteMesh(RWyxNode& node, RWyxMesh& mesh);
+    // A warning naming the mesh's node and its layers whose UVs are not among withUVs (the
+    // layers whose UVs were written): "The UVs of layers 1, 2 of Model::Body are left out: a
+    // version-5 file has no place for them" ("layer" for one). Nothing when every UV was written.
+    void WarnUVsLeftOut(const RWyxNode& node, const RWyxMesh& mesh, const std::vector<const RWyxLayer*>& withUVs);
     void WriteMeshNormals(const RWyxMesh& mesh);
     void WriteMeshMaterials(const RWyxMesh& mesh);
     void WriteMeshTextures(const RWyxMesh& mesh);
     void WriteMeshPolygons(RWyxNode& node, const RWyxMesh& mesh);
-    void WriteMeshUVs(const RWyxMesh& mesh);
+    // The layer whose UVs it wrote; null when none.
+    const RWyxLayer* WriteMeshUVs(const RWyxMesh& mesh);
     void WriteMeshVertexColors(const RWyxMesh& mesh);
     void WriteMeshGrid(const RWyxMesh& mesh);
     void WriteNurb(RWyxNode& node, RWyxNurb& nurb);

@@ -49,6 +49,7 @@
 #include "wyxwriter/RWyxWriterWyx5.h"
 #include "wyxwriter/WyxFields.h"
 
+#include <algorithm>
 #include <vector>
 
 using namespace wyx_fields;
@@ -127,7 +128,7 @@ void WriteUVs(RWyxFile& file, const char* name, const RWyxLayerElementUV& uvs) {
 
 // ---- records and texture layers ----------------------------------------------------------------------
 
-void RWyxWriterWyx5::WriteGeometryContents(RWyxNode& node, RWyxGeometry& geometry) {
+std::vector<const RWyxLayer*> RWyxWriterWyx5::WriteGeometryContents(RWyxNode& node, RWyxGeometry& geometry) {
     for (int i = 0; i < geometry.GetMaterialCount(0); ++i) {
         if (RWyxMaterial* material = geometry.GetMaterial(i, 0)) WriteMaterial(*material);
     }
@@ -144,13 +145,15 @@ void RWyxWriterWyx5::WriteGeometryContents(RWyxNode& node, RWyxGeometry& geometr
     }
     const bool mesh = geometry.GetAttributeType() == RWyxNodeAttribute::kMesh;
     int written = 0;
+    std::vector<const RWyxLayer*> withUVs;
     for (int n = mesh ? 1 : 0; n < geometry.GetLayerCountOfKind(Element::kTexture); ++n) {
         RWyxLayer* layer = geometry.GetLayerOfKind(n, Element::kTexture);
         if (layer == nullptr) continue;
         FieldBlock block(File(), "GeometryLayer");
         WriteField(File(), "LayerIndex", written++);
-        WriteLayerTextureInfo(geometry, *layer);
+        if (WriteLayerTextureInfo(geometry, *layer)) withUVs.push_back(layer);
     }
+    return withUVs;
 }
 
 bool RWyxWriterWyx5::WriteLayerTextureInfo(RWyxGeometry& geometry, RWyxLayer& layer) {
@@ -183,7 +186,7 @@ bool RWyxWriterWyx5::WriteLayerTextureInfo(RWyxGeometry& geometry, RWyxLayer& la
     WriteInts(file, "TextureId", ids);
 
     RWyxLayerElementUV* uvs = layer.GetUVs();
-    if (uvs == nullptr) return true;
+    if (uvs == nullptr) return false;
     RepairUVMapping(*uvs, geometry);
     const bool indexed = uvs->GetReferenceMode() == Element::kIndexToDirect;
     switch (uvs->GetMappingMode()) {
@@ -195,7 +198,7 @@ bool RWyxWriterWyx5::WriteLayerTextureInfo(RWyxGeometry& geometry, RWyxLayer& la
         break;
     default:
         WriteField(file, "UVMode", 0);
-        return true;
+        return false;
     }
     WriteField(file, "UVCount", uvs->GetDirectCount());
     WriteUVs(file, "UV", *uvs);
@@ -210,17 +213,34 @@ bool RWyxWriterWyx5::WriteLayerTextureInfo(RWyxGeometry& geometry, RWyxLayer& la
 
 void RWyxWriterWyx5::WriteMesh(RWyxNode& node, RWyxMesh& mesh) {
     if (mesh.GetControlPointsCount() > 0) {
-        WriteGeometryContents(node, mesh);
+        std::vector<const RWyxLayer*> withUVs = WriteGeometryContents(node, mesh);
         WriteField(File(), "GeometryVersion", kMeshGeometryVersion);
         WriteControlPoints("Vertices", mesh, false);
         WriteMeshNormals(mesh);
         WriteMeshMaterials(mesh);
         WriteMeshTextures(mesh);
         WriteMeshPolygons(node, mesh);
-        WriteMeshUVs(mesh);
+        withUVs.push_back(WriteMeshUVs(mesh));
         WriteMeshVertexColors(mesh);
+        WarnUVsLeftOut(node, mesh, withUVs);
     }
     WriteMeshGrid(mesh);
+}
+
+void RWyxWriterWyx5::WarnUVsLeftOut(const RWyxNode& node, const RWyxMesh& mesh,
+                                    const std::vector<const RWyxLayer*>& withUVs) {
+    RString layers;
+    int count = 0;
+    for (int l = 0; l < mesh.GetLayerCount(); ++l) {
+        const RWyxLayer* layer = mesh.GetLayer(l);
+        const RWyxLayerElementUV* uvs = layer->GetUVs();
+        if (uvs == nullptr || uvs->GetDirectCount() == 0) continue;
+        if (std::find(withUVs.begin(), withUVs.end(), layer) != withUVs.end()) continue;
+        layers += RString(count++ == 0 ? "" : ", ") + l;
+    }
+    if (count == 0) return;
+    Warn(RString(count == 1 ? "The UVs of layer " : "The UVs of layers ") + layers + " of " + node.GetName() +
+         " are left out: a version-5 file has no place for them");
 }
 
 void RWyxWriterWyx5::WriteMeshNormals(const RWyxMesh& mesh) {
@@ -309,21 +329,23 @@ void RWyxWriterWyx5::WriteMeshPolygons(RWyxNode& node, const RWyxMesh& mesh) {
     if (grouped) WriteInts(file, "PolygonGroup", groups);
 }
 
-void RWyxWriterWyx5::WriteMeshUVs(const RWyxMesh& mesh) {
+const RWyxLayer* RWyxWriterWyx5::WriteMeshUVs(const RWyxMesh& mesh) {
     RWyxFile& file = File();
     FieldBlock block(file, "GeometryUVInfo");
     WriteField(file, "Version", kUVInfoVersion);
-    const auto* uvs = static_cast<const RWyxLayerElementUV*>(FirstElement(mesh, Element::kUV));
+    const RWyxLayer* layer = mesh.GetLayerOfKind(0, Element::kUV);
+    const RWyxLayerElementUV* uvs = layer != nullptr ? layer->GetUVs() : nullptr;
     const int mapping = uvs != nullptr && mesh.GetTextureUVs() != nullptr ? uvs->GetMappingMode() : Element::kNoMapping;
     if (mapping != Element::kByControlPoint && mapping != Element::kByPolygonVertex) {
         WriteField(file, "MappingInformationType", "NoMappingInformation");
-        return;
+        return nullptr;
     }
     WriteField(file, "MappingInformationType", mapping == Element::kByControlPoint ? "ByVertice" : "ByPolygon");
     WriteUVs(file, "TextureUV", *uvs);
     if (mapping == Element::kByPolygonVertex && uvs->GetIndexCount() > 0) {
         WriteInts(file, "TextureUVVerticeIndex", CheckedIndices(uvs->IndexArray(), uvs->GetDirectCount()));
     }
+    return layer;
 }
 
 void RWyxWriterWyx5::WriteMeshVertexColors(const RWyxMesh& mesh) {

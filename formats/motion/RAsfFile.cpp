@@ -83,6 +83,10 @@ RAsfFile::RAsfFile(bool report) : RMotionTextFile("ASF", kDelimiters, "#", true,
     FillTable(dofWords_, kDofWords);
 }
 
+double RAsfFile::LengthAsRead(double length, double lengthUnit) {
+    return lengthUnit > 0.0 ? length * (kInchesToCentimetres / lengthUnit) : length;
+}
+
 bool RAsfFile::RotationOrderCode(int wordIndex, int& code) {
     if (wordIndex < 0 || wordIndex >= 6) {
         return false;
@@ -304,9 +308,7 @@ bool RAsfFile::ReadBoneLine(RAsfBone& bone, unsigned& seen) {
             if (!ReadDouble(value, 1.0) || !std::isfinite(value)) {
                 return Fail("Can't read bone length\n");
             }
-            if (skeleton_->lengthUnit > 0.0) {
-                value *= kInchesToCentimetres / skeleton_->lengthUnit;
-            }
+            value = LengthAsRead(value, skeleton_->lengthUnit);
             if (!std::isfinite(value)) {
                 return Fail("Bone length beyond the range of numbers\n");
             }

@@ -47,6 +47,9 @@ public:
     // Prints the skeleton to the open file.
     bool Write(RWyxAsfScene& skeleton);
 
+    // The centimetres a read makes of a bone length given in the length unit (inches scaled by
+    // it; a unit that is not above 0 leaves the length as it is).
+    static double LengthAsRead(double length, double lengthUnit);
     // The ASF rotation-order words and their Euler codes, shared with the AMC format.
     static bool RotationOrderCode(int wordIndex, int& code);
     // Why a bone name cannot be written so that the ASF and AMC readers take it back: the

@@ -2,6 +2,7 @@
 
 #include "core/PreOrderWalk.h"
 #include "formats/motion/RStreamOptionsMotion.h"
+#include "formats/motion/MotionConversion.h"
 #include "formats/motion/RWyxAsfScene.h"
 #include "scene/RWyxNode.h"
 
@@ -53,30 +54,14 @@ bool RWyxWriterAsf::CheckBoneNames(const RAsfBone& root, const RStreamOptionsMot
            RefuseSharedNames(written, options, "ASF");
 }
 
-bool RWyxWriterAsf::CheckDefaults(RWyxNode& root, const RStreamOptionsMotion& options) {
+bool RWyxWriterAsf::CheckBoneValues(const RAsfBone& root, double lengthUnit, const RStreamOptionsMotion& options) {
     bool held = true;
-    VisitPreOrder(&root, [this, &root, &options, &held](RWyxNode& node) {
-        RVector4 values[3] = {RVector4(), RVector4(), RVector4(1.0, 1.0, 1.0, 0.0)};
-        node.GetDefaultTranslation(values[0]);
-        node.GetDefaultRotation(values[1]);
-        node.GetDefaultScaling(values[2]);
-        // The root bone takes its node's scaling alone.
-        for (int channel = &node == &root ? 6 : 0; channel < 9 && held; ++channel) {
-            const double value = *values[channel / 3].Component(channel % 3);
-            if (!std::isfinite(value)) {
-                held = RefuseNonFinite(node.GetNameWithoutPrefix(), channel, value, nullptr, options, "ASF");
-            }
-        }
-    });
-    return held;
-}
-
-bool RWyxWriterAsf::CheckBoneValues(const RAsfBone& root, const RStreamOptionsMotion& options) {
-    bool held = true;
-    VisitPreOrder(&root, [this, &options, &held](const RAsfBone& bone) {
+    VisitPreOrder(&root, [&](const RAsfBone& bone) {
         const double values[7] = {bone.direction.x, bone.direction.y, bone.direction.z, bone.length,
                                   bone.axis[0],     bone.axis[1],     bone.axis[2]};
-        if (held && !std::all_of(values, values + 7, [](double value) { return std::isfinite(value); })) {
+        // A read turns the length back into centimetres, which the bone's node holds as floats.
+        const bool read = WithinFloats(RAsfFile::LengthAsRead(bone.length, lengthUnit));
+        if (held && !(read && std::all_of(values, values + 7, [](double value) { return std::isfinite(value); }))) {
             held = RefuseBeyond(RString(bone.GetName()), nullptr, options, "ASF");
         }
     });
@@ -89,7 +74,11 @@ bool RWyxWriterAsf::WriteToTarget(RWyxScene* scene, RStreamOptions* options) {
     if (root == nullptr) {
         return false;
     }
-    if (!CheckDefaults(*root, *motion)) {
+    // The root bone takes its node's scaling alone; the motion, the root's other channels.
+    const auto taken = [root](RWyxNode& node, int channel) {
+        return &node != root || channel >= 6 || !IsKeyed(node, channel);
+    };
+    if (!CheckDefaults(*root, taken, *motion, "ASF")) {
         return false;
     }
     std::unique_ptr<RWyxAsfScene, RPlugDestroyer> skeleton(RWyxAsfScene::Create());
@@ -102,7 +91,8 @@ bool RWyxWriterAsf::WriteToTarget(RWyxScene* scene, RStreamOptions* options) {
         SetError(kErrorUnidentified, "The skeleton could not be built");
         return false;
     }
-    if (!CheckBoneNames(*skeleton->GetRoot(), *motion) || !CheckBoneValues(*skeleton->GetRoot(), *motion)) {
+    if (!CheckBoneNames(*skeleton->GetRoot(), *motion) ||
+        !CheckBoneValues(*skeleton->GetRoot(), skeleton->lengthUnit, *motion)) {
         return false;
     }
     motion->ReportProgress(0, "Writing ASF node hierarchy", 0.0f);

@@ -11,7 +11,10 @@
 // its node with "Dummy", and a number after it where a node bears that name, the node's name
 // cut so that the whole fits: RWyxAsfScene::BuildFromNode), no two bones may be read as one
 // name (RefuseSharedNames); each is error 5, told through the options' message hook, names
-// with their control characters escaped.
+// with their control characters escaped. So are, before anything is written, a default the
+// skeleton or the AMC motion takes that no channel holds as it is (CheckDefaults: every default
+// below the root; the root's scaling, and its other channels without keys) and a bone that
+// grew beyond what a read keeps (CheckBoneValues).
 
 #include "formats/motion/RAsfFile.h"
 #include "formats/motion/RWyxWriterMotion.h"
@@ -35,13 +38,10 @@ private:
     // Refuses (error 5) a skeleton with a bone name RAsfFile::BoneNameFault finds fault with
     // (each such name, quoted, and why, in pre-order), or with bone names read as one.
     bool CheckBoneNames(const RAsfBone& root, const RStreamOptionsMotion& options);
-    // Refuses (error 5, RefuseNonFinite) a default value the skeleton is built from that is not
-    // a finite number: the scaling of the export root, and the translation, rotation and
-    // scaling of every node below it.
-    bool CheckDefaults(RWyxNode& root, const RStreamOptionsMotion& options);
     // Refuses (error 5, RefuseBeyond) a bone whose direction, length or axis grew beyond the
-    // finite numbers from finite defaults.
-    bool CheckBoneValues(const RAsfBone& root, const RStreamOptionsMotion& options);
+    // finite numbers from finite defaults, or whose length a read, turning it back into
+    // centimetres (in the skeleton's length unit), makes a number beyond the floats.
+    bool CheckBoneValues(const RAsfBone& root, double lengthUnit, const RStreamOptionsMotion& options);
     // The export root after the checks every ASF and AMC write starts with; null after an error.
     RWyxNode* CheckScene(RWyxScene* scene, RStreamOptionsMotion*& motion, RStreamOptions* options);
 };

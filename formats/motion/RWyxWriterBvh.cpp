@@ -67,6 +67,16 @@ bool RWyxWriterBvh::IsNameWritten(RWyxNode& node, const RWyxNode& root) const {
     return &node == &root || !IsEndSite(node);
 }
 
+bool RWyxWriterBvh::IsDefaultTaken(RWyxNode& node, const RWyxNode& root, int channel) const {
+    if (channel < 3) {
+        return true;
+    }
+    if (!IsNameWritten(node, root)) {
+        return false;  // an end site
+    }
+    return channel >= 6 ? node.GetChildCount() == 0 : !IsKeyed(node, channel);
+}
+
 bool RWyxWriterBvh::WriteHierarchy(RWyxNode& node, int indent, bool root, const RStreamOptionsMotion& options) {
     const bool global = root && exportFromGlobalPosition_;
     const RMatrix matrix = global ? node.GetDefaultGlobalMatrix() : node.GetDefaultLocalMatrix();

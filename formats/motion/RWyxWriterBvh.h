@@ -10,8 +10,9 @@
 //   the like) prints as "End Site", any other leaf gets a made-up end site along its bone;
 // - frame values are the local transform at each frame time (the root's global one with
 //   ExportFromGlobalPosition 1), rotations turned into the Z, X, Y channel order.
-// An offset or frame value a read would not keep (a key that is not a finite number, a
-// position beyond the floats) refuses the write (RWyxWriterMotion::CheckHeld, error 5).
+// An offset or frame value a read would not keep (a default or key that is not a finite
+// number, a position beyond the floats) refuses the write (RWyxWriterMotion::CheckDefaults and
+// CheckHeld, error 5).
 
 #include "formats/motion/RBvhFile.h"
 #include "formats/motion/RWyxWriterSkeleton.h"
@@ -38,6 +39,10 @@ protected:
     bool WriteSkeleton(RWyxScene& scene, RWyxNode& root, RStreamOptionsMotion& options) override;
     // Joints are written with their names, end sites without one: the root is always a joint.
     bool IsNameWritten(RWyxNode& node, const RWyxNode& root) const override;
+    // The translation (the offset); of a joint, also a leaf's scaling (its end site's offset
+    // along the bone scales with it) and its rotation without keys in the current take (its
+    // frames show the default).
+    bool IsDefaultTaken(RWyxNode& node, const RWyxNode& root, int channel) const override;
     RString NameFault(const RString& name) const override { return RBvhFile::NameFault(name); }
 
 private:

@@ -43,6 +43,11 @@ protected:
     // Segments are written with their names; end nodes are no segments, the root always one.
     bool IsNameWritten(RWyxNode& node, const RWyxNode& root) const override;
     RString NameFault(const RString& name) const override { return RHtrFile::NameFault(name); }
+    // Every default of a segment (the base position is made of them all), an end node's
+    // translation (which aims its parent's bone).
+    bool IsDefaultTaken(RWyxNode& node, const RWyxNode& root, int channel) const override {
+        return channel < 3 || IsNameWritten(node, root);
+    }
 
 private:
     struct Segment {

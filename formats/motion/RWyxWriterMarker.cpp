@@ -108,6 +108,9 @@ bool RWyxWriterMarker::WriteToTarget(RWyxScene* scene, RStreamOptions* options) 
         return false;
     }
     RWyxNode* root = FindEvaluationRoot(*scene, *motion);
+    if (!CheckFrameDefaults(*root, *motion, label_)) {
+        return false;
+    }
     std::vector<RWyxNode*> nodes;
     std::vector<RString> names;
     const auto asRead = [this](const RString& name, int index) { return file_->NameAsRead(name, index); };

@@ -294,6 +294,41 @@ bool RWyxWriterMotion::CheckHeld(bool held, RWyxNode& node, const RWyxNode* top,
     return RefuseBeyond(node.GetNameWithoutPrefix(), time, options, label);
 }
 
+bool RWyxWriterMotion::CheckDefaults(RWyxNode& top, const std::function<bool(RWyxNode&, int)>& taken,
+                                     const RStreamOptionsMotion& options, const char* label) {
+    bool held = true;
+    VisitPreOrder(&top, [&](RWyxNode& node) {
+        RVector4 values[3] = {RVector4(), RVector4(), RVector4(1.0, 1.0, 1.0, 0.0)};
+        node.GetDefaultTranslation(values[0]);
+        node.GetDefaultRotation(values[1]);
+        node.GetDefaultScaling(values[2]);
+        for (int channel = 0; channel < 9 && held; ++channel) {
+            const double value = *values[channel / 3].Component(channel % 3);
+            if (WithinFloats(value) || !taken(node, channel)) {
+                continue;
+            }
+            const RString name = node.GetNameWithoutPrefix();
+            held = std::isfinite(value) ? Refuse(options, RString("The default ") + kChannelNames[channel] + " of " +
+                                                              QuotedName(name) + " lies beyond the real numbers " +
+                                                              label + " files hold")
+                                        : RefuseNonFinite(name, channel, value, nullptr, options, label);
+        }
+    });
+    return held;
+}
+
+bool RWyxWriterMotion::CheckFrameDefaults(RWyxNode& root, const RStreamOptionsMotion& options, const char* label) {
+    const auto taken = [&root](RWyxNode& node, int channel) { return &node != &root && !IsKeyed(node, channel); };
+    return CheckDefaults(root, taken, options, label);
+}
+
+bool RWyxWriterMotion::IsKeyed(RWyxNode& node, int channel) {
+    static const char* const kParts[3] = {"T", "R", "S"};
+    static const char* const kAxes[3] = {"X", "Y", "Z"};
+    RWyxTakeNode* take = node.GetCurrentTakeNode();
+    return take != nullptr && take->HasKeys("Transform", kParts[channel / 3], kAxes[channel % 3]);
+}
+
 bool RWyxWriterMotion::RefuseBeyond(const RString& node, const RTime* time, const RStreamOptionsMotion& options,
                                     const char* label) {
     const RString what = time != nullptr ? RString("The motion of ") + QuotedName(node) + AtTime(time)

@@ -146,6 +146,20 @@ protected:
     // grew beyond what a read keeps: 'The motion of "Head" at 0.04 s lies beyond the real
     // numbers BVH files hold'.
     bool RefuseBeyond(const RString& node, const RTime* time, const RStreamOptionsMotion& options, const char* label);
+    // Refuses (error 5) the first default value (translation, rotation, scaling X, Y, Z) of a
+    // node at or below top, in pre-order, that the file takes (taken(node, channel 0..8)) and
+    // that is not a finite number within the floats: the node's channel holds another number
+    // in its place (the largest float for an infinity or a number beyond the floats), which the
+    // file would carry. 'The default rotation Z of "Hips" is -inf, which BVH files cannot hold';
+    // 'The default translation X of "Head" lies beyond the real numbers BVH files hold'.
+    bool CheckDefaults(RWyxNode& top, const std::function<bool(RWyxNode&, int)>& taken,
+                       const RStreamOptionsMotion& options, const char* label);
+    // CheckDefaults for frames evaluated with the root as the origin (EvaluateFrame): the
+    // channels of the nodes below the root that the current take leaves without keys.
+    bool CheckFrameDefaults(RWyxNode& root, const RStreamOptionsMotion& options, const char* label);
+    // Whether the node's current take has keys in the channel (0..8): its frames do not show the
+    // channel's default then.
+    static bool IsKeyed(RWyxNode& node, int channel);
     // Refuses (Refuse) a value of the node's channel (0..8: translation, rotation, scaling X, Y,
     // Z) that is not finite: 'The rotation Z of "Hips" at 0.04 s is nan, which BVH files cannot
     // hold' ('The default rotation Z of "Hips" is -inf, ...' without a time).

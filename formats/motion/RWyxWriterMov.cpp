@@ -24,6 +24,9 @@ bool RWyxWriterMov::WriteToTarget(RWyxScene* scene, RStreamOptions* options) {
         return false;
     }
     RWyxNode* root = FindEvaluationRoot(*scene, *motion);
+    if (!CheckFrameDefaults(*root, *motion, "MOV")) {
+        return false;
+    }
     const std::vector<RWyxNode*> nodes = CollectMarkers(root);
     RMotionTextFile& file = *GetFormatFile();
     // The rotation rows carry the scaling too.

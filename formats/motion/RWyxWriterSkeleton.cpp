@@ -18,7 +18,9 @@ bool RWyxWriterSkeleton::WriteToTarget(RWyxScene* scene, RStreamOptions* options
     if (motion == nullptr) {
         return false;
     }
-    if (!CheckNodes(root, *motion, GetFormatLabel()) || !CheckWrittenNames(*root, *motion)) {
+    const auto taken = [this, root](RWyxNode& node, int channel) { return IsDefaultTaken(node, *root, channel); };
+    if (!CheckNodes(root, *motion, GetFormatLabel()) || !CheckWrittenNames(*root, *motion) ||
+        !CheckDefaults(*root, taken, *motion, GetFormatLabel())) {
         return false;
     }
     return WriteSkeleton(*scene, *root, *motion) && FinishText();

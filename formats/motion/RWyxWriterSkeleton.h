@@ -9,7 +9,9 @@
 // back whole (the format's NameFault: "<label> files cannot hold these node names:" with each
 // name and why), and no two of them may be read as one name (RefuseSharedNames). Each is told
 // through the options' message hook with error 5, names with their control characters
-// escaped. Nothing is written before these pass.
+// escaped. A default value the file takes (IsDefaultTaken) that no channel holds as it is (not
+// finite, or beyond the floats) is refused as well (CheckDefaults, error 5). Nothing is written
+// before these pass.
 
 #include "formats/motion/RWyxWriterMotion.h"
 
@@ -31,6 +33,9 @@ protected:
     virtual bool IsNameWritten(RWyxNode& node, const RWyxNode& root) const = 0;
     // Why the name, as the file would hold it, cannot be read back; empty when it can.
     virtual RString NameFault(const RString& name) const = 0;
+    // Whether the file takes the default value of the channel (0..8: translation, rotation,
+    // scaling X, Y, Z) of the node at or below the root.
+    virtual bool IsDefaultTaken(RWyxNode& node, const RWyxNode& root, int channel) const = 0;
 
 private:
     // Refuses (error 5) a skeleton with a name NameFault finds fault with, or with names that

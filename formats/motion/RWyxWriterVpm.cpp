@@ -38,6 +38,9 @@ bool RWyxWriterVpm::WriteToTarget(RWyxScene* scene, RStreamOptions* options) {
         return false;
     }
     RWyxNode* root = FindEvaluationRoot(*scene, *motion);
+    if (!CheckFrameDefaults(*root, *motion, "VPM")) {
+        return false;
+    }
     std::vector<RWyxNode*> nodes;
     std::vector<RString> names;
     const auto asRead = [](const RString& name, int /*index*/) { return RVpmFile::SegmentName(name); };

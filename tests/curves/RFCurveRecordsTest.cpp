@@ -372,40 +372,46 @@ TEST_P(CurveRecordsForms, CurvesBefore4000KeepTheirSlopesNextToTcbKeys) {
     EXPECT_NEAR(0.0, curve->GetLeftDerivative(4), 1e-6);
 }
 
-// A default and a colour no float holds leave the curve's own; a read adds what it left out.
+// A default and a colour no float holds (beyond the floats, an infinity, NaN) leave the curve's
+// own; a key that holds one is dropped; a read adds what it left out.
 TEST_P(CurveRecordsForms, NumbersNoFloatHoldsAreLeftOutAndCounted) {
-    RecordFile file(GetParam());
-    ASSERT_TRUE(file.Write([](RWyxFile& out) {
-        out.FieldWriteBegin("Default");
-        out.FieldWriteDouble(3.5e38);
-        out.FieldWriteEnd();
-        out.FieldWriteBegin("KeyVer");
-        out.FieldWriteInt(4004);
-        out.FieldWriteEnd();
-        out.FieldWriteBegin("KeyCount");
-        out.FieldWriteInt(2);
-        out.FieldWriteEnd();
-        out.FieldWriteBegin("Key");
-        WriteValues(out, "@0 1 L   @1 1e39 L");
-        out.FieldWriteEnd();
-        out.FieldWriteBegin("Color");
-        WriteValues(out, "0.5 0.25");
-        out.FieldWriteDouble(-HUGE_VAL);
-        out.FieldWriteEnd();
-    }));
-    RWyxFile in;
-    ASSERT_TRUE(file.Open(in));
-    RFCurve read;
-    read.SetDefaultValue(2.5f);
-    RFCurveRecords::Losses losses{10, 20};
-    ASSERT_NE(RFCurveRecords::ReadDefaultBlock(in, &read, false, true, &losses), nullptr);
-    EXPECT_EQ(read.GetDefaultValue(), 2.5f);
-    EXPECT_EQ(read.GetKeyCount(), 1);
-    float rgb[3];
-    read.GetColor(rgb);
-    EXPECT_NE(rgb[0], 0.5f) << "the curve's own colour";
-    EXPECT_EQ(losses.keys, 11);
-    EXPECT_EQ(losses.numbers, 22);
+    for (const double bad : {3.5e38, std::nan("")}) {
+        SCOPED_TRACE(bad);
+        RecordFile file(GetParam());
+        ASSERT_TRUE(file.Write([bad](RWyxFile& out) {
+            out.FieldWriteBegin("Default");
+            out.FieldWriteDouble(bad);
+            out.FieldWriteEnd();
+            out.FieldWriteBegin("KeyVer");
+            out.FieldWriteInt(4004);
+            out.FieldWriteEnd();
+            out.FieldWriteBegin("KeyCount");
+            out.FieldWriteInt(2);
+            out.FieldWriteEnd();
+            out.FieldWriteBegin("Key");
+            WriteValues(out, "@0 1 L   @1");
+            out.FieldWriteDouble(std::isnan(bad) ? bad : 1e39);
+            WriteValues(out, "L");
+            out.FieldWriteEnd();
+            out.FieldWriteBegin("Color");
+            WriteValues(out, "0.5 0.25");
+            out.FieldWriteDouble(std::isnan(bad) ? bad : -HUGE_VAL);
+            out.FieldWriteEnd();
+        }));
+        RWyxFile in;
+        ASSERT_TRUE(file.Open(in));
+        RFCurve read;
+        read.SetDefaultValue(2.5f);
+        RFCurveRecords::Losses losses{10, 20};
+        ASSERT_NE(RFCurveRecords::ReadDefaultBlock(in, &read, false, true, &losses), nullptr);
+        EXPECT_EQ(read.GetDefaultValue(), 2.5f);
+        EXPECT_EQ(read.GetKeyCount(), 1);
+        float rgb[3];
+        read.GetColor(rgb);
+        EXPECT_NE(rgb[0], 0.5f) << "the curve's own colour";
+        EXPECT_EQ(losses.keys, 11);
+        EXPECT_EQ(losses.numbers, 22);
+    }
 }
 
 TEST_P(CurveRecordsForms, KeyCountIsBoundedByTheValues) {

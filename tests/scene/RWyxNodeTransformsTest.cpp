@@ -15,6 +15,7 @@
 
 #include <pthread.h>
 
+#include <cmath>
 #include <cstddef>
 #include <functional>
 #include <iterator>
@@ -534,6 +535,7 @@ TEST_F(NodeTransformsTest, APivotPropertyAwayFromItsDefaultFillsPivotSetZero) {
         {"within tolerance", [](RWyxNodeProperties& p) { p.SetPreRotation(RVector4(5e-7, 0, 0, 1)); }, false},
         {"just beyond", [](RWyxNodeProperties& p) { p.SetGeometricRotation(RVector4(0, -2e-6, 0, 1)); }, true},
         {"x just beyond", [](RWyxNodeProperties& p) { p.SetRotationOffset(RVector4(2e-6, 0, 0, 1)); }, true},
+        {"z nan", [](RWyxNodeProperties& p) { p.SetGeometricTranslation(RVector4(0, 0, std::nan(""), 1)); }, true},
         {"geometric scaling", [](RWyxNodeProperties& p) { p.SetGeometricScaling(RVector4(1, 1, 1.00001, 1)); }, true},
         {"scaling within", [](RWyxNodeProperties& p) { p.SetGeometricScaling(RVector4(1, 1 - 5e-7, 1, 1)); }, false},
         {"rotation order", [](RWyxNodeProperties& p) { p.SetRotationOrder(3); }, true},

@@ -35,6 +35,7 @@
 #include "curves/RCurveKey.h"
 #include "curves/RFCurve.h"
 #include "curves/RFCurveNode.h"
+#include "fileio/RStreamOptionsWyx.h"
 #include "fileio/RWyxFileExporter.h"
 #include "scene/RWyxEntityContainer.h"
 #include "scene/RWyxGlobalLightSettings.h"
@@ -458,6 +459,7 @@ TEST(NonFiniteNumberTest, AreReadBackAsWrittenOrRefusedNamingWhereBeforeAnything
         std::function<double(RWyxScene&)> read;
         bool carried[2] = {true, true};  // whether version 6, version 5 has a place for it
         std::vector<double> values = {std::nan(""), HUGE_VAL, -HUGE_VAL};
+        bool takesLeftOut = false;  // written with the takes option off (version 6 writes them all the same)
     };
     const auto body = [](RWyxScene& scene) { return FindModel(scene, "Body")->GetMesh(); };
     const auto sheet = [](RWyxScene& scene) { return FindModel(scene, "Sheet")->GetNurb(); };
@@ -477,6 +479,11 @@ TEST(NonFiniteNumberTest, AreReadBackAsWrittenOrRefusedNamingWhereBeforeAnything
          {"Model::Body: control point 2", "Model::Body: control point 2"}, {}},
         {"normal", [&](RWyxScene& s, double d) { body(s)->GetLayer(0)->GetNormals()->DirectArray()[3].x = d; },
          {"Model::Body: normal 3 of layer 0", "Model::Body: normal 3 of layer 0"}, {}},
+        {"normal of layer 1", [&](RWyxScene& s, double d) {
+             auto* normals = body(s)->GetLayer(1)->SetNormals(std::make_unique<RWyxLayerElementNormal>());
+             normals->DirectArray().assign(8, RVector4(0, 1, 0, 0));
+             normals->DirectArray()[5].z = d;
+         }, {"Model::Body: normal 5 of layer 1", "Model::Body: normal 5 of layer 1"}, {}},
         {"shape", [&](RWyxScene& s, double d) { body(s)->GetShape(0)->GetControlPoints()[6].z = d; },
          {"Model::Body: control point 6 of shape \"Smile\"", "Model::Body: control point 6 of shape \"Smile\""}, {}},
         {"shape normal", [&](RWyxScene& s, double d) {
@@ -525,6 +532,8 @@ TEST(NonFiniteNumberTest, AreReadBackAsWrittenOrRefusedNamingWhereBeforeAnything
              walkKey(s).SetValue(static_cast<float>(d));
              s.GetTakeInfo("Walk")->selected = false;
          }, {"", ""}, {}},
+        {"key, takes left out", [&](RWyxScene& s, double d) { walkKey(s).SetValue(static_cast<float>(d)); },
+         {key, ""}, {}, {true, true}, {std::nan("")}, true},
         {"curve default", [&](RWyxScene& s, double d) {
              FindModel(s, "Hips")->GetTakeNode(1)->GetTranslationXCurve()->SetDefaultValue(static_cast<float>(d));
          }, {defaultX, defaultX}, {}},
@@ -588,6 +597,8 @@ TEST(NonFiniteNumberTest, AreReadBackAsWrittenOrRefusedNamingWhereBeforeAnything
     };
     ScratchFolder folder;
     const std::string path = folder.Join("scene.wyx");
+    const RStreamOptionsPtr noTakes(RStreamOptionsWyx::Create());
+    static_cast<RStreamOptionsWyx&>(*noTakes).SetFlag(RStreamOptionsWyx::kFlagTakes, false);
     for (const Case& c : cases) {
         for (const double value : c.values) {
             RWyxObjectFactory factory;
@@ -604,7 +615,7 @@ TEST(NonFiniteNumberTest, AreReadBackAsWrittenOrRefusedNamingWhereBeforeAnything
                 RWyxFileExporter* exporter = factory.CreateFileExporter();
                 exporter->Initialize(path.c_str());
                 exporter->SetFileFormat(form);
-                const bool written = exporter->Export(scene);
+                const bool written = exporter->Export(scene, c.takesLeftOut ? noTakes.get() : nullptr);
                 const std::string error = exporter->GetLastErrorString();
                 factory.DestroyFileExporter(exporter);
                 if (!refused.empty()) {

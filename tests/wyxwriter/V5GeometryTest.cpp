@@ -12,6 +12,7 @@
 #include "attributes/RWyxSkinLink.h"
 #include "attributes/RWyxTexture.h"
 #include "core/RWyxColor.h"
+#include "fileio/RWyxFileExporter.h"
 #include "scene/RWyxNode.h"
 #include "scene/RWyxScene.h"
 
@@ -188,6 +189,37 @@ TEST_F(V5GeometryTest, UVsColoursAndTheGridOfAMesh) {
     EXPECT_EQ(model.Child("UClosed").Int(), 1);
     colors->IndexArray() = {0, 0};
     EXPECT_EQ(Model().Find("VertexColorInfo"), nullptr) << "colours that do not fit the polygon vertices";
+}
+
+// UVs with no place in version 5 (layers after 0 without a texture) are named, once a mesh, in
+// the exporter's message text in both forms; a mesh whose UVs are all written is not.
+TEST_F(V5GeometryTest, UVLayersLeftOutAreNamedOnceForEachMesh) {
+    for (const auto& [name, layers] : {std::pair{"Sets", 3}, {"Textured", 4}, {"Whole", 1}}) {
+        RWyxMesh* mesh = AddMesh(name, 3);
+        for (int l = 0; l < layers; ++l) {
+            RWyxLayerElementUV* uvs = mesh->EnsureLayer(l)->SetUVs(std::make_unique<RWyxLayerElementUV>());
+            uvs->SetMappingMode(Element::kByControlPoint);
+            uvs->DirectArray() = {RVector2{0.0, 0.25 * l}, RVector2{1.0, 0.0}, RVector2{0.0, 1.0}};
+        }
+        if (layers == 3) continue;  // no texture
+        mesh->AddTexture(factory.CreateTexture(name), 2);  // the second texture layer of "Textured"
+        mesh->AddTexture(factory.CreateTexture(name));
+    }
+    RWyxFileExporter* exporter = factory.CreateFileExporter();
+    ASSERT_TRUE(exporter->Initialize(path.c_str()));
+    for (const int form : {RWyxFileExporter::kFormatWyx5Binary, RWyxFileExporter::kFormatWyx5Ascii}) {
+        exporter->SetFileFormat(form);
+        ASSERT_TRUE(exporter->Export(scene)) << exporter->GetLastErrorString();
+        EXPECT_EQ(std::string(exporter->GetMessageText().Buffer()),
+                  "The UVs of layers 1, 2 of Model::Sets are left out: a version-5 file has no place for them\n"
+                  "The UVs of layers 1, 3 of Model::Textured are left out: a version-5 file has no place for them");
+        FileTree tree;
+        ASSERT_TRUE(ReadTree(path, tree));
+        const Record& layer = tree.main.Child("Model", 1).Child("GeometryLayer").Child("LayerTextureInfo");
+        EXPECT_EQ(tree.main.Child("Model").Child("GeometryUVInfo").Child("TextureUV").Numbers().size(), 6u);
+        EXPECT_EQ(layer.Child("UV").Numbers(), (Numbers{0, 0.5, 1, 0, 0, 1})) << "layer 2's UVs are written";
+    }
+    factory.DestroyFileExporter(exporter);
 }
 
 TEST_F(V5GeometryTest, NurbsKeepTheirWeightsAndSurfacesWithoutPointsWriteNothing) {

@@ -55,6 +55,16 @@ protected:
         AddMaterial(*AddMeshNode("grid", points, quads)->GetMesh(), "paint", 1, 0.5, 0);
     }
 
+    // A texture on the grid, its picture in the folder "source".
+    void AddTexture(const char* name) {
+        std::filesystem::create_directory(scratch.Join("source"));
+        RWyxTexture* texture = factory.CreateTexture(name);
+        texture->SetFileName(RString(scratch.WriteFile(std::string("source/") + name + ".png", "png").c_str()));
+        RWyxMesh& grid = *Node("grid")->GetMesh();
+        grid.InitTextureIndices(RWyxMesh::kKindAllSame);
+        grid.AddTexture(texture);
+    }
+
     // Exports the scene to the file of the case, as a host does; true when it reports success.
     bool Export(const std::string& path) {
         RWyxFileExporter* exporter = factory.CreateFileExporter();
@@ -176,6 +186,7 @@ TEST_P(GeometryDataLossTest, AFailedWriteThenFileCloseLeavesTheOldFiles) {
 // without the old error.
 TEST_P(GeometryDataLossTest, AFailedCloseIsCodedByItsReason) {
     BuildGrid();
+    AddTexture("wood");
     KeptFile old(Target(), std::string(3000, 'o'));
     ASSERT_TRUE(old.AddHardLink(scratch.Join("second name")));
     const std::unique_ptr<RWyxGeometryFileWriter> writer = NewWriter();
@@ -196,6 +207,7 @@ TEST_P(GeometryDataLossTest, AFailedCloseIsCodedByItsReason) {
         EXPECT_NE(text.find(std::string(Writer().file) + "\" whole: " + std::strerror(reason)), std::string::npos)
             << text;
         EXPECT_TRUE(old.IsUnchanged());
+        EXPECT_FALSE(std::filesystem::exists(scratch.Join("wood.png"))) << "no texture beside a file not in place";
     }
 }
 
@@ -230,12 +242,7 @@ TEST_P(GeometryDataLossTest, AFileThatCannotBeCreatedIsNamedWithTheSystemsReason
 // leaves every old file, with nothing beside them (the textured grid before it copies none).
 TEST_P(GeometryDataLossTest, APointBeyondTheRealNumbersIsRefusedAndLeavesTheOldFiles) {
     BuildGrid();
-    RWyxMesh& grid = *Node("grid")->GetMesh();
-    std::filesystem::create_directory(scratch.Join("source"));
-    RWyxTexture* texture = factory.CreateTexture("wood");
-    texture->SetFileName(RString(scratch.WriteFile("source/wood.png", "png").c_str()));
-    grid.InitTextureIndices(RWyxMesh::kKindAllSame);
-    grid.AddTexture(texture);
+    AddTexture("wood");
     RWyxNode* tail = AddMeshNode("tail", {{0, 0, 0, 1}, {1, 0, 0, 1}, {0, 1, 0, 1}}, {{0, 1, 2}});
     const KeptFile old(Target(), std::string(4929, 'o'));
     std::optional<KeptFile> library;
@@ -252,6 +259,10 @@ TEST_P(GeometryDataLossTest, APointBeyondTheRealNumbersIsRefusedAndLeavesTheOldF
     tail->SetDefaultTranslation(RVector4(0.0, std::nan(""), 0.0, 0.0));
     EXPECT_FALSE(Export(Target()));
     EXPECT_EQ(message, "Mesh \"tail\": its point 0 in world space lies beyond the real numbers " + file + " holds");
+    const std::unique_ptr<RWyxGeometryFileWriter> writer = NewWriter();  // driven directly, it answers so too
+    ASSERT_TRUE(writer->FileCreate(Target().c_str()));
+    EXPECT_FALSE(writer->Write(scene, Options()));
+    EXPECT_FALSE(writer->FileClose());
     EXPECT_TRUE(old.IsUnchanged());
     if (library) {
         EXPECT_TRUE(library->IsUnchanged());

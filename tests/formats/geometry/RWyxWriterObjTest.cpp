@@ -12,6 +12,7 @@
 #include "samples/SampleCharacter.h"
 #include "tests/formats/geometry/GeometryFormatTestSupport.h"
 
+#include <array>
 #include <cmath>
 #include <sstream>
 
@@ -271,9 +272,11 @@ TEST_F(ObjWriterTest, NormalsBeyondTheRealNumbersAreRefusedAndTextureCoordinates
     RWyxLayerElementNormal* normals = layer.SetNormals(std::make_unique<RWyxLayerElementNormal>());
     for (const int mapping : {RWyxLayerElement::kByControlPoint, RWyxLayerElement::kByPolygonVertex}) {
         normals->SetMappingMode(mapping);
-        normals->DirectArray() = {RVector4(0, 0, 1, 0), RVector4(0, 0, 1, 0), RVector4(0, 0, 1, 0)};
-        for (const double beyond : {std::nan(""), HUGE_VAL, -HUGE_VAL}) {
-            normals->DirectArray()[1].y = beyond;
+        // y and z poisoned in turn: (0, NaN, 1), ..., (0, 0, -inf).
+        for (int poisoned = 3; poisoned < 9; ++poisoned) {
+            const double beyond = std::array<double, 3>{std::nan(""), HUGE_VAL, -HUGE_VAL}[poisoned % 3];
+            normals->DirectArray() = {RVector4(0, 0, 1, 0), RVector4(0, 0, 1, 0), RVector4(0, 0, 1, 0)};
+            *normals->DirectArray()[1].Component(poisoned / 3) = beyond;
             writer = std::make_unique<RWyxWriterObj>(&factory);
             ASSERT_TRUE(writer->FileCreate(scratch.Join("normals.obj").c_str()));
             EXPECT_FALSE(writer->Write(scene, ObjOptions().get()));

@@ -256,7 +256,7 @@ struct BadValue {
     const char* node;
     int channel;
     int frame;
-    float value;
+    double value;
 };
 
 // Hips, Chest below it and Head below Chest, marked limb-node joints two units apart, keyed in
@@ -268,7 +268,7 @@ struct ChainScene : SceneFixture {
         for (const char* name : kChain) {
             const auto valueAt = [&bad, name](int channel, int frame, double value) {
                 for (const BadValue& b : bad) {
-                    if (b.node == std::string(name) && b.channel == channel && b.frame == frame) return double{b.value};
+                    if (b.node == std::string(name) && b.channel == channel && b.frame == frame) return b.value;
                 }
                 return value;
             };
@@ -276,12 +276,14 @@ struct ChainScene : SceneFixture {
             node->SetNodeAttribute(factory.CreateSkeleton());
             node->GetSkeleton()->SetSkeletonType(2);
             const double up = parent == scene->GetRootNode() ? 0.0 : 2.0;
-            node->SetDefaultTranslation(RVector4(valueAt(0, -1, 0.0), up, 0.0, 1.0));
-            node->SetDefaultScaling(RVector4(valueAt(6, -1, 1.0), 1.0, 1.0, 1.0));
+            const auto defaultOf = [&valueAt](int c, double value) { return valueAt(c, -2, valueAt(c, -1, value)); };
+            node->SetDefaultTranslation(RVector4(defaultOf(0, 0.0), defaultOf(1, up), defaultOf(2, 0.0), 1.0));
+            node->SetDefaultRotation(RVector4(defaultOf(3, 0.0), defaultOf(4, 0.0), defaultOf(5, 0.0), 1.0));
+            node->SetDefaultScaling(RVector4(defaultOf(6, 1.0), defaultOf(7, 1.0), defaultOf(8, 1.0), 1.0));
             node->AddTakeNode("take");
             node->SetCurrentTakeNodeByName("take");
             for (int c = 0; c < 9; ++c) {
-                for (int f = 0; f < 3; ++f) {
+                for (int f = 0; f < 3 && valueAt(c, -2, 0.0) == 0.0; ++f) {
                     const double key = c == 0 ? 0.5 * f : c == 1 ? up : c < 3 ? 0.0 : c < 6 ? 5.0 * f + c : 1.0;
                     Curve(node, c)->AppendKey(kFrame * f, static_cast<float>(valueAt(c, f, key)));
                 }
@@ -375,6 +377,14 @@ const NotKept kNotKept[] = {
      RotationsAlone},
     {{{"Head", 0, -1, kNan}}, "The default translation X of \"Head\" is nan", kCannot, "ASF", kFrames},
     {{{"Head", 6, -1, kNan}}, "The default scaling X of \"Head\" is nan", kCannot, "ASF", kFrames},
+    {{{"Head", 0, -1, -kInf}}, "The default translation X of \"Head\" is -inf", kCannot, "ASF", kFrames},
+    {{{"Head", 0, -1, 1e300}}, "The default translation X of \"Head\"", kBeyond, "ASF", kFrames},
+    {{{"Chest", 4, -1, 3.5e38}}, "The default rotation Y of \"Chest\"", kBeyond, "ASF", "BVH TRC C3D AOA MCD VPM MOV BRD "},
+    {{{"Head", 0, -1, 3e38}}, "The default pose of \"Chest\"", kBeyond, "ASF", "BVH TRC ASF C3D AOA MCD VPM MOV BRD "},
+    {{{"Chest", 6, -1, 2.0}, {"Head", 0, -1, 3e38}}, "The default pose of \"Chest\"", kBeyond, "ASF",
+     "BVH TRC C3D AOA MCD VPM MOV BRD "},
+    {{{"Chest", 3, -2, kInf}}, "The default rotation X of \"Chest\" is inf", kCannot, "ASF"},
+    {{{"Hips", 0, -2, 1e300}}, "The default translation X of \"Hips\"", kBeyond, "ASF"},
     {{{"Chest", 7, 1, 3e38f}}, "The motion of \"Head\" at 0.04 s", kBeyond, "AMC", "BVH "},
     {{{"Chest", 7, 1, 2.0f}, {"Head", 7, 1, 3e38f}}, "The motion of \"Head\" at 0.04 s", kBeyond, "AMC",
      "BVH HTR TRC ASF C3D AOA MCD VPM BRD "},
