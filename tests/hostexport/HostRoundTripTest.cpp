@@ -22,8 +22,8 @@
 //  - an ASCII file keeps 15 digits of a normal and the import makes normals unit vectors again,
 //    which may move their last digit from one import to the next: geometry is compared to nine
 //    digits, all that single precision (in which the host holds points, UVs and colours) has.
-// Focused cases: layered textures whose inputs the export moves between layers, lights' and
-// cameras' orientation, the last key of a curve, camera rigs, nodes of one name
+// Focused cases: layered textures whose inputs the export moves between layers, corners without
+// UVs, lights' and cameras' orientation, the last key of a curve, camera rigs, nodes of one name
 // under different parents.
 
 #include "tests/hostexport/DeformExportTestSupport.h"
@@ -883,6 +883,18 @@ TEST_F(HostRoundTripTest, ALayeredTextureKeepsItsInputsInOrderOnEveryTrip) {
         EXPECT_EQ(TextureUvLines(UvLinesOf(scene, "|crate|crateShape")), TextureUvLines(crate));
         EXPECT_EQ(UvLinesOf(scene, "|crate|crateShape"), UvLinesOf(scenes[0], "|crate|crateShape"));
     }
+}
+
+// Polygons of which one corner has no UV: every other corner keeps its own.
+TEST_F(HostRoundTripTest, ACornerWithoutAUVLeavesTheOthersTheirs) {
+    VFnMesh box(makeCube("box"));
+    giveCubeUVs(box, "map1", 24, [](int i) { return VPoint(0.03125 * i, 0.5, 0.0); });
+    ASSERT_TRUE(box.assignUV(2, 1, -1));
+    ASSERT_TRUE(box.assignUV(0, 3, -1));
+    const std::string lines = UvLinesOf(hostScene(), "|box|boxShape");
+    ASSERT_NE(lines.find("  polygon 0 map1 = (0 0.5) (0.03125 0.5) (0.0625 0.5) -\n"), std::string::npos) << lines;
+    ASSERT_NE(lines.find("  polygon 2 map1 = (0.25 0.5) - (0.3125 0.5) (0.34375 0.5)\n"), std::string::npos) << lines;
+    for (const std::string& scene : tripsInEveryForm()) EXPECT_EQ(UvLinesOf(scene, "|box|boxShape"), ImportedSetNames(lines));
 }
 
 // With both hard-edge options on, the export gives every polygon corner a point of its own and
