@@ -798,6 +798,14 @@ TEST_F(HostRoundTripTest, TheSampleThroughEveryFormKeepsWhereTheCameraAndTheLigh
             EXPECT_EQ(BlockOf(scenes[1], shape), first);
             EXPECT_EQ(BlockOf(scenes[2], shape), first);
         }
+        // The light, looking down its -Z axis from (20, 50, 20), shines on the character (to the
+        // single precision in which the host turns it).
+        const std::string light = BlockOf(scenes[0], "node facing |Light|LightShape\n");
+        double axis[3] = {};
+        const size_t at = light.find("  axis 2 = ");
+        ASSERT_NE(at, std::string::npos) << light;
+        ASSERT_EQ(std::sscanf(light.c_str() + at, "  axis 2 = (%lf %lf %lf)", &axis[0], &axis[1], &axis[2]), 3);
+        for (int c = 0; c < 3; ++c) EXPECT_NEAR(axis[c], (c == 1 ? 50.0 : 20.0) / std::sqrt(3300.0), 1e-7) << light;
     }
 }
 
