@@ -185,6 +185,66 @@ void MoveTextures(RWyxMesh& mesh, std::vector<ShadingEntry>& entries, const std:
     DropUnusedTextures(mesh, entries, from);
 }
 
+// The layer of a texture id; -1 for the no-texture id.
+int LayerOf(int id) { return id < 0 ? -1 : id / ShadingExportInfo::kLayerStride; }
+
+// The layer of each texture id of every record.
+std::vector<std::vector<int>> TextureLayers(const std::vector<ShadingEntry>& entries) {
+    std::vector<std::vector<int>> layers;
+    for (const ShadingEntry& entry : entries) {
+        std::vector<int>& own = layers.emplace_back();
+        for (const int id : entry.info.textureIds) own.push_back(LayerOf(id));
+    }
+    return layers;
+}
+
+// Takes the texture up from its layer to the first free one in every record, with the UVs of the
+// layer it leaves, which it maps with: a copy where other textures stay, else the UVs themselves,
+// which would come back as a set that nothing maps with.
+void LiftTexture(RWyxMesh& mesh, std::vector<ShadingEntry>& entries, const VObject& texture, int from) {
+    const int to = FreeLayer(mesh);
+    MoveTextures(mesh, entries, {texture}, from, to);
+    RWyxLayer* source = mesh.GetLayer(from);
+    RWyxLayer* target = mesh.GetLayer(to);
+    const RWyxLayerElementUV* uvs = source->GetUVs();
+    if (uvs == nullptr || target == nullptr || target->GetTextures() == nullptr) return;
+    target->SetUVs(std::make_unique<RWyxLayerElementUV>(*uvs));
+    if (mesh.GetTextureCount(from) == 0) source->SetUVs(nullptr);
+}
+
+// One pass over the records: each texture of a record that no longer lies above every texture
+// that lay below it before the moves (`before`: the layers then) is lifted. True when any was.
+bool LiftOutOfOrderTextures(RWyxMesh& mesh, std::vector<ShadingEntry>& entries,
+                            const std::vector<std::vector<int>>& before) {
+    bool lifted = false;
+    for (size_t e = 0; e < entries.size(); ++e) {
+        const ShadingExportInfo& info = entries[e].info;
+        const std::vector<int>& layers = before[e];
+        for (size_t i = 0; i < layers.size(); ++i) {
+            int below = -1;  // the highest layer now of the textures that lay below this one
+            for (size_t j = 0; j < layers.size(); ++j) {
+                if (layers[j] >= 0 && layers[j] < layers[i]) below = std::max(below, LayerOf(info.textureIds[j]));
+            }
+            if (layers[i] < 0 || LayerOf(info.textureIds[i]) > below) continue;
+            const VObject texture = info.components[i];
+            LiftTexture(mesh, entries, texture, LayerOf(info.textureIds[i]));
+            lifted = true;
+        }
+    }
+    return lifted;
+}
+
+// A layered texture puts its inputs on layers in their order, and the import stacks them by
+// layer. Where moving a set's textures took an input up past one that lay over it, that one is
+// lifted too, as often as it takes (a texture of several records may take another up with it),
+// so that every stack comes back in its order.
+void KeepStackOrder(RWyxMesh& mesh, std::vector<ShadingEntry>& entries, const std::vector<std::vector<int>>& before) {
+    size_t limit = 1;
+    for (const std::vector<int>& layers : before) limit += layers.size();
+    for (size_t pass = 0; pass < limit && LiftOutOfOrderTextures(mesh, entries, before); ++pass) {
+    }
+}
+
 // The layers of a textured set: those of its textures. Where an earlier set's UVs hold one, the
 // set takes the first free layer instead and its textures there go with it, so that every set
 // keeps its UVs and every texture maps with its own set's. A texture linked to two sets goes
@@ -234,7 +294,8 @@ void FillUvElement(RWyxLayer& layer, const VFloatArray& u, const VFloatArray& v,
 // The UV sets, in the host's order of the sets, each to layers where no other set's UVs are.
 // When no set has a texture that a shader of the mesh uses, each set with UVs takes a layer of
 // its own, 0, 1, 2...; otherwise only the sets with such textures are written, each on its
-// textures' layers (TexturedSetLayers).
+// textures' layers (TexturedSetLayers), and a layered texture keeps the order of its inputs
+// (KeepStackOrder).
 void ExportMeshUVs(const VFnMesh& current, RWyxMesh& mesh, std::vector<ShadingEntry>& entries) {
     VStringArray setNames;
     if (!current.getUVSetNames(setNames)) return;
@@ -244,6 +305,7 @@ void ExportMeshUVs(const VFnMesh& current, RWyxMesh& mesh, std::vector<ShadingEn
         textures[s] = UsedSetTextures(current, setNames[s], entries);
         anyTextures = anyTextures || !textures[s].empty();
     }
+    const std::vector<std::vector<int>> layersBefore = TextureLayers(entries);
     std::vector<VObject> placed;
     int nextOwnLayer = 0;
     for (unsigned s = 0; s < setNames.length(); ++s) {
@@ -261,6 +323,7 @@ void ExportMeshUVs(const VFnMesh& current, RWyxMesh& mesh, std::vector<ShadingEn
             if (layer != nullptr) FillUvElement(*layer, u, v, ids);
         }
     }
+    KeepStackOrder(mesh, entries, layersBefore);
 }
 
 }  // namespace

@@ -22,6 +22,10 @@
 #include <vexa/VPointArray.h>
 #include <vexa/VVectorArray.h>
 
+#include <algorithm>
+#include <utility>
+#include <vector>
+
 namespace {
 
 // The polygons the host mesh is made of, and which SDK polygon each host polygon is.
@@ -133,6 +137,45 @@ int UvIdOf(const RWyxLayerElementUV& uvs, const RWyxMesh& mesh, int polygon, int
     }
 }
 
+// The UV ids of the corners of SDK polygon `polygon`, -1 for a corner without one.
+std::vector<int> CornerUvIds(const RWyxLayerElementUV& uvs, const RWyxMesh& mesh, int polygon, int corners) {
+    std::vector<int> ids;
+    for (int k = 0; k < corners; ++k) ids.push_back(UvIdOf(uvs, mesh, polygon, k));
+    return ids;
+}
+
+// The UV ids given to the host polygons: whole polygons at once, then one by one the corners of
+// the polygons of which some corner has no UV.
+void AssignUvIds(VFnMesh& host, const RWyxMesh& mesh, const HostTopology& topology, const RWyxLayerElementUV& uvs,
+                 const VString& set) {
+    VIntArray counts;
+    VIntArray ids;
+    VIntArray vertices;
+    std::vector<std::pair<int, std::vector<int>>> partial;  // host polygon, its corners' ids
+    for (size_t h = 0; h < topology.sdkPolygonOf.size(); ++h) {
+        host.getPolygonVertices(static_cast<int>(h), vertices);
+        const int expected = topology.counts[static_cast<unsigned>(h)];
+        if (static_cast<int>(vertices.length()) != expected) {
+            VStatus(VStatus::kFailure).perror("UVs define problem: expecting " + Number(expected) + " vertices for polygon " +
+                                              Number(static_cast<int>(h)) + " received " +
+                                              Number(static_cast<int>(vertices.length())));
+        }
+        const std::vector<int> corners =
+            CornerUvIds(uvs, mesh, topology.sdkPolygonOf[h], static_cast<int>(vertices.length()));
+        const bool whole = !corners.empty() && std::none_of(corners.begin(), corners.end(), [](int id) { return id < 0; });
+        counts.append(whole ? static_cast<int>(corners.size()) : 0);
+        for (size_t k = 0; whole && k < corners.size(); ++k) ids.append(corners[k]);
+        if (!whole) partial.emplace_back(static_cast<int>(h), corners);
+    }
+    VStatus status = host.assignUVs(counts, ids, &set);
+    for (const auto& [polygon, corners] : partial) {
+        for (size_t k = 0; status && k < corners.size(); ++k) {
+            if (corners[k] >= 0) status = host.assignUV(polygon, static_cast<int>(k), corners[k], &set);
+        }
+    }
+    if (!status) status.perror("UV assign problems");
+}
+
 // The set of that name made of the UVs: the host's first set renamed for the first layer with
 // UVs, a new set for any other.
 void SetUVSet(VFnMesh& host, const RWyxMesh& mesh, const HostTopology& topology, const RWyxLayerElementUV& uvs,
@@ -144,34 +187,9 @@ void SetUVSet(VFnMesh& host, const RWyxMesh& mesh, const HostTopology& topology,
         u.append(static_cast<float>(uv.u));
         v.append(static_cast<float>(uv.v));
     }
-    VStatus status = host.setUVs(u, v, &set);
+    const VStatus status = host.setUVs(u, v, &set);
     if (!status) status.perror("UVs set problems");
-
-    VIntArray counts;
-    VIntArray ids;
-    VIntArray vertices;
-    for (size_t h = 0; h < topology.sdkPolygonOf.size(); ++h) {
-        const int p = topology.sdkPolygonOf[h];
-        host.getPolygonVertices(static_cast<int>(h), vertices);
-        const int expected = topology.counts[static_cast<unsigned>(h)];
-        if (static_cast<int>(vertices.length()) != expected) {
-            VStatus(VStatus::kFailure).perror("UVs define problem: expecting " + Number(expected) + " vertices for polygon " +
-                                              Number(static_cast<int>(h)) + " received " +
-                                              Number(static_cast<int>(vertices.length())));
-        }
-        // A polygon gets its UVs only when every corner has one.
-        std::vector<int> corners;
-        for (int k = 0; k < static_cast<int>(vertices.length()); ++k) {
-            const int id = UvIdOf(uvs, mesh, p, k);
-            if (id < 0) break;
-            corners.push_back(id);
-        }
-        const bool whole = !corners.empty() && corners.size() == vertices.length();
-        counts.append(whole ? static_cast<int>(corners.size()) : 0);
-        for (size_t k = 0; whole && k < corners.size(); ++k) ids.append(corners[k]);
-    }
-    status = host.assignUVs(counts, ids, &set);
-    if (!status) status.perror("UV assign problems");
+    AssignUvIds(host, mesh, topology, uvs, set);
 }
 
 bool HasVertexColors(const RWyxMesh& mesh) {

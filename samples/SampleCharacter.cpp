@@ -34,6 +34,9 @@ constexpr double kCos[kSides] = {1.0, 0.7071067811865476, 0.0, -0.70710678118654
 constexpr double kSin[kSides] = {0.0, 0.7071067811865476, 1.0, 0.7071067811865476,
                                  0.0, -0.7071067811865476, -1.0, -0.7071067811865476};
 const char* const kJointNames[3] = {"Hips", "Spine", "Head"};
+// atan(sqrt(20² + 20²) / 50) in degrees: the angle between the light's -Y axis and the way from
+// the light down to the character.
+constexpr double kLightTilt = 29.49620849656644;
 
 RTime Seconds(double seconds) { return RTime(static_cast<std::int64_t>(seconds * RTime::kTicksPerSecond)); }
 
@@ -156,7 +159,10 @@ RWyxScene* BuildCharacterScene(RWyxObjectFactory& factory) {
     light->SetDefaultIntensity(80.0);
     RWyxNode* lightNode = AddNode(factory, "Light", root, light);
     lightNode->SetDefaultTranslation(RVector4(20, 50, 20, 0));
-    lightNode->SetTarget(character);
+    // Aimed by its rotation, not by a target (the import makes no look-at for a light): a light
+    // shines down its -Y axis, which kLightTilt about X, then 45 degrees about Y, turn from
+    // (20, 50, 20) to the character at the origin.
+    lightNode->SetDefaultRotation(RVector4(kLightTilt, 45.0, 0.0, 0.0));
 
     // The take "Walk": the hips bob, the spine sways, the camera dollies in.
     for (RWyxNode* node : {joints[0], joints[1], cameraNode}) node->AddTakeNode("Walk");

@@ -3,8 +3,8 @@
 
 // The sample scene kept in samples/: a small character, a column-shaped mesh with normals,
 // UVs, a material and a texture, skinned to a three-joint skeleton with its bind pose and
-// animated in the take "Walk"; a camera looking at it and a spot light. The numbers are
-// written out (no trigonometry), so that every build makes the same file.
+// animated in the take "Walk"; a camera looking at it and a spot light turned to shine on it.
+// The numbers are written out (no trigonometry), so that every build makes the same file.
 
 class RWyxObjectFactory;
 class RWyxScene;

@@ -289,6 +289,18 @@ TEST_F(SelectionTest, TogglesFindEveryItemOfANode) {
     EXPECT_EQ(active().length(), 0u);
 }
 
+// Deselecting a plug of a selected node, which itself is not selected, takes nothing away: the
+// node selected again is held once.
+TEST_F(SelectionTest, DeselectingAPlugThatIsNotSelectedLeavesItsNodeHeld) {
+    ASSERT_TRUE(VGlobal::selectByName("ball", VGlobal::kReplaceList));
+    ASSERT_TRUE(VGlobal::selectByName("ball.translateX", VGlobal::kRemoveFromList));
+    ASSERT_TRUE(VGlobal::selectByName("ball", VGlobal::kAddToList));
+    VSelectionList active;
+    VGlobal::getActiveSelectionList(active);
+    ASSERT_EQ(active.length(), 1u);
+    EXPECT_EQ(strings(active)[0], "ball");
+}
+
 TEST_F(SelectionTest, AssociatedSetsHoldTheItemsNode) {
     auto* members = dynamic_cast<vexa_host::SetMembers*>(vexa_host::nodeOf(set)->payload());
     ASSERT_NE(members, nullptr);

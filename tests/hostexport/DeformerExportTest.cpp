@@ -280,6 +280,27 @@ TEST_F(DeformerExportTest, AWalkThatStoppedShortIsTakenPastByTheNextOne) {
     EXPECT_LT(pose->Find("Model::tip"), 0) << "met while bind poses were abandoned";
 }
 
+// One skin over two meshes, the first holding the joint and lying under a group: the walk up
+// from the joint stops at the first mesh, the second's goes past it to the group.
+TEST_F(DeformerExportTest, TheWalkFromAJointStartsAfreshForEachMeshOfItsSkin) {
+    script("createNode transform -n group; setAttr group.translateY 3");
+    makeStrip("first", 1);
+    makeStrip("second", 1, 2.0);
+    script("parent first group");
+    VFnIkJoint joint;
+    joint.create(hostNode("first"));
+    joint.setName("bone");
+    bind("bone", "first");
+    script("sets -e -add skinCluster1Set second");
+    ASSERT_TRUE(VFnSkinCluster(hostNode("skinCluster1")).setWeights(hostPath("secondShape"), VObject::kNullObj, 0, 1.0f));
+    const auto back = exportAndRead("twomeshes.wyx");
+    RWyxPose* pose = PoseOf(back->Scene(), "skinCluster1");
+    ASSERT_NE(pose, nullptr) << logText();
+    for (const char* member : {"Model::first", "Model::second", "Model::bone", "Model::group"}) {
+        EXPECT_GE(pose->Find(member), 0) << member;
+    }
+}
+
 TEST_F(DeformerExportTest, ConflictingBindMatricesAreReportedOnceAndDropTheLaterPose) {
     makeStrip("body", 2);
     makeChain("");

@@ -22,8 +22,9 @@
 //  - an ASCII file keeps 15 digits of a normal and the import makes normals unit vectors again,
 //    which may move their last digit from one import to the next: geometry is compared to nine
 //    digits, all that single precision (in which the host holds points, UVs and colours) has.
-// Focused cases: lights' and cameras' orientation, the last key of a curve, broken keys, camera
-// rigs, nodes of one name under different parents.
+// Focused cases: layered textures whose inputs the export moves between layers, corners without
+// UVs, lights' and cameras' orientation, the last key of a curve, broken keys, camera rigs, nodes
+// of one name under different parents.
 
 #include "tests/hostexport/DeformExportTestSupport.h"
 
@@ -268,25 +269,41 @@ std::string Numbers(std::initializer_list<double> values) {
     return out + ")";
 }
 
-// The file texture feeding the colour of the shader of each polygon's shading group; null where
-// none does.
-std::vector<VObject> PolygonTextures(const VFnMesh& mesh) {
-    std::vector<VObject> textures(static_cast<size_t>(mesh.numPolygons()));
+// The one node feeding the plug; null when none or several do.
+VObject SourceOf(const VObject& node, const VString& plug) {
+    VPlugArray sources;
+    if (node.isNull() || !VFnDependencyNode(node).findPlug(plug).connectedTo(sources, true, false) ||
+        sources.length() != 1) {
+        return VObject();
+    }
+    return sources[0].node();
+}
+
+// A file texture named after its node, and a node feeding a layered texture's input as
+// "inputs[<i>]:<name>".
+using NamedTextures = std::vector<std::pair<std::string, VObject>>;
+
+// The file textures feeding the colour of the shader of each polygon's shading group: the one
+// file texture, or those of a layered texture's inputs in their order; none where none does.
+std::vector<NamedTextures> PolygonTextures(const VFnMesh& mesh) {
+    std::vector<NamedTextures> textures(static_cast<size_t>(mesh.numPolygons()));
     VObjectArray groups;
     VIntArray groupOf;
     if (!mesh.getConnectedShaders(0, groups, groupOf)) return textures;
     for (unsigned p = 0; p < groupOf.length() && p < textures.size(); ++p) {
-        VObject node = groupOf[p] < 0 ? VObject() : groups[static_cast<unsigned>(groupOf[p])];
-        for (const char* plug : {"surfaceShader", "color"}) {
-            VPlugArray sources;
-            if (node.isNull() || !VFnDependencyNode(node).findPlug(plug).connectedTo(sources, true, false) ||
-                sources.length() != 1) {
-                node = VObject();
-                break;
-            }
-            node = sources[0].node();
+        const VObject group = groupOf[p] < 0 ? VObject() : groups[static_cast<unsigned>(groupOf[p])];
+        const VObject color = SourceOf(SourceOf(group, "surfaceShader"), "color");
+        if (!color.isNull() && color.hasFn(VFn::kFileTexture)) {
+            textures[p].emplace_back(VFnDependencyNode(color).name().str(), color);
         }
-        if (!node.isNull() && node.hasFn(VFn::kFileTexture)) textures[p] = node;
+        if (color.isNull() || !color.hasFn(VFn::kLayeredTexture)) continue;
+        const VPlug inputs = VFnDependencyNode(color).findPlug("inputs");
+        for (unsigned i = 0; i < inputs.numElements(); ++i) {
+            const VString input = VString("inputs[") + static_cast<int>(inputs.elementByPhysicalIndex(i).logicalIndex()) + "]";
+            const VObject file = SourceOf(color, input + ".color");
+            if (file.isNull()) continue;
+            textures[p].emplace_back(input.str() + ":" + VFnDependencyNode(file).name().str(), file);
+        }
     }
     return textures;
 }
@@ -318,8 +335,8 @@ std::string CornerUVs(const VFnMesh& mesh, int polygon, unsigned corners, const 
 }
 
 // A mesh's points, then per polygon its vertices and, corner by corner, the normal, the UV of
-// every set that has UVs, the UV its texture maps with (named after the texture) when its
-// shader has one and, when the mesh has any, the colour.
+// every set that has UVs, the UV each of its textures maps with (PolygonTextures names them)
+// and, when the mesh has any, the colour.
 std::string MeshGeometry(const VDagPath& path) {
     const VFnMesh mesh(path);
     std::string out;
@@ -334,7 +351,7 @@ std::string MeshGeometry(const VDagPath& path) {
     mesh.getFaceVertexColors(colors);
     bool colored = false;
     for (unsigned c = 0; c < colors.length(); ++c) colored = colored || colors[c] != VColor(-1.0f, -1.0f, -1.0f, -1.0f);
-    const std::vector<VObject> textures = PolygonTextures(mesh);
+    const std::vector<NamedTextures> textures = PolygonTextures(mesh);
     for (int p = 0, faceVertex = 0; p < mesh.numPolygons(); ++p) {
         VIntArray vertices;
         mesh.getPolygonVertices(p, vertices);
@@ -355,10 +372,9 @@ std::string MeshGeometry(const VDagPath& path) {
             if (mesh.numUVs(&sets[s]) == 0) continue;
             out += polygon + " " + sets[s].str() + " =" + CornerUVs(mesh, p, vertices.length(), sets[s]) + "\n";
         }
-        const VObject& texture = textures[static_cast<size_t>(p)];
-        if (!texture.isNull()) {
-            out += polygon + " " + VFnDependencyNode(texture).name().str() + " =" +
-                   CornerUVs(mesh, p, vertices.length(), MappingSet(mesh, sets, texture)) + "\n";
+        for (const auto& [name, texture] : textures[static_cast<size_t>(p)]) {
+            out += polygon + " " + name + " =" + CornerUVs(mesh, p, vertices.length(), MappingSet(mesh, sets, texture)) +
+                   "\n";
         }
     }
     return out;
@@ -424,11 +440,20 @@ std::string FacingDump() {
 }
 
 // The built scene's UV sets named as the import names the layers the export gave them: "map1"
-// the first, "second" the second.
+// the first, "second" the second, "upper" the third.
 std::string ImportedSetNames(const std::string& geometry) {
     static const std::regex kFirst(" map1 = ");
     static const std::regex kSecond(" second = ");
-    return std::regex_replace(std::regex_replace(geometry, kFirst, " uvSet1 = "), kSecond, " uvSet2 = ");
+    static const std::regex kThird(" upper = ");
+    return std::regex_replace(
+        std::regex_replace(std::regex_replace(geometry, kFirst, " uvSet1 = "), kSecond, " uvSet2 = "), kThird,
+        " uvSet3 = ");
+}
+
+// The lines of UVs that give the UVs textures map with, not those of the sets.
+std::string TextureUvLines(const std::string& lines) {
+    static const std::regex kSetLine(R"(  polygon [0-9]+ (map1|second|upper|uvSet[0-9]+) = .*\n)");
+    return std::regex_replace(lines, kSetLine, "");
 }
 
 // The lines of a mesh's geometry that give its polygons' UVs.
@@ -686,6 +711,55 @@ protected:
         ASSERT_TRUE(decal.associateUVSetTexture(stampSet, stamp));
         ASSERT_TRUE(decal.associateUVSetTexture(second == stampSet ? "map1" : second, label));
     }
+    // A cube of the sets "map1" and "second", whose UVs differ at every corner: faces 0-1 take the
+    // shader "<name>Plain", fed by a file texture; faces 2-5 "<name>Stack", fed by a layered
+    // texture of the file textures "<name>0" over "<name>1"; map1 linked to the plain texture,
+    // second to <name>1. From `uppers` 1 a set "upper" is linked to <name>0: at 1 the stack has
+    // "<name>Mid" between the two; at 2 the plain texture lies below a file texture "<name>Cap",
+    // which upper maps too.
+    static void buildLayeredCube(const std::string& name, int uppers) {
+        VFnMesh cube(makeCube(name.c_str()));
+        ASSERT_TRUE(cube.createUVSet("second"));
+        giveCubeUVs(cube, "map1", 24, [](int i) { return VPoint(0.03125 * i, 0.5, 0.0); });
+        giveCubeUVs(cube, "second", 24, [](int i) { return VPoint(0.25, 1.0 - 0.03125 * i, 0.0); });
+        if (uppers > 0) {
+            ASSERT_TRUE(cube.createUVSet("upper"));
+            giveCubeUVs(cube, "upper", 24, [](int i) { return VPoint(0.75, 0.015625 * i, 0.0); });
+        }
+        script("sets -e -forceElement " + makeShadingGroup("lambert", (name + "Plain").c_str()) + " " + name + ".f[0:1]");
+        script("sets -e -forceElement " + makeShadingGroup("lambert", (name + "Stack").c_str()) + " " + name + ".f[2:5]");
+        const std::string plain = uppers > 1 ? makeLayered(name + "Plain", {name + "Cap", name + "Map"})
+                                             : AddFileTexture(name + "Plain", ("/maps/" + name + ".tif").c_str());
+        makeLayered(name + "Stack", uppers == 1 ? std::vector<std::string>{name + "0", name + "Mid", name + "1"}
+                                                : std::vector<std::string>{name + "0", name + "1"});
+        ASSERT_TRUE(cube.associateUVSetTexture("map1", Named(plain.c_str())));
+        ASSERT_TRUE(cube.associateUVSetTexture("second", Named((name + "1").c_str())));
+        const std::string linked[2] = {name + "0", name + "Cap"};
+        for (int k = 0; k < uppers; ++k) ASSERT_TRUE(cube.associateUVSetTexture("upper", Named(linked[k].c_str())));
+    }
+    // A layered texture feeding the shader's colour, of new file textures of the names from the
+    // top input down; the name of the last.
+    static std::string makeLayered(const std::string& shader, const std::vector<std::string>& inputs) {
+        const std::string layered = script("shadingNode -at layeredTexture");
+        for (size_t i = 0; i < inputs.size(); ++i) {
+            script("shadingNode -at file -n " + inputs[i] + "; setAttr -type \"string\" " + inputs[i] +
+                   ".fileTextureName \"/maps/" + inputs[i] + ".tif\"");
+            script("connectAttr " + inputs[i] + ".outColor " + layered + ".inputs[" + std::to_string(i) + "].color");
+        }
+        script("connectAttr " + layered + ".outColor " + shader + ".color");
+        return inputs.back();
+    }
+    // The host scene after every trip in every form of the host's scene exported.
+    std::vector<std::string> tripsInEveryForm() {
+        const std::string source = file("forms.wyx");
+        EXPECT_TRUE(exportTo(source));
+        std::vector<std::string> scenes;
+        for (const Form& form : kForms) {
+            const std::vector<std::string> trips = trip(source, form);
+            scenes.insert(scenes.end(), trips.begin(), trips.end());
+        }
+        return scenes;
+    }
     static void setAngle(const char* node, const char* plug, double degrees) {
         ASSERT_TRUE(VFnDependencyNode(hostNode(node)).findPlug(plug).setValue(degrees * kRadiansPerDegree)) << plug;
     }
@@ -725,6 +799,14 @@ TEST_F(HostRoundTripTest, TheSampleThroughEveryFormKeepsWhereTheCameraAndTheLigh
             EXPECT_EQ(BlockOf(scenes[1], shape), first);
             EXPECT_EQ(BlockOf(scenes[2], shape), first);
         }
+        // The light, looking down its -Z axis from (20, 50, 20), shines on the character (to the
+        // single precision in which the host turns it).
+        const std::string light = BlockOf(scenes[0], "node facing |Light|LightShape\n");
+        double axis[3] = {};
+        const size_t at = light.find("  axis 2 = ");
+        ASSERT_NE(at, std::string::npos) << light;
+        ASSERT_EQ(std::sscanf(light.c_str() + at, "  axis 2 = (%lf %lf %lf)", &axis[0], &axis[1], &axis[2]), 3);
+        for (int c = 0; c < 3; ++c) EXPECT_NEAR(axis[c], (c == 1 ? 50.0 : 20.0) / std::sqrt(3300.0), 1e-7) << light;
     }
 }
 
@@ -785,6 +867,43 @@ TEST_F(HostRoundTripTest, ASceneBuiltInTheHostComesBackTheSameOnEveryTrip) {
         EXPECT_NE(lines.find(line), std::string::npos) << lines;
         EXPECT_EQ(UvLinesOf(scenes[0], shape), lines);
     }
+}
+
+// Layered textures whose lower input maps with a set of its own, on a layer that an earlier set's
+// UVs hold; the top input, too, maps with a set of its own on the second cube (over a middle
+// input), a set that another stack's texture maps with on the third. In every form, trip after trip, each stack
+// comes back in its order and every texture maps with the UVs of its own set: the sets come
+// back as they were, the third cube's with a copy of "upper" for its second stack.
+TEST_F(HostRoundTripTest, ALayeredTextureKeepsItsInputsInOrderOnEveryTrip) {
+    buildLayeredCube("box", 0);
+    buildLayeredCube("lid", 1);
+    buildLayeredCube("crate", 2);
+    const std::string built = hostScene();
+    const std::string box = UvLinesOf(built, "|box|boxShape");
+    ASSERT_NE(box.find("  polygon 2 inputs[1]:box1 = (0.25 0.75)"), std::string::npos) << box;
+    ASSERT_NE(box.find("  polygon 2 inputs[0]:box0 = (0.25 0.5)"), std::string::npos) << box;
+    const std::string crate = UvLinesOf(built, "|crate|crateShape");
+    ASSERT_NE(crate.find("  polygon 0 inputs[0]:crateCap = (0.75 0)"), std::string::npos) << crate;
+    const std::vector<std::string> scenes = tripsInEveryForm();
+    for (const std::string& scene : scenes) {
+        for (const char* shape : {"|box|boxShape", "|lid|lidShape"}) {
+            EXPECT_EQ(UvLinesOf(scene, shape), ImportedSetNames(UvLinesOf(built, shape)));
+        }
+        EXPECT_EQ(TextureUvLines(UvLinesOf(scene, "|crate|crateShape")), TextureUvLines(crate));
+        EXPECT_EQ(UvLinesOf(scene, "|crate|crateShape"), UvLinesOf(scenes[0], "|crate|crateShape"));
+    }
+}
+
+// Polygons of which one corner has no UV: every other corner keeps its own.
+TEST_F(HostRoundTripTest, ACornerWithoutAUVLeavesTheOthersTheirs) {
+    VFnMesh box(makeCube("box"));
+    giveCubeUVs(box, "map1", 24, [](int i) { return VPoint(0.03125 * i, 0.5, 0.0); });
+    ASSERT_TRUE(box.assignUV(2, 1, -1));
+    ASSERT_TRUE(box.assignUV(0, 3, -1));
+    const std::string lines = UvLinesOf(hostScene(), "|box|boxShape");
+    ASSERT_NE(lines.find("  polygon 0 map1 = (0 0.5) (0.03125 0.5) (0.0625 0.5) -\n"), std::string::npos) << lines;
+    ASSERT_NE(lines.find("  polygon 2 map1 = (0.25 0.5) - (0.3125 0.5) (0.34375 0.5)\n"), std::string::npos) << lines;
+    for (const std::string& scene : tripsInEveryForm()) EXPECT_EQ(UvLinesOf(scene, "|box|boxShape"), ImportedSetNames(lines));
 }
 
 // With both hard-edge options on, the export gives every polygon corner a point of its own and

@@ -362,7 +362,8 @@ TEST_F(MeshExportTest, ALayeredTexturePutsItsTopInputOnTheHighestLayer) {
 // A textured set whose texture lies on an earlier set's layer takes the first layer free of UVs
 // and textures; its texture goes there with the blend of the layer it leaves, which keeps only
 // the textures its polygons use. A texture linked to two sets stays with the first; a set whose
-// textures all stayed so takes a free layer of its own.
+// textures all stayed so takes a free layer of its own. The moved texture, the lower input of a
+// layered texture, now lies above the upper one, which then goes up to the first free layer.
 TEST_F(MeshExportTest, ATexturedSetOnAnEarlierSetsLayerTakesTheFirstFreeLayerWithItsTexture) {
     makeCube("box");
     script("sets -e -forceElement " + makeShadingGroup("lambert", "plain") + " box.f[0:1]");
@@ -397,8 +398,8 @@ TEST_F(MeshExportTest, ATexturedSetOnAnEarlierSetsLayerTakesTheFirstFreeLayerWit
         std::vector<int> indices;
         double u;  // of the layer's UVs, -1 for none
     } expected[] = {{0, "/maps/plain.tif", {0, 0, -1, -1, -1, -1}, 0.0},
-                    {1, "/maps/input0.tif", {-1, -1, 0, 0, 0, 0}, -1.0},
-                    {2, "/maps/input1.tif", {-1, -1, 0, 0, 0, 0}, 0.5}};
+                    {2, "/maps/input1.tif", {-1, -1, 0, 0, 0, 0}, 0.5},
+                    {4, "/maps/input0.tif", {-1, -1, 0, 0, 0, 0}, -1.0}};
     for (const auto& entry : expected) {
         ASSERT_EQ(mesh->GetTextureCount(entry.layer), 1) << entry.layer;
         EXPECT_EQ(mesh->GetTexture(0, entry.layer)->GetFileName(), entry.file);
@@ -412,6 +413,7 @@ TEST_F(MeshExportTest, ATexturedSetOnAnEarlierSetsLayerTakesTheFirstFreeLayerWit
     ASSERT_NE(third, nullptr);
     EXPECT_EQ(third->GetDirectAt(3)->u, 1.0);
     EXPECT_EQ(mesh->GetTextureCount(3), 0);
+    EXPECT_EQ(mesh->GetTextureCount(1), 0) << "the upper input left it";
 }
 
 TEST_F(MeshExportTest, LayeredTexturesFeedingEachOtherAreReadOnce) {

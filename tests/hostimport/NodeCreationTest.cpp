@@ -100,7 +100,7 @@ TEST_F(NodeCreationTest, PolygonsTheHostDropsOrThatNameMissingPointsLeaveTheOthe
         AddPolygon(*mesh, {1, 2, 4}, uv);     // UVs 5 to 7
         mesh->BeginPolygon();
         mesh->AddPolygonVertex(2, 8);
-        mesh->AddPolygonVertex(3, 50);  // a UV outside the UVs: the polygon gets none
+        mesh->AddPolygonVertex(3, 50);  // a UV outside the UVs: that corner gets none, the others theirs
         mesh->AddPolygonVertex(4, 10);
         AddNode(factory, root, "shape", mesh);
     }));
@@ -108,7 +108,9 @@ TEST_F(NodeCreationTest, PolygonsTheHostDropsOrThatNameMissingPointsLeaveTheOthe
     ASSERT_EQ(host.numPolygons(), 2);
     EXPECT_EQ(UvOf(host, 0, 0), 5);
     EXPECT_EQ(UvOf(host, 0, 2), 7);
-    EXPECT_EQ(UvOf(host, 1, 0), -1);
+    EXPECT_EQ(UvOf(host, 1, 0), 8);
+    EXPECT_EQ(UvOf(host, 1, 1), -1);
+    EXPECT_EQ(UvOf(host, 1, 2), 10);
     const VStringArray printed = VMessageLog::linesOf(VMessageLog::kStatus);
     std::string text;
     for (const VString& line : printed) text += line.str() + "\n";

@@ -55,7 +55,16 @@ TEST_P(SampleSceneTest, TheSampleCharacterReadsBackWithoutAWarning) {
     }
     ASSERT_EQ(scene.GetPoseCount(), 1);
     EXPECT_EQ(scene.GetPose(0)->GetCount(), 4);
-    EXPECT_EQ(FindModel(scene, "Light")->GetTarget(), FindModel(scene, "Character"));
+    // The light is aimed by its rotation, without a target.
+    EXPECT_EQ(FindModel(scene, "Light")->GetTarget(), nullptr);
+    RVector4 turned;
+    RVector4 aimed;
+    FindModel(scene, "Light")->GetDefaultRotation(turned);
+    FindModel(expected, "Light")->GetDefaultRotation(aimed);
+    EXPECT_NEAR(turned.x, aimed.x, 1e-12);
+    EXPECT_NEAR(turned.x, 29.5, 0.01);
+    EXPECT_EQ(turned.y, 45.0);
+    EXPECT_EQ(turned.z, 0.0);
     EXPECT_EQ(FindModel(scene, "Light")->GetLight()->GetLightType(), RWyxLight::kSpot);
     EXPECT_NEAR(FindModel(scene, "Camera")->GetCamera()->GetFocalLength(), 35.0, 1e-12);
     EXPECT_STREQ(scene.GetCurrentTakeName(), "Walk");

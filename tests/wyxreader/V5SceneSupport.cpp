@@ -186,6 +186,7 @@ void AddLimitsTargetsAndUserValues(RWyxObjectFactory& factory, RWyxScene& scene)
     camera->SetTargetUp(Find(scene, "Light"));
     camera->SetPostTargetRotation(10, 20, 30, 0);
     RWyxNode* character = Find(scene, "Character");
+    Find(scene, "Light")->SetTarget(character);  // the sample aims its light by rotation alone
     RWyxUserProperty* speed = factory.CreateUserProperty("Speed", "Real", "Walking speed");
     speed->SetFlag(RWyxUserProperty::kFlagAnimatable, true);
     speed->SetMin(0.0);
