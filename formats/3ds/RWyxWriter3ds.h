@@ -143,8 +143,9 @@ public:
 
     // ---- material record names, unique as a reader makes materials of them -------------------
     // The name of the material's record without textures, which every mesh using it shares:
-    // its short name; for a material given none (none at all, one made during the write) the
-    // read form of its name ("Default" for none), numbered when taken.
+    // the read form of its short name (the text after a "::" it still holds); for a material
+    // given none (none at all, one made during the write) the read form of its name ("Default"
+    // for none); either numbered when another record's name reads as it.
     std::string PlainMaterialName(const RWyxMaterial* material);
     // A name made for one record: as it is, numbered when a name given reads as it.
     std::string ClaimMaterialName(const std::string& name) {

@@ -188,6 +188,9 @@ TEST_F(Scene3dsTest, NamesAReaderCutsOrFillsInComeBackApart) {
     };
     const std::vector<std::vector<Mesh>> scenes = {
         {{"One", -1, "a::m", nullptr}, {"Two", -1, "m", nullptr}},
+        {{"One", -1, "x::y::m", nullptr}, {"Two", -1, "m", nullptr}},
+        {{"A", -1, "a::b::c", nullptr}, {"B", -1, "b::c", nullptr}, {"C", -1, "c", nullptr},
+         {"D", -1, "x::b::c", nullptr}},
         {{"a::b", -1, "a::b", nullptr}, {"c", 0, "c", nullptr}, {"b", -1, "b", nullptr}, {"d", 2, "d", nullptr}},
         {{"", -1, "x::", nullptr}, {"q", 0, "Default", nullptr}, {"Name", -1, "", nullptr}},
         {{"A", -1, "p", "a.bmp"}, {"B", -1, "1.Mat0Tex0", nullptr}, {"C", -1, nullptr, ""},
