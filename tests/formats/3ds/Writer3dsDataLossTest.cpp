@@ -300,6 +300,11 @@ TEST_F(Writer3dsDataLossTest, AValueAReaderWouldTakeForAnotherIsRefusedByNameAnd
              factory.FindTexture("wood", 0)->SetScalingUV(nan, 1.0);
          },
          "The scaling of texture \"wood\""},
+        {[&] {
+             AddTexturedBox("w.bmp");
+             factory.FindTexture("wood", 0)->SetRotationUVW(0.0, 0.0, nan);
+         },
+         "The rotation of texture \"wood\""},
         {[&] { AddNode("Box", QuadMeshOf(3), AddNode("Wyx_Root"))->GetParent()->SetDefaultScaling({nan, 1, 1, 0}); },
          "The scaling of node \"Wyx_Root\""},
         {[&] {  // refused after a texture to copy: nothing is copied beside the file
