@@ -40,11 +40,15 @@ void RShortNameList::Clear() {
 
 bool RShortNameList::MakeUnique(RNamePair& name) { return MakeUniqueWithLimit(name, kObjectNameLimit); }
 
+std::string RShortNameList::ShortForm(const std::string& name, int limit) {
+    const std::size_t room = static_cast<std::size_t>(std::max(limit, kCounterRoom + 1) - kCounterRoom);
+    const std::string text = Cut(WithoutTypePrefix(name), room);
+    return text.empty() ? kEmptyName : text;
+}
+
 bool RShortNameList::MakeUniqueWithLimit(RNamePair& name, int limit) {
     limit = std::max(limit, kCounterRoom + 1);
-    const std::size_t room = static_cast<std::size_t>(limit - kCounterRoom);
-    std::string text = Cut(WithoutTypePrefix(name.GetCurrent().Buffer()), room);
-    if (text.empty()) text = kEmptyName;
+    const std::string text = ShortForm(name.GetCurrent().Buffer(), limit);
     const bool known = counters_.count(text) != 0;
     if (!known) counters_.emplace(text, 0);
     if (!known && given_.insert(AsRead(text)).second) {

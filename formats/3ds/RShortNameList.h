@@ -42,6 +42,9 @@ public:
     // Shortens the pair's current name for the limit and makes it unique; true when the name
     // was given a counter, false when its short form was new.
     bool MakeUniqueWithLimit(RNamePair& name, int limit);
+    // The short form MakeUniqueWithLimit starts from: the name without its type prefix, cut to
+    // leave room for a counter; "Name" for an empty one.
+    static std::string ShortForm(const std::string& name, int limit);
     // The name cut to the limit ("Name" for none) when no name given reads as it, else it with
     // a counter, as a repeat of its short form gets one; given from then on.
     std::string Claim(const std::string& name, int limit);

@@ -344,8 +344,14 @@ void RWyxWriter3ds::RenameObjects() {
     for (int i = 0; i < factory->GetMaterialCount(); ++i) {
         RWyxMaterial* material = factory->GetMaterial(i);
         sceneNames_.emplace(material, NameWithoutTypePrefix(*material));
-        materialNames_.MakeUniqueWithLimit(material->GetNamePair(), RShortNameList::kMaterialNameLimit);
-        plainMaterialNames_.emplace(material, ReadName(*material));
+        // The record bears the read form of the short name ("m" for x::y::m), unique in that
+        // form: two names that come to one there are numbered apart.
+        RNamePair& name = material->GetNamePair();
+        const int limit = RShortNameList::kMaterialNameLimit;
+        name.SetCurrent(RShortNameList::ShortForm(name.GetCurrent().Buffer(), limit).c_str());
+        const std::string record = ClaimMaterialName(ReadName(*material));
+        name.SetCurrent(record.c_str());
+        plainMaterialNames_.emplace(material, record);
     }
 }
 

@@ -37,17 +37,20 @@
 // 3DS file holds' (frames of the file, 30 a second), 'Vertex 3 of mesh "Box" lies beyond ...'.
 // Refused are: a mesh's vertices, and its node's translation, rotation and scaling at frame 0
 // that place them (a reader moves each vertex into the mesh's frame, where one such
-// coordinate spoils all three); the rotation of every node written as an object or a dummy (a
+// coordinate spoils all three), as the mesh's frame and the node's first keys hold them (a
+// value beyond the floats, which the node's channel holds as the largest float, is an
+// infinity in a key); a mesh's UVs beyond the floats ('UV of vertex 2 of mesh "Box" ...',
+// read back as infinities); the rotation of every node written as an object or a dummy (a
 // reader takes such a key for no turn); a camera's field of view at frame 0 (its lens: NaN is
 // read as 45 degrees); a texture's translation, rotation and scaling, which a reader mixes
 // into each offset, and a second map's alpha (a percentage: NaN is written as 0); the
 // reference node's scaling with "Rescale" on (a master scale of no real number is read as
-// none). A reader takes the other values back as they are written: texture coordinates, the
-// translation and scaling of nodes after frame 0 and of lights, cameras and dummies, a light's
-// colour and cone angle, a camera's roll, background colour and later fields of view, and the
-// aim of a light or camera without a target. The colours, shininess and opacity of materials,
-// the ambient colour and a light's own colour, intensity and cone angle are real numbers in
-// any scene.
+// none). A reader takes the other values back as they are written: other UVs (NaN and the
+// infinities among them), the translation and scaling of nodes after frame 0 and of lights,
+// cameras and dummies, a light's colour and cone angle, a camera's roll, background colour
+// and later fields of view, and the aim of a light or camera without a target. The colours,
+// shininess and opacity of materials, the ambient colour and a light's own colour, intensity
+// and cone angle are real numbers in any scene.
 
 #include "core/RMatrix.h"
 #include "core/RQuaternion.h"
@@ -143,8 +146,9 @@ public:
 
     // ---- material record names, unique as a reader makes materials of them -------------------
     // The name of the material's record without textures, which every mesh using it shares:
-    // its short name; for a material given none (none at all, one made during the write) the
-    // read form of its name ("Default" for none), numbered when taken.
+    // the read form of its short name (the text after a "::" it still holds); for a material
+    // given none (none at all, one made during the write) the read form of its name ("Default"
+    // for none); either numbered when another record's name reads as it.
     std::string PlainMaterialName(const RWyxMaterial* material);
     // A name made for one record: as it is, numbered when a name given reads as it.
     std::string ClaimMaterialName(const std::string& name) {
@@ -158,6 +162,10 @@ public:
     // Whether a float of the file holds the value as it is: finite and within the float range.
     static bool HoldsReal(double value) { return std::fabs(value) <= FLT_MAX; }
     static bool HoldsReals(const RVector4& v) { return HoldsReal(v.x) && HoldsReal(v.y) && HoldsReal(v.z); }
+    // Whether a float of the file gives the value back as the kind of number it is: NaN and
+    // the infinities stand for themselves, a finite value beyond the floats would come back
+    // as an infinity.
+    static bool KeepsNumber(double value) { return !std::isfinite(value) || std::isfinite(static_cast<float>(value)); }
     // What every refusal of such a value ends with.
     static constexpr const char* kBeyondReals = " lies beyond the real numbers a 3DS file holds";
     // Refuses the write: 'The <field> of <kind> "<name>"', ' at frame <frame>' when the frame

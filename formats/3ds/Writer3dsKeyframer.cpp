@@ -284,15 +284,28 @@ std::unique_ptr<FtkObjectMotion> BuildObjectMotion3ds(RWyxWriter3ds& writer, RWy
     FtkInitObjectMotion(motion, static_cast<std::uint32_t>(count), static_cast<std::uint32_t>(count),
                         static_cast<std::uint32_t>(count), 0, 0);
     if (motion == nullptr) return nullptr;
-    // A reader takes a rotation key that is no real number for no turn at all.
+    Channel3ds translation[3];
     Channel3ds rotation[3];
+    Channel3ds scaling[3];
+    ChannelsOf(take, RWyxTakeNode::TranslationX, DefaultTranslation(*node), translation);
     ChannelsOf(take, RWyxTakeNode::RotationX, DefaultRotation(*node), rotation);
+    ChannelsOf(take, RWyxTakeNode::ScalingX, DefaultScaling(*node), scaling);
+    // A reader takes a rotation key that is no real number for no turn at all. It places a
+    // mesh by its node's first keys: a translation or scaling there that a float holds as no
+    // real number would spoil every vertex. (A default beyond the floats is an infinity here,
+    // though the node's channel, which placed the vertices, holds the largest float.)
     if (!HoldsReals(writer, *node, "rotation", rotation, 3, count)) return nullptr;
+    if (node->GetMesh() != nullptr && (!HoldsReals(writer, *node, "translation", translation, 3, 1) ||
+                                       !HoldsReals(writer, *node, "scaling", scaling, 3, 1))) {
+        return nullptr;
+    }
     SetNames(*motion, *node, ObjectParentName(writer, *node));
-    BakeTrack(motion->position, take, RWyxTakeNode::TranslationX, DefaultTranslation(*node), count, SamplePositionTrack);
+    SizeTrack(motion->position, count);
+    SamplePositionTrack(motion->position, translation, count);
     SizeTrack(motion->rotation, count);
     SampleRotationTrack(motion->rotation, rotation, count);
-    BakeTrack(motion->scale, take, RWyxTakeNode::ScalingX, DefaultScaling(*node), count, SampleScaleTrack);
+    SizeTrack(motion->scale, count);
+    SampleScaleTrack(motion->scale, scaling, count);
     return motion;
 }
 

@@ -209,15 +209,21 @@ float PlanarCoordinate(double value, double low, double high) {
     return high > low ? static_cast<float>((value - low) / (high - low)) : 0.0f;
 }
 
-void SetTextureCoordinates(FtkMeshObject& record, const MeshView& view, const std::vector<RVector4>& moved) {
+// Gives the vertex the UV as a float holds it. A coordinate beyond the floats would read back
+// as an infinity: the first vertex of such a UV goes into `beyond` (-1 while there is none).
+void SetFileUV(FtkMeshObject& record, int vertex, const RVector2& uv, int& beyond) {
+    if (beyond < 0 && !(RWyxWriter3ds::KeepsNumber(uv.u) && RWyxWriter3ds::KeepsNumber(uv.v))) beyond = vertex;
+    record.texVerts[vertex] = {static_cast<float>(uv.u), static_cast<float>(uv.v)};
+}
+
+void SetTextureCoordinates(FtkMeshObject& record, const MeshView& view, const std::vector<RVector4>& moved,
+                           int& beyond) {
     if (!view.uvOn) return;
     const int kind = view.mesh.GetTextureUVMappingKind();
     if (kind == RWyxMesh::kKindByControlPoint) {
         const RVector2* uvs = view.mesh.GetTextureUVs();
         const int uvCount = uvs != nullptr ? view.mesh.GetTextureUVCount() : 0;
-        for (int i = 0; i < std::min(view.pointCount, uvCount); ++i) {
-            record.texVerts[i] = {static_cast<float>(uvs[i].u), static_cast<float>(uvs[i].v)};
-        }
+        for (int i = 0; i < std::min(view.pointCount, uvCount); ++i) SetFileUV(record, i, uvs[i], beyond);
     } else if (kind == RWyxMesh::kKindAllSame) {
         double minX = view.points[0].x, maxX = minX, minY = view.points[0].y, maxY = minY;
         for (int i = 1; i < view.pointCount; ++i) {
@@ -233,11 +239,11 @@ void SetTextureCoordinates(FtkMeshObject& record, const MeshView& view, const st
 }
 
 // Writes the UV of each polygon corner into its vertex (meshes whose UVs map by corner).
-void SetCornerUV(FtkMeshObject& record, const RWyxMesh& mesh, int polygon, int corner, int vertex) {
+void SetCornerUV(FtkMeshObject& record, const RWyxMesh& mesh, int polygon, int corner, int vertex, int& beyond) {
     const int index = mesh.GetTextureUVIndex(polygon, corner);
     const RVector2* uvs = mesh.GetTextureUVs();
     if (index < 0 || uvs == nullptr) return;
-    record.texVerts[vertex] = {static_cast<float>(uvs[index].u), static_cast<float>(uvs[index].v)};
+    SetFileUV(record, vertex, uvs[index], beyond);
 }
 
 // The faces in groups of one combination each, the combinations in order of material, A, B;
@@ -302,6 +308,14 @@ MeshView ViewOf(RWyxMesh& mesh, bool uvOn) {
                     mesh.GetLayerCountOfKind(RWyxLayerElement::kTexture) > 1 && textureCount > 1};
 }
 
+// Refuses the write for the mesh's element (a vertex, a UV) of that index that lies beyond the
+// real numbers; null.
+std::unique_ptr<FtkMeshObject> RefuseElement(RWyxWriter3ds& writer, const char* element, int index,
+                                             const RWyxNode& node) {
+    writer.Refuse(RString(element) + " " + index + " of mesh " + writer.QuotedName(node) + RWyxWriter3ds::kBeyondReals);
+    return nullptr;
+}
+
 int CountTriangles(const RWyxMesh& mesh) {
     int triangles = 0;
     for (int polygon = 0; polygon < mesh.GetPolygonCount(); ++polygon) {
@@ -349,11 +363,10 @@ std::unique_ptr<FtkMeshObject> BuildMesh3ds(RWyxWriter3ds& writer, RWyxMesh* mes
     // A reader moves each vertex into the mesh's frame: one coordinate that is no real number
     // would take the other two with it.
     if (const int vertex = FirstVertexBeyondReals(*record); vertex >= 0) {
-        writer.Refuse(RString("Vertex ") + vertex + " of mesh " + writer.QuotedName(node) +
-                      RWyxWriter3ds::kBeyondReals);
-        return nullptr;
+        return RefuseElement(writer, "Vertex", vertex, node);
     }
-    SetTextureCoordinates(*record, view, moved);
+    int uvBeyond = -1;
+    SetTextureCoordinates(*record, view, moved, uvBeyond);
 
     const bool materialsOn = writer.GetMaterials() && view.materialCount >= 1;
     const bool cornerUVs = mesh->GetTextureUVMappingKind() == RWyxMesh::kKindByPolygonVertex;
@@ -370,7 +383,7 @@ std::unique_ptr<FtkMeshObject> BuildMesh3ds(RWyxWriter3ds& writer, RWyxMesh* mes
         const FaceAssignment textures = TexturesOf(view, polygon, first);
         if (cornerUVs) {
             for (int corner = 0; corner < size; ++corner) {
-                SetCornerUV(*record, *mesh, polygon, corner, mesh->GetPolygonVertex(polygon, corner));
+                SetCornerUV(*record, *mesh, polygon, corner, mesh->GetPolygonVertex(polygon, corner), uvBeyond);
             }
         }
         TriangulatePolygonIndices(order, size);
@@ -383,6 +396,7 @@ std::unique_ptr<FtkMeshObject> BuildMesh3ds(RWyxWriter3ds& writer, RWyxMesh* mes
             if (materialsOn) faceAssignments.push_back(TableEntry(view, material, textures));
         }
     }
+    if (uvBeyond >= 0) return RefuseElement(writer, "UV of vertex", uvBeyond, node);
     if (materialsOn) SetMaterialGroups(writer, *record, *mesh, faceAssignments);
     return record;
 }

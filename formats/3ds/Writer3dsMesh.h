@@ -10,8 +10,10 @@
 // Indices the mesh holds are checked: a material index outside the mesh's materials is held
 // to the nearest one, a texture index outside its textures counts as none, a polygon with a
 // corner outside the control points is left out. A mesh with more than 65,535 vertices or
-// triangles (after UV splitting), or with a vertex that no float of the file holds once the
-// node's transform has placed it, is refused through the writer: no record, Write fails.
+// triangles (after UV splitting), with a vertex that no float of the file holds once the
+// node's transform has placed it, or with a UV beyond the floats (which a float turns into an
+// infinity; NaN and infinite UVs are written as they are) is refused through the writer: no
+// record, Write fails.
 
 #include "core/RVector4.h"
 #include "formats/3ds/toolkit/FtkMeshObject.h"

@@ -162,15 +162,24 @@ void StoreParentName(FtkChunk* header, const std::string& name) {
     }
 }
 
+// Which records a parent name finds before others: a name.instance pair split at the first
+// '.' of the parent name (the writer's dummies), then a pair whose name holds a '.' itself,
+// then a record without instance name by its whole name, whatever '.' it holds.
+int LookupRank(const FtkNodeRecord& record) {
+    if (!record.hasInstance) return 2;
+    return record.name.find('.') == std::string::npos ? 0 : 1;
+}
+
 // The records by the names a parent name gives: "name" for a record without instance name,
-// "name.instance" for one with both (split at the first '.'); the first record wins.
+// "name.instance" for one with both; the first record of the first rank wins. An empty name
+// matches no node.
 std::unordered_map<std::string, std::size_t> RecordsByName(const std::vector<FtkNodeRecord>& records) {
     std::unordered_map<std::string, std::size_t> byName;
-    for (std::size_t i = 0; i < records.size(); ++i) {
-        const FtkNodeRecord& record = records[i];
-        // An empty name matches no node; a name holding '.' cannot be told from name.instance.
-        if (!record.name.empty() && record.name.find('.') == std::string::npos) {
-            byName.emplace(RecordName(record), i);
+    for (int rank = 0; rank <= 2; ++rank) {
+        for (std::size_t i = 0; i < records.size(); ++i) {
+            if (!records[i].name.empty() && LookupRank(records[i]) == rank) {
+                byName.emplace(RecordName(records[i]), i);
+            }
         }
     }
     return byName;

@@ -20,7 +20,9 @@
 // In memory a node's parent is known by name (0x80F0); the numbers are made from the names
 // before each save (FtkBeforeSaveNodes) and turned back into names after each load
 // (FtkAfterLoadNodes). A parent link that names the node itself or closes a cycle is dropped
-// with a warning, and the node stays at the top level.
+// with a warning, and the node stays at the top level. A parent name finds a node with an
+// instance name as "name.instance" (split at its first '.') before a node named so whole, and
+// a name holding a '.' ("Box.001") finds its node.
 
 #include "formats/3ds/toolkit/FtkChunk.h"
 #include "formats/3ds/toolkit/FtkTypes.h"

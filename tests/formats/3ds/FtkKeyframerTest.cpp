@@ -75,6 +75,23 @@ TEST_F(FtkKeyframerTest, AParentWithAnInstanceNameRoundTripsAsNameDotInstance) {
     EXPECT_EQ(ParentId(FtkNodeByIndex(loaded.get(), 2, 0xB002)), 1);
 }
 
+// A name holding a '.' finds its record whole, after a name.instance pair of that text: a
+// pair split at the first '.' first, then one whose name holds a '.', then a whole name.
+TEST_F(FtkKeyframerTest, ANameHoldingAPointFindsItsRecordAfterANameInstancePair) {
+    std::unique_ptr<FtkDatabase> database = NewDatabase(kFtkMeshFile);
+    const char* const records[][3] = {{"box.a", "", ""}, {"a.b", "c", ""}, {"a", "b.c", ""}, {"box", "a", ""},
+                                      {"Box.001", "", ""}, {"a.", "", ""}, {"p.q", "r", ""},
+                                      {"k1", "", "box.a"}, {"k2", "", "a.b.c"}, {"k3", "", "Box.001"},
+                                      {"k4", "", "a."}, {"k5", "", "p.q.r"}};
+    for (const auto& record : records) PutObject(database.get(), record[0], record[1], record[2]);
+    std::unique_ptr<FtkDatabase> loaded = Load(Save(database.get()));
+    ASSERT_FALSE(ftkErrorPending) << ErrorCodes();
+    const std::uint16_t parents[] = {3, 2, 4, 5, 6};
+    for (std::uint32_t k = 0; k < 5; ++k) {
+        EXPECT_EQ(ParentId(FtkNodeByIndex(loaded.get(), 7 + k, 0xB002)), parents[k]) << records[7 + k][0];
+    }
+}
+
 TEST_F(FtkKeyframerTest, NodesWithoutIdsAreNumberedInOrderAndGetNoParents) {
     const Bytes file = Chunk(0x4D4D, {}, {Chunk(0xB000, {}, {
         Chunk(0xB002, {}, {NodeHeader("a", 0xFFFF)}),

@@ -82,6 +82,15 @@ protected:
         factory.DestroyAll();
         scene = factory.CreateScene();
     }
+
+    // Writes the scene without rescaling into `bytes` and loads them with lib3ds.
+    Lib3dsPtr WriteForLib3ds(Bytes& bytes) {
+        bytes = Write(Options([](RStreamOptions3ds& o) { o.SetOptionValue(o.kRescale, 0); }));
+        ScratchFolder folder;
+        const std::string path = folder.Join("ours.3ds");
+        SaveBytes(bytes, path);
+        return Lib3dsPtr(lib3ds_file_load(path.c_str()));
+    }
 };
 
 TEST_F(Lib3dsCheckTest, Lib3dsReadsWhatOurWriterWrites) {
@@ -116,10 +125,8 @@ TEST_F(Lib3dsCheckTest, Lib3dsReadsWhatOurWriterWrites) {
     spot->SetLightType(2);
     AddNode("Spot", spot);
 
-    ScratchFolder folder;
-    const std::string path = folder.Join("ours.3ds");
-    SaveBytes(Write(Options([](RStreamOptions3ds& o) { o.SetOptionValue(o.kRescale, 0); })), path);
-    Lib3dsPtr file(lib3ds_file_load(path.c_str()));
+    Bytes bytes;
+    Lib3dsPtr file = WriteForLib3ds(bytes);
     ASSERT_NE(file, nullptr);
 
     Lib3dsMesh* theirs = lib3ds_file_mesh_by_name(file.get(), "Box");
@@ -255,10 +262,11 @@ Lib3dsMesh* FramedMesh(const char* name, const float points[4][3], const float f
     return mesh;
 }
 
-Lib3dsNode* KeyframerNode(Lib3dsFile* file, Lib3dsNode* node, const char* name, Lib3dsWord id) {
+Lib3dsNode* KeyframerNode(Lib3dsFile* file, Lib3dsNode* node, const char* name, Lib3dsWord id,
+                          Lib3dsWord parent = LIB3DS_NO_PARENT) {
     std::strcpy(node->name, name);
     node->node_id = id;
-    node->parent_id = LIB3DS_NO_PARENT;
+    node->parent_id = parent;
     lib3ds_file_insert_node(file, node);
     return node;
 }
@@ -595,11 +603,8 @@ TEST_F(Lib3dsCheckTest, MaterialColoursHoldStillOverWritesAndReads) {
     ExpectNear(first, Shades{RWyxColor(0.6, 0.4, 0.2, 1), first.glow}, 1.0 / 255, 0, "read");  // times 0.5 x 4/3
     Shades previous = first;
     for (const std::string what : {"write 1", "write 2"}) {
-        ScratchFolder folder;
-        const std::string path = folder.Join("ours.3ds");
-        const Bytes bytes = Write(Options([](RStreamOptions3ds& o) { o.SetOptionValue(o.kRescale, 0); }));
-        SaveBytes(bytes, path);
-        Lib3dsPtr saved(lib3ds_file_load(path.c_str()));
+        Bytes bytes;
+        Lib3dsPtr saved = WriteForLib3ds(bytes);
         ASSERT_NE(saved, nullptr);
         const Lib3dsMaterial* gloss = lib3ds_file_material_by_name(saved.get(), "Gloss");
         ASSERT_NE(gloss, nullptr);
@@ -615,6 +620,52 @@ TEST_F(Lib3dsCheckTest, MaterialColoursHoldStillOverWritesAndReads) {
         EXPECT_NEAR(factory.FindMaterial("Gloss", 0)->GetOpacity(), 0.9, 1e-6) << what;
         if (what == "write 2") ExpectNear(ours(), previous, 1e-6, 1e-6, "held after " + what);
         previous = ours();
+    }
+}
+
+// Names holding a '.', as tools number copies (Box.001), keep their children: a file of lib3ds
+// whose mesh Box.001 has the child Pyramid by node ids is read and written again beside a spot
+// "s" and a mesh "s.Target" and a camera "a.Target", each with a child mesh; in what we write,
+// both lib3ds and our reader find every child under its parent.
+TEST_F(Lib3dsCheckTest, NodesWhoseNamesHoldAPointKeepTheirChildren) {
+    const float points[4][3] = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
+    const float identity[4][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}, {0, 0, 0}};
+    Lib3dsPtr file(lib3ds_file_new());
+    lib3ds_file_insert_mesh(file.get(), FramedMesh("Box.001", points, identity));
+    lib3ds_file_insert_mesh(file.get(), FramedMesh("Pyramid", points, identity));
+    KeyframerNode(file.get(), lib3ds_node_new_object(), "Box.001", 0);
+    KeyframerNode(file.get(), lib3ds_node_new_object(), "Pyramid", 1, 0);
+    SaveAndRead(file.get(), "dot.3ds");
+    ASSERT_NE(Node("Pyramid"), nullptr);
+    ASSERT_EQ(Node("Pyramid")->GetParent(), Node("Box.001"));
+    auto addNode = [this](const char* name, RWyxNodeAttribute* attribute, RWyxNode* parent) {
+        AddNode("n", attribute, parent)->SetName(name);
+        return Node(name);
+    };
+    auto light = [this]() {
+        RWyxLight* spot = factory.CreateLight();
+        spot->SetLightType(2);
+        return spot;
+    };
+    auto mesh = [this]() { return QuadMesh({{0, 0, 0, 0}, {1, 0, 0, 0}, {0, 1, 0, 0}}, {{0, 1, 2}}); };
+    addNode("sKid", mesh(), addNode("s", light(), nullptr));
+    addNode("tKid", mesh(), addNode("s.Target", mesh(), nullptr));
+    addNode("aKid", mesh(), addNode("a.Target", factory.CreateCamera(), nullptr));
+    // Written under short names: "s.Target" as "s.Targe".
+    const std::pair<const char*, const char*> children[] = {
+        {"Pyramid", "Box.001"}, {"sKid", "s"}, {"tKid", "s.Targe"}, {"aKid", "a.Targe"}};
+    Bytes bytes;
+    Lib3dsPtr saved = WriteForLib3ds(bytes);
+    ASSERT_NE(saved, nullptr);
+    ClearScene();
+    ASSERT_TRUE(Read(bytes, Options([](RStreamOptions3ds& o) { o.SetOptionValue(o.kRescale, 0); })));
+    for (const auto& [child, parent] : children) {
+        const Lib3dsNode* theirs = lib3ds_file_node_by_name(saved.get(), child, LIB3DS_OBJECT_NODE);
+        ASSERT_NE(theirs, nullptr) << child;
+        ASSERT_NE(theirs->parent, nullptr) << child;
+        EXPECT_STREQ(theirs->parent->name, parent) << child;
+        ASSERT_NE(Node(child), nullptr) << child;
+        EXPECT_EQ(Node(child)->GetParent(), Node(parent)) << child;
     }
 }
 

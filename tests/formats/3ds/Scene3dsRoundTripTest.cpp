@@ -173,7 +173,8 @@ TEST_F(RichScene, WriteReadWriteKeepsCountsCoordinatesMaterialsAndKeys) {
     }
 }
 
-// Names a reader cuts at their "::" (as WYX files keep them) or fills in (an empty one), and
+// Names a reader cuts at their "::" (as WYX files keep them), fills in (an empty one) or could
+// take for name.instance (one holding a '.', as tools number copies: "Box.001"), and
 // names like those the writer makes for its own records (a material with a texture, the grey
 // "Default" of a mesh with a texture but no material): each scene of meshes comes back with
 // every node under its parent and every mesh with its own material's colour and texture.
@@ -187,11 +188,16 @@ TEST_F(Scene3dsTest, NamesAReaderCutsOrFillsInComeBackApart) {
     };
     const std::vector<std::vector<Mesh>> scenes = {
         {{"One", -1, "a::m", nullptr}, {"Two", -1, "m", nullptr}},
+        {{"One", -1, "x::y::m", nullptr}, {"Two", -1, "m", nullptr}},
+        {{"A", -1, "a::b::c", nullptr}, {"B", -1, "b::c", nullptr}, {"C", -1, "c", nullptr},
+         {"D", -1, "x::b::c", nullptr}},
         {{"a::b", -1, "a::b", nullptr}, {"c", 0, "c", nullptr}, {"b", -1, "b", nullptr}, {"d", 2, "d", nullptr}},
         {{"", -1, "x::", nullptr}, {"q", 0, "Default", nullptr}, {"Name", -1, "", nullptr}},
         {{"A", -1, "p", "a.bmp"}, {"B", -1, "1.Mat0Tex0", nullptr}, {"C", -1, nullptr, ""},
          {"D", -1, "Default", nullptr}, {"E", -1, "p", nullptr}, {"F", -1, "8.Mat0Tex0", nullptr},
          {"G", -1, "p", nullptr}, {"H", -1, "r", "h.bmp"}, {"I", -1, nullptr, ""}},
+        {{"Box.001", -1, "Box.001", nullptr}, {"kid", 0, "kid", nullptr}, {"a.b", -1, "a.b", nullptr},
+         {"c.d", 2, "c.d", nullptr}, {"e", 3, "e", nullptr}, {"a.", -1, "a.", nullptr}, {"f", 5, "f", nullptr}},
     };
     auto colour = [](int i) { return RWyxColor(0.1 * (i + 1), 0.5, 1.0 - 0.1 * i, 1.0); };
     for (const std::vector<Mesh>& meshes : scenes) {

@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -116,6 +117,16 @@ protected:
         mesh->InitTextureUVMapping(RWyxMesh::kKindByControlPoint);
         mesh->InitTextureUVs(3);
         AddNode("Box", mesh);
+    }
+
+    // A second triangle over the mesh's first three points, whose UVs map by polygon corner,
+    // the third one beyond the floats.
+    static void AddCornerUVs(RWyxMesh* mesh) {
+        mesh->InitTextureUVMapping(RWyxMesh::kKindByPolygonVertex);
+        mesh->AddTextureUV(0.0, 0.0);
+        mesh->AddTextureUV(-1e300, 0.0);
+        mesh->BeginPolygon();
+        for (const int point : {0, 1, 2}) mesh->AddPolygonVertex(point, point == 2 ? 1 : 0);
     }
 
     ScratchFolder folder;
@@ -286,6 +297,21 @@ TEST_F(Writer3dsDataLossTest, AValueAReaderWouldTakeForAnotherIsRefusedByNameAnd
          "Vertex 1 of mesh \"Row\""},
         {[&] { AddMesh("Row", 3); Node("Row")->SetDefaultScaling(RVector4(1, nan, 1, 0)); },
          "The scaling of node \"Row\" at frame 0"},
+        // Beyond the floats, the node's channel holds the largest float: the file an infinity.
+        {[&] { AddMesh("Row", 3); Node("Row")->SetDefaultTranslation(RVector4(0, 0, -inf, 0)); },
+         "The translation of node \"Row\" at frame 0"},
+        {[&] { AddMesh("Row", 3); Node("Row")->SetDefaultTranslation(RVector4(1e300, 0, 0, 0)); },
+         "The translation of node \"Row\" at frame 0"},
+        {[&] { AddMesh("Row", 3); Node("Row")->SetDefaultTranslation(RVector4(0, 3.5e38, 0, 0)); },
+         "The translation of node \"Row\" at frame 0"},
+        {[&] { AddMesh("Row", 3); Node("Row")->SetDefaultScaling(RVector4(1, 1, 1e300, 0)); },
+         "The scaling of node \"Row\" at frame 0"},
+        {[&] { AddTexturedBox("w.bmp"); Node("Box")->GetMesh()->GetTextureUVs()[2].Set(0.5, 3.5e38); },
+         "UV of vertex 2 of mesh \"Box\""},
+        // UVs by polygon corner: a mesh without texture writes them so, one with a texture is
+        // split into a vertex for each corner.
+        {[&] { AddMesh("Row", 3); AddCornerUVs(Node("Row")->GetMesh()); }, "UV of vertex 2 of mesh \"Row\""},
+        {[&] { AddTexturedBox("w.bmp"); AddCornerUVs(Node("Box")->GetMesh()); }, "UV of vertex 5 of mesh \"Box\""},
         {[&] { SetKeys(take(AddNode("Group"))->GetRotationYCurve(), {{0, 0.0f}, {4, nan}}); },
          "The rotation of node \"Group\" at frame 1"},
         {[&] {
@@ -300,6 +326,11 @@ TEST_F(Writer3dsDataLossTest, AValueAReaderWouldTakeForAnotherIsRefusedByNameAnd
              factory.FindTexture("wood", 0)->SetScalingUV(nan, 1.0);
          },
          "The scaling of texture \"wood\""},
+        {[&] {
+             AddTexturedBox("w.bmp");
+             factory.FindTexture("wood", 0)->SetRotationUVW(0.0, 0.0, nan);
+         },
+         "The rotation of texture \"wood\""},
         {[&] { AddNode("Box", QuadMeshOf(3), AddNode("Wyx_Root"))->GetParent()->SetDefaultScaling({nan, 1, 1, 0}); },
          "The scaling of node \"Wyx_Root\""},
         {[&] {  // refused after a texture to copy: nothing is copied beside the file
@@ -325,6 +356,30 @@ TEST_F(Writer3dsDataLossTest, AValueAReaderWouldTakeForAnotherIsRefusedByNameAnd
         EXPECT_TRUE(Kept({path})) << subject;
         EXPECT_EQ(Entries(), 1u) << subject;
     }
+}
+
+// What a float holds as the number it is reads back so: a mesh's node 3e38 away (its points
+// stay within the floats) and UVs that are infinite or NaN.
+TEST_F(Writer3dsDataLossTest, NumbersAFloatHoldsAsTheyAreReadBackSo) {
+    AddTexturedBox("w.bmp");
+    Node("Box")->SetDefaultTranslation(RVector4(3e38, 0, -3e38, 0));
+    Node("Box")->GetMesh()->GetTextureUVs()[1].Set(std::numeric_limits<double>::infinity(), std::nan(""));
+    const auto options = Options([](RStreamOptions3ds& o) { o.SetOptionValue(o.kRescale, 0); });
+    const Bytes bytes = Write(options);
+    factory.DestroyAll();
+    scene = factory.CreateScene();
+    ASSERT_TRUE(Read(bytes, options));
+    RVector4 translation;
+    Node("Box")->GetDefaultTranslation(translation);
+    EXPECT_FLOAT_EQ(static_cast<float>(translation.x), 3e38f);
+    EXPECT_FLOAT_EQ(static_cast<float>(translation.z), -3e38f);
+    const RWyxMesh* mesh = Node("Box")->GetMesh();
+    for (int i = 0; i < mesh->GetControlPointsCount(); ++i) {
+        const RVector4& point = mesh->GetControlPoints()[i];
+        EXPECT_TRUE(std::isfinite(point.x) && std::isfinite(point.y) && std::isfinite(point.z)) << i;
+    }
+    EXPECT_TRUE(std::isinf(mesh->GetTextureUVs()[1].u));
+    EXPECT_TRUE(std::isnan(mesh->GetTextureUVs()[1].v));
 }
 
 }  // namespace
