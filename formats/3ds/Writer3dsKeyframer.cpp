@@ -241,8 +241,7 @@ void SampleColorTrack(FtkTrackGroup<FtkColor>& track, const Channel3ds xyz[3], i
 
 void SampleScaleTrack(FtkTrackGroup<FtkPoint>& track, const Channel3ds xyz[3], int count) {
     for (int i = 0; i < count; ++i) {
-        RVector4 v = RWyxWriter3ds::ConvertScaling3ds(Sample(xyz, FrameTime3ds(i)));
-        if (std::fabs(v.x) < 1e-5 && std::fabs(v.y) < 1e-5 && std::fabs(v.z) < 1e-5) v.Set(1.0, 1.0, 1.0, 0.0);
+        const RVector4 v = RWyxWriter3ds::ConvertScaling3ds(Sample(xyz, FrameTime3ds(i)));
         track.values[i] = {static_cast<float>(v.x), static_cast<float>(v.y), static_cast<float>(v.z)};
     }
 }
