@@ -45,7 +45,8 @@
 // read as 45 degrees); a texture's translation, rotation and scaling, which a reader mixes
 // into each offset, and a second map's alpha (a percentage: NaN is written as 0); the
 // reference node's scaling with "Rescale" on (a master scale of no real number is read as
-// none). A reader takes the other values back as they are written: other UVs (NaN and
+// none); the value of any channel without keys that lies beyond the floats (its key would be
+// an infinity). A reader takes the other values back as they are written: other UVs (NaN and
 // the infinities among them), the translation and scaling of nodes after frame 0 and of
 // lights, cameras and dummies (a scaling of 0 among them), a light's colour and cone angle, a
 // camera's roll, background colour and later fields of view, and the aim of a light or camera

@@ -355,6 +355,16 @@ TEST_F(Writer3dsDataLossTest, AValueAReaderWouldTakeForAnotherIsRefusedByNameAnd
          "The scaling of node \"Row\" at frame 0", flattens},
         {[&] { AddMesh("Row", 3); SetKeys(take(Node("Row"))->GetScalingXCurve(), {{0, 0.0f}, {10, 1.0f}}); },
          "The scaling of node \"Row\" at frame 0", flattens},
+        // A default that lies beyond the floats: its key would be an infinity.
+        {[&] { AddNode("Lamp", factory.CreateLight())->SetDefaultTranslation(RVector4(1e300, 0, 0, 0)); },
+         "The translation of node \"Lamp\" at frame 0"},
+        {[&] { AddNode("Group")->SetDefaultScaling(RVector4(1, 3.5e38, 1, 0)); }, "The scaling of node \"Group\" at frame 0"},
+        {[&] {  // a camera's target, in the camera's target track
+             AddNode("Cam", factory.CreateCamera())->SetTarget(AddNode("Aim"));
+             Node("Aim")->SetDefaultTranslation(RVector4(0, 0, -3.5e38, 0));
+         },
+         "The translation of node \"Aim\" at frame 0"},
+        {[&] { AddNode("Lamp", factory.CreateLight())->SetDefaultTranslation(RVector4(-inf, 0, 0, 0)); }, ""},
     };
     for (const auto& [build, subject, ending] : cases) {
         factory.DestroyAll();
