@@ -192,14 +192,16 @@ void RWyxWriter3ds::CopyTextureFileLater(const RString& path) {
 }
 
 void RWyxWriter3ds::Refuse(const RString& text) {
+    if (refused_) return;
     refused_ = true;
     SetError(kErrorUnidentified, text);
 }
 
-void RWyxWriter3ds::RefuseBeyondReals(const char* field, const char* kind, const RWyxSceneObject& object, int frame) {
+void RWyxWriter3ds::RefuseValue(const char* field, const char* kind, const RWyxSceneObject& object, int frame,
+                                const char* ending) {
     RString text = RString("The ") + field + " of " + kind + " " + QuotedName(object);
     if (frame >= 0) text += RString(" at frame ") + frame;
-    Refuse(text + kBeyondReals);
+    Refuse(text + ending);
 }
 
 RString RWyxWriter3ds::QuotedName(const RWyxSceneObject& object) const {

@@ -45,10 +45,15 @@
 // read as 45 degrees); a texture's translation, rotation and scaling, which a reader mixes
 // into each offset, and a second map's alpha (a percentage: NaN is written as 0); the
 // reference node's scaling with "Rescale" on (a master scale of no real number is read as
-// none). A reader takes the other values back as they are written: other UVs (NaN and the
-// infinities among them), the translation and scaling of nodes after frame 0 and of lights,
-// cameras and dummies, a light's colour and cone angle, a camera's roll, background colour
-// and later fields of view, and the aim of a light or camera without a target. The colours,
+// none); the value of any channel without keys that lies beyond the floats (its key would be
+// an infinity). A reader takes the other values back as they are written: other UVs (NaN and
+// the infinities among them), the translation and scaling of nodes after frame 0 and of
+// lights, cameras and dummies (a scaling of 0 among them), a light's colour and cone angle, a
+// camera's roll, background colour and later fields of view, and the aim of a light or camera
+// without a target. A mesh's node whose scaling at frame 0 leaves no frame a reader can invert
+// (0 on an axis, or a value a float holds as 0) is refused too: its vertices, written placed
+// by it, are flat ('The scaling of node "Box" at frame 0 flattens its mesh, whose vertices a
+// 3DS file holds placed by it'); a mesh scaled small (0.01, 1e-4) is read back so. The colours,
 // shininess and opacity of materials, the ambient colour and a light's own colour, intensity
 // and cone angle are real numbers in any scene.
 
@@ -140,7 +145,8 @@ public:
         textureFileOpener_ = opener != nullptr ? opener : platform::OpenFile;
     }
     void AppendMessage(const RString& text);
-    // Refuses the write: the error and its text; Write answers false after the node.
+    // Refuses the write: the error and its text (the first refusal's, when there are more);
+    // Write answers false after the node.
     void Refuse(const RString& text);
     bool IsRefused() const { return refused_; }
 
@@ -168,9 +174,17 @@ public:
     static bool KeepsNumber(double value) { return !std::isfinite(value) || std::isfinite(static_cast<float>(value)); }
     // What every refusal of such a value ends with.
     static constexpr const char* kBeyondReals = " lies beyond the real numbers a 3DS file holds";
+    // What the refusal of a mesh's node whose scaling at frame 0 leaves no frame a reader can
+    // invert ends with.
+    static constexpr const char* kFlattensMesh = " flattens its mesh, whose vertices a 3DS file holds placed by it";
     // Refuses the write: 'The <field> of <kind> "<name>"', ' at frame <frame>' when the frame
-    // is 0 or more, then kBeyondReals.
-    void RefuseBeyondReals(const char* field, const char* kind, const RWyxSceneObject& object, int frame = -1);
+    // is 0 or more, then the ending.
+    void RefuseValue(const char* field, const char* kind, const RWyxSceneObject& object, int frame,
+                     const char* ending);
+    // RefuseValue ending with kBeyondReals.
+    void RefuseBeyondReals(const char* field, const char* kind, const RWyxSceneObject& object, int frame = -1) {
+        RefuseValue(field, kind, object, frame, kBeyondReals);
+    }
     // The object's name as the scene gave it before the short names, without its type prefix,
     // in double quotes with its control characters escaped, for a message of one line.
     RString QuotedName(const RWyxSceneObject& object) const;

@@ -19,7 +19,9 @@
 
 namespace {
 
-// Below this the local frame cannot be inverted and counts as identity (the float 1e-6).
+// A local frame whose determinant lies below this (the float 1e-6), taken against the
+// product of its axes' lengths where that is below 1, cannot be inverted and counts as
+// identity.
 constexpr double kSingularFrame = 9.9999997e-7;
 
 // The control points of the file's vertices: entry i starts as vertex i; a vertex used by
@@ -134,18 +136,20 @@ struct FaceTextures {
     int second = 0;
 };
 
-// The record's local frame (axis rows X, Y, Z, then the origin, in file coordinates);
-// identity for a frame that cannot be inverted, which leaves the points where they are.
-RMatrix LocalFrame(const FtkMeshObject& record) {
+// The record's local frame (axis rows X, Y, Z, then the origin, in file coordinates), as it
+// is in the file.
+RMatrix FileFrame(const FtkMeshObject& record) {
     RMatrix frame;
     for (int row = 0; row < 4; ++row) {
         for (int column = 0; column < 3; ++column) frame[row][column] = record.localMatrix[row * 3 + column];
     }
-    const double determinant = frame[0][0] * (frame[1][1] * frame[2][2] - frame[1][2] * frame[2][1]) -
-                               frame[0][1] * (frame[1][0] * frame[2][2] - frame[1][2] * frame[2][0]) +
-                               frame[0][2] * (frame[1][0] * frame[2][1] - frame[1][1] * frame[2][0]);
-    if (!(std::fabs(determinant) >= kSingularFrame)) return RMatrix();
     return frame;
+}
+
+// The record's local frame; identity for a frame that cannot be inverted, which leaves the
+// points where they are.
+RMatrix LocalFrame(const FtkMeshObject& record) {
+    return IsSingularFrame3ds(record) ? RMatrix() : FileFrame(record);
 }
 
 bool IsValidFace(const FtkFace& face, int vertices) {
@@ -213,6 +217,20 @@ void AccumulateNormals(RWyxMesh& mesh) {
 }
 
 }  // namespace
+
+bool IsSingularFrame3ds(const FtkMeshObject& record) {
+    const RMatrix frame = FileFrame(record);
+    const double determinant = frame[0][0] * (frame[1][1] * frame[2][2] - frame[1][2] * frame[2][1]) -
+                               frame[0][1] * (frame[1][0] * frame[2][2] - frame[1][2] * frame[2][0]) +
+                               frame[0][2] * (frame[1][0] * frame[2][1] - frame[1][1] * frame[2][0]);
+    double size = 1.0;
+    for (int row = 0; row < 3; ++row) {
+        size *= RVector4(frame[row][0], frame[row][1], frame[row][2], 0.0).Length3();
+    }
+    // A frame of axes at right angles has a determinant of the product of their lengths: a
+    // small one is judged by its shape, a larger one as a unit frame always was.
+    return size == 0.0 || !(std::fabs(determinant) >= kSingularFrame * std::min(size, 1.0));
+}
 
 int ConvertMesh3ds(const FtkMeshObject& record, RWyxMesh& mesh, RWyxObjectFactory& factory,
                    const RWyxReader3ds::MeshContext& context) {

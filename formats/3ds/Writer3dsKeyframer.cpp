@@ -33,18 +33,43 @@ RWyxTakeNode* AnimatedTake(RWyxWriter3ds& writer, RWyxNode& node) {
     return writer.GetAnimOn() ? node.GetCurrentTakeNode() : nullptr;
 }
 
-// The curve of a channel when it has keys, else the constant.
-Channel3ds ChannelOf(RWyxTakeNode* take, Channel channel, double constant) {
+// Where a builder's channels come from: the node's take node (null for its constants alone),
+// and the writer that refuses a constant the file cannot hold, naming the node.
+struct ChannelSource {
+    RWyxWriter3ds& writer;
+    const RWyxNode& node;
+    RWyxTakeNode* take;
+};
+
+// The field of the node a channel belongs to, as a refusal names it (of the channels the
+// builders read, in the order of RWyxTakeNode::Channel).
+const char* FieldOf(Channel channel) {
+    if (channel <= RWyxTakeNode::TranslationZ) return "translation";
+    if (channel <= RWyxTakeNode::RotationZ) return "rotation";
+    if (channel <= RWyxTakeNode::ScalingZ) return "scaling";
+    if (channel <= RWyxTakeNode::ColorZ) return "colour";
+    if (channel == RWyxTakeNode::ConeAngle) return "cone angle";
+    return channel == RWyxTakeNode::Roll ? "roll" : "field of view";
+}
+
+// The curve of a channel when it has keys, else the constant. A constant a float would hold
+// as an infinity (a finite one beyond the floats) refuses the write at frame 0: keys are floats
+// already, and NaN and the infinities stand for themselves.
+Channel3ds ChannelOf(const ChannelSource& source, Channel channel, double constant) {
     Channel3ds result;
     result.constant = static_cast<float>(constant);
-    const RFCurve* curve = take != nullptr ? take->GetChannelCurve(channel) : nullptr;
-    if (curve != nullptr && curve->GetKeyCount() > 0) result.curve = curve;
+    const RFCurve* curve = source.take != nullptr ? source.take->GetChannelCurve(channel) : nullptr;
+    if (curve != nullptr && curve->GetKeyCount() > 0) {
+        result.curve = curve;
+    } else if (!RWyxWriter3ds::KeepsNumber(constant)) {
+        source.writer.RefuseBeyondReals(FieldOf(channel), "node", source.node, 0);
+    }
     return result;
 }
 
-void ChannelsOf(RWyxTakeNode* take, Channel first, const RVector4& constants, Channel3ds out[3]) {
+void ChannelsOf(const ChannelSource& source, Channel first, const RVector4& constants, Channel3ds out[3]) {
     for (int axis = 0; axis < 3; ++axis) {
-        out[axis] = ChannelOf(take, static_cast<Channel>(first + axis), *constants.Component(axis));
+        out[axis] = ChannelOf(source, static_cast<Channel>(first + axis), *constants.Component(axis));
     }
 }
 
@@ -71,11 +96,11 @@ void SizeTrack(FtkTrackGroup<Value>& track, int count) {
 
 // Sizes the track and samples it from the take's channel (or the constants) with `sample`.
 template <typename Value, typename Sampler>
-void BakeTrack(FtkTrackGroup<Value>& track, RWyxTakeNode* take, Channel first, const RVector4& constants, int count,
-               Sampler sample) {
+void BakeTrack(FtkTrackGroup<Value>& track, const ChannelSource& source, Channel first, const RVector4& constants,
+               int count, Sampler sample) {
     Channel3ds xyz[3];
     SizeTrack(track, count);
-    ChannelsOf(take, first, constants, xyz);
+    ChannelsOf(source, first, constants, xyz);
     sample(track, xyz, count);
 }
 
@@ -170,18 +195,18 @@ void SampleTarget(RWyxWriter3ds& writer, RWyxNode& node, const RVector4& axis, i
         RFCurve* z = take != nullptr ? take->GetTranslationZCurve() : nullptr;
         if (z == nullptr || z->GetKeyCount() < 2) take = nullptr;
         Channel3ds xyz[3];
-        ChannelsOf(take, RWyxTakeNode::TranslationX, DefaultTranslation(*target), xyz);
+        ChannelsOf({writer, *target, take}, RWyxTakeNode::TranslationX, DefaultTranslation(*target), xyz);
         const int targetCount = KeyCount(take);
         SizeTrack(track, targetCount);
         SamplePositionTrack(track, xyz, targetCount);
         FtkCopyName(targetParent, ObjectParentName(writer, *target).c_str());
         return;
     }
-    RWyxTakeNode* take = AnimatedTake(writer, node);
+    const ChannelSource source{writer, node, AnimatedTake(writer, node)};
     Channel3ds translation[3];
     Channel3ds rotation[3];
-    ChannelsOf(take, RWyxTakeNode::TranslationX, DefaultTranslation(node), translation);
-    ChannelsOf(take, RWyxTakeNode::RotationX, DefaultRotation(node), rotation);
+    ChannelsOf(source, RWyxTakeNode::TranslationX, DefaultTranslation(node), translation);
+    ChannelsOf(source, RWyxTakeNode::RotationX, DefaultRotation(node), rotation);
     SizeTrack(track, count);
     for (int i = 0; i < count; ++i) {
         const RTime time = FrameTime3ds(i);
@@ -241,8 +266,7 @@ void SampleColorTrack(FtkTrackGroup<FtkColor>& track, const Channel3ds xyz[3], i
 
 void SampleScaleTrack(FtkTrackGroup<FtkPoint>& track, const Channel3ds xyz[3], int count) {
     for (int i = 0; i < count; ++i) {
-        RVector4 v = RWyxWriter3ds::ConvertScaling3ds(Sample(xyz, FrameTime3ds(i)));
-        if (std::fabs(v.x) < 1e-5 && std::fabs(v.y) < 1e-5 && std::fabs(v.z) < 1e-5) v.Set(1.0, 1.0, 1.0, 0.0);
+        const RVector4 v = RWyxWriter3ds::ConvertScaling3ds(Sample(xyz, FrameTime3ds(i)));
         track.values[i] = {static_cast<float>(v.x), static_cast<float>(v.y), static_cast<float>(v.z)};
     }
 }
@@ -284,17 +308,17 @@ std::unique_ptr<FtkObjectMotion> BuildObjectMotion3ds(RWyxWriter3ds& writer, RWy
     FtkInitObjectMotion(motion, static_cast<std::uint32_t>(count), static_cast<std::uint32_t>(count),
                         static_cast<std::uint32_t>(count), 0, 0);
     if (motion == nullptr) return nullptr;
+    const ChannelSource source{writer, *node, take};
     Channel3ds translation[3];
     Channel3ds rotation[3];
     Channel3ds scaling[3];
-    ChannelsOf(take, RWyxTakeNode::TranslationX, DefaultTranslation(*node), translation);
-    ChannelsOf(take, RWyxTakeNode::RotationX, DefaultRotation(*node), rotation);
-    ChannelsOf(take, RWyxTakeNode::ScalingX, DefaultScaling(*node), scaling);
+    ChannelsOf(source, RWyxTakeNode::TranslationX, DefaultTranslation(*node), translation);
+    ChannelsOf(source, RWyxTakeNode::RotationX, DefaultRotation(*node), rotation);
+    ChannelsOf(source, RWyxTakeNode::ScalingX, DefaultScaling(*node), scaling);
     // A reader takes a rotation key that is no real number for no turn at all. It places a
     // mesh by its node's first keys: a translation or scaling there that a float holds as no
-    // real number would spoil every vertex. (A default beyond the floats is an infinity here,
-    // though the node's channel, which placed the vertices, holds the largest float.)
-    if (!HoldsReals(writer, *node, "rotation", rotation, 3, count)) return nullptr;
+    // real number would spoil every vertex.
+    if (writer.IsRefused() || !HoldsReals(writer, *node, "rotation", rotation, 3, count)) return nullptr;
     if (node->GetMesh() != nullptr && (!HoldsReals(writer, *node, "translation", translation, 3, 1) ||
                                        !HoldsReals(writer, *node, "scaling", scaling, 3, 1))) {
         return nullptr;
@@ -317,8 +341,10 @@ std::unique_ptr<FtkOmniMotion> BuildOmniMotion3ds(RWyxWriter3ds& writer, RWyxNod
     FtkInitOmniMotion(motion, static_cast<std::uint32_t>(count), static_cast<std::uint32_t>(count));
     if (motion == nullptr) return nullptr;
     SetNames(*motion, *node, LightParentName(*node));
-    BakeTrack(motion->position, take, RWyxTakeNode::TranslationX, DefaultTranslation(*node), count, SamplePositionTrack);
-    BakeTrack(motion->color, take, RWyxTakeNode::ColorX, node->GetLight()->GetDefaultColor(), count, SampleColorTrack);
+    const ChannelSource source{writer, *node, take};
+    BakeTrack(motion->position, source, RWyxTakeNode::TranslationX, DefaultTranslation(*node), count, SamplePositionTrack);
+    BakeTrack(motion->color, source, RWyxTakeNode::ColorX, node->GetLight()->GetDefaultColor(), count, SampleColorTrack);
+    if (writer.IsRefused()) return nullptr;
     return motion;
 }
 
@@ -332,9 +358,10 @@ std::unique_ptr<FtkSpotMotion> BuildSpotMotion3ds(RWyxWriter3ds& writer, RWyxNod
     if (motion == nullptr) return nullptr;
     const std::string parent = LightParentName(*node);
     SetNames(*motion, *node, parent);
-    BakeTrack(motion->position, take, RWyxTakeNode::TranslationX, DefaultTranslation(*node), count, SamplePositionTrack);
-    BakeTrack(motion->color, take, RWyxTakeNode::ColorX, node->GetLight()->GetDefaultColor(), count, SampleColorTrack);
-    const Channel3ds cone = ChannelOf(take, RWyxTakeNode::ConeAngle, node->GetLight()->GetDefaultConeAngle());
+    const ChannelSource source{writer, *node, take};
+    BakeTrack(motion->position, source, RWyxTakeNode::TranslationX, DefaultTranslation(*node), count, SamplePositionTrack);
+    BakeTrack(motion->color, source, RWyxTakeNode::ColorX, node->GetLight()->GetDefaultColor(), count, SampleColorTrack);
+    const Channel3ds cone = ChannelOf(source, RWyxTakeNode::ConeAngle, node->GetLight()->GetDefaultConeAngle());
     SizeTrack(motion->hotspot, count);
     SampleFloatTrack(motion->hotspot, cone, count);
     SizeTrack(motion->falloff, count);
@@ -343,6 +370,7 @@ std::unique_ptr<FtkSpotMotion> BuildSpotMotion3ds(RWyxWriter3ds& writer, RWyxNod
     motion->roll.values[0] = 0.0f;
     SampleTarget(writer, *node, RVector4(0.0, -kTargetDistance, 0.0, 0.0), count, motion->targetPosition,
                  motion->targetParent, parent.c_str());
+    if (writer.IsRefused()) return nullptr;
     return motion;
 }
 
@@ -357,28 +385,29 @@ std::unique_ptr<FtkCameraMotion> BuildCameraMotion3ds(RWyxWriter3ds& writer, RWy
     if (motion == nullptr) return nullptr;
     const std::string parent = LightParentName(*node);
     SetNames(*motion, *node, parent);
+    const ChannelSource source{writer, *node, take};
     Channel3ds translation[3];
     Channel3ds rotation[3];
     SizeTrack(motion->position, count);
-    ChannelsOf(take, RWyxTakeNode::TranslationX, DefaultTranslation(*node), translation);
-    ChannelsOf(take, RWyxTakeNode::RotationX, DefaultRotation(*node), rotation);
+    ChannelsOf(source, RWyxTakeNode::TranslationX, DefaultTranslation(*node), translation);
+    ChannelsOf(source, RWyxTakeNode::RotationX, DefaultRotation(*node), rotation);
     SamplePositionTrack(motion->position, translation, count);
     // The field of view is read through the camera's aperture mode; the scene's curves stay
     // as they are.
     const int mode = camera.GetApertureMode();
     const Channel3ds fov = mode == RWyxCamera::kApertureHorizontalAndVertical
-                               ? ChannelOf(take, RWyxTakeNode::FieldOfViewX, camera.GetDefaultFieldOfViewX())
-                               : ChannelOf(take, RWyxTakeNode::FieldOfView, camera.GetFieldOfView());
+                               ? ChannelOf(source, RWyxTakeNode::FieldOfViewX, camera.GetDefaultFieldOfViewX())
+                               : ChannelOf(source, RWyxTakeNode::FieldOfView, camera.GetFieldOfView());
     // A reader makes the camera's lens of the first one, taking one of no real number for 45
     // degrees (the later ones come back as they are).
-    if (!HoldsReals(writer, *node, "field of view", &fov, 1, 1)) return nullptr;
+    if (writer.IsRefused() || !HoldsReals(writer, *node, "field of view", &fov, 1, 1)) return nullptr;
     SizeTrack(motion->fov, count);
     for (int i = 0; i < count; ++i) {
         const double value = fov.At(FrameTime3ds(i));
         motion->fov.values[i] =
             static_cast<float>(mode == RWyxCamera::kApertureVertical ? HorizontalFieldOfView(camera, value) : value);
     }
-    const Channel3ds roll = ChannelOf(take, RWyxTakeNode::Roll, camera.GetDefaultRoll());
+    const Channel3ds roll = ChannelOf(source, RWyxTakeNode::Roll, camera.GetDefaultRoll());
     SizeTrack(motion->roll, count);
     const bool corrected = node->GetTarget() == nullptr;
     for (int i = 0; i < count; ++i) {
@@ -393,5 +422,6 @@ std::unique_ptr<FtkCameraMotion> BuildCameraMotion3ds(RWyxWriter3ds& writer, RWy
     }
     SampleTarget(writer, *node, RVector4(kTargetDistance, 0.0, 0.0, 0.0), count, motion->targetPosition,
                  motion->targetParent, parent.c_str());
+    if (writer.IsRefused()) return nullptr;
     return motion;
 }

@@ -28,7 +28,9 @@ struct Channel3ds {
 
 // Each null for a null node, and for a node whose rotation (an object motion), translation
 // or scaling at frame 0 (the object motion of a mesh's node) or first field of view (a camera
-// motion) is no real number as a float holds it, the write refused through the writer.
+// motion) is no real number as a float holds it, or one of whose channels without keys has a
+// finite value beyond the floats (its own or, for a target track, its target's), the write
+// refused through the writer.
 std::unique_ptr<FtkObjectMotion> BuildObjectMotion3ds(RWyxWriter3ds& writer, RWyxNode* node);
 std::unique_ptr<FtkOmniMotion> BuildOmniMotion3ds(RWyxWriter3ds& writer, RWyxNode* node);
 std::unique_ptr<FtkSpotMotion> BuildSpotMotion3ds(RWyxWriter3ds& writer, RWyxNode* node);

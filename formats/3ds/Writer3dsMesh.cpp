@@ -10,6 +10,7 @@
 #include "core/RMatrix.h"
 #include "core/RWyxColor.h"
 #include "formats/3ds/RWyxWriter3ds.h"
+#include "formats/3ds/Reader3dsMesh.h"
 #include "formats/3ds/Writer3dsMaterial.h"
 #include "formats/geometry/PolygonSplit.h"
 #include "scene/RWyxNode.h"
@@ -355,6 +356,13 @@ std::unique_ptr<FtkMeshObject> BuildMesh3ds(RWyxWriter3ds& writer, RWyxMesh* mes
     FtkCopyName(record->name, node.GetName().Buffer());
     record->fast = 1;
     SetLocalFrame(*record, translation, rotation, scaling);
+    // The vertices are written placed by the node's transform at frame 0, and a reader makes
+    // them local to the frame again: a frame it cannot invert (a scaling of 0, or one a float
+    // holds as 0) has flattened them for good.
+    if (IsSingularFrame3ds(*record)) {
+        writer.RefuseValue("scaling", "node", node, 0, RWyxWriter3ds::kFlattensMesh);
+        return nullptr;
+    }
 
     AddDefaultMaterial(writer, *mesh);
     const MeshView view = ViewOf(*mesh, uvOn);

@@ -299,22 +299,30 @@ void ExpectColor(const RVector4& color, double r, double g, double b, const std:
 
 // Without a keyframer node a mesh's node stands where the mesh's frame puts it: the points,
 // made local to the frame, are back where the file has them. Frames: a move (lib3ds's
-// Pyramid) and a quarter turn about Z with a scale of 2. Both in a file without keyframer
-// data and in one whose keyframer has a node for a third mesh only.
+// Pyramid), a quarter turn about Z with a scale of 2, the same turn with a scale of 0.01, and
+// a flat frame (no Z axis), which cannot be inverted: the node stands at the origin unscaled
+// and the points stay as they are. All in a file without keyframer data and in one whose
+// keyframer has a node for another mesh only.
 TEST_F(Lib3dsCheckTest, MeshesWithoutKeyframerNodesStandWhereTheirFramesPutThem) {
     const float pyramid[4][3] = {{2, -1, 0}, {4, -1, 0}, {3, 1, 0}, {3, 0, 2}};
     const float moved[4][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}, {3, 0, 0}};
     const float turnedPoints[4][3] = {{1, 4, 3}, {-1, 2, 3}, {1, 2, 5}, {-1, 4, 5}};
     const float turned[4][3] = {{0, 2, 0}, {-2, 0, 0}, {0, 0, 2}, {1, 2, 3}};
+    const float smallPoints[4][3] = {{1, 2.01f, 3}, {0.99f, 2, 3}, {1, 2, 3.01f}, {1, 2, 3}};
+    const float small[4][3] = {{0, 0.01f, 0}, {-0.01f, 0, 0}, {0, 0, 0.01f}, {1, 2, 3}};
+    const float flat[4][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 0}, {4, 5, 6}};
     struct Case {
         const char* name;
         const float (*points)[3];
+        const float (*frame)[3];
+        double scale;  // of the node
     };
-    const Case cases[] = {{"Pyramid", pyramid}, {"Turned", turnedPoints}};
+    const Case cases[] = {
+        {"Pyramid", pyramid, moved, 1}, {"Turned", turnedPoints, turned, 2}, {"Small", smallPoints, small, 0.01},
+        {"Flat", pyramid, flat, 1}};
     for (const bool otherNode : {false, true}) {
         Lib3dsPtr file(lib3ds_file_new());
-        lib3ds_file_insert_mesh(file.get(), FramedMesh("Pyramid", pyramid, moved));
-        lib3ds_file_insert_mesh(file.get(), FramedMesh("Turned", turnedPoints, turned));
+        for (const Case& mesh : cases) lib3ds_file_insert_mesh(file.get(), FramedMesh(mesh.name, mesh.points, mesh.frame));
         if (otherNode) {
             lib3ds_file_insert_mesh(file.get(), FramedMesh("Other", pyramid, moved));
             KeyframerNode(file.get(), lib3ds_node_new_object(), "Other", 0);
@@ -333,8 +341,12 @@ TEST_F(Lib3dsCheckTest, MeshesWithoutKeyframerNodesStandWhereTheirFramesPutThem)
                            RVector4(mesh.points[i][0], mesh.points[i][1], mesh.points[i][2], 0), 1e-4,
                            what + " point " + std::to_string(i));
             }
+            RVector4 scaling;
+            node->GetDefaultScaling(scaling);
+            EXPECT_NEAR(scaling.x / mesh.scale, 1.0, 1e-6) << what;
         }
         EXPECT_NEAR(DefaultTranslation(Node("Pyramid")).x, 3.0, 1e-6);
+        EXPECT_EQ(DefaultTranslation(Node("Flat")).Length3(), 0.0);
         EXPECT_EQ(Node("Other") != nullptr, otherNode);
         ClearScene();
     }

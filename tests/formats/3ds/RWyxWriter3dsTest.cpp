@@ -96,21 +96,21 @@ TEST_F(RWyxWriter3dsTest, TracksAreBakedPerFrameFromZeroToTheLastKey) {
     RWyxNode* node = AddNode("Mover", QuadMesh(kSquare, {{0, 1, 2, 3}}));
     RWyxTakeNode* take = node->GetCurrentTakeNode();
     SetKeys(take->GetTranslationXCurve(), {{0, 0.0f}, {60, 6.0f}});
-    SetKeys(take->GetScalingXCurve(), {{0, 0.0f}});
-    SetKeys(take->GetScalingYCurve(), {{0, 0.0f}});
-    SetKeys(take->GetScalingZCurve(), {{0, 0.0f}});
+    SetKeys(take->GetScalingXCurve(), {{0, 1.0f}, {60, 0.0f}});
+    SetKeys(take->GetScalingYCurve(), {{0, 1.0f}, {60, 0.0f}});
+    SetKeys(take->GetScalingZCurve(), {{0, 1.0f}, {60, 0.0f}});
     SetKeys(take->GetRotationYCurve(), {{0, 30.0f}, {60, 30.0f}});
     std::unique_ptr<FtkDatabase> db = LoadFile(Write(Options([](RStreamOptions3ds& o) { o.SetOptionValue(o.kRescale, 0); })));
     std::unique_ptr<FtkObjectMotion> motion = MotionOf(db.get());
     ASSERT_EQ(motion->position.keyCount, 61u);  // 2 seconds: frames 0 to 60
     SetKeys(take->GetScalingYCurve(), {{0, 3.0f}});
     db = LoadFile(Write(Options([](RStreamOptions3ds& o) { o.SetOptionValue(o.kRescale, 0); })));
-    EXPECT_FLOAT_EQ(MotionOf(db.get())->scale.values[0].z, 3.0f);  // scene Y is file Z
-    EXPECT_FLOAT_EQ(MotionOf(db.get())->scale.values[0].x, 0.0f);
+    EXPECT_FLOAT_EQ(MotionOf(db.get())->scale.values[60].z, 3.0f);  // scene Y is file Z
+    EXPECT_FLOAT_EQ(MotionOf(db.get())->scale.values[60].x, 0.0f);
     EXPECT_EQ(motion->position.keys[60].time, 60u);
     EXPECT_EQ(motion->position.keys[60].rflags, 7);
     EXPECT_NEAR(motion->position.values[60].x, 6.0f, 1e-4);
-    EXPECT_FLOAT_EQ(motion->scale.values[0].x, 1.0f);  // a zero scaling is written as 1
+    EXPECT_FLOAT_EQ(motion->scale.values[60].x, 0.0f);  // a zero scaling is written as it is
     // The rotation does not change after the first key: angle 0 about x = -1, never NaN.
     EXPECT_NEAR(motion->rotation.values[0].angle, -30.0f * static_cast<float>(M_PI) / 180.0f, 1e-5);
     for (std::uint32_t k = 1; k < motion->rotation.keyCount; ++k) {

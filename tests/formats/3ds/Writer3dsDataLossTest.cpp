@@ -285,14 +285,21 @@ TEST_F(Writer3dsDataLossTest, ATextureReadThatFailsPartWayLeavesNoPartOfAFile) {
 }
 
 // A value no float of the file holds as it is, where a reader would take it for another, is
-// refused by name, field and frame before anything is written; values a reader takes back as
-// they are (a node's translation, a light's colour) are written.
+// refused by name, field and frame before anything is written, as is a mesh's node scaled at
+// frame 0 so that no frame a reader inverts holds its vertices; values a reader takes back as
+// they are (a node's translation, a light's colour, a null's scaling of 0) are written.
 TEST_F(Writer3dsDataLossTest, AValueAReaderWouldTakeForAnotherIsRefusedByNameAndLeavesTheFile) {
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const float inf = std::numeric_limits<float>::infinity();
     const ScratchFolder images;
     auto take = [](RWyxNode* node) { return node->GetCurrentTakeNode(); };
-    const std::pair<std::function<void()>, std::string> cases[] = {
+    struct Case {
+        std::function<void()> build;
+        std::string subject;  // empty for a scene that is written
+        std::string ending = " lies beyond the real numbers a 3DS file holds";
+    };
+    const std::string flattens = " flattens its mesh, whose vertices a 3DS file holds placed by it";
+    const Case cases[] = {
         {[&] { AddMesh("Row", 3); Node("Row")->GetMesh()->GetControlPoints()[1].y = 1e300; },
          "Vertex 1 of mesh \"Row\""},
         {[&] { AddMesh("Row", 3); Node("Row")->SetDefaultScaling(RVector4(1, nan, 1, 0)); },
@@ -340,8 +347,26 @@ TEST_F(Writer3dsDataLossTest, AValueAReaderWouldTakeForAnotherIsRefusedByNameAnd
          "The rotation of node \"Group\" at frame 0"},
         {[&] { AddNode("Group")->SetDefaultTranslation(RVector4(nan, inf, 0, 0)); }, ""},
         {[&] { SetKeys(take(AddNode("Lamp", factory.CreateLight()))->GetColorXCurve(), {{0, nan}, {2, inf}}); }, ""},
+        // The vertices are written placed at frame 0: a scaling of 0 there, or one a float
+        // holds as 0, flattens them for good. A null's is written as it is.
+        {[&] { AddMesh("Row", 3); Node("Row")->SetDefaultScaling(RVector4(0, 0, 0, 0)); },
+         "The scaling of node \"Row\" at frame 0", flattens},
+        {[&] { AddMesh("Row", 3); Node("Row")->SetDefaultScaling(RVector4(1, 1e-50, 1, 0)); },
+         "The scaling of node \"Row\" at frame 0", flattens},
+        {[&] { AddMesh("Row", 3); SetKeys(take(Node("Row"))->GetScalingXCurve(), {{0, 0.0f}, {10, 1.0f}}); },
+         "The scaling of node \"Row\" at frame 0", flattens},
+        // A default that lies beyond the floats: its key would be an infinity.
+        {[&] { AddNode("Lamp", factory.CreateLight())->SetDefaultTranslation(RVector4(1e300, 0, 0, 0)); },
+         "The translation of node \"Lamp\" at frame 0"},
+        {[&] { AddNode("Group")->SetDefaultScaling(RVector4(1, 3.5e38, 1, 0)); }, "The scaling of node \"Group\" at frame 0"},
+        {[&] {  // a camera's target, in the camera's target track
+             AddNode("Cam", factory.CreateCamera())->SetTarget(AddNode("Aim"));
+             Node("Aim")->SetDefaultTranslation(RVector4(0, 0, -3.5e38, 0));
+         },
+         "The translation of node \"Aim\" at frame 0"},
+        {[&] { AddNode("Lamp", factory.CreateLight())->SetDefaultTranslation(RVector4(-inf, 0, 0, 0)); }, ""},
     };
-    for (const auto& [build, subject] : cases) {
+    for (const auto& [build, subject, ending] : cases) {
         factory.DestroyAll();
         scene = factory.CreateScene();
         folder.WriteFile("scene.3ds", kOldContent);
@@ -352,14 +377,16 @@ TEST_F(Writer3dsDataLossTest, AValueAReaderWouldTakeForAnotherIsRefusedByNameAnd
         }
         EXPECT_FALSE(WriteTo(path)) << subject;
         EXPECT_EQ(error, RWyxWriter::kErrorUnidentified) << subject;
-        EXPECT_EQ(errorText, subject + " lies beyond the real numbers a 3DS file holds");
+        EXPECT_EQ(errorText, subject + ending);
         EXPECT_TRUE(Kept({path})) << subject;
         EXPECT_EQ(Entries(), 1u) << subject;
     }
 }
 
 // What a float holds as the number it is reads back so: a mesh's node 3e38 away (its points
-// stay within the floats) and UVs that are infinite or NaN.
+// stay within the floats), UVs that are infinite or NaN, a mesh's node scaled small (its
+// points made local to a frame as small again), and a null scaled to 0 for its first frames
+// (a pop-in).
 TEST_F(Writer3dsDataLossTest, NumbersAFloatHoldsAsTheyAreReadBackSo) {
     AddTexturedBox("w.bmp");
     Node("Box")->SetDefaultTranslation(RVector4(3e38, 0, -3e38, 0));
@@ -380,6 +407,38 @@ TEST_F(Writer3dsDataLossTest, NumbersAFloatHoldsAsTheyAreReadBackSo) {
     }
     EXPECT_TRUE(std::isinf(mesh->GetTextureUVs()[1].u));
     EXPECT_TRUE(std::isnan(mesh->GetTextureUVs()[1].v));
+
+    // Meshes scaled small, where a float holds their points apart, and a null scaled to 0
+    // until frame 10 (read back as a dummy).
+    factory.DestroyAll();
+    scene = factory.CreateScene();
+    const char* const names[3] = {"A", "B", "C"};
+    const RVector4 small[3] = {{0.01, 0.01, 0.01, 0}, {1, 1e-4, 0.01, 0}, {1e-30, 1e-30, 1e-30, 0}};
+    const RVector4 at[3] = {{5, 0, 0, 0}, {0.1, 0.2, 0.3, 0}, {0, 0, 0, 0}};
+    for (int k = 0; k < 3; ++k) {
+        AddMesh(names[k], 3);
+        Node(names[k])->SetDefaultScaling(small[k]);
+        Node(names[k])->SetDefaultTranslation(at[k]);
+        Node(names[k])->SetDefaultRotation(RVector4(0, 30, 0, 0));
+    }
+    RWyxTakeNode* pop = AddNode("Pop")->GetCurrentTakeNode();
+    for (RFCurve* curve : {pop->GetScalingXCurve(), pop->GetScalingYCurve(), pop->GetScalingZCurve()}) {
+        SetKeys(curve, {{0, 0.0f}, {9, 0.0f}, {10, 1.0f}});
+    }
+    const Bytes scaled = Write(options);
+    factory.DestroyAll();
+    scene = factory.CreateScene();
+    ASSERT_TRUE(Read(scaled, options));
+    for (int k = 0; k < 3; ++k) {
+        RVector4 scaling;
+        Node(names[k])->GetDefaultScaling(scaling);
+        for (int axis = 0; axis < 3; ++axis) EXPECT_NEAR(*scaling.Component(axis) / *small[k].Component(axis), 1, 1e-5) << k;
+        const RVector4* points = Node(names[k])->GetMesh()->GetControlPoints();
+        for (int i = 0; i < 3; ++i) EXPECT_NEAR((points[i] - RVector4(i, i, 0, 0)).Length3(), 0.0, 1e-3) << k;
+    }
+    for (const int frame : {0, 9, 10}) {
+        EXPECT_EQ(Node("$$$DUMMY.Pop")->GetGlobalMatrixAt(Frame(frame)).GetScaling().y, frame < 10 ? 0.0 : 1.0) << frame;
+    }
 }
 
 }  // namespace
