@@ -315,6 +315,14 @@ TEST_F(Writer3dsDataLossTest, AValueAReaderWouldTakeForAnotherIsRefusedByNameAnd
          "The scaling of node \"Row\" at frame 0"},
         {[&] { AddTexturedBox("w.bmp"); Node("Box")->GetMesh()->GetTextureUVs()[2].Set(0.5, 3.5e38); },
          "UV of vertex 2 of mesh \"Box\""},
+        {[&] { AddTexturedBox("w.bmp"); Node("Box")->GetMesh()->GetTextureUVs()[0].Set(3.5e38, 0.5); },
+         "UV of vertex 0 of mesh \"Box\""},
+        {[&] {  // the first of two
+             AddTexturedBox("w.bmp");
+             Node("Box")->GetMesh()->GetTextureUVs()[1].Set(-3.5e38, 0.5);
+             Node("Box")->GetMesh()->GetTextureUVs()[2].Set(0.5, 1e300);
+         },
+         "UV of vertex 1 of mesh \"Box\""},
         // UVs by polygon corner: a mesh without texture writes them so, one with a texture is
         // split into a vertex for each corner.
         {[&] { AddMesh("Row", 3); AddCornerUVs(Node("Row")->GetMesh()); }, "UV of vertex 2 of mesh \"Row\""},
@@ -346,6 +354,23 @@ TEST_F(Writer3dsDataLossTest, AValueAReaderWouldTakeForAnotherIsRefusedByNameAnd
          },
          "The rotation of node \"Group\" at frame 0"},
         {[&] { AddNode("Group")->SetDefaultTranslation(RVector4(nan, inf, 0, 0)); }, ""},
+        {[&] { AddNode("Group")->SetDefaultRotation(RVector4(0, 0, 1e300, 0)); }, "The rotation of node \"Group\" at frame 0"},
+        // The first refusal's text stands.
+        {[&] {
+             AddNode("Group")->SetDefaultTranslation(RVector4(1e300, 0, 0, 0));
+             Node("Group")->SetDefaultRotation(RVector4(1e300, 0, 0, 0));
+         },
+         "The translation of node \"Group\" at frame 0"},
+        // A keyed channel's default is not written.
+        {[&] {
+             AddNode("Group")->SetDefaultTranslation(RVector4(1e300, 0, 0, 0));
+             SetKeys(take(Node("Group"))->GetTranslationXCurve(), {{0, 1.0f}, {5, 2.0f}});
+         },
+         ""},
+        // The node's channel holds the largest float for an infinity, the node's default the
+        // infinity itself, which the first scale key would hold.
+        {[&] { AddMesh("Row", 3); Node("Row")->SetDefaultScaling(RVector4(1, 1, inf, 0)); },
+         "The scaling of node \"Row\" at frame 0"},
         {[&] { SetKeys(take(AddNode("Lamp", factory.CreateLight()))->GetColorXCurve(), {{0, nan}, {2, inf}}); }, ""},
         // The vertices are written placed at frame 0: a scaling of 0 there, or one a float
         // holds as 0, flattens them for good. A null's is written as it is.
