@@ -197,11 +197,10 @@ void RWyxWriter3ds::Refuse(const RString& text) {
     SetError(kErrorUnidentified, text);
 }
 
-void RWyxWriter3ds::RefuseValue(const char* field, const char* kind, const RWyxSceneObject& object, int frame,
-                                const char* ending) {
+void RWyxWriter3ds::RefuseBeyondReals(const char* field, const char* kind, const RWyxSceneObject& object, int frame) {
     RString text = RString("The ") + field + " of " + kind + " " + QuotedName(object);
     if (frame >= 0) text += RString(" at frame ") + frame;
-    Refuse(text + ending);
+    Refuse(text + kBeyondReals);
 }
 
 RString RWyxWriter3ds::QuotedName(const RWyxSceneObject& object) const {

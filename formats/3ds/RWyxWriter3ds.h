@@ -48,12 +48,13 @@
 // none); the value of any channel without keys that lies beyond the floats (its key would be
 // an infinity). A reader takes the other values back as they are written: other UVs (NaN and
 // the infinities among them), the translation and scaling of nodes after frame 0 and of
-// lights, cameras and dummies (a scaling of 0 among them), a light's colour and cone angle, a
-// camera's roll, background colour and later fields of view, and the aim of a light or camera
-// without a target. A mesh's node whose scaling at frame 0 leaves no frame a reader can invert
-// (0 on an axis, or a value a float holds as 0) is refused too: its vertices, written placed
-// by it, are flat ('The scaling of node "Box" at frame 0 flattens its mesh, whose vertices a
-// 3DS file holds placed by it'); a mesh scaled small (0.01, 1e-4) is read back so. The colours,
+// lights, cameras and dummies, a scaling of 0 (scale keys hold every scaling as it is), a
+// light's colour and cone angle, a camera's roll, background colour and later fields of view,
+// and the aim of a light or camera without a target. A mesh's local frame is its node's
+// transform at frame 0 with each scale a float holds as 0 or below its normal numbers taken
+// as 1, and its vertices are written placed by that frame: a reader inverts it and places
+// them by the node's keys, so that a mesh scaled to 0 or flattened at frame 0 (a pop-in)
+// reads back in place at every frame, as does one scaled small (0.01, 1e-4). The colours,
 // shininess and opacity of materials, the ambient colour and a light's own colour, intensity
 // and cone angle are real numbers in any scene.
 
@@ -174,17 +175,9 @@ public:
     static bool KeepsNumber(double value) { return !std::isfinite(value) || std::isfinite(static_cast<float>(value)); }
     // What every refusal of such a value ends with.
     static constexpr const char* kBeyondReals = " lies beyond the real numbers a 3DS file holds";
-    // What the refusal of a mesh's node whose scaling at frame 0 leaves no frame a reader can
-    // invert ends with.
-    static constexpr const char* kFlattensMesh = " flattens its mesh, whose vertices a 3DS file holds placed by it";
     // Refuses the write: 'The <field> of <kind> "<name>"', ' at frame <frame>' when the frame
-    // is 0 or more, then the ending.
-    void RefuseValue(const char* field, const char* kind, const RWyxSceneObject& object, int frame,
-                     const char* ending);
-    // RefuseValue ending with kBeyondReals.
-    void RefuseBeyondReals(const char* field, const char* kind, const RWyxSceneObject& object, int frame = -1) {
-        RefuseValue(field, kind, object, frame, kBeyondReals);
-    }
+    // is 0 or more, then kBeyondReals.
+    void RefuseBeyondReals(const char* field, const char* kind, const RWyxSceneObject& object, int frame = -1);
     // The object's name as the scene gave it before the short names, without its type prefix,
     // in double quotes with its control characters escaped, for a message of one line.
     RString QuotedName(const RWyxSceneObject& object) const;

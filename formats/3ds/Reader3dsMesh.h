@@ -18,7 +18,7 @@ class RWyxObjectFactory;
 // Whether the record's local frame cannot be inverted, and counts as identity: an axis of
 // length 0, or a determinant below 1e-6 times the smaller of 1 and the product of the axes'
 // lengths, so that a frame scaled small inverts and one whose axes are nearly dependent does
-// not. The writer refuses a mesh whose frame would be such.
+// not. The writer never writes such a frame.
 bool IsSingularFrame3ds(const FtkMeshObject& record);
 
 // Fills the mesh from the record; answers the number of faces left out.

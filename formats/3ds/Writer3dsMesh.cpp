@@ -10,13 +10,13 @@
 #include "core/RMatrix.h"
 #include "core/RWyxColor.h"
 #include "formats/3ds/RWyxWriter3ds.h"
-#include "formats/3ds/Reader3dsMesh.h"
 #include "formats/3ds/Writer3dsMaterial.h"
 #include "formats/geometry/PolygonSplit.h"
 #include "scene/RWyxNode.h"
 #include "scene/RWyxObjectFactory.h"
 
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
 #include <cstdint>
 #include <map>
@@ -178,6 +178,19 @@ void SetLocalFrame(FtkMeshObject& record, const RVector4& translation, const RVe
     record.localMatrix[9] = static_cast<float>(origin.x);
     record.localMatrix[10] = static_cast<float>(origin.y);
     record.localMatrix[11] = static_cast<float>(origin.z);
+}
+
+// The scaling of the mesh's local frame: the node's at frame 0, each component a float holds as
+// 0 or below the normal floats taken as 1, so that no axis of the frame a reader inverts is
+// lost. The vertices are placed by the same frame and the scale keys hold the node's scaling
+// as it is: a mesh scaled to 0 at frame 0 still reads back in place at every frame.
+RVector4 InvertibleFrameScaling(const RVector4& scaling) {
+    RVector4 frame = scaling;
+    for (int axis = 0; axis < 3; ++axis) {
+        double& value = *frame.Component(axis);
+        if (std::fabs(static_cast<float>(value)) < FLT_MIN) value = 1.0;
+    }
+    return frame;
 }
 
 // The vertices with the node's transform baked in, in the file's frame; also the points
@@ -355,19 +368,15 @@ std::unique_ptr<FtkMeshObject> BuildMesh3ds(RWyxWriter3ds& writer, RWyxMesh* mes
     }
     FtkCopyName(record->name, node.GetName().Buffer());
     record->fast = 1;
-    SetLocalFrame(*record, translation, rotation, scaling);
-    // The vertices are written placed by the node's transform at frame 0, and a reader makes
-    // them local to the frame again: a frame it cannot invert (a scaling of 0, or one a float
-    // holds as 0) has flattened them for good.
-    if (IsSingularFrame3ds(*record)) {
-        writer.RefuseValue("scaling", "node", node, 0, RWyxWriter3ds::kFlattensMesh);
-        return nullptr;
-    }
+    // The vertices are written placed by the local frame, which a reader inverts to make them
+    // local to the mesh again.
+    const RVector4 frameScaling = InvertibleFrameScaling(scaling);
+    SetLocalFrame(*record, translation, rotation, frameScaling);
 
     AddDefaultMaterial(writer, *mesh);
     const MeshView view = ViewOf(*mesh, uvOn);
     std::vector<RVector4> moved;
-    SetVertices(*record, view, translation, rotation, scaling, moved);
+    SetVertices(*record, view, translation, rotation, frameScaling, moved);
     // A reader moves each vertex into the mesh's frame: one coordinate that is no real number
     // would take the other two with it.
     if (const int vertex = FirstVertexBeyondReals(*record); vertex >= 0) {

@@ -246,6 +246,38 @@ TEST_F(Lib3dsCheckTest, OurReaderReadsWhatLib3dsWrites) {
     }
 }
 
+// lib3ds places meshes that pop in from nothing (scaled to 0 or flattened at frame 0) as the
+// scene does at 0, 0.5 and 1 s: each vertex made local by the inverse of the mesh's frame, less
+// the pivot, through the node's matrix.
+TEST_F(Lib3dsCheckTest, Lib3dsPlacesMeshesScaledToNothingAtTheStart) {
+    const auto popIns = AddPopIns();
+    Bytes bytes;
+    Lib3dsPtr file = WriteForLib3ds(bytes);
+    ASSERT_NE(file, nullptr);
+    for (const auto& [name, source] : popIns) {
+        Lib3dsMesh* mesh = lib3ds_file_mesh_by_name(file.get(), name.c_str());
+        Lib3dsNode* node = lib3ds_file_node_by_name(file.get(), name.c_str(), LIB3DS_OBJECT_NODE);
+        ASSERT_TRUE(mesh != nullptr && node != nullptr) << name;
+        Lib3dsMatrix inverse;
+        lib3ds_matrix_copy(inverse, mesh->matrix);
+        ASSERT_TRUE(lib3ds_matrix_inv(inverse)) << name;
+        for (const int frame : kPopInFrames) {
+            lib3ds_file_eval(file.get(), static_cast<Lib3dsFloat>(frame));
+            const std::vector<RVector4> expected = WorldPoints(*source, frame);
+            ASSERT_EQ(mesh->points, expected.size()) << name;
+            for (std::size_t i = 0; i < expected.size(); ++i) {
+                Lib3dsVector local;
+                lib3ds_vector_transform(local, inverse, mesh->pointL[i].pos);
+                lib3ds_vector_sub(local, local, node->data.object.pivot);
+                Lib3dsVector placed;
+                lib3ds_vector_transform(placed, node->matrix, local);
+                ExpectNear(RVector4(placed[0], placed[2], -placed[1], 0), expected[i], 1e-3,
+                           name + " frame " + std::to_string(frame) + " point " + std::to_string(i));
+            }
+        }
+    }
+}
+
 // ---- what a file from lib3ds reads as --------------------------------------------------------
 
 // A mesh of the four file points given, with faces of smoothing mask 0 (no vertex is split,

@@ -173,6 +173,31 @@ TEST_F(RichScene, WriteReadWriteKeepsCountsCoordinatesMaterialsAndKeys) {
     }
 }
 
+// Meshes that pop in from nothing (scaled to 0 or flattened at frame 0) read back in place at
+// 0, 0.5 and 1 s.
+TEST_F(Scene3dsTest, MeshesScaledToNothingAtTheStartReadBackInPlace) {
+    const auto options = Options([](RStreamOptions3ds& o) { o.SetOptionValue(o.kRescale, 0); });
+    const auto popIns = AddPopIns();
+    const Bytes bytes = Write(options);
+    RWyxObjectFactory again;
+    RWyxScene* copy = again.CreateScene();
+    RWyxReader3ds reader(&again);
+    ASSERT_TRUE(reader.OpenMemory(bytes.data(), bytes.size()));
+    ASSERT_TRUE(reader.Read(copy, options.get())) << ErrorCodes();
+    for (const auto& [name, source] : popIns) {
+        RWyxNode* read = again.FindNode(name.c_str(), 0);
+        ASSERT_TRUE(read != nullptr && read->GetMesh() != nullptr) << name;
+        for (const int frame : kPopInFrames) {
+            const std::vector<RVector4> expected = WorldPoints(*source, frame);
+            const std::vector<RVector4> actual = WorldPoints(*read, frame);
+            ASSERT_EQ(actual.size(), expected.size()) << name;
+            for (std::size_t i = 0; i < actual.size(); ++i) {
+                EXPECT_NEAR((actual[i] - expected[i]).Length3(), 0.0, 1e-4) << name << " frame " << frame << " point " << i;
+            }
+        }
+    }
+}
+
 // Names a reader cuts at their "::" (as WYX files keep them), fills in (an empty one) or could
 // take for name.instance (one holding a '.', as tools number copies: "Box.001"), and
 // names like those the writer makes for its own records (a material with a texture, the grey

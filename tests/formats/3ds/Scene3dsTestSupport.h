@@ -23,6 +23,8 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace scene3ds_test {
 
@@ -120,10 +122,55 @@ protected:
         return mesh;
     }
 
+    // Meshes scaled to 0 or flattened at frame 0, as objects that pop in from nothing, by name:
+    // scaled 0 to 1 over a second, scale X keyed so (Y and Z 1), scaled (1, 1, 0) throughout at
+    // the origin and turned at (1, 2, 3), scaled 0 throughout, and scaled on Y by a number a
+    // float holds only below its normal numbers, turned so that no axis of a frame holds it.
+    std::vector<std::pair<std::string, RWyxNode*>> AddPopIns() {
+        struct PopIn {
+            const char* name;
+            RVector4 translation, rotation, scaling;
+            int keyedAxes;  // scaling X up to this axis keyed from 0 at 0 s to 1 at 1 s
+        };
+        const PopIn popIns[] = {{"Grow", {1, 0, 0, 0}, {0, 30, 0, 0}, {1, 1, 1, 0}, 3},
+                                {"GrowX", {2, 0, 1, 0}, {0, 0, 0, 0}, {1, 1, 1, 0}, 1},
+                                {"Flat", {0, 0, 0, 0}, {0, 0, 0, 0}, {1, 1, 0, 0}, 0},
+                                {"Away", {1, 2, 3, 0}, {20, 40, 60, 0}, {1, 1, 0, 0}, 0},
+                                {"Zero", {1, 2, 3, 0}, {0, 0, 0, 0}, {0, 0, 0, 0}, 0},
+                                {"Thin", {1, 2, 3, 0}, {45, 0, 0, 0}, {1, 8e-46, 1, 0}, 0}};
+        std::vector<std::pair<std::string, RWyxNode*>> nodes;
+        for (const PopIn& popIn : popIns) {
+            RWyxNode* node = AddNode(popIn.name, QuadMesh({{0, 0, 0, 0}, {1, 0, 0, 0}, {0, 2, 0, 0}, {0, 0, 3, 0}},
+                                                          {{0, 1, 2}, {0, 1, 3}, {1, 2, 3}, {2, 0, 3}}));
+            node->SetDefaultTranslation(popIn.translation);
+            node->SetDefaultRotation(popIn.rotation);
+            node->SetDefaultScaling(popIn.scaling);
+            RWyxTakeNode* take = node->GetCurrentTakeNode();
+            for (int axis = 0; axis < popIn.keyedAxes; ++axis) {
+                SetKeys(take->GetChannelCurve(static_cast<RWyxTakeNode::Channel>(RWyxTakeNode::ScalingX + axis)),
+                        {{0, 0.0f}, {30, 1.0f}});
+            }
+            nodes.emplace_back(popIn.name, node);
+        }
+        return nodes;
+    }
+
+    // The mesh's control points placed by the node's global transform at the frame.
+    static std::vector<RVector4> WorldPoints(RWyxNode& node, int frame) {
+        const RMatrix global = node.GetGlobalMatrixAt(Frame(frame));
+        const RWyxMesh& mesh = *node.GetMesh();
+        std::vector<RVector4> points;
+        for (int i = 0; i < mesh.GetControlPointsCount(); ++i) points.push_back(global.TransformPoint(mesh.GetControlPoints()[i]));
+        return points;
+    }
+
     RWyxObjectFactory factory;
     RWyxScene* scene = factory.CreateScene();
     std::string messages;
 };
+
+// The frames pop-ins are compared at: 0, 0.5 and 1 s.
+constexpr int kPopInFrames[] = {0, 15, 30};
 
 // Loads bytes as a toolkit database (for looking at what the writer wrote).
 inline std::unique_ptr<FtkDatabase> LoadFile(const Bytes& bytes) { return ftk_test::Load(bytes); }
