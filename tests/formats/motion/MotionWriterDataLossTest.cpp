@@ -262,7 +262,7 @@ struct BadValue {
 // Hips, Chest below it and Head below Chest, marked (but the one named unmarked) limb-node joints
 // two units apart, keyed in every channel at three frames, the bad values in place of their keys
 // or defaults; below Head a tail of nodes one unit apart, each scaled 1e38 by default, and for a
-// bad value of "prop" an unmarked leaf without keys, the value its default translation X.
+// bad value of "prop" an unmarked leaf without keys, the value in place of its default.
 struct ChainScene : SceneFixture {
     ChainScene(const std::vector<BadValue>& bad, int tail, const char* unmarked = "") {
         RWyxNode* parent = scene->GetRootNode();
@@ -294,8 +294,12 @@ struct ChainScene : SceneFixture {
         if (*unmarked != '\0') Node(unmarked)->SetMarked(0, false);
         for (const BadValue& b : bad) {
             if (b.node != std::string("prop")) continue;
+            RVector4 values[3] = {RVector4(0.0, 1.0, 0.0, 1.0), RVector4(), RVector4(1.0, 1.0, 1.0, 1.0)};
+            *values[b.channel / 3].Component(b.channel % 3) = b.value;
             RWyxNode* prop = factory.CreateNode("prop");
-            prop->SetDefaultTranslation(RVector4(b.value, 1.0, 0.0, 1.0));
+            prop->SetDefaultTranslation(values[0]);
+            prop->SetDefaultRotation(values[1]);
+            prop->SetDefaultScaling(values[2]);
             parent->AddChild(prop);
         }
         for (int i = 0; i < tail; ++i) {
@@ -405,6 +409,11 @@ const NotKept kNotKept[] = {
     {{{"prop", 0, -1, 1e300}}, "The default translation X of \"prop\"", kBeyond, "ASF", kFrames},
     {{{"Hips", 0, -2, kNan}}, "The default translation X of \"Hips\" is nan", kCannot, "ASF", kFrames, 0, FromTheRoot},
     {{{"Chest", 8, -2, 1e300}}, "The default scaling Z of \"Chest\"", kBeyond, "ASF", "BVH ", 0, AllGroups, "Chest"},
+    // BVH takes a leaf joint's scaling, whose end site it scales, and no end site's (prop's)
+    // rotation; ASF takes the root's scaling, keys or none.
+    {{{"Head", 6, -1, 1e300}}, "The default scaling X of \"Head\"", kBeyond, "ASF", kFrames},
+    {{{"prop", 3, -1, kNan}}, "The default rotation X of \"prop\" is nan", kCannot, "ASF", "BVH TRC C3D AOA MCD VPM MOV BRD "},
+    {{{"Hips", 6, -1, kNan}}, "The default scaling X of \"Hips\" is nan", kCannot, "ASF", "BVH TRC C3D AOA MCD VPM MOV BRD "},
 };
 
 // Each is refused by every writer whose file would hold it before anything is put in place;
