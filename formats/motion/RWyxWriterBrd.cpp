@@ -36,10 +36,10 @@ bool RWyxWriterBrd::WriteToTarget(RWyxScene* scene, RStreamOptions* options) {
     // An unset option (-1) writes gaps as data.
     const bool skipOccluded = motion->GetOption(kMotionExportGapsAsValidData) == 0;
     RWyxNode* root = FindEvaluationRoot(*scene, *motion);
-    if (!CheckFrameDefaults(*root, *motion, "BRD")) {
+    const std::vector<RWyxNode*> markers = CollectMarkers(root);
+    if (!CheckFrameDefaults(*root, markers, *motion, "BRD")) {
         return false;
     }
-    const std::vector<RWyxNode*> markers = CollectMarkers(root);
     RBrdFile& file = static_cast<RBrdFile&>(*GetFormatFile());
     for (int k = 0; k < count; ++k) {
         if (k % 64 == 0) {

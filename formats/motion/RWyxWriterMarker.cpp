@@ -108,13 +108,11 @@ bool RWyxWriterMarker::WriteToTarget(RWyxScene* scene, RStreamOptions* options) 
         return false;
     }
     RWyxNode* root = FindEvaluationRoot(*scene, *motion);
-    if (!CheckFrameDefaults(*root, *motion, label_)) {
-        return false;
-    }
     std::vector<RWyxNode*> nodes;
     std::vector<RString> names;
     const auto asRead = [this](const RString& name, int index) { return file_->NameAsRead(name, index); };
-    if (!CollectNamedMarkers(root, *motion, label_, asRead, nodes, names)) {
+    if (!CollectNamedMarkers(root, *motion, label_, asRead, nodes, names) ||
+        !CheckFrameDefaults(*root, nodes, *motion, label_)) {
         return false;
     }
     const double scale = motion->GetOption(kMotionExportC3DRealFormat) == 1 ? -1.0 : 1.0;

@@ -16,6 +16,7 @@
 #include <cstring>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace {
 
@@ -42,6 +43,17 @@ void FindChannelNodes(RWyxNode& node, const RTime* time, RFCurveNode* channels[3
     for (int c = 0; c < 3; ++c) {
         channels[c] = root != nullptr ? root->FindByPath(kPaths[c]) : nullptr;
     }
+}
+
+// The markers and the nodes between each and the root, which move it. The frames put the root at
+// the origin, whatever its defaults; no other node's value reaches the file.
+std::unordered_set<const RWyxNode*> NodesMovingMarkers(const RWyxNode& root, const std::vector<RWyxNode*>& markers) {
+    std::unordered_set<const RWyxNode*> moving;
+    for (const RWyxNode* marker : markers) {
+        for (const RWyxNode* node = marker; node != &root && moving.insert(node).second; node = node->GetParent()) {
+        }
+    }
+    return moving;
 }
 
 }  // namespace
@@ -317,8 +329,18 @@ bool RWyxWriterMotion::CheckDefaults(RWyxNode& top, const std::function<bool(RWy
     return held;
 }
 
-bool RWyxWriterMotion::CheckFrameDefaults(RWyxNode& root, const RStreamOptionsMotion& options, const char* label) {
-    const auto taken = [&root](RWyxNode& node, int channel) { return &node != &root && !IsKeyed(node, channel); };
+bool RWyxWriterMotion::CheckFrameDefaults(RWyxNode& root, const std::vector<RWyxNode*>& markers,
+                                          const RStreamOptionsMotion& options, const char* label) {
+    // Gathered at the first default beyond the floats: most scenes have none.
+    std::unordered_set<const RWyxNode*> moving;
+    bool gathered = false;
+    const auto taken = [&](RWyxNode& node, int channel) {
+        if (!gathered) {
+            moving = NodesMovingMarkers(root, markers);
+            gathered = true;
+        }
+        return moving.count(&node) != 0 && !IsKeyed(node, channel);
+    };
     return CheckDefaults(root, taken, options, label);
 }
 

@@ -154,9 +154,11 @@ protected:
     // 'The default translation X of "Head" lies beyond the real numbers BVH files hold'.
     bool CheckDefaults(RWyxNode& top, const std::function<bool(RWyxNode&, int)>& taken,
                        const RStreamOptionsMotion& options, const char* label);
-    // CheckDefaults for frames evaluated with the root as the origin (EvaluateFrame): the
-    // channels of the nodes below the root that the current take leaves without keys.
-    bool CheckFrameDefaults(RWyxNode& root, const RStreamOptionsMotion& options, const char* label);
+    // CheckDefaults for the markers' frames, evaluated with the root as the origin (EvaluateFrame):
+    // the channels the current take leaves without keys of each marker (CollectMarkers) and of
+    // the nodes between it and the root, which move it; not the root's, nor any other node's.
+    bool CheckFrameDefaults(RWyxNode& root, const std::vector<RWyxNode*>& markers, const RStreamOptionsMotion& options,
+                            const char* label);
     // Whether the node's current take has keys in the channel (0..8): its frames do not show the
     // channel's default then.
     static bool IsKeyed(RWyxNode& node, int channel);

@@ -24,10 +24,10 @@ bool RWyxWriterMov::WriteToTarget(RWyxScene* scene, RStreamOptions* options) {
         return false;
     }
     RWyxNode* root = FindEvaluationRoot(*scene, *motion);
-    if (!CheckFrameDefaults(*root, *motion, "MOV")) {
+    const std::vector<RWyxNode*> nodes = CollectMarkers(root);
+    if (!CheckFrameDefaults(*root, nodes, *motion, "MOV")) {
         return false;
     }
-    const std::vector<RWyxNode*> nodes = CollectMarkers(root);
     RMotionTextFile& file = *GetFormatFile();
     // The rotation rows carry the scaling too.
     const int parts = (groups[0] ? kTranslationPart : 0) | (groups[1] || groups[2] ? kRotationPart : 0);

@@ -38,13 +38,11 @@ bool RWyxWriterVpm::WriteToTarget(RWyxScene* scene, RStreamOptions* options) {
         return false;
     }
     RWyxNode* root = FindEvaluationRoot(*scene, *motion);
-    if (!CheckFrameDefaults(*root, *motion, "VPM")) {
-        return false;
-    }
     std::vector<RWyxNode*> nodes;
     std::vector<RString> names;
     const auto asRead = [](const RString& name, int /*index*/) { return RVpmFile::SegmentName(name); };
-    if (!CollectNamedMarkers(root, *motion, "VPM", asRead, nodes, names)) {
+    if (!CollectNamedMarkers(root, *motion, "VPM", asRead, nodes, names) ||
+        !CheckFrameDefaults(*root, nodes, *motion, "VPM")) {
         return false;
     }
     const int frames = motion->GetFrameCount();

@@ -129,9 +129,16 @@ TEST_F(V5GeometryTest, ExtraTextureLayersWriteTheirInfoOnlyWhenItFitsAndMendThei
     uvs->SetReferenceMode(Element::kIndexToDirect);
     uvs->DirectArray() = {RVector2{0.5, 0.5}};
     uvs->IndexArray() = {0, 0};
-    // Layer 2: by control point, which a layer cannot carry.
+    // Layer 2: by control point, which a layer cannot carry, with UVs that would fit.
     mesh->AddTexture(factory.CreateTexture("Decal"), 2);
     mesh->GetLayer(2)->GetTextures()->SetMappingMode(Element::kByControlPoint);
+    RWyxLayerElementUV* decalUVs = mesh->GetLayer(2)->SetUVs(std::make_unique<RWyxLayerElementUV>());
+    decalUVs->SetMappingMode(Element::kByControlPoint);
+    decalUVs->DirectArray() = {RVector2{0, 0}, RVector2{1, 0}, RVector2{0, 1}};
+    // Layer 0: UVs by polygon, which the mesh's UVs cannot carry.
+    RWyxLayerElementUV* polygonUVs = mesh->GetLayer(0)->SetUVs(std::make_unique<RWyxLayerElementUV>());
+    polygonUVs->SetMappingMode(Element::kByPolygon);
+    polygonUVs->DirectArray() = {RVector2{0.5, 0.5}};
     // Layer 3: UVs by control point, index to direct.
     mesh->AddTexture(factory.CreateTexture("Paint"), 3);
     RWyxLayerElementUV* pointUVs = mesh->GetLayer(3)->SetUVs(std::make_unique<RWyxLayerElementUV>());
@@ -153,6 +160,8 @@ TEST_F(V5GeometryTest, ExtraTextureLayersWriteTheirInfoOnlyWhenItFitsAndMendThei
     EXPECT_EQ(paint.Child("UVMode").Int(), 4);
     EXPECT_EQ(paint.Child("UV").Numbers(), (Numbers{0.25, 0.75}));
     EXPECT_EQ(paint.Child("UVId").Numbers(), (Numbers{0, 0, 0})) << "UV 9 of one is written 0";
+    EXPECT_EQ(lastWrite.messages,
+              "The UVs of layers 0, 1, 2 of Model::Mesh are left out: a version-5 file has no place for them");
 }
 
 TEST_F(V5GeometryTest, UVsColoursAndTheGridOfAMesh) {

@@ -132,6 +132,10 @@ TEST(AsfFileTest, ReadsUnitsBonesAndHierarchy) {
     EXPECT_NEAR(tibia->parentOffset[0], 7 * kUnit, 1e-9);
     EXPECT_NEAR(tibia->restRotation[2], 0.0, 1e-9);
     EXPECT_NEAR(femur->restRotation[2], 20.0, 1e-9);
+    // A length unit of 0 converts nothing: the lengths stay as the file gives them.
+    ASSERT_TRUE(fixture.Read(Replaced(Asf(), "length 0.45", "length 0"), false)) << fixture.file.GetLastErrorText();
+    EXPECT_EQ(fixture.Bone("lfemur")->length, 7.0);
+    EXPECT_EQ(fixture.Bone("rhand")->length, 0.0);
 
     // The reference node yields to a bone of its name, and takes its own again with a new name.
     ASSERT_TRUE(fixture.Read(Replaced(Replaced(Asf(), "VICON", "rig"), "name rhand", "name rig:reference"), false));

@@ -259,11 +259,12 @@ struct BadValue {
     double value;
 };
 
-// Hips, Chest below it and Head below Chest, marked limb-node joints two units apart, keyed in
-// every channel at three frames, the bad values in place of their keys or defaults; below Head
-// a tail of nodes one unit apart, each scaled 1e38 by default.
+// Hips, Chest below it and Head below Chest, marked (but the one named unmarked) limb-node joints
+// two units apart, keyed in every channel at three frames, the bad values in place of their keys
+// or defaults; below Head a tail of nodes one unit apart, each scaled 1e38 by default, and for a
+// bad value of "prop" an unmarked leaf without keys, the value in place of its default.
 struct ChainScene : SceneFixture {
-    ChainScene(const std::vector<BadValue>& bad, int tail) {
+    ChainScene(const std::vector<BadValue>& bad, int tail, const char* unmarked = "") {
         RWyxNode* parent = scene->GetRootNode();
         for (const char* name : kChain) {
             const auto valueAt = [&bad, name](int channel, int frame, double value) {
@@ -289,6 +290,17 @@ struct ChainScene : SceneFixture {
                 }
             }
             parent = Add(parent, node);
+        }
+        if (*unmarked != '\0') Node(unmarked)->SetMarked(0, false);
+        for (const BadValue& b : bad) {
+            if (b.node != std::string("prop")) continue;
+            RVector4 values[3] = {RVector4(0.0, 1.0, 0.0, 1.0), RVector4(), RVector4(1.0, 1.0, 1.0, 1.0)};
+            *values[b.channel / 3].Component(b.channel % 3) = b.value;
+            RWyxNode* prop = factory.CreateNode("prop");
+            prop->SetDefaultTranslation(values[0]);
+            prop->SetDefaultRotation(values[1]);
+            prop->SetDefaultScaling(values[2]);
+            parent->AddChild(prop);
         }
         for (int i = 0; i < tail; ++i) {
             RWyxNode* node = factory.CreateNode(("n" + std::to_string(i)).c_str());
@@ -340,6 +352,7 @@ void RotationsAlone(RStreamOptionsMotion& options) {
     options.SetOption(kMotionTranslation, 0);
     options.SetOption(kMotionScaling, 0);
 }
+void FromTheRoot(RStreamOptionsMotion& options) { options.SetOption(kMotionExportFromGlobalPosition, 0); }
 
 // What a scene gives through the writers: the refusal, its subject then its ending ('$' the
 // writer's label, `motion` for the ASF file's: "ASF", or "AMC" for its motion's), or, from the
@@ -352,6 +365,7 @@ struct NotKept {
     const char* keptBy = "";
     int tail = 0;
     AdjustOptions adjust = AllGroups;
+    const char* unmarked = "";
 };
 
 const char* const kCannot = ", which $ files cannot hold";
@@ -389,6 +403,17 @@ const NotKept kNotKept[] = {
     {{{"Chest", 7, 1, 2.0f}, {"Head", 7, 1, 3e38f}}, "The motion of \"Head\" at 0.04 s", kBeyond, "AMC",
      "BVH HTR TRC ASF C3D AOA MCD VPM BRD "},
     {{}, "", kBeyond, "ASF", "BVH ", 11},
+    // Defaults of a node that moves no marker (prop) and of the frames' root (Hips, unkeyed) are
+    // no frame writer's; one of a node between a marker and the root (Chest, unmarked) is.
+    {{{"prop", 0, -1, kInf}}, "The default translation X of \"prop\" is inf", kCannot, "ASF", kFrames},
+    {{{"prop", 0, -1, 1e300}}, "The default translation X of \"prop\"", kBeyond, "ASF", kFrames},
+    {{{"Hips", 0, -2, kNan}}, "The default translation X of \"Hips\" is nan", kCannot, "ASF", kFrames, 0, FromTheRoot},
+    {{{"Chest", 8, -2, 1e300}}, "The default scaling Z of \"Chest\"", kBeyond, "ASF", "BVH ", 0, AllGroups, "Chest"},
+    // BVH takes a leaf joint's scaling, whose end site it scales, and no end site's (prop's)
+    // rotation; ASF takes the root's scaling, keys or none.
+    {{{"Head", 6, -1, 1e300}}, "The default scaling X of \"Head\"", kBeyond, "ASF", kFrames},
+    {{{"prop", 3, -1, kNan}}, "The default rotation X of \"prop\" is nan", kCannot, "ASF", "BVH TRC C3D AOA MCD VPM MOV BRD "},
+    {{{"Hips", 6, -1, kNan}}, "The default scaling X of \"Hips\" is nan", kCannot, "ASF", "BVH TRC C3D AOA MCD VPM MOV BRD "},
 };
 
 // Each is refused by every writer whose file would hold it before anything is put in place;
@@ -402,7 +427,7 @@ TEST(MotionWriterNonFiniteTest, ValuesAReadWouldNotKeepAreRefusedBeforeAnythingI
             for (char& ch : label) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
             SCOPED_TRACE(label + ": " + row.subject + row.ending);
             ScratchFolder folder;
-            ChainScene scene(row.values, row.tail);
+            ChainScene scene(row.values, row.tail, row.unmarked);
             const std::string refusal = WriteChain(c, scene, folder, row.adjust);
             if (std::string(row.keptBy).find(label + " ") != std::string::npos) {
                 EXPECT_EQ(refusal, "");
