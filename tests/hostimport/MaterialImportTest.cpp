@@ -321,6 +321,41 @@ TEST_F(MaterialImportTest, ATextureOnASharedShaderMapsWithTheSetOfItsLayerOnEach
     }
 }
 
+// A texture of both materials of a mesh, on two layers of UVs: a file node maps with one set of a
+// mesh, so where the layers' UVs differ the second material takes a file node of its own, linked
+// to its layer's set; where they are alike both share one file node, linked once.
+TEST_F(MaterialImportTest, ATextureOnLayersOfOtherUVsHasAFileNodeForEach) {
+    ASSERT_TRUE(importBuilt([](RWyxObjectFactory& factory, RWyxNode& root) {
+        for (const std::string name : {"Apart", "Alike"}) {
+            RWyxMesh* mesh = QuadStrip(factory, {0, 1});
+            for (const char* material : {"0", "1"}) mesh->AddMaterial(Material(factory, (name + material).c_str()));
+            RWyxTexture* texture = Texture(factory, (name + "Tex").c_str(), "t.tif");
+            for (const int layer : {0, 1}) {
+                auto uvs = std::make_unique<RWyxLayerElementUV>();
+                uvs->SetMappingMode(RWyxLayerElement::kByControlPoint);
+                for (int p = 0; p < 6; ++p) uvs->AddDirect(RVector2(name == "Apart" ? layer : 0, p));
+                mesh->EnsureLayer(layer)->SetUVs(std::move(uvs));
+                mesh->AddTexture(texture, layer);
+                RWyxLayerElementTexture* element = mesh->GetLayer(layer)->GetTextures();
+                element->SetMappingMode(RWyxLayerElement::kByPolygon);
+                for (const int polygon : {0, 1}) element->AddIndex(polygon == layer ? 0 : -1);
+            }
+            AddNode(factory, root, name.c_str(), mesh);
+        }
+    }));
+    const auto linkedTo = [](const char* shape, const char* set) {
+        VObjectArray linked;
+        EXPECT_TRUE(VFnMesh(pathOf(shape)).getAssociatedUVSetTextures(set, linked));
+        return linked.length() == 1 ? VFnDependencyNode(linked[0]).name().str() + ".outColor" : "";
+    };
+    EXPECT_EQ(linkedTo("Apart", "uvSet1"), sourceOf("Apart0.color"));
+    EXPECT_EQ(linkedTo("Apart", "uvSet2"), sourceOf("Apart1.color"));
+    EXPECT_NE(sourceOf("Apart0.color"), sourceOf("Apart1.color"));
+    EXPECT_EQ(linkedTo("Alike", "uvSet1"), sourceOf("Alike0.color"));
+    EXPECT_EQ(sourceOf("Alike1.color"), sourceOf("Alike0.color"));
+    EXPECT_EQ(linkedTo("Alike", "uvSet2"), "");
+}
+
 TEST_F(MaterialImportTest, VertexColoursDirectIndexedAndPerCornerThroughTheHostsPolygons) {
     ASSERT_TRUE(importBuilt([](RWyxObjectFactory& factory, RWyxNode& root) {
         // By control point, direct: the clear colour of point 1 is not applied.
