@@ -41,9 +41,11 @@
 #include <vexa/VString.h>
 
 #include <cstddef>
+#include <map>
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 class RFCurve;
@@ -408,8 +410,9 @@ private:
     VString setEditSet_;
     bool setEditForces_ = false;
     std::unordered_map<const RWyxNode*, std::vector<int>> hostPolygonMaps_;
-    // The first file node CreateFileTexture made for each texture of the file.
-    std::unordered_map<const RWyxTexture*, VObject> fileNodes_;
+    // The first file node CreateFileTexture made for each texture of the file and placement
+    // (FilePlacement): a texture on meshes has one, on a NURBS surface one of that surface.
+    std::map<std::pair<const RWyxTexture*, const RWyxLayerContainer*>, VObject> fileNodes_;
     std::vector<RWyxNode*> blendShapeFailures_;
     std::vector<std::vector<BindPoseRecord>> bindPoseLists_;
 };

@@ -3,8 +3,8 @@
 // A material's textures become host file textures (named after the texture, with a 2-D
 // placement node), one straight into the shader's "color", several through a layered texture
 // whose top input is the first texture. Each texture of the file has one file node, whatever the
-// layered textures and geometries it feeds, and a shader that geometries share one layered
-// texture. A relative file name is taken below the folder of the file being imported.
+// layered textures and meshes it feeds (a NURBS surface, which places it its own way, has its
+// own), and a shader that geometries share one layered texture. A relative file name is taken below the folder of the file being imported.
 //
 // Placement: on a mesh the texture's U values go to the placement's U plugs and its V values
 // to its V plugs, as the export reads them back (an import and an export leave a texture where
@@ -34,7 +34,8 @@
 #include <vexa/VStringArray.h>
 
 #include <algorithm>
-#include <unordered_map>
+#include <map>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -86,11 +87,17 @@ VObject FeedingFileTexture(const VPlug& target) {
     return sources[0].node();
 }
 
+// What a file node's placement depends on besides its texture: nothing on a mesh, the surface
+// on a NURBS surface (its directions are swapped and a closed one moves the offset, PlacementOf).
+using FileKey = std::pair<const RWyxTexture*, const RWyxLayerContainer*>;
+FileKey FilePlacement(const RWyxTexture& texture, const RWyxLayerContainer& geometry) {
+    return {&texture, geometry.GetAttributeType() == RWyxNodeAttribute::kNurb ? &geometry : nullptr};
+}
+
 // The file nodes that feed the inputs of the layered texture feeding the shader's colour, when
 // they are those made for the assignment's textures, in its order and with its blend modes (a
 // shader that another geometry gave the same stack); none otherwise.
-std::vector<VObject> SharedLayeredInputs(const MaterialAssignment& assignment,
-                                         const std::unordered_map<const RWyxTexture*, VObject>& fileNodes) {
+std::vector<VObject> SharedLayeredInputs(const MaterialAssignment& assignment, const std::map<FileKey, VObject>& fileNodes) {
     VPlugArray sources;
     const VPlug color = VFnDependencyNode(assignment.shader).findPlug("color");
     if (!color.connectedTo(sources, true, false) || sources.length() != 1) return {};
@@ -104,7 +111,7 @@ std::vector<VObject> SharedLayeredInputs(const MaterialAssignment& assignment,
     std::vector<VObject> files;
     for (int k = 0; k < count; ++k) {
         const VString input = VString("inputs[") + (count - 1 - k) + "].";
-        const auto file = fileNodes.find(assignment.textures[static_cast<size_t>(k)]);
+        const auto file = fileNodes.find(FilePlacement(*assignment.textures[static_cast<size_t>(k)], *assignment.geometry));
         if (file == fileNodes.end() || FeedingFileTexture(node.findPlug(input + "color")) != file->second ||
             node.findPlug(input + "blendMode").asInt() != HostBlendMode(assignment.blendModes[static_cast<size_t>(k)])) {
             return {};
@@ -179,7 +186,8 @@ VObject WyxVexaImportSession::CreateFileTexture(const VPlug& target, const RWyxT
     const VObject feeding = FeedingFileTexture(target);
     const VString textureName(texture.GetNameWithoutPrefix().Buffer());
     if (!feeding.isNull() && VFnDependencyNode(feeding).name() == textureName) return feeding;
-    const auto made = ownFile ? fileNodes_.end() : fileNodes_.find(&texture);
+    const FileKey key = FilePlacement(texture, geometry);
+    const auto made = ownFile ? fileNodes_.end() : fileNodes_.find(key);
     if (made != fileNodes_.end()) {
         if (!feeding.isNull()) return feeding;
         PrintStatusError(Connect(VFnDependencyNode(made->second).findPlug("outColor"), target), "Cannot connect the texture.");
@@ -187,7 +195,7 @@ VObject WyxVexaImportSession::CreateFileTexture(const VPlug& target, const RWyxT
     }
     const VObject file = NodeMadeBy("shadingNode -at file", "Cannot create the texture.");
     if (file.isNull()) return feeding;
-    fileNodes_.emplace(&texture, file);
+    fileNodes_.emplace(key, file);
     VFnDependencyNode fileNode(file);
     VStatus status;
     fileNode.setName(textureName, &status);

@@ -231,9 +231,21 @@ TEST_F(MaterialImportTest, PlacementKeepsUOnUForMeshesAndTurnsSurfacesTheOtherWa
         closed->AddTexture(onClosed);
         closed->GetLayer(0)->GetTextures()->AddIndex(0);
         AddNode(factory, root, "Ring", closed);
+
+        // The mesh's texture on a surface too: a file node of its own, placed as on a surface.
+        RWyxNurb* again = NewSurface(factory, kEvenKnots);
+        again->AddMaterial(Material(factory, "OnSheet"));
+        again->AddTexture(texture);
+        again->GetLayer(0)->GetTextures()->AddIndex(0);
+        AddNode(factory, root, "Sheet2", again);
     }));
-    const std::string mesh = sourceOf("Tex.uvCoord");
-    const std::string placement = mesh.substr(0, mesh.find('.'));
+    // The placement node of the file node feeding the shader's colour.
+    const auto placementOf = [](const std::string& shader) {
+        const std::string file = sourceOf(shader + ".color");
+        const std::string placement = sourceOf(file.substr(0, file.find('.')) + ".uvCoord");
+        return placement.substr(0, placement.find('.'));
+    };
+    const std::string placement = placementOf("OnMesh");
     // On a mesh U stays U: what the export reads back as the texture's U.
     EXPECT_DOUBLE_EQ(number(placement + ".offsetU"), 0.25);
     EXPECT_DOUBLE_EQ(number(placement + ".offsetV"), 0.5);
@@ -251,6 +263,9 @@ TEST_F(MaterialImportTest, PlacementKeepsUOnUForMeshesAndTurnsSurfacesTheOtherWa
     const std::string ringPlacement = ring.substr(0, ring.find('.'));
     EXPECT_NEAR(number(ringPlacement + ".offsetU"), 0.5 + 2.0 / 3.0, 1e-6);
     EXPECT_DOUBLE_EQ(number(ringPlacement + ".offsetV"), 0.75);
+    EXPECT_NE(sourceOf("OnSheet.color"), sourceOf("OnMesh.color"));
+    EXPECT_DOUBLE_EQ(number(placementOf("OnSheet") + ".offsetU"), 0.5);
+    EXPECT_DOUBLE_EQ(number(placementOf("OnSheet") + ".offsetV"), 0.25);
 }
 
 TEST_F(MaterialImportTest, TextureFilesResolveBesideTheFileAndHostileNamesStayNames) {
