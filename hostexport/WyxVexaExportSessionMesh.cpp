@@ -11,6 +11,7 @@
 #include "attributes/RWyxLayer.h"
 #include "attributes/RWyxLayerElementTexture.h"
 #include "attributes/RWyxMesh.h"
+#include "core/RVector2.h"
 #include "core/RWyxLogFile.h"
 #include "hostimport/ImportNodePasses.h"
 #include "plugin/ScriptText.h"
@@ -130,13 +131,77 @@ std::vector<VObject> UsedSetTextures(const VFnMesh& mesh, const VString& set,
     return used;
 }
 
-// The first layer that holds neither UVs nor textures.
-int FreeLayer(const RWyxMesh& mesh) {
+// The UV sets of a mesh: their names, the textures that a shader of the mesh uses linked to each
+// (UsedSetTextures), and the current set, the one a texture without a link maps with (-1: none).
+struct MeshSets {
+    VStringArray names;
+    std::vector<std::vector<VObject>> textures;
+    int current = -1;
+    bool anyTextures = false;
+
+    bool Linked(const VObject& texture) const {
+        return std::any_of(textures.begin(), textures.end(),
+                           [&texture](const std::vector<VObject>& own) { return Contains(own, texture); });
+    }
+};
+
+// A set's UVs as its UV element holds them: every UV, and the UV id of every polygon vertex.
+struct SetUVs {
+    std::vector<RVector2> uvs;
+    std::vector<int> ids;
+};
+
+// False when the set has no UVs or they cannot be read.
+bool ReadSetUVs(const VFnMesh& mesh, const VString& set, SetUVs& read) {
+    const int uvCount = mesh.numUVs(&set);
+    VFloatArray u;
+    VFloatArray v;
+    if (uvCount <= 0 || !mesh.getUVs(u, v, &set)) return false;
+    read.uvs.clear();
+    // U from U and V from V.
+    for (unsigned i = 0; i < u.length() && i < v.length(); ++i) read.uvs.emplace_back(u[i], v[i]);
+    read.ids = PolygonUvIds(mesh, set, uvCount);
+    return true;
+}
+
+void FillUvElement(RWyxLayer& layer, const SetUVs& set) {
+    RWyxLayerElementUV* element = layer.GetUVs();
+    if (element == nullptr) element = layer.SetUVs(std::make_unique<RWyxLayerElementUV>());
+    element->SetMappingMode(RWyxLayerElement::kByPolygonVertex);
+    element->SetReferenceMode(RWyxLayerElement::kIndexToDirect);
+    element->DirectArray() = set.uvs;
+    element->IndexArray() = set.ids;
+}
+
+// The first layer without UVs, and without textures unless they may be there.
+int FreeLayer(const RWyxMesh& mesh, bool texturesAllowed = false) {
     int index = 0;
     for (const RWyxLayer* layer = mesh.GetLayer(0); layer != nullptr; layer = mesh.GetLayer(++index)) {
-        if (layer->GetUVs() == nullptr && layer->GetTextures() == nullptr) break;
+        if (layer->GetUVs() == nullptr && (texturesAllowed || layer->GetTextures() == nullptr)) break;
     }
     return index;
+}
+
+const RWyxLayerElementTexture* TextureElementOf(const RWyxMesh& mesh, int layerIndex) {
+    const RWyxLayer* layer = mesh.GetLayer(layerIndex);
+    return layer != nullptr ? layer->GetTextures() : nullptr;
+}
+
+// The layer of a texture id; -1 for the no-texture id.
+int LayerOf(int id) { return id < 0 ? -1 : id / ShadingExportInfo::kLayerStride; }
+
+// The host textures that lie on the layer in some record.
+std::vector<VObject> TexturesOnLayer(const std::vector<ShadingEntry>& entries, int layerIndex) {
+    std::vector<VObject> textures;
+    for (const ShadingEntry& entry : entries) {
+        const ShadingExportInfo& info = entry.info;
+        for (size_t i = 0; i < info.textureIds.size(); ++i) {
+            if (LayerOf(info.textureIds[i]) == layerIndex && !Contains(textures, info.components[i])) {
+                textures.push_back(info.components[i]);
+            }
+        }
+    }
+    return textures;
 }
 
 // Takes from the layer's texture element the textures that no record has there any more, and
@@ -162,22 +227,24 @@ void DropUnusedTextures(RWyxMesh& mesh, std::vector<ShadingEntry>& entries, int 
     for (ShadingEntry& entry : entries) entry.info.RenumberLayer(layerIndex, numbers);
 }
 
-// Moves the textures from one layer to a free one in every record that has them there. The free
-// layer's element blends as the one they leave; the mesh export gives it its mapping.
+// Moves the textures from one layer to another in every record that has them there: a free layer,
+// whose element blends as the one they leave, or one that textures moved to before and that keeps
+// its element. The mesh export gives the element its mapping.
 void MoveTextures(RWyxMesh& mesh, std::vector<ShadingEntry>& entries, const std::vector<VObject>& textures, int from,
                   int to) {
-    const RWyxLayerElementTexture* source = mesh.GetLayer(from)->GetTextures();
+    const RWyxLayerElementTexture* source = TextureElementOf(mesh, from);
     RWyxLayer* target = mesh.EnsureLayer(to);
     if (source == nullptr || target == nullptr) return;
-    RWyxLayerElementTexture* element = target->SetTextures(std::make_unique<RWyxLayerElementTexture>());
-    element->SetReferenceMode(RWyxLayerElement::kIndexToDirect);
-    element->SetBlendMode(source->GetBlendMode());
+    if (target->GetTextures() == nullptr) {
+        RWyxLayerElementTexture* element = target->SetTextures(std::make_unique<RWyxLayerElementTexture>());
+        element->SetReferenceMode(RWyxLayerElement::kIndexToDirect);
+        element->SetBlendMode(source->GetBlendMode());
+    }
     for (ShadingEntry& entry : entries) {
         ShadingExportInfo& info = entry.info;
         for (size_t i = 0; i < info.textureIds.size(); ++i) {
             const int id = info.textureIds[i];
-            const bool onLayer = id >= 0 && id / ShadingExportInfo::kLayerStride == from;
-            if (!onLayer || !Contains(textures, info.components[i])) continue;
+            if (LayerOf(id) != from || !Contains(textures, info.components[i])) continue;
             const int index = mesh.AddTexture(mesh.GetTexture(id % ShadingExportInfo::kLayerStride, from), to);
             if (index >= 0 && index < ShadingExportInfo::kLayerStride) info.MoveId(i, to, index);
         }
@@ -185,8 +252,12 @@ void MoveTextures(RWyxMesh& mesh, std::vector<ShadingEntry>& entries, const std:
     DropUnusedTextures(mesh, entries, from);
 }
 
-// The layer of a texture id; -1 for the no-texture id.
-int LayerOf(int id) { return id < 0 ? -1 : id / ShadingExportInfo::kLayerStride; }
+// Whether the texture elements of the two layers blend alike.
+bool BlendAlike(const RWyxMesh& mesh, int a, int b) {
+    const RWyxLayerElementTexture* first = TextureElementOf(mesh, a);
+    const RWyxLayerElementTexture* second = TextureElementOf(mesh, b);
+    return first != nullptr && second != nullptr && first->GetBlendMode() == second->GetBlendMode();
+}
 
 // The layer of each texture id of every record.
 std::vector<std::vector<int>> TextureLayers(const std::vector<ShadingEntry>& entries) {
@@ -245,85 +316,110 @@ void KeepStackOrder(RWyxMesh& mesh, std::vector<ShadingEntry>& entries, const st
     }
 }
 
-// The layers of a textured set: those of its textures. Where an earlier set's UVs hold one, the
-// set takes the first free layer instead and its textures there go with it, so that every set
-// keeps its UVs and every texture maps with its own set's. A texture linked to two sets goes
-// with the first; a set left without textures so takes a free layer of its own.
-std::set<int> TexturedSetLayers(RWyxMesh& mesh, std::vector<ShadingEntry>& entries,
-                                const std::vector<VObject>& textures, std::vector<VObject>& placed) {
+// The import links every texture on a layer to the set made of that layer's UVs. So a set puts its
+// UVs on the layer of its textures only when no other set's UVs are there and, for a set other
+// than the current one, no texture without a link lies there (it maps with the current set); the
+// textures of later sets that lie there leave it in their turn.
+bool MayTakeLayer(const RWyxMesh& mesh, const std::vector<ShadingEntry>& entries, const MeshSets& sets, int set,
+                  int layerIndex) {
+    const RWyxLayer* layer = mesh.GetLayer(layerIndex);
+    if (layer != nullptr && layer->GetUVs() != nullptr) return false;
+    if (set == sets.current) return true;
+    const std::vector<VObject> there = TexturesOnLayer(entries, layerIndex);
+    return std::all_of(there.begin(), there.end(), [&sets](const VObject& texture) { return sets.Linked(texture); });
+}
+
+// The layers of a textured set: those of its textures that it may take. From any other its
+// textures go to a free layer, one for all such layers whose elements blend alike (a record that
+// so gets two textures on one layer has the upper lifted, KeepStackOrder), so that every set keeps
+// its UVs and every texture maps with its own set's. A texture linked to two sets goes with the
+// first; a set left without textures so takes a free layer of its own.
+std::set<int> TexturedSetLayers(RWyxMesh& mesh, std::vector<ShadingEntry>& entries, const MeshSets& sets, int set,
+                                std::vector<VObject>& placed) {
     std::map<int, std::vector<VObject>> onLayer;
-    for (const VObject& texture : textures) {
+    for (const VObject& texture : sets.textures[static_cast<size_t>(set)]) {
         if (Contains(placed, texture)) continue;
         placed.push_back(texture);
         for (const ShadingEntry& entry : entries) {
             const ShadingExportInfo& info = entry.info;
             for (size_t i = 0; i < info.components.size(); ++i) {
                 if (info.textureIds[i] >= 0 && info.components[i] == texture) {
-                    onLayer[info.textureIds[i] / ShadingExportInfo::kLayerStride].push_back(texture);
+                    onLayer[LayerOf(info.textureIds[i])].push_back(texture);
                 }
             }
         }
     }
     std::set<int> layers;
+    int moved = -1;  // the free layer the set's textures went to last
     for (const auto& [layerIndex, moving] : onLayer) {
-        const RWyxLayer* layer = mesh.GetLayer(layerIndex);
-        if (layer == nullptr || layer->GetUVs() == nullptr) {
+        if (MayTakeLayer(mesh, entries, sets, set, layerIndex)) {
             layers.insert(layerIndex);
             continue;
         }
-        const int free = FreeLayer(mesh);
-        MoveTextures(mesh, entries, moving, layerIndex, free);
-        layers.insert(free);
+        if (moved < 0 || !BlendAlike(mesh, layerIndex, moved)) moved = FreeLayer(mesh);
+        MoveTextures(mesh, entries, moving, layerIndex, moved);
+        layers.insert(moved);
     }
     if (layers.empty()) layers.insert(FreeLayer(mesh));
     return layers;
 }
 
-void FillUvElement(RWyxLayer& layer, const VFloatArray& u, const VFloatArray& v, const std::vector<int>& ids) {
-    RWyxLayerElementUV* element = layer.GetUVs();
-    if (element == nullptr) element = layer.SetUVs(std::make_unique<RWyxLayerElementUV>());
-    element->SetMappingMode(RWyxLayerElement::kByPolygonVertex);
-    element->SetReferenceMode(RWyxLayerElement::kIndexToDirect);
-    std::vector<RVector2>& direct = element->DirectArray();
-    direct.clear();
-    // U from U and V from V.
-    for (unsigned i = 0; i < u.length() && i < v.length(); ++i) direct.push_back(RVector2{u[i], v[i]});
-    element->IndexArray() = ids;
+bool HoldsUVs(const RWyxLayerElementUV& element, const SetUVs& set) {
+    return element.DirectArray() == set.uvs && element.IndexArray() == set.ids;
+}
+
+// The import makes current the set of the lowest layer with UVs, and a texture on a layer without
+// UVs maps with it. When that layer holds other UVs than the current set's, the current set's go
+// to the layers without UVs that hold textures (none has a link to a set that is written), from
+// the lowest up to the first below that layer, which then is the lowest.
+void KeepCurrentSetLowest(RWyxMesh& mesh, const SetUVs& current) {
+    int lowest = 0;
+    while (lowest < mesh.GetLayerCount() && mesh.GetLayer(lowest)->GetUVs() == nullptr) ++lowest;
+    if (lowest == mesh.GetLayerCount() || HoldsUVs(*mesh.GetLayer(lowest)->GetUVs(), current)) return;
+    for (int i = 0; i < mesh.GetLayerCount(); ++i) {
+        RWyxLayer& layer = *mesh.GetLayer(i);
+        if (layer.GetUVs() != nullptr || mesh.GetTextureCount(i) == 0) continue;
+        FillUvElement(layer, current);
+        if (i < lowest) return;
+    }
 }
 
 // The UV sets, in the host's order of the sets, each to layers where no other set's UVs are.
 // When no set has a texture that a shader of the mesh uses, each set with UVs takes a layer of
-// its own, 0, 1, 2...; otherwise only the sets with such textures are written, each on its
-// textures' layers (TexturedSetLayers), and a layered texture keeps the order of its inputs
-// (KeepStackOrder).
+// its own: the current set the first without UVs (its textures may lie there, as every texture
+// maps with it), any other the first free of textures too. Otherwise only the sets with such
+// textures are written, each on its textures' layers (TexturedSetLayers); a layered texture keeps
+// the order of its inputs (KeepStackOrder), and the current set the lowest layer with UVs
+// (KeepCurrentSetLowest).
 void ExportMeshUVs(const VFnMesh& current, RWyxMesh& mesh, std::vector<ShadingEntry>& entries) {
-    VStringArray setNames;
-    if (!current.getUVSetNames(setNames)) return;
-    std::vector<std::vector<VObject>> textures(setNames.length());
-    bool anyTextures = false;
-    for (unsigned s = 0; s < setNames.length(); ++s) {
-        textures[s] = UsedSetTextures(current, setNames[s], entries);
-        anyTextures = anyTextures || !textures[s].empty();
+    MeshSets sets;
+    if (!current.getUVSetNames(sets.names)) return;
+    const VString currentName = current.currentUVSetName();
+    for (unsigned s = 0; s < sets.names.length(); ++s) {
+        sets.textures.push_back(UsedSetTextures(current, sets.names[s], entries));
+        sets.anyTextures = sets.anyTextures || !sets.textures.back().empty();
+        if (sets.names[s] == currentName) sets.current = static_cast<int>(s);
     }
     const std::vector<std::vector<int>> layersBefore = TextureLayers(entries);
     std::vector<VObject> placed;
-    int nextOwnLayer = 0;
-    for (unsigned s = 0; s < setNames.length(); ++s) {
-        const VString& set = setNames[s];
-        const int uvCount = current.numUVs(&set);
-        if (uvCount <= 0 || (anyTextures && textures[s].empty())) continue;
-        VFloatArray u;
-        VFloatArray v;
-        if (!current.getUVs(u, v, &set)) continue;
-        const std::set<int> layers =
-            anyTextures ? TexturedSetLayers(mesh, entries, textures[s], placed) : std::set<int>{nextOwnLayer++};
-        const std::vector<int> ids = PolygonUvIds(current, set, uvCount);
+    SetUVs currentUVs;
+    bool currentWritten = false;
+    for (unsigned s = 0; s < sets.names.length(); ++s) {
+        const int set = static_cast<int>(s);
+        SetUVs uvs;
+        if ((sets.anyTextures && sets.textures[s].empty()) || !ReadSetUVs(current, sets.names[s], uvs)) continue;
+        const std::set<int> layers = sets.anyTextures ? TexturedSetLayers(mesh, entries, sets, set, placed)
+                                                      : std::set<int>{FreeLayer(mesh, set == sets.current)};
         for (const int layerIndex : layers) {
             RWyxLayer* layer = mesh.EnsureLayer(layerIndex);
-            if (layer != nullptr) FillUvElement(*layer, u, v, ids);
+            if (layer != nullptr) FillUvElement(*layer, uvs);
         }
+        if (set != sets.current) continue;
+        currentUVs = std::move(uvs);
+        currentWritten = true;
     }
     KeepStackOrder(mesh, entries, layersBefore);
+    if (currentWritten) KeepCurrentSetLowest(mesh, currentUVs);
 }
 
 }  // namespace

@@ -272,6 +272,7 @@ void WyxVexaImportSession::EndImport() {
     nameTable_.Clear();
     bindPoseLists_.clear();
     hostPolygonMaps_.clear();
+    fileNodes_.clear();
     log_.reset();
 }
 

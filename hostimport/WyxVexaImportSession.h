@@ -41,9 +41,11 @@
 #include <vexa/VString.h>
 
 #include <cstddef>
+#include <map>
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 class RFCurve;
@@ -187,14 +189,19 @@ public:
     // Each answers the file nodes that feed the textures' targets afterwards (a null object
     // where none does).
     // A file texture with its placement into the shader's "color".
-    VObject ConnectSingleTexture(const VObject& shader, const RWyxTexture& texture, const RWyxLayerContainer& geometry);
+    VObject ConnectSingleTexture(const VObject& shader, const RWyxTexture& texture, const RWyxLayerContainer& geometry,
+                                 bool ownFile);
     // "layeredTexture<n>" into the shader's "color", the assignment's first texture on top; a
-    // file node per texture of the assignment, in its order.
+    // file node per texture of the assignment, in its order. A shader that another geometry
+    // gave the same stack keeps its layered texture.
     std::vector<VObject> CreateLayeredTexture(const MaterialAssignment& assignment);
     // A file texture node named after the texture, with its placement node, into the target;
     // none when a file node of that name feeds the target already (a shader shared by
-    // geometries), and into nothing when another file node does.
-    VObject CreateFileTexture(const VPlug& target, const RWyxTexture& texture, const RWyxLayerContainer& geometry);
+    // geometries), and into nothing when another file node does. A texture that this import gave
+    // a file node before has that one (a texture of several layered textures), unless it takes
+    // a file node of its own.
+    VObject CreateFileTexture(const VPlug& target, const RWyxTexture& texture, const RWyxLayerContainer& geometry,
+                              bool ownFile);
     // The file name the texture's file node gets: a relative name below the folder of the file
     // being imported, any other as it is.
     RString ResolveTexturePath(const RString& fileName) const;
@@ -403,6 +410,9 @@ private:
     VString setEditSet_;
     bool setEditForces_ = false;
     std::unordered_map<const RWyxNode*, std::vector<int>> hostPolygonMaps_;
+    // The first file node CreateFileTexture made for each texture of the file and placement
+    // (FilePlacement): a texture on meshes has one, on a NURBS surface one of that surface.
+    std::map<std::pair<const RWyxTexture*, const RWyxLayerContainer*>, VObject> fileNodes_;
     std::vector<RWyxNode*> blendShapeFailures_;
     std::vector<std::vector<BindPoseRecord>> bindPoseLists_;
 };

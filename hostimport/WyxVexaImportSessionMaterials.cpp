@@ -204,6 +204,33 @@ std::map<int, VString> UvSetLinks(const RWyxMesh& mesh, const VFnMesh& host,
     return links;
 }
 
+// Whether textures on the two layers map with the same UVs (-1: none).
+bool SameUVs(const RWyxMesh& mesh, int a, int b) {
+    if (a == b) return true;
+    const RWyxLayer* first = mesh.GetLayer(a);
+    const RWyxLayer* second = mesh.GetLayer(b);
+    const RWyxLayerElementUV* x = first != nullptr ? first->GetUVs() : nullptr;
+    const RWyxLayerElementUV* y = second != nullptr ? second->GetUVs() : nullptr;
+    if (x == nullptr || y == nullptr) return x == y;
+    return x->GetMappingMode() == y->GetMappingMode() && x->GetReferenceMode() == y->GetReferenceMode() &&
+           x->DirectArray() == y->DirectArray() && x->IndexArray() == y->IndexArray();
+}
+
+// A file node maps with one set of a mesh: a texture that maps there with other UVs than where it
+// came first (a layer linked to another set, or one without a link, which maps with the set of
+// the first layer with UVs) takes a file node of its own.
+void MarkOwnFiles(const RWyxMesh& mesh, const std::map<int, VString>& links, std::vector<MaterialAssignment>& assignments) {
+    const int currentLayer = mesh.GetLayerIndexOfKind(0, RWyxLayerElement::kUV);
+    std::map<const RWyxTexture*, int> mappedWith;  // the layer of the UVs each texture maps with first
+    for (MaterialAssignment& assignment : assignments) {
+        for (size_t k = 0; k < assignment.textures.size(); ++k) {
+            const int layer = links.count(assignment.layers[k]) > 0 ? assignment.layers[k] : currentLayer;
+            const auto [first, added] = mappedWith.emplace(assignment.textures[k], layer);
+            assignment.ownFiles.push_back(!added && !SameUVs(mesh, first->second, layer));
+        }
+    }
+}
+
 }  // namespace
 
 void WyxVexaImportSession::ImportMaterials(RWyxNode* node) {
@@ -316,16 +343,23 @@ void WyxVexaImportSession::ImportGeometryMaterials(RWyxNode* node, RWyxLayerCont
     VFnMesh host;
     const bool hostMesh = mesh != nullptr && host.setObject(path);
     const std::map<int, VString> links = hostMesh ? UvSetLinks(*mesh, host, assignments) : std::map<int, VString>();
+    if (hostMesh) MarkOwnFiles(*mesh, links, assignments);
+    std::vector<VObject> linked;  // a file node of several assignments maps with the UVs of one set
     for (const MaterialAssignment& assignment : assignments) {
         std::vector<VObject> files;
         if (assignment.textures.size() == 1) {
-            files.push_back(ConnectSingleTexture(assignment.shader, *assignment.textures.front(), geometry));
+            files.push_back(ConnectSingleTexture(assignment.shader, *assignment.textures.front(), geometry,
+                                                 assignment.OwnFile(0)));
         } else if (assignment.textures.size() > 1) {
             files = CreateLayeredTexture(assignment);
         }
         for (size_t k = 0; k < files.size() && k < assignment.layers.size(); ++k) {
             const auto link = links.find(assignment.layers[k]);
-            if (link == links.end() || files[k].isNull()) continue;
+            if (link == links.end() || files[k].isNull() ||
+                std::find(linked.begin(), linked.end(), files[k]) != linked.end()) {
+                continue;
+            }
+            linked.push_back(files[k]);
             PrintStatusError(host.associateUVSetTexture(link->second, files[k]),
                              "Cannot link the texture to its UV set");
         }

@@ -2,8 +2,9 @@
 //
 // A material's textures become host file textures (named after the texture, with a 2-D
 // placement node), one straight into the shader's "color", several through a layered texture
-// whose top input is the first texture. A relative file name is taken below the folder of the
-// file being imported.
+// whose top input is the first texture. Each texture of the file has one file node, whatever the
+// layered textures and meshes it feeds (a NURBS surface, which places it its own way, has its
+// own), and a shader that geometries share one layered texture. A relative file name is taken below the folder of the file being imported.
 //
 // Placement: on a mesh the texture's U values go to the placement's U plugs and its V values
 // to its V plugs, as the export reads them back (an import and an export leave a texture where
@@ -31,6 +32,11 @@
 #include <vexa/VPlugArray.h>
 #include <vexa/VSelectionList.h>
 #include <vexa/VStringArray.h>
+
+#include <algorithm>
+#include <map>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -63,6 +69,11 @@ VStatus Connect(const VPlug& source, const VPlug& destination) {
     return status ? modifier.doIt() : status;
 }
 
+short HostBlendMode(int mode) {
+    if (mode == RWyxLayerElementTexture::kAdditive) return kHostBlendAdditive;
+    return mode == RWyxLayerElementTexture::kModulate ? kHostBlendModulate : kHostBlendOver;
+}
+
 // The file texture whose colour feeds the target, which keeps it; null when none does (a target
 // without incoming connections, or one fed by something else, takes a new texture).
 VObject FeedingFileTexture(const VPlug& target) {
@@ -74,6 +85,40 @@ VObject FeedingFileTexture(const VPlug& target) {
         if (!fileColor) return VObject();
     }
     return sources[0].node();
+}
+
+// What a file node's placement depends on besides its texture: nothing on a mesh, the surface
+// on a NURBS surface (its directions are swapped and a closed one moves the offset, PlacementOf).
+using FileKey = std::pair<const RWyxTexture*, const RWyxLayerContainer*>;
+FileKey FilePlacement(const RWyxTexture& texture, const RWyxLayerContainer& geometry) {
+    return {&texture, geometry.GetAttributeType() == RWyxNodeAttribute::kNurb ? &geometry : nullptr};
+}
+
+// The file nodes that feed the inputs of the layered texture feeding the shader's colour, when
+// they are those made for the assignment's textures, in its order and with its blend modes (a
+// shader that another geometry gave the same stack); none otherwise.
+std::vector<VObject> SharedLayeredInputs(const MaterialAssignment& assignment, const std::map<FileKey, VObject>& fileNodes) {
+    VPlugArray sources;
+    const VPlug color = VFnDependencyNode(assignment.shader).findPlug("color");
+    if (!color.connectedTo(sources, true, false) || sources.length() != 1) return {};
+    const VObject layered = sources[0].node();
+    const VFnDependencyNode node(layered);
+    const int count = static_cast<int>(assignment.textures.size());
+    const bool own = std::find(assignment.ownFiles.begin(), assignment.ownFiles.end(), true) != assignment.ownFiles.end();
+    if (own || !layered.hasFn(VFn::kLayeredTexture) || static_cast<int>(node.findPlug("inputs").numElements()) != count) {
+        return {};
+    }
+    std::vector<VObject> files;
+    for (int k = 0; k < count; ++k) {
+        const VString input = VString("inputs[") + (count - 1 - k) + "].";
+        const auto file = fileNodes.find(FilePlacement(*assignment.textures[static_cast<size_t>(k)], *assignment.geometry));
+        if (file == fileNodes.end() || FeedingFileTexture(node.findPlug(input + "color")) != file->second ||
+            node.findPlug(input + "blendMode").asInt() != HostBlendMode(assignment.blendModes[static_cast<size_t>(k)])) {
+            return {};
+        }
+        files.push_back(file->second);
+    }
+    return files;
 }
 
 void SetPlacement(const VFnDependencyNode& placement, const char* plugName, double value) {
@@ -127,21 +172,30 @@ RString WyxVexaImportSession::ResolveTexturePath(const RString& fileName) const 
 }
 
 VObject WyxVexaImportSession::ConnectSingleTexture(const VObject& shader, const RWyxTexture& texture,
-                                                   const RWyxLayerContainer& geometry) {
+                                                   const RWyxLayerContainer& geometry, bool ownFile) {
     VStatus status;
     const VPlug color = VFnDependencyNode(shader).findPlug("color", &status);
     PrintStatusError(status, "Cannot find the shader's colour");
-    return status ? CreateFileTexture(color, texture, geometry) : VObject();
+    return status ? CreateFileTexture(color, texture, geometry, ownFile) : VObject();
 }
 
 VObject WyxVexaImportSession::CreateFileTexture(const VPlug& target, const RWyxTexture& texture,
-                                                const RWyxLayerContainer& geometry) {
-    // A shader that geometries share has the texture from the first of them.
+                                                const RWyxLayerContainer& geometry, bool ownFile) {
+    // A shader that geometries share has the texture from the first of them, and a texture one
+    // file node.
     const VObject feeding = FeedingFileTexture(target);
     const VString textureName(texture.GetNameWithoutPrefix().Buffer());
     if (!feeding.isNull() && VFnDependencyNode(feeding).name() == textureName) return feeding;
+    const FileKey key = FilePlacement(texture, geometry);
+    const auto made = ownFile ? fileNodes_.end() : fileNodes_.find(key);
+    if (made != fileNodes_.end()) {
+        if (!feeding.isNull()) return feeding;
+        PrintStatusError(Connect(VFnDependencyNode(made->second).findPlug("outColor"), target), "Cannot connect the texture.");
+        return made->second;
+    }
     const VObject file = NodeMadeBy("shadingNode -at file", "Cannot create the texture.");
     if (file.isNull()) return feeding;
+    fileNodes_.emplace(key, file);
     VFnDependencyNode fileNode(file);
     VStatus status;
     fileNode.setName(textureName, &status);
@@ -171,6 +225,8 @@ VObject WyxVexaImportSession::CreateFileTexture(const VPlug& target, const RWyxT
 }
 
 std::vector<VObject> WyxVexaImportSession::CreateLayeredTexture(const MaterialAssignment& assignment) {
+    const std::vector<VObject> shared = SharedLayeredInputs(assignment, fileNodes_);
+    if (!shared.empty()) return shared;
     const VString name = VString("layeredTexture") + gLayeredTextureCount++;
     const VObject layered = NodeMadeBy("shadingNode -at layeredTexture", "Cannot create the texture.");
     std::vector<VObject> files(assignment.textures.size());
@@ -183,12 +239,8 @@ std::vector<VObject> WyxVexaImportSession::CreateLayeredTexture(const MaterialAs
     for (int k = 0; k < count; ++k) {
         // The first texture on top: the highest input.
         const VString input = VString("inputs[") + (count - 1 - k) + "].";
-        const int mode = assignment.blendModes[static_cast<size_t>(k)];
-        const short hostMode = mode == RWyxLayerElementTexture::kAdditive   ? kHostBlendAdditive
-                               : mode == RWyxLayerElementTexture::kModulate ? kHostBlendModulate
-                                                                            : kHostBlendOver;
         VPlug blend = layeredNode.findPlug(input + "blendMode", &status);
-        if (status) status = blend.setValue(hostMode);
+        if (status) status = blend.setValue(HostBlendMode(assignment.blendModes[static_cast<size_t>(k)]));
         PrintStatusError(status, "Cannot set the texture's blend mode.");
         VPlug alpha = layeredNode.findPlug(input + "alpha", &status);
         if (status) status = alpha.setValue(assignment.textures[static_cast<size_t>(k)]->GetDefaultAlpha());
@@ -196,8 +248,8 @@ std::vector<VObject> WyxVexaImportSession::CreateLayeredTexture(const MaterialAs
         const VPlug color = layeredNode.findPlug(input + "color", &status);
         PrintStatusError(status, "Cannot find the texture's colour.");
         if (status) {
-            files[static_cast<size_t>(k)] =
-                CreateFileTexture(color, *assignment.textures[static_cast<size_t>(k)], *assignment.geometry);
+            files[static_cast<size_t>(k)] = CreateFileTexture(color, *assignment.textures[static_cast<size_t>(k)],
+                                                              *assignment.geometry, assignment.OwnFile(static_cast<size_t>(k)));
         }
     }
     const VPlug shaderColor = VFnDependencyNode(assignment.shader).findPlug("color", &status);

@@ -55,6 +55,7 @@
 #include <cmath>
 #include <cstdio>
 #include <functional>
+#include <iterator>
 #include <map>
 #include <regex>
 #include <sstream>
@@ -280,7 +281,8 @@ VObject SourceOf(const VObject& node, const VString& plug) {
 }
 
 // A file texture named after its node, and a node feeding a layered texture's input as
-// "inputs[<i>]:<name>".
+// "inputs[<i>]:<name>", "inputs[<i>]:+<name>" where the input adds, "inputs[<i>]:*<name>" where
+// it multiplies.
 using NamedTextures = std::vector<std::pair<std::string, VObject>>;
 
 // The file textures feeding the colour of the shader of each polygon's shading group: the one
@@ -302,7 +304,9 @@ std::vector<NamedTextures> PolygonTextures(const VFnMesh& mesh) {
             const VString input = VString("inputs[") + static_cast<int>(inputs.elementByPhysicalIndex(i).logicalIndex()) + "]";
             const VObject file = SourceOf(color, input + ".color");
             if (file.isNull()) continue;
-            textures[p].emplace_back(input.str() + ":" + VFnDependencyNode(file).name().str(), file);
+            const int blend = VFnDependencyNode(color).findPlug(input + ".blendMode").asInt();
+            const char* const mode = blend == 4 ? "+" : blend == 6 ? "*" : "";
+            textures[p].emplace_back(input.str() + ":" + mode + VFnDependencyNode(file).name().str(), file);
         }
     }
     return textures;
@@ -742,12 +746,50 @@ protected:
     static std::string makeLayered(const std::string& shader, const std::vector<std::string>& inputs) {
         const std::string layered = script("shadingNode -at layeredTexture");
         for (size_t i = 0; i < inputs.size(); ++i) {
-            script("shadingNode -at file -n " + inputs[i] + "; setAttr -type \"string\" " + inputs[i] +
-                   ".fileTextureName \"/maps/" + inputs[i] + ".tif\"");
+            makeFile(inputs[i]);
             script("connectAttr " + inputs[i] + ".outColor " + layered + ".inputs[" + std::to_string(i) + "].color");
         }
         script("connectAttr " + layered + ".outColor " + shader + ".color");
         return inputs.back();
+    }
+    // The file texture of that name, of the map "/maps/<name>.tif", made when there is none.
+    static void makeFile(const std::string& name) {
+        if (!Named(name.c_str()).isNull()) return;
+        script("shadingNode -at file -n " + name + "; setAttr -type \"string\" " + name + ".fileTextureName \"/maps/" +
+               name + ".tif\"");
+    }
+    // A cube of the sets "map1" of eight UVs and "second" of a UV per corner: faces 0-1 take the
+    // shader "<name>Plain", fed by the file texture "<name>P"; faces 2-3 "<name>A" and 4-5 "<name>B",
+    // fed by layered textures of the file textures "<name><input>" of the inputs, top first (an
+    // input of both is one file node feeding both). Each link is a set and an input (or "P").
+    static void buildStacks(const std::string& name, const std::vector<std::string>& a, const std::vector<std::string>& b,
+                            const std::vector<std::pair<const char*, std::string>>& links) {
+        VFnMesh cube(makeCube(name.c_str()));
+        ASSERT_TRUE(cube.createUVSet("second"));
+        giveCubeUVs(cube, "map1", 8, [](int i) { return VPoint(0.125 * i, 0.25, 0.0); });
+        giveCubeUVs(cube, "second", 24, [](int i) { return VPoint(0.5, 0.03125 * i, 0.0); });
+        const auto named = [&name](const std::vector<std::string>& inputs) {
+            std::vector<std::string> names;
+            for (const std::string& input : inputs) names.push_back(name + input);
+            return names;
+        };
+        const char* const faces[3] = {".f[0:1]", ".f[2:3]", ".f[4:5]"};
+        const std::string shaders[3] = {name + "Plain", name + "A", name + "B"};
+        for (int s = 0; s < 3; ++s) {
+            script("sets -e -forceElement " + makeShadingGroup("lambert", shaders[s].c_str()) + " " + name + faces[s]);
+        }
+        makeFile(name + "P");
+        script("connectAttr " + name + "P.outColor " + shaders[0] + ".color");
+        makeLayered(shaders[1], named(a));
+        makeLayered(shaders[2], named(b));
+        for (const auto& [set, input] : links) ASSERT_TRUE(cube.associateUVSetTexture(set, Named((name + input).c_str())));
+    }
+    // How many nodes of the type the scene holds.
+    static long NodesOf(const std::string& scene, const std::string& type) {
+        const std::string line = "\nnode " + type + " ";
+        long count = 0;
+        for (size_t at = scene.find(line); at != std::string::npos; at = scene.find(line, at + 1)) ++count;
+        return count;
     }
     // The host scene after every trip in every form of the host's scene exported.
     std::vector<std::string> tripsInEveryForm() {
@@ -891,6 +933,76 @@ TEST_F(HostRoundTripTest, ALayeredTextureKeepsItsInputsInOrderOnEveryTrip) {
         }
         EXPECT_EQ(TextureUvLines(UvLinesOf(scene, "|crate|crateShape")), TextureUvLines(crate));
         EXPECT_EQ(UvLinesOf(scene, "|crate|crateShape"), UvLinesOf(scenes[0], "|crate|crateShape"));
+    }
+}
+
+// Cubes whose faces take a file texture and two layered textures, all mapping with "map1" but
+// one input that maps with "second": one alone on a layer with an input of the other stack; one
+// file node feeding both stacks at the bottom of one and the top of the other, in the middle of
+// three and at the bottom, at the bottom of four and at the top, at the bottom of both; and, with
+// map1 linked to the top input and second to the bottom one, a middle input of map1 that no
+// layer of map1's UVs holds at first. In every form, trip after trip, each face's textures come
+// back in their order, each mapping with the UVs of its own set, and each file node once.
+TEST_F(HostRoundTripTest, EveryInputOfALayeredTextureMapsWithItsOwnSetOnEveryTrip) {
+    using Links = std::vector<std::pair<const char*, std::string>>;
+    buildStacks("pair", {"A0", "A1"}, {"B0", "B1"}, Links{{"map1", "P"}, {"second", "B0"}});
+    buildStacks("over", {"A0", "S"}, {"S", "B1"}, Links{{"map1", "P"}, {"second", "S"}});
+    buildStacks("middle", {"A0", "S", "A2"}, {"B0", "S"}, Links{{"map1", "P"}, {"second", "S"}});
+    buildStacks("deep", {"A0", "A1", "A2", "S"}, {"S", "B1"}, Links{{"map1", "P"}, {"second", "S"}});
+    buildStacks("bottom", {"A0", "S"}, {"B0", "S"}, Links{{"map1", "P"}, {"second", "S"}});
+    buildStacks("above", {"A0", "A1", "A2"}, {"B0", "B1"}, Links{{"map1", "A0"}, {"second", "A2"}});
+    buildStacks("loose", {"A0", "A1"}, {"B0", "B1"}, Links{});
+    buildStacks("twice", {"A0", "A1", "A2"}, {"B0", "B1", "B2"}, Links{{"map1", "P"}, {"second", "A0"}, {"second", "A2"}});
+    buildStacks("blend", {"A0", "S"}, {"S", "B1"}, Links{{"map1", "P"}, {"second", "S"}});
+    for (const char* shader : {"blendA", "blendB"}) {
+        script("setAttr " + VFnDependencyNode(SourceOf(Named(shader), "color")).name().str() + ".inputs[0].blendMode 4");
+    }
+    const std::string built = hostScene();
+    const char* const shapes[] = {"|pair|pairShape",   "|over|overShape",   "|middle|middleShape", "|deep|deepShape",
+                                  "|bottom|bottomShape", "|above|aboveShape", "|loose|looseShape",   "|twice|twiceShape",
+                                  "|blend|blendShape"};
+    ASSERT_NE(UvLinesOf(built, shapes[0]).find("  polygon 4 inputs[0]:pairB0 = (0.5 0.5) (0.5 0.53125)"),
+              std::string::npos);
+    ASSERT_NE(UvLinesOf(built, shapes[0]).find("  polygon 2 inputs[0]:pairA0 = (0 0.25) (0.125 0.25)"),
+              std::string::npos);
+    // The sets stay those of the form's first import (version 5 has no place for the UVs of a
+    // layer without textures); the first five cubes keep theirs, a shared file node's moved to
+    // one layer.
+    const std::vector<std::string> scenes = tripsInEveryForm();
+    for (size_t i = 0; i < scenes.size(); ++i) {
+        const std::string& scene = scenes[i];
+        for (size_t s = 0; s < std::size(shapes); ++s) {
+            const std::string lines = UvLinesOf(scene, shapes[s]);
+            EXPECT_EQ(TextureUvLines(lines), TextureUvLines(UvLinesOf(built, shapes[s]))) << shapes[s];
+            EXPECT_EQ(lines, UvLinesOf(scenes[i - i % 3], shapes[s])) << shapes[s];
+            if (s < 5) {
+                EXPECT_EQ(lines, ImportedSetNames(UvLinesOf(built, shapes[s]))) << shapes[s];
+            }
+        }
+        EXPECT_EQ(NodesOf(scene, "file"), NodesOf(built, "file"));
+        EXPECT_EQ(NodesOf(scene, "layeredTexture"), NodesOf(built, "layeredTexture"));
+    }
+}
+
+// A layered shader of two meshes, one of its inputs linked to "second" on the second mesh: it comes
+// back with one layered texture and one file node for each texture, each face mapping as it did.
+TEST_F(HostRoundTripTest, AShaderOfTwoMeshesKeepsOneFileNodeForEachTexture) {
+    buildStacks("left", {"0", "1", "2"}, {"3", "1"}, {{"map1", "P"}});
+    VFnMesh right(makeCube("right"));
+    ASSERT_TRUE(right.createUVSet("second"));
+    giveCubeUVs(right, "map1", 8, [](int i) { return VPoint(0.125 * i, 0.75, 0.0); });
+    giveCubeUVs(right, "second", 24, [](int i) { return VPoint(0.25, 0.03125 * i, 0.0); });
+    script("sets -e -forceElement leftASG right");
+    ASSERT_TRUE(right.associateUVSetTexture("map1", Named("left2")));
+    ASSERT_TRUE(right.associateUVSetTexture("second", Named("left1")));
+    const std::string built = hostScene();
+    ASSERT_EQ(NodesOf(built, "file"), 5);
+    for (const std::string& scene : tripsInEveryForm()) {
+        for (const char* shape : {"|left|leftShape", "|right|rightShape"}) {
+            EXPECT_EQ(TextureUvLines(UvLinesOf(scene, shape)), TextureUvLines(UvLinesOf(built, shape))) << shape;
+        }
+        EXPECT_EQ(NodesOf(scene, "file"), 5);
+        EXPECT_EQ(NodesOf(scene, "layeredTexture"), 2);
     }
 }
 

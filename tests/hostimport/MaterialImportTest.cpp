@@ -231,9 +231,21 @@ TEST_F(MaterialImportTest, PlacementKeepsUOnUForMeshesAndTurnsSurfacesTheOtherWa
         closed->AddTexture(onClosed);
         closed->GetLayer(0)->GetTextures()->AddIndex(0);
         AddNode(factory, root, "Ring", closed);
+
+        // The mesh's texture on a surface too: a file node of its own, placed as on a surface.
+        RWyxNurb* again = NewSurface(factory, kEvenKnots);
+        again->AddMaterial(Material(factory, "OnSheet"));
+        again->AddTexture(texture);
+        again->GetLayer(0)->GetTextures()->AddIndex(0);
+        AddNode(factory, root, "Sheet2", again);
     }));
-    const std::string mesh = sourceOf("Tex.uvCoord");
-    const std::string placement = mesh.substr(0, mesh.find('.'));
+    // The placement node of the file node feeding the shader's colour.
+    const auto placementOf = [](const std::string& shader) {
+        const std::string file = sourceOf(shader + ".color");
+        const std::string placement = sourceOf(file.substr(0, file.find('.')) + ".uvCoord");
+        return placement.substr(0, placement.find('.'));
+    };
+    const std::string placement = placementOf("OnMesh");
     // On a mesh U stays U: what the export reads back as the texture's U.
     EXPECT_DOUBLE_EQ(number(placement + ".offsetU"), 0.25);
     EXPECT_DOUBLE_EQ(number(placement + ".offsetV"), 0.5);
@@ -251,6 +263,9 @@ TEST_F(MaterialImportTest, PlacementKeepsUOnUForMeshesAndTurnsSurfacesTheOtherWa
     const std::string ringPlacement = ring.substr(0, ring.find('.'));
     EXPECT_NEAR(number(ringPlacement + ".offsetU"), 0.5 + 2.0 / 3.0, 1e-6);
     EXPECT_DOUBLE_EQ(number(ringPlacement + ".offsetV"), 0.75);
+    EXPECT_NE(sourceOf("OnSheet.color"), sourceOf("OnMesh.color"));
+    EXPECT_DOUBLE_EQ(number(placementOf("OnSheet") + ".offsetU"), 0.5);
+    EXPECT_DOUBLE_EQ(number(placementOf("OnSheet") + ".offsetV"), 0.25);
 }
 
 TEST_F(MaterialImportTest, TextureFilesResolveBesideTheFileAndHostileNamesStayNames) {
@@ -319,6 +334,41 @@ TEST_F(MaterialImportTest, ATextureOnASharedShaderMapsWithTheSetOfItsLayerOnEach
         ASSERT_TRUE(mesh.getAssociatedUVSetTextures("uvSet1", linked));
         EXPECT_EQ(linked.length(), 0u) << name;
     }
+}
+
+// A texture of both materials of a mesh, on two layers of UVs: a file node maps with one set of a
+// mesh, so where the layers' UVs differ the second material takes a file node of its own, linked
+// to its layer's set; where they are alike both share one file node, linked once.
+TEST_F(MaterialImportTest, ATextureOnLayersOfOtherUVsHasAFileNodeForEach) {
+    ASSERT_TRUE(importBuilt([](RWyxObjectFactory& factory, RWyxNode& root) {
+        for (const std::string name : {"Apart", "Alike"}) {
+            RWyxMesh* mesh = QuadStrip(factory, {0, 1});
+            for (const char* material : {"0", "1"}) mesh->AddMaterial(Material(factory, (name + material).c_str()));
+            RWyxTexture* texture = Texture(factory, (name + "Tex").c_str(), "t.tif");
+            for (const int layer : {0, 1}) {
+                auto uvs = std::make_unique<RWyxLayerElementUV>();
+                uvs->SetMappingMode(RWyxLayerElement::kByControlPoint);
+                for (int p = 0; p < 6; ++p) uvs->AddDirect(RVector2(name == "Apart" ? layer : 0, p));
+                mesh->EnsureLayer(layer)->SetUVs(std::move(uvs));
+                mesh->AddTexture(texture, layer);
+                RWyxLayerElementTexture* element = mesh->GetLayer(layer)->GetTextures();
+                element->SetMappingMode(RWyxLayerElement::kByPolygon);
+                for (const int polygon : {0, 1}) element->AddIndex(polygon == layer ? 0 : -1);
+            }
+            AddNode(factory, root, name.c_str(), mesh);
+        }
+    }));
+    const auto linkedTo = [](const char* shape, const char* set) {
+        VObjectArray linked;
+        EXPECT_TRUE(VFnMesh(pathOf(shape)).getAssociatedUVSetTextures(set, linked));
+        return linked.length() == 1 ? VFnDependencyNode(linked[0]).name().str() + ".outColor" : "";
+    };
+    EXPECT_EQ(linkedTo("Apart", "uvSet1"), sourceOf("Apart0.color"));
+    EXPECT_EQ(linkedTo("Apart", "uvSet2"), sourceOf("Apart1.color"));
+    EXPECT_NE(sourceOf("Apart0.color"), sourceOf("Apart1.color"));
+    EXPECT_EQ(linkedTo("Alike", "uvSet1"), sourceOf("Alike0.color"));
+    EXPECT_EQ(sourceOf("Alike1.color"), sourceOf("Alike0.color"));
+    EXPECT_EQ(linkedTo("Alike", "uvSet2"), "");
 }
 
 TEST_F(MaterialImportTest, VertexColoursDirectIndexedAndPerCornerThroughTheHostsPolygons) {
