@@ -10,7 +10,11 @@
 //   - a grid mesh of N quads, N from 10,000 to a million, whose two materials alternate polygon
 //     by polygon (a checkerboard, one set edit per polygon), against the same grid with its
 //     materials in two halves (two set edits) imported in the same run: the time per polygon
-//     should stay flat, and within 3x of the halves.
+//     should stay flat, and within 3x of the halves;
+//   - a strip of N quads, N 4,000 and 16,000, with UVs by polygon vertex on every corner but the
+//     first of each quad (the import gives those corners their UVs one by one), against the same
+//     strip with every corner mapped imported in the same run: the time per polygon should stay
+//     flat, and near that of the whole polygons.
 // Beside each import the SDK reader alone reads the same file into a scene (the importer front
 // end, no host): its time over the import's is the reader's share, the rest is the host's
 // creation. Reported per import: seconds, the per-node (per-polygon) time and the reader's
@@ -112,6 +116,28 @@ std::string GridFile(int side, bool checkerboard) {
             }
         }
         RWyxNode* node = factory.CreateNode("Grid");
+        node->SetNodeAttribute(mesh);
+        scene.GetRootNode()->AddChild(node);
+    });
+}
+
+// A strip of quads side by side, a UV on every point mapped by polygon vertex; with
+// `firstCornerBare` the first corner of every quad has none.
+std::string StripFile(int quads, bool firstCornerBare) {
+    const std::string name = std::string(firstCornerBare ? "partly" : "fully") + "Mapped" + std::to_string(quads);
+    return CachedFile(name, [quads, firstCornerBare](RWyxObjectFactory& factory, RWyxScene& scene) {
+        const int row = quads + 1;
+        RWyxMesh* mesh = factory.CreateMesh();
+        mesh->InitControlPoints(2 * row);
+        for (int i = 0; i < 2 * row; ++i) mesh->SetControlPointAt(i, RVector4(i % row, 0.0, i / row, 1.0));
+        mesh->InitTextureUVMapping(RWyxMesh::kKindByPolygonVertex);
+        for (int i = 0; i < 2 * row; ++i) mesh->AddTextureUV(static_cast<double>(i % row) / quads, i / row);
+        for (int q = 0; q < quads; ++q) {
+            mesh->BeginPolygon();
+            mesh->AddPolygonVertex(q, firstCornerBare ? -1 : q);
+            for (const int point : {q + 1, row + q + 1, row + q}) mesh->AddPolygonVertex(point, point);
+        }
+        RWyxNode* node = factory.CreateNode("Strip");
         node->SetNodeAttribute(mesh);
         scene.GetRootNode()->AddChild(node);
     });
@@ -271,5 +297,44 @@ void BM_ImportCheckerboardMesh(benchmark::State& state) {
 }
 BENCHMARK(BM_ImportCheckerboardMesh)->Arg(100)->Arg(316)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_ImportCheckerboardMesh)->Arg(1000)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// Imports the file into a new scene; false when the import fails.
+bool ImportIntoNewScene(const std::string& path) {
+    vexa_host::Scene::instance().reset();
+    VMessageLog::clear();
+    return ImportThroughTheShell(path);
+}
+
+// The strip with a bare first corner in every quad and the fully mapped strip, each imported
+// into a new scene per iteration after one untimed import of each: us_per_polygon and
+// fully_us_per_polygon are their times per polygon, partly_over_fully their ratio, which
+// should stay the same from 4,000 to 16,000 quads.
+void BM_ImportPartlyMappedStrip(benchmark::State& state) {
+    const int quads = static_cast<int>(state.range(0));
+    const std::string partly = StripFile(quads, true);
+    const std::string fully = StripFile(quads, false);
+    if (partly.empty() || fully.empty() || !wyx_bench::LoadImportPlugin() || !ImportIntoNewScene(partly) ||
+        !ImportIntoNewScene(fully)) {
+        state.SkipWithError("the files, the plug-in or an import failed");
+        return;
+    }
+    double partlySeconds = 0.0;
+    double fullySeconds = 0.0;
+    for (auto _ : state) {
+        bool imported[2] = {false, false};
+        partlySeconds += SecondsOf([&] { return ImportIntoNewScene(partly); }, imported[0]);
+        fullySeconds += SecondsOf([&] { return ImportIntoNewScene(fully); }, imported[1]);
+        if (!imported[0] || !imported[1]) {
+            state.SkipWithError("an import failed");
+            return;
+        }
+    }
+    const double polygons = static_cast<double>(quads) * static_cast<double>(state.iterations());
+    state.counters["polygons"] = quads;
+    state.counters["us_per_polygon"] = 1e6 * partlySeconds / polygons;
+    state.counters["fully_us_per_polygon"] = 1e6 * fullySeconds / polygons;
+    state.counters["partly_over_fully"] = partlySeconds / fullySeconds;
+}
+BENCHMARK(BM_ImportPartlyMappedStrip)->Arg(4000)->Arg(16000)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace

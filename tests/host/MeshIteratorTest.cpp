@@ -163,4 +163,21 @@ TEST_F(MeshIteratorTest, PositionsAreSetThroughTheWalkAndTheCurrentElementIsACom
     EXPECT_TRUE(polygons.center().isEquivalent(VPoint(-0.25, -0.25, -1.25))) << "vertex 6 as moved";
 }
 
+// A walk's edits reach the mesh; a walk or a copy made before them keeps the mesh as it was.
+TEST_F(MeshIteratorTest, AWalksEditLeavesEarlierWalksAndCopiesAsTheyWere) {
+    VItMeshVertex earlier(shape);
+    VFnMesh copy;
+    copy.copy(shape);
+    VItMeshVertex walk(shape);
+    ASSERT_TRUE(walk.setPosition(VPoint(3, 3, 3)));
+    walk.next();
+    ASSERT_TRUE(walk.setPosition(VPoint(4, 4, 4)));
+    EXPECT_EQ(earlier.position(), VPoint(-1, -1, 1));
+    VPoint point;
+    copy.getPoint(0, point);
+    EXPECT_EQ(point, VPoint(-1, -1, 1));
+    mesh.getPoint(0, point);
+    EXPECT_EQ(point, VPoint(3, 3, 3)) << "the walk's second edit keeps its first";
+}
+
 }  // namespace

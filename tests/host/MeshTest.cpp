@@ -11,9 +11,11 @@
 
 #include <vexa/VDGModifier.h>
 #include <vexa/VGlobal.h>
+#include <vexa/VItMeshVertex.h>
 
 #include <cmath>
 #include <random>
+#include <sstream>
 
 namespace {
 
@@ -43,6 +45,29 @@ protected:
         EXPECT_TRUE(Scene::instance().addChild(Scene::instance().world(), transform, static_cast<size_t>(-1), false));
         EXPECT_TRUE(mesh.getConnectedShaders(0, shaders, indices));
         return shaders.length();
+    }
+
+    // What the mesh shows: points, normals, colours and the UV of every corner (-1: none).
+    static std::string stateOf(const VFnMesh& fn) {
+        std::ostringstream out;
+        VPoint point;
+        for (int i = 0; fn.getPoint(i, point); ++i) out << point.x << ',' << point.y << ',' << point.z << ' ';
+        VVectorArray normals;
+        fn.getNormals(normals);
+        for (const VVector& normal : normals) out << normal.x << ',' << normal.y << ',' << normal.z << ' ';
+        VColorArray colors;
+        fn.getFaceVertexColors(colors);
+        for (const VColor& color : colors) out << color.r << ',' << color.g << ',' << color.b << ' ';
+        for (int corner = 0, id = -1; corner < 24; ++corner) out << (fn.getPolygonUVid(corner / 4, corner % 4, id) ? id : -1) << ' ';
+        return out.str();
+    }
+
+    // Four UVs on map1, corner k of every face on UV k.
+    void mapCorners() {
+        ASSERT_TRUE(mesh.setUVs(VFloatArray(4, 0.5f), VFloatArray(4, 0.5f)));
+        VIntArray ids;
+        for (int i = 0; i < 24; ++i) ids.append(i % 4);
+        ASSERT_TRUE(mesh.assignUVs(cubeCounts(), ids));
     }
 
     VFnMesh mesh;
@@ -290,6 +315,66 @@ TEST_F(MeshTest, ACopyKeepsEverythingAndIsEditedAlone) {
     EXPECT_EQ(copy.setPoints(VPointArray(7, VPoint())), VStatus::kInvalidParameter) << "seven points for eight";
 }
 
+// An iterator, a copy and a plug's data taken before edits of one corner or one point keep the
+// mesh as it was; the mesh shows the edits.
+TEST_F(MeshTest, WhatWasTakenBeforeAnEditKeepsTheMeshAsItWas) {
+    mapCorners();
+    VItMeshVertex walk(shape);
+    VFnMesh copy;
+    copy.copy(shape);
+    VObject data;
+    ASSERT_TRUE(plugOf(shape, "outMesh").getValue(data));
+    const std::string before = stateOf(mesh);
+    ASSERT_TRUE(mesh.assignUV(0, 0, 3));
+    ASSERT_TRUE(mesh.assignUV(2, 1, -1));
+    ASSERT_TRUE(mesh.setPoint(0, VPoint(5, 5, 5)));
+    EXPECT_NE(stateOf(mesh), before);
+    EXPECT_EQ(stateOf(copy), before);
+    EXPECT_EQ(stateOf(VFnMesh(data)), before);
+    EXPECT_EQ(walk.position(), VPoint(-1, -1, 1));
+}
+
+// Edits refused for a bad corner, polygon, UV id, set, vertex or list leave the mesh as it was,
+// whether a copy shares its data or not.
+TEST_F(MeshTest, ARefusedEditLeavesTheMeshAsItWasSharedOrNot) {
+    mapCorners();
+    const VString none("none");
+    const int soundThenBad[] = {0, 8};
+    for (const bool shared : {false, true}) {
+        VFnMesh copy;
+        if (shared) copy.copy(shape);
+        const std::string before = stateOf(mesh);
+        EXPECT_EQ(mesh.assignUV(0, 4, 1), VStatus::kInvalidParameter) << "a quad has no corner 4";
+        EXPECT_EQ(mesh.assignUV(6, 0, 1), VStatus::kInvalidParameter) << "polygon 6 of 6";
+        EXPECT_EQ(mesh.assignUV(0, 0, 4), VStatus::kInvalidParameter) << "UV 4 of 4";
+        EXPECT_EQ(mesh.assignUV(0, 0, 1, &none), VStatus::kInvalidParameter) << "no such set";
+        EXPECT_EQ(mesh.setVertexNormals(VVectorArray(2, VVector(0, 1, 0)), VIntArray(soundThenBad, 2)), VStatus::kInvalidParameter);
+        EXPECT_EQ(mesh.setFaceVertexNormals(VVectorArray(2, VVector()), VIntArray(2, 0), VIntArray(soundThenBad, 2)),
+                  VStatus::kInvalidParameter);
+        EXPECT_EQ(mesh.setVertexColors(VColorArray(2, VColor(1, 0, 0, 1)), VIntArray(soundThenBad, 2)), VStatus::kInvalidParameter);
+        EXPECT_EQ(mesh.setFaceVertexColors(VColorArray(2, VColor()), VIntArray(2, 0), VIntArray(soundThenBad, 2)),
+                  VStatus::kInvalidParameter);
+        EXPECT_EQ(stateOf(mesh), before) << (shared ? "shared" : "alone");
+    }
+}
+
+// A mesh whose "inMesh" is locked refuses an edit and keeps its geometry; an edit of a mesh node
+// without geometry leaves the other such nodes empty.
+TEST_F(MeshTest, AnEditThatCannotBeStoredChangesNothing) {
+    mapCorners();
+    const std::string before = stateOf(mesh);
+    VPlug inMesh = plugOf(shape, "inMesh");
+    ASSERT_TRUE(inMesh.setLocked(true));
+    EXPECT_EQ(mesh.assignUV(0, 0, 3), VStatus::kFailure);
+    EXPECT_EQ(stateOf(mesh), before);
+
+    VFnDagNode made;
+    VFnMesh first(made.create("mesh"));
+    ASSERT_TRUE(first.createUVSet("extra"));
+    EXPECT_EQ(first.numUVSets(), 2);
+    EXPECT_EQ(VFnMesh(made.create("mesh")).numUVSets(), 1);
+}
+
 TEST_F(MeshTest, MeshDataFromPlugsIsReadEditedAndStored) {
     VObject data;
     ASSERT_TRUE(plugOf(shape, "outMesh").getValue(data));
@@ -308,6 +393,9 @@ TEST_F(MeshTest, MeshDataFromPlugsIsReadEditedAndStored) {
     EXPECT_EQ(stored.numPolygons(), 6);
     stored.getPoint(0, point);
     EXPECT_EQ(point, VPoint(0, 0, 5));
+    ASSERT_TRUE(onData.setPoint(1, VPoint(0, 0, 6)));
+    stored.getPoint(1, point);
+    EXPECT_EQ(point, VPoint(1, -1, 1)) << "the plug shares the data: an edit of the data object is its own";
 
     // A mesh can be created into a data object.
     VObject fresh;
@@ -332,6 +420,12 @@ TEST_F(MeshTest, AMeshDrivenByItsHistoryShowsItAndRefusesEdits) {
     VFnMesh shown(deformed);
     EXPECT_EQ(shown.numPolygons(), 6);
     EXPECT_EQ(shown.setPoints(cubePoints()), VStatus::kFailure);
+    VPointArray moved = cubePoints();
+    moved[1] = VPoint(7, 7, 7);
+    EXPECT_EQ(shown.setPoints(moved), VStatus::kFailure);
+    VPoint upstream;
+    mesh.getPoint(1, upstream);
+    EXPECT_EQ(upstream, VPoint(1, -1, 1)) << "the refused edit leaves the geometry it shows as it was";
     ASSERT_TRUE(mesh.setPoint(1, VPoint(2, 2, 2)));
     VPoint point;
     shown.getPoint(1, point);

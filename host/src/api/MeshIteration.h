@@ -11,6 +11,7 @@
 #include <vexa/VObject.h>
 #include <vexa/VStatus.h>
 
+#include <memory>
 #include <vector>
 
 namespace vexa_host {
@@ -37,10 +38,20 @@ public:
 
     const MeshData& mesh() const { return *mesh_; }
     const ShapeTarget& target() const { return target_; }
-    // Stores edited geometry and walks on over it.
-    VStatus write(MeshDataPtr data);
+    // Runs an edit of the walked geometry and walks on over the result: in place while the walk
+    // and the target's store alone hold it (ShapeTarget::soleMesh), else on a copy that is
+    // stored when the edit succeeds. A refused edit changes nothing.
+    template <typename Edit>
+    VStatus edit(Edit change) {
+        if (MeshData* sole = target_.soleMesh(mesh_)) return change(*sole);
+        auto copy = std::make_shared<MeshData>(*mesh_);
+        if (VStatus status = change(*copy); !status) return status;
+        return write(std::move(copy));
+    }
 
 private:
+    // Stores edited geometry and walks on over it.
+    VStatus write(MeshDataPtr data);
     VStatus begin(const VObject& component, Kind kind);
 
     ShapeTarget target_;

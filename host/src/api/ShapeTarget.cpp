@@ -74,6 +74,13 @@ VStatus ShapeTarget::write(std::shared_ptr<const DataValue> data) const {
     return setOwnNurbsSurface(*node_, std::dynamic_pointer_cast<const NurbsSurfaceData>(data));
 }
 
+MeshData* ShapeTarget::soleMesh(const MeshDataPtr& held) const {
+    if (kind_ != kMeshShape || !checkNode()) return nullptr;
+    if (data_ == nullptr) return soleOwnMesh(*node_, held);
+    // Mesh data is only ever made as a MeshData, never const.
+    return held != nullptr && held.use_count() == 2 && data_->data() == held ? const_cast<MeshData*>(held.get()) : nullptr;
+}
+
 VStatus ShapeTarget::toSpace(VSpace::Space space, VMatrix& matrix) const {
     matrix = VMatrix();
     switch (space) {

@@ -35,6 +35,11 @@ public:
     MeshDataPtr readMesh(VStatus& status) const;
     NurbsSurfaceDataPtr readSurface(VStatus& status) const;
     VStatus write(std::shared_ptr<const DataValue> data) const;
+    // The geometry to edit in place, or null when an edit must work on a copy and write it:
+    // `held` (the caller's one reference to the target's geometry) when the target stores it,
+    // nothing else holds it and a write to the target would be taken (soleOwnMesh; for a
+    // geometry object, its data that no plug or other object shares).
+    MeshData* soleMesh(const MeshDataPtr& held) const;
     // The matrix from object space to the space asked for: the identity for the object-like
     // spaces, the path's inclusive matrix for kWorld (kInvalidParameter without a path).
     VStatus toSpace(VSpace::Space space, VMatrix& matrix) const;

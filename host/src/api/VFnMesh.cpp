@@ -33,11 +33,16 @@ Reading readMesh(const VObject& object, bool hasPath, const VDagPath& path) {
     return reading;
 }
 
-// Runs an edit on a copy of the geometry and stores the copy when the edit succeeds.
+// Runs an edit on the geometry: in place when the target alone holds it (ShapeTarget::soleMesh),
+// so that an edit of one corner costs that corner, not the mesh; else on a copy, stored when the
+// edit succeeds, which leaves the geometry as it was to whoever holds it (an iterator, a copy, a
+// plug's data). An edit checks all it is given before it changes anything, so one refused in
+// place leaves the mesh as it was too.
 template <typename Edit>
 VStatus editMesh(const VObject& object, bool hasPath, const VDagPath& path, Edit edit) {
     Reading reading = readMesh(object, hasPath, path);
     if (!reading.status) return reading.status;
+    if (MeshData* sole = reading.target.soleMesh(reading.mesh)) return edit(*sole, reading.target);
     auto copy = std::make_shared<MeshData>(*reading.mesh);
     if (VStatus status = edit(*copy, reading.target); !status) return status;
     return reading.target.write(std::move(copy));
@@ -58,6 +63,16 @@ VStatus badCorner(int polygon, int corner) {
 std::string uvSetName(const VString* uvSet) { return uvSet != nullptr ? uvSet->str() : std::string(); }
 
 VVector transformNormal(const VVector& normal, const VMatrix& matrix) { return ShapeTarget::normalToSpace(normal, matrix); }
+
+// The normals, given in the space asked for, in the shape's own space.
+VStatus objectNormals(const VVectorArray& normals, VSpace::Space space, const ShapeTarget& target, std::vector<VVector>& local) {
+    VMatrix matrix;
+    if (VStatus status = target.toSpace(space, matrix); !status) return status;
+    const VMatrix back = matrix.inverse();
+    local.clear();
+    for (const VVector& normal : normals) local.push_back(transformNormal(normal, back));
+    return VStatus();
+}
 
 std::vector<int> toVector(const VIntArray& array) { return array.items(); }
 
@@ -211,7 +226,7 @@ VObject VFnMesh::copy(const VObject& source, const VObject& parentOrData, VStatu
         report(status, result);
         return VObject();
     }
-    // The data is shared, not copied: every edit makes a copy of its own.
+    // The data is shared, not copied: an edit of either works on a copy while they share it.
     VObject made = placeMesh(mesh, parentOrData, result);
     report(status, result);
     if (result) setObject(made);
@@ -338,13 +353,9 @@ VStatus VFnMesh::getPolygonNormal(int polygonId, VVector& normal, VSpace::Space 
 VStatus VFnMesh::setVertexNormals(const VVectorArray& normals, const VIntArray& vertexIds, VSpace::Space space) {
     if (normals.length() != vertexIds.length()) return VStatus(VStatus::kInvalidParameter, "the normal and vertex arrays differ in length");
     return editMesh(object_, hasPath_, path_, [&](MeshData& mesh, const ShapeTarget& target) {
-        VMatrix matrix;
-        if (VStatus status = target.toSpace(space, matrix); !status) return status;
-        const VMatrix back = matrix.inverse();
-        for (unsigned i = 0; i < normals.length(); ++i) {
-            if (VStatus status = mesh.setVertexNormal(vertexIds[i], transformNormal(normals[i], back)); !status) return status;
-        }
-        return VStatus();
+        std::vector<VVector> local;
+        if (VStatus status = objectNormals(normals, space, target, local); !status) return status;
+        return mesh.setVertexNormals(vertexIds.items(), local);
     });
 }
 
@@ -354,14 +365,9 @@ VStatus VFnMesh::setFaceVertexNormals(const VVectorArray& normals, const VIntArr
         return VStatus(VStatus::kInvalidParameter, "the normal, face and vertex arrays differ in length");
     }
     return editMesh(object_, hasPath_, path_, [&](MeshData& mesh, const ShapeTarget& target) {
-        VMatrix matrix;
-        if (VStatus status = target.toSpace(space, matrix); !status) return status;
-        const VMatrix back = matrix.inverse();
-        for (unsigned i = 0; i < normals.length(); ++i) {
-            VStatus status = mesh.setFaceVertexNormal(faceIds[i], vertexIds[i], transformNormal(normals[i], back));
-            if (!status) return status;
-        }
-        return VStatus();
+        std::vector<VVector> local;
+        if (VStatus status = objectNormals(normals, space, target, local); !status) return status;
+        return mesh.setFaceVertexNormals(faceIds.items(), vertexIds.items(), local);
     });
 }
 
@@ -470,12 +476,8 @@ VStatus VFnMesh::associateUVSetTexture(const VString& uvSet, const VObject& text
 
 VStatus VFnMesh::setVertexColors(const VColorArray& colors, const VIntArray& vertexIds) {
     if (colors.length() != vertexIds.length()) return VStatus(VStatus::kInvalidParameter, "the colour and vertex arrays differ in length");
-    return editMesh(object_, hasPath_, path_, [&](MeshData& mesh, const ShapeTarget&) {
-        for (unsigned i = 0; i < colors.length(); ++i) {
-            if (VStatus status = mesh.setVertexColor(vertexIds[i], colors[i]); !status) return status;
-        }
-        return VStatus();
-    });
+    return editMesh(object_, hasPath_, path_,
+                    [&](MeshData& mesh, const ShapeTarget&) { return mesh.setVertexColors(vertexIds.items(), colors.items()); });
 }
 
 VStatus VFnMesh::setFaceVertexColors(const VColorArray& colors, const VIntArray& faceIds, const VIntArray& vertexIds) {
@@ -483,10 +485,7 @@ VStatus VFnMesh::setFaceVertexColors(const VColorArray& colors, const VIntArray&
         return VStatus(VStatus::kInvalidParameter, "the colour, face and vertex arrays differ in length");
     }
     return editMesh(object_, hasPath_, path_, [&](MeshData& mesh, const ShapeTarget&) {
-        for (unsigned i = 0; i < colors.length(); ++i) {
-            if (VStatus status = mesh.setFaceVertexColor(faceIds[i], vertexIds[i], colors[i]); !status) return status;
-        }
-        return VStatus();
+        return mesh.setFaceVertexColors(faceIds.items(), vertexIds.items(), colors.items());
     });
 }
 

@@ -60,9 +60,9 @@ VStatus VItMeshVertex::setPosition(const VPoint& point, VSpace::Space space) {
     VMatrix matrix;
     if (status) status = walk_->target().toSpace(space, matrix);
     if (!status) return status;
-    auto edited = std::make_shared<MeshData>(walk_->mesh());
-    if (status = edited->setPoint(walk_->index(), point * matrix.inverse()); !status) return status;
-    return walk_->write(std::move(edited));
+    const VPoint local = point * matrix.inverse();
+    const int vertex = walk_->index();
+    return walk_->edit([&local, vertex](MeshData& mesh) { return mesh.setPoint(vertex, local); });
 }
 
 VStatus VItMeshVertex::getNormal(VVector& normal, VSpace::Space space) const {

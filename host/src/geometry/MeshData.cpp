@@ -16,6 +16,14 @@ namespace {
 
 VStatus invalid(const std::string& text) { return VStatus(VStatus::kInvalidParameter, text); }
 
+VStatus unequalLists() { return invalid("the lists of places and values differ in length"); }
+
+// The values put in their places, in order, once every place is known to be sound.
+template <typename T>
+void store(std::vector<std::optional<T>>& slots, const std::vector<size_t>& places, const std::vector<T>& values) {
+    for (size_t i = 0; i < places.size(); ++i) slots[places[i]] = values[i];
+}
+
 }  // namespace
 
 MeshData::MeshData() : currentUVSet_(kDefaultUVSet) { uvSets_.push_back(UVSet{kDefaultUVSet, {}, {}, {}, {}}); }
@@ -172,17 +180,43 @@ VVector MeshData::vertexNormal(int vertex) const {
     return sum.normal();
 }
 
-VStatus MeshData::setVertexNormal(int vertex, const VVector& normal) {
-    if (!hasPoint(vertex)) return invalid("vertex " + std::to_string(vertex) + " of " + std::to_string(pointCount()));
-    vertexNormals_[static_cast<size_t>(vertex)] = normal;
+VStatus MeshData::vertexPlaces(const std::vector<int>& vertices, size_t values, std::vector<size_t>& places) const {
+    if (vertices.size() != values) return unequalLists();
+    places.clear();
+    for (int vertex : vertices) {
+        if (!hasPoint(vertex)) return invalid("vertex " + std::to_string(vertex) + " of " + std::to_string(pointCount()));
+        places.push_back(static_cast<size_t>(vertex));
+    }
+    return VStatus();
+}
+
+VStatus MeshData::cornerPlaces(const std::vector<int>& polygons, const std::vector<int>& vertices, size_t values,
+                               std::vector<size_t>& places) const {
+    if (polygons.size() != values || vertices.size() != values) return unequalLists();
+    places.clear();
+    for (size_t i = 0; i < values; ++i) {
+        const int corner = cornerOf(polygons[i], vertices[i]);
+        if (corner < 0) {
+            return invalid("vertex " + std::to_string(vertices[i]) + " is not a corner of polygon " + std::to_string(polygons[i]));
+        }
+        places.push_back(static_cast<size_t>(faceVertexOffset(polygons[i]) + corner));
+    }
+    return VStatus();
+}
+
+VStatus MeshData::setVertexNormals(const std::vector<int>& vertices, const std::vector<VVector>& normals) {
+    std::vector<size_t> places;
+    if (VStatus status = vertexPlaces(vertices, normals.size(), places); !status) return status;
+    store(vertexNormals_, places, normals);
     invalidate();
     return VStatus();
 }
 
-VStatus MeshData::setFaceVertexNormal(int polygon, int vertex, const VVector& normal) {
-    const int corner = cornerOf(polygon, vertex);
-    if (corner < 0) return invalid("vertex " + std::to_string(vertex) + " is not a corner of polygon " + std::to_string(polygon));
-    faceVertexNormals_[static_cast<size_t>(faceVertexOffset(polygon) + corner)] = normal;
+VStatus MeshData::setFaceVertexNormals(const std::vector<int>& polygons, const std::vector<int>& vertices,
+                                       const std::vector<VVector>& normals) {
+    std::vector<size_t> places;
+    if (VStatus status = cornerPlaces(polygons, vertices, normals.size(), places); !status) return status;
+    store(faceVertexNormals_, places, normals);
     invalidate();
     return VStatus();
 }
@@ -313,29 +347,33 @@ VColor MeshData::vertexColor(int vertex) const {
     return *vertexColors_[static_cast<size_t>(vertex)];
 }
 
-VStatus MeshData::setVertexColor(int vertex, const VColor& color) {
-    if (!hasPoint(vertex)) return invalid("vertex " + std::to_string(vertex) + " of " + std::to_string(pointCount()));
-    vertexColors_[static_cast<size_t>(vertex)] = color;
+VStatus MeshData::setVertexColors(const std::vector<int>& vertices, const std::vector<VColor>& colors) {
+    std::vector<size_t> places;
+    if (VStatus status = vertexPlaces(vertices, colors.size(), places); !status) return status;
+    store(vertexColors_, places, colors);
     return VStatus();
 }
 
-VStatus MeshData::setFaceVertexColor(int polygon, int vertex, const VColor& color) {
-    const int corner = cornerOf(polygon, vertex);
-    if (corner < 0) return invalid("vertex " + std::to_string(vertex) + " is not a corner of polygon " + std::to_string(polygon));
-    faceVertexColors_[static_cast<size_t>(faceVertexOffset(polygon) + corner)] = color;
+VStatus MeshData::setFaceVertexColors(const std::vector<int>& polygons, const std::vector<int>& vertices,
+                                      const std::vector<VColor>& colors) {
+    std::vector<size_t> places;
+    if (VStatus status = cornerPlaces(polygons, vertices, colors.size(), places); !status) return status;
+    store(faceVertexColors_, places, colors);
     return VStatus();
 }
 
 namespace {
 
+// The mesh node type, found once: the registry keeps its types for the process's life.
+bool isMeshNode(const Node& node) {
+    static const NodeType* const meshType = NodeTypeRegistry::instance().find(MeshData::kTypeName);
+    return &node.type() == meshType;
+}
+
 // A mesh that no connection reaches shows the geometry it stores (its type's output passes
 // the input through): read straight from the stored value, as a set edit reads the polygon
 // count for every polygon it names. Anything else reads the output plug.
-// The mesh node type, found once: the registry keeps its types for the process's life.
-bool showsOwnGeometry(const Node& node) {
-    static const NodeType* const meshType = NodeTypeRegistry::instance().find(MeshData::kTypeName);
-    return node.alive() && node.incoming().empty() && &node.type() == meshType;
-}
+bool showsOwnGeometry(const Node& node) { return node.alive() && node.incoming().empty() && isMeshNode(node); }
 
 // The stored "inMesh" of a mesh node. Its place in the node's table is the type's, found with
 // the first node asked for (each later one asks its table straight away); a type without the
@@ -383,6 +421,18 @@ VStatus setOwnMesh(Node& node, MeshDataPtr data) {
         return VStatus(VStatus::kFailure, "the geometry of " + node.name() + " comes from its history and cannot be edited");
     }
     return writeValue(node, path, PlugValue(std::shared_ptr<const DataValue>(std::move(data))));
+}
+
+MeshData* soleOwnMesh(Node& node, const MeshDataPtr& held) {
+    // The mesh type's "inMesh" is a writable data plug: a live mesh node without locks takes a
+    // write to it unless a connection drives it.
+    if (held == nullptr || held.use_count() != 2 || !node.alive() || !isMeshNode(node) || !node.lockedPlugs().empty()) {
+        return nullptr;
+    }
+    if (!node.incoming().empty() && drivingConnection(node, PlugPath::of(node.findAttribute("inMesh"))) != nullptr) return nullptr;
+    const PlugValue* stored = storedOwnMesh(node);
+    const auto* data = stored != nullptr ? std::get_if<std::shared_ptr<const DataValue>>(stored) : nullptr;
+    return data != nullptr && data->get() == held.get() ? const_cast<MeshData*>(held.get()) : nullptr;
 }
 
 }  // namespace vexa_host

@@ -2,8 +2,10 @@
 #define VEXA_HOST_MESHDATA_H
 
 // The geometry of a polygon mesh as plugs hold it: points, polygons, normals, UV sets and
-// colours. Plugs share it as std::shared_ptr<const MeshData>; an edit works on a copy that is
-// then stored, so a value once read never changes under its reader.
+// colours. Plugs share it as std::shared_ptr<const MeshData>, so a value once read never changes
+// under its reader: an edit works on a copy that is then stored, or in place while the one
+// holder is the store that the edit would write to (soleOwnMesh). Every edit checks all it is
+// given before it changes anything: a refused edit leaves the data as it was.
 //
 // Topology. build() takes the points, one count per polygon and the vertices of every polygon
 // in order. Polygons of fewer than three vertices are dropped with their vertices (a polygon
@@ -103,13 +105,16 @@ public:
     VStatus setPoints(std::vector<VPoint> points);
     VStatus setPoint(int vertex, const VPoint& point);
 
-    // Normals (see above). The setters refuse a vertex outside the mesh or, for a face-vertex,
-    // a vertex that is not a corner of the polygon (kInvalidParameter).
+    // Normals (see above). The setters take one vertex (or one polygon and one of its vertices)
+    // per normal, set in order; they refuse lists of other lengths, a vertex outside the mesh
+    // or, for a face-vertex, a vertex that is not a corner of the polygon (kInvalidParameter,
+    // none set).
     VVector polygonNormal(int polygon) const;
     const NormalLayout& normalLayout() const;
     VVector vertexNormal(int vertex) const;
-    VStatus setVertexNormal(int vertex, const VVector& normal);
-    VStatus setFaceVertexNormal(int polygon, int vertex, const VVector& normal);
+    VStatus setVertexNormals(const std::vector<int>& vertices, const std::vector<VVector>& normals);
+    VStatus setFaceVertexNormals(const std::vector<int>& polygons, const std::vector<int>& vertices,
+                                 const std::vector<VVector>& normals);
 
     // UV sets. An empty set name means the current set. Names are unique and not empty.
     const std::vector<UVSet>& uvSets() const { return uvSets_; }
@@ -129,15 +134,21 @@ public:
     VStatus linkTexture(const std::string& set, const std::shared_ptr<ObjectRecord>& texture);
     std::vector<std::shared_ptr<ObjectRecord>> linkedTextures(const std::string& set) const;
 
-    // Colours (see above).
+    // Colours (see above); the setters take and refuse their lists as the normals' do.
     static VColor unsetColor() { return VColor(-1.0f, -1.0f, -1.0f, -1.0f); }
     VColor faceVertexColor(int faceVertex) const;
     VColor vertexColor(int vertex) const;  // the colour set on the vertex, else unset
-    VStatus setVertexColor(int vertex, const VColor& color);
-    VStatus setFaceVertexColor(int polygon, int vertex, const VColor& color);
+    VStatus setVertexColors(const std::vector<int>& vertices, const std::vector<VColor>& colors);
+    VStatus setFaceVertexColors(const std::vector<int>& polygons, const std::vector<int>& vertices,
+                                const std::vector<VColor>& colors);
 
 private:
     UVSet* uvSetNamed(const std::string& name);
+    // The places of the vertices (or of the polygons' corners on them) in the per-vertex (or
+    // per-face-vertex) lists, every one checked; `values` is the length of the values to go there.
+    VStatus vertexPlaces(const std::vector<int>& vertices, size_t values, std::vector<size_t>& places) const;
+    VStatus cornerPlaces(const std::vector<int>& polygons, const std::vector<int>& vertices, size_t values,
+                         std::vector<size_t>& places) const;
     void invalidate() { layout_.reset(); }
 
     std::vector<VPoint> points_;
@@ -160,6 +171,13 @@ VEXA_API MeshDataPtr meshOf(const Node& node);
 // Stores the node's own geometry ("inMesh"). kFailure when a connection drives "inMesh": the
 // mesh shows its history's result, and an edit stored under it would never be seen.
 VEXA_API VStatus setOwnMesh(Node& node, MeshDataPtr data);
+// The node's own geometry to edit in place, or null: `held` when it is the value the node
+// stores of its own, nothing but that store and `held` holds it (no iterator, copy, plug value
+// or other node), and a write of the node's own geometry would be taken (a live mesh whose
+// "inMesh" no connection drives and which locks no plug). An edit through it is what
+// setOwnMesh of an edited copy would leave. (Mesh data is only ever made as a MeshData, never
+// const, so it may be changed through this pointer.)
+VEXA_API MeshData* soleOwnMesh(Node& node, const MeshDataPtr& held);
 
 }  // namespace vexa_host
 
