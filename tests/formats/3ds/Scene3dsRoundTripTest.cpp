@@ -174,28 +174,33 @@ TEST_F(RichScene, WriteReadWriteKeepsCountsCoordinatesMaterialsAndKeys) {
 }
 
 // Meshes that pop in from nothing (scaled to 0 or flattened at frame 0) read back in place at
-// 0, 0.5 and 1 s.
+// 0, 0.5 and 1 s, trip after trip, and each trip writes the file again.
 TEST_F(Scene3dsTest, MeshesScaledToNothingAtTheStartReadBackInPlace) {
     const auto options = Options([](RStreamOptions3ds& o) { o.SetOptionValue(o.kRescale, 0); });
     const auto popIns = AddPopIns();
-    const Bytes bytes = Write(options);
-    RWyxObjectFactory again;
-    RWyxScene* copy = again.CreateScene();
-    RWyxReader3ds reader(&again);
-    ASSERT_TRUE(reader.OpenMemory(bytes.data(), bytes.size()));
-    ASSERT_TRUE(reader.Read(copy, options.get())) << ErrorCodes();
-    for (const auto& [name, source] : popIns) {
-        RWyxNode* read = again.FindNode(name.c_str(), 0);
-        ASSERT_TRUE(read != nullptr && read->GetMesh() != nullptr) << name;
-        for (const int frame : kPopInFrames) {
-            const std::vector<RVector4> expected = WorldPoints(*source, frame);
-            const std::vector<RVector4> actual = WorldPoints(*read, frame);
-            ASSERT_EQ(actual.size(), expected.size()) << name;
-            for (std::size_t i = 0; i < actual.size(); ++i) {
-                EXPECT_NEAR((actual[i] - expected[i]).Length3(), 0.0, 1e-4) << name << " frame " << frame << " point " << i;
+    std::vector<Bytes> files{Write(options)};
+    RWyxObjectFactory trips[2];
+    for (RWyxObjectFactory& again : trips) {
+        RWyxScene* copy = again.CreateScene();
+        RWyxReader3ds reader(&again);
+        ASSERT_TRUE(reader.OpenMemory(files.back().data(), files.back().size()));
+        ASSERT_TRUE(reader.Read(copy, options.get())) << ErrorCodes();
+        for (const auto& [name, source] : popIns) {
+            RWyxNode* read = again.FindNode(name.c_str(), 0);
+            ASSERT_TRUE(read != nullptr && read->GetMesh() != nullptr) << name;
+            for (const int frame : kPopInFrames) {
+                const std::vector<RVector4> expected = WorldPoints(*source, frame);
+                const std::vector<RVector4> actual = WorldPoints(*read, frame);
+                ASSERT_EQ(actual.size(), expected.size()) << name;
+                for (std::size_t i = 0; i < actual.size(); ++i) {
+                    EXPECT_NEAR((actual[i] - expected[i]).Length3(), 0.0, 1e-4) << name << " frame " << frame << " point " << i;
+                }
             }
         }
+        files.push_back(WriteScene(again, copy, options));
     }
+    ExpectSameFiles(files[0], files[1]);
+    ExpectSameFiles(files[1], files[2]);
 }
 
 // Names a reader cuts at their "::" (as WYX files keep them), fills in (an empty one) or could
