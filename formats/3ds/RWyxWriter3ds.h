@@ -51,10 +51,15 @@
 // lights, cameras and dummies, a scaling of 0 (scale keys hold every scaling as it is), a
 // light's colour and cone angle, a camera's roll, background colour and later fields of view,
 // and the aim of a light or camera without a target. A mesh's local frame is its node's
-// transform at frame 0 with each scale a float holds as 0 or below its normal numbers taken
-// as 1, and its vertices are written placed by that frame: a reader inverts it and places
-// them by the node's keys, so that a mesh scaled to 0 or flattened at frame 0 (a pop-in)
-// reads back in place at every frame, as does one scaled small (0.01, 1e-4). The colours,
+// transform at frame 0 with each scale taken as 1 that a float holds as 0 or below its normal
+// numbers or, while animation is written, that the scale keys grow from almost nothing (below
+// 0.01 at frame 0, a later key at least 100 times as large); any other mesh keeps the frame as
+// it is. Its vertices are written placed by that frame: a reader inverts it and places them by
+// the node's keys. The SDK's reader so places every mesh at every frame: a pop-in (scaled to 0,
+// flattened, or growing from a small scale at frame 0) and a mesh scaled small throughout
+// (0.01, 1e-4) alike. lib3ds (1.3) inverts only a frame whose determinant is 1e-8 or more
+// (lib3ds_matrix_inv gives up below): it places pop-ins and meshes scaled uniformly by 0.0022
+// or more, not a mesh that stays smaller (a static 1e-4, a rig baked at 1e-3). The colours,
 // shininess and opacity of materials, the ambient colour and a light's own colour, intensity
 // and cone angle are real numbers in any scene.
 

@@ -52,16 +52,20 @@ const char* FieldOf(Channel channel) {
     return channel == RWyxTakeNode::Roll ? "roll" : "field of view";
 }
 
+// The take's curve of the channel when it has keys; null for none (or no take).
+const RFCurve* KeyedCurve(RWyxTakeNode* take, Channel channel) {
+    const RFCurve* curve = take != nullptr ? take->GetChannelCurve(channel) : nullptr;
+    return curve != nullptr && curve->GetKeyCount() > 0 ? curve : nullptr;
+}
+
 // The curve of a channel when it has keys, else the constant. A constant a float would hold
 // as an infinity (a finite one beyond the floats) refuses the write at frame 0: keys are floats
 // already, and NaN and the infinities stand for themselves.
 Channel3ds ChannelOf(const ChannelSource& source, Channel channel, double constant) {
     Channel3ds result;
     result.constant = static_cast<float>(constant);
-    const RFCurve* curve = source.take != nullptr ? source.take->GetChannelCurve(channel) : nullptr;
-    if (curve != nullptr && curve->GetKeyCount() > 0) {
-        result.curve = curve;
-    } else if (!RWyxWriter3ds::KeepsNumber(constant)) {
+    result.curve = KeyedCurve(source.take, channel);
+    if (result.curve == nullptr && !RWyxWriter3ds::KeepsNumber(constant)) {
         source.writer.RefuseBeyondReals(FieldOf(channel), "node", source.node, 0);
     }
     return result;
@@ -243,6 +247,12 @@ double RollCorrection(const RVector4& position, const RMatrix& turn) {
 }  // namespace
 
 float Channel3ds::At(RTime time) const { return curve != nullptr ? curve->EvaluateAt(time) : constant; }
+
+int TrackKeyCount3ds(RWyxWriter3ds& writer, RWyxNode& node) { return KeyCount(AnimatedTake(writer, node)); }
+
+const RFCurve* WrittenCurve3ds(RWyxWriter3ds& writer, RWyxNode& node, Channel channel) {
+    return KeyedCurve(AnimatedTake(writer, node), channel);
+}
 
 RTime FrameTime3ds(int frame) {
     RTime time;

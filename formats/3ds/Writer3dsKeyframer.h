@@ -10,6 +10,7 @@
 
 #include "core/RTime.h"
 #include "formats/3ds/toolkit/FtkMotion.h"
+#include "scene/RWyxTakeNode.h"
 
 #include <memory>
 #include <vector>
@@ -35,6 +36,12 @@ std::unique_ptr<FtkObjectMotion> BuildObjectMotion3ds(RWyxWriter3ds& writer, RWy
 std::unique_ptr<FtkOmniMotion> BuildOmniMotion3ds(RWyxWriter3ds& writer, RWyxNode* node);
 std::unique_ptr<FtkSpotMotion> BuildSpotMotion3ds(RWyxWriter3ds& writer, RWyxNode* node);
 std::unique_ptr<FtkCameraMotion> BuildCameraMotion3ds(RWyxWriter3ds& writer, RWyxNode* node);
+
+// The number of keys each track of the node gets: 1 while no animation is written for it.
+int TrackKeyCount3ds(RWyxWriter3ds& writer, RWyxNode& node);
+// The curve the node's keys of the channel are sampled from; null where they hold the
+// channel's default (no animation written, or a channel without keys).
+const RFCurve* WrittenCurve3ds(RWyxWriter3ds& writer, RWyxNode& node, RWyxTakeNode::Channel channel);
 
 // The time of frame i at 30 frames per second.
 RTime FrameTime3ds(int frame);

@@ -9,7 +9,9 @@
 #include "core/EulerAngles.h"
 #include "core/RMatrix.h"
 #include "core/RWyxColor.h"
+#include "curves/RFCurve.h"
 #include "formats/3ds/RWyxWriter3ds.h"
+#include "formats/3ds/Writer3dsKeyframer.h"
 #include "formats/3ds/Writer3dsMaterial.h"
 #include "formats/geometry/PolygonSplit.h"
 #include "scene/RWyxNode.h"
@@ -28,6 +30,10 @@ namespace {
 constexpr double kDefaultGrey = 0.588;
 constexpr std::uint16_t kAllEdgesVisible = 7;
 constexpr std::uint64_t kHighestGroupBit = 1ull << 31;
+// A scale key below this at frame 0 (as a float holds it: 0.01 is not below) that later keys
+// grow kGrowth-fold or more is a pop-in.
+constexpr float kAlmostNothing = 1e-2f;
+constexpr double kGrowth = 100.0;
 
 // An index array of a layer element with its count, read with a check of every position.
 struct IndexArray {
@@ -180,15 +186,35 @@ void SetLocalFrame(FtkMeshObject& record, const RVector4& translation, const RVe
     record.localMatrix[11] = static_cast<float>(origin.z);
 }
 
-// The scaling of the mesh's local frame: the node's at frame 0, each component a float holds as
-// 0 or below the normal floats taken as 1, so that no axis of the frame a reader inverts is
-// lost. The vertices are placed by the same frame and the scale keys hold the node's scaling
-// as it is: a mesh scaled to 0 at frame 0 still reads back in place at every frame.
-RVector4 InvertibleFrameScaling(const RVector4& scaling) {
+// Whether the node's scale keys grow the scene axis (0 X, 1 Y, 2 Z) from almost nothing: the
+// key at frame 0 below kAlmostNothing in magnitude and a later key written at least kGrowth
+// times as large. False while no animation is written for the axis.
+bool GrowsFromAlmostNothing(RWyxWriter3ds& writer, RWyxNode& node, int axis) {
+    const auto channel = static_cast<RWyxTakeNode::Channel>(RWyxTakeNode::ScalingX + axis);
+    const RFCurve* curve = WrittenCurve3ds(writer, node, channel);
+    if (curve == nullptr) return false;
+    const float first = std::fabs(curve->EvaluateAt(FrameTime3ds(0)));
+    if (!(first < kAlmostNothing)) return false;
+    const int count = TrackKeyCount3ds(writer, node);
+    for (int frame = 1; frame < count; ++frame) {
+        if (std::fabs(curve->EvaluateAt(FrameTime3ds(frame))) >= kGrowth * first) return true;
+    }
+    return false;
+}
+
+// The scaling of the mesh's local frame: the node's at frame 0, each component taken as 1 where
+// a frame of it would lose the mesh: one a float holds as 0 or below the normal floats (no
+// axis left to invert), and one the scale keys grow from almost nothing (the vertices, placed
+// by so small a frame, would keep only the precision of its translation, which a reader
+// divides by the scale and the keys multiply back). The vertices are placed by the same frame
+// and the scale keys hold the node's scaling as it is, so such a mesh reads back in place at
+// every frame; any other mesh keeps its frame as it is, which readers that ignore the keys
+// show at its size.
+RVector4 InvertibleFrameScaling(RWyxWriter3ds& writer, RWyxNode& node, const RVector4& scaling) {
     RVector4 frame = scaling;
     for (int axis = 0; axis < 3; ++axis) {
         double& value = *frame.Component(axis);
-        if (std::fabs(static_cast<float>(value)) < FLT_MIN) value = 1.0;
+        if (std::fabs(static_cast<float>(value)) < FLT_MIN || GrowsFromAlmostNothing(writer, node, axis)) value = 1.0;
     }
     return frame;
 }
@@ -341,8 +367,11 @@ int CountTriangles(const RWyxMesh& mesh) {
 }  // namespace
 
 std::unique_ptr<FtkMeshObject> BuildMesh3ds(RWyxWriter3ds& writer, RWyxMesh* mesh, const RVector4& translation,
-                                            const RVector4& rotation, const RVector4& scaling, const RWyxNode& node) {
+                                            const RVector4& rotation, const RVector4& scaling, RWyxNode& node) {
     if (mesh == nullptr) return nullptr;
+    // The vertices are written placed by the local frame, which a reader inverts to make them
+    // local to the mesh again.
+    const RVector4 frameScaling = InvertibleFrameScaling(writer, node, scaling);
     const bool uvOn = writer.GetTextureMapping() && mesh->GetTextureCount(0) >= 1;
     if (uvOn && writer.GetUvPerPolygon() && mesh->GetTextureUVMappingKind() == RWyxMesh::kKindByPolygonVertex) {
         RWyxObjectFactory& factory = *writer.GetFactory();
@@ -368,9 +397,6 @@ std::unique_ptr<FtkMeshObject> BuildMesh3ds(RWyxWriter3ds& writer, RWyxMesh* mes
     }
     FtkCopyName(record->name, node.GetName().Buffer());
     record->fast = 1;
-    // The vertices are written placed by the local frame, which a reader inverts to make them
-    // local to the mesh again.
-    const RVector4 frameScaling = InvertibleFrameScaling(scaling);
     SetLocalFrame(*record, translation, rotation, frameScaling);
 
     AddDefaultMaterial(writer, *mesh);

@@ -19,6 +19,7 @@
 #include <lib3ds/tracks.h>
 #include <lib3ds/vector.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <fstream>
@@ -246,33 +247,112 @@ TEST_F(Lib3dsCheckTest, OurReaderReadsWhatLib3dsWrites) {
     }
 }
 
+// The mesh's points as lib3ds places them at the frame, in the scene's axes: each vertex made
+// local by the inverse of the mesh's frame, less the pivot, through the node's matrix. False
+// when lib3ds cannot invert the frame (the points then as the inverse it leaves puts them).
+bool PlacedByLib3ds(Lib3dsFile* file, const std::string& name, int frame, std::vector<RVector4>& points) {
+    Lib3dsMesh* mesh = lib3ds_file_mesh_by_name(file, name.c_str());
+    Lib3dsNode* node = lib3ds_file_node_by_name(file, name.c_str(), LIB3DS_OBJECT_NODE);
+    EXPECT_TRUE(mesh != nullptr && node != nullptr) << name;
+    if (mesh == nullptr || node == nullptr) return false;
+    Lib3dsMatrix inverse;
+    lib3ds_matrix_copy(inverse, mesh->matrix);
+    const bool inverted = lib3ds_matrix_inv(inverse);
+    lib3ds_file_eval(file, static_cast<Lib3dsFloat>(frame));
+    points.clear();
+    for (Lib3dsDword i = 0; i < mesh->points; ++i) {
+        Lib3dsVector local;
+        lib3ds_vector_transform(local, inverse, mesh->pointL[i].pos);
+        lib3ds_vector_sub(local, local, node->data.object.pivot);
+        Lib3dsVector placed;
+        lib3ds_vector_transform(placed, node->matrix, local);
+        points.emplace_back(placed[0], placed[2], -placed[1], 0);
+    }
+    return inverted;
+}
+
 // lib3ds places meshes that pop in from nothing (scaled to 0 or flattened at frame 0) as the
-// scene does at 0, 0.5 and 1 s: each vertex made local by the inverse of the mesh's frame, less
-// the pivot, through the node's matrix.
+// scene does at 0, 0.5 and 1 s, and those that pop in from a small scale (1e-2 to 1e-30, near
+// and far) within a thousandth of their size.
 TEST_F(Lib3dsCheckTest, Lib3dsPlacesMeshesScaledToNothingAtTheStart) {
-    const auto popIns = AddPopIns();
+    const std::pair<std::vector<std::pair<std::string, RWyxNode*>>, double> sets[] = {{AddPopIns(), 1e-3},
+                                                                                      {AddSmallPopIns(), 3e-3}};
     Bytes bytes;
     Lib3dsPtr file = WriteForLib3ds(bytes);
     ASSERT_NE(file, nullptr);
-    for (const auto& [name, source] : popIns) {
-        Lib3dsMesh* mesh = lib3ds_file_mesh_by_name(file.get(), name.c_str());
-        Lib3dsNode* node = lib3ds_file_node_by_name(file.get(), name.c_str(), LIB3DS_OBJECT_NODE);
-        ASSERT_TRUE(mesh != nullptr && node != nullptr) << name;
-        Lib3dsMatrix inverse;
-        lib3ds_matrix_copy(inverse, mesh->matrix);
-        ASSERT_TRUE(lib3ds_matrix_inv(inverse)) << name;
-        for (const int frame : kPopInFrames) {
-            lib3ds_file_eval(file.get(), static_cast<Lib3dsFloat>(frame));
-            const std::vector<RVector4> expected = WorldPoints(*source, frame);
-            ASSERT_EQ(mesh->points, expected.size()) << name;
+    for (const auto& [popIns, tolerance] : sets) {
+        for (const auto& [name, source] : popIns) {
+            for (const int frame : kPopInFrames) {
+                std::vector<RVector4> placed;
+                EXPECT_TRUE(PlacedByLib3ds(file.get(), name, frame, placed)) << name;
+                const std::vector<RVector4> expected = WorldPoints(*source, frame);
+                ASSERT_EQ(placed.size(), expected.size()) << name;
+                for (std::size_t i = 0; i < expected.size(); ++i) {
+                    ExpectNear(placed[i], expected[i], tolerance,
+                               name + " frame " + std::to_string(frame) + " point " + std::to_string(i));
+                }
+            }
+        }
+    }
+}
+
+// lib3ds inverts a mesh's frame only when its determinant is 1e-8 or more in magnitude (a
+// uniform scale of 0.0022 or more); a mesh whose frame is smaller it places units away from
+// its place, while our reader places it. Meshes 3 across at (1, 2, 3), turned, scaled so at
+// every frame: 0.01, 0.0022 and (1, 1e-4, 1) lib3ds places; 0.0021, 1e-4 and a rig's 1e-3 held
+// by keys (a frame the writer keeps) it does not.
+TEST_F(Lib3dsCheckTest, Lib3dsPlacesMeshesScaledSmallOnlyWhileItInvertsTheirFrames) {
+    struct Case {
+        const char* name;
+        RVector4 scaling;
+        bool keyed;
+        bool placed;  // by lib3ds
+    };
+    const Case cases[] = {{"Hundred", {0.01, 0.01, 0.01, 0}, false, true},
+                          {"Above", {0.0022, 0.0022, 0.0022, 0}, false, true},
+                          {"Thin", {1, 1e-4, 1, 0}, false, true},
+                          {"Below", {0.0021, 0.0021, 0.0021, 0}, false, false},
+                          {"Tiny", {1e-4, 1e-4, 1e-4, 0}, false, false},
+                          {"Rig", {1e-3, 1e-3, 1e-3, 0}, true, false}};
+    std::vector<RWyxNode*> sources;
+    for (const Case& c : cases) {
+        RWyxNode* node = AddNode(c.name, Tetrahedron());
+        sources.push_back(node);
+        node->SetDefaultTranslation(RVector4(1, 2, 3, 0));
+        node->SetDefaultRotation(RVector4(30, 45, 60, 0));
+        node->SetDefaultScaling(c.scaling);
+        for (int axis = 0; c.keyed && axis < 3; ++axis) {
+            const float scale = static_cast<float>(*c.scaling.Component(axis));
+            SetKeys(ScalingCurve(*node, axis), {{0, scale}, {30, scale}});
+        }
+    }
+    Bytes bytes;
+    Lib3dsPtr file = WriteForLib3ds(bytes);
+    ASSERT_NE(file, nullptr);
+    RWyxObjectFactory again;
+    RWyxScene* copy = again.CreateScene();
+    RWyxReader3ds reader(&again);
+    ASSERT_TRUE(reader.OpenMemory(bytes.data(), bytes.size()));
+    ASSERT_TRUE(reader.Read(copy, Options([](RStreamOptions3ds& o) { o.SetOptionValue(o.kRescale, 0); }).get()));
+    for (std::size_t k = 0; k < std::size(cases); ++k) {
+        const Case& c = cases[k];
+        RWyxNode* read = again.FindNode(c.name, 0);
+        ASSERT_TRUE(read != nullptr && read->GetMesh() != nullptr) << c.name;
+        for (const int frame : {0, 30}) {
+            const std::vector<RVector4> expected = WorldPoints(*sources[k], frame);
+            const std::vector<RVector4> ours = WorldPoints(*read, frame);
+            std::vector<RVector4> theirs;
+            EXPECT_EQ(PlacedByLib3ds(file.get(), c.name, frame, theirs), c.placed) << c.name;
+            ASSERT_TRUE(ours.size() == expected.size() && theirs.size() == expected.size()) << c.name;
+            double worst = 0.0;
             for (std::size_t i = 0; i < expected.size(); ++i) {
-                Lib3dsVector local;
-                lib3ds_vector_transform(local, inverse, mesh->pointL[i].pos);
-                lib3ds_vector_sub(local, local, node->data.object.pivot);
-                Lib3dsVector placed;
-                lib3ds_vector_transform(placed, node->matrix, local);
-                ExpectNear(RVector4(placed[0], placed[2], -placed[1], 0), expected[i], 1e-3,
-                           name + " frame " + std::to_string(frame) + " point " + std::to_string(i));
+                ExpectNear(ours[i], expected[i], 1e-5, std::string(c.name) + " point " + std::to_string(i));
+                worst = std::max(worst, (theirs[i] - expected[i]).Length3());
+            }
+            if (c.placed) {
+                EXPECT_LT(worst, 1e-5) << c.name;
+            } else {
+                EXPECT_GT(worst, 1.0) << c.name;
             }
         }
     }

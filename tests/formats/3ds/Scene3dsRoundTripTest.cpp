@@ -174,10 +174,12 @@ TEST_F(RichScene, WriteReadWriteKeepsCountsCoordinatesMaterialsAndKeys) {
 }
 
 // Meshes that pop in from nothing (scaled to 0 or flattened at frame 0) read back in place at
-// 0, 0.5 and 1 s, trip after trip, and each trip writes the file again.
+// 0, 0.5 and 1 s, trip after trip, and each trip writes the file again; so do meshes that pop
+// in from a small scale (1e-2 to 1e-30, near and far), within a thousandth of their size.
 TEST_F(Scene3dsTest, MeshesScaledToNothingAtTheStartReadBackInPlace) {
     const auto options = Options([](RStreamOptions3ds& o) { o.SetOptionValue(o.kRescale, 0); });
-    const auto popIns = AddPopIns();
+    const std::pair<std::vector<std::pair<std::string, RWyxNode*>>, double> sets[] = {{AddPopIns(), 1e-4},
+                                                                                      {AddSmallPopIns(), 3e-3}};
     std::vector<Bytes> files{Write(options)};
     RWyxObjectFactory trips[2];
     for (RWyxObjectFactory& again : trips) {
@@ -185,15 +187,18 @@ TEST_F(Scene3dsTest, MeshesScaledToNothingAtTheStartReadBackInPlace) {
         RWyxReader3ds reader(&again);
         ASSERT_TRUE(reader.OpenMemory(files.back().data(), files.back().size()));
         ASSERT_TRUE(reader.Read(copy, options.get())) << ErrorCodes();
-        for (const auto& [name, source] : popIns) {
-            RWyxNode* read = again.FindNode(name.c_str(), 0);
-            ASSERT_TRUE(read != nullptr && read->GetMesh() != nullptr) << name;
-            for (const int frame : kPopInFrames) {
-                const std::vector<RVector4> expected = WorldPoints(*source, frame);
-                const std::vector<RVector4> actual = WorldPoints(*read, frame);
-                ASSERT_EQ(actual.size(), expected.size()) << name;
-                for (std::size_t i = 0; i < actual.size(); ++i) {
-                    EXPECT_NEAR((actual[i] - expected[i]).Length3(), 0.0, 1e-4) << name << " frame " << frame << " point " << i;
+        for (const auto& [popIns, tolerance] : sets) {
+            for (const auto& [name, source] : popIns) {
+                RWyxNode* read = again.FindNode(name.c_str(), 0);
+                ASSERT_TRUE(read != nullptr && read->GetMesh() != nullptr) << name;
+                for (const int frame : kPopInFrames) {
+                    const std::vector<RVector4> expected = WorldPoints(*source, frame);
+                    const std::vector<RVector4> actual = WorldPoints(*read, frame);
+                    ASSERT_EQ(actual.size(), expected.size()) << name;
+                    for (std::size_t i = 0; i < actual.size(); ++i) {
+                        EXPECT_NEAR((actual[i] - expected[i]).Length3(), 0.0, tolerance)
+                            << name << " frame " << frame << " point " << i;
+                    }
                 }
             }
         }

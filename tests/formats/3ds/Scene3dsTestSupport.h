@@ -20,6 +20,7 @@
 #include "scene/RWyxTakeNode.h"
 #include "tests/formats/3ds/FtkToolkitTest.h"
 
+#include <cmath>
 #include <functional>
 #include <memory>
 #include <string>
@@ -122,6 +123,18 @@ protected:
         return mesh;
     }
 
+    // A mesh 3 across: the origin and a point 1, 2 and 3 along each axis, four triangles.
+    RWyxMesh* Tetrahedron() {
+        return QuadMesh({{0, 0, 0, 0}, {1, 0, 0, 0}, {0, 2, 0, 0}, {0, 0, 3, 0}},
+                        {{0, 1, 2}, {0, 1, 3}, {1, 2, 3}, {2, 0, 3}});
+    }
+
+    // The scaling curve of the axis (0 X, 1 Y, 2 Z) of the node's current take.
+    static RFCurve* ScalingCurve(RWyxNode& node, int axis) {
+        const auto channel = static_cast<RWyxTakeNode::Channel>(RWyxTakeNode::ScalingX + axis);
+        return node.GetCurrentTakeNode()->GetChannelCurve(channel);
+    }
+
     // Meshes scaled to 0 or flattened at frame 0, as objects that pop in from nothing, by name:
     // scaled 0 to 1 over a second, scale X keyed so (Y and Z 1), scaled (1, 1, 0) throughout at
     // the origin and turned at (1, 2, 3), scaled 0 throughout, and scaled on Y by a number a
@@ -140,17 +153,38 @@ protected:
                                 {"Thin", {1, 2, 3, 0}, {45, 0, 0, 0}, {1, 8e-46, 1, 0}, 0}};
         std::vector<std::pair<std::string, RWyxNode*>> nodes;
         for (const PopIn& popIn : popIns) {
-            RWyxNode* node = AddNode(popIn.name, QuadMesh({{0, 0, 0, 0}, {1, 0, 0, 0}, {0, 2, 0, 0}, {0, 0, 3, 0}},
-                                                          {{0, 1, 2}, {0, 1, 3}, {1, 2, 3}, {2, 0, 3}}));
+            RWyxNode* node = AddNode(popIn.name, Tetrahedron());
             node->SetDefaultTranslation(popIn.translation);
             node->SetDefaultRotation(popIn.rotation);
             node->SetDefaultScaling(popIn.scaling);
-            RWyxTakeNode* take = node->GetCurrentTakeNode();
             for (int axis = 0; axis < popIn.keyedAxes; ++axis) {
-                SetKeys(take->GetChannelCurve(static_cast<RWyxTakeNode::Channel>(RWyxTakeNode::ScalingX + axis)),
-                        {{0, 0.0f}, {30, 1.0f}});
+                SetKeys(ScalingCurve(*node, axis), {{0, 0.0f}, {30, 1.0f}});
             }
             nodes.emplace_back(popIn.name, node);
+        }
+        return nodes;
+    }
+
+    // Meshes that pop in from a small scale a float holds, keyed from it at 0 s to 1 at 1 s on
+    // X alone or on all three axes, turned, 0, 5 and 100 away: from 1e-2 ("2_100X": 1e-2, 100
+    // away, on X) down to 1e-30 ("30_5A"). Each is a Tetrahedron, as those of AddPopIns.
+    std::vector<std::pair<std::string, RWyxNode*>> AddSmallPopIns() {
+        std::vector<std::pair<std::string, RWyxNode*>> nodes;
+        for (const int exponent : {2, 3, 4, 6, 10, 30}) {
+            for (const int distance : {0, 5, 100}) {
+                for (const bool allAxes : {false, true}) {
+                    const std::string name =
+                        std::to_string(exponent) + "_" + std::to_string(distance) + (allAxes ? "A" : "X");
+                    RWyxNode* node = AddNode(name.c_str(), Tetrahedron());
+                    node->SetDefaultTranslation(RVector4(0.6 * distance, 0, -0.8 * distance, 0));
+                    node->SetDefaultRotation(RVector4(30, 45, 60, 0));
+                    const float from = std::pow(10.0f, static_cast<float>(-exponent));
+                    for (int axis = 0; axis < (allAxes ? 3 : 1); ++axis) {
+                        SetKeys(ScalingCurve(*node, axis), {{0, from}, {30, 1.0f}});
+                    }
+                    nodes.emplace_back(name, node);
+                }
+            }
         }
         return nodes;
     }

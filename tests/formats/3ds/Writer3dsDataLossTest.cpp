@@ -460,4 +460,84 @@ TEST_F(Writer3dsDataLossTest, NumbersAFloatHoldsAsTheyAreReadBackSo) {
     }
 }
 
+// The mesh record of that name in the file; null when there is none.
+std::unique_ptr<FtkMeshObject> MeshRecord(const Bytes& bytes, const char* name) {
+    std::unique_ptr<FtkDatabase> database = LoadFile(bytes);
+    for (std::uint32_t i = 0; database != nullptr && i < FtkMeshCount(database.get()); ++i) {
+        std::unique_ptr<FtkMeshObject> mesh;
+        if (FtkGetMeshByIndex(database.get(), i, mesh) && std::string(mesh->name) == name) return mesh;
+    }
+    return nullptr;
+}
+
+// The lengths of the local frame's axes in the scene's order (X, Y, Z): its scaling.
+RVector4 FrameScaling(const FtkMeshObject& mesh) {
+    auto length = [&mesh](int row) {
+        const float* axis = mesh.localMatrix + 3 * row;
+        return std::sqrt(double(axis[0]) * axis[0] + double(axis[1]) * axis[1] + double(axis[2]) * axis[2]);
+    };
+    return RVector4(length(0), length(2), length(1), 0);  // the file's rows are X, Z, Y
+}
+
+// With animation written, a mesh's local frame takes as 1 each axis its scale keys grow from
+// almost nothing (below 0.01 at frame 0, a later key 100 times as large); every other mesh keeps
+// its record, frame and vertices, as a write without animation gives it: the frame-0 transform
+// as it is. Static small scales, scales keyed to stay small (a rig baked at 0.01) or to grow less
+// than 100-fold, pop-ins from 0.01 and more, and a pop-in written without animation.
+TEST_F(Writer3dsDataLossTest, OnlyAxesThatGrowFromAlmostNothingLeaveTheFrameAsItIs) {
+    struct Case {
+        const char* name;
+        RVector4 from;   // the scaling at frame 0
+        RVector4 to;     // at frame 30, keyed on the axes where it differs from `from` or `keyed` says
+        bool keyed;      // every axis keyed, as a rig is
+        RVector4 frame;  // the frame's scaling with animation written
+    };
+    const Case cases[] = {
+        {"Static", {0.01, 0.01, 0.01, 0}, {0.01, 0.01, 0.01, 0}, false, {0.01, 0.01, 0.01, 0}},
+        {"Tiny", {1e-4, 1e-30, 1e-4, 0}, {1e-4, 1e-30, 1e-4, 0}, false, {1e-4, 1e-30, 1e-4, 0}},
+        {"Rig", {0.01, 0.01, 0.01, 0}, {0.01, 0.01, 0.01, 0}, true, {0.01, 0.01, 0.01, 0}},
+        {"Rig1e3", {1e-3, 1e-3, 1e-3, 0}, {1e-3, 1e-3, 1e-3, 0}, true, {1e-3, 1e-3, 1e-3, 0}},
+        {"Grew99", {0.004, 0.004, 0.004, 0}, {0.396, 0.396, 0.396, 0}, false, {0.004, 0.004, 0.004, 0}},
+        {"Grew101", {0.004, 0.004, 0.004, 0}, {0.404, 0.404, 0.404, 0}, false, {1, 1, 1, 0}},
+        {"Pop001", {0.01, 0.01, 0.01, 0}, {1, 1, 1, 0}, false, {0.01, 0.01, 0.01, 0}},
+        {"Pop0099", {0.0099, 0.0099, 0.0099, 0}, {1, 1, 1, 0}, false, {1, 1, 1, 0}},
+        {"Shrank", {1e-3, 1e-3, 1e-3, 0}, {1e-5, 1e-5, 1e-5, 0}, false, {1e-3, 1e-3, 1e-3, 0}},
+        {"OnlyY", {1e-4, 1e-4, 1e-4, 0}, {1e-4, 1, 1e-4, 0}, true, {1e-4, 1, 1e-4, 0}},
+        {"Mirror", {1, -1e-4, 1, 0}, {1, -1, 1, 0}, false, {1, 1, 1, 0}},
+    };
+    for (const Case& c : cases) {
+        RWyxNode* node = AddNode(c.name, Tetrahedron());
+        node->SetDefaultTranslation(RVector4(100, 5, -20, 0));
+        node->SetDefaultRotation(RVector4(30, 45, 60, 0));
+        node->SetDefaultScaling(c.from);
+        SetKeys(node->GetCurrentTakeNode()->GetTranslationXCurve(), {{0, 100.0f}, {30, 90.0f}});
+        for (int axis = 0; axis < 3; ++axis) {
+            const float from = static_cast<float>(*c.from.Component(axis));
+            const float to = static_cast<float>(*c.to.Component(axis));
+            if (c.keyed || from != to) SetKeys(ScalingCurve(*node, axis), {{0, from}, {30, to}});
+        }
+    }
+    const auto withoutAnimation = [](RStreamOptions3ds& o) {
+        o.SetOptionValue(o.kRescale, 0);
+        o.SetOptionValue(o.kAnimation, 0);
+    };
+    const Bytes animated = Write(Options([](RStreamOptions3ds& o) { o.SetOptionValue(o.kRescale, 0); }));
+    const Bytes unanimated = Write(Options(withoutAnimation));
+    for (const Case& c : cases) {
+        const std::unique_ptr<FtkMeshObject> written = MeshRecord(animated, c.name);
+        const std::unique_ptr<FtkMeshObject> asItIs = MeshRecord(unanimated, c.name);
+        ASSERT_TRUE(written != nullptr && asItIs != nullptr) << c.name;
+        const RVector4 frame = FrameScaling(*written);
+        for (int axis = 0; axis < 3; ++axis) {
+            EXPECT_NEAR(*frame.Component(axis) / std::fabs(*c.frame.Component(axis)), 1.0, 1e-5) << c.name << " axis " << axis;
+        }
+        const bool kept = c.frame.x == c.from.x && c.frame.y == c.from.y && c.frame.z == c.from.z;
+        const bool same = std::memcmp(written->localMatrix, asItIs->localMatrix, sizeof written->localMatrix) == 0 &&
+                          written->vertices.size() == asItIs->vertices.size() &&
+                          std::memcmp(written->vertices.data(), asItIs->vertices.data(),
+                                      written->vertices.size() * sizeof(FtkPoint)) == 0;
+        EXPECT_EQ(same, kept) << c.name;
+    }
+}
+
 }  // namespace
