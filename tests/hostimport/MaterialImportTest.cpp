@@ -238,6 +238,26 @@ TEST_F(MaterialImportTest, PlacementKeepsUOnUForMeshesAndTurnsSurfacesTheOtherWa
         again->AddTexture(texture);
         again->GetLayer(0)->GetTextures()->AddIndex(0);
         AddNode(factory, root, "Sheet2", again);
+
+        // What the export writes of offsets (0.25, 0.125) turned by 45 degrees: the translation
+        // less what the turn about (0.5, 0.5) brings, (0.5, 0.5 - sqrt(1/2)); on a surface
+        // swapped and turned the other way.
+        const double lift = std::sqrt(0.5) - 0.5;
+        RWyxTexture* turned = Texture(factory, "Turned", "tex.tif");
+        turned->SetTranslationUV(0.25 - 0.5, 0.125 + lift);
+        turned->SetRotationUVW(0, 0, 45);
+        RWyxMesh* plate = QuadStrip(factory, {0});
+        plate->AddMaterial(Material(factory, "OnPlate"));
+        AddTextureLayers(*plate, {turned}, {0});
+        AddNode(factory, root, "Plate", plate);
+        RWyxTexture* turnedBack = Texture(factory, "TurnedBack", "tex.tif");
+        turnedBack->SetTranslationUV(0.125 + lift, 0.25 - 0.5);
+        turnedBack->SetRotationUVW(0, 0, -45);
+        RWyxNurb* tilted = NewSurface(factory, kEvenKnots);
+        tilted->AddMaterial(Material(factory, "OnTilted"));
+        tilted->AddTexture(turnedBack);
+        tilted->GetLayer(0)->GetTextures()->AddIndex(0);
+        AddNode(factory, root, "Tilted", tilted);
     }));
     // The placement node of the file node feeding the shader's colour.
     const auto placementOf = [](const std::string& shader) {
@@ -246,16 +266,18 @@ TEST_F(MaterialImportTest, PlacementKeepsUOnUForMeshesAndTurnsSurfacesTheOtherWa
         return placement.substr(0, placement.find('.'));
     };
     const std::string placement = placementOf("OnMesh");
-    // On a mesh U stays U: what the export reads back as the texture's U.
-    EXPECT_DOUBLE_EQ(number(placement + ".offsetU"), 0.25);
+    // On a mesh U stays U: what the export reads back as the texture's U. The quarter turn about
+    // (0.5, 0.5) brings (1, 0), which the offsets get back.
+    EXPECT_DOUBLE_EQ(number(placement + ".offsetU"), 1.25);
     EXPECT_DOUBLE_EQ(number(placement + ".offsetV"), 0.5);
     EXPECT_NEAR(number(placement + ".rotateFrame"), M_PI / 2, 1e-6);
     EXPECT_DOUBLE_EQ(number(placement + ".repeatU"), 2.0);
     EXPECT_DOUBLE_EQ(number(placement + ".repeatV"), 3.0);
     const std::string surface = sourceOf("SurfaceTex.uvCoord");
     const std::string surfacePlacement = surface.substr(0, surface.find('.'));
+    // Turned back a quarter: (0, 1).
     EXPECT_DOUBLE_EQ(number(surfacePlacement + ".offsetU"), 0.5);
-    EXPECT_DOUBLE_EQ(number(surfacePlacement + ".offsetV"), 0.25);
+    EXPECT_DOUBLE_EQ(number(surfacePlacement + ".offsetV"), 1.25);
     EXPECT_NEAR(number(surfacePlacement + ".rotateFrame"), -M_PI / 2, 1e-6);
     EXPECT_DOUBLE_EQ(number(surfacePlacement + ".repeatU"), 3.0);
     EXPECT_DOUBLE_EQ(number(surfacePlacement + ".repeatV"), 2.0);
@@ -265,7 +287,12 @@ TEST_F(MaterialImportTest, PlacementKeepsUOnUForMeshesAndTurnsSurfacesTheOtherWa
     EXPECT_DOUBLE_EQ(number(ringPlacement + ".offsetV"), 0.75);
     EXPECT_NE(sourceOf("OnSheet.color"), sourceOf("OnMesh.color"));
     EXPECT_DOUBLE_EQ(number(placementOf("OnSheet") + ".offsetU"), 0.5);
-    EXPECT_DOUBLE_EQ(number(placementOf("OnSheet") + ".offsetV"), 0.25);
+    EXPECT_DOUBLE_EQ(number(placementOf("OnSheet") + ".offsetV"), 1.25);
+    for (const char* shader : {"OnPlate", "OnTilted"}) {
+        EXPECT_NEAR(number(placementOf(shader) + ".offsetU"), 0.25, 1e-9) << shader;
+        EXPECT_NEAR(number(placementOf(shader) + ".offsetV"), 0.125, 1e-9) << shader;
+        EXPECT_NEAR(number(placementOf(shader) + ".rotateFrame"), M_PI / 4, 1e-6) << shader;
+    }
 }
 
 TEST_F(MaterialImportTest, TextureFilesResolveBesideTheFileAndHostileNamesStayNames) {
