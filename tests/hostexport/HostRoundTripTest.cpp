@@ -472,6 +472,26 @@ std::string UvLinesOf(const std::string& scene, const std::string& mesh) {
     return out;
 }
 
+// CV i of a surface of four CVs in V.
+VPoint SheetCV(int i) { return VPoint(i / 4, i % 4, (i * 7) % 5 * 0.25, 1.0); }
+
+// A rational surface "<name>" of `count` CVs, CV i as `cv` gives it: cubic in U, open or
+// periodic, of the degree in V, open.
+void MakeSurface(const char* name, VPoint (*cv)(int), int count, std::initializer_list<double> knotsU,
+                 std::initializer_list<double> knotsV, unsigned degreeV, VFnNurbsSurface::Form formU) {
+    VPointArray cvs;
+    for (int i = 0; i < count; ++i) cvs.append(cv(i));
+    VDoubleArray u;
+    for (const double knot : knotsU) u.append(knot);
+    VDoubleArray v;
+    for (const double knot : knotsV) v.append(knot);
+    VStatus status;
+    const VObject shape = VFnNurbsSurface().create(cvs, u, v, 3, degreeV, formU, VFnNurbsSurface::kOpen, true,
+                                                   VObject::kNullObj, &status);
+    ASSERT_TRUE(status) << name << ": " << status.errorString().asChar();
+    VFnDagNode(VFnDagNode(shape).parent(0)).setName(name);
+}
+
 class HostRoundTripTest : public AnimatedSessionTest {
 protected:
     // The file imported into a new scene.
@@ -678,17 +698,8 @@ protected:
         const VObject label = Named(AddFileTexture("label", "/maps/label.tga").c_str());
         makeDecal("decal", "map1", stamp, label);
         makeDecal("sticker", "second", stamp, label);
-        VPointArray cvs;
-        for (int i = 0; i < 20; ++i) cvs.append(VPoint(i / 4, i % 4, (i * 7) % 5 * 0.25, 1.0));
-        VDoubleArray knotsU;
-        for (const double knot : {0.0, 0.0, 0.0, 0.25, 1.0, 1.0, 1.0}) knotsU.append(knot);
-        VDoubleArray knotsV;
-        for (const double knot : {0.0, 0.0, 0.0, 2.0, 2.0, 2.0}) knotsV.append(knot);
-        VStatus status;
-        const VObject sheet = VFnNurbsSurface().create(cvs, knotsU, knotsV, 3, 3, VFnNurbsSurface::kOpen,
-                                                       VFnNurbsSurface::kOpen, true, VObject::kNullObj, &status);
-        ASSERT_TRUE(status) << status.errorString().asChar();
-        VFnDagNode(VFnDagNode(sheet).parent(0)).setName("sheet");
+        MakeSurface("sheet", SheetCV, 20, {0.0, 0.0, 0.0, 0.25, 1.0, 1.0, 1.0}, {0.0, 0.0, 0.0, 2.0, 2.0, 2.0}, 3,
+                    VFnNurbsSurface::kOpen);
     }
     // The cube's set gets `count` UVs, UV i at the x and y of what `uv` gives for i; polygon
     // corner k takes UV k % count.
@@ -1022,8 +1033,8 @@ PlacementValues PlacementOf(const char* shader) {
     const VObject placement = SourceOf(SourceOf(Named(shader), "color"), "uvCoord");
     PlacementValues values{};
     for (size_t i = 0; i < values.size(); ++i) {
-        EXPECT_TRUE(!placement.isNull() && VFnDependencyNode(placement).findPlug(kPlacementPlugs[i]).getValue(values[i]))
-            << shader << "." << kPlacementPlugs[i];
+        const VPlug plug = placement.isNull() ? VPlug() : VFnDependencyNode(placement).findPlug(kPlacementPlugs[i]);
+        EXPECT_TRUE(!plug.isNull() && plug.getValue(values[i])) << shader << "." << kPlacementPlugs[i];
         if (i >= kFirstAngle) values[i] /= kRadiansPerDegree;
     }
     return values;
@@ -1084,29 +1095,14 @@ TEST_F(HostRoundTripTest, ATurnedTexturePlacementStaysWhereItIsOnEveryTrip) {
     makeCube("folded");
     PaintPlaced("folded", {0.35, 0.075, 2.0, 3.0, 0.1, -0.05, 30.0, 15.0});
     kept["foldedPaint"] = turned;
-    VPointArray cvs;
-    for (int i = 0; i < 16; ++i) cvs.append(VPoint(i / 4, i % 4, (i * 7) % 5 * 0.25, 1.0));
-    VDoubleArray knots;
-    for (const double knot : {0.0, 0.0, 0.0, 1.0, 1.0, 1.0}) knots.append(knot);
-    VStatus status;
-    const VObject sheet = VFnNurbsSurface().create(cvs, knots, knots, 3, 3, VFnNurbsSurface::kOpen,
-                                                   VFnNurbsSurface::kOpen, true, VObject::kNullObj, &status);
-    ASSERT_TRUE(status) << status.errorString().asChar();
-    VFnDagNode(VFnDagNode(sheet).parent(0)).setName("sheet");
-    PaintPlaced("sheet", turned);
-    kept["sheetPaint"] = turned;
-    cvs.clear();
-    for (int i = 0; i < 20; ++i) cvs.append(VPoint(i / 2 % 7, i % 2, 10 + i / 2 % 7, 1.0));
-    VDoubleArray periodicKnots;
-    for (int i = 0; i < 12; ++i) periodicKnots.append(i);
-    VDoubleArray openKnots;
-    for (const double knot : {0.0, 2.0}) openKnots.append(knot);
-    const VObject hoop = VFnNurbsSurface().create(cvs, periodicKnots, openKnots, 3, 1, VFnNurbsSurface::kPeriodic,
-                                                  VFnNurbsSurface::kOpen, false, VObject::kNullObj, &status);
-    ASSERT_TRUE(status) << status.errorString().asChar();
-    VFnDagNode(VFnDagNode(hoop).parent(0)).setName("hoop");
-    PaintPlaced("hoop", turned);
-    kept["hoopPaint"] = turned;
+    MakeSurface("sheet", SheetCV, 16, {0, 0, 0, 1, 1, 1}, {0, 0, 0, 1, 1, 1}, 3, VFnNurbsSurface::kOpen);
+    // Ten CVs around in U, the last three those of the first three, two in V.
+    const auto hoopCV = [](int i) { return VPoint(i / 2 % 7, i % 2, 10 + i / 2 % 7, 1.0); };
+    MakeSurface("hoop", hoopCV, 20, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}, {0, 2}, 1, VFnNurbsSurface::kPeriodic);
+    for (const char* surface : {"sheet", "hoop"}) {
+        PaintPlaced(surface, turned);
+        kept[std::string(surface) + "Paint"] = turned;
+    }
 
     const std::string source = file("turned.wyx");
     ASSERT_TRUE(exportTo(source));
@@ -1116,7 +1112,8 @@ TEST_F(HostRoundTripTest, ATurnedTexturePlacementStaysWhereItIsOnEveryTrip) {
         for (const auto& [shader, values] : kept) {
             const PlacementValues placed = PlacementOf(shader.c_str());
             for (size_t i = 0; i < values.size(); ++i) {
-                EXPECT_NEAR(placed[i], values[i], 1e-5) << "import " << imports << ", " << shader << "." << kPlacementPlugs[i];
+                EXPECT_NEAR(placed[i], values[i], 1e-5)
+                    << "import " << imports << ", " << shader << "." << kPlacementPlugs[i];
             }
         }
     };
