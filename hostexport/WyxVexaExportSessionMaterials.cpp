@@ -25,7 +25,6 @@
 #include <vexa/VPlugArray.h>
 
 #include <algorithm>
-#include <cmath>
 
 namespace {
 
@@ -118,17 +117,16 @@ Placement ReadPlacement(const VObject& file) {
 }
 
 void PlaceTexture(RWyxTexture& texture, const RWyxGeometry& geometry, Placement placement) {
-    // The translation of the rotation by R about (0.5, 0.5), row vectors: p - c, rotated, + c.
-    const double radians = placement.rotation / kDegreesPerRadian;
-    const double pivotX = 0.5 - 0.5 * std::cos(radians) + 0.5 * std::sin(radians);
-    const double pivotY = 0.5 - 0.5 * std::sin(radians) - 0.5 * std::cos(radians);
+    // The file's translation leaves out what the rotation about the middle of the map brings;
+    // the import adds it back.
+    const PlacementPivot pivot = TurnedPlacementPivot(placement.rotation);
     const RWyxNurb* nurb = geometry.GetAttributeType() == RWyxNodeAttribute::kNurb
                                ? static_cast<const RWyxNurb*>(&geometry)
                                : nullptr;
     if (nurb == nullptr) {
         texture.SetScalingUV(placement.repeatU, placement.repeatV);
-        texture.SetTranslationUV(placement.offsetU - placement.frameU - pivotX,
-                                 placement.offsetV - placement.frameV - pivotY);
+        texture.SetTranslationUV(placement.offsetU - placement.frameU - pivot.u,
+                                 placement.offsetV - placement.frameV - pivot.v);
         texture.SetRotationUVW(0.0, 0.0, placement.rotation);
         return;
     }
@@ -137,7 +135,7 @@ void PlaceTexture(RWyxTexture& texture, const RWyxGeometry& geometry, Placement 
     if (nurb->GetUType() == RWyxNurb::kClosed && nurb->GetUCount() > 0) placement.offsetV -= 2.0 / nurb->GetUCount();
     if (nurb->GetVType() == RWyxNurb::kClosed && nurb->GetVCount() > 0) placement.offsetU -= 2.0 / nurb->GetVCount();
     texture.SetScalingUV(placement.repeatV, placement.repeatU);
-    texture.SetTranslationUV(placement.offsetV - placement.frameV - pivotY, placement.offsetU - placement.frameU - pivotX);
+    texture.SetTranslationUV(placement.offsetV - placement.frameV - pivot.v, placement.offsetU - placement.frameU - pivot.u);
     texture.SetRotationUVW(0.0, 0.0, -placement.rotation);
     texture.SetSwapUV(true);
 }

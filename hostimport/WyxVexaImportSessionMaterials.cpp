@@ -251,13 +251,18 @@ VObject WyxVexaImportSession::ShaderForMaterial(RWyxNode* node, const RWyxMateri
     const RString materialName = material != nullptr ? material->GetNameWithoutPrefix() : RString();
     VObject shader;
     const auto found = material != nullptr ? materialOfName_.find(materialName.Buffer()) : materialOfName_.end();
-    const bool cached = found != materialOfName_.end();
+    // A shader of an earlier import of the session that a new scene has deleted since is made anew.
+    VStatus alive;
+    if (found != materialOfName_.end()) VFnDependencyNode(materialCache_[found->second].shader, &alive);
+    const bool cached = found != materialOfName_.end() && alive;
     if (cached) shader = materialCache_[found->second].shader;
     if (!cached) {
         VStatus status;
         shader = VFnPhongShader().create(true, &status);
         if (!status) status.perror("Cannot create shader");
-        if (material != nullptr) {
+        if (found != materialOfName_.end()) {
+            materialCache_[found->second].shader = shader;
+        } else if (material != nullptr) {
             materialOfName_.emplace(materialName.Buffer(), materialCache_.size());
             materialCache_.push_back({materialName, shader});
         }

@@ -7,10 +7,14 @@
 // own), and a shader that geometries share one layered texture. A relative file name is taken below the folder of the file being imported.
 //
 // Placement: on a mesh the texture's U values go to the placement's U plugs and its V values
-// to its V plugs, as the export reads them back (an import and an export leave a texture where
-// it was). A NURBS surface's host directions are the SDK's swapped (HostNurbsSurface.h), so
-// there the texture's V goes to the host's U and its rotation turns the other way; a closed
-// direction moves by two of its control-point steps.
+// to its V plugs, as the export reads them back. A NURBS surface's host directions are the
+// SDK's swapped (HostNurbsSurface.h), so there the texture's V goes to the host's U and its
+// rotation turns the other way; a closed direction moves by two of its control-point steps.
+// The file's translation leaves out what the rotation about the middle of the map brings
+// (TurnedPlacementPivot), which the offsets get back: a placement the export wrote comes back
+// with its offsets, repeats and rotation (translateFrameU/V taken off the offsets and rotateUV
+// added to rotateFrame, as the export writes them), and a file of another program is placed as
+// the export would have meant it.
 
 #include "hostimport/MaterialAssignment.h"
 #include "hostimport/WyxVexaImportSession.h"
@@ -137,18 +141,20 @@ struct Placement {
 };
 
 Placement PlacementOf(const RWyxTexture& texture, const RWyxLayerContainer& geometry) {
-    const double rotation = texture.GetRotationW() * kDegreesToRadians;
+    const double degrees = texture.GetRotationW();
     if (geometry.GetAttributeType() != RWyxNodeAttribute::kNurb) {
-        return {texture.GetTranslationU(), texture.GetTranslationV(), rotation, texture.GetScalingU(),
-                texture.GetScalingV()};
+        const PlacementPivot pivot = TurnedPlacementPivot(degrees);
+        return {texture.GetTranslationU() + pivot.u, texture.GetTranslationV() + pivot.v, degrees * kDegreesToRadians,
+                texture.GetScalingU(), texture.GetScalingV()};
     }
     const auto& nurb = static_cast<const RWyxNurb&>(geometry);
     const auto closedStep = [](int type, int count) {
         return type == RWyxNurb::kClosed && count > 0 ? 2.0 / count : 0.0;
     };
-    return {texture.GetTranslationV() + closedStep(nurb.GetVType(), nurb.GetVCount()),
-            texture.GetTranslationU() + closedStep(nurb.GetUType(), nurb.GetUCount()), -rotation,
-            texture.GetScalingV(), texture.GetScalingU()};
+    const PlacementPivot pivot = TurnedPlacementPivot(-degrees);
+    return {texture.GetTranslationV() + closedStep(nurb.GetVType(), nurb.GetVCount()) + pivot.u,
+            texture.GetTranslationU() + closedStep(nurb.GetUType(), nurb.GetUCount()) + pivot.v,
+            -degrees * kDegreesToRadians, texture.GetScalingV(), texture.GetScalingU()};
 }
 
 bool IsClear(const RWyxColor& color) {

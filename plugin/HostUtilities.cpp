@@ -1,5 +1,6 @@
 #include "plugin/HostUtilities.h"
 
+#include "core/RVector4.h"
 #include "plugin/VexaNode.h"
 
 #include <vexa/VDistance.h>
@@ -10,13 +11,12 @@
 #include <vexa/VTime.h>
 #include <vexa/VTransformationMatrix.h>
 
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 
 namespace {
 
-constexpr double kRadiansToDegrees = 57.29577951308232;
-constexpr double kDegreesToRadians = 0.017453292519943295;
 constexpr int kShortPathLimit = 180;
 constexpr int kShortPathHead = 87;
 constexpr int kShortPathTail = 88;
@@ -151,6 +151,13 @@ void GetJointOrientDegrees(const VFnDependencyNode& node, VPoint& degrees) {
 
 void SetJointOrientDegrees(VFnDependencyNode& node, const VPoint& degrees) {
     SetDegrees(node, kJointOrientPlugs, degrees);
+}
+
+PlacementPivot TurnedPlacementPivot(double degrees) {
+    const double radians = degrees / kRadiansToDegrees;
+    const double cosine = std::cos(radians);
+    const double sine = std::sin(radians);
+    return {0.5 - 0.5 * cosine + 0.5 * sine, 0.5 - 0.5 * sine - 0.5 * cosine};
 }
 
 bool HasKeyedTransformCurve(const VFnDependencyNode& node) {

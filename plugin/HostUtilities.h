@@ -2,9 +2,9 @@
 #define WYX_PLUGIN_HOSTUTILITIES_H
 
 // Small functions the import and the export share: the host's units as the SDK needs them,
-// rotate-axis and joint-orient triples in degrees, searches in the host's DAG and dependency
-// graph, the host's default cameras, short path names for messages, and the printing of a
-// failed host status.
+// rotate-axis and joint-orient triples in degrees, the pivot term of a turned texture placement,
+// searches in the host's DAG and dependency graph, the host's default cameras, short path names
+// for messages, and the printing of a failed host status.
 
 #include "core/RMatrix.h"
 #include "core/RString.h"
@@ -42,6 +42,15 @@ void GetJointOrientDegrees(const VFnDependencyNode& node, VPoint& degrees);
 void SetJointOrientDegrees(VFnDependencyNode& node, const VPoint& degrees);
 // The same for three plugs found before; a null plug is passed over.
 void SetPlugDegrees(VPlug plugs[3], const VPoint& degrees);
+
+// The translation that turning a texture placement by the degrees given about the middle of
+// the map (0.5, 0.5) brings, in row vectors: (0.5 - 0.5 cos + 0.5 sin, 0.5 - 0.5 sin - 0.5 cos),
+// (0, 0) unturned. The export takes it off a placement's offsets, the import adds it back.
+struct PlacementPivot {
+    double u;
+    double v;
+};
+PlacementPivot TurnedPlacementPivot(double degrees);
 
 // True when a translate, rotate or scale plug is driven by an animation curve with a key.
 bool HasKeyedTransformCurve(const VFnDependencyNode& node);

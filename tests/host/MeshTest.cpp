@@ -355,6 +355,13 @@ TEST_F(MeshTest, ARefusedEditLeavesTheMeshAsItWasSharedOrNot) {
         EXPECT_EQ(mesh.setFaceVertexColors(VColorArray(2, VColor()), VIntArray(2, 0), VIntArray(soundThenBad, 2)),
                   VStatus::kInvalidParameter);
         EXPECT_EQ(stateOf(mesh), before) << (shared ? "shared" : "alone");
+        // A normal given with a bad corner after it is not kept for a later edit to show.
+        EXPECT_EQ(mesh.setFaceVertexNormals(VVectorArray(2, VVector(0, 1, 0)), VIntArray(2, 0), VIntArray(soundThenBad, 2)),
+                  VStatus::kInvalidParameter);
+        ASSERT_TRUE(mesh.setFaceVertexNormals(VVectorArray(1, VVector(1, 0, 0)), VIntArray(1, 5), VIntArray(1, 6)));
+        VVector normal;
+        ASSERT_TRUE(mesh.getFaceVertexNormal(0, 0, normal));
+        expectVector(normal, 0, 0, 1, shared ? "shared" : "alone");
     }
 }
 
@@ -372,6 +379,19 @@ TEST_F(MeshTest, AnEditThatCannotBeStoredChangesNothing) {
     VFnMesh first(made.create("mesh"));
     ASSERT_TRUE(first.createUVSet("extra"));
     EXPECT_EQ(first.numUVSets(), 2);
+    EXPECT_EQ(VFnMesh(made.create("mesh")).numUVSets(), 1);
+    // A mesh whose "inMesh" holds a surface's data reads as one without geometry, and so is
+    // edited alone too.
+    const VObject surface = VFnNurbsSurface().create(gridCVs(2, 2), evenKnots(2, 1), evenKnots(2, 1), 1, 1,
+                                                     VFnNurbsSurface::kOpen, VFnNurbsSurface::kOpen, false);
+    VObject surfaceData;
+    ASSERT_TRUE(plugOf(surface, "local").getValue(surfaceData));
+    const VObject holder = made.create("mesh");
+    ASSERT_TRUE(plugOf(holder, "inMesh").setValue(surfaceData));
+    VFnMesh onSurfaceData(holder);
+    EXPECT_EQ(onSurfaceData.numPolygons(), 0);
+    ASSERT_TRUE(onSurfaceData.createUVSet("extra"));
+    EXPECT_EQ(onSurfaceData.numUVSets(), 2);
     EXPECT_EQ(VFnMesh(made.create("mesh")).numUVSets(), 1);
 }
 
@@ -445,6 +465,16 @@ TEST_F(MeshTest, WorldSpaceGoesThroughThePath) {
     ASSERT_TRUE(onPath.getPoint(0, point));
     EXPECT_EQ(point, VPoint(0, 0, 0));
     EXPECT_EQ(mesh.getPoint(0, point, VSpace::kWorld), VStatus::kInvalidParameter) << "made from the node, no path";
+    // Turned a quarter about Z, a normal set in world space reads back so, and turned back in
+    // the object's space.
+    const double quarterTurn[3] = {0.0, 0.0, M_PI / 2};
+    ASSERT_TRUE(VFnTransform(transform).setRotation(quarterTurn, VTransformationMatrix::kXYZ));
+    ASSERT_TRUE(onPath.setVertexNormals(VVectorArray(1, VVector(1, 0, 0)), VIntArray(1, 0), VSpace::kWorld));
+    VVector normal;
+    ASSERT_TRUE(onPath.getVertexNormal(0, normal, VSpace::kWorld));
+    expectVector(normal, 1, 0, 0, "world");
+    ASSERT_TRUE(onPath.getVertexNormal(0, normal));
+    expectVector(normal, 0, -1, 0, "object");
 }
 
 TEST_F(MeshTest, ShadingGroupsOfFacesWinOverTheWholeObject) {

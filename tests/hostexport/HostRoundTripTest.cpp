@@ -33,6 +33,7 @@
 #include "attributes/RWyxNull.h"
 #include "attributes/RWyxNurb.h"
 #include "attributes/RWyxPatch.h"
+#include "attributes/RWyxTexture.h"
 #include "core/EulerAngles.h"
 #include "curves/RFCurve.h"
 #include "scene/RWyxNodeLimits.h"
@@ -52,6 +53,7 @@
 #include <vexa/VPlugArray.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <functional>
@@ -470,6 +472,26 @@ std::string UvLinesOf(const std::string& scene, const std::string& mesh) {
     return out;
 }
 
+// CV i of a surface of four CVs in V.
+VPoint SheetCV(int i) { return VPoint(i / 4, i % 4, (i * 7) % 5 * 0.25, 1.0); }
+
+// A rational surface "<name>" of `count` CVs, CV i as `cv` gives it: cubic in U, open or
+// periodic, of the degree in V, open.
+void MakeSurface(const char* name, VPoint (*cv)(int), int count, std::initializer_list<double> knotsU,
+                 std::initializer_list<double> knotsV, unsigned degreeV, VFnNurbsSurface::Form formU) {
+    VPointArray cvs;
+    for (int i = 0; i < count; ++i) cvs.append(cv(i));
+    VDoubleArray u;
+    for (const double knot : knotsU) u.append(knot);
+    VDoubleArray v;
+    for (const double knot : knotsV) v.append(knot);
+    VStatus status;
+    const VObject shape = VFnNurbsSurface().create(cvs, u, v, 3, degreeV, formU, VFnNurbsSurface::kOpen, true,
+                                                   VObject::kNullObj, &status);
+    ASSERT_TRUE(status) << name << ": " << status.errorString().asChar();
+    VFnDagNode(VFnDagNode(shape).parent(0)).setName(name);
+}
+
 class HostRoundTripTest : public AnimatedSessionTest {
 protected:
     // The file imported into a new scene.
@@ -496,8 +518,9 @@ protected:
 
     // Import, export, import, export, import (or as many imports as asked, an export between
     // two, into trip1.wyx, trip2.wyx, ...): the host scene after each import, each file
-    // imported in the form.
-    std::vector<std::string> trip(const std::string& source, const Form& form = kForms[0], int imports = 3) {
+    // imported in the form; `check` looks at the host after each import.
+    std::vector<std::string> trip(const std::string& source, const Form& form = kForms[0], int imports = 3,
+                                  const std::function<void()>& check = {}) {
         SCOPED_TRACE(form.name);
         std::vector<std::string> scenes;
         std::string path = source;
@@ -508,6 +531,7 @@ protected:
                 path = copy;
             }
             importNew(path);
+            if (check) check();
             scenes.push_back(hostScene());
             if (i + 1 == imports) break;
             path = file("trip" + std::to_string(i + 1) + ".wyx");
@@ -674,17 +698,8 @@ protected:
         const VObject label = Named(AddFileTexture("label", "/maps/label.tga").c_str());
         makeDecal("decal", "map1", stamp, label);
         makeDecal("sticker", "second", stamp, label);
-        VPointArray cvs;
-        for (int i = 0; i < 20; ++i) cvs.append(VPoint(i / 4, i % 4, (i * 7) % 5 * 0.25, 1.0));
-        VDoubleArray knotsU;
-        for (const double knot : {0.0, 0.0, 0.0, 0.25, 1.0, 1.0, 1.0}) knotsU.append(knot);
-        VDoubleArray knotsV;
-        for (const double knot : {0.0, 0.0, 0.0, 2.0, 2.0, 2.0}) knotsV.append(knot);
-        VStatus status;
-        const VObject sheet = VFnNurbsSurface().create(cvs, knotsU, knotsV, 3, 3, VFnNurbsSurface::kOpen,
-                                                       VFnNurbsSurface::kOpen, true, VObject::kNullObj, &status);
-        ASSERT_TRUE(status) << status.errorString().asChar();
-        VFnDagNode(VFnDagNode(sheet).parent(0)).setName("sheet");
+        MakeSurface("sheet", SheetCV, 20, {0.0, 0.0, 0.0, 0.25, 1.0, 1.0, 1.0}, {0.0, 0.0, 0.0, 2.0, 2.0, 2.0}, 3,
+                    VFnNurbsSurface::kOpen);
     }
     // The cube's set gets `count` UVs, UV i at the x and y of what `uv` gives for i; polygon
     // corner k takes UV k % count.
@@ -1004,6 +1019,106 @@ TEST_F(HostRoundTripTest, AShaderOfTwoMeshesKeepsOneFileNodeForEachTexture) {
         EXPECT_EQ(NodesOf(scene, "file"), 5);
         EXPECT_EQ(NodesOf(scene, "layeredTexture"), 2);
     }
+}
+
+// The plugs of a texture placement that the trips keep, the angles last (degrees in a table,
+// radians in the host).
+const char* const kPlacementPlugs[] = {"offsetU",         "offsetV",         "repeatU",     "repeatV",
+                                       "translateFrameU", "translateFrameV", "rotateFrame", "rotateUV"};
+using PlacementValues = std::array<double, std::size(kPlacementPlugs)>;
+constexpr size_t kFirstAngle = 6;
+
+// The placement of the file texture feeding the shader's colour, angles in degrees.
+PlacementValues PlacementOf(const char* shader) {
+    const VObject placement = SourceOf(SourceOf(Named(shader), "color"), "uvCoord");
+    PlacementValues values{};
+    for (size_t i = 0; i < values.size(); ++i) {
+        const VPlug plug = placement.isNull() ? VPlug() : VFnDependencyNode(placement).findPlug(kPlacementPlugs[i]);
+        EXPECT_TRUE(!plug.isNull() && plug.getValue(values[i])) << shader << "." << kPlacementPlugs[i];
+        if (i >= kFirstAngle) values[i] /= kRadiansPerDegree;
+    }
+    return values;
+}
+
+// A lambert shader "<shape>Paint" on the shape, fed by a file texture placed as the values say.
+void PaintPlaced(const std::string& shape, const PlacementValues& values) {
+    const std::string shader = shape + "Paint";
+    script("sets -e -forceElement " + makeShadingGroup("lambert", shader.c_str()) + " " + shape);
+    const std::string file = AddFileTexture(shader, ("/maps/" + shape + ".tif").c_str());
+    const std::string placement = VFnDependencyNode(SourceOf(Named(file.c_str()), "uvCoord")).name().str();
+    for (size_t i = 0; i < values.size(); ++i) {
+        script("setAttr " + placement + "." + kPlacementPlugs[i] + " " + Formatted("%.17g", values[i]));
+    }
+}
+
+// Texture placements turned about the middle of the map by 45 degrees, on a mesh and on NURBS
+// surfaces open, periodic and closed (a closed one comes from a file: the export writes a
+// surface of the host as open or periodic), and by half a degree; and one turned by rotateFrame
+// and rotateUV and moved by translateFrame. In every form, after every import, each placement
+// has the offsets, repeats and rotation it had (rotateUV in rotateFrame, translateFrame taken
+// off the offsets).
+TEST_F(HostRoundTripTest, ATurnedTexturePlacementStaysWhereItIsOnEveryTrip) {
+    const std::string ring = file("ring.wyx");
+    ASSERT_TRUE(WriteScene(ring, [](RWyxObjectFactory& factory, RWyxNode& root) {
+        RWyxNurb* nurb = factory.CreateNurb();
+        ASSERT_TRUE(nurb->SetOrder(4, 2));
+        ASSERT_TRUE(nurb->InitControlPoints(4, RWyxNurb::kClosed, 3, RWyxNurb::kClosed));
+        for (int i = 0; i < 12; ++i) nurb->SetControlPointAt(i, RVector4(i % 4, i / 4, (i * 3) % 5 * 0.25, 1.0));
+        for (int k = 0; k < nurb->GetUKnotCount(); ++k) nurb->GetUKnotVector()[k] = k - 3.0;
+        for (int k = 0; k < nurb->GetVKnotCount(); ++k) nurb->GetVKnotVector()[k] = k - 1.0;
+        nurb->AddMaterial(factory.CreateMaterial("ringPaint"));
+        nurb->GetLayer(0)->GetMaterials()->AddIndex(0);
+        RWyxTexture* texture = factory.CreateTexture("ringMap");
+        texture->SetFileName("/maps/ring.tif");
+        texture->SetTranslationUV(0.125, 0.25);
+        texture->SetRotationUVW(0.0, 0.0, -45.0);
+        texture->SetScalingUV(3.0, 2.0);
+        texture->SetSwapUV(true);
+        nurb->AddTexture(texture);
+        nurb->GetLayer(0)->GetTextures()->AddIndex(0);
+        AddNode(factory, root, "ring", nurb);
+    }));
+    options().SetImportMode(WyxPluginOptions::kMerge);
+    ASSERT_TRUE(run("WYXImport -f \"" + ring + "\"")) << lastError().asChar();
+    std::map<std::string, PlacementValues> kept = {{"ringPaint", PlacementOf("ringPaint")}};
+    EXPECT_NEAR(kept["ringPaint"][kFirstAngle], 45.0, 1e-5);
+    EXPECT_EQ(kept["ringPaint"][2], 2.0);
+
+    const PlacementValues turned = {0.25, 0.125, 2.0, 3.0, 0.0, 0.0, 45.0, 0.0};
+    PlacementValues nudged = turned;
+    nudged[kFirstAngle] = 0.5;
+    for (const auto& [shape, values] : {std::pair{"turned", turned}, std::pair{"nudged", nudged}}) {
+        makeCube(shape);
+        PaintPlaced(shape, values);
+        kept[std::string(shape) + "Paint"] = values;
+    }
+    makeCube("folded");
+    PaintPlaced("folded", {0.35, 0.075, 2.0, 3.0, 0.1, -0.05, 30.0, 15.0});
+    kept["foldedPaint"] = turned;
+    MakeSurface("sheet", SheetCV, 16, {0, 0, 0, 1, 1, 1}, {0, 0, 0, 1, 1, 1}, 3, VFnNurbsSurface::kOpen);
+    // Ten CVs around in U, the last three those of the first three, two in V.
+    const auto hoopCV = [](int i) { return VPoint(i / 2 % 7, i % 2, 10 + i / 2 % 7, 1.0); };
+    MakeSurface("hoop", hoopCV, 20, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}, {0, 2}, 1, VFnNurbsSurface::kPeriodic);
+    for (const char* surface : {"sheet", "hoop"}) {
+        PaintPlaced(surface, turned);
+        kept[std::string(surface) + "Paint"] = turned;
+    }
+
+    const std::string source = file("turned.wyx");
+    ASSERT_TRUE(exportTo(source));
+    int imports = 0;
+    const auto expectKept = [&kept, &imports] {
+        ++imports;
+        for (const auto& [shader, values] : kept) {
+            const PlacementValues placed = PlacementOf(shader.c_str());
+            for (size_t i = 0; i < values.size(); ++i) {
+                EXPECT_NEAR(placed[i], values[i], 1e-5)
+                    << "import " << imports << ", " << shader << "." << kPlacementPlugs[i];
+            }
+        }
+    };
+    for (const Form& form : kForms) trip(source, form, 4, expectKept);
+    EXPECT_EQ(imports, 16);
 }
 
 // Polygons of which one corner has no UV: every other corner keeps its own.

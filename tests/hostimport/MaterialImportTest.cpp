@@ -238,6 +238,26 @@ TEST_F(MaterialImportTest, PlacementKeepsUOnUForMeshesAndTurnsSurfacesTheOtherWa
         again->AddTexture(texture);
         again->GetLayer(0)->GetTextures()->AddIndex(0);
         AddNode(factory, root, "Sheet2", again);
+
+        // What the export writes of offsets (0.25, 0.125) turned by 45 degrees: the translation
+        // less what the turn about (0.5, 0.5) brings, (0.5, 0.5 - sqrt(1/2)); on a surface
+        // swapped and turned the other way.
+        const double lift = std::sqrt(0.5) - 0.5;
+        RWyxTexture* turned = Texture(factory, "Turned", "tex.tif");
+        turned->SetTranslationUV(0.25 - 0.5, 0.125 + lift);
+        turned->SetRotationUVW(0, 0, 45);
+        RWyxMesh* plate = QuadStrip(factory, {0});
+        plate->AddMaterial(Material(factory, "OnPlate"));
+        AddTextureLayers(*plate, {turned}, {0});
+        AddNode(factory, root, "Plate", plate);
+        RWyxTexture* turnedBack = Texture(factory, "TurnedBack", "tex.tif");
+        turnedBack->SetTranslationUV(0.125 + lift, 0.25 - 0.5);
+        turnedBack->SetRotationUVW(0, 0, -45);
+        RWyxNurb* tilted = NewSurface(factory, kEvenKnots);
+        tilted->AddMaterial(Material(factory, "OnTilted"));
+        tilted->AddTexture(turnedBack);
+        tilted->GetLayer(0)->GetTextures()->AddIndex(0);
+        AddNode(factory, root, "Tilted", tilted);
     }));
     // The placement node of the file node feeding the shader's colour.
     const auto placementOf = [](const std::string& shader) {
@@ -246,16 +266,18 @@ TEST_F(MaterialImportTest, PlacementKeepsUOnUForMeshesAndTurnsSurfacesTheOtherWa
         return placement.substr(0, placement.find('.'));
     };
     const std::string placement = placementOf("OnMesh");
-    // On a mesh U stays U: what the export reads back as the texture's U.
-    EXPECT_DOUBLE_EQ(number(placement + ".offsetU"), 0.25);
+    // On a mesh U stays U: what the export reads back as the texture's U. The quarter turn about
+    // (0.5, 0.5) brings (1, 0), which the offsets get back.
+    EXPECT_DOUBLE_EQ(number(placement + ".offsetU"), 1.25);
     EXPECT_DOUBLE_EQ(number(placement + ".offsetV"), 0.5);
     EXPECT_NEAR(number(placement + ".rotateFrame"), M_PI / 2, 1e-6);
     EXPECT_DOUBLE_EQ(number(placement + ".repeatU"), 2.0);
     EXPECT_DOUBLE_EQ(number(placement + ".repeatV"), 3.0);
     const std::string surface = sourceOf("SurfaceTex.uvCoord");
     const std::string surfacePlacement = surface.substr(0, surface.find('.'));
+    // Turned back a quarter: (0, 1).
     EXPECT_DOUBLE_EQ(number(surfacePlacement + ".offsetU"), 0.5);
-    EXPECT_DOUBLE_EQ(number(surfacePlacement + ".offsetV"), 0.25);
+    EXPECT_DOUBLE_EQ(number(surfacePlacement + ".offsetV"), 1.25);
     EXPECT_NEAR(number(surfacePlacement + ".rotateFrame"), -M_PI / 2, 1e-6);
     EXPECT_DOUBLE_EQ(number(surfacePlacement + ".repeatU"), 3.0);
     EXPECT_DOUBLE_EQ(number(surfacePlacement + ".repeatV"), 2.0);
@@ -265,7 +287,12 @@ TEST_F(MaterialImportTest, PlacementKeepsUOnUForMeshesAndTurnsSurfacesTheOtherWa
     EXPECT_DOUBLE_EQ(number(ringPlacement + ".offsetV"), 0.75);
     EXPECT_NE(sourceOf("OnSheet.color"), sourceOf("OnMesh.color"));
     EXPECT_DOUBLE_EQ(number(placementOf("OnSheet") + ".offsetU"), 0.5);
-    EXPECT_DOUBLE_EQ(number(placementOf("OnSheet") + ".offsetV"), 0.25);
+    EXPECT_DOUBLE_EQ(number(placementOf("OnSheet") + ".offsetV"), 1.25);
+    for (const char* shader : {"OnPlate", "OnTilted"}) {
+        EXPECT_NEAR(number(placementOf(shader) + ".offsetU"), 0.25, 1e-9) << shader;
+        EXPECT_NEAR(number(placementOf(shader) + ".offsetV"), 0.125, 1e-9) << shader;
+        EXPECT_NEAR(number(placementOf(shader) + ".rotateFrame"), M_PI / 4, 1e-6) << shader;
+    }
 }
 
 TEST_F(MaterialImportTest, TextureFilesResolveBesideTheFileAndHostileNamesStayNames) {
@@ -338,10 +365,11 @@ TEST_F(MaterialImportTest, ATextureOnASharedShaderMapsWithTheSetOfItsLayerOnEach
 
 // A texture of both materials of a mesh, on two layers of UVs: a file node maps with one set of a
 // mesh, so where the layers' UVs differ the second material takes a file node of its own, linked
-// to its layer's set; where they are alike both share one file node, linked once.
+// to its layer's set (also where only their indices into one list differ); where they are alike
+// both share one file node, linked once.
 TEST_F(MaterialImportTest, ATextureOnLayersOfOtherUVsHasAFileNodeForEach) {
     ASSERT_TRUE(importBuilt([](RWyxObjectFactory& factory, RWyxNode& root) {
-        for (const std::string name : {"Apart", "Alike"}) {
+        for (const std::string name : {"Apart", "Alike", "Reversed"}) {
             RWyxMesh* mesh = QuadStrip(factory, {0, 1});
             for (const char* material : {"0", "1"}) mesh->AddMaterial(Material(factory, (name + material).c_str()));
             RWyxTexture* texture = Texture(factory, (name + "Tex").c_str(), "t.tif");
@@ -349,6 +377,10 @@ TEST_F(MaterialImportTest, ATextureOnLayersOfOtherUVsHasAFileNodeForEach) {
                 auto uvs = std::make_unique<RWyxLayerElementUV>();
                 uvs->SetMappingMode(RWyxLayerElement::kByControlPoint);
                 for (int p = 0; p < 6; ++p) uvs->AddDirect(RVector2(name == "Apart" ? layer : 0, p));
+                if (name == "Reversed") {
+                    uvs->SetReferenceMode(RWyxLayerElement::kIndexToDirect);
+                    for (int p = 0; p < 6; ++p) uvs->AddIndex(layer == 0 ? p : 5 - p);
+                }
                 mesh->EnsureLayer(layer)->SetUVs(std::move(uvs));
                 mesh->AddTexture(texture, layer);
                 RWyxLayerElementTexture* element = mesh->GetLayer(layer)->GetTextures();
@@ -363,12 +395,87 @@ TEST_F(MaterialImportTest, ATextureOnLayersOfOtherUVsHasAFileNodeForEach) {
         EXPECT_TRUE(VFnMesh(pathOf(shape)).getAssociatedUVSetTextures(set, linked));
         return linked.length() == 1 ? VFnDependencyNode(linked[0]).name().str() + ".outColor" : "";
     };
-    EXPECT_EQ(linkedTo("Apart", "uvSet1"), sourceOf("Apart0.color"));
-    EXPECT_EQ(linkedTo("Apart", "uvSet2"), sourceOf("Apart1.color"));
-    EXPECT_NE(sourceOf("Apart0.color"), sourceOf("Apart1.color"));
+    for (const std::string name : {"Apart", "Reversed"}) {
+        EXPECT_EQ(linkedTo(name.c_str(), "uvSet1"), sourceOf(name + "0.color"));
+        EXPECT_EQ(linkedTo(name.c_str(), "uvSet2"), sourceOf(name + "1.color"));
+        EXPECT_NE(sourceOf(name + "0.color"), sourceOf(name + "1.color"));
+    }
     EXPECT_EQ(linkedTo("Alike", "uvSet1"), sourceOf("Alike0.color"));
     EXPECT_EQ(sourceOf("Alike1.color"), sourceOf("Alike0.color"));
     EXPECT_EQ(linkedTo("Alike", "uvSet2"), "");
+}
+
+// A layered shader of two meshes, its lower input on the second mesh also under another shader
+// there, on a layer of other UVs: that input takes a file node of its own on the second mesh,
+// and so does the stack, whose layered texture maps the input with the UVs of its own layer.
+TEST_F(MaterialImportTest, AStackSharedByMeshesIsNotSharedWhereAnInputHasAFileNodeOfItsOwn) {
+    ASSERT_TRUE(importBuilt([](RWyxObjectFactory& factory, RWyxNode& root) {
+        RWyxTexture* top = Texture(factory, "Top", "top.tif");
+        RWyxTexture* low = Texture(factory, "Low", "low.tif");
+        // Polygon 0 of Second takes Plain (Low on layer 0), polygon 1 Stack (Top on layer 1 over
+        // Low on layer 2); each layer with UVs of its own.
+        RWyxMesh* second = QuadStrip(factory, {0, 1});
+        second->AddMaterial(Material(factory, "Plain"));
+        second->AddMaterial(Material(factory, "Stack"));
+        RWyxTexture* const onLayer[3] = {low, top, low};
+        for (int layer = 0; layer < 3; ++layer) {
+            auto uvs = std::make_unique<RWyxLayerElementUV>();
+            uvs->SetMappingMode(RWyxLayerElement::kByControlPoint);
+            for (int p = 0; p < 6; ++p) uvs->AddDirect(RVector2(layer, p));
+            second->EnsureLayer(layer)->SetUVs(std::move(uvs));
+            second->AddTexture(onLayer[layer], layer);
+            RWyxLayerElementTexture* element = second->GetLayer(layer)->GetTextures();
+            element->SetMappingMode(RWyxLayerElement::kByPolygon);
+            for (const int polygon : {0, 1}) element->AddIndex((polygon == 0) == (layer == 0) ? 0 : -1);
+        }
+        AddNode(factory, root, "Second", second);
+        // The meshes are visited from the last: First makes the stack.
+        RWyxMesh* first = QuadStrip(factory, {0});
+        first->AddMaterial(Material(factory, "Stack"));
+        AddTextureLayers(*first, {top, low}, {0, 0});
+        AddNode(factory, root, "First", first);
+    }));
+    const std::string stacks = dump();
+    size_t layered = 0;
+    for (size_t at = stacks.find("\nnode layeredTexture "); at != std::string::npos;
+         at = stacks.find("\nnode layeredTexture ", at + 1)) {
+        ++layered;
+    }
+    EXPECT_EQ(layered, 2u) << stacks;
+    const VFnMesh mesh(pathOf("Second"));
+    VObjectArray linked;
+    ASSERT_TRUE(mesh.getAssociatedUVSetTextures("uvSet1", linked));
+    ASSERT_EQ(linked.length(), 1u);
+    EXPECT_EQ(VFnDependencyNode(linked[0]).name().str() + ".outColor", sourceOf("Plain.color"));
+    ASSERT_TRUE(mesh.getAssociatedUVSetTextures("uvSet3", linked));
+    ASSERT_EQ(linked.length(), 1u) << "Low of the stack maps with the UVs of its layer";
+    EXPECT_NE(VFnDependencyNode(linked[0]).name().str() + ".outColor", sourceOf("Plain.color"));
+}
+
+// One session importing a textured file again and again, each time into a new scene, with a
+// reader that takes the texture the factory already has: every import's shader exists and is fed
+// by a file node that exists.
+TEST_F(MaterialImportTest, EveryImportOfASessionGetsShadersAndFileNodesThatExist) {
+    TestSource().build = [](RWyxObjectFactory& factory) {
+        RWyxScene* scene = factory.CreateScene();
+        RWyxMesh* mesh = QuadStrip(factory, {0});
+        mesh->AddMaterial(Material(factory, "Skin"));
+        RWyxTexture* texture = factory.FindTexture("SkinTex", 0);
+        AddTextureLayers(*mesh, {texture != nullptr ? texture : Texture(factory, "SkinTex", "skin.tif")}, {0});
+        AddNode(factory, *scene->GetRootNode(), "Body", mesh);
+        return scene;
+    };
+    WyxVexaImportSession session;
+    ASSERT_TRUE(session.Open(testFile().c_str()));
+    for (const int mode : {2, 2, 1}) {
+        if (mode == 1) {
+            ASSERT_TRUE(run("file -f -new"));
+        }
+        options().SetImportMode(mode);
+        ASSERT_TRUE(session.Import());
+        EXPECT_EQ(polygonShaders("BodyShape")[0], "Skin") << "mode " << mode;
+        EXPECT_EQ(sourceOf("Skin.color"), "SkinTex.outColor") << "mode " << mode;
+    }
 }
 
 TEST_F(MaterialImportTest, VertexColoursDirectIndexedAndPerCornerThroughTheHostsPolygons) {
