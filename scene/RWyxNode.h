@@ -322,6 +322,9 @@ public:
     // ... the default local one while the current take is the default take, else the one at
     // the time.
     void EvaluateLocalMatrix(RTime time, bool recursive);
+    // Whether EvaluateLocalMatrix takes the default local matrix, the keys of the default take
+    // unused: while the current take is the default take.
+    bool IsEvaluatedByDefaults() const { return GetCurrentTakeNodeIndex() == 0; }
     // Unless the node carries the id already: the evaluated global matrix becomes the
     // evaluated local one then the parent's evaluated global one (the parent evaluated first);
     // with recursive, the subtree follows, less the subtrees of nodes carrying the id.

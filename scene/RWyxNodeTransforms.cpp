@@ -511,7 +511,7 @@ void RWyxNode::StoreDefaultLocalMatrix(bool recursive) {
 
 void RWyxNode::EvaluateLocalMatrix(RTime time, bool recursive) {
     ForSubtree(*this, recursive, [time](RWyxNode& node) {
-        node.Evaluation().local = node.GetCurrentTakeNodeIndex() == 0 ? node.DefaultLocal() : node.LocalAt(time);
+        node.Evaluation().local = node.IsEvaluatedByDefaults() ? node.DefaultLocal() : node.LocalAt(time);
     });
 }
 

@@ -55,7 +55,7 @@ bool RWyxWriterBrd::WriteToTarget(RWyxScene* scene, RStreamOptions* options) {
             }
             node.EvaluateGlobalMatrix(k + 1, false);
             const RMatrix& global = node.GetGlobalMatrix();
-            if (!CheckHeld(IsHeld(global, kTranslationPart | kRotationPart), node, root, &time, *motion, "BRD")) {
+            if (!CheckFrameHeld(IsHeld(global, kTranslationPart | kRotationPart), node, *root, time, *motion, "BRD")) {
                 return false;
             }
             file.WriteRow(k, static_cast<int>(m), global.GetTranslation(), global.GetQuaternion(), time);

@@ -5,7 +5,7 @@
 // the export root; nodes with an optical attribute are left out) with the node's global
 // position and orientation, frames and markers numbered from 0. With ExportGapsAsValidData 0
 // a node occluded at a frame (occlusion 0.5 or more) gets no row there. A row a read would not
-// keep refuses the write (RWyxWriterMotion::CheckHeld, error 5).
+// keep refuses the write (RWyxWriterMotion::CheckFrameHeld, error 5).
 
 #include "formats/motion/RBrdFile.h"
 #include "formats/motion/RWyxWriterMotion.h"

@@ -89,7 +89,7 @@ bool RWyxWriterMarker::WriteFrames(RWyxNode* root, const std::vector<RWyxNode*>&
         for (std::size_t i = 0; i < nodes.size(); ++i) {
             nodes[i]->EvaluateGlobalMatrix(n, false);
             const RMatrix& global = nodes[i]->GetGlobalMatrix();
-            if (!CheckHeld(IsHeld(global, kTranslationPart), *nodes[i], root, &time, options, label_)) {
+            if (!CheckFrameHeld(IsHeld(global, kTranslationPart), *nodes[i], *root, time, options, label_)) {
                 return false;
             }
             positions[i] = global.GetTranslation();

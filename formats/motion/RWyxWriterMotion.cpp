@@ -290,17 +290,26 @@ bool RWyxWriterMotion::IsHeld(const double* values, int count) {
 
 bool RWyxWriterMotion::CheckHeld(bool held, RWyxNode& node, const RWyxNode* top, const RTime* time,
                                  const RStreamOptionsMotion& options, const char* label) {
-    if (held) {
-        return true;
-    }
-    // The values come from the channels of the node and of its ancestors.
+    return held || RefuseNotHeld(node, top, time, false, options, label);
+}
+
+bool RWyxWriterMotion::CheckFrameHeld(bool held, RWyxNode& node, const RWyxNode& root, RTime time,
+                                      const RStreamOptionsMotion& options, const char* label) {
+    return held || RefuseNotHeld(node, &root, &time, true, options, label);
+}
+
+bool RWyxWriterMotion::RefuseNotHeld(RWyxNode& node, const RWyxNode* top, const RTime* time, bool framed,
+                                     const RStreamOptionsMotion& options, const char* label) {
+    // The values come from the channels of the node and of its ancestors: their defaults for a
+    // node the frames evaluate by them, whatever keys it has.
     for (RWyxNode* at = &node; at != nullptr && at != top; at = at->GetParent()) {
+        const RTime* shown = framed && at->IsEvaluatedByDefaults() ? nullptr : time;
         RFCurveNode* channels[3];
-        FindChannelNodes(*at, time, channels);
+        FindChannelNodes(*at, shown, channels);
         double value = 0.0;
-        const int channel = FindNonFiniteChannel(channels, time, value);
+        const int channel = FindNonFiniteChannel(channels, shown, value);
         if (channel >= 0) {
-            return RefuseNonFinite(at->GetNameWithoutPrefix(), channel, value, time, options, label);
+            return RefuseNonFinite(at->GetNameWithoutPrefix(), channel, value, shown, options, label);
         }
     }
     return RefuseBeyond(node.GetNameWithoutPrefix(), time, options, label);
@@ -339,7 +348,8 @@ bool RWyxWriterMotion::CheckFrameDefaults(RWyxNode& root, const std::vector<RWyx
             moving = NodesMovingMarkers(root, markers);
             gathered = true;
         }
-        return moving.count(&node) != 0 && !IsKeyed(node, channel);
+        // The frames show every default of a node they evaluate by its defaults, keys or none.
+        return moving.count(&node) != 0 && (node.IsEvaluatedByDefaults() || !IsKeyed(node, channel));
     };
     return CheckDefaults(root, taken, options, label);
 }

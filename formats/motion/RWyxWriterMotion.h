@@ -142,6 +142,12 @@ protected:
     // grew beyond the floats (RefuseBeyond).
     bool CheckHeld(bool held, RWyxNode& node, const RWyxNode* top, const RTime* time,
                    const RStreamOptionsMotion& options, const char* label);
+    // CheckHeld for the values of a marker's frame (EvaluateFrame) at the time, measured from the
+    // root: a node the frames evaluate by its defaults (RWyxNode::IsEvaluatedByDefaults) is named
+    // for a default that is not finite ('The default translation X of "Hips" is nan, ...'),
+    // never for the keys they leave unused.
+    bool CheckFrameHeld(bool held, RWyxNode& node, const RWyxNode& root, RTime time,
+                        const RStreamOptionsMotion& options, const char* label);
     // Refuses (Refuse) the values of the node at the time (in the default pose without one) that
     // grew beyond what a read keeps: 'The motion of "Head" at 0.04 s lies beyond the real
     // numbers BVH files hold'.
@@ -155,11 +161,14 @@ protected:
     bool CheckDefaults(RWyxNode& top, const std::function<bool(RWyxNode&, int)>& taken,
                        const RStreamOptionsMotion& options, const char* label);
     // CheckDefaults for the markers' frames, evaluated with the root as the origin (EvaluateFrame):
-    // the channels the current take leaves without keys of each marker (CollectMarkers) and of
-    // the nodes between it and the root, which move it; not the root's, nor any other node's.
+    // the defaults the frames show of each marker (CollectMarkers) and of the nodes between it and
+    // the root, which move it; not the root's, nor any other node's. They show every default of a
+    // node they evaluate by its defaults (RWyxNode::IsEvaluatedByDefaults: on its default take,
+    // its keys there unused), else those of the channels its current take leaves without keys.
     bool CheckFrameDefaults(RWyxNode& root, const std::vector<RWyxNode*>& markers, const RStreamOptionsMotion& options,
                             const char* label);
-    // Whether the node's current take has keys in the channel (0..8): its frames do not show the
+    // Whether the node's current take has keys in the channel (0..8): frames evaluated at a time
+    // (GetLocalMatrixAt, GetGlobalMatrixAt; the default take's keys too) do not show the
     // channel's default then.
     static bool IsKeyed(RWyxNode& node, int channel);
     // Refuses (Refuse) a value of the node's channel (0..8: translation, rotation, scaling X, Y,
@@ -169,6 +178,11 @@ protected:
                          const RStreamOptionsMotion& options, const char* label);
 
 private:
+    // The refusal of CheckHeld and CheckFrameHeld (framed): the values of a node the frames
+    // evaluate by its defaults are looked for there.
+    bool RefuseNotHeld(RWyxNode& node, const RWyxNode* top, const RTime* time, bool framed,
+                       const RStreamOptionsMotion& options, const char* label);
+
     std::unique_ptr<RMotionTextFile> file_;
     RString path_;
     // A failed Write dropped the file; FileClose answers false.

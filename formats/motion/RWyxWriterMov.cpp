@@ -51,7 +51,7 @@ bool RWyxWriterMov::WriteToTarget(RWyxScene* scene, RStreamOptions* options) {
                     values[count++] = *vectors[group].Component(axis);
                 }
             }
-            if (!CheckHeld(IsHeld(global, parts) && IsHeld(values, count), *node, root, &time, *motion, "MOV")) {
+            if (!CheckFrameHeld(IsHeld(global, parts) && IsHeld(values, count), *node, *root, time, *motion, "MOV")) {
                 return false;
             }
             for (int v = 0; v < count; v += 3) {

@@ -5,7 +5,7 @@
 // node (without an optical attribute, parents first below the evaluation root) the global
 // translation, rotation (Euler X, Y, Z in degrees) and scaling, each group when its option
 // (Translation, Rotation, Scaling) is 1. Every value ends with a tab. A value a read would
-// not keep refuses the write (RWyxWriterMotion::CheckHeld, error 5).
+// not keep refuses the write (RWyxWriterMotion::CheckFrameHeld, error 5).
 
 #include "formats/motion/RMovFile.h"
 #include "formats/motion/RWyxWriterMotion.h"

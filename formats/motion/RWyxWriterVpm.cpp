@@ -61,7 +61,8 @@ bool RWyxWriterVpm::WriteToTarget(RWyxScene* scene, RStreamOptions* options) {
         for (std::size_t j = 0; j < count; ++j) {
             nodes[j]->EvaluateGlobalMatrix(f + 1, false);
             const RMatrix& global = nodes[j]->GetGlobalMatrix();
-            if (!CheckHeld(IsHeld(global, kTranslationPart | kRotationPart), *nodes[j], root, &time, *motion, "VPM")) {
+            if (!CheckFrameHeld(IsHeld(global, kTranslationPart | kRotationPart), *nodes[j], *root, time, *motion,
+                                "VPM")) {
                 return false;
             }
             poses[static_cast<std::size_t>(f) * count + j] = Pose{global.GetTranslation(), global.GetRotation()};

@@ -9,8 +9,8 @@
 // (RefuseSharedNames).
 // The frames of all nodes are computed first: more than kMaxBufferRecords of them (frames
 // times nodes) are refused, like a buffer that cannot be had, with error 5, and so is a node's
-// matrix at a frame that a read would not keep (RWyxWriterMotion::CheckHeld), before anything
-// is printed.
+// matrix at a frame that a read would not keep (RWyxWriterMotion::CheckFrameHeld), before
+// anything is printed.
 
 #include "formats/motion/RVpmFile.h"
 #include "formats/motion/RWyxWriterMotion.h"

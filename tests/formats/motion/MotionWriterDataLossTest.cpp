@@ -251,7 +251,10 @@ const char* const kChain[] = {"Hips", "Chest", "Head"};
 const RTime kFrame(RTime::kTicksPerSecond / 25);
 
 // A value of a node's channel (translation, rotation, scaling X, Y, Z) at frame 0, 1 or 2, or of
-// its default (frame -1).
+// its default: frame -1, kUnkeyed with the channel left without keys, kOnDefaultTake with the
+// node left on its default take, keyed there.
+constexpr int kUnkeyed = -2;
+constexpr int kOnDefaultTake = -3;
 struct BadValue {
     const char* node;
     int channel;
@@ -260,9 +263,10 @@ struct BadValue {
 };
 
 // Hips, Chest below it and Head below Chest, marked (but the one named unmarked) limb-node joints
-// two units apart, keyed in every channel at three frames, the bad values in place of their keys
-// or defaults; below Head a tail of nodes one unit apart, each scaled 1e38 by default, and for a
-// bad value of "prop" an unmarked leaf without keys, the value in place of its default.
+// two units apart, keyed in every channel at three frames in the take "take" (in the default take
+// for a node with a value kOnDefaultTake, which has no "take"), the bad values in place of their
+// keys or defaults; below Head a tail of nodes one unit apart, each scaled 1e38 by default, and
+// for a bad value of "prop" an unmarked leaf without keys, the value in place of its default.
 struct ChainScene : SceneFixture {
     ChainScene(const std::vector<BadValue>& bad, int tail, const char* unmarked = "") {
         RWyxNode* parent = scene->GetRootNode();
@@ -273,18 +277,25 @@ struct ChainScene : SceneFixture {
                 }
                 return value;
             };
+            const bool onDefaultTake = std::any_of(bad.begin(), bad.end(), [name](const BadValue& b) {
+                return b.node == std::string(name) && b.frame == kOnDefaultTake;
+            });
             RWyxNode* node = factory.CreateNode(name);
             node->SetNodeAttribute(factory.CreateSkeleton());
             node->GetSkeleton()->SetSkeletonType(2);
             const double up = parent == scene->GetRootNode() ? 0.0 : 2.0;
-            const auto defaultOf = [&valueAt](int c, double value) { return valueAt(c, -2, valueAt(c, -1, value)); };
+            const auto defaultOf = [&valueAt](int c, double value) {
+                return valueAt(c, kOnDefaultTake, valueAt(c, kUnkeyed, valueAt(c, -1, value)));
+            };
             node->SetDefaultTranslation(RVector4(defaultOf(0, 0.0), defaultOf(1, up), defaultOf(2, 0.0), 1.0));
             node->SetDefaultRotation(RVector4(defaultOf(3, 0.0), defaultOf(4, 0.0), defaultOf(5, 0.0), 1.0));
             node->SetDefaultScaling(RVector4(defaultOf(6, 1.0), defaultOf(7, 1.0), defaultOf(8, 1.0), 1.0));
-            node->AddTakeNode("take");
-            node->SetCurrentTakeNodeByName("take");
+            if (!onDefaultTake) {
+                node->AddTakeNode("take");
+                node->SetCurrentTakeNodeByName("take");
+            }
             for (int c = 0; c < 9; ++c) {
-                for (int f = 0; f < 3 && valueAt(c, -2, 0.0) == 0.0; ++f) {
+                for (int f = 0; f < 3 && valueAt(c, kUnkeyed, 0.0) == 0.0; ++f) {
                     const double key = c == 0 ? 0.5 * f : c == 1 ? up : c < 3 ? 0.0 : c < 6 ? 5.0 * f + c : 1.0;
                     Curve(node, c)->AppendKey(kFrame * f, static_cast<float>(valueAt(c, f, key)));
                 }
@@ -356,7 +367,8 @@ void FromTheRoot(RStreamOptionsMotion& options) { options.SetOption(kMotionExpor
 
 // What a scene gives through the writers: the refusal, its subject then its ending ('$' the
 // writer's label, `motion` for the ASF file's: "ASF", or "AMC" for its motion's), or, from the
-// writers named in keptBy (each followed by a blank), a file put in place.
+// writers named in keptBy (each followed by a blank), a file put in place; the frame writers'
+// refusal in framesRefusal where it differs.
 struct NotKept {
     std::vector<BadValue> values;
     const char* subject;
@@ -366,6 +378,7 @@ struct NotKept {
     int tail = 0;
     AdjustOptions adjust = AllGroups;
     const char* unmarked = "";
+    const char* framesRefusal = "";
 };
 
 const char* const kCannot = ", which $ files cannot hold";
@@ -397,8 +410,8 @@ const NotKept kNotKept[] = {
     {{{"Head", 0, -1, 3e38}}, "The default pose of \"Chest\"", kBeyond, "ASF", "BVH TRC ASF C3D AOA MCD VPM MOV BRD "},
     {{{"Chest", 6, -1, 2.0}, {"Head", 0, -1, 3e38}}, "The default pose of \"Chest\"", kBeyond, "ASF",
      "BVH TRC C3D AOA MCD VPM MOV BRD "},
-    {{{"Chest", 3, -2, kInf}}, "The default rotation X of \"Chest\" is inf", kCannot, "ASF"},
-    {{{"Hips", 0, -2, 1e300}}, "The default translation X of \"Hips\"", kBeyond, "ASF"},
+    {{{"Chest", 3, kUnkeyed, kInf}}, "The default rotation X of \"Chest\" is inf", kCannot, "ASF"},
+    {{{"Hips", 0, kUnkeyed, 1e300}}, "The default translation X of \"Hips\"", kBeyond, "ASF"},
     {{{"Chest", 7, 1, 3e38f}}, "The motion of \"Head\" at 0.04 s", kBeyond, "AMC", "BVH "},
     {{{"Chest", 7, 1, 2.0f}, {"Head", 7, 1, 3e38f}}, "The motion of \"Head\" at 0.04 s", kBeyond, "AMC",
      "BVH HTR TRC ASF C3D AOA MCD VPM BRD "},
@@ -407,13 +420,40 @@ const NotKept kNotKept[] = {
     // no frame writer's; one of a node between a marker and the root (Chest, unmarked) is.
     {{{"prop", 0, -1, kInf}}, "The default translation X of \"prop\" is inf", kCannot, "ASF", kFrames},
     {{{"prop", 0, -1, 1e300}}, "The default translation X of \"prop\"", kBeyond, "ASF", kFrames},
-    {{{"Hips", 0, -2, kNan}}, "The default translation X of \"Hips\" is nan", kCannot, "ASF", kFrames, 0, FromTheRoot},
-    {{{"Chest", 8, -2, 1e300}}, "The default scaling Z of \"Chest\"", kBeyond, "ASF", "BVH ", 0, AllGroups, "Chest"},
+    {{{"Hips", 0, kUnkeyed, kNan}}, "The default translation X of \"Hips\" is nan", kCannot, "ASF", kFrames, 0,
+     FromTheRoot},
+    {{{"Chest", 8, kUnkeyed, 1e300}}, "The default scaling Z of \"Chest\"", kBeyond, "ASF", "BVH ", 0, AllGroups,
+     "Chest"},
     // BVH takes a leaf joint's scaling, whose end site it scales, and no end site's (prop's)
     // rotation; ASF takes the root's scaling, keys or none.
     {{{"Head", 6, -1, 1e300}}, "The default scaling X of \"Head\"", kBeyond, "ASF", kFrames},
     {{{"prop", 3, -1, kNan}}, "The default rotation X of \"prop\" is nan", kCannot, "ASF", "BVH TRC C3D AOA MCD VPM MOV BRD "},
     {{{"Hips", 6, -1, kNan}}, "The default scaling X of \"Hips\" is nan", kCannot, "ASF", "BVH TRC C3D AOA MCD VPM MOV BRD "},
+    // A node left on its default take is evaluated by its defaults in the frames, its keys there
+    // unused: the frame writers take every default of one that moves a marker (Chest, unmarked
+    // between two; Head, a marker; Hips below the scene's root). BVH's frames evaluate its keys,
+    // so BVH leaves a keyed rotation's default and a joint's scaling (Head, on its default take,
+    // is an end site, whose rotation it leaves); ASF leaves the root's keyed channels.
+    {{{"Chest", 0, kOnDefaultTake, 1e300}}, "The default translation X of \"Chest\"", kBeyond, "ASF", "", 0, AllGroups,
+     "Chest"},
+    {{{"Chest", 1, kOnDefaultTake, -kInf}}, "The default translation Y of \"Chest\" is -inf", kCannot, "ASF", "", 0,
+     AllGroups, "Chest"},
+    {{{"Chest", 0, kOnDefaultTake, kNan}}, "The default translation X of \"Chest\" is nan", kCannot, "ASF", "", 0,
+     AllGroups, "Chest"},
+    {{{"Chest", 4, kOnDefaultTake, 1e300}}, "The default rotation Y of \"Chest\"", kBeyond, "ASF", "BVH ", 0, AllGroups,
+     "Chest"},
+    {{{"Chest", 8, kOnDefaultTake, 1e300}}, "The default scaling Z of \"Chest\"", kBeyond, "ASF", "BVH ", 0, AllGroups,
+     "Chest"},
+    {{{"Head", 3, kOnDefaultTake, kNan}}, "The default rotation X of \"Head\" is nan", kCannot, "ASF", "BVH "},
+    {{{"Hips", 3, kOnDefaultTake, kInf}}, "The default rotation X of \"Hips\" is inf", kCannot, "ASF", "BVH ASF "},
+    // Chest's default scaling carries Head's key beyond the floats in the frames, which name no
+    // key they leave unused (Chest's nan; AMC skips a default take's keys). Keys the frames use
+    // leave their defaults to no frame writer (Chest keyed in "take").
+    {{{"Chest", 7, kOnDefaultTake, 2.0}, {"Chest", 0, 0, kNan}, {"Head", 1, 0, 3e38}},
+     "The translation X of \"Chest\" at 0 s is nan", kCannot, "AMC", "ASF ", 0, AllGroups, "Chest",
+     "The motion of \"Head\" at 0 s lies beyond the real numbers $ files hold"},
+    {{{"Chest", 0, -1, 1e300}}, "The default translation X of \"Chest\"", kBeyond, "ASF", kFrames, 0, AllGroups,
+     "Chest"},
 };
 
 // Each is refused by every writer whose file would hold it before anything is put in place;
@@ -435,10 +475,12 @@ TEST(MotionWriterNonFiniteTest, ValuesAReadWouldNotKeepAreRefusedBeforeAnythingI
                 EXPECT_TRUE(text.find("nan") == std::string::npos && text.find("inf") == std::string::npos) << text;
                 continue;
             }
-            std::string ending = row.ending;
+            const bool framed =
+                *row.framesRefusal != '\0' && std::string(kFrames).find(label + " ") != std::string::npos;
+            std::string ending = framed ? row.framesRefusal : row.ending;
             ending.replace(ending.find('$'), 1, label == "ASF" ? row.motion : label);
             if (row.tail == 0) {
-                EXPECT_EQ(refusal, row.subject + ending);
+                EXPECT_EQ(refusal, (framed ? "" : row.subject) + ending);
             } else {  // the node named lies down the tail
                 const std::size_t end = refusal.size() - std::min(refusal.size(), ending.size());
                 EXPECT_TRUE(refusal.find(" of \"n") != std::string::npos && refusal.substr(end) == ending) << refusal;
