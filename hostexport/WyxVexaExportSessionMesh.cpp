@@ -138,12 +138,31 @@ struct MeshSets {
     std::vector<std::vector<VObject>> textures;
     int current = -1;
     bool anyTextures = false;
+    bool unlinkedTextures = false;  // a texture that a shader of the mesh uses has no link
 
     bool Linked(const VObject& texture) const {
         return std::any_of(textures.begin(), textures.end(),
                            [&texture](const std::vector<VObject>& own) { return Contains(own, texture); });
     }
+    // A texture without a link, which maps with the current set.
+    bool Unlinked(const VObject& texture) const { return !texture.isNull() && !Linked(texture); }
+    // Every set when no set has a texture; otherwise the sets with textures, and the current set
+    // when a texture without a link maps with it.
+    bool Written(int set) const {
+        return !anyTextures || !textures[static_cast<size_t>(set)].empty() || (set == current && unlinkedTextures);
+    }
 };
+
+// Whether a texture that a shader of the mesh uses is linked to no set.
+bool AnyUnlinkedTexture(const std::vector<ShadingEntry>& entries, const MeshSets& sets) {
+    return std::any_of(entries.begin(), entries.end(), [&sets](const ShadingEntry& entry) {
+        const ShadingExportInfo& info = entry.info;
+        for (size_t i = 0; i < info.components.size(); ++i) {
+            if (info.textureIds[i] >= 0 && sets.Unlinked(info.components[i])) return true;
+        }
+        return false;
+    });
+}
 
 // A set's UVs as its UV element holds them: every UV, and the UV id of every polygon vertex.
 struct SetUVs {
@@ -364,6 +383,18 @@ std::set<int> TexturedSetLayers(RWyxMesh& mesh, std::vector<ShadingEntry>& entri
     return layers;
 }
 
+// The layer of the current set when no texture is linked to it: the lowest that holds a texture
+// without a link, as such textures map with it (no other set took it, MayTakeLayer; those on higher
+// layers without UVs map with the set of the lowest layer with UVs, KeepCurrentSetLowest).
+int UnlinkedTexturesLayer(const RWyxMesh& mesh, const std::vector<ShadingEntry>& entries, const MeshSets& sets) {
+    const auto unlinked = [&sets](const VObject& texture) { return sets.Unlinked(texture); };
+    for (int i = 0; i < mesh.GetLayerCount(); ++i) {
+        const std::vector<VObject> there = TexturesOnLayer(entries, i);
+        if (std::any_of(there.begin(), there.end(), unlinked)) return i;
+    }
+    return FreeLayer(mesh);
+}
+
 bool HoldsUVs(const RWyxLayerElementUV& element, const SetUVs& set) {
     return element.DirectArray() == set.uvs && element.IndexArray() == set.ids;
 }
@@ -384,13 +415,22 @@ void KeepCurrentSetLowest(RWyxMesh& mesh, const SetUVs& current) {
     }
 }
 
+// The layers of a set that is written (MeshSets::Written).
+std::set<int> SetLayers(RWyxMesh& mesh, std::vector<ShadingEntry>& entries, const MeshSets& sets, int set,
+                        std::vector<VObject>& placed) {
+    if (!sets.anyTextures) return {FreeLayer(mesh, set == sets.current)};
+    if (!sets.textures[static_cast<size_t>(set)].empty()) return TexturedSetLayers(mesh, entries, sets, set, placed);
+    return {UnlinkedTexturesLayer(mesh, entries, sets)};
+}
+
 // The UV sets, in the host's order of the sets, each to layers where no other set's UVs are.
 // When no set has a texture that a shader of the mesh uses, each set with UVs takes a layer of
 // its own: the current set the first without UVs (its textures may lie there, as every texture
-// maps with it), any other the first free of textures too. Otherwise only the sets with such
-// textures are written, each on its textures' layers (TexturedSetLayers); a layered texture keeps
-// the order of its inputs (KeepStackOrder), and the current set the lowest layer with UVs
-// (KeepCurrentSetLowest).
+// maps with it), any other the first free of textures too. Otherwise the sets with such textures
+// are written, each on its textures' layers (TexturedSetLayers), and the current set without
+// one when a texture without a link maps with it, on the lowest layer of those textures
+// (UnlinkedTexturesLayer); a layered texture keeps the order of its inputs (KeepStackOrder), and
+// the current set the lowest layer with UVs (KeepCurrentSetLowest).
 void ExportMeshUVs(const VFnMesh& current, RWyxMesh& mesh, std::vector<ShadingEntry>& entries) {
     MeshSets sets;
     if (!current.getUVSetNames(sets.names)) return;
@@ -400,6 +440,7 @@ void ExportMeshUVs(const VFnMesh& current, RWyxMesh& mesh, std::vector<ShadingEn
         sets.anyTextures = sets.anyTextures || !sets.textures.back().empty();
         if (sets.names[s] == currentName) sets.current = static_cast<int>(s);
     }
+    sets.unlinkedTextures = sets.anyTextures && AnyUnlinkedTexture(entries, sets);
     const std::vector<std::vector<int>> layersBefore = TextureLayers(entries);
     std::vector<VObject> placed;
     SetUVs currentUVs;
@@ -407,9 +448,8 @@ void ExportMeshUVs(const VFnMesh& current, RWyxMesh& mesh, std::vector<ShadingEn
     for (unsigned s = 0; s < sets.names.length(); ++s) {
         const int set = static_cast<int>(s);
         SetUVs uvs;
-        if ((sets.anyTextures && sets.textures[s].empty()) || !ReadSetUVs(current, sets.names[s], uvs)) continue;
-        const std::set<int> layers = sets.anyTextures ? TexturedSetLayers(mesh, entries, sets, set, placed)
-                                                      : std::set<int>{FreeLayer(mesh, set == sets.current)};
+        if (!sets.Written(set) || !ReadSetUVs(current, sets.names[s], uvs)) continue;
+        const std::set<int> layers = SetLayers(mesh, entries, sets, set, placed);
         for (const int layerIndex : layers) {
             RWyxLayer* layer = mesh.EnsureLayer(layerIndex);
             if (layer != nullptr) FillUvElement(*layer, uvs);

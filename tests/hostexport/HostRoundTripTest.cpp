@@ -458,8 +458,23 @@ std::string ImportedSetNames(const std::string& geometry) {
 
 // The lines of UVs that give the UVs textures map with, not those of the sets.
 std::string TextureUvLines(const std::string& lines) {
-    static const std::regex kSetLine(R"(  polygon [0-9]+ (map1|second|upper|uvSet[0-9]+) = .*\n)");
+    static const std::regex kSetLine(R"(  polygon [0-9]+ (map1|second|upper|fourth|uvSet[0-9]+) = .*\n)");
     return std::regex_replace(lines, kSetLine, "");
+}
+
+// A built mesh's UV lines as an import names its sets: the set of each layer with UVs that the
+// export gives the mesh, in their order ("uvSet1" the first; a set named twice where a copy of it
+// comes back as a set of its own); the sets named nowhere left out.
+std::string ImportedAs(const std::string& lines, const std::vector<std::string>& layers) {
+    std::string out = TextureUvLines(lines);
+    for (size_t n = 0; n < layers.size(); ++n) {
+        const std::regex set("(  polygon [0-9]+ )" + layers[n] + "( = .*)");
+        for (const std::string& line : LinesOf(lines)) {
+            if (!std::regex_match(line, set)) continue;
+            out += std::regex_replace(line, set, "$1uvSet" + std::to_string(n + 1) + "$2\n");
+        }
+    }
+    return out;
 }
 
 // The lines of a mesh's geometry that give its polygons' UVs.
@@ -716,6 +731,16 @@ protected:
         for (int k = 0; k < 24; ++k) ids.append(k % count);
         ASSERT_TRUE(cube.assignUVs(counts, ids, &set));
     }
+    // A cube of the sets "map1" of eight UVs, UV i at (0.125 i, v), and "second" of a UV per corner,
+    // UV i at (u, 0.03125 i); its shape.
+    static VObject makeTwoSetCube(const std::string& name, double v, double u) {
+        const VObject shape = makeCube(name.c_str());
+        VFnMesh cube(shape);
+        EXPECT_TRUE(cube.createUVSet("second"));
+        giveCubeUVs(cube, "map1", 8, [v](int i) { return VPoint(0.125 * i, v, 0.0); });
+        giveCubeUVs(cube, "second", 24, [u](int i) { return VPoint(u, 0.03125 * i, 0.0); });
+        return shape;
+    }
     // A cube whose faces 0-2 take "stamp" and faces 3-5 "label", of the sets "map1" of eight UVs
     // and "second" of a UV per corner; the texture of "stamp" linked to `stampSet`, that of
     // "label" to the other set.
@@ -773,16 +798,21 @@ protected:
         script("shadingNode -at file -n " + name + "; setAttr -type \"string\" " + name + ".fileTextureName \"/maps/" +
                name + ".tif\"");
     }
-    // A cube of the sets "map1" of eight UVs and "second" of a UV per corner: faces 0-1 take the
-    // shader "<name>Plain", fed by the file texture "<name>P"; faces 2-3 "<name>A" and 4-5 "<name>B",
-    // fed by layered textures of the file textures "<name><input>" of the inputs, top first (an
-    // input of both is one file node feeding both). Each link is a set and an input (or "P").
+    // A cube of the sets "map1" of eight UVs and "second" of a UV per corner (makeTwoSetCube), and of
+    // the further sets, each of a UV per corner; the current set `current`. Faces 0-1 take the shader
+    // "<name>Plain", fed by the file texture "<name>P"; faces 2-3 "<name>A" and 4-5 "<name>B", fed
+    // by layered textures of the file textures "<name><input>" of the inputs, top first (an input
+    // of both is one file node feeding both). Each link is a set and an input (or "P").
     static void buildStacks(const std::string& name, const std::vector<std::string>& a, const std::vector<std::string>& b,
-                            const std::vector<std::pair<const char*, std::string>>& links) {
-        VFnMesh cube(makeCube(name.c_str()));
-        ASSERT_TRUE(cube.createUVSet("second"));
-        giveCubeUVs(cube, "map1", 8, [](int i) { return VPoint(0.125 * i, 0.25, 0.0); });
-        giveCubeUVs(cube, "second", 24, [](int i) { return VPoint(0.5, 0.03125 * i, 0.0); });
+                            const std::vector<std::pair<const char*, std::string>>& links,
+                            const std::vector<const char*>& furtherSets = {}, const char* current = "map1") {
+        VFnMesh cube(makeTwoSetCube(name, 0.25, 0.5));
+        for (size_t s = 0; s < furtherSets.size(); ++s) {
+            ASSERT_TRUE(cube.createUVSet(furtherSets[s]));
+            const double u = 0.625 + 0.125 * static_cast<double>(s);
+            giveCubeUVs(cube, furtherSets[s], 24, [u](int i) { return VPoint(u, 0.03125 * i, 0.0); });
+        }
+        ASSERT_TRUE(cube.setCurrentUVSetName(current));
         const auto named = [&name](const std::vector<std::string>& inputs) {
             std::vector<std::string> names;
             for (const std::string& input : inputs) names.push_back(name + input);
@@ -798,6 +828,26 @@ protected:
         makeLayered(shaders[1], named(a));
         makeLayered(shaders[2], named(b));
         for (const auto& [set, input] : links) ASSERT_TRUE(cube.associateUVSetTexture(set, Named((name + input).c_str())));
+    }
+    // A cube of the sets "map1" of eight UVs and "second" of a UV per corner (makeTwoSetCube), the
+    // current set `current`: faces 0-2 take the shader "<name>ShaderA", fed by the file texture "<name>A", which
+    // has no link; faces 3-5 "<name>ShaderB", fed by "<name>B", linked to the other set. The cube's
+    // shape.
+    static VObject buildDetail(const std::string& name, const char* current) {
+        const VObject shape = makeTwoSetCube(name, 0.75, 0.25);
+        VFnMesh cube(shape);
+        EXPECT_TRUE(cube.setCurrentUVSetName(current));
+        const char* const faces[2] = {".f[0:2]", ".f[3:5]"};
+        for (int t = 0; t < 2; ++t) {
+            const std::string texture = name + "AB"[t];
+            const std::string shader = name + "Shader" + "AB"[t];
+            script("sets -e -forceElement " + makeShadingGroup("lambert", shader.c_str()) + " " + name + faces[t]);
+            makeFile(texture);
+            script("connectAttr " + texture + ".outColor " + shader + ".color");
+        }
+        const char* const linked = std::string(current) == "map1" ? "second" : "map1";
+        EXPECT_TRUE(cube.associateUVSetTexture(linked, Named((name + "B").c_str())));
+        return shape;
     }
     // How many nodes of the type the scene holds.
     static long NodesOf(const std::string& scene, const std::string& type) {
@@ -1003,10 +1053,7 @@ TEST_F(HostRoundTripTest, EveryInputOfALayeredTextureMapsWithItsOwnSetOnEveryTri
 // back with one layered texture and one file node for each texture, each face mapping as it did.
 TEST_F(HostRoundTripTest, AShaderOfTwoMeshesKeepsOneFileNodeForEachTexture) {
     buildStacks("left", {"0", "1", "2"}, {"3", "1"}, {{"map1", "P"}});
-    VFnMesh right(makeCube("right"));
-    ASSERT_TRUE(right.createUVSet("second"));
-    giveCubeUVs(right, "map1", 8, [](int i) { return VPoint(0.125 * i, 0.75, 0.0); });
-    giveCubeUVs(right, "second", 24, [](int i) { return VPoint(0.25, 0.03125 * i, 0.0); });
+    VFnMesh right(makeTwoSetCube("right", 0.75, 0.25));
     script("sets -e -forceElement leftASG right");
     ASSERT_TRUE(right.associateUVSetTexture("map1", Named("left2")));
     ASSERT_TRUE(right.associateUVSetTexture("second", Named("left1")));
@@ -1119,6 +1166,74 @@ TEST_F(HostRoundTripTest, ATurnedTexturePlacementStaysWhereItIsOnEveryTrip) {
     };
     for (const Form& form : kForms) trip(source, form, 4, expectKept);
     EXPECT_EQ(imports, 16);
+}
+
+// Faces whose texture has no link map with the current set, beside faces whose texture is linked
+// to another set: cubes of two sets, "map1" current and "second" current, the first cube under two
+// transforms as well; cubes of four sets whose plain texture and an input of a layered texture
+// have no link, the current set the first and the second; the second of two meshes that share a
+// layered texture, which links one input there. And stacks of inputs without a link over an input
+// linked to "second" and one linked to the current "map1", at the bottom (beside a set "upper"
+// that no texture maps with) and at the top. In every form, trip after trip, each face's textures
+// map with the UVs they had, and the sets come back in the order of their layers, the current set
+// first (the import makes the set of the lowest layer with UVs current): "upper" left out; with
+// "map1"'s input at the top, a copy of "map1" on the lowest layer, and no other copy.
+TEST_F(HostRoundTripTest, ATextureWithoutALinkMapsWithTheCurrentSetOnEveryTrip) {
+    using Links = std::vector<std::pair<const char*, std::string>>;
+    buildDetail("detail", "map1");
+    buildDetail("turned", "second");
+    VObject twin = buildDetail("twin", "map1");
+    script("createNode transform -n twinCopy");
+    ASSERT_TRUE(VFnDagNode(Named("twinCopy")).addChild(twin, VFnDagNode::kNextPos, true));
+    script("sets -e -forceElement twinShaderASG |twinCopy|twinShape.f[0:2]");
+    script("sets -e -forceElement twinShaderBSG |twinCopy|twinShape.f[3:5]");
+    const std::vector<const char*> further = {"upper", "fourth"};
+    buildStacks("free", {"A0", "A1"}, {"B0", "B1"}, Links{{"second", "A0"}, {"upper", "B0"}, {"fourth", "B1"}},
+                further);
+    buildStacks("shifted", {"A0", "A1"}, {"B0", "B1"}, Links{{"map1", "A0"}, {"upper", "B0"}, {"fourth", "B1"}},
+                further, "second");
+    buildStacks("kept", {"U1", "U2", "S", "M"}, {"B0", "B1"}, Links{{"map1", "M"}, {"second", "S"}}, {"upper"});
+    buildStacks("copied", {"M", "S", "U2", "U1"}, {"B0", "B1"}, Links{{"map1", "M"}, {"second", "S"}});
+    buildStacks("near", {"0", "1"}, {"2", "3"}, Links{});
+    VFnMesh far(makeTwoSetCube("far", 0.625, 0.375));
+    script("sets -e -forceElement nearASG far");
+    ASSERT_TRUE(far.associateUVSetTexture("second", Named("near0")));
+    const std::string built = hostScene();
+    // As the host maps them: with the current set, "map1", on the instance too; with "second"; on the
+    // second mesh of the shared shader, "map1".
+    const char* const mapped[][2] = {{"|twinCopy|twinShape", "  polygon 0 twinA = (0 0.75) (0.125 0.75)"},
+                                     {"|turned|turnedShape", "  polygon 0 turnedA = (0.25 0) (0.25 0.03125)"},
+                                     {"|far|farShape", "  polygon 2 inputs[1]:near1 = (0 0.625) (0.125 0.625)"}};
+    for (const auto& [shape, line] : mapped) ASSERT_NE(UvLinesOf(built, shape).find(line), std::string::npos) << shape;
+    // Each mesh, as the import names it (the instance's shape after its transform), with the sets
+    // of the layers with UVs that the export gives it, in their order.
+    const struct {
+        const char* built;
+        const char* imported;
+        std::vector<std::string> sets;
+    } meshes[] = {{"|detail|detailShape", "|detail|detailShape", {"map1", "second"}},
+                  {"|turned|turnedShape", "|turned|turnedShape", {"second", "map1"}},
+                  {"|twin|twinShape", "|twin|twinShape", {"map1", "second"}},
+                  {"|twinCopy|twinShape", "|twinCopy|twinCopyShape", {"map1", "second"}},
+                  {"|free|freeShape", "|free|freeShape", {"map1", "second", "fourth", "upper"}},
+                  {"|shifted|shiftedShape", "|shifted|shiftedShape", {"second", "map1", "fourth", "upper"}},
+                  {"|kept|keptShape", "|kept|keptShape", {"map1", "second"}},
+                  {"|copied|copiedShape", "|copied|copiedShape", {"map1", "second", "map1"}},
+                  {"|far|farShape", "|far|farShape", {"map1", "second"}}};
+    for (const auto& mesh : meshes) ASSERT_NE(UvLinesOf(built, mesh.built), "") << mesh.built;
+    const std::vector<std::string> scenes = tripsInEveryForm();
+    for (size_t i = 0; i < scenes.size(); ++i) {
+        for (const auto& mesh : meshes) {
+            const std::string expected = ImportedAs(UvLinesOf(built, mesh.built), mesh.sets);
+            EXPECT_EQ(DifferingLines(UvLinesOf(scenes[i], mesh.imported), expected), "") << mesh.imported << " in " << i;
+        }
+        // Version 5 has no place for the UVs of a layer without textures: those of "second".
+        const std::string near = UvLinesOf(scenes[i], "|near|nearShape");
+        EXPECT_EQ(TextureUvLines(near), TextureUvLines(UvLinesOf(built, "|near|nearShape")));
+        EXPECT_EQ(near, UvLinesOf(scenes[i - i % 3], "|near|nearShape"));
+        EXPECT_EQ(NodesOf(scenes[i], "file"), NodesOf(built, "file"));
+        EXPECT_EQ(NodesOf(scenes[i], "layeredTexture"), NodesOf(built, "layeredTexture"));
+    }
 }
 
 // Polygons of which one corner has no UV: every other corner keeps its own.

@@ -175,6 +175,23 @@ TEST_F(MeshExportTest, UVsKeepUAndVAndTheirCorners) {
     uvs = static_cast<const RWyxLayerElementUV*>(Element(*mesh, 0, RWyxLayerElement::kUV));
     ASSERT_NE(uvs, nullptr);
     EXPECT_EQ(uvs->GetDirectAt(1)->u, 0.5f);
+
+    // Unless a texture without a link maps with the current set: then the current set is written
+    // on that texture's layer, and the linked texture goes with its set to a layer of its own.
+    script("sets -e -forceElement " + makeShadingGroup("lambert", "bark") + " strip.f[1]");
+    AddFileTexture("bark", "/maps/bark.tga");
+    collect();
+    mesh = node("strip")->GetMesh();
+    EXPECT_EQ(mesh->GetLayerCountOfKind(RWyxLayerElement::kUV), 2);
+    for (int layer = 0; layer < 2; ++layer) {
+        ASSERT_EQ(mesh->GetTextureCount(layer), 1) << layer;
+        EXPECT_EQ(mesh->GetTexture(0, layer)->GetFileName(), layer == 0 ? "/maps/bark.tga" : "/maps/wood.tga");
+        const std::vector<int> polygons = layer == 0 ? std::vector<int>{-1, 0} : std::vector<int>{0, -1};
+        EXPECT_EQ(Indices(Element(*mesh, layer, RWyxLayerElement::kTexture)), polygons) << layer;
+        uvs = static_cast<const RWyxLayerElementUV*>(Element(*mesh, layer, RWyxLayerElement::kUV));
+        ASSERT_NE(uvs, nullptr) << layer;
+        EXPECT_EQ(uvs->GetDirectAt(1)->u, layer == 0 ? u[1] : 0.5f) << layer;
+    }
 }
 
 TEST_F(MeshExportTest, VertexColoursArePerCornerOnlyWhenTheMeshHasAny) {
