@@ -673,13 +673,7 @@ void ExpectPlacesKeptThroughAsfAmc(PoseScene& source, RWyxNode* exportRoot, bool
     AmcFixture read;
     ASSERT_TRUE(read.ReadAsf(asf)) << asf;
     RWyxReaderAmc reader(&read.factory);
-    reader.OpenBytes(amc.data(), amc.size(), "out.amc");
-    OptionsPtr header = TakeMotionOptions(reader.GetReadOptions(false));
-    ASSERT_NE(header, nullptr) << amc;
-    read.options->SetFrameRate(0, header->GetFrameRate());
-    read.options->SetFrameCount(header->GetFrameCount());
-    read.options->SetStartTime(header->GetStartTime());
-    ASSERT_TRUE(reader.Read(read.scene, read.options.get())) << reader.GetLastErrorString() << amc;
+    ASSERT_TRUE(read.ReadAmc(amc, reader)) << reader.GetLastErrorString() << amc;
     ASSERT_EQ(read.options->GetFrameCount(), kPoseFrames) << amc;
     VisitPreOrder(exportRoot, [&](RWyxNode& node) {
         std::string name = &node == exportRoot ? "root" : node.GetNameWithoutPrefix().Buffer();
@@ -699,13 +693,13 @@ void ExpectPlacesKeptThroughAsfAmc(PoseScene& source, RWyxNode* exportRoot, bool
             EXPECT_NEAR(a.z, b.z, 1e-3) << name << " at frame " << f;
         }
     });
-    // The motion read goes to the take of the AMC's name; no default take gets keys.
-    EXPECT_STREQ(read.scene->GetCurrentTakeName(), "out");
+    // The motion read goes to the take named after the AMC file; no default take gets keys.
+    EXPECT_STREQ(read.scene->GetCurrentTakeName(), "walk");
     VisitPreOrder(read.Node("root"), [](RWyxNode& node) {
         EXPECT_EQ(node.GetDefaultTakeNode()->GetRootCurveNode()->GetKeyCount(true), 0)
             << node.GetNameWithoutPrefix().Buffer();
         if (std::string(node.GetNameWithoutPrefix().Buffer()).find("_End") == std::string::npos) {
-            EXPECT_STREQ(node.GetCurrentTakeNodeName(), "out") << node.GetNameWithoutPrefix().Buffer();
+            EXPECT_STREQ(node.GetCurrentTakeNodeName(), "walk") << node.GetNameWithoutPrefix().Buffer();
         }
     });
 }
@@ -719,7 +713,7 @@ TEST(AsfAmcWriterTest, NodesOfASceneWithoutTakesKeepTheirDefaultPose) {
         hips->SetDefaultScaling(RVector4(2.0, 2.0, 2.0, 1.0));
         RWyxNode* chest = scene.Add(hips, "Chest", RVector4(0.0, 2.0, 0.0, 1.0), RVector4(0.0, 0.0, 30.0, 1.0), false);
         scene.Add(chest, "Head", RVector4(0.0, 2.0, 0.0, 1.0), RVector4(), false);
-        // As the scene places them: Head 4 units above Chest, tilted 30 degrees with it.
+        // As the scene places them: Head 4 units from Chest, its offset doubled by Hips's scaling.
         const RVector4 head = scene.Node("Head")->GetGlobalMatrixAt(RTime()).GetTranslation();
         const RVector4 chestAt = chest->GetGlobalMatrixAt(RTime()).GetTranslation();
         ASSERT_NEAR((head - chestAt).Length3(), 4.0, 1e-9);
@@ -739,6 +733,10 @@ TEST(AsfAmcWriterTest, ANodeOutsideTheScenesTakeKeepsItsDefaultPose) {
         RWyxNode* head = scene.Add(chest, "Head", RVector4(0.0, 2.0, 0.0, 1.0), RVector4(), true);
         PoseScene::Key(head, 3, {0.0f, 15.0f, 30.0f});
         scene.Add(head, "Nose", RVector4(0.0, 0.0, 1.0, 1.0), RVector4(), true);
+        // Chest's own take is not the scene's.
+        chest->AddTakeNode("walk");
+        chest->SetCurrentTakeNodeByName("walk");
+        PoseScene::Key(chest, 5, {90.0f, 90.0f, 90.0f});
         scene.scene->SetCurrentTake("take");
         ASSERT_TRUE(chest->IsEvaluatedByDefaults());
         ASSERT_FALSE(head->IsEvaluatedByDefaults());
