@@ -516,9 +516,8 @@ void RAsfBone::FinishCurves() {
 // ---- export -------------------------------------------------------------------------------------------
 
 void RAsfBone::BindTakeCurveNodes(RWyxNode* node) {
-    if (node == nullptr || node->GetCurrentTakeNode() == node->GetDefaultTakeNode()) {
-        return;
-    }
+    // A node on its default take (as one without a take node of the scene's take is) is bound to
+    // that take's channels: the scene places it by their keys, or by their defaults without keys.
     if (RFCurveNode* root = CurrentTakeRoot(node)) {
         for (int channel = 0; channel < 3; ++channel) {
             takeCurveNodes[channel] = root->FindByPath(kChannelPaths[channel]);

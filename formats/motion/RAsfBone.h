@@ -100,7 +100,8 @@ public:
     RFCurve* GetRotationCurve(int axis) const { return rotationCurves[axis].get(); }
 
     // ---- export ----------------------------------------------------------------------------------------
-    // Keeps the node's current take node's "T", "R" and "S" curve nodes (none for the default take).
+    // Keeps the node's current take node's "T", "R" and "S" curve nodes, its default take's
+    // included, so that the AMC motion places the node as GetLocalMatrixAt does.
     void BindTakeCurveNodes(RWyxNode* node);
     // Removes leaf bones of length 0 whose translation and rotation are not animated.
     void PruneEndBones();

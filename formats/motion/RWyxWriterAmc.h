@@ -3,11 +3,13 @@
 
 // The AMC writer (exporter format id 9): writes the motion of the export root's nodes on the
 // ASF skeleton an ASF write left in the same options ("Stream options not set" without one),
-// frames numbered from 1; the start goes into ":FRAME-RANGE" (written unless ExportFrameRange
-// is 0) and the rate into ":SAMPLES-PER-SECOND" (unless ExportFrameRate is 0). A bone's
-// channel value at a frame that is not a finite number refuses the write
-// (RWyxWriterMotion::RefuseNonFinite, error 5), and so does a parent matrix a read would not
-// keep with ExportFromGlobalPosition 1 (CheckHeld).
+// each node moved by its current take's channels as GetLocalMatrixAt moves it (on its default
+// take by that take's keys, and its defaults where a channel has none), frames numbered from
+// 1; the start goes into ":FRAME-RANGE" (written unless ExportFrameRange is 0) and the rate
+// into ":SAMPLES-PER-SECOND" (unless ExportFrameRate is 0). A bone's channel value at a frame
+// that is not a finite number refuses the write (RWyxWriterMotion::RefuseNonFinite, error 5),
+// and so does a parent matrix a read would not keep with ExportFromGlobalPosition 1
+// (CheckHeld).
 
 #include "formats/motion/RAmcFile.h"
 #include "formats/motion/RWyxWriterMotion.h"

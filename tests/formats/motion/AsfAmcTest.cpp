@@ -1,5 +1,6 @@
 #include "attributes/RWyxSkeleton.h"
 #include "core/EulerAngles.h"
+#include "core/PreOrderWalk.h"
 #include "curves/RFCurveNode.h"
 #include "formats/motion/MotionConversion.h"
 #include "formats/motion/RAmcFile.h"
@@ -612,6 +613,255 @@ TEST(AsfAmcWriterTest, NamesTheReadersCouldMistakeReadBack) {
             EXPECT_NEAR(a.y, b.y, 1e-3) << name << " " << f;
         }
     }
+}
+
+// ---- the pose of nodes on their default take ----------------------------------------------------
+
+const RTime kPosePeriod(RTime::kTicksPerSecond / 30);
+constexpr int kPoseFrames = 3;
+
+// Nodes below the scene's root, each with its defaults, in the take "take" or left on its default
+// take; keys go to the node's current take, one a frame.
+struct PoseScene : SceneFixture {
+    RWyxNode* Add(RWyxNode* parent, const char* name, const RVector4& translation, const RVector4& rotation,
+                  bool inTake) {
+        RWyxNode* node = factory.CreateNode(name);
+        node->SetDefaultTranslation(translation);
+        node->SetDefaultRotation(rotation);
+        if (inTake) {
+            node->AddTakeNode("take");
+            node->SetCurrentTakeNodeByName("take");
+        }
+        (parent != nullptr ? parent : scene->GetRootNode())->AddChild(node);
+        if (parent == nullptr) node->SetMarked(1, false);
+        return node;
+    }
+    static void Key(RWyxNode* node, int channel, const float (&values)[kPoseFrames]) {
+        for (int f = 0; f < kPoseFrames; ++f) Curve(node, channel)->AppendKey(kPosePeriod * f, values[f]);
+    }
+};
+
+// The scene's export root written as ASF then AMC (translation DOFs or rotations alone); the two
+// texts, empty where a write failed.
+std::pair<std::string, std::string> WriteAsfAmcTexts(SceneFixture& source, bool translationDofs) {
+    ScratchFolder folder;
+    RWyxWriterAsf asfWriter(&source.factory);
+    OptionsPtr options = TakeMotionOptions(asfWriter.GetWriteOptions());
+    options->SetFrameRate(0, 30.0);
+    options->SetFrameCount(kPoseFrames);
+    options->SetOption(kMotionTranslation, translationDofs ? 1 : 0);
+    RWyxWriterAmc amcWriter(&source.factory);
+    const std::string asfPath = folder.Join("out.asf");
+    const std::string amcPath = folder.Join("out.amc");
+    const bool asf = asfWriter.FileCreate(asfPath.c_str()) && asfWriter.Write(source.scene, options.get()) &&
+                     asfWriter.FileClose();
+    EXPECT_TRUE(asf) << asfWriter.GetLastErrorString();
+    const bool amc = asf && amcWriter.FileCreate(amcPath.c_str()) && amcWriter.Write(source.scene, options.get()) &&
+                     amcWriter.FileClose();
+    EXPECT_TRUE(amc) << amcWriter.GetLastErrorString();
+    return {asf ? ScratchFolder::ReadFile(asfPath) : "", amc ? ScratchFolder::ReadFile(amcPath) : ""};
+}
+
+// Written as ASF and AMC and read back with the SDK's readers, every node at and below the export
+// root is where the scene places it at every frame: its namesake (the root's is "root"; a leaf the
+// writer leaves out is the end node of its parent's bone). The read fills the AMC's take alone.
+void ExpectPlacesKeptThroughAsfAmc(PoseScene& source, RWyxNode* exportRoot, bool translationDofs) {
+    SCOPED_TRACE(translationDofs ? "translation DOFs" : "rotations alone");
+    const std::pair<std::string, std::string> texts = WriteAsfAmcTexts(source, translationDofs);
+    const std::string& asf = texts.first;
+    const std::string& amc = texts.second;
+    AmcFixture read;
+    ASSERT_TRUE(read.ReadAsf(asf)) << asf;
+    RWyxReaderAmc reader(&read.factory);
+    ASSERT_TRUE(read.ReadAmc(amc, reader)) << reader.GetLastErrorString() << amc;
+    ASSERT_EQ(read.options->GetFrameCount(), kPoseFrames) << amc;
+    VisitPreOrder(exportRoot, [&](RWyxNode& node) {
+        std::string name = &node == exportRoot ? "root" : node.GetNameWithoutPrefix().Buffer();
+        RWyxNode* copy = read.Node(name.c_str());
+        if (copy == nullptr && node.GetChildCount() == 0) {
+            RWyxNode* parent = node.GetParent();
+            name = (parent == exportRoot ? std::string("root") : parent->GetNameWithoutPrefix().Buffer()) + "_End";
+            copy = read.Node(name.c_str());
+        }
+        ASSERT_NE(copy, nullptr) << node.GetNameWithoutPrefix().Buffer() << "\n" << asf;
+        for (int f = 0; f < kPoseFrames; ++f) {
+            const RVector4 a = node.GetGlobalMatrixAt(kPosePeriod * f).GetTranslation();
+            const RVector4 b = copy->GetGlobalMatrixAt(read.options->GetStartTime() + read.options->GetFramePeriod() * f)
+                                   .GetTranslation();
+            EXPECT_NEAR(a.x, b.x, 1e-3) << name << " at frame " << f << "\n" << asf << amc;
+            EXPECT_NEAR(a.y, b.y, 1e-3) << name << " at frame " << f;
+            EXPECT_NEAR(a.z, b.z, 1e-3) << name << " at frame " << f;
+        }
+    });
+    // The motion read goes to the take named after the AMC file; no default take gets keys.
+    EXPECT_STREQ(read.scene->GetCurrentTakeName(), "walk");
+    VisitPreOrder(read.Node("root"), [](RWyxNode& node) {
+        EXPECT_EQ(node.GetDefaultTakeNode()->GetRootCurveNode()->GetKeyCount(true), 0)
+            << node.GetNameWithoutPrefix().Buffer();
+        if (std::string(node.GetNameWithoutPrefix().Buffer()).find("_End") == std::string::npos) {
+            EXPECT_STREQ(node.GetCurrentTakeNodeName(), "walk") << node.GetNameWithoutPrefix().Buffer();
+        }
+    });
+}
+
+// A scene without takes: every node is on its default take and is placed by its defaults, the
+// root's (translation, rotation and a scaling its children's offsets take) included.
+TEST(AsfAmcWriterTest, NodesOfASceneWithoutTakesKeepTheirDefaultPose) {
+    for (const bool translationDofs : {true, false}) {
+        PoseScene scene;
+        RWyxNode* hips = scene.Add(nullptr, "Hips", RVector4(1.0, 1.0, 0.0, 1.0), RVector4(0.0, 20.0, 0.0, 1.0), false);
+        hips->SetDefaultScaling(RVector4(2.0, 2.0, 2.0, 1.0));
+        RWyxNode* chest = scene.Add(hips, "Chest", RVector4(0.0, 2.0, 0.0, 1.0), RVector4(0.0, 0.0, 30.0, 1.0), false);
+        scene.Add(chest, "Head", RVector4(0.0, 2.0, 0.0, 1.0), RVector4(), false);
+        // As the scene places them: Head 4 units from Chest, its offset doubled by Hips's scaling.
+        const RVector4 head = scene.Node("Head")->GetGlobalMatrixAt(RTime()).GetTranslation();
+        const RVector4 chestAt = chest->GetGlobalMatrixAt(RTime()).GetTranslation();
+        ASSERT_NEAR((head - chestAt).Length3(), 4.0, 1e-9);
+        ExpectPlacesKeptThroughAsfAmc(scene, hips, translationDofs);
+    }
+}
+
+// Among nodes in the scene's take, a node without a take node of it is on its default take: placed
+// by its defaults, between parent and child that move.
+TEST(AsfAmcWriterTest, ANodeOutsideTheScenesTakeKeepsItsDefaultPose) {
+    for (const bool translationDofs : {true, false}) {
+        PoseScene scene;
+        RWyxNode* hips = scene.Add(nullptr, "Hips", RVector4(0.0, 1.0, 0.0, 1.0), RVector4(), true);
+        PoseScene::Key(hips, 0, {0.0f, 0.5f, 1.0f});
+        PoseScene::Key(hips, 4, {0.0f, 10.0f, 20.0f});
+        RWyxNode* chest = scene.Add(hips, "Chest", RVector4(0.0, 2.0, 0.0, 1.0), RVector4(0.0, 0.0, 30.0, 1.0), false);
+        RWyxNode* head = scene.Add(chest, "Head", RVector4(0.0, 2.0, 0.0, 1.0), RVector4(), true);
+        PoseScene::Key(head, 3, {0.0f, 15.0f, 30.0f});
+        scene.Add(head, "Nose", RVector4(0.0, 0.0, 1.0, 1.0), RVector4(), true);
+        // Chest's own take is not the scene's.
+        chest->AddTakeNode("walk");
+        chest->SetCurrentTakeNodeByName("walk");
+        PoseScene::Key(chest, 5, {90.0f, 90.0f, 90.0f});
+        scene.scene->SetCurrentTake("take");
+        ASSERT_TRUE(chest->IsEvaluatedByDefaults());
+        ASSERT_FALSE(head->IsEvaluatedByDefaults());
+        ExpectPlacesKeptThroughAsfAmc(scene, hips, translationDofs);
+    }
+}
+
+// Keys on a node's default take move it as any take's do; channels without keys there keep their
+// defaults; a leaf of length 0 they move stays in the skeleton.
+TEST(AsfAmcWriterTest, KeysOnADefaultTakeMoveTheirNode) {
+    PoseScene scene;
+    RWyxNode* hips = scene.Add(nullptr, "Hips", RVector4(0.0, 1.0, 0.0, 1.0), RVector4(), false);
+    PoseScene::Key(hips, 2, {0.0f, 1.0f, 2.0f});
+    RWyxNode* chest = scene.Add(hips, "Chest", RVector4(0.0, 2.0, 0.0, 1.0), RVector4(10.0, 0.0, 5.0, 1.0), true);
+    PoseScene::Key(chest, 5, {0.0f, 15.0f, 30.0f});
+    RWyxNode* neck = scene.Add(chest, "Neck", RVector4(0.0, 2.0, 0.0, 1.0), RVector4(0.0, 0.0, 30.0, 1.0), false);
+    PoseScene::Key(neck, 3, {5.0f, 25.0f, 45.0f});
+    RWyxNode* head = scene.Add(neck, "Head", RVector4(0.0, 1.0, 0.0, 1.0), RVector4(), false);
+    PoseScene::Key(head, 1, {1.0f, 1.5f, 2.0f});
+    ExpectPlacesKeptThroughAsfAmc(scene, hips, true);
+    Owned<RWyxAsfScene> skeleton(RWyxAsfScene::Create());
+    ASSERT_TRUE(skeleton->BuildFromNode(hips, true, RVector4(1, 1, 1, 1)));
+    EXPECT_NE(skeleton->GetRoot()->FindBone("Head"), nullptr);
+    // Without keys it goes: its parent's bone ends where it stands.
+    head->GetDefaultTakeNode()->GetRootCurveNode()->FindByPath("Transform/T/Y")->GetCurve()->ClearKeys();
+    ASSERT_TRUE(skeleton->BuildFromNode(hips, true, RVector4(1, 1, 1, 1)));
+    EXPECT_EQ(skeleton->GetRoot()->FindBone("Head"), nullptr);
+}
+
+// A scene with a take on every node: the files as they have always been written, with
+// translation DOFs and with rotations alone (whose skeleton differs in the DOF lines only).
+const char* const kTakeAsf =
+    ":version 1.10\n"
+    ":name ASF\n"
+    ":units\n"
+    "  mass 1\n"
+    "  length 1\n"
+    "  angle deg\n"
+    ":documentation\n"
+    "  ASF file generated by Rusvane\n"
+    ":root\n"
+    "  axis xyz\n"
+    "  order  tx ty tz rx ry rz\n"
+    "  position 0 0 0\n"
+    "  orientation 0 0 0\n"
+    ":bonedata\n"
+    "  begin\n"
+    "    id 1\n"
+    "    name ChestDummy\n"
+    "    direction 0 1 0\n"
+    "    length 0.787402\n"
+    "    axis 0 -0 0 xyz\n"
+    "  end\n"
+    "  begin\n"
+    "    id 2\n"
+    "    name Chest\n"
+    "    direction -0.5 0.866025 0\n"
+    "    length 0.787402\n"
+    "    axis 0 -0 30 xyz\n"
+    "    dof tx ty tz rx ry rz\n"
+    "  end\n"
+    "  begin\n"
+    "    id 3\n"
+    "    name Head\n"
+    "    direction 0 0 1\n"
+    "    length 0.393701\n"
+    "    axis 0 -0 30 xyz\n"
+    "    dof tx ty tz rx ry rz\n"
+    "  end\n"
+    ":hierarchy\n"
+    "  begin\n"
+    "    root ChestDummy\n"
+    "    ChestDummy Chest\n"
+    "    Chest Head\n"
+    "  end\n";
+const char* const kTakeAmc =
+    ":SAMPLES-PER-SECOND 30\n"
+    ":FULLY-SPECIFIED\n"
+    ":DEGREES\n"
+    "1\n"
+    "root  0 0.393701 0 0 -0 0\n"
+    "Chest  0 0 0 5 -0 0\n"
+    "Head  0 0 0 0 -0 0\n"
+    "2\n"
+    "root  0.19685 0.393701 0 0 10 0\n"
+    "Chest  0 0 0 25 -0 0\n"
+    "Head  3.27822e-17 0.19685 0 0 -0 0\n"
+    "3\n"
+    "root  0.393701 0.393701 0 0 20 0\n"
+    "Chest  0 0 0 45 -0 0\n"
+    "Head  0 0.393701 0 0 -0 0\n";
+const char* const kTakeRotationsAmc =
+    ":SAMPLES-PER-SECOND 30\n"
+    ":FULLY-SPECIFIED\n"
+    ":DEGREES\n"
+    "1\n"
+    "root  0 0.393701 0 0 -0 0\n"
+    "Chest  5 -0 0\n"
+    "Head  0 -0 0\n"
+    "2\n"
+    "root  0.19685 0.393701 0 0 10 0\n"
+    "Chest  25 -0 0\n"
+    "Head  0 -0 0\n"
+    "3\n"
+    "root  0.393701 0.393701 0 0 20 0\n"
+    "Chest  45 -0 0\n"
+    "Head  0 -0 0\n";
+
+TEST(AsfAmcWriterTest, NodesInTheScenesTakeAreWrittenAsBefore) {
+    PoseScene scene;
+    RWyxNode* hips = scene.Add(nullptr, "Hips", RVector4(0.0, 1.0, 0.0, 1.0), RVector4(), true);
+    PoseScene::Key(hips, 0, {0.0f, 0.5f, 1.0f});
+    PoseScene::Key(hips, 4, {0.0f, 10.0f, 20.0f});
+    RWyxNode* chest = scene.Add(hips, "Chest", RVector4(0.0, 2.0, 0.0, 1.0), RVector4(0.0, 0.0, 30.0, 1.0), true);
+    PoseScene::Key(chest, 3, {5.0f, 25.0f, 45.0f});
+    RWyxNode* head = scene.Add(chest, "Head", RVector4(0.0, 2.0, 0.0, 1.0), RVector4(), true);
+    PoseScene::Key(head, 1, {2.0f, 2.5f, 3.0f});
+    scene.Add(head, "Nose", RVector4(0.0, 0.0, 1.0, 1.0), RVector4(), true);
+    const std::pair<std::string, std::string> withTranslation = WriteAsfAmcTexts(scene, true);
+    EXPECT_EQ(withTranslation.first, kTakeAsf);
+    EXPECT_EQ(withTranslation.second, kTakeAmc);
+    const std::pair<std::string, std::string> rotations = WriteAsfAmcTexts(scene, false);
+    const std::string dofs = "dof tx ty tz rx ry rz";
+    EXPECT_EQ(rotations.first, Replaced(Replaced(kTakeAsf, dofs, "dof rx ry rz"), dofs, "dof rx ry rz"));
+    EXPECT_EQ(rotations.second, kTakeRotationsAmc);
 }
 
 // Nodes in a take of their own, so that a bound bone holds the node's curve nodes.

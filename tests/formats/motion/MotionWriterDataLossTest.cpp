@@ -447,11 +447,23 @@ const NotKept kNotKept[] = {
     {{{"Head", 3, kOnDefaultTake, kNan}}, "The default rotation X of \"Head\" is nan", kCannot, "ASF", "BVH "},
     {{{"Hips", 3, kOnDefaultTake, kInf}}, "The default rotation X of \"Hips\" is inf", kCannot, "ASF", "BVH ASF "},
     // Chest's default scaling carries Head's key beyond the floats in the frames, which name no
-    // key they leave unused (Chest's nan; AMC skips a default take's keys). Keys the frames use
-    // leave their defaults to no frame writer (Chest keyed in "take").
+    // key they leave unused (Chest's nan, which AMC takes as BVH does). Keys the frames use leave
+    // their defaults to no frame writer (Chest keyed in "take").
     {{{"Chest", 7, kOnDefaultTake, 2.0}, {"Chest", 0, 0, kNan}, {"Head", 1, 0, 3e38}},
-     "The translation X of \"Chest\" at 0 s is nan", kCannot, "AMC", "ASF ", 0, AllGroups, "Chest",
+     "The translation X of \"Chest\" at 0 s is nan", kCannot, "AMC", "", 0, AllGroups, "Chest",
      "The motion of \"Head\" at 0 s lies beyond the real numbers $ files hold"},
+    // AMC takes a default take's keys as any take's (a key scaling its child beyond the floats
+    // too), and its defaults where a channel has none (the root's, which the ASF check takes).
+    {{{"Hips", 6, kOnDefaultTake, 1.0}, {"Hips", 0, 1, kNan}}, "The translation X of \"Hips\" at 0.04 s is nan", kCannot,
+     "AMC", kFrames},
+    {{{"Head", 7, kOnDefaultTake, 1.0}, {"Head", 4, 2, -kInf}}, "The rotation Y of \"Head\" at 0.08 s is -inf", kCannot,
+     "AMC", "BVH TRC C3D AOA MCD VPM MOV BRD "},
+    {{{"Chest", 6, kOnDefaultTake, 1.0}, {"Chest", 7, 1, 3e38f}}, "The motion of \"Head\" at 0.04 s", kBeyond, "AMC",
+     "BVH TRC C3D AOA MCD VPM MOV BRD "},
+    {{{"Hips", 6, kOnDefaultTake, 1.0}, {"Hips", 1, kUnkeyed, 1e300}}, "The default translation Y of \"Hips\"", kBeyond,
+     "ASF"},
+    {{{"Hips", 6, kOnDefaultTake, 1.0}, {"Hips", 4, kUnkeyed, kNan}}, "The default rotation Y of \"Hips\" is nan",
+     kCannot, "ASF"},
     {{{"Chest", 0, -1, 1e300}}, "The default translation X of \"Chest\"", kBeyond, "ASF", kFrames, 0, AllGroups,
      "Chest"},
 };
