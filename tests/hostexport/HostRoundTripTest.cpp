@@ -1040,8 +1040,8 @@ TEST_F(HostRoundTripTest, EveryInputOfALayeredTextureMapsWithItsOwnSetOnEveryTri
     ASSERT_NE(UvLinesOf(built, shapes[0]).find("  polygon 2 inputs[0]:pairA0 = (0 0.25) (0.125 0.25)"),
               std::string::npos);
     // The sets stay those of the form's first import (version 5 has no place for the UVs of a
-    // layer without textures), but for the stacks in opposite orders (see the README); the first
-    // five cubes keep theirs, a shared file node's moved to one layer.
+    // layer without textures), but for the last two, whose copies of a set change from trip to trip
+    // (see the README); the first five cubes keep theirs, a shared file node's moved to one layer.
     const size_t settled = std::size(shapes) - 2;
     const std::vector<std::string> scenes = tripsInEveryForm();
     for (size_t i = 0; i < scenes.size(); ++i) {
