@@ -246,11 +246,11 @@ void DropUnusedTextures(RWyxMesh& mesh, std::vector<ShadingEntry>& entries, int 
     for (ShadingEntry& entry : entries) entry.info.RenumberLayer(layerIndex, numbers);
 }
 
-// Moves the textures from one layer to another in every record that has them there: a free layer,
-// whose element blends as the one they leave, or one that textures moved to before and that keeps
-// its element. The mesh export gives the element its mapping.
+// Moves the textures from one layer to another in every record that has them there (or in the one
+// record `only`): a free layer, whose element blends as the one they leave, or one that textures
+// moved to before and that keeps its element. The mesh export gives the element its mapping.
 void MoveTextures(RWyxMesh& mesh, std::vector<ShadingEntry>& entries, const std::vector<VObject>& textures, int from,
-                  int to) {
+                  int to, const ShadingEntry* only = nullptr) {
     const RWyxLayerElementTexture* source = TextureElementOf(mesh, from);
     RWyxLayer* target = mesh.EnsureLayer(to);
     if (source == nullptr || target == nullptr) return;
@@ -260,6 +260,7 @@ void MoveTextures(RWyxMesh& mesh, std::vector<ShadingEntry>& entries, const std:
         element->SetBlendMode(source->GetBlendMode());
     }
     for (ShadingEntry& entry : entries) {
+        if (only != nullptr && only != &entry) continue;
         ShadingExportInfo& info = entry.info;
         for (size_t i = 0; i < info.textureIds.size(); ++i) {
             const int id = info.textureIds[i];
@@ -288,12 +289,13 @@ std::vector<std::vector<int>> TextureLayers(const std::vector<ShadingEntry>& ent
     return layers;
 }
 
-// Takes the texture up from its layer to the first free one in every record, with the UVs of the
-// layer it leaves, which it maps with: a copy where other textures stay, else the UVs themselves,
-// which would come back as a set that nothing maps with.
-void LiftTexture(RWyxMesh& mesh, std::vector<ShadingEntry>& entries, const VObject& texture, int from) {
+// Takes the texture up from its layer to the first free one in every record (or in the one record
+// `only`), with the UVs of the layer it leaves, which it maps with: a copy where other textures
+// stay, else the UVs themselves, which would come back as a set that nothing maps with.
+void LiftTexture(RWyxMesh& mesh, std::vector<ShadingEntry>& entries, const VObject& texture, int from,
+                 const ShadingEntry* only) {
     const int to = FreeLayer(mesh);
-    MoveTextures(mesh, entries, {texture}, from, to);
+    MoveTextures(mesh, entries, {texture}, from, to, only);
     RWyxLayer* source = mesh.GetLayer(from);
     RWyxLayer* target = mesh.GetLayer(to);
     const RWyxLayerElementUV* uvs = source->GetUVs();
@@ -303,9 +305,10 @@ void LiftTexture(RWyxMesh& mesh, std::vector<ShadingEntry>& entries, const VObje
 }
 
 // One pass over the records: each texture of a record that no longer lies above every texture
-// that lay below it before the moves (`before`: the layers then) is lifted. True when any was.
+// that lay below it before the moves (`before`: the layers then) is lifted, in every record that
+// has it there or, with `own`, in that record alone. True when any was.
 bool LiftOutOfOrderTextures(RWyxMesh& mesh, std::vector<ShadingEntry>& entries,
-                            const std::vector<std::vector<int>>& before) {
+                            const std::vector<std::vector<int>>& before, bool own) {
     bool lifted = false;
     for (size_t e = 0; e < entries.size(); ++e) {
         const ShadingExportInfo& info = entries[e].info;
@@ -317,7 +320,7 @@ bool LiftOutOfOrderTextures(RWyxMesh& mesh, std::vector<ShadingEntry>& entries,
             }
             if (layers[i] < 0 || LayerOf(info.textureIds[i]) > below) continue;
             const VObject texture = info.components[i];
-            LiftTexture(mesh, entries, texture, LayerOf(info.textureIds[i]));
+            LiftTexture(mesh, entries, texture, LayerOf(info.textureIds[i]), own ? &entries[e] : nullptr);
             lifted = true;
         }
     }
@@ -327,11 +330,17 @@ bool LiftOutOfOrderTextures(RWyxMesh& mesh, std::vector<ShadingEntry>& entries,
 // A layered texture puts its inputs on layers in their order, and the import stacks them by
 // layer. Where moving a set's textures took an input up past one that lay over it, that one is
 // lifted too, as often as it takes (a texture of several records may take another up with it),
-// so that every stack comes back in its order.
+// so that every stack comes back in its order. Two stacks that hold two textures in opposite
+// orders lift each other's for ever, as a lift takes a texture up in every record that has it on
+// that layer: when the lifts do not settle, each out of order is lifted in its own record alone,
+// which settles, as such a lift moves nothing of another record.
 void KeepStackOrder(RWyxMesh& mesh, std::vector<ShadingEntry>& entries, const std::vector<std::vector<int>>& before) {
     size_t limit = 1;
     for (const std::vector<int>& layers : before) limit += layers.size();
-    for (size_t pass = 0; pass < limit && LiftOutOfOrderTextures(mesh, entries, before); ++pass) {
+    for (const bool own : {false, true}) {
+        size_t pass = 0;
+        while (pass < limit && LiftOutOfOrderTextures(mesh, entries, before, own)) ++pass;
+        if (pass < limit) return;
     }
 }
 
@@ -352,7 +361,9 @@ bool MayTakeLayer(const RWyxMesh& mesh, const std::vector<ShadingEntry>& entries
 // textures go to a free layer, one for all such layers whose elements blend alike (a record that
 // so gets two textures on one layer has the upper lifted, KeepStackOrder), so that every set keeps
 // its UVs and every texture maps with its own set's. A texture linked to two sets goes with the
-// first; a set left without textures so takes a free layer of its own.
+// first. A set left without textures so maps none and is left out, as a set without textures is
+// (a layer of its own would come back as a set that nothing maps with, which the next export left
+// out); the current set, which the textures without a link map with, takes a free layer.
 std::set<int> TexturedSetLayers(RWyxMesh& mesh, std::vector<ShadingEntry>& entries, const MeshSets& sets, int set,
                                 std::vector<VObject>& placed) {
     std::map<int, std::vector<VObject>> onLayer;
@@ -379,7 +390,7 @@ std::set<int> TexturedSetLayers(RWyxMesh& mesh, std::vector<ShadingEntry>& entri
         MoveTextures(mesh, entries, moving, layerIndex, moved);
         layers.insert(moved);
     }
-    if (layers.empty()) layers.insert(FreeLayer(mesh));
+    if (layers.empty() && set == sets.current) layers.insert(FreeLayer(mesh));
     return layers;
 }
 

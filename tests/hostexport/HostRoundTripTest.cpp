@@ -800,12 +800,14 @@ protected:
     }
     // A cube of the sets "map1" of eight UVs and "second" of a UV per corner (makeTwoSetCube), and of
     // the further sets, each of a UV per corner; the current set `current`. Faces 0-1 take the shader
-    // "<name>Plain", fed by the file texture "<name>P"; faces 2-3 "<name>A" and 4-5 "<name>B", fed
-    // by layered textures of the file textures "<name><input>" of the inputs, top first (an input
-    // of both is one file node feeding both). Each link is a set and an input (or "P").
+    // "<name>Plain", fed by the file texture "<name><plain>"; faces 2-3 "<name>A" and 4-5 "<name>B",
+    // fed by layered textures of the file textures "<name><input>" of the inputs, top first (an
+    // input of both, or the plain texture, is one file node feeding both). Each link is a set and an
+    // input (or the plain texture).
     static void buildStacks(const std::string& name, const std::vector<std::string>& a, const std::vector<std::string>& b,
                             const std::vector<std::pair<const char*, std::string>>& links,
-                            const std::vector<const char*>& furtherSets = {}, const char* current = "map1") {
+                            const std::vector<const char*>& furtherSets = {}, const char* current = "map1",
+                            const std::string& plain = "P") {
         VFnMesh cube(makeTwoSetCube(name, 0.25, 0.5));
         for (size_t s = 0; s < furtherSets.size(); ++s) {
             ASSERT_TRUE(cube.createUVSet(furtherSets[s]));
@@ -823,8 +825,8 @@ protected:
         for (int s = 0; s < 3; ++s) {
             script("sets -e -forceElement " + makeShadingGroup("lambert", shaders[s].c_str()) + " " + name + faces[s]);
         }
-        makeFile(name + "P");
-        script("connectAttr " + name + "P.outColor " + shaders[0] + ".color");
+        makeFile(name + plain);
+        script("connectAttr " + name + plain + ".outColor " + shaders[0] + ".color");
         makeLayered(shaders[1], named(a));
         makeLayered(shaders[2], named(b));
         for (const auto& [set, input] : links) ASSERT_TRUE(cube.associateUVSetTexture(set, Named((name + input).c_str())));
@@ -1006,8 +1008,12 @@ TEST_F(HostRoundTripTest, ALayeredTextureKeepsItsInputsInOrderOnEveryTrip) {
 // file node feeding both stacks at the bottom of one and the top of the other, in the middle of
 // three and at the bottom, at the bottom of four and at the top, at the bottom of both; and, with
 // map1 linked to the top input and second to the bottom one, a middle input of map1 that no
-// layer of map1's UVs holds at first. In every form, trip after trip, each face's textures come
-// back in their order, each mapping with the UVs of its own set, and each file node once.
+// layer of map1's UVs holds at first. And two stacks that hold two file nodes in opposite orders,
+// which a set's move takes to one layer (the lifts that keep one stack's order then undo the
+// other's): the plain texture one of them and the other linked to "map1", "second" current; and
+// the plain texture on top of one stack, linked to "second" and "upper" (it maps with the first).
+// In every form, trip after trip, each face's textures come back in their order, each mapping with
+// the UVs of its own set, and each file node once.
 TEST_F(HostRoundTripTest, EveryInputOfALayeredTextureMapsWithItsOwnSetOnEveryTrip) {
     using Links = std::vector<std::pair<const char*, std::string>>;
     buildStacks("pair", {"A0", "A1"}, {"B0", "B1"}, Links{{"map1", "P"}, {"second", "B0"}});
@@ -1019,27 +1025,33 @@ TEST_F(HostRoundTripTest, EveryInputOfALayeredTextureMapsWithItsOwnSetOnEveryTri
     buildStacks("loose", {"A0", "A1"}, {"B0", "B1"}, Links{});
     buildStacks("twice", {"A0", "A1", "A2"}, {"B0", "B1", "B2"}, Links{{"map1", "P"}, {"second", "A0"}, {"second", "A2"}});
     buildStacks("blend", {"A0", "S"}, {"S", "B1"}, Links{{"map1", "P"}, {"second", "S"}});
+    buildStacks("crossed", {"1", "0", "4"}, {"3", "0", "1"}, Links{{"map1", "1"}}, {}, "second", "0");
+    buildStacks("swap", {"2", "4", "0", "1"}, {"1", "0", "4"}, Links{{"second", "0"}, {"second", "2"}, {"upper", "2"}},
+                {"upper"}, "map1", "2");
     for (const char* shader : {"blendA", "blendB"}) {
         script("setAttr " + VFnDependencyNode(SourceOf(Named(shader), "color")).name().str() + ".inputs[0].blendMode 4");
     }
     const std::string built = hostScene();
     const char* const shapes[] = {"|pair|pairShape",   "|over|overShape",   "|middle|middleShape", "|deep|deepShape",
                                   "|bottom|bottomShape", "|above|aboveShape", "|loose|looseShape",   "|twice|twiceShape",
-                                  "|blend|blendShape"};
+                                  "|blend|blendShape", "|crossed|crossedShape", "|swap|swapShape"};
     ASSERT_NE(UvLinesOf(built, shapes[0]).find("  polygon 4 inputs[0]:pairB0 = (0.5 0.5) (0.5 0.53125)"),
               std::string::npos);
     ASSERT_NE(UvLinesOf(built, shapes[0]).find("  polygon 2 inputs[0]:pairA0 = (0 0.25) (0.125 0.25)"),
               std::string::npos);
     // The sets stay those of the form's first import (version 5 has no place for the UVs of a
-    // layer without textures); the first five cubes keep theirs, a shared file node's moved to
-    // one layer.
+    // layer without textures), but for the last two, whose copies of a set change from trip to trip
+    // (see the README); the first five cubes keep theirs, a shared file node's moved to one layer.
+    const size_t settled = std::size(shapes) - 2;
     const std::vector<std::string> scenes = tripsInEveryForm();
     for (size_t i = 0; i < scenes.size(); ++i) {
         const std::string& scene = scenes[i];
         for (size_t s = 0; s < std::size(shapes); ++s) {
             const std::string lines = UvLinesOf(scene, shapes[s]);
-            EXPECT_EQ(TextureUvLines(lines), TextureUvLines(UvLinesOf(built, shapes[s]))) << shapes[s];
-            EXPECT_EQ(lines, UvLinesOf(scenes[i - i % 3], shapes[s])) << shapes[s];
+            EXPECT_EQ(TextureUvLines(lines), TextureUvLines(UvLinesOf(built, shapes[s]))) << shapes[s] << " in " << i;
+            if (s < settled) {
+                EXPECT_EQ(lines, UvLinesOf(scenes[i - i % 3], shapes[s])) << shapes[s];
+            }
             if (s < 5) {
                 EXPECT_EQ(lines, ImportedSetNames(UvLinesOf(built, shapes[s]))) << shapes[s];
             }
@@ -1174,9 +1186,11 @@ TEST_F(HostRoundTripTest, ATurnedTexturePlacementStaysWhereItIsOnEveryTrip) {
 // have no link, the current set the first and the second; the second of two meshes that share a
 // layered texture, which links one input there. And stacks of inputs without a link over an input
 // linked to "second" and one linked to the current "map1", at the bottom (beside a set "upper"
-// that no texture maps with) and at the top. In every form, trip after trip, each face's textures
-// map with the UVs they had, and the sets come back in the order of their layers, the current set
-// first (the import makes the set of the lowest layer with UVs current): "upper" left out; with
+// that no texture maps with) and at the top; and an input without a link over one linked to
+// "second" and to "upper", which maps with "second" alone. In every form, trip after trip, each
+// face's textures map with the UVs they had, and the sets come back in the order of their layers,
+// the current set first (the import makes the set of the lowest layer with UVs current): "upper"
+// left out (where the input linked to it took it, from the first trip, not the second); with
 // "map1"'s input at the top, a copy of "map1" on the lowest layer, and no other copy.
 TEST_F(HostRoundTripTest, ATextureWithoutALinkMapsWithTheCurrentSetOnEveryTrip) {
     using Links = std::vector<std::pair<const char*, std::string>>;
@@ -1195,6 +1209,7 @@ TEST_F(HostRoundTripTest, ATextureWithoutALinkMapsWithTheCurrentSetOnEveryTrip) 
     buildStacks("kept", {"U1", "U2", "S", "M"}, {"B0", "B1"}, Links{{"map1", "M"}, {"second", "S"}}, {"upper"});
     buildStacks("copied", {"M", "S", "U2", "U1"}, {"B0", "B1"}, Links{{"map1", "M"}, {"second", "S"}});
     buildStacks("near", {"0", "1"}, {"2", "3"}, Links{});
+    buildStacks("twofold", {"A0", "A1"}, {"B0", "B1"}, Links{{"second", "A0"}, {"upper", "A0"}}, {"upper"});
     VFnMesh far(makeTwoSetCube("far", 0.625, 0.375));
     script("sets -e -forceElement nearASG far");
     ASSERT_TRUE(far.associateUVSetTexture("second", Named("near0")));
@@ -1219,7 +1234,8 @@ TEST_F(HostRoundTripTest, ATextureWithoutALinkMapsWithTheCurrentSetOnEveryTrip) 
                   {"|shifted|shiftedShape", "|shifted|shiftedShape", {"second", "map1", "fourth", "upper"}},
                   {"|kept|keptShape", "|kept|keptShape", {"map1", "second"}},
                   {"|copied|copiedShape", "|copied|copiedShape", {"map1", "second", "map1"}},
-                  {"|far|farShape", "|far|farShape", {"map1", "second"}}};
+                  {"|far|farShape", "|far|farShape", {"map1", "second"}},
+                  {"|twofold|twofoldShape", "|twofold|twofoldShape", {"map1", "second"}}};
     for (const auto& mesh : meshes) ASSERT_NE(UvLinesOf(built, mesh.built), "") << mesh.built;
     const std::vector<std::string> scenes = tripsInEveryForm();
     for (size_t i = 0; i < scenes.size(); ++i) {
