@@ -465,7 +465,9 @@ TEST_F(MaterialImportTest, EveryImportOfASessionGetsShadersAndFileNodesThatExist
     WyxVexaImportSession session;
     ASSERT_TRUE(session.Open(testFile().c_str()));
     for (const int mode : {WyxPluginOptions::kCreate, WyxPluginOptions::kCreate, WyxPluginOptions::kMerge}) {
-        if (mode == WyxPluginOptions::kMerge) ASSERT_TRUE(run("file -f -new"));
+        if (mode == WyxPluginOptions::kMerge) {
+            ASSERT_TRUE(run("file -f -new"));
+        }
         options().SetImportMode(mode);
         ASSERT_TRUE(session.Import());
         EXPECT_EQ(polygonShaders("BodyShape")[0], "Skin") << "mode " << mode;
